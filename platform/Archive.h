@@ -1,0 +1,85 @@
+#pragma once
+// The byte format of the class library's object archives, which "Password.dat" and the cache
+// files are written in: little-endian integers, length-prefixed strings, element counts and
+// object tags that name a class the first time and refer back to it afterwards.
+#include <cstdint>
+#include <filesystem>
+#include <map>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace platform {
+
+// Thrown when a loading archive is truncated or malformed.
+class CArchiveException : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+class CArchive {
+public:
+    enum Mode { store, load };
+
+    // A storing archive that collects bytes in memory.
+    CArchive();
+    // A loading archive over the given bytes.
+    explicit CArchive(std::string bytes);
+
+    bool IsStoring() const { return mode_ == store; }
+    bool IsLoading() const { return mode_ == load; }
+
+    // Storing.
+    void WriteU8(std::uint8_t v);
+    void WriteU16(std::uint16_t v);
+    void WriteU32(std::uint32_t v);
+    void WriteI32(std::int32_t v) { WriteU32(static_cast<std::uint32_t>(v)); }
+    void WriteDouble(double v);
+    void WriteBytes(std::string_view bytes);
+    // Length form: one byte below 255; 0xFF + u16 below 0xFFFE; 0xFF 0xFFFF + u32 otherwise.
+    void WriteString(std::string_view bytes);
+    // Element count: u16 below 0xFFFF, otherwise 0xFFFF + u32.
+    void WriteCount(std::uint32_t n);
+    // Introduces an object of the named class: the first time 0xFFFF, schema, name length and the
+    // ASCII name; afterwards 0x8000 + the index the class got. Classes and objects share one counter.
+    void WriteObjectTag(std::string_view className, std::uint16_t schema);
+    // A null object.
+    void WriteNullTag() { WriteU16(0); }
+
+    // Loading: each throws CArchiveException when the bytes run out or are malformed.
+    std::uint8_t ReadU8();
+    std::uint16_t ReadU16();
+    std::uint32_t ReadU32();
+    std::int32_t ReadI32() { return static_cast<std::int32_t>(ReadU32()); }
+    double ReadDouble();
+    std::string ReadBytes(std::size_t n);
+    std::string ReadString();
+    std::uint32_t ReadCount();
+    // Reads an object tag and returns its class name ("" for a null tag). schema, when given,
+    // receives the schema of a new class tag (0 for a back reference).
+    std::string ReadObjectTag(std::uint16_t* schema = nullptr);
+    void Skip(std::size_t n);
+
+    // The bytes stored so far, or the bytes being loaded.
+    const std::string& Bytes() const { return bytes_; }
+    std::size_t Position() const { return pos_; }
+    std::size_t Remaining() const { return bytes_.size() - pos_; }
+    bool AtEnd() const { return pos_ >= bytes_.size(); }
+
+    bool SaveToFile(const std::filesystem::path& path) const;
+    // A loading archive over a file's bytes; false when the file cannot be read.
+    static bool LoadFromFile(const std::filesystem::path& path, CArchive& ar);
+
+private:
+    void Need(std::size_t n) const;
+
+    Mode mode_;
+    std::string bytes_;
+    std::size_t pos_ = 0;
+    std::uint32_t mapCount_ = 1; // index 0 is the null object
+    std::map<std::string, std::uint32_t, std::less<>> storedClasses_;
+    std::vector<std::string> loadedMap_; // index -> class name ("" for objects)
+};
+
+} // namespace platform

@@ -1,0 +1,33 @@
+#pragma once
+// Conversion between the programs' UTF-8 text and the GBK (code page 936) bytes used wherever
+// text leaves or enters the programs: library and configuration files, frames, archives.
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace platform {
+
+// Strict conversions: false when the input holds bytes or characters that have no counterpart.
+// `out` then holds everything that could be converted, with '?' in place of each bad sequence.
+bool Utf8ToGbk(std::string_view utf8, std::string& out);
+bool GbkToUtf8(std::string_view gbk, std::string& out);
+
+// Lossy conversions for places that must go on: a bad sequence becomes '?'.
+std::string ToGbk(std::string_view utf8);
+std::string FromGbk(std::string_view gbk);
+
+// Length of a UTF-8 text once converted to GBK.
+std::size_t GbkLength(std::string_view utf8);
+
+// Cuts a UTF-8 text so that its GBK form has at most maxBytes bytes, never splitting a character.
+std::string TruncateGbk(std::string_view utf8, std::size_t maxBytes);
+
+// Cuts GBK bytes to at most maxBytes without leaving half of a double-byte character at the end.
+std::string TruncateGbkBytes(std::string_view gbk, std::size_t maxBytes);
+
+// Orders two UTF-8 texts by their GBK bytes (the order users know for Chinese names).
+int CompareGbk(std::string_view a, std::string_view b);
+// The same, without regard to ASCII letter case.
+int CompareGbkNoCase(std::string_view a, std::string_view b);
+
+} // namespace platform

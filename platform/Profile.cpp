@@ -1,0 +1,285 @@
+#include "Profile.h"
+
+#include "Gbk.h"
+#include "Text.h"
+#include "TextFile.h"
+
+#include <map>
+#include <memory>
+#include <mutex>
+#include <optional>
+
+namespace platform {
+namespace {
+
+struct Entry {
+    std::string key;
+    std::string value;
+    std::string line; // trimmed source line, for whole-section reads
+};
+
+struct Section {
+    std::string name;
+    std::vector<Entry> entries;
+};
+
+struct Parsed {
+    std::vector<Section> sections;
+};
+
+// Splits raw GBK file bytes into lines without their line ends, converted to UTF-8.
+std::vector<std::string> SplitLines(const std::string& bytes) {
+    CGbkLineReader reader;
+    reader.OpenBytes(bytes);
+    std::vector<std::string> lines;
+    std::string line;
+    while (reader.ReadLine(line))
+        lines.push_back(line);
+    return lines;
+}
+
+// A section header: "[name]" after blanks; the name runs to the first ']' (or to the end).
+std::optional<std::string> SectionName(std::string_view trimmed) {
+    if (trimmed.empty() || trimmed.front() != '[')
+        return std::nullopt;
+    std::size_t close = trimmed.find(']');
+    std::string_view name = trimmed.substr(1, close == std::string_view::npos ? std::string_view::npos : close - 1);
+    return Trim(name);
+}
+
+std::string StripQuotes(std::string value) {
+    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
+        return value.substr(1, value.size() - 2);
+    return value;
+}
+
+std::shared_ptr<const Parsed> Parse(const std::string& bytes) {
+    auto parsed = std::make_shared<Parsed>();
+    Section* current = nullptr;
+    for (const std::string& raw : SplitLines(bytes)) {
+        std::string line = Trim(raw);
+        if (line.empty())
+            continue;
+        if (auto name = SectionName(line)) {
+            parsed->sections.push_back(Section{*name, {}});
+            current = &parsed->sections.back();
+            continue;
+        }
+        if (!current || line.front() == ';')
+            continue;
+        Entry e;
+        std::size_t eq = line.find('=');
+        if (eq == std::string::npos) {
+            e.key = line;
+        } else {
+            e.key = Trim(std::string_view(line).substr(0, eq));
+            e.value = StripQuotes(Trim(std::string_view(line).substr(eq + 1)));
+        }
+        e.line = line;
+        current->entries.push_back(std::move(e));
+    }
+    return parsed;
+}
+
+struct CacheItem {
+    std::filesystem::file_time_type time;
+    std::uintmax_t size = 0;
+    std::shared_ptr<const Parsed> parsed;
+};
+
+std::mutex g_cacheMutex;
+std::map<std::string, CacheItem> g_cache;
+
+// The parsed file, or null when it cannot be read.
+std::shared_ptr<const Parsed> Load(const std::filesystem::path& file) {
+    std::error_code ec;
+    auto time = std::filesystem::last_write_time(file, ec);
+    if (ec)
+        return nullptr;
+    auto size = std::filesystem::file_size(file, ec);
+    if (ec)
+        return nullptr;
+    std::string key = file.string();
+    {
+        std::lock_guard lock(g_cacheMutex);
+        auto it = g_cache.find(key);
+        if (it != g_cache.end() && it->second.time == time && it->second.size == size)
+            return it->second.parsed;
+    }
+    std::string bytes;
+    if (!ReadFileBytes(file, bytes))
+        return nullptr;
+    auto parsed = Parse(bytes);
+    std::lock_guard lock(g_cacheMutex);
+    if (g_cache.size() > 64)
+        g_cache.clear();
+    g_cache[key] = CacheItem{time, size, parsed};
+    return parsed;
+}
+
+void Forget(const std::filesystem::path& file) {
+    std::lock_guard lock(g_cacheMutex);
+    g_cache.erase(file.string());
+}
+
+const Section* FindSection(const Parsed& p, std::string_view name) {
+    for (const Section& s : p.sections)
+        if (EqualsNoCase(s.name, name))
+            return &s;
+    return nullptr;
+}
+
+const Entry* FindEntry(const Section& s, std::string_view key) {
+    for (const Entry& e : s.entries)
+        if (EqualsNoCase(e.key, key))
+            return &e;
+    return nullptr;
+}
+
+const Entry* Lookup(std::string_view section, std::string_view key, const std::filesystem::path& file) {
+    static thread_local std::shared_ptr<const Parsed> keepAlive;
+    keepAlive = Load(file);
+    if (!keepAlive)
+        return nullptr;
+    const Section* s = FindSection(*keepAlive, section);
+    return s ? FindEntry(*s, key) : nullptr;
+}
+
+// Line-preserving edit of a profile file.
+enum class Edit { Set, DeleteKey, DeleteSection };
+
+bool EditFile(std::string_view section, std::string_view key, std::string_view value, Edit what,
+              const std::filesystem::path& file) {
+    std::string bytes;
+    std::vector<std::string> lines;
+    if (ReadFileBytes(file, bytes))
+        lines = SplitLines(bytes);
+    else if (what != Edit::Set)
+        return true; // nothing to delete
+
+    // Locate the section: its header line and the end of its lines.
+    std::ptrdiff_t header = -1, end = -1;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        auto name = SectionName(Trim(lines[i]));
+        if (!name)
+            continue;
+        if (header >= 0) {
+            end = static_cast<std::ptrdiff_t>(i);
+            break;
+        }
+        if (EqualsNoCase(*name, section))
+            header = static_cast<std::ptrdiff_t>(i);
+    }
+    if (header >= 0 && end < 0)
+        end = static_cast<std::ptrdiff_t>(lines.size());
+
+    if (what == Edit::DeleteSection) {
+        if (header < 0)
+            return true;
+        lines.erase(lines.begin() + header, lines.begin() + end);
+    } else {
+        std::ptrdiff_t keyLine = -1, lastContent = header;
+        for (std::ptrdiff_t i = header + 1; header >= 0 && i < end; ++i) {
+            std::string t = Trim(lines[i]);
+            if (t.empty())
+                continue;
+            lastContent = i;
+            if (t.front() == ';')
+                continue;
+            std::size_t eq = t.find('=');
+            std::string k = Trim(std::string_view(t).substr(0, eq == std::string::npos ? t.size() : eq));
+            if (keyLine < 0 && EqualsNoCase(k, key))
+                keyLine = i;
+        }
+        if (what == Edit::DeleteKey) {
+            if (keyLine < 0)
+                return true;
+            lines.erase(lines.begin() + keyLine);
+        } else {
+            std::string newLine = std::string(key) + "=" + std::string(value);
+            if (keyLine >= 0) {
+                lines[keyLine] = newLine;
+            } else if (header >= 0) {
+                lines.insert(lines.begin() + lastContent + 1, newLine);
+            } else {
+                lines.push_back("[" + std::string(section) + "]");
+                lines.push_back(newLine);
+            }
+        }
+    }
+
+    std::string out;
+    for (const std::string& l : lines) {
+        std::string gbk;
+        Utf8ToGbk(l, gbk);
+        out += gbk;
+        out += "\r\n";
+    }
+    Forget(file);
+    return WriteFileBytes(file, out);
+}
+
+} // namespace
+
+std::string GetPrivateProfileString(std::string_view section, std::string_view key, std::string_view def,
+                                    std::size_t size, const std::filesystem::path& file) {
+    if (size == 0)
+        return {};
+    const Entry* e = Lookup(section, key, file);
+    std::string value = e ? e->value : TrimRight(def);
+    return TruncateGbk(value, size - 1);
+}
+
+int GetPrivateProfileInt(std::string_view section, std::string_view key, int def,
+                         const std::filesystem::path& file) {
+    const Entry* e = Lookup(section, key, file);
+    if (!e || e->value.empty())
+        return def;
+    return AtoI(e->value);
+}
+
+std::vector<std::string> GetPrivateProfileSectionNames(const std::filesystem::path& file) {
+    std::vector<std::string> names;
+    if (auto p = Load(file))
+        for (const Section& s : p->sections)
+            names.push_back(s.name);
+    return names;
+}
+
+std::vector<std::string> GetPrivateProfileKeys(std::string_view section, const std::filesystem::path& file) {
+    std::vector<std::string> keys;
+    if (auto p = Load(file))
+        if (const Section* s = FindSection(*p, section))
+            for (const Entry& e : s->entries)
+                keys.push_back(e.key);
+    return keys;
+}
+
+std::vector<std::string> GetPrivateProfileSection(std::string_view section, const std::filesystem::path& file) {
+    std::vector<std::string> lines;
+    if (auto p = Load(file))
+        if (const Section* s = FindSection(*p, section))
+            for (const Entry& e : s->entries)
+                lines.push_back(e.line);
+    return lines;
+}
+
+bool WritePrivateProfileString(std::string_view section, std::string_view key, std::string_view value,
+                               const std::filesystem::path& file) {
+    return EditFile(section, key, value, Edit::Set, file);
+}
+
+bool DeletePrivateProfileKey(std::string_view section, std::string_view key, const std::filesystem::path& file) {
+    return EditFile(section, key, {}, Edit::DeleteKey, file);
+}
+
+bool DeletePrivateProfileSection(std::string_view section, const std::filesystem::path& file) {
+    return EditFile(section, {}, {}, Edit::DeleteSection, file);
+}
+
+void FlushProfileCache() {
+    std::lock_guard lock(g_cacheMutex);
+    g_cache.clear();
+}
+
+} // namespace platform

@@ -1,0 +1,58 @@
+#include "Prompt.h"
+
+#include <atomic>
+#include <cstdio>
+#include <mutex>
+
+namespace platform {
+namespace {
+
+class FallbackPrompt : public IPrompt {
+public:
+    Answer Message(const std::string& text, const std::string& caption, Icon, Buttons buttons) override {
+        std::fprintf(stderr, "[%s] %s\n", caption.c_str(), text.c_str());
+        switch (buttons) {
+        case Buttons::YesNo:
+        case Buttons::YesNoCancel:
+            return Answer::Yes;
+        case Buttons::RetryCancel:
+            return Answer::Retry;
+        case Buttons::AbortRetryIgnore:
+            return Answer::Abort;
+        default:
+            return Answer::Ok;
+        }
+    }
+};
+
+FallbackPrompt g_fallback;
+std::atomic<IPrompt*> g_prompt{nullptr};
+std::mutex g_captionMutex;
+std::string g_defaultCaption;
+
+} // namespace
+
+void SetPrompt(IPrompt* prompt) {
+    g_prompt = prompt;
+}
+
+IPrompt* CurrentPrompt() {
+    IPrompt* p = g_prompt.load();
+    return p ? p : &g_fallback;
+}
+
+Answer MessageBox(const std::string& text, const std::string& caption, Icon icon, Buttons buttons) {
+    return CurrentPrompt()->Message(text, caption.empty() ? DefaultCaption() : caption, icon, buttons);
+}
+
+void SetDefaultCaption(const std::string& caption) {
+    std::lock_guard lock(g_captionMutex);
+    g_defaultCaption = caption;
+}
+
+const std::string& DefaultCaption() {
+    std::lock_guard lock(g_captionMutex);
+    return g_defaultCaption;
+}
+
+} // namespace platform

@@ -1,0 +1,162 @@
+#include "Text.h"
+
+#include <cctype>
+#include <clocale>
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+#include <locale.h>
+
+namespace platform {
+namespace {
+
+locale_t CLocale() {
+    static locale_t loc = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(0));
+    return loc;
+}
+
+// Switches this thread to the C locale for the life of the object.
+class CLocaleScope {
+public:
+    CLocaleScope() : old_(uselocale(CLocale())) {}
+    ~CLocaleScope() { uselocale(old_); }
+
+private:
+    locale_t old_;
+};
+
+bool IsBlank(char ch) {
+    return ch == ' ' || ch == '\t' || ch == '\r' || ch == '\n' || ch == '\v' || ch == '\f';
+}
+
+} // namespace
+
+std::string StrFormat(const char* fmt, ...) {
+    CLocaleScope scope;
+    va_list ap;
+    va_start(ap, fmt);
+    va_list ap2;
+    va_copy(ap2, ap);
+    char small[256];
+    int n = std::vsnprintf(small, sizeof small, fmt, ap);
+    va_end(ap);
+    std::string out;
+    if (n < 0) {
+        va_end(ap2);
+        return out;
+    }
+    if (static_cast<size_t>(n) < sizeof small) {
+        out.assign(small, n);
+    } else {
+        out.resize(n + 1);
+        std::vsnprintf(out.data(), n + 1, fmt, ap2);
+        out.resize(n);
+    }
+    va_end(ap2);
+    return out;
+}
+
+long long AtoLL(std::string_view s) {
+    size_t i = 0;
+    while (i < s.size() && IsBlank(s[i]))
+        ++i;
+    bool neg = false;
+    if (i < s.size() && (s[i] == '+' || s[i] == '-')) {
+        neg = s[i] == '-';
+        ++i;
+    }
+    unsigned long long v = 0;
+    for (; i < s.size() && s[i] >= '0' && s[i] <= '9'; ++i) {
+        v = v * 10 + static_cast<unsigned>(s[i] - '0');
+        if (v > (1ULL << 62))
+            break; // far outside any value the files hold; stop before overflow
+    }
+    long long r = static_cast<long long>(v);
+    return neg ? -r : r;
+}
+
+int AtoI(std::string_view s) {
+    return static_cast<int>(AtoLL(s));
+}
+
+double AtoF(std::string_view s) {
+    CLocaleScope scope;
+    std::string copy(s);
+    return std::strtod(copy.c_str(), nullptr);
+}
+
+std::string ToLowerAscii(std::string_view s) {
+    std::string out(s);
+    for (char& ch : out)
+        if (ch >= 'A' && ch <= 'Z')
+            ch = static_cast<char>(ch - 'A' + 'a');
+    return out;
+}
+
+std::string ToUpperAscii(std::string_view s) {
+    std::string out(s);
+    for (char& ch : out)
+        if (ch >= 'a' && ch <= 'z')
+            ch = static_cast<char>(ch - 'a' + 'A');
+    return out;
+}
+
+int CompareNoCase(std::string_view a, std::string_view b) {
+    size_t n = std::min(a.size(), b.size());
+    for (size_t i = 0; i < n; ++i) {
+        unsigned char x = static_cast<unsigned char>(a[i]), y = static_cast<unsigned char>(b[i]);
+        if (x >= 'A' && x <= 'Z')
+            x = static_cast<unsigned char>(x - 'A' + 'a');
+        if (y >= 'A' && y <= 'Z')
+            y = static_cast<unsigned char>(y - 'A' + 'a');
+        if (x != y)
+            return x < y ? -1 : 1;
+    }
+    return a.size() < b.size() ? -1 : (a.size() > b.size() ? 1 : 0);
+}
+
+bool EqualsNoCase(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && CompareNoCase(a, b) == 0;
+}
+
+std::string TrimLeft(std::string_view s) {
+    size_t i = 0;
+    while (i < s.size() && IsBlank(s[i]))
+        ++i;
+    return std::string(s.substr(i));
+}
+
+std::string TrimRight(std::string_view s) {
+    size_t n = s.size();
+    while (n > 0 && IsBlank(s[n - 1]))
+        --n;
+    return std::string(s.substr(0, n));
+}
+
+std::string Trim(std::string_view s) {
+    return TrimLeft(TrimRight(s));
+}
+
+bool StartsWith(std::string_view s, std::string_view prefix) {
+    return s.size() >= prefix.size() && s.substr(0, prefix.size()) == prefix;
+}
+
+bool StartsWithNoCase(std::string_view s, std::string_view prefix) {
+    return s.size() >= prefix.size() && EqualsNoCase(s.substr(0, prefix.size()), prefix);
+}
+
+std::string HexDump(const std::uint8_t* data, std::size_t size) {
+    static const char digits[] = "0123456789abcdef";
+    std::string out;
+    out.reserve(size * 3 + size / 16 + 1);
+    for (std::size_t i = 0; i < size; ++i) {
+        out.push_back(digits[data[i] >> 4]);
+        out.push_back(digits[data[i] & 0x0F]);
+        out.push_back(' ');
+        if ((i + 1) % 16 == 0)
+            out.push_back('\n');
+    }
+    return out;
+}
+
+} // namespace platform

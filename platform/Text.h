@@ -1,0 +1,41 @@
+#pragma once
+// Small text helpers shared by every module: printf-style formatting and number parsing that
+// always use the C locale (the widgets' locale must never put a decimal comma into a file),
+// ASCII case folding and trimming.
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace platform {
+
+// printf-style formatting in the C locale, whatever the process locale is.
+std::string StrFormat(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
+
+// atoi as the C runtime does it: leading blanks, an optional sign, then decimal digits; 0 on none.
+int AtoI(std::string_view s);
+long long AtoLL(std::string_view s);
+// atof in the C locale: leading blanks, then the longest number prefix; 0.0 on none.
+double AtoF(std::string_view s);
+
+std::string ToLowerAscii(std::string_view s);
+std::string ToUpperAscii(std::string_view s);
+bool EqualsNoCase(std::string_view a, std::string_view b);
+// Compares without regard to ASCII letter case: <0, 0, >0.
+int CompareNoCase(std::string_view a, std::string_view b);
+
+// Blanks are space, tab, CR, LF, vertical tab and form feed.
+std::string Trim(std::string_view s);
+std::string TrimLeft(std::string_view s);
+std::string TrimRight(std::string_view s);
+
+bool StartsWith(std::string_view s, std::string_view prefix);
+bool StartsWithNoCase(std::string_view s, std::string_view prefix);
+
+// "%02x " for every byte and a line break after each 16 bytes: the one hex-dump layout of
+// every monitor pane.
+std::string HexDump(const std::uint8_t* data, std::size_t size);
+inline std::string HexDump(std::string_view bytes) {
+    return HexDump(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
+}
+
+} // namespace platform

@@ -1,0 +1,65 @@
+#pragma once
+// Text files in GBK: a line reader that yields UTF-8 lines with their numbers, and a writer that
+// converts UTF-8 to GBK and ends every line with CR LF, as the unit's files need.
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace platform {
+
+// Reads a whole file's bytes; false when it cannot be opened or read.
+bool ReadFileBytes(const std::filesystem::path& path, std::string& bytes);
+// Writes bytes to a file, replacing it; false on any failure.
+bool WriteFileBytes(const std::filesystem::path& path, std::string_view bytes);
+
+class CGbkLineReader {
+public:
+    CGbkLineReader() = default;
+    bool Open(const std::filesystem::path& path);
+    // Reads from bytes already in memory (GBK).
+    void OpenBytes(std::string bytes);
+    bool IsOpen() const { return open_; }
+
+    // Next line without its line end (LF or CR LF), converted to UTF-8. False at the end.
+    bool ReadLine(std::string& line);
+    // Number of the line last read, counted from 1; 0 before the first.
+    int LineNumber() const { return lineNo_; }
+    bool AtEnd() const { return pos_ >= bytes_.size(); }
+    // False when the line last read held bytes that are not GBK (they read as '?').
+    bool LastLineValid() const { return lastValid_; }
+
+private:
+    std::string bytes_;
+    std::size_t pos_ = 0;
+    int lineNo_ = 0;
+    bool open_ = false;
+    bool lastValid_ = true;
+};
+
+class CGbkTextWriter {
+public:
+    CGbkTextWriter() = default;
+    ~CGbkTextWriter();
+    CGbkTextWriter(const CGbkTextWriter&) = delete;
+    CGbkTextWriter& operator=(const CGbkTextWriter&) = delete;
+
+    // Creates (or, with append, extends) the file. False when it cannot be opened.
+    bool Open(const std::filesystem::path& path, bool append = false);
+    bool IsOpen() const { return file_ != nullptr; }
+    // Writes the text and CR LF.
+    void WriteLine(std::string_view utf8);
+    // Writes the text as it is; "\n" in it is written as CR LF.
+    void Write(std::string_view utf8);
+    // False when a conversion or a write failed since Open.
+    bool Good() const { return good_; }
+    // Flushes and closes; false when anything failed.
+    bool Close();
+
+private:
+    std::FILE* file_ = nullptr;
+    bool good_ = true;
+    std::string buffer_;
+    void Flush();
+};
+
+} // namespace platform

@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# Bootstrap, sanitizer build (AddressSanitizer + UndefinedBehaviorSanitizer), then every test.
+set -euo pipefail
+here="$(cd "$(dirname "$0")/.." && pwd)"
+cd "$here"
+bash scripts/bootstrap.sh
+
+build="$here/build-asan"
+jobs="$(nproc 2>/dev/null || echo 4)"
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQXM_SANITIZE=ON >/dev/null
+cmake --build "$build" -j "$jobs"
+
+export QT_QPA_PLATFORM=offscreen
+export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0:halt_on_error=1"
+export LSAN_OPTIONS="suppressions=$here/tests/lsan.supp:print_suppressions=0"
+export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+cd "$build"
+ctest --output-on-failure -j "$jobs" --timeout 300

@@ -1,0 +1,99 @@
+#include "platform/Archive.h"
+
+#include <gtest/gtest.h>
+
+using platform::CArchive;
+using platform::CArchiveException;
+
+namespace {
+std::string Head(const std::string& bytes, std::size_t n) {
+    return bytes.substr(0, n);
+}
+} // namespace
+
+TEST(Archive, StringLengthFormsByteForByte) {
+    struct Case {
+        std::size_t len;
+        std::string prefix;
+    };
+    const Case cases[] = {
+        {0, std::string("\x00", 1)},
+        {254, "\xFE"},
+        {255, std::string("\xFF\xFF\x00", 3)},
+        {65533, "\xFF\xFD\xFF"},
+        {65534, std::string("\xFF\xFF\xFF\xFE\xFF\x00\x00", 7)},
+        {70000, std::string("\xFF\xFF\xFF\x70\x11\x01\x00", 7)},
+    };
+    for (const Case& c : cases) {
+        CArchive out;
+        std::string payload(c.len, 'x');
+        out.WriteString(payload);
+        EXPECT_EQ(c.prefix.size() + c.len, out.Bytes().size()) << c.len;
+        EXPECT_EQ(c.prefix, Head(out.Bytes(), c.prefix.size())) << c.len;
+        CArchive in(out.Bytes());
+        EXPECT_EQ(payload, in.ReadString()) << c.len;
+        EXPECT_TRUE(in.AtEnd());
+    }
+}
+
+TEST(Archive, StringsKeepZeroBytes) {
+    CArchive out;
+    out.WriteString(std::string("a\0b", 3));
+    CArchive in(out.Bytes());
+    EXPECT_EQ(std::string("a\0b", 3), in.ReadString());
+}
+
+TEST(Archive, CountsAndIntegersAreLittleEndian) {
+    CArchive out;
+    out.WriteCount(3);
+    out.WriteCount(0x12345);
+    out.WriteU32(0x01020304);
+    out.WriteI32(-1);
+    EXPECT_EQ(std::string("\x03\x00\xFF\xFF\x45\x23\x01\x00\x04\x03\x02\x01\xFF\xFF\xFF\xFF", 16), out.Bytes());
+    CArchive in(out.Bytes());
+    EXPECT_EQ(3u, in.ReadCount());
+    EXPECT_EQ(0x12345u, in.ReadCount());
+    EXPECT_EQ(0x01020304u, in.ReadU32());
+    EXPECT_EQ(-1, in.ReadI32());
+}
+
+TEST(Archive, ObjectTagsShareOneCounterForClassesAndObjects) {
+    CArchive out;
+    out.WriteObjectTag("CUserInfo", 1); // class 1, object 2
+    out.WriteObjectTag("CUserInfo", 1); // object 3
+    out.WriteObjectTag("CUserInfo", 1); // object 4
+    out.WriteObjectTag("CGroupInfo", 1); // class 5, object 6
+    out.WriteObjectTag("CGroupInfo", 1);
+    const std::string expected = std::string("\xFF\xFF\x01\x00\x09\x00", 6) + "CUserInfo" +
+                                 std::string("\x01\x80\x01\x80", 4) + std::string("\xFF\xFF\x01\x00\x0A\x00", 6) +
+                                 "CGroupInfo" + std::string("\x05\x80", 2);
+    EXPECT_EQ(expected, out.Bytes());
+
+    CArchive in(out.Bytes());
+    std::uint16_t schema = 0;
+    EXPECT_EQ("CUserInfo", in.ReadObjectTag(&schema));
+    EXPECT_EQ(1, schema);
+    EXPECT_EQ("CUserInfo", in.ReadObjectTag());
+    EXPECT_EQ("CUserInfo", in.ReadObjectTag());
+    EXPECT_EQ("CGroupInfo", in.ReadObjectTag());
+    EXPECT_EQ("CGroupInfo", in.ReadObjectTag());
+}
+
+TEST(Archive, TruncatedAndMalformedInputThrows) {
+    CArchive out;
+    out.WriteString(std::string(300, 'y'));
+    std::string bytes = out.Bytes();
+    for (std::size_t cut : {0ul, 1ul, 2ul, 3ul, 100ul, bytes.size() - 1}) {
+        CArchive in(bytes.substr(0, cut));
+        EXPECT_THROW(in.ReadString(), CArchiveException) << cut;
+    }
+    // A huge announced length must not be allocated or read past.
+    CArchive huge(std::string("\xFF\xFF\xFF\xFF\xFF\xFF\x7F", 7));
+    EXPECT_THROW(huge.ReadString(), CArchiveException);
+    // A back reference to a class that was never named.
+    CArchive unknown(std::string("\x07\x80", 2));
+    EXPECT_THROW(unknown.ReadObjectTag(), CArchiveException);
+    CArchive objectRef(std::string("\x02\x00", 2));
+    EXPECT_THROW(objectRef.ReadObjectTag(), CArchiveException);
+    EXPECT_EQ("", CArchive(std::string("\x00\x00", 2)).ReadObjectTag());
+}

@@ -1,0 +1,111 @@
+#include "platform/Gbk.h"
+#include "platform/Text.h"
+#include "platform/TextFile.h"
+#include "tests/support/TestFiles.h"
+
+#include <clocale>
+#include <gtest/gtest.h>
+
+using namespace platform;
+
+TEST(Gbk, RoundTripsChineseAndAscii) {
+    const std::string text = "通讯管理机 QXM7740 板卡1";
+    std::string gbk;
+    ASSERT_TRUE(Utf8ToGbk(text, gbk));
+    // 通 is B7 C6 in GBK.
+    EXPECT_EQ(std::string("\xCD\xA8", 2), gbk.substr(0, 2));
+    EXPECT_EQ(GbkLength(text), gbk.size());
+    std::string back;
+    ASSERT_TRUE(GbkToUtf8(gbk, back));
+    EXPECT_EQ(text, back);
+}
+
+TEST(Gbk, InvalidInputIsReportedAndMarked) {
+    std::string out;
+    // A lone lead byte at the end and an invalid pair in the middle.
+    EXPECT_FALSE(GbkToUtf8(std::string("ab\x81", 3), out));
+    EXPECT_EQ("ab?", out);
+    EXPECT_FALSE(GbkToUtf8(std::string("a\xFF" "b", 3), out));
+    EXPECT_EQ("a?b", out);
+    // Invalid UTF-8 and a character GBK lacks (an emoji) keep the rest of the text.
+    EXPECT_FALSE(Utf8ToGbk(std::string("x\xC3y", 3), out));
+    EXPECT_EQ("x?y", out);
+    EXPECT_FALSE(Utf8ToGbk("a\xF0\x9F\x98\x80z", out));
+    EXPECT_EQ("a?z", out);
+}
+
+TEST(Gbk, TruncationNeverSplitsACharacter) {
+    EXPECT_EQ("通讯", TruncateGbk("通讯管理机", 5));
+    EXPECT_EQ("通讯管", TruncateGbk("通讯管理机", 6));
+    EXPECT_EQ("ab通", TruncateGbk("ab通讯", 5));
+    EXPECT_EQ("abc", TruncateGbk("abc", 64));
+    EXPECT_EQ(std::string("\xCD\xA8"), TruncateGbkBytes(std::string("\xCD\xA8\xD1\xB6"), 3));
+}
+
+TEST(Gbk, SortsByGbkBytes) {
+    // In Unicode 啊 (U+554A) sorts after 阿 (U+963F); in GBK 啊 (B0A1) sorts before 阿 (B0A2).
+    EXPECT_LT(CompareGbk("啊", "阿"), 0);
+    EXPECT_GT(CompareGbk("阿", "啊"), 0);
+    EXPECT_LT(CompareGbk("ab", "abc"), 0);
+    EXPECT_EQ(0, CompareGbkNoCase("ABC", "abc"));
+}
+
+TEST(Text, NumbersUseTheCLocaleWhateverTheProcessLocale) {
+    const char* old = std::setlocale(LC_NUMERIC, nullptr);
+    std::string saved = old ? old : "C";
+    bool switched = std::setlocale(LC_NUMERIC, "de_DE.UTF-8") != nullptr;
+    EXPECT_EQ("1.50,2", StrFormat("%.2f,%d", 1.5, 2));
+    EXPECT_DOUBLE_EQ(1.25, AtoF("1.25"));
+    std::setlocale(LC_NUMERIC, saved.c_str());
+    if (!switched)
+        GTEST_LOG_(INFO) << "de_DE locale not installed; checked in the C locale only";
+}
+
+TEST(Text, AtoIFollowsTheRuntime) {
+    EXPECT_EQ(12, AtoI("  12abc"));
+    EXPECT_EQ(-7, AtoI("-7"));
+    EXPECT_EQ(5, AtoI("+5"));
+    EXPECT_EQ(0, AtoI("abc"));
+    EXPECT_EQ(0, AtoI(""));
+    EXPECT_EQ(0, AtoI("- 3"));
+}
+
+TEST(Text, TrimCaseAndHexDump) {
+    EXPECT_EQ("a b", Trim(" \t a b \r\n"));
+    EXPECT_TRUE(EqualsNoCase("SCHEDULE", "schedule"));
+    EXPECT_FALSE(EqualsNoCase("SCHEDULE", "schedul"));
+    std::string bytes;
+    for (int i = 0; i < 17; ++i)
+        bytes.push_back(static_cast<char>(i == 16 ? 0xEB : i));
+    EXPECT_EQ("00 01 02 03 04 05 06 07 08 09 0a 0b 0c 0d 0e 0f \neb ", HexDump(bytes));
+    EXPECT_EQ("", HexDump(std::string_view()));
+}
+
+TEST(TextFile, ReaderCountsLinesAndAcceptsBothLineEnds) {
+    CGbkLineReader r;
+    r.OpenBytes(ToGbk("[装置]\r\n名称=甲\nlast"));
+    std::string line;
+    ASSERT_TRUE(r.ReadLine(line));
+    EXPECT_EQ("[装置]", line);
+    EXPECT_EQ(1, r.LineNumber());
+    ASSERT_TRUE(r.ReadLine(line));
+    EXPECT_EQ("名称=甲", line);
+    ASSERT_TRUE(r.ReadLine(line));
+    EXPECT_EQ("last", line);
+    EXPECT_EQ(3, r.LineNumber());
+    EXPECT_FALSE(r.ReadLine(line));
+    EXPECT_EQ(3, r.LineNumber());
+}
+
+TEST(TextFile, WriterWritesGbkWithCrLf) {
+    testsupport::TempDir dir;
+    CGbkTextWriter w;
+    ASSERT_TRUE(w.Open(dir / "a.cfg"));
+    w.WriteLine("[工程标识]");
+    w.Write("a\nb");
+    w.WriteLine("");
+    ASSERT_TRUE(w.Close());
+    EXPECT_EQ(ToGbk("[工程标识]") + "\r\na\r\nb\r\n", testsupport::ReadBytes(dir / "a.cfg"));
+    CGbkTextWriter bad;
+    EXPECT_FALSE(bad.Open(dir / "missing" / "x.cfg"));
+}

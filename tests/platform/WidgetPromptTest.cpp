@@ -1,0 +1,51 @@
+#include "platform/ui/WidgetPrompt.h"
+#include "tests/support/PromptRecorder.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QEventLoop>
+#include <QLineEdit>
+#include <QThread>
+#include <gtest/gtest.h>
+#include <thread>
+
+using namespace platform;
+
+TEST(WidgetPrompt, DialogRunnerReplacesExec) {
+    QDialog dlg;
+    auto* edit = new QLineEdit(&dlg);
+    edit->setObjectName("name");
+    SetDialogRunner([](QDialog& d) {
+        d.findChild<QLineEdit*>("name")->setText("甲");
+        d.accept();
+        return d.result();
+    });
+    EXPECT_EQ(QDialog::Accepted, RunDialog(dlg));
+    EXPECT_EQ(QString("甲"), edit->text());
+    SetDialogRunner(nullptr);
+}
+
+TEST(WidgetPrompt, RecorderAnswersFromScriptAndFromAnotherThread) {
+    testsupport::PromptRecorder rec;
+    rec.Script({Answer::No});
+    EXPECT_EQ(Answer::No, MessageBox("问题?", "提示", Icon::Question, Buttons::YesNo));
+    Answer fromWorker = Answer::Cancel;
+    std::thread worker([&] { fromWorker = MessageBox("来自线程", "提示", Icon::Warning, Buttons::YesNo); });
+    worker.join();
+    EXPECT_EQ(Answer::Yes, fromWorker);
+    ASSERT_EQ(2u, rec.Count());
+    EXPECT_EQ("来自线程", rec.LastText());
+    EXPECT_EQ("提示", rec.Messages()[1].caption);
+}
+
+TEST(WidgetPrompt, RunOnUiThreadWaitsForTheUiThread) {
+    bool ranOnUi = false;
+    std::thread worker([&] {
+        RunOnUiThread([&] { ranOnUi = QThread::currentThread() == qApp->thread(); });
+    });
+    // Pump events until the worker's call has been served.
+    while (!ranOnUi)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    worker.join();
+    EXPECT_TRUE(ranOnUi);
+}
