@@ -98,7 +98,9 @@ bool CWizard2Page::validatePage() {
     case CProjectFolderRules::Check::Ok:
         break;
     }
-    m_sheet.SetFolder(folder);
+    // The folder is kept the way the project's path is built from it, so the caller creates the
+    // project exactly where an old one was cleared.
+    m_sheet.SetFolder(CProjectFolderRules::StripTrailingSeparators(folder));
     m_sheet.SetName(name);
     return true;
 }

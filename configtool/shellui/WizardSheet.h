@@ -27,7 +27,7 @@ public:
     explicit CWizard2Page(CWizardSheet& sheet);
     void initializePage() override;
     // Next: both fields filled, a valid name, an existing project of the name only after Yes
-    // (then deleted); stores folder and name into the sheet.
+    // (then deleted); stores folder (without separators at its end) and name into the sheet.
     bool validatePage() override;
 
 private:
