@@ -1,0 +1,39 @@
+#include "CallMgrTimeDlg.h"
+
+#include "SetMgrTimeDlg.h"
+
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+CCallMgrTimeDlg::CCallMgrTimeDlg(QWidget* parent) : QDialog(parent) {
+    setObjectName("callMgrTimeDlg");
+    setWindowTitle("召唤管理机时间");
+    m_pBoard = new QComboBox(this);
+    m_pBoard->setObjectName("board");
+    FillMgrBoardCombo(*m_pBoard);
+    auto* form = new QFormLayout;
+    form->addRow("板卡地址:", m_pBoard);
+    auto* buttons = new QDialogButtonBox(this);
+    buttons->addButton("确定", QDialogButtonBox::AcceptRole)->setObjectName("ok");
+    buttons->addButton("取消", QDialogButtonBox::RejectRole)->setObjectName("cancel");
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(form);
+    layout->addWidget(buttons);
+    m_pBoard->setCurrentIndex(m_pBoard->findData(m_nBoard));
+}
+
+void CCallMgrTimeDlg::showEvent(QShowEvent* event) {
+    // Each run starts from the board last confirmed.
+    m_pBoard->setCurrentIndex(m_pBoard->findData(m_nBoard));
+    QDialog::showEvent(event);
+}
+
+void CCallMgrTimeDlg::accept() {
+    m_nBoard = m_pBoard->currentData().toInt();
+    QDialog::accept();
+}

@@ -1,0 +1,56 @@
+#include "ProjectFolderRules.h"
+
+#include "platform/Paths.h"
+
+#include <system_error>
+
+namespace fs = std::filesystem;
+
+namespace {
+bool IsSeparator(char ch) {
+    return ch == '/' || ch == '\\';
+}
+} // namespace
+
+bool CProjectFolderRules::IsValidProjectName(std::string_view name) {
+    return platform::IsSafeFileName(name) && name.size() <= 255;
+}
+
+std::string CProjectFolderRules::StripTrailingSeparators(std::string_view folder) {
+    std::size_t end = folder.size();
+    while (end > 1 && IsSeparator(folder[end - 1]))
+        --end;
+    std::string out(folder.substr(0, end));
+    for (char& ch : out)
+        if (ch == '\\')
+            ch = '/';
+    return out;
+}
+
+fs::path CProjectFolderRules::ProjectPath(std::string_view folder, std::string_view name) {
+    return fs::path(StripTrailingSeparators(folder)) / fs::path(std::string(name));
+}
+
+CProjectFolderRules::Check CProjectFolderRules::CheckNewProject(std::string_view folder,
+                                                                std::string_view name, fs::path& path) {
+    path.clear();
+    if (folder.empty() || name.empty())
+        return Check::Empty;
+    if (!IsValidProjectName(name))
+        return Check::BadName;
+    path = ProjectPath(folder, name);
+    std::error_code ec;
+    // A dangling link still occupies the name.
+    if (fs::exists(fs::symlink_status(path, ec)))
+        return Check::Exists;
+    return Check::Ok;
+}
+
+bool CProjectFolderRules::RemoveProject(std::string_view folder, std::string_view name) {
+    if (folder.empty() || !IsValidProjectName(name))
+        return false;
+    fs::path path = ProjectPath(folder, name);
+    std::error_code ec;
+    fs::remove_all(path, ec);
+    return !fs::exists(fs::symlink_status(path, ec));
+}

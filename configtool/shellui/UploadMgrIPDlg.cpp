@@ -1,0 +1,45 @@
+#include "UploadMgrIPDlg.h"
+
+#include "MgrIpFile.h"
+
+#include "platform/Prompt.h"
+#include "platform/ui/WidgetPrompt.h"
+
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+using platform::Ss;
+
+CUploadMgrIPDlg::CUploadMgrIPDlg(QWidget* parent) : QDialog(parent) {
+    setObjectName("uploadMgrIPDlg");
+    setWindowTitle("上装管理机IP地址");
+    m_pNumber = new QLineEdit(this);
+    m_pNumber->setObjectName("number");
+    auto* form = new QFormLayout;
+    form->addRow("管理机地址：", m_pNumber);
+    auto* buttons = new QDialogButtonBox(this);
+    buttons->addButton("确定", QDialogButtonBox::AcceptRole)->setObjectName("ok");
+    buttons->addButton("取消", QDialogButtonBox::RejectRole)->setObjectName("cancel");
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(form);
+    layout->addWidget(buttons);
+}
+
+void CUploadMgrIPDlg::accept() {
+    const std::string number = Ss(m_pNumber->text());
+    if (number.empty()) {
+        platform::MessageBox("请先输入管理机序号！");
+        return;
+    }
+    if (!CMgrIpFile::IsValidNumber(number)) {
+        platform::MessageBox("管理机序号不合法！");
+        return;
+    }
+    m_strFileName = CMgrIpFile::FileNameFor(number);
+    QDialog::accept();
+}

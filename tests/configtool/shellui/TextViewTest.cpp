@@ -1,0 +1,173 @@
+#include "configtool/shellui/TextView.h"
+#include "configtool/shellui/TextMatchDlg.h"
+
+#include "platform/ui/WidgetPrompt.h"
+
+#include <gtest/gtest.h>
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QLineEdit>
+#include <QMenu>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <vector>
+
+using platform::Qs;
+
+namespace {
+
+// The colour of the character at a position of the view's text.
+QColor ColourAt(CTextView& view, int pos) {
+    QTextCursor c(view.document());
+    c.setPosition(pos);
+    c.setPosition(pos + 1, QTextCursor::KeepAnchor);
+    return c.charFormat().foreground().color();
+}
+
+QAction* ActionOf(QMenu& menu, const QString& caption) {
+    for (QAction* a : menu.actions())
+        if (a->text() == caption)
+            return a;
+    return nullptr;
+}
+
+struct DialogRunnerGuard {
+    explicit DialogRunnerGuard(platform::DialogRunner r) { platform::SetDialogRunner(std::move(r)); }
+    ~DialogRunnerGuard() { platform::SetDialogRunner(nullptr); }
+};
+
+} // namespace
+
+TEST(TextView, AppendsColouredTextLinesAndHexDumps) {
+    CTextView view;
+    EXPECT_TRUE(view.isReadOnly());
+    EXPECT_EQ(CTextView::kBackground, view.palette().color(QPalette::Base));
+    view.AppendLine("发送", QColor(0, 128, 0));
+    std::vector<std::uint8_t> bytes(20);
+    for (int i = 0; i < 20; ++i)
+        bytes[i] = static_cast<std::uint8_t>(i);
+    view.AppendHex(bytes.data(), bytes.size(), QColor(0, 0, 128), true, 16);
+    view.AppendHex(bytes.data(), 0, QColor(0, 0, 128), true, 16);
+    view.AppendColorText("尾", QColor(128, 0, 0));
+
+    const QString expected = "发送\n"
+                             "00 01 02 03 04 05 06 07 08 09 0a 0b 0c 0d 0e 0f \n"
+                             "10 11 12 13 \n"
+                             "尾";
+    EXPECT_EQ(expected, view.toPlainText());
+    EXPECT_EQ(QColor(0, 128, 0), ColourAt(view, 0));
+    EXPECT_EQ(QColor(0, 0, 128), ColourAt(view, 3));
+    EXPECT_EQ(QColor(128, 0, 0), ColourAt(view, expected.size() - 1));
+    EXPECT_EQ(4, view.document()->blockCount());
+}
+
+TEST(TextView, PauseDropsTextAndContinueDoesNotRestoreIt) {
+    CDebugTextView view;
+    view.AppendLine("一", Qt::black);
+    {
+        std::unique_ptr<QMenu> menu = view.BuildContextMenu();
+        QAction* pause = ActionOf(*menu, "暂停");
+        ASSERT_NE(nullptr, pause);
+        EXPECT_TRUE(pause->isEnabled());
+        EXPECT_FALSE(ActionOf(*menu, "继续")->isEnabled());
+        EXPECT_EQ(CDebugTextView::ID_PAUSE, pause->data().toInt());
+        pause->trigger();
+    }
+    EXPECT_FALSE(view.IsOutputOn());
+    std::uint8_t bytes[3] = {1, 2, 3};
+    view.AppendLine("二", Qt::black);
+    view.AppendHex(bytes, 3, Qt::black);
+    view.AppendColorText("三", Qt::black);
+    {
+        std::unique_ptr<QMenu> menu = view.BuildContextMenu();
+        EXPECT_FALSE(ActionOf(*menu, "暂停")->isEnabled());
+        EXPECT_TRUE(ActionOf(*menu, "继续")->isEnabled());
+        ActionOf(*menu, "继续")->trigger();
+    }
+    view.AppendLine("四", Qt::black, false);
+    EXPECT_EQ("一\n四", view.toPlainText());
+}
+
+TEST(TextView, MenuHoldsTheCommandsAndClearEmptiesTheView) {
+    CDebugTextView view;
+    std::unique_ptr<QMenu> menu = view.BuildContextMenu();
+    QStringList captions;
+    for (QAction* a : menu->actions())
+        captions << (a->isSeparator() ? QString("-") : a->text());
+    EXPECT_EQ(QStringList({"暂停", "继续", "清除", "复制", "标记", "-", "刷新"}), captions);
+    EXPECT_FALSE(ActionOf(*menu, "刷新")->isEnabled());
+
+    view.AppendLine("abc", Qt::black);
+    view.selectAll();
+    ActionOf(*menu, "复制")->trigger();
+    EXPECT_EQ("abc\n", QApplication::clipboard()->text());
+    ActionOf(*menu, "清除")->trigger();
+    EXPECT_EQ("", view.toPlainText());
+}
+
+TEST(TextView, MarkAllColoursEveryOccurrenceWithTheDialogsOptions) {
+    CDebugTextView view;
+    view.AppendLine("ab Ab abc ab", QColor(0, 0, 128), false);
+    const QColor navy(0, 0, 128);
+
+    // A text that does not occur changes nothing; an empty text neither.
+    view.MarkAll("zz", false, false);
+    view.MarkAll("", false, false);
+    for (int i = 0; i < 12; ++i)
+        EXPECT_EQ(navy, ColourAt(view, i)) << i;
+
+    // Whole words, case counting: only the two "ab" words.
+    DialogRunnerGuard guard([](QDialog& d) {
+        d.findChild<QLineEdit*>("text")->setText("ab");
+        d.findChild<QCheckBox*>("wholeWord")->setChecked(true);
+        d.findChild<QCheckBox*>("matchCase")->setChecked(true);
+        d.accept();
+        return d.result();
+    });
+    view.OnMark();
+    EXPECT_EQ("ab", view.MatchDialog().GetText());
+    const QColor red(255, 0, 0);
+    EXPECT_EQ(red, ColourAt(view, 0));
+    EXPECT_EQ(navy, ColourAt(view, 3)); // "Ab"
+    EXPECT_EQ(navy, ColourAt(view, 6)); // "abc"
+    EXPECT_EQ(red, ColourAt(view, 10));
+
+    // Without options every "ab" goes red, those already marked included.
+    view.MarkAll("ab", false, false);
+    for (int pos : {0, 1, 3, 4, 6, 7, 10, 11})
+        EXPECT_EQ(red, ColourAt(view, pos)) << pos;
+    EXPECT_EQ(navy, ColourAt(view, 8)); // "c"
+
+    // New text after marks comes in its own colour.
+    view.AppendColorText("ab", QColor(0, 128, 0));
+    EXPECT_EQ(QColor(0, 128, 0), ColourAt(view, 12));
+}
+
+TEST(TextMatchDlg, CancelKeepsTheValuesLastConfirmed) {
+    CTextMatchDlg dlg;
+    {
+        DialogRunnerGuard guard([](QDialog& d) {
+            d.findChild<QLineEdit*>("text")->setText("甲");
+            d.findChild<QCheckBox*>("matchCase")->setChecked(true);
+            d.accept();
+            return d.result();
+        });
+        EXPECT_EQ(QDialog::Accepted, platform::RunDialog(dlg));
+    }
+    {
+        DialogRunnerGuard guard([](QDialog& d) {
+            d.findChild<QLineEdit*>("text")->setText("乙");
+            d.reject();
+            return d.result();
+        });
+        EXPECT_EQ(QDialog::Rejected, platform::RunDialog(dlg));
+    }
+    EXPECT_EQ("甲", dlg.GetText());
+    EXPECT_TRUE(dlg.IsMatchCase());
+    EXPECT_FALSE(dlg.IsWholeWord());
+    EXPECT_EQ(QString("甲"), dlg.findChild<QLineEdit*>("text")->text());
+    EXPECT_EQ(QString("字符匹配设置"), dlg.windowTitle());
+}
