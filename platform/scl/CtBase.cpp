@@ -1,8 +1,8 @@
 #include "platform/scl/CtBase.h"
 
 #include "platform/Gbk.h"
-#include "platform/Text.h"
 #include "platform/scl/DocInfo.h"
+#include "platform/Text.h"
 
 #include <pugixml.hpp>
 
@@ -13,6 +13,7 @@ namespace platform::scl {
 
 namespace {
 
+// clang-format off
 constexpr const char* kEleNames[] = {
     "SCL", "Header", "History", "Hitem", "Substation", "VoltageLevel", "Bay", "Communication",
     "SubNetwork", "ConnectedAP", "Address", "P", "GSE", "SMV", "IED", "Services", "AccessPoint",
@@ -20,8 +21,8 @@ constexpr const char* kEleNames[] = {
     "GSEControl", "SampledValueControl", "SettingControl", "LogControl", "Inputs", "ExtRef", "DOI",
     "SDI", "DAI", "Val", "DataTypeTemplates", "LNodeType", "DOType", "DAType", "EnumType",
     "EnumVal", "DO", "SDO", "DA", "BDA", "Private"};
-static_assert(std::size(kEleNames) == static_cast<std::size_t>(EleID::Count),
-              "one element name per kind");
+// clang-format on
+static_assert(std::size(kEleNames) == static_cast<std::size_t>(EleID::Count), "one element name per kind");
 
 // Element names are compared without their namespace prefix ("scl:IED" is an IED), unless the
 // name asked for carries a prefix itself.
@@ -43,8 +44,7 @@ std::string Text(const detail::DocInfo* doc, const char* s) {
 
 // Visits the element children of `from` (all element descendants in document order when
 // recursive) until the visitor returns true. Iterative, so deep files cannot exhaust the stack.
-template <class Visit>
-void WalkElements(pugi::xml_node from, bool recursive, Visit&& visit) {
+template <class Visit> void WalkElements(pugi::xml_node from, bool recursive, Visit&& visit) {
     pugi::xml_node cur = from.first_child();
     while (cur) {
         if (cur.type() == pugi::node_element && visit(cur))

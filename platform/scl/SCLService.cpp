@@ -1,7 +1,7 @@
 #include "platform/scl/SCLService.h"
 
-#include "platform/Text.h"
 #include "platform/scl/DocInfo.h"
+#include "platform/Text.h"
 
 #include <pugixml.hpp>
 
@@ -37,8 +37,8 @@ std::string DeclaredEncoding(const char* data, std::size_t size) {
 }
 
 bool IsGbkFamily(const std::string& encoding) {
-    return encoding == "gb2312" || encoding == "gbk" || encoding == "gb18030" ||
-           encoding == "cp936" || encoding == "x-gbk" || encoding == "windows-936";
+    return encoding == "gb2312" || encoding == "gbk" || encoding == "gb18030" || encoding == "cp936" ||
+           encoding == "x-gbk" || encoding == "windows-936";
 }
 
 // Line and column (from 1) of a byte offset of the file, counted on the file itself: the
@@ -76,6 +76,7 @@ void LineAndColumn(const std::string& path, std::ptrdiff_t offset, int& line, in
 struct CSCLService::Impl {
     std::string fileName;
     int loadMode = 0;
+    std::string rootName = "SCL";
     std::string error;
     pugi::xml_document doc;
     scl::detail::DocInfo info;
@@ -132,8 +133,7 @@ bool CSCLService::Impl::Load() {
     if (!result) {
         int line = 1, column = 1;
         LineAndColumn(fileName, result.offset, line, column);
-        error = StrFormat("文件(%s)第%d行第%d列: %s", fileName.c_str(), line, column,
-                          result.description());
+        error = StrFormat("文件(%s)第%d行第%d列: %s", fileName.c_str(), line, column, result.description());
         doc.reset();
         return false;
     }
@@ -150,9 +150,9 @@ bool CSCLService::Impl::Load() {
     std::size_t colon = name.rfind(':');
     if (colon != std::string_view::npos)
         name.remove_prefix(colon + 1);
-    if (name != "SCL") {
-        error = StrFormat("文件(%s)不是SCL文件: 根元素为<%s>", fileName.c_str(),
-                          top ? top.name() : "");
+    if (!top || (!rootName.empty() && name != rootName)) {
+        error = StrFormat("文件(%s)的根元素<%s>不是<%s>", fileName.c_str(), top ? top.name() : "",
+                          rootName.c_str());
         doc.reset();
         return false;
     }
@@ -163,11 +163,26 @@ bool CSCLService::Impl::Load() {
 CSCLService::CSCLService() : impl_(std::make_unique<Impl>()) {}
 CSCLService::~CSCLService() = default;
 
-void CSCLService::SetXmlFileName(const std::string& path) { impl_->fileName = path; }
-const std::string& CSCLService::GetXmlFileName() const { return impl_->fileName; }
+void CSCLService::SetXmlFileName(const std::string& path) {
+    impl_->fileName = path;
+}
+const std::string& CSCLService::GetXmlFileName() const {
+    return impl_->fileName;
+}
 
-void CSCLService::SetLoadMode(int mode) { impl_->loadMode = mode; }
-int CSCLService::GetLoadMode() const { return impl_->loadMode; }
+void CSCLService::SetLoadMode(int mode) {
+    impl_->loadMode = mode;
+}
+int CSCLService::GetLoadMode() const {
+    return impl_->loadMode;
+}
+
+void CSCLService::SetRootName(const std::string& name) {
+    impl_->rootName = name;
+}
+const std::string& CSCLService::GetRootName() const {
+    return impl_->rootName;
+}
 
 int CSCLService::LoadFromXmlFile() {
     impl_->Reset();
@@ -184,10 +199,16 @@ scl::CtBase CSCLService::GetRoot() const {
     return scl::CtBase(impl_->root, &impl_->info);
 }
 
-const std::string& CSCLService::GetErrorText() const { return impl_->error; }
+const std::string& CSCLService::GetErrorText() const {
+    return impl_->error;
+}
 
-bool CSCLService::IsGbk() const { return impl_->root && impl_->info.gbk; }
+bool CSCLService::IsGbk() const {
+    return impl_->root && impl_->info.gbk;
+}
 
-void CSCLService::Clear() { impl_->Reset(); }
+void CSCLService::Clear() {
+    impl_->Reset();
+}
 
 } // namespace platform

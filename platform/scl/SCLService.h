@@ -29,13 +29,18 @@ public:
     void SetLoadMode(int mode);
     int GetLoadMode() const;
 
+    // The name the root element must have (compared without a namespace prefix); "SCL" unless
+    // changed. An empty name accepts any root, for readers of XML files other than SCL.
+    void SetRootName(const std::string& name);
+    const std::string& GetRootName() const;
+
     // Parses the file named by SetXmlFileName, replacing any document loaded before (handles
     // into it become invalid). Nonzero on success. On failure there is no root and
     // GetErrorText says why: a file that cannot be read, a parse error with its line and
-    // column, or a document whose root element is not SCL.
+    // column, or a document whose root element has another name than the one required.
     int LoadFromXmlFile();
 
-    // The SCL root element; a null handle before a successful load.
+    // The root element (SCL); a null handle before a successful load.
     scl::CtBase GetRoot() const;
 
     // Why the last load failed (UTF-8); empty after a success.

@@ -63,8 +63,8 @@ int main(int argc, char** argv) {
     }
     double walk = Seconds(start);
     std::printf("load %.3f s, peak RSS after load %ld KB\n", load, rssLoad);
-    std::printf("walk %.3f s: %zu IEDs, %zu FCDA, %zu LN, %zu DOI (%zu text bytes)\n", walk,
-                ieds.size(), fcdas, lns, dois, chars);
+    std::printf("walk %.3f s: %zu IEDs, %zu FCDA, %zu LN, %zu DOI (%zu text bytes)\n", walk, ieds.size(),
+                fcdas, lns, dois, chars);
     std::printf("peak RSS at end: %ld KB\n", PeakRssKb());
     return 0;
 }

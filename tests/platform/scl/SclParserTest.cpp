@@ -18,7 +18,9 @@ using testsupport::WriteBytes;
 
 namespace {
 
-std::string SclFile(const char* name) { return (TestDataDir() / "scl" / name).string(); }
+std::string SclFile(const char* name) {
+    return (TestDataDir() / "scl" / name).string();
+}
 
 std::vector<std::string> Attrs(const CtEleList& list, const char* attr) {
     std::vector<std::string> out;
@@ -94,8 +96,8 @@ TEST_F(StationScd, IedsAreTheRootsChildrenInFileOrderWithTheirAttributes) {
     std::vector<std::string> children;
     for (const CtBase& child : root_.GetChildEles())
         children.push_back(child.GetEleName());
-    EXPECT_EQ((std::vector<std::string>{"Header", "Substation", "Communication", "IED", "IED", "IED",
-                                        "IED", "DataTypeTemplates"}),
+    EXPECT_EQ((std::vector<std::string>{"Header", "Substation", "Communication", "IED", "IED", "IED", "IED",
+                                        "DataTypeTemplates"}),
               children);
 }
 
@@ -238,6 +240,13 @@ TEST(SclService, LoadFailuresLeaveNoRootAndSayWhy) {
     SclText other("<?xml version=\"1.0\"?><Project><IED name=\"x\"/></Project>");
     EXPECT_EQ(0, other.result);
     EXPECT_NE(std::string::npos, other.service.GetErrorText().find("Project"));
+    // A reader of any XML file asks for no particular root.
+    other.service.SetRootName("");
+    ASSERT_EQ(1, other.service.LoadFromXmlFile());
+    EXPECT_EQ("Project", other.service.GetRoot().GetEleName());
+    EXPECT_EQ("x", other.service.GetRoot().FindOneEleByID(EleID::IED, false).GetAttrValByName("name"));
+    other.service.SetRootName("Project");
+    EXPECT_EQ(1, other.service.LoadFromXmlFile());
 
     service.Clear();
     EXPECT_FALSE(service.GetRoot());
@@ -246,8 +255,8 @@ TEST(SclService, LoadFailuresLeaveNoRootAndSayWhy) {
 TEST(SclService, EncodingsPrefixesEntitiesAndWhitespace) {
     // A GBK file: texts come out as UTF-8.
     std::string gbk = "<?xml version=\"1.0\" encoding=\"GB2312\"?>\r\n<SCL><IED name=\"P1\" desc=\"" +
-                      platform::ToGbk("线路保护") + "\"><DAI name=\"dU\"><Val>" +
-                      platform::ToGbk("距离Ⅰ段") + "</Val></DAI></IED></SCL>";
+                      platform::ToGbk("线路保护") + "\"><DAI name=\"dU\"><Val>" + platform::ToGbk("距离Ⅰ段") +
+                      "</Val></DAI></IED></SCL>";
     SclText g(gbk);
     ASSERT_EQ(1, g.result) << g.service.GetErrorText();
     EXPECT_TRUE(g.service.IsGbk());
