@@ -1,0 +1,60 @@
+#pragma once
+// Loads one SCL file (SCD, CID or ICD) and holds its parsed document; the import code reaches
+// the elements through GetRoot and the queries of scl::CtBase.
+//
+// The file is read into one buffer that the parser works on in place, so a file of some
+// hundred MB costs its own size plus the element tree, and nothing is copied per element.
+// Files declared as GB2312, GBK or GB18030 are parsed as bytes and their attribute values and
+// texts are handed out as UTF-8.
+#include "platform/scl/CtBase.h"
+
+#include <memory>
+#include <string>
+
+namespace platform {
+
+class CSCLService {
+public:
+    CSCLService();
+    ~CSCLService();
+    CSCLService(const CSCLService&) = delete;
+    CSCLService& operator=(const CSCLService&) = delete;
+
+    // The file that LoadFromXmlFile reads (a UTF-8 path).
+    void SetXmlFileName(const std::string& path);
+    const std::string& GetXmlFileName() const;
+
+    // The load-mode word that the CID reader sets before loading; kept for it, every mode
+    // loads the whole file.
+    void SetLoadMode(int mode);
+    int GetLoadMode() const;
+
+    // The name the root element must have (compared without a namespace prefix); "SCL" unless
+    // changed. An empty name accepts any root, for readers of XML files other than SCL.
+    void SetRootName(const std::string& name);
+    const std::string& GetRootName() const;
+
+    // Parses the file named by SetXmlFileName, replacing any document loaded before (handles
+    // into it become invalid). Nonzero on success. On failure there is no root and
+    // GetErrorText says why: a file that cannot be read, a parse error with its line and
+    // column, or a document whose root element has another name than the one required.
+    int LoadFromXmlFile();
+
+    // The root element (SCL); a null handle before a successful load.
+    scl::CtBase GetRoot() const;
+
+    // Why the last load failed (UTF-8); empty after a success.
+    const std::string& GetErrorText() const;
+
+    // True when the loaded file declared a GBK-family encoding.
+    bool IsGbk() const;
+
+    // Frees the document.
+    void Clear();
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+};
+
+} // namespace platform

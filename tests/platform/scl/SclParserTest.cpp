@@ -1,0 +1,312 @@
+#include "platform/Gbk.h"
+#include "platform/scl/SCLService.h"
+#include "tests/support/TestFiles.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+#include <vector>
+
+using platform::CSCLService;
+using platform::scl::CtBase;
+using platform::scl::CtEleList;
+using platform::scl::EleID;
+using testsupport::TempDir;
+using testsupport::TestDataDir;
+using testsupport::WriteBytes;
+
+namespace {
+
+std::string SclFile(const char* name) {
+    return (TestDataDir() / "scl" / name).string();
+}
+
+std::vector<std::string> Attrs(const CtEleList& list, const char* attr) {
+    std::vector<std::string> out;
+    for (const CtBase& e : list)
+        out.push_back(e.GetAttrValByName(attr));
+    return out;
+}
+
+// Loads a document given as text; the text is written to a file first.
+class SclText {
+public:
+    explicit SclText(const std::string& bytes) {
+        WriteBytes(dir_ / "f.scd", bytes);
+        service.SetXmlFileName((dir_ / "f.scd").string());
+        result = service.LoadFromXmlFile();
+    }
+    CSCLService service;
+    int result = 0;
+
+private:
+    TempDir dir_;
+};
+
+class StationScd : public ::testing::Test {
+protected:
+    void SetUp() override {
+        service_.SetXmlFileName(SclFile("station.scd"));
+        ASSERT_NE(0, service_.LoadFromXmlFile()) << service_.GetErrorText();
+        root_ = service_.GetRoot();
+        ASSERT_TRUE(root_);
+    }
+    CtBase Ied(const char* name) {
+        CtEleList ieds;
+        root_.FindEleListByID(EleID::IED, ieds, false);
+        for (const CtBase& ied : ieds)
+            if (ied.GetAttrValByName("name") == name)
+                return ied;
+        return {};
+    }
+    CSCLService service_;
+    CtBase root_;
+};
+
+} // namespace
+
+TEST(SclService, EveryKindHasItsOwnElementName) {
+    std::set<std::string> names;
+    for (int i = 0; i < static_cast<int>(EleID::Count); ++i) {
+        std::string name = platform::scl::EleName(static_cast<EleID>(i));
+        EXPECT_FALSE(name.empty()) << i;
+        names.insert(name);
+    }
+    EXPECT_EQ(static_cast<std::size_t>(EleID::Count), names.size());
+    EXPECT_STREQ("DataTypeTemplates", platform::scl::EleName(EleID::DataTypeTemplates));
+    EXPECT_STREQ("", platform::scl::EleName(EleID::Count));
+}
+
+TEST_F(StationScd, IedsAreTheRootsChildrenInFileOrderWithTheirAttributes) {
+    EXPECT_EQ("SCL", root_.GetEleName());
+    EXPECT_FALSE(service_.IsGbk());
+    CtEleList ieds;
+    EXPECT_EQ(4, root_.FindEleListByID(EleID::IED, ieds, false));
+    EXPECT_EQ((std::vector<std::string>{"PL2201", "CL2201", "CT1", "IL2201"}), Attrs(ieds, "name"));
+    EXPECT_EQ((std::vector<std::string>{"QXL811", "QXC901", "", "QXI100"}), Attrs(ieds, "type"));
+    EXPECT_EQ((std::vector<std::string>{"IED/PL2201.cid", "IED/CL2201.cid", "", ""}),
+              Attrs(ieds, "rScl:uri"));
+    EXPECT_EQ("220kV线路一保护", ieds[0].GetAttrValByName("desc"));
+    // Attribute names are exact: the prefix belongs to the name.
+    EXPECT_EQ("", ieds[0].GetAttrValByName("uri"));
+    EXPECT_EQ("", ieds[0].GetAttrValByName("Name"));
+
+    // A generic walk of the root's children sees the same IEDs among the other sections.
+    std::vector<std::string> children;
+    for (const CtBase& child : root_.GetChildEles())
+        children.push_back(child.GetEleName());
+    EXPECT_EQ((std::vector<std::string>{"Header", "Substation", "Communication", "IED", "IED", "IED", "IED",
+                                        "DataTypeTemplates"}),
+              children);
+}
+
+TEST_F(StationScd, FindOneLooksAtChildrenUnlessRecursive) {
+    CtBase templates = root_.FindOneEleByID(EleID::DataTypeTemplates, false);
+    ASSERT_TRUE(templates);
+    EXPECT_TRUE(root_.FindOneEleByID(EleID::Communication, false));
+    // SettingControl lies four levels below the IED.
+    CtBase pl = Ied("PL2201");
+    EXPECT_FALSE(pl.FindOneEleByID(EleID::SettingControl, false));
+    CtBase sg = pl.FindOneEleByID(EleID::SettingControl, true);
+    ASSERT_TRUE(sg);
+    EXPECT_EQ("4", sg.GetAttrValByName("numOfSGs"));
+    // The first in document order: the LN0 of the first logical device.
+    CtBase ln0 = pl.FindOneEleByID(EleID::LN0, true);
+    ASSERT_TRUE(ln0);
+    EXPECT_TRUE(ln0.FindOneEleByID(EleID::SettingControl, false));
+    EXPECT_FALSE(CtBase().FindOneEleByID(EleID::IED, true));
+    EXPECT_FALSE(Ied("CT1").FindOneEleByID(EleID::SettingControl, true));
+}
+
+TEST_F(StationScd, ListsAppendInDocumentOrderAtAnyDepth) {
+    CtBase pl = Ied("PL2201");
+    CtEleList fcdas;
+    EXPECT_EQ(0, pl.FindEleListByID(EleID::FCDA, fcdas, false));
+    EXPECT_EQ(5, pl.FindEleListByID(EleID::FCDA, fcdas, true));
+    EXPECT_EQ((std::vector<std::string>{"general", "", "general", "cVal.mag.f", "cVal.mag.f"}),
+              Attrs(fcdas, "daName"));
+    // The list is not emptied: the next IED's members follow.
+    EXPECT_EQ(5, Ied("CL2201").FindEleListByID(EleID::FCDA, fcdas, true) - 3);
+    EXPECT_EQ(13u, fcdas.size());
+
+    CtEleList aps;
+    EXPECT_EQ(2, pl.FindEleListByID(EleID::AccessPoint, aps, false));
+    CtEleList lds;
+    EXPECT_EQ(2, aps[0].FindEleListByID(EleID::LDevice, lds, true));
+    EXPECT_EQ((std::vector<std::string>{"PROT", "RCD"}), Attrs(lds, "inst"));
+    CtEleList lns;
+    lds[0].FindEleListByID(EleID::LN, lns, true);
+    EXPECT_EQ((std::vector<std::string>{"PDIS", "PTOC", "MMXU", "GGIO", "GGIO"}), Attrs(lns, "lnClass"));
+    EXPECT_EQ((std::vector<std::string>{"", "", "Prot", "", ""}), Attrs(lns, "prefix"));
+    EXPECT_EQ("", lns[3].GetAttrValByName("lnType"));
+
+    // Subnetworks and their access points, as the communication section is read.
+    CtBase comm = root_.FindOneEleByID(EleID::Communication, false);
+    CtEleList subnets;
+    comm.FindEleListByID(EleID::SubNetwork, subnets, false);
+    EXPECT_EQ((std::vector<std::string>{"8-MMS", "IECGOOSE"}), Attrs(subnets, "type"));
+    CtEleList caps;
+    subnets[0].FindEleListByID(EleID::ConnectedAP, caps, false);
+    EXPECT_EQ((std::vector<std::string>{"PL2201", "CL2201", "CT1"}), Attrs(caps, "iedName"));
+}
+
+TEST_F(StationScd, TypeChildrenByNameAndValuesOfValElements) {
+    CtBase templates = root_.FindOneEleByID(EleID::DataTypeTemplates, false);
+    EXPECT_EQ(13u, templates.GetEleByName("LNodeType").size());
+    CtEleList doTypes = templates.GetEleByName("DOType");
+    EXPECT_EQ(15u, doTypes.size());
+    EXPECT_EQ(6u, templates.GetEleByName("DAType").size());
+    EXPECT_TRUE(templates.GetEleByName("Nothing").empty());
+
+    const CtBase* wye = nullptr;
+    for (const CtBase& t : doTypes)
+        if (t.GetAttrValByName("id") == "QX_WYE")
+            wye = &t;
+    ASSERT_NE(nullptr, wye);
+    EXPECT_EQ("WYE", wye->GetAttrValByName("cdc"));
+    EXPECT_TRUE(wye->GetEleByName("DA").empty());
+    EXPECT_EQ((std::vector<std::string>{"phsA", "phsB", "phsC"}), Attrs(wye->GetEleByName("SDO"), "name"));
+
+    // DOI / SDI / DAI / Val: descriptions and control models as the import reads them.
+    CtBase pl = Ied("PL2201");
+    CtEleList dais;
+    pl.FindEleListByID(EleID::DAI, dais, true);
+    ASSERT_EQ(3u, dais.size());
+    EXPECT_EQ("ctlModel", dais[0].GetAttrValByName("name"));
+    EXPECT_EQ("status-only", dais[0].FindOneEleByID(EleID::Val, false).GetValue());
+    EXPECT_EQ("接地距离Ⅰ段动作", dais[1].FindOneEleByID(EleID::Val, false).GetValue());
+    EXPECT_EQ("保护B相电流", dais[2].FindOneEleByID(EleID::Val, false).GetValue());
+    CtEleList sdis;
+    pl.FindEleListByID(EleID::SDI, sdis, true);
+    EXPECT_EQ((std::vector<std::string>{"保护A相电流", ""}), Attrs(sdis, "desc"));
+    EXPECT_EQ("", CtBase().GetValue());
+    EXPECT_EQ("", CtBase().GetAttrValByName("name"));
+}
+
+TEST(SclService, CidFileNestedSubInstancesAndMissingTemplates) {
+    CSCLService service;
+    service.SetLoadMode(1);
+    service.SetXmlFileName(SclFile("QXB610.cid"));
+    ASSERT_EQ(1, service.LoadFromXmlFile());
+    EXPECT_EQ(1, service.GetLoadMode());
+    CtBase ied = service.GetRoot().FindOneEleByID(EleID::IED, false);
+    ASSERT_TRUE(ied);
+    EXPECT_EQ("PB1101", ied.GetAttrValByName("name"));
+    CtEleList sdis;
+    ied.FindEleListByID(EleID::SDI, sdis, true);
+    // The SDI inside an SDI is found too, after its parent.
+    EXPECT_EQ((std::vector<std::string>{"phsA", "cVal", "phsB"}), Attrs(sdis, "name"));
+    EXPECT_EQ(1u, sdis[0].GetEleByName("SDI").size());
+    EXPECT_TRUE(service.GetRoot().FindOneEleByID(EleID::DataTypeTemplates, false));
+
+    service.SetXmlFileName(SclFile("NoTemplates.icd"));
+    ASSERT_EQ(1, service.LoadFromXmlFile());
+    EXPECT_TRUE(service.GetRoot().FindOneEleByID(EleID::IED, false));
+    EXPECT_FALSE(service.GetRoot().FindOneEleByID(EleID::DataTypeTemplates, false));
+}
+
+TEST(SclService, LoadFailuresLeaveNoRootAndSayWhy) {
+    CSCLService service;
+    EXPECT_EQ(0, service.LoadFromXmlFile());
+    EXPECT_FALSE(service.GetRoot());
+
+    TempDir dir;
+    service.SetXmlFileName((dir / "missing.scd").string());
+    EXPECT_EQ(0, service.LoadFromXmlFile());
+    EXPECT_NE(std::string::npos, service.GetErrorText().find("missing.scd"));
+
+    service.SetXmlFileName(dir.Path().string());
+    EXPECT_EQ(0, service.LoadFromXmlFile());
+
+    // A load that fails after a good one drops the old document.
+    service.SetXmlFileName(SclFile("station.scd"));
+    ASSERT_EQ(1, service.LoadFromXmlFile());
+    EXPECT_TRUE(service.GetErrorText().empty());
+    WriteBytes(dir / "bad.scd", "<?xml version=\"1.0\"?>\n<SCL>\n  <IED name=\"a\">\n  </LN>\n</SCL>\n");
+    service.SetXmlFileName((dir / "bad.scd").string());
+    EXPECT_EQ(0, service.LoadFromXmlFile());
+    EXPECT_FALSE(service.GetRoot());
+    EXPECT_NE(std::string::npos, service.GetErrorText().find("第4行")) << service.GetErrorText();
+
+    for (const char* text : {"", "   ", "<SCL><IED></SCL>", "<SCL>", "<?xml version=\"1.0\"?>",
+                             "<SCL/><SCL/>", "<SCL/><!-- x --><IED/>"}) {
+        SclText doc(text);
+        EXPECT_EQ(0, doc.result) << text;
+        EXPECT_FALSE(doc.service.GetRoot()) << text;
+        EXPECT_FALSE(doc.service.GetErrorText().empty()) << text;
+    }
+    // Well-formed XML that is not SCL.
+    SclText other("<?xml version=\"1.0\"?><Project><IED name=\"x\"/></Project>");
+    EXPECT_EQ(0, other.result);
+    EXPECT_NE(std::string::npos, other.service.GetErrorText().find("Project"));
+    // A reader of any XML file asks for no particular root.
+    other.service.SetRootName("");
+    ASSERT_EQ(1, other.service.LoadFromXmlFile());
+    EXPECT_EQ("Project", other.service.GetRoot().GetEleName());
+    EXPECT_EQ("x", other.service.GetRoot().FindOneEleByID(EleID::IED, false).GetAttrValByName("name"));
+    other.service.SetRootName("Project");
+    EXPECT_EQ(1, other.service.LoadFromXmlFile());
+
+    service.Clear();
+    EXPECT_FALSE(service.GetRoot());
+}
+
+TEST(SclService, EncodingsPrefixesEntitiesAndWhitespace) {
+    // A GBK file: texts come out as UTF-8.
+    std::string gbk = "<?xml version=\"1.0\" encoding=\"GB2312\"?>\r\n<SCL><IED name=\"P1\" desc=\"" +
+                      platform::ToGbk("线路保护") + "\"><DAI name=\"dU\"><Val>" + platform::ToGbk("距离Ⅰ段") +
+                      "</Val></DAI></IED></SCL>";
+    SclText g(gbk);
+    ASSERT_EQ(1, g.result) << g.service.GetErrorText();
+    EXPECT_TRUE(g.service.IsGbk());
+    CtBase ied = g.service.GetRoot().FindOneEleByID(EleID::IED, false);
+    EXPECT_EQ("线路保护", ied.GetAttrValByName("desc"));
+    EXPECT_EQ("距离Ⅰ段", ied.FindOneEleByID(EleID::Val, true).GetValue());
+
+    // A byte-order mark, a namespace prefix on every element, entities and padded values.
+    SclText p("\xEF\xBB\xBF<?xml version='1.0' encoding='utf-8'?>\n"
+              "<scl:SCL xmlns:scl=\"http://www.iec.ch/61850/2003/SCL\">"
+              "<scl:IED name=\"A&amp;B\" desc=\"&lt;1&gt;\"><scl:DAI><scl:Val>\n  on  \n</scl:Val>"
+              "</scl:DAI></scl:IED><![CDATA[x]]><!-- note --><IED name=\"second\"/></scl:SCL>");
+    ASSERT_EQ(1, p.result) << p.service.GetErrorText();
+    EXPECT_FALSE(p.service.IsGbk());
+    CtBase root = p.service.GetRoot();
+    EXPECT_EQ("scl:SCL", root.GetEleName());
+    CtEleList ieds;
+    EXPECT_EQ(2, root.FindEleListByID(EleID::IED, ieds, false));
+    EXPECT_EQ("A&B", ieds[0].GetAttrValByName("name"));
+    EXPECT_EQ("<1>", ieds[0].GetAttrValByName("desc"));
+    EXPECT_EQ("on", ieds[0].FindOneEleByID(EleID::Val, true).GetValue());
+    // A prefixed name asked for matches only that prefix.
+    EXPECT_EQ(1u, root.GetEleByName("scl:IED").size());
+    EXPECT_EQ(2u, root.GetEleByName("IED").size());
+    EXPECT_EQ(2u, root.GetChildEles().size());
+}
+
+TEST(SclService, DeepNestingIsWalkedWithoutRecursion) {
+    std::string text = "<SCL>";
+    for (int i = 0; i < 20000; ++i)
+        text += "<Private>";
+    text += "<FCDA doName=\"deep\"/>";
+    for (int i = 0; i < 20000; ++i)
+        text += "</Private>";
+    text += "<FCDA doName=\"top\"/></SCL>";
+    SclText doc(text);
+    ASSERT_EQ(1, doc.result) << doc.service.GetErrorText();
+    CtEleList list;
+    EXPECT_EQ(2, doc.service.GetRoot().FindEleListByID(EleID::FCDA, list, true));
+    EXPECT_EQ((std::vector<std::string>{"deep", "top"}), Attrs(list, "doName"));
+    EXPECT_EQ("top", doc.service.GetRoot().FindOneEleByID(EleID::FCDA, false).GetAttrValByName("doName"));
+}
+
+TEST(SclService, TheLibrarysIcdFileLoads) {
+    CSCLService service;
+    service.SetXmlFileName((testsupport::IniDir() / "二次装置" / "QXB610.icd").string());
+    ASSERT_EQ(1, service.LoadFromXmlFile()) << service.GetErrorText();
+    CtBase ied = service.GetRoot().FindOneEleByID(EleID::IED, false);
+    EXPECT_EQ("TEMPLATE", ied.GetAttrValByName("name"));
+    EXPECT_EQ("QXB610", ied.GetAttrValByName("type"));
+    CtEleList lds;
+    EXPECT_EQ(3, ied.FindEleListByID(EleID::LDevice, lds, true));
+}
