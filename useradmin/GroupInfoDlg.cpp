@@ -1,8 +1,8 @@
 #include "GroupInfoDlg.h"
 
+#include "platform/ui/WidgetPrompt.h"
 #include "PrivilegeBoxes.h"
 #include "UserAdmin.h"
-#include "platform/ui/WidgetPrompt.h"
 
 #include <QFormLayout>
 #include <QHBoxLayout>

@@ -9,7 +9,8 @@ namespace {
 constexpr const char* kCaptions[5] = {"设置权限", "登陆系统", "上载下载", "修改定值", "遥 控"};
 }
 
-CPrivilegeBoxes::CPrivilegeBoxes(const QString& title, bool editable, QWidget* parent) : QGroupBox(title, parent) {
+CPrivilegeBoxes::CPrivilegeBoxes(const QString& title, bool editable, QWidget* parent)
+    : QGroupBox(title, parent) {
     auto* layout = new QVBoxLayout(this);
     for (int i = 0; i < 5; ++i) {
         m_boxes[i] = new QCheckBox(platform::Qs(kCaptions[i]), this);

@@ -1,8 +1,8 @@
 #pragma once
 // The five check boxes of the privilege bits, shared by the main dialog (display only) and the
 // group dialog (editable).
-#include <QGroupBox>
 #include <cstdint>
+#include <QGroupBox>
 
 class QCheckBox;
 

@@ -1,7 +1,7 @@
 #include "UserAdminApp.h"
 
-#include "UserAdminDlg.h"
 #include "platform/ui/WidgetPrompt.h"
+#include "UserAdminDlg.h"
 
 CUserAdminApp::CUserAdminApp()
     : m_pUserList(m_userPwMgr.GetUserList()), m_pGroupList(m_userPwMgr.GetGroupList()),

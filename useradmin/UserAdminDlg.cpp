@@ -1,10 +1,10 @@
 #include "UserAdminDlg.h"
 
 #include "GroupInfoDlg.h"
+#include "platform/ui/WidgetPrompt.h"
 #include "PrivilegeBoxes.h"
 #include "UserAdmin.h"
 #include "UserInfoDlg.h"
-#include "platform/ui/WidgetPrompt.h"
 
 #include <QApplication>
 #include <QContextMenuEvent>
@@ -34,7 +34,8 @@ QIcon UserIcon() {
     return QApplication::style()->standardIcon(QStyle::SP_FileIcon);
 }
 
-QTreeWidgetItem* NewItem(QTreeWidgetItem* parent, const std::string& text, ItemKind kind, const void* record) {
+QTreeWidgetItem* NewItem(QTreeWidgetItem* parent, const std::string& text, ItemKind kind,
+                         const void* record) {
     auto* item = new QTreeWidgetItem(parent);
     item->setText(0, Qs(text));
     item->setIcon(0, kind == kUser ? UserIcon() : GroupIcon());

@@ -1,7 +1,7 @@
 #pragma once
 // "密码管理": the tree of groups and users with the commands that add, change and delete them.
-#include <QDialog>
 #include <cstdint>
+#include <QDialog>
 
 class CPrivilegeBoxes;
 class CUserAdmin;

@@ -1,7 +1,7 @@
 #include "UserInfoDlg.h"
 
-#include "UserAdmin.h"
 #include "platform/ui/WidgetPrompt.h"
+#include "UserAdmin.h"
 #include "users/GbkLimit.h"
 
 #include <QApplication>

@@ -1,10 +1,10 @@
 // Nevlor: administration of the users and groups in "Password.dat" beside the program.
-#include "UserAdminApp.h"
 #include "platform/Prompt.h"
 #include "platform/ui/WidgetPrompt.h"
+#include "UserAdminApp.h"
 
-#include <QApplication>
 #include <clocale>
+#include <QApplication>
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);

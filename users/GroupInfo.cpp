@@ -1,7 +1,7 @@
 #include "GroupInfo.h"
 
-#include "UserInfo.h"
 #include "platform/Gbk.h"
+#include "UserInfo.h"
 
 void CGroupInfo::Serialize(platform::CArchive& ar) {
     if (ar.IsStoring()) {

@@ -8,8 +8,7 @@
 #include <memory>
 #include <string>
 
-template <class T>
-class CInfoList {
+template <class T> class CInfoList {
 public:
     using Items = std::list<std::unique_ptr<T>>;
 

@@ -1,11 +1,12 @@
 #include "PasswordDlg.h"
 
 #include "GbkLimit.h"
-#include "UserPwMgr.h"
 #include "platform/Gbk.h"
 #include "platform/Prompt.h"
 #include "platform/ui/WidgetPrompt.h"
+#include "UserPwMgr.h"
 
+#include <cstring>
 #include <QApplication>
 #include <QComboBox>
 #include <QGridLayout>
@@ -13,7 +14,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <cstring>
 
 using platform::Qs;
 using platform::Ss;

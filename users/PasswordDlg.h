@@ -1,8 +1,8 @@
 #pragma once
 // The login dialog: a drop-down list of the users that hold the required privilege bits and a
 // password edit; OK closes it only on a correct password.
-#include <QDialog>
 #include <cstdint>
+#include <QDialog>
 #include <string>
 
 class QComboBox;

@@ -75,7 +75,8 @@ void CUserInfo::EnscriptInfo() {
 void CUserInfo::DescriptInfo() {
     Block block{};
     std::memcpy(block.data(), m_strName.data(), std::min(m_strName.size(), kNameField));
-    std::memcpy(block.data() + kNameField, m_strPassword.data(), std::min(m_strPassword.size(), kPasswordField));
+    std::memcpy(block.data() + kNameField, m_strPassword.data(),
+                std::min(m_strPassword.size(), kPasswordField));
     Crypt(block, CDesCipher::decrypt);
     m_strName = platform::FromGbk(UpToZero(block.data(), kNameField));
     m_strPassword = platform::FromGbk(UpToZero(block.data() + kNameField, kPasswordField));

@@ -10,11 +10,11 @@
 
 // Privilege bits; a user qualifies for an action when all required bits are set.
 enum : std::uint32_t {
-    PRIV_ADMIN = 0x01,     // "设置权限"
-    PRIV_LOGIN = 0x02,     // "登陆系统"
-    PRIV_UPDOWN = 0x04,    // "上载下载"
-    PRIV_SETTINGS = 0x08,  // "修改定值"
-    PRIV_CONTROL = 0x10,   // "遥 控"
+    PRIV_ADMIN = 0x01,    // "设置权限"
+    PRIV_LOGIN = 0x02,    // "登陆系统"
+    PRIV_UPDOWN = 0x04,   // "上载下载"
+    PRIV_SETTINGS = 0x08, // "修改定值"
+    PRIV_CONTROL = 0x10,  // "遥 控"
     PRIV_ALL = 0x1F
 };
 

@@ -1,15 +1,15 @@
+#include "users/PasswordDlg.h"
 #include "platform/ui/WidgetPrompt.h"
 #include "tests/support/PromptRecorder.h"
-#include "users/PasswordDlg.h"
 #include "users/UserPwMgr.h"
 
+#include <cstring>
+#include <functional>
+#include <gtest/gtest.h>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
-#include <cstring>
-#include <functional>
-#include <gtest/gtest.h>
 
 using platform::Qs;
 

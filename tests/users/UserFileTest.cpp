@@ -16,10 +16,10 @@ std::string Hex(const std::string& h) {
 }
 
 // The file a first start writes: the administrator (scrambled) and the group "超级用户" (plain).
-const std::string kDefaultFile = Hex(
-    "0100ffff000009004355736572496e666f01000000010000001f0000004105034de582cffb424c972afea652a19feb4b"
-    "77bdabc7cc54eb4b77bdabc7cc54eb4b77bdabc7cc54eb4b77bdabc7cc54eb4b77bdabc7cc54eb4b77bdabc7cc54c007"
-    "296652c18eaaf40100ffff00000a004347726f7570496e666f010000001f00000008b3acbcb6d3c3bba7");
+const std::string kDefaultFile =
+    Hex("0100ffff000009004355736572496e666f01000000010000001f0000004105034de582cffb424c972afea652a19feb4b"
+        "77bdabc7cc54eb4b77bdabc7cc54eb4b77bdabc7cc54eb4b77bdabc7cc54eb4b77bdabc7cc54eb4b77bdabc7cc54c007"
+        "296652c18eaaf40100ffff00000a004347726f7570496e666f010000001f00000008b3acbcb6d3c3bba7");
 
 std::uint16_t U16At(const std::string& b, std::size_t pos) {
     return static_cast<std::uint16_t>(static_cast<unsigned char>(b[pos]) |
@@ -32,7 +32,8 @@ protected:
         mgr.GetUserList()->ClearAll();
         mgr.GetGroupList()->ClearAll();
     }
-    CUserInfo* AddUser(std::uint32_t group, std::uint32_t priv, const std::string& name, const std::string& pw) {
+    CUserInfo* AddUser(std::uint32_t group, std::uint32_t priv, const std::string& name,
+                       const std::string& pw) {
         auto u = std::make_unique<CUserInfo>();
         u->m_dwId = mgr.GetUserList()->GetNextId();
         u->m_dwGroupId = group;
@@ -55,7 +56,8 @@ protected:
             out += std::to_string(u->m_dwId) + "/" + std::to_string(u->m_dwGroupId) + "/" +
                    std::to_string(u->m_dwPrivilege) + "/" + u->m_strName + "/" + u->m_strPassword + ";";
         for (const auto& g : mgr.GetGroupList()->GetItems())
-            out += std::to_string(g->m_dwId) + "/" + std::to_string(g->m_dwPrivilege) + "/" + g->m_strName + ";";
+            out +=
+                std::to_string(g->m_dwId) + "/" + std::to_string(g->m_dwPrivilege) + "/" + g->m_strName + ";";
         return out;
     }
     std::filesystem::path File() const { return dir / "Password.dat"; }
@@ -159,10 +161,10 @@ TEST_F(UserFile, DamagedFilesLoadAsTheDefaultsAndStayUntouched) {
     std::vector<std::string> damaged;
     for (std::size_t n = 1; n < kDefaultFile.size(); ++n)
         damaged.push_back(kDefaultFile.substr(0, n));
-    damaged.push_back(withByte(8, 'X'));    // "XUserInfo"
-    damaged.push_back(withByte(4, 1));      // schema 1
-    damaged.push_back(withByte(29, 66));    // a name of 66 bytes
-    damaged.push_back(withByte(95, 8));     // a password of 8 bytes
+    damaged.push_back(withByte(8, 'X')); // "XUserInfo"
+    damaged.push_back(withByte(4, 1));   // schema 1
+    damaged.push_back(withByte(29, 66)); // a name of 66 bytes
+    damaged.push_back(withByte(95, 8));  // a password of 8 bytes
     std::string zeroTag = kDefaultFile;
     zeroTag[2] = zeroTag[3] = 0; // a null object in the user list
     damaged.push_back(zeroTag);
