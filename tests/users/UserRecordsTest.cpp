@@ -74,26 +74,6 @@ TEST(UserRecords, GroupOperationsTouchOnlyThatGroup) {
     EXPECT_EQ("b", users.GetItems().front()->m_strName);
 }
 
-TEST(UserRecords, InitialListsFillOnlyEmptyLists) {
-    CUserInfoList users;
-    CGroupInfoList groups;
-    users.InitialList();
-    groups.InitialList();
-    ASSERT_EQ(1u, users.GetCount());
-    const CUserInfo& admin = *users.GetItems().front();
-    EXPECT_EQ(1u, admin.m_dwId);
-    EXPECT_EQ(1u, admin.m_dwGroupId);
-    EXPECT_EQ(0x1Fu, admin.m_dwPrivilege);
-    EXPECT_EQ("系统管理员", admin.m_strName);
-    EXPECT_EQ("482916", admin.m_strPassword);
-    ASSERT_EQ(1u, groups.GetCount());
-    EXPECT_EQ("超级用户", groups.GetItems().front()->m_strName);
-    EXPECT_EQ(0x1Fu, groups.GetItems().front()->m_dwPrivilege);
-    users.InitialList();
-    groups.InitialList();
-    EXPECT_EQ(1u, users.GetCount());
-    EXPECT_EQ(1u, groups.GetCount());
-}
 
 TEST(UserRecords, ScramblingKeepsEveryByteAndComesBack) {
     CUserInfo u;
