@@ -13,6 +13,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QStyle>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -105,6 +106,8 @@ CUserAdminDlg::CUserAdminDlg(CUserAdmin& admin, QWidget* parent) : QDialog(paren
 }
 
 void CUserAdminDlg::RefreshTree(std::uint32_t groupId, std::uint32_t userId) {
+    // Items may still point at a record just deleted: no selection signal until the tree is new.
+    QSignalBlocker quiet(m_tree);
     m_tree->clear();
     auto* root = new QTreeWidgetItem(m_tree);
     root->setText(0, Qs("用户列表"));
