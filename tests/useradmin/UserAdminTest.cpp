@@ -1,0 +1,117 @@
+#include "useradmin/UserAdmin.h"
+#include "tests/support/PromptRecorder.h"
+
+#include <gtest/gtest.h>
+
+using platform::Answer;
+
+namespace {
+
+class UserAdminRules : public ::testing::Test {
+protected:
+    void SetUp() override {
+        groups.InitialList();
+        users.InitialList();
+        ops = AddGroup(0x06, "运行");
+        AddUser(ops->m_dwId, 0x06, "张三");
+        AddUser(ops->m_dwId, 0x06, "李四");
+        AddUser(9, 0x02, "无组");
+        admin.SetLoggedIn(users.HasUser("系统管理员"));
+    }
+    CGroupInfo* AddGroup(std::uint32_t priv, const std::string& name) {
+        auto g = admin.NewGroup();
+        g->m_dwPrivilege = priv;
+        g->m_strName = name;
+        return groups.AddTail(std::move(g));
+    }
+    CUserInfo* AddUser(std::uint32_t group, std::uint32_t priv, const std::string& name) {
+        auto u = admin.NewUser();
+        u->m_dwGroupId = group;
+        u->m_dwPrivilege = priv;
+        u->m_strName = name;
+        u->m_strPassword = "1";
+        return users.AddTail(std::move(u));
+    }
+
+    testsupport::PromptRecorder prompt;
+    CUserInfoList users;
+    CGroupInfoList groups;
+    CUserAdmin admin{users, groups};
+    CGroupInfo* ops = nullptr;
+};
+
+} // namespace
+
+TEST_F(UserAdminRules, TreePutsUsersUnderTheLastGroupOfTheirId) {
+    CGroupInfo* twin = AddGroup(0x02, "运行副本");
+    twin->m_dwId = ops->m_dwId;
+    auto tree = admin.BuildTree();
+    ASSERT_EQ(3u, tree.size());
+    EXPECT_TRUE(tree[1].users.empty());
+    ASSERT_EQ(2u, tree[2].users.size());
+    EXPECT_EQ("张三", tree[2].users[0]->m_strName);
+    EXPECT_EQ(1u, tree[0].users.size());
+
+    auto sel = CUserAdmin::FindSelection(tree, ops->m_dwId, users.HasUser("李四")->m_dwId);
+    EXPECT_EQ(2, sel.group);
+    EXPECT_EQ(1, sel.user);
+    sel = CUserAdmin::FindSelection(tree, 1, 77);
+    EXPECT_EQ(0, sel.group);
+    EXPECT_EQ(-1, sel.user);
+    sel = CUserAdmin::FindSelection(tree, 55, 0);
+    EXPECT_EQ(-1, sel.group);
+}
+
+TEST_F(UserAdminRules, NewUserOfAnExistingNameTakesAllFieldsWhenConfirmed) {
+    CUserInfo* zhang = users.HasUser("张三");
+    auto u = admin.NewUser();
+    u->m_strName = "张三";
+    u->m_strPassword = "999";
+    u->m_dwGroupId = 1;
+    u->m_dwPrivilege = 0x1F;
+    std::uint32_t newId = u->m_dwId;
+    prompt.Script({Answer::No});
+    EXPECT_EQ(nullptr, admin.CommitNewUser(std::make_unique<CUserInfo>(*u)));
+    EXPECT_EQ("1", zhang->m_strPassword);
+    EXPECT_EQ("用户已在列表中，是否覆盖?", prompt.LastText());
+    EXPECT_EQ(zhang, admin.CommitNewUser(std::move(u)));
+    EXPECT_EQ(newId, zhang->m_dwId);
+    EXPECT_EQ("999", zhang->m_strPassword);
+    EXPECT_EQ(0x1Fu, zhang->m_dwPrivilege);
+    EXPECT_EQ(4u, users.GetCount());
+}
+
+TEST_F(UserAdminRules, OverwritingTheLoggedInUserKeepsTrackOfIt) {
+    admin.SetLoggedIn(users.HasUser("张三"));
+    EXPECT_FALSE(admin.IsAdministrator());
+    auto u = admin.NewUser();
+    u->m_strName = "张三";
+    u->m_dwGroupId = 1;
+    u->m_dwPrivilege = 0x1F;
+    admin.CommitNewUser(std::move(u));
+    EXPECT_EQ(users.HasUser("张三"), admin.LoggedInUser());
+    EXPECT_TRUE(admin.IsAdministrator());
+}
+
+TEST_F(UserAdminRules, DeletingTheLoggedInUserLeavesNoRecordBehind) {
+    CUserInfo* zhang = users.HasUser("张三");
+    zhang->m_dwPrivilege = 0x1F;
+    admin.SetLoggedIn(zhang);
+    EXPECT_TRUE(admin.IsAdministrator());
+    admin.DeleteUser(zhang);
+    EXPECT_EQ(nullptr, admin.LoggedInUser());
+    EXPECT_FALSE(admin.IsAdministrator());
+    EXPECT_EQ("张三", admin.LoggedInName());
+}
+
+TEST_F(UserAdminRules, NewRecordsAndUnchangedNamesPassTheUserCheck) {
+    // A new record may name an existing user: the overwrite question follows on commit.
+    CUserInfo fresh;
+    EXPECT_TRUE(admin.CheckUserInput(fresh, "李四", "", "", ops));
+    EXPECT_TRUE(admin.CheckUserInput(*users.HasUser("张三"), "张三", "1", "1", ops));
+    EXPECT_TRUE(admin.CheckUserInput(*users.HasUser("系统管理员"), "系统管理员", "", "", ops));
+    CGroupInfo group;
+    EXPECT_TRUE(admin.CheckGroupInput(*groups.HasGroup("超级用户"), "超级用户"));
+    EXPECT_TRUE(admin.CheckGroupInput(group, "超级"));
+    EXPECT_EQ(0u, prompt.Count());
+}
