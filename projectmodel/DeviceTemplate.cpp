@@ -38,7 +38,7 @@ void CDeviceTemplate::UpdateFrom(const CDeviceTemplate& other) {
     std::unordered_map<std::string, std::deque<const CInfoEntry*>> partners;
     for (const CInfoGroup& g : other.m_groups)
         for (const CInfoEntry& e : g.m_entries)
-            partners[keyOf(e.m_strGroupName, e.m_strReference)].push_back(&e);
+            partners[keyOf(g.m_strName, e.m_strReference)].push_back(&e);
 
     for (CInfoGroup& g : m_groups) {
         for (CInfoEntry& e : g.m_entries) {
