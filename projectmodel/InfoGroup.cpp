@@ -1,0 +1,83 @@
+#include "projectmodel/InfoGroup.h"
+
+#include "platform/Archive.h"
+#include "platform/Gbk.h"
+
+namespace projectmodel {
+
+int CInfoGroup::AddEntryFromText(std::string_view line) {
+    CInfoEntry entry;
+    entry.m_strGroupName = m_strName;
+    if (!entry.ParseReference(line))
+        return 0;
+    if (m_nGroupNo == -1)
+        m_nGroupNo = entry.m_nGroup;
+    else if (entry.m_nGroup != m_nGroupNo)
+        return 0;
+    m_entries.InsertSorted(entry);
+    return 1;
+}
+
+int CInfoGroup::CountDisabled() const {
+    int n = 0;
+    for (const CInfoEntry& e : m_entries)
+        if (e.m_bEnabled == 0)
+            ++n;
+    return n;
+}
+
+void CInfoGroup::RemoveEntryAt(int index) {
+    if (!m_entries.IsValidIndex(index))
+        return;
+    m_entries.RemoveAt(index);
+    for (int i = index; i < m_entries.GetSize(); ++i) {
+        --m_entries[i].m_nSeq;
+        --m_entries[i].m_nEntry;
+    }
+}
+
+void CInfoGroup::Serialize(platform::CArchive& ar) {
+    if (ar.IsStoring()) {
+        ar.WriteI32(m_nGroupNo);
+        ar.WriteI32(m_nType);
+        ar.WriteString(platform::ToGbk(m_strName));
+        ar.WriteI32(m_entries.GetSize());
+        for (CInfoEntry& e : m_entries)
+            e.Serialize(ar);
+        return;
+    }
+    m_nGroupNo = ar.ReadI32();
+    m_nType = ar.ReadI32();
+    m_strName = platform::FromGbk(ar.ReadString());
+    const std::int32_t count = ar.ReadI32();
+    if (count < 0)
+        throw platform::CArchiveException("negative entry count");
+    m_entries.RemoveAll();
+    for (std::int32_t i = 0; i < count; ++i) {
+        CInfoEntry e;
+        e.Serialize(ar);
+        m_entries.InsertSorted(e);
+    }
+}
+
+CInfoGroup* CInfoGroupArray::FindByGroupNo(int groupNo) {
+    for (CInfoGroup& g : items_)
+        if (g.m_nGroupNo == groupNo)
+            return &g;
+    return nullptr;
+}
+
+const CInfoGroup* CInfoGroupArray::FindByGroupNo(int groupNo) const {
+    return const_cast<CInfoGroupArray*>(this)->FindByGroupNo(groupNo);
+}
+
+CInfoEntry* CInfoGroupArray::FindEntry(int groupNo, int entryNo) {
+    CInfoGroup* g = FindByGroupNo(groupNo);
+    return g ? g->m_entries.GetByEntryNo(entryNo) : nullptr;
+}
+
+const CInfoEntry* CInfoGroupArray::FindEntry(int groupNo, int entryNo) const {
+    return const_cast<CInfoGroupArray*>(this)->FindEntry(groupNo, entryNo);
+}
+
+} // namespace projectmodel

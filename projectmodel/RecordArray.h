@@ -1,0 +1,81 @@
+#pragma once
+// The record containers of the project model: a vector of value records with the few index
+// operations the model and its views use. Elements are held by value and copied with the array.
+#include <algorithm>
+#include <cstddef>
+#include <string>
+#include <vector>
+
+namespace projectmodel {
+
+using CStringArray = std::vector<std::string>;
+using CStringList = std::vector<std::string>;
+using CIntArray = std::vector<int>;
+
+template <class T> class CRecordArray {
+public:
+    using value_type = T;
+    using iterator = typename std::vector<T>::iterator;
+    using const_iterator = typename std::vector<T>::const_iterator;
+
+    int GetSize() const { return static_cast<int>(items_.size()); }
+    int GetCount() const { return GetSize(); }
+    bool IsEmpty() const { return items_.empty(); }
+    bool IsValidIndex(int i) const { return i >= 0 && i < GetSize(); }
+
+    // Resizes; new elements are default records, dropped ones are destroyed. The growth step of
+    // the class library's arrays has no meaning for a vector and is accepted only for callers.
+    void SetSize(int newSize, int growBy = -1) {
+        (void)growBy;
+        items_.resize(newSize < 0 ? 0 : static_cast<std::size_t>(newSize));
+    }
+    void RemoveAll() { items_.clear(); }
+    void Reserve(int n) { items_.reserve(n < 0 ? 0 : static_cast<std::size_t>(n)); }
+
+    T& operator[](int i) { return items_[static_cast<std::size_t>(i)]; }
+    const T& operator[](int i) const { return items_[static_cast<std::size_t>(i)]; }
+    T& GetAt(int i) { return (*this)[i]; }
+    const T& GetAt(int i) const { return (*this)[i]; }
+    // Null when the index is outside the array.
+    T* GetPtr(int i) { return IsValidIndex(i) ? &items_[static_cast<std::size_t>(i)] : nullptr; }
+    const T* GetPtr(int i) const { return IsValidIndex(i) ? &items_[static_cast<std::size_t>(i)] : nullptr; }
+    void SetAt(int i, const T& v) { (*this)[i] = v; }
+
+    int Add(const T& v) {
+        items_.push_back(v);
+        return GetSize() - 1;
+    }
+    int Add(T&& v) {
+        items_.push_back(std::move(v));
+        return GetSize() - 1;
+    }
+    // Inserts before index i; an index past the end grows the array with default records first.
+    void InsertAt(int i, const T& v) {
+        if (i < 0)
+            i = 0;
+        if (i > GetSize())
+            SetSize(i);
+        items_.insert(items_.begin() + i, v);
+    }
+    void RemoveAt(int i, int count = 1) {
+        if (i < 0 || count <= 0 || i >= GetSize())
+            return;
+        int last = std::min(GetSize(), i + count);
+        items_.erase(items_.begin() + i, items_.begin() + last);
+    }
+
+    iterator begin() { return items_.begin(); }
+    iterator end() { return items_.end(); }
+    const_iterator begin() const { return items_.begin(); }
+    const_iterator end() const { return items_.end(); }
+
+    std::vector<T>& Items() { return items_; }
+    const std::vector<T>& Items() const { return items_; }
+
+    bool operator==(const CRecordArray&) const = default;
+
+protected:
+    std::vector<T> items_;
+};
+
+} // namespace projectmodel

@@ -1,0 +1,79 @@
+#include "projectmodel/TextHelpers.h"
+
+#include "platform/Text.h"
+
+#include <system_error>
+
+namespace projectmodel {
+
+void SplitToStringList(std::string_view text, CStringList& list, char sep) {
+    int depth = 0;
+    char quote = 0;
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        char ch = text[i];
+        if (ch == ')') {
+            --depth;
+        } else if (ch == '(') {
+            ++depth;
+        } else if (quote != 0 && ch == quote) {
+            quote = 0;
+        } else if (quote == 0 && (ch == '\'' || ch == '"')) {
+            quote = ch;
+        } else if (ch == sep && depth == 0 && quote == 0) {
+            list.push_back(platform::Trim(text.substr(start, i - start)));
+            start = i + 1;
+        }
+    }
+    list.push_back(platform::Trim(text.substr(start)));
+}
+
+CStringList SplitToStringList(std::string_view text, char sep) {
+    CStringList list;
+    SplitToStringList(text, list, sep);
+    return list;
+}
+
+std::string TrimCopy(std::string_view text) {
+    return platform::Trim(text);
+}
+
+void BalanceParentheses(std::string& text) {
+    int depth = 0;
+    int opensToAdd = 0;
+    for (char ch : text) {
+        if (ch == '(') {
+            ++depth;
+        } else if (ch == ')') {
+            if (--depth < 0) {
+                ++opensToAdd;
+                depth = 0;
+            }
+        }
+    }
+    // All inserted "(" stand at the very front, so they can be put there in one step.
+    if (opensToAdd > 0)
+        text.insert(0, static_cast<std::size_t>(opensToAdd), '(');
+    if (depth > 0)
+        text.append(static_cast<std::size_t>(depth), ')');
+}
+
+int DeleteFileIfExists(const std::filesystem::path& path) {
+    std::error_code ec;
+    if (!std::filesystem::exists(std::filesystem::symlink_status(path, ec)))
+        return 1;
+    if (!std::filesystem::remove(path, ec) || ec)
+        return 0;
+    return 1;
+}
+
+std::string StripBracketPrefix(std::string_view name) {
+    if (!name.empty() && name.front() == '[') {
+        std::size_t close = name.find(']');
+        if (close != std::string_view::npos && close > 0)
+            return std::string(name.substr(close + 1));
+    }
+    return std::string(name);
+}
+
+} // namespace projectmodel

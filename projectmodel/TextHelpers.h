@@ -1,0 +1,32 @@
+#pragma once
+// Small text and file helpers used all over the project model and its views.
+#include "projectmodel/RecordArray.h"
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace projectmodel {
+
+// Appends the pieces of text, cut at sep, to list (the list is not emptied). A separator inside
+// parentheses or inside '...' / "..." quotes does not cut; every piece is trimmed and the last
+// piece is always appended, so an empty text gives one empty piece.
+void SplitToStringList(std::string_view text, CStringList& list, char sep);
+// Convenience form returning a fresh list.
+CStringList SplitToStringList(std::string_view text, char sep);
+
+// A copy without leading and trailing blank, tab, CR, LF, vertical tab and form feed.
+std::string TrimCopy(std::string_view text);
+
+// Makes the parentheses of an expression balance: an unmatched ")" gets a "(" put at the very
+// front, and every "(" left open gets a ")" appended.
+void BalanceParentheses(std::string& text);
+
+// Removes the file when it exists; 1 when it is gone afterwards, 0 when the removal failed.
+int DeleteFileIfExists(const std::filesystem::path& path);
+
+// The name inside an applicability prefix removed: "[YC/YX]name" gives "name" when the name
+// begins with "[" and its first "]" is not the first character; otherwise the name unchanged.
+std::string StripBracketPrefix(std::string_view name);
+
+} // namespace projectmodel

@@ -1,0 +1,235 @@
+// Entry-line parser, groups, device models and their cache form.
+#include "projectmodel/DeviceTemplate.h"
+#include "projectmodel/InfoGroup.h"
+
+#include "platform/Archive.h"
+#include "platform/Gbk.h"
+
+#include <gtest/gtest.h>
+
+using namespace projectmodel;
+
+TEST(InfoEntry, ParsesFieldsAndKeepsExtraOptions) {
+    CInfoEntry e;
+    ASSERT_EQ(e.ParseReference("1,255,1,网络状态1,,5,通,断,FUN=255;INF=1"), 1);
+    EXPECT_EQ(e.m_nSeq, 1);
+    EXPECT_EQ(e.m_nGroup, 255);
+    EXPECT_EQ(e.m_nEntry, 1);
+    EXPECT_EQ(e.m_strDesc, "网络状态1");
+    EXPECT_EQ(e.m_strField5, "");
+    EXPECT_EQ(e.m_strField6, "5");
+    EXPECT_EQ(e.m_strField7, "通");
+    EXPECT_EQ(e.m_strField8, "断");
+    EXPECT_EQ(e.m_nFun, 255);
+    EXPECT_EQ(e.m_nInf, 1);
+    EXPECT_EQ(e.m_strExtra, ",FUN=255;INF=1");
+
+    CInfoEntry f;
+    ASSERT_EQ(f.ParseReference(" 3 , 2 , 7 ,开关,a,b,合,分 "), 1); // eight fields, no option
+    EXPECT_EQ(f.m_nEntry, 7);
+    EXPECT_EQ(f.m_strField8, "分");
+    EXPECT_EQ(f.m_strExtra, "");
+}
+
+TEST(InfoEntry, OptionsWithFieldsOfTheirOwn) {
+    CInfoEntry e;
+    ASSERT_EQ(e.ParseReference("1,3,1,k,,,合,分,合规则=a;分规则=b;遥信=7,1,2;设备=1,2,3,4,5;fcda=LD/X$ST$Pos;"
+                               "CDC=DPC;单位;ctlModel=1"),
+              1);
+    EXPECT_EQ(e.m_strCloseRule, "a");
+    EXPECT_EQ(e.m_strOpenRule, "b");
+    EXPECT_EQ(e.m_yx[0], 7);
+    EXPECT_EQ(e.m_yx[2], 2);
+    EXPECT_EQ(e.m_equip[4], 5);
+    EXPECT_EQ(e.m_strReference, "LD/X$ST$Pos");
+    // A part without "=" is dropped; unknown keys are kept in line order.
+    EXPECT_EQ(e.m_strExtra, ",CDC=DPC;ctlModel=1");
+
+    CInfoEntry g;
+    ASSERT_EQ(g.ParseReference("1,3,1,k,,,,,规则=x;遥信=4"), 1);
+    EXPECT_EQ(g.m_strCloseRule, "x");
+    EXPECT_EQ(g.m_yx[0], 4);
+    EXPECT_EQ(g.m_yx[1], -1); // numbers missing from the option keep their defaults
+    // The check rule written for non-telecontrol groups reads back into the same field.
+    CInfoEntry h;
+    ASSERT_EQ(h.ParseReference("1,3,1,k,,,,,;校验规则=y"), 1);
+    EXPECT_EQ(h.m_strCloseRule, "y");
+    EXPECT_EQ(h.m_strExtra, "");
+}
+
+TEST(InfoEntry, RefusedLines) {
+    const char* refused[] = {
+        "1,2,3,a,b,c,d",           // seven fields
+        "1,2,3,a,b=1,c,d,e",       // "=" before the seventh comma
+        "1,2,3,a,b;c,d,e,f",       // ";" before the seventh comma
+        "1,2,3,a,b,c,d,e=1,FUN=2", // "=" before the eighth comma
+        "1,2,3,a,b,c,d,FUN=1",     // an option without an eighth comma
+        "",
+    };
+    for (const char* line : refused) {
+        CInfoEntry e;
+        EXPECT_EQ(e.ParseReference(line), 0) << line;
+    }
+    // The seven-comma step is not aware of parentheses; the part stays whole afterwards.
+    CInfoEntry p;
+    ASSERT_EQ(p.ParseReference("1,2,3,I(a,b),x,y,z,w"), 1);
+    EXPECT_EQ(p.m_strDesc, "I(a;b)");
+    EXPECT_EQ(p.m_strField7, "z");
+    EXPECT_EQ(p.m_strField8, "w");
+    EXPECT_EQ(p.m_strExtra, "");
+}
+
+TEST(InfoGroup, AddEntryFromTextAndRemoveRenumbers) {
+    CInfoGroup g;
+    g.m_strName = "遥信";
+    ASSERT_EQ(g.AddEntryFromText("1,2,3,c,,,,"), 1);
+    EXPECT_EQ(g.m_nGroupNo, 2);
+    EXPECT_EQ(g.m_entries[0].m_strGroupName, "遥信");
+    ASSERT_EQ(g.AddEntryFromText("2,2,1,a,,,,"), 1);
+    ASSERT_EQ(g.AddEntryFromText("3,2,2,b,,,,"), 1);
+    EXPECT_EQ(g.AddEntryFromText("4,5,4,other group,,,,"), 0);
+    EXPECT_EQ(g.AddEntryFromText("bad"), 0);
+    EXPECT_EQ(g.AddEntryFromText("9,2,1,duplicate,,,,"), 1); // kept the first
+    ASSERT_EQ(g.m_entries.GetSize(), 3);
+    EXPECT_EQ(g.m_entries[0].m_strDesc, "a");
+    EXPECT_EQ(g.m_entries[2].m_strDesc, "c");
+
+    g.m_entries[1].m_bEnabled = 0;
+    EXPECT_EQ(g.CountDisabled(), 1);
+    g.RemoveEntryAt(0);
+    ASSERT_EQ(g.m_entries.GetSize(), 2);
+    EXPECT_EQ(g.m_entries[0].m_nEntry, 1);
+    EXPECT_EQ(g.m_entries[0].m_nSeq, 2);
+    EXPECT_EQ(g.m_entries[1].m_nEntry, 2);
+    g.RemoveEntryAt(-1);
+    g.RemoveEntryAt(2);
+    EXPECT_EQ(g.m_entries.GetSize(), 2);
+}
+
+TEST(InfoEntryArray, SortedInsertAndFreeNumbers) {
+    CInfoEntryArray a;
+    for (int n : {5, 2, 9, 1}) {
+        CInfoEntry e;
+        e.m_nEntry = n;
+        EXPECT_GE(a.InsertSorted(e), 0);
+    }
+    CInfoEntry dup;
+    dup.m_nEntry = 5;
+    dup.m_strDesc = "dup";
+    EXPECT_EQ(a.InsertSorted(dup), -1);
+    EXPECT_EQ(a.GetSize(), 4);
+    EXPECT_EQ(a.FindIndexByEntryNo(9), 3);
+    EXPECT_EQ(a.GetByEntryNo(5)->m_strDesc, "");
+    EXPECT_EQ(a.FindIndexByEntryNo(3), -1);
+    EXPECT_EQ(a.NextFreeEntryNo(), 3);
+    a.RemoveByEntryNo(1);
+    EXPECT_EQ(a.NextFreeEntryNo(), 1);
+    EXPECT_EQ(CInfoEntryArray().NextFreeEntryNo(), 1);
+}
+
+namespace {
+CInfoGroup Group(const char* name, int no, std::initializer_list<const char*> lines) {
+    CInfoGroup g;
+    g.m_strName = name;
+    for (const char* l : lines)
+        EXPECT_EQ(g.AddEntryFromText(l), 1) << l;
+    g.m_nGroupNo = no;
+    return g;
+}
+} // namespace
+
+TEST(DeviceTemplate, UpdateFromPairsByGroupNameAndReference) {
+    CDeviceTemplate mine;
+    mine.m_groups.Add(Group(
+        "遥信", 1,
+        {"1,1,1,新描述A,,,合,分,FCDA=LD/A", "2,1,2,新B,,,合,分,FCDA=LD/B", "3,1,3,新C,,,合,分,FCDA=LD/A"}));
+    CDeviceTemplate old;
+    old.m_nPortGroup = 1;
+    old.m_nPortIndex = 2;
+    old.m_relatedInfo = {"r"};
+    old.m_optionGroups.SetSize(1);
+    old.m_groups.Add(Group(
+        "遥信", 4,
+        {"1,4,1,用户A,x,y,动作,返回,FCDA=ld/a;合规则=R;设备=1,2,3,4,5", "2,4,2,LD/B,,,通,断,FCDA=LD/B"}));
+    old.m_groups.Add(Group("遥测", 5, {"1,5,1,不配对,,,,,FCDA=LD/B"}));
+
+    mine.UpdateFrom(old);
+    EXPECT_EQ(mine.m_nPortGroup, 1);
+    EXPECT_EQ(mine.m_nPortIndex, 2);
+    EXPECT_EQ(mine.m_relatedInfo, CStringArray{"r"});
+    EXPECT_EQ(mine.m_optionGroups.GetSize(), 1);
+    const CInfoEntryArray& e = mine.m_groups[0].m_entries;
+    EXPECT_EQ(e[0].m_strDesc, "用户A");
+    EXPECT_EQ(e[0].m_strField7, "动作");
+    EXPECT_EQ(e[0].m_strCloseRule, "R");
+    EXPECT_EQ(e[0].m_equip[4], 5);
+    EXPECT_EQ(e[0].m_strExtra, "");
+    // A description equal to the partner's reference is not taken.
+    EXPECT_EQ(e[1].m_strDesc, "新B");
+    EXPECT_EQ(e[1].m_strField7, "通");
+    // Each partner serves once: the second LD/A entry finds none.
+    EXPECT_EQ(e[2].m_strField7, "合");
+    EXPECT_EQ(e[2].m_strDesc, "新C");
+
+    CDeviceTemplate imported = mine;
+    imported.m_nFlag = 1;
+    imported.UpdateFrom(old);
+    EXPECT_EQ(imported.m_groups[0].m_entries[0].m_strDesc, "用户A"); // taken before, unchanged
+    imported.m_groups[0].m_entries[0].m_strDesc = "保留";
+    imported.UpdateFrom(old);
+    EXPECT_EQ(imported.m_groups[0].m_entries[0].m_strDesc, "保留");
+}
+
+TEST(DeviceTemplate, LookupsAndCacheRoundTrip) {
+    CDeviceTemplate t;
+    t.m_strName = "IED1_PCS";
+    t.m_strType = "测控";
+    t.m_strVersion = "V1";
+    t.m_nFlag = 1;
+    t.m_groups.Add(Group("遥信", 1, {"1,1,1,断路器,,,合,分,FCDA=LD/XCBR1$ST$Pos;CDC=DPC"}));
+    t.m_groups.Add(Group("特殊遥信", 255, {"1,255,1,网络状态1,,5,通,断,FUN=255;INF=1"}));
+    EXPECT_EQ(t.FindEntry(255, 1)->m_nInf, 1);
+    EXPECT_EQ(t.FindEntry(255, 2), nullptr);
+    EXPECT_EQ(t.FindEntry(3, 1), nullptr);
+    EXPECT_EQ(t.FindEntryByReference("遥信", "ld/xcbr1$st$pos")->m_strDesc, "断路器");
+    EXPECT_EQ(t.FindEntryByReference("遥测", "LD/XCBR1$ST$Pos"), nullptr);
+
+    platform::CArchive out;
+    t.Serialize(out);
+    const std::string& b = out.Bytes();
+    // name, type, version as GBK length-prefixed texts, then the flag and the group count.
+    std::string head;
+    for (const char* s : {"IED1_PCS", "测控", "V1"}) {
+        std::string g = platform::ToGbk(s);
+        head += static_cast<char>(g.size());
+        head += g;
+    }
+    head += std::string("\x01\0\0\0\x02\0\0\0", 8);
+    head += std::string("\x01\0\0\0\x06\0\0\0", 8); // group number 1, type 6
+    EXPECT_EQ(b.substr(0, head.size()), head);
+
+    platform::CArchive in(b);
+    CDeviceTemplate back;
+    back.m_strProtocol = "kept";
+    back.Serialize(in);
+    EXPECT_TRUE(in.AtEnd());
+    EXPECT_EQ(back.m_strProtocol, "kept");
+    EXPECT_EQ(back.m_strType, "测控");
+    ASSERT_EQ(back.m_groups.GetSize(), 2);
+    const CInfoEntry& e = back.m_groups[0].m_entries[0];
+    EXPECT_EQ(e.m_strReference, "LD/XCBR1$ST$Pos");
+    EXPECT_EQ(e.m_strExtra, ",CDC=DPC");
+    EXPECT_EQ(e.m_strGroupName, "遥信");
+    EXPECT_EQ(back.m_groups[1].m_entries[0].m_nFun, 255);
+
+    // A truncated cache throws the archive's exception instead of reading past the end.
+    platform::CArchive cut(b.substr(0, b.size() - 3));
+    CDeviceTemplate broken;
+    EXPECT_THROW(broken.Serialize(cut), platform::CArchiveException);
+
+    CDeviceTemplateArray lib;
+    lib.Add(t);
+    lib.Add(CDeviceTemplate());
+    EXPECT_EQ(lib.FindIndexByName("ied1_pcs"), 0);
+    EXPECT_EQ(lib.FindByName("none"), nullptr);
+}
