@@ -1,0 +1,252 @@
+#include "ConfigToolApp.h"
+
+#include "AboutDlg.h"
+#include "AppText.h"
+#include "MainFrame.h"
+#include "ProjectTemplate.h"
+#include "configtool/link/ConnectParamDlg.h"
+#include "configtool/link/FileDownloadDlg.h"
+#include "configtool/link/NetSocket.h"
+#include "configtool/shellui/RestartDlg.h"
+#include "platform/Gbk.h"
+#include "platform/Paths.h"
+#include "platform/Text.h"
+#include "platform/Prompt.h"
+#include "platform/ui/WidgetPrompt.h"
+
+#include <QCoreApplication>
+#include <QProcess>
+#include <QStringList>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+
+using platform::Qs;
+
+CConfigToolApp* CConfigToolApp::s_pInstance = nullptr;
+
+CConfigToolApp::CConfigToolApp() {
+    s_pInstance = this;
+    m_programFolder = std::filesystem::path(platform::Ss(QCoreApplication::applicationDirPath()));
+}
+
+CConfigToolApp::~CConfigToolApp() {
+    ExitInstance();
+    if (s_pInstance == this)
+        s_pInstance = nullptr;
+}
+
+CConfigToolApp* CConfigToolApp::Instance() {
+    return s_pInstance;
+}
+
+void CConfigToolApp::SetProjectTemplate(IProjectTemplate* docTemplate) {
+    m_pProjectTemplate = docTemplate;
+    m_docRef.m_pDocTemplate = docTemplate;
+}
+
+void CConfigToolApp::SetFoldersFrom(const std::filesystem::path& folder) {
+    m_rootFolder = platform::RootFolderFrom(folder);
+    m_projectsFolder = platform::JoinPath(m_rootFolder, "Project");
+    m_iniFolder = platform::JoinPath(m_rootFolder, "Ini");
+    m_logFolder = platform::JoinPath(m_rootFolder, "LogFiles");
+}
+
+int CConfigToolApp::InitInstance(const std::filesystem::path& currentFolder,
+                                 const std::vector<std::string>& arguments) {
+    m_userMgr.LoadFromFile(currentFolder);
+    std::string user;
+    if (!m_userMgr.CheckPassword(user, 0, nullptr))
+        return 0;
+    m_strUserName = user;
+    m_bAdmin = CAppText::IsAdministrator(user) ? 1 : 0;
+    m_strEdition = CAppText::ReadEdition(std::getenv("QXM_SOFT_TOOL"));
+
+    // The folders come before the command line, so that a project opened from it keeps its own
+    // library folder.
+    SetFoldersFrom(currentFolder);
+
+    m_pMainFrame = std::make_unique<CMainFrame>(*this);
+    if (!arguments.empty() && !arguments.front().empty()) {
+        if (!m_pMainFrame->OpenProjectPath(arguments.front())) {
+            m_pMainFrame.reset();
+            return 0;
+        }
+    }
+    m_pMainFrame->showMaximized();
+
+    WriteLog(CAppText::LoginLine(m_strUserName));
+    CreateLinkAndWorker();
+    m_bIdle = 1;
+    m_bParamSet = 0;
+    m_bWaitDlg = 0;
+    return 1;
+}
+
+void CConfigToolApp::CreateLinkAndWorker() {
+    m_pLink = m_linkFactory ? m_linkFactory(m_pMainFrame.get()) : MakeDeviceLink(m_pMainFrame.get());
+    if (!m_workerFactory)
+        return;
+    m_pWorker = m_workerFactory(*this);
+    if (!m_pWorker || !m_pWorker->Start()) {
+        platform::MessageBox("通讯线程创建失败!", {}, platform::Icon::Warning);
+        m_pWorker.reset();
+    }
+}
+
+void CConfigToolApp::StopWorker() {
+    if (!m_pWorker)
+        return;
+    m_pWorker->RequestStop();
+    // The worker may be waiting for the user-interface thread (a report it sent); keep serving it.
+    while (!m_pWorker->WaitStopped(std::chrono::milliseconds(50)))
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    m_pWorker.reset();
+}
+
+int CConfigToolApp::ExitInstance() {
+    // The socket is closed first, so that a transfer the worker waits for ends at once.
+    if (m_pLink)
+        m_pLink->Close();
+    m_bWaitDlg = 0;
+    StopWorker();
+    m_pLink.reset();
+    m_pMainFrame.reset();
+    return 0;
+}
+
+// ---- Link commands ------------------------------------------------------------------------------
+
+int CConfigToolApp::SetCommParam() {
+    CConnectParamDlg dlg(CAppText::ProgramFolder(m_rootFolder), m_pMainFrame.get());
+    if (dlg.DoModal() != QDialog::Accepted)
+        return 0;
+    m_bParamSet = 1;
+    if (m_pLink)
+        m_pLink->SetAddress(dlg.m_port, dlg.m_address);
+    return 1;
+}
+
+int CConfigToolApp::ConnectDevice() {
+    if (m_bIdle == 0 || !m_pLink)
+        return 0;
+    if (m_pLink->IsConnected())
+        return 1;
+    if (m_bParamSet == 0 && !SetCommParam())
+        return 0;
+    m_bIdle = 0;
+    const int connected = m_pLink->Connect();
+    m_bIdle = 1;
+    if (!connected)
+        return 0;
+    if (m_pMainFrame)
+        m_pMainFrame->SetLinkStatus(CAppText::LinkUpText(m_pLink->Address()));
+    return 1;
+}
+
+void CConfigToolApp::OnDisconnect() {
+    if (m_bIdle != 1 || !m_pLink || !m_pLink->IsConnected())
+        return;
+    m_bIdle = 0;
+    m_pLink->Close();
+    m_bIdle = 1;
+    if (!m_pLink->IsConnected() && m_pMainFrame)
+        m_pMainFrame->SetLinkStatus(CAppText::kLinkDown);
+}
+
+int CConfigToolApp::CheckRights() {
+    if (m_bAdmin)
+        return 1;
+    std::string user;
+    return m_userMgr.CheckPassword(user, 4, m_pMainFrame.get());
+}
+
+void CConfigToolApp::OnDownloadConfig() {
+    if (!ConnectDevice() || !CheckRights())
+        return;
+    WriteLog(CAppText::DownloadConfigLine(m_bAdmin != 0, m_strUserName));
+    if (m_pWorker)
+        m_pWorker->Events().Set(INetWorker::kDownloadConfig);
+}
+
+void CConfigToolApp::OnUploadConfig() {
+    if (!ConnectDevice() || !CheckRights())
+        return;
+    WriteLog(CAppText::UploadConfigLine(m_bAdmin != 0, m_strUserName));
+    if (m_pWorker)
+        m_pWorker->Events().Set(INetWorker::kUploadConfig);
+}
+
+void CConfigToolApp::OnDownloadFile() {
+    if (!CheckRights())
+        return;
+    CFileDownloadDlg dlg(m_pMainFrame.get());
+    if (dlg.DoModal() != QDialog::Accepted)
+        return;
+    if (m_pWorker)
+        m_pWorker->SetDownloadFile(dlg.m_local, dlg.m_target, dlg.m_board);
+    WriteLog(CAppText::DownloadFileLine(m_bAdmin != 0, m_strUserName, dlg.m_local));
+    if (m_pWorker)
+        m_pWorker->Events().Set(INetWorker::kDownloadFile);
+}
+
+void CConfigToolApp::OnRestart() {
+    if (!CheckRights())
+        return;
+    CRestartDlg dlg(m_pMainFrame.get());
+    if (platform::RunDialog(dlg) != QDialog::Accepted)
+        return;
+    WriteLog(CAppText::RestartLine(m_bAdmin != 0, m_strUserName));
+    if (!m_pLink)
+        return;
+    if (m_pLink->SendRestart(static_cast<std::uint8_t>(dlg.GetBoardAddress())) && !m_pLink->IsConnected() &&
+        m_pMainFrame)
+        m_pMainFrame->SetLinkStatus(CAppText::kLinkDown);
+}
+
+// ---- Other programs and the About box ----------------------------------------------------------
+
+namespace {
+
+bool StartProgram(const CAppText::Launch& launch) {
+    QStringList arguments;
+    for (const std::string& a : launch.arguments)
+        arguments << Qs(a);
+    return QProcess::startDetached(Qs(launch.program.string()), arguments, Qs(launch.workingFolder.string()));
+}
+
+} // namespace
+
+void CConfigToolApp::OnDebug() {
+    if (!StartProgram(CAppText::MonitorLaunch(m_rootFolder)))
+        platform::MessageBox(CAppText::MonitorStartFailure(m_rootFolder), {}, platform::Icon::Warning);
+}
+
+void CConfigToolApp::OnUserManage() {
+    StartProgram(CAppText::UserAdminLaunch(m_rootFolder));
+}
+
+void CConfigToolApp::OnAppAbout() {
+    CAboutDlg dlg(m_strEdition, m_pMainFrame.get());
+    platform::RunDialog(dlg);
+}
+
+// ---- Operator log -------------------------------------------------------------------------------
+
+void CConfigToolApp::WriteLog(const std::string& text) {
+    const std::time_t now = std::time(nullptr);
+    std::tm t{};
+    localtime_r(&now, &t);
+    std::error_code ec;
+    std::filesystem::create_directories(m_logFolder, ec);
+    const std::filesystem::path file =
+        m_logFolder / platform::StrFormat("%4.4d-%2.2d.log", t.tm_year + 1900, t.tm_mon + 1);
+    const std::string line = platform::StrFormat("%4.4d年%2.2d月%2.2d日%2.2d时%2.2d分%2.2d秒:", t.tm_year + 1900,
+                                                 t.tm_mon + 1, t.tm_mday, t.tm_hour, t.tm_min, t.tm_sec) +
+                             text + "\r\n";
+    const std::string bytes = platform::ToGbk(line);
+    if (std::FILE* f = std::fopen(file.c_str(), "ab")) {
+        std::fwrite(bytes.data(), 1, bytes.size(), f);
+        std::fclose(f);
+    }
+}

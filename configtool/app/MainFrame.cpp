@@ -1,0 +1,511 @@
+#include "MainFrame.h"
+
+#include "ConfigToolApp.h"
+#include "ProjectTemplate.h"
+#include "TextExport.h"
+#include "configtool/shellui/DownloadProgressDlg.h"
+#include "configtool/shellui/MainTabBar.h"
+#include "configtool/shellui/SaveConfigDlg.h"
+#include "configtool/shellui/TextView.h"
+#include "configtool/shellui/WizardSheet.h"
+#include "platform/Prompt.h"
+#include "platform/Text.h"
+#include "platform/TextFile.h"
+#include "platform/ui/WidgetPrompt.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFileDialog>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QStyle>
+#include <QTime>
+#include <QTimer>
+#include <QToolBar>
+#include <QTreeWidget>
+
+using platform::Answer;
+using platform::Buttons;
+using platform::Icon;
+using platform::Qs;
+using platform::Ss;
+
+namespace {
+
+QColor ColourOf(LinkColour colour) {
+    switch (colour) {
+    case LinkColour::Sent:
+        return QColor(0, 128, 0);
+    case LinkColour::Received:
+        return QColor(0, 0, 128);
+    case LinkColour::Error:
+        break;
+    }
+    return QColor(128, 0, 0);
+}
+
+} // namespace
+
+CMainFrame::CMainFrame(CConfigToolApp& app) : m_app(app) {
+    setObjectName("mainFrame");
+    setWindowTitle("QXM7740组态工具");
+    m_pMdiArea = new QMdiArea(this);
+    m_pMdiArea->setObjectName("mdiArea");
+    setCentralWidget(m_pMdiArea);
+    CreateMenus();
+    CreateBars();
+    m_pTimer = new QTimer(this);
+    m_pTimer->setInterval(500);
+    connect(m_pTimer, &QTimer::timeout, this, &CMainFrame::UpdateCommandUI);
+    m_pTimer->start();
+    UpdateCommandUI();
+}
+
+CMainFrame::~CMainFrame() {
+    m_app.m_bWaitDlg = 0;
+    CDocTemplateRef& ref = m_app.DocRef();
+    ref.m_pDebugView = nullptr;
+    ref.m_pConfigDoc = nullptr;
+    ref.m_pConfigFrame = nullptr;
+}
+
+QAction* CMainFrame::AddCommand(QMenu* menu, const std::string& caption, void (CMainFrame::*handler)()) {
+    return AddAppCommand(menu, caption, [this, handler] { (this->*handler)(); });
+}
+
+QAction* CMainFrame::AddAppCommand(QMenu* menu, const std::string& caption, std::function<void()> handler) {
+    // "标题\tCtrl+N": the part after the tab is the shortcut.
+    const std::size_t tab = caption.find('\t');
+    auto* action = new QAction(Qs(caption.substr(0, tab)), this);
+    if (tab != std::string::npos)
+        action->setShortcut(QKeySequence(Qs(caption.substr(tab + 1))));
+    connect(action, &QAction::triggered, this, [handler = std::move(handler)] { handler(); });
+    menu->addAction(action);
+    m_actions[caption] = action;
+    return action;
+}
+
+QAction* CMainFrame::Action(const std::string& caption) const {
+    auto it = m_actions.find(caption);
+    return it == m_actions.end() ? nullptr : it->second;
+}
+
+void CMainFrame::CreateMenus() {
+    CConfigToolApp& app = m_app;
+    QMenu* file = menuBar()->addMenu("文件(&F)");
+    AddCommand(file, "新建工程(&N)\tCtrl+N", &CMainFrame::OnNewProject);
+    AddCommand(file, "打开工程(&O)...\tCtrl+O", &CMainFrame::OnOpenProject);
+    AddAppCommand(file, "保存工程(&S)\tCtrl+S", [this] { OnSaveProject(); });
+    AddAppCommand(file, "工程另存为(&A)...", [this] { OnSaveProjectAs(); });
+    file->addSeparator();
+    AddAppCommand(file, "退出(&X)", [this] { close(); });
+
+    QMenu* view = menuBar()->addMenu("查看(&V)");
+    AddCommand(view, "监视窗(&D)", &CMainFrame::OnViewMonitor)->setCheckable(true);
+    AddCommand(view, "结构图", &CMainFrame::OnViewWorkspace)->setCheckable(true);
+
+    QMenu* project = menuBar()->addMenu("工程(&P)");
+    AddCommand(project, "自动排序", &CMainFrame::OnAutoSort)->setCheckable(true);
+    AddCommand(project, "生成文本", &CMainFrame::OnGenerateText);
+    project->addSeparator();
+    AddCommand(project, "工程配置", &CMainFrame::OnProjectScd);
+    AddCommand(project, "导入SCD文件", &CMainFrame::OnImportScd);
+    // The classification library is not part of this build yet.
+    AddAppCommand(project, "IEC61850装置测点配置", [] {})->setEnabled(false);
+
+    QMenu* link = menuBar()->addMenu("通讯(&C)");
+    AddAppCommand(link, "参数设置", [&app] { app.SetCommParam(); });
+    AddAppCommand(link, "建立连接", [&app] { app.ConnectDevice(); });
+    AddAppCommand(link, "断开连接", [&app] { app.OnDisconnect(); });
+    link->addSeparator();
+    AddAppCommand(link, "下装组态", [&app] { app.OnDownloadConfig(); });
+    AddAppCommand(link, "上装组态", [&app] { app.OnUploadConfig(); });
+    AddAppCommand(link, "下装文件", [&app] { app.OnDownloadFile(); });
+    AddAppCommand(link, "重启动", [&app] { app.OnRestart(); });
+    connect(link, &QMenu::aboutToShow, this, &CMainFrame::UpdateCommandUI);
+    connect(file, &QMenu::aboutToShow, this, &CMainFrame::UpdateCommandUI);
+    connect(view, &QMenu::aboutToShow, this, &CMainFrame::UpdateCommandUI);
+    connect(project, &QMenu::aboutToShow, this, &CMainFrame::UpdateCommandUI);
+
+    QMenu* tools = menuBar()->addMenu("工具(&T)");
+    AddAppCommand(tools, "调试(&D)", [&app] { app.OnDebug(); });
+    AddAppCommand(tools, "人员管理", [&app] { app.OnUserManage(); });
+
+    QMenu* help = menuBar()->addMenu("帮助(&H)");
+    AddAppCommand(help, "关于 QXM7740(&A)...", [&app] { app.OnAppAbout(); });
+
+    QToolBar* toolbar = addToolBar("工具栏");
+    toolbar->setObjectName("toolBar");
+    toolbar->setMovable(true);
+    Action("新建工程(&N)\tCtrl+N")->setIcon(style()->standardIcon(QStyle::SP_FileIcon));
+    Action("打开工程(&O)...\tCtrl+O")->setIcon(style()->standardIcon(QStyle::SP_DialogOpenButton));
+    Action("保存工程(&S)\tCtrl+S")->setIcon(style()->standardIcon(QStyle::SP_DialogSaveButton));
+    Action("关于 QXM7740(&A)...")->setIcon(style()->standardIcon(QStyle::SP_MessageBoxQuestion));
+    toolbar->addAction(Action("新建工程(&N)\tCtrl+N"));
+    toolbar->addAction(Action("打开工程(&O)...\tCtrl+O"));
+    toolbar->addAction(Action("保存工程(&S)\tCtrl+S"));
+    toolbar->addSeparator();
+    toolbar->addAction(Action("关于 QXM7740(&A)..."));
+
+    m_pLinkPane = new QLabel(this);
+    m_pLinkPane->setObjectName("linkPane");
+    m_pLinkPane->setMinimumWidth(m_pLinkPane->fontMetrics().horizontalAdvance("通讯中断    IP:000.000.000.000"));
+    m_pClockPane = new QLabel(this);
+    m_pClockPane->setObjectName("clockPane");
+    statusBar()->showMessage("就绪");
+    statusBar()->addPermanentWidget(m_pLinkPane);
+    statusBar()->addPermanentWidget(m_pClockPane);
+}
+
+void CMainFrame::CreateBars() {
+    m_pWorkspaceBar = new CMainTabBar("Workspace", this);
+    m_pWorkspaceBar->setObjectName("workspaceBar");
+    m_pProjectTree = new QTreeWidget;
+    m_pProjectTree->setObjectName("projectTree");
+    m_pProjectTree->setHeaderHidden(true);
+    m_pWorkspaceBar->AddView("组态", m_pProjectTree, style()->standardIcon(QStyle::SP_DirIcon));
+    m_pWorkspaceBar->resize(220, 200);
+    addDockWidget(Qt::LeftDockWidgetArea, m_pWorkspaceBar);
+    resizeDocks({m_pWorkspaceBar}, {220}, Qt::Horizontal);
+
+    m_pMonitorBar = new CMainTabBar("监视窗口", this);
+    m_pMonitorBar->setObjectName("monitorBar");
+    m_pMonitorView = new CDebugTextView;
+    m_pMonitorView->setObjectName("monitorView");
+    m_pMonitorBar->AddView("监视", m_pMonitorView);
+    m_pMonitorBar->resize(220, 100);
+    addDockWidget(Qt::BottomDockWidgetArea, m_pMonitorBar);
+    m_pMonitorBar->hide();
+    m_app.DocRef().m_pDebugView = m_pMonitorView;
+}
+
+IProjectTemplate* CMainFrame::Template() const {
+    return m_app.GetProjectTemplate();
+}
+
+CConfigDoc* CMainFrame::CurrentDoc() const {
+    return m_app.DocRef().m_pConfigDoc;
+}
+
+void CMainFrame::SetLinkStatus(const std::string& text) {
+    m_strLinkStatus = text;
+    m_pLinkPane->setText(Qs(m_strLinkStatus));
+}
+
+std::string CMainFrame::LinkPaneText() const {
+    return Ss(m_pLinkPane->text());
+}
+
+std::string CMainFrame::ClockPaneText() const {
+    return Ss(m_pClockPane->text());
+}
+
+void CMainFrame::UpdateCommandUI() {
+    const bool project = CurrentDoc() != nullptr;
+    const bool connected = m_app.IsLinkConnected();
+    Action("保存工程(&S)\tCtrl+S")->setEnabled(project);
+    Action("工程另存为(&A)...")->setEnabled(project);
+    Action("工程配置")->setEnabled(project && Template());
+    Action("导入SCD文件")->setEnabled(project && Template());
+    Action("建立连接")->setEnabled(!connected);
+    Action("断开连接")->setEnabled(connected);
+    Action("下装文件")->setEnabled(connected);
+    Action("重启动")->setEnabled(connected);
+    Action("监视窗(&D)")->setChecked(!m_pMonitorBar->isHidden());
+    Action("结构图")->setChecked(!m_pWorkspaceBar->isHidden());
+    QAction* sort = Action("自动排序");
+    sort->setEnabled(Template() != nullptr);
+    sort->setChecked(Template() && Template()->IsDeviceTableSorted());
+
+    m_pLinkPane->setText(Qs(m_strLinkStatus));
+    const QTime now = QTime::currentTime();
+    m_pClockPane->setText(Qs(platform::StrFormat("%d:%d:%d", now.hour(), now.minute(), now.second())));
+}
+
+// ---- Reports of the link and the worker -------------------------------------------------------
+
+void CMainFrame::OpenWait(int mode, const std::string& text) {
+    platform::RunOnUiThread([&] { DoOpenWait(mode, text); });
+}
+
+void CMainFrame::CloseWait() {
+    platform::RunOnUiThread([&] { DoCloseWait(); });
+}
+
+void CMainFrame::Progress(int, std::uint32_t position) {
+    platform::RunOnUiThread([&] {
+        if (m_pWaitDlg)
+            m_pWaitDlg->SetPos(static_cast<int>(std::min<std::uint32_t>(position, 100)));
+    });
+}
+
+void CMainFrame::WaitText(const std::string& text) {
+    platform::RunOnUiThread([&] {
+        if (m_pWaitDlg) {
+            m_pWaitDlg->SetText(text);
+            m_pWaitDlg->update();
+        }
+    });
+}
+
+void CMainFrame::MonitorText(LinkColour colour, const std::string& text) {
+    platform::RunOnUiThread([&] { DoMonitor(colour, text, nullptr, 0); });
+}
+
+void CMainFrame::MonitorBytes(LinkColour colour, const std::uint8_t* data, std::size_t size) {
+    platform::RunOnUiThread([&] { DoMonitor(colour, {}, data, size); });
+}
+
+void CMainFrame::PostOpenProject(const std::string& path) {
+    QMetaObject::invokeMethod(this, [this, path] { OpenProjectPath(path); }, Qt::QueuedConnection);
+}
+
+void CMainFrame::DoOpenWait(int mode, const std::string& text) {
+    if (m_pWaitDlg)
+        return;
+    m_app.m_bWaitDlg = 1;
+    m_pWaitDlg = new CDownloadProgressDlg(this);
+    m_pWaitDlg->SetCloseHandler([this] { m_app.m_bWaitDlg = 0; });
+    // The configuration must not change while a job runs; closing the dialog still ends the job.
+    m_pWaitDlg->setWindowModality(Qt::ApplicationModal);
+    m_pWaitDlg->SetProgressMode(mode == 0);
+    m_pWaitDlg->SetText(text);
+    m_pWaitDlg->show();
+}
+
+void CMainFrame::DoCloseWait() {
+    delete m_pWaitDlg;
+    m_pWaitDlg = nullptr;
+    m_app.m_bWaitDlg = 0;
+}
+
+void CMainFrame::DoMonitor(LinkColour colour, const std::string& text, const std::uint8_t* data, std::size_t size) {
+    if (!m_pMonitorView)
+        return;
+    if (data)
+        m_pMonitorView->AppendHex(data, size, ColourOf(colour));
+    else
+        m_pMonitorView->AppendLine(text, ColourOf(colour));
+}
+
+// ---- Projects ----------------------------------------------------------------------------------
+
+bool CMainFrame::CloseCurrentProject() {
+    CConfigDoc* doc = CurrentDoc();
+    IProjectTemplate* t = Template();
+    if (!doc || !t)
+        return true;
+    if (!t->IsSaved(doc) &&
+        platform::MessageBox("是否先保存当前的组态信息?", {}, Icon::Question, Buttons::YesNo) == Answer::Yes) {
+        // A save that was refused or failed keeps the project open: nothing unsaved is lost.
+        if (!OnSaveProject())
+            return false;
+    }
+    t->CloseAllDocuments();
+    m_app.DocRef().m_pConfigDoc = nullptr;
+    m_app.DocRef().m_pConfigFrame = nullptr;
+    RebuildTree();
+    return true;
+}
+
+void CMainFrame::MakeCurrent(CConfigDoc* doc, const std::string& title) {
+    IProjectTemplate* t = Template();
+    CDocTemplateRef& ref = m_app.DocRef();
+    ref.m_pConfigDoc = doc;
+    ref.m_pConfigFrame = t->GetFrame(doc);
+    if (ref.m_pConfigFrame && !ref.m_bNoMaximize)
+        ref.m_pConfigFrame->showMaximized();
+    t->SetTitle(doc, title);
+    RebuildTree();
+}
+
+void CMainFrame::OnNewProject() {
+    if (CurrentDoc()) {
+        if (!CloseCurrentProject())
+            return;
+        m_app.SetFoldersFrom(m_app.GetProgramFolder());
+    }
+    CWizardSheet sheet(m_app.GetRootFolder().string(), this);
+    if (platform::RunDialog(sheet) != QDialog::Accepted)
+        return;
+    m_strNewProjectFolder = sheet.GetFolder();
+    m_strNewProjectName = sheet.GetName();
+    IProjectTemplate* t = Template();
+    if (m_strNewProjectName.empty() || !t)
+        return;
+    CConfigDoc* doc = t->NewProject(m_strNewProjectFolder, m_strNewProjectName);
+    if (!doc) {
+        RebuildTree();
+        return;
+    }
+    MakeCurrent(doc, platform::StrFormat("新建组态，工程名：%s", m_strNewProjectName.c_str()));
+}
+
+std::string CMainFrame::AskOpenFile(const std::string& filter, const std::string& folder) {
+    QFileDialog dlg(this, QString(), Qs(folder), Qs(filter));
+    dlg.setObjectName("openFileDialog");
+    dlg.setOption(QFileDialog::DontUseNativeDialog);
+    dlg.setAcceptMode(QFileDialog::AcceptOpen);
+    dlg.setFileMode(QFileDialog::ExistingFile);
+    if (platform::RunDialog(dlg) != QDialog::Accepted || dlg.selectedFiles().isEmpty())
+        return {};
+    return Ss(dlg.selectedFiles().front());
+}
+
+void CMainFrame::OnOpenProject() {
+    const std::string path = AskOpenFile("组态文件 (*.ini)", m_app.GetProjectsFolder().string());
+    if (!path.empty())
+        OpenProjectPath(path);
+}
+
+int CMainFrame::OpenProjectPath(const std::string& path) {
+    if (!CloseCurrentProject())
+        return 0;
+    IProjectTemplate* t = Template();
+    if (!t)
+        return 0;
+    CConfigDoc* doc = t->OpenProject(path);
+    if (!doc) {
+        RebuildTree();
+        return 0;
+    }
+    MakeCurrent(doc, path);
+    return 1;
+}
+
+int CMainFrame::OnSaveProject() {
+    CConfigDoc* doc = CurrentDoc();
+    IProjectTemplate* t = Template();
+    if (!doc || !t)
+        return 0;
+    if (platform::MessageBox("是否保存为新的组态文件？", "确认", Icon::Question, Buttons::YesNo) == Answer::Yes)
+        return OnSaveProjectAs();
+    return t->SaveProject(doc, false);
+}
+
+int CMainFrame::OnSaveProjectAs() {
+    CConfigDoc* doc = CurrentDoc();
+    IProjectTemplate* t = Template();
+    if (!doc || !t)
+        return 0;
+    const std::string oldName = t->GetProjectName(doc);
+    const std::string oldFolder = m_app.GetProjectsFolder().string();
+    CSaveConfigDlg dlg(oldName, oldFolder, this);
+    if (platform::RunDialog(dlg) != QDialog::Accepted)
+        return 0;
+    if (!platform::EqualsNoCase(dlg.GetProjectName(), oldName) || !platform::EqualsNoCase(dlg.GetPath(), oldFolder)) {
+        m_app.SetProjectsFolder(dlg.GetPath());
+        t->SetProjectName(doc, dlg.GetProjectName());
+        return t->SaveProject(doc, true);
+    }
+    return t->SaveProject(doc, false);
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event) {
+    CConfigDoc* doc = CurrentDoc();
+    IProjectTemplate* t = Template();
+    if (doc && t) {
+        const Answer answer =
+            platform::MessageBox("保存当前组态信息吗?", {}, Icon::Question, Buttons::YesNoCancel);
+        if (answer == Answer::Cancel) {
+            event->ignore();
+            return;
+        }
+        // A save that fails or is cancelled keeps the program open: nothing unsaved is lost.
+        if (answer == Answer::Yes && !t->SaveProject(doc, false)) {
+            event->ignore();
+            return;
+        }
+    }
+    event->accept();
+}
+
+void CMainFrame::RebuildTree() {
+    m_pProjectTree->clear();
+    CConfigDoc* doc = CurrentDoc();
+    IProjectTemplate* t = Template();
+    if (doc && t) {
+        auto* root = new QTreeWidgetItem(m_pProjectTree, QStringList(Qs(t->GetProjectName(doc))));
+        root->setIcon(0, style()->standardIcon(QStyle::SP_DirIcon));
+        root->setExpanded(true);
+    }
+    if (t)
+        t->RebuildTree();
+}
+
+// ---- View commands ------------------------------------------------------------------------------
+
+void CMainFrame::OnViewMonitor() {
+    m_pMonitorBar->setVisible(m_pMonitorBar->isHidden());
+    UpdateCommandUI();
+}
+
+void CMainFrame::OnViewWorkspace() {
+    m_pWorkspaceBar->setVisible(m_pWorkspaceBar->isHidden());
+    UpdateCommandUI();
+}
+
+void CMainFrame::OnAutoSort() {
+    IProjectTemplate* t = Template();
+    if (!t)
+        return;
+    const bool on = !t->IsDeviceTableSorted();
+    t->SetDeviceTableSorted(on);
+    if (on && CurrentDoc())
+        t->SortDevices(CurrentDoc());
+    UpdateCommandUI();
+}
+
+void CMainFrame::OnGenerateText() {
+    CConfigDoc* doc = CurrentDoc();
+    IProjectTemplate* t = Template();
+    QWidget* view = m_app.DocRef().GetFirstView();
+    if (!doc || !t || !view)
+        return;
+    auto* splitter = qobject_cast<QSplitter*>(view->parentWidget());
+    if (!splitter || splitter->count() < 1)
+        return;
+    const auto* source = dynamic_cast<const ITextExportSource*>(splitter->widget(0));
+    if (!source)
+        return;
+    const std::string name = CTextExport::DefaultName(source->GetExportTitle(), source->GetExportTabCaption());
+    const std::filesystem::path folder = m_app.GetProjectsFolder() / t->GetProjectName(doc);
+
+    QFileDialog dlg(this, QString(), Qs((folder / "").string()), "所有文件 (*.*)");
+    dlg.setObjectName("saveFileDialog");
+    dlg.setOption(QFileDialog::DontUseNativeDialog);
+    dlg.setAcceptMode(QFileDialog::AcceptSave);
+    dlg.selectFile(Qs(name));
+    if (platform::RunDialog(dlg) != QDialog::Accepted || dlg.selectedFiles().isEmpty())
+        return;
+    const std::string path = Ss(dlg.selectedFiles().front());
+    const std::string bytes =
+        CTextExport::Build(name, source->GetExportColumns(), source->GetExportRows());
+    if (!platform::WriteFileBytes(std::filesystem::path(path), bytes))
+        platform::MessageBox("打开文件 " + path + " 失败!", {}, Icon::Warning);
+}
+
+void CMainFrame::OnProjectScd() {
+    CConfigDoc* doc = CurrentDoc();
+    IProjectTemplate* t = Template();
+    if (!doc || !t)
+        return;
+    const std::string path = AskOpenFile("配置文件 (*.scd)", {});
+    if (!path.empty())
+        t->SetProjectScd(doc, path);
+}
+
+void CMainFrame::OnImportScd() {
+    CConfigDoc* doc = CurrentDoc();
+    IProjectTemplate* t = Template();
+    if (!doc || !t)
+        return;
+    const std::string path = AskOpenFile("配置文件 (*.scd)", {});
+    if (!path.empty())
+        t->ImportScd(doc, path);
+}

@@ -1,0 +1,35 @@
+#include "TextExport.h"
+
+#include "platform/Gbk.h"
+
+std::string CTextExport::DefaultName(const std::string& title, const std::optional<std::string>& tabCaption) {
+    std::string name;
+    name.reserve(title.size());
+    for (char c : title)
+        if (c != ':')
+            name += c;
+    if (tabCaption)
+        name += "_" + platform::TruncateGbk(*tabCaption, kTextLimit);
+    return name;
+}
+
+std::string CTextExport::Build(const std::string& name, const std::vector<std::string>& columns,
+                               const std::vector<std::vector<std::string>>& rows) {
+    std::string text = name + "\n";
+    text += "\n" + std::string(68, '-') + "\n";
+    for (std::size_t i = 0; i < columns.size(); ++i) {
+        if (i)
+            text += "\t";
+        text += platform::TruncateGbk(columns[i], kTextLimit);
+    }
+    text += "\n\n";
+    for (const auto& row : rows) {
+        for (std::size_t i = 0; i < row.size(); ++i) {
+            if (i)
+                text += "\t";
+            text += row[i];
+        }
+        text += "\n";
+    }
+    return platform::ToGbk(text);
+}

@@ -1,0 +1,41 @@
+// QXM7740, the main configuration tool: the login, then the main frame until the user ends it.
+#include "ConfigToolApp.h"
+#include "platform/Prompt.h"
+#include "platform/ui/WidgetPrompt.h"
+
+#include <QApplication>
+#include <clocale>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+int main(int argc, char** argv) {
+    QApplication application(argc, argv);
+    // Configuration files carry C-locale numbers whatever locale Qt picked up.
+    std::setlocale(LC_NUMERIC, "C");
+    QApplication::setOrganizationName("Local AppWizard-Generated Applications");
+    QApplication::setApplicationName("QXM7740");
+    // The login dialog must not end the program when it closes before the main frame exists.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    platform::CWidgetPrompt prompt;
+    platform::SetPrompt(&prompt);
+    platform::SetDefaultCaption("QXM7740组态工具");
+
+    std::vector<std::string> arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments.emplace_back(argv[i]);
+
+    int result = 0;
+    {
+        CConfigToolApp app;
+        if (app.InitInstance(std::filesystem::current_path(), arguments)) {
+            QObject::connect(&application, &QApplication::lastWindowClosed, &application, &QApplication::quit);
+            QApplication::setQuitOnLastWindowClosed(true);
+            result = application.exec();
+        }
+        app.ExitInstance();
+    }
+    platform::SetPrompt(nullptr);
+    return result;
+}
