@@ -9,6 +9,7 @@
 #include "configtool/shellui/TextView.h"
 #include "configtool/shellui/WizardSheet.h"
 #include "platform/Prompt.h"
+#include "projectmodel/ProjectContext.h"
 #include "platform/Text.h"
 #include "platform/TextFile.h"
 #include "platform/ui/WidgetPrompt.h"
@@ -218,9 +219,7 @@ void CMainFrame::UpdateCommandUI() {
     Action("重启动")->setEnabled(connected);
     Action("监视窗(&D)")->setChecked(!m_pMonitorBar->isHidden());
     Action("结构图")->setChecked(!m_pWorkspaceBar->isHidden());
-    QAction* sort = Action("自动排序");
-    sort->setEnabled(Template() != nullptr);
-    sort->setChecked(Template() && Template()->IsDeviceTableSorted());
+    Action("自动排序")->setChecked(projectmodel::CProjectContext::Instance().IsDeviceTableSorted());
 
     m_pLinkPane->setText(Qs(m_strLinkStatus));
     const QTime now = QTime::currentTime();
@@ -451,13 +450,11 @@ void CMainFrame::OnViewWorkspace() {
 }
 
 void CMainFrame::OnAutoSort() {
-    IProjectTemplate* t = Template();
-    if (!t)
-        return;
-    const bool on = !t->IsDeviceTableSorted();
-    t->SetDeviceTableSorted(on);
-    if (on && CurrentDoc())
-        t->SortDevices(CurrentDoc());
+    projectmodel::CProjectContext& context = projectmodel::CProjectContext::Instance();
+    const bool on = !context.IsDeviceTableSorted();
+    context.SetDeviceTableSorted(on);
+    if (on && CurrentDoc() && Template())
+        Template()->SortDevices(CurrentDoc());
     UpdateCommandUI();
 }
 

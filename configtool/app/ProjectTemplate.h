@@ -35,10 +35,7 @@ public:
     // "导入SCD文件".
     virtual void ImportScd(CConfigDoc* doc, const std::string& path) = 0;
 
-    // The process-wide device-table-sorted flag.
-    virtual bool IsDeviceTableSorted() const = 0;
-    virtual void SetDeviceTableSorted(bool sorted) = 0;
-    // After the flag was turned on: sorts the device table by address, rebuilds the device nodes
+    // After the process-wide device-table-sorted flag was turned on ("自动排序"): sorts the device table by address, rebuilds the device nodes
     // of the project tree and refills the device lists shown.
     virtual void SortDevices(CConfigDoc* doc) = 0;
 
