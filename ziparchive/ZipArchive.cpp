@@ -630,10 +630,10 @@ bool CZipArchive::ExtractFile(int index, const std::string& folder, bool fullPat
     if (bufferSize == 0 || folder.empty() || IsClosed(false) || !m_centralDir.IsValidIndex(index))
         return false;
     const CZipEntryHeader& h = *m_centralDir.m_headers[static_cast<std::size_t>(index)];
+    // The stored name keeps its folders with or without the full-path flag; a name that would
+    // lead outside the folder (absolute, a drive, "..") is refused rather than cut down.
+    (void)fullPath;
     std::string name = newName.empty() ? h.GetFileName() : newName;
-    if (fullPath && newName.empty()) {
-        // The stored name is used with its folders either way; an absolute name is refused below.
-    }
     if (!IsSafeEntryName(name))
         return false;
     name = TrimTrailingSlashes(name);
