@@ -595,7 +595,7 @@ int CZipArchive::CloseExtractedFile(const std::string& targetPath, bool afterExc
             ret = -2;
     }
     // The data descriptor follows the data only when all of it was read.
-    const bool allRead = m_info.m_uComprLeft == 0 && m_info.m_stream.avail_in == 0;
+    const bool allRead = m_info.m_uComprLeft == 0;
     if (!afterException && ret != -1 && allRead)
         m_centralDir.CloseEntry();
     else

@@ -42,6 +42,7 @@ void CZipVolumeStorage::Open(const std::string& path, int mode, std::int64_t vol
     m_bNewSpan = false;
     m_bRenameLastVolume = false;
     m_bReadOnly = false;
+    m_iTdSpanData = 0;
     m_strPath = path;
     m_file.SetFilePath(path);
     try {

@@ -166,3 +166,19 @@ TEST_F(ArchiveOperationsTest, FolderWalkSortsAndSkipsLinkedFolders) {
         rel.push_back(fs::relative(item.path, tmp / "w").string() + ":" + std::to_string(item.size));
     EXPECT_EQ(rel, (std::vector<std::string>{"A.txt:0", "b.txt:0", "a/2.txt:2", "z/1.txt:1"}));
 }
+
+TEST_F(ArchiveOperationsTest, AnArchiveThatCannotBeWrittenAtCloseIsNoSuccess) {
+    if (!fs::exists("/dev/full"))
+        GTEST_SKIP() << "no /dev/full here";
+    testsupport::WriteBytes(tmp / "src" / "a.txt", "abc");
+    // Everything waits in the write buffer until Close, where the device refuses it.
+    ASSERT_EQ(ops.CreateZip("/dev/full"), 1);
+    EXPECT_EQ(ops.CompressFolder((tmp / "src").string()), 0);
+    EXPECT_TRUE(ops.Archive().IsClosed());
+    EXPECT_EQ(log.lines, std::vector<std::string>{"释放压缩文件时失败！"});
+    EXPECT_TRUE(ops.HasError());
+    // The next operation starts afresh.
+    ASSERT_EQ(ops.CreateZip((tmp / "ok.zip").string()), 1);
+    EXPECT_EQ(ops.CompressFolder((tmp / "src").string()), 1);
+    EXPECT_FALSE(ops.HasError());
+}
