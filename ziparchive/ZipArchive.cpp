@@ -182,7 +182,8 @@ void CZipArchive::SetGlobalComment(const std::string& comment) {
     m_centralDir.m_pszComment.Assign(comment.data(), comment.size());
     if (m_centralDir.m_bOnDisk) {
         // The directory is written anew at Close, in place of the old one.
-        m_storage.SetLength(static_cast<std::uint64_t>(m_centralDir.m_uOffset) + m_centralDir.m_uBytesBeforeZip);
+        m_storage.SetLength(static_cast<std::uint64_t>(m_centralDir.m_uOffset) +
+                            m_centralDir.m_uBytesBeforeZip);
         m_centralDir.m_bOnDisk = false;
     }
 }
@@ -312,7 +313,8 @@ bool CZipArchive::AddFile(const std::string& pathIn, int level, bool fullPath, Z
 }
 
 bool CZipArchive::OpenNewEntry(CZipEntryHeader& header, int level, const std::string& sourcePath) {
-    if (IsClosed(false) || m_iFileOpened != stateIdle || m_storage.IsSpanned() == -1 || m_storage.IsReadOnly())
+    if (IsClosed(false) || m_iFileOpened != stateIdle || m_storage.IsSpanned() == -1 ||
+        m_storage.IsReadOnly())
         return false;
     if (m_centralDir.m_headers.size() >= 0xFFFF)
         return false;
@@ -355,8 +357,8 @@ bool CZipArchive::OpenNewEntry(CZipEntryHeader& header, int level, const std::st
     }
     ResetStream();
     if (entry->m_uMethod == 8) {
-        int err = deflateInit2_(&m_info.m_stream, level, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY, ZLIB_VERSION,
-                                static_cast<int>(sizeof(z_stream)));
+        int err = deflateInit2_(&m_info.m_stream, level, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY,
+                                ZLIB_VERSION, static_cast<int>(sizeof(z_stream)));
         CheckForError(err);
     }
     m_info.m_stream.next_out = m_info.m_pBuffer.Data();
@@ -477,7 +479,8 @@ bool CZipArchive::OpenEntry(int index) {
         ThrowError(CZipException::codeBadZipFile);
     ResetStream();
     if (h.m_uMethod == 8) {
-        CheckForError(inflateInit2_(&m_info.m_stream, -MAX_WBITS, ZLIB_VERSION, static_cast<int>(sizeof(z_stream))));
+        CheckForError(
+            inflateInit2_(&m_info.m_stream, -MAX_WBITS, ZLIB_VERSION, static_cast<int>(sizeof(z_stream))));
     } else if (h.m_uMethod != 0) {
         ThrowError(CZipException::codeBadZipFile);
     }
@@ -501,7 +504,8 @@ std::size_t CZipArchive::ReadFromEntry(void* buffer, std::size_t length) {
 
     if (h.m_uMethod == 0) {
         while (produced < want && m_info.m_uComprLeft > 0) {
-            std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(want - produced, m_info.m_uComprLeft));
+            std::size_t n =
+                static_cast<std::size_t>(std::min<std::uint64_t>(want - produced, m_info.m_uComprLeft));
             std::size_t got = m_storage.Read(out + produced, n, false);
             if (encrypted)
                 CryptDecodeBuffer(out + produced, got);
@@ -742,8 +746,9 @@ void CZipArchive::CryptDecodeBuffer(std::uint8_t* data, std::size_t length) {
 }
 
 void CZipArchive::CryptCryptHeader(std::uint32_t check, std::uint8_t* header) {
-    static std::mt19937 gen(static_cast<unsigned>(
-        std::chrono::steady_clock::now().time_since_epoch().count() ^ static_cast<unsigned>(::time(nullptr))));
+    static std::mt19937 gen(
+        static_cast<unsigned>(std::chrono::steady_clock::now().time_since_epoch().count() ^
+                              static_cast<unsigned>(::time(nullptr))));
     for (int i = 0; i < 10; ++i)
         header[i] = static_cast<std::uint8_t>(gen() >> 6);
     header[10] = static_cast<std::uint8_t>(check >> 16);
@@ -754,7 +759,8 @@ void CZipArchive::CryptCryptHeader(std::uint32_t check, std::uint8_t* header) {
 bool CZipArchive::CryptCheckHeader(const CZipEntryHeader& header, std::uint8_t* buffer) {
     CryptInitKeys();
     CryptDecodeBuffer(buffer, 12);
-    const std::uint8_t expected = header.HasDataDescriptor() ? static_cast<std::uint8_t>(header.m_uModTime >> 8)
-                                                             : static_cast<std::uint8_t>(header.m_uCrc32 >> 24);
+    const std::uint8_t expected = header.HasDataDescriptor()
+                                      ? static_cast<std::uint8_t>(header.m_uModTime >> 8)
+                                      : static_cast<std::uint8_t>(header.m_uCrc32 >> 24);
     return buffer[11] == expected;
 }

@@ -49,12 +49,14 @@ public:
     bool SetPassword(const std::string& password);
 
     // Adds one file or folder; false when it cannot be added (nothing is then left behind).
-    bool AddFile(const std::string& path, int level = -1, bool fullPath = true, ZipProgressFunc progress = nullptr,
-                 void* userValue = nullptr, std::size_t bufferSize = 65535);
+    bool AddFile(const std::string& path, int level = -1, bool fullPath = true,
+                 ZipProgressFunc progress = nullptr, void* userValue = nullptr,
+                 std::size_t bufferSize = 65535);
     // Writes the entry under the folder. Entries named outside the folder (absolute, with a
     // drive, or with a ".." component) are refused with false.
-    bool ExtractFile(int index, const std::string& folder, bool fullPath = true, const std::string& newName = {},
-                     ZipProgressFunc progress = nullptr, void* userValue = nullptr, std::size_t bufferSize = 65535);
+    bool ExtractFile(int index, const std::string& folder, bool fullPath = true,
+                     const std::string& newName = {}, ZipProgressFunc progress = nullptr,
+                     void* userValue = nullptr, std::size_t bufferSize = 65535);
 
     int GetEntryCount() const { return static_cast<int>(m_centralDir.m_headers.size()); }
     bool GetEntryInfo(int index, CZipEntryHeader& header) const;
@@ -86,7 +88,7 @@ public:
 private:
     struct StreamInfo {
         std::size_t m_iBufferSize = 16384;
-        z_stream m_stream {};
+        z_stream m_stream{};
         std::uint64_t m_uUncomprLeft = 0;
         std::uint64_t m_uComprLeft = 0; // to read (extracting) or waiting in the buffer (adding)
         std::uint64_t m_uComprTotal = 0;

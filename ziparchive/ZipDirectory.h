@@ -34,7 +34,9 @@ public:
     void DropNewEntry();
     // Writes the central directory and the end record (nothing when unchanged).
     void Write();
-    bool IsValidIndex(int index) const { return index >= 0 && static_cast<std::size_t>(index) < m_headers.size(); }
+    bool IsValidIndex(int index) const {
+        return index >= 0 && static_cast<std::size_t>(index) < m_headers.size();
+    }
     bool IsChanged() const { return !m_bOnDisk; }
 
     std::uint16_t m_uThisDisk = 0;

@@ -1,8 +1,8 @@
 #include "ZipEntryHeader.h"
 
+#include "platform/Gbk.h"
 #include "ZipException.h"
 #include "ZipVolumeStorage.h"
-#include "platform/Gbk.h"
 
 #include <cstring>
 #include <sys/stat.h>
@@ -58,7 +58,8 @@ bool UnicodePathFromExtra(const CZipByteBuffer& extra, const std::string& stored
             return false;
         if (tag == 0x7075 && len >= 5 && p[pos + 4] == 1) {
             std::uint32_t crc = GetU32(p + pos + 5);
-            uLong actual = crc32(0L, reinterpret_cast<const Bytef*>(stored.data()), static_cast<uInt>(stored.size()));
+            uLong actual =
+                crc32(0L, reinterpret_cast<const Bytef*>(stored.data()), static_cast<uInt>(stored.size()));
             if (crc != static_cast<std::uint32_t>(actual))
                 return false;
             name.assign(reinterpret_cast<const char*>(p + pos + 9), len - 5);
@@ -85,11 +86,18 @@ bool CZipEntryHeader::Prepare(int level, bool dataDescriptor, bool encrypted) {
     m_uFlag = 0;
     if (m_uMethod == 8) {
         switch (level) {
-        case 1: m_uFlag |= 6; break;
-        case 2: m_uFlag |= 4; break;
+        case 1:
+            m_uFlag |= 6;
+            break;
+        case 2:
+            m_uFlag |= 4;
+            break;
         case 8:
-        case 9: m_uFlag |= 2; break;
-        default: break;
+        case 9:
+            m_uFlag |= 2;
+            break;
+        default:
+            break;
         }
     }
     if (dataDescriptor)
@@ -98,7 +106,8 @@ bool CZipEntryHeader::Prepare(int level, bool dataDescriptor, bool encrypted) {
         m_uFlag |= 9;
         m_uComprSize = 12;
     }
-    return m_storedName.size() <= 0xFFFF && m_pExtraField.GetSize() <= 0xFFFF && m_pszComment.GetSize() <= 0xFFFF;
+    return m_storedName.size() <= 0xFFFF && m_pExtraField.GetSize() <= 0xFFFF &&
+           m_pszComment.GetSize() <= 0xFFFF;
 }
 
 void CZipEntryHeader::WriteLocal(CZipVolumeStorage& storage) {
@@ -225,7 +234,7 @@ std::size_t CZipEntryHeader::WriteCentral(CZipVolumeStorage& storage) {
 }
 
 void CZipEntryHeader::SetTime(std::time_t time) {
-    std::tm tm {};
+    std::tm tm{};
     localtime_r(&time, &tm);
     int year = tm.tm_year + 1900;
     int years = year <= 1980 ? 0 : year - 1980;
@@ -234,7 +243,7 @@ void CZipEntryHeader::SetTime(std::time_t time) {
 }
 
 std::time_t CZipEntryHeader::GetTime() const {
-    std::tm tm {};
+    std::tm tm{};
     tm.tm_year = ((m_uModDate >> 9) & 0x7F) + 80;
     tm.tm_mon = ((m_uModDate >> 5) & 0x0F) - 1;
     tm.tm_mday = m_uModDate & 0x1F;
@@ -257,7 +266,8 @@ bool CZipEntryHeader::ConvertName(bool toOem) {
     std::string name;
     if ((m_uFlag & 0x800) && IsValidUtf8(m_storedName))
         name = m_storedName;
-    else if (!UnicodePathFromExtra(m_pExtraField, m_storedName, name) && !platform::GbkToUtf8(m_storedName, name))
+    else if (!UnicodePathFromExtra(m_pExtraField, m_storedName, name) &&
+             !platform::GbkToUtf8(m_storedName, name))
         name = platform::FromGbk(m_storedName);
     // Archives of old Windows tools separate folders with '\'; here the separator is '/'. The
     // conversion runs on UTF-8, where 0x5C never stands inside a character (it may in GBK).

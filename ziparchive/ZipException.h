@@ -11,23 +11,23 @@ public:
     // Causes as callers see them.
     enum Cause {
         generic = 1,
-        streamEnd = 2,      // zlib: stream end where none was expected
-        needDict = 3,       // zlib: dictionary needed
-        errNo = 4,          // zlib: system error
-        streamError = 5,    // zlib: stream error
-        dataError = 6,      // zlib: corrupt compressed data
-        memError = 7,       // zlib: out of memory
-        bufError = 8,       // zlib: buffer error
-        versionError = 9,   // zlib: version error
-        badZipFile = 10,    // a record is missing, short, inconsistent or uses an unknown method
-        badCrc = 11,        // the extracted data's CRC-32 differs from the stored one
-        noCallback = 12,    // a multi-volume operation needs the volume callback
-        aborted = 13,       // the volume callback asked to abort
-        nonRemovable = 14,  // a removable-disk archive on a drive that is not removable
+        streamEnd = 2,     // zlib: stream end where none was expected
+        needDict = 3,      // zlib: dictionary needed
+        errNo = 4,         // zlib: system error
+        streamError = 5,   // zlib: stream error
+        dataError = 6,     // zlib: corrupt compressed data
+        memError = 7,      // zlib: out of memory
+        bufError = 8,      // zlib: buffer error
+        versionError = 9,  // zlib: version error
+        badZipFile = 10,   // a record is missing, short, inconsistent or uses an unknown method
+        badCrc = 11,       // the extracted data's CRC-32 differs from the stored one
+        noCallback = 12,   // a multi-volume operation needs the volume callback
+        aborted = 13,      // the volume callback asked to abort
+        nonRemovable = 14, // a removable-disk archive on a drive that is not removable
         tooManyVolumes = 15,
-        tooLongData = 16,   // a name, extra field or comment longer than 65535 bytes
+        tooLongData = 16, // a name, extra field or comment longer than 65535 bytes
         badPassword = 17,
-        cdirNotFound = 18,  // no end-of-central-directory record: the file is no zip archive
+        cdirNotFound = 18, // no end-of-central-directory record: the file is no zip archive
     };
 
     // Internal codes passed at the raise sites (zlib's own results and the archive's codes).

@@ -1,8 +1,8 @@
 #include "ZipVolumeStorage.h"
 
+#include "platform/Text.h"
 #include "ZipEntryHeader.h"
 #include "ZipException.h"
-#include "platform/Text.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -115,7 +115,8 @@ void CZipVolumeStorage::NextVolume(std::size_t) {
 }
 
 std::int64_t CZipVolumeStorage::FreeSpace() const {
-    return m_iTdSpanData - static_cast<std::int64_t>(m_uBytesInWriteBuffer) - static_cast<std::int64_t>(m_uBytesWritten);
+    return m_iTdSpanData - static_cast<std::int64_t>(m_uBytesInWriteBuffer) -
+           static_cast<std::int64_t>(m_uBytesWritten);
 }
 
 int CZipVolumeStorage::IsSpanned() const {
@@ -127,7 +128,8 @@ int CZipVolumeStorage::IsSpanned() const {
 void CZipVolumeStorage::EnsureRoom(std::size_t length) {
     if (!m_bNewSpan || m_iSpanMode == noSpan)
         return;
-    while (FreeSpace() < static_cast<std::int64_t>(length) && (m_uBytesWritten > 0 || m_uBytesInWriteBuffer > 0))
+    while (FreeSpace() < static_cast<std::int64_t>(length) &&
+           (m_uBytesWritten > 0 || m_uBytesInWriteBuffer > 0))
         NextVolume(length);
 }
 

@@ -31,8 +31,8 @@ void WriteFile(const fs::path& p, const std::string& bytes) {
 
 // Configuration-like text: compresses well, as the project files do.
 std::string TextFile(std::mt19937& gen, std::size_t size) {
-    static const char* const words[] = {"device", "port", "board", "address", "protocol", "遥测", "遥信",
-                                        "间隔", "value", "enable", "timeout", "192.168.1.", "ccu_"};
+    static const char* const words[] = {"device", "port",  "board",  "address", "protocol",   "遥测", "遥信",
+                                        "间隔",   "value", "enable", "timeout", "192.168.1.", "ccu_"};
     std::string s;
     s.reserve(size + 64);
     while (s.size() < size) {
@@ -159,7 +159,8 @@ int main(int argc, char** argv) {
     std::printf("%-22s %10.2f %10.2f %12.1f\n", "zip -r -6 / unzip", packZip, unpackZip,
                 static_cast<double>(fs::file_size(theirs)) / (1024.0 * 1024.0));
     std::printf("folder %.1f MB; ours %s, unzip -t of ours %s, Info-ZIP %s\n", mbf,
-                sameOurs ? "extracts identical" : "DIFFERS", testRc == 0 ? "ok" : "FAILED", rc == 0 ? "ok" : "FAILED");
+                sameOurs ? "extracts identical" : "DIFFERS", testRc == 0 ? "ok" : "FAILED",
+                rc == 0 ? "ok" : "FAILED");
 
     fs::remove_all(work);
     return sameOurs && testRc == 0 && rc == 0 ? 0 : 1;

@@ -13,21 +13,22 @@ namespace {
 std::mutex g_logMutex;
 } // namespace
 
-COperatorLog::COperatorLog(std::filesystem::path rootFolder) : m_logFolder(std::move(rootFolder) / "LogFiles") {}
+COperatorLog::COperatorLog(std::filesystem::path rootFolder)
+    : m_logFolder(std::move(rootFolder) / "LogFiles") {}
 
 std::filesystem::path COperatorLog::FileFor(const std::tm& time) const {
     return m_logFolder / platform::StrFormat("%4.4d-%2.2d.log", time.tm_year + 1900, time.tm_mon + 1);
 }
 
 std::string COperatorLog::FormatLine(const std::tm& time, const std::string& text) {
-    return platform::StrFormat("%4.4d年%2.2d月%2.2d日%2.2d时%2.2d分%2.2d秒:", time.tm_year + 1900, time.tm_mon + 1,
-                               time.tm_mday, time.tm_hour, time.tm_min, time.tm_sec) +
+    return platform::StrFormat("%4.4d年%2.2d月%2.2d日%2.2d时%2.2d分%2.2d秒:", time.tm_year + 1900,
+                               time.tm_mon + 1, time.tm_mday, time.tm_hour, time.tm_min, time.tm_sec) +
            text;
 }
 
 void COperatorLog::WriteLog(const std::string& text) {
     std::time_t now = std::time(nullptr);
-    std::tm tm {};
+    std::tm tm{};
     localtime_r(&now, &tm);
     WriteLogAt(tm, text);
 }

@@ -1,6 +1,6 @@
 // Reading archives made by Info-ZIP in its several forms, and broken archives giving their cause.
-#include "ZipTestUtil.h"
 #include "ziparchive/ZipArchive.h"
+#include "ZipTestUtil.h"
 
 using namespace ziptest;
 using testsupport::TempDir;
@@ -18,8 +18,7 @@ void ExtractAll(const fs::path& zip, const fs::path& dest, int searchBuffer = 32
 }
 
 // The cause of the CZipException that fn raises, 0 when it raises none.
-template <class Fn>
-int CauseOf(Fn fn) {
+template <class Fn> int CauseOf(Fn fn) {
     try {
         fn();
     } catch (const CZipException& e) {
@@ -61,7 +60,7 @@ TEST_F(InfoZipArchives, EachFormIsReadCorrectly) {
     // Written to a pipe, zip cannot seek back: every entry gets a data descriptor.
     ASSERT_EQ(Shell(InSrc("zip -q -r - . | cat > " + Quote(streamed))), 0);
     ASSERT_EQ(Shell(InSrc("zip -q -r " + Quote(commented) + " . && echo 'project archive' | zip -q -z " +
-                        Quote(commented))),
+                          Quote(commented))),
               0);
     // Bytes before the archive, once with offsets left alone and once adjusted by zip -A.
     testsupport::WriteBytes(stub, std::string(1000, 'S') + testsupport::ReadBytes(plain));
@@ -94,10 +93,9 @@ TEST_F(InfoZipArchives, NamesFlaggedAsUtf8AreReadAsUtf8) {
     // Names without the UTF-8 flag are GBK, the system's own archives; Python flags its
     // non-ASCII names (bit 11).
     const fs::path zip = tmp / "u.zip";
-    const std::string py =
-        "import sys,zipfile\n"
-        "with zipfile.ZipFile(sys.argv[1],'w') as z:\n"
-        "  z.writestr('工程/说明.txt', 'x')\n";
+    const std::string py = "import sys,zipfile\n"
+                           "with zipfile.ZipFile(sys.argv[1],'w') as z:\n"
+                           "  z.writestr('工程/说明.txt', 'x')\n";
     testsupport::WriteBytes(tmp / "mk.py", py);
     ASSERT_EQ(Shell("python3 " + Quote(tmp / "mk.py") + " " + Quote(zip)), 0);
     CZipArchive a;
@@ -123,7 +121,8 @@ TEST_F(InfoZipArchives, EndRecordIsFoundBehindLongComments) {
         const fs::path zip = tmp / ("c" + std::to_string(len) + ".zip");
         testsupport::WriteBytes(zip, b);
         ExtractAll(zip, tmp / ("o" + std::to_string(len)), 1024);
-        EXPECT_EQ(testsupport::ReadBytes(tmp / ("o" + std::to_string(len)) / "a.txt"), TextBytes(300, 1)) << len;
+        EXPECT_EQ(testsupport::ReadBytes(tmp / ("o" + std::to_string(len)) / "a.txt"), TextBytes(300, 1))
+            << len;
     }
     // A comment one byte too long pushes the end record out of the search window.
     std::string b = bytes + std::string(65536, 'c');
@@ -180,7 +179,8 @@ TEST_F(InfoZipArchives, BrokenArchivesGiveTheirCause) {
         testsupport::WriteBytes(tmp / "method.zip", b);
         CZipArchive a;
         ASSERT_TRUE(a.Open((tmp / "method.zip").string(), CZipArchive::zipOpenReadOnly));
-        EXPECT_EQ(CauseOf([&] { a.ExtractFile(0, (tmp / "o3").string(), false); }), CZipException::badZipFile);
+        EXPECT_EQ(CauseOf([&] { a.ExtractFile(0, (tmp / "o3").string(), false); }),
+                  CZipException::badZipFile);
         a.Close(true);
     }
     // Truncated: the end record is gone.

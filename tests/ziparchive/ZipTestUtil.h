@@ -88,10 +88,12 @@ inline int CountOf(const std::string& bytes, const std::string& what) {
 
 inline std::uint32_t U32(const std::string& b, std::size_t at) {
     return static_cast<std::uint8_t>(b[at]) | (static_cast<std::uint8_t>(b[at + 1]) << 8) |
-           (static_cast<std::uint8_t>(b[at + 2]) << 16) | (static_cast<std::uint32_t>(static_cast<std::uint8_t>(b[at + 3])) << 24);
+           (static_cast<std::uint8_t>(b[at + 2]) << 16) |
+           (static_cast<std::uint32_t>(static_cast<std::uint8_t>(b[at + 3])) << 24);
 }
 inline std::uint16_t U16(const std::string& b, std::size_t at) {
-    return static_cast<std::uint16_t>(static_cast<std::uint8_t>(b[at]) | (static_cast<std::uint8_t>(b[at + 1]) << 8));
+    return static_cast<std::uint16_t>(static_cast<std::uint8_t>(b[at]) |
+                                      (static_cast<std::uint8_t>(b[at + 1]) << 8));
 }
 inline void PutU16(std::string& b, std::size_t at, std::uint16_t v) {
     b[at] = static_cast<char>(v & 0xFF);

@@ -1,7 +1,7 @@
 // Multi-volume archives as numbered files: written, read back, converted to one file when they
 // fit on the first volume.
-#include "ZipTestUtil.h"
 #include "ziparchive/ZipArchive.h"
+#include "ZipTestUtil.h"
 
 using namespace ziptest;
 using testsupport::TempDir;
@@ -96,7 +96,8 @@ TEST_P(FittingSpan, IsConvertedToOneFile) {
             }
         }
         ASSERT_TRUE(a.SetPassword("pw"));
-        ASSERT_TRUE(a.AddFile((tmp / "src" / "a.txt").string(), -1, true)); // an encrypted one keeps its descriptor
+        ASSERT_TRUE(
+            a.AddFile((tmp / "src" / "a.txt").string(), -1, true)); // an encrypted one keeps its descriptor
         a.Close();
     }
     EXPECT_EQ(FileNames(tmp / "arc"), std::vector<std::string>{"one.zip"});
@@ -105,11 +106,10 @@ TEST_P(FittingSpan, IsConvertedToOneFile) {
     EXPECT_EQ(U16(b, 6) & 8, 0);
     std::string out;
     EXPECT_EQ(Shell("unzip -t -P pw " + Quote(zip), &out), 0) << out;
-    const std::string py =
-        "import sys,zipfile\n"
-        "z=zipfile.ZipFile(sys.argv[1])\n"
-        "z.setpassword(b'pw')\n"
-        "assert z.testzip() is None\n";
+    const std::string py = "import sys,zipfile\n"
+                           "z=zipfile.ZipFile(sys.argv[1])\n"
+                           "z.setpassword(b'pw')\n"
+                           "assert z.testzip() is None\n";
     testsupport::WriteBytes(tmp / "check.py", py);
     EXPECT_EQ(Shell("python3 " + Quote(tmp / "check.py") + " " + Quote(zip), &out), 0) << out;
 

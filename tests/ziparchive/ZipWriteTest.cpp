@@ -1,8 +1,8 @@
 // Writing archives: what Info-ZIP and Python make of them, the records on disk, appending, the
 // names stored, and the refusals that leave nothing behind.
-#include "ZipTestUtil.h"
 #include "platform/Gbk.h"
 #include "ziparchive/ZipArchive.h"
+#include "ZipTestUtil.h"
 
 #include <algorithm>
 #include <vector>
@@ -49,13 +49,12 @@ TEST(ZipWrite, NestedFolderIsAcceptedByInfoZipAndPythonAndExtractsIdentical) {
     std::string out;
     EXPECT_EQ(Shell("unzip -t " + Quote(zip), &out), 0) << out;
     // Python decodes names without flag bit 11 as cp437; turned back into bytes they are GBK.
-    const std::string py =
-        "import sys,zipfile\n"
-        "z=zipfile.ZipFile(sys.argv[1])\n"
-        "assert z.testzip() is None\n"
-        "for i in z.infolist():\n"
-        "  assert i.flag_bits & 0x808 == 0, i.flag_bits\n"
-        "  print(i.filename.encode('cp437').decode('gbk'))\n";
+    const std::string py = "import sys,zipfile\n"
+                           "z=zipfile.ZipFile(sys.argv[1])\n"
+                           "assert z.testzip() is None\n"
+                           "for i in z.infolist():\n"
+                           "  assert i.flag_bits & 0x808 == 0, i.flag_bits\n"
+                           "  print(i.filename.encode('cp437').decode('gbk'))\n";
     testsupport::WriteBytes(tmp / "check.py", py);
     ASSERT_EQ(Shell("python3 " + Quote(tmp / "check.py") + " " + Quote(zip), &out), 0) << out;
     EXPECT_EQ(out, "a.txt\nempty.dat\nsub/b.bin\nsub/deeper/c.cfg\n间隔/配置.ini\n");
@@ -67,7 +66,8 @@ TEST(ZipWrite, NestedFolderIsAcceptedByInfoZipAndPythonAndExtractsIdentical) {
     ASSERT_EQ(Shell("unzip -q " + Quote(zip) + " -x '*.ini' -d " + Quote(tmp / "unz"), &out), 0) << out;
     EXPECT_EQ(testsupport::ReadBytes(tmp / "unz" / "sub" / "deeper" / "c.cfg"),
               testsupport::ReadBytes(tmp / "src" / "sub" / "deeper" / "c.cfg"));
-    EXPECT_EQ(testsupport::ReadBytes(tmp / "unz" / "sub" / "b.bin"), testsupport::ReadBytes(tmp / "src" / "sub" / "b.bin"));
+    EXPECT_EQ(testsupport::ReadBytes(tmp / "unz" / "sub" / "b.bin"),
+              testsupport::ReadBytes(tmp / "src" / "sub" / "b.bin"));
 }
 
 TEST(ZipWrite, LocalHeadersCarryCrcAndSizesWithoutDataDescriptor) {
@@ -77,8 +77,8 @@ TEST(ZipWrite, LocalHeadersCarryCrcAndSizesWithoutDataDescriptor) {
     Pack(zip, tmp / "x");
     const std::string b = testsupport::ReadBytes(zip);
     ASSERT_EQ(U32(b, 0), 0x04034b50u);
-    EXPECT_EQ(U16(b, 6) & 0x0808, 0);       // no data descriptor, no UTF-8 flag
-    EXPECT_EQ(U16(b, 8), 8);                // deflated
+    EXPECT_EQ(U16(b, 6) & 0x0808, 0); // no data descriptor, no UTF-8 flag
+    EXPECT_EQ(U16(b, 8), 8);          // deflated
     const std::uint32_t comp = U32(b, 18);
     EXPECT_EQ(U32(b, 22), TextBytes(100, 7).size());
     EXPECT_EQ(b.substr(30, U16(b, 26)), platform::ToGbk("配置.txt"));

@@ -44,7 +44,7 @@ class ArchiveOperationsTest : public ::testing::Test {
 protected:
     TempDir tmp;
     LogRecorder log;
-    CArchiveOperations ops {log, (tmp / "Ini").string()};
+    CArchiveOperations ops{log, (tmp / "Ini").string()};
 
     std::vector<std::string> EntryNames(const fs::path& zip) {
         CZipArchive a;
@@ -70,8 +70,9 @@ TEST_F(ArchiveOperationsTest, PackAndUnpackAFolderTree) {
     EXPECT_TRUE(ops.Archive().IsClosed());
     EXPECT_TRUE(log.lines.empty());
     // Names relative to the folder; each folder's files first, then its subfolders, by GBK order.
-    EXPECT_EQ(EntryNames(zip), (std::vector<std::string>{"B.txt", "工程.ini", "V1/ccu_工程间隔.cfg", "V1/system.cfg",
-                                                          "ini/devlist.ini", "ini/二次装置/model.bin"}));
+    EXPECT_EQ(EntryNames(zip),
+              (std::vector<std::string>{"B.txt", "工程.ini", "V1/ccu_工程间隔.cfg", "V1/system.cfg",
+                                        "ini/devlist.ini", "ini/二次装置/model.bin"}));
 
     ASSERT_EQ(ops.OpenZip(zip.string()), 1);
     ASSERT_EQ(ops.ExtractZip((tmp / "UpTemp").string()), 1);

@@ -14,7 +14,7 @@ using testsupport::TempDir;
 namespace {
 
 std::tm Local(int year, int month, int day, int hour, int minute, int second) {
-    std::tm tm {};
+    std::tm tm{};
     tm.tm_year = year - 1900;
     tm.tm_mon = month - 1;
     tm.tm_mday = day;
@@ -44,7 +44,7 @@ TEST(OperatorLog, WriteLogStampsTheCurrentMonth) {
     TempDir tmp;
     COperatorLog log(tmp.Path());
     std::time_t now = std::time(nullptr);
-    std::tm tm {};
+    std::tm tm{};
     localtime_r(&now, &tm);
     log.WriteLog("x");
     const std::string text = testsupport::ReadGbkText(log.FileFor(tm));
