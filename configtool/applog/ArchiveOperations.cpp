@@ -124,9 +124,15 @@ void CArchiveOperations::ListFolder(const std::string& folder, std::vector<ZipFi
 int CArchiveOperations::CompressFolder(const std::string& folderIn) {
     const std::string folder = folderIn.empty() ? m_iniFolder : folderIn;
     const std::string root = TrimTrailingSlashes(folder);
+    // Packing into no archive, or a folder that is not there, would pass an empty or missing
+    // archive off as the project.
+    std::error_code ec;
+    if (m_zip.IsClosed() || !fs::is_directory(root, ec))
+        m_bZipError = true;
     m_zip.SetRootPath(root);
     std::vector<ZipFileItem> list;
-    ListFolder(root, list);
+    if (!m_bZipError)
+        ListFolder(root, list);
     for (const ZipFileItem& item : list) {
         bool ok = false;
         try {
@@ -154,6 +160,10 @@ int CArchiveOperations::ExtractZip(const std::string& targetFolder) {
     if (folder.empty() || folder.back() != '/')
         folder += '/';
     folder += name;
+    if (m_zip.IsClosed()) {
+        m_log.WriteLog(platform::StrFormat("释放压缩文件时失败！目标文件夹：%s", folder.c_str()));
+        return 0;
+    }
     const int count = m_zip.GetEntryCount();
     for (int i = 0; i < count; ++i) {
         bool ok = false;

@@ -312,3 +312,25 @@ TEST(ZipWrite, ProgressIsReportedAndCanStopTheCopy) {
     a.Close();
     EXPECT_EQ(testsupport::ReadBytes(tmp / "o" / "big.bin"), RandomBytes(10000, 5).substr(0, 6000));
 }
+
+TEST(ZipWrite, The65536thEntryIsRefused) {
+    TempDir tmp;
+    const fs::path zip = tmp / "many.zip";
+    CZipArchive a;
+    a.SetBufferSizes(3000000);
+    ASSERT_TRUE(a.Open(zip.string(), CZipArchive::zipCreate));
+    for (int i = 0; i < 65535; ++i) {
+        CZipEntryHeader h;
+        h.SetFileName(std::to_string(i));
+        ASSERT_TRUE(a.OpenNewEntry(h, 0));
+        ASSERT_TRUE(a.CloseNewEntry());
+    }
+    CZipEntryHeader h;
+    EXPECT_FALSE(a.OpenNewEntry(h, 0));
+    a.Close();
+    ASSERT_TRUE(a.Open(zip.string(), CZipArchive::zipOpenReadOnly));
+    EXPECT_EQ(a.GetEntryCount(), 65535);
+    ASSERT_TRUE(a.GetEntryInfo(65534, h));
+    EXPECT_EQ(h.GetFileName(), "65534");
+    a.Close();
+}

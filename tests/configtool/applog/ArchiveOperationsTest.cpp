@@ -117,11 +117,22 @@ TEST_F(ArchiveOperationsTest, FailuresBecomeLogLinesAndLeaveTheArchiveClosed) {
     EXPECT_TRUE(ops.Archive().IsClosed());
     EXPECT_FALSE(ops.HasError());
 
+    // Nothing open: neither packing nor unpacking can succeed.
+    EXPECT_EQ(ops.CompressFolder(src), 0);
+    EXPECT_EQ(ops.ExtractZip((tmp / "out").string()), 0);
+    // A folder that is not there gives no (empty) archive.
+    ASSERT_EQ(ops.CreateZip((tmp / "q.zip").string()), 1);
+    const std::string gone = (tmp / "gone").string();
+    EXPECT_EQ(ops.CompressFolder(gone), 0);
+
     EXPECT_EQ(log.lines, (std::vector<std::string>{
                              "要打开的压缩文件不存在！文件名：" + missing,
                              "创建压缩文件时失败！文件名：" + badDir,
                              "打开的压缩文件失败！文件名：" + notZip,
                              "压缩文件夹时失败！文件夹：" + src,
+                             "压缩文件夹时失败！文件夹：" + src,
+                             "释放压缩文件时失败！目标文件夹：" + (tmp / "out").string() + "/p",
+                             "压缩文件夹时失败！文件夹：" + gone,
                          }));
     // The next operation starts afresh.
     ASSERT_EQ(ops.OpenZip((tmp / "p.zip").string()), 1);
