@@ -202,7 +202,9 @@ bool EditFile(std::string_view section, std::string_view key, std::string_view v
             } else if (header >= 0) {
                 lines.insert(lines.begin() + lastContent + 1, newLine);
             } else {
-                lines.push_back("[" + std::string(section) + "]");
+                std::string head(1, '[');
+                head.append(section).push_back(']');
+                lines.push_back(std::move(head));
                 lines.push_back(newLine);
             }
         }

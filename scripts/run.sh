@@ -13,7 +13,7 @@ shift || true
 bash scripts/bootstrap.sh
 
 build="$here/build"
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DQXM_BUILD_TESTS=OFF >/dev/null
 cmake --build "$build" -j "$(nproc 2>/dev/null || echo 4)"
 
 bin="$build/root/Bin"

@@ -1,5 +1,7 @@
 #include "CallMgrTimeDlg.h"
 
+#include "platform/ui/DialogButtons.h"
+
 #include "SetMgrTimeDlg.h"
 
 #include <QComboBox>
@@ -16,11 +18,7 @@ CCallMgrTimeDlg::CCallMgrTimeDlg(QWidget* parent) : QDialog(parent) {
     FillMgrBoardCombo(*m_pBoard);
     auto* form = new QFormLayout;
     form->addRow("板卡地址:", m_pBoard);
-    auto* buttons = new QDialogButtonBox(this);
-    buttons->addButton("确定", QDialogButtonBox::AcceptRole)->setObjectName("ok");
-    buttons->addButton("取消", QDialogButtonBox::RejectRole)->setObjectName("cancel");
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    auto* buttons = platform::MakeOkCancelButtons(this);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);
     layout->addWidget(buttons);

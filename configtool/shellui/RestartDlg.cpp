@@ -1,5 +1,6 @@
 #include "RestartDlg.h"
 
+#include "platform/ui/DialogButtons.h"
 #include "platform/Text.h"
 #include "platform/ui/WidgetPrompt.h"
 
@@ -21,11 +22,7 @@ CRestartDlg::CRestartDlg(QWidget* parent) : QDialog(parent) {
         m_pBoard->addItem(Qs(platform::StrFormat("板卡%d", i)), i);
     auto* form = new QFormLayout;
     form->addRow("板卡地址:", m_pBoard);
-    auto* buttons = new QDialogButtonBox(this);
-    buttons->addButton("确定", QDialogButtonBox::AcceptRole)->setObjectName("ok");
-    buttons->addButton("取消", QDialogButtonBox::RejectRole)->setObjectName("cancel");
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    auto* buttons = platform::MakeOkCancelButtons(this);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);
     layout->addWidget(buttons);

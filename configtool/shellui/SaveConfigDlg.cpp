@@ -2,6 +2,7 @@
 
 #include "ProjectFolderRules.h"
 
+#include "platform/ui/DialogButtons.h"
 #include "platform/Prompt.h"
 #include "platform/ui/WidgetPrompt.h"
 
@@ -35,11 +36,7 @@ CSaveConfigDlg::CSaveConfigDlg(const std::string& projectName, const std::string
     grid->addWidget(new QLabel("路径名称：", this), 1, 0);
     grid->addWidget(m_pPath, 1, 1);
     grid->addWidget(m_pBrowse, 1, 2);
-    auto* buttons = new QDialogButtonBox(this);
-    buttons->addButton("确定", QDialogButtonBox::AcceptRole)->setObjectName("ok");
-    buttons->addButton("取消", QDialogButtonBox::RejectRole)->setObjectName("cancel");
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    auto* buttons = platform::MakeOkCancelButtons(this);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(grid);
     layout->addWidget(buttons);

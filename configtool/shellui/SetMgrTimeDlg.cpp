@@ -1,5 +1,6 @@
 #include "SetMgrTimeDlg.h"
 
+#include "platform/ui/DialogButtons.h"
 #include "platform/Prompt.h"
 #include "platform/Text.h"
 #include "platform/ui/WidgetPrompt.h"
@@ -53,11 +54,7 @@ CSetMgrTimeDlg::CSetMgrTimeDlg(QWidget* parent) : QDialog(parent) {
     groupLayout->addWidget(m_pSetTime);
     groupLayout->addLayout(fields);
 
-    auto* buttons = new QDialogButtonBox(this);
-    buttons->addButton("确定", QDialogButtonBox::AcceptRole)->setObjectName("ok");
-    buttons->addButton("取消", QDialogButtonBox::RejectRole)->setObjectName("cancel");
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    auto* buttons = platform::MakeOkCancelButtons(this);
     auto* form = new QFormLayout;
     form->addRow("板卡地址:", m_pBoard);
     auto* layout = new QVBoxLayout(this);

@@ -1,5 +1,6 @@
 #include "TextMatchDlg.h"
 
+#include "platform/ui/DialogButtons.h"
 #include "platform/ui/WidgetPrompt.h"
 
 #include <QCheckBox>
@@ -21,11 +22,7 @@ CTextMatchDlg::CTextMatchDlg(QWidget* parent) : QDialog(parent) {
     m_pWholeWord->setObjectName("wholeWord");
     m_pMatchCase = new QCheckBox("区分大小写", this);
     m_pMatchCase->setObjectName("matchCase");
-    auto* buttons = new QDialogButtonBox(this);
-    buttons->addButton("确定", QDialogButtonBox::AcceptRole)->setObjectName("ok");
-    buttons->addButton("取消", QDialogButtonBox::RejectRole)->setObjectName("cancel");
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    auto* buttons = platform::MakeOkCancelButtons(this);
 
     auto* form = new QFormLayout;
     form->addRow("查找字符：", m_pEdit);

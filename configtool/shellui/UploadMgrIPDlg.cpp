@@ -2,6 +2,7 @@
 
 #include "MgrIpFile.h"
 
+#include "platform/ui/DialogButtons.h"
 #include "platform/Prompt.h"
 #include "platform/ui/WidgetPrompt.h"
 
@@ -20,11 +21,7 @@ CUploadMgrIPDlg::CUploadMgrIPDlg(QWidget* parent) : QDialog(parent) {
     m_pNumber->setObjectName("number");
     auto* form = new QFormLayout;
     form->addRow("管理机地址：", m_pNumber);
-    auto* buttons = new QDialogButtonBox(this);
-    buttons->addButton("确定", QDialogButtonBox::AcceptRole)->setObjectName("ok");
-    buttons->addButton("取消", QDialogButtonBox::RejectRole)->setObjectName("cancel");
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    auto* buttons = platform::MakeOkCancelButtons(this);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);
     layout->addWidget(buttons);

@@ -1,0 +1,183 @@
+#include "ArchiveOperations.h"
+
+#include "platform/Gbk.h"
+#include "platform/Text.h"
+
+#include <algorithm>
+#include <filesystem>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string TrimTrailingSlashes(std::string s) {
+    while (s.size() > 1 && s.back() == '/')
+        s.pop_back();
+    return s;
+}
+
+} // namespace
+
+CArchiveOperations::CArchiveOperations(ILogSink& log, std::string iniFolder)
+    : m_log(log), m_iniFolder(std::move(iniFolder)) {
+    m_zip.SetVolumeCallback(nullptr, nullptr);
+    m_zip.SetBufferSizes(3000000, 0x4000, 0x8000);
+}
+
+int CArchiveOperations::CloseZip() {
+    try {
+        m_zip.Close(m_bZipError);
+        m_bZipError = false;
+        return 1;
+    } catch (const std::exception&) {
+        m_log.WriteLog("释放压缩文件时失败！");
+        m_bZipError = true;
+        try {
+            m_zip.Close(true);
+        } catch (const std::exception&) {
+        }
+        return 0;
+    }
+}
+
+int CArchiveOperations::CreateZip(const std::string& path) {
+    CloseZip();
+    m_bZipError = false;
+    bool ok = false;
+    try {
+        ok = m_zip.Open(path, CZipArchive::zipCreate, 0);
+    } catch (const std::exception&) {
+        ok = false;
+    }
+    if (!ok) {
+        m_bZipError = true;
+        m_log.WriteLog(platform::StrFormat("创建压缩文件时失败！文件名：%s", path.c_str()));
+        CloseZip();
+        return 0;
+    }
+    return 1;
+}
+
+int CArchiveOperations::OpenZip(const std::string& path) {
+    std::error_code ec;
+    if (path.empty() || !fs::is_regular_file(path, ec)) {
+        m_log.WriteLog(platform::StrFormat("要打开的压缩文件不存在！文件名：%s", path.c_str()));
+        return 0;
+    }
+    CloseZip();
+    bool ok = false;
+    try {
+        // Read-only: unpacking needs no write access to the fetched archive.
+        ok = m_zip.Open(path, CZipArchive::zipOpenReadOnly, 0);
+    } catch (const std::exception&) {
+        ok = false;
+    }
+    if (!ok) {
+        m_bZipError = true;
+        m_log.WriteLog(platform::StrFormat("打开的压缩文件失败！文件名：%s", path.c_str()));
+        CloseZip();
+        return 0;
+    }
+    return 1;
+}
+
+void CArchiveOperations::ListFolder(const std::string& folder, std::vector<ZipFileItem>& list) {
+    const std::string dir = TrimTrailingSlashes(folder);
+    struct Found {
+        std::string name;
+        std::string path;
+        std::int64_t size;
+    };
+    std::vector<Found> files;
+    std::vector<Found> folders;
+    std::error_code ec;
+    for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
+        const fs::directory_entry& e = *it;
+        std::error_code sec;
+        fs::file_status st = e.status(sec);
+        if (sec)
+            continue;
+        std::string name = e.path().filename().string();
+        if (fs::is_directory(st)) {
+            // A linked folder is not followed: it could lead back up the tree.
+            if (!e.is_symlink(sec))
+                folders.push_back({name, e.path().string(), 0});
+        } else if (fs::is_regular_file(st)) {
+            std::uintmax_t size = e.file_size(sec);
+            if (sec)
+                continue;
+            files.push_back({name, e.path().string(), static_cast<std::int64_t>(size)});
+        }
+    }
+    auto byName = [](const Found& a, const Found& b) {
+        int c = platform::CompareGbk(a.name, b.name);
+        return c != 0 ? c < 0 : a.name < b.name;
+    };
+    std::sort(files.begin(), files.end(), byName);
+    std::sort(folders.begin(), folders.end(), byName);
+    for (const Found& f : files)
+        list.push_back({f.path, 0, f.size});
+    for (const Found& f : folders)
+        ListFolder(f.path, list);
+}
+
+int CArchiveOperations::CompressFolder(const std::string& folderIn) {
+    const std::string folder = folderIn.empty() ? m_iniFolder : folderIn;
+    const std::string root = TrimTrailingSlashes(folder);
+    // Packing into no archive, or a folder that is not there, would pass an empty or missing
+    // archive off as the project.
+    std::error_code ec;
+    if (m_zip.IsClosed() || !fs::is_directory(root, ec))
+        m_bZipError = true;
+    m_zip.SetRootPath(root);
+    std::vector<ZipFileItem> list;
+    if (!m_bZipError)
+        ListFolder(root, list);
+    for (const ZipFileItem& item : list) {
+        bool ok = false;
+        try {
+            ok = m_zip.AddFile(item.path, -1, false, nullptr, nullptr, 65535);
+        } catch (const std::exception&) {
+            ok = false;
+        }
+        if (!ok) {
+            m_bZipError = true;
+            break;
+        }
+    }
+    if (m_bZipError) {
+        m_log.WriteLog(platform::StrFormat("压缩文件夹时失败！文件夹：%s", folder.c_str()));
+        CloseZip();
+        return 0;
+    }
+    // An archive whose directory could not be written is no success.
+    return CloseZip();
+}
+
+int CArchiveOperations::ExtractZip(const std::string& targetFolder) {
+    const std::string name = fs::path(m_zip.GetArchiveName()).stem().string();
+    std::string folder = targetFolder;
+    if (folder.empty() || folder.back() != '/')
+        folder += '/';
+    folder += name;
+    if (m_zip.IsClosed()) {
+        m_log.WriteLog(platform::StrFormat("释放压缩文件时失败！目标文件夹：%s", folder.c_str()));
+        return 0;
+    }
+    const int count = m_zip.GetEntryCount();
+    for (int i = 0; i < count; ++i) {
+        bool ok = false;
+        try {
+            ok = m_zip.ExtractFile(i, folder, false, {}, nullptr, nullptr, 65535);
+        } catch (const std::exception&) {
+            ok = false;
+        }
+        if (!ok) {
+            m_bZipError = true;
+            CloseZip();
+            m_log.WriteLog(platform::StrFormat("释放压缩文件时失败！目标文件夹：%s", folder.c_str()));
+            return 0;
+        }
+    }
+    return CloseZip();
+}

@@ -1,0 +1,49 @@
+#pragma once
+// The main tool's operations on its one zip archive: create or open an archive, pack a folder
+// tree into it, unpack it below a target folder, close it. Every failure of the archive is caught
+// here and reported as an operator-log line; after a failure the archive is closed.
+#include "OperatorLog.h"
+#include "ziparchive/ZipArchive.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// One file found by the folder walk.
+struct ZipFileItem {
+    std::string path;
+    int flag = 0;
+    std::int64_t size = 0;
+};
+
+class CArchiveOperations {
+public:
+    // iniFolder: packed by CompressFolder when it is given no folder.
+    CArchiveOperations(ILogSink& log, std::string iniFolder);
+
+    // Closes the archive (in failure mode when the last operation failed). 1, or 0 when the
+    // close itself failed.
+    int CloseZip();
+    // Creates a new archive file. 1 / 0.
+    int CreateZip(const std::string& path);
+    // Opens an existing archive for reading. 1 / 0.
+    int OpenZip(const std::string& path);
+    // Adds the folder tree (names relative to the folder) to the open archive, then closes it.
+    int CompressFolder(const std::string& folder);
+    // Extracts every entry below target/<archive name without extension>/, then closes.
+    int ExtractZip(const std::string& targetFolder);
+
+    bool HasError() const { return m_bZipError; }
+    CZipArchive& Archive() { return m_zip; }
+    void SetIniFolder(std::string folder) { m_iniFolder = std::move(folder); }
+
+    // The folder walk: the folder's files in name order (GBK byte order), then each subfolder
+    // walked the same way, in name order. Files whose status cannot be read are skipped.
+    static void ListFolder(const std::string& folder, std::vector<ZipFileItem>& list);
+
+private:
+    CZipArchive m_zip;
+    bool m_bZipError = false;
+    ILogSink& m_log;
+    std::string m_iniFolder;
+};

@@ -1,0 +1,63 @@
+#include "OperatorLog.h"
+
+#include "platform/Gbk.h"
+#include "platform/Text.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <mutex>
+#include <unistd.h>
+
+namespace {
+// Lines of the threads of this process go out one after the other.
+std::mutex g_logMutex;
+} // namespace
+
+COperatorLog::COperatorLog(std::filesystem::path rootFolder)
+    : m_logFolder(std::move(rootFolder) / "LogFiles") {}
+
+std::filesystem::path COperatorLog::FileFor(const std::tm& time) const {
+    return m_logFolder / platform::StrFormat("%4.4d-%2.2d.log", time.tm_year + 1900, time.tm_mon + 1);
+}
+
+std::string COperatorLog::FormatLine(const std::tm& time, const std::string& text) {
+    return platform::StrFormat("%4.4d年%2.2d月%2.2d日%2.2d时%2.2d分%2.2d秒:", time.tm_year + 1900,
+                               time.tm_mon + 1, time.tm_mday, time.tm_hour, time.tm_min, time.tm_sec) +
+           text;
+}
+
+void COperatorLog::WriteLog(const std::string& text) {
+    std::time_t now = std::time(nullptr);
+    std::tm tm{};
+    localtime_r(&now, &tm);
+    WriteLogAt(tm, text);
+}
+
+void COperatorLog::WriteLogAt(const std::tm& time, const std::string& text) {
+    // Text mode: every line end inside the text becomes CR LF as well.
+    std::string line;
+    for (char c : FormatLine(time, text)) {
+        if (c == '\n' && (line.empty() || line.back() != '\r'))
+            line += '\r';
+        line += c;
+    }
+    std::string bytes = platform::ToGbk(line) + "\r\n";
+
+    std::lock_guard<std::mutex> lock(g_logMutex);
+    std::error_code ec;
+    std::filesystem::create_directories(m_logFolder, ec);
+    // One write with O_APPEND: lines of other processes are not interleaved into this one.
+    int fd = ::open(FileFor(time).c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0666);
+    if (fd < 0)
+        return;
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        done += static_cast<std::size_t>(n);
+    }
+    ::close(fd);
+}

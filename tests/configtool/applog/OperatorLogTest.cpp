@@ -1,0 +1,86 @@
+// The operator log: month files, the line layout in GBK with CR LF, concurrent writers.
+#include "configtool/applog/OperatorLog.h"
+#include "platform/Gbk.h"
+#include "tests/support/TestFiles.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+#include <sstream>
+#include <thread>
+
+using testsupport::TempDir;
+
+namespace {
+
+std::tm Local(int year, int month, int day, int hour, int minute, int second) {
+    std::tm tm{};
+    tm.tm_year = year - 1900;
+    tm.tm_mon = month - 1;
+    tm.tm_mday = day;
+    tm.tm_hour = hour;
+    tm.tm_min = minute;
+    tm.tm_sec = second;
+    return tm;
+}
+
+} // namespace
+
+TEST(OperatorLog, LinesGoToTheMonthFileInGbkWithCrLf) {
+    TempDir tmp;
+    COperatorLog log(tmp.Path());
+    log.WriteLogAt(Local(2026, 3, 5, 7, 8, 9), "系统管理员登陆7740组态工具。");
+    log.WriteLogAt(Local(2026, 3, 31, 23, 59, 58), "");
+    log.WriteLogAt(Local(2026, 4, 1, 0, 0, 0), "保存工程文件，文件名：/p/a.ini");
+
+    EXPECT_EQ(testsupport::ReadBytes(tmp / "LogFiles" / "2026-03.log"),
+              platform::ToGbk("2026年03月05日07时08分09秒:系统管理员登陆7740组态工具。\r\n"
+                              "2026年03月31日23时59分58秒:\r\n"));
+    EXPECT_EQ(testsupport::ReadBytes(tmp / "LogFiles" / "2026-04.log"),
+              platform::ToGbk("2026年04月01日00时00分00秒:保存工程文件，文件名：/p/a.ini\r\n"));
+}
+
+TEST(OperatorLog, WriteLogStampsTheCurrentMonth) {
+    TempDir tmp;
+    COperatorLog log(tmp.Path());
+    std::time_t now = std::time(nullptr);
+    std::tm tm{};
+    localtime_r(&now, &tm);
+    log.WriteLog("x");
+    const std::string text = testsupport::ReadGbkText(log.FileFor(tm));
+    EXPECT_NE(text.find("秒:x\n"), std::string::npos) << text;
+}
+
+TEST(OperatorLog, TwoThreadsLoseNoLine) {
+    TempDir tmp;
+    COperatorLog log(tmp.Path());
+    const std::tm tm = Local(2026, 5, 1, 12, 0, 0);
+    auto writer = [&](char tag) {
+        for (int i = 0; i < 500; ++i)
+            log.WriteLogAt(tm, std::string(1, tag) + std::to_string(i) + std::string(200, tag));
+    };
+    std::thread a(writer, 'a');
+    std::thread b(writer, 'b');
+    a.join();
+    b.join();
+    std::istringstream in(testsupport::ReadGbkText(log.FileFor(tm)));
+    std::set<std::string> seen;
+    std::string line;
+    while (std::getline(in, line)) {
+        const std::string stamp = "2026年05月01日12时00分00秒:";
+        ASSERT_EQ(line.substr(0, stamp.size()), stamp);
+        std::string body = line.substr(stamp.size());
+        char tag = body[0];
+        ASSERT_EQ(body.substr(body.size() - 200), std::string(200, tag));
+        seen.insert(body.substr(0, body.size() - 200));
+    }
+    EXPECT_EQ(seen.size(), 1000u);
+}
+
+TEST(OperatorLog, AFolderThatCannotBeCreatedLosesTheLineQuietly) {
+    TempDir tmp;
+    testsupport::WriteBytes(tmp / "LogFiles", "a file in the way");
+    COperatorLog log(tmp.Path());
+    log.WriteLogAt(Local(2026, 1, 1, 0, 0, 0), "lost");
+    EXPECT_EQ(testsupport::ReadBytes(tmp / "LogFiles"), "a file in the way");
+}

@@ -1,0 +1,107 @@
+#pragma once
+// Helpers of the zip archive tests: folder trees, tree comparison, outside programs.
+#include "tests/support/TestFiles.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <map>
+#include <random>
+#include <string>
+
+namespace ziptest {
+
+namespace fs = std::filesystem;
+
+// Runs a shell command; answers its exit status and fills its output (stdout and stderr).
+inline int Shell(const std::string& command, std::string* output = nullptr) {
+    std::string out;
+    FILE* p = ::popen((command + " 2>&1").c_str(), "r");
+    if (!p)
+        return -1;
+    char buf[4096];
+    std::size_t n;
+    while ((n = std::fread(buf, 1, sizeof buf, p)) > 0)
+        out.append(buf, n);
+    int status = ::pclose(p);
+    if (output)
+        *output = out;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+inline std::string Quote(const fs::path& p) {
+    std::string s = "'";
+    for (char c : p.string()) {
+        if (c == '\'')
+            s += "'\\''";
+        else
+            s += c;
+    }
+    return s + "'";
+}
+
+inline std::string RandomBytes(std::size_t n, unsigned seed) {
+    std::mt19937 gen(seed);
+    std::string s(n, '\0');
+    for (auto& c : s)
+        c = static_cast<char>(gen() & 0xFF);
+    return s;
+}
+
+inline std::string TextBytes(std::size_t lines, unsigned seed) {
+    std::mt19937 gen(seed);
+    std::string s;
+    for (std::size_t i = 0; i < lines; ++i)
+        s += "key" + std::to_string(gen() % 1000) + "=value " + std::to_string(i) + "\r\n";
+    return s;
+}
+
+// A small project-like tree: nested folders, text and binary files, an empty file, Chinese
+// names.
+inline void MakeTree(const fs::path& root) {
+    fs::create_directories(root / "sub" / "deeper");
+    fs::create_directories(root / "间隔");
+    testsupport::WriteBytes(root / "a.txt", TextBytes(300, 1));
+    testsupport::WriteBytes(root / "empty.dat", "");
+    testsupport::WriteBytes(root / "sub" / "b.bin", RandomBytes(70000, 2));
+    testsupport::WriteBytes(root / "sub" / "deeper" / "c.cfg", TextBytes(5000, 3));
+    testsupport::WriteBytes(root / "间隔" / "配置.ini", TextBytes(20, 4));
+}
+
+// Relative path -> bytes of every file below root.
+inline std::map<std::string, std::string> ReadTree(const fs::path& root) {
+    std::map<std::string, std::string> files;
+    for (auto& e : fs::recursive_directory_iterator(root))
+        if (e.is_regular_file())
+            files[fs::relative(e.path(), root).string()] = testsupport::ReadBytes(e.path());
+    return files;
+}
+
+inline int CountOf(const std::string& bytes, const std::string& what) {
+    int n = 0;
+    for (std::size_t pos = bytes.find(what); pos != std::string::npos; pos = bytes.find(what, pos + 1))
+        ++n;
+    return n;
+}
+
+inline std::uint32_t U32(const std::string& b, std::size_t at) {
+    return static_cast<std::uint8_t>(b[at]) | (static_cast<std::uint8_t>(b[at + 1]) << 8) |
+           (static_cast<std::uint8_t>(b[at + 2]) << 16) |
+           (static_cast<std::uint32_t>(static_cast<std::uint8_t>(b[at + 3])) << 24);
+}
+inline std::uint16_t U16(const std::string& b, std::size_t at) {
+    return static_cast<std::uint16_t>(static_cast<std::uint8_t>(b[at]) |
+                                      (static_cast<std::uint8_t>(b[at + 1]) << 8));
+}
+inline void PutU16(std::string& b, std::size_t at, std::uint16_t v) {
+    b[at] = static_cast<char>(v & 0xFF);
+    b[at + 1] = static_cast<char>(v >> 8);
+}
+inline void PutU32(std::string& b, std::size_t at, std::uint32_t v) {
+    for (int i = 0; i < 4; ++i)
+        b[at + i] = static_cast<char>((v >> (8 * i)) & 0xFF);
+}
+
+} // namespace ziptest

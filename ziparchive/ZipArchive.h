@@ -1,0 +1,131 @@
+#pragma once
+// Packs files and folders into one zip archive and unpacks an archive into a folder: the PKWARE
+// format with raw deflate through zlib, single-file or multi-volume (numbered files), traditional
+// PKWARE encryption when a password is set.
+//
+// Failures come back either as a false result (the archive stays open and usable) or as
+// CZipException / CZipFileException; after an exception the caller closes with
+// Close(true).
+#include "ZipDirectory.h"
+#include "ZipEntryHeader.h"
+#include "ZipException.h"
+#include "ZipVolumeStorage.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+#include <zlib.h>
+
+// Called after every buffer with the total (source length when adding, uncompressed size when
+// extracting), the bytes done so far and the caller's value; false stops the copy early.
+using ZipProgressFunc = bool (*)(std::uint64_t total, std::uint64_t done, void* userValue);
+
+class CZipArchive {
+public:
+    enum OpenMode {
+        zipOpen = 0,         // an existing archive, for reading and adding
+        zipOpenReadOnly = 1, // an existing archive, read only
+        zipCreate = 2,       // a new one-file archive
+        zipCreateSpan = 3,   // a new multi-volume archive (volume size > 0: numbered files)
+    };
+    enum EntryState { stateIdle = 0, stateAdding = 1, stateExtracting = 255 };
+
+    CZipArchive();
+    virtual ~CZipArchive();
+    CZipArchive(const CZipArchive&) = delete;
+    CZipArchive& operator=(const CZipArchive&) = delete;
+
+    // False, doing nothing, when the archive is already open.
+    bool Open(const std::string& path, int mode = zipOpen, std::int64_t volumeSize = 0);
+    void Close(bool afterException = false);
+
+    // Only while closed; each value below 1024 becomes 1024.
+    void SetBufferSizes(int writeBuffer = 65535, int generalBuffer = 16384, int searchBuffer = 32768);
+    void SetVolumeCallback(ZipVolumeCallback callback = nullptr, void* userValue = nullptr);
+    // The folder prefix that AddFile removes from the names it stores.
+    void SetRootPath(const std::string& path) { m_szRootPath = path; }
+    // The password for the entries added or extracted next (UTF-8; stored as GBK). Emptied by
+    // every Open. False when it has no GBK form or an entry is open.
+    bool SetPassword(const std::string& password);
+
+    // Adds one file or folder; false when it cannot be added (nothing is then left behind).
+    bool AddFile(const std::string& path, int level = -1, bool fullPath = true,
+                 ZipProgressFunc progress = nullptr, void* userValue = nullptr,
+                 std::size_t bufferSize = 65535);
+    // Writes the entry under the folder. Entries named outside the folder (absolute, with a
+    // drive, or with a ".." component) are refused with false.
+    bool ExtractFile(int index, const std::string& folder, bool fullPath = true,
+                     const std::string& newName = {}, ZipProgressFunc progress = nullptr,
+                     void* userValue = nullptr, std::size_t bufferSize = 65535);
+
+    int GetEntryCount() const { return static_cast<int>(m_centralDir.m_headers.size()); }
+    bool GetEntryInfo(int index, CZipEntryHeader& header) const;
+    // The archive file's name with extension and without folder.
+    std::string GetArchiveName() const;
+    const std::string& GetArchivePath() const { return m_szArchivePath; }
+    bool IsClosed(bool checkDisk = true) const;
+    // 0 one file, 1 a multi-volume archive being written, -1 an existing multi-volume archive.
+    int GetSpanMode() const { return m_storage.IsSpanned(); }
+    // The archive comment (raw bytes), written at Close when the archive changes.
+    void SetGlobalComment(const std::string& comment);
+    std::string GetGlobalComment() const;
+
+    // Entry-level operations.
+    bool OpenNewEntry(CZipEntryHeader& header, int level = -1, const std::string& sourcePath = {});
+    bool WriteToNewEntry(const void* data, std::size_t length);
+    bool CloseNewEntry();
+    bool OpenEntry(int index);
+    std::size_t ReadFromEntry(void* buffer, std::size_t length);
+    // 1 success, -1 not all data was read, -2 the attributes could not be set, 0 no entry open
+    // or the times could not be set.
+    int CloseExtractedFile(const std::string& targetPath = {}, bool afterException = false);
+
+    // True when the entry name stays inside the folder it is extracted to.
+    static bool IsSafeEntryName(const std::string& name);
+    // Creates a folder and every missing parent.
+    static bool ForceDirectory(const std::string& path);
+
+private:
+    struct StreamInfo {
+        std::size_t m_iBufferSize = 16384;
+        z_stream m_stream{};
+        std::uint64_t m_uUncomprLeft = 0;
+        std::uint64_t m_uComprLeft = 0; // to read (extracting) or waiting in the buffer (adding)
+        std::uint64_t m_uComprTotal = 0;
+        std::uint64_t m_uUncomprTotal = 0;
+        std::uint32_t m_uCrc32 = 0;
+        bool m_bStreamEnd = false;
+        CZipByteBuffer m_pBuffer;
+    };
+
+    bool m_bDetectZlibMemoryLeaks = true;
+    std::string m_pszPassword; // GBK bytes
+    std::uint32_t m_keys[3] = {0, 0, 0};
+    StreamInfo m_info;
+    CZipVolumeStorage m_storage;
+    std::vector<void*> m_list; // blocks zlib holds now
+    int m_iFileOpened = stateIdle;
+    CZipDirectory m_centralDir;
+    std::string m_szRootPath;
+    std::string m_szArchivePath;
+
+    void CheckForError(int err) const;
+    [[noreturn]] void ThrowError(int code) const;
+    void FlushNewEntryBuffer();
+    void EmptyPtrList();
+    void ResetStream();
+    static void* MyAlloc(void* opaque, uInt items, uInt size);
+    static void MyFree(void* opaque, void* address);
+
+    // Traditional PKWARE encryption.
+    void CryptInitKeys();
+    void CryptUpdateKeys(std::uint8_t c);
+    std::uint8_t CryptDecryptByte() const;
+    void CryptEncodeBuffer(std::uint8_t* data, std::size_t length);
+    void CryptDecodeBuffer(std::uint8_t* data, std::size_t length);
+    void CryptCryptHeader(std::uint32_t check, std::uint8_t* header);
+    bool CryptCheckHeader(const CZipEntryHeader& header, std::uint8_t* buffer);
+
+    std::string StoredNameFor(const std::string& path, bool fullPath) const;
+    static bool SetAttributes(const std::string& path, const CZipEntryHeader& header);
+};

@@ -1,0 +1,146 @@
+#include "ZipBigFile.h"
+
+#include "ZipException.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+CZipBigFile::~CZipBigFile() {
+    Abort();
+}
+
+void CZipBigFile::Open(const std::string& path, int flags) {
+    Abort();
+    int oflags = O_CLOEXEC;
+    oflags |= (flags & modeReadWrite) ? O_RDWR : O_RDONLY;
+    if (flags & modeCreate) {
+        oflags |= O_CREAT;
+        if (!(flags & modeNoTruncate))
+            oflags |= O_TRUNC;
+    }
+    int fd = ::open(path.c_str(), oflags, 0666);
+    if (fd < 0)
+        throw CZipFileException(path, "open", errno);
+    struct stat st {};
+    if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+        ::close(fd);
+        throw CZipFileException(path, "open", EISDIR);
+    }
+    m_fd = fd;
+    SetFilePath(path);
+}
+
+void CZipBigFile::Close() {
+    if (m_fd < 0)
+        return;
+    int fd = m_fd;
+    m_fd = -1;
+    if (::close(fd) != 0)
+        throw CZipFileException(m_strFileName, "close", errno);
+}
+
+void CZipBigFile::Abort() {
+    if (m_fd >= 0) {
+        ::close(m_fd);
+        m_fd = -1;
+    }
+}
+
+std::uint64_t CZipBigFile::Seek(std::int64_t offset, SeekFrom from) {
+    int whence = from == begin ? SEEK_SET : from == current ? SEEK_CUR : SEEK_END;
+    off_t pos = ::lseek(m_fd, static_cast<off_t>(offset), whence);
+    if (pos < 0)
+        throw CZipFileException(m_strFileName, "seek", errno);
+    return static_cast<std::uint64_t>(pos);
+}
+
+std::uint64_t CZipBigFile::GetPosition() const {
+    off_t pos = ::lseek(m_fd, 0, SEEK_CUR);
+    if (pos < 0)
+        throw CZipFileException(m_strFileName, "seek", errno);
+    return static_cast<std::uint64_t>(pos);
+}
+
+std::uint64_t CZipBigFile::GetLength() const {
+    struct stat st {};
+    if (::fstat(m_fd, &st) != 0)
+        throw CZipFileException(m_strFileName, "status", errno);
+    return static_cast<std::uint64_t>(st.st_size);
+}
+
+void CZipBigFile::SetLength(std::uint64_t length) {
+    if (::ftruncate(m_fd, static_cast<off_t>(length)) != 0)
+        throw CZipFileException(m_strFileName, "set length", errno);
+}
+
+std::size_t CZipBigFile::Read(void* buffer, std::size_t count) {
+    auto* out = static_cast<char*>(buffer);
+    std::size_t done = 0;
+    while (done < count) {
+        ssize_t n = ::read(m_fd, out + done, count - done);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            throw CZipFileException(m_strFileName, "read", errno);
+        }
+        if (n == 0)
+            break;
+        done += static_cast<std::size_t>(n);
+    }
+    return done;
+}
+
+void CZipBigFile::Write(const void* data, std::size_t count) {
+    const auto* in = static_cast<const char*>(data);
+    std::size_t done = 0;
+    while (done < count) {
+        ssize_t n = ::write(m_fd, in + done, count - done);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            throw CZipFileException(m_strFileName, "write", errno);
+        }
+        if (n == 0)
+            throw CZipFileException(m_strFileName, "write", 0);
+        done += static_cast<std::size_t>(n);
+    }
+}
+
+void CZipBigFile::Flush() {
+    // Writes go straight to the system; nothing is held in this object.
+}
+
+std::size_t CZipBigFile::ReadAt(std::uint64_t position, void* buffer, std::size_t count) {
+    auto* out = static_cast<char*>(buffer);
+    std::size_t done = 0;
+    while (done < count) {
+        ssize_t n = ::pread(m_fd, out + done, count - done, static_cast<off_t>(position + done));
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            throw CZipFileException(m_strFileName, "read", errno);
+        }
+        if (n == 0)
+            break;
+        done += static_cast<std::size_t>(n);
+    }
+    return done;
+}
+
+void CZipBigFile::WriteAt(std::uint64_t position, const void* data, std::size_t count) {
+    const auto* in = static_cast<const char*>(data);
+    std::size_t done = 0;
+    while (done < count) {
+        ssize_t n = ::pwrite(m_fd, in + done, count - done, static_cast<off_t>(position + done));
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            throw CZipFileException(m_strFileName, "write", errno);
+        }
+        if (n == 0)
+            throw CZipFileException(m_strFileName, "write", 0);
+        done += static_cast<std::size_t>(n);
+    }
+}
