@@ -3,7 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
-CByteRing::CByteRing(int capacity) : capacity_(capacity > 0 ? capacity : 1), data_(static_cast<std::size_t>(capacity_)) {}
+CByteRing::CByteRing(int capacity)
+    : capacity_(capacity > 0 ? capacity : 1), data_(static_cast<std::size_t>(capacity_)) {}
 
 void CByteRing::Append(std::uint8_t b) {
     if (count_ == capacity_)

@@ -5,6 +5,7 @@
 #include "platform/Text.h"
 #include "platform/ui/WidgetPrompt.h"
 
+#include <cctype>
 #include <QDialogButtonBox>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -14,7 +15,6 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <QVBoxLayout>
-#include <cctype>
 
 using platform::Qs;
 using platform::Ss;

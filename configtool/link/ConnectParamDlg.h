@@ -1,9 +1,9 @@
 #pragma once
 // "连接参数设置": the unit's address and port, read from and saved to "QXM7740CFGTool.INI" in the
 // program folder.
-#include <QDialog>
 #include <array>
 #include <filesystem>
+#include <QDialog>
 #include <string>
 
 class QLineEdit;

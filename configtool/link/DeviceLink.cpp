@@ -71,7 +71,8 @@ int CDeviceLink::SendFrame(const CLinkFrame& frame, const std::string& text) {
     return r;
 }
 
-int CDeviceLink::DownloadFile(const std::string& localPath, const std::string& remoteName, std::uint8_t board) {
+int CDeviceLink::DownloadFile(const std::string& localPath, const std::string& remoteName,
+                              std::uint8_t board) {
     int r = 0;
     transport_->RunOnLinkThread([&] { r = DoDownloadFile(localPath, remoteName, board); });
     return r;
@@ -98,7 +99,8 @@ int CDeviceLink::DoConnect() {
         return 0;
     }
     if (report_)
-        report_->OpenWait(1, platform::StrFormat("正在连接服务器\nIP地址:%s  端口号:%04d", address_.c_str(), port_));
+        report_->OpenWait(
+            1, platform::StrFormat("正在连接服务器\nIP地址:%s  端口号:%04d", address_.c_str(), port_));
     while (!transport_->Connect(address_, port_)) {
         if (platform::MessageBox("连接TCP/IP服务器(管理机)失败!\n重试吗?", {}, platform::Icon::Question,
                                  platform::Buttons::YesNo) != platform::Answer::Yes) {
@@ -314,15 +316,16 @@ void CDeviceLink::HandleCloseReply() {
         }
         // A stream that ended early or ran long is not the unit's file.
         if (bytesDone_ != fileLength_) {
-            FailTransfer(platform::StrFormat("接收文件长度错误，远端文件长度为%d字节，实际接收%lld字节!", fileLength_,
-                                             static_cast<long long>(bytesDone_)));
+            FailTransfer(platform::StrFormat("接收文件长度错误，远端文件长度为%d字节，实际接收%lld字节!",
+                                             fileLength_, static_cast<long long>(bytesDone_)));
             return;
         }
     }
     EndTransfer(LocalFileName() + "传输成功");
 }
 
-int CDeviceLink::DoDownloadFile(const std::string& localPath, const std::string& remoteName, std::uint8_t board) {
+int CDeviceLink::DoDownloadFile(const std::string& localPath, const std::string& remoteName,
+                                std::uint8_t board) {
     board_ = board;
     LogSent("下载本地文件 " + localPath + " 远端保存为 " + remoteName);
     if (!connected_) {

@@ -1,8 +1,8 @@
 #pragma once
 // "文件下传设置": the local file, the name it gets on the unit and the target board of a single-file
 // download.
-#include <QDialog>
 #include <cstdint>
+#include <QDialog>
 #include <string>
 
 class QComboBox;

@@ -46,12 +46,16 @@ constexpr std::uint16_t kConfigToolKey = 48126;
 constexpr std::uint16_t kDeviceLoginKey = 30517;
 
 // Little-endian field access.
-inline std::uint16_t GetU16(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] | p[1] << 8); }
+inline std::uint16_t GetU16(const std::uint8_t* p) {
+    return static_cast<std::uint16_t>(p[0] | p[1] << 8);
+}
 inline std::uint32_t GetU32(const std::uint8_t* p) {
     return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
            static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
 }
-inline std::int32_t GetI32(const std::uint8_t* p) { return static_cast<std::int32_t>(GetU32(p)); }
+inline std::int32_t GetI32(const std::uint8_t* p) {
+    return static_cast<std::int32_t>(GetU32(p));
+}
 inline void PutU16(std::uint8_t* p, std::uint16_t v) {
     p[0] = static_cast<std::uint8_t>(v);
     p[1] = static_cast<std::uint8_t>(v >> 8);

@@ -25,9 +25,9 @@ bool CLinkSettings::Save(const std::filesystem::path& programFolder) const {
     const auto file = FilePath(programFolder);
     bool ok = true;
     for (int i = 0; i < 4; ++i)
-        ok = platform::WritePrivateProfileString(kSection, platform::StrFormat("REMOTE_IP_ADDR%d", i),
-                                                 platform::StrFormat("%d", octets[static_cast<std::size_t>(i)]),
-                                                 file) &&
+        ok = platform::WritePrivateProfileString(
+                 kSection, platform::StrFormat("REMOTE_IP_ADDR%d", i),
+                 platform::StrFormat("%d", octets[static_cast<std::size_t>(i)]), file) &&
              ok;
     return platform::WritePrivateProfileString(kSection, "PORT", platform::StrFormat("%d", port), file) && ok;
 }

@@ -1,16 +1,16 @@
 // The real device link with its TCP transport against the fake unit on 127.0.0.1. Jobs run on a
 // worker thread the way the tool's worker runs them, while this thread carries the socket.
-#include "LinkTestSupport.h"
 #include "configtool/link/DeviceLink.h"
 #include "configtool/link/NetSocket.h"
+#include "LinkTestSupport.h"
 #include "tests/support/PromptRecorder.h"
 #include "tests/support/TestFiles.h"
 
+#include <atomic>
+#include <gtest/gtest.h>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QProcess>
-#include <atomic>
-#include <gtest/gtest.h>
 #include <random>
 #include <thread>
 
@@ -33,8 +33,9 @@ std::string RandomBytes(std::size_t n, unsigned seed) {
 class FakeUnit {
 public:
     explicit FakeUnit(const QStringList& faults) {
-        QStringList args = {"--port", "0", "--store", QString::fromStdString(store.Path().string()), "--watch-stdin",
-                            "--lifetime", "120"};
+        QStringList args = {
+            "--port",        "0",          "--store", QString::fromStdString(store.Path().string()),
+            "--watch-stdin", "--lifetime", "120"};
         for (const QString& f : faults)
             args << "--fault" << f;
         process.start(QString::fromStdString((testsupport::TestToolsDir() / "fakeunit").string()), args);
@@ -98,7 +99,8 @@ protected:
     }
 
     // What the tool's worker does: wait for the password, start, then wait while the file is open.
-    bool Transfer(bool download, const std::string& local, const std::string& remote, std::uint8_t board = 0) {
+    bool Transfer(bool download, const std::string& local, const std::string& remote,
+                  std::uint8_t board = 0) {
         bool ok = false;
         RunOnWorker([&] {
             for (int i = 0; i < 20 && link->PasswordState() != CDeviceLink::kPasswordVerified; ++i)
@@ -147,9 +149,9 @@ TEST_F(EndToEnd, DownloadsArriveByteIdentical) {
     ASSERT_GE(texts.size(), 3u);
     EXPECT_EQ((std::vector<std::string>{"E:通讯建立!", "S:发送口令校验报文", "E:口令验证成功!"}),
               std::vector<std::string>(texts.begin(), texts.begin() + 3));
-    EXPECT_EQ(25, std::count_if(texts.begin(), texts.end(),
-                                [](const std::string& s) { return s.rfind("S:发送文件数据包", 0) == 0; }) -
-                      4); // 1 + 1 + 2 packets for the smaller files
+    EXPECT_EQ(25, std::count_if(texts.begin(), texts.end(), [](const std::string& s) {
+                      return s.rfind("S:发送文件数据包", 0) == 0;
+                  }) - 4); // 1 + 1 + 2 packets for the smaller files
     EXPECT_EQ(100u, report.progress.back());
 
     // Exact lines of a two-packet file, with a Chinese remote name.
@@ -158,10 +160,10 @@ TEST_F(EndToEnd, DownloadsArriveByteIdentical) {
     WriteBytes(local / "两包.bin", bytes);
     ASSERT_TRUE(Transfer(true, (local / "两包.bin").string(), "远端文件.cfg", 2));
     EXPECT_EQ(bytes, ReadBytes(unit->store / "远端文件.cfg"));
-    EXPECT_EQ((std::vector<std::string>{"S:下载本地文件 " + (local / "两包.bin").string() + " 远端保存为 远端文件.cfg",
-                                        "S:发送文件打开报文，写操作", "S:发送文件数据包0, 续包标志=1",
-                                        "S:发送文件数据包1, 续包标志=0", "S:关闭远端文件，长度为10141字节",
-                                        "E:两包.bin传输成功"}),
+    EXPECT_EQ((std::vector<std::string>{
+                  "S:下载本地文件 " + (local / "两包.bin").string() + " 远端保存为 远端文件.cfg",
+                  "S:发送文件打开报文，写操作", "S:发送文件数据包0, 续包标志=1",
+                  "S:发送文件数据包1, 续包标志=0", "S:关闭远端文件，长度为10141字节", "E:两包.bin传输成功"}),
               report.Texts());
     EXPECT_NE(std::string::npos, unit->Log().find("OPEN WRITE 远端文件.cfg 10141"));
 }
@@ -175,15 +177,16 @@ TEST_F(EndToEnd, UploadsArriveByteIdentical) {
         ASSERT_TRUE(Transfer(false, (local / name).string(), name)) << size;
         EXPECT_EQ(bytes, ReadBytes(local / name)) << size;
     }
-    EXPECT_EQ((std::vector<std::string>{"S:上载远端文件 u10141.bin 本地保存为 " + (local / "u10141.bin").string(),
-                                        "S:发送文件打开报文，读操作", "S:发送文件就绪报文",
-                                        "R:接收文件数据包0, 续包标志=1", "S:发送文件接收成功报文",
-                                        "R:接收文件数据包1, 续包标志=0", "S:发送文件接收成功报文",
-                                        "S:关闭远端文件，长度为10141字节", "E:u10141.bin传输成功"}),
+    EXPECT_EQ((std::vector<std::string>{
+                  "S:上载远端文件 u10141.bin 本地保存为 " + (local / "u10141.bin").string(),
+                  "S:发送文件打开报文，读操作", "S:发送文件就绪报文", "R:接收文件数据包0, 续包标志=1",
+                  "S:发送文件接收成功报文", "R:接收文件数据包1, 续包标志=0", "S:发送文件接收成功报文",
+                  "S:关闭远端文件，长度为10141字节", "E:u10141.bin传输成功"}),
               [&] {
                   auto t = report.Texts();
-                  auto from = std::find(t.begin(), t.end(),
-                                        "S:上载远端文件 u10141.bin 本地保存为 " + (local / "u10141.bin").string());
+                  auto from =
+                      std::find(t.begin(), t.end(),
+                                "S:上载远端文件 u10141.bin 本地保存为 " + (local / "u10141.bin").string());
                   auto to = std::find(from, t.end(), "E:u10141.bin传输成功");
                   return std::vector<std::string>(from, to == t.end() ? to : to + 1);
               }());
@@ -313,7 +316,8 @@ TEST(LinkProbe, ExitCodeTellsSuccess) {
         FakeUnit unit({});
         ASSERT_NE(0, unit.port);
         std::string out;
-        EXPECT_EQ(0, run(unit, {"download", QString::fromStdString((local / "p.bin").string()), "p.bin", "3"}, &out));
+        EXPECT_EQ(0, run(unit, {"download", QString::fromStdString((local / "p.bin").string()), "p.bin", "3"},
+                         &out));
         EXPECT_NE(std::string::npos, out.find("[error] p.bin传输成功\n")) << out;
         EXPECT_NE(std::string::npos, out.find("[sent] 发送文件数据包2, 续包标志=0\n"));
         EXPECT_NE(std::string::npos, out.find("[received] 90 eb ")); // frames as hex dumps
@@ -327,7 +331,8 @@ TEST(LinkProbe, ExitCodeTellsSuccess) {
     {
         FakeUnit unit({"refuse-packet"});
         std::string out;
-        EXPECT_EQ(1, run(unit, {"download", QString::fromStdString((local / "p.bin").string()), "p.bin"}, &out));
+        EXPECT_EQ(1,
+                  run(unit, {"download", QString::fromStdString((local / "p.bin").string()), "p.bin"}, &out));
         EXPECT_NE(std::string::npos, out.find("[error] 下装过程中装置应答失败!\n")) << out;
     }
 }

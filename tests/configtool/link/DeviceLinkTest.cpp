@@ -1,5 +1,5 @@
-#include "LinkTestSupport.h"
 #include "configtool/link/DeviceLink.h"
+#include "LinkTestSupport.h"
 #include "platform/Gbk.h"
 #include "tests/support/PromptRecorder.h"
 #include "tests/support/TestFiles.h"
@@ -92,8 +92,8 @@ TEST_F(DeviceLinkTest, GarbageAndFalseSyncMarksAreSkipped) {
     report.Clear();
     // Junk, a sync mark whose length is below 20, one whose frame could never fit the ring (it
     // would otherwise hold the link until 32 KB more arrive), a negative one, then a challenge.
-    Bytes stream = {0x01, 0x90, 0x33, 0x90, 0xEB, 0x90, 0xEB, 0x05, 0, 0, 0, 0x90, 0xEB,
-                    0x90, 0xEB, 0xFF, 0xFF, 0x00, 0x00, 0x90, 0xEB, 0x90, 0xEB, 0, 0, 0, 0x80, 0x90, 0xEB};
+    Bytes stream = {0x01, 0x90, 0x33, 0x90, 0xEB, 0x90, 0xEB, 0x05, 0, 0, 0, 0x90, 0xEB, 0x90, 0xEB,
+                    0xFF, 0xFF, 0x00, 0x00, 0x90, 0xEB, 0x90, 0xEB, 0, 0, 0, 0x80, 0x90, 0xEB};
     const Bytes challenge = UnitFrame(14, {9, 9, 9, 9});
     stream.insert(stream.end(), challenge.begin(), challenge.end());
     Feed(stream);
@@ -125,7 +125,8 @@ TEST_F(DeviceLinkTest, FramesThatCannotBeHandled) {
     const std::string text = platform::ToGbk("装置重启");
     gbk.insert(gbk.end(), text.begin(), text.end());
     Feed(UnitFrame(2, gbk, 0x01)); // no bit 7: not from the unit
-    EXPECT_EQ((std::vector<std::string>{"R#", "E:...........接收到的报文不是监视方向的DSDU报文!"}), report.All());
+    EXPECT_EQ((std::vector<std::string>{"R#", "E:...........接收到的报文不是监视方向的DSDU报文!"}),
+              report.All());
     report.Clear();
     Feed(UnitFrame(2, gbk));
     EXPECT_EQ((std::vector<std::string>{"R#", "R:装置重启"}), report.All());
@@ -183,10 +184,11 @@ TEST_F(DeviceLinkTest, DownloadOfEmptyFile) {
     Feed(UnitFrame(11, {}));
     EXPECT_FALSE(link->IsTransferOpen());
     EXPECT_EQ(1, link->TransferOk());
-    EXPECT_EQ((std::vector<std::string>{"S:下载本地文件 " + Local("empty.bin") + " 远端保存为 目标.bin",
-                                        "S:发送文件打开报文，写操作", "S#", "R#", "S:发送文件数据包0, 续包标志=0",
-                                        "R#", "S:关闭远端文件，长度为0字节", "S#", "R#", "E:empty.bin传输成功"}),
-              report.All());
+    EXPECT_EQ(
+        (std::vector<std::string>{"S:下载本地文件 " + Local("empty.bin") + " 远端保存为 目标.bin",
+                                  "S:发送文件打开报文，写操作", "S#", "R#", "S:发送文件数据包0, 续包标志=0",
+                                  "R#", "S:关闭远端文件，长度为0字节", "S#", "R#", "E:empty.bin传输成功"}),
+        report.All());
     EXPECT_EQ((std::vector<std::uint32_t>{35, 35}), report.progress);
 }
 
@@ -214,7 +216,8 @@ TEST_F(DeviceLinkTest, DownloadFailures) {
     EXPECT_EQ(0, link->TransferOk());
 
     // Refused packet, and an acknowledgement for another file.
-    for (auto [flag, id, text] : {std::tuple{0, 5u, "E:下装过程中装置应答失败!"}, std::tuple{1, 6u, "E:文件标识不匹配!"}}) {
+    for (auto [flag, id, text] :
+         {std::tuple{0, 5u, "E:下装过程中装置应答失败!"}, std::tuple{1, 6u, "E:文件标识不匹配!"}}) {
         link->SetTransferOk(1);
         ASSERT_EQ(1, link->DownloadFile(Local("a.bin"), "a.bin", 0));
         Feed(UnitFrame(4, OpenReply(true, 20000, 5)));
@@ -325,9 +328,7 @@ TEST_F(DeviceLinkTest, ProgressOfLargeFileDoesNotOverflow) {
     ConnectAndVerify();
     // 45 MB: 100 x bytes done passes 2^32 near the end.
     const auto path = dir / "big.bin";
-    {
-        std::ofstream f(path, std::ios::binary);
-    }
+    { std::ofstream f(path, std::ios::binary); }
     std::filesystem::resize_file(path, 45u * 1024 * 1024);
     ASSERT_EQ(1, link->DownloadFile(path.string(), "big.bin", 0));
     Feed(UnitFrame(4, OpenReply(true, 0, 1)));

@@ -6,12 +6,12 @@
 #include "tests/support/PromptRecorder.h"
 #include "tests/support/TestFiles.h"
 
+#include <gtest/gtest.h>
 #include <QComboBox>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSpinBox>
-#include <gtest/gtest.h>
 
 using platform::Qs;
 using platform::Ss;
@@ -53,8 +53,8 @@ TEST(ConnectParamDlg, DefaultsAndTheFiveKeysWrittenOnOk) {
     EXPECT_EQ("7000", port.toStdString());
     EXPECT_EQ("192.168.0.100", dlg.m_address);
     EXPECT_EQ(7000, dlg.m_port);
-    EXPECT_EQ((std::vector<std::string>{"REMOTE_IP_ADDR0", "REMOTE_IP_ADDR1", "REMOTE_IP_ADDR2", "REMOTE_IP_ADDR3",
-                                        "PORT"}),
+    EXPECT_EQ((std::vector<std::string>{"REMOTE_IP_ADDR0", "REMOTE_IP_ADDR1", "REMOTE_IP_ADDR2",
+                                        "REMOTE_IP_ADDR3", "PORT"}),
               platform::GetPrivateProfileKeys("TCP Config", bin / "QXM7740CFGTool.INI"));
     EXPECT_EQ("7000", Key(bin.Path(), "PORT"));
     EXPECT_EQ("0", Key(bin.Path(), "REMOTE_IP_ADDR2"));

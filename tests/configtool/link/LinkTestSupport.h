@@ -150,6 +150,8 @@ inline Bytes Packet(std::uint32_t id, std::uint8_t flag, std::uint16_t number, c
 inline std::uint32_t U32(const Bytes& b, std::size_t at) {
     return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | static_cast<std::uint32_t>(b[at + 3]) << 24;
 }
-inline std::uint16_t U16(const Bytes& b, std::size_t at) { return static_cast<std::uint16_t>(b[at] | b[at + 1] << 8); }
+inline std::uint16_t U16(const Bytes& b, std::size_t at) {
+    return static_cast<std::uint16_t>(b[at] | b[at + 1] << 8);
+}
 
 } // namespace linktest

@@ -77,9 +77,12 @@ void Say(const std::string& line) {
 }
 
 std::uint32_t Le32(const std::uint8_t* p) {
-    return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 | std::uint32_t(p[3]) << 24;
+    return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 |
+           std::uint32_t(p[3]) << 24;
 }
-std::uint16_t Le16(const std::uint8_t* p) { return std::uint16_t(p[0] | p[1] << 8); }
+std::uint16_t Le16(const std::uint8_t* p) {
+    return std::uint16_t(p[0] | p[1] << 8);
+}
 void Put32(Bytes& b, std::uint32_t v) {
     for (int i = 0; i < 4; ++i)
         b.push_back(std::uint8_t(v >> (8 * i)));
@@ -92,9 +95,11 @@ void Put16(Bytes& b, std::uint16_t v) {
 // What the tool must answer: the challenge as a big-endian number plus the key, rotated left
 // through a carry bit (byte sum & 15) + 1 times, every step folded into the answer by XOR.
 std::uint32_t ExpectedAnswer(const std::uint8_t c[4], std::uint16_t key) {
-    std::uint32_t a = (std::uint32_t(c[0]) << 24) + (std::uint32_t(c[1]) << 16) + (std::uint32_t(c[2]) << 8) + c[3];
+    std::uint32_t a =
+        (std::uint32_t(c[0]) << 24) + (std::uint32_t(c[1]) << 16) + (std::uint32_t(c[2]) << 8) + c[3];
     a += key;
-    int rounds = (int((a >> 24) & 0xFF) + int((a >> 16) & 0xFF) + int((a >> 8) & 0xFF) + int(a & 0xFF)) % 16 + 1;
+    int rounds =
+        (int((a >> 24) & 0xFF) + int((a >> 16) & 0xFF) + int((a >> 8) & 0xFF) + int(a & 0xFF)) % 16 + 1;
     std::uint32_t answer = 0;
     bool carry = false;
     while (rounds--) {
@@ -146,9 +151,9 @@ private:
         if (g_opt.Has("garbage")) {
             // Junk, a sync mark with a length below 20, one with a length no ring can hold, and
             // a negative one: none may be taken for a frame start.
-            static const Bytes junk = {0x00, 0x13, 0x90, 0x90, 0xEB, 0x90, 0xEB, 0x05, 0x00, 0x00, 0x00, 0x90,
-                                       0xEB, 0x77, 0x90, 0xEB, 0xFF, 0xFF, 0xFF, 0x7F, 0x90, 0xEB, 0x90, 0xEB,
-                                       0x00, 0x00, 0x00, 0x80, 0x90, 0xEB, 0x01, 0x02};
+            static const Bytes junk = {0x00, 0x13, 0x90, 0x90, 0xEB, 0x90, 0xEB, 0x05, 0x00, 0x00, 0x00,
+                                       0x90, 0xEB, 0x77, 0x90, 0xEB, 0xFF, 0xFF, 0xFF, 0x7F, 0x90, 0xEB,
+                                       0x90, 0xEB, 0x00, 0x00, 0x00, 0x80, 0x90, 0xEB, 0x01, 0x02};
             if (!WriteAll(junk.data(), junk.size()))
                 return false;
         }
@@ -262,7 +267,8 @@ void Connection::HandleFrame(const Bytes& f) {
             Protocol("short answer");
             return;
         }
-        const bool ok = Le32(&f[29]) == ExpectedAnswer(g_opt.challenge, g_opt.key) && !g_opt.Has("wrong-answer");
+        const bool ok =
+            Le32(&f[29]) == ExpectedAnswer(g_opt.challenge, g_opt.key) && !g_opt.Has("wrong-answer");
         Say(ok ? "ANSWER OK" : "ANSWER BAD");
         if (g_opt.Has("no-verify"))
             return;
@@ -284,8 +290,8 @@ void Connection::HandleFrame(const Bytes& f) {
         const std::string name = nameAt(34);
         Say(std::string("OPEN ") + (read ? "READ " : "WRITE ") + name + " " + std::to_string(length));
         Bytes reply;
-        bool ok = verified_ && !g_opt.Has("refuse-open") && !name.empty() && name.find('/') == std::string::npos &&
-                  name != "." && name != "..";
+        bool ok = verified_ && !g_opt.Has("refuse-open") && !name.empty() &&
+                  name.find('/') == std::string::npos && name != "." && name != "..";
         std::uint64_t size = 0;
         if (ok && read) {
             in_.open(StorePath(name), std::ios::binary | std::ios::ate);
@@ -341,8 +347,10 @@ void Connection::HandleFrame(const Bytes& f) {
         if (writing_) {
             ++packetsSeen_;
             if (number != expected_)
-                Protocol("packet number " + std::to_string(number) + " instead of " + std::to_string(expected_));
-            const bool refuse = g_opt.Has("refuse-packet") && (packetsSeen_ == 2 || (packetsSeen_ == 1 && flag == 0));
+                Protocol("packet number " + std::to_string(number) + " instead of " +
+                         std::to_string(expected_));
+            const bool refuse =
+                g_opt.Has("refuse-packet") && (packetsSeen_ == 2 || (packetsSeen_ == 1 && flag == 0));
             if (!refuse) {
                 out_.write(reinterpret_cast<const char*>(f.data() + 36), std::streamsize(f.size() - 36));
                 received_ += f.size() - 36;
@@ -425,7 +433,8 @@ bool ParseArgs(int argc, char** argv) {
             if (hex.size() != 8)
                 return false;
             for (int k = 0; k < 4; ++k)
-                g_opt.challenge[k] = std::uint8_t(std::strtoul(hex.substr(std::size_t(k) * 2, 2).c_str(), nullptr, 16));
+                g_opt.challenge[k] =
+                    std::uint8_t(std::strtoul(hex.substr(std::size_t(k) * 2, 2).c_str(), nullptr, 16));
         } else
             return false;
     }
@@ -437,7 +446,7 @@ bool ParseArgs(int argc, char** argv) {
 int main(int argc, char** argv) {
     if (!ParseArgs(argc, argv)) {
         std::fprintf(stderr, "usage: fakeunit [--port N] [--store DIR] [--challenge HEX8] [--key K] "
-                             "[--packet N] [--lifetime S] [--fault NAME]...\n");
+                             "[--packet N] [--lifetime S] [--watch-stdin] [--fault NAME]...\n");
         return 2;
     }
     int ls = ::socket(AF_INET, SOCK_STREAM, 0);

@@ -2,19 +2,21 @@
 //
 // Connects the configuration tool's device link (with its TCP transport) to a unit, runs one
 // operation from a worker thread the way the tool's worker does, prints every monitor line with
-// its colour on standard output, and exits 0 only when the operation succeeded.
+// its colour on standard output, and exits 0 only when the operation succeeded. A successful
+// transfer ends with a "[probe]" line giving its size, time and throughput.
 #include "configtool/link/DeviceLink.h"
 #include "configtool/link/NetSocket.h"
 #include "platform/Prompt.h"
 #include "platform/Text.h"
 
-#include <QCoreApplication>
-#include <QMetaObject>
 #include <atomic>
 #include <chrono>
 #include <clocale>
 #include <cstdio>
+#include <filesystem>
 #include <mutex>
+#include <QCoreApplication>
+#include <QMetaObject>
 #include <string>
 #include <thread>
 
@@ -91,7 +93,8 @@ bool ParseByte(const std::string& s, std::uint8_t& out) {
 
 // Waits until the unit has confirmed the password, at most about 5 seconds.
 void WaitForPassword(const CDeviceLink& link) {
-    for (int i = 0; i < 50 && link.PasswordState() != CDeviceLink::kPasswordVerified && link.IsConnected(); ++i)
+    for (int i = 0; i < 50 && link.PasswordState() != CDeviceLink::kPasswordVerified && link.IsConnected();
+         ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
 }
 
@@ -121,7 +124,8 @@ int main(int argc, char** argv) {
         return Usage();
     const std::string host = argv[1], op = argv[3];
     const std::string portText = argv[2];
-    if (portText.empty() || portText.find_first_not_of("0123456789") != std::string::npos || portText.size() > 5)
+    if (portText.empty() || portText.find_first_not_of("0123456789") != std::string::npos ||
+        portText.size() > 5)
         return Usage();
     const int port = platform::AtoI(portText);
     std::uint8_t board = 0;
@@ -157,12 +161,22 @@ int main(int argc, char** argv) {
                     WaitForPassword(*link);
                     link->SetProgress(0, 100);
                     link->SetTransferOk(1);
-                    const int started =
-                        op == "download" ? link->DownloadFile(local, remote, board) : link->UploadFile(local, remote);
+                    const auto start = std::chrono::steady_clock::now();
+                    const int started = op == "download" ? link->DownloadFile(local, remote, board)
+                                                         : link->UploadFile(local, remote);
                     ok = started && WaitForTransfer(*link, report);
+                    const double seconds =
+                        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+                    std::error_code ec;
+                    const auto bytes = std::filesystem::file_size(std::filesystem::path(local), ec);
+                    if (ok && !ec)
+                        std::printf("[probe] %llu bytes in %.3f s, %.1f MB/s\n",
+                                    static_cast<unsigned long long>(bytes), seconds,
+                                    seconds > 0 ? static_cast<double>(bytes) / 1e6 / seconds : 0.0);
                 }
                 result = ok ? 0 : 1;
-                QMetaObject::invokeMethod(&app, [] { QCoreApplication::quit(); }, Qt::QueuedConnection);
+                QMetaObject::invokeMethod(
+                    &app, [] { QCoreApplication::quit(); }, Qt::QueuedConnection);
             });
             app.exec();
             worker.join();
