@@ -137,7 +137,7 @@ protected:
 TEST_F(EndToEnd, DownloadsArriveByteIdentical) {
     Start();
     for (std::size_t size : {0u, 10140u, 10141u, 250000u}) {
-        const std::string name = "d" + std::to_string(size) + ".bin";
+        const std::string name = platform::StrFormat("d%zu.bin", size);
         const std::string bytes = RandomBytes(size, static_cast<unsigned>(size));
         WriteBytes(local / name, bytes);
         ASSERT_TRUE(Transfer(true, (local / name).string(), name)) << size;
@@ -171,7 +171,7 @@ TEST_F(EndToEnd, DownloadsArriveByteIdentical) {
 TEST_F(EndToEnd, UploadsArriveByteIdentical) {
     Start();
     for (std::size_t size : {0u, 10140u, 10141u, 250000u}) {
-        const std::string name = "u" + std::to_string(size) + ".bin";
+        const std::string name = platform::StrFormat("u%zu.bin", size);
         const std::string bytes = RandomBytes(size, static_cast<unsigned>(size) + 1);
         WriteBytes(unit->store / name, bytes);
         ASSERT_TRUE(Transfer(false, (local / name).string(), name)) << size;
