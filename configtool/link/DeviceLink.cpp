@@ -1,0 +1,665 @@
+#include "DeviceLink.h"
+
+#include "platform/Gbk.h"
+#include "platform/Paths.h"
+#include "platform/Prompt.h"
+#include "platform/Text.h"
+
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
+#include <limits>
+
+using namespace linkframe;
+
+namespace {
+
+// The smallest frame each received message type needs before its fields can be read.
+std::size_t MinimumLength(std::uint8_t type) {
+    switch (type) {
+    case 2:
+        return 30; // [29] unused, text from 30
+    case 4:
+        return 38; // opened flag, length, file id
+    case 6:
+        return 36; // file id, flag, packet number
+    case 14:
+        return 33; // 4 challenge bytes
+    case 15:
+        return 30; // verdict
+    default:
+        return 29; // the type byte
+    }
+}
+
+} // namespace
+
+CDeviceLink::CDeviceLink(std::unique_ptr<ILinkTransport> transport, ILinkReport* report)
+    : transport_(std::move(transport)), report_(report) {
+    transport_->SetEvents(this);
+}
+
+CDeviceLink::~CDeviceLink() {
+    if (connected_)
+        transport_->Close();
+    transport_->SetEvents(nullptr);
+    CloseLocalFile();
+}
+
+void CDeviceLink::SetAddress(int port, const std::string& address) {
+    transport_->RunOnLinkThread([&] {
+        port_ = port;
+        address_ = address;
+    });
+}
+
+int CDeviceLink::Connect() {
+    int r = 0;
+    transport_->RunOnLinkThread([&] { r = DoConnect(); });
+    return r;
+}
+
+int CDeviceLink::Close() {
+    int r = 0;
+    transport_->RunOnLinkThread([&] { r = DoClose(); });
+    return r;
+}
+
+int CDeviceLink::SendFrame(const CLinkFrame& frame, const std::string& text) {
+    int r = 0;
+    transport_->RunOnLinkThread([&] { r = DoSendFrame(frame, text); });
+    return r;
+}
+
+int CDeviceLink::DownloadFile(const std::string& localPath, const std::string& remoteName,
+                              std::uint8_t board) {
+    int r = 0;
+    transport_->RunOnLinkThread([&] { r = DoDownloadFile(localPath, remoteName, board); });
+    return r;
+}
+
+int CDeviceLink::UploadFile(const std::string& localPath, const std::string& remoteName) {
+    int r = 0;
+    transport_->RunOnLinkThread([&] { r = DoUploadFile(localPath, remoteName); });
+    return r;
+}
+
+int CDeviceLink::SendRestart(std::uint8_t board) {
+    int r = 0;
+    transport_->RunOnLinkThread([&] { r = DoSendRestart(board); });
+    return r;
+}
+
+int CDeviceLink::DoConnect() {
+    if (connected_)
+        return 1;
+    passwordState_ = 0;
+    if (!transport_->Create()) {
+        LogError("创建TCP/IP槽失败!");
+        return 0;
+    }
+    if (report_)
+        report_->OpenWait(
+            1, platform::StrFormat("正在连接服务器\nIP地址:%s  端口号:%04d", address_.c_str(), port_));
+    while (!transport_->Connect(address_, port_)) {
+        if (platform::MessageBox("连接TCP/IP服务器(管理机)失败!\n重试吗?", {}, platform::Icon::Question,
+                                 platform::Buttons::YesNo) != platform::Answer::Yes) {
+            transport_->Close();
+            if (report_)
+                report_->CloseWait();
+            return 0;
+        }
+    }
+    // Bytes of an earlier connection must not be taken for the start of a frame.
+    ring_.Clear();
+    LogError("通讯建立!");
+    connected_ = true;
+    if (report_)
+        report_->CloseWait();
+    return 1;
+}
+
+int CDeviceLink::DoClose() {
+    if (connected_)
+        transport_->Close();
+    connected_ = false;
+    ring_.Clear();
+    ++closeCount_;
+    ResetTransfer();
+    return 1;
+}
+
+int CDeviceLink::DoSendFrame(const CLinkFrame& frame, const std::string& text) {
+    if (!connected_) {
+        LogError("网络未连接!");
+        return 0;
+    }
+    if (!frame.IsEmpty() && !transport_->Send(frame.Data(), static_cast<std::size_t>(frame.Length()))) {
+        LogError("发送数据出错，关闭端口!");
+        DoClose();
+        return 0;
+    }
+    if (!text.empty()) {
+        LogSent(text);
+        LogSentBytes(frame.Data(), static_cast<std::size_t>(frame.Length()));
+    }
+    return 1;
+}
+
+void CDeviceLink::OnReceive(const std::uint8_t* data, std::size_t size) {
+    OnData(data, size);
+}
+
+void CDeviceLink::OnReceiveError() {
+    platform::MessageBox("接收数据出错!");
+    DoClose();
+}
+
+void CDeviceLink::OnPeerClosed() {
+    if (!connected_)
+        return;
+    // Without this the worker would wait for a transfer that can no longer end.
+    if (fileOpen_)
+        FailTransfer("通讯中断，文件传输失败!");
+    LogError("通讯中断!");
+    DoClose();
+}
+
+void CDeviceLink::OnData(const std::uint8_t* data, std::size_t size) {
+    const unsigned closes = closeCount_;
+    std::vector<std::uint8_t> frame;
+    // Bytes go into the ring only as far as it has room, so a long read never pushes out bytes of
+    // frames not yet taken.
+    while (size > 0) {
+        std::size_t chunk = ring_.Free() > 0 ? std::min(size, static_cast<std::size_t>(ring_.Free())) : size;
+        ring_.Append(data, chunk);
+        data += chunk;
+        size -= chunk;
+        while (ExtractFrame(frame)) {
+            ProcessFrame(frame.data(), frame.size());
+            if (closeCount_ != closes)
+                return; // the link was closed while handling the frame
+        }
+    }
+}
+
+bool CDeviceLink::ExtractFrame(std::vector<std::uint8_t>& frame) {
+    std::uint8_t head[8];
+    for (;;) {
+        if (ring_.Count() < 8)
+            return false;
+        ring_.PeekBytes(0, head, 8);
+        if (!HasSyncMarks(head)) {
+            ring_.Drop(1);
+            continue;
+        }
+        const std::int64_t l = GetI32(head + kOffLength);
+        // A length that cannot belong to a frame the ring could hold marks junk, not a frame start.
+        if (l < static_cast<std::int64_t>(kLengthBias) || l + 8 > ring_.Capacity()) {
+            ring_.Drop(1);
+            continue;
+        }
+        const int total = static_cast<int>(l + 8);
+        if (ring_.Count() < total)
+            return false;
+        frame.resize(static_cast<std::size_t>(total));
+        ring_.Take(frame.data(), total);
+        return true;
+    }
+}
+
+void CDeviceLink::ProcessFrame(const std::uint8_t* f, std::size_t n) {
+    if (n < kHeaderSize)
+        return;
+    LogReceivedBytes(f, n);
+    if (CheckHeader(f, n, CheckPolicy::ConfigTool) < 0) {
+        LogError("...........接收到的报文不是监视方向的DSDU报文!");
+        return;
+    }
+    if (n <= kOffType)
+        return;
+    const std::uint8_t type = f[kOffType];
+    if (n < MinimumLength(type))
+        return; // too short for its fields: shown as received bytes only
+    switch (type) {
+    case 2: {
+        std::string text(reinterpret_cast<const char*>(f + 30), n - 30);
+        text.resize(std::strlen(text.c_str()));
+        LogReceived(platform::FromGbk(text));
+        break;
+    }
+    case 4:
+        HandleOpenReply(f, n);
+        break;
+    case 6:
+        HandleDataFrame(f, n);
+        break;
+    case 11:
+        HandleCloseReply();
+        break;
+    case 14:
+        passwordState_ = (passwordState_ + 1) & 0xFF;
+        SendPasswordResponse(f + kOffPayload, n - kOffPayload);
+        break;
+    case 15:
+        if (f[kOffPayload] == 1) {
+            passwordState_ = kPasswordVerified;
+            LogError("口令验证成功!");
+        }
+        break;
+    default:
+        LogError(platform::StrFormat("......接收到错误的报文类型%u", static_cast<unsigned>(type)));
+        break;
+    }
+}
+
+void CDeviceLink::HandleOpenReply(const std::uint8_t* f, std::size_t) {
+    if (state_ != kOpenSent) {
+        FailTransfer("远程文件状态错误，不处于打开状态!");
+        return;
+    }
+    if (f[29] == 0) {
+        FailTransfer("打开远程文件失败!");
+        return;
+    }
+    fileId_ = GetI32(f + 34);
+    if (direction_ == kDownload) {
+        SendNextDataPacket(board_);
+    } else if (direction_ == kUpload) {
+        fileLength_ = GetI32(f + 30);
+        if (fileLength_ < 0) {
+            FailTransfer("远程文件长度错误!");
+            return;
+        }
+        SendFileReady(0);
+    } else {
+        FailTransfer("文件操作错误!");
+    }
+}
+
+void CDeviceLink::HandleDataFrame(const std::uint8_t* f, std::size_t n) {
+    if (state_ != kDataPhase && direction_ == kDownload) {
+        FailTransfer("文件状态错误，不处于发送状态!");
+        return;
+    }
+    if (state_ != kReadySent && state_ != kDataPhase && direction_ == kUpload) {
+        FailTransfer("文件状态错误，不处于接收状态!");
+        return;
+    }
+    if (GetI32(f + 29) != fileId_) {
+        FailTransfer("文件标识不匹配!");
+        return;
+    }
+    if (direction_ == kUpload) {
+        ReceiveDataPacket(f, n);
+    } else if (direction_ == kDownload) {
+        if (f[33] != 0)
+            SendNextDataPacket(board_);
+        else
+            FailTransfer("下装过程中装置应答失败!");
+    } else {
+        FailTransfer("文件操作错误!");
+    }
+}
+
+void CDeviceLink::HandleCloseReply() {
+    if (!file_)
+        return;
+    if (state_ != kCloseSent) {
+        FailTransfer("文件状态错误，不处于关闭状态!");
+        return;
+    }
+    if (direction_ == kUpload) {
+        if (std::fflush(file_) != 0 || std::ferror(file_)) {
+            FailTransfer("写文件 " + localPath_ + " 失败!");
+            return;
+        }
+        // A stream that ended early or ran long is not the unit's file.
+        if (bytesDone_ != fileLength_) {
+            FailTransfer(platform::StrFormat("接收文件长度错误，远端文件长度为%d字节，实际接收%lld字节!",
+                                             fileLength_, static_cast<long long>(bytesDone_)));
+            return;
+        }
+    }
+    EndTransfer(LocalFileName() + "传输成功");
+}
+
+int CDeviceLink::DoDownloadFile(const std::string& localPath, const std::string& remoteName,
+                                std::uint8_t board) {
+    board_ = board;
+    LogSent("下载本地文件 " + localPath + " 远端保存为 " + remoteName);
+    if (!connected_) {
+        transferOk_ = 0;
+        LogError("通讯尚未连接, 不能下载文件!");
+        return 0;
+    }
+    if (passwordState_ != kPasswordVerified) {
+        transferOk_ = 0;
+        LogError("口令验证失败, 不能下载文件!");
+        return 0;
+    }
+    if (file_) {
+        transferOk_ = 0;
+        LogError("文件传输尚未结束, 不能下载文件!");
+        return 0;
+    }
+    localPath_ = localPath;
+    std::error_code ec;
+    const std::filesystem::path path(localPath);
+    if (!std::filesystem::is_regular_file(path, ec) || !(file_ = std::fopen(path.c_str(), "rb"))) {
+        transferOk_ = 0;
+        EndTransfer("打开文件 " + localPath + " 失败!");
+        return 0;
+    }
+    fileOpen_ = true;
+    const auto size = std::filesystem::file_size(path, ec);
+    if (ec || size > static_cast<std::uintmax_t>(std::numeric_limits<std::int32_t>::max())) {
+        transferOk_ = 0;
+        EndTransfer("文件 " + localPath + " 太大, 不能下载!");
+        return 0;
+    }
+    fileLength_ = static_cast<std::int32_t>(size);
+    try {
+        buffer_.assign(kBufferSize, 0);
+    } catch (const std::bad_alloc&) {
+        transferOk_ = 0;
+        EndTransfer("申请内存出错，内存不足!");
+        return 0;
+    }
+    const std::string name = platform::ToGbk(remoteName);
+    CLinkFrame frame;
+    if (!frame.BuildHeader(static_cast<int>(6 + name.size() + 1))) {
+        transferOk_ = 0;
+        EndTransfer("下载文件 " + LocalFileName() + "错误!");
+        return 0;
+    }
+    std::uint8_t* p = frame.Data();
+    p[kOffType] = 4;
+    p[29] = 0;
+    PutU32(p + 30, static_cast<std::uint32_t>(fileLength_));
+    std::memcpy(p + 34, name.data(), name.size());
+    frame.SetBoard(board);
+    remoteName_ = remoteName;
+    direction_ = kDownload;
+    state_ = kOpenSent;
+    packetNo_ = 0;
+    bytesDone_ = 0;
+    const std::string fileName = LocalFileName();
+    if (!DoSendFrame(frame, "发送文件打开报文，写操作")) {
+        transferOk_ = 0;
+        EndTransfer("下载文件 " + fileName + "错误!");
+        return 0;
+    }
+    return 1;
+}
+
+int CDeviceLink::DoUploadFile(const std::string& localPath, const std::string& remoteName) {
+    LogSent("上载远端文件 " + remoteName + " 本地保存为 " + localPath);
+    if (!connected_) {
+        transferOk_ = 0;
+        LogError("通讯尚未连接, 不能上载文件!");
+        return 0;
+    }
+    if (passwordState_ != kPasswordVerified) {
+        transferOk_ = 0;
+        LogError("口令验证失败, 不能上载文件!");
+        return 0;
+    }
+    if (file_) {
+        transferOk_ = 0;
+        LogError("文件传输尚未结束, 不能上载文件!");
+        return 0;
+    }
+    localPath_ = localPath;
+    if (!(file_ = std::fopen(std::filesystem::path(localPath).c_str(), "wb"))) {
+        transferOk_ = 0;
+        EndTransfer("打开文件 " + localPath + " 失败!");
+        return 0;
+    }
+    fileOpen_ = true;
+    const std::string name = platform::ToGbk(remoteName);
+    CLinkFrame frame;
+    if (!frame.BuildHeader(static_cast<int>(6 + name.size() + 1))) {
+        transferOk_ = 0;
+        EndTransfer("上载文件 " + LocalFileName() + "错误!");
+        return 0;
+    }
+    std::uint8_t* p = frame.Data();
+    p[kOffType] = 4;
+    p[29] = 1;
+    PutU32(p + 30, static_cast<std::uint32_t>(fileLength_));
+    std::memcpy(p + 34, name.data(), name.size());
+    frame.SetBoard(0);
+    board_ = 0;
+    remoteName_ = remoteName;
+    direction_ = kUpload;
+    state_ = kOpenSent;
+    packetNo_ = 0;
+    bytesDone_ = 0;
+    const std::string fileName = LocalFileName();
+    if (!DoSendFrame(frame, "发送文件打开报文，读操作")) {
+        transferOk_ = 0;
+        EndTransfer("上载文件 " + fileName + "错误!");
+        return 0;
+    }
+    return 1;
+}
+
+int CDeviceLink::SendNextDataPacket(std::uint8_t board) {
+    const std::size_t want = static_cast<std::size_t>(std::min<std::int32_t>(fileLength_, kPacketData));
+    const std::size_t len = want ? std::fread(buffer_.data(), 1, want, file_) : 0;
+    if (len < want && std::ferror(file_)) {
+        FailTransfer("读文件 " + localPath_ + " 失败!");
+        return 0;
+    }
+    if (len > 0 || packetNo_ == 0) {
+        state_ = kDataPhase;
+        const std::uint8_t more = bytesDone_ + static_cast<std::int64_t>(len) >= fileLength_ ? 0 : 1;
+        LogSent(platform::StrFormat("发送文件数据包%u, 续包标志=%u", static_cast<unsigned>(packetNo_),
+                                    static_cast<unsigned>(more)));
+        CLinkFrame frame;
+        if (!frame.BuildHeader(static_cast<int>(8 + len))) {
+            FailTransfer("发送文件数据包失败!");
+            return 0;
+        }
+        std::uint8_t* p = frame.Data();
+        p[kOffType] = 6;
+        PutU32(p + 29, static_cast<std::uint32_t>(fileId_));
+        p[33] = more;
+        PutU16(p + 34, packetNo_);
+        if (len)
+            std::memcpy(p + 36, buffer_.data(), len);
+        frame.SetBoard(board);
+        if (!DoSendFrame(frame, {})) {
+            FailTransfer("发送文件数据包失败!");
+            return 0;
+        }
+        ++packetNo_;
+        bytesDone_ += static_cast<std::int64_t>(len);
+    } else {
+        if (!SendCloseFile(board))
+            return 0;
+    }
+    ReportProgress(3);
+    return 1;
+}
+
+int CDeviceLink::SendAck(bool taken, std::uint16_t packet, const std::string& text) {
+    CLinkFrame frame;
+    if (!frame.BuildHeader(8))
+        return 0;
+    std::uint8_t* p = frame.Data();
+    p[kOffType] = 6;
+    PutU32(p + 29, static_cast<std::uint32_t>(fileId_));
+    p[33] = taken ? 1 : 0;
+    PutU16(p + 34, packet);
+    frame.SetBoard(board_);
+    return DoSendFrame(frame, text);
+}
+
+int CDeviceLink::ReceiveDataPacket(const std::uint8_t* f, std::size_t n) {
+    const std::uint16_t p = GetU16(f + 34);
+    const std::uint8_t more = f[33];
+    LogReceived(platform::StrFormat("接收文件数据包%u, 续包标志=%u", static_cast<unsigned>(p),
+                                    static_cast<unsigned>(more)));
+    if (p != static_cast<std::uint16_t>(packetNo_ + 1) && !(p == 0 && packetNo_ == 0))
+        LogError("数据包序号不连续!");
+    packetNo_ = p;
+    const std::size_t len = n - 36;
+    if (len && std::fwrite(f + 36, 1, len, file_) != len) {
+        if (!SendAck(false, p, "发送文件接收失败报文")) {
+            FailTransfer("发送文件接收失败报文失败!");
+            return 0;
+        }
+        // The file is incomplete: the transfer cannot succeed any more.
+        FailTransfer("写文件 " + localPath_ + " 失败!");
+        return 0;
+    }
+    bytesDone_ += static_cast<std::int64_t>(len);
+    if (!SendAck(true, p, "发送文件接收成功报文")) {
+        FailTransfer("发送文件接收成功报文失败!");
+        return 0;
+    }
+    if (more == 0 && !SendCloseFile(0))
+        return 0;
+    ReportProgress(0);
+    return 1;
+}
+
+int CDeviceLink::SendFileReady(std::uint8_t board) {
+    CLinkFrame frame;
+    if (frame.BuildHeader(6)) {
+        std::uint8_t* p = frame.Data();
+        p[kOffType] = 5;
+        PutU32(p + 29, static_cast<std::uint32_t>(fileId_));
+        p[33] = 1;
+        frame.SetBoard(board);
+        if (DoSendFrame(frame, "发送文件就绪报文")) {
+            state_ = kReadySent;
+            return 1;
+        }
+    }
+    FailTransfer("发送文件就绪报文失败!");
+    return 0;
+}
+
+int CDeviceLink::SendCloseFile(std::uint8_t board) {
+    const std::string text = platform::StrFormat("关闭远端文件，长度为%d字节", fileLength_);
+    state_ = kCloseSent;
+    const std::string name = platform::ToGbk(remoteName_);
+    CLinkFrame frame;
+    if (frame.BuildHeader(static_cast<int>(1 + name.size() + 1))) {
+        std::uint8_t* p = frame.Data();
+        p[kOffType] = 7;
+        std::memcpy(p + 29, name.data(), name.size());
+        frame.SetBoard(board);
+        if (DoSendFrame(frame, text))
+            return 1;
+    }
+    FailTransfer("发送文件关闭报文失败!");
+    return 0;
+}
+
+void CDeviceLink::SendPasswordResponse(const std::uint8_t* payload, std::size_t size) {
+    if (size <= 3)
+        return;
+    const std::uint32_t answer = ComputeChallengeAnswer(payload, kConfigToolKey);
+    CLinkFrame frame;
+    if (frame.BuildHeader(5)) {
+        std::uint8_t* p = frame.Data();
+        p[kOffType] = 14;
+        PutU32(p + 29, answer);
+        if (DoSendFrame(frame, "发送口令校验报文"))
+            return;
+    }
+    LogError("口令校验报文发送失败");
+}
+
+int CDeviceLink::DoSendRestart(std::uint8_t board) {
+    CLinkFrame frame;
+    if (frame.BuildHeader(1)) {
+        frame.Data()[kOffType] = 2;
+        frame.SetBoard(board);
+        if (DoSendFrame(frame, "发送重启命令"))
+            return DoClose();
+    }
+    LogError("发送重启命令失败");
+    return 0;
+}
+
+void CDeviceLink::FailTransfer(const std::string& text) {
+    transferOk_ = 0;
+    EndTransfer(text);
+}
+
+void CDeviceLink::CloseLocalFile() {
+    if (file_) {
+        std::fclose(file_);
+        file_ = nullptr;
+    }
+    fileOpen_ = false;
+}
+
+void CDeviceLink::EndTransfer(const std::string& text) {
+    CloseLocalFile();
+    fileLength_ = 0;
+    fileId_ = 0;
+    packetNo_ = 0;
+    bytesDone_ = 0;
+    state_ = kIdle;
+    remoteName_.clear();
+    std::vector<std::uint8_t>().swap(buffer_);
+    LogError(text);
+}
+
+void CDeviceLink::ResetTransfer() {
+    // A transfer cut off here did not succeed.
+    if (file_)
+        transferOk_ = 0;
+    CloseLocalFile();
+    fileLength_ = 0;
+    fileId_ = 0;
+    packetNo_ = 0;
+    bytesDone_ = 0;
+    state_ = kIdle;
+    remoteName_.clear();
+    std::vector<std::uint8_t>().swap(buffer_);
+    passwordState_ = 0;
+}
+
+void CDeviceLink::ReportProgress(int what) {
+    if (!report_)
+        return;
+    const std::uint64_t span = progressSpan_ ? progressSpan_.load() : 100;
+    const std::uint64_t base = progressBase_;
+    std::uint64_t pos = base + span;
+    if (fileLength_ > 0)
+        pos = base + span * static_cast<std::uint64_t>(std::max<std::int64_t>(bytesDone_, 0)) /
+                         static_cast<std::uint64_t>(fileLength_);
+    report_->Progress(what, static_cast<std::uint32_t>(pos));
+}
+
+std::string CDeviceLink::LocalFileName() const {
+    return platform::FileNameOf(localPath_);
+}
+
+void CDeviceLink::LogSent(const std::string& text) {
+    if (report_)
+        report_->MonitorText(LinkColour::Sent, text);
+}
+void CDeviceLink::LogSentBytes(const std::uint8_t* data, std::size_t size) {
+    if (report_)
+        report_->MonitorBytes(LinkColour::Sent, data, size);
+}
+void CDeviceLink::LogReceived(const std::string& text) {
+    if (report_)
+        report_->MonitorText(LinkColour::Received, text);
+}
+void CDeviceLink::LogReceivedBytes(const std::uint8_t* data, std::size_t size) {
+    if (report_)
+        report_->MonitorBytes(LinkColour::Received, data, size);
+}
+void CDeviceLink::LogError(const std::string& text) {
+    if (report_)
+        report_->MonitorText(LinkColour::Error, text);
+}

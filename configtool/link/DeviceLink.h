@@ -1,0 +1,125 @@
+#pragma once
+// The configuration tool's connection to the communication unit ("管理机"): connect and close,
+// frames in and out, the password challenge, one file transfer at a time in either direction, and
+// the restart command. Every monitor line goes to the report sink. All state lives on the thread
+// of the transport; the calls the worker thread makes are carried over to it and wait there.
+#include "ByteRing.h"
+#include "LinkFrame.h"
+#include "LinkInterfaces.h"
+
+#include <atomic>
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+class CDeviceLink : public ILinkTransportEvents {
+public:
+    static constexpr int kRingSize = 32768;
+    static constexpr int kPacketData = 10140;
+    static constexpr int kBufferSize = 10240;
+    static constexpr std::uint8_t kPasswordVerified = 255;
+
+    enum State { kIdle = -1, kOpenSent = 4, kReadySent = 5, kDataPhase = 6, kCloseSent = 7 };
+    enum Direction : std::uint8_t { kDownload = 0, kUpload = 1 };
+
+    // report is observed and must outlive the link.
+    CDeviceLink(std::unique_ptr<ILinkTransport> transport, ILinkReport* report);
+    ~CDeviceLink() override;
+    CDeviceLink(const CDeviceLink&) = delete;
+    CDeviceLink& operator=(const CDeviceLink&) = delete;
+
+    void SetAddress(int port, const std::string& address);
+    int Port() const { return port_; }
+    const std::string& Address() const { return address_; }
+
+    // These may be called from any thread; they run on the link's thread.
+    int Connect();
+    int Close();
+    int SendFrame(const CLinkFrame& frame, const std::string& text);
+    int DownloadFile(const std::string& localPath, const std::string& remoteName, std::uint8_t board);
+    int UploadFile(const std::string& localPath, const std::string& remoteName);
+    int SendRestart(std::uint8_t board);
+
+    // State the worker polls.
+    bool IsConnected() const { return connected_.load(); }
+    int PasswordState() const { return passwordState_.load(); }
+    bool IsTransferOpen() const { return fileOpen_.load(); }
+    int TransferOk() const { return transferOk_.load(); }
+    void SetTransferOk(int ok) { transferOk_ = ok; }
+    // Progress reported during a transfer: base + span x done / length (span 0 reads as 100).
+    void SetProgress(std::uint16_t base, std::uint16_t span) {
+        progressBase_ = base;
+        progressSpan_ = span;
+    }
+    int TransferState() const { return state_; }
+
+    // Transport events (on the link's thread).
+    void OnReceive(const std::uint8_t* data, std::size_t size) override;
+    void OnReceiveError() override;
+    void OnPeerClosed() override;
+
+    // Feeds received bytes through the ring and handles every whole frame.
+    void OnData(const std::uint8_t* data, std::size_t size);
+    // Takes the next whole frame out of the ring; false when none is complete.
+    bool ExtractFrame(std::vector<std::uint8_t>& frame);
+    void ProcessFrame(const std::uint8_t* frame, std::size_t size);
+
+    void EndTransfer(const std::string& text);
+    void ResetTransfer();
+
+    // Monitor lines.
+    void LogSent(const std::string& text);
+    void LogSentBytes(const std::uint8_t* data, std::size_t size);
+    void LogReceived(const std::string& text);
+    void LogReceivedBytes(const std::uint8_t* data, std::size_t size);
+    void LogError(const std::string& text);
+
+private:
+    int DoConnect();
+    int DoClose();
+    int DoSendFrame(const CLinkFrame& frame, const std::string& text);
+    int DoDownloadFile(const std::string& localPath, const std::string& remoteName, std::uint8_t board);
+    int DoUploadFile(const std::string& localPath, const std::string& remoteName);
+    int DoSendRestart(std::uint8_t board);
+
+    void HandleOpenReply(const std::uint8_t* f, std::size_t n);
+    void HandleDataFrame(const std::uint8_t* f, std::size_t n);
+    void HandleCloseReply();
+    int SendNextDataPacket(std::uint8_t board);
+    int ReceiveDataPacket(const std::uint8_t* f, std::size_t n);
+    int SendFileReady(std::uint8_t board);
+    int SendCloseFile(std::uint8_t board);
+    void SendPasswordResponse(const std::uint8_t* payload, std::size_t size);
+    int SendAck(bool taken, std::uint16_t packet, const std::string& text);
+    void FailTransfer(const std::string& text);
+    void ReportProgress(int what);
+    void CloseLocalFile();
+    std::string LocalFileName() const;
+
+    std::unique_ptr<ILinkTransport> transport_;
+    ILinkReport* report_;
+
+    int port_ = 7000;
+    std::string address_;
+    std::FILE* file_ = nullptr;
+    std::string localPath_;
+    std::uint8_t board_ = 0;
+    std::string remoteName_;
+    std::int32_t fileLength_ = 0;
+    std::vector<std::uint8_t> buffer_;
+    std::int32_t fileId_ = 0;
+    int state_ = kIdle;
+    std::uint16_t packetNo_ = 0;
+    std::int64_t bytesDone_ = 0;
+    std::uint8_t direction_ = kDownload;
+    std::atomic<std::uint16_t> progressSpan_{100};
+    std::atomic<std::uint16_t> progressBase_{0};
+    CByteRing ring_{kRingSize};
+    std::atomic<int> passwordState_{0};
+    std::atomic<int> transferOk_{0};
+    std::atomic<bool> connected_{false};
+    std::atomic<bool> fileOpen_{false};
+    unsigned closeCount_ = 0;
+};

@@ -1,0 +1,138 @@
+#pragma once
+// The one frame format between every tool of the suite and the communication unit: a 28-byte
+// little-endian header with two synchronisation marks and a length, then the message type and its
+// payload. The header is written and checked here for all programs; each program picks its policy.
+// Also the answer to the unit's 4-byte password challenge, and CLinkFrame, the configuration
+// tool's buffer for one outgoing frame.
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+namespace linkframe {
+
+constexpr std::size_t kHeaderSize = 28;
+// The length field counts the bytes from the type byte on, plus this bias (frame length - 8).
+constexpr std::uint32_t kLengthBias = 20;
+constexpr std::uint8_t kSync0 = 0x90;
+constexpr std::uint8_t kSync1 = 0xEB;
+
+// Byte offsets of the header fields and of the body.
+enum Offset : std::size_t {
+    kOffSync = 0,
+    kOffLength = 2,
+    kOffSync2 = 6,
+    kOffSource = 10,
+    kOffTarget = 14,
+    kOffSequence = 16,
+    kOffDirection = 18,
+    kOffWord20 = 20,
+    kOffBoard = 26,
+    kOffKind = 27,
+    kOffType = 28,
+    kOffPayload = 29,
+};
+
+// Frame kinds (low bits of byte 27): a message of the unit itself, or an ASDU carried for a device.
+constexpr std::uint8_t kKindAsdu = 0;
+constexpr std::uint8_t kKindDsdu = 1;
+// Bit 7 of byte 27 marks frames that come from the unit.
+constexpr std::uint8_t kFromUnit = 0x80;
+// The direction word the unit writes into frames for the monitor and debugging programs.
+constexpr std::uint16_t kUnitDirection = 43;
+
+// The additive constant of the configuration tool's challenge answer, and the device-login key
+// number that the monitor and debugging programs use.
+constexpr std::uint16_t kConfigToolKey = 48126;
+constexpr std::uint16_t kDeviceLoginKey = 30517;
+
+// Little-endian field access.
+inline std::uint16_t GetU16(const std::uint8_t* p) {
+    return static_cast<std::uint16_t>(p[0] | p[1] << 8);
+}
+inline std::uint32_t GetU32(const std::uint8_t* p) {
+    return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
+           static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
+}
+inline std::int32_t GetI32(const std::uint8_t* p) {
+    return static_cast<std::int32_t>(GetU32(p));
+}
+inline void PutU16(std::uint8_t* p, std::uint16_t v) {
+    p[0] = static_cast<std::uint8_t>(v);
+    p[1] = static_cast<std::uint8_t>(v >> 8);
+}
+inline void PutU32(std::uint8_t* p, std::uint32_t v) {
+    for (int i = 0; i < 4; ++i)
+        p[i] = static_cast<std::uint8_t>(v >> (8 * i));
+}
+
+// What a program writes into the header of a frame it sends. The configuration tool leaves every
+// field 0 but the board and kind 1; the monitor and debugging programs fill in the rest.
+struct FrameHeaderFields {
+    std::uint16_t target = 0;
+    std::uint16_t sequence = 0;
+    std::uint16_t direction = 0;
+    std::uint16_t word20 = 0;
+    std::uint8_t board = 0;
+    std::uint8_t kind = kKindDsdu;
+};
+
+// The configuration tool's header: all zero but the board, kind 1.
+FrameHeaderFields ConfigToolHeader(std::uint8_t board = 0);
+// The monitor and debugging programs' header: direction 1, word 20 = 16, the sequence number, and
+// the device address at offset 14 only for kind 0.
+FrameHeaderFields DeviceToolHeader(std::uint8_t kind, std::uint8_t board, std::uint16_t deviceAddress,
+                                   std::uint16_t sequence);
+
+// Writes the 28 header bytes for a body (type byte and payload) of bodyLength bytes.
+void WriteHeader(std::uint8_t* header, std::uint32_t bodyLength, const FrameHeaderFields& fields);
+// A whole frame: header followed by the body.
+std::vector<std::uint8_t> BuildFrame(const std::uint8_t* body, std::size_t bodyLength,
+                                     const FrameHeaderFields& fields);
+
+// True when the synchronisation marks stand at offsets 0 and 6 (at least 8 bytes must be there).
+bool HasSyncMarks(const std::uint8_t* p);
+
+// How a program checks the header of a frame it receives.
+enum class CheckPolicy {
+    // Sync marks, and byte 27 exactly 0x81.
+    ConfigTool,
+    // Sync marks, a length other than 0, direction word 43, byte 27 with bit 7 set and low bits 0 or 1.
+    DeviceTool,
+};
+
+// The kind (0 or 1) of a received frame whose header passes the policy, or -1 when it does not (or
+// is shorter than a header).
+int CheckHeader(const std::uint8_t* frame, std::size_t size, CheckPolicy policy);
+
+// The answer to the unit's challenge bytes c0..c3 (as they stand in the frame) with the additive
+// key: the challenge read big-endian plus the key, then n + 1 rotations left through a carry
+// (n = byte sum & 15), each XORed into the answer. The answer is sent little-endian.
+std::uint32_t ComputeChallengeAnswer(const std::uint8_t challenge[4], std::uint16_t key);
+
+} // namespace linkframe
+
+// One outgoing frame of the configuration tool.
+class CLinkFrame {
+public:
+    static constexpr int kMaxSize = 65000;
+
+    CLinkFrame() = default;
+    virtual ~CLinkFrame() = default;
+
+    // n zeroed bytes, replacing any earlier buffer; n outside 0..65000 shows "缓冲区越限，创建失败！"
+    // and leaves the frame unchanged. 1 on success, 0 on refusal.
+    int Allocate(int n);
+    // A frame for n bytes from the type byte on: header with both marks, L = n + 20, byte 27 = 1.
+    // The caller writes the type at 28 and the payload from 29. 1 on success, 0 on refusal.
+    int BuildHeader(int n);
+    // Writes the board / port / parameter byte 26 of a built frame.
+    void SetBoard(std::uint8_t board);
+
+    int Length() const { return static_cast<int>(data_.size()); }
+    std::uint8_t* Data() { return data_.data(); }
+    const std::uint8_t* Data() const { return data_.data(); }
+    bool IsEmpty() const { return data_.empty(); }
+
+private:
+    std::vector<std::uint8_t> data_;
+};

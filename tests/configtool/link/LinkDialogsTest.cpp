@@ -1,0 +1,162 @@
+#include "configtool/link/ConnectParamDlg.h"
+#include "configtool/link/FileDownloadDlg.h"
+#include "configtool/link/LinkSettings.h"
+#include "platform/Profile.h"
+#include "platform/ui/WidgetPrompt.h"
+#include "tests/support/PromptRecorder.h"
+#include "tests/support/TestFiles.h"
+
+#include <gtest/gtest.h>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSpinBox>
+
+using platform::Qs;
+using platform::Ss;
+
+namespace {
+
+// Installs a dialog runner for the test's lifetime.
+struct Runner {
+    explicit Runner(platform::DialogRunner r) { platform::SetDialogRunner(std::move(r)); }
+    ~Runner() { platform::SetDialogRunner(nullptr); }
+};
+
+std::vector<int> Octets(QDialog& d) {
+    std::vector<int> v;
+    for (int i = 0; i < 4; ++i)
+        v.push_back(d.findChild<QSpinBox*>(QString("ipOctet%1").arg(i))->value());
+    return v;
+}
+
+std::string Key(const std::filesystem::path& folder, const char* key) {
+    return platform::GetPrivateProfileString("TCP Config", key, "<none>", 64, folder / "QXM7740CFGTool.INI");
+}
+
+} // namespace
+
+TEST(ConnectParamDlg, DefaultsAndTheFiveKeysWrittenOnOk) {
+    testsupport::TempDir bin;
+    std::vector<int> shown;
+    QString port;
+    Runner runner([&](QDialog& d) {
+        shown = Octets(d);
+        port = d.findChild<QLineEdit*>("portEdit")->text();
+        d.findChild<QPushButton*>("okButton")->click();
+        return d.result();
+    });
+    CConnectParamDlg dlg(bin.Path());
+    ASSERT_EQ(QDialog::Accepted, dlg.DoModal());
+    EXPECT_EQ((std::vector<int>{192, 168, 0, 100}), shown);
+    EXPECT_EQ("7000", port.toStdString());
+    EXPECT_EQ("192.168.0.100", dlg.m_address);
+    EXPECT_EQ(7000, dlg.m_port);
+    EXPECT_EQ((std::vector<std::string>{"REMOTE_IP_ADDR0", "REMOTE_IP_ADDR1", "REMOTE_IP_ADDR2",
+                                        "REMOTE_IP_ADDR3", "PORT"}),
+              platform::GetPrivateProfileKeys("TCP Config", bin / "QXM7740CFGTool.INI"));
+    EXPECT_EQ("7000", Key(bin.Path(), "PORT"));
+    EXPECT_EQ("0", Key(bin.Path(), "REMOTE_IP_ADDR2"));
+}
+
+TEST(ConnectParamDlg, EditedValuesAreSavedAndShownNextTime) {
+    testsupport::TempDir bin;
+    platform::WritePrivateProfileString("TCP Config", "REMOTE_IP_ADDR1", "abc", bin / "QXM7740CFGTool.INI");
+    platform::WritePrivateProfileString("TCP Config", "PORT", "7005", bin / "QXM7740CFGTool.INI");
+    std::vector<int> shown;
+    {
+        Runner runner([&](QDialog& d) {
+            shown = Octets(d);
+            EXPECT_EQ("7005", d.findChild<QLineEdit*>("portEdit")->text().toStdString());
+            const int values[4] = {10, 20, 30, 40};
+            for (int i = 0; i < 4; ++i)
+                d.findChild<QSpinBox*>(QString("ipOctet%1").arg(i))->setValue(values[i]);
+            d.findChild<QLineEdit*>("portEdit")->setText("7100");
+            d.accept();
+            return d.result();
+        });
+        CConnectParamDlg dlg(bin.Path());
+        ASSERT_EQ(QDialog::Accepted, dlg.DoModal());
+        EXPECT_EQ("10.20.30.40", dlg.m_address);
+        EXPECT_EQ(7100, dlg.m_port);
+    }
+    EXPECT_EQ((std::vector<int>{192, 0, 0, 100}), shown); // a non-number reads as 0
+    EXPECT_EQ("40", Key(bin.Path(), "REMOTE_IP_ADDR3"));
+    EXPECT_EQ("7100", Key(bin.Path(), "PORT"));
+    const CLinkSettings s = CLinkSettings::Load(bin.Path());
+    EXPECT_EQ("10.20.30.40", s.AddressText());
+    EXPECT_EQ(7100, s.port);
+
+    // Cancel writes nothing.
+    Runner cancel([&](QDialog& d) {
+        d.findChild<QLineEdit*>("portEdit")->setText("1");
+        d.findChild<QPushButton*>("cancelButton")->click();
+        return d.result();
+    });
+    CConnectParamDlg dlg(bin.Path());
+    EXPECT_EQ(QDialog::Rejected, dlg.DoModal());
+    EXPECT_EQ("7100", Key(bin.Path(), "PORT"));
+}
+
+TEST(ConnectParamDlg, PortThatIsNotAnIntegerKeepsThePreviousOne) {
+    testsupport::TempDir bin;
+    testsupport::PromptRecorder prompt;
+    platform::WritePrivateProfileString("TCP Config", "PORT", "7200", bin / "QXM7740CFGTool.INI");
+    Runner runner([&](QDialog& d) {
+        d.findChild<QLineEdit*>("portEdit")->setText("72a");
+        d.accept();
+        return d.result();
+    });
+    CConnectParamDlg dlg(bin.Path());
+    EXPECT_EQ(QDialog::Accepted, dlg.DoModal());
+    EXPECT_EQ("请输入一个整数。", prompt.LastText());
+    EXPECT_EQ(7200, dlg.m_port);
+    EXPECT_EQ("7200", Key(bin.Path(), "PORT"));
+    EXPECT_EQ("192", Key(bin.Path(), "REMOTE_IP_ADDR0"));
+}
+
+TEST(FileDownloadDlg, BoardsPathAndTarget) {
+    testsupport::TempDir dir;
+    testsupport::WriteBytes(dir / "配置.cfg", "x");
+    const QString chosen = Qs((dir / "配置.cfg").string());
+    QStringList items;
+    int initial = -2;
+    Runner runner([&](QDialog& d) {
+        if (auto* files = qobject_cast<QFileDialog*>(&d)) {
+            files->setDirectory(Qs(dir.Path().string()));
+            files->selectFile(chosen);
+            static_cast<QDialog*>(files)->accept();
+            return files->result();
+        }
+        auto* combo = d.findChild<QComboBox*>("boardCombo");
+        for (int i = 0; i < combo->count(); ++i)
+            items << combo->itemText(i);
+        initial = combo->currentData().toInt();
+        d.findChild<QPushButton*>("browseButton")->click();
+        d.findChild<QLineEdit*>("targetFileEdit")->setText(Qs("目标.cfg"));
+        combo->setCurrentIndex(combo->findData(11));
+        d.findChild<QPushButton*>("okButton")->click();
+        return d.result();
+    });
+    CFileDownloadDlg dlg;
+    ASSERT_EQ(QDialog::Accepted, dlg.DoModal());
+    ASSERT_EQ(12, items.size());
+    EXPECT_EQ("板卡0", Ss(items.front()));
+    EXPECT_EQ("板卡11", Ss(items.back()));
+    EXPECT_EQ(0, initial);
+    EXPECT_EQ(11, dlg.m_board);
+    EXPECT_EQ(Ss(chosen), dlg.m_local);
+    EXPECT_EQ("目标.cfg", dlg.m_target);
+}
+
+TEST(FileDownloadDlg, NoBoardChosenStoresTheFailureValue) {
+    Runner runner([&](QDialog& d) {
+        d.findChild<QComboBox*>("boardCombo")->setCurrentIndex(-1);
+        d.accept();
+        return d.result();
+    });
+    CFileDownloadDlg dlg;
+    ASSERT_EQ(QDialog::Accepted, dlg.DoModal());
+    EXPECT_EQ(255, dlg.m_board);
+}

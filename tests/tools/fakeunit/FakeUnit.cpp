@@ -1,0 +1,483 @@
+// fakeunit: plays the communication unit on a TCP port for the link tests.
+//
+//   fakeunit [--port N] [--store DIR] [--challenge HEX8] [--key K] [--packet N] [--lifetime S]
+//            [--watch-stdin] [--fault NAME]...
+//
+// Prints "PORT <n>" once it listens (port 0 picks a free one), then one line per event: CONNECT,
+// ANSWER OK|BAD, OPEN WRITE|READ <name> <length>, STORED <name> <bytes>, SENT <name> <bytes>,
+// CLOSE <name>, RESTART board=<b>, PROTOCOL <what> for frames from the tool that break the rules.
+// Files written by the tool land in the store folder under their names; files read come from it.
+//
+// Faults: refuse-open (open requests get "not opened"), refuse-packet (the second data packet of a
+// download is refused, or the first when there is only one), gap (upload packet numbers skip 1),
+// garbage (junk before every frame, including false sync marks), split (every frame goes out in
+// pieces with pauses), no-verify (the answer is never confirmed), bad-length (an upload announces
+// one byte more than it sends), wrong-answer (the answer is always judged wrong).
+//
+// The unit ends when its lifetime runs out or, with --watch-stdin, when standard input is closed.
+#include "platform/Gbk.h"
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <random>
+#include <set>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+struct Options {
+    int port = 0;
+    std::string store = ".";
+    std::uint8_t challenge[4] = {0x5A, 0x17, 0xC3, 0x81};
+    std::uint16_t key = 48126;
+    std::size_t packet = 10140;
+    int lifetime = 120;
+    bool watchStdin = false;
+    std::set<std::string> faults;
+    bool Has(const char* f) const { return faults.count(f) != 0; }
+};
+
+Options g_opt;
+std::chrono::steady_clock::time_point g_end;
+
+// True when the lifetime is over or, when asked to watch it, standard input was closed (the test
+// that started the unit is gone).
+bool ShouldStop() {
+    if (std::chrono::steady_clock::now() >= g_end)
+        return true;
+    if (!g_opt.watchStdin)
+        return false;
+    pollfd p{0, POLLIN, 0};
+    if (::poll(&p, 1, 0) > 0 && (p.revents & (POLLIN | POLLHUP))) {
+        char c;
+        if (::read(0, &c, 1) <= 0)
+            return true;
+    }
+    return false;
+}
+
+void Say(const std::string& line) {
+    std::printf("%s\n", line.c_str());
+    std::fflush(stdout);
+}
+
+std::uint32_t Le32(const std::uint8_t* p) {
+    return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 |
+           std::uint32_t(p[3]) << 24;
+}
+std::uint16_t Le16(const std::uint8_t* p) {
+    return std::uint16_t(p[0] | p[1] << 8);
+}
+void Put32(Bytes& b, std::uint32_t v) {
+    for (int i = 0; i < 4; ++i)
+        b.push_back(std::uint8_t(v >> (8 * i)));
+}
+void Put16(Bytes& b, std::uint16_t v) {
+    b.push_back(std::uint8_t(v));
+    b.push_back(std::uint8_t(v >> 8));
+}
+
+// What the tool must answer: the challenge as a big-endian number plus the key, rotated left
+// through a carry bit (byte sum & 15) + 1 times, every step folded into the answer by XOR.
+std::uint32_t ExpectedAnswer(const std::uint8_t c[4], std::uint16_t key) {
+    std::uint32_t a =
+        (std::uint32_t(c[0]) << 24) + (std::uint32_t(c[1]) << 16) + (std::uint32_t(c[2]) << 8) + c[3];
+    a += key;
+    int rounds =
+        (int((a >> 24) & 0xFF) + int((a >> 16) & 0xFF) + int((a >> 8) & 0xFF) + int(a & 0xFF)) % 16 + 1;
+    std::uint32_t answer = 0;
+    bool carry = false;
+    while (rounds--) {
+        const bool out = (a & 0x80000000u) != 0;
+        a = (a << 1) | (carry ? 1u : 0u);
+        carry = out;
+        answer ^= a;
+    }
+    return answer;
+}
+
+class Connection {
+public:
+    explicit Connection(int fd) : fd_(fd) {}
+    ~Connection() {
+        if (in_)
+            in_.close();
+        ::close(fd_);
+    }
+
+    // Handles the connection until either side ends it.
+    void Run();
+
+private:
+    bool WriteAll(const std::uint8_t* p, std::size_t n) {
+        while (n) {
+            ssize_t k = ::send(fd_, p, n, MSG_NOSIGNAL);
+            if (k <= 0)
+                return false;
+            p += k;
+            n -= std::size_t(k);
+        }
+        return true;
+    }
+    // A frame from the unit: both marks, L, kind byte 0x81, then type and payload.
+    bool SendUnitFrame(std::uint8_t type, const Bytes& payload, std::uint8_t board = 0) {
+        Bytes f(28, 0);
+        f[0] = 0x90;
+        f[1] = 0xEB;
+        const std::uint32_t l = std::uint32_t(payload.size() + 1 + 20);
+        for (int i = 0; i < 4; ++i)
+            f[2 + i] = std::uint8_t(l >> (8 * i));
+        f[6] = 0x90;
+        f[7] = 0xEB;
+        f[26] = board;
+        f[27] = 0x81;
+        f.push_back(type);
+        f.insert(f.end(), payload.begin(), payload.end());
+        if (g_opt.Has("garbage")) {
+            // Junk, a sync mark with a length below 20, one with a length no ring can hold, and
+            // a negative one: none may be taken for a frame start.
+            static const Bytes junk = {0x00, 0x13, 0x90, 0x90, 0xEB, 0x90, 0xEB, 0x05, 0x00, 0x00, 0x00,
+                                       0x90, 0xEB, 0x77, 0x90, 0xEB, 0xFF, 0xFF, 0xFF, 0x7F, 0x90, 0xEB,
+                                       0x90, 0xEB, 0x00, 0x00, 0x00, 0x80, 0x90, 0xEB, 0x01, 0x02};
+            if (!WriteAll(junk.data(), junk.size()))
+                return false;
+        }
+        if (!g_opt.Has("split"))
+            return WriteAll(f.data(), f.size());
+        // Pieces that cut through the marks, the length and the body.
+        const std::size_t cuts[] = {1, 5, 12, 29, 40, 1000};
+        std::size_t pos = 0;
+        for (std::size_t cut : cuts) {
+            if (cut <= pos || cut >= f.size())
+                continue;
+            if (!WriteAll(f.data() + pos, cut - pos))
+                return false;
+            pos = cut;
+            std::this_thread::sleep_for(std::chrono::milliseconds(3));
+        }
+        return WriteAll(f.data() + pos, f.size() - pos);
+    }
+
+    void Protocol(const std::string& what) { Say("PROTOCOL " + what); }
+    void HandleFrame(const Bytes& f);
+    void SendUploadPacket();
+    std::string StorePath(const std::string& name) const { return g_opt.store + "/" + name; }
+
+    int fd_;
+    bool verified_ = false;
+    bool closing_ = false;
+
+    // Download (tool writes) session.
+    bool writing_ = false;
+    std::ofstream out_;
+    std::string name_;
+    std::uint32_t announced_ = 0;
+    std::uint32_t id_ = 0;
+    std::uint16_t expected_ = 0;
+    std::uint64_t received_ = 0;
+    int packetsSeen_ = 0;
+
+    // Upload (tool reads) session.
+    bool reading_ = false;
+    std::ifstream in_;
+    std::uint64_t size_ = 0;
+    std::uint64_t sent_ = 0;
+    std::uint16_t nextPacket_ = 0;
+    bool lastSent_ = false;
+};
+
+std::uint32_t g_nextId = 0x1000;
+
+void Connection::Run() {
+    Say("CONNECT");
+    Bytes challenge(g_opt.challenge, g_opt.challenge + 4);
+    if (!SendUnitFrame(14, challenge))
+        return;
+    Bytes buf;
+    std::uint8_t chunk[65536];
+    while (!closing_ && !ShouldStop()) {
+        pollfd p{fd_, POLLIN, 0};
+        int r = ::poll(&p, 1, 200);
+        if (r < 0)
+            return;
+        if (r == 0)
+            continue;
+        ssize_t k = ::recv(fd_, chunk, sizeof chunk, 0);
+        if (k <= 0)
+            return;
+        buf.insert(buf.end(), chunk, chunk + k);
+        std::size_t pos = 0;
+        while (buf.size() - pos >= 28 && !closing_) {
+            const std::uint8_t* h = buf.data() + pos;
+            if (h[0] != 0x90 || h[1] != 0xEB || h[6] != 0x90 || h[7] != 0xEB) {
+                Protocol("no sync mark");
+                return;
+            }
+            const std::uint32_t l = Le32(h + 2);
+            if (l < 21 || l > 70000) {
+                Protocol("length " + std::to_string(l));
+                return;
+            }
+            if (buf.size() - pos < l + 8)
+                break;
+            Bytes frame(h, h + l + 8);
+            pos += l + 8;
+            HandleFrame(frame);
+        }
+        buf.erase(buf.begin(), buf.begin() + long(pos));
+    }
+}
+
+void Connection::HandleFrame(const Bytes& f) {
+    if (f[27] != 1)
+        Protocol("kind byte " + std::to_string(f[27]));
+    for (int i = 8; i < 26; ++i)
+        if (f[std::size_t(i)] != 0) {
+            Protocol("header byte " + std::to_string(i));
+            break;
+        }
+    const std::uint8_t type = f[28];
+    const std::uint8_t board = f[26];
+    auto nameAt = [&](std::size_t from) {
+        std::string gbk;
+        for (std::size_t i = from; i < f.size() && f[i]; ++i)
+            gbk.push_back(char(f[i]));
+        if (from >= f.size() || f.back() != 0)
+            Protocol("name without terminating zero");
+        return platform::FromGbk(gbk);
+    };
+    switch (type) {
+    case 14: {
+        if (f.size() < 33) {
+            Protocol("short answer");
+            return;
+        }
+        const bool ok =
+            Le32(&f[29]) == ExpectedAnswer(g_opt.challenge, g_opt.key) && !g_opt.Has("wrong-answer");
+        Say(ok ? "ANSWER OK" : "ANSWER BAD");
+        if (g_opt.Has("no-verify"))
+            return;
+        verified_ = ok;
+        SendUnitFrame(15, Bytes{std::uint8_t(ok ? 1 : 0)});
+        return;
+    }
+    case 2:
+        Say("RESTART board=" + std::to_string(board));
+        closing_ = true;
+        return;
+    case 4: {
+        if (f.size() < 35) {
+            Protocol("short open");
+            return;
+        }
+        const bool read = f[29] == 1;
+        const std::uint32_t length = Le32(&f[30]);
+        const std::string name = nameAt(34);
+        Say(std::string("OPEN ") + (read ? "READ " : "WRITE ") + name + " " + std::to_string(length));
+        Bytes reply;
+        bool ok = verified_ && !g_opt.Has("refuse-open") && !name.empty() &&
+                  name.find('/') == std::string::npos && name != "." && name != "..";
+        std::uint64_t size = 0;
+        if (ok && read) {
+            in_.open(StorePath(name), std::ios::binary | std::ios::ate);
+            ok = in_.is_open();
+            if (ok) {
+                size = std::uint64_t(in_.tellg());
+                in_.seekg(0);
+            }
+        } else if (ok) {
+            out_.open(StorePath(name), std::ios::binary | std::ios::trunc);
+            ok = out_.is_open();
+        }
+        id_ = ++g_nextId;
+        reply.push_back(ok ? 1 : 0);
+        Put32(reply, read ? std::uint32_t(size + (g_opt.Has("bad-length") ? 1 : 0)) : length);
+        Put32(reply, id_);
+        if (ok) {
+            name_ = name;
+            if (read) {
+                reading_ = true;
+                size_ = size;
+                sent_ = 0;
+                nextPacket_ = 0;
+                lastSent_ = false;
+            } else {
+                writing_ = true;
+                announced_ = length;
+                expected_ = 0;
+                received_ = 0;
+                packetsSeen_ = 0;
+            }
+        }
+        SendUnitFrame(4, reply);
+        return;
+    }
+    case 5:
+        if (!reading_ || f.size() < 34 || Le32(&f[29]) != id_ || f[33] != 1) {
+            Protocol("unexpected ready");
+            return;
+        }
+        SendUploadPacket();
+        return;
+    case 6: {
+        if (f.size() < 36) {
+            Protocol("short data frame");
+            return;
+        }
+        const std::uint32_t id = Le32(&f[29]);
+        const std::uint8_t flag = f[33];
+        const std::uint16_t number = Le16(&f[34]);
+        if (id != id_)
+            Protocol("file id " + std::to_string(id));
+        if (writing_) {
+            ++packetsSeen_;
+            if (number != expected_)
+                Protocol("packet number " + std::to_string(number) + " instead of " +
+                         std::to_string(expected_));
+            const bool refuse =
+                g_opt.Has("refuse-packet") && (packetsSeen_ == 2 || (packetsSeen_ == 1 && flag == 0));
+            if (!refuse) {
+                out_.write(reinterpret_cast<const char*>(f.data() + 36), std::streamsize(f.size() - 36));
+                received_ += f.size() - 36;
+                ++expected_;
+            }
+            Bytes ack;
+            Put32(ack, id_);
+            ack.push_back(refuse ? 0 : 1);
+            Put16(ack, number);
+            SendUnitFrame(6, ack);
+        } else if (reading_) {
+            if (flag != 1)
+                Protocol("upload packet refused by the tool");
+            else if (!lastSent_)
+                SendUploadPacket();
+        } else {
+            Protocol("data frame without an open file");
+        }
+        return;
+    }
+    case 7: {
+        const std::string name = nameAt(29);
+        Say("CLOSE " + name);
+        if (writing_) {
+            out_.close();
+            if (received_ != announced_)
+                Protocol("received " + std::to_string(received_) + " of " + std::to_string(announced_));
+            Say("STORED " + name_ + " " + std::to_string(received_));
+        } else if (reading_) {
+            in_.close();
+            Say("SENT " + name_ + " " + std::to_string(sent_));
+        }
+        if (name != name_)
+            Protocol("close names " + name);
+        writing_ = reading_ = false;
+        SendUnitFrame(11, Bytes{});
+        return;
+    }
+    default:
+        Protocol("type " + std::to_string(type));
+    }
+}
+
+void Connection::SendUploadPacket() {
+    Bytes data(g_opt.packet);
+    in_.read(reinterpret_cast<char*>(data.data()), std::streamsize(data.size()));
+    data.resize(std::size_t(in_.gcount()));
+    sent_ += data.size();
+    const bool last = sent_ >= size_;
+    Bytes payload;
+    Put32(payload, id_);
+    payload.push_back(last ? 0 : 1);
+    Put16(payload, nextPacket_);
+    payload.insert(payload.end(), data.begin(), data.end());
+    nextPacket_ = std::uint16_t(nextPacket_ + ((g_opt.Has("gap") && nextPacket_ == 0) ? 2 : 1));
+    lastSent_ = last;
+    SendUnitFrame(6, payload);
+}
+
+bool ParseArgs(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        std::string a = argv[i];
+        auto next = [&]() -> std::string { return i + 1 < argc ? argv[++i] : std::string(); };
+        if (a == "--port")
+            g_opt.port = std::atoi(next().c_str());
+        else if (a == "--store")
+            g_opt.store = next();
+        else if (a == "--key")
+            g_opt.key = std::uint16_t(std::atoi(next().c_str()));
+        else if (a == "--packet")
+            g_opt.packet = std::size_t(std::atoi(next().c_str()));
+        else if (a == "--lifetime")
+            g_opt.lifetime = std::atoi(next().c_str());
+        else if (a == "--watch-stdin")
+            g_opt.watchStdin = true;
+        else if (a == "--fault")
+            g_opt.faults.insert(next());
+        else if (a == "--challenge") {
+            const std::string hex = next();
+            if (hex.size() != 8)
+                return false;
+            for (int k = 0; k < 4; ++k)
+                g_opt.challenge[k] =
+                    std::uint8_t(std::strtoul(hex.substr(std::size_t(k) * 2, 2).c_str(), nullptr, 16));
+        } else
+            return false;
+    }
+    return g_opt.packet > 0 && g_opt.packet <= 30000;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (!ParseArgs(argc, argv)) {
+        std::fprintf(stderr, "usage: fakeunit [--port N] [--store DIR] [--challenge HEX8] [--key K] "
+                             "[--packet N] [--lifetime S] [--watch-stdin] [--fault NAME]...\n");
+        return 2;
+    }
+    int ls = ::socket(AF_INET, SOCK_STREAM, 0);
+    int one = 1;
+    ::setsockopt(ls, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    addr.sin_port = htons(std::uint16_t(g_opt.port));
+    if (::bind(ls, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 || ::listen(ls, 4) != 0) {
+        std::perror("fakeunit");
+        return 1;
+    }
+    socklen_t len = sizeof addr;
+    ::getsockname(ls, reinterpret_cast<sockaddr*>(&addr), &len);
+    Say("PORT " + std::to_string(ntohs(addr.sin_port)));
+
+    g_end = std::chrono::steady_clock::now() + std::chrono::seconds(g_opt.lifetime);
+    while (!ShouldStop()) {
+        pollfd p{ls, POLLIN, 0};
+        if (::poll(&p, 1, 200) < 0)
+            break;
+        if (p.revents & POLLIN) {
+            int fd = ::accept(ls, nullptr, nullptr);
+            if (fd < 0)
+                continue;
+            ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+            Connection(fd).Run();
+            Say("DISCONNECT");
+        }
+    }
+    ::close(ls);
+    return 0;
+}
