@@ -8,24 +8,20 @@
 #include "configtool/link/FileDownloadDlg.h"
 #include "configtool/link/NetSocket.h"
 #include "configtool/shellui/RestartDlg.h"
-#include "platform/Gbk.h"
 #include "platform/Paths.h"
-#include "platform/Text.h"
 #include "platform/Prompt.h"
 #include "platform/ui/WidgetPrompt.h"
 
 #include <QCoreApplication>
 #include <QProcess>
 #include <QStringList>
-#include <cstdio>
 #include <cstdlib>
-#include <ctime>
 
 using platform::Qs;
 
 CConfigToolApp* CConfigToolApp::s_pInstance = nullptr;
 
-CConfigToolApp::CConfigToolApp() {
+CConfigToolApp::CConfigToolApp() : m_archive(*this, {}) {
     s_pInstance = this;
     m_programFolder = std::filesystem::path(platform::Ss(QCoreApplication::applicationDirPath()));
 }
@@ -50,6 +46,13 @@ void CConfigToolApp::SetFoldersFrom(const std::filesystem::path& folder) {
     m_projectsFolder = platform::JoinPath(m_rootFolder, "Project");
     m_iniFolder = platform::JoinPath(m_rootFolder, "Ini");
     m_logFolder = platform::JoinPath(m_rootFolder, "LogFiles");
+    m_pLog = std::make_unique<COperatorLog>(m_rootFolder);
+    m_archive.SetIniFolder(m_iniFolder.string());
+}
+
+void CConfigToolApp::SetIniFolder(const std::filesystem::path& folder) {
+    m_iniFolder = folder;
+    m_archive.SetIniFolder(folder.string());
 }
 
 int CConfigToolApp::InitInstance(const std::filesystem::path& currentFolder,
@@ -80,6 +83,8 @@ int CConfigToolApp::InitInstance(const std::filesystem::path& currentFolder,
     m_bIdle = 1;
     m_bParamSet = 0;
     m_bWaitDlg = 0;
+    m_archive.Archive().SetVolumeCallback(nullptr);
+    m_archive.Archive().SetBufferSizes(3000000, 0x4000, 0x8000);
     return 1;
 }
 
@@ -111,6 +116,7 @@ int CConfigToolApp::ExitInstance() {
     m_bWaitDlg = 0;
     StopWorker();
     m_pLink.reset();
+    m_archive.CloseZip();
     m_pMainFrame.reset();
     return 0;
 }
@@ -234,19 +240,6 @@ void CConfigToolApp::OnAppAbout() {
 // ---- Operator log -------------------------------------------------------------------------------
 
 void CConfigToolApp::WriteLog(const std::string& text) {
-    const std::time_t now = std::time(nullptr);
-    std::tm t{};
-    localtime_r(&now, &t);
-    std::error_code ec;
-    std::filesystem::create_directories(m_logFolder, ec);
-    const std::filesystem::path file =
-        m_logFolder / platform::StrFormat("%4.4d-%2.2d.log", t.tm_year + 1900, t.tm_mon + 1);
-    const std::string line = platform::StrFormat("%4.4d年%2.2d月%2.2d日%2.2d时%2.2d分%2.2d秒:", t.tm_year + 1900,
-                                                 t.tm_mon + 1, t.tm_mday, t.tm_hour, t.tm_min, t.tm_sec) +
-                             text + "\r\n";
-    const std::string bytes = platform::ToGbk(line);
-    if (std::FILE* f = std::fopen(file.c_str(), "ab")) {
-        std::fwrite(bytes.data(), 1, bytes.size(), f);
-        std::fclose(f);
-    }
+    if (m_pLog)
+        m_pLog->WriteLog(text);
 }

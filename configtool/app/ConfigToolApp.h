@@ -6,6 +6,8 @@
 // the monitor and user administration programs. Everything else reaches it as a process-wide
 // singleton through CConfigToolApp::Instance().
 #include "NetWorker.h"
+#include "configtool/applog/ArchiveOperations.h"
+#include "configtool/applog/OperatorLog.h"
 #include "configtool/link/DeviceLink.h"
 #include "configtool/shellui/DocTemplateRef.h"
 #include "users/UserPwMgr.h"
@@ -20,13 +22,13 @@
 class CMainFrame;
 class IProjectTemplate;
 
-class CConfigToolApp {
+class CConfigToolApp : public ILogSink {
 public:
     using WorkerFactory = std::function<std::unique_ptr<INetWorker>(CConfigToolApp&)>;
     using LinkFactory = std::function<std::unique_ptr<CDeviceLink>(ILinkReport*)>;
 
     CConfigToolApp();
-    ~CConfigToolApp();
+    ~CConfigToolApp() override;
     CConfigToolApp(const CConfigToolApp&) = delete;
     CConfigToolApp& operator=(const CConfigToolApp&) = delete;
 
@@ -65,8 +67,12 @@ public:
     // through the login dialog with mask 4. 1 when granted.
     int CheckRights();
 
-    // One line in the operator log.
-    void WriteLog(const std::string& text);
+    // One line in the operator log (nothing before the folders are known).
+    void WriteLog(const std::string& text) override;
+
+    // The one zip archive with its operations (create, open, pack, unpack, close); failures
+    // become operator-log lines.
+    CArchiveOperations& ArchiveOps() { return m_archive; }
 
     // Folders: root, projects ("Project"), definition library ("Ini") and log ("LogFiles").
     const std::filesystem::path& GetRootFolder() const { return m_rootFolder; }
@@ -74,7 +80,7 @@ public:
     const std::filesystem::path& GetIniFolder() const { return m_iniFolder; }
     const std::filesystem::path& GetLogFolder() const { return m_logFolder; }
     void SetProjectsFolder(const std::filesystem::path& folder) { m_projectsFolder = folder; }
-    void SetIniFolder(const std::filesystem::path& folder) { m_iniFolder = folder; }
+    void SetIniFolder(const std::filesystem::path& folder);
     // Derives root, projects, Ini and log folders from a folder (cut before its "bin").
     void SetFoldersFrom(const std::filesystem::path& folder);
     // The folder of the program's own file (the new-project command derives the root from it).
@@ -121,4 +127,6 @@ private:
     std::unique_ptr<CMainFrame> m_pMainFrame;
     std::unique_ptr<CDeviceLink> m_pLink;
     std::unique_ptr<INetWorker> m_pWorker;
+    std::unique_ptr<COperatorLog> m_pLog;
+    CArchiveOperations m_archive;
 };

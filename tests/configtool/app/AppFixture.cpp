@@ -123,8 +123,11 @@ AppTest::Script AppTest::AcceptParams() {
 }
 
 void AppTest::Trigger(const std::string& caption) {
+    // The menu refreshes its states when it opens.
+    app_->GetMainFrame()->UpdateCommandUI();
     QAction* action = app_->GetMainFrame()->Action(caption);
     ASSERT_NE(action, nullptr) << caption;
+    ASSERT_TRUE(action->isEnabled()) << caption;
     action->trigger();
 }
 

@@ -3,6 +3,7 @@
 #include "AppFixture.h"
 
 #include "configtool/app/AboutDlg.h"
+#include "configtool/shellui/MainTabBar.h"
 #include "configtool/shellui/RestartDlg.h"
 #include "platform/ui/WidgetPrompt.h"
 

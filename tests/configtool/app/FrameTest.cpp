@@ -157,10 +157,11 @@ TEST_F(AppTest, GenerateTextProposesTheTitleAndWritesTheList) {
     EXPECT_EQ(platform::FromGbk(testsupport::ReadBytes(folder / "装置列表端口1_遥测")),
               "装置列表端口1_遥测\n\n" + std::string(68, '-') + "\n地址\t名称\n\n1\t装置甲\n");
 
-    // A file that cannot be created is reported.
-    const fs::path bad = root_ / "missing" / "x.txt";
+    // A file that cannot be created (a folder has the name) is reported.
+    const fs::path bad = folder / "占用";
+    fs::create_directories(bad);
     Queue([&](QDialog& d) {
-        static_cast<QFileDialog&>(d).selectFile(Qs(bad.string()));
+        static_cast<QFileDialog&>(d).selectFile(Qs("占用"));
         return int(QDialog::Accepted);
     });
     Trigger("生成文本");
