@@ -30,7 +30,8 @@ std::string CAppText::DownloadFileLine(bool admin, const std::string& user, cons
 }
 
 std::string CAppText::RestartLine(bool admin, const std::string& user) {
-    return admin ? std::string("系统管理员重新启动通讯管理机。") : StrFormat("%s重新启动通讯管理机。", user.c_str());
+    return admin ? std::string("系统管理员重新启动通讯管理机。")
+                 : StrFormat("%s重新启动通讯管理机。", user.c_str());
 }
 
 std::string CAppText::LinkUpText(const std::string& address) {

@@ -2,20 +2,20 @@
 
 #include "AboutDlg.h"
 #include "AppText.h"
-#include "MainFrame.h"
-#include "ProjectTemplate.h"
 #include "configtool/link/ConnectParamDlg.h"
 #include "configtool/link/FileDownloadDlg.h"
 #include "configtool/link/NetSocket.h"
 #include "configtool/shellui/RestartDlg.h"
+#include "MainFrame.h"
 #include "platform/Paths.h"
 #include "platform/Prompt.h"
 #include "platform/ui/WidgetPrompt.h"
+#include "ProjectTemplate.h"
 
+#include <cstdlib>
 #include <QCoreApplication>
 #include <QProcess>
 #include <QStringList>
-#include <cstdlib>
 
 using platform::Qs;
 

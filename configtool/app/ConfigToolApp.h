@@ -5,11 +5,11 @@
 // link (parameters, connect, disconnect, download, upload, one file, restart) and those that start
 // the monitor and user administration programs. Everything else reaches it as a process-wide
 // singleton through CConfigToolApp::Instance().
-#include "NetWorker.h"
 #include "configtool/applog/ArchiveOperations.h"
 #include "configtool/applog/OperatorLog.h"
 #include "configtool/link/DeviceLink.h"
 #include "configtool/shellui/DocTemplateRef.h"
+#include "NetWorker.h"
 #include "users/UserPwMgr.h"
 
 #include <atomic>
@@ -100,9 +100,9 @@ public:
     bool IsLinkConnected() const { return m_pLink && m_pLink->IsConnected(); }
 
     // Flags shared with the worker thread.
-    std::atomic<int> m_bIdle{1};      // 1 while no link job runs
-    std::atomic<int> m_bWaitDlg{0};   // 1 while the wait dialog is shown
-    int m_bParamSet = 0;              // the connection settings were confirmed since start-up
+    std::atomic<int> m_bIdle{1};    // 1 while no link job runs
+    std::atomic<int> m_bWaitDlg{0}; // 1 while the wait dialog is shown
+    int m_bParamSet = 0;            // the connection settings were confirmed since start-up
 
 private:
     void CreateLinkAndWorker();

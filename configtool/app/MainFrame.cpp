@@ -1,18 +1,18 @@
 #include "MainFrame.h"
 
-#include "ConfigToolApp.h"
-#include "ProjectTemplate.h"
-#include "TextExport.h"
 #include "configtool/shellui/DownloadProgressDlg.h"
 #include "configtool/shellui/MainTabBar.h"
 #include "configtool/shellui/SaveConfigDlg.h"
 #include "configtool/shellui/TextView.h"
 #include "configtool/shellui/WizardSheet.h"
+#include "ConfigToolApp.h"
 #include "platform/Prompt.h"
-#include "projectmodel/ProjectContext.h"
 #include "platform/Text.h"
 #include "platform/TextFile.h"
 #include "platform/ui/WidgetPrompt.h"
+#include "projectmodel/ProjectContext.h"
+#include "ProjectTemplate.h"
+#include "TextExport.h"
 
 #include <QAction>
 #include <QApplication>
@@ -155,7 +155,8 @@ void CMainFrame::CreateMenus() {
 
     m_pLinkPane = new QLabel(this);
     m_pLinkPane->setObjectName("linkPane");
-    m_pLinkPane->setMinimumWidth(m_pLinkPane->fontMetrics().horizontalAdvance("通讯中断    IP:000.000.000.000"));
+    m_pLinkPane->setMinimumWidth(
+        m_pLinkPane->fontMetrics().horizontalAdvance("通讯中断    IP:000.000.000.000"));
     m_pClockPane = new QLabel(this);
     m_pClockPane->setObjectName("clockPane");
     statusBar()->showMessage("就绪");
@@ -261,7 +262,8 @@ void CMainFrame::MonitorBytes(LinkColour colour, const std::uint8_t* data, std::
 }
 
 void CMainFrame::PostOpenProject(const std::string& path) {
-    QMetaObject::invokeMethod(this, [this, path] { OpenProjectPath(path); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this, path] { OpenProjectPath(path); }, Qt::QueuedConnection);
 }
 
 void CMainFrame::DoOpenWait(int mode, const std::string& text) {
@@ -283,7 +285,8 @@ void CMainFrame::DoCloseWait() {
     m_app.m_bWaitDlg = 0;
 }
 
-void CMainFrame::DoMonitor(LinkColour colour, const std::string& text, const std::uint8_t* data, std::size_t size) {
+void CMainFrame::DoMonitor(LinkColour colour, const std::string& text, const std::uint8_t* data,
+                           std::size_t size) {
     if (!m_pMonitorView)
         return;
     if (data)
@@ -299,8 +302,8 @@ bool CMainFrame::CloseCurrentProject() {
     IProjectTemplate* t = Template();
     if (!doc || !t)
         return true;
-    if (!t->IsSaved(doc) &&
-        platform::MessageBox("是否先保存当前的组态信息?", {}, Icon::Question, Buttons::YesNo) == Answer::Yes) {
+    if (!t->IsSaved(doc) && platform::MessageBox("是否先保存当前的组态信息?", {}, Icon::Question,
+                                                 Buttons::YesNo) == Answer::Yes) {
         // A save that was refused or failed keeps the project open: nothing unsaved is lost.
         if (!OnSaveProject())
             return false;
@@ -382,7 +385,8 @@ int CMainFrame::OnSaveProject() {
     IProjectTemplate* t = Template();
     if (!doc || !t)
         return 0;
-    if (platform::MessageBox("是否保存为新的组态文件？", "确认", Icon::Question, Buttons::YesNo) == Answer::Yes)
+    if (platform::MessageBox("是否保存为新的组态文件？", "确认", Icon::Question, Buttons::YesNo) ==
+        Answer::Yes)
         return OnSaveProjectAs();
     return t->SaveProject(doc, false);
 }
@@ -397,7 +401,8 @@ int CMainFrame::OnSaveProjectAs() {
     CSaveConfigDlg dlg(oldName, oldFolder, this);
     if (platform::RunDialog(dlg) != QDialog::Accepted)
         return 0;
-    if (!platform::EqualsNoCase(dlg.GetProjectName(), oldName) || !platform::EqualsNoCase(dlg.GetPath(), oldFolder)) {
+    if (!platform::EqualsNoCase(dlg.GetProjectName(), oldName) ||
+        !platform::EqualsNoCase(dlg.GetPath(), oldFolder)) {
         m_app.SetProjectsFolder(dlg.GetPath());
         t->SetProjectName(doc, dlg.GetProjectName());
         return t->SaveProject(doc, true);
@@ -470,7 +475,8 @@ void CMainFrame::OnGenerateText() {
     const auto* source = dynamic_cast<const ITextExportSource*>(splitter->widget(0));
     if (!source)
         return;
-    const std::string name = CTextExport::DefaultName(source->GetExportTitle(), source->GetExportTabCaption());
+    const std::string name =
+        CTextExport::DefaultName(source->GetExportTitle(), source->GetExportTabCaption());
     const std::filesystem::path folder = m_app.GetProjectsFolder() / t->GetProjectName(doc);
 
     QFileDialog dlg(this, QString(), Qs((folder / "").string()), "所有文件 (*.*)");
@@ -481,8 +487,7 @@ void CMainFrame::OnGenerateText() {
     if (platform::RunDialog(dlg) != QDialog::Accepted || dlg.selectedFiles().isEmpty())
         return;
     const std::string path = Ss(dlg.selectedFiles().front());
-    const std::string bytes =
-        CTextExport::Build(name, source->GetExportColumns(), source->GetExportRows());
+    const std::string bytes = CTextExport::Build(name, source->GetExportColumns(), source->GetExportRows());
     if (!platform::WriteFileBytes(std::filesystem::path(path), bytes))
         platform::MessageBox("打开文件 " + path + " 失败!", {}, Icon::Warning);
 }

@@ -8,11 +8,11 @@
 // did. No widget is touched from the worker.
 #include "configtool/link/LinkInterfaces.h"
 
-#include <QMainWindow>
 #include <cstdint>
 #include <functional>
 #include <map>
 #include <memory>
+#include <QMainWindow>
 #include <string>
 
 class CConfigDoc;

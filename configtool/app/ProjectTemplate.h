@@ -35,8 +35,8 @@ public:
     // "导入SCD文件".
     virtual void ImportScd(CConfigDoc* doc, const std::string& path) = 0;
 
-    // After the process-wide device-table-sorted flag was turned on ("自动排序"): sorts the device table by address, rebuilds the device nodes
-    // of the project tree and refills the device lists shown.
+    // After the process-wide device-table-sorted flag was turned on ("自动排序"): sorts the device table by
+    // address, rebuilds the device nodes of the project tree and refills the device lists shown.
     virtual void SortDevices(CConfigDoc* doc) = 0;
 
     // Rebuilds the project tree of the workspace bar.

@@ -3,9 +3,9 @@
 #include "platform/Prompt.h"
 #include "platform/ui/WidgetPrompt.h"
 
-#include <QApplication>
 #include <clocale>
 #include <filesystem>
+#include <QApplication>
 #include <string>
 #include <vector>
 
@@ -30,7 +30,8 @@ int main(int argc, char** argv) {
     {
         CConfigToolApp app;
         if (app.InitInstance(std::filesystem::current_path(), arguments)) {
-            QObject::connect(&application, &QApplication::lastWindowClosed, &application, &QApplication::quit);
+            QObject::connect(&application, &QApplication::lastWindowClosed, &application,
+                             &QApplication::quit);
             QApplication::setQuitOnLastWindowClosed(true);
             result = application.exec();
         }

@@ -1,17 +1,17 @@
 #include "AppFixture.h"
 
+#include "configtool/shellui/WizardSheet.h"
 #include "platform/Gbk.h"
 #include "platform/Text.h"
 #include "platform/ui/WidgetPrompt.h"
 #include "projectmodel/ProjectContext.h"
 #include "users/UserPwMgr.h"
-#include "configtool/shellui/WizardSheet.h"
 
+#include <ctime>
 #include <QAction>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
-#include <ctime>
 
 namespace fs = std::filesystem;
 using platform::Qs;
@@ -135,7 +135,8 @@ std::vector<std::string> AppTest::LogLines() const {
     const std::time_t now = std::time(nullptr);
     std::tm t{};
     localtime_r(&now, &t);
-    const fs::path file = root_ / "LogFiles" / platform::StrFormat("%4.4d-%2.2d.log", t.tm_year + 1900, t.tm_mon + 1);
+    const fs::path file =
+        root_ / "LogFiles" / platform::StrFormat("%4.4d-%2.2d.log", t.tm_year + 1900, t.tm_mon + 1);
     std::vector<std::string> lines;
     const std::string text = platform::FromGbk(testsupport::ReadBytes(file));
     std::size_t start = 0;

@@ -9,13 +9,13 @@
 #include "tests/support/PromptRecorder.h"
 #include "tests/support/TestFiles.h"
 
-#include <QDialog>
-#include <QSplitter>
-#include <QWidget>
 #include <deque>
 #include <functional>
 #include <gtest/gtest.h>
 #include <memory>
+#include <QDialog>
+#include <QSplitter>
+#include <QWidget>
 #include <string>
 #include <vector>
 
@@ -88,7 +88,9 @@ class FakeTemplate : public IProjectTemplate {
 public:
     explicit FakeTemplate(CConfigToolApp& app) : app_(app) {}
     static CConfigDoc* Doc(FakeDoc* d) { return reinterpret_cast<CConfigDoc*>(d); }
-    static FakeDoc* Fake(const CConfigDoc* d) { return reinterpret_cast<FakeDoc*>(const_cast<CConfigDoc*>(d)); }
+    static FakeDoc* Fake(const CConfigDoc* d) {
+        return reinterpret_cast<FakeDoc*>(const_cast<CConfigDoc*>(d));
+    }
 
     std::vector<CConfigDoc*> GetDocuments() const override {
         std::vector<CConfigDoc*> docs;
@@ -128,7 +130,9 @@ public:
         Fake(doc)->saved = true;
         return 1;
     }
-    void SetProjectScd(CConfigDoc*, const std::string& path) override { calls.push_back("projectScd " + path); }
+    void SetProjectScd(CConfigDoc*, const std::string& path) override {
+        calls.push_back("projectScd " + path);
+    }
     void ImportScd(CConfigDoc*, const std::string& path) override { calls.push_back("importScd " + path); }
     void SortDevices(CConfigDoc* doc) override { calls.push_back("sort " + Fake(doc)->name); }
     void RebuildTree() override {}

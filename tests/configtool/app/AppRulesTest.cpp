@@ -22,7 +22,8 @@ TEST(AppText, LogLinesOfTheLinkCommands) {
     EXPECT_EQ(CAppText::DownloadConfigLine(true, "系统管理员"), "系统管理员下载组态文件到通讯管理机。");
     EXPECT_EQ(CAppText::UploadConfigLine(false, "张三"), "张三从通讯管理机上装组态文件。");
     EXPECT_EQ(CAppText::UploadConfigLine(true, "x"), "系统管理员从通讯管理机上装组态文件。");
-    EXPECT_EQ(CAppText::DownloadFileLine(false, "张三", "/tmp/a%d.bin"), "张三下载文件/tmp/a%d.bin到通讯管理机。");
+    EXPECT_EQ(CAppText::DownloadFileLine(false, "张三", "/tmp/a%d.bin"),
+              "张三下载文件/tmp/a%d.bin到通讯管理机。");
     EXPECT_EQ(CAppText::DownloadFileLine(true, "x", "/a"), "系统管理员下载文件/a到通讯管理机。");
     EXPECT_EQ(CAppText::RestartLine(false, "张三"), "张三重新启动通讯管理机。");
     EXPECT_EQ(CAppText::RestartLine(true, "x"), "系统管理员重新启动通讯管理机。");

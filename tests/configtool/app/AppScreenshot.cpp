@@ -7,6 +7,8 @@
 #include "configtool/shellui/MainTabBar.h"
 #include "platform/ui/WidgetPrompt.h"
 
+#include <clocale>
+#include <cstdio>
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
@@ -16,8 +18,6 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QTimer>
-#include <clocale>
-#include <cstdio>
 #include <string>
 
 int main(int argc, char** argv) {

@@ -7,12 +7,12 @@
 #include "configtool/shellui/RestartDlg.h"
 #include "platform/ui/WidgetPrompt.h"
 
-#include <QCoreApplication>
-#include <QLineEdit>
-#include <QThread>
 #include <chrono>
 #include <cstdlib>
 #include <fstream>
+#include <QCoreApplication>
+#include <QLineEdit>
+#include <QThread>
 #include <thread>
 
 namespace fs = std::filesystem;
@@ -106,7 +106,8 @@ TEST_F(AppTest, AdministratorIsNeverAskedAgain) {
 
     for (const DialogRecord& d : TakeDialogs())
         EXPECT_NE(d.name, "passwordDlg");
-    EXPECT_EQ(LogLines(), (std::vector<std::string>{"系统管理员登陆7740组态工具。", "系统管理员下载组态文件到通讯管理机。",
+    EXPECT_EQ(LogLines(), (std::vector<std::string>{"系统管理员登陆7740组态工具。",
+                                                    "系统管理员下载组态文件到通讯管理机。",
                                                     "系统管理员从通讯管理机上装组态文件。",
                                                     "系统管理员下载文件/tmp/a.bin到通讯管理机。",
                                                     "系统管理员重新启动通讯管理机。"}));
@@ -161,8 +162,9 @@ TEST_F(AppTest, OtherUserIsAskedWithTheUploadDownloadMaskEveryTime) {
     expectAsked("save");
     EXPECT_TRUE(doc->saved);
 
-    EXPECT_EQ(LogLines(), (std::vector<std::string>{"张三登陆7740组态工具。", "张三下载组态文件到通讯管理机。",
-                                                    "张三从通讯管理机上装组态文件。", "张三重新启动通讯管理机。"}));
+    EXPECT_EQ(LogLines(),
+              (std::vector<std::string>{"张三登陆7740组态工具。", "张三下载组态文件到通讯管理机。",
+                                        "张三从通讯管理机上装组态文件。", "张三重新启动通讯管理机。"}));
 }
 
 TEST_F(AppTest, RefusedRightsOrCancelledParametersEndTheCommandWithoutALogLine) {
@@ -219,8 +221,8 @@ TEST_F(AppTest, AboutBoxKeepsItsCaptionWithoutEditionAndNamesTheEdition) {
 TEST_F(AppTest, MonitorProgramStartsWithTheKeyNumberOrReportsItsFolder) {
     ASSERT_TRUE(Start("张三", "111"));
     Trigger("调试(&D)");
-    EXPECT_EQ(prompt_.Texts(), std::vector<std::string>{"启动调试工具失败!\n目录 " + (root_ / "Bin").string() +
-                                                        "/ 中程序不存在!"});
+    EXPECT_EQ(prompt_.Texts(), std::vector<std::string>{"启动调试工具失败!\n目录 " +
+                                                        (root_ / "Bin").string() + "/ 中程序不存在!"});
     // The user administration program missing is silent.
     Trigger("人员管理");
     EXPECT_EQ(prompt_.Count(), 1u);
@@ -228,8 +230,8 @@ TEST_F(AppTest, MonitorProgramStartsWithTheKeyNumberOrReportsItsFolder) {
     const fs::path out = root_ / "started.txt";
     {
         std::ofstream script(root_ / "Bin" / "Marindle");
-        script << "#!/bin/sh\necho \"$# $1 $(pwd)\" > '" << out.string() << ".tmp'\nmv '" << out.string() << ".tmp' '"
-               << out.string() << "'\n";
+        script << "#!/bin/sh\necho \"$# $1 $(pwd)\" > '" << out.string() << ".tmp'\nmv '" << out.string()
+               << ".tmp' '" << out.string() << "'\n";
     }
     fs::permissions(root_ / "Bin" / "Marindle", fs::perms::owner_all);
     Trigger("调试(&D)");

@@ -9,11 +9,11 @@
 #include "platform/ui/WidgetPrompt.h"
 #include "projectmodel/ProjectContext.h"
 
+#include <atomic>
 #include <QAction>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QFileDialog>
-#include <atomic>
 #include <thread>
 
 namespace fs = std::filesystem;
@@ -195,7 +195,8 @@ TEST_F(AppTest, QuestionsBeforeNewOpenAndClose) {
     prompt_.Script({Answer::Yes, Answer::No});
     Queue(Cancel()); // the rights are refused
     Trigger("新建工程(&N)\tCtrl+N");
-    EXPECT_EQ(prompt_.Texts(), (std::vector<std::string>{"是否先保存当前的组态信息?", "是否保存为新的组态文件？"}));
+    EXPECT_EQ(prompt_.Texts(),
+              (std::vector<std::string>{"是否先保存当前的组态信息?", "是否保存为新的组态文件？"}));
     EXPECT_EQ(app_->DocRef().m_pConfigDoc, FakeTemplate::Doc(second));
 
     // Open: asked too; Yes and a granted save, then the file opens as the current project.
@@ -204,7 +205,8 @@ TEST_F(AppTest, QuestionsBeforeNewOpenAndClose) {
     Queue(Login("张三", "111"));
     const std::string path = (root_ / "Project" / "站F" / "ProjectV1.00" / "站F.ini").string();
     EXPECT_EQ(frame->OpenProjectPath(path), 1);
-    EXPECT_EQ(prompt_.Texts(), (std::vector<std::string>{"是否先保存当前的组态信息?", "是否保存为新的组态文件？"}));
+    EXPECT_EQ(prompt_.Texts(),
+              (std::vector<std::string>{"是否先保存当前的组态信息?", "是否保存为新的组态文件？"}));
     FakeDoc* opened = FakeTemplate::Fake(app_->DocRef().m_pConfigDoc);
     ASSERT_NE(opened, nullptr);
     EXPECT_EQ(opened->title, path);
