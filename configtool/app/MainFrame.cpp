@@ -22,6 +22,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
+#include <QSettings>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QStyle>
@@ -104,7 +105,17 @@ void CMainFrame::CreateMenus() {
     AddAppCommand(file, "保存工程(&S)\tCtrl+S", [this] { OnSaveProject(); });
     AddAppCommand(file, "工程另存为(&A)...", [this] { OnSaveProjectAs(); });
     file->addSeparator();
+    // The recent projects, shown while the list holds them.
+    for (std::size_t i = 0; i < CRecentFileList::kSize; ++i) {
+        auto* recent = new QAction(this);
+        recent->setObjectName(Qs(platform::StrFormat("recentFile%zu", i + 1)));
+        connect(recent, &QAction::triggered, this, [this, i] { OnOpenRecent(i); });
+        file->addAction(recent);
+        m_recentActions.push_back(recent);
+    }
+    file->addSeparator();
     AddAppCommand(file, "退出(&X)", [this] { close(); });
+    LoadRecentFiles();
 
     QMenu* view = menuBar()->addMenu("查看(&V)");
     AddCommand(view, "监视窗(&D)", &CMainFrame::OnViewMonitor)->setCheckable(true);
@@ -225,6 +236,64 @@ void CMainFrame::UpdateCommandUI() {
     m_pLinkPane->setText(Qs(m_strLinkStatus));
     const QTime now = QTime::currentTime();
     m_pClockPane->setText(Qs(platform::StrFormat("%d:%d:%d", now.hour(), now.minute(), now.second())));
+}
+
+// ---- Recent projects ----------------------------------------------------------------------------
+
+namespace {
+
+constexpr const char* kRecentGroup = "Recent File List";
+
+} // namespace
+
+void CMainFrame::LoadRecentFiles() {
+    QSettings settings;
+    settings.beginGroup(kRecentGroup);
+    std::vector<std::string> paths;
+    for (std::size_t i = 1; i <= CRecentFileList::kSize; ++i) {
+        const QString path = settings.value(QString("File%1").arg(i)).toString();
+        if (!path.isEmpty())
+            paths.push_back(Ss(path));
+    }
+    m_recent.SetPaths(paths);
+    UpdateRecentMenu();
+}
+
+void CMainFrame::SaveRecentFiles() {
+    QSettings settings;
+    settings.beginGroup(kRecentGroup);
+    const std::vector<std::string>& paths = m_recent.GetPaths();
+    for (std::size_t i = 0; i < CRecentFileList::kSize; ++i) {
+        const QString key = QString("File%1").arg(i + 1);
+        if (i < paths.size())
+            settings.setValue(key, Qs(paths[i]));
+        else
+            settings.remove(key);
+    }
+}
+
+void CMainFrame::UpdateRecentMenu() {
+    for (std::size_t i = 0; i < m_recentActions.size(); ++i) {
+        const std::string text = m_recent.MenuText(i);
+        m_recentActions[i]->setText(Qs(text));
+        m_recentActions[i]->setVisible(!text.empty());
+    }
+}
+
+QAction* CMainFrame::RecentAction(std::size_t i) const {
+    return i < m_recent.GetPaths().size() ? m_recentActions[i] : nullptr;
+}
+
+void CMainFrame::OnOpenRecent(std::size_t i) {
+    if (i >= m_recent.GetPaths().size())
+        return;
+    const std::string path = m_recent.GetPaths()[i];
+    if (!OpenProjectPath(path) && !std::filesystem::exists(path)) {
+        // A project that is gone leaves the list, as it did with the class library.
+        m_recent.Remove(path);
+        SaveRecentFiles();
+        UpdateRecentMenu();
+    }
 }
 
 // ---- Reports of the link and the worker -------------------------------------------------------
@@ -377,6 +446,9 @@ int CMainFrame::OpenProjectPath(const std::string& path) {
         return 0;
     }
     MakeCurrent(doc, path);
+    m_recent.Add(path);
+    SaveRecentFiles();
+    UpdateRecentMenu();
     return 1;
 }
 

@@ -7,6 +7,7 @@
 // worker thread; they run on the user-interface thread while the worker waits, as sent messages
 // did. No widget is touched from the worker.
 #include "configtool/link/LinkInterfaces.h"
+#include "RecentFileList.h"
 
 #include <cstdint>
 #include <functional>
@@ -14,6 +15,7 @@
 #include <memory>
 #include <QMainWindow>
 #include <string>
+#include <vector>
 
 class CConfigDoc;
 class CConfigToolApp;
@@ -82,6 +84,10 @@ public:
     void OnProjectScd();
     void OnImportScd();
 
+    const CRecentFileList& RecentFiles() const { return m_recent; }
+    // The recent-project entry i of the File menu (null beyond the list).
+    QAction* RecentAction(std::size_t i) const;
+
     // Refreshes the enabled and checked states of the commands and the status panes.
     void UpdateCommandUI();
     // Shows the current project in the workspace bar.
@@ -93,6 +99,10 @@ protected:
 private:
     void CreateMenus();
     void CreateBars();
+    void LoadRecentFiles();
+    void SaveRecentFiles();
+    void UpdateRecentMenu();
+    void OnOpenRecent(std::size_t i);
     QAction* AddCommand(QMenu* menu, const std::string& caption, void (CMainFrame::*handler)());
     QAction* AddAppCommand(QMenu* menu, const std::string& caption, std::function<void()> handler);
     IProjectTemplate* Template() const;
@@ -119,6 +129,8 @@ private:
     QLabel* m_pClockPane = nullptr;
     QTimer* m_pTimer = nullptr;
     std::map<std::string, QAction*> m_actions;
+    CRecentFileList m_recent;
+    std::vector<QAction*> m_recentActions;
     std::string m_strLinkStatus = "通讯中断";
     std::string m_strNewProjectFolder;
     std::string m_strNewProjectName;

@@ -10,8 +10,10 @@
 #include <ctime>
 #include <QAction>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSettings>
 
 namespace fs = std::filesystem;
 using platform::Qs;
@@ -47,6 +49,12 @@ AppTest::AppTest() {
     fs::create_directories(root_ / "Ini");
     WritePasswordFile(root_ / "Bin");
     projectmodel::CProjectContext::Reset();
+    // The recent-project list lives in settings inside the test's own folder (tests run in
+    // parallel processes).
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, Qs((root_ / "settings").string()));
+    QCoreApplication::setOrganizationName("qxm-app-tests");
+    QCoreApplication::setApplicationName("QXM7740");
+    QSettings().clear();
     prompt_.SetDefaultAnswer(platform::Answer::No);
     platform::SetDialogRunner([this](QDialog& dlg) {
         if (dlg.objectName() == "passwordDlg") {
@@ -78,7 +86,14 @@ AppTest::~AppTest() {
     projectmodel::CProjectContext::Reset();
 }
 
-bool AppTest::Start(const std::string& user, const std::string& password) {
+bool AppTest::Start(const std::string& user, const std::string& password,
+                    const std::vector<std::string>& arguments) {
+    MakeApp();
+    Queue(Login(user, password));
+    return app_->InitInstance(root_ / "Bin", arguments) != 0;
+}
+
+void AppTest::MakeApp() {
     app_ = std::make_unique<CConfigToolApp>();
     template_ = std::make_unique<FakeTemplate>(*app_);
     app_->SetProjectTemplate(template_.get());
@@ -93,8 +108,6 @@ bool AppTest::Start(const std::string& user, const std::string& password) {
         worker_ = w.get();
         return w;
     });
-    Queue(Login(user, password));
-    return app_->InitInstance(root_ / "Bin", {}) != 0;
 }
 
 AppTest::Script AppTest::Login(const std::string& user, const std::string& password) {

@@ -161,7 +161,10 @@ protected:
     ~AppTest() override;
 
     // Starts the tool with a login as the user; true when start-up succeeded.
-    bool Start(const std::string& user, const std::string& password);
+    bool Start(const std::string& user, const std::string& password,
+               const std::vector<std::string>& arguments = {});
+    // Plugs the fakes into a new application object.
+    void MakeApp();
     void Queue(Script script) { scripts_.push_back(std::move(script)); }
     // A login: picks the user, types the password and presses OK.
     static Script Login(const std::string& user, const std::string& password);

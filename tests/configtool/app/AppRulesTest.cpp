@@ -1,6 +1,7 @@
 // The application's texts and rules: log lines, the edition, the sibling programs' launch and the
 // text export's name and bytes.
 #include "configtool/app/AppText.h"
+#include "configtool/app/RecentFileList.h"
 #include "configtool/app/TextExport.h"
 #include "platform/Gbk.h"
 #include "tests/support/TestFiles.h"
@@ -75,4 +76,21 @@ TEST(TextExport, FileLayoutInGbkWithBareLineFeeds) {
     EXPECT_EQ(bytes.find('\r'), std::string::npos);
     // No rows: the header part alone.
     EXPECT_EQ(CTextExport::Build("x", {}, {}), "x\n\n" + std::string(68, '-') + "\n\n\n");
+}
+
+TEST(RecentFileList, LatestFirstEachOnceAtMostFour) {
+    CRecentFileList list;
+    for (const char* p : {"/a.ini", "/b.ini", "/c.ini", "/d.ini", "/e.ini"})
+        list.Add(p);
+    EXPECT_EQ(list.GetPaths(), (std::vector<std::string>{"/e.ini", "/d.ini", "/c.ini", "/b.ini"}));
+    list.Add("/c.ini");
+    EXPECT_EQ(list.GetPaths(), (std::vector<std::string>{"/c.ini", "/e.ini", "/d.ini", "/b.ini"}));
+    EXPECT_EQ(list.MenuText(0), "&1 /c.ini");
+    EXPECT_EQ(list.MenuText(4), "");
+    list.Remove("/e.ini");
+    list.Add("");
+    EXPECT_EQ(list.GetPaths(), (std::vector<std::string>{"/c.ini", "/d.ini", "/b.ini"}));
+    // Read back from the settings: order kept, duplicates and the surplus dropped.
+    list.SetPaths({"/x", "/y", "/x", "/z", "/w", "/v"});
+    EXPECT_EQ(list.GetPaths(), (std::vector<std::string>{"/x", "/y", "/z", "/w"}));
 }

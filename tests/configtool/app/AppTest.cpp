@@ -75,6 +75,39 @@ TEST_F(AppTest, WorkerThatCannotStartIsReportedAndLeftOut) {
     EXPECT_EQ(app_->GetWorker(), nullptr);
 }
 
+TEST_F(AppTest, ProjectOnTheCommandLineOpensAsTheCurrentOne) {
+    const std::string path = (root_ / "Project" / "站" / "ProjectV1.00" / "站.ini").string();
+    ASSERT_TRUE(Start("张三", "111", {path}));
+    EXPECT_EQ(template_->calls, std::vector<std::string>{"open " + path});
+    ASSERT_NE(app_->DocRef().m_pConfigDoc, nullptr);
+    app_->ExitInstance();
+    // A project that cannot be opened ends start-up.
+    MakeApp();
+    template_->openOk = false;
+    Queue(Login("张三", "111"));
+    EXPECT_EQ(app_->InitInstance(root_ / "Bin", {path}), 0);
+}
+
+TEST_F(AppTest, LinkCommandsWaitForARunningJob) {
+    ASSERT_TRUE(Start("张三", "111"));
+    Queue(AcceptParams());
+    ASSERT_EQ(app_->ConnectDevice(), 1);
+    app_->m_bIdle = 0; // the worker runs a job
+    Trigger("断开连接");
+    EXPECT_TRUE(app_->IsLinkConnected());
+    app_->OnDisconnect();
+    EXPECT_TRUE(app_->IsLinkConnected());
+    app_->m_bIdle = 1;
+    Trigger("断开连接");
+    EXPECT_FALSE(app_->IsLinkConnected());
+    EXPECT_EQ(app_->GetMainFrame()->GetLinkStatus(), "通讯中断");
+    // Not connected and busy: no connect, no dialog, nothing set.
+    app_->m_bIdle = 0;
+    Trigger("下装组态");
+    EXPECT_FALSE(worker_->Events().IsSet(INetWorker::kDownloadConfig));
+    app_->m_bIdle = 1;
+}
+
 TEST_F(AppTest, AdministratorIsNeverAskedAgain) {
     ASSERT_TRUE(Start("系统管理员", "482916"));
     EXPECT_TRUE(app_->IsAdministrator());

@@ -248,3 +248,27 @@ TEST_F(AppTest, UploadedProjectIsOpenedLaterOnTheInterfaceThread) {
     ASSERT_NE(app_->DocRef().m_pConfigDoc, nullptr);
     EXPECT_EQ(template_->calls.back(), "open " + path);
 }
+
+TEST_F(AppTest, OpenedProjectsAreRememberedAcrossRuns) {
+    ASSERT_TRUE(Start("张三", "111"));
+    CMainFrame* frame = app_->GetMainFrame();
+    const fs::path a = root_ / "Project" / "甲" / "ProjectV1.00" / "甲.ini";
+    const fs::path b = root_ / "Project" / "乙" / "ProjectV1.00" / "乙.ini";
+    fs::create_directories(a.parent_path());
+    testsupport::WriteBytes(a, "x");
+    ASSERT_EQ(frame->OpenProjectPath(a.string()), 1);
+    ASSERT_EQ(frame->OpenProjectPath(b.string()), 1);
+    ASSERT_NE(frame->RecentAction(1), nullptr);
+    EXPECT_EQ(Ss(frame->RecentAction(1)->text()), "&2 " + a.string());
+    app_->ExitInstance();
+
+    ASSERT_TRUE(Start("张三", "111"));
+    frame = app_->GetMainFrame();
+    EXPECT_EQ(frame->RecentFiles().GetPaths(), (std::vector<std::string>{b.string(), a.string()}));
+    frame->RecentAction(1)->trigger();
+    EXPECT_EQ(template_->calls.back(), "open " + a.string());
+    // A project that is gone and fails to open leaves the list.
+    template_->openOk = false;
+    frame->RecentAction(1)->trigger();
+    EXPECT_EQ(frame->RecentFiles().GetPaths(), std::vector<std::string>{a.string()});
+}
