@@ -8,15 +8,19 @@ std::string CTextExport::DefaultName(const std::string& title, const std::option
     for (char c : title)
         if (c != ':')
             name += c;
-    if (tabCaption)
-        name += "_" + platform::TruncateGbk(*tabCaption, kTextLimit);
+    if (tabCaption) {
+        name += '_';
+        name += platform::TruncateGbk(*tabCaption, kTextLimit);
+    }
     return name;
 }
 
 std::string CTextExport::Build(const std::string& name, const std::vector<std::string>& columns,
                                const std::vector<std::vector<std::string>>& rows) {
-    std::string text = name + "\n";
-    text += "\n" + std::string(68, '-') + "\n";
+    std::string text = name;
+    text += "\n\n";
+    text.append(68, '-');
+    text += '\n';
     for (std::size_t i = 0; i < columns.size(); ++i) {
         if (i)
             text += "\t";
