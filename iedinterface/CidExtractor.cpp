@@ -97,8 +97,8 @@ int CCidExtractor::ExtractModel() {
         // sub-data-object ("A.phsA") matches the references of the points below it.
         app_.DataSetRefs.Add(fcda.GetAttrValByName("ldInst") + "/" + fcda.GetAttrValByName("prefix") +
                              fcda.GetAttrValByName("lnClass") + fcda.GetAttrValByName("lnInst") + "$" +
-                             fcda.GetAttrValByName("fc") + "$" + Dotted(fcda.GetAttrValByName("doName")) + "$" +
-                             Dotted(fcda.GetAttrValByName("daName")));
+                             fcda.GetAttrValByName("fc") + "$" + Dotted(fcda.GetAttrValByName("doName")) +
+                             "$" + Dotted(fcda.GetAttrValByName("daName")));
     }
     progress.SetPos(7);
     lnodeTypes_ = IndexTypes(templates, "LNodeType");
@@ -188,8 +188,8 @@ void CCidExtractor::ProcessDataObject(Node& node, const Element& object, std::ve
 }
 
 void CCidExtractor::WalkAttribute(Node& node, const std::vector<std::string>& chain, const std::string& cdc,
-                                  const std::string& fc, const std::string& attrPath, const Element& attribute,
-                                  int depth) {
+                                  const std::string& fc, const std::string& attrPath,
+                                  const Element& attribute, int depth) {
     const int pointClass = ClassifyDataAttribute(fc + "$" + cdc + "$" + attrPath);
     if (pointClass == 0)
         return;
@@ -201,7 +201,8 @@ void CCidExtractor::WalkAttribute(Node& node, const std::vector<std::string>& ch
         if (type == daTypes_.end())
             return;
         for (const auto& bda : type->second.GetEleByName("BDA"))
-            WalkAttribute(node, chain, cdc, fc, attrPath + "$" + bda.GetAttrValByName("name"), bda, depth + 1);
+            WalkAttribute(node, chain, cdc, fc, attrPath + "$" + bda.GetAttrValByName("name"), bda,
+                          depth + 1);
         return;
     }
     if (pointClass != 1)
@@ -307,7 +308,8 @@ void CCidExtractor::MakePoint(Node& node, const std::vector<std::string>& chain,
     if (description.empty()) {
         std::string name = p.DoName;
         std::string digits;
-        auto digit = std::find_if(name.begin(), name.end(), [](char c) { return std::isdigit((unsigned char)c); });
+        auto digit =
+            std::find_if(name.begin(), name.end(), [](char c) { return std::isdigit((unsigned char)c); });
         if (digit != name.end()) {
             digits.assign(digit, name.end());
             name.erase(digit, name.end());

@@ -39,12 +39,14 @@ private:
     void ProcessNode(const Element& ln, const std::string& ldInst);
     void ProcessDataObject(Node& node, const Element& object, std::vector<std::string> chain);
     void WalkAttribute(Node& node, const std::vector<std::string>& chain, const std::string& cdc,
-                       const std::string& fc, const std::string& attrPath, const Element& attribute, int depth);
-    void MakePoint(Node& node, const std::vector<std::string>& chain, const std::string& cdc, const std::string& fc,
-                   const std::string& attrPath, int pointClass);
+                       const std::string& fc, const std::string& attrPath, const Element& attribute,
+                       int depth);
+    void MakePoint(Node& node, const std::vector<std::string>& chain, const std::string& cdc,
+                   const std::string& fc, const std::string& attrPath, int pointClass);
     // The instance element (DOI, then SDIs) of a data-object chain and attribute path, as deep
     // as the file has it, with the description found on the way; complete when every name was found.
-    Element FindInstance(Node& node, const std::vector<std::string>& names, std::string* description, bool* complete);
+    Element FindInstance(Node& node, const std::vector<std::string>& names, std::string* description,
+                         bool* complete);
 
     static TypeMap IndexTypes(const Element& templates, const char* elementName);
 

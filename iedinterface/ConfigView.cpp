@@ -11,7 +11,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
-#include <QShortcut>
 #include <QTabBar>
 #include <QTableWidget>
 #include <QVBoxLayout>
@@ -27,7 +26,8 @@ constexpr int kTapColumn = 4;
 constexpr int kDescColumn = 1;
 } // namespace
 
-CConfigView::CConfigView(CPointClassifier& classifier, QWidget* parent) : QWidget(parent), m_classifier(classifier) {
+CConfigView::CConfigView(CPointClassifier& classifier, QWidget* parent)
+    : QWidget(parent), m_classifier(classifier) {
     setObjectName("configView");
     m_caption = new QLabel(QStringLiteral("装置测点分类信息："), this);
     m_caption->setObjectName("caption");
@@ -74,18 +74,13 @@ CConfigView::CConfigView(CPointClassifier& classifier, QWidget* parent) : QWidge
         menu->exec(m_list->viewport()->mapToGlobal(pos));
         delete menu;
     });
-    auto shortcut = [this](const QKeySequence& keys, void (CConfigView::*slot)()) {
-        auto* s = new QShortcut(keys, m_list);
-        s->setContext(Qt::WidgetWithChildrenShortcut);
-        connect(s, &QShortcut::activated, this, slot);
-    };
-    shortcut(QKeySequence(Qt::Key_Delete), &CConfigView::OnDelete);
-    shortcut(QKeySequence(Qt::CTRL | Qt::Key_C), &CConfigView::OnCopy);
-    shortcut(QKeySequence(Qt::CTRL | Qt::Key_V), &CConfigView::OnPaste);
+    m_list->installEventFilter(this);
     Refill();
 }
 
-int CConfigView::Category() const { return m_tab->currentIndex(); }
+int CConfigView::Category() const {
+    return m_tab->currentIndex();
+}
 
 bool CConfigView::IsTapCategory() const {
     std::string name;
@@ -136,6 +131,7 @@ void CConfigView::SetColumns() {
 void CConfigView::Refill() {
     m_edit->hide();
     m_combo->hide();
+    m_editing = Editing::None;
     m_editRow = -1;
     m_list->clearContents();
     SetColumns();
@@ -144,7 +140,8 @@ void CConfigView::Refill() {
     const int columns = m_list->columnCount();
     for (int r = 0; r < int(rows.size()); ++r) {
         const CConfigRow& row = rows[std::size_t(r)];
-        const std::string* texts[] = {&row.Reference, &row.Description, &row.Cdc, &row.CtlModel, &row.TapChgDir};
+        const std::string* texts[] = {&row.Reference, &row.Description, &row.Cdc, &row.CtlModel,
+                                      &row.TapChgDir};
         for (int c = 0; c < columns; ++c) {
             auto* item = new QTableWidgetItem(Qs(*texts[c]));
             if (c == 2)
@@ -220,6 +217,7 @@ void CConfigView::BeginEdit(int row, int column) {
         QTableWidgetItem* item = m_list->item(row, kTapColumn);
         m_combo->setCurrentIndex(item && item->text() == QStringLiteral("STOP") ? 1 : 0);
         m_combo->setGeometry(m_list->visualItemRect(item));
+        m_editing = Editing::Direction;
         m_combo->show();
         m_combo->setFocus();
         return;
@@ -227,21 +225,23 @@ void CConfigView::BeginEdit(int row, int column) {
     QTableWidgetItem* item = m_list->item(row, kDescColumn);
     m_edit->setText(item ? item->text() : QString());
     m_edit->setGeometry(m_list->visualItemRect(item));
+    m_editing = Editing::Description;
     m_edit->show();
     m_edit->setFocus();
     m_edit->selectAll();
 }
 
 void CConfigView::CommitEdits() {
-    if (m_edit->isVisible())
+    if (m_editing == Editing::Description)
         CommitDescription();
-    if (m_combo->isVisible())
+    else if (m_editing == Editing::Direction)
         CommitDirection();
 }
 
 void CConfigView::CommitDescription() {
-    if (!m_edit->isVisible())
+    if (m_editing != Editing::Description)
         return;
+    m_editing = Editing::None;
     m_edit->hide();
     const int row = m_editRow;
     QTableWidgetItem* refItem = m_list->item(row, 0);
@@ -251,20 +251,23 @@ void CConfigView::CommitDescription() {
     const QString text = m_edit->text().trimmed();
     if (text == cell->text())
         return;
-    m_classifier.CommitDescription(Category(), Ss(refItem->text()), refItem->data(Qt::UserRole).toInt(), Ss(text));
+    m_classifier.CommitDescription(Category(), Ss(refItem->text()), refItem->data(Qt::UserRole).toInt(),
+                                   Ss(text));
     cell->setText(text);
 }
 
 void CConfigView::CommitDirection() {
-    if (!m_combo->isVisible())
+    if (m_editing != Editing::Direction)
         return;
+    m_editing = Editing::None;
     m_combo->hide();
     const int row = m_editRow;
     QTableWidgetItem* refItem = m_list->item(row, 0);
     QTableWidgetItem* cell = m_list->item(row, kTapColumn);
     if (!refItem || !cell)
         return;
-    const QString direction = m_combo->currentIndex() == 1 ? QStringLiteral("STOP") : QStringLiteral("UPDOWN");
+    const QString direction =
+        m_combo->currentIndex() == 1 ? QStringLiteral("STOP") : QStringLiteral("UPDOWN");
     if (direction == cell->text())
         return;
     m_classifier.CommitDirection(Category(), Ss(refItem->text()), refItem->data(Qt::UserRole).toInt(),
@@ -273,6 +276,22 @@ void CConfigView::CommitDirection() {
 }
 
 bool CConfigView::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_list && event->type() == QEvent::KeyPress) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        const bool ctrl = key->modifiers() == Qt::ControlModifier;
+        if (key->key() == Qt::Key_Delete && key->modifiers() == Qt::NoModifier) {
+            OnDelete();
+            return true;
+        }
+        if (ctrl && key->key() == Qt::Key_C) {
+            OnCopy();
+            return true;
+        }
+        if (ctrl && key->key() == Qt::Key_V) {
+            OnPaste();
+            return true;
+        }
+    }
     if (event->type() == QEvent::FocusOut) {
         if (watched == m_edit)
             CommitDescription();

@@ -65,6 +65,7 @@ private:
     QLineEdit* m_edit;
     QComboBox* m_combo;
     int m_editRow = -1;
+    enum class Editing { None, Description, Direction } m_editing = Editing::None;
     bool m_filling = false;
 };
 

@@ -7,7 +7,9 @@
 namespace iedinterface {
 
 namespace {
-std::uint64_t Key(std::int32_t state, unsigned char c) { return (std::uint64_t(state) << 8) | c; }
+std::uint64_t Key(std::int32_t state, unsigned char c) {
+    return (std::uint64_t(state) << 8) | c;
+}
 } // namespace
 
 void CDataSetRefSet::Clear() {

@@ -59,11 +59,13 @@ bool CDeviceModelFile::WriteOutputs() {
     const std::string cfg = app_.OutputPath(app_.BaseName + ".cfg");
     bool ok = true;
     if (!WriteDeviceTxt(txt)) {
-        platform::MessageBox(platform::StrFormat("文件:%s写入失败!", txt.c_str()), {}, platform::Icon::Warning);
+        platform::MessageBox(platform::StrFormat("文件:%s写入失败!", txt.c_str()), {},
+                             platform::Icon::Warning);
         ok = false;
     }
     if (!WriteDeviceCfg(cfg)) {
-        platform::MessageBox(platform::StrFormat("文件:%s写入失败!", cfg.c_str()), {}, platform::Icon::Warning);
+        platform::MessageBox(platform::StrFormat("文件:%s写入失败!", cfg.c_str()), {},
+                             platform::Icon::Warning);
         ok = false;
     }
     return ok;
@@ -100,8 +102,9 @@ std::string CDeviceModelFile::BuildDeviceTxt(const std::map<std::string, std::st
             ++inSection;
             ++written;
             const int n = int(inSection);
-            text += platform::StrFormat("%i,%i,%i,%s,%s,%s", n, group, n, CleanFieldText(rec.Description).c_str(),
-                                        CleanFieldText(rec.Field5).c_str(), CleanFieldText(rec.Field6).c_str());
+            text +=
+                platform::StrFormat("%i,%i,%i,%s,%s,%s", n, group, n, CleanFieldText(rec.Description).c_str(),
+                                    CleanFieldText(rec.Field5).c_str(), CleanFieldText(rec.Field6).c_str());
             if (!rec.OnText.empty() || !rec.OffText.empty())
                 text += "," + CleanFieldText(rec.OnText) + "," + CleanFieldText(rec.OffText);
             else if (code == CODE_YX)
@@ -129,14 +132,17 @@ bool CDeviceModelFile::WriteDeviceTxt(const std::string& path) {
 }
 
 std::string CDeviceModelFile::BuildDeviceCfg() const {
-    std::string text = std::string("[属性]") + kCrLf + "名称=" + app_.IedType + kCrLf + kCrLf + "[数据分类]" + kCrLf;
+    std::string text =
+        std::string("[属性]") + kCrLf + "名称=" + app_.IedType + kCrLf + kCrLf + "[数据分类]" + kCrLf;
     for (const std::string& entry : app_.ClassificationEntries)
         text += entry + kCrLf;
     text += "特殊遥信=YX";
     return text;
 }
 
-bool CDeviceModelFile::WriteDeviceCfg(const std::string& path) { return WriteGbkFile(path, BuildDeviceCfg()); }
+bool CDeviceModelFile::WriteDeviceCfg(const std::string& path) {
+    return WriteGbkFile(path, BuildDeviceCfg());
+}
 
 bool CDeviceModelFile::LoadPreviousTxt(const std::string& pathWithoutExtension) {
     IImportProgress& progress = app_.Progress();
@@ -173,7 +179,8 @@ bool CDeviceModelFile::LoadPreviousTxt(const std::string& pathWithoutExtension) 
         std::size_t open = line.find('[');
         std::size_t close = line.find(']');
         if (open != std::string::npos && close != std::string::npos) {
-            std::string name = close > open ? platform::Trim(line.substr(open + 1, close - open - 1)) : std::string();
+            std::string name =
+                close > open ? platform::Trim(line.substr(open + 1, close - open - 1)) : std::string();
             if (platform::EqualsNoCase(name, "名称") || platform::EqualsNoCase(name, "装置名称")) {
                 pending = Name;
                 code = -1;
@@ -186,8 +193,9 @@ bool CDeviceModelFile::LoadPreviousTxt(const std::string& pathWithoutExtension) 
                 section = name;
             }
         } else if (open != std::string::npos || close != std::string::npos) {
-            platform::MessageBox(platform::StrFormat("文件:%s第%d行格式错误", path.c_str(), reader.LineNumber()), {},
-                                 platform::Icon::Warning);
+            platform::MessageBox(
+                platform::StrFormat("文件:%s第%d行格式错误", path.c_str(), reader.LineNumber()), {},
+                platform::Icon::Warning);
             progress.SetPos(100);
             progress.Close();
             return false;

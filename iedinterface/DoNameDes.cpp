@@ -21,8 +21,8 @@ void CDoNameDesTable::Load(const std::filesystem::path& file) {
     Clear();
     const int count = platform::GetPrivateProfileInt("QXMDONameDes", "Number", 0, file);
     for (int n = 1; n <= count; ++n) {
-        std::string value =
-            platform::GetPrivateProfileString("QXMDONameDes", platform::StrFormat("Option%d", n), "", 512, file);
+        std::string value = platform::GetPrivateProfileString(
+            "QXMDONameDes", platform::StrFormat("Option%d", n), "", 512, file);
         std::vector<std::string> items;
         SplitQuoted(TrimmedCopy(value), items, ',');
         if (items.size() < 5)

@@ -5,10 +5,10 @@
 #include "iedinterface/MainFrame.h"
 #include "platform/ui/WidgetPrompt.h"
 
-#include <QApplication>
-#include <QFileDialog>
 #include <filesystem>
 #include <memory>
+#include <QApplication>
+#include <QFileDialog>
 
 namespace iedinterface {
 

@@ -18,19 +18,25 @@ std::filesystem::path ProgramFolder() {
 
 CIcdInterfaceApp::CIcdInterfaceApp() = default;
 
-CIcdInterfaceApp::~CIcdInterfaceApp() { ExitInstance(); }
+CIcdInterfaceApp::~CIcdInterfaceApp() {
+    ExitInstance();
+}
 
-void CIcdInterfaceApp::InitInstance() { LoadDoNameDesTable(ProgramFolder() / "QXMDONameDes.ini"); }
+void CIcdInterfaceApp::InitInstance() {
+    LoadDoNameDesTable(ProgramFolder() / "QXMDONameDes.ini");
+}
 
 void CIcdInterfaceApp::ExitInstance() {
     ClearModel();
     DoNameTable.Clear();
 }
 
-void CIcdInterfaceApp::LoadDoNameDesTable(const std::filesystem::path& file) { DoNameTable.Load(file); }
+void CIcdInterfaceApp::LoadDoNameDesTable(const std::filesystem::path& file) {
+    DoNameTable.Load(file);
+}
 
-std::string CIcdInterfaceApp::FindDoNameDes(std::string_view lnClass, std::string_view cdc, std::string_view doName,
-                                            std::string_view daName) const {
+std::string CIcdInterfaceApp::FindDoNameDes(std::string_view lnClass, std::string_view cdc,
+                                            std::string_view doName, std::string_view daName) const {
     return DoNameTable.Find(lnClass, cdc, doName, daName);
 }
 
@@ -56,15 +62,25 @@ int CIcdInterfaceApp::ImportFile(const std::string& path, const std::string& nam
     return result;
 }
 
-int CIcdInterfaceApp::ParseCidFile(const std::string& path) { return CCidExtractor(*this).ParseCidFile(path); }
+int CIcdInterfaceApp::ParseCidFile(const std::string& path) {
+    return CCidExtractor(*this).ParseCidFile(path);
+}
 
-int CIcdInterfaceApp::ExtractModel() { return CCidExtractor(*this).ExtractModel(); }
+int CIcdInterfaceApp::ExtractModel() {
+    return CCidExtractor(*this).ExtractModel();
+}
 
-bool CIcdInterfaceApp::WriteOutputs() { return CDeviceModelFile(*this).WriteOutputs(); }
+bool CIcdInterfaceApp::WriteOutputs() {
+    return CDeviceModelFile(*this).WriteOutputs();
+}
 
-bool CIcdInterfaceApp::WriteDeviceTxt(const std::string& path) { return CDeviceModelFile(*this).WriteDeviceTxt(path); }
+bool CIcdInterfaceApp::WriteDeviceTxt(const std::string& path) {
+    return CDeviceModelFile(*this).WriteDeviceTxt(path);
+}
 
-bool CIcdInterfaceApp::WriteDeviceCfg(const std::string& path) { return CDeviceModelFile(*this).WriteDeviceCfg(path); }
+bool CIcdInterfaceApp::WriteDeviceCfg(const std::string& path) {
+    return CDeviceModelFile(*this).WriteDeviceCfg(path);
+}
 
 bool CIcdInterfaceApp::LoadPreviousTxt(const std::string& pathWithoutExtension) {
     return CDeviceModelFile(*this).LoadPreviousTxt(pathWithoutExtension);

@@ -35,8 +35,12 @@ void CImportProgressDlg::SetPos(int pos) {
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
-void CImportProgressDlg::Close() { hide(); }
+void CImportProgressDlg::Close() {
+    hide();
+}
 
-int CImportProgressDlg::Pos() const { return m_progress->value(); }
+int CImportProgressDlg::Pos() const {
+    return m_progress->value();
+}
 
 } // namespace iedinterface

@@ -36,13 +36,13 @@ CMainFrame::CMainFrame(CIcdInterfaceApp& app, QWidget* owner)
 
     QToolBar* toolBar = m_frame->addToolBar(QStringLiteral("工具栏"));
     toolBar->setObjectName("toolBar");
-    QAction* ok = toolBar->addAction(style()->standardIcon(QStyle::SP_DialogOkButton), QStringLiteral("确定"), this,
-                                     &CMainFrame::OnOK);
+    QAction* ok = toolBar->addAction(style()->standardIcon(QStyle::SP_DialogOkButton), QStringLiteral("确定"),
+                                     this, &CMainFrame::OnOK);
     ok->setObjectName("actionOk");
     ok->setToolTip(QStringLiteral("确定"));
     ok->setStatusTip(QStringLiteral("取消按当前配置生成TXT文本"));
-    QAction* cancel = toolBar->addAction(style()->standardIcon(QStyle::SP_DialogCancelButton), QStringLiteral("取消"),
-                                         this, &CMainFrame::OnCancel);
+    QAction* cancel = toolBar->addAction(style()->standardIcon(QStyle::SP_DialogCancelButton),
+                                         QStringLiteral("取消"), this, &CMainFrame::OnCancel);
     cancel->setObjectName("actionCancel");
     cancel->setToolTip(QStringLiteral("取消"));
     cancel->setStatusTip(QStringLiteral("取消生成TXT文本"));
@@ -62,9 +62,11 @@ CMainFrame::CMainFrame(CIcdInterfaceApp& app, QWidget* owner)
     m_splitter->addWidget(m_lndataView);
     m_frame->setCentralWidget(m_splitter);
 
-    for (CPointListView* pane : {static_cast<CPointListView*>(m_dataSetView), static_cast<CPointListView*>(m_lndataView)}) {
+    for (CPointListView* pane :
+         {static_cast<CPointListView*>(m_dataSetView), static_cast<CPointListView*>(m_lndataView)}) {
         pane->CurrentCategory = [this] { return m_configView->Category(); };
-        connect(pane, &CPointListView::ClassTabChanged, this, [this, pane](int tab) { OnClassTabChanged(pane, tab); });
+        connect(pane, &CPointListView::ClassTabChanged, this,
+                [this, pane](int tab) { OnClassTabChanged(pane, tab); });
         connect(pane, &CPointListView::PointsAdded, m_configView, &CConfigView::Refill);
         pane->Refill();
     }
@@ -105,7 +107,8 @@ int CMainFrame::RunPointConfig() {
 }
 
 void CMainFrame::OnCategoryChanged(int index) {
-    for (CPointListView* pane : {static_cast<CPointListView*>(m_dataSetView), static_cast<CPointListView*>(m_lndataView)})
+    for (CPointListView* pane :
+         {static_cast<CPointListView*>(m_dataSetView), static_cast<CPointListView*>(m_lndataView)})
         pane->SelectClassTab(CPointClassifier::AlignClassTab(pane->ClassTab(), index));
 }
 

@@ -2,8 +2,8 @@
 // The classification window: tool bar (OK, cancel, about), status bar and three panes side by side
 // (configured points of a category, DataSet points, other points). It runs modally under the host
 // window; ending with 1 means OK.
-#include <QDialog>
 #include <memory>
+#include <QDialog>
 
 class QAction;
 class QMainWindow;

@@ -63,13 +63,13 @@ std::vector<std::string> CPointClassifier::AddPoints(int source, int categoryInd
         if (!point)
             continue;
         if (point->Configured) {
-            platform::MessageBox(platform::StrFormat("测点：%s 已经被添加到组态类型中！", reference.c_str()), "错误",
-                                 platform::Icon::Error);
+            platform::MessageBox(platform::StrFormat("测点：%s 已经被添加到组态类型中！", reference.c_str()),
+                                 "错误", platform::Icon::Error);
             continue;
         }
         if (CategoryMaskForClass(point->Class, bit) == 0) {
-            platform::MessageBox(platform::StrFormat("测点：%s，类型不对应，不能添加！", reference.c_str()), "错误",
-                                 platform::Icon::Error);
+            platform::MessageBox(platform::StrFormat("测点：%s，类型不对应，不能添加！", reference.c_str()),
+                                 "错误", platform::Icon::Error);
             continue;
         }
         point->Configured = 1;
@@ -121,7 +121,8 @@ void CPointClassifier::RemoveRows(int categoryIndex, const std::vector<std::stri
                 break;
         }
         if (code == CODE_YT)
-            std::erase_if(copyBuffer_, [&](const std::string& r) { return platform::EqualsNoCase(r, reference); });
+            std::erase_if(copyBuffer_,
+                          [&](const std::string& r) { return platform::EqualsNoCase(r, reference); });
         if (CCidPoint* point = Points(source).Find(reference)) {
             point->Configured = 0;
             if (original && point->Description != description)
@@ -168,7 +169,9 @@ bool CPointClassifier::CommitDirection(int categoryIndex, const std::string& ref
     return false;
 }
 
-void CPointClassifier::Copy(const std::vector<std::string>& references) { copyBuffer_ = references; }
+void CPointClassifier::Copy(const std::vector<std::string>& references) {
+    copyBuffer_ = references;
+}
 
 int CPointClassifier::Paste() {
     CSCDPointRefList& list = *app_.CategoryList(CODE_YT);

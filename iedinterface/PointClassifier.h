@@ -48,15 +48,18 @@ public:
     // Adds the points named by the references to the category, one by one; a point already
     // configured or of a class the category does not take is refused with a message. Returns the
     // references that were added.
-    std::vector<std::string> AddPoints(int source, int categoryIndex, const std::vector<std::string>& references);
+    std::vector<std::string> AddPoints(int source, int categoryIndex,
+                                       const std::vector<std::string>& references);
 
     // Removes the rows (by reference) from the category and gives the points back to the pane
     // they came from.
     void RemoveRows(int categoryIndex, const std::vector<std::string>& references);
 
     // In-place edits; true when a record changed.
-    bool CommitDescription(int categoryIndex, const std::string& reference, int copyIndex, const std::string& text);
-    bool CommitDirection(int categoryIndex, const std::string& reference, int copyIndex, const std::string& direction);
+    bool CommitDescription(int categoryIndex, const std::string& reference, int copyIndex,
+                           const std::string& text);
+    bool CommitDirection(int categoryIndex, const std::string& reference, int copyIndex,
+                         const std::string& direction);
 
     // Copy and paste of 遥调 rows (the same tap changer configured again).
     void Copy(const std::vector<std::string>& references);

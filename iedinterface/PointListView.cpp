@@ -21,7 +21,8 @@ namespace {
 constexpr int kControlTab = 13 - kClassFirst;
 }
 
-CPointListView::CPointListView(CPointClassifier& classifier, int source, const QString& caption, QWidget* parent)
+CPointListView::CPointListView(CPointClassifier& classifier, int source, const QString& caption,
+                               QWidget* parent)
     : QWidget(parent), m_classifier(classifier), m_source(source) {
     m_caption = new QLabel(caption, this);
     m_caption->setObjectName("caption");
@@ -55,7 +56,9 @@ CPointListView::CPointListView(CPointClassifier& classifier, int source, const Q
     });
 }
 
-int CPointListView::ClassTab() const { return m_tab->currentIndex(); }
+int CPointListView::ClassTab() const {
+    return m_tab->currentIndex();
+}
 
 void CPointListView::SelectClassTab(int tab) {
     if (tab == m_tab->currentIndex())
@@ -143,12 +146,14 @@ void CPointListView::resizeEvent(QResizeEvent* event) {
 }
 
 CDataSetView::CDataSetView(CPointClassifier& classifier, QWidget* parent)
-    : CPointListView(classifier, CPointClassifier::SourceDataSet, QStringLiteral("IEC61850-引入DataSet数据："), parent) {
+    : CPointListView(classifier, CPointClassifier::SourceDataSet,
+                     QStringLiteral("IEC61850-引入DataSet数据："), parent) {
     setObjectName("dataSetView");
 }
 
 CLndataView::CLndataView(CPointClassifier& classifier, QWidget* parent)
-    : CPointListView(classifier, CPointClassifier::SourceOther, QStringLiteral("IEC61850-非引入DataSet数据："), parent) {
+    : CPointListView(classifier, CPointClassifier::SourceOther,
+                     QStringLiteral("IEC61850-非引入DataSet数据："), parent) {
     setObjectName("lndataView");
 }
 

@@ -1,8 +1,8 @@
 #pragma once
 // The two point panes of the classification window: the points a DataSet names (CDataSetView) and
 // all other points (CLndataView), each with one tab per point class.
-#include <QWidget>
 #include <functional>
+#include <QWidget>
 #include <string>
 #include <vector>
 
@@ -18,7 +18,8 @@ class CPointClassifier;
 class CPointListView : public QWidget {
     Q_OBJECT
 public:
-    CPointListView(CPointClassifier& classifier, int source, const QString& caption, QWidget* parent = nullptr);
+    CPointListView(CPointClassifier& classifier, int source, const QString& caption,
+                   QWidget* parent = nullptr);
 
     int Source() const { return m_source; }
     // Index of the class tab (class - 10).

@@ -2,7 +2,8 @@
 
 namespace iedinterface {
 
-std::string BuildFcdaAttributes(const std::string& reference, const std::string& cdc, const std::string& ctlModel) {
+std::string BuildFcdaAttributes(const std::string& reference, const std::string& cdc,
+                                const std::string& ctlModel) {
     std::string text = "FCDA=" + reference;
     if (!cdc.empty())
         text += ";CDC=" + cdc;

@@ -27,6 +27,7 @@ struct CSCDPointRef {
 using CSCDPointRefList = std::vector<CSCDPointRef>;
 
 // "FCDA=%s", then ";CDC=%s" and ";ctlModel=%s" for the texts that are not empty.
-std::string BuildFcdaAttributes(const std::string& reference, const std::string& cdc, const std::string& ctlModel);
+std::string BuildFcdaAttributes(const std::string& reference, const std::string& cdc,
+                                const std::string& ctlModel);
 
 } // namespace iedinterface
