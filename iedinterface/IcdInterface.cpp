@@ -13,12 +13,11 @@
 namespace iedinterface {
 
 CIcdInterfaceApp& TheIcdInterfaceApp() {
-    static CIcdInterfaceApp* app = [] {
-        auto* created = new CIcdInterfaceApp;
-        created->InitInstance();
-        return created;
-    }();
-    return *app;
+    // Built on the first call and destroyed when the library is unloaded.
+    static CIcdInterfaceApp app;
+    static const bool initialised = (app.InitInstance(), true);
+    (void)initialised;
+    return app;
 }
 
 namespace {

@@ -215,7 +215,7 @@ bool DeleteFileIfExists(const std::string& path) {
 std::string CleanFieldText(std::string_view text) {
     std::string out(text);
     for (char& c : out)
-        if (c == ',' || c == ';' || c == '=' || c == '\r' || c == '\n')
+        if (c == ',' || c == ';' || c == '=' || c == '[' || c == ']' || c == '\r' || c == '\n')
             c = ' ';
     return out;
 }

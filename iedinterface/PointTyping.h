@@ -53,8 +53,9 @@ std::string TrimmedCopy(std::string_view text);
 // Removes the file when it exists; false when that failed.
 bool DeleteFileIfExists(const std::string& path);
 
-// A text as one field of a point line: the separators of the line grammar (",", ";", "=") and line
-// breaks become blanks, so that the main tool and the reload read the line as it was meant.
+// A text as one field of a point line: the separators of the line grammar (",", ";", "="), the
+// brackets that would make the line a section header, and line breaks become blanks, so that the
+// main tool and the reload read the line as it was meant.
 std::string CleanFieldText(std::string_view text);
 
 } // namespace iedinterface

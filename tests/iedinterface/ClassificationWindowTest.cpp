@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 #include <QAction>
 #include <QComboBox>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -227,6 +228,36 @@ TEST(ClassificationExports, NullParentAndCancelWriteNothingOkWritesThePair) {
         return d.result();
     });
     EXPECT_EQ(InputICDFile(""), 0);
+    // Chosen and accepted: read like ReadICDFile, the base name from the chosen file.
+    const std::string icd = iedtest::CopySample(iedtest::SclFile("QXB610.cid"), dir.Path(), "dev2.ICD");
+    platform::SetDialogRunner([&](QDialog& d) {
+        auto& files = static_cast<QFileDialog&>(d);
+        EXPECT_EQ(files.nameFilters(), (QStringList{"CID文件 (*.CID)", "ICD文件 (*.ICD)"}));
+        files.selectFile(Qs(icd));
+        QMetaObject::invokeMethod(&files, "accept", Qt::DirectConnection);
+        return d.result();
+    });
+    EXPECT_EQ(InputICDFile(""), 1);
     platform::SetDialogRunner(nullptr);
+    EXPECT_EQ(TheIcdInterfaceApp().BaseName, "IEC61850_dev2");
+    EXPECT_EQ(TheIcdInterfaceApp().OutputFolder, dir.Path().string());
     EXPECT_EQ(prompts.Count(), 0u);
+}
+
+TEST_F(ClassificationWindow, AboutDialogAndCloseBox) {
+    std::vector<QString> titles;
+    platform::SetDialogRunner([&](QDialog& d) {
+        titles.push_back(d.windowTitle());
+        EXPECT_EQ(d.findChild<QLabel*>("aboutText")->text(),
+                  QStringLiteral("61850装置配置文本生成工具  1.00 版"));
+        d.accept();
+        return d.result();
+    });
+    frame->findChild<QAction*>("actionAbout")->trigger();
+    EXPECT_EQ(titles, std::vector<QString>{QStringLiteral("装置配置文件生成工具")});
+    platform::SetDialogRunner([](QDialog& d) {
+        d.close(); // the close box
+        return d.result();
+    });
+    EXPECT_EQ(frame->RunPointConfig(), 0);
 }

@@ -235,9 +235,10 @@ TEST_F(DeviceModelFile, SectionsSplitAfter200Lines) {
 
 TEST_F(DeviceModelFile, DescriptionsWithSeparatorsStayReadable) {
     Classify(app);
-    CPointClassifier(app).CommitDescription(Cat("遥信"), "CTRL/Q0XCBR1$ST$Pos$stVal", -1, "位置=合,分;状态");
+    CPointClassifier(app).CommitDescription(Cat("遥信"), "CTRL/Q0XCBR1$ST$Pos$stVal", -1,
+                                            "位置=合,分;状态[1]");
     ASSERT_TRUE(app.WriteOutputs());
-    EXPECT_NE(testsupport::ReadGbkText(TxtPath()).find("1,1,1,位置 合 分 状态,,,合,分,FCDA="),
+    EXPECT_NE(testsupport::ReadGbkText(TxtPath()).find("1,1,1,位置 合 分 状态 1 ,,,合,分,FCDA="),
               std::string::npos);
     EXPECT_TRUE(LoadLikeTheMainTool(TxtPath()).ok);
 }

@@ -64,7 +64,7 @@ TEST(PointTyping, SplitQuotedKeepsGroupedSeparators) {
 }
 
 TEST(PointTyping, CleanFieldTextRemovesLineSeparators) {
-    EXPECT_EQ(CleanFieldText("I=0,跳闸;返回"), "I 0 跳闸 返回");
+    EXPECT_EQ(CleanFieldText("I=0,跳闸;返回[1]\r\n"), "I 0 跳闸 返回 1   ");
 }
 
 TEST(DataSetRefSet, EqualityIgnoresCaseContainmentDoesNot) {
