@@ -6,6 +6,7 @@
 #include "platform/Text.h"
 
 #include <algorithm>
+#include <unordered_map>
 
 namespace iedinterface {
 
@@ -58,6 +59,7 @@ std::vector<std::string> CPointClassifier::AddPoints(int source, int categoryInd
         return added;
     const int bit = CategoryBit(categoryIndex);
     CCidPointList& points = Points(source);
+    int shown = ShownCount(*list, name);
     for (const std::string& reference : references) {
         CCidPoint* point = points.Find(reference);
         if (!point)
@@ -81,9 +83,8 @@ std::vector<std::string> CPointClassifier::AddPoints(int source, int categoryInd
         rec.TapChgDir = code == CODE_YT ? "UPDOWN" : "";
         rec.Code = static_cast<std::int16_t>(code);
         rec.CategoryName = name;
-        rec.Description = !point->Description.empty()
-                              ? point->Description
-                              : platform::StrFormat("%s%i", name.c_str(), ShownCount(*list, name));
+        rec.Description = !point->Description.empty() ? point->Description
+                                                      : platform::StrFormat("%s%i", name.c_str(), shown);
         rec.Field5 = point->Field5;
         rec.Field6 = point->Field6;
         rec.OnText = point->OnText;
@@ -91,6 +92,7 @@ std::vector<std::string> CPointClassifier::AddPoints(int source, int categoryInd
         rec.Source = static_cast<std::int16_t>(source);
         rec.CopyIndex = -1;
         list->push_back(std::move(rec));
+        ++shown;
         added.push_back(reference);
     }
     return added;
@@ -102,31 +104,38 @@ void CPointClassifier::RemoveRows(int categoryIndex, const std::vector<std::stri
     CSCDPointRefList* list = app_.CategoryList(code);
     if (!list)
         return;
-    for (const std::string& reference : references) {
+    // One pass over the list for all rows: every selected reference loses its record (on 遥调 all
+    // of its records), and remembers where the point came from and the description it had.
+    struct Removal {
         int source = SourceDataSet;
         std::string description;
         bool original = false;
-        for (auto it = list->begin(); it != list->end();) {
-            if (!platform::EqualsNoCase(it->Reference, reference)) {
-                ++it;
-                continue;
-            }
-            if (it->CopyIndex == -1) {
-                source = it->Source;
-                description = it->Description;
-                original = true;
-            }
-            it = list->erase(it);
-            if (code != CODE_YT)
-                break;
+        bool removed = false;
+    };
+    std::unordered_map<std::string, Removal> removals;
+    for (const std::string& reference : references)
+        removals.emplace(platform::ToLowerAscii(reference), Removal{});
+    std::erase_if(*list, [&](const CSCDPointRef& rec) {
+        auto it = removals.find(platform::ToLowerAscii(rec.Reference));
+        if (it == removals.end() || (code != CODE_YT && it->second.removed))
+            return false;
+        if (rec.CopyIndex == -1) {
+            it->second.source = rec.Source;
+            it->second.description = rec.Description;
+            it->second.original = true;
         }
-        if (code == CODE_YT)
-            std::erase_if(copyBuffer_,
-                          [&](const std::string& r) { return platform::EqualsNoCase(r, reference); });
-        if (CCidPoint* point = Points(source).Find(reference)) {
+        it->second.removed = true;
+        return true;
+    });
+    if (code == CODE_YT)
+        std::erase_if(copyBuffer_,
+                      [&](const std::string& r) { return removals.count(platform::ToLowerAscii(r)) > 0; });
+    for (const std::string& reference : references) {
+        const Removal& removal = removals[platform::ToLowerAscii(reference)];
+        if (CCidPoint* point = Points(removal.source).Find(reference)) {
             point->Configured = 0;
-            if (original && point->Description != description)
-                point->Description = description;
+            if (removal.original && point->Description != removal.description)
+                point->Description = removal.description;
         }
     }
 }
