@@ -29,7 +29,8 @@ CMainFrame::CMainFrame(CIcdInterfaceApp& app, QWidget* owner)
     setSizeGripEnabled(true);
 
     // A main window inside the dialog gives the dockable tool bar and the status bar.
-    m_frame = new QMainWindow(this, Qt::Widget);
+    m_frame = new QMainWindow(this);
+    m_frame->setWindowFlags(Qt::Widget); // the constructor always makes a window of it
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_frame);

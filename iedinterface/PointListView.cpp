@@ -38,6 +38,8 @@ CPointListView::CPointListView(CPointClassifier& classifier, int source, const Q
     m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_list->setShowGrid(true);
     m_list->verticalHeader()->hide();
+    m_list->verticalHeader()->setDefaultSectionSize(m_list->fontMetrics().height() + 6);
+    m_list->setWordWrap(false);
     m_list->setStyleSheet("QTableWidget { background-color: #DFDFDF; }");
     m_list->setContextMenuPolicy(Qt::CustomContextMenu);
 

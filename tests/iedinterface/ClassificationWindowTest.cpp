@@ -13,6 +13,7 @@
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMainWindow>
 #include <QMenu>
 #include <QSplitter>
 #include <QTabBar>
@@ -83,6 +84,7 @@ TEST_F(ClassificationWindow, LayoutCaptionsAndFirstFill) {
     EXPECT_EQ(frame->windowTitle(), QStringLiteral("IEC61850装置测点配置——IEC61850_QXB610"));
     EXPECT_EQ(frame->size(), QSize(800, 600));
     EXPECT_EQ(frame->Splitter()->count(), 3);
+    EXPECT_FALSE(frame->findChild<QMainWindow*>()->isWindow()); // panes and tool bar inside the frame
     EXPECT_EQ(frame->Splitter()->sizes().at(2), 0);
     EXPECT_EQ(Tab(config)->count(), 15);
     EXPECT_EQ(Tab(config)->tabText(10), QStringLiteral("遥调"));
