@@ -105,17 +105,27 @@ std::string CDeviceModelFile::BuildDeviceTxt(const std::map<std::string, std::st
             text +=
                 platform::StrFormat("%i,%i,%i,%s,%s,%s", n, group, n, CleanFieldText(rec.Description).c_str(),
                                     CleanFieldText(rec.Field5).c_str(), CleanFieldText(rec.Field6).c_str());
-            if (!rec.OnText.empty() || !rec.OffText.empty())
-                text += "," + CleanFieldText(rec.OnText) + "," + CleanFieldText(rec.OffText);
-            else if (code == CODE_YX)
+            if (!rec.OnText.empty() || !rec.OffText.empty()) {
+                text += ',';
+                text += CleanFieldText(rec.OnText);
+                text += ',';
+                text += CleanFieldText(rec.OffText);
+            } else if (code == CODE_YX)
                 text += name == "动作元件" ? ",动作,返回" : ",合,分";
             else
                 text += ",,";
             // A unit stands as an item of its own: glued to "FCDA=" it would hide the reference
             // from the main tool's line reader.
-            text += "," + (unit.empty() ? std::string() : CleanFieldText(unit) + ";") + rec.Attributes;
-            if (!rec.TapChgDir.empty())
-                text += ";TapChgDir=" + rec.TapChgDir;
+            text += ',';
+            if (!unit.empty()) {
+                text += CleanFieldText(unit);
+                text += ';';
+            }
+            text += rec.Attributes;
+            if (!rec.TapChgDir.empty()) {
+                text += ";TapChgDir=";
+                text += rec.TapChgDir;
+            }
             text += kCrLf;
         }
         if (written > 0)
