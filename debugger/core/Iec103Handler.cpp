@@ -27,14 +27,16 @@ struct DataSet {
     std::size_t len = 0;
 };
 
-// One data set: GIN, KOD, data type, size, number, size x number data bytes.
+// One data set: GIN, KOD, data type, size, number, size x number data bytes (a bit string counts
+// its size in bits, so it takes whole bytes for them).
 bool ReadDataSet(CBodyReader& r, DataSet& d) {
     d.gin = r.U16();
     d.kod = r.U8();
     d.type = r.U8();
     d.size = r.U8();
     d.number = r.U8();
-    d.len = static_cast<std::size_t>(d.size) * d.number;
+    const std::size_t unit = d.type == 2 ? (d.size + 7u) / 8u : d.size;
+    d.len = unit * d.number;
     d.data = r.Bytes(d.len);
     return r.Ok();
 }
