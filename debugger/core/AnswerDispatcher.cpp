@@ -28,8 +28,9 @@ std::string GbkText(const std::uint8_t* p, std::size_t n) {
 }
 
 std::string DottedAddress(std::uint32_t v) {
-    return platform::StrFormat("%d.%d.%d.%d", static_cast<int>(v >> 24 & 0xFF), static_cast<int>(v >> 16 & 0xFF),
-                               static_cast<int>(v >> 8 & 0xFF), static_cast<int>(v & 0xFF));
+    return platform::StrFormat("%d.%d.%d.%d", static_cast<int>(v >> 24 & 0xFF),
+                               static_cast<int>(v >> 16 & 0xFF), static_cast<int>(v >> 8 & 0xFF),
+                               static_cast<int>(v & 0xFF));
 }
 
 // A value: data type, size, number (low 7 bits when asked), then size x number bytes.
@@ -64,9 +65,10 @@ void ShowError(const char* text) {
 } // namespace
 
 Rgb DebugTextColour(std::uint8_t source) {
-    static const Rgb kColours[] = {{200, 200, 200}, {128, 128, 128}, {128, 255, 0}, {255, 128, 0}, {128, 0, 255},
-                                   {255, 0, 128},   {0, 128, 128},   {128, 128, 0}, {0, 128, 0},   {128, 0, 128},
-                                   {0, 0, 128},     {0, 0, 0},       {128, 0, 0}};
+    static const Rgb kColours[] = {{200, 200, 200}, {128, 128, 128}, {128, 255, 0}, {255, 128, 0},
+                                   {128, 0, 255},   {255, 0, 128},   {0, 128, 128}, {128, 128, 0},
+                                   {0, 128, 0},     {128, 0, 128},   {0, 0, 128},   {0, 0, 0},
+                                   {128, 0, 0}};
     return kColours[source == 0 ? 0 : (source - 1) / 20];
 }
 
@@ -172,7 +174,8 @@ void CAnswerDispatcher::PortFrames(CBodyReader& r, std::uint8_t board) {
         const int slot = sent ? kSlotSend : kSlotReceive;
         const PortMonitorDoc* doc = shell.PortMonitor(slot);
         if (!doc || doc->board != board + 1 || doc->port != portIndex + 1 ||
-            (doc->direction != 2 && doc->direction != dirByte) || (doc->device != 0xFFFF && doc->device != device))
+            (doc->direction != 2 && doc->direction != dirByte) ||
+            (doc->device != 0xFFFF && doc->device != device))
             return;
         if (cls == 0) {
             if (doc->messageType != 0)
@@ -187,7 +190,8 @@ void CAnswerDispatcher::PortFrames(CBodyReader& r, std::uint8_t board) {
         text += " ] " + doc->linePrefix + platform::HexDump(bytes, n);
         std::string tag = cls == 1 || cls == 2 ? "Net" : "Ser";
         tag += platform::StrFormat("%d", portIndex + 1) + "_";
-        tag += cls == 1 || cls == 2 ? DottedAddress(destAddress) : platform::StrFormat("%d", static_cast<int>(device));
+        tag += cls == 1 || cls == 2 ? DottedAddress(destAddress)
+                                    : platform::StrFormat("%d", static_cast<int>(device));
         shell.QueuePortLine(slot, sent, text, tag);
     }
 }
@@ -358,7 +362,8 @@ void CAnswerDispatcher::RefTable(CBodyReader& r, std::uint8_t board) {
             sheets.push_back(s);
     std::vector<CTabEntry>& entries = link_.Data().m_tabEntries;
     const auto matches = [&](const CTabEntry& e, std::uint16_t address, std::uint16_t key) {
-        return e.SameTable(boardNumber, portType, portNumber, table) && e.m_address == address && e.m_key == key;
+        return e.SameTable(boardNumber, portType, portNumber, table) && e.m_address == address &&
+               e.m_key == key;
     };
 
     if (sub == 2) {
@@ -421,8 +426,8 @@ void CAnswerDispatcher::RefTable(CBodyReader& r, std::uint8_t board) {
         if (more == 0)
             for (ITabSheet* s : sheets) {
                 s->FillList();
-                link_.SendMessage(requests::RefTableValues(board, portType, portIndex, table, s->StartPosition(),
-                                                          s->RowCount()));
+                link_.SendMessage(requests::RefTableValues(board, portType, portIndex, table,
+                                                           s->StartPosition(), s->RowCount()));
             }
     } else if (sub == 1) {
         if (count != 1)
@@ -531,7 +536,8 @@ void CAnswerDispatcher::PortInformation(const std::uint8_t* body, std::size_t le
                 }
                 ports.Add(port);
             }
-            (portType == 0 ? rec.m_serialCount : rec.m_netCount) = static_cast<std::uint16_t>(ports.GetSize());
+            (portType == 0 ? rec.m_serialCount : rec.m_netCount) =
+                static_cast<std::uint16_t>(ports.GetSize());
         }
         boards.Add(rec);
     }
@@ -635,7 +641,8 @@ void CAnswerDispatcher::SetAnswer(CBodyReader& r, bool cancel) {
         shell.StopTimer(cancel ? kTimerTabCancel : kTimerTabSet);
         const CDeviceLink::TableKey key = link_.TableWaitKey();
         for (ITabSheet* s : shell.TabSheets()) {
-            if (!(CDeviceLink::TableKey{s->BoardNumber(), s->PortType(), s->PortNumber(), s->TableNumber()} == key))
+            if (!(CDeviceLink::TableKey{s->BoardNumber(), s->PortType(), s->PortNumber(), s->TableNumber()} ==
+                  key))
                 continue;
             if (cancel) {
                 s->ApplyCancelResults(results);

@@ -12,8 +12,12 @@ namespace quorvex {
 inline std::uint16_t MakeKey(std::uint8_t group, std::uint8_t entry) {
     return static_cast<std::uint16_t>(entry << 8 | group);
 }
-inline std::uint8_t KeyGroup(std::uint16_t key) { return static_cast<std::uint8_t>(key & 0xFF); }
-inline std::uint8_t KeyEntry(std::uint16_t key) { return static_cast<std::uint8_t>(key >> 8); }
+inline std::uint8_t KeyGroup(std::uint16_t key) {
+    return static_cast<std::uint8_t>(key & 0xFF);
+}
+inline std::uint8_t KeyEntry(std::uint16_t key) {
+    return static_cast<std::uint8_t>(key >> 8);
+}
 
 // One entry of a monitored device's data base.
 struct CDbEntry {
@@ -43,7 +47,8 @@ struct CTabEntry {
     std::uint8_t m_number = 0;
 
     bool SameTable(std::uint8_t board, std::uint8_t portType, std::uint8_t port, std::uint8_t table) const {
-        return m_boardNumber == board && m_portType == portType && m_portNumber == port && m_tableNumber == table;
+        return m_boardNumber == board && m_portType == portType && m_portNumber == port &&
+               m_tableNumber == table;
     }
 };
 

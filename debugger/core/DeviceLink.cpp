@@ -32,8 +32,8 @@ std::uint16_t LoginKeyFromCommandLine(const std::string& commandLine) {
 CDeviceLink::CDeviceLink(std::unique_ptr<ILinkTransport> transport, IQuorvexShell* shell, CQuorvexData* data,
                          const std::filesystem::path& settingsFile)
     : transport_(std::move(transport)), shell_(shell), data_(data), logs_(data->SavFolder()),
-      dispatcher_(std::make_unique<CAnswerDispatcher>(*this)), handler_(std::make_unique<CIec103Handler>(*this)),
-      address_(ReadAddress(settingsFile)) {
+      dispatcher_(std::make_unique<CAnswerDispatcher>(*this)),
+      handler_(std::make_unique<CIec103Handler>(*this)), address_(ReadAddress(settingsFile)) {
     work_.reserve(kRingSize);
     transport_->SetEvents(this);
 }
@@ -64,7 +64,8 @@ int CDeviceLink::Connect() {
         platform::MessageBox("创建TCP/IP槽失败!");
         return 0;
     }
-    shell_->ShowNotice(platform::StrFormat("正在连接通讯装置，IP地址:%s  端口号:%04d", address_.c_str(), port_));
+    shell_->ShowNotice(
+        platform::StrFormat("正在连接通讯装置，IP地址:%s  端口号:%04d", address_.c_str(), port_));
     while (!transport_->Connect(address_, port_)) {
         if (platform::MessageBox("连接TCP/IP通讯装置失败!\n重试吗?", {}, platform::Icon::None,
                                  platform::Buttons::YesNo) != platform::Answer::Yes) {
@@ -124,10 +125,9 @@ int CDeviceLink::SendMessage(const CDeviceMessage& message) {
     std::lock_guard lock(mutex_);
     if (!connected_)
         return 0;
-    const auto frame =
-        linkframe::BuildFrame(message.GetBody(), message.GetLength(),
-                              linkframe::DeviceToolHeader(message.GetKind(), message.GetBoard(),
-                                                          message.GetAddress(), sequence_));
+    const auto frame = linkframe::BuildFrame(
+        message.GetBody(), message.GetLength(),
+        linkframe::DeviceToolHeader(message.GetKind(), message.GetBoard(), message.GetAddress(), sequence_));
     if (!transport_->Send(frame.data(), frame.size())) {
         DebugNote("\nD发送数据出错\n");
         return 0;
@@ -155,7 +155,8 @@ bool CDeviceLink::ExtractFrame(std::vector<std::uint8_t>& frame) {
     ring_.PeekBytes(static_cast<int>(linkframe::kOffLength), len, 4);
     const std::uint64_t total = std::uint64_t{linkframe::GetU32(len)} + 8;
     if (total > static_cast<std::uint64_t>(kRingSize)) {
-        ring_.Drop(static_cast<int>(std::min<std::uint64_t>(total, static_cast<std::uint64_t>(ring_.Count()))));
+        ring_.Drop(
+            static_cast<int>(std::min<std::uint64_t>(total, static_cast<std::uint64_t>(ring_.Count()))));
         DebugNote("\nD报文长度越限，已丢弃\n");
         return false;
     }
@@ -219,7 +220,8 @@ void CDeviceLink::EndTransfer(int closeDelayMs) {
         shell_->CloseProgressWindow(closeDelayMs);
 }
 
-int CDeviceLink::StartDownload(const std::string& localPath, const std::string& targetName, std::uint8_t board) {
+int CDeviceLink::StartDownload(const std::string& localPath, const std::string& targetName,
+                               std::uint8_t board) {
     std::lock_guard lock(mutex_);
     direction_ = kDownload;
     transferName_ = targetName;
@@ -358,7 +360,8 @@ void CDeviceLink::OnTimer(int id) {
     case kTimerTabCancel:
         shell_->StopTimer(id);
         for (ITabSheet* s : shell_->TabSheets())
-            if (TableKey{s->BoardNumber(), s->PortType(), s->PortNumber(), s->TableNumber()} == tableWaitKey_) {
+            if (TableKey{s->BoardNumber(), s->PortType(), s->PortNumber(), s->TableNumber()} ==
+                tableWaitKey_) {
                 if (id == kTimerTabSet) {
                     error("引用表人工置数等待返回超时\n人工置数失败!");
                     s->FailPending();

@@ -14,7 +14,8 @@ public:
     static constexpr std::uint8_t kKindUnset = 2;
 
     CDeviceMessage() = default;
-    CDeviceMessage(std::uint8_t kind, std::uint8_t board, std::uint16_t address, std::vector<std::uint8_t> body)
+    CDeviceMessage(std::uint8_t kind, std::uint8_t board, std::uint16_t address,
+                   std::vector<std::uint8_t> body)
         : body_(std::move(body)), kind_(kind), board_(board), address_(address) {}
     virtual ~CDeviceMessage() = default;
     CDeviceMessage(const CDeviceMessage&) = default;

@@ -80,7 +80,8 @@ CDeviceMessage PortInformation() {
     return Unit(kUnitBoard, {17});
 }
 
-CDeviceMessage FileOpen(std::uint8_t board, std::uint8_t direction, std::uint32_t size, const std::string& name) {
+CDeviceMessage FileOpen(std::uint8_t board, std::uint8_t direction, std::uint32_t size,
+                        const std::string& name) {
     Bytes b = {4, direction};
     Put32(b, size);
     PutName(b, name);
@@ -150,8 +151,9 @@ CDeviceMessage ProtocolInformation(std::uint8_t board, std::uint8_t portClass, s
     return Unit(board, {16, 0, portClass, port});
 }
 
-CDeviceMessage PortMonitor(std::uint8_t board, std::uint8_t direction, std::uint8_t messageByte, std::uint8_t port,
-                           std::uint16_t device, std::uint32_t unitIp, std::uint32_t destIp) {
+CDeviceMessage PortMonitor(std::uint8_t board, std::uint8_t direction, std::uint8_t messageByte,
+                           std::uint8_t port, std::uint16_t device, std::uint32_t unitIp,
+                           std::uint32_t destIp) {
     Bytes b = {1, 0, direction, messageByte, port};
     Put16(b, device);
     Put32(b, unitIp);
@@ -212,12 +214,12 @@ CDeviceMessage RefTable(std::uint8_t board, std::uint8_t b1, std::uint8_t b2, st
     Put16(b, count);
     return Unit(board, std::move(b));
 }
-CDeviceMessage RefTableContents(std::uint8_t board, std::uint8_t portType, std::uint8_t port, std::uint8_t table,
-                                std::uint16_t start, std::uint16_t count) {
+CDeviceMessage RefTableContents(std::uint8_t board, std::uint8_t portType, std::uint8_t port,
+                                std::uint8_t table, std::uint16_t start, std::uint16_t count) {
     return RefTable(board, 3, 0, 10, portType, port, table, start, count);
 }
-CDeviceMessage RefTableValues(std::uint8_t board, std::uint8_t portType, std::uint8_t port, std::uint8_t table,
-                              std::uint16_t start, std::uint16_t count) {
+CDeviceMessage RefTableValues(std::uint8_t board, std::uint8_t portType, std::uint8_t port,
+                              std::uint8_t table, std::uint16_t start, std::uint16_t count) {
     return RefTable(board, 2, 0, 1, portType, port, table, start, count);
 }
 CDeviceMessage RefTableStop(std::uint8_t board, std::uint8_t portType, std::uint8_t port, std::uint8_t table,

@@ -20,7 +20,8 @@ CDeviceMessage PortInformation();
 
 // File transfer: open (direction 0 download, 1 upload), chunk, upload go-ahead, acknowledgement of
 // upload data, close. Names are UTF-8 and go out in GBK with their terminator.
-CDeviceMessage FileOpen(std::uint8_t board, std::uint8_t direction, std::uint32_t size, const std::string& name);
+CDeviceMessage FileOpen(std::uint8_t board, std::uint8_t direction, std::uint32_t size,
+                        const std::string& name);
 CDeviceMessage FileChunk(std::uint8_t board, std::uint32_t handle, bool more, std::uint16_t chunk,
                          const std::uint8_t* data, std::uint32_t n);
 CDeviceMessage UploadStart(std::uint8_t board, std::uint32_t handle);
@@ -35,8 +36,9 @@ std::string NormaliseDirectoryPath(std::string path);
 CDeviceMessage ProtocolInformation(std::uint8_t board, std::uint8_t portClass, std::uint8_t port);
 // Port frame monitor start: direction 0 receive, 1 send, 2 both; messageByte 0 for serial ports,
 // message type + 1 for network ports; device is the device address or the connection number.
-CDeviceMessage PortMonitor(std::uint8_t board, std::uint8_t direction, std::uint8_t messageByte, std::uint8_t port,
-                           std::uint16_t device, std::uint32_t unitIp = 0, std::uint32_t destIp = 0);
+CDeviceMessage PortMonitor(std::uint8_t board, std::uint8_t direction, std::uint8_t messageByte,
+                           std::uint8_t port, std::uint16_t device, std::uint32_t unitIp = 0,
+                           std::uint32_t destIp = 0);
 CDeviceMessage HistoryEvents(std::uint8_t board, std::uint16_t device, const CDeviceTime& start,
                              const CDeviceTime& end, std::uint8_t eventType);
 // Remote commands; sourceBoard 255 (with class and port 255) asks for all sources.
@@ -54,10 +56,10 @@ CDeviceMessage DeviceTime(std::uint8_t board);
 CDeviceMessage RefTable(std::uint8_t board, std::uint8_t b1, std::uint8_t b2, std::uint8_t b3,
                         std::uint8_t portType, std::uint8_t port, std::uint8_t table, std::uint16_t start,
                         std::uint16_t count);
-CDeviceMessage RefTableContents(std::uint8_t board, std::uint8_t portType, std::uint8_t port, std::uint8_t table,
-                                std::uint16_t start, std::uint16_t count);
-CDeviceMessage RefTableValues(std::uint8_t board, std::uint8_t portType, std::uint8_t port, std::uint8_t table,
-                              std::uint16_t start, std::uint16_t count);
+CDeviceMessage RefTableContents(std::uint8_t board, std::uint8_t portType, std::uint8_t port,
+                                std::uint8_t table, std::uint16_t start, std::uint16_t count);
+CDeviceMessage RefTableValues(std::uint8_t board, std::uint8_t portType, std::uint8_t port,
+                              std::uint8_t table, std::uint16_t start, std::uint16_t count);
 CDeviceMessage RefTableStop(std::uint8_t board, std::uint8_t portType, std::uint8_t port, std::uint8_t table,
                             std::uint16_t start, std::uint16_t count);
 

@@ -104,7 +104,8 @@ void CIec103Handler::Handle(const std::uint8_t* asdu, std::size_t length, std::u
         return;
     }
     if (!r.Ok())
-        link_.DebugNote(platform::StrFormat("\nD报文长度有误(ASDU%u INF%u)\n", unsigned{asdu[0]}, unsigned{inf}));
+        link_.DebugNote(
+            platform::StrFormat("\nD报文长度有误(ASDU%u INF%u)\n", unsigned{asdu[0]}, unsigned{inf}));
 }
 
 void CIec103Handler::Spontaneous(CBodyReader& r, std::uint8_t ngd, std::uint16_t source) {
@@ -127,7 +128,8 @@ void CIec103Handler::Spontaneous(CBodyReader& r, std::uint8_t ngd, std::uint16_t
     ev.m_group = KeyGroup(d.gin);
     ev.m_entry = KeyEntry(d.gin);
     ev.m_action = action;
-    ev.m_time = platform::StrFormat("%u时%u分%u秒%u毫秒", v[at + 3] & 0x7Fu, v[at + 2] & 0x3Fu, ms / 1000, ms % 1000);
+    ev.m_time =
+        platform::StrFormat("%u时%u分%u秒%u毫秒", v[at + 3] & 0x7Fu, v[at + 2] & 0x3Fu, ms / 1000, ms % 1000);
     std::vector<CDbEntry>& entries = link_.Data().m_entries;
     for (IDbSheet* s : link_.Shell().DbSheets()) {
         if (s->DeviceAddress() != source)
@@ -183,7 +185,8 @@ void CIec103Handler::Headings(CBodyReader& r, std::uint8_t ngd, std::uint8_t boa
     queue.ResetIndex();
 }
 
-void CIec103Handler::Descriptions(CBodyReader& r, std::uint8_t ngd, std::uint8_t board, std::uint16_t source) {
+void CIec103Handler::Descriptions(CBodyReader& r, std::uint8_t ngd, std::uint8_t board,
+                                  std::uint16_t source) {
     IQuorvexShell& shell = link_.Shell();
     std::vector<CDbEntry>& entries = link_.Data().m_entries;
     for (unsigned i = 0; i < (ngd & 0x3Fu); ++i) {

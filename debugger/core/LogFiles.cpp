@@ -10,23 +10,22 @@ namespace quorvex {
 namespace {
 
 std::string TimeText(const CDeviceTime& t) {
-    return platform::StrFormat("%u-%02u-%02u %02u:%02u:%02u", t.year + 1900u, unsigned{t.month}, unsigned{t.day},
-                               unsigned{t.hour}, unsigned{t.minute}, t.ms / 1000u);
+    return platform::StrFormat("%u-%02u-%02u %02u:%02u:%02u", t.year + 1900u, unsigned{t.month},
+                               unsigned{t.day}, unsigned{t.hour}, unsigned{t.minute}, t.ms / 1000u);
 }
 
 } // namespace
 
 std::string CLogFiles::CommandTypeText(std::uint8_t type) {
-    static const char* const kTexts[] = {"遥控选择",       "遥控执行",       "遥控撤销", "遥调选择",
-                                         "遥调执行",       "遥调撤销",       "写定值区号确认",
-                                         "写定值区号执行", "写定值区号撤销", "写定值确认",
-                                         "写定值执行",     "写定值撤销"};
+    static const char* const kTexts[] = {"遥控选择",       "遥控执行",   "遥控撤销",       "遥调选择",
+                                         "遥调执行",       "遥调撤销",   "写定值区号确认", "写定值区号执行",
+                                         "写定值区号撤销", "写定值确认", "写定值执行",     "写定值撤销"};
     return type >= 1 && type <= 12 ? kTexts[type - 1] : "未定义命令";
 }
 
 std::string CLogFiles::EventTypeText(std::uint8_t type) {
-    static const char* const kTexts[] = {"动作元件", "装置自检", "运行告警", "软压板",
-                                         "硬压板",   "遥信",     "档位",     "故障测距",
+    static const char* const kTexts[] = {"动作元件", "装置自检", "运行告警",     "软压板",
+                                         "硬压板",   "遥信",     "档位",         "故障测距",
                                          "故障选相", "故障测量", "电网故障序号", "其它故障信息"};
     return type >= 1 && type <= 12 ? kTexts[type - 1] : "未定义事件";
 }
@@ -34,8 +33,8 @@ std::string CLogFiles::EventTypeText(std::uint8_t type) {
 std::string CLogFiles::EventLine(const CEventRecord& ev) {
     return "事件:" + ev.m_name + platform::StrFormat(" 地址:%u", unsigned{ev.m_address}) +
            platform::StrFormat(" 组号:%u", unsigned{ev.m_group}) +
-           platform::StrFormat(" 条目号:%u", unsigned{ev.m_entry}) + " 动作:" + ev.m_action + " 时间:" +
-           ev.m_time + "\n";
+           platform::StrFormat(" 条目号:%u", unsigned{ev.m_entry}) + " 动作:" + ev.m_action +
+           " 时间:" + ev.m_time + "\n";
 }
 
 std::string CLogFiles::RemoteCommandLine(const CRemoteCommandRecord& r) {
@@ -53,9 +52,9 @@ std::string CLogFiles::RemoteCommandLine(const CRemoteCommandRecord& r) {
 }
 
 std::string CLogFiles::HistoryEventLine(const CHistoryEventRecord& r) {
-    std::string line = platform::StrFormat("装置%u 组号%u 条目号%u FUN%u INF%u ", unsigned{r.m_address},
-                                           unsigned{r.m_group}, unsigned{r.m_entry}, unsigned{r.m_fun},
-                                           unsigned{r.m_inf});
+    std::string line =
+        platform::StrFormat("装置%u 组号%u 条目号%u FUN%u INF%u ", unsigned{r.m_address}, unsigned{r.m_group},
+                            unsigned{r.m_entry}, unsigned{r.m_fun}, unsigned{r.m_inf});
     line += EventTypeText(r.m_eventType) + " ";
     line += r.m_value + " ";
     line += TimeText(r.m_time) + "\n";

@@ -51,7 +51,8 @@ void CNetMagThread::PostSendMessage(const CDeviceMessage& message) {
     events_.Set(kSendMessage);
 }
 
-void CNetMagThread::PostDownloadFile(const std::string& path, const std::string& targetName, std::uint8_t board) {
+void CNetMagThread::PostDownloadFile(const std::string& path, const std::string& targetName,
+                                     std::uint8_t board) {
     {
         std::lock_guard lock(mutex_);
         path_ = path;

@@ -14,17 +14,17 @@ namespace quorvex {
 
 // Main-frame timers.
 enum TimerId {
-    kTimerHeartbeat = 0,    // 10000 ms, repeating
-    kTimerSupervision = 1,  // 30000 ms, restarted by every valid frame
-    kTimerTransfer = 2,     // 4000 ms file-transfer answer wait
-    kTimerLogin = 3,        // 6000 ms
-    kTimerPortInfo = 4,     // 6000 ms
-    kTimerSettings = 5,     // 10000 ms settings download
-    kTimerDbSet = 6,        // 5000 ms
-    kTimerDbCancel = 7,     // 5000 ms
-    kTimerTabSet = 8,       // 5000 ms
-    kTimerTabCancel = 9,    // 5000 ms
-    kTimerCancelAll = 10,   // 5500 ms
+    kTimerHeartbeat = 0,   // 10000 ms, repeating
+    kTimerSupervision = 1, // 30000 ms, restarted by every valid frame
+    kTimerTransfer = 2,    // 4000 ms file-transfer answer wait
+    kTimerLogin = 3,       // 6000 ms
+    kTimerPortInfo = 4,    // 6000 ms
+    kTimerSettings = 5,    // 10000 ms settings download
+    kTimerDbSet = 6,       // 5000 ms
+    kTimerDbCancel = 7,    // 5000 ms
+    kTimerTabSet = 8,      // 5000 ms
+    kTimerTabCancel = 9,   // 5000 ms
+    kTimerCancelAll = 10,  // 5500 ms
 };
 
 struct Rgb {
@@ -156,7 +156,8 @@ public:
     // Port frame monitors (slots 2 and 3) and the protocol information monitor (slot 9): null
     // when the slot holds no open document with a view.
     virtual const PortMonitorDoc* PortMonitor(int /*slot*/) { return nullptr; }
-    virtual void QueuePortLine(int /*slot*/, bool /*sent*/, const std::string& /*text*/, const std::string& /*tag*/) {}
+    virtual void QueuePortLine(int /*slot*/, bool /*sent*/, const std::string& /*text*/,
+                               const std::string& /*tag*/) {}
     virtual const ProtocolMonitorDoc* ProtocolMonitor() { return nullptr; }
     virtual void AppendProtocolText(const std::string& /*text*/, Rgb) {}
 

@@ -20,7 +20,9 @@ std::string FloatText(const std::uint8_t* data) {
     return platform::StrFormat("%f", static_cast<double>(FloatOf(data)));
 }
 
-std::string InvalidSuffix(std::uint8_t b) { return (b & 0x80) ? "|无效" : ""; }
+std::string InvalidSuffix(std::uint8_t b) {
+    return (b & 0x80) ? "|无效" : "";
+}
 
 std::string Bcd202(const std::uint8_t* data, std::size_t len) {
     const std::uint32_t v = LeValue(data, 3);

@@ -19,8 +19,8 @@ bool ActualValueText(std::uint8_t dataType, const std::uint8_t* data, std::size_
                      bool anyLength12 = false);
 
 // Group-value text for the settings page; false leaves the text unchanged.
-bool GroupValueText(std::uint8_t dataType, std::uint8_t dataSize, std::uint8_t number, const std::uint8_t* data,
-                    std::size_t len, std::string& text);
+bool GroupValueText(std::uint8_t dataType, std::uint8_t dataSize, std::uint8_t number,
+                    const std::uint8_t* data, std::size_t len, std::string& text);
 
 // Value texts of remote commands and history events (empty for types without one).
 std::string RemoteCommandValueText(std::uint8_t dataType, const std::uint8_t* data, std::size_t len);

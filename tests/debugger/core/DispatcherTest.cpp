@@ -164,7 +164,8 @@ TEST_F(DispatcherTest, RemoteCommandsAndHistoryEventsAreShownAndLogged) {
 TEST_F(DispatcherTest, ManualSettingAnswersReachTheWaitingPages) {
     auto* db5 = rig.shell.dbSheets.emplace_back(std::make_unique<qtest::RecordingDbSheet>(1, 5)).get();
     auto* db6 = rig.shell.dbSheets.emplace_back(std::make_unique<qtest::RecordingDbSheet>(1, 6)).get();
-    auto* tab = rig.shell.tabSheets.emplace_back(std::make_unique<qtest::RecordingTabSheet>(2, 1, 3, 4)).get();
+    auto* tab =
+        rig.shell.tabSheets.emplace_back(std::make_unique<qtest::RecordingTabSheet>(2, 1, 3, 4)).get();
     db5->sentSet = 2;
     rig.link->SetManualWaitKey(5);
     rig.link->SetManualSettingFlag(CDeviceLink::kDbSetting, true);
@@ -210,7 +211,8 @@ TEST_F(DispatcherTest, ManualSettingAnswersReachTheWaitingPages) {
 }
 
 TEST_F(DispatcherTest, ReferenceTableContentsValuesAndEvents) {
-    auto* tab = rig.shell.tabSheets.emplace_back(std::make_unique<qtest::RecordingTabSheet>(2, 0, 3, 4)).get();
+    auto* tab =
+        rig.shell.tabSheets.emplace_back(std::make_unique<qtest::RecordingTabSheet>(2, 0, 3, 4)).get();
     auto contents = [](std::uint8_t more, std::uint16_t address, const std::string& name) {
         Bytes b = {12, more, 3, 0, 2, 4, 0, 0, 1, 0};
         qtest::Le(b, address, 2);

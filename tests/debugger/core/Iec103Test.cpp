@@ -76,9 +76,10 @@ TEST_F(Iec103Test, GeneralInterrogationStopsAtAnUnexpectedKod) {
     AddEntry(1, 1, "a");
     AddEntry(1, 2, "b");
     AddEntry(1, 3, "c");
-    rig.Asdu(Asdu(9, 245, 3,
-                  {Set(1, 1, 1, 3, {0x05, 0x00}), Set(1, 2, 1, 7, {0, 0, 0x20, 0x41}), Set(1, 3, 10, 3, {1, 0})}),
-             9);
+    rig.Asdu(
+        Asdu(9, 245, 3,
+             {Set(1, 1, 1, 3, {0x05, 0x00}), Set(1, 2, 1, 7, {0, 0, 0x20, 0x41}), Set(1, 3, 10, 3, {1, 0})}),
+        9);
     EXPECT_EQ(sheet->values, (std::vector<std::string>{"a=5", "b=10.000000"}));
     EXPECT_EQ(rig.data.m_entries[1].m_dataType, 7);
     EXPECT_EQ(rig.data.m_entries[2].m_value, "");
@@ -96,7 +97,8 @@ TEST_F(Iec103Test, HeadingsDescriptionsAndTheReadChain) {
     EXPECT_EQ(linkframe::GetU16(rig.transport->Sent()[0].data() + 14), 9);
     EXPECT_EQ(rig.link->GroupReadState(), CDeviceLink::kReadDescriptions);
 
-    rig.Asdu(Asdu(42, 241, 3, {Set(1, 0, 10, 1, Text("遥测量")), Set(1, 1, 10, 1, Text("Ua")), Set(1, 2, 10, 0, {})}),
+    rig.Asdu(Asdu(42, 241, 3,
+                  {Set(1, 0, 10, 1, Text("遥测量")), Set(1, 1, 10, 1, Text("Ua")), Set(1, 2, 10, 0, {})}),
              9, 1);
     EXPECT_EQ(sheet->dbGroups, std::vector<std::string>{"1遥测量"});
     EXPECT_EQ(rig.transport->Bodies().back(), (Bytes{21, 0x81, 42, 0, 254, 241, 0, 1, 2, 0, 10}));

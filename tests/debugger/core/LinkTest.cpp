@@ -77,8 +77,8 @@ TEST(DeviceLinkTest, ConnectRetriesUntilTheUserGivesUp) {
     rig.link->SetAddress("10.0.0.9", 7001);
     rig.shell.notices.clear();
     EXPECT_EQ(rig.link->Connect(), 1);
-    EXPECT_EQ(rig.shell.notices, (std::vector<std::string>{"正在连接通讯装置，IP地址:10.0.0.9  端口号:7001", "-",
-                                                           "正在进行验证和配置..."}));
+    EXPECT_EQ(rig.shell.notices, (std::vector<std::string>{"正在连接通讯装置，IP地址:10.0.0.9  端口号:7001",
+                                                           "-", "正在进行验证和配置..."}));
     EXPECT_EQ(rig.shell.timers[kTimerLogin], 6000);
 
     rig.transport->createOk = false;
@@ -96,8 +96,8 @@ TEST(DeviceLinkTest, FramesCarryTheHeaderAndTheSequenceNumber) {
     rig.link->SendMessage(CDeviceMessage(0, 4, 0x1234, {21, 0x81}));
     const auto sent = rig.transport->Sent();
     ASSERT_EQ(sent.size(), 3u);
-    const Bytes heartbeat = {0x90, 0xEB, 20, 0, 0, 0, 0x90, 0xEB, 0, 0, 0, 0, 0, 0, 0xFF, 0xFF,
-                             0,    0,    1,  0, 16, 0, 0, 0,    0,    0, 0, 0};
+    const Bytes heartbeat = {0x90, 0xEB, 20, 0, 0, 0, 0x90, 0xEB, 0, 0, 0, 0, 0, 0,
+                             0xFF, 0xFF, 0,  0, 1, 0, 16,   0,    0, 0, 0, 0, 0, 0};
     EXPECT_EQ(sent[0], heartbeat);
     EXPECT_EQ(U16(sent[1], 14), 0); // kind 1: no device address
     EXPECT_EQ(U16(sent[1], 16), 1);
@@ -412,8 +412,8 @@ TEST(DeviceLinkTest, UploadCollectsTheDataAndSavesIt) {
     rig.shell.savePath = (rig.dir / "saved.bin").string();
     testsupport::WriteBytes(rig.dir / "saved.bin", std::string(50, 'z')); // an older, longer file
     rig.link->StartUpload("/log/run.txt", 0);
-    EXPECT_EQ(rig.transport->Bodies()[0], (Bytes{4, 1, 0, 0, 0, 0, '/', 'l', 'o', 'g', '/', 'r', 'u', 'n', '.', 't',
-                                                 'x', 't', 0}));
+    EXPECT_EQ(rig.transport->Bodies()[0],
+              (Bytes{4, 1, 0, 0, 0, 0, '/', 'l', 'o', 'g', '/', 'r', 'u', 'n', '.', 't', 'x', 't', 0}));
     Bytes answer = {4, 1};
     qtest::Le(answer, 10, 4);
     qtest::Le(answer, 77, 4);

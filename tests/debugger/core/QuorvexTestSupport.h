@@ -87,7 +87,9 @@ public:
     std::uint8_t BoardNumber() const override { return board_; }
     std::uint16_t DeviceAddress() const override { return address_; }
     void ActivatePage(int page) override { calls.push_back("page" + std::to_string(page)); }
-    void AddDbGroup(std::uint8_t g, const std::string& t) override { dbGroups.push_back(std::to_string(g) + t); }
+    void AddDbGroup(std::uint8_t g, const std::string& t) override {
+        dbGroups.push_back(std::to_string(g) + t);
+    }
     void AddSettingGroup(std::uint8_t g, const std::string& t) override {
         settingGroups.push_back(std::to_string(g) + t);
     }
@@ -96,7 +98,9 @@ public:
     void ShowSettingValue(const quorvex::CDbEntry& e) override {
         settingValues.push_back(e.m_name + "=" + e.m_value);
     }
-    void ShowEvent(const quorvex::CEventRecord& ev) override { events.push_back(ev.m_action + " " + ev.m_time); }
+    void ShowEvent(const quorvex::CEventRecord& ev) override {
+        events.push_back(ev.m_action + " " + ev.m_time);
+    }
     int SentSetCount() const override { return sentSet; }
     void ApplySetResults(const std::vector<quorvex::SetResult>& r) override {
         calls.push_back("set" + std::to_string(r.size()));
@@ -104,7 +108,9 @@ public:
     void ApplyCancelResults(const std::vector<quorvex::SetResult>& r) override {
         calls.push_back("cancel" + std::to_string(r.size()));
     }
-    void ApplyCancelAll(std::uint8_t result) override { calls.push_back("cancelAll" + std::to_string(result)); }
+    void ApplyCancelAll(std::uint8_t result) override {
+        calls.push_back("cancelAll" + std::to_string(result));
+    }
     void FailPending() override { calls.push_back("failPending"); }
     int SentSettingsCount() const override { return sentSettings; }
     bool CompareEcho(const std::vector<quorvex::EchoItem>& e) override {
@@ -139,7 +145,9 @@ public:
     void ShowValue(const quorvex::CTabEntry& e) override {
         values.push_back(std::to_string(e.m_address) + ":" + e.m_name + "=" + e.m_value);
     }
-    void ShowEvent(const quorvex::CEventRecord& ev) override { events.push_back(ev.m_action + " " + ev.m_time); }
+    void ShowEvent(const quorvex::CEventRecord& ev) override {
+        events.push_back(ev.m_action + " " + ev.m_time);
+    }
     int SentSetCount() const override { return sentSet; }
     void ApplySetResults(const std::vector<quorvex::SetResult>& r) override {
         calls.push_back("set" + std::to_string(r.size()));
@@ -147,7 +155,9 @@ public:
     void ApplyCancelResults(const std::vector<quorvex::SetResult>& r) override {
         calls.push_back("cancel" + std::to_string(r.size()));
     }
-    void ApplyCancelAll(std::uint8_t result) override { calls.push_back("cancelAll" + std::to_string(result)); }
+    void ApplyCancelAll(std::uint8_t result) override {
+        calls.push_back("cancelAll" + std::to_string(result));
+    }
     void FailPending() override { calls.push_back("failPending"); }
 
     std::vector<std::string> calls, values, events;
@@ -204,19 +214,26 @@ public:
         other.push_back("dir:" + n + "," + std::to_string(s) + "," + std::to_string(t));
     }
     void DirectoryNotFound() override { other.push_back("nodir"); }
-    void AddRemoteCommand(const quorvex::CRemoteCommandRecord& r) override { other.push_back("rmt:" + r.m_value); }
-    void AddHistoryEvent(const quorvex::CHistoryEventRecord& r) override { other.push_back("his:" + r.m_value); }
+    void AddRemoteCommand(const quorvex::CRemoteCommandRecord& r) override {
+        other.push_back("rmt:" + r.m_value);
+    }
+    void AddHistoryEvent(const quorvex::CHistoryEventRecord& r) override {
+        other.push_back("his:" + r.m_value);
+    }
     void UpdateDeviceStatus(std::uint16_t a, std::uint8_t s) override {
         other.push_back("dev:" + std::to_string(a) + "," + std::to_string(s));
     }
     void UpdatePortStatus(std::uint8_t b, std::uint8_t k, std::uint8_t p, std::uint8_t s) override {
-        other.push_back("port:" + std::to_string(b) + "," + std::to_string(k) + "," + std::to_string(p) + "," +
-                        std::to_string(s));
+        other.push_back("port:" + std::to_string(b) + "," + std::to_string(k) + "," + std::to_string(p) +
+                        "," + std::to_string(s));
     }
-    void AddWaveRecord(const std::string& n, std::uint16_t a, const quorvex::CDeviceTime&, std::uint16_t nof) override {
+    void AddWaveRecord(const std::string& n, std::uint16_t a, const quorvex::CDeviceTime&,
+                       std::uint16_t nof) override {
         other.push_back("wave:" + n + "," + std::to_string(a) + "," + std::to_string(nof));
     }
-    void ShowDeviceTime(const quorvex::CDeviceTime& t) override { other.push_back("time:" + std::to_string(t.ms)); }
+    void ShowDeviceTime(const quorvex::CDeviceTime& t) override {
+        other.push_back("time:" + std::to_string(t.ms));
+    }
     std::vector<quorvex::IDbSheet*> DbSheets() override {
         std::vector<quorvex::IDbSheet*> v;
         for (auto& s : dbSheets)

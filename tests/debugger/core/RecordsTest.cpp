@@ -198,7 +198,8 @@ TEST(LogFilesTest, LinesAreAppendedInGbkWithCrLf) {
     rc.m_description = "描述";
     logs.SaveRemoteCommand(rc);
     EXPECT_EQ(testsupport::ReadBytes(dir / "rmtcomm.qv"),
-              platform::ToGbk("未定义命令 命令源板卡2未知命令源4装置9 组号1 条目号2 分 2007-11-03 08:07:59 描述\r\n"));
+              platform::ToGbk(
+                  "未定义命令 命令源板卡2未知命令源4装置9 组号1 条目号2 分 2007-11-03 08:07:59 描述\r\n"));
 
     CHistoryEventRecord he;
     he.m_address = 300;

@@ -21,7 +21,8 @@ TEST(RequestsTest, ManualSettingAndSettingsValueBytes) {
     EXPECT_EQ(SettingBytes({0, 0, 202, 2, 1, 12.0f}), (Bytes{0, 0}));
 
     const CDeviceMessage set = ManualSet(1, {{7, 0x0201, 18, 1, 1, 1.0f}, {8, 0x0302, 7, 4, 1, 1.5f}});
-    EXPECT_EQ(set.Bytes(), (Bytes{20, 2, 7, 0, 1, 2, 1, 18, 1, 1, 2, 8, 0, 2, 3, 1, 7, 4, 1, 0, 0, 0xC0, 0x3F}));
+    EXPECT_EQ(set.Bytes(),
+              (Bytes{20, 2, 7, 0, 1, 2, 1, 18, 1, 1, 2, 8, 0, 2, 3, 1, 7, 4, 1, 0, 0, 0xC0, 0x3F}));
     EXPECT_EQ(set.GetKind(), 1);
     const CDeviceMessage write = SettingsWrite(2, 9, {{0, 0x0104, 7, 4, 1, 1.5f}});
     EXPECT_EQ(write.Bytes(), (Bytes{10, 0x81, 40, 0, 254, 249, 0, 1, 4, 1, 1, 7, 4, 1, 0, 0, 0xC0, 0x3F}));
