@@ -361,10 +361,8 @@ void CAnswerDispatcher::RefTable(CBodyReader& r, std::uint8_t board) {
             s->TableNumber() == table)
             sheets.push_back(s);
     std::vector<CTabEntry>& entries = link_.Data().m_tabEntries;
-    const auto matches = [&](const CTabEntry& e, std::uint16_t address, std::uint16_t key) {
-        return e.SameTable(boardNumber, portType, portNumber, table) && e.m_address == address &&
-               e.m_key == key;
-    };
+    CKeyIndex<CTabEntry> index(
+        entries, [&](const CTabEntry& e) { return e.SameTable(boardNumber, portType, portNumber, table); });
 
     if (sub == 2) {
         if (sheets.empty())
@@ -376,9 +374,8 @@ void CAnswerDispatcher::RefTable(CBodyReader& r, std::uint8_t board) {
             Value v;
             if (!r.Ok() || valid != 1 || !ReadValue(r, v))
                 return;
-            for (CTabEntry& e : entries) {
-                if (!matches(e, address, key))
-                    continue;
+            for (std::size_t at : index.Find(address, key)) {
+                CTabEntry& e = entries[at];
                 e.m_dataType = v.type;
                 e.m_dataSize = v.size;
                 e.m_number = v.number;
@@ -405,14 +402,9 @@ void CAnswerDispatcher::RefTable(CBodyReader& r, std::uint8_t board) {
                     return;
                 name = GbkText(text, n);
             }
-            bool exists = false;
-            for (const CTabEntry& e : entries)
-                if (matches(e, address, key)) {
-                    exists = true;
-                    break;
-                }
-            if (exists)
+            if (!index.Find(address, key).empty())
                 continue;
+            index.Add(address, key, entries.size());
             CTabEntry e;
             e.m_boardNumber = boardNumber;
             e.m_portType = portType;
@@ -458,11 +450,11 @@ void CAnswerDispatcher::RefTable(CBodyReader& r, std::uint8_t board) {
         ev.m_time = EventTimeText(d[at + 3] & 0x7Fu, d[at + 2] & 0x3Fu, ms);
         const std::uint16_t key = MakeKey(group, entry);
         for (ITabSheet* s : sheets) {
-            for (CTabEntry& e : entries)
-                if (matches(e, address, key)) {
-                    e.m_value = action;
-                    s->ShowValue(e);
-                }
+            for (std::size_t at : index.Find(address, key)) {
+                CTabEntry& e = entries[at];
+                e.m_value = action;
+                s->ShowValue(e);
+            }
             s->ShowEvent(ev);
             link_.Logs().SaveEventFile(ev, CLogFiles::kTableEvent);
         }

@@ -4,6 +4,7 @@
 // numbers read from a device.
 #include <cstdint>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace quorvex {
@@ -50,6 +51,31 @@ struct CTabEntry {
         return m_boardNumber == board && m_portType == portType && m_portNumber == port &&
                m_tableNumber == table;
     }
+};
+
+// Positions of entries by device address and key, made once per answer so that an answer of many
+// data sets does not walk the whole entry list for each of them.
+template <class T> class CKeyIndex {
+public:
+    template <class InScope> CKeyIndex(const std::vector<T>& items, InScope inScope) {
+        for (std::size_t i = 0; i < items.size(); ++i)
+            if (inScope(items[i]))
+                Add(items[i].m_address, items[i].m_key, i);
+    }
+    const std::vector<std::size_t>& Find(std::uint16_t address, std::uint16_t key) const {
+        static const std::vector<std::size_t> kNone;
+        const auto it = map_.find(Key(address, key));
+        return it == map_.end() ? kNone : it->second;
+    }
+    void Add(std::uint16_t address, std::uint16_t key, std::size_t pos) {
+        map_[Key(address, key)].push_back(pos);
+    }
+
+private:
+    static std::uint32_t Key(std::uint16_t address, std::uint16_t key) {
+        return static_cast<std::uint32_t>(address) << 16 | key;
+    }
+    std::unordered_map<std::uint32_t, std::vector<std::size_t>> map_;
 };
 
 // True when the list holds an entry with the same device address and key.

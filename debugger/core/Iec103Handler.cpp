@@ -152,13 +152,13 @@ void CIec103Handler::Interrogation(CBodyReader& r, std::uint8_t ngd, std::uint16
     if (sheets.empty())
         return;
     std::vector<CDbEntry>& entries = link_.Data().m_entries;
+    const CKeyIndex<CDbEntry> index(entries, [source](const CDbEntry& e) { return e.m_address == source; });
     for (unsigned i = 0; i < (ngd & 0x3Fu); ++i) {
         DataSet d;
         if (!ReadDataSet(r, d) || d.kod != 1)
             return;
-        for (CDbEntry& e : entries) {
-            if (e.m_address != source || e.m_key != d.gin)
-                continue;
+        for (std::size_t at : index.Find(source, d.gin)) {
+            CDbEntry& e = entries[at];
             e.m_dataType = d.type;
             e.m_dataSize = d.size;
             e.m_number = d.number;
@@ -189,6 +189,7 @@ void CIec103Handler::Descriptions(CBodyReader& r, std::uint8_t ngd, std::uint8_t
                                   std::uint16_t source) {
     IQuorvexShell& shell = link_.Shell();
     std::vector<CDbEntry>& entries = link_.Data().m_entries;
+    CKeyIndex<CDbEntry> index(entries, [source](const CDbEntry& e) { return e.m_address == source; });
     for (unsigned i = 0; i < (ngd & 0x3Fu); ++i) {
         DataSet d;
         if (!ReadDataSet(r, d) || d.kod != 10 || d.type > 1)
@@ -203,7 +204,8 @@ void CIec103Handler::Descriptions(CBodyReader& r, std::uint8_t ngd, std::uint8_t
                 else
                     s->AddSettingGroup(KeyGroup(d.gin), text);
             }
-        } else if (!HasEntry(entries, source, d.gin)) {
+        } else if (index.Find(source, d.gin).empty()) {
+            index.Add(source, d.gin, entries.size());
             CDbEntry e;
             e.m_address = source;
             e.m_key = d.gin;
@@ -235,13 +237,13 @@ void CIec103Handler::GroupValues(CBodyReader& r, std::uint8_t ngd, std::uint16_t
     if (sheets.empty())
         return;
     std::vector<CDbEntry>& entries = link_.Data().m_entries;
+    const CKeyIndex<CDbEntry> index(entries, [source](const CDbEntry& e) { return e.m_address == source; });
     for (unsigned i = 0; i < (ngd & 0x3Fu); ++i) {
         DataSet d;
         if (!ReadDataSet(r, d) || d.kod != 1)
             return;
-        for (CDbEntry& e : entries) {
-            if (e.m_address != source || e.m_key != d.gin)
-                continue;
+        for (std::size_t at : index.Find(source, d.gin)) {
+            CDbEntry& e = entries[at];
             e.m_dataType = d.type;
             e.m_dataSize = d.size;
             e.m_number = d.number;
