@@ -52,6 +52,16 @@ std::uint32_t LeValue(const std::uint8_t* data, std::size_t len) {
     return v;
 }
 
+std::string TrimNumber(std::string text) {
+    if (text.find('.') == std::string::npos)
+        return text;
+    while (!text.empty() && text.back() == '0')
+        text.pop_back();
+    if (!text.empty() && text.back() == '.')
+        text.pop_back();
+    return text;
+}
+
 std::string DoublePointText(unsigned dp) {
     return dp == 1 ? "分" : dp == 2 ? "合" : "数据错";
 }

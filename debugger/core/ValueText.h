@@ -30,6 +30,10 @@ std::string HistoryEventValueText(std::uint8_t dataType, const std::uint8_t* dat
 // double points (1 gives 0, 2 gives 1); 0 for anything else.
 float EchoValue(std::uint8_t dataType, const std::uint8_t* data, std::size_t len);
 
+// A number text without the zeros after its decimal point, and then without a bare point
+// ("1.500" gives "1.5", "2.000" gives "2"); text without a point is returned as it is.
+std::string TrimNumber(std::string text);
+
 // Integer value of at most 4 little-endian bytes.
 std::uint32_t LeValue(const std::uint8_t* data, std::size_t len);
 

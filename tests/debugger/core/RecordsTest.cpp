@@ -135,6 +135,13 @@ TEST(ValueTextTest, ActualValues) {
     EXPECT_EQ(Actual(99, {1}), "old");
 }
 
+TEST(ValueTextTest, TrimNumber) {
+    EXPECT_EQ(TrimNumber("1.500"), "1.5");
+    EXPECT_EQ(TrimNumber("2.000000"), "2");
+    EXPECT_EQ(TrimNumber("100"), "100");
+    EXPECT_EQ(TrimNumber("-0.250"), "-0.25");
+}
+
 TEST(ValueTextTest, GroupValues) {
     auto group = [](std::uint8_t type, std::uint8_t size, std::uint8_t number, std::vector<std::uint8_t> d) {
         std::string t = "old";
