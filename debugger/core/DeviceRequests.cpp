@@ -125,6 +125,13 @@ CDeviceMessage Restart(std::uint8_t board) {
     return Unit(board, {2});
 }
 
+CDeviceMessage StringCommand(const std::string& text) {
+    const std::string gbk = platform::ToGbk(text);
+    Bytes b = {3};
+    b.insert(b.end(), gbk.begin(), gbk.end());
+    return Unit(kUnitBoard, std::move(b));
+}
+
 std::string NormaliseDirectoryPath(std::string path) {
     for (std::size_t at; (at = path.find("//")) != std::string::npos;)
         path.erase(at, 1);

@@ -29,6 +29,8 @@ CDeviceMessage UploadAck(std::uint8_t board, std::uint32_t handle, std::uint16_t
 CDeviceMessage FileClose(std::uint8_t board, const std::string& name);
 
 CDeviceMessage Restart(std::uint8_t board);
+// A line of the string command console, in GBK without terminator.
+CDeviceMessage StringCommand(const std::string& text);
 // Directory listing of a path (at most 255 bytes of it).
 CDeviceMessage Directory(const std::string& path);
 // The directory path as the unit expects it: "//" folded, "/.." resolved, "/." removed.

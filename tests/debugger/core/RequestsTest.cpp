@@ -46,6 +46,8 @@ TEST(RequestsTest, CommandRequests) {
     EXPECT_EQ(TimeSync(3, t).Bytes(), (Bytes{6, 0x81, 8, 255, 255, 255, 0xDC, 5, 2, 3, 4, 5, 107}));
     EXPECT_EQ(TimeSync(3, t).GetAddress(), 0xFFFF);
     EXPECT_EQ(Directory("/a").Bytes(), (Bytes{8, 2, '/', 'a'}));
+    EXPECT_EQ(StringCommand("ls").Bytes(), (Bytes{3, 'l', 's'}));
+    EXPECT_EQ(StringCommand("ls").GetBoard(), 255);
     EXPECT_EQ(Directory(std::string(300, 'x')).Bytes().size(), 2u + 255u);
 }
 
