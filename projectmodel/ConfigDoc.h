@@ -17,7 +17,8 @@
 
 namespace platform {
 class CSCLService;
-}
+class CGbkTextWriter;
+} // namespace platform
 
 namespace projectmodel {
 
@@ -93,9 +94,23 @@ public:
     void RefreshBayNode(int bayId);
     void RefreshEquipmentNode(int bayId, int equipmentId);
 
-    // The configuration files: the main file at path and the files beside it. 1 on success.
+    // The configuration files: the main file at path and, in its folder, "ccu_工程间隔.cfg", one
+    // "ccu_" file per port configuration and "system.cfg". 0 only when the main file cannot be
+    // written; a further file that cannot be created is reported and skipped.
     int WriteConfigFiles(const std::filesystem::path& path);
     int ReadConfigFiles(const std::filesystem::path& path);
+    // "system.cfg": the unit's variable information (only when the unit has option groups).
+    int WriteVariableInfoFile(const std::filesystem::path& path);
+    int ReadVariableInfoFile(const std::filesystem::path& path);
+
+    // Pieces of the writer that the port and bay files share.
+    static void WriteVariableInfo(platform::CGbkTextWriter& out, const CItemRecordArray& groups, int indent);
+    static void WriteRefTables(platform::CGbkTextWriter& out, const CRefTableArray& tables, int indent);
+    // The "ccu_" file name of one port configuration.
+    static std::string PortConfigFileName(const CBoardInfo& board, const CPortRecord& port,
+                                          const CPortConfig& config);
+    // Number of lines of a composite signal's block after its count line ("项目数").
+    static int CompositeItemCount(const CExpression& expr);
 
     // Empties every library and record of the project.
     void ClearAll();
@@ -116,6 +131,19 @@ public:
     std::filesystem::path LibraryFolder() const;
 
 private:
+    void WriteProjectIdentity(platform::CGbkTextWriter& out);
+    void WriteTimeSync(platform::CGbkTextWriter& out) const;
+    void WriteDeviceTable(platform::CGbkTextWriter& out, bool withExtensions) const;
+    void WriteBayReference(platform::CGbkTextWriter& out, const std::filesystem::path& folder) const;
+    int WriteBayConfig(const std::filesystem::path& path) const;
+    void WriteDeviceInfo(platform::CGbkTextWriter& out) const;
+    void WriteBoardConfig(platform::CGbkTextWriter& out, const std::filesystem::path& folder) const;
+    void WritePortConfig(platform::CGbkTextWriter& out, const CBoardInfo* board, const CPortRecord* port,
+                         const std::filesystem::path& folder) const;
+    int WritePortConfigFile(const std::filesystem::path& path, const CPortConfig& config) const;
+    void WriteCompositeSignals(platform::CGbkTextWriter& out) const;
+    std::string DevicePortText(const CDevice& device) const;
+
     std::filesystem::path LibraryFile(std::string_view relative) const;
     void LoadLibraries(bool withScdIedList);
     // Reference tables of [引用表配置] of a protocol or equipment file.
