@@ -11,6 +11,7 @@
 #include "projectmodel/ProjectServices.h"
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -103,6 +104,16 @@ public:
     int WriteVariableInfoFile(const std::filesystem::path& path);
     int ReadVariableInfoFile(const std::filesystem::path& path);
 
+    // Reads a "[可变信息]" block into the groups (their definitions decide the keys). The
+    // optional texts replace the messages about a group count or an element count that differ
+    // from the definition.
+    struct VariableInfoTexts {
+        std::string groupCount;
+        std::function<std::string(int group)> elements;
+    };
+    int ReadVariableInfo(CConfigTextFile& file, int& n, CItemRecordArray& groups,
+                         const VariableInfoTexts* texts = nullptr);
+
     // Pieces of the writer that the port and bay files share.
     static void WriteVariableInfo(platform::CGbkTextWriter& out, const CItemRecordArray& groups, int indent);
     static void WriteRefTables(platform::CGbkTextWriter& out, const CRefTableArray& tables, int indent);
@@ -126,6 +137,8 @@ public:
     CStringArray m_dataSetMembers;
     std::string m_strSubDoName;
     std::string m_strScdWork;
+    // Work text of the configuration reader: the protocol whose tables are being read.
+    std::string m_strReaderWork;
 
     // Test seam: the folder where the "其他" SCD folder is looked for (the library folder).
     std::filesystem::path LibraryFolder() const;
@@ -143,6 +156,27 @@ private:
     int WritePortConfigFile(const std::filesystem::path& path, const CPortConfig& config) const;
     void WriteCompositeSignals(platform::CGbkTextWriter& out) const;
     std::string DevicePortText(const CDevice& device) const;
+
+    // Reader sections; each gives 1 or 0 after reporting the first line it rejects.
+    int ReadProjectIdentity(CConfigTextFile& file);
+    int ReadTimeSync(CConfigTextFile& file);
+    int ReadDeviceTable(CConfigTextFile& file);
+    int ReadBayReference(CConfigTextFile& file, const std::filesystem::path& folder);
+    int ReadBayConfig(const std::filesystem::path& path);
+    int ReadBayDeviceTable(CConfigTextFile& file, int& n);
+    int ReadLinkedDevices(CConfigTextFile& file, int& n, CIntArray& addresses);
+    int ReadRelatedEntries(CConfigTextFile& file, int& n, CNamePairRecord& settings);
+    int ReadRelatedTable(CConfigTextFile& file, int& n, int t, CNamePairRecord& settings);
+    int ReadDeviceInfo(CConfigTextFile& file);
+    int ReadBoardConfig(CConfigTextFile& file, const std::filesystem::path& folder);
+    int ReadPortConfig(CConfigTextFile& file, CBoardInfo& board, CPortRecord& port, bool adding,
+                       const std::filesystem::path& folder);
+    int ReadPortConfigFile(const std::filesystem::path& path, CPortConfig& config);
+    int ReadRefTables(CConfigTextFile& file, int& n, int count, CRefTableArray& tables,
+                      const std::string& protocolName);
+    int ReadCompositeSignals(CConfigTextFile& file);
+    // Port groups of the board get the placement of the devices their ports list.
+    void PlaceListedDevices(CBoardInfo& board);
 
     std::filesystem::path LibraryFile(std::string_view relative) const;
     void LoadLibraries(bool withScdIedList);

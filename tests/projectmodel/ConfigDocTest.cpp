@@ -259,9 +259,11 @@ TEST_F(ConfigDocTest, VersionRules) {
 TEST_F(ConfigDocTest, OpenPathRules) {
     const fs::path demo = tmp / "projects/Demo";
     testsupport::CopyTree(testsupport::IniDir(), demo / "Ini");
-    testsupport::WriteGbkText(demo / "ProjectV1.05/X.ini", "[组态文件开始]\n格式=2\n");
-    testsupport::WriteGbkText(demo / "Version2/X.ini", "[组态文件开始]\n格式=2\n");
-    testsupport::WriteGbkText(demo / "Project/X.ini", "[组态文件开始]\n格式=2\n");
+    // Only the start lines and the identity: the open succeeds, the later sections report.
+    const char* start = "[组态文件开始]\n格式=2\n[工程标识]\n{\n  工程名称=Demo\n  管理机地址=1\n"
+                        "  工程时间=2024-1-2 3:4:5\n}\n";
+    for (const char* v : {"ProjectV1.05", "Version2", "Project"})
+        testsupport::WriteGbkText(demo / v / "X.ini", start);
     auto& c = CProjectContext::Instance();
     {
         CConfigDoc doc;
@@ -274,7 +276,8 @@ TEST_F(ConfigDocTest, OpenPathRules) {
     {
         CConfigDoc doc;
         EXPECT_TRUE(doc.OnOpenDocument(demo / "ProjectV1.05/X.ini"));
-        EXPECT_TRUE(prompts.Texts().empty());
+        EXPECT_EQ(prompts.Texts().front(), "读组态文件错!\n第9行:\n");
+        EXPECT_EQ(doc.m_projectTime, (CProjectTime{2024, 1, 2, 3, 4, 5, 0}));
         EXPECT_FLOAT_EQ(doc.m_fVersion, 1.05f);
         EXPECT_EQ(c.LibraryFolder(), demo / "Ini");
         EXPECT_EQ(c.ProjectsFolder(), tmp / "projects");
