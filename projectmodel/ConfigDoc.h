@@ -114,6 +114,12 @@ public:
     int ReadVariableInfo(CConfigTextFile& file, int& n, CItemRecordArray& groups,
                          const VariableInfoTexts* texts = nullptr);
 
+    // The reference tables of a port or port configuration (all of them), as the port reader
+    // reads them; for tests of the table lines alone.
+    int ReadRefTablesForTest(CConfigTextFile& file, int& n, CRefTableArray& tables) {
+        return ReadRefTables(file, n, tables.GetSize(), tables, {});
+    }
+
     // Pieces of the writer that the port and bay files share.
     static void WriteVariableInfo(platform::CGbkTextWriter& out, const CItemRecordArray& groups, int indent);
     static void WriteRefTables(platform::CGbkTextWriter& out, const CRefTableArray& tables, int indent);

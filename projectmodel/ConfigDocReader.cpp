@@ -14,6 +14,7 @@
 
 #include <climits>
 #include <cstdio>
+#include <unordered_map>
 
 namespace fs = std::filesystem;
 
@@ -44,6 +45,10 @@ std::string NextLine(CConfigTextFile& file, int& n) {
 std::string AfterEquals(const std::string& field) {
     const std::size_t eq = field.find('=');
     return eq == std::string::npos ? field : field.substr(eq + 1);
+}
+
+std::string ReferenceKey(const std::string& group, const std::string& reference) {
+    return platform::ToLowerAscii(group) + '\x01' + platform::ToLowerAscii(reference);
 }
 
 fs::path FileBeside(const fs::path& folder, const std::string& name) {
@@ -513,6 +518,8 @@ int CConfigDoc::ReadDeviceInfo(CConfigTextFile& file) {
         // A device whose model the library lacks keeps the entries of the file.
         const bool keepsAll = device.m_nAddress == kStatusDeviceAddress ||
                               device.m_nAddress == kCompositeDeviceAddress || model.m_groups.IsEmpty();
+        std::unordered_map<std::string, CInfoEntry*> referenceIndex;
+        bool referenceIndexBuilt = false;
         for (int g = 0; g < Count(groups); ++g) {
             ReadLine(&file, line, nullptr);
             const std::string head = TrimCopy(line);
@@ -532,8 +539,24 @@ int CConfigDoc::ReadDeviceInfo(CConfigTextFile& file) {
                 }
                 read.m_strGroupName = groupName;
                 CInfoEntry* target = nullptr;
-                if (!read.m_strReference.empty())
-                    target = model.FindEntryByReference(groupName, read.m_strReference);
+                if (!read.m_strReference.empty()) {
+                    if (keepsAll) {
+                        target = model.FindEntryByReference(groupName, read.m_strReference);
+                    } else {
+                        // IEC 61850 models hold thousands of entries: one index per device
+                        // instead of a scan per line (the model does not change while read).
+                        if (!referenceIndexBuilt) {
+                            for (CInfoGroup& g : model.m_groups)
+                                for (CInfoEntry& m : g.m_entries)
+                                    if (!m.m_strReference.empty())
+                                        referenceIndex.emplace(ReferenceKey(g.m_strName, m.m_strReference),
+                                                               &m);
+                            referenceIndexBuilt = true;
+                        }
+                        const auto found = referenceIndex.find(ReferenceKey(groupName, read.m_strReference));
+                        target = found == referenceIndex.end() ? nullptr : found->second;
+                    }
+                }
                 if (!target)
                     target = model.FindEntry(read.m_nGroup, read.m_nEntry);
                 if (target) {

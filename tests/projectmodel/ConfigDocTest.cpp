@@ -457,3 +457,47 @@ TEST_F(ConfigDocTest, CopyAndImportScdKeepsOneFile) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(ConfigDocTest, BrokenListItemsEndTheirLists) {
+    testsupport::WriteGbkText(Lib("一次设备/setting.ini"), "遥信转发配置\n缺少\n遥测转发配置\n");
+    testsupport::WriteGbkText(Lib("一次设备/equipmentlist.ini"), "断路器\n没有\n隔离刀闸\n");
+    testsupport::WriteGbkText(Lib("组态配置.ini"),
+                              "[装置属性]\n名称=U\n[装置总表扩展信息]\n数目=2\n选项1=甲\n"
+                              "选项2=乙,WORD,1(0-9)\n[SysConfig]\nGetGoosePoints=TRUE\n"
+                              "GetDescFromDu=no\n");
+    CConfigDoc doc;
+    doc.OnNewDocument();
+    const fs::path lib = root / "Ini";
+    EXPECT_EQ(
+        prompts.Texts(),
+        (std::vector<std::string>{
+            "读取文件:" + (lib / "组态配置.ini").string() + "\n[装置总表扩展信息]\"选项1\"失败!",
+            "配置文件:" + (lib / "一次设备/缺少.ini").string() + "打开错误", "读取配置缺少信息文本错误!\n",
+            "配置文件:" + (lib / "一次设备/没有.ini").string() + "打开错误",
+            "读取一次设备没有信息文本错误!\n"}));
+    EXPECT_EQ(doc.m_portConfigLibrary.GetSize(), 1);
+    EXPECT_EQ(doc.m_equipmentLibrary.GetSize(), 1);
+    ASSERT_EQ(doc.m_deviceExtItems.GetSize(), 2);
+    EXPECT_EQ(doc.m_deviceExtItems[0], COptionItem());
+    EXPECT_TRUE(CProjectContext::Instance().m_bGetGoosePoints);
+    EXPECT_FALSE(CProjectContext::Instance().m_bGetDescFromDu);
+    // No boards in this unit file: only the virtual devices.
+    EXPECT_EQ(doc.m_boardCfg.m_boards.GetSize(), 0);
+}
+
+TEST_F(ConfigDocTest, MissingModelSettingsFileStillLoadsTheModel) {
+    fs::remove(Lib("二次装置/QXC901.cfg"));
+    CConfigDoc doc;
+    doc.OnNewDocument();
+    EXPECT_TRUE(prompts.Texts().empty());
+    const CDeviceTemplate* model = doc.m_deviceModels.FindByName("QXC901");
+    ASSERT_NE(model, nullptr);
+    EXPECT_EQ(model->m_strProtocol, "");
+    EXPECT_EQ(model->m_optionGroups.GetSize(), 0);
+    EXPECT_EQ(model->m_groups.GetSize(), 3);
+    EXPECT_EQ(model->m_groups[0].m_nType, kInfoTypeOther);
+}
+
+} // namespace

@@ -240,3 +240,96 @@ TEST_F(ConfigReaderTest, CountCcuCfgLines) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(ConfigReaderTest, NetworkPortsTimeSourcesAndOldFormat) {
+    const fs::path main = SaveSample();
+    std::string text = testsupport::ReadGbkText(main);
+    // Board 1 gets a third network port of the group ETH; a time source with two numbers only.
+    const std::string eth1 = "      [网络1配置]\n      {\n        描述=ETH\n        地址=1\n";
+    std::size_t at = text.find(eth1, text.find("  [板卡1]"));
+    ASSERT_NE(at, std::string::npos);
+    const std::size_t end = text.find("\n      }\n", at) + 9;
+    std::string extra = text.substr(at, end - at);
+    auto replaceFirst = [](std::string& t, const std::string& from, const std::string& to) {
+        t.replace(t.find(from), from.size(), to);
+    };
+    replaceFirst(extra, "[网络1配置]", "[网络2配置]");
+    replaceFirst(extra, "地址=1", "地址=2");
+    text.insert(end, extra);
+    const std::size_t count = text.rfind("      数目=2\n", at);
+    text.replace(count, std::string("      数目=2").size(), "      数目=3");
+    replaceFirst(text, "  对时源=0,0,1,2,1", "  对时源=0,1");
+    testsupport::WriteGbkText(main, text);
+    CConfigDoc doc;
+    ASSERT_EQ(doc.OpenProject(main), 1);
+    EXPECT_TRUE(prompts.Texts().empty()) << prompts.Texts().front();
+    const CPortList& ports = doc.m_boardCfg.m_boards[1].m_ports;
+    EXPECT_EQ(ports.m_nNetworkCount, 3);
+    ASSERT_EQ(ports[1].GetSize(), 3);
+    EXPECT_EQ(ports[1][2].m_nRunning, 2);
+    EXPECT_EQ(ports[1][2].m_nNumber, 2);
+    EXPECT_EQ(ports[1][2].m_values[1], "192.168.1.100");
+    EXPECT_EQ(doc.m_timeSources[0], (CTimeSource{1, 1, 0, 255}));
+}
+
+TEST_F(ConfigReaderTest, ZeroRowsAndFormatOneTables) {
+    testsupport::TempDir dir;
+    testsupport::WriteGbkText(
+        dir / "v.cfg", "[可变信息]\n{\n  数目=1\n  [可变信息1]\n  {\n    数目=1,0\n    甲(BYTE)=\n  }\n}\n"
+                       "引用表库号=0\n表元素数目=1\n  引用=1,2,3,4,5,x\n");
+    CConfigDoc doc;
+    CItemRecordArray groups;
+    groups.SetSize(1);
+    COptionItem item;
+    item.ParseDefinition("甲,BYTE,1(0-9)", nullptr);
+    groups[0].m_items.Add(item);
+    groups[0].m_rows.resize(2);
+    CConfigTextFile file;
+    ASSERT_TRUE(file.Open(dir / "v.cfg"));
+    int n = 0;
+    EXPECT_EQ(doc.ReadVariableInfo(file, n, groups), 1);
+    EXPECT_TRUE(groups[0].m_rows.empty());
+    EXPECT_TRUE(prompts.Texts().empty());
+    // Format 1: no type and description lines in a reference table.
+    doc.m_nFormat = 1;
+    CRefTableArray tables;
+    tables.SetSize(1);
+    tables[0].m_strName = "遥测";
+    tables[0].m_nType = 0;
+    tables[0].m_columns.Add(item);
+    EXPECT_EQ(doc.ReadRefTablesForTest(file, n, tables), 1);
+    ASSERT_EQ(tables[0].m_entries.GetSize(), 1);
+    EXPECT_EQ(tables[0].m_entries[0].m_nInf, 5);
+    EXPECT_EQ(tables[0].m_entries[0].m_values, CStringArray{"x"});
+    EXPECT_EQ(n, 12);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(ConfigReaderTest, Iec61850EntriesAreMatchedByReference) {
+    {
+        CConfigDoc doc;
+        doc.OnNewDocument();
+        CDevice device(*doc.m_deviceModels.FindByName("IEC61850_QXB610"));
+        doc.m_devices.PrepareNewDevice(device, doc.m_deviceExtItems);
+        CInfoGroup& trips = device.m_model.m_groups[1];
+        ASSERT_EQ(trips.m_strName, "动作元件");
+        trips.m_entries[0].m_bEnabled = 0;
+        trips.m_entries[1].m_strDesc = "改过的";
+        doc.m_devices.Insert(device);
+        ASSERT_EQ(doc.SaveProject(false), 1);
+    }
+    prompts.Clear();
+    CConfigDoc doc;
+    ASSERT_EQ(doc.OpenProject(root / "Project/Demo/ProjectV1.00/QXM7740.ini"), 1);
+    EXPECT_TRUE(prompts.Texts().empty());
+    EXPECT_EQ(doc.FindDeviceInfo(1, 2, 1)->m_strDesc, "过流Ⅰ段动作");
+    EXPECT_EQ(doc.FindDeviceInfo(1, 2, 2)->m_strDesc, "改过的");
+    EXPECT_EQ(doc.FindDeviceInfo(1, 2, 2)->m_strReference, "PROT/PTOC2$ST$Op$general");
+}
+
+} // namespace
