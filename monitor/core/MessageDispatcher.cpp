@@ -290,23 +290,28 @@ void CMessageDispatcher::OnFrameMonitor(const Reader& r, std::uint8_t board, std
         CPortRecord* port = model_.FindPort(board, portNo, item.transport != 0 ? 1 : 0);
         if (!port)
             continue;
-        ITraceWindow* portWindow = windows_.FindTrace(0, 0, port->key);
-        const CDeviceRecord* portDevice = port->FindDevice(item.deviceAddress);
-        ITraceWindow* deviceWindow = portDevice ? windows_.FindTrace(0, 1, portDevice->key) : nullptr;
-        if (!portWindow && !deviceWindow)
-            continue;
-        std::string header = FormatLocalTime(Now()) + " ";
-        if (const CDeviceRecord* d = model_.FindDevice(item.deviceAddress))
-            header += "装置:" + d->name + " ";
-        header += platform::StrFormat("地址:%u ", item.deviceAddress);
-        header += item.transport == 1 ? "UDP" : item.transport == 2 ? "TCP" : "";
-        header += "\r\n";
-        item.headerText = std::move(header);
-        item.frameText = HexBytes(bytes, n);
-        if (portWindow)
-            portWindow->AddFrame(item);
-        if (deviceWindow)
-            deviceWindow->AddFrame(item);
+        // The texts are made only for a window that is open.
+        auto fill = [&] {
+            if (!item.headerText.empty())
+                return;
+            std::string header = FormatLocalTime(Now()) + " ";
+            if (const CDeviceRecord* d = model_.FindDevice(item.deviceAddress))
+                header += "装置:" + d->name + " ";
+            header += platform::StrFormat("地址:%u ", item.deviceAddress);
+            header += item.transport == 1 ? "UDP" : item.transport == 2 ? "TCP" : "";
+            header += "\r\n";
+            item.headerText = std::move(header);
+            item.frameText = HexBytes(bytes, n);
+        };
+        if (ITraceWindow* w = windows_.FindTrace(0, 0, port->key)) {
+            fill();
+            w->AddFrame(item);
+        }
+        if (const CDeviceRecord* portDevice = port->FindDevice(item.deviceAddress))
+            if (ITraceWindow* w = windows_.FindTrace(0, 1, portDevice->key)) {
+                fill();
+                w->AddFrame(item);
+            }
     }
 }
 
