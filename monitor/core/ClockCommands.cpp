@@ -1,8 +1,8 @@
 #include "ClockCommands.h"
 
+#include "DeviceLink.h"
 #include "DevModel.h"
 #include "DevTime.h"
-#include "DeviceLink.h"
 
 #include "platform/Prompt.h"
 #include "platform/Text.h"
@@ -10,8 +10,8 @@
 namespace marindle {
 
 int SetUnitClockFromPc(CDeviceLink& link) {
-    if (platform::MessageBox("确定下装当前系统时钟吗？", {}, platform::Icon::Question, platform::Buttons::YesNo) !=
-        platform::Answer::Yes)
+    if (platform::MessageBox("确定下装当前系统时钟吗？", {}, platform::Icon::Question,
+                             platform::Buttons::YesNo) != platform::Answer::Yes)
         return 0;
     return link.SendSetClock(Now());
 }

@@ -22,16 +22,16 @@ public:
     std::uint8_t GroupNumber() const { return static_cast<std::uint8_t>(key & 0xFF); }
     std::uint8_t EntryNumber() const { return static_cast<std::uint8_t>(key >> 8); }
 
-    std::uint16_t key;           // group in the low byte, entry in the high byte
-    std::uint16_t address = 0;   // the device's address
+    std::uint16_t key;         // group in the low byte, entry in the high byte
+    std::uint16_t address = 0; // the device's address
     std::string description;
     std::string rangeMin, rangeMax, rangeStep;
     std::string precision1, precision2;
     std::string dimension;
     std::string actualValue;
     std::uint8_t dataType = 0, dataSize = 0, number = 0; // of the last value seen
-    int manualSet = 0; // the unit confirmed a manual setting
-    int editFlag = 0;  // an edited value waits: received values do not replace the text
+    int manualSet = 0;                                   // the unit confirmed a manual setting
+    int editFlag = 0; // an edited value waits: received values do not replace the text
 };
 
 class CGroupRecord {
@@ -59,7 +59,14 @@ int GroupKindFromTitle(std::string_view title);
 
 class CDeviceRecord {
 public:
-    enum ReadState { kIdle = 0, kDescriptions = 1, kPrecision = 2, kRanges = 3, kDimensions = 4, kValues = 5 };
+    enum ReadState {
+        kIdle = 0,
+        kDescriptions = 1,
+        kPrecision = 2,
+        kRanges = 3,
+        kDimensions = 4,
+        kValues = 5
+    };
 
     explicit CDeviceRecord(std::uint16_t address);
     virtual ~CDeviceRecord() = default;
@@ -116,7 +123,8 @@ class CPortRecord {
 public:
     enum Kind { kSerial = 0, kNetwork = 1, kUnset = 2 };
 
-    CPortRecord(std::uint8_t board, std::uint8_t number, int kind) : board(board), number(number), kind(kind) {}
+    CPortRecord(std::uint8_t board, std::uint8_t number, int kind)
+        : board(board), number(number), kind(kind) {}
     virtual ~CPortRecord() = default;
 
     // A new device or table, or null when the address or number exists on this port. A port of a

@@ -116,7 +116,8 @@ std::uint32_t ParseIpAddress(std::string_view text) {
         std::uint32_t part = 0;
         if (pos <= text.size()) {
             const auto end = text.find('.', pos);
-            part = static_cast<std::uint32_t>(platform::AtoI(text.substr(pos, end == std::string_view::npos ? std::string_view::npos : end - pos)));
+            part = static_cast<std::uint32_t>(platform::AtoI(
+                text.substr(pos, end == std::string_view::npos ? std::string_view::npos : end - pos)));
             pos = end == std::string_view::npos ? text.size() + 1 : end + 1;
         }
         value |= (part & 0xFF) << (24 - 8 * i);

@@ -45,7 +45,8 @@ int CDeviceLink::Connect() {
         return 0;
     }
     if (host_)
-        host_->ShowNotice(platform::StrFormat("正在连接通讯装置, IP地址:%s  端口号:%04d", address_.c_str(), port_));
+        host_->ShowNotice(
+            platform::StrFormat("正在连接通讯装置, IP地址:%s  端口号:%04d", address_.c_str(), port_));
     while (!transport_->Connect(address_, port_)) {
         if (platform::MessageBox("连接TCP/IP通讯装置失败！\n重试吗？", {}, platform::Icon::Question,
                                  platform::Buttons::YesNo) != platform::Answer::Yes) {
@@ -90,8 +91,8 @@ int CDeviceLink::SendRequest(const CDeviceMessage& m) {
     if ((m.kind != CDeviceMessage::kAsdu && m.kind != CDeviceMessage::kDsdu) ||
         m.BodyLength() > CDeviceMessage::kMaxBody)
         return 0;
-    const auto fields = linkframe::DeviceToolHeader(static_cast<std::uint8_t>(m.kind), m.board, m.deviceAddress,
-                                                    static_cast<std::uint16_t>(sequence_));
+    const auto fields = linkframe::DeviceToolHeader(static_cast<std::uint8_t>(m.kind), m.board,
+                                                    m.deviceAddress, static_cast<std::uint16_t>(sequence_));
     const auto frame = linkframe::BuildFrame(m.Body().data(), m.Body().size(), fields);
     // Logged before it goes, so a frame whose send fails is still in the log.
     LogFrame(frame.data(), frame.size(), 1, m.kind, m.caption);
@@ -128,7 +129,8 @@ int CDeviceLink::SendSettingsWrite(CDeviceRecord& d, std::uint8_t inf, const std
     return SendRequest(CSettingsWriteMsg(d.board, d.address, inf, NextRii(), items));
 }
 
-int CDeviceLink::SendTelecontrol(CDeviceRecord& d, std::uint8_t inf, std::uint16_t entryKey, Gdd gdd, int value) {
+int CDeviceLink::SendTelecontrol(CDeviceRecord& d, std::uint8_t inf, std::uint16_t entryKey, Gdd gdd,
+                                 int value) {
     d.writeState = 1;
     return SendRequest(CTelecontrolMsg(d.board, d.address, inf, NextRii(), entryKey, gdd, value));
 }
@@ -186,8 +188,9 @@ int CDeviceLink::OnData(const std::uint8_t* data, std::size_t size) {
         if (kind == 1) {
             silenceTicks_ = 0;
             if (len > linkframe::kHeaderSize && dispatcher_)
-                dispatcher_->DispatchFrame(frame.data() + linkframe::kHeaderSize, len - linkframe::kHeaderSize,
-                                           frame[linkframe::kOffBoard], caption);
+                dispatcher_->DispatchFrame(frame.data() + linkframe::kHeaderSize,
+                                           len - linkframe::kHeaderSize, frame[linkframe::kOffBoard],
+                                           caption);
         } else if (kind == 0) {
             silenceTicks_ = 0;
             if (len == linkframe::kHeaderSize)
@@ -275,7 +278,10 @@ void CDeviceLink::LogFrame(const std::uint8_t* frame, std::size_t length, int di
     item.direction = direction;
     item.transport = 2;
     item.headerText = FormatLocalTime(Now()) + " " + caption + " " +
-                      (kind == 0 ? "ASDU" : kind == 1 ? "DSDU" : "") + "\r\n";
+                      (kind == 0   ? "ASDU"
+                       : kind == 1 ? "DSDU"
+                                   : "") +
+                      "\r\n";
     item.frameText = HexText(frame, length, kind == 0 || kind == 1 ? linkframe::kHeaderSize : SIZE_MAX);
     window->AddFrame(item);
 }

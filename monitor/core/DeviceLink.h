@@ -90,7 +90,8 @@ public:
     void AdvanceTime(int elapsedMs) { timers_.Advance(elapsedMs); }
 
     // direction 1 sent, 0 received; kind 0, 1, or 2 for an invalid received frame.
-    void LogFrame(const std::uint8_t* frame, std::size_t length, int direction, int kind, const std::string& caption);
+    void LogFrame(const std::uint8_t* frame, std::size_t length, int direction, int kind,
+                  const std::string& caption);
     // "%02x " of each byte, with "▍" before byte `markAt` (none when markAt is past the end).
     static std::string HexText(const std::uint8_t* data, std::size_t size, std::size_t markAt = SIZE_MAX);
 

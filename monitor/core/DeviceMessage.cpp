@@ -58,7 +58,8 @@ CStringCommandMsg::CStringCommandMsg(std::string_view command) {
     PutBytes(reinterpret_cast<const std::uint8_t*>(gbk.data()), gbk.size());
 }
 
-CFileOpenMsg::CFileOpenMsg(std::uint8_t b, std::uint8_t mode, std::uint32_t length, std::string_view fileName) {
+CFileOpenMsg::CFileOpenMsg(std::uint8_t b, std::uint8_t mode, std::uint32_t length,
+                           std::string_view fileName) {
     kind = kDsdu;
     board = b;
     caption = "文件打开";
@@ -176,8 +177,8 @@ CRemoteCmdQueryMsg::CRemoteCmdQueryMsg(std::uint8_t b, std::uint16_t device, con
     Put8(cmdType);
 }
 
-CEventQueryMsg::CEventQueryMsg(std::uint8_t b, std::uint16_t device, const Cp56Time& start, const Cp56Time& end,
-                               std::uint8_t eventType) {
+CEventQueryMsg::CEventQueryMsg(std::uint8_t b, std::uint16_t device, const Cp56Time& start,
+                               const Cp56Time& end, std::uint8_t eventType) {
     kind = kDsdu;
     board = b;
     caption = "查看历史事件";
@@ -240,8 +241,8 @@ CWaveQueryMsg::CWaveQueryMsg(std::uint8_t b, std::uint16_t device, std::uint8_t 
     Put16(nof);
 }
 
-CStatQueryMsg::CStatQueryMsg(std::uint8_t b, std::uint16_t device, std::uint16_t entryId, const Cp56Time& start,
-                             const Cp56Time& end) {
+CStatQueryMsg::CStatQueryMsg(std::uint8_t b, std::uint16_t device, std::uint16_t entryId,
+                             const Cp56Time& start, const Cp56Time& end) {
     kind = kDsdu;
     board = b;
     caption = "查询统计数据";
@@ -276,12 +277,23 @@ CGroupReadMsg::CGroupReadMsg(std::uint8_t b, std::uint16_t device, std::uint8_t 
     board = b;
     deviceAddress = device;
     switch (kod) {
-    case 10: caption = "召唤描述"; break;
-    case 5: caption = "召唤精度"; break;
-    case 3: caption = "召唤量程"; break;
-    case 9: caption = "召唤量纲"; break;
-    case 1: caption = "召唤实际值"; break;
-    default: break;
+    case 10:
+        caption = "召唤描述";
+        break;
+    case 5:
+        caption = "召唤精度";
+        break;
+    case 3:
+        caption = "召唤量程";
+        break;
+    case 9:
+        caption = "召唤量纲";
+        break;
+    case 1:
+        caption = "召唤实际值";
+        break;
+    default:
+        break;
     }
     for (std::uint8_t v : {std::uint8_t{21}, kVsq, std::uint8_t{42}, std::uint8_t{0}, kFunGeneric,
                            std::uint8_t{241}, rii, std::uint8_t{1}, group, std::uint8_t{0}, kod})
@@ -293,15 +305,16 @@ CGeneralReadMsg::CGeneralReadMsg(std::uint8_t b, std::uint16_t device, std::uint
     board = b;
     deviceAddress = device;
     caption = "总召唤实际值";
-    for (std::uint8_t v : {std::uint8_t{21}, kVsq, cot, std::uint8_t{0}, kFunGeneric, std::uint8_t{245}, rii,
-                           std::uint8_t{0}})
+    for (std::uint8_t v :
+         {std::uint8_t{21}, kVsq, cot, std::uint8_t{0}, kFunGeneric, std::uint8_t{245}, rii, std::uint8_t{0}})
         Put8(v);
 }
 
 namespace {
 // Appends the ASDU 10 head of a generic write.
 void PutWriteHead(std::vector<std::uint8_t>& body, std::uint8_t inf, std::uint8_t rii, std::uint8_t ngd) {
-    for (std::uint8_t v : {std::uint8_t{10}, kVsq, std::uint8_t{40}, std::uint8_t{0}, kFunGeneric, inf, rii, ngd})
+    for (std::uint8_t v :
+         {std::uint8_t{10}, kVsq, std::uint8_t{40}, std::uint8_t{0}, kFunGeneric, inf, rii, ngd})
         body.push_back(v);
 }
 } // namespace
@@ -352,8 +365,8 @@ CSetClockMsg::CSetClockMsg(const Cp56Time& time) {
     board = 255;
     deviceAddress = 0;
     caption = "设置时钟";
-    for (std::uint8_t v : {std::uint8_t{6}, kVsq, std::uint8_t{8}, std::uint8_t{0}, std::uint8_t{255},
-                           std::uint8_t{255}})
+    for (std::uint8_t v :
+         {std::uint8_t{6}, kVsq, std::uint8_t{8}, std::uint8_t{0}, std::uint8_t{255}, std::uint8_t{255}})
         Put8(v);
     PutTime(time);
 }

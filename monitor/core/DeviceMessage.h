@@ -129,7 +129,8 @@ public:
 class CRemoteCmdQueryMsg : public CDeviceMessage {
 public:
     CRemoteCmdQueryMsg(std::uint8_t board, std::uint16_t device, const Cp56Time& start, const Cp56Time& end,
-                       std::uint8_t srcBoard, std::uint8_t srcKind, std::uint8_t srcPort, std::uint8_t cmdType);
+                       std::uint8_t srcBoard, std::uint8_t srcKind, std::uint8_t srcPort,
+                       std::uint8_t cmdType);
 };
 // 19 "查看历史事件": event type (255 = all).
 class CEventQueryMsg : public CDeviceMessage {
@@ -194,7 +195,8 @@ public:
 // 9 "召唤量纲", 1 "召唤实际值".
 class CGroupReadMsg : public CDeviceMessage {
 public:
-    CGroupReadMsg(std::uint8_t board, std::uint16_t device, std::uint8_t rii, std::uint8_t group, std::uint8_t kod);
+    CGroupReadMsg(std::uint8_t board, std::uint16_t device, std::uint8_t rii, std::uint8_t group,
+                  std::uint8_t kod);
 };
 // "总召唤实际值" (INF 245) with the caller's COT (9 start, 10 end).
 class CGeneralReadMsg : public CDeviceMessage {

@@ -19,12 +19,18 @@ std::uint32_t U32(const std::uint8_t* p) {
 
 std::string FloatText(float v, int decimals) {
     switch (decimals) {
-    case 0: return platform::StrFormat("%.0f", static_cast<double>(v));
-    case 1: return platform::StrFormat("%.1f", static_cast<double>(v));
-    case 2: return platform::StrFormat("%.2f", static_cast<double>(v));
-    case 4: return platform::StrFormat("%.4f", static_cast<double>(v));
-    case 5: return platform::StrFormat("%.5f", static_cast<double>(v));
-    default: return platform::StrFormat("%.3f", static_cast<double>(v));
+    case 0:
+        return platform::StrFormat("%.0f", static_cast<double>(v));
+    case 1:
+        return platform::StrFormat("%.1f", static_cast<double>(v));
+    case 2:
+        return platform::StrFormat("%.2f", static_cast<double>(v));
+    case 4:
+        return platform::StrFormat("%.4f", static_cast<double>(v));
+    case 5:
+        return platform::StrFormat("%.5f", static_cast<double>(v));
+    default:
+        return platform::StrFormat("%.3f", static_cast<double>(v));
     }
 }
 
@@ -63,7 +69,8 @@ std::string FormatGenericValue(std::uint8_t type, std::uint8_t size, std::uint8_
         if (n == 0)
             return {};
         const void* zero = std::memchr(v, 0, n);
-        const std::size_t textLen = zero ? static_cast<std::size_t>(static_cast<const std::uint8_t*>(zero) - v) : n;
+        const std::size_t textLen =
+            zero ? static_cast<std::size_t>(static_cast<const std::uint8_t*>(zero) - v) : n;
         return platform::FromGbk(std::string_view(reinterpret_cast<const char*>(v), textLen));
     }
     case 2: {
@@ -247,7 +254,8 @@ std::vector<std::uint8_t> ParseGenericValue(std::string_view text, std::uint8_t 
             std::uint32_t sum = 0;
             std::size_t k = 0;
             for (std::size_t i = text.size(); i-- > 0; ++k)
-                sum += (static_cast<std::uint32_t>(static_cast<unsigned char>(text[i])) & 15u) << (4 * (k % 8));
+                sum += (static_cast<std::uint32_t>(static_cast<unsigned char>(text[i])) & 15u)
+                       << (4 * (k % 8));
             PutInt(out, 3, sum);
         }
         break;

@@ -1,8 +1,8 @@
 #include "MessageDispatcher.h"
 
+#include "DeviceLink.h"
 #include "DevModel.h"
 #include "DevTime.h"
-#include "DeviceLink.h"
 #include "GenericValue.h"
 #include "MonitorWindows.h"
 
@@ -23,7 +23,9 @@ public:
     std::size_t Left(std::size_t off) const { return off <= n_ ? n_ - off : 0; }
     const std::uint8_t* At(std::size_t off) const { return p_ + off; }
     std::uint8_t U8(std::size_t off) const { return p_[off]; }
-    std::uint16_t U16(std::size_t off) const { return static_cast<std::uint16_t>(p_[off] | p_[off + 1] << 8); }
+    std::uint16_t U16(std::size_t off) const {
+        return static_cast<std::uint16_t>(p_[off] | p_[off + 1] << 8);
+    }
     std::uint32_t U32(std::size_t off) const {
         return static_cast<std::uint32_t>(p_[off]) | static_cast<std::uint32_t>(p_[off + 1]) << 8 |
                static_cast<std::uint32_t>(p_[off + 2]) << 16 | static_cast<std::uint32_t>(p_[off + 3]) << 24;
@@ -34,7 +36,8 @@ public:
         if (n == 0)
             return {};
         const void* zero = std::memchr(p_ + off, 0, n);
-        const std::size_t len = zero ? static_cast<std::size_t>(static_cast<const std::uint8_t*>(zero) - (p_ + off)) : n;
+        const std::size_t len =
+            zero ? static_cast<std::size_t>(static_cast<const std::uint8_t*>(zero) - (p_ + off)) : n;
         return platform::FromGbk(std::string_view(reinterpret_cast<const char*>(p_ + off), len));
     }
     std::string TextToEnd(std::size_t off) const { return Text(off, Left(off)); }
@@ -425,8 +428,8 @@ void CMessageDispatcher::OnRefTable(const Reader& r, std::uint8_t board, std::st
         });
         if (last) {
             w->RowsComplete();
-            link_.SendRequest(CRefTableMonitorMsg(board, CRefTableMonitorMsg::kValues, portKind, portNo, tableNo,
-                                                  r.U16(6), r.U16(8)));
+            link_.SendRequest(CRefTableMonitorMsg(board, CRefTableMonitorMsg::kValues, portKind, portNo,
+                                                  tableNo, r.U16(6), r.U16(8)));
         }
         break;
     default:
@@ -489,7 +492,8 @@ void CMessageDispatcher::OnPortInfo(const Reader& r, std::string& caption) {
                 break;
             }
             const std::uint8_t board = r.U8(off++);
-            whole = readPorts(off, board, CPortRecord::kSerial) && readPorts(off, board, CPortRecord::kNetwork);
+            whole =
+                readPorts(off, board, CPortRecord::kSerial) && readPorts(off, board, CPortRecord::kNetwork);
             if (whole)
                 model_.AddBoard(board);
         }
@@ -541,9 +545,10 @@ void CMessageDispatcher::OnRemoteCommands(const Reader& r, std::string& caption)
                 sourceText = platform::StrFormat("板卡%u", recBoard + 1u) + p->name;
             else
                 sourceText = source == 3 ? "调试工具" : source == 4 ? "当地" : source == 5 ? "VQC" : "";
-            const std::string value = FormatGenericValue(gdd.type, gdd.size, gdd.number, r.At(off + 11), vlen, 3);
-            w->AddRecord(DescriptionOf(d, key), cmdType, sourceText, Cp56TimeToCTime(r.At(timeAt)), key, value,
-                         r.Text(timeAt + 8, selfLen));
+            const std::string value =
+                FormatGenericValue(gdd.type, gdd.size, gdd.number, r.At(off + 11), vlen, 3);
+            w->AddRecord(DescriptionOf(d, key), cmdType, sourceText, Cp56TimeToCTime(r.At(timeAt)), key,
+                         value, r.Text(timeAt + 8, selfLen));
         }
         off = timeAt + 8 + selfLen;
     }
@@ -833,7 +838,8 @@ void CMessageDispatcher::OnAsduFrame(const std::uint8_t* body, std::size_t lengt
                 break;
             }
             const std::uint16_t gin = r.U16(off);
-            const std::string text = FormatGenericValue(gdd.type, gdd.size, gdd.number, r.At(off + 6), vlen, 3);
+            const std::string text =
+                FormatGenericValue(gdd.type, gdd.size, gdd.number, r.At(off + 6), vlen, 3);
             if (CEntryRecord* e = d->FindEntry(gin))
                 e->actualValue = text;
             std::uint16_t ms = 0;
@@ -868,7 +874,8 @@ void CMessageDispatcher::OnAsduFrame(const std::uint8_t* body, std::size_t lengt
                 e->dataSize = gdd.size;
                 e->number = gdd.number;
                 if (!e->editFlag)
-                    e->actualValue = FormatGenericValue(gdd.type, gdd.size, gdd.number, r.At(off + 6), vlen, 3);
+                    e->actualValue =
+                        FormatGenericValue(gdd.type, gdd.size, gdd.number, r.At(off + 6), vlen, 3);
             }
             off += 6 + vlen;
         }
@@ -958,12 +965,28 @@ void CMessageDispatcher::OnAsduFrame(const std::uint8_t* body, std::size_t lengt
 void CMessageDispatcher::OnGenericRead(CDeviceRecord& d, const Reader& r, std::string& caption) {
     std::uint8_t kod = 0;
     switch (d.readState) {
-    case CDeviceRecord::kDescriptions: caption = "描述"; kod = 10; break;
-    case CDeviceRecord::kDimensions: caption = "量纲"; kod = 9; break;
-    case CDeviceRecord::kPrecision: caption = "精度"; kod = 5; break;
-    case CDeviceRecord::kRanges: caption = "量程"; kod = 3; break;
-    case CDeviceRecord::kValues: caption = "实际值"; kod = 1; break;
-    default: return;
+    case CDeviceRecord::kDescriptions:
+        caption = "描述";
+        kod = 10;
+        break;
+    case CDeviceRecord::kDimensions:
+        caption = "量纲";
+        kod = 9;
+        break;
+    case CDeviceRecord::kPrecision:
+        caption = "精度";
+        kod = 5;
+        break;
+    case CDeviceRecord::kRanges:
+        caption = "量程";
+        kod = 3;
+        break;
+    case CDeviceRecord::kValues:
+        caption = "实际值";
+        kod = 1;
+        break;
+    default:
+        return;
     }
     const unsigned count = r.U8(7) & 0x3F;
     const bool more = (r.U8(7) & 0x80) != 0;
@@ -1034,7 +1057,8 @@ void CMessageDispatcher::OnGenericRead(CDeviceRecord& d, const Reader& r, std::s
                 v->dataSize = gdd.size;
                 v->number = gdd.number;
                 if (!v->editFlag)
-                    v->actualValue = FormatGenericValue(gdd.type, gdd.size, gdd.number, value, vlen, decimals);
+                    v->actualValue =
+                        FormatGenericValue(gdd.type, gdd.size, gdd.number, value, vlen, decimals);
             }
             lastGroup = gin & 0xFF;
             break;

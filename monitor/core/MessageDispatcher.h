@@ -26,9 +26,11 @@ public:
     CMessageDispatcher(CDeviceLink& link, CDevModel& model, IMonitorWindows& windows, ILinkHost& host);
 
     // A kind-1 body (at least the message code), the header's board; caption gets the message name.
-    void DispatchFrame(const std::uint8_t* body, std::size_t length, std::uint8_t board, std::string& caption);
+    void DispatchFrame(const std::uint8_t* body, std::size_t length, std::uint8_t board,
+                       std::string& caption);
     // A kind-0 body and the header's source address.
-    void OnAsduFrame(const std::uint8_t* body, std::size_t length, std::uint16_t source, std::string& caption);
+    void OnAsduFrame(const std::uint8_t* body, std::size_t length, std::uint16_t source,
+                     std::string& caption);
 
     // The steps that read a device's settings structure, each sending one request.
     void DescriptionsStep(CDeviceRecord& device);

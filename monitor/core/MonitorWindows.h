@@ -14,8 +14,8 @@ namespace marindle {
 
 // One frame for a frame-trace window: from the unit's frame monitoring or from the link's own log.
 struct TraceItem {
-    int direction = 0;  // 1 sent, 0 received
-    int transport = 0;  // 0 serial port, 1 UDP, 2 TCP
+    int direction = 0; // 1 sent, 0 received
+    int transport = 0; // 0 serial port, 1 UDP, 2 TCP
     std::uint32_t deviceIp = 0;
     std::uint32_t destinationIp = 0;
     std::uint16_t deviceAddress = 0;
@@ -53,19 +53,20 @@ public:
     // 0 a download runs, 1 an upload runs; decides the form of message 6.
     virtual int TransferDirection() const = 0;
     virtual void OnOpenReply(std::uint8_t ok, std::uint32_t length, std::uint32_t fileId) = 0;
-    virtual void OnChunk(std::uint32_t fileId, std::uint8_t more, std::uint16_t chunkNo, const std::uint8_t* data,
-                         std::size_t size) = 0;
+    virtual void OnChunk(std::uint32_t fileId, std::uint8_t more, std::uint16_t chunkNo,
+                         const std::uint8_t* data, std::size_t size) = 0;
     virtual void OnChunkAnswer(std::uint32_t fileId, std::uint8_t ok, std::uint16_t chunkNo) = 0;
     // time: seconds since 1970-01-01 00:00 UTC as the unit sends it.
-    virtual void AddEntry(const std::string& name, std::uint8_t type, std::uint32_t size, std::uint32_t time) = 0;
+    virtual void AddEntry(const std::string& name, std::uint8_t type, std::uint32_t size,
+                          std::uint32_t time) = 0;
     virtual void ShowEntries() = 0;
 };
 
 class IEventWindow {
 public:
     virtual ~IEventWindow() = default;
-    virtual void AddRecord(const std::string& description, int eventType, std::time_t time, std::uint16_t entryKey,
-                           const std::string& value) = 0;
+    virtual void AddRecord(const std::string& description, int eventType, std::time_t time,
+                           std::uint16_t entryKey, const std::string& value) = 0;
 };
 
 class IRemoteCmdWindow {
@@ -79,8 +80,8 @@ public:
 class IWaveWindow {
 public:
     virtual ~IWaveWindow() = default;
-    virtual void AddRecord(const std::string& fileName, const std::string& sourceFileName, std::time_t faultTime,
-                           std::uint16_t nof) = 0;
+    virtual void AddRecord(const std::string& fileName, const std::string& sourceFileName,
+                           std::time_t faultTime, std::uint16_t nof) = 0;
 };
 
 class ILogWindow {
@@ -140,7 +141,8 @@ public:
     virtual ~IWarnView() = default;
     // kind 0 SOE event, 1 recording event, 2 system event.
     virtual void AddEvent(int kind, std::time_t time, std::uint16_t milliseconds, const std::string& name,
-                          std::uint16_t address, const std::string& description, const std::string& state) = 0;
+                          std::uint16_t address, const std::string& description,
+                          const std::string& state) = 0;
 };
 
 class IStructureTree {
@@ -158,7 +160,9 @@ public:
 
     // Frame-trace window: the main one (main flag 1, the rest not compared), or of a port
     // (deviceFlag 0, port key) or of a device (deviceFlag 1, device key).
-    virtual ITraceWindow* FindTrace(int /*mainFlag*/, int /*deviceFlag*/, std::uint16_t /*key*/) { return nullptr; }
+    virtual ITraceWindow* FindTrace(int /*mainFlag*/, int /*deviceFlag*/, std::uint16_t /*key*/) {
+        return nullptr;
+    }
     virtual IDebugWindow* FindDebug() { return nullptr; }
     virtual IProtocolWindow* FindProtocol(std::uint16_t /*portKey*/) { return nullptr; }
     virtual ICommandWindow* FindCommand() { return nullptr; }

@@ -47,7 +47,8 @@ std::vector<std::string> CDevClockDlg::TimeTexts() const {
     return out;
 }
 
-void ViewClocks(CDeviceLink& link, const CDevModel& model, std::unique_ptr<CDevClockDlg>& window, QWidget* parent) {
+void ViewClocks(CDeviceLink& link, const CDevModel& model, std::unique_ptr<CDevClockDlg>& window,
+                QWidget* parent) {
     const std::vector<std::uint8_t> boards = RequestBoardClocks(link, model);
     window.reset();
     window = std::make_unique<CDevClockDlg>(boards, parent);

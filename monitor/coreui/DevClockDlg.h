@@ -4,9 +4,9 @@
 // window.
 #include "monitor/core/MonitorWindows.h"
 
-#include <QDialog>
 #include <cstdint>
 #include <memory>
+#include <QDialog>
 #include <vector>
 
 class QTreeWidget;

@@ -49,7 +49,8 @@ void CUnitTimeDlg::accept() {
     std::tm today{};
     const std::time_t now = Now();
     localtime_r(&now, &today);
-    m_time = MakeLocalTime(today.tm_year + 1900, today.tm_mon + 1, today.tm_mday, t.hour(), t.minute(), t.second());
+    m_time = MakeLocalTime(today.tm_year + 1900, today.tm_mon + 1, today.tm_mday, t.hour(), t.minute(),
+                           t.second());
     QDialog::accept();
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 // "设置通讯装置时间": a date and a time of day chosen for the unit's clock.
-#include <QDialog>
 #include <ctime>
+#include <QDialog>
 
 class QDateEdit;
 class QTimeEdit;

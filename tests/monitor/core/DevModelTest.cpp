@@ -78,11 +78,10 @@ TEST(DevModelTest, ExportWritesTheDeviceData) {
     g3->AddEntry(0x0103)->description = "同名组";
     ASSERT_TRUE(d.ExportText(dir.Path()));
     const auto file = dir / "L1_线路.txt";
-    EXPECT_EQ(testsupport::ReadGbkText(file),
-              "[名称]\nL1/线路\n[定值]\n"
-              "1,1,1,过流,A,量程=0,100,0.01;精度=5,2;实际值=7,4,1.50\n"
-              "2,1,2,时间,,\n"
-              "3,3,1,同名组,,\n");
+    EXPECT_EQ(testsupport::ReadGbkText(file), "[名称]\nL1/线路\n[定值]\n"
+                                              "1,1,1,过流,A,量程=0,100,0.01;精度=5,2;实际值=7,4,1.50\n"
+                                              "2,1,2,时间,,\n"
+                                              "3,3,1,同名组,,\n");
     EXPECT_NE(testsupport::ReadBytes(file).find("\r\n"), std::string::npos);
     EXPECT_EQ(prompt.LastText(), "已成功导出数据为文件\"" + file.string() + "\"");
 

@@ -111,9 +111,13 @@ TEST(IpAddressTest, FormatAndParse) {
 
 TEST(StateTest, CommunicationStates) {
     for (int s : {0x20, 0x21, 0xA0})
-        EXPECT_TRUE(IsPointOn(static_cast<std::uint8_t>(s), 1, 1) || IsPointOn(static_cast<std::uint8_t>(s), 1, 2)) << s;
+        EXPECT_TRUE(IsPointOn(static_cast<std::uint8_t>(s), 1, 1) ||
+                    IsPointOn(static_cast<std::uint8_t>(s), 1, 2))
+            << s;
     for (int s : {0x10, 0x30, 0xC0})
-        EXPECT_FALSE(IsPointOn(static_cast<std::uint8_t>(s), 1, 1) || IsPointOn(static_cast<std::uint8_t>(s), 1, 2)) << s;
+        EXPECT_FALSE(IsPointOn(static_cast<std::uint8_t>(s), 1, 1) ||
+                     IsPointOn(static_cast<std::uint8_t>(s), 1, 2))
+            << s;
     EXPECT_TRUE(IsPointOn(2, 0, 0));
     EXPECT_FALSE(IsPointOn(1, 0, 0));
     EXPECT_FALSE(IsPointOn(3, 0, 0));

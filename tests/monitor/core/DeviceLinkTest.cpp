@@ -24,13 +24,13 @@ TEST_F(DeviceLinkTest, RequestFramesCarryTheMonitorHeader) {
     ASSERT_EQ(rig.link->SendRequest(CGroupTitlesMsg(3, 0x1234, 9)), 1);
     ASSERT_EQ(rig.link->SendRequest(CFrameMonitorMsg(2, true, true, 4, 0x1234)), 1);
     ASSERT_EQ(rig.transport->sent.size(), 2u);
-    const Bytes expectAsdu = {0x90, 0xEB, 28, 0, 0, 0, 0x90, 0xEB, 0, 0, 0, 0, 0, 0, 0x34, 0x12, 0, 0, 1, 0,
-                              16, 0, 0, 0, 0, 0, 3, 0, 21, 0x81, 42, 0, 254, 240, 9, 0};
+    const Bytes expectAsdu = {0x90, 0xEB, 28, 0, 0, 0, 0x90, 0xEB, 0, 0, 0,  0,    0,  0, 0x34, 0x12, 0, 0,
+                              1,    0,    16, 0, 0, 0, 0,    0,    3, 0, 21, 0x81, 42, 0, 254,  240,  9, 0};
     EXPECT_EQ(rig.transport->sent[0], expectAsdu);
     // A kind-1 message carries 0 at offset 14 whatever its device address, and the next sequence.
-    const Bytes expectDsdu = {0x90, 0xEB, 35, 0, 0, 0, 0x90, 0xEB, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0, 1, 0,
-                              16, 0, 0, 0, 0, 0, 2, 1, 1, 1, 2, 3, 4, 0x34, 0x12, 0xFF, 0xFF, 0xFF, 0xFF,
-                              0xFF, 0xFF, 0xFF, 0xFF};
+    const Bytes expectDsdu = {0x90, 0xEB, 35, 0,    0,    0,    0x90, 0xEB, 0,    0,    0,    0,    0,   0, 0,
+                              0,    1,    0,  1,    0,    16,   0,    0,    0,    0,    0,    2,    1,   1, 1,
+                              2,    3,    4,  0x34, 0x12, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
     EXPECT_EQ(rig.transport->sent[1], expectDsdu);
 }
 
@@ -69,9 +69,9 @@ TEST_F(DeviceLinkTest, SequenceStartsAtZeroAndSkipsFailedSends) {
 
 TEST_F(DeviceLinkTest, ConnectShowsNoticesAndArmsTheLoginWait) {
     EXPECT_EQ(rig.link->Connect(), 1);
-    EXPECT_EQ(rig.host.calls, (std::vector<std::string>{
-                                  "Notice:正在连接通讯装置, IP地址:192.168.1.10  端口号:7001", "CloseNotice",
-                                  "Notice:正在进行验证和配置..."}));
+    EXPECT_EQ(rig.host.calls,
+              (std::vector<std::string>{"Notice:正在连接通讯装置, IP地址:192.168.1.10  端口号:7001",
+                                        "CloseNotice", "Notice:正在进行验证和配置..."}));
     EXPECT_TRUE(rig.link->IsConnected());
     EXPECT_EQ(rig.link->Timers().Period(CDeviceLink::kLoginTimer), 6000);
     EXPECT_EQ(rig.link->Connect(), 0); // already connected
@@ -215,7 +215,8 @@ TEST_F(DeviceLinkTest, UnitHeartbeatIsLoggedAsSuch) {
     EXPECT_EQ(item.direction, 0);
     EXPECT_EQ(item.transport, 2);
     EXPECT_NE(item.headerText.find(" 心跳报文 ASDU\r\n"), std::string::npos);
-    EXPECT_EQ(item.headerText.size(), std::string("2024-01-01 00:00:00 ").size() + std::string("心跳报文 ASDU\r\n").size());
+    EXPECT_EQ(item.headerText.size(),
+              std::string("2024-01-01 00:00:00 ").size() + std::string("心跳报文 ASDU\r\n").size());
     EXPECT_EQ(item.frameText.substr(0, 12), "90 eb 14 00 ");
     EXPECT_EQ(item.frameText.find("▍"), std::string::npos); // nothing after the header
 }

@@ -91,7 +91,8 @@ TEST(DeviceMessageTest, QueriesOverAPeriod) {
     Check(CRemoteCmdQueryMsg(2, 0x0105, kStart, kEnd, 255, 255, 255, 255),
           {1, 2, 0, "查看远方命令", Cat(Cat(Cat({18, 5, 1}, T(kStart)), T(kEnd)), {255, 255, 255, 255})});
     EXPECT_EQ(CRemoteCmdQueryMsg(2, 5, kStart, kEnd, 0, 1, 2, 3).BodyLength(), 21u);
-    Check(CEventQueryMsg(1, 5, kStart, kEnd, 6), {1, 1, 0, "查看历史事件", Cat(Cat(Cat({19, 5, 0}, T(kStart)), T(kEnd)), {6})});
+    Check(CEventQueryMsg(1, 5, kStart, kEnd, 6),
+          {1, 1, 0, "查看历史事件", Cat(Cat(Cat({19, 5, 0}, T(kStart)), T(kEnd)), {6})});
     Check(CWaveQueryMsg(1, 5, 1, kStart, kEnd, 0x0203),
           {1, 1, 0, "查询波形记录", Cat(Cat(Cat({27, 5, 0, 1}, T(kStart)), T(kEnd)), {3, 2})});
     Check(CStatQueryMsg(1, 5, 0x0309, kStart, kEnd),
@@ -103,7 +104,8 @@ TEST(DeviceMessageTest, ManualSettings) {
     std::vector<ManualValue> values = {{5, 0x0201, Gdd{9, 1, 1}, "合"}, {6, 0x0102, Gdd{3, 2, 1}, "513"}};
     Check(CManualSetMsg(values),
           {1, 0, 0, "人工置数", {20, 2, 5, 0, 1, 2, 1, 9, 1, 1, 2, 6, 0, 2, 1, 1, 3, 2, 1, 1, 2}});
-    Check(CManualCancelMsg({{5, 0x0201}, {6, 0x0102}}), {1, 0, 0, "取消置数", {21, 2, 5, 0, 1, 2, 1, 6, 0, 2, 1, 1}});
+    Check(CManualCancelMsg({{5, 0x0201}, {6, 0x0102}}),
+          {1, 0, 0, "取消置数", {21, 2, 5, 0, 1, 2, 1, 6, 0, 2, 1, 1}});
 }
 
 TEST(DeviceMessageTest, GenericServiceRequests) {
@@ -112,7 +114,8 @@ TEST(DeviceMessageTest, GenericServiceRequests) {
     const std::pair<std::uint8_t, const char*> kods[] = {
         {10, "召唤描述"}, {5, "召唤精度"}, {3, "召唤量程"}, {9, "召唤量纲"}, {1, "召唤实际值"}};
     for (auto [kod, caption] : kods)
-        Check(CGroupReadMsg(1, 5, 7, 3, kod), {0, 1, 5, caption, {21, 0x81, 42, 0, 254, 241, 7, 1, 3, 0, kod}});
+        Check(CGroupReadMsg(1, 5, 7, 3, kod),
+              {0, 1, 5, caption, {21, 0x81, 42, 0, 254, 241, 7, 1, 3, 0, kod}});
     Check(CGeneralReadMsg(1, 5, 7, 9), {0, 1, 5, "总召唤实际值", {21, 0x81, 9, 0, 254, 245, 7, 0}});
     Check(CSetClockMsg(kStart), {0, 255, 0, "设置时钟", Cat({6, 0x81, 8, 0, 255, 255}, T(kStart))});
     Check(CSignalResetMsg(1, 5, 7), {0, 1, 5, "信号复归", {20, 0x81, 20, 0, 255, 19, 2, 7}});
@@ -150,8 +153,8 @@ TEST(DeviceMessageTest, LinkOperationsSetTheDeviceStates) {
     const auto frames = rig.transport->sent;
     ASSERT_EQ(frames.size(), 3u);
     for (const auto& f : frames) {
-        EXPECT_EQ(f[26], 0);        // the device's board
-        EXPECT_EQ(U16(f, 14), 7);   // its address
+        EXPECT_EQ(f[26], 0);      // the device's board
+        EXPECT_EQ(U16(f, 14), 7); // its address
         EXPECT_EQ(f[27], 0);
     }
     EXPECT_EQ(BodyOf(frames[0])[6], 0); // RII 0, 1, 2
@@ -181,7 +184,8 @@ TEST(ClockCommandsTest, SetAndViewClocks) {
     EXPECT_EQ(JoinDateAndTime(date, time), MakeLocalTime(2023, 12, 31, 22, 33, 44));
     rig.ClearSent();
     SetUnitClock(*rig.link, date, time);
-    EXPECT_EQ(BodyOf(rig.transport->sent[0]), (Bytes{6, 0x81, 8, 0, 255, 255, 0xE0, 0xAB, 33, 22, 31, 12, 123}));
+    EXPECT_EQ(BodyOf(rig.transport->sent[0]),
+              (Bytes{6, 0x81, 8, 0, 255, 255, 0xE0, 0xAB, 33, 22, 31, 12, 123}));
 
     rig.ClearSent();
     rig.model.AddBoard(2);

@@ -44,7 +44,7 @@ TEST(GenericValueTest, Integers) {
     EXPECT_EQ(Fmt(4, 1, 1, {0xFF}), "-1");
     EXPECT_EQ(Fmt(4, 2, 1, {0x00, 0x80}), "-32768");
     EXPECT_EQ(Fmt(4, 4, 1, {0xFE, 0xFF, 0xFF, 0xFF}), "-2");
-    EXPECT_EQ(Fmt(4, 4, 1, {0xFE, 0xFF}), ""); // truncated
+    EXPECT_EQ(Fmt(4, 4, 1, {0xFE, 0xFF}), "");    // truncated
     EXPECT_EQ(Fmt(12, 2, 1, {0xF7, 0xFF}), "-1"); // -9 / 8 truncates toward zero
     EXPECT_EQ(Fmt(12, 2, 1, {0x50, 0x00}), "10");
     EXPECT_EQ(Fmt(17, 2, 1, {160, 3}), "160/3");
@@ -102,7 +102,8 @@ TEST(GenericValueTest, ParseByType) {
     EXPECT_EQ(ParseGenericValue("1", 10, 1, 1), (Bytes{1}));
     EXPECT_EQ(ParseGenericValue("2", 10, 1, 1), (Bytes{0}));
     EXPECT_EQ(ParseGenericValue("-1", 12, 2, 1), (Bytes{0xF8, 0xFF}));
-    EXPECT_EQ(ParseGenericValue("2.5", 20, 5, 1), Bytes({FloatBytes(2.5f)[0], FloatBytes(2.5f)[1], FloatBytes(2.5f)[2], FloatBytes(2.5f)[3], 0}));
+    EXPECT_EQ(ParseGenericValue("2.5", 20, 5, 1),
+              Bytes({FloatBytes(2.5f)[0], FloatBytes(2.5f)[1], FloatBytes(2.5f)[2], FloatBytes(2.5f)[3], 0}));
     EXPECT_EQ(ParseGenericValue("123456", 201, 5, 1), (Bytes{0x40, 0xE2, 0x01, 0x00, 0x00}));
     EXPECT_EQ(ParseGenericValue("123456", 202, 8, 1), (Bytes{0x56, 0x34, 0x12, 0, 0, 0, 0, 0}));
     EXPECT_EQ(ParseGenericValue("12", 202, 1, 2), (Bytes{0, 0})); // too short for three bytes

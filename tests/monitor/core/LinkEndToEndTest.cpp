@@ -6,11 +6,11 @@
 #include "configtool/link/NetSocket.h"
 #include "tests/support/PromptRecorder.h"
 
+#include <gtest/gtest.h>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QTcpServer>
 #include <QTcpSocket>
-#include <gtest/gtest.h>
 
 using namespace marindle;
 using namespace montest;
@@ -24,8 +24,7 @@ public:
     int Port() const { return server_.serverPort(); }
 
     // Waits (events running) until cond holds or 5 s passed.
-    template <class F>
-    bool WaitFor(F cond) {
+    template <class F> bool WaitFor(F cond) {
         QElapsedTimer t;
         t.start();
         while (!cond() && t.elapsed() < 5000) {
@@ -89,7 +88,8 @@ TEST(LinkEndToEndTest, LoginAndStartUpOverTcp) {
     unit.Send(Dsdu({14, 0xA1, 0xB2, 0xC3, 0xD4}));
     ASSERT_TRUE(unit.WaitFor([&] { return unit.frames.size() >= 1; }));
     const std::uint8_t challenge[4] = {0xA1, 0xB2, 0xC3, 0xD4};
-    EXPECT_EQ(U32(unit.frames[0], 29), linkframe::ComputeChallengeAnswer(challenge, linkframe::kDeviceLoginKey));
+    EXPECT_EQ(U32(unit.frames[0], 29),
+              linkframe::ComputeChallengeAnswer(challenge, linkframe::kDeviceLoginKey));
 
     unit.Send(Dsdu({15, 1}));
     ASSERT_TRUE(unit.WaitFor([&] { return unit.frames.size() >= 2; }));

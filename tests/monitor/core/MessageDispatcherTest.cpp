@@ -43,8 +43,9 @@ protected:
 };
 
 Bytes Cp56(int year, int month, int day, int hour, int minute, int ms) {
-    return {static_cast<std::uint8_t>(ms), static_cast<std::uint8_t>(ms >> 8), static_cast<std::uint8_t>(minute),
-            static_cast<std::uint8_t>(hour), static_cast<std::uint8_t>(day), static_cast<std::uint8_t>(month),
+    return {static_cast<std::uint8_t>(ms),         static_cast<std::uint8_t>(ms >> 8),
+            static_cast<std::uint8_t>(minute),     static_cast<std::uint8_t>(hour),
+            static_cast<std::uint8_t>(day),        static_cast<std::uint8_t>(month),
             static_cast<std::uint8_t>(year - 2000)};
 }
 
@@ -346,7 +347,8 @@ TEST_F(DispatcherTest, WaveformRecordsWithAndWithoutSource) {
     EXPECT_EQ(rig.windows.Count("WaveComplete"), 1);
     Caption(Dsdu(Cat(Cat({34, 0, 1, 0}, rec), Cat({2}, Text("s1")))));
     EXPECT_TRUE(rig.windows.Has("Wave:w.c:s1:" + t + ":9"));
-    EXPECT_EQ(Caption(Dsdu(Cat(Cat({34, 0, 1, 0}, rec), {5, 's'}))), std::string("波形记录") + kTruncatedMark);
+    EXPECT_EQ(Caption(Dsdu(Cat(Cat({34, 0, 1, 0}, rec), {5, 's'}))),
+              std::string("波形记录") + kTruncatedMark);
 }
 
 TEST_F(DispatcherTest, DeviceAndPortNamesThenDescriptions) {
@@ -460,7 +462,8 @@ TEST_F(DispatcherTest, StructureIsReadStepByStep) {
     // Descriptions of group 1 in two answers; the first has the continuation bit.
     Caption(Asdu(5, Cat(AsduHead(42, 241, 0x81), DataSet(0x0101, 10, 1, 1, 2, Text("K1")))));
     EXPECT_TRUE(rig.SentBodies().empty());
-    EXPECT_EQ(Caption(Asdu(5, Cat(AsduHead(42, 241, 0x01), DataSet(0x0201, 10, 1, 1, 2, Text("K2"))))), "描述");
+    EXPECT_EQ(Caption(Asdu(5, Cat(AsduHead(42, 241, 0x01), DataSet(0x0201, 10, 1, 1, 2, Text("K2"))))),
+              "描述");
     EXPECT_EQ(d.FindEntry(0x0101)->description, "K1");
     EXPECT_EQ(d.FindEntry(0x0201)->address, 5);
     ASSERT_EQ(rig.SentBodies().size(), 1u);
@@ -484,7 +487,8 @@ TEST_F(DispatcherTest, StructureIsReadStepByStep) {
     EXPECT_EQ(rig.SentBodies()[0][10], 3);
     // Ranges: three two-byte elements; then the reading ends.
     rig.ClearSent();
-    EXPECT_EQ(Caption(Asdu(5, Cat(AsduHead(42, 241, 1), DataSet(0x0102, 3, 3, 2, 3, {0, 0, 100, 0, 5, 0})))), "量程");
+    EXPECT_EQ(Caption(Asdu(5, Cat(AsduHead(42, 241, 1), DataSet(0x0102, 3, 3, 2, 3, {0, 0, 100, 0, 5, 0})))),
+              "量程");
     EXPECT_EQ(d.FindEntry(0x0102)->rangeMax, "100");
     EXPECT_EQ(d.FindEntry(0x0102)->rangeStep, "5");
     EXPECT_TRUE(rig.SentBodies().empty());
@@ -571,13 +575,13 @@ TEST_F(DispatcherTest, WriteAcknowledgementsGoToTelecontrolOrSettings) {
     EXPECT_EQ(Caption(Asdu(5, AsduHead(41, 250, 0))), "执行写否定");
     EXPECT_EQ(Caption(Asdu(5, AsduHead(41, 251, 0))), "撤销写否定");
     EXPECT_EQ(rig.windows.calls, (std::vector<std::string>{"TeleAck:0:1", "TeleAck:1:1", "TeleAck:2:1",
-                                                            "TeleAck:0:0", "TeleAck:1:0", "TeleAck:2:0"}));
+                                                           "TeleAck:0:0", "TeleAck:1:0", "TeleAck:2:0"}));
     rig.windows.calls.clear();
     d.writeState = 2;
     for (auto [cot, inf] : {std::pair{44, 249}, {40, 250}, {40, 251}, {41, 249}, {41, 250}, {41, 251}})
         Caption(Asdu(5, AsduHead(static_cast<std::uint8_t>(cot), static_cast<std::uint8_t>(inf), 0)));
-    EXPECT_EQ(rig.windows.calls, (std::vector<std::string>{"WriteAck:1:1", "WriteAck:0:1", "WriteAck:1:0",
-                                                            "WriteAck:0:0"}));
+    EXPECT_EQ(rig.windows.calls,
+              (std::vector<std::string>{"WriteAck:1:1", "WriteAck:0:1", "WriteAck:1:0", "WriteAck:0:0"}));
     EXPECT_EQ(Caption(Asdu(5, AsduHead(40, 249, 0))), "");
 }
 

@@ -30,8 +30,8 @@ Bytes UnitFrame(int kind, const Bytes& body, std::uint8_t board, std::uint16_t s
 }
 
 ITraceWindow* RecordingWindows::FindTrace(int mainFlag, int deviceFlag, std::uint16_t key) {
-    std::string k = mainFlag ? "trace:main"
-                             : (deviceFlag ? "trace:dev:" : "trace:port:") + std::to_string(key);
+    std::string k =
+        mainFlag ? "trace:main" : (deviceFlag ? "trace:dev:" : "trace:port:") + std::to_string(key);
     if (!IsOpen(k))
         return nullptr;
     lastTrace = k;
@@ -72,8 +72,8 @@ void RecordingWindows::OnOpenReply(std::uint8_t ok, std::uint32_t length, std::u
     calls.push_back(platform::StrFormat("OpenReply:%u:%u:%u", ok, length, id));
 }
 
-void RecordingWindows::OnChunk(std::uint32_t id, std::uint8_t more, std::uint16_t no, const std::uint8_t* data,
-                               std::size_t n) {
+void RecordingWindows::OnChunk(std::uint32_t id, std::uint8_t more, std::uint16_t no,
+                               const std::uint8_t* data, std::size_t n) {
     calls.push_back(platform::StrFormat("Chunk:%u:%u:%u:", id, more, no) + std::string(data, data + n));
 }
 
@@ -81,14 +81,15 @@ void RecordingWindows::OnChunkAnswer(std::uint32_t id, std::uint8_t ok, std::uin
     calls.push_back(platform::StrFormat("ChunkAnswer:%u:%u:%u", id, ok, no));
 }
 
-void RecordingWindows::AddEntry(const std::string& name, std::uint8_t type, std::uint32_t size, std::uint32_t time) {
+void RecordingWindows::AddEntry(const std::string& name, std::uint8_t type, std::uint32_t size,
+                                std::uint32_t time) {
     calls.push_back(platform::StrFormat("Entry:%s:%u:%u:%u", name.c_str(), type, size, time));
 }
 
 void RecordingWindows::AddRecord(const std::string& d, int type, std::time_t t, std::uint16_t key,
                                  const std::string& v) {
-    calls.push_back(platform::StrFormat("Event:%s:%d:%lld:%04x:%s", d.c_str(), type, static_cast<long long>(t), key,
-                                        v.c_str()));
+    calls.push_back(platform::StrFormat("Event:%s:%d:%lld:%04x:%s", d.c_str(), type,
+                                        static_cast<long long>(t), key, v.c_str()));
 }
 
 void RecordingWindows::AddRecord(const std::string& d, int type, const std::string& src, std::time_t t,
@@ -97,8 +98,10 @@ void RecordingWindows::AddRecord(const std::string& d, int type, const std::stri
                                         static_cast<long long>(t), key, v.c_str(), self.c_str()));
 }
 
-void RecordingWindows::AddRecord(const std::string& file, const std::string& src, std::time_t t, std::uint16_t nof) {
-    calls.push_back(platform::StrFormat("Wave:%s:%s:%lld:%u", file.c_str(), src.c_str(), static_cast<long long>(t), nof));
+void RecordingWindows::AddRecord(const std::string& file, const std::string& src, std::time_t t,
+                                 std::uint16_t nof) {
+    calls.push_back(
+        platform::StrFormat("Wave:%s:%s:%lld:%u", file.c_str(), src.c_str(), static_cast<long long>(t), nof));
 }
 
 void RecordingWindows::AddLogEntry(std::uint8_t code, std::time_t t) {
@@ -126,8 +129,9 @@ void RecordingWindows::WriteAck(int step, int result) {
 }
 
 void RecordingWindows::SampleArrived(float v, std::time_t t1, std::time_t t2, std::time_t t3) {
-    calls.push_back(platform::StrFormat("Sample:%.2f:%lld:%lld:%lld", static_cast<double>(v), static_cast<long long>(t1),
-                                        static_cast<long long>(t2), static_cast<long long>(t3)));
+    calls.push_back(platform::StrFormat("Sample:%.2f:%lld:%lld:%lld", static_cast<double>(v),
+                                        static_cast<long long>(t1), static_cast<long long>(t2),
+                                        static_cast<long long>(t3)));
 }
 
 void RecordingWindows::EntryData(std::uint16_t id, const std::string& name, bool last) {
@@ -139,12 +143,14 @@ void RecordingWindows::BoardTime(std::uint8_t board, const std::uint8_t* stamp) 
 }
 
 void RecordingWindows::AddEvent(int kind, std::time_t time, std::uint16_t ms, const std::string& name,
-                                std::uint16_t address, const std::string& description, const std::string& state) {
+                                std::uint16_t address, const std::string& description,
+                                const std::string& state) {
     events.push_back({kind, time, ms, name, address, description, state});
 }
 
 void RecordingWindows::SetNodeState(bool isDevice, std::uint16_t key, bool ok) {
-    calls.push_back(platform::StrFormat("NodeState:%d:%d:%u:%d", treeMode_, isDevice ? 1 : 0, key, ok ? 1 : 0));
+    calls.push_back(
+        platform::StrFormat("NodeState:%d:%d:%u:%d", treeMode_, isDevice ? 1 : 0, key, ok ? 1 : 0));
 }
 
 bool RecordingWindows::Has(const std::string& call) const {
@@ -197,23 +203,23 @@ std::vector<Bytes> Rig::SentBodies() const {
 }
 
 Bytes SamplePortInfo() {
-    Bytes b = {1, 0};     // one board, number 0
-    b.push_back(1);       // one serial port
-    b.push_back(1);       // port number 1
+    Bytes b = {1, 0}; // one board, number 0
+    b.push_back(1);   // one serial port
+    b.push_back(1);   // port number 1
     b = Cat(b, Text("COM1", 10));
-    b.push_back(2);       // two devices
+    b.push_back(2); // two devices
     Le(b, 5, 2);
     Le(b, 6, 2);
-    b.push_back(1);       // one table
-    b.push_back(3);       // table 3
-    b.push_back(1);       // type 1
+    b.push_back(1); // one table
+    b.push_back(3); // table 3
+    b.push_back(1); // type 1
     b = Cat(b, Text("TAB1", 10));
-    b.push_back(1);       // one network port
+    b.push_back(1); // one network port
     b.push_back(2);
     b = Cat(b, Text("NET2", 10));
     b.push_back(1);
     Le(b, 7, 2);
-    b.push_back(0);       // no tables
+    b.push_back(0); // no tables
     return b;
 }
 

@@ -1,8 +1,8 @@
 #pragma once
 // Shared pieces of the monitor core tests: an in-memory transport, a host and a window directory
 // that record what they are told, and frames as the unit writes them (built by hand here).
-#include "monitor/core/DevModel.h"
 #include "monitor/core/DeviceLink.h"
+#include "monitor/core/DevModel.h"
 #include "monitor/core/MessageDispatcher.h"
 #include "monitor/core/MonitorWindows.h"
 
@@ -63,11 +63,17 @@ Bytes Text(const std::string& utf8, std::size_t n = 0);
 // A frame as the unit sends it: marks, L, direction word 43, source address at 10, board at 26,
 // byte 27 = 0x80 | kind, then the body.
 Bytes UnitFrame(int kind, const Bytes& body, std::uint8_t board = 0, std::uint16_t source = 0);
-inline Bytes Dsdu(const Bytes& body, std::uint8_t board = 0) { return UnitFrame(1, body, board); }
-inline Bytes Asdu(std::uint16_t source, const Bytes& body) { return UnitFrame(0, body, 0, source); }
+inline Bytes Dsdu(const Bytes& body, std::uint8_t board = 0) {
+    return UnitFrame(1, body, board);
+}
+inline Bytes Asdu(std::uint16_t source, const Bytes& body) {
+    return UnitFrame(0, body, 0, source);
+}
 
 // The body of a sent frame (from offset 28).
-inline Bytes BodyOf(const Bytes& frame) { return Bytes(frame.begin() + 28, frame.end()); }
+inline Bytes BodyOf(const Bytes& frame) {
+    return Bytes(frame.begin() + 28, frame.end());
+}
 
 struct Event {
     int kind;
@@ -109,7 +115,7 @@ public:
 
     // Every call as one text line, in order.
     std::vector<std::string> calls;
-    std::vector<TraceItem> frames;       // AddFrame, with "main"/"port"/"dev" in traceTargets
+    std::vector<TraceItem> frames; // AddFrame, with "main"/"port"/"dev" in traceTargets
     std::vector<std::string> traceTargets;
     std::vector<Event> events;
     std::string lastTrace;
@@ -123,7 +129,9 @@ public:
     ILogWindow* FindLog(int flag, std::uint16_t key) override {
         return IsOpen("log:" + std::to_string(flag) + ":" + std::to_string(key)) ? this : nullptr;
     }
-    ITelecontrolWindow* FindTelecontrol(std::uint16_t key) override { return Open("tele", key) ? this : nullptr; }
+    ITelecontrolWindow* FindTelecontrol(std::uint16_t key) override {
+        return Open("tele", key) ? this : nullptr;
+    }
     ISettingsWindow* FindSettings(std::uint16_t key) override { return Open("set", key) ? this : nullptr; }
     IWaveWindow* FindWave(std::uint16_t key) override { return Open("wave", key) ? this : nullptr; }
     IRefTableWindow* FindRefTable(std::uint16_t key) override { return Open("tab", key) ? this : nullptr; }
@@ -134,7 +142,9 @@ public:
     IWarnView* WarnView() override { return IsOpen("warn") ? this : nullptr; }
     IStructureTree* Tree(int mode) override;
 
-    void HistoryListComplete(bool last) override { calls.push_back(std::string("HistoryComplete:") + (last ? "1" : "0")); }
+    void HistoryListComplete(bool last) override {
+        calls.push_back(std::string("HistoryComplete:") + (last ? "1" : "0"));
+    }
     void RemoteCmdListComplete() override { calls.push_back("RemoteCmdComplete"); }
     void WaveListComplete() override { calls.push_back("WaveComplete"); }
     void ManualSetDone(const std::vector<EntryRef>& e) override;
@@ -147,14 +157,18 @@ public:
     void ShowAnswer(const std::string& text) override { calls.push_back("Answer:" + text); }
     int TransferDirection() const override { return catalogueDirection; }
     void OnOpenReply(std::uint8_t ok, std::uint32_t length, std::uint32_t id) override;
-    void OnChunk(std::uint32_t id, std::uint8_t more, std::uint16_t no, const std::uint8_t* data, std::size_t n) override;
+    void OnChunk(std::uint32_t id, std::uint8_t more, std::uint16_t no, const std::uint8_t* data,
+                 std::size_t n) override;
     void OnChunkAnswer(std::uint32_t id, std::uint8_t ok, std::uint16_t no) override;
-    void AddEntry(const std::string& name, std::uint8_t type, std::uint32_t size, std::uint32_t time) override;
+    void AddEntry(const std::string& name, std::uint8_t type, std::uint32_t size,
+                  std::uint32_t time) override;
     void ShowEntries() override { calls.push_back("ShowEntries"); }
-    void AddRecord(const std::string& d, int type, std::time_t t, std::uint16_t key, const std::string& v) override;
+    void AddRecord(const std::string& d, int type, std::time_t t, std::uint16_t key,
+                   const std::string& v) override;
     void AddRecord(const std::string& d, int type, const std::string& src, std::time_t t, std::uint16_t key,
                    const std::string& v, const std::string& self) override;
-    void AddRecord(const std::string& file, const std::string& src, std::time_t t, std::uint16_t nof) override;
+    void AddRecord(const std::string& file, const std::string& src, std::time_t t,
+                   std::uint16_t nof) override;
     void AddLogEntry(std::uint8_t code, std::time_t t) override;
     void UpdateStates(int flag) override { calls.push_back("UpdateStates:" + std::to_string(flag)); }
     void AddRow(std::uint16_t dev, std::uint16_t key, const std::string& text) override;
@@ -164,13 +178,15 @@ public:
     void OneValueArrived(std::uint16_t key, const std::string& text) override;
     void GroupValuesArrived() override { calls.push_back("TeleGroupValues"); }
     void TelecontrolAck(int action, int result) override;
-    void GroupValuesArrived(std::uint8_t group) override { calls.push_back("SetGroupValues:" + std::to_string(group)); }
+    void GroupValuesArrived(std::uint8_t group) override {
+        calls.push_back("SetGroupValues:" + std::to_string(group));
+    }
     void WriteAck(int step, int result) override;
     void SampleArrived(float v, std::time_t t1, std::time_t t2, std::time_t t3) override;
     void EntryData(std::uint16_t id, const std::string& name, bool last) override;
     void BoardTime(std::uint8_t board, const std::uint8_t* stamp) override;
-    void AddEvent(int kind, std::time_t time, std::uint16_t ms, const std::string& name, std::uint16_t address,
-                  const std::string& description, const std::string& state) override;
+    void AddEvent(int kind, std::time_t time, std::uint16_t ms, const std::string& name,
+                  std::uint16_t address, const std::string& description, const std::string& state) override;
     void BuildTree() override { calls.push_back("BuildTree:" + std::to_string(treeMode_)); }
     void RefreshNodeTexts() override { calls.push_back("RefreshNodeTexts:" + std::to_string(treeMode_)); }
     void SetNodeState(bool isDevice, std::uint16_t key, bool ok) override;
@@ -179,7 +195,9 @@ public:
     int Count(const std::string& prefix) const;
 
 private:
-    bool Open(const std::string& kind, std::uint16_t key) const { return IsOpen(kind + ":" + std::to_string(key)); }
+    bool Open(const std::string& kind, std::uint16_t key) const {
+        return IsOpen(kind + ":" + std::to_string(key));
+    }
     int treeMode_ = 0;
 };
 

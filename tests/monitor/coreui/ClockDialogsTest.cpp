@@ -2,17 +2,17 @@
 #include "monitor/coreui/TelecontrolDlg.h"
 #include "monitor/coreui/UnitTimeDlg.h"
 
+#include "monitor/core/DeviceLink.h"
 #include "monitor/core/DevModel.h"
 #include "monitor/core/DevTime.h"
-#include "monitor/core/DeviceLink.h"
 #include "platform/ui/WidgetPrompt.h"
 #include "tests/support/PromptRecorder.h"
 
+#include <gtest/gtest.h>
 #include <QDateEdit>
 #include <QRadioButton>
 #include <QTimeEdit>
 #include <QTreeWidget>
-#include <gtest/gtest.h>
 
 using namespace marindle;
 
