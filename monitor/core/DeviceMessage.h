@@ -209,7 +209,8 @@ struct WriteItem {
     Gdd gdd;
     std::string text;
 };
-// "下装定值": INF 249 write with confirmation, 250 write with execution.
+// "下装定值": INF 249 write with confirmation, 250 write with execution. NGD counts data sets in six
+// bits, so at most 63 items go (the settings window refuses more before it sends).
 class CSettingsWriteMsg : public CDeviceMessage {
 public:
     CSettingsWriteMsg(std::uint8_t board, std::uint16_t device, std::uint8_t inf, std::uint8_t rii,
