@@ -1,0 +1,150 @@
+#include "DevTime.h"
+
+#include "platform/Text.h"
+
+#include <mutex>
+
+namespace marindle {
+
+namespace {
+std::mutex g_nowMutex;
+std::function<std::time_t()> g_now;
+
+std::tm LocalTm(std::time_t t) {
+    std::tm tm{};
+    localtime_r(&t, &tm);
+    return tm;
+}
+} // namespace
+
+std::time_t Now() {
+    std::lock_guard lock(g_nowMutex);
+    return g_now ? g_now() : std::time(nullptr);
+}
+
+void SetNowFunction(std::function<std::time_t()> now) {
+    std::lock_guard lock(g_nowMutex);
+    g_now = std::move(now);
+}
+
+Cp56Fields DecodeCp56(const std::uint8_t* p) {
+    Cp56Fields f;
+    f.milliseconds = static_cast<std::uint16_t>(p[0] | p[1] << 8);
+    f.minute = p[2] & 0x3F;
+    f.hour = p[3] & 0x1F;
+    f.day = p[4] & 0x1F;
+    f.month = p[5] & 0x0F;
+    const int y = p[6] & 0x7F;
+    f.year = y < 100 ? 2000 + y : 1900 + y;
+    return f;
+}
+
+std::time_t MakeLocalTime(int year, int month, int day, int hour, int minute, int second) {
+    std::tm tm{};
+    tm.tm_year = year - 1900;
+    tm.tm_mon = month - 1;
+    tm.tm_mday = day;
+    tm.tm_hour = hour;
+    tm.tm_min = minute;
+    tm.tm_sec = second;
+    tm.tm_isdst = -1;
+    return std::mktime(&tm);
+}
+
+std::time_t DevTime4ToCTime(const std::uint8_t* p, std::uint16_t* ms) {
+    const unsigned msInMinute = static_cast<unsigned>(p[0] | p[1] << 8);
+    if (ms)
+        *ms = static_cast<std::uint16_t>(msInMinute % 1000);
+    const std::tm today = LocalTm(Now());
+    return MakeLocalTime(today.tm_year + 1900, today.tm_mon + 1, today.tm_mday, p[3] & 0x7F, p[2] & 0x3F,
+                         static_cast<int>(msInMinute / 1000));
+}
+
+std::time_t Cp56TimeToCTime(const std::uint8_t* stamp, std::uint16_t* ms) {
+    const Cp56Fields f = DecodeCp56(stamp);
+    if (ms)
+        *ms = static_cast<std::uint16_t>(f.milliseconds % 1000);
+    return MakeLocalTime(f.year, f.month, f.day, f.hour, f.minute, f.milliseconds / 1000);
+}
+
+Cp56Time CTimeToCp56Time(std::time_t t, int milliseconds) {
+    const std::tm tm = LocalTm(t);
+    const unsigned ms = static_cast<unsigned>(tm.tm_sec) * 1000u + static_cast<unsigned>(milliseconds % 1000);
+    Cp56Time s{};
+    s[0] = static_cast<std::uint8_t>(ms);
+    s[1] = static_cast<std::uint8_t>(ms >> 8);
+    s[2] = static_cast<std::uint8_t>(tm.tm_min & 0x3F);
+    s[3] = static_cast<std::uint8_t>(tm.tm_hour & 0x1F);
+    s[4] = static_cast<std::uint8_t>(tm.tm_mday & 0x1F);
+    s[5] = static_cast<std::uint8_t>((tm.tm_mon + 1) & 0x0F);
+    // Seven bits hold years since 1900 only up to 2027; later years go as their value within the
+    // century, which every reader maps to 2000 + value.
+    const int since1900 = tm.tm_year;
+    s[6] = static_cast<std::uint8_t>(since1900 <= 127 ? since1900 : (tm.tm_year + 1900) % 100);
+    return s;
+}
+
+std::string FormatLocalTime(std::time_t t) {
+    const std::tm tm = LocalTm(t);
+    char buf[64];
+    std::strftime(buf, sizeof buf, "%Y-%m-%d %H:%M:%S", &tm);
+    return buf;
+}
+
+bool ClockStampText(const std::uint8_t* stamp, std::string& text) {
+    const Cp56Fields f = DecodeCp56(stamp);
+    if (f.day < 1 || f.day > 31 || f.month < 1 || f.month > 12 || f.year < 1970 || f.year > 2037)
+        return false;
+    const std::time_t t = Cp56TimeToCTime(stamp);
+    if (t == static_cast<std::time_t>(-1))
+        return false;
+    text = FormatLocalTime(t);
+    return true;
+}
+
+std::string FormatIpAddress(std::uint32_t a) {
+    return platform::StrFormat("%u.%u.%u.%u", a >> 24, a >> 16 & 0xFF, a >> 8 & 0xFF, a & 0xFF);
+}
+
+std::uint32_t ParseIpAddress(std::string_view text) {
+    const auto dot = text.find('.');
+    if (dot == std::string_view::npos || dot == 0)
+        return 0;
+    std::uint32_t value = 0;
+    std::size_t pos = 0;
+    for (int i = 0; i < 4; ++i) {
+        std::uint32_t part = 0;
+        if (pos <= text.size()) {
+            const auto end = text.find('.', pos);
+            part = static_cast<std::uint32_t>(platform::AtoI(
+                text.substr(pos, end == std::string_view::npos ? std::string_view::npos : end - pos)));
+            pos = end == std::string_view::npos ? text.size() + 1 : end + 1;
+        }
+        value |= (part & 0xFF) << (24 - 8 * i);
+    }
+    return value;
+}
+
+bool IsPointOn(std::uint8_t state, int flag, int kind) {
+    if (flag == 0)
+        return state == 2;
+    if (kind == 1)
+        return (state & 0x30) == 0x20;
+    if (kind == 2)
+        return state >= 0x80 && state <= 0xBF;
+    return false;
+}
+
+std::string StateTextPair(std::string_view category) {
+    if (category == "动作元件" || category == "运行告警")
+        return "动作,返回,";
+    if (category == "硬压板" || category == "软压板" || category == "遥控")
+        return "投入,退出,";
+    if (category == "遥信")
+        return "合,分,";
+    if (category == "特殊遥信")
+        return "通,断,";
+    return ",,";
+}
+
+} // namespace marindle

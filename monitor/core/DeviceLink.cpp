@@ -1,0 +1,289 @@
+#include "DeviceLink.h"
+
+#include "DevModel.h"
+#include "DevTime.h"
+#include "MessageDispatcher.h"
+
+#include "configtool/link/LinkFrame.h"
+#include "platform/Prompt.h"
+#include "platform/Text.h"
+
+#include <algorithm>
+
+namespace marindle {
+
+CDeviceLink::CDeviceLink(std::unique_ptr<ILinkTransport> transport, ILinkHost* host, IMonitorWindows* windows)
+    : transport_(std::move(transport)), host_(host), windows_(windows), loginKey_(linkframe::kDeviceLoginKey),
+      timers_([this](int id) { OnTimer(id); }) {
+    if (transport_)
+        transport_->SetEvents(this);
+}
+
+CDeviceLink::~CDeviceLink() {
+    if (transport_) {
+        transport_->SetEvents(nullptr);
+        if (connected_)
+            transport_->Close();
+    }
+}
+
+void CDeviceLink::SetAddress(const std::string& address, int port) {
+    address_ = address;
+    port_ = port;
+}
+
+std::uint32_t CDeviceLink::MakeLoginAnswer(const std::uint8_t challenge[4]) const {
+    return linkframe::ComputeChallengeAnswer(challenge, loginKey_);
+}
+
+int CDeviceLink::Connect() {
+    if (connected_)
+        return 0;
+    ring_.Clear();
+    if (!transport_ || !transport_->Create()) {
+        platform::MessageBox("创建TCP/IP槽失败!");
+        return 0;
+    }
+    if (host_)
+        host_->ShowNotice(
+            platform::StrFormat("正在连接通讯装置, IP地址:%s  端口号:%04d", address_.c_str(), port_));
+    while (!transport_->Connect(address_, port_)) {
+        if (platform::MessageBox("连接TCP/IP通讯装置失败！\n重试吗？", {}, platform::Icon::Question,
+                                 platform::Buttons::YesNo) != platform::Answer::Yes) {
+            transport_->Close();
+            if (host_)
+                host_->CloseNotice();
+            return 0;
+        }
+    }
+    if (host_)
+        host_->CloseNotice();
+    connected_ = 1;
+    sequence_ = 0;
+    if (host_)
+        host_->ShowNotice("正在进行验证和配置...");
+    timers_.Start(kLoginTimer, kLoginWaitMs);
+    return 1;
+}
+
+void CDeviceLink::StopLinkTimers() {
+    timers_.Stop(kKeepAliveTimer);
+    // A login or port-information wait must not report a time-out of a link that is already down.
+    timers_.Stop(kLoginTimer);
+    timers_.Stop(kPortInfoTimer);
+}
+
+int CDeviceLink::Disconnect() {
+    if (!connected_)
+        return 0;
+    transport_->Close();
+    ring_.Clear();
+    connected_ = 0;
+    StopLinkTimers();
+    if (host_)
+        host_->LinkDown();
+    return 1;
+}
+
+int CDeviceLink::SendRequest(const CDeviceMessage& m) {
+    if (!connected_)
+        return 0;
+    if ((m.kind != CDeviceMessage::kAsdu && m.kind != CDeviceMessage::kDsdu) ||
+        m.BodyLength() > CDeviceMessage::kMaxBody)
+        return 0;
+    const auto fields = linkframe::DeviceToolHeader(static_cast<std::uint8_t>(m.kind), m.board,
+                                                    m.deviceAddress, static_cast<std::uint16_t>(sequence_));
+    const auto frame = linkframe::BuildFrame(m.Body().data(), m.Body().size(), fields);
+    // Logged before it goes, so a frame whose send fails is still in the log.
+    LogFrame(frame.data(), frame.size(), 1, m.kind, m.caption);
+    if (!transport_->Send(frame.data(), frame.size()))
+        return 0;
+    ++sequence_;
+    return 1;
+}
+
+void CDeviceLink::SendHeartbeat() {
+    SendRequest(CHeartbeatMsg());
+}
+
+int CDeviceLink::RequestGroupTitles(const CDeviceRecord& d) {
+    return SendRequest(CGroupTitlesMsg(d.board, d.address, NextRii()));
+}
+
+int CDeviceLink::RequestGroupRead(CDeviceRecord& d, std::uint8_t group, std::uint8_t kod, int readState) {
+    d.readState = readState;
+    d.askedGroup = group;
+    return SendRequest(CGroupReadMsg(d.board, d.address, NextRii(), group, kod));
+}
+
+int CDeviceLink::RequestGroupValues(CDeviceRecord& d, std::uint8_t group) {
+    return RequestGroupRead(d, group, 1, CDeviceRecord::kValues);
+}
+
+int CDeviceLink::RequestGeneralRead(const CDeviceRecord& d, std::uint8_t cot) {
+    return SendRequest(CGeneralReadMsg(d.board, d.address, NextRii(), cot));
+}
+
+int CDeviceLink::SendSettingsWrite(CDeviceRecord& d, std::uint8_t inf, const std::vector<WriteItem>& items) {
+    d.writeState = 2;
+    return SendRequest(CSettingsWriteMsg(d.board, d.address, inf, NextRii(), items));
+}
+
+int CDeviceLink::SendTelecontrol(CDeviceRecord& d, std::uint8_t inf, std::uint16_t entryKey, Gdd gdd,
+                                 int value) {
+    d.writeState = 1;
+    return SendRequest(CTelecontrolMsg(d.board, d.address, inf, NextRii(), entryKey, gdd, value));
+}
+
+int CDeviceLink::SendSignalReset(const CDeviceRecord& d) {
+    return SendRequest(CSignalResetMsg(d.board, d.address, NextRii()));
+}
+
+int CDeviceLink::SendSetClock(std::time_t localTime) {
+    return SendRequest(CSetClockMsg(CTimeToCp56Time(localTime)));
+}
+
+int CDeviceLink::SendCancelAllManual() {
+    const int sent = SendRequest(CSimpleRequestMsg::CancelAllManual());
+    timers_.Start(kCancelAllTimer, kCancelAllWaitMs);
+    return sent;
+}
+
+std::size_t CDeviceLink::ExtractFrame(std::vector<std::uint8_t>& frame) {
+    const int held = ring_.Count();
+    if (held < static_cast<int>(linkframe::kHeaderSize))
+        return 0;
+    std::uint8_t lb[4];
+    ring_.PeekBytes(static_cast<int>(linkframe::kOffLength), lb, 4);
+    // Counted in 64 bits: a length near 4 GB must not wrap round to a small frame.
+    const std::uint64_t total = static_cast<std::uint64_t>(linkframe::GetU32(lb)) + 8;
+    if (total > static_cast<std::uint64_t>(kMaxFrame)) {
+        ring_.Drop(static_cast<int>(std::min<std::uint64_t>(total, static_cast<std::uint64_t>(held))));
+        return 0;
+    }
+    if (static_cast<std::uint64_t>(held) < total)
+        return 0;
+    frame.resize(static_cast<std::size_t>(total));
+    ring_.Take(frame.data(), static_cast<int>(total));
+    return frame.size();
+}
+
+int CDeviceLink::OnData(const std::uint8_t* data, std::size_t size) {
+    if (!connected_)
+        return 0;
+    if (size)
+        ring_.Append(data, size);
+    // Each frame gets its own buffer: a message box shown while it is handled may let the socket
+    // deliver more data, which is handled inside and must not overwrite this frame.
+    std::vector<std::uint8_t> frame;
+    while (connected_) {
+        const std::size_t len = ExtractFrame(frame);
+        if (len == 0)
+            return 1;
+        if (len < linkframe::kHeaderSize)
+            return 0;
+        const int checked = linkframe::CheckHeader(frame.data(), len, linkframe::CheckPolicy::DeviceTool);
+        const int kind = checked < 0 ? 2 : checked;
+        std::string caption;
+        if (kind == 1) {
+            silenceTicks_ = 0;
+            if (len > linkframe::kHeaderSize && dispatcher_)
+                dispatcher_->DispatchFrame(frame.data() + linkframe::kHeaderSize,
+                                           len - linkframe::kHeaderSize, frame[linkframe::kOffBoard],
+                                           caption);
+        } else if (kind == 0) {
+            silenceTicks_ = 0;
+            if (len == linkframe::kHeaderSize)
+                caption = "心跳报文";
+            else if (dispatcher_)
+                dispatcher_->OnAsduFrame(frame.data() + linkframe::kHeaderSize, len - linkframe::kHeaderSize,
+                                         linkframe::GetU16(frame.data() + linkframe::kOffSource), caption);
+        }
+        LogFrame(frame.data(), len, 0, kind, caption);
+        if (kind == 2)
+            return 0;
+    }
+    return 1;
+}
+
+void CDeviceLink::OnTick() {
+    if (heartbeatTicks_ < kHeartbeatTicks)
+        ++heartbeatTicks_;
+    else {
+        SendHeartbeat();
+        heartbeatTicks_ = 0;
+    }
+    if (silenceTicks_ < kSilenceTicks)
+        ++silenceTicks_;
+    else {
+        if (host_)
+            host_->Reconnect();
+        silenceTicks_ = 0;
+    }
+}
+
+void CDeviceLink::OnTimer(int id) {
+    switch (id) {
+    case kKeepAliveTimer:
+        OnTick();
+        break;
+    case kLoginTimer:
+        timers_.Stop(kLoginTimer);
+        Disconnect();
+        platform::MessageBox("等待身份验证超时，请尝试重新连接。");
+        if (host_)
+            host_->CloseNotice();
+        break;
+    case kPortInfoTimer:
+        timers_.Stop(kPortInfoTimer);
+        Disconnect();
+        platform::MessageBox("等待端口信息超时，请尝试重新连接。");
+        if (host_)
+            host_->CloseNotice();
+        break;
+    case kCancelAllTimer:
+        timers_.Stop(kCancelAllTimer);
+        platform::MessageBox("等待装置应答超时，取消置数失败。");
+        break;
+    default:
+        timers_.Stop(id);
+        break;
+    }
+}
+
+void CDeviceLink::OnReceiveError() {
+    platform::MessageBox("接收数据出错");
+}
+
+std::string CDeviceLink::HexText(const std::uint8_t* data, std::size_t size, std::size_t markAt) {
+    static constexpr char kDigits[] = "0123456789abcdef";
+    std::string s;
+    s.reserve(size * 3 + 4);
+    for (std::size_t i = 0; i < size; ++i) {
+        if (i == markAt)
+            s += "▍";
+        s += kDigits[data[i] >> 4];
+        s += kDigits[data[i] & 15];
+        s += ' ';
+    }
+    return s;
+}
+
+void CDeviceLink::LogFrame(const std::uint8_t* frame, std::size_t length, int direction, int kind,
+                           const std::string& caption) {
+    ITraceWindow* window = windows_ ? windows_->FindTrace(1, 0, 0) : nullptr;
+    if (!window)
+        return;
+    TraceItem item;
+    item.direction = direction;
+    item.transport = 2;
+    item.headerText = FormatLocalTime(Now()) + " " + caption + " " +
+                      (kind == 0   ? "ASDU"
+                       : kind == 1 ? "DSDU"
+                                   : "") +
+                      "\r\n";
+    item.frameText = HexText(frame, length, kind == 0 || kind == 1 ? linkframe::kHeaderSize : SIZE_MAX);
+    window->AddFrame(item);
+}
+
+} // namespace marindle

@@ -1,0 +1,278 @@
+#include "GenericValue.h"
+
+#include "platform/Gbk.h"
+#include "platform/Text.h"
+
+#include <cstring>
+
+namespace marindle {
+
+namespace {
+
+std::uint16_t U16(const std::uint8_t* p) {
+    return static_cast<std::uint16_t>(p[0] | p[1] << 8);
+}
+std::uint32_t U32(const std::uint8_t* p) {
+    return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
+           static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
+}
+
+std::string FloatText(float v, int decimals) {
+    switch (decimals) {
+    case 0:
+        return platform::StrFormat("%.0f", static_cast<double>(v));
+    case 1:
+        return platform::StrFormat("%.1f", static_cast<double>(v));
+    case 2:
+        return platform::StrFormat("%.2f", static_cast<double>(v));
+    case 4:
+        return platform::StrFormat("%.4f", static_cast<double>(v));
+    case 5:
+        return platform::StrFormat("%.5f", static_cast<double>(v));
+    default:
+        return platform::StrFormat("%.3f", static_cast<double>(v));
+    }
+}
+
+void PutInt(std::vector<std::uint8_t>& out, std::size_t width, std::uint32_t v) {
+    for (std::size_t i = 0; i < width && i < out.size(); ++i)
+        out[i] = static_cast<std::uint8_t>(v >> (8 * i));
+}
+
+int HexDigit(char c) {
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+} // namespace
+
+std::size_t GenericValueLength(std::uint8_t type, std::uint8_t size, std::uint8_t number) {
+    const std::size_t bits = static_cast<std::size_t>(size) * number;
+    return type == 2 ? (bits + 7) / 8 : bits;
+}
+
+std::string FormatGenericValue(std::uint8_t type, std::uint8_t size, std::uint8_t number,
+                               const std::uint8_t* v, std::size_t available, int decimals) {
+    // The length counts 16 bits, as the unit's descriptions do.
+    const std::size_t len = static_cast<std::uint16_t>(size * number);
+    if (!v)
+        available = 0;
+    auto need = [&](std::size_t n) { return len >= n && available >= n; };
+    switch (type) {
+    case 1: {
+        const std::size_t n = std::min(len, available);
+        if (n == 0)
+            return {};
+        const void* zero = std::memchr(v, 0, n);
+        const std::size_t textLen =
+            zero ? static_cast<std::size_t>(static_cast<const std::uint8_t*>(zero) - v) : n;
+        return platform::FromGbk(std::string_view(reinterpret_cast<const char*>(v), textLen));
+    }
+    case 2: {
+        const std::size_t bytes = (len + 7) / 8;
+        if (bytes > available)
+            return {};
+        std::string s;
+        for (std::size_t i = bytes; i-- > 0;)
+            s += platform::StrFormat("%02x", v[i]);
+        return s + "H";
+    }
+    case 3:
+        if (len == 0)
+            return {};
+        if (size == 1) {
+            if (number == 1 && need(1))
+                return platform::StrFormat("%u", v[0]);
+            if (number == 2 && need(2))
+                return platform::StrFormat("%u", U16(v));
+            if (number == 4 && need(4))
+                return platform::StrFormat("%u.%u.%u.%u", v[0], v[1], v[2], v[3]);
+            return {};
+        }
+        if (size == 2 && need(2))
+            return platform::StrFormat("%u", U16(v));
+        if (size == 4 && need(4))
+            return platform::StrFormat("%u", U32(v));
+        return {};
+    case 4:
+        if (size == 1 && need(1))
+            return platform::StrFormat("%d", static_cast<std::int8_t>(v[0]));
+        if (size == 2 && need(2))
+            return platform::StrFormat("%d", static_cast<std::int16_t>(U16(v)));
+        if (size == 4 && need(4))
+            return platform::StrFormat("%d", static_cast<std::int32_t>(U32(v)));
+        return {};
+    case 6:
+    case 7:
+    case 20:
+    case 205: {
+        if (!need(4))
+            return {};
+        float f;
+        std::memcpy(&f, v, 4);
+        return FloatText(f, decimals);
+    }
+    case 8: {
+        if (!need(8))
+            return {};
+        double d;
+        std::memcpy(&d, v, 8);
+        return platform::StrFormat("%lf", d);
+    }
+    case 9:
+    case 18:
+    case 19:
+    case 203:
+    case 204: {
+        if (!need(1))
+            return {};
+        const unsigned bits = v[0] & 3u;
+        if (bits == 1)
+            return "分";
+        if (bits == 2)
+            return "合";
+        return "不定" + platform::StrFormat("(%02x)", bits);
+    }
+    case 10:
+        if (!need(1))
+            return {};
+        return (v[0] & 1) ? "1" : "0";
+    case 12:
+        if (!need(2))
+            return {};
+        return platform::StrFormat("%d", static_cast<std::int16_t>(U16(v)) / 8);
+    case 17:
+        if (!need(2))
+            return {};
+        return platform::StrFormat("%u/%u", v[0], v[1]);
+    case 201:
+        if (!need(5))
+            return {};
+        return platform::StrFormat("%u", U32(v));
+    case 202: {
+        if (!need(8))
+            return {};
+        const std::uint32_t bcd = static_cast<std::uint32_t>(v[0]) | static_cast<std::uint32_t>(v[1]) << 8 |
+                                  static_cast<std::uint32_t>(v[2]) << 16;
+        std::string s;
+        for (int shift = 20; shift >= 0; shift -= 4)
+            s += platform::StrFormat("%u", bcd >> shift & 0xF);
+        return s;
+    }
+    case 206: {
+        if (!need(1))
+            return {};
+        std::string s = (v[0] & 0x40) ? "遥控撤消 " : (v[0] & 0x80) ? "遥控选择 " : "遥控执行 ";
+        const unsigned dcs = v[0] >> 3 & 3u;
+        return s + (dcs == 1 ? "分" : dcs == 2 ? "合" : "不定");
+    }
+    default:
+        return {};
+    }
+}
+
+std::vector<std::uint8_t> ParseGenericValue(std::string_view text, std::uint8_t type, std::uint8_t size,
+                                            std::uint8_t number) {
+    std::vector<std::uint8_t> out(GenericValueLength(type, size, number), 0);
+    switch (type) {
+    case 2: {
+        std::string rest(text);
+        if (!rest.empty() && rest.back() == 'H')
+            rest.pop_back();
+        for (auto& byte : out) {
+            if (rest.empty())
+                break;
+            const std::size_t take = std::min<std::size_t>(2, rest.size());
+            const std::string pair = rest.substr(rest.size() - take);
+            rest.erase(rest.size() - take);
+            // Up to two hexadecimal digits, stopping at the first that is not one.
+            int value = -1;
+            for (char c : pair) {
+                const int d = HexDigit(c);
+                if (d < 0)
+                    break;
+                value = (value < 0 ? 0 : value * 16) + d;
+            }
+            if (value >= 0)
+                byte = static_cast<std::uint8_t>(value);
+        }
+        break;
+    }
+    case 3:
+    case 4:
+        if (size == 1 || size == 2 || size == 4)
+            PutInt(out, size, static_cast<std::uint32_t>(platform::AtoI(text)));
+        break;
+    case 6:
+    case 7:
+        if (size == 4 && out.size() >= 4) {
+            const float f = static_cast<float>(platform::AtoF(text));
+            std::memcpy(out.data(), &f, 4);
+        }
+        break;
+    case 8:
+        // An 8-byte real goes as the IEEE double it is read as.
+        if (size == 8 && out.size() >= 8) {
+            const double d = platform::AtoF(text);
+            std::memcpy(out.data(), &d, 8);
+        }
+        break;
+    case 9:
+    case 18:
+    case 19:
+    case 203:
+    case 204:
+        if (size != 0 && !out.empty())
+            out[0] = text == "合" ? 2 : text == "分" ? 1 : 0;
+        break;
+    case 10:
+        if (size != 0 && !out.empty())
+            out[0] = text == "1" ? 1 : 0;
+        break;
+    case 12:
+        if (size == 2 && out.size() >= 2)
+            PutInt(out, 2, static_cast<std::uint32_t>(platform::AtoI(text) * 8));
+        break;
+    case 20:
+    case 205:
+        if (size >= 5 && out.size() >= 4) {
+            const float f = static_cast<float>(platform::AtoF(text));
+            std::memcpy(out.data(), &f, 4);
+        }
+        break;
+    case 201:
+        if (size == 5 && out.size() >= 4)
+            PutInt(out, 4, static_cast<std::uint32_t>(platform::AtoLL(text)));
+        break;
+    case 202:
+        if (!text.empty() && out.size() >= 3) {
+            std::uint32_t sum = 0;
+            std::size_t k = 0;
+            for (std::size_t i = text.size(); i-- > 0; ++k)
+                sum += (static_cast<std::uint32_t>(static_cast<unsigned char>(text[i])) & 15u)
+                       << (4 * (k % 8));
+            PutInt(out, 3, sum);
+        }
+        break;
+    default:
+        break;
+    }
+    return out;
+}
+
+std::uint32_t DebugLevelColour(std::uint8_t level) {
+    static constexpr std::uint32_t kColours[] = {0xC8C8C8, 0x808080, 0x00FF80, 0x0080FF, 0xFF0080,
+                                                 0x8000FF, 0x808000, 0x008080, 0x008000, 0x800080,
+                                                 0x800000, 0x000000, 0x000080};
+    if (level <= 20)
+        return kColours[0];
+    const int band = (level - 1) / 20; // 21-40 -> 1, ..., 241-255 -> 12
+    return kColours[band > 12 ? 12 : band];
+}
+
+} // namespace marindle

@@ -1,0 +1,36 @@
+#pragma once
+// IEC 60870-5-103 generic data values: their length by data description, their text by data type,
+// and text back into value bytes for the requests that carry values. Also the colour of a debug
+// text by its level.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace marindle {
+
+// A generic data description: data type, data size, number of elements.
+struct Gdd {
+    std::uint8_t type = 0;
+    std::uint8_t size = 0;
+    std::uint8_t number = 0;
+};
+
+// Bytes of a value with that description: size x number, for bit strings (type 2) the bits
+// rounded up to whole bytes.
+std::size_t GenericValueLength(std::uint8_t type, std::uint8_t size, std::uint8_t number);
+
+// The text of a value; `available` bytes can be read at value. A value shorter than its type needs
+// gives the empty text (never a read past the end).
+std::string FormatGenericValue(std::uint8_t type, std::uint8_t size, std::uint8_t number,
+                               const std::uint8_t* value, std::size_t available, int decimals);
+
+// A zeroed value of GenericValueLength bytes, filled from the text by the data type.
+std::vector<std::uint8_t> ParseGenericValue(std::string_view text, std::uint8_t type, std::uint8_t size,
+                                            std::uint8_t number);
+
+// The colour (0x00BBGGRR) of a debug text of that level.
+std::uint32_t DebugLevelColour(std::uint8_t level);
+
+} // namespace marindle

@@ -1,0 +1,1186 @@
+#include "MessageDispatcher.h"
+
+#include "DeviceLink.h"
+#include "DevModel.h"
+#include "DevTime.h"
+#include "GenericValue.h"
+#include "MonitorWindows.h"
+
+#include "platform/Gbk.h"
+#include "platform/Prompt.h"
+#include "platform/Text.h"
+
+#include <cstring>
+
+namespace marindle {
+
+// Bounded access to a body: every read is checked by the caller with Has first.
+class CMessageDispatcher::Reader {
+public:
+    Reader(const std::uint8_t* p, std::size_t n) : p_(p), n_(p ? n : 0) {}
+    std::size_t Size() const { return n_; }
+    bool Has(std::size_t off, std::size_t n) const { return off <= n_ && n <= n_ - off; }
+    std::size_t Left(std::size_t off) const { return off <= n_ ? n_ - off : 0; }
+    const std::uint8_t* At(std::size_t off) const { return p_ + off; }
+    std::uint8_t U8(std::size_t off) const { return p_[off]; }
+    std::uint16_t U16(std::size_t off) const {
+        return static_cast<std::uint16_t>(p_[off] | p_[off + 1] << 8);
+    }
+    std::uint32_t U32(std::size_t off) const {
+        return static_cast<std::uint32_t>(p_[off]) | static_cast<std::uint32_t>(p_[off + 1]) << 8 |
+               static_cast<std::uint32_t>(p_[off + 2]) << 16 | static_cast<std::uint32_t>(p_[off + 3]) << 24;
+    }
+    // A text of at most n bytes ending at its first zero byte (cut at the end of the body).
+    std::string Text(std::size_t off, std::size_t n) const {
+        n = std::min(n, Left(off));
+        if (n == 0)
+            return {};
+        const void* zero = std::memchr(p_ + off, 0, n);
+        const std::size_t len =
+            zero ? static_cast<std::size_t>(static_cast<const std::uint8_t*>(zero) - (p_ + off)) : n;
+        return platform::FromGbk(std::string_view(reinterpret_cast<const char*>(p_ + off), len));
+    }
+    std::string TextToEnd(std::size_t off) const { return Text(off, Left(off)); }
+
+private:
+    const std::uint8_t* p_;
+    std::size_t n_;
+};
+
+namespace {
+
+void MarkTruncated(std::string& caption) {
+    caption += kTruncatedMark;
+}
+
+std::string EntryLabel(std::uint16_t key) {
+    return platform::StrFormat("组%u条目%u", key & 0xFFu, static_cast<unsigned>(key >> 8));
+}
+
+std::string DescriptionOf(const CDeviceRecord* device, std::uint16_t key) {
+    const CEntryRecord* e = device ? device->FindEntry(key) : nullptr;
+    return e && !e->description.empty() ? e->description : EntryLabel(key);
+}
+
+std::string HexBytes(const std::uint8_t* p, std::size_t n) {
+    return CDeviceLink::HexText(p, n);
+}
+
+} // namespace
+
+std::time_t EventTimeOfValue(std::uint8_t type, const std::uint8_t* value, std::size_t available,
+                             std::uint16_t* ms) {
+    if (ms)
+        *ms = 0;
+    switch (type) {
+    case 18:
+        return available >= 5 ? DevTime4ToCTime(value + 1, ms) : 0;
+    case 19:
+        return available >= 9 ? DevTime4ToCTime(value + 5, ms) : 0;
+    case 203:
+        return available >= 8 ? Cp56TimeToCTime(value + 1, ms) : 0;
+    case 204:
+        return available >= 12 ? Cp56TimeToCTime(value + 5, ms) : 0;
+    default:
+        return 0;
+    }
+}
+
+CMessageDispatcher::CMessageDispatcher(CDeviceLink& link, CDevModel& model, IMonitorWindows& windows,
+                                       ILinkHost& host)
+    : link_(link), model_(model), windows_(windows), host_(host) {}
+
+void CMessageDispatcher::DispatchFrame(const std::uint8_t* body, std::size_t length, std::uint8_t board,
+                                       std::string& caption) {
+    const Reader r(body, length);
+    if (r.Size() == 0)
+        return;
+    switch (r.U8(0)) {
+    case 1:
+        caption = "通讯报文";
+        OnFrameMonitor(r, board, caption);
+        break;
+    case 2:
+        caption = "调试信息";
+        if (!r.Has(1, 1)) {
+            MarkTruncated(caption);
+            break;
+        }
+        if (IDebugWindow* w = windows_.FindDebug())
+            w->AddText(DebugLevelColour(r.U8(1)), r.TextToEnd(2));
+        break;
+    case 3:
+        caption = "字符串命令";
+        if (r.Size() > 1)
+            if (ICommandWindow* w = windows_.FindCommand())
+                w->ShowAnswer(r.TextToEnd(1));
+        break;
+    case 4:
+        caption = "文件打开";
+        if (!r.Has(1, 9)) {
+            MarkTruncated(caption);
+            break;
+        }
+        if (ICatalogueWindow* w = windows_.FindCatalogue())
+            w->OnOpenReply(r.U8(1), r.U32(2), r.U32(6));
+        break;
+    case 6: {
+        caption = "文件传输";
+        if (!r.Has(1, 7)) {
+            MarkTruncated(caption);
+            break;
+        }
+        ICatalogueWindow* w = windows_.FindCatalogue();
+        if (!w)
+            break;
+        const int direction = w->TransferDirection();
+        if (direction == 0)
+            w->OnChunkAnswer(r.U32(1), r.U8(5), r.U16(6));
+        else if (direction == 1)
+            w->OnChunk(r.U32(1), r.U8(5), r.U16(6), r.At(8), r.Left(8));
+        break;
+    }
+    case 8:
+        caption = "文件目录";
+        OnDirectory(r, caption);
+        break;
+    case 12:
+        OnRefTable(r, board, caption);
+        break;
+    case 14: {
+        caption = "口令验证";
+        if (!r.Has(1, 4)) {
+            MarkTruncated(caption);
+            break;
+        }
+        link_.Timers().Stop(CDeviceLink::kLoginTimer);
+        link_.SendRequest(CLoginAnswerMsg(link_.MakeLoginAnswer(r.At(1))));
+        link_.Timers().Start(CDeviceLink::kLoginTimer, CDeviceLink::kLoginWaitMs);
+        break;
+    }
+    case 15:
+        caption = "口令应答";
+        if (!r.Has(1, 1)) {
+            MarkTruncated(caption);
+            break;
+        }
+        link_.Timers().Stop(CDeviceLink::kLoginTimer);
+        if (r.U8(1) != 0) {
+            link_.SendRequest(CSimpleRequestMsg::PortInfo());
+            link_.Timers().Start(CDeviceLink::kPortInfoTimer, CDeviceLink::kPortInfoWaitMs);
+        } else {
+            link_.Disconnect();
+            platform::MessageBox("身份验证出错\n请尝试重新连接");
+            host_.CloseNotice();
+        }
+        break;
+    case 16: {
+        caption = "规约信息";
+        if (!r.Has(1, 2)) {
+            MarkTruncated(caption);
+            break;
+        }
+        if (CPortRecord* port = model_.FindPort(board, r.U8(2), r.U8(1)))
+            if (IProtocolWindow* w = windows_.FindProtocol(port->key))
+                w->AddText(r.TextToEnd(3));
+        break;
+    }
+    case 17:
+        caption = "端口信息";
+        OnPortInfo(r, caption);
+        break;
+    case 18:
+        caption = "远方命令";
+        OnRemoteCommands(r, caption);
+        break;
+    case 19:
+        caption = "历史事件";
+        OnHistoryEvents(r, caption);
+        break;
+    case 20:
+        caption = "人工置数";
+        OnManualReply(r, true, caption);
+        break;
+    case 21:
+        caption = "取消置数";
+        OnManualReply(r, false, caption);
+        break;
+    case 22:
+        caption = "取消全部置数";
+        if (!r.Has(1, 1)) {
+            MarkTruncated(caption);
+            break;
+        }
+        link_.Timers().Stop(CDeviceLink::kCancelAllTimer);
+        if (r.U8(1) != 0)
+            windows_.AllManualCancelled();
+        else
+            platform::MessageBox("取消置数失败。");
+        break;
+    case 25:
+        caption = "装置通讯状态";
+        OnDeviceStates(r, caption);
+        break;
+    case 26:
+        caption = "连接通讯状态";
+        OnLinkStates(r, caption);
+        break;
+    case 27:
+        caption = "波形记录";
+        OnWaveRecords(r, false, caption);
+        break;
+    case 28:
+        caption = "装置时钟";
+        if (!r.Has(1, 7)) {
+            MarkTruncated(caption);
+            break;
+        }
+        if (IClockWindow* w = windows_.FindClock())
+            w->BoardTime(board, r.At(1));
+        break;
+    case 29:
+        caption = "监视装置信息";
+        OnDeviceInfo(r, caption);
+        break;
+    case 30:
+        caption = "监视端口信息";
+        OnPortDescriptions(r, caption);
+        break;
+    case 31:
+        caption = "日志";
+        OnLog(r, caption);
+        break;
+    case 32:
+        caption = "统计数据";
+        OnStatistics(r, caption);
+        break;
+    case 33:
+        caption = "装置版本号";
+        platform::MessageBox("通讯装置版本号 : " + r.Text(1, 128));
+        break;
+    case 34:
+        caption = "波形记录";
+        OnWaveRecords(r, true, caption);
+        break;
+    default:
+        break;
+    }
+}
+
+void CMessageDispatcher::OnFrameMonitor(const Reader& r, std::uint8_t board, std::string& caption) {
+    if (!r.Has(1, 2)) {
+        MarkTruncated(caption);
+        return;
+    }
+    const unsigned count = r.U16(1);
+    std::size_t off = 3;
+    for (unsigned i = 0; i < count; ++i) {
+        if (!r.Has(off, 15) || !r.Has(off + 15, r.U16(off + 13))) {
+            MarkTruncated(caption);
+            return;
+        }
+        TraceItem item;
+        item.transport = r.U8(off);
+        const std::uint8_t portNo = r.U8(off + 1);
+        item.deviceAddress = r.U16(off + 2);
+        item.direction = r.U8(off + 4);
+        item.deviceIp = r.U32(off + 5);
+        item.destinationIp = r.U32(off + 9);
+        const std::size_t n = r.U16(off + 13);
+        const std::uint8_t* bytes = r.At(off + 15);
+        off += 15 + n;
+
+        CPortRecord* port = model_.FindPort(board, portNo, item.transport != 0 ? 1 : 0);
+        if (!port)
+            continue;
+        // The texts are made only for a window that is open.
+        auto fill = [&] {
+            if (!item.headerText.empty())
+                return;
+            std::string header = FormatLocalTime(Now()) + " ";
+            if (const CDeviceRecord* d = model_.FindDevice(item.deviceAddress))
+                header += "装置:" + d->name + " ";
+            header += platform::StrFormat("地址:%u ", item.deviceAddress);
+            header += item.transport == 1 ? "UDP" : item.transport == 2 ? "TCP" : "";
+            header += "\r\n";
+            item.headerText = std::move(header);
+            item.frameText = HexBytes(bytes, n);
+        };
+        if (ITraceWindow* w = windows_.FindTrace(0, 0, port->key)) {
+            fill();
+            w->AddFrame(item);
+        }
+        if (const CDeviceRecord* portDevice = port->FindDevice(item.deviceAddress))
+            if (ITraceWindow* w = windows_.FindTrace(0, 1, portDevice->key)) {
+                fill();
+                w->AddFrame(item);
+            }
+    }
+}
+
+void CMessageDispatcher::OnDirectory(const Reader& r, std::string& caption) {
+    if (!r.Has(1, 4)) {
+        MarkTruncated(caption);
+        return;
+    }
+    ICatalogueWindow* w = windows_.FindCatalogue();
+    const bool last = r.U8(2) == 0;
+    const unsigned count = r.U16(3);
+    std::size_t off = 5;
+    for (unsigned i = 0; i < count; ++i) {
+        if (!r.Has(off, 10) || !r.Has(off + 10, r.U8(off + 9))) {
+            MarkTruncated(caption);
+            break;
+        }
+        const std::size_t n = r.U8(off + 9);
+        if (w)
+            w->AddEntry(r.Text(off + 10, n), r.U8(off + 8), r.U32(off), r.U32(off + 4));
+        off += 10 + n;
+    }
+    if (last && w)
+        w->ShowEntries();
+}
+
+void CMessageDispatcher::OnRefTable(const Reader& r, std::uint8_t board, std::string& caption) {
+    if (!r.Has(1, 9)) {
+        MarkTruncated(caption);
+        return;
+    }
+    const bool last = r.U8(1) == 0;
+    const std::uint8_t subKind = r.U8(2);
+    const std::uint8_t portKind = r.U8(3);
+    const std::uint8_t portNo = r.U8(4);
+    const std::uint8_t tableNo = r.U8(5);
+    CPortRecord* port = model_.FindPort(board, portNo, portKind);
+    CTableRecord* table = port ? port->FindTable(tableNo) : nullptr;
+    IRefTableWindow* w = table ? windows_.FindRefTable(table->key) : nullptr;
+    if (!w)
+        return;
+    const unsigned count = r.U16(8);
+    // Walks the entries; fn returns false to end the message.
+    auto forEach = [&](auto fn) {
+        std::size_t off = 10;
+        for (unsigned i = 0; i < count; ++i) {
+            if (!r.Has(off, 8)) {
+                MarkTruncated(caption);
+                return true;
+            }
+            const Gdd gdd{r.U8(off + 5), r.U8(off + 6), r.U8(off + 7)};
+            const std::size_t vlen = GenericValueLength(gdd.type, gdd.size, gdd.number);
+            if (!r.Has(off + 8, vlen)) {
+                MarkTruncated(caption);
+                return true;
+            }
+            const std::uint8_t* value = r.At(off + 8);
+            const std::string text = FormatGenericValue(gdd.type, gdd.size, gdd.number, value, vlen, 3);
+            if (!fn(r.U16(off), r.U16(off + 2), gdd, value, r.Left(off + 8), text))
+                return false;
+            off += 8 + vlen;
+        }
+        return true;
+    };
+    switch (subKind) {
+    case 1:
+        caption = "遥信事件(引用表)";
+        forEach([&](std::uint16_t address, std::uint16_t key, const Gdd& gdd, const std::uint8_t* value,
+                    std::size_t available, const std::string& text) {
+            CDeviceRecord* d = model_.FindDevice(address);
+            std::string name;
+            if (d) {
+                name = d->name;
+                if (CEntryRecord* e = d->FindEntry(key))
+                    e->actualValue = text;
+            }
+            std::uint16_t ms = 0;
+            const std::time_t t = EventTimeOfValue(gdd.type, value, available, &ms);
+            if (IWarnView* v = windows_.WarnView())
+                v->AddEvent(0, t, ms, name, address, DescriptionOf(d, key), text);
+            w->OneValue(address, key, text);
+            return true;
+        });
+        break;
+    case 2: {
+        caption = "引用表监视 实际值";
+        const bool complete = forEach([&](std::uint16_t address, std::uint16_t key, const Gdd& gdd,
+                                          const std::uint8_t*, std::size_t, const std::string& text) {
+            CDeviceRecord* d = model_.FindDevice(address);
+            if (!d)
+                return false;
+            if (CEntryRecord* e = d->FindEntry(key)) {
+                e->dataType = gdd.type;
+                e->dataSize = gdd.size;
+                e->number = gdd.number;
+                if (!e->editFlag)
+                    e->actualValue = text;
+            }
+            return true;
+        });
+        if (complete && last)
+            w->ValuesComplete();
+        break;
+    }
+    case 3:
+        caption = "引用表监视 描述";
+        forEach([&](std::uint16_t address, std::uint16_t key, const Gdd&, const std::uint8_t*, std::size_t,
+                    const std::string& text) {
+            w->AddRow(address, key, text);
+            return true;
+        });
+        if (last) {
+            w->RowsComplete();
+            link_.SendRequest(CRefTableMonitorMsg(board, CRefTableMonitorMsg::kValues, portKind, portNo,
+                                                  tableNo, r.U16(6), r.U16(8)));
+        }
+        break;
+    default:
+        break;
+    }
+}
+
+void CMessageDispatcher::OnPortInfo(const Reader& r, std::string& caption) {
+    link_.Timers().Stop(CDeviceLink::kPortInfoTimer);
+    std::uint16_t portSerial = 0, deviceSerial = 0, tableSerial = 0;
+    // Reads one list of ports of a board; false when the body ends early or an item is refused.
+    auto readPorts = [&](std::size_t& off, std::uint8_t board, int kind) {
+        if (!r.Has(off, 1))
+            return false;
+        const unsigned ports = r.U8(off++);
+        for (unsigned p = 0; p < ports; ++p) {
+            if (!r.Has(off, 12))
+                return false;
+            CPortRecord* port = model_.AddPort(board, r.U8(off), kind);
+            if (!port)
+                return false;
+            port->name = r.Text(off + 1, 10);
+            port->key = portSerial++;
+            const unsigned devices = r.U8(off + 11);
+            port->contentKind = devices != 0 ? 1 : 2;
+            off += 12;
+            for (unsigned d = 0; d < devices; ++d) {
+                if (!r.Has(off, 2))
+                    return false;
+                CDeviceRecord* device = port->AddDevice(r.U16(off));
+                if (!device)
+                    return false;
+                model_.SetDeviceKey(*device, deviceSerial++);
+                off += 2;
+            }
+            if (!r.Has(off, 1))
+                return false;
+            const unsigned tables = r.U8(off++);
+            for (unsigned t = 0; t < tables; ++t) {
+                if (!r.Has(off, 12))
+                    return false;
+                CTableRecord* table = port->AddTable(r.U8(off));
+                if (!table)
+                    return false;
+                table->type = r.U8(off + 1);
+                table->name = r.Text(off + 2, 10);
+                model_.SetTableKey(*table, tableSerial++);
+                off += 12;
+            }
+        }
+        return true;
+    };
+    bool whole = r.Has(1, 1);
+    if (whole) {
+        const unsigned boards = r.U8(1);
+        std::size_t off = 2;
+        for (unsigned b = 0; b < boards && whole; ++b) {
+            if (!r.Has(off, 1)) {
+                whole = false;
+                break;
+            }
+            const std::uint8_t board = r.U8(off++);
+            whole =
+                readPorts(off, board, CPortRecord::kSerial) && readPorts(off, board, CPortRecord::kNetwork);
+            if (whole)
+                model_.AddBoard(board);
+        }
+    }
+    // An answer that ends early or names an item twice keeps what was read before that point, and
+    // the start-up is finished with it, so that the link is still watched and usable.
+    if (!whole)
+        MarkTruncated(caption);
+    host_.CloseNotice();
+    for (int mode : {1, 2})
+        if (IStructureTree* t = windows_.Tree(mode))
+            t->BuildTree();
+    link_.Timers().Start(CDeviceLink::kKeepAliveTimer, CDeviceLink::kKeepAliveMs);
+    link_.SendHeartbeat();
+    link_.SendRequest(CCommStateQueryMsg(true, 0));
+    link_.SendRequest(CCommStateQueryMsg(false, 0));
+    link_.SendRequest(CSimpleRequestMsg::DeviceInfo());
+}
+
+void CMessageDispatcher::OnRemoteCommands(const Reader& r, std::string& caption) {
+    if (!r.Has(1, 5)) {
+        MarkTruncated(caption);
+        return;
+    }
+    const bool last = r.U8(1) == 0;
+    const std::uint32_t count = r.U32(2);
+    std::size_t off = 6;
+    for (std::uint32_t i = 0; i < count; ++i) {
+        if (!r.Has(off, 11)) {
+            MarkTruncated(caption);
+            break;
+        }
+        const Gdd gdd{r.U8(off + 8), r.U8(off + 9), r.U8(off + 10)};
+        const std::size_t vlen = GenericValueLength(gdd.type, gdd.size, gdd.number);
+        const std::size_t timeAt = off + 11 + vlen;
+        if (!r.Has(timeAt, 8) || !r.Has(timeAt + 8, r.U8(timeAt + 7))) {
+            MarkTruncated(caption);
+            break;
+        }
+        const std::uint8_t recBoard = r.U8(off), source = r.U8(off + 1), portNo = r.U8(off + 2);
+        const std::uint8_t cmdType = r.U8(off + 3);
+        const std::uint16_t address = r.U16(off + 4), key = r.U16(off + 6);
+        const std::size_t selfLen = r.U8(timeAt + 7);
+        CDeviceRecord* d = model_.FindDevice(address);
+        IRemoteCmdWindow* w = d ? windows_.FindRemoteCmds(d->key) : nullptr;
+        if (w) {
+            std::string sourceText;
+            if (const CPortRecord* p = model_.FindPort(recBoard, portNo, source))
+                sourceText = platform::StrFormat("板卡%u", recBoard + 1u) + p->name;
+            else
+                sourceText = source == 3 ? "调试工具" : source == 4 ? "当地" : source == 5 ? "VQC" : "";
+            const std::string value =
+                FormatGenericValue(gdd.type, gdd.size, gdd.number, r.At(off + 11), vlen, 3);
+            w->AddRecord(DescriptionOf(d, key), cmdType, sourceText, Cp56TimeToCTime(r.At(timeAt)), key,
+                         value, r.Text(timeAt + 8, selfLen));
+        }
+        off = timeAt + 8 + selfLen;
+    }
+    if (last)
+        windows_.RemoteCmdListComplete();
+}
+
+void CMessageDispatcher::OnHistoryEvents(const Reader& r, std::string& caption) {
+    if (!r.Has(1, 3)) {
+        MarkTruncated(caption);
+        return;
+    }
+    const bool last = r.U8(1) == 0;
+    const unsigned count = r.U16(2);
+    std::size_t off = 4;
+    for (unsigned i = 0; i < count; ++i) {
+        if (!r.Has(off, 17)) {
+            MarkTruncated(caption);
+            break;
+        }
+        const Gdd gdd{r.U8(off + 14), r.U8(off + 15), r.U8(off + 16)};
+        const std::size_t vlen = GenericValueLength(gdd.type, gdd.size, gdd.number);
+        if (!r.Has(off + 17, vlen)) {
+            MarkTruncated(caption);
+            break;
+        }
+        const std::uint16_t address = r.U16(off), key = r.U16(off + 2);
+        CDeviceRecord* d = model_.FindDevice(address);
+        if (IEventWindow* w = d ? windows_.FindEvents(d->key) : nullptr)
+            w->AddRecord(DescriptionOf(d, key), r.U8(off + 6), Cp56TimeToCTime(r.At(off + 7)), key,
+                         FormatGenericValue(gdd.type, gdd.size, gdd.number, r.At(off + 17), vlen, 3));
+        off += 17 + vlen;
+    }
+    windows_.HistoryListComplete(last);
+}
+
+void CMessageDispatcher::OnManualReply(const Reader& r, bool set, std::string& caption) {
+    if (!r.Has(1, 1)) {
+        MarkTruncated(caption);
+        return;
+    }
+    std::vector<EntryRef> done;
+    const unsigned count = r.U8(1);
+    for (unsigned i = 0; i < count; ++i) {
+        const std::size_t off = 2 + 6 * static_cast<std::size_t>(i);
+        if (!r.Has(off, 6)) {
+            MarkTruncated(caption);
+            break;
+        }
+        if (r.U8(off + 5) == 0)
+            continue;
+        const std::uint16_t address = r.U16(off), key = r.U16(off + 2);
+        CDeviceRecord* d = model_.FindDevice(address);
+        CEntryRecord* e = d ? d->FindEntry(key) : nullptr;
+        if (!e)
+            continue;
+        if (set) {
+            e->manualSet = 1;
+            e->editFlag = 0;
+        } else {
+            e->manualSet = 0;
+        }
+        done.push_back({address, key});
+    }
+    if (done.empty())
+        return;
+    if (set)
+        windows_.ManualSetDone(done);
+    else
+        windows_.ManualSetCancelled(done);
+}
+
+void CMessageDispatcher::OnDeviceStates(const Reader& r, std::string& caption) {
+    if (!r.Has(1, 4)) {
+        MarkTruncated(caption);
+        return;
+    }
+    const bool last = r.U8(1) == 0;
+    const unsigned count = r.U16(3);
+    for (unsigned i = 0; i < count; ++i) {
+        const std::size_t off = 5 + 3 * static_cast<std::size_t>(i);
+        if (!r.Has(off, 3)) {
+            MarkTruncated(caption);
+            break;
+        }
+        CDeviceRecord* d = model_.FindDevice(r.U16(off));
+        if (!d)
+            continue;
+        const std::uint8_t state = r.U8(off + 2);
+        d->commState = state;
+        const int communicating = IsPointOn(state, 1, 1) || IsPointOn(state, 1, 2) ? 1 : 0;
+        if (communicating == d->communicating)
+            continue;
+        d->communicating = communicating;
+        if (IStructureTree* t = windows_.Tree(1))
+            t->SetNodeState(true, d->key, communicating != 0);
+        if (IWarnView* v = windows_.WarnView())
+            v->AddEvent(2, Now(), 0, d->name, 0, "", communicating ? "通" : "断");
+        if (communicating)
+            link_.RequestGroupTitles(*d);
+    }
+    if (last)
+        if (ICommStateWindow* w = windows_.FindCommState())
+            w->UpdateStates(1);
+}
+
+void CMessageDispatcher::OnLinkStates(const Reader& r, std::string& caption) {
+    if (!r.Has(1, 3)) {
+        MarkTruncated(caption);
+        return;
+    }
+    const bool last = r.U8(1) == 0;
+    const unsigned count = r.U8(3);
+    for (unsigned i = 0; i < count; ++i) {
+        const std::size_t off = 4 + 4 * static_cast<std::size_t>(i);
+        if (!r.Has(off, 4)) {
+            MarkTruncated(caption);
+            break;
+        }
+        CPortRecord* p = model_.FindPort(r.U8(off), r.U8(off + 2), r.U8(off + 1));
+        if (!p)
+            continue;
+        const std::uint8_t state = r.U8(off + 3);
+        p->commState = state;
+        const int up = IsPointOn(state, 0, 0) ? 1 : 0;
+        if (up == p->up)
+            continue;
+        p->up = up;
+        for (int mode : {1, 2})
+            if (IStructureTree* t = windows_.Tree(mode))
+                t->SetNodeState(false, p->key, up != 0);
+        if (IWarnView* v = windows_.WarnView())
+            v->AddEvent(2, Now(), 0, p->name, 0, "", up ? "通" : "断");
+    }
+    if (last)
+        if (ICommStateWindow* w = windows_.FindCommState())
+            w->UpdateStates(0);
+}
+
+void CMessageDispatcher::OnWaveRecords(const Reader& r, bool withSource, std::string& caption) {
+    if (!r.Has(1, 3)) {
+        MarkTruncated(caption);
+        return;
+    }
+    const bool last = r.U8(1) == 0;
+    const unsigned count = r.U16(2);
+    std::size_t off = 4;
+    for (unsigned i = 0; i < count; ++i) {
+        if (!r.Has(off, 12) || !r.Has(off + 12, r.U8(off + 11))) {
+            MarkTruncated(caption);
+            break;
+        }
+        const std::size_t n = r.U8(off + 11);
+        std::size_t next = off + 12 + n;
+        std::string source;
+        if (withSource) {
+            if (!r.Has(next, 1) || !r.Has(next + 1, r.U8(next))) {
+                MarkTruncated(caption);
+                break;
+            }
+            source = r.Text(next + 1, r.U8(next));
+            next += 1 + r.U8(next);
+        }
+        CDeviceRecord* d = model_.FindDevice(r.U16(off));
+        if (IWaveWindow* w = d ? windows_.FindWave(d->key) : nullptr)
+            w->AddRecord(r.Text(off + 12, n), source, Cp56TimeToCTime(r.At(off + 4)), r.U16(off + 2));
+        off = next;
+    }
+    if (last)
+        windows_.WaveListComplete();
+}
+
+void CMessageDispatcher::OnDeviceInfo(const Reader& r, std::string& caption) {
+    const unsigned count = r.Has(2, 1) ? r.U8(2) : 0;
+    if (!r.Has(2, 1))
+        MarkTruncated(caption);
+    for (unsigned i = 0; i < count; ++i) {
+        const std::size_t off = 3 + 82 * static_cast<std::size_t>(i);
+        if (!r.Has(off, 82)) {
+            MarkTruncated(caption);
+            break;
+        }
+        if (CDeviceRecord* d = model_.FindDevice(r.U16(off))) {
+            d->description = r.Text(off + 2, 40);
+            d->name = r.Text(off + 42, 40);
+        }
+    }
+    link_.SendRequest(CSimpleRequestMsg::PortDescriptions());
+}
+
+void CMessageDispatcher::OnPortDescriptions(const Reader& r, std::string& caption) {
+    const unsigned count = r.Has(2, 1) ? r.U8(2) : 0;
+    if (!r.Has(2, 1))
+        MarkTruncated(caption);
+    for (unsigned i = 0; i < count; ++i) {
+        const std::size_t off = 3 + 43 * static_cast<std::size_t>(i);
+        if (!r.Has(off, 43)) {
+            MarkTruncated(caption);
+            break;
+        }
+        if (CPortRecord* p = model_.FindPort(r.U8(off), r.U8(off + 2), r.U8(off + 1)))
+            p->description = r.Text(off + 3, 40);
+    }
+    for (int mode : {1, 2})
+        if (IStructureTree* t = windows_.Tree(mode))
+            t->RefreshNodeTexts();
+}
+
+void CMessageDispatcher::OnLog(const Reader& r, std::string& caption) {
+    if (!r.Has(1, 2)) {
+        MarkTruncated(caption);
+        return;
+    }
+    const unsigned count = r.U16(1);
+    for (unsigned i = 0; i < count; ++i) {
+        const std::size_t off = 3 + 10 * static_cast<std::size_t>(i);
+        if (!r.Has(off, 10)) {
+            MarkTruncated(caption);
+            break;
+        }
+        const std::uint16_t address = r.U16(off + 1);
+        ILogWindow* w = nullptr;
+        if (address == 0)
+            w = windows_.FindLog(0, 0);
+        else if (const CDeviceRecord* d = model_.FindDevice(address))
+            w = windows_.FindLog(1, d->key);
+        if (w)
+            w->AddLogEntry(r.U8(off), Cp56TimeToCTime(r.At(off + 3)));
+    }
+}
+
+void CMessageDispatcher::OnStatistics(const Reader& r, std::string& caption) {
+    if (!r.Has(1, 47)) {
+        MarkTruncated(caption);
+        return;
+    }
+    const bool last = r.U8(1) == 0;
+    const unsigned count = r.U16(2);
+    const CDeviceRecord* d = model_.FindDevice(r.U16(4));
+    IStatWindow* w = d ? windows_.FindStat(d->key) : nullptr;
+    if (!w)
+        return;
+    for (unsigned i = 0; i < count; ++i) {
+        const std::size_t off = 48 + 25 * static_cast<std::size_t>(i);
+        if (!r.Has(off, 25)) {
+            MarkTruncated(caption);
+            break;
+        }
+        float value;
+        std::memcpy(&value, r.At(off), 4);
+        w->SampleArrived(value, Cp56TimeToCTime(r.At(off + 4)), Cp56TimeToCTime(r.At(off + 11)),
+                         Cp56TimeToCTime(r.At(off + 18)));
+    }
+    w->EntryData(r.U16(6), r.Text(8, 32), last);
+}
+
+void CMessageDispatcher::OnAsduFrame(const std::uint8_t* body, std::size_t length, std::uint16_t source,
+                                     std::string& caption) {
+    const Reader r(body, length);
+    if (r.Size() == 0)
+        return;
+    CDeviceRecord* d = model_.FindDevice(source);
+    if (!d || !r.Has(0, 8))
+        return;
+    if (r.U8(0) != 10 || r.U8(1) != 0x81 || r.U8(4) != 254)
+        return;
+    const std::uint8_t cot = r.U8(2), inf = r.U8(5);
+    ITelecontrolWindow* tele = windows_.FindTelecontrol(d->key);
+    ISettingsWindow* settings = windows_.FindSettings(d->key);
+    const bool telecontrol = d->writeState == 1;
+    switch (cot) {
+    case 1: {
+        if (inf != 244)
+            return;
+        caption = "遥信事件";
+        const unsigned count = r.U8(7) & 0x3F;
+        std::size_t off = 8;
+        for (unsigned i = 0; i < count; ++i) {
+            if (!r.Has(off, 6)) {
+                MarkTruncated(caption);
+                break;
+            }
+            const Gdd gdd{r.U8(off + 3), r.U8(off + 4), r.U8(off + 5)};
+            const std::size_t vlen = GenericValueLength(gdd.type, gdd.size, gdd.number);
+            if (!r.Has(off + 6, vlen)) {
+                MarkTruncated(caption);
+                break;
+            }
+            const std::uint16_t gin = r.U16(off);
+            const std::string text =
+                FormatGenericValue(gdd.type, gdd.size, gdd.number, r.At(off + 6), vlen, 3);
+            if (CEntryRecord* e = d->FindEntry(gin))
+                e->actualValue = text;
+            std::uint16_t ms = 0;
+            const std::time_t t = EventTimeOfValue(gdd.type, r.At(off + 6), r.Left(off + 6), &ms);
+            if (IWarnView* v = windows_.WarnView())
+                v->AddEvent(0, t, ms, d->name, d->address, DescriptionOf(d, gin), text);
+            if (tele)
+                tele->OneValueArrived(gin, text);
+            off += 6 + vlen;
+        }
+        break;
+    }
+    case 9: {
+        if (inf != 245)
+            return;
+        caption = "总查询返回";
+        const unsigned count = r.U8(7) & 0x3F;
+        std::size_t off = 8;
+        for (unsigned i = 0; i < count; ++i) {
+            if (!r.Has(off, 6)) {
+                MarkTruncated(caption);
+                break;
+            }
+            const Gdd gdd{r.U8(off + 3), r.U8(off + 4), r.U8(off + 5)};
+            const std::size_t vlen = GenericValueLength(gdd.type, gdd.size, gdd.number);
+            if (!r.Has(off + 6, vlen)) {
+                MarkTruncated(caption);
+                break;
+            }
+            if (CEntryRecord* e = d->FindEntry(r.U16(off))) {
+                e->dataType = gdd.type;
+                e->dataSize = gdd.size;
+                e->number = gdd.number;
+                if (!e->editFlag)
+                    e->actualValue =
+                        FormatGenericValue(gdd.type, gdd.size, gdd.number, r.At(off + 6), vlen, 3);
+            }
+            off += 6 + vlen;
+        }
+        if (tele)
+            tele->GroupValuesArrived();
+        break;
+    }
+    case 40:
+        if (inf != 250 && inf != 251)
+            return;
+        caption = inf == 250 ? "执行写肯定" : "撤销写肯定";
+        if (telecontrol) {
+            if (tele)
+                tele->TelecontrolAck(inf == 250 ? 1 : 2, 1);
+        } else if (inf == 250 && settings) {
+            settings->WriteAck(0, 1);
+        }
+        break;
+    case 41:
+        if (inf != 249 && inf != 250 && inf != 251)
+            return;
+        caption = inf == 249 ? "确认写否定" : inf == 250 ? "执行写否定" : "撤销写否定";
+        if (telecontrol) {
+            if (tele)
+                tele->TelecontrolAck(inf - 249, 0);
+        } else if (settings && inf != 251) {
+            settings->WriteAck(inf == 249 ? 1 : 0, 0);
+        }
+        break;
+    case 44:
+        if (inf != 249)
+            return;
+        caption = "写确认";
+        if (telecontrol) {
+            if (tele)
+                tele->TelecontrolAck(0, 1);
+        } else if (settings) {
+            settings->WriteAck(1, 1);
+        }
+        break;
+    case 42:
+        if (inf == 240) {
+            caption = "组标题";
+            const unsigned count = r.U8(7) & 0x3F;
+            std::size_t off = 8;
+            for (unsigned i = 0; i < count; ++i) {
+                if (!r.Has(off, 6)) {
+                    MarkTruncated(caption);
+                    return;
+                }
+                if (r.U8(off + 2) != 10)
+                    return;
+                const Gdd gdd{r.U8(off + 3), r.U8(off + 4), r.U8(off + 5)};
+                const std::size_t vlen = GenericValueLength(gdd.type, gdd.size, gdd.number);
+                if (!r.Has(off + 6, vlen)) {
+                    MarkTruncated(caption);
+                    return;
+                }
+                if (CGroupRecord* g = d->AddGroup(static_cast<std::uint8_t>(r.U16(off) & 0xFF))) {
+                    g->title = r.Text(off + 6, static_cast<std::size_t>(gdd.size) * gdd.number);
+                    g->kind = GroupKindFromTitle(g->title);
+                }
+                off += 6 + vlen;
+            }
+            if (!(r.U8(7) & 0x80))
+                DescriptionsStep(*d);
+        } else if (inf == 241) {
+            OnGenericRead(*d, r, caption);
+        }
+        break;
+    case 43:
+        if (inf != 241)
+            return;
+        if (d->readState == CDeviceRecord::kDimensions || d->readState == CDeviceRecord::kRanges) {
+            const bool dims = d->readState == CDeviceRecord::kDimensions;
+            caption = dims ? "量纲无效" : "量程无效";
+            if (r.Has(8, 2))
+                if (CGroupRecord* g = d->FindGroup(static_cast<std::uint8_t>(r.U16(8) & 0xFF)))
+                    (dims ? g->hasDimensions : g->hasRanges) = 1;
+        }
+        break;
+    default:
+        break;
+    }
+}
+
+void CMessageDispatcher::OnGenericRead(CDeviceRecord& d, const Reader& r, std::string& caption) {
+    std::uint8_t kod = 0;
+    switch (d.readState) {
+    case CDeviceRecord::kDescriptions:
+        caption = "描述";
+        kod = 10;
+        break;
+    case CDeviceRecord::kDimensions:
+        caption = "量纲";
+        kod = 9;
+        break;
+    case CDeviceRecord::kPrecision:
+        caption = "精度";
+        kod = 5;
+        break;
+    case CDeviceRecord::kRanges:
+        caption = "量程";
+        kod = 3;
+        break;
+    case CDeviceRecord::kValues:
+        caption = "实际值";
+        kod = 1;
+        break;
+    default:
+        return;
+    }
+    const unsigned count = r.U8(7) & 0x3F;
+    const bool more = (r.U8(7) & 0x80) != 0;
+    int lastGroup = d.askedGroup;
+    std::size_t off = 8;
+    for (unsigned i = 0; i < count; ++i) {
+        if (!r.Has(off, 6)) {
+            MarkTruncated(caption);
+            return;
+        }
+        if (r.U8(off + 2) != kod)
+            return;
+        const Gdd gdd{r.U8(off + 3), r.U8(off + 4), r.U8(off + 5)};
+        const std::size_t vlen = GenericValueLength(gdd.type, gdd.size, gdd.number);
+        if (!r.Has(off + 6, vlen)) {
+            MarkTruncated(caption);
+            return;
+        }
+        const std::uint16_t gin = r.U16(off);
+        const std::uint8_t* value = r.At(off + 6);
+        CGroupRecord* g = d.FindGroup(static_cast<std::uint8_t>(gin & 0xFF));
+        const bool entryNo = (gin >> 8) != 0;
+        CEntryRecord* e = g && entryNo ? g->FindEntry(gin) : nullptr;
+        // One element of the value, formatted on its own.
+        auto element = [&](std::size_t k) {
+            const std::size_t at = k * gdd.size;
+            return at + gdd.size <= vlen ? FormatGenericValue(gdd.type, gdd.size, 1, value + at, gdd.size, 3)
+                                         : std::string();
+        };
+        switch (d.readState) {
+        case CDeviceRecord::kDescriptions:
+            if (g) {
+                g->hasDescriptions = 1;
+                if (entryNo && !e)
+                    if (CEntryRecord* n = g->AddEntry(gin)) {
+                        n->address = d.address;
+                        n->description = FormatGenericValue(gdd.type, gdd.size, gdd.number, value, vlen, 3);
+                    }
+            }
+            break;
+        case CDeviceRecord::kDimensions:
+            if (g)
+                g->hasDimensions = 1;
+            if (e)
+                e->dimension = FormatGenericValue(gdd.type, gdd.size, gdd.number, value, vlen, 3);
+            break;
+        case CDeviceRecord::kPrecision:
+            if (g)
+                g->hasPrecision = 1;
+            if (e) {
+                e->precision1 = element(0);
+                e->precision2 = element(1);
+            }
+            break;
+        case CDeviceRecord::kRanges:
+            if (g)
+                g->hasRanges = 1;
+            if (e) {
+                e->rangeMin = element(0);
+                e->rangeMax = element(1);
+                e->rangeStep = element(2);
+            }
+            break;
+        case CDeviceRecord::kValues:
+            if (CEntryRecord* v = d.FindEntry(gin)) {
+                const int decimals = v->precision2.empty() ? 3 : platform::AtoI(v->precision2);
+                v->dataType = gdd.type;
+                v->dataSize = gdd.size;
+                v->number = gdd.number;
+                if (!v->editFlag)
+                    v->actualValue =
+                        FormatGenericValue(gdd.type, gdd.size, gdd.number, value, vlen, decimals);
+            }
+            lastGroup = gin & 0xFF;
+            break;
+        default:
+            break;
+        }
+        off += 6 + vlen;
+    }
+    if (more)
+        return;
+    // The group asked for counts as read even when the answer named no entry of it, so that an
+    // empty group does not make the same request go out for ever.
+    CGroupRecord* asked = d.askedGroup >= 0 ? d.FindGroup(static_cast<std::uint8_t>(d.askedGroup)) : nullptr;
+    switch (d.readState) {
+    case CDeviceRecord::kDescriptions:
+        if (asked)
+            asked->hasDescriptions = 1;
+        DescriptionsStep(d);
+        break;
+    case CDeviceRecord::kDimensions:
+        if (asked)
+            asked->hasDimensions = 1;
+        DimensionsStep(d);
+        break;
+    case CDeviceRecord::kPrecision:
+        if (asked)
+            asked->hasPrecision = 1;
+        PrecisionStep(d);
+        break;
+    case CDeviceRecord::kRanges:
+        if (asked)
+            asked->hasRanges = 1;
+        RangesStep(d);
+        break;
+    case CDeviceRecord::kValues:
+        if (ISettingsWindow* w = windows_.FindSettings(d.key))
+            w->GroupValuesArrived(static_cast<std::uint8_t>(lastGroup < 0 ? 0 : lastGroup));
+        d.readState = CDeviceRecord::kIdle;
+        break;
+    default:
+        break;
+    }
+}
+
+void CMessageDispatcher::DescriptionsStep(CDeviceRecord& d) {
+    if (d.structureComplete)
+        return;
+    for (const auto& g : d.Groups())
+        if (!g->hasDescriptions) {
+            link_.RequestGroupRead(d, g->number, 10, CDeviceRecord::kDescriptions);
+            return;
+        }
+    d.structureComplete = 1;
+    d.readState = CDeviceRecord::kIdle;
+    DimensionsStep(d);
+}
+
+namespace {
+// The groups whose dimensions, precision and ranges are read: setting-type and statistics groups.
+bool HasUnits(const CGroupRecord& g) {
+    return g.kind == 2 || g.kind == 3;
+}
+} // namespace
+
+void CMessageDispatcher::DimensionsStep(CDeviceRecord& d) {
+    if (!d.structureComplete)
+        return;
+    for (const auto& g : d.Groups())
+        if (HasUnits(*g) && !g->hasDimensions) {
+            link_.RequestGroupRead(d, g->number, 9, CDeviceRecord::kDimensions);
+            return;
+        }
+    PrecisionStep(d);
+}
+
+void CMessageDispatcher::PrecisionStep(CDeviceRecord& d) {
+    if (!d.structureComplete)
+        return;
+    for (const auto& g : d.Groups())
+        if (HasUnits(*g) && !g->hasPrecision) {
+            link_.RequestGroupRead(d, g->number, 5, CDeviceRecord::kPrecision);
+            return;
+        }
+    RangesStep(d);
+}
+
+void CMessageDispatcher::RangesStep(CDeviceRecord& d) {
+    if (!d.structureComplete)
+        return;
+    for (const auto& g : d.Groups())
+        if (HasUnits(*g) && !g->hasRanges) {
+            link_.RequestGroupRead(d, g->number, 3, CDeviceRecord::kRanges);
+            return;
+        }
+    d.readState = CDeviceRecord::kIdle;
+    d.askedGroup = -1;
+}
+
+int CMessageDispatcher::ReinitialiseDevice(CDeviceRecord& d) {
+    if (!d.communicating) {
+        platform::MessageBox("装置未连通。");
+        return 0;
+    }
+    d.ClearGroups();
+    d.structureComplete = 0;
+    d.readState = CDeviceRecord::kIdle;
+    d.askedGroup = -1;
+    return link_.RequestGroupTitles(d);
+}
+
+int CMessageDispatcher::RestartReading(CDeviceRecord& d) {
+    if (d.structureComplete)
+        return 0;
+    return link_.RequestGroupTitles(d);
+}
+
+int CMessageDispatcher::SignalReset(CDeviceRecord& d) {
+    if (!d.communicating) {
+        platform::MessageBox("装置未连通。");
+        return 0;
+    }
+    return link_.SendSignalReset(d);
+}
+
+} // namespace marindle

@@ -1,0 +1,137 @@
+#include "monitor/core/DevTime.h"
+
+#include <gtest/gtest.h>
+
+using namespace marindle;
+
+namespace {
+
+class DevTimeTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        fixedNow_ = MakeLocalTime(2024, 3, 15, 10, 30, 0);
+        SetNowFunction([this] { return fixedNow_; });
+    }
+    void TearDown() override { SetNowFunction(nullptr); }
+    std::time_t fixedNow_ = 0;
+};
+
+std::tm Local(std::time_t t) {
+    std::tm tm{};
+    localtime_r(&t, &tm);
+    return tm;
+}
+
+} // namespace
+
+TEST_F(DevTimeTest, Cp56YearBytesMapToTheirCentury) {
+    std::uint8_t s[7] = {0x10, 0x27, 5, 6, 7, 8, 10}; // 10.000 s, 06:05, 7 August, year byte 10
+    EXPECT_EQ(DecodeCp56(s).year, 2010);
+    s[6] = 110;
+    EXPECT_EQ(DecodeCp56(s).year, 2010);
+    s[6] = 99;
+    EXPECT_EQ(DecodeCp56(s).year, 2099);
+    s[6] = 0x80 | 20; // flag bit above the seven year bits is not part of the year
+    EXPECT_EQ(DecodeCp56(s).year, 2020);
+}
+
+TEST_F(DevTimeTest, Cp56ReadsFieldsThroughTheirMasks) {
+    // Milliseconds 59999, minute byte with the invalid bit, hour with summer-time bit, day with
+    // weekday bits.
+    const std::uint8_t s[7] = {0x5F, 0xEA, 0x80 | 59, 0x80 | 23, 0xE0 | 31, 12, 124};
+    std::uint16_t ms = 0;
+    const std::time_t t = Cp56TimeToCTime(s, &ms);
+    EXPECT_EQ(ms, 999);
+    const std::tm tm = Local(t);
+    EXPECT_EQ(tm.tm_year + 1900, 2024);
+    EXPECT_EQ(tm.tm_mon + 1, 12);
+    EXPECT_EQ(tm.tm_mday, 31);
+    EXPECT_EQ(tm.tm_hour, 23);
+    EXPECT_EQ(tm.tm_min, 59);
+    EXPECT_EQ(tm.tm_sec, 59);
+}
+
+TEST_F(DevTimeTest, Cp56WriteAndReadBack) {
+    const std::time_t t = MakeLocalTime(2010, 1, 2, 3, 4, 5);
+    const Cp56Time s = CTimeToCp56Time(t, 678);
+    EXPECT_EQ(s, (Cp56Time{0x2E, 0x16, 4, 3, 2, 1, 110})); // 5678 ms
+    std::uint16_t ms = 0;
+    EXPECT_EQ(Cp56TimeToCTime(s.data(), &ms), t);
+    EXPECT_EQ(ms, 678);
+}
+
+TEST_F(DevTimeTest, Cp56YearsBeyondSevenBitsStillReadBack) {
+    const std::time_t y2027 = MakeLocalTime(2027, 6, 1, 0, 0, 0);
+    EXPECT_EQ(CTimeToCp56Time(y2027)[6], 127);
+    EXPECT_EQ(Cp56TimeToCTime(CTimeToCp56Time(y2027).data()), y2027);
+    const std::time_t y2028 = MakeLocalTime(2028, 6, 1, 0, 0, 0);
+    EXPECT_EQ(CTimeToCp56Time(y2028)[6], 28);
+    EXPECT_EQ(Cp56TimeToCTime(CTimeToCp56Time(y2028).data()), y2028);
+}
+
+TEST_F(DevTimeTest, ClockStampAcceptsOnlyPlausibleDates) {
+    std::string text = "old";
+    const std::uint8_t good[7] = {0xE8, 0x03, 2, 1, 15, 3, 124};
+    ASSERT_TRUE(ClockStampText(good, text));
+    EXPECT_EQ(text, "2024-03-15 01:02:01");
+    const std::uint8_t noMonth[7] = {0, 0, 0, 0, 1, 0, 124};
+    EXPECT_FALSE(ClockStampText(noMonth, text));
+    const std::uint8_t noDay[7] = {0, 0, 0, 0, 0, 1, 124};
+    EXPECT_FALSE(ClockStampText(noDay, text));
+    const std::uint8_t y2038[7] = {0, 0, 0, 0, 1, 1, 38};
+    EXPECT_FALSE(ClockStampText(y2038, text));
+    const std::uint8_t y2070[7] = {0, 0, 0, 12, 2, 1, 70}; // a year byte of 70 reads as 2070
+    EXPECT_FALSE(ClockStampText(y2070, text));
+    const std::uint8_t y2037[7] = {0, 0, 0, 0, 1, 1, 37};
+    EXPECT_TRUE(ClockStampText(y2037, text));
+    EXPECT_EQ(text.substr(0, 10), "2037-01-01");
+}
+
+TEST_F(DevTimeTest, DeviceTimeTakesTodaysDate) {
+    const std::uint8_t t4[4] = {0x98, 0x3A, 0x80 | 7, 13}; // 15000 ms, minute 7, hour 13
+    std::uint16_t ms = 1;
+    const std::time_t t = DevTime4ToCTime(t4, &ms);
+    EXPECT_EQ(ms, 0);
+    EXPECT_EQ(t, MakeLocalTime(2024, 3, 15, 13, 7, 15));
+    const std::uint8_t withMs[4] = {0x5F, 0xEA, 59, 23}; // 59999 ms
+    EXPECT_EQ(DevTime4ToCTime(withMs, &ms), MakeLocalTime(2024, 3, 15, 23, 59, 59));
+    EXPECT_EQ(ms, 999);
+}
+
+TEST(IpAddressTest, FormatAndParse) {
+    EXPECT_EQ(FormatIpAddress(0xC0A8010A), "192.168.1.10");
+    EXPECT_EQ(FormatIpAddress(0), "0.0.0.0");
+    EXPECT_EQ(ParseIpAddress("192.168.1.10"), 0xC0A8010Au);
+    EXPECT_EQ(ParseIpAddress("255.255.255.255"), 0xFFFFFFFFu);
+    EXPECT_EQ(ParseIpAddress("10.1"), 0x0A010000u);
+    EXPECT_EQ(ParseIpAddress("19216811"), 0u);
+    EXPECT_EQ(ParseIpAddress(".1.2.3"), 0u);
+    EXPECT_EQ(ParseIpAddress(""), 0u);
+}
+
+TEST(StateTest, CommunicationStates) {
+    for (int s : {0x20, 0x21, 0xA0})
+        EXPECT_TRUE(IsPointOn(static_cast<std::uint8_t>(s), 1, 1) ||
+                    IsPointOn(static_cast<std::uint8_t>(s), 1, 2))
+            << s;
+    for (int s : {0x10, 0x30, 0xC0})
+        EXPECT_FALSE(IsPointOn(static_cast<std::uint8_t>(s), 1, 1) ||
+                     IsPointOn(static_cast<std::uint8_t>(s), 1, 2))
+            << s;
+    EXPECT_TRUE(IsPointOn(2, 0, 0));
+    EXPECT_FALSE(IsPointOn(1, 0, 0));
+    EXPECT_FALSE(IsPointOn(3, 0, 0));
+    EXPECT_TRUE(IsPointOn(0xBF, 1, 2));
+    EXPECT_FALSE(IsPointOn(0x7F, 1, 2));
+    EXPECT_FALSE(IsPointOn(0x20, 1, 3));
+}
+
+TEST(StateTest, TextPairs) {
+    EXPECT_EQ(StateTextPair("动作元件"), "动作,返回,");
+    EXPECT_EQ(StateTextPair("运行告警"), "动作,返回,");
+    EXPECT_EQ(StateTextPair("软压板"), "投入,退出,");
+    EXPECT_EQ(StateTextPair("遥控"), "投入,退出,");
+    EXPECT_EQ(StateTextPair("遥信"), "合,分,");
+    EXPECT_EQ(StateTextPair("特殊遥信"), "通,断,");
+    EXPECT_EQ(StateTextPair("遥测"), ",,");
+}
