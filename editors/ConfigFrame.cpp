@@ -55,7 +55,7 @@ QWidget* CConfigFrame::ReplaceRight(EditorViewKind kind) {
     return Replace(1, kind, m_pRight, m_rightKind);
 }
 
-void CConfigFrame::GuardClose(QMdiSubWindow* window) {
+void CConfigFrame::GuardClose(QWidget* window) {
     if (window)
         window->installEventFilter(this);
 }

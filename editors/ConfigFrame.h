@@ -30,7 +30,7 @@ public:
 
     // Closing the project window is refused ("请从文件菜单正常退出！") unless the file menu closes
     // the project (AllowClose).
-    void GuardClose(QMdiSubWindow* window);
+    void GuardClose(QWidget* window);
     void AllowClose(bool allow) { m_bCloseAllowed = allow; }
     // The tree is going away: views made from now on get no tree.
     void SetTreeGone() { m_pTree = nullptr; }

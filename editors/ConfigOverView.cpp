@@ -157,11 +157,10 @@ void CConfigOverView::RefreshPortGroupNode(int board, int group) {
         !doc->m_boardCfg.m_boards[board].m_ports.IsValidIndex(group))
         return;
     CPortArray& ports = doc->m_boardCfg.m_boards[board].m_ports[group];
-    for (CPortRecord& port : ports)
-        PrunePortDevices(*doc, port);
-    const CTreeNode node = PortGroupNode(*doc, board, group);
-    ApplyNode(g, node);
-    SyncChildren(g, node.children);
+    g->setText(0, Qs(PortGroupNodeText(ports.m_strName, ports.GetSize())));
+    for (int p = 0; p < ports.GetSize(); ++p)
+        InsertPortNode(ports[p], g, g->child(p), p);
+    SyncChildren(g, {}, ports.GetSize());
     ExpandUp(g, 2);
 }
 
@@ -173,15 +172,42 @@ void CConfigOverView::RefreshPortNode(int board, int group, int port) {
     QTreeWidgetItem* g = b ? b->child(group) : nullptr;
     if (!doc || !record || !g)
         return;
-    PrunePortDevices(*doc, *record);
-    const CTreeNode node = PortNode(*doc, *record, port);
-    QTreeWidgetItem* item = g->child(port);
-    if (!item) {
-        AddNode(g, node);
+    InsertPortNode(*record, g, g->child(port), port);
+}
+
+QTreeWidgetItem* CConfigOverView::InsertPortNode(CPortRecord& port, QTreeWidgetItem* group, QTreeWidgetItem* existing,
+                                                 int index) {
+    CProjectModel* doc = CurrentDoc();
+    if (!doc || !group)
+        return nullptr;
+    CTreeNode node;
+    node.text = PortNodeText(port);
+    node.image = kImagePort;
+    node.itemData = index;
+    QTreeWidgetItem* item = existing;
+    if (item)
+        ApplyNode(item, node);
+    else
+        item = AddNode(group, node);
+    RefreshPortDeviceNodes(port, item);
+    FillPortConfigNodes(port, item);
+    return item;
+}
+
+void CConfigOverView::RefreshPortDeviceNodes(CPortRecord& port, QTreeWidgetItem* item) {
+    CProjectModel* doc = CurrentDoc();
+    if (!doc || !item)
         return;
-    }
-    ApplyNode(item, node);
-    SyncChildren(item, node.children);
+    PrunePortDevices(*doc, port);
+    // Everything after the device nodes goes; the configurations are put back behind them.
+    SyncChildren(item, PortDeviceNodes(*doc, port));
+}
+
+void CConfigOverView::FillPortConfigNodes(const CPortRecord& port, QTreeWidgetItem* item) {
+    CProjectModel* doc = CurrentDoc();
+    if (!doc || !item)
+        return;
+    SyncChildren(item, PortConfigNodes(port), static_cast<int>(PortDeviceNodes(*doc, port).size()));
 }
 
 void CConfigOverView::RefreshPortChildNodes(int board, int group, int port) {
@@ -190,8 +216,8 @@ void CConfigOverView::RefreshPortChildNodes(int board, int group, int port) {
     QTreeWidgetItem* item = PortItem(board, group, port);
     if (!doc || !record || !item)
         return;
-    PrunePortDevices(*doc, *record);
-    SyncChildren(item, PortNode(*doc, *record, port).children);
+    RefreshPortDeviceNodes(*record, item);
+    FillPortConfigNodes(*record, item);
     ExpandUp(item, 3);
     // The all-points pane refills its list once the current event is done.
     if (m_pFrame && m_pFrame->RightKind() == kViewConfigGINAll) {
@@ -212,7 +238,7 @@ void CConfigOverView::RefreshPortConfigNodes(int board, int group, int port) {
     QTreeWidgetItem* item = PortItem(board, group, port);
     if (!doc || !record || !item)
         return;
-    SyncChildren(item, PortConfigNodes(*record), static_cast<int>(PortDeviceNodes(*doc, *record).size()));
+    FillPortConfigNodes(*record, item);
     ExpandUp(item, 3);
 }
 

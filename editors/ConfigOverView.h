@@ -53,6 +53,15 @@ public:
     void RefreshPortNode(int board, int group, int port) override;
     void RefreshPortChildNodes(int board, int group, int port) override;
     void RefreshPortConfigNodes(int board, int group, int port);
+    // Sets or inserts a port's node (existing null: appended to group) with its device and
+    // configuration nodes.
+    QTreeWidgetItem* InsertPortNode(projectmodel::CPortRecord& port, QTreeWidgetItem* group,
+                                    QTreeWidgetItem* existing, int index);
+    // The port's device nodes; addresses without a device leave the port's list, and every node
+    // after the device nodes is deleted.
+    void RefreshPortDeviceNodes(projectmodel::CPortRecord& port, QTreeWidgetItem* item);
+    // The configuration nodes after the device nodes.
+    void FillPortConfigNodes(const projectmodel::CPortRecord& port, QTreeWidgetItem* item);
     void RefreshDeviceNodes();
     void RefreshVoltLevelNodes();
     void RefreshBayNodes(int levelCode);
