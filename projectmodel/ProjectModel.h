@@ -29,6 +29,34 @@ public:
     virtual void RefreshPortChildNodes(int board, int group, int port) = 0;
     // The all-points pane refills its list.
     virtual void FillPointList() = 0;
+
+    // Further forwards of the document into the project tree and the panes; without a tree they
+    // do nothing.
+    // The whole tree is built again (after the boards were read).
+    virtual void RebuildTree() {}
+    virtual void RefreshPortGroupNode(int board, int group) {
+        (void)board;
+        (void)group;
+    }
+    virtual void RefreshPortConfigNodes(int board, int group, int port) {
+        (void)board;
+        (void)group;
+        (void)port;
+    }
+    virtual void RefreshDeviceNodes() {}
+    virtual void RefreshVoltLevelNodes() {}
+    virtual void RefreshBayNodes(int levelCode) { (void)levelCode; }
+    virtual void RefreshBayNode(int bayId) { (void)bayId; }
+    virtual void RefreshEquipmentNode(int bayId, int equipmentId) {
+        (void)bayId;
+        (void)equipmentId;
+    }
+    // The root item shows this text and is expanded.
+    virtual void SetRootText(const std::string& text) { (void)text; }
+    // The project properties pane, when shown, shows the new save time.
+    virtual void UpdateSaveTime() {}
+    // The device information list, when shown, fills itself again.
+    virtual void FillDeviceList() {}
 };
 
 class CProjectModel : public CBaseDoc {

@@ -1,0 +1,739 @@
+#include "AnswerDispatcher.h"
+
+#include "BodyReader.h"
+#include "DeviceLink.h"
+#include "DeviceRequests.h"
+#include "ValueText.h"
+
+#include "platform/Gbk.h"
+#include "platform/Prompt.h"
+#include "platform/Text.h"
+
+#include <cstdio>
+#include <new>
+
+namespace quorvex {
+
+namespace {
+
+constexpr int kLoginWaitMs = 6000;
+constexpr int kHeartbeatMs = 10000;
+constexpr int kSupervisionMs = 30000;
+
+std::string GbkText(const std::uint8_t* p, std::size_t n) {
+    std::size_t len = 0;
+    while (len < n && p[len] != 0)
+        ++len;
+    return platform::FromGbk(std::string_view(reinterpret_cast<const char*>(p), len));
+}
+
+std::string DottedAddress(std::uint32_t v) {
+    return platform::StrFormat("%d.%d.%d.%d", static_cast<int>(v >> 24 & 0xFF),
+                               static_cast<int>(v >> 16 & 0xFF), static_cast<int>(v >> 8 & 0xFF),
+                               static_cast<int>(v & 0xFF));
+}
+
+// A value: data type, size, number (low 7 bits when asked), then size x number bytes.
+struct Value {
+    std::uint8_t type = 0, size = 0, number = 0;
+    const std::uint8_t* data = nullptr;
+    std::size_t len = 0;
+};
+bool ReadValue(CBodyReader& r, Value& v, bool number7 = false) {
+    v.type = r.U8();
+    v.size = r.U8();
+    v.number = r.U8();
+    const unsigned count = number7 ? (v.number & 0x7Fu) : v.number;
+    v.len = static_cast<std::size_t>(v.size) * count;
+    v.data = r.Bytes(v.len);
+    return r.Ok();
+}
+
+CDeviceTime ReadTime(CBodyReader& r) {
+    const std::uint8_t* p = r.Bytes(7);
+    return p ? CDeviceTime::FromBytes(p) : CDeviceTime{};
+}
+
+std::string EventTimeText(unsigned hours, unsigned minutes, unsigned ms) {
+    return platform::StrFormat("%u时%u分%u秒%u毫秒", hours, minutes, ms / 1000, ms % 1000);
+}
+
+void ShowError(const char* text) {
+    platform::MessageBox(text, "错误", platform::Icon::Error);
+}
+
+} // namespace
+
+Rgb DebugTextColour(std::uint8_t source) {
+    static const Rgb kColours[] = {{200, 200, 200}, {128, 128, 128}, {128, 255, 0}, {255, 128, 0},
+                                   {128, 0, 255},   {255, 0, 128},   {0, 128, 128}, {128, 128, 0},
+                                   {0, 128, 0},     {128, 0, 128},   {0, 0, 128},   {0, 0, 0},
+                                   {128, 0, 0}};
+    return kColours[source == 0 ? 0 : (source - 1) / 20];
+}
+
+void CAnswerDispatcher::Truncated(std::uint8_t type) {
+    link_.DebugNote(platform::StrFormat("\nD报文长度有误(类型%u)\n", unsigned{type}));
+}
+
+void CAnswerDispatcher::Dispatch(const std::uint8_t* body, std::size_t length, std::uint8_t board) {
+    if (length == 0)
+        return;
+    CBodyReader r(body, length, 1);
+    switch (body[0]) {
+    case 1:
+        PortFrames(r, board);
+        break;
+    case 2:
+        DebugText(body, length);
+        return;
+    case 3:
+        if (length >= 2)
+            link_.Shell().ShowStringAnswer(GbkText(body + 1, length - 2));
+        return;
+    case 4:
+        FileOpenAnswer(r, board);
+        break;
+    case 6:
+        FileChunkAnswer(r, body, length, board);
+        break;
+    case 8:
+        Directory(r);
+        break;
+    case 12:
+        RefTable(r, board);
+        break;
+    case 14:
+        Challenge(r);
+        break;
+    case 15:
+        Verdict(r);
+        break;
+    case 16:
+        ProtocolText(body, length, board);
+        return;
+    case 17:
+        PortInformation(body, length, board);
+        return;
+    case 18:
+        RemoteCommands(r);
+        break;
+    case 19:
+        HistoryEvents(r);
+        break;
+    case 20:
+    case 21:
+        SetAnswer(r, body[0] == 21);
+        break;
+    case 22:
+        CancelAllAnswer(r);
+        break;
+    case 23:
+        DeviceCancelAnswer(r);
+        break;
+    case 24:
+        TableCancelAnswer(r, board);
+        break;
+    case 25:
+    case 26:
+        CommStatus(r, body[0] == 26);
+        break;
+    case 27:
+        WaveRecords(r);
+        break;
+    case 28: {
+        const std::uint8_t* t = r.Bytes(7);
+        if (t)
+            link_.Shell().ShowDeviceTime(CDeviceTime::FromBytes(t));
+        break;
+    }
+    default:
+        return; // types the program does not handle
+    }
+    if (!r.Ok())
+        Truncated(body[0]);
+}
+
+void CAnswerDispatcher::PortFrames(CBodyReader& r, std::uint8_t board) {
+    const auto count = static_cast<std::int16_t>(r.U16());
+    if (!r.Ok() || count <= 0 || r.Left() + 3 < 8)
+        return;
+    IQuorvexShell& shell = link_.Shell();
+    for (int i = 0; i < count; ++i) {
+        const std::uint8_t cls = r.U8();
+        const std::uint8_t portIndex = r.U8();
+        const std::uint16_t device = r.U16();
+        const std::uint8_t dirByte = r.U8();
+        const std::uint32_t unitAddress = r.U32();
+        const std::uint32_t destAddress = r.U32();
+        const std::uint16_t n = r.U16();
+        const std::uint8_t* bytes = r.Bytes(n);
+        if (!r.Ok())
+            return;
+        const bool sent = dirByte == 1;
+        const int slot = sent ? kSlotSend : kSlotReceive;
+        const PortMonitorDoc* doc = shell.PortMonitor(slot);
+        if (!doc || doc->board != board + 1 || doc->port != portIndex + 1 ||
+            (doc->direction != 2 && doc->direction != dirByte) ||
+            (doc->device != 0xFFFF && doc->device != device))
+            return;
+        if (cls == 0) {
+            if (doc->messageType != 0)
+                return;
+        } else if (doc->unitAddress != unitAddress ||
+                   (doc->destAddress != 0xFFFFFFFF && doc->destAddress != destAddress) ||
+                   (doc->messageType != 3 && doc->messageType != cls)) {
+            return;
+        }
+        std::string text = "[ " + platform::StrFormat("装置%5d", static_cast<int>(device));
+        text += cls == 1 ? " UDP" : cls == 2 ? " TCP" : "";
+        text += " ] " + doc->linePrefix + platform::HexDump(bytes, n);
+        std::string tag = cls == 1 || cls == 2 ? "Net" : "Ser";
+        tag += platform::StrFormat("%d", portIndex + 1) + "_";
+        tag += cls == 1 || cls == 2 ? DottedAddress(destAddress)
+                                    : platform::StrFormat("%d", static_cast<int>(device));
+        shell.QueuePortLine(slot, sent, text, tag);
+    }
+}
+
+void CAnswerDispatcher::DebugText(const std::uint8_t* body, std::size_t length) {
+    if (length < 2)
+        return;
+    const std::string text = length > 2 ? GbkText(body + 2, length - 3) : std::string();
+    IQuorvexShell& shell = link_.Shell();
+    if (!shell.DebugWindowOpen())
+        return;
+    shell.AppendDebug(text, DebugTextColour(body[1]));
+    if (shell.DebugRecording())
+        link_.WriteDebugLog(text);
+}
+
+void CAnswerDispatcher::FailTransfer() {
+    link_.EndTransfer();
+}
+
+void CAnswerDispatcher::FileOpenAnswer(CBodyReader& r, std::uint8_t board) {
+    IQuorvexShell& shell = link_.Shell();
+    shell.StopTimer(kTimerTransfer);
+    const std::uint8_t accepted = r.U8();
+    const std::uint32_t size = r.U32();
+    const std::uint32_t handle = r.U32();
+    if (!r.Ok() || !accepted) {
+        platform::MessageBox("文件打开失败.");
+        FailTransfer();
+        return;
+    }
+    if (size == 0 || size > CDeviceLink::kMaxAnnounced) {
+        platform::MessageBox("文件大小有误.");
+        FailTransfer();
+        return;
+    }
+    if (link_.direction_ == CDeviceLink::kDownload) {
+        if (link_.SendFileChunk(handle, 0, board) <= 0) {
+            platform::MessageBox("文件发送失败.");
+            FailTransfer();
+            return;
+        }
+    } else if (link_.direction_ == CDeviceLink::kUpload) {
+        try {
+            link_.buffer_.assign(size, 0);
+        } catch (const std::bad_alloc&) {
+            platform::MessageBox("申请内存出错,内存不足!");
+            FailTransfer();
+            return;
+        }
+        link_.position_ = 0;
+        link_.SendMessage(requests::UploadStart(board, handle));
+    } else {
+        return;
+    }
+    shell.StartTimer(kTimerTransfer, CDeviceLink::kTransferWaitMs);
+}
+
+void CAnswerDispatcher::FileChunkAnswer(CBodyReader& r, const std::uint8_t* body, std::size_t length,
+                                        std::uint8_t board) {
+    IQuorvexShell& shell = link_.Shell();
+    shell.StopTimer(kTimerTransfer);
+    const std::uint32_t handle = r.U32();
+    const std::uint8_t flag = r.U8();
+    std::uint16_t chunk = r.U16();
+    if (!r.Ok())
+        return;
+    if (link_.direction_ == CDeviceLink::kDownload) {
+        if (flag == 1) {
+            link_.position_ = std::min(link_.position_ + CDeviceLink::kChunkSize, link_.TransferSize());
+            ++chunk;
+        } else if (++link_.retries_ >= 3) {
+            platform::MessageBox("文件发送失败.");
+            FailTransfer();
+            return;
+        }
+        const int sent = link_.SendFileChunk(handle, chunk, board);
+        if (sent < 0) {
+            platform::MessageBox("文件发送失败.");
+            FailTransfer();
+        } else if (sent > 0) {
+            shell.StartTimer(kTimerTransfer, CDeviceLink::kTransferWaitMs);
+        } else {
+            link_.SendMessage(requests::FileClose(board, link_.transferName_));
+            link_.EndTransfer(2000);
+        }
+        return;
+    }
+    if (link_.direction_ != CDeviceLink::kUpload)
+        return;
+    // Data the unit sends beyond the size it announced is not taken.
+    const std::size_t n = length - 8;
+    const std::uint32_t size = link_.TransferSize();
+    const std::size_t room = size - std::min(link_.position_, size);
+    const std::size_t take = std::min(n, room);
+    if (take)
+        std::copy(body + 8, body + 8 + take, link_.buffer_.begin() + link_.position_);
+    link_.position_ += static_cast<std::uint32_t>(take);
+    if (size)
+        shell.SetProgress(static_cast<int>(std::uint64_t{link_.position_} * 100 / size));
+    link_.SendMessage(requests::UploadAck(board, handle, chunk));
+    if (flag == 1) {
+        shell.StartTimer(kTimerTransfer, CDeviceLink::kTransferWaitMs);
+        return;
+    }
+    link_.SendMessage(requests::FileClose(board, link_.transferName_));
+    if (shell.HasProgressWindow()) {
+        shell.SetProgress(100);
+        shell.StopTimer(kTimerTransfer);
+        shell.CloseProgressWindow(0);
+        const std::string& name = link_.transferName_;
+        const std::size_t slash = name.rfind('/');
+        const std::string fileName = slash == std::string::npos ? std::string() : name.substr(slash + 1);
+        const std::string folder = (link_.Data().m_programFolder / ".." / "Tmp").string() + "/";
+        std::string path;
+        if (shell.AskSaveFile(folder, fileName, path)) {
+            // The file gets exactly the uploaded bytes, also where an older, longer file stood.
+            if (std::FILE* f = std::fopen(path.c_str(), "wb")) {
+                std::fwrite(link_.buffer_.data(), 1, link_.buffer_.size(), f);
+                std::fclose(f);
+            }
+        }
+    }
+    std::vector<std::uint8_t>().swap(link_.buffer_);
+    link_.position_ = 0;
+    link_.direction_ = CDeviceLink::kNoTransfer;
+}
+
+void CAnswerDispatcher::Directory(CBodyReader& r) {
+    IQuorvexShell& shell = link_.Shell();
+    const std::uint8_t found = r.U8();
+    if (!r.Ok())
+        return;
+    if (found != 1) {
+        shell.DirectoryNotFound();
+        return;
+    }
+    r.U8();
+    const std::uint16_t count = r.U16();
+    for (unsigned i = 0; i < count && r.Ok(); ++i) {
+        const std::uint32_t size = r.U32();
+        const auto time = static_cast<std::int32_t>(r.U32());
+        const std::uint8_t type = r.U8();
+        const std::uint8_t n = r.U8();
+        const std::uint8_t* name = r.Bytes(n);
+        if (!r.Ok())
+            return;
+        shell.AddDirectoryEntry(GbkText(name, n), size, type, time);
+    }
+}
+
+void CAnswerDispatcher::RefTable(CBodyReader& r, std::uint8_t board) {
+    const std::uint8_t more = r.U8();
+    const std::uint8_t sub = r.U8();
+    const std::uint8_t portType = r.U8();
+    const std::uint8_t portIndex = r.U8();
+    const std::uint8_t table = r.U8();
+    r.U16();
+    const std::uint16_t count = r.U16();
+    if (!r.Ok())
+        return;
+    const auto boardNumber = static_cast<std::uint8_t>(board + 1);
+    const auto portNumber = static_cast<std::uint8_t>(portIndex + 1);
+    std::vector<ITabSheet*> sheets;
+    for (ITabSheet* s : link_.Shell().TabSheets())
+        if (s->BoardNumber() == boardNumber && s->PortType() == portType && s->PortNumber() == portNumber &&
+            s->TableNumber() == table)
+            sheets.push_back(s);
+    std::vector<CTabEntry>& entries = link_.Data().m_tabEntries;
+    CKeyIndex<CTabEntry> index(
+        entries, [&](const CTabEntry& e) { return e.SameTable(boardNumber, portType, portNumber, table); });
+
+    if (sub == 2) {
+        if (sheets.empty())
+            return;
+        for (unsigned i = 0; i < count; ++i) {
+            const std::uint16_t address = r.U16();
+            const std::uint16_t key = r.U16();
+            const std::uint8_t valid = r.U8();
+            Value v;
+            if (!r.Ok() || valid != 1 || !ReadValue(r, v))
+                return;
+            for (std::size_t at : index.Find(address, key)) {
+                CTabEntry& e = entries[at];
+                e.m_dataType = v.type;
+                e.m_dataSize = v.size;
+                e.m_number = v.number;
+                ActualValueText(v.type, v.data, v.len, e.m_value, true);
+                for (ITabSheet* s : sheets)
+                    s->ShowValue(e);
+            }
+        }
+    } else if (sub == 3) {
+        for (unsigned i = 0; i < count; ++i) {
+            const std::uint16_t address = r.U16();
+            const std::uint16_t key = r.U16();
+            const std::uint8_t kod = r.U8();
+            const std::uint8_t type = r.U8();
+            const std::uint8_t size = r.U8();
+            const std::uint8_t number = r.U8();
+            if (!r.Ok() || kod != 10 || type > 1)
+                return;
+            std::string name;
+            if (type == 1) {
+                const std::size_t n = static_cast<std::size_t>(size) * number;
+                const std::uint8_t* text = r.Bytes(n);
+                if (!text)
+                    return;
+                name = GbkText(text, n);
+            }
+            if (!index.Find(address, key).empty())
+                continue;
+            index.Add(address, key, entries.size());
+            CTabEntry e;
+            e.m_boardNumber = boardNumber;
+            e.m_portType = portType;
+            e.m_portNumber = portNumber;
+            e.m_tableNumber = table;
+            e.m_address = address;
+            e.m_key = key;
+            e.m_name = name;
+            entries.push_back(std::move(e));
+        }
+        if (more == 0)
+            for (ITabSheet* s : sheets) {
+                s->FillList();
+                link_.SendMessage(requests::RefTableValues(board, portType, portIndex, table,
+                                                           s->StartPosition(), s->RowCount()));
+            }
+    } else if (sub == 1) {
+        if (count != 1)
+            return;
+        const std::uint16_t address = r.U16();
+        const std::uint8_t group = r.U8();
+        const std::uint8_t entry = r.U8();
+        const std::uint8_t valid = r.U8();
+        Value v;
+        if (!r.Ok() || valid != 1 || !ReadValue(r, v))
+            return;
+        if (v.type != 18 && v.type != 19)
+            return;
+        const std::size_t at = v.type == 18 ? 1 : 5;
+        if (v.len < at + 4) {
+            Truncated(12);
+            return;
+        }
+        const std::uint8_t* d = v.data;
+        const std::string action = DoublePointText(d[0] & 3);
+        const unsigned ms = static_cast<unsigned>(d[at] | d[at + 1] << 8);
+        CEventRecord ev;
+        ev.m_name = "SOE";
+        ev.m_address = address;
+        ev.m_group = group;
+        ev.m_entry = entry;
+        ev.m_action = action;
+        ev.m_time = EventTimeText(d[at + 3] & 0x7Fu, d[at + 2] & 0x3Fu, ms);
+        const std::uint16_t key = MakeKey(group, entry);
+        for (ITabSheet* s : sheets) {
+            for (std::size_t at : index.Find(address, key)) {
+                CTabEntry& e = entries[at];
+                e.m_value = action;
+                s->ShowValue(e);
+            }
+            s->ShowEvent(ev);
+            link_.Logs().SaveEventFile(ev, CLogFiles::kTableEvent);
+        }
+    }
+}
+
+void CAnswerDispatcher::Challenge(CBodyReader& r) {
+    IQuorvexShell& shell = link_.Shell();
+    shell.StopTimer(kTimerLogin);
+    const std::uint8_t* c = r.Bytes(4);
+    if (!c)
+        return;
+    link_.SendMessage(requests::ChallengeAnswer(link_.ComputeAuthAnswer(c)));
+    shell.StartTimer(kTimerLogin, kLoginWaitMs);
+}
+
+void CAnswerDispatcher::Verdict(CBodyReader& r) {
+    IQuorvexShell& shell = link_.Shell();
+    shell.StopTimer(kTimerLogin);
+    const std::uint8_t verdict = r.U8();
+    if (r.Ok() && verdict == 1) {
+        link_.SendMessage(requests::PortInformation());
+        shell.StartTimer(kTimerPortInfo, kLoginWaitMs);
+        return;
+    }
+    link_.DisconnectCommand();
+    platform::MessageBox("身份验证出错\n请尝试重新连接");
+    shell.CloseNotice();
+}
+
+void CAnswerDispatcher::ProtocolText(const std::uint8_t* body, std::size_t length, std::uint8_t board) {
+    if (length < 3)
+        return;
+    const ProtocolMonitorDoc* doc = link_.Shell().ProtocolMonitor();
+    if (!doc || doc->board != board + 1 || doc->portKind != body[1] || doc->port != body[2] + 1)
+        return;
+    link_.Shell().AppendProtocolText(GbkText(body + 3, length - 3), Rgb{0, 0, 128});
+}
+
+void CAnswerDispatcher::PortInformation(const std::uint8_t* body, std::size_t length, std::uint8_t board) {
+    IQuorvexShell& shell = link_.Shell();
+    shell.StopTimer(kTimerPortInfo);
+    CBodyReader r(body, length, 1);
+    CUnitBoardArray boards;
+    const std::uint8_t boardCount = r.U8();
+    for (unsigned b = 0; b < boardCount && r.Ok(); ++b) {
+        CUnitBoard rec;
+        rec.m_boardNumber = static_cast<std::uint8_t>(r.U8() + 1);
+        for (int portType = 0; portType < 2 && r.Ok(); ++portType) {
+            CUnitPortArray& ports = portType == 0 ? rec.m_serialPorts : rec.m_netPorts;
+            const std::uint8_t portCount = r.U8();
+            for (unsigned p = 0; p < portCount && r.Ok(); ++p) {
+                CUnitPort port;
+                port.m_portNumber = static_cast<std::uint8_t>(r.U8() + 1);
+                if (const std::uint8_t* name = r.Bytes(10))
+                    port.m_name = PortNameFromField(name, 10);
+                port.m_deviceCount = r.U8();
+                for (unsigned d = 0; d < port.m_deviceCount && r.Ok(); ++d)
+                    port.m_addresses.Add(CUnitAddress(r.U16()));
+                port.m_tableCount = r.U8();
+                for (unsigned t = 0; t < port.m_tableCount && r.Ok(); ++t) {
+                    CUnitRefTable table;
+                    table.m_board = board;
+                    table.m_portType = static_cast<std::uint8_t>(portType);
+                    table.m_portNumber = port.m_portNumber;
+                    table.m_tableNumber = r.U8();
+                    table.m_tableKind = r.U8();
+                    if (const std::uint8_t* name = r.Bytes(10))
+                        table.m_name = PortNameFromField(name, 10);
+                    port.m_tables.Add(table);
+                }
+                ports.Add(port);
+            }
+            (portType == 0 ? rec.m_serialCount : rec.m_netCount) =
+                static_cast<std::uint16_t>(ports.GetSize());
+        }
+        boards.Add(rec);
+    }
+    if (!r.Ok() || r.Pos() != length) {
+        link_.DisconnectCommand();
+        platform::MessageBox("信息上送长度有误");
+        shell.CloseNotice();
+        return;
+    }
+    link_.Data().m_boards = std::move(boards);
+    shell.CloseNotice();
+    shell.OnPortInformation();
+    link_.SendPoll();
+    shell.StartTimer(kTimerHeartbeat, kHeartbeatMs);
+    shell.StartTimer(kTimerSupervision, kSupervisionMs);
+}
+
+void CAnswerDispatcher::RemoteCommands(CBodyReader& r) {
+    r.U8();
+    const std::uint32_t count = r.U32();
+    for (std::uint32_t i = 0; i < count && r.Ok(); ++i) {
+        CRemoteCommandRecord rec;
+        rec.m_sourceBoard = r.U8();
+        rec.m_sourceClass = r.U8();
+        rec.m_sourcePort = r.U8();
+        rec.m_commandType = r.U8();
+        rec.m_address = r.U16();
+        rec.m_group = r.U8();
+        rec.m_entry = r.U8();
+        Value v;
+        if (!ReadValue(r, v, true))
+            return;
+        rec.m_value = RemoteCommandValueText(v.type, v.data, v.len);
+        rec.m_time = ReadTime(r);
+        const std::uint8_t n = r.U8();
+        const std::uint8_t* text = r.Bytes(n);
+        if (!r.Ok())
+            return;
+        rec.m_description = GbkText(text, n);
+        link_.Shell().AddRemoteCommand(rec);
+        link_.Logs().SaveRemoteCommand(rec);
+    }
+}
+
+void CAnswerDispatcher::HistoryEvents(CBodyReader& r) {
+    r.U8();
+    const std::uint16_t count = r.U16();
+    for (unsigned i = 0; i < count && r.Ok(); ++i) {
+        CHistoryEventRecord rec;
+        rec.m_address = r.U16();
+        rec.m_group = r.U8();
+        rec.m_entry = r.U8();
+        rec.m_fun = r.U8();
+        rec.m_inf = r.U8();
+        rec.m_eventType = r.U8();
+        rec.m_time = ReadTime(r);
+        Value v;
+        if (!ReadValue(r, v))
+            return;
+        rec.m_value = HistoryEventValueText(v.type, v.data, v.len);
+        link_.Shell().AddHistoryEvent(rec);
+        link_.Logs().SaveHistoryEvent(rec);
+    }
+}
+
+void CAnswerDispatcher::SetAnswer(CBodyReader& r, bool cancel) {
+    const std::uint8_t n = r.U8();
+    std::vector<SetResult> results;
+    results.reserve(n);
+    for (unsigned i = 0; i < n; ++i) {
+        SetResult s;
+        s.address = r.U16();
+        s.key = r.U16();
+        const std::uint8_t flag = r.U8();
+        s.result = r.U8();
+        if (!r.Ok() || flag != 1)
+            return; // the whole message is dropped
+        results.push_back(s);
+    }
+    IQuorvexShell& shell = link_.Shell();
+    const std::uint8_t flags = link_.ManualSettingFlags();
+    if (flags & CDeviceLink::kDbSetting) {
+        shell.StopTimer(cancel ? kTimerDbCancel : kTimerDbSet);
+        for (IDbSheet* s : shell.DbSheets()) {
+            if (s->DeviceAddress() != link_.ManualWaitKey())
+                continue;
+            if (cancel) {
+                s->ApplyCancelResults(results);
+            } else if (static_cast<int>(n) != s->SentSetCount()) {
+                ShowError("返校条目数有误\n人工置数失败!");
+                s->FailPending();
+                link_.SetManualSettingFlag(CDeviceLink::kDbSetting, false);
+                return;
+            } else {
+                s->ApplySetResults(results);
+            }
+        }
+        link_.SetManualSettingFlag(CDeviceLink::kDbSetting, false);
+    }
+    if (flags & CDeviceLink::kTabSetting) {
+        shell.StopTimer(cancel ? kTimerTabCancel : kTimerTabSet);
+        const CDeviceLink::TableKey key = link_.TableWaitKey();
+        for (ITabSheet* s : shell.TabSheets()) {
+            if (!(CDeviceLink::TableKey{s->BoardNumber(), s->PortType(), s->PortNumber(), s->TableNumber()} ==
+                  key))
+                continue;
+            if (cancel) {
+                s->ApplyCancelResults(results);
+            } else if (static_cast<int>(n) != s->SentSetCount()) {
+                ShowError("返校条目数有误\n人工置数失败!");
+                s->FailPending();
+                link_.SetManualSettingFlag(CDeviceLink::kTabSetting, false);
+                return;
+            } else {
+                s->ApplySetResults(results);
+            }
+        }
+        link_.SetManualSettingFlag(CDeviceLink::kTabSetting, false);
+    }
+}
+
+void CAnswerDispatcher::CancelAllAnswer(CBodyReader& r) {
+    IQuorvexShell& shell = link_.Shell();
+    shell.StopTimer(kTimerCancelAll);
+    const std::uint8_t result = r.U8();
+    if (!r.Ok())
+        return;
+    if (result == 0)
+        platform::MessageBox("取消置数失败", "错误");
+    for (IDbSheet* s : shell.DbSheets())
+        s->ApplyCancelAll(result);
+    for (ITabSheet* s : shell.TabSheets())
+        s->ApplyCancelAll(result);
+}
+
+void CAnswerDispatcher::DeviceCancelAnswer(CBodyReader& r) {
+    const std::uint16_t address = r.U16();
+    const std::uint8_t result = r.U8();
+    if (!r.Ok() || address != link_.ManualWaitKey())
+        return;
+    IQuorvexShell& shell = link_.Shell();
+    shell.StopTimer(kTimerDbCancel);
+    for (IDbSheet* s : shell.DbSheets())
+        if (s->DeviceAddress() == address)
+            s->ApplyCancelAll(result);
+}
+
+void CAnswerDispatcher::TableCancelAnswer(CBodyReader& r, std::uint8_t board) {
+    const std::uint8_t portType = r.U8();
+    const std::uint8_t portIndex = r.U8();
+    const std::uint8_t table = r.U8();
+    const std::uint8_t result = r.U8();
+    if (!r.Ok())
+        return;
+    const CDeviceLink::TableKey key{static_cast<std::uint8_t>(board + 1), portType,
+                                    static_cast<std::uint8_t>(portIndex + 1), table};
+    if (!(key == link_.TableWaitKey()))
+        return;
+    IQuorvexShell& shell = link_.Shell();
+    shell.StopTimer(kTimerTabCancel);
+    for (ITabSheet* s : shell.TabSheets())
+        if (CDeviceLink::TableKey{s->BoardNumber(), s->PortType(), s->PortNumber(), s->TableNumber()} == key)
+            s->ApplyCancelAll(result);
+}
+
+void CAnswerDispatcher::CommStatus(CBodyReader& r, bool ports) {
+    IQuorvexShell& shell = link_.Shell();
+    r.U8();
+    if (!ports) {
+        r.U8();
+        const std::uint16_t count = r.U16();
+        for (unsigned i = 0; i < count && r.Ok(); ++i) {
+            const std::uint16_t address = r.U16();
+            const std::uint8_t state = r.U8();
+            if (r.Ok())
+                shell.UpdateDeviceStatus(address, state);
+        }
+        return;
+    }
+    r.U8();
+    const std::uint8_t count = r.U8();
+    for (unsigned i = 0; i < count && r.Ok(); ++i) {
+        const std::uint8_t b = r.U8();
+        const std::uint8_t kind = r.U8();
+        const std::uint8_t port = r.U8();
+        const std::uint8_t state = r.U8();
+        if (r.Ok())
+            shell.UpdatePortStatus(b, kind, port, state);
+    }
+}
+
+void CAnswerDispatcher::WaveRecords(CBodyReader& r) {
+    r.U8();
+    const std::uint16_t count = r.U16();
+    for (unsigned i = 0; i < count && r.Ok(); ++i) {
+        const std::uint16_t address = r.U16();
+        const std::uint16_t nof = r.U16();
+        const CDeviceTime time = ReadTime(r);
+        const std::uint8_t n = r.U8();
+        const std::uint8_t* name = r.Bytes(n);
+        if (!r.Ok())
+            return;
+        link_.Shell().AddWaveRecord(GbkText(name, n), address, time, nof);
+    }
+}
+
+} // namespace quorvex

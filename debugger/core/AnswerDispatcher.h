@@ -1,0 +1,50 @@
+#pragma once
+// Handles every message of the unit (a kind-1 frame with a body) that the link accepts: the
+// login exchange, the port information, the file transfer steps, and the answers that go to the
+// monitor windows, the single-instance windows, the data sheets and the log files.
+#include "QuorvexShell.h"
+
+#include <cstddef>
+#include <cstdint>
+
+namespace quorvex {
+
+class CDeviceLink;
+class CBodyReader;
+
+class CAnswerDispatcher {
+public:
+    explicit CAnswerDispatcher(CDeviceLink& link) : link_(link) {}
+
+    // body[0] is the message type; board is the header's board byte (from 0).
+    void Dispatch(const std::uint8_t* body, std::size_t length, std::uint8_t board);
+
+private:
+    void PortFrames(CBodyReader& r, std::uint8_t board);
+    void DebugText(const std::uint8_t* body, std::size_t length);
+    void FileOpenAnswer(CBodyReader& r, std::uint8_t board);
+    void FileChunkAnswer(CBodyReader& r, const std::uint8_t* body, std::size_t length, std::uint8_t board);
+    void Directory(CBodyReader& r);
+    void RefTable(CBodyReader& r, std::uint8_t board);
+    void Challenge(CBodyReader& r);
+    void Verdict(CBodyReader& r);
+    void ProtocolText(const std::uint8_t* body, std::size_t length, std::uint8_t board);
+    void PortInformation(const std::uint8_t* body, std::size_t length, std::uint8_t board);
+    void RemoteCommands(CBodyReader& r);
+    void HistoryEvents(CBodyReader& r);
+    void SetAnswer(CBodyReader& r, bool cancel);
+    void CancelAllAnswer(CBodyReader& r);
+    void DeviceCancelAnswer(CBodyReader& r);
+    void TableCancelAnswer(CBodyReader& r, std::uint8_t board);
+    void CommStatus(CBodyReader& r, bool ports);
+    void WaveRecords(CBodyReader& r);
+    void FailTransfer();
+    void Truncated(std::uint8_t type);
+
+    CDeviceLink& link_;
+};
+
+// The colour of the unit's debug text by its source code.
+Rgb DebugTextColour(std::uint8_t source);
+
+} // namespace quorvex

@@ -1,0 +1,384 @@
+#include "DeviceLink.h"
+
+#include "AnswerDispatcher.h"
+#include "DeviceRequests.h"
+#include "Iec103Handler.h"
+
+#include "configtool/link/LinkFrame.h"
+#include "platform/Profile.h"
+#include "platform/Prompt.h"
+#include "platform/Text.h"
+
+#include <algorithm>
+#include <fstream>
+#include <new>
+
+namespace quorvex {
+
+namespace {
+
+constexpr Rgb kGrey{128, 128, 128};
+constexpr int kLoginWaitMs = 6000;
+constexpr int kSupervisionMs = 30000;
+
+} // namespace
+
+std::uint16_t LoginKeyFromCommandLine(const std::string& commandLine) {
+    if (commandLine.empty())
+        return linkframe::kDeviceLoginKey;
+    return static_cast<std::uint16_t>(platform::AtoLL(commandLine) & 0xFFFF);
+}
+
+CDeviceLink::CDeviceLink(std::unique_ptr<ILinkTransport> transport, IQuorvexShell* shell, CQuorvexData* data,
+                         const std::filesystem::path& settingsFile)
+    : transport_(std::move(transport)), shell_(shell), data_(data), logs_(data->SavFolder()),
+      dispatcher_(std::make_unique<CAnswerDispatcher>(*this)),
+      handler_(std::make_unique<CIec103Handler>(*this)), address_(ReadAddress(settingsFile)) {
+    work_.reserve(kRingSize);
+    transport_->SetEvents(this);
+}
+
+CDeviceLink::~CDeviceLink() {
+    if (connected_)
+        Disconnect();
+    transport_->SetEvents(nullptr);
+}
+
+std::string CDeviceLink::ReadAddress(const std::filesystem::path& settingsFile) {
+    return platform::GetPrivateProfileString("TCP Config", "IP_ADDR", kDefaultAddress, 31, settingsFile);
+}
+
+void CDeviceLink::WriteAddress(const std::filesystem::path& settingsFile, const std::string& address) {
+    platform::WritePrivateProfileString("TCP Config", "IP_ADDR", address, settingsFile);
+}
+
+void CDeviceLink::SetAddress(const std::string& address, int port) {
+    address_ = address;
+    port_ = port;
+}
+
+int CDeviceLink::Connect() {
+    std::lock_guard lock(mutex_);
+    ring_.Clear();
+    if (!transport_->Create()) {
+        platform::MessageBox("创建TCP/IP槽失败!");
+        return 0;
+    }
+    shell_->ShowNotice(
+        platform::StrFormat("正在连接通讯装置，IP地址:%s  端口号:%04d", address_.c_str(), port_));
+    while (!transport_->Connect(address_, port_)) {
+        if (platform::MessageBox("连接TCP/IP通讯装置失败!\n重试吗?", {}, platform::Icon::None,
+                                 platform::Buttons::YesNo) != platform::Answer::Yes) {
+            transport_->Close();
+            shell_->CloseNotice();
+            return 0;
+        }
+    }
+    shell_->CloseNotice();
+    connected_ = true;
+    sequence_ = 0;
+    shell_->ShowNotice("正在进行验证和配置...");
+    shell_->StartTimer(kTimerLogin, kLoginWaitMs);
+    return 1;
+}
+
+int CDeviceLink::Disconnect() {
+    std::lock_guard lock(mutex_);
+    if (connected_)
+        transport_->Close();
+    ring_.Clear();
+    ReleaseBoards();
+    connected_ = false;
+    return 1;
+}
+
+void CDeviceLink::ConnectCommand() {
+    if (connected_)
+        return;
+    if (Connect())
+        shell_->OnLinkStateChanged(true);
+}
+
+void CDeviceLink::DisconnectCommand() {
+    if (!connected_)
+        return;
+    shell_->StopTimer(kTimerHeartbeat);
+    shell_->StopTimer(kTimerSupervision);
+    Disconnect();
+    shell_->OnLinkStateChanged(false);
+}
+
+void CDeviceLink::ReleaseBoards() {
+    data_->m_boards.RemoveAll();
+}
+
+void CDeviceLink::SetManualSettingFlag(std::uint8_t bit, bool on) {
+    manualFlags_ = static_cast<std::uint8_t>(on ? manualFlags_ | bit : manualFlags_ & ~bit);
+}
+
+void CDeviceLink::DebugNote(const std::string& text) {
+    if (shell_->DebugWindowOpen())
+        shell_->AppendDebug(text, kGrey);
+}
+
+int CDeviceLink::SendMessage(const CDeviceMessage& message) {
+    std::lock_guard lock(mutex_);
+    if (!connected_)
+        return 0;
+    const auto frame = linkframe::BuildFrame(
+        message.GetBody(), message.GetLength(),
+        linkframe::DeviceToolHeader(message.GetKind(), message.GetBoard(), message.GetAddress(), sequence_));
+    if (!transport_->Send(frame.data(), frame.size())) {
+        DebugNote("\nD发送数据出错\n");
+        return 0;
+    }
+    ++sequence_;
+    return 1;
+}
+
+void CDeviceLink::SendPoll() {
+    SendMessage(requests::Heartbeat());
+}
+
+std::uint32_t CDeviceLink::ComputeAuthAnswer(const std::uint8_t challenge[4]) const {
+    return linkframe::ComputeChallengeAnswer(challenge, data_->m_loginKey);
+}
+
+void CDeviceLink::OnReceiveError() {
+    platform::MessageBox("接收数据出错");
+}
+
+bool CDeviceLink::ExtractFrame(std::vector<std::uint8_t>& frame) {
+    if (ring_.Count() < static_cast<int>(linkframe::kHeaderSize))
+        return false;
+    std::uint8_t len[4];
+    ring_.PeekBytes(static_cast<int>(linkframe::kOffLength), len, 4);
+    const std::uint64_t total = std::uint64_t{linkframe::GetU32(len)} + 8;
+    if (total > static_cast<std::uint64_t>(kRingSize)) {
+        ring_.Drop(
+            static_cast<int>(std::min<std::uint64_t>(total, static_cast<std::uint64_t>(ring_.Count()))));
+        DebugNote("\nD报文长度越限，已丢弃\n");
+        return false;
+    }
+    if (static_cast<std::uint64_t>(ring_.Count()) < total)
+        return false;
+    frame.resize(static_cast<std::size_t>(total));
+    ring_.Take(frame.data(), static_cast<int>(total));
+    return true;
+}
+
+int CDeviceLink::AppendData(const std::uint8_t* data, std::size_t size) {
+    std::lock_guard lock(mutex_);
+    ring_.Append(data, size);
+    int result = 1;
+    // Every whole frame in the ring is handled now; a frame that is refused is dropped and the
+    // ones behind it still get their turn.
+    for (;;) {
+        const int before = ring_.Count();
+        if (!ExtractFrame(work_)) {
+            if (ring_.Count() != before && ring_.Count() >= static_cast<int>(linkframe::kHeaderSize))
+                continue; // an oversized frame was discarded; more may follow
+            return result;
+        }
+        const std::vector<std::uint8_t> frame = work_; // handlers may send, which never touches work_
+        if (frame.size() < linkframe::kHeaderSize) {
+            result = 0;
+            continue;
+        }
+        HandleFrame(frame.data(), frame.size());
+    }
+}
+
+void CDeviceLink::HandleFrame(const std::uint8_t* frame, std::size_t size) {
+    const int kind = linkframe::CheckHeader(frame, size, linkframe::CheckPolicy::DeviceTool);
+    if (kind < 0) {
+        DebugNote("\nD收到无效报文\n");
+        return;
+    }
+    const std::uint8_t* body = frame + linkframe::kHeaderSize;
+    const std::size_t bodyLength = size - linkframe::kHeaderSize;
+    const std::uint8_t board = frame[linkframe::kOffBoard];
+    if (kind == linkframe::kKindDsdu) {
+        if (bodyLength == 0)
+            return;
+        shell_->StopTimer(kTimerSupervision);
+        shell_->StartTimer(kTimerSupervision, kSupervisionMs);
+        dispatcher_->Dispatch(body, bodyLength, board);
+        return;
+    }
+    shell_->StopTimer(kTimerSupervision);
+    shell_->StartTimer(kTimerSupervision, kSupervisionMs);
+    if (bodyLength)
+        handler_->Handle(body, bodyLength, board, linkframe::GetU16(frame + linkframe::kOffSource));
+}
+
+void CDeviceLink::EndTransfer(int closeDelayMs) {
+    std::vector<std::uint8_t>().swap(buffer_);
+    position_ = 0;
+    direction_ = kNoTransfer;
+    if (shell_->HasProgressWindow())
+        shell_->CloseProgressWindow(closeDelayMs);
+}
+
+int CDeviceLink::StartDownload(const std::string& localPath, const std::string& targetName,
+                               std::uint8_t board) {
+    std::lock_guard lock(mutex_);
+    direction_ = kDownload;
+    transferName_ = targetName;
+    retries_ = 0;
+    std::ifstream in(std::filesystem::path(localPath), std::ios::binary);
+    if (!in) {
+        platform::MessageBox("打开文件出错", "错误信息", platform::Icon::Error);
+        EndTransfer();
+        return 0;
+    }
+    in.seekg(0, std::ios::end);
+    const std::streamoff size = in.tellg();
+    in.seekg(0, std::ios::beg);
+    if (size < 0 || size > static_cast<std::streamoff>(kMaxDownload)) {
+        platform::MessageBox("文件大小有误.", "错误信息", platform::Icon::Error);
+        EndTransfer();
+        return 0;
+    }
+    try {
+        buffer_.assign(static_cast<std::size_t>(size), 0);
+    } catch (const std::bad_alloc&) {
+        platform::MessageBox("申请内存出错,内存不足!");
+        EndTransfer();
+        return 0;
+    }
+    if (size > 0 && !in.read(reinterpret_cast<char*>(buffer_.data()), size)) {
+        platform::MessageBox("打开文件出错", "错误信息", platform::Icon::Error);
+        EndTransfer();
+        return 0;
+    }
+    position_ = 0;
+    shell_->SetProgress(0);
+    if (!SendMessage(requests::FileOpen(board, 0, static_cast<std::uint32_t>(size), targetName))) {
+        platform::MessageBox("数据发送不成功，请检查网络");
+        EndTransfer();
+        return 0;
+    }
+    shell_->StartTimer(kTimerTransfer, kTransferWaitMs);
+    return 1;
+}
+
+int CDeviceLink::StartUpload(const std::string& fileName, std::uint8_t board) {
+    std::lock_guard lock(mutex_);
+    direction_ = kUpload;
+    transferName_ = fileName;
+    std::vector<std::uint8_t>().swap(buffer_);
+    position_ = 0;
+    shell_->SetProgress(0);
+    if (!SendMessage(requests::FileOpen(board, 1, 0, fileName))) {
+        platform::MessageBox("数据发送不成功，请检查网络");
+        EndTransfer();
+        return 0;
+    }
+    shell_->StartTimer(kTimerTransfer, kTransferWaitMs);
+    return 1;
+}
+
+int CDeviceLink::SendFileChunk(std::uint32_t handle, std::uint16_t chunk, std::uint8_t board) {
+    std::lock_guard lock(mutex_);
+    if (!connected_) {
+        platform::MessageBox("通讯尚未连接!不能发送文件");
+        return -1;
+    }
+    const std::uint32_t size = TransferSize();
+    if (position_ >= size) {
+        shell_->SetProgress(100);
+        return 0;
+    }
+    shell_->SetProgress(static_cast<int>(std::uint64_t{position_} * 100 / size));
+    const std::uint32_t n = std::min(kChunkSize, size - position_);
+    const bool more = std::uint64_t{position_} + kChunkSize < size;
+    if (!SendMessage(requests::FileChunk(board, handle, more, chunk, buffer_.data() + position_, n))) {
+        platform::MessageBox("数据发送不成功，请检查网络");
+        return -1;
+    }
+    return 1;
+}
+
+void CDeviceLink::OnTimer(int id) {
+    std::lock_guard lock(mutex_);
+    const auto error = [](const char* text) { platform::MessageBox(text, "错误", platform::Icon::Error); };
+    switch (id) {
+    case kTimerHeartbeat:
+        SendPoll();
+        break;
+    case kTimerSupervision:
+        DisconnectCommand();
+        DebugNote("\nD心跳超时，重新连接\n");
+        ConnectCommand();
+        break;
+    case kTimerTransfer:
+        direction_ = kNoTransfer;
+        // The wait ends with the transfer it guarded, with or without a progress window.
+        shell_->StopTimer(kTimerTransfer);
+        std::vector<std::uint8_t>().swap(buffer_);
+        position_ = 0;
+        if (shell_->HasProgressWindow()) {
+            shell_->CloseProgressWindow(0);
+            platform::MessageBox("装置应答超时，停止发送!");
+        }
+        break;
+    case kTimerLogin:
+    case kTimerPortInfo:
+        DisconnectCommand();
+        shell_->StopTimer(id);
+        platform::MessageBox(id == kTimerLogin ? "等待身份验证超时\n请尝试重新连接"
+                                               : "等待端口信息超时\n请尝试重新连接");
+        shell_->CloseNotice();
+        break;
+    case kTimerSettings:
+        shell_->StopTimer(id);
+        for (IDbSheet* s : shell_->DbSheets())
+            if (s->DeviceAddress() == settingsWaitKey_) {
+                error("下装定值等待返回超时\n定值下装失败!");
+                s->DownloadFailed();
+            }
+        settingsWaitKey_ = 0;
+        break;
+    case kTimerDbSet:
+    case kTimerDbCancel:
+        shell_->StopTimer(id);
+        for (IDbSheet* s : shell_->DbSheets())
+            if (s->DeviceAddress() == manualWaitKey_) {
+                if (id == kTimerDbSet) {
+                    error("装置人工置数等待返回超时\n人工置数失败!");
+                    s->FailPending();
+                } else {
+                    error("装置取消置数等待返回超时\n取消置数失败!");
+                    s->ApplyCancelAll(0);
+                }
+            }
+        SetManualSettingFlag(kDbSetting, false);
+        manualWaitKey_ = 0;
+        break;
+    case kTimerTabSet:
+    case kTimerTabCancel:
+        shell_->StopTimer(id);
+        for (ITabSheet* s : shell_->TabSheets())
+            if (TableKey{s->BoardNumber(), s->PortType(), s->PortNumber(), s->TableNumber()} ==
+                tableWaitKey_) {
+                if (id == kTimerTabSet) {
+                    error("引用表人工置数等待返回超时\n人工置数失败!");
+                    s->FailPending();
+                } else {
+                    error("引用表取消置数等待返回超时\n取消置数失败!");
+                    s->ApplyCancelAll(0);
+                }
+            }
+        SetManualSettingFlag(kTabSetting, false);
+        break;
+    case kTimerCancelAll:
+        shell_->StopTimer(id);
+        error("取消置数等待返回超时\n取消置数失败!");
+        break;
+    default:
+        break;
+    }
+}
+
+} // namespace quorvex

@@ -1,0 +1,369 @@
+#include "DeviceRequests.h"
+
+#include "platform/Gbk.h"
+
+#include <cmath>
+#include <cstring>
+
+namespace quorvex::requests {
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+void Put16(Bytes& b, std::uint16_t v) {
+    b.push_back(static_cast<std::uint8_t>(v));
+    b.push_back(static_cast<std::uint8_t>(v >> 8));
+}
+void Put32(Bytes& b, std::uint32_t v) {
+    for (int i = 0; i < 4; ++i)
+        b.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
+}
+void PutTime(Bytes& b, const CDeviceTime& t) {
+    std::uint8_t raw[7];
+    t.ToBytes(raw);
+    b.insert(b.end(), raw, raw + 7);
+}
+CDeviceMessage Unit(std::uint8_t board, Bytes body) {
+    return CDeviceMessage(CDeviceMessage::kKindUnit, board, kAllDevices, std::move(body));
+}
+CDeviceMessage Asdu(std::uint8_t board, std::uint16_t device, Bytes body) {
+    return CDeviceMessage(CDeviceMessage::kKindAsdu, board, device, std::move(body));
+}
+void PutName(Bytes& b, const std::string& utf8) {
+    const std::string gbk = platform::ToGbk(utf8);
+    b.insert(b.end(), gbk.begin(), gbk.end());
+    b.push_back(0);
+}
+// The value truncated toward zero as a 32-bit integer (saturated at the ends of its range).
+std::int32_t Truncated(float v) {
+    if (std::isnan(v))
+        return 0;
+    const double d = std::trunc(static_cast<double>(v));
+    if (d >= 2147483647.0)
+        return 2147483647;
+    if (d <= -2147483648.0)
+        return -2147483647 - 1;
+    return static_cast<std::int32_t>(d);
+}
+void PutLow(Bytes& out, std::uint32_t v, std::size_t n) {
+    for (std::size_t i = 0; i < n && i < out.size() && i < 4; ++i)
+        out[i] = static_cast<std::uint8_t>(v >> (8 * i));
+}
+void PutFloat(Bytes& out, float v) {
+    std::uint32_t bits;
+    std::memcpy(&bits, &v, sizeof bits);
+    PutLow(out, bits, 4);
+}
+void PutDoublePoint(Bytes& out, float v) {
+    if (out.empty())
+        return;
+    if (v == 0.0f)
+        out[0] = 1;
+    else if (v == 1.0f)
+        out[0] = 2;
+}
+
+} // namespace
+
+CDeviceMessage Heartbeat() {
+    return CDeviceMessage(CDeviceMessage::kKindAsdu, 0, kAllDevices, {});
+}
+
+CDeviceMessage ChallengeAnswer(std::uint32_t answer) {
+    Bytes b = {14};
+    Put32(b, answer);
+    return Unit(kUnitBoard, std::move(b));
+}
+
+CDeviceMessage PortInformation() {
+    return Unit(kUnitBoard, {17});
+}
+
+CDeviceMessage FileOpen(std::uint8_t board, std::uint8_t direction, std::uint32_t size,
+                        const std::string& name) {
+    Bytes b = {4, direction};
+    Put32(b, size);
+    PutName(b, name);
+    return Unit(board, std::move(b));
+}
+
+CDeviceMessage FileChunk(std::uint8_t board, std::uint32_t handle, bool more, std::uint16_t chunk,
+                         const std::uint8_t* data, std::uint32_t n) {
+    Bytes b = {6};
+    b.reserve(8 + n);
+    Put32(b, handle);
+    b.push_back(more ? 1 : 0);
+    Put16(b, chunk);
+    if (n)
+        b.insert(b.end(), data, data + n);
+    return Unit(board, std::move(b));
+}
+
+CDeviceMessage UploadStart(std::uint8_t board, std::uint32_t handle) {
+    Bytes b = {5};
+    Put32(b, handle);
+    b.push_back(1);
+    return Unit(board, std::move(b));
+}
+
+CDeviceMessage UploadAck(std::uint8_t board, std::uint32_t handle, std::uint16_t chunk) {
+    Bytes b = {6};
+    Put32(b, handle);
+    b.push_back(1);
+    Put16(b, chunk);
+    return Unit(board, std::move(b));
+}
+
+CDeviceMessage FileClose(std::uint8_t board, const std::string& name) {
+    Bytes b = {7};
+    PutName(b, name);
+    return Unit(board, std::move(b));
+}
+
+CDeviceMessage Restart(std::uint8_t board) {
+    return Unit(board, {2});
+}
+
+CDeviceMessage StringCommand(const std::string& text) {
+    const std::string gbk = platform::ToGbk(text);
+    Bytes b = {3};
+    b.insert(b.end(), gbk.begin(), gbk.end());
+    return Unit(kUnitBoard, std::move(b));
+}
+
+std::string NormaliseDirectoryPath(std::string path) {
+    for (std::size_t at; (at = path.find("//")) != std::string::npos;)
+        path.erase(at, 1);
+    const std::size_t up = path.find("/..");
+    if (up != std::string::npos) {
+        const std::size_t slash = path.rfind('/', up == 0 ? 0 : up - 1);
+        if (up == 0 || slash == std::string::npos)
+            return "<root>";
+        path.erase(slash, up + 3 - slash);
+    }
+    for (std::size_t at; (at = path.find("/.")) != std::string::npos;)
+        path.erase(at, 2);
+    return path;
+}
+
+CDeviceMessage Directory(const std::string& path) {
+    const std::string gbk = platform::TruncateGbkBytes(platform::ToGbk(path), 255);
+    Bytes b = {8, static_cast<std::uint8_t>(gbk.size())};
+    b.insert(b.end(), gbk.begin(), gbk.end());
+    return Unit(kUnitBoard, std::move(b));
+}
+
+CDeviceMessage ProtocolInformation(std::uint8_t board, std::uint8_t portClass, std::uint8_t port) {
+    return Unit(board, {16, 0, portClass, port});
+}
+
+CDeviceMessage PortMonitor(std::uint8_t board, std::uint8_t direction, std::uint8_t messageByte,
+                           std::uint8_t port, std::uint16_t device, std::uint32_t unitIp,
+                           std::uint32_t destIp) {
+    Bytes b = {1, 0, direction, messageByte, port};
+    Put16(b, device);
+    Put32(b, unitIp);
+    Put32(b, destIp);
+    return Unit(board, std::move(b));
+}
+
+CDeviceMessage HistoryEvents(std::uint8_t board, std::uint16_t device, const CDeviceTime& start,
+                             const CDeviceTime& end, std::uint8_t eventType) {
+    Bytes b = {19};
+    Put16(b, device);
+    PutTime(b, start);
+    PutTime(b, end);
+    b.push_back(eventType);
+    return Unit(board, std::move(b));
+}
+
+CDeviceMessage RemoteCommands(std::uint8_t board, std::uint16_t device, const CDeviceTime& start,
+                              const CDeviceTime& end, std::uint8_t sourceBoard, std::uint8_t sourceClass,
+                              std::uint8_t sourcePort, std::uint8_t commandType) {
+    Bytes b = {18};
+    Put16(b, device);
+    PutTime(b, start);
+    PutTime(b, end);
+    b.push_back(sourceBoard);
+    b.push_back(sourceClass);
+    b.push_back(sourcePort);
+    b.push_back(commandType);
+    return Unit(board, std::move(b));
+}
+
+CDeviceMessage WaveformRecords(std::uint16_t device, std::uint8_t mode, const CDeviceTime& start,
+                               const CDeviceTime& end, std::uint16_t nof) {
+    Bytes b = {27};
+    Put16(b, device);
+    b.push_back(mode);
+    PutTime(b, start);
+    PutTime(b, end);
+    Put16(b, nof);
+    return Unit(kUnitBoard, std::move(b));
+}
+
+CDeviceMessage CommStatusDevices() {
+    return Unit(kUnitBoard, {25, 0});
+}
+CDeviceMessage CommStatusPorts() {
+    return Unit(kUnitBoard, {26, 0});
+}
+CDeviceMessage DeviceTime(std::uint8_t board) {
+    return Unit(board, {28});
+}
+
+CDeviceMessage RefTable(std::uint8_t board, std::uint8_t b1, std::uint8_t b2, std::uint8_t b3,
+                        std::uint8_t portType, std::uint8_t port, std::uint8_t table, std::uint16_t start,
+                        std::uint16_t count) {
+    Bytes b = {12, b1, b2, b3, portType, port, table};
+    Put16(b, start);
+    Put16(b, count);
+    return Unit(board, std::move(b));
+}
+CDeviceMessage RefTableContents(std::uint8_t board, std::uint8_t portType, std::uint8_t port,
+                                std::uint8_t table, std::uint16_t start, std::uint16_t count) {
+    return RefTable(board, 3, 0, 10, portType, port, table, start, count);
+}
+CDeviceMessage RefTableValues(std::uint8_t board, std::uint8_t portType, std::uint8_t port,
+                              std::uint8_t table, std::uint16_t start, std::uint16_t count) {
+    return RefTable(board, 2, 0, 1, portType, port, table, start, count);
+}
+CDeviceMessage RefTableStop(std::uint8_t board, std::uint8_t portType, std::uint8_t port, std::uint8_t table,
+                            std::uint16_t start, std::uint16_t count) {
+    return RefTable(board, 2, 1, 1, portType, port, table, start, count);
+}
+
+std::vector<std::uint8_t> ManualSetBytes(const SetItem& item) {
+    Bytes out(static_cast<std::size_t>(item.dataSize) * item.number, 0);
+    const std::int32_t whole = Truncated(item.value);
+    switch (item.dataType) {
+    case 3:
+    case 201:
+        PutLow(out, static_cast<std::uint32_t>(whole), 4);
+        break;
+    case 7:
+        PutFloat(out, item.value);
+        break;
+    case 12:
+        PutLow(out, static_cast<std::uint32_t>(whole) << 3, 4);
+        break;
+    case 18:
+    case 19:
+        PutDoublePoint(out, item.value);
+        break;
+    case 202: {
+        std::uint32_t bcd = 0;
+        std::uint32_t v = static_cast<std::uint32_t>(whole < 0 ? -static_cast<std::int64_t>(whole) : whole);
+        for (int shift = 0; v != 0 && shift < 32; shift += 4, v /= 10)
+            bcd |= (v % 10) << shift;
+        PutLow(out, bcd, 4);
+        break;
+    }
+    default:
+        break;
+    }
+    return out;
+}
+
+std::vector<std::uint8_t> SettingBytes(const SetItem& item) {
+    Bytes out(static_cast<std::size_t>(item.dataSize) * item.number, 0);
+    switch (item.dataType) {
+    case 3:
+        PutLow(out, static_cast<std::uint32_t>(Truncated(item.value)), 4);
+        break;
+    case 7:
+        PutFloat(out, item.value);
+        break;
+    case 9:
+    case 19:
+        PutDoublePoint(out, item.value);
+        break;
+    default:
+        break;
+    }
+    return out;
+}
+
+CDeviceMessage ManualSet(std::uint8_t board, const std::vector<SetItem>& items) {
+    Bytes b = {20, static_cast<std::uint8_t>(items.size())};
+    for (const SetItem& it : items) {
+        Put16(b, it.address);
+        Put16(b, it.key);
+        b.push_back(1);
+        b.push_back(it.dataType);
+        b.push_back(it.dataSize);
+        b.push_back(it.number);
+        const Bytes v = ManualSetBytes(it);
+        b.insert(b.end(), v.begin(), v.end());
+    }
+    return Unit(board, std::move(b));
+}
+
+CDeviceMessage CancelEntry(std::uint8_t board, std::uint16_t device, std::uint16_t key) {
+    Bytes b = {21, 1};
+    Put16(b, device);
+    Put16(b, key);
+    b.push_back(1);
+    return Unit(board, std::move(b));
+}
+
+CDeviceMessage CancelDevice(std::uint16_t device) {
+    Bytes b = {23};
+    Put16(b, device);
+    return Unit(0, std::move(b));
+}
+
+CDeviceMessage CancelTable(std::uint8_t board, std::uint8_t portType, std::uint8_t port, std::uint8_t table) {
+    return Unit(board, {24, portType, port, table});
+}
+
+CDeviceMessage CancelAll() {
+    return Unit(kUnitBoard, {22});
+}
+
+CDeviceMessage GenericRead(std::uint8_t board, std::uint16_t device, std::uint8_t cot, std::uint8_t inf) {
+    return Asdu(board, device, {21, 0x81, cot, 0, 254, inf, 0, 0});
+}
+CDeviceMessage GroupHeadings(std::uint8_t board, std::uint16_t device) {
+    return GenericRead(board, device, 42, 240);
+}
+CDeviceMessage GeneralInterrogation(std::uint8_t board, std::uint16_t device) {
+    return GenericRead(board, device, 9, 245);
+}
+CDeviceMessage StopInterrogation(std::uint8_t board, std::uint16_t device) {
+    return GenericRead(board, device, 10, 245);
+}
+
+CDeviceMessage GroupRead(std::uint8_t board, std::uint16_t device, std::uint16_t gin, std::uint8_t kod) {
+    Bytes b = {21, 0x81, 42, 0, 254, 241, 0, 1};
+    Put16(b, gin);
+    b.push_back(kod);
+    return Asdu(board, device, std::move(b));
+}
+
+CDeviceMessage SettingsWrite(std::uint8_t board, std::uint16_t device, const std::vector<SetItem>& items) {
+    Bytes b = {10, 0x81, 40, 0, 254, 249, 0, static_cast<std::uint8_t>(items.size())};
+    for (const SetItem& it : items) {
+        Put16(b, it.key);
+        b.push_back(1);
+        b.push_back(it.dataType);
+        b.push_back(it.dataSize);
+        b.push_back(it.number);
+        const Bytes v = SettingBytes(it);
+        b.insert(b.end(), v.begin(), v.end());
+    }
+    return Asdu(board, device, std::move(b));
+}
+
+CDeviceMessage SettingsExecute(std::uint8_t board, std::uint16_t device) {
+    return Asdu(board, device, {10, 0x81, 40, 0, 254, 250, 0, 0x40});
+}
+
+CDeviceMessage TimeSync(std::uint8_t board, const CDeviceTime& time) {
+    Bytes b = {6, 0x81, 8, 255, 255, 255};
+    PutTime(b, time);
+    return Asdu(board, kAllDevices, std::move(b));
+}
+
+} // namespace quorvex::requests

@@ -1,0 +1,99 @@
+#include "LogFiles.h"
+
+#include "platform/Gbk.h"
+#include "platform/Text.h"
+
+#include <cstdio>
+
+namespace quorvex {
+
+namespace {
+
+std::string TimeText(const CDeviceTime& t) {
+    return platform::StrFormat("%u-%02u-%02u %02u:%02u:%02u", t.year + 1900u, unsigned{t.month},
+                               unsigned{t.day}, unsigned{t.hour}, unsigned{t.minute}, t.ms / 1000u);
+}
+
+} // namespace
+
+std::string CLogFiles::CommandTypeText(std::uint8_t type) {
+    static const char* const kTexts[] = {"遥控选择",       "遥控执行",   "遥控撤销",       "遥调选择",
+                                         "遥调执行",       "遥调撤销",   "写定值区号确认", "写定值区号执行",
+                                         "写定值区号撤销", "写定值确认", "写定值执行",     "写定值撤销"};
+    return type >= 1 && type <= 12 ? kTexts[type - 1] : "未定义命令";
+}
+
+std::string CLogFiles::EventTypeText(std::uint8_t type) {
+    static const char* const kTexts[] = {"动作元件", "装置自检", "运行告警",     "软压板",
+                                         "硬压板",   "遥信",     "档位",         "故障测距",
+                                         "故障选相", "故障测量", "电网故障序号", "其它故障信息"};
+    return type >= 1 && type <= 12 ? kTexts[type - 1] : "未定义事件";
+}
+
+std::string CLogFiles::EventLine(const CEventRecord& ev) {
+    return "事件:" + ev.m_name + platform::StrFormat(" 地址:%u", unsigned{ev.m_address}) +
+           platform::StrFormat(" 组号:%u", unsigned{ev.m_group}) +
+           platform::StrFormat(" 条目号:%u", unsigned{ev.m_entry}) + " 动作:" + ev.m_action +
+           " 时间:" + ev.m_time + "\n";
+}
+
+std::string CLogFiles::RemoteCommandLine(const CRemoteCommandRecord& r) {
+    std::string line = CommandTypeText(r.m_commandType);
+    line += platform::StrFormat(" 命令源板卡%u", r.m_sourceBoard + 1u);
+    line += r.m_sourceClass == 0 ? "串口" : r.m_sourceClass == 1 ? "网口" : "未知命令源";
+    line += platform::StrFormat("%u", unsigned{r.m_sourcePort});
+    line += platform::StrFormat("装置%u ", unsigned{r.m_address});
+    line += platform::StrFormat("组号%u ", unsigned{r.m_group});
+    line += platform::StrFormat("条目号%u ", unsigned{r.m_entry});
+    line += r.m_value + " ";
+    line += TimeText(r.m_time) + " ";
+    line += r.m_description + "\n";
+    return line;
+}
+
+std::string CLogFiles::HistoryEventLine(const CHistoryEventRecord& r) {
+    std::string line =
+        platform::StrFormat("装置%u 组号%u 条目号%u FUN%u INF%u ", unsigned{r.m_address}, unsigned{r.m_group},
+                            unsigned{r.m_entry}, unsigned{r.m_fun}, unsigned{r.m_inf});
+    line += EventTypeText(r.m_eventType) + " ";
+    line += r.m_value + " ";
+    line += TimeText(r.m_time) + "\n";
+    return line;
+}
+
+void CLogFiles::Append(const char* fileName, const std::string& utf8) const {
+    std::string gbk = platform::ToGbk(utf8);
+    std::string out;
+    out.reserve(gbk.size() + 8);
+    for (char c : gbk) {
+        if (c == '\n')
+            out += '\r';
+        out += c;
+    }
+    std::FILE* f = std::fopen((sav_ / fileName).c_str(), "ab");
+    if (!f)
+        return;
+    std::fwrite(out.data(), 1, out.size(), f);
+    std::fclose(f);
+}
+
+void CLogFiles::SaveEventFile(const CEventRecord& ev, int kind) const {
+    if (kind == kDeviceEvent)
+        Append("DevEvt.qv", EventLine(ev));
+    else if (kind == kTableEvent)
+        Append("TabEvt.qv", EventLine(ev));
+}
+
+void CLogFiles::SaveRemoteCommand(const CRemoteCommandRecord& rec) const {
+    Append("rmtcomm.qv", RemoteCommandLine(rec));
+}
+
+void CLogFiles::SaveHistoryEvent(const CHistoryEventRecord& rec) const {
+    Append("hisevt.qv", HistoryEventLine(rec));
+}
+
+void CLogFiles::WriteDebugLog(const std::string& text) const {
+    Append("Debug_Mess.qv", text);
+}
+
+} // namespace quorvex

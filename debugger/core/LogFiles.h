@@ -1,0 +1,41 @@
+#pragma once
+// The plain-text logs the debugging program keeps in its "sav" folder: live events of devices and
+// reference tables, remote commands, history events and the debug text of the unit. Each record
+// is one line appended to its file, in GBK with CR LF; a file that cannot be opened is skipped.
+#include "DbEntry.h"
+
+#include <filesystem>
+#include <string>
+
+namespace quorvex {
+
+class CLogFiles {
+public:
+    enum EventKind { kDeviceEvent = 1, kTableEvent = 2 };
+
+    // savFolder is the program folder's "sav" sub-folder.
+    explicit CLogFiles(std::filesystem::path savFolder) : sav_(std::move(savFolder)) {}
+
+    const std::filesystem::path& SavFolder() const { return sav_; }
+
+    // kind 1 appends to "DevEvt.qv", kind 2 to "TabEvt.qv".
+    void SaveEventFile(const CEventRecord& ev, int kind) const;
+    void SaveRemoteCommand(const CRemoteCommandRecord& rec) const;
+    void SaveHistoryEvent(const CHistoryEventRecord& rec) const;
+    // Appends the text as it stands ("\n" written as CR LF) to "Debug_Mess.qv".
+    void WriteDebugLog(const std::string& text) const;
+
+    // The lines as they are written (UTF-8, ending in "\n").
+    static std::string EventLine(const CEventRecord& ev);
+    static std::string RemoteCommandLine(const CRemoteCommandRecord& rec);
+    static std::string HistoryEventLine(const CHistoryEventRecord& rec);
+    static std::string CommandTypeText(std::uint8_t type);
+    static std::string EventTypeText(std::uint8_t type);
+
+private:
+    void Append(const char* fileName, const std::string& utf8) const;
+
+    std::filesystem::path sav_;
+};
+
+} // namespace quorvex

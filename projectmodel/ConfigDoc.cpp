@@ -1,0 +1,545 @@
+#include "projectmodel/ConfigDoc.h"
+
+#include "projectmodel/FolderHelpers.h"
+#include "projectmodel/InfoModel.h"
+#include "projectmodel/ProjectContext.h"
+#include "projectmodel/TextHelpers.h"
+
+#include "platform/Archive.h"
+#include "platform/Paths.h"
+#include "platform/Prompt.h"
+#include "platform/scl/SCLService.h"
+#include "platform/Text.h"
+#include "points/XmlDocument.h"
+
+#include <cmath>
+#include <fstream>
+
+namespace fs = std::filesystem;
+
+namespace projectmodel {
+
+namespace {
+
+platform::Answer Ask(const std::string& text, const std::string& caption) {
+    return platform::MessageBox(text, caption, platform::Icon::Question, platform::Buttons::YesNo);
+}
+
+void Tell(const std::string& text) {
+    platform::MessageBox(text, {}, platform::Icon::Warning, platform::Buttons::Ok);
+}
+
+} // namespace
+
+CConfigDoc::CConfigDoc() : m_sclService(std::make_unique<platform::CSCLService>()) {
+    SetTitle({});
+    m_nFormat = 2;
+}
+
+CConfigDoc::~CConfigDoc() {
+    CProjectContext::Instance().ScdImport().Clear(*this);
+}
+
+CConfigDoc* CConfigDoc::Current() {
+    return dynamic_cast<CConfigDoc*>(CProjectContext::Instance().CurrentDocument());
+}
+
+fs::path CConfigDoc::LibraryFolder() const {
+    return CProjectContext::Instance().LibraryFolder();
+}
+
+fs::path CConfigDoc::LibraryFile(std::string_view relative) const {
+    return platform::JoinPath(LibraryFolder(), relative);
+}
+
+void CConfigDoc::ClearAll() {
+    m_deviceModels.RemoveAll();
+    m_protocolLibrary.RemoveAll();
+    m_portConfigLibrary.RemoveAll();
+    m_voltLevelConfig = CNamePairRecord();
+    m_bayConfig = CNamePairRecord();
+    m_equipmentLibrary.RemoveAll();
+    m_deviceExtItems.RemoveAll();
+    m_devices.RemoveAll();
+    m_voltLevels.RemoveAll();
+    m_bays.RemoveAll();
+    m_prjDevices.RemoveAll();
+    m_boardCfg = CBoardCommCfg();
+    m_voltOrder = CVoltLevelOrder();
+    m_timeSources.RemoveAll();
+    m_pointRefs.RemoveAll();
+    m_iedList.RemoveAll();
+}
+
+void CConfigDoc::LoadLibraries(bool withScdIedList) {
+    LoadDeviceModels();
+    LoadOptions();
+    LoadIEDListFromSCD();
+    LoadProtocols();
+    // The port-configuration library and the primary-equipment settings are the same list
+    // (setting.ini); it is read once.
+    LoadEquipmentSettings();
+    LoadVoltageLevelConfig();
+    LoadBayConfig();
+    LoadEquipmentList();
+    if (withScdIedList)
+        ImportScdFile({});
+    LoadBoardConfig();
+}
+
+bool CConfigDoc::OnNewDocument() {
+    CProjectContext& context = CProjectContext::Instance();
+    MakeCurrent();
+    m_strProjectName = context.NewProjectName();
+    m_projectTime = context.Clock().Now();
+    m_bSaved = 0;
+    LoadLibraries(false);
+    return true;
+}
+
+bool CConfigDoc::OnOpenDocument(const fs::path& path) {
+    std::error_code ec;
+    if (!fs::is_regular_file(path, ec)) {
+        Tell(platform::StrFormat("组态文件:%s，无法打开!", path.string().c_str()));
+        return false;
+    }
+    MakeCurrent();
+    ClearAll();
+    OpenProject(path);
+    return true;
+}
+
+int CConfigDoc::OpenProject(const fs::path& path) {
+    CProjectContext& context = CProjectContext::Instance();
+    const fs::path versionFolder = path.parent_path();
+    const std::string last = versionFolder.filename().string();
+    if (last.find("Project") == std::string::npos) {
+        Tell("项目路径错误！");
+        return 0;
+    }
+    m_fVersion = 0.0f;
+    const std::size_t v = last.rfind('V');
+    if (v != std::string::npos && v > 0)
+        m_fVersion = static_cast<float>(platform::AtoF(last.substr(v + 1)));
+
+    const fs::path projectFolder = versionFolder.parent_path();
+    context.SetLibraryFolder(platform::FindNoCase(projectFolder, "Ini"));
+    context.SetProjectsFolder(projectFolder.parent_path());
+
+    LoadLibraries(true);
+
+    if (!ReadConfigFiles(path)) {
+        Tell(platform::StrFormat("管理机组态文件:%s格式错误！", path.string().c_str()));
+        return 0;
+    }
+    m_bSaved = 0;
+    return 1;
+}
+
+void CConfigDoc::OnCloseDocument() {
+    CProjectContext& context = CProjectContext::Instance();
+    context.Shell().CloseZipArchive();
+    if (context.CurrentDocument() == this)
+        context.SetCurrentDocument(nullptr);
+}
+
+float ParseVersionNumber(const fs::path& folder) {
+    float best = 0.0f;
+    for (const fs::path& sub : ListSubfolders(folder)) {
+        const std::string name = sub.filename().string();
+        const std::size_t v = name.find('V');
+        if (v == std::string::npos)
+            continue;
+        const float version = static_cast<float>(platform::AtoF(name.substr(v + 1)));
+        if (version > best)
+            best = version;
+    }
+    return best;
+}
+
+std::string VersionFolderName(float version) {
+    return platform::StrFormat("ProjectV%.2f", static_cast<double>(version));
+}
+
+bool ParseVersionText(const std::string& text, float& version) {
+    const std::string trimmed = platform::Trim(text);
+    // The C locale's conversion (no decimal comma); the whole text must be the number.
+    const double value = platform::AtoF(trimmed);
+    bool numeric = !trimmed.empty();
+    bool seenDigit = false, seenPoint = false;
+    for (char c : trimmed) {
+        if (c >= '0' && c <= '9')
+            seenDigit = true;
+        else if (c == '.' && !seenPoint)
+            seenPoint = true;
+        else
+            numeric = false;
+    }
+    if (!numeric || !seenDigit || !(value > 0.0) || !std::isfinite(static_cast<float>(value))) {
+        platform::MessageBox("请输入要保存的版本号！", {}, platform::Icon::Warning, platform::Buttons::Ok);
+        return false;
+    }
+    version = static_cast<float>(value);
+    return true;
+}
+
+int CConfigDoc::SaveProject(bool newName) {
+    CProjectContext& context = CProjectContext::Instance();
+    IProjectShell& shell = context.Shell();
+    const fs::path projects = context.ProjectsFolder();
+    const fs::path projectFolder = projects / m_strProjectName;
+    const fs::path library = context.LibraryFolder();
+
+    const std::string lowered = platform::ToLowerAscii(library.generic_string());
+    const bool fromUnit =
+        lowered.find("uptemp/ini") != std::string::npos || lowered.find("uptemp\\ini") != std::string::npos;
+    if (fromUnit)
+        m_fVersion = ParseVersionNumber(projectFolder);
+    if (newName)
+        m_fVersion = 0.0f;
+
+    if (shell.IsAdministrator()) {
+        shell.LogOperation(
+            platform::StrFormat("系统管理员保存组态文件，工程名为：%s。", m_strProjectName.c_str()));
+    } else {
+        std::string user;
+        if (!shell.RequestPrivilege(4, user))
+            return 0;
+        shell.LogOperation(
+            platform::StrFormat("%s保存组态文件，工程名为：%s。", user.c_str(), m_strProjectName.c_str()));
+    }
+
+    std::error_code ec;
+    fs::create_directories(projectFolder, ec);
+
+    const fs::path projectIni = projectFolder / "Ini";
+    const bool iniExists = fs::is_directory(platform::FindNoCase(projectFolder, "Ini"), ec);
+    if (fromUnit) {
+        if (!iniExists) {
+            CopyLibraries(library, projectIni);
+        } else if (Ask(platform::StrFormat("工程（%s）的配置文件已经存在，确认要覆盖么？",
+                                           m_strProjectName.c_str()) +
+                           "\n如果配置文件不一致，下次打开工程时可能会失败！",
+                       "提示") == platform::Answer::Yes) {
+            CopyLibraries(library, platform::FindNoCase(projectFolder, "Ini"));
+        }
+    } else if (m_fVersion < 0.000001f || !iniExists) {
+        // A project without its library copy could not be opened again.
+        CopyLibraries(library, iniExists ? platform::FindNoCase(projectFolder, "Ini") : projectIni);
+    }
+    context.SetLibraryFolder(platform::FindNoCase(projectFolder, "Ini"));
+
+    const fs::path temp = projectFolder / "Temp";
+    fs::create_directories(temp, ec);
+
+    const float found = ParseVersionNumber(projectFolder);
+    const float proposal = found > 0.000001f ? found + 0.01f : 1.0f;
+    std::string versionText = platform::StrFormat("%.2f", static_cast<double>(proposal));
+    if (!shell.AskSaveVersion(projectFolder, versionText))
+        return 0;
+    float version = 0.0f;
+    if (!ParseVersionText(versionText, version))
+        return 0;
+    m_fVersion = version;
+
+    fs::path versionFolder = projectFolder / VersionFolderName(m_fVersion);
+    if (!fs::exists(versionFolder, ec)) {
+        fs::create_directories(versionFolder, ec);
+    } else if (Ask(platform::StrFormat("版本号为%.2f的工程文件已经存在，确认要覆盖么？",
+                                       static_cast<double>(m_fVersion)),
+                   "提示") == platform::Answer::Yes) {
+        CopyFolderFiles(versionFolder, temp);
+        for (const fs::path& file : ListFiles(versionFolder))
+            fs::remove(file, ec);
+    } else {
+        m_fVersion = ParseVersionNumber(projectFolder) + 0.01f;
+        versionFolder = projectFolder / VersionFolderName(m_fVersion);
+        fs::create_directories(versionFolder, ec);
+    }
+
+    const fs::path mainFile = versionFolder / (m_boardCfg.m_strUnitName + ".ini");
+    const int result = WriteConfigFiles(mainFile);
+    if (result)
+        m_bSaved = 1;
+    if (Views())
+        Views()->UpdateSaveTime();
+    UpdateTreeRootText();
+    SetTitle(mainFile.string());
+    return result;
+}
+
+std::string CConfigDoc::TreeRootText() const {
+    return m_strProjectName + "--" + m_boardCfg.m_strUnitName +
+           platform::StrFormat("[%d]", m_boardCfg.m_nUnitAddress);
+}
+
+void CConfigDoc::UpdateTreeRootText() {
+    if (CProjectContext::Instance().CurrentDocument() && Views())
+        Views()->SetRootText(TreeRootText());
+}
+
+void CConfigDoc::RefreshPortGroupNode(int board, int group) {
+    if (!m_boardCfg.m_boards.IsValidIndex(board) || !m_boardCfg.m_boards[board].m_ports.IsValidIndex(group))
+        return;
+    m_boardCfg.BuildLinkStatusSignals(this);
+    if (Views()) {
+        Views()->FillPointList();
+        Views()->RefreshPortGroupNode(board, group);
+    }
+}
+
+void CConfigDoc::RefreshPortNode(int board, int group, int port) {
+    if (Views())
+        Views()->RefreshPortNode(board, group, port);
+}
+
+void CConfigDoc::RefreshPortChildNodes(int board, int group, int port) {
+    if (Views())
+        Views()->RefreshPortChildNodes(board, group, port);
+}
+
+void CConfigDoc::RefreshPortConfigNodes(int board, int group, int port) {
+    if (!m_boardCfg.m_boards.IsValidIndex(board))
+        return;
+    const CPortList& ports = m_boardCfg.m_boards[board].m_ports;
+    if (!ports.IsValidIndex(group) || !ports[group].IsValidIndex(port))
+        return;
+    if (Views())
+        Views()->RefreshPortConfigNodes(board, group, port);
+}
+
+void CConfigDoc::RefreshDeviceNodes() {
+    if (Views())
+        Views()->RefreshDeviceNodes();
+}
+
+void CConfigDoc::RefreshVoltLevelNodes() {
+    if (Views())
+        Views()->RefreshVoltLevelNodes();
+}
+
+void CConfigDoc::RefreshBayNodes(int levelCode) {
+    if (Views())
+        Views()->RefreshBayNodes(levelCode);
+}
+
+void CConfigDoc::RefreshBayNode(int bayId) {
+    if (Views())
+        Views()->RefreshBayNode(bayId);
+}
+
+void CConfigDoc::RefreshEquipmentNode(int bayId, int equipmentId) {
+    if (Views())
+        Views()->RefreshEquipmentNode(bayId, equipmentId);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Library copies.
+
+namespace {
+
+// Copies source/name to target under the source file's own name unless a file of that name
+// (without regard to case) is there already.
+void CopyIfMissing(const fs::path& source, const fs::path& target, std::string_view name) {
+    if (!platform::IsSafeFileName(name))
+        return;
+    std::error_code ec;
+    const fs::path from = platform::FindNoCase(source, name);
+    if (!fs::is_regular_file(from, ec))
+        return;
+    const fs::path to = platform::FindNoCase(target, from.filename().string());
+    if (fs::exists(to, ec))
+        return;
+    fs::create_directories(target, ec);
+    fs::copy_file(from, to, ec);
+}
+
+// A whole folder with its subfolders, keeping existing files.
+void CopyTreeIfMissing(const fs::path& source, const fs::path& target) {
+    std::error_code ec;
+    fs::create_directories(target, ec);
+    for (const fs::path& file : ListFiles(source))
+        CopyIfMissing(source, target, file.filename().string());
+    for (const fs::path& sub : ListSubfolders(source))
+        CopyTreeIfMissing(sub, platform::FindNoCase(target, sub.filename().string()));
+}
+
+std::vector<std::string> ListLines(const fs::path& file) {
+    std::vector<std::string> lines;
+    platform::CGbkLineReader reader;
+    if (!reader.Open(file))
+        return lines;
+    std::string line;
+    while (reader.ReadLine(line)) {
+        std::string t = TrimCopy(line);
+        if (!t.empty())
+            lines.push_back(std::move(t));
+    }
+    return lines;
+}
+
+bool EndsWithNoCase(const std::string& text, std::string_view suffix) {
+    return text.size() >= suffix.size() &&
+           platform::EqualsNoCase(std::string_view(text).substr(text.size() - suffix.size()), suffix);
+}
+
+} // namespace
+
+void CConfigDoc::CopyLibraries(const fs::path& source, const fs::path& target) {
+    if (platform::EqualsNoCase(source.lexically_normal().generic_string(),
+                               target.lexically_normal().generic_string()))
+        return;
+    std::error_code ec;
+    fs::create_directories(target, ec);
+    for (const fs::path& file : ListFiles(source))
+        CopyIfMissing(source, target, file.filename().string());
+    for (const fs::path& sub : ListSubfolders(source)) {
+        const std::string name = sub.filename().string();
+        const fs::path to = platform::FindNoCase(target, name);
+        if (name == "二次装置")
+            CopyDeviceModels(sub, to);
+        else if (name == "一次设备")
+            CopyEquipmentFiles(sub, to);
+        else if (name == "规约")
+            CopyProtocols(sub, to);
+        else if (name == "其他")
+            fs::create_directories(to, ec);
+        else if (platform::EqualsNoCase(name, "UserDefine"))
+            CopyTreeIfMissing(sub, to);
+    }
+}
+
+void CConfigDoc::CopyDeviceModels(const fs::path& source, const fs::path& target) {
+    std::error_code ec;
+    fs::create_directories(target, ec);
+    CopyIfMissing(source, target, "自定义装置.txt");
+    CopyIfMissing(source, target, "自定义装置.cfg");
+    for (const std::string& line : ListLines(platform::FindNoCase(source, "devlist.ini"))) {
+        if (EndsWithNoCase(line, ".cid") || EndsWithNoCase(line, ".icd")) {
+            const std::string model = "IEC61850_" + line.substr(0, line.size() - 4);
+            if (fs::is_regular_file(platform::FindNoCase(source, model + ".txt"), ec)) {
+                CopyIfMissing(source, target, model + ".txt");
+                CopyIfMissing(source, target, model + ".cfg");
+            }
+            CopyIfMissing(source, target, line);
+        } else {
+            CopyIfMissing(source, target, line + ".txt");
+            CopyIfMissing(source, target, line + ".cfg");
+        }
+    }
+    CopyIfMissing(source, target, "devlist.ini");
+}
+
+void CConfigDoc::CopyProtocols(const fs::path& source, const fs::path& target) {
+    std::error_code ec;
+    fs::create_directories(target, ec);
+    for (const std::string& line : ListLines(platform::FindNoCase(source, "Protocol.ini")))
+        CopyIfMissing(source, target, line + ".ini");
+    CopyIfMissing(source, target, "Protocol.ini");
+}
+
+void CConfigDoc::CopyEquipmentFiles(const fs::path& source, const fs::path& target) {
+    std::error_code ec;
+    fs::create_directories(target, ec);
+    CopyIfMissing(source, target, "电压等级配置.ini");
+    CopyIfMissing(source, target, "间隔配置.ini");
+    for (const std::string& line : ListLines(platform::FindNoCase(source, "equipmentlist.ini")))
+        CopyIfMissing(source, target, line + ".ini");
+    CopyIfMissing(source, target, "equipmentlist.ini");
+    for (const std::string& line : ListLines(platform::FindNoCase(source, "setting.ini")))
+        CopyIfMissing(source, target, line + ".ini");
+    CopyIfMissing(source, target, "setting.ini");
+}
+
+// ---------------------------------------------------------------------------------------------
+// The project's SCD file and its IED list.
+
+fs::path CConfigDoc::ScdFolder() const {
+    return platform::FindNoCase(LibraryFolder(), "其他");
+}
+
+int CConfigDoc::ImportScdFile(const std::string& path) {
+    std::string file = path;
+    if (file.empty()) {
+        const fs::path found = FindFileByExtension(ScdFolder(), "scd");
+        if (found.empty())
+            return 0;
+        file = found.string();
+    }
+    m_iedList.RemoveAll();
+    CXmlDocument xml;
+    if (!xml.Load(file, "xmlRoot"))
+        return 0;
+    CXmlDocument::NodeList roots;
+    if (xml.SelectNodes("SCL", roots) != 0 || roots.empty())
+        return 0;
+    for (pugi::xml_node child = roots.front().first_child(); child; child = child.next_sibling()) {
+        if (child.type() != pugi::node_element || !platform::EqualsNoCase(child.name(), "IED"))
+            continue;
+        CIedRecord ied;
+        ied.m_strName = child.attribute("name").value();
+        ied.m_strType = child.attribute("type").value();
+        ied.m_strUri = child.attribute("rScl:uri").value();
+        m_iedList.Add(std::move(ied));
+    }
+    if (!path.empty())
+        platform::MessageBox("SCD配置文件导入成功！", "导入完成", platform::Icon::Information,
+                             platform::Buttons::Ok);
+    return 1;
+}
+
+int CConfigDoc::CopyAndImportScd(const std::string& path) {
+    const fs::path folder = ScdFolder();
+    const fs::path chosen(path);
+    const fs::path target = folder / chosen.filename();
+    std::error_code ec;
+    fs::create_directories(folder, ec);
+    const bool inFolder = platform::EqualsNoCase(chosen.parent_path().lexically_normal().generic_string(),
+                                                 folder.lexically_normal().generic_string());
+    if (!inFolder) {
+        DeleteFilesByExtension(folder, "scd");
+        fs::copy_file(chosen, target, fs::copy_options::overwrite_existing, ec);
+    } else {
+        DeleteFilesExcept(folder, chosen.filename().string());
+    }
+    ImportScdFile(target.string());
+    return 1;
+}
+
+int CConfigDoc::ImportSCD(const std::string& path) {
+    CProjectContext& context = CProjectContext::Instance();
+    const int result = context.ScdImport().ImportSCD(*this, path);
+    if (Views())
+        Views()->FillDeviceList();
+    return result;
+}
+
+int CConfigDoc::LoadIEDListFromSCD() {
+    const fs::path file = platform::JoinPath(LibraryFolder(), "UserDefine\\IEDListFromSCD.dat");
+    platform::CArchive ar;
+    if (!platform::CArchive::LoadFromFile(file, ar))
+        return 0;
+    std::vector<CDeviceTemplate> models;
+    try {
+        ar.Skip(1);
+        const std::uint32_t count = ar.ReadU32();
+        for (std::uint32_t i = 0; i < count; ++i) {
+            CDeviceTemplate tpl;
+            tpl.Serialize(ar);
+            models.push_back(std::move(tpl));
+        }
+    } catch (const platform::CArchiveException&) {
+        // A damaged cache changes nothing; the next import writes it again.
+        return 0;
+    }
+    for (CDeviceTemplate& tpl : models) {
+        const int index = m_deviceModels.FindIndexByName(tpl.m_strName);
+        if (index >= 0)
+            m_deviceModels[index] = std::move(tpl);
+        else
+            m_deviceModels.Add(std::move(tpl));
+    }
+    return 1;
+}
+
+} // namespace projectmodel

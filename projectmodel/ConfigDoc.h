@@ -1,0 +1,202 @@
+#pragma once
+// The project document: owns every record of the project (through CProjectModel), loads the
+// definition libraries, knows where the project lives on disk, and creates, opens and saves
+// projects as versioned folders of configuration files.
+//
+// Folder layout (projects folder P, project name N): P/N/ the project, P/N/Ini/ its copy of the
+// definition libraries (the library folder while it is open), P/N/Temp/ backups of an
+// overwritten version, P/N/ProjectV1.00/ one folder per saved version with the main
+// configuration file "<unit name>.ini" and the files beside it.
+#include "projectmodel/ProjectModel.h"
+#include "projectmodel/ProjectServices.h"
+
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace platform {
+class CSCLService;
+class CGbkTextWriter;
+} // namespace platform
+
+namespace projectmodel {
+
+class CInfoModel;
+
+class CConfigDoc : public CProjectModel {
+public:
+    CConfigDoc();
+    ~CConfigDoc() override;
+
+    // The current document as a project document (null when none is current).
+    static CConfigDoc* Current();
+
+    // A new project over the library folder: name from the new-project wizard, time now, the
+    // libraries loaded (with the virtual devices). Always true.
+    bool OnNewDocument() override;
+    // Empties the libraries and records, then opens the project. True once the file exists,
+    // whatever the opening gives.
+    bool OnOpenDocument(const std::filesystem::path& path);
+    // Opens the project whose main configuration file is path (inside a version folder):
+    // re-bases the folders, loads the project's libraries and reads the file. TRUE on success.
+    int OpenProject(const std::filesystem::path& path);
+    void OnCloseDocument();
+    // Saves a new version of the project (asks for rights and the version); the writer's result,
+    // or 0 when refused or cancelled.
+    int SaveProject(bool newName);
+
+    // Definition libraries (in the library folder).
+    int LoadOptions();
+    int LoadBoardConfig();
+    int LoadBoardPorts(CBoardInfo& board, const std::string& fileName);
+    int LoadPortOptions(CPortArray& group, const std::string& fileName);
+    int LoadDeviceModels();
+    int LoadDeviceModelFile(const std::string& model, CDeviceTemplate& tpl);
+    int LoadProtocols();
+    int LoadProtocolFile(const std::string& name, CProtocolDef& protocol);
+    int LoadEquipmentFile(const std::string& name, CNamePairRecord& record);
+    int LoadEquipmentSettings();
+    int LoadEquipmentList();
+    int LoadVoltageLevelConfig();
+    int LoadBayConfig();
+    int LoadVariableOptionGroups(const std::filesystem::path& file, CItemRecordArray& groups);
+    int LoadIEDListFromSCD();
+    // The custom device's model read, then the virtual devices inserted.
+    void AddVirtualDevices();
+
+    // The SCD file of the project and its IED list. An empty path means the first "scd" file of
+    // the SCD folder, read without the success box.
+    int ImportScdFile(const std::string& path);
+    int CopyAndImportScd(const std::string& path);
+    std::filesystem::path ScdFolder() const;
+    // The detailed SCD import into points (through the point configuration's import).
+    int ImportSCD(const std::string& path);
+
+    // Library copies into a project; existing target files are kept.
+    static void CopyLibraries(const std::filesystem::path& source, const std::filesystem::path& target);
+    static void CopyDeviceModels(const std::filesystem::path& source, const std::filesystem::path& target);
+    static void CopyProtocols(const std::filesystem::path& source, const std::filesystem::path& target);
+    static void CopyEquipmentFiles(const std::filesystem::path& source, const std::filesystem::path& target);
+
+    // Root text of the project tree: name + "--" + unit name + "[address]".
+    void UpdateTreeRootText();
+    std::string TreeRootText() const;
+
+    // Forwards into the project tree.
+    void RefreshPortGroupNode(int board, int group);
+    void RefreshPortNode(int board, int group, int port);
+    void RefreshPortChildNodes(int board, int group, int port);
+    void RefreshPortConfigNodes(int board, int group, int port);
+    void RefreshDeviceNodes();
+    void RefreshVoltLevelNodes();
+    void RefreshBayNodes(int levelCode);
+    void RefreshBayNode(int bayId);
+    void RefreshEquipmentNode(int bayId, int equipmentId);
+
+    // The configuration files: the main file at path and, in its folder, "ccu_工程间隔.cfg", one
+    // "ccu_" file per port configuration and "system.cfg". 0 only when the main file cannot be
+    // written; a further file that cannot be created is reported and skipped.
+    int WriteConfigFiles(const std::filesystem::path& path);
+    int ReadConfigFiles(const std::filesystem::path& path);
+    // "system.cfg": the unit's variable information (only when the unit has option groups).
+    int WriteVariableInfoFile(const std::filesystem::path& path);
+    int ReadVariableInfoFile(const std::filesystem::path& path);
+
+    // Reads a "[可变信息]" block into the groups (their definitions decide the keys). The
+    // optional texts replace the messages about a group count or an element count that differ
+    // from the definition.
+    struct VariableInfoTexts {
+        std::string groupCount;
+        std::function<std::string(int group)> elements;
+    };
+    int ReadVariableInfo(CConfigTextFile& file, int& n, CItemRecordArray& groups,
+                         const VariableInfoTexts* texts = nullptr);
+
+    // The reference tables of a port or port configuration (all of them), as the port reader
+    // reads them; for tests of the table lines alone.
+    int ReadRefTablesForTest(CConfigTextFile& file, int& n, CRefTableArray& tables) {
+        return ReadRefTables(file, n, tables.GetSize(), tables, {});
+    }
+
+    // Pieces of the writer that the port and bay files share.
+    static void WriteVariableInfo(platform::CGbkTextWriter& out, const CItemRecordArray& groups, int indent);
+    static void WriteRefTables(platform::CGbkTextWriter& out, const CRefTableArray& tables, int indent);
+    // The "ccu_" file name of one port configuration.
+    static std::string PortConfigFileName(const CBoardInfo& board, const CPortRecord& port,
+                                          const CPortConfig& config);
+    // Number of lines of a composite signal's block after its count line ("项目数").
+    static int CompositeItemCount(const CExpression& expr);
+
+    // Empties every library and record of the project.
+    void ClearAll();
+
+    CProjectTime m_projectTime;
+    float m_fVersion = 0.0f; // 0: never saved with a version
+    int m_bSaved = 0;
+    int m_nProjectType = 0;
+
+    // Members of the SCD import (filled by it; freed by its clear operation).
+    std::unique_ptr<platform::CSCLService> m_sclService;
+    std::vector<std::unique_ptr<CInfoModel>> m_infoModels;
+    CStringArray m_dataSetMembers;
+    std::string m_strSubDoName;
+    std::string m_strScdWork;
+    // Work text of the configuration reader: the protocol whose tables are being read.
+    std::string m_strReaderWork;
+
+    // Test seam: the folder where the "其他" SCD folder is looked for (the library folder).
+    std::filesystem::path LibraryFolder() const;
+
+private:
+    void WriteProjectIdentity(platform::CGbkTextWriter& out);
+    void WriteTimeSync(platform::CGbkTextWriter& out) const;
+    void WriteDeviceTable(platform::CGbkTextWriter& out, bool withExtensions) const;
+    void WriteBayReference(platform::CGbkTextWriter& out, const std::filesystem::path& folder) const;
+    int WriteBayConfig(const std::filesystem::path& path) const;
+    void WriteDeviceInfo(platform::CGbkTextWriter& out) const;
+    void WriteBoardConfig(platform::CGbkTextWriter& out, const std::filesystem::path& folder) const;
+    void WritePortConfig(platform::CGbkTextWriter& out, const CBoardInfo* board, const CPortRecord* port,
+                         const std::filesystem::path& folder) const;
+    int WritePortConfigFile(const std::filesystem::path& path, const CPortConfig& config) const;
+    void WriteCompositeSignals(platform::CGbkTextWriter& out) const;
+    std::string DevicePortText(const CDevice& device) const;
+
+    // Reader sections; each gives 1 or 0 after reporting the first line it rejects.
+    int ReadProjectIdentity(CConfigTextFile& file);
+    int ReadTimeSync(CConfigTextFile& file);
+    int ReadDeviceTable(CConfigTextFile& file);
+    int ReadBayReference(CConfigTextFile& file, const std::filesystem::path& folder);
+    int ReadBayConfig(const std::filesystem::path& path);
+    int ReadBayDeviceTable(CConfigTextFile& file, int& n);
+    int ReadLinkedDevices(CConfigTextFile& file, int& n, CIntArray& addresses);
+    int ReadRelatedEntries(CConfigTextFile& file, int& n, CNamePairRecord& settings);
+    int ReadRelatedTable(CConfigTextFile& file, int& n, int t, CNamePairRecord& settings);
+    int ReadDeviceInfo(CConfigTextFile& file);
+    int ReadBoardConfig(CConfigTextFile& file, const std::filesystem::path& folder);
+    int ReadPortConfig(CConfigTextFile& file, CBoardInfo& board, CPortRecord& port, bool adding,
+                       const std::filesystem::path& folder);
+    int ReadPortConfigFile(const std::filesystem::path& path, CPortConfig& config);
+    int ReadRefTables(CConfigTextFile& file, int& n, int count, CRefTableArray& tables,
+                      const std::string& protocolName);
+    int ReadCompositeSignals(CConfigTextFile& file);
+    // Port groups of the board get the placement of the devices their ports list.
+    void PlaceListedDevices(CBoardInfo& board);
+
+    std::filesystem::path LibraryFile(std::string_view relative) const;
+    void LoadLibraries(bool withScdIedList);
+    // Reference tables of [引用表配置] of a protocol or equipment file.
+    void LoadRefTables(const std::filesystem::path& file, const std::string& shownName,
+                       CRefTableArray& tables);
+};
+
+// The largest version number of the subfolders of folder whose name holds a "V" (atof of the
+// text after the first "V"); 0 when there is none.
+float ParseVersionNumber(const std::filesystem::path& folder);
+// "ProjectV%.2f" of a version.
+std::string VersionFolderName(float version);
+// Checks a version text of the save dialog: a number above 0; otherwise "请输入要保存的版本号！".
+bool ParseVersionText(const std::string& text, float& version);
+
+} // namespace projectmodel

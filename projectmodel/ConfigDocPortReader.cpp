@@ -1,0 +1,416 @@
+// The configuration reader of boards, ports, port-configuration files, reference tables and
+// composite signals' neighbours: the [板卡配置] section of the main file and the "ccu_" files.
+#include "projectmodel/ConfigDoc.h"
+
+#include "projectmodel/TextHelpers.h"
+
+#include "platform/Gbk.h"
+#include "platform/Paths.h"
+#include "platform/Prompt.h"
+#include "platform/Text.h"
+
+namespace fs = std::filesystem;
+
+namespace projectmodel {
+
+namespace {
+
+using platform::StrFormat;
+
+void Tell(const std::string& text) {
+    platform::MessageBox(text, {}, platform::Icon::Warning, platform::Buttons::Ok);
+}
+
+int Count(int n) {
+    return n < 0 ? 0 : (n > 1000000 ? 1000000 : n);
+}
+
+// The lines of one block from its "{" to the matching "}" (or to the end of the file). Reading a
+// port block whole lets its protocol line be found before the lines that depend on the protocol.
+std::vector<std::string> ReadBlock(CConfigTextFile& file) {
+    std::vector<std::string> lines;
+    int depth = 0;
+    for (;;) {
+        std::string line;
+        const bool more = file.ReadString(line);
+        lines.push_back(line);
+        const std::string t = TrimCopy(line);
+        if (t == "{")
+            ++depth;
+        else if (t == "}")
+            --depth;
+        if (!more || depth <= 0)
+            break;
+    }
+    return lines;
+}
+
+// The value of the first line directly inside the block (depth 1) whose key is key.
+bool FindBlockValue(const std::vector<std::string>& block, const std::string& key, std::string& value) {
+    int depth = 0;
+    for (const std::string& line : block) {
+        const std::string t = TrimCopy(line);
+        if (t == "{") {
+            ++depth;
+            continue;
+        }
+        if (t == "}") {
+            --depth;
+            continue;
+        }
+        if (depth != 1 || !platform::StartsWith(t, key))
+            continue;
+        const std::string rest = platform::Trim(std::string_view(t).substr(key.size()));
+        if (!rest.empty() && rest.front() == '=') {
+            value = platform::Trim(std::string_view(rest).substr(1));
+            return true;
+        }
+    }
+    return false;
+}
+
+} // namespace
+
+void CConfigDoc::PlaceListedDevices(CBoardInfo& board) {
+    for (int g = 0; g < board.m_ports.GetSize(); ++g) {
+        CPortArray& group = board.m_ports[g];
+        for (int p = 0; p < group.GetSize(); ++p) {
+            for (int address : group[p].m_protocol.m_deviceAddresses) {
+                if (CDevice* device = FindDevice(address)) {
+                    device->m_nBoard = board.m_nNumber;
+                    device->m_model.m_nPortGroup = g;
+                    device->m_model.m_nPortIndex = p;
+                }
+            }
+        }
+    }
+}
+
+int CConfigDoc::ReadBoardConfig(CConfigTextFile& file, const fs::path& folder) {
+    std::string line, value;
+    int count = 0;
+    if (!ReadLine(&file, line, "[板卡配置]") || !ReadOpenBrace(&file) ||
+        !ReadKeyInt(&file, line, "数目", count))
+        return 0;
+    if (count != m_boardCfg.m_boards.GetSize()) {
+        Tell("板卡数量与定义不符!");
+        return 0;
+    }
+    for (int i = 0; i < count; ++i) {
+        CBoardInfo& board = m_boardCfg.m_boards[i];
+        CPortList& ports = board.m_ports;
+        int number = 0, n = 0;
+        if (!ReadLine(&file, line, StrFormat("[板卡%d]", i).c_str()) || !ReadOpenBrace(&file) ||
+            !ReadKeyInt(&file, line, "地址", number))
+            return 0;
+        if (number != board.m_nNumber) {
+            Tell(StrFormat("板卡%d地址与定义不符!", i));
+            return 0;
+        }
+        if (!ReadKeyValue(&file, line, "类型", value))
+            return 0;
+        if (!platform::EqualsNoCase(platform::Trim(value), board.m_strType)) {
+            Tell(StrFormat("板卡%d类型与定义不符!", i));
+            return 0;
+        }
+        if (!ReadLine(&file, line, "[串口配置]") || !ReadOpenBrace(&file) ||
+            !ReadKeyInt(&file, line, "数目", n))
+            return 0;
+        if (n != ports.m_nSerialCount) {
+            Tell(StrFormat("板卡%d串口类型的通信口数目与定义不符!", i));
+            return 0;
+        }
+        for (int j = 0; j < n; ++j) {
+            CPortRecord* port = ports.FindPortByTypeAndNumber("串口", j);
+            if (!port || !ReadPortConfig(file, board, *port, false, folder))
+                return 0;
+        }
+        if (!ReadCloseBrace(&file) || !ReadLine(&file, line, "[网络配置]") || !ReadOpenBrace(&file) ||
+            !ReadKeyInt(&file, line, "数目", n))
+            return 0;
+        n = Count(n);
+        ports.m_nNetworkCount = n;
+        if (n == 0)
+            if (CPortArray* group = ports.FindGroupByName("网络"))
+                group->RemoveAll();
+        for (int j = 0; j < n; ++j) {
+            if (CPortRecord* port = ports.FindPortByTypeAndNumber("网络", j)) {
+                if (!ReadPortConfig(file, board, *port, false, folder))
+                    return 0;
+                continue;
+            }
+            CPortRecord added;
+            added.m_strType = "网络";
+            added.m_nRunning = j;
+            if (!ReadPortConfig(file, board, added, true, folder))
+                return 0;
+            CPortArray* group = ports.FindGroupByName(added.m_strName);
+            if (!group) {
+                Tell(StrFormat("板卡%d通信口[%s]未定义!", board.m_nNumber, added.m_strName.c_str()));
+                continue;
+            }
+            added.m_nNumber = group->GetSize();
+            group->Add(std::move(added));
+        }
+        if (!ReadCloseBrace(&file) || !ReadCloseBrace(&file))
+            return 0;
+        PlaceListedDevices(board);
+    }
+    return ReadCloseBrace(&file);
+}
+
+int CConfigDoc::ReadPortConfig(CConfigTextFile& mainFile, CBoardInfo& board, CPortRecord& port, bool adding,
+                               const fs::path& folder) {
+    std::string line, value;
+    if (!ReadLine(&mainFile, line, StrFormat("[%s%d配置]", port.m_strType.c_str(), port.m_nRunning).c_str()))
+        return 0;
+    const std::vector<std::string> block = ReadBlock(mainFile);
+    std::string bytes;
+    for (const std::string& l : block) {
+        bytes += platform::ToGbk(l);
+        bytes += "\r\n";
+    }
+    CConfigTextFile file;
+    file.OpenBytes(std::move(bytes), mainFile.FileName());
+
+    int number = 0;
+    if (!ReadOpenBrace(&file) || !ReadKeyValue(&file, line, "描述", value))
+        return 0;
+    const std::string name = platform::Trim(value);
+    if (adding) {
+        port.m_strName = name;
+    } else if (!platform::EqualsNoCase(name, port.m_strName)) {
+        Tell(StrFormat("第%d行: 板卡%d通讯口名称不符!", lineNo_, board.m_nNumber));
+        return 0;
+    }
+    if (!ReadKeyInt(&file, line, "地址", number))
+        return 0;
+    if (adding) {
+        port.m_nRunning = number;
+    } else if (number != port.m_nRunning) {
+        Tell(StrFormat("第%d行: 板卡%d%s地址与定义不符!", lineNo_, board.m_nNumber, port.m_strName.c_str()));
+        return 0;
+    }
+    const CPortArray* group = board.m_ports.FindGroupByName(port.m_strName);
+    if (!group) {
+        Tell(StrFormat("%s在定义中不存在!", port.m_strName.c_str()));
+        return 0;
+    }
+    const COptionItemArray& defs = group->m_options;
+
+    // The protocol first: the configurations, variable information and tables that follow are
+    // those of the library's copy of it. Number 0 is the unused protocol.
+    CProtocolDef protocol;
+    for (const COptionItem& def : defs) {
+        if (!def.IsKind("PRTC"))
+            continue;
+        std::string prtc;
+        if (FindBlockValue(block, def.m_strName, prtc)) {
+            const int code = platform::AtoI(prtc);
+            if (code != 0) {
+                const CProtocolDef* library = m_protocolLibrary.FindByNumber(code);
+                if (!library) {
+                    Tell(StrFormat("错误:\n协议号%d在定义中不存在!", code));
+                    return 0;
+                }
+                protocol = *library;
+            }
+        }
+        break;
+    }
+    port.m_protocol = protocol;
+    if (adding)
+        port.SetValuesFrom(defs);
+    if (port.m_values.size() < static_cast<std::size_t>(defs.GetSize()))
+        port.m_values.resize(static_cast<std::size_t>(defs.GetSize()));
+    m_strReaderWork = port.m_protocol.m_strName;
+
+    int configs = 0;
+    if (!ReadLine(&file, line, "[配置信息]") || !ReadOpenBrace(&file) ||
+        !ReadKeyInt(&file, line, "数目", configs))
+        return 0;
+    for (int c = 0; c < Count(configs); ++c) {
+        if (!ReadKeyValue(&file, line, "描述", value))
+            return 0;
+        const std::string fileName = platform::Trim(value);
+        CPortConfig config;
+        const fs::path path =
+            platform::IsSafeFileName(fileName) ? platform::FindNoCase(folder, fileName) : folder / fileName;
+        if (!ReadPortConfigFile(path, config))
+            return 0;
+        port.m_protocol.m_configs.m_configs.Add(std::move(config));
+    }
+    if (!ReadCloseBrace(&file))
+        return 0;
+
+    VariableInfoTexts texts;
+    const std::string type = port.m_strType;
+    const int running = port.m_nRunning;
+    const std::string portName = port.m_strName;
+    texts.groupCount = StrFormat("错误:\n组态文本中%s%d<%s>可变信息组与定义不一致！", type.c_str(), running,
+                                 portName.c_str());
+    texts.elements = [=](int g) {
+        return StrFormat("错误:\n组态文本中%s%d<%s>可变信息%d中元素与定义不一致！", type.c_str(), running,
+                         portName.c_str(), g);
+    };
+    if (!ReadVariableInfo(file, lineNo_, port.m_protocol.m_groups, &texts))
+        return 0;
+
+    for (int i = 0; i < defs.GetSize(); ++i) {
+        const COptionItem& def = defs[i];
+        if (!ReadKeyValue(&file, line, def.m_strName.c_str(), value))
+            return 0;
+        if (def.IsKind("PRTC")) {
+            if (platform::AtoI(value) != port.m_protocol.m_nNumber) {
+                ReportReadError(line);
+                return 0;
+            }
+            port.m_values[static_cast<std::size_t>(i)] = port.m_protocol.m_strName;
+        } else if (def.IsKind("DEVSUM")) {
+            const int devices = Count(platform::AtoI(value));
+            for (int d = 0; d < devices; ++d) {
+                int address = 0;
+                if (!ReadKeyInt(&file, line, "地址", address))
+                    return 0;
+                CDevice* device = FindDevice(address);
+                if (!device) {
+                    Tell("配置文件错误，端口中加载了不存在的装置！");
+                    return 0;
+                }
+                device->m_nBoard = board.m_nNumber;
+                port.m_protocol.m_deviceAddresses.push_back(address);
+            }
+        } else if (def.IsKind("TABSUM")) {
+            const int tables = Count(platform::AtoI(value));
+            if (tables > port.m_protocol.m_tables.GetSize()) {
+                ReportReadError(line);
+                return 0;
+            }
+            if (!ReadRefTables(file, lineNo_, tables, port.m_protocol.m_tables, port.m_protocol.m_strName))
+                return 0;
+        } else {
+            port.m_values[static_cast<std::size_t>(i)] = platform::Trim(value);
+        }
+    }
+    return ReadCloseBrace(&file);
+}
+
+int CConfigDoc::ReadPortConfigFile(const fs::path& path, CPortConfig& config) {
+    CConfigTextFile file;
+    if (!file.Open(path)) {
+        Tell(StrFormat("打开文件 %s 失败!", path.string().c_str()));
+        return 0;
+    }
+    int n = 0, tables = 0;
+    std::string line, value;
+    if (!ReadFileExpectLine(&file, n, line, "[配置组态开始]") || !ReadFileOpenBrace(&file, n, line) ||
+        !ReadFileKeyValue(&file, n, line, "名称", value))
+        return 0;
+    const CNamePairRecord* entry = m_portConfigLibrary.FindByName(value);
+    if (!entry) {
+        Tell(StrFormat("文件%s中\n第%d行配置%s未定义", path.string().c_str(), n, value.c_str()));
+        return 0;
+    }
+    config.m_strName = value;
+    config.m_settings = *entry;
+    if (!ReadVariableInfo(file, n, config.m_settings.m_groups) ||
+        !ReadFileKeyInt(&file, n, line, "引用表数目", tables))
+        return 0;
+    if (tables != config.m_settings.m_tables.GetSize()) {
+        Tell(StrFormat("文件%s中\n第%d行引用表数目与定义不符", path.string().c_str(), n));
+        return 0;
+    }
+    if (!ReadRefTables(file, n, tables, config.m_settings.m_tables, m_strReaderWork))
+        return 0;
+    return ReadFileCloseBrace(&file, n, line);
+}
+
+int CConfigDoc::ReadRefTables(CConfigTextFile& file, int& n, int count, CRefTableArray& tables,
+                              const std::string& protocolName) {
+    std::string line, value;
+    for (int t = 0; t < count && t < tables.GetSize(); ++t) {
+        CRefTable& table = tables[t];
+        int no = 0, entries = 0;
+        if (!ReadFileKeyInt(&file, n, line, "引用表库号", no))
+            return 0;
+        if (m_nFormat >= 2) {
+            int type = 0;
+            if (!ReadFileKeyInt(&file, n, line, "引用表类型", type) ||
+                !ReadFileKeyValue(&file, n, line, "引用表描述", value))
+                return 0;
+            table.m_nType = type;
+            table.m_strName = value;
+        }
+        if (!ReadFileKeyInt(&file, n, line, "表元素数目", entries))
+            return 0;
+        entries = Count(entries);
+        const std::size_t columns = static_cast<std::size_t>(table.m_columns.GetSize());
+        const bool devices = table.IsDeviceTable();
+        const std::size_t numbers = devices ? 3 : 5;
+        table.m_entries.RemoveAll();
+        table.m_devices.RemoveAll();
+        if (devices)
+            table.m_devices.Reserve(entries);
+        else
+            table.m_entries.Reserve(entries);
+        int firstBad = 0, lastBad = 0;
+        bool missingShown = false;
+        for (int e = 0; e < entries; ++e) {
+            if (!ReadFileKeyValue(&file, n, line, "引用", value))
+                return 0;
+            CStringList f = SplitToStringList(value, ',');
+            if (f.size() < numbers) {
+                Tell(devices ? "引用装置信息格式错误: 元素少于3个!" : "引用测点信息格式错误: 元素少于5个!");
+                return 0;
+            }
+            if (f.size() - numbers != columns) {
+                if (!firstBad)
+                    firstBad = n;
+                lastBad = n;
+            }
+            const int address = platform::AtoI(f[devices ? 1 : 0]);
+            const CDevice* device = FindDevice(address);
+            if (!device && !missingShown) {
+                // Once per table: a project with a lost device would otherwise show a box per line.
+                Tell(StrFormat("装置（地址为%d）不存在，引用错误！", address));
+                missingShown = true;
+            }
+            CStringArray extras(std::make_move_iterator(f.begin() + static_cast<std::ptrdiff_t>(numbers)),
+                                std::make_move_iterator(f.end()));
+            if (extras.size() < columns)
+                extras.resize(columns);
+            if (devices) {
+                CRefTableDevice d;
+                d.m_nBoard = platform::AtoI(f[0]);
+                d.m_nAddress = address;
+                d.m_nMappedAddress = platform::AtoI(f[2]);
+                if (device) {
+                    d.m_strModelName = device->m_strModelName;
+                    d.m_strDescription = device->m_strDescription;
+                    d.m_strModelType = device->m_model.m_strType;
+                    d.m_strModelVersion = device->m_model.m_strVersion;
+                }
+                d.m_values = std::move(extras);
+                table.m_devices.Add(std::move(d));
+            } else {
+                CRefTableEntry r;
+                r.m_nAddress = address;
+                r.m_nGroup = platform::AtoI(f[1]);
+                r.m_nEntry = platform::AtoI(f[2]);
+                r.m_nFun = platform::AtoI(f[3]);
+                r.m_nInf = platform::AtoI(f[4]);
+                if (device)
+                    r.m_nBoard = device->m_nBoard;
+                r.m_values = std::move(extras);
+                table.m_entries.Add(std::move(r));
+            }
+        }
+        if (firstBad)
+            Tell(StrFormat("工程文件中%s类型引用测点扩展信息与定义不符！\n错误行数：%d - %d",
+                           std::string(PointCategoryName(table.m_nType)).c_str(), firstBad, lastBad) +
+                 "\n规约名：" + protocolName + "\n引用表名：" + table.m_strName);
+    }
+    return 1;
+}
+
+} // namespace projectmodel

@@ -1,0 +1,680 @@
+// The configuration file reader: the main configuration file and the files it names, read back
+// into the project model and checked against the definition libraries loaded just before.
+// Each section reports the first line it rejects once and stops; the main file's sections after
+// the project identity go on regardless.
+#include "projectmodel/ConfigDoc.h"
+
+#include "projectmodel/ProjectContext.h"
+#include "projectmodel/TextHelpers.h"
+
+#include "platform/Gbk.h"
+#include "platform/Paths.h"
+#include "platform/Prompt.h"
+#include "platform/Text.h"
+
+#include <climits>
+#include <cstdio>
+#include <unordered_map>
+
+namespace fs = std::filesystem;
+
+namespace projectmodel {
+
+namespace {
+
+using platform::StrFormat;
+
+void Tell(const std::string& text) {
+    platform::MessageBox(text, {}, platform::Icon::Warning, platform::Buttons::Ok);
+}
+
+// Counts read from a file; a damaged count must not make the reader allocate millions of records.
+int Count(int n) {
+    return n < 0 ? 0 : (n > 1000000 ? 1000000 : n);
+}
+
+// The next line of a file on an explicit counter, without any check.
+std::string NextLine(CConfigTextFile& file, int& n) {
+    std::string line;
+    ++n;
+    file.ReadString(line);
+    return line;
+}
+
+// The value after "=" of a field "name=value", or the field itself.
+std::string AfterEquals(const std::string& field) {
+    const std::size_t eq = field.find('=');
+    return eq == std::string::npos ? field : field.substr(eq + 1);
+}
+
+std::string ReferenceKey(const std::string& group, const std::string& reference) {
+    return platform::ToLowerAscii(group) + '\x01' + platform::ToLowerAscii(reference);
+}
+
+fs::path FileBeside(const fs::path& folder, const std::string& name) {
+    if (!platform::IsSafeFileName(name))
+        return folder / "?";
+    return platform::FindNoCase(folder, name);
+}
+
+} // namespace
+
+int CConfigDoc::ReadConfigFiles(const fs::path& path) {
+    CConfigTextFile file;
+    if (!file.Open(path)) {
+        Tell(StrFormat("组态文件:%s，无法打开!", path.string().c_str()));
+        return 0;
+    }
+    const fs::path folder = path.parent_path();
+    lineNo_ = 0;
+    std::string line;
+    if (!ReadLine(&file, line, "[组态文件开始]"))
+        return 0;
+    if (!ReadKeyInt(&file, line, "格式", m_nFormat))
+        return 0;
+    if (!ReadProjectIdentity(file))
+        return 0;
+    ReadTimeSync(file);
+    ReadDeviceTable(file);
+    ReadBayReference(file, folder);
+    ReadDeviceInfo(file);
+    ReadBoardConfig(file, folder);
+    ReadCompositeSignals(file);
+    if (m_boardCfg.m_groups.GetSize() >= 1)
+        ReadVariableInfoFile(FileBeside(folder, "system.cfg"));
+    return 1;
+}
+
+int CConfigDoc::ReadVariableInfoFile(const fs::path& path) {
+    CConfigTextFile file;
+    if (!file.Open(path))
+        return 0;
+    int n = 0;
+    ReadVariableInfo(file, n, m_boardCfg.m_groups);
+    return 1;
+}
+
+int CConfigDoc::ReadProjectIdentity(CConfigTextFile& file) {
+    std::string line, value;
+    int address = 0;
+    if (!ReadLine(&file, line, "[工程标识]") || !ReadOpenBrace(&file) ||
+        !ReadKeyValue(&file, line, "工程名称", value))
+        return 0;
+    m_strProjectName = value;
+    if (!ReadKeyInt(&file, line, "管理机地址", address))
+        return 0;
+    m_boardCfg.m_nUnitAddress = address & 0xFF;
+    if (!ReadKeyValue(&file, line, "工程时间", value))
+        return 0;
+    CProjectTime t = m_projectTime;
+    if (std::sscanf(value.c_str(), "%d-%d-%d %d:%d:%d", &t.year, &t.month, &t.day, &t.hour, &t.minute,
+                    &t.second) >= 1)
+        m_projectTime = t;
+    return ReadCloseBrace(&file);
+}
+
+int CConfigDoc::ReadTimeSync(CConfigTextFile& file) {
+    std::string line, value;
+    int count = 0;
+    if (!ReadLine(&file, line, "[对时配置]") || !ReadOpenBrace(&file) ||
+        !ReadKeyInt(&file, line, "数目", count))
+        return 0;
+    m_timeSources.SetSize(Count(count));
+    for (int i = 0; i < m_timeSources.GetSize(); ++i) {
+        if (!ReadKeyValue(&file, line, "对时源", value))
+            return 0;
+        CTimeSource source;
+        int v[5] = {0, source.m_nBoard, source.m_nPortType, source.m_nPort, source.m_nPriority};
+        std::sscanf(value.c_str(), "%d,%d,%d,%d,%d", &v[0], &v[1], &v[2], &v[3], &v[4]);
+        source.m_nBoard = v[1];
+        source.m_nPortType = v[2];
+        source.m_nPort = v[3];
+        source.m_nPriority = v[4];
+        m_timeSources[i] = source;
+    }
+    return ReadCloseBrace(&file);
+}
+
+int CConfigDoc::ReadDeviceTable(CConfigTextFile& file) {
+    CProjectContext& context = CProjectContext::Instance();
+    std::string line, value;
+    int count = 0;
+    if (!ReadLine(&file, line, "[装置信息表]") || !ReadOpenBrace(&file) ||
+        !ReadKeyInt(&file, line, "数目", count))
+        return 0;
+    const int extCount = m_deviceExtItems.GetSize();
+    int largest = INT_MIN;
+    for (int i = 0; i < Count(count); ++i) {
+        if (!ReadKeyValue(&file, line, "描述", value))
+            return 0;
+        const CStringList f = SplitToStringList(value, ',');
+        if (f.size() < 9) {
+            ReportReadError("描述项至少为9个");
+            return 0;
+        }
+        if (f.size() > static_cast<std::size_t>(9 + extCount)) {
+            ReportReadError("描述项比定义数目多");
+            return 0;
+        }
+        CDevice record;
+        record.m_nBoard = platform::AtoI(f[0]);
+        record.m_nAddress = platform::AtoI(f[3]);
+        record.m_nMappedAddress = platform::AtoI(f[4]);
+        record.m_model.m_strType = f[5];
+        record.m_model.m_strVersion = f[6];
+        record.m_model.m_strName = f[7];
+        record.m_strModelName = f[7];
+        record.m_strDescription = f[8];
+        record.m_optionValues.assign(static_cast<std::size_t>(extCount), std::string());
+        if (m_nFormat == 0)
+            for (std::size_t k = 9; k < f.size(); ++k)
+                record.m_optionValues[k - 9] = AfterEquals(f[k]);
+        const int address = record.m_nAddress;
+        if (context.IsDeviceTableSorted() && address <= largest)
+            context.SetDeviceTableSorted(false);
+        largest = std::max(largest, address);
+
+        if (address == kStatusDeviceAddress || address == kCompositeDeviceAddress ||
+            address == kCustomDeviceAddress) {
+            record.m_nKind = address == kStatusDeviceAddress      ? kDeviceStatus
+                             : address == kCompositeDeviceAddress ? kDeviceComposite
+                                                                  : kDeviceCustom;
+            const int index = m_devices.FindIndexByAddress(address);
+            if (index >= 0) {
+                record.m_model = m_devices[index].m_model;
+                if (m_nFormat != 0)
+                    record.m_optionValues = m_devices[index].m_optionValues;
+                m_devices[index] = std::move(record);
+            } else {
+                if (address == kStatusDeviceAddress)
+                    Tell("错误：状态信号虚装置不存在");
+                else if (address == kCompositeDeviceAddress)
+                    Tell("错误：复合信号虚装置不存在");
+                m_devices.Add(std::move(record));
+            }
+            continue;
+        }
+        record.m_nKind = kDeviceOrdinary;
+        if (const CDeviceTemplate* model = m_deviceModels.FindByName(record.m_model.m_strName)) {
+            if (model->m_strType != record.m_model.m_strType)
+                Tell(StrFormat("装置%d[%s]的型号 %s\n与定义不一致", address, record.m_strDescription.c_str(),
+                               record.m_model.m_strName.c_str()));
+            record.m_model = *model;
+        } else {
+            Tell(StrFormat("板卡%d装置%d的型号\"%s\"在型号表中不存在!", record.m_nBoard, address,
+                           record.m_model.m_strName.c_str()));
+        }
+        // One record per address: a repeated address replaces the device read before.
+        const int present = m_devices.FindIndexByAddress(address);
+        if (present >= 0)
+            m_devices[present] = std::move(record);
+        else
+            m_devices.InsertAt(std::min(i, m_devices.GetSize()), record);
+    }
+    return ReadCloseBrace(&file);
+}
+
+int CConfigDoc::ReadBayReference(CConfigTextFile& file, const fs::path& folder) {
+    std::string line, value;
+    if (!ReadLine(&file, line, "[间隔配置]") || !ReadOpenBrace(&file) ||
+        !ReadKeyValue(&file, line, "描述", value))
+        return 0;
+    const int saved = lineNo_;
+    ReadBayConfig(FileBeside(folder, platform::Trim(value)));
+    // The bay file reports its own problems; the main file goes on after this section's "}".
+    lineNo_ = saved;
+    return ReadCloseBrace(&file);
+}
+
+int CConfigDoc::ReadBayConfig(const fs::path& path) {
+    CConfigTextFile file;
+    if (!file.Open(path))
+        return 0;
+    m_voltLevels.RemoveAll();
+    m_bays.RemoveAll();
+    m_prjDevices.RemoveAll();
+    m_voltOrder.m_codes.clear();
+    const std::string& name = file.FileName();
+    int n = 0;
+    std::string line, value;
+    if (m_nFormat > 0 && !ReadBayDeviceTable(file, n))
+        return 0;
+    int levels = 0;
+    if (!ReadFileExpectLine(&file, n, line, "[间隔配置]") || !ReadFileOpenBrace(&file, n, line) ||
+        !ReadFileKeyInt(&file, n, line, "数目", levels))
+        return 0;
+    m_voltOrder.m_codes.assign(static_cast<std::size_t>(Count(levels)), -1);
+    for (std::size_t l = 0; l < m_voltOrder.m_codes.size(); ++l) {
+        std::string head = TrimCopy(NextLine(file, n));
+        std::string levelName;
+        for (char c : head)
+            if (c != '[' && c != ']')
+                levelName += c;
+        CVoltLevel level(levelName);
+        level.m_settings = m_voltLevelConfig;
+        int bays = 0;
+        if (!ReadFileOpenBrace(&file, n, line) || !ReadVariableInfo(file, n, level.m_settings.m_groups) ||
+            !ReadFileKeyInt(&file, n, line, "数目", bays))
+            return 0;
+        for (int k = 0; k < Count(bays); ++k) {
+            if (!ReadFileExpectLine(&file, n, line, StrFormat("[间隔%d]", k).c_str()) ||
+                !ReadFileOpenBrace(&file, n, line) || !ReadFileKeyValue(&file, n, line, "描述", value))
+                return 0;
+            const CStringList f = SplitToStringList(value, ',');
+            if (f.size() != 2) {
+                ReportFileReadError(name, n, line);
+                return 0;
+            }
+            CPrjBay bay;
+            bay.m_nId = platform::AtoI(f[0]);
+            bay.m_strName = f[1];
+            bay.m_strVoltLevel = level.m_strName;
+            bay.m_settings = m_bayConfig;
+            int equipment = 0;
+            if (!ReadVariableInfo(file, n, bay.m_settings.m_groups) ||
+                !ReadFileKeyInt(&file, n, line, "数目", equipment))
+                return 0;
+            for (int j = 0; j < Count(equipment); ++j) {
+                if (!ReadFileExpectLine(&file, n, line, StrFormat("[设备%d]", j).c_str()) ||
+                    !ReadFileOpenBrace(&file, n, line) || !ReadFileKeyValue(&file, n, line, "描述", value))
+                    return 0;
+                const CStringList e = SplitToStringList(value, ',');
+                if (e.size() != 3) {
+                    ReportFileReadError(name, n, line);
+                    return 0;
+                }
+                CPrjDevice device;
+                device.m_nId = platform::AtoI(e[0]);
+                device.m_strName = e[2];
+                device.m_nBayId = bay.m_nId;
+                device.m_strVoltLevel = level.m_strName;
+                if (const CNamePairRecord* type = m_equipmentLibrary.FindByName(e[1])) {
+                    device.m_settings = *type;
+                } else {
+                    Tell(StrFormat("一次设备%s型号%s不存在!", e[2].c_str(), e[1].c_str()));
+                    device.m_settings.m_strName = e[1];
+                }
+                if (!ReadVariableInfo(file, n, device.m_settings.m_groups) ||
+                    !ReadLinkedDevices(file, n, device.m_linkedDevices) ||
+                    !ReadRelatedEntries(file, n, device.m_settings) || !ReadFileCloseBrace(&file, n, line))
+                    return 0;
+                if (m_prjDevices.Insert(device) >= 0)
+                    bay.m_equipmentIds.push_back(device.m_nId);
+            }
+            if (!ReadFileCloseBrace(&file, n, line))
+                return 0;
+            if (m_bays.Insert(bay) >= 0)
+                level.m_bayIds.push_back(bay.m_nId);
+        }
+        if (!ReadFileCloseBrace(&file, n, line))
+            return 0;
+        m_voltLevels.Insert(level);
+        m_voltOrder.m_codes[l] = level.m_nCode;
+    }
+    return ReadFileCloseBrace(&file, n, line);
+}
+
+int CConfigDoc::ReadBayDeviceTable(CConfigTextFile& file, int& n) {
+    std::string line, value;
+    int count = 0;
+    if (!ReadFileExpectLine(&file, n, line, "[装置信息表]") || !ReadFileOpenBrace(&file, n, line) ||
+        !ReadFileKeyInt(&file, n, line, "数目", count))
+        return 0;
+    const int extCount = m_deviceExtItems.GetSize();
+    for (int i = 0; i < Count(count); ++i) {
+        if (!ReadFileKeyValue(&file, n, line, "描述", value))
+            return 0;
+        const CStringList f = SplitToStringList(value, ',');
+        if (f.size() < 9) {
+            ReportFileReadError(file.FileName(), n, "描述项至少为9个");
+            return 0;
+        }
+        if (f.size() > static_cast<std::size_t>(9 + extCount))
+            ReportFileReadError(file.FileName(), n, "描述项比定义数目多, 信息将丢失!");
+        CDevice* device = FindDevice(platform::AtoI(f[3]));
+        if (!device)
+            continue;
+        device->m_optionValues.assign(static_cast<std::size_t>(extCount), std::string());
+        for (std::size_t k = 9; k < f.size() && k - 9 < static_cast<std::size_t>(extCount); ++k)
+            device->m_optionValues[k - 9] = AfterEquals(f[k]);
+    }
+    return ReadFileCloseBrace(&file, n, line);
+}
+
+int CConfigDoc::ReadLinkedDevices(CConfigTextFile& file, int& n, CIntArray& addresses) {
+    std::string line;
+    int count = 0;
+    if (!ReadFileExpectLine(&file, n, line, "[关联装置]") || !ReadFileOpenBrace(&file, n, line) ||
+        !ReadFileKeyInt(&file, n, line, "数目", count))
+        return 0;
+    addresses.clear();
+    for (int i = 0; i < Count(count); ++i) {
+        line = NextLine(file, n);
+        int address = 0;
+        if (!ReadFileKeyInt(nullptr, n, line, "地址", address)) {
+            ReportFileReadError(file.FileName(), n, "组态文本中并联装置数目不对!");
+            return 0;
+        }
+        addresses.push_back(address);
+    }
+    return ReadFileCloseBrace(&file, n, line);
+}
+
+int CConfigDoc::ReadRelatedEntries(CConfigTextFile& file, int& n, CNamePairRecord& settings) {
+    std::string line;
+    int count = 0;
+    if (!ReadFileExpectLine(&file, n, line, "[关联条目]") || !ReadFileOpenBrace(&file, n, line) ||
+        !ReadFileKeyInt(&file, n, line, "数目", count))
+        return 0;
+    for (int t = 1; t <= Count(count); ++t) {
+        if (!ReadRelatedTable(file, n, t, settings)) {
+            ReportFileReadError(file.FileName(), n, "组态文本中关联条目数目不对!");
+            return 0;
+        }
+    }
+    return ReadFileCloseBrace(&file, n, line);
+}
+
+int CConfigDoc::ReadRelatedTable(CConfigTextFile& file, int& n, int t, CNamePairRecord& settings) {
+    std::string line, value;
+    int type = 0, count = 0;
+    if (!ReadFileExpectLine(&file, n, line, StrFormat("[引用表%i]", t).c_str()) ||
+        !ReadFileOpenBrace(&file, n, line) || !ReadFileKeyInt(&file, n, line, "引用表类型", type) ||
+        !ReadFileKeyValue(&file, n, line, "引用表描述", value))
+        return 0;
+    CRefTable* table = settings.m_tables.FindByName(value);
+    if (!table) {
+        ReportFileReadError(file.FileName(), n, "设备组态中引用表不存在！");
+        // The table's lines are skipped up to its "}"; nothing is written into a missing table.
+        for (;;) {
+            std::string skipped;
+            ++n;
+            const bool more = file.ReadString(skipped);
+            if (TrimCopy(skipped) == "}")
+                return 1;
+            if (!more)
+                return 0;
+        }
+    }
+    if (!ReadFileKeyInt(&file, n, line, "表元素数目", count))
+        return 0;
+    table->m_nType = type;
+    table->m_entries.RemoveAll();
+    const int columns = table->m_columns.GetSize();
+    for (int i = 0; i < Count(count); ++i) {
+        if (!ReadFileKeyValue(&file, n, line, "引用", value))
+            return 0;
+        const CStringList f = SplitToStringList(value, ',');
+        if (f.size() < 5) {
+            ReportFileReadError(file.FileName(), n, "描述项至少为5个");
+            return 0;
+        }
+        if (f.size() > static_cast<std::size_t>(5 + columns))
+            ReportFileReadError(file.FileName(), n, "描述项比定义数目多, 信息将丢失!");
+        CRefTableEntry entry;
+        entry.m_nAddress = platform::AtoI(f[0]);
+        entry.m_nGroup = platform::AtoI(f[1]);
+        entry.m_nEntry = platform::AtoI(f[2]);
+        entry.m_nFun = platform::AtoI(f[3]);
+        entry.m_nInf = platform::AtoI(f[4]);
+        if (const CDevice* device = FindDevice(entry.m_nAddress))
+            entry.m_nBoard = device->m_nBoard;
+        entry.m_values.assign(f.begin() + 5, f.end());
+        if (entry.m_values.size() < static_cast<std::size_t>(columns))
+            entry.m_values.resize(static_cast<std::size_t>(columns));
+        table->m_entries.Add(std::move(entry));
+    }
+    return ReadFileCloseBrace(&file, n, line);
+}
+
+int CConfigDoc::ReadVariableInfo(CConfigTextFile& file, int& n, CItemRecordArray& groups,
+                                 const VariableInfoTexts* texts) {
+    std::string line, value;
+    int count = 0;
+    if (!ReadFileExpectLine(&file, n, line, "[可变信息]") || !ReadFileOpenBrace(&file, n, line) ||
+        !ReadFileKeyInt(&file, n, line, "数目", count))
+        return 0;
+    if (texts && !texts->groupCount.empty() && count != groups.GetSize()) {
+        Tell(texts->groupCount);
+        return 0;
+    }
+    if (count > groups.GetSize()) {
+        Tell("组态文本中可变信息组数多于定义!");
+        return 0;
+    }
+    for (int g = 1; g <= count; ++g) {
+        CItemRecord& group = groups[g - 1];
+        if (!ReadFileExpectLine(&file, n, line, StrFormat("[可变信息%d]", g).c_str()) ||
+            !ReadFileOpenBrace(&file, n, line) || !ReadFileKeyValue(&file, n, line, "数目", value))
+            return 0;
+        int items = 0, rows = 0;
+        if (std::sscanf(value.c_str(), "%d,%d", &items, &rows) != 2 || items < 0 || rows < 0) {
+            ReportFileReadError(file.FileName(), n, line);
+            return 0;
+        }
+        if (items > group.m_items.GetSize()) {
+            if (texts && texts->elements)
+                Tell(texts->elements(g));
+            else
+                Tell(StrFormat("组态文本中%s的元素个数大于定义", group.m_strName.c_str()));
+            return 0;
+        }
+        group.m_rows.assign(static_cast<std::size_t>(Count(rows)),
+                            CStringArray(static_cast<std::size_t>(group.m_items.GetSize())));
+        for (int i = 0; i < items; ++i) {
+            const COptionItem& item = group.m_items[i];
+            const std::string key = StripBracketPrefix(item.m_strName) + "(" + item.m_strKind + ")=";
+            if (!ReadFileKeyValue(&file, n, line, key.c_str(), value))
+                return 0;
+            // No rows: an empty value holds no values.
+            CStringList values;
+            if (!(rows == 0 && value.empty()))
+                values = SplitToStringList(value, ',');
+            if (values.size() > group.m_rows.size()) {
+                if (texts && texts->elements)
+                    Tell(texts->elements(g));
+                else
+                    Tell("信息元素的个数与前项不一致!");
+                return 0;
+            }
+            for (std::size_t r = 0; r < values.size(); ++r)
+                group.m_rows[r][static_cast<std::size_t>(i)] = values[r];
+        }
+        if (!ReadFileCloseBrace(&file, n, line))
+            return 0;
+    }
+    return ReadFileCloseBrace(&file, n, line);
+}
+
+int CConfigDoc::ReadDeviceInfo(CConfigTextFile& file) {
+    std::string line, value;
+    int count = 0;
+    if (!ReadLine(&file, line, "[装置信息]") || !ReadOpenBrace(&file) ||
+        !ReadKeyInt(&file, line, "数目", count))
+        return 0;
+    if (count != m_devices.GetSize()) {
+        Tell("装置总数不符!");
+        return 0;
+    }
+    for (CDevice& device : m_devices) {
+        CDeviceTemplate& model = device.m_model;
+        int related = 0;
+        if (!ReadLine(&file, line, StrFormat("[装置%d]", device.m_nAddress).c_str()) ||
+            !ReadOpenBrace(&file) || !ReadLine(&file, line, "[相关信息]") || !ReadOpenBrace(&file) ||
+            !ReadKeyInt(&file, line, "数目", related))
+            return 0;
+        if (related != static_cast<int>(model.m_relatedInfo.size())) {
+            Tell(StrFormat("装置%d[%s]的相关信息与定义[%s]不符!", device.m_nAddress,
+                           device.m_strDescription.c_str(), model.m_strName.c_str()));
+            return 0;
+        }
+        for (int i = 0; i < related; ++i)
+            ReadLine(&file, line, nullptr);
+        if (!ReadCloseBrace(&file) || !ReadVariableInfo(file, lineNo_, model.m_optionGroups))
+            return 0;
+        int groups = 0;
+        if (!ReadKeyInt(&file, line, "数目", groups))
+            return 0;
+        // A device whose model the library lacks keeps the entries of the file.
+        const bool keepsAll = device.m_nAddress == kStatusDeviceAddress ||
+                              device.m_nAddress == kCompositeDeviceAddress || model.m_groups.IsEmpty();
+        std::unordered_map<std::string, CInfoEntry*> referenceIndex;
+        bool referenceIndexBuilt = false;
+        for (int g = 0; g < Count(groups); ++g) {
+            ReadLine(&file, line, nullptr);
+            const std::string head = TrimCopy(line);
+            const std::string groupName = head.size() >= 2 ? head.substr(1, head.size() - 2) : std::string();
+            int entries = 0;
+            if (!ReadOpenBrace(&file) || !ReadKeyValue(&file, line, "类型", value))
+                return 0;
+            const int type = InfoTypeFromName(platform::Trim(value));
+            if (!ReadKeyInt(&file, line, "数目", entries))
+                return 0;
+            for (int e = 0; e < Count(entries); ++e) {
+                ReadLine(&file, line, nullptr);
+                CInfoEntry read;
+                if (!read.ParseReference(TrimCopy(line))) {
+                    ReportReadError(line);
+                    return 0;
+                }
+                read.m_strGroupName = groupName;
+                CInfoEntry* target = nullptr;
+                if (!read.m_strReference.empty()) {
+                    if (keepsAll) {
+                        target = model.FindEntryByReference(groupName, read.m_strReference);
+                    } else {
+                        // IEC 61850 models hold thousands of entries: one index per device
+                        // instead of a scan per line (the model does not change while read).
+                        if (!referenceIndexBuilt) {
+                            for (CInfoGroup& g : model.m_groups)
+                                for (CInfoEntry& m : g.m_entries)
+                                    if (!m.m_strReference.empty())
+                                        referenceIndex.emplace(ReferenceKey(g.m_strName, m.m_strReference),
+                                                               &m);
+                            referenceIndexBuilt = true;
+                        }
+                        const auto found = referenceIndex.find(ReferenceKey(groupName, read.m_strReference));
+                        target = found == referenceIndex.end() ? nullptr : found->second;
+                    }
+                }
+                if (!target)
+                    target = model.FindEntry(read.m_nGroup, read.m_nEntry);
+                if (target) {
+                    // The model keeps its numbering and the expression; the file gives the rest.
+                    read.m_nSeq = target->m_nSeq;
+                    read.m_nGroup = target->m_nGroup;
+                    read.m_nEntry = target->m_nEntry;
+                    read.m_expr = target->m_expr;
+                    *target = read;
+                    if (CInfoGroup* owner = model.FindGroup(read.m_nGroup))
+                        owner->m_nType = type;
+                } else if (keepsAll) {
+                    CInfoGroup* owner = model.FindGroup(read.m_nGroup);
+                    if (!owner) {
+                        CInfoGroup created;
+                        created.m_strName = groupName;
+                        created.m_nType = type;
+                        created.m_nGroupNo = read.m_nGroup;
+                        model.m_groups.Add(std::move(created));
+                        owner = &model.m_groups[model.m_groups.GetSize() - 1];
+                    }
+                    owner->m_entries.InsertSorted(read);
+                } else {
+                    Tell(StrFormat("第%d行条目信息: %s在定义中不存在!", lineNo_, line.c_str()));
+                }
+            }
+            if (!ReadCloseBrace(&file))
+                return 0;
+        }
+        if (!ReadCloseBrace(&file))
+            return 0;
+    }
+    return ReadCloseBrace(&file);
+}
+
+int CConfigDoc::ReadCompositeSignals(CConfigTextFile& file) {
+    std::string line, value;
+    int count = 0;
+    if (!ReadLine(&file, line, "[复合信号配置表]") || !ReadOpenBrace(&file) ||
+        !ReadKeyInt(&file, line, "数目", count))
+        return 0;
+    CDevice* device = FindDevice(kCompositeDeviceAddress);
+    int total = 0;
+    if (device)
+        for (const CInfoGroup& g : device->m_model.m_groups)
+            total += g.m_entries.GetSize();
+    if (count != total) {
+        Tell("复合信号数目不对应!");
+        return 0;
+    }
+    for (int c = 0; c < count; ++c) {
+        std::string name;
+        int items = 0;
+        if (!ReadLine(&file, line, StrFormat("[复合信号:%d]", c).c_str()) || !ReadOpenBrace(&file) ||
+            !ReadKeyValue(&file, line, "名称", name) || !ReadKeyInt(&file, line, "项目数", items))
+            return 0;
+        auto fields = [&](CStringList& f) {
+            if (!ReadKeyValue(&file, line, "操作", value))
+                return false;
+            f = SplitToStringList(value, ',');
+            if (f.size() != 4) {
+                ReportLineError();
+                return false;
+            }
+            return true;
+        };
+        CStringList head;
+        if (!fields(head))
+            return 0;
+        CInfoEntry* entry = device->m_model.FindEntry(platform::AtoI(head[2]), platform::AtoI(head[3]));
+        if (!entry) {
+            ReportLineError();
+            return 0;
+        }
+        // The operand and operator lines up to the block's "}": one operand and its operator, or
+        // two operands followed by operator and operand pairs. Reading them up to the brace takes
+        // every layout the writer gives, whatever the item count says.
+        std::vector<CStringList> lines;
+        for (;;) {
+            ReadLine(&file, line, nullptr);
+            const std::string t = TrimCopy(line);
+            if (t == "}")
+                break;
+            CStringList f;
+            if (!ReadKeyValue(nullptr, line, "操作", value) ||
+                (f = SplitToStringList(value, ',')).size() != 4) {
+                ReportLineError();
+                return 0;
+            }
+            lines.push_back(std::move(f));
+        }
+        CExpression& expr = entry->m_expr;
+        expr.m_operands.clear();
+        bool haveOperator = false;
+        auto operand = [&](const CStringList& f) {
+            CExprOperand op;
+            op.m_nKind = static_cast<std::uint8_t>(platform::AtoI(f[0]));
+            op.m_nAddress = platform::AtoI(f[1]);
+            op.m_nGroup = platform::AtoI(f[2]);
+            op.m_nEntry = platform::AtoI(f[3]);
+            expr.m_operands.push_back(op);
+        };
+        auto setOperator = [&](const CStringList& f) {
+            const auto code = static_cast<std::uint8_t>(platform::AtoI(f[0]));
+            if (haveOperator && code != expr.m_nOperator)
+                ReportReadError(StrFormat("%s采用了非单一的运算符", name.c_str()));
+            expr.m_nOperator = code;
+            haveOperator = true;
+        };
+        for (std::size_t k = 0; k < lines.size(); ++k) {
+            if (k == 0 || (k == 1 && lines.size() > 2) || (k >= 2 && k % 2 == 1))
+                operand(lines[k]);
+            else
+                setOperator(lines[k]);
+        }
+        (void)items;
+    }
+    return ReadCloseBrace(&file);
+}
+
+} // namespace projectmodel

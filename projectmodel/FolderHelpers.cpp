@@ -1,0 +1,169 @@
+#include "projectmodel/FolderHelpers.h"
+
+#include "platform/Text.h"
+#include "platform/TextFile.h"
+
+#include <algorithm>
+
+namespace fs = std::filesystem;
+
+namespace projectmodel {
+
+namespace {
+
+std::vector<fs::path> List(const fs::path& folder, bool wantFolders) {
+    std::vector<fs::path> out;
+    std::error_code ec;
+    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+        std::error_code ec2;
+        const bool isDir = it->is_directory(ec2);
+        const bool isFile = it->is_regular_file(ec2);
+        if ((wantFolders && isDir) || (!wantFolders && isFile))
+            out.push_back(it->path());
+    }
+    std::sort(out.begin(), out.end(),
+              [](const fs::path& a, const fs::path& b) { return a.filename() < b.filename(); });
+    return out;
+}
+
+bool SamePathNoCase(const fs::path& a, const fs::path& b) {
+    return platform::EqualsNoCase(a.lexically_normal().generic_string(),
+                                  b.lexically_normal().generic_string());
+}
+
+bool HasExtension(const fs::path& file, std::string_view extension) {
+    std::string ext = file.extension().string();
+    if (!ext.empty())
+        ext.erase(0, 1);
+    return platform::EqualsNoCase(ext, extension);
+}
+
+} // namespace
+
+std::vector<fs::path> ListFiles(const fs::path& folder) {
+    return List(folder, false);
+}
+
+std::vector<fs::path> ListSubfolders(const fs::path& folder) {
+    return List(folder, true);
+}
+
+void CopyDirectoryTree(const fs::path& source, const fs::path& target) {
+    if (SamePathNoCase(source, target))
+        return;
+    std::error_code ec;
+    fs::create_directories(target, ec);
+    for (const fs::path& file : ListFiles(source))
+        fs::copy_file(file, target / file.filename(), fs::copy_options::overwrite_existing, ec);
+    for (const fs::path& sub : ListSubfolders(source))
+        CopyDirectoryTree(sub, target / sub.filename());
+}
+
+void DeleteDirectoryTree(const fs::path& folder) {
+    std::error_code ec;
+    for (const fs::path& file : ListFiles(folder)) {
+        fs::permissions(file, fs::perms::owner_write, fs::perm_options::add, ec);
+        fs::remove(file, ec);
+    }
+    for (const fs::path& sub : ListSubfolders(folder)) {
+        DeleteDirectoryTree(sub);
+        fs::remove(sub, ec);
+    }
+}
+
+void DeleteFilesExcept(const fs::path& folder, std::string_view name) {
+    const fs::path keep = folder / std::string(name);
+    std::error_code ec;
+    for (const fs::path& file : ListFiles(folder))
+        if (!SamePathNoCase(file, keep))
+            fs::remove(file, ec);
+}
+
+void DeleteFilesByExtension(const fs::path& folder, std::string_view extension) {
+    std::error_code ec;
+    for (const fs::path& file : ListFiles(folder))
+        if (HasExtension(file, extension))
+            fs::remove(file, ec);
+}
+
+void CopyFolderFiles(const fs::path& source, const fs::path& target) {
+    std::error_code ec;
+    for (const fs::path& file : ListFiles(source))
+        fs::copy_file(file, target / file.filename(), fs::copy_options::overwrite_existing, ec);
+}
+
+fs::path FindFileByExtension(const fs::path& folder, std::string_view extension) {
+    for (const fs::path& file : ListFiles(folder))
+        if (HasExtension(file, extension))
+            return file;
+    return {};
+}
+
+fs::path FindSubfolderContaining(const fs::path& folder, std::string_view text) {
+    for (const fs::path& sub : ListSubfolders(folder))
+        if (sub.filename().string().find(text) != std::string::npos)
+            return sub;
+    return {};
+}
+
+int CompareFolderFiles(const fs::path& a, const fs::path& b) {
+    const std::vector<fs::path> filesA = ListFiles(a);
+    const std::vector<fs::path> filesB = ListFiles(b);
+    if (filesA.size() != filesB.size())
+        return 0;
+    std::error_code ec;
+    for (const fs::path& file : filesA) {
+        const fs::path other = b / file.filename();
+        if (!fs::is_regular_file(other, ec))
+            return 0;
+        if (fs::file_size(file, ec) != fs::file_size(other, ec))
+            return 0;
+    }
+    return 1;
+}
+
+namespace {
+
+// Calls fn for every line outside the [装置信息] section that holds "ccu_" or ".cfg"; false when
+// the file cannot be read.
+template <class Fn> bool ForEachCcuLine(const fs::path& path, Fn fn) {
+    platform::CGbkLineReader reader;
+    if (!reader.Open(path))
+        return false;
+    std::string line;
+    bool inDeviceInfo = false;
+    while (reader.ReadLine(line)) {
+        const std::string trimmed = platform::Trim(line);
+        if (platform::EqualsNoCase(trimmed, "[装置信息]")) {
+            inDeviceInfo = true;
+            continue;
+        }
+        if (inDeviceInfo) {
+            if (platform::EqualsNoCase(trimmed, "[板卡配置]"))
+                inDeviceInfo = false;
+            continue;
+        }
+        if (line.find("ccu_") != std::string::npos || line.find(".cfg") != std::string::npos)
+            fn(trimmed);
+    }
+    return true;
+}
+
+} // namespace
+
+int CountCcuCfgLines(const fs::path& path) {
+    int n = 0;
+    ForEachCcuLine(path, [&](const std::string&) { ++n; });
+    return n;
+}
+
+std::vector<std::string> CollectCcuCfgNames(const fs::path& path) {
+    std::vector<std::string> names;
+    ForEachCcuLine(path, [&](const std::string& line) {
+        std::size_t eq = line.find('=');
+        names.push_back(platform::Trim(eq == std::string::npos ? line : line.substr(eq + 1)));
+    });
+    return names;
+}
+
+} // namespace projectmodel

@@ -1,0 +1,74 @@
+// Request bodies the pages and commands send, byte for byte.
+#include "debugger/core/DeviceRequests.h"
+
+#include <gtest/gtest.h>
+
+using namespace quorvex;
+using namespace quorvex::requests;
+using Bytes = std::vector<std::uint8_t>;
+
+TEST(RequestsTest, ManualSettingAndSettingsValueBytes) {
+    EXPECT_EQ(ManualSetBytes({0, 0, 18, 1, 1, 1.0f}), Bytes{2});
+    EXPECT_EQ(ManualSetBytes({0, 0, 19, 1, 1, 0.0f}), Bytes{1});
+    EXPECT_EQ(ManualSetBytes({0, 0, 18, 1, 1, 3.0f}), Bytes{0});
+    EXPECT_EQ(ManualSetBytes({0, 0, 202, 2, 1, 1234.0f}), (Bytes{0x34, 0x12}));
+    EXPECT_EQ(ManualSetBytes({0, 0, 12, 2, 1, -5.7f}), (Bytes{0xD8, 0xFF}));
+    EXPECT_EQ(ManualSetBytes({0, 0, 3, 2, 1, 300.9f}), (Bytes{0x2C, 0x01}));
+    EXPECT_EQ(ManualSetBytes({0, 0, 201, 4, 1, -1.0f}), (Bytes{0xFF, 0xFF, 0xFF, 0xFF}));
+    EXPECT_EQ(ManualSetBytes({0, 0, 99, 3, 1, 7.0f}), (Bytes{0, 0, 0}));
+    EXPECT_EQ(SettingBytes({0, 0, 9, 1, 1, 1.0f}), Bytes{2});
+    EXPECT_EQ(SettingBytes({0, 0, 7, 4, 1, 1.5f}), (Bytes{0, 0, 0xC0, 0x3F}));
+    EXPECT_EQ(SettingBytes({0, 0, 202, 2, 1, 12.0f}), (Bytes{0, 0}));
+
+    const CDeviceMessage set = ManualSet(1, {{7, 0x0201, 18, 1, 1, 1.0f}, {8, 0x0302, 7, 4, 1, 1.5f}});
+    EXPECT_EQ(set.Bytes(),
+              (Bytes{20, 2, 7, 0, 1, 2, 1, 18, 1, 1, 2, 8, 0, 2, 3, 1, 7, 4, 1, 0, 0, 0xC0, 0x3F}));
+    EXPECT_EQ(set.GetKind(), 1);
+    const CDeviceMessage write = SettingsWrite(2, 9, {{0, 0x0104, 7, 4, 1, 1.5f}});
+    EXPECT_EQ(write.Bytes(), (Bytes{10, 0x81, 40, 0, 254, 249, 0, 1, 4, 1, 1, 7, 4, 1, 0, 0, 0xC0, 0x3F}));
+    EXPECT_EQ(write.GetKind(), 0);
+    EXPECT_EQ(write.GetAddress(), 9);
+}
+
+TEST(RequestsTest, CommandRequests) {
+    CDeviceTime t{1500, 2, 3, 4, 5, 107};
+    EXPECT_EQ(HistoryEvents(1, 0xFFFF, t, t, 6).Bytes(),
+              (Bytes{19, 0xFF, 0xFF, 0xDC, 5, 2, 3, 4, 5, 107, 0xDC, 5, 2, 3, 4, 5, 107, 6}));
+    EXPECT_EQ(RemoteCommands(0, 7, t, t, 255, 255, 255, 2).Bytes().size(), 21u);
+    EXPECT_EQ(WaveformRecords(7, 1, t, t, 300).Bytes().size(), 20u);
+    EXPECT_EQ(PortMonitor(1, 2, 2, 0, 5, 0x0A000001, 0xFFFFFFFF).Bytes(),
+              (Bytes{1, 0, 2, 2, 0, 5, 0, 1, 0, 0, 10, 0xFF, 0xFF, 0xFF, 0xFF}));
+    EXPECT_EQ(RefTableContents(1, 1, 2, 3, 50, 100).Bytes(), (Bytes{12, 3, 0, 10, 1, 2, 3, 50, 0, 100, 0}));
+    EXPECT_EQ(RefTableStop(1, 1, 2, 3, 50, 100).Bytes(), (Bytes{12, 2, 1, 1, 1, 2, 3, 50, 0, 100, 0}));
+    EXPECT_EQ(CancelDevice(300).Bytes(), (Bytes{23, 44, 1}));
+    EXPECT_EQ(CancelDevice(300).GetBoard(), 0);
+    EXPECT_EQ(CancelEntry(2, 7, 0x0301).Bytes(), (Bytes{21, 1, 7, 0, 1, 3, 1}));
+    EXPECT_EQ(TimeSync(3, t).Bytes(), (Bytes{6, 0x81, 8, 255, 255, 255, 0xDC, 5, 2, 3, 4, 5, 107}));
+    EXPECT_EQ(TimeSync(3, t).GetAddress(), 0xFFFF);
+    EXPECT_EQ(Directory("/a").Bytes(), (Bytes{8, 2, '/', 'a'}));
+    EXPECT_EQ(StringCommand("ls").Bytes(), (Bytes{3, 'l', 's'}));
+    EXPECT_EQ(StringCommand("ls").GetBoard(), 255);
+    EXPECT_EQ(Directory(std::string(300, 'x')).Bytes().size(), 2u + 255u);
+}
+
+TEST(RequestsTest, DirectoryPathNormalisation) {
+    EXPECT_EQ(NormaliseDirectoryPath("/a/b/../c/."), "/a/c");
+    EXPECT_EQ(NormaliseDirectoryPath("a/.."), "<root>");
+    EXPECT_EQ(NormaliseDirectoryPath("//x//y"), "/x/y");
+    EXPECT_EQ(NormaliseDirectoryPath("/.."), "<root>");
+}
+
+TEST(RequestsTest, MessageBodyAllocation) {
+    CDeviceMessage m;
+    EXPECT_EQ(m.GetKind(), 2);
+    EXPECT_EQ(m.GetBoard(), 255);
+    EXPECT_EQ(m.GetAddress(), 0xFFFF);
+    EXPECT_TRUE(m.Allocate(3));
+    EXPECT_FALSE(m.Allocate(65001));
+    EXPECT_EQ(m.GetLength(), 3u);
+    const std::uint8_t five[] = {1, 2, 3, 4, 5};
+    m.CopyBody(five, 2);
+    EXPECT_EQ(m.Bytes(), (Bytes{1, 2, 0}));
+    m.CopyBody(five, 5);
+    EXPECT_EQ(m.Bytes(), (Bytes{1, 2, 3, 4, 5}));
+}

@@ -1,0 +1,121 @@
+// The whole login and a posted request against a scripted unit behind the in-memory transport:
+// the unit checks the challenge answer itself and answers each request it understands.
+#include "QuorvexTestSupport.h"
+
+#include "configtool/link/LinkFrame.h"
+#include "debugger/core/DeviceRequests.h"
+#include "debugger/core/NetMagThread.h"
+#include "tests/support/PromptRecorder.h"
+
+#include <gtest/gtest.h>
+
+using namespace quorvex;
+using qtest::Bytes;
+
+namespace {
+
+class ScriptedUnit : public qtest::MemoryTransport {
+public:
+    explicit ScriptedUnit(std::uint16_t key) : key_(key) {}
+    bool Connect(const std::string& a, int p) override {
+        const bool ok = MemoryTransport::Connect(a, p);
+        if (ok)
+            Queue({14, 0xDE, 0xAD, 0xBE, 0xEF});
+        return ok;
+    }
+    bool Send(const std::uint8_t* data, std::size_t size) override {
+        if (!MemoryTransport::Send(data, size) || size <= 28)
+            return sendOk;
+        const std::uint8_t* body = data + 28;
+        switch (body[0]) {
+        case 14: {
+            const std::uint8_t challenge[4] = {0xDE, 0xAD, 0xBE, 0xEF};
+            const bool right =
+                linkframe::GetU32(body + 1) == linkframe::ComputeChallengeAnswer(challenge, key_);
+            Queue({15, static_cast<std::uint8_t>(right ? 1 : 0)});
+            break;
+        }
+        case 17:
+            Queue({17, 1, 0, 0, 1, 0, 'N', 'e', 't', 0, 0, 0, 0, 0, 0, 0, 1, 5, 0, 0});
+            break;
+        case 25:
+            Queue({25, 0, 0, 1, 0, 5, 0, 1});
+            break;
+        default:
+            break;
+        }
+        return true;
+    }
+    // Hands the unit's queued answers to the link, as the socket would on the link's thread.
+    void Deliver() {
+        std::vector<Bytes> frames;
+        frames.swap(outbox_);
+        for (const Bytes& f : frames)
+            events->OnReceive(f.data(), f.size());
+    }
+
+private:
+    void Queue(const Bytes& body) { outbox_.push_back(qtest::UnitFrame(1, body)); }
+    std::uint16_t key_;
+    std::vector<Bytes> outbox_;
+};
+
+struct UnitRig {
+    explicit UnitRig(std::uint16_t unitKey, std::uint16_t ourKey) {
+        data.m_loginKey = ourKey;
+        data.m_programFolder = dir.Path();
+        auto t = std::make_unique<ScriptedUnit>(unitKey);
+        unit = t.get();
+        link = std::make_unique<CDeviceLink>(std::move(t), &shell, &data, dir / "CFG_TOOL.INI");
+    }
+    void Settle() {
+        for (int i = 0; i < 5; ++i)
+            unit->Deliver();
+    }
+    testsupport::TempDir dir;
+    qtest::RecordingShell shell;
+    CQuorvexData data;
+    ScriptedUnit* unit = nullptr;
+    std::unique_ptr<CDeviceLink> link;
+};
+
+} // namespace
+
+TEST(ScriptedUnitTest, LoginRunsTheLinkAndPostedRequestsAreAnswered) {
+    testsupport::PromptRecorder prompts;
+    UnitRig rig(12345, 12345);
+    rig.link->ConnectCommand();
+    rig.Settle();
+    EXPECT_TRUE(rig.link->IsConnected());
+    EXPECT_EQ(rig.data.m_boards.GetSize(), 1);
+    EXPECT_TRUE(rig.shell.Running(kTimerHeartbeat));
+    EXPECT_TRUE(rig.shell.Running(kTimerSupervision));
+    EXPECT_FALSE(rig.shell.Running(kTimerLogin));
+    EXPECT_FALSE(rig.shell.Running(kTimerPortInfo));
+    EXPECT_EQ(rig.shell.notices.back(), "-");
+    EXPECT_TRUE(prompts.Texts().empty());
+
+    CNetMagThread worker([&] { return rig.link.get(); }, [](const std::function<void()>& fn) { fn(); });
+    ASSERT_TRUE(worker.Start());
+    worker.PostSendMessage(requests::CommStatusDevices());
+    for (int i = 0; i < 500 && rig.unit->Sent().size() < 4; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    worker.Stop();
+    rig.Settle();
+    EXPECT_EQ(rig.shell.other, std::vector<std::string>{"dev:5,1"});
+    // Sequence numbers count every frame of both threads: challenge answer, 17, heartbeat, 25.
+    const auto sent = rig.unit->Sent();
+    ASSERT_EQ(sent.size(), 4u);
+    for (std::uint16_t i = 0; i < 4; ++i)
+        EXPECT_EQ(linkframe::GetU16(sent[i].data() + 16), i);
+}
+
+TEST(ScriptedUnitTest, AWrongKeyIsRefused) {
+    testsupport::PromptRecorder prompts;
+    UnitRig rig(12345, 30517);
+    rig.link->ConnectCommand();
+    rig.Settle();
+    EXPECT_FALSE(rig.link->IsConnected());
+    EXPECT_EQ(prompts.Texts(), std::vector<std::string>{"身份验证出错\n请尝试重新连接"});
+    EXPECT_EQ(rig.shell.log.back(), "disconnected");
+}

@@ -1,0 +1,207 @@
+#include "iedinterface/ImportProgress.h"
+#include "IedTestUtil.h"
+#include "tests/support/PromptRecorder.h"
+
+#include <chrono>
+#include <gtest/gtest.h>
+
+using namespace iedinterface;
+using iedtest::References;
+
+namespace {
+
+class ProgressRecorder : public IImportProgress {
+public:
+    void Open(const std::string& caption, int, int) override {
+        captions.push_back(caption);
+        open = true;
+    }
+    void SetPos(int pos) override { positions.push_back(pos); }
+    void Close() override { open = false; }
+    std::vector<std::string> captions;
+    std::vector<int> positions;
+    bool open = false;
+};
+
+class Extraction : public ::testing::Test {
+protected:
+    void SetUp() override {
+        app.LoadDoNameDesTable(iedtest::NameTableFile());
+        app.SetProgress(&progress);
+    }
+    const CCidPoint& Point(const std::string& ref) {
+        const CCidPoint* p = app.DataSetPoints.Find(ref);
+        if (!p)
+            p = app.OtherPoints.Find(ref);
+        EXPECT_NE(p, nullptr) << ref;
+        static CCidPoint none;
+        return p ? *p : none;
+    }
+    testsupport::TempDir dir;
+    testsupport::PromptRecorder prompts;
+    ProgressRecorder progress;
+    CIcdInterfaceApp app;
+};
+
+} // namespace
+
+TEST_F(Extraction, SampleCidSplitsPointsIntoDataSetAndOthers) {
+    const std::string path = iedtest::CopySample(iedtest::SclFile("QXB610.cid"), dir.Path(), "QXB610.cid");
+    ASSERT_EQ(app.ReadICDFile(path), 1);
+    EXPECT_EQ(prompts.Count(), 0u);
+    EXPECT_EQ(app.DeviceName, "PB1101QXB610");
+    EXPECT_EQ(app.IedType, "QXB610");
+    EXPECT_EQ(app.DeviceType, "IEC61850装置");
+    EXPECT_EQ(app.BaseName, "IEC61850_QXB610");
+    EXPECT_EQ(app.OutputFolder, dir.Path().string());
+
+    EXPECT_EQ(References(app.DataSetPoints),
+              (std::vector<std::string>{"PROT/PTOC1$ST$Op$general", "PROT/PTOC1$ST$Op$phsA",
+                                        "PROT/PTOC2$ST$Op$general", "PROT/MMXU1$MX$A$phsA$cVal$mag$f",
+                                        "CTRL/Q0XCBR1$ST$Pos$stVal"}));
+    EXPECT_EQ(References(app.OtherPoints),
+              (std::vector<std::string>{"PROT/LLN0$SP$SGCB$ActSG", "PROT/LLN0$SP$SGCB$EditSG",
+                                        "PROT/LLN0$ST$Mod$stVal", "PROT/PTOC1$SP$StrVal$setMag$f",
+                                        "PROT/PTOC2$ST$Op$phsA", "PROT/PTOC2$SP$StrVal$setMag$f",
+                                        "PROT/MMXU1$MX$A$phsA$cVal$ang$f", "PROT/MMXU1$MX$A$phsB$cVal$mag$f",
+                                        "PROT/MMXU1$MX$A$phsB$cVal$ang$f", "CTRL/LLN0$ST$Mod$stVal",
+                                        "CTRL/Q0CSWI1$ST$Pos$stVal", "CTRL/Q0CSWI1$CO$Pos$Oper$ctlVal"}));
+    EXPECT_EQ(progress.captions, std::vector<std::string>{"正在载入，请稍候......"});
+    EXPECT_FALSE(progress.open);
+    EXPECT_EQ(progress.positions.back(), 100);
+    EXPECT_TRUE(std::is_sorted(progress.positions.begin(), progress.positions.end()));
+}
+
+TEST_F(Extraction, PointFieldsDescriptionsAndControlModel) {
+    ASSERT_EQ(app.ReadICDFile(iedtest::CopySample(iedtest::SclFile("QXB610.cid"), dir.Path(), "QXB610.cid")),
+              1);
+    const CCidPoint& general = Point("PROT/PTOC1$ST$Op$general");
+    EXPECT_EQ(general.Description, "充电过流Ⅰ段动作");
+    EXPECT_EQ(general.Class, 10);
+    EXPECT_EQ(general.Cdc, "ACT");
+    EXPECT_EQ(general.Fc, "ST");
+    EXPECT_EQ(general.DoName, "Op");
+    EXPECT_EQ(general.DaName, "general");
+    EXPECT_EQ(general.LnClass, "PTOC");
+    EXPECT_EQ(general.LnInst, "1");
+    // A phase attribute puts the phase in front; the dU value wins over the desc attribute.
+    EXPECT_EQ(Point("PROT/PTOC1$ST$Op$phsA").Description, "A相充电过流Ⅰ段动作");
+    EXPECT_EQ(Point("PROT/PTOC2$ST$Op$general").Description, "充电过流Ⅱ段动作");
+    // Below a sub-data-object the deepest instance description is taken, with magnitude/angle.
+    const CCidPoint& phsA = Point("PROT/MMXU1$MX$A$phsA$cVal$mag$f");
+    EXPECT_EQ(phsA.Description, "电流值幅值");
+    EXPECT_EQ(phsA.DoName, "phsA");
+    EXPECT_EQ(phsA.Cdc, "CMV");
+    EXPECT_EQ(phsA.Class, 12);
+    EXPECT_EQ(Point("PROT/MMXU1$MX$A$phsB$cVal$ang$f").Description, "B相保护电流相角");
+    EXPECT_EQ(Point("PROT/PTOC1$SP$StrVal$setMag$f").Description, "充电过流Ⅰ段电流定值");
+    EXPECT_EQ(Point("PROT/PTOC1$SP$StrVal$setMag$f").Class, 15);
+    // No instance description: the name table, with the logical-node instance appended.
+    EXPECT_EQ(Point("CTRL/LLN0$ST$Mod$stVal").Description, "运行模式");
+    EXPECT_EQ(Point("PROT/PTOC2$SP$StrVal$setMag$f").Description, "");
+    const CCidPoint& oper = Point("CTRL/Q0CSWI1$CO$Pos$Oper$ctlVal");
+    EXPECT_EQ(oper.Class, 13);
+    EXPECT_EQ(oper.CtlModel, "sbo-with-normal-security");
+    EXPECT_EQ(oper.Description, "母联断路器遥控");
+    const CCidPoint& act = Point("PROT/LLN0$SP$SGCB$ActSG");
+    EXPECT_EQ(act.Class, 14);
+    EXPECT_EQ(act.Cdc, "");
+    EXPECT_EQ(act.DoName, "SGCB");
+}
+
+TEST_F(Extraction, NameTableKeepsTheDigitsOfTheDataObjectName) {
+    testsupport::WriteGbkText(dir / "ggio.cid", R"(<?xml version="1.0" encoding="UTF-8"?>
+<SCL xmlns="http://www.iec.ch/61850/2003/SCL">
+  <IED name="IO1" type="IO">
+    <AccessPoint name="S1"><Server><LDevice inst="LD0">
+      <LN lnClass="GGIO" inst="3" prefix="" lnType="G"/>
+    </LDevice></Server></AccessPoint>
+  </IED>
+  <DataTypeTemplates>
+    <LNodeType id="G" lnClass="GGIO"><DO name="Ind12" type="S"/><DO name="Ind" type="S"/></LNodeType>
+    <DOType id="S" cdc="SPS"><DA name="stVal" bType="BOOLEAN" fc="ST"/></DOType>
+  </DataTypeTemplates>
+</SCL>
+)");
+    ASSERT_EQ(app.ReadICDFile((dir / "ggio.cid").string()), 1);
+    EXPECT_EQ(Point("LD0/GGIO3$ST$Ind12$stVal").Description, "开入3-12");
+    EXPECT_EQ(Point("LD0/GGIO3$ST$Ind$stVal").Description, "开入3");
+}
+
+TEST_F(Extraction, FilesWithoutTemplatesOrUnreadableFail) {
+    EXPECT_EQ(app.ReadICDFile(iedtest::SclFile("NoTemplates.icd").string()), 0);
+    EXPECT_EQ(prompts.Count(), 0u);
+    EXPECT_FALSE(progress.open);
+
+    testsupport::WriteBytes(dir / "broken.cid", "<SCL><IED name=");
+    EXPECT_EQ(app.ReadICDFile((dir / "broken.cid").string()), 0);
+    EXPECT_EQ(prompts.Texts(), std::vector<std::string>{"导入CID失败：解析文件失败!"});
+    EXPECT_TRUE(app.DataSetPoints.empty());
+    EXPECT_TRUE(app.OtherPoints.empty());
+}
+
+TEST_F(Extraction, OutputNamesFromThePath) {
+    app.ReadICDFile("D:\\a\\dev1.CID");
+    EXPECT_EQ(app.OutputFolder, "D:\\a");
+    EXPECT_EQ(app.BaseName, "IEC61850_dev1");
+    app.ReadICDFile("/x/y/dev1.xml");
+    EXPECT_EQ(app.OutputFolder, "/x/y");
+    EXPECT_EQ(app.BaseName, "IEC61850_dev1.xml");
+    EXPECT_EQ(app.OutputPath("a.txt"), "/x/y/a.txt");
+    app.ReadICDFile("dev2.icd");
+    EXPECT_EQ(app.BaseName, "IEC61850_dev2");
+    EXPECT_EQ(app.OutputPath("a.txt"), "a.txt");
+}
+
+TEST_F(Extraction, CyclicTypesEndTheWalk) {
+    testsupport::WriteGbkText(dir / "cycle.cid", R"(<?xml version="1.0" encoding="UTF-8"?>
+<SCL xmlns="http://www.iec.ch/61850/2003/SCL">
+  <IED name="C" type="T"><AccessPoint name="S1"><Server><LDevice inst="LD0">
+      <LN lnClass="MMXU" inst="1" prefix="" lnType="M"/>
+  </LDevice></Server></AccessPoint></IED>
+  <DataTypeTemplates>
+    <LNodeType id="M" lnClass="MMXU"><DO name="TotW" type="MV"/></LNodeType>
+    <DOType id="MV" cdc="MV"><DA name="mag" bType="Struct" type="Loop" fc="MX"/></DOType>
+    <DAType id="Loop"><BDA name="mag" bType="Struct" type="Loop"/></DAType>
+  </DataTypeTemplates>
+</SCL>
+)");
+    EXPECT_EQ(app.ReadICDFile((dir / "cycle.cid").string()), 1);
+    EXPECT_TRUE(app.OtherPoints.empty());
+}
+
+// A device description of some ten thousand attributes, every one named by a DataSet, is read in
+// well under the time the old quadratic lookups needed.
+TEST_F(Extraction, LargeFileIsReadInLinearTime) {
+    std::string xml = R"(<?xml version="1.0" encoding="UTF-8"?>
+<SCL xmlns="http://www.iec.ch/61850/2003/SCL"><IED name="BIG" type="B"><AccessPoint name="S1"><Server>
+<LDevice inst="LD0"><LN0 lnClass="LLN0" inst="" lnType="L0"><DataSet name="ds">)";
+    const int lns = 500, dos = 20;
+    for (int l = 1; l <= lns; ++l)
+        for (int d = 1; d <= dos; ++d)
+            xml += "<FCDA ldInst=\"LD0\" prefix=\"\" lnClass=\"GGIO\" lnInst=\"" + std::to_string(l) +
+                   "\" doName=\"Ind" + std::to_string(d) + "\" daName=\"stVal\" fc=\"ST\"/>";
+    xml += "</DataSet></LN0>";
+    for (int l = 1; l <= lns; ++l) {
+        xml += "<LN lnClass=\"GGIO\" prefix=\"\" inst=\"" + std::to_string(l) + "\" lnType=\"G\">";
+        for (int d = 1; d <= dos; ++d)
+            xml += "<DOI name=\"Ind" + std::to_string(d) + "\" desc=\"开入" + std::to_string(d) + "\"/>";
+        xml += "</LN>";
+    }
+    xml += "</LDevice></Server></AccessPoint></IED><DataTypeTemplates><LNodeType id=\"L0\" lnClass=\"LLN0\"/>"
+           "<LNodeType id=\"G\" lnClass=\"GGIO\">";
+    for (int d = 1; d <= dos; ++d)
+        xml += "<DO name=\"Ind" + std::to_string(d) + "\" type=\"S\"/>";
+    xml += "</LNodeType><DOType id=\"S\" cdc=\"SPS\"><DA name=\"stVal\" bType=\"BOOLEAN\" fc=\"ST\"/>"
+           "<DA name=\"q\" bType=\"Quality\" fc=\"ST\"/></DOType></DataTypeTemplates></SCL>";
+    testsupport::WriteBytes(dir / "big.cid", xml);
+    auto start = std::chrono::steady_clock::now();
+    ASSERT_EQ(app.ReadICDFile((dir / "big.cid").string()), 1);
+    auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    EXPECT_EQ(app.DataSetPoints.size(), std::size_t(lns * dos));
+    EXPECT_TRUE(app.OtherPoints.empty());
+    EXPECT_EQ(app.DataSetPoints[0].Description, "开入1");
+    EXPECT_LT(seconds, 20.0);
+    // With more than 70 logical nodes the step is 0 and the bar stays at 10 until the end.
+    EXPECT_EQ(std::count(progress.positions.begin(), progress.positions.end(), 11), 0);
+}

@@ -1,0 +1,503 @@
+// The project document: new projects over the shipped library, broken libraries, the open path,
+// versioned saves, library copies and the IED list of the project's SCD file.
+#include "DocFixture.h"
+
+#include "projectmodel/FolderHelpers.h"
+
+#include "platform/Archive.h"
+#include "platform/Gbk.h"
+
+#include <gtest/gtest.h>
+
+using namespace projectmodel;
+using platform::Answer;
+namespace fs = std::filesystem;
+
+namespace {
+
+class ConfigDocTest : public doctest::DocFixture {};
+
+int PortCount(const CBoardInfo& board) {
+    int n = 0;
+    for (const CPortArray& g : board.m_ports)
+        n += g.GetSize();
+    return n;
+}
+
+TEST_F(ConfigDocTest, NewDocumentOverShippedLibrary) {
+    CConfigDoc doc;
+    ASSERT_TRUE(doc.OnNewDocument());
+    EXPECT_EQ(prompts.Texts(), std::vector<std::string>{});
+    EXPECT_EQ(doc.m_strProjectName, "Demo");
+    EXPECT_EQ(doc.m_projectTime, clock.time);
+    EXPECT_EQ(CConfigDoc::Current(), &doc);
+
+    EXPECT_EQ(doc.m_deviceModels.GetSize(), 5);
+    EXPECT_NE(doc.m_deviceModels.FindByName("IEC61850_QXB610"), nullptr);
+    EXPECT_EQ(doc.m_deviceModels.FindByName("QXL811-V2.10")->m_strVersion, "2.10");
+    EXPECT_EQ(doc.m_deviceModels.FindByName("QXL811-V2.10")->m_strProtocol, "IEC103串口");
+    EXPECT_EQ(doc.m_deviceModels.FindByName("QXL811-V2.10")->m_groups.GetSize(), 5);
+    EXPECT_EQ(doc.m_protocolLibrary.GetSize(), 9);
+    EXPECT_EQ(doc.m_portConfigLibrary.GetSize(), 4);
+    EXPECT_EQ(doc.m_equipmentLibrary.GetSize(), 5);
+    EXPECT_EQ(doc.m_voltLevelConfig.m_strName, "电压等级");
+    EXPECT_EQ(doc.m_voltLevelConfig.m_groups.GetSize(), 1);
+    EXPECT_EQ(doc.m_bayConfig.m_strName, "间隔");
+    EXPECT_EQ(doc.m_deviceExtItems.GetSize(), 3);
+    EXPECT_EQ(doc.m_boardCfg.m_strUnitName, "QXM7740");
+    EXPECT_EQ(doc.m_boardCfg.m_groups.GetSize(), 2);
+    ASSERT_EQ(doc.m_boardCfg.m_groups[0].m_rows.size(), 1u);
+
+    ASSERT_EQ(doc.m_boardCfg.m_boards.GetSize(), 2);
+    EXPECT_EQ(doc.m_boardCfg.m_boards[0].m_strType, "QXM-CPU01");
+    EXPECT_EQ(PortCount(doc.m_boardCfg.m_boards[0]), 6);
+    EXPECT_EQ(PortCount(doc.m_boardCfg.m_boards[1]), 10);
+    EXPECT_EQ(doc.m_boardCfg.m_boards[1].m_ports.m_nSerialCount, 8);
+    EXPECT_EQ(doc.m_boardCfg.m_boards[1].m_ports.m_nNetworkCount, 2);
+    // The protocol choice of a serial group lists the serial protocols.
+    const COptionItem& prtc = doc.m_boardCfg.m_boards[0].m_ports[0].m_options[0];
+    EXPECT_EQ(prtc.m_choices, (CStringArray{"未用", "IEC103串口", "ModbusRTU", "IEC101", "CDT", "打印维护"}));
+
+    ASSERT_EQ(doc.m_devices.GetSize(), 3);
+    EXPECT_EQ(doc.m_devices[2].m_nAddress, kCustomDeviceAddress);
+    EXPECT_EQ(doc.m_devices[2].m_model.m_groups.GetSize(), 2);
+    // Link-status signals: one group per board, one entry per port.
+    EXPECT_EQ(doc.FindDevice(kStatusDeviceAddress)->m_model.m_groups[1].m_entries.GetSize(), 10);
+
+    const CProtocolDef* iec104 = doc.m_protocolLibrary.FindByName("IEC104");
+    ASSERT_NE(iec104, nullptr);
+    EXPECT_EQ(iec104->m_nNumber, 12);
+    ASSERT_EQ(iec104->m_tables.GetSize(), 5);
+    EXPECT_EQ(iec104->m_tables[4].m_nType, 8);
+    EXPECT_EQ(iec104->m_tables[0].m_columns.GetSize(), 3);
+}
+
+TEST_F(ConfigDocTest, NewDocumentOverEmptyLibraryShowsNothing) {
+    fs::remove_all(root / "Ini");
+    for (const char* f : {"组态配置.ini", "二次装置/devlist.ini", "规约/Protocol.ini", "一次设备/setting.ini",
+                          "一次设备/equipmentlist.ini", "一次设备/电压等级配置.ini", "一次设备/间隔配置.ini"})
+        testsupport::WriteBytes(Lib(f), "");
+    CConfigDoc doc;
+    doc.OnNewDocument();
+    EXPECT_EQ(prompts.Texts(), std::vector<std::string>{});
+    EXPECT_EQ(doc.m_boardCfg.m_strUnitName, "未命名");
+    EXPECT_EQ(doc.m_boardCfg.m_boards.GetSize(), 0);
+    // Without the custom model only the two other virtual devices.
+    ASSERT_EQ(doc.m_devices.GetSize(), 2);
+    EXPECT_EQ(doc.m_devices[1].m_nAddress, kCompositeDeviceAddress);
+}
+
+TEST_F(ConfigDocTest, MissingListsAreReportedAndLoadingGoesOn) {
+    fs::remove(Lib("二次装置/devlist.ini"));
+    fs::remove(Lib("规约/Protocol.ini"));
+    fs::remove(Lib("一次设备/setting.ini"));
+    fs::remove(Lib("一次设备/equipmentlist.ini"));
+    fs::remove(Lib("一次设备/间隔配置.ini"));
+    CConfigDoc doc;
+    doc.OnNewDocument();
+    const fs::path lib = root / "Ini";
+    EXPECT_EQ(prompts.Texts(),
+              (std::vector<std::string>{
+                  "装置列表文件:" + (lib / "二次装置/devlist.ini").string() + "，无法打开!",
+                  "规约列表文件:" + (lib / "规约/Protocol.ini").string() + "，无法打开!",
+                  "装置列表文件:" + (lib / "一次设备/setting.ini").string() + "，无法打开!",
+                  "配置文件:" + (lib / "一次设备/间隔配置.ini").string() + "打开错误",
+                  "一次设备列表文件:" + (lib / "一次设备/equipmentlist.ini").string() + "，无法打开!"}));
+    EXPECT_EQ(doc.m_boardCfg.m_boards.GetSize(), 2);
+    EXPECT_EQ(doc.m_devices.GetSize(), 3);
+}
+
+TEST_F(ConfigDocTest, BrokenItemsAreReported) {
+    // A model whose first line is an entry line; a protocol file that is missing ends the list.
+    testsupport::WriteGbkText(Lib("二次装置/QXE300.txt"), "\n1,1,1,A相电压,V,1,,\n[遥测]\n");
+    testsupport::WriteGbkText(Lib("规约/Protocol.ini"), "IEC104\n不存在\nCDT\n");
+    // A broken option, a short reference-table line and a broken column definition.
+    testsupport::WriteGbkText(Lib("规约/IEC104.ini"),
+                              "[属性]\n规约号=12\n类型=SCHEDULE\n通讯方式=网络\n可变选项组数=1\n"
+                              "[引用表配置]\n数目=2\n引用表1=遥测转发表,YC\n引用表2=遥信,YX,1\n"
+                              "引用表2扩展属性1=坏\n[可变选项1]\n数目=2\n选项1=甲,BYTE,1(0-255)\n选项2=乙\n");
+    CConfigDoc doc;
+    doc.OnNewDocument();
+    const fs::path lib = root / "Ini";
+    const std::string p104 = (lib / "规约/IEC104.ini").string();
+    EXPECT_EQ(prompts.Texts(),
+              (std::vector<std::string>{"文件:" + (lib / "二次装置/QXE300.txt").string() + "第2行格式错误",
+                                        "读取装置型号 QXE300 信息文本错误!\n",
+                                        "读取文件:" + p104 + "\n[引用表配置]\"引用表1\"失败!",
+                                        "读取文件:" + p104 + "\n[引用表配置]\"引用表2扩展属性1\"失败!",
+                                        "读取文件:" + p104 + "\n[可变选项1]\"选项2\"失败!",
+                                        "规约文件:" + (lib / "规约/不存在.ini").string() + "打开错误",
+                                        "读取规约 不存在 文件错误!\n"}));
+    EXPECT_EQ(doc.m_deviceModels.GetSize(), 4);
+    ASSERT_EQ(doc.m_protocolLibrary.GetSize(), 1);
+    const CProtocolDef& p = doc.m_protocolLibrary[0];
+    EXPECT_EQ(p.m_tables[0], CRefTable());
+    EXPECT_EQ(p.m_tables[1].m_strName, "遥信");
+    EXPECT_EQ(p.m_tables[1].m_columns[0], COptionItem());
+    EXPECT_EQ(p.m_groups[0].m_items[1], COptionItem());
+    EXPECT_EQ(p.m_groups[0].m_items[0].m_strName, "甲");
+}
+
+TEST_F(ConfigDocTest, BoardFileProblems) {
+    testsupport::WriteGbkText(Lib("组态配置.ini"), "[装置属性]\n名称=U1\n[板卡配置]\n数目=3\n"
+                                                   "板卡1配置=主控板.ini\n板卡3配置=通讯扩展板.ini\n");
+    testsupport::WriteGbkText(Lib("主控板.ini"), "[板卡属性]\n类型=CPU\n通讯口名称=COM,NET\n"
+                                                 "[COM配置]\n数目=2\n类型=光口\n配置文件=串口配置.ini\n"
+                                                 "[NET配置]\n数目=1\n配置文件=\n");
+    CConfigDoc doc;
+    doc.OnNewDocument();
+    EXPECT_EQ(prompts.Texts(),
+              (std::vector<std::string>{"错误: 文件:主控板.ini\n未定义的通讯口类型:光口!",
+                                        "读取文件:主控板.ini\n[NET配置]\"类型\"失败!",
+                                        "读取文件:主控板.ini\n[NET配置]\"配置文件\"失败!",
+                                        "COM0类型错误，请检查类型设置!\n只有两种类型——串口或网络",
+                                        "COM1类型错误，请检查类型设置!\n只有两种类型——串口或网络",
+                                        "NET0类型错误，请检查类型设置!\n只有两种类型——串口或网络"}));
+    ASSERT_EQ(doc.m_boardCfg.m_boards.GetSize(), 3);
+    EXPECT_EQ(PortCount(doc.m_boardCfg.m_boards[0]), 3);
+    EXPECT_EQ(PortCount(doc.m_boardCfg.m_boards[1]), 0);
+    EXPECT_EQ(PortCount(doc.m_boardCfg.m_boards[2]), 0);
+    EXPECT_EQ(doc.m_boardCfg.m_boards[0].m_ports[0].m_bSerial, 1);
+
+    prompts.Clear();
+    testsupport::WriteGbkText(Lib("主控板.ini"), "[板卡属性]\n类型=CPU\n");
+    CConfigDoc doc2;
+    doc2.OnNewDocument();
+    EXPECT_EQ(prompts.Texts(),
+              std::vector<std::string>{"读取文件:主控板.ini\n[板卡属性]\"通讯口名称\"失败!"});
+}
+
+class FakeClassifier : public IClassificationLibrary {
+public:
+    fs::path folder;
+    std::vector<std::string> calls;
+    int ReadICDFile(std::string path) override {
+        calls.push_back(path);
+        return 1;
+    }
+    int OpenCIDSpy(int, int, int right, int bottom) override {
+        calls.push_back(std::to_string(right) + "x" + std::to_string(bottom));
+        testsupport::WriteGbkText(folder / "IEC61850_NEW.txt",
+                                  "[类型]\nIEC61850装置\n[遥信]\n1,1,1,位置,,,合,分\n");
+        return 1;
+    }
+};
+
+TEST_F(ConfigDocTest, IcdWithoutTextAsksBeforeConverting) {
+    testsupport::WriteGbkText(Lib("二次装置/devlist.ini"), "NEW.icd\n");
+    FakeClassifier classifier;
+    classifier.folder = Lib("二次装置");
+    CProjectContext::Instance().SetClassifier(&classifier);
+    prompts.Script({Answer::No});
+    {
+        CConfigDoc doc;
+        doc.OnNewDocument();
+        EXPECT_EQ(doc.m_deviceModels.GetSize(), 0);
+    }
+    EXPECT_TRUE(classifier.calls.empty());
+    ASSERT_EQ(prompts.Count(), 1u);
+    EXPECT_EQ(prompts.Messages()[0].text, "61850装置:NEW 的txt文本不存在，是否进行转换？");
+    EXPECT_EQ(prompts.Messages()[0].caption, "确认");
+
+    prompts.Script({Answer::Yes});
+    CConfigDoc doc;
+    doc.OnNewDocument();
+    ASSERT_EQ(doc.m_deviceModels.GetSize(), 1);
+    EXPECT_EQ(doc.m_deviceModels[0].m_strName, "IEC61850_NEW");
+    EXPECT_EQ(doc.m_deviceModels[0].m_strType, "IEC61850装置");
+    EXPECT_EQ(classifier.calls,
+              (std::vector<std::string>{(Lib("二次装置") / "NEW.icd").string(), "600x800"}));
+}
+
+TEST_F(ConfigDocTest, CachedScdImportMergesModels) {
+    CDeviceTemplate replaced;
+    replaced.m_strName = "qxc901";
+    replaced.m_strType = "导入";
+    CDeviceTemplate added;
+    added.m_strName = "IEC61850_PL2201";
+    platform::CArchive ar;
+    ar.WriteU8(0);
+    ar.WriteU32(2);
+    replaced.Serialize(ar);
+    added.Serialize(ar);
+    fs::create_directories(Lib("UserDefine"));
+    ASSERT_TRUE(ar.SaveToFile(Lib("UserDefine/IEDListFromSCD.dat")));
+    CConfigDoc doc;
+    doc.OnNewDocument();
+    EXPECT_EQ(doc.m_deviceModels.GetSize(), 6);
+    EXPECT_EQ(doc.m_deviceModels.FindByName("QXC901")->m_strType, "导入");
+
+    // A truncated cache changes nothing.
+    testsupport::WriteBytes(Lib("UserDefine/IEDListFromSCD.dat"), ar.Bytes().substr(0, 12));
+    CConfigDoc doc2;
+    doc2.OnNewDocument();
+    EXPECT_EQ(doc2.m_deviceModels.GetSize(), 5);
+}
+
+// ---------------------------------------------------------------------------------------------
+
+TEST_F(ConfigDocTest, VersionRules) {
+    EXPECT_EQ(VersionFolderName(1.0f), "ProjectV1.00");
+    EXPECT_EQ(VersionFolderName(1.0f + 0.01f), "ProjectV1.01");
+    fs::create_directories(tmp / "p/ProjectV1.00");
+    fs::create_directories(tmp / "p/ProjectV1.07");
+    fs::create_directories(tmp / "p/Ini");
+    testsupport::WriteBytes(tmp / "p/ProjectV9.00", "a file, not a folder");
+    EXPECT_FLOAT_EQ(ParseVersionNumber(tmp / "p"), 1.07f);
+    EXPECT_FLOAT_EQ(ParseVersionNumber(tmp / "none"), 0.0f);
+    float v = 0;
+    EXPECT_TRUE(ParseVersionText("1.25", v));
+    EXPECT_FLOAT_EQ(v, 1.25f);
+    EXPECT_TRUE(prompts.Texts().empty());
+    for (const char* bad : {"", "0", "abc", "1.2.3", "-1", "1,5"}) {
+        prompts.Clear();
+        EXPECT_FALSE(ParseVersionText(bad, v)) << bad;
+        EXPECT_EQ(prompts.LastText(), "请输入要保存的版本号！");
+    }
+}
+
+TEST_F(ConfigDocTest, OpenPathRules) {
+    const fs::path demo = tmp / "projects/Demo";
+    testsupport::CopyTree(testsupport::IniDir(), demo / "Ini");
+    // Only the start lines and the identity: the open succeeds, the later sections report.
+    const char* start = "[组态文件开始]\n格式=2\n[工程标识]\n{\n  工程名称=Demo\n  管理机地址=1\n"
+                        "  工程时间=2024-1-2 3:4:5\n}\n";
+    for (const char* v : {"ProjectV1.05", "Version2", "Project"})
+        testsupport::WriteGbkText(demo / v / "X.ini", start);
+    auto& c = CProjectContext::Instance();
+    {
+        CConfigDoc doc;
+        EXPECT_EQ(doc.OpenProject(demo / "Version2/X.ini"), 0);
+        EXPECT_EQ(prompts.Texts(), std::vector<std::string>{"项目路径错误！"});
+        EXPECT_EQ(c.LibraryFolder(), root / "Ini");
+        EXPECT_TRUE(doc.m_deviceModels.IsEmpty());
+    }
+    prompts.Clear();
+    {
+        CConfigDoc doc;
+        EXPECT_TRUE(doc.OnOpenDocument(demo / "ProjectV1.05/X.ini"));
+        EXPECT_EQ(prompts.Texts().front(), "读组态文件错!\n第9行:\n");
+        EXPECT_EQ(doc.m_projectTime, (CProjectTime{2024, 1, 2, 3, 4, 5, 0}));
+        EXPECT_FLOAT_EQ(doc.m_fVersion, 1.05f);
+        EXPECT_EQ(c.LibraryFolder(), demo / "Ini");
+        EXPECT_EQ(c.ProjectsFolder(), tmp / "projects");
+        EXPECT_EQ(doc.m_deviceModels.GetSize(), 5);
+    }
+    {
+        CConfigDoc doc;
+        EXPECT_EQ(doc.OpenProject(demo / "Project/X.ini"), 1);
+        EXPECT_FLOAT_EQ(doc.m_fVersion, 0.0f);
+    }
+    {
+        testsupport::WriteGbkText(demo / "ProjectV1.06/X.ini", "坏的\n");
+        CConfigDoc doc;
+        prompts.Clear();
+        EXPECT_TRUE(doc.OnOpenDocument(demo / "ProjectV1.06/X.ini"));
+        EXPECT_EQ(prompts.LastText(),
+                  "管理机组态文件:" + (demo / "ProjectV1.06/X.ini").string() + "格式错误！");
+        EXPECT_EQ(doc.m_protocolLibrary.GetSize(), 9);
+    }
+}
+
+TEST_F(ConfigDocTest, SavesVersionsAndBacksUpOverwrittenOnes) {
+    CConfigDoc doc;
+    doc.OnNewDocument();
+    const fs::path demo = root / "Project/Demo";
+    ASSERT_EQ(doc.SaveProject(false), 1);
+    EXPECT_EQ(shell.proposals, std::vector<std::string>{"1.00"});
+    EXPECT_EQ(shell.log, std::vector<std::string>{"系统管理员保存组态文件，工程名为：Demo。"});
+    EXPECT_TRUE(fs::is_regular_file(demo / "ProjectV1.00/QXM7740.ini"));
+    EXPECT_TRUE(fs::is_regular_file(demo / "Ini/规约/IEC104.ini"));
+    EXPECT_TRUE(fs::is_directory(demo / "Temp"));
+    EXPECT_EQ(CProjectContext::Instance().LibraryFolder(), demo / "Ini");
+    EXPECT_EQ(doc.GetTitle(), (demo / "ProjectV1.00/QXM7740.ini").string());
+    EXPECT_TRUE(prompts.Texts().empty());
+
+    ASSERT_EQ(doc.SaveProject(false), 1);
+    EXPECT_EQ(shell.proposals.back(), "1.01");
+    EXPECT_TRUE(fs::is_regular_file(demo / "ProjectV1.01/QXM7740.ini"));
+
+    // Overwriting 1.00: its files go to Temp and the folder is emptied first.
+    testsupport::WriteBytes(demo / "ProjectV1.00/old.cfg", "old");
+    shell.answerVersion = "1.00";
+    prompts.Script({Answer::Yes});
+    ASSERT_EQ(doc.SaveProject(false), 1);
+    EXPECT_EQ(prompts.LastText(), "版本号为1.00的工程文件已经存在，确认要覆盖么？");
+    EXPECT_EQ(testsupport::ReadBytes(demo / "Temp/old.cfg"), "old");
+    EXPECT_TRUE(fs::is_regular_file(demo / "Temp/QXM7740.ini"));
+    EXPECT_FALSE(fs::exists(demo / "ProjectV1.00/old.cfg"));
+    EXPECT_TRUE(fs::is_regular_file(demo / "ProjectV1.00/QXM7740.ini"));
+
+    // Declining saves into the highest version plus 0.01.
+    prompts.Script({Answer::No});
+    ASSERT_EQ(doc.SaveProject(false), 1);
+    EXPECT_FLOAT_EQ(doc.m_fVersion, 1.02f);
+    EXPECT_TRUE(fs::is_regular_file(demo / "ProjectV1.02/QXM7740.ini"));
+
+    // Cancelled dialog, bad version text, refused rights: nothing written.
+    shell.answerVersion = "x";
+    EXPECT_EQ(doc.SaveProject(false), 0);
+    EXPECT_EQ(prompts.LastText(), "请输入要保存的版本号！");
+    shell.answerVersion.clear();
+    shell.accept = false;
+    EXPECT_EQ(doc.SaveProject(false), 0);
+    shell.accept = true;
+    shell.admin = false;
+    shell.grant = false;
+    EXPECT_EQ(doc.SaveProject(false), 0);
+    shell.grant = true;
+    ASSERT_EQ(doc.SaveProject(false), 1);
+    EXPECT_EQ(shell.log.back(), "张工保存组态文件，工程名为：Demo。");
+    EXPECT_TRUE(fs::is_regular_file(demo / "ProjectV1.03/QXM7740.ini"));
+}
+
+TEST_F(ConfigDocTest, SaveCopiesLibraryWheneverProjectIniIsMissing) {
+    CConfigDoc doc;
+    doc.OnNewDocument();
+    ASSERT_EQ(doc.SaveProject(false), 1);
+    const fs::path demo = root / "Project/Demo";
+    // The library copy lost: the next save (version above 0) restores it from the library in use.
+    CProjectContext::Instance().SetLibraryFolder(root / "Ini");
+    fs::remove_all(demo / "Ini");
+    ASSERT_EQ(doc.SaveProject(false), 1);
+    EXPECT_TRUE(fs::is_regular_file(demo / "Ini/组态配置.ini"));
+}
+
+TEST_F(ConfigDocTest, UploadedProjectAsksBeforeCopyingIntoExistingIni) {
+    const fs::path up = root / "UpTemp/Ini";
+    testsupport::CopyTree(testsupport::IniDir(), up);
+    CProjectContext::Instance().SetLibraryFolder(up);
+    CConfigDoc doc;
+    doc.OnNewDocument();
+    const fs::path demo = root / "Project/Demo";
+    fs::create_directories(demo / "ProjectV2.00");
+    fs::create_directories(demo / "Ini");
+    prompts.Script({Answer::No});
+    ASSERT_EQ(doc.SaveProject(false), 1);
+    EXPECT_EQ(
+        prompts.Texts()[0],
+        "工程（Demo）的配置文件已经存在，确认要覆盖么？\n如果配置文件不一致，下次打开工程时可能会失败！");
+    EXPECT_FALSE(fs::exists(demo / "Ini/组态配置.ini"));
+    EXPECT_EQ(shell.proposals.back(), "2.01");
+}
+
+TEST_F(ConfigDocTest, LibraryCopiesNeverOverwrite) {
+    const fs::path target = tmp / "copy";
+    testsupport::WriteBytes(target / "二次装置/QXC901.txt", "mine");
+    testsupport::WriteBytes(root / "Ini/UserDefine/sub/a.dat", "a");
+    testsupport::WriteBytes(root / "Ini/其他/x.scd", "x");
+    testsupport::WriteBytes(root / "Ini/Skipped/y.txt", "y");
+    CConfigDoc::CopyLibraries(root / "Ini", target);
+    EXPECT_EQ(testsupport::ReadBytes(target / "二次装置/QXC901.txt"), "mine");
+    EXPECT_TRUE(fs::is_regular_file(target / "二次装置/QXC901.cfg"));
+    EXPECT_TRUE(fs::is_regular_file(target / "二次装置/IEC61850_QXB610.txt"));
+    EXPECT_TRUE(fs::is_regular_file(target / "二次装置/QXB610.icd"));
+    EXPECT_TRUE(fs::is_regular_file(target / "二次装置/自定义装置.cfg"));
+    EXPECT_TRUE(fs::is_regular_file(target / "一次设备/后台信息配置.ini"));
+    EXPECT_TRUE(fs::is_regular_file(target / "组态配置.ini"));
+    EXPECT_TRUE(fs::is_regular_file(target / "UserDefine/sub/a.dat"));
+    EXPECT_TRUE(fs::is_directory(target / "其他"));
+    EXPECT_FALSE(fs::exists(target / "其他/x.scd"));
+    EXPECT_FALSE(fs::exists(target / "Skipped"));
+    // The same folder is left alone.
+    CConfigDoc::CopyLibraries(root / "Ini", root / "INI");
+}
+
+// ---------------------------------------------------------------------------------------------
+
+TEST_F(ConfigDocTest, IedListFromScd) {
+    const fs::path scd = tmp / "mine.scd";
+    testsupport::WriteBytes(scd, "<?xml version=\"1.0\"?>\n<SCL xmlns:rScl=\"urn:r\"><Header id=\"a\"/>"
+                                 "<IED name=\"P1\" type=\"T1\" rScl:uri=\"IED/P1.cid\"/>"
+                                 "<ied name=\"P2\"/><Other><IED name=\"nested\"/></Other></SCL>\n");
+    CConfigDoc doc;
+    ASSERT_EQ(doc.ImportScdFile(scd.string()), 1);
+    ASSERT_EQ(doc.m_iedList.GetSize(), 2);
+    EXPECT_EQ(doc.m_iedList[0], (CIedRecord{"P1", "T1", "IED/P1.cid"}));
+    EXPECT_EQ(doc.m_iedList[1], (CIedRecord{"P2", "", ""}));
+    ASSERT_EQ(prompts.Count(), 1u);
+    EXPECT_EQ(prompts.Messages()[0].text, "SCD配置文件导入成功！");
+    EXPECT_EQ(prompts.Messages()[0].caption, "导入完成");
+
+    // The project's own file: the first .scd of the SCD folder, without the box; an empty folder
+    // leaves the list as it was.
+    prompts.Clear();
+    EXPECT_EQ(doc.ImportScdFile({}), 0);
+    EXPECT_EQ(doc.m_iedList.GetSize(), 2);
+    fs::create_directories(Lib("其他"));
+    EXPECT_EQ(doc.ImportScdFile({}), 0);
+    fs::copy_file(testsupport::TestDataDir() / "scl/station.scd", Lib("其他/station.scd"));
+    EXPECT_EQ(doc.ImportScdFile({}), 1);
+    EXPECT_EQ(doc.m_iedList.GetSize(), 4);
+    EXPECT_EQ(doc.m_iedList[2].m_strUri, "");
+    EXPECT_TRUE(prompts.Texts().empty());
+
+    // A file that does not parse: the wrapper's message, an empty list, FALSE.
+    testsupport::WriteBytes(scd, "<SCL><IED></SCL>");
+    EXPECT_EQ(doc.ImportScdFile(scd.string()), 0);
+    EXPECT_EQ(doc.m_iedList.GetSize(), 0);
+    EXPECT_EQ(prompts.Messages().back().caption, "错误提示");
+}
+
+TEST_F(ConfigDocTest, CopyAndImportScdKeepsOneFile) {
+    CConfigDoc doc;
+    const fs::path folder = Lib("其他");
+    testsupport::WriteBytes(folder / "old.scd", "<SCL/>");
+    testsupport::WriteBytes(folder / "note.txt", "n");
+    const fs::path chosen = tmp / "station.scd";
+    fs::copy_file(testsupport::TestDataDir() / "scl/station.scd", chosen);
+    EXPECT_EQ(doc.CopyAndImportScd(chosen.string()), 1);
+    EXPECT_FALSE(fs::exists(folder / "old.scd"));
+    EXPECT_TRUE(fs::exists(folder / "note.txt"));
+    EXPECT_EQ(doc.m_iedList.GetSize(), 4);
+    // Choosing the file already there removes every other file of the folder.
+    EXPECT_EQ(doc.CopyAndImportScd((folder / "station.scd").string()), 1);
+    EXPECT_FALSE(fs::exists(folder / "note.txt"));
+    EXPECT_TRUE(fs::exists(folder / "station.scd"));
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(ConfigDocTest, BrokenListItemsEndTheirLists) {
+    testsupport::WriteGbkText(Lib("一次设备/setting.ini"), "遥信转发配置\n缺少\n遥测转发配置\n");
+    testsupport::WriteGbkText(Lib("一次设备/equipmentlist.ini"), "断路器\n没有\n隔离刀闸\n");
+    testsupport::WriteGbkText(Lib("组态配置.ini"),
+                              "[装置属性]\n名称=U\n[装置总表扩展信息]\n数目=2\n选项1=甲\n"
+                              "选项2=乙,WORD,1(0-9)\n[SysConfig]\nGetGoosePoints=TRUE\n"
+                              "GetDescFromDu=no\n");
+    CConfigDoc doc;
+    doc.OnNewDocument();
+    const fs::path lib = root / "Ini";
+    EXPECT_EQ(
+        prompts.Texts(),
+        (std::vector<std::string>{
+            "读取文件:" + (lib / "组态配置.ini").string() + "\n[装置总表扩展信息]\"选项1\"失败!",
+            "配置文件:" + (lib / "一次设备/缺少.ini").string() + "打开错误", "读取配置缺少信息文本错误!\n",
+            "配置文件:" + (lib / "一次设备/没有.ini").string() + "打开错误",
+            "读取一次设备没有信息文本错误!\n"}));
+    EXPECT_EQ(doc.m_portConfigLibrary.GetSize(), 1);
+    EXPECT_EQ(doc.m_equipmentLibrary.GetSize(), 1);
+    ASSERT_EQ(doc.m_deviceExtItems.GetSize(), 2);
+    EXPECT_EQ(doc.m_deviceExtItems[0], COptionItem());
+    EXPECT_TRUE(CProjectContext::Instance().m_bGetGoosePoints);
+    EXPECT_FALSE(CProjectContext::Instance().m_bGetDescFromDu);
+    // No boards in this unit file: only the virtual devices.
+    EXPECT_EQ(doc.m_boardCfg.m_boards.GetSize(), 0);
+}
+
+TEST_F(ConfigDocTest, MissingModelSettingsFileStillLoadsTheModel) {
+    fs::remove(Lib("二次装置/QXC901.cfg"));
+    CConfigDoc doc;
+    doc.OnNewDocument();
+    EXPECT_TRUE(prompts.Texts().empty());
+    const CDeviceTemplate* model = doc.m_deviceModels.FindByName("QXC901");
+    ASSERT_NE(model, nullptr);
+    EXPECT_EQ(model->m_strProtocol, "");
+    EXPECT_EQ(model->m_optionGroups.GetSize(), 0);
+    EXPECT_EQ(model->m_groups.GetSize(), 3);
+    EXPECT_EQ(model->m_groups[0].m_nType, kInfoTypeOther);
+}
+
+} // namespace
