@@ -42,6 +42,8 @@ public:
     CConfigFrame* Frame() const { return m_pFrame; }
 
     void BuildTree() override;
+    // The whole tree anew (the document asks for it after its boards were read).
+    void RebuildTree() override { COverView::RebuildTree(); }
     // Also makes the tree the current document's refresh target.
     void OnInitialUpdate() override;
 
@@ -49,10 +51,10 @@ public:
     void OnSelChanged(QTreeWidgetItem* item);
 
     // Refresh operations of the project document, by board, group and port indices.
-    void RefreshPortGroupNode(int board, int group);
+    void RefreshPortGroupNode(int board, int group) override;
     void RefreshPortNode(int board, int group, int port) override;
     void RefreshPortChildNodes(int board, int group, int port) override;
-    void RefreshPortConfigNodes(int board, int group, int port);
+    void RefreshPortConfigNodes(int board, int group, int port) override;
     // Sets or inserts a port's node (existing null: appended to group) with its device and
     // configuration nodes.
     QTreeWidgetItem* InsertPortNode(projectmodel::CPortRecord& port, QTreeWidgetItem* group,
@@ -62,14 +64,14 @@ public:
     void RefreshPortDeviceNodes(projectmodel::CPortRecord& port, QTreeWidgetItem* item);
     // The configuration nodes after the device nodes.
     void FillPortConfigNodes(const projectmodel::CPortRecord& port, QTreeWidgetItem* item);
-    void RefreshDeviceNodes();
-    void RefreshVoltLevelNodes();
-    void RefreshBayNodes(int levelCode);
-    void RefreshBayNode(int bayId);
-    void RefreshEquipmentNode(int bayId, int equipmentId);
-    void SetRootText(const std::string& text);
-    void UpdateSaveTime();
-    void FillDeviceList();
+    void RefreshDeviceNodes() override;
+    void RefreshVoltLevelNodes() override;
+    void RefreshBayNodes(int levelCode) override;
+    void RefreshBayNode(int bayId) override;
+    void RefreshEquipmentNode(int bayId, int equipmentId) override;
+    void SetRootText(const std::string& text) override;
+    void UpdateSaveTime() override;
+    void FillDeviceList() override;
     void FillPointList() override;
 
     projectmodel::CPortRecord* GetPortRecord(int board, int group, int port) const;
