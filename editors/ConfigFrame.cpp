@@ -5,6 +5,7 @@
 
 #include <QCloseEvent>
 #include <QHBoxLayout>
+#include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QSplitter>
 
@@ -53,6 +54,19 @@ QWidget* CConfigFrame::ReplaceLeft(EditorViewKind kind) {
 
 QWidget* CConfigFrame::ReplaceRight(EditorViewKind kind) {
     return Replace(1, kind, m_pRight, m_rightKind);
+}
+
+QMdiSubWindow* CConfigFrame::AddToMdiArea(QMdiArea* area, bool noMaximize) {
+    QMdiSubWindow* window = area->addSubWindow(this);
+    window->setAttribute(Qt::WA_DeleteOnClose, false);
+    GuardClose(window);
+    if (noMaximize)
+        window->show();
+    else
+        window->showMaximized();
+    if (m_pLeft)
+        m_pLeft->setFocus();
+    return window;
 }
 
 void CConfigFrame::GuardClose(QWidget* window) {

@@ -7,6 +7,7 @@
 
 #include <QWidget>
 
+class QMdiArea;
 class QMdiSubWindow;
 class QSplitter;
 
@@ -27,6 +28,10 @@ public:
     // Deletes the pane's view and makes a new one of the kind (width: of the left pane).
     QWidget* ReplaceLeft(EditorViewKind kind);
     QWidget* ReplaceRight(EditorViewKind kind);
+
+    // Puts the frame into a new project window of the MDI area, shown maximised (unless
+    // noMaximize) with the left view active, and guards its closing.
+    QMdiSubWindow* AddToMdiArea(QMdiArea* area, bool noMaximize = false);
 
     // Closing the project window is refused ("请从文件菜单正常退出！") unless the file menu closes
     // the project (AllowClose).

@@ -1,8 +1,8 @@
 #include "ConfigOverView.h"
 
-#include "projectmodel/ProjectContext.h"
 #include "platform/Prompt.h"
 #include "platform/ui/WidgetPrompt.h"
+#include "projectmodel/ProjectContext.h"
 
 #include <filesystem>
 #include <QApplication>
@@ -71,9 +71,8 @@ void CConfigOverView::BuildTree() {
     if (!doc)
         return;
     RegisterWithDocument();
-    // A port copied from another project must not be pasted.
-    if (m_copied.doc != doc)
-        m_copied = PortIndex();
+    // A copied port belongs to the project shown before; it is not pasted into a new tree.
+    m_copied = PortIndex();
     m_pMenuNode = nullptr;
     AddNode(nullptr, BuildProjectTree(*doc));
 }
@@ -123,12 +122,14 @@ void CConfigOverView::OnSelChanged(QTreeWidgetItem* item) {
     if (!m_pFrame)
         return;
     std::string portKind;
-    if (choice.kind == kViewConfigPortForm && m_selectedPath.depth == 4 && m_selectedPath.Slot(1) == kItemProtocols) {
+    if (choice.kind == kViewConfigPortForm && m_selectedPath.depth == 4 &&
+        m_selectedPath.Slot(1) == kItemProtocols) {
         if (const CPortRecord* port =
                 GetPortRecord(m_selectedPath.Slot(2), m_selectedPath.Slot(3), m_selectedPath.Slot(4)))
             portKind = port->m_protocol.m_strType;
     }
-    switch (DecideRightPane(choice.marked && created, choice.kind, portKind, m_pFrame->RightKind() == kViewSelDev)) {
+    switch (DecideRightPane(choice.marked && created, choice.kind, portKind,
+                            m_pFrame->RightKind() == kViewSelDev)) {
     case RightPaneAction::ShowSelDev:
         ShowRight(kViewSelDev);
         break;
@@ -175,8 +176,8 @@ void CConfigOverView::RefreshPortNode(int board, int group, int port) {
     InsertPortNode(*record, g, g->child(port), port);
 }
 
-QTreeWidgetItem* CConfigOverView::InsertPortNode(CPortRecord& port, QTreeWidgetItem* group, QTreeWidgetItem* existing,
-                                                 int index) {
+QTreeWidgetItem* CConfigOverView::InsertPortNode(CPortRecord& port, QTreeWidgetItem* group,
+                                                 QTreeWidgetItem* existing, int index) {
     CProjectModel* doc = CurrentDoc();
     if (!doc || !group)
         return nullptr;
@@ -305,9 +306,9 @@ void CConfigOverView::RefreshEquipmentNode(int bayId, int equipmentId) {
     const auto it = std::find(bay->m_equipmentIds.begin(), bay->m_equipmentIds.end(), equipmentId);
     QTreeWidgetItem* level = bays->child(levelPos);
     QTreeWidgetItem* bayItem = level ? level->child(bayPos) : nullptr;
-    QTreeWidgetItem* item =
-        bayItem && it != bay->m_equipmentIds.end() ? bayItem->child(static_cast<int>(it - bay->m_equipmentIds.begin()))
-                                                   : nullptr;
+    QTreeWidgetItem* item = bayItem && it != bay->m_equipmentIds.end()
+                                ? bayItem->child(static_cast<int>(it - bay->m_equipmentIds.begin()))
+                                : nullptr;
     if (!item)
         return;
     SyncChildren(item, EquipmentChildNodes(*doc, *equipment));
@@ -359,7 +360,8 @@ QMenu* CConfigOverView::BuildPortMenu(QTreeWidgetItem* item) {
     if (!port)
         return nullptr;
     m_pMenuNode = item;
-    const bool copied = m_copied.doc == CurrentDoc() && GetPortRecord(m_copied.board, m_copied.group, m_copied.port);
+    const bool copied =
+        m_copied.doc == CurrentDoc() && GetPortRecord(m_copied.board, m_copied.group, m_copied.port);
     const CPortMenuState state = PortMenuState(*port, copied);
     auto* menu = new QMenu(this);
     QAction* copy = menu->addAction("复制配置", this, &CConfigOverView::OnCopyConfig);
@@ -405,7 +407,8 @@ void CConfigOverView::OnPasteConfig() {
     const CPathRecord& path = m_selectedPath;
     if (!left || path.Slot(1) != kItemProtocols)
         return;
-    if ((path.depth == 4 && currentItem() == targetItem) || path.depth == 5 || path.depth == 2 || path.depth == 3)
+    if ((path.depth == 4 && currentItem() == targetItem) || path.depth == 5 || path.depth == 2 ||
+        path.depth == 3)
         left->OnInitialUpdate();
 }
 

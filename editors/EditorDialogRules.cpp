@@ -1,9 +1,9 @@
 #include "EditorDialogRules.h"
 
+#include "platform/Text.h"
 #include "projectmodel/Board.h"
 #include "projectmodel/Device.h"
 #include "projectmodel/IedRecord.h"
-#include "platform/Text.h"
 
 #include <algorithm>
 #include <system_error>

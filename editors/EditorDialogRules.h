@@ -19,7 +19,8 @@ std::vector<std::string> ListVersionTexts(const std::filesystem::path& folder);
 
 // Row 0 empty, then name, type and URI of each IED; matching receives the row whose URI equals uri
 // (without regard to case), -1 when none.
-std::vector<CGridRow> UriTableRows(const projectmodel::CIedRecordArray& ieds, const std::string& uri, int* matching);
+std::vector<CGridRow> UriTableRows(const projectmodel::CIedRecordArray& ieds, const std::string& uri,
+                                   int* matching);
 
 // One port a device can be put on.
 struct CPortChoice {
@@ -29,7 +30,8 @@ struct CPortChoice {
     int port = -1;
 };
 // The ports, in board, group and port order, whose protocol is the device's model's protocol.
-std::vector<CPortChoice> PortChoicesFor(const projectmodel::CBoardCommCfg& cfg, const projectmodel::CDevice& device);
+std::vector<CPortChoice> PortChoicesFor(const projectmodel::CBoardCommCfg& cfg,
+                                        const projectmodel::CDevice& device);
 // Places the device's board, group and port from the choice; the chosen port (null when the
 // choice no longer exists).
 projectmodel::CPortRecord* ApplyPortChoice(projectmodel::CBoardCommCfg& cfg, projectmodel::CDevice& device,

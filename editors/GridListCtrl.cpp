@@ -2,6 +2,8 @@
 
 #include "platform/ui/WidgetPrompt.h"
 
+#include <algorithm>
+#include <QFontMetrics>
 #include <QHeaderView>
 #include <QHelpEvent>
 #include <QPainter>
@@ -27,12 +29,12 @@ class CGridCellDelegate : public QStyledItemDelegate {
 public:
     explicit CGridCellDelegate(CGridListCtrl* list) : QStyledItemDelegate(list), list_(list) {}
 
-    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override {
         const bool selected = option.state & QStyle::State_Selected;
-        const CGridCellColours colours =
-            GridCellColours(list_->GetRowColor(index.row()), selected, list_->GetTextBkColor(),
-                            list_->NormalTextColour(), list_->SelectionBackColour(),
-                            list_->SelectionTextColour());
+        const CGridCellColours colours = GridCellColours(
+            list_->GetRowColor(index.row()), selected, list_->GetTextBkColor(), list_->NormalTextColour(),
+            list_->SelectionBackColour(), list_->SelectionTextColour());
         painter->save();
         painter->fillRect(option.rect, ToQColor(colours.back));
         const QString text = index.data(Qt::DisplayRole).toString();
@@ -41,8 +43,9 @@ public:
             r.setLeft(r.left() + 5);
             painter->setPen(ToQColor(colours.text));
             painter->setFont(option.font);
-            painter->drawText(r, static_cast<int>(list_->ColumnAlignment(index.column()) | Qt::AlignVCenter |
-                                                  Qt::TextSingleLine),
+            painter->drawText(r,
+                              static_cast<int>(list_->ColumnAlignment(index.column()) | Qt::AlignVCenter |
+                                               Qt::TextSingleLine),
                               text);
         }
         painter->restore();
@@ -188,18 +191,34 @@ void CGridListCtrl::FillRows(const std::vector<CGridRow>& rows) {
     const bool updates = updatesEnabled();
     setUpdatesEnabled(false);
     DeleteAllItems();
-    const std::uint32_t back = m_textBack;
-    for (const CGridRow& r : rows) {
-        const int row = rowCount();
-        m_textBack = r.colour;
-        InsertItem(row, r.cells.empty() ? std::string() : r.cells.front());
-        m_textBack = back;
-        for (std::size_t c = 1; c < r.cells.size(); ++c)
-            SetItemText(row, static_cast<int>(c), r.cells[c]);
-        if (!r.rowText.empty())
-            SetRowText(row, r.rowText);
-        SetItemData(row, r.itemData);
+    if (columnCount() == 0) {
+        setUpdatesEnabled(updates);
+        return;
     }
+    // One resize of the table, then the cells; each column widens once to its widest text.
+    const int count = static_cast<int>(rows.size());
+    setRowCount(count);
+    std::vector<int> widest(static_cast<std::size_t>(columnCount()), 0);
+    const QFontMetrics metrics = fontMetrics();
+    for (int row = 0; row < count; ++row) {
+        const CGridRow& r = rows[static_cast<std::size_t>(row)];
+        m_book.InsertRow(row, r.colour);
+        for (int c = 0; c < columnCount(); ++c) {
+            const QString text = static_cast<std::size_t>(c) < r.cells.size()
+                                     ? Qs(r.cells[static_cast<std::size_t>(c)])
+                                     : QString();
+            if (!text.isEmpty())
+                widest[static_cast<std::size_t>(c)] =
+                    std::max(widest[static_cast<std::size_t>(c)], metrics.horizontalAdvance(text));
+            setItem(row, c, new QTableWidgetItem(text));
+        }
+        if (!r.rowText.empty())
+            m_book.SetRowText(row, r.rowText);
+        item(row, 0)->setData(Qt::UserRole, QVariant::fromValue<qlonglong>(r.itemData));
+    }
+    for (int c = 0; c < columnCount(); ++c)
+        if (widest[static_cast<std::size_t>(c)] > columnWidth(c))
+            setColumnWidth(c, widest[static_cast<std::size_t>(c)]);
     setUpdatesEnabled(updates);
 }
 

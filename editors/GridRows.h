@@ -63,4 +63,6 @@ CGridCellColours GridCellColours(std::uint32_t rowColour, bool selected, std::ui
                                  std::uint32_t selectionText);
 
 // Columns only grow: the new width when the measured text is wider, else the current one.
-inline int WidenedColumn(int current, int measured) { return measured > current ? measured : current; }
+inline int WidenedColumn(int current, int measured) {
+    return measured > current ? measured : current;
+}

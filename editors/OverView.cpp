@@ -1,7 +1,7 @@
 #include "OverView.h"
 
-#include "projectmodel/ProjectContext.h"
 #include "platform/ui/WidgetPrompt.h"
+#include "projectmodel/ProjectContext.h"
 
 #include <QPainter>
 #include <QPixmap>

@@ -1,11 +1,11 @@
 #include "PointSelectDlg.h"
 
 #include "editors/GridListCtrl.h"
+#include "platform/ui/DialogButtons.h"
+#include "platform/ui/WidgetPrompt.h"
 #include "projectmodel/NameTables.h"
 #include "projectmodel/ProjectContext.h"
 #include "projectmodel/ProjectModel.h"
-#include "platform/ui/DialogButtons.h"
-#include "platform/ui/WidgetPrompt.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>

@@ -1,8 +1,8 @@
 #include "PointSelectModel.h"
 
+#include "platform/Text.h"
 #include "projectmodel/NameTables.h"
 #include "projectmodel/ProjectModel.h"
-#include "platform/Text.h"
 
 using namespace projectmodel;
 
@@ -35,7 +35,8 @@ void CPointSelectModel::ChooseDevice(const CProjectModel& doc, int index) {
     m_nDevice = d ? d->m_nAddress : -1;
 }
 
-std::vector<CGridRow> CPointSelectModel::Rows(const CProjectModel& doc, const CPointRef* key, int* selected) const {
+std::vector<CGridRow> CPointSelectModel::Rows(const CProjectModel& doc, const CPointRef* key,
+                                              int* selected) const {
     std::vector<CGridRow> rows;
     if (selected)
         *selected = 0;
@@ -47,8 +48,9 @@ std::vector<CGridRow> CPointSelectModel::Rows(const CProjectModel& doc, const CP
         if (m_nDevice != -1 && d.m_nAddress != m_nDevice)
             continue;
         for (const CInfoGroup& g : d.m_model.m_groups) {
-            const bool shown = g.m_nType == m_nCategory ||
-                               (g.m_nType == kInfoTypeYKYX && (m_nCategory == kInfoTypeYX || m_nCategory == kInfoTypeYK));
+            const bool shown =
+                g.m_nType == m_nCategory ||
+                (g.m_nType == kInfoTypeYKYX && (m_nCategory == kInfoTypeYX || m_nCategory == kInfoTypeYK));
             if (!shown)
                 continue;
             for (const CInfoEntry& e : g.m_entries) {
@@ -63,8 +65,8 @@ std::vector<CGridRow> CPointSelectModel::Rows(const CProjectModel& doc, const CP
                              platform::StrFormat("%d", e.m_nFun),
                              platform::StrFormat("%d", e.m_nInf),
                              e.m_strDesc};
-                if (key && selected && *selected == 0 && key->m_n1 == d.m_nAddress && key->m_n2 == g.m_nGroupNo &&
-                    key->m_n3 == e.m_nEntry)
+                if (key && selected && *selected == 0 && key->m_n1 == d.m_nAddress &&
+                    key->m_n2 == g.m_nGroupNo && key->m_n3 == e.m_nEntry)
                     *selected = static_cast<int>(rows.size());
                 rows.push_back(std::move(row));
             }

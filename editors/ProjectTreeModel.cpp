@@ -1,9 +1,9 @@
 #include "ProjectTreeModel.h"
 
-#include "projectmodel/ProjectModel.h"
-#include "projectmodel/TextHelpers.h"
 #include "platform/Prompt.h"
 #include "platform/Text.h"
+#include "projectmodel/ProjectModel.h"
+#include "projectmodel/TextHelpers.h"
 
 #include <algorithm>
 
@@ -78,7 +78,8 @@ std::vector<CTreeNode> PortDeviceNodes(const CProjectModel& doc, const CPortReco
     for (std::size_t i = 0; i < addresses.size(); ++i) {
         const CDevice* d = doc.m_devices.FindByAddress(addresses[i]);
         if (d)
-            nodes.push_back(Node(DeviceNodeText(d->m_nAddress, d->m_strDescription), kImageDevice, static_cast<int>(i)));
+            nodes.push_back(
+                Node(DeviceNodeText(d->m_nAddress, d->m_strDescription), kImageDevice, static_cast<int>(i)));
     }
     return nodes;
 }
@@ -122,7 +123,8 @@ std::vector<CTreeNode> EquipmentChildNodes(const CProjectModel& doc, const CPrjD
     for (std::size_t i = 0; i < linked.size(); ++i) {
         const CDevice* d = doc.m_devices.FindByAddress(linked[i]);
         if (d)
-            nodes.push_back(Node(DeviceNodeText(d->m_nAddress, d->m_strDescription), kImageDevice, static_cast<int>(i)));
+            nodes.push_back(
+                Node(DeviceNodeText(d->m_nAddress, d->m_strDescription), kImageDevice, static_cast<int>(i)));
     }
     nodes.push_back(Node("信息列表", kImageConfig, static_cast<int>(linked.size())));
     return nodes;
@@ -134,7 +136,8 @@ std::vector<CTreeNode> EquipmentNodes(const CProjectModel& doc, const CPrjBay& b
         const CPrjDevice* e = doc.m_prjDevices.GetById(bay.m_equipmentIds[i]);
         if (!e)
             continue;
-        CTreeNode n = Node(e->m_strName + "[" + e->m_settings.m_strName + "]", kImageEquipment, static_cast<int>(i));
+        CTreeNode n =
+            Node(e->m_strName + "[" + e->m_settings.m_strName + "]", kImageEquipment, static_cast<int>(i));
         n.children = EquipmentChildNodes(doc, *e);
         nodes.push_back(std::move(n));
     }
@@ -221,11 +224,11 @@ bool LocateBay(const CProjectModel& doc, int bayId, int& levelPos, int& bayPos) 
 
 const char* ViewClassName(EditorViewKind kind) {
     static const char* const names[kEditorViewKindCount] = {
-        "CConfigPrjView",       "CAdjusttimeView",        "CConDevList",         "CConfigBanView",
-        "CConfigPrjbayView",    "CConfigPortView",        "CDevinfolistView",    "CConfigPortFormView",
-        "CConfigBayView",       "CConfigEquipView",       "CConfigDevDetailView", "CConfigGINView",
-        "CConfigGINVirView",    "CEquipRefDevListView",   "CConfigPortConView",  "CConfigUnitDetailView",
-        "CConfigEquipDetailView", "CConfigView",          "CSelDevView",         "CConfigGINAllView"};
+        "CConfigPrjView",         "CAdjusttimeView",      "CConDevList",          "CConfigBanView",
+        "CConfigPrjbayView",      "CConfigPortView",      "CDevinfolistView",     "CConfigPortFormView",
+        "CConfigBayView",         "CConfigEquipView",     "CConfigDevDetailView", "CConfigGINView",
+        "CConfigGINVirView",      "CEquipRefDevListView", "CConfigPortConView",   "CConfigUnitDetailView",
+        "CConfigEquipDetailView", "CConfigView",          "CSelDevView",          "CConfigGINAllView"};
     return kind >= 0 && kind < kEditorViewKindCount ? names[kind] : "CConfigView";
 }
 
@@ -290,7 +293,8 @@ CLeftViewChoice ChooseLeftView(const CPathRecord& path, int image) {
     return {kViewConfigView, false};
 }
 
-RightPaneAction DecideRightPane(bool marked, EditorViewKind left, const std::string& portKind, bool rightIsSelDev) {
+RightPaneAction DecideRightPane(bool marked, EditorViewKind left, const std::string& portKind,
+                                bool rightIsSelDev) {
     if (marked && (left == kViewDevinfolist || left == kViewEquipRefDevList))
         return RightPaneAction::ShowSelDev;
     if (marked && left == kViewConfigPortForm && platform::EqualsNoCase(portKind, "DEVICE"))
@@ -346,7 +350,7 @@ std::vector<CPointSheet> PortPointSheets(CProjectModel& doc, const CPortRecord& 
         }
         int number = 0;
         for (const CRefTableEntry& e : table.m_entries) {
-            std::vector<std::string> row{StrFormat("%i", ++number), StrFormat("%i", e.m_nAddress),
+            std::vector<std::string> row{StrFormat("%i", ++number),   StrFormat("%i", e.m_nAddress),
                                          StrFormat("%i", e.m_nGroup), StrFormat("%i", e.m_nEntry),
                                          StrFormat("%i", e.m_nFun),   StrFormat("%i", e.m_nInf)};
             const CInfoEntry* info = doc.FindDeviceInfo(e.m_nAddress, e.m_nGroup, e.m_nEntry);
@@ -359,8 +363,9 @@ std::vector<CPointSheet> PortPointSheets(CProjectModel& doc, const CPortRecord& 
                 row.push_back(named ? desc : "[" + (d ? d->m_strDescription : std::string()) + "]" + desc);
             }
             for (int i : applying)
-                row.push_back(static_cast<std::size_t>(i) < e.m_values.size() ? e.m_values[static_cast<std::size_t>(i)]
-                                                                              : std::string());
+                row.push_back(static_cast<std::size_t>(i) < e.m_values.size()
+                                  ? e.m_values[static_cast<std::size_t>(i)]
+                                  : std::string());
             sheet.rows.push_back(std::move(row));
         }
         sheets.push_back(std::move(sheet));

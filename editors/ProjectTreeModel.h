@@ -80,13 +80,16 @@ CTreeNode BoardNode(const projectmodel::CProjectModel& doc, int board);
 CTreeNode PortGroupNode(const projectmodel::CProjectModel& doc, int board, int group);
 // A port with its device nodes and configuration nodes (item value index).
 CTreeNode PortNode(const projectmodel::CProjectModel& doc, const projectmodel::CPortRecord& port, int index);
-std::vector<CTreeNode> PortDeviceNodes(const projectmodel::CProjectModel& doc, const projectmodel::CPortRecord& port);
+std::vector<CTreeNode> PortDeviceNodes(const projectmodel::CProjectModel& doc,
+                                       const projectmodel::CPortRecord& port);
 std::vector<CTreeNode> PortConfigNodes(const projectmodel::CPortRecord& port);
 // Removes the addresses of the port's device list that no device of the table has; how many.
 int PrunePortDevices(const projectmodel::CProjectModel& doc, projectmodel::CPortRecord& port);
 std::vector<CTreeNode> VoltLevelNodes(const projectmodel::CProjectModel& doc);
-std::vector<CTreeNode> BayNodes(const projectmodel::CProjectModel& doc, const projectmodel::CVoltLevel& level);
-std::vector<CTreeNode> EquipmentNodes(const projectmodel::CProjectModel& doc, const projectmodel::CPrjBay& bay);
+std::vector<CTreeNode> BayNodes(const projectmodel::CProjectModel& doc,
+                                const projectmodel::CVoltLevel& level);
+std::vector<CTreeNode> EquipmentNodes(const projectmodel::CProjectModel& doc,
+                                      const projectmodel::CPrjBay& bay);
 std::vector<CTreeNode> EquipmentChildNodes(const projectmodel::CProjectModel& doc,
                                            const projectmodel::CPrjDevice& equipment);
 
@@ -131,7 +134,8 @@ CLeftViewChoice ChooseLeftView(const CPathRecord& path, int image);
 enum class RightPaneAction { Keep, ShowSelDev, ShowAllPoints };
 // marked: the left view of a marked row was made anew; portKind: the protocol kind of the port a
 // port form view shows ("" when none).
-RightPaneAction DecideRightPane(bool marked, EditorViewKind left, const std::string& portKind, bool rightIsSelDev);
+RightPaneAction DecideRightPane(bool marked, EditorViewKind left, const std::string& portKind,
+                                bool rightIsSelDev);
 
 // Which port-menu entries are enabled.
 struct CPortMenuState {
@@ -152,7 +156,8 @@ struct CPointSheet {
     std::vector<std::vector<std::string>> rows;
 };
 int CountPortPoints(const projectmodel::CPortRecord& port);
-std::vector<CPointSheet> PortPointSheets(projectmodel::CProjectModel& doc, const projectmodel::CPortRecord& port);
+std::vector<CPointSheet> PortPointSheets(projectmodel::CProjectModel& doc,
+                                         const projectmodel::CPortRecord& port);
 // "%s(规约：%s)测点" from "%s%i" (port type, number) and the protocol's name.
 std::string PortExportFileName(const projectmodel::CPortRecord& port);
 // Appends ".xls" unless the path ends in it (without regard to case).

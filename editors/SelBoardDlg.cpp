@@ -1,10 +1,10 @@
 #include "SelBoardDlg.h"
 
-#include "projectmodel/Board.h"
-#include "projectmodel/Device.h"
 #include "platform/Text.h"
 #include "platform/ui/DialogButtons.h"
 #include "platform/ui/WidgetPrompt.h"
+#include "projectmodel/Board.h"
+#include "projectmodel/Device.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -31,8 +31,8 @@ CSelBoardDlg::CSelBoardDlg(QWidget* parent) : QDialog(parent) {
 bool CSelBoardDlg::OnInitDialog() {
     if (!m_pDevice || !m_pBoardCfg)
         return false;
-    m_pLabel->setText(Qs(platform::StrFormat("装置%i<%s>", m_pDevice->m_nAddress,
-                                             m_pDevice->m_strDescription.c_str())));
+    m_pLabel->setText(
+        Qs(platform::StrFormat("装置%i<%s>", m_pDevice->m_nAddress, m_pDevice->m_strDescription.c_str())));
     m_choices = PortChoicesFor(*m_pBoardCfg, *m_pDevice);
     m_nCapacity = static_cast<int>(m_choices.size());
     m_pCombo->clear();

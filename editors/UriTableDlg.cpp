@@ -2,10 +2,10 @@
 
 #include "editors/EditorDialogRules.h"
 #include "editors/GridListCtrl.h"
-#include "projectmodel/ProjectContext.h"
-#include "projectmodel/ProjectModel.h"
 #include "platform/ui/DialogButtons.h"
 #include "platform/ui/WidgetPrompt.h"
+#include "projectmodel/ProjectContext.h"
+#include "projectmodel/ProjectModel.h"
 
 #include <QDialogButtonBox>
 #include <QPushButton>

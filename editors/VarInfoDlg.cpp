@@ -3,10 +3,10 @@
 #include "editors/GridListCtrl.h"
 #include "editors/InPlaceEditor.h"
 #include "editors/PointSelectDlg.h"
-#include "projectmodel/ProjectContext.h"
-#include "projectmodel/ProjectModel.h"
 #include "platform/ui/DialogButtons.h"
 #include "platform/ui/WidgetPrompt.h"
+#include "projectmodel/ProjectContext.h"
+#include "projectmodel/ProjectModel.h"
 
 #include <QContextMenuEvent>
 #include <QDialogButtonBox>
@@ -87,9 +87,11 @@ void CVarInfoDlg::Fill() {
         m_pList->DeleteAllColumns();
     for (std::size_t c = 0; c < columns.size(); ++c) {
         if (static_cast<int>(c) < m_pList->GetColumnCount())
-            m_pList->setHorizontalHeaderItem(static_cast<int>(c), new QTableWidgetItem(Qs(columns[c].header)));
+            m_pList->setHorizontalHeaderItem(static_cast<int>(c),
+                                             new QTableWidgetItem(Qs(columns[c].header)));
         else
-            m_pList->InsertColumn(static_cast<int>(c), columns[c].header, CGridListCtrl::AlignLeft, columns[c].width);
+            m_pList->InsertColumn(static_cast<int>(c), columns[c].header, CGridListCtrl::AlignLeft,
+                                  columns[c].width);
     }
     m_pList->FillRows(m_model.Rows(m_nTab));
 }
@@ -113,7 +115,8 @@ void CVarInfoDlg::OnClickCell(int row, int column) {
         CPointSelectDlg dlg(this);
         const projectmodel::CItemRecord& record = m_model.m_records[m_nTab];
         dlg.m_model.m_strType = record.m_items[option].m_strKind;
-        projectmodel::CPointRef key = CVarInfoModel::ParsePointKey(m_model.StoredValue(m_nTab, valueRow, option));
+        projectmodel::CPointRef key =
+            CVarInfoModel::ParsePointKey(m_model.StoredValue(m_nTab, valueRow, option));
         dlg.m_pKey = &key;
         if (dlg.DoModal() != QDialog::Accepted)
             return;

@@ -1,10 +1,10 @@
 #include "VarInfoModel.h"
 
 #include "editors/CellValue.h"
-#include "projectmodel/ProjectModel.h"
-#include "projectmodel/TextHelpers.h"
 #include "platform/Prompt.h"
 #include "platform/Text.h"
+#include "projectmodel/ProjectModel.h"
+#include "projectmodel/TextHelpers.h"
 
 #include <cstdio>
 

@@ -110,7 +110,9 @@ struct Project {
         doc.reset();
         projectmodel::CProjectContext::Reset();
     }
-    projectmodel::CPortRecord& Port(int group, int port) { return doc->m_boardCfg.m_boards[0].m_ports[group][port]; }
+    projectmodel::CPortRecord& Port(int group, int port) {
+        return doc->m_boardCfg.m_boards[0].m_ports[group][port];
+    }
 
     std::unique_ptr<projectmodel::CProjectModel> doc;
 };

@@ -131,7 +131,8 @@ TEST(PointSelectModel, SingleCategoryTypesFixTheTabAndCombinedGroupsShowUnderBot
     // three ordinary devices.
     ASSERT_EQ(rows.size(), 7u);
     EXPECT_EQ(rows[0].cells.back(), "空点");
-    EXPECT_EQ(rows[3].cells, (std::vector<std::string>{"3", "2", "遥信遥控", "2", "1", "0", "0", "主变测控开关1"}));
+    EXPECT_EQ(rows[3].cells,
+              (std::vector<std::string>{"3", "2", "遥信遥控", "2", "1", "0", "0", "主变测控开关1"}));
     EXPECT_EQ(selected, 3);
     CPointRef chosen;
     EXPECT_FALSE(CPointSelectModel::KeyOfRow(rows[0], chosen));

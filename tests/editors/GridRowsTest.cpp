@@ -1,5 +1,5 @@
-#include "editors/CellValue.h"
 #include "editors/GridRows.h"
+#include "editors/CellValue.h"
 #include "tests/support/PromptRecorder.h"
 
 #include <gtest/gtest.h>
@@ -37,13 +37,15 @@ TEST(GridRowBook, InsertingInsideSetsTheEntryWithoutShiftingTheFollowingColours)
 }
 
 TEST(GridCellColours, SelectedRowOfTheListColourTakesTheSelectionColours) {
-    const CGridCellColours plain = GridCellColours(kGridBackColour, true, kGridBackColour, 0, 0x3366CC, 0xFFFFFF);
+    const CGridCellColours plain =
+        GridCellColours(kGridBackColour, true, kGridBackColour, 0, 0x3366CC, 0xFFFFFF);
     EXPECT_EQ(plain.back, 0x3366CCu);
     EXPECT_EQ(plain.text, 0xFFFFFFu);
     const CGridCellColours marked = GridCellColours(0xFF0000, true, kGridBackColour, 0, 0x3366CC, 0xFFFFFF);
     EXPECT_EQ(marked.back, 0xFF0000u);
     EXPECT_EQ(marked.text, 0xFFFFFFu);
-    const CGridCellColours unselected = GridCellColours(0xFF0000, false, kGridBackColour, 0x010101, 0x3366CC, 0xFFFFFF);
+    const CGridCellColours unselected =
+        GridCellColours(0xFF0000, false, kGridBackColour, 0x010101, 0x3366CC, 0xFFFFFF);
     EXPECT_EQ(unselected.back, 0xFF0000u);
     EXPECT_EQ(unselected.text, 0x010101u);
     EXPECT_EQ(WidenedColumn(50, 40), 50);

@@ -1,5 +1,5 @@
-#include "EditorFixture.h"
 #include "editors/ProjectTreeModel.h"
+#include "EditorFixture.h"
 #include "tests/support/PromptRecorder.h"
 
 #include <gtest/gtest.h>
@@ -36,7 +36,8 @@ TEST(ProjectTreeModel, TheWholeProjectInItsFourBranches) {
     EXPECT_EQ(root.children[3].itemData, kItemProtocols);
 
     const CTreeNode& list = root.children[1].children[0];
-    EXPECT_EQ(Texts(list.children), (std::vector<std::string>{"装置1[线路保护]", "装置2[主变测控]", "装置5[母线保护]"}));
+    EXPECT_EQ(Texts(list.children),
+              (std::vector<std::string>{"装置1[线路保护]", "装置2[主变测控]", "装置5[母线保护]"}));
     EXPECT_EQ(list.children[2].itemData, 2);
     const CTreeNode& virtuals = root.children[1].children[1];
     ASSERT_EQ(virtuals.children.size(), 3u);
@@ -47,7 +48,8 @@ TEST(ProjectTreeModel, TheWholeProjectInItsFourBranches) {
     // information list counts every listed address.
     const CTreeNode& equipment = root.children[2].children[0].children[0].children[0];
     EXPECT_EQ(equipment.text, "断路器1[断路器]");
-    EXPECT_EQ(Texts(equipment.children), (std::vector<std::string>{"装置1[线路保护]", "装置2[主变测控]", "信息列表"}));
+    EXPECT_EQ(Texts(equipment.children),
+              (std::vector<std::string>{"装置1[线路保护]", "装置2[主变测控]", "信息列表"}));
     EXPECT_EQ(equipment.children[1].itemData, 2);
     EXPECT_EQ(equipment.children[2].itemData, 3);
 
@@ -56,7 +58,8 @@ TEST(ProjectTreeModel, TheWholeProjectInItsFourBranches) {
     EXPECT_EQ(board.children[0].text, "串口[2个]");
     const CTreeNode& port = board.children[0].children[0];
     EXPECT_EQ(port.text, "串口0<地址0 P103>");
-    EXPECT_EQ(Texts(port.children), (std::vector<std::string>{"装置1[线路保护]", "装置2[主变测控]", "转发表"}));
+    EXPECT_EQ(Texts(port.children),
+              (std::vector<std::string>{"装置1[线路保护]", "装置2[主变测控]", "转发表"}));
     EXPECT_EQ(port.children[2].image, kImageConfig);
     EXPECT_EQ(port.children[2].itemData, 2);
 }

@@ -2,12 +2,15 @@
 #include "editors/ConfigFrame.h"
 #include "editors/ConfigOverView.h"
 #include "platform/ui/WidgetPrompt.h"
+#include "projectmodel/ConfigDoc.h"
 #include "tests/support/PromptRecorder.h"
 #include "tests/support/TestFiles.h"
 
 #include <gtest/gtest.h>
 #include <QApplication>
 #include <QFileDialog>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenu>
 #include <QSplitter>
 
@@ -26,8 +29,10 @@ public:
 
 struct ProjectTreeTest : ::testing::Test {
     ProjectTreeTest() {
-        CEditorViewRegistry::Register(kViewConfigPortForm, [](const CViewContext&) { return new CountingView; });
-        CEditorViewRegistry::Register(kViewConfigGINAll, [](const CViewContext&) { return new CountingView; });
+        CEditorViewRegistry::Register(kViewConfigPortForm,
+                                      [](const CViewContext&) { return new CountingView; });
+        CEditorViewRegistry::Register(kViewConfigGINAll,
+                                      [](const CViewContext&) { return new CountingView; });
         tree.OnInitialUpdate();
         frame = new CConfigFrame(&tree);
         frame->resize(800, 400);
@@ -216,11 +221,50 @@ TEST_F(ProjectTreeTest, PortMenuCopiesPastesAndExports) {
 
 TEST_F(ProjectTreeTest, ClosingTheProjectWindowIsRefused) {
     testsupport::PromptRecorder prompts;
-    QWidget window;
-    frame->GuardClose(&window);
-    window.show();
-    EXPECT_FALSE(window.close());
+    QMdiArea area;
+    QMdiSubWindow* window = frame->AddToMdiArea(&area);
+    EXPECT_TRUE(window->isMaximized());
+    EXPECT_FALSE(window->close());
     EXPECT_EQ(prompts.LastText(), "请从文件菜单正常退出！");
     frame->AllowClose(true);
-    EXPECT_TRUE(window.close());
+    EXPECT_TRUE(window->close());
+    // The window, not the test, owns the frame now.
+    frame->setParent(nullptr);
+    delete window;
+}
+
+TEST(ProjectTreeOfANewProject, TheShippedLibraryGivesBoardsPortsAndVirtualDevices) {
+    testsupport::PromptRecorder prompts;
+    testsupport::TempDir tmp;
+    CProjectContext::Reset();
+    testsupport::CopyTree(testsupport::IniDir(), tmp.Path() / "Ini");
+    auto& context = CProjectContext::Instance();
+    context.SetLibraryFolder(tmp.Path() / "Ini");
+    context.SetProjectsFolder(tmp.Path());
+    context.SetNewProjectName("新工程");
+    {
+        CConfigDoc doc;
+        ASSERT_TRUE(doc.OnNewDocument());
+        doc.MakeCurrent();
+        CConfigOverView tree;
+        tree.OnInitialUpdate();
+        ASSERT_NE(tree.RootItem(), nullptr);
+        EXPECT_EQ(tree.RootItem()->text(0).toStdString(), doc.TreeRootText());
+        EXPECT_EQ(doc.Views(), &tree);
+        QTreeWidgetItem* protocols = tree.RootItem()->child(3);
+        ASSERT_EQ(protocols->childCount(), doc.m_boardCfg.m_boards.GetSize());
+        ASSERT_GT(protocols->childCount(), 0);
+        EXPECT_EQ(protocols->child(0)->childCount(), doc.m_boardCfg.m_boards[0].m_ports.GetSize());
+        EXPECT_EQ(tree.RootItem()->child(1)->child(1)->childCount(), 3);
+        EXPECT_EQ(tree.RootItem()->child(1)->child(0)->childCount(), 0);
+
+        // The document's forwards reach the tree.
+        CDevice device(doc.m_deviceModels[0]);
+        doc.m_devices.PrepareNewDevice(device, doc.m_deviceExtItems);
+        doc.m_devices.Insert(device);
+        doc.RefreshDeviceNodes();
+        ASSERT_EQ(tree.RootItem()->child(1)->child(0)->childCount(), 1);
+        doc.SetViews(nullptr);
+    }
+    CProjectContext::Reset();
 }
