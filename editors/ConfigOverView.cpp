@@ -73,7 +73,7 @@ void CConfigOverView::BuildTree() {
     RegisterWithDocument();
     // A copied port belongs to the project shown before; it is not pasted into a new tree.
     m_copied = PortIndex();
-    m_pMenuNode = nullptr;
+    m_menuPort = PortIndex();
     AddNode(nullptr, BuildProjectTree(*doc));
 }
 
@@ -359,7 +359,8 @@ QMenu* CConfigOverView::BuildPortMenu(QTreeWidgetItem* item) {
     const CPortRecord* port = index.doc ? GetPortRecord(index.board, index.group, index.port) : nullptr;
     if (!port)
         return nullptr;
-    m_pMenuNode = item;
+    // The node is remembered by its indices: a refresh may replace the item before a command runs.
+    m_menuPort = index;
     const bool copied =
         m_copied.doc == CurrentDoc() && GetPortRecord(m_copied.board, m_copied.group, m_copied.port);
     const CPortMenuState state = PortMenuState(*port, copied);
@@ -377,7 +378,6 @@ void CConfigOverView::contextMenuEvent(QContextMenuEvent* event) {
     QTreeWidgetItem* item = itemAt(event->pos());
     if (!item)
         return;
-    m_pMenuNode = item;
     if (QMenu* menu = BuildPortMenu(item)) {
         menu->exec(event->globalPos());
         delete menu;
@@ -386,20 +386,18 @@ void CConfigOverView::contextMenuEvent(QContextMenuEvent* event) {
 }
 
 void CConfigOverView::OnCopyConfig() {
-    const PortIndex index = PortOfItem(m_pMenuNode);
-    if (index.doc)
-        m_copied = index;
+    if (m_menuPort.doc == CurrentDoc() && GetPortRecord(m_menuPort.board, m_menuPort.group, m_menuPort.port))
+        m_copied = m_menuPort;
 }
 
 void CConfigOverView::OnPasteConfig() {
-    const PortIndex target = PortOfItem(m_pMenuNode);
-    if (!target.doc || m_copied.doc != target.doc)
+    const PortIndex target = m_menuPort;
+    if (!target.doc || target.doc != CurrentDoc() || m_copied.doc != target.doc)
         return;
     CPortRecord* source = GetPortRecord(m_copied.board, m_copied.group, m_copied.port);
     CPortRecord* port = GetPortRecord(target.board, target.group, target.port);
     if (PastePortConfig(source, port) != PasteResult::Pasted)
         return;
-    QTreeWidgetItem* targetItem = m_pMenuNode;
     RefreshPortNode(target.board, target.group, target.port);
     if (!m_pFrame)
         return;
@@ -407,14 +405,17 @@ void CConfigOverView::OnPasteConfig() {
     const CPathRecord& path = m_selectedPath;
     if (!left || path.Slot(1) != kItemProtocols)
         return;
-    if ((path.depth == 4 && currentItem() == targetItem) || path.depth == 5 || path.depth == 2 ||
-        path.depth == 3)
+    const bool targetSelected = path.depth == 4 && path.Slot(2) == target.board &&
+                                path.Slot(3) == target.group && path.Slot(4) == target.port;
+    if (targetSelected || path.depth == 5 || path.depth == 2 || path.depth == 3)
         left->OnInitialUpdate();
 }
 
 void CConfigOverView::OnExportPoints() {
-    const PortIndex index = PortOfItem(m_pMenuNode);
-    const CPortRecord* port = index.doc ? GetPortRecord(index.board, index.group, index.port) : nullptr;
+    const PortIndex index = m_menuPort;
+    const CPortRecord* port = index.doc == CurrentDoc() && index.doc
+                                  ? GetPortRecord(index.board, index.group, index.port)
+                                  : nullptr;
     if (!port)
         return;
     if (CountPortPoints(*port) == 0) {
@@ -430,7 +431,7 @@ void CConfigOverView::OnExportPoints() {
         return;
     const std::string path = WithXlsExtension(Ss(dlg.selectedFiles().front()));
     std::error_code ec;
-    std::filesystem::remove(std::filesystem::u8path(path), ec);
+    std::filesystem::remove(std::filesystem::path(path), ec);
     if (ec)
         return;
     // The port may have changed while the dialog was open.

@@ -108,7 +108,7 @@ private:
     void ExpandUp(QTreeWidgetItem* item, int levels);
 
     CConfigFrame* m_pFrame = nullptr;
-    QTreeWidgetItem* m_pMenuNode = nullptr;
+    PortIndex m_menuPort; // the port node right-clicked last
     PortIndex m_copied;
     CExportProgressDlg* m_pProgress;
     double m_fStep = 0;

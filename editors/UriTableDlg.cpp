@@ -7,6 +7,7 @@
 #include "projectmodel/ProjectContext.h"
 #include "projectmodel/ProjectModel.h"
 
+#include <algorithm>
 #include <QDialogButtonBox>
 #include <QPushButton>
 #include <QStyle>
@@ -41,7 +42,17 @@ bool CUriTableDlg::OnInitDialog() {
     m_pList->InsertColumn(1, "装置类型", CGridListCtrl::AlignCenter, w / 6);
     m_pList->InsertColumn(2, "URI标志", CGridListCtrl::AlignCenter, w * 7 / 12);
     int matching = -1;
-    m_pList->FillRows(UriTableRows(doc->m_iedList, m_strUri, &matching));
+    const std::vector<CGridRow> rows = UriTableRows(doc->m_iedList, m_strUri, &matching);
+    m_pList->FillRows(rows);
+    if (!doc->m_iedList.IsEmpty()) {
+        // Each column becomes as wide as its widest text.
+        for (int c = 0; c < 3; ++c) {
+            int widest = 0;
+            for (const CGridRow& r : rows)
+                widest = std::max(widest, m_pList->fontMetrics().horizontalAdvance(platform::Qs(r.cells[c])));
+            m_pList->setColumnWidth(c, widest);
+        }
+    }
     if (matching >= 0) {
         // The current URI is marked and shown.
         m_pList->item(matching, 0)->setIcon(style()->standardIcon(QStyle::SP_DialogApplyButton));

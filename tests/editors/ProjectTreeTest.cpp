@@ -145,6 +145,14 @@ TEST_F(ProjectTreeTest, RefreshesRebuildTheNodesOfChangedRecords) {
     EXPECT_EQ(port->text(0).toStdString(), "串口0<地址0 P101>");
     tree.RefreshPortNode(0, 0, 9);
 
+    // A port group that lost a port.
+    project.doc->m_boardCfg.m_boards[0].m_ports[0].RemoveAt(1);
+    tree.RefreshPortGroupNode(0, 0);
+    QTreeWidgetItem* group = Protocols()->child(0)->child(0);
+    EXPECT_EQ(group->text(0).toStdString(), "串口[1个]");
+    EXPECT_EQ(group->childCount(), 1);
+    tree.RefreshPortGroupNode(0, 5);
+
     project.doc->m_devices.Insert(editortest::MakeDevice(3, "新装置"));
     tree.RefreshDeviceNodes();
     QTreeWidgetItem* list = tree.RootItem()->child(1)->child(0);
@@ -180,9 +188,15 @@ TEST_F(ProjectTreeTest, PortMenuCopiesPastesAndExports) {
     EXPECT_TRUE(tree.HasCopiedPort());
     menu.reset(tree.BuildPortMenu(device));
     EXPECT_FALSE(menu->actions()[1]->isEnabled());
+    tree.setCurrentItem(empty);
+    auto* view = dynamic_cast<CountingView*>(frame->LeftView());
+    ASSERT_NE(view, nullptr);
+    const int updates = view->updates;
     menu.reset(tree.BuildPortMenu(empty));
     EXPECT_TRUE(menu->actions()[1]->isEnabled());
     menu->actions()[1]->trigger();
+    // The selected target's view shows the pasted configuration.
+    EXPECT_EQ(view->updates, updates + 1);
     EXPECT_EQ(project.Port(0, 1).m_protocol.m_strName, "P103");
     EXPECT_EQ(empty->text(0).toStdString(), "串口1<地址1 P103>");
 
