@@ -1,5 +1,6 @@
 // QXM7740, the main configuration tool: the login, then the main frame until the user ends it.
 #include "AppClassifier.h"
+#include "AppNetHost.h"
 #include "AppProjectShell.h"
 #include "ConfigDocTemplate.h"
 #include "ConfigToolApp.h"
@@ -43,6 +44,7 @@ int main(int argc, char** argv) {
         context.SetShell(&shell);
         context.SetClassifier(&classifier);
         app.SetProjectTemplate(&docTemplate);
+        app.SetWorkerFactory(MakeNetWorker);
         if (app.InitInstance(std::filesystem::current_path(), arguments)) {
             QObject::connect(&application, &QApplication::lastWindowClosed, &application,
                              &QApplication::quit);
