@@ -1,5 +1,7 @@
 #include "AppFixture.h"
 
+#include "configtool/app/AppNetHost.h"
+#include "configtool/link/NetSocket.h"
 #include "configtool/shellui/WizardSheet.h"
 #include "platform/Gbk.h"
 #include "platform/Text.h"
@@ -108,6 +110,11 @@ void AppTest::MakeApp() {
         app_->SetProjectTemplate(template_.get());
     }
     app_->SetProgramFolder(root_ / "Bin");
+    if (realLink_) {
+        app_->SetLinkFactory([](ILinkReport* report) { return MakeDeviceLink(report); });
+        app_->SetWorkerFactory(MakeNetWorker);
+        return;
+    }
     app_->SetLinkFactory([this](ILinkReport* report) {
         auto t = std::make_unique<FakeTransport>(&connectOk_);
         transport_ = t.get();

@@ -192,6 +192,8 @@ protected:
     // Set before Start: the real project documents, with the shell services of the program and
     // the definition library in the root's Ini folder.
     bool realProjects_ = false;
+    // Set before Start: the TCP link and the program's communication worker.
+    bool realLink_ = false;
     std::unique_ptr<CConfigDocTemplate> realTemplate_;
     std::unique_ptr<CAppProjectShell> shell_;
 

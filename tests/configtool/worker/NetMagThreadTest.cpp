@@ -187,6 +187,21 @@ TEST_F(WorkerRunTest, EachFaultOfTheUnitEndsTheJobWithItsFailure) {
     }
 }
 
+TEST_F(WorkerRunTest, UploadRefusesFileNamesThatLeaveTheFetchFolder) {
+    std::string text = testsupport::ReadGbkText(mainFile);
+    const std::size_t at = text.find("描述=ccu_工程间隔.cfg");
+    ASSERT_NE(at, std::string::npos);
+    text.replace(at, std::string("描述=").size(), "描述=../");
+    testsupport::WriteGbkText(store / "QXM7740.ini", text);
+    FakeUnit unit(store);
+    const ToolRun up = Upload(unit, root);
+    EXPECT_EQ(up.rc, 2) << up.output;
+    EXPECT_TRUE(up.Has("组态文件中的文件名不合法，文件名： ../ccu_工程间隔.cfg")) << up.output;
+    EXPECT_FALSE(up.Has("打开工程 "));
+    EXPECT_EQ(unit.Log().find("OPEN READ ../"), std::string::npos);
+    EXPECT_FALSE(fs::exists(root / "Project" / "UpTemp" / "ccu_工程间隔.cfg"));
+}
+
 TEST_F(WorkerRunTest, FramesInPiecesAndJunkStillCarryTheJobs) {
     FakeUnit unit(store, {"garbage", "split"});
     const ToolRun down = Download(unit, mainFile);
@@ -378,6 +393,42 @@ TEST_F(WorkerThreadTest, ClosingTheWaitDialogEndsTheDownloadWithoutTheSuccessBox
     for (const auto& m : prompt.Messages())
         EXPECT_NE(m.text, kSuccess);
     EXPECT_FALSE(fs::exists(store / "Demo.zip"));
+}
+
+TEST_F(WorkerThreadTest, ABrokenLinkEndsTheDownloadWithItsFailure) {
+    FakeUnit unit(store);
+    projectmodel::CConfigDoc doc;
+    doc.MakeCurrent();
+    ASSERT_TRUE(doc.OpenProject(mainFile));
+    Make(unit, &doc);
+    host->onText = [this](const std::string& text) {
+        if (text.find("ccu_工程间隔.cfg") != std::string::npos)
+            host->link->Close();
+    };
+    EXPECT_EQ(RunEvent(INetWorker::kDownloadConfig), 0);
+    EXPECT_TRUE(host->HasLine("通讯尚未连接, 不能下载文件!"));
+    EXPECT_TRUE(host->HasLine("下装配置文件失败！"));
+    EXPECT_EQ(prompt.Count(), 0u);
+    EXPECT_EQ(host->waitDialog.load(), 0);
+}
+
+TEST_F(WorkerThreadTest, ManyFilesNeverWrapTheProgress) {
+    for (int i = 0; i < 40; ++i)
+        testsupport::WriteBytes(version / platform::StrFormat("ccu_附加%02d.cfg", i),
+                                std::string(3000 + i, 'x'));
+    FakeUnit unit(store);
+    projectmodel::CConfigDoc doc;
+    doc.MakeCurrent();
+    ASSERT_TRUE(doc.OpenProject(mainFile));
+    Make(unit, &doc);
+    worker->SetPollInterval(std::chrono::milliseconds(20));
+    ASSERT_EQ(RunEvent(INetWorker::kDownloadConfig), 1);
+    EXPECT_EQ(ReadBytes(store / "ccu_附加39.cfg"), std::string(3039, 'x'));
+    std::lock_guard lock(host->mutex);
+    ASSERT_FALSE(host->positions.empty());
+    for (std::size_t i = 1; i < host->positions.size(); ++i)
+        ASSERT_GE(host->positions[i], host->positions[i - 1]) << i;
+    EXPECT_EQ(host->positions.back(), 98u);
 }
 
 TEST_F(WorkerThreadTest, StopEndsTheThreadPromptlyAndErrorEventsEndItWithTheBox) {
