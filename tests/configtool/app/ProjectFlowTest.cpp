@@ -65,6 +65,13 @@ TEST_F(ProjectFlowTest, NewUserMakesSavesClosesAndReopensAProject) {
     const std::string unit = Current()->m_boardCfg.m_strUnitName;
     const int devices = Current()->m_devices.GetSize();
 
+    // Rights refused: nothing is written.
+    Queue(Cancel());
+    prompt_.Script({platform::Answer::No});
+    Trigger("保存工程(&S)\tCtrl+S");
+    EXPECT_FALSE(fs::exists(root_ / "Project" / "演示工程" / "ProjectV1.00"));
+    EXPECT_EQ(Current()->m_bSaved, 0);
+
     // Saving in place: not an administrator, so the rights are asked, then the version.
     TakeDialogs();
     Queue(Login("张三", "111"));
@@ -164,7 +171,20 @@ TEST_F(ProjectFlowTest, AdministratorSavesWithoutRightsAndAsANewProject) {
         dlg.accept();
         return dlg.result();
     });
-    Queue(Version("1.00", "2.50"));
+    // An empty version is refused by the dialog, which stays open.
+    Queue([this](QDialog& dlg) {
+        auto* edit = dlg.findChild<QLineEdit*>("versionEdit");
+        if (!edit)
+            return int(QDialog::Rejected);
+        edit->clear();
+        dlg.accept();
+        EXPECT_EQ(dlg.result(), int(QDialog::Rejected));
+        EXPECT_EQ(prompt_.LastText(), "请输入要保存的版本号！");
+        EXPECT_EQ(prompt_.Messages().back().caption, "错误");
+        edit->setText("2.50");
+        dlg.accept();
+        return dlg.result();
+    });
     Trigger("工程另存为(&A)...");
     EXPECT_EQ(Current()->m_strProjectName, "乙");
     EXPECT_TRUE(fs::is_directory(root_ / "Project" / "乙" / "ProjectV2.50"));
