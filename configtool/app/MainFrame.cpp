@@ -129,8 +129,7 @@ void CMainFrame::CreateMenus() {
     project->addSeparator();
     AddCommand(project, "工程配置", &CMainFrame::OnProjectScd);
     AddCommand(project, "导入SCD文件", &CMainFrame::OnImportScd);
-    // The classification library is not part of this build yet.
-    AddAppCommand(project, "IEC61850装置测点配置", [] {})->setEnabled(false);
+    AddCommand(project, "IEC61850装置测点配置", &CMainFrame::OnCidConfig);
 
     QMenu* link = menuBar()->addMenu("通讯(&C)");
     AddAppCommand(link, "参数设置", [&app] { app.SetCommParam(); });
@@ -570,6 +569,15 @@ void CMainFrame::OnProjectScd() {
     const std::string path = AskOpenFile("配置文件 (*.scd)", {});
     if (!path.empty())
         t->SetProjectScd(doc, path);
+}
+
+void CMainFrame::OnCidConfig() {
+    const std::string path = AskOpenFile("CID文件 (*.CID)", m_app.GetIniFolder().string());
+    if (path.empty())
+        return;
+    projectmodel::IClassificationLibrary& library = projectmodel::CProjectContext::Instance().Classifier();
+    if (library.ReadICDFile(path))
+        library.OpenCIDSpy(0, 0, 600, 800);
 }
 
 void CMainFrame::OnImportScd() {

@@ -83,6 +83,8 @@ public:
     void OnGenerateText();
     void OnProjectScd();
     void OnImportScd();
+    // "IEC61850装置测点配置": a CID file read and classified by the classification library.
+    void OnCidConfig();
 
     const CRecentFileList& RecentFiles() const { return m_recent; }
     // The recent-project entry i of the File menu (null beyond the list).

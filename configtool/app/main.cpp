@@ -1,7 +1,13 @@
 // QXM7740, the main configuration tool: the login, then the main frame until the user ends it.
+#include "AppClassifier.h"
+#include "AppNetHost.h"
+#include "AppProjectShell.h"
+#include "ConfigDocTemplate.h"
 #include "ConfigToolApp.h"
+#include "MainFrame.h"
 #include "platform/Prompt.h"
 #include "platform/ui/WidgetPrompt.h"
+#include "projectmodel/ProjectContext.h"
 
 #include <clocale>
 #include <filesystem>
@@ -29,6 +35,16 @@ int main(int argc, char** argv) {
     int result = 0;
     {
         CConfigToolApp app;
+        // The project document reaches the shell, the classification library and the projects
+        // through these; they go before the application object does.
+        CConfigDocTemplate docTemplate(app);
+        CAppProjectShell shell(app);
+        CAppClassifier classifier([&app]() -> QWidget* { return app.GetMainFrame(); });
+        projectmodel::CProjectContext& context = projectmodel::CProjectContext::Instance();
+        context.SetShell(&shell);
+        context.SetClassifier(&classifier);
+        app.SetProjectTemplate(&docTemplate);
+        app.SetWorkerFactory(MakeNetWorker);
         if (app.InitInstance(std::filesystem::current_path(), arguments)) {
             QObject::connect(&application, &QApplication::lastWindowClosed, &application,
                              &QApplication::quit);
@@ -36,6 +52,8 @@ int main(int argc, char** argv) {
             result = application.exec();
         }
         app.ExitInstance();
+        context.SetShell(nullptr);
+        context.SetClassifier(nullptr);
     }
     platform::SetPrompt(nullptr);
     return result;

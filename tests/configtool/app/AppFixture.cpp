@@ -1,5 +1,7 @@
 #include "AppFixture.h"
 
+#include "configtool/app/AppNetHost.h"
+#include "configtool/link/NetSocket.h"
 #include "configtool/shellui/WizardSheet.h"
 #include "platform/Gbk.h"
 #include "platform/Text.h"
@@ -79,8 +81,10 @@ AppTest::AppTest() {
 AppTest::~AppTest() {
     if (app_)
         app_->ExitInstance();
+    realTemplate_.reset();
     app_.reset();
     template_.reset();
+    shell_.reset();
     platform::SetDialogRunner(nullptr);
     EXPECT_TRUE(scripts_.empty()) << scripts_.size() << " scripted dialogs did not run";
     projectmodel::CProjectContext::Reset();
@@ -94,10 +98,23 @@ bool AppTest::Start(const std::string& user, const std::string& password,
 }
 
 void AppTest::MakeApp() {
+    realTemplate_.reset();
     app_ = std::make_unique<CConfigToolApp>();
     template_ = std::make_unique<FakeTemplate>(*app_);
-    app_->SetProjectTemplate(template_.get());
+    if (realProjects_) {
+        realTemplate_ = std::make_unique<CConfigDocTemplate>(*app_);
+        shell_ = std::make_unique<CAppProjectShell>(*app_);
+        projectmodel::CProjectContext::Instance().SetShell(shell_.get());
+        app_->SetProjectTemplate(realTemplate_.get());
+    } else {
+        app_->SetProjectTemplate(template_.get());
+    }
     app_->SetProgramFolder(root_ / "Bin");
+    if (realLink_) {
+        app_->SetLinkFactory([](ILinkReport* report) { return MakeDeviceLink(report); });
+        app_->SetWorkerFactory(MakeNetWorker);
+        return;
+    }
     app_->SetLinkFactory([this](ILinkReport* report) {
         auto t = std::make_unique<FakeTransport>(&connectOk_);
         transport_ = t.get();

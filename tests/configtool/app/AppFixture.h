@@ -2,6 +2,8 @@
 // A started main tool for widget tests: a root folder with "Bin/Password.dat" (the administrator,
 // 张三 with the upload/download right and 李四 without it), a scripted login, an in-memory link,
 // a recording worker and a recording project template.
+#include "configtool/app/AppProjectShell.h"
+#include "configtool/app/ConfigDocTemplate.h"
 #include "configtool/app/ConfigToolApp.h"
 #include "configtool/app/MainFrame.h"
 #include "configtool/app/ProjectTemplate.h"
@@ -87,6 +89,7 @@ struct FakeDoc {
 class FakeTemplate : public IProjectTemplate {
 public:
     explicit FakeTemplate(CConfigToolApp& app) : app_(app) {}
+    // The fake documents travel through the shell's document pointers without being documents.
     static CConfigDoc* Doc(FakeDoc* d) { return reinterpret_cast<CConfigDoc*>(d); }
     static FakeDoc* Fake(const CConfigDoc* d) {
         return reinterpret_cast<FakeDoc*>(const_cast<CConfigDoc*>(d));
@@ -186,6 +189,13 @@ protected:
     FakeWorker* worker_ = nullptr;
     std::unique_ptr<CConfigToolApp> app_;
     std::unique_ptr<FakeTemplate> template_;
+    // Set before Start: the real project documents, with the shell services of the program and
+    // the definition library in the root's Ini folder.
+    bool realProjects_ = false;
+    // Set before Start: the TCP link and the program's communication worker.
+    bool realLink_ = false;
+    std::unique_ptr<CConfigDocTemplate> realTemplate_;
+    std::unique_ptr<CAppProjectShell> shell_;
 
 private:
     std::deque<Script> scripts_;

@@ -2,10 +2,14 @@
 //   app_screenshot screen OUT.png             grabs the whole screen (e.g. QXM7740 started beside it)
 //   app_screenshot frame OUT.png FOLDER       starts the application in FOLDER (a root's Bin folder)
 //                                             with a scripted administrator login and grabs its frame
+//   app_screenshot frame OUT.png FOLDER MAIN  the same with the project of a main configuration file open
+#include "configtool/app/AppProjectShell.h"
+#include "configtool/app/ConfigDocTemplate.h"
 #include "configtool/app/ConfigToolApp.h"
 #include "configtool/app/MainFrame.h"
 #include "configtool/shellui/MainTabBar.h"
 #include "platform/ui/WidgetPrompt.h"
+#include "projectmodel/ProjectContext.h"
 
 #include <clocale>
 #include <cstdio>
@@ -51,7 +55,14 @@ int main(int argc, char** argv) {
     int result = 1;
     {
         CConfigToolApp app;
-        if (!app.InitInstance(std::filesystem::path(argv[3]), {}))
+        CConfigDocTemplate docTemplate(app);
+        CAppProjectShell shell(app);
+        projectmodel::CProjectContext::Instance().SetShell(&shell);
+        app.SetProjectTemplate(&docTemplate);
+        std::vector<std::string> arguments;
+        if (argc > 4)
+            arguments.emplace_back(argv[4]);
+        if (!app.InitInstance(std::filesystem::path(argv[3]), arguments))
             return 1;
         CMainFrame* frame = app.GetMainFrame();
         frame->Action("监视窗(&D)")->trigger();
@@ -63,10 +74,14 @@ int main(int argc, char** argv) {
         QTimer::singleShot(1500, [&] {
             const QPixmap shot = frame->screen()->grabWindow(frame->winId());
             result = shot.save(out, "PNG") ? 0 : 1;
+            // Ends without the question about saving the open project.
+            docTemplate.CloseAllDocuments();
+            app.DocRef().m_pConfigDoc = nullptr;
             QApplication::quit();
         });
         application.exec();
         app.ExitInstance();
+        projectmodel::CProjectContext::Instance().SetShell(nullptr);
     }
     platform::SetPrompt(nullptr);
     return result;

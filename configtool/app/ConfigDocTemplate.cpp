@@ -1,0 +1,194 @@
+#include "ConfigDocTemplate.h"
+
+#include "ConfigToolApp.h"
+#include "MainFrame.h"
+#include "platform/ui/WidgetPrompt.h"
+#include "projectmodel/ProjectContext.h"
+
+#include <filesystem>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QSplitter>
+
+using platform::Qs;
+using projectmodel::CProjectContext;
+
+CConfigDocTemplate::CConfigDocTemplate(CConfigToolApp& app) : m_app(app) {}
+
+CConfigDocTemplate::~CConfigDocTemplate() {
+    // The main frame may be gone already; its work area deleted the child windows then.
+    for (Entry& e : m_entries)
+        if (CProjectContext::Instance().CurrentDocument() == e.doc.get())
+            CProjectContext::Instance().SetCurrentDocument(nullptr);
+}
+
+void CConfigDocTemplate::PushFolders() {
+    CProjectContext& context = CProjectContext::Instance();
+    context.SetProjectsFolder(m_app.GetProjectsFolder());
+    context.SetLibraryFolder(m_app.GetIniFolder());
+}
+
+void CConfigDocTemplate::PullFolders() {
+    CProjectContext& context = CProjectContext::Instance();
+    m_app.SetProjectsFolder(context.ProjectsFolder());
+    m_app.SetIniFolder(context.LibraryFolder());
+}
+
+std::vector<CConfigDoc*> CConfigDocTemplate::GetDocuments() const {
+    std::vector<CConfigDoc*> docs;
+    for (const Entry& e : m_entries)
+        docs.push_back(e.doc.get());
+    return docs;
+}
+
+std::vector<QWidget*> CConfigDocTemplate::GetViews(const CConfigDoc* doc) const {
+    const Entry* e = Find(doc);
+    if (!e || !e->frame)
+        return {};
+    auto* splitter = qobject_cast<QSplitter*>(e->frame->widget());
+    if (!splitter) {
+        // A project frame of its own: its splitter holds the views.
+        splitter = e->frame->widget() ? e->frame->widget()->findChild<QSplitter*>() : nullptr;
+        if (!splitter)
+            return {};
+    }
+    std::vector<QWidget*> views;
+    for (int i = 0; i < splitter->count(); ++i)
+        views.push_back(splitter->widget(i));
+    return views;
+}
+
+const CConfigDocTemplate::Entry* CConfigDocTemplate::Find(const CConfigDoc* doc) const {
+    for (const Entry& e : m_entries)
+        if (e.doc.get() == doc)
+            return &e;
+    return nullptr;
+}
+
+CConfigDoc* CConfigDocTemplate::AddDocument(std::unique_ptr<CConfigDoc> doc) {
+    Entry entry;
+    entry.doc = std::move(doc);
+    if (CMainFrame* frame = m_app.GetMainFrame()) {
+        QWidget* content = nullptr;
+        if (m_frameFactory) {
+            content = m_frameFactory(*entry.doc);
+        } else {
+            auto* splitter = new QSplitter;
+            splitter->setObjectName("projectSplitter");
+            auto* pane = new QLabel(Qs(entry.doc->m_strProjectName));
+            pane->setObjectName("projectPane");
+            pane->setAlignment(Qt::AlignCenter);
+            splitter->addWidget(pane);
+            content = splitter;
+        }
+        entry.frame = frame->MdiArea()->addSubWindow(content);
+        entry.frame->setObjectName("projectFrame");
+        entry.frame->show();
+    }
+    m_entries.push_back(std::move(entry));
+    return m_entries.back().doc.get();
+}
+
+CConfigDoc* CConfigDocTemplate::NewProject(const std::string& folder, const std::string& name) {
+    CProjectContext& context = CProjectContext::Instance();
+    // The project is saved below the folder the wizard gave.
+    m_app.SetProjectsFolder(folder);
+    PushFolders();
+    context.SetNewProjectName(name);
+    auto doc = std::make_unique<CConfigDoc>();
+    doc->OnNewDocument();
+    return AddDocument(std::move(doc));
+}
+
+CConfigDoc* CConfigDocTemplate::OpenProject(const std::string& path) {
+    PushFolders();
+    auto doc = std::make_unique<CConfigDoc>();
+    doc->MakeCurrent();
+    // A project that cannot be read is not shown as if it had been opened (the reason was shown).
+    std::error_code ec;
+    const bool exists = std::filesystem::is_regular_file(path, ec);
+    if (!exists)
+        doc->OnOpenDocument(path); // tells that the file cannot be opened
+    if (!exists || !doc->OpenProject(path)) {
+        doc->OnCloseDocument();
+        PushFolders();
+        return nullptr;
+    }
+    PullFolders();
+    return AddDocument(std::move(doc));
+}
+
+void CConfigDocTemplate::CloseAllDocuments() {
+    std::vector<Entry> entries;
+    entries.swap(m_entries);
+    for (Entry& e : entries) {
+        e.doc->OnCloseDocument();
+        if (e.frame) {
+            if (CMainFrame* frame = m_app.GetMainFrame())
+                frame->MdiArea()->removeSubWindow(e.frame);
+            delete e.frame;
+        }
+    }
+}
+
+QMdiSubWindow* CConfigDocTemplate::GetFrame(CConfigDoc* doc) const {
+    const Entry* e = Find(doc);
+    return e ? e->frame : nullptr;
+}
+
+void CConfigDocTemplate::SetTitle(CConfigDoc* doc, const std::string& title) {
+    if (!doc)
+        return;
+    doc->SetTitle(title);
+    if (QMdiSubWindow* frame = GetFrame(doc))
+        frame->setWindowTitle(Qs(title));
+}
+
+bool CConfigDocTemplate::IsSaved(const CConfigDoc* doc) const {
+    return doc && doc->m_bSaved != 0;
+}
+
+std::string CConfigDocTemplate::GetProjectName(const CConfigDoc* doc) const {
+    return doc ? doc->m_strProjectName : std::string();
+}
+
+void CConfigDocTemplate::SetProjectName(CConfigDoc* doc, const std::string& name) {
+    if (doc)
+        doc->m_strProjectName = name;
+}
+
+int CConfigDocTemplate::SaveProject(CConfigDoc* doc, bool asNew) {
+    if (!doc)
+        return 0;
+    PushFolders();
+    doc->MakeCurrent();
+    const int result = doc->SaveProject(asNew);
+    PullFolders();
+    if (result)
+        SetTitle(doc, doc->GetTitle());
+    return result;
+}
+
+void CConfigDocTemplate::SetProjectScd(CConfigDoc* doc, const std::string& path) {
+    if (!doc)
+        return;
+    PushFolders();
+    doc->CopyAndImportScd(path);
+}
+
+void CConfigDocTemplate::ImportScd(CConfigDoc* doc, const std::string& path) {
+    if (!doc)
+        return;
+    PushFolders();
+    doc->ImportSCD(path);
+}
+
+void CConfigDocTemplate::SortDevices(CConfigDoc* doc) {
+    if (!doc)
+        return;
+    doc->m_devices.Sort();
+    doc->RefreshDeviceNodes();
+    if (projectmodel::IProjectViews* views = doc->Views())
+        views->FillDeviceList();
+}

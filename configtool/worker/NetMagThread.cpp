@@ -1,0 +1,532 @@
+#include "NetMagThread.h"
+
+#include "platform/Paths.h"
+#include "platform/Prompt.h"
+#include "platform/Text.h"
+#include "platform/TextFile.h"
+#include "projectmodel/ConfigDoc.h"
+#include "projectmodel/FolderHelpers.h"
+
+#include <algorithm>
+#include <system_error>
+
+namespace fs = std::filesystem;
+using platform::StrFormat;
+
+namespace {
+
+constexpr int kDownloadEnd = 98; // the archive transfer of a download ends here
+constexpr int kUploadEnd = 95;   // the archive transfer of an upload ends here
+
+std::string PathText(const fs::path& p) {
+    return p.string();
+}
+
+// A folder without a separator at its end, so that its parent is the folder above it.
+fs::path WithoutTrailingSeparator(fs::path p) {
+    if (!p.empty() && !p.has_filename())
+        p = p.parent_path();
+    return p;
+}
+
+void RemoveFile(const fs::path& p) {
+    std::error_code ec;
+    fs::remove(p, ec);
+}
+
+} // namespace
+
+CNetMagThread::CNetMagThread(std::unique_ptr<INetMagHost> host) : m_host(std::move(host)) {}
+
+CNetMagThread::~CNetMagThread() {
+    RequestStop();
+    if (m_thread.joinable())
+        m_thread.join();
+    for (std::size_t i = 0; i < kEventCount; ++i)
+        m_events.Reset(i);
+}
+
+void CNetMagThread::SetDownloadFile(const std::string& localPath, const std::string& remoteName,
+                                    std::uint8_t board) {
+    std::lock_guard lock(m_mutex);
+    m_strLocalPath = localPath;
+    m_strRemoteName = remoteName;
+    m_board = board;
+}
+
+void CNetMagThread::SetHeldFrame(const CLinkFrame& frame) {
+    std::lock_guard lock(m_mutex);
+    m_heldFrame = frame;
+}
+
+bool CNetMagThread::Start() {
+    if (m_thread.joinable())
+        return true;
+    m_stop = false;
+    m_done = false;
+    try {
+        m_thread = std::thread([this] { Run(); });
+    } catch (const std::system_error&) {
+        return false;
+    }
+    return true;
+}
+
+void CNetMagThread::RequestStop() {
+    m_stop = true;
+    // Wakes the wait; the stop flag tells this end from the error events.
+    m_events.Set(5);
+}
+
+bool CNetMagThread::WaitStopped(std::chrono::milliseconds timeout) {
+    if (!m_thread.joinable())
+        return true;
+    std::unique_lock lock(m_doneMutex);
+    if (!m_doneCv.wait_for(lock, timeout, [this] { return m_done; }))
+        return false;
+    lock.unlock();
+    m_thread.join();
+    return true;
+}
+
+void CNetMagThread::Run() {
+    while (!Stopping()) {
+        m_pLink = m_host->GetLink();
+        const int event = m_events.WaitAny(std::chrono::milliseconds(1000));
+        if (Stopping())
+            break;
+        if (event == platform::CEventSet::kTimeout)
+            continue;
+        std::atomic<int>& idle = m_host->IdleFlag();
+        m_pLink = m_host->GetLink();
+        if (event == kDownloadConfig) {
+            m_events.Reset(kDownloadConfig);
+            idle = 0;
+            const int result = DownloadConfig();
+            idle = 1;
+            m_host->JobDone(event, result);
+        } else if (event == kUploadConfig) {
+            m_events.Reset(kUploadConfig);
+            idle = 0;
+            const int result = UploadConfig();
+            idle = 1;
+            if (!result)
+                m_host->Report().CloseWait();
+            m_host->JobDone(event, result);
+        } else if (event == kSendFrame) {
+            m_events.Reset(kSendFrame);
+            idle = 0;
+            std::optional<CLinkFrame> frame;
+            {
+                std::lock_guard lock(m_mutex);
+                frame = m_heldFrame;
+            }
+            const int result = (frame && m_pLink) ? m_pLink->SendFrame(*frame, {}) : 0;
+            idle = 1;
+            m_host->JobDone(event, result);
+        } else if (event == kResetOnly) {
+            m_events.Reset(kResetOnly);
+        } else if (event == kDownloadFile) {
+            m_events.Reset(kDownloadFile);
+            idle = 0;
+            const int result = DownloadOneFile();
+            idle = 1;
+            m_host->JobDone(event, result);
+        } else {
+            platform::MessageBox("通讯线程发生严重错误!");
+            break;
+        }
+    }
+    std::lock_guard lock(m_doneMutex);
+    m_done = true;
+    m_doneCv.notify_all();
+}
+
+// ---- Steps ---------------------------------------------------------------------------------------
+
+void CNetMagThread::Step(int span, int limit) {
+    m_progress.base = std::min(m_progress.base + m_progress.span, limit - 1);
+    // The link reads a span of 0 as 100, so each step keeps at least 1.
+    m_progress.span = std::max(1, std::min(span, limit - m_progress.base));
+    if (m_pLink)
+        m_pLink->SetProgress(static_cast<std::uint16_t>(m_progress.base),
+                             static_cast<std::uint16_t>(m_progress.span));
+}
+
+void CNetMagThread::EndStep() {
+    m_host->Report().Progress(3, static_cast<std::uint32_t>(m_progress.base + m_progress.span));
+}
+
+void CNetMagThread::WaitText(const std::string& text) {
+    m_host->Report().WaitText(text);
+}
+
+void CNetMagThread::ErrorLine(const std::string& text) {
+    m_host->Report().MonitorText(LinkColour::Error, text);
+}
+
+void CNetMagThread::LogLine(const std::string& text) {
+    m_host->Log().WriteLog(text);
+}
+
+bool CNetMagThread::Sleep() {
+    std::this_thread::sleep_for(m_poll);
+    return !Stopping();
+}
+
+bool CNetMagThread::WaitPassword() {
+    for (int i = 0; i < 10; ++i) {
+        if (!Sleep())
+            return false;
+        if (m_pLink && m_pLink->PasswordState() == CDeviceLink::kPasswordVerified)
+            return true;
+    }
+    ErrorLine("口令验证失败!");
+    return false;
+}
+
+bool CNetMagThread::WaitTransfer() {
+    while (m_pLink && m_pLink->IsTransferOpen()) {
+        if (!Sleep())
+            return false;
+        if (m_host->WaitDialogFlag() == 0)
+            return false;
+    }
+    // A dialog closed while a short transfer ran ends the job too.
+    return m_host->WaitDialogFlag() != 0 && !Stopping();
+}
+
+// ---- Configuration download --------------------------------------------------------------------
+
+int CNetMagThread::FailDownload() {
+    m_host->Report().CloseWait();
+    return 0;
+}
+
+int CNetMagThread::DownloadConfig() {
+    m_pLink = m_host->GetLink();
+    projectmodel::CConfigDoc* doc = m_host->CurrentDoc();
+    if (!doc || !m_pLink) {
+        platform::MessageBox("当前没有打开的工程，无法下装！", "警告", platform::Icon::Warning);
+        return 0;
+    }
+    const std::uint8_t board = 0;
+    std::error_code ec;
+    const fs::path projects = m_host->ProjectsFolder();
+    fs::create_directories(projects, ec);
+    const fs::path downFolder = projects / "DownTemp";
+    fs::remove_all(downFolder, ec);
+    fs::create_directories(downFolder, ec);
+
+    const fs::path ini = WithoutTrailingSeparator(m_host->IniFolder());
+    const fs::path projectFolder = ini.parent_path();
+    const std::string name = doc->m_strProjectName;
+    std::string versionName;
+    if (PathText(projectFolder).find("UpTemp") != std::string::npos) {
+        versionName = "Project";
+    } else if (projectFolder.filename().string() != name) {
+        // The project was never saved: its files are not where its name says.
+        platform::MessageBox("当前为新建工程，请保存后再下装！", "警告", platform::Icon::Warning);
+        return FailDownload();
+    } else {
+        versionName = doc->m_fVersion > 1e-6f ? projectmodel::VersionFolderName(doc->m_fVersion) : "Project";
+    }
+    const fs::path versionFolder = projectFolder / versionName;
+
+    m_progress = {};
+    m_host->Report().OpenWait(0, "正在保存组态！");
+    Step(2, kDownloadEnd);
+    fs::create_directories(versionFolder, ec);
+    const fs::path mainFile = versionFolder / (doc->m_boardCfg.m_strUnitName + ".ini");
+    if (!doc->WriteConfigFiles(mainFile))
+        return FailDownload();
+    LogLine("保存工程文件，文件名：" + PathText(mainFile));
+    EndStep();
+
+    WaitText("正在口令验证！");
+    Step(3, kDownloadEnd);
+    if (!WaitPassword())
+        return FailDownload();
+    EndStep();
+
+    // Each transfer: the flag set before it, checked after the wait; a refused open, a refused
+    // packet or a broken link ends the job.
+    auto transfer = [&](const fs::path& local, const std::string& remote) {
+        m_pLink->SetTransferOk(1);
+        if (!m_pLink->DownloadFile(PathText(local), remote, board) || !WaitTransfer() ||
+            !m_pLink->TransferOk()) {
+            ErrorLine("下装配置文件失败！");
+            LogLine("下装配置文件失败！");
+            return false;
+        }
+        return true;
+    };
+
+    Step(30, kDownloadEnd);
+    WaitText(StrFormat("正在下装文件，文件名：%s", kUnitMainFile));
+    LogLine("下装工程文件，文件名：" + PathText(mainFile));
+    if (!transfer(mainFile, kUnitMainFile))
+        return FailDownload();
+    EndStep();
+
+    for (const fs::path& file : projectmodel::ListFiles(versionFolder)) {
+        if (!platform::EqualsNoCase(file.extension().string(), ".cfg"))
+            continue;
+        LogLine("下装cfg文件，文件名：" + PathText(file));
+        // The configuration files leave room for the copy, the archive and its transfer.
+        Step(5, kDownloadEnd - 5);
+        const std::string fileName = file.filename().string();
+        WaitText("正在下装文件，文件名：" + fileName);
+        if (!transfer(file, fileName))
+            return FailDownload();
+        EndStep();
+    }
+
+    Step(2, kDownloadEnd - 3);
+    const fs::path pack = downFolder / name;
+    fs::create_directories(pack / versionName, ec);
+    fs::create_directories(pack / "ini", ec);
+    projectmodel::CopyDirectoryTree(ini, pack / "ini");
+    LogLine(StrFormat("拷贝配置文件，从%s到%s", PathText(ini).c_str(), PathText(pack / "ini").c_str()));
+    projectmodel::CopyDirectoryTree(versionFolder, pack / versionName);
+    LogLine(StrFormat("拷贝工程文件，从%s到%s", PathText(versionFolder).c_str(),
+                      PathText(pack / versionName).c_str()));
+    EndStep();
+
+    Step(3, kDownloadEnd - 1);
+    const std::string zipName = name + ".zip";
+    const fs::path zipPath = downFolder / zipName;
+    LogLine("创建压缩文件，文件名：" + PathText(zipPath));
+    CArchiveOperations& archive = m_host->Archive();
+    const bool packed = archive.CreateZip(PathText(zipPath)) && archive.CompressFolder(PathText(pack));
+    LogLine("添加文件夹完成");
+    EndStep();
+
+    if (packed) {
+        LogLine("下装压缩文件，文件名：" + PathText(zipPath));
+        Step(kDownloadEnd - (m_progress.base + m_progress.span), kDownloadEnd);
+        WaitText("正在下装压缩文件：" + zipName);
+        if (!transfer(zipPath, zipName))
+            return FailDownload();
+    }
+
+    if (!WaitTransfer())
+        return FailDownload();
+    for (int i = 0; i < 10; ++i)
+        if (!Sleep())
+            return FailDownload();
+    m_host->Report().CloseWait();
+    platform::MessageBox("新组态下装成功，请重启装置!");
+    return 1;
+}
+
+// ---- Configuration upload ----------------------------------------------------------------------
+
+int CNetMagThread::UploadConfig() {
+    m_pLink = m_host->GetLink();
+    if (!m_pLink)
+        return 0;
+    std::error_code ec;
+    const fs::path projects = m_host->ProjectsFolder();
+    fs::create_directories(projects, ec);
+    const fs::path upFolder = projects / "UpTemp";
+    fs::remove_all(upFolder, ec);
+    const fs::path fetch = upFolder / "Project";
+    fs::create_directories(fetch, ec);
+
+    m_progress = {};
+    m_host->Report().OpenWait(0, "正在口令验证！");
+    Step(2, kUploadEnd);
+    if (!WaitPassword())
+        return 0;
+    EndStep();
+
+    // One file of the unit into the fetch folder: 1 fetched, 0 refused, -1 the wait dialog was
+    // closed, -2 the transfer failed. A file that did not arrive whole is not left behind.
+    auto fetchFile = [&](const fs::path& local, const std::string& remote) {
+        m_pLink->SetTransferOk(1);
+        int r = 1;
+        if (!m_pLink->UploadFile(PathText(local), remote))
+            r = 0;
+        else if (!WaitTransfer())
+            r = -1;
+        else if (!m_pLink->TransferOk())
+            r = -2;
+        if (r != 1)
+            RemoveFile(local);
+        return r;
+    };
+
+    Step(30, kUploadEnd);
+    const fs::path mainFile = fetch / kUnitMainFile;
+    WaitText(StrFormat("正在上装文件：%s", kUnitMainFile));
+    switch (fetchFile(mainFile, kUnitMainFile)) {
+    case 0:
+        platform::MessageBox("请求上装QXM7740.ini文件失败！", "失败", platform::Icon::Error);
+        ErrorLine("请求上装QXM7740.ini文件失败！ ");
+        return 0;
+    case -1:
+        LogLine("上装QXM7740.ini文件过程中返回");
+        return 0;
+    case -2:
+        platform::MessageBox("上装QXM7740.ini文件失败！", "失败", platform::Icon::Error);
+        ErrorLine("上装QXM7740.ini文件失败！ ");
+        LogLine("上装QXM7740.ini文件失败！");
+        return 0;
+    default:
+        break;
+    }
+    EndStep();
+
+    Step(5, kUploadEnd);
+    WaitText("正在上装文件：system.cfg");
+    switch (fetchFile(fetch / "system.cfg", "system.cfg")) {
+    case 0:
+        LogLine("请求上装system.cfg文件失败！");
+        break;
+    case -1:
+        LogLine("上装system.cfg文件过程中返回");
+        break;
+    case -2:
+        LogLine("上装system.cfg文件失败！");
+        break;
+    default:
+        break;
+    }
+    EndStep();
+
+    if (projectmodel::CountCcuCfgLines(mainFile) == 0) {
+        ErrorLine("从组态文件中读取间隔个数失败！ " + PathText(mainFile));
+        return 0;
+    }
+    platform::CGbkLineReader reader;
+    if (!reader.Open(mainFile)) {
+        ErrorLine("无法打开上载的组态文件 " + PathText(mainFile));
+        return 0;
+    }
+    std::string projectName;
+    for (std::string line; reader.ReadLine(line);) {
+        if (platform::EqualsNoCase(platform::Trim(line), "[装置信息]"))
+            break;
+        if (projectName.empty() && line.find("工程名称") != std::string::npos) {
+            const std::size_t eq = line.find('=');
+            if (eq != std::string::npos)
+                projectName = platform::Trim(line.substr(eq + 1));
+        }
+    }
+    for (const std::string& name : projectmodel::CollectCcuCfgNames(mainFile)) {
+        // A name from the unit's file never leads outside the fetch folder.
+        if (!platform::IsSafeFileName(name) || name.find("..") != std::string::npos) {
+            ErrorLine("组态文件中的文件名不合法，文件名： " + name);
+            LogLine("组态文件中的文件名不合法，文件名：" + name);
+            return 0;
+        }
+        Step(5, kUploadEnd - 1);
+        WaitText("正在上装文件：" + name);
+        switch (fetchFile(fetch / name, name)) {
+        case 0:
+            ErrorLine("请求上装文件失败，文件名： " + name);
+            return 0;
+        case -1:
+            LogLine("上装文件过程中返回，文件名：" + name);
+            return 0;
+        case -2:
+            ErrorLine("上装文件失败，文件名： " + name);
+            LogLine("上装文件失败，文件名： " + name);
+            return 0;
+        default:
+            break;
+        }
+        EndStep();
+    }
+
+    bool haveArchive = false;
+    const std::string zipName = projectName + ".zip";
+    const fs::path zipPath = upFolder / zipName;
+    if (!projectName.empty() && platform::IsSafeFileName(zipName)) {
+        Step(kUploadEnd - (m_progress.base + m_progress.span), kUploadEnd);
+        WaitText("正在上装压缩文件：" + zipName);
+        switch (fetchFile(zipPath, zipName)) {
+        case 0:
+            LogLine("请求上装压缩文件失败！");
+            ErrorLine("请求上装压缩文件失败！文件名： " + zipName);
+            break;
+        case -1:
+            LogLine("上装压缩文件过程中返回");
+            return 0;
+        case -2:
+            m_host->Report().Progress(3, kUploadEnd);
+            ErrorLine("上装压缩文件失败！文件名： " + zipName);
+            LogLine("上装压缩文件失败！文件名： " + zipName);
+            break;
+        default:
+            m_host->Report().Progress(3, kUploadEnd);
+            haveArchive = true;
+            break;
+        }
+    }
+    m_progress = {kUploadEnd, 5};
+
+    bool unpacked = false;
+    if (haveArchive) {
+        WaitText("正在解压缩文件：" + PathText(zipPath));
+        CArchiveOperations& archive = m_host->Archive();
+        unpacked = archive.OpenZip(PathText(zipPath)) != 0;
+        m_host->Report().Progress(3, 96);
+        unpacked = unpacked && archive.ExtractZip(PathText(upFolder)) != 0;
+        m_host->Report().Progress(3, 100);
+        if (unpacked) {
+            const fs::path unpackedProject = upFolder / projectName;
+            projectmodel::CopyDirectoryTree(platform::FindNoCase(unpackedProject, "ini"), upFolder / "ini");
+            const fs::path version = projectmodel::FindSubfolderContaining(unpackedProject, "Project");
+            if (!version.empty() && !projectmodel::CompareFolderFiles(version, fetch) &&
+                platform::MessageBox("管理机运行工程文件与压缩包中工程文件不一致，需要从压缩包中提取么？",
+                                     "提示", platform::Icon::Question,
+                                     platform::Buttons::YesNo) == platform::Answer::Yes)
+                fs::copy_file(mainFile, version / kUnitMainFile, fs::copy_options::overwrite_existing, ec);
+        } else {
+            LogLine(StrFormat("解压缩文件失败！压缩文件名：%s", PathText(zipPath).c_str()));
+        }
+    }
+    if (!unpacked) {
+        // Without the project's own library the local one goes with the fetched files.
+        m_host->Report().Progress(3, 96);
+        const fs::path ini = WithoutTrailingSeparator(m_host->IniFolder());
+        const std::string iniText = PathText(ini);
+        const std::string upText = PathText(upFolder);
+        const bool underUpload = iniText.size() >= upText.size() && platform::StartsWith(iniText, upText);
+        const fs::path source = underUpload ? platform::FindNoCase(m_host->RootFolder(), "Ini") : ini;
+        fs::create_directories(upFolder / "ini", ec);
+        projectmodel::CopyDirectoryTree(source, upFolder / "ini");
+        m_host->Report().Progress(3, 100);
+    }
+
+    m_host->Report().CloseWait();
+    m_host->PostOpenProject(PathText(mainFile));
+    return 1;
+}
+
+// ---- One file ----------------------------------------------------------------------------------
+
+int CNetMagThread::DownloadOneFile() {
+    std::string local, remote;
+    std::uint8_t board = 0;
+    {
+        std::lock_guard lock(m_mutex);
+        local = m_strLocalPath;
+        remote = m_strRemoteName;
+        board = m_board;
+    }
+    m_pLink = m_host->GetLink();
+    if (!m_pLink)
+        return 0;
+    m_pLink->SetProgress(0, 100);
+    m_host->Report().OpenWait(0, "正在下装文件\n" + local);
+    m_pLink->SetTransferOk(1);
+    int result = m_pLink->DownloadFile(local, remote, board);
+    while (result && m_pLink->IsTransferOpen() && m_host->WaitDialogFlag() != 0 && Sleep()) {
+    }
+    result = result && !m_pLink->IsTransferOpen() && m_pLink->TransferOk();
+    m_host->Report().CloseWait();
+    return result;
+}

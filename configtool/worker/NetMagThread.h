@@ -1,0 +1,118 @@
+#pragma once
+// The main tool's communication worker: a thread that sleeps on nine manual-reset events and
+// runs the long link jobs the application's commands ask for (configuration download and upload,
+// one-file download), while the unit's replies are handled on the link's own thread. It polls the
+// link's state, drives the wait dialog's progress and writes operator-log lines. Everything it
+// needs of the application comes through INetMagHost, so the jobs also run headless.
+#include "configtool/app/NetWorker.h"
+#include "configtool/applog/ArchiveOperations.h"
+#include "configtool/link/DeviceLink.h"
+
+#include <atomic>
+#include <condition_variable>
+#include <filesystem>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+
+namespace projectmodel {
+class CConfigDoc;
+}
+
+// What the worker uses of the application. Called from the worker thread.
+class INetMagHost {
+public:
+    virtual ~INetMagHost() = default;
+    // The link (null when there is none).
+    virtual CDeviceLink* GetLink() = 0;
+    // The wait dialog, its progress and the monitor lines.
+    virtual ILinkReport& Report() = 0;
+    virtual ILogSink& Log() = 0;
+    virtual CArchiveOperations& Archive() = 0;
+    // The current project document (null when none is current).
+    virtual projectmodel::CConfigDoc* CurrentDoc() = 0;
+    virtual std::filesystem::path RootFolder() = 0;
+    virtual std::filesystem::path ProjectsFolder() = 0;
+    virtual std::filesystem::path IniFolder() = 0;
+    // 1 while no link job runs.
+    virtual std::atomic<int>& IdleFlag() = 0;
+    // 1 while the wait dialog is shown; cleared when the user closes it.
+    virtual std::atomic<int>& WaitDialogFlag() = 0;
+    // The uploaded project to open, later, on the user-interface thread.
+    virtual void PostOpenProject(const std::string& mainFile) = 0;
+    // A job ended (event index, its result).
+    virtual void JobDone(int event, int result) {
+        (void)event;
+        (void)result;
+    }
+};
+
+class CNetMagThread : public INetWorker {
+public:
+    // The fixed name of the main configuration file on the unit.
+    static constexpr const char* kUnitMainFile = "QXM7740.ini";
+
+    explicit CNetMagThread(std::unique_ptr<INetMagHost> host);
+    ~CNetMagThread() override;
+    CNetMagThread(const CNetMagThread&) = delete;
+    CNetMagThread& operator=(const CNetMagThread&) = delete;
+
+    platform::CEventSet& Events() override { return m_events; }
+    void SetDownloadFile(const std::string& localPath, const std::string& remoteName,
+                         std::uint8_t board) override;
+    bool Start() override;
+    void RequestStop() override;
+    bool WaitStopped(std::chrono::milliseconds timeout) override;
+
+    // The frame event 2 sends.
+    void SetHeldFrame(const CLinkFrame& frame);
+    // The length of one poll step (200 ms; tests shorten it only where the waiting is not what
+    // they check).
+    void SetPollInterval(std::chrono::milliseconds interval) { m_poll = interval; }
+
+    // The jobs, on the calling thread; 1 on success.
+    int DownloadConfig();
+    int UploadConfig();
+    int DownloadOneFile();
+
+private:
+    // Progress of a job: each step starts where the previous one ended and takes its span, never
+    // beyond the limit, so that many files never wrap the position.
+    struct Progress {
+        int base = 0;
+        int span = 0;
+    };
+    void Run();
+    void Step(int span, int limit);
+    void EndStep();
+    void WaitText(const std::string& text);
+    void ErrorLine(const std::string& text);
+    void LogLine(const std::string& text);
+    bool Sleep();
+    bool Stopping() const { return m_stop.load(); }
+    // Waits for the unit to confirm the password (about 2 s); the failure line when it does not.
+    bool WaitPassword();
+    // Waits while the link's file is open; false when the wait dialog was closed or the thread
+    // is asked to end.
+    bool WaitTransfer();
+    int FailDownload();
+
+    std::unique_ptr<INetMagHost> m_host;
+    platform::CEventSet m_events{kEventCount};
+    CDeviceLink* m_pLink = nullptr;
+    std::string m_strLocalPath;
+    std::string m_strRemoteName;
+    std::uint8_t m_board = 0;
+    std::optional<CLinkFrame> m_heldFrame;
+    std::mutex m_mutex;
+    Progress m_progress;
+    std::chrono::milliseconds m_poll{200};
+
+    std::thread m_thread;
+    std::atomic<bool> m_stop{false};
+    std::mutex m_doneMutex;
+    std::condition_variable m_doneCv;
+    bool m_done = false;
+};

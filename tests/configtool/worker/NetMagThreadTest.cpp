@@ -1,0 +1,446 @@
+// The configuration download and upload jobs of the worker against the fake unit: whole runs
+// through the project tool, and the one-file download, the never-saved project and a closed wait
+// dialog with the worker thread in this process.
+#include "configtool/worker/NetMagThread.h"
+#include "configtool/link/DeviceLink.h"
+#include "configtool/link/NetSocket.h"
+#include "platform/Gbk.h"
+#include "projectmodel/ConfigDoc.h"
+#include "projectmodel/ProjectContext.h"
+#include "tests/support/PromptRecorder.h"
+#include "WorkerFixture.h"
+
+#include <mutex>
+#include <QCoreApplication>
+
+using testsupport::ReadBytes;
+
+namespace workertest {
+namespace {
+
+constexpr const char* kSuccess = "新组态下装成功，请重启装置!";
+
+// The files of a folder tree by their paths relative to it, with their bytes.
+std::map<std::string, std::string> Tree(const fs::path& folder) {
+    std::map<std::string, std::string> files;
+    for (const auto& e : fs::recursive_directory_iterator(folder))
+        if (e.is_regular_file())
+            files[fs::relative(e.path(), folder).string()] = ReadBytes(e.path());
+    return files;
+}
+
+int Shell(const std::string& command, std::string* output = nullptr) {
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe)
+        return -1;
+    char buffer[4096];
+    std::size_t n;
+    std::string out;
+    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0)
+        out.append(buffer, n);
+    if (output)
+        *output = out;
+    const int status = pclose(pipe);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+using WorkerRunTest = WorkerFixture;
+
+TEST_F(WorkerRunTest, DownloadThenUploadCarriesTheProjectThroughTheUnit) {
+    FakeUnit unit(store);
+    ASSERT_GT(unit.port, 0);
+    const ToolRun down = Download(unit, mainFile);
+    ASSERT_EQ(down.rc, 0) << down.output;
+    EXPECT_TRUE(down.Has(kSuccess));
+    EXPECT_TRUE(down.Has("口令验证成功!"));
+
+    // The unit holds the main file under its fixed name, every configuration file and the
+    // archive, each byte for byte the file of the version folder.
+    EXPECT_EQ(ReadBytes(store / "QXM7740.ini"), ReadBytes(mainFile));
+    int cfgs = 0;
+    for (const auto& e : fs::directory_iterator(version))
+        if (e.path().extension() == ".cfg") {
+            ++cfgs;
+            EXPECT_EQ(ReadBytes(store / e.path().filename()), ReadBytes(e.path())) << e.path();
+        }
+    EXPECT_EQ(cfgs, 3);
+    const fs::path zip = store / "Demo.zip";
+    ASSERT_TRUE(fs::is_regular_file(zip));
+    EXPECT_EQ(ReadBytes(zip), ReadBytes(root / "Project" / "DownTemp" / "Demo.zip"));
+    EXPECT_EQ(Shell("unzip -tq '" + zip.string() + "' >/dev/null 2>&1"), 0);
+    const fs::path unpacked = tmp.Path() / "unpacked";
+    // Entry names are GBK without the UTF-8 flag: read as code page 437 by the zip module.
+    ASSERT_EQ(Shell("python3 -c \"import zipfile,sys,os\n"
+                    "z=zipfile.ZipFile(sys.argv[1])\n"
+                    "for n in z.namelist():\n"
+                    "  p=os.path.join(sys.argv[2],n.encode('cp437').decode('gbk'))\n"
+                    "  os.makedirs(os.path.dirname(p),exist_ok=True)\n"
+                    "  open(p,'wb').write(z.read(n))\" '" +
+                    zip.string() + "' '" + unpacked.string() + "'"),
+              0);
+    const auto entries = Tree(unpacked);
+    EXPECT_TRUE(entries.count("ProjectV1.00/QXM7740.ini"));
+    EXPECT_TRUE(entries.count("ini/组态配置.ini"));
+    for (const auto& [name, bytes] : entries)
+        EXPECT_TRUE(platform::StartsWith(name, "ini/") || platform::StartsWith(name, "ProjectV1.00/"))
+            << name;
+    EXPECT_EQ(Tree(unpacked / "ProjectV1.00"), Tree(version));
+    EXPECT_EQ(Tree(unpacked / "ini"), Tree(project / "Ini"));
+
+    // The upload into another root lays out UpTemp and opens the same project.
+    const fs::path root2 = tmp.Path() / "root2";
+    testsupport::CopyTree(testsupport::IniDir(), root2 / "Ini");
+    fs::create_directories(root2 / "Project");
+    const ToolRun up = Upload(unit, root2);
+    ASSERT_EQ(up.rc, 0) << up.output;
+    const fs::path upTemp = root2 / "Project" / "UpTemp";
+    const fs::path fetched = upTemp / "Project" / "QXM7740.ini";
+    EXPECT_TRUE(up.Has("打开工程 " + fetched.string() + "，工程名：Demo")) << up.output;
+    EXPECT_EQ(Tree(upTemp / "Project"), Tree(version));
+    EXPECT_EQ(Tree(upTemp / "Demo" / "ProjectV1.00"), Tree(version));
+    EXPECT_EQ(Tree(upTemp / "ini"), Tree(project / "Ini"));
+    EXPECT_EQ(ReadBytes(upTemp / "Demo.zip"), ReadBytes(zip));
+
+    projectmodel::CProjectContext::Reset();
+    projectmodel::CConfigDoc original;
+    original.MakeCurrent();
+    ASSERT_TRUE(original.OpenProject(mainFile));
+    projectmodel::CConfigDoc uploaded;
+    uploaded.MakeCurrent();
+    ASSERT_TRUE(uploaded.OpenProject(fetched));
+    EXPECT_EQ(uploaded.m_strProjectName, original.m_strProjectName);
+    EXPECT_EQ(uploaded.m_boardCfg.m_strUnitName, original.m_boardCfg.m_strUnitName);
+    EXPECT_EQ(uploaded.m_devices.GetSize(), original.m_devices.GetSize());
+    EXPECT_EQ(uploaded.m_boardCfg.m_boards.GetSize(), original.m_boardCfg.m_boards.GetSize());
+    EXPECT_EQ(projectmodel::CProjectContext::Instance().LibraryFolder(), upTemp / "ini");
+    projectmodel::CProjectContext::Reset();
+
+    // A project opened from UpTemp is downloaded from its "Project" folder.
+    fs::create_directories(tmp.Path() / "store2");
+    FakeUnit second(tmp.Path() / "store2");
+    const ToolRun back = Download(second, fetched);
+    EXPECT_EQ(back.rc, 0) << back.output;
+    EXPECT_EQ(ReadBytes(tmp.Path() / "store2" / "QXM7740.ini"), ReadBytes(fetched));
+}
+
+TEST_F(WorkerRunTest, UploadWithoutTheArchiveTakesTheLocalLibrary) {
+    fs::copy_file(mainFile, store / "QXM7740.ini");
+    for (const auto& e : fs::directory_iterator(version))
+        if (e.path().extension() == ".cfg")
+            fs::copy_file(e.path(), store / e.path().filename());
+    FakeUnit unit(store);
+    const ToolRun up = Upload(unit, root);
+    ASSERT_EQ(up.rc, 0) << up.output;
+    EXPECT_TRUE(up.Has("打开远程文件失败!"));
+    EXPECT_TRUE(up.Has("请求上装压缩文件失败！文件名： Demo.zip") ||
+                up.Has("上装压缩文件失败！文件名： Demo.zip"))
+        << up.output;
+    EXPECT_EQ(Tree(root / "Project" / "UpTemp" / "ini"), Tree(root / "Ini"));
+    EXPECT_FALSE(fs::exists(root / "Project" / "UpTemp" / "Demo.zip"));
+}
+
+TEST_F(WorkerRunTest, PasswordNeverConfirmedEndsBothJobsAfterAboutTwoSeconds) {
+    FakeUnit unit(store, {"no-verify"});
+    const ToolRun down = Download(unit, mainFile);
+    EXPECT_EQ(down.rc, 2) << down.output;
+    EXPECT_TRUE(down.Has("口令验证失败!\n"));
+    EXPECT_FALSE(down.Has(kSuccess));
+    EXPECT_GE(down.ms, 1900);
+    EXPECT_LT(down.ms, 15000);
+    EXPECT_FALSE(fs::exists(store / "QXM7740.ini"));
+
+    const ToolRun up = Upload(unit, root);
+    EXPECT_EQ(up.rc, 2) << up.output;
+    EXPECT_TRUE(up.Has("口令验证失败!\n"));
+    EXPECT_GE(up.ms, 1900);
+}
+
+TEST_F(WorkerRunTest, EachFaultOfTheUnitEndsTheJobWithItsFailure) {
+    struct Case {
+        const char* fault;
+        bool download;
+        std::string line;
+    };
+    const std::vector<Case> cases = {
+        {"refuse-open", true, "打开远程文件失败!"}, {"refuse-packet", true, "下装过程中装置应答失败!"},
+        {"wrong-answer", true, "口令验证失败!"},    {"refuse-open", false, "上装QXM7740.ini文件失败！"},
+        {"bad-length", false, "接收文件长度错误"},  {"wrong-answer", false, "口令验证失败!"},
+    };
+    // The unit's store for uploads holds a downloaded project.
+    {
+        FakeUnit unit(store);
+        ASSERT_EQ(Download(unit, mainFile).rc, 0);
+    }
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.fault) + (c.download ? " download" : " upload"));
+        const fs::path faultStore = tmp.Path() / (std::string("s-") + c.fault + (c.download ? "d" : "u"));
+        testsupport::CopyTree(store, faultStore);
+        FakeUnit unit(faultStore, {c.fault});
+        const ToolRun run = c.download ? Download(unit, mainFile) : Upload(unit, root);
+        EXPECT_EQ(run.rc, 2) << run.output;
+        EXPECT_TRUE(run.Has(c.line)) << run.output;
+        EXPECT_FALSE(run.Has(kSuccess));
+        if (c.download)
+            EXPECT_TRUE(run.Has("下装配置文件失败！") || c.line == "口令验证失败!") << run.output;
+        else
+            EXPECT_FALSE(run.Has("打开工程 ")) << run.output;
+    }
+}
+
+TEST_F(WorkerRunTest, UploadRefusesFileNamesThatLeaveTheFetchFolder) {
+    std::string text = testsupport::ReadGbkText(mainFile);
+    const std::size_t at = text.find("描述=ccu_工程间隔.cfg");
+    ASSERT_NE(at, std::string::npos);
+    text.replace(at, std::string("描述=").size(), "描述=../");
+    testsupport::WriteGbkText(store / "QXM7740.ini", text);
+    FakeUnit unit(store);
+    const ToolRun up = Upload(unit, root);
+    EXPECT_EQ(up.rc, 2) << up.output;
+    EXPECT_TRUE(up.Has("组态文件中的文件名不合法，文件名： ../ccu_工程间隔.cfg")) << up.output;
+    EXPECT_FALSE(up.Has("打开工程 "));
+    EXPECT_EQ(unit.Log().find("OPEN READ ../"), std::string::npos);
+    EXPECT_FALSE(fs::exists(root / "Project" / "UpTemp" / "ccu_工程间隔.cfg"));
+}
+
+TEST_F(WorkerRunTest, FramesInPiecesAndJunkStillCarryTheJobs) {
+    FakeUnit unit(store, {"garbage", "split"});
+    const ToolRun down = Download(unit, mainFile);
+    EXPECT_EQ(down.rc, 0) << down.output;
+    EXPECT_EQ(ReadBytes(store / "QXM7740.ini"), ReadBytes(mainFile));
+    const ToolRun up = Upload(unit, root);
+    EXPECT_EQ(up.rc, 0) << up.output;
+}
+
+TEST_F(WorkerRunTest, ANeverSavedProjectIsNotDownloaded) {
+    // The project's folder does not bear its name: it was never saved as this project.
+    const fs::path other = root / "Project" / "Other";
+    testsupport::CopyTree(project, other);
+    FakeUnit unit(store);
+    const ToolRun run = Download(unit, other / "ProjectV1.00" / "QXM7740.ini");
+    EXPECT_EQ(run.rc, 2) << run.output;
+    EXPECT_TRUE(run.Has("当前为新建工程，请保存后再下装！"));
+    EXPECT_FALSE(fs::exists(store / "QXM7740.ini"));
+}
+
+// ---- The worker thread in this process ----------------------------------------------------------
+
+class TestHost : public INetMagHost, public ILinkReport {
+public:
+    TestHost(fs::path root, projectmodel::CConfigDoc* doc)
+        : root_(std::move(root)), log_(root_), archive_(log_, (root_ / "Ini").string()), doc_(doc) {}
+
+    CDeviceLink* GetLink() override { return link; }
+    ILinkReport& Report() override { return *this; }
+    ILogSink& Log() override { return log_; }
+    CArchiveOperations& Archive() override { return archive_; }
+    projectmodel::CConfigDoc* CurrentDoc() override { return doc_; }
+    fs::path RootFolder() override { return root_; }
+    fs::path ProjectsFolder() override { return root_ / "Project"; }
+    fs::path IniFolder() override { return ini; }
+    std::atomic<int>& IdleFlag() override { return idle; }
+    std::atomic<int>& WaitDialogFlag() override { return waitDialog; }
+    void PostOpenProject(const std::string&) override {}
+    void JobDone(int event, int result) override {
+        std::lock_guard lock(mutex);
+        jobs.emplace_back(event, result);
+    }
+
+    void OpenWait(int, const std::string& text) override {
+        waitDialog = 1;
+        std::lock_guard lock(mutex);
+        waits.push_back(text);
+    }
+    void CloseWait() override { waitDialog = 0; }
+    void Progress(int, std::uint32_t position) override {
+        std::lock_guard lock(mutex);
+        positions.push_back(position);
+    }
+    void WaitText(const std::string& text) override {
+        if (onText)
+            onText(text);
+    }
+    void MonitorText(LinkColour, const std::string& text) override {
+        std::lock_guard lock(mutex);
+        lines.push_back(text);
+    }
+    void MonitorBytes(LinkColour, const std::uint8_t*, std::size_t) override {}
+    bool HasLine(const std::string& text) {
+        std::lock_guard lock(mutex);
+        return std::find(lines.begin(), lines.end(), text) != lines.end();
+    }
+
+    CDeviceLink* link = nullptr;
+    fs::path ini;
+    std::atomic<int> idle{1};
+    std::atomic<int> waitDialog{0};
+    std::function<void(const std::string&)> onText;
+    std::mutex mutex;
+    std::vector<std::pair<int, int>> jobs;
+    std::vector<std::string> waits;
+    std::vector<std::string> lines;
+    std::vector<std::uint32_t> positions;
+
+private:
+    fs::path root_;
+    COperatorLog log_;
+    CArchiveOperations archive_;
+    projectmodel::CConfigDoc* doc_;
+};
+
+class WorkerThreadTest : public WorkerFixture {
+protected:
+    WorkerThreadTest() { projectmodel::CProjectContext::Reset(); }
+    ~WorkerThreadTest() override { projectmodel::CProjectContext::Reset(); }
+
+    // A worker over a host, linked to the unit.
+    void Make(FakeUnit& unit, projectmodel::CConfigDoc* doc = nullptr) {
+        auto owned = std::make_unique<TestHost>(root, doc);
+        host = owned.get();
+        host->ini = project / "Ini";
+        link = MakeDeviceLink(host);
+        link->SetAddress(unit.port, "127.0.0.1");
+        ASSERT_TRUE(link->Connect());
+        host->link = link.get();
+        worker = std::make_unique<CNetMagThread>(std::move(owned));
+        ASSERT_TRUE(worker->Start());
+    }
+    // Sets the event and serves the link until the job has ended (at most 30 s).
+    int RunEvent(int event) {
+        const std::size_t before = host->jobs.size();
+        worker->Events().Set(event);
+        QElapsedTimer t;
+        t.start();
+        while (t.elapsed() < 30000) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+            std::lock_guard lock(host->mutex);
+            if (host->jobs.size() > before)
+                return host->jobs.back().second;
+        }
+        return -1;
+    }
+    void TearDown() override {
+        if (worker) {
+            worker->RequestStop();
+            while (!worker->WaitStopped(std::chrono::milliseconds(20)))
+                QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        }
+        if (link)
+            link->Close();
+        host = nullptr;
+        worker.reset();
+        link.reset();
+    }
+
+    testsupport::PromptRecorder prompt;
+    TestHost* host = nullptr;
+    std::unique_ptr<CDeviceLink> link;
+    std::unique_ptr<CNetMagThread> worker;
+};
+
+TEST_F(WorkerThreadTest, OneFileDownloadGoesToTheChosenBoardAndName) {
+    FakeUnit unit(store);
+    Make(unit);
+    const fs::path local = tmp.Path() / "程序.bin";
+    std::string bytes(25000, '\0');
+    for (std::size_t i = 0; i < bytes.size(); ++i)
+        bytes[i] = static_cast<char>(i * 7);
+    testsupport::WriteBytes(local, bytes);
+    // The command is given once the unit has confirmed the password.
+    QElapsedTimer t;
+    t.start();
+    while (link->PasswordState() != CDeviceLink::kPasswordVerified && t.elapsed() < 5000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    worker->SetDownloadFile(local.string(), "目标.bin", 3);
+    ASSERT_EQ(RunEvent(INetWorker::kDownloadFile), 1) << testing::PrintToString(host->lines) << unit.Log();
+    EXPECT_EQ(ReadBytes(store / "目标.bin"), bytes);
+    EXPECT_EQ(host->waits.back(), "正在下装文件\n" + local.string());
+    EXPECT_EQ(host->waitDialog.load(), 0);
+    EXPECT_EQ(host->idle.load(), 1);
+    EXPECT_EQ(host->positions.back(), 100u);
+
+    // A file that is not there: the link's line, and the job fails.
+    worker->SetDownloadFile((tmp.Path() / "无").string(), "x", 0);
+    EXPECT_EQ(RunEvent(INetWorker::kDownloadFile), 0);
+    EXPECT_TRUE(host->HasLine("打开文件 " + (tmp.Path() / "无").string() + " 失败!"));
+}
+
+TEST_F(WorkerThreadTest, NeverSavedProjectIsToldWithItsCaption) {
+    FakeUnit unit(store);
+    projectmodel::CConfigDoc doc;
+    doc.MakeCurrent();
+    ASSERT_TRUE(doc.OpenProject(mainFile));
+    doc.m_strProjectName = "Demo2"; // saved under another name: not this project's folder
+    Make(unit, &doc);
+    EXPECT_EQ(RunEvent(INetWorker::kDownloadConfig), 0);
+    ASSERT_EQ(prompt.Messages().size(), 1u);
+    EXPECT_EQ(prompt.Messages()[0].text, "当前为新建工程，请保存后再下装！");
+    EXPECT_EQ(prompt.Messages()[0].caption, "警告");
+    EXPECT_EQ(host->idle.load(), 1);
+}
+
+TEST_F(WorkerThreadTest, ClosingTheWaitDialogEndsTheDownloadWithoutTheSuccessBox) {
+    FakeUnit unit(store, {"split"});
+    projectmodel::CConfigDoc doc;
+    doc.MakeCurrent();
+    ASSERT_TRUE(doc.OpenProject(mainFile));
+    // A big main file keeps the transfer open long enough to close the dialog during it.
+    Make(unit, &doc);
+    host->onText = [this](const std::string& text) {
+        if (text.find("正在下装文件，文件名：QXM7740.ini") != std::string::npos)
+            host->waitDialog = 0;
+    };
+    EXPECT_EQ(RunEvent(INetWorker::kDownloadConfig), 0);
+    for (const auto& m : prompt.Messages())
+        EXPECT_NE(m.text, kSuccess);
+    EXPECT_FALSE(fs::exists(store / "Demo.zip"));
+}
+
+TEST_F(WorkerThreadTest, ABrokenLinkEndsTheDownloadWithItsFailure) {
+    FakeUnit unit(store);
+    projectmodel::CConfigDoc doc;
+    doc.MakeCurrent();
+    ASSERT_TRUE(doc.OpenProject(mainFile));
+    Make(unit, &doc);
+    host->onText = [this](const std::string& text) {
+        if (text.find("ccu_工程间隔.cfg") != std::string::npos)
+            host->link->Close();
+    };
+    EXPECT_EQ(RunEvent(INetWorker::kDownloadConfig), 0);
+    EXPECT_TRUE(host->HasLine("通讯尚未连接, 不能下载文件!"));
+    EXPECT_TRUE(host->HasLine("下装配置文件失败！"));
+    EXPECT_EQ(prompt.Count(), 0u);
+    EXPECT_EQ(host->waitDialog.load(), 0);
+}
+
+TEST_F(WorkerThreadTest, ManyFilesNeverWrapTheProgress) {
+    for (int i = 0; i < 40; ++i)
+        testsupport::WriteBytes(version / platform::StrFormat("ccu_附加%02d.cfg", i),
+                                std::string(3000 + i, 'x'));
+    FakeUnit unit(store);
+    projectmodel::CConfigDoc doc;
+    doc.MakeCurrent();
+    ASSERT_TRUE(doc.OpenProject(mainFile));
+    Make(unit, &doc);
+    worker->SetPollInterval(std::chrono::milliseconds(20));
+    ASSERT_EQ(RunEvent(INetWorker::kDownloadConfig), 1);
+    EXPECT_EQ(ReadBytes(store / "ccu_附加39.cfg"), std::string(3039, 'x'));
+    std::lock_guard lock(host->mutex);
+    ASSERT_FALSE(host->positions.empty());
+    for (std::size_t i = 1; i < host->positions.size(); ++i)
+        ASSERT_GE(host->positions[i], host->positions[i - 1]) << i;
+    EXPECT_EQ(host->positions.back(), 98u);
+}
+
+TEST_F(WorkerThreadTest, StopEndsTheThreadPromptlyAndErrorEventsEndItWithTheBox) {
+    FakeUnit unit(store);
+    Make(unit);
+    worker->Events().Set(7);
+    QElapsedTimer t;
+    t.start();
+    while (!worker->WaitStopped(std::chrono::milliseconds(20)) && t.elapsed() < 5000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    EXPECT_EQ(prompt.LastText(), "通讯线程发生严重错误!");
+}
+
+} // namespace
+} // namespace workertest
