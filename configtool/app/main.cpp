@@ -2,6 +2,8 @@
 #include "ConfigToolApp.h"
 #include "platform/Prompt.h"
 #include "platform/ui/WidgetPrompt.h"
+#include "points/SCDImport.h"
+#include "projectmodel/ProjectContext.h"
 
 #include <clocale>
 #include <filesystem>
@@ -26,6 +28,10 @@ int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i)
         arguments.emplace_back(argv[i]);
 
+    // The project document's SCD import ("导入SCD文件") is the point configuration's.
+    CSCDImport scdImport;
+    projectmodel::CProjectContext::Instance().SetScdImport(&scdImport);
+
     int result = 0;
     {
         CConfigToolApp app;
@@ -37,6 +43,7 @@ int main(int argc, char** argv) {
         }
         app.ExitInstance();
     }
+    projectmodel::CProjectContext::Instance().SetScdImport(nullptr);
     platform::SetPrompt(nullptr);
     return result;
 }
