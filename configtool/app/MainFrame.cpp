@@ -6,6 +6,7 @@
 #include "configtool/shellui/TextView.h"
 #include "configtool/shellui/WizardSheet.h"
 #include "ConfigToolApp.h"
+#include "editors/ConfigOverView.h"
 #include "platform/Prompt.h"
 #include "platform/Text.h"
 #include "platform/TextFile.h"
@@ -72,6 +73,7 @@ CMainFrame::~CMainFrame() {
     m_app.m_bWaitDlg = 0;
     CDocTemplateRef& ref = m_app.DocRef();
     ref.m_pDebugView = nullptr;
+    ref.m_pOverView = nullptr;
     ref.m_pConfigDoc = nullptr;
     ref.m_pConfigFrame = nullptr;
 }
@@ -178,9 +180,10 @@ void CMainFrame::CreateMenus() {
 void CMainFrame::CreateBars() {
     m_pWorkspaceBar = new CMainTabBar("Workspace", this);
     m_pWorkspaceBar->setObjectName("workspaceBar");
-    m_pProjectTree = new QTreeWidget;
-    m_pProjectTree->setObjectName("projectTree");
-    m_pProjectTree->setHeaderHidden(true);
+    auto* tree = new CConfigOverView;
+    tree->OnInitialUpdate();
+    m_pProjectTree = tree;
+    m_app.DocRef().m_pOverView = tree;
     m_pWorkspaceBar->AddView("组态", m_pProjectTree, style()->standardIcon(QStyle::SP_DirIcon));
     m_pWorkspaceBar->resize(220, 200);
     addDockWidget(Qt::LeftDockWidgetArea, m_pWorkspaceBar);
@@ -502,14 +505,9 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
 }
 
 void CMainFrame::RebuildTree() {
-    m_pProjectTree->clear();
-    CConfigDoc* doc = CurrentDoc();
+    if (CConfigOverView* tree = m_app.DocRef().m_pOverView)
+        tree->RebuildTree();
     IProjectTemplate* t = Template();
-    if (doc && t) {
-        auto* root = new QTreeWidgetItem(m_pProjectTree, QStringList(Qs(t->GetProjectName(doc))));
-        root->setIcon(0, style()->standardIcon(QStyle::SP_DirIcon));
-        root->setExpanded(true);
-    }
     if (t)
         t->RebuildTree();
 }
