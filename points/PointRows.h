@@ -4,6 +4,7 @@
 // virtual point view, with the operations those views perform on the records.
 #include "projectmodel/ProjectModel.h"
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -73,10 +74,10 @@ std::vector<CPointRow> BuildDevicePointRows(const CDeviceTemplate& model, int ta
 bool RenamePoint(CDeviceTemplate& model, int group, int entry, const std::string& cell,
                  const std::string& typed, std::string& newCell);
 
-// The device of a project-tree node: depth 3 with sub-index 0 the status-signal device, 2 the
-// custom device; depth 5 the device at the node's position in its port configuration's device
-// list. Null for other nodes or a device that is missing. path = depth, then item data per
-// level from the root down.
-CDevice* DeviceOfTreePath(CProjectModel& doc, const std::vector<int>& path);
+// The device of a project-tree node (depth and the item values from the root down, -1 where
+// unused): depth 3 under the virtual devices with item value 0 the status-signal device, 2 the
+// custom device; depth 5 under a port (board, port group, port, position) the device at that
+// position of the port's device list. Null for other nodes or a device that is missing.
+CDevice* DeviceOfTreePath(CProjectModel& doc, int depth, const std::array<int, 7>& slots);
 
 } // namespace points

@@ -185,20 +185,21 @@ void CSCDImport::SetProgressPos(float pos) {
 
 int CSCDImport::ImportSCD(CConfigDoc& doc, const std::string& path) {
     Clear(doc);
-    if (LoadSCDFile(doc, path)) {
+    const int loaded = LoadSCDFile(doc, path);
+    // The parsed file is not needed once the points are read; a big file's tree is freed before
+    // the device models are built.
+    doc.m_sclService->Clear();
+    lnodeTypes_.clear();
+    doTypes_.clear();
+    daTypes_.clear();
+    accessPoints_.clear();
+    if (loaded) {
         BuildIEDListFromSCD(doc);
         if (doc.Views()) {
             doc.Views()->FillPointList();
             doc.Views()->RefreshDeviceNodes();
         }
     }
-    // The parsed file is not needed once the models are built; a big file's tree is freed now.
-    if (doc.m_sclService)
-        doc.m_sclService->Clear();
-    lnodeTypes_.clear();
-    doTypes_.clear();
-    daTypes_.clear();
-    accessPoints_.clear();
     return 0;
 }
 
