@@ -3,6 +3,7 @@
 #include "platform/Prompt.h"
 #include "platform/ui/WidgetPrompt.h"
 #include "points/SCDImport.h"
+#include "points/views/PointViews.h"
 #include "projectmodel/ProjectContext.h"
 
 #include <clocale>
@@ -29,8 +30,12 @@ int main(int argc, char** argv) {
         arguments.emplace_back(argv[i]);
 
     // The project document's SCD import ("导入SCD文件") is the point configuration's.
+    // The point views plug into the project frame.
     CSCDImport scdImport;
+    CScdProgress scdProgress;
+    scdImport.SetProgress(&scdProgress);
     projectmodel::CProjectContext::Instance().SetScdImport(&scdImport);
+    RegisterPointViews();
 
     int result = 0;
     {
