@@ -131,29 +131,29 @@ bool RenamePoint(CDeviceTemplate& model, int group, int entry, const std::string
     return true;
 }
 
-CDevice* DeviceOfTreePath(CProjectModel& doc, int depth, const std::array<int, 7>& slots) {
+CDevice* DeviceOfTreePath(CProjectModel& doc, int depth, const std::array<int, 7>& items) {
     constexpr int kDevicesItem = 1;
     constexpr int kVirtualDevicesItem = 3;
     constexpr int kProtocolsItem = 4;
-    if (depth == 3 && slots[1] == kDevicesItem && slots[2] == kVirtualDevicesItem) {
-        if (slots[3] == 0)
+    if (depth == 3 && items[1] == kDevicesItem && items[2] == kVirtualDevicesItem) {
+        if (items[3] == 0)
             return doc.FindDevice(projectmodel::kStatusDeviceAddress);
-        if (slots[3] == 2)
+        if (items[3] == 2)
             return doc.FindDevice(projectmodel::kCustomDeviceAddress);
         return nullptr;
     }
-    if (depth != 5 || slots[1] != kProtocolsItem)
+    if (depth != 5 || items[1] != kProtocolsItem)
         return nullptr;
     projectmodel::CBoardArray& boards = doc.m_boardCfg.m_boards;
-    if (!boards.IsValidIndex(slots[2]))
+    if (!boards.IsValidIndex(items[2]))
         return nullptr;
-    projectmodel::CPortList& groups = boards[slots[2]].m_ports;
-    if (!groups.IsValidIndex(slots[3]) || !groups[slots[3]].IsValidIndex(slots[4]))
+    projectmodel::CPortList& groups = boards[items[2]].m_ports;
+    if (!groups.IsValidIndex(items[3]) || !groups[items[3]].IsValidIndex(items[4]))
         return nullptr;
-    const auto& addresses = groups[slots[3]][slots[4]].m_protocol.m_deviceAddresses;
-    if (slots[5] < 0 || slots[5] >= static_cast<int>(addresses.size()))
+    const auto& addresses = groups[items[3]][items[4]].m_protocol.m_deviceAddresses;
+    if (items[5] < 0 || items[5] >= static_cast<int>(addresses.size()))
         return nullptr;
-    const int index = doc.m_devices.FindIndexByAddress(addresses[static_cast<std::size_t>(slots[5])]);
+    const int index = doc.m_devices.FindIndexByAddress(addresses[static_cast<std::size_t>(items[5])]);
     return doc.m_devices.GetPtr(index);
 }
 

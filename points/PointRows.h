@@ -78,6 +78,6 @@ bool RenamePoint(CDeviceTemplate& model, int group, int entry, const std::string
 // unused): depth 3 under the virtual devices with item value 0 the status-signal device, 2 the
 // custom device; depth 5 under a port (board, port group, port, position) the device at that
 // position of the port's device list. Null for other nodes or a device that is missing.
-CDevice* DeviceOfTreePath(CProjectModel& doc, int depth, const std::array<int, 7>& slots);
+CDevice* DeviceOfTreePath(CProjectModel& doc, int depth, const std::array<int, 7>& items);
 
 } // namespace points

@@ -49,11 +49,17 @@ projectmodel::CDevice* CConfigGINView::Device() const {
 }
 
 void CConfigGINView::OnInitialUpdate() {
-    CConfigDoc* doc = CConfigDoc::Current();
-    if (!doc || !m_ctx.tree)
+    if (!m_ctx.tree)
         return;
     const CPathRecord path = m_ctx.tree->GetSelectedPath();
-    projectmodel::CDevice* device = points::DeviceOfTreePath(*doc, path.depth, path.data);
+    ShowPath(path.depth, path.data);
+}
+
+void CConfigGINView::ShowPath(int depth, const std::array<int, 7>& items) {
+    CConfigDoc* doc = CConfigDoc::Current();
+    if (!doc)
+        return;
+    projectmodel::CDevice* device = points::DeviceOfTreePath(*doc, depth, items);
     m_nAddress = device ? device->m_nAddress : -1;
     if (!device)
         return;

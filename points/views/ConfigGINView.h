@@ -18,7 +18,10 @@ class CConfigGINView : public QWidget, public IEditorView, public IPointPaneView
 public:
     explicit CConfigGINView(const CViewContext& context, QWidget* parent = nullptr);
 
+    // First display for the project tree's selected node.
     void OnInitialUpdate() override;
+    // First display for the node of that path (depth and item values).
+    void ShowPath(int depth, const std::array<int, 7>& items);
     void SelectCategoryTab(int tab, bool force) override;
     void FillPointList() override;
     // A click on a cell: the description column opens the in-place edit.

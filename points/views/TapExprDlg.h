@@ -107,6 +107,7 @@ public:
 
     CGridListCtrl* SourceList() const { return m_pSource; }
     CGridListCtrl* OperandList() const { return m_pOperands; }
+    QLineEdit* EntryEdit() const { return m_pEntry; }
 
 private:
     points::CYxToTapEdit m_model;

@@ -117,10 +117,10 @@ TEST_F(PointModelTest, DevicePointRowsCaptionAndRename) {
 
 TEST_F(PointModelTest, TreePathsFindTheirDevice) {
     doc.m_devices.Insert(CDevice(kDeviceStatus));
-    std::array<int, 7> slots{0, 1, 3, 0, -1, -1, -1};
-    EXPECT_EQ(DeviceOfTreePath(doc, 3, slots)->m_nAddress, kStatusDeviceAddress);
-    slots[3] = 2;
-    EXPECT_EQ(DeviceOfTreePath(doc, 3, slots), nullptr); // no custom device
+    std::array<int, 7> items{0, 1, 3, 0, -1, -1, -1};
+    EXPECT_EQ(DeviceOfTreePath(doc, 3, items)->m_nAddress, kStatusDeviceAddress);
+    items[3] = 2;
+    EXPECT_EQ(DeviceOfTreePath(doc, 3, items), nullptr); // no custom device
     CBoardInfo board;
     CPortArray group;
     CPortRecord port;
