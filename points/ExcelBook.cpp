@@ -50,7 +50,8 @@ int CExcelBook::Open(const std::string& path) {
 bool CExcelBook::CreateSheet(const std::vector<std::string>& columns) {
     if (!m_book || m_bFailed)
         return false;
-    if (const lxw_error err = workbook_validate_sheet_name(m_book, m_strSheetName.c_str()); err != LXW_NO_ERROR)
+    if (const lxw_error err = workbook_validate_sheet_name(m_book, m_strSheetName.c_str());
+        err != LXW_NO_ERROR)
         return Fail(lxw_strerror(err));
     m_sheet = workbook_add_worksheet(m_book, m_strSheetName.c_str());
     if (!m_sheet)
@@ -70,7 +71,8 @@ bool CExcelBook::AddRow(const std::vector<std::string>& values) {
         if (v.empty())
             continue;
         const std::string cell = v.size() > kMaxCellBytes ? v.substr(0, kMaxCellBytes) : v;
-        const lxw_error err = worksheet_write_string(m_sheet, m_nRow, static_cast<lxw_col_t>(c), cell.c_str(), nullptr);
+        const lxw_error err =
+            worksheet_write_string(m_sheet, m_nRow, static_cast<lxw_col_t>(c), cell.c_str(), nullptr);
         if (err != LXW_NO_ERROR)
             return Fail(lxw_strerror(err));
     }

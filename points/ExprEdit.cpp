@@ -20,8 +20,8 @@ std::vector<CPointRow> SourcePointRows(const CProjectModel* doc, int category) {
                 continue;
             for (const CInfoEntry& e : g.m_entries) {
                 CPointRow row;
-                row.texts = {std::to_string(d.m_nAddress), std::to_string(g.m_nGroupNo), std::to_string(e.m_nEntry),
-                             PointDisplayText(d.m_strDescription, e.m_strDesc)};
+                row.texts = {std::to_string(d.m_nAddress), std::to_string(g.m_nGroupNo),
+                             std::to_string(e.m_nEntry), PointDisplayText(d.m_strDescription, e.m_strDesc)};
                 rows.push_back(std::move(row));
             }
         }
@@ -53,7 +53,8 @@ bool CheckRange(int value, int low, int high) {
 
 const std::vector<COperatorItem>& CCompositeExprEdit::Operators() const {
     static const std::vector<COperatorItem> yc{{"＋", 11}, {"－", 12}, {"×", 13}, {"/", 14}};
-    static const std::vector<COperatorItem> yx{{"非(not)", 7}, {"与(and)", 8}, {"或(or)", 9}, {"异或(Xor)", 10}};
+    static const std::vector<COperatorItem> yx{
+        {"非(not)", 7}, {"与(and)", 8}, {"或(or)", 9}, {"异或(Xor)", 10}};
     return m_kind == YC ? yc : yx;
 }
 
@@ -170,14 +171,16 @@ void CCompositeExprEdit::Remove(const std::vector<int>& rows) {
 bool CCompositeExprEdit::MoveUp(int row) {
     if (!m_expr || row <= 0 || row >= Count())
         return false;
-    std::swap(m_expr->m_operands[static_cast<std::size_t>(row)], m_expr->m_operands[static_cast<std::size_t>(row - 1)]);
+    std::swap(m_expr->m_operands[static_cast<std::size_t>(row)],
+              m_expr->m_operands[static_cast<std::size_t>(row - 1)]);
     return true;
 }
 
 bool CCompositeExprEdit::MoveDown(int row) {
     if (!m_expr || row < 0 || row + 1 >= Count())
         return false;
-    std::swap(m_expr->m_operands[static_cast<std::size_t>(row)], m_expr->m_operands[static_cast<std::size_t>(row + 1)]);
+    std::swap(m_expr->m_operands[static_cast<std::size_t>(row)],
+              m_expr->m_operands[static_cast<std::size_t>(row + 1)]);
     return true;
 }
 
@@ -196,8 +199,8 @@ void CCompositeExprEdit::SetOperator(int code) {
     }
 }
 
-bool CCompositeExprEdit::EditOperand(int row, const std::string& cell, const std::string& typed, std::string& first,
-                                     std::string& last) {
+bool CCompositeExprEdit::EditOperand(int row, const std::string& cell, const std::string& typed,
+                                     std::string& first, std::string& last) {
     const std::string text = platform::Trim(typed);
     if (!m_expr || row < 0 || row >= Count() || text == cell)
         return false;
@@ -211,9 +214,11 @@ bool CCompositeExprEdit::EditOperand(int row, const std::string& cell, const std
         if (found) {
             last = shown;
         } else {
-            const std::string question = platform::StrFormat(
-                "装置地址：%d，组号：%d，条目号：%d 为无效测点，确认要修改么？", value, o.m_nGroup, o.m_nEntry);
-            if (MessageBox(question, "提示", platform::Icon::Warning, platform::Buttons::YesNo) != platform::Answer::Yes)
+            const std::string question =
+                platform::StrFormat("装置地址：%d，组号：%d，条目号：%d 为无效测点，确认要修改么？", value,
+                                    o.m_nGroup, o.m_nEntry);
+            if (MessageBox(question, "提示", platform::Icon::Warning, platform::Buttons::YesNo) !=
+                platform::Answer::Yes)
                 return false;
             last = "无效引用";
         }

@@ -22,7 +22,8 @@ std::string PointDisplayText(const std::string& deviceName, const std::string& d
 }
 
 const std::vector<std::string>& AllPointColumns() {
-    static const std::vector<std::string> columns{"序号", "地址", "组名称", "组号", "条目号", "FUN", "INF", "描述"};
+    static const std::vector<std::string> columns{"序号",   "地址", "组名称", "组号",
+                                                  "条目号", "FUN",  "INF",    "描述"};
     return columns;
 }
 
@@ -48,8 +49,8 @@ int SelectDeviceComboItem(const std::vector<CDeviceComboItem>& items, int& curre
 
 namespace {
 
-void AppendGroupRows(const CDeviceTemplate& model, int address, const std::string& name, int tab, bool withAddress,
-                     bool displayText, std::vector<CPointRow>& rows) {
+void AppendGroupRows(const CDeviceTemplate& model, int address, const std::string& name, int tab,
+                     bool withAddress, bool displayText, std::vector<CPointRow>& rows) {
     for (const projectmodel::CInfoGroup& g : model.m_groups) {
         if (!GroupOnTab(g.m_nType, tab))
             continue;
@@ -69,7 +70,8 @@ void AppendGroupRows(const CDeviceTemplate& model, int address, const std::strin
             row.texts.push_back(displayText ? PointDisplayText(name, e.m_strDesc) : e.m_strDesc);
             if (!withAddress)
                 row.texts.emplace_back(); // FCDA
-            row.data = static_cast<std::int64_t>(e.m_nEntry) + static_cast<std::int64_t>(g.m_nGroupNo) * 65536;
+            row.data =
+                static_cast<std::int64_t>(e.m_nEntry) + static_cast<std::int64_t>(g.m_nGroupNo) * 65536;
             rows.push_back(std::move(row));
         }
     }
@@ -82,7 +84,8 @@ std::vector<CPointRow> BuildAllPointRows(const CProjectModel& doc, int tab, int 
     if (tab < 0 || tab > 6)
         return rows;
     if (const CDevice* device = doc.m_devices.FindByAddress(deviceAddress)) {
-        AppendGroupRows(device->m_model, device->m_nAddress, device->m_strDescription, tab, true, false, rows);
+        AppendGroupRows(device->m_model, device->m_nAddress, device->m_strDescription, tab, true, false,
+                        rows);
         return rows;
     }
     for (const CDevice& d : doc.m_devices)
@@ -102,12 +105,14 @@ std::vector<CPointKey> KeysOfRows(const std::vector<CPointRow>& rows, const std:
 }
 
 const std::vector<std::string>& DevicePointColumns() {
-    static const std::vector<std::string> columns{"序号", "分组名称", "分组号", "条目号", "FUN", "INF", "描述", "FCDA"};
+    static const std::vector<std::string> columns{"序号", "分组名称", "分组号", "条目号",
+                                                  "FUN",  "INF",      "描述",   "FCDA"};
     return columns;
 }
 
 std::string DeviceCaption(const CDevice& device) {
-    return StrFormat("板卡%d装置%d[%s]组态:", device.m_nBoard + 1, device.m_nAddress, device.m_strDescription.c_str());
+    return StrFormat("板卡%d装置%d[%s]组态:", device.m_nBoard + 1, device.m_nAddress,
+                     device.m_strDescription.c_str());
 }
 
 std::vector<CPointRow> BuildDevicePointRows(const CDeviceTemplate& model, int tab) {
@@ -118,8 +123,8 @@ std::vector<CPointRow> BuildDevicePointRows(const CDeviceTemplate& model, int ta
     return rows;
 }
 
-bool RenamePoint(CDeviceTemplate& model, int group, int entry, const std::string& cell, const std::string& typed,
-                 std::string& newCell) {
+bool RenamePoint(CDeviceTemplate& model, int group, int entry, const std::string& cell,
+                 const std::string& typed, std::string& newCell) {
     const std::string text = platform::Trim(typed);
     if (text == cell)
         return false;

@@ -3,8 +3,8 @@
 #include "platform/Archive.h"
 #include "platform/Paths.h"
 #include "platform/Prompt.h"
-#include "platform/Text.h"
 #include "platform/scl/SCLService.h"
+#include "platform/Text.h"
 #include "projectmodel/ConfigDoc.h"
 #include "projectmodel/InfoModel.h"
 #include "projectmodel/NameTables.h"
@@ -482,7 +482,8 @@ std::string CSCDImport::DescriptionOf(const CtBase& element, std::string_view pa
     if (!path.empty()) {
         const std::size_t cut = path.find('$');
         const std::string_view head = path.substr(0, cut);
-        const std::string_view rest = cut == std::string_view::npos ? std::string_view() : path.substr(cut + 1);
+        const std::string_view rest =
+            cut == std::string_view::npos ? std::string_view() : path.substr(cut + 1);
         if (const CtBase sdi = ChildNamed(element, EleID::SDI, head)) {
             std::string inner = DescriptionOf(sdi, rest);
             if (!inner.empty())
@@ -520,9 +521,9 @@ CDeviceTemplate BuildDeviceModel(const CInfoModel& info) {
         bool byCategory; // only the references whose category text is the group's
     };
     const ClassGroup classes[] = {
-        {"遥信", "YX", &info.m_indications, false},     {"遥测", "YC", &info.m_measurands, false},
-        {"遥控", "YK", &info.m_controls, false},        {"定值区号", "OTHER", &info.m_others, true},
-        {"定值", "OTHER", &info.m_others, true},        {"装置参数", "OTHER", &info.m_others, true},
+        {"遥信", "YX", &info.m_indications, false},  {"遥测", "YC", &info.m_measurands, false},
+        {"遥控", "YK", &info.m_controls, false},     {"定值区号", "OTHER", &info.m_others, true},
+        {"定值", "OTHER", &info.m_others, true},     {"装置参数", "OTHER", &info.m_others, true},
         {"故障信息", "OTHER", &info.m_others, true},
     };
 
@@ -575,8 +576,9 @@ CDeviceTemplate BuildDeviceModel(const CInfoModel& info) {
     }
 
     const int special = newGroup("特殊遥信", projectmodel::InfoTypeFromName("YX"), 255);
-    for (const char* line : {"1,255,1,网络状态1,,5,通,断,FUN=255;INF=1", "2,255,2,网络状态2,,5,通,断,FUN=255;INF=2",
-                             "3,255,3,装置通讯状态,,5,通,断,FUN=255;INF=3", "4,255,4,检修状态,,5,合,分,FUN=255;INF=4"})
+    for (const char* line :
+         {"1,255,1,网络状态1,,5,通,断,FUN=255;INF=1", "2,255,2,网络状态2,,5,通,断,FUN=255;INF=2",
+          "3,255,3,装置通讯状态,,5,通,断,FUN=255;INF=3", "4,255,4,检修状态,,5,合,分,FUN=255;INF=4"})
         tpl.m_groups[special].AddEntryFromText(line);
     tpl.m_nFlag = 1;
     return tpl;

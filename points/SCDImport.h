@@ -85,12 +85,11 @@ private:
     void ReadLN(LnContext& ln);
     void WalkDO(LnContext& ln, const std::string& topDo, const std::string& doPath,
                 const platform::scl::CtBase& doType, bool top, int depth);
-    void WalkDAType(LnContext& ln, const std::string& topDo, const std::string& doPath,
-                    const std::string& fc, const std::string& cdc, const std::string& attrPath,
-                    const platform::scl::CtBase& daType, int depth);
-    void BuildPoint(LnContext& ln, const std::string& topDo, const std::string& doPath,
-                    const std::string& fc, const std::string& cdc, const std::string& attrPath,
-                    int pointClass);
+    void WalkDAType(LnContext& ln, const std::string& topDo, const std::string& doPath, const std::string& fc,
+                    const std::string& cdc, const std::string& attrPath, const platform::scl::CtBase& daType,
+                    int depth);
+    void BuildPoint(LnContext& ln, const std::string& topDo, const std::string& doPath, const std::string& fc,
+                    const std::string& cdc, const std::string& attrPath, int pointClass);
     std::string DescriptionOf(const platform::scl::CtBase& element, std::string_view path) const;
     void SetProgressPos(float pos);
 

@@ -96,12 +96,13 @@ std::vector<CPointRow> CTapToYxEdit::ResultRows() const {
                 continue;
             if (!FollowsRule(m_kind, e.m_expr)) {
                 MessageBox(std::string("程序错误：表达式错误！\n错误位置：void ") +
-                           (m_kind == Binary ? "CConfigYBToYXEJZDlg" : "CConfigYBToYXDlg") + "::InitSelDevYXList()");
+                           (m_kind == Binary ? "CConfigYBToYXEJZDlg" : "CConfigYBToYXDlg") +
+                           "::InitSelDevYXList()");
                 return rows;
             }
             CPointRow row;
-            row.texts = {Label(m_kind, e.m_expr), std::to_string(kCompositeDeviceAddress), std::to_string(g.m_nGroupNo),
-                         std::to_string(e.m_nEntry), e.m_strDesc};
+            row.texts = {Label(m_kind, e.m_expr), std::to_string(kCompositeDeviceAddress),
+                         std::to_string(g.m_nGroupNo), std::to_string(e.m_nEntry), e.m_strDesc};
             rows.push_back(std::move(row));
         }
     }
@@ -143,8 +144,8 @@ void CTapToYxEdit::Remove(const std::vector<std::pair<int, int>>& keys) {
         m_doc->DeleteDeviceExpression(m_copy, group, entry);
 }
 
-void CTapToYxEdit::ClickResult(int group, int entry, const std::vector<CPointRow>& sources, int& value, int& sourceRow,
-                               std::string& field) const {
+void CTapToYxEdit::ClickResult(int group, int entry, const std::vector<CPointRow>& sources, int& value,
+                               int& sourceRow, std::string& field) const {
     value = -1;
     sourceRow = -1;
     field = "无效引用";

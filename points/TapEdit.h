@@ -17,7 +17,8 @@ class CTapToYxEdit {
 public:
     enum Kind { Single, Binary, Bcd }; // dialogs 187, 186, 188
 
-    CTapToYxEdit(Kind kind, CProjectModel* doc, CDeviceTemplate* copy) : m_kind(kind), m_doc(doc), m_copy(copy) {}
+    CTapToYxEdit(Kind kind, CProjectModel* doc, CDeviceTemplate* copy)
+        : m_kind(kind), m_doc(doc), m_copy(copy) {}
 
     // "档位%d" 1..32 (dialog 187), the eight bit buttons' captions (186, 188).
     static std::vector<std::string> ValueCaptions(Kind kind);

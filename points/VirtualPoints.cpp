@@ -33,10 +33,16 @@ std::vector<CPointRow> CVirtualPoints::Rows(int tab) {
                 continue;
             e.m_nSeq = position;
             CPointRow row;
-            row.texts = {std::to_string(rows.size() + 1), e.m_strGroupName, std::to_string(g.m_nGroupNo),
-                         std::to_string(e.m_nEntry), std::to_string(e.m_nFun), std::to_string(e.m_nInf),
-                         e.m_strDesc, std::string()};
-            row.data = static_cast<std::int64_t>(e.m_nEntry) + static_cast<std::int64_t>(g.m_nGroupNo) * 65536;
+            row.texts = {std::to_string(rows.size() + 1),
+                         e.m_strGroupName,
+                         std::to_string(g.m_nGroupNo),
+                         std::to_string(e.m_nEntry),
+                         std::to_string(e.m_nFun),
+                         std::to_string(e.m_nInf),
+                         e.m_strDesc,
+                         std::string()};
+            row.data =
+                static_cast<std::int64_t>(e.m_nEntry) + static_cast<std::int64_t>(g.m_nGroupNo) * 65536;
             rows.push_back(std::move(row));
         }
     }
@@ -103,7 +109,8 @@ bool CVirtualPoints::KindOfVyx(int vyx, VirtualKind& kind) {
         kind = VirtualKind::YxComposite;
         return true;
     default:
-        platform::MessageBox("程序错误：未定义的虚遥信转换！\n错误位置：void CConfigGINVirView::AddVyx(int nType)");
+        platform::MessageBox(
+            "程序错误：未定义的虚遥信转换！\n错误位置：void CConfigGINVirView::AddVyx(int nType)");
         return false;
     }
 }
@@ -129,7 +136,8 @@ int CVirtualPoints::StoreNew(VirtualKind kind, const CVirtualPointEdit& edit) {
     return m_doc.SetCompositeExpression(edit.group, Category(kind), EntryOf(kind, edit));
 }
 
-int CVirtualPoints::StoreChanged(VirtualKind kind, int oldGroup, int oldEntry, const CVirtualPointEdit& edit) {
+int CVirtualPoints::StoreChanged(VirtualKind kind, int oldGroup, int oldEntry,
+                                 const CVirtualPointEdit& edit) {
     if (!edit.expr)
         return 0;
     const CInfoEntry entry = EntryOf(kind, edit);

@@ -12,12 +12,12 @@ namespace points {
 
 // The kinds of point the view creates.
 enum class VirtualKind {
-    YcComposite,   // "遥测", dialog 183
-    YcFromTap,     // "遥测", dialog 184
-    YxComposite,   // "遥信", dialog 185
-    YxWarning,     // "遥信" group 10 entry 1, dialog 185
-    YxAccident,    // "遥信" group 10 entry 2, dialog 185
-    TapFromYx,     // "档位", dialog 189
+    YcComposite, // "遥测", dialog 183
+    YcFromTap,   // "遥测", dialog 184
+    YxComposite, // "遥信", dialog 185
+    YxWarning,   // "遥信" group 10 entry 1, dialog 185
+    YxAccident,  // "遥信" group 10 entry 2, dialog 185
+    TapFromYx,   // "档位", dialog 189
 };
 
 // The editors a row or a command opens.

@@ -21,7 +21,8 @@ namespace {
 
 class PrintingPrompt : public platform::IPrompt {
 public:
-    platform::Answer Message(const std::string& text, const std::string&, platform::Icon, platform::Buttons) override {
+    platform::Answer Message(const std::string& text, const std::string&, platform::Icon,
+                             platform::Buttons) override {
         std::fprintf(stderr, "message: %s\n", text.c_str());
         return platform::Answer::Ok;
     }
@@ -47,8 +48,8 @@ int main(int argc, char** argv) {
         points += m->m_allPoints.size();
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
-    std::printf("import %.2f s, %zu IEDs, %zu points, %d devices, cache %ju bytes, peak RSS %ld MB\n", seconds,
-                doc.m_infoModels.size(), points, doc.m_devices.GetSize(),
+    std::printf("import %.2f s, %zu IEDs, %zu points, %d devices, cache %ju bytes, peak RSS %ld MB\n",
+                seconds, doc.m_infoModels.size(), points, doc.m_devices.GetSize(),
                 static_cast<std::uintmax_t>(std::filesystem::file_size(CSCDImport::CacheFilePath())),
                 usage.ru_maxrss / 1024);
     platform::SetPrompt(nullptr);

@@ -89,8 +89,10 @@ CCompositeExprDlg::CCompositeExprDlg(CCompositeExprEdit::Kind kind, QWidget* par
     grid->addWidget(platform::MakeOkCancelButtons(this), 4, 0, 1, 4);
 
     m_pEditor = new CInPlaceEditor(m_pOperands, 14);
-    m_pEditor->Edit()->setValidator(new QRegularExpressionValidator(QRegularExpression("[0-9]*"), m_pEditor->Edit()));
-    m_pEditor->SetCommit([this](int r, int c, const std::string& o, const std::string& n) { Commit(r, c, o, n); });
+    m_pEditor->Edit()->setValidator(
+        new QRegularExpressionValidator(QRegularExpression("[0-9]*"), m_pEditor->Edit()));
+    m_pEditor->SetCommit(
+        [this](int r, int c, const std::string& o, const std::string& n) { Commit(r, c, o, n); });
 
     connect(m_pAddPoint, &QPushButton::clicked, this, &CCompositeExprDlg::OnAddPoints);
     connect(m_pAddNumber, &QPushButton::clicked, this, &CCompositeExprDlg::OnAddNumber);

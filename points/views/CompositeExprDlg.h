@@ -65,11 +65,13 @@ private:
 class CConfigYCExprDlg : public CCompositeExprDlg {
     Q_OBJECT
 public:
-    explicit CConfigYCExprDlg(QWidget* parent = nullptr) : CCompositeExprDlg(points::CCompositeExprEdit::YC, parent) {}
+    explicit CConfigYCExprDlg(QWidget* parent = nullptr)
+        : CCompositeExprDlg(points::CCompositeExprEdit::YC, parent) {}
 };
 
 class CConfigYXExprDlg : public CCompositeExprDlg {
     Q_OBJECT
 public:
-    explicit CConfigYXExprDlg(QWidget* parent = nullptr) : CCompositeExprDlg(points::CCompositeExprEdit::YX, parent) {}
+    explicit CConfigYXExprDlg(QWidget* parent = nullptr)
+        : CCompositeExprDlg(points::CCompositeExprEdit::YX, parent) {}
 };

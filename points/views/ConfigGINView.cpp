@@ -23,7 +23,8 @@ constexpr int kDescriptionColumn = 6;
 
 } // namespace
 
-CConfigGINView::CConfigGINView(const CViewContext& context, QWidget* parent) : QWidget(parent), m_ctx(context) {
+CConfigGINView::CConfigGINView(const CViewContext& context, QWidget* parent)
+    : QWidget(parent), m_ctx(context) {
     setObjectName("configGINView");
     m_pVarInfo = new QPushButton(this);
     m_pVarInfo->setObjectName("varInfoButton");

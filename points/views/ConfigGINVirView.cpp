@@ -27,8 +27,7 @@ namespace {
 
 constexpr int kDescriptionColumn = 6;
 
-template <class Dlg>
-bool RunSingle(Dlg& dlg, CVirtualPointEdit& edit) {
+template <class Dlg> bool RunSingle(Dlg& dlg, CVirtualPointEdit& edit) {
     auto& m = dlg.Model();
     m.m_nAddress = edit.address;
     m.m_nGroup = edit.group;
@@ -46,7 +45,8 @@ bool RunSingle(Dlg& dlg, CVirtualPointEdit& edit) {
 
 } // namespace
 
-CConfigGINVirView::CConfigGINVirView(const CViewContext& context, QWidget* parent) : QWidget(parent), m_ctx(context) {
+CConfigGINVirView::CConfigGINVirView(const CViewContext& context, QWidget* parent)
+    : QWidget(parent), m_ctx(context) {
     setObjectName("configGINVirView");
     m_pTabs = new QTabBar(this);
     m_pTabs->setObjectName("categoryTab");
@@ -56,7 +56,8 @@ CConfigGINVirView::CConfigGINVirView(const CViewContext& context, QWidget* paren
     m_pList->setObjectName("pointList");
     m_pList->setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_pEditor = new CInPlaceEditor(m_pList, 14);
-    m_pEditor->SetCommit([this](int r, int c, const std::string& o, const std::string& n) { Commit(r, c, o, n); });
+    m_pEditor->SetCommit(
+        [this](int r, int c, const std::string& o, const std::string& n) { Commit(r, c, o, n); });
     connect(m_pTabs, &QTabBar::currentChanged, this, &CConfigGINVirView::OnTabChanged);
     connect(m_pList, &QTableWidget::cellClicked, this, &CConfigGINVirView::OnClickCell);
     connect(m_pList, &QTableWidget::cellDoubleClicked, this, [this](int row, int) { OnDoubleClick(row); });

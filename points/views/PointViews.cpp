@@ -28,9 +28,12 @@ private:
 } // namespace
 
 void RegisterPointViews() {
-    CEditorViewRegistry::Register(kViewConfigGINAll, [](const CViewContext& c) { return new CConfigGINAllView(c); });
-    CEditorViewRegistry::Register(kViewConfigGIN, [](const CViewContext& c) { return new CConfigGINView(c); });
-    CEditorViewRegistry::Register(kViewConfigGINVir, [](const CViewContext& c) { return new CConfigGINVirView(c); });
+    CEditorViewRegistry::Register(kViewConfigGINAll,
+                                  [](const CViewContext& c) { return new CConfigGINAllView(c); });
+    CEditorViewRegistry::Register(kViewConfigGIN,
+                                  [](const CViewContext& c) { return new CConfigGINView(c); });
+    CEditorViewRegistry::Register(kViewConfigGINVir,
+                                  [](const CViewContext& c) { return new CConfigGINVirView(c); });
     CConfigOverView::SetWorkbookFactory([] { return std::make_unique<CExcelWorkbook>(); });
 }
 

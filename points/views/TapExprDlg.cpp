@@ -44,8 +44,8 @@ QPushButton* Button(QWidget* parent, const std::string& text, const char* name) 
 }
 
 // Name, device, group and entry fields of a single-point editor, on the first rows of grid.
-void KeyFields(QWidget* parent, QGridLayout* grid, const char* nameLabel, QLineEdit*& name, QLineEdit*& address,
-               QLineEdit*& group, QLineEdit*& entry) {
+void KeyFields(QWidget* parent, QGridLayout* grid, const char* nameLabel, QLineEdit*& name,
+               QLineEdit*& address, QLineEdit*& group, QLineEdit*& entry) {
     name = Edit(parent, "nameEdit");
     address = Edit(parent, "deviceEdit", false);
     group = Edit(parent, "groupEdit");
@@ -83,9 +83,8 @@ CTapToYxDlg::CTapToYxDlg(CTapToYxEdit::Kind kind, QWidget* parent) : QDialog(par
         m_pValues->setObjectName("valueCombo");
         middle->addWidget(m_pValues);
         QPushButton* add = Button(this, "转遥信>>", "addButton");
-        connect(add, &QPushButton::clicked, this, [this] {
-            OnAdd(m_pValues->currentIndex() >= 0 ? m_pValues->currentData().toInt() : 0);
-        });
+        connect(add, &QPushButton::clicked, this,
+                [this] { OnAdd(m_pValues->currentIndex() >= 0 ? m_pValues->currentData().toInt() : 0); });
         middle->addWidget(add);
     } else {
         const std::vector<std::string> captions = CTapToYxEdit::ValueCaptions(kind);
@@ -148,7 +147,8 @@ void CTapToYxDlg::OnAdd(int value) {
 void CTapToYxDlg::OnRemove() {
     std::vector<std::pair<int, int>> keys;
     for (int r : m_pResults->GetSelectedRows())
-        keys.emplace_back(platform::AtoI(m_pResults->GetItemText(r, 2)), platform::AtoI(m_pResults->GetItemText(r, 3)));
+        keys.emplace_back(platform::AtoI(m_pResults->GetItemText(r, 2)),
+                          platform::AtoI(m_pResults->GetItemText(r, 3)));
     m_model->Remove(keys);
     FillResults();
 }
@@ -160,8 +160,8 @@ void CTapToYxDlg::OnClickResult(int row) {
     int value = -1;
     int sourceRow = -1;
     std::string field;
-    m_model->ClickResult(platform::AtoI(m_pResults->GetItemText(row, 2)), platform::AtoI(m_pResults->GetItemText(row, 3)),
-                         sources, value, sourceRow, field);
+    m_model->ClickResult(platform::AtoI(m_pResults->GetItemText(row, 2)),
+                         platform::AtoI(m_pResults->GetItemText(row, 3)), sources, value, sourceRow, field);
     if (m_pValues && value >= 1 && value <= 32)
         m_pValues->setCurrentIndex(value - 1);
     m_pSource->clearSelection();
@@ -172,7 +172,8 @@ void CTapToYxDlg::OnClickResult(int row) {
 
 // --- tap position as a telemeasurement -----------------------------------------------------------
 
-CConfigYBToYCDlg::CConfigYBToYCDlg(QWidget* parent) : QDialog(parent), m_model(projectmodel::CConfigDoc::Current()) {
+CConfigYBToYCDlg::CConfigYBToYCDlg(QWidget* parent)
+    : QDialog(parent), m_model(projectmodel::CConfigDoc::Current()) {
     setObjectName("configYBToYCDlg");
     setWindowTitle("步位置转遥测表达式编辑器");
     auto* grid = new QGridLayout(this);
@@ -235,7 +236,8 @@ void CConfigYBToYCDlg::accept() {
 
 // --- tap position from telesignals ---------------------------------------------------------------
 
-CConfigYXToYBDlg::CConfigYXToYBDlg(QWidget* parent) : QDialog(parent), m_model(projectmodel::CConfigDoc::Current()) {
+CConfigYXToYBDlg::CConfigYXToYBDlg(QWidget* parent)
+    : QDialog(parent), m_model(projectmodel::CConfigDoc::Current()) {
     setObjectName("configYXToYBDlg");
     setWindowTitle("遥信转步位置表达式编辑器");
     auto* grid = new QGridLayout(this);

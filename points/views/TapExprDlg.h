@@ -47,19 +47,22 @@ private:
 class CConfigYBToYXDlg : public CTapToYxDlg {
     Q_OBJECT
 public:
-    explicit CConfigYBToYXDlg(QWidget* parent = nullptr) : CTapToYxDlg(points::CTapToYxEdit::Single, parent) {}
+    explicit CConfigYBToYXDlg(QWidget* parent = nullptr)
+        : CTapToYxDlg(points::CTapToYxEdit::Single, parent) {}
 };
 
 class CConfigYBToYXEJZDlg : public CTapToYxDlg {
     Q_OBJECT
 public:
-    explicit CConfigYBToYXEJZDlg(QWidget* parent = nullptr) : CTapToYxDlg(points::CTapToYxEdit::Binary, parent) {}
+    explicit CConfigYBToYXEJZDlg(QWidget* parent = nullptr)
+        : CTapToYxDlg(points::CTapToYxEdit::Binary, parent) {}
 };
 
 class CConfigYBToYXBCDDlg : public CTapToYxDlg {
     Q_OBJECT
 public:
-    explicit CConfigYBToYXBCDDlg(QWidget* parent = nullptr) : CTapToYxDlg(points::CTapToYxEdit::Bcd, parent) {}
+    explicit CConfigYBToYXBCDDlg(QWidget* parent = nullptr)
+        : CTapToYxDlg(points::CTapToYxEdit::Bcd, parent) {}
 };
 
 // "步位置转遥测表达式编辑器".

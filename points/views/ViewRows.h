@@ -29,7 +29,8 @@ inline void SetColumns(CGridListCtrl* list, const std::vector<std::string>& titl
 inline std::vector<points::CPointKey> SelectedKeys(const CGridListCtrl* list) {
     std::vector<points::CPointKey> keys;
     for (int r : list->GetSelectedRows())
-        keys.push_back({std::atoi(list->GetItemText(r, 0).c_str()), std::atoi(list->GetItemText(r, 1).c_str()),
+        keys.push_back({std::atoi(list->GetItemText(r, 0).c_str()),
+                        std::atoi(list->GetItemText(r, 1).c_str()),
                         std::atoi(list->GetItemText(r, 2).c_str())});
     return keys;
 }

@@ -16,7 +16,8 @@ using platform::Answer;
 
 namespace {
 
-CInfoGroup Group(const std::string& name, int type, int number, std::vector<std::pair<int, std::string>> entries) {
+CInfoGroup Group(const std::string& name, int type, int number,
+                 std::vector<std::pair<int, std::string>> entries) {
     CInfoGroup g;
     g.m_strName = name;
     g.m_nType = type;
@@ -82,7 +83,8 @@ TEST_F(PointModelTest, AllPointRowsByDeviceAndTab) {
     rows = BuildAllPointRows(doc, 0, 1);
     EXPECT_EQ(Column(rows, 7), (std::vector<std::string>{"Ia", "[X]Ib"}));
     // Combined telesignal/telecontrol groups show on both tabs; a gone device lists every device.
-    EXPECT_EQ(Column(BuildAllPointRows(doc, 1, 1), 2), (std::vector<std::string>{"遥信", "遥信", "遥信遥控"}));
+    EXPECT_EQ(Column(BuildAllPointRows(doc, 1, 1), 2),
+              (std::vector<std::string>{"遥信", "遥信", "遥信遥控"}));
     EXPECT_EQ(Column(BuildAllPointRows(doc, 3, 99), 7), (std::vector<std::string>{"[线路保护]开关"}));
     EXPECT_TRUE(BuildAllPointRows(doc, 7, -1).empty());
 
@@ -197,7 +199,8 @@ TEST_F(PointModelTest, VirtualPointsNumberStoreAndMove) {
     VirtualKind kind;
     prompts.Clear();
     EXPECT_FALSE(CVirtualPoints::KindOfVyx(3, kind));
-    EXPECT_EQ(prompts.LastText(), "程序错误：未定义的虚遥信转换！\n错误位置：void CConfigGINVirView::AddVyx(int nType)");
+    EXPECT_EQ(prompts.LastText(),
+              "程序错误：未定义的虚遥信转换！\n错误位置：void CConfigGINVirView::AddVyx(int nType)");
 }
 
 TEST_F(PointModelTest, VirtualRowsOpenTheirEditor) {
@@ -222,7 +225,8 @@ TEST_F(PointModelTest, CompositeTelemeasurementRules) {
     e.Open();
     EXPECT_EQ(e.m_nOperator, 11);
     EXPECT_EQ(e.OperatorIndex(), 0);
-    EXPECT_EQ(Column(e.SourceRows(), 3), (std::vector<std::string>{"[线路保护]unused", "[线路保护]Ia", "[X]Ib", "[测控]P"}));
+    EXPECT_EQ(Column(e.SourceRows(), 3),
+              (std::vector<std::string>{"[线路保护]unused", "[线路保护]Ia", "[X]Ib", "[测控]P"}));
     e.SetOperator(12);
     EXPECT_TRUE(e.AddPoints({{1, 1, 1}, {1, 1, 2}, {2, 1, 1}}));
     EXPECT_EQ(e.m_expr->m_operands.size(), 3u);
@@ -323,7 +327,8 @@ TEST_F(PointModelTest, TapValueTelesignalsOnTheModelCopy) {
     EXPECT_EQ(bcd.ResultRows()[0].texts[0], "十位Bit2");
     copy.FindEntry(1, 3)->m_expr.m_operands.push_back(CExprOperand());
     EXPECT_EQ(bcd.ResultRows().size(), 0u);
-    EXPECT_EQ(prompts.LastText(), "程序错误：表达式错误！\n错误位置：void CConfigYBToYXDlg::InitSelDevYXList()");
+    EXPECT_EQ(prompts.LastText(),
+              "程序错误：表达式错误！\n错误位置：void CConfigYBToYXDlg::InitSelDevYXList()");
 }
 
 TEST_F(PointModelTest, TapPositionEditors) {
@@ -347,7 +352,8 @@ TEST_F(PointModelTest, TapPositionEditors) {
     EXPECT_EQ(tap.m_expr->m_nOperator, 23);
     auto rows = tap.OperandRows();
     EXPECT_EQ(Column(rows, 0), (std::vector<std::string>{"第0位", "第1位", "第2位"}));
-    EXPECT_EQ(Column(rows, 4), (std::vector<std::string>{"[线路保护]开关", "[线路保护][无括号", "[线路保护]跳闸"}));
+    EXPECT_EQ(Column(rows, 4),
+              (std::vector<std::string>{"[线路保护]开关", "[线路保护][无括号", "[线路保护]跳闸"}));
     EXPECT_EQ(tap.MoveUp(1), 0); // B becomes bit 0
     EXPECT_EQ(tap.OperandRows()[0].texts[4], "[线路保护][无括号");
     EXPECT_EQ(tap.MoveUp(0), -1);

@@ -1,10 +1,10 @@
 // The point views and the expression editors on the offscreen platform: what the user sees and
 // what lands in the project.
+#include "points/views/PointViews.h"
 #include "points/views/CompositeExprDlg.h"
 #include "points/views/ConfigGINAllView.h"
 #include "points/views/ConfigGINView.h"
 #include "points/views/ConfigGINVirView.h"
-#include "points/views/PointViews.h"
 #include "points/views/TapExprDlg.h"
 
 #include "editors/ConfigFrame.h"
@@ -51,7 +51,8 @@ struct DialogRunnerGuard {
     ~DialogRunnerGuard() { platform::SetDialogRunner(nullptr); }
 };
 
-CInfoGroup Group(const std::string& name, int type, int number, std::vector<std::pair<int, std::string>> entries) {
+CInfoGroup Group(const std::string& name, int type, int number,
+                 std::vector<std::pair<int, std::string>> entries) {
     CInfoGroup g;
     g.m_strName = name;
     g.m_nType = type;
@@ -130,7 +131,8 @@ TEST_F(PointViewsTest, AllPointsViewListsHandsOverAndFollowsTabs) {
     EXPECT_EQ(g_pane->tabs.back(), std::make_pair(1, false));
 
     all->DeviceCombo()->setCurrentIndex(0);
-    EXPECT_EQ(ColumnTexts(all->List(), 7), (std::vector<std::string>{"[线路保护]跳闸", "[状态信号虚装置]板卡1连接状态"}));
+    EXPECT_EQ(ColumnTexts(all->List(), 7),
+              (std::vector<std::string>{"[线路保护]跳闸", "[状态信号虚装置]板卡1连接状态"}));
 
     all->Tabs()->setCurrentIndex(0);
     EXPECT_EQ(g_pane->tabs.back(), std::make_pair(0, false));
@@ -248,7 +250,8 @@ TEST_F(PointViewsTest, WholeModelEditorChangesTheDeviceOnlyAfterOk) {
         dlg.SourceList()->SelectRow(0);
         for (int bit : {0, 3, 7})
             dlg.BitButtons()[static_cast<std::size_t>(bit)]->click();
-        EXPECT_EQ(ColumnTexts(dlg.ResultList(), 0), (std::vector<std::string>{"GetBit0", "GetBit3", "GetBit7"}));
+        EXPECT_EQ(ColumnTexts(dlg.ResultList(), 0),
+                  (std::vector<std::string>{"GetBit0", "GetBit3", "GetBit7"}));
         if (result == QDialog::Accepted)
             dlg.accept();
         else
@@ -271,7 +274,8 @@ TEST_F(PointViewsTest, TelemeasurementEditorRefusesAndCuts) {
     EXPECT_EQ(Ss(dlg.windowTitle()), "遥测量复合运算表达式编辑");
     EXPECT_EQ(Ss(dlg.OperatorCombo()->currentText()), "＋");
     EXPECT_FALSE(dlg.AddPointButton()->isEnabled());
-    EXPECT_EQ(ColumnTexts(dlg.SourceList(), 3), (std::vector<std::string>{"[线路保护]Ia", "[线路保护]Ib", "[线路保护]Ic"}));
+    EXPECT_EQ(ColumnTexts(dlg.SourceList(), 3),
+              (std::vector<std::string>{"[线路保护]Ia", "[线路保护]Ib", "[线路保护]Ic"}));
     dlg.SourceList()->selectAll();
     dlg.OnAddPoints();
     dlg.NumberEdit()->setText("5");
@@ -308,7 +312,8 @@ TEST_F(PointViewsTest, TapFromTelesignalsShowsBitsFromTheLast) {
     dlg.SourceList()->SelectRow(1);
     dlg.OnAdd();
     EXPECT_EQ(ColumnTexts(dlg.OperandList(), 0), (std::vector<std::string>{"第0位", "第1位"}));
-    EXPECT_EQ(ColumnTexts(dlg.OperandList(), 4), (std::vector<std::string>{"[状态信号虚装置]板卡1连接状态", "[线路保护]跳闸"}));
+    EXPECT_EQ(ColumnTexts(dlg.OperandList(), 4),
+              (std::vector<std::string>{"[状态信号虚装置]板卡1连接状态", "[线路保护]跳闸"}));
     dlg.OperandList()->SelectRow(1);
     dlg.OnMoveUp();
     EXPECT_EQ(dlg.OperandList()->GetSelectedRow(), 0);

@@ -54,8 +54,8 @@ TEST_F(SCDImportTest, StationPointsAreClassifiedAndFilteredByDataSets) {
     ASSERT_TRUE(pl);
     EXPECT_EQ(pl->m_bRecorder, 1);
     EXPECT_EQ(pl->m_strConfigVersion, "V2.10");
-    EXPECT_EQ(Descs(pl->m_indications),
-              (std::vector<std::string>{"接地距离Ⅰ段动作", "零序过流Ⅰ段动作", "A相零序过流Ⅰ段动作", "零序过流启动"}));
+    EXPECT_EQ(Descs(pl->m_indications), (std::vector<std::string>{"接地距离Ⅰ段动作", "零序过流Ⅰ段动作",
+                                                                  "A相零序过流Ⅰ段动作", "零序过流启动"}));
     EXPECT_EQ(pl->m_indications[2]->m_strFCDA, "PROT/PTOC1$ST$Op$phsA");
     EXPECT_EQ(Descs(pl->m_measurands), (std::vector<std::string>{"保护A相电流幅值", "保护B相电流幅值"}));
     EXPECT_EQ(pl->m_measurands[0]->m_strFCDA, "PROT/ProtMMXU1$MX$A$phsA$cVal$mag$f");
@@ -67,7 +67,8 @@ TEST_F(SCDImportTest, StationPointsAreClassifiedAndFilteredByDataSets) {
     const CInfoModel* cl = Model(doc, "CL2201");
     ASSERT_TRUE(cl);
     EXPECT_EQ(cl->m_bRecorder, 0);
-    EXPECT_EQ(Descs(cl->m_measurands), (std::vector<std::string>{"有功功率", "频率", "Ua幅值", "Ub幅值", "Uc幅值"}));
+    EXPECT_EQ(Descs(cl->m_measurands),
+              (std::vector<std::string>{"有功功率", "频率", "Ua幅值", "Ub幅值", "Uc幅值"}));
     EXPECT_EQ(Descs(cl->m_indications), (std::vector<std::string>{"断路器位置", "1刀闸位置", "开入1"}));
     ASSERT_EQ(cl->m_controls.size(), 1u);
     EXPECT_EQ(cl->m_controls[0]->m_strRefText,
@@ -136,7 +137,8 @@ TEST_F(SCDImportTest, ImportBuildsModelsDevicesAndTheCacheFile) {
     ASSERT_EQ(ct->m_groups.GetSize(), 2);
     EXPECT_EQ(ct->m_groups[0].m_nGroupNo, 18);
     EXPECT_EQ(ct->FindEntry(18, 1)->m_strDesc, "档位-升降");
-    EXPECT_EQ(ct->FindEntry(18, 2)->m_strExtra, ",CDC=BSC;ctlModel=direct-with-normal-security;TapChgDir=STOP");
+    EXPECT_EQ(ct->FindEntry(18, 2)->m_strExtra,
+              ",CDC=BSC;ctlModel=direct-with-normal-security;TapChgDir=STOP");
 
     ASSERT_EQ(doc.m_devices.GetSize(), 4);
     EXPECT_EQ(doc.m_devices[0].m_strModelName, "PL2201_QXL811");
@@ -235,7 +237,8 @@ TEST(DeviceModelTest, GroupsHoldAtMost200EntriesAndClassesKeepTheirNumbers) {
     info.m_strName = "A";
     info.m_strType = "B";
     for (int i = 0; i < 450; ++i)
-        info.m_indications.push_back(std::make_unique<CSCDPointRef>(Ref("LD/GGIO1$ST$Ind" + std::to_string(i) + "$stVal")));
+        info.m_indications.push_back(
+            std::make_unique<CSCDPointRef>(Ref("LD/GGIO1$ST$Ind" + std::to_string(i) + "$stVal")));
     info.m_measurands.push_back(std::make_unique<CSCDPointRef>(Ref("LD/MMXU1$MX$Hz$mag$f", "遥测")));
     info.m_others.push_back(std::make_unique<CSCDPointRef>(Ref("LD/LLN0$SP$SGCB$ActSG", "定值区号")));
     info.m_others.push_back(std::make_unique<CSCDPointRef>(Ref("LD/PTOC1$SG$StrVal$setMag$f", "定值")));
@@ -244,7 +247,8 @@ TEST(DeviceModelTest, GroupsHoldAtMost200EntriesAndClassesKeepTheirNumbers) {
     std::vector<std::pair<int, int>> groups;
     for (const CInfoGroup& g : tpl.m_groups)
         groups.emplace_back(g.m_nGroupNo, g.m_entries.GetSize());
-    EXPECT_EQ(groups, (std::vector<std::pair<int, int>>{{1, 200}, {2, 200}, {3, 50}, {4, 1}, {6, 1}, {7, 1}, {255, 4}}));
+    EXPECT_EQ(groups, (std::vector<std::pair<int, int>>{
+                          {1, 200}, {2, 200}, {3, 50}, {4, 1}, {6, 1}, {7, 1}, {255, 4}}));
     EXPECT_EQ(tpl.FindEntry(2, 1)->m_nSeq, 1);
     EXPECT_EQ(tpl.FindEntry(3, 50)->m_strReference, "LD/GGIO1$ST$Ind449$stVal");
 }
