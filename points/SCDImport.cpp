@@ -564,7 +564,11 @@ CDeviceTemplate BuildDeviceModel(const CInfoModel& info) {
             } else if (n == 1) {
                 group = newGroup(c.category, type, g);
             }
-            std::string line = platform::StrFormat("%i,%i,%i,", n, g, n) + ref->m_strDesc + "," +
+            // An "=" ahead of the options would make the entry line unreadable and lose the point;
+            // the description's "=" becomes a blank as its "," and ";" did.
+            std::string desc = ref->m_strDesc;
+            std::replace(desc.begin(), desc.end(), '=', ' ');
+            std::string line = platform::StrFormat("%i,%i,%i,", n, g, n) + desc + "," +
                                ref->m_strText1 + "," + ref->m_strText2 + "," + ref->m_strOnText + "," +
                                ref->m_strOffText + "," + ref->m_strRefText;
             if (!ref->m_strTapDir.empty())

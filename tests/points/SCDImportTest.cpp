@@ -242,6 +242,7 @@ TEST(DeviceModelTest, GroupsHoldAtMost200EntriesAndClassesKeepTheirNumbers) {
     info.m_measurands.push_back(std::make_unique<CSCDPointRef>(Ref("LD/MMXU1$MX$Hz$mag$f", "遥测")));
     info.m_others.push_back(std::make_unique<CSCDPointRef>(Ref("LD/LLN0$SP$SGCB$ActSG", "定值区号")));
     info.m_others.push_back(std::make_unique<CSCDPointRef>(Ref("LD/PTOC1$SG$StrVal$setMag$f", "定值")));
+    info.m_others.back()->m_strDesc = "I>=1A";
     const CDeviceTemplate tpl = BuildDeviceModel(info);
     EXPECT_EQ(tpl.m_strName, "A_B");
     std::vector<std::pair<int, int>> groups;
@@ -251,6 +252,7 @@ TEST(DeviceModelTest, GroupsHoldAtMost200EntriesAndClassesKeepTheirNumbers) {
                           {1, 200}, {2, 200}, {3, 50}, {4, 1}, {6, 1}, {7, 1}, {255, 4}}));
     EXPECT_EQ(tpl.FindEntry(2, 1)->m_nSeq, 1);
     EXPECT_EQ(tpl.FindEntry(3, 50)->m_strReference, "LD/GGIO1$ST$Ind449$stVal");
+    EXPECT_EQ(tpl.FindEntry(7, 1)->m_strDesc, "I> 1A"); // an "=" would have lost the point
 }
 
 TEST(DeviceModelTest, TapChangersFillGroup18InPairs) {
