@@ -568,9 +568,9 @@ CDeviceTemplate BuildDeviceModel(const CInfoModel& info) {
             // the description's "=" becomes a blank as its "," and ";" did.
             std::string desc = ref->m_strDesc;
             std::replace(desc.begin(), desc.end(), '=', ' ');
-            std::string line = platform::StrFormat("%i,%i,%i,", n, g, n) + desc + "," +
-                               ref->m_strText1 + "," + ref->m_strText2 + "," + ref->m_strOnText + "," +
-                               ref->m_strOffText + "," + ref->m_strRefText;
+            std::string line = platform::StrFormat("%i,%i,%i,", n, g, n) + desc + "," + ref->m_strText1 +
+                               "," + ref->m_strText2 + "," + ref->m_strOnText + "," + ref->m_strOffText +
+                               "," + ref->m_strRefText;
             if (!ref->m_strTapDir.empty())
                 line += ";TapChgDir=" + ref->m_strTapDir;
             tpl.m_groups[group].AddEntryFromText(line);

@@ -163,6 +163,12 @@ void CConfigGINAllView::contextMenuEvent(QContextMenuEvent* event) {
     }
 }
 
+void CConfigGINAllView::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (!m_bInit)
+        OnInitialUpdate();
+}
+
 void CConfigGINAllView::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     const int cx = width();

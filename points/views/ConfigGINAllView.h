@@ -42,6 +42,8 @@ public:
 protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    // A pane made with the frame shows itself before any tree selection: its first display.
+    void showEvent(QShowEvent* event) override;
 
 private:
     IPointPaneView* LeftPane() const;

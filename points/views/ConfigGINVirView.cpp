@@ -77,10 +77,12 @@ void CConfigGINVirView::OnInitialUpdate() {
         for (const std::string& t : points::CategoryTabs())
             m_pTabs->addTab(Qs(t));
     }
-    m_nTab = 0;
+    // The first display starts on tab 0; a view shown again keeps its tab.
+    if (m_nTab < 0)
+        m_nTab = 0;
     {
         const QSignalBlocker block(m_pTabs);
-        m_pTabs->setCurrentIndex(0);
+        m_pTabs->setCurrentIndex(m_nTab);
     }
     SetColumns(m_pList, points::DevicePointColumns());
     FillPointList();

@@ -163,6 +163,31 @@ TEST_F(SCDImportTest, ImportBuildsModelsDevicesAndTheCacheFile) {
     EXPECT_EQ(prompts.Count(), 0u);
 }
 
+struct ViewsRecorder : IProjectViews {
+    void RefreshPortNode(int, int, int) override {}
+    void RefreshPortChildNodes(int, int, int) override {}
+    void FillPointList() override { calls.push_back("points"); }
+    void RefreshDeviceNodes() override { calls.push_back("devices"); }
+    void FillDeviceList() override { calls.push_back("list"); }
+    std::vector<std::string> calls;
+};
+
+TEST_F(SCDImportTest, TheDocumentsImportRefreshesTheViews) {
+    CSCDImport import;
+    CProjectContext::Instance().SetScdImport(&import);
+    CConfigDoc doc;
+    ViewsRecorder views;
+    doc.SetViews(&views);
+    EXPECT_EQ(doc.ImportSCD(StationScd()), 0);
+    EXPECT_EQ(views.calls, (std::vector<std::string>{"points", "devices", "list"}));
+    EXPECT_EQ(doc.m_devices.GetSize(), 4);
+    // A new project reads the cache back into its library.
+    CConfigDoc other;
+    EXPECT_EQ(other.LoadIEDListFromSCD(), 1);
+    EXPECT_TRUE(other.m_deviceModels.FindByName("CL2201_QXC901"));
+    doc.SetViews(nullptr);
+}
+
 TEST_F(SCDImportTest, DamagedCacheChangesNothing) {
     CConfigDoc doc;
     CSCDImport import;
