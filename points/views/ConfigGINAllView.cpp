@@ -50,7 +50,7 @@ IPointPaneView* CConfigGINAllView::LeftPane() const {
     return m_ctx.frame ? dynamic_cast<IPointPaneView*>(m_ctx.frame->LeftView()) : nullptr;
 }
 
-void CConfigGINAllView::TellLeftPane() {
+void CConfigGINAllView::SyncCategoryTab() {
     if (IPointPaneView* left = LeftPane())
         left->SelectCategoryTab(m_nTab, false);
 }
@@ -80,7 +80,7 @@ void CConfigGINAllView::OnInitialUpdate() {
     }
     FillDeviceCombo();
     FillPointRows();
-    TellLeftPane();
+    SyncCategoryTab();
     m_bInit = true;
 }
 
@@ -132,7 +132,7 @@ void CConfigGINAllView::OnTabChanged(int index) {
         return;
     m_nTab = index;
     FillPointRows();
-    TellLeftPane();
+    SyncCategoryTab();
 }
 
 void CConfigGINAllView::OnAddToRefTable() {

@@ -28,6 +28,8 @@ public:
     void FillPointRows();
     // The selected rows' points go to the reference table of the left pane's view.
     void OnAddToRefTable();
+    // The left pane's view shows the current category tab.
+    void SyncCategoryTab();
     // The context menu "全局GIN视图" of the point list; null before the first display.
     QMenu* BuildContextMenu();
 
@@ -47,7 +49,6 @@ protected:
 
 private:
     IPointPaneView* LeftPane() const;
-    void TellLeftPane();
     void OnComboChanged(int index);
     void OnTabChanged(int index);
 
