@@ -1,0 +1,6 @@
+#include "editors/RegisterViews.h"
+
+void RegisterEditorViews() {
+    RegisterPortViews();
+    RegisterDeviceViews();
+}

@@ -1,0 +1,8 @@
+#pragma once
+// Registers every editing view of the project structure editors with CEditorViewRegistry; the
+// program calls it once at start-up.
+void RegisterEditorViews();
+
+// The two families of views register themselves here.
+void RegisterPortViews();
+void RegisterDeviceViews();
