@@ -588,23 +588,48 @@ CDeviceTemplate BuildDeviceModel(const CInfoModel& info) {
     return tpl;
 }
 
+void CImportIndex::Build(const CConfigDoc& doc) {
+    models.clear();
+    devices.clear();
+    for (int i = 0; i < doc.m_deviceModels.GetSize(); ++i)
+        models.emplace(Lower(doc.m_deviceModels[i].m_strName), i);
+    for (const projectmodel::CDevice& d : doc.m_devices)
+        devices.emplace(Lower(d.m_strModelName), d.m_nAddress); // the first device of a name stays
+}
+
 void MergeImportedModel(CConfigDoc& doc, const CDeviceTemplate& model, const std::string& iedDesc) {
-    const int libIndex = doc.m_deviceModels.FindIndexByName(model.m_strName);
-    if (libIndex >= 0)
-        doc.m_deviceModels[libIndex] = model;
+    CImportIndex index;
+    index.Build(doc);
+    MergeImportedModel(doc, model, iedDesc, index);
+}
+
+void MergeImportedModel(CConfigDoc& doc, const CDeviceTemplate& model, const std::string& iedDesc,
+                        CImportIndex& index) {
+    const std::string key = Lower(model.m_strName);
+    if (auto it = index.models.find(key);
+        it != index.models.end() && doc.m_deviceModels.IsValidIndex(it->second))
+        doc.m_deviceModels[it->second] = model;
     else
-        doc.m_deviceModels.Add(model);
+        index.models[key] = doc.m_deviceModels.Add(model);
 
     projectmodel::CDevice device = projectmodel::CDevice::CDeviceFromTemplate(model);
-    const int index = doc.m_devices.FindIndexByModelName(model.m_strName);
-    if (index < 0) {
+    int at = -1;
+    if (auto it = index.devices.find(key); it != index.devices.end()) {
+        at = doc.m_devices.FindIndexByAddress(it->second);
+        if (at >= 0 && !platform::EqualsNoCase(doc.m_devices[at].m_strModelName, model.m_strName))
+            at = doc.m_devices.FindIndexByModelName(model.m_strName);
+    }
+    if (at < 0) {
         doc.m_devices.PrepareNewDevice(device, doc.m_deviceExtItems);
-        const int at = doc.m_devices.Insert(std::move(device));
-        if (at >= 0)
-            doc.m_devices[at].m_strDescription = iedDesc;
+        const int address = device.m_nAddress;
+        const int inserted = doc.m_devices.Insert(std::move(device));
+        if (inserted >= 0) {
+            doc.m_devices[inserted].m_strDescription = iedDesc;
+            index.devices[key] = address;
+        }
         return;
     }
-    const projectmodel::CDevice& old = doc.m_devices[index];
+    const projectmodel::CDevice& old = doc.m_devices[at];
     device.m_nBoard = old.m_nBoard;
     device.m_nAddress = old.m_nAddress;
     device.m_nMappedAddress = old.m_nMappedAddress;
@@ -612,7 +637,7 @@ void MergeImportedModel(CConfigDoc& doc, const CDeviceTemplate& model, const std
     device.m_pointRefs = old.m_pointRefs;
     device.m_strDescription = iedDesc;
     device.m_model.UpdateFrom(old.m_model);
-    doc.m_devices[index] = std::move(device);
+    doc.m_devices[at] = std::move(device);
 }
 
 void SerializeSCDIED(platform::CArchive& ar, CDeviceTemplate& model) {
@@ -627,10 +652,12 @@ int CSCDImport::BuildIEDListFromSCD(CConfigDoc& doc) {
     SetProgressPos(5);
     ar.WriteI32(static_cast<std::int32_t>(doc.m_infoModels.size()));
     const float step = doc.m_infoModels.empty() ? 0.0f : 95.0f / static_cast<float>(doc.m_infoModels.size());
+    CImportIndex index;
+    index.Build(doc);
     for (const auto& info : doc.m_infoModels) {
         CDeviceTemplate tpl = BuildDeviceModel(*info);
         SerializeSCDIED(ar, tpl);
-        MergeImportedModel(doc, tpl, info->m_strDesc);
+        MergeImportedModel(doc, tpl, info->m_strDesc, index);
         SetProgressPos(position_ + step);
     }
 

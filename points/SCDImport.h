@@ -110,11 +110,21 @@ private:
 // changers' group 18 and the special-indication group 255; flagged as imported.
 projectmodel::CDeviceTemplate BuildDeviceModel(const projectmodel::CInfoModel& model);
 
+// Where the models and devices of the project are found by model name while an import merges
+// thousands of models (lower-cased name -> library index, and -> address of the first device).
+struct CImportIndex {
+    std::unordered_map<std::string, int> models;
+    std::unordered_map<std::string, int> devices;
+    void Build(const projectmodel::CConfigDoc& doc);
+};
+
 // Puts an imported model into the library (replacing the model of that name) and the device
 // table (a new device, or the device of that model refreshed, keeping its placement, addresses,
 // option values, point references and the settings of the entries both models hold).
 void MergeImportedModel(projectmodel::CConfigDoc& doc, const projectmodel::CDeviceTemplate& model,
                         const std::string& iedDesc);
+void MergeImportedModel(projectmodel::CConfigDoc& doc, const projectmodel::CDeviceTemplate& model,
+                        const std::string& iedDesc, CImportIndex& index);
 
 // One device model of the cache file, stored or loaded by the archive's direction.
 void SerializeSCDIED(platform::CArchive& ar, projectmodel::CDeviceTemplate& model);
