@@ -7,6 +7,8 @@
 #include "MainFrame.h"
 #include "platform/Prompt.h"
 #include "platform/ui/WidgetPrompt.h"
+#include "points/SCDImport.h"
+#include "points/views/PointViews.h"
 #include "projectmodel/ProjectContext.h"
 
 #include <clocale>
@@ -32,6 +34,14 @@ int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i)
         arguments.emplace_back(argv[i]);
 
+    // The project document's SCD import ("导入SCD文件") is the point configuration's.
+    // The point views plug into the project frame.
+    CSCDImport scdImport;
+    CScdProgress scdProgress;
+    scdImport.SetProgress(&scdProgress);
+    projectmodel::CProjectContext::Instance().SetScdImport(&scdImport);
+    RegisterPointViews();
+
     int result = 0;
     {
         CConfigToolApp app;
@@ -55,6 +65,7 @@ int main(int argc, char** argv) {
         context.SetShell(nullptr);
         context.SetClassifier(nullptr);
     }
+    projectmodel::CProjectContext::Instance().SetScdImport(nullptr);
     platform::SetPrompt(nullptr);
     return result;
 }

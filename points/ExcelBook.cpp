@@ -1,0 +1,93 @@
+#include "points/ExcelBook.h"
+
+#include "platform/Prompt.h"
+
+#include <xlsxwriter.h>
+
+#include <cstdio>
+#include <filesystem>
+
+namespace {
+
+// The most characters a cell may hold in a workbook.
+constexpr std::size_t kMaxCellBytes = 32767;
+
+} // namespace
+
+CExcelBook::~CExcelBook() {
+    Close();
+}
+
+bool CExcelBook::Fail(const std::string& text) {
+    m_strLastError = text;
+    m_bFailed = true;
+    if (!text.empty())
+        platform::MessageBox(text, "错误", platform::Icon::Error);
+    return false;
+}
+
+int CExcelBook::Open(const std::string& path) {
+    if (m_book || m_bFailed || path.empty())
+        return 0;
+    // The writer creates the file only when the book is closed; a folder that does not take the
+    // file is found out now, as opening the workbook would have.
+    const bool existed = std::filesystem::exists(path);
+    std::FILE* probe = std::fopen(path.c_str(), "ab");
+    if (!probe)
+        return 0;
+    std::fclose(probe);
+    if (!existed)
+        std::remove(path.c_str());
+    lxw_workbook_options options{};
+    options.constant_memory = LXW_TRUE;
+    m_book = workbook_new_opt(path.c_str(), &options);
+    if (!m_book)
+        return 0;
+    m_strPath = path;
+    return 1;
+}
+
+bool CExcelBook::CreateSheet(const std::vector<std::string>& columns) {
+    if (!m_book || m_bFailed)
+        return false;
+    if (const lxw_error err = workbook_validate_sheet_name(m_book, m_strSheetName.c_str());
+        err != LXW_NO_ERROR)
+        return Fail(lxw_strerror(err));
+    m_sheet = workbook_add_worksheet(m_book, m_strSheetName.c_str());
+    if (!m_sheet)
+        return Fail("创建工作表" + m_strSheetName + "失败");
+    m_columns = columns;
+    m_nColumns = static_cast<int>(columns.size());
+    m_nRow = 0;
+    return AddRow(columns);
+}
+
+bool CExcelBook::AddRow(const std::vector<std::string>& values) {
+    if (!m_sheet || m_bFailed)
+        return false;
+    const std::size_t count = std::min(values.size(), m_columns.size());
+    for (std::size_t c = 0; c < count; ++c) {
+        const std::string& v = values[c];
+        if (v.empty())
+            continue;
+        const std::string cell = v.size() > kMaxCellBytes ? v.substr(0, kMaxCellBytes) : v;
+        const lxw_error err =
+            worksheet_write_string(m_sheet, m_nRow, static_cast<lxw_col_t>(c), cell.c_str(), nullptr);
+        if (err != LXW_NO_ERROR)
+            return Fail(lxw_strerror(err));
+    }
+    ++m_nRow;
+    return true;
+}
+
+bool CExcelBook::Close() {
+    if (!m_book)
+        return !m_bFailed;
+    lxw_workbook* book = m_book;
+    m_book = nullptr;
+    m_sheet = nullptr;
+    const lxw_error err = workbook_close(book);
+    if (err != LXW_NO_ERROR)
+        return Fail(lxw_strerror(err));
+    return !m_bFailed;
+}

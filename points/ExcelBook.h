@@ -1,0 +1,47 @@
+#pragma once
+// Writes tables of text into an Excel workbook (.xlsx): one sheet per CreateSheet with its column
+// titles in the first row, then one row per AddRow. The workbook is written when it is closed
+// (Close or the destructor). An error is shown in a message box ("错误") and every later call of
+// the book fails.
+#include <string>
+#include <vector>
+
+struct lxw_workbook;
+struct lxw_worksheet;
+
+class CExcelBook {
+public:
+    CExcelBook() = default;
+    ~CExcelBook();
+    CExcelBook(const CExcelBook&) = delete;
+    CExcelBook& operator=(const CExcelBook&) = delete;
+
+    // Non-zero when the workbook file can be created at path (an existing file is replaced when
+    // the book is closed).
+    int Open(const std::string& path);
+    // The name of the sheet the next CreateSheet makes.
+    void SetSheetName(const std::string& name) { m_strSheetName = name; }
+    // A sheet of these columns, titles in its first row; false on failure.
+    bool CreateSheet(const std::vector<std::string>& columns);
+    // One row of values in column order (values past the last column are dropped); false on
+    // failure.
+    bool AddRow(const std::vector<std::string>& values);
+    // Writes the workbook; false (shown) when the file could not be written.
+    bool Close();
+
+    const std::string& GetLastError() const { return m_strLastError; }
+    int GetColumnCount() const { return m_nColumns; }
+
+private:
+    bool Fail(const std::string& text);
+
+    lxw_workbook* m_book = nullptr;
+    lxw_worksheet* m_sheet = nullptr;
+    int m_nColumns = 0;
+    std::vector<std::string> m_columns;
+    std::string m_strPath;
+    std::string m_strSheetName;
+    std::string m_strLastError;
+    unsigned m_nRow = 0;
+    bool m_bFailed = false;
+};

@@ -1,0 +1,683 @@
+#include "points/SCDImport.h"
+
+#include "platform/Archive.h"
+#include "platform/Paths.h"
+#include "platform/Prompt.h"
+#include "platform/scl/SCLService.h"
+#include "platform/Text.h"
+#include "projectmodel/ConfigDoc.h"
+#include "projectmodel/InfoModel.h"
+#include "projectmodel/NameTables.h"
+#include "projectmodel/ProjectContext.h"
+
+#include <algorithm>
+#include <system_error>
+
+namespace fs = std::filesystem;
+using platform::scl::CtBase;
+using platform::scl::CtEleList;
+using platform::scl::EleID;
+using projectmodel::CConfigDoc;
+using projectmodel::CDeviceTemplate;
+using projectmodel::CInfoGroup;
+using projectmodel::CInfoModel;
+using projectmodel::CProjectContext;
+using projectmodel::CSCDPoint;
+using projectmodel::CSCDPointRef;
+
+namespace {
+
+// Nested data objects and structured attributes deeper than this are a type loop of a damaged
+// file; the walk stops there instead of running out of stack.
+constexpr int kMaxTypeDepth = 32;
+
+void ReplaceDots(std::string& text) {
+    std::replace(text.begin(), text.end(), '.', '$');
+}
+
+std::string Lower(std::string_view text) {
+    return platform::ToLowerAscii(text);
+}
+
+void IndexById(const CtEleList& list, std::unordered_map<std::string, CtBase>& map) {
+    map.clear();
+    map.reserve(list.size());
+    for (const CtBase& e : list)
+        map.emplace(Lower(e.GetAttrValByName("id")), e); // the first of an id stays
+}
+
+CtBase FindIn(const std::unordered_map<std::string, CtBase>& map, std::string_view id) {
+    auto it = map.find(Lower(id));
+    return it == map.end() ? CtBase() : it->second;
+}
+
+// The first child of the kind whose "name" equals name without regard to case.
+CtBase ChildNamed(const CtBase& parent, EleID kind, std::string_view name) {
+    CtEleList list;
+    parent.FindEleListByID(kind, list, false);
+    for (const CtBase& e : list)
+        if (platform::EqualsNoCase(e.GetAttrValByName("name"), name))
+            return e;
+    return {};
+}
+
+std::string ValOfDai(const CtBase& element, std::string_view daiName) {
+    const CtBase dai = ChildNamed(element, EleID::DAI, daiName);
+    if (!dai)
+        return {};
+    const CtBase val = dai.FindOneEleByID(EleID::Val, false);
+    return val ? val.GetValue() : std::string();
+}
+
+bool EndsWith(std::string_view text, std::string_view tail) {
+    return text.size() >= tail.size() && text.substr(text.size() - tail.size()) == tail;
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------------------------
+// Data-set members
+
+void CDataSetIndex::Clear() {
+    lower_.clear();
+    byTail_.clear();
+    other_.clear();
+    longestTail_ = 0;
+}
+
+void CDataSetIndex::Add(const std::string& member) {
+    ++lower_[Lower(member)];
+    const std::size_t slash = member.find('/');
+    if (slash != std::string::npos && member.find('/', slash + 1) == std::string::npos) {
+        std::string tail = member.substr(slash + 1);
+        longestTail_ = std::max(longestTail_, tail.size());
+        byTail_[std::move(tail)].push_back(member.substr(0, slash));
+    } else {
+        other_.push_back(member);
+    }
+}
+
+bool CDataSetIndex::Matches(std::string_view reference) const {
+    if (lower_.count(Lower(reference)))
+        return true;
+    for (const std::string& m : other_)
+        if (reference.find(m) != std::string_view::npos)
+            return true;
+    const std::size_t slash = reference.find('/');
+    if (slash == std::string_view::npos || reference.find('/', slash + 1) != std::string_view::npos) {
+        // Without exactly one "/" the alignment does not hold; try every member.
+        for (const auto& [tail, heads] : byTail_)
+            for (const std::string& head : heads)
+                if (reference.find(head + "/" + tail) != std::string_view::npos)
+                    return true;
+        return false;
+    }
+    // A member of one "/" lies inside the reference only with the two "/" on each other: its
+    // head ends the reference's head and its tail starts the reference's tail.
+    const std::string_view head = reference.substr(0, slash);
+    const std::string_view rest = reference.substr(slash + 1);
+    std::string key;
+    const std::size_t longest = std::min(rest.size(), longestTail_);
+    for (std::size_t len = 0; len <= longest; ++len) {
+        key.assign(rest.substr(0, len));
+        auto it = byTail_.find(key);
+        if (it == byTail_.end())
+            continue;
+        for (const std::string& h : it->second)
+            if (EndsWith(head, h))
+                return true;
+    }
+    return false;
+}
+
+// ---------------------------------------------------------------------------------------------
+// The walk
+
+struct CSCDImport::LnContext {
+    CtBase ln;
+    std::string ldInst;
+    std::string prefix;
+    std::string lnClass;
+    std::string inst;
+    bool rdre = false;
+    bool doisRead = false;
+    std::unordered_map<std::string, CtBase> dois; // lower-cased name -> first DOI
+
+    CtBase Doi(std::string_view name) {
+        if (!doisRead) {
+            doisRead = true;
+            CtEleList list;
+            ln.FindEleListByID(EleID::DOI, list, false);
+            for (const CtBase& d : list)
+                dois.emplace(Lower(d.GetAttrValByName("name")), d);
+        }
+        auto it = dois.find(Lower(name));
+        return it == dois.end() ? CtBase() : it->second;
+    }
+};
+
+CSCDImport::CSCDImport() = default;
+CSCDImport::~CSCDImport() = default;
+
+fs::path CSCDImport::CacheFilePath() {
+    return platform::JoinPath(CProjectContext::Instance().LibraryFolder(), "UserDefine\\IEDListFromSCD.dat");
+}
+
+void CSCDImport::Clear(CConfigDoc& doc) {
+    doc.m_infoModels.clear();
+    doc.m_dataSetMembers.clear();
+    doc.m_strSubDoName.clear();
+    if (doc.m_sclService)
+        doc.m_sclService->Clear();
+    lnodeTypes_.clear();
+    doTypes_.clear();
+    daTypes_.clear();
+    accessPoints_.clear();
+    dataSet_.Clear();
+    model_ = nullptr;
+    doc_ = nullptr;
+}
+
+void CSCDImport::SetProgressPos(float pos) {
+    position_ = pos;
+    progress_->SetPos(static_cast<int>(pos));
+}
+
+int CSCDImport::ImportSCD(CConfigDoc& doc, const std::string& path) {
+    Clear(doc);
+    const int loaded = LoadSCDFile(doc, path);
+    // The parsed file is not needed once the points are read; a big file's tree is freed before
+    // the device models are built.
+    doc.m_sclService->Clear();
+    lnodeTypes_.clear();
+    doTypes_.clear();
+    daTypes_.clear();
+    accessPoints_.clear();
+    if (loaded) {
+        BuildIEDListFromSCD(doc);
+        if (doc.Views()) {
+            doc.Views()->FillPointList();
+            doc.Views()->RefreshDeviceNodes();
+        }
+    }
+    return 0;
+}
+
+int CSCDImport::LoadSCDFile(CConfigDoc& doc, const std::string& path) {
+    if (path.empty())
+        return 0;
+    doc.m_sclService->SetXmlFileName(path);
+    progress_->Show("正在载入数据模型，请稍候……");
+    SetProgressPos(0);
+    progress_->SetWaitCursor(true);
+    if (!doc.m_sclService->LoadFromXmlFile()) {
+        progress_->SetWaitCursor(false);
+        platform::MessageBox("导入SCD失败：解析文件失败!");
+        SetProgressPos(100);
+        progress_->Hide();
+        return 0;
+    }
+    SetProgressPos(2);
+    const int result = ReadSCDIEDs(doc);
+    progress_->Hide();
+    progress_->SetWaitCursor(false);
+    return result;
+}
+
+int CSCDImport::ReadSCDIEDs(CConfigDoc& doc) {
+    const CtBase root = doc.m_sclService->GetRoot();
+    if (!root)
+        return 0;
+    doc_ = &doc;
+    position_ = 2;
+    progress_->SetWaitCursor(false);
+
+    const CtBase templates = root.FindOneEleByID(EleID::DataTypeTemplates, false);
+    IndexById(templates ? templates.GetEleByName("LNodeType") : CtEleList(), lnodeTypes_);
+    IndexById(templates ? templates.GetEleByName("DOType") : CtEleList(), doTypes_);
+    IndexById(templates ? templates.GetEleByName("DAType") : CtEleList(), daTypes_);
+
+    const CProjectContext& context = CProjectContext::Instance();
+    if (!context.m_bGetGoosePoints) {
+        accessPoints_.clear();
+        const CtBase comm = root.FindOneEleByID(EleID::Communication, false);
+        CtEleList subnets;
+        if (comm)
+            comm.FindEleListByID(EleID::SubNetwork, subnets, false);
+        for (const CtBase& net : subnets) {
+            if (!platform::EqualsNoCase(net.GetAttrValByName("type"), "8-MMS"))
+                continue;
+            CtEleList aps;
+            net.FindEleListByID(EleID::ConnectedAP, aps, false);
+            for (const CtBase& ap : aps) {
+                const std::string apName = ap.GetAttrValByName("apName");
+                const std::string iedName = ap.GetAttrValByName("iedName");
+                if (!apName.empty() && !iedName.empty())
+                    accessPoints_.emplace(apName + "+" + iedName, ap);
+            }
+        }
+    }
+
+    CtEleList ieds;
+    root.FindEleListByID(EleID::IED, ieds, false);
+    const float step = ieds.empty() ? 0.0f : (100.0f - position_) / static_cast<float>(ieds.size());
+    progress_->SetCaption("正在读取测点信息，请稍候……");
+    for (const CtBase& ied : ieds) {
+        ReadIED(doc, ied);
+        SetProgressPos(position_ + step);
+    }
+    SetProgressPos(100);
+    model_ = nullptr;
+    return 1;
+}
+
+void CSCDImport::ReadIED(CConfigDoc& doc, const CtBase& ied) {
+    // Data-set members: "ldInst/prefix lnClass lnInst$fc$doName$daName", dots turned into "$".
+    doc.m_dataSetMembers.clear();
+    dataSet_.Clear();
+    CtEleList fcdas;
+    ied.FindEleListByID(EleID::FCDA, fcdas, true);
+    for (const CtBase& f : fcdas) {
+        std::string doName = f.GetAttrValByName("doName");
+        std::string daName = f.GetAttrValByName("daName");
+        ReplaceDots(doName);
+        ReplaceDots(daName);
+        std::string member = f.GetAttrValByName("ldInst") + "/" + f.GetAttrValByName("prefix") +
+                             f.GetAttrValByName("lnClass") + f.GetAttrValByName("lnInst") + "$" +
+                             f.GetAttrValByName("fc") + "$" + doName + "$" + daName;
+        dataSet_.Add(member);
+        doc.m_dataSetMembers.push_back(std::move(member));
+    }
+
+    auto model = std::make_unique<CInfoModel>();
+    model->m_strName = ied.GetAttrValByName("name");
+    model->m_strDesc = ied.GetAttrValByName("desc");
+    model->m_strManufacturer = ied.GetAttrValByName("manufacturer");
+    model->m_strType = ied.GetAttrValByName("type");
+    model->m_strConfigVersion = ied.GetAttrValByName("configVersion");
+    if (model->m_strType.empty())
+        model->m_strType = model->m_strName;
+    model_ = model.get();
+    doc.m_infoModels.push_back(std::move(model));
+
+    const bool goose = CProjectContext::Instance().m_bGetGoosePoints;
+    CtEleList aps;
+    ied.FindEleListByID(EleID::AccessPoint, aps, false);
+    for (const CtBase& ap : aps) {
+        const std::string key = ap.GetAttrValByName("name") + "+" + model_->m_strName;
+        if (!goose && !accessPoints_.count(key))
+            continue;
+        CtEleList lds;
+        ap.FindEleListByID(EleID::LDevice, lds, true);
+        for (const CtBase& ld : lds) {
+            const std::string ldInst = ld.GetAttrValByName("inst");
+            CtEleList lns;
+            if (const CtBase ln0 = ld.FindOneEleByID(EleID::LN0, false))
+                lns.push_back(ln0);
+            ld.FindEleListByID(EleID::LN, lns, false);
+            for (const CtBase& e : lns) {
+                LnContext ln;
+                ln.ln = e;
+                ln.ldInst = ldInst;
+                ReadLN(ln);
+            }
+        }
+    }
+}
+
+void CSCDImport::ReadLN(LnContext& ln) {
+    const std::string lnType = ln.ln.GetAttrValByName("lnType");
+    if (lnType.empty())
+        return;
+    ln.lnClass = ln.ln.GetAttrValByName("lnClass");
+    ln.prefix = ln.ln.GetAttrValByName("prefix");
+    ln.inst = ln.ln.GetAttrValByName("inst");
+    if (platform::EqualsNoCase(ln.lnClass, "RDRE")) {
+        ln.rdre = true;
+        model_->m_bRecorder = 1;
+    }
+    if (platform::EqualsNoCase(ln.lnClass, "LLN0") && ln.ln.FindOneEleByID(EleID::SettingControl, false)) {
+        struct {
+            const char* da;
+            const char* desc;
+        } const groups[] = {{"ActSG", "运行区定值区号"}, {"EditSG", "编辑区定值区号"}};
+        for (const auto& g : groups) {
+            auto p = std::make_unique<CSCDPoint>();
+            p->m_strLNName = ln.prefix + "LLN0" + ln.inst;
+            p->m_strLNInst = ln.inst;
+            p->m_strLNClass = "LLN0";
+            p->m_strPrefix = ln.prefix;
+            p->m_strDOName = "SGCB";
+            p->m_strFC = "SP";
+            p->m_strDAName = g.da;
+            p->m_strDesc = g.desc;
+            p->m_strReference = ln.ldInst + "/" + ln.prefix + "LLN0" + ln.inst + "$SP$SGCB$" + g.da;
+            p->m_nClass = 14;
+            model_->AddPoint(std::move(p));
+        }
+    }
+    const CtBase type = FindIn(lnodeTypes_, lnType);
+    if (!type)
+        return;
+    for (const CtBase& d : type.GetEleByName("DO")) {
+        const CtBase doType = FindIn(doTypes_, d.GetAttrValByName("type"));
+        if (!doType)
+            continue;
+        const std::string name = d.GetAttrValByName("name");
+        doc_->m_strSubDoName.clear();
+        WalkDO(ln, name, name, doType, true, 0);
+    }
+}
+
+void CSCDImport::WalkDO(LnContext& ln, const std::string& topDo, const std::string& doPath,
+                        const CtBase& doType, bool top, int depth) {
+    if (depth > kMaxTypeDepth)
+        return;
+    const std::string cdc = doType.GetAttrValByName("cdc");
+    if (!ln.rdre && top && projectmodel::ClassifyDataAttribute(cdc) == 0)
+        return;
+    for (const CtBase& da : doType.GetEleByName("DA")) {
+        const std::string fc = da.GetAttrValByName("fc");
+        const std::string name = da.GetAttrValByName("name");
+        const int cls = ln.rdre ? 17 : projectmodel::ClassifyDataAttribute(fc + "$" + cdc + "$" + name);
+        if (cls == 0)
+            continue;
+        const std::string bType = da.GetAttrValByName("bType");
+        if (bType == "Struct" || bType == "ValWithTrans") {
+            if (const CtBase daType = FindIn(daTypes_, da.GetAttrValByName("type")))
+                WalkDAType(ln, topDo, doPath, fc, cdc, name, daType, depth + 1);
+        } else if (cls != 1) {
+            BuildPoint(ln, topDo, doPath, fc, cdc, name, cls);
+        }
+    }
+    for (const CtBase& sdo : doType.GetEleByName("SDO")) {
+        const std::string name = sdo.GetAttrValByName("name");
+        if (top)
+            doc_->m_strSubDoName = name;
+        if (!ln.rdre && projectmodel::ClassifyDataAttribute(cdc + "$" + name) == 0)
+            continue;
+        if (const CtBase sdoType = FindIn(doTypes_, sdo.GetAttrValByName("type")))
+            WalkDO(ln, topDo, doPath + "$" + name, sdoType, false, depth + 1);
+    }
+}
+
+void CSCDImport::WalkDAType(LnContext& ln, const std::string& topDo, const std::string& doPath,
+                            const std::string& fc, const std::string& cdc, const std::string& attrPath,
+                            const CtBase& daType, int depth) {
+    if (depth > kMaxTypeDepth)
+        return;
+    for (const CtBase& bda : daType.GetEleByName("BDA")) {
+        const std::string path = attrPath + "$" + bda.GetAttrValByName("name");
+        const int cls = ln.rdre ? 17 : projectmodel::ClassifyDataAttribute(fc + "$" + cdc + "$" + path);
+        if (cls == 0)
+            continue;
+        const std::string bType = bda.GetAttrValByName("bType");
+        if (bType == "Struct" || bType == "ValWithTrans") {
+            if (const CtBase sub = FindIn(daTypes_, bda.GetAttrValByName("type")))
+                WalkDAType(ln, topDo, doPath, fc, cdc, path, sub, depth + 1);
+        } else if (cls != 1) {
+            BuildPoint(ln, topDo, doPath, fc, cdc, path, cls);
+        }
+    }
+}
+
+void CSCDImport::BuildPoint(LnContext& ln, const std::string& topDo, const std::string& doPath,
+                            const std::string& fc, const std::string& cdc, const std::string& attrPath,
+                            int pointClass) {
+    std::string reference =
+        ln.ldInst + "/" + ln.prefix + ln.lnClass + ln.inst + "$" + fc + "$" + doPath + "$" + attrPath;
+    if (pointClass != 13 && !dataSet_.Matches(reference))
+        return;
+
+    auto p = std::make_unique<CSCDPoint>();
+    p->m_strLNName = ln.prefix + ln.lnClass + ln.inst;
+    p->m_strLNInst = ln.inst;
+    p->m_strLNClass = ln.lnClass;
+    p->m_strPrefix = ln.prefix;
+    p->m_strDOName = topDo;
+    p->m_strSDOName = doPath.size() > topDo.size() ? doPath.substr(topDo.size() + 1) : std::string();
+    p->m_strFC = fc;
+    p->m_strCDC = cdc;
+    p->m_strDAName = attrPath;
+    p->m_nClass = static_cast<std::uint8_t>(pointClass);
+
+    // The DOI of the data object, searched with the rest of the path: sub-data-objects first,
+    // then the attribute path.
+    std::string desc;
+    if (const CtBase doi = ln.Doi(topDo)) {
+        const std::string rest = p->m_strSDOName.empty() ? attrPath : p->m_strSDOName + "$" + attrPath;
+        desc = DescriptionOf(doi, rest);
+        if (pointClass == 13)
+            p->m_strCtlModel = ValOfDai(doi, "ctlModel");
+    }
+    if (desc.empty()) {
+        desc = reference;
+    } else {
+        static const struct {
+            const char* tail;
+            const char* text;
+        } phases[] = {{"phsA", "A相"}, {"phsB", "B相"}, {"phsC", "C相"}, {"neut", "零序"}};
+        for (const auto& ph : phases)
+            if (EndsWith(attrPath, ph.tail)) {
+                desc = ph.text + desc;
+                break;
+            }
+        if (attrPath.size() >= 10) {
+            const std::string_view part = std::string_view(attrPath).substr(attrPath.size() - 10, 8);
+            if (part == "cVal$mag")
+                desc += "幅值";
+            else if (part == "cVal$ang")
+                desc += "相角";
+        }
+    }
+    p->m_strDesc = std::move(desc);
+    p->m_strReference = std::move(reference);
+    model_->AddPoint(std::move(p));
+}
+
+std::string CSCDImport::DescriptionOf(const CtBase& element, std::string_view path) const {
+    std::string text;
+    if (CProjectContext::Instance().m_bGetDescFromDu)
+        text = ValOfDai(element, "dU");
+    if (!path.empty()) {
+        const std::size_t cut = path.find('$');
+        const std::string_view head = path.substr(0, cut);
+        const std::string_view rest =
+            cut == std::string_view::npos ? std::string_view() : path.substr(cut + 1);
+        if (const CtBase sdi = ChildNamed(element, EleID::SDI, head)) {
+            std::string inner = DescriptionOf(sdi, rest);
+            if (!inner.empty())
+                text = std::move(inner);
+        }
+    }
+    if (text.empty())
+        text = element.GetAttrValByName("desc");
+    return text;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Device models and the cache file
+
+bool IsTapChangerReference(std::string_view fcda) {
+    const std::size_t slash = fcda.find('/');
+    const std::size_t dollar = fcda.find('$');
+    if (slash == std::string_view::npos || dollar == std::string_view::npos || slash > dollar)
+        return false;
+    if (platform::ToUpperAscii(fcda.substr(slash + 1, dollar - slash - 1)).find("ATCC") == std::string::npos)
+        return false;
+    return platform::EqualsNoCase(fcda.substr(dollar + 1, 9), "CO$TapChg");
+}
+
+CDeviceTemplate BuildDeviceModel(const CInfoModel& info) {
+    CDeviceTemplate tpl;
+    tpl.m_strName = info.m_strName + "_" + info.m_strType;
+    tpl.m_strType = info.m_bRecorder ? "保护" : "测控";
+    tpl.m_strVersion = info.m_strConfigVersion;
+
+    struct ClassGroup {
+        const char* category;
+        const char* code;
+        const CInfoModel::RefList* list;
+        bool byCategory; // only the references whose category text is the group's
+    };
+    const ClassGroup classes[] = {
+        {"遥信", "YX", &info.m_indications, false},  {"遥测", "YC", &info.m_measurands, false},
+        {"遥控", "YK", &info.m_controls, false},     {"定值区号", "OTHER", &info.m_others, true},
+        {"定值", "OTHER", &info.m_others, true},     {"装置参数", "OTHER", &info.m_others, true},
+        {"故障信息", "OTHER", &info.m_others, true},
+    };
+
+    auto newGroup = [&tpl](const std::string& name, int type, int number) {
+        CInfoGroup g;
+        g.m_strName = name;
+        g.m_nType = type;
+        g.m_nGroupNo = number;
+        return tpl.m_groups.Add(std::move(g));
+    };
+
+    int g = 1;
+    int tapGroup = -1;
+    int t = 1;
+    for (const ClassGroup& c : classes) {
+        const bool controls = c.list == &info.m_controls;
+        const int type = projectmodel::InfoTypeFromName(c.code);
+        int n = 1;
+        int group = -1;
+        for (const auto& ref : *c.list) {
+            if (c.byCategory && ref->m_strCategory != c.category)
+                continue;
+            if (controls && IsTapChangerReference(ref->m_strFCDA)) {
+                if (tapGroup < 0)
+                    tapGroup = newGroup("遥控", projectmodel::InfoTypeFromName("YK"), 18);
+                CInfoGroup& tg = tpl.m_groups[tapGroup];
+                tg.AddEntryFromText(platform::StrFormat("%i,%i,%i,档位-升降,,5,升,降", t, 18, t) + "," +
+                                    ref->m_strRefText + ";TapChgDir=UPDOWN");
+                tg.AddEntryFromText(platform::StrFormat("%i,%i,%i,档位-停,,5,停,", t + 1, 18, t + 1) + "," +
+                                    ref->m_strRefText + ";TapChgDir=STOP");
+                t += 2;
+                continue;
+            }
+            if (n == 201) {
+                ++g;
+                n = 1;
+                group = newGroup(c.category, type, g);
+            } else if (n == 1) {
+                group = newGroup(c.category, type, g);
+            }
+            // An "=" ahead of the options would make the entry line unreadable and lose the point;
+            // the description's "=" becomes a blank as its "," and ";" did.
+            std::string desc = ref->m_strDesc;
+            std::replace(desc.begin(), desc.end(), '=', ' ');
+            std::string line = platform::StrFormat("%i,%i,%i,", n, g, n) + desc + "," + ref->m_strText1 +
+                               "," + ref->m_strText2 + "," + ref->m_strOnText + "," + ref->m_strOffText +
+                               "," + ref->m_strRefText;
+            if (!ref->m_strTapDir.empty())
+                line += ";TapChgDir=" + ref->m_strTapDir;
+            tpl.m_groups[group].AddEntryFromText(line);
+            ++n;
+        }
+        ++g;
+    }
+
+    const int special = newGroup("特殊遥信", projectmodel::InfoTypeFromName("YX"), 255);
+    for (const char* line :
+         {"1,255,1,网络状态1,,5,通,断,FUN=255;INF=1", "2,255,2,网络状态2,,5,通,断,FUN=255;INF=2",
+          "3,255,3,装置通讯状态,,5,通,断,FUN=255;INF=3", "4,255,4,检修状态,,5,合,分,FUN=255;INF=4"})
+        tpl.m_groups[special].AddEntryFromText(line);
+    tpl.m_nFlag = 1;
+    return tpl;
+}
+
+void CImportIndex::Build(const CConfigDoc& doc) {
+    models.clear();
+    devices.clear();
+    for (int i = 0; i < doc.m_deviceModels.GetSize(); ++i)
+        models.emplace(Lower(doc.m_deviceModels[i].m_strName), i);
+    for (const projectmodel::CDevice& d : doc.m_devices)
+        devices.emplace(Lower(d.m_strModelName), d.m_nAddress); // the first device of a name stays
+}
+
+void MergeImportedModel(CConfigDoc& doc, const CDeviceTemplate& model, const std::string& iedDesc) {
+    CImportIndex index;
+    index.Build(doc);
+    MergeImportedModel(doc, model, iedDesc, index);
+}
+
+void MergeImportedModel(CConfigDoc& doc, const CDeviceTemplate& model, const std::string& iedDesc,
+                        CImportIndex& index) {
+    const std::string key = Lower(model.m_strName);
+    if (auto it = index.models.find(key);
+        it != index.models.end() && doc.m_deviceModels.IsValidIndex(it->second))
+        doc.m_deviceModels[it->second] = model;
+    else
+        index.models[key] = doc.m_deviceModels.Add(model);
+
+    projectmodel::CDevice device = projectmodel::CDevice::CDeviceFromTemplate(model);
+    int at = -1;
+    if (auto it = index.devices.find(key); it != index.devices.end()) {
+        at = doc.m_devices.FindIndexByAddress(it->second);
+        if (at >= 0 && !platform::EqualsNoCase(doc.m_devices[at].m_strModelName, model.m_strName))
+            at = doc.m_devices.FindIndexByModelName(model.m_strName);
+    }
+    if (at < 0) {
+        doc.m_devices.PrepareNewDevice(device, doc.m_deviceExtItems);
+        const int address = device.m_nAddress;
+        const int inserted = doc.m_devices.Insert(std::move(device));
+        if (inserted >= 0) {
+            doc.m_devices[inserted].m_strDescription = iedDesc;
+            index.devices[key] = address;
+        }
+        return;
+    }
+    const projectmodel::CDevice& old = doc.m_devices[at];
+    device.m_nBoard = old.m_nBoard;
+    device.m_nAddress = old.m_nAddress;
+    device.m_nMappedAddress = old.m_nMappedAddress;
+    device.m_optionValues = old.m_optionValues;
+    device.m_pointRefs = old.m_pointRefs;
+    device.m_strDescription = iedDesc;
+    device.m_model.UpdateFrom(old.m_model);
+    doc.m_devices[at] = std::move(device);
+}
+
+void SerializeSCDIED(platform::CArchive& ar, CDeviceTemplate& model) {
+    model.Serialize(ar);
+}
+
+int CSCDImport::BuildIEDListFromSCD(CConfigDoc& doc) {
+    const fs::path file = CacheFilePath();
+    platform::CArchive ar;
+    ar.WriteU8(0);
+    progress_->Show("正在更新装置列表，请稍候……");
+    SetProgressPos(5);
+    ar.WriteI32(static_cast<std::int32_t>(doc.m_infoModels.size()));
+    const float step = doc.m_infoModels.empty() ? 0.0f : 95.0f / static_cast<float>(doc.m_infoModels.size());
+    CImportIndex index;
+    index.Build(doc);
+    for (const auto& info : doc.m_infoModels) {
+        CDeviceTemplate tpl = BuildDeviceModel(*info);
+        SerializeSCDIED(ar, tpl);
+        MergeImportedModel(doc, tpl, info->m_strDesc, index);
+        SetProgressPos(position_ + step);
+    }
+
+    // The new cache replaces the old one only once it is complete on disk.
+    std::error_code ec;
+    fs::create_directories(file.parent_path(), ec);
+    fs::path temp = file;
+    temp += ".tmp";
+    bool saved = ar.SaveToFile(temp);
+    if (saved) {
+        fs::rename(temp, file, ec);
+        saved = !ec;
+    }
+    SetProgressPos(100);
+    progress_->Hide();
+    progress_->SetWaitCursor(false);
+    if (!saved) {
+        fs::remove(temp, ec);
+        platform::MessageBox("保存文件" + file.string() + "失败!", "错误", platform::Icon::Error);
+        return 0;
+    }
+    return 1;
+}

@@ -1,0 +1,134 @@
+#pragma once
+// The import of an IEC 61850 SCD file into the open project: every IED becomes an information
+// model with its classified data points; from each model one device model is built, merged into
+// the project's device-model library and device table, and stored in the cache file
+// "IEDListFromSCD.dat" that every project load reads back.
+//
+// The walk keeps its lookups in hash maps (type ids, data-set members, DOIs per logical node) so
+// that files of hundreds of MB with thousands of IEDs are read in time linear in their size.
+#include "platform/scl/CtBase.h"
+#include "projectmodel/DeviceTemplate.h"
+#include "projectmodel/ProjectServices.h"
+
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+namespace platform {
+class CArchive;
+}
+
+namespace projectmodel {
+class CConfigDoc;
+class CInfoModel;
+} // namespace projectmodel
+
+// The modeless progress dialog the import drives; without widgets nothing is shown.
+class IScdProgress {
+public:
+    virtual ~IScdProgress() = default;
+    virtual void Show(const std::string& caption) { (void)caption; }
+    virtual void SetCaption(const std::string& caption) { (void)caption; }
+    // Range 0..100.
+    virtual void SetPos(int pos) { (void)pos; }
+    virtual void Hide() {}
+    virtual void SetWaitCursor(bool wait) { (void)wait; }
+};
+
+// The data-set members of one IED and the two tests a point's reference must pass: equal to a
+// member without regard to case, or containing one (case-sensitive).
+class CDataSetIndex {
+public:
+    void Clear();
+    void Add(const std::string& member);
+    bool Matches(std::string_view reference) const;
+    bool Empty() const { return lower_.empty(); }
+
+private:
+    std::unordered_map<std::string, int> lower_; // lower-cased member -> count
+    // Members with exactly one "/": the text after it -> the texts before it. A member inside a
+    // reference of one "/" must line up on that "/".
+    std::unordered_map<std::string, std::vector<std::string>> byTail_;
+    std::vector<std::string> other_; // members without exactly one "/", tried one by one
+    std::size_t longestTail_ = 0;
+};
+
+class CSCDImport : public projectmodel::IScdImport {
+public:
+    CSCDImport();
+    ~CSCDImport() override;
+
+    // The whole import; 0 in every case (the caller does not use it).
+    int ImportSCD(projectmodel::CConfigDoc& doc, const std::string& path) override;
+    // Frees the information models and the parsed file.
+    void Clear(projectmodel::CConfigDoc& doc) override;
+
+    // 1 when the file was parsed and walked; a parse failure is reported.
+    int LoadSCDFile(projectmodel::CConfigDoc& doc, const std::string& path);
+    // 1 when the file has a root; fills the document's information models.
+    int ReadSCDIEDs(projectmodel::CConfigDoc& doc);
+    // Builds the device models, merges them into the library and the device table and writes
+    // the cache file. 1, or 0 when the cache file could not be written (reported).
+    int BuildIEDListFromSCD(projectmodel::CConfigDoc& doc);
+
+    void SetProgress(IScdProgress* progress) { progress_ = progress ? progress : &noProgress_; }
+
+    // The cache file in the library folder in use.
+    static std::filesystem::path CacheFilePath();
+
+private:
+    struct LnContext;
+    void ReadIED(projectmodel::CConfigDoc& doc, const platform::scl::CtBase& ied);
+    void ReadLN(LnContext& ln);
+    void WalkDO(LnContext& ln, const std::string& topDo, const std::string& doPath,
+                const platform::scl::CtBase& doType, bool top, int depth);
+    void WalkDAType(LnContext& ln, const std::string& topDo, const std::string& doPath, const std::string& fc,
+                    const std::string& cdc, const std::string& attrPath, const platform::scl::CtBase& daType,
+                    int depth);
+    void BuildPoint(LnContext& ln, const std::string& topDo, const std::string& doPath, const std::string& fc,
+                    const std::string& cdc, const std::string& attrPath, int pointClass);
+    std::string DescriptionOf(const platform::scl::CtBase& element, std::string_view path) const;
+    void SetProgressPos(float pos);
+
+    IScdProgress noProgress_;
+    IScdProgress* progress_ = &noProgress_;
+    float position_ = 0;
+
+    std::unordered_map<std::string, platform::scl::CtBase> lnodeTypes_; // lower-cased id -> first
+    std::unordered_map<std::string, platform::scl::CtBase> doTypes_;
+    std::unordered_map<std::string, platform::scl::CtBase> daTypes_;
+    std::unordered_map<std::string, platform::scl::CtBase> accessPoints_; // apName + "+" + iedName
+    CDataSetIndex dataSet_;
+    projectmodel::CConfigDoc* doc_ = nullptr;
+    projectmodel::CInfoModel* model_ = nullptr;
+};
+
+// The device model of one imported IED: its classified points as groups of entry lines, the tap
+// changers' group 18 and the special-indication group 255; flagged as imported.
+projectmodel::CDeviceTemplate BuildDeviceModel(const projectmodel::CInfoModel& model);
+
+// Where the models and devices of the project are found by model name while an import merges
+// thousands of models (lower-cased name -> library index, and -> address of the first device).
+struct CImportIndex {
+    std::unordered_map<std::string, int> models;
+    std::unordered_map<std::string, int> devices;
+    void Build(const projectmodel::CConfigDoc& doc);
+};
+
+// Puts an imported model into the library (replacing the model of that name) and the device
+// table (a new device, or the device of that model refreshed, keeping its placement, addresses,
+// option values, point references and the settings of the entries both models hold).
+void MergeImportedModel(projectmodel::CConfigDoc& doc, const projectmodel::CDeviceTemplate& model,
+                        const std::string& iedDesc);
+void MergeImportedModel(projectmodel::CConfigDoc& doc, const projectmodel::CDeviceTemplate& model,
+                        const std::string& iedDesc, CImportIndex& index);
+
+// One device model of the cache file, stored or loaded by the archive's direction.
+void SerializeSCDIED(platform::CArchive& ar, projectmodel::CDeviceTemplate& model);
+
+// True for a control reference of a tap changer: the text between "/" and the first "$" holds
+// "ATCC" (without regard to case) and the nine characters after that "$" are "CO$TapChg".
+bool IsTapChangerReference(std::string_view fcda);

@@ -1,0 +1,123 @@
+#pragma once
+// The tap-position conversion editors. Whole-model editors (CConfigYBToYXDlg, CConfigYBToYXEJZDlg,
+// CConfigYBToYXBCDDlg) derive telesignals from tap positions on the caller's copy of the composite
+// device's model; single-point editors (CConfigYBToYCDlg, CConfigYXToYBDlg) edit one expression
+// that the caller reads from Model() after OK.
+#include "points/TapEdit.h"
+
+#include <QDialog>
+
+class CGridListCtrl;
+class QComboBox;
+class QLineEdit;
+class QPushButton;
+
+class CTapToYxDlg : public QDialog {
+    Q_OBJECT
+public:
+    CTapToYxDlg(points::CTapToYxEdit::Kind kind, QWidget* parent);
+
+    // The model copy the editor changes (owned by the caller) and the device address shown.
+    void SetModel(projectmodel::CDeviceTemplate* copy);
+    int DoModal();
+    void OnInitDialog();
+    void FillResults();
+    // "转遥信>>" (187, value from the combo) or a bit button (value = bit).
+    void OnAdd(int value);
+    void OnRemove();
+    void OnClickResult(int row);
+
+    CGridListCtrl* SourceList() const { return m_pSource; }
+    CGridListCtrl* ResultList() const { return m_pResults; }
+    QComboBox* ValueCombo() const { return m_pValues; }
+    QLineEdit* TapField() const { return m_pTap; }
+    const std::vector<QPushButton*>& BitButtons() const { return m_bitButtons; }
+
+private:
+    points::CTapToYxEdit::Kind m_kind;
+    projectmodel::CDeviceTemplate* m_pCopy = nullptr;
+    std::unique_ptr<points::CTapToYxEdit> m_model;
+    CGridListCtrl* m_pSource;
+    CGridListCtrl* m_pResults;
+    QComboBox* m_pValues = nullptr;
+    QLineEdit* m_pTap;
+    std::vector<QPushButton*> m_bitButtons;
+};
+
+class CConfigYBToYXDlg : public CTapToYxDlg {
+    Q_OBJECT
+public:
+    explicit CConfigYBToYXDlg(QWidget* parent = nullptr)
+        : CTapToYxDlg(points::CTapToYxEdit::Single, parent) {}
+};
+
+class CConfigYBToYXEJZDlg : public CTapToYxDlg {
+    Q_OBJECT
+public:
+    explicit CConfigYBToYXEJZDlg(QWidget* parent = nullptr)
+        : CTapToYxDlg(points::CTapToYxEdit::Binary, parent) {}
+};
+
+class CConfigYBToYXBCDDlg : public CTapToYxDlg {
+    Q_OBJECT
+public:
+    explicit CConfigYBToYXBCDDlg(QWidget* parent = nullptr)
+        : CTapToYxDlg(points::CTapToYxEdit::Bcd, parent) {}
+};
+
+// "步位置转遥测表达式编辑器".
+class CConfigYBToYCDlg : public QDialog {
+    Q_OBJECT
+public:
+    explicit CConfigYBToYCDlg(QWidget* parent = nullptr);
+    points::CTapToYcEdit& Model() { return m_model; }
+    int DoModal();
+    void OnInitDialog();
+    void FillOperands();
+    void OnAdd();
+    void OnRemove();
+    void accept() override;
+
+    CGridListCtrl* SourceList() const { return m_pSource; }
+    CGridListCtrl* OperandList() const { return m_pOperands; }
+    QPushButton* AddButton() const { return m_pAdd; }
+
+private:
+    points::CTapToYcEdit m_model;
+    QLineEdit* m_pName;
+    QLineEdit* m_pAddress;
+    QLineEdit* m_pGroup;
+    QLineEdit* m_pEntry;
+    CGridListCtrl* m_pSource;
+    CGridListCtrl* m_pOperands;
+    QPushButton* m_pAdd;
+};
+
+// "遥信转步位置表达式编辑器".
+class CConfigYXToYBDlg : public QDialog {
+    Q_OBJECT
+public:
+    explicit CConfigYXToYBDlg(QWidget* parent = nullptr);
+    points::CYxToTapEdit& Model() { return m_model; }
+    int DoModal();
+    void OnInitDialog();
+    void FillOperands();
+    void OnAdd();
+    void OnRemove();
+    void OnMoveUp();
+    void OnMoveDown();
+    void accept() override;
+
+    CGridListCtrl* SourceList() const { return m_pSource; }
+    CGridListCtrl* OperandList() const { return m_pOperands; }
+    QLineEdit* EntryEdit() const { return m_pEntry; }
+
+private:
+    points::CYxToTapEdit m_model;
+    QLineEdit* m_pName;
+    QLineEdit* m_pAddress;
+    QLineEdit* m_pGroup;
+    QLineEdit* m_pEntry;
+    CGridListCtrl* m_pSource;
+    CGridListCtrl* m_pOperands;
+};

@@ -1,0 +1,36 @@
+#pragma once
+// Point rows as rows of a grid list, and a grid list's columns set from titles.
+#include "editors/GridListCtrl.h"
+#include "editors/GridRows.h"
+#include "points/PointRows.h"
+
+#include <string>
+#include <vector>
+
+inline std::vector<CGridRow> ToGridRows(const std::vector<points::CPointRow>& rows) {
+    std::vector<CGridRow> out;
+    out.reserve(rows.size());
+    for (const points::CPointRow& r : rows) {
+        CGridRow g = GridRow(r.texts);
+        g.itemData = r.data;
+        out.push_back(std::move(g));
+    }
+    return out;
+}
+
+inline void SetColumns(CGridListCtrl* list, const std::vector<std::string>& titles) {
+    list->DeleteAllColumns();
+    for (const std::string& t : titles)
+        list->InsertColumn(list->GetColumnCount(), t);
+}
+
+// The point keys of the selected rows of a list whose first three columns are device address,
+// group and entry.
+inline std::vector<points::CPointKey> SelectedKeys(const CGridListCtrl* list) {
+    std::vector<points::CPointKey> keys;
+    for (int r : list->GetSelectedRows())
+        keys.push_back({std::atoi(list->GetItemText(r, 0).c_str()),
+                        std::atoi(list->GetItemText(r, 1).c_str()),
+                        std::atoi(list->GetItemText(r, 2).c_str())});
+    return keys;
+}

@@ -1,0 +1,326 @@
+// The point views and the expression editors on the offscreen platform: what the user sees and
+// what lands in the project.
+#include "points/views/PointViews.h"
+#include "points/views/CompositeExprDlg.h"
+#include "points/views/ConfigGINAllView.h"
+#include "points/views/ConfigGINView.h"
+#include "points/views/ConfigGINVirView.h"
+#include "points/views/TapExprDlg.h"
+
+#include "editors/ConfigFrame.h"
+#include "editors/GridListCtrl.h"
+#include "editors/InPlaceEditor.h"
+#include "platform/ui/WidgetPrompt.h"
+#include "projectmodel/ConfigDoc.h"
+#include "projectmodel/ProjectContext.h"
+#include "tests/support/PromptRecorder.h"
+
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QTabBar>
+
+using namespace projectmodel;
+using platform::Answer;
+using platform::Qs;
+using platform::Ss;
+
+namespace {
+
+// A view of the left pane that records what the all-points view asks of it.
+class FakePane : public QWidget, public IEditorView, public IPointPaneView {
+public:
+    void SelectCategoryTab(int tab, bool force) override { tabs.emplace_back(tab, force); }
+    bool CanTakePoints() const override { return takes; }
+    void AddRefPoints(const std::vector<points::CPointKey>& k) override { keys = k; }
+    int CurrentRefTableCategory() const override { return category; }
+
+    std::vector<std::pair<int, bool>> tabs;
+    std::vector<points::CPointKey> keys;
+    bool takes = true;
+    int category = -1;
+};
+FakePane* g_pane = nullptr;
+
+struct DialogRunnerGuard {
+    explicit DialogRunnerGuard(platform::DialogRunner r) { platform::SetDialogRunner(std::move(r)); }
+    ~DialogRunnerGuard() { platform::SetDialogRunner(nullptr); }
+};
+
+CInfoGroup Group(const std::string& name, int type, int number,
+                 std::vector<std::pair<int, std::string>> entries) {
+    CInfoGroup g;
+    g.m_strName = name;
+    g.m_nType = type;
+    g.m_nGroupNo = number;
+    for (auto& [n, desc] : entries) {
+        CInfoEntry e;
+        e.m_nGroup = number;
+        e.m_nEntry = n;
+        e.m_strDesc = desc;
+        e.m_strGroupName = name;
+        g.m_entries.InsertSorted(e);
+    }
+    return g;
+}
+
+std::vector<std::string> ColumnTexts(const CGridListCtrl* list, int column) {
+    std::vector<std::string> out;
+    for (int r = 0; r < list->GetItemCount(); ++r)
+        out.push_back(list->GetItemText(r, column));
+    return out;
+}
+
+QAction* Action(QMenu* menu, const std::string& text) {
+    for (QAction* a : menu->actions())
+        if (Ss(a->text()) == text)
+            return a;
+    return nullptr;
+}
+
+class PointViewsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        CProjectContext::Reset();
+        RegisterPointViews();
+        CEditorViewRegistry::Register(kViewConfigPortForm, [](const CViewContext&) {
+            g_pane = new FakePane;
+            return g_pane;
+        });
+        CDevice a;
+        a.m_nAddress = 1;
+        a.m_strDescription = "线路保护";
+        a.m_nKind = kDeviceOrdinary;
+        a.m_model.m_groups.Add(Group("遥测", 0, 1, {{1, "Ia"}, {2, "Ib"}, {3, "Ic"}}));
+        a.m_model.m_groups.Add(Group("遥信", 1, 2, {{1, "跳闸"}}));
+        a.m_model.m_groups.Add(Group("档位", 5, 4, {{1, "主变档位"}}));
+        doc.m_devices.Insert(a);
+        CDevice status(kDeviceStatus);
+        status.m_strDescription = "状态信号虚装置";
+        status.m_model.m_groups.Add(Group("遥信", 1, 1, {{1, "板卡1连接状态"}}));
+        doc.m_devices.Insert(status);
+        doc.m_devices.Insert(CDevice(kDeviceComposite));
+        doc.MakeCurrent();
+    }
+    void TearDown() override {
+        CEditorViewRegistry::Register(kViewConfigPortForm, {});
+        CProjectContext::Reset();
+    }
+
+    CDeviceTemplate& Composite() { return doc.FindDevice(kCompositeDeviceAddress)->m_model; }
+
+    CConfigDoc doc;
+    testsupport::PromptRecorder prompts;
+};
+
+TEST_F(PointViewsTest, AllPointsViewListsHandsOverAndFollowsTabs) {
+    CConfigFrame frame(nullptr);
+    auto* all = dynamic_cast<CConfigGINAllView*>(frame.RightView());
+    ASSERT_TRUE(all);
+    frame.ReplaceLeft(kViewConfigPortForm);
+    g_pane->category = 1; // the port view shows a telesignal table
+    all->OnInitialUpdate();
+    EXPECT_EQ(all->CurrentTab(), 1);
+    EXPECT_EQ(Ss(all->DeviceCombo()->itemText(0)), "所有装置");
+    EXPECT_EQ(Ss(all->DeviceCombo()->currentText()), "装置1[线路保护]");
+    EXPECT_EQ(ColumnTexts(all->List(), 7), std::vector<std::string>{"跳闸"});
+    EXPECT_EQ(g_pane->tabs.back(), std::make_pair(1, false));
+
+    all->DeviceCombo()->setCurrentIndex(0);
+    EXPECT_EQ(ColumnTexts(all->List(), 7),
+              (std::vector<std::string>{"[线路保护]跳闸", "[状态信号虚装置]板卡1连接状态"}));
+
+    all->Tabs()->setCurrentIndex(0);
+    EXPECT_EQ(g_pane->tabs.back(), std::make_pair(0, false));
+    all->List()->selectAll();
+    std::unique_ptr<QMenu> menu(all->BuildContextMenu());
+    ASSERT_TRUE(menu);
+    QAction* add = Action(menu.get(), "<<添加到引用表");
+    ASSERT_TRUE(add);
+    EXPECT_TRUE(add->isEnabled());
+    add->trigger();
+    EXPECT_EQ(g_pane->keys, (std::vector<points::CPointKey>{{1, 1, 1}, {1, 1, 2}, {1, 1, 3}}));
+
+    g_pane->takes = false;
+    g_pane->keys.clear();
+    menu.reset(all->BuildContextMenu());
+    EXPECT_FALSE(Action(menu.get(), "<<添加到引用表")->isEnabled());
+    all->OnAddToRefTable();
+    EXPECT_TRUE(g_pane->keys.empty());
+
+    all->SelectTab(5, false);
+    EXPECT_EQ(all->Tabs()->currentIndex(), 5);
+    EXPECT_EQ(ColumnTexts(all->List(), 7), std::vector<std::string>{"[线路保护]主变档位"});
+}
+
+TEST_F(PointViewsTest, DevicePointViewShowsAndRenames) {
+    CConfigFrame frame(nullptr);
+    auto* view = dynamic_cast<CConfigGINView*>(frame.ReplaceLeft(kViewConfigGIN));
+    ASSERT_TRUE(view);
+    auto* all = dynamic_cast<CConfigGINAllView*>(frame.RightView());
+    all->OnInitialUpdate();
+    view->ShowPath(3, {0, 1, 3, 0, -1, -1, -1});
+    ASSERT_TRUE(view->Device());
+    EXPECT_EQ(Ss(view->Caption()->text()), "板卡0装置65530[状态信号虚装置]组态:");
+    EXPECT_TRUE(view->VarInfoButton()->isHidden());
+    EXPECT_EQ(view->ColumnRebuilds(), 1);
+
+    view->SelectCategoryTab(1, false);
+    EXPECT_EQ(all->CurrentTab(), 1); // the all-points view follows
+    EXPECT_EQ(ColumnTexts(view->List(), 6), std::vector<std::string>{"板卡1连接状态"});
+    EXPECT_EQ(view->ColumnRebuilds(), 2);
+    view->SelectCategoryTab(1, true);
+    EXPECT_EQ(view->ColumnRebuilds(), 2);
+
+    frame.show();
+    view->OnClickCell(0, 6);
+    ASSERT_TRUE(view->Editor()->Edit()->isVisible());
+    view->Editor()->Edit()->setText("  连接状态 ");
+    view->Editor()->CommitOpen();
+    EXPECT_EQ(doc.FindDevice(kStatusDeviceAddress)->m_model.FindEntry(1, 1)->m_strDesc, "连接状态");
+    EXPECT_EQ(view->List()->GetItemText(0, 6), "连接状态");
+
+    CConfigGINView empty(CViewContext{});
+    empty.ShowPath(3, {0, 1, 3, 2, -1, -1, -1}); // no custom device
+    EXPECT_FALSE(empty.Device());
+    EXPECT_FALSE(empty.IsInitialised());
+}
+
+TEST_F(PointViewsTest, VirtualViewAddsWarningSignalThroughItsEditor) {
+    CConfigFrame frame(nullptr);
+    auto* view = dynamic_cast<CConfigGINVirView*>(frame.ReplaceLeft(kViewConfigGINVir));
+    ASSERT_TRUE(view);
+    view->OnInitialUpdate();
+    ASSERT_TRUE(view->IsInitialised());
+    EXPECT_EQ(Ss(view->Caption()->text()), "板卡0装置65531[复合信号虚装置]组态:");
+
+    view->SelectCategoryTab(1, false);
+    std::string seenName, seenGroup;
+    DialogRunnerGuard guard([&](QDialog& d) {
+        auto& dlg = dynamic_cast<CConfigYXExprDlg&>(d);
+        seenName = Ss(dlg.NameEdit()->text());
+        seenGroup = Ss(dlg.GroupEdit()->text()) + "-" + Ss(dlg.EntryEdit()->text());
+        EXPECT_EQ(Ss(dlg.OperatorCombo()->currentText()), "或(or)");
+        dlg.SourceList()->SelectRow(0);
+        dlg.OnAddPoints();
+        dlg.SourceList()->SelectRow(1);
+        dlg.OnAddPoints();
+        dlg.accept();
+        return d.result();
+    });
+    std::unique_ptr<QMenu> menu(view->BuildContextMenu());
+    ASSERT_TRUE(menu);
+    EXPECT_FALSE(Action(menu.get(), "删除")->isEnabled());
+    EXPECT_FALSE(Action(menu.get(), "粘贴")->isEnabled());
+    Action(menu.get(), "添加预告信息")->trigger();
+    EXPECT_EQ(seenName, "预告警信号(65531-10-1)");
+    EXPECT_EQ(seenGroup, "10-1");
+    const CInfoEntry* e = Composite().FindEntry(10, 1);
+    ASSERT_TRUE(e);
+    EXPECT_EQ(e->m_expr.m_nOperator, 9);
+    EXPECT_EQ(e->m_expr.m_operands.size(), 2u);
+    EXPECT_EQ(ColumnTexts(view->List(), 6), std::vector<std::string>{"预告警信号(65531-10-1)"});
+
+    // Copying the warning signal does not offer pasting it as a telesignal.
+    view->List()->SelectRow(0);
+    view->OnCopy();
+    menu.reset(view->BuildContextMenu());
+    EXPECT_FALSE(Action(menu.get(), "粘贴")->isEnabled());
+    EXPECT_TRUE(Action(menu.get(), "删除")->isEnabled());
+    Action(menu.get(), "删除")->trigger();
+    EXPECT_FALSE(Composite().FindEntry(10, 1));
+    EXPECT_EQ(view->List()->GetItemCount(), 0);
+
+    view->SelectCategoryTab(2, false);
+    EXPECT_EQ(view->BuildContextMenu(), nullptr);
+}
+
+TEST_F(PointViewsTest, WholeModelEditorChangesTheDeviceOnlyAfterOk) {
+    CConfigFrame frame(nullptr);
+    auto* view = dynamic_cast<CConfigGINVirView*>(frame.ReplaceLeft(kViewConfigGINVir));
+    view->OnInitialUpdate();
+    view->SelectCategoryTab(1, false);
+    int result = QDialog::Rejected;
+    DialogRunnerGuard guard([&](QDialog& d) {
+        auto& dlg = dynamic_cast<CConfigYBToYXEJZDlg&>(d);
+        dlg.SourceList()->SelectRow(0);
+        for (int bit : {0, 3, 7})
+            dlg.BitButtons()[static_cast<std::size_t>(bit)]->click();
+        EXPECT_EQ(ColumnTexts(dlg.ResultList(), 0),
+                  (std::vector<std::string>{"GetBit0", "GetBit3", "GetBit7"}));
+        if (result == QDialog::Accepted)
+            dlg.accept();
+        else
+            dlg.reject();
+        return d.result();
+    });
+    view->OnYbToYxEjz();
+    EXPECT_TRUE(Composite().m_groups.IsEmpty());
+    result = QDialog::Accepted;
+    view->OnYbToYxEjz();
+    ASSERT_TRUE(Composite().FindEntry(1, 3));
+    EXPECT_EQ(Composite().FindEntry(1, 3)->m_expr.m_nOperator, 22);
+    EXPECT_EQ(view->List()->GetItemCount(), 3);
+}
+
+TEST_F(PointViewsTest, TelemeasurementEditorRefusesAndCuts) {
+    CConfigYCExprDlg dlg;
+    dlg.Model().m_nEntry = 1;
+    dlg.OnInitDialog();
+    EXPECT_EQ(Ss(dlg.windowTitle()), "遥测量复合运算表达式编辑");
+    EXPECT_EQ(Ss(dlg.OperatorCombo()->currentText()), "＋");
+    EXPECT_FALSE(dlg.AddPointButton()->isEnabled());
+    EXPECT_EQ(ColumnTexts(dlg.SourceList(), 3),
+              (std::vector<std::string>{"[线路保护]Ia", "[线路保护]Ib", "[线路保护]Ic"}));
+    dlg.SourceList()->selectAll();
+    dlg.OnAddPoints();
+    dlg.NumberEdit()->setText("5");
+    dlg.OnAddNumber();
+    EXPECT_EQ(dlg.OperandList()->GetItemCount(), 4);
+    EXPECT_EQ(dlg.OperandList()->GetItemText(3, 3), "直接数");
+    dlg.OperatorCombo()->setCurrentIndex(3); // "/"
+    EXPECT_EQ(prompts.LastText(), "操作数超过2个，删除多余操作数！");
+    EXPECT_EQ(dlg.OperandList()->GetItemCount(), 2);
+
+    prompts.Script({Answer::Yes});
+    dlg.show();
+    dlg.OnClickOperand(0, 0);
+    dlg.Editor()->Edit()->setText("7");
+    dlg.Editor()->CommitOpen();
+    EXPECT_EQ(dlg.OperandList()->GetItemText(0, 3), "无效引用");
+    EXPECT_EQ(dlg.Model().m_expr->m_operands[0].m_nAddress, 7);
+
+    dlg.EntryEdit()->setText("300");
+    dlg.accept();
+    EXPECT_EQ(dlg.result(), QDialog::Rejected);
+    EXPECT_EQ(prompts.LastText(), "请输入一个在 1 和 255 之间的整数。");
+    dlg.EntryEdit()->setText("3");
+    dlg.accept();
+    EXPECT_EQ(dlg.result(), QDialog::Accepted);
+}
+
+TEST_F(PointViewsTest, TapFromTelesignalsShowsBitsFromTheLast) {
+    CConfigYXToYBDlg dlg;
+    dlg.OnInitDialog();
+    EXPECT_EQ(Ss(dlg.windowTitle()), "遥信转步位置表达式编辑器");
+    dlg.SourceList()->SelectRow(0);
+    dlg.OnAdd();
+    dlg.SourceList()->SelectRow(1);
+    dlg.OnAdd();
+    EXPECT_EQ(ColumnTexts(dlg.OperandList(), 0), (std::vector<std::string>{"第0位", "第1位"}));
+    EXPECT_EQ(ColumnTexts(dlg.OperandList(), 4),
+              (std::vector<std::string>{"[状态信号虚装置]板卡1连接状态", "[线路保护]跳闸"}));
+    dlg.OperandList()->SelectRow(1);
+    dlg.OnMoveUp();
+    EXPECT_EQ(dlg.OperandList()->GetSelectedRow(), 0);
+    EXPECT_EQ(dlg.OperandList()->GetItemText(0, 4), "[线路保护]跳闸");
+    dlg.EntryEdit()->setText("1");
+    dlg.accept();
+    EXPECT_EQ(dlg.result(), QDialog::Accepted);
+}
+
+} // namespace

@@ -1,0 +1,319 @@
+// The SCD import: the walk of the sample station, the device models built from it, the merge into
+// the library and device table, and the cache file written and read back.
+#include "points/SCDImport.h"
+
+#include "platform/Archive.h"
+#include "projectmodel/ConfigDoc.h"
+#include "projectmodel/InfoModel.h"
+#include "projectmodel/ProjectContext.h"
+#include "tests/support/PromptRecorder.h"
+#include "tests/support/TestFiles.h"
+
+#include <gtest/gtest.h>
+
+using namespace projectmodel;
+
+namespace {
+
+std::string StationScd() {
+    return (testsupport::TestDataDir() / "scl" / "station.scd").string();
+}
+
+class SCDImportTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        CProjectContext::Reset();
+        CProjectContext::Instance().SetLibraryFolder(tmp.Path());
+    }
+    void TearDown() override { CProjectContext::Reset(); }
+
+    const CInfoModel* Model(const CConfigDoc& doc, const std::string& name) {
+        for (const auto& m : doc.m_infoModels)
+            if (m->m_strName == name)
+                return m.get();
+        return nullptr;
+    }
+    static std::vector<std::string> Descs(const CInfoModel::RefList& list) {
+        std::vector<std::string> out;
+        for (const auto& r : list)
+            out.push_back(r->m_strDesc);
+        return out;
+    }
+
+    testsupport::TempDir tmp;
+    testsupport::PromptRecorder prompts;
+};
+
+TEST_F(SCDImportTest, StationPointsAreClassifiedAndFilteredByDataSets) {
+    CConfigDoc doc;
+    CSCDImport import;
+    ASSERT_EQ(import.LoadSCDFile(doc, StationScd()), 1);
+    ASSERT_EQ(doc.m_infoModels.size(), 4u);
+
+    const CInfoModel* pl = Model(doc, "PL2201");
+    ASSERT_TRUE(pl);
+    EXPECT_EQ(pl->m_bRecorder, 1);
+    EXPECT_EQ(pl->m_strConfigVersion, "V2.10");
+    EXPECT_EQ(Descs(pl->m_indications), (std::vector<std::string>{"接地距离Ⅰ段动作", "零序过流Ⅰ段动作",
+                                                                  "A相零序过流Ⅰ段动作", "零序过流启动"}));
+    EXPECT_EQ(pl->m_indications[2]->m_strFCDA, "PROT/PTOC1$ST$Op$phsA");
+    EXPECT_EQ(Descs(pl->m_measurands), (std::vector<std::string>{"保护A相电流幅值", "保护B相电流幅值"}));
+    EXPECT_EQ(pl->m_measurands[0]->m_strFCDA, "PROT/ProtMMXU1$MX$A$phsA$cVal$mag$f");
+    ASSERT_EQ(pl->m_others.size(), 2u);
+    EXPECT_EQ(pl->m_others[0]->m_strFCDA, "PROT/LLN0$SP$SGCB$ActSG");
+    EXPECT_EQ(pl->m_others[1]->m_strDesc, "编辑区定值区号");
+    EXPECT_TRUE(pl->m_controls.empty());
+
+    const CInfoModel* cl = Model(doc, "CL2201");
+    ASSERT_TRUE(cl);
+    EXPECT_EQ(cl->m_bRecorder, 0);
+    EXPECT_EQ(Descs(cl->m_measurands),
+              (std::vector<std::string>{"有功功率", "频率", "Ua幅值", "Ub幅值", "Uc幅值"}));
+    EXPECT_EQ(Descs(cl->m_indications), (std::vector<std::string>{"断路器位置", "1刀闸位置", "开入1"}));
+    ASSERT_EQ(cl->m_controls.size(), 1u);
+    EXPECT_EQ(cl->m_controls[0]->m_strRefText,
+              "FCDA=CTRL/Q0CSWI1$CO$Pos$Oper$ctlVal;CDC=DPC;ctlModel=sbo-with-enhanced-security");
+
+    const CInfoModel* ct = Model(doc, "CT1");
+    ASSERT_TRUE(ct);
+    EXPECT_EQ(ct->m_strType, "CT1");
+    ASSERT_EQ(ct->m_controls.size(), 1u);
+    EXPECT_TRUE(IsTapChangerReference(ct->m_controls[0]->m_strFCDA));
+
+    // Only in the GOOSE subnetwork: no points.
+    const CInfoModel* il = Model(doc, "IL2201");
+    ASSERT_TRUE(il);
+    EXPECT_TRUE(il->m_allPoints.empty());
+    EXPECT_EQ(prompts.Count(), 0u);
+}
+
+TEST_F(SCDImportTest, GoosePointsSwitchReadsEveryAccessPoint) {
+    CProjectContext::Instance().m_bGetGoosePoints = true;
+    CConfigDoc doc;
+    CSCDImport import;
+    ASSERT_EQ(import.LoadSCDFile(doc, StationScd()), 1);
+    const CInfoModel* il = Model(doc, "IL2201");
+    ASSERT_TRUE(il);
+    EXPECT_EQ(Descs(il->m_indications), (std::vector<std::string>{"断路器位置"}));
+}
+
+TEST_F(SCDImportTest, DescriptionsWithoutDuTakeTheDescAttribute) {
+    CProjectContext::Instance().m_bGetDescFromDu = false;
+    CConfigDoc doc;
+    CSCDImport import;
+    ASSERT_EQ(import.LoadSCDFile(doc, StationScd()), 1);
+    const CInfoModel* pl = Model(doc, "PL2201");
+    ASSERT_TRUE(pl);
+    EXPECT_EQ(pl->m_indications[0]->m_strDesc, "距离Ⅰ段动作");
+    EXPECT_EQ(pl->m_measurands[1]->m_strDesc, "保护电流幅值"); // the SDI has no desc of its own
+}
+
+TEST_F(SCDImportTest, ImportBuildsModelsDevicesAndTheCacheFile) {
+    CConfigDoc doc;
+    CSCDImport import;
+    EXPECT_EQ(import.ImportSCD(doc, StationScd()), 0);
+
+    const CDeviceTemplate* pl = doc.m_deviceModels.FindByName("PL2201_QXL811");
+    ASSERT_TRUE(pl);
+    EXPECT_EQ(pl->m_strType, "保护");
+    EXPECT_EQ(pl->m_strVersion, "V2.10");
+    EXPECT_EQ(pl->m_nFlag, 1);
+    std::vector<int> numbers;
+    for (const CInfoGroup& g : pl->m_groups)
+        numbers.push_back(g.m_nGroupNo);
+    EXPECT_EQ(numbers, (std::vector<int>{1, 2, 4, 255}));
+    const CInfoEntry* e = pl->FindEntry(1, 1);
+    ASSERT_TRUE(e);
+    EXPECT_EQ(e->m_strDesc, "接地距离Ⅰ段动作");
+    EXPECT_EQ(e->m_strField7, "合");
+    EXPECT_EQ(e->m_strReference, "PROT/PDIS1$ST$Op$general");
+    EXPECT_EQ(e->m_strExtra, ",CDC=ACT");
+    EXPECT_EQ(pl->FindEntry(4, 2)->m_strGroupName, "定值区号");
+    EXPECT_EQ(pl->FindEntry(255, 4)->m_strDesc, "检修状态");
+
+    const CDeviceTemplate* ct = doc.m_deviceModels.FindByName("CT1_CT1");
+    ASSERT_TRUE(ct);
+    EXPECT_EQ(ct->m_strType, "测控");
+    ASSERT_EQ(ct->m_groups.GetSize(), 2);
+    EXPECT_EQ(ct->m_groups[0].m_nGroupNo, 18);
+    EXPECT_EQ(ct->FindEntry(18, 1)->m_strDesc, "档位-升降");
+    EXPECT_EQ(ct->FindEntry(18, 2)->m_strExtra,
+              ",CDC=BSC;ctlModel=direct-with-normal-security;TapChgDir=STOP");
+
+    ASSERT_EQ(doc.m_devices.GetSize(), 4);
+    EXPECT_EQ(doc.m_devices[0].m_strModelName, "PL2201_QXL811");
+    EXPECT_EQ(doc.m_devices[0].m_strDescription, "220kV线路一保护");
+    EXPECT_EQ(doc.m_devices[3].m_nAddress, 4);
+
+    // The cache holds the models in import order and reads back into the same bytes.
+    const std::string bytes = testsupport::ReadBytes(CSCDImport::CacheFilePath());
+    ASSERT_GT(bytes.size(), 5u);
+    EXPECT_EQ(bytes[0], '\0');
+    EXPECT_EQ(bytes.substr(1, 4), std::string("\x04\0\0\0", 4));
+    CConfigDoc other;
+    ASSERT_EQ(other.LoadIEDListFromSCD(), 1);
+    ASSERT_EQ(other.m_deviceModels.GetSize(), 4);
+    platform::CArchive again;
+    again.WriteU8(0);
+    again.WriteI32(4);
+    for (int i = 0; i < 4; ++i)
+        SerializeSCDIED(again, other.m_deviceModels[i]);
+    EXPECT_EQ(again.Bytes(), bytes);
+    EXPECT_EQ(other.m_devices.GetSize(), 0);
+    EXPECT_EQ(prompts.Count(), 0u);
+}
+
+struct ViewsRecorder : IProjectViews {
+    void RefreshPortNode(int, int, int) override {}
+    void RefreshPortChildNodes(int, int, int) override {}
+    void FillPointList() override { calls.push_back("points"); }
+    void RefreshDeviceNodes() override { calls.push_back("devices"); }
+    void FillDeviceList() override { calls.push_back("list"); }
+    std::vector<std::string> calls;
+};
+
+TEST_F(SCDImportTest, TheDocumentsImportRefreshesTheViews) {
+    CSCDImport import;
+    CProjectContext::Instance().SetScdImport(&import);
+    CConfigDoc doc;
+    ViewsRecorder views;
+    doc.SetViews(&views);
+    EXPECT_EQ(doc.ImportSCD(StationScd()), 0);
+    EXPECT_EQ(views.calls, (std::vector<std::string>{"points", "devices", "list"}));
+    EXPECT_EQ(doc.m_devices.GetSize(), 4);
+    // A new project reads the cache back into its library.
+    CConfigDoc other;
+    EXPECT_EQ(other.LoadIEDListFromSCD(), 1);
+    EXPECT_TRUE(other.m_deviceModels.FindByName("CL2201_QXC901"));
+    doc.SetViews(nullptr);
+}
+
+TEST_F(SCDImportTest, DamagedCacheChangesNothing) {
+    CConfigDoc doc;
+    CSCDImport import;
+    import.ImportSCD(doc, StationScd());
+    const std::string bytes = testsupport::ReadBytes(CSCDImport::CacheFilePath());
+    for (std::size_t cut : {std::size_t{0}, std::size_t{1}, std::size_t{3}, std::size_t{5}, std::size_t{40},
+                            bytes.size() / 2, bytes.size() - 1}) {
+        testsupport::WriteBytes(CSCDImport::CacheFilePath(), bytes.substr(0, cut));
+        CConfigDoc other;
+        EXPECT_EQ(other.LoadIEDListFromSCD(), 0) << cut;
+        EXPECT_EQ(other.m_deviceModels.GetSize(), 0) << cut;
+    }
+    std::string huge = bytes;
+    huge.replace(1, 4, std::string("\xff\xff\xff\x7f", 4));
+    testsupport::WriteBytes(CSCDImport::CacheFilePath(), huge);
+    CConfigDoc other;
+    EXPECT_EQ(other.LoadIEDListFromSCD(), 0);
+    EXPECT_EQ(other.m_deviceModels.GetSize(), 0);
+}
+
+TEST_F(SCDImportTest, ReimportKeepsTheDevicesPlaceAndSettings) {
+    CConfigDoc doc;
+    CSCDImport import;
+    import.ImportSCD(doc, StationScd());
+    CDevice& d = doc.m_devices[1];
+    ASSERT_EQ(d.m_strModelName, "CL2201_QXC901");
+    d.m_nBoard = 0;
+    d.m_nMappedAddress = 9;
+    d.m_model.m_nPortGroup = 1;
+    d.m_model.m_nPortIndex = 2;
+    d.m_model.FindEntry(1, 1)->m_strCloseRule = "R1";
+    d.m_pointRefs.Add(CPointRef());
+    const int refs = d.m_pointRefs.GetSize();
+    doc.m_deviceModels.Add(CDeviceTemplate()); // a model of another source stays
+
+    import.ImportSCD(doc, StationScd());
+    ASSERT_EQ(doc.m_devices.GetSize(), 4);
+    const CDevice& after = doc.m_devices[1];
+    EXPECT_EQ(after.m_nBoard, 0);
+    EXPECT_EQ(after.m_nAddress, 2);
+    EXPECT_EQ(after.m_nMappedAddress, 9);
+    EXPECT_EQ(after.m_model.m_nPortGroup, 1);
+    EXPECT_EQ(after.m_pointRefs.GetSize(), refs);
+    EXPECT_EQ(after.m_strDescription, "220kV线路一测控");
+    EXPECT_EQ(after.m_model.FindEntry(1, 1)->m_strCloseRule, "R1");
+    EXPECT_EQ(doc.m_deviceModels.GetSize(), 5);
+}
+
+TEST_F(SCDImportTest, BrokenFileIsReportedAndLeavesTheProject) {
+    testsupport::WriteBytes(tmp / "bad.scd", "<SCL><IED name=\"x\">");
+    CConfigDoc doc;
+    doc.m_deviceModels.Add(CDeviceTemplate());
+    CSCDImport import;
+    EXPECT_EQ(import.ImportSCD(doc, (tmp / "bad.scd").string()), 0);
+    EXPECT_EQ(prompts.Texts(), std::vector<std::string>{"导入SCD失败：解析文件失败!"});
+    EXPECT_EQ(doc.m_deviceModels.GetSize(), 1);
+    EXPECT_FALSE(std::filesystem::exists(CSCDImport::CacheFilePath()));
+    EXPECT_EQ(import.LoadSCDFile(doc, ""), 0);
+}
+
+CSCDPointRef Ref(const std::string& fcda, const char* category = "遥信") {
+    CSCDPointRef r(fcda, "SPS", "");
+    r.m_strDesc = fcda;
+    r.m_strCategory = category;
+    r.m_strOnText = "合";
+    r.m_strOffText = "分";
+    return r;
+}
+
+TEST(DeviceModelTest, GroupsHoldAtMost200EntriesAndClassesKeepTheirNumbers) {
+    CInfoModel info;
+    info.m_strName = "A";
+    info.m_strType = "B";
+    for (int i = 0; i < 450; ++i)
+        info.m_indications.push_back(
+            std::make_unique<CSCDPointRef>(Ref("LD/GGIO1$ST$Ind" + std::to_string(i) + "$stVal")));
+    info.m_measurands.push_back(std::make_unique<CSCDPointRef>(Ref("LD/MMXU1$MX$Hz$mag$f", "遥测")));
+    info.m_others.push_back(std::make_unique<CSCDPointRef>(Ref("LD/LLN0$SP$SGCB$ActSG", "定值区号")));
+    info.m_others.push_back(std::make_unique<CSCDPointRef>(Ref("LD/PTOC1$SG$StrVal$setMag$f", "定值")));
+    info.m_others.back()->m_strDesc = "I>=1A";
+    const CDeviceTemplate tpl = BuildDeviceModel(info);
+    EXPECT_EQ(tpl.m_strName, "A_B");
+    std::vector<std::pair<int, int>> groups;
+    for (const CInfoGroup& g : tpl.m_groups)
+        groups.emplace_back(g.m_nGroupNo, g.m_entries.GetSize());
+    EXPECT_EQ(groups, (std::vector<std::pair<int, int>>{
+                          {1, 200}, {2, 200}, {3, 50}, {4, 1}, {6, 1}, {7, 1}, {255, 4}}));
+    EXPECT_EQ(tpl.FindEntry(2, 1)->m_nSeq, 1);
+    EXPECT_EQ(tpl.FindEntry(3, 50)->m_strReference, "LD/GGIO1$ST$Ind449$stVal");
+    EXPECT_EQ(tpl.FindEntry(7, 1)->m_strDesc, "I> 1A"); // an "=" would have lost the point
+}
+
+TEST(DeviceModelTest, TapChangersFillGroup18InPairs) {
+    CInfoModel info;
+    info.m_strName = info.m_strType = "T";
+    info.m_controls.push_back(std::make_unique<CSCDPointRef>(Ref("LD/ATCC1$CO$TapChg$Oper$ctlVal", "遥控")));
+    info.m_controls.push_back(std::make_unique<CSCDPointRef>(Ref("LD/Q0CSWI1$CO$Pos$Oper$ctlVal", "遥控")));
+    info.m_controls.push_back(std::make_unique<CSCDPointRef>(Ref("LD/ATCC2$co$tapchg$Oper$ctlVal", "遥控")));
+    const CDeviceTemplate tpl = BuildDeviceModel(info);
+    ASSERT_EQ(tpl.m_groups.GetSize(), 3);
+    EXPECT_EQ(tpl.m_groups[0].m_nGroupNo, 18); // ahead of the ordinary control group
+    EXPECT_EQ(tpl.m_groups[1].m_nGroupNo, 3);
+    EXPECT_EQ(tpl.m_groups[0].m_entries.GetSize(), 4);
+    EXPECT_EQ(tpl.FindEntry(18, 3)->m_strDesc, "档位-升降");
+    EXPECT_EQ(tpl.FindEntry(18, 4)->m_strReference, "LD/ATCC2$co$tapchg$Oper$ctlVal");
+    EXPECT_EQ(tpl.FindEntry(3, 1)->m_strDesc, "LD/Q0CSWI1$CO$Pos$Oper$ctlVal");
+
+    EXPECT_FALSE(IsTapChangerReference("LD/ATCC1$ST$TapChg$stVal"));
+    EXPECT_FALSE(IsTapChangerReference("LD$CO$TapChg/ATCC"));
+    EXPECT_TRUE(IsTapChangerReference("X/pATCC3$CO$TapChg"));
+}
+
+TEST(DataSetIndexTest, EqualityIgnoresCaseContainmentDoesNot) {
+    CDataSetIndex index;
+    index.Add("PROT/PTOC1$ST$Op$");
+    index.Add("MEAS/MMXU1$MX$Hz$mag$f");
+    index.Add("ROT/PDIS1$ST$Str$general"); // lies inside "PROT/PDIS1..."
+    index.Add("odd member");
+    EXPECT_TRUE(index.Matches("PROT/PTOC1$ST$Op$general"));
+    EXPECT_TRUE(index.Matches("meas/mmxu1$mx$hz$mag$f"));
+    EXPECT_FALSE(index.Matches("meas/mmxu1$mx$hz$mag$f$x"));
+    EXPECT_FALSE(index.Matches("prot/PTOC1$ST$Op$general"));
+    EXPECT_TRUE(index.Matches("PROT/PDIS1$ST$Str$general"));
+    EXPECT_TRUE(index.Matches("a/b$c/d odd member"));
+    EXPECT_TRUE(index.Matches("x odd member y"));
+    EXPECT_FALSE(index.Matches("PROT/PTOC2$ST$Op$general"));
+}
+
+} // namespace
