@@ -75,7 +75,7 @@ bool CQuorvexApp::LoginAndStart(const std::string& commandLine) {
 }
 
 bool CQuorvexApp::InitInstance(const std::string& userName, const std::string& commandLine, bool startWorker) {
-    admin_ = userName.compare(0, std::string("系统管理员").size(), "系统管理员") == 0;
+    SetUserName(userName);
     std::error_code ec;
     std::filesystem::create_directories(data_.SavFolder(), ec);
     data_.m_loginKey = LoginKeyFromCommandLine(commandLine);
@@ -90,7 +90,12 @@ bool CQuorvexApp::InitInstance(const std::string& userName, const std::string& c
         }
     }
     OpenDebugWindow();
+    frame_->UpdateCommands();
     return true;
+}
+
+void CQuorvexApp::SetUserName(const std::string& userName) {
+    admin_ = userName.compare(0, std::string("系统管理员").size(), "系统管理员") == 0;
 }
 
 void CQuorvexApp::ExitInstance() {
@@ -114,8 +119,8 @@ void CQuorvexApp::ExitInstance() {
     link_.reset();
     data_.m_entries.clear();
     data_.m_tabEntries.clear();
-    frame_.reset();
     connectDlg_.reset();
+    frame_.reset();
 }
 
 void CQuorvexApp::NewLink() {

@@ -68,6 +68,8 @@ public:
     CMonitorWindowList& Monitors() { return monitors_; }
     bool IsConnected() const { return link_ && link_->IsConnected(); }
     bool IsAdministrator() const { return admin_; }
+    // The administrator flag from the name the login gave.
+    void SetUserName(const std::string& userName);
     const std::filesystem::path& SettingsFile() const { return settingsFile_; }
 
     // Rights check of a command: the administrator passes, anyone else logs in with the rights.
