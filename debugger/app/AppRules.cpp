@@ -72,7 +72,8 @@ double CellNumber(const std::string& text) {
     return platform::AtoF(text);
 }
 
-CPendingList::AddResult CPendingList::Add(std::uint16_t address, std::uint16_t key, float newValue, double oldValue) {
+CPendingList::AddResult CPendingList::Add(std::uint16_t address, std::uint16_t key, float newValue,
+                                          double oldValue) {
     if (CPendingValue* p = Find(address, key)) {
         p->m_newValue = newValue;
         return kReplaced;
@@ -216,7 +217,8 @@ std::string NextRotationPath(const std::string& path) {
     const long long n = platform::AtoLL(number);
     if (n < 0)
         return {};
-    return path.substr(0, us + 1) + platform::StrFormat("%u", static_cast<unsigned>(n + 1)) + path.substr(dot);
+    return path.substr(0, us + 1) + platform::StrFormat("%u", static_cast<unsigned>(n + 1)) +
+           path.substr(dot);
 }
 
 std::string SaveLineText(bool sent, const std::string& text, const std::tm& now) {
@@ -269,7 +271,8 @@ std::uint32_t ParseDottedAddress(const std::string& text) {
     std::size_t pos = 0;
     for (int i = 0; i < 4; ++i) {
         const auto end = text.find('.', pos);
-        const int v = platform::AtoI(std::string_view(text).substr(pos, end == std::string::npos ? text.npos : end - pos));
+        const int v = platform::AtoI(
+            std::string_view(text).substr(pos, end == std::string::npos ? text.npos : end - pos));
         out = out << 8 | static_cast<std::uint32_t>(v & 0xFF);
         if (end == std::string::npos) {
             out <<= 8 * (3 - i);

@@ -63,7 +63,8 @@ int CCommStatusDlg::InsertRow(int at) {
 }
 
 // Inserts a port row (when asked) and its device rows from position at; the next free position.
-int CCommStatusDlg::InsertPortRows(int at, std::uint8_t boardNumber, const std::string& portName, bool withPortRow) {
+int CCommStatusDlg::InsertPortRows(int at, std::uint8_t boardNumber, const std::string& portName,
+                                   bool withPortRow) {
     const CUnitBoard* board = FindBoard(app_.Data().m_boards, boardNumber);
     if (!board)
         return at;
@@ -108,7 +109,8 @@ int CCommStatusDlg::BoardOfRow(int row) const {
     return -1;
 }
 
-void CCommStatusDlg::UpdatePort(std::uint8_t board, std::uint8_t kind, std::uint8_t port, std::uint8_t state) {
+void CCommStatusDlg::UpdatePort(std::uint8_t board, std::uint8_t kind, std::uint8_t port,
+                                std::uint8_t state) {
     for (int row = 0; row < list_->rowCount(); ++row) {
         const std::string name = Text(row, 1);
         if (name.empty() || BoardOfRow(row) != board + 1)
@@ -134,7 +136,8 @@ void CCommStatusDlg::ToggleRow(int row) {
     const std::string arrow = "↓";
     if (text.find(arrow) == std::string::npos) {
         // Fold: the rows below up to the next row of the same level (or a board row) go.
-        while (row + 1 < list_->rowCount() && Text(row + 1, col).empty() && (col == 0 || Text(row + 1, 0).empty()))
+        while (row + 1 < list_->rowCount() && Text(row + 1, col).empty() &&
+               (col == 0 || Text(row + 1, 0).empty()))
             list_->removeRow(row + 1);
         SetText(row, col, text + " " + arrow);
         return;

@@ -19,8 +19,8 @@
 #include <QHeaderView>
 #include <QMenu>
 #include <QPushButton>
-#include <QTabWidget>
 #include <QTableWidget>
+#include <QTabWidget>
 #include <QVBoxLayout>
 
 #include <fstream>
@@ -68,8 +68,8 @@ void SetValueColumns(QTableWidget* list, bool withSetColumn) {
 std::string RowsExportText(const CValueGrid* list) {
     std::string text;
     for (int r = 0; r < list->rowCount(); ++r)
-        text += list->Text(r, 0) + " , " + list->Text(r, 1) + " , " + list->Text(r, 3) + " , " + list->Text(r, 4) +
-                " , " + list->Text(r, 5) + "\n";
+        text += list->Text(r, 0) + " , " + list->Text(r, 1) + " , " + list->Text(r, 3) + " , " +
+                list->Text(r, 4) + " , " + list->Text(r, 5) + "\n";
     return text;
 }
 
@@ -122,8 +122,8 @@ std::string CGroupTable::TitleOf(std::uint8_t group) const {
 
 // ---- CSetPage
 
-CSetPage::CSetPage(CQuorvexApp& app, int mode, std::uint8_t board, std::uint16_t device, const CTabSheetKey& table,
-                   QWidget* parent)
+CSetPage::CSetPage(CQuorvexApp& app, int mode, std::uint8_t board, std::uint16_t device,
+                   const CTabSheetKey& table, QWidget* parent)
     : QWidget(parent), app_(app), mode_(mode), board_(board), device_(device), table_(table) {
     setObjectName(mode == 1 ? "CDbPage" : "CTabPage");
     auto* layout = new QVBoxLayout(this);
@@ -132,14 +132,20 @@ CSetPage::CSetPage(CQuorvexApp& app, int mode, std::uint8_t board, std::uint16_t
     list_->m_mode = static_cast<std::uint8_t>(mode);
     list_->m_readOnly = mode == 2 && (table.tableKind == 3 || table.tableKind == 4 || table.tableKind == 6);
     SetValueColumns(list_, true);
-    list_->m_addPending = [this](std::uint16_t a, std::uint16_t k, float n, double o) { AddPending(a, k, n, o); };
+    list_->m_addPending = [this](std::uint16_t a, std::uint16_t k, float n, double o) {
+        AddPending(a, k, n, o);
+    };
     layout->addWidget(list_);
     auto* row = new QHBoxLayout;
-    connect(AddButton(this, row, "cancelSet", "取消置数"), &QPushButton::clicked, this, &CSetPage::CancelSettings);
+    connect(AddButton(this, row, "cancelSet", "取消置数"), &QPushButton::clicked, this,
+            &CSetPage::CancelSettings);
     connect(AddButton(this, row, "manualSet", "人工置数"), &QPushButton::clicked, this, &CSetPage::ManualSet);
-    connect(AddButton(this, row, "stopRefresh", "停止刷新"), &QPushButton::clicked, this, &CSetPage::StopRefresh);
-    connect(AddButton(this, row, "startRefresh", "开始刷新"), &QPushButton::clicked, this, &CSetPage::StartRefresh);
-    connect(AddButton(this, row, "restoreSet", "还原置数"), &QPushButton::clicked, this, &CSetPage::RestoreAll);
+    connect(AddButton(this, row, "stopRefresh", "停止刷新"), &QPushButton::clicked, this,
+            &CSetPage::StopRefresh);
+    connect(AddButton(this, row, "startRefresh", "开始刷新"), &QPushButton::clicked, this,
+            &CSetPage::StartRefresh);
+    connect(AddButton(this, row, "restoreSet", "还原置数"), &QPushButton::clicked, this,
+            &CSetPage::RestoreAll);
     connect(AddButton(this, row, "exit", "退  出"), &QPushButton::clicked, this, [this] {
         if (m_onExit)
             m_onExit();
@@ -207,8 +213,8 @@ void CSetPage::StartRefresh() {
         app_.Send(requests::GeneralInterrogation(static_cast<std::uint8_t>(board_ - 1), device_));
     else
         app_.Send(requests::RefTableValues(static_cast<std::uint8_t>(table_.board - 1), table_.portType,
-                                           static_cast<std::uint8_t>(table_.port - 1), table_.table, table_.start,
-                                           table_.count));
+                                           static_cast<std::uint8_t>(table_.port - 1), table_.table,
+                                           table_.start, table_.count));
     Button("startRefresh")->setEnabled(false);
     Button("stopRefresh")->setEnabled(true);
 }
@@ -218,8 +224,8 @@ void CSetPage::StopRefresh() {
         app_.Send(requests::StopInterrogation(static_cast<std::uint8_t>(board_ - 1), device_));
     else
         app_.Send(requests::RefTableStop(static_cast<std::uint8_t>(table_.board - 1), table_.portType,
-                                         static_cast<std::uint8_t>(table_.port - 1), table_.table, table_.start,
-                                         table_.count));
+                                         static_cast<std::uint8_t>(table_.port - 1), table_.table,
+                                         table_.start, table_.count));
     Button("startRefresh")->setEnabled(true);
     Button("stopRefresh")->setEnabled(false);
 }
@@ -388,7 +394,8 @@ void CSetPage::RestoreEntry(int row) {
     if (!p)
         return;
     const std::string type = list_->Text(row, 0);
-    list_->SetText(row, 5, platform::StartsWith(type, "遥信") ? DoublePointFromNumber(p->m_oldText) : p->m_oldText);
+    list_->SetText(row, 5,
+                   platform::StartsWith(type, "遥信") ? DoublePointFromNumber(p->m_oldText) : p->m_oldText);
     if (list_->Text(row, 6) == "×")
         list_->SetText(row, 6, "");
     list_->ResetColours(row, false);
@@ -422,8 +429,8 @@ QMenu* CSetPage::CreateContextMenu(int row) {
                 set = true;
     } else {
         for (const CTabEntry& e : app_.Data().m_tabEntries)
-            if (e.SameTable(table_.board, table_.portType, table_.port, table_.table) && e.m_address == address &&
-                e.m_key == key && e.m_set)
+            if (e.SameTable(table_.board, table_.portType, table_.port, table_.table) &&
+                e.m_address == address && e.m_key == key && e.m_set)
                 set = true;
     }
     auto* menu = new QMenu(this);
@@ -660,7 +667,11 @@ CEvtPage::CEvtPage(int sheetKind, QWidget* parent) : QWidget(parent), sheetKind_
     list_->setSelectionBehavior(QAbstractItemView::SelectRows);
     list_->verticalHeader()->hide();
     const int w = 900;
-    SetColumns(list_, {{"类型", w / 8}, {"地址", w / 8}, {"组号", w / 8}, {"条目号", w / 8}, {"动作", w / 8},
+    SetColumns(list_, {{"类型", w / 8},
+                       {"地址", w / 8},
+                       {"组号", w / 8},
+                       {"条目号", w / 8},
+                       {"动作", w / 8},
                        {"时间", w / 4 * 3 / 2}});
     layout->addWidget(list_);
     auto* row = new QHBoxLayout;
@@ -808,7 +819,8 @@ std::string CDisDBSheet::ExportText() const {
 }
 
 void CDisDBSheet::Export() {
-    WriteExport(app_.Data().SavFolder() / StrFormat("Data_Ban%uAddr%u.qv", unsigned(board_), unsigned(device_)),
+    WriteExport(app_.Data().SavFolder() /
+                    StrFormat("Data_Ban%uAddr%u.qv", unsigned(board_), unsigned(device_)),
                 ExportText());
 }
 
@@ -833,7 +845,8 @@ void CDisDBSheet::contextMenuEvent(QContextMenuEvent* e) {
 
 // ---- CDisTabSheet
 
-CDisTabSheet::CDisTabSheet(CQuorvexApp& app, const CTabSheetKey& key, const std::string& title, QWidget* parent)
+CDisTabSheet::CDisTabSheet(CQuorvexApp& app, const CTabSheetKey& key, const std::string& title,
+                           QWidget* parent)
     : QDialog(parent), app_(app), key_(key) {
     setObjectName("CDisTabSheet");
     setWindowTitle(Qs(title));
@@ -908,7 +921,8 @@ std::string CDisTabSheet::ExportText() const {
 }
 
 void CDisTabSheet::Export() {
-    WriteExport(app_.Data().SavFolder() / StrFormat("Tab_Ban%uTab%u.qv", unsigned(key_.board), unsigned(key_.table)),
+    WriteExport(app_.Data().SavFolder() /
+                    StrFormat("Tab_Ban%uTab%u.qv", unsigned(key_.board), unsigned(key_.table)),
                 ExportText());
 }
 

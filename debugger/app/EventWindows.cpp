@@ -445,22 +445,27 @@ CRemoteCmdListDlg::CRemoteCmdListDlg(const std::string& caption, QWidget* parent
 void CRemoteCmdListDlg::AddCommand(const CRemoteCommandRecord& r) {
     const std::string kind = r.m_sourceClass == 0 ? "串口" : r.m_sourceClass == 1 ? "网口" : "未知命令源";
     AddRow({StrFormat("%u", unsigned(list_->rowCount() + 1)), CLogFiles::CommandTypeText(r.m_commandType),
-            StrFormat("板卡%u", unsigned(r.m_sourceBoard + 1)) + kind + StrFormat("%u", unsigned(r.m_sourcePort)),
+            StrFormat("板卡%u", unsigned(r.m_sourceBoard + 1)) + kind +
+                StrFormat("%u", unsigned(r.m_sourcePort)),
             StrFormat("%u", unsigned(r.m_address)), StrFormat("%u", unsigned(r.m_group)),
             StrFormat("%u", unsigned(r.m_entry)), r.m_value, RecordTimeText(r.m_time), r.m_description});
 }
 
 CWaveListDlg::CWaveListDlg(QWidget* parent)
     : CRecordListDlg("CWaveListDlg", "波形记录", {},
-                     {{"序号", 900 / 16}, {"文件名", 900 / 3}, {"装置", 900 / 8}, {"故障时间", 900 / 3}, {"NOF", 900 / 16}},
+                     {{"序号", 900 / 16},
+                      {"文件名", 900 / 3},
+                      {"装置", 900 / 8},
+                      {"故障时间", 900 / 3},
+                      {"NOF", 900 / 16}},
                      parent) {
     caption_->hide();
 }
 
 void CWaveListDlg::AddRecord(const std::string& name, std::uint16_t address, const CDeviceTime& time,
                              std::uint16_t nof) {
-    AddRow({StrFormat("%d", list_->rowCount() + 1), name, StrFormat("%u", unsigned(address)), RecordTimeText(time),
-            StrFormat("%u", unsigned(nof))});
+    AddRow({StrFormat("%d", list_->rowCount() + 1), name, StrFormat("%u", unsigned(address)),
+            RecordTimeText(time), StrFormat("%u", unsigned(nof))});
 }
 
 } // namespace quorvex

@@ -165,7 +165,8 @@ class CWaveListDlg : public CRecordListDlg {
     Q_OBJECT
 public:
     explicit CWaveListDlg(QWidget* parent = nullptr);
-    void AddRecord(const std::string& name, std::uint16_t address, const CDeviceTime& time, std::uint16_t nof);
+    void AddRecord(const std::string& name, std::uint16_t address, const CDeviceTime& time,
+                   std::uint16_t nof);
 };
 
 } // namespace quorvex

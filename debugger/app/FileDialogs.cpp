@@ -7,8 +7,8 @@
 #include "platform/ui/WidgetPrompt.h"
 
 #include <QComboBox>
-#include <QDialogButtonBox>
 #include <QContextMenuEvent>
+#include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -67,8 +67,8 @@ void CUploadFileDlg::accept() {
     QDialog::accept();
 }
 
-CDownloadFileDlg::CDownloadFileDlg(const CUnitBoardArray& boards, const std::string& local, const std::string& target,
-                                   QWidget* parent)
+CDownloadFileDlg::CDownloadFileDlg(const CUnitBoardArray& boards, const std::string& local,
+                                   const std::string& target, QWidget* parent)
     : QDialog(parent) {
     setObjectName("CDownloadFileDlg");
     setWindowTitle("下装文件");
@@ -87,7 +87,8 @@ CDownloadFileDlg::CDownloadFileDlg(const CUnitBoardArray& boards, const std::str
     m_targetEdit->setText(Qs(target));
     if (boards.GetSize() > 0)
         m_boardNumber = boards[0].m_boardNumber;
-    connect(m_boardCombo, &QComboBox::activated, this, [this] { m_boardNumber = m_boardCombo->currentText().toInt(); });
+    connect(m_boardCombo, &QComboBox::activated, this,
+            [this] { m_boardNumber = m_boardCombo->currentText().toInt(); });
 }
 
 void CDownloadFileDlg::accept() {
@@ -132,7 +133,8 @@ CFileDirDlg::CFileDirDlg(CQuorvexApp& app, const std::string& path, QWidget* par
     resize(720, 420);
 }
 
-void CFileDirDlg::AddEntry(const std::string& name, std::uint32_t size, std::uint8_t type, std::int32_t time) {
+void CFileDirDlg::AddEntry(const std::string& name, std::uint32_t size, std::uint8_t type,
+                           std::int32_t time) {
     const int row = list_->rowCount();
     list_->insertRow(row);
     const std::string cells[] = {name, SizeText(size), EntryTypeText(type), EntryTimeText(time)};

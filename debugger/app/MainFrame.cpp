@@ -105,8 +105,8 @@ void CMainFrame::BuildMenus() {
     AddCommand(monitor, kCmdCancelAll, "取消置数");
     QToolBar* tools = addToolBar("工具栏");
     tools->setObjectName("toolBar");
-    for (int id : {kCmdConnect, kCmdDisconnect, kCmdDebugInfo, kCmdSerialMonitor, kCmdNetMonitor, kCmdRealTimeDb,
-                   kCmdRefTable})
+    for (int id : {kCmdConnect, kCmdDisconnect, kCmdDebugInfo, kCmdSerialMonitor, kCmdNetMonitor,
+                   kCmdRealTimeDb, kCmdRefTable})
         tools->addAction(actions_[id]);
     QMenu* show = menuBar()->addMenu("显示(V)");
     QAction* toolSwitch = tools->toggleViewAction();
@@ -203,7 +203,8 @@ void CMainFrame::ShowNotice(const std::string& text) {
         return;
     notice_ = new CNoticeDlg(text, this);
     notice_->show();
-    QCoreApplication::processEvents();
+    // The connect that follows blocks; the notice is drawn before it.
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
 void CMainFrame::CloseNotice() {
@@ -214,6 +215,8 @@ void CMainFrame::CloseNotice() {
 void CMainFrame::closeEvent(QCloseEvent* e) {
     app_.OnDisconnect();
     e->accept();
+    // Open sheets and dialogs do not keep the program running.
+    QCoreApplication::quit();
 }
 
 } // namespace quorvex

@@ -10,7 +10,8 @@ COutputView* CMonitorWindowList::Open(int slot) {
     if (slot < 0 || slot >= kSlots || !factory_)
         return nullptr;
     if (count_ >= kMaxOpen) {
-        platform::MessageBox("最多只能打开8个监视窗口，请关闭其它窗口后再试", "警告信息", platform::Icon::Warning);
+        platform::MessageBox("最多只能打开8个监视窗口，请关闭其它窗口后再试", "警告信息",
+                             platform::Icon::Warning);
         return nullptr;
     }
     COutputView* view = factory_(slot);

@@ -5,8 +5,8 @@
 #include "platform/ui/WidgetPrompt.h"
 
 #include <QCheckBox>
-#include <QDialogButtonBox>
 #include <QContextMenuEvent>
+#include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QKeyEvent>
 #include <QLabel>

@@ -74,7 +74,8 @@ bool CQuorvexApp::LoginAndStart(const std::string& commandLine) {
     return InitInstance(user, commandLine);
 }
 
-bool CQuorvexApp::InitInstance(const std::string& userName, const std::string& commandLine, bool startWorker) {
+bool CQuorvexApp::InitInstance(const std::string& userName, const std::string& commandLine,
+                               bool startWorker) {
     SetUserName(userName);
     std::error_code ec;
     std::filesystem::create_directories(data_.SavFolder(), ec);
@@ -166,29 +167,74 @@ void CQuorvexApp::RunCommand(int id) {
     if (!CommandEnabled(id))
         return;
     switch (id) {
-    case kCmdConnectParam: OnConnectParam(); break;
-    case kCmdConnect: OnConnect(); break;
-    case kCmdDisconnect: OnDisconnect(); break;
-    case kCmdRemoteStart: OnRemoteStart(); break;
-    case kCmdStringCommand: OnStringCommand(); break;
-    case kCmdDebugInfo: OpenDebugWindow(); break;
-    case kCmdDownloadFile: OnDownloadFile(); break;
-    case kCmdUploadFile: OnUploadFile(); break;
-    case kCmdSetTime: OnSetTime(); break;
-    case kCmdFileDirectory: OnFileDirectory(); break;
-    case kCmdProtocolInfo: OnProtocolInfo(); break;
-    case kCmdHistoryEvents: OnHistoryEvents(); break;
-    case kCmdRemoteCommands: OnRemoteCommands(); break;
-    case kCmdWaveRecords: OnWaveRecords(); break;
-    case kCmdCommStatus: OnCommStatus(); break;
-    case kCmdDeviceTime: OnDeviceTime(); break;
-    case kCmdSerialMonitor: OnSerialMonitor(); break;
-    case kCmdNetMonitor: OnNetMonitor(); break;
-    case kCmdRealTimeDb: OnRealTimeDb(); break;
-    case kCmdRefTable: OnRefTable(); break;
-    case kCmdCancelAll: OnCancelAllSettings(); break;
-    case kCmdAbout: OnAbout(); break;
-    default: break;
+    case kCmdConnectParam:
+        OnConnectParam();
+        break;
+    case kCmdConnect:
+        OnConnect();
+        break;
+    case kCmdDisconnect:
+        OnDisconnect();
+        break;
+    case kCmdRemoteStart:
+        OnRemoteStart();
+        break;
+    case kCmdStringCommand:
+        OnStringCommand();
+        break;
+    case kCmdDebugInfo:
+        OpenDebugWindow();
+        break;
+    case kCmdDownloadFile:
+        OnDownloadFile();
+        break;
+    case kCmdUploadFile:
+        OnUploadFile();
+        break;
+    case kCmdSetTime:
+        OnSetTime();
+        break;
+    case kCmdFileDirectory:
+        OnFileDirectory();
+        break;
+    case kCmdProtocolInfo:
+        OnProtocolInfo();
+        break;
+    case kCmdHistoryEvents:
+        OnHistoryEvents();
+        break;
+    case kCmdRemoteCommands:
+        OnRemoteCommands();
+        break;
+    case kCmdWaveRecords:
+        OnWaveRecords();
+        break;
+    case kCmdCommStatus:
+        OnCommStatus();
+        break;
+    case kCmdDeviceTime:
+        OnDeviceTime();
+        break;
+    case kCmdSerialMonitor:
+        OnSerialMonitor();
+        break;
+    case kCmdNetMonitor:
+        OnNetMonitor();
+        break;
+    case kCmdRealTimeDb:
+        OnRealTimeDb();
+        break;
+    case kCmdRefTable:
+        OnRefTable();
+        break;
+    case kCmdCancelAll:
+        OnCancelAllSettings();
+        break;
+    case kCmdAbout:
+        OnAbout();
+        break;
+    default:
+        break;
     }
     if (frame_)
         frame_->UpdateCommands();
@@ -277,12 +323,14 @@ void CQuorvexApp::OnDownloadFile() {
     if (platform::RunDialog(files) != QDialog::Accepted || files.selectedFiles().isEmpty())
         return;
     const std::string local = Ss(files.selectedFiles().front());
-    CDownloadFileDlg dlg(data_.m_boards, local, std::filesystem::path(local).filename().string(), frame_.get());
+    CDownloadFileDlg dlg(data_.m_boards, local, std::filesystem::path(local).filename().string(),
+                         frame_.get());
     if (platform::RunDialog(dlg) != QDialog::Accepted)
         return;
     CreateProgressWindow();
     if (worker_ && worker_->IsRunning())
-        worker_->PostDownloadFile(dlg.m_local, dlg.m_target, static_cast<std::uint8_t>(dlg.m_boardNumber - 1));
+        worker_->PostDownloadFile(dlg.m_local, dlg.m_target,
+                                  static_cast<std::uint8_t>(dlg.m_boardNumber - 1));
     else if (link_)
         link_->StartDownload(dlg.m_local, dlg.m_target, static_cast<std::uint8_t>(dlg.m_boardNumber - 1));
 }
@@ -361,11 +409,12 @@ void CQuorvexApp::OnHistoryEvents() {
         return;
     delete history_.data();
     const std::string title =
-        (dlg.m_device == 0xFFFF ? std::string("所有装置") : StrFormat("装置%d", dlg.m_device)) + "历史事件查看";
+        (dlg.m_device == 0xFFFF ? std::string("所有装置") : StrFormat("装置%d", dlg.m_device)) +
+        "历史事件查看";
     history_ = new CEventHistoryDlg(title, frame_.get());
     ShowCentred(history_, frame_.get());
-    Send(requests::HistoryEvents(static_cast<std::uint8_t>(dlg.m_board - 1), dlg.m_device, dlg.m_start, dlg.m_end,
-                                 dlg.m_eventType));
+    Send(requests::HistoryEvents(static_cast<std::uint8_t>(dlg.m_board - 1), dlg.m_device, dlg.m_start,
+                                 dlg.m_end, dlg.m_eventType));
 }
 
 void CQuorvexApp::OnRemoteCommands() {
@@ -380,11 +429,11 @@ void CQuorvexApp::OnRemoteCommands() {
     remote_ = new CRemoteCmdListDlg(title, frame_.get());
     ShowCentred(remote_, frame_.get());
     const bool allSources = dlg.m_sourceBoard == 255;
-    Send(requests::RemoteCommands(static_cast<std::uint8_t>(dlg.m_board - 1), dlg.m_device, dlg.m_start, dlg.m_end,
-                                  allSources ? 255 : static_cast<std::uint8_t>(dlg.m_sourceBoard - 1),
-                                  allSources ? 255 : dlg.m_sourceKind,
-                                  allSources ? 255 : static_cast<std::uint8_t>(dlg.m_sourcePort - 1),
-                                  dlg.m_commandType));
+    Send(requests::RemoteCommands(
+        static_cast<std::uint8_t>(dlg.m_board - 1), dlg.m_device, dlg.m_start, dlg.m_end,
+        allSources ? 255 : static_cast<std::uint8_t>(dlg.m_sourceBoard - 1),
+        allSources ? 255 : dlg.m_sourceKind,
+        allSources ? 255 : static_cast<std::uint8_t>(dlg.m_sourcePort - 1), dlg.m_commandType));
 }
 
 void CQuorvexApp::OnWaveRecords() {
@@ -418,8 +467,8 @@ void CQuorvexApp::OnDeviceTime() {
 
 // ---- 监视
 
-COutputView* CQuorvexApp::OpenPortWindow(int slot, const std::string& title, const CComDataDoc& doc, bool saving,
-                                         const std::string& saveFile) {
+COutputView* CQuorvexApp::OpenPortWindow(int slot, const std::string& title, const CComDataDoc& doc,
+                                         bool saving, const std::string& saveFile) {
     COutputView* view = monitors_.GetView(slot);
     if (!view)
         view = monitors_.Open(slot);
@@ -527,7 +576,8 @@ void CQuorvexApp::OnNetMonitor() {
     }
     Send(requests::PortMonitor(static_cast<std::uint8_t>(dlg.m_board - 1), direction,
                                static_cast<std::uint8_t>(dlg.m_messageType + 1),
-                               static_cast<std::uint8_t>(dlg.m_port - 1), dlg.m_device, dlg.m_unitIp, dlg.m_destIp));
+                               static_cast<std::uint8_t>(dlg.m_port - 1), dlg.m_device, dlg.m_unitIp,
+                               dlg.m_destIp));
 }
 
 void CQuorvexApp::OnRealTimeDb() {
@@ -538,13 +588,15 @@ void CQuorvexApp::OnRealTimeDb() {
     CDbSelDlg dlg(data_.m_boards, frame_.get());
     if (platform::RunDialog(dlg) != QDialog::Accepted)
         return;
-    const std::string text = StrFormat("板卡%d", dlg.m_board) + dlg.m_portName + StrFormat("装置%d", dlg.m_device);
+    const std::string text =
+        StrFormat("板卡%d", dlg.m_board) + dlg.m_portName + StrFormat("装置%d", dlg.m_device);
     for (const auto& s : dbSheets_)
         if (s->DeviceAddress() == dlg.m_device) {
             platform::MessageBox(text + "监控信息已被打开", "错误信息", platform::Icon::Error);
             return;
         }
-    auto sheet = std::make_unique<CDisDBSheet>(*this, dlg.m_board, dlg.m_device, text + "监视：", frame_.get());
+    auto sheet =
+        std::make_unique<CDisDBSheet>(*this, dlg.m_board, dlg.m_device, text + "监视：", frame_.get());
     ShowCentred(sheet.get(), frame_.get());
     dbSheets_.push_back(std::move(sheet));
     data_.m_groupQueue.Clear();
@@ -562,18 +614,19 @@ void CQuorvexApp::OnRefTable() {
         return;
     const std::string text = StrFormat("板卡%d", dlg.m_board) + dlg.m_portName + dlg.m_tableName;
     for (const auto& s : tabSheets_)
-        if (s->BoardNumber() == dlg.m_board && s->PortType() == dlg.m_portType && s->PortNumber() == dlg.m_port &&
-            s->TableNumber() == dlg.m_table) {
+        if (s->BoardNumber() == dlg.m_board && s->PortType() == dlg.m_portType &&
+            s->PortNumber() == dlg.m_port && s->TableNumber() == dlg.m_table) {
             platform::MessageBox(text + "监控信息已被打开", "错误信息", platform::Icon::Error);
             return;
         }
-    CTabSheetKey key{dlg.m_board, dlg.m_portType, dlg.m_port, dlg.m_table, dlg.m_tableKind,
-                     dlg.m_start, dlg.m_count, dlg.m_tableName};
+    CTabSheetKey key{dlg.m_board,     dlg.m_portType, dlg.m_port,  dlg.m_table,
+                     dlg.m_tableKind, dlg.m_start,    dlg.m_count, dlg.m_tableName};
     auto sheet = std::make_unique<CDisTabSheet>(*this, key, text + "监视：", frame_.get());
     ShowCentred(sheet.get(), frame_.get());
     tabSheets_.push_back(std::move(sheet));
     Post(requests::RefTableContents(static_cast<std::uint8_t>(dlg.m_board - 1), dlg.m_portType,
-                                    static_cast<std::uint8_t>(dlg.m_port - 1), dlg.m_table, dlg.m_start, dlg.m_count));
+                                    static_cast<std::uint8_t>(dlg.m_port - 1), dlg.m_table, dlg.m_start,
+                                    dlg.m_count));
     WaitAfterPost();
 }
 
@@ -609,7 +662,8 @@ void CQuorvexApp::RemoveDbSheets(std::uint16_t address) {
     }
 }
 
-void CQuorvexApp::RemoveTabSheets(std::uint8_t board, std::uint8_t portType, std::uint8_t port, std::uint8_t table) {
+void CQuorvexApp::RemoveTabSheets(std::uint8_t board, std::uint8_t portType, std::uint8_t port,
+                                  std::uint8_t table) {
     std::vector<std::unique_ptr<CDisTabSheet>> gone;
     for (auto it = tabSheets_.begin(); it != tabSheets_.end();) {
         if ((*it)->BoardNumber() == board && (*it)->PortType() == portType && (*it)->PortNumber() == port &&
@@ -708,7 +762,8 @@ void CQuorvexApp::CloseProgressWindow(int delayMs) {
     }
 }
 
-bool CQuorvexApp::AskSaveFile(const std::string& initialFolder, const std::string& fileName, std::string& path) {
+bool CQuorvexApp::AskSaveFile(const std::string& initialFolder, const std::string& fileName,
+                              std::string& path) {
     if (m_askSaveFile)
         return m_askSaveFile(initialFolder, fileName, path);
     QFileDialog dlg(frame_.get(), "保存文件", Qs((std::filesystem::path(initialFolder) / fileName).string()));
@@ -779,7 +834,8 @@ void CQuorvexApp::UpdateDeviceStatus(std::uint16_t address, std::uint8_t state) 
         status_->UpdateDevice(address, state);
 }
 
-void CQuorvexApp::UpdatePortStatus(std::uint8_t board, std::uint8_t kind, std::uint8_t port, std::uint8_t state) {
+void CQuorvexApp::UpdatePortStatus(std::uint8_t board, std::uint8_t kind, std::uint8_t port,
+                                   std::uint8_t state) {
     if (status_)
         status_->UpdatePort(board, kind, port, state);
 }
@@ -805,16 +861,16 @@ COutputView* CQuorvexApp::MakeMonitorWindow(int slot) {
         if (view->m_doc) {
             const CComDataDoc& d = *view->m_doc;
             if (d.m_kind == 1) {
-                CDeviceMessage stop = requests::PortMonitor(
-                    static_cast<std::uint8_t>(d.m_port.board - 1), d.m_port.direction, d.m_port.messageType,
-                    static_cast<std::uint8_t>(d.m_port.port - 1), d.m_port.device, d.m_port.unitAddress,
-                    d.m_port.destAddress);
+                CDeviceMessage stop =
+                    requests::PortMonitor(static_cast<std::uint8_t>(d.m_port.board - 1), d.m_port.direction,
+                                          d.m_port.messageType, static_cast<std::uint8_t>(d.m_port.port - 1),
+                                          d.m_port.device, d.m_port.unitAddress, d.m_port.destAddress);
                 stop.Body()[1] = 1;
                 Send(stop);
             } else {
-                CDeviceMessage stop = requests::ProtocolInformation(static_cast<std::uint8_t>(d.m_protocol.board - 1),
-                                                                    d.m_protocol.portKind,
-                                                                    static_cast<std::uint8_t>(d.m_protocol.port - 1));
+                CDeviceMessage stop = requests::ProtocolInformation(
+                    static_cast<std::uint8_t>(d.m_protocol.board - 1), d.m_protocol.portKind,
+                    static_cast<std::uint8_t>(d.m_protocol.port - 1));
                 stop.Body()[1] = 1;
                 Send(stop);
             }

@@ -146,7 +146,8 @@ public:
     bool HasProgressWindow() override { return progress_ != nullptr; }
     void SetProgress(int percent) override;
     void CloseProgressWindow(int delayMs) override;
-    bool AskSaveFile(const std::string& initialFolder, const std::string& fileName, std::string& path) override;
+    bool AskSaveFile(const std::string& initialFolder, const std::string& fileName,
+                     std::string& path) override;
     const PortMonitorDoc* PortMonitor(int slot) override;
     void QueuePortLine(int slot, bool sent, const std::string& text, const std::string& tag) override;
     const ProtocolMonitorDoc* ProtocolMonitor() override;
@@ -158,7 +159,8 @@ public:
     void AddRemoteCommand(const CRemoteCommandRecord& rec) override;
     void AddHistoryEvent(const CHistoryEventRecord& rec) override;
     void UpdateDeviceStatus(std::uint16_t address, std::uint8_t state) override;
-    void UpdatePortStatus(std::uint8_t board, std::uint8_t kind, std::uint8_t port, std::uint8_t state) override;
+    void UpdatePortStatus(std::uint8_t board, std::uint8_t kind, std::uint8_t port,
+                          std::uint8_t state) override;
     void AddWaveRecord(const std::string& name, std::uint16_t address, const CDeviceTime& time,
                        std::uint16_t nof) override;
     void ShowDeviceTime(const CDeviceTime& time) override;

@@ -253,8 +253,10 @@ CPortMonitorDlg::CPortMonitorDlg(const CUnitBoardArray& boards, QWidget* parent,
         form->addRow("通讯装置IP", m_unitEdit);
         form->addRow("目的IP", m_destEdit);
         const std::string file = netCfg_.string();
-        m_unitEdit->setText(Qs(platform::GetPrivateProfileString("TCP Config", "MAST_IP", kDefaultUnitIp, 30, file)));
-        m_destEdit->setText(Qs(platform::GetPrivateProfileString("TCP Config", "DEST_IP", kDefaultDestIp, 30, file)));
+        m_unitEdit->setText(
+            Qs(platform::GetPrivateProfileString("TCP Config", "MAST_IP", kDefaultUnitIp, 30, file)));
+        m_destEdit->setText(
+            Qs(platform::GetPrivateProfileString("TCP Config", "DEST_IP", kDefaultDestIp, 30, file)));
         m_device = 0xFFFF;
     }
     layout->addLayout(form);
@@ -278,9 +280,8 @@ CPortMonitorDlg::CPortMonitorDlg(const CUnitBoardArray& boards, QWidget* parent,
     FillPorts();
     connect(m_boardCombo, &QComboBox::activated, this, [this] { FillPorts(); });
     connect(m_portCombo, &QComboBox::activated, this, [this] { FillDevices(); });
-    connect(m_deviceCombo, &QComboBox::activated, this, [this] {
-        m_device = static_cast<std::uint16_t>(m_deviceCombo->currentText().toUInt());
-    });
+    connect(m_deviceCombo, &QComboBox::activated, this,
+            [this] { m_device = static_cast<std::uint16_t>(m_deviceCombo->currentText().toUInt()); });
     connect(m_sendCheck, &QCheckBox::clicked, this, [this] {
         m_send = !m_send;
         UpdateButtons();
@@ -376,7 +377,8 @@ void CPortMonitorDlg::accept() {
 
 // ---- CProtocolInfoDlg
 
-CProtocolInfoDlg::CProtocolInfoDlg(const CUnitBoardArray& boards, QWidget* parent) : QDialog(parent), boards_(boards) {
+CProtocolInfoDlg::CProtocolInfoDlg(const CUnitBoardArray& boards, QWidget* parent)
+    : QDialog(parent), boards_(boards) {
     setObjectName("CProtocolInfoDlg");
     setWindowTitle("规约信息监视选择");
     auto* layout = new QVBoxLayout(this);

@@ -7,9 +7,9 @@
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QMenu>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTableWidget>

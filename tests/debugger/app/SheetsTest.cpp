@@ -116,8 +116,9 @@ TEST(DbSheet, FillsPagesByGroupKind) {
     EXPECT_EQ(rig.sheet->ValPage()->List()->rowCount(), 2);
     EXPECT_EQ(rig.sheet->ValPage()->GroupCombo()->count(), 3);
     EXPECT_EQ(rig.sheet->Pages()->currentIndex(), 0);
-    EXPECT_EQ(rig.sheet->ExportText(), "[六遥]\n遥测 , Ua , 1 , 1 , 1.5\n遥信 , 开关 , 2 , 1 , 合\n遥控 , 遥控1 , 3 , 1 , 0\n"
-                                       "\n[保护]\n定值 , 过流定值 , 4 , 1 , 10\n软压板 , 压板 , 5 , 1 , 0\n");
+    EXPECT_EQ(rig.sheet->ExportText(),
+              "[六遥]\n遥测 , Ua , 1 , 1 , 1.5\n遥信 , 开关 , 2 , 1 , 合\n遥控 , 遥控1 , 3 , 1 , 0\n"
+              "\n[保护]\n定值 , 过流定值 , 4 , 1 , 10\n软压板 , 压板 , 5 , 1 , 0\n");
     rig.sheet->Export();
     EXPECT_EQ(testsupport::ReadBytes(rig.dir / "Bin" / "sav" / "Data_Ban1Addr5.qv").substr(0, 8),
               platform::ToGbk("[六遥]\r\n"));

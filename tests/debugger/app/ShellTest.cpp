@@ -11,13 +11,13 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
-#include <QRadioButton>
-#include <QTableWidget>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QPushButton>
+#include <QRadioButton>
+#include <QTableWidget>
 
 #include <gtest/gtest.h>
 
@@ -105,7 +105,9 @@ TEST(Shell, NinthMonitorWindowIsRefusedAndNothingIsSent) {
     for (int slot : {1, 4, 5, 6, 7, 8, 2})
         ASSERT_NE(rig.app->Monitors().Open(slot), nullptr);
     EXPECT_EQ(rig.app->Monitors().OpenCount(), 8);
-    rig.OnDialog([](QDialog& d) { return d.metaObject()->className() == QString("quorvex::CProtocolInfoDlg") ? 1 : 0; });
+    rig.OnDialog([](QDialog& d) {
+        return d.metaObject()->className() == QString("quorvex::CProtocolInfoDlg") ? 1 : 0;
+    });
     rig.app->OnProtocolInfo();
     EXPECT_EQ(rig.prompts.LastText(), "最多只能打开8个监视窗口，请关闭其它窗口后再试");
     EXPECT_TRUE(rig.Bodies().empty());
@@ -167,8 +169,10 @@ TEST(Shell, SplitMonitorOpensTwoWindowsAllDevices) {
     rig.app->OnSerialMonitor();
     ASSERT_NE(rig.app->Monitors().GetView(kSlotSend), nullptr);
     ASSERT_NE(rig.app->Monitors().GetView(kSlotReceive), nullptr);
-    EXPECT_EQ(rig.app->Monitors().GetView(kSlotSend)->windowTitle(), QString("板卡1串口1所有装置发送数据监视"));
-    EXPECT_EQ(rig.app->Monitors().GetView(kSlotReceive)->windowTitle(), QString("板卡1串口1所有装置接收数据监视"));
+    EXPECT_EQ(rig.app->Monitors().GetView(kSlotSend)->windowTitle(),
+              QString("板卡1串口1所有装置发送数据监视"));
+    EXPECT_EQ(rig.app->Monitors().GetView(kSlotReceive)->windowTitle(),
+              QString("板卡1串口1所有装置接收数据监视"));
     ASSERT_EQ(rig.Bodies().size(), 1u);
     EXPECT_EQ(rig.Bodies()[0][5], 0xFF);
     EXPECT_EQ(rig.Bodies()[0][6], 0xFF);
