@@ -9,6 +9,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QScrollBar>
 #include <QWheelEvent>
 
 namespace quorvex {
@@ -44,6 +45,12 @@ CValueGrid::CValueGrid(QWidget* parent) : QTableWidget(parent) {
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setShowGrid(true);
     verticalHeader()->hide();
+    // A scroll first commits an open editor and does not happen when its text is refused.
+    for (QScrollBar* bar : {verticalScrollBar(), horizontalScrollBar()})
+        connect(bar, &QScrollBar::actionTriggered, this, [this, bar] {
+            if (!CommitEdit())
+                bar->setSliderPosition(bar->value());
+        });
 }
 
 std::string CValueGrid::Text(int row, int col) const {
@@ -184,10 +191,6 @@ void CValueGrid::wheelEvent(QWheelEvent* e) {
     if (!CommitEdit())
         return;
     QTableWidget::wheelEvent(e);
-}
-
-void CValueGrid::scrollContentsBy(int dx, int dy) {
-    QTableWidget::scrollContentsBy(dx, dy);
 }
 
 CValueGrid::EditorKind CDbListCtrl::EditorFor(int row) const {

@@ -77,7 +77,6 @@ protected:
 
     void mousePressEvent(QMouseEvent* e) override;
     void wheelEvent(QWheelEvent* e) override;
-    void scrollContentsBy(int dx, int dy) override;
 
     int editRow_ = -1;
     CListEdit* edit_ = nullptr;

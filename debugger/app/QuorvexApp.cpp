@@ -504,7 +504,8 @@ void CQuorvexApp::OnSerialMonitor() {
     doc.m_port.device = dlg.m_device;
     doc.m_port.unitAddress = 0;
     doc.m_port.destAddress = 0;
-    const std::string saveFile = StrFormat("Ser%u_%u_0.qv", unsigned(dlg.m_board), unsigned(dlg.m_device));
+    // Save files are named by port, as the frame lines of the port are tagged.
+    const std::string saveFile = StrFormat("Ser%u_%u_0.qv", unsigned(dlg.m_port), unsigned(dlg.m_device));
     std::uint8_t direction = 0;
     if (dlg.m_send && dlg.m_receive && !dlg.m_split) {
         direction = 2;
@@ -551,7 +552,7 @@ void CQuorvexApp::OnNetMonitor() {
     doc.m_port.device = dlg.m_device;
     doc.m_port.unitAddress = dlg.m_unitIp;
     doc.m_port.destAddress = dlg.m_destIp;
-    const std::string saveFile = StrFormat("Net%u_%u_0.qv", unsigned(dlg.m_board), unsigned(dlg.m_destIp));
+    const std::string saveFile = StrFormat("Net%u_%u_0.qv", unsigned(dlg.m_port), unsigned(dlg.m_destIp));
     std::uint8_t direction = 0;
     if (dlg.m_send && dlg.m_receive && !dlg.m_split) {
         direction = 2;
