@@ -10,6 +10,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
@@ -320,4 +321,68 @@ TEST(OutputView, PauseClearFindAndLineLimit) {
     view.FindCommand();
     EXPECT_EQ(view.textCursor().selectedText(), QString("esh"));
     platform::SetDialogRunner({});
+}
+
+TEST(Shell, DownloadAsksForFilesAndTimesOutWithoutAnswer) {
+    AppRig rig;
+    rig.AddBoards();
+    rig.Connect();
+    const auto local = rig.dir / "prog.bin";
+    testsupport::WriteBytes(local, std::string(10205, 'a'));
+    rig.OnDialog([&](QDialog& d) {
+        if (auto* files = dynamic_cast<QFileDialog*>(&d)) {
+            EXPECT_EQ(files->windowTitle(), QString("下装文件"));
+            files->selectFile(QString::fromStdString(local.string()));
+            return int(QDialog::Accepted);
+        }
+        auto& dlg = dynamic_cast<CDownloadFileDlg&>(d);
+        EXPECT_EQ(dlg.m_localEdit->text().toStdString(), local.string());
+        EXPECT_EQ(dlg.m_targetEdit->text(), QString("prog.bin"));
+        dlg.m_targetEdit->setText("/bin/prog.bin");
+        dlg.accept();
+        return int(QDialog::Accepted);
+    });
+    rig.app->OnDownloadFile();
+    ASSERT_NE(rig.app->ProgressWindow(), nullptr);
+    EXPECT_EQ(rig.app->ProgressWindow()->windowTitle(), QString("正在传送文件，请勿作其它操作..."));
+    ASSERT_EQ(rig.Bodies().size(), 1u);
+    const Bytes b = rig.Bodies()[0];
+    EXPECT_EQ((Bytes(b.begin(), b.begin() + 6)), (Bytes{4, 0, 0xDD, 0x27, 0, 0}));
+    EXPECT_EQ(std::string(b.begin() + 6, b.end() - 1), "/bin/prog.bin");
+    EXPECT_EQ(rig.Frames()[0][26], 0);
+    EXPECT_TRUE(rig.Frame().TimerActive(kTimerTransfer));
+    rig.Frame().OnTimer(kTimerTransfer);
+    EXPECT_EQ(rig.prompts.LastText(), "装置应答超时，停止发送!");
+    EXPECT_EQ(rig.app->ProgressWindow(), nullptr);
+    EXPECT_FALSE(rig.Frame().TimerActive(kTimerTransfer));
+}
+
+TEST(Shell, UploadNeedsRightsOfOtherUsers) {
+    AppRig rig;
+    rig.AddBoards();
+    rig.Connect();
+    rig.app->SetUserName("张三");
+    std::vector<std::uint32_t> asked;
+    rig.app->m_rightsCheck = [&](std::uint32_t r) {
+        asked.push_back(r);
+        return asked.size() > 1;
+    };
+    int dialogs = 0;
+    rig.OnDialog([&](QDialog& d) {
+        ++dialogs;
+        auto& dlg = dynamic_cast<CUploadFileDlg&>(d);
+        dlg.m_edit->setText("/log/a.txt");
+        dlg.accept();
+        return int(QDialog::Accepted);
+    });
+    rig.app->OnUploadFile();
+    EXPECT_EQ(dialogs, 0);
+    EXPECT_TRUE(rig.Bodies().empty());
+    rig.app->OnUploadFile();
+    EXPECT_EQ(asked, (std::vector<std::uint32_t>{4, 4}));
+    ASSERT_EQ(rig.Bodies().size(), 1u);
+    const Bytes b = rig.Bodies()[0];
+    EXPECT_EQ((Bytes(b.begin(), b.begin() + 6)), (Bytes{4, 1, 0, 0, 0, 0}));
+    EXPECT_EQ(std::string(b.begin() + 6, b.end() - 1), "/log/a.txt");
+    EXPECT_NE(rig.app->ProgressWindow(), nullptr);
 }
