@@ -6,7 +6,6 @@
 #include "platform/Text.h"
 #include "platform/ui/WidgetPrompt.h"
 
-#include <QCloseEvent>
 #include <QHeaderView>
 #include <QPushButton>
 #include <QTableWidget>
@@ -159,17 +158,14 @@ void CCommStatusDlg::ToggleRow(int row) {
         InsertPortRows(row + 1, static_cast<std::uint8_t>(BoardOfRow(row)), plain, false);
 }
 
-void CCommStatusDlg::reject() {
-    close();
-}
-
-void CCommStatusDlg::closeEvent(QCloseEvent* e) {
+void CCommStatusDlg::done(int result) {
+    // 退出, Esc and the close box all end the unit's status reports.
     if (!stopped_) {
         stopped_ = true;
         app_.Send(CDeviceMessage(CDeviceMessage::kKindUnit, 255, 0xFFFF, {25, 1}));
         app_.Send(CDeviceMessage(CDeviceMessage::kKindUnit, 255, 0xFFFF, {26, 1, 0, 0}));
     }
-    QDialog::closeEvent(e);
+    QDialog::done(result);
 }
 
 } // namespace quorvex

@@ -24,8 +24,7 @@ public:
     std::string Text(int row, int col) const;
 
 protected:
-    void closeEvent(QCloseEvent* e) override;
-    void reject() override;
+    void done(int result) override;
 
 private:
     void SetText(int row, int col, const std::string& text);

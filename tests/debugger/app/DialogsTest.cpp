@@ -62,7 +62,9 @@ TEST(CommStatus, FillsUpdatesAndFolds) {
     EXPECT_EQ(dlg->List()->rowCount(), 7);
 
     rig.transport->sent.clear();
+    dlg->show();
     dlg->findChild<QPushButton*>("exit")->click();
+    EXPECT_FALSE(dlg->isVisible());
     ASSERT_EQ(rig.Bodies().size(), 2u);
     EXPECT_EQ(rig.Bodies()[0], (Bytes{25, 1}));
     EXPECT_EQ(rig.Bodies()[1], (Bytes{26, 1, 0, 0}));
