@@ -1,0 +1,71 @@
+#pragma once
+// "字符串命令": the console whose lines go to the unit's command interpreter and whose answers are
+// printed below them, with a history of the sent commands.
+#include <QDialog>
+#include <QTextEdit>
+
+#include <string>
+#include <vector>
+
+namespace quorvex {
+
+class CQuorvexApp;
+
+// The sent commands, oldest first, and the cursor of Up and Down (-1: none).
+class CCommandHistory {
+public:
+    void Add(const std::string& text) { items_.push_back(text); }
+    void ResetCursor() { cursor_ = -1; }
+    int Cursor() const { return cursor_; }
+    int Count() const { return static_cast<int>(items_.size()); }
+    // Up: the text that replaces the current line.
+    std::string Back(const std::string& lastLine);
+    // Down: false without a cursor.
+    bool Forward(std::string& text);
+    // The entry Right copies from: the one at the cursor, or the newest.
+    std::string Current() const;
+
+private:
+    std::vector<std::string> items_;
+    int cursor_ = -1;
+};
+
+class CCommandEdit : public QTextEdit {
+    Q_OBJECT
+public:
+    explicit CCommandEdit(QWidget* parent = nullptr);
+    void ShowAnswer(const std::string& text);
+    std::string LastLine() const;
+    void ReplaceLastLine(const std::string& text);
+    CCommandHistory& History() { return history_; }
+    // The last line as it is sent: at most 255 characters without CR and LF.
+    std::function<void(const std::string&)> m_onLine;
+
+protected:
+    void keyPressEvent(QKeyEvent* e) override;
+    void mousePressEvent(QMouseEvent* e) override;
+    void mouseDoubleClickEvent(QMouseEvent* e) override;
+
+private:
+    void SetTypingFormat();
+    CCommandHistory history_;
+};
+
+class CStringCmdDlg : public QDialog {
+    Q_OBJECT
+public:
+    CStringCmdDlg(CQuorvexApp& app, QWidget* parent = nullptr);
+    void ShowAnswer(const std::string& text) { edit_->ShowAnswer(text); }
+    // A line ended with Enter: "clear", "close" or a command for the unit.
+    void SendLine(const std::string& line);
+    CCommandEdit* Edit() const { return edit_; }
+
+protected:
+    void resizeEvent(QResizeEvent* e) override;
+
+private:
+    CQuorvexApp& app_;
+    CCommandEdit* edit_;
+};
+
+} // namespace quorvex

@@ -1,0 +1,124 @@
+// The whole program against a scripted unit behind the in-memory transport: login with the key of
+// the command line, the port information, and requests posted through the worker thread.
+#include "debugger/app/CommStatusDlg.h"
+#include "debugger/app/DataSheets.h"
+#include "debugger/app/MainFrame.h"
+#include "debugger/app/QuorvexApp.h"
+#include "debugger/app/SelectDialogs.h"
+
+#include "configtool/link/LinkFrame.h"
+#include "tests/debugger/core/QuorvexTestSupport.h"
+#include "tests/support/PromptRecorder.h"
+
+#include "platform/ui/WidgetPrompt.h"
+
+#include <QCoreApplication>
+#include <QTableWidget>
+
+#include <gtest/gtest.h>
+
+using namespace quorvex;
+using qtest::Bytes;
+
+namespace {
+
+// Answers the login, the port information and the status request; its answers reach the link
+// when Deliver runs (on the user-interface thread, as the socket's would).
+class ScriptedUnit : public qtest::MemoryTransport {
+public:
+    bool Connect(const std::string& a, int p) override {
+        const bool ok = MemoryTransport::Connect(a, p);
+        if (ok)
+            Queue({14, 1, 2, 3, 4});
+        return ok;
+    }
+    bool Send(const std::uint8_t* data, std::size_t size) override {
+        if (!MemoryTransport::Send(data, size) || size <= 28)
+            return true;
+        const std::uint8_t* body = data + 28;
+        switch (body[0]) {
+        case 14: {
+            const std::uint8_t challenge[4] = {1, 2, 3, 4};
+            const bool right =
+                linkframe::GetU32(body + 1) == linkframe::ComputeChallengeAnswer(challenge, 12345);
+            Queue({15, static_cast<std::uint8_t>(right ? 1 : 0)});
+            break;
+        }
+        case 17:
+            Queue({17, 1, 0, 0, 1, 0, 'N', 'e', 't', 0, 0, 0, 0, 0, 0, 0, 1, 5, 0, 0});
+            break;
+        case 25:
+            Queue({25, 0, 0, 1, 0, 5, 0, 1});
+            break;
+        default:
+            break;
+        }
+        return true;
+    }
+    void Deliver() {
+        std::vector<Bytes> frames;
+        {
+            std::lock_guard lock(mutex);
+            frames.swap(outbox_);
+        }
+        for (const Bytes& f : frames)
+            events->OnReceive(f.data(), f.size());
+    }
+
+private:
+    void Queue(const Bytes& body) {
+        std::lock_guard lock(mutex);
+        outbox_.push_back(qtest::UnitFrame(1, body));
+    }
+    std::vector<Bytes> outbox_;
+};
+
+} // namespace
+
+TEST(EndToEnd, LoginPortInformationAndPostedRequests) {
+    testsupport::PromptRecorder prompts;
+    testsupport::TempDir dir;
+    ScriptedUnit* unit = nullptr;
+    {
+        CQuorvexApp app(
+            [&unit] {
+                auto t = std::make_unique<ScriptedUnit>();
+                unit = t.get();
+                return t;
+            },
+            dir.Path(), dir / "CFG_TOOL.INI");
+        app.m_postWaitMs = 200;
+        ASSERT_TRUE(app.InitInstance("系统管理员", "12345", true));
+        ASSERT_NE(app.Worker(), nullptr);
+        EXPECT_EQ(app.Data().m_loginKey, 12345);
+        app.OnConnect();
+        for (int i = 0; i < 4; ++i)
+            unit->Deliver();
+        ASSERT_TRUE(app.IsConnected());
+        ASSERT_EQ(app.Data().m_boards.GetSize(), 1);
+        EXPECT_TRUE(app.MainFrame()->TimerActive(kTimerHeartbeat));
+        EXPECT_FALSE(app.MainFrame()->TimerActive(kTimerLogin));
+        EXPECT_TRUE(prompts.Texts().empty());
+
+        app.OnCommStatus();
+        unit->Deliver();
+        ASSERT_NE(app.StatusWindow(), nullptr);
+        bool shown = false;
+        for (int r = 0; r < app.StatusWindow()->List()->rowCount(); ++r)
+            shown |= app.StatusWindow()->Text(r, 2) == "装置5" && app.StatusWindow()->Text(r, 5) == "投运";
+        EXPECT_TRUE(shown);
+
+        // The real-time data base is asked for through the worker.
+        unit->sent.clear();
+        platform::SetDialogRunner([](QDialog& d) {
+            dynamic_cast<CDbSelDlg&>(d).accept();
+            return int(QDialog::Accepted);
+        });
+        app.OnRealTimeDb();
+        platform::SetDialogRunner({});
+        const auto bodies = unit->Bodies();
+        ASSERT_EQ(bodies.size(), 1u);
+        EXPECT_EQ(bodies[0], (Bytes{21, 0x81, 42, 0, 254, 240, 0, 0}));
+        app.ExitInstance();
+    }
+}
