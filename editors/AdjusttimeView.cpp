@@ -38,7 +38,7 @@ void CAdjusttimeView::OnClickCell(int row, int column) {
 
 void CAdjusttimeView::OnCommit(int row, int column, const std::string& oldText, const std::string& newText) {
     projectmodel::CProjectModel* doc = Doc();
-    if (!doc || newText == oldText)
+    if (!doc || newText.empty() || newText == oldText)
         return;
     bool changed = false;
     if (column == 1)
