@@ -107,6 +107,11 @@ void CConfigEquipDetailView::AddRefPoints(const int* points, int count) {
         AddRefPoint(points[3 * i], points[3 * i + 1], points[3 * i + 2]);
 }
 
+void CConfigEquipDetailView::AddRefPoints(const std::vector<CPointRef>& points) {
+    for (const CPointRef& p : points)
+        AddRefPoint(p.m_n1, p.m_n2, p.m_n3);
+}
+
 void CConfigEquipDetailView::AddRefPoint(int address, int group, int entry) {
     CPrjDevice* equipment = Equipment();
     if (equipment && CEquipDetailModel::AddRefPoint(*Doc(), *equipment, m_nTable, address, group, entry))

@@ -4,7 +4,10 @@
 // all-points view and moved, deleted and sorted through the context menu.
 #include "editors/DeviceFormBase.h"
 
+#include <vector>
+
 namespace projectmodel {
+class CPointRef;
 class CPrjDevice;
 class CRefTable;
 } // namespace projectmodel
@@ -21,6 +24,7 @@ public:
 
     // Points (address, group, entry triples) from the all-points view, added one by one.
     void AddRefPoints(const int* points, int count);
+    void AddRefPoints(const std::vector<projectmodel::CPointRef>& points);
     void AddRefPoint(int address, int group, int entry);
     // Shows the first table of category n (SYSTEM equipment, n 0..6).
     void SelectCategoryTab(int n);

@@ -28,7 +28,7 @@ CConfigPrjView::CConfigPrjView(const CViewContext& context) : CDeviceFormBase(co
 void CConfigPrjView::OnInitialUpdate() {
     Editor()->SetReady(false);
     Caption()->setText("工程属性:");
-    SetColumns({"工程名称", "最后保存时间", "管理机地址"});
+    SetColumns({"工程名称", "最后保存时间", "管理机地址"}, 56);
     const CProjectModel* doc = Doc();
     Button()->setVisible(doc && !doc->m_boardCfg.m_groups.IsEmpty());
     UpdateSaveTime();

@@ -81,10 +81,11 @@ void CDeviceFormBase::SyncAllPointsTab(int tab) {
         TabHook()(frame->RightView(), tab);
 }
 
-void CDeviceFormBase::SetColumns(const std::vector<std::string>& headers) {
+void CDeviceFormBase::SetColumns(const std::vector<std::string>& headers, int margin) {
     m_pList->DeleteAllColumns();
     for (std::size_t i = 0; i < headers.size(); ++i)
-        m_pList->InsertColumn(static_cast<int>(i), headers[i]);
+        m_pList->InsertColumn(static_cast<int>(i), headers[i], CGridListCtrl::AlignLeft,
+                              m_pList->fontMetrics().horizontalAdvance(platform::Qs(headers[i])) + margin);
 }
 
 void CDeviceFormBase::ShowRows(const std::vector<CGridRow>& rows) {

@@ -62,8 +62,8 @@ public:
     static void SetAllPointsTabHook(AllPointsTabHook hook);
 
 protected:
-    // Deletes the columns and makes these (width: header extent + 10).
-    void SetColumns(const std::vector<std::string>& headers);
+    // Deletes the columns and makes these (width: header extent + margin).
+    void SetColumns(const std::vector<std::string>& headers, int margin = 10);
     // Hides the editors and shows the rows.
     void ShowRows(const std::vector<CGridRow>& rows);
     // Tabs replaced without calling OnTabChanged; the selected one is selected.

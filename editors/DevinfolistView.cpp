@@ -27,6 +27,7 @@ void CDevinfolistView::OnInitialUpdate() {
     Editor()->SetReady(false);
     if (!Doc())
         return;
+    m_clipboard.RemoveAll();
     Caption()->setText("装置总表: ");
     SetColumns({"序号", "地址", "映射地址", "型号", "类型", "版本", "装置描述"});
     FillDeviceList();
