@@ -387,3 +387,27 @@ TEST_F(DeviceModels, RelatedDevicesOfEquipment) {
     CEquipRefDevModel::DeleteLinked(doc, eq, {0, 1});
     EXPECT_EQ(eq.m_linkedDevices, (CIntArray{2, 5}));
 }
+
+TEST_F(DeviceModels, ReplacingOrDeletingEquipmentReleasesItsPoints) {
+    CPrjBay& bay = *doc.m_bays.GetById(0);
+    CPrjDevice& eq = *doc.m_prjDevices.GetById(3);
+    eq.m_settings.m_strType = "SYSTEM";
+    CRefTable yc;
+    yc.m_nType = 0;
+    eq.m_settings.m_tables.Add(yc);
+    ASSERT_EQ(CEquipDetailModel::AddRefPoint(doc, eq, 0, 2, 1, 1), 1);
+    CNamePairRecord isolator;
+    isolator.m_strName = "隔离刀闸";
+    doc.m_equipmentLibrary.Add(isolator);
+    ASSERT_TRUE(CEquipViewModel::SetType(doc, bay, 0, "隔离刀闸"));
+    EXPECT_EQ(doc.FindDeviceInfo(2, 1, 1)->m_equip[2], -1);
+    EXPECT_TRUE(doc.m_prjDevices.GetById(3)->m_settings.m_tables.IsEmpty());
+    // The point is free for other equipment again.
+    CPrjDevice& again = *doc.m_prjDevices.GetById(3);
+    again.m_settings.m_strType = "SYSTEM";
+    again.m_settings.m_tables.Add(yc);
+    ASSERT_EQ(CEquipDetailModel::AddRefPoint(doc, again, 0, 2, 1, 1), 1);
+    CEquipViewModel::DeleteEquipment(doc, bay, {0});
+    EXPECT_EQ(doc.FindDeviceInfo(2, 1, 1)->m_equip[0], -1);
+    EXPECT_TRUE(bay.m_equipmentIds.empty());
+}

@@ -11,13 +11,18 @@
 #include "editors/EquipRefDevListView.h"
 #include "editors/GridListCtrl.h"
 #include "editors/InPlaceEditor.h"
+#include "editors/MovePosDlg.h"
+#include "editors/VarInfoDlg.h"
 #include "editors/RegisterViews.h"
 #include "editors/SelDevView.h"
 #include "platform/ui/WidgetPrompt.h"
 #include "tests/support/PromptRecorder.h"
 
 #include <gtest/gtest.h>
+#include <QApplication>
 #include <QComboBox>
+#include <QKeyEvent>
+#include <QPushButton>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -221,4 +226,90 @@ TEST_F(DeviceViewsTest, VoltageLevelsAreRenamedInPlace) {
     view->Editor()->CommitOpen();
     EXPECT_EQ(prompts.LastText(), "220kV已存在");
     EXPECT_EQ(tree.RootItem()->child(2)->childCount(), 2);
+}
+
+namespace {
+struct RunnerGuard {
+    explicit RunnerGuard(platform::DialogRunner r) { platform::SetDialogRunner(std::move(r)); }
+    ~RunnerGuard() { platform::SetDialogRunner(nullptr); }
+};
+} // namespace
+
+TEST_F(DeviceViewsTest, VariableInformationIsWrittenBackOnlyOnOk) {
+    CItemRecord record;
+    record.m_strName = "通讯参数";
+    project.doc->FindDevice(1)->m_model.m_optionGroups.Add(record);
+    tree.setCurrentItem(DeviceList()->child(0));
+    auto* detail = Left<CConfigDevDetailView>();
+    ASSERT_NE(detail, nullptr);
+    EXPECT_TRUE(detail->Button()->isVisible());
+    {
+        RunnerGuard guard([](QDialog& d) {
+            auto& dlg = dynamic_cast<CVarInfoDlg&>(d);
+            const_cast<CItemRecordArray&>(dlg.Records())[0].m_strName = "改";
+            d.reject();
+            return d.result();
+        });
+        detail->OnVarInfo();
+    }
+    EXPECT_EQ(project.doc->FindDevice(1)->m_model.m_optionGroups[0].m_strName, "通讯参数");
+    {
+        RunnerGuard guard([](QDialog& d) {
+            auto& dlg = dynamic_cast<CVarInfoDlg&>(d);
+            const_cast<CItemRecordArray&>(dlg.Records())[0].m_strName = "改";
+            d.accept();
+            return d.result();
+        });
+        detail->OnVarInfo();
+    }
+    EXPECT_EQ(project.doc->FindDevice(1)->m_model.m_optionGroups[0].m_strName, "改");
+    tree.setCurrentItem(DeviceList()->child(1));
+    EXPECT_FALSE(detail->Button()->isVisible());
+}
+
+TEST_F(DeviceViewsTest, DeletingADeviceDropsItFromItsPortsNodes) {
+    project.Port(1, 0).m_protocol.m_deviceAddresses = {5};
+    tree.RebuildTree();
+    QTreeWidgetItem* port = tree.PortItem(0, 1, 0);
+    ASSERT_EQ(port->childCount(), 1);
+    tree.setCurrentItem(DeviceList());
+    auto* view = Left<CDevinfolistView>();
+    view->List()->SelectRow(2);
+    QKeyEvent del(QEvent::KeyPress, Qt::Key_Delete, Qt::NoModifier);
+    QApplication::sendEvent(view->List(), &del);
+    EXPECT_EQ(Column(view->List(), 1), (std::vector<std::string>{"1", "2"}));
+    EXPECT_EQ(tree.PortItem(0, 1, 0)->childCount(), 0);
+    EXPECT_EQ(DeviceList()->childCount(), 2);
+}
+
+TEST_F(DeviceViewsTest, EquipmentReferencesMoveThroughThePositionDialog) {
+    CPrjDevice& eq = *project.doc->m_prjDevices.GetById(3);
+    eq.m_nBayId = 0;
+    eq.m_settings.m_strType = "SYSTEM";
+    CRefTable yc;
+    yc.m_strName = "遥测表";
+    yc.m_nType = 0;
+    eq.m_settings.m_tables.Add(yc);
+    tree.RebuildTree();
+    tree.setCurrentItem(Equipment()->child(2));
+    auto* detail = Left<CConfigEquipDetailView>();
+    ASSERT_NE(detail, nullptr);
+    detail->AddRefPoints({CPointRef(1, 1, 1), CPointRef(1, 1, 2), CPointRef(2, 1, 1)});
+    ASSERT_EQ(detail->List()->GetItemCount(), 3);
+
+    detail->List()->SelectRow(2);
+    RunnerGuard guard([](QDialog& d) {
+        dynamic_cast<CMovePosDlg&>(d).Edit()->setText("1");
+        d.accept();
+        return d.result();
+    });
+    std::unique_ptr<QMenu> menu(detail->BuildContextMenu());
+    ASSERT_EQ(menu->actions().size(), 3);
+    menu->actions()[0]->trigger();
+    EXPECT_EQ(Column(detail->List(), 1), (std::vector<std::string>{"2", "1", "1"}));
+    // Showing the rows stores each point's row in its equipment link.
+    EXPECT_EQ(project.doc->FindDeviceInfo(2, 1, 1)->m_equip[4], 0);
+    menu.reset(detail->BuildContextMenu());
+    menu->actions()[2]->trigger();
+    EXPECT_EQ(Column(detail->List(), 1), (std::vector<std::string>{"1", "1", "2"}));
 }
