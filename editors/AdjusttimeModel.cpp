@@ -48,7 +48,8 @@ std::vector<std::string> CAdjusttimeModel::BoardChoices(const CProjectModel& doc
     return choices;
 }
 
-std::vector<std::string> CAdjusttimeModel::PortChoices(const CProjectModel& doc, const std::string& boardText) {
+std::vector<std::string> CAdjusttimeModel::PortChoices(const CProjectModel& doc,
+                                                       const std::string& boardText) {
     std::vector<std::string> choices;
     const CBoardInfo* board = doc.m_boardCfg.m_boards.FindBoard(platform::AtoI(boardText));
     if (!board)
@@ -72,8 +73,8 @@ bool CAdjusttimeModel::SetPort(CProjectModel& doc, int row, const std::string& b
     std::string groupText = portText.substr(0, digit);
     int number = -1;
     int address = -1;
-    const bool parsed =
-        digit < portText.size() && std::sscanf(portText.c_str() + digit, "%d<地址%d>", &number, &address) >= 1;
+    const bool parsed = digit < portText.size() &&
+                        std::sscanf(portText.c_str() + digit, "%d<地址%d>", &number, &address) >= 1;
     CBoardInfo* board = doc.m_boardCfg.m_boards.FindBoard(boardNo);
     CPortRecord* port = nullptr;
     if (board) {

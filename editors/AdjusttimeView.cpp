@@ -8,7 +8,8 @@
 #include <QLabel>
 #include <QMenu>
 
-CAdjusttimeView::CAdjusttimeView(const CViewContext& context) : CDeviceFormBase(context, kViewAdjusttime, {}) {}
+CAdjusttimeView::CAdjusttimeView(const CViewContext& context)
+    : CDeviceFormBase(context, kViewAdjusttime, {}) {}
 
 void CAdjusttimeView::OnInitialUpdate() {
     Caption()->setText("对时源列表: ");

@@ -48,8 +48,8 @@ void CConfigDevDetailView::OnInitialUpdate() {
         return;
     }
     m_nAddress = device->m_nAddress;
-    Caption()->setText(
-        platform::Qs(platform::StrFormat("装置%d<%s>信息列表:", device->m_nAddress, device->m_strModelName.c_str())));
+    Caption()->setText(platform::Qs(
+        platform::StrFormat("装置%d<%s>信息列表:", device->m_nAddress, device->m_strModelName.c_str())));
     Button()->setVisible(!device->m_model.m_optionGroups.IsEmpty());
     Button()->raise();
     std::vector<std::string> tabs;
@@ -89,7 +89,8 @@ void CConfigDevDetailView::OnClickCell(int row, int column) {
         Editor()->OpenEdit(row, column);
 }
 
-void CConfigDevDetailView::OnCommit(int row, int column, const std::string& oldText, const std::string& newText) {
+void CConfigDevDetailView::OnCommit(int row, int column, const std::string& oldText,
+                                    const std::string& newText) {
     CDevice* device = Device();
     if (!device || column != kDescriptionColumn || row < 0 || platform::EqualsNoCase(oldText, newText))
         return;

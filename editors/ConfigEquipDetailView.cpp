@@ -49,15 +49,17 @@ void CConfigEquipDetailView::OnInitialUpdate() {
     m_nTable = -1;
     CProjectModel* doc = Doc();
     const CPathRecord path = SelectedPath();
-    const CEquipLocation loc =
-        doc && path.depth == 5 && path.Slot(1) == kItemBays ? LocateEquipment(*doc, path, true) : CEquipLocation{};
+    const CEquipLocation loc = doc && path.depth == 5 && path.Slot(1) == kItemBays
+                                   ? LocateEquipment(*doc, path, true)
+                                   : CEquipLocation{};
     if (!loc.equipment) {
         SetTabs({}, -1);
         ShowRows({});
         return;
     }
     m_nEquipmentId = loc.equipment->m_nId;
-    Caption()->setText(platform::Qs(loc.level->m_strName + loc.bay->m_strName + loc.equipment->m_strName + "信息列表"));
+    Caption()->setText(
+        platform::Qs(loc.level->m_strName + loc.bay->m_strName + loc.equipment->m_strName + "信息列表"));
     Button()->setVisible(!loc.equipment->m_settings.m_groups.IsEmpty());
     std::vector<std::string> titles;
     for (const CRefTable& table : loc.equipment->m_settings.m_tables)
@@ -120,13 +122,14 @@ void CConfigEquipDetailView::AddRefPoint(int address, int group, int entry) {
 
 void CConfigEquipDetailView::OnClickCell(int row, int column) {
     CRefTable* table = CurrentTable();
-    const COptionItem* item = table ? table->m_columns.GetPtr(column - CEquipDetailModel::kFixedColumns) : nullptr;
+    const COptionItem* item =
+        table ? table->m_columns.GetPtr(column - CEquipDetailModel::kFixedColumns) : nullptr;
     if (!item || !Editor()->IsReady() || !table->m_entries.IsValidIndex(row))
         return;
     if (item->IsKind("ENUM")) {
         Editor()->OpenCombo(row, column, item->m_choices);
-    } else if (item->IsKind("STRING") || item->IsKind("BYTE") || item->IsKind("WORD") || item->IsKind("INT") ||
-               item->IsKind("FLOAT")) {
+    } else if (item->IsKind("STRING") || item->IsKind("BYTE") || item->IsKind("WORD") ||
+               item->IsKind("INT") || item->IsKind("FLOAT")) {
         Editor()->OpenEdit(row, column);
     } else if (IsPointKind(*item)) {
         CPointRef key;
@@ -145,14 +148,16 @@ void CConfigEquipDetailView::OnClickCell(int row, int column) {
     }
 }
 
-void CConfigEquipDetailView::OnCommit(int row, int column, const std::string& oldText, const std::string& newText) {
+void CConfigEquipDetailView::OnCommit(int row, int column, const std::string& oldText,
+                                      const std::string& newText) {
     CRefTable* table = CurrentTable();
     if (!table || newText == oldText)
         return;
     if (CEquipDetailModel::SetOptionValue(*table, row, column, newText))
-        List()->SetItemText(row, column,
-                            table->m_entries[row].m_values[static_cast<std::size_t>(
-                                column - CEquipDetailModel::kFixedColumns)]);
+        List()->SetItemText(
+            row, column,
+            table->m_entries[row]
+                .m_values[static_cast<std::size_t>(column - CEquipDetailModel::kFixedColumns)]);
 }
 
 QMenu* CConfigEquipDetailView::BuildContextMenu() {

@@ -23,7 +23,8 @@ CDeviceFormBase::CLayout PrjLayout() {
 }
 } // namespace
 
-CConfigPrjView::CConfigPrjView(const CViewContext& context) : CDeviceFormBase(context, kViewConfigPrj, PrjLayout()) {}
+CConfigPrjView::CConfigPrjView(const CViewContext& context)
+    : CDeviceFormBase(context, kViewConfigPrj, PrjLayout()) {}
 
 void CConfigPrjView::OnInitialUpdate() {
     Editor()->SetReady(false);

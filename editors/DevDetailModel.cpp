@@ -10,7 +10,8 @@ using platform::StrFormat;
 
 namespace {
 bool GroupOnTab(const CInfoGroup& group, int tab) {
-    return group.m_nType == tab || (group.m_nType == kInfoTypeYKYX && (tab == kInfoTypeYX || tab == kInfoTypeYK));
+    return group.m_nType == tab ||
+           (group.m_nType == kInfoTypeYKYX && (tab == kInfoTypeYX || tab == kInfoTypeYK));
 }
 } // namespace
 

@@ -20,7 +20,9 @@ public:
     // numbered 0) of the groups of category tab; combined groups (7) also on 遥信 and 遥控. The item
     // value is the entry's key (see EntryKey).
     static std::vector<CGridRow> Rows(const projectmodel::CDevice& device, int tab);
-    static long long EntryKey(int groupNo, int entryNo) { return static_cast<long long>(groupNo) * 65536 + entryNo; }
+    static long long EntryKey(int groupNo, int entryNo) {
+        return static_cast<long long>(groupNo) * 65536 + entryNo;
+    }
     static projectmodel::CInfoEntry* EntryOfKey(projectmodel::CDevice& device, long long key);
     // A non-empty text that differs (without regard to case) becomes the description.
     static bool SetDescription(projectmodel::CDevice& device, long long key, const std::string& text);

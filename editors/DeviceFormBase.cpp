@@ -50,7 +50,8 @@ CDeviceFormBase::CDeviceFormBase(const CViewContext& context, EditorViewKind kin
     m_pEditor->SetCommit([this](int row, int column, const std::string& o, const std::string& n) {
         OnCommit(row, column, o, n);
     });
-    connect(m_pList, &QTableWidget::cellClicked, this, [this](int row, int column) { OnClickCell(row, column); });
+    connect(m_pList, &QTableWidget::cellClicked, this,
+            [this](int row, int column) { OnClickCell(row, column); });
     connect(m_pList->horizontalHeader(), &QHeaderView::sectionClicked, this,
             [this](int column) { OnColumnClick(column); });
     connect(m_pList, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {

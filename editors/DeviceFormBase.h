@@ -8,9 +8,9 @@
 
 #include <functional>
 #include <optional>
+#include <QWidget>
 #include <string>
 #include <vector>
-#include <QWidget>
 
 class CGridListCtrl;
 class CInPlaceEditor;

@@ -3,8 +3,8 @@
 #include "editors/ConfigDevDetailView.h"
 #include "editors/ConfigEquipDetailView.h"
 #include "editors/ConfigEquipView.h"
-#include "editors/ConfigPrjView.h"
 #include "editors/ConfigPrjbayView.h"
+#include "editors/ConfigPrjView.h"
 #include "editors/DevinfolistView.h"
 #include "editors/EquipRefDevListView.h"
 #include "editors/RegisterViews.h"
@@ -12,7 +12,8 @@
 
 namespace {
 template <class View> void RegisterView(EditorViewKind kind) {
-    CEditorViewRegistry::Register(kind, [](const CViewContext& context) -> QWidget* { return new View(context); });
+    CEditorViewRegistry::Register(kind,
+                                  [](const CViewContext& context) -> QWidget* { return new View(context); });
 }
 } // namespace
 

@@ -119,9 +119,10 @@ std::vector<CGridRow> CDevinfolistModel::Rows(const CProjectModel& doc) {
     for (const CDevice& d : doc.m_devices) {
         if (d.m_model.m_strType == kVirtualType)
             continue;
-        CGridRow row = GridRow({StrFormat("%d", static_cast<int>(rows.size()) + 1), StrFormat("%d", d.m_nAddress),
-                                StrFormat("%d", d.m_nMappedAddress), d.m_strModelName, d.m_model.m_strType,
-                                d.m_model.m_strVersion, d.m_strDescription});
+        CGridRow row =
+            GridRow({StrFormat("%d", static_cast<int>(rows.size()) + 1), StrFormat("%d", d.m_nAddress),
+                     StrFormat("%d", d.m_nMappedAddress), d.m_strModelName, d.m_model.m_strType,
+                     d.m_model.m_strVersion, d.m_strDescription});
         row.rowText = StrFormat("装置%d<%s>", d.m_nAddress, d.m_strDescription.c_str());
         row.itemData = d.m_nAddress;
         rows.push_back(std::move(row));
@@ -145,7 +146,8 @@ bool CDevinfolistModel::PortOfDevice(const CProjectModel& doc, const CDevice& de
     return false;
 }
 
-void CDevinfolistModel::UpdateDeviceTables(CProjectModel& doc, const CDevice& device, int oldAddress, bool remove) {
+void CDevinfolistModel::UpdateDeviceTables(CProjectModel& doc, const CDevice& device, int oldAddress,
+                                           bool remove) {
     ForEachPort(doc, [&](CPortRecord& port, const CPortKey&) {
         for (CRefTable& table : port.m_protocol.m_tables)
             UpdateTable(table, device, oldAddress, remove);
@@ -208,8 +210,8 @@ bool CDevinfolistModel::SetAddress(CProjectModel& doc, int row, int address, con
     if (newAddress == address)
         return false;
     if (doc.FindDevice(newAddress)) {
-        platform::MessageBox(StrFormat("第%d行设置错误！\n原因:装置地址 %s 已被占用", row, text.c_str()), "错误",
-                             platform::Icon::Warning);
+        platform::MessageBox(StrFormat("第%d行设置错误！\n原因:装置地址 %s 已被占用", row, text.c_str()),
+                             "错误", platform::Icon::Warning);
         return false;
     }
     device->m_nAddress = newAddress;
@@ -268,7 +270,8 @@ bool CDevinfolistModel::SetModel(CProjectModel& doc, int address, const std::str
     return true;
 }
 
-int CDevinfolistModel::AddDevice(CProjectModel& doc, const CDeviceTemplate& model, const PortChooser& choose) {
+int CDevinfolistModel::AddDevice(CProjectModel& doc, const CDeviceTemplate& model,
+                                 const PortChooser& choose) {
     CDevice fresh(model);
     doc.m_devices.PrepareNewDevice(fresh, doc.m_deviceExtItems);
     const int address = fresh.m_nAddress;
@@ -349,8 +352,9 @@ std::vector<int> CDevinfolistModel::PasteDevices(CProjectModel& doc, const CDevi
             continue;
         added.push_back(address);
         if (onPort) {
-            doc.m_boardCfg.m_boards[key.board].m_ports[key.group][key.port].m_protocol.m_deviceAddresses.push_back(
-                address);
+            doc.m_boardCfg.m_boards[key.board]
+                .m_ports[key.group][key.port]
+                .m_protocol.m_deviceAddresses.push_back(address);
             RefreshPorts(doc, {key});
         }
     }

@@ -27,8 +27,8 @@ public:
     };
     // What an address change or deletion touched beyond the device table.
     struct CCarry {
-        std::vector<CPortKey> ports;                 // ports whose device list changed
-        std::vector<std::pair<int, int>> equipment;  // (bay id, equipment id) of changed equipment
+        std::vector<CPortKey> ports;                // ports whose device list changed
+        std::vector<std::pair<int, int>> equipment; // (bay id, equipment id) of changed equipment
     };
 
     // One row per device that is not "虚拟装置", in table order; item value = address.
@@ -44,14 +44,15 @@ public:
     // Edits of the row showing the device of address (row: the row's position from 0). Each shows
     // its message and gives false when it refuses or nothing changed.
     static bool SetAddress(projectmodel::CProjectModel& doc, int row, int address, const std::string& text);
-    static bool SetMappedAddress(projectmodel::CProjectModel& doc, int row, int address, const std::string& text);
+    static bool SetMappedAddress(projectmodel::CProjectModel& doc, int row, int address,
+                                 const std::string& text);
     static bool SetDescription(projectmodel::CProjectModel& doc, int address, const std::string& text);
     static bool SetModel(projectmodel::CProjectModel& doc, int address, const std::string& modelName);
 
     // Asked when more than one port runs the new device's protocol: the chosen entry of ports
     // (proposal: the first port with the fewest devices), or -1 to leave the device unplaced.
-    using PortChooser =
-        std::function<int(projectmodel::CDevice& device, const std::vector<CPortChoice>& ports, int proposal)>;
+    using PortChooser = std::function<int(projectmodel::CDevice& device,
+                                          const std::vector<CPortChoice>& ports, int proposal)>;
     // Adds a device of the model at the lowest free address and puts it on a port of its
     // protocol; the new address, or -1 when it could not be added.
     static int AddDevice(projectmodel::CProjectModel& doc, const projectmodel::CDeviceTemplate& model,
@@ -61,7 +62,8 @@ public:
                                                   const std::vector<int>& addresses);
     // Each copy becomes a new device at the lowest free address, on the copy's port when that still
     // exists; the new addresses.
-    static std::vector<int> PasteDevices(projectmodel::CProjectModel& doc, const projectmodel::CDeviceArray& clipboard);
+    static std::vector<int> PasteDevices(projectmodel::CProjectModel& doc,
+                                         const projectmodel::CDeviceArray& clipboard);
     // Moves the devices of the selected rows to the 1-based position (only while the table is not
     // kept sorted); false when nothing could move.
     static bool MoveDevices(projectmodel::CProjectModel& doc, const std::vector<int>& rows, int position);

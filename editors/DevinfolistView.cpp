@@ -21,7 +21,8 @@ namespace {
 enum Column { kNo, kAddress, kMapped, kModel, kType, kVersion, kDescription };
 }
 
-CDevinfolistView::CDevinfolistView(const CViewContext& context) : CDeviceFormBase(context, kViewDevinfolist, {}) {}
+CDevinfolistView::CDevinfolistView(const CViewContext& context)
+    : CDeviceFormBase(context, kViewDevinfolist, {}) {}
 
 void CDevinfolistView::OnInitialUpdate() {
     Editor()->SetReady(false);

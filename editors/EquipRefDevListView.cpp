@@ -28,8 +28,9 @@ void CEquipRefDevListView::OnInitialUpdate() {
     m_nEquipmentId = -1;
     CProjectModel* doc = Doc();
     const CPathRecord path = SelectedPath();
-    const CEquipLocation loc =
-        doc && path.depth == 4 && path.Slot(1) == kItemBays ? LocateEquipment(*doc, path, true) : CEquipLocation{};
+    const CEquipLocation loc = doc && path.depth == 4 && path.Slot(1) == kItemBays
+                                   ? LocateEquipment(*doc, path, true)
+                                   : CEquipLocation{};
     if (!loc.equipment) {
         ShowRows({});
         return;

@@ -67,7 +67,8 @@ std::vector<CGridRow> CEquipViewModel::Rows(const CProjectModel& doc, const CPrj
     int n = 0;
     for (int id : bay.m_equipmentIds) {
         const CPrjDevice* e = doc.m_prjDevices.GetById(id);
-        CGridRow row = GridRow({StrFormat("%d", ++n), e ? e->m_settings.m_strName : "", e ? e->m_strName : ""});
+        CGridRow row =
+            GridRow({StrFormat("%d", ++n), e ? e->m_settings.m_strName : "", e ? e->m_strName : ""});
         row.itemData = id;
         rows.push_back(std::move(row));
     }
@@ -173,12 +174,14 @@ std::vector<CGridRow> CEquipDetailModel::Rows(CProjectModel& doc, const CRefTabl
     rows.reserve(static_cast<std::size_t>(table.m_entries.GetSize()));
     for (const CRefTableEntry& e : table.m_entries) {
         const int index = static_cast<int>(rows.size());
-        CGridRow row = GridRow({StrFormat("%d", index + 1), StrFormat("%d", e.m_nAddress), StrFormat("%d", e.m_nGroup),
-                                StrFormat("%d", e.m_nEntry), StrFormat("%d", e.m_nFun), StrFormat("%d", e.m_nInf),
-                                Description(doc, e.m_nAddress, e.m_nGroup, e.m_nEntry)});
+        CGridRow row =
+            GridRow({StrFormat("%d", index + 1), StrFormat("%d", e.m_nAddress), StrFormat("%d", e.m_nGroup),
+                     StrFormat("%d", e.m_nEntry), StrFormat("%d", e.m_nFun), StrFormat("%d", e.m_nInf),
+                     Description(doc, e.m_nAddress, e.m_nGroup, e.m_nEntry)});
         for (int c = 0; c < table.m_columns.GetSize(); ++c)
-            row.cells.push_back(c < static_cast<int>(e.m_values.size()) ? e.m_values[static_cast<std::size_t>(c)]
-                                                                         : std::string());
+            row.cells.push_back(c < static_cast<int>(e.m_values.size())
+                                    ? e.m_values[static_cast<std::size_t>(c)]
+                                    : std::string());
         if (CInfoEntry* info = doc.FindDeviceInfo(e.m_nAddress, e.m_nGroup, e.m_nEntry))
             info->m_equip[4] = index;
         rows.push_back(std::move(row));
@@ -186,8 +189,8 @@ std::vector<CGridRow> CEquipDetailModel::Rows(CProjectModel& doc, const CRefTabl
     return rows;
 }
 
-int CEquipDetailModel::AddRefPoint(CProjectModel& doc, CPrjDevice& equipment, int tableIndex, int address, int group,
-                                   int entry) {
+int CEquipDetailModel::AddRefPoint(CProjectModel& doc, CPrjDevice& equipment, int tableIndex, int address,
+                                   int group, int entry) {
     CDevice* device = doc.FindDevice(address);
     const CInfoGroup* infoGroup = device ? device->m_model.FindGroup(group) : nullptr;
     CInfoEntry* info = infoGroup ? device->m_model.FindEntry(group, entry) : nullptr;
@@ -242,7 +245,8 @@ std::string CEquipDetailModel::PointValue(CProjectModel& doc, const CPointRef* k
     if (!key)
         return {};
     const CInfoEntry* info = doc.FindDeviceInfo(key->m_n1, key->m_n2, key->m_n3);
-    return StrFormat("%d-%d-%d(%s)", key->m_n1, key->m_n2, key->m_n3, info ? info->m_strDesc.c_str() : "无效引用");
+    return StrFormat("%d-%d-%d(%s)", key->m_n1, key->m_n2, key->m_n3,
+                     info ? info->m_strDesc.c_str() : "无效引用");
 }
 
 int CEquipDetailModel::TableOfCategory(const CPrjDevice& equipment, int n) {
@@ -254,7 +258,8 @@ int CEquipDetailModel::TableOfCategory(const CPrjDevice& equipment, int n) {
     return -1;
 }
 
-bool CEquipDetailModel::MoveRefs(CPrjDevice& equipment, int tableIndex, const std::vector<int>& rows, int position) {
+bool CEquipDetailModel::MoveRefs(CPrjDevice& equipment, int tableIndex, const std::vector<int>& rows,
+                                 int position) {
     CRefTable* table = equipment.m_settings.m_tables.GetPtr(tableIndex);
     if (!table || !IsSystem(equipment) || rows.empty())
         return false;
@@ -329,7 +334,8 @@ bool CEquipRefDevModel::AddLinkedDevice(CProjectModel& doc, CPrjDevice& equipmen
     return true;
 }
 
-void CEquipRefDevModel::DeleteLinked(CProjectModel& doc, CPrjDevice& equipment, const std::vector<int>& rows) {
+void CEquipRefDevModel::DeleteLinked(CProjectModel& doc, CPrjDevice& equipment,
+                                     const std::vector<int>& rows) {
     int removed = 0;
     auto& list = equipment.m_linkedDevices;
     for (int r : rows) {

@@ -31,11 +31,14 @@ CEquipLocation LocateEquipment(projectmodel::CProjectModel& doc, const CPathReco
 class CEquipViewModel {
 public:
     // "序号", "设备类型", "设备名称"; item value = the equipment id.
-    static std::vector<CGridRow> Rows(const projectmodel::CProjectModel& doc, const projectmodel::CPrjBay& bay);
+    static std::vector<CGridRow> Rows(const projectmodel::CProjectModel& doc,
+                                      const projectmodel::CPrjBay& bay);
     // Names of the equipment library.
     static std::vector<std::string> TypeChoices(const projectmodel::CProjectModel& doc);
-    static bool SetType(projectmodel::CProjectModel& doc, projectmodel::CPrjBay& bay, int row, const std::string& name);
-    static bool SetName(projectmodel::CProjectModel& doc, projectmodel::CPrjBay& bay, int row, const std::string& text);
+    static bool SetType(projectmodel::CProjectModel& doc, projectmodel::CPrjBay& bay, int row,
+                        const std::string& name);
+    static bool SetName(projectmodel::CProjectModel& doc, projectmodel::CPrjBay& bay, int row,
+                        const std::string& text);
     // Column 1 by type, column 2 by name, ascending by GBK bytes; equal ones keep their order.
     static bool Sort(projectmodel::CProjectModel& doc, projectmodel::CPrjBay& bay, int column);
     static bool AddEquipment(projectmodel::CProjectModel& doc, projectmodel::CPrjBay& bay);
@@ -53,17 +56,18 @@ public:
     // The point's description after "[device]", or "无效引用，请删除该无效信息！".
     static std::string Description(projectmodel::CProjectModel& doc, int address, int group, int entry);
     // Adds the point to table tableIndex of the equipment; 1 when added (messages on refusal).
-    static int AddRefPoint(projectmodel::CProjectModel& doc, projectmodel::CPrjDevice& equipment, int tableIndex,
-                           int address, int group, int entry);
+    static int AddRefPoint(projectmodel::CProjectModel& doc, projectmodel::CPrjDevice& equipment,
+                           int tableIndex, int address, int group, int entry);
     // The typed value of option column checked against the option's kind and range, stored.
     static bool SetOptionValue(projectmodel::CRefTable& table, int row, int column, const std::string& text);
     // "%d-%d-%d(%s)" of a chosen point ("无效引用" when missing), "" for none.
     static std::string PointValue(projectmodel::CProjectModel& doc, const projectmodel::CPointRef* key);
     // The first table of category n (SYSTEM equipment only); -1 when none.
     static int TableOfCategory(const projectmodel::CPrjDevice& equipment, int n);
-    static bool MoveRefs(projectmodel::CPrjDevice& equipment, int tableIndex, const std::vector<int>& rows, int position);
-    static bool DeleteRefs(projectmodel::CProjectModel& doc, projectmodel::CPrjDevice& equipment, int tableIndex,
-                           const std::vector<int>& rows);
+    static bool MoveRefs(projectmodel::CPrjDevice& equipment, int tableIndex, const std::vector<int>& rows,
+                         int position);
+    static bool DeleteRefs(projectmodel::CProjectModel& doc, projectmodel::CPrjDevice& equipment,
+                           int tableIndex, const std::vector<int>& rows);
     static bool SortRefs(projectmodel::CPrjDevice& equipment, int tableIndex);
     // The points referenced by the tables are no longer related to any equipment.
     static void ResetPointLinks(projectmodel::CProjectModel& doc, const projectmodel::CPrjDevice& equipment);
@@ -72,7 +76,8 @@ public:
 class CEquipRefDevModel {
 public:
     // "序号", "地址", "名称", "型号", "版本", "装置描述"; item value = address.
-    static std::vector<CGridRow> Rows(const projectmodel::CProjectModel& doc, const projectmodel::CPrjDevice& equipment);
+    static std::vector<CGridRow> Rows(const projectmodel::CProjectModel& doc,
+                                      const projectmodel::CPrjDevice& equipment);
     // False for no device or an address already listed.
     static bool AddLinkedDevice(projectmodel::CProjectModel& doc, projectmodel::CPrjDevice& equipment,
                                 const projectmodel::CDevice* device);

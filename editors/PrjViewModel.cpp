@@ -21,9 +21,10 @@ void RefreshLevels(CProjectModel& doc) {
 } // namespace
 
 CGridRow CPrjViewModel::Row(const CProjectModel& doc, const CProjectTime& t) {
-    return GridRow({doc.m_strProjectName,
-                    StrFormat("%d-%02d-%02d %02d:%02d:%02d", t.year, t.month, t.day, t.hour, t.minute, t.second),
-                    StrFormat("%d", doc.m_boardCfg.m_nUnitAddress)});
+    return GridRow(
+        {doc.m_strProjectName,
+         StrFormat("%d-%02d-%02d %02d:%02d:%02d", t.year, t.month, t.day, t.hour, t.minute, t.second),
+         StrFormat("%d", doc.m_boardCfg.m_nUnitAddress)});
 }
 
 bool CPrjViewModel::SetUnitAddress(CProjectModel& doc, const std::string& oldText, const std::string& text) {

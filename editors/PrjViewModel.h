@@ -17,7 +17,8 @@ public:
     static CGridRow Row(const projectmodel::CProjectModel& doc, const projectmodel::CProjectTime& time);
     // The address clamped to 0..65530; when it differs from the old value it becomes the unit
     // address and the tree's root text follows. True when it changed.
-    static bool SetUnitAddress(projectmodel::CProjectModel& doc, const std::string& oldText, const std::string& text);
+    static bool SetUnitAddress(projectmodel::CProjectModel& doc, const std::string& oldText,
+                               const std::string& text);
 };
 
 class CPrjbayModel {

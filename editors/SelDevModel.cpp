@@ -16,8 +16,9 @@ std::vector<CGridRow> CSelDevModel::MasterRows(const CProjectModel& doc) {
     int n = 0;
     for (const CDevice& d : doc.m_devices) {
         ++n;
-        CGridRow row = GridRow({StrFormat("%d", n), StrFormat("%d", d.m_nAddress), StrFormat("%d", d.m_nMappedAddress),
-                                d.m_strModelName, d.m_model.m_strType, d.m_model.m_strVersion, d.m_strDescription});
+        CGridRow row =
+            GridRow({StrFormat("%d", n), StrFormat("%d", d.m_nAddress), StrFormat("%d", d.m_nMappedAddress),
+                     d.m_strModelName, d.m_model.m_strType, d.m_model.m_strVersion, d.m_strDescription});
         row.rowText = StrFormat("装置%d<%s>", n, d.m_strModelName.c_str());
         row.itemData = d.m_nAddress;
         rows.push_back(std::move(row));

@@ -31,7 +31,9 @@ struct ViewsRecorder : IProjectViews {
         ((s += " " + std::to_string(n)), ...);
         calls.push_back(s);
     }
-    bool Has(const std::string& call) const { return std::find(calls.begin(), calls.end(), call) != calls.end(); }
+    bool Has(const std::string& call) const {
+        return std::find(calls.begin(), calls.end(), call) != calls.end();
+    }
 };
 
 struct DeviceModels : ::testing::Test {
@@ -120,7 +122,8 @@ TEST_F(DeviceModels, DeviceListsLeaveOutVirtualDevicesWhereTheyShould) {
     table.m_strName = "装置表";
     table.m_nType = 8;
     project.Port(0, 0).m_protocol.m_tables.Add(table);
-    EXPECT_EQ(CSelDevModel::PortActionFor(project.Port(0, 0), "装置表"), CSelDevModel::PortAction::AddToConfig);
+    EXPECT_EQ(CSelDevModel::PortActionFor(project.Port(0, 0), "装置表"),
+              CSelDevModel::PortAction::AddToConfig);
     EXPECT_EQ(CSelDevModel::PortActionFor(project.Port(0, 0), "装置列表"), CSelDevModel::PortAction::Nothing);
 }
 
@@ -181,7 +184,9 @@ TEST_F(DeviceModels, AnAddressChangeIsCarriedThroughTheProject) {
     EXPECT_EQ(sys.m_protocol.m_configs.m_configs[0].m_settings.m_tables[0].m_entries[0].m_nAddress, 7);
     EXPECT_EQ(equipment.m_linkedDevices, (CIntArray{7, 1}));
     EXPECT_EQ(equipment.m_settings.m_tables[0].m_entries[0].m_nAddress, 7);
-    EXPECT_EQ(doc.FindDevice(65531)->m_model.m_groups.Items().back().m_entries[0].m_expr.m_operands[0].m_nAddress, 7);
+    EXPECT_EQ(
+        doc.FindDevice(65531)->m_model.m_groups.Items().back().m_entries[0].m_expr.m_operands[0].m_nAddress,
+        7);
     EXPECT_TRUE(views.Has("devices"));
     EXPECT_TRUE(views.Has("portChildren 0 1 0"));
     EXPECT_TRUE(views.Has("equipment 0 3"));
@@ -213,11 +218,12 @@ TEST_F(DeviceModels, NewAndPastedDevicesTakeTheLowestFreeAddressesAndTheirPorts)
     project.Port(0, 1).m_protocol.m_strName = "P103";
     int proposed = -1;
     model.m_strProtocol = "P103";
-    CDevinfolistModel::AddDevice(doc, model, [&](CDevice&, const std::vector<CPortChoice>& ports, int proposal) {
-        EXPECT_EQ(ports.size(), 2u);
-        proposed = proposal;
-        return -1;
-    });
+    CDevinfolistModel::AddDevice(doc, model,
+                                 [&](CDevice&, const std::vector<CPortChoice>& ports, int proposal) {
+                                     EXPECT_EQ(ports.size(), 2u);
+                                     proposed = proposal;
+                                     return -1;
+                                 });
     EXPECT_EQ(proposed, 1);
     EXPECT_FALSE(doc.FindDevice(6)->IsPlaced());
 

@@ -5,16 +5,16 @@
 #include "editors/ConfigEquipDetailView.h"
 #include "editors/ConfigFrame.h"
 #include "editors/ConfigOverView.h"
-#include "editors/ConfigPrjView.h"
 #include "editors/ConfigPrjbayView.h"
+#include "editors/ConfigPrjView.h"
 #include "editors/DevinfolistView.h"
 #include "editors/EquipRefDevListView.h"
 #include "editors/GridListCtrl.h"
 #include "editors/InPlaceEditor.h"
 #include "editors/MovePosDlg.h"
-#include "editors/VarInfoDlg.h"
 #include "editors/RegisterViews.h"
 #include "editors/SelDevView.h"
+#include "editors/VarInfoDlg.h"
 #include "platform/ui/WidgetPrompt.h"
 #include "tests/support/PromptRecorder.h"
 
@@ -22,10 +22,10 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QKeyEvent>
-#include <QPushButton>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPushButton>
 #include <QTabBar>
 
 using namespace projectmodel;
