@@ -6,6 +6,7 @@
 #include "editors/MovePosDlg.h"
 #include "editors/SelBoardDlg.h"
 #include "platform/Text.h"
+#include "platform/ui/WidgetPrompt.h"
 #include "projectmodel/ProjectContext.h"
 #include "projectmodel/ProjectModel.h"
 
@@ -94,14 +95,21 @@ void CDevinfolistView::AddDevice(const CDeviceTemplate& model) {
     if (!doc)
         return;
     const CDeviceTemplate copy = model;
-    CDevinfolistModel::AddDevice(*doc, copy, [doc](CDevice& device, const std::vector<CPortChoice>&, int) {
-        CSelBoardDlg dlg;
-        dlg.m_pDevice = &device;
-        dlg.m_pBoardCfg = &doc->m_boardCfg;
-        if (dlg.DoModal() != QDialog::Accepted || !dlg.m_pPort)
-            return -1;
-        return dlg.Combo()->currentIndex();
-    });
+    CDevinfolistModel::AddDevice(*doc, copy,
+                                 [doc](CDevice& device, const std::vector<CPortChoice>&, int proposal) {
+                                     CSelBoardDlg dlg;
+                                     dlg.m_pDevice = &device;
+                                     dlg.m_pBoardCfg = &doc->m_boardCfg;
+                                     // The dialog offers the same ports in the same order; the proposal is
+                                     // preselected.
+                                     if (!dlg.OnInitDialog())
+                                         return -1;
+                                     if (proposal >= 0 && proposal < dlg.Combo()->count())
+                                         dlg.Combo()->setCurrentIndex(proposal);
+                                     if (platform::RunDialog(dlg) != QDialog::Accepted || !dlg.m_pPort)
+                                         return -1;
+                                     return dlg.Combo()->currentIndex();
+                                 });
     FillDeviceList();
 }
 

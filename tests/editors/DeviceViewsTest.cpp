@@ -13,6 +13,7 @@
 #include "editors/InPlaceEditor.h"
 #include "editors/MovePosDlg.h"
 #include "editors/RegisterViews.h"
+#include "editors/SelBoardDlg.h"
 #include "editors/SelDevView.h"
 #include "editors/VarInfoDlg.h"
 #include "platform/ui/WidgetPrompt.h"
@@ -312,4 +313,35 @@ TEST_F(DeviceViewsTest, EquipmentReferencesMoveThroughThePositionDialog) {
     menu.reset(detail->BuildContextMenu());
     menu->actions()[2]->trigger();
     EXPECT_EQ(Column(detail->List(), 1), (std::vector<std::string>{"1", "1", "2"}));
+}
+
+TEST_F(DeviceViewsTest, ANewDeviceGoesOnTheChosenPortOfItsProtocol) {
+    project.Port(0, 1).m_protocol.m_strName = "P103";
+    CDeviceTemplate model = project.doc->m_devices.FindByAddress(1)->m_model;
+    model.m_strProtocol = "P103";
+    tree.setCurrentItem(DeviceList());
+    auto* view = Left<CDevinfolistView>();
+    ASSERT_NE(view, nullptr);
+    int proposed = -1;
+    {
+        // The emptier port is proposed; the user takes it.
+        RunnerGuard guard([&](QDialog& d) {
+            proposed = dynamic_cast<CSelBoardDlg&>(d).Combo()->currentIndex();
+            d.accept();
+            return d.result();
+        });
+        view->AddDevice(model);
+    }
+    EXPECT_EQ(proposed, 1);
+    EXPECT_EQ(project.Port(0, 1).m_protocol.m_deviceAddresses, (CIntArray{3}));
+    EXPECT_EQ(tree.PortItem(0, 0, 1)->childCount(), 1);
+    {
+        RunnerGuard guard([](QDialog& d) {
+            d.reject();
+            return d.result();
+        });
+        view->AddDevice(model);
+    }
+    EXPECT_FALSE(project.doc->FindDevice(4)->IsPlaced());
+    EXPECT_EQ(Column(view->List(), 1), (std::vector<std::string>{"1", "2", "3", "4", "5"}));
 }
