@@ -1,6 +1,7 @@
 #include "editors/PrjViewModel.h"
 
 #include "editors/CellValue.h"
+#include "editors/EquipViewModel.h"
 #include "editors/ProjectTreeModel.h"
 #include "platform/Prompt.h"
 #include "platform/Text.h"
@@ -59,7 +60,12 @@ void CPrjbayModel::RemoveBaysOfLevel(CProjectModel& doc, const std::string& leve
         if (bay.m_strVoltLevel == levelName)
             bayIds.push_back(bay.m_nId);
     for (int id : bayIds) {
-        doc.m_prjDevices.RemoveByIds(doc.m_bays.GetById(id)->m_equipmentIds);
+        const CIntArray& equipmentIds = doc.m_bays.GetById(id)->m_equipmentIds;
+        // The points of the removed equipment are no longer related to any equipment.
+        for (int equipmentId : equipmentIds)
+            if (const CPrjDevice* equipment = doc.m_prjDevices.GetById(equipmentId))
+                CEquipDetailModel::ResetPointLinks(doc, *equipment);
+        doc.m_prjDevices.RemoveByIds(equipmentIds);
         doc.m_bays.RemoveById(id);
     }
 }

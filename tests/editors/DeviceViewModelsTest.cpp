@@ -413,7 +413,9 @@ TEST_F(DeviceModels, ReplacingOrDeletingEquipmentReleasesItsPoints) {
     again.m_settings.m_strType = "SYSTEM";
     again.m_settings.m_tables.Add(yc);
     ASSERT_EQ(CEquipDetailModel::AddRefPoint(doc, again, 0, 2, 1, 1), 1);
-    CEquipViewModel::DeleteEquipment(doc, bay, {0});
+    // Deleting the level removes its bay with the equipment.
+    bay.m_strVoltLevel = "220kV";
+    CPrjbayModel::DeleteLevels(doc, {0});
     EXPECT_EQ(doc.FindDeviceInfo(2, 1, 1)->m_equip[0], -1);
-    EXPECT_TRUE(bay.m_equipmentIds.empty());
+    EXPECT_TRUE(doc.m_prjDevices.IsEmpty());
 }
