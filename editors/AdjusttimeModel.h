@@ -1,0 +1,35 @@
+#pragma once
+// The time-source list without widgets: one row per clock source of the project (board, port,
+// priority), the choices of the board and port combo boxes, and the edits of a row.
+#include "editors/GridRows.h"
+
+#include <string>
+#include <vector>
+
+namespace projectmodel {
+class CPortRecord;
+class CProjectModel;
+} // namespace projectmodel
+
+class CAdjusttimeModel {
+public:
+    // "%s%d<地址%d>(%s)": the port's group name, number, address within its type and protocol.
+    static std::string PortText(const projectmodel::CPortRecord& port);
+    // One row per source: "序号", "板卡", "通讯口", "优先级". A source of an unknown port type shows
+    // "对时源%d通讯口类型码错误:%d" and ends the rows after its number.
+    static std::vector<CGridRow> Rows(const projectmodel::CProjectModel& doc);
+    // "%d" of every board's number, in board order.
+    static std::vector<std::string> BoardChoices(const projectmodel::CProjectModel& doc);
+    // Every port of the board whose number is boardText; none when that board is missing.
+    static std::vector<std::string> PortChoices(const projectmodel::CProjectModel& doc,
+                                                const std::string& boardText);
+    // Stores board and port of row from the texts of its board and port cells; "错误端口\n..." and
+    // false when that board has no such port.
+    static bool SetPort(projectmodel::CProjectModel& doc, int row, const std::string& boardText,
+                        const std::string& portText);
+    // The priority clamped to 0..255; true when the row's value changed.
+    static bool SetPriority(projectmodel::CProjectModel& doc, int row, const std::string& text);
+    static void AddSource(projectmodel::CProjectModel& doc);
+    // Removes the sources of the rows (ascending).
+    static void DeleteSources(projectmodel::CProjectModel& doc, const std::vector<int>& rows);
+};

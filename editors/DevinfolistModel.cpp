@@ -1,0 +1,406 @@
+#include "editors/DevinfolistModel.h"
+
+#include "platform/Prompt.h"
+#include "platform/Text.h"
+#include "projectmodel/ProjectContext.h"
+#include "projectmodel/ProjectModel.h"
+
+#include <algorithm>
+#include <climits>
+
+using namespace projectmodel;
+using platform::StrFormat;
+
+namespace {
+const char* const kVirtualType = "虚拟装置";
+
+bool IsDigits(const std::string& text) {
+    if (text.empty())
+        return false;
+    return std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// Digits only and within the range of an address; -1 otherwise.
+long long AddressNumber(const std::string& text) {
+    if (!IsDigits(text))
+        return -1;
+    const std::size_t first = text.find_first_not_of('0');
+    if (first != std::string::npos && text.size() - first > 10)
+        return -1;
+    const long long n = platform::AtoLL(text);
+    return n > INT_MAX ? -1 : n;
+}
+
+template <class Fn> void ForEachPort(CProjectModel& doc, Fn fn) {
+    CBoardArray& boards = doc.m_boardCfg.m_boards;
+    for (int b = 0; b < boards.GetSize(); ++b)
+        for (int g = 0; g < boards[b].m_ports.GetSize(); ++g) {
+            CPortArray& group = boards[b].m_ports[g];
+            for (int p = 0; p < group.GetSize(); ++p)
+                fn(group[p], CDevinfolistModel::CPortKey{b, g, p});
+        }
+}
+
+void UpdateTable(CRefTable& table, const CDevice& device, int oldAddress, bool remove) {
+    if (!table.IsDeviceTable())
+        return;
+    auto& items = table.m_devices.Items();
+    if (remove) {
+        items.erase(std::remove_if(items.begin(), items.end(),
+                                   [&](const CRefTableDevice& d) { return d.m_nAddress == oldAddress; }),
+                    items.end());
+        return;
+    }
+    for (CRefTableDevice& d : items) {
+        if (d.m_nAddress != oldAddress)
+            continue;
+        d.m_nBoard = device.m_nBoard;
+        d.m_nAddress = device.m_nAddress;
+        d.m_nMappedAddress = device.m_nMappedAddress;
+        d.m_strModelName = device.m_strModelName;
+        d.m_strDescription = device.m_strDescription;
+        d.m_strModelType = device.m_model.m_strType;
+        d.m_strModelVersion = device.m_model.m_strVersion;
+    }
+}
+
+bool ReferencesAddress(const CPrjDevice& equipment, int address) {
+    if (std::find(equipment.m_linkedDevices.begin(), equipment.m_linkedDevices.end(), address) !=
+        equipment.m_linkedDevices.end())
+        return true;
+    for (const CRefTable& table : equipment.m_settings.m_tables)
+        for (const CRefTableEntry& e : table.m_entries)
+            if (e.m_nAddress == address)
+                return true;
+    return false;
+}
+
+void ResetEquipmentLinks(CDeviceTemplate& model) {
+    for (CInfoGroup& group : model.m_groups)
+        for (CInfoEntry& entry : group.m_entries)
+            std::fill(std::begin(entry.m_equip), std::end(entry.m_equip), -1);
+}
+
+const CPortRecord* GetPortRecordAt(const CProjectModel& doc, const CPortChoice& c) {
+    const CBoardInfo* board = doc.m_boardCfg.m_boards.GetPtr(c.board);
+    const CPortArray* group = board ? board->m_ports.GetPtr(c.group) : nullptr;
+    return group ? group->GetPtr(c.port) : nullptr;
+}
+
+void RefreshPorts(CProjectModel& doc, const std::vector<CDevinfolistModel::CPortKey>& ports) {
+    if (IProjectViews* views = doc.Views())
+        for (const auto& k : ports)
+            views->RefreshPortChildNodes(k.board, k.group, k.port);
+}
+
+void RefreshCarry(CProjectModel& doc, const CDevinfolistModel::CCarry& carry) {
+    if (IProjectViews* views = doc.Views())
+        for (const auto& [bay, id] : carry.equipment)
+            views->RefreshEquipmentNode(bay, id);
+    RefreshPorts(doc, carry.ports);
+}
+
+void RefreshDeviceNodes(CProjectModel& doc) {
+    if (IProjectViews* views = doc.Views())
+        views->RefreshDeviceNodes();
+}
+
+void RefreshDevicePort(CProjectModel& doc, const CDevice& device) {
+    CDevinfolistModel::CPortKey key;
+    if (CDevinfolistModel::PortOfDevice(doc, device, key))
+        if (IProjectViews* views = doc.Views())
+            views->RefreshPortNode(key.board, key.group, key.port);
+}
+} // namespace
+
+std::vector<CGridRow> CDevinfolistModel::Rows(const CProjectModel& doc) {
+    std::vector<CGridRow> rows;
+    rows.reserve(static_cast<std::size_t>(doc.m_devices.GetSize()));
+    for (const CDevice& d : doc.m_devices) {
+        if (d.m_model.m_strType == kVirtualType)
+            continue;
+        CGridRow row =
+            GridRow({StrFormat("%d", static_cast<int>(rows.size()) + 1), StrFormat("%d", d.m_nAddress),
+                     StrFormat("%d", d.m_nMappedAddress), d.m_strModelName, d.m_model.m_strType,
+                     d.m_model.m_strVersion, d.m_strDescription});
+        row.rowText = StrFormat("装置%d<%s>", d.m_nAddress, d.m_strDescription.c_str());
+        row.itemData = d.m_nAddress;
+        rows.push_back(std::move(row));
+    }
+    return rows;
+}
+
+bool CDevinfolistModel::PortOfDevice(const CProjectModel& doc, const CDevice& device, CPortKey& key) {
+    if (!device.IsPlaced())
+        return false;
+    const CBoardArray& boards = doc.m_boardCfg.m_boards;
+    for (int b = 0; b < boards.GetSize(); ++b) {
+        if (boards[b].m_nNumber != device.m_nBoard)
+            continue;
+        const CPortArray* group = boards[b].m_ports.GetPtr(device.m_model.m_nPortGroup);
+        if (!group || !group->IsValidIndex(device.m_model.m_nPortIndex))
+            return false;
+        key = {b, device.m_model.m_nPortGroup, device.m_model.m_nPortIndex};
+        return true;
+    }
+    return false;
+}
+
+void CDevinfolistModel::UpdateDeviceTables(CProjectModel& doc, const CDevice& device, int oldAddress,
+                                           bool remove) {
+    ForEachPort(doc, [&](CPortRecord& port, const CPortKey&) {
+        for (CRefTable& table : port.m_protocol.m_tables)
+            UpdateTable(table, device, oldAddress, remove);
+        for (CPortConfig& config : port.m_protocol.m_configs.m_configs)
+            for (CRefTable& table : config.m_settings.m_tables)
+                UpdateTable(table, device, oldAddress, remove);
+    });
+}
+
+CDevinfolistModel::CCarry CDevinfolistModel::CarryAddress(CProjectModel& doc, int oldAddress, int newAddress,
+                                                          bool remove) {
+    CCarry carry;
+    if (!remove && oldAddress == newAddress)
+        return carry;
+    for (CPrjDevice& equipment : doc.m_prjDevices) {
+        if (!ReferencesAddress(equipment, oldAddress))
+            continue;
+        equipment.ReplaceRefDeviceAddress(oldAddress, newAddress, remove);
+        while (equipment.ReplaceLinkedDeviceAddress(oldAddress, newAddress, remove)) {
+        }
+        carry.equipment.emplace_back(equipment.m_nBayId, equipment.m_nId);
+    }
+    ForEachPort(doc, [&](CPortRecord& port, const CPortKey& key) {
+        for (CPortConfig& config : port.m_protocol.m_configs.m_configs)
+            config.ReplaceRefDeviceAddress(oldAddress, newAddress, remove);
+        for (CRefTable& table : port.m_protocol.m_tables)
+            if (!table.IsDeviceTable())
+                table.m_entries.ReplaceDeviceAddress(oldAddress, newAddress, remove);
+        // Every port that serves the device keeps serving it under its new address.
+        CIntArray& list = port.m_protocol.m_deviceAddresses;
+        if (std::find(list.begin(), list.end(), oldAddress) == list.end())
+            return;
+        if (remove)
+            list.erase(std::remove(list.begin(), list.end(), oldAddress), list.end());
+        else
+            std::replace(list.begin(), list.end(), oldAddress, newAddress);
+        carry.ports.push_back(key);
+    });
+    if (!remove)
+        if (CDevice* composite = doc.FindDevice(kCompositeDeviceAddress))
+            for (CInfoGroup& group : composite->m_model.m_groups)
+                for (CInfoEntry& entry : group.m_entries)
+                    for (CExprOperand& op : entry.m_expr.m_operands)
+                        if (op.m_nKind <= 5 && op.m_nAddress == oldAddress)
+                            op.m_nAddress = newAddress;
+    return carry;
+}
+
+bool CDevinfolistModel::SetAddress(CProjectModel& doc, int row, int address, const std::string& text) {
+    CDevice* device = doc.FindDevice(address);
+    if (!device)
+        return false;
+    const long long number = AddressNumber(text);
+    if (number < 0) {
+        platform::MessageBox(StrFormat("第%d行设置错误！\n原因:输入 %s 非法！", row, text.c_str()), "错误",
+                             platform::Icon::Error);
+        return false;
+    }
+    const int newAddress = static_cast<int>(number);
+    if (newAddress == address)
+        return false;
+    if (doc.FindDevice(newAddress)) {
+        platform::MessageBox(StrFormat("第%d行设置错误！\n原因:装置地址 %s 已被占用", row, text.c_str()),
+                             "错误", platform::Icon::Warning);
+        return false;
+    }
+    device->m_nAddress = newAddress;
+    doc.m_devices.Sort();
+    device = doc.FindDevice(newAddress);
+    UpdateDeviceTables(doc, *device, address, false);
+    const CCarry carry = CarryAddress(doc, address, newAddress, false);
+    RefreshDeviceNodes(doc);
+    RefreshCarry(doc, carry);
+    return true;
+}
+
+bool CDevinfolistModel::SetMappedAddress(CProjectModel& doc, int row, int address, const std::string& text) {
+    CDevice* device = doc.FindDevice(address);
+    if (!device)
+        return false;
+    const long long number = AddressNumber(text);
+    if (number < 0) {
+        platform::MessageBox(StrFormat("第%d行设置错误！\n原因:输入 %s  非法！", row, text.c_str()), "错误",
+                             platform::Icon::Error);
+        return false;
+    }
+    device->m_nMappedAddress = static_cast<int>(number);
+    UpdateDeviceTables(doc, *device, address, false);
+    return true;
+}
+
+bool CDevinfolistModel::SetDescription(CProjectModel& doc, int address, const std::string& text) {
+    CDevice* device = doc.FindDevice(address);
+    if (!device || text.empty())
+        return false;
+    device->m_strDescription = text;
+    UpdateDeviceTables(doc, *device, address, false);
+    RefreshDeviceNodes(doc);
+    RefreshDevicePort(doc, *device);
+    return true;
+}
+
+bool CDevinfolistModel::SetModel(CProjectModel& doc, int address, const std::string& modelName) {
+    CDevice* device = doc.FindDevice(address);
+    const CDeviceTemplate* model = doc.m_deviceModels.FindByName(modelName);
+    if (!device || !model || modelName.empty())
+        return false;
+    // The model copy also holds the device's placement on its port, which the new model keeps.
+    const int group = device->m_model.m_nPortGroup;
+    const int index = device->m_model.m_nPortIndex;
+    device->m_model = *model;
+    device->m_model.m_nPortGroup = group;
+    device->m_model.m_nPortIndex = index;
+    if (platform::EqualsNoCase(device->m_strDescription, device->m_strModelName))
+        device->m_strDescription = model->m_strName;
+    device->m_strModelName = model->m_strName;
+    UpdateDeviceTables(doc, *device, address, false);
+    RefreshDeviceNodes(doc);
+    RefreshDevicePort(doc, *device);
+    return true;
+}
+
+int CDevinfolistModel::AddDevice(CProjectModel& doc, const CDeviceTemplate& model,
+                                 const PortChooser& choose) {
+    CDevice fresh(model);
+    doc.m_devices.PrepareNewDevice(fresh, doc.m_deviceExtItems);
+    const int address = fresh.m_nAddress;
+    if (doc.m_devices.Insert(std::move(fresh)) < 0)
+        return -1;
+    RefreshDeviceNodes(doc);
+    CDevice* device = doc.FindDevice(address);
+    std::vector<CPortChoice> ports;
+    if (!model.m_strProtocol.empty())
+        ports = PortChoicesFor(doc.m_boardCfg, *device);
+    if (ports.empty())
+        return address;
+    int proposal = 0;
+    std::size_t fewest = SIZE_MAX;
+    for (std::size_t i = 0; i < ports.size(); ++i) {
+        const CPortRecord* port = GetPortRecordAt(doc, ports[i]);
+        if (port && port->m_protocol.m_deviceAddresses.size() < fewest) {
+            fewest = port->m_protocol.m_deviceAddresses.size();
+            proposal = static_cast<int>(i);
+        }
+    }
+    int chosen = 0;
+    if (ports.size() > 1)
+        chosen = choose ? choose(*device, ports, proposal) : proposal;
+    device = doc.FindDevice(address);
+    if (chosen < 0 || chosen >= static_cast<int>(ports.size())) {
+        device->Unplace();
+        return address;
+    }
+    const CPortChoice& c = ports[static_cast<std::size_t>(chosen)];
+    CBoardInfo& board = doc.m_boardCfg.m_boards[c.board];
+    doc.PlaceDevice(*device, board, c.group, c.port, board.m_ports[c.group][c.port]);
+    RefreshPorts(doc, {{c.board, c.group, c.port}});
+    return address;
+}
+
+void CDevinfolistModel::DeleteDevices(CProjectModel& doc, const std::vector<int>& addresses) {
+    for (int address : addresses) {
+        const int index = doc.m_devices.FindIndexByAddress(address);
+        if (index < 0)
+            continue;
+        UpdateDeviceTables(doc, doc.m_devices[index], address, true);
+        doc.m_devices[index].m_pointRefs.RemoveAll();
+        const CCarry carry = CarryAddress(doc, address, address, true);
+        doc.m_devices.RemoveAt(doc.m_devices.FindIndexByAddress(address));
+        RefreshCarry(doc, carry);
+    }
+    RefreshDeviceNodes(doc);
+}
+
+CDeviceArray CDevinfolistModel::CopyDevices(const CProjectModel& doc, const std::vector<int>& addresses) {
+    CDeviceArray clipboard;
+    for (int address : addresses)
+        if (const CDevice* device = doc.m_devices.FindByAddress(address))
+            clipboard.Add(*device);
+    return clipboard;
+}
+
+std::vector<int> CDevinfolistModel::PasteDevices(CProjectModel& doc, const CDeviceArray& clipboard) {
+    std::vector<int> added;
+    for (const CDevice& copy : clipboard) {
+        CDevice fresh(kDeviceOrdinary);
+        doc.m_devices.PrepareNewDevice(fresh, doc.m_deviceExtItems);
+        fresh.m_optionValues = copy.m_optionValues;
+        fresh.m_nBoard = copy.m_nBoard;
+        fresh.m_model = copy.m_model;
+        fresh.m_strModelName = copy.m_strModelName;
+        fresh.m_strDescription = copy.m_strDescription;
+        fresh.m_nKind = copy.m_nKind;
+        // The copy's points are not related to any equipment yet.
+        ResetEquipmentLinks(fresh.m_model);
+        CPortKey key;
+        const bool onPort = fresh.IsPlaced() && PortOfDevice(doc, fresh, key);
+        if (!onPort)
+            fresh.Unplace();
+        const int address = fresh.m_nAddress;
+        if (doc.m_devices.Insert(std::move(fresh)) < 0)
+            continue;
+        added.push_back(address);
+        if (onPort) {
+            doc.m_boardCfg.m_boards[key.board]
+                .m_ports[key.group][key.port]
+                .m_protocol.m_deviceAddresses.push_back(address);
+            RefreshPorts(doc, {key});
+        }
+    }
+    RefreshDeviceNodes(doc);
+    return added;
+}
+
+bool CDevinfolistModel::MoveDevices(CProjectModel& doc, const std::vector<int>& rows, int position) {
+    if (CProjectContext::Instance().IsDeviceTableSorted() || rows.empty())
+        return false;
+    // Table index of every listed row.
+    std::vector<int> listed;
+    for (int i = 0; i < doc.m_devices.GetSize(); ++i)
+        if (doc.m_devices[i].m_model.m_strType != kVirtualType)
+            listed.push_back(i);
+    const int count = static_cast<int>(listed.size());
+    if (count == 0)
+        return false;
+    const int p = std::clamp(position, 1, count + 1);
+    const int t = p - 1;
+    bool moved = false;
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const int r = rows[i];
+        const int n = static_cast<int>(i);
+        int from = -1;
+        int to = -1;
+        if (r > t) {
+            from = r;
+            to = t + n;
+        } else if (r < t) {
+            from = r - n;
+            to = t;
+        }
+        if (from < 0 || from >= count || to < 0)
+            continue;
+        to = std::min(to, count - 1);
+        doc.m_devices.Move(listed[static_cast<std::size_t>(from)], listed[static_cast<std::size_t>(to)]);
+        moved = true;
+    }
+    if (moved)
+        RefreshDeviceNodes(doc);
+    return moved;
+}
+
+void CDevinfolistModel::SortByAddress(CProjectModel& doc) {
+    auto& items = doc.m_devices.Items();
+    std::stable_sort(items.begin(), items.end(),
+                     [](const CDevice& a, const CDevice& b) { return a.m_nAddress < b.m_nAddress; });
+}

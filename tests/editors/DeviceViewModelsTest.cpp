@@ -1,0 +1,421 @@
+// The row builders and operations of the device-side views, without widgets.
+#include "editors/AdjusttimeModel.h"
+#include "editors/DevDetailModel.h"
+#include "editors/DevinfolistModel.h"
+#include "editors/EquipViewModel.h"
+#include "editors/PrjViewModel.h"
+#include "editors/SelDevModel.h"
+#include "tests/editors/EditorFixture.h"
+#include "tests/support/PromptRecorder.h"
+
+#include <gtest/gtest.h>
+
+using namespace projectmodel;
+using editortest::Project;
+
+namespace {
+
+// Records what the operations ask the project tree to rebuild.
+struct ViewsRecorder : IProjectViews {
+    std::vector<std::string> calls;
+    void RefreshPortNode(int b, int g, int p) override { Add("port", b, g, p); }
+    void RefreshPortChildNodes(int b, int g, int p) override { Add("portChildren", b, g, p); }
+    void FillPointList() override { calls.push_back("points"); }
+    void RefreshDeviceNodes() override { calls.push_back("devices"); }
+    void RefreshVoltLevelNodes() override { calls.push_back("levels"); }
+    void RefreshBayNode(int bay) override { Add("bay", bay); }
+    void RefreshEquipmentNode(int bay, int id) override { Add("equipment", bay, id); }
+    void SetRootText(const std::string& text) override { calls.push_back("root " + text); }
+    template <class... T> void Add(const char* what, T... n) {
+        std::string s = what;
+        ((s += " " + std::to_string(n)), ...);
+        calls.push_back(s);
+    }
+    bool Has(const std::string& call) const {
+        return std::find(calls.begin(), calls.end(), call) != calls.end();
+    }
+};
+
+struct DeviceModels : ::testing::Test {
+    Project project;
+    CProjectModel& doc = *project.doc;
+    ViewsRecorder views;
+    testsupport::PromptRecorder prompts;
+    DeviceModels() { doc.SetViews(&views); }
+    std::vector<int> Addresses() const {
+        std::vector<int> a;
+        for (const CDevice& d : doc.m_devices)
+            a.push_back(d.m_nAddress);
+        return a;
+    }
+};
+
+CRefTableEntry Ref(int address, int group, int entry) {
+    CRefTableEntry e;
+    e.m_nAddress = address;
+    e.m_nGroup = group;
+    e.m_nEntry = entry;
+    return e;
+}
+
+} // namespace
+
+TEST_F(DeviceModels, TimeSourcesShowPortsAndRefuseWhatTheBoardLacks) {
+    CTimeSource network;
+    network.m_nPortType = 2;
+    network.m_nPriority = 10;
+    doc.m_timeSources.Add(network);
+    CTimeSource serial;
+    serial.m_nPort = 1;
+    doc.m_timeSources.Add(serial);
+    auto rows = CAdjusttimeModel::Rows(doc);
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0].cells, (std::vector<std::string>{"1", "0", "网络0<地址0>(P104)", "10"}));
+    EXPECT_EQ(rows[1].cells[2], "串口1<地址1>()");
+
+    // Another board number: that board does not exist, nothing is stored.
+    EXPECT_FALSE(CAdjusttimeModel::SetPort(doc, 1, "3", "串口0<地址0>(P103)"));
+    EXPECT_EQ(prompts.LastText(), "错误端口\n串口0<地址0>");
+    EXPECT_EQ(doc.m_timeSources[1], serial);
+    // A group the board does not have is named in the message.
+    EXPECT_FALSE(CAdjusttimeModel::SetPort(doc, 1, "0", "光口0<地址0>(P103)"));
+    EXPECT_EQ(prompts.LastText(), "错误端口\n板卡1没有光口0<地址0>");
+    EXPECT_TRUE(CAdjusttimeModel::SetPort(doc, 1, "0", "网络0<地址0>(P104)"));
+    EXPECT_EQ(doc.m_timeSources[1].m_nPortType, 2);
+
+    EXPECT_TRUE(CAdjusttimeModel::SetPriority(doc, 0, "300"));
+    EXPECT_EQ(doc.m_timeSources[0].m_nPriority, 255);
+    EXPECT_TRUE(CAdjusttimeModel::SetPriority(doc, 0, "-1"));
+    EXPECT_EQ(doc.m_timeSources[0].m_nPriority, 0);
+    EXPECT_EQ(prompts.LastText(), "数值越限，自动设定为最小值!");
+
+    doc.m_timeSources[0].m_nPortType = 7;
+    rows = CAdjusttimeModel::Rows(doc);
+    EXPECT_EQ(rows.size(), 1u);
+    EXPECT_EQ(prompts.LastText(), "对时源0通讯口类型码错误:7");
+}
+
+TEST_F(DeviceModels, DeletingTimeSourcesRemovesExactlyTheSelectedRows) {
+    for (int i = 0; i < 5; ++i) {
+        CAdjusttimeModel::AddSource(doc);
+        doc.m_timeSources[i].m_nPriority = i;
+    }
+    CAdjusttimeModel::DeleteSources(doc, {1, 3});
+    ASSERT_EQ(doc.m_timeSources.GetSize(), 3);
+    EXPECT_EQ(doc.m_timeSources[0].m_nPriority, 0);
+    EXPECT_EQ(doc.m_timeSources[1].m_nPriority, 2);
+    EXPECT_EQ(doc.m_timeSources[2].m_nPriority, 4);
+}
+
+TEST_F(DeviceModels, DeviceListsLeaveOutVirtualDevicesWhereTheyShould) {
+    EXPECT_EQ(CSelDevModel::MasterRows(doc).size(), 6u);
+    const auto devices = CSelDevModel::DeviceRows(doc);
+    ASSERT_EQ(devices.size(), 3u);
+    EXPECT_EQ(devices[2].cells[1], "5");
+    const auto rows = CDevinfolistModel::Rows(doc);
+    ASSERT_EQ(rows.size(), 3u);
+    EXPECT_EQ(rows[0].rowText, "装置1<线路保护>");
+
+    CPortRecord& net = project.Port(1, 0);
+    EXPECT_EQ(CSelDevModel::PortActionFor(net, "装置列表"), CSelDevModel::PortAction::AddToDeviceList);
+    CRefTable table;
+    table.m_strName = "装置表";
+    table.m_nType = 8;
+    project.Port(0, 0).m_protocol.m_tables.Add(table);
+    EXPECT_EQ(CSelDevModel::PortActionFor(project.Port(0, 0), "装置表"),
+              CSelDevModel::PortAction::AddToConfig);
+    EXPECT_EQ(CSelDevModel::PortActionFor(project.Port(0, 0), "装置列表"), CSelDevModel::PortAction::Nothing);
+}
+
+TEST_F(DeviceModels, AddressEditsRefuseBadInput) {
+    EXPECT_FALSE(CDevinfolistModel::SetAddress(doc, 2, 5, "12a"));
+    EXPECT_EQ(prompts.LastText(), "第2行设置错误！\n原因:输入 12a 非法！");
+    EXPECT_EQ(prompts.Messages().back().caption, "错误");
+    EXPECT_FALSE(CDevinfolistModel::SetAddress(doc, 2, 5, "2"));
+    EXPECT_EQ(prompts.LastText(), "第2行设置错误！\n原因:装置地址 2 已被占用");
+    EXPECT_FALSE(CDevinfolistModel::SetAddress(doc, 2, 5, "99999999999"));
+    EXPECT_FALSE(CDevinfolistModel::SetMappedAddress(doc, 0, 1, "x"));
+    EXPECT_EQ(prompts.LastText(), "第0行设置错误！\n原因:输入 x  非法！");
+    EXPECT_EQ(Addresses(), (std::vector<int>{1, 2, 5, 65530, 65531, 65532}));
+}
+
+TEST_F(DeviceModels, AnAddressChangeIsCarriedThroughTheProject) {
+    // Device 5 sits on the DEVICE port and in every kind of reference.
+    CPortRecord& net = project.Port(1, 0);
+    net.m_protocol.m_deviceAddresses = {5, 5};
+    CRefTable devTable;
+    devTable.m_nType = 8;
+    CRefTableDevice entry;
+    entry.m_nAddress = 5;
+    devTable.m_devices.Add(entry);
+    net.m_protocol.m_tables.Add(devTable);
+    CPortRecord& sys = project.Port(0, 0);
+    sys.m_protocol.m_strType = "SCHEDULE";
+    CRefTable points;
+    points.m_nType = 0;
+    points.m_entries.Add(Ref(5, 1, 1));
+    sys.m_protocol.m_tables.Add(points);
+    CRefTable configPoints;
+    configPoints.m_nType = 1;
+    configPoints.m_entries.Add(Ref(5, 2, 1));
+    sys.m_protocol.m_configs.m_configs[0].m_settings.m_tables.Add(configPoints);
+    CPrjDevice& equipment = *doc.m_prjDevices.GetById(3);
+    equipment.m_linkedDevices = {5, 1};
+    equipment.m_nBayId = 0;
+    CRefTable equipTable;
+    equipTable.m_entries.Add(Ref(5, 2, 2));
+    equipment.m_settings.m_tables.Add(equipTable);
+    CInfoEntry composite;
+    composite.m_nGroup = 1;
+    composite.m_nEntry = 1;
+    CExprOperand op;
+    op.m_nAddress = 5;
+    composite.m_expr.m_operands = {op};
+    CInfoGroup group;
+    group.m_nGroupNo = 1;
+    group.m_entries.InsertSorted(composite);
+    doc.FindDevice(65531)->m_model.m_groups.Add(group);
+
+    ASSERT_TRUE(CDevinfolistModel::SetAddress(doc, 2, 5, "7"));
+    EXPECT_EQ(Addresses(), (std::vector<int>{1, 2, 7, 65530, 65531, 65532}));
+    EXPECT_EQ(net.m_protocol.m_deviceAddresses, (CIntArray{7, 7}));
+    EXPECT_EQ(net.m_protocol.m_tables[0].m_devices[0].m_nAddress, 7);
+    EXPECT_EQ(sys.m_protocol.m_tables[0].m_entries[0].m_nAddress, 7);
+    EXPECT_EQ(sys.m_protocol.m_configs.m_configs[0].m_settings.m_tables[0].m_entries[0].m_nAddress, 7);
+    EXPECT_EQ(equipment.m_linkedDevices, (CIntArray{7, 1}));
+    EXPECT_EQ(equipment.m_settings.m_tables[0].m_entries[0].m_nAddress, 7);
+    EXPECT_EQ(
+        doc.FindDevice(65531)->m_model.m_groups.Items().back().m_entries[0].m_expr.m_operands[0].m_nAddress,
+        7);
+    EXPECT_TRUE(views.Has("devices"));
+    EXPECT_TRUE(views.Has("portChildren 0 1 0"));
+    EXPECT_TRUE(views.Has("equipment 0 3"));
+}
+
+TEST_F(DeviceModels, APortOfAnyKindKeepsServingARenumberedOrDeletedDevice) {
+    ASSERT_TRUE(CDevinfolistModel::SetAddress(doc, 0, 1, "9"));
+    EXPECT_EQ(project.Port(0, 0).m_protocol.m_deviceAddresses, (CIntArray{9, 2}));
+    CDevinfolistModel::DeleteDevices(doc, {2});
+    EXPECT_EQ(project.Port(0, 0).m_protocol.m_deviceAddresses, (CIntArray{9}));
+    EXPECT_EQ(doc.m_prjDevices.GetById(3)->m_linkedDevices, (CIntArray{9, 99}));
+    EXPECT_EQ(doc.FindDevice(2), nullptr);
+}
+
+TEST_F(DeviceModels, NewAndPastedDevicesTakeTheLowestFreeAddressesAndTheirPorts) {
+    int asked = 0;
+    auto chooser = [&](CDevice&, const std::vector<CPortChoice>&, int) { return ++asked, 0; };
+    CDeviceTemplate model = doc.m_devices.FindByAddress(1)->m_model;
+    model.m_strProtocol = "none";
+    EXPECT_EQ(CDevinfolistModel::AddDevice(doc, model, chooser), 3);
+    EXPECT_FALSE(doc.FindDevice(3)->IsPlaced());
+    model.m_strProtocol = "p104";
+    EXPECT_EQ(CDevinfolistModel::AddDevice(doc, model, chooser), 4);
+    EXPECT_EQ(asked, 0);
+    EXPECT_TRUE(doc.FindDevice(4)->IsPlaced());
+    EXPECT_EQ(project.Port(1, 0).m_protocol.m_deviceAddresses, (CIntArray{4}));
+
+    // Two ports run the protocol: the one with fewer devices is proposed.
+    project.Port(0, 1).m_protocol.m_strName = "P103";
+    int proposed = -1;
+    model.m_strProtocol = "P103";
+    CDevinfolistModel::AddDevice(doc, model,
+                                 [&](CDevice&, const std::vector<CPortChoice>& ports, int proposal) {
+                                     EXPECT_EQ(ports.size(), 2u);
+                                     proposed = proposal;
+                                     return -1;
+                                 });
+    EXPECT_EQ(proposed, 1);
+    EXPECT_FALSE(doc.FindDevice(6)->IsPlaced());
+
+    const CDeviceArray clipboard = CDevinfolistModel::CopyDevices(doc, {4, 1});
+    EXPECT_EQ(CDevinfolistModel::PasteDevices(doc, clipboard), (std::vector<int>{7, 8}));
+    EXPECT_EQ(doc.FindDevice(7)->m_strDescription, doc.FindDevice(4)->m_strDescription);
+    EXPECT_EQ(project.Port(1, 0).m_protocol.m_deviceAddresses, (CIntArray{4, 7}));
+}
+
+TEST_F(DeviceModels, ChangingTheModelKeepsThePlacementAndAChangedDescription) {
+    CDeviceTemplate other;
+    other.m_strName = "新型号";
+    doc.m_deviceModels.Add(other);
+    CDevice& d1 = *doc.FindDevice(1);
+    d1.m_model.m_nPortGroup = 0;
+    d1.m_model.m_nPortIndex = 0;
+    d1.m_nBoard = 0;
+    doc.FindDevice(2)->m_strDescription = "自定义";
+    ASSERT_TRUE(CDevinfolistModel::SetModel(doc, 1, "新型号"));
+    ASSERT_TRUE(CDevinfolistModel::SetModel(doc, 2, "新型号"));
+    EXPECT_EQ(doc.FindDevice(1)->m_strDescription, "新型号");
+    EXPECT_EQ(doc.FindDevice(2)->m_strDescription, "自定义");
+    EXPECT_TRUE(doc.FindDevice(1)->IsPlaced());
+    EXPECT_TRUE(views.Has("port 0 0 0"));
+}
+
+TEST_F(DeviceModels, DevicesMoveOnlyInAnUnsortedTable) {
+    EXPECT_FALSE(CDevinfolistModel::MoveDevices(doc, {2}, 1));
+    CProjectContext::Instance().SetDeviceTableSorted(false);
+    EXPECT_TRUE(CDevinfolistModel::MoveDevices(doc, {2}, 1));
+    EXPECT_EQ(Addresses(), (std::vector<int>{5, 1, 2, 65530, 65531, 65532}));
+    EXPECT_TRUE(CDevinfolistModel::MoveDevices(doc, {0}, 99));
+    EXPECT_EQ(Addresses(), (std::vector<int>{1, 2, 5, 65530, 65531, 65532}));
+    CDevinfolistModel::MoveDevices(doc, {0}, 3);
+    CDevinfolistModel::SortByAddress(doc);
+    EXPECT_EQ(Addresses(), (std::vector<int>{1, 2, 5, 65530, 65531, 65532}));
+}
+
+TEST_F(DeviceModels, DevicePointsByCategory) {
+    CDevice& d = *doc.FindDevice(1);
+    EXPECT_EQ(CDevDetailModel::Rows(d, 0).size(), 2u); // entry 0 is not listed
+    const auto yx = CDevDetailModel::Rows(d, 1);
+    ASSERT_EQ(yx.size(), 2u);
+    EXPECT_EQ(yx[0].cells[6], "线路保护开关1");
+    EXPECT_EQ(CDevDetailModel::Rows(d, 3).size(), 2u);
+    EXPECT_EQ(CDevDetailModel::Rows(d, 2).size(), 0u);
+
+    EXPECT_FALSE(CDevDetailModel::SetDescription(d, yx[0].itemData, ""));
+    EXPECT_TRUE(CDevDetailModel::SetDescription(d, yx[0].itemData, "合位"));
+    EXPECT_EQ(d.m_model.FindEntry(2, 1)->m_strDesc, "合位");
+
+    // Deleting telecontrol entries needs the 遥控 tab and an imported model.
+    EXPECT_FALSE(CDevDetailModel::DeleteTelecontrol(d, 3, {yx[1].itemData}));
+    d.m_model.m_nFlag = 1;
+    EXPECT_FALSE(CDevDetailModel::DeleteTelecontrol(d, 1, {yx[1].itemData}));
+    d.m_model.m_groups[1].m_entries[2].m_bEnabled = 0;
+    EXPECT_EQ(CDevDetailModel::Rows(d, 3)[1].colour, CDevDetailModel::kDisabledColour);
+    // The row's own entry goes, though its index in the list differs from its index in the group.
+    EXPECT_TRUE(CDevDetailModel::DeleteTelecontrol(d, 3, {yx[0].itemData}));
+    const auto left = CDevDetailModel::Rows(d, 3);
+    ASSERT_EQ(left.size(), 1u);
+    EXPECT_EQ(left[0].cells[6], "线路保护开关2");
+    EXPECT_EQ(left[0].cells[3], "1");
+}
+
+TEST_F(DeviceModels, UnitAddressAndVoltageLevels) {
+    EXPECT_TRUE(CPrjViewModel::SetUnitAddress(doc, "7", "70000"));
+    EXPECT_EQ(doc.m_boardCfg.m_nUnitAddress, 65530);
+    EXPECT_EQ(prompts.LastText(), "数值越限，自动设定为最大值!");
+    EXPECT_TRUE(views.Has("root 演示--管理机[65530]"));
+    CProjectTime t{2024, 3, 5, 8, 9, 10, 0};
+    EXPECT_EQ(CPrjViewModel::Row(doc, t).cells[1], "2024-03-05 08:09:10");
+
+    ASSERT_TRUE(CPrjbayModel::AddLevel(doc));
+    EXPECT_EQ(CPrjbayModel::Rows(doc)[1].cells[1], "6kV");
+    ASSERT_TRUE(CPrjbayModel::Rename(doc, 1, "110kV"));
+    EXPECT_FALSE(CPrjbayModel::Rename(doc, 0, "110KV"));
+    EXPECT_EQ(prompts.LastText(), "110KV已存在");
+    // Renaming 220kV removes its bays with their equipment.
+    CPrjBay& bay = *doc.m_bays.GetById(0);
+    bay.m_strVoltLevel = "220kV";
+    ASSERT_TRUE(CPrjbayModel::Rename(doc, 0, "66kV"));
+    EXPECT_TRUE(doc.m_bays.IsEmpty());
+    EXPECT_TRUE(doc.m_prjDevices.IsEmpty());
+    CPrjbayModel::AddLevel(doc);
+    CPrjbayModel::SortOrder(doc);
+    EXPECT_EQ(doc.m_voltOrder.m_codes, (CIntArray{0, 3, 4}));
+    CPrjbayModel::DeleteLevels(doc, {0, 2});
+    EXPECT_EQ(doc.m_voltOrder.m_codes, (CIntArray{3}));
+    EXPECT_EQ(doc.m_voltLevels.GetSize(), 1);
+}
+
+TEST_F(DeviceModels, EquipmentListEditsAndStableSort) {
+    CPrjBay& bay = *doc.m_bays.GetById(0);
+    EXPECT_FALSE(CEquipViewModel::AddEquipment(doc, bay));
+    EXPECT_EQ(prompts.LastText(), "初始化失败：系统没有提供一次设备类型!");
+    CNamePairRecord breaker;
+    breaker.m_strName = "断路器";
+    doc.m_equipmentLibrary.Add(breaker);
+    ASSERT_TRUE(CEquipViewModel::AddEquipment(doc, bay));
+    ASSERT_TRUE(CEquipViewModel::AddEquipment(doc, bay));
+    EXPECT_EQ(bay.m_equipmentIds, (CIntArray{3, 0, 1}));
+    CEquipViewModel::SetName(doc, bay, 1, "甲");
+    CEquipViewModel::SetName(doc, bay, 2, "甲");
+    CEquipViewModel::SetName(doc, bay, 0, "乙");
+    // Equal names keep their order.
+    CEquipViewModel::Sort(doc, bay, 2);
+    EXPECT_EQ(bay.m_equipmentIds, (CIntArray{0, 1, 3}));
+    CEquipViewModel::DeleteEquipment(doc, bay, {0, 1});
+    EXPECT_EQ(bay.m_equipmentIds, (CIntArray{3}));
+    EXPECT_TRUE(views.Has("bay 0"));
+}
+
+TEST_F(DeviceModels, EquipmentReferencesCheckTypeAndDoubleUse) {
+    CPrjDevice& eq = *doc.m_prjDevices.GetById(3);
+    eq.m_strVoltLevel = "220kV";
+    eq.m_nBayId = 0;
+    eq.m_settings.m_strType = "SYSTEM";
+    CRefTable yk;
+    yk.m_strName = "遥控";
+    yk.m_nType = 3;
+    COptionItem byte;
+    byte.m_strName = "延时";
+    byte.m_strKind = "BYTE";
+    byte.m_strDefault = "5";
+    byte.m_choices = {"0", "255"};
+    yk.m_columns.Add(byte);
+    eq.m_settings.m_tables.Add(yk);
+
+    EXPECT_EQ(CEquipDetailModel::AddRefPoint(doc, eq, 0, 1, 1, 1), 0);
+    EXPECT_EQ(prompts.LastText(), "类型不对应!");
+    ASSERT_EQ(CEquipDetailModel::AddRefPoint(doc, eq, 0, 1, 2, 1), 1);
+    const CInfoEntry* info = doc.FindDeviceInfo(1, 2, 1);
+    EXPECT_EQ(std::vector<int>(info->m_equip, info->m_equip + 5), (std::vector<int>{5, 0, 3, 0, 0}));
+    EXPECT_EQ(eq.m_settings.m_tables[0].m_entries[0].m_values, (CStringArray{"5"}));
+
+    CPrjDevice second;
+    second.m_nId = 4;
+    second.m_settings = eq.m_settings;
+    second.m_settings.m_tables[0].m_entries.RemoveAll();
+    doc.m_prjDevices.Insert(second);
+    EXPECT_EQ(CEquipDetailModel::AddRefPoint(doc, *doc.m_prjDevices.GetById(4), 0, 1, 2, 1), 0);
+    EXPECT_EQ(prompts.LastText(), "测点1-2-1已被关联到220kV线路间隔断路器1!");
+    EXPECT_EQ(prompts.Messages().back().caption, "告警");
+
+    CPrjDevice& again = *doc.m_prjDevices.GetById(3);
+    CRefTable& table = again.m_settings.m_tables[0];
+    EXPECT_EQ(CEquipDetailModel::Rows(doc, table)[0].cells[6], "[线路保护]线路保护开关1");
+    ASSERT_TRUE(CEquipDetailModel::SetOptionValue(table, 0, 7, "300"));
+    EXPECT_EQ(table.m_entries[0].m_values[0], "255");
+    table.m_entries.Add(Ref(3, 1, 1));
+    EXPECT_EQ(CEquipDetailModel::Rows(doc, table)[1].cells[6], "无效引用，请删除该无效信息！");
+    ASSERT_TRUE(CEquipDetailModel::DeleteRefs(doc, again, 0, {0}));
+    EXPECT_EQ(info->m_equip[2], -1);
+    EXPECT_EQ(table.m_entries.GetSize(), 1);
+    EXPECT_EQ(CEquipDetailModel::TableOfCategory(again, 3), 0);
+}
+
+TEST_F(DeviceModels, RelatedDevicesOfEquipment) {
+    CPrjDevice& eq = *doc.m_prjDevices.GetById(3);
+    const auto rows = CEquipRefDevModel::Rows(doc, eq);
+    ASSERT_EQ(rows.size(), 3u);
+    EXPECT_EQ(rows[1].cells, (std::vector<std::string>{"2", "99", "", "", "", ""}));
+    EXPECT_FALSE(CEquipRefDevModel::AddLinkedDevice(doc, eq, doc.FindDevice(2)));
+    EXPECT_FALSE(CEquipRefDevModel::AddLinkedDevice(doc, eq, nullptr));
+    EXPECT_TRUE(CEquipRefDevModel::AddLinkedDevice(doc, eq, doc.FindDevice(5)));
+    CEquipRefDevModel::DeleteLinked(doc, eq, {0, 1});
+    EXPECT_EQ(eq.m_linkedDevices, (CIntArray{2, 5}));
+}
+
+TEST_F(DeviceModels, ReplacingOrDeletingEquipmentReleasesItsPoints) {
+    CPrjBay& bay = *doc.m_bays.GetById(0);
+    CPrjDevice& eq = *doc.m_prjDevices.GetById(3);
+    eq.m_settings.m_strType = "SYSTEM";
+    CRefTable yc;
+    yc.m_nType = 0;
+    eq.m_settings.m_tables.Add(yc);
+    ASSERT_EQ(CEquipDetailModel::AddRefPoint(doc, eq, 0, 2, 1, 1), 1);
+    CNamePairRecord isolator;
+    isolator.m_strName = "隔离刀闸";
+    doc.m_equipmentLibrary.Add(isolator);
+    ASSERT_TRUE(CEquipViewModel::SetType(doc, bay, 0, "隔离刀闸"));
+    EXPECT_EQ(doc.FindDeviceInfo(2, 1, 1)->m_equip[2], -1);
+    EXPECT_TRUE(doc.m_prjDevices.GetById(3)->m_settings.m_tables.IsEmpty());
+    // The point is free for other equipment again.
+    CPrjDevice& again = *doc.m_prjDevices.GetById(3);
+    again.m_settings.m_strType = "SYSTEM";
+    again.m_settings.m_tables.Add(yc);
+    ASSERT_EQ(CEquipDetailModel::AddRefPoint(doc, again, 0, 2, 1, 1), 1);
+    // Deleting the level removes its bay with the equipment.
+    bay.m_strVoltLevel = "220kV";
+    CPrjbayModel::DeleteLevels(doc, {0});
+    EXPECT_EQ(doc.FindDeviceInfo(2, 1, 1)->m_equip[0], -1);
+    EXPECT_TRUE(doc.m_prjDevices.IsEmpty());
+}
