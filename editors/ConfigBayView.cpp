@@ -36,8 +36,13 @@ void CConfigBayView::OnInitialUpdate() {
     m_nLevelCode = -1;
     CProjectModel* doc = Doc();
     CVoltLevel* level = doc ? CBayListModel::LevelOf(*doc, m_path) : nullptr;
-    if (!level)
+    if (!level) {
+        Caption()->clear();
+        Button()->hide();
+        SetTabs({}, -1);
+        List()->DeleteAllItems();
         return;
+    }
     m_nLevelCode = level->m_nCode;
     Caption()->setText(Qs(level->m_strName + "间隔列表"));
     Button()->setVisible(!level->m_settings.m_groups.IsEmpty());

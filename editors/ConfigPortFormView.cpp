@@ -79,6 +79,13 @@ void CConfigPortFormView::OnInitialUpdate() {
     m_nKindMark = -1;
     m_bPoints = false;
     m_strTab.clear();
+    // Until a port or the virtual devices are found the view shows nothing of an earlier node.
+    Caption()->clear();
+    Button()->hide();
+    SetTabs({}, -1);
+    List()->DeleteAllItems();
+    List()->DeleteAllColumns();
+    m_nGridTab = -1;
     if (m_path.depth == 4) {
         if (!GetPortRecord(doc, m_path.Slot(2), m_path.Slot(3), m_path.Slot(4)))
             return;

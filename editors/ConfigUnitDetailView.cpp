@@ -17,6 +17,9 @@ CConfigUnitDetailView::CConfigUnitDetailView(const CViewContext& context, QWidge
     setObjectName("CConfigUnitDetailView");
     SetLayout(250, 270);
     Caption()->setText("装置的GIN信息：");
+    // The button belongs to the form; it does nothing in this view.
+    Button()->setText("可变信息");
+    Button()->show();
 }
 
 const CDevice* CConfigUnitDetailView::Device() const {

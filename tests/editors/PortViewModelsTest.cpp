@@ -44,6 +44,8 @@ TEST(PortGridModel, TypedNumbersAreClampedToTwoEntryRanges) {
     EXPECT_EQ(prompts.LastText(), "数值越限，自动设定为最大值!");
     EXPECT_EQ(CPortGridModel::CheckedValue(defs[2], "12.5"), "10.000000");
     EXPECT_EQ(CPortGridModel::CheckedValue(defs[2], "2.5"), "2.500000");
+    EXPECT_EQ(CPortGridModel::CheckedValue(defs[2], "nan"), "0.000000");
+    EXPECT_EQ(prompts.LastText(), "数值越限，自动设定为最小值!");
     prompts.Clear();
     EXPECT_EQ(CPortGridModel::CheckedValue(defs[3], "999"), "999"); // one choice: unchecked
     EXPECT_EQ(prompts.Count(), 0u);
