@@ -22,7 +22,8 @@ std::vector<CGridRow> CBayListModel::Rows(const CProjectModel& doc, const CVoltL
     rows.reserve(level.m_bayIds.size());
     for (std::size_t i = 0; i < level.m_bayIds.size(); ++i) {
         const CPrjBay* bay = doc.m_bays.GetById(level.m_bayIds[i]);
-        rows.push_back(GridRow({platform::StrFormat("%d", static_cast<int>(i) + 1), bay ? bay->m_strName : ""}));
+        rows.push_back(
+            GridRow({platform::StrFormat("%d", static_cast<int>(i) + 1), bay ? bay->m_strName : ""}));
     }
     return rows;
 }
@@ -77,9 +78,8 @@ void CBayListModel::SortByName(const CProjectModel& doc, CVoltLevel& level) {
         const CPrjBay* bay = doc.m_bays.GetById(id);
         named.emplace_back(bay ? bay->m_strName : std::string(), id);
     }
-    std::stable_sort(named.begin(), named.end(), [](const auto& a, const auto& b) {
-        return platform::CompareGbk(a.first, b.first) < 0;
-    });
+    std::stable_sort(named.begin(), named.end(),
+                     [](const auto& a, const auto& b) { return platform::CompareGbk(a.first, b.first) < 0; });
     for (std::size_t i = 0; i < ids.size(); ++i)
         ids[i] = named[i].second;
 }

@@ -18,7 +18,8 @@ public:
     // null when the path designates none.
     static projectmodel::CVoltLevel* LevelOf(projectmodel::CProjectModel& doc, const CPathRecord& path);
     // "序号" from 1 and the bay's name ("" for an unknown id).
-    static std::vector<CGridRow> Rows(const projectmodel::CProjectModel& doc, const projectmodel::CVoltLevel& level);
+    static std::vector<CGridRow> Rows(const projectmodel::CProjectModel& doc,
+                                      const projectmodel::CVoltLevel& level);
     // Gives the bay at row the trimmed name when it differs from the shown one; true when renamed.
     static bool Rename(projectmodel::CProjectModel& doc, const projectmodel::CVoltLevel& level, int row,
                        const std::string& shown, const std::string& typed);

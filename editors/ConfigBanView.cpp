@@ -7,7 +7,8 @@
 #include <QLabel>
 #include <QTabBar>
 
-CConfigBanView::CConfigBanView(const CViewContext& context, QWidget* parent) : CGridFormView(context, parent) {
+CConfigBanView::CConfigBanView(const CViewContext& context, QWidget* parent)
+    : CGridFormView(context, parent) {
     setObjectName("CConfigBanView");
     Tabs()->hide();
 }

@@ -19,7 +19,8 @@ namespace {
 const char* const kBayTab = "间隔列表";
 }
 
-CConfigBayView::CConfigBayView(const CViewContext& context, QWidget* parent) : CGridFormView(context, parent) {
+CConfigBayView::CConfigBayView(const CViewContext& context, QWidget* parent)
+    : CGridFormView(context, parent) {
     setObjectName("CConfigBayView");
     SetLayout(300, 320);
 }
@@ -98,7 +99,8 @@ QMenu* CConfigBayView::BuildContextMenu(const QPoint& pos) {
         return nullptr;
     auto* menu = new QMenu("间隔", this);
     menu->addAction("添加间隔", this, &CConfigBayView::OnAddBay);
-    menu->addAction("删除间隔", this, &CConfigBayView::OnDeleteBay)->setEnabled(!List()->GetSelectedRows().empty());
+    menu->addAction("删除间隔", this, &CConfigBayView::OnDeleteBay)
+        ->setEnabled(!List()->GetSelectedRows().empty());
     return menu;
 }
 

@@ -11,8 +11,8 @@
 #include "platform/ui/WidgetPrompt.h"
 #include "projectmodel/ProjectModel.h"
 
-#include <QLabel>
 #include <QItemSelectionModel>
+#include <QLabel>
 #include <QMenu>
 #include <QPushButton>
 #include <QTabBar>
@@ -139,7 +139,8 @@ void CConfigPortConView::AddRefPoint(int address, int group, int entry) {
     CProjectModel* doc = Doc();
     if (!IsSystem() || !table || !doc)
         return;
-    if (CRefTableModel::AddPoint(*doc, *table, address, group, entry, false) != CRefTableModel::AddResult::Added)
+    if (CRefTableModel::AddPoint(*doc, *table, address, group, entry, false) !=
+        CRefTableModel::AddResult::Added)
         return;
     const int index = table->m_entries.GetSize() - 1;
     const CGridRow row = CRefTableModel::PointRow(*doc, *table, index, index + 1, {}, kMissingPoint, true);
@@ -204,10 +205,11 @@ void CConfigPortConView::OnClickCell(int row, int column) {
     }
 }
 
-void CConfigPortConView::OnCommit(int row, int column, const std::string& oldText, const std::string& newText) {
+void CConfigPortConView::OnCommit(int row, int column, const std::string& oldText,
+                                  const std::string& newText) {
     CRefTable* table = CurrentTable();
-    if (!table || !table->m_entries.IsValidIndex(row) || !table->m_columns.IsValidIndex(column - kFixedColumns) ||
-        newText == oldText)
+    if (!table || !table->m_entries.IsValidIndex(row) ||
+        !table->m_columns.IsValidIndex(column - kFixedColumns) || newText == oldText)
         return;
     const COptionItem& def = table->m_columns[column - kFixedColumns];
     const std::string value = CRefTableModel::EditorFor(def, false) == CRefTableModel::Editor::Edit
@@ -228,7 +230,8 @@ QMenu* CConfigPortConView::BuildContextMenu(const QPoint& pos) {
     const bool selected = !List()->GetSelectedRows().empty();
     menu->addAction("移动引用GIN", this, &CConfigPortConView::OnMoveRef)->setEnabled(selected);
     menu->addAction("删除引用GIN", this, &CConfigPortConView::OnDeleteRef)->setEnabled(selected);
-    menu->addAction("排序引用GIN", this, &CConfigPortConView::OnSortRef)->setEnabled(List()->GetItemCount() >= 2);
+    menu->addAction("排序引用GIN", this, &CConfigPortConView::OnSortRef)
+        ->setEnabled(List()->GetItemCount() >= 2);
     return menu;
 }
 

@@ -14,8 +14,8 @@
 #include "projectmodel/ProjectContext.h"
 #include "projectmodel/ProjectModel.h"
 
-#include <QLabel>
 #include <QItemSelectionModel>
+#include <QLabel>
 #include <QMenu>
 
 #include <algorithm>
@@ -149,8 +149,8 @@ void CConfigPortFormView::FillGrid() {
         if (tabChanged)
             setColumns(CPortFormModel::Columns(CPortFormModel::DeviceColumnTitles(), doc->m_deviceExtItems,
                                                m_strContext));
-        List()->FillRows(CPortFormModel::DeviceRows(*doc, CPortFormModel::DeviceAddresses(*doc, port), m_columns,
-                                                    port != nullptr));
+        List()->FillRows(CPortFormModel::DeviceRows(*doc, CPortFormModel::DeviceAddresses(*doc, port),
+                                                    m_columns, port != nullptr));
         return;
     }
     if (!port)
@@ -165,11 +165,14 @@ void CConfigPortFormView::FillGrid() {
     if (!table)
         return;
     if (table->IsDeviceTable()) {
-        setColumns(CPortFormModel::Columns(CPortFormModel::DeviceColumnTitles(), table->m_columns, m_strContext));
+        setColumns(
+            CPortFormModel::Columns(CPortFormModel::DeviceColumnTitles(), table->m_columns, m_strContext));
         List()->FillRows(CRefTableModel::DeviceRows(*table, m_columns.ValueItems()));
     } else {
-        setColumns(CPortFormModel::Columns(CPortFormModel::PointColumnTitles(), table->m_columns, m_strContext));
-        List()->FillRows(CRefTableModel::PointRows(*doc, *table, 0, m_columns.ValueItems(), kMissingPoint, false));
+        setColumns(
+            CPortFormModel::Columns(CPortFormModel::PointColumnTitles(), table->m_columns, m_strContext));
+        List()->FillRows(
+            CRefTableModel::PointRows(*doc, *table, 0, m_columns.ValueItems(), kMissingPoint, false));
     }
 }
 
@@ -303,7 +306,8 @@ void CConfigPortFormView::RunUriDialog(int row, int column) {
     StoreValue(row, column, dlg.m_strUri);
 }
 
-void CConfigPortFormView::OnCommit(int row, int column, const std::string& oldText, const std::string& newText) {
+void CConfigPortFormView::OnCommit(int row, int column, const std::string& oldText,
+                                   const std::string& newText) {
     CProjectModel* doc = Doc();
     if (!doc || newText == oldText)
         return;
@@ -315,7 +319,7 @@ void CConfigPortFormView::OnCommit(int row, int column, const std::string& oldTe
         }
         return;
     }
-    const COptionItemArray* items = OnDeviceTab() ? &doc->m_deviceExtItems
+    const COptionItemArray* items = OnDeviceTab()    ? &doc->m_deviceExtItems
                                     : CurrentTable() ? &CurrentTable()->m_columns
                                                      : nullptr;
     const int item = m_columns.ItemOf(column);
@@ -363,7 +367,8 @@ bool CConfigPortFormView::MoveDeviceToPort(CDevice* device) {
     CProjectModel* doc = Doc();
     if (!device || !doc || !Port())
         return false;
-    const CPortFormModel::MoveResult result = CPortFormModel::MoveDeviceToPort(*doc, m_nBoard, m_nGroup, m_nPort, *device);
+    const CPortFormModel::MoveResult result =
+        CPortFormModel::MoveDeviceToPort(*doc, m_nBoard, m_nGroup, m_nPort, *device);
     if (!result.placed)
         return false;
     if (result.oldPort >= 0)
@@ -385,7 +390,8 @@ void CConfigPortFormView::AddRefPoint(int address, int group, int entry) {
     CRefTable* table = CurrentTable();
     if (!doc || !table || m_nKindMark == 0 || !Port())
         return;
-    if (CRefTableModel::AddPoint(*doc, *table, address, group, entry, true) != CRefTableModel::AddResult::Added)
+    if (CRefTableModel::AddPoint(*doc, *table, address, group, entry, true) !=
+        CRefTableModel::AddResult::Added)
         return;
     const int index = table->m_entries.GetSize() - 1;
     const CGridRow row =
@@ -514,7 +520,8 @@ void CConfigPortFormView::OnFillConsecutive() {
     CStepDlg dlg(this);
     if (dlg.DoModal() != QDialog::Accepted || !(table = CurrentTable()) || table->IsDeviceTable())
         return;
-    CRefTableModel::FillConsecutive(*table, List()->GetSelectedRows(), m_columns.ItemOf(m_nMenuColumn), dlg.m_nStep);
+    CRefTableModel::FillConsecutive(*table, List()->GetSelectedRows(), m_columns.ItemOf(m_nMenuColumn),
+                                    dlg.m_nStep);
     FillGrid();
 }
 
@@ -539,12 +546,14 @@ QMenu* CConfigPortFormView::BuildContextMenu(const QPoint& pos) {
     auto* menu = new QMenu("引用GIN视图", this);
     menu->addAction("移动引用GIN", this, &CConfigPortFormView::OnMoveRef)->setEnabled(selected);
     menu->addAction("删除引用GIN", this, &CConfigPortFormView::OnDeleteRef)->setEnabled(selected);
-    menu->addAction("排序引用GIN", this, &CConfigPortFormView::OnSortRef)->setEnabled(List()->GetItemCount() >= 2);
+    menu->addAction("排序引用GIN", this, &CConfigPortFormView::OnSortRef)
+        ->setEnabled(List()->GetItemCount() >= 2);
     if (m_nKindMark == 1) {
         m_nMenuColumn = List()->columnAt(pos.x());
         const int item = m_columns.ItemOf(m_nMenuColumn);
         // Numbering applies to the point tables' whole-number columns.
-        if (!table->IsDeviceTable() && table->m_columns.IsValidIndex(item) && table->m_columns[item].IsKind("INT")) {
+        if (!table->IsDeviceTable() && table->m_columns.IsValidIndex(item) &&
+            table->m_columns[item].IsKind("INT")) {
             menu->addSeparator();
             menu->addAction("数值连续", this, &CConfigPortFormView::OnFillConsecutive);
         }

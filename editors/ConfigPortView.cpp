@@ -17,13 +17,14 @@ using namespace projectmodel;
 using platform::Qs;
 using platform::Ss;
 
-CConfigPortView::CConfigPortView(const CViewContext& context, QWidget* parent) : CGridFormView(context, parent) {
+CConfigPortView::CConfigPortView(const CViewContext& context, QWidget* parent)
+    : CGridFormView(context, parent) {
     setObjectName("CConfigPortView");
     m_pIp = new QLineEdit(List()->viewport());
     m_pIp->setObjectName("ipEdit");
     m_pIp->setFrame(false);
-    m_pIp->setValidator(new QRegularExpressionValidator(
-        QRegularExpression("^(\\d{1,3}(\\.\\d{0,3}){0,3})?$"), m_pIp));
+    m_pIp->setValidator(
+        new QRegularExpressionValidator(QRegularExpression("^(\\d{1,3}(\\.\\d{0,3}){0,3})?$"), m_pIp));
     m_pIp->hide();
     connect(m_pIp, &QLineEdit::textEdited, this, [this] { OnIpChanged(); });
     connect(m_pIp, &QLineEdit::editingFinished, m_pIp, &QWidget::hide);
@@ -46,7 +47,8 @@ void CConfigPortView::OnInitialUpdate() {
     m_path = SelectedPath();
     CProjectModel* doc = Doc();
     m_nBoard = -1;
-    if (doc && (m_path.depth == 2 || m_path.depth == 3) && doc->m_boardCfg.m_boards.IsValidIndex(m_path.Slot(2)))
+    if (doc && (m_path.depth == 2 || m_path.depth == 3) &&
+        doc->m_boardCfg.m_boards.IsValidIndex(m_path.Slot(2)))
         m_nBoard = m_path.Slot(2);
     CBoardInfo* board = Board();
     m_nGridTab = -1;
@@ -58,7 +60,8 @@ void CConfigPortView::OnInitialUpdate() {
         return;
     }
     Layout();
-    Caption()->setText(Qs(platform::StrFormat("板卡%d[%s]通讯口配置", board->m_nNumber + 1, board->m_strType.c_str())));
+    Caption()->setText(
+        Qs(platform::StrFormat("板卡%d[%s]通讯口配置", board->m_nNumber + 1, board->m_strType.c_str())));
     std::vector<std::string> tabs;
     for (const CPortArray& group : board->m_ports)
         tabs.push_back(group.m_strName);

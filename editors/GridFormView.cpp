@@ -23,7 +23,8 @@ using platform::Ss;
 using projectmodel::CConfigDoc;
 using projectmodel::CProjectModel;
 
-CGridFormView::CGridFormView(const CViewContext& context, QWidget* parent) : QWidget(parent), m_context(context) {
+CGridFormView::CGridFormView(const CViewContext& context, QWidget* parent)
+    : QWidget(parent), m_context(context) {
     m_pCaption = new QLabel(this);
     m_pCaption->setObjectName("caption");
     m_pButton = new QPushButton(this);
@@ -44,7 +45,8 @@ CGridFormView::CGridFormView(const CViewContext& context, QWidget* parent) : QWi
         if (!m_bSettingTabs)
             OnSelChangeTab();
     });
-    connect(m_pList, &QTableWidget::cellClicked, this, [this](int row, int column) { OnClickCell(row, column); });
+    connect(m_pList, &QTableWidget::cellClicked, this,
+            [this](int row, int column) { OnClickCell(row, column); });
     connect(m_pList->horizontalHeader(), &QHeaderView::sectionClicked, this,
             [this](int column) { OnColumnClick(column); });
     connect(m_pButton, &QPushButton::clicked, this, [this] { OnButton(); });
@@ -163,7 +165,8 @@ void CGridFormView::RefreshBayNodes(int levelCode) const {
 }
 
 bool CGridFormView::RightIsAllPoints() const {
-    return m_context.frame && m_context.frame->RightView() && m_context.frame->RightKind() == kViewConfigGINAll;
+    return m_context.frame && m_context.frame->RightView() &&
+           m_context.frame->RightKind() == kViewConfigGINAll;
 }
 
 bool CGridFormView::RightIsSelDev() const {
@@ -178,7 +181,8 @@ void CGridFormView::SelectAllPointsTab(int category) const {
     // header is available this becomes a dynamic_cast to CConfigGINAllView and a direct call.
     QWidget* right = m_context.frame->RightView();
     if (right->metaObject()->indexOfMethod("SelectTab(int,int)") >= 0)
-        QMetaObject::invokeMethod(right, "SelectTab", Qt::DirectConnection, Q_ARG(int, category), Q_ARG(int, 0));
+        QMetaObject::invokeMethod(right, "SelectTab", Qt::DirectConnection, Q_ARG(int, category),
+                                  Q_ARG(int, 0));
 }
 
 void CGridFormView::ShowRight(EditorViewKind kind) const {

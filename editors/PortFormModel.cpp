@@ -145,8 +145,8 @@ bool CPortFormModel::AddDevice(int boardNumber, const CPortRecord& port, CRefTab
     return true;
 }
 
-CPortFormModel::MoveResult CPortFormModel::MoveDeviceToPort(CProjectModel& doc, int board, int group, int port,
-                                                            CDevice& device) {
+CPortFormModel::MoveResult CPortFormModel::MoveDeviceToPort(CProjectModel& doc, int board, int group,
+                                                            int port, CDevice& device) {
     MoveResult result;
     CPortRecord* target = nullptr;
     if (doc.m_boardCfg.m_boards.IsValidIndex(board)) {
@@ -157,16 +157,17 @@ CPortFormModel::MoveResult CPortFormModel::MoveDeviceToPort(CProjectModel& doc, 
     if (!target || target->HasDevice(device.m_nAddress))
         return result;
     if (device.m_model.m_nPortIndex != -1) {
-        const char* fmt = device.m_model.m_nPortGroup == 0 ? "该装置<%s>已被加载在板卡%i下串口%i,确认移动吗？"
-                                                           : "该装置<%s>已被加载在板卡%i下网络口%i,确认移动吗？";
-        if (platform::MessageBox(StrFormat(fmt, device.m_strDescription.c_str(), device.m_nBoard,
-                                           device.m_model.m_nPortIndex),
-                                 "提示", platform::Icon::Warning,
-                                 platform::Buttons::OkCancel) != platform::Answer::Ok)
+        const char* fmt = device.m_model.m_nPortGroup == 0
+                              ? "该装置<%s>已被加载在板卡%i下串口%i,确认移动吗？"
+                              : "该装置<%s>已被加载在板卡%i下网络口%i,确认移动吗？";
+        if (platform::MessageBox(
+                StrFormat(fmt, device.m_strDescription.c_str(), device.m_nBoard, device.m_model.m_nPortIndex),
+                "提示", platform::Icon::Warning, platform::Buttons::OkCancel) != platform::Answer::Ok)
             return result;
         CBoardArray& boards = doc.m_boardCfg.m_boards;
         for (int b = 0; b < boards.GetSize(); ++b) {
-            if (boards[b].m_nNumber != device.m_nBoard || !boards[b].m_ports.IsValidIndex(device.m_model.m_nPortGroup))
+            if (boards[b].m_nNumber != device.m_nBoard ||
+                !boards[b].m_ports.IsValidIndex(device.m_model.m_nPortGroup))
                 continue;
             CPortArray& old = boards[b].m_ports[device.m_model.m_nPortGroup];
             for (int p = 0; p < old.GetSize(); ++p) {
@@ -260,7 +261,8 @@ int CPortFormModel::DeleteConfigs(CPortRecord& port, const std::vector<int>& row
     return removed;
 }
 
-bool CPortFormModel::ChangeConfig(const CProjectModel& doc, CPortRecord& port, int index, const std::string& name) {
+bool CPortFormModel::ChangeConfig(const CProjectModel& doc, CPortRecord& port, int index,
+                                  const std::string& name) {
     CPortConfigArray& configs = port.m_protocol.m_configs.m_configs;
     if (!configs.IsValidIndex(index))
         return false;
@@ -279,7 +281,8 @@ bool CPortFormModel::ChangeConfig(const CProjectModel& doc, CPortRecord& port, i
 int CPortFormModel::DeleteEntries(CProjectModel& doc, int boardNumber, CPortRecord& port, CRefTable& table,
                                   const std::vector<int>& rows) {
     if (table.IsDeviceTable()) {
-        const std::vector<CRefTableDevice> removed = CRefTableModel::RemoveRows(table.m_devices.Items(), rows);
+        const std::vector<CRefTableDevice> removed =
+            CRefTableModel::RemoveRows(table.m_devices.Items(), rows);
         const CPointRef ref(boardNumber, PortTypeFromText(port.m_strType), port.m_nNumber);
         for (const CRefTableDevice& entry : removed) {
             CDevice* device = doc.FindDevice(entry.m_nAddress);

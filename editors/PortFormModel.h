@@ -28,7 +28,8 @@ struct CFormColumns {
     std::vector<bool> applies;
 
     int ItemOf(int column) const {
-        return column >= 0 && column < static_cast<int>(map.size()) ? map[static_cast<std::size_t>(column)] : -1;
+        return column >= 0 && column < static_cast<int>(map.size()) ? map[static_cast<std::size_t>(column)]
+                                                                    : -1;
     }
     // The option indices of the value columns, in column order.
     std::vector<int> ValueItems() const;
@@ -42,8 +43,8 @@ public:
     static std::vector<std::string> Tabs(const projectmodel::CPortRecord& port);
     static std::string Caption(const projectmodel::CBoardInfo& board, const projectmodel::CPortRecord& port);
 
-    static CFormColumns Columns(const std::vector<std::string>& fixed, const projectmodel::COptionItemArray& items,
-                                const std::string& context);
+    static CFormColumns Columns(const std::vector<std::string>& fixed,
+                                const projectmodel::COptionItemArray& items, const std::string& context);
     static std::vector<std::string> DeviceColumnTitles();
     static std::vector<std::string> PointColumnTitles();
 
@@ -52,14 +53,15 @@ public:
                                             const projectmodel::CPortRecord* port);
     // One row per address whose device exists (item value: the address's position), with the
     // tooltip "装置%d<%s>" when asked.
-    static std::vector<CGridRow> DeviceRows(const projectmodel::CProjectModel& doc, const std::vector<int>& addresses,
-                                            const CFormColumns& columns, bool tips);
+    static std::vector<CGridRow> DeviceRows(const projectmodel::CProjectModel& doc,
+                                            const std::vector<int>& addresses, const CFormColumns& columns,
+                                            bool tips);
     static std::vector<CGridRow> ConfigRows(const projectmodel::CPortRecord& port);
 
     // Adds the device to a device table: "类型不对应!" for another table, "装置%s(地址%d)已存在!"
     // for a device already listed; the device takes a point reference naming the port.
-    static bool AddDevice(int boardNumber, const projectmodel::CPortRecord& port, projectmodel::CRefTable& table,
-                          projectmodel::CDevice& device);
+    static bool AddDevice(int boardNumber, const projectmodel::CPortRecord& port,
+                          projectmodel::CRefTable& table, projectmodel::CDevice& device);
 
     // Where a moved device sat before (indices of board, group, port; -1 when it was not placed).
     struct MoveResult {
@@ -87,13 +89,14 @@ public:
     static int DeleteConfigs(projectmodel::CPortRecord& port, const std::vector<int>& rows);
     // Replaces the configuration at index by the library entry of that name; "%s已存在" when the
     // port has a configuration of that name already.
-    static bool ChangeConfig(const projectmodel::CProjectModel& doc, projectmodel::CPortRecord& port, int index,
-                             const std::string& name);
+    static bool ChangeConfig(const projectmodel::CProjectModel& doc, projectmodel::CPortRecord& port,
+                             int index, const std::string& name);
 
     // Removes the selected entries of the table; the devices of a device table's removed entries
     // lose their point reference to this port.
-    static int DeleteEntries(projectmodel::CProjectModel& doc, int boardNumber, projectmodel::CPortRecord& port,
-                             projectmodel::CRefTable& table, const std::vector<int>& rows);
+    static int DeleteEntries(projectmodel::CProjectModel& doc, int boardNumber,
+                             projectmodel::CPortRecord& port, projectmodel::CRefTable& table,
+                             const std::vector<int>& rows);
 
     // The first table of the protocol with that type code, -1 when none.
     static int FirstTableOfType(const projectmodel::CPortRecord& port, int type);

@@ -22,8 +22,9 @@ std::string CPortGridModel::CellText(const CPortRecord& port, const COptionItem&
         return platform::StrFormat("%d", static_cast<int>(port.m_protocol.m_deviceAddresses.size()));
     if (def.IsKind("TABSUM"))
         return platform::StrFormat("%d", port.m_protocol.m_tables.GetSize());
-    return index >= 0 && index < static_cast<int>(port.m_values.size()) ? port.m_values[static_cast<std::size_t>(index)]
-                                                                          : std::string();
+    return index >= 0 && index < static_cast<int>(port.m_values.size())
+               ? port.m_values[static_cast<std::size_t>(index)]
+               : std::string();
 }
 
 std::vector<CGridRow> CPortGridModel::Rows(const CPortArray& group) {
@@ -91,7 +92,8 @@ bool CPortGridModel::Redistribute(CProjectModel& doc, const std::string& name) {
     if (ports == 0)
         return false;
     if (platform::MessageBox(platform::StrFormat("是否重新分配规约（%s）的所属装置？", name.c_str()), "提示",
-                             platform::Icon::Information, platform::Buttons::OkCancel) != platform::Answer::Ok)
+                             platform::Icon::Information,
+                             platform::Buttons::OkCancel) != platform::Answer::Ok)
         return false;
     CDeviceArray devices;
     const int n = doc.CollectProtocolDevices(name, devices);

@@ -55,5 +55,6 @@ public:
     // Deletes the selected rows (ascending) of the group at board and group index until one whose
     // port serves devices, which stops with "请先删除端口连接的装置，然后再删除端口!". Devices of
     // the ports that moved up take their new port index. How many were deleted.
-    static int DeletePorts(projectmodel::CProjectModel& doc, int board, int group, const std::vector<int>& rows);
+    static int DeletePorts(projectmodel::CProjectModel& doc, int board, int group,
+                           const std::vector<int>& rows);
 };

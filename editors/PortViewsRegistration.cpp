@@ -8,9 +8,12 @@
 
 // Boards, ports and port configurations and the unit.
 void RegisterPortViews() {
-    CEditorViewRegistry::Register(kViewConfigBan, [](const CViewContext& c) { return new CConfigBanView(c); });
-    CEditorViewRegistry::Register(kViewConfigBay, [](const CViewContext& c) { return new CConfigBayView(c); });
-    CEditorViewRegistry::Register(kViewConfigPort, [](const CViewContext& c) { return new CConfigPortView(c); });
+    CEditorViewRegistry::Register(kViewConfigBan,
+                                  [](const CViewContext& c) { return new CConfigBanView(c); });
+    CEditorViewRegistry::Register(kViewConfigBay,
+                                  [](const CViewContext& c) { return new CConfigBayView(c); });
+    CEditorViewRegistry::Register(kViewConfigPort,
+                                  [](const CViewContext& c) { return new CConfigPortView(c); });
     CEditorViewRegistry::Register(kViewConfigPortCon,
                                   [](const CViewContext& c) { return new CConfigPortConView(c); });
     CEditorViewRegistry::Register(kViewConfigPortForm,

@@ -5,7 +5,6 @@
 #include "platform/Text.h"
 #include "projectmodel/ProjectModel.h"
 
-
 using namespace projectmodel;
 using platform::StrFormat;
 
@@ -15,7 +14,7 @@ const char* const kPointKinds[] = {"GIN", "YC", "YX", "YM", "YP", "YT", "YK", "Y
 
 std::string ValueAt(const CStringArray& values, int index) {
     return index >= 0 && index < static_cast<int>(values.size()) ? values[static_cast<std::size_t>(index)]
-                                                                  : std::string();
+                                                                 : std::string();
 }
 
 void AppendValues(std::vector<std::string>& cells, const CStringArray& values, const std::vector<int>& items,
@@ -51,8 +50,8 @@ CRefTableModel::Editor CRefTableModel::EditorFor(const COptionItem& def, bool al
     return Editor::None;
 }
 
-bool CRefTableModel::DescribePoint(const CProjectModel& doc, int address, int group, int entry, std::string& text,
-                                   int* fun, int* inf) {
+bool CRefTableModel::DescribePoint(const CProjectModel& doc, int address, int group, int entry,
+                                   std::string& text, int* fun, int* inf) {
     const CDevice* device = doc.m_devices.FindByAddress(address);
     const CInfoEntry* info = device ? device->m_model.FindEntry(group, entry) : nullptr;
     if (!info)
@@ -69,7 +68,8 @@ bool CRefTableModel::DescribePoint(const CProjectModel& doc, int address, int gr
 }
 
 CGridRow CRefTableModel::PointRow(const CProjectModel& doc, const CRefTable& table, int index, int number,
-                                  const std::vector<int>& valueItems, const std::string& missing, bool pointFunInf) {
+                                  const std::vector<int>& valueItems, const std::string& missing,
+                                  bool pointFunInf) {
     const CRefTableEntry& e = table.m_entries[index];
     std::string desc;
     int fun = 0;
@@ -89,9 +89,9 @@ CGridRow CRefTableModel::PointRow(const CProjectModel& doc, const CRefTable& tab
     return GridRow(std::move(cells));
 }
 
-std::vector<CGridRow> CRefTableModel::PointRows(const CProjectModel& doc, const CRefTable& table, int firstNumber,
-                                                const std::vector<int>& valueItems, const std::string& missing,
-                                                bool pointFunInf) {
+std::vector<CGridRow> CRefTableModel::PointRows(const CProjectModel& doc, const CRefTable& table,
+                                                int firstNumber, const std::vector<int>& valueItems,
+                                                const std::string& missing, bool pointFunInf) {
     std::vector<CGridRow> rows;
     rows.reserve(static_cast<std::size_t>(table.m_entries.GetSize()));
     for (int i = 0; i < table.m_entries.GetSize(); ++i)
@@ -104,10 +104,14 @@ std::vector<CGridRow> CRefTableModel::DeviceRows(const CRefTable& table, const s
     rows.reserve(static_cast<std::size_t>(table.m_devices.GetSize()));
     int number = 1;
     for (const CRefTableDevice& d : table.m_devices) {
-        std::vector<std::string> cells{StrFormat("%d", number++),   StrFormat("%d", d.m_nBoard),
-                                       StrFormat("%d", d.m_nAddress), StrFormat("%d", d.m_nMappedAddress),
-                                       d.m_strModelName,              d.m_strModelType,
-                                       d.m_strModelVersion,           d.m_strDescription};
+        std::vector<std::string> cells{StrFormat("%d", number++),
+                                       StrFormat("%d", d.m_nBoard),
+                                       StrFormat("%d", d.m_nAddress),
+                                       StrFormat("%d", d.m_nMappedAddress),
+                                       d.m_strModelName,
+                                       d.m_strModelType,
+                                       d.m_strModelVersion,
+                                       d.m_strDescription};
         AppendValues(cells, d.m_values, valueItems, table.m_columns.GetSize());
         rows.push_back(GridRow(std::move(cells)));
     }

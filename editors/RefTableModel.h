@@ -65,17 +65,21 @@ public:
     // (each move takes the element out and inserts it at that index). The rows where the moved
     // elements ended, ascending.
     template <class T>
-    static std::vector<int> MoveRows(std::vector<T>& items, const std::vector<int>& selected, long long position);
+    static std::vector<int> MoveRows(std::vector<T>& items, const std::vector<int>& selected,
+                                     long long position);
     // Removes the selected rows (ascending); the removed elements in order.
-    template <class T> static std::vector<T> RemoveRows(std::vector<T>& items, const std::vector<int>& selected);
+    template <class T>
+    static std::vector<T> RemoveRows(std::vector<T>& items, const std::vector<int>& selected);
 
     // Numbers the value of option item at the selected rows from the first row's value by step;
     // a value outside min..max shows "从第%d行数值越限!" and stops. Rows changed.
-    static int FillConsecutive(projectmodel::CRefTable& table, const std::vector<int>& rows, int item, int step);
+    static int FillConsecutive(projectmodel::CRefTable& table, const std::vector<int>& rows, int item,
+                               int step);
 };
 
 template <class T>
-std::vector<int> CRefTableModel::MoveRows(std::vector<T>& items, const std::vector<int>& selected, long long position) {
+std::vector<int> CRefTableModel::MoveRows(std::vector<T>& items, const std::vector<int>& selected,
+                                          long long position) {
     const int count = static_cast<int>(items.size());
     const int p = MoveTarget(position, count);
     // Each slot carries its original index so that the moved elements can be found afterwards.

@@ -55,8 +55,8 @@ std::vector<CGridRow> CUnitDetailModel::Rows(const CDevice& device, int tab) {
     std::vector<CGridRow> rows;
     int number = 1;
     for (const CInfoGroup& group : device.m_model.m_groups) {
-        const bool taken =
-            group.m_nType == tab || ((tab == kInfoTypeYX || tab == kInfoTypeYK) && group.m_nType == kInfoTypeYKYX);
+        const bool taken = group.m_nType == tab ||
+                           ((tab == kInfoTypeYX || tab == kInfoTypeYK) && group.m_nType == kInfoTypeYKYX);
         if (!taken)
             continue;
         for (const CInfoEntry& e : group.m_entries) {

@@ -1,9 +1,9 @@
-#include "PortViewsFixture.h"
 #include "editors/BayListModel.h"
 #include "editors/PortFormModel.h"
 #include "editors/PortGridModel.h"
 #include "editors/RefTableModel.h"
 #include "editors/UnitDetailModel.h"
+#include "PortViewsFixture.h"
 #include "tests/support/PromptRecorder.h"
 
 #include <gtest/gtest.h>

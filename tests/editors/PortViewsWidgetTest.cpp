@@ -1,4 +1,3 @@
-#include "PortViewsFixture.h"
 #include "editors/ConfigBanView.h"
 #include "editors/ConfigBayView.h"
 #include "editors/ConfigFrame.h"
@@ -14,6 +13,7 @@
 #include "editors/RegisterViews.h"
 #include "editors/StepDlg.h"
 #include "platform/ui/WidgetPrompt.h"
+#include "PortViewsFixture.h"
 #include "tests/support/PromptRecorder.h"
 
 #include <gtest/gtest.h>
@@ -200,7 +200,8 @@ TEST_F(PortViewsTest, PortFormShowsTheTabsOfTheProtocolKind) {
     EXPECT_EQ(system->List()->GetItemText(0, 0), "0");
     // 数值连续 over the 偏移 column of three rows: start 0, step 2.
     system->List()->selectAll();
-    std::unique_ptr<QMenu> menu(system->BuildContextMenu(QPoint(system->List()->columnViewportPosition(7) + 2, 5)));
+    std::unique_ptr<QMenu> menu(
+        system->BuildContextMenu(QPoint(system->List()->columnViewportPosition(7) + 2, 5)));
     ASSERT_NE(menu, nullptr);
     ASSERT_NE(Action(menu.get(), "数值连续"), nullptr);
     dialogs.stepValue = 2;
