@@ -20,7 +20,8 @@ std::string ClampIntText(std::string_view text, long long min, long long max) {
 
 std::string ClampFloatText(std::string_view text, double min, double max) {
     double value = platform::AtoF(text);
-    if (value < min) {
+    // A value that does not compare (a typed "nan") is no valid number either: it takes the minimum.
+    if (!(value >= min)) {
         platform::MessageBox(kClampedToMinimum, {}, Icon::Warning, Buttons::Ok);
         value = min;
     } else if (value > max) {

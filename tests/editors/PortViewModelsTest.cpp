@@ -1,0 +1,303 @@
+#include "editors/BayListModel.h"
+#include "editors/PortFormModel.h"
+#include "editors/PortGridModel.h"
+#include "editors/RefTableModel.h"
+#include "editors/UnitDetailModel.h"
+#include "PortViewsFixture.h"
+#include "tests/support/PromptRecorder.h"
+
+#include <gtest/gtest.h>
+
+using namespace projectmodel;
+using platform::Answer;
+
+namespace {
+
+std::vector<std::string> Cells(const std::vector<CGridRow>& rows, std::size_t column) {
+    std::vector<std::string> cells;
+    for (const CGridRow& row : rows)
+        cells.push_back(row.cells.at(column));
+    return cells;
+}
+
+} // namespace
+
+TEST(PortGridModel, CellsShowValuesAndCounts) {
+    porttest::PortProject p;
+    const CPortArray& serial = p.doc->m_boardCfg.m_boards[0].m_ports[0];
+    EXPECT_EQ(CPortGridModel::Titles(serial).front(), "地址");
+    const std::vector<CGridRow> rows = CPortGridModel::Rows(serial);
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0].cells, (std::vector<std::string>{"0", "未用", "0", "1", "0", "2", "3", "0.0.0.0"}));
+    EXPECT_EQ(rows[1].cells[5], "0"); // no devices
+    EXPECT_EQ(rows[1].cells[6], "0"); // no tables
+    EXPECT_EQ(CPortGridModel::EditorFor(serial.m_options[0]), CPortGridModel::Editor::Combo);
+    EXPECT_EQ(CPortGridModel::EditorFor(serial.m_options[4]), CPortGridModel::Editor::None);
+    EXPECT_EQ(CPortGridModel::EditorFor(serial.m_options[6]), CPortGridModel::Editor::Ip);
+}
+
+TEST(PortGridModel, TypedNumbersAreClampedToTwoEntryRanges) {
+    testsupport::PromptRecorder prompts;
+    porttest::PortProject p;
+    const COptionItemArray& defs = p.doc->m_boardCfg.m_boards[0].m_ports[0].m_options;
+    EXPECT_EQ(CPortGridModel::CheckedValue(defs[1], "70000"), "65535");
+    EXPECT_EQ(prompts.LastText(), "数值越限，自动设定为最大值!");
+    EXPECT_EQ(CPortGridModel::CheckedValue(defs[2], "12.5"), "10.000000");
+    EXPECT_EQ(CPortGridModel::CheckedValue(defs[2], "2.5"), "2.500000");
+    EXPECT_EQ(CPortGridModel::CheckedValue(defs[2], "nan"), "0.000000");
+    EXPECT_EQ(prompts.LastText(), "数值越限，自动设定为最小值!");
+    prompts.Clear();
+    EXPECT_EQ(CPortGridModel::CheckedValue(defs[3], "999"), "999"); // one choice: unchecked
+    EXPECT_EQ(prompts.Count(), 0u);
+    CPortRecord& port = p.Port(0, 1);
+    EXPECT_FALSE(CPortGridModel::StoreValue(port, 6, "0.0.0.0"));
+    EXPECT_TRUE(CPortGridModel::StoreValue(port, 6, "10.0.0.1"));
+    EXPECT_EQ(port.m_values[6], "10.0.0.1");
+}
+
+TEST(PortGridModel, ChangingBetweenDeviceProtocolsAsksAboutTheOldThenTheNew) {
+    testsupport::PromptRecorder prompts;
+    prompts.Script({Answer::Cancel, Answer::Cancel});
+    porttest::PortProject p;
+    CPortArray& net = p.doc->m_boardCfg.m_boards[0].m_ports[1];
+    net.Add(net[0]);
+    net[1].m_protocol.m_deviceAddresses.clear();
+    const CPortGridModel::ProtocolChange change = CPortGridModel::ChangeProtocol(*p.doc, net[0], "P105");
+    EXPECT_EQ(net[0].m_protocol.m_strName, "P105");
+    EXPECT_TRUE(net[0].m_protocol.m_deviceAddresses.empty());
+    EXPECT_FALSE(p.doc->FindDevice(5)->IsPlaced());
+    CPortGridModel::Apply(*p.doc, change);
+    EXPECT_EQ(prompts.Texts(), (std::vector<std::string>{"是否重新分配规约（P104）的所属装置？",
+                                                         "是否重新分配规约（P105）的所属装置？"}));
+    // An unknown name gives the unused protocol, which asks nothing.
+    prompts.Clear();
+    CPortGridModel::Apply(*p.doc, CPortGridModel::ChangeProtocol(*p.doc, net[0], "无此规约"));
+    EXPECT_EQ(net[0].m_protocol.m_strName, "未用");
+    EXPECT_EQ(prompts.Count(), 0u);
+}
+
+TEST(PortGridModel, PortsWithDevicesStopDeletionAndNumbersStayUnique) {
+    testsupport::PromptRecorder prompts;
+    porttest::PortProject p;
+    CPortArray& net = p.doc->m_boardCfg.m_boards[0].m_ports[1];
+    EXPECT_FALSE(CPortGridModel::AddPort(p.doc->m_boardCfg.m_boards[0].m_ports[0])); // serial: fixed
+    ASSERT_TRUE(CPortGridModel::AddPort(net));
+    ASSERT_TRUE(CPortGridModel::AddPort(net));
+    EXPECT_EQ(net[2].m_nNumber, 2);
+    EXPECT_EQ(net[2].m_values[0], "未用");
+    // Rows 1, 2, 3 with devices on port 2: port 1 goes, the rest stays.
+    ASSERT_TRUE(CPortGridModel::AddPort(net));
+    net[2].m_protocol.m_deviceAddresses = {2};
+    CDevice* two = p.doc->FindDevice(2);
+    two->m_nBoard = 0;
+    two->m_model.m_nPortGroup = 1;
+    two->m_model.m_nPortIndex = 2;
+    EXPECT_EQ(CPortGridModel::DeletePorts(*p.doc, 0, 1, {1, 2, 3}), 1);
+    EXPECT_EQ(prompts.LastText(), "请先删除端口连接的装置，然后再删除端口!");
+    ASSERT_EQ(net.GetSize(), 3);
+    EXPECT_EQ(net[1].m_nNumber, 2);
+    EXPECT_EQ(two->m_model.m_nPortIndex, 1); // the device follows its port
+    // The next port does not take a number still in use.
+    ASSERT_TRUE(CPortGridModel::AddPort(net));
+    EXPECT_EQ(net[3].m_nNumber, 4);
+}
+
+TEST(RefTableModel, PointsAreCheckedForCategoryAndDuplicates) {
+    testsupport::PromptRecorder prompts;
+    porttest::PortProject p;
+    CRefTable yx = porttest::Table("遥信表", kInfoTypeYX);
+    CRefTable yc = porttest::Table("遥测表", kInfoTypeYC);
+    CRefTable yt = porttest::Table("遥调表", kInfoTypeYT);
+    // Group 2 of the test devices is the combined telesignal/telecontrol kind.
+    EXPECT_EQ(CRefTableModel::AddPoint(*p.doc, yx, 1, 2, 1, false), CRefTableModel::AddResult::Added);
+    EXPECT_EQ(yx.m_entries[0].m_values, (CStringArray{"0", "1", ""}));
+    EXPECT_EQ(CRefTableModel::AddPoint(*p.doc, yc, 1, 2, 1, false), CRefTableModel::AddResult::WrongType);
+    EXPECT_EQ(prompts.LastText(), "类型不对应!");
+    EXPECT_EQ(CRefTableModel::AddPoint(*p.doc, yx, 1, 2, 1, false), CRefTableModel::AddResult::Exists);
+    EXPECT_EQ(prompts.LastText(), "测点1-2-1已存在!");
+    EXPECT_EQ(CRefTableModel::AddPoint(*p.doc, yx, 1, 9, 1, false), CRefTableModel::AddResult::NoPoint);
+    EXPECT_TRUE(CRefTableModel::CategoryFits(kInfoTypeYT, kInfoTypeYK, true));
+    EXPECT_FALSE(CRefTableModel::CategoryFits(kInfoTypeYT, kInfoTypeYK, false));
+    EXPECT_EQ(CRefTableModel::AddPoint(*p.doc, yt, 1, 1, 1, true), CRefTableModel::AddResult::WrongType);
+
+    // Descriptions take the device's name unless they carry a bracketed prefix.
+    p.doc->FindDevice(1)->m_model.FindEntry(2, 2)->m_strDesc = "[自带]开关";
+    p.doc->FindDevice(1)->m_model.FindEntry(1, 1)->m_strDesc = "[开关";
+    std::string text;
+    ASSERT_TRUE(CRefTableModel::DescribePoint(*p.doc, 1, 2, 2, text));
+    EXPECT_EQ(text, "[自带]开关");
+    ASSERT_TRUE(CRefTableModel::DescribePoint(*p.doc, 1, 1, 1, text));
+    EXPECT_EQ(text, "[线路保护][开关");
+    yx.m_entries.Add(yx.m_entries[0]);
+    yx.m_entries[1].m_nEntry = 7;
+    const std::vector<CGridRow> rows = CRefTableModel::PointRows(*p.doc, yx, 1, {}, "无效引用", true);
+    EXPECT_EQ(Cells(rows, 0), (std::vector<std::string>{"1", "2"}));
+    EXPECT_EQ(rows[1].cells[6], "无效引用");
+    EXPECT_EQ(rows[1].cells[4], "");
+    EXPECT_EQ(rows[0].cells.size(), 10u);
+}
+
+TEST(RefTableModel, MovesPutTheRowsWhereTheyAreShownSelected) {
+    std::vector<int> items{0, 1, 2, 3, 4, 5, 6};
+    // Rows 5 and 6 (1-based) to position 2.
+    EXPECT_EQ(CRefTableModel::MoveRows(items, {4, 5}, 2), (std::vector<int>{1, 2}));
+    EXPECT_EQ(items, (std::vector<int>{0, 4, 5, 1, 2, 3, 6}));
+    // Position 0 means the first row.
+    EXPECT_EQ(CRefTableModel::MoveRows(items, {6}, 0), (std::vector<int>{0}));
+    EXPECT_EQ(items.front(), 6);
+    // Rows before the target: the selection follows the moved rows.
+    items = {0, 1, 2, 3, 4, 5};
+    const std::vector<int> rows = CRefTableModel::MoveRows(items, {0, 1}, 5);
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(items[static_cast<std::size_t>(rows[0])], 0);
+    EXPECT_EQ(items[static_cast<std::size_t>(rows[1])], 1);
+    EXPECT_EQ(CRefTableModel::RemoveRows(items, {1, 3}).size(), 2u);
+    EXPECT_EQ(items.size(), 4u);
+}
+
+TEST(RefTableModel, ConsecutiveNumbersStopAtTheRange) {
+    testsupport::PromptRecorder prompts;
+    CRefTable table = porttest::Table("遥测表", kInfoTypeYC);
+    for (int i = 0; i < 4; ++i) {
+        CRefTableEntry e;
+        e.m_values = {"5", "1", ""};
+        table.m_entries.Add(e);
+    }
+    EXPECT_EQ(CRefTableModel::FillConsecutive(table, {0, 1, 3}, 0, 2), 3);
+    EXPECT_EQ(table.m_entries[3].m_values[0], "9");
+    EXPECT_EQ(table.m_entries[2].m_values[0], "5");
+    EXPECT_EQ(CRefTableModel::FillConsecutive(table, {0, 1, 2, 3}, 0, 40), 3);
+    EXPECT_EQ(prompts.LastText(), "从第4行数值越限!");
+    EXPECT_EQ(table.m_entries[3].m_values[0], "9");
+    EXPECT_EQ(CRefTableModel::FillConsecutive(table, {0, 1}, 1, 2), 0); // a FLOAT column
+}
+
+TEST(PortFormModel, TabsAndColumnsFollowTheProtocol) {
+    porttest::PortProject p;
+    EXPECT_EQ(CPortFormModel::Tabs(p.Port(1, 0)),
+              (std::vector<std::string>{"装置列表", "配置列表", "装置表", "遥测表", "遥信表", "遥调表"}));
+    EXPECT_EQ(CPortFormModel::Tabs(p.Port(0, 0)),
+              (std::vector<std::string>{"遥测表", "遥信表", "遥调表", "配置列表"}));
+    EXPECT_TRUE(CPortFormModel::Tabs(p.Port(0, 1)).empty());
+    EXPECT_EQ(CPortFormModel::Caption(p.doc->m_boardCfg.m_boards[0], p.Port(1, 0)), "板卡1网络0[P104]组态");
+    // An item that does not apply gets no column; later columns keep their own items.
+    const COptionItemArray& items = p.Port(0, 0).m_protocol.m_tables[0].m_columns;
+    CFormColumns yx = CPortFormModel::Columns(CPortFormModel::PointColumnTitles(), items, "YX");
+    EXPECT_EQ(yx.titles.back(), "关联");
+    EXPECT_EQ(yx.ValueItems(), (std::vector<int>{0, 2}));
+    EXPECT_EQ(yx.ItemOf(8), 2);
+    CFormColumns all = CPortFormModel::Columns(CPortFormModel::PointColumnTitles(), items, "");
+    EXPECT_EQ(all.titles[8], "系数");
+}
+
+TEST(PortFormModel, DevicesJoinTablesAndPorts) {
+    testsupport::PromptRecorder prompts;
+    porttest::PortProject p;
+    CPortRecord& net = p.Port(1, 0);
+    CDevice& two = *p.doc->FindDevice(2);
+    EXPECT_FALSE(CPortFormModel::AddDevice(0, net, net.m_protocol.m_tables[1], two));
+    EXPECT_EQ(prompts.LastText(), "类型不对应!");
+    ASSERT_TRUE(CPortFormModel::AddDevice(0, net, net.m_protocol.m_tables[0], two));
+    EXPECT_EQ(two.FindPointRef(0, kPortTypeNetwork, 0), 0);
+    EXPECT_FALSE(CPortFormModel::AddDevice(0, net, net.m_protocol.m_tables[0], two));
+    EXPECT_EQ(prompts.LastText(), "装置主变测控(地址2)已存在!");
+    // Deleting the entry takes the point reference back.
+    EXPECT_EQ(CPortFormModel::DeleteEntries(*p.doc, 0, net, net.m_protocol.m_tables[0], {0}), 1);
+    EXPECT_EQ(two.FindPointRef(0, kPortTypeNetwork, 0), -1);
+
+    // Moving a device placed on a serial port asks with 串口; Cancel keeps it.
+    two.m_nBoard = 0;
+    two.m_model.m_nPortGroup = 0;
+    two.m_model.m_nPortIndex = 0;
+    prompts.Script({Answer::Cancel});
+    EXPECT_FALSE(CPortFormModel::MoveDeviceToPort(*p.doc, 0, 1, 0, two).placed);
+    EXPECT_EQ(prompts.LastText(), "该装置<主变测控>已被加载在板卡0下串口0,确认移动吗？");
+    const CPortFormModel::MoveResult moved = CPortFormModel::MoveDeviceToPort(*p.doc, 0, 1, 0, two);
+    ASSERT_TRUE(moved.placed);
+    EXPECT_EQ(moved.oldGroup, 0);
+    EXPECT_EQ(p.Port(0, 0).m_protocol.m_deviceAddresses, (CIntArray{1}));
+    EXPECT_EQ(net.m_protocol.m_deviceAddresses, (CIntArray{5, 2}));
+    EXPECT_EQ(two.m_model.m_nPortGroup, 1);
+    prompts.Clear();
+    prompts.Script({Answer::Cancel});
+    CDevice& five = *p.doc->FindDevice(5);
+    EXPECT_FALSE(CPortFormModel::MoveDeviceToPort(*p.doc, 0, 0, 1, five).placed);
+    EXPECT_EQ(prompts.LastText(), "该装置<母线保护>已被加载在板卡0下网络口0,确认移动吗？");
+
+    // A new device is placed on the port it is added to.
+    const int address = CPortFormModel::AddNewDevice(*p.doc, 0, 1, 0);
+    ASSERT_EQ(address, 3);
+    EXPECT_TRUE(p.doc->FindDevice(3)->IsPlaced());
+    EXPECT_EQ(net.m_protocol.m_deviceAddresses.back(), 3);
+    CPortFormModel::SortAddresses(net);
+    EXPECT_EQ(net.m_protocol.m_deviceAddresses, (CIntArray{2, 3, 5}));
+    // Off the port: the device stays unplaced; from the table: it is gone.
+    EXPECT_EQ(CPortFormModel::RemoveDevices(*p.doc, net, {0}, false), 1);
+    EXPECT_FALSE(two.IsPlaced());
+    EXPECT_EQ(CPortFormModel::RemoveDevices(*p.doc, net, {0}, true), 1);
+    EXPECT_EQ(p.doc->FindDevice(3), nullptr);
+    EXPECT_EQ(net.m_protocol.m_deviceAddresses, (CIntArray{5}));
+}
+
+TEST(PortFormModel, ConfigurationsComeFromTheLibrary) {
+    testsupport::PromptRecorder prompts;
+    porttest::PortProject p;
+    CPortRecord& port = p.Port(0, 0);
+    ASSERT_TRUE(CPortFormModel::AddConfig(*p.doc, port));
+    EXPECT_EQ(port.m_protocol.m_configs.m_configs[1].m_strName, "召唤表");
+    EXPECT_FALSE(CPortFormModel::ChangeConfig(*p.doc, port, 1, "转发表"));
+    EXPECT_EQ(prompts.LastText(), "转发表已存在");
+    EXPECT_EQ(port.m_protocol.m_configs.m_configs[1].m_strName, "召唤表");
+    EXPECT_TRUE(CPortFormModel::ChangeConfig(*p.doc, port, 1, "对时表"));
+    EXPECT_EQ(Cells(CPortFormModel::ConfigRows(port), 1), (std::vector<std::string>{"转发表", "对时表"}));
+    EXPECT_EQ(CPortFormModel::DeleteConfigs(port, {0, 1}), 2);
+    EXPECT_TRUE(port.m_protocol.m_configs.m_configs.IsEmpty());
+}
+
+TEST(BayListModel, BaysAreAddedDeletedRenamedAndSorted) {
+    porttest::PortProject p;
+    CPathRecord path;
+    path.depth = 2;
+    path.data = {0, kItemBays, 0, -1, -1, -1, -1};
+    CVoltLevel* level = CBayListModel::LevelOf(*p.doc, path);
+    ASSERT_NE(level, nullptr);
+    path.data[2] = 1;
+    EXPECT_EQ(CBayListModel::LevelOf(*p.doc, path), nullptr);
+    ASSERT_TRUE(CBayListModel::AddBay(*p.doc, *level));
+    ASSERT_TRUE(CBayListModel::AddBay(*p.doc, *level));
+    EXPECT_EQ(level->m_bayIds, (CIntArray{0, 1, 2}));
+    EXPECT_EQ(p.doc->m_bays.GetById(1)->m_strVoltLevel, "220kV");
+    EXPECT_TRUE(CBayListModel::Rename(*p.doc, *level, 2, "间隔2", "  甲 "));
+    EXPECT_FALSE(CBayListModel::Rename(*p.doc, *level, 1, "间隔1", "间隔1"));
+    p.doc->m_bays.GetById(0)->m_strName = "甲";
+    CBayListModel::SortByName(*p.doc, *level);
+    // By GBK bytes 甲 comes before 间; equal names keep their order.
+    EXPECT_EQ(level->m_bayIds, (CIntArray{0, 2, 1}));
+    EXPECT_EQ(Cells(CBayListModel::Rows(*p.doc, *level), 1), (std::vector<std::string>{"甲", "甲", "间隔1"}));
+    // Deleting two bays takes their equipment with them.
+    EXPECT_EQ(CBayListModel::DeleteBays(*p.doc, *level, {0, 1}), 2);
+    EXPECT_EQ(level->m_bayIds, (CIntArray{1}));
+    EXPECT_EQ(p.doc->m_bays.GetById(0), nullptr);
+    EXPECT_TRUE(p.doc->m_prjDevices.IsEmpty());
+}
+
+TEST(UnitDetailModel, TheDeviceOfAnEquipmentNodeShowsItsPointsByCategory) {
+    porttest::PortProject p;
+    CPathRecord path;
+    path.depth = 5;
+    path.data = {0, kItemBays, 0, 0, 0, 1, -1};
+    EXPECT_EQ(CUnitDetailModel::Resolve(*p.doc, path).device, nullptr); // address 99 has no device
+    path.data[5] = 3;
+    EXPECT_EQ(CUnitDetailModel::Resolve(*p.doc, path).device, nullptr);
+    path.data[5] = 2;
+    const CUnitDetailModel::Target target = CUnitDetailModel::Resolve(*p.doc, path);
+    ASSERT_NE(target.device, nullptr);
+    EXPECT_EQ(CUnitDetailModel::Caption(target), "断路器1装置2<主变测控>信息列表:");
+    // Entries numbered 0 are left out; telesignal and telecontrol show the combined group.
+    EXPECT_EQ(CUnitDetailModel::Rows(*target.device, kInfoTypeYC).size(), 2u);
+    const std::vector<CGridRow> yk = CUnitDetailModel::Rows(*target.device, kInfoTypeYK);
+    ASSERT_EQ(yk.size(), 2u);
+    EXPECT_EQ(yk[1].cells[6], "主变测控开关2");
+    EXPECT_EQ(CUnitDetailModel::Rows(*target.device, kInfoTypeYX).size(), 2u);
+    EXPECT_TRUE(CUnitDetailModel::Rows(*target.device, kInfoTypeYM).empty());
+}
