@@ -14,8 +14,10 @@
 #include <QLabel>
 #include <QMdiArea>
 #include <QMenu>
+#include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QStatusBar>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTimer>
 #include <QToolBar>
@@ -42,6 +44,12 @@ CMainFrame::CMainFrame(CMarindleApp& app) : app_(app) {
     mdi_->setTabsClosable(true);
     mdi_->setTabsMovable(true);
     setCentralWidget(mdi_);
+    // A double click on the selected tab closes its window.
+    if (auto* tabs = mdi_->findChild<QTabBar*>())
+        connect(tabs, &QTabBar::tabBarDoubleClicked, this, [this, tabs](int index) {
+            if (index >= 0 && index == tabs->currentIndex() && mdi_->activeSubWindow())
+                mdi_->activeSubWindow()->close();
+        });
 
     QMenu* comm = menuBar()->addMenu(Qs("通讯(&C)"));
     AddCommand(comm, 32771, "通讯参数(&P)", &CMarindleApp::OnCommParams);
@@ -230,6 +238,20 @@ std::string CMainFrame::NoticeText() const {
     if (!notice_)
         return {};
     return Ss(notice_->findChild<QLabel*>("static1001")->text());
+}
+
+void CMainFrame::ShowStartWindow() {
+    auto* start = new QDialog(this, Qt::SplashScreen | Qt::WindowStaysOnTopHint);
+    start->setObjectName("startWindow");
+    start->setAttribute(Qt::WA_DeleteOnClose);
+    auto* layout = new QVBoxLayout(start);
+    auto* label = new QLabel(Qs("组态调试工具 V2.04"), start);
+    QFont font = label->font();
+    font.setPointSize(font.pointSize() * 2);
+    label->setFont(font);
+    layout->addWidget(label);
+    start->show();
+    QTimer::singleShot(2000, start, &QDialog::close);
 }
 
 void CMainFrame::ShowWarnspace() {

@@ -48,8 +48,10 @@ bool CMarindleApp::InitInstance(const std::string& commandLine, bool show) {
     windows.SetMdiArea(frame_->MdiArea());
     loginKey = ParseLoginKey(commandLine);
     link.SetLoginKey(loginKey);
-    if (show)
+    if (show) {
         frame_->showMaximized();
+        frame_->ShowStartWindow();
+    }
     const std::string address = cfg.IpAddress();
     link.SetAddress(address, CDeviceLink::kDefaultPort);
     frame_->SetAddressText(address);

@@ -200,24 +200,28 @@ void COverallView::OpenNode(QTreeWidgetItem* item) {
 
 std::unique_ptr<QMenu> COverallView::BuildContextMenu(QTreeWidgetItem* item) {
     const int kind = KindOf(item);
+    const int flag = DeviceFlagOf(item);
+    const std::uint16_t key = KeyOf(item);
+    // The node is found again when a command runs: the tree may be rebuilt while the menu is up.
+    auto add = [this, kind, flag, key](QMenu& menu, const char* text, int id,
+                                       void (COverallView::*fn)(QTreeWidgetItem*)) {
+        QAction* a = menu.addAction(Qs(text));
+        a->setData(id);
+        connect(a, &QAction::triggered, this, [this, kind, flag, key, fn] {
+            if (QTreeWidgetItem* node = FindNode(kind, flag, key))
+                (this->*fn)(node);
+        });
+    };
     if (kind == kNodeTrace) {
         auto menu = std::make_unique<QMenu>(Qs("属性"));
-        QAction* a = menu->addAction(Qs("属性"));
-        a->setData(32805);
-        connect(a, &QAction::triggered, this, [this, item] { OnFrameProperties(item); });
+        add(*menu, "属性", 32805, &COverallView::OnFrameProperties);
         return menu;
     }
     if (kind == kNodeDevice) {
         auto menu = std::make_unique<QMenu>(Qs("装置"));
-        QAction* refresh = menu->addAction(Qs("刷新"));
-        refresh->setData(32814);
-        connect(refresh, &QAction::triggered, this, [this, item] { OnRefreshDevice(item); });
-        QAction* exportText = menu->addAction(Qs("导出"));
-        exportText->setData(32815);
-        connect(exportText, &QAction::triggered, this, [this, item] { OnExportDevice(item); });
-        QAction* reset = menu->addAction(Qs("复归"));
-        reset->setData(32822);
-        connect(reset, &QAction::triggered, this, [this, item] { OnResetDevice(item); });
+        add(*menu, "刷新", 32814, &COverallView::OnRefreshDevice);
+        add(*menu, "导出", 32815, &COverallView::OnExportDevice);
+        add(*menu, "复归", 32822, &COverallView::OnResetDevice);
         return menu;
     }
     return nullptr;
