@@ -1,15 +1,15 @@
 #include "CataForm.h"
 
 #include "MarindleApp.h"
-#include "TransferProgressDlg.h"
 #include "platform/Paths.h"
 #include "platform/Prompt.h"
 #include "platform/Text.h"
 #include "platform/TextFile.h"
 #include "platform/ui/DialogButtons.h"
+#include "TransferProgressDlg.h"
 
-#include <QDialogButtonBox>
 #include "platform/ui/WidgetPrompt.h"
+#include <QDialogButtonBox>
 
 #include <QComboBox>
 #include <QFormLayout>
@@ -233,8 +233,8 @@ void CCataForm::Upload(int row) {
     if (row < 0 || row >= static_cast<int>(entries_.size()) || entries_[row].type != 1)
         return;
     const CatalogueEntry entry = entries_[row];
-    const std::string chosen = ChooseFile(this, true, "保存文件", app_.SavFolder().string(), entry.name,
-                                          {Qs("所有文件 (*.*)")});
+    const std::string chosen =
+        ChooseFile(this, true, "保存文件", app_.SavFolder().string(), entry.name, {Qs("所有文件 (*.*)")});
     if (chosen.empty())
         return;
     remote_ = path_ + "/" + entry.name;
@@ -343,8 +343,8 @@ void CCataForm::OnChunkAnswer(std::uint32_t fileId, std::uint8_t ok, std::uint16
     platform::MessageBox("文件传输完毕。");
 }
 
-void CCataForm::OnChunk(std::uint32_t fileId, std::uint8_t more, std::uint16_t chunkNo, const std::uint8_t* data,
-                        std::size_t size) {
+void CCataForm::OnChunk(std::uint32_t fileId, std::uint8_t more, std::uint16_t chunkNo,
+                        const std::uint8_t* data, std::size_t size) {
     if (static_cast<std::uint64_t>(done_) + size > total_) {
         platform::MessageBox("文件大小有误。");
         CloseProgress();

@@ -2,8 +2,8 @@
 // "文件目录": browses the unit's file system folder by folder, uploads one file to this computer
 // and downloads one local file into the current folder of the unit, in chunks of 1024 bytes.
 #include "Catalogue.h"
-#include "MonitorForm.h"
 #include "monitor/core/MonitorWindows.h"
+#include "MonitorForm.h"
 
 #include <memory>
 #include <QDialog>
@@ -53,7 +53,8 @@ public:
     void OnChunk(std::uint32_t fileId, std::uint8_t more, std::uint16_t chunkNo, const std::uint8_t* data,
                  std::size_t size) override;
     void OnChunkAnswer(std::uint32_t fileId, std::uint8_t ok, std::uint16_t chunkNo) override;
-    void AddEntry(const std::string& name, std::uint8_t type, std::uint32_t size, std::uint32_t time) override;
+    void AddEntry(const std::string& name, std::uint8_t type, std::uint32_t size,
+                  std::uint32_t time) override;
     void ShowEntries() override;
 
     void GoTo(const std::string& path);

@@ -11,7 +11,7 @@ struct CatalogueEntry {
     std::uint16_t position = 0;
     std::string name;
     std::uint32_t size = 0;
-    std::uint8_t type = 0; // 1 file, 2 folder
+    std::uint8_t type = 0;  // 1 file, 2 folder
     std::uint32_t time = 0; // seconds since 1970 UTC
     int up = 0;
 };

@@ -103,9 +103,7 @@ CCmdForm::CCmdForm(CMarindleApp& app) : CMonitorForm(app, kCmdWindow, {}) {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(1, 1, 1, 1);
     layout->addWidget(edit_);
-    edit_->onCommand = [this](const std::string& line) {
-        app_.link.SendRequest(CStringCommandMsg(line));
-    };
+    edit_->onCommand = [this](const std::string& line) { app_.link.SendRequest(CStringCommandMsg(line)); };
 }
 
 void CCmdForm::Initialise(const std::string& title) {

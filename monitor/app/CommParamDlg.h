@@ -1,7 +1,7 @@
 #pragma once
 // "连接参数设置": the unit's address and port; "连 接" closes with code 4 to connect at once.
-#include <QDialog>
 #include <functional>
+#include <QDialog>
 #include <string>
 
 class QLineEdit;

@@ -4,8 +4,8 @@
 #include "platform/Text.h"
 #include "platform/ui/DialogButtons.h"
 
-#include <QDialogButtonBox>
 #include "platform/ui/WidgetPrompt.h"
+#include <QDialogButtonBox>
 
 #include <QCheckBox>
 #include <QFormLayout>

@@ -152,7 +152,8 @@ void CHistoryForm::AddRow(const std::vector<std::string>& cells) {
 
 // ---- events ----
 
-CEventForm::CEventForm(CMarindleApp& app, std::uint16_t deviceKey) : CHistoryForm(app, kEventWindow, deviceKey) {
+CEventForm::CEventForm(CMarindleApp& app, std::uint16_t deviceKey)
+    : CHistoryForm(app, kEventWindow, deviceKey) {
     setObjectName("CEventForm");
     list_->setObjectName("list1040");
     type_ = new QComboBox(this);
@@ -338,9 +339,9 @@ void CWaveForm::SetMode(int mode) {
     mode_ = mode;
     byTime_->setChecked(mode == 0);
     byNof_->setChecked(mode == 1);
-    for (QWidget* w : std::initializer_list<QWidget*>{fromDate_, fromTime_, toDate_, toTime_,
-                                                      findChild<QLabel*>("static1034"),
-                                                      findChild<QLabel*>("static1033")})
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{fromDate_, fromTime_, toDate_, toTime_,
+                                         findChild<QLabel*>("static1034"), findChild<QLabel*>("static1033")})
         w->setVisible(mode == 0);
     nof_->setVisible(mode == 1);
     nofLabel_->setVisible(mode == 1);
@@ -370,8 +371,8 @@ bool CWaveForm::SendQuery(CDeviceRecord& d, std::time_t start, std::time_t end) 
     return true;
 }
 
-void CWaveForm::AddRecord(const std::string& fileName, const std::string& sourceFileName, std::time_t faultTime,
-                          std::uint16_t nof) {
+void CWaveForm::AddRecord(const std::string& fileName, const std::string& sourceFileName,
+                          std::time_t faultTime, std::uint16_t nof) {
     records_.push_back({fileName, sourceFileName, faultTime, nof});
 }
 

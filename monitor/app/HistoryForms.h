@@ -2,8 +2,8 @@
 // The history query windows of one device: historical events, remote commands from the master
 // stations and fault waveform records, each queried over a time range and listed.
 #include "HistoryQuery.h"
-#include "MonitorForm.h"
 #include "monitor/core/MonitorWindows.h"
+#include "MonitorForm.h"
 
 #include <ctime>
 #include <vector>
@@ -73,7 +73,10 @@ public:
 protected:
     bool SendQuery(CDeviceRecord& device, std::time_t start, std::time_t end) override;
     bool CheckFilters() override;
-    void FreeRecords() override { records_.clear(); shown_ = 0; }
+    void FreeRecords() override {
+        records_.clear();
+        shown_ = 0;
+    }
 
 private:
     QComboBox* type_; // 1047
@@ -86,8 +89,9 @@ class CRmtForm : public CHistoryForm, public IRemoteCmdWindow {
 public:
     CRmtForm(CMarindleApp& app, std::uint16_t deviceKey);
     void Initialise(const std::string& title) override;
-    void AddRecord(const std::string& description, int commandType, const std::string& source, std::time_t time,
-                   std::uint16_t entryKey, const std::string& value, const std::string& selfDescription) override;
+    void AddRecord(const std::string& description, int commandType, const std::string& source,
+                   std::time_t time, std::uint16_t entryKey, const std::string& value,
+                   const std::string& selfDescription) override;
     void ShowRecords(bool last) override;
     void Export();
     QComboBox* SourceCombo() const { return source_; }

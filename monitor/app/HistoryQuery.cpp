@@ -6,16 +6,17 @@
 namespace marindle {
 
 const std::vector<std::string>& EventTypeNames() {
-    static const std::vector<std::string> names = {"所有事件", "动作元件", "装置自检", "运行告警", "软压板",
-                                                   "硬压板",   "遥信",     "档位",     "故障测距", "故障选相",
-                                                   "故障测量", "电网故障序号", "其他故障信息"};
+    static const std::vector<std::string> names = {
+        "所有事件", "动作元件", "装置自检", "运行告警", "软压板",       "硬压板",      "遥信",
+        "档位",     "故障测距", "故障选相", "故障测量", "电网故障序号", "其他故障信息"};
     return names;
 }
 
 const std::vector<std::string>& RemoteCmdTypeNames() {
     static const std::vector<std::string> names = {
-        "所有命令",       "遥控选择",       "遥控执行",       "遥控撤消",   "遥调选择",   "遥调执行", "遥调撤消",
-        "写定值区号确认", "写定值区号执行", "写定值区号撤销", "写定值确认", "写定值执行", "写定值撤销"};
+        "所有命令",   "遥控选择",   "遥控执行",       "遥控撤消",       "遥调选择",
+        "遥调执行",   "遥调撤消",   "写定值区号确认", "写定值区号执行", "写定值区号撤销",
+        "写定值确认", "写定值执行", "写定值撤销"};
     return names;
 }
 

@@ -2,9 +2,9 @@
 
 #include "MarindleApp.h"
 #include "OverallView.h"
-#include "WarnView.h"
 #include "platform/Text.h"
 #include "platform/ui/WidgetPrompt.h"
+#include "WarnView.h"
 
 #include <ctime>
 #include <QAction>
@@ -13,8 +13,8 @@
 #include <QDockWidget>
 #include <QLabel>
 #include <QMdiArea>
-#include <QMenu>
 #include <QMdiSubWindow>
+#include <QMenu>
 #include <QMenuBar>
 #include <QStatusBar>
 #include <QTabBar>

@@ -3,10 +3,10 @@
 // the clock drop-down, the status bar with address, link text and time, the "Workspace" bar with
 // the two structure trees and the "Warnspace" bar with the warning view, the notice window of the
 // link, and the timer that drives the link's time-outs and keep-alive.
-#include <QElapsedTimer>
-#include <QMainWindow>
 #include <map>
 #include <memory>
+#include <QElapsedTimer>
+#include <QMainWindow>
 #include <string>
 
 class QAction;

@@ -1,8 +1,8 @@
 #include "MarindleApp.h"
 
 #include "CommParamDlg.h"
-#include "MainFrame.h"
 #include "configtool/link/LinkInterfaces.h"
+#include "MainFrame.h"
 #include "monitor/core/ClockCommands.h"
 #include "monitor/coreui/DevClockDlg.h"
 #include "monitor/coreui/UnitTimeDlg.h"
@@ -122,8 +122,8 @@ void CMarindleApp::OnMainTrace() {
 }
 
 void CMarindleApp::OnRemoteReset() {
-    if (platform::MessageBox("确定远程复位通讯装置？", {}, platform::Icon::Question, platform::Buttons::YesNo) !=
-        platform::Answer::Yes)
+    if (platform::MessageBox("确定远程复位通讯装置？", {}, platform::Icon::Question,
+                             platform::Buttons::YesNo) != platform::Answer::Yes)
         return;
     link.SendRequest(CRemoteResetMsg(255));
 }

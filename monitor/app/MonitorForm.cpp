@@ -8,8 +8,7 @@
 namespace marindle {
 
 CMonitorForm::CMonitorForm(CMarindleApp& app, int kind, const WindowKey& key, QWidget* parent)
-    : QWidget(parent), app_(app), kind_(kind), key_(key) {
-}
+    : QWidget(parent), app_(app), kind_(kind), key_(key) {}
 
 CMonitorForm::~CMonitorForm() {
     app_.windows.Closed(this);

@@ -50,8 +50,8 @@ void CNetCfg::SetFrameFilters(const FrameSettings& s) const {
 }
 
 bool CNetCfg::TelecontrolPermitted() const {
-    return platform::AtoI(platform::GetPrivateProfileString("System Config", "YK_PERMIT", "0", kValueSize,
-                                                            File())) != 0;
+    return platform::AtoI(
+               platform::GetPrivateProfileString("System Config", "YK_PERMIT", "0", kValueSize, File())) != 0;
 }
 
 std::uint16_t ParseLoginKey(std::string_view commandLine) {

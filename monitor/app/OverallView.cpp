@@ -20,9 +20,9 @@ enum Role { kKindRole = Qt::UserRole + 1, kKeyRole, kFlagRole, kImageRole };
 
 // Small drawn images stand for the eight node bitmaps: a colour per image.
 QIcon NodeIcon(int image) {
-    static const QColor colours[] = {QColor(0, 0, 128),   QColor(128, 128, 128), QColor(160, 80, 0),
-                                     QColor(0, 160, 0),   QColor(128, 0, 0),     QColor(0, 176, 80),
-                                     QColor(0, 96, 192),  QColor(128, 0, 128)};
+    static const QColor colours[] = {QColor(0, 0, 128),  QColor(128, 128, 128), QColor(160, 80, 0),
+                                     QColor(0, 160, 0),  QColor(128, 0, 0),     QColor(0, 176, 80),
+                                     QColor(0, 96, 192), QColor(128, 0, 128)};
     QPixmap pixmap(18, 18);
     pixmap.fill(QColor(224, 224, 224));
     QPainter painter(&pixmap);
@@ -261,8 +261,8 @@ void COverallView::OnRefreshDevice(QTreeWidgetItem* item) {
     CDeviceRecord* d = app_.model.FindDeviceByKey(KeyOf(item));
     if (!d)
         return;
-    if (platform::MessageBox("确定重新初始化当前装置？", {}, platform::Icon::Question, platform::Buttons::YesNo) !=
-        platform::Answer::Yes)
+    if (platform::MessageBox("确定重新初始化当前装置？", {}, platform::Icon::Question,
+                             platform::Buttons::YesNo) != platform::Answer::Yes)
         return;
     app_.dispatcher.ReinitialiseDevice(*d);
 }

@@ -1,11 +1,11 @@
 #include "StatForm.h"
 
 #include "MarindleApp.h"
-#include "TransferProgressDlg.h"
 #include "monitor/core/DevTime.h"
 #include "platform/Prompt.h"
 #include "platform/Text.h"
 #include "platform/ui/WidgetPrompt.h"
+#include "TransferProgressDlg.h"
 
 #include <QDateEdit>
 #include <QDateTime>
@@ -25,7 +25,8 @@ using platform::Ss;
 
 namespace marindle {
 
-CStatForm::CStatForm(CMarindleApp& app, std::uint16_t deviceKey) : CMonitorForm(app, kStatWindow, {0, 1, deviceKey}) {
+CStatForm::CStatForm(CMarindleApp& app, std::uint16_t deviceKey)
+    : CMonitorForm(app, kStatWindow, {0, 1, deviceKey}) {
     setObjectName("CStatForm");
     QLabel* caption = MakeCaption();
     auto makeDate = [this](const char* name) {
@@ -154,9 +155,9 @@ void CStatForm::Query() {
     if (!d)
         return;
     const std::filesystem::path proposed = ProposedStatFile(app_.SavFolder(), d->name, Now());
-    const std::string chosen = ChooseFile(this, true, "请选择保存统计数据的文件", proposed.parent_path().string(),
-                                          proposed.filename().string(),
-                                          {Qs("数据文件 (*.dat)"), Qs("所有文件 (*.*)")});
+    const std::string chosen =
+        ChooseFile(this, true, "请选择保存统计数据的文件", proposed.parent_path().string(),
+                   proposed.filename().string(), {Qs("数据文件 (*.dat)"), Qs("所有文件 (*.*)")});
     if (chosen.empty())
         return;
     queryFile_ = chosen;
@@ -178,8 +179,8 @@ void CStatForm::AskNext() {
         if (e.state != 0)
             continue;
         if (const CDeviceRecord* d = app_.model.FindDeviceByKey(Key().key))
-            app_.link.SendRequest(
-                CStatQueryMsg(d->board, d->address, e.entryId, CTimeToCp56Time(start_), CTimeToCp56Time(end_)));
+            app_.link.SendRequest(CStatQueryMsg(d->board, d->address, e.entryId, CTimeToCp56Time(start_),
+                                                CTimeToCp56Time(end_)));
         e.state = 1;
         timer8_->start(kWaitMs);
         wait_->show();

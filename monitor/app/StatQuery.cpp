@@ -22,11 +22,11 @@ std::string CheckStatQuery(int selected, std::time_t start, std::time_t end) {
     return {};
 }
 
-std::string StatFileText(const std::string& deviceName, std::uint16_t address, std::time_t start, std::time_t end,
-                         const std::vector<StatEntry>& entries) {
-    std::string text = platform::StrFormat("[装置]%s,%u,%d,%d,%u\n", deviceName.c_str(), address,
-                                           static_cast<int>(start), static_cast<int>(end),
-                                           static_cast<unsigned>(entries.size()));
+std::string StatFileText(const std::string& deviceName, std::uint16_t address, std::time_t start,
+                         std::time_t end, const std::vector<StatEntry>& entries) {
+    std::string text =
+        platform::StrFormat("[装置]%s,%u,%d,%d,%u\n", deviceName.c_str(), address, static_cast<int>(start),
+                            static_cast<int>(end), static_cast<unsigned>(entries.size()));
     for (const StatEntry& e : entries) {
         text += platform::StrFormat("[条目]%s,%s,%d\n", e.description.c_str(), e.unit.c_str(),
                                     static_cast<int>(e.samples.size()));

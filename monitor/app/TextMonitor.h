@@ -2,8 +2,8 @@
 // The rules of the text monitor windows without their widgets: which frames a trace window shows,
 // what its save file is called and what each entry writes there, the queue that the one-second
 // tick moves to the screen, and the console's line history.
-#include "NetCfg.h"
 #include "monitor/core/MonitorWindows.h"
+#include "NetCfg.h"
 
 #include <cstdint>
 #include <filesystem>

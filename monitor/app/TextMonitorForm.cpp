@@ -6,8 +6,8 @@
 #include "platform/Prompt.h"
 #include "platform/ui/DialogButtons.h"
 
-#include <QDialogButtonBox>
 #include "platform/ui/WidgetPrompt.h"
+#include <QDialogButtonBox>
 
 #include <QAbstractTextDocumentLayout>
 #include <QCheckBox>
@@ -167,7 +167,8 @@ void CTextMonitorForm::FindNext() {
     nextStart_ = found.selectionStart() + 1;
     edit_->setTextCursor(found);
     // The found line becomes the first visible line.
-    const int top = static_cast<int>(edit_->document()->documentLayout()->blockBoundingRect(found.block()).top());
+    const int top =
+        static_cast<int>(edit_->document()->documentLayout()->blockBoundingRect(found.block()).top());
     edit_->verticalScrollBar()->setValue(top);
     edit_->setFocus();
 }
@@ -263,7 +264,8 @@ CProcForm::~CProcForm() {
 
 void CProcForm::SendMonitor(std::uint8_t onOff) {
     if (const CPortRecord* p = app_.model.FindPortByKey(Key().key))
-        app_.link.SendRequest(CProtocolMonitorMsg(p->board, onOff, static_cast<std::uint8_t>(p->kind), p->number));
+        app_.link.SendRequest(
+            CProtocolMonitorMsg(p->board, onOff, static_cast<std::uint8_t>(p->kind), p->number));
 }
 
 void CProcForm::Initialise(const std::string& title) {

@@ -2,10 +2,10 @@
 // The running-text monitor windows: debug information, protocol information of a port and the
 // frame trace of the unit, a port or a device. Items are queued and moved to the screen (and to
 // the save file) once a second; pause, clear, save, find and mark work alike in all three.
+#include "monitor/core/MonitorWindows.h"
 #include "MonitorForm.h"
 #include "NetCfg.h"
 #include "TextMonitor.h"
-#include "monitor/core/MonitorWindows.h"
 
 #include <filesystem>
 #include <memory>
@@ -29,9 +29,9 @@ public:
     std::string Text() const;
     bool MatchCase() const;
     bool WholeWord() const;
-    QLineEdit* edit_;      // 1012
-    QCheckBox* case_;      // 1013
-    QCheckBox* whole_;     // 1014
+    QLineEdit* edit_;  // 1012
+    QCheckBox* case_;  // 1013
+    QCheckBox* whole_; // 1014
 };
 
 class CTextMonitorForm : public CMonitorForm {

@@ -1,11 +1,11 @@
 #include "ValueForms.h"
 
 #include "MarindleApp.h"
-#include "TransferProgressDlg.h"
 #include "monitor/coreui/TelecontrolDlg.h"
 #include "platform/Prompt.h"
 #include "platform/Text.h"
 #include "platform/ui/WidgetPrompt.h"
+#include "TransferProgressDlg.h"
 
 #include <QComboBox>
 #include <QHBoxLayout>
@@ -30,7 +30,8 @@ const QColor kPendingColour(190, 0, 0);
 
 // ---- in-place editors ----
 
-QWidget* CInPlaceDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem&, const QModelIndex& index) const {
+QWidget* CInPlaceDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem&,
+                                        const QModelIndex& index) const {
     if (isSwitch && isSwitch(index.row())) {
         auto* combo = new QComboBox(parent);
         combo->setObjectName("inPlaceList");
@@ -96,8 +97,8 @@ void CValueForm::FillRows() {
     list_->setRowCount(static_cast<int>(rows_.size()));
     for (int r = 0; r < static_cast<int>(rows_.size()); ++r)
         for (int c = 0; c < list_->columnCount(); ++c) {
-            auto* item = new QTableWidgetItem(c < static_cast<int>(rows_[r].cells.size()) ? Qs(rows_[r].cells[c])
-                                                                                          : QString());
+            auto* item = new QTableWidgetItem(
+                c < static_cast<int>(rows_[r].cells.size()) ? Qs(rows_[r].cells[c]) : QString());
             item->setFlags(item->flags() & ~Qt::ItemIsEditable);
             list_->setItem(r, c, item);
         }
@@ -262,7 +263,8 @@ CProtForm::~CProtForm() {
 void CProtForm::Initialise(const std::string& title) {
     CValueForm::Initialise(title);
     findChild<QLabel*>("static1024")->setText(Qs(title));
-    SetColumns({"组标题", "描述", "组号", "条目号", "实际值", "量纲", "量程"}, {150, 250, 50, 50, 100, 50, 200});
+    SetColumns({"组标题", "描述", "组号", "条目号", "实际值", "量纲", "量程"},
+               {150, 250, 50, 50, 100, 50, 200});
     if (const CDeviceRecord* d = app_.model.FindDeviceByKey(Key().key))
         rows_ = BuildSettingsRows(*d);
     FillRows();
@@ -368,7 +370,8 @@ void CProtForm::OnTimeout() {
 
 // ---- indications and telecontrol ----
 
-CYaoForm::CYaoForm(CMarindleApp& app, std::uint16_t deviceKey) : CValueForm(app, kYaoWindow, {0, 1, deviceKey}, 4) {
+CYaoForm::CYaoForm(CMarindleApp& app, std::uint16_t deviceKey)
+    : CValueForm(app, kYaoWindow, {0, 1, deviceKey}, 4) {
     setObjectName("CYaoForm");
     list_->setObjectName("list1003");
     markColumn_ = 5;
@@ -506,7 +509,8 @@ void CYaoForm::TelecontrolAck(int action, int result) {
 
 // ---- reference table ----
 
-CTabForm::CTabForm(CMarindleApp& app, std::uint16_t tableKey) : CValueForm(app, kTabWindow, {0, 0, tableKey}, 6) {
+CTabForm::CTabForm(CMarindleApp& app, std::uint16_t tableKey)
+    : CValueForm(app, kTabWindow, {0, 0, tableKey}, 6) {
     setObjectName("CTabForm");
     list_->setObjectName("list1016");
     markColumn_ = 7;
@@ -553,7 +557,8 @@ void CTabForm::SendMonitor(CRefTableMonitorMsg::Mode mode, std::uint16_t start) 
 void CTabForm::Initialise(const std::string& title) {
     CValueForm::Initialise(title);
     findChild<QLabel*>("static1024")->setText(Qs(title));
-    SetColumns({"序号", "类型", "装置", "描述", "组号", "条目号", "实际值", "置数"}, {50, 80, 170, 200, 50, 50, 80, 50});
+    SetColumns({"序号", "类型", "装置", "描述", "组号", "条目号", "实际值", "置数"},
+               {50, 80, 170, 200, 50, 50, 80, 50});
     start_ = 0;
     startEdit_->setText("0");
     SendMonitor(CRefTableMonitorMsg::kStart, start_);

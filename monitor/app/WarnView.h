@@ -1,8 +1,8 @@
 #pragma once
 // "告警事件": the live SOE, recording and system events of the unit, sortable by type, time and
 // address, cleared from its menu.
-#include "WarnEvents.h"
 #include "monitor/core/MonitorWindows.h"
+#include "WarnEvents.h"
 
 #include <functional>
 #include <memory>

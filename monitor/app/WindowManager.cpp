@@ -4,18 +4,18 @@
 #include "CommForm.h"
 #include "MainFrame.h"
 #include "MarindleApp.h"
-#include "OverallView.h"
-#include "TextMonitorForm.h"
-#include "WarnView.h"
-#include "WindowForms.h"
 #include "monitor/coreui/DevClockDlg.h"
+#include "OverallView.h"
 #include "platform/Prompt.h"
 #include "platform/Text.h"
 #include "platform/ui/WidgetPrompt.h"
+#include "TextMonitorForm.h"
+#include "WarnView.h"
+#include "WindowForms.h"
 
+#include <algorithm>
 #include <QMdiArea>
 #include <QMdiSubWindow>
-#include <algorithm>
 
 namespace marindle {
 
@@ -52,7 +52,8 @@ CMonitorForm* CWindowManager::Find(int kind, const WindowKey& key) const {
 
 bool CWindowManager::CheckLimit() {
     if (count_ >= kMaxWindows) {
-        platform::MessageBox("最多只能打开32个监视窗口，请关闭其它窗口后再试", "警告信息", platform::Icon::Warning);
+        platform::MessageBox("最多只能打开32个监视窗口，请关闭其它窗口后再试", "警告信息",
+                             platform::Icon::Warning);
         return false;
     }
     ++count_;
@@ -79,7 +80,8 @@ void CWindowManager::Activate(CMonitorForm* form) {
         }
 }
 
-CMonitorForm* CWindowManager::Open(int kind, const WindowKey& key, const std::string& title, const Factory& make) {
+CMonitorForm* CWindowManager::Open(int kind, const WindowKey& key, const std::string& title,
+                                   const Factory& make) {
     if (CMonitorForm* f = Find(kind, key)) {
         Activate(f);
         return f;
@@ -143,7 +145,8 @@ CMonitorForm* CWindowManager::OpenCommState() {
     return Open(kCommWindow, {}, "装置总表", [this] { return new CCommForm(app_); });
 }
 
-CMonitorForm* CWindowManager::OpenTrace(int mainFlag, int deviceFlag, std::uint16_t key, const FrameSettings* settings) {
+CMonitorForm* CWindowManager::OpenTrace(int mainFlag, int deviceFlag, std::uint16_t key,
+                                        const FrameSettings* settings) {
     std::string title;
     if (mainFlag) {
         title = "主通讯报文";
@@ -178,7 +181,8 @@ CMonitorForm* CWindowManager::OpenProtocol(std::uint16_t portKey) {
     if (!p)
         return nullptr;
     const std::string title = platform::StrFormat("板卡%u_", p->board + 1u) + p->name + "规约信息";
-    return Open(kProcWindow, {0, 0, portKey}, title, [this, portKey] { return new CProcForm(app_, portKey); });
+    return Open(kProcWindow, {0, 0, portKey}, title,
+                [this, portKey] { return new CProcForm(app_, portKey); });
 }
 
 CMonitorForm* CWindowManager::OpenTelecontrol(std::uint16_t deviceKey) {
@@ -209,7 +213,8 @@ CMonitorForm* CWindowManager::OpenRefTable(std::uint16_t tableKey) {
     const CTableRecord* t = app_.model.FindTableByKey(tableKey);
     if (!t)
         return nullptr;
-    return Open(kTabWindow, {0, 0, tableKey}, t->name, [this, tableKey] { return new CTabForm(app_, tableKey); });
+    return Open(kTabWindow, {0, 0, tableKey}, t->name,
+                [this, tableKey] { return new CTabForm(app_, tableKey); });
 }
 
 CMonitorForm* CWindowManager::OpenInfo() {

@@ -2,9 +2,9 @@
 // The monitor-window manager: finds an open window by kind and key (the dispatcher routes every
 // decoded record this way), opens windows with the common limit of 32, refuses windows of devices
 // that do not communicate or are still being read, and closes the link-bound windows on connect.
+#include "monitor/core/MonitorWindows.h"
 #include "MonitorForm.h"
 #include "NetCfg.h"
-#include "monitor/core/MonitorWindows.h"
 
 #include <functional>
 #include <string>
@@ -46,7 +46,8 @@ public:
     CMonitorForm* OpenCommand();
     CMonitorForm* OpenCommState();
     // A trace window; settings (when given) are those of the frame properties dialog.
-    CMonitorForm* OpenTrace(int mainFlag, int deviceFlag, std::uint16_t key, const FrameSettings* settings = nullptr);
+    CMonitorForm* OpenTrace(int mainFlag, int deviceFlag, std::uint16_t key,
+                            const FrameSettings* settings = nullptr);
     CMonitorForm* OpenProtocol(std::uint16_t portKey);
     CMonitorForm* OpenTelecontrol(std::uint16_t deviceKey);
     CMonitorForm* OpenSettings(std::uint16_t deviceKey);

@@ -1,8 +1,8 @@
 // Marindle: the monitor program that looks into a running communication unit. Its one argument is
 // the device-login key number; its working folder is the root folder's Bin.
+#include "configtool/link/NetSocket.h"
 #include "MainFrame.h"
 #include "MarindleApp.h"
-#include "configtool/link/NetSocket.h"
 #include "platform/Prompt.h"
 #include "platform/ui/WidgetPrompt.h"
 

@@ -1,9 +1,9 @@
 #pragma once
 // The monitor program over an in-memory link: the application with its main frame (not shown), a
 // prompt recorder, a dialog runner that tests script, and the frames of a login.
-#include "MonitorTestSupport.h"
 #include "monitor/app/MainFrame.h"
 #include "monitor/app/MarindleApp.h"
+#include "MonitorTestSupport.h"
 #include "tests/support/PromptRecorder.h"
 #include "tests/support/TestFiles.h"
 

@@ -7,8 +7,8 @@
 #include <gtest/gtest.h>
 #include <QComboBox>
 #include <QFileDialog>
-#include <QLineEdit>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QTableWidget>
 

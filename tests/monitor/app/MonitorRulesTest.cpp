@@ -43,8 +43,8 @@ TEST(NetCfgTest, FrameFiltersDefaultAndRoundTrip) {
     EXPECT_EQ(back.deviceAddress, 17);
     EXPECT_EQ(cfg.IpAddress(), "10.1.2.3");
     const std::string text = testsupport::ReadGbkText(cfg.File());
-    for (const char* key : {"IF_DEV_IP=1", "IF_DEST_IP=0", "IF_DEV_ADDR=1", "DEV_IP=192.168.1.2", "DEST_IP=0.0.0.0",
-                            "DEV_ADDR=17"})
+    for (const char* key : {"IF_DEV_IP=1", "IF_DEST_IP=0", "IF_DEV_ADDR=1", "DEV_IP=192.168.1.2",
+                            "DEST_IP=0.0.0.0", "DEV_ADDR=17"})
         EXPECT_NE(text.find(key), std::string::npos) << key;
 }
 

@@ -112,7 +112,8 @@ TEST(StatQueryTest, FileKeepsOrderedSamplesInRange) {
     StatEntry e;
     e.description = "电流";
     e.unit = "A";
-    e.samples = {{1.5f, 150, 1, 2}, {2.0f, 120, 0, 0}, {2.5f, 160, 0, 0}, {3.0f, 300, 0, 0}, {0.5f, 99, 0, 0}};
+    e.samples = {
+        {1.5f, 150, 1, 2}, {2.0f, 120, 0, 0}, {2.5f, 160, 0, 0}, {3.0f, 300, 0, 0}, {0.5f, 99, 0, 0}};
     const std::string text = StatFileText("保护A", 5, 100, 200, {e});
     EXPECT_EQ(text, "[装置]保护A,5,100,200,1\n"
                     "[条目]电流,A,5\n"

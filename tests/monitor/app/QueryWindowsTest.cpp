@@ -22,7 +22,9 @@ using apptest::AppRig;
 
 namespace {
 struct FixedNow {
-    explicit FixedNow(std::time_t t) { SetNowFunction([t] { return t; }); }
+    explicit FixedNow(std::time_t t) {
+        SetNowFunction([t] { return t; });
+    }
     ~FixedNow() { SetNowFunction({}); }
 };
 } // namespace
@@ -180,8 +182,8 @@ TEST(StatWindowTest, QueryWritesTheFileAndStartsTheViewer) {
     form->EntryData(static_cast<std::uint16_t>(9 | 1 << 8), "量一", true);
     EXPECT_FALSE(form->Querying());
     const std::string text = testsupport::ReadGbkText(file);
-    EXPECT_EQ(text.substr(0, text.find('\n')),
-              "[装置]" + d->name + ",5," + std::to_string(start) + "," + std::to_string(start + 7776000) + ",1");
+    EXPECT_EQ(text.substr(0, text.find('\n')), "[装置]" + d->name + ",5," + std::to_string(start) + "," +
+                                                   std::to_string(start + 7776000) + ",1");
     EXPECT_NE(text.find("[条目]量一,A,1\n1.500000,"), std::string::npos);
 
     // The viewer: a stand-in script that notes its argument.
@@ -207,7 +209,8 @@ TEST(StatWindowTest, TimeOutStopsTheQuery) {
     auto* form = dynamic_cast<CStatForm*>(rig.app->windows.OpenStat(d->key));
     form->List()->selectAll();
     rig.OnDialog([&](QDialog& dlg) {
-        dynamic_cast<QFileDialog&>(dlg).selectFile(QString::fromStdString((rig.dir.Path() / "t.dat").string()));
+        dynamic_cast<QFileDialog&>(dlg).selectFile(
+            QString::fromStdString((rig.dir.Path() / "t.dat").string()));
         return static_cast<int>(QDialog::Accepted);
     });
     form->Query();

@@ -1,9 +1,9 @@
 // Shows the monitor program logged in to a scripted unit (in memory) with a few windows open and
 // grabs its main window to the PNG file named by the first argument.
-#include "MonitorTestSupport.h"
 #include "monitor/app/MainFrame.h"
 #include "monitor/app/MarindleApp.h"
 #include "monitor/app/TextMonitorForm.h"
+#include "MonitorTestSupport.h"
 #include "platform/ui/WidgetPrompt.h"
 
 #include <clocale>

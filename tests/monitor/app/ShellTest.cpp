@@ -52,13 +52,15 @@ TEST(ShellTest, LoginBuildsTreesAndOpensTheDebugWindow) {
     ASSERT_EQ(down->topLevelItemCount(), 1);
     QTreeWidgetItem* unit = down->topLevelItem(0);
     EXPECT_EQ(unit->text(0), QString::fromUtf8("通讯装置"));
-    EXPECT_EQ(Texts(unit), (QStringList{"装置总表", "文件目录", "调试信息", "字符串命令", "板卡1_COM1", "板卡1_NET2"}));
+    EXPECT_EQ(Texts(unit),
+              (QStringList{"装置总表", "文件目录", "调试信息", "字符串命令", "板卡1_COM1", "板卡1_NET2"}));
     QTreeWidgetItem* com1 = unit->child(4);
     ASSERT_EQ(com1->childCount(), 4);
     EXPECT_EQ(com1->child(0)->text(0), QString::fromUtf8("通讯报文"));
     QTreeWidgetItem* dev = com1->child(2);
     EXPECT_EQ(COverallView::KindOf(dev), kNodeDevice);
-    EXPECT_EQ(Texts(dev), (QStringList{"六遥", "保护", "历史事件", "远方命令", "装置报文", "波形记录", "统计数据"}));
+    EXPECT_EQ(Texts(dev),
+              (QStringList{"六遥", "保护", "历史事件", "远方命令", "装置报文", "波形记录", "统计数据"}));
     // The ports with devices all stand on the "对下" side: "对上" lists only the fixed nodes.
     EXPECT_EQ(rig.app->Frame()->TreeView(2)->topLevelItem(0)->childCount(), 4);
 
