@@ -324,22 +324,34 @@ IStructureTree* CWindowManager::Tree(int mode) {
     return app_.Frame() ? app_.Frame()->TreeView(mode) : nullptr;
 }
 
+namespace {
+// The waiting windows of a kind that an answer part was for: those that took records from it, or
+// every waiting one when the part held no record (the notice names no device).
+template <class T> std::vector<T*> AnsweredWindows(const std::vector<CMonitorForm*>& open) {
+    std::vector<T*> waiting, received;
+    for (CMonitorForm* f : open)
+        if (auto* w = dynamic_cast<T*>(f); w && w->Waiting()) {
+            waiting.push_back(w);
+            if (w->Received())
+                received.push_back(w);
+        }
+    return received.empty() ? waiting : received;
+}
+} // namespace
+
 void CWindowManager::HistoryListComplete(bool last) {
-    for (CMonitorForm* f : std::vector<CMonitorForm*>(open_))
-        if (auto* w = dynamic_cast<CEventForm*>(f); w && w->Waiting())
-            w->ShowRecords(last);
+    for (CEventForm* w : AnsweredWindows<CEventForm>(open_))
+        w->ShowRecords(last);
 }
 
 void CWindowManager::RemoteCmdListComplete() {
-    for (CMonitorForm* f : std::vector<CMonitorForm*>(open_))
-        if (auto* w = dynamic_cast<CRmtForm*>(f); w && w->Waiting())
-            w->ShowRecords(true);
+    for (CRmtForm* w : AnsweredWindows<CRmtForm>(open_))
+        w->ShowRecords(true);
 }
 
 void CWindowManager::WaveListComplete() {
-    for (CMonitorForm* f : std::vector<CMonitorForm*>(open_))
-        if (auto* w = dynamic_cast<CWaveForm*>(f); w && w->Waiting())
-            w->ShowRecords(true);
+    for (CWaveForm* w : AnsweredWindows<CWaveForm>(open_))
+        w->ShowRecords(true);
 }
 
 void CWindowManager::ManualSetDone(const std::vector<EntryRef>& entries) {

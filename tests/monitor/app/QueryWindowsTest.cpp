@@ -75,6 +75,21 @@ TEST(HistoryWindowTest, EventQueryAtOpeningAndAnswerInParts) {
     EXPECT_TRUE(rig.SentBodies().empty());
 }
 
+TEST(HistoryWindowTest, AnswerPartsGoToTheWindowThatTookTheRecords) {
+    AppRig rig;
+    rig.Login();
+    auto* first = dynamic_cast<CEventForm*>(rig.app->windows.OpenEvents(rig.Ready(5)->key));
+    auto* second = dynamic_cast<CEventForm*>(rig.app->windows.OpenEvents(rig.Ready(6)->key));
+    ASSERT_TRUE(first->Waiting() && second->Waiting());
+    first->AddRecord("过流", 1, 0, 0x0101, "");
+    rig.app->windows.HistoryListComplete(true);
+    EXPECT_FALSE(first->Waiting());
+    EXPECT_TRUE(second->Waiting());
+    rig.app->windows.HistoryListComplete(true); // an empty answer ends the one still waiting
+    EXPECT_FALSE(second->Waiting());
+    EXPECT_EQ(second->List()->rowCount(), 0);
+}
+
 TEST(HistoryWindowTest, RemoteCommandsFilterBySourcePort) {
     AppRig rig;
     rig.Login();
