@@ -71,10 +71,12 @@ QTreeWidgetItem* COverallView::AddNode(QTreeWidgetItem* parent, int kind, const 
     item->setData(0, kKeyRole, key);
     item->setData(0, kFlagRole, deviceFlag);
     SetImage(item, image);
+    index_.emplace(IndexKey(kind, deviceFlag, key), item);
     return item;
 }
 
 void COverallView::BuildTree() {
+    index_.clear();
     clear();
     QTreeWidgetItem* unit = AddNode(nullptr, kNodeUnit, "通讯装置", 0, 0, 0);
     AddNode(unit, kNodeCommState, "装置总表", 1, 0, 0);
@@ -122,10 +124,8 @@ void COverallView::RefreshNodeTexts() {
 }
 
 QTreeWidgetItem* COverallView::FindNode(int kind, int deviceFlag, std::uint16_t key) const {
-    for (QTreeWidgetItemIterator it(const_cast<COverallView*>(this)); *it; ++it)
-        if (KindOf(*it) == kind && DeviceFlagOf(*it) == deviceFlag && KeyOf(*it) == key)
-            return *it;
-    return nullptr;
+    auto it = index_.find(IndexKey(kind, deviceFlag, key));
+    return it == index_.end() ? nullptr : it->second;
 }
 
 void COverallView::SetNodeState(bool isDevice, std::uint16_t key, bool ok) {

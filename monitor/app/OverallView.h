@@ -7,6 +7,7 @@
 
 #include <memory>
 #include <QTreeWidget>
+#include <unordered_map>
 
 class QMenu;
 
@@ -73,8 +74,14 @@ private:
                              std::uint16_t key, int deviceFlag);
     void SetImage(QTreeWidgetItem* item, int image);
 
+    static std::uint64_t IndexKey(int kind, int deviceFlag, std::uint16_t key) {
+        return static_cast<std::uint64_t>(kind) << 32 | static_cast<std::uint64_t>(deviceFlag) << 16 | key;
+    }
+
     CMarindleApp& app_;
     int mode_;
+    // The nodes by kind, device flag and key (first node wins), so state updates stay cheap.
+    std::unordered_map<std::uint64_t, QTreeWidgetItem*> index_;
 };
 
 } // namespace marindle

@@ -93,6 +93,9 @@ void CValueForm::SetColumns(const std::vector<const char*>& titles, const std::v
 }
 
 void CValueForm::FillRows() {
+    rowIndex_.clear();
+    for (int r = 0; r < static_cast<int>(rows_.size()); ++r)
+        rowIndex_.emplace(static_cast<std::uint32_t>(rows_[r].device) << 16 | rows_[r].entryKey, r);
     list_->setRowCount(0);
     list_->setRowCount(static_cast<int>(rows_.size()));
     for (int r = 0; r < static_cast<int>(rows_.size()); ++r)
@@ -112,10 +115,8 @@ CEntryRecord* CValueForm::EntryOf(int row) const {
 }
 
 int CValueForm::RowOf(std::uint16_t device, std::uint16_t key) const {
-    for (int r = 0; r < static_cast<int>(rows_.size()); ++r)
-        if (rows_[r].device == device && rows_[r].entryKey == key)
-            return r;
-    return -1;
+    auto it = rowIndex_.find(static_cast<std::uint32_t>(device) << 16 | key);
+    return it == rowIndex_.end() ? -1 : it->second;
 }
 
 bool CValueForm::BeginEdit(int row, int column) {
@@ -634,6 +635,7 @@ void CTabForm::Requery() {
     ClearPending();
     list_->setRowCount(0);
     rows_.clear();
+    rowIndex_.clear();
     received_.clear();
 }
 

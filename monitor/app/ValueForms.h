@@ -8,6 +8,7 @@
 
 #include <memory>
 #include <QStyledItemDelegate>
+#include <unordered_map>
 #include <vector>
 
 class QLabel;
@@ -71,6 +72,8 @@ protected:
     QTableWidget* list_;
     CInPlaceDelegate* delegate_;
     std::vector<ValueRow> rows_;
+    // Row of (device address, entry key), first row wins; rebuilt with the rows.
+    std::unordered_map<std::uint32_t, int> rowIndex_;
     CPendingList pending_;
     int valueColumn_;
     int markColumn_ = -1;
