@@ -1,8 +1,10 @@
 // Shows the monitor program logged in to a scripted unit (in memory) with a few windows open and
 // grabs its main window to the PNG file named by the first argument.
+#include "monitor/app/CmdForm.h"
 #include "monitor/app/MainFrame.h"
 #include "monitor/app/MarindleApp.h"
 #include "monitor/app/TextMonitorForm.h"
+#include "monitor/app/ValueForms.h"
 #include "MonitorTestSupport.h"
 #include "platform/ui/WidgetPrompt.h"
 
@@ -42,6 +44,30 @@ int main(int argc, char* argv[]) {
         debug->OnTick();
     }
     app.windows.OpenCommState();
+    // "forms": a settings form with values and the console with an answer.
+    if (argc > 2 && std::string(argv[2]) == "forms") {
+        marindle::CDeviceRecord* d = app.model.FindDevice(5);
+        d->communicating = 1;
+        d->structureComplete = 1;
+        marindle::CGroupRecord* g = d->AddGroup(2);
+        g->title = "保护定值";
+        g->kind = 2;
+        for (int i = 1; i <= 4; ++i) {
+            marindle::CEntryRecord* e = g->AddEntry(static_cast<std::uint16_t>(2 | i << 8));
+            e->description = "过流" + std::to_string(i) + "段定值";
+            e->dimension = "A";
+            e->rangeMin = "0.00";
+            e->rangeMax = "100.00";
+            e->rangeStep = "0.01";
+            e->actualValue = std::to_string(i * 5) + ".00";
+        }
+        auto* prot = dynamic_cast<marindle::CProtForm*>(app.windows.OpenSettings(d->key));
+        prot->GroupValuesArrived(2);
+        prot->CommitEdit(1, "12.50");
+        auto* cmd = dynamic_cast<marindle::CCmdForm*>(app.windows.OpenCommand());
+        cmd->ShowAnswer("通讯装置 V2.04 运行正常\r\n");
+        app.windows.OpenSettings(d->key);
+    }
     app.windows.WarnView()->AddEvent(0, std::time(nullptr), 120, "线路保护5", 5, "过流I段动作", "动作");
     app.windows.WarnView()->AddEvent(2, std::time(nullptr), 0, "线路保护6", 6, "", "断");
     QTimer::singleShot(800, [&] {
