@@ -138,6 +138,10 @@ CMainFrame::CMainFrame(CMarindleApp& app) : app_(app) {
     switchTree->setData(57610);
     actions_[57610] = switchTree;
     connect(switchTree, &QAction::triggered, this, [this] { SwitchTree(); });
+    // The unit's system log collects the log entries the unit reports while it is open.
+    QAction* log = view->addAction(Qs("系统日志"));
+    log->setObjectName("actionSystemLog");
+    connect(log, &QAction::triggered, this, [this] { app_.windows.OpenLog(0, 0); });
     tools->addAction(switchTree);
 
     down_->BuildTree();

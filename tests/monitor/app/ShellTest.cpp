@@ -165,6 +165,19 @@ TEST(ShellTest, DeviceWindowsAreRefusedUntilTheDeviceIsReady) {
     EXPECT_EQ(rig.app->windows.OpenEvents(0x7777), nullptr);
 }
 
+TEST(ShellTest, SystemLogCollectsTheUnitsEntries) {
+    AppRig rig;
+    rig.Login();
+    rig.app->Frame()->findChild<QAction*>("actionSystemLog")->trigger();
+    ILogWindow* log = rig.app->windows.FindLog(0, 0);
+    ASSERT_NE(log, nullptr);
+    EXPECT_EQ(rig.app->windows.FindLog(1, 0), nullptr);
+    log->AddLogEntry(7, 1000);
+    auto* form = dynamic_cast<CMonitorForm*>(log);
+    EXPECT_EQ(form->Title(), "系统日志");
+    EXPECT_EQ(form->findChild<QTableWidget*>("list1000")->rowCount(), 1);
+}
+
 TEST(ShellTest, NoticeKeepsItsFirstText) {
     AppRig rig;
     CMainFrame* f = rig.app->Frame();
