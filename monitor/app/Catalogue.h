@@ -1,0 +1,42 @@
+#pragma once
+// The file catalogue's rules without widgets: the entries of a listing, the path a folder opens,
+// the sort by column, the cells of a row and the chunks of a download.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace marindle {
+
+struct CatalogueEntry {
+    std::uint16_t position = 0;
+    std::string name;
+    std::uint32_t size = 0;
+    std::uint8_t type = 0;  // 1 file, 2 folder
+    std::uint32_t time = 0; // seconds since 1970 UTC
+    int up = 0;
+};
+
+inline constexpr const char* kRootPath = "<root>";
+
+// Adds an entry of a listing: "." is dropped, ".." becomes the up entry "向上...". False when
+// nothing was added.
+bool AddCatalogueEntry(std::vector<CatalogueEntry>& entries, const std::string& name, std::uint8_t type,
+                       std::uint32_t size, std::uint32_t time);
+// The path that opening the entry leads to (empty: nothing is requested).
+std::string OpenFolderPath(const std::string& current, const CatalogueEntry& entry);
+// Re-orders by the column (0 name, 1 size, 2 type, 3 time), the up entry first; positions renumbered.
+void SortCatalogue(std::vector<CatalogueEntry>& entries, int column, bool ascending);
+// The four cells of a row ("名称", "大小", "类型", "修改时间").
+std::vector<std::string> CatalogueRowTexts(const CatalogueEntry& e);
+std::string CatalogueTypeText(std::uint8_t type);
+
+// The next download chunk: its offset is done, its size, and whether more follow.
+struct ChunkPlan {
+    std::uint32_t size = 0;
+    std::uint8_t more = 0;
+};
+ChunkPlan NextChunk(std::uint32_t done, std::uint32_t total);
+// Progress position of bytes done (0 for an empty file).
+int ProgressOf(std::uint32_t done, std::uint32_t total);
+
+} // namespace marindle

@@ -1,0 +1,28 @@
+#pragma once
+// "装置总表": every port of the unit and its devices with the state of each link.
+#include "CommStates.h"
+#include "monitor/core/MonitorWindows.h"
+#include "MonitorForm.h"
+
+#include <vector>
+
+class QTableWidget;
+
+namespace marindle {
+
+class CCommForm : public CMonitorForm, public ICommStateWindow {
+    Q_OBJECT
+public:
+    explicit CCommForm(CMarindleApp& app);
+    void Initialise(const std::string& title) override;
+    void UpdateStates(int deviceFlag) override;
+    // Double-click on a row: its node is selected in both trees.
+    void OnRowActivated(int row);
+    QTableWidget* List() const { return list_; }
+
+private:
+    QTableWidget* list_;
+    std::vector<CommRow> rows_;
+};
+
+} // namespace marindle

@@ -1,0 +1,66 @@
+#include "CommParamDlg.h"
+
+#include "platform/ui/WidgetPrompt.h"
+
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+using platform::Qs;
+using platform::Ss;
+
+namespace marindle {
+
+CCommParamDlg::CCommParamDlg(QWidget* parent) : QDialog(parent) {
+    setObjectName("CCommParamDlg");
+    setWindowTitle(Qs("连接参数设置"));
+    address_ = new QLineEdit(this);
+    address_->setObjectName("edit999");
+    port_ = new QLineEdit(this);
+    port_->setObjectName("edit1001");
+    auto* form = new QFormLayout;
+    form->addRow(Qs("通讯装置IP地址"), address_);
+    form->addRow(Qs("IP端口"), port_);
+    auto* connectButton = new QPushButton(Qs("连 接"), this);
+    connectButton->setObjectName("button4");
+    auto* ok = new QPushButton(Qs("确 定"), this);
+    ok->setObjectName("button1");
+    ok->setDefault(true);
+    auto* cancel = new QPushButton(Qs("取 消"), this);
+    cancel->setObjectName("button2");
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(connectButton);
+    buttons->addWidget(ok);
+    buttons->addWidget(cancel);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(form);
+    layout->addLayout(buttons);
+    connect(connectButton, &QPushButton::clicked, this, [this] {
+        if (onStore)
+            onStore(Address());
+        done(kConnect);
+    });
+    connect(ok, &QPushButton::clicked, this, [this] {
+        if (onStore)
+            onStore(Address());
+        accept();
+    });
+    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+void CCommParamDlg::Prepare(const std::string& address) {
+    address_->setText(Qs(address));
+    port_->setText("7001");
+}
+
+std::string CCommParamDlg::Address() const {
+    return Ss(address_->text().trimmed());
+}
+
+std::string CCommParamDlg::PortText() const {
+    return Ss(port_->text());
+}
+
+} // namespace marindle

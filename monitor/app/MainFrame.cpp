@@ -1,0 +1,280 @@
+#include "MainFrame.h"
+
+#include "MarindleApp.h"
+#include "OverallView.h"
+#include "platform/Text.h"
+#include "platform/ui/WidgetPrompt.h"
+#include "WarnView.h"
+
+#include <ctime>
+#include <QAction>
+#include <QCloseEvent>
+#include <QDialog>
+#include <QDockWidget>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QStatusBar>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+using platform::Qs;
+using platform::Ss;
+
+namespace marindle {
+
+namespace {
+// How often the link's timers are moved on.
+constexpr int kLinkTickMs = 100;
+} // namespace
+
+CMainFrame::CMainFrame(CMarindleApp& app) : app_(app) {
+    setObjectName("CMainFrame");
+    setWindowTitle(Qs(CMarindleApp::kTitle));
+    mdi_ = new QMdiArea(this);
+    mdi_->setObjectName("mdiArea");
+    // The tabs over the client area: one per open monitor window; a click activates it.
+    mdi_->setViewMode(QMdiArea::TabbedView);
+    mdi_->setTabsClosable(true);
+    mdi_->setTabsMovable(true);
+    setCentralWidget(mdi_);
+    // A double click on the selected tab closes its window.
+    if (auto* tabs = mdi_->findChild<QTabBar*>())
+        connect(tabs, &QTabBar::tabBarDoubleClicked, this, [this, tabs](int index) {
+            if (index >= 0 && index == tabs->currentIndex() && mdi_->activeSubWindow())
+                mdi_->activeSubWindow()->close();
+        });
+
+    QMenu* comm = menuBar()->addMenu(Qs("通讯(&C)"));
+    AddCommand(comm, 32771, "通讯参数(&P)", &CMarindleApp::OnCommParams);
+    AddCommand(comm, 32772, "建立连接(&C)", nullptr);
+    connect(actions_[32772], &QAction::triggered, this, [this] { app_.OnConnect(); });
+    AddCommand(comm, 32773, "断开连接(&D)", &CMarindleApp::OnDisconnect);
+    comm->addSeparator();
+    AddCommand(comm, 32806, "通讯报文(&M)", &CMarindleApp::OnMainTrace);
+    comm->addSeparator();
+    AddCommand(comm, 32785, "复位并重新启动通讯装置", &CMarindleApp::OnRemoteReset);
+    AddCommand(comm, 32786, "取消所有置数", &CMarindleApp::OnCancelAllManual);
+    QAction* clock = AddCommand(comm, 32792, "查看或设置装置时钟", nullptr);
+    AddCommand(comm, 32794, "查看时钟", &CMarindleApp::OnViewClocks);
+    AddCommand(comm, 32793, "系统时钟", &CMarindleApp::OnSystemClock);
+    AddCommand(comm, 32795, "自定义时钟", &CMarindleApp::OnCustomClock);
+    AddCommand(comm, 32826, "查看装置版本", &CMarindleApp::OnVersion);
+    comm->addSeparator();
+    QAction* quit = comm->addAction(Qs("退出(&X)"));
+    connect(quit, &QAction::triggered, this, &QWidget::close);
+
+    QMenu* view = menuBar()->addMenu(Qs("查看(&V)"));
+    QMenu* help = menuBar()->addMenu(Qs("帮助(&H)"));
+    AddCommand(help, 57664, "关于组态调试工具(&A)...", &CMarindleApp::OnAbout);
+
+    auto* tools = addToolBar(Qs("工具栏"));
+    tools->setObjectName("toolBar128");
+    for (int id : {32771, 32772, 32773, 32806, 32785, 32786})
+        tools->addAction(actions_[id]);
+    auto* clockButton = new QToolButton(tools);
+    clockButton->setObjectName("clockButton");
+    clockButton->setText(Qs("装置时钟"));
+    clockButton->setToolTip(Qs("查看或设置装置时钟"));
+    clockButton->setPopupMode(QToolButton::InstantPopup);
+    auto* clockMenu = new QMenu(clockButton);
+    for (int id : {32794, 32793, 32795})
+        clockMenu->addAction(actions_[id]);
+    clockButton->setMenu(clockMenu);
+    tools->addWidget(clockButton);
+    connect(clock, &QAction::triggered, clockButton, &QToolButton::showMenu);
+    tools->addAction(actions_[32826]);
+
+    // The status bar: message, address, link text, local time.
+    address_ = new QLabel(Qs("000.000.000.000"), this);
+    address_->setObjectName("pane59145");
+    link_ = new QLabel(this);
+    link_->setObjectName("pane59143");
+    time_ = new QLabel(Qs("时间信息"), this);
+    time_->setObjectName("pane59144");
+    statusBar()->addPermanentWidget(address_);
+    statusBar()->addPermanentWidget(link_);
+    statusBar()->addPermanentWidget(time_);
+
+    workspace_ = new QDockWidget(Qs("Workspace"), this);
+    workspace_->setObjectName("bar32776");
+    treeTabs_ = new QTabWidget(workspace_);
+    treeTabs_->setTabPosition(QTabWidget::South);
+    down_ = new COverallView(app_, 1, treeTabs_);
+    up_ = new COverallView(app_, 2, treeTabs_);
+    treeTabs_->addTab(down_, Qs("对下"));
+    treeTabs_->addTab(up_, Qs("对上"));
+    workspace_->setWidget(treeTabs_);
+    workspace_->resize(220, 200);
+    addDockWidget(Qt::LeftDockWidgetArea, workspace_);
+
+    warnspace_ = new QDockWidget(Qs("Warnspace"), this);
+    warnspace_->setObjectName("bar32777");
+    auto* warnTabs = new QTabWidget(warnspace_);
+    warnTabs->setTabPosition(QTabWidget::South);
+    warn_ = new CWarnView(warnTabs);
+    warn_->onEvent = [this] { ShowWarnspace(); };
+    warnTabs->addTab(warn_, Qs("告警事件"));
+    warnspace_->setWidget(warnTabs);
+    addDockWidget(Qt::BottomDockWidgetArea, warnspace_);
+
+    QAction* showWork = workspace_->toggleViewAction();
+    showWork->setText(Qs("结构图栏(&W)"));
+    showWork->setData(32776);
+    actions_[32776] = showWork;
+    QAction* showWarn = warnspace_->toggleViewAction();
+    showWarn->setText(Qs("事件栏(&E)"));
+    showWarn->setData(32777);
+    actions_[32777] = showWarn;
+    view->addAction(showWork);
+    view->addAction(showWarn);
+    QAction* switchTree = view->addAction(Qs("切换结构图"));
+    switchTree->setData(57610);
+    actions_[57610] = switchTree;
+    connect(switchTree, &QAction::triggered, this, [this] { SwitchTree(); });
+    // The unit's system log collects the log entries the unit reports while it is open.
+    QAction* log = view->addAction(Qs("系统日志"));
+    log->setObjectName("actionSystemLog");
+    connect(log, &QAction::triggered, this, [this] { app_.windows.OpenLog(0, 0); });
+    tools->addAction(switchTree);
+
+    down_->BuildTree();
+    up_->BuildTree();
+
+    linkTimer_ = new QTimer(this);
+    connect(linkTimer_, &QTimer::timeout, this, [this] { OnLinkTimer(); });
+    elapsed_.start();
+    linkTimer_->start(kLinkTickMs);
+    timer0_ = new QTimer(this);
+    connect(timer0_, &QTimer::timeout, this, [this] {
+        const std::time_t now = std::time(nullptr);
+        std::tm tm{};
+        if (localtime_r(&now, &tm))
+            time_->setText(Qs(platform::StrFormat("%02u:%02u:%02u", tm.tm_hour, tm.tm_min, tm.tm_sec)));
+        UpdateCommands();
+    });
+    timer0_->start(500);
+    UpdateCommands();
+    resize(1024, 720);
+}
+
+CMainFrame::~CMainFrame() {
+    // The monitor windows go before the frame's other parts: they reach the application.
+    app_.windows.CloseAll();
+    app_.windows.SetMdiArea(nullptr);
+}
+
+QAction* CMainFrame::AddCommand(QMenu* menu, int id, const char* caption, void (CMarindleApp::*handler)()) {
+    QAction* a = menu->addAction(Qs(caption));
+    a->setData(id);
+    a->setObjectName(QString("action%1").arg(id));
+    actions_[id] = a;
+    if (handler)
+        connect(a, &QAction::triggered, this, [this, handler] { (app_.*handler)(); });
+    return a;
+}
+
+QAction* CMainFrame::Action(int id) const {
+    auto it = actions_.find(id);
+    return it == actions_.end() ? nullptr : it->second;
+}
+
+void CMainFrame::UpdateCommands() {
+    const bool up = app_.IsConnected();
+    for (int id : {32771, 32772})
+        actions_[id]->setEnabled(!up);
+    for (int id : {32773, 32785, 32786, 32792, 32794, 32793, 32795, 32826})
+        actions_[id]->setEnabled(up);
+    if (auto* b = findChild<QToolButton*>("clockButton"))
+        b->setEnabled(up);
+}
+
+std::unique_ptr<QMenu> CMainFrame::BuildClockMenu() {
+    auto menu = std::make_unique<QMenu>(Qs("时钟"));
+    for (int id : {32794, 32793, 32795})
+        menu->addAction(actions_[id]);
+    return menu;
+}
+
+void CMainFrame::OnLinkTimer() {
+    const qint64 ms = elapsed_.restart();
+    app_.link.AdvanceTime(static_cast<int>(ms));
+}
+
+void CMainFrame::SetAddressText(const std::string& text) {
+    address_->setText(Qs(text));
+}
+void CMainFrame::SetLinkText(const std::string& text) {
+    link_->setText(Qs(text));
+}
+std::string CMainFrame::AddressText() const {
+    return Ss(address_->text());
+}
+std::string CMainFrame::LinkText() const {
+    return Ss(link_->text());
+}
+
+void CMainFrame::ShowNotice(const std::string& text) {
+    if (notice_)
+        return;
+    notice_ = std::make_unique<QDialog>(this);
+    notice_->setObjectName("noticeWindow");
+    notice_->setWindowTitle(Qs(CMarindleApp::kTitle));
+    auto* label = new QLabel(Qs(text), notice_.get());
+    label->setObjectName("static1001");
+    auto* layout = new QVBoxLayout(notice_.get());
+    layout->addWidget(label);
+    notice_->setModal(false);
+    notice_->show();
+}
+
+void CMainFrame::CloseNotice() {
+    notice_.reset();
+}
+
+std::string CMainFrame::NoticeText() const {
+    if (!notice_)
+        return {};
+    return Ss(notice_->findChild<QLabel*>("static1001")->text());
+}
+
+void CMainFrame::ShowStartWindow() {
+    auto* start = new QDialog(this, Qt::SplashScreen | Qt::WindowStaysOnTopHint);
+    start->setObjectName("startWindow");
+    start->setAttribute(Qt::WA_DeleteOnClose);
+    auto* layout = new QVBoxLayout(start);
+    auto* label = new QLabel(Qs("组态调试工具 V2.04"), start);
+    QFont font = label->font();
+    font.setPointSize(font.pointSize() * 2);
+    label->setFont(font);
+    layout->addWidget(label);
+    start->show();
+    QTimer::singleShot(2000, start, &QDialog::close);
+}
+
+void CMainFrame::ShowWarnspace() {
+    warnspace_->show();
+}
+
+void CMainFrame::SwitchTree() {
+    treeTabs_->setCurrentIndex(treeTabs_->currentIndex() == 0 ? 1 : 0);
+}
+
+void CMainFrame::SelectNode(int kind, int deviceFlag, std::uint16_t key) {
+    down_->SelectNode(kind, deviceFlag, key);
+    up_->SelectNode(kind, deviceFlag, key);
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event) {
+    app_.OnDisconnect();
+    timer0_->stop();
+    QMainWindow::closeEvent(event);
+}
+
+} // namespace marindle

@@ -1,0 +1,90 @@
+#pragma once
+// The monitor program's main window: the monitor windows as tabs of the MDI area, the toolbar with
+// the clock drop-down, the status bar with address, link text and time, the "Workspace" bar with
+// the two structure trees and the "Warnspace" bar with the warning view, the notice window of the
+// link, and the timer that drives the link's time-outs and keep-alive.
+#include <map>
+#include <memory>
+#include <QElapsedTimer>
+#include <QMainWindow>
+#include <string>
+
+class QAction;
+class QDialog;
+class QDockWidget;
+class QLabel;
+class QMdiArea;
+class QMenu;
+class QTabWidget;
+class QTimer;
+
+namespace marindle {
+
+class CMarindleApp;
+class COverallView;
+class CWarnView;
+
+class CMainFrame : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit CMainFrame(CMarindleApp& app);
+    ~CMainFrame() override;
+
+    QMdiArea* MdiArea() const { return mdi_; }
+    COverallView* TreeView(int mode) const { return mode == 1 ? down_ : mode == 2 ? up_ : nullptr; }
+    CWarnView* Warn() const { return warn_; }
+    QDockWidget* WorkspaceBar() const { return workspace_; }
+    QDockWidget* WarnspaceBar() const { return warnspace_; }
+
+    void SetAddressText(const std::string& text);
+    void SetLinkText(const std::string& text);
+    std::string AddressText() const;
+    std::string LinkText() const;
+
+    // Message 0x401: a notice (a notice already up keeps its text); 0x402 closes it.
+    void ShowNotice(const std::string& text);
+    void CloseNotice();
+    // The notice's text, empty when none is up.
+    std::string NoticeText() const;
+
+    // Enables the commands by the link state (down = only while disconnected, up = only while
+    // connected).
+    void UpdateCommands();
+    QAction* Action(int id) const;
+    // The clock drop-down ("查看时钟", "系统时钟", "自定义时钟").
+    std::unique_ptr<QMenu> BuildClockMenu();
+    // Shows the event bar (a new warning event arrived).
+    void ShowWarnspace();
+    // The start window shown for two seconds when the program starts.
+    void ShowStartWindow();
+    // Switches the Workspace bar between the two trees.
+    void SwitchTree();
+    // Selects the node in both trees (communication state window).
+    void SelectNode(int kind, int deviceFlag, std::uint16_t key);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    QAction* AddCommand(QMenu* menu, int id, const char* caption, void (CMarindleApp::*handler)());
+    void OnLinkTimer();
+
+    CMarindleApp& app_;
+    QMdiArea* mdi_ = nullptr;
+    QDockWidget* workspace_ = nullptr;
+    QDockWidget* warnspace_ = nullptr;
+    QTabWidget* treeTabs_ = nullptr;
+    COverallView* down_ = nullptr;
+    COverallView* up_ = nullptr;
+    CWarnView* warn_ = nullptr;
+    QLabel* address_ = nullptr;
+    QLabel* link_ = nullptr;
+    QLabel* time_ = nullptr;
+    std::unique_ptr<QDialog> notice_;
+    QTimer* linkTimer_ = nullptr;
+    QTimer* timer0_ = nullptr;
+    QElapsedTimer elapsed_;
+    std::map<int, QAction*> actions_;
+};
+
+} // namespace marindle

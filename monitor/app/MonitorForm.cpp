@@ -1,0 +1,23 @@
+#include "MonitorForm.h"
+
+#include "MarindleApp.h"
+#include "WindowManager.h"
+
+#include <QLabel>
+
+namespace marindle {
+
+CMonitorForm::CMonitorForm(CMarindleApp& app, int kind, const WindowKey& key, QWidget* parent)
+    : QWidget(parent), app_(app), kind_(kind), key_(key) {}
+
+CMonitorForm::~CMonitorForm() {
+    app_.windows.Closed(this);
+}
+
+QLabel* CMonitorForm::MakeCaption() {
+    auto* caption = new QLabel(this);
+    caption->setObjectName("static1024");
+    return caption;
+}
+
+} // namespace marindle

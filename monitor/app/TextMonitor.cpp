@@ -1,0 +1,144 @@
+#include "TextMonitor.h"
+
+#include "monitor/core/DevModel.h"
+#include "monitor/core/DevTime.h"
+#include "platform/Gbk.h"
+#include "platform/Text.h"
+
+#include <fstream>
+
+namespace marindle {
+
+bool FramePasses(const FrameSettings& s, const TraceItem& item) {
+    return (s.tcp || item.transport != 2) && (s.udp || item.transport != 1) &&
+           (!s.devIpFilter || item.deviceIp == s.deviceIp) &&
+           (!s.destIpFilter || item.destinationIp == s.destinationIp) &&
+           (!s.devAddrFilter || item.deviceAddress == s.deviceAddress);
+}
+
+std::string TraceDisplayText(const FrameSettings& s, const TraceItem& item) {
+    std::string text = s.printHeader ? item.headerText + item.frameText : item.frameText;
+    if (!text.empty())
+        text += "\r\n";
+    return text;
+}
+
+std::string TraceSaveEntry(const FrameSettings& s, const TraceItem& item) {
+    if (item.direction != 0 && item.direction != 1)
+        return {};
+    std::string entry = item.direction == 1 ? "数据发： " : "数据收： ";
+    if (s.printHeader)
+        entry += item.headerText;
+    return entry + item.frameText + "\r\n";
+}
+
+std::string ProtocolSaveEntry(const std::string& text, std::time_t now) {
+    return "\r\n" + FormatLocalTime(now) + text;
+}
+
+std::string DebugSaveName() {
+    return "DBG.txt";
+}
+
+std::string PortLabel(const CDevModel& model, std::uint16_t portKey) {
+    const CPortRecord* p = model.FindPortByKey(portKey);
+    if (!p)
+        return {};
+    return platform::StrFormat("板卡%u_", p->board + 1u) + p->name;
+}
+
+std::string ProtocolSaveName(const CDevModel& model, std::uint16_t portKey) {
+    return "PRC_" + PortLabel(model, portKey) + ".txt";
+}
+
+std::string TraceSaveName(const CDevModel& model, int mainFlag, int deviceFlag, std::uint16_t key) {
+    if (mainFlag)
+        return "MSG_主通讯.txt";
+    if (deviceFlag) {
+        const CDeviceRecord* d = model.FindDeviceByKey(key);
+        return "MSG_" + (d ? d->name : std::string()) + ".txt";
+    }
+    return "MSG_" + PortLabel(model, key) + ".txt";
+}
+
+bool AppendSaveText(const std::filesystem::path& file, const std::string& text) {
+    if (file.empty())
+        return false;
+    std::string crlf;
+    crlf.reserve(text.size() + 16);
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
+            continue; // the LF that follows writes the pair
+        if (c == '\n')
+            crlf += "\r\n";
+        else
+            crlf += c;
+    }
+    std::ofstream out(file, std::ios::binary | std::ios::app);
+    if (!out)
+        return false;
+    const std::string gbk = platform::ToGbk(crlf);
+    out.write(gbk.data(), static_cast<std::streamsize>(gbk.size()));
+    return static_cast<bool>(out);
+}
+
+bool CCommandHistory::Up(const std::string& currentLine, std::string& text) {
+    if (lines_.empty())
+        return false;
+    if (cursor_ >= 0) {
+        if (cursor_ > 0)
+            --cursor_;
+    } else {
+        cursor_ = Count() - 1;
+        if (lines_[cursor_] == currentLine && cursor_ > 0)
+            --cursor_;
+    }
+    text = lines_[cursor_];
+    return true;
+}
+
+bool CCommandHistory::Down(std::string& text) {
+    if (lines_.empty() || cursor_ < 0)
+        return false;
+    if (cursor_ < Count() - 1)
+        ++cursor_;
+    text = lines_[cursor_];
+    return true;
+}
+
+namespace {
+// Byte length of the UTF-8 character starting with c.
+std::size_t Utf8Length(unsigned char c) {
+    return c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 1;
+}
+} // namespace
+
+std::string CCommandHistory::Completion(const std::string& currentLine) const {
+    if (lines_.empty())
+        return {};
+    const std::string& entry = cursor_ >= 0 ? lines_[cursor_] : lines_.back();
+    if (entry.size() <= currentLine.size())
+        return {};
+    const std::size_t n = Utf8Length(static_cast<unsigned char>(entry[currentLine.size()]));
+    return entry.substr(currentLine.size(), n);
+}
+
+std::string ConsoleLine(const std::string& line) {
+    // Counted in characters, not bytes, so a Chinese command is not cut inside a character.
+    std::string out;
+    std::size_t chars = 0;
+    for (std::size_t i = 0; i < line.size() && chars < 255;) {
+        const std::size_t n = std::min(Utf8Length(static_cast<unsigned char>(line[i])), line.size() - i);
+        out.append(line, i, n);
+        i += n;
+        ++chars;
+    }
+    std::string clean;
+    for (char c : out)
+        if (c != '\r' && c != '\n')
+            clean += c;
+    return clean;
+}
+
+} // namespace marindle

@@ -1,0 +1,70 @@
+#pragma once
+// The rules of the text monitor windows without their widgets: which frames a trace window shows,
+// what its save file is called and what each entry writes there, the queue that the one-second
+// tick moves to the screen, and the console's line history.
+#include "monitor/core/MonitorWindows.h"
+#include "NetCfg.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace marindle {
+
+class CDevModel;
+
+// A frame passes the trace window's transport and address filters.
+bool FramePasses(const FrameSettings& s, const TraceItem& item);
+
+// The text a trace window shows for a frame: header (when printed) and frame, CR LF after it.
+std::string TraceDisplayText(const FrameSettings& s, const TraceItem& item);
+// The save-file entry of a frame; empty for a direction that is neither sent nor received.
+std::string TraceSaveEntry(const FrameSettings& s, const TraceItem& item);
+// The save-file entry of a protocol text: CR LF, the local time, the text.
+std::string ProtocolSaveEntry(const std::string& text, std::time_t now);
+
+// Save file names, relative to the "sav" folder.
+std::string DebugSaveName();
+std::string ProtocolSaveName(const CDevModel& model, std::uint16_t portKey);
+std::string TraceSaveName(const CDevModel& model, int mainFlag, int deviceFlag, std::uint16_t key);
+// "板卡%u_" + port name of a port key; empty when the port is unknown.
+std::string PortLabel(const CDevModel& model, std::uint16_t portKey);
+
+// Appends the UTF-8 text to the file as GBK with CR LF line ends; the file is created when
+// missing and never truncated. False (silently) when it cannot be opened.
+bool AppendSaveText(const std::filesystem::path& file, const std::string& text);
+
+// One queued item of any text window: the colour and the text, or a frame.
+struct MonitorItem {
+    std::uint32_t colour = 0;
+    std::string text;
+    TraceItem frame;
+    bool isFrame = false;
+};
+
+// The console's history of sent lines and its cursor.
+class CCommandHistory {
+public:
+    void Add(const std::string& line) { lines_.push_back(line); }
+    void ResetCursor() { cursor_ = -1; }
+    bool Empty() const { return lines_.empty(); }
+    int Count() const { return static_cast<int>(lines_.size()); }
+    int Cursor() const { return cursor_; }
+    // Up: the text the current line takes, or false when the history is empty.
+    bool Up(const std::string& currentLine, std::string& text);
+    // Down: false while the history is empty or the cursor is none.
+    bool Down(std::string& text);
+    // Right at the end of the line: the one character (UTF-8) that completes the line further,
+    // or empty.
+    std::string Completion(const std::string& currentLine) const;
+
+private:
+    std::vector<std::string> lines_;
+    int cursor_ = -1;
+};
+
+// A console line as it is judged: at most 255 characters, CR and LF removed.
+std::string ConsoleLine(const std::string& line);
+
+} // namespace marindle

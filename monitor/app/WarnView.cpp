@@ -1,0 +1,71 @@
+#include "WarnView.h"
+
+#include "platform/ui/WidgetPrompt.h"
+
+#include <QContextMenuEvent>
+#include <QHeaderView>
+#include <QMenu>
+
+using platform::Qs;
+
+namespace marindle {
+
+CWarnView::CWarnView(QWidget* parent) : QTableWidget(parent) {
+    setObjectName("list1065");
+    const char* titles[] = {"序号", "类型", "时间", "名称", "地址", "描述", "状态"};
+    const int widths[] = {50, 100, 200, 150, 100, 310, 70};
+    setColumnCount(7);
+    for (int c = 0; c < 7; ++c) {
+        setHorizontalHeaderItem(c, new QTableWidgetItem(Qs(titles[c])));
+        setColumnWidth(c, widths[c]);
+    }
+    verticalHeader()->hide();
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    connect(horizontalHeader(), &QHeaderView::sectionClicked, this, [this](int c) { SortColumn(c); });
+}
+
+void CWarnView::AppendRow(std::size_t index) {
+    const auto cells = events_.RowTexts(index);
+    const int row = rowCount();
+    insertRow(row);
+    for (int c = 0; c < 7; ++c)
+        setItem(row, c, new QTableWidgetItem(Qs(cells[c])));
+    scrollToItem(item(row, 0));
+}
+
+void CWarnView::AddEvent(int kind, std::time_t time, std::uint16_t ms, const std::string& name,
+                         std::uint16_t address, const std::string& description, const std::string& state) {
+    if (onEvent)
+        onEvent();
+    if (!events_.Add({kind, time, ms, name, address, description, state}))
+        return;
+    AppendRow(events_.Events().size() - 1);
+}
+
+void CWarnView::SortColumn(int column) {
+    if (!events_.Sort(column))
+        return;
+    setRowCount(0);
+    for (std::size_t i = 0; i < events_.Events().size(); ++i)
+        AppendRow(i);
+}
+
+void CWarnView::Clear() {
+    events_.Clear();
+    setRowCount(0);
+}
+
+std::unique_ptr<QMenu> CWarnView::BuildContextMenu() {
+    auto menu = std::make_unique<QMenu>(Qs("清除"));
+    QAction* a = menu->addAction(Qs("清除"));
+    a->setData(32813);
+    connect(a, &QAction::triggered, this, [this] { Clear(); });
+    return menu;
+}
+
+void CWarnView::contextMenuEvent(QContextMenuEvent* event) {
+    BuildContextMenu()->exec(event->globalPos());
+}
+
+} // namespace marindle

@@ -1,0 +1,28 @@
+// Marindle: the monitor program that looks into a running communication unit. Its one argument is
+// the device-login key number; its working folder is the root folder's Bin.
+#include "configtool/link/NetSocket.h"
+#include "MainFrame.h"
+#include "MarindleApp.h"
+#include "platform/Prompt.h"
+#include "platform/ui/WidgetPrompt.h"
+
+#include <clocale>
+#include <QApplication>
+#include <QDir>
+
+int main(int argc, char* argv[]) {
+    QApplication application(argc, argv);
+    // Qt sets the process locale; numbers in files and frames are written in the C locale.
+    std::setlocale(LC_NUMERIC, "C");
+    platform::SetPrompt(new platform::CWidgetPrompt);
+    platform::SetDefaultCaption(marindle::CMarindleApp::kTitle);
+
+    const QString folder = QCoreApplication::applicationDirPath();
+    std::string commandLine;
+    if (argc > 1)
+        commandLine = argv[1];
+    marindle::CMarindleApp app(folder.toStdString(), std::make_unique<CNetSocket>());
+    if (!app.InitInstance(commandLine))
+        return 0;
+    return application.exec();
+}

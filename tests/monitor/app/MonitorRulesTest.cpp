@@ -1,0 +1,224 @@
+// The monitor program's rules without widgets: settings file, command-line key, text monitor
+// filters and save entries, console history, communication states, warning events, catalogue.
+#include "monitor/app/Catalogue.h"
+#include "monitor/app/CommStates.h"
+#include "monitor/app/NetCfg.h"
+#include "monitor/app/TextMonitor.h"
+#include "monitor/app/WarnEvents.h"
+#include "monitor/core/DevModel.h"
+#include "platform/Gbk.h"
+#include "tests/support/TestFiles.h"
+
+#include <gtest/gtest.h>
+
+using namespace marindle;
+
+TEST(NetCfgTest, LoginKeyFromCommandLine) {
+    EXPECT_EQ(ParseLoginKey(""), 30517);
+    EXPECT_EQ(ParseLoginKey("12345"), 12345);
+    EXPECT_EQ(ParseLoginKey("65537"), 1);
+    EXPECT_EQ(ParseLoginKey("abc"), 0);
+}
+
+TEST(NetCfgTest, FrameFiltersDefaultAndRoundTrip) {
+    testsupport::TempDir dir;
+    CNetCfg cfg(dir.Path());
+    EXPECT_EQ(cfg.IpAddress(), "0.0.0.0");
+    FrameSettings s = cfg.FrameFilters();
+    EXPECT_EQ(s.devIpFilter + s.destIpFilter + s.devAddrFilter, 0);
+    EXPECT_EQ(s.deviceIp, 0u);
+    EXPECT_EQ(s.deviceAddress, 0);
+    EXPECT_FALSE(cfg.TelecontrolPermitted());
+
+    s.devIpFilter = 1;
+    s.deviceIp = 0xC0A80102;
+    s.devAddrFilter = 1;
+    s.deviceAddress = 17;
+    cfg.SetFrameFilters(s);
+    cfg.SetIpAddress("10.1.2.3");
+    const FrameSettings back = cfg.FrameFilters();
+    EXPECT_EQ(back.devIpFilter, 1);
+    EXPECT_EQ(back.destIpFilter, 0);
+    EXPECT_EQ(back.deviceIp, 0xC0A80102u);
+    EXPECT_EQ(back.deviceAddress, 17);
+    EXPECT_EQ(cfg.IpAddress(), "10.1.2.3");
+    const std::string text = testsupport::ReadGbkText(cfg.File());
+    for (const char* key : {"IF_DEV_IP=1", "IF_DEST_IP=0", "IF_DEV_ADDR=1", "DEV_IP=192.168.1.2",
+                            "DEST_IP=0.0.0.0", "DEV_ADDR=17"})
+        EXPECT_NE(text.find(key), std::string::npos) << key;
+}
+
+TEST(TextMonitorTest, FramesPassTheFilters) {
+    FrameSettings s;
+    TraceItem tcp{1, 2, 1, 2, 5, "h ", "eb 90"};
+    TraceItem udp{0, 1, 1, 2, 6, "h ", "eb 90"};
+    EXPECT_TRUE(FramePasses(s, tcp));
+    s.tcp = 0;
+    EXPECT_FALSE(FramePasses(s, tcp));
+    EXPECT_TRUE(FramePasses(s, udp));
+    s.devAddrFilter = 1;
+    s.deviceAddress = 5;
+    EXPECT_FALSE(FramePasses(s, udp));
+    udp.deviceAddress = 5;
+    EXPECT_TRUE(FramePasses(s, udp));
+    s.destIpFilter = 1;
+    s.destinationIp = 9;
+    EXPECT_FALSE(FramePasses(s, udp));
+}
+
+TEST(TextMonitorTest, TraceTextsAndSaveEntries) {
+    FrameSettings s;
+    const TraceItem sent{1, 2, 0, 0, 0, "12:00 心跳\r\n", "eb 90 "};
+    EXPECT_EQ(TraceDisplayText(s, sent), "12:00 心跳\r\neb 90 \r\n");
+    EXPECT_EQ(TraceSaveEntry(s, sent), "数据发： 12:00 心跳\r\neb 90 \r\n");
+    s.printHeader = 0;
+    EXPECT_EQ(TraceDisplayText(s, sent), "eb 90 \r\n");
+    const TraceItem received{0, 2, 0, 0, 0, "x", "01 "};
+    EXPECT_EQ(TraceSaveEntry(s, received), "数据收： 01 \r\n");
+    const TraceItem odd{3, 2, 0, 0, 0, "x", "01 "};
+    EXPECT_EQ(TraceSaveEntry(s, odd), "");
+}
+
+TEST(TextMonitorTest, SaveNamesOfPortsAndDevices) {
+    CDevModel model;
+    CPortRecord* p = model.AddPort(1, 3, CPortRecord::kSerial);
+    p->name = "串口3";
+    model.SetDeviceKey(*p->AddDevice(9), 4);
+    CDeviceRecord* d = model.FindDevice(9);
+    d->name = "线路保护";
+    EXPECT_EQ(ProtocolSaveName(model, p->key), "PRC_板卡2_串口3.txt");
+    EXPECT_EQ(TraceSaveName(model, 1, 0, 0), "MSG_主通讯.txt");
+    EXPECT_EQ(TraceSaveName(model, 0, 1, d->key), "MSG_线路保护.txt");
+    EXPECT_EQ(TraceSaveName(model, 0, 0, p->key), "MSG_板卡2_串口3.txt");
+}
+
+TEST(TextMonitorTest, SaveFileIsAppendedInGbkWithCrLf) {
+    testsupport::TempDir dir;
+    const auto file = dir.Path() / "DBG.txt";
+    ASSERT_TRUE(AppendSaveText(file, "调试\n"));
+    ASSERT_TRUE(AppendSaveText(file, "a\r\nb"));
+    EXPECT_EQ(testsupport::ReadBytes(file), platform::ToGbk("调试\r\na\r\nb"));
+    EXPECT_FALSE(AppendSaveText(dir.Path() / "no" / "such" / "x.txt", "a"));
+}
+
+TEST(CommandHistoryTest, UpDownAndCompletion) {
+    CCommandHistory h;
+    std::string text;
+    EXPECT_FALSE(h.Up("", text));
+    h.Add("a");
+    h.Add("b");
+    ASSERT_TRUE(h.Up("", text));
+    EXPECT_EQ(text, "b");
+    ASSERT_TRUE(h.Up(text, text));
+    EXPECT_EQ(text, "a");
+    ASSERT_TRUE(h.Up(text, text));
+    EXPECT_EQ(text, "a"); // stays on the oldest
+    ASSERT_TRUE(h.Down(text));
+    EXPECT_EQ(text, "b");
+    h.ResetCursor();
+    EXPECT_FALSE(h.Down(text));
+    // The newest equals the typed line: Up goes one further back.
+    ASSERT_TRUE(h.Up("b", text));
+    EXPECT_EQ(text, "a");
+
+    CCommandHistory c;
+    c.Add("abc");
+    EXPECT_EQ(c.Completion("a"), "b");
+    EXPECT_EQ(c.Completion("ab"), "c");
+    EXPECT_EQ(c.Completion("abc"), "");
+    c.Add("查看状态");
+    EXPECT_EQ(c.Completion("查看"), "状");
+}
+
+TEST(CommandHistoryTest, ConsoleLineIsCutAndCleaned) {
+    EXPECT_EQ(ConsoleLine("ls\r\n"), "ls");
+    EXPECT_EQ(ConsoleLine(std::string(300, 'x')).size(), 255u);
+    EXPECT_EQ(ConsoleLine(""), "");
+}
+
+TEST(CommStatesTest, StateTexts) {
+    std::string a, b, run;
+    CommStateTexts(1, 0x91, a, b, run);
+    EXPECT_EQ(a, "断");
+    EXPECT_EQ(b, "通");
+    EXPECT_EQ(run, "投运");
+    CommStateTexts(1, 0x23, a, b, run);
+    EXPECT_EQ(a, "通");
+    EXPECT_EQ(run, "");
+    CommStateTexts(0, 1, a, b, run);
+    EXPECT_EQ(a, "断");
+    CommStateTexts(0, 2, a, b, run);
+    EXPECT_EQ(a, "通");
+}
+
+TEST(CommStatesTest, RowsFollowTheModel) {
+    CDevModel model;
+    CPortRecord* p = model.AddPort(0, 1, CPortRecord::kSerial);
+    p->name = "COM1";
+    p->AddDevice(5)->name = "保护A";
+    const auto rows = BuildCommRows(model);
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0].cells[0], "板卡1_COM1");
+    EXPECT_EQ(rows[1].deviceFlag, 1);
+    EXPECT_EQ(rows[1].cells[1], "保护A");
+    EXPECT_EQ(rows[1].cells[2], "5");
+}
+
+TEST(WarnEventsTest, SortAndRows) {
+    CWarnEventList list;
+    EXPECT_FALSE(list.Add({3, 0, 0, "x", 0, "", ""}));
+    list.Add({0, 100, 500, "A", 7, "d1", "合"});
+    list.Add({2, 100, 200, "B", 3, "", "断"});
+    list.Add({1, 50, 0, "C", 9, "d3", ""});
+    ASSERT_TRUE(list.Sort(2)); // ascending by time, then milliseconds
+    EXPECT_EQ(list.Events()[0].name, "C");
+    EXPECT_EQ(list.Events()[1].name, "B");
+    EXPECT_EQ(list.Events()[2].name, "A");
+    ASSERT_TRUE(list.Sort(2)); // descending
+    EXPECT_EQ(list.Events()[0].name, "A");
+    ASSERT_TRUE(list.Sort(4));
+    EXPECT_EQ(list.Events()[0].name, "B"); // a system event sorts by its stored address
+    EXPECT_FALSE(list.Sort(3));
+    const auto cells = list.RowTexts(0);
+    EXPECT_EQ(cells[0], "1");
+    EXPECT_EQ(cells[1], "系统事件");
+    EXPECT_EQ(cells[4], "");
+    EXPECT_NE(cells[2].find(".200"), std::string::npos);
+}
+
+TEST(CatalogueTest, ListingAndPaths) {
+    std::vector<CatalogueEntry> e;
+    EXPECT_FALSE(AddCatalogueEntry(e, ".", 2, 0, 0));
+    AddCatalogueEntry(e, "b.txt", 1, 10, 0);
+    AddCatalogueEntry(e, "..", 2, 0, 0);
+    AddCatalogueEntry(e, "a", 2, 0, 0);
+    ASSERT_EQ(e.size(), 3u);
+    EXPECT_EQ(e[1].name, "向上...");
+    EXPECT_EQ(CatalogueRowTexts(e[1])[1], "");
+    EXPECT_EQ(OpenFolderPath("a/b/c", e[1]), "a/b");
+    EXPECT_EQ(OpenFolderPath("a", e[1]), "<root>");
+    EXPECT_EQ(OpenFolderPath("<root>", e[2]), "a");
+    EXPECT_EQ(OpenFolderPath("x", e[2]), "x/a");
+
+    SortCatalogue(e, 0, true);
+    EXPECT_EQ(e[0].up, 1);
+    EXPECT_EQ(e[1].name, "a");
+    SortCatalogue(e, 0, false);
+    EXPECT_EQ(e[0].up, 1);
+    EXPECT_EQ(e[1].name, "b.txt");
+    EXPECT_EQ(e[2].position, 2);
+}
+
+TEST(CatalogueTest, ChunksOfADownload) {
+    ChunkPlan c = NextChunk(0, 2048);
+    EXPECT_EQ(c.size, 1024u);
+    EXPECT_EQ(c.more, 1);
+    c = NextChunk(1024, 2048);
+    EXPECT_EQ(c.size, 1024u);
+    EXPECT_EQ(c.more, 0);
+    c = NextChunk(0, 10);
+    EXPECT_EQ(c.size, 10u);
+    EXPECT_EQ(c.more, 0);
+    EXPECT_EQ(ProgressOf(0, 0), 0);
+    EXPECT_EQ(ProgressOf(1024, 2048), 50);
+}

@@ -1,0 +1,237 @@
+// The history query windows and the statistics window: the query at opening, the range checks,
+// answers in parts, the export files, the statistics query file and the viewer.
+#include "AppTestRig.h"
+
+#include "monitor/app/HistoryForms.h"
+#include "monitor/app/StatForm.h"
+#include "monitor/core/DevTime.h"
+#include "platform/Gbk.h"
+
+#include <chrono>
+#include <gtest/gtest.h>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTableWidget>
+#include <thread>
+
+using namespace marindle;
+using namespace montest;
+using apptest::AppRig;
+
+namespace {
+struct FixedNow {
+    explicit FixedNow(std::time_t t) {
+        SetNowFunction([t] { return t; });
+    }
+    ~FixedNow() { SetNowFunction({}); }
+};
+} // namespace
+
+TEST(HistoryWindowTest, EventQueryAtOpeningAndAnswerInParts) {
+    AppRig rig;
+    rig.Login();
+    const std::time_t now = MakeLocalTime(2024, 5, 6, 10, 30, 0);
+    FixedNow fixed(now);
+    CDeviceRecord* d = rig.Ready(5);
+    auto* form = dynamic_cast<CEventForm*>(rig.app->windows.OpenEvents(d->key));
+    ASSERT_NE(form, nullptr);
+    EXPECT_EQ(form->windowTitle(), QString::fromStdString(d->name + "历史事件"));
+    ASSERT_EQ(rig.SentBodies().size(), 1u);
+    const Bytes q = rig.SentBodies()[0];
+    ASSERT_EQ(q.size(), 18u);
+    EXPECT_EQ(q[0], 19);
+    EXPECT_EQ(Cp56TimeToCTime(q.data() + 3), now - 3600);
+    EXPECT_EQ(Cp56TimeToCTime(q.data() + 10), now);
+    EXPECT_EQ(q[17], 255);
+    EXPECT_TRUE(form->Waiting());
+
+    form->AddRecord("过流", 1, now, 0x0302, "动作");
+    rig.app->windows.HistoryListComplete(false);
+    form->AddRecord("自检", 13, now, 0x0101, "");
+    rig.app->windows.HistoryListComplete(false);
+    form->AddRecord("告警", 3, now, 0x0101, "");
+    rig.app->windows.HistoryListComplete(true);
+    ASSERT_EQ(form->List()->rowCount(), 3);
+    EXPECT_EQ(form->List()->item(2, 0)->text(), "3");
+    EXPECT_EQ(form->List()->item(1, 2)->text(), QString::fromUtf8("未定义"));
+    EXPECT_EQ(form->List()->item(0, 3)->text(), "2");
+    EXPECT_EQ(form->List()->item(0, 4)->text(), "3");
+    EXPECT_FALSE(form->Waiting());
+    EXPECT_TRUE(form->WaitLabel()->isHidden());
+
+    form->Export();
+    const auto file = rig.app->SavFolder() / ("EVT_" + d->name + ".txt");
+    const std::string text = testsupport::ReadGbkText(file);
+    EXPECT_EQ(text.substr(0, text.find('\n') + 1), "序号,描述,类型,组号,条目号,值,时间\n");
+    EXPECT_NE(text.find("1,过流,动作元件,2,3,动作,2024-05-06 10:30:00\n"), std::string::npos);
+    EXPECT_EQ(rig.prompts.LastText(), "已成功导出历史事件为文件\"" + file.string() + "\"");
+
+    rig.ClearSent();
+    form->SetRange(now, now);
+    form->Query();
+    EXPECT_EQ(rig.prompts.LastText(), "时间范围有误。");
+    EXPECT_TRUE(rig.SentBodies().empty());
+}
+
+TEST(HistoryWindowTest, AnswerPartsGoToTheWindowThatTookTheRecords) {
+    AppRig rig;
+    rig.Login();
+    auto* first = dynamic_cast<CEventForm*>(rig.app->windows.OpenEvents(rig.Ready(5)->key));
+    auto* second = dynamic_cast<CEventForm*>(rig.app->windows.OpenEvents(rig.Ready(6)->key));
+    ASSERT_TRUE(first->Waiting() && second->Waiting());
+    first->AddRecord("过流", 1, 0, 0x0101, "");
+    rig.app->windows.HistoryListComplete(true);
+    EXPECT_FALSE(first->Waiting());
+    EXPECT_TRUE(second->Waiting());
+    rig.app->windows.HistoryListComplete(true); // an empty answer ends the one still waiting
+    EXPECT_FALSE(second->Waiting());
+    EXPECT_EQ(second->List()->rowCount(), 0);
+}
+
+TEST(HistoryWindowTest, RemoteCommandsFilterBySourcePort) {
+    AppRig rig;
+    rig.Login();
+    CDeviceRecord* d = rig.Ready(6);
+    auto* form = dynamic_cast<CRmtForm*>(rig.app->windows.OpenRemoteCmds(d->key));
+    ASSERT_NE(form, nullptr);
+    ASSERT_EQ(form->SourceCombo()->count(), 3);
+    EXPECT_EQ(form->SourceCombo()->itemText(2), QString::fromUtf8("板卡1NET2"));
+    Bytes q = rig.SentBodies().at(0);
+    ASSERT_EQ(q.size(), 21u);
+    EXPECT_EQ(q[17], 255);
+    EXPECT_EQ(q[20], 255);
+    rig.ClearSent();
+    form->SourceCombo()->setCurrentIndex(2);
+    form->TypeCombo()->setCurrentIndex(2);
+    form->Query();
+    q = rig.SentBodies().at(0);
+    EXPECT_EQ(q[17], 0); // board
+    EXPECT_EQ(q[18], 1); // network port
+    EXPECT_EQ(q[19], 2);
+    EXPECT_EQ(q[20], 2);
+    form->AddRecord("开关", 2, "调度", 0, 0x0101, "合", "自述");
+    rig.app->windows.RemoteCmdListComplete();
+    ASSERT_EQ(form->List()->rowCount(), 1);
+    EXPECT_EQ(form->List()->item(0, 1)->text(), QString::fromUtf8("遥控执行"));
+    form->Export();
+    const std::string text = testsupport::ReadGbkText(rig.app->SavFolder() / ("RMT_" + d->name + ".txt"));
+    EXPECT_NE(text.find("\n1,开关,遥控执行,调度,1,1,合,"), std::string::npos);
+}
+
+TEST(HistoryWindowTest, WaveformQueryByNof) {
+    AppRig rig;
+    rig.Login();
+    CDeviceRecord* d = rig.Ready(7);
+    auto* form = dynamic_cast<CWaveForm*>(rig.app->windows.OpenWave(d->key));
+    ASSERT_NE(form, nullptr);
+    EXPECT_EQ(rig.SentBodies().at(0).size(), 20u);
+    rig.ClearSent();
+    form->SetMode(1);
+    form->Query();
+    EXPECT_EQ(rig.prompts.LastText(), "请输入NOF。");
+    form->NofEdit()->setText("-1");
+    form->Query();
+    EXPECT_EQ(rig.prompts.LastText(), "请输入正整数。");
+    form->NofEdit()->setText("300");
+    form->Query();
+    const Bytes q = rig.SentBodies().at(0);
+    EXPECT_EQ(q[0], 27);
+    EXPECT_EQ(q[3], 1);
+    EXPECT_EQ(U16(q, 18), 300);
+    form->AddRecord("w1", "src1", 0, 300);
+    rig.app->windows.WaveListComplete();
+    ASSERT_EQ(form->List()->rowCount(), 1);
+    EXPECT_EQ(form->List()->item(0, 4)->text(), "300");
+}
+
+namespace {
+void AddStatGroup(CDeviceRecord* d, int entries) {
+    CGroupRecord* g = d->AddGroup(9);
+    g->title = "统计数据";
+    g->kind = 3;
+    for (int i = 1; i <= entries; ++i) {
+        CEntryRecord* e = g->AddEntry(static_cast<std::uint16_t>(9 | i << 8));
+        e->description = "量" + std::to_string(i);
+        e->dimension = "A";
+    }
+}
+} // namespace
+
+TEST(StatWindowTest, QueryWritesTheFileAndStartsTheViewer) {
+    AppRig rig;
+    rig.Login();
+    CDeviceRecord* d = rig.Ready(5);
+    AddStatGroup(d, 9);
+    auto* form = dynamic_cast<CStatForm*>(rig.app->windows.OpenStat(d->key));
+    ASSERT_NE(form, nullptr);
+    ASSERT_EQ(form->List()->rowCount(), 9);
+    form->ShowViewer(); // nothing queried yet: nothing starts
+    EXPECT_EQ(rig.prompts.Count(), 0u);
+    form->List()->selectAll();
+    form->Query();
+    EXPECT_EQ(rig.prompts.LastText(), "统计数据条目不可超过8条。");
+    form->List()->clearSelection();
+    form->List()->selectRow(0);
+    const std::time_t start = MakeLocalTime(2024, 1, 1, 0, 0, 0);
+    form->SetRange(start, start + 7776001);
+    form->Query();
+    EXPECT_EQ(rig.prompts.LastText(), "时间范围不可超过90天。");
+    form->SetRange(start, start + 7776000);
+    const auto file = rig.dir.Path() / "q.dat";
+    rig.OnDialog([&](QDialog& dlg) {
+        auto& fd = dynamic_cast<QFileDialog&>(dlg);
+        EXPECT_EQ(fd.windowTitle(), QString::fromUtf8("请选择保存统计数据的文件"));
+        fd.selectFile(QString::fromStdString(file.string()));
+        return static_cast<int>(QDialog::Accepted);
+    });
+    rig.ClearSent();
+    form->Query();
+    ASSERT_EQ(rig.SentBodies().size(), 1u);
+    EXPECT_EQ(rig.SentBodies()[0][0], 32);
+    EXPECT_TRUE(form->Querying());
+    form->Query();
+    EXPECT_EQ(rig.prompts.LastText(), "当前正有命令在执行。");
+    form->SampleArrived(1.5f, start + 10, 0, 0);
+    form->EntryData(static_cast<std::uint16_t>(9 | 1 << 8), "量一", true);
+    EXPECT_FALSE(form->Querying());
+    const std::string text = testsupport::ReadGbkText(file);
+    EXPECT_EQ(text.substr(0, text.find('\n')), "[装置]" + d->name + ",5," + std::to_string(start) + "," +
+                                                   std::to_string(start + 7776000) + ",1");
+    EXPECT_NE(text.find("[条目]量一,A,1\n1.500000,"), std::string::npos);
+
+    // The viewer: a stand-in script that notes its argument.
+    const auto viewer = rig.dir.Path() / "Brevane";
+    const auto marker = rig.dir.Path() / "viewer-arg.txt";
+    testsupport::WriteBytes(viewer, "#!/bin/sh\nprintf '%s' \"$1\" > '" + marker.string() + "'\n");
+    std::filesystem::permissions(viewer, std::filesystem::perms::owner_all);
+    form->viewerPath = viewer;
+    form->ShowViewer();
+    for (int i = 0; i < 100 && !std::filesystem::exists(marker); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_EQ(testsupport::ReadBytes(marker), file.string());
+    form->viewerPath = rig.dir.Path() / "missing" / "Brevane";
+    form->ShowViewer();
+    EXPECT_NE(rig.prompts.LastText().find("启动统计数据查看程序失败"), std::string::npos);
+}
+
+TEST(StatWindowTest, TimeOutStopsTheQuery) {
+    AppRig rig;
+    rig.Login();
+    CDeviceRecord* d = rig.Ready(5);
+    AddStatGroup(d, 2);
+    auto* form = dynamic_cast<CStatForm*>(rig.app->windows.OpenStat(d->key));
+    form->List()->selectAll();
+    rig.OnDialog([&](QDialog& dlg) {
+        dynamic_cast<QFileDialog&>(dlg).selectFile(
+            QString::fromStdString((rig.dir.Path() / "t.dat").string()));
+        return static_cast<int>(QDialog::Accepted);
+    });
+    form->Query();
+    ASSERT_TRUE(form->Querying());
+    form->OnTimeout();
+    EXPECT_FALSE(form->Querying());
+    EXPECT_EQ(rig.prompts.LastText(), "等待装置应答超时，停止召唤。");
+    EXPECT_FALSE(std::filesystem::exists(rig.dir.Path() / "t.dat"));
+}

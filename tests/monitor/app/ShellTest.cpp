@@ -1,0 +1,323 @@
+// The shell of the monitor program: connect and login, the command states, the window manager's
+// limit and refusals, the structure trees, the notice, the comm-parameters dialog, the frame
+// properties, the device commands, the warning view and the communication state window.
+#include "AppTestRig.h"
+
+#include "monitor/app/CommForm.h"
+#include "monitor/app/CommParamDlg.h"
+#include "monitor/app/FramePropDlg.h"
+#include "monitor/app/OverallView.h"
+#include "monitor/app/TextMonitorForm.h"
+#include "monitor/app/WarnView.h"
+#include "monitor/coreui/DevClockDlg.h"
+#include "platform/Profile.h"
+
+#include <gtest/gtest.h>
+#include <QAction>
+#include <QCheckBox>
+#include <QDockWidget>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMenu>
+#include <QTableWidget>
+
+using namespace marindle;
+using namespace montest;
+using apptest::AppRig;
+
+namespace {
+QStringList Texts(const QTreeWidgetItem* parent) {
+    QStringList out;
+    for (int i = 0; i < parent->childCount(); ++i)
+        out << parent->child(i)->text(0);
+    return out;
+}
+} // namespace
+
+TEST(ShellTest, LoginBuildsTreesAndOpensTheDebugWindow) {
+    AppRig rig;
+    EXPECT_TRUE(rig.app->Frame()->Action(32771)->isEnabled());
+    EXPECT_TRUE(rig.app->Frame()->Action(32772)->isEnabled());
+    EXPECT_FALSE(rig.app->Frame()->Action(32773)->isEnabled());
+    EXPECT_FALSE(rig.app->Frame()->Action(32826)->isEnabled());
+    rig.Login();
+    EXPECT_EQ(rig.app->Frame()->LinkText(), "通讯装置网络连接");
+    EXPECT_NE(rig.app->windows.FindDebug(), nullptr);
+    EXPECT_FALSE(rig.app->Frame()->Action(32771)->isEnabled());
+    EXPECT_FALSE(rig.app->Frame()->Action(32772)->isEnabled());
+    EXPECT_TRUE(rig.app->Frame()->Action(32773)->isEnabled());
+    EXPECT_EQ(rig.app->Frame()->NoticeText(), "");
+
+    COverallView* down = rig.app->Frame()->TreeView(1);
+    ASSERT_EQ(down->topLevelItemCount(), 1);
+    QTreeWidgetItem* unit = down->topLevelItem(0);
+    EXPECT_EQ(unit->text(0), QString::fromUtf8("通讯装置"));
+    EXPECT_EQ(Texts(unit),
+              (QStringList{"装置总表", "文件目录", "调试信息", "字符串命令", "板卡1_COM1", "板卡1_NET2"}));
+    QTreeWidgetItem* com1 = unit->child(4);
+    ASSERT_EQ(com1->childCount(), 4);
+    EXPECT_EQ(com1->child(0)->text(0), QString::fromUtf8("通讯报文"));
+    QTreeWidgetItem* dev = com1->child(2);
+    EXPECT_EQ(COverallView::KindOf(dev), kNodeDevice);
+    EXPECT_EQ(Texts(dev),
+              (QStringList{"六遥", "保护", "历史事件", "远方命令", "装置报文", "波形记录", "统计数据"}));
+    // The ports with devices all stand on the "对下" side: "对上" lists only the fixed nodes.
+    EXPECT_EQ(rig.app->Frame()->TreeView(2)->topLevelItem(0)->childCount(), 4);
+
+    rig.app->OnDisconnect();
+    EXPECT_EQ(rig.app->Frame()->LinkText(), "通讯装置通讯中断");
+    EXPECT_TRUE(rig.app->Frame()->Action(32772)->isEnabled());
+}
+
+TEST(ShellTest, TreeStatesTextsAndContextMenus) {
+    AppRig rig;
+    rig.Login();
+    COverallView* tree = rig.app->Frame()->TreeView(1);
+    CDeviceRecord* d = rig.app->model.FindDevice(5);
+    QTreeWidgetItem* node = tree->FindNode(kNodeDevice, 1, d->key);
+    ASSERT_NE(node, nullptr);
+    EXPECT_EQ(COverallView::ImageOf(node), 4);
+    tree->SetNodeState(true, d->key, true);
+    EXPECT_EQ(COverallView::ImageOf(node), 5);
+    d->name = "线路保护";
+    tree->RefreshNodeTexts();
+    EXPECT_EQ(node->text(0), QString::fromUtf8("(5)线路保护"));
+    EXPECT_EQ(tree->BuildContextMenu(tree->topLevelItem(0)), nullptr);
+    auto menu = tree->BuildContextMenu(node);
+    ASSERT_NE(menu, nullptr);
+    ASSERT_EQ(menu->actions().size(), 3);
+    EXPECT_EQ(menu->actions()[2]->text(), QString::fromUtf8("复归"));
+    // "刷新" of a device that does not communicate is refused.
+    menu->actions()[0]->trigger();
+    EXPECT_EQ(rig.prompts.Texts(), (std::vector<std::string>{"确定重新初始化当前装置？", "装置未连通。"}));
+    // "导出" writes the device's text file.
+    rig.prompts.Clear();
+    menu->actions()[1]->trigger();
+    EXPECT_TRUE(std::filesystem::exists(rig.app->SavFolder() / "线路保护.txt"));
+    // A double click on a device node opens nothing.
+    const int before = rig.app->windows.Count();
+    tree->OpenNode(node);
+    EXPECT_EQ(rig.app->windows.Count(), before);
+}
+
+TEST(ShellTest, WindowLimitAndCloseOnConnect) {
+    AppRig rig;
+    rig.Login();
+    CWindowManager& w = rig.app->windows;
+    for (std::uint16_t a : {5, 6, 7})
+        rig.Ready(a);
+    ASSERT_NE(w.OpenCatalogue(), nullptr);
+    w.OpenCommand();
+    w.OpenCommState();
+    w.OpenTrace(1, 0, 0);
+    w.OpenInfo();
+    w.OpenLog(0, 0);
+    for (const auto& p : rig.app->model.Ports()) {
+        ASSERT_NE(w.OpenTrace(0, 0, p->key), nullptr);
+        ASSERT_NE(w.OpenProtocol(p->key), nullptr);
+    }
+    for (std::uint16_t a : {5, 6, 7}) {
+        const std::uint16_t key = rig.app->model.FindDevice(a)->key;
+        ASSERT_NE(w.OpenTrace(0, 1, key), nullptr);
+        ASSERT_NE(w.OpenEvents(key), nullptr);
+        ASSERT_NE(w.OpenRemoteCmds(key), nullptr);
+        ASSERT_NE(w.OpenWave(key), nullptr);
+        ASSERT_NE(w.OpenTelecontrol(key), nullptr);
+        ASSERT_NE(w.OpenSettings(key), nullptr);
+        ASSERT_NE(w.OpenStat(key), nullptr);
+    }
+    EXPECT_EQ(w.Count(), 32);
+    EXPECT_EQ(static_cast<int>(w.Windows().size()), 32);
+    // An open window comes forward without counting again.
+    const std::uint16_t key5 = rig.app->model.FindDevice(5)->key;
+    CMonitorForm* events = w.Find(kEventWindow, {0, 1, key5});
+    EXPECT_EQ(w.OpenEvents(key5), events);
+    EXPECT_EQ(w.Count(), 32);
+    rig.prompts.Clear();
+    const std::uint16_t table = rig.app->model.Ports()[0]->Tables()[0]->key;
+    EXPECT_EQ(w.OpenRefTable(table), nullptr);
+    ASSERT_EQ(rig.prompts.Messages().size(), 1u);
+    EXPECT_EQ(rig.prompts.Messages()[0].text, "最多只能打开32个监视窗口，请关闭其它窗口后再试");
+    EXPECT_EQ(rig.prompts.Messages()[0].caption, "警告信息");
+    EXPECT_EQ(w.Count(), 32);
+
+    rig.app->OnDisconnect();
+    rig.app->OnConnect();
+    ASSERT_EQ(w.Windows().size(), 2u);
+    EXPECT_NE(w.FindDebug(), nullptr);
+    EXPECT_NE(w.FindTrace(1, 0, 0), nullptr);
+    EXPECT_EQ(w.Count(), 2);
+    EXPECT_EQ(rig.app->model.Ports().size(), 0u);
+}
+
+TEST(ShellTest, DeviceWindowsAreRefusedUntilTheDeviceIsReady) {
+    AppRig rig;
+    rig.Login();
+    CDeviceRecord* d = rig.app->model.FindDevice(6);
+    EXPECT_EQ(rig.app->windows.OpenEvents(d->key), nullptr);
+    EXPECT_EQ(rig.prompts.LastText(), "装置未连通。");
+    d->communicating = 1;
+    rig.ClearSent();
+    EXPECT_EQ(rig.app->windows.OpenSettings(d->key), nullptr);
+    EXPECT_EQ(rig.prompts.LastText(), "正在初始化装置，请重试……");
+    EXPECT_FALSE(rig.SentBodies().empty()); // the reading starts again
+    EXPECT_EQ(rig.app->windows.Count(), 1); // the debug window
+    EXPECT_EQ(rig.app->windows.OpenEvents(0x7777), nullptr);
+}
+
+TEST(ShellTest, SystemLogCollectsTheUnitsEntries) {
+    AppRig rig;
+    rig.Login();
+    rig.app->Frame()->findChild<QAction*>("actionSystemLog")->trigger();
+    ILogWindow* log = rig.app->windows.FindLog(0, 0);
+    ASSERT_NE(log, nullptr);
+    EXPECT_EQ(rig.app->windows.FindLog(1, 0), nullptr);
+    log->AddLogEntry(7, 1000);
+    auto* form = dynamic_cast<CMonitorForm*>(log);
+    EXPECT_EQ(form->Title(), "系统日志");
+    EXPECT_EQ(form->findChild<QTableWidget*>("list1000")->rowCount(), 1);
+}
+
+TEST(ShellTest, NoticeKeepsItsFirstText) {
+    AppRig rig;
+    CMainFrame* f = rig.app->Frame();
+    f->CloseNotice();
+    f->ShowNotice("第一");
+    f->ShowNotice("第二");
+    EXPECT_EQ(f->NoticeText(), "第一");
+    f->CloseNotice();
+    EXPECT_EQ(f->NoticeText(), "");
+}
+
+TEST(ShellTest, LoginTimeOutDisconnectsAndTellsOnce) {
+    AppRig rig;
+    rig.app->OnConnect();
+    ASSERT_TRUE(rig.app->IsConnected());
+    rig.app->link.AdvanceTime(6000);
+    EXPECT_FALSE(rig.app->IsConnected());
+    EXPECT_EQ(rig.prompts.Texts(), (std::vector<std::string>{"等待身份验证超时，请尝试重新连接。"}));
+    EXPECT_EQ(rig.app->Frame()->NoticeText(), "");
+    EXPECT_EQ(rig.app->Frame()->LinkText(), "通讯装置通讯中断");
+}
+
+TEST(ShellTest, CommParametersStoreTheAddressAndConnect) {
+    AppRig rig;
+    rig.OnDialog([](QDialog& d) {
+        auto& dlg = dynamic_cast<CCommParamDlg&>(d);
+        EXPECT_EQ(dlg.port_->text(), "7001");
+        EXPECT_EQ(dlg.address_->text(), "0.0.0.0");
+        dlg.address_->setText("127.0.0.1");
+        dlg.port_->setText("7002");
+        dlg.onStore(dlg.Address());
+        return CCommParamDlg::kConnect;
+    });
+    rig.app->OnCommParams();
+    EXPECT_TRUE(rig.app->IsConnected());
+    EXPECT_EQ(rig.app->link.Address(), "127.0.0.1");
+    EXPECT_EQ(rig.app->link.Port(), 7002);
+    EXPECT_EQ(rig.app->cfg.IpAddress(), "127.0.0.1");
+    EXPECT_EQ(rig.app->Frame()->AddressText(), "127.0.0.1");
+    // The port shown is 7001 again next time; Cancel changes nothing.
+    rig.OnDialog([](QDialog& d) {
+        EXPECT_EQ(dynamic_cast<CCommParamDlg&>(d).port_->text(), "7001");
+        return static_cast<int>(QDialog::Rejected);
+    });
+    rig.app->OnCommParams();
+    EXPECT_EQ(rig.app->link.Port(), 7002);
+}
+
+TEST(ShellTest, FramePropertiesOpenTheTraceWindowAndStoreTheFilters) {
+    AppRig rig;
+    rig.Login();
+    COverallView* tree = rig.app->Frame()->TreeView(1);
+    const CPortRecord* net = rig.app->model.Ports()[1].get();
+    QTreeWidgetItem* traceNode = tree->FindNode(kNodeTrace, 0, net->key);
+    ASSERT_NE(traceNode, nullptr);
+    rig.OnDialog([](QDialog& d) {
+        auto* devIp = d.findChild<QLineEdit*>("ip1057");
+        EXPECT_EQ(devIp->text(), "0.0.0.0");
+        EXPECT_FALSE(devIp->isEnabled());
+        auto* filter = d.findChild<QCheckBox*>("check1059");
+        EXPECT_TRUE(filter->isEnabled());
+        filter->setChecked(true);
+        EXPECT_TRUE(devIp->isEnabled());
+        devIp->setText("10.0.0.9");
+        d.accept();
+        return static_cast<int>(QDialog::Accepted);
+    });
+    tree->OnFrameProperties(traceNode);
+    auto* trace = dynamic_cast<CTraceForm*>(rig.app->windows.FindTrace(0, 0, net->key));
+    ASSERT_NE(trace, nullptr);
+    EXPECT_EQ(trace->Settings().devIpFilter, 1);
+    EXPECT_EQ(trace->Settings().deviceIp, 0x0A000009u);
+    const FrameSettings stored = rig.app->cfg.FrameFilters();
+    EXPECT_EQ(stored.devIpFilter, 1);
+    EXPECT_EQ(stored.deviceIp, 0x0A000009u);
+    // A serial port's dialog keeps transports and filters disabled.
+    const CPortRecord* serial = rig.app->model.Ports()[0].get();
+    rig.OnDialog([](QDialog& d) {
+        EXPECT_FALSE(d.findChild<QCheckBox*>("check1053")->isEnabled());
+        EXPECT_FALSE(d.findChild<QCheckBox*>("check1059")->isEnabled());
+        return static_cast<int>(QDialog::Rejected);
+    });
+    tree->OnFrameProperties(tree->FindNode(kNodeTrace, 0, serial->key));
+    EXPECT_EQ(rig.app->windows.FindTrace(0, 0, serial->key), nullptr);
+}
+
+TEST(ShellTest, MenuCommandsAskAndSend) {
+    AppRig rig;
+    rig.Login();
+    rig.prompts.Script({platform::Answer::No});
+    rig.app->OnRemoteReset();
+    EXPECT_TRUE(rig.SentBodies().empty());
+    rig.app->OnRemoteReset();
+    ASSERT_EQ(rig.SentBodies().size(), 1u);
+    EXPECT_EQ(rig.SentBodies()[0][0], 2);
+    EXPECT_EQ(rig.transport->sent[0][26], 255);
+    rig.ClearSent();
+    rig.app->OnCancelAllManual();
+    ASSERT_EQ(rig.SentBodies().size(), 1u);
+    EXPECT_EQ(rig.SentBodies()[0][0], 22);
+    rig.ClearSent();
+    rig.app->OnVersion();
+    EXPECT_EQ(rig.SentBodies()[0][0], 33);
+    rig.ClearSent();
+    rig.app->OnViewClocks();
+    ASSERT_NE(rig.app->clock, nullptr);
+    EXPECT_EQ(rig.app->windows.FindClock(), static_cast<IClockWindow*>(rig.app->clock.get()));
+}
+
+TEST(ShellTest, WarningEventsShowTheBar) {
+    AppRig rig;
+    rig.app->Frame()->WarnspaceBar()->hide();
+    rig.app->windows.WarnView()->AddEvent(0, 1000, 5, "保护A", 5, "过流", "动作");
+    EXPECT_FALSE(rig.app->Frame()->WarnspaceBar()->isHidden());
+    CWarnView* v = rig.app->Frame()->Warn();
+    ASSERT_EQ(v->rowCount(), 1);
+    EXPECT_EQ(v->item(0, 1)->text(), QString::fromUtf8("SOE事件"));
+    auto menu = v->BuildContextMenu();
+    menu->actions()[0]->trigger();
+    EXPECT_EQ(v->rowCount(), 0);
+    v->AddEvent(2, 1000, 0, "B", 9, "", "断");
+    EXPECT_EQ(v->item(0, 0)->text(), "1");
+    EXPECT_EQ(v->item(0, 4)->text(), "");
+}
+
+TEST(ShellTest, CommStateWindowShowsStatesAndSelectsNodes) {
+    AppRig rig;
+    rig.Login();
+    auto* form = dynamic_cast<CCommForm*>(rig.app->windows.OpenCommState());
+    ASSERT_NE(form, nullptr);
+    QTableWidget* list = form->List();
+    ASSERT_EQ(list->rowCount(), 5);
+    EXPECT_EQ(list->item(0, 0)->text(), QString::fromUtf8("板卡1_COM1"));
+    EXPECT_EQ(list->item(1, 2)->text(), "5");
+    rig.Feed(Dsdu({25, 0, 0, 1, 0, 5, 0, 0x91}));
+    EXPECT_EQ(list->item(1, 3)->text(), QString::fromUtf8("断"));
+    EXPECT_EQ(list->item(1, 4)->text(), QString::fromUtf8("通"));
+    EXPECT_EQ(list->item(1, 5)->text(), QString::fromUtf8("投运"));
+    form->OnRowActivated(1);
+    COverallView* tree = rig.app->Frame()->TreeView(1);
+    EXPECT_EQ(COverallView::KindOf(tree->currentItem()), kNodeDevice);
+    EXPECT_EQ(COverallView::KeyOf(tree->currentItem()), rig.app->model.FindDevice(5)->key);
+}

@@ -1,0 +1,279 @@
+// The editable value lists: the settings download in two steps, the indication form's manual
+// setting and telecontrol, and the reference-table form.
+#include "AppTestRig.h"
+
+#include "monitor/app/TransferProgressDlg.h"
+#include "monitor/app/ValueForms.h"
+#include "monitor/coreui/TelecontrolDlg.h"
+#include "platform/Profile.h"
+
+#include <gtest/gtest.h>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QMenu>
+#include <QRadioButton>
+#include <QTableWidget>
+
+using namespace marindle;
+using namespace montest;
+using apptest::AppRig;
+
+namespace {
+CGroupRecord* AddGroup(CDeviceRecord* d, std::uint8_t number, const std::string& title, int kind, int entries,
+                       std::uint8_t type = 7) {
+    CGroupRecord* g = d->AddGroup(number);
+    g->title = title;
+    g->kind = kind;
+    for (int i = 1; i <= entries; ++i) {
+        CEntryRecord* e = g->AddEntry(static_cast<std::uint16_t>(number | i << 8));
+        e->address = d->address;
+        e->description = title + std::to_string(i);
+        e->dataType = type;
+        e->dataSize = 4;
+        e->number = 1;
+    }
+    return g;
+}
+
+void ShowValues(CDeviceRecord* d, std::uint8_t group, const std::string& text) {
+    for (const auto& e : d->FindGroup(group)->Entries())
+        e->actualValue = text;
+}
+} // namespace
+
+TEST(SettingsFormTest, EditAndDownloadInTwoSteps) {
+    AppRig rig;
+    rig.Login();
+    CDeviceRecord* d = rig.Ready(5);
+    AddGroup(d, 2, "保护定值", 2, 2);
+    AddGroup(d, 3, "遥测", 2, 1);
+    AddGroup(d, 4, "遥信/开关", 1, 1);
+    auto* form = dynamic_cast<CProtForm*>(rig.app->windows.OpenSettings(d->key));
+    ASSERT_NE(form, nullptr);
+    QTableWidget* list = form->List();
+    ASSERT_EQ(list->rowCount(), 3);
+    EXPECT_EQ(list->item(0, 6)->text(), QString::fromUtf8(" -  ()"));
+    EXPECT_FALSE(form->BeginEdit(0, 4)); // never read: not editable
+    form->ReadGroup();
+    EXPECT_EQ(rig.prompts.LastText(), "请先选择所需召唤的组。");
+    list->selectRow(0);
+    rig.ClearSent();
+    form->ReadGroup();
+    ASSERT_EQ(rig.SentBodies().size(), 1u);
+    EXPECT_EQ(d->readState, CDeviceRecord::kValues);
+    ShowValues(d, 2, "1.5");
+    ShowValues(d, 3, "7");
+    form->GroupValuesArrived(2);
+    form->GroupValuesArrived(3);
+    form->GroupValuesArrived(9); // a group without rows changes nothing
+    EXPECT_EQ(list->item(1, 4)->text(), "1.5");
+    EXPECT_FALSE(form->BeginEdit(2, 4)); // "遥测" is no settings group
+    EXPECT_TRUE(form->BeginEdit(0, 4));
+    form->CommitEdit(0, "1.5"); // unchanged: nothing pending
+    EXPECT_TRUE(form->Pending().Empty());
+    form->CommitEdit(0, "2.5");
+    form->CommitEdit(0, "2.6");
+    EXPECT_EQ(form->Pending().Size(), 1u);
+    EXPECT_EQ(list->item(0, 1)->foreground().color(), QColor(190, 0, 0));
+    EXPECT_EQ(d->FindEntry(0x0102)->actualValue, "2.6");
+
+    rig.ClearSent();
+    rig.grantRights = false;
+    form->Download();
+    EXPECT_EQ(rig.rights, (std::vector<int>{8}));
+    EXPECT_TRUE(rig.SentBodies().empty());
+    rig.grantRights = true;
+    form->Download();
+    ASSERT_EQ(rig.SentBodies().size(), 1u);
+    EXPECT_EQ(rig.SentBodies()[0][5], 249);
+    EXPECT_EQ(rig.SentBodies()[0][7] & 0x3F, 1);
+    EXPECT_EQ(d->writeState, 2);
+    ASSERT_NE(form->Progress(), nullptr);
+    rig.ClearSent();
+    form->WriteAck(1, 1);
+    ASSERT_EQ(rig.SentBodies().size(), 1u);
+    EXPECT_EQ(rig.SentBodies()[0][5], 250);
+    EXPECT_EQ(form->Progress()->Pos(), 50);
+    form->WriteAck(0, 1);
+    EXPECT_EQ(rig.prompts.LastText(), "下装成功。");
+    EXPECT_TRUE(form->Pending().Empty());
+    EXPECT_EQ(form->Progress(), nullptr);
+    EXPECT_EQ(form->State(), 0);
+    // A late acknowledgement is ignored.
+    rig.ClearSent();
+    form->WriteAck(1, 1);
+    EXPECT_TRUE(rig.SentBodies().empty());
+}
+
+TEST(SettingsFormTest, SixtyThreeValuesGoAndSixtyFourAreRefused) {
+    AppRig rig;
+    rig.Login();
+    CDeviceRecord* d = rig.Ready(5);
+    AddGroup(d, 2, "定值", 2, 64);
+    ShowValues(d, 2, "0");
+    auto* form = dynamic_cast<CProtForm*>(rig.app->windows.OpenSettings(d->key));
+    form->GroupValuesArrived(2);
+    for (int r = 0; r < 64; ++r)
+        form->CommitEdit(r, "1");
+    rig.ClearSent();
+    form->Download();
+    EXPECT_EQ(rig.prompts.LastText(), "输入数目过大。");
+    EXPECT_TRUE(rig.SentBodies().empty());
+    form->List()->setCurrentCell(63, 0);
+    form->WithdrawSelected();
+    EXPECT_EQ(form->Pending().Size(), 63u);
+    form->Download();
+    ASSERT_EQ(rig.SentBodies().size(), 1u);
+    EXPECT_EQ(rig.SentBodies()[0][7] & 0x3F, 63);
+    form->OnTimeout();
+    EXPECT_EQ(rig.prompts.LastText(), "等待装置应答超时，停止下装。");
+    EXPECT_TRUE(form->Pending().Empty());
+}
+
+TEST(TelecontrolFormTest, ManualSettingAndReplies) {
+    AppRig rig;
+    rig.Login();
+    CDeviceRecord* d = rig.Ready(5);
+    AddGroup(d, 4, "遥信/开关", 1, 2, 9);
+    AddGroup(d, 5, "遥控/断路器", 1, 1, 9);
+    auto* form = dynamic_cast<CYaoForm*>(rig.app->windows.OpenTelecontrol(d->key));
+    ASSERT_NE(form, nullptr);
+    ASSERT_EQ(rig.SentBodies().size(), 1u); // the general interrogation
+    QTableWidget* list = form->List();
+    ASSERT_EQ(list->rowCount(), 3);
+    EXPECT_EQ(list->item(0, 0)->text(), QString::fromUtf8("开关"));
+    ShowValues(d, 4, "分");
+    ShowValues(d, 5, "分");
+    form->GroupValuesArrived();
+    form->OneValueArrived(0x0204, "合");
+    EXPECT_EQ(list->item(1, 4)->text(), QString::fromUtf8("合"));
+    EXPECT_FALSE(form->BeginEdit(2, 4)); // telecontrol rows are never edited
+    EXPECT_TRUE(form->BeginEdit(0, 4));
+    auto* combo = list->findChild<QComboBox*>("inPlaceList");
+    ASSERT_NE(combo, nullptr);
+    combo->setCurrentIndex(1);
+    list->setCurrentCell(1, 0); // another click takes the text
+    form->CommitEdit(0, "合");
+    EXPECT_EQ(form->Pending().Size(), 1u);
+    rig.ClearSent();
+    form->ManualSet();
+    ASSERT_EQ(rig.SentBodies().size(), 1u);
+    EXPECT_EQ(rig.SentBodies()[0][0], 20);
+    rig.app->windows.ManualSetDone({{5, 0x0104}});
+    EXPECT_EQ(list->item(0, 5)->text(), QString::fromUtf8("√"));
+    EXPECT_TRUE(form->Pending().Empty());
+    d->FindEntry(0x0104)->manualSet = 1;
+    rig.ClearSent();
+    form->ManualCancel();
+    EXPECT_EQ(rig.SentBodies().at(0)[0], 21);
+    rig.app->windows.AllManualCancelled();
+    EXPECT_EQ(list->item(0, 5)->text(), "");
+    rig.ClearSent();
+    rig.app->windows.CloseLinkWindows();
+    ASSERT_EQ(rig.SentBodies().size(), 1u); // the interrogation ends with COT 10
+    EXPECT_EQ(rig.SentBodies()[0][2], 10);
+}
+
+TEST(TelecontrolFormTest, CommandNeedsPermissionAndTimesOut) {
+    AppRig rig;
+    rig.Login();
+    CDeviceRecord* d = rig.Ready(5);
+    AddGroup(d, 5, "遥控/断路器", 1, 1, 9);
+    auto* form = dynamic_cast<CYaoForm*>(rig.app->windows.OpenTelecontrol(d->key));
+    EXPECT_EQ(form->BuildContextMenu(0), nullptr);
+    platform::WritePrivateProfileString("System Config", "YK_PERMIT", "1", rig.app->cfg.File());
+    auto menu = form->BuildContextMenu(0);
+    ASSERT_NE(menu, nullptr);
+    form->List()->setCurrentCell(0, 0);
+    rig.OnDialog([](QDialog& dlg) {
+        dlg.findChild<QRadioButton*>("radio1072")->setChecked(true);
+        dlg.findChild<QRadioButton*>("radio1074")->setChecked(true);
+        dlg.accept();
+        return static_cast<int>(QDialog::Accepted);
+    });
+    rig.ClearSent();
+    menu->actions()[0]->trigger();
+    EXPECT_EQ(rig.rights, (std::vector<int>{16}));
+    ASSERT_EQ(rig.SentBodies().size(), 1u);
+    EXPECT_EQ(rig.SentBodies()[0][5], 250);
+    EXPECT_EQ(d->writeState, 1);
+    ASSERT_TRUE(form->Waiting());
+    for (int i = 0; i < 20; ++i)
+        form->OnTick();
+    EXPECT_EQ(form->Progress()->Pos(), 100);
+    EXPECT_EQ(rig.prompts.Count(), 0u);
+    form->OnTick();
+    EXPECT_EQ(rig.prompts.LastText(), "等待装置应答超时，停止遥控。");
+    EXPECT_FALSE(form->Waiting());
+    form->TelecontrolAck(1, 1); // nothing waits any more
+    EXPECT_EQ(rig.prompts.Count(), 1u);
+}
+
+TEST(TelecontrolFormTest, AcknowledgementEndsTheWait) {
+    AppRig rig;
+    rig.Login();
+    CDeviceRecord* d = rig.Ready(5);
+    AddGroup(d, 5, "遥控/断路器", 1, 1, 9);
+    platform::WritePrivateProfileString("System Config", "YK_PERMIT", "1", rig.app->cfg.File());
+    auto* form = dynamic_cast<CYaoForm*>(rig.app->windows.OpenTelecontrol(d->key));
+    form->List()->setCurrentCell(0, 0);
+    rig.OnDialog([](QDialog& dlg) {
+        dlg.accept();
+        return static_cast<int>(QDialog::Accepted);
+    });
+    form->Telecontrol();
+    ASSERT_TRUE(form->Waiting());
+    form->TelecontrolAck(0, 0);
+    EXPECT_EQ(rig.prompts.LastText(), "装置否认应答，遥控选择失败。");
+    EXPECT_FALSE(form->Waiting());
+    EXPECT_EQ(form->Progress(), nullptr);
+}
+
+TEST(RefTableFormTest, RowsValuesAndStartIndex) {
+    AppRig rig;
+    rig.Login();
+    CDeviceRecord* d = rig.Ready(5);
+    AddGroup(d, 4, "遥信/开关", 1, 2, 9);
+    CTableRecord* table = rig.app->model.Ports()[0]->Tables()[0].get();
+    auto* form = dynamic_cast<CTabForm*>(rig.app->windows.OpenRefTable(table->key));
+    ASSERT_NE(form, nullptr);
+    ASSERT_EQ(rig.SentBodies().size(), 1u);
+    EXPECT_EQ(rig.SentBodies()[0][0], 12);
+    form->AddRow(5, 0x0104, "x");
+    form->AddRow(5, 0x0104, "x"); // a repeated description adds no row
+    form->AddRow(5, 0x0204, "y");
+    form->RowsComplete();
+    QTableWidget* list = form->List();
+    ASSERT_EQ(list->rowCount(), 2);
+    EXPECT_EQ(list->item(1, 0)->text(), "1");
+    EXPECT_EQ(list->item(0, 1)->text(), QString::fromUtf8("遥信"));
+    EXPECT_EQ(list->item(0, 2)->text(), QString::fromStdString("(5)" + d->name));
+    ShowValues(d, 4, "分");
+    form->ValuesComplete();
+    form->OneValue(5, 0x0204, "合");
+    EXPECT_EQ(list->item(1, 6)->text(), QString::fromUtf8("合"));
+    EXPECT_TRUE(form->BeginEdit(0, 6));
+    form->CommitEdit(0, "合");
+    form->ManualSet();
+    rig.app->windows.ManualSetDone({{5, 0x0104}});
+    EXPECT_EQ(list->item(0, 7)->text(), QString::fromUtf8("√"));
+
+    form->StartEdit()->setText("60001");
+    form->Requery();
+    EXPECT_EQ(rig.prompts.LastText(), "输入值越限。");
+    form->StartEdit()->clear();
+    form->Requery();
+    EXPECT_EQ(rig.prompts.LastText(), "请输入起始序号。");
+    rig.ClearSent();
+    form->StartEdit()->setText("60000");
+    form->Requery();
+    EXPECT_EQ(form->StartIndex(), 60000);
+    ASSERT_EQ(rig.SentBodies().size(), 2u); // stop the old, start the new
+    EXPECT_EQ(list->rowCount(), 0);
+    // A table of telecontrol points never opens an editor.
+    table->type = 3;
+    form->AddRow(5, 0x0104, "x");
+    form->RowsComplete();
+    form->ValuesComplete();
+    EXPECT_FALSE(form->BeginEdit(0, 6));
+}
