@@ -8,6 +8,7 @@
 #include "configtool/app/ConfigToolApp.h"
 #include "configtool/app/MainFrame.h"
 #include "configtool/shellui/MainTabBar.h"
+#include "editors/RegisterViews.h"
 #include "platform/ui/WidgetPrompt.h"
 #include "projectmodel/ProjectContext.h"
 
@@ -40,6 +41,7 @@ int main(int argc, char** argv) {
     if (mode != "frame" || argc < 4)
         return 2;
 
+    RegisterEditorViews();
     platform::CWidgetPrompt prompt;
     platform::SetPrompt(&prompt);
     // The login as the administrator with the default password of a new user file.
