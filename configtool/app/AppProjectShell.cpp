@@ -1,82 +1,8 @@
 #include "AppProjectShell.h"
 
 #include "ConfigToolApp.h"
+#include "editors/SaveVersionDlg.h"
 #include "MainFrame.h"
-#include "platform/Prompt.h"
-#include "platform/ui/WidgetPrompt.h"
-#include "projectmodel/FolderHelpers.h"
-
-#include <QDialog>
-#include <QDialogButtonBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QListWidget>
-#include <QPushButton>
-#include <QVBoxLayout>
-
-using platform::Qs;
-using platform::Ss;
-
-namespace {
-
-// "保存": lists the versions the project folder holds and takes the version to save under.
-class VersionDialog : public QDialog {
-public:
-    VersionDialog(const std::filesystem::path& folder, const std::string& version, QWidget* parent)
-        : QDialog(parent) {
-        setObjectName("saveVersionDlg");
-        setWindowTitle("保存");
-        auto* layout = new QVBoxLayout(this);
-        layout->addWidget(new QLabel("已有版本：", this));
-        m_pList = new QListWidget(this);
-        m_pList->setObjectName("versionList");
-        layout->addWidget(m_pList);
-        layout->addWidget(new QLabel("保存为：", this));
-        m_pEdit = new QLineEdit(this);
-        m_pEdit->setObjectName("versionEdit");
-        layout->addWidget(m_pEdit);
-        auto* buttons = new QDialogButtonBox(this);
-        QPushButton* ok = buttons->addButton("确认", QDialogButtonBox::AcceptRole);
-        ok->setObjectName("okButton");
-        buttons->addButton("取消", QDialogButtonBox::RejectRole);
-        layout->addWidget(buttons);
-        connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-        connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-        connect(m_pList, &QListWidget::currentTextChanged, m_pEdit, &QLineEdit::setText);
-
-        if (!folder.empty())
-            for (const std::filesystem::path& sub : projectmodel::ListSubfolders(folder)) {
-                const std::string name = sub.filename().string();
-                const std::size_t v = name.find('V');
-                if (v != std::string::npos)
-                    m_pList->addItem(Qs(name.substr(v + 1)));
-            }
-        if (!version.empty()) {
-            const auto found = m_pList->findItems(Qs(version), Qt::MatchExactly);
-            if (!found.isEmpty())
-                m_pList->setCurrentItem(found.front());
-            m_pEdit->setText(Qs(version));
-        }
-    }
-
-    void accept() override {
-        const std::string text = Ss(m_pEdit->text());
-        if (text.empty()) {
-            platform::MessageBox("请输入要保存的版本号！", "错误", platform::Icon::Warning);
-            return;
-        }
-        m_strVersion = text;
-        QDialog::accept();
-    }
-
-    std::string m_strVersion;
-
-private:
-    QListWidget* m_pList;
-    QLineEdit* m_pEdit;
-};
-
-} // namespace
 
 bool CAppProjectShell::IsAdministrator() {
     return m_app.IsAdministrator();
@@ -95,8 +21,10 @@ void CAppProjectShell::LogOperation(const std::string& line) {
 }
 
 bool CAppProjectShell::AskSaveVersion(const std::filesystem::path& projectFolder, std::string& versionText) {
-    VersionDialog dlg(projectFolder, versionText, m_app.GetMainFrame());
-    if (platform::RunDialog(dlg) != QDialog::Accepted)
+    CSaveVersionDlg dlg(m_app.GetMainFrame());
+    dlg.m_strFolder = projectFolder.string();
+    dlg.m_strVersion = versionText;
+    if (dlg.DoModal() != QDialog::Accepted)
         return false;
     versionText = dlg.m_strVersion;
     return true;

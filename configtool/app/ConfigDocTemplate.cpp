@@ -1,15 +1,14 @@
 #include "ConfigDocTemplate.h"
 
 #include "ConfigToolApp.h"
+#include "editors/ConfigFrame.h"
 #include "MainFrame.h"
 #include "platform/ui/WidgetPrompt.h"
 #include "projectmodel/ProjectContext.h"
 
 #include <filesystem>
-#include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
-#include <QSplitter>
 
 using platform::Qs;
 using projectmodel::CProjectContext;
@@ -43,20 +42,19 @@ std::vector<CConfigDoc*> CConfigDocTemplate::GetDocuments() const {
 }
 
 std::vector<QWidget*> CConfigDocTemplate::GetViews(const CConfigDoc* doc) const {
-    const Entry* e = Find(doc);
-    if (!e || !e->frame)
-        return {};
-    auto* splitter = qobject_cast<QSplitter*>(e->frame->widget());
-    if (!splitter) {
-        // A project frame of its own: its splitter holds the views.
-        splitter = e->frame->widget() ? e->frame->widget()->findChild<QSplitter*>() : nullptr;
-        if (!splitter)
-            return {};
-    }
     std::vector<QWidget*> views;
-    for (int i = 0; i < splitter->count(); ++i)
-        views.push_back(splitter->widget(i));
+    if (CConfigFrame* frame = GetConfigFrame(doc)) {
+        if (frame->LeftView())
+            views.push_back(frame->LeftView());
+        if (frame->RightView())
+            views.push_back(frame->RightView());
+    }
     return views;
+}
+
+CConfigFrame* CConfigDocTemplate::GetConfigFrame(const CConfigDoc* doc) const {
+    const Entry* e = Find(doc);
+    return e ? e->content.data() : nullptr;
 }
 
 const CConfigDocTemplate::Entry* CConfigDocTemplate::Find(const CConfigDoc* doc) const {
@@ -69,22 +67,17 @@ const CConfigDocTemplate::Entry* CConfigDocTemplate::Find(const CConfigDoc* doc)
 CConfigDoc* CConfigDocTemplate::AddDocument(std::unique_ptr<CConfigDoc> doc) {
     Entry entry;
     entry.doc = std::move(doc);
+    // The frame's views and the tree read the current project.
+    entry.doc->MakeCurrent();
     if (CMainFrame* frame = m_app.GetMainFrame()) {
-        QWidget* content = nullptr;
-        if (m_frameFactory) {
-            content = m_frameFactory(*entry.doc);
-        } else {
-            auto* splitter = new QSplitter;
-            splitter->setObjectName("projectSplitter");
-            auto* pane = new QLabel(Qs(entry.doc->m_strProjectName));
-            pane->setObjectName("projectPane");
-            pane->setAlignment(Qt::AlignCenter);
-            splitter->addWidget(pane);
-            content = splitter;
-        }
-        entry.frame = frame->MdiArea()->addSubWindow(content);
+        CDocTemplateRef& ref = m_app.DocRef();
+        entry.content = new CConfigFrame(ref.m_pOverView);
+        entry.frame = entry.content->AddToMdiArea(frame->MdiArea(), ref.m_bNoMaximize != 0);
         entry.frame->setObjectName("projectFrame");
-        entry.frame->show();
+        // The frame's first views load the new project, as every view does when it is shown.
+        for (QWidget* view : {entry.content->LeftView(), entry.content->RightView()})
+            if (IEditorView* editorView = CEditorViewRegistry::AsEditorView(view))
+                editorView->OnInitialUpdate();
     }
     m_entries.push_back(std::move(entry));
     return m_entries.back().doc.get();
@@ -123,12 +116,16 @@ void CConfigDocTemplate::CloseAllDocuments() {
     std::vector<Entry> entries;
     entries.swap(m_entries);
     for (Entry& e : entries) {
-        e.doc->OnCloseDocument();
+        // The project window refuses to close unless the project is closed here.
+        if (e.content)
+            e.content->AllowClose(true);
         if (e.frame) {
+            e.frame->close();
             if (CMainFrame* frame = m_app.GetMainFrame())
                 frame->MdiArea()->removeSubWindow(e.frame);
-            delete e.frame;
+            delete e.frame.data();
         }
+        e.doc->OnCloseDocument();
     }
 }
 

@@ -1,38 +1,37 @@
 #pragma once
 // The project document template of the main tool: makes, opens, saves and closes project
-// documents, each shown in a child window of the main frame's work area. It keeps the
+// documents, each shown in a project frame (left editing view, right all-points view) in a child
+// window of the main frame's work area, filled from the project tree. It keeps the
 // application's projects and library folders and the project model's in step, since both the
 // document and the worker read them.
 #include "ConfigDoc.h"
 #include "ProjectTemplate.h"
 
-#include <functional>
 #include <memory>
+#include <QPointer>
 #include <vector>
 
+class CConfigFrame;
 class CConfigToolApp;
 class QWidget;
 
 class CConfigDocTemplate : public IProjectTemplate {
 public:
-    // Builds the content of a project's child window (the project frame); the default is an
-    // empty splitter pane.
-    using FrameFactory = std::function<QWidget*(CConfigDoc& doc)>;
-
     explicit CConfigDocTemplate(CConfigToolApp& app);
     ~CConfigDocTemplate() override;
     CConfigDocTemplate(const CConfigDocTemplate&) = delete;
     CConfigDocTemplate& operator=(const CConfigDocTemplate&) = delete;
 
-    void SetFrameFactory(FrameFactory factory) { m_frameFactory = std::move(factory); }
-
     std::vector<CConfigDoc*> GetDocuments() const override;
+    // The project frame's views: the left (editing) view first, then the right one.
     std::vector<QWidget*> GetViews(const CConfigDoc* doc) const override;
 
     CConfigDoc* NewProject(const std::string& folder, const std::string& name) override;
     CConfigDoc* OpenProject(const std::string& path) override;
     void CloseAllDocuments() override;
     QMdiSubWindow* GetFrame(CConfigDoc* doc) const override;
+    // The project frame inside the document's child window (null without one).
+    CConfigFrame* GetConfigFrame(const CConfigDoc* doc) const;
     void SetTitle(CConfigDoc* doc, const std::string& title) override;
 
     bool IsSaved(const CConfigDoc* doc) const override;
@@ -52,12 +51,13 @@ public:
 private:
     struct Entry {
         std::unique_ptr<CConfigDoc> doc;
-        QMdiSubWindow* frame = nullptr;
+        // Both belong to the main frame's work area, which may delete them first.
+        QPointer<QMdiSubWindow> frame;
+        QPointer<CConfigFrame> content;
     };
     CConfigDoc* AddDocument(std::unique_ptr<CConfigDoc> doc);
     const Entry* Find(const CConfigDoc* doc) const;
 
     CConfigToolApp& m_app;
-    FrameFactory m_frameFactory;
     std::vector<Entry> m_entries;
 };

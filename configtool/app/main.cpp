@@ -4,6 +4,7 @@
 #include "AppProjectShell.h"
 #include "ConfigDocTemplate.h"
 #include "ConfigToolApp.h"
+#include "editors/RegisterViews.h"
 #include "MainFrame.h"
 #include "platform/Prompt.h"
 #include "platform/ui/WidgetPrompt.h"
@@ -29,6 +30,10 @@ int main(int argc, char** argv) {
     platform::CWidgetPrompt prompt;
     platform::SetPrompt(&prompt);
     platform::SetDefaultCaption("QXM7740组态工具");
+
+    // Every editing view is known to the view registry before a project frame makes one.
+    RegisterEditorViews();
+    // (The point views register here.)
 
     std::vector<std::string> arguments;
     for (int i = 1; i < argc; ++i)

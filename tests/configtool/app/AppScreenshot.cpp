@@ -3,11 +3,16 @@
 //   app_screenshot frame OUT.png FOLDER       starts the application in FOLDER (a root's Bin folder)
 //                                             with a scripted administrator login and grabs its frame
 //   app_screenshot frame OUT.png FOLDER MAIN  the same with the project of a main configuration file open
+//   app_screenshot frame OUT.png FOLDER new:NAME  the same with a new project NAME made by the wizard
+//                                             (below FOLDER/../Project) and its first board selected
 #include "configtool/app/AppProjectShell.h"
 #include "configtool/app/ConfigDocTemplate.h"
 #include "configtool/app/ConfigToolApp.h"
 #include "configtool/app/MainFrame.h"
 #include "configtool/shellui/MainTabBar.h"
+#include "configtool/shellui/WizardSheet.h"
+#include "editors/ConfigOverView.h"
+#include "editors/RegisterViews.h"
 #include "platform/ui/WidgetPrompt.h"
 #include "projectmodel/ProjectContext.h"
 
@@ -40,10 +45,20 @@ int main(int argc, char** argv) {
     if (mode != "frame" || argc < 4)
         return 2;
 
+    RegisterEditorViews();
     platform::CWidgetPrompt prompt;
     platform::SetPrompt(&prompt);
     // The login as the administrator with the default password of a new user file.
-    platform::SetDialogRunner([](QDialog& dlg) {
+    std::string newProject;
+    if (argc > 4 && std::string(argv[4]).rfind("new:", 0) == 0)
+        newProject = std::string(argv[4]).substr(4);
+    const std::filesystem::path projects = std::filesystem::path(argv[3]) / ".." / "Project";
+    platform::SetDialogRunner([&](QDialog& dlg) {
+        if (auto* sheet = qobject_cast<CWizardSheet*>(&dlg)) {
+            sheet->SetFolder(projects.lexically_normal().string());
+            sheet->SetName(newProject);
+            return int(QDialog::Accepted);
+        }
         if (dlg.objectName() != "passwordDlg")
             return dlg.exec();
         auto* combo = dlg.findChild<QComboBox*>("userCombo");
@@ -60,11 +75,17 @@ int main(int argc, char** argv) {
         projectmodel::CProjectContext::Instance().SetShell(&shell);
         app.SetProjectTemplate(&docTemplate);
         std::vector<std::string> arguments;
-        if (argc > 4)
+        if (argc > 4 && newProject.empty())
             arguments.emplace_back(argv[4]);
         if (!app.InitInstance(std::filesystem::path(argv[3]), arguments))
             return 1;
         CMainFrame* frame = app.GetMainFrame();
+        if (!newProject.empty()) {
+            frame->Action("新建工程(&N)\tCtrl+N")->trigger();
+            CConfigOverView* tree = app.DocRef().m_pOverView;
+            if (tree && tree->RootItem() && tree->RootItem()->child(3) && tree->RootItem()->child(3)->child(0))
+                tree->setCurrentItem(tree->RootItem()->child(3)->child(0));
+        }
         frame->Action("监视窗(&D)")->trigger();
         frame->MonitorText(LinkColour::Sent, "发送口令校验报文");
         const std::uint8_t bytes[] = {0x90, 0xeb, 0x14, 0x00, 0x00, 0x00, 0x90, 0xeb};

@@ -4,6 +4,7 @@
 #include "AppFixture.h"
 #include "configtool/app/AppClassifier.h"
 #include "configtool/shellui/WizardSheet.h"
+#include "editors/SaveVersionDlg.h"
 #include "platform/ui/WidgetPrompt.h"
 #include "projectmodel/FolderHelpers.h"
 #include "projectmodel/ProjectContext.h"
@@ -29,8 +30,8 @@ protected:
     projectmodel::CConfigDoc* Current() const { return app_->DocRef().m_pConfigDoc; }
     static Script Version(const std::string& expected, const std::string& chosen) {
         return [expected, chosen](QDialog& dlg) {
-            auto* edit = dlg.findChild<QLineEdit*>("versionEdit");
-            EXPECT_EQ(dlg.objectName(), "saveVersionDlg");
+            auto* edit = dlg.findChild<QLineEdit*>("version");
+            EXPECT_NE(qobject_cast<CSaveVersionDlg*>(&dlg), nullptr);
             if (!edit)
                 return int(QDialog::Rejected);
             EXPECT_EQ(Ss(edit->text()), expected);
@@ -173,7 +174,8 @@ TEST_F(ProjectFlowTest, AdministratorSavesWithoutRightsAndAsANewProject) {
     });
     // An empty version is refused by the dialog, which stays open.
     Queue([this](QDialog& dlg) {
-        auto* edit = dlg.findChild<QLineEdit*>("versionEdit");
+        auto* edit = dlg.findChild<QLineEdit*>("version");
+        EXPECT_NE(qobject_cast<CSaveVersionDlg*>(&dlg), nullptr);
         if (!edit)
             return int(QDialog::Rejected);
         edit->clear();
