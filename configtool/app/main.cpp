@@ -31,21 +31,20 @@ int main(int argc, char** argv) {
     platform::SetPrompt(&prompt);
     platform::SetDefaultCaption("QXM7740组态工具");
 
-    // Every editing view is known to the view registry before a project frame makes one.
+    // Every editing view and point view is known to the view registry before a project frame
+    // makes one.
     RegisterEditorViews();
-    // (The point views register here.)
+    RegisterPointViews();
 
     std::vector<std::string> arguments;
     for (int i = 1; i < argc; ++i)
         arguments.emplace_back(argv[i]);
 
     // The project document's SCD import ("导入SCD文件") is the point configuration's.
-    // The point views plug into the project frame.
     CSCDImport scdImport;
     CScdProgress scdProgress;
     scdImport.SetProgress(&scdProgress);
     projectmodel::CProjectContext::Instance().SetScdImport(&scdImport);
-    RegisterPointViews();
 
     int result = 0;
     {
