@@ -1,7 +1,7 @@
 #include "SaveVersionDlg.h"
 
 #include "editors/EditorDialogRules.h"
-#include "platform/Prompt.h"
+#include "projectmodel/ConfigDoc.h"
 #include "platform/ui/DialogButtons.h"
 #include "platform/ui/WidgetPrompt.h"
 
@@ -52,10 +52,11 @@ int CSaveVersionDlg::DoModal() {
 }
 
 void CSaveVersionDlg::accept() {
-    m_strVersion = Ss(m_pEdit->text());
-    if (m_strVersion.empty()) {
-        platform::MessageBox("请输入要保存的版本号！", "错误", platform::Icon::Warning);
+    const std::string text = Ss(m_pEdit->text());
+    // A bad entry keeps the dialog open.
+    float version = 0.0f;
+    if (!projectmodel::ParseVersionText(text, version))
         return;
-    }
+    m_strVersion = text;
     QDialog::accept();
 }

@@ -176,7 +176,7 @@ bool ParseVersionText(const std::string& text, float& version) {
             numeric = false;
     }
     if (!numeric || !seenDigit || !(value > 0.0) || !std::isfinite(static_cast<float>(value))) {
-        platform::MessageBox("请输入要保存的版本号！", {}, platform::Icon::Warning, platform::Buttons::Ok);
+        platform::MessageBox("请输入要保存的版本号！", "错误", platform::Icon::Warning, platform::Buttons::Ok);
         return false;
     }
     version = static_cast<float>(value);

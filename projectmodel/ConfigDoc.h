@@ -196,7 +196,8 @@ private:
 float ParseVersionNumber(const std::filesystem::path& folder);
 // "ProjectV%.2f" of a version.
 std::string VersionFolderName(float version);
-// Checks a version text of the save dialog: a number above 0; otherwise "请输入要保存的版本号！".
+// Checks a version text of the save dialog: a number above 0; otherwise shows
+// "请输入要保存的版本号！" (caption "错误"). The save dialog and the save itself both use it.
 bool ParseVersionText(const std::string& text, float& version);
 
 } // namespace projectmodel

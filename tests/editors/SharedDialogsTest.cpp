@@ -76,9 +76,15 @@ TEST(SmallEditorDialogs, PositionStepAndVersionAreChecked) {
             EXPECT_EQ(save.Edit()->text(), "1.01");
             save.List()->setCurrentRow(0);
             EXPECT_EQ(save.Edit()->text(), "1.00");
-            save.Edit()->clear();
-            d.accept();
-            EXPECT_EQ(prompts.LastText(), "请输入要保存的版本号！");
+            // Empty and non-numeric entries are refused with the one message; the dialog stays open.
+            for (const char* bad : {"", "abc", "0"}) {
+                prompts.Clear();
+                save.Edit()->setText(bad);
+                d.accept();
+                EXPECT_EQ(d.result(), int(QDialog::Rejected)) << bad;
+                EXPECT_EQ(prompts.LastText(), "请输入要保存的版本号！") << bad;
+                EXPECT_EQ(prompts.Messages().back().caption, "错误") << bad;
+            }
             save.Edit()->setText("2.00");
             return Accept(d);
         });

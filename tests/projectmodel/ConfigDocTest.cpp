@@ -253,6 +253,7 @@ TEST_F(ConfigDocTest, VersionRules) {
         prompts.Clear();
         EXPECT_FALSE(ParseVersionText(bad, v)) << bad;
         EXPECT_EQ(prompts.LastText(), "请输入要保存的版本号！");
+        EXPECT_EQ(prompts.Messages().back().caption, "错误");
     }
 }
 
