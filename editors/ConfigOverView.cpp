@@ -425,11 +425,11 @@ void CConfigOverView::OnExportPoints() {
     QFileDialog dlg(this);
     dlg.setAcceptMode(QFileDialog::AcceptSave);
     dlg.setOption(QFileDialog::DontUseNativeDialog);
-    dlg.setNameFilter("excel files (*.xls)");
+    dlg.setNameFilter("excel files (*.xlsx)");
     dlg.selectFile(Qs(PortExportFileName(*port)));
     if (platform::RunDialog(dlg) != QDialog::Accepted || dlg.selectedFiles().isEmpty())
         return;
-    const std::string path = WithXlsExtension(Ss(dlg.selectedFiles().front()));
+    const std::string path = WithXlsxExtension(Ss(dlg.selectedFiles().front()));
     std::error_code ec;
     std::filesystem::remove(std::filesystem::path(path), ec);
     if (ec)

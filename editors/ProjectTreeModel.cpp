@@ -378,8 +378,15 @@ std::string PortExportFileName(const CPortRecord& port) {
     return StrFormat("%s(规约：%s)测点", portName.c_str(), port.m_protocol.m_strName.c_str());
 }
 
-std::string WithXlsExtension(const std::string& path) {
-    if (path.size() >= 4 && platform::EqualsNoCase(std::string_view(path).substr(path.size() - 4), ".xls"))
+std::string WithXlsxExtension(const std::string& path) {
+    const auto endsWith = [&path](std::string_view ext) {
+        return path.size() >= ext.size() &&
+               platform::EqualsNoCase(std::string_view(path).substr(path.size() - ext.size()), ext);
+    };
+    if (endsWith(".xlsx"))
         return path;
-    return path + ".xls";
+    // An old ".xls" name would hold a workbook of the newer format: it gets the right extension.
+    if (endsWith(".xls"))
+        return path + "x";
+    return path + ".xlsx";
 }

@@ -160,5 +160,6 @@ std::vector<CPointSheet> PortPointSheets(projectmodel::CProjectModel& doc,
                                          const projectmodel::CPortRecord& port);
 // "%s(规约：%s)测点" from "%s%i" (port type, number) and the protocol's name.
 std::string PortExportFileName(const projectmodel::CPortRecord& port);
-// Appends ".xls" unless the path ends in it (without regard to case).
-std::string WithXlsExtension(const std::string& path);
+// The point export writes .xlsx workbooks: appends ".xlsx" unless the path ends in it (without
+// regard to case); a path ending in ".xls" gets the missing "x".
+std::string WithXlsxExtension(const std::string& path);

@@ -183,6 +183,7 @@ TEST(ProjectTreeModel, PointExportSheets) {
     EXPECT_EQ(PortPointSheets(*project.doc, port)[0].rows[0][6], "[线路保护][电流");
 
     EXPECT_EQ(PortExportFileName(port), "串口0(规约：P103)测点");
-    EXPECT_EQ(WithXlsExtension("/tmp/a.XLS"), "/tmp/a.XLS");
-    EXPECT_EQ(WithXlsExtension("/tmp/a"), "/tmp/a.xls");
+    EXPECT_EQ(WithXlsxExtension("/tmp/a.XLSX"), "/tmp/a.XLSX");
+    EXPECT_EQ(WithXlsxExtension("/tmp/a.xls"), "/tmp/a.xlsx");
+    EXPECT_EQ(WithXlsxExtension("/tmp/a"), "/tmp/a.xlsx");
 }

@@ -219,6 +219,7 @@ TEST_F(ProjectTreeTest, PortMenuCopiesPastesAndExports) {
     platform::SetDialogRunner([&](QDialog& d) {
         auto& files = dynamic_cast<QFileDialog&>(d);
         EXPECT_EQ(files.selectedFiles().front().section('/', -1).toStdString(), "串口0(规约：P103)测点");
+        EXPECT_EQ(files.nameFilters(), QStringList{"excel files (*.xlsx)"});
         files.selectFile(QString::fromStdString(chosen));
         d.accept();
         return d.result();
@@ -226,7 +227,7 @@ TEST_F(ProjectTreeTest, PortMenuCopiesPastesAndExports) {
     menu->actions()[2]->trigger();
     platform::SetDialogRunner(nullptr);
     CConfigOverView::SetWorkbookFactory(nullptr);
-    EXPECT_EQ(log, (std::vector<std::string>{"open " + chosen + ".xls", "sheet 遥测", "headers 7",
+    EXPECT_EQ(log, (std::vector<std::string>{"open " + chosen + ".xlsx", "sheet 遥测", "headers 7",
                                              "row [线路保护]线路保护电流1"}));
     EXPECT_EQ(prompts.LastText(), "导出测点成功完成！");
     EXPECT_EQ(tree.ProgressDialog()->GetPos(), 100);
