@@ -4,19 +4,20 @@
 // variable information is edited in the variable-information dialog. The all-points view of the
 // right pane keeps the same category tab.
 #include "editors/DeviceFormBase.h"
+#include "editors/PointPanes.h"
 
 namespace projectmodel {
 class CDevice;
 }
 
-class CConfigDevDetailView : public CDeviceFormBase {
+class CConfigDevDetailView : public CDeviceFormBase, public IPointPaneView {
     Q_OBJECT
 public:
     explicit CConfigDevDetailView(const CViewContext& context);
 
     void OnInitialUpdate() override;
     // Selects the category tab (0..6) when it differs from the selected one or force is set.
-    void SelectCategoryTab(int tab, bool force);
+    void SelectCategoryTab(int tab, bool force) override;
     void FillList();
     // The device shown (null when the path does not designate one).
     projectmodel::CDevice* Device() const;

@@ -3,6 +3,7 @@
 // settings, the option values of each reference edited in place, references added from the
 // all-points view and moved, deleted and sorted through the context menu.
 #include "editors/DeviceFormBase.h"
+#include "editors/PointPanes.h"
 
 #include <vector>
 
@@ -12,7 +13,7 @@ class CPrjDevice;
 class CRefTable;
 } // namespace projectmodel
 
-class CConfigEquipDetailView : public CDeviceFormBase {
+class CConfigEquipDetailView : public CDeviceFormBase, public IPointPaneView {
     Q_OBJECT
 public:
     explicit CConfigEquipDetailView(const CViewContext& context);
@@ -24,10 +25,12 @@ public:
 
     // Points (address, group, entry triples) from the all-points view, added one by one.
     void AddRefPoints(const int* points, int count);
-    void AddRefPoints(const std::vector<projectmodel::CPointRef>& points);
+    void AddRefPoints(const std::vector<projectmodel::CPointRef>& points) override;
     void AddRefPoint(int address, int group, int entry);
     // Shows the first table of category n (SYSTEM equipment, n 0..6).
     void SelectCategoryTab(int n);
+    void SelectCategoryTab(int n, bool) override { SelectCategoryTab(n); }
+    bool CanTakePoints() const override { return true; }
 
     QMenu* BuildContextMenu() override;
     void OnMoveRefs();

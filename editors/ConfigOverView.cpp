@@ -1,5 +1,6 @@
 #include "ConfigOverView.h"
 
+#include "editors/PointPanes.h"
 #include "platform/Prompt.h"
 #include "platform/ui/WidgetPrompt.h"
 #include "projectmodel/ProjectContext.h"
@@ -226,8 +227,8 @@ void CConfigOverView::RefreshPortChildNodes(int board, int group, int port) {
         QMetaObject::invokeMethod(
             this,
             [right] {
-                if (IEditorView* v = right ? CEditorViewRegistry::AsEditorView(right.data()) : nullptr)
-                    v->FillPointList();
+                if (auto* all = dynamic_cast<IAllPointsPane*>(right.data()))
+                    all->FillPointList();
             },
             Qt::QueuedConnection);
     }
@@ -335,9 +336,8 @@ void CConfigOverView::FillDeviceList() {
 }
 
 void CConfigOverView::FillPointList() {
-    if (m_pFrame && m_pFrame->RightKind() == kViewConfigGINAll)
-        if (IEditorView* v = CEditorViewRegistry::AsEditorView(m_pFrame->RightView()))
-            v->FillPointList();
+    if (IAllPointsPane* all = AllPointsPaneOf(m_pFrame))
+        all->FillPointList();
 }
 
 // ---- Port commands --------------------------------------------------------------------------------

@@ -3,6 +3,7 @@
 // For a "SYSTEM" configuration points are added from the all-points view and moved, deleted and
 // sorted here; value columns are edited in place or through the point selection dialog.
 #include "editors/GridFormView.h"
+#include "editors/PointPanes.h"
 #include "editors/ProjectTreeModel.h"
 
 namespace projectmodel {
@@ -12,7 +13,7 @@ class CPortRecord;
 class CRefTable;
 } // namespace projectmodel
 
-class CConfigPortConView : public CGridFormView {
+class CConfigPortConView : public CGridFormView, public IPointPaneView {
     Q_OBJECT
 public:
     explicit CConfigPortConView(const CViewContext& context, QWidget* parent = nullptr);
@@ -30,6 +31,11 @@ public:
     void AddRefPoint(int address, int group, int entry);
     // The all-points view's category: the first table of that type becomes current.
     void SelectCategoryTab(int category);
+    void SelectCategoryTab(int category, bool) override { SelectCategoryTab(category); }
+    void AddRefPoints(const std::vector<projectmodel::CPointRef>& keys) override {
+        AddRefPoints(keys.data(), static_cast<int>(keys.size()));
+    }
+    bool CanTakePoints() const override { return true; }
 
     void OnMoveRef();
     void OnDeleteRef();

@@ -426,6 +426,11 @@ void CConfigPortFormView::SelectCategoryTab(int category) {
     }
 }
 
+int CConfigPortFormView::CurrentRefTableCategory() const {
+    const CRefTable* table = CurrentTable();
+    return table ? table->m_nType : -1;
+}
+
 void CConfigPortFormView::OnAddDevice() {
     CProjectModel* doc = Doc();
     if (!doc || !Port() || m_strTab != kDeviceListTab)

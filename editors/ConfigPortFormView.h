@@ -3,6 +3,7 @@
 // virtual devices of the project. Devices come from the device model list of the right pane or by
 // command, points from the all-points view; the right pane follows the selected tab.
 #include "editors/GridFormView.h"
+#include "editors/PointPanes.h"
 #include "editors/PortFormModel.h"
 #include "editors/ProjectTreeModel.h"
 
@@ -14,7 +15,7 @@ class CPortRecord;
 class CRefTable;
 } // namespace projectmodel
 
-class CConfigPortFormView : public CGridFormView {
+class CConfigPortFormView : public CGridFormView, public IPointPaneView {
     Q_OBJECT
 public:
     explicit CConfigPortFormView(const CViewContext& context, QWidget* parent = nullptr);
@@ -35,6 +36,12 @@ public:
     void AddRefPoints(const projectmodel::CPointRef* keys, int count);
     void AddRefPoint(int address, int group, int entry);
     void SelectCategoryTab(int category);
+    void SelectCategoryTab(int category, bool) override { SelectCategoryTab(category); }
+    void AddRefPoints(const std::vector<projectmodel::CPointRef>& keys) override {
+        AddRefPoints(keys.data(), static_cast<int>(keys.size()));
+    }
+    bool CanTakePoints() const override { return ShowsPointTable(); }
+    int CurrentRefTableCategory() const override;
 
     // Commands.
     void OnAddDevice();

@@ -2,9 +2,10 @@
 // The information points of one secondary device under a piece of primary equipment, one tab per
 // point category; the all-points view of the right pane follows the tab. The view only shows.
 #include "editors/GridFormView.h"
+#include "editors/PointPanes.h"
 #include "editors/UnitDetailModel.h"
 
-class CConfigUnitDetailView : public CGridFormView {
+class CConfigUnitDetailView : public CGridFormView, public IPointPaneView {
     Q_OBJECT
 public:
     explicit CConfigUnitDetailView(const CViewContext& context, QWidget* parent = nullptr);
@@ -16,6 +17,8 @@ public:
     void SyncAllPointsTab() const;
     // Selects the tab and refills when it differs from the current one or force is set.
     void SelectGroupTab(int tab, int force);
+    // The all-points view's category is the group tab of the same index.
+    void SelectCategoryTab(int category, bool force) override { SelectGroupTab(category, force); }
 
     const projectmodel::CDevice* Device() const;
 

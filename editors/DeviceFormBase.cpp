@@ -1,9 +1,9 @@
 #include "editors/DeviceFormBase.h"
 
-#include "editors/ConfigFrame.h"
 #include "editors/ConfigOverView.h"
 #include "editors/GridListCtrl.h"
 #include "editors/InPlaceEditor.h"
+#include "editors/PointPanes.h"
 #include "platform/ui/WidgetPrompt.h"
 #include "projectmodel/ProjectContext.h"
 
@@ -14,13 +14,6 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QTabBar>
-
-namespace {
-CDeviceFormBase::AllPointsTabHook& TabHook() {
-    static CDeviceFormBase::AllPointsTabHook hook;
-    return hook;
-}
-} // namespace
 
 CDeviceFormBase::CDeviceFormBase(const CViewContext& context, EditorViewKind kind, const CLayout& layout)
     : m_context(context), m_layout(layout) {
@@ -72,14 +65,9 @@ projectmodel::CProjectModel* CDeviceFormBase::Doc() {
     return projectmodel::CProjectContext::Instance().CurrentDocument();
 }
 
-void CDeviceFormBase::SetAllPointsTabHook(AllPointsTabHook hook) {
-    TabHook() = std::move(hook);
-}
-
 void CDeviceFormBase::SyncAllPointsTab(int tab) {
-    CConfigFrame* frame = m_context.frame;
-    if (frame && frame->RightKind() == kViewConfigGINAll && frame->RightView() && TabHook())
-        TabHook()(frame->RightView(), tab);
+    if (IAllPointsPane* all = AllPointsPaneOf(m_context.frame))
+        all->SelectTab(tab, false);
 }
 
 void CDeviceFormBase::SetColumns(const std::vector<std::string>& headers, int margin) {

@@ -6,7 +6,6 @@
 #include "editors/EditorViews.h"
 #include "editors/GridRows.h"
 
-#include <functional>
 #include <optional>
 #include <QWidget>
 #include <string>
@@ -55,11 +54,6 @@ public:
 
     // The list's context menu (null when the view offers none now); the caller shows and deletes it.
     virtual QMenu* BuildContextMenu() { return nullptr; }
-
-    // How the all-points view of the right pane is asked to show a category tab; the point views
-    // install it (no call is made while none is installed).
-    using AllPointsTabHook = std::function<void(QWidget* allPointsView, int tab)>;
-    static void SetAllPointsTabHook(AllPointsTabHook hook);
 
 protected:
     // Deletes the columns and makes these (width: header extent + margin).

@@ -18,8 +18,6 @@ public:
     // Called after every tree selection that shows this view (also when it stays): the view reads
     // the selected node's path (CConfigOverView::GetSelectedPath) and shows that record.
     virtual void OnInitialUpdate() {}
-    // The all-points view refills its list (posted by the tree after a port's nodes changed).
-    virtual void FillPointList() {}
     // The project properties view shows the new save time.
     virtual void UpdateSaveTime() {}
     // The device information list fills itself again.

@@ -4,6 +4,7 @@
 #include "editors/ConfigOverView.h"
 #include "editors/GridListCtrl.h"
 #include "editors/InPlaceEditor.h"
+#include "editors/PointPanes.h"
 #include "platform/ui/WidgetPrompt.h"
 #include "projectmodel/ConfigDoc.h"
 #include "projectmodel/ProjectContext.h"
@@ -14,7 +15,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
-#include <QMetaObject>
 #include <QPushButton>
 #include <QTabBar>
 
@@ -174,15 +174,8 @@ bool CGridFormView::RightIsSelDev() const {
 }
 
 void CGridFormView::SelectAllPointsTab(int category) const {
-    if (!RightIsAllPoints())
-        return;
-    // SEAM (all-points view): the point module's CConfigGINAllView is not part of this module yet;
-    // it is reached by its SelectTab(int category, int force) slot when it offers one. Once its
-    // header is available this becomes a dynamic_cast to CConfigGINAllView and a direct call.
-    QWidget* right = m_context.frame->RightView();
-    if (right->metaObject()->indexOfMethod("SelectTab(int,int)") >= 0)
-        QMetaObject::invokeMethod(right, "SelectTab", Qt::DirectConnection, Q_ARG(int, category),
-                                  Q_ARG(int, 0));
+    if (IAllPointsPane* all = AllPointsPaneOf(m_context.frame))
+        all->SelectTab(category, false);
 }
 
 void CGridFormView::ShowRight(EditorViewKind kind) const {

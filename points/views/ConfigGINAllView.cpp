@@ -47,7 +47,7 @@ CConfigGINAllView::CConfigGINAllView(const CViewContext& context, QWidget* paren
 }
 
 IPointPaneView* CConfigGINAllView::LeftPane() const {
-    return m_ctx.frame ? dynamic_cast<IPointPaneView*>(m_ctx.frame->LeftView()) : nullptr;
+    return PointPaneViewOf(m_ctx.frame);
 }
 
 void CConfigGINAllView::SyncCategoryTab() {
@@ -140,7 +140,10 @@ void CConfigGINAllView::OnAddToRefTable() {
     IPointPaneView* left = LeftPane();
     if (selected.empty() || !CConfigDoc::Current() || !left || !left->CanTakePoints())
         return;
-    left->AddRefPoints(points::KeysOfRows(m_rows, selected));
+    std::vector<projectmodel::CPointRef> keys;
+    for (const points::CPointKey& k : points::KeysOfRows(m_rows, selected))
+        keys.emplace_back(k.address, k.group, k.entry);
+    left->AddRefPoints(keys);
 }
 
 QMenu* CConfigGINAllView::BuildContextMenu() {

@@ -3,7 +3,8 @@
 // devices by category, the source of points for the reference table shown in the left pane, and
 // kept on the same category tab as the left pane's view.
 #include "editors/EditorViews.h"
-#include "points/PointPane.h"
+#include "editors/PointPanes.h"
+#include "points/PointRows.h"
 
 #include <QWidget>
 

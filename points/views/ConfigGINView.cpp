@@ -104,9 +104,8 @@ void CConfigGINView::FillPointList() {
         rows.push_back(std::move(g));
     }
     m_pList->FillRows(rows);
-    if (m_ctx.frame)
-        if (auto* all = dynamic_cast<IAllPointsPane*>(m_ctx.frame->RightView()))
-            all->SelectTab(tab, false);
+    if (IAllPointsPane* all = AllPointsPaneOf(m_ctx.frame))
+        all->SelectTab(tab, false);
 }
 
 void CConfigGINView::SelectCategoryTab(int tab, bool force) {

@@ -3,7 +3,8 @@
 // the custom device or a device on a port) by category, their descriptions edited in place, and
 // the device's variable information.
 #include "editors/EditorViews.h"
-#include "points/PointPane.h"
+#include "editors/PointPanes.h"
+#include "points/PointRows.h"
 
 #include <QWidget>
 
@@ -23,7 +24,7 @@ public:
     // First display for the node of that path (depth and item values).
     void ShowPath(int depth, const std::array<int, 7>& items);
     void SelectCategoryTab(int tab, bool force) override;
-    void FillPointList() override;
+    void FillPointList();
     // A click on a cell: the description column opens the in-place edit.
     void OnClickCell(int row, int column);
     // "可变信息": the variable-information dialog on a copy of the device's items.

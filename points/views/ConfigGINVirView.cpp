@@ -112,16 +112,14 @@ void CConfigGINVirView::OnTabChanged(int index) {
     m_pEditor->HideEditors();
     m_nTab = index;
     FillPointList();
-    if (m_ctx.frame)
-        if (auto* all = dynamic_cast<IAllPointsPane*>(m_ctx.frame->RightView()))
-            all->SelectTab(m_nTab, false);
+    if (IAllPointsPane* all = AllPointsPaneOf(m_ctx.frame))
+        all->SelectTab(m_nTab, false);
 }
 
 void CConfigGINVirView::Refresh() {
     FillPointList();
-    if (m_ctx.frame)
-        if (auto* all = dynamic_cast<IAllPointsPane*>(m_ctx.frame->RightView()))
-            all->SelectTab(m_nTab, true);
+    if (IAllPointsPane* all = AllPointsPaneOf(m_ctx.frame))
+        all->SelectTab(m_nTab, true);
 }
 
 std::pair<int, int> CConfigGINVirView::KeyOfRow(int row) const {

@@ -3,7 +3,8 @@
 // (65531) by category, created and changed through the expression editors, deleted, copied and
 // pasted, their descriptions edited in place.
 #include "editors/EditorViews.h"
-#include "points/PointPane.h"
+#include "editors/PointPanes.h"
+#include "points/PointRows.h"
 #include "points/VirtualPoints.h"
 
 #include <memory>
@@ -22,7 +23,7 @@ public:
 
     void OnInitialUpdate() override;
     void SelectCategoryTab(int tab, bool force) override;
-    void FillPointList() override;
+    void FillPointList();
 
     // The commands of the context menu.
     void OnAddVyc();

@@ -2,6 +2,7 @@
 // A small project for the editor tests: one board with a serial group of two ports and a network
 // group of one port, three ordinary devices and the virtual devices, a voltage level with a bay and
 // a piece of equipment.
+#include "projectmodel/ConfigDoc.h"
 #include "projectmodel/ProjectContext.h"
 #include "projectmodel/ProjectModel.h"
 
@@ -53,9 +54,11 @@ inline projectmodel::CPortRecord MakePort(const char* type, int number, int runn
 }
 
 struct Project {
-    Project() {
+    // asConfigDoc: the document is a CConfigDoc, as the point views need.
+    explicit Project(bool asConfigDoc = false) {
         projectmodel::CProjectContext::Reset();
-        doc = std::make_unique<projectmodel::CProjectModel>();
+        doc = asConfigDoc ? std::make_unique<projectmodel::CConfigDoc>()
+                          : std::make_unique<projectmodel::CProjectModel>();
         doc->MakeCurrent();
         auto& d = *doc;
         d.m_strProjectName = "演示";

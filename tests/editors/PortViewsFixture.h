@@ -44,7 +44,7 @@ inline projectmodel::CProtocolDef Protocol(const char* name, const char* kind, i
 }
 
 struct PortProject : editortest::Project {
-    PortProject() {
+    explicit PortProject(bool asConfigDoc = false) : editortest::Project(asConfigDoc) {
         auto& d = *doc;
         d.m_protocolLibrary.Add(Protocol("P103", "SYSTEM", 3));
         d.m_protocolLibrary.Add(Protocol("P104", "DEVICE", 4));

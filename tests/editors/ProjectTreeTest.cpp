@@ -1,5 +1,6 @@
 #include "EditorFixture.h"
 #include "editors/ConfigFrame.h"
+#include "editors/PointPanes.h"
 #include "editors/ConfigOverView.h"
 #include "platform/ui/WidgetPrompt.h"
 #include "projectmodel/ConfigDoc.h"
@@ -19,9 +20,10 @@ using namespace projectmodel;
 namespace {
 
 // A registered view that counts its initial updates and refills.
-class CountingView : public QWidget, public IEditorView {
+class CountingView : public QWidget, public IEditorView, public IAllPointsPane {
 public:
     void OnInitialUpdate() override { ++updates; }
+    void SelectTab(int, bool) override {}
     void FillPointList() override { ++fills; }
     int updates = 0;
     int fills = 0;

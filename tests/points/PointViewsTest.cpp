@@ -8,11 +8,15 @@
 #include "points/views/TapExprDlg.h"
 
 #include "editors/ConfigFrame.h"
+#include "editors/ConfigOverView.h"
+#include "editors/ConfigPortFormView.h"
+#include "editors/RegisterViews.h"
 #include "editors/GridListCtrl.h"
 #include "editors/InPlaceEditor.h"
 #include "platform/ui/WidgetPrompt.h"
 #include "projectmodel/ConfigDoc.h"
 #include "projectmodel/ProjectContext.h"
+#include "tests/editors/PortViewsFixture.h"
 #include "tests/support/PromptRecorder.h"
 
 #include <gtest/gtest.h>
@@ -36,11 +40,11 @@ class FakePane : public QWidget, public IEditorView, public IPointPaneView {
 public:
     void SelectCategoryTab(int tab, bool force) override { tabs.emplace_back(tab, force); }
     bool CanTakePoints() const override { return takes; }
-    void AddRefPoints(const std::vector<points::CPointKey>& k) override { keys = k; }
+    void AddRefPoints(const std::vector<CPointRef>& k) override { keys = k; }
     int CurrentRefTableCategory() const override { return category; }
 
     std::vector<std::pair<int, bool>> tabs;
-    std::vector<points::CPointKey> keys;
+    std::vector<CPointRef> keys;
     bool takes = true;
     int category = -1;
 };
@@ -143,7 +147,7 @@ TEST_F(PointViewsTest, AllPointsViewListsHandsOverAndFollowsTabs) {
     ASSERT_TRUE(add);
     EXPECT_TRUE(add->isEnabled());
     add->trigger();
-    EXPECT_EQ(g_pane->keys, (std::vector<points::CPointKey>{{1, 1, 1}, {1, 1, 2}, {1, 1, 3}}));
+    EXPECT_EQ(g_pane->keys, (std::vector<CPointRef>{{1, 1, 1}, {1, 1, 2}, {1, 1, 3}}));
 
     g_pane->takes = false;
     g_pane->keys.clear();
@@ -155,6 +159,53 @@ TEST_F(PointViewsTest, AllPointsViewListsHandsOverAndFollowsTabs) {
     all->SelectTab(5, false);
     EXPECT_EQ(all->Tabs()->currentIndex(), 5);
     EXPECT_EQ(ColumnTexts(all->List(), 7), std::vector<std::string>{"[线路保护]主变档位"});
+}
+
+// The real project frame: points chosen in the all-points view land in the reference table of a
+// port's view, and either pane's tab change makes the other follow.
+TEST(PointPanes, PortFormViewTakesPointsAndTabsFollowBothWays) {
+    testsupport::PromptRecorder prompts;
+    porttest::PortProject project(true);
+    RegisterPortViews();
+    RegisterPointViews();
+    CConfigOverView tree;
+    tree.OnInitialUpdate();
+    CConfigFrame frame(&tree);
+    frame.resize(1000, 500);
+    frame.show();
+    tree.setCurrentItem(tree.RootItem()->child(3)->child(0)->child(0)->child(0));
+    auto* form = dynamic_cast<CConfigPortFormView*>(frame.LeftView());
+    auto* all = dynamic_cast<CConfigGINAllView*>(frame.RightView());
+    ASSERT_TRUE(form);
+    ASSERT_TRUE(all);
+    ASSERT_EQ(form->CurrentTabText(), "遥测表");
+    EXPECT_EQ(all->CurrentTab(), kInfoTypeYC);
+
+    all->List()->selectAll();
+    std::unique_ptr<QMenu> menu(all->BuildContextMenu());
+    ASSERT_TRUE(menu);
+    QAction* add = Action(menu.get(), "<<添加到引用表");
+    ASSERT_TRUE(add);
+    EXPECT_TRUE(add->isEnabled());
+    add->trigger();
+    const CRefTable* table = project.Port(0, 0).m_protocol.m_tables.FindByName("遥测表");
+    ASSERT_TRUE(table);
+    ASSERT_EQ(table->m_entries.GetSize(), 2);
+    EXPECT_EQ(table->m_entries[0].m_nAddress, 1);
+    EXPECT_EQ(table->m_entries[1].m_nEntry, 2);
+    EXPECT_EQ(form->List()->GetItemCount(), 2);
+
+    all->Tabs()->setCurrentIndex(kInfoTypeYX);
+    EXPECT_EQ(form->CurrentTabText(), "遥信表");
+    form->Tabs()->setCurrentIndex(2);
+    EXPECT_EQ(form->CurrentTabText(), "遥调表");
+    EXPECT_EQ(all->CurrentTab(), kInfoTypeYT);
+    EXPECT_EQ(all->Tabs()->currentIndex(), kInfoTypeYT);
+
+    // The configuration list takes no points.
+    form->Tabs()->setCurrentIndex(3);
+    menu.reset(all->BuildContextMenu());
+    EXPECT_FALSE(Action(menu.get(), "<<添加到引用表")->isEnabled());
 }
 
 TEST_F(PointViewsTest, DevicePointViewShowsAndRenames) {
