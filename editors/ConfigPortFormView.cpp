@@ -431,6 +431,23 @@ int CConfigPortFormView::CurrentRefTableCategory() const {
     return table ? table->m_nType : -1;
 }
 
+bool CConfigPortFormView::AddSelDevice(int address) {
+    CProjectModel* doc = Doc();
+    CPortRecord* port = Port();
+    CDevice* device = doc ? doc->FindDevice(address) : nullptr;
+    if (!port || !device)
+        return false;
+    switch (CSelDevModel::PortActionFor(*port, CurrentTabText())) {
+    case CSelDevModel::PortAction::AddToConfig:
+        return AddDevice(device);
+    case CSelDevModel::PortAction::AddToDeviceList:
+        return MoveDeviceToPort(device);
+    case CSelDevModel::PortAction::Nothing:
+        break;
+    }
+    return false;
+}
+
 void CConfigPortFormView::OnAddDevice() {
     CProjectModel* doc = Doc();
     if (!doc || !Port() || m_strTab != kDeviceListTab)

@@ -6,6 +6,7 @@
 #include "editors/PointPanes.h"
 #include "editors/PortFormModel.h"
 #include "editors/ProjectTreeModel.h"
+#include "editors/SelDevModel.h"
 
 namespace projectmodel {
 class CBoardInfo;
@@ -15,7 +16,7 @@ class CPortRecord;
 class CRefTable;
 } // namespace projectmodel
 
-class CConfigPortFormView : public CGridFormView, public IPointPaneView {
+class CConfigPortFormView : public CGridFormView, public IPointPaneView, public ISelDevReceiver {
     Q_OBJECT
 public:
     explicit CConfigPortFormView(const CViewContext& context, QWidget* parent = nullptr);
@@ -32,6 +33,9 @@ public:
     // Used by the device model list of the right pane.
     bool AddDevice(projectmodel::CDevice* device);
     bool MoveDeviceToPort(projectmodel::CDevice* device);
+    // A device of the right pane's list goes to the current device table or to the port's device
+    // list, as the port's protocol kind and the current tab say.
+    bool AddSelDevice(int address) override;
     // Used by the all-points view.
     void AddRefPoints(const projectmodel::CPointRef* keys, int count);
     void AddRefPoint(int address, int group, int entry);

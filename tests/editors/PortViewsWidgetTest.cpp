@@ -179,15 +179,24 @@ TEST_F(PortViewsTest, PortFormShowsTheTabsOfTheProtocolKind) {
     ASSERT_EQ(device->List()->GetItemCount(), 1);
     EXPECT_EQ(device->List()->GetRowText(0), "装置5<母线保护>");
     EXPECT_EQ(frame->RightKind(), kViewSelDev);
-    // Another device joins from the device model list; a device already there does not.
-    EXPECT_TRUE(device->MoveDeviceToPort(project.doc->FindDevice(2)));
-    EXPECT_FALSE(device->MoveDeviceToPort(project.doc->FindDevice(2)));
+    // Another device joins from the right pane's device list; a device already there does not.
+    EXPECT_TRUE(device->AddSelDevice(2));
+    EXPECT_FALSE(device->AddSelDevice(2));
     EXPECT_EQ(device->List()->GetItemCount(), 2);
     EXPECT_EQ(Board()->child(1)->child(0)->childCount(), 2);
     device->List()->SelectRow(0);
     QTest::keyClick(device->List(), Qt::Key_Delete);
     EXPECT_EQ(project.Port(1, 0).m_protocol.m_deviceAddresses, (CIntArray{2}));
     EXPECT_FALSE(project.doc->FindDevice(5)->IsPlaced());
+    // On the device table a handed-over device goes into the table; a point table takes none.
+    device->Tabs()->setCurrentIndex(2);
+    ASSERT_EQ(device->CurrentTabText(), "装置表");
+    EXPECT_TRUE(device->AddSelDevice(1));
+    EXPECT_EQ(project.Port(1, 0).m_protocol.m_tables.FindByName("装置表")->m_devices.GetSize(), 1);
+    EXPECT_FALSE(device->AddSelDevice(999));
+    device->Tabs()->setCurrentIndex(3);
+    EXPECT_FALSE(device->AddSelDevice(1));
+    EXPECT_EQ(project.Port(1, 0).m_protocol.m_deviceAddresses, (CIntArray{2}));
 
     auto* system = Select<CConfigPortFormView>(Board()->child(0)->child(0));
     ASSERT_EQ(system, device);
