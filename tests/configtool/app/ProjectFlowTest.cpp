@@ -196,6 +196,42 @@ TEST_F(ProjectFlowTest, AdministratorSavesWithoutRightsAndAsANewProject) {
         EXPECT_NE(d.name, "passwordDlg");
 }
 
+// "导入SCD文件" hands the chosen file to the current project document's SCD import.
+TEST_F(ProjectFlowTest, ScdImportCommandReachesTheProjectDocument) {
+    struct RecordingImport : projectmodel::IScdImport {
+        int ImportSCD(projectmodel::CConfigDoc& doc, const std::string& path) override {
+            calls.emplace_back(&doc, path);
+            return 1;
+        }
+        std::vector<std::pair<projectmodel::CConfigDoc*, std::string>> calls;
+    } import;
+    ASSERT_TRUE(Start("张三", "111"));
+    Queue([this](QDialog& dlg) {
+        auto& sheet = static_cast<CWizardSheet&>(dlg);
+        sheet.SetFolder((root_ / "Project").string());
+        sheet.SetName("演示工程");
+        return int(QDialog::Accepted);
+    });
+    Trigger("新建工程(&N)\tCtrl+N");
+    ASSERT_NE(Current(), nullptr);
+    projectmodel::CProjectContext::Instance().SetScdImport(&import);
+    const fs::path scd = root_ / "站.scd";
+    testsupport::WriteBytes(scd, "<SCL/>");
+    Queue(Cancel());
+    Trigger("导入SCD文件");
+    EXPECT_TRUE(import.calls.empty());
+    Queue([scd](QDialog& dlg) {
+        EXPECT_EQ(static_cast<QFileDialog&>(dlg).nameFilters(), QStringList{"配置文件 (*.scd)"});
+        static_cast<QFileDialog&>(dlg).selectFile(Qs(scd.string()));
+        return int(QDialog::Accepted);
+    });
+    Trigger("导入SCD文件");
+    projectmodel::CProjectContext::Instance().SetScdImport(nullptr);
+    ASSERT_EQ(import.calls.size(), 1u);
+    EXPECT_EQ(import.calls[0].first, Current());
+    EXPECT_EQ(import.calls[0].second, scd.string());
+}
+
 TEST_F(ProjectFlowTest, ClassificationCommandReadsTheCidFileAndRunsTheWindow) {
     ASSERT_TRUE(Start("系统管理员", "482916"));
     CAppClassifier classifier([this]() -> QWidget* { return app_->GetMainFrame(); });
