@@ -52,7 +52,29 @@ inline Bytes UnitFrame(std::uint8_t kind, const Bytes& body, std::uint8_t board 
     return f;
 }
 
-class RecordingDbSheet : public quorvex::IDbSheet {
+// What the data and table sheets share: events and the results of manual setting, recorded.
+template <class Sheet> class RecordingSetSheet : public Sheet {
+public:
+    void ShowEvent(const quorvex::CEventRecord& ev) override {
+        events.push_back(ev.m_action + " " + ev.m_time);
+    }
+    int SentSetCount() const override { return sentSet; }
+    void ApplySetResults(const std::vector<quorvex::SetResult>& r) override {
+        calls.push_back("set" + std::to_string(r.size()));
+    }
+    void ApplyCancelResults(const std::vector<quorvex::SetResult>& r) override {
+        calls.push_back("cancel" + std::to_string(r.size()));
+    }
+    void ApplyCancelAll(std::uint8_t result) override {
+        calls.push_back("cancelAll" + std::to_string(result));
+    }
+    void FailPending() override { calls.push_back("failPending"); }
+
+    std::vector<std::string> calls, events;
+    int sentSet = 0;
+};
+
+class RecordingDbSheet : public RecordingSetSheet<quorvex::IDbSheet> {
 public:
     RecordingDbSheet(std::uint8_t board, std::uint16_t address) : board_(board), address_(address) {}
     std::uint8_t BoardNumber() const override { return board_; }
@@ -69,20 +91,6 @@ public:
     void ShowSettingValue(const quorvex::CDbEntry& e) override {
         settingValues.push_back(e.m_name + "=" + e.m_value);
     }
-    void ShowEvent(const quorvex::CEventRecord& ev) override {
-        events.push_back(ev.m_action + " " + ev.m_time);
-    }
-    int SentSetCount() const override { return sentSet; }
-    void ApplySetResults(const std::vector<quorvex::SetResult>& r) override {
-        calls.push_back("set" + std::to_string(r.size()));
-    }
-    void ApplyCancelResults(const std::vector<quorvex::SetResult>& r) override {
-        calls.push_back("cancel" + std::to_string(r.size()));
-    }
-    void ApplyCancelAll(std::uint8_t result) override {
-        calls.push_back("cancelAll" + std::to_string(result));
-    }
-    void FailPending() override { calls.push_back("failPending"); }
     int SentSettingsCount() const override { return sentSettings; }
     bool CompareEcho(const std::vector<quorvex::EchoItem>& e) override {
         echo = e;
@@ -91,9 +99,8 @@ public:
     void DownloadSucceeded() override { calls.push_back("downloadOk"); }
     void DownloadFailed() override { calls.push_back("downloadFailed"); }
 
-    std::vector<std::string> calls, dbGroups, settingGroups, values, settingValues, events;
+    std::vector<std::string> dbGroups, settingGroups, values, settingValues;
     std::vector<quorvex::EchoItem> echo;
-    int sentSet = 0;
     int sentSettings = 0;
     bool echoOk = true;
 
@@ -102,7 +109,7 @@ private:
     std::uint16_t address_;
 };
 
-class RecordingTabSheet : public quorvex::ITabSheet {
+class RecordingTabSheet : public RecordingSetSheet<quorvex::ITabSheet> {
 public:
     RecordingTabSheet(std::uint8_t board, std::uint8_t portType, std::uint8_t port, std::uint8_t table)
         : board_(board), portType_(portType), port_(port), table_(table) {}
@@ -116,23 +123,8 @@ public:
     void ShowValue(const quorvex::CTabEntry& e) override {
         values.push_back(std::to_string(e.m_address) + ":" + e.m_name + "=" + e.m_value);
     }
-    void ShowEvent(const quorvex::CEventRecord& ev) override {
-        events.push_back(ev.m_action + " " + ev.m_time);
-    }
-    int SentSetCount() const override { return sentSet; }
-    void ApplySetResults(const std::vector<quorvex::SetResult>& r) override {
-        calls.push_back("set" + std::to_string(r.size()));
-    }
-    void ApplyCancelResults(const std::vector<quorvex::SetResult>& r) override {
-        calls.push_back("cancel" + std::to_string(r.size()));
-    }
-    void ApplyCancelAll(std::uint8_t result) override {
-        calls.push_back("cancelAll" + std::to_string(result));
-    }
-    void FailPending() override { calls.push_back("failPending"); }
 
-    std::vector<std::string> calls, values, events;
-    int sentSet = 0;
+    std::vector<std::string> values;
 
 private:
     std::uint8_t board_, portType_, port_, table_;
