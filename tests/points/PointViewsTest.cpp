@@ -13,6 +13,7 @@
 #include "platform/ui/WidgetPrompt.h"
 #include "projectmodel/ConfigDoc.h"
 #include "projectmodel/ProjectContext.h"
+#include "tests/support/DialogRunnerGuard.h"
 #include "tests/support/PromptRecorder.h"
 
 #include <gtest/gtest.h>
@@ -46,10 +47,7 @@ public:
 };
 FakePane* g_pane = nullptr;
 
-struct DialogRunnerGuard {
-    explicit DialogRunnerGuard(platform::DialogRunner r) { platform::SetDialogRunner(std::move(r)); }
-    ~DialogRunnerGuard() { platform::SetDialogRunner(nullptr); }
-};
+using testsupport::DialogRunnerGuard;
 
 CInfoGroup Group(const std::string& name, int type, int number,
                  std::vector<std::pair<int, std::string>> entries) {
