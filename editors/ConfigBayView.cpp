@@ -131,11 +131,10 @@ void CConfigBayView::OnColumnClick(int column) {
 }
 
 void CConfigBayView::OnButton() {
-    CVoltLevel* level = Level();
-    if (!level)
-        return;
-    CVarInfoDlg dlg(this);
-    dlg.SetRecords(level->m_settings.m_groups);
-    if (dlg.DoModal() == QDialog::Accepted && (level = Level()))
-        level->m_settings.m_groups = dlg.Records();
+    EditVarInfo(
+        [this] {
+            CVoltLevel* level = Level();
+            return level ? &level->m_settings.m_groups : nullptr;
+        },
+        this);
 }

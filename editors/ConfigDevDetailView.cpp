@@ -117,12 +117,8 @@ bool CConfigDevDetailView::OnListKey(QKeyEvent* event) {
 }
 
 void CConfigDevDetailView::OnVarInfo() {
-    CDevice* device = Device();
-    if (!device)
-        return;
-    CVarInfoDlg dlg;
-    dlg.SetRecords(device->m_model.m_optionGroups);
-    if (dlg.DoModal() == QDialog::Accepted)
-        if (CDevice* again = Device())
-            again->m_model.m_optionGroups = dlg.Records();
+    EditVarInfo([this] {
+        CDevice* device = Device();
+        return device ? &device->m_model.m_optionGroups : nullptr;
+    });
 }

@@ -207,12 +207,8 @@ bool CConfigEquipDetailView::OnListKey(QKeyEvent* event) {
 }
 
 void CConfigEquipDetailView::OnVarInfo() {
-    CPrjDevice* equipment = Equipment();
-    if (!equipment)
-        return;
-    CVarInfoDlg dlg;
-    dlg.SetRecords(equipment->m_settings.m_groups);
-    if (dlg.DoModal() == QDialog::Accepted)
-        if (CPrjDevice* again = Equipment())
-            again->m_settings.m_groups = dlg.Records();
+    EditVarInfo([this] {
+        CPrjDevice* equipment = Equipment();
+        return equipment ? &equipment->m_settings.m_groups : nullptr;
+    });
 }

@@ -114,12 +114,8 @@ void CConfigEquipView::OnDeleteEquipment() {
 }
 
 void CConfigEquipView::OnVarInfo() {
-    CPrjBay* bay = Bay();
-    if (!bay)
-        return;
-    CVarInfoDlg dlg;
-    dlg.SetRecords(bay->m_settings.m_groups);
-    if (dlg.DoModal() == QDialog::Accepted)
-        if (CPrjBay* again = Bay())
-            again->m_settings.m_groups = dlg.Records();
+    EditVarInfo([this] {
+        CPrjBay* bay = Bay();
+        return bay ? &bay->m_settings.m_groups : nullptr;
+    });
 }

@@ -279,13 +279,10 @@ bool CConfigPortConView::OnDeleteKey() {
 }
 
 void CConfigPortConView::OnButton() {
-    CPortConfig* config = Config();
-    if (!config)
-        return;
-    CVarInfoDlg dlg(this);
-    dlg.SetRecords(config->m_settings.m_groups);
-    if (dlg.DoModal() != QDialog::Accepted)
-        return;
-    if ((config = Config()))
-        config->m_settings.m_groups = dlg.Records();
+    EditVarInfo(
+        [this] {
+            CPortConfig* config = Config();
+            return config ? &config->m_settings.m_groups : nullptr;
+        },
+        this);
 }

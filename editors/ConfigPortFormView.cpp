@@ -598,14 +598,15 @@ bool CConfigPortFormView::OnDeleteKey() {
 }
 
 void CConfigPortFormView::OnButton() {
+    const bool written = EditVarInfo(
+        [this] {
+            CPortRecord* port = Port();
+            return port ? &port->m_protocol.m_groups : nullptr;
+        },
+        this);
     CPortRecord* port = Port();
-    if (!port)
+    if (!written || !port)
         return;
-    CVarInfoDlg dlg(this);
-    dlg.SetRecords(port->m_protocol.m_groups);
-    if (dlg.DoModal() != QDialog::Accepted || !(port = Port()))
-        return;
-    port->m_protocol.m_groups = dlg.Records();
     const std::string region = port->m_protocol.m_groups.GetProtocolRegion();
     if (!platform::EqualsNoCase(region, m_strContext)) {
         m_strContext = region;

@@ -60,11 +60,7 @@ void CConfigPrjView::OnCommit(int, int column, const std::string& oldText, const
 }
 
 void CConfigPrjView::OnVarInfo() {
+    // The records are written back only to the project they came from.
     CProjectModel* doc = Doc();
-    if (!doc)
-        return;
-    CVarInfoDlg dlg;
-    dlg.SetRecords(doc->m_boardCfg.m_groups);
-    if (dlg.DoModal() == QDialog::Accepted && Doc() == doc)
-        doc->m_boardCfg.m_groups = dlg.Records();
+    EditVarInfo([&] { return doc && Doc() == doc ? &doc->m_boardCfg.m_groups : nullptr; });
 }

@@ -47,3 +47,20 @@ private:
     int m_nOption = -1;
     bool m_bFilling = false;
 };
+
+// Edits the records groups() finds (null: nothing to edit) and, after OK, writes the edited ones
+// to the records groups() finds then, as the owner may have gone while the dialog ran. True when
+// they were written.
+template <class Groups> bool EditVarInfo(Groups groups, QWidget* parent = nullptr) {
+    if (!groups())
+        return false;
+    CVarInfoDlg dlg(parent);
+    dlg.SetRecords(*groups());
+    if (dlg.DoModal() != QDialog::Accepted)
+        return false;
+    auto* records = groups();
+    if (!records)
+        return false;
+    *records = dlg.Records();
+    return true;
+}

@@ -1,12 +1,12 @@
 #include "iedinterface/ConfigView.h"
 
 #include "iedinterface/PointClassifier.h"
+#include "iedinterface/PointList.h"
 #include "iedinterface/PointTyping.h"
 #include "platform/ui/WidgetPrompt.h"
 
 #include <QComboBox>
 #include <QEvent>
-#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -14,7 +14,6 @@
 #include <QTabBar>
 #include <QTableWidget>
 #include <QVBoxLayout>
-#include <set>
 
 namespace iedinterface {
 
@@ -39,17 +38,7 @@ CConfigView::CConfigView(CPointClassifier& classifier, QWidget* parent)
         GetPointCategory(i, name);
         m_tab->addTab(Qs(name));
     }
-    m_list = new QTableWidget(this);
-    m_list->setObjectName("list");
-    m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
-    m_list->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    m_list->setShowGrid(true);
-    m_list->verticalHeader()->hide();
-    m_list->verticalHeader()->setDefaultSectionSize(m_list->fontMetrics().height() + 6);
-    m_list->setWordWrap(false);
-    m_list->setStyleSheet("QTableWidget { background-color: #DFDFDF; }");
-    m_list->setContextMenuPolicy(Qt::CustomContextMenu);
+    m_list = MakePointList(this);
 
     m_edit = new QLineEdit(m_list->viewport());
     m_edit->setObjectName("editDesc");
@@ -156,14 +145,7 @@ void CConfigView::Refill() {
 }
 
 std::vector<std::string> CConfigView::SelectedReferences() const {
-    std::set<int> rows;
-    for (const QModelIndex& index : m_list->selectionModel()->selectedRows())
-        rows.insert(index.row());
-    std::vector<std::string> refs;
-    for (int r : rows)
-        if (QTableWidgetItem* item = m_list->item(r, 0))
-            refs.push_back(Ss(item->text()));
-    return refs;
+    return iedinterface::SelectedReferences(*m_list);
 }
 
 QMenu* CConfigView::CreateContextMenu() {

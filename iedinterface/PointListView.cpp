@@ -1,16 +1,15 @@
 #include "iedinterface/PointListView.h"
 
 #include "iedinterface/PointClassifier.h"
+#include "iedinterface/PointList.h"
 #include "iedinterface/PointTyping.h"
 #include "platform/ui/WidgetPrompt.h"
 
-#include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
 #include <QTabBar>
 #include <QTableWidget>
 #include <QVBoxLayout>
-#include <set>
 
 namespace iedinterface {
 
@@ -31,17 +30,7 @@ CPointListView::CPointListView(CPointClassifier& classifier, int source, const Q
     m_tab->setObjectName("tab");
     for (int i = 0; i < kClassCount; ++i)
         m_tab->addTab(QString::fromUtf8(ClassTabCaption(kClassFirst + i)));
-    m_list = new QTableWidget(this);
-    m_list->setObjectName("list");
-    m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
-    m_list->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    m_list->setShowGrid(true);
-    m_list->verticalHeader()->hide();
-    m_list->verticalHeader()->setDefaultSectionSize(m_list->fontMetrics().height() + 6);
-    m_list->setWordWrap(false);
-    m_list->setStyleSheet("QTableWidget { background-color: #DFDFDF; }");
-    m_list->setContextMenuPolicy(Qt::CustomContextMenu);
+    m_list = MakePointList(this);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(10, 15, 10, 10);
@@ -112,14 +101,7 @@ void CPointListView::Refill() {
 }
 
 std::vector<std::string> CPointListView::SelectedReferences() const {
-    std::set<int> rows;
-    for (const QModelIndex& index : m_list->selectionModel()->selectedRows())
-        rows.insert(index.row());
-    std::vector<std::string> refs;
-    for (int r : rows)
-        if (QTableWidgetItem* item = m_list->item(r, 0))
-            refs.push_back(Ss(item->text()));
-    return refs;
+    return iedinterface::SelectedReferences(*m_list);
 }
 
 QMenu* CPointListView::CreateContextMenu() {

@@ -7,6 +7,34 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+namespace {
+
+// Repeats a read or write call (given the bytes done so far) until count bytes are done; a call
+// interrupted by a signal is repeated. A read stops early at the end of the file; a write that
+// makes no progress is an error, as is any other failure.
+template <class Call>
+std::size_t Transfer(const std::string& file, bool reading, std::size_t count, Call call) {
+    const char* what = reading ? "read" : "write";
+    std::size_t done = 0;
+    while (done < count) {
+        const ssize_t n = call(done);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            throw CZipFileException(file, what, errno);
+        }
+        if (n == 0) {
+            if (reading)
+                break;
+            throw CZipFileException(file, what, 0);
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    return done;
+}
+
+} // namespace
+
 CZipBigFile::~CZipBigFile() {
     Abort();
 }
@@ -77,35 +105,14 @@ void CZipBigFile::SetLength(std::uint64_t length) {
 
 std::size_t CZipBigFile::Read(void* buffer, std::size_t count) {
     auto* out = static_cast<char*>(buffer);
-    std::size_t done = 0;
-    while (done < count) {
-        ssize_t n = ::read(m_fd, out + done, count - done);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            throw CZipFileException(m_strFileName, "read", errno);
-        }
-        if (n == 0)
-            break;
-        done += static_cast<std::size_t>(n);
-    }
-    return done;
+    return Transfer(m_strFileName, true, count,
+                    [&](std::size_t done) { return ::read(m_fd, out + done, count - done); });
 }
 
 void CZipBigFile::Write(const void* data, std::size_t count) {
     const auto* in = static_cast<const char*>(data);
-    std::size_t done = 0;
-    while (done < count) {
-        ssize_t n = ::write(m_fd, in + done, count - done);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            throw CZipFileException(m_strFileName, "write", errno);
-        }
-        if (n == 0)
-            throw CZipFileException(m_strFileName, "write", 0);
-        done += static_cast<std::size_t>(n);
-    }
+    Transfer(m_strFileName, false, count,
+             [&](std::size_t done) { return ::write(m_fd, in + done, count - done); });
 }
 
 void CZipBigFile::Flush() {
@@ -114,33 +121,14 @@ void CZipBigFile::Flush() {
 
 std::size_t CZipBigFile::ReadAt(std::uint64_t position, void* buffer, std::size_t count) {
     auto* out = static_cast<char*>(buffer);
-    std::size_t done = 0;
-    while (done < count) {
-        ssize_t n = ::pread(m_fd, out + done, count - done, static_cast<off_t>(position + done));
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            throw CZipFileException(m_strFileName, "read", errno);
-        }
-        if (n == 0)
-            break;
-        done += static_cast<std::size_t>(n);
-    }
-    return done;
+    return Transfer(m_strFileName, true, count, [&](std::size_t done) {
+        return ::pread(m_fd, out + done, count - done, static_cast<off_t>(position + done));
+    });
 }
 
 void CZipBigFile::WriteAt(std::uint64_t position, const void* data, std::size_t count) {
     const auto* in = static_cast<const char*>(data);
-    std::size_t done = 0;
-    while (done < count) {
-        ssize_t n = ::pwrite(m_fd, in + done, count - done, static_cast<off_t>(position + done));
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            throw CZipFileException(m_strFileName, "write", errno);
-        }
-        if (n == 0)
-            throw CZipFileException(m_strFileName, "write", 0);
-        done += static_cast<std::size_t>(n);
-    }
+    Transfer(m_strFileName, false, count, [&](std::size_t done) {
+        return ::pwrite(m_fd, in + done, count - done, static_cast<off_t>(position + done));
+    });
 }

@@ -1,6 +1,7 @@
 #include "ZipEntryHeader.h"
 
 #include "platform/Gbk.h"
+#include "ZipBytes.h"
 #include "ZipException.h"
 #include "ZipVolumeStorage.h"
 
@@ -11,24 +12,10 @@
 
 namespace {
 
-void PutU16(std::uint8_t* p, std::uint16_t v) {
-    p[0] = static_cast<std::uint8_t>(v);
-    p[1] = static_cast<std::uint8_t>(v >> 8);
-}
-
-void PutU32(std::uint8_t* p, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i)
-        p[i] = static_cast<std::uint8_t>(v >> (8 * i));
-}
-
-std::uint16_t GetU16(const std::uint8_t* p) {
-    return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
-}
-
-std::uint32_t GetU32(const std::uint8_t* p) {
-    return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
-           (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
-}
+using zipbytes::GetU16;
+using zipbytes::GetU32;
+using zipbytes::PutU16;
+using zipbytes::PutU32;
 
 bool IsValidUtf8(const std::string& s) {
     std::size_t i = 0;

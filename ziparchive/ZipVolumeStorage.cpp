@@ -1,6 +1,7 @@
 #include "ZipVolumeStorage.h"
 
 #include "platform/Text.h"
+#include "ZipBytes.h"
 #include "ZipEntryHeader.h"
 #include "ZipException.h"
 
@@ -13,15 +14,8 @@ namespace {
 
 const std::uint8_t kSpanSignature[4] = {0x50, 0x4B, 0x07, 0x08};
 
-void PutU16(std::uint8_t* p, std::uint16_t v) {
-    p[0] = static_cast<std::uint8_t>(v);
-    p[1] = static_cast<std::uint8_t>(v >> 8);
-}
-
-void PutU32(std::uint8_t* p, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i)
-        p[i] = static_cast<std::uint8_t>(v >> (8 * i));
-}
+using zipbytes::PutU16;
+using zipbytes::PutU32;
 
 } // namespace
 

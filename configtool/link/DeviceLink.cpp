@@ -324,125 +324,81 @@ void CDeviceLink::HandleCloseReply() {
     EndTransfer(LocalFileName() + "传输成功");
 }
 
+bool CDeviceLink::CanStartTransfer(const char* verb) {
+    const char* why = !connected_                           ? "通讯尚未连接"
+                      : passwordState_ != kPasswordVerified ? "口令验证失败"
+                      : file_                               ? "文件传输尚未结束"
+                                                            : nullptr;
+    if (!why)
+        return true;
+    transferOk_ = 0;
+    LogError(std::string(why) + ", 不能" + verb + "文件!");
+    return false;
+}
+
+int CDeviceLink::RefuseStart(const std::string& text) {
+    transferOk_ = 0;
+    EndTransfer(text);
+    return 0;
+}
+
+int CDeviceLink::SendOpenRequest(std::uint8_t mode, std::uint8_t board, const std::string& remoteName) {
+    const std::string verb = mode == 0 ? "下载文件 " : "上载文件 ";
+    const std::string name = platform::ToGbk(remoteName);
+    CLinkFrame frame;
+    if (!frame.BuildHeader(static_cast<int>(6 + name.size() + 1)))
+        return RefuseStart(verb + LocalFileName() + "错误!");
+    std::uint8_t* p = frame.Data();
+    p[kOffType] = 4;
+    p[29] = mode;
+    PutU32(p + 30, static_cast<std::uint32_t>(fileLength_));
+    std::memcpy(p + 34, name.data(), name.size());
+    frame.SetBoard(board);
+    board_ = board;
+    remoteName_ = remoteName;
+    direction_ = mode == 0 ? kDownload : kUpload;
+    state_ = kOpenSent;
+    packetNo_ = 0;
+    bytesDone_ = 0;
+    const std::string fileName = LocalFileName();
+    if (!DoSendFrame(frame, mode == 0 ? "发送文件打开报文，写操作" : "发送文件打开报文，读操作"))
+        return RefuseStart(verb + fileName + "错误!");
+    return 1;
+}
+
 int CDeviceLink::DoDownloadFile(const std::string& localPath, const std::string& remoteName,
                                 std::uint8_t board) {
     board_ = board;
     LogSent("下载本地文件 " + localPath + " 远端保存为 " + remoteName);
-    if (!connected_) {
-        transferOk_ = 0;
-        LogError("通讯尚未连接, 不能下载文件!");
+    if (!CanStartTransfer("下载"))
         return 0;
-    }
-    if (passwordState_ != kPasswordVerified) {
-        transferOk_ = 0;
-        LogError("口令验证失败, 不能下载文件!");
-        return 0;
-    }
-    if (file_) {
-        transferOk_ = 0;
-        LogError("文件传输尚未结束, 不能下载文件!");
-        return 0;
-    }
     localPath_ = localPath;
     std::error_code ec;
     const std::filesystem::path path(localPath);
-    if (!std::filesystem::is_regular_file(path, ec) || !(file_ = std::fopen(path.c_str(), "rb"))) {
-        transferOk_ = 0;
-        EndTransfer("打开文件 " + localPath + " 失败!");
-        return 0;
-    }
+    if (!std::filesystem::is_regular_file(path, ec) || !(file_ = std::fopen(path.c_str(), "rb")))
+        return RefuseStart("打开文件 " + localPath + " 失败!");
     fileOpen_ = true;
     const auto size = std::filesystem::file_size(path, ec);
-    if (ec || size > static_cast<std::uintmax_t>(std::numeric_limits<std::int32_t>::max())) {
-        transferOk_ = 0;
-        EndTransfer("文件 " + localPath + " 太大, 不能下载!");
-        return 0;
-    }
+    if (ec || size > static_cast<std::uintmax_t>(std::numeric_limits<std::int32_t>::max()))
+        return RefuseStart("文件 " + localPath + " 太大, 不能下载!");
     fileLength_ = static_cast<std::int32_t>(size);
     try {
         buffer_.assign(kBufferSize, 0);
     } catch (const std::bad_alloc&) {
-        transferOk_ = 0;
-        EndTransfer("申请内存出错，内存不足!");
-        return 0;
+        return RefuseStart("申请内存出错，内存不足!");
     }
-    const std::string name = platform::ToGbk(remoteName);
-    CLinkFrame frame;
-    if (!frame.BuildHeader(static_cast<int>(6 + name.size() + 1))) {
-        transferOk_ = 0;
-        EndTransfer("下载文件 " + LocalFileName() + "错误!");
-        return 0;
-    }
-    std::uint8_t* p = frame.Data();
-    p[kOffType] = 4;
-    p[29] = 0;
-    PutU32(p + 30, static_cast<std::uint32_t>(fileLength_));
-    std::memcpy(p + 34, name.data(), name.size());
-    frame.SetBoard(board);
-    remoteName_ = remoteName;
-    direction_ = kDownload;
-    state_ = kOpenSent;
-    packetNo_ = 0;
-    bytesDone_ = 0;
-    const std::string fileName = LocalFileName();
-    if (!DoSendFrame(frame, "发送文件打开报文，写操作")) {
-        transferOk_ = 0;
-        EndTransfer("下载文件 " + fileName + "错误!");
-        return 0;
-    }
-    return 1;
+    return SendOpenRequest(0, board, remoteName);
 }
 
 int CDeviceLink::DoUploadFile(const std::string& localPath, const std::string& remoteName) {
     LogSent("上载远端文件 " + remoteName + " 本地保存为 " + localPath);
-    if (!connected_) {
-        transferOk_ = 0;
-        LogError("通讯尚未连接, 不能上载文件!");
+    if (!CanStartTransfer("上载"))
         return 0;
-    }
-    if (passwordState_ != kPasswordVerified) {
-        transferOk_ = 0;
-        LogError("口令验证失败, 不能上载文件!");
-        return 0;
-    }
-    if (file_) {
-        transferOk_ = 0;
-        LogError("文件传输尚未结束, 不能上载文件!");
-        return 0;
-    }
     localPath_ = localPath;
-    if (!(file_ = std::fopen(std::filesystem::path(localPath).c_str(), "wb"))) {
-        transferOk_ = 0;
-        EndTransfer("打开文件 " + localPath + " 失败!");
-        return 0;
-    }
+    if (!(file_ = std::fopen(std::filesystem::path(localPath).c_str(), "wb")))
+        return RefuseStart("打开文件 " + localPath + " 失败!");
     fileOpen_ = true;
-    const std::string name = platform::ToGbk(remoteName);
-    CLinkFrame frame;
-    if (!frame.BuildHeader(static_cast<int>(6 + name.size() + 1))) {
-        transferOk_ = 0;
-        EndTransfer("上载文件 " + LocalFileName() + "错误!");
-        return 0;
-    }
-    std::uint8_t* p = frame.Data();
-    p[kOffType] = 4;
-    p[29] = 1;
-    PutU32(p + 30, static_cast<std::uint32_t>(fileLength_));
-    std::memcpy(p + 34, name.data(), name.size());
-    frame.SetBoard(0);
-    board_ = 0;
-    remoteName_ = remoteName;
-    direction_ = kUpload;
-    state_ = kOpenSent;
-    packetNo_ = 0;
-    bytesDone_ = 0;
-    const std::string fileName = LocalFileName();
-    if (!DoSendFrame(frame, "发送文件打开报文，读操作")) {
-        transferOk_ = 0;
-        EndTransfer("上载文件 " + fileName + "错误!");
-        return 0;
-    }
-    return 1;
+    return SendOpenRequest(1, 0, remoteName);
 }
 
 int CDeviceLink::SendNextDataPacket(std::uint8_t board) {

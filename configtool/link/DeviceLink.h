@@ -82,6 +82,13 @@ private:
     int DoSendFrame(const CLinkFrame& frame, const std::string& text);
     int DoDownloadFile(const std::string& localPath, const std::string& remoteName, std::uint8_t board);
     int DoUploadFile(const std::string& localPath, const std::string& remoteName);
+    // False (with the reason logged) while the link is down, the password unverified or a file
+    // still open; verb names the transfer in the message.
+    bool CanStartTransfer(const char* verb);
+    // Ends a transfer that could not start with the message; 0.
+    int RefuseStart(const std::string& text);
+    // Sends the open request once the local file is open: mode 0 writes to the unit, 1 reads.
+    int SendOpenRequest(std::uint8_t mode, std::uint8_t board, const std::string& remoteName);
     int DoSendRestart(std::uint8_t board);
 
     void HandleOpenReply(const std::uint8_t* f, std::size_t n);

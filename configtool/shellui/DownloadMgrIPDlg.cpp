@@ -1,6 +1,5 @@
 #include "DownloadMgrIPDlg.h"
 
-#include "platform/Prompt.h"
 #include "platform/Text.h"
 #include "platform/ui/WidgetPrompt.h"
 
@@ -133,15 +132,8 @@ bool CDownloadMgrIPDlg::ReadFile(const std::string& path) {
 
 void CDownloadMgrIPDlg::accept() {
     const std::string number = Ss(m_pNumber->text());
-    if (number.empty()) {
-        platform::MessageBox("请先输入管理机序号！");
+    if (!CMgrIpFile::CheckNumber(number))
         return;
-    }
-    // The number names a file in the working folder; it must not lead anywhere else.
-    if (!CMgrIpFile::IsValidNumber(number)) {
-        platform::MessageBox("管理机序号不合法！");
-        return;
-    }
     CommitEditor();
     m_strFileName = CMgrIpFile::FileNameFor(number);
     m_strFilePath = (std::filesystem::current_path() / m_strFileName).string();

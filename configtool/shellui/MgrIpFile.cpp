@@ -26,6 +26,19 @@ std::string CMgrIpFile::FileNameFor(std::string_view number) {
     return std::string(number) + "-PCTCP.ini";
 }
 
+bool CMgrIpFile::CheckNumber(const std::string& number) {
+    if (number.empty()) {
+        platform::MessageBox("请先输入管理机序号！");
+        return false;
+    }
+    // The number names a file in the working folder; it must not lead anywhere else.
+    if (!IsValidNumber(number)) {
+        platform::MessageBox("管理机序号不合法！");
+        return false;
+    }
+    return true;
+}
+
 bool CMgrIpFile::IsValidNumber(std::string_view number) {
     return !number.empty() && platform::IsSafeFileName(FileNameFor(number));
 }

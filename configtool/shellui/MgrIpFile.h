@@ -28,6 +28,8 @@ public:
     // True when number + "-PCTCP.ini" is one plain file name (no separator, no NUL), so that the
     // file can only land in the folder meant for it.
     static bool IsValidNumber(std::string_view number);
+    // IsValidNumber for a number the user typed: an empty or invalid one is refused with a message.
+    static bool CheckNumber(const std::string& number);
 
     enum class ReadResult { Ok, CannotOpen, BadFormat };
     // Reads a settings file into rows: a section line (compared without regard to case) selects

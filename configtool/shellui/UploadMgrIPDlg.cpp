@@ -3,7 +3,6 @@
 #include "MgrIpFile.h"
 
 #include "platform/ui/DialogButtons.h"
-#include "platform/Prompt.h"
 #include "platform/ui/WidgetPrompt.h"
 
 #include <QDialogButtonBox>
@@ -29,14 +28,8 @@ CUploadMgrIPDlg::CUploadMgrIPDlg(QWidget* parent) : QDialog(parent) {
 
 void CUploadMgrIPDlg::accept() {
     const std::string number = Ss(m_pNumber->text());
-    if (number.empty()) {
-        platform::MessageBox("请先输入管理机序号！");
+    if (!CMgrIpFile::CheckNumber(number))
         return;
-    }
-    if (!CMgrIpFile::IsValidNumber(number)) {
-        platform::MessageBox("管理机序号不合法！");
-        return;
-    }
     m_strFileName = CMgrIpFile::FileNameFor(number);
     QDialog::accept();
 }

@@ -708,25 +708,67 @@ void CEvtPage::contextMenuEvent(QContextMenuEvent* e) {
 
 // ---- CDisDBSheet
 
-CDisDBSheet::CDisDBSheet(CQuorvexApp& app, std::uint8_t board, std::uint16_t device, const std::string& title,
-                         QWidget* parent)
-    : QDialog(parent), app_(app), board_(board), device_(device) {
-    setObjectName("CDisDBSheet");
+// ---- CMonitorSheet
+
+CMonitorSheet::CMonitorSheet(CQuorvexApp& app, const char* objectName, const std::string& title,
+                             QWidget* parent)
+    : QDialog(parent), app_(app) {
+    setObjectName(objectName);
     setWindowTitle(Qs(title));
     setModal(false);
     auto* layout = new QVBoxLayout(this);
     pages_ = new QTabWidget(this);
     pages_->setObjectName("pages");
+    layout->addWidget(pages_);
+    resize(960, 560);
+}
+
+void CMonitorSheet::CloseMonitor() {
+    if (closing_)
+        return;
+    closing_ = true;
+    EndMonitoring();
+}
+
+void CMonitorSheet::AddEvent(const CEventRecord& ev) {
+    const int page = pages_->currentIndex();
+    pages_->setCurrentWidget(evtPage_);
+    evtPage_->AddEvent(ev);
+    pages_->setCurrentIndex(page);
+}
+
+QMenu* CMonitorSheet::CreateContextMenu() {
+    auto* menu = new QMenu(this);
+    menu->addAction("导出", [this] { Export(); });
+    return menu;
+}
+
+void CMonitorSheet::closeEvent(QCloseEvent* e) {
+    QDialog::closeEvent(e);
+    CloseMonitor();
+}
+
+void CMonitorSheet::reject() {
+    CloseMonitor();
+}
+
+void CMonitorSheet::contextMenuEvent(QContextMenuEvent* e) {
+    ShowMenu(CreateContextMenu(), e->globalPos());
+}
+
+// ---- CDisDBSheet
+
+CDisDBSheet::CDisDBSheet(CQuorvexApp& app, std::uint8_t board, std::uint16_t device, const std::string& title,
+                         QWidget* parent)
+    : CMonitorSheet(app, "CDisDBSheet", title, parent), board_(board), device_(device) {
     dbPage_ = new CSetPage(app, 1, board, device, {}, pages_);
     valPage_ = new CValPage(app, board, device, pages_);
     evtPage_ = new CEvtPage(1, pages_);
     pages_->addTab(dbPage_, "六遥");
     pages_->addTab(valPage_, "保护");
     pages_->addTab(evtPage_, "事件");
-    layout->addWidget(pages_);
     for (auto* exit : {&dbPage_->m_onExit, &valPage_->m_onExit, &evtPage_->m_onExit})
         *exit = [this] { CloseMonitor(); };
-    resize(960, 560);
 }
 
 void CDisDBSheet::ActivatePage(int page) {
@@ -766,10 +808,7 @@ void CDisDBSheet::ShowSettingValue(const CDbEntry& entry) {
 }
 
 void CDisDBSheet::ShowEvent(const CEventRecord& ev) {
-    const int page = pages_->currentIndex();
-    ActivatePage(2);
-    evtPage_->AddEvent(ev);
-    ActivatePage(page);
+    AddEvent(ev);
 }
 
 int CDisDBSheet::SentSetCount() const {
@@ -804,10 +843,7 @@ void CDisDBSheet::MarkRow(std::uint16_t address, std::uint16_t key, bool set) {
     dbPage_->MarkRow(address, key, set);
 }
 
-void CDisDBSheet::CloseMonitor() {
-    if (closing_)
-        return;
-    closing_ = true;
+void CDisDBSheet::EndMonitoring() {
     app_.Send(requests::CancelDevice(device_));
     app_.Send(requests::StopInterrogation(static_cast<std::uint8_t>(board_ - 1), device_));
     std::erase_if(app_.Data().m_entries, [this](const CDbEntry& e) { return e.m_address == device_; });
@@ -824,44 +860,17 @@ void CDisDBSheet::Export() {
                 ExportText());
 }
 
-QMenu* CDisDBSheet::CreateContextMenu() {
-    auto* menu = new QMenu(this);
-    menu->addAction("导出", [this] { Export(); });
-    return menu;
-}
-
-void CDisDBSheet::closeEvent(QCloseEvent* e) {
-    QDialog::closeEvent(e);
-    CloseMonitor();
-}
-
-void CDisDBSheet::reject() {
-    CloseMonitor();
-}
-
-void CDisDBSheet::contextMenuEvent(QContextMenuEvent* e) {
-    ShowMenu(CreateContextMenu(), e->globalPos());
-}
-
 // ---- CDisTabSheet
 
 CDisTabSheet::CDisTabSheet(CQuorvexApp& app, const CTabSheetKey& key, const std::string& title,
                            QWidget* parent)
-    : QDialog(parent), app_(app), key_(key) {
-    setObjectName("CDisTabSheet");
-    setWindowTitle(Qs(title));
-    setModal(false);
-    auto* layout = new QVBoxLayout(this);
-    pages_ = new QTabWidget(this);
-    pages_->setObjectName("pages");
+    : CMonitorSheet(app, "CDisTabSheet", title, parent), key_(key) {
     tabPage_ = new CSetPage(app, 2, key.board, 0, key, pages_);
     evtPage_ = new CEvtPage(2, pages_);
     pages_->addTab(tabPage_, "六遥");
     pages_->addTab(evtPage_, "事件");
-    layout->addWidget(pages_);
     tabPage_->m_onExit = [this] { CloseMonitor(); };
     evtPage_->m_onExit = [this] { CloseMonitor(); };
-    resize(960, 560);
 }
 
 void CDisTabSheet::FillList() {
@@ -877,10 +886,7 @@ void CDisTabSheet::ShowValue(const CTabEntry& entry) {
 }
 
 void CDisTabSheet::ShowEvent(const CEventRecord& ev) {
-    const int page = pages_->currentIndex();
-    pages_->setCurrentIndex(1);
-    evtPage_->AddEvent(ev);
-    pages_->setCurrentIndex(page);
+    AddEvent(ev);
 }
 
 int CDisTabSheet::SentSetCount() const {
@@ -902,10 +908,7 @@ void CDisTabSheet::MarkRow(std::uint16_t address, std::uint16_t key, bool set) {
     tabPage_->MarkRow(address, key, set);
 }
 
-void CDisTabSheet::CloseMonitor() {
-    if (closing_)
-        return;
-    closing_ = true;
+void CDisTabSheet::EndMonitoring() {
     const auto board = static_cast<std::uint8_t>(key_.board - 1);
     const auto port = static_cast<std::uint8_t>(key_.port - 1);
     app_.Send(requests::CancelTable(board, key_.portType, port, key_.table));
@@ -924,25 +927,6 @@ void CDisTabSheet::Export() {
     WriteExport(app_.Data().SavFolder() /
                     StrFormat("Tab_Ban%uTab%u.qv", unsigned(key_.board), unsigned(key_.table)),
                 ExportText());
-}
-
-QMenu* CDisTabSheet::CreateContextMenu() {
-    auto* menu = new QMenu(this);
-    menu->addAction("导出", [this] { Export(); });
-    return menu;
-}
-
-void CDisTabSheet::closeEvent(QCloseEvent* e) {
-    QDialog::closeEvent(e);
-    CloseMonitor();
-}
-
-void CDisTabSheet::reject() {
-    CloseMonitor();
-}
-
-void CDisTabSheet::contextMenuEvent(QContextMenuEvent* e) {
-    ShowMenu(CreateContextMenu(), e->globalPos());
 }
 
 } // namespace quorvex

@@ -174,7 +174,38 @@ private:
     QTableWidget* list_;
 };
 
-class CDisDBSheet : public QDialog, public IDbSheet {
+// A non-modal sheet of monitor pages. Closing it (by its close box, Esc or a page's exit button)
+// ends the monitoring once; its context menu offers the export of its lists.
+class CMonitorSheet : public QDialog {
+    Q_OBJECT
+public:
+    CMonitorSheet(CQuorvexApp& app, const char* objectName, const std::string& title, QWidget* parent);
+
+    QTabWidget* Pages() const { return pages_; }
+    CEvtPage* EvtPage() const { return evtPage_; }
+
+    void CloseMonitor();
+    virtual void Export() = 0;
+    QMenu* CreateContextMenu();
+
+protected:
+    // Tells the unit and the program that this monitoring ends; runs once.
+    virtual void EndMonitoring() = 0;
+    // Adds the event on the event page, which is shown while it is added.
+    void AddEvent(const CEventRecord& ev);
+    void closeEvent(QCloseEvent* e) override;
+    void contextMenuEvent(QContextMenuEvent* e) override;
+    void reject() override;
+
+    CQuorvexApp& app_;
+    QTabWidget* pages_;
+    CEvtPage* evtPage_ = nullptr;
+
+private:
+    bool closing_ = false;
+};
+
+class CDisDBSheet : public CMonitorSheet, public IDbSheet {
     Q_OBJECT
 public:
     CDisDBSheet(CQuorvexApp& app, std::uint8_t board, std::uint16_t device, const std::string& title,
@@ -182,13 +213,9 @@ public:
 
     CSetPage* DbPage() const { return dbPage_; }
     CValPage* ValPage() const { return valPage_; }
-    CEvtPage* EvtPage() const { return evtPage_; }
-    QTabWidget* Pages() const { return pages_; }
 
-    void CloseMonitor();
     std::string ExportText() const;
-    void Export();
-    QMenu* CreateContextMenu();
+    void Export() override;
     void MarkRow(std::uint16_t address, std::uint16_t key, bool set);
 
     // IDbSheet.
@@ -212,34 +239,25 @@ public:
     void DownloadFailed() override;
 
 protected:
-    void closeEvent(QCloseEvent* e) override;
-    void contextMenuEvent(QContextMenuEvent* e) override;
-    void reject() override;
+    void EndMonitoring() override;
 
 private:
-    CQuorvexApp& app_;
     std::uint8_t board_;
     std::uint16_t device_;
-    bool closing_ = false;
-    QTabWidget* pages_;
     CSetPage* dbPage_;
     CValPage* valPage_;
-    CEvtPage* evtPage_;
 };
 
-class CDisTabSheet : public QDialog, public ITabSheet {
+class CDisTabSheet : public CMonitorSheet, public ITabSheet {
     Q_OBJECT
 public:
     CDisTabSheet(CQuorvexApp& app, const CTabSheetKey& key, const std::string& title, QWidget* parent);
 
     CSetPage* TabPage() const { return tabPage_; }
-    CEvtPage* EvtPage() const { return evtPage_; }
     const CTabSheetKey& Key() const { return key_; }
 
-    void CloseMonitor();
     std::string ExportText() const;
-    void Export();
-    QMenu* CreateContextMenu();
+    void Export() override;
     void MarkRow(std::uint16_t address, std::uint16_t key, bool set);
 
     // ITabSheet.
@@ -259,17 +277,11 @@ public:
     void FailPending() override;
 
 protected:
-    void closeEvent(QCloseEvent* e) override;
-    void contextMenuEvent(QContextMenuEvent* e) override;
-    void reject() override;
+    void EndMonitoring() override;
 
 private:
-    CQuorvexApp& app_;
     CTabSheetKey key_;
-    bool closing_ = false;
-    QTabWidget* pages_;
     CSetPage* tabPage_;
-    CEvtPage* evtPage_;
 };
 
 } // namespace quorvex

@@ -484,6 +484,40 @@ COutputView* CQuorvexApp::OpenPortWindow(int slot, const std::string& title, con
     return view;
 }
 
+int CQuorvexApp::OpenMonitorWindows(const CPortMonitorDlg& dlg, CComDataDoc doc,
+                                    const std::string& deviceText, const std::string& saveFile) {
+    const auto title = [&](const char* what) {
+        return StrFormat("板卡%u", unsigned(dlg.m_board)) + dlg.m_portName +
+               (dlg.m_device == 0xFFFF ? std::string("所有装置") : deviceText) + what;
+    };
+    doc.m_port.board = dlg.m_board;
+    doc.m_port.port = dlg.m_port;
+    doc.m_port.device = dlg.m_device;
+    int direction = 0;
+    if (dlg.m_send && dlg.m_receive && !dlg.m_split) {
+        direction = 2;
+        doc.m_port.direction = 2;
+        if (!OpenPortWindow(kSlotReceive, title("收/发数据监视"), doc, dlg.m_save, saveFile))
+            return -1;
+    } else {
+        if (dlg.m_send) {
+            direction = 1;
+            doc.m_port.direction = 1;
+            doc.m_sentFrames = true;
+            if (!OpenPortWindow(kSlotSend, title("发送数据监视"), doc, dlg.m_save, saveFile))
+                return -1;
+        }
+        if (dlg.m_receive) {
+            direction = dlg.m_send ? 2 : 0;
+            doc.m_port.direction = 0;
+            doc.m_sentFrames = false;
+            if (!OpenPortWindow(kSlotReceive, title("接收数据监视"), doc, dlg.m_save, saveFile))
+                return -1;
+        }
+    }
+    return direction;
+}
+
 void CQuorvexApp::OnSerialMonitor() {
     if (data_.m_boards.GetSize() == 0) {
         NoBoard();
@@ -492,43 +526,18 @@ void CQuorvexApp::OnSerialMonitor() {
     CPortMonitorDlg dlg(data_.m_boards, frame_.get());
     if (platform::RunDialog(dlg) != QDialog::Accepted)
         return;
-    const bool all = dlg.m_device == 0xFFFF;
-    const auto title = [&](const char* what) {
-        return StrFormat("板卡%u", unsigned(dlg.m_board)) + dlg.m_portName +
-               (all ? std::string("所有装置") : StrFormat("装置%u", unsigned(dlg.m_device))) + what;
-    };
     CComDataDoc doc;
-    doc.m_port.board = dlg.m_board;
-    doc.m_port.port = dlg.m_port;
     doc.m_port.messageType = 0;
-    doc.m_port.device = dlg.m_device;
     doc.m_port.unitAddress = 0;
     doc.m_port.destAddress = 0;
     // Save files are named by port, as the frame lines of the port are tagged.
-    const std::string saveFile = StrFormat("Ser%u_%u_0.qv", unsigned(dlg.m_port), unsigned(dlg.m_device));
-    std::uint8_t direction = 0;
-    if (dlg.m_send && dlg.m_receive && !dlg.m_split) {
-        direction = 2;
-        doc.m_port.direction = 2;
-        if (!OpenPortWindow(kSlotReceive, title("收/发数据监视"), doc, dlg.m_save, saveFile))
-            return;
-    } else {
-        if (dlg.m_send) {
-            direction = 1;
-            doc.m_port.direction = 1;
-            doc.m_sentFrames = true;
-            if (!OpenPortWindow(kSlotSend, title("发送数据监视"), doc, dlg.m_save, saveFile))
-                return;
-        }
-        if (dlg.m_receive) {
-            direction = dlg.m_send ? 2 : 0;
-            doc.m_port.direction = 0;
-            doc.m_sentFrames = false;
-            if (!OpenPortWindow(kSlotReceive, title("接收数据监视"), doc, dlg.m_save, saveFile))
-                return;
-        }
-    }
-    Send(requests::PortMonitor(static_cast<std::uint8_t>(dlg.m_board - 1), direction, 0,
+    const int direction =
+        OpenMonitorWindows(dlg, doc, StrFormat("装置%u", unsigned(dlg.m_device)),
+                           StrFormat("Ser%u_%u_0.qv", unsigned(dlg.m_port), unsigned(dlg.m_device)));
+    if (direction < 0)
+        return;
+    Send(requests::PortMonitor(static_cast<std::uint8_t>(dlg.m_board - 1),
+                               static_cast<std::uint8_t>(direction), 0,
                                static_cast<std::uint8_t>(dlg.m_port - 1), dlg.m_device));
 }
 
@@ -540,45 +549,19 @@ void CQuorvexApp::OnNetMonitor() {
     CNetMonitorDlg dlg(data_.m_boards, data_.SavFolder() / "NetCfg.ini", frame_.get());
     if (platform::RunDialog(dlg) != QDialog::Accepted)
         return;
-    const bool all = dlg.m_device == 0xFFFF;
-    const auto title = [&](const char* what) {
-        return StrFormat("板卡%u", unsigned(dlg.m_board)) + dlg.m_portName +
-               (all ? std::string("所有装置") : "装置" + DottedAddress(dlg.m_destIp)) + what;
-    };
     CComDataDoc doc;
-    doc.m_port.board = dlg.m_board;
-    doc.m_port.port = dlg.m_port;
     doc.m_port.messageType = static_cast<std::uint8_t>(dlg.m_messageType + 1);
-    doc.m_port.device = dlg.m_device;
     doc.m_port.unitAddress = dlg.m_unitIp;
     doc.m_port.destAddress = dlg.m_destIp;
-    const std::string saveFile = StrFormat("Net%u_%u_0.qv", unsigned(dlg.m_port), unsigned(dlg.m_destIp));
-    std::uint8_t direction = 0;
-    if (dlg.m_send && dlg.m_receive && !dlg.m_split) {
-        direction = 2;
-        doc.m_port.direction = 2;
-        if (!OpenPortWindow(kSlotReceive, title("收/发数据监视"), doc, dlg.m_save, saveFile))
-            return;
-    } else {
-        if (dlg.m_send) {
-            direction = 1;
-            doc.m_port.direction = 1;
-            doc.m_sentFrames = true;
-            if (!OpenPortWindow(kSlotSend, title("发送数据监视"), doc, dlg.m_save, saveFile))
-                return;
-        }
-        if (dlg.m_receive) {
-            direction = dlg.m_send ? 2 : 0;
-            doc.m_port.direction = 0;
-            doc.m_sentFrames = false;
-            if (!OpenPortWindow(kSlotReceive, title("接收数据监视"), doc, dlg.m_save, saveFile))
-                return;
-        }
-    }
-    Send(requests::PortMonitor(static_cast<std::uint8_t>(dlg.m_board - 1), direction,
-                               static_cast<std::uint8_t>(dlg.m_messageType + 1),
-                               static_cast<std::uint8_t>(dlg.m_port - 1), dlg.m_device, dlg.m_unitIp,
-                               dlg.m_destIp));
+    const int direction =
+        OpenMonitorWindows(dlg, doc, "装置" + DottedAddress(dlg.m_destIp),
+                           StrFormat("Net%u_%u_0.qv", unsigned(dlg.m_port), unsigned(dlg.m_destIp)));
+    if (direction < 0)
+        return;
+    Send(requests::PortMonitor(
+        static_cast<std::uint8_t>(dlg.m_board - 1), static_cast<std::uint8_t>(direction),
+        static_cast<std::uint8_t>(dlg.m_messageType + 1), static_cast<std::uint8_t>(dlg.m_port - 1),
+        dlg.m_device, dlg.m_unitIp, dlg.m_destIp));
 }
 
 void CQuorvexApp::OnRealTimeDb() {

@@ -39,6 +39,7 @@ class CRemoteCmdListDlg;
 class CEventHistoryDlg;
 class CCommStatusDlg;
 class CWaveListDlg;
+class CPortMonitorDlg;
 class CDeviceTimeDlg;
 class CTransferProgressDlg;
 class CConnectParamDlg;
@@ -176,6 +177,10 @@ private:
     // Opens (or reuses) a port monitor window in a slot; null when the limit is reached.
     COutputView* OpenPortWindow(int slot, const std::string& title, const CComDataDoc& doc, bool saving,
                                 const std::string& saveFile);
+    // Opens the windows a port or network monitor dialog asked for: one for both directions, or
+    // one a direction. Gives the direction to ask the unit for; -1 when a window cannot be opened.
+    int OpenMonitorWindows(const CPortMonitorDlg& dlg, CComDataDoc doc, const std::string& deviceText,
+                           const std::string& saveFile);
     void NewLink();
 
     TransportFactory makeTransport_;

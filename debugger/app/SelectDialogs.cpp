@@ -48,6 +48,17 @@ const CUnitBoard* SelectedBoard(const QComboBox* combo, const CUnitBoardArray& b
     return i >= 0 && i < boards.GetSize() ? &boards[i] : nullptr;
 }
 
+// Lists the ports of the board chosen in boardCombo; that board, or null.
+const CUnitBoard* FillPortCombo(QComboBox* portCombo, const QComboBox* boardCombo,
+                                const CUnitBoardArray& boards) {
+    portCombo->clear();
+    const CUnitBoard* b = SelectedBoard(boardCombo, boards);
+    if (b)
+        for (int i = 0; i < b->PortCount(); ++i)
+            portCombo->addItem(Qs(b->PortAt(i)->m_name));
+    return b;
+}
+
 } // namespace
 
 // ---- CDbSelDlg
@@ -104,10 +115,7 @@ void CDbSelDlg::FillBoards() {
 }
 
 void CDbSelDlg::FillPorts() {
-    m_portCombo->clear();
-    if (const CUnitBoard* b = SelectedBoard(m_boardCombo, boards_))
-        for (int i = 0; i < b->PortCount(); ++i)
-            m_portCombo->addItem(Qs(b->PortAt(i)->m_name));
+    FillPortCombo(m_portCombo, m_boardCombo, boards_);
     FillDevices();
 }
 
@@ -170,12 +178,8 @@ CTabSelDlg::CTabSelDlg(const CUnitBoardArray& boards, QWidget* parent) : QDialog
 }
 
 void CTabSelDlg::FillPorts() {
-    m_portCombo->clear();
-    if (const CUnitBoard* b = SelectedBoard(m_boardCombo, boards_)) {
+    if (const CUnitBoard* b = FillPortCombo(m_portCombo, m_boardCombo, boards_))
         m_board = b->m_boardNumber;
-        for (int i = 0; i < b->PortCount(); ++i)
-            m_portCombo->addItem(Qs(b->PortAt(i)->m_name));
-    }
     FillTables();
 }
 
@@ -396,12 +400,8 @@ CProtocolInfoDlg::CProtocolInfoDlg(const CUnitBoardArray& boards, QWidget* paren
 }
 
 void CProtocolInfoDlg::FillPorts() {
-    m_portCombo->clear();
-    if (const CUnitBoard* b = SelectedBoard(m_boardCombo, boards_)) {
+    if (const CUnitBoard* b = FillPortCombo(m_portCombo, m_boardCombo, boards_))
         m_board = b->m_boardNumber;
-        for (int i = 0; i < b->PortCount(); ++i)
-            m_portCombo->addItem(Qs(b->PortAt(i)->m_name));
-    }
     TakePort();
 }
 

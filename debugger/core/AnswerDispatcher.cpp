@@ -62,6 +62,29 @@ void ShowError(const char* text) {
     platform::MessageBox(text, "错误", platform::Icon::Error);
 }
 
+// Hands the results of a manual setting (or its cancelling) to the sheets that match and ends the
+// wait of the flag; false when a sheet had sent another number of values (the setting failed).
+template <class Sheet, class Match>
+bool ApplyManualResults(CDeviceLink& link, const std::vector<Sheet*>& sheets, Match match, std::uint8_t flag,
+                        bool cancel, const std::vector<SetResult>& results) {
+    for (Sheet* s : sheets) {
+        if (!match(*s))
+            continue;
+        if (cancel) {
+            s->ApplyCancelResults(results);
+        } else if (static_cast<int>(results.size()) != s->SentSetCount()) {
+            ShowError("返校条目数有误\n人工置数失败!");
+            s->FailPending();
+            link.SetManualSettingFlag(flag, false);
+            return false;
+        } else {
+            s->ApplySetResults(results);
+        }
+    }
+    link.SetManualSettingFlag(flag, false);
+    return true;
+}
+
 } // namespace
 
 Rgb DebugTextColour(std::uint8_t source) {
@@ -613,41 +636,22 @@ void CAnswerDispatcher::SetAnswer(CBodyReader& r, bool cancel) {
     const std::uint8_t flags = link_.ManualSettingFlags();
     if (flags & CDeviceLink::kDbSetting) {
         shell.StopTimer(cancel ? kTimerDbCancel : kTimerDbSet);
-        for (IDbSheet* s : shell.DbSheets()) {
-            if (s->DeviceAddress() != link_.ManualWaitKey())
-                continue;
-            if (cancel) {
-                s->ApplyCancelResults(results);
-            } else if (static_cast<int>(n) != s->SentSetCount()) {
-                ShowError("返校条目数有误\n人工置数失败!");
-                s->FailPending();
-                link_.SetManualSettingFlag(CDeviceLink::kDbSetting, false);
-                return;
-            } else {
-                s->ApplySetResults(results);
-            }
-        }
-        link_.SetManualSettingFlag(CDeviceLink::kDbSetting, false);
+        if (!ApplyManualResults(
+                link_, shell.DbSheets(),
+                [&](IDbSheet& s) { return s.DeviceAddress() == link_.ManualWaitKey(); },
+                CDeviceLink::kDbSetting, cancel, results))
+            return;
     }
     if (flags & CDeviceLink::kTabSetting) {
         shell.StopTimer(cancel ? kTimerTabCancel : kTimerTabSet);
         const CDeviceLink::TableKey key = link_.TableWaitKey();
-        for (ITabSheet* s : shell.TabSheets()) {
-            if (!(CDeviceLink::TableKey{s->BoardNumber(), s->PortType(), s->PortNumber(), s->TableNumber()} ==
-                  key))
-                continue;
-            if (cancel) {
-                s->ApplyCancelResults(results);
-            } else if (static_cast<int>(n) != s->SentSetCount()) {
-                ShowError("返校条目数有误\n人工置数失败!");
-                s->FailPending();
-                link_.SetManualSettingFlag(CDeviceLink::kTabSetting, false);
-                return;
-            } else {
-                s->ApplySetResults(results);
-            }
-        }
-        link_.SetManualSettingFlag(CDeviceLink::kTabSetting, false);
+        ApplyManualResults(
+            link_, shell.TabSheets(),
+            [&](ITabSheet& s) {
+                return CDeviceLink::TableKey{s.BoardNumber(), s.PortType(), s.PortNumber(),
+                                             s.TableNumber()} == key;
+            },
+            CDeviceLink::kTabSetting, cancel, results);
     }
 }
 

@@ -52,6 +52,35 @@ void ShowError(const char* text) {
     platform::MessageBox(text, "错误", platform::Icon::Error);
 }
 
+// Reads the values of an answer (kind of description 1) into the device's entries and shows each
+// on the device's open data sheets through show; format writes the value's text.
+template <class Format>
+void ShowValues(CDeviceLink& link, CBodyReader& r, std::uint8_t ngd, std::uint16_t source,
+                void (IDbSheet::*show)(const CDbEntry&), Format format) {
+    std::vector<IDbSheet*> sheets;
+    for (IDbSheet* s : link.Shell().DbSheets())
+        if (s->DeviceAddress() == source)
+            sheets.push_back(s);
+    if (sheets.empty())
+        return;
+    std::vector<CDbEntry>& entries = link.Data().m_entries;
+    const CKeyIndex<CDbEntry> index(entries, [source](const CDbEntry& e) { return e.m_address == source; });
+    for (unsigned i = 0; i < (ngd & 0x3Fu); ++i) {
+        DataSet d;
+        if (!ReadDataSet(r, d) || d.kod != 1)
+            return;
+        for (std::size_t at : index.Find(source, d.gin)) {
+            CDbEntry& e = entries[at];
+            e.m_dataType = d.type;
+            e.m_dataSize = d.size;
+            e.m_number = d.number;
+            format(d, e.m_value);
+            for (IDbSheet* s : sheets)
+                (s->*show)(e);
+        }
+    }
+}
+
 } // namespace
 
 bool CIec103Handler::IsTeleCategory(const char* title) {
@@ -145,28 +174,8 @@ void CIec103Handler::Spontaneous(CBodyReader& r, std::uint8_t ngd, std::uint16_t
 }
 
 void CIec103Handler::Interrogation(CBodyReader& r, std::uint8_t ngd, std::uint16_t source) {
-    std::vector<IDbSheet*> sheets;
-    for (IDbSheet* s : link_.Shell().DbSheets())
-        if (s->DeviceAddress() == source)
-            sheets.push_back(s);
-    if (sheets.empty())
-        return;
-    std::vector<CDbEntry>& entries = link_.Data().m_entries;
-    const CKeyIndex<CDbEntry> index(entries, [source](const CDbEntry& e) { return e.m_address == source; });
-    for (unsigned i = 0; i < (ngd & 0x3Fu); ++i) {
-        DataSet d;
-        if (!ReadDataSet(r, d) || d.kod != 1)
-            return;
-        for (std::size_t at : index.Find(source, d.gin)) {
-            CDbEntry& e = entries[at];
-            e.m_dataType = d.type;
-            e.m_dataSize = d.size;
-            e.m_number = d.number;
-            ActualValueText(d.type, d.data, d.len, e.m_value);
-            for (IDbSheet* s : sheets)
-                s->ShowValue(e);
-        }
-    }
+    ShowValues(link_, r, ngd, source, &IDbSheet::ShowValue,
+               [](const DataSet& d, std::string& text) { ActualValueText(d.type, d.data, d.len, text); });
 }
 
 void CIec103Handler::Headings(CBodyReader& r, std::uint8_t ngd, std::uint8_t board, std::uint16_t source) {
@@ -230,28 +239,9 @@ void CIec103Handler::Descriptions(CBodyReader& r, std::uint8_t ngd, std::uint8_t
 }
 
 void CIec103Handler::GroupValues(CBodyReader& r, std::uint8_t ngd, std::uint16_t source) {
-    std::vector<IDbSheet*> sheets;
-    for (IDbSheet* s : link_.Shell().DbSheets())
-        if (s->DeviceAddress() == source)
-            sheets.push_back(s);
-    if (sheets.empty())
-        return;
-    std::vector<CDbEntry>& entries = link_.Data().m_entries;
-    const CKeyIndex<CDbEntry> index(entries, [source](const CDbEntry& e) { return e.m_address == source; });
-    for (unsigned i = 0; i < (ngd & 0x3Fu); ++i) {
-        DataSet d;
-        if (!ReadDataSet(r, d) || d.kod != 1)
-            return;
-        for (std::size_t at : index.Find(source, d.gin)) {
-            CDbEntry& e = entries[at];
-            e.m_dataType = d.type;
-            e.m_dataSize = d.size;
-            e.m_number = d.number;
-            GroupValueText(d.type, d.size, d.number, d.data, d.len, e.m_value);
-            for (IDbSheet* s : sheets)
-                s->ShowSettingValue(e);
-        }
-    }
+    ShowValues(link_, r, ngd, source, &IDbSheet::ShowSettingValue, [](const DataSet& d, std::string& text) {
+        GroupValueText(d.type, d.size, d.number, d.data, d.len, text);
+    });
 }
 
 void CIec103Handler::WriteConfirmation(CBodyReader& r, std::uint8_t ngd, std::uint8_t board,

@@ -28,6 +28,21 @@ void CDeviceMessage::Put32(std::uint32_t v) {
         body_.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
 }
 
+void CDeviceMessage::PutGenericHead(std::uint8_t type, std::uint8_t cot, std::uint8_t inf, std::uint8_t rii) {
+    for (std::uint8_t v : {type, kVsq, cot, std::uint8_t{0}, kFunGeneric, inf, rii})
+        Put8(v);
+}
+
+void CDeviceMessage::PutValueItem(std::uint16_t entryKey, const Gdd& gdd,
+                                  const std::vector<std::uint8_t>& value) {
+    Put16(entryKey);
+    Put8(1);
+    Put8(gdd.type);
+    Put8(gdd.size);
+    Put8(gdd.number);
+    PutBytes(value.data(), value.size());
+}
+
 CFrameMonitorMsg::CFrameMonitorMsg(std::uint8_t b, bool on, bool networkPort, std::uint8_t port,
                                    std::uint16_t device) {
     kind = kDsdu;
@@ -55,7 +70,7 @@ CStringCommandMsg::CStringCommandMsg(std::string_view command) {
     caption = "字符串命令";
     const std::string gbk = platform::TruncateGbkBytes(platform::ToGbk(command), kMaxBody - 1);
     Put8(3);
-    PutBytes(reinterpret_cast<const std::uint8_t*>(gbk.data()), gbk.size());
+    PutText(gbk);
 }
 
 CFileOpenMsg::CFileOpenMsg(std::uint8_t b, std::uint8_t mode, std::uint32_t length,
@@ -67,7 +82,7 @@ CFileOpenMsg::CFileOpenMsg(std::uint8_t b, std::uint8_t mode, std::uint32_t leng
     Put8(4);
     Put8(mode);
     Put32(length);
-    PutBytes(reinterpret_cast<const std::uint8_t*>(gbk.data()), gbk.size());
+    PutText(gbk);
     Put8(0);
 }
 
@@ -107,7 +122,7 @@ CFileCloseMsg::CFileCloseMsg(std::uint8_t b, std::string_view fileName) {
     caption = "文件关闭";
     const std::string gbk = platform::TruncateGbkBytes(platform::ToGbk(fileName), kMaxBody - 2);
     Put8(7);
-    PutBytes(reinterpret_cast<const std::uint8_t*>(gbk.data()), gbk.size());
+    PutText(gbk);
     Put8(0);
 }
 
@@ -117,7 +132,7 @@ CFileDirMsg::CFileDirMsg(std::string_view path) {
     const std::string gbk = platform::TruncateGbkBytes(platform::ToGbk(path), 255);
     Put8(8);
     Put8(static_cast<std::uint8_t>(gbk.size()));
-    PutBytes(reinterpret_cast<const std::uint8_t*>(gbk.data()), gbk.size());
+    PutText(gbk);
 }
 
 CRefTableMonitorMsg::CRefTableMonitorMsg(std::uint8_t b, Mode mode, std::uint8_t portKind, std::uint8_t port,
@@ -198,13 +213,7 @@ CManualSetMsg::CManualSetMsg(const std::vector<ManualValue>& values) {
     for (std::size_t i = 0; i < n; ++i) {
         const ManualValue& v = values[i];
         Put16(v.device);
-        Put16(v.entryKey);
-        Put8(1);
-        Put8(v.gdd.type);
-        Put8(v.gdd.size);
-        Put8(v.gdd.number);
-        const auto bytes = ParseGenericValue(v.text, v.gdd.type, v.gdd.size, v.gdd.number);
-        PutBytes(bytes.data(), bytes.size());
+        PutValueItem(v.entryKey, v.gdd, ParseGenericValue(v.text, v.gdd.type, v.gdd.size, v.gdd.number));
     }
 }
 
@@ -266,9 +275,8 @@ CGroupTitlesMsg::CGroupTitlesMsg(std::uint8_t b, std::uint16_t device, std::uint
     board = b;
     deviceAddress = device;
     caption = "召唤组标题";
-    for (std::uint8_t v : {std::uint8_t{21}, kVsq, std::uint8_t{42}, std::uint8_t{0}, kFunGeneric,
-                           std::uint8_t{240}, rii, std::uint8_t{0}})
-        Put8(v);
+    PutGenericHead(21, 42, 240, rii);
+    Put8(0);
 }
 
 CGroupReadMsg::CGroupReadMsg(std::uint8_t b, std::uint16_t device, std::uint8_t rii, std::uint8_t group,
@@ -295,8 +303,8 @@ CGroupReadMsg::CGroupReadMsg(std::uint8_t b, std::uint16_t device, std::uint8_t 
     default:
         break;
     }
-    for (std::uint8_t v : {std::uint8_t{21}, kVsq, std::uint8_t{42}, std::uint8_t{0}, kFunGeneric,
-                           std::uint8_t{241}, rii, std::uint8_t{1}, group, std::uint8_t{0}, kod})
+    PutGenericHead(21, 42, 241, rii);
+    for (std::uint8_t v : {std::uint8_t{1}, group, std::uint8_t{0}, kod})
         Put8(v);
 }
 
@@ -305,19 +313,9 @@ CGeneralReadMsg::CGeneralReadMsg(std::uint8_t b, std::uint16_t device, std::uint
     board = b;
     deviceAddress = device;
     caption = "总召唤实际值";
-    for (std::uint8_t v :
-         {std::uint8_t{21}, kVsq, cot, std::uint8_t{0}, kFunGeneric, std::uint8_t{245}, rii, std::uint8_t{0}})
-        Put8(v);
+    PutGenericHead(21, cot, 245, rii);
+    Put8(0);
 }
-
-namespace {
-// Appends the ASDU 10 head of a generic write.
-void PutWriteHead(std::vector<std::uint8_t>& body, std::uint8_t inf, std::uint8_t rii, std::uint8_t ngd) {
-    for (std::uint8_t v :
-         {std::uint8_t{10}, kVsq, std::uint8_t{40}, std::uint8_t{0}, kFunGeneric, inf, rii, ngd})
-        body.push_back(v);
-}
-} // namespace
 
 CSettingsWriteMsg::CSettingsWriteMsg(std::uint8_t b, std::uint16_t device, std::uint8_t inf, std::uint8_t rii,
                                      const std::vector<WriteItem>& items) {
@@ -327,16 +325,12 @@ CSettingsWriteMsg::CSettingsWriteMsg(std::uint8_t b, std::uint16_t device, std::
     caption = "下装定值";
     // NGD holds the count in its low six bits.
     const std::size_t n = std::min<std::size_t>(items.size(), 63);
-    PutWriteHead(body_, inf, rii, static_cast<std::uint8_t>(n));
+    PutGenericHead(10, 40, inf, rii);
+    Put8(static_cast<std::uint8_t>(n));
     for (std::size_t i = 0; i < n; ++i) {
         const WriteItem& it = items[i];
-        Put16(it.entryKey);
-        Put8(1);
-        Put8(it.gdd.type);
-        Put8(it.gdd.size);
-        Put8(it.gdd.number);
-        const auto bytes = ParseGenericValue(it.text, it.gdd.type, it.gdd.size, it.gdd.number);
-        PutBytes(bytes.data(), bytes.size());
+        PutValueItem(it.entryKey, it.gdd,
+                     ParseGenericValue(it.text, it.gdd.type, it.gdd.size, it.gdd.number));
     }
 }
 
@@ -348,16 +342,12 @@ CTelecontrolMsg::CTelecontrolMsg(std::uint8_t b, std::uint16_t device, std::uint
     caption = "遥控";
     if (gdd.type == 0 && gdd.size == 0 && gdd.number == 0)
         gdd = Gdd{9, 1, 1};
-    PutWriteHead(body_, inf, rii, 1);
-    Put16(entryKey);
+    PutGenericHead(10, 40, inf, rii);
     Put8(1);
-    Put8(gdd.type);
-    Put8(gdd.size);
-    Put8(gdd.number);
     std::vector<std::uint8_t> v(GenericValueLength(gdd.type, gdd.size, gdd.number), 0);
     if (!v.empty())
         v[0] = static_cast<std::uint8_t>(gdd.type == 10 ? (value ? 1 : 0) : (value ? 2 : 1));
-    PutBytes(v.data(), v.size());
+    PutValueItem(entryKey, gdd, v);
 }
 
 CSetClockMsg::CSetClockMsg(const Cp56Time& time) {

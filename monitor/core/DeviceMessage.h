@@ -39,6 +39,15 @@ protected:
     void Put32(std::uint32_t v);
     void PutBytes(const std::uint8_t* p, std::size_t n) { body_.insert(body_.end(), p, p + n); }
     void PutTime(const Cp56Time& t) { PutBytes(t.data(), t.size()); }
+    void PutText(const std::string& gbk) {
+        PutBytes(reinterpret_cast<const std::uint8_t*>(gbk.data()), gbk.size());
+    }
+    // The head of a generic-service ASDU up to its RII: type, VSQ, cause, common address 0, the
+    // generic function type, the information number and the RII.
+    void PutGenericHead(std::uint8_t type, std::uint8_t cot, std::uint8_t inf, std::uint8_t rii);
+    // One data item of a generic write: entry key, kind of description 1 (actual value), the GDD
+    // and the value of text in that form.
+    void PutValueItem(std::uint16_t entryKey, const Gdd& gdd, const std::vector<std::uint8_t>& value);
 
     std::vector<std::uint8_t> body_;
 };

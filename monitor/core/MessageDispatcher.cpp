@@ -14,12 +14,27 @@
 
 namespace marindle {
 
+namespace {
+
+void MarkTruncated(std::string& caption) {
+    caption += kTruncatedMark;
+}
+
+} // namespace
+
 // Bounded access to a body: every read is checked by the caller with Has first.
 class CMessageDispatcher::Reader {
 public:
     Reader(const std::uint8_t* p, std::size_t n) : p_(p), n_(p ? n : 0) {}
     std::size_t Size() const { return n_; }
     bool Has(std::size_t off, std::size_t n) const { return off <= n_ && n <= n_ - off; }
+    // Has, marking the caption as truncated when the body ends first.
+    bool Has(std::size_t off, std::size_t n, std::string& caption) const {
+        if (Has(off, n))
+            return true;
+        MarkTruncated(caption);
+        return false;
+    }
     std::size_t Left(std::size_t off) const { return off <= n_ ? n_ - off : 0; }
     const std::uint8_t* At(std::size_t off) const { return p_ + off; }
     std::uint8_t U8(std::size_t off) const { return p_[off]; }
@@ -42,16 +57,37 @@ public:
     }
     std::string TextToEnd(std::size_t off) const { return Text(off, Left(off)); }
 
+    // Walks count items from off, each a head of `head` bytes ending in a GDD, then the value it
+    // describes; fn(off, gdd, value, vlen) returns false to stop. With kod >= 0 an item whose
+    // byte 2 (the kind of description of an ASDU 10 item) differs ends the walk. Returns false
+    // when the walk ended early: the body ended (caption marked), a kod differed or fn stopped.
+    template <class Fn>
+    bool ForEachValue(std::size_t off, unsigned count, std::size_t head, std::string& caption, Fn fn,
+                      int kod = -1) const {
+        for (unsigned i = 0; i < count; ++i) {
+            if (!Has(off, head, caption))
+                return false;
+            if (kod >= 0 && U8(off + 2) != kod)
+                return false;
+            const Gdd gdd{U8(off + head - 3), U8(off + head - 2), U8(off + head - 1)};
+            const std::size_t vlen = GenericValueLength(gdd.type, gdd.size, gdd.number);
+            if (!Has(off + head, vlen, caption) || !fn(off, gdd, At(off + head), vlen))
+                return false;
+            off += head + vlen;
+        }
+        return true;
+    }
+    // The data items of an ASDU 10 answer, as ForEachValue.
+    template <class Fn> bool ForEachAsduItem(std::string& caption, Fn fn, int kod = -1) const {
+        return ForEachValue(8, U8(7) & 0x3F, 6, caption, fn, kod);
+    }
+
 private:
     const std::uint8_t* p_;
     std::size_t n_;
 };
 
 namespace {
-
-void MarkTruncated(std::string& caption) {
-    caption += kTruncatedMark;
-}
 
 std::string EntryLabel(std::uint16_t key) {
     return platform::StrFormat("组%u条目%u", key & 0xFFu, static_cast<unsigned>(key >> 8));
@@ -102,10 +138,8 @@ void CMessageDispatcher::DispatchFrame(const std::uint8_t* body, std::size_t len
         break;
     case 2:
         caption = "调试信息";
-        if (!r.Has(1, 1)) {
-            MarkTruncated(caption);
+        if (!r.Has(1, 1, caption))
             break;
-        }
         if (IDebugWindow* w = windows_.FindDebug())
             w->AddText(DebugLevelColour(r.U8(1)), r.TextToEnd(2));
         break;
@@ -117,19 +151,15 @@ void CMessageDispatcher::DispatchFrame(const std::uint8_t* body, std::size_t len
         break;
     case 4:
         caption = "文件打开";
-        if (!r.Has(1, 9)) {
-            MarkTruncated(caption);
+        if (!r.Has(1, 9, caption))
             break;
-        }
         if (ICatalogueWindow* w = windows_.FindCatalogue())
             w->OnOpenReply(r.U8(1), r.U32(2), r.U32(6));
         break;
     case 6: {
         caption = "文件传输";
-        if (!r.Has(1, 7)) {
-            MarkTruncated(caption);
+        if (!r.Has(1, 7, caption))
             break;
-        }
         ICatalogueWindow* w = windows_.FindCatalogue();
         if (!w)
             break;
@@ -149,10 +179,8 @@ void CMessageDispatcher::DispatchFrame(const std::uint8_t* body, std::size_t len
         break;
     case 14: {
         caption = "口令验证";
-        if (!r.Has(1, 4)) {
-            MarkTruncated(caption);
+        if (!r.Has(1, 4, caption))
             break;
-        }
         link_.Timers().Stop(CDeviceLink::kLoginTimer);
         link_.SendRequest(CLoginAnswerMsg(link_.MakeLoginAnswer(r.At(1))));
         link_.Timers().Start(CDeviceLink::kLoginTimer, CDeviceLink::kLoginWaitMs);
@@ -160,10 +188,8 @@ void CMessageDispatcher::DispatchFrame(const std::uint8_t* body, std::size_t len
     }
     case 15:
         caption = "口令应答";
-        if (!r.Has(1, 1)) {
-            MarkTruncated(caption);
+        if (!r.Has(1, 1, caption))
             break;
-        }
         link_.Timers().Stop(CDeviceLink::kLoginTimer);
         if (r.U8(1) != 0) {
             link_.SendRequest(CSimpleRequestMsg::PortInfo());
@@ -176,10 +202,8 @@ void CMessageDispatcher::DispatchFrame(const std::uint8_t* body, std::size_t len
         break;
     case 16: {
         caption = "规约信息";
-        if (!r.Has(1, 2)) {
-            MarkTruncated(caption);
+        if (!r.Has(1, 2, caption))
             break;
-        }
         if (CPortRecord* port = model_.FindPort(board, r.U8(2), r.U8(1)))
             if (IProtocolWindow* w = windows_.FindProtocol(port->key))
                 w->AddText(r.TextToEnd(3));
@@ -207,10 +231,8 @@ void CMessageDispatcher::DispatchFrame(const std::uint8_t* body, std::size_t len
         break;
     case 22:
         caption = "取消全部置数";
-        if (!r.Has(1, 1)) {
-            MarkTruncated(caption);
+        if (!r.Has(1, 1, caption))
             break;
-        }
         link_.Timers().Stop(CDeviceLink::kCancelAllTimer);
         if (r.U8(1) != 0)
             windows_.AllManualCancelled();
@@ -231,10 +253,8 @@ void CMessageDispatcher::DispatchFrame(const std::uint8_t* body, std::size_t len
         break;
     case 28:
         caption = "装置时钟";
-        if (!r.Has(1, 7)) {
-            MarkTruncated(caption);
+        if (!r.Has(1, 7, caption))
             break;
-        }
         if (IClockWindow* w = windows_.FindClock())
             w->BoardTime(board, r.At(1));
         break;
@@ -268,17 +288,13 @@ void CMessageDispatcher::DispatchFrame(const std::uint8_t* body, std::size_t len
 }
 
 void CMessageDispatcher::OnFrameMonitor(const Reader& r, std::uint8_t board, std::string& caption) {
-    if (!r.Has(1, 2)) {
-        MarkTruncated(caption);
+    if (!r.Has(1, 2, caption))
         return;
-    }
     const unsigned count = r.U16(1);
     std::size_t off = 3;
     for (unsigned i = 0; i < count; ++i) {
-        if (!r.Has(off, 15) || !r.Has(off + 15, r.U16(off + 13))) {
-            MarkTruncated(caption);
+        if (!r.Has(off, 15, caption) || !r.Has(off + 15, r.U16(off + 13), caption))
             return;
-        }
         TraceItem item;
         item.transport = r.U8(off);
         const std::uint8_t portNo = r.U8(off + 1);
@@ -319,19 +335,15 @@ void CMessageDispatcher::OnFrameMonitor(const Reader& r, std::uint8_t board, std
 }
 
 void CMessageDispatcher::OnDirectory(const Reader& r, std::string& caption) {
-    if (!r.Has(1, 4)) {
-        MarkTruncated(caption);
+    if (!r.Has(1, 4, caption))
         return;
-    }
     ICatalogueWindow* w = windows_.FindCatalogue();
     const bool last = r.U8(2) == 0;
     const unsigned count = r.U16(3);
     std::size_t off = 5;
     for (unsigned i = 0; i < count; ++i) {
-        if (!r.Has(off, 10) || !r.Has(off + 10, r.U8(off + 9))) {
-            MarkTruncated(caption);
+        if (!r.Has(off, 10, caption) || !r.Has(off + 10, r.U8(off + 9), caption))
             break;
-        }
         const std::size_t n = r.U8(off + 9);
         if (w)
             w->AddEntry(r.Text(off + 10, n), r.U8(off + 8), r.U32(off), r.U32(off + 4));
@@ -342,10 +354,8 @@ void CMessageDispatcher::OnDirectory(const Reader& r, std::string& caption) {
 }
 
 void CMessageDispatcher::OnRefTable(const Reader& r, std::uint8_t board, std::string& caption) {
-    if (!r.Has(1, 9)) {
-        MarkTruncated(caption);
+    if (!r.Has(1, 9, caption))
         return;
-    }
     const bool last = r.U8(1) == 0;
     const std::uint8_t subKind = r.U8(2);
     const std::uint8_t portKind = r.U8(3);
@@ -358,26 +368,17 @@ void CMessageDispatcher::OnRefTable(const Reader& r, std::uint8_t board, std::st
         return;
     const unsigned count = r.U16(8);
     // Walks the entries; fn returns false to end the message.
+    // A body that ends early counts as complete; only fn ends the message.
     auto forEach = [&](auto fn) {
-        std::size_t off = 10;
-        for (unsigned i = 0; i < count; ++i) {
-            if (!r.Has(off, 8)) {
-                MarkTruncated(caption);
-                return true;
-            }
-            const Gdd gdd{r.U8(off + 5), r.U8(off + 6), r.U8(off + 7)};
-            const std::size_t vlen = GenericValueLength(gdd.type, gdd.size, gdd.number);
-            if (!r.Has(off + 8, vlen)) {
-                MarkTruncated(caption);
-                return true;
-            }
-            const std::uint8_t* value = r.At(off + 8);
-            const std::string text = FormatGenericValue(gdd.type, gdd.size, gdd.number, value, vlen, 3);
-            if (!fn(r.U16(off), r.U16(off + 2), gdd, value, r.Left(off + 8), text))
-                return false;
-            off += 8 + vlen;
-        }
-        return true;
+        bool stopped = false;
+        r.ForEachValue(10, count, 8, caption,
+                       [&](std::size_t off, const Gdd& gdd, const std::uint8_t* value, std::size_t vlen) {
+                           const std::string text =
+                               FormatGenericValue(gdd.type, gdd.size, gdd.number, value, vlen, 3);
+                           stopped = !fn(r.U16(off), r.U16(off + 2), gdd, value, r.Left(off + 8), text);
+                           return !stopped;
+                       });
+        return !stopped;
     };
     switch (subKind) {
     case 1:
@@ -514,25 +515,19 @@ void CMessageDispatcher::OnPortInfo(const Reader& r, std::string& caption) {
 }
 
 void CMessageDispatcher::OnRemoteCommands(const Reader& r, std::string& caption) {
-    if (!r.Has(1, 5)) {
-        MarkTruncated(caption);
+    if (!r.Has(1, 5, caption))
         return;
-    }
     const bool last = r.U8(1) == 0;
     const std::uint32_t count = r.U32(2);
     std::size_t off = 6;
     for (std::uint32_t i = 0; i < count; ++i) {
-        if (!r.Has(off, 11)) {
-            MarkTruncated(caption);
+        if (!r.Has(off, 11, caption))
             break;
-        }
         const Gdd gdd{r.U8(off + 8), r.U8(off + 9), r.U8(off + 10)};
         const std::size_t vlen = GenericValueLength(gdd.type, gdd.size, gdd.number);
         const std::size_t timeAt = off + 11 + vlen;
-        if (!r.Has(timeAt, 8) || !r.Has(timeAt + 8, r.U8(timeAt + 7))) {
-            MarkTruncated(caption);
+        if (!r.Has(timeAt, 8, caption) || !r.Has(timeAt + 8, r.U8(timeAt + 7), caption))
             break;
-        }
         const std::uint8_t recBoard = r.U8(off), source = r.U8(off + 1), portNo = r.U8(off + 2);
         const std::uint8_t cmdType = r.U8(off + 3);
         const std::uint16_t address = r.U16(off + 4), key = r.U16(off + 6);
@@ -557,47 +552,31 @@ void CMessageDispatcher::OnRemoteCommands(const Reader& r, std::string& caption)
 }
 
 void CMessageDispatcher::OnHistoryEvents(const Reader& r, std::string& caption) {
-    if (!r.Has(1, 3)) {
-        MarkTruncated(caption);
+    if (!r.Has(1, 3, caption))
         return;
-    }
     const bool last = r.U8(1) == 0;
-    const unsigned count = r.U16(2);
-    std::size_t off = 4;
-    for (unsigned i = 0; i < count; ++i) {
-        if (!r.Has(off, 17)) {
-            MarkTruncated(caption);
-            break;
-        }
-        const Gdd gdd{r.U8(off + 14), r.U8(off + 15), r.U8(off + 16)};
-        const std::size_t vlen = GenericValueLength(gdd.type, gdd.size, gdd.number);
-        if (!r.Has(off + 17, vlen)) {
-            MarkTruncated(caption);
-            break;
-        }
-        const std::uint16_t address = r.U16(off), key = r.U16(off + 2);
-        CDeviceRecord* d = model_.FindDevice(address);
-        if (IEventWindow* w = d ? windows_.FindEvents(d->key) : nullptr)
-            w->AddRecord(DescriptionOf(d, key), r.U8(off + 6), Cp56TimeToCTime(r.At(off + 7)), key,
-                         FormatGenericValue(gdd.type, gdd.size, gdd.number, r.At(off + 17), vlen, 3));
-        off += 17 + vlen;
-    }
+    r.ForEachValue(4, r.U16(2), 17, caption,
+                   [&](std::size_t off, const Gdd& gdd, const std::uint8_t* value, std::size_t vlen) {
+                       const std::uint16_t address = r.U16(off), key = r.U16(off + 2);
+                       CDeviceRecord* d = model_.FindDevice(address);
+                       if (IEventWindow* w = d ? windows_.FindEvents(d->key) : nullptr)
+                           w->AddRecord(DescriptionOf(d, key), r.U8(off + 6), Cp56TimeToCTime(r.At(off + 7)),
+                                        key,
+                                        FormatGenericValue(gdd.type, gdd.size, gdd.number, value, vlen, 3));
+                       return true;
+                   });
     windows_.HistoryListComplete(last);
 }
 
 void CMessageDispatcher::OnManualReply(const Reader& r, bool set, std::string& caption) {
-    if (!r.Has(1, 1)) {
-        MarkTruncated(caption);
+    if (!r.Has(1, 1, caption))
         return;
-    }
     std::vector<EntryRef> done;
     const unsigned count = r.U8(1);
     for (unsigned i = 0; i < count; ++i) {
         const std::size_t off = 2 + 6 * static_cast<std::size_t>(i);
-        if (!r.Has(off, 6)) {
-            MarkTruncated(caption);
+        if (!r.Has(off, 6, caption))
             break;
-        }
         if (r.U8(off + 5) == 0)
             continue;
         const std::uint16_t address = r.U16(off), key = r.U16(off + 2);
@@ -622,18 +601,14 @@ void CMessageDispatcher::OnManualReply(const Reader& r, bool set, std::string& c
 }
 
 void CMessageDispatcher::OnDeviceStates(const Reader& r, std::string& caption) {
-    if (!r.Has(1, 4)) {
-        MarkTruncated(caption);
+    if (!r.Has(1, 4, caption))
         return;
-    }
     const bool last = r.U8(1) == 0;
     const unsigned count = r.U16(3);
     for (unsigned i = 0; i < count; ++i) {
         const std::size_t off = 5 + 3 * static_cast<std::size_t>(i);
-        if (!r.Has(off, 3)) {
-            MarkTruncated(caption);
+        if (!r.Has(off, 3, caption))
             break;
-        }
         CDeviceRecord* d = model_.FindDevice(r.U16(off));
         if (!d)
             continue;
@@ -656,18 +631,14 @@ void CMessageDispatcher::OnDeviceStates(const Reader& r, std::string& caption) {
 }
 
 void CMessageDispatcher::OnLinkStates(const Reader& r, std::string& caption) {
-    if (!r.Has(1, 3)) {
-        MarkTruncated(caption);
+    if (!r.Has(1, 3, caption))
         return;
-    }
     const bool last = r.U8(1) == 0;
     const unsigned count = r.U8(3);
     for (unsigned i = 0; i < count; ++i) {
         const std::size_t off = 4 + 4 * static_cast<std::size_t>(i);
-        if (!r.Has(off, 4)) {
-            MarkTruncated(caption);
+        if (!r.Has(off, 4, caption))
             break;
-        }
         CPortRecord* p = model_.FindPort(r.U8(off), r.U8(off + 2), r.U8(off + 1));
         if (!p)
             continue;
@@ -689,26 +660,20 @@ void CMessageDispatcher::OnLinkStates(const Reader& r, std::string& caption) {
 }
 
 void CMessageDispatcher::OnWaveRecords(const Reader& r, bool withSource, std::string& caption) {
-    if (!r.Has(1, 3)) {
-        MarkTruncated(caption);
+    if (!r.Has(1, 3, caption))
         return;
-    }
     const bool last = r.U8(1) == 0;
     const unsigned count = r.U16(2);
     std::size_t off = 4;
     for (unsigned i = 0; i < count; ++i) {
-        if (!r.Has(off, 12) || !r.Has(off + 12, r.U8(off + 11))) {
-            MarkTruncated(caption);
+        if (!r.Has(off, 12, caption) || !r.Has(off + 12, r.U8(off + 11), caption))
             break;
-        }
         const std::size_t n = r.U8(off + 11);
         std::size_t next = off + 12 + n;
         std::string source;
         if (withSource) {
-            if (!r.Has(next, 1) || !r.Has(next + 1, r.U8(next))) {
-                MarkTruncated(caption);
+            if (!r.Has(next, 1, caption) || !r.Has(next + 1, r.U8(next), caption))
                 break;
-            }
             source = r.Text(next + 1, r.U8(next));
             next += 1 + r.U8(next);
         }
@@ -727,10 +692,8 @@ void CMessageDispatcher::OnDeviceInfo(const Reader& r, std::string& caption) {
         MarkTruncated(caption);
     for (unsigned i = 0; i < count; ++i) {
         const std::size_t off = 3 + 82 * static_cast<std::size_t>(i);
-        if (!r.Has(off, 82)) {
-            MarkTruncated(caption);
+        if (!r.Has(off, 82, caption))
             break;
-        }
         if (CDeviceRecord* d = model_.FindDevice(r.U16(off))) {
             d->description = r.Text(off + 2, 40);
             d->name = r.Text(off + 42, 40);
@@ -745,10 +708,8 @@ void CMessageDispatcher::OnPortDescriptions(const Reader& r, std::string& captio
         MarkTruncated(caption);
     for (unsigned i = 0; i < count; ++i) {
         const std::size_t off = 3 + 43 * static_cast<std::size_t>(i);
-        if (!r.Has(off, 43)) {
-            MarkTruncated(caption);
+        if (!r.Has(off, 43, caption))
             break;
-        }
         if (CPortRecord* p = model_.FindPort(r.U8(off), r.U8(off + 2), r.U8(off + 1)))
             p->description = r.Text(off + 3, 40);
     }
@@ -758,17 +719,13 @@ void CMessageDispatcher::OnPortDescriptions(const Reader& r, std::string& captio
 }
 
 void CMessageDispatcher::OnLog(const Reader& r, std::string& caption) {
-    if (!r.Has(1, 2)) {
-        MarkTruncated(caption);
+    if (!r.Has(1, 2, caption))
         return;
-    }
     const unsigned count = r.U16(1);
     for (unsigned i = 0; i < count; ++i) {
         const std::size_t off = 3 + 10 * static_cast<std::size_t>(i);
-        if (!r.Has(off, 10)) {
-            MarkTruncated(caption);
+        if (!r.Has(off, 10, caption))
             break;
-        }
         const std::uint16_t address = r.U16(off + 1);
         ILogWindow* w = nullptr;
         if (address == 0)
@@ -781,10 +738,8 @@ void CMessageDispatcher::OnLog(const Reader& r, std::string& caption) {
 }
 
 void CMessageDispatcher::OnStatistics(const Reader& r, std::string& caption) {
-    if (!r.Has(1, 47)) {
-        MarkTruncated(caption);
+    if (!r.Has(1, 47, caption))
         return;
-    }
     const bool last = r.U8(1) == 0;
     const unsigned count = r.U16(2);
     const CDeviceRecord* d = model_.FindDevice(r.U16(4));
@@ -793,10 +748,8 @@ void CMessageDispatcher::OnStatistics(const Reader& r, std::string& caption) {
         return;
     for (unsigned i = 0; i < count; ++i) {
         const std::size_t off = 48 + 25 * static_cast<std::size_t>(i);
-        if (!r.Has(off, 25)) {
-            MarkTruncated(caption);
+        if (!r.Has(off, 25, caption))
             break;
-        }
         float value;
         std::memcpy(&value, r.At(off), 4);
         w->SampleArrived(value, Cp56TimeToCTime(r.At(off + 4)), Cp56TimeToCTime(r.At(off + 11)),
@@ -824,61 +777,37 @@ void CMessageDispatcher::OnAsduFrame(const std::uint8_t* body, std::size_t lengt
         if (inf != 244)
             return;
         caption = "遥信事件";
-        const unsigned count = r.U8(7) & 0x3F;
-        std::size_t off = 8;
-        for (unsigned i = 0; i < count; ++i) {
-            if (!r.Has(off, 6)) {
-                MarkTruncated(caption);
-                break;
-            }
-            const Gdd gdd{r.U8(off + 3), r.U8(off + 4), r.U8(off + 5)};
-            const std::size_t vlen = GenericValueLength(gdd.type, gdd.size, gdd.number);
-            if (!r.Has(off + 6, vlen)) {
-                MarkTruncated(caption);
-                break;
-            }
-            const std::uint16_t gin = r.U16(off);
-            const std::string text =
-                FormatGenericValue(gdd.type, gdd.size, gdd.number, r.At(off + 6), vlen, 3);
-            if (CEntryRecord* e = d->FindEntry(gin))
-                e->actualValue = text;
-            std::uint16_t ms = 0;
-            const std::time_t t = EventTimeOfValue(gdd.type, r.At(off + 6), r.Left(off + 6), &ms);
-            if (IWarnView* v = windows_.WarnView())
-                v->AddEvent(0, t, ms, d->name, d->address, DescriptionOf(d, gin), text);
-            if (tele)
-                tele->OneValueArrived(gin, text);
-            off += 6 + vlen;
-        }
+        r.ForEachAsduItem(
+            caption, [&](std::size_t off, const Gdd& gdd, const std::uint8_t* value, std::size_t vlen) {
+                const std::uint16_t gin = r.U16(off);
+                const std::string text = FormatGenericValue(gdd.type, gdd.size, gdd.number, value, vlen, 3);
+                if (CEntryRecord* e = d->FindEntry(gin))
+                    e->actualValue = text;
+                std::uint16_t ms = 0;
+                const std::time_t t = EventTimeOfValue(gdd.type, value, r.Left(off + 6), &ms);
+                if (IWarnView* v = windows_.WarnView())
+                    v->AddEvent(0, t, ms, d->name, d->address, DescriptionOf(d, gin), text);
+                if (tele)
+                    tele->OneValueArrived(gin, text);
+                return true;
+            });
         break;
     }
     case 9: {
         if (inf != 245)
             return;
         caption = "总查询返回";
-        const unsigned count = r.U8(7) & 0x3F;
-        std::size_t off = 8;
-        for (unsigned i = 0; i < count; ++i) {
-            if (!r.Has(off, 6)) {
-                MarkTruncated(caption);
-                break;
-            }
-            const Gdd gdd{r.U8(off + 3), r.U8(off + 4), r.U8(off + 5)};
-            const std::size_t vlen = GenericValueLength(gdd.type, gdd.size, gdd.number);
-            if (!r.Has(off + 6, vlen)) {
-                MarkTruncated(caption);
-                break;
-            }
-            if (CEntryRecord* e = d->FindEntry(r.U16(off))) {
-                e->dataType = gdd.type;
-                e->dataSize = gdd.size;
-                e->number = gdd.number;
-                if (!e->editFlag)
-                    e->actualValue =
-                        FormatGenericValue(gdd.type, gdd.size, gdd.number, r.At(off + 6), vlen, 3);
-            }
-            off += 6 + vlen;
-        }
+        r.ForEachAsduItem(
+            caption, [&](std::size_t off, const Gdd& gdd, const std::uint8_t* value, std::size_t vlen) {
+                if (CEntryRecord* e = d->FindEntry(r.U16(off))) {
+                    e->dataType = gdd.type;
+                    e->dataSize = gdd.size;
+                    e->number = gdd.number;
+                    if (!e->editFlag)
+                        e->actualValue = FormatGenericValue(gdd.type, gdd.size, gdd.number, value, vlen, 3);
+                }
+                return true;
+            });
         if (tele)
             tele->GroupValuesArrived();
         break;
@@ -919,27 +848,18 @@ void CMessageDispatcher::OnAsduFrame(const std::uint8_t* body, std::size_t lengt
     case 42:
         if (inf == 240) {
             caption = "组标题";
-            const unsigned count = r.U8(7) & 0x3F;
-            std::size_t off = 8;
-            for (unsigned i = 0; i < count; ++i) {
-                if (!r.Has(off, 6)) {
-                    MarkTruncated(caption);
-                    return;
-                }
-                if (r.U8(off + 2) != 10)
-                    return;
-                const Gdd gdd{r.U8(off + 3), r.U8(off + 4), r.U8(off + 5)};
-                const std::size_t vlen = GenericValueLength(gdd.type, gdd.size, gdd.number);
-                if (!r.Has(off + 6, vlen)) {
-                    MarkTruncated(caption);
-                    return;
-                }
-                if (CGroupRecord* g = d->AddGroup(static_cast<std::uint8_t>(r.U16(off) & 0xFF))) {
-                    g->title = r.Text(off + 6, static_cast<std::size_t>(gdd.size) * gdd.number);
-                    g->kind = GroupKindFromTitle(g->title);
-                }
-                off += 6 + vlen;
-            }
+            const bool all = r.ForEachAsduItem(
+                caption,
+                [&](std::size_t off, const Gdd& gdd, const std::uint8_t*, std::size_t) {
+                    if (CGroupRecord* g = d->AddGroup(static_cast<std::uint8_t>(r.U16(off) & 0xFF))) {
+                        g->title = r.Text(off + 6, static_cast<std::size_t>(gdd.size) * gdd.number);
+                        g->kind = GroupKindFromTitle(g->title);
+                    }
+                    return true;
+                },
+                10);
+            if (!all)
+                return;
             if (!(r.U8(7) & 0x80))
                 DescriptionsStep(*d);
         } else if (inf == 241) {
@@ -988,85 +908,77 @@ void CMessageDispatcher::OnGenericRead(CDeviceRecord& d, const Reader& r, std::s
     default:
         return;
     }
-    const unsigned count = r.U8(7) & 0x3F;
     const bool more = (r.U8(7) & 0x80) != 0;
     int lastGroup = d.askedGroup;
-    std::size_t off = 8;
-    for (unsigned i = 0; i < count; ++i) {
-        if (!r.Has(off, 6)) {
-            MarkTruncated(caption);
-            return;
-        }
-        if (r.U8(off + 2) != kod)
-            return;
-        const Gdd gdd{r.U8(off + 3), r.U8(off + 4), r.U8(off + 5)};
-        const std::size_t vlen = GenericValueLength(gdd.type, gdd.size, gdd.number);
-        if (!r.Has(off + 6, vlen)) {
-            MarkTruncated(caption);
-            return;
-        }
-        const std::uint16_t gin = r.U16(off);
-        const std::uint8_t* value = r.At(off + 6);
-        CGroupRecord* g = d.FindGroup(static_cast<std::uint8_t>(gin & 0xFF));
-        const bool entryNo = (gin >> 8) != 0;
-        CEntryRecord* e = g && entryNo ? g->FindEntry(gin) : nullptr;
-        // One element of the value, formatted on its own.
-        auto element = [&](std::size_t k) {
-            const std::size_t at = k * gdd.size;
-            return at + gdd.size <= vlen ? FormatGenericValue(gdd.type, gdd.size, 1, value + at, gdd.size, 3)
-                                         : std::string();
-        };
-        switch (d.readState) {
-        case CDeviceRecord::kDescriptions:
-            if (g) {
-                g->hasDescriptions = 1;
-                if (entryNo && !e)
-                    if (CEntryRecord* n = g->AddEntry(gin)) {
-                        n->address = d.address;
-                        n->description = FormatGenericValue(gdd.type, gdd.size, gdd.number, value, vlen, 3);
-                    }
+    const bool all = r.ForEachAsduItem(
+        caption,
+        [&](std::size_t off, const Gdd& gdd, const std::uint8_t* value, std::size_t vlen) {
+            const std::uint16_t gin = r.U16(off);
+            CGroupRecord* g = d.FindGroup(static_cast<std::uint8_t>(gin & 0xFF));
+            const bool entryNo = (gin >> 8) != 0;
+            CEntryRecord* e = g && entryNo ? g->FindEntry(gin) : nullptr;
+            // One element of the value, formatted on its own.
+            auto element = [&](std::size_t k) {
+                const std::size_t at = k * gdd.size;
+                return at + gdd.size <= vlen
+                           ? FormatGenericValue(gdd.type, gdd.size, 1, value + at, gdd.size, 3)
+                           : std::string();
+            };
+            switch (d.readState) {
+            case CDeviceRecord::kDescriptions:
+                if (g) {
+                    g->hasDescriptions = 1;
+                    if (entryNo && !e)
+                        if (CEntryRecord* n = g->AddEntry(gin)) {
+                            n->address = d.address;
+                            n->description =
+                                FormatGenericValue(gdd.type, gdd.size, gdd.number, value, vlen, 3);
+                        }
+                }
+                break;
+            case CDeviceRecord::kDimensions:
+                if (g)
+                    g->hasDimensions = 1;
+                if (e)
+                    e->dimension = FormatGenericValue(gdd.type, gdd.size, gdd.number, value, vlen, 3);
+                break;
+            case CDeviceRecord::kPrecision:
+                if (g)
+                    g->hasPrecision = 1;
+                if (e) {
+                    e->precision1 = element(0);
+                    e->precision2 = element(1);
+                }
+                break;
+            case CDeviceRecord::kRanges:
+                if (g)
+                    g->hasRanges = 1;
+                if (e) {
+                    e->rangeMin = element(0);
+                    e->rangeMax = element(1);
+                    e->rangeStep = element(2);
+                }
+                break;
+            case CDeviceRecord::kValues:
+                if (CEntryRecord* v = d.FindEntry(gin)) {
+                    const int decimals = v->precision2.empty() ? 3 : platform::AtoI(v->precision2);
+                    v->dataType = gdd.type;
+                    v->dataSize = gdd.size;
+                    v->number = gdd.number;
+                    if (!v->editFlag)
+                        v->actualValue =
+                            FormatGenericValue(gdd.type, gdd.size, gdd.number, value, vlen, decimals);
+                }
+                lastGroup = gin & 0xFF;
+                break;
+            default:
+                break;
             }
-            break;
-        case CDeviceRecord::kDimensions:
-            if (g)
-                g->hasDimensions = 1;
-            if (e)
-                e->dimension = FormatGenericValue(gdd.type, gdd.size, gdd.number, value, vlen, 3);
-            break;
-        case CDeviceRecord::kPrecision:
-            if (g)
-                g->hasPrecision = 1;
-            if (e) {
-                e->precision1 = element(0);
-                e->precision2 = element(1);
-            }
-            break;
-        case CDeviceRecord::kRanges:
-            if (g)
-                g->hasRanges = 1;
-            if (e) {
-                e->rangeMin = element(0);
-                e->rangeMax = element(1);
-                e->rangeStep = element(2);
-            }
-            break;
-        case CDeviceRecord::kValues:
-            if (CEntryRecord* v = d.FindEntry(gin)) {
-                const int decimals = v->precision2.empty() ? 3 : platform::AtoI(v->precision2);
-                v->dataType = gdd.type;
-                v->dataSize = gdd.size;
-                v->number = gdd.number;
-                if (!v->editFlag)
-                    v->actualValue =
-                        FormatGenericValue(gdd.type, gdd.size, gdd.number, value, vlen, decimals);
-            }
-            lastGroup = gin & 0xFF;
-            break;
-        default:
-            break;
-        }
-        off += 6 + vlen;
-    }
+            return true;
+        },
+        kod);
+    if (!all)
+        return;
     if (more)
         return;
     // The group asked for counts as read even when the answer named no entry of it, so that an
@@ -1121,38 +1033,37 @@ namespace {
 bool HasUnits(const CGroupRecord& g) {
     return g.kind == 2 || g.kind == 3;
 }
+
+// Asks for the first group with units that lacks the given part; false when none lacks it.
+bool RequestMissingUnits(CDeviceLink& link, CDeviceRecord& d, int CGroupRecord::*has, std::uint8_t kod,
+                         int readState) {
+    for (const auto& g : d.Groups())
+        if (HasUnits(*g) && !((*g).*has)) {
+            link.RequestGroupRead(d, g->number, kod, readState);
+            return true;
+        }
+    return false;
+}
 } // namespace
 
 void CMessageDispatcher::DimensionsStep(CDeviceRecord& d) {
-    if (!d.structureComplete)
+    if (!d.structureComplete ||
+        RequestMissingUnits(link_, d, &CGroupRecord::hasDimensions, 9, CDeviceRecord::kDimensions))
         return;
-    for (const auto& g : d.Groups())
-        if (HasUnits(*g) && !g->hasDimensions) {
-            link_.RequestGroupRead(d, g->number, 9, CDeviceRecord::kDimensions);
-            return;
-        }
     PrecisionStep(d);
 }
 
 void CMessageDispatcher::PrecisionStep(CDeviceRecord& d) {
-    if (!d.structureComplete)
+    if (!d.structureComplete ||
+        RequestMissingUnits(link_, d, &CGroupRecord::hasPrecision, 5, CDeviceRecord::kPrecision))
         return;
-    for (const auto& g : d.Groups())
-        if (HasUnits(*g) && !g->hasPrecision) {
-            link_.RequestGroupRead(d, g->number, 5, CDeviceRecord::kPrecision);
-            return;
-        }
     RangesStep(d);
 }
 
 void CMessageDispatcher::RangesStep(CDeviceRecord& d) {
-    if (!d.structureComplete)
+    if (!d.structureComplete ||
+        RequestMissingUnits(link_, d, &CGroupRecord::hasRanges, 3, CDeviceRecord::kRanges))
         return;
-    for (const auto& g : d.Groups())
-        if (HasUnits(*g) && !g->hasRanges) {
-            link_.RequestGroupRead(d, g->number, 3, CDeviceRecord::kRanges);
-            return;
-        }
     d.readState = CDeviceRecord::kIdle;
     d.askedGroup = -1;
 }

@@ -140,15 +140,12 @@ void CConfigGINView::Commit(int row, int column, const std::string& oldText, con
 }
 
 void CConfigGINView::OnVarInfo() {
-    projectmodel::CDevice* device = Device();
-    if (!device)
-        return;
-    CVarInfoDlg dlg(this);
-    dlg.SetRecords(device->m_model.m_optionGroups);
-    if (dlg.DoModal() != QDialog::Accepted)
-        return;
-    if ((device = Device()))
-        device->m_model.m_optionGroups = dlg.Records();
+    EditVarInfo(
+        [this] {
+            projectmodel::CDevice* device = Device();
+            return device ? &device->m_model.m_optionGroups : nullptr;
+        },
+        this);
 }
 
 void CConfigGINView::resizeEvent(QResizeEvent* event) {

@@ -17,6 +17,7 @@
 #include "editors/SelDevView.h"
 #include "editors/VarInfoDlg.h"
 #include "platform/ui/WidgetPrompt.h"
+#include "tests/support/DialogRunnerGuard.h"
 #include "tests/support/PromptRecorder.h"
 
 #include <gtest/gtest.h>
@@ -229,12 +230,7 @@ TEST_F(DeviceViewsTest, VoltageLevelsAreRenamedInPlace) {
     EXPECT_EQ(tree.RootItem()->child(2)->childCount(), 2);
 }
 
-namespace {
-struct RunnerGuard {
-    explicit RunnerGuard(platform::DialogRunner r) { platform::SetDialogRunner(std::move(r)); }
-    ~RunnerGuard() { platform::SetDialogRunner(nullptr); }
-};
-} // namespace
+using RunnerGuard = testsupport::DialogRunnerGuard;
 
 TEST_F(DeviceViewsTest, VariableInformationIsWrittenBackOnlyOnOk) {
     CItemRecord record;

@@ -9,6 +9,7 @@
 #include "editors/UriTableDlg.h"
 #include "editors/VarInfoDlg.h"
 #include "platform/ui/WidgetPrompt.h"
+#include "tests/support/DialogRunnerGuard.h"
 #include "tests/support/PromptRecorder.h"
 #include "tests/support/TestFiles.h"
 
@@ -25,10 +26,7 @@ using namespace projectmodel;
 
 namespace {
 
-struct DialogRunnerGuard {
-    explicit DialogRunnerGuard(platform::DialogRunner r) { platform::SetDialogRunner(std::move(r)); }
-    ~DialogRunnerGuard() { platform::SetDialogRunner(nullptr); }
-};
+using testsupport::DialogRunnerGuard;
 
 int Accept(QDialog& d) {
     d.accept();

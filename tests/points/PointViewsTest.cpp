@@ -17,6 +17,7 @@
 #include "projectmodel/ConfigDoc.h"
 #include "projectmodel/ProjectContext.h"
 #include "tests/editors/PortViewsFixture.h"
+#include "tests/support/DialogRunnerGuard.h"
 #include "tests/support/PromptRecorder.h"
 
 #include <gtest/gtest.h>
@@ -50,10 +51,7 @@ public:
 };
 FakePane* g_pane = nullptr;
 
-struct DialogRunnerGuard {
-    explicit DialogRunnerGuard(platform::DialogRunner r) { platform::SetDialogRunner(std::move(r)); }
-    ~DialogRunnerGuard() { platform::SetDialogRunner(nullptr); }
-};
+using testsupport::DialogRunnerGuard;
 
 CInfoGroup Group(const std::string& name, int type, int number,
                  std::vector<std::pair<int, std::string>> entries) {

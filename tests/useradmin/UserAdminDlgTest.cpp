@@ -3,6 +3,7 @@
 #include "tests/support/PromptRecorder.h"
 #include "useradmin/PrivilegeBoxes.h"
 #include "useradmin/UserAdmin.h"
+#include "UserAdminFixture.h"
 
 #include <gtest/gtest.h>
 #include <QLabel>
@@ -14,33 +15,13 @@ using platform::Qs;
 
 namespace {
 
-class AdminDialog : public ::testing::Test {
+class AdminDialog : public UserAdminFixture {
 protected:
     void SetUp() override {
         platform::SetDefaultCaption("Nevlor");
-        groups.InitialList();
-        users.InitialList();
-        ops = AddGroup(0x0E, "运行");
-        AddUser(ops->m_dwId, 0x06, "张三");
-        AddUser(ops->m_dwId, 0x06, "李四");
-        AddUser(9, 0x02, "无组");
-        admin.SetLoggedIn(users.HasUser("系统管理员"));
+        Fill(0x0E);
     }
     void TearDown() override { platform::SetDefaultCaption({}); }
-    CGroupInfo* AddGroup(std::uint32_t priv, const std::string& name) {
-        auto g = admin.NewGroup();
-        g->m_dwPrivilege = priv;
-        g->m_strName = name;
-        return groups.AddTail(std::move(g));
-    }
-    CUserInfo* AddUser(std::uint32_t group, std::uint32_t priv, const std::string& name) {
-        auto u = admin.NewUser();
-        u->m_dwGroupId = group;
-        u->m_dwPrivilege = priv;
-        u->m_strName = name;
-        u->m_strPassword = "1";
-        return users.AddTail(std::move(u));
-    }
     static QTreeWidget* Tree(QDialog& d) { return d.findChild<QTreeWidget*>("userTree"); }
     static QTreeWidgetItem* Item(QDialog& d, const char* group, const char* user = nullptr) {
         QTreeWidgetItem* root = Tree(d)->topLevelItem(0);
@@ -66,12 +47,7 @@ protected:
     static std::uint32_t ShownBits(QDialog& d) { return d.findChild<CPrivilegeBoxes*>()->Bits(0); }
     std::string LastCaption() const { return prompt.Messages().back().caption; }
 
-    testsupport::PromptRecorder prompt;
     DialogScript script;
-    CUserInfoList users;
-    CGroupInfoList groups;
-    CUserAdmin admin{users, groups};
-    CGroupInfo* ops = nullptr;
 };
 
 } // namespace

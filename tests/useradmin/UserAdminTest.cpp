@@ -1,5 +1,4 @@
-#include "useradmin/UserAdmin.h"
-#include "tests/support/PromptRecorder.h"
+#include "UserAdminFixture.h"
 
 #include <gtest/gtest.h>
 
@@ -7,37 +6,9 @@ using platform::Answer;
 
 namespace {
 
-class UserAdminRules : public ::testing::Test {
+class UserAdminRules : public UserAdminFixture {
 protected:
-    void SetUp() override {
-        groups.InitialList();
-        users.InitialList();
-        ops = AddGroup(0x06, "运行");
-        AddUser(ops->m_dwId, 0x06, "张三");
-        AddUser(ops->m_dwId, 0x06, "李四");
-        AddUser(9, 0x02, "无组");
-        admin.SetLoggedIn(users.HasUser("系统管理员"));
-    }
-    CGroupInfo* AddGroup(std::uint32_t priv, const std::string& name) {
-        auto g = admin.NewGroup();
-        g->m_dwPrivilege = priv;
-        g->m_strName = name;
-        return groups.AddTail(std::move(g));
-    }
-    CUserInfo* AddUser(std::uint32_t group, std::uint32_t priv, const std::string& name) {
-        auto u = admin.NewUser();
-        u->m_dwGroupId = group;
-        u->m_dwPrivilege = priv;
-        u->m_strName = name;
-        u->m_strPassword = "1";
-        return users.AddTail(std::move(u));
-    }
-
-    testsupport::PromptRecorder prompt;
-    CUserInfoList users;
-    CGroupInfoList groups;
-    CUserAdmin admin{users, groups};
-    CGroupInfo* ops = nullptr;
+    void SetUp() override { Fill(0x06); }
 };
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "configtool/link/DeviceLink.h"
 #include "configtool/link/NetSocket.h"
 #include "LinkTestSupport.h"
+#include "tests/support/FakeUnit.h"
 #include "tests/support/PromptRecorder.h"
 #include "tests/support/TestFiles.h"
 
@@ -29,44 +30,13 @@ std::string RandomBytes(std::size_t n, unsigned seed) {
     return s;
 }
 
-// The fake unit on a free port; stopped when the object goes.
-class FakeUnit {
-public:
-    explicit FakeUnit(const QStringList& faults) {
-        QStringList args = {
-            "--port",        "0",          "--store", QString::fromStdString(store.Path().string()),
-            "--watch-stdin", "--lifetime", "120"};
-        for (const QString& f : faults)
-            args << "--fault" << f;
-        process.start(QString::fromStdString((testsupport::TestToolsDir() / "fakeunit").string()), args);
-        if (!process.waitForStarted(5000))
-            return;
-        QElapsedTimer t;
-        t.start();
-        while (t.elapsed() < 5000 && !log.contains('\n')) {
-            process.waitForReadyRead(100);
-            log += process.readAllStandardOutput();
-        }
-        if (log.startsWith("PORT "))
-            port = log.mid(5, log.indexOf('\n') - 5).toInt();
-    }
-    ~FakeUnit() {
-        process.closeWriteChannel();
-        if (!process.waitForFinished(3000)) {
-            process.kill();
-            process.waitForFinished(3000);
-        }
-    }
-    std::string Log() {
-        process.waitForReadyRead(20);
-        log += process.readAllStandardOutput();
-        return log.toStdString();
-    }
-
+// The fake unit with a store folder of its own.
+struct UnitStore {
     TempDir store;
-    QProcess process;
-    QByteArray log;
-    int port = 0;
+};
+class FakeUnit : public UnitStore, public testsupport::FakeUnit {
+public:
+    explicit FakeUnit(const QStringList& faults) : testsupport::FakeUnit(store.Path(), faults) {}
 };
 
 // Runs job on a worker thread while this thread handles the socket and the calls carried over.

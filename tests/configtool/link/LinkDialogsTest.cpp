@@ -3,6 +3,7 @@
 #include "configtool/link/LinkSettings.h"
 #include "platform/Profile.h"
 #include "platform/ui/WidgetPrompt.h"
+#include "tests/support/DialogRunnerGuard.h"
 #include "tests/support/PromptRecorder.h"
 #include "tests/support/TestFiles.h"
 
@@ -18,11 +19,7 @@ using platform::Ss;
 
 namespace {
 
-// Installs a dialog runner for the test's lifetime.
-struct Runner {
-    explicit Runner(platform::DialogRunner r) { platform::SetDialogRunner(std::move(r)); }
-    ~Runner() { platform::SetDialogRunner(nullptr); }
-};
+using Runner = testsupport::DialogRunnerGuard;
 
 std::vector<int> Octets(QDialog& d) {
     std::vector<int> v;

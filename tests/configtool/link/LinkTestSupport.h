@@ -3,6 +3,7 @@
 // and frames as the unit writes them (built here by hand, not with the link's own code).
 #include "configtool/link/LinkInterfaces.h"
 #include "platform/Text.h"
+#include "tests/support/MemoryTransport.h"
 
 #include <cstdint>
 #include <mutex>
@@ -87,36 +88,8 @@ private:
     mutable std::mutex mutex_;
 };
 
-class MemoryTransport : public ILinkTransport {
-public:
-    void SetEvents(ILinkTransportEvents* e) override { events = e; }
-    bool Create() override { return createOk; }
-    bool Connect(const std::string&, int) override {
-        ++attempts;
-        return failConnects-- <= 0;
-    }
-    bool Send(const std::uint8_t* data, std::size_t size) override {
-        if (!sendOk)
-            return false;
-        sent.emplace_back(data, data + size);
-        return true;
-    }
-    void Close() override { ++closes; }
-    void RunOnLinkThread(const std::function<void()>& fn) override { fn(); }
-
-    ILinkTransportEvents* events = nullptr;
-    bool createOk = true;
-    bool sendOk = true;
-    int failConnects = 0;
-    int attempts = 0;
-    int closes = 0;
-    std::vector<Bytes> sent;
-};
-
-inline void Le(Bytes& b, std::uint32_t v, int n) {
-    for (int i = 0; i < n; ++i)
-        b.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
-}
+using testsupport::Le;
+using testsupport::MemoryTransport;
 
 // A frame as the unit sends it: marks, L, kind byte 0x81, type and payload.
 inline Bytes UnitFrame(std::uint8_t type, const Bytes& payload, std::uint8_t kindByte = 0x81) {

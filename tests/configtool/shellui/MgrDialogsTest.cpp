@@ -5,6 +5,7 @@
 
 #include "platform/Gbk.h"
 #include "platform/ui/WidgetPrompt.h"
+#include "tests/support/DialogRunnerGuard.h"
 #include "tests/support/PromptRecorder.h"
 #include "tests/support/TestFiles.h"
 
@@ -24,10 +25,7 @@ using testsupport::PromptRecorder;
 using testsupport::TempDir;
 
 namespace {
-struct DialogRunnerGuard {
-    explicit DialogRunnerGuard(platform::DialogRunner r) { platform::SetDialogRunner(std::move(r)); }
-    ~DialogRunnerGuard() { platform::SetDialogRunner(nullptr); }
-};
+using testsupport::DialogRunnerGuard;
 
 // Works in a folder of its own and goes back afterwards.
 struct InFolder {

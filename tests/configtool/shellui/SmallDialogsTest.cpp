@@ -6,6 +6,7 @@
 #include "configtool/shellui/TextView.h"
 
 #include "platform/ui/WidgetPrompt.h"
+#include "tests/support/DialogRunnerGuard.h"
 #include "tests/support/PromptRecorder.h"
 #include "tests/support/TestFiles.h"
 
@@ -24,10 +25,7 @@ using platform::Qs;
 using testsupport::PromptRecorder;
 
 namespace {
-struct DialogRunnerGuard {
-    explicit DialogRunnerGuard(platform::DialogRunner r) { platform::SetDialogRunner(std::move(r)); }
-    ~DialogRunnerGuard() { platform::SetDialogRunner(nullptr); }
-};
+using testsupport::DialogRunnerGuard;
 
 // Types into the save dialog and presses OK; gives the dialog's result.
 int RunSave(CSaveConfigDlg& dlg, const QString& name, const QString& path) {

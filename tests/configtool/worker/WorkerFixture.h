@@ -2,6 +2,7 @@
 // A saved project "Demo" in a temporary root (the shipped library as its Ini folder, the sample
 // configuration as its version 1.00), the fake unit on a free port, and runs of the project tool.
 #include "platform/Text.h"
+#include "tests/support/FakeUnit.h"
 #include "tests/support/TestFiles.h"
 
 #include <filesystem>
@@ -14,43 +15,7 @@ namespace workertest {
 
 namespace fs = std::filesystem;
 
-// The fake unit on a free port; stopped when the object goes.
-class FakeUnit {
-public:
-    explicit FakeUnit(const fs::path& store, const QStringList& faults = {}) {
-        QStringList args = {"--port",        "0",          "--store", QString::fromStdString(store.string()),
-                            "--watch-stdin", "--lifetime", "120"};
-        for (const QString& f : faults)
-            args << "--fault" << f;
-        process.start(QString::fromStdString((testsupport::TestToolsDir() / "fakeunit").string()), args);
-        if (!process.waitForStarted(5000))
-            return;
-        QElapsedTimer t;
-        t.start();
-        while (t.elapsed() < 5000 && !log.contains('\n')) {
-            process.waitForReadyRead(100);
-            log += process.readAllStandardOutput();
-        }
-        if (log.startsWith("PORT "))
-            port = log.mid(5, log.indexOf('\n') - 5).toInt();
-    }
-    ~FakeUnit() {
-        process.closeWriteChannel();
-        if (!process.waitForFinished(3000)) {
-            process.kill();
-            process.waitForFinished(3000);
-        }
-    }
-    std::string Log() {
-        process.waitForReadyRead(20);
-        log += process.readAllStandardOutput();
-        return log.toStdString();
-    }
-
-    QProcess process;
-    QByteArray log;
-    int port = 0;
-};
+using testsupport::FakeUnit;
 
 struct ToolRun {
     int rc = -1;

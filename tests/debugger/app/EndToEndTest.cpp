@@ -22,56 +22,7 @@ using qtest::Bytes;
 
 namespace {
 
-// Answers the login, the port information and the status request; its answers reach the link
-// when Deliver runs (on the user-interface thread, as the socket's would).
-class ScriptedUnit : public qtest::MemoryTransport {
-public:
-    bool Connect(const std::string& a, int p) override {
-        const bool ok = MemoryTransport::Connect(a, p);
-        if (ok)
-            Queue({14, 1, 2, 3, 4});
-        return ok;
-    }
-    bool Send(const std::uint8_t* data, std::size_t size) override {
-        if (!MemoryTransport::Send(data, size) || size <= 28)
-            return true;
-        const std::uint8_t* body = data + 28;
-        switch (body[0]) {
-        case 14: {
-            const std::uint8_t challenge[4] = {1, 2, 3, 4};
-            const bool right =
-                linkframe::GetU32(body + 1) == linkframe::ComputeChallengeAnswer(challenge, 12345);
-            Queue({15, static_cast<std::uint8_t>(right ? 1 : 0)});
-            break;
-        }
-        case 17:
-            Queue({17, 1, 0, 0, 1, 0, 'N', 'e', 't', 0, 0, 0, 0, 0, 0, 0, 1, 5, 0, 0});
-            break;
-        case 25:
-            Queue({25, 0, 0, 1, 0, 5, 0, 1});
-            break;
-        default:
-            break;
-        }
-        return true;
-    }
-    void Deliver() {
-        std::vector<Bytes> frames;
-        {
-            std::lock_guard lock(mutex);
-            frames.swap(outbox_);
-        }
-        for (const Bytes& f : frames)
-            events->OnReceive(f.data(), f.size());
-    }
-
-private:
-    void Queue(const Bytes& body) {
-        std::lock_guard lock(mutex);
-        outbox_.push_back(qtest::UnitFrame(1, body));
-    }
-    std::vector<Bytes> outbox_;
-};
+using qtest::ScriptedUnit;
 
 } // namespace
 
@@ -82,7 +33,7 @@ TEST(EndToEnd, LoginPortInformationAndPostedRequests) {
     {
         CQuorvexApp app(
             [&unit] {
-                auto t = std::make_unique<ScriptedUnit>();
+                auto t = std::make_unique<ScriptedUnit>(12345, std::array<std::uint8_t, 4>{1, 2, 3, 4});
                 unit = t.get();
                 return t;
             },

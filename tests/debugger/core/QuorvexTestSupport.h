@@ -1,11 +1,14 @@
 #pragma once
 // Shared pieces of the debugger core tests: an in-memory transport, a shell and sheets that
 // record what the core asks of them, and frames as the unit writes them (built by hand here).
+#include "configtool/link/LinkFrame.h"
 #include "debugger/core/DeviceLink.h"
 #include "debugger/core/QuorvexShell.h"
+#include "tests/support/MemoryTransport.h"
 
 #include "tests/support/TestFiles.h"
 
+#include <array>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -18,28 +21,10 @@ namespace qtest {
 
 using Bytes = std::vector<std::uint8_t>;
 
-class MemoryTransport : public ILinkTransport {
-public:
-    void SetEvents(ILinkTransportEvents* e) override { events = e; }
-    bool Create() override { return createOk; }
-    bool Connect(const std::string&, int) override {
-        ++attempts;
-        return failConnects-- <= 0;
-    }
-    bool Send(const std::uint8_t* data, std::size_t size) override {
-        std::lock_guard lock(mutex);
-        if (!sendOk)
-            return false;
-        sent.emplace_back(data, data + size);
-        return true;
-    }
-    void Close() override { ++closes; }
-    void RunOnLinkThread(const std::function<void()>& fn) override { fn(); }
+using testsupport::Le;
 
-    std::vector<Bytes> Sent() {
-        std::lock_guard lock(mutex);
-        return sent;
-    }
+class MemoryTransport : public testsupport::MemoryTransport {
+public:
     // Bodies (from byte 28) of the frames sent.
     std::vector<Bytes> Bodies() {
         std::vector<Bytes> out;
@@ -47,21 +32,7 @@ public:
             out.emplace_back(f.begin() + 28, f.end());
         return out;
     }
-
-    ILinkTransportEvents* events = nullptr;
-    bool createOk = true;
-    bool sendOk = true;
-    int failConnects = 0;
-    int attempts = 0;
-    int closes = 0;
-    std::vector<Bytes> sent;
-    std::mutex mutex;
 };
-
-inline void Le(Bytes& b, std::uint32_t v, int n) {
-    for (int i = 0; i < n; ++i)
-        b.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
-}
 
 // A frame as the unit sends it: marks, L, source address, word 18 = 43, board, kind byte.
 inline Bytes UnitFrame(std::uint8_t kind, const Bytes& body, std::uint8_t board = 0, std::uint16_t source = 0,
@@ -81,7 +52,29 @@ inline Bytes UnitFrame(std::uint8_t kind, const Bytes& body, std::uint8_t board 
     return f;
 }
 
-class RecordingDbSheet : public quorvex::IDbSheet {
+// What the data and table sheets share: events and the results of manual setting, recorded.
+template <class Sheet> class RecordingSetSheet : public Sheet {
+public:
+    void ShowEvent(const quorvex::CEventRecord& ev) override {
+        events.push_back(ev.m_action + " " + ev.m_time);
+    }
+    int SentSetCount() const override { return sentSet; }
+    void ApplySetResults(const std::vector<quorvex::SetResult>& r) override {
+        calls.push_back("set" + std::to_string(r.size()));
+    }
+    void ApplyCancelResults(const std::vector<quorvex::SetResult>& r) override {
+        calls.push_back("cancel" + std::to_string(r.size()));
+    }
+    void ApplyCancelAll(std::uint8_t result) override {
+        calls.push_back("cancelAll" + std::to_string(result));
+    }
+    void FailPending() override { calls.push_back("failPending"); }
+
+    std::vector<std::string> calls, events;
+    int sentSet = 0;
+};
+
+class RecordingDbSheet : public RecordingSetSheet<quorvex::IDbSheet> {
 public:
     RecordingDbSheet(std::uint8_t board, std::uint16_t address) : board_(board), address_(address) {}
     std::uint8_t BoardNumber() const override { return board_; }
@@ -98,20 +91,6 @@ public:
     void ShowSettingValue(const quorvex::CDbEntry& e) override {
         settingValues.push_back(e.m_name + "=" + e.m_value);
     }
-    void ShowEvent(const quorvex::CEventRecord& ev) override {
-        events.push_back(ev.m_action + " " + ev.m_time);
-    }
-    int SentSetCount() const override { return sentSet; }
-    void ApplySetResults(const std::vector<quorvex::SetResult>& r) override {
-        calls.push_back("set" + std::to_string(r.size()));
-    }
-    void ApplyCancelResults(const std::vector<quorvex::SetResult>& r) override {
-        calls.push_back("cancel" + std::to_string(r.size()));
-    }
-    void ApplyCancelAll(std::uint8_t result) override {
-        calls.push_back("cancelAll" + std::to_string(result));
-    }
-    void FailPending() override { calls.push_back("failPending"); }
     int SentSettingsCount() const override { return sentSettings; }
     bool CompareEcho(const std::vector<quorvex::EchoItem>& e) override {
         echo = e;
@@ -120,9 +99,8 @@ public:
     void DownloadSucceeded() override { calls.push_back("downloadOk"); }
     void DownloadFailed() override { calls.push_back("downloadFailed"); }
 
-    std::vector<std::string> calls, dbGroups, settingGroups, values, settingValues, events;
+    std::vector<std::string> dbGroups, settingGroups, values, settingValues;
     std::vector<quorvex::EchoItem> echo;
-    int sentSet = 0;
     int sentSettings = 0;
     bool echoOk = true;
 
@@ -131,7 +109,7 @@ private:
     std::uint16_t address_;
 };
 
-class RecordingTabSheet : public quorvex::ITabSheet {
+class RecordingTabSheet : public RecordingSetSheet<quorvex::ITabSheet> {
 public:
     RecordingTabSheet(std::uint8_t board, std::uint8_t portType, std::uint8_t port, std::uint8_t table)
         : board_(board), portType_(portType), port_(port), table_(table) {}
@@ -145,23 +123,8 @@ public:
     void ShowValue(const quorvex::CTabEntry& e) override {
         values.push_back(std::to_string(e.m_address) + ":" + e.m_name + "=" + e.m_value);
     }
-    void ShowEvent(const quorvex::CEventRecord& ev) override {
-        events.push_back(ev.m_action + " " + ev.m_time);
-    }
-    int SentSetCount() const override { return sentSet; }
-    void ApplySetResults(const std::vector<quorvex::SetResult>& r) override {
-        calls.push_back("set" + std::to_string(r.size()));
-    }
-    void ApplyCancelResults(const std::vector<quorvex::SetResult>& r) override {
-        calls.push_back("cancel" + std::to_string(r.size()));
-    }
-    void ApplyCancelAll(std::uint8_t result) override {
-        calls.push_back("cancelAll" + std::to_string(result));
-    }
-    void FailPending() override { calls.push_back("failPending"); }
 
-    std::vector<std::string> calls, values, events;
-    int sentSet = 0;
+    std::vector<std::string> values;
 
 private:
     std::uint8_t board_, portType_, port_, table_;
@@ -292,6 +255,62 @@ struct LinkRig {
     quorvex::CQuorvexData data;
     MemoryTransport* transport = nullptr;
     std::unique_ptr<quorvex::CDeviceLink> link;
+};
+
+// A unit behind the in-memory transport: it sends its challenge on connecting, checks the answer
+// against its own key, and answers the port information and the device status requests. Its
+// answers reach the link when Deliver runs (on the thread the test chooses, as the socket's would).
+class ScriptedUnit : public MemoryTransport {
+public:
+    explicit ScriptedUnit(std::uint16_t key, std::array<std::uint8_t, 4> challenge = {0xDE, 0xAD, 0xBE, 0xEF})
+        : key_(key), challenge_(challenge) {}
+    bool Connect(const std::string& a, int p) override {
+        const bool ok = MemoryTransport::Connect(a, p);
+        if (ok)
+            Queue({14, challenge_[0], challenge_[1], challenge_[2], challenge_[3]});
+        return ok;
+    }
+    bool Send(const std::uint8_t* data, std::size_t size) override {
+        if (!MemoryTransport::Send(data, size) || size <= 28)
+            return sendOk;
+        const std::uint8_t* body = data + 28;
+        switch (body[0]) {
+        case 14: {
+            const bool right =
+                linkframe::GetU32(body + 1) == linkframe::ComputeChallengeAnswer(challenge_.data(), key_);
+            Queue({15, static_cast<std::uint8_t>(right ? 1 : 0)});
+            break;
+        }
+        case 17:
+            Queue({17, 1, 0, 0, 1, 0, 'N', 'e', 't', 0, 0, 0, 0, 0, 0, 0, 1, 5, 0, 0});
+            break;
+        case 25:
+            Queue({25, 0, 0, 1, 0, 5, 0, 1});
+            break;
+        default:
+            break;
+        }
+        return true;
+    }
+    // Hands the queued answers to the link.
+    void Deliver() {
+        std::vector<Bytes> frames;
+        {
+            std::lock_guard lock(mutex);
+            frames.swap(outbox_);
+        }
+        for (const Bytes& f : frames)
+            events->OnReceive(f.data(), f.size());
+    }
+
+private:
+    void Queue(const Bytes& body) {
+        std::lock_guard lock(mutex);
+        outbox_.push_back(UnitFrame(1, body));
+    }
+    std::uint16_t key_;
+    std::array<std::uint8_t, 4> challenge_;
+    std::vector<Bytes> outbox_;
 };
 
 } // namespace qtest

@@ -14,51 +14,7 @@ using qtest::Bytes;
 
 namespace {
 
-class ScriptedUnit : public qtest::MemoryTransport {
-public:
-    explicit ScriptedUnit(std::uint16_t key) : key_(key) {}
-    bool Connect(const std::string& a, int p) override {
-        const bool ok = MemoryTransport::Connect(a, p);
-        if (ok)
-            Queue({14, 0xDE, 0xAD, 0xBE, 0xEF});
-        return ok;
-    }
-    bool Send(const std::uint8_t* data, std::size_t size) override {
-        if (!MemoryTransport::Send(data, size) || size <= 28)
-            return sendOk;
-        const std::uint8_t* body = data + 28;
-        switch (body[0]) {
-        case 14: {
-            const std::uint8_t challenge[4] = {0xDE, 0xAD, 0xBE, 0xEF};
-            const bool right =
-                linkframe::GetU32(body + 1) == linkframe::ComputeChallengeAnswer(challenge, key_);
-            Queue({15, static_cast<std::uint8_t>(right ? 1 : 0)});
-            break;
-        }
-        case 17:
-            Queue({17, 1, 0, 0, 1, 0, 'N', 'e', 't', 0, 0, 0, 0, 0, 0, 0, 1, 5, 0, 0});
-            break;
-        case 25:
-            Queue({25, 0, 0, 1, 0, 5, 0, 1});
-            break;
-        default:
-            break;
-        }
-        return true;
-    }
-    // Hands the unit's queued answers to the link, as the socket would on the link's thread.
-    void Deliver() {
-        std::vector<Bytes> frames;
-        frames.swap(outbox_);
-        for (const Bytes& f : frames)
-            events->OnReceive(f.data(), f.size());
-    }
-
-private:
-    void Queue(const Bytes& body) { outbox_.push_back(qtest::UnitFrame(1, body)); }
-    std::uint16_t key_;
-    std::vector<Bytes> outbox_;
-};
+using qtest::ScriptedUnit;
 
 struct UnitRig {
     explicit UnitRig(std::uint16_t unitKey, std::uint16_t ourKey) {

@@ -5,6 +5,7 @@
 #include "monitor/core/DevModel.h"
 #include "monitor/core/MessageDispatcher.h"
 #include "monitor/core/MonitorWindows.h"
+#include "tests/support/MemoryTransport.h"
 
 #include <cstdint>
 #include <map>
@@ -17,36 +18,8 @@ namespace montest {
 using namespace marindle;
 using Bytes = std::vector<std::uint8_t>;
 
-class MemoryTransport : public ILinkTransport {
-public:
-    void SetEvents(ILinkTransportEvents* e) override { events = e; }
-    bool Create() override { return createOk; }
-    bool Connect(const std::string&, int) override {
-        ++attempts;
-        return failConnects-- <= 0;
-    }
-    bool Send(const std::uint8_t* data, std::size_t size) override {
-        if (!sendOk)
-            return false;
-        sent.emplace_back(data, data + size);
-        return true;
-    }
-    void Close() override { ++closes; }
-    void RunOnLinkThread(const std::function<void()>& fn) override { fn(); }
-
-    ILinkTransportEvents* events = nullptr;
-    bool createOk = true;
-    bool sendOk = true;
-    int failConnects = 0;
-    int attempts = 0;
-    int closes = 0;
-    std::vector<Bytes> sent;
-};
-
-inline void Le(Bytes& b, std::uint32_t v, int n) {
-    for (int i = 0; i < n; ++i)
-        b.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
-}
+using testsupport::Le;
+using testsupport::MemoryTransport;
 inline std::uint16_t U16(const Bytes& b, std::size_t at) {
     return static_cast<std::uint16_t>(b[at] | b[at + 1] << 8);
 }

@@ -6,6 +6,7 @@
 #include "monitor/core/DevModel.h"
 #include "monitor/core/DevTime.h"
 #include "platform/ui/WidgetPrompt.h"
+#include "tests/support/DialogRunnerGuard.h"
 #include "tests/support/PromptRecorder.h"
 
 #include <gtest/gtest.h>
@@ -34,11 +35,7 @@ public:
     std::vector<Bytes> sent;
 };
 
-class Runner {
-public:
-    explicit Runner(platform::DialogRunner r) { platform::SetDialogRunner(std::move(r)); }
-    ~Runner() { platform::SetDialogRunner(nullptr); }
-};
+using Runner = testsupport::DialogRunnerGuard;
 
 class ClockDialogsTest : public ::testing::Test {
 protected:

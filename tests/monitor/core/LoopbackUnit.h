@@ -1,0 +1,71 @@
+#pragma once
+// The unit's side of a real socket on 127.0.0.1 for the monitor's end-to-end tests: accepts one
+// connection and cuts what it receives into frames. Needs Qt Network and a running event loop.
+#include "MonitorTestSupport.h"
+
+#include <gtest/gtest.h>
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QTcpServer>
+#include <QTcpSocket>
+
+#include <algorithm>
+
+namespace montest {
+
+class LoopbackUnit {
+public:
+    LoopbackUnit() { EXPECT_TRUE(server_.listen(QHostAddress::LocalHost, 0)); }
+    int Port() const { return server_.serverPort(); }
+
+    // Waits (events running) until cond holds or 5 s passed.
+    template <class F> bool WaitFor(F cond) {
+        QElapsedTimer t;
+        t.start();
+        while (!cond() && t.elapsed() < 5000) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+            Pump();
+        }
+        return cond();
+    }
+    void Spin(int ms) {
+        QElapsedTimer t;
+        t.start();
+        while (t.elapsed() < ms) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+            Pump();
+        }
+    }
+    void Send(const Bytes& frame) {
+        ASSERT_TRUE(WaitFor([this] { return socket_ != nullptr; }));
+        socket_->write(reinterpret_cast<const char*>(frame.data()), static_cast<qint64>(frame.size()));
+        socket_->flush();
+    }
+    // Frames received so far, whole and as bodies (from byte 28).
+    std::vector<Bytes> frames;
+    std::vector<Bytes> bodies;
+
+private:
+    void Pump() {
+        if (!socket_ && server_.hasPendingConnections())
+            socket_ = server_.nextPendingConnection();
+        if (!socket_)
+            return;
+        const QByteArray got = socket_->readAll();
+        buffer_.insert(buffer_.end(), got.begin(), got.end());
+        while (buffer_.size() >= 28) {
+            const std::size_t total = U32(buffer_, 2) + 8;
+            if (buffer_.size() < total)
+                break;
+            frames.emplace_back(buffer_.begin(), buffer_.begin() + static_cast<long>(total));
+            bodies.emplace_back(buffer_.begin() + static_cast<long>(std::min<std::size_t>(28, total)),
+                                buffer_.begin() + static_cast<long>(total));
+            buffer_.erase(buffer_.begin(), buffer_.begin() + static_cast<long>(total));
+        }
+    }
+    QTcpServer server_;
+    QTcpSocket* socket_ = nullptr;
+    Bytes buffer_;
+};
+
+} // namespace montest

@@ -1,0 +1,55 @@
+#pragma once
+// A link transport held in memory for the tests of every program that talks to the unit: it
+// records what is sent, can be told to fail, and runs link-thread calls at once.
+#include "configtool/link/LinkInterfaces.h"
+
+#include <cstdint>
+#include <mutex>
+#include <string>
+#include <vector>
+
+namespace testsupport {
+
+using Bytes = std::vector<std::uint8_t>;
+
+// Appends the n low bytes of v, least significant first.
+inline void Le(Bytes& b, std::uint32_t v, int n) {
+    for (int i = 0; i < n; ++i)
+        b.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
+}
+
+class MemoryTransport : public ILinkTransport {
+public:
+    void SetEvents(ILinkTransportEvents* e) override { events = e; }
+    bool Create() override { return createOk; }
+    bool Connect(const std::string&, int) override {
+        ++attempts;
+        return failConnects-- <= 0;
+    }
+    bool Send(const std::uint8_t* data, std::size_t size) override {
+        std::lock_guard lock(mutex);
+        if (!sendOk)
+            return false;
+        sent.emplace_back(data, data + size);
+        return true;
+    }
+    void Close() override { ++closes; }
+    void RunOnLinkThread(const std::function<void()>& fn) override { fn(); }
+
+    // A copy of the frames sent, taken under the lock (for tests where a worker sends).
+    std::vector<Bytes> Sent() {
+        std::lock_guard lock(mutex);
+        return sent;
+    }
+
+    ILinkTransportEvents* events = nullptr;
+    bool createOk = true;
+    bool sendOk = true;
+    int failConnects = 0;
+    int attempts = 0;
+    int closes = 0;
+    std::vector<Bytes> sent;
+    std::mutex mutex;
+};
+
+} // namespace testsupport
