@@ -1,26 +1,10 @@
 #pragma once
 // Little-endian fields of the zip records, read from and written to raw bytes.
-#include <cstdint>
+#include "platform/Bytes.h"
 
 namespace zipbytes {
-
-inline void PutU16(std::uint8_t* p, std::uint16_t v) {
-    p[0] = static_cast<std::uint8_t>(v);
-    p[1] = static_cast<std::uint8_t>(v >> 8);
-}
-
-inline void PutU32(std::uint8_t* p, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i)
-        p[i] = static_cast<std::uint8_t>(v >> (8 * i));
-}
-
-inline std::uint16_t GetU16(const std::uint8_t* p) {
-    return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
-}
-
-inline std::uint32_t GetU32(const std::uint8_t* p) {
-    return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
-           (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
-}
-
+using platform::GetU16;
+using platform::GetU32;
+using platform::PutU16;
+using platform::PutU32;
 } // namespace zipbytes

@@ -4,6 +4,8 @@
 // payload. The header is written and checked here for all programs; each program picks its policy.
 // Also the answer to the unit's 4-byte password challenge, and CLinkFrame, the configuration
 // tool's buffer for one outgoing frame.
+#include "platform/Bytes.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -46,24 +48,11 @@ constexpr std::uint16_t kConfigToolKey = 48126;
 constexpr std::uint16_t kDeviceLoginKey = 30517;
 
 // Little-endian field access.
-inline std::uint16_t GetU16(const std::uint8_t* p) {
-    return static_cast<std::uint16_t>(p[0] | p[1] << 8);
-}
-inline std::uint32_t GetU32(const std::uint8_t* p) {
-    return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
-           static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
-}
-inline std::int32_t GetI32(const std::uint8_t* p) {
-    return static_cast<std::int32_t>(GetU32(p));
-}
-inline void PutU16(std::uint8_t* p, std::uint16_t v) {
-    p[0] = static_cast<std::uint8_t>(v);
-    p[1] = static_cast<std::uint8_t>(v >> 8);
-}
-inline void PutU32(std::uint8_t* p, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i)
-        p[i] = static_cast<std::uint8_t>(v >> (8 * i));
-}
+using platform::GetI32;
+using platform::GetU16;
+using platform::GetU32;
+using platform::PutU16;
+using platform::PutU32;
 
 // What a program writes into the header of a frame it sends. The configuration tool leaves every
 // field 0 but the board and kind 1; the monitor and debugging programs fill in the rest.
