@@ -752,6 +752,7 @@ bool CQuorvexApp::AskSaveFile(const std::string& initialFolder, const std::strin
         return m_askSaveFile(initialFolder, fileName, path);
     QFileDialog dlg(frame_.get(), "保存文件", Qs((std::filesystem::path(initialFolder) / fileName).string()));
     dlg.setAcceptMode(QFileDialog::AcceptSave);
+    dlg.setNameFilter("所有文件 (*.*)");
     dlg.setOption(QFileDialog::DontUseNativeDialog);
     if (platform::RunDialog(dlg) != QDialog::Accepted || dlg.selectedFiles().isEmpty())
         return false;
