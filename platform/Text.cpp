@@ -145,7 +145,7 @@ bool StartsWithNoCase(std::string_view s, std::string_view prefix) {
     return s.size() >= prefix.size() && EqualsNoCase(s.substr(0, prefix.size()), prefix);
 }
 
-std::string HexDump(const std::uint8_t* data, std::size_t size) {
+std::string HexDump(const std::uint8_t* data, std::size_t size, std::size_t bytesPerLine) {
     static const char digits[] = "0123456789abcdef";
     std::string out;
     out.reserve(size * 3 + size / 16 + 1);
@@ -153,7 +153,7 @@ std::string HexDump(const std::uint8_t* data, std::size_t size) {
         out.push_back(digits[data[i] >> 4]);
         out.push_back(digits[data[i] & 0x0F]);
         out.push_back(' ');
-        if ((i + 1) % 16 == 0)
+        if (bytesPerLine != 0 && (i + 1) % bytesPerLine == 0)
             out.push_back('\n');
     }
     return out;

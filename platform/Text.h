@@ -31,11 +31,12 @@ std::string TrimRight(std::string_view s);
 bool StartsWith(std::string_view s, std::string_view prefix);
 bool StartsWithNoCase(std::string_view s, std::string_view prefix);
 
-// "%02x " for every byte and a line break after each 16 bytes: the one hex-dump layout of
-// every monitor pane.
-std::string HexDump(const std::uint8_t* data, std::size_t size);
-inline std::string HexDump(std::string_view bytes) {
-    return HexDump(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
+// "%02x " for every byte and a line break after each bytesPerLine bytes (none when it is 0): the
+// one hex-dump layout of every monitor pane (the main tool's breaks after 16 bytes; the device
+// tools' frame monitors write a frame on one line).
+std::string HexDump(const std::uint8_t* data, std::size_t size, std::size_t bytesPerLine = 16);
+inline std::string HexDump(std::string_view bytes, std::size_t bytesPerLine = 16) {
+    return HexDump(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size(), bytesPerLine);
 }
 
 } // namespace platform

@@ -210,7 +210,7 @@ void CAnswerDispatcher::PortFrames(CBodyReader& r, std::uint8_t board) {
         }
         std::string text = "[ " + platform::StrFormat("装置%5d", static_cast<int>(device));
         text += cls == 1 ? " UDP" : cls == 2 ? " TCP" : "";
-        text += " ] " + doc->linePrefix + platform::HexDump(bytes, n);
+        text += " ] " + doc->linePrefix + platform::HexDump(bytes, n, 0);
         std::string tag = cls == 1 || cls == 2 ? "Net" : "Ser";
         tag += platform::StrFormat("%d", portIndex + 1) + "_";
         tag += cls == 1 || cls == 2 ? DottedAddress(destAddress)

@@ -256,17 +256,9 @@ void CDeviceLink::OnReceiveError() {
 }
 
 std::string CDeviceLink::HexText(const std::uint8_t* data, std::size_t size, std::size_t markAt) {
-    static constexpr char kDigits[] = "0123456789abcdef";
-    std::string s;
-    s.reserve(size * 3 + 4);
-    for (std::size_t i = 0; i < size; ++i) {
-        if (i == markAt)
-            s += "▍";
-        s += kDigits[data[i] >> 4];
-        s += kDigits[data[i] & 15];
-        s += ' ';
-    }
-    return s;
+    if (markAt >= size)
+        return platform::HexDump(data, size, 0);
+    return platform::HexDump(data, markAt, 0) + "▍" + platform::HexDump(data + markAt, size - markAt, 0);
 }
 
 void CDeviceLink::LogFrame(const std::uint8_t* frame, std::size_t length, int direction, int kind,

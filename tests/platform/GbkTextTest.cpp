@@ -79,6 +79,8 @@ TEST(Text, TrimCaseAndHexDump) {
         bytes.push_back(static_cast<char>(i == 16 ? 0xEB : i));
     EXPECT_EQ("00 01 02 03 04 05 06 07 08 09 0a 0b 0c 0d 0e 0f \neb ", HexDump(bytes));
     EXPECT_EQ("", HexDump(std::string_view()));
+    // The device tools' frame monitors write a frame on one line.
+    EXPECT_EQ("00 01 02 03 04 05 06 07 08 09 0a 0b 0c 0d 0e 0f eb ", HexDump(bytes, 0));
 }
 
 TEST(TextFile, ReaderCountsLinesAndAcceptsBothLineEnds) {
