@@ -140,6 +140,13 @@ void CMainFrame::CreateMenus() {
     AddAppCommand(link, "上装组态", [&app] { app.OnUploadConfig(); });
     AddAppCommand(link, "下装文件", [&app] { app.OnDownloadFile(); });
     AddAppCommand(link, "重启动", [&app] { app.OnRestart(); });
+    link->addSeparator();
+    // The manager address and clock operations have no command behind them, so they show disabled.
+    for (const char* caption : {"上装IP", "下装IP", "召唤时间", "设置时间"}) {
+        QAction* item = link->addAction(caption);
+        item->setEnabled(false);
+        m_actions[caption] = item;
+    }
     connect(link, &QMenu::aboutToShow, this, &CMainFrame::UpdateCommandUI);
     connect(file, &QMenu::aboutToShow, this, &CMainFrame::UpdateCommandUI);
     connect(view, &QMenu::aboutToShow, this, &CMainFrame::UpdateCommandUI);
@@ -479,7 +486,13 @@ int CMainFrame::OnSaveProjectAs() {
         !platform::EqualsNoCase(dlg.GetPath(), oldFolder)) {
         m_app.SetProjectsFolder(dlg.GetPath());
         t->SetProjectName(doc, dlg.GetProjectName());
-        return t->SaveProject(doc, true);
+        if (t->SaveProject(doc, true))
+            return 1;
+        // A refused or failed save leaves the project where it was, so that a later save in place
+        // does not write it under the name that was never saved.
+        m_app.SetProjectsFolder(oldFolder);
+        t->SetProjectName(doc, oldName);
+        return 0;
     }
     return t->SaveProject(doc, false);
 }

@@ -43,6 +43,12 @@ TEST_F(AppTest, StartUpLogsInWithoutRequiredRightsAndWritesTheLoginLine) {
     EXPECT_TRUE(frame->MonitorBar()->isHidden());
     EXPECT_FALSE(frame->WorkspaceBar()->isHidden());
     EXPECT_EQ(frame->LinkPaneText(), "通讯中断");
+    // Without a link and a project only what needs neither is offered.
+    for (const char* caption : {"下装组态", "上装组态", "建立连接", "参数设置", "调试(&D)", "人员管理"})
+        EXPECT_TRUE(frame->Action(caption) && frame->Action(caption)->isEnabled()) << caption;
+    for (const char* caption : {"断开连接", "下装文件", "重启动", "上装IP", "下装IP", "召唤时间", "设置时间",
+                                "保存工程(&S)\tCtrl+S", "工程另存为(&A)..."})
+        EXPECT_TRUE(frame->Action(caption) && !frame->Action(caption)->isEnabled()) << caption;
     EXPECT_EQ(app_->DocRef().m_pConfigDoc, nullptr);
     EXPECT_EQ(app_->DocRef().m_pDebugView, frame->MonitorView());
     EXPECT_EQ(app_->m_bIdle.load(), 1);

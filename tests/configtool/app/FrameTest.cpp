@@ -14,6 +14,7 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QFileDialog>
+#include <QLineEdit>
 #include <thread>
 
 namespace fs = std::filesystem;
@@ -198,6 +199,20 @@ TEST_F(AppTest, QuestionsBeforeNewOpenAndClose) {
     EXPECT_EQ(prompt_.Texts(),
               (std::vector<std::string>{"是否先保存当前的组态信息?", "是否保存为新的组态文件？"}));
     EXPECT_EQ(app_->DocRef().m_pConfigDoc, FakeTemplate::Doc(second));
+    // Save as under a new name with the rights refused: name and folder stay the saved ones.
+    Queue([](QDialog& dlg) {
+        if (auto* name = dlg.findChild<QLineEdit*>("name"))
+            name->setText("站G");
+        if (auto* folder = dlg.findChild<QLineEdit*>("path"))
+            folder->setText("/elsewhere");
+        dlg.accept();
+        return dlg.result();
+    });
+    Queue(Cancel());
+    Trigger("工程另存为(&A)...");
+    EXPECT_EQ(template_->calls.back(), "saveAsNew");
+    EXPECT_EQ(second->name, "站F");
+    EXPECT_EQ(app_->GetProjectsFolder(), root_ / "Project");
 
     // Open: asked too; Yes and a granted save, then the file opens as the current project.
     prompt_.Clear();
