@@ -171,6 +171,21 @@ TEST_F(PointViewsTest, AllPointsViewListsHandsOverAndFollowsTabs) {
     EXPECT_GE(all->DeviceCombo()->findText(Qs("装置7[母线保护]")), 1);
 }
 
+// A reference table of a category without a tab leaves the list empty; the tab the bar still
+// shows fills it when clicked.
+TEST_F(PointViewsTest, AllPointsViewWithoutATabForTheTableTakesAClickOnTheShownTab) {
+    CConfigFrame frame(nullptr);
+    auto* all = dynamic_cast<CConfigGINAllView*>(frame.RightView());
+    ASSERT_TRUE(all);
+    frame.ReplaceLeft(kViewConfigPortForm);
+    g_pane->category = 8;
+    all->OnInitialUpdate();
+    EXPECT_EQ(all->List()->GetItemCount(), 0);
+    emit all->Tabs()->tabBarClicked(all->Tabs()->currentIndex());
+    EXPECT_EQ(all->CurrentTab(), all->Tabs()->currentIndex());
+    EXPECT_EQ(all->List()->GetItemCount(), 3);
+}
+
 // The real project frame: points chosen in the all-points view land in the reference table of a
 // port's view, and either pane's tab change makes the other follow.
 TEST(PointPanes, PortFormViewTakesPointsAndTabsFollowBothWays) {
