@@ -48,6 +48,7 @@ const std::vector<std::string>& AllPointColumns();
 struct CDeviceComboItem {
     std::string text;
     int address = -1; // -1: all devices
+    bool operator==(const CDeviceComboItem&) const = default;
 };
 // "所有装置", then "装置%d[%s]" per device in table order.
 std::vector<CDeviceComboItem> BuildDeviceCombo(const CProjectModel& doc);

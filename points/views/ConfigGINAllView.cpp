@@ -43,6 +43,12 @@ CConfigGINAllView::CConfigGINAllView(const CViewContext& context, QWidget* paren
     m_pList->setObjectName("pointList");
     connect(m_pCombo, &QComboBox::currentIndexChanged, this, &CConfigGINAllView::OnComboChanged);
     connect(m_pTabs, &QTabBar::currentChanged, this, &CConfigGINAllView::OnTabChanged);
+    // A tab bar cannot show "no tab": after a first tab outside 0..6 the tab it still shows must
+    // take a click too.
+    connect(m_pTabs, &QTabBar::tabBarClicked, this, [this](int index) {
+        if (index >= 0 && index == m_pTabs->currentIndex())
+            OnTabChanged(index);
+    });
     connect(m_pList, &QTableWidget::cellDoubleClicked, this, [this] { OnAddToRefTable(); });
 }
 
@@ -85,7 +91,11 @@ void CConfigGINAllView::OnInitialUpdate() {
 }
 
 void CConfigGINAllView::FillPointList() {
-    FillDeviceCombo();
+    // Refilling the combo as the first display does would turn a chosen "所有装置" into the first
+    // device at every refresh; it is refilled only when the devices themselves changed.
+    CConfigDoc* doc = CConfigDoc::Current();
+    if (doc && points::BuildDeviceCombo(*doc) != m_comboItems)
+        FillDeviceCombo();
     FillPointRows();
 }
 

@@ -2,6 +2,7 @@
 // Point rows as rows of a grid list, and a grid list's columns set from titles.
 #include "editors/GridListCtrl.h"
 #include "editors/GridRows.h"
+#include "platform/Text.h"
 #include "points/PointRows.h"
 
 #include <string>
@@ -29,8 +30,8 @@ inline void SetColumns(CGridListCtrl* list, const std::vector<std::string>& titl
 inline std::vector<points::CPointKey> SelectedKeys(const CGridListCtrl* list) {
     std::vector<points::CPointKey> keys;
     for (int r : list->GetSelectedRows())
-        keys.push_back({std::atoi(list->GetItemText(r, 0).c_str()),
-                        std::atoi(list->GetItemText(r, 1).c_str()),
-                        std::atoi(list->GetItemText(r, 2).c_str())});
+        keys.push_back({platform::AtoI(list->GetItemText(r, 0)),
+                        platform::AtoI(list->GetItemText(r, 1)),
+                        platform::AtoI(list->GetItemText(r, 2))});
     return keys;
 }

@@ -135,6 +135,10 @@ TEST_F(PointViewsTest, AllPointsViewListsHandsOverAndFollowsTabs) {
     all->DeviceCombo()->setCurrentIndex(0);
     EXPECT_EQ(ColumnTexts(all->List(), 7),
               (std::vector<std::string>{"[线路保护]跳闸", "[状态信号虚装置]板卡1连接状态"}));
+    // A refresh after a port change keeps "所有装置".
+    all->FillPointList();
+    EXPECT_EQ(all->CurrentDevice(), -1);
+    EXPECT_EQ(all->DeviceCombo()->currentIndex(), 0);
 
     all->Tabs()->setCurrentIndex(0);
     EXPECT_EQ(g_pane->tabs.back(), std::make_pair(0, false));
@@ -157,6 +161,29 @@ TEST_F(PointViewsTest, AllPointsViewListsHandsOverAndFollowsTabs) {
     all->SelectTab(5, false);
     EXPECT_EQ(all->Tabs()->currentIndex(), 5);
     EXPECT_EQ(ColumnTexts(all->List(), 7), std::vector<std::string>{"[线路保护]主变档位"});
+
+    // A new device refills the combo.
+    CDevice b;
+    b.m_nAddress = 7;
+    b.m_strDescription = "母线保护";
+    doc.m_devices.Insert(b);
+    all->FillPointList();
+    EXPECT_GE(all->DeviceCombo()->findText(Qs("装置7[母线保护]")), 1);
+}
+
+// A reference table of a category without a tab leaves the list empty; the tab the bar still
+// shows fills it when clicked.
+TEST_F(PointViewsTest, AllPointsViewWithoutATabForTheTableTakesAClickOnTheShownTab) {
+    CConfigFrame frame(nullptr);
+    auto* all = dynamic_cast<CConfigGINAllView*>(frame.RightView());
+    ASSERT_TRUE(all);
+    frame.ReplaceLeft(kViewConfigPortForm);
+    g_pane->category = 8;
+    all->OnInitialUpdate();
+    EXPECT_EQ(all->List()->GetItemCount(), 0);
+    emit all->Tabs()->tabBarClicked(all->Tabs()->currentIndex());
+    EXPECT_EQ(all->CurrentTab(), all->Tabs()->currentIndex());
+    EXPECT_EQ(all->List()->GetItemCount(), 3);
 }
 
 // The real project frame: points chosen in the all-points view land in the reference table of a
