@@ -82,6 +82,9 @@ TEST(HistoryWindowTest, AnswerPartsGoToTheWindowOfTheirDevice) {
     auto* first = dynamic_cast<CEventForm*>(rig.app->windows.OpenEvents(firstKey));
     auto* second = dynamic_cast<CEventForm*>(rig.app->windows.OpenEvents(rig.Ready(6)->key));
     ASSERT_TRUE(first->Waiting() && second->Waiting());
+    // The answer of a device without a window ends no other device's query.
+    rig.app->windows.HistoryListComplete({rig.Ready(7)->key}, true);
+    EXPECT_TRUE(first->Waiting() && second->Waiting());
     first->AddRecord("过流", 1, 0, 0x0101, "");
     rig.app->windows.HistoryListComplete({firstKey}, true);
     EXPECT_FALSE(first->Waiting());
