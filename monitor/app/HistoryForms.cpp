@@ -139,7 +139,6 @@ void CHistoryForm::Query() {
         return;
     list_->setRowCount(0);
     FreeRecords();
-    received_ = false;
     wait_->show();
     waiting_ = 1;
 }
@@ -190,13 +189,11 @@ bool CEventForm::SendQuery(CDeviceRecord& d, std::time_t start, std::time_t end)
 
 void CEventForm::AddRecord(const std::string& description, int eventType, std::time_t time,
                            std::uint16_t entryKey, const std::string& value) {
-    received_ = true;
     records_.push_back({description, eventType, time, static_cast<std::uint8_t>(entryKey & 0xFF),
                         static_cast<std::uint8_t>(entryKey >> 8), value});
 }
 
 void CEventForm::ShowRecords(bool last) {
-    received_ = false;
     for (const EventRecord& r : records_)
         AddRow(EventRowTexts(++shown_, r));
     if (list_->rowCount() > 0)
@@ -289,13 +286,11 @@ bool CRmtForm::SendQuery(CDeviceRecord& d, std::time_t start, std::time_t end) {
 void CRmtForm::AddRecord(const std::string& description, int commandType, const std::string& source,
                          std::time_t time, std::uint16_t entryKey, const std::string& value,
                          const std::string& selfDescription) {
-    received_ = true;
     records_.push_back({description, commandType, source, time, static_cast<std::uint8_t>(entryKey & 0xFF),
                         static_cast<std::uint8_t>(entryKey >> 8), value, selfDescription});
 }
 
 void CRmtForm::ShowRecords(bool) {
-    received_ = false;
     list_->setRowCount(0);
     for (const RemoteCmdRecord& r : records_)
         AddRow(RemoteCmdRowTexts(r));
@@ -378,12 +373,10 @@ bool CWaveForm::SendQuery(CDeviceRecord& d, std::time_t start, std::time_t end) 
 
 void CWaveForm::AddRecord(const std::string& fileName, const std::string& sourceFileName,
                           std::time_t faultTime, std::uint16_t nof) {
-    received_ = true;
     records_.push_back({fileName, sourceFileName, faultTime, nof});
 }
 
 void CWaveForm::ShowRecords(bool) {
-    received_ = false;
     list_->setRowCount(0);
     unsigned n = 0;
     for (const WaveRecord& r : records_)

@@ -33,8 +33,6 @@ public:
     void Query();
     virtual void ShowRecords(bool last) = 0;
     bool Waiting() const { return waiting_ != 0; }
-    // Records arrived since the last part was shown (the answer's part was for this window).
-    bool Received() const { return received_; }
     void SetRange(std::time_t start, std::time_t end);
     std::time_t Start() const;
     std::time_t End() const;
@@ -59,7 +57,6 @@ protected:
     QDateEdit* toDate_;   // 1025
     QTimeEdit* toTime_;   // 1026
     int waiting_ = 0;
-    bool received_ = false;
 };
 
 class CEventForm : public CHistoryForm, public IEventWindow {

@@ -324,33 +324,35 @@ IStructureTree* CWindowManager::Tree(int mode) {
     return app_.Frame() ? app_.Frame()->TreeView(mode) : nullptr;
 }
 
-namespace {
-// The waiting windows of a kind that an answer part was for: those that took records from it, or
-// every waiting one when the part held no record (the notice names no device).
-template <class T> std::vector<T*> AnsweredWindows(const std::vector<CMonitorForm*>& open) {
-    std::vector<T*> waiting, received;
-    for (CMonitorForm* f : open)
-        if (auto* w = dynamic_cast<T*>(f); w && w->Waiting()) {
-            waiting.push_back(w);
-            if (w->Received())
-                received.push_back(w);
-        }
-    return received.empty() ? waiting : received;
+// The waiting windows of a kind that an answer part was for: those of the devices its records
+// named, or every waiting one when the part held no record.
+template <class T>
+std::vector<T*> CWindowManager::AnsweredWindows(int kind, const std::vector<std::uint16_t>& deviceKeys) const {
+    std::vector<T*> windows;
+    if (deviceKeys.empty()) {
+        for (CMonitorForm* f : open_)
+            if (auto* w = dynamic_cast<T*>(f); w && w->Waiting())
+                windows.push_back(w);
+    } else {
+        for (std::uint16_t key : deviceKeys)
+            if (T* w = FindAs<T>(kind, {0, 1, key}); w && w->Waiting())
+                windows.push_back(w);
+    }
+    return windows;
 }
-} // namespace
 
-void CWindowManager::HistoryListComplete(bool last) {
-    for (CEventForm* w : AnsweredWindows<CEventForm>(open_))
+void CWindowManager::HistoryListComplete(const std::vector<std::uint16_t>& deviceKeys, bool last) {
+    for (CEventForm* w : AnsweredWindows<CEventForm>(kEventWindow, deviceKeys))
         w->ShowRecords(last);
 }
 
-void CWindowManager::RemoteCmdListComplete() {
-    for (CRmtForm* w : AnsweredWindows<CRmtForm>(open_))
+void CWindowManager::RemoteCmdListComplete(const std::vector<std::uint16_t>& deviceKeys) {
+    for (CRmtForm* w : AnsweredWindows<CRmtForm>(kRmtWindow, deviceKeys))
         w->ShowRecords(true);
 }
 
-void CWindowManager::WaveListComplete() {
-    for (CWaveForm* w : AnsweredWindows<CWaveForm>(open_))
+void CWindowManager::WaveListComplete(const std::vector<std::uint16_t>& deviceKeys) {
+    for (CWaveForm* w : AnsweredWindows<CWaveForm>(kWaveWindow, deviceKeys))
         w->ShowRecords(true);
 }
 

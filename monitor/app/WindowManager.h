@@ -81,9 +81,9 @@ public:
     IClockWindow* FindClock() override;
     IWarnView* WarnView() override;
     IStructureTree* Tree(int mode) override;
-    void HistoryListComplete(bool last) override;
-    void RemoteCmdListComplete() override;
-    void WaveListComplete() override;
+    void HistoryListComplete(const std::vector<std::uint16_t>& deviceKeys, bool last) override;
+    void RemoteCmdListComplete(const std::vector<std::uint16_t>& deviceKeys) override;
+    void WaveListComplete(const std::vector<std::uint16_t>& deviceKeys) override;
     void ManualSetDone(const std::vector<EntryRef>& entries) override;
     void ManualSetCancelled(const std::vector<EntryRef>& entries) override;
     void AllManualCancelled() override;
@@ -95,6 +95,8 @@ private:
     // The device of a device window, after the refusals (null when refused).
     CDeviceRecord* DeviceFor(int kind, std::uint16_t deviceKey);
     void Activate(CMonitorForm* form);
+    template <class T>
+    std::vector<T*> AnsweredWindows(int kind, const std::vector<std::uint16_t>& deviceKeys) const;
     template <class T> T* FindAs(int kind, const WindowKey& key) const {
         return dynamic_cast<T*>(Find(kind, key));
     }

@@ -10,6 +10,7 @@
 #include "platform/Prompt.h"
 #include "platform/Text.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace marindle {
@@ -100,6 +101,12 @@ std::string DescriptionOf(const CDeviceRecord* device, std::uint16_t key) {
 
 std::string HexBytes(const std::uint8_t* p, std::size_t n) {
     return CDeviceLink::HexText(p, n);
+}
+
+// Notes a device that a history answer part named (a part names one device, rarely a few).
+void AddDeviceKey(std::vector<std::uint16_t>& keys, std::uint16_t key) {
+    if (std::find(keys.begin(), keys.end(), key) == keys.end())
+        keys.push_back(key);
 }
 
 } // namespace
@@ -519,6 +526,7 @@ void CMessageDispatcher::OnRemoteCommands(const Reader& r, std::string& caption)
         return;
     const bool last = r.U8(1) == 0;
     const std::uint32_t count = r.U32(2);
+    std::vector<std::uint16_t> devices;
     std::size_t off = 6;
     for (std::uint32_t i = 0; i < count; ++i) {
         if (!r.Has(off, 11, caption))
@@ -533,6 +541,8 @@ void CMessageDispatcher::OnRemoteCommands(const Reader& r, std::string& caption)
         const std::uint16_t address = r.U16(off + 4), key = r.U16(off + 6);
         const std::size_t selfLen = r.U8(timeAt + 7);
         CDeviceRecord* d = model_.FindDevice(address);
+        if (d)
+            AddDeviceKey(devices, d->key);
         IRemoteCmdWindow* w = d ? windows_.FindRemoteCmds(d->key) : nullptr;
         if (w) {
             std::string sourceText;
@@ -547,25 +557,30 @@ void CMessageDispatcher::OnRemoteCommands(const Reader& r, std::string& caption)
         }
         off = timeAt + 8 + selfLen;
     }
-    if (last)
-        windows_.RemoteCmdListComplete();
+    if (last && (count == 0 || !devices.empty()))
+        windows_.RemoteCmdListComplete(devices);
 }
 
 void CMessageDispatcher::OnHistoryEvents(const Reader& r, std::string& caption) {
     if (!r.Has(1, 3, caption))
         return;
     const bool last = r.U8(1) == 0;
-    r.ForEachValue(4, r.U16(2), 17, caption,
+    const unsigned count = r.U16(2);
+    std::vector<std::uint16_t> devices;
+    r.ForEachValue(4, count, 17, caption,
                    [&](std::size_t off, const Gdd& gdd, const std::uint8_t* value, std::size_t vlen) {
                        const std::uint16_t address = r.U16(off), key = r.U16(off + 2);
                        CDeviceRecord* d = model_.FindDevice(address);
+                       if (d)
+                           AddDeviceKey(devices, d->key);
                        if (IEventWindow* w = d ? windows_.FindEvents(d->key) : nullptr)
                            w->AddRecord(DescriptionOf(d, key), r.U8(off + 6), Cp56TimeToCTime(r.At(off + 7)),
                                         key,
                                         FormatGenericValue(gdd.type, gdd.size, gdd.number, value, vlen, 3));
                        return true;
                    });
-    windows_.HistoryListComplete(last);
+    if (count == 0 || !devices.empty())
+        windows_.HistoryListComplete(devices, last);
 }
 
 void CMessageDispatcher::OnManualReply(const Reader& r, bool set, std::string& caption) {
@@ -664,6 +679,7 @@ void CMessageDispatcher::OnWaveRecords(const Reader& r, bool withSource, std::st
         return;
     const bool last = r.U8(1) == 0;
     const unsigned count = r.U16(2);
+    std::vector<std::uint16_t> devices;
     std::size_t off = 4;
     for (unsigned i = 0; i < count; ++i) {
         if (!r.Has(off, 12, caption) || !r.Has(off + 12, r.U8(off + 11), caption))
@@ -678,12 +694,14 @@ void CMessageDispatcher::OnWaveRecords(const Reader& r, bool withSource, std::st
             next += 1 + r.U8(next);
         }
         CDeviceRecord* d = model_.FindDevice(r.U16(off));
+        if (d)
+            AddDeviceKey(devices, d->key);
         if (IWaveWindow* w = d ? windows_.FindWave(d->key) : nullptr)
             w->AddRecord(r.Text(off + 12, n), source, Cp56TimeToCTime(r.At(off + 4)), r.U16(off + 2));
         off = next;
     }
-    if (last)
-        windows_.WaveListComplete();
+    if (last && (count == 0 || !devices.empty()))
+        windows_.WaveListComplete(devices);
 }
 
 void CMessageDispatcher::OnDeviceInfo(const Reader& r, std::string& caption) {

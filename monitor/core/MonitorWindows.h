@@ -182,10 +182,12 @@ public:
     virtual IWarnView* WarnView() { return nullptr; }
     virtual IStructureTree* Tree(int /*mode*/) { return nullptr; }
 
-    // Notifications to the waiting windows: an answer part of a history query was handed out.
-    virtual void HistoryListComplete(bool /*last*/) {}
-    virtual void RemoteCmdListComplete() {}
-    virtual void WaveListComplete() {}
+    // Notifications to the waiting windows: an answer part of a history query was handed out. The
+    // keys are those of the devices its records named; a part without records names none, and then
+    // goes to every waiting window of the kind.
+    virtual void HistoryListComplete(const std::vector<std::uint16_t>& /*deviceKeys*/, bool /*last*/) {}
+    virtual void RemoteCmdListComplete(const std::vector<std::uint16_t>& /*deviceKeys*/) {}
+    virtual void WaveListComplete(const std::vector<std::uint16_t>& /*deviceKeys*/) {}
     virtual void ManualSetDone(const std::vector<EntryRef>& /*entries*/) {}
     virtual void ManualSetCancelled(const std::vector<EntryRef>& /*entries*/) {}
     virtual void AllManualCancelled() {}

@@ -48,11 +48,11 @@ TEST(HistoryWindowTest, EventQueryAtOpeningAndAnswerInParts) {
     EXPECT_TRUE(form->Waiting());
 
     form->AddRecord("过流", 1, now, 0x0302, "动作");
-    rig.app->windows.HistoryListComplete(false);
+    rig.app->windows.HistoryListComplete({d->key}, false);
     form->AddRecord("自检", 13, now, 0x0101, "");
-    rig.app->windows.HistoryListComplete(false);
+    rig.app->windows.HistoryListComplete({d->key}, false);
     form->AddRecord("告警", 3, now, 0x0101, "");
-    rig.app->windows.HistoryListComplete(true);
+    rig.app->windows.HistoryListComplete({d->key}, true);
     ASSERT_EQ(form->List()->rowCount(), 3);
     EXPECT_EQ(form->List()->item(2, 0)->text(), "3");
     EXPECT_EQ(form->List()->item(1, 2)->text(), QString::fromUtf8("未定义"));
@@ -75,17 +75,21 @@ TEST(HistoryWindowTest, EventQueryAtOpeningAndAnswerInParts) {
     EXPECT_TRUE(rig.SentBodies().empty());
 }
 
-TEST(HistoryWindowTest, AnswerPartsGoToTheWindowThatTookTheRecords) {
+TEST(HistoryWindowTest, AnswerPartsGoToTheWindowOfTheirDevice) {
     AppRig rig;
     rig.Login();
-    auto* first = dynamic_cast<CEventForm*>(rig.app->windows.OpenEvents(rig.Ready(5)->key));
+    const std::uint16_t firstKey = rig.Ready(5)->key;
+    auto* first = dynamic_cast<CEventForm*>(rig.app->windows.OpenEvents(firstKey));
     auto* second = dynamic_cast<CEventForm*>(rig.app->windows.OpenEvents(rig.Ready(6)->key));
     ASSERT_TRUE(first->Waiting() && second->Waiting());
+    // The answer of a device without a window ends no other device's query.
+    rig.app->windows.HistoryListComplete({rig.Ready(7)->key}, true);
+    EXPECT_TRUE(first->Waiting() && second->Waiting());
     first->AddRecord("过流", 1, 0, 0x0101, "");
-    rig.app->windows.HistoryListComplete(true);
+    rig.app->windows.HistoryListComplete({firstKey}, true);
     EXPECT_FALSE(first->Waiting());
     EXPECT_TRUE(second->Waiting());
-    rig.app->windows.HistoryListComplete(true); // an empty answer ends the one still waiting
+    rig.app->windows.HistoryListComplete({}, true); // an empty answer ends the one still waiting
     EXPECT_FALSE(second->Waiting());
     EXPECT_EQ(second->List()->rowCount(), 0);
 }
@@ -112,7 +116,7 @@ TEST(HistoryWindowTest, RemoteCommandsFilterBySourcePort) {
     EXPECT_EQ(q[19], 2);
     EXPECT_EQ(q[20], 2);
     form->AddRecord("开关", 2, "调度", 0, 0x0101, "合", "自述");
-    rig.app->windows.RemoteCmdListComplete();
+    rig.app->windows.RemoteCmdListComplete({d->key});
     ASSERT_EQ(form->List()->rowCount(), 1);
     EXPECT_EQ(form->List()->item(0, 1)->text(), QString::fromUtf8("遥控执行"));
     form->Export();
@@ -141,7 +145,7 @@ TEST(HistoryWindowTest, WaveformQueryByNof) {
     EXPECT_EQ(q[3], 1);
     EXPECT_EQ(U16(q, 18), 300);
     form->AddRecord("w1", "src1", 0, 300);
-    rig.app->windows.WaveListComplete();
+    rig.app->windows.WaveListComplete({d->key});
     ASSERT_EQ(form->List()->rowCount(), 1);
     EXPECT_EQ(form->List()->item(0, 4)->text(), "300");
 }

@@ -253,7 +253,7 @@ TEST_F(DispatcherTest, RemoteCommandsWithSources) {
     EXPECT_TRUE(rig.windows.Has("Rmt:组1条目4:2:当地:" + t + ":0401:分:local"));
     EXPECT_TRUE(rig.windows.Has("Rmt:组1条目4:2:板卡1NET2:" + t + ":0401:分:"));
     EXPECT_TRUE(rig.windows.Has("Rmt:组1条目4:2::" + t + ":0401:分:x"));
-    EXPECT_TRUE(rig.windows.Has("RemoteCmdComplete"));
+    EXPECT_TRUE(rig.windows.Has("RemoteCmdComplete:0"));
     // A count far beyond the body reads only what is there.
     EXPECT_EQ(Caption(Dsdu({18, 1, 0xFF, 0xFF, 0xFF, 0xFF, 0, 1})), std::string("远方命令") + kTruncatedMark);
 }
@@ -266,12 +266,20 @@ TEST_F(DispatcherTest, HistoryEventsNotifyEveryPart) {
         return Cat(r, {3, 2, 1, 0x10, 0x00});
     };
     Caption(Dsdu(Cat({19, 1, 1, 0}, record(13))));
-    EXPECT_TRUE(rig.windows.Has("HistoryComplete:0"));
+    EXPECT_TRUE(rig.windows.Has("HistoryComplete:0:0"));
     EXPECT_EQ(rig.windows.Count("Event:组2条目1:13:"), 1);
     Caption(Dsdu(Cat({19, 0, 1, 0}, record(1))));
-    EXPECT_TRUE(rig.windows.Has("HistoryComplete:1"));
+    EXPECT_TRUE(rig.windows.Has("HistoryComplete:1:0"));
     EXPECT_TRUE(rig.windows.Has("Event:组2条目1:1:" + std::to_string(MakeLocalTime(2024, 3, 14, 23, 59, 59)) +
                                 ":0102:16"));
+    // An empty part names no device; a part of devices not in the model concerns no window.
+    Caption(Dsdu({19, 0, 0, 0}));
+    EXPECT_TRUE(rig.windows.Has("HistoryComplete:1:"));
+    rig.windows.calls.clear();
+    Bytes unknown = record(1);
+    unknown[0] = 99;
+    Caption(Dsdu(Cat({19, 0, 1, 0}, unknown)));
+    EXPECT_EQ(rig.windows.Count("HistoryComplete"), 0);
 }
 
 TEST_F(DispatcherTest, ManualSettingReplies) {
@@ -344,7 +352,7 @@ TEST_F(DispatcherTest, WaveformRecordsWithAndWithoutSource) {
     EXPECT_EQ(Caption(Dsdu(Cat({27, 0, 1, 0}, rec))), "波形记录");
     const std::string t = std::to_string(MakeLocalTime(2024, 1, 2, 3, 4, 5));
     EXPECT_TRUE(rig.windows.Has("Wave:w.c::" + t + ":9"));
-    EXPECT_EQ(rig.windows.Count("WaveComplete"), 1);
+    EXPECT_EQ(rig.windows.Count("WaveComplete:2"), 1);
     Caption(Dsdu(Cat(Cat({34, 0, 1, 0}, rec), Cat({2}, Text("s1")))));
     EXPECT_TRUE(rig.windows.Has("Wave:w.c:s1:" + t + ":9"));
     EXPECT_EQ(Caption(Dsdu(Cat(Cat({34, 0, 1, 0}, rec), {5, 's'}))),

@@ -115,11 +115,22 @@ public:
     IWarnView* WarnView() override { return IsOpen("warn") ? this : nullptr; }
     IStructureTree* Tree(int mode) override;
 
-    void HistoryListComplete(bool last) override {
-        calls.push_back(std::string("HistoryComplete:") + (last ? "1" : "0"));
+    // Recorded as "<name>:<keys>" with the device keys joined by ",".
+    static std::string Keys(const std::vector<std::uint16_t>& keys) {
+        std::string text;
+        for (std::uint16_t k : keys)
+            text += (text.empty() ? "" : ",") + std::to_string(k);
+        return text;
     }
-    void RemoteCmdListComplete() override { calls.push_back("RemoteCmdComplete"); }
-    void WaveListComplete() override { calls.push_back("WaveComplete"); }
+    void HistoryListComplete(const std::vector<std::uint16_t>& keys, bool last) override {
+        calls.push_back(std::string("HistoryComplete:") + (last ? "1" : "0") + ":" + Keys(keys));
+    }
+    void RemoteCmdListComplete(const std::vector<std::uint16_t>& keys) override {
+        calls.push_back("RemoteCmdComplete:" + Keys(keys));
+    }
+    void WaveListComplete(const std::vector<std::uint16_t>& keys) override {
+        calls.push_back("WaveComplete:" + Keys(keys));
+    }
     void ManualSetDone(const std::vector<EntryRef>& e) override;
     void ManualSetCancelled(const std::vector<EntryRef>& e) override;
     void AllManualCancelled() override { calls.push_back("AllManualCancelled"); }
