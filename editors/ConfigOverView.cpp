@@ -1,5 +1,6 @@
 #include "ConfigOverView.h"
 
+#include "editors/ConfigPortView.h"
 #include "editors/PointPanes.h"
 #include "platform/Prompt.h"
 #include "platform/ui/WidgetPrompt.h"
@@ -407,8 +408,13 @@ void CConfigOverView::OnPasteConfig() {
         return;
     const bool targetSelected = path.depth == 4 && path.Slot(2) == target.board &&
                                 path.Slot(3) == target.group && path.Slot(4) == target.port;
-    if (targetSelected || path.depth == 5 || path.depth == 2 || path.depth == 3)
+    if (targetSelected || path.depth == 5) {
         left->OnInitialUpdate();
+    } else if (path.depth == 2 || path.depth == 3) {
+        // The port list of a board only rebuilds its grid: the tab the user chose stays.
+        if (auto* ports = dynamic_cast<CConfigPortView*>(m_pFrame->LeftView()))
+            ports->RefreshPortGrid();
+    }
 }
 
 void CConfigOverView::OnExportPoints() {

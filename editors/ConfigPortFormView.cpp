@@ -79,6 +79,9 @@ void CConfigPortFormView::OnInitialUpdate() {
     m_nKindMark = -1;
     m_bPoints = false;
     m_strTab.clear();
+    // Without a protocol region every option item applies: the region of a port shown before in
+    // this view must not filter the columns of this node.
+    m_strContext.clear();
     // Until a port or the virtual devices are found the view shows nothing of an earlier node.
     Caption()->clear();
     Button()->hide();
@@ -512,6 +515,8 @@ void CConfigPortFormView::OnMoveRef() {
     for (int r : moved)
         List()->selectionModel()->select(List()->model()->index(r, 0),
                                          QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    if (!moved.empty())
+        List()->scrollToItem(List()->item(moved.front(), 0));
 }
 
 void CConfigPortFormView::OnDeleteRef() {

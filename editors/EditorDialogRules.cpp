@@ -53,8 +53,9 @@ std::vector<CPortChoice> PortChoicesFor(const CBoardCommCfg& cfg, const CDevice&
                 const CPortRecord& port = group[p];
                 if (!platform::EqualsNoCase(port.m_protocol.m_strName, device.m_model.m_strProtocol))
                     continue;
+                // The port's address is its running number within its type.
                 choices.push_back({platform::StrFormat("板卡%i%s%i", board.m_nNumber, port.m_strType.c_str(),
-                                                       port.m_nNumber),
+                                                       port.m_nRunning),
                                    b, g, p});
             }
         }

@@ -198,7 +198,7 @@ int CEquipDetailModel::AddRefPoint(CProjectModel& doc, CPrjDevice& equipment, in
     if (!info || !IsSystem(equipment) || !table)
         return 0;
     if (!TypesMatch(table->m_nType, infoGroup->m_nType)) {
-        platform::MessageBox("类型不对应!", "错误");
+        platform::MessageBox("类型不对应!", "错误", platform::Icon::Error);
         return 0;
     }
     if (const CPrjDevice* other = doc.m_prjDevices.FindByPointRef(address, group, entry)) {
@@ -206,7 +206,7 @@ int CEquipDetailModel::AddRefPoint(CProjectModel& doc, CPrjDevice& equipment, in
         platform::MessageBox(StrFormat("测点%d-%d-%d已被关联到%s%s%s!", address, group, entry,
                                        other->m_strVoltLevel.c_str(), bay ? bay->m_strName.c_str() : "",
                                        other->m_strName.c_str()),
-                             "告警");
+                             "告警", platform::Icon::Warning);
         return 0;
     }
     CRefTableEntry ref;

@@ -36,7 +36,8 @@ std::string DeviceNodeText(int address, const std::string& name) {
 }
 
 std::string PortNodeText(const CPortRecord& port) {
-    return StrFormat("%s%d<地址%d %s>", port.m_strType.c_str(), port.m_nRunning, port.m_nNumber,
+    // The port's number within its group, then its address: the running number within its type.
+    return StrFormat("%s%d<地址%d %s>", port.m_strType.c_str(), port.m_nNumber, port.m_nRunning,
                      port.m_protocol.m_strName.c_str());
 }
 
@@ -374,7 +375,7 @@ std::vector<CPointSheet> PortPointSheets(CProjectModel& doc, const CPortRecord& 
 }
 
 std::string PortExportFileName(const CPortRecord& port) {
-    const std::string portName = StrFormat("%s%i", port.m_strType.c_str(), port.m_nRunning);
+    const std::string portName = StrFormat("%s%i", port.m_strType.c_str(), port.m_nNumber);
     return StrFormat("%s(规约：%s)测点", portName.c_str(), port.m_protocol.m_strName.c_str());
 }
 

@@ -172,6 +172,11 @@ TEST_F(PortViewsTest, ConfigurationReferencesAreAddedMovedEditedAndDeleted) {
 
 TEST_F(PortViewsTest, PortFormShowsTheTabsOfTheProtocolKind) {
     DialogScript dialogs;
+    // The device port's protocol names a region in which the [YC] columns do not apply.
+    CItemRecord region;
+    region.m_items.Add(porttest::Item("规约适用地区", "STRING", "XX"));
+    region.m_rows.push_back({"XX"});
+    project.Port(1, 0).m_protocol.m_groups.Add(region);
     auto* device = Select<CConfigPortFormView>(Board()->child(1)->child(0));
     ASSERT_NE(device, nullptr);
     EXPECT_EQ(TabTexts(device),
@@ -201,6 +206,8 @@ TEST_F(PortViewsTest, PortFormShowsTheTabsOfTheProtocolKind) {
     auto* system = Select<CConfigPortFormView>(Board()->child(0)->child(0));
     ASSERT_EQ(system, device);
     EXPECT_EQ(TabTexts(system), (std::vector<std::string>{"遥测表", "遥信表", "遥调表", "配置列表"}));
+    // Without a region of its own the port shows every column, whatever port was shown before.
+    EXPECT_EQ(system->List()->GetColumnCount(), 10);
     EXPECT_EQ(frame->RightKind(), kViewConfigGINAll);
     EXPECT_TRUE(system->ShowsPointTable());
     const CPointRef keys[] = {{1, 1, 1}, {1, 1, 2}, {2, 1, 1}};

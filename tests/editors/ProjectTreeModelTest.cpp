@@ -62,6 +62,12 @@ TEST(ProjectTreeModel, TheWholeProjectInItsFourBranches) {
               (std::vector<std::string>{"装置1[线路保护]", "装置2[主变测控]", "转发表"}));
     EXPECT_EQ(port.children[2].image, kImageConfig);
     EXPECT_EQ(port.children[2].itemData, 2);
+    // A port shows its number within its group, then its address (its running number in its type).
+    CPortRecord second = project.Port(0, 1);
+    second.m_nRunning = 3;
+    second.m_protocol.m_strName = "P103";
+    EXPECT_EQ(PortNodeText(second), "串口1<地址3 P103>");
+    EXPECT_EQ(PortExportFileName(second), "串口1(规约：P103)测点");
 }
 
 TEST(ProjectTreeModel, OnlyTheVirtualDevicesPresentAreNumbered) {

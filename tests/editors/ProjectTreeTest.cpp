@@ -1,5 +1,6 @@
 #include "EditorFixture.h"
 #include "editors/ConfigFrame.h"
+#include "editors/ConfigPortView.h"
 #include "editors/PointPanes.h"
 #include "editors/ConfigOverView.h"
 #include "platform/ui/WidgetPrompt.h"
@@ -201,6 +202,18 @@ TEST_F(ProjectTreeTest, PortMenuCopiesPastesAndExports) {
     EXPECT_EQ(view->updates, updates + 1);
     EXPECT_EQ(project.Port(0, 1).m_protocol.m_strName, "P103");
     EXPECT_EQ(empty->text(0).toStdString(), "串口1<地址1 P103>");
+
+    // With a board selected, a paste rebuilds the port grid and keeps the group tab shown.
+    CEditorViewRegistry::Register(kViewConfigPort, [](const CViewContext& c) { return new CConfigPortView(c); });
+    tree.setCurrentItem(Protocols()->child(0));
+    auto* ports = dynamic_cast<CConfigPortView*>(frame->LeftView());
+    ASSERT_NE(ports, nullptr);
+    ports->Tabs()->setCurrentIndex(1);
+    ASSERT_EQ(ports->Tabs()->currentIndex(), 1);
+    menu.reset(tree.BuildPortMenu(empty));
+    menu->actions()[1]->trigger();
+    EXPECT_EQ(ports->Tabs()->currentIndex(), 1);
+    CEditorViewRegistry::Register(kViewConfigPort, nullptr);
 
     // Export: no points yet, then one point through the workbook.
     menu.reset(tree.BuildPortMenu(system));
