@@ -233,10 +233,15 @@ int CConfigDoc::ReadPortConfig(CConfigTextFile& mainFile, CBoardInfo& board, CPo
         if (!ReadKeyValue(&file, line, "描述", value))
             return 0;
         const std::string fileName = platform::Trim(value);
+        // A port-configuration file lies beside the main file: a name with a folder part or ".."
+        // is never opened, so that a damaged or foreign file cannot make the reader leave the
+        // version folder.
+        if (!platform::IsSafeFileName(fileName)) {
+            Tell(StrFormat("打开文件 %s 失败!", (folder / fileName).string().c_str()));
+            return 0;
+        }
         CPortConfig config;
-        const fs::path path =
-            platform::IsSafeFileName(fileName) ? platform::FindNoCase(folder, fileName) : folder / fileName;
-        if (!ReadPortConfigFile(path, config))
+        if (!ReadPortConfigFile(platform::FindNoCase(folder, fileName), config))
             return 0;
         port.m_protocol.m_configs.m_configs.Add(std::move(config));
     }

@@ -178,6 +178,20 @@ TEST_F(ConfigReaderTest, MissingPortFileAndRefTableProblems) {
         EXPECT_EQ(doc.OpenProject(main), 1);
         EXPECT_EQ(prompts.Texts().front(), "打开文件 " + cfg.string() + " 失败!");
     }
+    // A file name that leaves the version folder is not opened, even when the file is there.
+    const std::string cfgName = "ccu_板卡0_NET0_规约12_遥信转发配置配置.cfg";
+    testsupport::WriteBytes(main.parent_path().parent_path() / cfgName, cfgBytes);
+    Mutate(main, "          描述=" + cfgName, "          描述=../" + cfgName);
+    prompts.Clear();
+    {
+        CConfigDoc doc;
+        EXPECT_EQ(doc.OpenProject(main), 1);
+        ASSERT_FALSE(prompts.Texts().empty());
+        EXPECT_EQ(prompts.Texts().front(),
+                  "打开文件 " + (main.parent_path() / ("../" + cfgName)).string() + " 失败!");
+        EXPECT_EQ(doc.m_boardCfg.m_boards[0].m_ports[1][0].m_protocol.m_configs.m_configs.GetSize(), 0);
+    }
+    Mutate(main, "          描述=../" + cfgName, "          描述=" + cfgName);
     testsupport::WriteGbkText(cfg, "[配置组态开始]\n{\n  名称=不存在\n");
     prompts.Clear();
     {
