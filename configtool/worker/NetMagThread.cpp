@@ -302,13 +302,17 @@ int CNetMagThread::DownloadConfig() {
     LogLine("添加文件夹完成");
     EndStep();
 
-    if (packed) {
-        LogLine("下装压缩文件，文件名：" + PathText(zipPath));
-        Step(kDownloadEnd - (m_progress.base + m_progress.span), kDownloadEnd);
-        WaitText("正在下装压缩文件：" + zipName);
-        if (!transfer(zipPath, zipName))
-            return FailDownload();
+    // Without its archive the unit could not give the project back on upload: the download has
+    // not succeeded, whatever went over before.
+    if (!packed) {
+        m_host->Report().MonitorText(LinkColour::Error, "创建压缩文件失败，组态下装未完成！");
+        return FailDownload();
     }
+    LogLine("下装压缩文件，文件名：" + PathText(zipPath));
+    Step(kDownloadEnd - (m_progress.base + m_progress.span), kDownloadEnd);
+    WaitText("正在下装压缩文件：" + zipName);
+    if (!transfer(zipPath, zipName))
+        return FailDownload();
 
     if (!WaitTransfer())
         return FailDownload();

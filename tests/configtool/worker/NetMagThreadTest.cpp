@@ -395,6 +395,22 @@ TEST_F(WorkerThreadTest, ClosingTheWaitDialogEndsTheDownloadWithoutTheSuccessBox
     EXPECT_FALSE(fs::exists(store / "Demo.zip"));
 }
 
+TEST_F(WorkerThreadTest, AnArchiveThatCannotBeMadeEndsTheDownloadWithoutTheSuccessBox) {
+    FakeUnit unit(store);
+    projectmodel::CConfigDoc doc;
+    doc.MakeCurrent();
+    ASSERT_TRUE(doc.OpenProject(mainFile));
+    // A file name with no GBK form cannot be stored in the archive.
+    testsupport::WriteBytes(project / "Ini" / "\xF0\x9F\x98\x80.txt", "x");
+    Make(unit, &doc);
+    EXPECT_EQ(RunEvent(INetWorker::kDownloadConfig), 0);
+    EXPECT_TRUE(host->HasLine("创建压缩文件失败，组态下装未完成！"));
+    for (const auto& m : prompt.Messages())
+        EXPECT_NE(m.text, kSuccess);
+    EXPECT_FALSE(fs::exists(store / "Demo.zip"));
+    EXPECT_EQ(host->waitDialog.load(), 0);
+}
+
 TEST_F(WorkerThreadTest, ABrokenLinkEndsTheDownloadWithItsFailure) {
     FakeUnit unit(store);
     projectmodel::CConfigDoc doc;
