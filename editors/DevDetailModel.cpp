@@ -2,6 +2,7 @@
 
 #include "platform/Text.h"
 #include "projectmodel/Device.h"
+#include "projectmodel/TextHelpers.h"
 
 #include <algorithm>
 
@@ -41,7 +42,9 @@ CInfoEntry* CDevDetailModel::EntryOfKey(CDevice& device, long long key) {
     return device.m_model.FindEntry(static_cast<int>(key / 65536), static_cast<int>(key % 65536));
 }
 
-bool CDevDetailModel::SetDescription(CDevice& device, long long key, const std::string& text) {
+bool CDevDetailModel::SetDescription(CDevice& device, long long key, const std::string& typed) {
+    // The entry line of the configuration file cannot carry some characters; they become blanks.
+    const std::string text = projectmodel::ConfigLineSafeText(typed, projectmodel::ConfigTextKind::EntryText);
     CInfoEntry* entry = EntryOfKey(device, key);
     if (!entry || text.empty() || platform::EqualsNoCase(text, entry->m_strDesc))
         return false;

@@ -4,6 +4,7 @@
 #include "platform/Text.h"
 #include "projectmodel/ProjectContext.h"
 #include "projectmodel/ProjectModel.h"
+#include "projectmodel/TextHelpers.h"
 
 #include <algorithm>
 #include <climits>
@@ -239,7 +240,9 @@ bool CDevinfolistModel::SetMappedAddress(CProjectModel& doc, int row, int addres
     return true;
 }
 
-bool CDevinfolistModel::SetDescription(CProjectModel& doc, int address, const std::string& text) {
+bool CDevinfolistModel::SetDescription(CProjectModel& doc, int address, const std::string& typed) {
+    // The device line of the configuration file cannot carry some characters; they become blanks.
+    const std::string text = projectmodel::ConfigLineSafeText(typed, projectmodel::ConfigTextKind::DeviceText);
     CDevice* device = doc.FindDevice(address);
     if (!device || text.empty())
         return false;

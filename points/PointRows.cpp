@@ -1,6 +1,7 @@
 #include "points/PointRows.h"
 
 #include "platform/Text.h"
+#include "projectmodel/TextHelpers.h"
 
 namespace points {
 
@@ -125,7 +126,9 @@ std::vector<CPointRow> BuildDevicePointRows(const CDeviceTemplate& model, int ta
 
 bool RenamePoint(CDeviceTemplate& model, int group, int entry, const std::string& cell,
                  const std::string& typed, std::string& newCell) {
-    const std::string text = platform::Trim(typed);
+    // The entry line of the configuration file cannot carry some characters; they become blanks.
+    const std::string text = platform::Trim(
+        projectmodel::ConfigLineSafeText(typed, projectmodel::ConfigTextKind::EntryText));
     if (text == cell)
         return false;
     CInfoEntry* e = model.FindEntry(group, entry);

@@ -9,6 +9,7 @@
 #include "projectmodel/InfoModel.h"
 #include "projectmodel/NameTables.h"
 #include "projectmodel/ProjectContext.h"
+#include "projectmodel/TextHelpers.h"
 
 #include <algorithm>
 #include <system_error>
@@ -564,10 +565,9 @@ CDeviceTemplate BuildDeviceModel(const CInfoModel& info) {
             } else if (n == 1) {
                 group = newGroup(c.category, type, g);
             }
-            // An "=" ahead of the options would make the entry line unreadable and lose the point;
-            // the description's "=" becomes a blank as its "," and ";" did.
-            std::string desc = ref->m_strDesc;
-            std::replace(desc.begin(), desc.end(), '=', ' ');
+            // Characters the entry line cannot carry would make it unreadable and lose the point.
+            const std::string desc = projectmodel::ConfigLineSafeText(ref->m_strDesc,
+                                                                       projectmodel::ConfigTextKind::EntryText);
             std::string line = platform::StrFormat("%i,%i,%i,", n, g, n) + desc + "," + ref->m_strText1 +
                                "," + ref->m_strText2 + "," + ref->m_strOnText + "," + ref->m_strOffText +
                                "," + ref->m_strRefText;

@@ -2,6 +2,7 @@
 
 #include "platform/Prompt.h"
 #include "platform/Text.h"
+#include "projectmodel/TextHelpers.h"
 
 namespace points {
 
@@ -123,7 +124,7 @@ CInfoEntry EntryOf(VirtualKind kind, const CVirtualPointEdit& edit) {
     e.m_nGroup = edit.group;
     e.m_nEntry = edit.entry;
     e.m_nSeq = edit.entry;
-    e.m_strDesc = edit.name;
+    e.m_strDesc = projectmodel::ConfigLineSafeText(edit.name, projectmodel::ConfigTextKind::EntryText);
     e.m_expr = edit.expr.value_or(projectmodel::CExpression());
     return e;
 }

@@ -92,8 +92,10 @@ void WriteRelatedEntries(CGbkTextWriter& out, const CNamePairRecord& settings, i
 std::string EntryLine(const CInfoEntry& e, int groupType, int inactiveBefore) {
     std::string line =
         StrFormat("%d,%d,%d,", e.m_nSeq - inactiveBefore, e.m_nGroup, e.m_nEntry - inactiveBefore);
-    line +=
-        e.m_strDesc + "," + e.m_strField5 + "," + e.m_strField6 + "," + e.m_strField7 + "," + e.m_strField8;
+    // A text from an older record may still hold characters the line cannot carry; they go out as
+    // blanks so the file always reads back.
+    line += ConfigLineSafeText(e.m_strDesc, ConfigTextKind::EntryText) + "," + e.m_strField5 + "," +
+            e.m_strField6 + "," + e.m_strField7 + "," + e.m_strField8;
     line += e.m_strExtra;
     bool appended = !e.m_strExtra.empty();
     auto attribute = [&](const std::string& text) {
@@ -202,7 +204,7 @@ void CConfigDoc::WriteDeviceTable(CGbkTextWriter& out, bool withExtensions) cons
         std::string line = StrFormat("  描述=%d,", d.m_nBoard) + DevicePortText(d) +
                            StrFormat(",%d,%d,", d.m_nAddress, d.m_nMappedAddress) + d.m_model.m_strType +
                            "," + d.m_model.m_strVersion + "," + d.m_model.m_strName + "," +
-                           d.m_strDescription;
+                           ConfigLineSafeText(d.m_strDescription, ConfigTextKind::DeviceText);
         if (withExtensions) {
             for (int i = 0; i < m_deviceExtItems.GetSize(); ++i) {
                 const COptionItem& item = m_deviceExtItems[i];
@@ -468,7 +470,7 @@ void CConfigDoc::WriteCompositeSignals(CGbkTextWriter& out) const {
                 const CExpression& expr = e.m_expr;
                 out.WriteLine(StrFormat("  [复合信号:%d]", c++));
                 out.WriteLine("  {");
-                out.WriteLine("    名称=" + e.m_strDesc);
+                out.WriteLine("    名称=" + ConfigLineSafeText(e.m_strDesc, ConfigTextKind::EntryText));
                 out.WriteLine(StrFormat("    项目数=%d", CompositeItemCount(expr)));
                 out.WriteLine(StrFormat("      操作=%d,%d,%d,%d", g.m_nGroupNo, kCompositeDeviceAddress,
                                         e.m_nGroup, e.m_nEntry));

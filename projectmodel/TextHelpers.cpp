@@ -67,6 +67,18 @@ int DeleteFileIfExists(const std::filesystem::path& path) {
     return 1;
 }
 
+std::string ConfigLineSafeText(std::string_view text, ConfigTextKind kind) {
+    const std::string_view unsafe = kind == ConfigTextKind::EntryText ? std::string_view(",;=\'\"\r\n")
+                                                                      : std::string_view(",\'\"\r\n");
+    std::string result(text);
+    // All these characters are ASCII, so a GBK or UTF-8 multi-byte character is never touched.
+    for (char& ch : result) {
+        if (unsafe.find(ch) != std::string_view::npos)
+            ch = ' ';
+    }
+    return result;
+}
+
 std::string StripBracketPrefix(std::string_view name) {
     if (!name.empty() && name.front() == '[') {
         std::size_t close = name.find(']');

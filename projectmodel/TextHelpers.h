@@ -29,4 +29,17 @@ int DeleteFileIfExists(const std::filesystem::path& path);
 // begins with "[" and its first "]" is not the first character; otherwise the name unchanged.
 std::string StripBracketPrefix(std::string_view name);
 
+// The kinds of user-edited text stored inside a configuration line, each with its own set of
+// characters that the line cannot carry.
+enum class ConfigTextKind {
+    // An information entry's text: its line cuts at "," ";" and "=", and quotes group pieces.
+    EntryText,
+    // A device description: its line cuts at "," and quotes group pieces.
+    DeviceText,
+};
+
+// The text with each character that a configuration line of that kind cannot carry replaced by a
+// blank: "," ";" "=" ' " CR LF for entry texts, "," ' " CR LF for device descriptions.
+std::string ConfigLineSafeText(std::string_view text, ConfigTextKind kind);
+
 } // namespace projectmodel

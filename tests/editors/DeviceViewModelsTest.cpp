@@ -274,6 +274,9 @@ TEST_F(DeviceModels, DevicePointsByCategory) {
     EXPECT_FALSE(CDevDetailModel::SetDescription(d, yx[0].itemData, ""));
     EXPECT_TRUE(CDevDetailModel::SetDescription(d, yx[0].itemData, "合位"));
     EXPECT_EQ(d.m_model.FindEntry(2, 1)->m_strDesc, "合位");
+    // Characters the entry line of the configuration file cannot carry are stored as blanks.
+    EXPECT_TRUE(CDevDetailModel::SetDescription(d, yx[0].itemData, "合位;A=1"));
+    EXPECT_EQ(d.m_model.FindEntry(2, 1)->m_strDesc, "合位 A 1");
 
     // Deleting telecontrol entries needs the 遥控 tab and an imported model.
     EXPECT_FALSE(CDevDetailModel::DeleteTelecontrol(d, 3, {yx[1].itemData}));

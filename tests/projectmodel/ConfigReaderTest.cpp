@@ -4,6 +4,7 @@
 #include "DocFixture.h"
 
 #include "projectmodel/FolderHelpers.h"
+#include "projectmodel/TextHelpers.h"
 
 #include <gtest/gtest.h>
 
@@ -347,3 +348,41 @@ TEST_F(ConfigReaderTest, Iec61850EntriesAreMatchedByReference) {
 }
 
 } // namespace
+
+// Texts edited by users may hold characters that cut or group the pieces of a configuration
+// line; the file is written with blanks at those places, so it opens again without a message
+// and the sections behind the device table are all read.
+TEST_F(ConfigReaderTest, TextsWithLineCharactersOpenAgainBlanked) {
+    EXPECT_EQ(ConfigLineSafeText("a,b;c=d'e\"f\r\ng", ConfigTextKind::EntryText), "a b c d e f  g");
+    EXPECT_EQ(ConfigLineSafeText("a,b;c=d'e\"f\ng(h)", ConfigTextKind::DeviceText), "a b;c=d e f g(h)");
+    EXPECT_EQ(ConfigLineSafeText("开入,一", ConfigTextKind::DeviceText), "开入 一");
+
+    CConfigDoc doc;
+    doc.OnNewDocument();
+    doctest::BuildSampleProject(doc, false);
+    CDevice* device = doc.FindDevice(1);
+    ASSERT_NE(device, nullptr);
+    device->m_strDescription = "1号,电度'表\"A\"\n";
+    CInfoGroup& group = device->m_model.m_groups[0];
+    ASSERT_GT(group.m_entries.GetSize(), 0);
+    CInfoEntry& entry = group.m_entries[0];
+    ASSERT_TRUE(entry.m_bEnabled);
+    entry.m_strDesc = "电压=1;相'A\",B\r\n相";
+    const int groupNo = entry.m_nGroup, entryNo = entry.m_nEntry;
+    ASSERT_EQ(doc.SaveProject(false), 1);
+    EXPECT_TRUE(prompts.Texts().empty());
+
+    CConfigDoc reopened;
+    ASSERT_TRUE(reopened.OnOpenDocument(root / "Project/Demo/ProjectV1.00/QXM7740.ini"));
+    EXPECT_EQ(prompts.Texts(), std::vector<std::string>{});
+    EXPECT_EQ(reopened.m_devices.GetSize(), 4);
+    const CDevice* read = reopened.FindDevice(1);
+    ASSERT_NE(read, nullptr);
+    EXPECT_EQ(read->m_strDescription, "1号 电度 表 A");
+    EXPECT_EQ(read->m_optionValues[2], "线路一");
+    const CInfoEntry* readEntry = reopened.FindDeviceInfo(1, groupNo, entryNo);
+    ASSERT_NE(readEntry, nullptr);
+    EXPECT_EQ(readEntry->m_strDesc, "电压 1 相 A  B  相");
+    EXPECT_EQ(reopened.m_prjDevices.GetSize(), 1);
+    EXPECT_EQ(reopened.m_timeSources.GetSize(), 1);
+}
