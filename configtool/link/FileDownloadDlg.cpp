@@ -63,6 +63,7 @@ int CFileDownloadDlg::DoModal() {
 }
 
 void CFileDownloadDlg::OnBrowse() {
+    // "*" rather than "*.*": on this system "*.*" would hide files without an extension.
     QFileDialog dlg(this, Qs("打开"), QString(), Qs("所有文件 (*)"));
     dlg.setObjectName("browseDialog");
     dlg.setFileMode(QFileDialog::ExistingFile);
