@@ -81,9 +81,20 @@ void CZipDirectory::Read() {
         m_pStorage->Read(m_pszComment.Data(), commentLen, true);
 
     if (m_pStorage->IsSpanned() == 0) {
-        if (m_uEndOffset < static_cast<std::uint64_t>(m_uOffset) + m_uSize)
+        // Info-ZIP puts a Zip64 end record (56 bytes) and its locator (20 bytes) between the
+        // central directory and the end record of an archive packed from a stream.
+        std::uint64_t dirEnd = m_uEndOffset;
+        if (m_uEndOffset >= 76) {
+            std::uint8_t z64[76];
+            m_pStorage->Seek(m_uEndOffset - 76);
+            m_pStorage->Read(z64, sizeof(z64), true);
+            if (GetU32(z64) == 0x06064b50u && GetU32(z64 + 4) == 44 && GetU32(z64 + 8) == 0 &&
+                GetU32(z64 + 56) == 0x07064b50u)
+                dirEnd = m_uEndOffset - 76;
+        }
+        if (dirEnd < static_cast<std::uint64_t>(m_uOffset) + m_uSize)
             Raise(CZipException::codeBadZipFile);
-        m_uBytesBeforeZip = m_uEndOffset - m_uSize - m_uOffset;
+        m_uBytesBeforeZip = dirEnd - m_uSize - m_uOffset;
     } else {
         m_uBytesBeforeZip = 0;
         if (m_uDiskWithCD > m_uThisDisk)

@@ -174,12 +174,32 @@ bool CZipEntryHeader::CheckLocal(CZipVolumeStorage& storage, std::uint16_t& loca
         return false;
     if (GetU16(p + 26) != m_storedName.size())
         return false;
-    if (!HasDataDescriptor() &&
-        (GetU32(p + 14) != m_uCrc32 || GetU32(p + 18) != m_uComprSize || GetU32(p + 22) != m_uUncomprSize))
-        return false;
     localExtraLength = GetU16(p + 28);
     storage.SeekBy(static_cast<std::int64_t>(m_storedName.size()));
-    return true;
+    if (HasDataDescriptor() || GetU32(p + 14) != m_uCrc32)
+        return HasDataDescriptor();
+    if (GetU32(p + 18) == m_uComprSize && GetU32(p + 22) == m_uUncomprSize)
+        return true;
+    // Info-ZIP packing from a stream marks both local sizes 0xFFFFFFFF and gives them in a Zip64
+    // extra field, while the central header holds the plain sizes.
+    if (GetU32(p + 18) != 0xFFFFFFFFu || GetU32(p + 22) != 0xFFFFFFFFu || localExtraLength == 0)
+        return false;
+    std::vector<std::uint8_t> extra(localExtraLength);
+    storage.Read(extra.data(), extra.size(), true);
+    storage.SeekBy(-static_cast<std::int64_t>(extra.size()));
+    for (std::size_t pos = 0; pos + 4 <= extra.size();) {
+        const std::uint16_t tag = GetU16(extra.data() + pos);
+        const std::uint16_t len = GetU16(extra.data() + pos + 2);
+        if (pos + 4 + len > extra.size())
+            break;
+        if (tag == 0x0001 && len >= 16) {
+            const std::uint8_t* q = extra.data() + pos + 4;
+            return GetU32(q) == m_uUncomprSize && GetU32(q + 4) == 0 && GetU32(q + 8) == m_uComprSize &&
+                   GetU32(q + 12) == 0;
+        }
+        pos += 4 + len;
+    }
+    return false;
 }
 
 std::size_t CZipEntryHeader::CentralSize() const {

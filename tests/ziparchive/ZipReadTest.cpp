@@ -80,6 +80,12 @@ TEST_F(InfoZipArchives, EachFormIsReadCorrectly) {
     EXPECT_EQ(a.GetGlobalComment(), "project archive");
     a.Close();
 
+    // Packed from a pipe, the local header gives its sizes in a Zip64 extra field.
+    const fs::path piped = tmp / "piped.zip";
+    ASSERT_EQ(Shell(InSrc("cat a.txt | zip -q " + Quote(piped) + " -")), 0);
+    ExtractAll(piped, tmp / "outpiped");
+    EXPECT_EQ(testsupport::ReadBytes(tmp / "outpiped" / "-"), testsupport::ReadBytes(src / "a.txt"));
+
     // An archive with data descriptors can be extended and stays valid.
     CZipArchive b;
     ASSERT_TRUE(b.Open(streamed.string(), CZipArchive::zipOpen));
