@@ -26,9 +26,11 @@ void CUserAdmin::SetLoggedIn(const CUserInfo* user) {
 CUserInfo* CUserAdmin::LoggedInUser() const {
     if (!m_loggedIn)
         return nullptr;
+    // Id and name together: a file may hold two users of one id, and the other one must not
+    // lend the logged-in user its rights.
     CUserInfo* found = nullptr;
     for (const auto& u : m_users.GetItems())
-        if (u->m_dwId == m_loggedId)
+        if (u->m_dwId == m_loggedId && u->m_strName == m_loggedName)
             found = u.get();
     return found;
 }
@@ -123,9 +125,9 @@ void CUserAdmin::GroupModified(const CGroupInfo& group) {
     m_users.ResetGroupPriv(group.m_dwId, group.m_dwPrivilege);
 }
 
-void CUserAdmin::UserModified(const CUserInfo& user) {
-    if (m_loggedIn && user.m_dwId == m_loggedId)
-        m_loggedName = user.m_strName;
+void CUserAdmin::UserModified(const CUserInfo& user, bool wasLoggedIn) {
+    if (wasLoggedIn)
+        SetLoggedIn(&user);
 }
 
 bool CUserAdmin::DeleteGroup(CGroupInfo* group, bool hasUsers) {

@@ -60,8 +60,9 @@ public:
     CUserInfo* CommitNewUser(std::unique_ptr<CUserInfo> user);
     // Every user of the changed group takes its bits.
     void GroupModified(const CGroupInfo& group);
-    // Called after a user's own record was edited.
-    void UserModified(const CUserInfo& user);
+    // Called after a user's record was edited; wasLoggedIn tells whether it was the logged-in
+    // user's record before the edit (its name may have changed).
+    void UserModified(const CUserInfo& user, bool wasLoggedIn);
 
     // Deletes the group (and, once confirmed, its users); false when refused or declined.
     bool DeleteGroup(CGroupInfo* group, bool hasUsers);

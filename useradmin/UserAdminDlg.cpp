@@ -216,10 +216,11 @@ void CUserAdminDlg::OnModifyUser() {
     CUserInfo* user = SelectedUser();
     if (!user || !m_admin.CanModifyUser(*user))
         return;
+    const bool wasMe = m_admin.LoggedInUser() == user;
     CUserInfoDlg dlg(m_admin, *user, this);
     if (platform::RunDialog(dlg) != QDialog::Accepted)
         return;
-    m_admin.UserModified(*user);
+    m_admin.UserModified(*user, wasMe);
     RefreshTree(user->m_dwGroupId, user->m_dwId);
 }
 

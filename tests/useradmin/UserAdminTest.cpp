@@ -64,6 +64,21 @@ TEST_F(UserAdminRules, OverwritingTheLoggedInUserKeepsTrackOfIt) {
     EXPECT_TRUE(admin.IsAdministrator());
 }
 
+TEST_F(UserAdminRules, AnotherUserOfTheSameIdLendsNoRights) {
+    // A hand-edited file may repeat an id: the later administrator must not count as the login.
+    CUserInfo* zhang = users.HasUser("张三");
+    admin.SetLoggedIn(zhang);
+    CUserInfo* twin = AddUser(ops->m_dwId, 0x1F, "王五");
+    twin->m_dwId = zhang->m_dwId;
+    EXPECT_EQ(zhang, admin.LoggedInUser());
+    EXPECT_FALSE(admin.IsAdministrator());
+    EXPECT_FALSE(admin.CanModifyUser(*twin));
+    // Renaming oneself keeps the login.
+    zhang->m_strName = "张三丰";
+    admin.UserModified(*zhang, true);
+    EXPECT_EQ(zhang, admin.LoggedInUser());
+}
+
 TEST_F(UserAdminRules, DeletingTheLoggedInUserLeavesNoRecordBehind) {
     CUserInfo* zhang = users.HasUser("张三");
     zhang->m_dwPrivilege = 0x1F;
