@@ -162,6 +162,8 @@ private:
     int WritePortConfigFile(const std::filesystem::path& path, const CPortConfig& config) const;
     void WriteCompositeSignals(platform::CGbkTextWriter& out) const;
     std::string DevicePortText(const CDevice& device) const;
+    // Further files of the write in progress that failed (each already reported).
+    mutable int m_nWriteFailures = 0;
 
     // Reader sections; each gives 1 or 0 after reporting the first line it rejects.
     int ReadProjectIdentity(CConfigTextFile& file);

@@ -6,6 +6,7 @@
 
 #include "platform/Archive.h"
 #include "platform/Gbk.h"
+#include "platform/TextFile.h"
 
 #include <gtest/gtest.h>
 
@@ -350,6 +351,84 @@ TEST_F(ConfigDocTest, SavesVersionsAndBacksUpOverwrittenOnes) {
     ASSERT_EQ(doc.SaveProject(false), 1);
     EXPECT_EQ(shell.log.back(), "张工保存组态文件，工程名为：Demo。");
     EXPECT_TRUE(fs::is_regular_file(demo / "ProjectV1.03/QXM7740.ini"));
+}
+
+// A save that cannot write a file (a full disk) fails, names the file and leaves every version
+// as it was: the old version whole, no partial new version that would count as the newest.
+TEST_F(ConfigDocTest, FailedSavesLeaveEveryVersionWhole) {
+    CConfigDoc doc;
+    doc.OnNewDocument();
+    const fs::path demo = root / "Project/Demo";
+    ASSERT_EQ(doc.SaveProject(false), 1);
+    const fs::path v1 = demo / "ProjectV1.00";
+    testsupport::WriteBytes(v1 / "old.cfg", "old");
+    fs::create_directories(v1 / "sub");
+    testsupport::WriteBytes(v1 / "sub/keep.txt", "keep");
+    const std::string oldMain = testsupport::ReadBytes(v1 / "QXM7740.ini");
+    ASSERT_FALSE(oldMain.empty());
+    auto expectOldVersion = [&] {
+        EXPECT_EQ(testsupport::ReadBytes(v1 / "QXM7740.ini"), oldMain);
+        EXPECT_EQ(testsupport::ReadBytes(v1 / "old.cfg"), "old");
+        EXPECT_FALSE(fs::exists(demo / ".saving"));
+        EXPECT_FLOAT_EQ(ParseVersionNumber(demo), 1.0f);
+    };
+    struct HookReset {
+        ~HookReset() { platform::SetWriteFaultHook({}); }
+    } reset;
+
+    // Overwriting 1.00 while the main file cannot be written whole.
+    for (const std::string name : {"QXM7740.ini", "ccu_工程间隔.cfg"}) {
+        SCOPED_TRACE(name);
+        prompts.Clear();
+        shell.answerVersion = "1.00";
+        prompts.Script({Answer::Yes});
+        platform::SetWriteFaultHook([&](const fs::path& p) {
+            return p.filename() == name && p.parent_path().filename() == ".saving";
+        });
+        EXPECT_EQ(doc.SaveProject(false), 0);
+        platform::SetWriteFaultHook({});
+        ASSERT_EQ(prompts.Count(), 2u);
+        EXPECT_EQ(prompts.Texts()[1], "创建文件 " + (demo / ".saving" / name).string() + " 失败!");
+        expectOldVersion();
+    }
+
+    // A backup into Temp/ that fails stops the save before anything is written.
+    prompts.Clear();
+    fs::remove_all(demo / "Temp");
+    fs::create_directories(demo / "Temp");
+    shell.answerVersion = "1.00";
+    prompts.Script({Answer::Yes});
+    platform::SetWriteFaultHook([&](const fs::path& p) { return p.parent_path().filename() == "Temp"; });
+    EXPECT_EQ(doc.SaveProject(false), 0);
+    platform::SetWriteFaultHook({});
+    ASSERT_EQ(prompts.Count(), 2u);
+    EXPECT_EQ(prompts.Texts()[1].rfind("创建文件 " + (demo / "Temp").string() + "/", 0), 0u) << prompts.Texts()[1];
+    expectOldVersion();
+
+    // A new version on a full disk: no version folder appears.
+    prompts.Clear();
+    shell.answerVersion = "1.01";
+    platform::SetWriteFaultHook([&](const fs::path& p) { return p.filename() == "system.cfg"; });
+    EXPECT_EQ(doc.SaveProject(false), 0);
+    platform::SetWriteFaultHook({});
+    EXPECT_EQ(prompts.Texts(),
+              std::vector<std::string>{"创建文件 " + (demo / ".saving/system.cfg").string() + " 失败!"});
+    EXPECT_FALSE(fs::exists(demo / "ProjectV1.01"));
+    expectOldVersion();
+
+    // A leftover of a killed save does not stop the next one; overwriting keeps subfolders.
+    fs::create_directories(demo / ".saving");
+    testsupport::WriteBytes(demo / ".saving/QXM7740.ini", "");
+    prompts.Clear();
+    shell.answerVersion = "1.00";
+    prompts.Script({Answer::Yes});
+    ASSERT_EQ(doc.SaveProject(false), 1);
+    EXPECT_FALSE(fs::exists(v1 / "old.cfg"));
+    EXPECT_EQ(testsupport::ReadBytes(v1 / "sub/keep.txt"), "keep");
+    EXPECT_FALSE(testsupport::ReadBytes(v1 / "QXM7740.ini").empty());
+    EXPECT_EQ(testsupport::ReadBytes(demo / "Temp/old.cfg"), "old");
+    EXPECT_FALSE(fs::exists(demo / ".saving"));
+    EXPECT_FALSE(fs::exists(demo / ".replaced"));
 }
 
 TEST_F(ConfigDocTest, SaveCopiesLibraryWheneverProjectIniIsMissing) {
