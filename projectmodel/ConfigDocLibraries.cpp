@@ -132,7 +132,11 @@ int CConfigDoc::LoadOptions() {
 
 int CConfigDoc::LoadBoardConfig() {
     const fs::path file = LibraryFile("组态配置.ini");
-    const int count = Count(Int("板卡配置", "数目", 0, file));
+    int count = Count(Int("板卡配置", "数目", 0, file));
+    if (count > kMaxBoards) {
+        Tell(ReadFailed(file.string(), "板卡配置", "数目"));
+        count = kMaxBoards;
+    }
     m_boardCfg.m_boards.RemoveAll();
     m_boardCfg.m_boards.SetSize(count);
     m_boardCfg.m_nBoardCount = count;
@@ -167,11 +171,25 @@ int CConfigDoc::LoadBoardPorts(CBoardInfo& board, const std::string& fileName) {
         NumberPorts(board);
         return 0;
     }
-    for (const std::string& piece : SplitToStringList(names, ',')) {
+    // A board carries a few port groups and at most so many ports in all: a damaged list or count
+    // is refused before ports are made for it.
+    const CStringList pieces = SplitToStringList(names, ',');
+    if (static_cast<int>(pieces.size()) > kMaxPortGroupsPerBoard) {
+        Tell(ReadFailed(fileName, "板卡属性", "通讯口名称"));
+        NumberPorts(board);
+        return 0;
+    }
+    int portsLeft = kMaxPortsPerBoard;
+    for (const std::string& piece : pieces) {
         CPortArray group;
         group.m_strName = platform::Trim(piece);
         const std::string section = group.m_strName + "配置";
-        const int count = Count(Int(section, "数目", 0, file));
+        int count = Count(Int(section, "数目", 0, file));
+        if (count > portsLeft) {
+            Tell(ReadFailed(fileName, section, "数目"));
+            break;
+        }
+        portsLeft -= count;
         const std::string type = platform::Trim(Str(section, "类型", "", 100, file));
         if (type.empty())
             Tell(ReadFailed(fileName, section, "类型"));

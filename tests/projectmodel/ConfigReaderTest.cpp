@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <sstream>
 
 using namespace projectmodel;
@@ -76,6 +77,85 @@ struct Mutation {
     const char* message; // the first message ("" any, "~tail" one that ends so)
     int opens;
 };
+
+// Hostile counts in a bay file: a row count far beyond the table's dimension, and many tables
+// within their bounds that add up beyond what one project holds. Each is refused with the line's
+// message, quickly and without allocating for the count; the saved version stays as it was.
+TEST_F(ConfigReaderTest, HugeRowCountsAreRefused) {
+    const fs::path main = SaveSample();
+    const fs::path bay = main.parent_path() / "ccu_工程间隔.cfg";
+    const std::string saved = testsupport::ReadBytes(bay);
+    Mutate(bay, "        数目=3,1", "        数目=3,1000000");
+    {
+        const auto start = std::chrono::steady_clock::now();
+        CConfigDoc doc;
+        EXPECT_TRUE(doc.OnOpenDocument(main));
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+        ASSERT_FALSE(prompts.Texts().empty());
+        EXPECT_EQ(prompts.Texts()[0], "读组态文件ccu_工程间隔.cfg错!\n第19行:\n        数目=3,1000000");
+        for (const CVoltLevel& level : doc.m_voltLevels)
+            for (const CItemRecord& group : level.m_settings.m_groups)
+                EXPECT_LE(group.m_rows.size(), 1u);
+    }
+
+    // Many bays, each table within its bound (the dimension 1 plus the spare rows).
+    const int rows = CConfigDoc::MaxVariableInfoRows(CItemRecord());
+    const int bays = CConfigDoc::kMaxRowsPerRead / rows + 2;
+    std::string text = testsupport::ReadGbkText(bay);
+    text = text.substr(0, text.find("[间隔配置]"));
+    text += "[间隔配置]\n{\n  数目=1\n  [220kV]\n  {\n    [可变信息]\n    {\n      数目=0\n    }\n";
+    text += "    数目=" + std::to_string(bays) + "\n";
+    for (int k = 0; k < bays; ++k)
+        text += "    [间隔" + std::to_string(k) + "]\n    {\n      描述=" + std::to_string(k) +
+                ",线路\n      [可变信息]\n      {\n        数目=1\n        [可变信息1]\n        {\n"
+                "          数目=0," + std::to_string(rows) + "\n        }\n      }\n      数目=0\n    }\n";
+    text += "  }\n}\n";
+    testsupport::WriteGbkText(bay, text);
+    prompts.Clear();
+    {
+        CConfigDoc doc;
+        EXPECT_TRUE(doc.OnOpenDocument(main));
+        ASSERT_FALSE(prompts.Texts().empty());
+        EXPECT_EQ(prompts.Texts()[0].rfind("读组态文件ccu_工程间隔.cfg错!", 0), 0u) << prompts.Texts()[0];
+        EXPECT_NE(prompts.Texts()[0].find("数目=0," + std::to_string(rows)), std::string::npos);
+    }
+    testsupport::WriteBytes(bay, saved);
+}
+
+// A board file of the library that lists a great many port groups, or one group of a great many
+// ports, is refused: the board gets no more than a unit carries and opening stays quick.
+TEST_F(ConfigReaderTest, HugeBoardFilesAreRefused) {
+    std::string names;
+    for (int i = 0; i < 150; ++i)
+        names += i ? ",A" : "A";
+    testsupport::WriteGbkText(Lib("主控板.ini"), "[板卡属性]\n类型=QXM-CPU01\n通讯口名称=" + names +
+                                                 "\n[A配置]\n数目=65535\n类型=网络\n配置文件=网络配置.ini\n");
+    const auto start = std::chrono::steady_clock::now();
+    {
+        CConfigDoc doc;
+        doc.OnNewDocument();
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+        ASSERT_FALSE(prompts.Texts().empty());
+        EXPECT_EQ(prompts.Texts()[0], "读取文件:主控板.ini\n[板卡属性]\"通讯口名称\"失败!");
+        ASSERT_GE(doc.m_boardCfg.m_boards.GetSize(), 1);
+        EXPECT_TRUE(doc.m_boardCfg.m_boards[0].m_ports.IsEmpty());
+    }
+    prompts.Clear();
+    testsupport::WriteGbkText(Lib("主控板.ini"), "[板卡属性]\n类型=QXM-CPU01\n通讯口名称=COM,A\n"
+                                                 "[COM配置]\n数目=4\n类型=串口\n配置文件=串口配置.ini\n"
+                                                 "[A配置]\n数目=65535\n类型=网络\n配置文件=网络配置.ini\n");
+    {
+        CConfigDoc doc;
+        doc.OnNewDocument();
+        ASSERT_FALSE(prompts.Texts().empty());
+        EXPECT_EQ(prompts.Texts()[0], "读取文件:主控板.ini\n[A配置]\"数目\"失败!");
+        ASSERT_GE(doc.m_boardCfg.m_boards.GetSize(), 1);
+        int ports = 0;
+        for (const CPortArray& g : doc.m_boardCfg.m_boards[0].m_ports)
+            ports += g.GetSize();
+        EXPECT_EQ(ports, 4);
+    }
+}
 
 TEST_F(ConfigReaderTest, SingleLineMutations) {
     const fs::path main = SaveSample();
