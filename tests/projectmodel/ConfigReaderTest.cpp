@@ -157,6 +157,46 @@ TEST_F(ConfigReaderTest, HugeBoardFilesAreRefused) {
     }
 }
 
+// A device table that repeats an address keeps one record per address, the later line, in the
+// place of the first; also when the repeated address is the first device's.
+TEST_F(ConfigReaderTest, RepeatedDeviceAddressKeepsTheLaterRecord) {
+    const fs::path main = SaveSample();
+    const fs::path folder = main.parent_path();
+    const fs::path backup = tmp / "backup";
+    CopyDirectoryTree(folder, backup);
+    const std::string first = "  描述=0,1,0,1,101,电度表,1.00,QXE300,1号电度表";
+    const std::string last = "  描述=2,0,0,65532,65532,虚拟装置,1.00,自定义装置,自定义装置";
+    const std::string old = "  描述=0,1,0,1,101,电度表,1.00,QXE300,旧的";
+    const std::string status = "  描述=2,0,0,65530,65530,虚拟装置,1.00,状态信号虚装置,状态信号虚装置";
+    using Case = std::vector<std::pair<std::string, std::string>>;
+    const std::vector<Case> cases = {
+        {{first, old + "\n" + first}},
+        {{first, old}, {last, last + "\n" + first}},
+        {{first, old}, {status, first + "\n" + status}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.back().second);
+        CopyDirectoryTree(backup, folder);
+        Mutate(main, "  数目=4", "  数目=5");
+        for (const auto& [from, to] : c)
+            Mutate(main, from, to);
+        prompts.Clear();
+        CConfigDoc doc;
+        ASSERT_TRUE(doc.OnOpenDocument(main));
+        EXPECT_EQ(prompts.Texts(), std::vector<std::string>{});
+        ASSERT_EQ(doc.m_devices.GetSize(), 4);
+        const std::vector<int> order = {1, kStatusDeviceAddress, kCompositeDeviceAddress, kCustomDeviceAddress};
+        for (int i = 0; i < 4; ++i)
+            EXPECT_EQ(doc.m_devices[i].m_nAddress, order[static_cast<std::size_t>(i)]) << i;
+        const CDevice* device = doc.FindDevice(1);
+        ASSERT_NE(device, nullptr);
+        EXPECT_EQ(device->m_strDescription, "1号电度表");
+        // The sections behind the table read on: the device's entries and its port are there.
+        EXPECT_EQ(device->m_model.m_nPortGroup, 0);
+        EXPECT_FALSE(device->m_model.m_groups.IsEmpty());
+    }
+}
+
 TEST_F(ConfigReaderTest, SingleLineMutations) {
     const fs::path main = SaveSample();
     const fs::path folder = main.parent_path();
