@@ -5,6 +5,7 @@
 #include "platform/Profile.h"
 #include "platform/Text.h"
 #include "projectmodel/InfoGroup.h"
+#include "tests/support/Found.h"
 #include "tests/support/PromptRecorder.h"
 
 #include <gtest/gtest.h>
@@ -159,9 +160,9 @@ TEST_F(DeviceModelFile, ReimportRestoresChoicesAndRewritesTheSameFile) {
     const CSCDPointRef& yk = again.CategoryList(CODE_YK)->front();
     EXPECT_EQ(yk.Source, 1);
     EXPECT_EQ(yk.CtlModel, "sbo-with-normal-security");
-    EXPECT_TRUE(again.FindDataSetPoint("CTRL/Q0XCBR1$ST$Pos$stVal")->Configured);
-    EXPECT_EQ(again.FindDataSetPoint("CTRL/Q0XCBR1$ST$Pos$stVal")->Description, "断路器");
-    EXPECT_FALSE(again.FindOtherPoint("CTRL/Q0CSWI1$ST$Pos$stVal")->Configured);
+    EXPECT_TRUE(testsupport::Found(again.FindDataSetPoint("CTRL/Q0XCBR1$ST$Pos$stVal"))->Configured);
+    EXPECT_EQ(testsupport::Found(again.FindDataSetPoint("CTRL/Q0XCBR1$ST$Pos$stVal"))->Description, "断路器");
+    EXPECT_FALSE(testsupport::Found(again.FindOtherPoint("CTRL/Q0CSWI1$ST$Pos$stVal"))->Configured);
     EXPECT_TRUE(again.CategoryList(CODE_YT)->empty());
 
     ASSERT_TRUE(again.WriteOutputs());

@@ -1,6 +1,7 @@
 // The project document: new projects over the shipped library, broken libraries, the open path,
 // versioned saves, library copies and the IED list of the project's SCD file.
 #include "DocFixture.h"
+#include "tests/support/Found.h"
 
 #include "projectmodel/FolderHelpers.h"
 
@@ -35,9 +36,9 @@ TEST_F(ConfigDocTest, NewDocumentOverShippedLibrary) {
 
     EXPECT_EQ(doc.m_deviceModels.GetSize(), 5);
     EXPECT_NE(doc.m_deviceModels.FindByName("IEC61850_QXB610"), nullptr);
-    EXPECT_EQ(doc.m_deviceModels.FindByName("QXL811-V2.10")->m_strVersion, "2.10");
-    EXPECT_EQ(doc.m_deviceModels.FindByName("QXL811-V2.10")->m_strProtocol, "IEC103串口");
-    EXPECT_EQ(doc.m_deviceModels.FindByName("QXL811-V2.10")->m_groups.GetSize(), 5);
+    EXPECT_EQ(testsupport::Found(doc.m_deviceModels.FindByName("QXL811-V2.10"))->m_strVersion, "2.10");
+    EXPECT_EQ(testsupport::Found(doc.m_deviceModels.FindByName("QXL811-V2.10"))->m_strProtocol, "IEC103串口");
+    EXPECT_EQ(testsupport::Found(doc.m_deviceModels.FindByName("QXL811-V2.10"))->m_groups.GetSize(), 5);
     EXPECT_EQ(doc.m_protocolLibrary.GetSize(), 9);
     EXPECT_EQ(doc.m_portConfigLibrary.GetSize(), 4);
     EXPECT_EQ(doc.m_equipmentLibrary.GetSize(), 5);
@@ -63,7 +64,9 @@ TEST_F(ConfigDocTest, NewDocumentOverShippedLibrary) {
     EXPECT_EQ(doc.m_devices[2].m_nAddress, kCustomDeviceAddress);
     EXPECT_EQ(doc.m_devices[2].m_model.m_groups.GetSize(), 2);
     // Link-status signals: one group per board, one entry per port.
-    EXPECT_EQ(doc.FindDevice(kStatusDeviceAddress)->m_model.m_groups[1].m_entries.GetSize(), 10);
+    EXPECT_EQ(
+        testsupport::Found(doc.FindDevice(kStatusDeviceAddress))->m_model.m_groups[1].m_entries.GetSize(),
+        10);
 
     const CProtocolDef* iec104 = doc.m_protocolLibrary.FindByName("IEC104");
     ASSERT_NE(iec104, nullptr);
@@ -226,7 +229,7 @@ TEST_F(ConfigDocTest, CachedScdImportMergesModels) {
     CConfigDoc doc;
     doc.OnNewDocument();
     EXPECT_EQ(doc.m_deviceModels.GetSize(), 6);
-    EXPECT_EQ(doc.m_deviceModels.FindByName("QXC901")->m_strType, "导入");
+    EXPECT_EQ(testsupport::Found(doc.m_deviceModels.FindByName("QXC901"))->m_strType, "导入");
 
     // A truncated cache changes nothing.
     testsupport::WriteBytes(Lib("UserDefine/IEDListFromSCD.dat"), ar.Bytes().substr(0, 12));
@@ -402,7 +405,8 @@ TEST_F(ConfigDocTest, FailedSavesLeaveEveryVersionWhole) {
     EXPECT_EQ(doc.SaveProject(false), 0);
     platform::SetWriteFaultHook({});
     ASSERT_EQ(prompts.Count(), 2u);
-    EXPECT_EQ(prompts.Texts()[1].rfind("创建文件 " + (demo / "Temp").string() + "/", 0), 0u) << prompts.Texts()[1];
+    EXPECT_EQ(prompts.Texts()[1].rfind("创建文件 " + (demo / "Temp").string() + "/", 0), 0u)
+        << prompts.Texts()[1];
     expectOldVersion();
 
     // A new version on a full disk: no version folder appears.

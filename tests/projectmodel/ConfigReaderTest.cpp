@@ -2,6 +2,7 @@
 // rejected lines of the main file and the bay file give their first message and the stated open
 // result; folder helpers and CountCcuCfgLines.
 #include "DocFixture.h"
+#include "tests/support/Found.h"
 
 #include "projectmodel/FolderHelpers.h"
 #include "projectmodel/TextHelpers.h"
@@ -54,8 +55,9 @@ TEST_F(ConfigReaderTest, SavedProjectOpensAgainAndSavesTheSameBytes) {
     EXPECT_EQ(device->m_model.m_nPortGroup, 0);
     EXPECT_EQ(device->m_model.m_nPortIndex, 0);
     EXPECT_EQ(device->m_optionValues[2], "线路一");
-    EXPECT_EQ(doc.FindDevice(kCompositeDeviceAddress)->m_model.m_groups.GetSize(), 3);
-    EXPECT_EQ(doc.FindDeviceInfo(kCompositeDeviceAddress, 1, 1)->m_expr.m_operands.size(), 3u);
+    EXPECT_EQ(testsupport::Found(doc.FindDevice(kCompositeDeviceAddress))->m_model.m_groups.GetSize(), 3);
+    EXPECT_EQ(testsupport::Found(doc.FindDeviceInfo(kCompositeDeviceAddress, 1, 1))->m_expr.m_operands.size(),
+              3u);
     EXPECT_EQ(doc.m_boardCfg.m_boards[0].m_ports[1][0].m_protocol.m_configs.m_configs.GetSize(), 1);
     EXPECT_EQ(doc.m_prjDevices.GetSize(), 1);
     EXPECT_EQ(doc.m_timeSources.GetSize(), 1);
@@ -108,7 +110,8 @@ TEST_F(ConfigReaderTest, HugeRowCountsAreRefused) {
     for (int k = 0; k < bays; ++k)
         text += "    [间隔" + std::to_string(k) + "]\n    {\n      描述=" + std::to_string(k) +
                 ",线路\n      [可变信息]\n      {\n        数目=1\n        [可变信息1]\n        {\n"
-                "          数目=0," + std::to_string(rows) + "\n        }\n      }\n      数目=0\n    }\n";
+                "          数目=0," +
+                std::to_string(rows) + "\n        }\n      }\n      数目=0\n    }\n";
     text += "  }\n}\n";
     testsupport::WriteGbkText(bay, text);
     prompts.Clear();
@@ -122,14 +125,16 @@ TEST_F(ConfigReaderTest, HugeRowCountsAreRefused) {
     testsupport::WriteBytes(bay, saved);
 }
 
-// A board file of the library that lists a great many port groups, or one group of a great many
-// ports, is refused: the board gets no more than a unit carries and opening stays quick.
-TEST_F(ConfigReaderTest, HugeBoardFilesAreRefused) {
+// Library files with hostile counts: a board file that lists a great many port groups, or one
+// group of a great many ports, and an option group of a great many options. Each is refused with
+// one message; the board gets no more than a unit carries and opening stays quick.
+TEST_F(ConfigReaderTest, HugeLibraryCountsAreRefused) {
     std::string names;
     for (int i = 0; i < 150; ++i)
         names += i ? ",A" : "A";
-    testsupport::WriteGbkText(Lib("主控板.ini"), "[板卡属性]\n类型=QXM-CPU01\n通讯口名称=" + names +
-                                                 "\n[A配置]\n数目=65535\n类型=网络\n配置文件=网络配置.ini\n");
+    testsupport::WriteGbkText(Lib("主控板.ini"),
+                              "[板卡属性]\n类型=QXM-CPU01\n通讯口名称=" + names +
+                                  "\n[A配置]\n数目=65535\n类型=网络\n配置文件=网络配置.ini\n");
     const auto start = std::chrono::steady_clock::now();
     {
         CConfigDoc doc;
@@ -155,6 +160,22 @@ TEST_F(ConfigReaderTest, HugeBoardFilesAreRefused) {
             ports += g.GetSize();
         EXPECT_EQ(ports, 4);
     }
+
+    // An option group of the unit that claims 65535 options is one message, not 65535.
+    prompts.Clear();
+    std::string options = testsupport::ReadGbkText(Lib("组态配置.ini"));
+    const std::size_t at = options.find("[可变选项1]");
+    ASSERT_NE(at, std::string::npos);
+    options.insert(at, "[可变选项1]\n名称=坏\n维数=1\n数目=65535\n");
+    testsupport::WriteGbkText(Lib("组态配置.ini"), options);
+    {
+        CConfigDoc doc;
+        doc.OnNewDocument();
+        EXPECT_EQ(prompts.Texts()[0], "读取文件:" + Lib("组态配置.ini").string() + "\n[可变选项1]\"数目\"失败!");
+        ASSERT_GE(doc.m_boardCfg.m_groups.GetSize(), 1);
+        EXPECT_TRUE(doc.m_boardCfg.m_groups[0].m_items.IsEmpty());
+    }
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
 }
 
 // A device table that repeats an address keeps one record per address, the later line, in the
@@ -185,7 +206,8 @@ TEST_F(ConfigReaderTest, RepeatedDeviceAddressKeepsTheLaterRecord) {
         ASSERT_TRUE(doc.OnOpenDocument(main));
         EXPECT_EQ(prompts.Texts(), std::vector<std::string>{});
         ASSERT_EQ(doc.m_devices.GetSize(), 4);
-        const std::vector<int> order = {1, kStatusDeviceAddress, kCompositeDeviceAddress, kCustomDeviceAddress};
+        const std::vector<int> order = {1, kStatusDeviceAddress, kCompositeDeviceAddress,
+                                        kCustomDeviceAddress};
         for (int i = 0; i < 4; ++i)
             EXPECT_EQ(doc.m_devices[i].m_nAddress, order[static_cast<std::size_t>(i)]) << i;
         const CDevice* device = doc.FindDevice(1);
@@ -462,9 +484,9 @@ TEST_F(ConfigReaderTest, Iec61850EntriesAreMatchedByReference) {
     CConfigDoc doc;
     ASSERT_EQ(doc.OpenProject(root / "Project/Demo/ProjectV1.00/QXM7740.ini"), 1);
     EXPECT_TRUE(prompts.Texts().empty());
-    EXPECT_EQ(doc.FindDeviceInfo(1, 2, 1)->m_strDesc, "过流Ⅰ段动作");
-    EXPECT_EQ(doc.FindDeviceInfo(1, 2, 2)->m_strDesc, "改过的");
-    EXPECT_EQ(doc.FindDeviceInfo(1, 2, 2)->m_strReference, "PROT/PTOC2$ST$Op$general");
+    EXPECT_EQ(testsupport::Found(doc.FindDeviceInfo(1, 2, 1))->m_strDesc, "过流Ⅰ段动作");
+    EXPECT_EQ(testsupport::Found(doc.FindDeviceInfo(1, 2, 2))->m_strDesc, "改过的");
+    EXPECT_EQ(testsupport::Found(doc.FindDeviceInfo(1, 2, 2))->m_strReference, "PROT/PTOC2$ST$Op$general");
 }
 
 } // namespace

@@ -135,8 +135,9 @@ TEST_F(ZipEntries, DateAndTimeAreWrittenAndApplied) {
     }
     // An outside reader sees the same date.
     std::string out;
-    testsupport::WriteBytes(tmp / "check.py", "import sys,zipfile\n"
-                                              "print(zipfile.ZipFile(sys.argv[1]).infolist()[0].date_time)\n");
+    testsupport::WriteBytes(tmp / "check.py",
+                            "import sys,zipfile\n"
+                            "print(zipfile.ZipFile(sys.argv[1]).infolist()[0].date_time)\n");
     ASSERT_EQ(Shell("python3 " + Quote(tmp / "check.py") + " " + Quote(zip), &out), 0) << out;
     EXPECT_EQ(out, "(2023, 11, 17, 13, 45, 58)\n");
 
@@ -161,15 +162,16 @@ TEST_F(ZipEntries, BackslashNamesBecomeFolders) {
 // The checksum is that of the declared bytes, so only the length tells the extra data.
 TEST_F(ZipEntries, DataLongerThanDeclaredIsRefused) {
     const fs::path deflated = tmp / "d.zip", stored = tmp / "s.zip";
-    RunPython(tmp.Path(),
-              std::string(kRawZip) +
-                  "data = b'A' * 100 + b'B' * 100\n"
-                  "c = zlib.compressobj(6, zlib.DEFLATED, -15); packed = c.compress(data) + c.flush()\n"
-                  "raw(sys.argv[1], 'd.txt', 8, packed, 100, zlib.crc32(data[:100]))\n"
-                  "raw(sys.argv[1].replace('d.zip', 's.zip'), 's.txt', 0, data, 100, zlib.crc32(data[:100]))\n"
-                  "raw(sys.argv[1].replace('d.zip', 'ok.zip'), 'ok.txt', 0, data[:100], 100, "
-                  "zlib.crc32(data[:100]))\n",
-              deflated);
+    RunPython(
+        tmp.Path(),
+        std::string(kRawZip) +
+            "data = b'A' * 100 + b'B' * 100\n"
+            "c = zlib.compressobj(6, zlib.DEFLATED, -15); packed = c.compress(data) + c.flush()\n"
+            "raw(sys.argv[1], 'd.txt', 8, packed, 100, zlib.crc32(data[:100]))\n"
+            "raw(sys.argv[1].replace('d.zip', 's.zip'), 's.txt', 0, data, 100, zlib.crc32(data[:100]))\n"
+            "raw(sys.argv[1].replace('d.zip', 'ok.zip'), 'ok.txt', 0, data[:100], 100, "
+            "zlib.crc32(data[:100]))\n",
+        deflated);
     EXPECT_FALSE(ExtractFirst(deflated, tmp / "out"));
     EXPECT_FALSE(ExtractFirst(stored, tmp / "out"));
     // The same archive with matching sizes extracts.
