@@ -322,7 +322,7 @@ TEST_F(ConfigDocTest, SavesVersionsAndBacksUpOverwrittenOnes) {
     EXPECT_EQ(shell.proposals.back(), "1.01");
     EXPECT_TRUE(fs::is_regular_file(demo / "ProjectV1.01/QXM7740.ini"));
 
-    // Overwriting 1.00: its files go to Temp and the folder is emptied first.
+    // Overwriting 1.00: its files go to Temp first and the new version takes the folder's place.
     testsupport::WriteBytes(demo / "ProjectV1.00/old.cfg", "old");
     shell.answerVersion = "1.00";
     prompts.Script({Answer::Yes});
