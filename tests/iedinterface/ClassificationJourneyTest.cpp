@@ -96,6 +96,8 @@ TEST_F(ClassificationJourney, ImportClassifySaveAndReopenKeepEveryPoint) {
     import.ImportSCD(doc, (testsupport::TestDataDir() / "scl" / "station.scd").string());
     const int scdDevices = doc.m_devices.GetSize();
     ASSERT_GE(scdDevices, 4);
+    model = doc.m_deviceModels.FindByName("IEC61850_QXB610"); // the import added models
+    ASSERT_NE(model, nullptr);
     CDevice device = CDevice::CDeviceFromTemplate(*model);
     doc.m_devices.PrepareNewDevice(device);
     const int address = device.m_nAddress;
