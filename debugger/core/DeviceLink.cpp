@@ -23,6 +23,31 @@ constexpr int kSupervisionMs = 30000;
 
 } // namespace
 
+bool WriteWholeFile(const std::string& path, const std::vector<std::uint8_t>& data) {
+    const std::filesystem::path target(path);
+    std::filesystem::path tmp = target;
+    tmp += ".part";
+    {
+        std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
+        if (!out)
+            return false;
+        out.write(reinterpret_cast<const char*>(data.data()), static_cast<std::streamsize>(data.size()));
+        out.close();
+        if (!out) {
+            std::error_code ec;
+            std::filesystem::remove(tmp, ec);
+            return false;
+        }
+    }
+    std::error_code ec;
+    std::filesystem::rename(tmp, target, ec);
+    if (ec) {
+        std::filesystem::remove(tmp, ec);
+        return false;
+    }
+    return true;
+}
+
 std::uint16_t LoginKeyFromCommandLine(const std::string& commandLine) {
     if (commandLine.empty())
         return linkframe::kDeviceLoginKey;
@@ -104,6 +129,11 @@ void CDeviceLink::DisconnectCommand() {
         return;
     shell_->StopTimer(kTimerHeartbeat);
     shell_->StopTimer(kTimerSupervision);
+    // A disconnect during the login ends its waits and its notice too: nothing of the login
+    // must fire or stay on screen afterwards.
+    shell_->StopTimer(kTimerLogin);
+    shell_->StopTimer(kTimerPortInfo);
+    shell_->CloseNotice();
     Disconnect();
     shell_->OnLinkStateChanged(false);
 }
@@ -112,8 +142,24 @@ void CDeviceLink::ReleaseBoards() {
     data_->m_boards.RemoveAll();
 }
 
+std::uint16_t CDeviceLink::GroupReadState(std::uint16_t device) const {
+    const auto it = groupRead_.find(device);
+    return it == groupRead_.end() ? std::uint16_t{kReadIdle} : it->second;
+}
+
+void CDeviceLink::SetGroupReadState(std::uint16_t device, std::uint16_t s) {
+    if (s == kReadIdle)
+        groupRead_.erase(device);
+    else
+        groupRead_[device] = s;
+}
+
 void CDeviceLink::SetManualSettingFlag(std::uint8_t bit, bool on) {
     manualFlags_ = static_cast<std::uint8_t>(on ? manualFlags_ | bit : manualFlags_ & ~bit);
+}
+
+void CDeviceLink::ShowLater(const std::string& text, const std::string& caption, platform::Icon icon) {
+    shell_->Later([text, caption, icon] { platform::MessageBox(text, caption, icon); });
 }
 
 void CDeviceLink::DebugNote(const std::string& text) {
@@ -145,7 +191,7 @@ std::uint32_t CDeviceLink::ComputeAuthAnswer(const std::uint8_t challenge[4]) co
 }
 
 void CDeviceLink::OnReceiveError() {
-    platform::MessageBox("接收数据出错");
+    ShowLater("接收数据出错");
 }
 
 bool CDeviceLink::ExtractFrame(std::vector<std::uint8_t>& frame) {
@@ -226,6 +272,7 @@ int CDeviceLink::StartDownload(const std::string& localPath, const std::string& 
     direction_ = kDownload;
     transferName_ = targetName;
     retries_ = 0;
+    chunk_ = 0;
     std::ifstream in(std::filesystem::path(localPath), std::ios::binary);
     if (!in) {
         platform::MessageBox("打开文件出错", "错误信息", platform::Icon::Error);
@@ -267,6 +314,8 @@ int CDeviceLink::StartUpload(const std::string& fileName, std::uint8_t board) {
     std::lock_guard lock(mutex_);
     direction_ = kUpload;
     transferName_ = fileName;
+    chunk_ = 0;
+    chunksTaken_ = 0;
     std::vector<std::uint8_t>().swap(buffer_);
     position_ = 0;
     shell_->SetProgress(0);
@@ -282,7 +331,7 @@ int CDeviceLink::StartUpload(const std::string& fileName, std::uint8_t board) {
 int CDeviceLink::SendFileChunk(std::uint32_t handle, std::uint16_t chunk, std::uint8_t board) {
     std::lock_guard lock(mutex_);
     if (!connected_) {
-        platform::MessageBox("通讯尚未连接!不能发送文件");
+        ShowLater("通讯尚未连接!不能发送文件");
         return -1;
     }
     const std::uint32_t size = TransferSize();
@@ -294,9 +343,10 @@ int CDeviceLink::SendFileChunk(std::uint32_t handle, std::uint16_t chunk, std::u
     const std::uint32_t n = std::min(kChunkSize, size - position_);
     const bool more = std::uint64_t{position_} + kChunkSize < size;
     if (!SendMessage(requests::FileChunk(board, handle, more, chunk, buffer_.data() + position_, n))) {
-        platform::MessageBox("数据发送不成功，请检查网络");
+        ShowLater("数据发送不成功，请检查网络");
         return -1;
     }
+    chunk_ = chunk;
     return 1;
 }
 

@@ -13,6 +13,8 @@
 #include <QPushButton>
 #include <QTabWidget>
 
+#include <QCoreApplication>
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -273,7 +275,7 @@ TEST(ValPage, ReadsGroupsAndDownloadsWithEchoCheck) {
     page.Button("call")->click();
     ASSERT_EQ(rig.Bodies().size(), 1u);
     EXPECT_EQ(rig.Bodies()[0], (Bytes{21, 0x81, 42, 0, 254, 241, 0, 1, 4, 0, 1}));
-    EXPECT_EQ(rig.app->Link()->GroupReadState(), CDeviceLink::kReadValues);
+    EXPECT_EQ(rig.app->Link()->GroupReadState(rig.sheet->DeviceAddress()), CDeviceLink::kReadValues);
 
     // The strap takes only 0 and 1; the same value changes nothing.
     CValListCtrl& list = *page.List();
@@ -315,8 +317,11 @@ TEST(ValPage, SuccessClearsPending) {
     page.List()->CommitEdit();
     page.Download();
     page.DownloadSucceeded();
-    EXPECT_EQ(rig.prompts.LastText(), "定值下装成功!");
+    // The box comes once the answer has been handled, after the page is done.
     EXPECT_TRUE(page.Pending().IsEmpty());
+    EXPECT_EQ(rig.prompts.Count(), 0u);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(rig.prompts.LastText(), "定值下装成功!");
     EXPECT_EQ(page.List()->Text(0, 5), "12");
     page.Download();
     EXPECT_EQ(rig.prompts.LastText(), "当前无准备下装的定值");

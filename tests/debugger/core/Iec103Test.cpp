@@ -86,7 +86,7 @@ TEST_F(Iec103Test, GeneralInterrogationStopsAtAnUnexpectedKod) {
 }
 
 TEST_F(Iec103Test, HeadingsDescriptionsAndTheReadChain) {
-    rig.data.m_groupQueue.Clear();
+    rig.data.m_groupQueues[9].Clear();
     // Headings in two answers: nothing is read before the second.
     rig.Asdu(Asdu(42, 240, 0x82, {Set(1, 0, 10, 1, Text("遥测")), Set(2, 0, 10, 1, Text("定值"))}), 9, 1);
     EXPECT_TRUE(rig.transport->Sent().empty());
@@ -95,7 +95,7 @@ TEST_F(Iec103Test, HeadingsDescriptionsAndTheReadChain) {
     EXPECT_EQ(rig.transport->Bodies()[0], (Bytes{21, 0x81, 42, 0, 254, 241, 0, 1, 1, 0, 10}));
     EXPECT_EQ(rig.transport->Sent()[0][26], 1);
     EXPECT_EQ(linkframe::GetU16(rig.transport->Sent()[0].data() + 14), 9);
-    EXPECT_EQ(rig.link->GroupReadState(), CDeviceLink::kReadDescriptions);
+    EXPECT_EQ(rig.link->GroupReadState(9), CDeviceLink::kReadDescriptions);
 
     rig.Asdu(Asdu(42, 241, 3,
                   {Set(1, 0, 10, 1, Text("遥测量")), Set(1, 1, 10, 1, Text("Ua")), Set(1, 2, 10, 0, {})}),
@@ -121,7 +121,7 @@ TEST_F(Iec103Test, GroupValuesForTheSettingsPage) {
     AddEntry(4, 2, "字");
     rig.Asdu(Asdu(42, 241, 1, {Set(4, 1, 1, 9, {2})}), 9); // idle: ignored
     EXPECT_TRUE(sheet->settingValues.empty());
-    rig.link->SetGroupReadState(CDeviceLink::kReadValues);
+    rig.link->SetGroupReadState(9, CDeviceLink::kReadValues);
     rig.Asdu(Asdu(42, 241, 2, {Set(4, 1, 1, 9, {2}), Set(4, 2, 1, 2, {0x05, 0x0A}, 12)}), 9);
     EXPECT_EQ(sheet->settingValues, (std::vector<std::string>{"压板=1", "字=101000000101(0a05)"}));
 }

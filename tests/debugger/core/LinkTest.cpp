@@ -258,7 +258,8 @@ TEST(DeviceLinkTest, LinkTimers) {
     rig.link->OnTimer(kTimerSupervision);
     EXPECT_TRUE(rig.link->IsConnected());
     EXPECT_EQ(rig.shell.log[0], "stop0");
-    EXPECT_EQ(rig.shell.log[2], "disconnected");
+    EXPECT_EQ(rig.shell.log[1], "stop1");
+    EXPECT_EQ(rig.shell.log[4], "disconnected");
     EXPECT_EQ(rig.shell.debug, std::vector<std::string>{"\nD心跳超时，重新连接\n"});
     EXPECT_EQ(rig.shell.log.back(), "connected");
     EXPECT_EQ(rig.transport->closes, 1);
