@@ -185,7 +185,8 @@ std::string EntryTypeText(std::uint8_t type) {
 }
 
 std::string EntryTimeText(std::int32_t time) {
-    if (time < 0)
+    // The unit counts 8 hours ahead of UTC: anything earlier than that is no time of its own.
+    if (time < 28800)
         return "时间有误";
     const std::time_t t = static_cast<std::time_t>(time) - 28800;
     std::tm tm{};

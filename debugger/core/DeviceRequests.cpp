@@ -297,6 +297,9 @@ std::string SettingRefusal(const SetItem& item) {
     case 3:
         if (item.value != std::trunc(item.value))
             return "只能输入整数";
+        // A whole number the field's bytes cannot hold would reach the device as another number.
+        if (SentSettingValue(item) != item.value)
+            return "数值越限";
         break;
     case 9:
     case 19:

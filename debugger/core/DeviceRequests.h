@@ -81,7 +81,8 @@ std::vector<std::uint8_t> SettingBytes(const SetItem& item);
 // device's echo is compared with.
 float SentSettingValue(const SetItem& item);
 // Why a value cannot go out in a settings download ("" when it can): a fraction for an integer
-// type, or a double point other than 0 and 1, which has no byte.
+// type, a whole number its bytes cannot hold, or a double point other than 0 and 1, which has no
+// byte.
 std::string SettingRefusal(const SetItem& item);
 
 CDeviceMessage ManualSet(std::uint8_t board, const std::vector<SetItem>& items);
