@@ -6,6 +6,7 @@
 #include "ValueText.h"
 
 #include "platform/Gbk.h"
+#include "platform/Paths.h"
 #include "platform/Prompt.h"
 #include "platform/Text.h"
 
@@ -88,6 +89,11 @@ bool ApplyManualResults(CDeviceLink& link, const std::vector<Sheet*>& sheets, Ma
 }
 
 } // namespace
+
+std::string UploadSaveName(const std::string& transferName) {
+    std::string name = platform::FileNameOf(transferName);
+    return platform::IsSafeFileName(name) ? name : std::string();
+}
 
 Rgb DebugTextColour(std::uint8_t source) {
     static const Rgb kColours[] = {{200, 200, 200}, {128, 128, 128}, {128, 255, 0}, {255, 128, 0},
@@ -383,9 +389,7 @@ void CAnswerDispatcher::FileChunkAnswer(CBodyReader& r, const std::uint8_t* body
     }
     if (!offer)
         return;
-    const std::string& name = link_.transferName_;
-    const std::size_t slash = name.rfind('/');
-    const std::string fileName = slash == std::string::npos ? std::string() : name.substr(slash + 1);
+    const std::string fileName = UploadSaveName(link_.transferName_);
     const std::filesystem::path program = link_.Data().m_programFolder;
     std::error_code ec;
     const std::filesystem::path tmp = program / ".." / "Tmp";

@@ -160,3 +160,15 @@ TEST(Windows, TheUnitsAddressIsReadBesideTheProgram) {
     std::filesystem::remove("CFG_TOOL.INI");
     app.ExitInstance();
 }
+
+TEST(Windows, DisconnectingDuringTheLoginWaitClosesTheNoticeAndEndsTheWait) {
+    AppRig rig;
+    rig.app->RunCommand(kCmdConnect);
+    ASSERT_NE(rig.Frame().Notice(), nullptr);
+    ASSERT_TRUE(rig.Frame().TimerActive(kTimerLogin));
+    rig.app->RunCommand(kCmdDisconnect);
+    EXPECT_EQ(rig.Frame().Notice(), nullptr);
+    EXPECT_FALSE(rig.Frame().TimerActive(kTimerLogin));
+    EXPECT_FALSE(rig.Frame().TimerActive(kTimerPortInfo));
+    EXPECT_TRUE(rig.prompts.Texts().empty());
+}

@@ -254,3 +254,11 @@ TEST_F(DispatcherTest, ReferenceTableContentsValuesAndEvents) {
     rig.Unit(contentsBadKod, 1);
     EXPECT_EQ(rig.data.m_tabEntries.size(), 2u);
 }
+
+TEST(UploadSaveName, TheUnitsOwnFileNameDotsAndAll) {
+    EXPECT_EQ(UploadSaveName("/etc/big.cfg"), "big.cfg");
+    EXPECT_EQ(UploadSaveName("/a/b.tar.gz"), "b.tar.gz");
+    EXPECT_EQ(UploadSaveName("run.log"), "run.log");
+    EXPECT_EQ(UploadSaveName("/etc/"), "");
+    EXPECT_EQ(UploadSaveName("/etc/.."), "");
+}
