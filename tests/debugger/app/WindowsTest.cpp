@@ -12,6 +12,7 @@
 #include "debugger/app/TimeDialogs.h"
 
 #include "platform/Profile.h"
+#include "users/UserPwMgr.h"
 
 #include <QCheckBox>
 #include <QCoreApplication>
@@ -171,4 +172,26 @@ TEST(Windows, DisconnectingDuringTheLoginWaitClosesTheNoticeAndEndsTheWait) {
     EXPECT_FALSE(rig.Frame().TimerActive(kTimerLogin));
     EXPECT_FALSE(rig.Frame().TimerActive(kTimerPortInfo));
     EXPECT_TRUE(rig.prompts.Texts().empty());
+}
+
+TEST(Windows, TheUserListIsReadBesideTheProgram) {
+    testsupport::PromptRecorder prompts;
+    testsupport::TempDir dir;
+    const std::filesystem::path bin = dir.Path() / "Bin";
+    std::filesystem::create_directories(bin);
+    {
+        CUserPwMgr users;
+        users.LoadFromFile(bin); // the defaults
+        auto user = std::make_unique<CUserInfo>();
+        user->m_strName = "调试员";
+        users.GetUserList()->AddTail(std::move(user));
+        ASSERT_EQ(users.SaveToFile(bin), 1);
+        users.LoadFromFile(dir.Path()); // nothing there: the defaults alone again
+    }
+    CQuorvexApp app([] { return std::make_unique<qtest::MemoryTransport>(); }, bin);
+    CUserPwMgr view; // the lists are shared by the whole process
+    bool found = false;
+    for (const auto& u : view.GetUserList()->GetItems())
+        found |= u->m_strName == "调试员";
+    EXPECT_TRUE(found);
 }
