@@ -52,8 +52,8 @@ bool IsValidNumberText(const std::string& text) {
 ValueCheck CheckValueText(const std::string& text, std::uint8_t dataType, double& value) {
     if (!IsValidNumberText(text))
         return ValueCheck::kInvalid;
-    const std::size_t digits = static_cast<std::size_t>(std::count_if(
-        text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; }));
+    const std::size_t digits = static_cast<std::size_t>(
+        std::count_if(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; }));
     const auto points = std::count(text.begin(), text.end(), '.');
     if (digits == 0 || points > 1)
         return ValueCheck::kInvalid;

@@ -579,8 +579,8 @@ void CValPage::Download() {
                 p.m_dataType = e.m_dataType;
                 p.m_dataSize = e.m_dataSize;
                 p.m_number = e.m_number;
-                const requests::SetItem item{device_,         p.m_key,    p.m_dataType,
-                                             p.m_dataSize,    p.m_number, p.m_newValue};
+                const requests::SetItem item{device_,      p.m_key,    p.m_dataType,
+                                             p.m_dataSize, p.m_number, p.m_newValue};
                 // A value the encoding would change is refused rather than sent altered.
                 const std::string refusal = requests::SettingRefusal(item);
                 if (!refusal.empty()) {

@@ -7,9 +7,9 @@
 #include "platform/ui/WidgetPrompt.h"
 
 #include <QHeaderView>
-#include <QPointer>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPointer>
 #include <QScrollBar>
 #include <QWheelEvent>
 

@@ -438,11 +438,11 @@ void CQuorvexApp::OnRemoteCommands() {
     // less one would give 254, which names no board.
     const std::uint8_t board =
         dlg.m_board == 255 ? requests::kUnitBoard : static_cast<std::uint8_t>(dlg.m_board - 1);
-    Send(requests::RemoteCommands(
-        board, dlg.m_device, dlg.m_start, dlg.m_end,
-        allSources ? 255 : static_cast<std::uint8_t>(dlg.m_sourceBoard - 1),
-        allSources ? 255 : dlg.m_sourceKind,
-        allSources ? 255 : static_cast<std::uint8_t>(dlg.m_sourcePort - 1), dlg.m_commandType));
+    Send(requests::RemoteCommands(board, dlg.m_device, dlg.m_start, dlg.m_end,
+                                  allSources ? 255 : static_cast<std::uint8_t>(dlg.m_sourceBoard - 1),
+                                  allSources ? 255 : dlg.m_sourceKind,
+                                  allSources ? 255 : static_cast<std::uint8_t>(dlg.m_sourcePort - 1),
+                                  dlg.m_commandType));
 }
 
 void CQuorvexApp::OnWaveRecords() {

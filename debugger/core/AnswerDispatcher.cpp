@@ -191,12 +191,13 @@ namespace {
 bool MonitorTakes(const PortMonitorDoc& doc, std::uint8_t board, std::uint8_t cls, std::uint8_t portIndex,
                   std::uint16_t device, std::uint8_t dirByte, std::uint32_t unitAddress,
                   std::uint32_t destAddress) {
-    if (doc.board != board + 1 || doc.port != portIndex + 1 || (doc.direction != 2 && doc.direction != dirByte) ||
-        (doc.device != 0xFFFF && doc.device != device))
+    if (doc.board != board + 1 || doc.port != portIndex + 1 ||
+        (doc.direction != 2 && doc.direction != dirByte) || (doc.device != 0xFFFF && doc.device != device))
         return false;
     if (cls == 0)
         return doc.messageType == 0;
-    return doc.unitAddress == unitAddress && (doc.destAddress == 0xFFFFFFFF || doc.destAddress == destAddress) &&
+    return doc.unitAddress == unitAddress &&
+           (doc.destAddress == 0xFFFFFFFF || doc.destAddress == destAddress) &&
            (doc.messageType == 3 || doc.messageType == cls);
 }
 

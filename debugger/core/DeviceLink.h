@@ -9,8 +9,8 @@
 #include "QuorvexShell.h"
 
 #include "configtool/link/ByteRing.h"
-#include "platform/Prompt.h"
 #include "configtool/link/LinkInterfaces.h"
+#include "platform/Prompt.h"
 
 #include <cstdint>
 #include <filesystem>

@@ -82,7 +82,8 @@ private:
         switch (body[0]) {
         case 14: {
             const std::uint8_t challenge[4] = {1, 2, 3, 4};
-            const bool right = linkframe::GetU32(body.data() + 1) == linkframe::ComputeChallengeAnswer(challenge, kKey);
+            const bool right =
+                linkframe::GetU32(body.data() + 1) == linkframe::ComputeChallengeAnswer(challenge, kKey);
             Send({15, static_cast<std::uint8_t>(right ? 1 : 0)});
             break;
         }

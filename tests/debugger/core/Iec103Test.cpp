@@ -187,7 +187,8 @@ TEST_F(Iec103Test, SheetsOfTwoDevicesOpenedTogetherEachReadEveryGroup) {
         reads.push_back("dev" + std::to_string(device) +
                         (body[5] == 241 ? " g" + std::to_string(body[8]) : std::string(" GI")));
     }
-    EXPECT_EQ(reads, (std::vector<std::string>{"dev9 g1", "dev8 g1", "dev9 g2", "dev8 g2", "dev9 GI", "dev8 GI"}));
+    EXPECT_EQ(reads,
+              (std::vector<std::string>{"dev9 g1", "dev8 g1", "dev9 g2", "dev8 g2", "dev9 GI", "dev8 GI"}));
     EXPECT_EQ(sheet->dbGroups, (std::vector<std::string>{"1遥测", "2遥信"}));
     EXPECT_EQ(rig.shell.dbSheets[1]->dbGroups, (std::vector<std::string>{"1遥测", "2遥信"}));
     // The read state is kept per device: values asked for by one device's settings page do not

@@ -487,7 +487,7 @@ TEST(DeviceLinkTest, AnUploadCutShortIsNotSaved) {
     // 3 of the 10 announced bytes, and the unit says that was all.
     rig.Unit({6, 5, 0, 0, 0, 0, 0, 0, 'a', 'b', 'c'});
     EXPECT_EQ(rig.transport->Bodies().back()[0], 7); // the unit's file is closed all the same
-    EXPECT_EQ(prompts.Count(), 0u);                   // no box inside the receive path
+    EXPECT_EQ(prompts.Count(), 0u);                  // no box inside the receive path
     rig.shell.RunLater();
     EXPECT_EQ(prompts.LastText(), "文件上装不完整(收到3字节，应为10字节)，文件未保存.");
     EXPECT_EQ(rig.shell.saveName, "");
