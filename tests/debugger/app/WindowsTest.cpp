@@ -7,6 +7,7 @@
 #include "debugger/app/EventWindows.h"
 #include "debugger/app/FileDialogs.h"
 #include "debugger/app/ListCtrls.h"
+#include "debugger/app/OutputView.h"
 #include "debugger/app/SelectDialogs.h"
 #include "debugger/app/StringCmdDlg.h"
 #include "debugger/app/TimeDialogs.h"
@@ -194,4 +195,30 @@ TEST(Windows, TheUserListIsReadBesideTheProgram) {
     for (const auto& u : view.GetUserList()->GetItems())
         found |= u->m_strName == "调试员";
     EXPECT_TRUE(found);
+}
+
+TEST(Windows, TheMixedPortMonitorShowsWhatTheDeviceSentAndReceived) {
+    AppRig rig;
+    rig.AddBoards();
+    rig.Connect();
+    rig.OnDialog([](QDialog& d) {
+        d.accept(); // both directions, mixed display, device 5 of 串口1
+        return int(QDialog::Accepted);
+    });
+    rig.app->OnSerialMonitor();
+    COutputView* view = rig.app->Monitors().GetView(kSlotReceive);
+    ASSERT_NE(view, nullptr);
+    ASSERT_EQ(rig.Bodies().size(), 1u);
+    EXPECT_EQ(rig.Bodies()[0][2], 2); // both directions in one window
+    Bytes body = {1, 2, 0};
+    for (std::uint8_t direction : {1, 0}) {
+        const Bytes r = {0, 0, 5, 0, direction, 0, 0, 0,
+                         0, 0, 0, 0, 0,         1, 0, static_cast<std::uint8_t>(direction ? 0xA1 : 0xB2)};
+        body.insert(body.end(), r.begin(), r.end());
+    }
+    const Bytes f = qtest::UnitFrame(1, body, 0);
+    rig.app->Link()->AppendData(f.data(), f.size());
+    view->Flush();
+    EXPECT_TRUE(view->toPlainText().contains("a1")) << view->toPlainText().toStdString();
+    EXPECT_TRUE(view->toPlainText().contains("b2"));
 }

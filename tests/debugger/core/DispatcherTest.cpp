@@ -262,3 +262,32 @@ TEST(UploadSaveName, TheUnitsOwnFileNameDotsAndAll) {
     EXPECT_EQ(UploadSaveName("/etc/"), "");
     EXPECT_EQ(UploadSaveName("/etc/.."), "");
 }
+
+TEST_F(DispatcherTest, TheMixedMonitorShowsBothDirections) {
+    // "混合显示": one window of both directions in the receive slot, none in the send slot.
+    PortMonitorDoc mixed;
+    mixed.board = 1;
+    mixed.port = 1;
+    mixed.direction = 2;
+    rig.shell.monitors[kSlotReceive] = mixed;
+    const auto record = [](std::uint8_t direction, std::uint8_t byte) {
+        return Bytes{0, 0, 5, 0, direction, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0, byte};
+    };
+    Bytes b = {1, 3, 0};
+    for (const Bytes& r : {record(1, 0x11), record(0, 0x22), record(1, 0x33)})
+        b.insert(b.end(), r.begin(), r.end());
+    rig.Unit(b, 0);
+    EXPECT_EQ(rig.shell.portLines,
+              (std::vector<std::string>{"2S Ser1_5 [ 装置    5 ] 11 ", "2R Ser1_5 [ 装置    5 ] 22 ",
+                                        "2S Ser1_5 [ 装置    5 ] 33 "}));
+    // With split display the frames the unit sent go to the send window.
+    rig.shell.portLines.clear();
+    PortMonitorDoc sent = mixed;
+    sent.direction = 1;
+    rig.shell.monitors[kSlotSend] = sent;
+    rig.shell.monitors[kSlotReceive].direction = 0;
+    rig.Unit(b, 0);
+    EXPECT_EQ(rig.shell.portLines,
+              (std::vector<std::string>{"3S Ser1_5 [ 装置    5 ] 11 ", "2R Ser1_5 [ 装置    5 ] 22 ",
+                                        "3S Ser1_5 [ 装置    5 ] 33 "}));
+}
