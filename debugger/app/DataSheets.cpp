@@ -18,6 +18,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QMenu>
+#include <QPointer>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTabWidget>
@@ -277,7 +278,9 @@ void CSetPage::EndExchange() {
 }
 
 void CSetPage::ManualSet() {
-    if (!app_.CheckRights(0x10))
+    // The login dialog may outlive the page.
+    const QPointer<CSetPage> self(this);
+    if (!app_.CheckRights(0x10) || !self)
         return;
     list_->CancelEdit();
     if (pending_.IsEmpty()) {
@@ -565,7 +568,8 @@ void CValPage::Call() {
 }
 
 void CValPage::Download() {
-    if (!app_.CheckRights(0x08))
+    const QPointer<CValPage> self(this);
+    if (!app_.CheckRights(0x08) || !self)
         return;
     list_->CancelEdit();
     if (pending_.IsEmpty()) {

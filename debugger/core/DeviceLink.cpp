@@ -375,53 +375,63 @@ void CDeviceLink::OnTimer(int id) {
         break;
     case kTimerLogin:
     case kTimerPortInfo:
-        DisconnectCommand();
-        shell_->StopTimer(id);
+        DisconnectCommand(); // stops the login waits and closes the notice before the box
         platform::MessageBox(id == kTimerLogin ? "等待身份验证超时\n请尝试重新连接"
                                                : "等待端口信息超时\n请尝试重新连接");
-        shell_->CloseNotice();
         break;
-    case kTimerSettings:
+    // Each wait ends its sheets' state first and shows its box afterwards: a box can outlive the
+    // sheet it speaks of, which must not be touched once the box has been up.
+    case kTimerSettings: {
         shell_->StopTimer(id);
+        int failed = 0;
         for (IDbSheet* s : shell_->DbSheets())
             if (s->DeviceAddress() == settingsWaitKey_) {
-                error("下装定值等待返回超时\n定值下装失败!");
                 s->DownloadFailed();
+                ++failed;
             }
         settingsWaitKey_ = 0;
+        for (int i = 0; i < failed; ++i)
+            error("下装定值等待返回超时\n定值下装失败!");
         break;
+    }
     case kTimerDbSet:
-    case kTimerDbCancel:
+    case kTimerDbCancel: {
         shell_->StopTimer(id);
+        int failed = 0;
         for (IDbSheet* s : shell_->DbSheets())
             if (s->DeviceAddress() == manualWaitKey_) {
-                if (id == kTimerDbSet) {
-                    error("装置人工置数等待返回超时\n人工置数失败!");
+                if (id == kTimerDbSet)
                     s->FailPending();
-                } else {
-                    error("装置取消置数等待返回超时\n取消置数失败!");
+                else
                     s->ApplyCancelAll(0);
-                }
+                ++failed;
             }
         SetManualSettingFlag(kDbSetting, false);
         manualWaitKey_ = 0;
+        for (int i = 0; i < failed; ++i)
+            error(id == kTimerDbSet ? "装置人工置数等待返回超时\n人工置数失败!"
+                                    : "装置取消置数等待返回超时\n取消置数失败!");
         break;
+    }
     case kTimerTabSet:
-    case kTimerTabCancel:
+    case kTimerTabCancel: {
         shell_->StopTimer(id);
+        int failed = 0;
         for (ITabSheet* s : shell_->TabSheets())
             if (TableKey{s->BoardNumber(), s->PortType(), s->PortNumber(), s->TableNumber()} ==
                 tableWaitKey_) {
-                if (id == kTimerTabSet) {
-                    error("引用表人工置数等待返回超时\n人工置数失败!");
+                if (id == kTimerTabSet)
                     s->FailPending();
-                } else {
-                    error("引用表取消置数等待返回超时\n取消置数失败!");
+                else
                     s->ApplyCancelAll(0);
-                }
+                ++failed;
             }
         SetManualSettingFlag(kTabSetting, false);
+        for (int i = 0; i < failed; ++i)
+            error(id == kTimerTabSet ? "引用表人工置数等待返回超时\n人工置数失败!"
+                                     : "引用表取消置数等待返回超时\n取消置数失败!");
         break;
+    }
     case kTimerCancelAll:
         shell_->StopTimer(id);
         error("取消置数等待返回超时\n取消置数失败!");

@@ -603,3 +603,22 @@ TEST(ValPage, FramesAreHandledWhileTheSuccessBoxIsOpenAndClosingTheSheetThenIsSa
     EXPECT_EQ(rig.transport->closes, 0);
     EXPECT_TRUE(rig.app->DbSheetList().empty());
 }
+
+TEST(ValPage, TheTimeoutEndsTheDownloadBeforeItsBoxAndTheSheetMayCloseMeanwhile) {
+    DbRig rig;
+    CValPage& page = *rig.sheet->ValPage();
+    rig.Type(*page.List(), 0, "11");
+    ASSERT_TRUE(page.List()->CommitEdit());
+    page.Download();
+    bool endedFirst = false;
+    HeldPrompt held([&] {
+        endedFirst = page.Pending().IsEmpty() && page.Button("download")->isEnabled() &&
+                     rig.app->Link()->SettingsWaitKey() == 0;
+        rig.sheet->CloseMonitor();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    });
+    rig.Frame().OnTimer(kTimerSettings);
+    EXPECT_EQ(held.texts, std::vector<std::string>{"下装定值等待返回超时\n定值下装失败!"});
+    EXPECT_TRUE(endedFirst);
+    EXPECT_TRUE(rig.app->DbSheetList().empty());
+}
