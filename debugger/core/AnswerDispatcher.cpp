@@ -288,13 +288,9 @@ void CAnswerDispatcher::FileOpenAnswer(CBodyReader& r, std::uint8_t board) {
             return;
         }
     } else if (link_.direction_ == CDeviceLink::kUpload) {
-        try {
-            link_.buffer_.assign(size, 0);
-        } catch (const std::bad_alloc&) {
-            link_.ShowLater("申请内存出错,内存不足!");
-            FailTransfer();
-            return;
-        }
+        // The buffer grows as the data comes; nothing is reserved for what the unit only claims.
+        std::vector<std::uint8_t>().swap(link_.buffer_);
+        link_.size_ = size;
         link_.position_ = 0;
         link_.SendMessage(requests::UploadStart(board, handle));
     } else {
@@ -358,8 +354,16 @@ void CAnswerDispatcher::FileChunkAnswer(CBodyReader& r, const std::uint8_t* body
     if (n > room)
         link_.DebugNote("\nD上装数据超出文件大小，多余部分已丢弃\n");
     const std::size_t take = std::min(n, room);
-    if (take)
-        std::copy(body + 8, body + 8 + take, link_.buffer_.begin() + link_.position_);
+    if (take) {
+        try {
+            link_.buffer_.insert(link_.buffer_.end(), body + 8, body + 8 + take);
+        } catch (const std::bad_alloc&) {
+            link_.SendMessage(requests::FileClose(board, link_.transferName_));
+            link_.ShowLater("申请内存出错,内存不足!");
+            FailTransfer();
+            return;
+        }
+    }
     link_.position_ += static_cast<std::uint32_t>(take);
     if (size)
         shell.SetProgress(static_cast<int>(std::uint64_t{link_.position_} * 100 / size));
@@ -379,6 +383,7 @@ void CAnswerDispatcher::FileChunkAnswer(CBodyReader& r, const std::uint8_t* body
     auto data = std::make_shared<std::vector<std::uint8_t>>(std::move(link_.buffer_));
     const std::uint32_t received = link_.position_;
     link_.buffer_.clear();
+    link_.size_ = 0;
     link_.position_ = 0;
     link_.direction_ = CDeviceLink::kNoTransfer;
     if (!complete) {

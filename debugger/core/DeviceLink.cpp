@@ -260,6 +260,7 @@ void CDeviceLink::HandleFrame(const std::uint8_t* frame, std::size_t size) {
 
 void CDeviceLink::EndTransfer(int closeDelayMs) {
     std::vector<std::uint8_t>().swap(buffer_);
+    size_ = 0;
     position_ = 0;
     direction_ = kNoTransfer;
     if (shell_->HasProgressWindow())
@@ -299,6 +300,7 @@ int CDeviceLink::StartDownload(const std::string& localPath, const std::string& 
         EndTransfer();
         return 0;
     }
+    size_ = static_cast<std::uint32_t>(size);
     position_ = 0;
     shell_->SetProgress(0);
     if (!SendMessage(requests::FileOpen(board, 0, static_cast<std::uint32_t>(size), targetName))) {
@@ -317,6 +319,7 @@ int CDeviceLink::StartUpload(const std::string& fileName, std::uint8_t board) {
     chunk_ = 0;
     chunksTaken_ = 0;
     std::vector<std::uint8_t>().swap(buffer_);
+    size_ = 0;
     position_ = 0;
     shell_->SetProgress(0);
     if (!SendMessage(requests::FileOpen(board, 1, 0, fileName))) {
@@ -367,6 +370,7 @@ void CDeviceLink::OnTimer(int id) {
         // The wait ends with the transfer it guarded, with or without a progress window.
         shell_->StopTimer(kTimerTransfer);
         std::vector<std::uint8_t>().swap(buffer_);
+        size_ = 0;
         position_ = 0;
         if (shell_->HasProgressWindow()) {
             shell_->CloseProgressWindow(0);

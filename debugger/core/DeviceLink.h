@@ -117,7 +117,8 @@ public:
     void SetTableWaitKey(const TableKey& key) { tableWaitKey_ = key; }
     std::uint16_t SettingsWaitKey() const { return settingsWaitKey_; }
     void SetSettingsWaitKey(std::uint16_t address) { settingsWaitKey_ = address; }
-    std::uint32_t TransferSize() const { return static_cast<std::uint32_t>(buffer_.size()); }
+    // The file's size: the local file's (download) or the one the unit announced (upload).
+    std::uint32_t TransferSize() const { return size_; }
     std::uint32_t TransferPosition() const { return position_; }
 
     IQuorvexShell& Shell() { return *shell_; }
@@ -163,7 +164,9 @@ private:
     // Download: the number of the chunk last sent. Upload: the number of the block last taken.
     std::uint16_t chunk_ = 0;
     std::uint32_t chunksTaken_ = 0;
+    // Download: the whole file. Upload: the data received so far (grown as it comes).
     std::vector<std::uint8_t> buffer_;
+    std::uint32_t size_ = 0;
     std::uint32_t position_ = 0;
 };
 
