@@ -220,6 +220,12 @@ bool CDbListCtrl::CommitText(int row, const std::string& text) {
     double value = 0;
     if (!CheckTyped(row, text, value))
         return false;
+    // A double point is set as 0 or 1; any other number has no byte and would go out as 0.
+    const std::uint8_t type = m_dataTypeOf ? m_dataTypeOf(row) : 0;
+    if ((type == 18 || type == 19) && value != 0 && value != 1) {
+        platform::MessageBox("输入数值越限!", "错误", platform::Icon::Error);
+        return false;
+    }
     const double old = platform::AtoF(Text(row, 5));
     removeCellWidget(row, 5);
     edit_ = nullptr;

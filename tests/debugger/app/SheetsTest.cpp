@@ -468,6 +468,13 @@ TEST(DbSheet, TextsThatAreNoWholeNumberOfTheFieldAreRefusedAndTheOldValueStays) 
     EXPECT_TRUE(rig.List().CommitEdit());
     ASSERT_EQ(rig.sheet->DbPage()->Pending().Count(), 1);
     EXPECT_EQ(rig.sheet->DbPage()->Pending().Items()[0].m_newValue, 2.0f);
+    // A double point typed as a number takes only 0 and 1.
+    rig.app->Data().m_entries[0].m_dataType = 18;
+    rig.Type(rig.List(), 0, "2");
+    EXPECT_FALSE(rig.List().CommitEdit());
+    EXPECT_EQ(rig.prompts.LastText(), "输入数值越限!");
+    rig.List().EditBox()->setText("1");
+    EXPECT_TRUE(rig.List().CommitEdit());
 }
 
 TEST(ValPage, IntegerSettingsAreRefusedWithAFractionAndTheEchoIsComparedAsSent) {
