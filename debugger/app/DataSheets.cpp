@@ -885,6 +885,10 @@ void CDisDBSheet::EndMonitoring() {
     app_.Send(requests::CancelDevice(device_));
     app_.Send(requests::StopInterrogation(static_cast<std::uint8_t>(board_ - 1), device_));
     std::erase_if(app_.Data().m_entries, [this](const CDbEntry& e) { return e.m_address == device_; });
+    // The device's group reads end with its sheet.
+    app_.Data().m_groupQueues.erase(device_);
+    if (CDeviceLink* link = app_.Link())
+        link->SetGroupReadState(device_, CDeviceLink::kReadIdle);
     app_.RemoveDbSheets(device_);
 }
 

@@ -260,6 +260,8 @@ TEST(DbSheet, RightsAreAskedOfOtherUsers) {
 
 TEST(DbSheet, ClosingSendsCancelAndStopAndForgetsEntries) {
     DbRig rig;
+    rig.app->Link()->SetGroupReadState(5, CDeviceLink::kReadValues);
+    ASSERT_EQ(rig.app->Data().m_groupQueues.count(5), 1u);
     rig.sheet->DbPage()->Button("exit")->click();
     ASSERT_EQ(rig.Bodies().size(), 2u);
     EXPECT_EQ(rig.Bodies()[0], (Bytes{23, 5, 0}));
@@ -267,6 +269,8 @@ TEST(DbSheet, ClosingSendsCancelAndStopAndForgetsEntries) {
     EXPECT_EQ(rig.Bodies()[1], (Bytes{21, 0x81, 10, 0, 254, 245, 0, 0}));
     EXPECT_TRUE(rig.app->DbSheetList().empty());
     EXPECT_TRUE(rig.app->Data().m_entries.empty());
+    EXPECT_EQ(rig.app->Data().m_groupQueues.count(5), 0u);
+    EXPECT_EQ(rig.app->Link()->GroupReadState(5), CDeviceLink::kReadIdle);
 }
 
 TEST(ValPage, ReadsGroupsAndDownloadsWithEchoCheck) {
