@@ -159,4 +159,8 @@ std::string HexDump(const std::uint8_t* data, std::size_t size, std::size_t byte
     return out;
 }
 
+std::string DottedIPv4(std::uint32_t a) {
+    return StrFormat("%u.%u.%u.%u", a >> 24 & 0xFFu, a >> 16 & 0xFFu, a >> 8 & 0xFFu, a & 0xFFu);
+}
+
 } // namespace platform

@@ -39,4 +39,7 @@ inline std::string HexDump(std::string_view bytes, std::size_t bytesPerLine = 16
     return HexDump(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size(), bytesPerLine);
 }
 
+// An IPv4 address held with its most significant byte first, as "a.b.c.d".
+std::string DottedIPv4(std::uint32_t address);
+
 } // namespace platform

@@ -1,6 +1,6 @@
 // Quorvex: the device debugging program of the communication unit.
-#include "MainFrame.h"
-#include "QuorvexApp.h"
+#include "debugger/views/MainFrame.h"
+#include "debugger/views/QuorvexApp.h"
 
 #include "configtool/link/NetSocket.h"
 

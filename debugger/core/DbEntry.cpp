@@ -1,4 +1,4 @@
-#include "DbEntry.h"
+#include "debugger/core/DbEntry.h"
 
 namespace quorvex {
 

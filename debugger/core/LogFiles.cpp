@@ -1,9 +1,7 @@
-#include "LogFiles.h"
+#include "debugger/core/LogFiles.h"
 
-#include "platform/Gbk.h"
 #include "platform/Text.h"
-
-#include <cstdio>
+#include "platform/TextFile.h"
 
 namespace quorvex {
 
@@ -62,19 +60,11 @@ std::string CLogFiles::HistoryEventLine(const CHistoryEventRecord& r) {
 }
 
 void CLogFiles::Append(const char* fileName, const std::string& utf8) const {
-    std::string gbk = platform::ToGbk(utf8);
-    std::string out;
-    out.reserve(gbk.size() + 8);
-    for (char c : gbk) {
-        if (c == '\n')
-            out += '\r';
-        out += c;
-    }
-    std::FILE* f = std::fopen((sav_ / fileName).c_str(), "ab");
-    if (!f)
+    platform::CGbkTextWriter out;
+    if (!out.Open(sav_ / fileName, true))
         return;
-    std::fwrite(out.data(), 1, out.size(), f);
-    std::fclose(f);
+    out.Write(utf8);
+    out.Close();
 }
 
 void CLogFiles::SaveEventFile(const CEventRecord& ev, int kind) const {

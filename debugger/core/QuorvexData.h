@@ -1,8 +1,8 @@
 #pragma once
 // The program-wide data the link's answers fill: the board records of the unit, the entries of
 // the monitored devices and reference tables, and the queue of group numbers being read.
-#include "DbEntry.h"
-#include "UnitBoard.h"
+#include "debugger/core/DbEntry.h"
+#include "debugger/core/UnitBoard.h"
 
 #include "configtool/link/LinkFrame.h"
 

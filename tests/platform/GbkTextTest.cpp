@@ -83,6 +83,12 @@ TEST(Text, TrimCaseAndHexDump) {
     EXPECT_EQ("00 01 02 03 04 05 06 07 08 09 0a 0b 0c 0d 0e 0f eb ", HexDump(bytes, 0));
 }
 
+TEST(Text, DottedIPv4PutsTheMostSignificantByteFirst) {
+    EXPECT_EQ("192.168.1.100", DottedIPv4(0xC0A80164u));
+    EXPECT_EQ("0.0.0.0", DottedIPv4(0));
+    EXPECT_EQ("255.255.255.255", DottedIPv4(0xFFFFFFFFu));
+}
+
 TEST(TextFile, ReaderCountsLinesAndAcceptsBothLineEnds) {
     CGbkLineReader r;
     r.OpenBytes(ToGbk("[装置]\r\n名称=甲\nlast"));

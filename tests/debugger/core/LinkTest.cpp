@@ -1,7 +1,7 @@
 // The link over an in-memory transport with a scripted unit: connecting, the login sequence, the
 // frame header, receiving whole, split, invalid and oversized frames, supervision and the other
 // link timers, and the file download and upload.
-#include "QuorvexTestSupport.h"
+#include "tests/debugger/core/QuorvexTestSupport.h"
 
 #include "configtool/link/LinkFrame.h"
 #include "debugger/core/DeviceRequests.h"
