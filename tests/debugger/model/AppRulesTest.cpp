@@ -169,11 +169,15 @@ TEST(AppRules, SaveFilesRotateByNumber) {
     log.m_lastRotation = start;
     log.Write(true, "90 eb 01", start);
     log.Write(false, "接收", start + 10);
+    log.Write(false, "两行\r\n", start + 20);
     EXPECT_EQ(log.m_path, (dir / "Ser1_5_0.qv").string());
     const std::string bytes = testsupport::ReadBytes(dir / "Ser1_5_0.qv");
     EXPECT_NE(bytes.find(platform::ToGbk("数据发：90 eb 01\r\n")), std::string::npos);
     EXPECT_NE(bytes.find(platform::ToGbk("数据收：接收\r\n")), std::string::npos);
     EXPECT_EQ(bytes.find("\n\n"), std::string::npos);
+    // A line end already in the text is not doubled.
+    EXPECT_NE(bytes.find(platform::ToGbk("数据收：两行\r\n\r\n")), std::string::npos);
+    EXPECT_EQ(bytes.find("\r\r"), std::string::npos);
     // An hour after the last rotation the next line goes to the next file.
     log.Write(true, "later", start + 3600);
     EXPECT_EQ(log.m_path, (dir / "Ser1_5_1.qv").string());
