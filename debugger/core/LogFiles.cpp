@@ -5,15 +5,6 @@
 
 namespace quorvex {
 
-namespace {
-
-std::string TimeText(const CDeviceTime& t) {
-    return platform::StrFormat("%u-%02u-%02u %02u:%02u:%02u", t.year + 1900u, unsigned{t.month},
-                               unsigned{t.day}, unsigned{t.hour}, unsigned{t.minute}, t.ms / 1000u);
-}
-
-} // namespace
-
 std::string CLogFiles::CommandTypeText(std::uint8_t type) {
     static const char* const kTexts[] = {"遥控选择",       "遥控执行",   "遥控撤销",       "遥调选择",
                                          "遥调执行",       "遥调撤销",   "写定值区号确认", "写定值区号执行",
@@ -44,7 +35,7 @@ std::string CLogFiles::RemoteCommandLine(const CRemoteCommandRecord& r) {
     line += platform::StrFormat("组号%u ", unsigned{r.m_group});
     line += platform::StrFormat("条目号%u ", unsigned{r.m_entry});
     line += r.m_value + " ";
-    line += TimeText(r.m_time) + " ";
+    line += ClockText(r.m_time) + " ";
     line += r.m_description + "\n";
     return line;
 }
@@ -55,7 +46,7 @@ std::string CLogFiles::HistoryEventLine(const CHistoryEventRecord& r) {
                             unsigned{r.m_entry}, unsigned{r.m_fun}, unsigned{r.m_inf});
     line += EventTypeText(r.m_eventType) + " ";
     line += r.m_value + " ";
-    line += TimeText(r.m_time) + "\n";
+    line += ClockText(r.m_time) + "\n";
     return line;
 }
 

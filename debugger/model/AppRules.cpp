@@ -101,10 +101,6 @@ std::string DoublePointFromNumber(const std::string& text) {
     return "数据错";
 }
 
-double CellNumber(const std::string& text) {
-    return platform::AtoF(text);
-}
-
 CPendingList::AddResult CPendingList::Add(std::uint16_t address, std::uint16_t key, float newValue,
                                           double oldValue) {
     if (CPendingValue* p = Find(address, key)) {
@@ -155,17 +151,6 @@ CDeviceTime DeviceTimeNow(int yearOffset) {
     localtime_r(&now, &tm);
     return MakeDeviceTime(tm.tm_year + 1900 + yearOffset, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min,
                           tm.tm_sec);
-}
-
-std::string RecordTimeText(const CDeviceTime& t) {
-    return platform::StrFormat("%u-%02u-%02u %02u:%02u:%02u.%03u", t.year + 1900u, unsigned(t.month),
-                               unsigned(t.day), unsigned(t.hour), unsigned(t.minute), t.ms / 1000u,
-                               t.ms % 1000u);
-}
-
-std::string ClockText(const CDeviceTime& t) {
-    return platform::StrFormat("%04u-%02u-%02u %02u:%02u:%02u", t.year + 1900u, unsigned(t.month),
-                               unsigned(t.day), unsigned(t.hour), unsigned(t.minute), t.ms / 1000u);
 }
 
 std::string SizeText(std::uint32_t size) {

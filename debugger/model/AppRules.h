@@ -66,8 +66,6 @@ std::string ShownValue(double value);
 int DoublePointValue(const std::string& text);
 // The text of a double-point value held as a number text: "0" 分, "1" 合, else 数据错.
 std::string DoublePointFromNumber(const std::string& text);
-// Leading-number value of a cell text as the C runtime reads it.
-double CellNumber(const std::string& text);
 
 // A value typed by the user and not yet set.
 struct CPendingValue {
@@ -106,10 +104,6 @@ private:
 // A 7-byte time from calendar fields, each field masked to its width, the year counted from 1900.
 CDeviceTime MakeDeviceTime(int year, int month, int day, int hour, int minute, int second);
 CDeviceTime DeviceTimeNow(int yearOffset = 0);
-// "%u-%02u-%02u %02u:%02u:%02u.%03u" (history, remote commands, waveform records).
-std::string RecordTimeText(const CDeviceTime& t);
-// "%04u-%02u-%02u %02u:%02u:%02u" (the device clock).
-std::string ClockText(const CDeviceTime& t);
 
 // Directory rows: size with thousands separators, type text, modification time text.
 std::string SizeText(std::uint32_t size);

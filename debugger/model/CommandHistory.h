@@ -10,7 +10,6 @@ class CCommandHistory {
 public:
     void Add(const std::string& text) { items_.push_back(text); }
     void ResetCursor() { cursor_ = -1; }
-    int Cursor() const { return cursor_; }
     int Count() const { return static_cast<int>(items_.size()); }
     // Up: the text that replaces the current line.
     std::string Back(const std::string& lastLine);

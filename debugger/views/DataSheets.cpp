@@ -249,7 +249,7 @@ void CSetPage::EndExchange() {
 void CSetPage::ManualSet() {
     // The login dialog may outlive the page.
     const QPointer<CSetPage> self(this);
-    if (!app_.CheckRights(0x10) || !self)
+    if (!app_.CheckRights(PRIV_CONTROL) || !self)
         return;
     list_->CancelEdit();
     if (pending_.IsEmpty()) {
@@ -538,7 +538,7 @@ void CValPage::Call() {
 
 void CValPage::Download() {
     const QPointer<CValPage> self(this);
-    if (!app_.CheckRights(0x08) || !self)
+    if (!app_.CheckRights(PRIV_SETTINGS) || !self)
         return;
     list_->CancelEdit();
     if (pending_.IsEmpty()) {

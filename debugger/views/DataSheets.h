@@ -168,7 +168,6 @@ public:
     CMonitorSheet(CQuorvexApp& app, const char* objectName, const std::string& title, QWidget* parent);
 
     QTabWidget* Pages() const { return pages_; }
-    CEvtPage* EvtPage() const { return evtPage_; }
 
     void CloseMonitor();
     virtual void Export() = 0;

@@ -168,7 +168,7 @@ void CFileDirDlg::contextMenuEvent(QContextMenuEvent* e) {
 }
 
 void CFileDirDlg::UploadSelected() {
-    if (!app_.CheckRights(0x04))
+    if (!app_.CheckRights(PRIV_UPDOWN))
         return;
     const std::string path = ChildPath(path_, SelectedText(0));
     app_.CreateProgressWindow();

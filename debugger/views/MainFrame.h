@@ -34,7 +34,6 @@ public:
     explicit CMainFrame(CQuorvexApp& app);
     ~CMainFrame() override;
 
-    QMdiArea* MdiArea() const { return mdi_; }
     void AddMonitor(QWidget* view);
     void SetMonitorTitle(QWidget* view, const std::string& title);
     void BringToTop(QWidget* view);

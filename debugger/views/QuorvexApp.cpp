@@ -74,7 +74,7 @@ CQuorvexApp::~CQuorvexApp() {
 
 bool CQuorvexApp::LoginAndStart(const std::string& commandLine) {
     std::string user;
-    if (!users_.CheckPassword(user, 0x02, nullptr))
+    if (!users_.CheckPassword(user, PRIV_LOGIN, nullptr))
         return false;
     return InitInstance(user, commandLine);
 }
@@ -320,7 +320,7 @@ void CQuorvexApp::CreateProgressWindow() {
 }
 
 void CQuorvexApp::OnDownloadFile() {
-    if (!CheckRights(0x04))
+    if (!CheckRights(PRIV_UPDOWN))
         return;
     QFileDialog files(frame_.get(), "下装文件", Qs(data_.m_programFolder.string()), "所有文件 (*.*)");
     files.setFileMode(QFileDialog::ExistingFile);
@@ -341,7 +341,7 @@ void CQuorvexApp::OnDownloadFile() {
 }
 
 void CQuorvexApp::OnUploadFile() {
-    if (!CheckRights(0x04))
+    if (!CheckRights(PRIV_UPDOWN))
         return;
     CUploadFileDlg dlg(frame_.get());
     if (platform::RunDialog(dlg) != QDialog::Accepted)

@@ -72,7 +72,6 @@ public:
     bool IsAdministrator() const { return admin_; }
     // The administrator flag from the name the login gave.
     void SetUserName(const std::string& userName);
-    const std::filesystem::path& SettingsFile() const { return settingsFile_; }
 
     // Rights check of a command: the administrator passes, anyone else logs in with the rights.
     bool CheckRights(std::uint32_t rights);

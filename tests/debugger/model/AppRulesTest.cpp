@@ -1,7 +1,7 @@
-#include "debugger/core/NetCfg.h"
 #include "debugger/model/AppRules.h"
-#include "debugger/model/CommStatus.h"
+#include "debugger/core/NetCfg.h"
 #include "debugger/model/CommandHistory.h"
+#include "debugger/model/CommStatus.h"
 
 #include "tests/support/TestFiles.h"
 

@@ -70,7 +70,7 @@ TEST(CommStatusModel, FoldingKeepsTheStatesForWhenTheRowsComeBack) {
     ASSERT_TRUE(m.Toggle(1)); // fold 串口1 of board 1
     EXPECT_EQ(Column(m, 1), "|串口1 ↓|连接号1||||串口1||以太网|");
     EXPECT_FALSE(m.Toggle(3)); // a device row folds nothing
-    m.UpdateDevice(6, 0x21); // arrives while folded
+    m.UpdateDevice(6, 0x21);   // arrives while folded
     ASSERT_TRUE(m.Toggle(1));
     EXPECT_EQ(Column(m, 5), "|||投运|"
                             "|||||||");
