@@ -1,9 +1,9 @@
-#include "useradmin/UserAdminDlg.h"
-#include "DialogScript.h"
+#include "useradmin/views/UserAdminDlg.h"
 #include "tests/support/PromptRecorder.h"
-#include "useradmin/PrivilegeBoxes.h"
-#include "useradmin/UserAdmin.h"
-#include "UserAdminFixture.h"
+#include "tests/useradmin/DialogScript.h"
+#include "tests/useradmin/UserAdminFixture.h"
+#include "useradmin/model/UserAdmin.h"
+#include "useradmin/views/PrivilegeBoxes.h"
 
 #include <gtest/gtest.h>
 #include <QLabel>

@@ -1,4 +1,4 @@
-#include "UserAdminFixture.h"
+#include "tests/useradmin/UserAdminFixture.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #include "platform/Archive.h"
 #include "tests/support/PromptRecorder.h"
 #include "tests/support/TestFiles.h"
-#include "users/UserPwMgr.h"
+#include "users/model/UserPwMgr.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>

@@ -2,7 +2,7 @@
 // The rules of the user administration program without its widgets: who may do what, how new
 // groups and users join the lists (or overwrite a namesake), what deleting refuses, what the group
 // and user dialogs accept, and how the tree of groups and users is laid out.
-#include "users/UserPwMgr.h"
+#include "users/model/UserPwMgr.h"
 
 #include <cstdint>
 #include <memory>

@@ -1,8 +1,8 @@
-#include "UserInfoDlg.h"
+#include "useradmin/views/UserInfoDlg.h"
 
 #include "platform/ui/WidgetPrompt.h"
-#include "UserAdmin.h"
-#include "users/GbkLimit.h"
+#include "useradmin/model/UserAdmin.h"
+#include "users/views/GbkLimit.h"
 
 #include <QApplication>
 #include <QFormLayout>

@@ -1,4 +1,4 @@
-#include "PrivilegeBoxes.h"
+#include "useradmin/views/PrivilegeBoxes.h"
 
 #include "platform/ui/WidgetPrompt.h"
 

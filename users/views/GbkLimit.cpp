@@ -1,4 +1,4 @@
-#include "GbkLimit.h"
+#include "users/views/GbkLimit.h"
 
 #include "platform/Gbk.h"
 #include "platform/ui/WidgetPrompt.h"

@@ -1,8 +1,8 @@
-#include "GroupInfoDlg.h"
+#include "useradmin/views/GroupInfoDlg.h"
 
 #include "platform/ui/WidgetPrompt.h"
-#include "PrivilegeBoxes.h"
-#include "UserAdmin.h"
+#include "useradmin/model/UserAdmin.h"
+#include "useradmin/views/PrivilegeBoxes.h"
 
 #include <QFormLayout>
 #include <QHBoxLayout>

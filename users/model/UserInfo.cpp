@@ -1,7 +1,7 @@
-#include "UserInfo.h"
+#include "users/model/UserInfo.h"
 
-#include "DesCipher.h"
 #include "platform/Gbk.h"
+#include "users/model/DesCipher.h"
 
 #include <array>
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "UserPwMgr.h"
+#include "users/model/UserPwMgr.h"
 
 #include "platform/Prompt.h"
 #include "platform/TextFile.h"

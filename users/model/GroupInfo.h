@@ -1,6 +1,6 @@
 #pragma once
 // A group of users (id, privilege bits, name) and the list of groups.
-#include "InfoList.h"
+#include "users/model/InfoList.h"
 
 #include <cstdint>
 #include <memory>

@@ -1,10 +1,10 @@
-#include "PasswordDlg.h"
+#include "users/views/PasswordDlg.h"
 
-#include "GbkLimit.h"
 #include "platform/Gbk.h"
 #include "platform/Prompt.h"
 #include "platform/ui/WidgetPrompt.h"
-#include "UserPwMgr.h"
+#include "users/model/UserPwMgr.h"
+#include "users/views/GbkLimit.h"
 
 #include <cstring>
 #include <QApplication>

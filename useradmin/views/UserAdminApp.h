@@ -1,8 +1,8 @@
 #pragma once
 // The administration program's one run: load the user file, log the operator in, show the main
 // dialog, and write the file back when that dialog closes with OK.
-#include "UserAdmin.h"
-#include "users/UserPwMgr.h"
+#include "useradmin/model/UserAdmin.h"
+#include "users/model/UserPwMgr.h"
 
 #include <filesystem>
 

@@ -2,7 +2,7 @@
 // A user of the programs (id, group, privilege bits, name, password) and the list of users.
 // A record is plain (name and password as typed, UTF-8) or, only while the user file is written
 // or read, scrambled (name and password replaced by their 65- and 7-byte DES forms).
-#include "InfoList.h"
+#include "users/model/InfoList.h"
 
 #include <cstdint>
 #include <memory>

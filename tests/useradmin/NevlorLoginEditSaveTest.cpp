@@ -1,7 +1,7 @@
-#include "DialogScript.h"
 #include "tests/support/PromptRecorder.h"
 #include "tests/support/TestFiles.h"
-#include "useradmin/UserAdminApp.h"
+#include "tests/useradmin/DialogScript.h"
+#include "useradmin/views/UserAdminApp.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>

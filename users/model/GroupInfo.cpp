@@ -1,7 +1,7 @@
-#include "GroupInfo.h"
+#include "users/model/GroupInfo.h"
 
 #include "platform/Gbk.h"
-#include "UserInfo.h"
+#include "users/model/UserInfo.h"
 
 void CGroupInfo::Serialize(platform::CArchive& ar) {
     if (ar.IsStoring()) {

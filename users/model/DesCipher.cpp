@@ -1,4 +1,4 @@
-#include "DesCipher.h"
+#include "users/model/DesCipher.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
-#include "UserAdminApp.h"
+#include "useradmin/views/UserAdminApp.h"
 
 #include "platform/ui/WidgetPrompt.h"
-#include "UserAdminDlg.h"
+#include "useradmin/views/UserAdminDlg.h"
 
 CUserAdminApp::CUserAdminApp()
     : m_pUserList(m_userPwMgr.GetUserList()), m_pGroupList(m_userPwMgr.GetGroupList()),

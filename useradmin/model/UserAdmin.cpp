@@ -1,4 +1,4 @@
-#include "UserAdmin.h"
+#include "useradmin/model/UserAdmin.h"
 
 #include "platform/Prompt.h"
 #include "platform/Text.h"

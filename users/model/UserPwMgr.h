@@ -1,8 +1,8 @@
 #pragma once
 // The face of the user library: loading and saving "Password.dat", the login dialog, and the two
 // process-wide lists of users and groups that every CUserPwMgr of the process shares.
-#include "GroupInfo.h"
-#include "UserInfo.h"
+#include "users/model/GroupInfo.h"
+#include "users/model/UserInfo.h"
 
 #include <cstdint>
 #include <filesystem>

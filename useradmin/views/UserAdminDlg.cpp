@@ -1,10 +1,10 @@
-#include "UserAdminDlg.h"
+#include "useradmin/views/UserAdminDlg.h"
 
-#include "GroupInfoDlg.h"
 #include "platform/ui/WidgetPrompt.h"
-#include "PrivilegeBoxes.h"
-#include "UserAdmin.h"
-#include "UserInfoDlg.h"
+#include "useradmin/model/UserAdmin.h"
+#include "useradmin/views/GroupInfoDlg.h"
+#include "useradmin/views/PrivilegeBoxes.h"
+#include "useradmin/views/UserInfoDlg.h"
 
 #include <QApplication>
 #include <QContextMenuEvent>
