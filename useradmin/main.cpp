@@ -17,7 +17,7 @@ int main(int argc, char** argv) {
 
     int code;
     {
-        CUserAdminApp theApp;
+        nevlor::CUserAdminApp theApp;
         code = theApp.InitInstance(std::filesystem::current_path());
     }
     platform::SetPrompt(nullptr);

@@ -1,3 +1,6 @@
+// Nevlor driven through its real dialogs by a script: log in, add a group and a user in the main
+// dialog, close it with OK, and read the written "Password.dat" back with a fresh manager; Cancel
+// at the login or in the main dialog leaves no file.
 #include "tests/support/PromptRecorder.h"
 #include "tests/support/TestFiles.h"
 #include "tests/useradmin/DialogScript.h"
@@ -8,7 +11,7 @@
 
 namespace {
 
-class NevlorSession : public ::testing::Test {
+class NevlorLoginEditSave : public ::testing::Test {
 protected:
     void TearDown() override {
         CUserPwMgr mgr;
@@ -21,7 +24,7 @@ protected:
 
 } // namespace
 
-TEST_F(NevlorSession, AddsAGroupAndAUserAndSavesThem) {
+TEST_F(NevlorLoginEditSave, AddsAGroupAndAUserAndSavesThem) {
     script.On("passwordDlg", [](QDialog& d) { DialogScript::Login(d, "系统管理员", "482916"); });
     script.On("userAdminDlg", [](QDialog& d) {
         DialogScript::Click(d, "addGroupButton");
@@ -42,7 +45,7 @@ TEST_F(NevlorSession, AddsAGroupAndAUserAndSavesThem) {
         DialogScript::Click(d, "okButton");
     });
     {
-        CUserAdminApp app;
+        nevlor::CUserAdminApp app;
         EXPECT_EQ(0, app.InitInstance(dir.Path()));
     }
     EXPECT_EQ((std::vector<std::string>{"passwordDlg", "userAdminDlg", "groupInfoDlg", "userInfoDlg"}),
@@ -64,9 +67,9 @@ TEST_F(NevlorSession, AddsAGroupAndAUserAndSavesThem) {
     EXPECT_EQ(2u, fresh.GetUserList()->GetCount());
 }
 
-TEST_F(NevlorSession, CancelAtLoginOrInTheMainDialogWritesNothing) {
+TEST_F(NevlorLoginEditSave, CancelAtLoginOrInTheMainDialogWritesNothing) {
     {
-        CUserAdminApp app;
+        nevlor::CUserAdminApp app;
         EXPECT_EQ(0, app.InitInstance(dir.Path()));
     }
     EXPECT_EQ(std::vector<std::string>{"passwordDlg"}, script.seen);
@@ -80,7 +83,7 @@ TEST_F(NevlorSession, CancelAtLoginOrInTheMainDialogWritesNothing) {
         DialogScript::Click(d, "okButton");
     });
     {
-        CUserAdminApp app;
+        nevlor::CUserAdminApp app;
         app.InitInstance(dir.Path());
     }
     EXPECT_FALSE(std::filesystem::exists(dir / "Password.dat"));

@@ -10,6 +10,8 @@
 #include <QMenu>
 #include <QTreeWidget>
 
+using nevlor::CPrivilegeBoxes;
+using nevlor::CUserAdminDlg;
 using platform::Answer;
 using platform::Qs;
 

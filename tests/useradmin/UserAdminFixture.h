@@ -38,6 +38,6 @@ protected:
     testsupport::PromptRecorder prompt;
     CUserInfoList users;
     CGroupInfoList groups;
-    CUserAdmin admin{users, groups};
+    nevlor::CUserAdmin admin{users, groups};
     CGroupInfo* ops = nullptr;
 };

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+using nevlor::CUserAdmin;
 using platform::Answer;
 
 namespace {

@@ -9,6 +9,8 @@ using platform::Answer;
 using platform::Buttons;
 using platform::Icon;
 
+namespace nevlor {
+
 bool IsAdminGroupName(const std::string& name) {
     return platform::EqualsNoCase(name, kAdminGroupName);
 }
@@ -186,3 +188,5 @@ bool CUserAdmin::CheckUserInput(const CUserInfo& record, const std::string& name
     }
     return true;
 }
+
+} // namespace nevlor

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+namespace nevlor {
+
 // One group of the tree with the users shown under it.
 struct CUserTreeGroup {
     CGroupInfo* group = nullptr;
@@ -87,3 +89,5 @@ private:
 // The reserved names compared without regard to case.
 bool IsAdminGroupName(const std::string& name);
 bool IsAdminUserName(const std::string& name);
+
+} // namespace nevlor

@@ -13,6 +13,8 @@
 using platform::Qs;
 using platform::Ss;
 
+namespace nevlor {
+
 CGroupInfoDlg::CGroupInfoDlg(CUserAdmin& admin, CGroupInfo& record, QWidget* parent)
     : QDialog(parent), m_admin(admin), m_record(record) {
     setObjectName("groupInfoDlg");
@@ -51,3 +53,5 @@ void CGroupInfoDlg::OnOK() {
     m_record.m_dwPrivilege = m_privBoxes->Bits(m_record.m_dwPrivilege);
     accept();
 }
+
+} // namespace nevlor

@@ -3,9 +3,12 @@
 #include <QDialog>
 
 class CGroupInfo;
+class QLineEdit;
+
+namespace nevlor {
+
 class CPrivilegeBoxes;
 class CUserAdmin;
-class QLineEdit;
 
 class CGroupInfoDlg : public QDialog {
     Q_OBJECT
@@ -20,3 +23,5 @@ private:
     QLineEdit* m_nameEdit;
     CPrivilegeBoxes* m_privBoxes;
 };
+
+} // namespace nevlor

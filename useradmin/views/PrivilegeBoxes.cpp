@@ -5,6 +5,8 @@
 #include <QCheckBox>
 #include <QVBoxLayout>
 
+namespace nevlor {
+
 namespace {
 constexpr const char* kCaptions[5] = {"设置权限", "登陆系统", "上载下载", "修改定值", "遥 控"};
 }
@@ -34,3 +36,5 @@ std::uint32_t CPrivilegeBoxes::Bits(std::uint32_t word) const {
     }
     return word;
 }
+
+} // namespace nevlor

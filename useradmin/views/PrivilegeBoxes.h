@@ -6,6 +6,8 @@
 
 class QCheckBox;
 
+namespace nevlor {
+
 class CPrivilegeBoxes : public QGroupBox {
 public:
     // Boxes are named "priv01", "priv02", "priv04", "priv08" and "priv10" after their bits.
@@ -17,3 +19,5 @@ public:
 private:
     QCheckBox* m_boxes[5];
 };
+
+} // namespace nevlor

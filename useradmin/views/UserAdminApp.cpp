@@ -3,6 +3,8 @@
 #include "platform/ui/WidgetPrompt.h"
 #include "useradmin/views/UserAdminDlg.h"
 
+namespace nevlor {
+
 CUserAdminApp::CUserAdminApp()
     : m_pUserList(m_userPwMgr.GetUserList()), m_pGroupList(m_userPwMgr.GetGroupList()),
       m_admin(*m_pUserList, *m_pGroupList) {}
@@ -19,3 +21,5 @@ int CUserAdminApp::InitInstance(const std::filesystem::path& folder) {
         m_userPwMgr.SaveToFile(folder);
     return 0;
 }
+
+} // namespace nevlor

@@ -6,6 +6,8 @@
 
 #include <filesystem>
 
+namespace nevlor {
+
 class CUserAdminApp {
 public:
     CUserAdminApp();
@@ -22,3 +24,5 @@ private:
     CGroupInfoList* m_pGroupList;
     CUserAdmin m_admin;
 };
+
+} // namespace nevlor

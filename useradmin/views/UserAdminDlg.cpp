@@ -2,11 +2,12 @@
 
 #include "platform/ui/WidgetPrompt.h"
 #include "useradmin/model/UserAdmin.h"
+#include "useradmin/views/AboutDlg.h"
 #include "useradmin/views/GroupInfoDlg.h"
+#include "useradmin/views/Icons.h"
 #include "useradmin/views/PrivilegeBoxes.h"
 #include "useradmin/views/UserInfoDlg.h"
 
-#include <QApplication>
 #include <QContextMenuEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -14,11 +15,12 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QSignalBlocker>
-#include <QStyle>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
 using platform::Qs;
+
+namespace nevlor {
 
 namespace {
 
@@ -26,14 +28,6 @@ enum ItemKind { kRoot, kGroup, kUser };
 
 constexpr int kKindRole = Qt::UserRole;
 constexpr int kRecordRole = Qt::UserRole + 1;
-
-QIcon GroupIcon() {
-    return QApplication::style()->standardIcon(QStyle::SP_DirIcon);
-}
-
-QIcon UserIcon() {
-    return QApplication::style()->standardIcon(QStyle::SP_FileIcon);
-}
 
 QTreeWidgetItem* NewItem(QTreeWidgetItem* parent, const std::string& text, ItemKind kind,
                          const void* record) {
@@ -244,21 +238,4 @@ void CUserAdminDlg::OnAbout() {
     platform::RunDialog(dlg);
 }
 
-CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
-    setObjectName("aboutDlg");
-    setWindowTitle(Qs("关于 Nevlor"));
-    auto* icon = new QLabel(this);
-    icon->setPixmap(GroupIcon().pixmap(32, 32));
-    auto* text = new QLabel(Qs("Nevlor 1.0 版"), this);
-    text->setObjectName("versionLabel");
-    auto* ok = new QPushButton(Qs("确定"), this);
-    ok->setObjectName("okButton");
-    ok->setDefault(true);
-    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
-    auto* row = new QHBoxLayout;
-    row->addWidget(icon);
-    row->addWidget(text, 1);
-    row->addWidget(ok);
-    auto* top = new QVBoxLayout(this);
-    top->addLayout(row);
-}
+} // namespace nevlor

@@ -3,14 +3,17 @@
 #include <cstdint>
 #include <QDialog>
 
-class CPrivilegeBoxes;
-class CUserAdmin;
 class CGroupInfo;
 class CUserInfo;
 class QMenu;
 class QPushButton;
 class QTreeWidget;
 class QTreeWidgetItem;
+
+namespace nevlor {
+
+class CPrivilegeBoxes;
+class CUserAdmin;
 
 class CUserAdminDlg : public QDialog {
     Q_OBJECT
@@ -50,9 +53,4 @@ private:
     QPushButton* m_modifyUser;
 };
 
-// "关于 Nevlor".
-class CAboutDlg : public QDialog {
-    Q_OBJECT
-public:
-    explicit CAboutDlg(QWidget* parent = nullptr);
-};
+} // namespace nevlor

@@ -2,9 +2,9 @@
 
 #include "platform/ui/WidgetPrompt.h"
 #include "useradmin/model/UserAdmin.h"
+#include "useradmin/views/Icons.h"
 #include "users/views/GbkLimit.h"
 
-#include <QApplication>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -12,11 +12,12 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
-#include <QStyle>
 #include <QVBoxLayout>
 
 using platform::Qs;
 using platform::Ss;
+
+namespace nevlor {
 
 CUserInfoDlg::CUserInfoDlg(CUserAdmin& admin, CUserInfo& record, QWidget* parent)
     : QDialog(parent), m_admin(admin), m_record(record) {
@@ -41,7 +42,7 @@ CUserInfoDlg::CUserInfoDlg(CUserAdmin& admin, CUserInfo& record, QWidget* parent
     m_groupList = new QListWidget(this);
     m_groupList->setObjectName("groupList");
     m_groupList->setSelectionMode(QAbstractItemView::SingleSelection);
-    QIcon groupIcon = QApplication::style()->standardIcon(QStyle::SP_DirIcon);
+    const QIcon groupIcon = GroupIcon();
     int selected = -1;
     for (const auto& g : admin.Groups().GetItems()) {
         if (g->m_dwId == record.m_dwGroupId)
@@ -96,3 +97,5 @@ void CUserInfoDlg::OnOK() {
     m_record.m_dwPrivilege = group->m_dwPrivilege;
     accept();
 }
+
+} // namespace nevlor

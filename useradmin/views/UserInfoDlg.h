@@ -4,10 +4,13 @@
 #include <vector>
 
 class CGroupInfo;
-class CUserAdmin;
 class CUserInfo;
 class QLineEdit;
 class QListWidget;
+
+namespace nevlor {
+
+class CUserAdmin;
 
 class CUserInfoDlg : public QDialog {
     Q_OBJECT
@@ -25,3 +28,5 @@ private:
     QLineEdit* m_confirmEdit;
     QListWidget* m_groupList;
 };
+
+} // namespace nevlor
