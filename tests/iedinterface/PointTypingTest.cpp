@@ -79,7 +79,7 @@ TEST(DataSetRefSet, EqualityIgnoresCaseContainmentDoesNot) {
     EXPECT_TRUE(set.Matches("ctrl/xcbr1$st$pos$stval"));
     EXPECT_FALSE(set.Matches("prot/ptoc1$st$op$general"));
     EXPECT_FALSE(set.Matches("PROT/PTOC2$ST$Op$general"));
-    EXPECT_TRUE(set.Matches("XPROT/PTOC1$ST$Op$general")); // containment anywhere, as specified
+    EXPECT_TRUE(set.Matches("XPROT/PTOC1$ST$Op$general")); // a reference held anywhere inside the name matches
     set.Add("AB");
     set.Add("BC");
     EXPECT_TRUE(set.Matches("xxABC")); // a match found through a failure link
