@@ -3,8 +3,6 @@
 #include "platform/Prompt.h"
 #include "platform/TextFile.h"
 
-#include <system_error>
-
 namespace {
 
 // The process-wide lists, alive from the loading of the library to its unloading.
@@ -80,14 +78,7 @@ int CUserPwMgr::SaveToFile(const std::filesystem::path& folder) {
     g_userList.DescriptUserList();
 
     // Written beside the file and then renamed over it, so that a failed write keeps the old file.
-    std::filesystem::path target = folder / kFileName;
-    std::filesystem::path temp = folder / (std::string(kFileName) + ".tmp");
-    std::error_code ec;
-    bool ok = platform::WriteFileBytes(temp, bytes);
-    if (ok)
-        std::filesystem::rename(temp, target, ec);
-    if (!ok || ec) {
-        std::filesystem::remove(temp, ec);
+    if (!platform::ReplaceFileBytes(folder / kFileName, bytes)) {
         platform::MessageBox("无法写入用户文件Password.dat，用户和组的修改没有保存！", "错误",
                              platform::Icon::Error);
         return 0;

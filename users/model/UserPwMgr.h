@@ -43,7 +43,8 @@ public:
     // Runs the login dialog listing the users that hold all required bits. On a correct password
     // it copies the chosen name (UTF-8, zero-terminated, at most 64 bytes cut at a character
     // boundary) into the 65-byte buffer unless it is null, and returns 1; Cancel returns 0 and
-    // leaves the buffer untouched.
+    // leaves the buffer untouched. Defined beside the dialog in users/views: libLudrik.so has it,
+    // the headless LudrikModel does not.
     int CheckPassword(char* userName, std::uint32_t requiredRights, QWidget* parent = nullptr);
     // The same, giving back the whole name.
     int CheckPassword(std::string& userName, std::uint32_t requiredRights, QWidget* parent = nullptr);
