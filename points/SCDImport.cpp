@@ -77,61 +77,6 @@ bool EndsWith(std::string_view text, std::string_view tail) {
 } // namespace
 
 // ---------------------------------------------------------------------------------------------
-// Data-set members
-
-void CDataSetIndex::Clear() {
-    lower_.clear();
-    byTail_.clear();
-    other_.clear();
-    longestTail_ = 0;
-}
-
-void CDataSetIndex::Add(const std::string& member) {
-    ++lower_[Lower(member)];
-    const std::size_t slash = member.find('/');
-    if (slash != std::string::npos && member.find('/', slash + 1) == std::string::npos) {
-        std::string tail = member.substr(slash + 1);
-        longestTail_ = std::max(longestTail_, tail.size());
-        byTail_[std::move(tail)].push_back(member.substr(0, slash));
-    } else {
-        other_.push_back(member);
-    }
-}
-
-bool CDataSetIndex::Matches(std::string_view reference) const {
-    if (lower_.count(Lower(reference)))
-        return true;
-    for (const std::string& m : other_)
-        if (reference.find(m) != std::string_view::npos)
-            return true;
-    const std::size_t slash = reference.find('/');
-    if (slash == std::string_view::npos || reference.find('/', slash + 1) != std::string_view::npos) {
-        // Without exactly one "/" the alignment does not hold; try every member.
-        for (const auto& [tail, heads] : byTail_)
-            for (const std::string& head : heads)
-                if (reference.find(head + "/" + tail) != std::string_view::npos)
-                    return true;
-        return false;
-    }
-    // A member of one "/" lies inside the reference only with the two "/" on each other: its
-    // head ends the reference's head and its tail starts the reference's tail.
-    const std::string_view head = reference.substr(0, slash);
-    const std::string_view rest = reference.substr(slash + 1);
-    std::string key;
-    const std::size_t longest = std::min(rest.size(), longestTail_);
-    for (std::size_t len = 0; len <= longest; ++len) {
-        key.assign(rest.substr(0, len));
-        auto it = byTail_.find(key);
-        if (it == byTail_.end())
-            continue;
-        for (const std::string& h : it->second)
-            if (EndsWith(head, h))
-                return true;
-    }
-    return false;
-}
-
-// ---------------------------------------------------------------------------------------------
 // The walk
 
 struct CSCDImport::LnContext {
@@ -538,7 +483,7 @@ CDeviceTemplate BuildDeviceModel(const CInfoModel& info) {
 
     int g = 1;
     int tapGroup = -1;
-    int t = 1;
+    std::vector<const CSCDPointRef*> taps;
     for (const ClassGroup& c : classes) {
         const bool controls = c.list == &info.m_controls;
         const int type = projectmodel::InfoTypeFromName(c.code);
@@ -548,14 +493,11 @@ CDeviceTemplate BuildDeviceModel(const CInfoModel& info) {
             if (c.byCategory && ref->m_strCategory != c.category)
                 continue;
             if (controls && IsTapChangerReference(ref->m_strFCDA)) {
+                // The group takes its place in the list now and its number once every ordinary
+                // group is numbered.
                 if (tapGroup < 0)
-                    tapGroup = newGroup("遥控", projectmodel::InfoTypeFromName("YK"), 18);
-                CInfoGroup& tg = tpl.m_groups[tapGroup];
-                tg.AddEntryFromText(platform::StrFormat("%i,%i,%i,档位-升降,,5,升,降", t, 18, t) + "," +
-                                    ref->m_strRefText + ";TapChgDir=UPDOWN");
-                tg.AddEntryFromText(platform::StrFormat("%i,%i,%i,档位-停,,5,停,", t + 1, 18, t + 1) + "," +
-                                    ref->m_strRefText + ";TapChgDir=STOP");
-                t += 2;
+                    tapGroup = newGroup("遥控", projectmodel::InfoTypeFromName("YK"), 0);
+                taps.push_back(ref.get());
                 continue;
             }
             if (n == 201) {
@@ -577,6 +519,27 @@ CDeviceTemplate BuildDeviceModel(const CInfoModel& info) {
             ++n;
         }
         ++g;
+    }
+
+    if (tapGroup >= 0) {
+        // Number 18 as the unit expects, unless an ordinary group already took it: then the
+        // lowest number no group uses, 10 excepted.
+        int number = 18;
+        if (tpl.FindGroup(number)) {
+            number = 1;
+            while (number == 10 || tpl.FindGroup(number))
+                ++number;
+        }
+        CInfoGroup& tg = tpl.m_groups[tapGroup];
+        tg.m_nGroupNo = number;
+        int t = 1;
+        for (const CSCDPointRef* ref : taps) {
+            tg.AddEntryFromText(platform::StrFormat("%i,%i,%i,档位-升降,,5,升,降", t, number, t) + "," +
+                                ref->m_strRefText + ";TapChgDir=UPDOWN");
+            tg.AddEntryFromText(platform::StrFormat("%i,%i,%i,档位-停,,5,停,", t + 1, number, t + 1) + "," +
+                                ref->m_strRefText + ";TapChgDir=STOP");
+            t += 2;
+        }
     }
 
     const int special = newGroup("特殊遥信", projectmodel::InfoTypeFromName("YX"), 255);

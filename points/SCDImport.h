@@ -7,6 +7,7 @@
 // The walk keeps its lookups in hash maps (type ids, data-set members, DOIs per logical node) so
 // that files of hundreds of MB with thousands of IEDs are read in time linear in their size.
 #include "platform/scl/CtBase.h"
+#include "platform/scl/DataSetMembers.h"
 #include "projectmodel/DeviceTemplate.h"
 #include "projectmodel/ProjectServices.h"
 
@@ -38,23 +39,8 @@ public:
     virtual void SetWaitCursor(bool wait) { (void)wait; }
 };
 
-// The data-set members of one IED and the two tests a point's reference must pass: equal to a
-// member without regard to case, or containing one (case-sensitive).
-class CDataSetIndex {
-public:
-    void Clear();
-    void Add(const std::string& member);
-    bool Matches(std::string_view reference) const;
-    bool Empty() const { return lower_.empty(); }
-
-private:
-    std::unordered_map<std::string, int> lower_; // lower-cased member -> count
-    // Members with exactly one "/": the text after it -> the texts before it. A member inside a
-    // reference of one "/" must line up on that "/".
-    std::unordered_map<std::string, std::vector<std::string>> byTail_;
-    std::vector<std::string> other_; // members without exactly one "/", tried one by one
-    std::size_t longestTail_ = 0;
-};
+// The data-set members of one IED and the whole-reference test a point's reference must pass.
+using CDataSetIndex = platform::scl::CDataSetMembers;
 
 class CSCDImport : public projectmodel::IScdImport {
 public:

@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
+
 using namespace projectmodel;
 
 namespace {
@@ -295,25 +297,52 @@ TEST(DeviceModelTest, TapChangersFillGroup18InPairs) {
     EXPECT_EQ(tpl.FindEntry(18, 4)->m_strReference, "LD/ATCC2$co$tapchg$Oper$ctlVal");
     EXPECT_EQ(tpl.FindEntry(3, 1)->m_strDesc, "LD/Q0CSWI1$CO$Pos$Oper$ctlVal");
 
+
+    // A device whose indications fill groups 1..18 files its tap changers under the next free
+    // number, never a second group 18.
+    CInfoModel many;
+    many.m_strName = many.m_strType = "M";
+    for (int i = 0; i < 17 * 200 + 1; ++i)
+        many.m_indications.push_back(
+            std::make_unique<CSCDPointRef>(Ref("LD/GGIO1$ST$Ind" + std::to_string(i) + "$stVal", "遥信")));
+    many.m_controls.push_back(std::make_unique<CSCDPointRef>(Ref("LD/ATCC1$CO$TapChg$Oper$ctlVal", "遥控")));
+    many.m_controls.push_back(std::make_unique<CSCDPointRef>(Ref("LD/Q0CSWI1$CO$Pos$Oper$ctlVal", "遥控")));
+    const CDeviceTemplate big = BuildDeviceModel(many);
+    std::set<int> numbers;
+    for (const auto& g : big.m_groups)
+        EXPECT_TRUE(numbers.insert(g.m_nGroupNo).second) << "group number " << g.m_nGroupNo << " twice";
+    ASSERT_EQ(big.m_groups.GetSize(), 18 + 2 + 1);
+    const auto& tapGroup = big.m_groups[18];
+    EXPECT_EQ(tapGroup.m_nGroupNo, 19);
+    EXPECT_EQ(tapGroup.m_strName, "遥控");
+    ASSERT_EQ(tapGroup.m_entries.GetSize(), 2);
+    ASSERT_NE(big.FindEntry(19, 2), nullptr);
+    EXPECT_EQ(big.FindEntry(19, 2)->m_strDesc, "档位-停");
+    EXPECT_EQ(big.FindEntry(18, 1)->m_strReference, "LD/GGIO1$ST$Ind3400$stVal");
+    ASSERT_NE(big.FindEntry(20, 1), nullptr);
+    EXPECT_EQ(big.FindEntry(20, 1)->m_strReference, "LD/Q0CSWI1$CO$Pos$Oper$ctlVal");
+
     EXPECT_FALSE(IsTapChangerReference("LD/ATCC1$ST$TapChg$stVal"));
     EXPECT_FALSE(IsTapChangerReference("LD$CO$TapChg/ATCC"));
     EXPECT_TRUE(IsTapChangerReference("X/pATCC3$CO$TapChg"));
 }
 
-TEST(DataSetIndexTest, EqualityIgnoresCaseContainmentDoesNot) {
+TEST(DataSetIndexTest, MembersMatchWholeReferences) {
     CDataSetIndex index;
     index.Add("PROT/PTOC1$ST$Op$");
     index.Add("MEAS/MMXU1$MX$Hz$mag$f");
-    index.Add("ROT/PDIS1$ST$Str$general"); // lies inside "PROT/PDIS1..."
-    index.Add("odd member");
+    index.Add("MEAS/MMXU1$MX$A$phsA$"); // a sub-data-object named by the FCDA
+    index.Add("ROT/PDIS1$ST$Str$general");
     EXPECT_TRUE(index.Matches("PROT/PTOC1$ST$Op$general"));
     EXPECT_TRUE(index.Matches("meas/mmxu1$mx$hz$mag$f"));
     EXPECT_FALSE(index.Matches("meas/mmxu1$mx$hz$mag$f$x"));
     EXPECT_FALSE(index.Matches("prot/PTOC1$ST$Op$general"));
-    EXPECT_TRUE(index.Matches("PROT/PDIS1$ST$Str$general"));
-    EXPECT_TRUE(index.Matches("a/b$c/d odd member"));
-    EXPECT_TRUE(index.Matches("x odd member y"));
+    EXPECT_TRUE(index.Matches("MEAS/MMXU1$MX$A$phsA$cVal$mag$f"));
+    EXPECT_FALSE(index.Matches("MEAS/MMXU1$MX$A$phsAB$cVal$mag$f"));
+    EXPECT_TRUE(index.Matches("ROT/PDIS1$ST$Str$general"));
+    EXPECT_FALSE(index.Matches("PROT/PDIS1$ST$Str$general")); // "ROT/..." lies inside "PROT/..."
     EXPECT_FALSE(index.Matches("PROT/PTOC2$ST$Op$general"));
+    EXPECT_FALSE(index.Matches("XPROT/PTOC1$ST$Op$general"));
 }
 
 } // namespace

@@ -457,6 +457,33 @@ TEST_F(ConfigDocTest, CopyAndImportScdKeepsOneFile) {
     EXPECT_TRUE(fs::exists(folder / "station.scd"));
 }
 
+// A copy that fails keeps the project's SCD file and its IED list and says so.
+TEST_F(ConfigDocTest, FailedScdCopyKeepsTheOldFile) {
+    CConfigDoc doc;
+    const fs::path folder = Lib("其他");
+    fs::create_directories(folder);
+    fs::copy_file(testsupport::TestDataDir() / "scl/station.scd", folder / "old.scd");
+    ASSERT_EQ(doc.ImportScdFile({}), 1);
+    ASSERT_EQ(doc.m_iedList.GetSize(), 4);
+    const std::string missing = (tmp / "gone.scd").string();
+    EXPECT_EQ(doc.CopyAndImportScd(missing), 0);
+    EXPECT_TRUE(fs::exists(folder / "old.scd"));
+    EXPECT_EQ(fs::file_size(folder / "old.scd"), fs::file_size(testsupport::TestDataDir() / "scl/station.scd"));
+    EXPECT_EQ(ListFiles(folder).size(), 1u);
+    EXPECT_EQ(doc.m_iedList.GetSize(), 4);
+    ASSERT_EQ(prompts.Count(), 1u);
+    EXPECT_EQ(prompts.Messages()[0].text, "复制SCD文件(" + missing + ")失败！");
+    EXPECT_EQ(prompts.Messages()[0].icon, platform::Icon::Error);
+
+    // A good copy of another name replaces the old file.
+    const fs::path chosen = tmp / "new.scd";
+    fs::copy_file(testsupport::TestDataDir() / "scl/station.scd", chosen);
+    EXPECT_EQ(doc.CopyAndImportScd(chosen.string()), 1);
+    EXPECT_FALSE(fs::exists(folder / "old.scd"));
+    EXPECT_TRUE(fs::exists(folder / "new.scd"));
+    EXPECT_EQ(ListFiles(folder).size(), 1u);
+}
+
 } // namespace
 
 namespace {
