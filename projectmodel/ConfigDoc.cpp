@@ -14,6 +14,7 @@
 
 #include <cmath>
 #include <fstream>
+#include <unordered_map>
 
 namespace fs = std::filesystem;
 
@@ -552,12 +553,17 @@ int CConfigDoc::LoadIEDListFromSCD() {
         // A damaged cache changes nothing; the next import writes it again.
         return 0;
     }
+    // Library entries by lower-cased name (the first of a name), so that thousands of cached
+    // models merge in linear time.
+    std::unordered_map<std::string, int> byName;
+    for (int i = 0; i < m_deviceModels.GetSize(); ++i)
+        byName.emplace(platform::ToLowerAscii(m_deviceModels[i].m_strName), i);
     for (CDeviceTemplate& tpl : models) {
-        const int index = m_deviceModels.FindIndexByName(tpl.m_strName);
-        if (index >= 0)
-            m_deviceModels[index] = std::move(tpl);
+        std::string key = platform::ToLowerAscii(tpl.m_strName);
+        if (auto it = byName.find(key); it != byName.end())
+            m_deviceModels[it->second] = std::move(tpl);
         else
-            m_deviceModels.Add(std::move(tpl));
+            byName.emplace(std::move(key), m_deviceModels.Add(std::move(tpl)));
     }
     return 1;
 }
