@@ -208,8 +208,20 @@ int CSCDImport::ReadSCDIEDs(CConfigDoc& doc) {
     root.FindEleListByID(EleID::IED, ieds, false);
     const float step = ieds.empty() ? 0.0f : (100.0f - position_) / static_cast<float>(ieds.size());
     progress_->SetCaption("正在读取测点信息，请稍候……");
+    budget_.StartFile();
     for (const CtBase& ied : ieds) {
+        budget_.StartIed();
         ReadIED(doc, ied);
+        if (budget_.Failed()) {
+            // A type loop or a file beyond the walk's budget: the file is refused whole and the
+            // project keeps what it had.
+            doc.m_infoModels.clear();
+            doc.m_dataSetMembers.clear();
+            model_ = nullptr;
+            progress_->SetWaitCursor(false);
+            platform::MessageBox("导入SCD失败：" + budget_.Reason() + "!");
+            return 0;
+        }
         SetProgressPos(position_ + step);
     }
     SetProgressPos(100);
@@ -322,7 +334,12 @@ void CSCDImport::WalkDO(LnContext& ln, const std::string& topDo, const std::stri
     const std::string cdc = doType.GetAttrValByName("cdc");
     if (!ln.rdre && top && projectmodel::ClassifyDataAttribute(cdc) == 0)
         return;
+    const platform::scl::CTypeWalkBudget::Scope scope(budget_, doType);
+    if (!scope)
+        return;
     for (const CtBase& da : doType.GetEleByName("DA")) {
+        if (!budget_.CountNode())
+            return;
         const std::string fc = da.GetAttrValByName("fc");
         const std::string name = da.GetAttrValByName("name");
         const int cls = ln.rdre ? 17 : projectmodel::ClassifyDataAttribute(fc + "$" + cdc + "$" + name);
@@ -337,6 +354,8 @@ void CSCDImport::WalkDO(LnContext& ln, const std::string& topDo, const std::stri
         }
     }
     for (const CtBase& sdo : doType.GetEleByName("SDO")) {
+        if (!budget_.CountNode())
+            return;
         const std::string name = sdo.GetAttrValByName("name");
         if (top)
             doc_->m_strSubDoName = name;
@@ -352,7 +371,12 @@ void CSCDImport::WalkDAType(LnContext& ln, const std::string& topDo, const std::
                             const CtBase& daType, int depth) {
     if (depth > kMaxTypeDepth)
         return;
+    const platform::scl::CTypeWalkBudget::Scope scope(budget_, daType);
+    if (!scope)
+        return;
     for (const CtBase& bda : daType.GetEleByName("BDA")) {
+        if (!budget_.CountNode())
+            return;
         const std::string path = attrPath + "$" + bda.GetAttrValByName("name");
         const int cls = ln.rdre ? 17 : projectmodel::ClassifyDataAttribute(fc + "$" + cdc + "$" + path);
         if (cls == 0)
@@ -373,6 +397,8 @@ void CSCDImport::BuildPoint(LnContext& ln, const std::string& topDo, const std::
     std::string reference =
         ln.ldInst + "/" + ln.prefix + ln.lnClass + ln.inst + "$" + fc + "$" + doPath + "$" + attrPath;
     if (pointClass != 13 && !dataSet_.Matches(reference))
+        return;
+    if (!budget_.CountPoint())
         return;
 
     auto p = std::make_unique<CSCDPoint>();

@@ -8,6 +8,7 @@
 // that files of hundreds of MB with thousands of IEDs are read in time linear in their size.
 #include "platform/scl/CtBase.h"
 #include "platform/scl/DataSetMembers.h"
+#include "platform/scl/TypeWalkBudget.h"
 #include "projectmodel/DeviceTemplate.h"
 #include "projectmodel/ProjectServices.h"
 
@@ -60,6 +61,9 @@ public:
     // the cache file. 1, or 0 when the cache file could not be written (reported).
     int BuildIEDListFromSCD(projectmodel::CConfigDoc& doc);
 
+    // The bounds of the type walk (tests set small ones).
+    void SetWalkLimits(const platform::scl::TypeWalkLimits& limits) { budget_.SetLimits(limits); }
+
     void SetProgress(IScdProgress* progress) { progress_ = progress ? progress : &noProgress_; }
 
     // The cache file in the library folder in use.
@@ -88,6 +92,7 @@ private:
     std::unordered_map<std::string, platform::scl::CtBase> daTypes_;
     std::unordered_map<std::string, platform::scl::CtBase> accessPoints_; // apName + "+" + iedName
     CDataSetIndex dataSet_;
+    platform::scl::CTypeWalkBudget budget_;
     projectmodel::CConfigDoc* doc_ = nullptr;
     projectmodel::CInfoModel* model_ = nullptr;
 };

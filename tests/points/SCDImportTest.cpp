@@ -262,6 +262,92 @@ TEST_F(SCDImportTest, CacheInDescendingOrderLoadsQuickly) {
     EXPECT_EQ(g.m_entries.GetByEntryNo(5)->m_strDesc, "点5");
 }
 
+// An SCD whose recorder node's type refers to itself, as a structure and as a sub-data-object.
+std::string ScdWithTypes(const std::string& doTypeBody, const std::string& daTypes) {
+    return "<?xml version=\"1.0\"?>\n<SCL><IED name=\"R\" type=\"T\"><AccessPoint name=\"S1\"><Server>"
+           "<LDevice inst=\"LD\"><LN lnClass=\"RDRE\" inst=\"1\" lnType=\"R\"><DataSet name=\"ds\">"
+           "<FCDA ldInst=\"LD\" lnClass=\"RDRE\" lnInst=\"1\" doName=\"Rcd\" fc=\"ST\"/></DataSet></LN>"
+           "</LDevice></Server>"
+           "</AccessPoint></IED><DataTypeTemplates>"
+           "<LNodeType id=\"R\" lnClass=\"RDRE\"><DO name=\"Rcd\" type=\"D\"/></LNodeType>"
+           "<DOType id=\"D\" cdc=\"SPS\">" +
+           doTypeBody + "</DOType>" + daTypes + "</DataTypeTemplates></SCL>\n";
+}
+
+// The 900-byte SCD that ran for hours: refused at once with a message naming the type; nothing
+// of the project or the cache changes.
+TEST_F(SCDImportTest, SelfReferencingTypeIsRefusedNamingIt) {
+    CProjectContext::Instance().m_bGetGoosePoints = true;
+    const fs::path scd = tmp / "loop.scd";
+    const std::string text = ScdWithTypes(
+        "<DA name=\"x\" bType=\"Struct\" type=\"L\" fc=\"ST\"/><DA name=\"y\" bType=\"BOOLEAN\" fc=\"ST\"/>",
+        "<DAType id=\"L\"><BDA name=\"a\" bType=\"Struct\" type=\"L\"/><BDA name=\"b\" bType=\"Struct\" "
+        "type=\"L\"/><BDA name=\"c\" bType=\"Struct\" type=\"L\"/></DAType>");
+    ASSERT_LT(text.size(), 1100u);
+    testsupport::WriteBytes(scd, text);
+    CConfigDoc doc;
+    CSCDImport import;
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(import.LoadSCDFile(doc, scd.string()), 0);
+    EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), 2.0);
+    ASSERT_EQ(prompts.Count(), 1u);
+    EXPECT_EQ(prompts.Texts()[0], "导入SCD失败：数据类型(L)引用自身!");
+    EXPECT_TRUE(doc.m_infoModels.empty());
+
+    // The same through a sub-data-object of the data object's own type; the whole import keeps
+    // the library, the devices and the cache as they were.
+    testsupport::WriteBytes(scd, ScdWithTypes("<DA name=\"y\" bType=\"BOOLEAN\" fc=\"ST\"/>"
+                                              "<SDO name=\"s\" type=\"D\"/><SDO name=\"t\" type=\"D\"/>",
+                                              ""));
+    import.ImportSCD(doc, StationScd());
+    const std::string cache = testsupport::ReadBytes(CSCDImport::CacheFilePath());
+    const int models = doc.m_deviceModels.GetSize();
+    prompts.Clear();
+    import.ImportSCD(doc, scd.string());
+    ASSERT_EQ(prompts.Count(), 1u);
+    EXPECT_EQ(prompts.Texts()[0], "导入SCD失败：数据类型(D)引用自身!");
+    EXPECT_EQ(doc.m_deviceModels.GetSize(), models);
+    EXPECT_EQ(testsupport::ReadBytes(CSCDImport::CacheFilePath()), cache);
+    CProjectContext::Instance().m_bGetGoosePoints = false;
+}
+
+// Types that fan out without a loop stop at the budget of walked nodes, naming the type where it
+// ran out; within the budget a type used side by side twice is walked twice.
+TEST_F(SCDImportTest, TypeFanOutStopsAtTheBudget) {
+    CProjectContext::Instance().m_bGetGoosePoints = true;
+    std::string types;
+    for (int i = 0; i < 12; ++i) {
+        types += "<DAType id=\"F" + std::to_string(i) + "\">";
+        for (const char* n : {"a", "b", "c"})
+            types += std::string("<BDA name=\"") + n + "\" bType=\"Struct\" type=\"F" + std::to_string(i + 1) + "\"/>";
+        types += "</DAType>";
+    }
+    types += "<DAType id=\"F12\"><BDA name=\"v\" bType=\"BOOLEAN\"/></DAType>";
+    const fs::path scd = tmp / "fan.scd";
+    testsupport::WriteBytes(scd, ScdWithTypes("<DA name=\"x\" bType=\"Struct\" type=\"F0\" fc=\"ST\"/>", types));
+    CConfigDoc doc;
+    CSCDImport import;
+    platform::scl::TypeWalkLimits limits;
+    limits.nodesPerIed = 5000;
+    import.SetWalkLimits(limits);
+    EXPECT_EQ(import.LoadSCDFile(doc, scd.string()), 0);
+    ASSERT_EQ(prompts.Count(), 1u);
+    EXPECT_EQ(prompts.Texts()[0].rfind("导入SCD失败：数据类型(F", 0), 0u) << prompts.Texts()[0];
+    EXPECT_NE(prompts.Texts()[0].find("展开的数据超出上限"), std::string::npos) << prompts.Texts()[0];
+
+    prompts.Clear();
+    testsupport::WriteBytes(scd, ScdWithTypes("<DA name=\"x\" bType=\"Struct\" type=\"F0\" fc=\"ST\"/>",
+                                              "<DAType id=\"F0\"><BDA name=\"a\" bType=\"Struct\" type=\"F1\"/>"
+                                              "<BDA name=\"b\" bType=\"Struct\" type=\"F1\"/></DAType>"
+                                              "<DAType id=\"F1\"><BDA name=\"v\" bType=\"BOOLEAN\"/></DAType>"));
+    EXPECT_EQ(import.LoadSCDFile(doc, scd.string()), 1);
+    EXPECT_TRUE(prompts.Texts().empty());
+    ASSERT_EQ(doc.m_infoModels.size(), 1u);
+    ASSERT_EQ(doc.m_infoModels[0]->m_allPoints.size(), 2u);
+    EXPECT_EQ(doc.m_infoModels[0]->m_allPoints[1]->m_strReference, "LD/RDRE1$ST$Rcd$x$b$v");
+    CProjectContext::Instance().m_bGetGoosePoints = false;
+}
+
 TEST_F(SCDImportTest, ReimportKeepsTheDevicesPlaceAndSettings) {
     CConfigDoc doc;
     CSCDImport import;
