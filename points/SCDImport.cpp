@@ -118,6 +118,7 @@ void CSCDImport::Clear(CConfigDoc& doc) {
     lnodeTypes_.clear();
     doTypes_.clear();
     daTypes_.clear();
+    leaves_.clear();
     accessPoints_.clear();
     dataSet_.Clear();
     model_ = nullptr;
@@ -138,6 +139,7 @@ int CSCDImport::ImportSCD(CConfigDoc& doc, const std::string& path) {
     lnodeTypes_.clear();
     doTypes_.clear();
     daTypes_.clear();
+    leaves_.clear();
     accessPoints_.clear();
     if (loaded) {
         BuildIEDListFromSCD(doc);
@@ -156,7 +158,12 @@ int CSCDImport::LoadSCDFile(CConfigDoc& doc, const std::string& path) {
     progress_->Show("正在载入数据模型，请稍候……");
     SetProgressPos(0);
     progress_->SetWaitCursor(true);
-    if (!doc.m_sclService->LoadFromXmlFile()) {
+    // The IEDs are parsed one by one while they are walked: the tree of a big file is never
+    // held whole.
+    doc.m_sclService->SetStreamedElement("IED");
+    const int loaded = doc.m_sclService->LoadFromXmlFile();
+    doc.m_sclService->SetStreamedElement({});
+    if (!loaded) {
         progress_->SetWaitCursor(false);
         platform::MessageBox("导入SCD失败：解析文件失败!");
         SetProgressPos(100);
@@ -178,6 +185,7 @@ int CSCDImport::ReadSCDIEDs(CConfigDoc& doc) {
     position_ = 2;
     progress_->SetWaitCursor(false);
 
+    leaves_.clear();
     const CtBase templates = root.FindOneEleByID(EleID::DataTypeTemplates, false);
     IndexById(templates ? templates.GetEleByName("LNodeType") : CtEleList(), lnodeTypes_);
     IndexById(templates ? templates.GetEleByName("DOType") : CtEleList(), doTypes_);
@@ -204,24 +212,33 @@ int CSCDImport::ReadSCDIEDs(CConfigDoc& doc) {
         }
     }
 
+    // The IEDs are in the document, or (the usual case) were left out of it to be parsed one at
+    // a time.
+    platform::CSCLService& scl = *doc.m_sclService;
     CtEleList ieds;
     root.FindEleListByID(EleID::IED, ieds, false);
-    const float step = ieds.empty() ? 0.0f : (100.0f - position_) / static_cast<float>(ieds.size());
+    const std::size_t count = ieds.size() + static_cast<std::size_t>(scl.GetStreamedCount());
+    const float step = count == 0 ? 0.0f : (100.0f - position_) / static_cast<float>(count);
     progress_->SetCaption("正在读取测点信息，请稍候……");
     budget_.StartFile();
-    for (const CtBase& ied : ieds) {
+    auto refuse = [&](const std::string& message) {
+        // The file is refused whole and the project keeps what it had.
+        doc.m_infoModels.clear();
+        doc.m_dataSetMembers.clear();
+        model_ = nullptr;
+        progress_->SetWaitCursor(false);
+        platform::MessageBox(message);
+        return 0;
+    };
+    for (std::size_t i = 0; i < count; ++i) {
+        const CtBase ied = i < ieds.size() ? ieds[i] : scl.LoadStreamed(static_cast<int>(i - ieds.size()));
+        if (!ied)
+            return refuse("导入SCD失败：解析文件失败!");
         budget_.StartIed();
         ReadIED(doc, ied);
-        if (budget_.Failed()) {
-            // A type loop or a file beyond the walk's budget: the file is refused whole and the
-            // project keeps what it had.
-            doc.m_infoModels.clear();
-            doc.m_dataSetMembers.clear();
-            model_ = nullptr;
-            progress_->SetWaitCursor(false);
-            platform::MessageBox("导入SCD失败：" + budget_.Reason() + "!");
-            return 0;
-        }
+        // A type loop or a file beyond the walk's budget.
+        if (budget_.Failed())
+            return refuse("导入SCD失败：" + budget_.Reason() + "!");
         SetProgressPos(position_ + step);
     }
     SetProgressPos(100);
@@ -317,22 +334,37 @@ void CSCDImport::ReadLN(LnContext& ln) {
     const CtBase type = FindIn(lnodeTypes_, lnType);
     if (!type)
         return;
+    for (const Leaf& leaf : TypeLeaves(lnType, ln.rdre, type)) {
+        if (!budget_.CountNode())
+            return;
+        BuildPoint(ln, leaf.topDo, leaf.doPath, leaf.fc, leaf.cdc, leaf.attrPath, leaf.pointClass);
+    }
+}
+
+const CSCDImport::Leaves& CSCDImport::TypeLeaves(const std::string& lnType, bool rdre, const CtBase& type) {
+    std::string key = Lower(lnType);
+    if (rdre)
+        key += '\1';
+    auto [it, added] = leaves_.try_emplace(std::move(key));
+    if (!added)
+        return it->second;
     for (const CtBase& d : type.GetEleByName("DO")) {
         const CtBase doType = FindIn(doTypes_, d.GetAttrValByName("type"));
         if (!doType)
             continue;
         const std::string name = d.GetAttrValByName("name");
         doc_->m_strSubDoName.clear();
-        WalkDO(ln, name, name, doType, true, 0);
+        WalkDO(rdre, name, name, doType, true, 0, it->second);
     }
+    return it->second;
 }
 
-void CSCDImport::WalkDO(LnContext& ln, const std::string& topDo, const std::string& doPath,
-                        const CtBase& doType, bool top, int depth) {
+void CSCDImport::WalkDO(bool rdre, const std::string& topDo, const std::string& doPath, const CtBase& doType,
+                        bool top, int depth, Leaves& out) {
     if (depth > kMaxTypeDepth)
         return;
     const std::string cdc = doType.GetAttrValByName("cdc");
-    if (!ln.rdre && top && projectmodel::ClassifyDataAttribute(cdc) == 0)
+    if (!rdre && top && projectmodel::ClassifyDataAttribute(cdc) == 0)
         return;
     const platform::scl::CTypeWalkBudget::Scope scope(budget_, doType);
     if (!scope)
@@ -342,15 +374,15 @@ void CSCDImport::WalkDO(LnContext& ln, const std::string& topDo, const std::stri
             return;
         const std::string fc = da.GetAttrValByName("fc");
         const std::string name = da.GetAttrValByName("name");
-        const int cls = ln.rdre ? 17 : projectmodel::ClassifyDataAttribute(fc + "$" + cdc + "$" + name);
+        const int cls = rdre ? 17 : projectmodel::ClassifyDataAttribute(fc + "$" + cdc + "$" + name);
         if (cls == 0)
             continue;
         const std::string bType = da.GetAttrValByName("bType");
         if (bType == "Struct" || bType == "ValWithTrans") {
             if (const CtBase daType = FindIn(daTypes_, da.GetAttrValByName("type")))
-                WalkDAType(ln, topDo, doPath, fc, cdc, name, daType, depth + 1);
+                WalkDAType(rdre, topDo, doPath, fc, cdc, name, daType, depth + 1, out);
         } else if (cls != 1) {
-            BuildPoint(ln, topDo, doPath, fc, cdc, name, cls);
+            out.push_back({topDo, doPath, fc, cdc, name, cls});
         }
     }
     for (const CtBase& sdo : doType.GetEleByName("SDO")) {
@@ -359,16 +391,16 @@ void CSCDImport::WalkDO(LnContext& ln, const std::string& topDo, const std::stri
         const std::string name = sdo.GetAttrValByName("name");
         if (top)
             doc_->m_strSubDoName = name;
-        if (!ln.rdre && projectmodel::ClassifyDataAttribute(cdc + "$" + name) == 0)
+        if (!rdre && projectmodel::ClassifyDataAttribute(cdc + "$" + name) == 0)
             continue;
         if (const CtBase sdoType = FindIn(doTypes_, sdo.GetAttrValByName("type")))
-            WalkDO(ln, topDo, doPath + "$" + name, sdoType, false, depth + 1);
+            WalkDO(rdre, topDo, doPath + "$" + name, sdoType, false, depth + 1, out);
     }
 }
 
-void CSCDImport::WalkDAType(LnContext& ln, const std::string& topDo, const std::string& doPath,
-                            const std::string& fc, const std::string& cdc, const std::string& attrPath,
-                            const CtBase& daType, int depth) {
+void CSCDImport::WalkDAType(bool rdre, const std::string& topDo, const std::string& doPath, const std::string& fc,
+                            const std::string& cdc, const std::string& attrPath, const CtBase& daType, int depth,
+                            Leaves& out) {
     if (depth > kMaxTypeDepth)
         return;
     const platform::scl::CTypeWalkBudget::Scope scope(budget_, daType);
@@ -378,15 +410,15 @@ void CSCDImport::WalkDAType(LnContext& ln, const std::string& topDo, const std::
         if (!budget_.CountNode())
             return;
         const std::string path = attrPath + "$" + bda.GetAttrValByName("name");
-        const int cls = ln.rdre ? 17 : projectmodel::ClassifyDataAttribute(fc + "$" + cdc + "$" + path);
+        const int cls = rdre ? 17 : projectmodel::ClassifyDataAttribute(fc + "$" + cdc + "$" + path);
         if (cls == 0)
             continue;
         const std::string bType = bda.GetAttrValByName("bType");
         if (bType == "Struct" || bType == "ValWithTrans") {
             if (const CtBase sub = FindIn(daTypes_, bda.GetAttrValByName("type")))
-                WalkDAType(ln, topDo, doPath, fc, cdc, path, sub, depth + 1);
+                WalkDAType(rdre, topDo, doPath, fc, cdc, path, sub, depth + 1, out);
         } else if (cls != 1) {
-            BuildPoint(ln, topDo, doPath, fc, cdc, path, cls);
+            out.push_back({topDo, doPath, fc, cdc, path, cls});
         }
     }
 }

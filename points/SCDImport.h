@@ -73,11 +73,19 @@ private:
     struct LnContext;
     void ReadIED(projectmodel::CConfigDoc& doc, const platform::scl::CtBase& ied);
     void ReadLN(LnContext& ln);
-    void WalkDO(LnContext& ln, const std::string& topDo, const std::string& doPath,
-                const platform::scl::CtBase& doType, bool top, int depth);
-    void WalkDAType(LnContext& ln, const std::string& topDo, const std::string& doPath, const std::string& fc,
+    // A leaf of an LN type's walk: what a point of every LN of that type is built from.
+    struct Leaf {
+        std::string topDo, doPath, fc, cdc, attrPath;
+        int pointClass = 0;
+    };
+    using Leaves = std::vector<Leaf>;
+    // The leaves of an LN type (walked once per type and recorder flag, then reused).
+    const Leaves& TypeLeaves(const std::string& lnType, bool rdre, const platform::scl::CtBase& type);
+    void WalkDO(bool rdre, const std::string& topDo, const std::string& doPath,
+                const platform::scl::CtBase& doType, bool top, int depth, Leaves& out);
+    void WalkDAType(bool rdre, const std::string& topDo, const std::string& doPath, const std::string& fc,
                     const std::string& cdc, const std::string& attrPath, const platform::scl::CtBase& daType,
-                    int depth);
+                    int depth, Leaves& out);
     void BuildPoint(LnContext& ln, const std::string& topDo, const std::string& doPath, const std::string& fc,
                     const std::string& cdc, const std::string& attrPath, int pointClass);
     std::string DescriptionOf(const platform::scl::CtBase& element, std::string_view path) const;
@@ -90,6 +98,7 @@ private:
     std::unordered_map<std::string, platform::scl::CtBase> lnodeTypes_; // lower-cased id -> first
     std::unordered_map<std::string, platform::scl::CtBase> doTypes_;
     std::unordered_map<std::string, platform::scl::CtBase> daTypes_;
+    std::unordered_map<std::string, Leaves> leaves_; // lower-cased lnType (+ "\1" in RDRE)
     std::unordered_map<std::string, platform::scl::CtBase> accessPoints_; // apName + "+" + iedName
     CDataSetIndex dataSet_;
     platform::scl::CTypeWalkBudget budget_;

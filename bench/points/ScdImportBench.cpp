@@ -11,6 +11,7 @@
 #include "platform/scl/SCLService.h"
 
 #include <sys/resource.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
@@ -29,6 +30,17 @@ public:
     }
 };
 
+// The resident memory now, in MB (from /proc/self/statm).
+long RssMb() {
+    long pages = 0, resident = 0;
+    if (std::FILE* f = std::fopen("/proc/self/statm", "r")) {
+        if (std::fscanf(f, "%ld %ld", &pages, &resident) != 2)
+            resident = 0;
+        std::fclose(f);
+    }
+    return resident * sysconf(_SC_PAGESIZE) / (1024 * 1024);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -46,13 +58,14 @@ int main(int argc, char** argv) {
     import.Clear(doc);
     import.LoadSCDFile(doc, argv[1]);
     const auto walked = std::chrono::steady_clock::now();
+    std::printf("RSS after the walk %ld MB\n", RssMb());
     doc.m_sclService->Clear();
     import.BuildIEDListFromSCD(doc);
     const auto built = std::chrono::steady_clock::now();
     const double seconds = std::chrono::duration<double>(built - start).count();
-    std::printf("parse and walk %.2f s, models and cache %.2f s\n",
+    std::printf("parse and walk %.2f s, models and cache %.2f s, RSS at the end %ld MB\n",
                 std::chrono::duration<double>(walked - start).count(),
-                std::chrono::duration<double>(built - walked).count());
+                std::chrono::duration<double>(built - walked).count(), RssMb());
     std::size_t points = 0;
     for (const auto& m : doc.m_infoModels)
         points += m->m_allPoints.size();
