@@ -677,6 +677,10 @@ int CSCDImport::BuildIEDListFromSCD(CConfigDoc& doc) {
     index.Build(doc);
     for (const auto& info : doc.m_infoModels) {
         CDeviceTemplate tpl = BuildDeviceModel(*info);
+        // Once filed into its device model an IED's points are not needed again; freed here, a
+        // big file never holds every IED's points and every device model at once. The model keeps
+        // its name, description and type.
+        info->Clear();
         SerializeSCDIED(ar, tpl);
         MergeImportedModel(doc, tpl, info->m_strDesc, index);
         SetProgressPos(position_ + step);

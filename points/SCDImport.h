@@ -58,7 +58,8 @@ public:
     // 1 when the file has a root; fills the document's information models.
     int ReadSCDIEDs(projectmodel::CConfigDoc& doc);
     // Builds the device models, merges them into the library and the device table and writes
-    // the cache file. 1, or 0 when the cache file could not be written (reported).
+    // the cache file; each information model's points are freed once its device model is built.
+    // 1, or 0 when the cache file could not be written (reported).
     int BuildIEDListFromSCD(projectmodel::CConfigDoc& doc);
 
     // The bounds of the type walk (tests set small ones).

@@ -59,6 +59,9 @@ int main(int argc, char** argv) {
     import.LoadSCDFile(doc, argv[1]);
     const auto walked = std::chrono::steady_clock::now();
     std::printf("RSS after the walk %ld MB\n", RssMb());
+    std::size_t points = 0;
+    for (const auto& m : doc.m_infoModels)
+        points += m->m_allPoints.size();
     doc.m_sclService->Clear();
     import.BuildIEDListFromSCD(doc);
     const auto built = std::chrono::steady_clock::now();
@@ -66,9 +69,6 @@ int main(int argc, char** argv) {
     std::printf("parse and walk %.2f s, models and cache %.2f s, RSS at the end %ld MB\n",
                 std::chrono::duration<double>(walked - start).count(),
                 std::chrono::duration<double>(built - walked).count(), RssMb());
-    std::size_t points = 0;
-    for (const auto& m : doc.m_infoModels)
-        points += m->m_allPoints.size();
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     std::printf("import %.2f s, %zu IEDs, %zu points, %d devices, cache %ju bytes, peak RSS %ld MB\n",

@@ -8,6 +8,7 @@
 #include "projectmodel/ProjectContext.h"
 
 #include "platform/Prompt.h"
+#include "platform/scl/SCLService.h"
 
 #include <cstdio>
 #include <fstream>
@@ -37,7 +38,10 @@ int main(int argc, char** argv) {
     CProjectContext::Instance().SetLibraryFolder(argv[2]);
     CConfigDoc doc;
     CSCDImport import;
-    import.ImportSCD(doc, argv[1]);
+    // The phases of ImportSCD, with the points written before the device models take them over.
+    import.Clear(doc);
+    const int loaded = import.LoadSCDFile(doc, argv[1]);
+    doc.m_sclService->Clear();
     std::ofstream out(argv[3], std::ios::binary);
     for (const auto& m : doc.m_infoModels) {
         out << "IED\t" << m->m_strName << '\t' << m->m_strDesc << '\t' << m->m_strType << '\t'
@@ -52,6 +56,8 @@ int main(int argc, char** argv) {
                 out << "REF\t" << r->m_strRefText << '\t' << r->m_strDesc << '\t' << r->m_strCategory << '\t'
                     << r->m_nKind << '\n';
     }
+    if (loaded)
+        import.BuildIEDListFromSCD(doc);
     for (const CDevice& d : doc.m_devices)
         out << "DEV\t" << d.m_nAddress << '\t' << d.m_strModelName << '\t' << d.m_strDescription << '\n';
     platform::SetPrompt(nullptr);
