@@ -582,6 +582,8 @@ int CZipArchive::CloseExtractedFile(const std::string& targetPath, bool afterExc
     if (!afterException) {
         if (m_info.m_uUncomprLeft > 0)
             ret = -1;
+        else if (h.m_uMethod == 0 && m_info.m_uComprLeft > 0)
+            ThrowError(CZipException::codeBadZipFile); // stored data longer than the header says
         else if (m_info.m_uCrc32 != h.m_uCrc32)
             ThrowError(CZipException::codeBadCrc);
     }
@@ -611,6 +613,29 @@ int CZipArchive::CloseExtractedFile(const std::string& targetPath, bool afterExc
     return ret;
 }
 
+namespace {
+
+// The process's file-creation mask, read without changing it (the umask call alone would set it
+// for a moment under other threads).
+mode_t CurrentUmask() {
+    if (std::FILE* f = std::fopen("/proc/self/status", "r")) {
+        char line[256];
+        while (std::fgets(line, sizeof line, f)) {
+            unsigned mask = 0;
+            if (std::sscanf(line, "Umask: %o", &mask) == 1) {
+                std::fclose(f);
+                return static_cast<mode_t>(mask & 0777);
+            }
+        }
+        std::fclose(f);
+    }
+    const mode_t mask = ::umask(022);
+    ::umask(mask);
+    return mask & 0777;
+}
+
+} // namespace
+
 bool CZipArchive::SetAttributes(const std::string& path, const CZipEntryHeader& header) {
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0)
@@ -618,7 +643,8 @@ bool CZipArchive::SetAttributes(const std::string& path, const CZipEntryHeader& 
     mode_t mode = st.st_mode & 07777;
     const mode_t unixMode = static_cast<mode_t>(header.m_uExternalAttr >> 16);
     if (header.GetSystemCompatibility() == 3 && (unixMode & 0777) != 0) {
-        mode = unixMode & 0777;
+        // The archive's bits as a new file would get them: the process's umask applies.
+        mode = unixMode & 0777 & ~CurrentUmask();
         if (S_ISDIR(st.st_mode))
             mode |= S_IRWXU; // a folder must stay usable for the entries below it
     } else if ((header.m_uExternalAttr & 0x01) && !S_ISDIR(st.st_mode)) {
