@@ -540,6 +540,18 @@ TEST_F(ConfigDocTest, CopyAndImportScdKeepsOneFile) {
     EXPECT_TRUE(fs::exists(folder / "station.scd"));
 }
 
+// A GB2312-declared SCD lists its IED names and types as UTF-8 texts.
+TEST_F(ConfigDocTest, IedListOfAGbkScdIsConverted) {
+    const fs::path scd = tmp / "gbk.scd";
+    testsupport::WriteBytes(scd, "<?xml version=\"1.0\" encoding=\"GB2312\"?>\n<SCL><IED name=\"" +
+                                     platform::ToGbk("主变保护") + "\" type=\"" + platform::ToGbk("高压侧") +
+                                     "\" rScl:uri=\"IED/" + platform::ToGbk("主变") + ".cid\"/></SCL>\n");
+    CConfigDoc doc;
+    ASSERT_EQ(doc.ImportScdFile(scd.string()), 1);
+    ASSERT_EQ(doc.m_iedList.GetSize(), 1);
+    EXPECT_EQ(doc.m_iedList[0], (CIedRecord{"主变保护", "高压侧", "IED/主变.cid"}));
+}
+
 // A copy that fails keeps the project's SCD file and its IED list and says so.
 TEST_F(ConfigDocTest, FailedScdCopyKeepsTheOldFile) {
     CConfigDoc doc;
