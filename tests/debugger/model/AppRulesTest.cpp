@@ -197,6 +197,17 @@ TEST(AppRules, AddressesRoundTrip) {
     EXPECT_EQ(ParseDottedAddress("10.0.0.1"), 0x0A000001u);
 }
 
+TEST(NetCfg, DefaultsUntilSavedThenTheDottedAddresses) {
+    testsupport::TempDir dir;
+    const CNetCfg cfg(dir / "NetCfg.ini");
+    EXPECT_EQ(cfg.UnitIpText(), "192.168.1.100");
+    EXPECT_EQ(cfg.DestIpText(), "192.168.1.200");
+    cfg.Save(ParseDottedAddress("10.1.2.3"), ParseDottedAddress("10.1.2.300"));
+    EXPECT_EQ(cfg.UnitIpText(), "10.1.2.3");
+    EXPECT_EQ(cfg.DestIpText(), "10.1.2.44"); // each part is cut to a byte
+    EXPECT_NE(testsupport::ReadBytes(dir / "NetCfg.ini").find("[TCP Config]"), std::string::npos);
+}
+
 TEST(CommandHistory, UpDownAndRight) {
     CCommandHistory h;
     EXPECT_EQ(h.Back("x"), ""); // an empty history empties the line
