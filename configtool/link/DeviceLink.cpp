@@ -1,5 +1,7 @@
 #include "DeviceLink.h"
 
+#include "unitlink/NetSocket.h"
+
 #include "platform/Gbk.h"
 #include "platform/Paths.h"
 #include "platform/Prompt.h"
@@ -34,7 +36,7 @@ std::size_t MinimumLength(std::uint8_t type) {
 
 } // namespace
 
-CDeviceLink::CDeviceLink(std::unique_ptr<ILinkTransport> transport, ILinkReport* report)
+CDeviceLink::CDeviceLink(std::unique_ptr<unitlink::ILinkTransport> transport, ILinkReport* report)
     : transport_(std::move(transport)), report_(report) {
     transport_->SetEvents(this);
 }
@@ -111,7 +113,7 @@ int CDeviceLink::DoConnect() {
         }
     }
     // Bytes of an earlier connection must not be taken for the start of a frame.
-    ring_.Clear();
+    cutter_.Clear();
     LogError("通讯建立!");
     connected_ = true;
     if (report_)
@@ -123,7 +125,7 @@ int CDeviceLink::DoClose() {
     if (connected_)
         transport_->Close();
     connected_ = false;
-    ring_.Clear();
+    cutter_.Clear();
     ++closeCount_;
     ResetTransfer();
     return 1;
@@ -167,45 +169,10 @@ void CDeviceLink::OnPeerClosed() {
 
 void CDeviceLink::OnData(const std::uint8_t* data, std::size_t size) {
     const unsigned closes = closeCount_;
-    std::vector<std::uint8_t> frame;
-    // Bytes go into the ring only as far as it has room, so a long read never pushes out bytes of
-    // frames not yet taken.
-    while (size > 0) {
-        std::size_t chunk = ring_.Free() > 0 ? std::min(size, static_cast<std::size_t>(ring_.Free())) : size;
-        ring_.Append(data, chunk);
-        data += chunk;
-        size -= chunk;
-        while (ExtractFrame(frame)) {
-            ProcessFrame(frame.data(), frame.size());
-            if (closeCount_ != closes)
-                return; // the link was closed while handling the frame
-        }
-    }
-}
-
-bool CDeviceLink::ExtractFrame(std::vector<std::uint8_t>& frame) {
-    std::uint8_t head[8];
-    for (;;) {
-        if (ring_.Count() < 8)
-            return false;
-        ring_.PeekBytes(0, head, 8);
-        if (!HasSyncMarks(head)) {
-            ring_.Drop(1);
-            continue;
-        }
-        const std::int64_t l = GetI32(head + kOffLength);
-        // A length that cannot belong to a frame the ring could hold marks junk, not a frame start.
-        if (l < static_cast<std::int64_t>(kLengthBias) || l + 8 > ring_.Capacity()) {
-            ring_.Drop(1);
-            continue;
-        }
-        const int total = static_cast<int>(l + 8);
-        if (ring_.Count() < total)
-            return false;
-        frame.resize(static_cast<std::size_t>(total));
-        ring_.Take(frame.data(), total);
-        return true;
-    }
+    cutter_.Feed(data, size, [&](const std::uint8_t* frame, std::size_t n) {
+        ProcessFrame(frame, n);
+        return closeCount_ == closes; // the link was closed while handling the frame
+    });
 }
 
 void CDeviceLink::ProcessFrame(const std::uint8_t* f, std::size_t n) {
@@ -618,4 +585,8 @@ void CDeviceLink::LogReceivedBytes(const std::uint8_t* data, std::size_t size) {
 void CDeviceLink::LogError(const std::string& text) {
     if (report_)
         report_->MonitorText(LinkColour::Error, text);
+}
+
+std::unique_ptr<CDeviceLink> MakeDeviceLink(ILinkReport* report) {
+    return std::make_unique<CDeviceLink>(std::make_unique<unitlink::CNetSocket>(), report);
 }

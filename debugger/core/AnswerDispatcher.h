@@ -7,10 +7,14 @@
 #include <cstddef>
 #include <cstdint>
 
+namespace unitlink {
+class CBodyReader;
+}
+
 namespace quorvex {
 
 class CDeviceLink;
-class CBodyReader;
+using CBodyReader = unitlink::CBodyReader;
 
 class CAnswerDispatcher {
 public:

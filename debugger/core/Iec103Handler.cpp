@@ -1,8 +1,8 @@
 #include "Iec103Handler.h"
 
-#include "BodyReader.h"
 #include "DeviceLink.h"
 #include "DeviceRequests.h"
+#include "unitlink/BodyReader.h"
 #include "ValueText.h"
 
 #include "platform/Gbk.h"

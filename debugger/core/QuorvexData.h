@@ -4,7 +4,7 @@
 #include "DbEntry.h"
 #include "UnitBoard.h"
 
-#include "configtool/link/LinkFrame.h"
+#include "unitlink/FrameLayout.h"
 
 #include <cstdint>
 #include <filesystem>

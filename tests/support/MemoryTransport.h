@@ -1,7 +1,7 @@
 #pragma once
 // A link transport held in memory for the tests of every program that talks to the unit: it
 // records what is sent, can be told to fail, and runs link-thread calls at once.
-#include "configtool/link/LinkInterfaces.h"
+#include "unitlink/LinkTransport.h"
 
 #include <cstdint>
 #include <mutex>
@@ -18,9 +18,9 @@ inline void Le(Bytes& b, std::uint32_t v, int n) {
         b.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
 }
 
-class MemoryTransport : public ILinkTransport {
+class MemoryTransport : public unitlink::ILinkTransport {
 public:
-    void SetEvents(ILinkTransportEvents* e) override { events = e; }
+    void SetEvents(unitlink::ILinkTransportEvents* e) override { events = e; }
     bool Create() override { return createOk; }
     bool Connect(const std::string&, int) override {
         ++attempts;
@@ -42,7 +42,7 @@ public:
         return sent;
     }
 
-    ILinkTransportEvents* events = nullptr;
+    unitlink::ILinkTransportEvents* events = nullptr;
     bool createOk = true;
     bool sendOk = true;
     int failConnects = 0;

@@ -1,7 +1,6 @@
 // The real device link with its TCP transport against the fake unit on 127.0.0.1. Jobs run on a
 // worker thread the way the tool's worker runs them, while this thread carries the socket.
 #include "configtool/link/DeviceLink.h"
-#include "configtool/link/NetSocket.h"
 #include "LinkTestSupport.h"
 #include "tests/support/FakeUnit.h"
 #include "tests/support/PromptRecorder.h"

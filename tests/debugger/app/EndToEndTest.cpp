@@ -6,9 +6,9 @@
 #include "debugger/app/QuorvexApp.h"
 #include "debugger/app/SelectDialogs.h"
 
-#include "configtool/link/LinkFrame.h"
 #include "tests/debugger/core/QuorvexTestSupport.h"
 #include "tests/support/PromptRecorder.h"
+#include "unitlink/FrameLayout.h"
 
 #include "platform/ui/WidgetPrompt.h"
 

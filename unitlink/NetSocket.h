@@ -1,15 +1,15 @@
 #pragma once
-// The production transport of the device link: a QTcpSocket on the thread that creates this
-// object (the user-interface thread). Received bytes, receive errors and the unit closing the
+// The production transport of the programs' links to the unit: a QTcpSocket on the thread that
+// creates this object (the user-interface thread). Received bytes, receive errors and the unit closing the
 // connection reach the link there; calls from other threads are carried over and wait.
-#include "LinkInterfaces.h"
+#include "LinkTransport.h"
 
 #include <memory>
 
 class QObject;
 class QTcpSocket;
-class CDeviceLink;
-class ILinkReport;
+
+namespace unitlink {
 
 class CNetSocket : public ILinkTransport {
 public:
@@ -40,5 +40,4 @@ private:
     int connectTimeoutMs_ = 3000;
 };
 
-// A link with the production transport, made on the user-interface thread.
-std::unique_ptr<CDeviceLink> MakeDeviceLink(ILinkReport* report);
+} // namespace unitlink

@@ -1,11 +1,11 @@
 #include "NetSocket.h"
 
-#include "DeviceLink.h"
-
 #include <QCoreApplication>
 #include <QMetaObject>
 #include <QTcpSocket>
 #include <QThread>
+
+namespace unitlink {
 
 CNetSocket::CNetSocket() : context_(std::make_unique<QObject>()) {}
 
@@ -97,6 +97,4 @@ void CNetSocket::RunOnLinkThread(const std::function<void()>& fn) {
     QMetaObject::invokeMethod(context_.get(), fn, Qt::BlockingQueuedConnection);
 }
 
-std::unique_ptr<CDeviceLink> MakeDeviceLink(ILinkReport* report) {
-    return std::make_unique<CDeviceLink>(std::make_unique<CNetSocket>(), report);
-}
+} // namespace unitlink

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-namespace quorvex {
+namespace unitlink {
 
 class CBodyReader {
 public:
@@ -64,4 +64,4 @@ private:
     bool ok_ = true;
 };
 
-} // namespace quorvex
+} // namespace unitlink
