@@ -32,6 +32,10 @@ public:
     virtual void Close() = 0;
     // Runs fn on the thread that owns the socket and waits for it (directly when already there).
     virtual void RunOnLinkThread(const std::function<void()>& fn) = 0;
+    // Runs fn on the link's thread after the event being handled, never inside it: what a link
+    // shows in a box is shown this way, so no box opens inside the receive path. Calls still
+    // pending when the transport goes are dropped. Without an event loop it runs at once.
+    virtual void Post(std::function<void()> fn) { fn(); }
 };
 
 } // namespace unitlink

@@ -97,4 +97,8 @@ void CNetSocket::RunOnLinkThread(const std::function<void()>& fn) {
     QMetaObject::invokeMethod(context_.get(), fn, Qt::BlockingQueuedConnection);
 }
 
+void CNetSocket::Post(std::function<void()> fn) {
+    QMetaObject::invokeMethod(context_.get(), std::move(fn), Qt::QueuedConnection);
+}
+
 } // namespace unitlink

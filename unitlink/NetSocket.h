@@ -26,6 +26,7 @@ public:
     bool Send(const std::uint8_t* data, std::size_t size) override;
     void Close() override;
     void RunOnLinkThread(const std::function<void()>& fn) override;
+    void Post(std::function<void()> fn) override;
 
     // How long one connection attempt may take.
     void SetConnectTimeout(int ms) { connectTimeoutMs_ = ms; }

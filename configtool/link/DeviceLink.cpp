@@ -141,6 +141,9 @@ int CDeviceLink::DoSendFrame(const CLinkFrame& frame, const std::string& text) {
         DoClose();
         return 0;
     }
+    // Every frame sent while a transfer runs starts the wait for the unit's answer afresh.
+    if (file_)
+        stepSince_ = std::chrono::steady_clock::now();
     if (!text.empty()) {
         LogSent(text);
         LogSentBytes(frame.Data(), static_cast<std::size_t>(frame.Length()));
@@ -148,13 +151,31 @@ int CDeviceLink::DoSendFrame(const CLinkFrame& frame, const std::string& text) {
     return 1;
 }
 
+bool CDeviceLink::CheckStepWait(std::chrono::steady_clock::time_point now) {
+    bool going = false;
+    transport_->RunOnLinkThread([&] {
+        if (!file_ || state_ == kIdle)
+            return;
+        if (now - stepSince_ <= stepWait_) {
+            going = true;
+            return;
+        }
+        const long long seconds = std::chrono::duration_cast<std::chrono::seconds>(stepWait_).count();
+        FailTransfer(platform::StrFormat("等待装置应答超时(%lld秒)，文件传输失败!", seconds));
+    });
+    return going;
+}
+
 void CDeviceLink::OnReceive(const std::uint8_t* data, std::size_t size) {
     OnData(data, size);
 }
 
 void CDeviceLink::OnReceiveError() {
-    platform::MessageBox("接收数据出错!");
+    if (connected_ && fileOpen_)
+        FailTransfer("通讯中断，文件传输失败!");
     DoClose();
+    // Shown once the socket's event is handled, never inside it.
+    transport_->Post([] { platform::MessageBox("接收数据出错!"); });
 }
 
 void CDeviceLink::OnPeerClosed() {
@@ -196,9 +217,11 @@ void CDeviceLink::ProcessFrame(const std::uint8_t* f, std::size_t n) {
         break;
     }
     case 4:
+        stepSince_ = std::chrono::steady_clock::now();
         HandleOpenReply(f, n);
         break;
     case 6:
+        stepSince_ = std::chrono::steady_clock::now();
         HandleDataFrame(f, n);
         break;
     case 11:
@@ -283,8 +306,7 @@ void CDeviceLink::HandleCloseReply() {
         }
         // A stream that ended early or ran long is not the unit's file.
         if (bytesDone_ != fileLength_) {
-            FailTransfer(platform::StrFormat("接收文件长度错误，远端文件长度为%d字节，实际接收%lld字节!",
-                                             fileLength_, static_cast<long long>(bytesDone_)));
+            FailTransfer(LengthErrorText(bytesDone_));
             return;
         }
     }
@@ -429,6 +451,13 @@ int CDeviceLink::ReceiveDataPacket(const std::uint8_t* f, std::size_t n) {
         LogError("数据包序号不连续!");
     packetNo_ = p;
     const std::size_t len = n - 36;
+    // A unit that sends more than it announced is not sending that file: stop at once rather than
+    // fill the disk.
+    if (bytesDone_ + static_cast<std::int64_t>(len) > fileLength_) {
+        SendAck(false, p, "发送文件接收失败报文");
+        FailTransfer(LengthErrorText(bytesDone_ + static_cast<std::int64_t>(len)));
+        return 0;
+    }
     if (len && std::fwrite(f + 36, 1, len, file_) != len) {
         if (!SendAck(false, p, "发送文件接收失败报文")) {
             FailTransfer("发送文件接收失败报文失败!");
@@ -512,7 +541,18 @@ int CDeviceLink::DoSendRestart(std::uint8_t board) {
 
 void CDeviceLink::FailTransfer(const std::string& text) {
     transferOk_ = 0;
+    const bool partialUpload = file_ && direction_ == kUpload;
     EndTransfer(text);
+    // What an upload that failed wrote is not the unit's file: it must not be taken for one.
+    if (partialUpload) {
+        std::error_code ec;
+        std::filesystem::remove(std::filesystem::path(localPath_), ec);
+    }
+}
+
+std::string CDeviceLink::LengthErrorText(std::int64_t received) const {
+    return platform::StrFormat("接收文件长度错误，远端文件长度为%d字节，实际接收%lld字节!", fileLength_,
+                               static_cast<long long>(received));
 }
 
 void CDeviceLink::CloseLocalFile() {

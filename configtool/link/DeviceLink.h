@@ -10,6 +10,7 @@
 #include "unitlink/LinkTransport.h"
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <memory>
@@ -57,6 +58,13 @@ public:
     }
     int TransferState() const { return state_; }
 
+    // How long one step of a transfer (open, ready, a packet, the close) may wait for the unit.
+    static constexpr std::chrono::milliseconds kStepWait{30000};
+    void SetStepWait(std::chrono::milliseconds wait) { stepWait_ = wait; }
+    // Called by whoever waits for a transfer: ends it with a failure line when the unit has not
+    // answered its current step in time. False then (or when no transfer runs), else true.
+    bool CheckStepWait(std::chrono::steady_clock::time_point now = std::chrono::steady_clock::now());
+
     // Transport events (on the link's thread).
     void OnReceive(const std::uint8_t* data, std::size_t size) override;
     void OnReceiveError() override;
@@ -102,6 +110,8 @@ private:
     void SendPasswordResponse(const std::uint8_t* payload, std::size_t size);
     int SendAck(bool taken, std::uint16_t packet, const std::string& text);
     void FailTransfer(const std::string& text);
+    // The length-error line of an upload that received `received` bytes.
+    std::string LengthErrorText(std::int64_t received) const;
     void ReportProgress(int what);
     void CloseLocalFile();
     std::string LocalFileName() const;
@@ -130,6 +140,8 @@ private:
     std::atomic<bool> connected_{false};
     std::atomic<bool> fileOpen_{false};
     unsigned closeCount_ = 0;
+    std::chrono::milliseconds stepWait_ = kStepWait;
+    std::chrono::steady_clock::time_point stepSince_{};
 };
 
 // A link with the production transport (a TCP socket), made on the user-interface thread.

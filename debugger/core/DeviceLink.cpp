@@ -144,7 +144,8 @@ std::uint32_t CDeviceLink::ComputeAuthAnswer(const std::uint8_t challenge[4]) co
 }
 
 void CDeviceLink::OnReceiveError() {
-    platform::MessageBox("接收数据出错");
+    // Shown once the socket's event is handled, never inside it.
+    transport_->Post([] { platform::MessageBox("接收数据出错"); });
 }
 
 int CDeviceLink::AppendData(const std::uint8_t* data, std::size_t size) {

@@ -232,7 +232,8 @@ void CDeviceLink::OnTimer(int id) {
 }
 
 void CDeviceLink::OnReceiveError() {
-    platform::MessageBox("接收数据出错");
+    // Shown once the socket's event is handled, never inside it.
+    transport_->Post([] { platform::MessageBox("接收数据出错"); });
 }
 
 std::string CDeviceLink::HexText(const std::uint8_t* data, std::size_t size, std::size_t markAt) {

@@ -4,6 +4,7 @@
 #include "unitlink/LinkTransport.h"
 
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -35,6 +36,15 @@ public:
     }
     void Close() override { ++closes; }
     void RunOnLinkThread(const std::function<void()>& fn) override { fn(); }
+    void Post(std::function<void()> fn) override { posted.push_back(std::move(fn)); }
+    // Runs the posted calls as the event loop would once the current event is handled.
+    void RunPosted() {
+        while (!posted.empty()) {
+            auto fn = std::move(posted.front());
+            posted.erase(posted.begin());
+            fn();
+        }
+    }
 
     // A copy of the frames sent, taken under the lock (for tests where a worker sends).
     std::vector<Bytes> Sent() {
@@ -49,6 +59,7 @@ public:
     int attempts = 0;
     int closes = 0;
     std::vector<Bytes> sent;
+    std::vector<std::function<void()>> posted;
     std::mutex mutex;
 };
 

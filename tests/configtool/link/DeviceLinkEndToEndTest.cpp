@@ -78,8 +78,10 @@ protected:
             link->SetProgress(0, 100);
             if (!(download ? link->DownloadFile(local, remote, board) : link->UploadFile(local, remote)))
                 return;
-            for (int i = 0; i < 6000 && link->IsTransferOpen(); ++i)
+            for (int i = 0; i < 6000 && link->IsTransferOpen(); ++i) {
                 std::this_thread::sleep_for(std::chrono::milliseconds(5));
+                link->CheckStepWait();
+            }
             ok = !link->IsTransferOpen() && link->TransferOk() == 1;
         });
         return ok;
@@ -212,6 +214,30 @@ TEST_F(EndToEnd, UploadFaults) {
     WriteBytes(unit->store / "g.bin", bytes);
     EXPECT_FALSE(Transfer(false, (local / "g2.bin").string(), "g.bin"));
     EXPECT_EQ("E:接收文件长度错误，远端文件长度为35001字节，实际接收35000字节!", TransferLines().back());
+}
+
+TEST_F(EndToEnd, UnitThatSendsMoreThanItAnnouncedIsStoppedAtOnce) {
+    Start({"over-send"});
+    const std::string bytes = RandomBytes(60000, 7);
+    WriteBytes(unit->store / "o.bin", bytes);
+    EXPECT_FALSE(Transfer(false, (local / "o.bin").string(), "o.bin"));
+    // Stopped at the packet that ran past the 30000 announced bytes, not at the end.
+    EXPECT_EQ("E:接收文件长度错误，远端文件长度为30000字节，实际接收30420字节!", TransferLines().back());
+    EXPECT_FALSE(std::filesystem::exists(local / "o.bin"));
+    EXPECT_FALSE(report.Has("E:o.bin传输成功"));
+}
+
+TEST_F(EndToEnd, CloseTheUnitNeverAnswersFailsAfterTheStepWait) {
+    Start({"no-close-reply"});
+    link->SetStepWait(std::chrono::milliseconds(1000));
+    WriteBytes(local / "c.bin", "never closed");
+    QElapsedTimer t;
+    t.start();
+    EXPECT_FALSE(Transfer(true, (local / "c.bin").string(), "c.bin"));
+    EXPECT_LT(t.elapsed(), 10000);
+    EXPECT_EQ("E:等待装置应答超时(1秒)，文件传输失败!", TransferLines().back());
+    EXPECT_FALSE(report.Has("E:c.bin传输成功"));
+    EXPECT_TRUE(link->IsConnected());
 }
 
 TEST_F(EndToEnd, GarbageAndSplitFrames) {

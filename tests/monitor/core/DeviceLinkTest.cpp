@@ -374,6 +374,8 @@ TEST_F(DeviceLinkTest, CancelAllManualWaitsTenSeconds) {
 TEST_F(DeviceLinkTest, ReceiveErrorIsShownAndTheLinkStays) {
     rig.Connect();
     rig.link->OnReceiveError();
+    EXPECT_EQ(prompt.Count(), 0u); // not inside the socket's event
+    rig.transport->RunPosted();
     EXPECT_EQ(prompt.LastText(), "接收数据出错");
     EXPECT_TRUE(rig.link->IsConnected());
 }
