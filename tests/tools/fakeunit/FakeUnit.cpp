@@ -307,7 +307,8 @@ void Connection::HandleFrame(const Bytes& f) {
         }
         id_ = ++g_nextId;
         reply.push_back(ok ? 1 : 0);
-        Put32(reply, read ? std::uint32_t(g_opt.Has("over-send") ? size / 2 : size + (g_opt.Has("bad-length") ? 1 : 0))
+        Put32(reply, read ? std::uint32_t(g_opt.Has("over-send") ? size / 2
+                                                                 : size + (g_opt.Has("bad-length") ? 1 : 0))
                           : length);
         Put32(reply, id_);
         if (ok) {
