@@ -7,10 +7,12 @@
 #include "tests/support/TestFiles.h"
 
 #include <atomic>
+#include <functional>
 #include <gtest/gtest.h>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QProcess>
+#include <QTimer>
 #include <random>
 #include <thread>
 
@@ -238,6 +240,70 @@ TEST_F(EndToEnd, CloseTheUnitNeverAnswersFailsAfterTheStepWait) {
     EXPECT_EQ("E:等待装置应答超时(1秒)，文件传输失败!", TransferLines().back());
     EXPECT_FALSE(report.Has("E:c.bin传输成功"));
     EXPECT_TRUE(link->IsConnected());
+}
+
+namespace {
+
+// A prompt whose box stays open (a nested event loop, as a real box runs) until `until` holds or
+// the bound runs out; records whether the condition or the bound closed it.
+class HeldPrompt : public platform::IPrompt {
+public:
+    explicit HeldPrompt(std::function<bool()> until) : until_(std::move(until)), previous_(platform::CurrentPrompt()) {
+        platform::SetPrompt(this);
+    }
+    ~HeldPrompt() override { platform::SetPrompt(previous_); }
+    platform::Answer Message(const std::string& text, const std::string&, platform::Icon,
+                             platform::Buttons) override {
+        texts.push_back(text);
+        QElapsedTimer t;
+        t.start();
+        while (!until_() && t.elapsed() < 20000)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        closedByCondition = until_();
+        return platform::Answer::Ok;
+    }
+    std::vector<std::string> texts;
+    bool closedByCondition = false;
+
+private:
+    std::function<bool()> until_;
+    platform::IPrompt* previous_;
+};
+
+} // namespace
+
+TEST_F(EndToEnd, FramesKeepFlowingWhileABoxIsHeldOpen) {
+    Start({"split"});
+    const std::string bytes = RandomBytes(200000, 11);
+    WriteBytes(unit->store / "h.bin", bytes);
+    std::atomic<bool> started{false};
+    HeldPrompt held([&] { return started && !link->IsTransferOpen(); });
+    // A box opens on the user-interface thread while the transfer runs and stays open until the
+    // transfer has ended: every packet is received and acknowledged under it.
+    QTimer::singleShot(0, [&] { platform::MessageBox("held open"); });
+    bool ok = false;
+    RunOnWorker([&] {
+        for (int i = 0; i < 20 && link->PasswordState() != CDeviceLink::kPasswordVerified; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        link->SetTransferOk(1);
+        if (!link->UploadFile((local / "h.bin").string(), "h.bin"))
+            return;
+        started = true;
+        for (int i = 0; i < 4000 && link->IsTransferOpen(); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        ok = !link->IsTransferOpen() && link->TransferOk() == 1;
+    });
+    // The box was up while the transfer ran, and the transfer's end closed it.
+    QElapsedTimer t;
+    t.start();
+    while (held.texts.empty() && t.elapsed() < 5000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    ASSERT_EQ(std::vector<std::string>{"held open"}, held.texts);
+    EXPECT_TRUE(held.closedByCondition);
+    EXPECT_TRUE(ok);
+    EXPECT_EQ(bytes, ReadBytes(local / "h.bin"));
+    EXPECT_TRUE(link->IsConnected());
+    EXPECT_EQ("E:h.bin传输成功", TransferLines().back());
 }
 
 TEST_F(EndToEnd, GarbageAndSplitFrames) {
