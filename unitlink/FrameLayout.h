@@ -33,9 +33,10 @@ enum Offset : std::size_t {
     kOffPayload = 29,
 };
 
-// The largest frame any program of the suite builds: a body of at most 65000 bytes. A longer
-// length is not taken for a frame at all.
-constexpr std::size_t kLargestFrame = 65000 + kHeaderSize;
+// The largest body any program of the suite sends, and so the largest frame. A longer length is
+// not taken for a frame at all.
+constexpr std::size_t kMaxBody = 65000;
+constexpr std::size_t kLargestFrame = kMaxBody + kHeaderSize;
 
 // Frame kinds (low bits of byte 27): a message of the unit itself, or an ASDU carried for a device.
 constexpr std::uint8_t kKindAsdu = 0;

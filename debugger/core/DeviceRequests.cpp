@@ -1,6 +1,7 @@
 #include "DeviceRequests.h"
 
 #include "platform/Gbk.h"
+#include "unitlink/RequestBodies.h"
 
 #include <cmath>
 #include <cstring>
@@ -29,11 +30,6 @@ CDeviceMessage Unit(std::uint8_t board, Bytes body) {
 }
 CDeviceMessage Asdu(std::uint8_t board, std::uint16_t device, Bytes body) {
     return CDeviceMessage(CDeviceMessage::kKindAsdu, board, device, std::move(body));
-}
-void PutName(Bytes& b, const std::string& utf8) {
-    const std::string gbk = platform::ToGbk(utf8);
-    b.insert(b.end(), gbk.begin(), gbk.end());
-    b.push_back(0);
 }
 // The value truncated toward zero as a 32-bit integer (saturated at the ends of its range).
 std::int32_t Truncated(float v) {
@@ -71,9 +67,7 @@ CDeviceMessage Heartbeat() {
 }
 
 CDeviceMessage ChallengeAnswer(std::uint32_t answer) {
-    Bytes b = {14};
-    Put32(b, answer);
-    return Unit(kUnitBoard, std::move(b));
+    return Unit(kUnitBoard, unitlink::body::ChallengeAnswer(answer));
 }
 
 CDeviceMessage PortInformation() {
@@ -82,54 +76,32 @@ CDeviceMessage PortInformation() {
 
 CDeviceMessage FileOpen(std::uint8_t board, std::uint8_t direction, std::uint32_t size,
                         const std::string& name) {
-    Bytes b = {4, direction};
-    Put32(b, size);
-    PutName(b, name);
-    return Unit(board, std::move(b));
+    return Unit(board, unitlink::body::FileOpen(direction, size, name));
 }
 
 CDeviceMessage FileChunk(std::uint8_t board, std::uint32_t handle, bool more, std::uint16_t chunk,
                          const std::uint8_t* data, std::uint32_t n) {
-    Bytes b = {6};
-    b.reserve(8 + n);
-    Put32(b, handle);
-    b.push_back(more ? 1 : 0);
-    Put16(b, chunk);
-    if (n)
-        b.insert(b.end(), data, data + n);
-    return Unit(board, std::move(b));
+    return Unit(board, unitlink::body::FileData(handle, more ? 1 : 0, chunk, data, n));
 }
 
 CDeviceMessage UploadStart(std::uint8_t board, std::uint32_t handle) {
-    Bytes b = {5};
-    Put32(b, handle);
-    b.push_back(1);
-    return Unit(board, std::move(b));
+    return Unit(board, unitlink::body::FileReady(handle));
 }
 
 CDeviceMessage UploadAck(std::uint8_t board, std::uint32_t handle, std::uint16_t chunk) {
-    Bytes b = {6};
-    Put32(b, handle);
-    b.push_back(1);
-    Put16(b, chunk);
-    return Unit(board, std::move(b));
+    return Unit(board, unitlink::body::FileData(handle, 1, chunk));
 }
 
 CDeviceMessage FileClose(std::uint8_t board, const std::string& name) {
-    Bytes b = {7};
-    PutName(b, name);
-    return Unit(board, std::move(b));
+    return Unit(board, unitlink::body::FileClose(name));
 }
 
 CDeviceMessage Restart(std::uint8_t board) {
-    return Unit(board, {2});
+    return Unit(board, unitlink::body::Restart());
 }
 
 CDeviceMessage StringCommand(const std::string& text) {
-    const std::string gbk = platform::ToGbk(text);
-    Bytes b = {3};
-    b.insert(b.end(), gbk.begin(), gbk.end());
-    return Unit(kUnitBoard, std::move(b));
+    return Unit(kUnitBoard, unitlink::body::StringCommand(text));
 }
 
 std::string NormaliseDirectoryPath(std::string path) {

@@ -248,7 +248,8 @@ namespace {
 // the bound runs out; records whether the condition or the bound closed it.
 class HeldPrompt : public platform::IPrompt {
 public:
-    explicit HeldPrompt(std::function<bool()> until) : until_(std::move(until)), previous_(platform::CurrentPrompt()) {
+    explicit HeldPrompt(std::function<bool()> until)
+        : until_(std::move(until)), previous_(platform::CurrentPrompt()) {
         platform::SetPrompt(this);
     }
     ~HeldPrompt() override { platform::SetPrompt(previous_); }
