@@ -64,7 +64,8 @@ TEST(PointTyping, SplitQuotedKeepsGroupedSeparators) {
 }
 
 TEST(PointTyping, CleanFieldTextRemovesLineSeparators) {
-    EXPECT_EQ(CleanFieldText("I=0,跳闸;返回[1]\r\n"), "I 0 跳闸 返回 1   ");
+    EXPECT_EQ(CleanFieldText("I=0,跳闸;返回[1]\r\n"), "I 0 跳闸 返回 1");
+    EXPECT_EQ(CleanFieldText("\"开关(1)\" (甲"), "开关(1)   甲");
 }
 
 TEST(DataSetRefSet, EqualityIgnoresCaseContainmentDoesNot) {
@@ -78,7 +79,7 @@ TEST(DataSetRefSet, EqualityIgnoresCaseContainmentDoesNot) {
     EXPECT_TRUE(set.Matches("ctrl/xcbr1$st$pos$stval"));
     EXPECT_FALSE(set.Matches("prot/ptoc1$st$op$general"));
     EXPECT_FALSE(set.Matches("PROT/PTOC2$ST$Op$general"));
-    EXPECT_TRUE(set.Matches("XPROT/PTOC1$ST$Op$general")); // containment anywhere, as specified
+    EXPECT_TRUE(set.Matches("XPROT/PTOC1$ST$Op$general")); // a reference held anywhere inside the name matches
     set.Add("AB");
     set.Add("BC");
     EXPECT_TRUE(set.Matches("xxABC")); // a match found through a failure link
