@@ -8,8 +8,6 @@
 
 namespace unitlink::body {
 
-namespace {
-
 void Put16(Bytes& b, std::uint16_t v) {
     b.push_back(static_cast<std::uint8_t>(v));
     b.push_back(static_cast<std::uint8_t>(v >> 8));
@@ -19,6 +17,8 @@ void Put32(Bytes& b, std::uint32_t v) {
     for (int i = 0; i < 4; ++i)
         b.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
 }
+
+namespace {
 
 // The text in GBK, cut at a whole character so that `room` more bytes still fit in a body.
 void PutGbk(Bytes& b, std::string_view utf8, std::size_t room) {

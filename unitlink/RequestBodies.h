@@ -11,6 +11,10 @@ namespace unitlink::body {
 
 using Bytes = std::vector<std::uint8_t>;
 
+// Appends a little-endian field to a body.
+void Put16(Bytes& b, std::uint16_t v);
+void Put32(Bytes& b, std::uint32_t v);
+
 // 2: restart the board given in the header.
 Bytes Restart();
 // 3: a string command, without terminator.

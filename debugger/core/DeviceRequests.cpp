@@ -14,14 +14,9 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-void Put16(Bytes& b, std::uint16_t v) {
-    b.push_back(static_cast<std::uint8_t>(v));
-    b.push_back(static_cast<std::uint8_t>(v >> 8));
-}
-void Put32(Bytes& b, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i)
-        b.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
-}
+using unitlink::body::Put16;
+using unitlink::body::Put32;
+
 void PutTime(Bytes& b, const CDeviceTime& t) {
     std::uint8_t raw[7];
     t.ToBytes(raw);
