@@ -149,6 +149,10 @@ void CDebugTextView::FlushFeed() {
         return;
     // Lines beyond the pane's limit at the front of the batch are skipped before formatting.
     std::size_t skip = m_pendingLines > static_cast<std::size_t>(kMaxLines) ? m_pendingLines - kMaxLines : 0;
+    // A batch that fills the pane by itself replaces what is shown at once rather than pushing
+    // the old lines out one block at a time.
+    if (m_pendingLines >= static_cast<std::size_t>(kMaxLines))
+        document()->clear();
     QTextCursor cursor(document());
     cursor.movePosition(QTextCursor::End);
     cursor.beginEditBlock();

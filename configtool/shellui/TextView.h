@@ -60,7 +60,7 @@ public:
 
     // The pane keeps only its last lines, so a long transfer cannot fill the memory.
     static constexpr int kMaxLines = 3000;
-    static constexpr int kFeedIntervalMs = 100;
+    static constexpr int kFeedIntervalMs = 200;
 
     explicit CDebugTextView(QWidget* parent = nullptr);
     ~CDebugTextView() override;
