@@ -1,9 +1,9 @@
 #include "debugger/core/AnswerDispatcher.h"
 
-#include "debugger/core/BodyReader.h"
 #include "debugger/core/DeviceLink.h"
 #include "debugger/core/DeviceRequests.h"
 #include "debugger/core/ValueText.h"
+#include "unitlink/BodyReader.h"
 
 #include "platform/Gbk.h"
 #include "platform/Paths.h"

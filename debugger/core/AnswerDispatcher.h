@@ -8,10 +8,14 @@
 #include <cstdint>
 #include <string>
 
+namespace unitlink {
+class CBodyReader;
+}
+
 namespace quorvex {
 
 class CDeviceLink;
-class CBodyReader;
+using CBodyReader = unitlink::CBodyReader;
 
 class CAnswerDispatcher {
 public:

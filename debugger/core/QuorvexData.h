@@ -4,7 +4,7 @@
 #include "debugger/core/DbEntry.h"
 #include "debugger/core/UnitBoard.h"
 
-#include "configtool/link/LinkFrame.h"
+#include "unitlink/FrameLayout.h"
 
 #include <cstdint>
 #include <filesystem>

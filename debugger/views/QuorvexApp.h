@@ -15,7 +15,7 @@
 #include "debugger/core/QuorvexData.h"
 #include "debugger/core/QuorvexShell.h"
 
-#include "configtool/link/LinkInterfaces.h"
+#include "unitlink/LinkTransport.h"
 #include "users/model/UserPwMgr.h"
 
 #include <QObject>
@@ -47,7 +47,7 @@ class CConnectParamDlg;
 class CQuorvexApp : public QObject, public IQuorvexShell {
     Q_OBJECT
 public:
-    using TransportFactory = std::function<std::unique_ptr<ILinkTransport>()>;
+    using TransportFactory = std::function<std::unique_ptr<unitlink::ILinkTransport>()>;
 
     // programFolder holds "Password.dat", "CFG_TOOL.INI" and the "sav" folder; settingsFile is the
     // link's address file (empty: "CFG_TOOL.INI" of the program folder).

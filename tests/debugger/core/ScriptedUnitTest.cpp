@@ -2,10 +2,10 @@
 // the unit checks the challenge answer itself and answers each request it understands.
 #include "tests/debugger/core/QuorvexTestSupport.h"
 
-#include "configtool/link/LinkFrame.h"
 #include "debugger/core/DeviceRequests.h"
 #include "debugger/core/NetMagThread.h"
 #include "tests/support/PromptRecorder.h"
+#include "unitlink/FrameLayout.h"
 
 #include <gtest/gtest.h>
 

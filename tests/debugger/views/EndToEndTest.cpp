@@ -6,9 +6,9 @@
 #include "debugger/views/QuorvexApp.h"
 #include "debugger/views/SelectDialogs.h"
 
-#include "configtool/link/LinkFrame.h"
 #include "tests/debugger/core/QuorvexTestSupport.h"
 #include "tests/support/PromptRecorder.h"
+#include "unitlink/FrameLayout.h"
 
 #include "platform/ui/WidgetPrompt.h"
 

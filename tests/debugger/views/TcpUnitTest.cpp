@@ -3,8 +3,8 @@
 #include "debugger/views/FileDialogs.h"
 #include "debugger/views/QuorvexApp.h"
 
-#include "configtool/link/LinkFrame.h"
-#include "configtool/link/NetSocket.h"
+#include "unitlink/FrameLayout.h"
+#include "unitlink/NetSocket.h"
 #include "tests/debugger/core/QuorvexTestSupport.h"
 #include "tests/support/PromptRecorder.h"
 #include "tests/support/TestFiles.h"
@@ -148,7 +148,7 @@ TEST(TcpUnit, UploadOfADottedFileThroughTheRealSaveDialog) {
     std::filesystem::create_directories(bin);
     std::filesystem::create_directories(dir.Path() / "Tmp");
 
-    CQuorvexApp app([] { return std::make_unique<CNetSocket>(); }, bin);
+    CQuorvexApp app([] { return std::make_unique<unitlink::CNetSocket>(); }, bin);
     ASSERT_TRUE(app.InitInstance("系统管理员", "", true));
     app.Link()->SetAddress("127.0.0.1", unit.Port());
     app.OnConnect();

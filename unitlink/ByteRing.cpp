@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+namespace unitlink {
+
 CByteRing::CByteRing(int capacity)
     : capacity_(capacity > 0 ? capacity : 1), data_(static_cast<std::size_t>(capacity_)) {}
 
@@ -59,3 +61,5 @@ void CByteRing::Take(std::uint8_t* out, int n) {
 void CByteRing::Clear() {
     head_ = tail_ = count_ = 0;
 }
+
+} // namespace unitlink

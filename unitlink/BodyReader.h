@@ -1,12 +1,13 @@
 #pragma once
-// Reads the fields of a received body in order, never past its end: a read beyond the end fails
-// and leaves the reader failed, so a parser checks once after a group of reads.
+// Reads the fields of a received body (little-endian), never past its end. In order: a read
+// beyond the end fails and leaves the reader failed, so a parser checks once after a group of
+// reads. At fixed offsets: Has checks a range, and the At reads assume it was checked.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <string>
 
-namespace quorvex {
+namespace unitlink {
 
 class CBodyReader {
 public:
@@ -26,17 +27,29 @@ public:
     std::uint16_t U16() {
         if (!Need(2))
             return 0;
-        const std::uint16_t v = static_cast<std::uint16_t>(data_[pos_] | data_[pos_ + 1] << 8);
+        const std::uint16_t v = U16At(pos_);
         pos_ += 2;
         return v;
     }
     std::uint32_t U32() {
         if (!Need(4))
             return 0;
-        std::uint32_t v = 0;
-        for (int i = 0; i < 4; ++i)
-            v |= static_cast<std::uint32_t>(data_[pos_ + static_cast<std::size_t>(i)]) << (8 * i);
+        const std::uint32_t v = U32At(pos_);
         pos_ += 4;
+        return v;
+    }
+
+    std::size_t Size() const { return size_; }
+    const std::uint8_t* Data() const { return data_; }
+    bool Has(std::size_t off, std::size_t n) const { return off <= size_ && n <= size_ - off; }
+    std::uint8_t U8At(std::size_t off) const { return data_[off]; }
+    std::uint16_t U16At(std::size_t off) const {
+        return static_cast<std::uint16_t>(data_[off] | data_[off + 1] << 8);
+    }
+    std::uint32_t U32At(std::size_t off) const {
+        std::uint32_t v = 0;
+        for (std::size_t i = 0; i < 4; ++i)
+            v |= static_cast<std::uint32_t>(data_[off + i]) << (8 * i);
         return v;
     }
     // Pointer to the next n bytes, or null (and failed) when fewer are left.
@@ -64,4 +77,4 @@ private:
     bool ok_ = true;
 };
 
-} // namespace quorvex
+} // namespace unitlink

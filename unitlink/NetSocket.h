@@ -1,15 +1,15 @@
 #pragma once
-// The production transport of the device link: a QTcpSocket on the thread that creates this
-// object (the user-interface thread). Received bytes, receive errors and the unit closing the
+// The production transport of the programs' links to the unit: a QTcpSocket on the thread that
+// creates this object (the user-interface thread). Received bytes, receive errors and the unit closing the
 // connection reach the link there; calls from other threads are carried over and wait.
-#include "LinkInterfaces.h"
+#include "LinkTransport.h"
 
 #include <memory>
 
 class QObject;
 class QTcpSocket;
-class CDeviceLink;
-class ILinkReport;
+
+namespace unitlink {
 
 class CNetSocket : public ILinkTransport {
 public:
@@ -26,6 +26,7 @@ public:
     bool Send(const std::uint8_t* data, std::size_t size) override;
     void Close() override;
     void RunOnLinkThread(const std::function<void()>& fn) override;
+    void Post(std::function<void()> fn) override;
 
     // How long one connection attempt may take.
     void SetConnectTimeout(int ms) { connectTimeoutMs_ = ms; }
@@ -40,5 +41,4 @@ private:
     int connectTimeoutMs_ = 3000;
 };
 
-// A link with the production transport, made on the user-interface thread.
-std::unique_ptr<CDeviceLink> MakeDeviceLink(ILinkReport* report);
+} // namespace unitlink

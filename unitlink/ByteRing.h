@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <vector>
 
+namespace unitlink {
+
 class CByteRing {
 public:
     explicit CByteRing(int capacity);
@@ -33,3 +35,5 @@ private:
     int count_ = 0;
     std::vector<std::uint8_t> data_;
 };
+
+} // namespace unitlink

@@ -1,4 +1,6 @@
-#include "configtool/link/ByteRing.h"
+#include "unitlink/ByteRing.h"
+
+using unitlink::CByteRing;
 
 #include <gtest/gtest.h>
 #include <numeric>

@@ -1,11 +1,11 @@
 #include "NetSocket.h"
 
-#include "DeviceLink.h"
-
 #include <QCoreApplication>
 #include <QMetaObject>
 #include <QTcpSocket>
 #include <QThread>
+
+namespace unitlink {
 
 CNetSocket::CNetSocket() : context_(std::make_unique<QObject>()) {}
 
@@ -97,6 +97,8 @@ void CNetSocket::RunOnLinkThread(const std::function<void()>& fn) {
     QMetaObject::invokeMethod(context_.get(), fn, Qt::BlockingQueuedConnection);
 }
 
-std::unique_ptr<CDeviceLink> MakeDeviceLink(ILinkReport* report) {
-    return std::make_unique<CDeviceLink>(std::make_unique<CNetSocket>(), report);
+void CNetSocket::Post(std::function<void()> fn) {
+    QMetaObject::invokeMethod(context_.get(), std::move(fn), Qt::QueuedConnection);
 }
+
+} // namespace unitlink
