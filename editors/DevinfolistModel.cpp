@@ -21,15 +21,16 @@ bool IsDigits(const std::string& text) {
     return std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
-// Digits only and within the range of an address; -1 otherwise.
+// An ordinary device's address or mapped address: 1..65529 (65530 and above belong to the virtual
+// devices, also while they are absent); -1 for anything else, long digit strings included.
 long long AddressNumber(const std::string& text) {
     if (!IsDigits(text))
         return -1;
     const std::size_t first = text.find_first_not_of('0');
-    if (first != std::string::npos && text.size() - first > 10)
+    if (first == std::string::npos || text.size() - first > 5)
         return -1;
     const long long n = platform::AtoLL(text);
-    return n > INT_MAX ? -1 : n;
+    return n >= 1 && n < kStatusDeviceAddress ? n : -1;
 }
 
 template <class Fn> void ForEachPort(CProjectModel& doc, Fn fn) {

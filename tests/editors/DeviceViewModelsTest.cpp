@@ -74,14 +74,21 @@ TEST_F(DeviceModels, TimeSourcesShowPortsAndRefuseWhatTheBoardLacks) {
     EXPECT_EQ(rows[1].cells[2], "串口1<地址1>()");
 
     // Another board number: that board does not exist, nothing is stored.
-    EXPECT_FALSE(CAdjusttimeModel::SetPort(doc, 1, "3", "串口0<地址0>(P103)"));
-    EXPECT_EQ(prompts.LastText(), "错误端口\n串口0<地址0>");
+    EXPECT_FALSE(CAdjusttimeModel::SetBoard(doc, 1, "3"));
+    EXPECT_EQ(prompts.LastText(), "错误端口\n串口<地址1>");
+    EXPECT_FALSE(CAdjusttimeModel::SetPort(doc, 1, "3", 0, 0));
     EXPECT_EQ(doc.m_timeSources[1], serial);
-    // A group the board does not have is named in the message.
-    EXPECT_FALSE(CAdjusttimeModel::SetPort(doc, 1, "0", "光口0<地址0>(P103)"));
-    EXPECT_EQ(prompts.LastText(), "错误端口\n板卡1没有光口0<地址0>");
-    EXPECT_TRUE(CAdjusttimeModel::SetPort(doc, 1, "0", "网络0<地址0>(P104)"));
+    // The port is the chosen entry (group, place), whatever its text reads.
+    const auto choices = CAdjusttimeModel::PortChoices(doc, "0");
+    ASSERT_EQ(choices.size(), 3u);
+    EXPECT_EQ(choices[2].text, "网络0<地址0>(P104)");
+    EXPECT_EQ(choices[2].group, 1);
+    EXPECT_EQ(choices[2].index, 0);
+    EXPECT_FALSE(CAdjusttimeModel::SetPort(doc, 1, "0", 1, 5));
+    EXPECT_EQ(doc.m_timeSources[1], serial);
+    EXPECT_TRUE(CAdjusttimeModel::SetPort(doc, 1, "0", 1, 0));
     EXPECT_EQ(doc.m_timeSources[1].m_nPortType, 2);
+    EXPECT_EQ(doc.m_timeSources[1].m_nPort, 0);
 
     EXPECT_TRUE(CAdjusttimeModel::SetPriority(doc, 0, "300"));
     EXPECT_EQ(doc.m_timeSources[0].m_nPriority, 255);
@@ -136,7 +143,18 @@ TEST_F(DeviceModels, AddressEditsRefuseBadInput) {
     EXPECT_FALSE(CDevinfolistModel::SetAddress(doc, 2, 5, "99999999999"));
     EXPECT_FALSE(CDevinfolistModel::SetMappedAddress(doc, 0, 1, "x"));
     EXPECT_EQ(prompts.LastText(), "第0行设置错误！\n原因:输入 x  非法！");
-    EXPECT_EQ(Addresses(), (std::vector<int>{1, 2, 5, 65530, 65531, 65532}));
+    // Ordinary devices keep to 1..65529, also where a virtual device is absent.
+    doc.m_devices.RemoveAt(doc.m_devices.FindIndexByAddress(65532));
+    for (const char* bad : {"0", "000", "65530", "65532", "65535", "4294967297", "18446744073709551617"}) {
+        EXPECT_FALSE(CDevinfolistModel::SetAddress(doc, 2, 5, bad)) << bad;
+        EXPECT_EQ(prompts.LastText(), std::string("第2行设置错误！\n原因:输入 ") + bad + " 非法！");
+        EXPECT_FALSE(CDevinfolistModel::SetMappedAddress(doc, 2, 5, bad)) << bad;
+        EXPECT_EQ(prompts.LastText(), std::string("第2行设置错误！\n原因:输入 ") + bad + "  非法！");
+    }
+    EXPECT_EQ(doc.FindDevice(5)->m_nMappedAddress, 5);
+    EXPECT_TRUE(CDevinfolistModel::SetMappedAddress(doc, 2, 5, "65529"));
+    EXPECT_EQ(doc.FindDevice(5)->m_nMappedAddress, 65529);
+    EXPECT_EQ(Addresses(), (std::vector<int>{1, 2, 5, 65530, 65531}));
 }
 
 TEST_F(DeviceModels, AnAddressChangeIsCarriedThroughTheProject) {

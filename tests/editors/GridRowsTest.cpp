@@ -58,6 +58,13 @@ TEST(CellValue, NumbersOutsideTheirRangeAreClampedWithAMessage) {
     EXPECT_EQ(prompts.LastText(), kClampedToMaximum);
     EXPECT_EQ(ClampIntText("-5", 0, 255), "0");
     EXPECT_EQ(prompts.LastText(), kClampedToMinimum);
+    // Numbers of 19 and more digits saturate to the limit, with the limit's message.
+    EXPECT_EQ(ClampIntText("99999999999999999999", 0, 255), "255");
+    EXPECT_EQ(prompts.LastText(), kClampedToMaximum);
+    EXPECT_EQ(ClampIntText("9999999999999999999", 0, 65535), "65535");
+    EXPECT_EQ(prompts.LastText(), kClampedToMaximum);
+    EXPECT_EQ(ClampIntText("-99999999999999999999", -10, 10), "-10");
+    EXPECT_EQ(prompts.LastText(), kClampedToMinimum);
     prompts.Clear();
     EXPECT_EQ(ClampIntText("12", 0, 255), "12");
     EXPECT_EQ(prompts.Count(), 0u);
@@ -73,4 +80,12 @@ TEST(CellValue, NumbersOutsideTheirRangeAreClampedWithAMessage) {
     // Without a range, and for other kinds, the text stays as typed.
     EXPECT_EQ(CheckOptionValue("INT", nullptr, nullptr, "abc"), "abc");
     EXPECT_EQ(CheckOptionValue("STRING", &lo, &hi, "70000"), "70000");
+}
+
+TEST(CellValue, OnlyCompleteDottedIpv4AddressesAreAddresses) {
+    for (const char* good : {"0.0.0.0", "10.0.0.1", "255.255.255.255", "192.168.001.010"})
+        EXPECT_TRUE(IsDottedIpv4(good)) << good;
+    for (const char* bad : {"", "10.0.0", "10.0.0.", "999.999.1.1", "256.0.0.1", "1.2.3.4.5", "1..2.3",
+                            "a.b.c.d", " 1.2.3.4", "1.2.3.4 ", "1234.1.1.1", "1.2.3.-4"})
+        EXPECT_FALSE(IsDottedIpv4(bad)) << bad;
 }

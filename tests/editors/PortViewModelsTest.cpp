@@ -76,30 +76,54 @@ TEST(PortGridModel, ChangingBetweenDeviceProtocolsAsksAboutTheOldThenTheNew) {
     EXPECT_EQ(prompts.Count(), 0u);
 }
 
-TEST(PortGridModel, PortsWithDevicesStopDeletionAndNumbersStayUnique) {
+TEST(PortGridModel, PortsAreNumberedByPlaceAndDevicesAndTimeSourcesFollow) {
     testsupport::PromptRecorder prompts;
     porttest::PortProject p;
     CPortArray& net = p.doc->m_boardCfg.m_boards[0].m_ports[1];
-    EXPECT_FALSE(CPortGridModel::AddPort(p.doc->m_boardCfg.m_boards[0].m_ports[0])); // serial: fixed
-    ASSERT_TRUE(CPortGridModel::AddPort(net));
-    ASSERT_TRUE(CPortGridModel::AddPort(net));
-    EXPECT_EQ(net[2].m_nNumber, 2);
+    EXPECT_FALSE(CPortGridModel::AddPort(*p.doc, 0, 0)); // serial: fixed
+    ASSERT_TRUE(CPortGridModel::AddPort(*p.doc, 0, 1));
+    ASSERT_TRUE(CPortGridModel::AddPort(*p.doc, 0, 1));
+    ASSERT_TRUE(CPortGridModel::AddPort(*p.doc, 0, 1));
+    ASSERT_EQ(net.GetSize(), 4);
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(net[i].m_nNumber, i);
+        EXPECT_EQ(net[i].m_nRunning, i);
+    }
     EXPECT_EQ(net[2].m_values[0], "未用");
-    // Rows 1, 2, 3 with devices on port 2: port 1 goes, the rest stays.
-    ASSERT_TRUE(CPortGridModel::AddPort(net));
+    // Devices on port 2, time sources on ports 1 and 3.
     net[2].m_protocol.m_deviceAddresses = {2};
     CDevice* two = p.doc->FindDevice(2);
     two->m_nBoard = 0;
     two->m_model.m_nPortGroup = 1;
     two->m_model.m_nPortIndex = 2;
+    CTimeSource onOne;
+    onOne.m_nPortType = kPortTypeNetwork;
+    onOne.m_nPort = 1;
+    CTimeSource onThree = onOne;
+    onThree.m_nPort = 3;
+    onThree.m_nPriority = 9;
+    p.doc->m_timeSources.Add(onOne);
+    p.doc->m_timeSources.Add(onThree);
+    // Rows 1, 2, 3 with devices on port 2: port 1 goes, the rest stays.
     EXPECT_EQ(CPortGridModel::DeletePorts(*p.doc, 0, 1, {1, 2, 3}), 1);
-    EXPECT_EQ(prompts.LastText(), "请先删除端口连接的装置，然后再删除端口!");
+    EXPECT_EQ(prompts.Texts()[0], "请先删除端口连接的装置，然后再删除端口!");
     ASSERT_EQ(net.GetSize(), 3);
-    EXPECT_EQ(net[1].m_nNumber, 2);
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(net[i].m_nNumber, i); // numbers equal places, as after reopening
+        EXPECT_EQ(net[i].m_nRunning, i);
+    }
     EXPECT_EQ(two->m_model.m_nPortIndex, 1); // the device follows its port
-    // The next port does not take a number still in use.
-    ASSERT_TRUE(CPortGridModel::AddPort(net));
-    EXPECT_EQ(net[3].m_nNumber, 4);
+    // The source of the deleted port is removed with a message; the other follows its port.
+    ASSERT_EQ(p.doc->m_timeSources.GetSize(), 1);
+    EXPECT_EQ(p.doc->m_timeSources[0].m_nPort, 2);
+    EXPECT_EQ(p.doc->m_timeSources[0].m_nPriority, 9);
+    EXPECT_EQ(prompts.LastText(), "对时源所用的通讯口已删除，以下对时源已一并删除:\n对时源1: 板卡0 网络地址1");
+    ASSERT_TRUE(CPortGridModel::AddPort(*p.doc, 0, 1));
+    EXPECT_EQ(net[3].m_nNumber, 3);
+    // The configuration files are named after the renumbered ports.
+    EXPECT_EQ(projectmodel::CConfigDoc::PortConfigFileName(p.doc->m_boardCfg.m_boards[0], net[2],
+                                                           projectmodel::CPortConfig()),
+              "ccu_板卡0_网络2_规约0_配置.cfg");
 }
 
 TEST(RefTableModel, PointsAreCheckedForCategoryAndDuplicates) {

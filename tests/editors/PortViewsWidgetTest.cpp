@@ -127,6 +127,27 @@ TEST_F(PortViewsTest, PortGridOpensTheSelectedGroupAndStoresCheckedValues) {
     EXPECT_EQ(project.Port(1, 1).m_protocol.m_strName, "P103");
     EXPECT_EQ(view->List()->GetItemText(1, 6), "3");
     EXPECT_EQ(Board()->child(1)->child(1)->text(0).toStdString(), "网络1<地址1 P103>");
+
+    // An address cell stores only a complete dotted IPv4 address; the rest leaves the old value.
+    auto* ip = view->findChild<QLineEdit*>("ipEdit");
+    ASSERT_NE(ip, nullptr);
+    for (const char* bad : {"10.0.0", "256.0.0.1", "999.999.1.1"}) {
+        view->OnClickCell(1, 7);
+        ASSERT_TRUE(ip->isVisible());
+        ip->clear();
+        QTest::keyClicks(ip, bad);
+        QTest::keyClick(ip, Qt::Key_Return);
+        EXPECT_FALSE(ip->isVisible());
+        EXPECT_EQ(project.Port(1, 1).m_values[6], "0.0.0.0") << bad;
+        EXPECT_EQ(view->List()->GetItemText(1, 7), "0.0.0.0") << bad;
+    }
+    EXPECT_EQ(prompts.LastText().rfind("输入 999.999.1.1 非法！", 0), 0u) << prompts.LastText();
+    view->OnClickCell(1, 7);
+    ip->clear();
+    QTest::keyClicks(ip, "10.0.0.12");
+    QTest::keyClick(ip, Qt::Key_Return);
+    EXPECT_EQ(project.Port(1, 1).m_values[6], "10.0.0.12");
+    EXPECT_EQ(view->List()->GetItemText(1, 7), "10.0.0.12");
 }
 
 TEST_F(PortViewsTest, ConfigurationReferencesAreAddedMovedEditedAndDeleted) {
