@@ -1,6 +1,7 @@
 #include "editors/EquipViewModel.h"
 
 #include "editors/CellValue.h"
+#include "editors/RefTableModel.h"
 #include "platform/Gbk.h"
 #include "platform/Prompt.h"
 #include "platform/Text.h"
@@ -263,17 +264,7 @@ bool CEquipDetailModel::MoveRefs(CPrjDevice& equipment, int tableIndex, const st
     CRefTable* table = equipment.m_settings.m_tables.GetPtr(tableIndex);
     if (!table || !IsSystem(equipment) || rows.empty())
         return false;
-    const int count = table->m_entries.GetSize();
-    const int t = std::clamp(position, 1, count + 1) - 1;
-    for (std::size_t i = 0; i < rows.size(); ++i) {
-        const int r = rows[i];
-        const int n = static_cast<int>(i);
-        if (t < r)
-            table->m_entries.MoveItem(r, t + n);
-        else if (r < t)
-            table->m_entries.MoveItem(r - n, t);
-    }
-    return true;
+    return !CRefTableModel::MoveRows(table->m_entries.Items(), rows, position).empty();
 }
 
 bool CEquipDetailModel::DeleteRefs(CProjectModel& doc, CPrjDevice& equipment, int tableIndex,

@@ -210,6 +210,101 @@ TEST_F(DeviceModels, AnAddressChangeIsCarriedThroughTheProject) {
     EXPECT_TRUE(views.Has("equipment 0 3"));
 }
 
+TEST_F(DeviceModels, DeletedEntriesTakeTheirReferencesAlongAndLaterEntriesAreFollowed) {
+    // Entries 1 and 2 of group 2 of device 1 are named in every kind of reference.
+    CDevice& d = *doc.FindDevice(1);
+    d.m_model.m_nFlag = 1;
+    CPortRecord& sys = project.Port(0, 0);
+    CRefTable points;
+    points.m_nType = 1;
+    points.m_entries.Add(Ref(1, 2, 1));
+    points.m_entries.Add(Ref(1, 2, 2));
+    points.m_entries.Add(Ref(2, 2, 2)); // another device: untouched
+    sys.m_protocol.m_tables.Add(points);
+    CRefTable configPoints;
+    configPoints.m_entries.Add(Ref(1, 2, 2));
+    sys.m_protocol.m_configs.m_configs[0].m_settings.m_tables.Add(configPoints);
+    CPrjDevice& equipment = *doc.m_prjDevices.GetById(3);
+    equipment.m_nBayId = 0;
+    CRefTable equipTable;
+    equipTable.m_entries.Add(Ref(1, 2, 2));
+    equipTable.m_entries.Add(Ref(1, 2, 1));
+    equipment.m_settings.m_tables.Add(equipTable);
+    CInfoEntry composite;
+    composite.m_nGroup = 1;
+    composite.m_nEntry = 1;
+    CExprOperand a;
+    a.m_nAddress = 1;
+    a.m_nGroup = 2;
+    a.m_nEntry = 1;
+    CExprOperand b = a;
+    b.m_nEntry = 2;
+    CExprOperand number;
+    number.m_nKind = 9; // a number, not a point
+    number.m_nAddress = 1;
+    number.m_nGroup = 2;
+    number.m_nEntry = 1;
+    composite.m_expr.m_operands = {a, b, number};
+    CInfoGroup group;
+    group.m_nGroupNo = 1;
+    group.m_entries.InsertSorted(composite);
+    doc.FindDevice(65531)->m_model.m_groups.Add(group);
+    CInfoEntry* control = doc.FindDevice(2)->m_model.FindEntry(2, 1);
+    ASSERT_NE(control, nullptr);
+    control->m_yx[0] = 1;
+    control->m_yx[1] = 2;
+    control->m_yx[2] = 2;
+    CInfoEntry* other = doc.FindDevice(2)->m_model.FindEntry(2, 2);
+    ASSERT_NE(other, nullptr);
+    other->m_yx[0] = 1;
+    other->m_yx[1] = 2;
+    other->m_yx[2] = 1;
+
+    const long long key = CDevDetailModel::EntryKey(2, 1);
+    EXPECT_EQ(CDevinfolistModel::CountPointRefs(doc, 1, 2, 1), 4);
+    // No: nothing changes.
+    prompts.Script({platform::Answer::No});
+    EXPECT_FALSE(CDevDetailModel::DeleteTelecontrol(doc, 1, 3, {key}));
+    EXPECT_EQ(prompts.LastText(),
+              "所选信息被引用4处(引用表、一次设备、复合信号或遥信关联)。\n删除信息将同时删除这些引用，是否继续？");
+    EXPECT_EQ(d.m_model.FindGroup(2)->m_entries.GetSize(), 3);
+    EXPECT_EQ(sys.m_protocol.m_tables.Items().back().m_entries.GetSize(), 3);
+    prompts.Script({platform::Answer::Yes});
+    ASSERT_TRUE(CDevDetailModel::DeleteTelecontrol(doc, 1, 3, {key}));
+    // Entry 2 is now entry 1; the references to the old entry 1 are gone, those to 2 follow.
+    EXPECT_EQ(d.m_model.FindEntry(2, 1)->m_strDesc, "线路保护开关2");
+    const CRefTableEntryArray& left = sys.m_protocol.m_tables.Items().back().m_entries;
+    ASSERT_EQ(left.GetSize(), 2);
+    EXPECT_EQ(left[0].m_nEntry, 1);
+    EXPECT_EQ(left[1].m_nAddress, 2);
+    EXPECT_EQ(left[1].m_nEntry, 2);
+    EXPECT_EQ(sys.m_protocol.m_configs.m_configs[0].m_settings.m_tables.Items().back().m_entries[0].m_nEntry, 1);
+    ASSERT_EQ(equipment.m_settings.m_tables.Items().back().m_entries.GetSize(), 1);
+    EXPECT_EQ(equipment.m_settings.m_tables.Items().back().m_entries[0].m_nEntry, 1);
+    const CExprOperandArray& ops =
+        doc.FindDevice(65531)->m_model.m_groups.Items().back().m_entries[0].m_expr.m_operands;
+    ASSERT_EQ(ops.size(), 2u);
+    EXPECT_EQ(ops[0].m_nEntry, 1); // was entry 2
+    EXPECT_EQ(ops[1].m_nKind, 9);
+    EXPECT_EQ(ops[1].m_nEntry, 1); // a number stays as it was
+    EXPECT_EQ(doc.FindDevice(2)->m_model.FindEntry(2, 1)->m_yx[2], 1);
+    EXPECT_EQ(doc.FindDevice(2)->m_model.FindEntry(2, 2)->m_yx[0], -1);
+    EXPECT_TRUE(views.Has("portChildren 0 0 0"));
+    EXPECT_TRUE(views.Has("equipment 0 3"));
+
+    // An address change takes the telecontrol links along; a deletion drops them and the operands.
+    ASSERT_TRUE(CDevinfolistModel::SetAddress(doc, 0, 1, "9"));
+    EXPECT_EQ(doc.FindDevice(2)->m_model.FindEntry(2, 1)->m_yx[0], 9);
+    EXPECT_EQ(doc.FindDevice(65531)->m_model.m_groups.Items().back().m_entries[0].m_expr.m_operands[0].m_nAddress,
+              9);
+    CDevinfolistModel::DeleteDevices(doc, {9});
+    EXPECT_EQ(doc.FindDevice(2)->m_model.FindEntry(2, 1)->m_yx[0], -1);
+    const CExprOperandArray& rest =
+        doc.FindDevice(65531)->m_model.m_groups.Items().back().m_entries[0].m_expr.m_operands;
+    ASSERT_EQ(rest.size(), 1u);
+    EXPECT_EQ(rest[0].m_nKind, 9);
+}
+
 TEST_F(DeviceModels, APortOfAnyKindKeepsServingARenumberedOrDeletedDevice) {
     ASSERT_TRUE(CDevinfolistModel::SetAddress(doc, 0, 1, "9"));
     EXPECT_EQ(project.Port(0, 0).m_protocol.m_deviceAddresses, (CIntArray{9, 2}));
@@ -275,6 +370,10 @@ TEST_F(DeviceModels, DevicesMoveOnlyInAnUnsortedTable) {
     EXPECT_EQ(Addresses(), (std::vector<int>{5, 1, 2, 65530, 65531, 65532}));
     EXPECT_TRUE(CDevinfolistModel::MoveDevices(doc, {0}, 99));
     EXPECT_EQ(Addresses(), (std::vector<int>{1, 2, 5, 65530, 65531, 65532}));
+    // Two rows land together at the position, in their order.
+    EXPECT_TRUE(CDevinfolistModel::MoveDevices(doc, {1, 2}, 1));
+    EXPECT_EQ(Addresses(), (std::vector<int>{2, 5, 1, 65530, 65531, 65532}));
+    EXPECT_FALSE(CDevinfolistModel::MoveDevices(doc, {0, 1}, 1)); // already there
     CDevinfolistModel::MoveDevices(doc, {0}, 3);
     CDevinfolistModel::SortByAddress(doc);
     EXPECT_EQ(Addresses(), (std::vector<int>{1, 2, 5, 65530, 65531, 65532}));
@@ -297,13 +396,13 @@ TEST_F(DeviceModels, DevicePointsByCategory) {
     EXPECT_EQ(d.m_model.FindEntry(2, 1)->m_strDesc, "合位 A 1");
 
     // Deleting telecontrol entries needs the 遥控 tab and an imported model.
-    EXPECT_FALSE(CDevDetailModel::DeleteTelecontrol(d, 3, {yx[1].itemData}));
+    EXPECT_FALSE(CDevDetailModel::DeleteTelecontrol(doc, 1, 3, {yx[1].itemData}));
     d.m_model.m_nFlag = 1;
-    EXPECT_FALSE(CDevDetailModel::DeleteTelecontrol(d, 1, {yx[1].itemData}));
+    EXPECT_FALSE(CDevDetailModel::DeleteTelecontrol(doc, 1, 1, {yx[1].itemData}));
     d.m_model.m_groups[1].m_entries[2].m_bEnabled = 0;
     EXPECT_EQ(CDevDetailModel::Rows(d, 3)[1].colour, CDevDetailModel::kDisabledColour);
     // The row's own entry goes, though its index in the list differs from its index in the group.
-    EXPECT_TRUE(CDevDetailModel::DeleteTelecontrol(d, 3, {yx[0].itemData}));
+    EXPECT_TRUE(CDevDetailModel::DeleteTelecontrol(doc, 1, 3, {yx[0].itemData}));
     const auto left = CDevDetailModel::Rows(d, 3);
     ASSERT_EQ(left.size(), 1u);
     EXPECT_EQ(left[0].cells[6], "线路保护开关2");

@@ -161,22 +161,26 @@ TEST(RefTableModel, PointsAreCheckedForCategoryAndDuplicates) {
     EXPECT_EQ(rows[0].cells.size(), 10u);
 }
 
-TEST(RefTableModel, MovesPutTheRowsWhereTheyAreShownSelected) {
-    std::vector<int> items{0, 1, 2, 3, 4, 5, 6};
-    // Rows 5 and 6 (1-based) to position 2.
-    EXPECT_EQ(CRefTableModel::MoveRows(items, {4, 5}, 2), (std::vector<int>{1, 2}));
-    EXPECT_EQ(items, (std::vector<int>{0, 4, 5, 1, 2, 3, 6}));
-    // Position 0 means the first row.
-    EXPECT_EQ(CRefTableModel::MoveRows(items, {6}, 0), (std::vector<int>{0}));
-    EXPECT_EQ(items.front(), 6);
-    // Rows before the target: the selection follows the moved rows.
-    items = {0, 1, 2, 3, 4, 5};
-    const std::vector<int> rows = CRefTableModel::MoveRows(items, {0, 1}, 5);
-    ASSERT_EQ(rows.size(), 2u);
-    EXPECT_EQ(items[static_cast<std::size_t>(rows[0])], 0);
-    EXPECT_EQ(items[static_cast<std::size_t>(rows[1])], 1);
+TEST(RefTableModel, SelectedRowsMoveAsOneBlockToThePosition) {
+    std::vector<char> items{'A', 'B', 'C', 'D', 'E', 'F'};
+    // Rows 1, 2 to position 5: C D E F A B.
+    EXPECT_EQ(CRefTableModel::MoveRows(items, {0, 1}, 5), (std::vector<int>{4, 5}));
+    EXPECT_EQ(items, (std::vector<char>{'C', 'D', 'E', 'F', 'A', 'B'}));
+    // Two rows to position 3 land at rows 3 and 4.
+    items = {'A', 'B', 'C', 'D', 'E', 'F'};
+    EXPECT_EQ(CRefTableModel::MoveRows(items, {3, 4}, 3), (std::vector<int>{2, 3}));
+    EXPECT_EQ(items, (std::vector<char>{'A', 'B', 'D', 'E', 'C', 'F'}));
+    // Scattered rows keep their order and close up; position 0 is the first row.
+    items = {'A', 'B', 'C', 'D', 'E', 'F'};
+    EXPECT_EQ(CRefTableModel::MoveRows(items, {1, 3, 5}, 0), (std::vector<int>{0, 1, 2}));
+    EXPECT_EQ(items, (std::vector<char>{'B', 'D', 'F', 'A', 'C', 'E'}));
+    // A position past the end puts the block last; rows outside the list are ignored.
+    items = {'A', 'B', 'C', 'D', 'E', 'F'};
+    EXPECT_EQ(CRefTableModel::MoveRows(items, {0, 2, 9}, 99), (std::vector<int>{4, 5}));
+    EXPECT_EQ(items, (std::vector<char>{'B', 'D', 'E', 'F', 'A', 'C'}));
+    EXPECT_TRUE(CRefTableModel::MoveRows(items, {7}, 1).empty());
     EXPECT_EQ(CRefTableModel::RemoveRows(items, {1, 3}).size(), 2u);
-    EXPECT_EQ(items.size(), 4u);
+    EXPECT_EQ(items, (std::vector<char>{'B', 'E', 'A', 'C'}));
 }
 
 TEST(RefTableModel, ConsecutiveNumbersStopAtTheRange) {
