@@ -182,7 +182,7 @@ void CConfigEquipDetailView::OnMoveRefs() {
     if (dlg.DoModal() != QDialog::Accepted)
         return;
     if (CPrjDevice* again = Equipment();
-        again && CEquipDetailModel::MoveRefs(*again, m_nTable, List()->GetSelectedRows(),
+        again && CEquipDetailModel::MoveRefs(*Doc(), *again, m_nTable, List()->GetSelectedRows(),
                                              static_cast<int>(dlg.m_nPosition)))
         FillList();
 }
@@ -195,7 +195,7 @@ void CConfigEquipDetailView::OnDeleteRefs() {
 
 void CConfigEquipDetailView::OnSortRefs() {
     CPrjDevice* equipment = Equipment();
-    if (equipment && CEquipDetailModel::SortRefs(*equipment, m_nTable))
+    if (equipment && CEquipDetailModel::SortRefs(*Doc(), *equipment, m_nTable))
         FillList();
 }
 

@@ -43,6 +43,20 @@ void ResetLink(CProjectModel& doc, const CRefTableEntry& e) {
     if (CInfoEntry* info = doc.FindDeviceInfo(e.m_nAddress, e.m_nGroup, e.m_nEntry))
         std::fill(std::begin(info->m_equip), std::end(info->m_equip), -1);
 }
+
+// The links of the points of the table to this equipment take their reference's row again.
+void RelinkRows(CProjectModel& doc, const CPrjDevice& equipment, int tableIndex) {
+    const CRefTable* table = equipment.m_settings.m_tables.GetPtr(tableIndex);
+    if (!table)
+        return;
+    for (int row = 0; row < table->m_entries.GetSize(); ++row) {
+        const CRefTableEntry& e = table->m_entries[row];
+        CInfoEntry* info = doc.FindDeviceInfo(e.m_nAddress, e.m_nGroup, e.m_nEntry);
+        if (info && info->m_equip[1] == equipment.m_nBayId && info->m_equip[2] == equipment.m_nId &&
+            info->m_equip[3] == tableIndex)
+            info->m_equip[4] = row;
+    }
+}
 } // namespace
 
 CEquipLocation LocateEquipment(CProjectModel& doc, const CPathRecord& path, bool withEquipment) {
@@ -148,6 +162,18 @@ void CEquipViewModel::DeleteEquipment(CProjectModel& doc, CPrjBay& bay, const st
     RefreshBay(doc, bay.m_nId);
 }
 
+void CEquipViewModel::RemoveBay(CProjectModel& doc, int bayId) {
+    const CPrjBay* bay = doc.m_bays.GetById(bayId);
+    if (!bay)
+        return;
+    const CIntArray equipmentIds = bay->m_equipmentIds;
+    for (int equipmentId : equipmentIds)
+        if (const CPrjDevice* equipment = doc.m_prjDevices.GetById(equipmentId))
+            CEquipDetailModel::ResetPointLinks(doc, *equipment);
+    doc.m_prjDevices.RemoveByIds(equipmentIds);
+    doc.m_bays.RemoveById(bayId);
+}
+
 bool CEquipDetailModel::IsSystem(const CPrjDevice& equipment) {
     return platform::EqualsNoCase(equipment.m_settings.m_strType, "SYSTEM");
 }
@@ -183,8 +209,6 @@ std::vector<CGridRow> CEquipDetailModel::Rows(CProjectModel& doc, const CRefTabl
             row.cells.push_back(c < static_cast<int>(e.m_values.size())
                                     ? e.m_values[static_cast<std::size_t>(c)]
                                     : std::string());
-        if (CInfoEntry* info = doc.FindDeviceInfo(e.m_nAddress, e.m_nGroup, e.m_nEntry))
-            info->m_equip[4] = index;
         rows.push_back(std::move(row));
     }
     return rows;
@@ -259,12 +283,14 @@ int CEquipDetailModel::TableOfCategory(const CPrjDevice& equipment, int n) {
     return -1;
 }
 
-bool CEquipDetailModel::MoveRefs(CPrjDevice& equipment, int tableIndex, const std::vector<int>& rows,
-                                 int position) {
+bool CEquipDetailModel::MoveRefs(CProjectModel& doc, CPrjDevice& equipment, int tableIndex,
+                                 const std::vector<int>& rows, int position) {
     CRefTable* table = equipment.m_settings.m_tables.GetPtr(tableIndex);
     if (!table || !IsSystem(equipment) || rows.empty())
         return false;
-    return !CRefTableModel::MoveRows(table->m_entries.Items(), rows, position).empty();
+    const bool moved = !CRefTableModel::MoveRows(table->m_entries.Items(), rows, position).empty();
+    RelinkRows(doc, equipment, tableIndex);
+    return moved;
 }
 
 bool CEquipDetailModel::DeleteRefs(CProjectModel& doc, CPrjDevice& equipment, int tableIndex,
@@ -281,14 +307,16 @@ bool CEquipDetailModel::DeleteRefs(CProjectModel& doc, CPrjDevice& equipment, in
         table->m_entries.RemoveAt(index);
         ++removed;
     }
+    RelinkRows(doc, equipment, tableIndex);
     return removed > 0;
 }
 
-bool CEquipDetailModel::SortRefs(CPrjDevice& equipment, int tableIndex) {
+bool CEquipDetailModel::SortRefs(CProjectModel& doc, CPrjDevice& equipment, int tableIndex) {
     CRefTable* table = equipment.m_settings.m_tables.GetPtr(tableIndex);
     if (!table || !IsSystem(equipment))
         return false;
     table->m_entries.Sort();
+    RelinkRows(doc, equipment, tableIndex);
     return true;
 }
 

@@ -1,5 +1,6 @@
 // The row builders and operations of the device-side views, without widgets.
 #include "editors/AdjusttimeModel.h"
+#include "editors/BayListModel.h"
 #include "editors/DevDetailModel.h"
 #include "editors/DevinfolistModel.h"
 #include "editors/EquipViewModel.h"
@@ -422,9 +423,16 @@ TEST_F(DeviceModels, UnitAddressAndVoltageLevels) {
     ASSERT_TRUE(CPrjbayModel::Rename(doc, 1, "110kV"));
     EXPECT_FALSE(CPrjbayModel::Rename(doc, 0, "110KV"));
     EXPECT_EQ(prompts.LastText(), "110KV已存在");
-    // Renaming 220kV removes its bays with their equipment.
+    // Renaming 220kV removes its bays with their equipment, after a Yes; No keeps everything.
     CPrjBay& bay = *doc.m_bays.GetById(0);
     bay.m_strVoltLevel = "220kV";
+    prompts.Script({platform::Answer::No});
+    EXPECT_FALSE(CPrjbayModel::Rename(doc, 0, "66kV"));
+    EXPECT_EQ(prompts.LastText(), "更改电压等级220kV将同时删除其下的1个间隔及其一次设备，是否继续？");
+    EXPECT_EQ(CPrjbayModel::Rows(doc)[0].cells[1], "220kV");
+    EXPECT_EQ(doc.m_bays.GetSize(), 1);
+    EXPECT_EQ(doc.m_prjDevices.GetSize(), 1);
+    prompts.Script({platform::Answer::Yes});
     ASSERT_TRUE(CPrjbayModel::Rename(doc, 0, "66kV"));
     EXPECT_TRUE(doc.m_bays.IsEmpty());
     EXPECT_TRUE(doc.m_prjDevices.IsEmpty());
@@ -533,9 +541,52 @@ TEST_F(DeviceModels, ReplacingOrDeletingEquipmentReleasesItsPoints) {
     again.m_settings.m_strType = "SYSTEM";
     again.m_settings.m_tables.Add(yc);
     ASSERT_EQ(CEquipDetailModel::AddRefPoint(doc, again, 0, 2, 1, 1), 1);
-    // Deleting the level removes its bay with the equipment.
+    // Deleting the level removes its bay with the equipment, after a Yes.
     bay.m_strVoltLevel = "220kV";
+    prompts.Script({platform::Answer::No});
+    CPrjbayModel::DeleteLevels(doc, {0});
+    EXPECT_EQ(prompts.LastText(), "删除电压等级220kV将同时删除其下的1个间隔及其一次设备，是否继续？");
+    EXPECT_EQ(doc.m_voltOrder.m_codes.size(), 1u);
+    EXPECT_EQ(doc.FindDeviceInfo(2, 1, 1)->m_equip[2], 3);
+    prompts.Script({platform::Answer::Yes});
     CPrjbayModel::DeleteLevels(doc, {0});
     EXPECT_EQ(doc.FindDeviceInfo(2, 1, 1)->m_equip[0], -1);
     EXPECT_TRUE(doc.m_prjDevices.IsEmpty());
+}
+
+TEST_F(DeviceModels, DeletingABayReleasesThePointsOfItsEquipment) {
+    CPrjDevice& eq = *doc.m_prjDevices.GetById(3);
+    eq.m_nBayId = 0;
+    eq.m_settings.m_strType = "SYSTEM";
+    CRefTable yc;
+    yc.m_nType = 0;
+    eq.m_settings.m_tables.Add(yc);
+    ASSERT_EQ(CEquipDetailModel::AddRefPoint(doc, eq, 0, 2, 1, 1), 1);
+    ASSERT_EQ(CEquipDetailModel::AddRefPoint(doc, eq, 0, 2, 1, 2), 1);
+    ASSERT_EQ(CEquipDetailModel::AddRefPoint(doc, eq, 0, 1, 1, 1), 1);
+    // Showing the rows writes nothing into the points; moving and sorting keep the links' rows.
+    doc.FindDeviceInfo(2, 1, 1)->m_equip[4] = 7;
+    CEquipDetailModel::Rows(doc, eq.m_settings.m_tables[0]);
+    EXPECT_EQ(doc.FindDeviceInfo(2, 1, 1)->m_equip[4], 7);
+    ASSERT_TRUE(CEquipDetailModel::MoveRefs(doc, eq, 0, {0, 1}, 3));
+    EXPECT_EQ(eq.m_settings.m_tables[0].m_entries[0].m_nAddress, 1);
+    EXPECT_EQ(doc.FindDeviceInfo(1, 1, 1)->m_equip[4], 0);
+    EXPECT_EQ(doc.FindDeviceInfo(2, 1, 1)->m_equip[4], 1);
+    EXPECT_EQ(doc.FindDeviceInfo(2, 1, 2)->m_equip[4], 2);
+    ASSERT_TRUE(CEquipDetailModel::SortRefs(doc, eq, 0));
+    EXPECT_EQ(doc.FindDeviceInfo(1, 1, 1)->m_equip[4], 0);
+    EXPECT_EQ(doc.FindDeviceInfo(2, 1, 2)->m_equip[4], 2);
+    ASSERT_TRUE(CEquipDetailModel::DeleteRefs(doc, eq, 0, {0}));
+    EXPECT_EQ(doc.FindDeviceInfo(1, 1, 1)->m_equip[2], -1);
+    EXPECT_EQ(doc.FindDeviceInfo(2, 1, 1)->m_equip[4], 0);
+
+    CVoltLevel* level = doc.m_voltLevels.GetById(doc.m_voltOrder.m_codes[0]);
+    ASSERT_NE(level, nullptr);
+    EXPECT_EQ(CBayListModel::DeleteBays(doc, *level, {0}), 1);
+    EXPECT_TRUE(doc.m_bays.IsEmpty());
+    EXPECT_TRUE(doc.m_prjDevices.IsEmpty());
+    for (int entry : {1, 2}) {
+        const CInfoEntry* info = doc.FindDeviceInfo(2, 1, entry);
+        EXPECT_EQ(std::vector<int>(info->m_equip, info->m_equip + 5), (std::vector<int>(5, -1))) << entry;
+    }
 }
