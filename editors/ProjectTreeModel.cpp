@@ -1,7 +1,9 @@
 #include "ProjectTreeModel.h"
 
+#include "editors/RefTableModel.h"
 #include "platform/Prompt.h"
 #include "platform/Text.h"
+#include "projectmodel/NameTables.h"
 #include "projectmodel/ProjectModel.h"
 #include "projectmodel/TextHelpers.h"
 
@@ -340,7 +342,12 @@ std::vector<CPointSheet> PortPointSheets(CProjectModel& doc, const CPortRecord& 
     for (const CRefTable& table : port.m_protocol.m_tables) {
         CPointSheet sheet;
         sheet.name = table.m_strName;
-        sheet.headers = {"序号", "装置地址", "组号", "条目号", "FUN", "INF", "描述"};
+        const bool devices = table.IsDeviceTable();
+        // A device table lists devices, with the columns its view shows.
+        if (devices)
+            sheet.headers.assign(DeviceTableColumns.begin(), DeviceTableColumns.end());
+        else
+            sheet.headers.assign(RefTableColumns.begin(), RefTableColumns.end());
         std::vector<int> applying;
         for (int i = 0; i < table.m_columns.GetSize(); ++i) {
             std::string title;
@@ -348,6 +355,12 @@ std::vector<CPointSheet> PortPointSheets(CProjectModel& doc, const CPortRecord& 
                 continue;
             applying.push_back(i);
             sheet.headers.push_back(StripBracketPrefix(table.m_columns[i].m_strName));
+        }
+        if (devices) {
+            for (const CGridRow& row : CRefTableModel::DeviceRows(table, applying))
+                sheet.rows.push_back(row.cells);
+            sheets.push_back(std::move(sheet));
+            continue;
         }
         int number = 0;
         for (const CRefTableEntry& e : table.m_entries) {
