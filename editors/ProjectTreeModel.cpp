@@ -61,9 +61,10 @@ std::vector<CTreeNode> VirtualDeviceNodes(const CProjectModel& doc) {
     std::vector<CTreeNode> nodes;
     for (int address : {kStatusDeviceAddress, kCompositeDeviceAddress, kCustomDeviceAddress}) {
         const CDevice* d = doc.m_devices.FindByAddress(address);
+        // The item value comes from the address, so that a missing device shifts no other node.
         if (d)
             nodes.push_back(Node(DeviceNodeText(d->m_nAddress, d->m_strDescription), kImageVirtual,
-                                 static_cast<int>(nodes.size())));
+                                 address - kStatusDeviceAddress));
     }
     return nodes;
 }

@@ -287,6 +287,30 @@ TEST_F(ProjectTreeTest, PortMenuCopiesPastesAndExports) {
     EXPECT_FALSE(std::filesystem::exists(chosen + ".xlsx.part"));
 }
 
+TEST_F(ProjectTreeTest, TheLeftPaneTakes1100PixelsAndTheRightPaneTheRest) {
+    EXPECT_EQ(CConfigFrame::InitialPaneWidths(1600), std::make_pair(1100, 500));
+    EXPECT_EQ(CConfigFrame::InitialPaneWidths(1200), std::make_pair(880, 320));
+    EXPECT_EQ(CConfigFrame::InitialPaneWidths(600), std::make_pair(400, 200));
+    EXPECT_EQ(CConfigFrame::InitialPaneWidths(0), std::make_pair(0, 0));
+    const int handle = frame->Splitter()->handleWidth();
+    frame->resize(1600 + handle, 600);
+    frame->show();
+    QApplication::processEvents();
+    EXPECT_EQ(frame->Splitter()->sizes(), (QList<int>{1100, 500}));
+    // Another view in the right pane keeps the widths; a narrower frame keeps a usable right pane.
+    tree.setCurrentItem(tree.RootItem()->child(1)->child(0));
+    frame->resize(900 + handle, 600);
+    QApplication::processEvents();
+    EXPECT_EQ(frame->Splitter()->sizes(), (QList<int>{600, 300}));
+    EXPECT_GE(frame->RightView()->width(), 300);
+    // Once the user moves the handle, the widths are theirs.
+    frame->Splitter()->setSizes({450, 450});
+    emit frame->Splitter()->splitterMoved(450, 1);
+    frame->resize(1000 + handle, 600);
+    QApplication::processEvents();
+    EXPECT_NE(frame->Splitter()->sizes()[0], 1100);
+}
+
 TEST_F(ProjectTreeTest, ClosingTheProjectWindowIsRefused) {
     testsupport::PromptRecorder prompts;
     QMdiArea area;
