@@ -62,6 +62,13 @@ CGridCellColours GridCellColours(std::uint32_t rowColour, bool selected, std::ui
                                  std::uint32_t normalText, std::uint32_t selectionBack,
                                  std::uint32_t selectionText);
 
+// The space a cell keeps on each side of its text, and the column width a text of that width
+// needs: both indents and the grid line.
+inline constexpr int kGridCellIndent = 5;
+inline int CellWidthFor(int textWidth) {
+    return textWidth + 2 * kGridCellIndent + 1;
+}
+
 // Columns only grow: the new width when the measured text is wider, else the current one.
 inline int WidenedColumn(int current, int measured) {
     return measured > current ? measured : current;
