@@ -29,7 +29,8 @@ inline CGridRow GridRow(std::vector<std::string> cells) {
 // colour exists for every row; row texts are optional.
 class CGridRowBook {
 public:
-    // Sets the colour entry at row (growing the colours as needed, following rows keep theirs).
+    // A new row at row with this colour and no text; the following rows move down with their
+    // colours and texts.
     void InsertRow(int row, std::uint32_t colour);
     // The row's text and colour go with it; following rows keep their own.
     void DeleteRow(int row);

@@ -69,7 +69,11 @@ TEST_F(GridListTest, RowsKeepTheirColourTextAndValueThroughDeletions) {
     list.SetTextBkColor(0x00FF00);
     list.InsertItem(1, "新");
     EXPECT_EQ(list.GetRowColor(1), 0x00FF00u);
-    EXPECT_EQ(list.GetRowText(1), "提示1");
+    // The tooltips move down with their rows; the new row has none.
+    EXPECT_EQ(list.GetRowText(1), "");
+    EXPECT_EQ(list.GetRowText(2), "提示1");
+    EXPECT_EQ(list.GetRowColor(2), 0x100001u);
+    EXPECT_EQ(list.ToolTipAt(list.visualItemRect(list.item(2, 1)).center()), "提示1");
     EXPECT_TRUE(list.DeleteAllItems());
     EXPECT_EQ(list.GetRowText(0), "");
     EXPECT_FALSE(list.SetRowColor(0, 1));

@@ -20,16 +20,21 @@ TEST(GridRowBook, RowTextsAndColoursFollowDeletedRows) {
     EXPECT_EQ(book.GetRowText(4), "");
 }
 
-TEST(GridRowBook, InsertingInsideSetsTheEntryWithoutShiftingTheFollowingColours) {
+TEST(GridRowBook, InsertedRowsMoveTheFollowingColoursAndTextsDown) {
     CGridRowBook book;
     book.InsertRow(0, 1);
     book.InsertRow(1, 2);
     book.InsertRow(2, 3);
+    book.SetRowText(1, "second");
     book.InsertRow(1, 9);
+    EXPECT_EQ(book.ColourCount(), 4);
     EXPECT_EQ(book.GetRowColor(1, 0), 9u);
-    EXPECT_EQ(book.GetRowColor(2, 0), 3u);
-    EXPECT_FALSE(book.SetRowColor(3, 7));
-    EXPECT_TRUE(book.SetRowColor(2, 7));
+    EXPECT_EQ(book.GetRowColor(2, 0), 2u);
+    EXPECT_EQ(book.GetRowColor(3, 0), 3u);
+    EXPECT_EQ(book.GetRowText(1), "");
+    EXPECT_EQ(book.GetRowText(2), "second");
+    EXPECT_FALSE(book.SetRowColor(4, 7));
+    EXPECT_TRUE(book.SetRowColor(3, 7));
     // Rows without a stored text have no tooltip; a text past the end grows the texts.
     book.SetRowText(4, "late");
     EXPECT_EQ(book.GetRowText(3), "");
