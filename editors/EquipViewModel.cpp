@@ -214,6 +214,15 @@ std::vector<CGridRow> CEquipDetailModel::Rows(CProjectModel& doc, const CRefTabl
     return rows;
 }
 
+std::string CEquipDetailModel::WhyNoPoints(const CPrjDevice& equipment, int tableIndex) {
+    if (!IsSystem(equipment))
+        return StrFormat("设备类型%s(类型%s)不能关联测点：只有类型为SYSTEM的设备类型可以关联测点！",
+                         equipment.m_settings.m_strName.c_str(), equipment.m_settings.m_strType.c_str());
+    if (!equipment.m_settings.m_tables.IsValidIndex(tableIndex))
+        return StrFormat("设备类型%s没有引用表，不能关联测点！", equipment.m_settings.m_strName.c_str());
+    return {};
+}
+
 int CEquipDetailModel::AddRefPoint(CProjectModel& doc, CPrjDevice& equipment, int tableIndex, int address,
                                    int group, int entry) {
     CDevice* device = doc.FindDevice(address);

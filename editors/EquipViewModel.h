@@ -58,6 +58,9 @@ public:
     static std::vector<CGridRow> Rows(projectmodel::CProjectModel& doc, const projectmodel::CRefTable& table);
     // The point's description after "[device]", or "无效引用，请删除该无效信息！".
     static std::string Description(projectmodel::CProjectModel& doc, int address, int group, int entry);
+    // Why the equipment's table tableIndex cannot take points ("" when it can): only equipment
+    // types of kind "SYSTEM" with a reference table take points.
+    static std::string WhyNoPoints(const projectmodel::CPrjDevice& equipment, int tableIndex);
     // Adds the point to table tableIndex of the equipment; 1 when added (messages on refusal).
     static int AddRefPoint(projectmodel::CProjectModel& doc, projectmodel::CPrjDevice& equipment,
                            int tableIndex, int address, int group, int entry);

@@ -467,6 +467,12 @@ TEST_F(DeviceModels, EquipmentListEditsAndStableSort) {
 
 TEST_F(DeviceModels, EquipmentReferencesCheckTypeAndDoubleUse) {
     CPrjDevice& eq = *doc.m_prjDevices.GetById(3);
+    // Equipment of another kind says why it takes no points.
+    eq.m_settings.m_strType = "QF";
+    EXPECT_EQ(CEquipDetailModel::WhyNoPoints(eq, 0),
+              "设备类型断路器(类型QF)不能关联测点：只有类型为SYSTEM的设备类型可以关联测点！");
+    eq.m_settings.m_strType = "SYSTEM";
+    EXPECT_EQ(CEquipDetailModel::WhyNoPoints(eq, 0), "设备类型断路器没有引用表，不能关联测点！");
     eq.m_strVoltLevel = "220kV";
     eq.m_nBayId = 0;
     eq.m_settings.m_strType = "SYSTEM";
@@ -480,6 +486,7 @@ TEST_F(DeviceModels, EquipmentReferencesCheckTypeAndDoubleUse) {
     byte.m_choices = {"0", "255"};
     yk.m_columns.Add(byte);
     eq.m_settings.m_tables.Add(yk);
+    EXPECT_EQ(CEquipDetailModel::WhyNoPoints(eq, 0), "");
 
     EXPECT_EQ(CEquipDetailModel::AddRefPoint(doc, eq, 0, 1, 1, 1), 0);
     EXPECT_EQ(prompts.LastText(), "类型不对应!");
