@@ -2,6 +2,7 @@
 // questions answered by a script), saved, reopened in a fresh document and compared: what the
 // views show after reopening and what the written main file holds.
 #include "editors/AdjusttimeView.h"
+#include "editors/BayListModel.h"
 #include "editors/ConfigBayView.h"
 #include "editors/ConfigEquipDetailView.h"
 #include "editors/ConfigEquipView.h"
@@ -10,9 +11,15 @@
 #include "editors/ConfigPortView.h"
 #include "editors/ConfigPrjbayView.h"
 #include "editors/ConfigPrjView.h"
+#include "editors/DevDetailModel.h"
+#include "editors/DevinfolistModel.h"
 #include "editors/DevinfolistView.h"
+#include "editors/EquipViewModel.h"
 #include "editors/GridListCtrl.h"
 #include "editors/InPlaceEditor.h"
+#include "editors/PrjViewModel.h"
+#include "editors/PortGridModel.h"
+#include "editors/RefTableModel.h"
 #include "editors/RegisterViews.h"
 #include "editors/SelDevView.h"
 #include "platform/Text.h"
@@ -297,4 +304,115 @@ TEST_F(EditorJourney, AProjectBuiltThroughTheViewsReopensAsItWasShown) {
     EXPECT_EQ(text.find("对时源=1,"), std::string::npos);
     EXPECT_NE(text.find("[网络1配置]"), std::string::npos);
     EXPECT_EQ(text.find("[网络2配置]"), std::string::npos);
+}
+
+TEST_F(EditorJourney, DeletedPointsAndDevicesLeaveNoReferenceBehindInTheSavedProject) {
+    auto doc = std::make_unique<CConfigDoc>();
+    ASSERT_TRUE(doc->OnNewDocument());
+    // A device model with a telecontrol group of at least two entries, used by two devices.
+    const CDeviceTemplate* model = nullptr;
+    int ykGroup = -1;
+    for (const CDeviceTemplate& m : doc->m_deviceModels)
+        for (const CInfoGroup& g : m.m_groups)
+            if (!model && g.m_nType == kInfoTypeYK && g.m_entries.GetSize() >= 3) {
+                model = &m;
+                ykGroup = g.m_nGroupNo;
+            }
+    ASSERT_NE(model, nullptr) << "the sample library has a model with telecontrols";
+    const auto unplaced = [](CDevice&, const std::vector<CPortChoice>&, int) { return -1; };
+    const int a = CDevinfolistModel::AddDevice(*doc, *model, unplaced);
+    const int b = CDevinfolistModel::AddDevice(*doc, *model, unplaced);
+    ASSERT_GT(a, 0);
+    ASSERT_GT(b, a);
+    doc->FindDevice(a)->m_model.m_nFlag = 1;
+    const CInfoGroup* group = doc->FindDevice(a)->m_model.FindGroup(ykGroup);
+    const int first = group->m_entries[1].m_nEntry;
+    const int second = group->m_entries[2].m_nEntry;
+    const std::string secondDesc = group->m_entries[2].m_strDesc;
+
+    // The two telecontrols are named by the system port's table, a line and a composite signal;
+    // device b is named too.
+    CBoardInfo& board = doc->m_boardCfg.m_boards[0];
+    CPortRecord& net = board.m_ports[1][0];
+    CPortGridModel::ChangeProtocol(*doc, net, "IEC103后台");
+    CRefTable* yk = nullptr;
+    for (CRefTable& t : net.m_protocol.m_tables)
+        if (t.m_nType == kInfoTypeYK)
+            yk = &t;
+    ASSERT_NE(yk, nullptr);
+    for (int entry : {first, second})
+        ASSERT_EQ(CRefTableModel::AddPoint(*doc, *yk, a, ykGroup, entry, false), CRefTableModel::AddResult::Added);
+    ASSERT_EQ(CRefTableModel::AddPoint(*doc, *yk, b, ykGroup, first, false), CRefTableModel::AddResult::Added);
+    ASSERT_TRUE(CPrjbayModel::AddLevel(*doc));
+    CVoltLevel& level = *doc->m_voltLevels.GetById(doc->m_voltOrder.m_codes[0]);
+    ASSERT_TRUE(CBayListModel::AddBay(*doc, level));
+    CPrjBay& bay = *doc->m_bays.GetById(level.m_bayIds[0]);
+    ASSERT_TRUE(CEquipViewModel::AddEquipment(*doc, bay));
+    ASSERT_TRUE(CEquipViewModel::SetType(*doc, bay, 0, "线路"));
+    CPrjDevice& equipment = *doc->m_prjDevices.GetById(bay.m_equipmentIds[0]);
+    const int ykTable = CEquipDetailModel::TableOfCategory(equipment, kInfoTypeYK);
+    ASSERT_GE(ykTable, 0);
+    ASSERT_EQ(CEquipDetailModel::AddRefPoint(*doc, equipment, ykTable, a, ykGroup, second), 1);
+    CDevice* composite = doc->FindDevice(kCompositeDeviceAddress);
+    ASSERT_NE(composite, nullptr);
+    CInfoEntry signal;
+    signal.m_nGroup = 1;
+    signal.m_nEntry = 1;
+    signal.m_strDesc = "合成信号";
+    signal.m_expr.m_nOperator = 1;
+    CExprOperand op;
+    op.m_nAddress = a;
+    op.m_nGroup = ykGroup;
+    op.m_nEntry = second;
+    CExprOperand gone = op;
+    gone.m_nEntry = first;
+    CExprOperand other = op;
+    other.m_nAddress = b;
+    signal.m_expr.m_operands = {op, gone, other};
+    if (composite->m_model.m_groups.IsEmpty()) {
+        CInfoGroup g;
+        g.m_nGroupNo = 1;
+        g.m_nType = kInfoTypeYX;
+        g.m_strName = "复合信号";
+        composite->m_model.m_groups.Add(g);
+    }
+    composite->m_model.m_groups[0].m_entries.RemoveAll();
+    composite->m_model.m_groups[0].m_entries.InsertSorted(signal);
+
+    // The first telecontrol of a goes (after a Yes), then device b.
+    prompts.Script({platform::Answer::Yes});
+    ASSERT_TRUE(CDevDetailModel::DeleteTelecontrol(*doc, a, kInfoTypeYK,
+                                                   {CDevDetailModel::EntryKey(ykGroup, first)}));
+    CDevinfolistModel::DeleteDevices(*doc, {b});
+    ASSERT_EQ(doc->SaveProject(false), 1);
+    const std::filesystem::path main = root / "Project/Demo/ProjectV1.00/QXM7740.ini";
+    doc.reset();
+
+    prompts.Clear();
+    CConfigDoc reopened;
+    ASSERT_TRUE(reopened.OnOpenDocument(main));
+    EXPECT_EQ(prompts.Texts(), std::vector<std::string>{});
+    // The second telecontrol took the first one's number, and every reference followed it.
+    const CInfoEntry* moved = reopened.FindDeviceInfo(a, ykGroup, first);
+    ASSERT_NE(moved, nullptr);
+    EXPECT_EQ(moved->m_strDesc, secondDesc);
+    const CPortRecord& port = reopened.m_boardCfg.m_boards[0].m_ports[1][0];
+    const CRefTable* table = nullptr;
+    for (const CRefTable& t : port.m_protocol.m_tables)
+        if (t.m_nType == kInfoTypeYK)
+            table = &t;
+    ASSERT_NE(table, nullptr);
+    ASSERT_EQ(table->m_entries.GetSize(), 1);
+    EXPECT_EQ(table->m_entries[0].m_nAddress, a);
+    EXPECT_EQ(table->m_entries[0].m_nEntry, first);
+    ASSERT_EQ(reopened.m_prjDevices.GetSize(), 1);
+    const CRefTable& lineTable = reopened.m_prjDevices[0].m_settings.m_tables[ykTable];
+    ASSERT_EQ(lineTable.m_entries.GetSize(), 1);
+    EXPECT_EQ(lineTable.m_entries[0].m_nEntry, first);
+    const CInfoEntry* saved = reopened.FindDeviceInfo(kCompositeDeviceAddress, 1, 1);
+    ASSERT_NE(saved, nullptr);
+    ASSERT_EQ(saved->m_expr.m_operands.size(), 1u);
+    EXPECT_EQ(saved->m_expr.m_operands[0].m_nAddress, a);
+    EXPECT_EQ(saved->m_expr.m_operands[0].m_nEntry, first);
+    EXPECT_EQ(reopened.FindDevice(b), nullptr);
 }
