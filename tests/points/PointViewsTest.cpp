@@ -6,13 +6,14 @@
 #include "points/views/ConfigGINView.h"
 #include "points/views/ConfigGINVirView.h"
 #include "points/views/TapExprDlg.h"
+#include "tests/support/Found.h"
 
 #include "editors/ConfigFrame.h"
 #include "editors/ConfigOverView.h"
 #include "editors/ConfigPortFormView.h"
-#include "editors/RegisterViews.h"
 #include "editors/GridListCtrl.h"
 #include "editors/InPlaceEditor.h"
+#include "editors/RegisterViews.h"
 #include "platform/ui/WidgetPrompt.h"
 #include "projectmodel/ConfigDoc.h"
 #include "projectmodel/ProjectContext.h"
@@ -113,7 +114,9 @@ protected:
         CProjectContext::Reset();
     }
 
-    CDeviceTemplate& Composite() { return doc.FindDevice(kCompositeDeviceAddress)->m_model; }
+    CDeviceTemplate& Composite() {
+        return testsupport::Found(doc.FindDevice(kCompositeDeviceAddress))->m_model;
+    }
 
     CConfigDoc doc;
     testsupport::PromptRecorder prompts;
@@ -257,7 +260,8 @@ TEST_F(PointViewsTest, DevicePointViewShowsAndRenames) {
     ASSERT_TRUE(view->Editor()->Edit()->isVisible());
     view->Editor()->Edit()->setText("  连接状态 ");
     view->Editor()->CommitOpen();
-    EXPECT_EQ(doc.FindDevice(kStatusDeviceAddress)->m_model.FindEntry(1, 1)->m_strDesc, "连接状态");
+    EXPECT_EQ(testsupport::Found(doc.FindDevice(kStatusDeviceAddress)->m_model.FindEntry(1, 1))->m_strDesc,
+              "连接状态");
     EXPECT_EQ(view->List()->GetItemText(0, 6), "连接状态");
 
     CConfigGINView empty(CViewContext{});
@@ -339,12 +343,13 @@ TEST_F(PointViewsTest, WholeModelEditorChangesTheDeviceOnlyAfterOk) {
     result = QDialog::Accepted;
     view->OnYbToYxEjz();
     ASSERT_TRUE(Composite().FindEntry(1, 3));
-    EXPECT_EQ(Composite().FindEntry(1, 3)->m_expr.m_nOperator, 22);
+    EXPECT_EQ(testsupport::Found(Composite().FindEntry(1, 3))->m_expr.m_nOperator, 22);
     EXPECT_EQ(view->List()->GetItemCount(), 3);
 }
 
 TEST_F(PointViewsTest, TelemeasurementEditorRefusesAndCuts) {
     CConfigYCExprDlg dlg;
+    dlg.Model().m_nGroup = 1;
     dlg.Model().m_nEntry = 1;
     dlg.OnInitDialog();
     EXPECT_EQ(Ss(dlg.windowTitle()), "遥测量复合运算表达式编辑");
@@ -375,6 +380,16 @@ TEST_F(PointViewsTest, TelemeasurementEditorRefusesAndCuts) {
     EXPECT_EQ(dlg.result(), QDialog::Rejected);
     EXPECT_EQ(prompts.LastText(), "请输入一个在 1 和 255 之间的整数。");
     dlg.EntryEdit()->setText("3");
+    // The group reserved for the warning signals, and a number out of range, keep the dialog open.
+    dlg.GroupEdit()->setText("10");
+    dlg.accept();
+    EXPECT_EQ(dlg.result(), QDialog::Rejected);
+    EXPECT_EQ(prompts.LastText(), "组号10只用于预告信号(条目1)和事故总信号(条目2)，不能放入其他测点！");
+    dlg.GroupEdit()->setText("256");
+    dlg.accept();
+    EXPECT_EQ(dlg.result(), QDialog::Rejected);
+    EXPECT_EQ(prompts.LastText(), "组号256超出范围，组号应在1和255之间！");
+    dlg.GroupEdit()->setText("1");
     dlg.accept();
     EXPECT_EQ(dlg.result(), QDialog::Accepted);
 }
@@ -395,6 +410,11 @@ TEST_F(PointViewsTest, TapFromTelesignalsShowsBitsFromTheLast) {
     EXPECT_EQ(dlg.OperandList()->GetSelectedRow(), 0);
     EXPECT_EQ(dlg.OperandList()->GetItemText(0, 4), "[线路保护]跳闸");
     dlg.EntryEdit()->setText("1");
+    dlg.GroupEdit()->setText("10");
+    dlg.accept();
+    EXPECT_EQ(dlg.result(), QDialog::Rejected);
+    EXPECT_EQ(prompts.LastText(), "组号10只用于预告信号(条目1)和事故总信号(条目2)，不能放入其他测点！");
+    dlg.GroupEdit()->setText("2");
     dlg.accept();
     EXPECT_EQ(dlg.result(), QDialog::Accepted);
 }
