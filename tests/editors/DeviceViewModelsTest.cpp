@@ -52,6 +52,27 @@ struct DeviceModels : ::testing::Test {
     }
 };
 
+CExprOperand Operand(std::uint8_t kind, int address, int group, int entry) {
+    CExprOperand op;
+    op.m_nKind = kind;
+    op.m_nAddress = address;
+    op.m_nGroup = group;
+    op.m_nEntry = entry;
+    return op;
+}
+
+// A group of one composite signal (entry 1-1) with these operands in the composite device.
+void AddCompositeSignal(CProjectModel& doc, const CExprOperandArray& operands) {
+    CInfoEntry composite;
+    composite.m_nGroup = 1;
+    composite.m_nEntry = 1;
+    composite.m_expr.m_operands = operands;
+    CInfoGroup group;
+    group.m_nGroupNo = 1;
+    group.m_entries.InsertSorted(composite);
+    testsupport::Found(doc.FindDevice(kCompositeDeviceAddress))->m_model.m_groups.Add(group);
+}
+
 CRefTableEntry Ref(int address, int group, int entry) {
     CRefTableEntry e;
     e.m_nAddress = address;
@@ -185,16 +206,7 @@ TEST_F(DeviceModels, AnAddressChangeIsCarriedThroughTheProject) {
     CRefTable equipTable;
     equipTable.m_entries.Add(Ref(5, 2, 2));
     equipment.m_settings.m_tables.Add(equipTable);
-    CInfoEntry composite;
-    composite.m_nGroup = 1;
-    composite.m_nEntry = 1;
-    CExprOperand op;
-    op.m_nAddress = 5;
-    composite.m_expr.m_operands = {op};
-    CInfoGroup group;
-    group.m_nGroupNo = 1;
-    group.m_entries.InsertSorted(composite);
-    testsupport::Found(doc.FindDevice(65531))->m_model.m_groups.Add(group);
+    AddCompositeSignal(doc, {Operand(0, 5, 0, 0)});
 
     ASSERT_TRUE(CDevinfolistModel::SetAddress(doc, 2, 5, "7"));
     EXPECT_EQ(Addresses(), (std::vector<int>{1, 2, 7, 65530, 65531, 65532}));
@@ -236,25 +248,8 @@ TEST_F(DeviceModels, DeletedEntriesTakeTheirReferencesAlongAndLaterEntriesAreFol
     equipTable.m_entries.Add(Ref(1, 2, 2));
     equipTable.m_entries.Add(Ref(1, 2, 1));
     equipment.m_settings.m_tables.Add(equipTable);
-    CInfoEntry composite;
-    composite.m_nGroup = 1;
-    composite.m_nEntry = 1;
-    CExprOperand a;
-    a.m_nAddress = 1;
-    a.m_nGroup = 2;
-    a.m_nEntry = 1;
-    CExprOperand b = a;
-    b.m_nEntry = 2;
-    CExprOperand number;
-    number.m_nKind = 9; // a number, not a point
-    number.m_nAddress = 1;
-    number.m_nGroup = 2;
-    number.m_nEntry = 1;
-    composite.m_expr.m_operands = {a, b, number};
-    CInfoGroup group;
-    group.m_nGroupNo = 1;
-    group.m_entries.InsertSorted(composite);
-    doc.FindDevice(65531)->m_model.m_groups.Add(group);
+    // The number operand (kind 9) holds no point.
+    AddCompositeSignal(doc, {Operand(0, 1, 2, 1), Operand(0, 1, 2, 2), Operand(9, 1, 2, 1)});
     CInfoEntry* control = doc.FindDevice(2)->m_model.FindEntry(2, 1);
     ASSERT_NE(control, nullptr);
     control->m_yx[0] = 1;
