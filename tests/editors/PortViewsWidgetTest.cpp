@@ -215,6 +215,25 @@ TEST_F(PortViewsTest, PortFormShowsTheTabsOfTheProtocolKind) {
     QTest::keyClick(device->List(), Qt::Key_Delete);
     EXPECT_EQ(project.Port(1, 0).m_protocol.m_deviceAddresses, (CIntArray{2}));
     EXPECT_FALSE(testsupport::Found(project.doc->FindDevice(5))->IsPlaced());
+    // The device list's menu makes a new device on the port and deletes devices from the project.
+    std::unique_ptr<QMenu> listMenu(device->BuildContextMenu({}));
+    ASSERT_NE(listMenu, nullptr);
+    ASSERT_NE(Action(listMenu.get(), "删除装置"), nullptr);
+    ASSERT_NE(Action(listMenu.get(), "添加装置"), nullptr);
+    ASSERT_NE(Action(listMenu.get(), CConfigPortFormView::kDeleteFromTableText), nullptr);
+    EXPECT_FALSE(Action(listMenu.get(), CConfigPortFormView::kDeleteFromTableText)->isEnabled());
+    Action(listMenu.get(), "添加装置")->trigger();
+    EXPECT_EQ(project.Port(1, 0).m_protocol.m_deviceAddresses, (CIntArray{2, 3}));
+    ASSERT_NE(project.doc->FindDevice(3), nullptr);
+    // Deleted from the project, the new device leaves no reference behind.
+    project.doc->m_prjDevices.GetById(3)->m_linkedDevices.push_back(3);
+    device->List()->SelectRow(1);
+    listMenu.reset(device->BuildContextMenu({}));
+    Action(listMenu.get(), CConfigPortFormView::kDeleteFromTableText)->trigger();
+    EXPECT_EQ(project.doc->FindDevice(3), nullptr);
+    EXPECT_EQ(project.Port(1, 0).m_protocol.m_deviceAddresses, (CIntArray{2}));
+    EXPECT_EQ(project.doc->m_prjDevices.GetById(3)->m_linkedDevices, (CIntArray{1, 99, 2}));
+    EXPECT_EQ(device->List()->GetItemCount(), 1);
     // On the device table a handed-over device goes into the table; a point table takes none.
     device->Tabs()->setCurrentIndex(2);
     ASSERT_EQ(device->CurrentTabText(), "装置表");
