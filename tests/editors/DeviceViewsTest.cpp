@@ -315,11 +315,29 @@ TEST_F(DeviceViewsTest, EquipmentReferencesMoveThroughThePositionDialog) {
     ASSERT_EQ(menu->actions().size(), 3);
     menu->actions()[0]->trigger();
     EXPECT_EQ(Column(detail->List(), 1), (std::vector<std::string>{"2", "1", "1"}));
-    // Showing the rows stores each point's row in its equipment link.
+    // The move keeps each point's row in its equipment link.
     EXPECT_EQ(testsupport::Found(project.doc->FindDeviceInfo(2, 1, 1))->m_equip[4], 0);
+    EXPECT_EQ(testsupport::Found(project.doc->FindDeviceInfo(1, 1, 2))->m_equip[4], 2);
     menu.reset(detail->BuildContextMenu());
     menu->actions()[2]->trigger();
-    EXPECT_EQ(Column(detail->List(), 1), (std::vector<std::string>{"1", "1", "2"}));
+    EXPECT_EQ(Column(detail->List(), 3), (std::vector<std::string>{"1", "2", "1"}));
+    // Two rows moved to position 2 land together at rows 2 and 3, in their order.
+    detail->List()->clearSelection();
+    detail->List()->selectionModel()->select(detail->List()->model()->index(0, 0),
+                                             QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    detail->List()->selectionModel()->select(detail->List()->model()->index(1, 0),
+                                             QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    RunnerGuard second([](QDialog& d) {
+        dynamic_cast<CMovePosDlg&>(d).Edit()->setText("2");
+        d.accept();
+        return d.result();
+    });
+    menu.reset(detail->BuildContextMenu());
+    menu->actions()[0]->trigger();
+    EXPECT_EQ(Column(detail->List(), 1), (std::vector<std::string>{"2", "1", "1"}));
+    EXPECT_EQ(Column(detail->List(), 3), (std::vector<std::string>{"1", "1", "2"}));
+    EXPECT_EQ(testsupport::Found(project.doc->FindDeviceInfo(1, 1, 2))->m_equip[4], 2);
+    EXPECT_EQ(testsupport::Found(project.doc->FindDeviceInfo(2, 1, 1))->m_equip[4], 0);
 }
 
 TEST_F(DeviceViewsTest, ANewDeviceGoesOnTheChosenPortOfItsProtocol) {
