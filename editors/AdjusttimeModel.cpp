@@ -5,7 +5,6 @@
 #include "platform/Text.h"
 #include "projectmodel/ProjectModel.h"
 
-
 using namespace projectmodel;
 using platform::StrFormat;
 
@@ -47,7 +46,7 @@ std::vector<std::string> CAdjusttimeModel::BoardChoices(const CProjectModel& doc
 }
 
 std::vector<CAdjusttimeModel::PortChoice> CAdjusttimeModel::PortChoices(const CProjectModel& doc,
-                                                                     const std::string& boardText) {
+                                                                        const std::string& boardText) {
     std::vector<PortChoice> choices;
     const CBoardInfo* board = doc.m_boardCfg.m_boards.FindBoard(platform::AtoI(boardText));
     if (!board)
@@ -62,8 +61,8 @@ namespace {
 bool StorePort(CTimeSource& src, int boardNo, const CPortRecord& port) {
     const int type = PortTypeFromText(port.m_strType);
     if (type != kPortTypeSerial && type != kPortTypeNetwork) {
-        platform::MessageBox(StrFormat("错误端口\n%s%d<地址%d>", port.m_strName.c_str(), port.m_nNumber,
-                                       port.m_nRunning));
+        platform::MessageBox(
+            StrFormat("错误端口\n%s%d<地址%d>", port.m_strName.c_str(), port.m_nNumber, port.m_nRunning));
         return false;
     }
     src.m_nBoard = boardNo;
@@ -73,7 +72,8 @@ bool StorePort(CTimeSource& src, int boardNo, const CPortRecord& port) {
 }
 } // namespace
 
-bool CAdjusttimeModel::SetPort(CProjectModel& doc, int row, const std::string& boardText, int group, int index) {
+bool CAdjusttimeModel::SetPort(CProjectModel& doc, int row, const std::string& boardText, int group,
+                               int index) {
     CTimeSource* src = doc.m_timeSources.GetPtr(row);
     if (!src)
         return false;
@@ -95,7 +95,8 @@ bool CAdjusttimeModel::SetBoard(CProjectModel& doc, int row, const std::string& 
     const int boardNo = platform::AtoI(boardText);
     const std::string typeName(PortTypeName(src->m_nPortType));
     const CBoardInfo* board = doc.m_boardCfg.m_boards.FindBoard(boardNo);
-    const CPortRecord* port = board ? board->m_ports.FindPortByTypeAndNumber(typeName, src->m_nPort) : nullptr;
+    const CPortRecord* port =
+        board ? board->m_ports.FindPortByTypeAndNumber(typeName, src->m_nPort) : nullptr;
     if (!port) {
         const std::string group = board ? StrFormat("板卡%d没有%s", boardNo + 1, typeName.c_str()) : typeName;
         platform::MessageBox(StrFormat("错误端口\n%s<地址%d>", group.c_str(), src->m_nPort));

@@ -37,8 +37,7 @@ void CAdjusttimeView::OnClickCell(int row, int column) {
         for (const CAdjusttimeModel::PortChoice& choice : m_portChoices)
             texts.push_back(choice.text);
         Editor()->OpenCombo(row, column, texts);
-    }
-    else if (column == 3)
+    } else if (column == 3)
         Editor()->OpenEdit(row, column);
 }
 
@@ -56,8 +55,7 @@ void CAdjusttimeView::OnCommit(int row, int column, const std::string& oldText, 
             changed = CAdjusttimeModel::SetPort(*doc, row, List()->GetItemText(row, 1),
                                                 m_portChoices[static_cast<std::size_t>(chosen)].group,
                                                 m_portChoices[static_cast<std::size_t>(chosen)].index);
-    }
-    else if (column == 3)
+    } else if (column == 3)
         changed = CAdjusttimeModel::SetPriority(*doc, row, newText);
     (void)changed;
     // The list shows what the records hold, also after a refused port.

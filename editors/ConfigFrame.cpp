@@ -6,10 +6,10 @@
 #include <algorithm>
 
 #include <QCloseEvent>
-#include <QResizeEvent>
 #include <QHBoxLayout>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QResizeEvent>
 #include <QSplitter>
 
 CConfigFrame::CConfigFrame(CConfigOverView* tree, QWidget* parent) : QWidget(parent), m_pTree(tree) {

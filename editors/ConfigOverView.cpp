@@ -486,8 +486,9 @@ int CConfigOverView::ExportPortPoints(const CPortRecord& port, const std::string
             std::filesystem::remove(temporary, ec);
         } else if (ec) {
             std::filesystem::remove(temporary, ec);
-            platform::MessageBox(platform::StrFormat("文件%s无法替换，请确认它没有被其他程序打开且可以写入！", path.c_str()),
-                                 "错误", platform::Icon::Error);
+            platform::MessageBox(
+                platform::StrFormat("文件%s无法替换，请确认它没有被其他程序打开且可以写入！", path.c_str()),
+                "错误", platform::Icon::Error);
         } else {
             platform::MessageBox("导出测点成功完成！", "信息", platform::Icon::Information);
             result = 1;

@@ -1,8 +1,8 @@
 #include "ConfigPortView.h"
 
+#include "editors/CellValue.h"
 #include "editors/GridListCtrl.h"
 #include "editors/InPlaceEditor.h"
-#include "editors/CellValue.h"
 #include "editors/PortGridModel.h"
 #include "platform/Prompt.h"
 #include "platform/Text.h"
@@ -147,8 +147,9 @@ void CConfigPortView::OnIpFinished() {
     if (IsDottedIpv4(text))
         return;
     RefreshPortGrid();
-    platform::MessageBox(platform::StrFormat("输入 %s 非法！\nIP地址应为四个0-255的数，以点分隔。", text.c_str()),
-                         "错误", platform::Icon::Error);
+    platform::MessageBox(
+        platform::StrFormat("输入 %s 非法！\nIP地址应为四个0-255的数，以点分隔。", text.c_str()), "错误",
+        platform::Icon::Error);
 }
 
 void CConfigPortView::OnCommit(int row, int column, const std::string& oldText, const std::string& newText) {

@@ -72,7 +72,8 @@ bool CDevDetailModel::DeleteTelecontrol(CProjectModel& doc, int address, int tab
         platform::MessageBox(StrFormat("所选信息被引用%d处(引用表、一次设备、复合信号或遥信关联)。\n"
                                        "删除信息将同时删除这些引用，是否继续？",
                                        references),
-                             "删除信息", platform::Icon::Question, platform::Buttons::YesNo) != platform::Answer::Yes)
+                             "删除信息", platform::Icon::Question,
+                             platform::Buttons::YesNo) != platform::Answer::Yes)
         return false;
     bool removed = false;
     CDevinfolistModel::CCarry carry;
@@ -85,7 +86,8 @@ bool CDevDetailModel::DeleteTelecontrol(CProjectModel& doc, int address, int tab
         if (index < 0)
             continue;
         group->RemoveEntryAt(index);
-        const CDevinfolistModel::CCarry step = CDevinfolistModel::CarryEntryRemoval(doc, address, groupNo, entryNo);
+        const CDevinfolistModel::CCarry step =
+            CDevinfolistModel::CarryEntryRemoval(doc, address, groupNo, entryNo);
         carry.ports.insert(carry.ports.end(), step.ports.begin(), step.ports.end());
         carry.equipment.insert(carry.equipment.end(), step.equipment.begin(), step.equipment.end());
         removed = true;

@@ -200,7 +200,8 @@ CDevinfolistModel::CCarry CDevinfolistModel::CarryAddress(CProjectModel& doc, in
     return carry;
 }
 
-CDevinfolistModel::CCarry CDevinfolistModel::VisitPointRefs(CProjectModel& doc, const PointRefVisitor& visit) {
+CDevinfolistModel::CCarry CDevinfolistModel::VisitPointRefs(CProjectModel& doc,
+                                                            const PointRefVisitor& visit) {
     CCarry carry;
     auto visitTable = [&](CRefTable& table) {
         if (table.IsDeviceTable())
@@ -458,9 +459,10 @@ bool CDevinfolistModel::MoveDevices(CProjectModel& doc, const std::vector<int>& 
         return false;
     for (std::size_t k = 0; k < slots.size(); ++k)
         doc.m_devices[slots[k]] = std::move(listed[k]);
-    const bool moved = !std::equal(before.begin(), before.end(), slots.begin(), [&](const CDevice& d, int slot) {
-        return d.m_nAddress == doc.m_devices[slot].m_nAddress;
-    });
+    const bool moved =
+        !std::equal(before.begin(), before.end(), slots.begin(), [&](const CDevice& d, int slot) {
+            return d.m_nAddress == doc.m_devices[slot].m_nAddress;
+        });
     if (moved)
         RefreshDeviceNodes(doc);
     return moved;

@@ -85,7 +85,8 @@ public:
 
     // The part of VisitPointRefs outside the reference tables: composite operands and telecontrol
     // links (the address carry handles the tables itself).
-    static CCarry VisitReferencesOutsideTables(projectmodel::CProjectModel& doc, const PointRefVisitor& visit);
+    static CCarry VisitReferencesOutsideTables(projectmodel::CProjectModel& doc,
+                                               const PointRefVisitor& visit);
 
     // The port a placed device sits on; false when it is not placed or the port is gone.
     static bool PortOfDevice(const projectmodel::CProjectModel& doc, const projectmodel::CDevice& device,

@@ -72,11 +72,12 @@ public:
     static int TableOfCategory(const projectmodel::CPrjDevice& equipment, int n);
     // Moving, deleting and sorting references keep the row of each point's equipment link ("设备="
     // fifth number) equal to the reference's row.
-    static bool MoveRefs(projectmodel::CProjectModel& doc, projectmodel::CPrjDevice& equipment, int tableIndex,
-                         const std::vector<int>& rows, int position);
+    static bool MoveRefs(projectmodel::CProjectModel& doc, projectmodel::CPrjDevice& equipment,
+                         int tableIndex, const std::vector<int>& rows, int position);
     static bool DeleteRefs(projectmodel::CProjectModel& doc, projectmodel::CPrjDevice& equipment,
                            int tableIndex, const std::vector<int>& rows);
-    static bool SortRefs(projectmodel::CProjectModel& doc, projectmodel::CPrjDevice& equipment, int tableIndex);
+    static bool SortRefs(projectmodel::CProjectModel& doc, projectmodel::CPrjDevice& equipment,
+                         int tableIndex);
     // The points referenced by the tables are no longer related to any equipment.
     static void ResetPointLinks(projectmodel::CProjectModel& doc, const projectmodel::CPrjDevice& equipment);
 };

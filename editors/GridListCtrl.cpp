@@ -209,8 +209,8 @@ void CGridListCtrl::FillRows(const std::vector<CGridRow>& rows) {
                                      ? Qs(r.cells[static_cast<std::size_t>(c)])
                                      : QString();
             if (!text.isEmpty())
-                widest[static_cast<std::size_t>(c)] =
-                    std::max(widest[static_cast<std::size_t>(c)], CellWidthFor(metrics.horizontalAdvance(text)));
+                widest[static_cast<std::size_t>(c)] = std::max(widest[static_cast<std::size_t>(c)],
+                                                               CellWidthFor(metrics.horizontalAdvance(text)));
             setItem(row, c, new QTableWidgetItem(text));
         }
         if (!r.rowText.empty())

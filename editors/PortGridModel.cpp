@@ -230,7 +230,8 @@ int CPortGridModel::DeletePorts(CProjectModel& doc, int board, int groupIndex, c
             break;
         }
         if (running[static_cast<std::size_t>(index)] >= 0)
-            removed.insert({PortTypeFromText(group[index].m_strType), running[static_cast<std::size_t>(index)]});
+            removed.insert(
+                {PortTypeFromText(group[index].m_strType), running[static_cast<std::size_t>(index)]});
         group.RemoveAt(index);
         running.erase(running.begin() + index);
         ++deleted;

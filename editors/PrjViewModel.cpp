@@ -54,14 +54,15 @@ std::vector<std::string> CPrjbayModel::NameChoices() {
     return {VoltLevelNames.begin(), VoltLevelNames.end()};
 }
 
-bool CPrjbayModel::ConfirmBaysRemoval(const CProjectModel& doc, const std::string& levelName, const char* action) {
+bool CPrjbayModel::ConfirmBaysRemoval(const CProjectModel& doc, const std::string& levelName,
+                                      const char* action) {
     int bays = 0;
     for (const CPrjBay& bay : doc.m_bays)
         bays += bay.m_strVoltLevel == levelName;
     if (bays == 0)
         return true;
-    return platform::MessageBox(StrFormat("%s电压等级%s将同时删除其下的%d个间隔及其一次设备，是否继续？", action,
-                                          levelName.c_str(), bays),
+    return platform::MessageBox(StrFormat("%s电压等级%s将同时删除其下的%d个间隔及其一次设备，是否继续？",
+                                          action, levelName.c_str(), bays),
                                 "电压等级", platform::Icon::Question,
                                 platform::Buttons::YesNo) == platform::Answer::Yes;
 }

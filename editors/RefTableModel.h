@@ -88,7 +88,8 @@ std::vector<int> CRefTableModel::MoveRows(std::vector<T>& items, const std::vect
     std::vector<T> block;
     std::vector<T> rest;
     for (int i = 0; i < count; ++i)
-        (chosen[static_cast<std::size_t>(i)] ? block : rest).push_back(std::move(items[static_cast<std::size_t>(i)]));
+        (chosen[static_cast<std::size_t>(i)] ? block : rest)
+            .push_back(std::move(items[static_cast<std::size_t>(i)]));
     if (block.empty()) {
         items = std::move(rest);
         return {};
@@ -97,7 +98,8 @@ std::vector<int> CRefTableModel::MoveRows(std::vector<T>& items, const std::vect
     std::vector<int> rows;
     for (int k = 0; k < static_cast<int>(block.size()); ++k)
         rows.push_back(at + k);
-    rest.insert(rest.begin() + at, std::make_move_iterator(block.begin()), std::make_move_iterator(block.end()));
+    rest.insert(rest.begin() + at, std::make_move_iterator(block.begin()),
+                std::make_move_iterator(block.end()));
     items = std::move(rest);
     return rows;
 }

@@ -266,8 +266,9 @@ TEST_F(DeviceModels, DeletedEntriesTakeTheirReferencesAlongAndLaterEntriesAreFol
     // No: nothing changes.
     prompts.Script({platform::Answer::No});
     EXPECT_FALSE(CDevDetailModel::DeleteTelecontrol(doc, 1, 3, {key}));
-    EXPECT_EQ(prompts.LastText(),
-              "所选信息被引用4处(引用表、一次设备、复合信号或遥信关联)。\n删除信息将同时删除这些引用，是否继续？");
+    EXPECT_EQ(
+        prompts.LastText(),
+        "所选信息被引用4处(引用表、一次设备、复合信号或遥信关联)。\n删除信息将同时删除这些引用，是否继续？");
     EXPECT_EQ(d.m_model.FindGroup(2)->m_entries.GetSize(), 3);
     EXPECT_EQ(sys.m_protocol.m_tables.Items().back().m_entries.GetSize(), 3);
     prompts.Script({platform::Answer::Yes});
@@ -279,7 +280,8 @@ TEST_F(DeviceModels, DeletedEntriesTakeTheirReferencesAlongAndLaterEntriesAreFol
     EXPECT_EQ(left[0].m_nEntry, 1);
     EXPECT_EQ(left[1].m_nAddress, 2);
     EXPECT_EQ(left[1].m_nEntry, 2);
-    EXPECT_EQ(sys.m_protocol.m_configs.m_configs[0].m_settings.m_tables.Items().back().m_entries[0].m_nEntry, 1);
+    EXPECT_EQ(sys.m_protocol.m_configs.m_configs[0].m_settings.m_tables.Items().back().m_entries[0].m_nEntry,
+              1);
     ASSERT_EQ(equipment.m_settings.m_tables.Items().back().m_entries.GetSize(), 1);
     EXPECT_EQ(equipment.m_settings.m_tables.Items().back().m_entries[0].m_nEntry, 1);
     const CExprOperandArray& ops =
@@ -296,8 +298,9 @@ TEST_F(DeviceModels, DeletedEntriesTakeTheirReferencesAlongAndLaterEntriesAreFol
     // An address change takes the telecontrol links along; a deletion drops them and the operands.
     ASSERT_TRUE(CDevinfolistModel::SetAddress(doc, 0, 1, "9"));
     EXPECT_EQ(doc.FindDevice(2)->m_model.FindEntry(2, 1)->m_yx[0], 9);
-    EXPECT_EQ(doc.FindDevice(65531)->m_model.m_groups.Items().back().m_entries[0].m_expr.m_operands[0].m_nAddress,
-              9);
+    EXPECT_EQ(
+        doc.FindDevice(65531)->m_model.m_groups.Items().back().m_entries[0].m_expr.m_operands[0].m_nAddress,
+        9);
     CDevinfolistModel::DeleteDevices(doc, {9});
     EXPECT_EQ(doc.FindDevice(2)->m_model.FindEntry(2, 1)->m_yx[0], -1);
     const CExprOperandArray& rest =

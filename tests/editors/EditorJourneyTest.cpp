@@ -17,8 +17,8 @@
 #include "editors/EquipViewModel.h"
 #include "editors/GridListCtrl.h"
 #include "editors/InPlaceEditor.h"
-#include "editors/PrjViewModel.h"
 #include "editors/PortGridModel.h"
+#include "editors/PrjViewModel.h"
 #include "editors/RefTableModel.h"
 #include "editors/RegisterViews.h"
 #include "editors/SelDevView.h"
@@ -197,7 +197,8 @@ TEST_F(EditorJourney, AProjectBuiltThroughTheViewsReopensAsItWasShown) {
     ASSERT_EQ(ports->List()->GetItemCount(), 2);
     EXPECT_EQ(ports->List()->GetItemText(1, 0), "1");
     EXPECT_EQ(ports->List()->GetItemText(1, 2), "10.0.0.12");
-    EXPECT_EQ(prompts.LastText(), "对时源所用的通讯口已删除，以下对时源已一并删除:\n对时源2: 板卡0 网络地址1");
+    EXPECT_EQ(prompts.LastText(),
+              "对时源所用的通讯口已删除，以下对时源已一并删除:\n对时源2: 板卡0 网络地址1");
     sources = w.Select<CAdjusttimeView>(w.Top(0));
     ASSERT_EQ(sources->List()->GetItemCount(), 1);
     EXPECT_EQ(sources->List()->GetItemText(0, 2), "NET1<地址1>(未用)");
@@ -341,8 +342,10 @@ TEST_F(EditorJourney, DeletedPointsAndDevicesLeaveNoReferenceBehindInTheSavedPro
             yk = &t;
     ASSERT_NE(yk, nullptr);
     for (int entry : {first, second})
-        ASSERT_EQ(CRefTableModel::AddPoint(*doc, *yk, a, ykGroup, entry, false), CRefTableModel::AddResult::Added);
-    ASSERT_EQ(CRefTableModel::AddPoint(*doc, *yk, b, ykGroup, first, false), CRefTableModel::AddResult::Added);
+        ASSERT_EQ(CRefTableModel::AddPoint(*doc, *yk, a, ykGroup, entry, false),
+                  CRefTableModel::AddResult::Added);
+    ASSERT_EQ(CRefTableModel::AddPoint(*doc, *yk, b, ykGroup, first, false),
+              CRefTableModel::AddResult::Added);
     ASSERT_TRUE(CPrjbayModel::AddLevel(*doc));
     CVoltLevel& level = *doc->m_voltLevels.GetById(doc->m_voltOrder.m_codes[0]);
     ASSERT_TRUE(CBayListModel::AddBay(*doc, level));

@@ -34,7 +34,8 @@ TEST_F(GridListTest, ColumnsWidenToTheWidestTextAndNeverShrink) {
     list.DeleteItem(0);
     EXPECT_EQ(list.columnWidth(0), CellWidthFor(wideWidth));
     EXPECT_TRUE(list.SetItemText(0, 1, "12345678901234567890"));
-    EXPECT_EQ(list.columnWidth(1), CellWidthFor(list.fontMetrics().horizontalAdvance("12345678901234567890")));
+    EXPECT_EQ(list.columnWidth(1),
+              CellWidthFor(list.fontMetrics().horizontalAdvance("12345678901234567890")));
     // A filled list: the "地址" column shows 65531 whole.
     CGridListCtrl addresses;
     addresses.InsertColumn(0, "地址");

@@ -118,7 +118,8 @@ TEST(PortGridModel, PortsAreNumberedByPlaceAndDevicesAndTimeSourcesFollow) {
     ASSERT_EQ(p.doc->m_timeSources.GetSize(), 1);
     EXPECT_EQ(p.doc->m_timeSources[0].m_nPort, 2);
     EXPECT_EQ(p.doc->m_timeSources[0].m_nPriority, 9);
-    EXPECT_EQ(prompts.LastText(), "对时源所用的通讯口已删除，以下对时源已一并删除:\n对时源1: 板卡0 网络地址1");
+    EXPECT_EQ(prompts.LastText(),
+              "对时源所用的通讯口已删除，以下对时源已一并删除:\n对时源1: 板卡0 网络地址1");
     ASSERT_TRUE(CPortGridModel::AddPort(*p.doc, 0, 1));
     EXPECT_EQ(net[3].m_nNumber, 3);
     // The configuration files are named after the renumbered ports.

@@ -3,8 +3,8 @@
 #include "platform/TextFile.h"
 #include "tests/support/TestFiles.h"
 
-#include <clocale>
 #include <climits>
+#include <clocale>
 #include <gtest/gtest.h>
 
 using namespace platform;
