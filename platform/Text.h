@@ -12,6 +12,7 @@ namespace platform {
 std::string StrFormat(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
 
 // atoi as the C runtime does it: leading blanks, an optional sign, then decimal digits; 0 on none.
+// Numbers beyond the type's range saturate to its limit.
 int AtoI(std::string_view s);
 long long AtoLL(std::string_view s);
 // atof in the C locale: leading blanks, then the longest number prefix; 0.0 on none.

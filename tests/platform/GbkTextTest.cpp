@@ -3,6 +3,7 @@
 #include "platform/TextFile.h"
 #include "tests/support/TestFiles.h"
 
+#include <climits>
 #include <clocale>
 #include <gtest/gtest.h>
 
@@ -68,6 +69,14 @@ TEST(Text, AtoIFollowsTheRuntime) {
     EXPECT_EQ(0, AtoI("abc"));
     EXPECT_EQ(0, AtoI(""));
     EXPECT_EQ(0, AtoI("- 3"));
+    // Long digit strings saturate instead of wrapping.
+    EXPECT_EQ(INT_MAX, AtoI("4294967297"));
+    EXPECT_EQ(INT_MIN, AtoI("-4294967297"));
+    EXPECT_EQ(LLONG_MAX, AtoLL("9223372036854775807"));
+    EXPECT_EQ(LLONG_MAX, AtoLL("9223372036854775808"));
+    EXPECT_EQ(LLONG_MAX, AtoLL("99999999999999999999999"));
+    EXPECT_EQ(LLONG_MIN, AtoLL("-9223372036854775808"));
+    EXPECT_EQ(LLONG_MIN, AtoLL("-99999999999999999999999"));
 }
 
 TEST(Text, TrimCaseAndHexDump) {
