@@ -230,20 +230,24 @@ void CDeviceLink::OnTimer(int id) {
     case kLoginTimer:
         timers_.Stop(kLoginTimer);
         Disconnect();
-        platform::MessageBox("等待身份验证超时，请尝试重新连接。");
-        if (host_)
+        if (host_) {
             host_->CloseNotice();
+            host_->MessageLater("等待身份验证超时，请尝试重新连接。");
+        }
         break;
     case kPortInfoTimer:
         timers_.Stop(kPortInfoTimer);
         Disconnect();
-        platform::MessageBox("等待端口信息超时，请尝试重新连接。");
-        if (host_)
+        if (host_) {
             host_->CloseNotice();
+            host_->MessageLater("等待端口信息超时，请尝试重新连接。");
+        }
         break;
     case kCancelAllTimer:
         timers_.Stop(kCancelAllTimer);
-        platform::MessageBox("等待装置应答超时，取消置数失败。");
+        // Shown after the timers are handled, so that the keep-alive goes on while it is open.
+        if (host_)
+            host_->MessageLater("等待装置应答超时，取消置数失败。");
         break;
     default:
         timers_.Stop(id);
@@ -252,7 +256,12 @@ void CDeviceLink::OnTimer(int id) {
 }
 
 void CDeviceLink::OnReceiveError() {
-    platform::MessageBox("接收数据出错");
+    if (host_)
+        host_->MessageLater("接收数据出错");
+}
+
+void ILinkHost::MessageLater(const std::string& text) {
+    Post([text] { platform::MessageBox(text); });
 }
 
 std::string CDeviceLink::HexText(const std::uint8_t* data, std::size_t size, std::size_t markAt) {

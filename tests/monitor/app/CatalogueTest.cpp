@@ -107,6 +107,7 @@ TEST(CatalogueWindowTest, DownloadOfTwoChunks) {
     form->OnChunkAnswer(77, 1, 1);
     ASSERT_EQ(rig.SentBodies().size(), 1u);
     EXPECT_EQ(rig.SentBodies()[0][0], 7);
+    rig.Settle();
     EXPECT_EQ(rig.prompts.LastText(), "文件传输完毕。");
     EXPECT_FALSE(form->Transferring());
     EXPECT_EQ(form->Progress(), nullptr);
@@ -127,10 +128,12 @@ TEST(CatalogueWindowTest, ErrorsAndTimeOut) {
     form->OnOpenReply(1, 3000, 5);
     form->OnChunkAnswer(5, 1, 0);
     form->OnChunkAnswer(5, 1, 0); // names chunk 0 after chunk 1 was sent
+    rig.Settle();
     EXPECT_EQ(rig.prompts.LastText(), "文件数据段号错。");
     EXPECT_EQ(form->Progress(), nullptr);
     EXPECT_TRUE(form->Transferring()); // the timer ends it
     form->OnTimeout();
+    rig.Settle();
     EXPECT_EQ(rig.prompts.LastText(), "等待文件数据超时，停止发送。");
     EXPECT_FALSE(form->Transferring());
     EXPECT_FALSE(form->TimerRunning());
@@ -149,6 +152,7 @@ TEST(CatalogueWindowTest, UploadWritesExactlyTheReceivedBytes) {
     ASSERT_EQ(rig.SentBodies().size(), 1u);
     EXPECT_EQ(rig.SentBodies()[0][1], 1); // upload
     form->OnOpenReply(1, 4, 9);
+    rig.Settle();
     EXPECT_EQ(rig.prompts.LastText(), "文件大小有误。");
     form->OnOpenReply(1, 5, 9);
     rig.ClearSent();
@@ -160,5 +164,6 @@ TEST(CatalogueWindowTest, UploadWritesExactlyTheReceivedBytes) {
     ASSERT_EQ(sent.size(), 3u); // two answers and the close
     EXPECT_EQ(sent[2][0], 7);
     EXPECT_EQ(testsupport::ReadBytes(target), "hello");
+    rig.Settle();
     EXPECT_EQ(rig.prompts.LastText(), "文件传输完毕。");
 }

@@ -195,6 +195,7 @@ TEST(ShellTest, LoginTimeOutDisconnectsAndTellsOnce) {
     ASSERT_TRUE(rig.app->IsConnected());
     rig.app->link.AdvanceTime(6000);
     EXPECT_FALSE(rig.app->IsConnected());
+    rig.Settle();
     EXPECT_EQ(rig.prompts.Texts(), (std::vector<std::string>{"等待身份验证超时，请尝试重新连接。"}));
     EXPECT_EQ(rig.app->Frame()->NoticeText(), "");
     EXPECT_EQ(rig.app->Frame()->LinkText(), "通讯装置通讯中断");

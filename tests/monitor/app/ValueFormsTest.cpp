@@ -95,10 +95,14 @@ TEST(SettingsFormTest, EditAndDownloadInTwoSteps) {
     EXPECT_EQ(rig.SentBodies()[0][5], 250);
     EXPECT_EQ(form->Progress()->Pos(), 50);
     form->WriteAck(0, 1);
-    EXPECT_EQ(rig.prompts.LastText(), "下装成功。");
+    // The wait and the pending state end before the result shows, which comes after the frame.
+    EXPECT_FALSE(form->Waiting());
     EXPECT_TRUE(form->Pending().Empty());
     EXPECT_EQ(form->Progress(), nullptr);
     EXPECT_EQ(form->State(), 0);
+    EXPECT_EQ(rig.prompts.LastText(), "请先选择所需召唤的组。");
+    rig.Settle();
+    EXPECT_EQ(rig.prompts.LastText(), "下装成功。");
     // A late acknowledgement is ignored.
     rig.ClearSent();
     form->WriteAck(1, 1);
@@ -126,6 +130,7 @@ TEST(SettingsFormTest, SixtyThreeValuesGoAndSixtyFourAreRefused) {
     ASSERT_EQ(rig.SentBodies().size(), 1u);
     EXPECT_EQ(rig.SentBodies()[0][7] & 0x3F, 63);
     form->OnTimeout();
+    rig.Settle();
     EXPECT_EQ(rig.prompts.LastText(), "等待装置应答超时，停止下装。");
     EXPECT_TRUE(form->Pending().Empty());
 }
@@ -203,9 +208,11 @@ TEST(TelecontrolFormTest, CommandNeedsPermissionAndTimesOut) {
     EXPECT_EQ(form->Progress()->Pos(), 100);
     EXPECT_EQ(rig.prompts.Count(), 0u);
     form->OnTick();
-    EXPECT_EQ(rig.prompts.LastText(), "等待装置应答超时，停止遥控。");
     EXPECT_FALSE(form->Waiting());
+    rig.Settle();
+    EXPECT_EQ(rig.prompts.LastText(), "等待装置应答超时，停止遥控。");
     form->TelecontrolAck(1, 1); // nothing waits any more
+    rig.Settle();
     EXPECT_EQ(rig.prompts.Count(), 1u);
 }
 
@@ -224,9 +231,10 @@ TEST(TelecontrolFormTest, AcknowledgementEndsTheWait) {
     form->Telecontrol();
     ASSERT_TRUE(form->Waiting());
     form->TelecontrolAck(0, 0);
-    EXPECT_EQ(rig.prompts.LastText(), "装置否认应答，遥控选择失败。");
     EXPECT_FALSE(form->Waiting());
     EXPECT_EQ(form->Progress(), nullptr);
+    rig.Settle();
+    EXPECT_EQ(rig.prompts.LastText(), "装置否认应答，遥控选择失败。");
 }
 
 TEST(RefTableFormTest, RowsValuesAndStartIndex) {
