@@ -163,6 +163,19 @@ TEST_F(DispatcherTest, TextMessages) {
     EXPECT_EQ(Caption(Dsdu(Cat({16, 1, 2}, Text("proto")))), "规约信息");
     EXPECT_TRUE(rig.windows.Has("ProtoText:proto"));
     EXPECT_EQ(Caption(Dsdu({2})), std::string("调试信息") + kTruncatedMark);
+    // A frame that ends inside a double-byte character: the broken byte is dropped, not shown as "?".
+    Bytes cut = Cat({2, 45}, Text("调试"));
+    cut.pop_back();
+    Caption(Dsdu(cut));
+    EXPECT_TRUE(rig.windows.Has("DebugText:00ff80:调"));
+    // A version text cut by its 128-byte field likewise.
+    Bytes version = {33};
+    version.insert(version.end(), 127, 'v');
+    version.push_back(0xD6);
+    version.push_back(0xD0);
+    Caption(Dsdu(version));
+    rig.host.RunPosted();
+    EXPECT_EQ(prompt.LastText(), "通讯装置版本号 : " + std::string(127, 'v'));
 }
 
 TEST_F(DispatcherTest, FileTransferMessagesFollowTheCatalogueDirection) {
