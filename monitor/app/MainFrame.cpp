@@ -44,6 +44,13 @@ CMainFrame::CMainFrame(CMarindleApp& app) : app_(app) {
     mdi_->setTabsClosable(true);
     mdi_->setTabsMovable(true);
     setCentralWidget(mdi_);
+    // Every window shows maximised when its tab is activated. The area restores the window it
+    // activates after the active one was closed (a reconnect closes the link-bound windows), and
+    // from then on every tab would open restored.
+    connect(mdi_, &QMdiArea::subWindowActivated, this, [](QMdiSubWindow* sub) {
+        if (sub && !sub->isMaximized())
+            sub->showMaximized();
+    });
     // A double click on the selected tab closes its window.
     if (auto* tabs = mdi_->findChild<QTabBar*>())
         connect(tabs, &QTabBar::tabBarDoubleClicked, this, [this, tabs](int index) {
