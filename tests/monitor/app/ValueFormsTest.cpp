@@ -1,6 +1,7 @@
 // The editable value lists: the settings download in two steps, the indication form's manual
 // setting and telecontrol, and the reference-table form.
 #include "AppTestRig.h"
+#include "HeldPrompt.h"
 
 #include "monitor/app/TransferProgressDlg.h"
 #include "monitor/app/ValueForms.h"
@@ -11,6 +12,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPointer>
 #include <QRadioButton>
 #include <QTableWidget>
 
@@ -284,4 +286,64 @@ TEST(RefTableFormTest, RowsValuesAndStartIndex) {
     form->RowsComplete();
     form->ValuesComplete();
     EXPECT_FALSE(form->BeginEdit(0, 6));
+}
+
+// The result of a download arrives in frames; its box opens after their handling and is held open
+// while a reconnect closes the settings window under it. Answering it afterwards touches nothing
+// of the window.
+TEST(SettingsFormTest, WindowClosedWhileItsResultBoxIsOpen) {
+    AppRig rig;
+    rig.Login();
+    CDeviceRecord* d = rig.Ready(5);
+    AddGroup(d, 2, "保护定值", 2, 1);
+    ShowValues(d, 2, "1.5");
+    QPointer<CProtForm> form = dynamic_cast<CProtForm*>(rig.app->windows.OpenSettings(d->key));
+    ASSERT_NE(form, nullptr);
+    form->GroupValuesArrived(2);
+    form->CommitEdit(0, "2.5");
+    form->Download();
+    montest::HeldPrompt held;
+    held.whileOpen = [&](const std::string&) {
+        if (form) {
+            rig.app->Reconnect(); // the silence watch's disconnect and connect
+            return false;
+        }
+        return true; // answered once the window is gone
+    };
+    rig.Feed(Asdu(5, AsduHead(44, 249, 0)));
+    rig.Feed(Asdu(5, AsduHead(40, 250, 0)));
+    EXPECT_TRUE(held.texts.empty()); // not from inside the frames' handling
+    rig.Settle();
+    EXPECT_EQ(held.texts, (std::vector<std::string>{"下装成功。"}));
+    EXPECT_FALSE(held.timedOut);
+    EXPECT_TRUE(form.isNull());
+    EXPECT_TRUE(rig.app->IsConnected());
+}
+
+// A telecontrol dialog open while a reconnect closes its window: nothing is sent afterwards and the
+// window is not touched.
+TEST(TelecontrolFormTest, WindowClosedWhileItsDialogIsOpen) {
+    AppRig rig;
+    rig.Login();
+    CDeviceRecord* d = rig.Ready(5);
+    AddGroup(d, 5, "遥控/断路器", 1, 1, 9);
+    platform::WritePrivateProfileString("System Config", "YK_PERMIT", "1", rig.app->cfg.File());
+    QPointer<CYaoForm> form = dynamic_cast<CYaoForm*>(rig.app->windows.OpenTelecontrol(d->key));
+    ASSERT_NE(form, nullptr);
+    form->List()->setCurrentCell(0, 0);
+    rig.OnDialog([&](QDialog& dlg) {
+        rig.app->OnDisconnect();
+        rig.app->OnConnect();
+        EXPECT_TRUE(form.isNull());
+        dlg.accept();
+        return static_cast<int>(QDialog::Accepted);
+    });
+    rig.ClearSent();
+    auto menu = form->BuildContextMenu(0);
+    ASSERT_NE(menu, nullptr);
+    menu->actions()[0]->trigger();
+    EXPECT_TRUE(form.isNull());
+    EXPECT_TRUE(rig.rights.empty());
+    for (const Bytes& b : rig.SentBodies())
+        EXPECT_NE(b[0], 10); // no telecontrol went out
 }
