@@ -230,24 +230,21 @@ void CDeviceLink::OnTimer(int id) {
     case kLoginTimer:
         timers_.Stop(kLoginTimer);
         Disconnect();
-        if (host_) {
+        if (host_)
             host_->CloseNotice();
-            host_->MessageLater("等待身份验证超时，请尝试重新连接。");
-        }
+        Tell("等待身份验证超时，请尝试重新连接。");
         break;
     case kPortInfoTimer:
         timers_.Stop(kPortInfoTimer);
         Disconnect();
-        if (host_) {
+        if (host_)
             host_->CloseNotice();
-            host_->MessageLater("等待端口信息超时，请尝试重新连接。");
-        }
+        Tell("等待端口信息超时，请尝试重新连接。");
         break;
     case kCancelAllTimer:
         timers_.Stop(kCancelAllTimer);
         // Shown after the timers are handled, so that the keep-alive goes on while it is open.
-        if (host_)
-            host_->MessageLater("等待装置应答超时，取消置数失败。");
+        Tell("等待装置应答超时，取消置数失败。");
         break;
     default:
         timers_.Stop(id);
@@ -256,8 +253,14 @@ void CDeviceLink::OnTimer(int id) {
 }
 
 void CDeviceLink::OnReceiveError() {
+    Tell("接收数据出错");
+}
+
+void CDeviceLink::Tell(const std::string& text) {
     if (host_)
-        host_->MessageLater("接收数据出错");
+        host_->MessageLater(text);
+    else
+        platform::MessageBox(text);
 }
 
 void ILinkHost::MessageLater(const std::string& text) {

@@ -110,6 +110,8 @@ private:
     // Takes one frame out of the ring: its length, 0 when none is there (or one was discarded).
     std::size_t ExtractFrame(std::vector<std::uint8_t>& frame);
     void StopLinkTimers();
+    // A message box shown once the current handling has returned (through the host's queued call).
+    void Tell(const std::string& text);
 
     std::unique_ptr<ILinkTransport> transport_;
     ILinkHost* host_;

@@ -511,16 +511,15 @@ void CMessageDispatcher::OnPortInfo(const Reader& r, std::string& caption) {
     if (!whole) {
         MarkTruncated(caption);
         model_.Clear();
-        for (int mode : {1, 2})
-            if (IStructureTree* t = windows_.Tree(mode))
-                t->BuildTree();
-        link_.Disconnect();
-        host_.MessageLater(kPortInfoIncomplete);
-        return;
     }
     for (int mode : {1, 2})
         if (IStructureTree* t = windows_.Tree(mode))
             t->BuildTree();
+    if (!whole) {
+        link_.Disconnect();
+        host_.MessageLater(kPortInfoIncomplete);
+        return;
+    }
     link_.Timers().Start(CDeviceLink::kKeepAliveTimer, CDeviceLink::kKeepAliveMs);
     link_.SendHeartbeat();
     link_.SendRequest(CCommStateQueryMsg(true, 0));

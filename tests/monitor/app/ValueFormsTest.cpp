@@ -41,6 +41,17 @@ void ShowValues(CDeviceRecord* d, std::uint8_t group, const std::string& text) {
     for (const auto& e : d->FindGroup(group)->Entries())
         e->actualValue = text;
 }
+
+// The settings window of device 5 with one group 2 of that title whose values were read.
+CProtForm* OpenReadSettings(AppRig& rig, const std::string& title, int entries, const std::string& value) {
+    CDeviceRecord* d = rig.Ready(5);
+    AddGroup(d, 2, title, 2, entries);
+    ShowValues(d, 2, value);
+    auto* form = dynamic_cast<CProtForm*>(rig.app->windows.OpenSettings(d->key));
+    if (form)
+        form->GroupValuesArrived(2);
+    return form;
+}
 } // namespace
 
 TEST(SettingsFormTest, EditAndDownloadInTwoSteps) {
@@ -114,11 +125,8 @@ TEST(SettingsFormTest, EditAndDownloadInTwoSteps) {
 TEST(SettingsFormTest, SixtyThreeValuesGoAndSixtyFourAreRefused) {
     AppRig rig;
     rig.Login();
-    CDeviceRecord* d = rig.Ready(5);
-    AddGroup(d, 2, "定值", 2, 64);
-    ShowValues(d, 2, "0");
-    auto* form = dynamic_cast<CProtForm*>(rig.app->windows.OpenSettings(d->key));
-    form->GroupValuesArrived(2);
+    CProtForm* form = OpenReadSettings(rig, "定值", 64, "0");
+    ASSERT_NE(form, nullptr);
     for (int r = 0; r < 64; ++r)
         form->CommitEdit(r, "1");
     rig.ClearSent();
@@ -294,12 +302,8 @@ TEST(RefTableFormTest, RowsValuesAndStartIndex) {
 TEST(SettingsFormTest, WindowClosedWhileItsResultBoxIsOpen) {
     AppRig rig;
     rig.Login();
-    CDeviceRecord* d = rig.Ready(5);
-    AddGroup(d, 2, "保护定值", 2, 1);
-    ShowValues(d, 2, "1.5");
-    QPointer<CProtForm> form = dynamic_cast<CProtForm*>(rig.app->windows.OpenSettings(d->key));
+    QPointer<CProtForm> form = OpenReadSettings(rig, "保护定值", 1, "1.5");
     ASSERT_NE(form, nullptr);
-    form->GroupValuesArrived(2);
     form->CommitEdit(0, "2.5");
     form->Download();
     montest::HeldPrompt held;
