@@ -2,6 +2,7 @@
 // limit and refusals, the structure trees, the notice, the comm-parameters dialog, the frame
 // properties, the device commands, the warning view and the communication state window.
 #include "AppTestRig.h"
+#include "tests/support/Found.h"
 
 #include "monitor/app/CommForm.h"
 #include "monitor/app/CommParamDlg.h"
@@ -121,7 +122,7 @@ TEST(ShellTest, WindowLimitAndCloseOnConnect) {
         ASSERT_NE(w.OpenProtocol(p->key), nullptr);
     }
     for (std::uint16_t a : {5, 6, 7}) {
-        const std::uint16_t key = rig.app->model.FindDevice(a)->key;
+        const std::uint16_t key = testsupport::Found(rig.app->model.FindDevice(a))->key;
         ASSERT_NE(w.OpenTrace(0, 1, key), nullptr);
         ASSERT_NE(w.OpenEvents(key), nullptr);
         ASSERT_NE(w.OpenRemoteCmds(key), nullptr);
@@ -133,7 +134,7 @@ TEST(ShellTest, WindowLimitAndCloseOnConnect) {
     EXPECT_EQ(w.Count(), 32);
     EXPECT_EQ(static_cast<int>(w.Windows().size()), 32);
     // An open window comes forward without counting again.
-    const std::uint16_t key5 = rig.app->model.FindDevice(5)->key;
+    const std::uint16_t key5 = testsupport::Found(rig.app->model.FindDevice(5))->key;
     CMonitorForm* events = w.Find(kEventWindow, {0, 1, key5});
     EXPECT_EQ(w.OpenEvents(key5), events);
     EXPECT_EQ(w.Count(), 32);
@@ -324,7 +325,8 @@ TEST(ShellTest, CommStateWindowShowsStatesAndSelectsNodes) {
     form->OnRowActivated(1);
     COverallView* tree = rig.app->Frame()->TreeView(1);
     EXPECT_EQ(COverallView::KindOf(tree->currentItem()), kNodeDevice);
-    EXPECT_EQ(COverallView::KeyOf(tree->currentItem()), rig.app->model.FindDevice(5)->key);
+    EXPECT_EQ(COverallView::KeyOf(tree->currentItem()),
+              testsupport::Found(rig.app->model.FindDevice(5))->key);
 }
 
 // The windows a reconnect leaves open keep their maximised state in the tabbed area, also when the
@@ -337,7 +339,7 @@ TEST(ShellTest, WindowsLeftOpenByAReconnectStayMaximised) {
     rig.Ready(5);
     w.OpenTrace(1, 0, 0);
     w.OpenCatalogue();
-    w.OpenEvents(rig.app->model.FindDevice(5)->key);
+    w.OpenEvents(testsupport::Found(rig.app->model.FindDevice(5))->key);
     w.OpenCommand(); // the active window, closed by the reconnect
     QMdiArea* area = rig.app->Frame()->MdiArea();
     // The unit does not answer and the user gives up the retry.
