@@ -43,6 +43,17 @@ void ShowValues(CDeviceRecord* d, std::uint8_t group, const std::string& text) {
         e->actualValue = text;
 }
 
+// The indication window of device 5 with one telecontrol row, selected, telecontrol permitted.
+CYaoForm* OpenTelecontrolRow(AppRig& rig) {
+    CDeviceRecord* d = rig.Ready(5);
+    AddGroup(d, 5, "遥控/断路器", 1, 1, 9);
+    platform::WritePrivateProfileString("System Config", "YK_PERMIT", "1", rig.app->cfg.File());
+    auto* form = dynamic_cast<CYaoForm*>(rig.app->windows.OpenTelecontrol(d->key));
+    if (form)
+        form->List()->setCurrentCell(0, 0);
+    return form;
+}
+
 // The settings window of device 5 with one group 2 of that title whose values were read.
 CProtForm* OpenReadSettings(AppRig& rig, const std::string& title, int entries, const std::string& value) {
     CDeviceRecord* d = rig.Ready(5);
@@ -230,11 +241,8 @@ TEST(TelecontrolFormTest, CommandNeedsPermissionAndTimesOut) {
 TEST(TelecontrolFormTest, AcknowledgementEndsTheWait) {
     AppRig rig;
     rig.Login();
-    CDeviceRecord* d = rig.Ready(5);
-    AddGroup(d, 5, "遥控/断路器", 1, 1, 9);
-    platform::WritePrivateProfileString("System Config", "YK_PERMIT", "1", rig.app->cfg.File());
-    auto* form = dynamic_cast<CYaoForm*>(rig.app->windows.OpenTelecontrol(d->key));
-    form->List()->setCurrentCell(0, 0);
+    CYaoForm* form = OpenTelecontrolRow(rig);
+    ASSERT_NE(form, nullptr);
     rig.OnDialog([](QDialog& dlg) {
         dlg.accept();
         return static_cast<int>(QDialog::Accepted);
@@ -330,12 +338,8 @@ TEST(SettingsFormTest, WindowClosedWhileItsResultBoxIsOpen) {
 TEST(TelecontrolFormTest, WindowClosedWhileItsDialogIsOpen) {
     AppRig rig;
     rig.Login();
-    CDeviceRecord* d = rig.Ready(5);
-    AddGroup(d, 5, "遥控/断路器", 1, 1, 9);
-    platform::WritePrivateProfileString("System Config", "YK_PERMIT", "1", rig.app->cfg.File());
-    QPointer<CYaoForm> form = dynamic_cast<CYaoForm*>(rig.app->windows.OpenTelecontrol(d->key));
+    QPointer<CYaoForm> form = OpenTelecontrolRow(rig);
     ASSERT_NE(form, nullptr);
-    form->List()->setCurrentCell(0, 0);
     rig.OnDialog([&](QDialog& dlg) {
         rig.app->OnDisconnect();
         rig.app->OnConnect();
