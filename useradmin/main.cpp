@@ -1,7 +1,7 @@
 // Nevlor: administration of the users and groups in "Password.dat" beside the program.
 #include "platform/Prompt.h"
 #include "platform/ui/WidgetPrompt.h"
-#include "UserAdminApp.h"
+#include "useradmin/views/UserAdminApp.h"
 
 #include <clocale>
 #include <QApplication>
@@ -17,7 +17,7 @@ int main(int argc, char** argv) {
 
     int code;
     {
-        CUserAdminApp theApp;
+        nevlor::CUserAdminApp theApp;
         code = theApp.InitInstance(std::filesystem::current_path());
     }
     platform::SetPrompt(nullptr);

@@ -16,7 +16,7 @@
 #include "debugger/core/QuorvexShell.h"
 
 #include "configtool/link/LinkInterfaces.h"
-#include "users/UserPwMgr.h"
+#include "users/model/UserPwMgr.h"
 
 #include <QObject>
 #include <QPointer>

@@ -1,7 +1,7 @@
 // "Password.dat": the bytes of the user and group lists.
 #include "FuzzSupport.h"
 
-#include "users/UserPwMgr.h"
+#include "users/model/UserPwMgr.h"
 
 #include <string>
 

@@ -13,7 +13,7 @@
 #include "debugger/app/TimeDialogs.h"
 
 #include "platform/Profile.h"
-#include "users/UserPwMgr.h"
+#include "users/model/UserPwMgr.h"
 
 #include <QCheckBox>
 #include <QCoreApplication>
