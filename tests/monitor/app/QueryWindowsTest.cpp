@@ -236,6 +236,7 @@ TEST(StatWindowTest, TimeOutStopsTheQuery) {
     ASSERT_TRUE(form->Querying());
     form->OnTimeout();
     EXPECT_FALSE(form->Querying());
+    rig.Settle();
     EXPECT_EQ(rig.prompts.LastText(), "等待装置应答超时，停止召唤。");
     EXPECT_FALSE(std::filesystem::exists(rig.dir.Path() / "t.dat"));
 }
