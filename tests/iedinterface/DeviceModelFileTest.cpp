@@ -1,5 +1,5 @@
-#include "iedinterface/DeviceModelFile.h"
-#include "iedinterface/PointClassifier.h"
+#include "iedinterface/model/DeviceModelFile.h"
+#include "iedinterface/model/PointClassifier.h"
 #include "IedTestUtil.h"
 #include "platform/Gbk.h"
 #include "platform/Profile.h"

@@ -1,5 +1,5 @@
-#include "iedinterface/CidExtractor.h"
-#include "iedinterface/ImportProgress.h"
+#include "iedinterface/model/CidExtractor.h"
+#include "iedinterface/model/ImportProgress.h"
 #include "IedTestUtil.h"
 #include "tests/support/PromptRecorder.h"
 

@@ -1,4 +1,4 @@
-#include "iedinterface/PointClassifier.h"
+#include "iedinterface/model/PointClassifier.h"
 #include "IedTestUtil.h"
 #include "tests/support/Found.h"
 #include "tests/support/PromptRecorder.h"

@@ -1,6 +1,6 @@
-#include "iedinterface/PointTyping.h"
-#include "iedinterface/DataSetRefSet.h"
-#include "iedinterface/DoNameDes.h"
+#include "iedinterface/model/PointTyping.h"
+#include "iedinterface/model/DataSetRefSet.h"
+#include "iedinterface/model/DoNameDes.h"
 #include "tests/support/TestFiles.h"
 
 #include <gtest/gtest.h>
@@ -84,8 +84,8 @@ TEST(DataSetRefSet, MembersMatchWholeReferences) {
     EXPECT_FALSE(set.Matches("prot/ptoc1$st$op$general"));
     EXPECT_FALSE(set.Matches("PROT/PTOC2$ST$Op$general"));
     EXPECT_FALSE(set.Matches("XPROT/PTOC1$ST$Op$general"));
-    EXPECT_FALSE(set.Matches("PROT/GGIO1$ST$Ind3$stVal"));   // "ROT/..." inside "PROT/..."
-    EXPECT_FALSE(set.Matches("MEAS/MMXU1$MX$TotW$magX$f"));  // a longer attribute name
+    EXPECT_FALSE(set.Matches("PROT/GGIO1$ST$Ind3$stVal"));  // "ROT/..." inside "PROT/..."
+    EXPECT_FALSE(set.Matches("MEAS/MMXU1$MX$TotW$magX$f")); // a longer attribute name
     EXPECT_FALSE(set.Matches("CTRL/XCBR1$ST$Pos$stValX"));
     EXPECT_TRUE(set.Matches("ROT/GGIO1$ST$Ind3$stVal"));
     set.Clear();

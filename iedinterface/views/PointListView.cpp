@@ -1,8 +1,8 @@
-#include "iedinterface/PointListView.h"
+#include "iedinterface/views/PointListView.h"
 
-#include "iedinterface/PointClassifier.h"
-#include "iedinterface/PointList.h"
-#include "iedinterface/PointTyping.h"
+#include "iedinterface/model/PointClassifier.h"
+#include "iedinterface/model/PointTyping.h"
+#include "iedinterface/views/PointList.h"
 #include "platform/ui/WidgetPrompt.h"
 
 #include <QLabel>

@@ -2,12 +2,12 @@
 // The module object of the classification library: everything that lives between the calls of the
 // host (the model read from the CID/ICD file, the configured points by category, the data-object
 // name table) and the steps of an import. No widgets: the progress display is an interface.
-#include "iedinterface/CidPoint.h"
-#include "iedinterface/DataSetRefSet.h"
-#include "iedinterface/DoNameDes.h"
-#include "iedinterface/ImportProgress.h"
-#include "iedinterface/PointTyping.h"
-#include "iedinterface/SCDPointRef.h"
+#include "iedinterface/model/CidPoint.h"
+#include "iedinterface/model/DataSetRefSet.h"
+#include "iedinterface/model/DoNameDes.h"
+#include "iedinterface/model/ImportProgress.h"
+#include "iedinterface/model/PointTyping.h"
+#include "iedinterface/model/SCDPointRef.h"
 #include "platform/scl/SCLService.h"
 
 #include <array>

@@ -1,8 +1,8 @@
-#include "iedinterface/ConfigView.h"
+#include "iedinterface/views/ConfigView.h"
 
-#include "iedinterface/PointClassifier.h"
-#include "iedinterface/PointList.h"
-#include "iedinterface/PointTyping.h"
+#include "iedinterface/model/PointClassifier.h"
+#include "iedinterface/model/PointTyping.h"
+#include "iedinterface/views/PointList.h"
 #include "platform/ui/WidgetPrompt.h"
 
 #include <QComboBox>
@@ -280,6 +280,5 @@ bool CConfigView::eventFilter(QObject* watched, QEvent* event) {
     }
     return QWidget::eventFilter(watched, event);
 }
-
 
 } // namespace iedinterface

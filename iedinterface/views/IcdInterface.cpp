@@ -1,8 +1,8 @@
-#include "iedinterface/IcdInterface.h"
+#include "iedinterface/views/IcdInterface.h"
 
-#include "iedinterface/IcdInterfaceApp.h"
-#include "iedinterface/ImportProgressDlg.h"
-#include "iedinterface/MainFrame.h"
+#include "iedinterface/model/IcdInterfaceApp.h"
+#include "iedinterface/views/ImportProgressDlg.h"
+#include "iedinterface/views/MainFrame.h"
 #include "platform/ui/WidgetPrompt.h"
 
 #include <filesystem>

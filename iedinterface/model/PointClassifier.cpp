@@ -1,7 +1,7 @@
-#include "iedinterface/PointClassifier.h"
+#include "iedinterface/model/PointClassifier.h"
 
-#include "iedinterface/IcdInterfaceApp.h"
-#include "iedinterface/PointTyping.h"
+#include "iedinterface/model/IcdInterfaceApp.h"
+#include "iedinterface/model/PointTyping.h"
 #include "platform/Prompt.h"
 #include "platform/Text.h"
 

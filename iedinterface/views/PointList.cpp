@@ -1,4 +1,4 @@
-#include "iedinterface/PointList.h"
+#include "iedinterface/views/PointList.h"
 
 #include "platform/ui/WidgetPrompt.h"
 

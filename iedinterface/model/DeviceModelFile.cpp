@@ -1,7 +1,7 @@
-#include "iedinterface/DeviceModelFile.h"
+#include "iedinterface/model/DeviceModelFile.h"
 
-#include "iedinterface/IcdInterfaceApp.h"
-#include "iedinterface/PointTyping.h"
+#include "iedinterface/model/IcdInterfaceApp.h"
+#include "iedinterface/model/PointTyping.h"
 #include "platform/Gbk.h"
 #include "platform/Profile.h"
 #include "platform/Prompt.h"

@@ -1,6 +1,6 @@
 #pragma once
 // The modeless progress dialog shown while a CID/ICD file is read and earlier choices restored.
-#include "iedinterface/ImportProgress.h"
+#include "iedinterface/model/ImportProgress.h"
 
 #include <QDialog>
 

@@ -1,4 +1,4 @@
-#include "iedinterface/SCDPointRef.h"
+#include "iedinterface/model/SCDPointRef.h"
 
 namespace iedinterface {
 

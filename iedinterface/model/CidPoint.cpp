@@ -1,4 +1,4 @@
-#include "iedinterface/CidPoint.h"
+#include "iedinterface/model/CidPoint.h"
 
 #include "platform/Text.h"
 

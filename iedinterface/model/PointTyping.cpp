@@ -1,4 +1,4 @@
-#include "iedinterface/PointTyping.h"
+#include "iedinterface/model/PointTyping.h"
 
 #include "platform/Text.h"
 #include "projectmodel/TextHelpers.h"
@@ -195,7 +195,8 @@ bool DeleteFileIfExists(const std::string& path) {
 }
 
 std::string CleanFieldText(std::string_view text) {
-    return platform::Trim(projectmodel::ConfigLineSafeText(text, projectmodel::ConfigTextKind::ModelLineText));
+    return platform::Trim(
+        projectmodel::ConfigLineSafeText(text, projectmodel::ConfigTextKind::ModelLineText));
 }
 
 } // namespace iedinterface

@@ -1,6 +1,6 @@
-#include "iedinterface/DoNameDes.h"
+#include "iedinterface/model/DoNameDes.h"
 
-#include "iedinterface/PointTyping.h"
+#include "iedinterface/model/PointTyping.h"
 #include "platform/Profile.h"
 #include "platform/Text.h"
 

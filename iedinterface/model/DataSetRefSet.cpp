@@ -1,4 +1,4 @@
-#include "iedinterface/DataSetRefSet.h"
+#include "iedinterface/model/DataSetRefSet.h"
 
 namespace iedinterface {
 

@@ -1,4 +1,4 @@
-#include "iedinterface/ImportProgressDlg.h"
+#include "iedinterface/views/ImportProgressDlg.h"
 
 #include "platform/ui/WidgetPrompt.h"
 

@@ -1,7 +1,7 @@
-#include "iedinterface/IcdInterfaceApp.h"
+#include "iedinterface/model/IcdInterfaceApp.h"
 
-#include "iedinterface/CidExtractor.h"
-#include "iedinterface/DeviceModelFile.h"
+#include "iedinterface/model/CidExtractor.h"
+#include "iedinterface/model/DeviceModelFile.h"
 #include "platform/Text.h"
 
 #include <system_error>

@@ -1,9 +1,9 @@
-#include "iedinterface/MainFrame.h"
+#include "iedinterface/views/MainFrame.h"
 
-#include "iedinterface/ConfigView.h"
-#include "iedinterface/IcdInterfaceApp.h"
-#include "iedinterface/PointClassifier.h"
-#include "iedinterface/PointListView.h"
+#include "iedinterface/model/IcdInterfaceApp.h"
+#include "iedinterface/model/PointClassifier.h"
+#include "iedinterface/views/ConfigView.h"
+#include "iedinterface/views/PointListView.h"
 #include "platform/ui/WidgetPrompt.h"
 
 #include <QApplication>
