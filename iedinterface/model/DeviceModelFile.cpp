@@ -1,5 +1,6 @@
 #include "iedinterface/model/DeviceModelFile.h"
 
+#include "iedinterface/model/FieldText.h"
 #include "iedinterface/model/IcdInterfaceApp.h"
 #include "iedinterface/model/PointTyping.h"
 #include "platform/Gbk.h"
@@ -21,9 +22,9 @@ const char* const kFixedBlock = "[特殊遥信] \r\n"
                                 "3,255,3,装置通讯状态,,5,通,断,FUN=255;INF=3  \r\n"
                                 "4,255,4,检修状态,,5,合,分,FUN=255;INF=4";
 
+// The text already has its CR LF line ends; the file is replaced through a temporary name.
 bool WriteGbkFile(const std::string& path, const std::string& utf8) {
-    DeleteFileIfExists(path);
-    return platform::WriteFileBytes(path, platform::ToGbk(utf8));
+    return platform::ReplaceFileBytes(path, platform::GbkTextBytes(utf8));
 }
 
 std::string UnitOf(const std::map<std::string, std::string>& units, const std::string& category) {

@@ -1,6 +1,6 @@
 #include "iedinterface/model/DoNameDes.h"
 
-#include "iedinterface/model/PointTyping.h"
+#include "iedinterface/model/FieldText.h"
 #include "platform/Profile.h"
 #include "platform/Text.h"
 
@@ -24,7 +24,7 @@ void CDoNameDesTable::Load(const std::filesystem::path& file) {
         std::string value = platform::GetPrivateProfileString(
             "QXMDONameDes", platform::StrFormat("Option%d", n), "", 512, file);
         std::vector<std::string> items;
-        SplitQuoted(TrimmedCopy(value), items, ',');
+        SplitQuoted(platform::Trim(value), items, ',');
         if (items.size() < 5)
             continue;
         index_.emplace(JoinKey(items[0], items[1], items[2], items[3]), entries_.size());

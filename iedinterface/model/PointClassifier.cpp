@@ -1,5 +1,6 @@
 #include "iedinterface/model/PointClassifier.h"
 
+#include "iedinterface/model/FieldText.h"
 #include "iedinterface/model/IcdInterfaceApp.h"
 #include "iedinterface/model/PointTyping.h"
 #include "platform/Prompt.h"
@@ -148,7 +149,7 @@ bool CPointClassifier::CommitDescription(int categoryIndex, const std::string& r
     if (!list)
         return false;
     // The text is shown as the device-model file will carry it.
-    const std::string trimmed = TrimmedCopy(CleanFieldText(text));
+    const std::string trimmed = CleanFieldText(text);
     bool changed = false;
     for (CSCDPointRef& rec : *list) {
         if (!platform::EqualsNoCase(rec.Reference, reference))

@@ -1,10 +1,6 @@
 #include "iedinterface/model/PointTyping.h"
 
 #include "platform/Text.h"
-#include "projectmodel/TextHelpers.h"
-
-#include <filesystem>
-#include <system_error>
 
 namespace iedinterface {
 
@@ -176,27 +172,6 @@ int CodeListIndex(int code) {
     default:
         return -1;
     }
-}
-
-void SplitQuoted(std::string_view text, std::vector<std::string>& list, char separator) {
-    projectmodel::SplitToStringList(text, list, separator);
-}
-
-std::string TrimmedCopy(std::string_view text) {
-    return platform::Trim(text);
-}
-
-bool DeleteFileIfExists(const std::string& path) {
-    std::error_code ec;
-    const std::filesystem::path p(path);
-    if (!std::filesystem::exists(p, ec))
-        return true;
-    return std::filesystem::remove(p, ec) && !ec;
-}
-
-std::string CleanFieldText(std::string_view text) {
-    return platform::Trim(
-        projectmodel::ConfigLineSafeText(text, projectmodel::ConfigTextKind::ModelLineText));
 }
 
 } // namespace iedinterface

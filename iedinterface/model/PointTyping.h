@@ -1,6 +1,6 @@
 #pragma once
-// Point classes of IEC 61850 data attributes, the fifteen point categories with their codes and
-// bits, and the small text helpers the classification library shares.
+// Point classes of IEC 61850 data attributes and the fifteen point categories with their codes and
+// bits.
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -46,17 +46,5 @@ const char* CodeText(int code);
 // Index 0..6 of the category lists kept per code (YC, YX, YK, YT, YM, YP, OTHER), or -1.
 int CodeListIndex(int code);
 constexpr int kCodeListCount = 7;
-
-// Splits at `separator` outside parentheses and quotes; every item trimmed, empty ones kept (the
-// main tool's own splitter, so both read a line alike).
-void SplitQuoted(std::string_view text, std::vector<std::string>& list, char separator);
-std::string TrimmedCopy(std::string_view text);
-// Removes the file when it exists; false when that failed.
-bool DeleteFileIfExists(const std::string& path);
-
-// A text as one field of a point line: what the main tool's entry parser and the reload cannot
-// read back (the line's separators, quotes, brackets, unbalanced parentheses, line breaks) becomes
-// blanks, by the main tool's own configuration-line rule; trimmed, as the readers trim fields.
-std::string CleanFieldText(std::string_view text);
 
 } // namespace iedinterface

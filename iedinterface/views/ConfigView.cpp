@@ -1,5 +1,6 @@
 #include "iedinterface/views/ConfigView.h"
 
+#include "iedinterface/model/FieldText.h"
 #include "iedinterface/model/PointClassifier.h"
 #include "iedinterface/model/PointTyping.h"
 #include "iedinterface/views/PointList.h"
@@ -228,7 +229,7 @@ void CConfigView::CommitDescription() {
     m_classifier.CommitDescription(Category(), Ss(refItem->text()), refItem->data(Qt::UserRole).toInt(),
                                    Ss(text));
     // The cell shows the text as stored (and as the device-model file will carry it).
-    cell->setText(Qs(TrimmedCopy(CleanFieldText(Ss(text)))));
+    cell->setText(Qs(CleanFieldText(Ss(text))));
     // A longer text widens its column; a shorter one leaves it as it is.
     const int before = m_list->columnWidth(kDescColumn);
     m_list->resizeColumnToContents(kDescColumn);

@@ -1,6 +1,7 @@
 #include "iedinterface/model/PointTyping.h"
 #include "iedinterface/model/DataSetRefSet.h"
 #include "iedinterface/model/DoNameDes.h"
+#include "iedinterface/model/FieldText.h"
 #include "tests/support/TestFiles.h"
 
 #include <gtest/gtest.h>
@@ -54,7 +55,7 @@ TEST(PointTyping, CategoryMasksAndTable) {
     EXPECT_STREQ(ClassTabCaption(14), "定值区号类");
 }
 
-TEST(PointTyping, SplitQuotedKeepsGroupedSeparators) {
+TEST(FieldText, SplitQuotedKeepsGroupedSeparators) {
     std::vector<std::string> items;
     SplitQuoted("a,b", items, ',');
     EXPECT_EQ(items, (std::vector<std::string>{"a", "b"}));
@@ -63,7 +64,7 @@ TEST(PointTyping, SplitQuotedKeepsGroupedSeparators) {
     EXPECT_EQ(items, (std::vector<std::string>{"f(a,b)", "'x,y'", "\"p,q\"", "", ""}));
 }
 
-TEST(PointTyping, CleanFieldTextRemovesLineSeparators) {
+TEST(FieldText, CleanFieldTextRemovesLineSeparators) {
     EXPECT_EQ(CleanFieldText("I=0,跳闸;返回[1]\r\n"), "I 0 跳闸 返回 1");
     EXPECT_EQ(CleanFieldText("\"开关(1)\" (甲"), "开关(1)   甲");
 }
