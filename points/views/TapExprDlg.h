@@ -3,7 +3,9 @@
 // CConfigYBToYXBCDDlg) derive telesignals from tap positions on the caller's copy of the composite
 // device's model; single-point editors (CConfigYBToYCDlg, CConfigYXToYBDlg) edit one expression
 // that the caller reads from Model() after OK.
-#include "points/TapEdit.h"
+#include "points/TapToYcEdit.h"
+#include "points/TapToYxEdit.h"
+#include "points/YxToTapEdit.h"
 
 #include <QDialog>
 

@@ -4,7 +4,7 @@
 // computed from telesignals and numbers with "非(not)", "与(and)", "或(or)", "异或(Xor)"
 // (dialog 185). The dialogs show these rows and call these operations; refusals are message
 // boxes.
-#include "points/PointRows.h"
+#include "points/ExprOperands.h"
 
 #include <optional>
 #include <string>
@@ -12,32 +12,10 @@
 
 namespace points {
 
-// The group of the composite device reserved for the warning (entry 1) and accident-total (entry 2)
-// signals.
-constexpr int kReservedGroupNo = 10;
-
-// Operand kinds of an expression.
-enum OperandKind { kOperandYC = 0, kOperandYX = 1, kOperandTap = 5, kOperandNumber = 6 };
-
 struct COperatorItem {
     std::string caption;
     int code = 0;
 };
-
-// Rows of every point of a category over the project's devices: device address, group number,
-// entry number, point display text.
-std::vector<CPointRow> SourcePointRows(const CProjectModel* doc, int category);
-// The display text of a point key, or empty with found false.
-std::string PointKeyText(const CProjectModel* doc, int address, int group, int entry, bool& found);
-// The class library's range prompt for an integer field.
-std::string RangePrompt(int low, int high);
-// Checks an integer field against its range; shows the range prompt when outside.
-bool CheckRange(int value, int low, int high);
-// The key a single-point editor gives a computed point of the composite device, of category 0
-// (遥测), 1 (遥信) or 5 (步位置): the entry number 1..255 (the range prompt), the group number
-// 1..255, group 10 only for the warning (10-1) and accident-total (10-2) telesignals, and never a
-// group that already holds points of another category. False after a message.
-bool CheckCompositePointKey(const CProjectModel* doc, int category, int group, int entry);
 
 class CCompositeExprEdit {
 public:

@@ -1,4 +1,4 @@
-#include "points/ExprEdit.h"
+#include "points/CompositeExprEdit.h"
 
 #include "platform/Prompt.h"
 #include "platform/Text.h"
@@ -9,72 +9,6 @@ namespace points {
 
 using platform::MessageBox;
 using projectmodel::CExprOperand;
-
-std::vector<CPointRow> SourcePointRows(const CProjectModel* doc, int category) {
-    std::vector<CPointRow> rows;
-    if (!doc)
-        return rows;
-    for (const CDevice& d : doc->m_devices)
-        for (const projectmodel::CInfoGroup& g : d.m_model.m_groups) {
-            if (g.m_nType != category)
-                continue;
-            for (const CInfoEntry& e : g.m_entries) {
-                CPointRow row;
-                row.texts = {std::to_string(d.m_nAddress), std::to_string(g.m_nGroupNo),
-                             std::to_string(e.m_nEntry), PointDisplayText(d.m_strDescription, e.m_strDesc)};
-                rows.push_back(std::move(row));
-            }
-        }
-    return rows;
-}
-
-std::string PointKeyText(const CProjectModel* doc, int address, int group, int entry, bool& found) {
-    found = false;
-    if (!doc)
-        return {};
-    const CDevice* d = doc->m_devices.FindByAddress(address);
-    const CInfoEntry* e = d ? d->m_model.FindEntry(group, entry) : nullptr;
-    if (!e)
-        return {};
-    found = true;
-    return PointDisplayText(d->m_strDescription, e->m_strDesc);
-}
-
-std::string RangePrompt(int low, int high) {
-    return platform::StrFormat("请输入一个在 %d 和 %d 之间的整数。", low, high);
-}
-
-bool CheckRange(int value, int low, int high) {
-    if (value >= low && value <= high)
-        return true;
-    MessageBox(RangePrompt(low, high), {}, platform::Icon::Warning);
-    return false;
-}
-
-bool CheckCompositePointKey(const CProjectModel* doc, int category, int group, int entry) {
-    if (!CheckRange(entry, 1, 255))
-        return false;
-    if (group < 1 || group > 255) {
-        MessageBox(platform::StrFormat("组号%d超出范围，组号应在1和255之间！", group), {},
-                   platform::Icon::Warning);
-        return false;
-    }
-    if (group == kReservedGroupNo && !(category == projectmodel::kInfoTypeYX && (entry == 1 || entry == 2))) {
-        MessageBox("组号10只用于预告信号(条目1)和事故总信号(条目2)，不能放入其他测点！", {},
-                   platform::Icon::Warning);
-        return false;
-    }
-    const CDevice* device = doc ? doc->m_devices.FindByAddress(projectmodel::kCompositeDeviceAddress) : nullptr;
-    const projectmodel::CInfoGroup* existing = device ? device->m_model.FindGroup(group) : nullptr;
-    if (existing && existing->m_nType != category) {
-        MessageBox(platform::StrFormat("组号%d已是%s分组，不能放入%s测点！", group,
-                                       std::string(projectmodel::PointCategoryName(existing->m_nType)).c_str(),
-                                       std::string(projectmodel::PointCategoryName(category)).c_str()),
-                   {}, platform::Icon::Warning);
-        return false;
-    }
-    return true;
-}
 
 const std::vector<COperatorItem>& CCompositeExprEdit::Operators() const {
     static const std::vector<COperatorItem> yc{{"＋", 11}, {"－", 12}, {"×", 13}, {"/", 14}};
@@ -182,15 +116,7 @@ bool CCompositeExprEdit::AddNumber(const std::string& text) {
 }
 
 void CCompositeExprEdit::Remove(const std::vector<int>& rows) {
-    if (!m_expr)
-        return;
-    std::vector<int> sorted = rows;
-    std::sort(sorted.begin(), sorted.end());
-    sorted.erase(std::unique(sorted.begin(), sorted.end()), sorted.end());
-    auto& ops = m_expr->m_operands;
-    for (auto it = sorted.rbegin(); it != sorted.rend(); ++it)
-        if (*it >= 0 && *it < static_cast<int>(ops.size()))
-            ops.erase(ops.begin() + *it);
+    RemoveOperands(m_expr, rows);
 }
 
 bool CCompositeExprEdit::MoveUp(int row) {
@@ -298,8 +224,9 @@ bool CCompositeExprEdit::Accept(int numberField) {
     // A telesignal is 0 or 1, so a direct number of any other value matches no signal.
     for (const CExprOperand& o : m_expr->m_operands)
         if (o.m_nKind == kOperandNumber && o.m_nAddress != 0 && o.m_nAddress != 1) {
-            MessageBox(platform::StrFormat("直接数%d不是遥信值，遥信表达式的直接数只能为0或1！", o.m_nAddress), {},
-                       platform::Icon::Warning);
+            MessageBox(
+                platform::StrFormat("直接数%d不是遥信值，遥信表达式的直接数只能为0或1！", o.m_nAddress), {},
+                platform::Icon::Warning);
             return false;
         }
     return true;

@@ -1,4 +1,4 @@
-#include "points/TapEdit.h"
+#include "points/TapToYxEdit.h"
 
 #include "platform/Prompt.h"
 #include "platform/Text.h"
@@ -17,26 +17,6 @@ namespace {
 
 const char* const kBcdLabels[8] = {"个位Bit0", "个位Bit1", "个位Bit2", "个位Bit3",
                                    "十位Bit0", "十位Bit1", "十位Bit2", "十位Bit3"};
-
-CExprOperand Operand(int kind, int a, int b = 0, int c = 0) {
-    CExprOperand o;
-    o.m_nKind = static_cast<std::uint8_t>(kind);
-    o.m_nAddress = a;
-    o.m_nGroup = b;
-    o.m_nEntry = c;
-    return o;
-}
-
-void RemoveRows(std::optional<CExpression>& expr, std::vector<int> indices) {
-    if (!expr)
-        return;
-    std::sort(indices.begin(), indices.end());
-    indices.erase(std::unique(indices.begin(), indices.end()), indices.end());
-    auto& ops = expr->m_operands;
-    for (auto it = indices.rbegin(); it != indices.rend(); ++it)
-        if (*it >= 0 && *it < static_cast<int>(ops.size()))
-            ops.erase(ops.begin() + *it);
-}
 
 } // namespace
 
@@ -120,18 +100,18 @@ int CTapToYxEdit::Add(const CPointKey& tap, int value) {
     e.m_nEntry = entry;
     e.m_nSeq = entry;
     e.m_strDesc = StrFormat("复合信号(%d-%d-%d)", kCompositeDeviceAddress, group, entry);
-    e.m_expr.m_operands.push_back(Operand(kOperandTap, tap.address, tap.group, tap.entry));
+    e.m_expr.m_operands.push_back(MakeOperand(kOperandTap, tap.address, tap.group, tap.entry));
     switch (m_kind) {
     case Single:
         e.m_expr.m_nOperator = 24;
-        e.m_expr.m_operands.push_back(Operand(kOperandNumber, value));
+        e.m_expr.m_operands.push_back(MakeOperand(kOperandNumber, value));
         break;
     case Binary:
         e.m_expr.m_nOperator = static_cast<std::uint8_t>(15 + value);
         break;
     case Bcd:
         e.m_expr.m_nOperator = 26;
-        e.m_expr.m_operands.push_back(Operand(kOperandNumber, value));
+        e.m_expr.m_operands.push_back(MakeOperand(kOperandNumber, value));
         break;
     }
     return m_doc->SetDeviceExpression(m_copy, group, projectmodel::kInfoTypeYX, e);
@@ -164,131 +144,6 @@ void CTapToYxEdit::ClickResult(int group, int entry, const std::vector<CPointRow
             return;
         }
     }
-}
-
-bool CTapToYcEdit::Open() {
-    m_bShow = false;
-    if (!m_expr)
-        return false;
-    if (m_expr->m_nOperator != 25) {
-        MessageBox("程序错误：表达式标识错误！");
-        return false;
-    }
-    auto& ops = m_expr->m_operands;
-    if (ops.empty())
-        return false;
-    if (ops[0].m_nKind != kOperandTap) {
-        MessageBox("程序错误：操作数标识错误！");
-        return false;
-    }
-    if (ops.size() > 1) {
-        MessageBox("操作数超过1个，删除多余操作数！");
-        ops.resize(1);
-    }
-    m_bShow = true;
-    return true;
-}
-
-std::vector<CPointRow> CTapToYcEdit::OperandRows() const {
-    std::vector<CPointRow> rows;
-    if (!m_expr)
-        return rows;
-    for (const CExprOperand& o : m_expr->m_operands) {
-        if (o.m_nKind != kOperandTap)
-            break;
-        bool found = false;
-        const std::string text = PointKeyText(m_doc, o.m_nAddress, o.m_nGroup, o.m_nEntry, found);
-        CPointRow row;
-        row.texts = {std::to_string(o.m_nAddress), std::to_string(o.m_nGroup), std::to_string(o.m_nEntry),
-                     found ? text : "invalid reference"};
-        rows.push_back(std::move(row));
-    }
-    return rows;
-}
-
-void CTapToYcEdit::Add(const std::vector<CPointKey>& keys) {
-    for (const CPointKey& k : keys) {
-        if (m_expr && !m_expr->m_operands.empty()) {
-            MessageBox("操作数只能为1个!，不能添加新的操作数");
-            continue;
-        }
-        if (!m_expr)
-            m_expr.emplace();
-        m_expr->m_nOperator = 25;
-        m_expr->m_operands.push_back(Operand(kOperandTap, k.address, k.group, k.entry));
-    }
-}
-
-void CTapToYcEdit::Remove(const std::vector<int>& rows) {
-    RemoveRows(m_expr, rows);
-}
-
-bool CTapToYcEdit::Accept() {
-    if (!m_expr || m_expr->m_operands.size() != 1) {
-        MessageBox("操作数只能为1个!");
-        return false;
-    }
-    return CheckCompositePointKey(m_doc, projectmodel::kInfoTypeYC, m_nGroup, m_nEntry);
-}
-
-std::vector<CPointRow> CYxToTapEdit::OperandRows() const {
-    std::vector<CPointRow> rows;
-    const int n = Count();
-    for (int j = 0; j < n; ++j) {
-        const CExprOperand& o = m_expr->m_operands[static_cast<std::size_t>(n - 1 - j)];
-        bool found = false;
-        const std::string text = PointKeyText(m_doc, o.m_nAddress, o.m_nGroup, o.m_nEntry, found);
-        CPointRow row;
-        row.texts = {StrFormat("第%d位", j), std::to_string(o.m_nAddress), std::to_string(o.m_nGroup),
-                     std::to_string(o.m_nEntry), found ? text : "无效引用"};
-        rows.push_back(std::move(row));
-    }
-    return rows;
-}
-
-void CYxToTapEdit::Add(const std::vector<CPointKey>& keys) {
-    for (const CPointKey& k : keys) {
-        if (!m_expr) {
-            m_expr.emplace();
-            m_expr->m_nOperator = 23;
-        }
-        m_expr->m_operands.push_back(Operand(kOperandYX, k.address, k.group, k.entry));
-    }
-}
-
-void CYxToTapEdit::Remove(const std::vector<int>& rows) {
-    const int n = Count();
-    std::vector<int> indices;
-    for (int r : rows)
-        if (r >= 0 && r < n)
-            indices.push_back(n - 1 - r);
-    RemoveRows(m_expr, indices);
-}
-
-int CYxToTapEdit::MoveUp(int row) {
-    const int n = Count();
-    if (row <= 0 || row >= n)
-        return -1;
-    std::swap(m_expr->m_operands[static_cast<std::size_t>(n - 1 - row)],
-              m_expr->m_operands[static_cast<std::size_t>(n - row)]);
-    return row - 1;
-}
-
-int CYxToTapEdit::MoveDown(int row) {
-    const int n = Count();
-    if (row < 0 || row + 1 >= n)
-        return -1;
-    std::swap(m_expr->m_operands[static_cast<std::size_t>(n - 1 - row)],
-              m_expr->m_operands[static_cast<std::size_t>(n - 2 - row)]);
-    return row + 1;
-}
-
-bool CYxToTapEdit::Accept() {
-    if (Count() < 1) {
-        MessageBox("操作数不得少于1个!");
-        return false;
-    }
-    return CheckCompositePointKey(m_doc, projectmodel::kInfoTypeYP, m_nGroup, m_nEntry);
 }
 
 } // namespace points
