@@ -2,8 +2,8 @@
 #include "iedinterface/views/IcdInterface.h"
 #include "iedinterface/views/MainFrame.h"
 #include "iedinterface/views/PointListView.h"
-#include "IedTestUtil.h"
 #include "platform/ui/WidgetPrompt.h"
+#include "tests/iedinterface/IedTestUtil.h"
 #include "tests/support/PromptRecorder.h"
 
 #include <functional>

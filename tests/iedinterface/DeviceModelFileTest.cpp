@@ -1,6 +1,5 @@
 #include "iedinterface/model/DeviceModelFile.h"
 #include "iedinterface/model/PointClassifier.h"
-#include "IedTestUtil.h"
 #include "platform/Gbk.h"
 #include "platform/Profile.h"
 #include "platform/Text.h"
@@ -8,6 +7,7 @@
 #include "projectmodel/ConfigDoc.h"
 #include "projectmodel/InfoGroup.h"
 #include "projectmodel/ProjectContext.h"
+#include "tests/iedinterface/IedTestUtil.h"
 #include "tests/support/Found.h"
 #include "tests/support/PromptRecorder.h"
 

@@ -1,6 +1,6 @@
 #include "iedinterface/model/CidExtractor.h"
 #include "iedinterface/model/ImportProgress.h"
-#include "IedTestUtil.h"
+#include "tests/iedinterface/IedTestUtil.h"
 #include "tests/support/PromptRecorder.h"
 
 #include <chrono>
