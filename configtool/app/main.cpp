@@ -10,6 +10,7 @@
 #include "platform/ui/WidgetPrompt.h"
 #include "points/SCDImport.h"
 #include "points/views/PointViews.h"
+#include "points/views/ScdProgress.h"
 #include "projectmodel/ProjectContext.h"
 
 #include <clocale>
