@@ -78,6 +78,23 @@ TEST(InfoEntry, RefusedLines) {
     EXPECT_EQ(p.m_strField7, "z");
     EXPECT_EQ(p.m_strField8, "w");
     EXPECT_EQ(p.m_strExtra, "");
+    // A field that opens more parentheses than it closes swallows the rest of the line; the
+    // cutting comma inside it reads as ";".
+    CInfoEntry q;
+    ASSERT_EQ(q.ParseReference("1,2,3,d,,5,on,off)x,FCDA=r"), 1);
+    EXPECT_EQ(q.m_strField8, "off)x;FCDA=r");
+    EXPECT_EQ(q.m_strReference, "");
+    EXPECT_EQ(q.m_strExtra, "");
+}
+
+TEST(InfoEntry, OptionsCutOutsideParenthesesAndQuotes) {
+    CInfoEntry e;
+    ASSERT_EQ(e.ParseReference("1,2,3,d,,5,on,off,K=(a;b);Q='x;y'=z;M=a=b;N=( 1 ); FUN= 7 ;CDC=SPS"), 1);
+    // "Q" and "M" hold two "=" at the top level and are dropped; blanks around an option go.
+    EXPECT_EQ(e.m_strExtra, ",K=(a;b);N=( 1 );FUN= 7;CDC=SPS");
+    EXPECT_EQ(e.m_nFun, 7);
+    EXPECT_EQ(e.m_strField6, "5");
+    EXPECT_EQ(e.m_strField8, "off");
 }
 
 TEST(InfoGroup, AddEntryFromTextAndRemoveRenumbers) {
