@@ -667,8 +667,20 @@ void CImportIndex::Build(const CConfigDoc& doc) {
     devices.clear();
     for (int i = 0; i < doc.m_deviceModels.GetSize(); ++i)
         models.emplace(Lower(doc.m_deviceModels[i].m_strName), i);
-    for (const projectmodel::CDevice& d : doc.m_devices)
+    addresses.clear();
+    lowestFree = 1;
+    for (const projectmodel::CDevice& d : doc.m_devices) {
         devices.emplace(Lower(d.m_strModelName), d.m_nAddress); // the first device of a name stays
+        addresses.insert(d.m_nAddress);
+    }
+}
+
+int CImportIndex::TakeLowestFree() {
+    // Devices are only added while an import merges, so the lowest free address only grows.
+    while (addresses.count(lowestFree))
+        ++lowestFree;
+    addresses.insert(lowestFree);
+    return lowestFree;
 }
 
 void MergeImportedModel(CConfigDoc& doc, const CDeviceTemplate& model, const std::string& iedDesc) {
@@ -700,7 +712,7 @@ void MergeImportedModel(CConfigDoc& doc, CDeviceTemplate&& model, const std::str
             at = doc.m_devices.FindIndexByModelName(device.m_strModelName);
     }
     if (at < 0) {
-        doc.m_devices.PrepareNewDevice(device, doc.m_deviceExtItems);
+        projectmodel::CDeviceArray::PrepareNewDevice(device, doc.m_deviceExtItems, index.TakeLowestFree());
         const int address = device.m_nAddress;
         const int inserted = doc.m_devices.Insert(std::move(device));
         if (inserted >= 0) {

@@ -18,6 +18,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 namespace platform {
@@ -129,7 +130,13 @@ projectmodel::CDeviceTemplate BuildDeviceModel(const projectmodel::CInfoModel& m
 struct CImportIndex {
     std::unordered_map<std::string, int> models;
     std::unordered_map<std::string, int> devices;
+    // The addresses of the device table, and a number below which all are taken: new devices
+    // take the lowest free address without a pass over the table each.
+    std::unordered_set<int> addresses;
+    int lowestFree = 1;
     void Build(const projectmodel::CConfigDoc& doc);
+    // The lowest address from 1 upward that no device has, now taken.
+    int TakeLowestFree();
 };
 
 // Puts an imported model into the library (replacing the model of that name) and the device

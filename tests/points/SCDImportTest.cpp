@@ -205,6 +205,26 @@ TEST_F(SCDImportTest, ModelsBuiltWhileReadingEqualThoseBuiltAfterTheWalk) {
         EXPECT_TRUE(streamed.m_devices[i] == kept.m_devices[i]) << i;
 }
 
+TEST_F(SCDImportTest, NewDevicesTakeTheLowestFreeAddresses) {
+    CConfigDoc doc;
+    for (int address : {3, 1}) {
+        CDevice d(kDeviceOrdinary);
+        d.m_nAddress = d.m_nMappedAddress = address;
+        ASSERT_GE(doc.m_devices.Insert(std::move(d)), 0);
+    }
+    CSCDImport import;
+    import.ImportSCD(doc, StationScd());
+    std::vector<std::pair<int, std::string>> table;
+    for (const CDevice& d : doc.m_devices)
+        table.emplace_back(d.m_nAddress, d.m_strModelName);
+    EXPECT_EQ(table, (std::vector<std::pair<int, std::string>>{{1, "未选型号"},
+                                                                 {2, "PL2201_QXL811"},
+                                                                 {3, "未选型号"},
+                                                                 {4, "CL2201_QXC901"},
+                                                                 {5, "CT1_CT1"},
+                                                                 {6, "IL2201_QXI100"}}));
+}
+
 struct ViewsRecorder : IProjectViews {
     void RefreshPortNode(int, int, int) override {}
     void RefreshPortChildNodes(int, int, int) override {}
