@@ -1,7 +1,6 @@
 #include "MarindleApp.h"
 
 #include "CommParamDlg.h"
-#include "configtool/link/LinkInterfaces.h"
 #include "MainFrame.h"
 #include "monitor/core/ClockCommands.h"
 #include "monitor/coreui/DevClockDlg.h"
@@ -9,6 +8,7 @@
 #include "platform/Prompt.h"
 #include "platform/Text.h"
 #include "platform/ui/WidgetPrompt.h"
+#include "unitlink/LinkTransport.h"
 
 #include <cstdlib>
 #include <QDialog>
@@ -21,7 +21,8 @@ using platform::Qs;
 
 namespace marindle {
 
-CMarindleApp::CMarindleApp(std::filesystem::path programFolder, std::unique_ptr<ILinkTransport> transport)
+CMarindleApp::CMarindleApp(std::filesystem::path programFolder,
+                           std::unique_ptr<unitlink::ILinkTransport> transport)
     : folder_(std::move(programFolder)), cfg(folder_), windows(*this),
       link(std::move(transport), this, &windows), dispatcher(link, model, windows, *this) {
     link.SetDispatcher(&dispatcher);

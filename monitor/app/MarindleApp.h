@@ -14,7 +14,9 @@
 #include <memory>
 #include <string>
 
+namespace unitlink {
 class ILinkTransport;
+}
 
 namespace marindle {
 
@@ -28,7 +30,7 @@ public:
 
     // programFolder: the folder of the program ("sav" lies under it). The transport is the
     // link's socket (tests give an in-memory one).
-    CMarindleApp(std::filesystem::path programFolder, std::unique_ptr<ILinkTransport> transport);
+    CMarindleApp(std::filesystem::path programFolder, std::unique_ptr<unitlink::ILinkTransport> transport);
     ~CMarindleApp() override;
     CMarindleApp(const CMarindleApp&) = delete;
     CMarindleApp& operator=(const CMarindleApp&) = delete;

@@ -9,6 +9,7 @@
 #include "platform/Gbk.h"
 #include "platform/Prompt.h"
 #include "platform/Text.h"
+#include "unitlink/BodyReader.h"
 
 #include <algorithm>
 #include <cstring>
@@ -23,12 +24,13 @@ void MarkTruncated(std::string& caption) {
 
 } // namespace
 
-// Bounded access to a body: every read is checked by the caller with Has first.
+// Bounded access to a body on the shared body reader: every read is checked by the caller with
+// Has first; captions are marked where the body ends too soon.
 class CMessageDispatcher::Reader {
 public:
-    Reader(const std::uint8_t* p, std::size_t n) : p_(p), n_(p ? n : 0) {}
+    Reader(const std::uint8_t* p, std::size_t n) : body_(p, p ? n : 0), p_(p), n_(p ? n : 0) {}
     std::size_t Size() const { return n_; }
-    bool Has(std::size_t off, std::size_t n) const { return off <= n_ && n <= n_ - off; }
+    bool Has(std::size_t off, std::size_t n) const { return body_.Has(off, n); }
     // Has, marking the caption as truncated when the body ends first.
     bool Has(std::size_t off, std::size_t n, std::string& caption) const {
         if (Has(off, n))
@@ -38,14 +40,9 @@ public:
     }
     std::size_t Left(std::size_t off) const { return off <= n_ ? n_ - off : 0; }
     const std::uint8_t* At(std::size_t off) const { return p_ + off; }
-    std::uint8_t U8(std::size_t off) const { return p_[off]; }
-    std::uint16_t U16(std::size_t off) const {
-        return static_cast<std::uint16_t>(p_[off] | p_[off + 1] << 8);
-    }
-    std::uint32_t U32(std::size_t off) const {
-        return static_cast<std::uint32_t>(p_[off]) | static_cast<std::uint32_t>(p_[off + 1]) << 8 |
-               static_cast<std::uint32_t>(p_[off + 2]) << 16 | static_cast<std::uint32_t>(p_[off + 3]) << 24;
-    }
+    std::uint8_t U8(std::size_t off) const { return body_.U8At(off); }
+    std::uint16_t U16(std::size_t off) const { return body_.U16At(off); }
+    std::uint32_t U32(std::size_t off) const { return body_.U32At(off); }
     // A text of at most n bytes ending at its first zero byte (cut at the end of the body).
     std::string Text(std::size_t off, std::size_t n) const {
         n = std::min(n, Left(off));
@@ -84,6 +81,7 @@ public:
     }
 
 private:
+    unitlink::CBodyReader body_;
     const std::uint8_t* p_;
     std::size_t n_;
 };

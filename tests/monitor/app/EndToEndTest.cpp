@@ -4,10 +4,10 @@
 #include "AppTestRig.h"
 #include "LoopbackUnit.h"
 
-#include "configtool/link/NetSocket.h"
 #include "monitor/app/CmdForm.h"
 #include "monitor/app/OverallView.h"
 #include "monitor/app/TextMonitorForm.h"
+#include "unitlink/NetSocket.h"
 
 #include <gtest/gtest.h>
 #include <QTest>
@@ -19,7 +19,7 @@ TEST(EndToEndTest, LoginConsoleAndFrameTraceOverTcp) {
     testsupport::TempDir dir;
     testsupport::PromptRecorder prompts;
     LoopbackUnit unit;
-    CMarindleApp app(dir.Path(), std::make_unique<CNetSocket>());
+    CMarindleApp app(dir.Path(), std::make_unique<unitlink::CNetSocket>());
     ASSERT_TRUE(app.InitInstance("4321", false));
     EXPECT_EQ(app.link.LoginKey(), 4321);
     app.link.SetAddress("127.0.0.1", unit.Port());

@@ -1,7 +1,7 @@
 #include "MonitorTestSupport.h"
 
-#include "configtool/link/LinkFrame.h"
 #include "tests/support/PromptRecorder.h"
+#include "unitlink/FrameLayout.h"
 
 #include <gtest/gtest.h>
 
@@ -233,19 +233,17 @@ TEST_F(DeviceLinkTest, FrameLogMarksTheBody) {
     EXPECT_EQ(hex.substr(hex.size() - 3 - std::string("▍").size()), "▍21 ");
 }
 
-TEST_F(DeviceLinkTest, InvalidFramesAreLoggedAndStopTheChunk) {
+TEST_F(DeviceLinkTest, InvalidFramesAreLoggedAndTheFramesBehindThemHandled) {
     rig.windows.open["trace:main"] = true;
     rig.Connect();
     Bytes bad = Dsdu({33, 'v'});
     bad[18] = 42;                     // direction word other than 43
     Bytes good = Dsdu({3, 'o', 'k'}); // a string-command answer
     rig.windows.open["cmd"] = true;
-    rig.Feed(Cat(bad, good));
-    ASSERT_EQ(rig.windows.frames.size(), 1u);
+    EXPECT_EQ(rig.link->OnData(Cat(bad, good).data(), bad.size() + good.size()), 0);
+    ASSERT_EQ(rig.windows.frames.size(), 2u);
     EXPECT_EQ(rig.windows.frames[0].headerText.substr(19), "  \r\n"); // kind 2: no caption, no kind
     EXPECT_EQ(rig.windows.frames[0].frameText.find("▍"), std::string::npos);
-    EXPECT_FALSE(rig.windows.Has("Answer:ok")); // waits for the next data
-    rig.Feed({});
     EXPECT_TRUE(rig.windows.Has("Answer:ok"));
 
     for (std::uint8_t kindByte : {0x01, 0x82}) {
@@ -272,21 +270,27 @@ TEST_F(DeviceLinkTest, SplitAndBatchedFrames) {
     EXPECT_EQ(rig.windows.calls, (std::vector<std::string>{"Answer:a", "Answer:b", "Answer:c"}));
 }
 
-TEST_F(DeviceLinkTest, OversizedAndShortFramesAreDropped) {
+TEST_F(DeviceLinkTest, OversizedFramesAreSkippedWholeAndShortPiecesDropped) {
     rig.windows.open["cmd"] = true;
     rig.Connect();
-    // Announces 30721 bytes: the announced bytes (all that is there) are discarded.
-    Bytes big = Dsdu({3, 'x'});
-    big[2] = 0xF9;
-    big[3] = 0x77;
-    rig.Feed(big);
+    // Announces 30721 bytes: the whole frame is skipped as it arrives in 900-byte reads, and the
+    // frame behind it is handled.
+    const Bytes big = Dsdu(Cat({3}, Bytes(30721 - 28 - 1, 'x')));
+    ASSERT_EQ(big.size(), 30721u);
+    const Bytes all = Cat(Cat(big, Dsdu({3, 'n'})), Cat(big, Dsdu({3, 'm'})));
+    for (std::size_t at = 0; at < all.size(); at += 900)
+        rig.Feed(Bytes(all.begin() + static_cast<long>(at),
+                       all.begin() + static_cast<long>(std::min(all.size(), at + 900))));
+    EXPECT_EQ(rig.windows.calls, (std::vector<std::string>{"Answer:n", "Answer:m"}));
     EXPECT_EQ(rig.link->Ring().Count(), 0);
+    EXPECT_EQ(rig.link->Cutter().SkipPending(), 0u);
+    rig.windows.calls.clear();
     // A length near 4 GB must not wrap into a small frame.
     Bytes huge = Dsdu({3, 'y'});
     huge[2] = huge[3] = huge[4] = huge[5] = 0xFF;
     rig.Feed(huge);
     EXPECT_EQ(rig.link->Ring().Count(), 0);
-    // L below 20: the piece is removed and the chunk ends.
+    // L below 20: the piece is removed and not handled.
     Bytes tiny = Dsdu({3, 'z'});
     tiny[2] = 4;
     tiny[3] = tiny[4] = tiny[5] = 0;
@@ -300,6 +304,24 @@ TEST_F(DeviceLinkTest, OversizedAndShortFramesAreDropped) {
     rig.Feed(Dsdu(Cat({3}, text)));
     ASSERT_EQ(rig.windows.calls.size(), 1u);
     EXPECT_EQ(rig.windows.calls[0].size(), std::string("Answer:").size() + text.size());
+    // Frames of the largest size in 900-byte reads, each with a frame behind it in the same read:
+    // none is lost for want of room in the ring.
+    rig.windows.calls.clear();
+    const Bytes largest =
+        Cat(Cat(Dsdu(Cat({3}, text)), Dsdu({3, 'a'})), Cat(Dsdu(Cat({3}, text)), Dsdu({3, 'b'})));
+    for (std::size_t at = 0; at < largest.size(); at += 900)
+        rig.Feed(Bytes(largest.begin() + static_cast<long>(at),
+                       largest.begin() + static_cast<long>(std::min(largest.size(), at + 900))));
+    ASSERT_EQ(rig.windows.calls.size(), 4u);
+    EXPECT_EQ(rig.windows.calls[1], "Answer:a");
+    EXPECT_EQ(rig.windows.calls[3], "Answer:b");
+    // Many frames in one read four times the ring's size.
+    rig.windows.calls.clear();
+    Bytes many;
+    for (int i = 0; i < 400; ++i)
+        many = Cat(many, Dsdu(Cat({3}, Bytes(300, static_cast<std::uint8_t>('A' + i % 26)))));
+    rig.Feed(many);
+    EXPECT_EQ(rig.windows.calls.size(), 400u);
 }
 
 TEST_F(DeviceLinkTest, BytesWhileDisconnectedAreDropped) {
@@ -352,6 +374,8 @@ TEST_F(DeviceLinkTest, CancelAllManualWaitsTenSeconds) {
 TEST_F(DeviceLinkTest, ReceiveErrorIsShownAndTheLinkStays) {
     rig.Connect();
     rig.link->OnReceiveError();
+    EXPECT_EQ(prompt.Count(), 0u); // not inside the socket's event
+    rig.transport->RunPosted();
     EXPECT_EQ(prompt.LastText(), "接收数据出错");
     EXPECT_TRUE(rig.link->IsConnected());
 }
