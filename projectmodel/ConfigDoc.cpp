@@ -522,6 +522,14 @@ fs::path CConfigDoc::ScdFolder() const {
 
 namespace {
 
+CIedRecord IedRecordOf(const platform::scl::CtBase& ied) {
+    CIedRecord record;
+    record.m_strName = ied.GetAttrValByName("name");
+    record.m_strType = ied.GetAttrValByName("type");
+    record.m_strUri = ied.GetAttrValByName("rScl:uri");
+    return record;
+}
+
 // The IEDs of an SCD file whose root is "SCL", parsed one at a time so that the tree of a file of
 // hundreds of MB is never held whole. False when the file must be read whole instead: it does
 // not load this way, its root has another name, or another spelling of "IED" lies among the
@@ -546,11 +554,7 @@ bool ReadIedsOneByOne(const std::string& file, CIedRecordArray& list) {
         // A prefixed name ("x:IED") is not an IED of the list.
         if (!platform::EqualsNoCase(ied.GetEleName(), "IED"))
             continue;
-        CIedRecord record;
-        record.m_strName = ied.GetAttrValByName("name");
-        record.m_strType = ied.GetAttrValByName("type");
-        record.m_strUri = ied.GetAttrValByName("rScl:uri");
-        list.Add(std::move(record));
+        list.Add(IedRecordOf(ied));
     }
     return true;
 }
@@ -574,15 +578,9 @@ int CConfigDoc::ImportScdFile(const std::string& path) {
         platform::CXmlDocument::NodeList roots;
         if (xml.SelectNodes("SCL", roots) != 0 || roots.empty())
             return 0;
-        for (const platform::scl::CtBase& child : roots.front().GetChildEles()) {
-            if (!platform::EqualsNoCase(child.GetEleName(), "IED"))
-                continue;
-            CIedRecord ied;
-            ied.m_strName = child.GetAttrValByName("name");
-            ied.m_strType = child.GetAttrValByName("type");
-            ied.m_strUri = child.GetAttrValByName("rScl:uri");
-            m_iedList.Add(std::move(ied));
-        }
+        for (const platform::scl::CtBase& child : roots.front().GetChildEles())
+            if (platform::EqualsNoCase(child.GetEleName(), "IED"))
+                m_iedList.Add(IedRecordOf(child));
     }
     if (!path.empty())
         platform::MessageBox("SCD配置文件导入成功！", "导入完成", platform::Icon::Information,

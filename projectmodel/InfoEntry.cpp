@@ -3,6 +3,7 @@
 #include "platform/Archive.h"
 #include "platform/Gbk.h"
 #include "platform/Text.h"
+#include "projectmodel/TextHelpers.h"
 
 #include <algorithm>
 
@@ -64,29 +65,15 @@ std::string_view TrimView(std::string_view s) {
 void ApplyOption(CInfoEntry& entry, std::string_view option) {
     std::string_view kv[2];
     std::size_t count = 0;
-    int depth = 0;
-    char quote = 0;
-    std::size_t start = 0;
-    for (std::size_t i = 0; i < option.size(); ++i) {
-        const char ch = option[i];
-        if (ch == ')') {
-            --depth;
-        } else if (ch == '(') {
-            ++depth;
-        } else if (quote != 0 && ch == quote) {
-            quote = 0;
-        } else if (quote == 0 && (ch == '\'' || ch == '"')) {
-            quote = ch;
-        } else if (ch == '=' && depth == 0 && quote == 0) {
+    ForEachTopLevelPart(
+        option, [](std::size_t, char ch) { return ch == '='; },
+        [&](std::size_t from, std::size_t to) {
             if (count < 2)
-                kv[count] = TrimView(option.substr(start, i - start));
+                kv[count] = TrimView(option.substr(from, to - from));
             ++count;
-            start = i + 1;
-        }
-    }
-    if (count != 1)
+        });
+    if (count != 2)
         return;
-    kv[1] = TrimView(option.substr(start));
     const std::string_view key = kv[0];
     const std::string_view value = kv[1];
     bool keep = false;
@@ -177,26 +164,7 @@ int CInfoEntry::ParseReference(std::string_view line) {
             ApplyOption(*this, part);
         ++count;
     };
-    int depth = 0;
-    char quote = 0;
-    std::size_t start = 0;
-    for (std::size_t i = 0; i < line.size(); ++i) {
-        const char ch = line[i];
-        const bool sep = separates(i, ch);
-        if (ch == ')') {
-            --depth;
-        } else if (ch == '(') {
-            ++depth;
-        } else if (quote != 0 && ch == quote) {
-            quote = 0;
-        } else if (quote == 0 && (ch == '\'' || ch == '"')) {
-            quote = ch;
-        } else if (sep && depth == 0 && quote == 0) {
-            take(start, i);
-            start = i + 1;
-        }
-    }
-    take(start, line.size());
+    ForEachTopLevelPart(line, separates, take);
     if (count < 8)
         return 0;
     m_nSeq = platform::AtoI(parts[0]);
