@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <iterator>
 #include <system_error>
 
 namespace fs = std::filesystem;
@@ -275,14 +276,27 @@ void CSCDImport::ReadIED(CConfigDoc& doc, const CtBase& ied) {
     dataSet_.Clear();
     CtEleList fcdas;
     ied.FindEleListByID(EleID::FCDA, fcdas, true);
+    static constexpr std::string_view kFcdaAttrs[] = {"ldInst", "prefix", "lnClass", "lnInst",
+                                                      "fc",     "doName", "daName"};
+    std::string a[std::size(kFcdaAttrs)];
     for (const CtBase& f : fcdas) {
-        std::string doName = f.GetAttrValByName("doName");
-        std::string daName = f.GetAttrValByName("daName");
-        ReplaceDots(doName);
-        ReplaceDots(daName);
-        std::string member = f.GetAttrValByName("ldInst") + "/" + f.GetAttrValByName("prefix") +
-                             f.GetAttrValByName("lnClass") + f.GetAttrValByName("lnInst") + "$" +
-                             f.GetAttrValByName("fc") + "$" + doName + "$" + daName;
+        f.GetAttrVals(kFcdaAttrs, a, std::size(kFcdaAttrs));
+        ReplaceDots(a[5]);
+        ReplaceDots(a[6]);
+        std::string member;
+        member.reserve(a[0].size() + a[1].size() + a[2].size() + a[3].size() + a[4].size() + a[5].size() +
+                       a[6].size() + 4);
+        member += a[0];
+        member += '/';
+        member += a[1];
+        member += a[2];
+        member += a[3];
+        member += '$';
+        member += a[4];
+        member += '$';
+        member += a[5];
+        member += '$';
+        member += a[6];
         dataSet_.Add(member);
         doc.m_dataSetMembers.push_back(std::move(member));
     }
@@ -324,12 +338,15 @@ void CSCDImport::ReadIED(CConfigDoc& doc, const CtBase& ied) {
 }
 
 void CSCDImport::ReadLN(LnContext& ln) {
-    const std::string lnType = ln.ln.GetAttrValByName("lnType");
+    static constexpr std::string_view kLnAttrs[] = {"lnType", "lnClass", "prefix", "inst"};
+    std::string a[std::size(kLnAttrs)];
+    ln.ln.GetAttrVals(kLnAttrs, a, std::size(kLnAttrs));
+    const std::string& lnType = a[0];
     if (lnType.empty())
         return;
-    ln.lnClass = ln.ln.GetAttrValByName("lnClass");
-    ln.prefix = ln.ln.GetAttrValByName("prefix");
-    ln.inst = ln.ln.GetAttrValByName("inst");
+    ln.lnClass = std::move(a[1]);
+    ln.prefix = std::move(a[2]);
+    ln.inst = std::move(a[3]);
     ln.name = ln.prefix + ln.lnClass + ln.inst;
     ln.reference = ln.ldInst + "/" + ln.name + "$";
     if (platform::EqualsNoCase(ln.lnClass, "RDRE")) {

@@ -101,6 +101,9 @@ public:
     // The attribute's value (names compared byte for byte, "rScl:uri" included), or an empty
     // text when the element has no such attribute.
     std::string GetAttrValByName(std::string_view name) const;
+    // The values of several attributes in one pass over the element's attributes: values[i] as
+    // GetAttrValByName(names[i]) gives it.
+    void GetAttrVals(const std::string_view* names, std::string* values, std::size_t count) const;
 
     // The children with the given element name, in document order ("LNodeType" under
     // DataTypeTemplates, "DO" under an LNodeType, ...).
