@@ -93,14 +93,14 @@ std::string_view LocalName(std::string_view name) {
 // The end (one past ">") of the tag that starts at pos, quoted values passed over; npos when the
 // file ends first.
 std::size_t TagEnd(const char* d, std::size_t n, std::size_t pos) {
+    char quote = 0;
     for (std::size_t i = pos + 1; i < n; ++i) {
         const char c = d[i];
-        if (c == '"' || c == '\'') {
-            // A quoted value is passed over in one search.
-            const void* close = std::memchr(d + i + 1, c, n - i - 1);
-            if (!close)
-                return std::string_view::npos;
-            i = static_cast<std::size_t>(static_cast<const char*>(close) - d);
+        if (quote) {
+            if (c == quote)
+                quote = 0;
+        } else if (c == '"' || c == '\'') {
+            quote = c;
         } else if (c == '>') {
             return i + 1;
         }
