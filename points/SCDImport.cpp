@@ -56,12 +56,7 @@ CtBase FindIn(const std::unordered_map<std::string, CtBase>& map, std::string_vi
 
 // The first child of the kind whose "name" equals name without regard to case.
 CtBase ChildNamed(const CtBase& parent, EleID kind, std::string_view name) {
-    CtEleList list;
-    parent.FindEleListByID(kind, list, false);
-    for (const CtBase& e : list)
-        if (platform::EqualsNoCase(e.GetAttrValByName("name"), name))
-            return e;
-    return {};
+    return parent.FindChildByAttrNoCase(kind, "name", name);
 }
 
 std::string ValOfDai(const CtBase& element, std::string_view daiName) {

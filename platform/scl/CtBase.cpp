@@ -132,6 +132,31 @@ void CtBase::GetAttrVals(const std::string_view* names, std::string* values, std
         values[i] = GetAttrValByName(names[i]);
 }
 
+CtBase CtBase::FindChildByAttrNoCase(EleID id, std::string_view attr, std::string_view value) const {
+    CtBase found;
+    if (!node_)
+        return found;
+    const std::string_view name = EleName(id);
+    WalkElements(pugi::xml_node(node_), false, [&](pugi::xml_node n) {
+        if (!NameMatches(n.name(), name))
+            return false;
+        const char* raw = "";
+        for (pugi::xml_attribute a = n.first_attribute(); a; a = a.next_attribute()) {
+            if (attr == a.name()) {
+                raw = a.value();
+                break;
+            }
+        }
+        // Compared as the text GetAttrValByName hands out.
+        const bool equal = doc_ && doc_->gbk ? EqualsNoCase(Text(doc_, raw), value) : EqualsNoCase(raw, value);
+        if (!equal)
+            return false;
+        found = CtBase(n.internal_object(), doc_);
+        return true;
+    });
+    return found;
+}
+
 CtEleList CtBase::GetEleByName(std::string_view name) const {
     CtEleList list;
     FindEleListByName(name, list, false);

@@ -105,6 +105,10 @@ public:
     // GetAttrValByName(names[i]) gives it.
     void GetAttrVals(const std::string_view* names, std::string* values, std::size_t count) const;
 
+    // The first child of the kind whose attribute attr equals value without regard to ASCII case
+    // (a missing attribute counts as an empty value); a null handle when there is none.
+    CtBase FindChildByAttrNoCase(EleID id, std::string_view attr, std::string_view value) const;
+
     // The children with the given element name, in document order ("LNodeType" under
     // DataTypeTemplates, "DO" under an LNodeType, ...).
     CtEleList GetEleByName(std::string_view name) const;

@@ -189,6 +189,13 @@ TEST_F(StationScd, TypeChildrenByNameAndValuesOfValElements) {
     EXPECT_EQ((std::vector<std::string>{"保护A相电流", ""}), Attrs(sdis, "desc"));
     EXPECT_EQ("", CtBase().GetValue());
     EXPECT_EQ("", CtBase().GetAttrValByName("name"));
+
+    // A child by the value of an attribute, without regard to case: children only, first match.
+    EXPECT_TRUE(wye->FindChildByAttrNoCase(EleID::SDO, "name", "PHSB") ==
+                wye->GetEleByName("SDO")[1]);
+    EXPECT_FALSE(wye->FindChildByAttrNoCase(EleID::SDO, "name", "phs"));
+    EXPECT_FALSE(pl.FindChildByAttrNoCase(EleID::DAI, "name", "ctlModel")); // not a child of the IED
+    EXPECT_FALSE(CtBase().FindChildByAttrNoCase(EleID::SDO, "name", ""));
 }
 
 TEST(SclService, CidFileNestedSubInstancesAndMissingTemplates) {
@@ -275,6 +282,11 @@ TEST(SclService, EncodingsPrefixesEntitiesAndWhitespace) {
     std::string values[3] = {"old", "old", "old"};
     ied.GetAttrVals(names, values, 3);
     EXPECT_EQ((std::vector<std::string>{"线路保护", "", "P1"}), std::vector<std::string>(values, values + 3));
+    // GBK values are compared as the UTF-8 texts; an absent attribute matches an empty value.
+    const CtBase gbkRoot = g.service.GetRoot();
+    EXPECT_TRUE(gbkRoot.FindChildByAttrNoCase(EleID::IED, "desc", "线路保护") == ied);
+    EXPECT_TRUE(ied.FindChildByAttrNoCase(EleID::DAI, "name", "DU"));
+    EXPECT_TRUE(gbkRoot.FindChildByAttrNoCase(EleID::IED, "type", "") == ied);
 
     // A byte-order mark, a namespace prefix on every element, entities and padded values.
     SclText p("\xEF\xBB\xBF<?xml version='1.0' encoding='utf-8'?>\n"
