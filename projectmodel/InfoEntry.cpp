@@ -6,6 +6,7 @@
 #include "projectmodel/TextHelpers.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 
 namespace projectmodel {
@@ -37,11 +38,31 @@ void ScanInts(std::string_view s, int* out, int count) {
     }
 }
 
+// The GBK form of a short text. Group names and state texts ("遥信", "合", "分") recur in every
+// entry of a cache: the last few conversions are kept.
+const std::string& ShortTextToGbk(const std::string& text) {
+    struct Converted {
+        std::string utf8, gbk;
+    };
+    thread_local std::array<Converted, 8> recent;
+    thread_local std::size_t next = 0;
+    for (const Converted& c : recent)
+        if (!c.utf8.empty() && c.utf8 == text)
+            return c.gbk;
+    Converted& slot = recent[next];
+    next = (next + 1) % recent.size();
+    slot.utf8 = text;
+    slot.gbk = platform::ToGbk(text);
+    return slot.gbk;
+}
+
 void SerializeText(platform::CArchive& ar, std::string& text) {
     if (ar.IsStoring()) {
         // ASCII is the same in GBK: most texts of an entry are stored without a conversion.
         if (std::all_of(text.begin(), text.end(), [](char ch) { return (ch & 0x80) == 0; }))
             ar.WriteString(text);
+        else if (text.size() <= 16)
+            ar.WriteString(ShortTextToGbk(text));
         else
             ar.WriteString(platform::ToGbk(text));
     } else

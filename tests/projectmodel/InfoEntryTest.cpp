@@ -251,3 +251,32 @@ TEST(DeviceTemplate, LookupsAndCacheRoundTrip) {
     EXPECT_EQ(lib.FindIndexByName("ied1_pcs"), 0);
     EXPECT_EQ(lib.FindByName("none"), nullptr);
 }
+
+// Entries store their texts in GBK whatever their mix of recurring and changing texts: more short
+// texts than the converter keeps, revisited, still come out as their own bytes.
+TEST(InfoEntry, StoredTextsAreTheirGbkBytes) {
+    const char* names[] = {"遥信", "遥测", "遥控", "定值", "定值区号", "装置参数", "故障信息",
+                           "特殊遥信", "动作元件", "运行告警", "遥信", "软压板", "遥测"};
+    for (int round = 0; round < 2; ++round) {
+        for (const char* name : names) {
+            CInfoEntry e;
+            e.m_strGroupName = name;
+            e.m_strDesc = std::string(name) + "的一个相当长的描述文字";
+            e.m_strField7 = round ? "合" : "通";
+            platform::CArchive ar;
+            e.Serialize(ar);
+            CInfoEntry expected = e;
+            for (std::string* t : {&expected.m_strDesc, &expected.m_strField7, &expected.m_strGroupName})
+                *t = platform::ToGbk(*t);
+            std::string bytes = ar.Bytes().substr(20);
+            std::string want;
+            for (const std::string* t : {&expected.m_strDesc, &expected.m_strField5, &expected.m_strField6,
+                                         &expected.m_strField7, &expected.m_strField8, &expected.m_strGroupName,
+                                         &expected.m_strExtra, &expected.m_strReference}) {
+                want += static_cast<char>(t->size());
+                want += *t;
+            }
+            EXPECT_EQ(bytes, want) << name;
+        }
+    }
+}
