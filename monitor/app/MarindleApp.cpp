@@ -11,6 +11,7 @@
 #include "unitlink/LinkTransport.h"
 
 #include <cstdlib>
+#include <QCoreApplication>
 #include <QDialog>
 #include <QLabel>
 #include <QMdiArea>
@@ -179,6 +180,11 @@ void CMarindleApp::LinkDown() {
         frame_->SetLinkText("通讯装置通讯中断");
         frame_->UpdateCommands();
     }
+}
+
+void CMarindleApp::Post(std::function<void()> call) {
+    // Queued on the application object, so that it runs whatever window is open or gone by then.
+    QMetaObject::invokeMethod(QCoreApplication::instance(), std::move(call), Qt::QueuedConnection);
 }
 
 void CMarindleApp::Reconnect() {

@@ -63,6 +63,7 @@ public:
     void CloseNotice() override;
     void LinkDown() override;
     void Reconnect() override;
+    void Post(std::function<void()> call) override;
 
     CMainFrame* Frame() const { return frame_.get(); }
     const std::filesystem::path& ProgramFolder() const { return folder_; }

@@ -210,20 +210,21 @@ void CDeviceLink::OnTimer(int id) {
     case kLoginTimer:
         timers_.Stop(kLoginTimer);
         Disconnect();
-        platform::MessageBox("等待身份验证超时，请尝试重新连接。");
         if (host_)
             host_->CloseNotice();
+        Tell("等待身份验证超时，请尝试重新连接。");
         break;
     case kPortInfoTimer:
         timers_.Stop(kPortInfoTimer);
         Disconnect();
-        platform::MessageBox("等待端口信息超时，请尝试重新连接。");
         if (host_)
             host_->CloseNotice();
+        Tell("等待端口信息超时，请尝试重新连接。");
         break;
     case kCancelAllTimer:
         timers_.Stop(kCancelAllTimer);
-        platform::MessageBox("等待装置应答超时，取消置数失败。");
+        // Shown after the timers are handled, so that the keep-alive goes on while it is open.
+        Tell("等待装置应答超时，取消置数失败。");
         break;
     default:
         timers_.Stop(id);
@@ -232,8 +233,18 @@ void CDeviceLink::OnTimer(int id) {
 }
 
 void CDeviceLink::OnReceiveError() {
-    // Shown once the socket's event is handled, never inside it.
-    transport_->Post([] { platform::MessageBox("接收数据出错"); });
+    Tell("接收数据出错");
+}
+
+void CDeviceLink::Tell(const std::string& text) {
+    if (host_)
+        host_->MessageLater(text);
+    else
+        platform::MessageBox(text);
+}
+
+void ILinkHost::MessageLater(const std::string& text) {
+    Post([text] { platform::MessageBox(text); });
 }
 
 std::string CDeviceLink::HexText(const std::uint8_t* data, std::size_t size, std::size_t markAt) {

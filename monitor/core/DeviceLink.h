@@ -113,6 +113,8 @@ private:
     // Handles one piece the cutter cut; false when it is not a valid frame.
     bool HandlePiece(const std::uint8_t* frame, std::size_t len);
     void StopLinkTimers();
+    // A message box shown once the current handling has returned (through the host's queued call).
+    void Tell(const std::string& text);
 
     std::unique_ptr<unitlink::ILinkTransport> transport_;
     ILinkHost* host_;

@@ -51,7 +51,8 @@ CFrameMonitorMsg::CFrameMonitorMsg(std::uint8_t b, bool on, bool networkPort, st
     board = b;
     caption = "报文监视";
     Put8(1);
-    Put8(on ? 1 : 0);
+    // The unit reads 0 as "start monitoring" and 1 as "stop".
+    Put8(on ? 0 : 1);
     Put8(2);
     Put8(networkPort ? 3 : 0);
     Put8(port);

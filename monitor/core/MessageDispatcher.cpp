@@ -6,7 +6,6 @@
 #include "GenericValue.h"
 #include "MonitorWindows.h"
 
-#include "platform/Gbk.h"
 #include "platform/Prompt.h"
 #include "platform/Text.h"
 #include "unitlink/BodyReader.h"
@@ -51,7 +50,7 @@ public:
         const void* zero = std::memchr(p_ + off, 0, n);
         const std::size_t len =
             zero ? static_cast<std::size_t>(static_cast<const std::uint8_t*>(zero) - (p_ + off)) : n;
-        return platform::FromGbk(std::string_view(reinterpret_cast<const char*>(p_ + off), len));
+        return GbkFieldText(p_ + off, len);
     }
     std::string TextToEnd(std::size_t off) const { return Text(off, Left(off)); }
 
@@ -201,8 +200,8 @@ void CMessageDispatcher::DispatchFrame(const std::uint8_t* body, std::size_t len
             link_.Timers().Start(CDeviceLink::kPortInfoTimer, CDeviceLink::kPortInfoWaitMs);
         } else {
             link_.Disconnect();
-            platform::MessageBox("身份验证出错\n请尝试重新连接");
             host_.CloseNotice();
+            host_.MessageLater("身份验证出错\n请尝试重新连接");
         }
         break;
     case 16: {
@@ -242,7 +241,7 @@ void CMessageDispatcher::DispatchFrame(const std::uint8_t* body, std::size_t len
         if (r.U8(1) != 0)
             windows_.AllManualCancelled();
         else
-            platform::MessageBox("取消置数失败。");
+            host_.MessageLater("取消置数失败。");
         break;
     case 25:
         caption = "装置通讯状态";
@@ -281,7 +280,7 @@ void CMessageDispatcher::DispatchFrame(const std::uint8_t* body, std::size_t len
         break;
     case 33:
         caption = "装置版本号";
-        platform::MessageBox("通讯装置版本号 : " + r.Text(1, 128));
+        host_.MessageLater("通讯装置版本号 : " + r.Text(1, 128));
         break;
     case 34:
         caption = "波形记录";
@@ -504,14 +503,21 @@ void CMessageDispatcher::OnPortInfo(const Reader& r, std::string& caption) {
                 model_.AddBoard(board);
         }
     }
-    // An answer that ends early or names an item twice keeps what was read before that point, and
-    // the start-up is finished with it, so that the link is still watched and usable.
-    if (!whole)
-        MarkTruncated(caption);
     host_.CloseNotice();
+    // An answer that ends early or names an item twice would leave a model that differs from the
+    // unit's: nothing of it is kept, the link is dropped and the user is told why.
+    if (!whole) {
+        MarkTruncated(caption);
+        model_.Clear();
+    }
     for (int mode : {1, 2})
         if (IStructureTree* t = windows_.Tree(mode))
             t->BuildTree();
+    if (!whole) {
+        link_.Disconnect();
+        host_.MessageLater(kPortInfoIncomplete);
+        return;
+    }
     link_.Timers().Start(CDeviceLink::kKeepAliveTimer, CDeviceLink::kKeepAliveMs);
     link_.SendHeartbeat();
     link_.SendRequest(CCommStateQueryMsg(true, 0));

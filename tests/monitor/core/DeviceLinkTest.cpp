@@ -29,7 +29,7 @@ TEST_F(DeviceLinkTest, RequestFramesCarryTheMonitorHeader) {
     EXPECT_EQ(rig.transport->sent[0], expectAsdu);
     // A kind-1 message carries 0 at offset 14 whatever its device address, and the next sequence.
     const Bytes expectDsdu = {0x90, 0xEB, 35, 0,    0,    0,    0x90, 0xEB, 0,    0,    0,    0,    0,   0, 0,
-                              0,    1,    0,  1,    0,    16,   0,    0,    0,    0,    0,    2,    1,   1, 1,
+                              0,    1,    0,  1,    0,    16,   0,    0,    0,    0,    0,    2,    1,   1, 0,
                               2,    3,    4,  0x34, 0x12, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
     EXPECT_EQ(rig.transport->sent[1], expectDsdu);
 }
@@ -106,9 +106,14 @@ TEST_F(DeviceLinkTest, LoginWaitExpiresWithoutChallenge) {
     EXPECT_TRUE(rig.link->IsConnected());
     rig.link->AdvanceTime(1);
     EXPECT_FALSE(rig.link->IsConnected());
+    // The box waits until the timers' handling is over; the notice is gone before it shows.
+    EXPECT_EQ(prompt.Count(), 0u);
+    EXPECT_EQ(rig.host.calls.back(), "Post");
+    EXPECT_EQ(rig.host.RunPosted(), 1);
     EXPECT_EQ(prompt.Texts(), (std::vector<std::string>{"等待身份验证超时，请尝试重新连接。"}));
-    EXPECT_EQ(rig.host.calls.back(), "CloseNotice");
+    EXPECT_TRUE(rig.host.calls.end()[-2] == "CloseNotice");
     rig.link->AdvanceTime(60000); // shown once only
+    EXPECT_EQ(rig.host.RunPosted(), 0);
     EXPECT_EQ(prompt.Count(), 1u);
 }
 
@@ -133,6 +138,7 @@ TEST_F(DeviceLinkTest, LoginSequenceAnswersChallengeThenAsksForPorts) {
     // Port information never comes.
     rig.link->AdvanceTime(6000);
     EXPECT_FALSE(rig.link->IsConnected());
+    rig.host.RunPosted();
     EXPECT_EQ(prompt.LastText(), "等待端口信息超时，请尝试重新连接。");
 }
 
@@ -149,9 +155,13 @@ TEST_F(DeviceLinkTest, RefusedLoginDisconnects) {
     rig.Feed(Dsdu({14, 1, 2, 3, 4}));
     rig.Feed(Dsdu({15, 0}));
     EXPECT_FALSE(rig.link->IsConnected());
+    // Not shown from inside the frame's handling.
+    EXPECT_EQ(prompt.Count(), 0u);
+    EXPECT_EQ(rig.host.calls.end()[-2], "CloseNotice");
+    EXPECT_EQ(rig.host.RunPosted(), 1);
     EXPECT_EQ(prompt.Texts(), (std::vector<std::string>{"身份验证出错\n请尝试重新连接"}));
-    EXPECT_EQ(rig.host.calls.back(), "CloseNotice");
     rig.link->AdvanceTime(20000); // no stale time-out message afterwards
+    rig.host.RunPosted();
     EXPECT_EQ(prompt.Count(), 1u);
 }
 
@@ -361,12 +371,14 @@ TEST_F(DeviceLinkTest, CancelAllManualWaitsTenSeconds) {
     rig.link->AdvanceTime(9999);
     EXPECT_EQ(prompt.Count(), 0u);
     rig.link->AdvanceTime(1);
+    rig.host.RunPosted();
     EXPECT_EQ(prompt.Texts(), (std::vector<std::string>{"等待装置应答超时，取消置数失败。"}));
     // Answered in time: no time-out.
     prompt.Clear();
     rig.link->SendCancelAllManual();
     rig.Feed(Dsdu({22, 1}));
     rig.link->AdvanceTime(20000);
+    rig.host.RunPosted();
     EXPECT_EQ(prompt.Count(), 0u);
     EXPECT_TRUE(rig.windows.Has("AllManualCancelled"));
 }
@@ -374,8 +386,8 @@ TEST_F(DeviceLinkTest, CancelAllManualWaitsTenSeconds) {
 TEST_F(DeviceLinkTest, ReceiveErrorIsShownAndTheLinkStays) {
     rig.Connect();
     rig.link->OnReceiveError();
-    EXPECT_EQ(prompt.Count(), 0u); // not inside the socket's event
-    rig.transport->RunPosted();
+    EXPECT_EQ(prompt.Count(), 0u); // never from inside the receive notification
+    rig.host.RunPosted();
     EXPECT_EQ(prompt.LastText(), "接收数据出错");
     EXPECT_TRUE(rig.link->IsConnected());
 }
