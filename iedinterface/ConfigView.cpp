@@ -100,23 +100,12 @@ void CConfigView::SetColumns() {
     std::string name;
     const int code = GetPointCategory(Category(), name);
     QStringList headers = {QStringLiteral("引用名"), QStringLiteral("描述名"), QStringLiteral("CDC")};
-    std::vector<int> shares = {2, 2, 1};
-    if (code == CODE_YK || code == CODE_YT) {
+    if (code == CODE_YK || code == CODE_YT)
         headers << QStringLiteral("CtlModel属性");
-        shares.push_back(1);
-    }
-    if (code == CODE_YT) {
+    if (code == CODE_YT)
         headers << QStringLiteral("调档方向");
-        shares.push_back(1);
-    }
-    int total = 0;
-    for (int s : shares)
-        total += s;
     m_list->setColumnCount(int(headers.size()));
     m_list->setHorizontalHeaderLabels(headers);
-    const int width = std::max(0, m_list->viewport()->width());
-    for (int c = 0; c < int(shares.size()); ++c)
-        m_list->setColumnWidth(c, width * shares[std::size_t(c)] / total);
 }
 
 void CConfigView::Refill() {
@@ -142,6 +131,7 @@ void CConfigView::Refill() {
             m_list->setItem(r, c, item);
         }
     }
+    FitColumns(*m_list);
 }
 
 std::vector<std::string> CConfigView::SelectedReferences() const {
@@ -237,7 +227,13 @@ void CConfigView::CommitDescription() {
         return;
     m_classifier.CommitDescription(Category(), Ss(refItem->text()), refItem->data(Qt::UserRole).toInt(),
                                    Ss(text));
-    cell->setText(text);
+    // The cell shows the text as stored (and as the device-model file will carry it).
+    cell->setText(Qs(TrimmedCopy(CleanFieldText(Ss(text)))));
+    // A longer text widens its column; a shorter one leaves it as it is.
+    const int before = m_list->columnWidth(kDescColumn);
+    m_list->resizeColumnToContents(kDescColumn);
+    if (m_list->columnWidth(kDescColumn) < before)
+        m_list->setColumnWidth(kDescColumn, before);
 }
 
 void CConfigView::CommitDirection() {
@@ -285,9 +281,5 @@ bool CConfigView::eventFilter(QObject* watched, QEvent* event) {
     return QWidget::eventFilter(watched, event);
 }
 
-void CConfigView::resizeEvent(QResizeEvent* event) {
-    QWidget::resizeEvent(event);
-    SetColumns();
-}
 
 } // namespace iedinterface

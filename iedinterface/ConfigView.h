@@ -48,7 +48,6 @@ signals:
     void PointsReturned();
 
 protected:
-    void resizeEvent(QResizeEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:

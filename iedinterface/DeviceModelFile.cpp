@@ -73,8 +73,10 @@ bool CDeviceModelFile::WriteOutputs() {
 
 std::string CDeviceModelFile::BuildDeviceTxt(const std::map<std::string, std::string>& units) {
     std::string text;
-    text += std::string("[名称]") + kCrLf + app_.DeviceName + kCrLf + kCrLf;
-    text += std::string("[类型]") + kCrLf + app_.DeviceType + kCrLf;
+    // Every text goes through the main tool's line rule, so that the main tool and the reload read
+    // back each line as one header or one point.
+    text += std::string("[名称]") + kCrLf + CleanFieldText(app_.DeviceName) + kCrLf + kCrLf;
+    text += std::string("[类型]") + kCrLf + CleanFieldText(app_.DeviceType) + kCrLf;
 
     // The classification entries describe the file being written, so they are made afresh.
     app_.ClassificationEntries.clear();

@@ -47,7 +47,7 @@ private:
 
 using namespace iedinterface;
 
-int InputICDFile(const std::string&) {
+int InputICDFile(const char*) {
     QFileDialog dialog(QApplication::activeWindow());
     dialog.setObjectName("openIcdDlg");
     dialog.setFileMode(QFileDialog::ExistingFile);
@@ -61,13 +61,13 @@ int InputICDFile(const std::string&) {
     return app.ImportFile(path, std::filesystem::path(path).stem().string());
 }
 
-int ReadICDFile(const std::string& path) {
+int ReadICDFile(const char* path) {
     CIcdInterfaceApp& app = TheIcdInterfaceApp();
     CProgressScope progress(app);
-    return app.ReadICDFile(path);
+    return app.ReadICDFile(path ? std::string(path) : std::string());
 }
 
-int OpenCIDSpy(QWidget* parent, QRect) {
+int OpenCIDSpy(QWidget* parent, const QRect*) {
     if (!parent)
         return 0;
     CIcdInterfaceApp& app = TheIcdInterfaceApp();

@@ -13,10 +13,21 @@ class CIcdInterfaceApp;
 CIcdInterfaceApp& TheIcdInterfaceApp();
 } // namespace iedinterface
 
+// The exports have C linkage and undecorated names, so that the main tool finds them by name
+// when it loads the library. Texts are UTF-8; a null text counts as empty.
+#define QXM_ICD_EXPORT __attribute__((visibility("default")))
+
+extern "C" {
 // Asks for a .cid/.icd file with an open-file dialog and reads it; 0 when cancelled.
-int InputICDFile(const std::string& unused);
+QXM_ICD_EXPORT int InputICDFile(const char* unused);
 // Reads the file and restores the choices of an earlier device-model file beside it.
-int ReadICDFile(const std::string& path);
-// Runs the classification window under parent (the rectangle is not used); 1 when it ended with
-// OK and the device-model files were written.
-int OpenCIDSpy(QWidget* parent, QRect rect);
+QXM_ICD_EXPORT int ReadICDFile(const char* path);
+// Runs the classification window under parent (the rectangle is not used and may be null); 1 when
+// it ended with OK and the device-model files were written.
+QXM_ICD_EXPORT int OpenCIDSpy(QWidget* parent, const QRect* rect);
+}
+
+// The signatures the main tool resolves the exports with.
+using InputICDFileFn = int (*)(const char*);
+using ReadICDFileFn = int (*)(const char*);
+using OpenCIDSpyFn = int (*)(QWidget*, const QRect*);

@@ -147,7 +147,8 @@ bool CPointClassifier::CommitDescription(int categoryIndex, const std::string& r
     CSCDPointRefList* list = app_.CategoryList(code);
     if (!list)
         return false;
-    const std::string trimmed = TrimmedCopy(text);
+    // The text is shown as the device-model file will carry it.
+    const std::string trimmed = TrimmedCopy(CleanFieldText(text));
     bool changed = false;
     for (CSCDPointRef& rec : *list) {
         if (!platform::EqualsNoCase(rec.Reference, reference))

@@ -23,6 +23,12 @@ QTableWidget* MakePointList(QWidget* parent) {
     return list;
 }
 
+void FitColumns(QTableWidget& list) {
+    // The view measures at most the header's precision of rows (1000 by default), so a list of
+    // many thousand points is sized in bounded time.
+    list.resizeColumnsToContents();
+}
+
 std::vector<std::string> SelectedReferences(const QTableWidget& list) {
     std::set<int> rows;
     for (const QModelIndex& index : list.selectionModel()->selectedRows())

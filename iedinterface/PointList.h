@@ -13,6 +13,10 @@ namespace iedinterface {
 // asked for by signal.
 QTableWidget* MakePointList(QWidget* parent);
 
+// Sizes every column to its title and its widest cell (the style's cell margins included), so
+// that no text is cut however wide the pane happens to be when the list is filled.
+void FitColumns(QTableWidget& list);
+
 // The texts of column 0 of the selected rows, in row order.
 std::vector<std::string> SelectedReferences(const QTableWidget& list);
 

@@ -74,11 +74,6 @@ void CPointListView::SetColumns() {
         headers << QStringLiteral("CtlModel属性");
     m_list->setColumnCount(int(headers.size()));
     m_list->setHorizontalHeaderLabels(headers);
-    const int width = ColumnWidth(std::max(0, m_list->viewport()->width()));
-    for (int c = 0; c < 4; ++c)
-        m_list->setColumnWidth(c, width);
-    if (headers.size() > 4)
-        m_list->setColumnWidth(4, 100);
 }
 
 void CPointListView::Refill() {
@@ -97,6 +92,7 @@ void CPointListView::Refill() {
         if (control)
             m_list->setItem(r, 4, new QTableWidgetItem(Qs(row.CtlModel)));
     }
+    FitColumns(*m_list);
     m_list->setUpdatesEnabled(true);
 }
 
@@ -120,13 +116,6 @@ void CPointListView::OnAdd() {
     Refill();
     if (!added.empty())
         emit PointsAdded();
-}
-
-void CPointListView::resizeEvent(QResizeEvent* event) {
-    QWidget::resizeEvent(event);
-    const int width = ColumnWidth(std::max(0, m_list->viewport()->width()));
-    for (int c = 0; c < 4; ++c)
-        m_list->setColumnWidth(c, width);
 }
 
 CDataSetView::CDataSetView(CPointClassifier& classifier, QWidget* parent)

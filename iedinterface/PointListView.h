@@ -42,11 +42,6 @@ signals:
     // Points were added to the category shown in the classification pane.
     void PointsAdded();
 
-protected:
-    // Width of each of the four fixed columns for a list width.
-    virtual int ColumnWidth(int listWidth) const = 0;
-    void resizeEvent(QResizeEvent* event) override;
-
 private:
     void OnTabChanged(int tab);
     void SetColumns();
@@ -67,18 +62,12 @@ class CDataSetView : public CPointListView {
     Q_OBJECT
 public:
     CDataSetView(CPointClassifier& classifier, QWidget* parent = nullptr);
-
-protected:
-    int ColumnWidth(int listWidth) const override { return listWidth / 4; }
 };
 
 class CLndataView : public CPointListView {
     Q_OBJECT
 public:
     CLndataView(CPointClassifier& classifier, QWidget* parent = nullptr);
-
-protected:
-    int ColumnWidth(int) const override { return 100; }
 };
 
 } // namespace iedinterface

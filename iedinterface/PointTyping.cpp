@@ -1,6 +1,7 @@
 #include "iedinterface/PointTyping.h"
 
 #include "platform/Text.h"
+#include "projectmodel/TextHelpers.h"
 
 #include <filesystem>
 #include <system_error>
@@ -178,26 +179,7 @@ int CodeListIndex(int code) {
 }
 
 void SplitQuoted(std::string_view text, std::vector<std::string>& list, char separator) {
-    int depth = 0;
-    char quote = 0;
-    std::size_t start = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        char c = text[i];
-        if (c == '(')
-            ++depth;
-        else if (c == ')')
-            --depth;
-        if (quote) {
-            if (c == quote)
-                quote = 0;
-        } else if (c == '\'' || c == '"') {
-            quote = c;
-        } else if (c == separator && depth == 0) {
-            list.push_back(platform::Trim(text.substr(start, i - start)));
-            start = i + 1;
-        }
-    }
-    list.push_back(platform::Trim(text.substr(start)));
+    projectmodel::SplitToStringList(text, list, separator);
 }
 
 std::string TrimmedCopy(std::string_view text) {
@@ -213,11 +195,7 @@ bool DeleteFileIfExists(const std::string& path) {
 }
 
 std::string CleanFieldText(std::string_view text) {
-    std::string out(text);
-    for (char& c : out)
-        if (c == ',' || c == ';' || c == '=' || c == '[' || c == ']' || c == '\r' || c == '\n')
-            c = ' ';
-    return out;
+    return platform::Trim(projectmodel::ConfigLineSafeText(text, projectmodel::ConfigTextKind::ModelLineText));
 }
 
 } // namespace iedinterface

@@ -47,15 +47,16 @@ const char* CodeText(int code);
 int CodeListIndex(int code);
 constexpr int kCodeListCount = 7;
 
-// Splits at `separator` outside parentheses and quotes; every item trimmed, empty ones kept.
+// Splits at `separator` outside parentheses and quotes; every item trimmed, empty ones kept (the
+// main tool's own splitter, so both read a line alike).
 void SplitQuoted(std::string_view text, std::vector<std::string>& list, char separator);
 std::string TrimmedCopy(std::string_view text);
 // Removes the file when it exists; false when that failed.
 bool DeleteFileIfExists(const std::string& path);
 
-// A text as one field of a point line: the separators of the line grammar (",", ";", "="), the
-// brackets that would make the line a section header, and line breaks become blanks, so that the
-// main tool and the reload read the line as it was meant.
+// A text as one field of a point line: what the main tool's entry parser and the reload cannot
+// read back (the line's separators, quotes, brackets, unbalanced parentheses, line breaks) becomes
+// blanks, by the main tool's own configuration-line rule; trimmed, as the readers trim fields.
 std::string CleanFieldText(std::string_view text);
 
 } // namespace iedinterface

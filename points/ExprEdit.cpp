@@ -51,6 +51,31 @@ bool CheckRange(int value, int low, int high) {
     return false;
 }
 
+bool CheckCompositePointKey(const CProjectModel* doc, int category, int group, int entry) {
+    if (!CheckRange(entry, 1, 255))
+        return false;
+    if (group < 1 || group > 255) {
+        MessageBox(platform::StrFormat("组号%d超出范围，组号应在1和255之间！", group), {},
+                   platform::Icon::Warning);
+        return false;
+    }
+    if (group == kReservedGroupNo && !(category == projectmodel::kInfoTypeYX && (entry == 1 || entry == 2))) {
+        MessageBox("组号10只用于预告信号(条目1)和事故总信号(条目2)，不能放入其他测点！", {},
+                   platform::Icon::Warning);
+        return false;
+    }
+    const CDevice* device = doc ? doc->m_devices.FindByAddress(projectmodel::kCompositeDeviceAddress) : nullptr;
+    const projectmodel::CInfoGroup* existing = device ? device->m_model.FindGroup(group) : nullptr;
+    if (existing && existing->m_nType != category) {
+        MessageBox(platform::StrFormat("组号%d已是%s分组，不能放入%s测点！", group,
+                                       std::string(projectmodel::PointCategoryName(existing->m_nType)).c_str(),
+                                       std::string(projectmodel::PointCategoryName(category)).c_str()),
+                   {}, platform::Icon::Warning);
+        return false;
+    }
+    return true;
+}
+
 const std::vector<COperatorItem>& CCompositeExprEdit::Operators() const {
     static const std::vector<COperatorItem> yc{{"＋", 11}, {"－", 12}, {"×", 13}, {"/", 14}};
     static const std::vector<COperatorItem> yx{
@@ -242,13 +267,18 @@ bool CCompositeExprEdit::Accept(int numberField) {
             MessageBox("运算符“－”和“/”只能有2个操作数！");
             return false;
         }
-        return CheckRange(m_nEntry, 1, 255);
+        return CheckCompositePointKey(m_doc, projectmodel::kInfoTypeYC, m_nGroup, m_nEntry);
     }
     if (!m_expr) {
         MessageBox("操作数太少！");
         return false;
     }
     if (m_nOperator == 7) {
+        // "非(not)" needs the one signal it negates.
+        if (Count() < 1) {
+            MessageBox("操作数太少！");
+            return false;
+        }
         if (Count() >= 2) {
             MessageBox("操作数超过1个，删除多余操作数！");
             m_expr->m_operands.resize(1);
@@ -262,7 +292,17 @@ bool CCompositeExprEdit::Accept(int numberField) {
         MessageBox("程序错误：未定义的运算符！");
         return false;
     }
-    return CheckRange(m_nEntry, 1, 255) && CheckRange(numberField, 0, 1);
+    if (!CheckCompositePointKey(m_doc, projectmodel::kInfoTypeYX, m_nGroup, m_nEntry) ||
+        !CheckRange(numberField, 0, 1))
+        return false;
+    // A telesignal is 0 or 1, so a direct number of any other value matches no signal.
+    for (const CExprOperand& o : m_expr->m_operands)
+        if (o.m_nKind == kOperandNumber && o.m_nAddress != 0 && o.m_nAddress != 1) {
+            MessageBox(platform::StrFormat("直接数%d不是遥信值，遥信表达式的直接数只能为0或1！", o.m_nAddress), {},
+                       platform::Icon::Warning);
+            return false;
+        }
+    return true;
 }
 
 } // namespace points

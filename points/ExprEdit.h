@@ -12,6 +12,10 @@
 
 namespace points {
 
+// The group of the composite device reserved for the warning (entry 1) and accident-total (entry 2)
+// signals.
+constexpr int kReservedGroupNo = 10;
+
 // Operand kinds of an expression.
 enum OperandKind { kOperandYC = 0, kOperandYX = 1, kOperandTap = 5, kOperandNumber = 6 };
 
@@ -29,6 +33,11 @@ std::string PointKeyText(const CProjectModel* doc, int address, int group, int e
 std::string RangePrompt(int low, int high);
 // Checks an integer field against its range; shows the range prompt when outside.
 bool CheckRange(int value, int low, int high);
+// The key a single-point editor gives a computed point of the composite device, of category 0
+// (遥测), 1 (遥信) or 5 (步位置): the entry number 1..255 (the range prompt), the group number
+// 1..255, group 10 only for the warning (10-1) and accident-total (10-2) telesignals, and never a
+// group that already holds points of another category. False after a message.
+bool CheckCompositePointKey(const CProjectModel* doc, int category, int group, int entry);
 
 class CCompositeExprEdit {
 public:

@@ -228,7 +228,7 @@ bool CTapToYcEdit::Accept() {
         MessageBox("操作数只能为1个!");
         return false;
     }
-    return true;
+    return CheckCompositePointKey(m_doc, projectmodel::kInfoTypeYC, m_nGroup, m_nEntry);
 }
 
 std::vector<CPointRow> CYxToTapEdit::OperandRows() const {
@@ -288,7 +288,7 @@ bool CYxToTapEdit::Accept() {
         MessageBox("操作数不得少于1个!");
         return false;
     }
-    return CheckRange(m_nEntry, 1, 255);
+    return CheckCompositePointKey(m_doc, projectmodel::kInfoTypeYP, m_nGroup, m_nEntry);
 }
 
 } // namespace points

@@ -1,6 +1,7 @@
 #include "points/VirtualPoints.h"
 
 #include "platform/Prompt.h"
+#include "points/ExprEdit.h"
 #include "platform/Text.h"
 #include "projectmodel/TextHelpers.h"
 
@@ -10,8 +11,6 @@ using platform::StrFormat;
 using projectmodel::kCompositeDeviceAddress;
 
 namespace {
-
-constexpr int kReservedGroup = 10; // the warning and accident-total signals
 
 const projectmodel::CInfoGroup* GroupOf(const CDeviceTemplate& model, int group) {
     return model.FindGroup(group);
@@ -88,7 +87,7 @@ bool CVirtualPoints::Propose(VirtualKind kind, CVirtualPointEdit& edit) {
     int group = m_doc.GetGroupNo(&device->m_model, GroupName(kind), Category(kind));
     int entry = m_doc.GetEntryNo(&device->m_model, group);
     if (kind == VirtualKind::YxWarning || kind == VirtualKind::YxAccident) {
-        group = kReservedGroup;
+        group = kReservedGroupNo;
         entry = kind == VirtualKind::YxWarning ? 1 : 2;
     }
     edit = CVirtualPointEdit();
@@ -132,14 +131,14 @@ CInfoEntry EntryOf(VirtualKind kind, const CVirtualPointEdit& edit) {
 } // namespace
 
 int CVirtualPoints::StoreNew(VirtualKind kind, const CVirtualPointEdit& edit) {
-    if (!edit.expr)
+    if (!edit.expr || !CheckCompositePointKey(&m_doc, Category(kind), edit.group, edit.entry))
         return 0;
     return m_doc.SetCompositeExpression(edit.group, Category(kind), EntryOf(kind, edit));
 }
 
 int CVirtualPoints::StoreChanged(VirtualKind kind, int oldGroup, int oldEntry,
                                  const CVirtualPointEdit& edit) {
-    if (!edit.expr)
+    if (!edit.expr || !CheckCompositePointKey(&m_doc, Category(kind), edit.group, edit.entry))
         return 0;
     const CInfoEntry entry = EntryOf(kind, edit);
     if (edit.group == oldGroup && edit.entry == oldEntry) {
@@ -217,7 +216,7 @@ bool CVirtualPoints::CanPaste(int tab) const {
     CDevice* device = Composite();
     if (!device || !device->m_model.FindEntry(group, entry))
         return false;
-    if (tab == 1 && group == kReservedGroup)
+    if (tab == 1 && group == kReservedGroupNo)
         return false;
     // A point pasted with the other tab's command would land in a group of the other kind.
     const projectmodel::CInfoGroup* g = GroupOf(device->m_model, group);

@@ -539,7 +539,17 @@ int CConfigDoc::ReadDeviceInfo(CConfigTextFile& file) {
                 }
                 read.m_strGroupName = groupName;
                 CInfoEntry* target = nullptr;
+                // A reference may stand twice in a group (a tap changer's raise/lower and stop
+                // rows): the entry of the line's own number is taken first when it is that point.
                 if (!read.m_strReference.empty()) {
+                    CInfoGroup* owner = model.FindGroup(read.m_nGroup);
+                    CInfoEntry* numbered = owner && platform::EqualsNoCase(owner->m_strName, groupName)
+                                               ? owner->m_entries.GetByEntryNo(read.m_nEntry)
+                                               : nullptr;
+                    if (numbered && platform::EqualsNoCase(numbered->m_strReference, read.m_strReference))
+                        target = numbered;
+                }
+                if (!target && !read.m_strReference.empty()) {
                     if (keepsAll) {
                         target = model.FindEntryByReference(groupName, read.m_strReference);
                     } else {

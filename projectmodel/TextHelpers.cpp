@@ -3,6 +3,7 @@
 #include "platform/Text.h"
 
 #include <system_error>
+#include <vector>
 
 namespace projectmodel {
 
@@ -68,14 +69,36 @@ int DeleteFileIfExists(const std::filesystem::path& path) {
 }
 
 std::string ConfigLineSafeText(std::string_view text, ConfigTextKind kind) {
-    const std::string_view unsafe = kind == ConfigTextKind::EntryText ? std::string_view(",;=\'\"\r\n")
-                                                                      : std::string_view(",\'\"\r\n");
+    std::string_view unsafe;
+    switch (kind) {
+    case ConfigTextKind::EntryText:
+        unsafe = ",;=\'\"\r\n";
+        break;
+    case ConfigTextKind::DeviceText:
+        unsafe = ",\'\"\r\n";
+        break;
+    case ConfigTextKind::ModelLineText:
+        unsafe = ",;=\'\"\r\n[]";
+        break;
+    }
     std::string result(text);
     // All these characters are ASCII, so a GBK or UTF-8 multi-byte character is never touched.
-    for (char& ch : result) {
-        if (unsafe.find(ch) != std::string_view::npos)
+    std::vector<std::size_t> open;
+    for (std::size_t i = 0; i < result.size(); ++i) {
+        char& ch = result[i];
+        if (unsafe.find(ch) != std::string_view::npos) {
             ch = ' ';
+        } else if (ch == '(') {
+            open.push_back(i);
+        } else if (ch == ')') {
+            if (open.empty())
+                ch = ' ';
+            else
+                open.pop_back();
+        }
     }
+    for (std::size_t i : open)
+        result[i] = ' ';
     return result;
 }
 

@@ -36,10 +36,16 @@ enum class ConfigTextKind {
     EntryText,
     // A device description: its line cuts at "," and quotes group pieces.
     DeviceText,
+    // A field of a device-model file's point line (the classification library writes them): an
+    // entry text that also may not hold "[" or "]", which make the line a section header there.
+    ModelLineText,
 };
 
 // The text with each character that a configuration line of that kind cannot carry replaced by a
-// blank: "," ";" "=" ' " CR LF for entry texts, "," ' " CR LF for device descriptions.
+// blank: "," ";" "=" ' " CR LF for entry texts, "," ' " CR LF for device descriptions, and for
+// model lines the entry texts' set with "[" "]". A "(" without its ")" or a ")" without its "("
+// is blanked in every kind too, since the line's splitter would join the pieces behind it;
+// balanced pairs such as "线路(1)" stay.
 std::string ConfigLineSafeText(std::string_view text, ConfigTextKind kind);
 
 } // namespace projectmodel

@@ -110,6 +110,7 @@ public:
 
     CGridListCtrl* SourceList() const { return m_pSource; }
     CGridListCtrl* OperandList() const { return m_pOperands; }
+    QLineEdit* GroupEdit() const { return m_pGroup; }
     QLineEdit* EntryEdit() const { return m_pEntry; }
 
 private:

@@ -11,6 +11,9 @@
 #include <QAction>
 #include <QComboBox>
 #include <QFileDialog>
+#include <QHeaderView>
+#include <QLibrary>
+#include <QStyle>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMainWindow>
@@ -192,8 +195,9 @@ TEST(ClassificationExports, NullParentAndCancelWriteNothingOkWritesThePair) {
     testsupport::TempDir dir;
     testsupport::PromptRecorder prompts;
     const std::string cid = iedtest::CopySample(iedtest::SclFile("QXB610.cid"), dir.Path(), "dev1.CID");
-    ASSERT_EQ(ReadICDFile(cid), 1);
-    EXPECT_EQ(OpenCIDSpy(nullptr, QRect(0, 0, 600, 800)), 0);
+    ASSERT_EQ(ReadICDFile(cid.c_str()), 1);
+    const QRect rect(0, 0, 600, 800);
+    EXPECT_EQ(OpenCIDSpy(nullptr, &rect), 0);
 
     QWidget host;
     std::vector<std::string> seen;
@@ -206,7 +210,7 @@ TEST(ClassificationExports, NullParentAndCancelWriteNothingOkWritesThePair) {
         EXPECT_TRUE(d.windowState() & Qt::WindowMaximized);
         return respond(d);
     });
-    EXPECT_EQ(OpenCIDSpy(&host, QRect(0, 0, 600, 800)), 0);
+    EXPECT_EQ(OpenCIDSpy(&host, &rect), 0);
     EXPECT_FALSE(std::filesystem::exists(dir / "IEC61850_dev1.txt"));
 
     respond = [](QDialog& d) {
@@ -216,7 +220,7 @@ TEST(ClassificationExports, NullParentAndCancelWriteNothingOkWritesThePair) {
         frame->findChild<QAction*>("actionOk")->trigger();
         return d.result();
     };
-    EXPECT_EQ(OpenCIDSpy(&host, QRect(0, 0, 600, 800)), 1);
+    EXPECT_EQ(OpenCIDSpy(&host, &rect), 1);
     EXPECT_EQ(seen, (std::vector<std::string>{"cidSpyFrame", "cidSpyFrame"}));
     EXPECT_TRUE(std::filesystem::exists(dir / "IEC61850_dev1.cfg"));
     EXPECT_NE(
@@ -262,4 +266,57 @@ TEST_F(ClassificationWindow, AboutDialogAndCloseBox) {
         return d.result();
     });
     EXPECT_EQ(frame->RunPointConfig(), 0);
+}
+
+namespace {
+
+// Every column of a list at least as wide as its title with the header's label margins, and as
+// its widest cell with the cell's own margins (the style's focus-frame margin plus one a side).
+void ExpectColumnsFitTheirTexts(QTableWidget* list, const char* pane) {
+    const QFontMetrics cells(list->font());
+    const QFontMetrics titles(list->horizontalHeader()->font());
+    const int cellMargin = 2 * (list->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, list) + 1);
+    const int titleMargin = 2 * list->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, list);
+    for (int c = 0; c < list->columnCount(); ++c) {
+        const int title = titles.horizontalAdvance(list->horizontalHeaderItem(c)->text());
+        EXPECT_GE(list->columnWidth(c), title + titleMargin) << pane << " column " << c;
+        int widest = 0;
+        for (int r = 0; r < list->rowCount(); ++r)
+            if (QTableWidgetItem* item = list->item(r, c))
+                widest = std::max(widest, cells.horizontalAdvance(item->text()));
+        if (widest > 0)
+            EXPECT_GE(list->columnWidth(c), widest + cellMargin) << pane << " column " << c;
+    }
+}
+
+} // namespace
+
+// The window opens with its columns sized to titles and contents, not squeezed to a default, and
+// keeps them so when the user switches tabs and adds points.
+TEST_F(ClassificationWindow, ColumnsOpenWideEnoughForTitlesAndTexts) {
+    frame->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(frame.get(), 5000));
+    ExpectColumnsFitTheirTexts(config->List(), "classification");
+    ExpectColumnsFitTheirTexts(dataSet->List(), "data sets");
+    ExpectColumnsFitTheirTexts(lndata->List(), "other points");
+    EXPECT_GE(dataSet->List()->columnWidth(0),
+              QFontMetrics(dataSet->List()->font()).horizontalAdvance("CTRL/Q0XCBR1$ST$Pos$stVal"));
+
+    Tab(config)->setCurrentIndex(Cat("遥控"));
+    SelectRows(lndata->List(), {"CTRL/Q0CSWI1$CO$Pos$Oper$ctlVal"});
+    lndata->OnAdd();
+    ASSERT_EQ(config->List()->rowCount(), 1);
+    ExpectColumnsFitTheirTexts(config->List(), "classification 遥控");
+    ExpectColumnsFitTheirTexts(lndata->List(), "other points 控制类");
+    frame->hide();
+}
+
+// The exports are found by their plain names, as the main tool looks them up.
+TEST(ClassificationExports, EntryPointsHaveUndecoratedNames) {
+    const QString library = QStringLiteral(QXM_PROGRAM_DIR "/libQXM7740_Interface.so");
+    QLibrary lib(library);
+    ASSERT_TRUE(lib.load()) << platform::Ss(lib.errorString());
+    EXPECT_EQ(reinterpret_cast<void*>(lib.resolve("ReadICDFile")), reinterpret_cast<void*>(&ReadICDFile));
+    EXPECT_EQ(reinterpret_cast<void*>(lib.resolve("OpenCIDSpy")), reinterpret_cast<void*>(&OpenCIDSpy));
+    EXPECT_EQ(reinterpret_cast<void*>(lib.resolve("InputICDFile")), reinterpret_cast<void*>(&InputICDFile));
 }

@@ -4,7 +4,9 @@
 #include "platform/Gbk.h"
 #include "platform/Profile.h"
 #include "platform/Text.h"
+#include "projectmodel/ConfigDoc.h"
 #include "projectmodel/InfoGroup.h"
+#include "projectmodel/ProjectContext.h"
 #include "tests/support/PromptRecorder.h"
 
 #include <gtest/gtest.h>
@@ -238,7 +240,7 @@ TEST_F(DeviceModelFile, DescriptionsWithSeparatorsStayReadable) {
     CPointClassifier(app).CommitDescription(Cat("遥信"), "CTRL/Q0XCBR1$ST$Pos$stVal", -1,
                                             "位置=合,分;状态[1]");
     ASSERT_TRUE(app.WriteOutputs());
-    EXPECT_NE(testsupport::ReadGbkText(TxtPath()).find("1,1,1,位置 合 分 状态 1 ,,,合,分,FCDA="),
+    EXPECT_NE(testsupport::ReadGbkText(TxtPath()).find("1,1,1,位置 合 分 状态 1,,,合,分,FCDA="),
               std::string::npos);
     EXPECT_TRUE(LoadLikeTheMainTool(TxtPath()).ok);
 }
@@ -286,4 +288,74 @@ TEST_F(DeviceModelFile, AFileThatCannotBeWrittenIsReported) {
     EXPECT_FALSE(app.WriteOutputs());
     EXPECT_EQ(prompts.Count(), 2u);
     EXPECT_NE(prompts.LastText().find("写入失败"), std::string::npos);
+}
+
+// Texts that the main tool's entry parser or the reload would misread (a quote opening a group, a
+// lone parenthesis joining the fields behind it, brackets making a header, the line's separators)
+// are written blanked by the main tool's own line rule, so both readers keep every point.
+TEST_F(DeviceModelFile, TroublesomeTextsReadBackInTheMainToolAndTheReload) {
+    Classify(app);
+    CSCDPointRef& yx = app.CategoryList(CODE_YX)->front();
+    ASSERT_EQ(yx.Reference, "CTRL/Q0XCBR1$ST$Pos$stVal");
+    yx.Description = "位\"置(合,分=1;[状态]'A'线(1)";
+    yx.OnText = "合(";
+    yx.OffText = "分\"";
+    yx.Field5 = ")";
+    CSCDPointRef& yk = app.CategoryList(CODE_YK)->front();
+    yk.Description = "遥控\"(";
+    app.DeviceName = "[装置]";
+    ASSERT_TRUE(app.WriteOutputs());
+    const std::string written = ReadBytes(TxtPath());
+
+    // The main tool's own loader with its entry parser.
+    projectmodel::CProjectContext::Reset();
+    projectmodel::CProjectContext::Instance().SetLibraryFolder(dir.Path());
+    std::filesystem::create_directories(dir / "二次装置");
+    std::filesystem::copy_file(TxtPath(), dir / "二次装置" / "IEC61850_QXB610.txt");
+    std::filesystem::copy_file(CfgPath(), dir / "二次装置" / "IEC61850_QXB610.cfg");
+    projectmodel::CConfigDoc doc;
+    projectmodel::CDeviceTemplate model;
+    ASSERT_EQ(doc.LoadDeviceModelFile("IEC61850_QXB610", model), 1);
+    EXPECT_EQ(prompts.Count(), 0u);
+    const projectmodel::CInfoEntry* pos = model.FindEntry(1, 1);
+    ASSERT_NE(pos, nullptr);
+    EXPECT_EQ(pos->m_strDesc, "位 置 合 分 1  状态  A 线(1)");
+    EXPECT_EQ(pos->m_strField5, "");
+    EXPECT_EQ(pos->m_strField7, "合");
+    EXPECT_EQ(pos->m_strField8, "分");
+    EXPECT_EQ(pos->m_strReference, "CTRL/Q0XCBR1$ST$Pos$stVal");
+    const projectmodel::CInfoEntry* control = model.FindEntry(4, 1);
+    ASSERT_NE(control, nullptr);
+    EXPECT_EQ(control->m_strDesc, "遥控");
+    EXPECT_EQ(control->m_strReference, "CTRL/Q0CSWI1$CO$Pos$Oper$ctlVal");
+    int entries = 0;
+    for (const auto& group : model.m_groups)
+        entries += group.m_entries.GetSize();
+    EXPECT_EQ(entries, 6 + 4);
+    projectmodel::CProjectContext::Reset();
+
+    // The library's own reload keeps the classification and writes the same file again.
+    CIcdInterfaceApp again;
+    again.LoadDoNameDesTable(iedtest::NameTableFile());
+    ASSERT_EQ(again.ReadICDFile(cid), 1);
+    EXPECT_EQ(prompts.Count(), 0u);
+    ASSERT_EQ(again.CategoryList(CODE_YX)->size(), 3u);
+    EXPECT_EQ(again.CategoryList(CODE_YX)->front().Description, "位 置 合 分 1  状态  A 线(1)");
+    EXPECT_EQ(again.CategoryList(CODE_YX)->front().CategoryName, "遥信");
+    ASSERT_EQ(again.CategoryList(CODE_YK)->size(), 1u);
+    EXPECT_EQ(again.CategoryList(CODE_YK)->front().Description, "遥控");
+    EXPECT_TRUE(again.FindOtherPoint("CTRL/Q0CSWI1$CO$Pos$Oper$ctlVal")->Configured);
+    EXPECT_EQ(again.CategoryList(CODE_YC)->size(), 1u);
+    EXPECT_EQ(again.CategoryList(CODE_OTHER)->size(), 1u);
+    EXPECT_EQ(again.DeviceName, "装置");
+    ASSERT_TRUE(again.WriteOutputs());
+    EXPECT_EQ(ReadBytes(TxtPath()), written);
+}
+
+// What the user types into the classification pane is stored as the file will carry it.
+TEST_F(DeviceModelFile, TypedDescriptionsAreStoredByTheLineRule) {
+    Classify(app);
+    CPointClassifier c(app);
+    EXPECT_TRUE(c.CommitDescription(Cat("遥信"), "CTRL/Q0XCBR1$ST$Pos$stVal", -1, " 开关\"(甲 "));
+    EXPECT_EQ(app.CategoryList(CODE_YX)->front().Description, "开关  甲");
 }

@@ -64,7 +64,8 @@ TEST(PointTyping, SplitQuotedKeepsGroupedSeparators) {
 }
 
 TEST(PointTyping, CleanFieldTextRemovesLineSeparators) {
-    EXPECT_EQ(CleanFieldText("I=0,跳闸;返回[1]\r\n"), "I 0 跳闸 返回 1   ");
+    EXPECT_EQ(CleanFieldText("I=0,跳闸;返回[1]\r\n"), "I 0 跳闸 返回 1");
+    EXPECT_EQ(CleanFieldText("\"开关(1)\" (甲"), "开关(1)   甲");
 }
 
 TEST(DataSetRefSet, EqualityIgnoresCaseContainmentDoesNot) {

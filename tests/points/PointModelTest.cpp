@@ -227,6 +227,7 @@ TEST_F(PointModelTest, CompositeTelemeasurementRules) {
     EXPECT_EQ(e.OperatorIndex(), 0);
     EXPECT_EQ(Column(e.SourceRows(), 3),
               (std::vector<std::string>{"[线路保护]unused", "[线路保护]Ia", "[X]Ib", "[测控]P"}));
+    e.m_nGroup = 1;
     e.SetOperator(12);
     EXPECT_TRUE(e.AddPoints({{1, 1, 1}, {1, 1, 2}, {2, 1, 1}}));
     EXPECT_EQ(e.m_expr->m_operands.size(), 3u);
@@ -273,6 +274,7 @@ TEST_F(PointModelTest, CompositeTelesignalRules) {
     CCompositeExprEdit e(CCompositeExprEdit::YX, &doc);
     e.Open();
     EXPECT_EQ(e.Operators()[e.OperatorIndex()].caption, "或(or)");
+    e.m_nGroup = 1;
     e.m_nEntry = 1;
     EXPECT_FALSE(e.Accept(0));
     EXPECT_EQ(prompts.LastText(), "操作数太少！");
@@ -282,7 +284,13 @@ TEST_F(PointModelTest, CompositeTelesignalRules) {
     EXPECT_FALSE(e.AddPoints({{1, 2, 2}}));
     EXPECT_EQ(prompts.LastText(), "操作数超过1个，无法添加新操作数！");
     e.Remove({0});
-    EXPECT_TRUE(e.Accept(0)); // "非(not)" with no operands left is accepted
+    // "非(not)" with no operand left has nothing to negate.
+    prompts.Clear();
+    EXPECT_FALSE(e.Accept(0));
+    EXPECT_EQ(prompts.Texts(), std::vector<std::string>{"操作数太少！"});
+    e.AddPoints({{1, 2, 2}});
+    EXPECT_TRUE(e.Accept(0));
+    e.Remove({0});
     e.SetOperator(8);
     EXPECT_FALSE(e.Accept(0));
     EXPECT_EQ(prompts.LastText(), "操作数不得少于2个！");
@@ -291,6 +299,65 @@ TEST_F(PointModelTest, CompositeTelesignalRules) {
     EXPECT_FALSE(e.Accept(5));
     EXPECT_EQ(prompts.LastText(), "请输入一个在 0 和 1 之间的整数。");
     EXPECT_EQ(e.OperandRows()[0].texts, (std::vector<std::string>{"5", "", "", "直接数"}));
+    // With the field right, the operand 5 is still a value no telesignal has.
+    EXPECT_FALSE(e.Accept(1));
+    EXPECT_EQ(prompts.LastText(), "直接数5不是遥信值，遥信表达式的直接数只能为0或1！");
+    std::string first, last;
+    EXPECT_TRUE(e.EditOperand(0, "5", "0", first, last));
+    EXPECT_TRUE(e.Accept(1));
+    EXPECT_EQ(e.m_expr->m_operands.size(), 2u);
+}
+
+// The key of a computed point: its group keeps one category, group 10 keeps the warning and
+// accident-total signals, numbers stay in range; the view's store keeps to the same rule.
+TEST_F(PointModelTest, CompositeKeysKeepToTheirGroups) {
+    Composite().m_groups.Add(Group("遥测", 0, 1, {{1, "a"}}));
+    Composite().m_groups.Add(Group("遥测", 0, 10, {{3, "旧文件的遥测"}}));
+    Composite().m_groups.Add(Group("档位", 5, 3, {{1, "b"}}));
+    struct Case {
+        int category, group, entry;
+        const char* message;
+    };
+    const Case refused[] = {
+        {kInfoTypeYX, 1, 2, "组号1已是遥测分组，不能放入遥信测点！"},
+        {kInfoTypeYC, 3, 2, "组号3已是步位置分组，不能放入遥测测点！"},
+        {kInfoTypeYC, 10, 4, "组号10只用于预告信号(条目1)和事故总信号(条目2)，不能放入其他测点！"},
+        {kInfoTypeYX, 10, 5, "组号10只用于预告信号(条目1)和事故总信号(条目2)，不能放入其他测点！"},
+        {kInfoTypeYX, 10, 1, "组号10已是遥测分组，不能放入遥信测点！"},
+        {kInfoTypeYC, 0, 1, "组号0超出范围，组号应在1和255之间！"},
+        {kInfoTypeYP, 256, 1, "组号256超出范围，组号应在1和255之间！"},
+        {kInfoTypeYC, 2, 0, "请输入一个在 1 和 255 之间的整数。"},
+        {kInfoTypeYC, 2, 256, "请输入一个在 1 和 255 之间的整数。"},
+    };
+    for (const Case& c : refused) {
+        prompts.Clear();
+        EXPECT_FALSE(CheckCompositePointKey(&doc, c.category, c.group, c.entry)) << c.group << "-" << c.entry;
+        EXPECT_EQ(prompts.Texts(), std::vector<std::string>{c.message}) << c.group << "-" << c.entry;
+    }
+    prompts.Clear();
+    EXPECT_TRUE(CheckCompositePointKey(&doc, kInfoTypeYC, 1, 2));
+    EXPECT_TRUE(CheckCompositePointKey(&doc, kInfoTypeYX, 2, 255));
+    EXPECT_TRUE(CheckCompositePointKey(&doc, kInfoTypeYP, 3, 2));
+    EXPECT_EQ(prompts.Count(), 0u);
+
+    // A warning signal does not "replace" the telemeasurement an old file left in group 10.
+    CVirtualPoints vp(doc);
+    CVirtualPointEdit edit;
+    ASSERT_TRUE(vp.Propose(VirtualKind::YxWarning, edit));
+    edit.expr.emplace();
+    EXPECT_EQ(vp.StoreNew(VirtualKind::YxWarning, edit), 0);
+    EXPECT_EQ(prompts.LastText(), "组号10已是遥测分组，不能放入遥信测点！");
+    EXPECT_EQ(Composite().FindGroup(10)->m_entries.GetSize(), 1);
+    EXPECT_FALSE(Composite().FindEntry(10, 1));
+    // Nor is a telemeasurement filed into group 10 or into a telesignal group.
+    Composite().m_groups.RemoveAt(1);
+    edit.group = 10;
+    EXPECT_EQ(vp.StoreNew(VirtualKind::YcComposite, edit), 0);
+    EXPECT_EQ(vp.StoreNew(VirtualKind::YxWarning, edit), 1);
+    edit.entry = 2;
+    EXPECT_EQ(vp.StoreNew(VirtualKind::YcComposite, edit), 0);
+    EXPECT_FALSE(Composite().FindEntry(10, 2));
+    EXPECT_EQ(Composite().FindGroup(10)->m_nType, kInfoTypeYX);
 }
 
 TEST_F(PointModelTest, TapValueTelesignalsOnTheModelCopy) {
@@ -333,6 +400,8 @@ TEST_F(PointModelTest, TapValueTelesignalsOnTheModelCopy) {
 
 TEST_F(PointModelTest, TapPositionEditors) {
     CTapToYcEdit yc(&doc);
+    yc.m_nGroup = 1;
+    yc.m_nEntry = 1;
     EXPECT_FALSE(yc.Accept());
     EXPECT_EQ(prompts.LastText(), "操作数只能为1个!");
     yc.Add({{1, 4, 1}, {9, 9, 9}});
@@ -359,8 +428,13 @@ TEST_F(PointModelTest, TapPositionEditors) {
     EXPECT_EQ(tap.MoveUp(0), -1);
     tap.Remove({0});
     EXPECT_EQ(Column(tap.OperandRows(), 4), (std::vector<std::string>{"[线路保护]开关", "[线路保护]跳闸"}));
+    tap.m_nGroup = 2;
     tap.m_nEntry = 3;
     EXPECT_TRUE(tap.Accept());
+    // Dialog 184 keeps the entry range too.
+    yc.m_nEntry = 0;
+    EXPECT_FALSE(yc.Accept());
+    EXPECT_EQ(prompts.LastText(), "请输入一个在 1 和 255 之间的整数。");
 }
 
 } // namespace

@@ -345,6 +345,7 @@ TEST_F(PointViewsTest, WholeModelEditorChangesTheDeviceOnlyAfterOk) {
 
 TEST_F(PointViewsTest, TelemeasurementEditorRefusesAndCuts) {
     CConfigYCExprDlg dlg;
+    dlg.Model().m_nGroup = 1;
     dlg.Model().m_nEntry = 1;
     dlg.OnInitDialog();
     EXPECT_EQ(Ss(dlg.windowTitle()), "遥测量复合运算表达式编辑");
@@ -375,6 +376,16 @@ TEST_F(PointViewsTest, TelemeasurementEditorRefusesAndCuts) {
     EXPECT_EQ(dlg.result(), QDialog::Rejected);
     EXPECT_EQ(prompts.LastText(), "请输入一个在 1 和 255 之间的整数。");
     dlg.EntryEdit()->setText("3");
+    // The group reserved for the warning signals, and a number out of range, keep the dialog open.
+    dlg.GroupEdit()->setText("10");
+    dlg.accept();
+    EXPECT_EQ(dlg.result(), QDialog::Rejected);
+    EXPECT_EQ(prompts.LastText(), "组号10只用于预告信号(条目1)和事故总信号(条目2)，不能放入其他测点！");
+    dlg.GroupEdit()->setText("256");
+    dlg.accept();
+    EXPECT_EQ(dlg.result(), QDialog::Rejected);
+    EXPECT_EQ(prompts.LastText(), "组号256超出范围，组号应在1和255之间！");
+    dlg.GroupEdit()->setText("1");
     dlg.accept();
     EXPECT_EQ(dlg.result(), QDialog::Accepted);
 }
@@ -395,6 +406,11 @@ TEST_F(PointViewsTest, TapFromTelesignalsShowsBitsFromTheLast) {
     EXPECT_EQ(dlg.OperandList()->GetSelectedRow(), 0);
     EXPECT_EQ(dlg.OperandList()->GetItemText(0, 4), "[线路保护]跳闸");
     dlg.EntryEdit()->setText("1");
+    dlg.GroupEdit()->setText("10");
+    dlg.accept();
+    EXPECT_EQ(dlg.result(), QDialog::Rejected);
+    EXPECT_EQ(prompts.LastText(), "组号10只用于预告信号(条目1)和事故总信号(条目2)，不能放入其他测点！");
+    dlg.GroupEdit()->setText("2");
     dlg.accept();
     EXPECT_EQ(dlg.result(), QDialog::Accepted);
 }

@@ -358,18 +358,27 @@ TEST_F(ConfigReaderTest, TextsWithLineCharactersOpenAgainBlanked) {
     EXPECT_EQ(ConfigLineSafeText("a,b;c=d'e\"f\r\ng", ConfigTextKind::EntryText), "a b c d e f  g");
     EXPECT_EQ(ConfigLineSafeText("a,b;c=d'e\"f\ng(h)", ConfigTextKind::DeviceText), "a b;c=d e f g(h)");
     EXPECT_EQ(ConfigLineSafeText("开入,一", ConfigTextKind::DeviceText), "开入 一");
+    // Parentheses: balanced pairs stay, a lone "(" or ")" would join the pieces behind it.
+    EXPECT_EQ(ConfigLineSafeText("线路(1)", ConfigTextKind::EntryText), "线路(1)");
+    EXPECT_EQ(ConfigLineSafeText("a(b", ConfigTextKind::EntryText), "a b");
+    EXPECT_EQ(ConfigLineSafeText("a)b(c)", ConfigTextKind::DeviceText), "a b(c)");
+    EXPECT_EQ(ConfigLineSafeText("((a)", ConfigTextKind::EntryText), " (a)");
+    EXPECT_EQ(ConfigLineSafeText(")(", ConfigTextKind::ModelLineText), "  ");
+    // A model line also may not hold brackets, which make it a section header.
+    EXPECT_EQ(ConfigLineSafeText("[甲]=1", ConfigTextKind::ModelLineText), " 甲  1");
+    EXPECT_EQ(ConfigLineSafeText("[甲]", ConfigTextKind::EntryText), "[甲]");
 
     CConfigDoc doc;
     doc.OnNewDocument();
     doctest::BuildSampleProject(doc, false);
     CDevice* device = doc.FindDevice(1);
     ASSERT_NE(device, nullptr);
-    device->m_strDescription = "1号,电度'表\"A\"\n";
+    device->m_strDescription = "1号,电度'表\"A\"(主\n";
     CInfoGroup& group = device->m_model.m_groups[0];
     ASSERT_GT(group.m_entries.GetSize(), 0);
     CInfoEntry& entry = group.m_entries[0];
     ASSERT_TRUE(entry.m_bEnabled);
-    entry.m_strDesc = "电压=1;相'A\",B\r\n相";
+    entry.m_strDesc = "电压=1;相'A\",B\r\n相)线(1)(";
     const int groupNo = entry.m_nGroup, entryNo = entry.m_nEntry;
     ASSERT_EQ(doc.SaveProject(false), 1);
     EXPECT_TRUE(prompts.Texts().empty());
@@ -380,11 +389,11 @@ TEST_F(ConfigReaderTest, TextsWithLineCharactersOpenAgainBlanked) {
     EXPECT_EQ(reopened.m_devices.GetSize(), 4);
     const CDevice* read = reopened.FindDevice(1);
     ASSERT_NE(read, nullptr);
-    EXPECT_EQ(read->m_strDescription, "1号 电度 表 A");
+    EXPECT_EQ(read->m_strDescription, "1号 电度 表 A  主");
     EXPECT_EQ(read->m_optionValues[2], "线路一");
     const CInfoEntry* readEntry = reopened.FindDeviceInfo(1, groupNo, entryNo);
     ASSERT_NE(readEntry, nullptr);
-    EXPECT_EQ(readEntry->m_strDesc, "电压 1 相 A  B  相");
+    EXPECT_EQ(readEntry->m_strDesc, "电压 1 相 A  B  相 线(1)");
     EXPECT_EQ(reopened.m_prjDevices.GetSize(), 1);
     EXPECT_EQ(reopened.m_timeSources.GetSize(), 1);
 }

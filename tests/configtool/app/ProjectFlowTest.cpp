@@ -301,7 +301,7 @@ TEST_F(ProjectFlowTest, ScdImportCommandReachesTheProjectDocument) {
 
 TEST_F(ProjectFlowTest, ClassificationCommandReadsTheCidFileAndRunsTheWindow) {
     ASSERT_TRUE(Start("系统管理员", "482916"));
-    CAppClassifier classifier([this]() -> QWidget* { return app_->GetMainFrame(); });
+    CAppClassifier classifier([this]() -> QWidget* { return app_->GetMainFrame(); }, QXM_PROGRAM_DIR);
     projectmodel::CProjectContext::Instance().SetClassifier(&classifier);
     const fs::path cid = root_ / "Ini" / "Demo.cid";
     fs::copy_file(root_ / "Ini" / "二次装置" / "QXB610.icd", cid);
