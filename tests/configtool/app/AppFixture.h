@@ -167,6 +167,8 @@ protected:
     std::vector<std::string> LogLines() const;
     // Names of the password dialogs run since the last call, with the users each listed.
     std::vector<DialogRecord> TakeDialogs();
+    // The new-project wizard answered with the root's Project folder and the name.
+    Script Wizard(const std::string& name) const;
     // Makes a current project through the new-project command.
     FakeDoc* NewProject(const std::string& name);
 

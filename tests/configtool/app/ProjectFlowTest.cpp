@@ -43,12 +43,7 @@ protected:
         };
     }
     void NewRealProject(const std::string& name) {
-        Queue([this, name](QDialog& dlg) {
-            auto& sheet = static_cast<CWizardSheet&>(dlg);
-            sheet.SetFolder((root_ / "Project").string());
-            sheet.SetName(name);
-            return int(QDialog::Accepted);
-        });
+        Queue(Wizard(name));
         Trigger("新建工程(&N)\tCtrl+N");
         ASSERT_NE(Current(), nullptr);
         TakeDialogs();
