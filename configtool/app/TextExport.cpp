@@ -27,6 +27,8 @@ std::string CTextExport::DefaultName(const std::string& title, const std::option
         name += '_';
         name += platform::TruncateGbk(*tabCaption, kTextLimit);
     }
+    // A "/" of a description ("A/B相") would make the proposed name a path into a folder.
+    std::replace(name.begin(), name.end(), '/', '_');
     return name;
 }
 
