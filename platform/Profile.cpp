@@ -148,14 +148,52 @@ const Entry* Lookup(std::string_view section, std::string_view key, const std::f
 // Line-preserving edit of a profile file.
 enum class Edit { Set, DeleteKey, DeleteSection };
 
+// One line of a profile file as its bytes: the text without its line end, and the line end as
+// it stood (empty for a last line without one).
+struct RawLine {
+    std::string bytes;
+    std::string ending;
+};
+
+std::vector<RawLine> SplitRawLines(const std::string& bytes) {
+    std::vector<RawLine> lines;
+    std::size_t pos = 0;
+    while (pos < bytes.size()) {
+        const std::size_t nl = bytes.find('\n', pos);
+        RawLine r;
+        if (nl == std::string::npos) {
+            r.bytes = bytes.substr(pos);
+            pos = bytes.size();
+        } else {
+            std::size_t stop = nl;
+            if (stop > pos && bytes[stop - 1] == '\r')
+                --stop;
+            r.bytes = bytes.substr(pos, stop - pos);
+            r.ending = bytes.substr(stop, nl + 1 - stop);
+            pos = nl + 1;
+        }
+        lines.push_back(std::move(r));
+    }
+    return lines;
+}
+
 bool EditFile(std::string_view section, std::string_view key, std::string_view value, Edit what,
               const std::filesystem::path& file) {
     std::string bytes;
-    std::vector<std::string> lines;
+    std::vector<RawLine> raw;
     if (ReadFileBytes(file, bytes))
-        lines = SplitLines(bytes);
+        raw = SplitRawLines(bytes);
     else if (what != Edit::Set)
         return true; // nothing to delete
+    // The lines as UTF-8 for finding sections and keys; a line that is not edited is written back
+    // as the bytes it was read as.
+    std::vector<std::string> lines;
+    lines.reserve(raw.size());
+    for (const RawLine& r : raw) {
+        std::string text;
+        GbkToUtf8(r.bytes, text);
+        lines.push_back(std::move(text));
+    }
 
     // Locate the section: its header line and the end of its lines.
     std::ptrdiff_t header = -1, end = -1;
@@ -177,6 +215,7 @@ bool EditFile(std::string_view section, std::string_view key, std::string_view v
         if (header < 0)
             return true;
         lines.erase(lines.begin() + header, lines.begin() + end);
+        raw.erase(raw.begin() + header, raw.begin() + end);
     } else {
         std::ptrdiff_t keyLine = -1, lastContent = header;
         for (std::ptrdiff_t i = header + 1; header >= 0 && i < end; ++i) {
@@ -195,30 +234,37 @@ bool EditFile(std::string_view section, std::string_view key, std::string_view v
             if (keyLine < 0)
                 return true;
             lines.erase(lines.begin() + keyLine);
+            raw.erase(raw.begin() + keyLine);
         } else {
             std::string newLine = std::string(key) + "=" + std::string(value);
+            auto made = [](const std::string& utf8) {
+                RawLine r;
+                Utf8ToGbk(utf8, r.bytes);
+                return r;
+            };
             if (keyLine >= 0) {
-                lines[keyLine] = newLine;
+                raw[keyLine] = made(newLine);
             } else if (header >= 0) {
-                lines.insert(lines.begin() + lastContent + 1, newLine);
+                raw.insert(raw.begin() + lastContent + 1, made(newLine));
             } else {
                 std::string head(1, '[');
                 head.append(section).push_back(']');
-                lines.push_back(std::move(head));
-                lines.push_back(newLine);
+                raw.push_back(made(head));
+                raw.push_back(made(newLine));
             }
         }
     }
 
     std::string out;
-    for (const std::string& l : lines) {
-        std::string gbk;
-        Utf8ToGbk(l, gbk);
-        out += gbk;
-        out += "\r\n";
+    for (const RawLine& r : raw) {
+        out += r.bytes;
+        out += r.ending.empty() ? std::string_view("\r\n") : std::string_view(r.ending);
     }
     Forget(file);
-    return WriteFileBytes(file, out);
+    // A temporary file renamed into place: a full disk leaves the old file as it was.
+    const bool ok = ReplaceFileBytes(file, out);
+    Forget(file);
+    return ok;
 }
 
 } // namespace

@@ -2,10 +2,56 @@
 
 #include "Gbk.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <fstream>
+#include <mutex>
+
+#include <unistd.h>
 
 namespace platform {
+
+namespace {
+
+std::mutex& HookMutex() {
+    static std::mutex m;
+    return m;
+}
+
+WriteFaultHook& Hook() {
+    static WriteFaultHook hook;
+    return hook;
+}
+
+// Writes bytes to an open file; with the fault seam set for path only half goes out.
+bool PutBytes(std::FILE* f, const std::filesystem::path& path, std::string_view bytes) {
+    if (WriteFaultFor(path)) {
+        std::fwrite(bytes.data(), 1, bytes.size() / 2, f);
+        return false;
+    }
+    return std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+}
+
+// Flushes the file's buffers and its data to the disk, then closes it.
+bool FlushAndClose(std::FILE* f) {
+    bool ok = std::fflush(f) == 0;
+    // Devices and pipes cannot be synchronised (EINVAL); that is no failure of the write.
+    if (ok && ::fdatasync(::fileno(f)) != 0 && errno != EINVAL)
+        ok = false;
+    return std::fclose(f) == 0 && ok;
+}
+
+} // namespace
+
+void SetWriteFaultHook(WriteFaultHook hook) {
+    std::lock_guard lock(HookMutex());
+    Hook() = std::move(hook);
+}
+
+bool WriteFaultFor(const std::filesystem::path& path) {
+    std::lock_guard lock(HookMutex());
+    return Hook() && Hook()(path);
+}
 
 bool ReadFileBytes(const std::filesystem::path& path, std::string& bytes) {
     bytes.clear();
@@ -25,9 +71,30 @@ bool WriteFileBytes(const std::filesystem::path& path, std::string_view bytes) {
     std::FILE* f = std::fopen(path.c_str(), "wb");
     if (!f)
         return false;
-    bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-    ok = (std::fclose(f) == 0) && ok;
+    bool ok = PutBytes(f, path, bytes);
+    ok = FlushAndClose(f) && ok;
     return ok;
+}
+
+bool ReplaceFileBytes(const std::filesystem::path& path, std::string_view bytes) {
+    std::filesystem::path temp = path;
+    temp += ".tmp";
+    std::error_code ec;
+    if (!WriteFileBytes(temp, bytes)) {
+        std::filesystem::remove(temp, ec);
+        return false;
+    }
+    std::filesystem::rename(temp, path, ec);
+    if (ec) {
+        std::filesystem::remove(temp, ec);
+        return false;
+    }
+    return true;
+}
+
+bool CopyFileBytes(const std::filesystem::path& source, const std::filesystem::path& target) {
+    std::string bytes;
+    return ReadFileBytes(source, bytes) && WriteFileBytes(target, bytes);
 }
 
 bool CGbkLineReader::Open(const std::filesystem::path& path) {
@@ -84,6 +151,7 @@ CGbkTextWriter::~CGbkTextWriter() {
 bool CGbkTextWriter::Open(const std::filesystem::path& path, bool append) {
     Close();
     file_ = std::fopen(path.c_str(), append ? "ab" : "wb");
+    path_ = path;
     good_ = file_ != nullptr;
     buffer_.clear();
     return good_;
@@ -116,7 +184,7 @@ void CGbkTextWriter::WriteLine(std::string_view utf8) {
 void CGbkTextWriter::Flush() {
     if (!file_ || buffer_.empty())
         return;
-    if (std::fwrite(buffer_.data(), 1, buffer_.size(), file_) != buffer_.size())
+    if (!PutBytes(file_, path_, buffer_))
         good_ = false;
     buffer_.clear();
 }
@@ -125,7 +193,7 @@ bool CGbkTextWriter::Close() {
     if (!file_)
         return good_;
     Flush();
-    if (std::fclose(file_) != 0)
+    if (!FlushAndClose(file_))
         good_ = false;
     file_ = nullptr;
     return good_;

@@ -1,16 +1,32 @@
 #pragma once
 // Text files in GBK: a line reader that yields UTF-8 lines with their numbers, and a writer that
 // converts UTF-8 to GBK and ends every line with CR LF, as the unit's files need.
+#include <cstdio>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <string_view>
 
 namespace platform {
 
+// Fault seam for tests: when set, it is asked before the bytes of a file are written; true makes
+// that write fail part way, as a full disk would (the file is left truncated). Empty in the
+// programs.
+using WriteFaultHook = std::function<bool(const std::filesystem::path&)>;
+void SetWriteFaultHook(WriteFaultHook hook);
+// True when the installed hook fails writes to path.
+bool WriteFaultFor(const std::filesystem::path& path);
+
 // Reads a whole file's bytes; false when it cannot be opened or read.
 bool ReadFileBytes(const std::filesystem::path& path, std::string& bytes);
-// Writes bytes to a file, replacing it; false on any failure.
+// Writes bytes to a file, replacing it in place, flushed to the disk; false on any failure.
 bool WriteFileBytes(const std::filesystem::path& path, std::string_view bytes);
+// Replaces a file through a temporary name beside it: the bytes are written and flushed to
+// "<name>.tmp", which is then renamed over path. On failure the old file stays as it was and the
+// temporary one is removed.
+bool ReplaceFileBytes(const std::filesystem::path& path, std::string_view bytes);
+// Copies a file's bytes to target (replacing it); false when anything failed.
+bool CopyFileBytes(const std::filesystem::path& source, const std::filesystem::path& target);
 
 class CGbkLineReader {
 public:
@@ -52,11 +68,12 @@ public:
     void Write(std::string_view utf8);
     // False when a conversion or a write failed since Open.
     bool Good() const { return good_; }
-    // Flushes and closes; false when anything failed.
+    // Flushes to the disk and closes; false when anything failed.
     bool Close();
 
 private:
     std::FILE* file_ = nullptr;
+    std::filesystem::path path_;
     bool good_ = true;
     std::string buffer_;
     void Flush();

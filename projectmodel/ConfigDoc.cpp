@@ -10,6 +10,7 @@
 #include "platform/Prompt.h"
 #include "platform/scl/SCLService.h"
 #include "platform/Text.h"
+#include "platform/TextFile.h"
 #include "points/XmlDocument.h"
 
 #include <cmath>
@@ -183,6 +184,57 @@ bool ParseVersionText(const std::string& text, float& version) {
     return true;
 }
 
+namespace {
+
+// Folders beside the versions while a save runs; their names hold no "V", so that they never
+// count as a version.
+constexpr const char* kSavingFolderName = ".saving";
+constexpr const char* kReplacedFolderName = ".replaced";
+
+// Copies every plain file of a version into Temp/; reports the first file that could not be
+// copied whole.
+bool BackupFolderFiles(const fs::path& source, const fs::path& target) {
+    for (const fs::path& file : ListFiles(source)) {
+        const fs::path copy = target / file.filename();
+        if (!platform::CopyFileBytes(file, copy)) {
+            Tell(platform::StrFormat("创建文件 %s 失败!", copy.string().c_str()));
+            return false;
+        }
+    }
+    return true;
+}
+
+// Puts a completely written version folder in place of target. Subfolders of an old version are
+// carried over; the old version is removed only after the new one stands in its place.
+bool CommitVersionFolder(const fs::path& staged, const fs::path& target) {
+    std::error_code ec;
+    const fs::path replaced = target.parent_path() / kReplacedFolderName;
+    fs::remove_all(replaced, ec);
+    const bool hadOld = fs::exists(target, ec);
+    if (hadOld) {
+        for (const fs::path& sub : ListSubfolders(target))
+            CopyDirectoryTree(sub, staged / sub.filename());
+        fs::rename(target, replaced, ec);
+        if (ec) {
+            Tell(platform::StrFormat("创建文件 %s 失败!", target.string().c_str()));
+            return false;
+        }
+    }
+    fs::rename(staged, target, ec);
+    if (ec) {
+        std::error_code back;
+        if (hadOld)
+            fs::rename(replaced, target, back);
+        Tell(platform::StrFormat("创建文件 %s 失败!", target.string().c_str()));
+        return false;
+    }
+    SyncFolder(target.parent_path());
+    fs::remove_all(replaced, ec);
+    return true;
+}
+
+} // namespace
+
 int CConfigDoc::SaveProject(bool newName) {
     CProjectContext& context = CProjectContext::Instance();
     IProjectShell& shell = context.Shell();
@@ -243,29 +295,38 @@ int CConfigDoc::SaveProject(bool newName) {
     m_fVersion = version;
 
     fs::path versionFolder = projectFolder / VersionFolderName(m_fVersion);
-    if (!fs::exists(versionFolder, ec)) {
-        fs::create_directories(versionFolder, ec);
-    } else if (Ask(platform::StrFormat("版本号为%.2f的工程文件已经存在，确认要覆盖么？",
-                                       static_cast<double>(m_fVersion)),
-                   "提示") == platform::Answer::Yes) {
-        CopyFolderFiles(versionFolder, temp);
-        for (const fs::path& file : ListFiles(versionFolder))
-            fs::remove(file, ec);
-    } else {
-        m_fVersion = ParseVersionNumber(projectFolder) + 0.01f;
-        versionFolder = projectFolder / VersionFolderName(m_fVersion);
-        fs::create_directories(versionFolder, ec);
+    if (fs::exists(versionFolder, ec)) {
+        if (Ask(platform::StrFormat("版本号为%.2f的工程文件已经存在，确认要覆盖么？",
+                                    static_cast<double>(m_fVersion)),
+                "提示") == platform::Answer::Yes) {
+            // The old files go to Temp/ first; without a whole copy there the save does not go on.
+            if (!BackupFolderFiles(versionFolder, temp))
+                return 0;
+        } else {
+            m_fVersion = ParseVersionNumber(projectFolder) + 0.01f;
+            versionFolder = projectFolder / VersionFolderName(m_fVersion);
+        }
     }
 
+    // The version is written whole into a folder beside the versions and only then renamed into
+    // place: a save that fails or is killed part way leaves the old version as it was.
+    const fs::path staging = projectFolder / kSavingFolderName;
+    fs::remove_all(staging, ec);
+    if (!fs::create_directories(staging, ec)) {
+        Tell(platform::StrFormat("创建文件 %s 失败!", staging.string().c_str()));
+        return 0;
+    }
     const fs::path mainFile = versionFolder / (m_boardCfg.m_strUnitName + ".ini");
-    const int result = WriteConfigFiles(mainFile);
-    if (result)
-        m_bSaved = 1;
+    if (!WriteConfigFiles(staging / mainFile.filename()) || !CommitVersionFolder(staging, versionFolder)) {
+        fs::remove_all(staging, ec);
+        return 0;
+    }
+    m_bSaved = 1;
     if (Views())
         Views()->UpdateSaveTime();
     UpdateTreeRootText();
     SetTitle(mainFile.string());
-    return result;
+    return 1;
 }
 
 std::string CConfigDoc::TreeRootText() const {

@@ -129,6 +129,18 @@ public:
     // Number of lines of a composite signal's block after its count line ("项目数").
     static int CompositeItemCount(const CExpression& expr);
 
+    // Bounds of what the readers take from a file or a library: far above any unit's needs, far
+    // below what a damaged count could make them allocate.
+    static constexpr int kMaxRowsPerTable = 4096;    // variable-information rows of one table
+    static constexpr int kSpareRowsPerTable = 256;   // rows allowed beyond a table's dimension
+    static constexpr int kMaxRowsPerRead = 100000;   // variable-information rows of one project
+    static constexpr int kMaxTimeSources = 256;
+    static constexpr int kMaxBoards = 64;
+    static constexpr int kMaxPortGroupsPerBoard = 32;
+    static constexpr int kMaxPortsPerBoard = 256;
+    // Rows a variable-information table of the file may hold.
+    static int MaxVariableInfoRows(const CItemRecord& group);
+
     // Empties every library and record of the project.
     void ClearAll();
 
@@ -162,6 +174,10 @@ private:
     int WritePortConfigFile(const std::filesystem::path& path, const CPortConfig& config) const;
     void WriteCompositeSignals(platform::CGbkTextWriter& out) const;
     std::string DevicePortText(const CDevice& device) const;
+    // Further files of the write in progress that failed (each already reported).
+    mutable int m_nWriteFailures = 0;
+    // Variable-information rows the configuration read in progress has taken so far.
+    int m_nRowsRead = 0;
 
     // Reader sections; each gives 1 or 0 after reporting the first line it rejects.
     int ReadProjectIdentity(CConfigTextFile& file);

@@ -29,6 +29,23 @@ int Count(int n) {
     return n < 0 ? 0 : (n > 65535 ? 65535 : n);
 }
 
+// "读取文件:%s\n[%s]"%s"失败!"
+std::string ReadFailed(const std::string& file, std::string_view section, std::string_view key);
+
+// A count of a library file bounded by what a unit's definitions hold: a larger one is reported
+// and taken as 0, so that a damaged file cannot make the loader build or ask about millions of
+// items.
+int Bounded(int n, int cap, const std::string& file, std::string_view section, std::string_view key) {
+    if (n <= cap)
+        return Count(n);
+    platform::MessageBox(ReadFailed(file, section, key), {}, platform::Icon::Warning, platform::Buttons::Ok);
+    return 0;
+}
+
+constexpr int kMaxOptionGroups = 256;
+constexpr int kMaxOptionItems = 1024;
+constexpr int kMaxRefTables = 256;
+
 std::string Str(std::string_view section, std::string_view key, std::string_view def, std::size_t size,
                 const fs::path& file) {
     return platform::GetPrivateProfileString(section, key, def, size, file);
@@ -79,7 +96,7 @@ int CConfigDoc::LoadVariableOptionGroups(const fs::path& file, CItemRecordArray&
         const std::string section = platform::StrFormat("可变选项%d", i);
         group.m_strName = platform::Trim(Str(section, "名称", section, 500, file));
         group.m_nDimension = Int(section, "维数", 1, file);
-        group.m_items.SetSize(Count(Int(section, "数目", 0, file)));
+        group.m_items.SetSize(Bounded(Int(section, "数目", 0, file), kMaxOptionItems, shown, section, "数目"));
         for (int j = 1; j <= group.m_items.GetSize(); ++j) {
             const std::string key = platform::StrFormat("选项%d", j);
             COptionItem& item = group.m_items[j - 1];
@@ -105,7 +122,8 @@ int CConfigDoc::LoadOptions() {
     m_boardCfg.m_strUnitName = platform::Trim(Str("装置属性", "名称", "未命名", 200, file));
 
     m_deviceExtItems.RemoveAll();
-    m_deviceExtItems.SetSize(Count(Int("装置总表扩展信息", "数目", 0, file)));
+    m_deviceExtItems.SetSize(
+        Bounded(Int("装置总表扩展信息", "数目", 0, file), kMaxOptionItems, shown, "装置总表扩展信息", "数目"));
     for (int i = 1; i <= m_deviceExtItems.GetSize(); ++i) {
         const std::string key = platform::StrFormat("选项%d", i);
         COptionItem& item = m_deviceExtItems[i - 1];
@@ -118,7 +136,8 @@ int CConfigDoc::LoadOptions() {
     m_nProjectType = Int("装置属性", "ProjectType", 0, file) == 1 ? 1 : 0;
 
     m_boardCfg.m_groups.RemoveAll();
-    m_boardCfg.m_groups.SetSize(Count(Int("装置属性", "可变选项组数", 0, file)));
+    m_boardCfg.m_groups.SetSize(
+        Bounded(Int("装置属性", "可变选项组数", 0, file), kMaxOptionGroups, shown, "装置属性", "可变选项组数"));
     LoadVariableOptionGroups(file, m_boardCfg.m_groups);
 
     auto isTrue = [&](const char* key, const char* def) {
@@ -132,7 +151,11 @@ int CConfigDoc::LoadOptions() {
 
 int CConfigDoc::LoadBoardConfig() {
     const fs::path file = LibraryFile("组态配置.ini");
-    const int count = Count(Int("板卡配置", "数目", 0, file));
+    int count = Count(Int("板卡配置", "数目", 0, file));
+    if (count > kMaxBoards) {
+        Tell(ReadFailed(file.string(), "板卡配置", "数目"));
+        count = kMaxBoards;
+    }
     m_boardCfg.m_boards.RemoveAll();
     m_boardCfg.m_boards.SetSize(count);
     m_boardCfg.m_nBoardCount = count;
@@ -167,11 +190,25 @@ int CConfigDoc::LoadBoardPorts(CBoardInfo& board, const std::string& fileName) {
         NumberPorts(board);
         return 0;
     }
-    for (const std::string& piece : SplitToStringList(names, ',')) {
+    // A board carries a few port groups and at most so many ports in all: a damaged list or count
+    // is refused before ports are made for it.
+    const CStringList pieces = SplitToStringList(names, ',');
+    if (static_cast<int>(pieces.size()) > kMaxPortGroupsPerBoard) {
+        Tell(ReadFailed(fileName, "板卡属性", "通讯口名称"));
+        NumberPorts(board);
+        return 0;
+    }
+    int portsLeft = kMaxPortsPerBoard;
+    for (const std::string& piece : pieces) {
         CPortArray group;
         group.m_strName = platform::Trim(piece);
         const std::string section = group.m_strName + "配置";
-        const int count = Count(Int(section, "数目", 0, file));
+        int count = Count(Int(section, "数目", 0, file));
+        if (count > portsLeft) {
+            Tell(ReadFailed(fileName, section, "数目"));
+            break;
+        }
+        portsLeft -= count;
         const std::string type = platform::Trim(Str(section, "类型", "", 100, file));
         if (type.empty())
             Tell(ReadFailed(fileName, section, "类型"));
@@ -204,7 +241,7 @@ int CConfigDoc::LoadBoardPorts(CBoardInfo& board, const std::string& fileName) {
 int CConfigDoc::LoadPortOptions(CPortArray& group, const std::string& fileName) {
     const fs::path file = platform::JoinPath(LibraryFolder(), fileName);
     group.m_options.RemoveAll();
-    group.m_options.SetSize(Count(Int("配置选项", "数目", 0, file)));
+    group.m_options.SetSize(Bounded(Int("配置选项", "数目", 0, file), kMaxOptionItems, fileName, "配置选项", "数目"));
     for (int i = 1; i <= group.m_options.GetSize(); ++i) {
         const std::string key = platform::StrFormat("选项%d", i);
         COptionItem& item = group.m_options[i - 1];
@@ -331,12 +368,13 @@ int CConfigDoc::LoadDeviceModelFile(const std::string& model, CDeviceTemplate& t
 
     const fs::path cfg = platform::FindNoCase(folder, model + ".cfg");
     tpl.m_optionGroups.RemoveAll();
-    tpl.m_optionGroups.SetSize(Count(Int("属性", "可变选项组数", 0, cfg)));
+    tpl.m_optionGroups.SetSize(
+        Bounded(Int("属性", "可变选项组数", 0, cfg), kMaxOptionGroups, cfg.string(), "属性", "可变选项组数"));
     tpl.m_strProtocol = platform::Trim(Str("属性", "默认规约", "", 128, cfg));
     for (CInfoGroup& g : tpl.m_groups)
         g.m_nType = InfoTypeFromName(platform::Trim(Str("数据分类", g.m_strName, "", 20, cfg)));
     tpl.m_relatedInfo.clear();
-    const int related = Count(Int("相关信息", "数目", 0, cfg));
+    const int related = Bounded(Int("相关信息", "数目", 0, cfg), kMaxOptionItems, cfg.string(), "相关信息", "数目");
     for (int i = 1; i <= related; ++i)
         tpl.m_relatedInfo.push_back(Str("相关信息", platform::StrFormat("信息%d", i), "", 500, cfg));
     return LoadVariableOptionGroups(cfg, tpl.m_optionGroups);
@@ -362,7 +400,7 @@ int CConfigDoc::LoadProtocols() {
 
 void CConfigDoc::LoadRefTables(const fs::path& file, const std::string& shownName, CRefTableArray& tables) {
     tables.RemoveAll();
-    tables.SetSize(Count(Int("引用表配置", "数目", 0, file)));
+    tables.SetSize(Bounded(Int("引用表配置", "数目", 0, file), kMaxRefTables, shownName, "引用表配置", "数目"));
     for (int i = 1; i <= tables.GetSize(); ++i) {
         const std::string key = platform::StrFormat("引用表%d", i);
         const CStringList pieces = SplitToStringList(Str("引用表配置", key, "", 500, file), ',');
@@ -373,7 +411,7 @@ void CConfigDoc::LoadRefTables(const fs::path& file, const std::string& shownNam
         CRefTable& table = tables[i - 1];
         table.m_strName = platform::Trim(pieces[0]);
         table.m_nType = InfoTypeFromName(platform::Trim(pieces[1]));
-        table.m_columns.SetSize(Count(platform::AtoI(pieces[2])));
+        table.m_columns.SetSize(Bounded(platform::AtoI(pieces[2]), kMaxOptionItems, shownName, "引用表配置", key));
         for (int j = 1; j <= table.m_columns.GetSize(); ++j) {
             const std::string attr = platform::StrFormat("引用表%d扩展属性%d", i, j);
             COptionItem& column = table.m_columns[j - 1];
@@ -398,7 +436,8 @@ int CConfigDoc::LoadProtocolFile(const std::string& name, CProtocolDef& protocol
     protocol.m_strType = platform::Trim(Str("属性", "类型", "", 500, path));
     protocol.m_strCommMode = platform::Trim(Str("属性", "通讯方式", "", 500, path));
     protocol.m_groups.RemoveAll();
-    protocol.m_groups.SetSize(Count(Int("属性", "可变选项组数", 0, path)));
+    protocol.m_groups.SetSize(
+        Bounded(Int("属性", "可变选项组数", 0, path), kMaxOptionGroups, path.string(), "属性", "可变选项组数"));
     protocol.m_deviceAddresses.clear();
     LoadRefTables(path, path.string(), protocol.m_tables);
     return LoadVariableOptionGroups(path, protocol.m_groups);
@@ -416,7 +455,8 @@ int CConfigDoc::LoadEquipmentFile(const std::string& name, CNamePairRecord& reco
     record.m_strName = platform::Trim(Str("属性", "名称", name, 500, path));
     record.m_strType = platform::Trim(Str("属性", "类型", "", 500, path));
     record.m_groups.RemoveAll();
-    record.m_groups.SetSize(Count(Int("属性", "可变选项组数", 0, path)));
+    record.m_groups.SetSize(
+        Bounded(Int("属性", "可变选项组数", 0, path), kMaxOptionGroups, path.string(), "属性", "可变选项组数"));
     LoadRefTables(path, path.string(), record.m_tables);
     return LoadVariableOptionGroups(path, record.m_groups);
 }

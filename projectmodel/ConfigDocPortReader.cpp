@@ -9,6 +9,8 @@
 #include "platform/Prompt.h"
 #include "platform/Text.h"
 
+#include <algorithm>
+
 namespace fs = std::filesystem;
 
 namespace projectmodel {
@@ -128,6 +130,10 @@ int CConfigDoc::ReadBoardConfig(CConfigTextFile& file, const fs::path& folder) {
         if (!ReadCloseBrace(&file) || !ReadLine(&file, line, "[网络配置]") || !ReadOpenBrace(&file) ||
             !ReadKeyInt(&file, line, "数目", n))
             return 0;
+        if (n > kMaxPortsPerBoard) {
+            ReportReadError(line);
+            return 0;
+        }
         n = Count(n);
         ports.m_nNetworkCount = n;
         if (n == 0)
@@ -354,10 +360,13 @@ int CConfigDoc::ReadRefTables(CConfigTextFile& file, int& n, int count, CRefTabl
         const std::size_t numbers = devices ? 3 : 5;
         table.m_entries.RemoveAll();
         table.m_devices.RemoveAll();
+        // Every element has its own line: room is made for what a file of this size can hold,
+        // not for what the count claims.
+        const int reserve = std::min(entries, 4096);
         if (devices)
-            table.m_devices.Reserve(entries);
+            table.m_devices.Reserve(reserve);
         else
-            table.m_entries.Reserve(entries);
+            table.m_entries.Reserve(reserve);
         int firstBad = 0, lastBad = 0;
         bool missingShown = false;
         for (int e = 0; e < entries; ++e) {

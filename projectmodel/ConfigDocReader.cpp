@@ -12,6 +12,7 @@
 #include "platform/Prompt.h"
 #include "platform/Text.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstdio>
 #include <unordered_map>
@@ -59,7 +60,13 @@ fs::path FileBeside(const fs::path& folder, const std::string& name) {
 
 } // namespace
 
+int CConfigDoc::MaxVariableInfoRows(const CItemRecord& group) {
+    // The editors allow as many rows as the dimension; older files may hold a few more.
+    return std::clamp(group.m_nDimension, 1, kMaxRowsPerTable - kSpareRowsPerTable) + kSpareRowsPerTable;
+}
+
 int CConfigDoc::ReadConfigFiles(const fs::path& path) {
+    m_nRowsRead = 0;
     CConfigTextFile file;
     if (!file.Open(path)) {
         Tell(StrFormat("组态文件:%s，无法打开!", path.string().c_str()));
@@ -119,6 +126,10 @@ int CConfigDoc::ReadTimeSync(CConfigTextFile& file) {
     if (!ReadLine(&file, line, "[对时配置]") || !ReadOpenBrace(&file) ||
         !ReadKeyInt(&file, line, "数目", count))
         return 0;
+    if (count > kMaxTimeSources) {
+        ReportReadError(line);
+        return 0;
+    }
     m_timeSources.SetSize(Count(count));
     for (int i = 0; i < m_timeSources.GetSize(); ++i) {
         if (!ReadKeyValue(&file, line, "对时源", value))
@@ -459,7 +470,15 @@ int CConfigDoc::ReadVariableInfo(CConfigTextFile& file, int& n, CItemRecordArray
                 Tell(StrFormat("组态文本中%s的元素个数大于定义", group.m_strName.c_str()));
             return 0;
         }
-        group.m_rows.assign(static_cast<std::size_t>(Count(rows)),
+        // Rows come from one count; a table holds about as many rows as its definition's dimension
+        // and a project only so many in all, so a damaged count is refused before anything is
+        // allocated.
+        if (rows > MaxVariableInfoRows(group) || m_nRowsRead + rows > kMaxRowsPerRead) {
+            ReportFileReadError(file.FileName(), n, line);
+            return 0;
+        }
+        m_nRowsRead += rows;
+        group.m_rows.assign(static_cast<std::size_t>(rows),
                             CStringArray(static_cast<std::size_t>(group.m_items.GetSize())));
         for (int i = 0; i < items; ++i) {
             const COptionItem& item = group.m_items[i];

@@ -140,6 +140,7 @@ int CConfigDoc::CompositeItemCount(const CExpression& expr) {
 }
 
 int CConfigDoc::WriteConfigFiles(const fs::path& path) {
+    m_nWriteFailures = 0;
     CGbkTextWriter out;
     if (!out.Open(path)) {
         platform::MessageBox("创建文件失败!", {}, platform::Icon::Warning, platform::Buttons::Ok);
@@ -157,11 +158,14 @@ int CConfigDoc::WriteConfigFiles(const fs::path& path) {
     WriteCompositeSignals(out);
     if (!out.Close()) {
         // A main file that could not be written whole must not count as saved.
-        CannotCreate(path);
+        if (m_nWriteFailures == 0)
+            CannotCreate(path);
         return 0;
     }
-    WriteVariableInfoFile(folder / "system.cfg");
-    return 1;
+    // Any further file that failed fails the whole write: the files belong together.
+    if (m_nWriteFailures != 0)
+        return 0;
+    return WriteVariableInfoFile(folder / "system.cfg");
 }
 
 void CConfigDoc::WriteProjectIdentity(CGbkTextWriter& out) {
@@ -223,7 +227,8 @@ void CConfigDoc::WriteBayReference(CGbkTextWriter& out, const fs::path& folder) 
     out.WriteLine("{");
     out.WriteLine("  描述=ccu_工程间隔.cfg");
     out.WriteLine("}");
-    WriteBayConfig(folder / "ccu_工程间隔.cfg");
+    if (m_nWriteFailures == 0 && !WriteBayConfig(folder / "ccu_工程间隔.cfg"))
+        ++m_nWriteFailures;
 }
 
 int CConfigDoc::WriteBayConfig(const fs::path& path) const {
@@ -386,7 +391,9 @@ void CConfigDoc::WritePortConfig(CGbkTextWriter& out, const CBoardInfo* board, c
     for (const CPortConfig& config : protocol.m_configs.m_configs) {
         const std::string name = PortConfigFileName(*board, *port, config);
         out.WriteLine("          描述=" + name);
-        WritePortConfigFile(folder / name, config);
+        // After one file failed the others are not tried: the save fails with that file's message.
+        if (m_nWriteFailures == 0 && !WritePortConfigFile(folder / name, config))
+            ++m_nWriteFailures;
     }
     out.WriteLine("        }");
     WriteVariableInfo(out, protocol.m_groups, 8);
@@ -498,7 +505,8 @@ int CConfigDoc::WriteVariableInfoFile(const fs::path& path) {
     }
     WriteVariableInfo(out, m_boardCfg.m_groups, 0);
     if (!out.Close()) {
-        platform::MessageBox("创建文件失败!", {}, platform::Icon::Warning, platform::Buttons::Ok);
+        // Created but not written whole: the message names the file.
+        CannotCreate(path);
         return 0;
     }
     return 1;

@@ -5,6 +5,9 @@
 
 #include <algorithm>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 namespace fs = std::filesystem;
 
 namespace projectmodel {
@@ -39,6 +42,15 @@ bool HasExtension(const fs::path& file, std::string_view extension) {
 }
 
 } // namespace
+
+bool SyncFolder(const fs::path& folder) {
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY);
+    if (fd < 0)
+        return false;
+    const bool ok = ::fsync(fd) == 0;
+    ::close(fd);
+    return ok;
+}
 
 std::vector<fs::path> ListFiles(const fs::path& folder) {
     return List(folder, false);

@@ -36,6 +36,9 @@ int CountCcuCfgLines(const std::filesystem::path& path);
 // file order.
 std::vector<std::string> CollectCcuCfgNames(const std::filesystem::path& path);
 
+// Flushes a folder's entries (renames into it) to the disk; false when that failed.
+bool SyncFolder(const std::filesystem::path& folder);
+
 // Plain files of a folder sorted by name (empty when the folder cannot be read).
 std::vector<std::filesystem::path> ListFiles(const std::filesystem::path& folder);
 std::vector<std::filesystem::path> ListSubfolders(const std::filesystem::path& folder);

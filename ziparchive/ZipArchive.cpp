@@ -132,6 +132,8 @@ void CZipArchive::Close(bool afterException) {
         if (m_iFileOpened == stateAdding)
             CloseNewEntry();
         m_centralDir.Write();
+        EndDeflate(false);
+        m_info.m_pBuffer.Release();
     } else {
         // Keep what was added before the failure: the unfinished entry is cut off and the
         // central directory of the complete ones is written, so an archive that was being
@@ -146,9 +148,13 @@ void CZipArchive::Close(bool afterException) {
         }
         m_info.m_pBuffer.Release();
         m_iFileOpened = stateIdle;
+        EndDeflate(true);
         EmptyPtrList();
         ResetStream();
     }
+    m_bRawEntry = false;
+    m_readBuffer.clear();
+    m_readBuffer.shrink_to_fit();
     m_centralDir.Clear(true);
     m_storage.Close(afterException);
 }
@@ -260,15 +266,10 @@ std::string CZipArchive::StoredNameFor(const std::string& path, bool fullPath) c
     return fs::path(path).filename().string();
 }
 
-bool CZipArchive::AddFile(const std::string& pathIn, int level, bool fullPath, ZipProgressFunc progress,
-                          void* userValue, std::size_t bufferSize) {
-    if (bufferSize == 0 || IsClosed(false))
-        return false;
-    const std::string path = TrimTrailingSlashes(pathIn);
-    std::string name = StoredNameFor(path, fullPath);
+bool CZipArchive::PrepareAdd(const std::string& path, bool fullPath, std::string& name, struct stat& st) const {
+    name = StoredNameFor(path, fullPath);
     if (name.empty() || !IsSafeEntryName(name))
         return false;
-    struct stat st {};
     if (::stat(path.c_str(), &st) != 0)
         return false;
     const bool isDir = S_ISDIR(st.st_mode);
@@ -276,6 +277,19 @@ bool CZipArchive::AddFile(const std::string& pathIn, int level, bool fullPath, Z
         return false; // devices and pipes are no files to pack
     if (isDir)
         name += '/';
+    return true;
+}
+
+bool CZipArchive::AddFile(const std::string& pathIn, int level, bool fullPath, ZipProgressFunc progress,
+                          void* userValue, std::size_t bufferSize) {
+    if (bufferSize == 0 || IsClosed(false))
+        return false;
+    const std::string path = TrimTrailingSlashes(pathIn);
+    std::string name;
+    struct stat st {};
+    if (!PrepareAdd(path, fullPath, name, st))
+        return false;
+    const bool isDir = S_ISDIR(st.st_mode);
 
     // The source is opened before the entry, so a source that cannot be read leaves the archive
     // exactly as it was.
@@ -291,11 +305,12 @@ bool CZipArchive::AddFile(const std::string& pathIn, int level, bool fullPath, Z
     if (!OpenNewEntry(header, isDir ? 0 : level, path))
         return false;
     if (!isDir) {
-        std::vector<std::uint8_t> buf(bufferSize);
+        if (m_readBuffer.size() != bufferSize)
+            m_readBuffer.resize(bufferSize);
         const auto total = static_cast<std::uint64_t>(st.st_size);
         std::uint64_t done = 0;
         for (;;) {
-            ssize_t n = ::read(src.fd, buf.data(), buf.size());
+            ssize_t n = ::read(src.fd, m_readBuffer.data(), m_readBuffer.size());
             if (n < 0) {
                 if (errno == EINTR)
                     continue;
@@ -303,12 +318,32 @@ bool CZipArchive::AddFile(const std::string& pathIn, int level, bool fullPath, Z
             }
             if (n == 0)
                 break;
-            WriteToNewEntry(buf.data(), static_cast<std::size_t>(n));
+            WriteToNewEntry(m_readBuffer.data(), static_cast<std::size_t>(n));
             done += static_cast<std::uint64_t>(n);
             if (progress && !progress(total, done, userValue))
                 break;
         }
     }
+    return CloseNewEntry();
+}
+
+bool CZipArchive::AddCompressedFile(const std::string& pathIn, bool fullPath, int level,
+                                    const std::vector<std::uint8_t>& data, std::uint32_t crc, std::uint64_t size) {
+    const std::string path = TrimTrailingSlashes(pathIn);
+    std::string name;
+    struct stat st {};
+    if (!PrepareAdd(path, fullPath, name, st) || !S_ISREG(st.st_mode))
+        return false;
+    CZipEntryHeader header;
+    header.SetFileName(name);
+    if (!OpenNewEntry(header, level, path))
+        return false;
+    m_bRawEntry = true;
+    if (!data.empty())
+        m_storage.Write(data.data(), data.size(), false);
+    m_info.m_uComprTotal = data.size();
+    m_info.m_uUncomprTotal = size;
+    m_info.m_uCrc32 = crc;
     return CloseNewEntry();
 }
 
@@ -344,6 +379,7 @@ bool CZipArchive::OpenNewEntry(CZipEntryHeader& header, int level, const std::st
     m_info.m_pBuffer.Allocate(m_info.m_iBufferSize);
     CZipEntryHeader* entry = m_centralDir.AddNewHeader(header);
     m_iFileOpened = stateAdding;
+    m_bRawEntry = false;
     entry->WriteLocal(m_storage);
     m_info.m_uComprLeft = 0;
     m_info.m_uComprTotal = encrypted ? 12 : 0;
@@ -355,15 +391,35 @@ bool CZipArchive::OpenNewEntry(CZipEntryHeader& header, int level, const std::st
         CryptCryptHeader(static_cast<std::uint32_t>(entry->m_uModTime) << 16, buf);
         m_storage.Write(buf, 12, false);
     }
-    ResetStream();
-    if (entry->m_uMethod == 8) {
-        int err = deflateInit2_(&m_info.m_stream, level, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY,
-                                ZLIB_VERSION, static_cast<int>(sizeof(z_stream)));
-        CheckForError(err);
-    }
-    m_info.m_stream.next_out = m_info.m_pBuffer.Data();
-    m_info.m_stream.avail_out = static_cast<uInt>(m_info.m_pBuffer.GetSize());
+    if (entry->m_uMethod == 8)
+        PrepareDeflate(level);
+    m_deflate.next_out = m_info.m_pBuffer.Data();
+    m_deflate.avail_out = static_cast<uInt>(m_info.m_pBuffer.GetSize());
     return true;
+}
+
+void CZipArchive::PrepareDeflate(int level) {
+    if (m_bDeflateReady && m_iDeflateLevel == level) {
+        CheckForError(deflateReset(&m_deflate));
+        return;
+    }
+    EndDeflate(false);
+    std::memset(&m_deflate, 0, sizeof(m_deflate));
+    m_deflate.zalloc = &CZipArchive::MyAlloc;
+    m_deflate.zfree = &CZipArchive::MyFree;
+    m_deflate.opaque = this;
+    CheckForError(deflateInit2_(&m_deflate, level, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY, ZLIB_VERSION,
+                                static_cast<int>(sizeof(z_stream))));
+    m_bDeflateReady = true;
+    m_iDeflateLevel = level;
+}
+
+void CZipArchive::EndDeflate(bool afterException) {
+    // After an exception the state's blocks are freed with the rest of zlib's memory.
+    if (m_bDeflateReady && !afterException)
+        deflateEnd(&m_deflate);
+    m_bDeflateReady = false;
+    std::memset(&m_deflate, 0, sizeof(m_deflate));
 }
 
 void CZipArchive::FlushNewEntryBuffer() {
@@ -375,12 +431,12 @@ void CZipArchive::FlushNewEntryBuffer() {
     m_storage.Write(m_info.m_pBuffer.Data(), n, false);
     m_info.m_uComprTotal += n;
     m_info.m_uComprLeft = 0;
-    m_info.m_stream.next_out = m_info.m_pBuffer.Data();
-    m_info.m_stream.avail_out = static_cast<uInt>(m_info.m_pBuffer.GetSize());
+    m_deflate.next_out = m_info.m_pBuffer.Data();
+    m_deflate.avail_out = static_cast<uInt>(m_info.m_pBuffer.GetSize());
 }
 
 bool CZipArchive::WriteToNewEntry(const void* data, std::size_t length) {
-    if (m_iFileOpened != stateAdding)
+    if (m_iFileOpened != stateAdding || m_bRawEntry)
         return false;
     if (length == 0)
         return true;
@@ -400,7 +456,7 @@ bool CZipArchive::WriteToNewEntry(const void* data, std::size_t length) {
         }
         return true;
     }
-    z_stream& zs = m_info.m_stream;
+    z_stream& zs = m_deflate;
     while (length > 0) {
         uInt chunk = static_cast<uInt>(std::min<std::size_t>(length, 1u << 30));
         zs.next_in = const_cast<Bytef*>(p);
@@ -424,8 +480,10 @@ bool CZipArchive::CloseNewEntry() {
         return false;
     CZipEntryHeader& h = *m_centralDir.m_pOpenedFile;
     const std::size_t size = m_info.m_pBuffer.GetSize();
-    if (h.m_uMethod == 8) {
-        z_stream& zs = m_info.m_stream;
+    if (m_bRawEntry) {
+        m_bRawEntry = false;
+    } else if (h.m_uMethod == 8) {
+        z_stream& zs = m_deflate;
         zs.next_in = nullptr;
         zs.avail_in = 0;
         for (;;) {
@@ -440,7 +498,6 @@ bool CZipArchive::CloseNewEntry() {
             CheckForError(err);
         }
         FlushNewEntryBuffer();
-        CheckForError(deflateEnd(&zs));
     } else {
         FlushNewEntryBuffer();
     }
@@ -451,7 +508,6 @@ bool CZipArchive::CloseNewEntry() {
     h.m_uUncomprSize = static_cast<std::uint32_t>(m_info.m_uUncomprTotal);
     m_centralDir.CloseNewEntry(m_storage.IsSpanned() == 1, h.IsEncrypted());
     m_iFileOpened = stateIdle;
-    m_info.m_pBuffer.Release();
     return true;
 }
 
@@ -582,6 +638,8 @@ int CZipArchive::CloseExtractedFile(const std::string& targetPath, bool afterExc
     if (!afterException) {
         if (m_info.m_uUncomprLeft > 0)
             ret = -1;
+        else if (h.m_uMethod == 0 && m_info.m_uComprLeft > 0)
+            ThrowError(CZipException::codeBadZipFile); // stored data longer than the header says
         else if (m_info.m_uCrc32 != h.m_uCrc32)
             ThrowError(CZipException::codeBadCrc);
     }
@@ -606,10 +664,35 @@ int CZipArchive::CloseExtractedFile(const std::string& targetPath, bool afterExc
         m_centralDir.m_pOpenedFile = nullptr;
     m_iFileOpened = stateIdle;
     m_info.m_pBuffer.Release();
+    // The kept deflate state is among the blocks freed here; the next entry added makes a new one.
+    EndDeflate(false);
     EmptyPtrList();
     ResetStream();
     return ret;
 }
+
+namespace {
+
+// The process's file-creation mask, read without changing it (the umask call alone would set it
+// for a moment under other threads).
+mode_t CurrentUmask() {
+    if (std::FILE* f = std::fopen("/proc/self/status", "r")) {
+        char line[256];
+        while (std::fgets(line, sizeof line, f)) {
+            unsigned mask = 0;
+            if (std::sscanf(line, "Umask: %o", &mask) == 1) {
+                std::fclose(f);
+                return static_cast<mode_t>(mask & 0777);
+            }
+        }
+        std::fclose(f);
+    }
+    const mode_t mask = ::umask(022);
+    ::umask(mask);
+    return mask & 0777;
+}
+
+} // namespace
 
 bool CZipArchive::SetAttributes(const std::string& path, const CZipEntryHeader& header) {
     struct stat st {};
@@ -618,7 +701,8 @@ bool CZipArchive::SetAttributes(const std::string& path, const CZipEntryHeader& 
     mode_t mode = st.st_mode & 07777;
     const mode_t unixMode = static_cast<mode_t>(header.m_uExternalAttr >> 16);
     if (header.GetSystemCompatibility() == 3 && (unixMode & 0777) != 0) {
-        mode = unixMode & 0777;
+        // The archive's bits as a new file would get them: the process's umask applies.
+        mode = unixMode & 0777 & ~CurrentUmask();
         if (S_ISDIR(st.st_mode))
             mode |= S_IRWXU; // a folder must stay usable for the entries below it
     } else if ((header.m_uExternalAttr & 0x01) && !S_ISDIR(st.st_mode)) {

@@ -1,9 +1,14 @@
-// Packs and unpacks a folder of mixed text and binary files (200 MB by default) with the
-// application's archive operations, then does the same with Info-ZIP's "zip -r -6" and "unzip"
-// on the same folder, and prints the times side by side. The generated data lives in a
-// temporary folder that is removed at the end.
+// Zip benchmark. One operation per process, so that outside tools can time each run fresh:
+//   zip_bench pack FOLDER ARCHIVE [--threads N]   pack a folder as the main tool does (1 thread
+//                                                 unless told); exit 0 on success
+//   zip_bench unpack ARCHIVE TARGET               unpack below TARGET/<archive name>
+//   zip_bench gen FOLDER MB                       a folder of mixed text and binary files
+//   zip_bench genproject FOLDER                   a project-like folder of about 400 small files
+//   zip_bench [MB] [WORK]                         generate, then pack and unpack with ours and with
+//                                                 Info-ZIP's "zip -r -6"/"unzip", times side by side
 #include "configtool/applog/ArchiveOperations.h"
 
+#include <cctype>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -119,7 +124,55 @@ int Shell(const std::string& cmd) {
 
 } // namespace
 
+// About 400 configuration-sized files in a few folders, as a saved project with its library.
+static void GenerateProject(const fs::path& root) {
+    std::mt19937 gen(408);
+    for (int n = 0; n < 408; ++n) {
+        const fs::path dir = root / (n < 200 ? "Ini" : "ProjectV1.00") / ("sub" + std::to_string(n % 5));
+        const std::size_t size = 200 + gen() % (n % 40 == 0 ? 200000 : 12000);
+        WriteFile(dir / ("file" + std::to_string(n) + ".cfg"), TextFile(gen, size));
+    }
+}
+
+static int Pack(const std::string& folder, const std::string& archive, int threads) {
+    StderrLog log;
+    CArchiveOperations ops(log, {});
+    ops.SetThreads(threads);
+    fs::remove(archive);
+    return ops.CreateZip(archive) && ops.CompressFolder(folder) ? 0 : 1;
+}
+
+static int Unpack(const std::string& archive, const std::string& target) {
+    StderrLog log;
+    CArchiveOperations ops(log, {});
+    return ops.OpenZip(archive) && ops.ExtractZip(target) ? 0 : 1;
+}
+
+static int Compare(int argc, char** argv);
+
 int main(int argc, char** argv) {
+    const std::string verb = argc > 1 ? argv[1] : "";
+    if (verb == "pack" && (argc == 4 || (argc == 6 && std::string(argv[4]) == "--threads")))
+        return Pack(argv[2], argv[3], argc == 6 ? std::atoi(argv[5]) : 1);
+    if (verb == "unpack" && argc == 4)
+        return Unpack(argv[2], argv[3]);
+    if (verb == "gen" && argc == 4) {
+        Generate(argv[2], std::strtoull(argv[3], nullptr, 10) * 1024 * 1024);
+        return 0;
+    }
+    if (verb == "genproject" && argc == 3) {
+        GenerateProject(argv[2]);
+        return 0;
+    }
+    if (!verb.empty() && !std::isdigit(static_cast<unsigned char>(verb[0]))) {
+        std::cerr << "usage: zip_bench pack FOLDER ARCHIVE [--threads N] | unpack ARCHIVE TARGET |\n"
+                     "       gen FOLDER MB | genproject FOLDER | [MB] [WORK]\n";
+        return 2;
+    }
+    return Compare(argc, argv);
+}
+
+static int Compare(int argc, char** argv) {
     const std::uint64_t mb = argc > 1 ? std::strtoull(argv[1], nullptr, 10) : 200;
     fs::path work = argc > 2 ? fs::path(argv[2]) : fs::temp_directory_path() / "qxm-zipbench";
     fs::remove_all(work);

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <thread>
 
 namespace fs = std::filesystem;
 
@@ -22,6 +23,7 @@ CArchiveOperations::CArchiveOperations(ILogSink& log, std::string iniFolder)
     : m_log(log), m_iniFolder(std::move(iniFolder)) {
     m_zip.SetVolumeCallback(nullptr, nullptr);
     m_zip.SetBufferSizes(3000000, 0x4000, 0x8000);
+    m_iThreads = static_cast<int>(std::clamp(std::thread::hardware_concurrency(), 1u, 8u));
 }
 
 int CArchiveOperations::CloseZip() {
@@ -133,17 +135,19 @@ int CArchiveOperations::CompressFolder(const std::string& folderIn) {
     std::vector<ZipFileItem> list;
     if (!m_bZipError)
         ListFolder(root, list);
-    for (const ZipFileItem& item : list) {
+    std::vector<std::string> paths;
+    paths.reserve(list.size());
+    for (const ZipFileItem& item : list)
+        paths.push_back(item.path);
+    if (!m_bZipError) {
         bool ok = false;
         try {
-            ok = m_zip.AddFile(item.path, -1, false, nullptr, nullptr, 65535);
+            ok = m_zip.AddFiles(paths, -1, false, m_iThreads);
         } catch (const std::exception&) {
             ok = false;
         }
-        if (!ok) {
+        if (!ok)
             m_bZipError = true;
-            break;
-        }
     }
     if (m_bZipError) {
         m_log.WriteLog(platform::StrFormat("压缩文件夹时失败！文件夹：%s", folder.c_str()));

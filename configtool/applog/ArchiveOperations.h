@@ -5,6 +5,7 @@
 #include "OperatorLog.h"
 #include "ziparchive/ZipArchive.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -29,7 +30,9 @@ public:
     // Opens an existing archive for reading. 1 / 0.
     int OpenZip(const std::string& path);
     // Adds the folder tree (names relative to the folder) to the open archive, then closes it.
+    // The files are deflated on SetThreads threads; the archive bytes do not depend on it.
     int CompressFolder(const std::string& folder);
+    void SetThreads(int threads) { m_iThreads = std::max(threads, 1); }
     // Extracts every entry below target/<archive name without extension>/, then closes.
     int ExtractZip(const std::string& targetFolder);
 
@@ -46,4 +49,5 @@ private:
     bool m_bZipError = false;
     ILogSink& m_log;
     std::string m_iniFolder;
+    int m_iThreads = 1;
 };

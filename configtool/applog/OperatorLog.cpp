@@ -2,6 +2,7 @@
 
 #include "platform/Gbk.h"
 #include "platform/Text.h"
+#include "platform/TextFile.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -46,18 +47,30 @@ void COperatorLog::WriteLogAt(const std::tm& time, const std::string& text) {
     std::lock_guard<std::mutex> lock(g_logMutex);
     std::error_code ec;
     std::filesystem::create_directories(m_logFolder, ec);
+    const std::filesystem::path file = FileFor(time);
     // One write with O_APPEND: lines of other processes are not interleaved into this one.
-    int fd = ::open(FileFor(time).c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0666);
+    int fd = ::open(file.c_str(), O_RDWR | O_CREAT | O_APPEND | O_CLOEXEC, 0666);
     if (fd < 0)
         return;
+    // A tail cut by an earlier failure (a full disk) is closed first, so this entry starts a line.
+    const off_t start = ::lseek(fd, 0, SEEK_END);
+    char last = '\n';
+    if (start > 0 && ::pread(fd, &last, 1, start - 1) == 1 && last != '\n')
+        bytes.insert(0, "\r\n");
+    // Whole entries or none: what a failed write left of this entry is cut off again.
+    const bool fault = platform::WriteFaultFor(file);
+    const std::size_t want = fault ? bytes.size() / 2 : bytes.size();
     std::size_t done = 0;
-    while (done < bytes.size()) {
-        ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+    while (done < want) {
+        ssize_t n = ::write(fd, bytes.data() + done, want - done);
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)
             break;
         done += static_cast<std::size_t>(n);
+    }
+    if ((fault || done < bytes.size()) && start >= 0 && ::ftruncate(fd, start) != 0) {
+        // The cut entry stays; the next entry begins after a line end.
     }
     ::close(fd);
 }

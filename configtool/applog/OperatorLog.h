@@ -1,7 +1,8 @@
 #pragma once
 // The operator log: one GBK text file a month, "<root>/LogFiles/YYYY-MM.log", each line a time
 // stamp followed by the caller's text and CR LF. Any thread may write; a line that cannot be
-// written is lost silently, as the caller has nothing to do about it.
+// written whole is lost silently (none of it stays in the file), as the caller has nothing to do
+// about it.
 #include <ctime>
 #include <filesystem>
 #include <string>

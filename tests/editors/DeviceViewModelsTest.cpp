@@ -6,6 +6,7 @@
 #include "editors/PrjViewModel.h"
 #include "editors/SelDevModel.h"
 #include "tests/editors/EditorFixture.h"
+#include "tests/support/Found.h"
 #include "tests/support/PromptRecorder.h"
 
 #include <gtest/gtest.h>
@@ -174,7 +175,7 @@ TEST_F(DeviceModels, AnAddressChangeIsCarriedThroughTheProject) {
     CInfoGroup group;
     group.m_nGroupNo = 1;
     group.m_entries.InsertSorted(composite);
-    doc.FindDevice(65531)->m_model.m_groups.Add(group);
+    testsupport::Found(doc.FindDevice(65531))->m_model.m_groups.Add(group);
 
     ASSERT_TRUE(CDevinfolistModel::SetAddress(doc, 2, 5, "7"));
     EXPECT_EQ(Addresses(), (std::vector<int>{1, 2, 7, 65530, 65531, 65532}));
@@ -184,9 +185,13 @@ TEST_F(DeviceModels, AnAddressChangeIsCarriedThroughTheProject) {
     EXPECT_EQ(sys.m_protocol.m_configs.m_configs[0].m_settings.m_tables[0].m_entries[0].m_nAddress, 7);
     EXPECT_EQ(equipment.m_linkedDevices, (CIntArray{7, 1}));
     EXPECT_EQ(equipment.m_settings.m_tables[0].m_entries[0].m_nAddress, 7);
-    EXPECT_EQ(
-        doc.FindDevice(65531)->m_model.m_groups.Items().back().m_entries[0].m_expr.m_operands[0].m_nAddress,
-        7);
+    EXPECT_EQ(testsupport::Found(doc.FindDevice(65531))
+                  ->m_model.m_groups.Items()
+                  .back()
+                  .m_entries[0]
+                  .m_expr.m_operands[0]
+                  .m_nAddress,
+              7);
     EXPECT_TRUE(views.Has("devices"));
     EXPECT_TRUE(views.Has("portChildren 0 1 0"));
     EXPECT_TRUE(views.Has("equipment 0 3"));
@@ -204,14 +209,14 @@ TEST_F(DeviceModels, APortOfAnyKindKeepsServingARenumberedOrDeletedDevice) {
 TEST_F(DeviceModels, NewAndPastedDevicesTakeTheLowestFreeAddressesAndTheirPorts) {
     int asked = 0;
     auto chooser = [&](CDevice&, const std::vector<CPortChoice>&, int) { return ++asked, 0; };
-    CDeviceTemplate model = doc.m_devices.FindByAddress(1)->m_model;
+    CDeviceTemplate model = testsupport::Found(doc.m_devices.FindByAddress(1))->m_model;
     model.m_strProtocol = "none";
     EXPECT_EQ(CDevinfolistModel::AddDevice(doc, model, chooser), 3);
-    EXPECT_FALSE(doc.FindDevice(3)->IsPlaced());
+    EXPECT_FALSE(testsupport::Found(doc.FindDevice(3))->IsPlaced());
     model.m_strProtocol = "p104";
     EXPECT_EQ(CDevinfolistModel::AddDevice(doc, model, chooser), 4);
     EXPECT_EQ(asked, 0);
-    EXPECT_TRUE(doc.FindDevice(4)->IsPlaced());
+    EXPECT_TRUE(testsupport::Found(doc.FindDevice(4))->IsPlaced());
     EXPECT_EQ(project.Port(1, 0).m_protocol.m_deviceAddresses, (CIntArray{4}));
 
     // Two ports run the protocol: the one with fewer devices is proposed.
@@ -225,11 +230,12 @@ TEST_F(DeviceModels, NewAndPastedDevicesTakeTheLowestFreeAddressesAndTheirPorts)
                                      return -1;
                                  });
     EXPECT_EQ(proposed, 1);
-    EXPECT_FALSE(doc.FindDevice(6)->IsPlaced());
+    EXPECT_FALSE(testsupport::Found(doc.FindDevice(6))->IsPlaced());
 
     const CDeviceArray clipboard = CDevinfolistModel::CopyDevices(doc, {4, 1});
     EXPECT_EQ(CDevinfolistModel::PasteDevices(doc, clipboard), (std::vector<int>{7, 8}));
-    EXPECT_EQ(doc.FindDevice(7)->m_strDescription, doc.FindDevice(4)->m_strDescription);
+    EXPECT_EQ(testsupport::Found(doc.FindDevice(7))->m_strDescription,
+              testsupport::Found(doc.FindDevice(4))->m_strDescription);
     EXPECT_EQ(project.Port(1, 0).m_protocol.m_deviceAddresses, (CIntArray{4, 7}));
 }
 
@@ -241,12 +247,12 @@ TEST_F(DeviceModels, ChangingTheModelKeepsThePlacementAndAChangedDescription) {
     d1.m_model.m_nPortGroup = 0;
     d1.m_model.m_nPortIndex = 0;
     d1.m_nBoard = 0;
-    doc.FindDevice(2)->m_strDescription = "自定义";
+    testsupport::Found(doc.FindDevice(2))->m_strDescription = "自定义";
     ASSERT_TRUE(CDevinfolistModel::SetModel(doc, 1, "新型号"));
     ASSERT_TRUE(CDevinfolistModel::SetModel(doc, 2, "新型号"));
-    EXPECT_EQ(doc.FindDevice(1)->m_strDescription, "新型号");
-    EXPECT_EQ(doc.FindDevice(2)->m_strDescription, "自定义");
-    EXPECT_TRUE(doc.FindDevice(1)->IsPlaced());
+    EXPECT_EQ(testsupport::Found(doc.FindDevice(1))->m_strDescription, "新型号");
+    EXPECT_EQ(testsupport::Found(doc.FindDevice(2))->m_strDescription, "自定义");
+    EXPECT_TRUE(testsupport::Found(doc.FindDevice(1))->IsPlaced());
     EXPECT_TRUE(views.Has("port 0 0 0"));
 }
 
@@ -273,10 +279,10 @@ TEST_F(DeviceModels, DevicePointsByCategory) {
 
     EXPECT_FALSE(CDevDetailModel::SetDescription(d, yx[0].itemData, ""));
     EXPECT_TRUE(CDevDetailModel::SetDescription(d, yx[0].itemData, "合位"));
-    EXPECT_EQ(d.m_model.FindEntry(2, 1)->m_strDesc, "合位");
+    EXPECT_EQ(testsupport::Found(d.m_model.FindEntry(2, 1))->m_strDesc, "合位");
     // Characters the entry line of the configuration file cannot carry are stored as blanks.
     EXPECT_TRUE(CDevDetailModel::SetDescription(d, yx[0].itemData, "合位;A=1"));
-    EXPECT_EQ(d.m_model.FindEntry(2, 1)->m_strDesc, "合位 A 1");
+    EXPECT_EQ(testsupport::Found(d.m_model.FindEntry(2, 1))->m_strDesc, "合位 A 1");
 
     // Deleting telecontrol entries needs the 遥控 tab and an imported model.
     EXPECT_FALSE(CDevDetailModel::DeleteTelecontrol(d, 3, {yx[1].itemData}));
@@ -409,7 +415,7 @@ TEST_F(DeviceModels, ReplacingOrDeletingEquipmentReleasesItsPoints) {
     isolator.m_strName = "隔离刀闸";
     doc.m_equipmentLibrary.Add(isolator);
     ASSERT_TRUE(CEquipViewModel::SetType(doc, bay, 0, "隔离刀闸"));
-    EXPECT_EQ(doc.FindDeviceInfo(2, 1, 1)->m_equip[2], -1);
+    EXPECT_EQ(testsupport::Found(doc.FindDeviceInfo(2, 1, 1))->m_equip[2], -1);
     EXPECT_TRUE(doc.m_prjDevices.GetById(3)->m_settings.m_tables.IsEmpty());
     // The point is free for other equipment again.
     CPrjDevice& again = *doc.m_prjDevices.GetById(3);
@@ -419,6 +425,6 @@ TEST_F(DeviceModels, ReplacingOrDeletingEquipmentReleasesItsPoints) {
     // Deleting the level removes its bay with the equipment.
     bay.m_strVoltLevel = "220kV";
     CPrjbayModel::DeleteLevels(doc, {0});
-    EXPECT_EQ(doc.FindDeviceInfo(2, 1, 1)->m_equip[0], -1);
+    EXPECT_EQ(testsupport::Found(doc.FindDeviceInfo(2, 1, 1))->m_equip[0], -1);
     EXPECT_TRUE(doc.m_prjDevices.IsEmpty());
 }

@@ -18,6 +18,7 @@
 #include "editors/VarInfoDlg.h"
 #include "platform/ui/WidgetPrompt.h"
 #include "tests/support/DialogRunnerGuard.h"
+#include "tests/support/Found.h"
 #include "tests/support/PromptRecorder.h"
 
 #include <gtest/gtest.h>
@@ -111,9 +112,9 @@ TEST_F(DeviceViewsTest, TheDeviceListAddsModelsFromTheRightPane) {
     EXPECT_EQ(detail->List()->GetItemText(0, 6), "线路保护开关1");
     // A cleared description keeps the old one.
     Type(detail->Editor(), 0, 6, "");
-    EXPECT_EQ(project.doc->FindDeviceInfo(1, 2, 1)->m_strDesc, "线路保护开关1");
+    EXPECT_EQ(testsupport::Found(project.doc->FindDeviceInfo(1, 2, 1))->m_strDesc, "线路保护开关1");
     Type(detail->Editor(), 0, 6, "合位");
-    EXPECT_EQ(project.doc->FindDeviceInfo(1, 2, 1)->m_strDesc, "合位");
+    EXPECT_EQ(testsupport::Found(project.doc->FindDeviceInfo(1, 2, 1))->m_strDesc, "合位");
 }
 
 TEST_F(DeviceViewsTest, DeviceListEditsMenuAndClipboard) {
@@ -235,7 +236,7 @@ using RunnerGuard = testsupport::DialogRunnerGuard;
 TEST_F(DeviceViewsTest, VariableInformationIsWrittenBackOnlyOnOk) {
     CItemRecord record;
     record.m_strName = "通讯参数";
-    project.doc->FindDevice(1)->m_model.m_optionGroups.Add(record);
+    testsupport::Found(project.doc->FindDevice(1))->m_model.m_optionGroups.Add(record);
     tree.setCurrentItem(DeviceList()->child(0));
     auto* detail = Left<CConfigDevDetailView>();
     ASSERT_NE(detail, nullptr);
@@ -249,7 +250,8 @@ TEST_F(DeviceViewsTest, VariableInformationIsWrittenBackOnlyOnOk) {
         });
         detail->OnVarInfo();
     }
-    EXPECT_EQ(project.doc->FindDevice(1)->m_model.m_optionGroups[0].m_strName, "通讯参数");
+    EXPECT_EQ(testsupport::Found(project.doc->FindDevice(1))->m_model.m_optionGroups[0].m_strName,
+              "通讯参数");
     {
         RunnerGuard guard([](QDialog& d) {
             auto& dlg = dynamic_cast<CVarInfoDlg&>(d);
@@ -259,7 +261,7 @@ TEST_F(DeviceViewsTest, VariableInformationIsWrittenBackOnlyOnOk) {
         });
         detail->OnVarInfo();
     }
-    EXPECT_EQ(project.doc->FindDevice(1)->m_model.m_optionGroups[0].m_strName, "改");
+    EXPECT_EQ(testsupport::Found(project.doc->FindDevice(1))->m_model.m_optionGroups[0].m_strName, "改");
     tree.setCurrentItem(DeviceList()->child(1));
     EXPECT_FALSE(detail->Button()->isVisible());
 }
@@ -305,7 +307,7 @@ TEST_F(DeviceViewsTest, EquipmentReferencesMoveThroughThePositionDialog) {
     menu->actions()[0]->trigger();
     EXPECT_EQ(Column(detail->List(), 1), (std::vector<std::string>{"2", "1", "1"}));
     // Showing the rows stores each point's row in its equipment link.
-    EXPECT_EQ(project.doc->FindDeviceInfo(2, 1, 1)->m_equip[4], 0);
+    EXPECT_EQ(testsupport::Found(project.doc->FindDeviceInfo(2, 1, 1))->m_equip[4], 0);
     menu.reset(detail->BuildContextMenu());
     menu->actions()[2]->trigger();
     EXPECT_EQ(Column(detail->List(), 1), (std::vector<std::string>{"1", "1", "2"}));
@@ -313,7 +315,7 @@ TEST_F(DeviceViewsTest, EquipmentReferencesMoveThroughThePositionDialog) {
 
 TEST_F(DeviceViewsTest, ANewDeviceGoesOnTheChosenPortOfItsProtocol) {
     project.Port(0, 1).m_protocol.m_strName = "P103";
-    CDeviceTemplate model = project.doc->m_devices.FindByAddress(1)->m_model;
+    CDeviceTemplate model = testsupport::Found(project.doc->m_devices.FindByAddress(1))->m_model;
     model.m_strProtocol = "P103";
     tree.setCurrentItem(DeviceList());
     auto* view = Left<CDevinfolistView>();
@@ -338,6 +340,6 @@ TEST_F(DeviceViewsTest, ANewDeviceGoesOnTheChosenPortOfItsProtocol) {
         });
         view->AddDevice(model);
     }
-    EXPECT_FALSE(project.doc->FindDevice(4)->IsPlaced());
+    EXPECT_FALSE(testsupport::Found(project.doc->FindDevice(4))->IsPlaced());
     EXPECT_EQ(Column(view->List(), 1), (std::vector<std::string>{"1", "2", "3", "4", "5"}));
 }

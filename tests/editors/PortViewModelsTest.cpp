@@ -4,6 +4,7 @@
 #include "editors/RefTableModel.h"
 #include "editors/UnitDetailModel.h"
 #include "PortViewsFixture.h"
+#include "tests/support/Found.h"
 #include "tests/support/PromptRecorder.h"
 
 #include <gtest/gtest.h>
@@ -65,7 +66,7 @@ TEST(PortGridModel, ChangingBetweenDeviceProtocolsAsksAboutTheOldThenTheNew) {
     const CPortGridModel::ProtocolChange change = CPortGridModel::ChangeProtocol(*p.doc, net[0], "P105");
     EXPECT_EQ(net[0].m_protocol.m_strName, "P105");
     EXPECT_TRUE(net[0].m_protocol.m_deviceAddresses.empty());
-    EXPECT_FALSE(p.doc->FindDevice(5)->IsPlaced());
+    EXPECT_FALSE(testsupport::Found(p.doc->FindDevice(5))->IsPlaced());
     CPortGridModel::Apply(*p.doc, change);
     EXPECT_EQ(prompts.Texts(), (std::vector<std::string>{"是否重新分配规约（P104）的所属装置？",
                                                          "是否重新分配规约（P105）的所属装置？"}));
@@ -121,8 +122,8 @@ TEST(RefTableModel, PointsAreCheckedForCategoryAndDuplicates) {
     EXPECT_EQ(CRefTableModel::AddPoint(*p.doc, yt, 1, 1, 1, true), CRefTableModel::AddResult::WrongType);
 
     // Descriptions take the device's name unless they carry a bracketed prefix.
-    p.doc->FindDevice(1)->m_model.FindEntry(2, 2)->m_strDesc = "[自带]开关";
-    p.doc->FindDevice(1)->m_model.FindEntry(1, 1)->m_strDesc = "[开关";
+    testsupport::Found(p.doc->FindDevice(1)->m_model.FindEntry(2, 2))->m_strDesc = "[自带]开关";
+    testsupport::Found(p.doc->FindDevice(1)->m_model.FindEntry(1, 1))->m_strDesc = "[开关";
     std::string text;
     ASSERT_TRUE(CRefTableModel::DescribePoint(*p.doc, 1, 2, 2, text));
     EXPECT_EQ(text, "[自带]开关");
@@ -227,7 +228,7 @@ TEST(PortFormModel, DevicesJoinTablesAndPorts) {
     // A new device is placed on the port it is added to.
     const int address = CPortFormModel::AddNewDevice(*p.doc, 0, 1, 0);
     ASSERT_EQ(address, 3);
-    EXPECT_TRUE(p.doc->FindDevice(3)->IsPlaced());
+    EXPECT_TRUE(testsupport::Found(p.doc->FindDevice(3))->IsPlaced());
     EXPECT_EQ(net.m_protocol.m_deviceAddresses.back(), 3);
     CPortFormModel::SortAddresses(net);
     EXPECT_EQ(net.m_protocol.m_deviceAddresses, (CIntArray{2, 3, 5}));

@@ -14,6 +14,7 @@
 #include "editors/StepDlg.h"
 #include "platform/ui/WidgetPrompt.h"
 #include "PortViewsFixture.h"
+#include "tests/support/Found.h"
 #include "tests/support/PromptRecorder.h"
 
 #include <gtest/gtest.h>
@@ -192,12 +193,14 @@ TEST_F(PortViewsTest, PortFormShowsTheTabsOfTheProtocolKind) {
     device->List()->SelectRow(0);
     QTest::keyClick(device->List(), Qt::Key_Delete);
     EXPECT_EQ(project.Port(1, 0).m_protocol.m_deviceAddresses, (CIntArray{2}));
-    EXPECT_FALSE(project.doc->FindDevice(5)->IsPlaced());
+    EXPECT_FALSE(testsupport::Found(project.doc->FindDevice(5))->IsPlaced());
     // On the device table a handed-over device goes into the table; a point table takes none.
     device->Tabs()->setCurrentIndex(2);
     ASSERT_EQ(device->CurrentTabText(), "装置表");
     EXPECT_TRUE(device->AddSelDevice(1));
-    EXPECT_EQ(project.Port(1, 0).m_protocol.m_tables.FindByName("装置表")->m_devices.GetSize(), 1);
+    EXPECT_EQ(
+        testsupport::Found(project.Port(1, 0).m_protocol.m_tables.FindByName("装置表"))->m_devices.GetSize(),
+        1);
     EXPECT_FALSE(device->AddSelDevice(999));
     device->Tabs()->setCurrentIndex(3);
     EXPECT_FALSE(device->AddSelDevice(1));

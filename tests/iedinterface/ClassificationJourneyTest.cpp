@@ -7,6 +7,7 @@
 #include "projectmodel/ConfigDoc.h"
 #include "tests/projectmodel/DocFixture.h"
 #include "tests/support/DialogRunnerGuard.h"
+#include "tests/support/Found.h"
 
 #include <gtest/gtest.h>
 #include <QAction>
@@ -30,8 +31,10 @@ void ExpectSamePoints(const CConfigDoc& saved, CConfigDoc& reopened, int& points
         EXPECT_EQ(again->m_strModelName, device.m_strModelName);
         for (const CInfoGroup& group : device.m_model.m_groups)
             for (const CInfoEntry& entry : group.m_entries) {
-                const CInfoEntry* read = reopened.FindDeviceInfo(device.m_nAddress, group.m_nGroupNo, entry.m_nEntry);
-                ASSERT_NE(read, nullptr) << device.m_nAddress << "-" << group.m_nGroupNo << "-" << entry.m_nEntry;
+                const CInfoEntry* read =
+                    reopened.FindDeviceInfo(device.m_nAddress, group.m_nGroupNo, entry.m_nEntry);
+                ASSERT_NE(read, nullptr)
+                    << device.m_nAddress << "-" << group.m_nGroupNo << "-" << entry.m_nEntry;
                 EXPECT_EQ(read->m_strDesc, entry.m_strDesc);
                 EXPECT_EQ(read->m_strGroupName, entry.m_strGroupName);
                 EXPECT_EQ(read->m_strField7, entry.m_strField7);
@@ -105,7 +108,7 @@ TEST_F(ClassificationJourney, ImportClassifySaveAndReopenKeepEveryPoint) {
     // A user's rename with characters a configuration line cannot carry.
     CDevice* placed = doc.FindDevice(address);
     ASSERT_NE(placed, nullptr);
-    placed->m_model.FindEntry(1, 3)->m_strDesc = "母联(断路器";
+    testsupport::Found(placed->m_model.FindEntry(1, 3))->m_strDesc = "母联(断路器";
     EXPECT_EQ(prompts.Count(), 1u);
 
     ASSERT_EQ(doc.SaveProject(false), 1);
@@ -115,7 +118,7 @@ TEST_F(ClassificationJourney, ImportClassifySaveAndReopenKeepEveryPoint) {
     EXPECT_EQ(prompts.Count(), 1u) << prompts.LastText();
     EXPECT_EQ(windows, 1);
     EXPECT_EQ(reopened.m_devices.GetSize(), doc.m_devices.GetSize());
-    placed->m_model.FindEntry(1, 3)->m_strDesc = "母联 断路器"; // as the file carries it
+    testsupport::Found(placed->m_model.FindEntry(1, 3))->m_strDesc = "母联 断路器"; // as the file carries it
     int points = 0;
     ExpectSamePoints(doc, reopened, points);
     EXPECT_GT(points, 20);
@@ -134,7 +137,8 @@ TEST(ClassificationLoading, MissingLibraryOrEntryPointIsReported) {
     EXPECT_EQ(missing.ReadICDFile("x.cid"), 0);
     EXPECT_EQ(missing.OpenCIDSpy(0, 0, 600, 800), 0);
     ASSERT_EQ(prompts.Count(), 2u);
-    EXPECT_EQ(prompts.Texts()[0].rfind("无法加载IEC61850测点分类库 " + (dir / "libQXM7740_Interface.so").string(), 0),
+    EXPECT_EQ(prompts.Texts()[0].rfind(
+                  "无法加载IEC61850测点分类库 " + (dir / "libQXM7740_Interface.so").string(), 0),
               0u);
     EXPECT_EQ(prompts.Messages()[0].caption, "错误");
 
@@ -143,9 +147,9 @@ TEST(ClassificationLoading, MissingLibraryOrEntryPointIsReported) {
     prompts.Clear();
     CAppClassifier wrong([]() -> QWidget* { return nullptr; }, dir.Path());
     EXPECT_EQ(wrong.ReadICDFile("x.cid"), 0);
-    EXPECT_EQ(prompts.Texts(), std::vector<std::string>{"IEC61850测点分类库 " +
-                                                         (dir / "libQXM7740_Interface.so").string() +
-                                                         " 中没有入口 ReadICDFile！"});
+    EXPECT_EQ(prompts.Texts(),
+              std::vector<std::string>{"IEC61850测点分类库 " + (dir / "libQXM7740_Interface.so").string() +
+                                       " 中没有入口 ReadICDFile！"});
 
     // The real library is found by its names.
     prompts.Clear();

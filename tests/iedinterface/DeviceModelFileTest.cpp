@@ -7,6 +7,7 @@
 #include "projectmodel/ConfigDoc.h"
 #include "projectmodel/InfoGroup.h"
 #include "projectmodel/ProjectContext.h"
+#include "tests/support/Found.h"
 #include "tests/support/PromptRecorder.h"
 
 #include <gtest/gtest.h>
@@ -161,9 +162,9 @@ TEST_F(DeviceModelFile, ReimportRestoresChoicesAndRewritesTheSameFile) {
     const CSCDPointRef& yk = again.CategoryList(CODE_YK)->front();
     EXPECT_EQ(yk.Source, 1);
     EXPECT_EQ(yk.CtlModel, "sbo-with-normal-security");
-    EXPECT_TRUE(again.FindDataSetPoint("CTRL/Q0XCBR1$ST$Pos$stVal")->Configured);
-    EXPECT_EQ(again.FindDataSetPoint("CTRL/Q0XCBR1$ST$Pos$stVal")->Description, "断路器");
-    EXPECT_FALSE(again.FindOtherPoint("CTRL/Q0CSWI1$ST$Pos$stVal")->Configured);
+    EXPECT_TRUE(testsupport::Found(again.FindDataSetPoint("CTRL/Q0XCBR1$ST$Pos$stVal"))->Configured);
+    EXPECT_EQ(testsupport::Found(again.FindDataSetPoint("CTRL/Q0XCBR1$ST$Pos$stVal"))->Description, "断路器");
+    EXPECT_FALSE(testsupport::Found(again.FindOtherPoint("CTRL/Q0CSWI1$ST$Pos$stVal"))->Configured);
     EXPECT_TRUE(again.CategoryList(CODE_YT)->empty());
 
     ASSERT_TRUE(again.WriteOutputs());
@@ -344,7 +345,7 @@ TEST_F(DeviceModelFile, TroublesomeTextsReadBackInTheMainToolAndTheReload) {
     EXPECT_EQ(again.CategoryList(CODE_YX)->front().CategoryName, "遥信");
     ASSERT_EQ(again.CategoryList(CODE_YK)->size(), 1u);
     EXPECT_EQ(again.CategoryList(CODE_YK)->front().Description, "遥控");
-    EXPECT_TRUE(again.FindOtherPoint("CTRL/Q0CSWI1$CO$Pos$Oper$ctlVal")->Configured);
+    EXPECT_TRUE(testsupport::Found(again.FindOtherPoint("CTRL/Q0CSWI1$CO$Pos$Oper$ctlVal"))->Configured);
     EXPECT_EQ(again.CategoryList(CODE_YC)->size(), 1u);
     EXPECT_EQ(again.CategoryList(CODE_OTHER)->size(), 1u);
     EXPECT_EQ(again.DeviceName, "装置");

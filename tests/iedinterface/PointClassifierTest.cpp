@@ -1,5 +1,6 @@
 #include "iedinterface/PointClassifier.h"
 #include "IedTestUtil.h"
+#include "tests/support/Found.h"
 #include "tests/support/PromptRecorder.h"
 
 #include <gtest/gtest.h>
@@ -106,7 +107,7 @@ TEST_F(PointClassifier, TapChangersAreCopiedPastedAndRemovedTogether) {
     EXPECT_TRUE(c.ConfigRows(Cat("遥调")).empty());
     EXPECT_TRUE(c.CopyBuffer().empty());
     EXPECT_EQ(c.Paste(), 0);
-    EXPECT_EQ(app.FindOtherPoint(ref)->Configured, 0);
+    EXPECT_EQ(testsupport::Found(app.FindOtherPoint(ref))->Configured, 0);
 }
 
 TEST_F(PointClassifier, TabsFollowTheClassesThatTakeACategory) {

@@ -1,5 +1,6 @@
 #include "platform/Gbk.h"
 #include "platform/Profile.h"
+#include "platform/TextFile.h"
 #include "tests/support/TestFiles.h"
 
 #include <gtest/gtest.h>
@@ -80,4 +81,35 @@ TEST_F(Profile, WriteCreatesAMissingFileAndDeletes) {
     EXPECT_EQ("[TCP Config]\r\nA=1\r\n", ReadBytes(fresh));
     ASSERT_TRUE(DeletePrivateProfileSection("tcp config", fresh));
     EXPECT_EQ("", ReadBytes(fresh));
+}
+
+// A line that is not GBK (a UTF-8 comment, a stray byte) and a line with LF alone are written back
+// as the bytes they were; only the edited line changes.
+TEST_F(Profile, WritesKeepUnchangedLinesAsTheirBytes) {
+    const std::string bytes = std::string("; \xE4\xB8\xAD utf-8 \xFF\r\n") + "[A]\n" + "k=1\r\n" +
+                              "x=\x81\x30 odd\r\n" + "[B]\r\n" + "last=2";
+    testsupport::WriteBytes(file, bytes);
+    ASSERT_TRUE(WritePrivateProfileString("a", "K", "2", file));
+    std::string expected = bytes;
+    expected.replace(expected.find("k=1"), 3, "K=2");
+    expected += "\r\n"; // a last line without its line end gets one
+    EXPECT_EQ(expected, ReadBytes(file));
+    ASSERT_TRUE(WritePrivateProfileString("B", "new", "3", file));
+    expected += "new=3\r\n";
+    EXPECT_EQ(expected, ReadBytes(file));
+    ASSERT_TRUE(DeletePrivateProfileKey("A", "x", file));
+    expected.erase(expected.find("x=\x81\x30 odd\r\n"), 10);
+    EXPECT_EQ(expected, ReadBytes(file));
+}
+
+// A write that fails part way (a full disk) leaves the old file whole and no temporary file.
+TEST_F(Profile, FailedWriteLeavesTheOldFile) {
+    const std::string before = ReadBytes(file);
+    SetWriteFaultHook([](const std::filesystem::path&) { return true; });
+    EXPECT_FALSE(WritePrivateProfileString("TCP Config", "PORT", "7001", file));
+    SetWriteFaultHook({});
+    EXPECT_EQ(before, ReadBytes(file));
+    EXPECT_EQ(7000, GetPrivateProfileInt("TCP Config", "PORT", 1, file));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), std::filesystem::directory_iterator()),
+              1);
 }

@@ -1,4 +1,5 @@
 #include "platform/ui/WidgetPrompt.h"
+#include "tests/support/ServeEvents.h"
 #include "tests/support/PromptRecorder.h"
 
 #include <QApplication>
@@ -39,13 +40,9 @@ TEST(WidgetPrompt, RecorderAnswersFromScriptAndFromAnotherThread) {
 }
 
 TEST(WidgetPrompt, RunOnUiThreadWaitsForTheUiThread) {
-    bool ranOnUi = false;
-    std::thread worker([&] {
-        RunOnUiThread([&] { ranOnUi = QThread::currentThread() == qApp->thread(); });
-    });
-    // Pump events until the worker's call has been served.
-    while (!ranOnUi)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    worker.join();
+    std::atomic<bool> ranOnUi{false};
+    // Serve events until the worker's call has been served.
+    testsupport::RunOnWorkerServing(
+        [&] { RunOnUiThread([&] { ranOnUi = QThread::currentThread() == qApp->thread(); }); }, 10000);
     EXPECT_TRUE(ranOnUi);
 }

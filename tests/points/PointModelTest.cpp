@@ -3,6 +3,7 @@
 #include "points/PointRows.h"
 #include "points/TapEdit.h"
 #include "points/VirtualPoints.h"
+#include "tests/support/Found.h"
 
 #include "projectmodel/ConfigDoc.h"
 #include "projectmodel/ProjectContext.h"
@@ -60,7 +61,9 @@ protected:
     }
     void TearDown() override { CProjectContext::Reset(); }
 
-    CDeviceTemplate& Composite() { return doc.FindDevice(kCompositeDeviceAddress)->m_model; }
+    CDeviceTemplate& Composite() {
+        return testsupport::Found(doc.FindDevice(kCompositeDeviceAddress))->m_model;
+    }
     static std::vector<std::string> Column(const std::vector<CPointRow>& rows, std::size_t c) {
         std::vector<std::string> out;
         for (const auto& r : rows)
@@ -114,7 +117,7 @@ TEST_F(PointModelTest, DevicePointRowsCaptionAndRename) {
     EXPECT_FALSE(RenamePoint(d.m_model, 2, 1, "跳闸", "  跳闸 ", cell));
     EXPECT_TRUE(RenamePoint(d.m_model, 2, 1, "跳闸", " 保护跳闸 ", cell));
     EXPECT_EQ(cell, "保护跳闸");
-    EXPECT_EQ(d.m_model.FindEntry(2, 1)->m_strDesc, "保护跳闸");
+    EXPECT_EQ(testsupport::Found(d.m_model.FindEntry(2, 1))->m_strDesc, "保护跳闸");
 }
 
 TEST_F(PointModelTest, TreePathsFindTheirDevice) {
@@ -149,7 +152,7 @@ TEST_F(PointModelTest, VirtualPointsNumberStoreAndMove) {
     edit.expr->m_nOperator = 9;
     EXPECT_EQ(vp.StoreNew(VirtualKind::YxComposite, edit), 1);
     ASSERT_TRUE(Composite().FindGroup(11));
-    EXPECT_EQ(Composite().FindGroup(11)->m_nType, 1);
+    EXPECT_EQ(testsupport::Found(Composite().FindGroup(11))->m_nType, 1);
 
     ASSERT_TRUE(vp.Propose(VirtualKind::YxWarning, edit));
     EXPECT_EQ(edit.name, "预告警信号(65531-10-1)");
@@ -166,7 +169,7 @@ TEST_F(PointModelTest, VirtualPointsNumberStoreAndMove) {
     prompts.Script({Answer::No});
     EXPECT_EQ(vp.StoreNew(VirtualKind::YxWarning, edit), 0);
     EXPECT_EQ(prompts.LastText(), "已有相同(分组|条目)的表达式, 将要替换原有的表达式吗?");
-    EXPECT_EQ(Composite().FindEntry(10, 1)->m_strDesc, "预告警信号(65531-10-1)");
+    EXPECT_EQ(testsupport::Found(Composite().FindEntry(10, 1))->m_strDesc, "预告警信号(65531-10-1)");
 
     // Copy and paste: not into group 10 on tab 1.
     vp.Copy(10 * 65536 + 1);
@@ -175,8 +178,8 @@ TEST_F(PointModelTest, VirtualPointsNumberStoreAndMove) {
     EXPECT_TRUE(vp.CanPaste(1));
     EXPECT_FALSE(vp.CanPaste(0)); // a telesignal group is not a telemeasurement's
     EXPECT_EQ(vp.Paste(1), 1);
-    EXPECT_EQ(Composite().FindEntry(11, 2)->m_strDesc, "复合信号(65531-11-2)");
-    EXPECT_EQ(Composite().FindEntry(11, 2)->m_expr.m_nOperator, 9);
+    EXPECT_EQ(testsupport::Found(Composite().FindEntry(11, 2))->m_strDesc, "复合信号(65531-11-2)");
+    EXPECT_EQ(testsupport::Found(Composite().FindEntry(11, 2))->m_expr.m_nOperator, 9);
 
     // A changed key moves the point.
     CVirtualPointEdit changed;
@@ -189,7 +192,7 @@ TEST_F(PointModelTest, VirtualPointsNumberStoreAndMove) {
     auto rows = vp.Rows(1);
     EXPECT_EQ(Column(rows, 3), (std::vector<std::string>{"1", "7", "1"}));
     EXPECT_EQ(rows[1].data, 11 * 65536 + 7);
-    EXPECT_EQ(Composite().FindEntry(11, 7)->m_nSeq, 2);
+    EXPECT_EQ(testsupport::Found(Composite().FindEntry(11, 7))->m_nSeq, 2);
 
     vp.Delete({{11, 1}, {11, 7}});
     EXPECT_EQ(vp.Rows(1).size(), 1u);
@@ -347,7 +350,7 @@ TEST_F(PointModelTest, CompositeKeysKeepToTheirGroups) {
     edit.expr.emplace();
     EXPECT_EQ(vp.StoreNew(VirtualKind::YxWarning, edit), 0);
     EXPECT_EQ(prompts.LastText(), "组号10已是遥测分组，不能放入遥信测点！");
-    EXPECT_EQ(Composite().FindGroup(10)->m_entries.GetSize(), 1);
+    EXPECT_EQ(testsupport::Found(Composite().FindGroup(10))->m_entries.GetSize(), 1);
     EXPECT_FALSE(Composite().FindEntry(10, 1));
     // Nor is a telemeasurement filed into group 10 or into a telesignal group.
     Composite().m_groups.RemoveAt(1);
@@ -357,7 +360,7 @@ TEST_F(PointModelTest, CompositeKeysKeepToTheirGroups) {
     edit.entry = 2;
     EXPECT_EQ(vp.StoreNew(VirtualKind::YcComposite, edit), 0);
     EXPECT_FALSE(Composite().FindEntry(10, 2));
-    EXPECT_EQ(Composite().FindGroup(10)->m_nType, kInfoTypeYX);
+    EXPECT_EQ(testsupport::Found(Composite().FindGroup(10))->m_nType, kInfoTypeYX);
 }
 
 TEST_F(PointModelTest, TapValueTelesignalsOnTheModelCopy) {
@@ -392,7 +395,7 @@ TEST_F(PointModelTest, TapValueTelesignalsOnTheModelCopy) {
     CTapToYxEdit bcd(CTapToYxEdit::Bcd, &doc, &copy);
     EXPECT_EQ(bcd.Add({1, 4, 1}, 6), 1);
     EXPECT_EQ(bcd.ResultRows()[0].texts[0], "十位Bit2");
-    copy.FindEntry(1, 3)->m_expr.m_operands.push_back(CExprOperand());
+    testsupport::Found(copy.FindEntry(1, 3))->m_expr.m_operands.push_back(CExprOperand());
     EXPECT_EQ(bcd.ResultRows().size(), 0u);
     EXPECT_EQ(prompts.LastText(),
               "程序错误：表达式错误！\n错误位置：void CConfigYBToYXDlg::InitSelDevYXList()");

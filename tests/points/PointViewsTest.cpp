@@ -6,13 +6,14 @@
 #include "points/views/ConfigGINView.h"
 #include "points/views/ConfigGINVirView.h"
 #include "points/views/TapExprDlg.h"
+#include "tests/support/Found.h"
 
 #include "editors/ConfigFrame.h"
 #include "editors/ConfigOverView.h"
 #include "editors/ConfigPortFormView.h"
-#include "editors/RegisterViews.h"
 #include "editors/GridListCtrl.h"
 #include "editors/InPlaceEditor.h"
+#include "editors/RegisterViews.h"
 #include "platform/ui/WidgetPrompt.h"
 #include "projectmodel/ConfigDoc.h"
 #include "projectmodel/ProjectContext.h"
@@ -113,7 +114,9 @@ protected:
         CProjectContext::Reset();
     }
 
-    CDeviceTemplate& Composite() { return doc.FindDevice(kCompositeDeviceAddress)->m_model; }
+    CDeviceTemplate& Composite() {
+        return testsupport::Found(doc.FindDevice(kCompositeDeviceAddress))->m_model;
+    }
 
     CConfigDoc doc;
     testsupport::PromptRecorder prompts;
@@ -257,7 +260,8 @@ TEST_F(PointViewsTest, DevicePointViewShowsAndRenames) {
     ASSERT_TRUE(view->Editor()->Edit()->isVisible());
     view->Editor()->Edit()->setText("  连接状态 ");
     view->Editor()->CommitOpen();
-    EXPECT_EQ(doc.FindDevice(kStatusDeviceAddress)->m_model.FindEntry(1, 1)->m_strDesc, "连接状态");
+    EXPECT_EQ(testsupport::Found(doc.FindDevice(kStatusDeviceAddress)->m_model.FindEntry(1, 1))->m_strDesc,
+              "连接状态");
     EXPECT_EQ(view->List()->GetItemText(0, 6), "连接状态");
 
     CConfigGINView empty(CViewContext{});
@@ -339,7 +343,7 @@ TEST_F(PointViewsTest, WholeModelEditorChangesTheDeviceOnlyAfterOk) {
     result = QDialog::Accepted;
     view->OnYbToYxEjz();
     ASSERT_TRUE(Composite().FindEntry(1, 3));
-    EXPECT_EQ(Composite().FindEntry(1, 3)->m_expr.m_nOperator, 22);
+    EXPECT_EQ(testsupport::Found(Composite().FindEntry(1, 3))->m_expr.m_nOperator, 22);
     EXPECT_EQ(view->List()->GetItemCount(), 3);
 }
 

@@ -1,6 +1,7 @@
 // The SCD import: the walk of the sample station, the device models built from it, the merge into
 // the library and device table, and the cache file written and read back.
 #include "points/SCDImport.h"
+#include "tests/support/Found.h"
 
 #include "platform/Archive.h"
 #include "projectmodel/ConfigDoc.h"
@@ -128,16 +129,16 @@ TEST_F(SCDImportTest, ImportBuildsModelsDevicesAndTheCacheFile) {
     EXPECT_EQ(e->m_strField7, "合");
     EXPECT_EQ(e->m_strReference, "PROT/PDIS1$ST$Op$general");
     EXPECT_EQ(e->m_strExtra, ",CDC=ACT");
-    EXPECT_EQ(pl->FindEntry(4, 2)->m_strGroupName, "定值区号");
-    EXPECT_EQ(pl->FindEntry(255, 4)->m_strDesc, "检修状态");
+    EXPECT_EQ(testsupport::Found(pl->FindEntry(4, 2))->m_strGroupName, "定值区号");
+    EXPECT_EQ(testsupport::Found(pl->FindEntry(255, 4))->m_strDesc, "检修状态");
 
     const CDeviceTemplate* ct = doc.m_deviceModels.FindByName("CT1_CT1");
     ASSERT_TRUE(ct);
     EXPECT_EQ(ct->m_strType, "测控");
     ASSERT_EQ(ct->m_groups.GetSize(), 2);
     EXPECT_EQ(ct->m_groups[0].m_nGroupNo, 18);
-    EXPECT_EQ(ct->FindEntry(18, 1)->m_strDesc, "档位-升降");
-    EXPECT_EQ(ct->FindEntry(18, 2)->m_strExtra,
+    EXPECT_EQ(testsupport::Found(ct->FindEntry(18, 1))->m_strDesc, "档位-升降");
+    EXPECT_EQ(testsupport::Found(ct->FindEntry(18, 2))->m_strExtra,
               ",CDC=BSC;ctlModel=direct-with-normal-security;TapChgDir=STOP");
 
     ASSERT_EQ(doc.m_devices.GetSize(), 4);
@@ -218,7 +219,7 @@ TEST_F(SCDImportTest, ReimportKeepsTheDevicesPlaceAndSettings) {
     d.m_nMappedAddress = 9;
     d.m_model.m_nPortGroup = 1;
     d.m_model.m_nPortIndex = 2;
-    d.m_model.FindEntry(1, 1)->m_strCloseRule = "R1";
+    testsupport::Found(d.m_model.FindEntry(1, 1))->m_strCloseRule = "R1";
     d.m_pointRefs.Add(CPointRef());
     const int refs = d.m_pointRefs.GetSize();
     doc.m_deviceModels.Add(CDeviceTemplate()); // a model of another source stays
@@ -232,7 +233,7 @@ TEST_F(SCDImportTest, ReimportKeepsTheDevicesPlaceAndSettings) {
     EXPECT_EQ(after.m_model.m_nPortGroup, 1);
     EXPECT_EQ(after.m_pointRefs.GetSize(), refs);
     EXPECT_EQ(after.m_strDescription, "220kV线路一测控");
-    EXPECT_EQ(after.m_model.FindEntry(1, 1)->m_strCloseRule, "R1");
+    EXPECT_EQ(testsupport::Found(after.m_model.FindEntry(1, 1))->m_strCloseRule, "R1");
     EXPECT_EQ(doc.m_deviceModels.GetSize(), 5);
 }
 
@@ -275,9 +276,10 @@ TEST(DeviceModelTest, GroupsHoldAtMost200EntriesAndClassesKeepTheirNumbers) {
         groups.emplace_back(g.m_nGroupNo, g.m_entries.GetSize());
     EXPECT_EQ(groups, (std::vector<std::pair<int, int>>{
                           {1, 200}, {2, 200}, {3, 50}, {4, 1}, {6, 1}, {7, 1}, {255, 4}}));
-    EXPECT_EQ(tpl.FindEntry(2, 1)->m_nSeq, 1);
-    EXPECT_EQ(tpl.FindEntry(3, 50)->m_strReference, "LD/GGIO1$ST$Ind449$stVal");
-    EXPECT_EQ(tpl.FindEntry(7, 1)->m_strDesc, "I> 1A"); // an "=" would have lost the point
+    EXPECT_EQ(testsupport::Found(tpl.FindEntry(2, 1))->m_nSeq, 1);
+    EXPECT_EQ(testsupport::Found(tpl.FindEntry(3, 50))->m_strReference, "LD/GGIO1$ST$Ind449$stVal");
+    EXPECT_EQ(testsupport::Found(tpl.FindEntry(7, 1))->m_strDesc,
+              "I> 1A"); // an "=" would have lost the point
 }
 
 TEST(DeviceModelTest, TapChangersFillGroup18InPairs) {
@@ -291,9 +293,9 @@ TEST(DeviceModelTest, TapChangersFillGroup18InPairs) {
     EXPECT_EQ(tpl.m_groups[0].m_nGroupNo, 18); // ahead of the ordinary control group
     EXPECT_EQ(tpl.m_groups[1].m_nGroupNo, 3);
     EXPECT_EQ(tpl.m_groups[0].m_entries.GetSize(), 4);
-    EXPECT_EQ(tpl.FindEntry(18, 3)->m_strDesc, "档位-升降");
-    EXPECT_EQ(tpl.FindEntry(18, 4)->m_strReference, "LD/ATCC2$co$tapchg$Oper$ctlVal");
-    EXPECT_EQ(tpl.FindEntry(3, 1)->m_strDesc, "LD/Q0CSWI1$CO$Pos$Oper$ctlVal");
+    EXPECT_EQ(testsupport::Found(tpl.FindEntry(18, 3))->m_strDesc, "档位-升降");
+    EXPECT_EQ(testsupport::Found(tpl.FindEntry(18, 4))->m_strReference, "LD/ATCC2$co$tapchg$Oper$ctlVal");
+    EXPECT_EQ(testsupport::Found(tpl.FindEntry(3, 1))->m_strDesc, "LD/Q0CSWI1$CO$Pos$Oper$ctlVal");
 
     EXPECT_FALSE(IsTapChangerReference("LD/ATCC1$ST$TapChg$stVal"));
     EXPECT_FALSE(IsTapChangerReference("LD$CO$TapChg/ATCC"));

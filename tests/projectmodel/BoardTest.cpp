@@ -2,6 +2,7 @@
 #include "projectmodel/Board.h"
 #include "projectmodel/ProjectContext.h"
 #include "projectmodel/ProjectModel.h"
+#include "tests/support/Found.h"
 
 #include "tests/support/PromptRecorder.h"
 
@@ -127,7 +128,7 @@ TEST_F(BoardTest, VirtualDevicesAndLinkStatusSignals) {
     EXPECT_EQ(doc.m_devices[1].m_optionValues.size(), 2u);
     EXPECT_EQ(views.calls, std::vector<std::string>{"points"});
 
-    const CInfoGroupArray& groups = doc.FindDevice(65530)->m_model.m_groups;
+    const CInfoGroupArray& groups = testsupport::Found(doc.FindDevice(65530))->m_model.m_groups;
     ASSERT_EQ(groups.GetSize(), 1);
     EXPECT_EQ(groups[0].m_nGroupNo, 1);
     EXPECT_EQ(groups[0].m_strName, "遥信");
@@ -189,7 +190,7 @@ TEST_F(BoardTest, DistributeDevicesOverPorts) {
     total = doc.CollectProtocolDevices("P103", collected);
     doc.DistributeProtocolDevices(total, 4, "P103", collected);
     EXPECT_EQ(Counts("P103"), (std::vector<int>{3, 3, 2, 2}));
-    EXPECT_EQ(doc.FindDevice(10)->m_nBoard, 1);
+    EXPECT_EQ(testsupport::Found(doc.FindDevice(10))->m_nBoard, 1);
     doc.DistributeProtocolDevices(total, 0, "P103", collected); // no port: nothing, no crash
     EXPECT_EQ(Counts("P103"), (std::vector<int>{3, 3, 2, 2}));
 }
@@ -208,14 +209,14 @@ TEST_F(BoardTest, CollectTakesDevicesOffPortsOfAnotherProtocol) {
     CDeviceArray collected;
     ASSERT_EQ(doc.CollectProtocolDevices("New", collected), 1);
     EXPECT_EQ(com1.m_protocol.m_deviceAddresses, (CIntArray{3, 5})); // only the first occurrence
-    EXPECT_FALSE(doc.FindDevice(5)->IsPlaced());
+    EXPECT_FALSE(testsupport::Found(doc.FindDevice(5))->IsPlaced());
     EXPECT_EQ(collected[0].m_nBoard, -1);
     EXPECT_EQ(views.calls, std::vector<std::string>{"node 0/0/1"});
     // A device already on a port of its protocol stays there.
     com1.m_protocol.m_strName = "New";
     doc.PlaceDevice(*doc.FindDevice(5), doc.m_boardCfg.m_boards[0], 0, 1, com1);
     doc.CollectProtocolDevices("New", collected);
-    EXPECT_TRUE(doc.FindDevice(5)->IsPlaced());
+    EXPECT_TRUE(testsupport::Found(doc.FindDevice(5))->IsPlaced());
 }
 
 TEST_F(BoardTest, RelinkSetsBoardInDeviceTables) {

@@ -1,11 +1,13 @@
 // The project document: new projects over the shipped library, broken libraries, the open path,
 // versioned saves, library copies and the IED list of the project's SCD file.
 #include "DocFixture.h"
+#include "tests/support/Found.h"
 
 #include "projectmodel/FolderHelpers.h"
 
 #include "platform/Archive.h"
 #include "platform/Gbk.h"
+#include "platform/TextFile.h"
 
 #include <gtest/gtest.h>
 
@@ -34,9 +36,9 @@ TEST_F(ConfigDocTest, NewDocumentOverShippedLibrary) {
 
     EXPECT_EQ(doc.m_deviceModels.GetSize(), 5);
     EXPECT_NE(doc.m_deviceModels.FindByName("IEC61850_QXB610"), nullptr);
-    EXPECT_EQ(doc.m_deviceModels.FindByName("QXL811-V2.10")->m_strVersion, "2.10");
-    EXPECT_EQ(doc.m_deviceModels.FindByName("QXL811-V2.10")->m_strProtocol, "IEC103串口");
-    EXPECT_EQ(doc.m_deviceModels.FindByName("QXL811-V2.10")->m_groups.GetSize(), 5);
+    EXPECT_EQ(testsupport::Found(doc.m_deviceModels.FindByName("QXL811-V2.10"))->m_strVersion, "2.10");
+    EXPECT_EQ(testsupport::Found(doc.m_deviceModels.FindByName("QXL811-V2.10"))->m_strProtocol, "IEC103串口");
+    EXPECT_EQ(testsupport::Found(doc.m_deviceModels.FindByName("QXL811-V2.10"))->m_groups.GetSize(), 5);
     EXPECT_EQ(doc.m_protocolLibrary.GetSize(), 9);
     EXPECT_EQ(doc.m_portConfigLibrary.GetSize(), 4);
     EXPECT_EQ(doc.m_equipmentLibrary.GetSize(), 5);
@@ -62,7 +64,9 @@ TEST_F(ConfigDocTest, NewDocumentOverShippedLibrary) {
     EXPECT_EQ(doc.m_devices[2].m_nAddress, kCustomDeviceAddress);
     EXPECT_EQ(doc.m_devices[2].m_model.m_groups.GetSize(), 2);
     // Link-status signals: one group per board, one entry per port.
-    EXPECT_EQ(doc.FindDevice(kStatusDeviceAddress)->m_model.m_groups[1].m_entries.GetSize(), 10);
+    EXPECT_EQ(
+        testsupport::Found(doc.FindDevice(kStatusDeviceAddress))->m_model.m_groups[1].m_entries.GetSize(),
+        10);
 
     const CProtocolDef* iec104 = doc.m_protocolLibrary.FindByName("IEC104");
     ASSERT_NE(iec104, nullptr);
@@ -225,7 +229,7 @@ TEST_F(ConfigDocTest, CachedScdImportMergesModels) {
     CConfigDoc doc;
     doc.OnNewDocument();
     EXPECT_EQ(doc.m_deviceModels.GetSize(), 6);
-    EXPECT_EQ(doc.m_deviceModels.FindByName("QXC901")->m_strType, "导入");
+    EXPECT_EQ(testsupport::Found(doc.m_deviceModels.FindByName("QXC901"))->m_strType, "导入");
 
     // A truncated cache changes nothing.
     testsupport::WriteBytes(Lib("UserDefine/IEDListFromSCD.dat"), ar.Bytes().substr(0, 12));
@@ -318,7 +322,7 @@ TEST_F(ConfigDocTest, SavesVersionsAndBacksUpOverwrittenOnes) {
     EXPECT_EQ(shell.proposals.back(), "1.01");
     EXPECT_TRUE(fs::is_regular_file(demo / "ProjectV1.01/QXM7740.ini"));
 
-    // Overwriting 1.00: its files go to Temp and the folder is emptied first.
+    // Overwriting 1.00: its files go to Temp first and the new version takes the folder's place.
     testsupport::WriteBytes(demo / "ProjectV1.00/old.cfg", "old");
     shell.answerVersion = "1.00";
     prompts.Script({Answer::Yes});
@@ -358,6 +362,85 @@ TEST_F(ConfigDocTest, SavesVersionsAndBacksUpOverwrittenOnes) {
     std::string user;
     EXPECT_FALSE(CProjectContext::Instance().Shell().IsAdministrator());
     EXPECT_FALSE(CProjectContext::Instance().Shell().RequestPrivilege(4, user));
+}
+
+// A save that cannot write a file (a full disk) fails, names the file and leaves every version
+// as it was: the old version whole, no partial new version that would count as the newest.
+TEST_F(ConfigDocTest, FailedSavesLeaveEveryVersionWhole) {
+    CConfigDoc doc;
+    doc.OnNewDocument();
+    const fs::path demo = root / "Project/Demo";
+    ASSERT_EQ(doc.SaveProject(false), 1);
+    const fs::path v1 = demo / "ProjectV1.00";
+    testsupport::WriteBytes(v1 / "old.cfg", "old");
+    fs::create_directories(v1 / "sub");
+    testsupport::WriteBytes(v1 / "sub/keep.txt", "keep");
+    const std::string oldMain = testsupport::ReadBytes(v1 / "QXM7740.ini");
+    ASSERT_FALSE(oldMain.empty());
+    auto expectOldVersion = [&] {
+        EXPECT_EQ(testsupport::ReadBytes(v1 / "QXM7740.ini"), oldMain);
+        EXPECT_EQ(testsupport::ReadBytes(v1 / "old.cfg"), "old");
+        EXPECT_FALSE(fs::exists(demo / ".saving"));
+        EXPECT_FLOAT_EQ(ParseVersionNumber(demo), 1.0f);
+    };
+    struct HookReset {
+        ~HookReset() { platform::SetWriteFaultHook({}); }
+    } reset;
+
+    // Overwriting 1.00 while the main file cannot be written whole.
+    for (const std::string name : {"QXM7740.ini", "ccu_工程间隔.cfg"}) {
+        SCOPED_TRACE(name);
+        prompts.Clear();
+        shell.answerVersion = "1.00";
+        prompts.Script({Answer::Yes});
+        platform::SetWriteFaultHook([&](const fs::path& p) {
+            return p.filename() == name && p.parent_path().filename() == ".saving";
+        });
+        EXPECT_EQ(doc.SaveProject(false), 0);
+        platform::SetWriteFaultHook({});
+        ASSERT_EQ(prompts.Count(), 2u);
+        EXPECT_EQ(prompts.Texts()[1], "创建文件 " + (demo / ".saving" / name).string() + " 失败!");
+        expectOldVersion();
+    }
+
+    // A backup into Temp/ that fails stops the save before anything is written.
+    prompts.Clear();
+    fs::remove_all(demo / "Temp");
+    fs::create_directories(demo / "Temp");
+    shell.answerVersion = "1.00";
+    prompts.Script({Answer::Yes});
+    platform::SetWriteFaultHook([&](const fs::path& p) { return p.parent_path().filename() == "Temp"; });
+    EXPECT_EQ(doc.SaveProject(false), 0);
+    platform::SetWriteFaultHook({});
+    ASSERT_EQ(prompts.Count(), 2u);
+    EXPECT_EQ(prompts.Texts()[1].rfind("创建文件 " + (demo / "Temp").string() + "/", 0), 0u)
+        << prompts.Texts()[1];
+    expectOldVersion();
+
+    // A new version on a full disk: no version folder appears.
+    prompts.Clear();
+    shell.answerVersion = "1.01";
+    platform::SetWriteFaultHook([&](const fs::path& p) { return p.filename() == "system.cfg"; });
+    EXPECT_EQ(doc.SaveProject(false), 0);
+    platform::SetWriteFaultHook({});
+    EXPECT_EQ(prompts.Texts(),
+              std::vector<std::string>{"创建文件 " + (demo / ".saving/system.cfg").string() + " 失败!"});
+    EXPECT_FALSE(fs::exists(demo / "ProjectV1.01"));
+    expectOldVersion();
+
+    // A leftover of a killed save does not stop the next one; overwriting keeps subfolders.
+    fs::create_directories(demo / ".saving");
+    testsupport::WriteBytes(demo / ".saving/QXM7740.ini", "");
+    prompts.Clear();
+    shell.answerVersion = "1.00";
+    prompts.Script({Answer::Yes});
+    ASSERT_EQ(doc.SaveProject(false), 1);
+    EXPECT_FALSE(fs::exists(v1 / "old.cfg"));
+    EXPECT_EQ(testsupport::ReadBytes(v1 / "sub/keep.txt"), "keep");
+    EXPECT_FALSE(testsupport::ReadBytes(v1 / "QXM7740.ini").empty());
+    EXPECT_EQ(testsupport::ReadBytes(demo / "Temp/old.cfg"), "old");
+    EXPECT_FALSE(fs::exists(demo / ".saving"));
+    EXPECT_FALSE(fs::exists(demo / ".replaced"));
 }
 
 TEST_F(ConfigDocTest, SaveCopiesLibraryWheneverProjectIniIsMissing) {

@@ -2,12 +2,14 @@
 // rejected lines of the main file and the bay file give their first message and the stated open
 // result; folder helpers and CountCcuCfgLines.
 #include "DocFixture.h"
+#include "tests/support/Found.h"
 
 #include "projectmodel/FolderHelpers.h"
 #include "projectmodel/TextHelpers.h"
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <sstream>
 
 using namespace projectmodel;
@@ -53,8 +55,9 @@ TEST_F(ConfigReaderTest, SavedProjectOpensAgainAndSavesTheSameBytes) {
     EXPECT_EQ(device->m_model.m_nPortGroup, 0);
     EXPECT_EQ(device->m_model.m_nPortIndex, 0);
     EXPECT_EQ(device->m_optionValues[2], "线路一");
-    EXPECT_EQ(doc.FindDevice(kCompositeDeviceAddress)->m_model.m_groups.GetSize(), 3);
-    EXPECT_EQ(doc.FindDeviceInfo(kCompositeDeviceAddress, 1, 1)->m_expr.m_operands.size(), 3u);
+    EXPECT_EQ(testsupport::Found(doc.FindDevice(kCompositeDeviceAddress))->m_model.m_groups.GetSize(), 3);
+    EXPECT_EQ(testsupport::Found(doc.FindDeviceInfo(kCompositeDeviceAddress, 1, 1))->m_expr.m_operands.size(),
+              3u);
     EXPECT_EQ(doc.m_boardCfg.m_boards[0].m_ports[1][0].m_protocol.m_configs.m_configs.GetSize(), 1);
     EXPECT_EQ(doc.m_prjDevices.GetSize(), 1);
     EXPECT_EQ(doc.m_timeSources.GetSize(), 1);
@@ -76,6 +79,145 @@ struct Mutation {
     const char* message; // the first message ("" any, "~tail" one that ends so)
     int opens;
 };
+
+// Hostile counts in a bay file: a row count far beyond the table's dimension, and many tables
+// within their bounds that add up beyond what one project holds. Each is refused with the line's
+// message, quickly and without allocating for the count; the saved version stays as it was.
+TEST_F(ConfigReaderTest, HugeRowCountsAreRefused) {
+    const fs::path main = SaveSample();
+    const fs::path bay = main.parent_path() / "ccu_工程间隔.cfg";
+    const std::string saved = testsupport::ReadBytes(bay);
+    Mutate(bay, "        数目=3,1", "        数目=3,1000000");
+    {
+        const auto start = std::chrono::steady_clock::now();
+        CConfigDoc doc;
+        EXPECT_TRUE(doc.OnOpenDocument(main));
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+        ASSERT_FALSE(prompts.Texts().empty());
+        EXPECT_EQ(prompts.Texts()[0], "读组态文件ccu_工程间隔.cfg错!\n第19行:\n        数目=3,1000000");
+        for (const CVoltLevel& level : doc.m_voltLevels)
+            for (const CItemRecord& group : level.m_settings.m_groups)
+                EXPECT_LE(group.m_rows.size(), 1u);
+    }
+
+    // Many bays, each table within its bound (the dimension 1 plus the spare rows).
+    const int rows = CConfigDoc::MaxVariableInfoRows(CItemRecord());
+    const int bays = CConfigDoc::kMaxRowsPerRead / rows + 2;
+    std::string text = testsupport::ReadGbkText(bay);
+    text = text.substr(0, text.find("[间隔配置]"));
+    text += "[间隔配置]\n{\n  数目=1\n  [220kV]\n  {\n    [可变信息]\n    {\n      数目=0\n    }\n";
+    text += "    数目=" + std::to_string(bays) + "\n";
+    for (int k = 0; k < bays; ++k)
+        text += "    [间隔" + std::to_string(k) + "]\n    {\n      描述=" + std::to_string(k) +
+                ",线路\n      [可变信息]\n      {\n        数目=1\n        [可变信息1]\n        {\n"
+                "          数目=0," +
+                std::to_string(rows) + "\n        }\n      }\n      数目=0\n    }\n";
+    text += "  }\n}\n";
+    testsupport::WriteGbkText(bay, text);
+    prompts.Clear();
+    {
+        CConfigDoc doc;
+        EXPECT_TRUE(doc.OnOpenDocument(main));
+        ASSERT_FALSE(prompts.Texts().empty());
+        EXPECT_EQ(prompts.Texts()[0].rfind("读组态文件ccu_工程间隔.cfg错!", 0), 0u) << prompts.Texts()[0];
+        EXPECT_NE(prompts.Texts()[0].find("数目=0," + std::to_string(rows)), std::string::npos);
+    }
+    testsupport::WriteBytes(bay, saved);
+}
+
+// Library files with hostile counts: a board file that lists a great many port groups, or one
+// group of a great many ports, and an option group of a great many options. Each is refused with
+// one message; the board gets no more than a unit carries and opening stays quick.
+TEST_F(ConfigReaderTest, HugeLibraryCountsAreRefused) {
+    std::string names;
+    for (int i = 0; i < 150; ++i)
+        names += i ? ",A" : "A";
+    testsupport::WriteGbkText(Lib("主控板.ini"),
+                              "[板卡属性]\n类型=QXM-CPU01\n通讯口名称=" + names +
+                                  "\n[A配置]\n数目=65535\n类型=网络\n配置文件=网络配置.ini\n");
+    const auto start = std::chrono::steady_clock::now();
+    {
+        CConfigDoc doc;
+        doc.OnNewDocument();
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+        ASSERT_FALSE(prompts.Texts().empty());
+        EXPECT_EQ(prompts.Texts()[0], "读取文件:主控板.ini\n[板卡属性]\"通讯口名称\"失败!");
+        ASSERT_GE(doc.m_boardCfg.m_boards.GetSize(), 1);
+        EXPECT_TRUE(doc.m_boardCfg.m_boards[0].m_ports.IsEmpty());
+    }
+    prompts.Clear();
+    testsupport::WriteGbkText(Lib("主控板.ini"), "[板卡属性]\n类型=QXM-CPU01\n通讯口名称=COM,A\n"
+                                                 "[COM配置]\n数目=4\n类型=串口\n配置文件=串口配置.ini\n"
+                                                 "[A配置]\n数目=65535\n类型=网络\n配置文件=网络配置.ini\n");
+    {
+        CConfigDoc doc;
+        doc.OnNewDocument();
+        ASSERT_FALSE(prompts.Texts().empty());
+        EXPECT_EQ(prompts.Texts()[0], "读取文件:主控板.ini\n[A配置]\"数目\"失败!");
+        ASSERT_GE(doc.m_boardCfg.m_boards.GetSize(), 1);
+        int ports = 0;
+        for (const CPortArray& g : doc.m_boardCfg.m_boards[0].m_ports)
+            ports += g.GetSize();
+        EXPECT_EQ(ports, 4);
+    }
+
+    // An option group of the unit that claims 65535 options is one message, not 65535.
+    prompts.Clear();
+    std::string options = testsupport::ReadGbkText(Lib("组态配置.ini"));
+    const std::size_t at = options.find("[可变选项1]");
+    ASSERT_NE(at, std::string::npos);
+    options.insert(at, "[可变选项1]\n名称=坏\n维数=1\n数目=65535\n");
+    testsupport::WriteGbkText(Lib("组态配置.ini"), options);
+    {
+        CConfigDoc doc;
+        doc.OnNewDocument();
+        EXPECT_EQ(prompts.Texts()[0], "读取文件:" + Lib("组态配置.ini").string() + "\n[可变选项1]\"数目\"失败!");
+        ASSERT_GE(doc.m_boardCfg.m_groups.GetSize(), 1);
+        EXPECT_TRUE(doc.m_boardCfg.m_groups[0].m_items.IsEmpty());
+    }
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+}
+
+// A device table that repeats an address keeps one record per address, the later line, in the
+// place of the first; also when the repeated address is the first device's.
+TEST_F(ConfigReaderTest, RepeatedDeviceAddressKeepsTheLaterRecord) {
+    const fs::path main = SaveSample();
+    const fs::path folder = main.parent_path();
+    const fs::path backup = tmp / "backup";
+    CopyDirectoryTree(folder, backup);
+    const std::string first = "  描述=0,1,0,1,101,电度表,1.00,QXE300,1号电度表";
+    const std::string last = "  描述=2,0,0,65532,65532,虚拟装置,1.00,自定义装置,自定义装置";
+    const std::string old = "  描述=0,1,0,1,101,电度表,1.00,QXE300,旧的";
+    const std::string status = "  描述=2,0,0,65530,65530,虚拟装置,1.00,状态信号虚装置,状态信号虚装置";
+    using Case = std::vector<std::pair<std::string, std::string>>;
+    const std::vector<Case> cases = {
+        {{first, old + "\n" + first}},
+        {{first, old}, {last, last + "\n" + first}},
+        {{first, old}, {status, first + "\n" + status}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.back().second);
+        CopyDirectoryTree(backup, folder);
+        Mutate(main, "  数目=4", "  数目=5");
+        for (const auto& [from, to] : c)
+            Mutate(main, from, to);
+        prompts.Clear();
+        CConfigDoc doc;
+        ASSERT_TRUE(doc.OnOpenDocument(main));
+        EXPECT_EQ(prompts.Texts(), std::vector<std::string>{});
+        ASSERT_EQ(doc.m_devices.GetSize(), 4);
+        const std::vector<int> order = {1, kStatusDeviceAddress, kCompositeDeviceAddress,
+                                        kCustomDeviceAddress};
+        for (int i = 0; i < 4; ++i)
+            EXPECT_EQ(doc.m_devices[i].m_nAddress, order[static_cast<std::size_t>(i)]) << i;
+        const CDevice* device = doc.FindDevice(1);
+        ASSERT_NE(device, nullptr);
+        EXPECT_EQ(device->m_strDescription, "1号电度表");
+        // The sections behind the table read on: the device's entries and its port are there.
+        EXPECT_EQ(device->m_model.m_nPortGroup, 0);
+        EXPECT_FALSE(device->m_model.m_groups.IsEmpty());
+    }
+}
 
 TEST_F(ConfigReaderTest, SingleLineMutations) {
     const fs::path main = SaveSample();
@@ -344,9 +486,9 @@ TEST_F(ConfigReaderTest, Iec61850EntriesAreMatchedByReference) {
     CConfigDoc doc;
     ASSERT_EQ(doc.OpenProject(root / "Project/Demo/ProjectV1.00/QXM7740.ini"), 1);
     EXPECT_TRUE(prompts.Texts().empty());
-    EXPECT_EQ(doc.FindDeviceInfo(1, 2, 1)->m_strDesc, "过流Ⅰ段动作");
-    EXPECT_EQ(doc.FindDeviceInfo(1, 2, 2)->m_strDesc, "改过的");
-    EXPECT_EQ(doc.FindDeviceInfo(1, 2, 2)->m_strReference, "PROT/PTOC2$ST$Op$general");
+    EXPECT_EQ(testsupport::Found(doc.FindDeviceInfo(1, 2, 1))->m_strDesc, "过流Ⅰ段动作");
+    EXPECT_EQ(testsupport::Found(doc.FindDeviceInfo(1, 2, 2))->m_strDesc, "改过的");
+    EXPECT_EQ(testsupport::Found(doc.FindDeviceInfo(1, 2, 2))->m_strReference, "PROT/PTOC2$ST$Op$general");
 }
 
 } // namespace

@@ -113,6 +113,10 @@ TEST_F(ConfigWriterTest, CompositeItemCounts) {
     EXPECT_EQ(count(1, 1), 2);
     EXPECT_EQ(count(15, 1), 3);
     EXPECT_EQ(count(22, 2), 4);
+    // Three operands tell "operands + 2" from "2 x operands" at both ends of the range.
+    EXPECT_EQ(count(22, 3), 5);
+    EXPECT_EQ(count(15, 3), 5);
+    EXPECT_EQ(count(14, 3), 6);
     EXPECT_EQ(count(7, 3), 5);
     EXPECT_EQ(count(25, 1), 3);
     EXPECT_EQ(count(23, 1), 3);
@@ -167,27 +171,72 @@ TEST_F(ConfigWriterTest, FilesThatCannotBeCreated) {
     EXPECT_EQ(doc.WriteConfigFiles(tmp / "missing/QXM7740.ini"), 0);
     EXPECT_EQ(prompts.Texts(), std::vector<std::string>{"创建文件失败!"});
 
-    // The bay file and the port-configuration file are folders already: reported, the rest goes on.
+    // The bay file is a folder already: reported by its name, and the write fails (the files
+    // belong together); no further file is tried.
     prompts.Clear();
     const fs::path out = tmp / "out";
     fs::create_directories(out / "ccu_工程间隔.cfg");
-    fs::create_directories(out / "ccu_板卡0_NET0_规约12_遥信转发配置配置.cfg");
-    EXPECT_EQ(doc.WriteConfigFiles(out / "QXM7740.ini"), 1);
+    EXPECT_EQ(doc.WriteConfigFiles(out / "QXM7740.ini"), 0);
     EXPECT_EQ(prompts.Texts(),
-              (std::vector<std::string>{
-                  "创建文件 " + (out / "ccu_工程间隔.cfg").string() + " 失败!",
-                  "创建文件 " + (out / "ccu_板卡0_NET0_规约12_遥信转发配置配置.cfg").string() + " 失败!"}));
-    const auto lines = Lines(testsupport::ReadGbkText(out / "QXM7740.ini"));
-    EXPECT_TRUE(Has(lines, "[复合信号配置表]"));
-    EXPECT_EQ(lines.back(), "}");
-    EXPECT_TRUE(fs::is_regular_file(out / "system.cfg"));
+              std::vector<std::string>{"创建文件 " + (out / "ccu_工程间隔.cfg").string() + " 失败!"});
+    EXPECT_FALSE(fs::exists(out / "system.cfg"));
+
+    // The same for a port-configuration file.
+    prompts.Clear();
+    fs::remove(out / "ccu_工程间隔.cfg");
+    fs::create_directories(out / "ccu_板卡0_NET0_规约12_遥信转发配置配置.cfg");
+    EXPECT_EQ(doc.WriteConfigFiles(out / "QXM7740.ini"), 0);
+    EXPECT_EQ(prompts.Texts(), std::vector<std::string>{"创建文件 " +
+                                                        (out / "ccu_板卡0_NET0_规约12_遥信转发配置配置.cfg").string() +
+                                                        " 失败!"});
 
     // A configuration name that is no file name is not written outside the folder.
     prompts.Clear();
+    fs::remove(out / "ccu_板卡0_NET0_规约12_遥信转发配置配置.cfg");
     doc.m_boardCfg.m_boards[0].m_ports[1][0].m_protocol.m_configs.m_configs[0].m_strName = "../x";
-    EXPECT_EQ(doc.WriteConfigFiles(out / "QXM7740.ini"), 1);
-    EXPECT_EQ(prompts.Count(), 2u);
+    EXPECT_EQ(doc.WriteConfigFiles(out / "QXM7740.ini"), 0);
+    EXPECT_EQ(prompts.Count(), 1u);
     EXPECT_FALSE(fs::exists(tmp / "x配置.cfg"));
+}
+
+// Files that open but cannot be written whole (a full disk): each fails the write and is named.
+TEST_F(ConfigWriterTest, FilesThatCannotBeWrittenWhole) {
+    CConfigDoc doc;
+    doc.OnNewDocument();
+    doctest::BuildSampleProject(doc, false);
+    ASSERT_GE(doc.m_boardCfg.m_groups.GetSize(), 1);
+    const fs::path out = tmp / "out";
+    fs::create_directories(out);
+    for (const std::string name : {"QXM7740.ini", "ccu_工程间隔.cfg", "ccu_板卡0_NET0_规约12_遥信转发配置配置.cfg",
+                                   "system.cfg"}) {
+        SCOPED_TRACE(name);
+        prompts.Clear();
+        platform::SetWriteFaultHook([&](const fs::path& p) { return p.filename() == name; });
+        EXPECT_EQ(doc.WriteConfigFiles(out / "QXM7740.ini"), 0);
+        platform::SetWriteFaultHook({});
+        EXPECT_EQ(prompts.Texts(), std::vector<std::string>{"创建文件 " + (out / name).string() + " 失败!"});
+    }
+    prompts.Clear();
+    EXPECT_EQ(doc.WriteConfigFiles(out / "QXM7740.ini"), 1);
+    EXPECT_TRUE(prompts.Texts().empty());
+}
+
+// "system.cfg" is written as soon as the unit has one variable-option group.
+TEST_F(ConfigWriterTest, SystemFileForOneUnitOptionGroup) {
+    CConfigDoc doc;
+    doc.OnNewDocument();
+    doc.m_boardCfg.m_groups.SetSize(1);
+    doc.m_boardCfg.m_groups[0].m_strName = "可变选项1";
+    const fs::path out = tmp / "out";
+    fs::create_directories(out);
+    ASSERT_EQ(doc.WriteConfigFiles(out / "QXM7740.ini"), 1);
+    ASSERT_TRUE(fs::is_regular_file(out / "system.cfg"));
+    EXPECT_EQ(Lines(testsupport::ReadGbkText(out / "system.cfg")).front(), "[可变信息]");
+
+    fs::remove(out / "system.cfg");
+    doc.m_boardCfg.m_groups.RemoveAll();
+    ASSERT_EQ(doc.WriteConfigFiles(out / "QXM7740.ini"), 1);
+    EXPECT_FALSE(fs::exists(out / "system.cfg"));
 }
 
 } // namespace

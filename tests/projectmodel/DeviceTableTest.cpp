@@ -3,6 +3,7 @@
 #include "projectmodel/Device.h"
 #include "projectmodel/ProjectContext.h"
 #include "projectmodel/ProjectModel.h"
+#include "tests/support/Found.h"
 
 #include "tests/support/PromptRecorder.h"
 
@@ -87,7 +88,7 @@ TEST_F(DeviceTableTest, SortedInsertByHalving) {
     EXPECT_EQ(t, before);
     EXPECT_EQ(t.FindIndexByAddress(9), 3);
     EXPECT_EQ(t.FindIndexByAddress(3), -1);
-    EXPECT_EQ(t.FindByAddress(65531)->m_nKind, kDeviceComposite);
+    EXPECT_EQ(testsupport::Found(t.FindByAddress(65531))->m_nKind, kDeviceComposite);
 }
 
 TEST_F(DeviceTableTest, UnsortedInsertStaysBeforeTrailingVirtualDevices) {
@@ -209,7 +210,7 @@ TEST_F(DeviceTableTest, CompositeExpressionsAskBeforeReplacing) {
 
     doc.m_devices.Insert(CDevice(kDeviceComposite));
     ASSERT_EQ(doc.SetCompositeExpression(4, 0, e), 1);
-    const CInfoGroup* g = doc.FindDevice(65531)->m_model.FindGroup(4);
+    const CInfoGroup* g = testsupport::Found(doc.FindDevice(65531))->m_model.FindGroup(4);
     ASSERT_NE(g, nullptr);
     EXPECT_EQ(g->m_strName, "虚遥测");
     EXPECT_EQ(g->m_nType, 0);
@@ -224,10 +225,10 @@ TEST_F(DeviceTableTest, CompositeExpressionsAskBeforeReplacing) {
     ASSERT_EQ(prompts.Count(), 1u);
     EXPECT_EQ(prompts.Messages()[0].text, "已有相同(分组|条目)的表达式, 将要替换原有的表达式吗?");
     EXPECT_EQ(prompts.Messages()[0].buttons, platform::Buttons::YesNo);
-    EXPECT_EQ(doc.FindDeviceInfo(65531, 4, 1)->m_expr.m_nOperator, 1);
+    EXPECT_EQ(testsupport::Found(doc.FindDeviceInfo(65531, 4, 1))->m_expr.m_nOperator, 1);
     prompts.Script({Answer::Yes});
     EXPECT_EQ(doc.SetCompositeExpression(4, 0, e), 1);
-    EXPECT_EQ(doc.FindDeviceInfo(65531, 4, 1)->m_expr.m_nOperator, 9);
+    EXPECT_EQ(testsupport::Found(doc.FindDeviceInfo(65531, 4, 1))->m_expr.m_nOperator, 9);
 
     doc.DeleteCompositeExpression(4, 1);
     EXPECT_EQ(doc.FindDeviceInfo(65531, 4, 1), nullptr);

@@ -1,6 +1,7 @@
 // Entry-line parser, groups, device models and their cache form.
 #include "projectmodel/DeviceTemplate.h"
 #include "projectmodel/InfoGroup.h"
+#include "tests/support/Found.h"
 
 #include "platform/Archive.h"
 #include "platform/Gbk.h"
@@ -188,10 +189,10 @@ TEST(DeviceTemplate, LookupsAndCacheRoundTrip) {
     t.m_nFlag = 1;
     t.m_groups.Add(Group("遥信", 1, {"1,1,1,断路器,,,合,分,FCDA=LD/XCBR1$ST$Pos;CDC=DPC"}));
     t.m_groups.Add(Group("特殊遥信", 255, {"1,255,1,网络状态1,,5,通,断,FUN=255;INF=1"}));
-    EXPECT_EQ(t.FindEntry(255, 1)->m_nInf, 1);
+    EXPECT_EQ(testsupport::Found(t.FindEntry(255, 1))->m_nInf, 1);
     EXPECT_EQ(t.FindEntry(255, 2), nullptr);
     EXPECT_EQ(t.FindEntry(3, 1), nullptr);
-    EXPECT_EQ(t.FindEntryByReference("遥信", "ld/xcbr1$st$pos")->m_strDesc, "断路器");
+    EXPECT_EQ(testsupport::Found(t.FindEntryByReference("遥信", "ld/xcbr1$st$pos"))->m_strDesc, "断路器");
     EXPECT_EQ(t.FindEntryByReference("遥测", "LD/XCBR1$ST$Pos"), nullptr);
 
     platform::CArchive out;

@@ -7,6 +7,7 @@
 #include "projectmodel/ProtocolDef.h"
 #include "projectmodel/RefTable.h"
 #include "projectmodel/TimeSource.h"
+#include "tests/support/Found.h"
 
 #include <gtest/gtest.h>
 
@@ -232,7 +233,7 @@ TEST(ProtocolDef, LookupsByNameNumberAndMode) {
     EXPECT_TRUE(unknown.m_tables.IsEmpty());
     EXPECT_TRUE(unknown.m_deviceAddresses.empty());
     ASSERT_NE(lib.FindByNumber(5), nullptr);
-    EXPECT_EQ(lib.FindByNumber(5)->m_strName, "Modbus");
+    EXPECT_EQ(testsupport::Found(lib.FindByNumber(5))->m_strName, "Modbus");
     EXPECT_EQ(lib.FindByNumber(4), nullptr);
     L names{"未用"};
     lib.GetNamesByMode("串口", names);

@@ -2,6 +2,7 @@
 #include "projectmodel/VoltLevel.h"
 #include "projectmodel/ProjectContext.h"
 #include "projectmodel/ProjectModel.h"
+#include "tests/support/Found.h"
 
 #include "tests/support/PromptRecorder.h"
 
@@ -127,8 +128,8 @@ TEST_F(VoltLevelTest, EquipmentReferencesToDevices) {
     b.m_settings.m_tables[1].m_entries.Add(Ref(8, 1, 8));
     list.Insert(a);
     list.Insert(b);
-    EXPECT_EQ(list.FindByPointRef(8, 1, 8)->m_nId, 1); // first in id order
-    EXPECT_EQ(list.FindByPointRef(7, 1, 7)->m_nId, 4);
+    EXPECT_EQ(testsupport::Found(list.FindByPointRef(8, 1, 8))->m_nId, 1); // first in id order
+    EXPECT_EQ(testsupport::Found(list.FindByPointRef(7, 1, 7))->m_nId, 4);
     EXPECT_EQ(list.FindByPointRef(7, 2, 7), nullptr);
 
     CPrjDevice& d = *list.GetById(4);

@@ -1,6 +1,7 @@
 // The main frame: the wait dialog and monitor reports (also from a worker thread), the view
 // commands, "自动排序", "生成文本", and the questions before new, open and close.
 #include "AppFixture.h"
+#include "tests/support/ServeEvents.h"
 
 #include "configtool/shellui/DownloadProgressDlg.h"
 #include "configtool/shellui/MainTabBar.h"
@@ -31,14 +32,7 @@ std::string MonitorText(CMainFrame* frame) {
 
 // Runs fn on another thread while this thread serves its events, as the worker does.
 void FromWorker(const std::function<void()>& fn) {
-    std::atomic<bool> done{false};
-    std::thread worker([&] {
-        fn();
-        done = true;
-    });
-    while (!done)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    worker.join();
+    testsupport::RunOnWorkerServing(fn);
 }
 
 } // namespace

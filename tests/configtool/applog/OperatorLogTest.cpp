@@ -1,6 +1,7 @@
 // The operator log: month files, the line layout in GBK with CR LF, concurrent writers.
 #include "configtool/applog/OperatorLog.h"
 #include "platform/Gbk.h"
+#include "platform/TextFile.h"
 #include "tests/support/TestFiles.h"
 
 #include <gtest/gtest.h>
@@ -83,4 +84,26 @@ TEST(OperatorLog, AFolderThatCannotBeCreatedLosesTheLineQuietly) {
     COperatorLog log(tmp.Path());
     log.WriteLogAt(Local(2026, 1, 1, 0, 0, 0), "lost");
     EXPECT_EQ(testsupport::ReadBytes(tmp / "LogFiles"), "a file in the way");
+}
+
+// A full disk: an entry is written whole or not at all, and after a tail cut by an earlier
+// failure (here a line cut inside a character) the next entry begins on a line of its own.
+TEST(OperatorLog, WholeEntriesOrNoneAndABrokenTailIsClosed) {
+    TempDir tmp;
+    COperatorLog log(tmp.Path());
+    const std::filesystem::path file = tmp / "LogFiles" / "2026-03.log";
+    log.WriteLogAt(Local(2026, 3, 5, 7, 8, 9), "甲");
+    const std::string first = platform::ToGbk("2026年03月05日07时08分09秒:甲\r\n");
+    ASSERT_EQ(testsupport::ReadBytes(file), first);
+
+    platform::SetWriteFaultHook([&](const std::filesystem::path& p) { return p == file; });
+    log.WriteLogAt(Local(2026, 3, 5, 7, 8, 10), "保存工程文件，文件名：/p/a.ini");
+    platform::SetWriteFaultHook({});
+    EXPECT_EQ(testsupport::ReadBytes(file), first);
+
+    const std::string cut = platform::ToGbk("2026年03月05日07时08分11秒:乙").substr(0, 30);
+    testsupport::WriteBytes(file, first + cut);
+    log.WriteLogAt(Local(2026, 3, 5, 7, 8, 12), "丙");
+    EXPECT_EQ(testsupport::ReadBytes(file),
+              first + cut + "\r\n" + platform::ToGbk("2026年03月05日07时08分12秒:丙\r\n"));
 }

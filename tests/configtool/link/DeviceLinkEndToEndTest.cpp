@@ -1,6 +1,7 @@
 // The real device link with its TCP transport against the fake unit on 127.0.0.1. Jobs run on a
 // worker thread the way the tool's worker runs them, while this thread carries the socket.
 #include "configtool/link/DeviceLink.h"
+#include "tests/support/ServeEvents.h"
 #include "configtool/link/NetSocket.h"
 #include "LinkTestSupport.h"
 #include "tests/support/FakeUnit.h"
@@ -41,14 +42,7 @@ public:
 
 // Runs job on a worker thread while this thread handles the socket and the calls carried over.
 template <class Job> void RunOnWorker(Job job) {
-    std::atomic<bool> done{false};
-    std::thread worker([&] {
-        job();
-        done = true;
-    });
-    while (!done)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    worker.join();
+    testsupport::RunOnWorkerServing(job);
 }
 
 class EndToEnd : public ::testing::Test {

@@ -321,8 +321,16 @@ protected:
     void TearDown() override {
         if (worker) {
             worker->RequestStop();
-            while (!worker->WaitStopped(std::chrono::milliseconds(20)))
+            QElapsedTimer t;
+            t.start();
+            while (!worker->WaitStopped(std::chrono::milliseconds(20))) {
+                if (t.elapsed() > 30000) {
+                    // The worker uses this fixture's objects: it cannot be left behind.
+                    std::fprintf(stderr, "the worker did not stop within 30 s\n");
+                    std::_Exit(1);
+                }
                 QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+            }
         }
         if (link)
             link->Close();

@@ -5,6 +5,7 @@
 #include "debugger/core/QuorvexData.h"
 #include "debugger/core/UnitBoard.h"
 #include "debugger/core/ValueText.h"
+#include "tests/support/Found.h"
 
 #include "platform/Gbk.h"
 #include "tests/support/TestFiles.h"
@@ -74,8 +75,9 @@ TEST(UnitBoardTest, CombinedPortPositionsAndLookups) {
 
     EXPECT_EQ(FindBoard(boards, 3), &boards[1]);
     EXPECT_EQ(FindBoard(boards, 2), nullptr);
-    EXPECT_EQ(FindBoardOfAddress(boards, 21)->m_boardNumber, 1); // the first board that lists it
-    EXPECT_EQ(FindBoardOfAddress(boards, 5)->m_boardNumber, 3);
+    EXPECT_EQ(testsupport::Found(FindBoardOfAddress(boards, 21))->m_boardNumber,
+              1); // the first board that lists it
+    EXPECT_EQ(testsupport::Found(FindBoardOfAddress(boards, 5))->m_boardNumber, 3);
     EXPECT_EQ(FindBoardOfAddress(boards, 6), nullptr);
 }
 

@@ -2,6 +2,7 @@
 // limit and refusals, the structure trees, the notice, the comm-parameters dialog, the frame
 // properties, the device commands, the warning view and the communication state window.
 #include "AppTestRig.h"
+#include "tests/support/Found.h"
 
 #include "monitor/app/CommForm.h"
 #include "monitor/app/CommParamDlg.h"
@@ -117,7 +118,7 @@ TEST(ShellTest, WindowLimitAndCloseOnConnect) {
         ASSERT_NE(w.OpenProtocol(p->key), nullptr);
     }
     for (std::uint16_t a : {5, 6, 7}) {
-        const std::uint16_t key = rig.app->model.FindDevice(a)->key;
+        const std::uint16_t key = testsupport::Found(rig.app->model.FindDevice(a))->key;
         ASSERT_NE(w.OpenTrace(0, 1, key), nullptr);
         ASSERT_NE(w.OpenEvents(key), nullptr);
         ASSERT_NE(w.OpenRemoteCmds(key), nullptr);
@@ -129,7 +130,7 @@ TEST(ShellTest, WindowLimitAndCloseOnConnect) {
     EXPECT_EQ(w.Count(), 32);
     EXPECT_EQ(static_cast<int>(w.Windows().size()), 32);
     // An open window comes forward without counting again.
-    const std::uint16_t key5 = rig.app->model.FindDevice(5)->key;
+    const std::uint16_t key5 = testsupport::Found(rig.app->model.FindDevice(5))->key;
     CMonitorForm* events = w.Find(kEventWindow, {0, 1, key5});
     EXPECT_EQ(w.OpenEvents(key5), events);
     EXPECT_EQ(w.Count(), 32);
@@ -319,5 +320,6 @@ TEST(ShellTest, CommStateWindowShowsStatesAndSelectsNodes) {
     form->OnRowActivated(1);
     COverallView* tree = rig.app->Frame()->TreeView(1);
     EXPECT_EQ(COverallView::KindOf(tree->currentItem()), kNodeDevice);
-    EXPECT_EQ(COverallView::KeyOf(tree->currentItem()), rig.app->model.FindDevice(5)->key);
+    EXPECT_EQ(COverallView::KeyOf(tree->currentItem()),
+              testsupport::Found(rig.app->model.FindDevice(5))->key);
 }

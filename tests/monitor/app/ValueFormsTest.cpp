@@ -1,6 +1,7 @@
 // The editable value lists: the settings download in two steps, the indication form's manual
 // setting and telecontrol, and the reference-table form.
 #include "AppTestRig.h"
+#include "tests/support/Found.h"
 
 #include "monitor/app/TransferProgressDlg.h"
 #include "monitor/app/ValueForms.h"
@@ -36,7 +37,7 @@ CGroupRecord* AddGroup(CDeviceRecord* d, std::uint8_t number, const std::string&
 }
 
 void ShowValues(CDeviceRecord* d, std::uint8_t group, const std::string& text) {
-    for (const auto& e : d->FindGroup(group)->Entries())
+    for (const auto& e : testsupport::Found(d->FindGroup(group))->Entries())
         e->actualValue = text;
 }
 } // namespace
@@ -75,7 +76,7 @@ TEST(SettingsFormTest, EditAndDownloadInTwoSteps) {
     form->CommitEdit(0, "2.6");
     EXPECT_EQ(form->Pending().Size(), 1u);
     EXPECT_EQ(list->item(0, 1)->foreground().color(), QColor(190, 0, 0));
-    EXPECT_EQ(d->FindEntry(0x0102)->actualValue, "2.6");
+    EXPECT_EQ(testsupport::Found(d->FindEntry(0x0102))->actualValue, "2.6");
 
     rig.ClearSent();
     rig.grantRights = false;
@@ -162,7 +163,7 @@ TEST(TelecontrolFormTest, ManualSettingAndReplies) {
     rig.app->windows.ManualSetDone({{5, 0x0104}});
     EXPECT_EQ(list->item(0, 5)->text(), QString::fromUtf8("√"));
     EXPECT_TRUE(form->Pending().Empty());
-    d->FindEntry(0x0104)->manualSet = 1;
+    testsupport::Found(d->FindEntry(0x0104))->manualSet = 1;
     rig.ClearSent();
     form->ManualCancel();
     EXPECT_EQ(rig.SentBodies().at(0)[0], 21);

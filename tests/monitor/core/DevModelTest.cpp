@@ -1,4 +1,5 @@
 #include "monitor/core/DevModel.h"
+#include "tests/support/Found.h"
 
 #include "tests/support/PromptRecorder.h"
 #include "tests/support/TestFiles.h"
@@ -45,7 +46,7 @@ TEST(DevModelTest, DuplicatesAreRefused) {
     EXPECT_EQ(d->AddGroup(5), nullptr);
     ASSERT_NE(g->AddEntry(0x0105), nullptr);
     EXPECT_EQ(g->AddEntry(0x0105), nullptr);
-    EXPECT_EQ(d->FindEntry(0x0105)->EntryNumber(), 1);
+    EXPECT_EQ(testsupport::Found(d->FindEntry(0x0105))->EntryNumber(), 1);
     EXPECT_EQ(d->FindEntry(0x0106), nullptr);
     m.Clear();
     EXPECT_EQ(m.FindDevice(9), nullptr);

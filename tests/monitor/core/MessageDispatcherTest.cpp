@@ -1,4 +1,5 @@
 #include "MonitorTestSupport.h"
+#include "tests/support/Found.h"
 
 #include "monitor/core/DevTime.h"
 #include "tests/support/PromptRecorder.h"
@@ -71,8 +72,8 @@ TEST_F(DispatcherTest, PortInformationBuildsTheModel) {
     const CPortRecord& net = *m.Ports()[1];
     EXPECT_EQ(net.kind, CPortRecord::kNetwork);
     EXPECT_EQ(net.key, 1);
-    EXPECT_EQ(m.FindDeviceByKey(2)->address, 7);
-    EXPECT_EQ(m.FindDevice(7)->portKey, 1);
+    EXPECT_EQ(testsupport::Found(m.FindDeviceByKey(2))->address, 7);
+    EXPECT_EQ(testsupport::Found(m.FindDevice(7))->portKey, 1);
     EXPECT_EQ(m.Boards(), (std::vector<std::uint8_t>{0}));
     EXPECT_EQ(m.FindPort(0, 1, 1), nullptr);
 }
@@ -210,13 +211,13 @@ TEST_F(DispatcherTest, ReferenceTableAnswers) {
     // Actual values: an entry being edited keeps its text.
     Bytes values = {12, 0, 2, 0, 1, 3, 40, 0, 1, 0, 5, 0, 0x01, 0x02, 0, 9, 1, 1, 2};
     EXPECT_EQ(Caption(Dsdu(values)), "引用表监视 实际值");
-    EXPECT_EQ(d5.FindEntry(0x0201)->actualValue, "合");
-    EXPECT_EQ(d5.FindEntry(0x0201)->dataType, 9);
+    EXPECT_EQ(testsupport::Found(d5.FindEntry(0x0201))->actualValue, "合");
+    EXPECT_EQ(testsupport::Found(d5.FindEntry(0x0201))->dataType, 9);
     EXPECT_TRUE(rig.windows.Has("ValuesComplete"));
-    d5.FindEntry(0x0201)->editFlag = 1;
+    testsupport::Found(d5.FindEntry(0x0201))->editFlag = 1;
     values.back() = 1;
     Caption(Dsdu(values));
-    EXPECT_EQ(d5.FindEntry(0x0201)->actualValue, "合");
+    EXPECT_EQ(testsupport::Found(d5.FindEntry(0x0201))->actualValue, "合");
     // A device not in the model ends the message: no refresh.
     rig.windows.calls.clear();
     Caption(Dsdu({12, 0, 2, 0, 1, 3, 40, 0, 1, 0, 99, 0, 0x01, 0x02, 0, 9, 1, 1, 2}));
@@ -446,18 +447,18 @@ TEST_F(DispatcherTest, GroupTitlesGiveKindsAndStartTheDescriptions) {
     rig.ClearSent();
     EXPECT_EQ(Caption(Asdu(5, asdu)), "组标题");
     ASSERT_EQ(d.Groups().size(), 4u);
-    EXPECT_EQ(d.FindGroup(1)->kind, 1);
-    EXPECT_EQ(d.FindGroup(1)->title, "遥信/开入");
-    EXPECT_EQ(d.FindGroup(2)->kind, 2);
-    EXPECT_EQ(d.FindGroup(3)->kind, 3);
-    EXPECT_EQ(d.FindGroup(4)->kind, 2);
+    EXPECT_EQ(testsupport::Found(d.FindGroup(1))->kind, 1);
+    EXPECT_EQ(testsupport::Found(d.FindGroup(1))->title, "遥信/开入");
+    EXPECT_EQ(testsupport::Found(d.FindGroup(2))->kind, 2);
+    EXPECT_EQ(testsupport::Found(d.FindGroup(3))->kind, 3);
+    EXPECT_EQ(testsupport::Found(d.FindGroup(4))->kind, 2);
     // Descriptions of the first group.
     ASSERT_EQ(rig.SentBodies().size(), 1u);
     EXPECT_EQ(rig.SentBodies()[0], (Bytes{21, 0x81, 42, 0, 254, 241, 0, 1, 1, 0, 10}));
     EXPECT_EQ(d.readState, CDeviceRecord::kDescriptions);
     // A repeated title keeps the first one.
     Caption(Asdu(5, Cat(AsduHead(42, 240, 0x81), Title(1, "遥测/x"))));
-    EXPECT_EQ(d.FindGroup(1)->title, "遥信/开入");
+    EXPECT_EQ(testsupport::Found(d.FindGroup(1))->title, "遥信/开入");
     // A title set with another KOD ends the answer at once.
     Caption(Asdu(5, Cat(AsduHead(42, 240, 1), DataSet(9, 5, 1, 1, 1, {'x'}))));
     EXPECT_EQ(d.FindGroup(9), nullptr);
@@ -472,8 +473,8 @@ TEST_F(DispatcherTest, StructureIsReadStepByStep) {
     EXPECT_TRUE(rig.SentBodies().empty());
     EXPECT_EQ(Caption(Asdu(5, Cat(AsduHead(42, 241, 0x01), DataSet(0x0201, 10, 1, 1, 2, Text("K2"))))),
               "描述");
-    EXPECT_EQ(d.FindEntry(0x0101)->description, "K1");
-    EXPECT_EQ(d.FindEntry(0x0201)->address, 5);
+    EXPECT_EQ(testsupport::Found(d.FindEntry(0x0101))->description, "K1");
+    EXPECT_EQ(testsupport::Found(d.FindEntry(0x0201))->address, 5);
     ASSERT_EQ(rig.SentBodies().size(), 1u);
     EXPECT_EQ(rig.SentBodies()[0][8], 2); // next group
     // Group 2's descriptions complete the structure; dimensions follow for the setting group only.
@@ -485,20 +486,20 @@ TEST_F(DispatcherTest, StructureIsReadStepByStep) {
     EXPECT_EQ(d.readState, CDeviceRecord::kDimensions);
     rig.ClearSent();
     EXPECT_EQ(Caption(Asdu(5, Cat(AsduHead(42, 241, 1), DataSet(0x0102, 9, 1, 1, 1, Text("A"))))), "量纲");
-    EXPECT_EQ(d.FindEntry(0x0102)->dimension, "A");
+    EXPECT_EQ(testsupport::Found(d.FindEntry(0x0102))->dimension, "A");
     EXPECT_EQ(rig.SentBodies()[0][10], 5);
     // Precision: two one-byte elements.
     rig.ClearSent();
     EXPECT_EQ(Caption(Asdu(5, Cat(AsduHead(42, 241, 1), DataSet(0x0102, 5, 3, 1, 2, {4, 2})))), "精度");
-    EXPECT_EQ(d.FindEntry(0x0102)->precision1, "4");
-    EXPECT_EQ(d.FindEntry(0x0102)->precision2, "2");
+    EXPECT_EQ(testsupport::Found(d.FindEntry(0x0102))->precision1, "4");
+    EXPECT_EQ(testsupport::Found(d.FindEntry(0x0102))->precision2, "2");
     EXPECT_EQ(rig.SentBodies()[0][10], 3);
     // Ranges: three two-byte elements; then the reading ends.
     rig.ClearSent();
     EXPECT_EQ(Caption(Asdu(5, Cat(AsduHead(42, 241, 1), DataSet(0x0102, 3, 3, 2, 3, {0, 0, 100, 0, 5, 0})))),
               "量程");
-    EXPECT_EQ(d.FindEntry(0x0102)->rangeMax, "100");
-    EXPECT_EQ(d.FindEntry(0x0102)->rangeStep, "5");
+    EXPECT_EQ(testsupport::Found(d.FindEntry(0x0102))->rangeMax, "100");
+    EXPECT_EQ(testsupport::Found(d.FindEntry(0x0102))->rangeStep, "5");
     EXPECT_TRUE(rig.SentBodies().empty());
     EXPECT_EQ(d.readState, CDeviceRecord::kIdle);
 
@@ -509,7 +510,7 @@ TEST_F(DispatcherTest, StructureIsReadStepByStep) {
     Bytes fv(4);
     std::memcpy(fv.data(), &v, 4);
     EXPECT_EQ(Caption(Asdu(5, Cat(AsduHead(42, 241, 1), DataSet(0x0102, 1, 7, 4, 1, fv)))), "实际值");
-    EXPECT_EQ(d.FindEntry(0x0102)->actualValue, "1.23");
+    EXPECT_EQ(testsupport::Found(d.FindEntry(0x0102))->actualValue, "1.23");
     EXPECT_TRUE(rig.windows.Has("SetGroupValues:2"));
     EXPECT_EQ(d.readState, CDeviceRecord::kIdle);
 }
@@ -521,7 +522,7 @@ TEST_F(DispatcherTest, EmptyDescriptionAnswerMovesTheReadingOn) {
     Caption(Asdu(5, AsduHead(42, 241, 0))); // no data sets for group 1
     ASSERT_EQ(rig.SentBodies().size(), 1u);
     EXPECT_EQ(rig.SentBodies()[0][8], 2);
-    EXPECT_EQ(d.FindGroup(1)->hasDescriptions, 1);
+    EXPECT_EQ(testsupport::Found(d.FindGroup(1))->hasDescriptions, 1);
 }
 
 TEST_F(DispatcherTest, UnexpectedKodOrInvalidAnswerEndsTheChain) {
@@ -530,13 +531,13 @@ TEST_F(DispatcherTest, UnexpectedKodOrInvalidAnswerEndsTheChain) {
     rig.ClearSent();
     Caption(Asdu(5, Cat(AsduHead(42, 241, 1), DataSet(0x0101, 9, 1, 1, 1, {'x'}))));
     EXPECT_TRUE(rig.SentBodies().empty());
-    EXPECT_EQ(d.FindGroup(1)->hasDescriptions, 0);
+    EXPECT_EQ(testsupport::Found(d.FindGroup(1))->hasDescriptions, 0);
     // Invalid dimensions answer: the group counts as read, nothing is asked.
     Caption(Asdu(5, Cat(AsduHead(42, 241, 1), DataSet(0x0101, 10, 1, 1, 1, {'x'}))));
     rig.ClearSent();
     ASSERT_EQ(d.readState, CDeviceRecord::kDimensions);
     EXPECT_EQ(Caption(Asdu(5, Cat(AsduHead(43, 241, 1), DataSet(0x0001, 9, 0, 0, 0, {})))), "量纲无效");
-    EXPECT_EQ(d.FindGroup(1)->hasDimensions, 1);
+    EXPECT_EQ(testsupport::Found(d.FindGroup(1))->hasDimensions, 1);
     EXPECT_TRUE(rig.SentBodies().empty());
 }
 

@@ -1,0 +1,116 @@
+// Adding many files at once: the archive has the same bytes whether the files are deflated on
+// one thread or several, and the kept deflate state survives everything else the archive does.
+#include "ZipTestUtil.h"
+
+#include "ziparchive/ZipArchive.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace {
+
+using namespace ziptest;
+
+// The files and folders of a tree in a fixed order (folders before what they hold).
+std::vector<std::string> TreePaths(const fs::path& root) {
+    std::vector<std::string> paths;
+    for (const auto& e : fs::recursive_directory_iterator(root))
+        paths.push_back(e.path().string());
+    std::sort(paths.begin(), paths.end());
+    return paths;
+}
+
+std::string Pack(const fs::path& root, const std::vector<std::string>& paths, const fs::path& archive,
+                 int threads, int level = -1) {
+    CZipArchive zip;
+    EXPECT_TRUE(zip.Open(archive.string(), CZipArchive::zipCreate));
+    zip.SetRootPath(root.string());
+    EXPECT_TRUE(zip.AddFiles(paths, level, false, threads));
+    zip.Close();
+    return testsupport::ReadBytes(archive);
+}
+
+TEST(ZipAddFiles, ParallelDeflateWritesTheSameBytesAsOneByOne) {
+    testsupport::TempDir dir;
+    const fs::path root = dir / "tree";
+    MakeTree(root);
+    // Enough files that the workers run ahead of the writer, of every kind of content.
+    for (int i = 0; i < 40; ++i) {
+        testsupport::WriteBytes(root / "many" / ("t" + std::to_string(i) + ".cfg"), TextBytes(50 + i * 37, i));
+        testsupport::WriteBytes(root / "many" / ("r" + std::to_string(i) + ".bin"), RandomBytes(100 + i * 1000, i));
+    }
+    testsupport::WriteBytes(root / "many" / "empty.txt", "");
+    const std::vector<std::string> paths = TreePaths(root);
+
+    std::vector<std::string> oneByOne;
+    {
+        CZipArchive zip;
+        ASSERT_TRUE(zip.Open((dir / "serial.zip").string(), CZipArchive::zipCreate));
+        zip.SetRootPath(root.string());
+        for (const std::string& p : paths)
+            ASSERT_TRUE(zip.AddFile(p, -1, false));
+        zip.Close();
+    }
+    const std::string serial = testsupport::ReadBytes(dir / "serial.zip");
+    for (int threads : {1, 2, 4, 8}) {
+        SCOPED_TRACE(threads);
+        EXPECT_EQ(Pack(root, paths, dir / "p.zip", threads), serial);
+    }
+    for (int level : {0, 1, 9}) {
+        SCOPED_TRACE(level);
+        EXPECT_EQ(Pack(root, paths, dir / "a.zip", 1, level), Pack(root, paths, dir / "b.zip", 4, level));
+    }
+    EXPECT_EQ(Shell("unzip -tq " + Quote(dir / "p.zip")), 0);
+}
+
+TEST(ZipAddFiles, AMissingFileStopsWithTheEntriesBeforeItKept) {
+    testsupport::TempDir dir;
+    const fs::path root = dir / "tree";
+    for (int i = 0; i < 6; ++i)
+        testsupport::WriteBytes(root / ("f" + std::to_string(i)), TextBytes(20, i));
+    std::vector<std::string> paths = TreePaths(root);
+    paths.insert(paths.begin() + 3, (root / "missing").string());
+    CZipArchive zip;
+    ASSERT_TRUE(zip.Open((dir / "a.zip").string(), CZipArchive::zipCreate));
+    zip.SetRootPath(root.string());
+    EXPECT_FALSE(zip.AddFiles(paths, -1, false, 4));
+    EXPECT_EQ(zip.GetEntryCount(), 3);
+    zip.Close();
+    EXPECT_EQ(Shell("unzip -tq " + Quote(dir / "a.zip")), 0);
+}
+
+TEST(ZipAddFiles, AddingAfterExtractingAndAfterALevelChangeStillDeflates) {
+    testsupport::TempDir dir;
+    const std::string text = TextBytes(500, 7);
+    testsupport::WriteBytes(dir / "a.cfg", text);
+    const fs::path archive = dir / "x.zip";
+    {
+        CZipArchive zip;
+        ASSERT_TRUE(zip.Open(archive.string(), CZipArchive::zipCreate));
+        ASSERT_TRUE(zip.AddFile((dir / "a.cfg").string(), 9, false));
+        ASSERT_TRUE(zip.AddFile((dir / "a.cfg").string(), 1, false));
+        zip.Close();
+    }
+    {
+        // An archive opened for reading and adding: an extraction between two additions frees
+        // zlib's blocks, the kept deflate state among them.
+        CZipArchive zip;
+        ASSERT_TRUE(zip.Open(archive.string(), CZipArchive::zipOpen));
+        ASSERT_TRUE(zip.ExtractFile(0, (dir / "out").string()));
+        CZipEntryHeader header;
+        header.SetFileName("b.cfg");
+        ASSERT_TRUE(zip.OpenNewEntry(header, 6));
+        ASSERT_TRUE(zip.WriteToNewEntry(text.data(), text.size()));
+        ASSERT_TRUE(zip.CloseNewEntry());
+        ASSERT_TRUE(zip.ExtractFile(1, (dir / "out2").string()));
+        ASSERT_TRUE(zip.AddFile((dir / "a.cfg").string(), 6, false));
+        zip.Close();
+    }
+    std::string listing;
+    EXPECT_EQ(Shell("unzip -tq " + Quote(archive), &listing), 0) << listing;
+    EXPECT_EQ(Shell("unzip -p " + Quote(archive) + " b.cfg > " + Quote(dir / "b.out")), 0);
+    EXPECT_EQ(testsupport::ReadBytes(dir / "b.out"), text);
+}
+
+} // namespace
