@@ -116,7 +116,11 @@ int CCidExtractor::ExtractModel() {
 
     CtEleList ldevices;
     ied.FindEleListByID(EleID::LDevice, ldevices, true);
+    budget_.StartFile();
+    budget_.StartIed();
     for (const auto& ld : ldevices) {
+        if (budget_.Failed())
+            break;
         std::string inst = ld.GetAttrValByName("inst");
         if (Element ln0 = ld.FindOneEleByID(EleID::LN0, true))
             ProcessNode(ln0, inst);
@@ -129,6 +133,13 @@ int CCidExtractor::ExtractModel() {
                 progress.SetPos(position);
             }
         }
+    }
+    if (budget_.Failed()) {
+        // A type loop or a model beyond the walk's budget: the file is refused whole.
+        progress.Close();
+        app_.ClearModel();
+        platform::MessageBox("导入CID失败：" + budget_.Reason() + "!", {}, platform::Icon::Warning);
+        return 0;
     }
     if (!app_.ReloadFlag) {
         progress.SetPos(100);
@@ -179,12 +190,21 @@ void CCidExtractor::ProcessDataObject(Node& node, const Element& object, std::ve
     std::string cdc = doType.GetAttrValByName("cdc");
     if (chain.empty() && ClassifyDataAttribute(cdc) == 0)
         return;
+    const platform::scl::CTypeWalkBudget::Scope scope(budget_, doType);
+    if (!scope)
+        return;
     chain.push_back(object.GetAttrValByName("name"));
-    for (const auto& da : doType.GetEleByName("DA"))
+    for (const auto& da : doType.GetEleByName("DA")) {
+        if (!budget_.CountNode())
+            return;
         WalkAttribute(node, chain, cdc, da.GetAttrValByName("fc"), da.GetAttrValByName("name"), da, 0);
-    for (const auto& sdo : doType.GetEleByName("SDO"))
+    }
+    for (const auto& sdo : doType.GetEleByName("SDO")) {
+        if (!budget_.CountNode())
+            return;
         if (ClassifyDataAttribute(cdc + "$" + sdo.GetAttrValByName("name")) != 0)
             ProcessDataObject(node, sdo, chain);
+    }
 }
 
 void CCidExtractor::WalkAttribute(Node& node, const std::vector<std::string>& chain, const std::string& cdc,
@@ -200,12 +220,18 @@ void CCidExtractor::WalkAttribute(Node& node, const std::vector<std::string>& ch
         auto type = daTypes_.find(attribute.GetAttrValByName("type"));
         if (type == daTypes_.end())
             return;
-        for (const auto& bda : type->second.GetEleByName("BDA"))
+        const platform::scl::CTypeWalkBudget::Scope scope(budget_, type->second);
+        if (!scope)
+            return;
+        for (const auto& bda : type->second.GetEleByName("BDA")) {
+            if (!budget_.CountNode())
+                return;
             WalkAttribute(node, chain, cdc, fc, attrPath + "$" + bda.GetAttrValByName("name"), bda,
                           depth + 1);
+        }
         return;
     }
-    if (pointClass != 1)
+    if (pointClass != 1 && budget_.CountPoint())
         MakePoint(node, chain, cdc, fc, attrPath, pointClass);
 }
 

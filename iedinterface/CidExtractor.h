@@ -2,6 +2,7 @@
 // Reads one CID/ICD file through the SCL reader and turns every data attribute that the pattern
 // table recognises into a point of the module object, split into DataSet points and other points.
 #include "platform/scl/CtBase.h"
+#include "platform/scl/TypeWalkBudget.h"
 
 #include <string>
 #include <unordered_map>
@@ -20,6 +21,9 @@ public:
     // no IED or no DataTypeTemplates.
     int ParseCidFile(const std::string& path);
     int ExtractModel();
+
+    // The bounds of the type walk (tests set small ones).
+    void SetWalkLimits(const platform::scl::TypeWalkLimits& limits) { budget_.SetLimits(limits); }
 
 private:
     using Element = platform::scl::CtBase;
@@ -54,6 +58,7 @@ private:
     TypeMap lnodeTypes_;
     TypeMap doTypes_;
     TypeMap daTypes_;
+    platform::scl::CTypeWalkBudget budget_;
 };
 
 } // namespace iedinterface

@@ -82,13 +82,28 @@ private:
 
 } // namespace
 
+namespace {
+// ASCII is the same in both encodings; most texts of references and keys are only ASCII.
+bool CopyAscii(std::string_view in, std::string& out) {
+    for (char ch : in)
+        if (ch & 0x80)
+            return false;
+    out.assign(in);
+    return true;
+}
+} // namespace
+
 bool Utf8ToGbk(std::string_view utf8, std::string& out) {
+    if (CopyAscii(utf8, out))
+        return true;
     thread_local Converter c("GBK", "UTF-8");
     c.SetFromUtf8(true);
     return c.Run(utf8, out);
 }
 
 bool GbkToUtf8(std::string_view gbk, std::string& out) {
+    if (CopyAscii(gbk, out))
+        return true;
     thread_local Converter c("UTF-8", "GBK");
     return c.Run(gbk, out);
 }

@@ -77,61 +77,6 @@ bool EndsWith(std::string_view text, std::string_view tail) {
 } // namespace
 
 // ---------------------------------------------------------------------------------------------
-// Data-set members
-
-void CDataSetIndex::Clear() {
-    lower_.clear();
-    byTail_.clear();
-    other_.clear();
-    longestTail_ = 0;
-}
-
-void CDataSetIndex::Add(const std::string& member) {
-    ++lower_[Lower(member)];
-    const std::size_t slash = member.find('/');
-    if (slash != std::string::npos && member.find('/', slash + 1) == std::string::npos) {
-        std::string tail = member.substr(slash + 1);
-        longestTail_ = std::max(longestTail_, tail.size());
-        byTail_[std::move(tail)].push_back(member.substr(0, slash));
-    } else {
-        other_.push_back(member);
-    }
-}
-
-bool CDataSetIndex::Matches(std::string_view reference) const {
-    if (lower_.count(Lower(reference)))
-        return true;
-    for (const std::string& m : other_)
-        if (reference.find(m) != std::string_view::npos)
-            return true;
-    const std::size_t slash = reference.find('/');
-    if (slash == std::string_view::npos || reference.find('/', slash + 1) != std::string_view::npos) {
-        // Without exactly one "/" the alignment does not hold; try every member.
-        for (const auto& [tail, heads] : byTail_)
-            for (const std::string& head : heads)
-                if (reference.find(head + "/" + tail) != std::string_view::npos)
-                    return true;
-        return false;
-    }
-    // A member of one "/" lies inside the reference only with the two "/" on each other: its
-    // head ends the reference's head and its tail starts the reference's tail.
-    const std::string_view head = reference.substr(0, slash);
-    const std::string_view rest = reference.substr(slash + 1);
-    std::string key;
-    const std::size_t longest = std::min(rest.size(), longestTail_);
-    for (std::size_t len = 0; len <= longest; ++len) {
-        key.assign(rest.substr(0, len));
-        auto it = byTail_.find(key);
-        if (it == byTail_.end())
-            continue;
-        for (const std::string& h : it->second)
-            if (EndsWith(head, h))
-                return true;
-    }
-    return false;
-}
-
-// ---------------------------------------------------------------------------------------------
 // The walk
 
 struct CSCDImport::LnContext {
@@ -173,6 +118,7 @@ void CSCDImport::Clear(CConfigDoc& doc) {
     lnodeTypes_.clear();
     doTypes_.clear();
     daTypes_.clear();
+    leaves_.clear();
     accessPoints_.clear();
     dataSet_.Clear();
     model_ = nullptr;
@@ -193,6 +139,7 @@ int CSCDImport::ImportSCD(CConfigDoc& doc, const std::string& path) {
     lnodeTypes_.clear();
     doTypes_.clear();
     daTypes_.clear();
+    leaves_.clear();
     accessPoints_.clear();
     if (loaded) {
         BuildIEDListFromSCD(doc);
@@ -211,7 +158,12 @@ int CSCDImport::LoadSCDFile(CConfigDoc& doc, const std::string& path) {
     progress_->Show("正在载入数据模型，请稍候……");
     SetProgressPos(0);
     progress_->SetWaitCursor(true);
-    if (!doc.m_sclService->LoadFromXmlFile()) {
+    // The IEDs are parsed one by one while they are walked: the tree of a big file is never
+    // held whole.
+    doc.m_sclService->SetStreamedElement("IED");
+    const int loaded = doc.m_sclService->LoadFromXmlFile();
+    doc.m_sclService->SetStreamedElement({});
+    if (!loaded) {
         progress_->SetWaitCursor(false);
         platform::MessageBox("导入SCD失败：解析文件失败!");
         SetProgressPos(100);
@@ -233,6 +185,7 @@ int CSCDImport::ReadSCDIEDs(CConfigDoc& doc) {
     position_ = 2;
     progress_->SetWaitCursor(false);
 
+    leaves_.clear();
     const CtBase templates = root.FindOneEleByID(EleID::DataTypeTemplates, false);
     IndexById(templates ? templates.GetEleByName("LNodeType") : CtEleList(), lnodeTypes_);
     IndexById(templates ? templates.GetEleByName("DOType") : CtEleList(), doTypes_);
@@ -259,12 +212,33 @@ int CSCDImport::ReadSCDIEDs(CConfigDoc& doc) {
         }
     }
 
+    // The IEDs are in the document, or (the usual case) were left out of it to be parsed one at
+    // a time.
+    platform::CSCLService& scl = *doc.m_sclService;
     CtEleList ieds;
     root.FindEleListByID(EleID::IED, ieds, false);
-    const float step = ieds.empty() ? 0.0f : (100.0f - position_) / static_cast<float>(ieds.size());
+    const std::size_t count = ieds.size() + static_cast<std::size_t>(scl.GetStreamedCount());
+    const float step = count == 0 ? 0.0f : (100.0f - position_) / static_cast<float>(count);
     progress_->SetCaption("正在读取测点信息，请稍候……");
-    for (const CtBase& ied : ieds) {
+    budget_.StartFile();
+    auto refuse = [&](const std::string& message) {
+        // The file is refused whole and the project keeps what it had.
+        doc.m_infoModels.clear();
+        doc.m_dataSetMembers.clear();
+        model_ = nullptr;
+        progress_->SetWaitCursor(false);
+        platform::MessageBox(message);
+        return 0;
+    };
+    for (std::size_t i = 0; i < count; ++i) {
+        const CtBase ied = i < ieds.size() ? ieds[i] : scl.LoadStreamed(static_cast<int>(i - ieds.size()));
+        if (!ied)
+            return refuse("导入SCD失败：解析文件失败!");
+        budget_.StartIed();
         ReadIED(doc, ied);
+        // A type loop or a file beyond the walk's budget.
+        if (budget_.Failed())
+            return refuse("导入SCD失败：" + budget_.Reason() + "!");
         SetProgressPos(position_ + step);
     }
     SetProgressPos(100);
@@ -360,64 +334,91 @@ void CSCDImport::ReadLN(LnContext& ln) {
     const CtBase type = FindIn(lnodeTypes_, lnType);
     if (!type)
         return;
+    for (const Leaf& leaf : TypeLeaves(lnType, ln.rdre, type)) {
+        if (!budget_.CountNode())
+            return;
+        BuildPoint(ln, leaf.topDo, leaf.doPath, leaf.fc, leaf.cdc, leaf.attrPath, leaf.pointClass);
+    }
+}
+
+const CSCDImport::Leaves& CSCDImport::TypeLeaves(const std::string& lnType, bool rdre, const CtBase& type) {
+    std::string key = Lower(lnType);
+    if (rdre)
+        key += '\1';
+    auto [it, added] = leaves_.try_emplace(std::move(key));
+    if (!added)
+        return it->second;
     for (const CtBase& d : type.GetEleByName("DO")) {
         const CtBase doType = FindIn(doTypes_, d.GetAttrValByName("type"));
         if (!doType)
             continue;
         const std::string name = d.GetAttrValByName("name");
         doc_->m_strSubDoName.clear();
-        WalkDO(ln, name, name, doType, true, 0);
+        WalkDO(rdre, name, name, doType, true, 0, it->second);
     }
+    return it->second;
 }
 
-void CSCDImport::WalkDO(LnContext& ln, const std::string& topDo, const std::string& doPath,
-                        const CtBase& doType, bool top, int depth) {
+void CSCDImport::WalkDO(bool rdre, const std::string& topDo, const std::string& doPath, const CtBase& doType,
+                        bool top, int depth, Leaves& out) {
     if (depth > kMaxTypeDepth)
         return;
     const std::string cdc = doType.GetAttrValByName("cdc");
-    if (!ln.rdre && top && projectmodel::ClassifyDataAttribute(cdc) == 0)
+    if (!rdre && top && projectmodel::ClassifyDataAttribute(cdc) == 0)
+        return;
+    const platform::scl::CTypeWalkBudget::Scope scope(budget_, doType);
+    if (!scope)
         return;
     for (const CtBase& da : doType.GetEleByName("DA")) {
+        if (!budget_.CountNode())
+            return;
         const std::string fc = da.GetAttrValByName("fc");
         const std::string name = da.GetAttrValByName("name");
-        const int cls = ln.rdre ? 17 : projectmodel::ClassifyDataAttribute(fc + "$" + cdc + "$" + name);
+        const int cls = rdre ? 17 : projectmodel::ClassifyDataAttribute(fc + "$" + cdc + "$" + name);
         if (cls == 0)
             continue;
         const std::string bType = da.GetAttrValByName("bType");
         if (bType == "Struct" || bType == "ValWithTrans") {
             if (const CtBase daType = FindIn(daTypes_, da.GetAttrValByName("type")))
-                WalkDAType(ln, topDo, doPath, fc, cdc, name, daType, depth + 1);
+                WalkDAType(rdre, topDo, doPath, fc, cdc, name, daType, depth + 1, out);
         } else if (cls != 1) {
-            BuildPoint(ln, topDo, doPath, fc, cdc, name, cls);
+            out.push_back({topDo, doPath, fc, cdc, name, cls});
         }
     }
     for (const CtBase& sdo : doType.GetEleByName("SDO")) {
+        if (!budget_.CountNode())
+            return;
         const std::string name = sdo.GetAttrValByName("name");
         if (top)
             doc_->m_strSubDoName = name;
-        if (!ln.rdre && projectmodel::ClassifyDataAttribute(cdc + "$" + name) == 0)
+        if (!rdre && projectmodel::ClassifyDataAttribute(cdc + "$" + name) == 0)
             continue;
         if (const CtBase sdoType = FindIn(doTypes_, sdo.GetAttrValByName("type")))
-            WalkDO(ln, topDo, doPath + "$" + name, sdoType, false, depth + 1);
+            WalkDO(rdre, topDo, doPath + "$" + name, sdoType, false, depth + 1, out);
     }
 }
 
-void CSCDImport::WalkDAType(LnContext& ln, const std::string& topDo, const std::string& doPath,
-                            const std::string& fc, const std::string& cdc, const std::string& attrPath,
-                            const CtBase& daType, int depth) {
+void CSCDImport::WalkDAType(bool rdre, const std::string& topDo, const std::string& doPath, const std::string& fc,
+                            const std::string& cdc, const std::string& attrPath, const CtBase& daType, int depth,
+                            Leaves& out) {
     if (depth > kMaxTypeDepth)
         return;
+    const platform::scl::CTypeWalkBudget::Scope scope(budget_, daType);
+    if (!scope)
+        return;
     for (const CtBase& bda : daType.GetEleByName("BDA")) {
+        if (!budget_.CountNode())
+            return;
         const std::string path = attrPath + "$" + bda.GetAttrValByName("name");
-        const int cls = ln.rdre ? 17 : projectmodel::ClassifyDataAttribute(fc + "$" + cdc + "$" + path);
+        const int cls = rdre ? 17 : projectmodel::ClassifyDataAttribute(fc + "$" + cdc + "$" + path);
         if (cls == 0)
             continue;
         const std::string bType = bda.GetAttrValByName("bType");
         if (bType == "Struct" || bType == "ValWithTrans") {
             if (const CtBase sub = FindIn(daTypes_, bda.GetAttrValByName("type")))
-                WalkDAType(ln, topDo, doPath, fc, cdc, path, sub, depth + 1);
+                WalkDAType(rdre, topDo, doPath, fc, cdc, path, sub, depth + 1, out);
         } else if (cls != 1) {
-            BuildPoint(ln, topDo, doPath, fc, cdc, path, cls);
+            out.push_back({topDo, doPath, fc, cdc, path, cls});
         }
     }
 }
@@ -428,6 +429,8 @@ void CSCDImport::BuildPoint(LnContext& ln, const std::string& topDo, const std::
     std::string reference =
         ln.ldInst + "/" + ln.prefix + ln.lnClass + ln.inst + "$" + fc + "$" + doPath + "$" + attrPath;
     if (pointClass != 13 && !dataSet_.Matches(reference))
+        return;
+    if (!budget_.CountPoint())
         return;
 
     auto p = std::make_unique<CSCDPoint>();
@@ -538,7 +541,7 @@ CDeviceTemplate BuildDeviceModel(const CInfoModel& info) {
 
     int g = 1;
     int tapGroup = -1;
-    int t = 1;
+    std::vector<const CSCDPointRef*> taps;
     for (const ClassGroup& c : classes) {
         const bool controls = c.list == &info.m_controls;
         const int type = projectmodel::InfoTypeFromName(c.code);
@@ -548,14 +551,11 @@ CDeviceTemplate BuildDeviceModel(const CInfoModel& info) {
             if (c.byCategory && ref->m_strCategory != c.category)
                 continue;
             if (controls && IsTapChangerReference(ref->m_strFCDA)) {
+                // The group takes its place in the list now and its number once every ordinary
+                // group is numbered.
                 if (tapGroup < 0)
-                    tapGroup = newGroup("遥控", projectmodel::InfoTypeFromName("YK"), 18);
-                CInfoGroup& tg = tpl.m_groups[tapGroup];
-                tg.AddEntryFromText(platform::StrFormat("%i,%i,%i,档位-升降,,5,升,降", t, 18, t) + "," +
-                                    ref->m_strRefText + ";TapChgDir=UPDOWN");
-                tg.AddEntryFromText(platform::StrFormat("%i,%i,%i,档位-停,,5,停,", t + 1, 18, t + 1) + "," +
-                                    ref->m_strRefText + ";TapChgDir=STOP");
-                t += 2;
+                    tapGroup = newGroup("遥控", projectmodel::InfoTypeFromName("YK"), 0);
+                taps.push_back(ref.get());
                 continue;
             }
             if (n == 201) {
@@ -577,6 +577,27 @@ CDeviceTemplate BuildDeviceModel(const CInfoModel& info) {
             ++n;
         }
         ++g;
+    }
+
+    if (tapGroup >= 0) {
+        // Number 18 as the unit expects, unless an ordinary group already took it: then the
+        // lowest number no group uses, 10 excepted.
+        int number = 18;
+        if (tpl.FindGroup(number)) {
+            number = 1;
+            while (number == 10 || tpl.FindGroup(number))
+                ++number;
+        }
+        CInfoGroup& tg = tpl.m_groups[tapGroup];
+        tg.m_nGroupNo = number;
+        int t = 1;
+        for (const CSCDPointRef* ref : taps) {
+            tg.AddEntryFromText(platform::StrFormat("%i,%i,%i,档位-升降,,5,升,降", t, number, t) + "," +
+                                ref->m_strRefText + ";TapChgDir=UPDOWN");
+            tg.AddEntryFromText(platform::StrFormat("%i,%i,%i,档位-停,,5,停,", t + 1, number, t + 1) + "," +
+                                ref->m_strRefText + ";TapChgDir=STOP");
+            t += 2;
+        }
     }
 
     const int special = newGroup("特殊遥信", projectmodel::InfoTypeFromName("YX"), 255);
@@ -656,6 +677,10 @@ int CSCDImport::BuildIEDListFromSCD(CConfigDoc& doc) {
     index.Build(doc);
     for (const auto& info : doc.m_infoModels) {
         CDeviceTemplate tpl = BuildDeviceModel(*info);
+        // Once filed into its device model an IED's points are not needed again; freed here, a
+        // big file never holds every IED's points and every device model at once. The model keeps
+        // its name, description and type.
+        info->Clear();
         SerializeSCDIED(ar, tpl);
         MergeImportedModel(doc, tpl, info->m_strDesc, index);
         SetProgressPos(position_ + step);

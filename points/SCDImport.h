@@ -7,6 +7,8 @@
 // The walk keeps its lookups in hash maps (type ids, data-set members, DOIs per logical node) so
 // that files of hundreds of MB with thousands of IEDs are read in time linear in their size.
 #include "platform/scl/CtBase.h"
+#include "platform/scl/DataSetMembers.h"
+#include "platform/scl/TypeWalkBudget.h"
 #include "projectmodel/DeviceTemplate.h"
 #include "projectmodel/ProjectServices.h"
 
@@ -38,23 +40,8 @@ public:
     virtual void SetWaitCursor(bool wait) { (void)wait; }
 };
 
-// The data-set members of one IED and the two tests a point's reference must pass: equal to a
-// member without regard to case, or containing one (case-sensitive).
-class CDataSetIndex {
-public:
-    void Clear();
-    void Add(const std::string& member);
-    bool Matches(std::string_view reference) const;
-    bool Empty() const { return lower_.empty(); }
-
-private:
-    std::unordered_map<std::string, int> lower_; // lower-cased member -> count
-    // Members with exactly one "/": the text after it -> the texts before it. A member inside a
-    // reference of one "/" must line up on that "/".
-    std::unordered_map<std::string, std::vector<std::string>> byTail_;
-    std::vector<std::string> other_; // members without exactly one "/", tried one by one
-    std::size_t longestTail_ = 0;
-};
+// The data-set members of one IED and the whole-reference test a point's reference must pass.
+using CDataSetIndex = platform::scl::CDataSetMembers;
 
 class CSCDImport : public projectmodel::IScdImport {
 public:
@@ -71,8 +58,12 @@ public:
     // 1 when the file has a root; fills the document's information models.
     int ReadSCDIEDs(projectmodel::CConfigDoc& doc);
     // Builds the device models, merges them into the library and the device table and writes
-    // the cache file. 1, or 0 when the cache file could not be written (reported).
+    // the cache file; each information model's points are freed once its device model is built.
+    // 1, or 0 when the cache file could not be written (reported).
     int BuildIEDListFromSCD(projectmodel::CConfigDoc& doc);
+
+    // The bounds of the type walk (tests set small ones).
+    void SetWalkLimits(const platform::scl::TypeWalkLimits& limits) { budget_.SetLimits(limits); }
 
     void SetProgress(IScdProgress* progress) { progress_ = progress ? progress : &noProgress_; }
 
@@ -83,11 +74,19 @@ private:
     struct LnContext;
     void ReadIED(projectmodel::CConfigDoc& doc, const platform::scl::CtBase& ied);
     void ReadLN(LnContext& ln);
-    void WalkDO(LnContext& ln, const std::string& topDo, const std::string& doPath,
-                const platform::scl::CtBase& doType, bool top, int depth);
-    void WalkDAType(LnContext& ln, const std::string& topDo, const std::string& doPath, const std::string& fc,
+    // A leaf of an LN type's walk: what a point of every LN of that type is built from.
+    struct Leaf {
+        std::string topDo, doPath, fc, cdc, attrPath;
+        int pointClass = 0;
+    };
+    using Leaves = std::vector<Leaf>;
+    // The leaves of an LN type (walked once per type and recorder flag, then reused).
+    const Leaves& TypeLeaves(const std::string& lnType, bool rdre, const platform::scl::CtBase& type);
+    void WalkDO(bool rdre, const std::string& topDo, const std::string& doPath,
+                const platform::scl::CtBase& doType, bool top, int depth, Leaves& out);
+    void WalkDAType(bool rdre, const std::string& topDo, const std::string& doPath, const std::string& fc,
                     const std::string& cdc, const std::string& attrPath, const platform::scl::CtBase& daType,
-                    int depth);
+                    int depth, Leaves& out);
     void BuildPoint(LnContext& ln, const std::string& topDo, const std::string& doPath, const std::string& fc,
                     const std::string& cdc, const std::string& attrPath, int pointClass);
     std::string DescriptionOf(const platform::scl::CtBase& element, std::string_view path) const;
@@ -100,8 +99,10 @@ private:
     std::unordered_map<std::string, platform::scl::CtBase> lnodeTypes_; // lower-cased id -> first
     std::unordered_map<std::string, platform::scl::CtBase> doTypes_;
     std::unordered_map<std::string, platform::scl::CtBase> daTypes_;
+    std::unordered_map<std::string, Leaves> leaves_; // lower-cased lnType (+ "\1" in RDRE)
     std::unordered_map<std::string, platform::scl::CtBase> accessPoints_; // apName + "+" + iedName
     CDataSetIndex dataSet_;
+    platform::scl::CTypeWalkBudget budget_;
     projectmodel::CConfigDoc* doc_ = nullptr;
     projectmodel::CInfoModel* model_ = nullptr;
 };

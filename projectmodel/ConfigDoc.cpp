@@ -9,12 +9,13 @@
 #include "platform/Paths.h"
 #include "platform/Prompt.h"
 #include "platform/scl/SCLService.h"
+#include "platform/scl/XmlDocument.h"
 #include "platform/Text.h"
 #include "platform/TextFile.h"
-#include "points/XmlDocument.h"
 
 #include <cmath>
 #include <fstream>
+#include <unordered_map>
 
 namespace fs = std::filesystem;
 
@@ -528,19 +529,19 @@ int CConfigDoc::ImportScdFile(const std::string& path) {
         file = found.string();
     }
     m_iedList.RemoveAll();
-    CXmlDocument xml;
+    platform::CXmlDocument xml;
     if (!xml.Load(file, "xmlRoot"))
         return 0;
-    CXmlDocument::NodeList roots;
+    platform::CXmlDocument::NodeList roots;
     if (xml.SelectNodes("SCL", roots) != 0 || roots.empty())
         return 0;
-    for (pugi::xml_node child = roots.front().first_child(); child; child = child.next_sibling()) {
-        if (child.type() != pugi::node_element || !platform::EqualsNoCase(child.name(), "IED"))
+    for (const platform::scl::CtBase& child : roots.front().GetChildEles()) {
+        if (!platform::EqualsNoCase(child.GetEleName(), "IED"))
             continue;
         CIedRecord ied;
-        ied.m_strName = child.attribute("name").value();
-        ied.m_strType = child.attribute("type").value();
-        ied.m_strUri = child.attribute("rScl:uri").value();
+        ied.m_strName = child.GetAttrValByName("name");
+        ied.m_strType = child.GetAttrValByName("type");
+        ied.m_strUri = child.GetAttrValByName("rScl:uri");
         m_iedList.Add(std::move(ied));
     }
     if (!path.empty())
@@ -558,8 +559,28 @@ int CConfigDoc::CopyAndImportScd(const std::string& path) {
     const bool inFolder = platform::EqualsNoCase(chosen.parent_path().lexically_normal().generic_string(),
                                                  folder.lexically_normal().generic_string());
     if (!inFolder) {
-        DeleteFilesByExtension(folder, "scd");
-        fs::copy_file(chosen, target, fs::copy_options::overwrite_existing, ec);
+        // The copy lands under a temporary name first: the project's SCD file is replaced only
+        // once the new one is complete, and a failed copy leaves it as it was.
+        fs::path temp = target;
+        temp += ".part";
+        ec.clear();
+        fs::copy_file(chosen, temp, fs::copy_options::overwrite_existing, ec);
+        // Renamed into place before the folder's other SCD files go, so that a failed rename
+        // still leaves the old file.
+        if (!ec)
+            fs::rename(temp, target, ec);
+        if (ec) {
+            fs::remove(temp, ec);
+            platform::MessageBox(platform::StrFormat("复制SCD文件(%s)失败！", path.c_str()), "导入失败",
+                                 platform::Icon::Error, platform::Buttons::Ok);
+            return 0;
+        }
+        for (const fs::path& file : ListFiles(folder)) {
+            const std::string ext = file.extension().string();
+            if (platform::EqualsNoCase(ext, ".scd") &&
+                !platform::EqualsNoCase(file.filename().string(), target.filename().string()))
+                fs::remove(file, ec);
+        }
     } else {
         DeleteFilesExcept(folder, chosen.filename().string());
     }
@@ -593,12 +614,17 @@ int CConfigDoc::LoadIEDListFromSCD() {
         // A damaged cache changes nothing; the next import writes it again.
         return 0;
     }
+    // Library entries by lower-cased name (the first of a name), so that thousands of cached
+    // models merge in linear time.
+    std::unordered_map<std::string, int> byName;
+    for (int i = 0; i < m_deviceModels.GetSize(); ++i)
+        byName.emplace(platform::ToLowerAscii(m_deviceModels[i].m_strName), i);
     for (CDeviceTemplate& tpl : models) {
-        const int index = m_deviceModels.FindIndexByName(tpl.m_strName);
-        if (index >= 0)
-            m_deviceModels[index] = std::move(tpl);
+        std::string key = platform::ToLowerAscii(tpl.m_strName);
+        if (auto it = byName.find(key); it != byName.end())
+            m_deviceModels[it->second] = std::move(tpl);
         else
-            m_deviceModels.Add(std::move(tpl));
+            byName.emplace(std::move(key), m_deviceModels.Add(std::move(tpl)));
     }
     return 1;
 }

@@ -153,6 +153,15 @@ int CInfoEntryArray::InsertSorted(const CInfoEntry& entry) {
     return i;
 }
 
+void CInfoEntryArray::AssignSorted(std::vector<CInfoEntry> entries) {
+    std::stable_sort(entries.begin(), entries.end(),
+                     [](const CInfoEntry& a, const CInfoEntry& b) { return a.m_nEntry < b.m_nEntry; });
+    entries.erase(std::unique(entries.begin(), entries.end(),
+                              [](const CInfoEntry& a, const CInfoEntry& b) { return a.m_nEntry == b.m_nEntry; }),
+                  entries.end());
+    items_ = std::move(entries);
+}
+
 void CInfoEntryArray::RemoveByEntryNo(int entryNo) {
     RemoveAt(FindIndexByEntryNo(entryNo));
 }

@@ -57,6 +57,9 @@ public:
     const CInfoEntry* GetByEntryNo(int entryNo) const;
     // Inserts in entry-number order; -1 (array unchanged) when the number is present.
     int InsertSorted(const CInfoEntry& entry);
+    // Replaces the array by these entries in entry-number order, as InsertSorted one by one
+    // would leave it (of equal numbers the first stays), in n log n time.
+    void AssignSorted(std::vector<CInfoEntry> entries);
     void RemoveByEntryNo(int entryNo);
     // The smallest entry number from 1 upward not in the array.
     int NextFreeEntryNo() const;

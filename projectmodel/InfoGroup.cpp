@@ -53,11 +53,15 @@ void CInfoGroup::Serialize(platform::CArchive& ar) {
     if (count < 0)
         throw platform::CArchiveException("negative entry count");
     m_entries.RemoveAll();
+    // Read all, then sort once: entries stored in descending order would make inserting one by
+    // one quadratic. The count is not trusted for a reservation; a short archive throws.
+    std::vector<CInfoEntry> entries;
     for (std::int32_t i = 0; i < count; ++i) {
         CInfoEntry e;
         e.Serialize(ar);
-        m_entries.InsertSorted(e);
+        entries.push_back(std::move(e));
     }
+    m_entries.AssignSorted(std::move(entries));
 }
 
 CInfoGroup* CInfoGroupArray::FindByGroupNo(int groupNo) {

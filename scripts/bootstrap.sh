@@ -13,6 +13,7 @@ packages=(
     zip unzip python3
     fonts-wqy-microhei
     xvfb xauth
+    clang libclang-rt-14-dev
 )
 
 missing=()

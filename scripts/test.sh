@@ -11,6 +11,9 @@ build="$here/build-asan"
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQXM_SANITIZE=ON >/dev/null
 cmake --build "$build" -j "$jobs"
 
+# The fuzz targets, built with clang and libFuzzer, each run once over its seeds.
+bash scripts/fuzz.sh --seeds
+
 export QT_QPA_PLATFORM=offscreen
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0:halt_on_error=1"
 export LSAN_OPTIONS="suppressions=$here/tests/lsan.supp:print_suppressions=0"

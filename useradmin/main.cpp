@@ -2,7 +2,7 @@
 #include "platform/Prompt.h"
 #include "platform/ui/QtTranslations.h"
 #include "platform/ui/WidgetPrompt.h"
-#include "UserAdminApp.h"
+#include "useradmin/views/UserAdminApp.h"
 
 #include <clocale>
 #include <QApplication>
@@ -19,7 +19,7 @@ int main(int argc, char** argv) {
 
     int code;
     {
-        CUserAdminApp theApp;
+        nevlor::CUserAdminApp theApp;
         code = theApp.InitInstance(std::filesystem::current_path());
     }
     platform::SetPrompt(nullptr);

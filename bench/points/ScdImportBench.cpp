@@ -1,7 +1,9 @@
 // Benchmark of the SCD import on a large file (scripts/make_big_scd.py):
-//   points_scd_bench FILE.scd LIBDIR
+//   points_scd_bench FILE.scd LIBDIR [DUMP.txt]
 // imports FILE into an empty project whose library folder is LIBDIR (the cache file lands in
 // LIBDIR/UserDefine) and prints the time of the import, the counts built and the peak RSS.
+// With DUMP.txt it also writes what the import produced (the IED list, every point of every IED
+// and the devices), outside the timed phases, for comparing two builds on one file.
 #include "points/SCDImport.h"
 #include "projectmodel/ConfigDoc.h"
 #include "projectmodel/InfoModel.h"
@@ -11,10 +13,12 @@
 #include "platform/scl/SCLService.h"
 
 #include <sys/resource.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 
 using namespace projectmodel;
 
@@ -29,13 +33,43 @@ public:
     }
 };
 
+// The resident memory now, in MB (from /proc/self/statm).
+long RssMb() {
+    long pages = 0, resident = 0;
+    if (std::FILE* f = std::fopen("/proc/self/statm", "r")) {
+        if (std::fscanf(f, "%ld %ld", &pages, &resident) != 2)
+            resident = 0;
+        std::fclose(f);
+    }
+    return resident * sysconf(_SC_PAGESIZE) / (1024 * 1024);
+}
+
+void DumpModels(const CConfigDoc& doc, std::ofstream& out) {
+    for (const auto& m : doc.m_infoModels) {
+        out << "IED\t" << m->m_strName << '\t' << m->m_strDesc << '\t' << m->m_strType << '\t'
+            << m->m_strConfigVersion << '\t' << m->m_strManufacturer << '\t' << int(m->m_bRecorder) << '\n';
+        for (const auto& p : m->m_allPoints)
+            out << p->m_strReference << '\t' << p->m_strLNName << '\t' << p->m_strLNInst << '\t'
+                << p->m_strLNClass << '\t' << p->m_strPrefix << '\t' << p->m_strDOName << '\t'
+                << p->m_strSDOName << '\t' << p->m_strFC << '\t' << p->m_strCDC << '\t' << p->m_strDAName
+                << '\t' << p->m_strDesc << '\t' << p->m_strCtlModel << '\t' << int(p->m_nClass) << '\n';
+        for (const auto* list : {&m->m_measurands, &m->m_indications, &m->m_controls, &m->m_others})
+            for (const auto& r : *list)
+                out << "REF\t" << r->m_strRefText << '\t' << r->m_strDesc << '\t' << r->m_strCategory << '\t'
+                    << r->m_nKind << '\n';
+    }
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: points_scd_bench FILE.scd LIBDIR\n");
+    if (argc != 3 && argc != 4) {
+        std::fprintf(stderr, "usage: points_scd_bench FILE.scd LIBDIR [DUMP.txt]\n");
         return 2;
     }
+    std::ofstream dump;
+    if (argc == 4)
+        dump.open(argv[3], std::ios::binary);
     PrintingPrompt prompt;
     platform::SetPrompt(&prompt);
     CProjectContext::Instance().SetLibraryFolder(argv[2]);
@@ -46,22 +80,32 @@ int main(int argc, char** argv) {
     import.Clear(doc);
     import.LoadSCDFile(doc, argv[1]);
     const auto walked = std::chrono::steady_clock::now();
-    doc.m_sclService->Clear();
-    import.BuildIEDListFromSCD(doc);
-    const auto built = std::chrono::steady_clock::now();
-    const double seconds = std::chrono::duration<double>(built - start).count();
-    std::printf("parse and walk %.2f s, models and cache %.2f s\n",
-                std::chrono::duration<double>(walked - start).count(),
-                std::chrono::duration<double>(built - walked).count());
+    std::printf("RSS after the walk %ld MB\n", RssMb());
     std::size_t points = 0;
     for (const auto& m : doc.m_infoModels)
         points += m->m_allPoints.size();
+    if (dump.is_open())
+        DumpModels(doc, dump);
+    const auto buildStart = std::chrono::steady_clock::now();
+    doc.m_sclService->Clear();
+    import.BuildIEDListFromSCD(doc);
+    const auto built = std::chrono::steady_clock::now();
+    const double seconds = std::chrono::duration<double>(walked - start + built - buildStart).count();
+    std::printf("parse and walk %.2f s, models and cache %.2f s, RSS at the end %ld MB\n",
+                std::chrono::duration<double>(walked - start).count(),
+                std::chrono::duration<double>(built - buildStart).count(), RssMb());
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     std::printf("import %.2f s, %zu IEDs, %zu points, %d devices, cache %ju bytes, peak RSS %ld MB\n",
                 seconds, doc.m_infoModels.size(), points, doc.m_devices.GetSize(),
                 static_cast<std::uintmax_t>(std::filesystem::file_size(CSCDImport::CacheFilePath())),
                 usage.ru_maxrss / 1024);
+    if (dump.is_open()) {
+        for (const CDevice& d : doc.m_devices)
+            dump << "DEV\t" << d.m_nAddress << '\t' << d.m_strModelName << '\t' << d.m_strDescription << '\n';
+        if (!dump)
+            std::fprintf(stderr, "the dump could not be written\n");
+    }
     platform::SetPrompt(nullptr);
     return 0;
 }

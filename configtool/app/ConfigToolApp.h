@@ -10,7 +10,7 @@
 #include "configtool/link/DeviceLink.h"
 #include "configtool/shellui/DocTemplateRef.h"
 #include "NetWorker.h"
-#include "users/UserPwMgr.h"
+#include "users/model/UserPwMgr.h"
 
 #include <atomic>
 #include <filesystem>

@@ -6,6 +6,7 @@
 #include "platform/Text.h"
 
 #include <algorithm>
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <system_error>
@@ -46,6 +47,39 @@ bool IsValidNumberText(const std::string& text) {
         return false;
     }
     return true;
+}
+
+ValueCheck CheckValueText(const std::string& text, std::uint8_t dataType, double& value) {
+    if (!IsValidNumberText(text))
+        return ValueCheck::kInvalid;
+    const std::size_t digits = static_cast<std::size_t>(
+        std::count_if(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; }));
+    const auto points = std::count(text.begin(), text.end(), '.');
+    if (digits == 0 || points > 1)
+        return ValueCheck::kInvalid;
+    value = platform::AtoF(text);
+    if (IsIntegerType(dataType) && value != std::trunc(value))
+        return ValueCheck::kFraction;
+    return ValueCheck::kOk;
+}
+
+const char* ValueCheckMessage(ValueCheck check) {
+    return check == ValueCheck::kFraction ? "输入数值无效!\n该条目只能输入整数" : "输入数值无效!";
+}
+
+bool IsIntegerType(std::uint8_t dataType) {
+    switch (dataType) {
+    case 3:
+    case 9:
+    case 12:
+    case 18:
+    case 19:
+    case 201:
+    case 202:
+        return true;
+    default:
+        return false;
+    }
 }
 
 std::string ShownValue(double value) {
@@ -151,7 +185,8 @@ std::string EntryTypeText(std::uint8_t type) {
 }
 
 std::string EntryTimeText(std::int32_t time) {
-    if (time < 0)
+    // The unit counts 8 hours ahead of UTC: anything earlier than that is no time of its own.
+    if (time < 28800)
         return "时间有误";
     const std::time_t t = static_cast<std::time_t>(time) - 28800;
     std::tm tm{};

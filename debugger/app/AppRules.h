@@ -51,6 +51,15 @@ bool CommandEnabled(int id, const MenuState& state);
 
 // A typed value: digits and ".", "-" only as the first character.
 bool IsValidNumberText(const std::string& text);
+// A typed value checked for a field of a data type (0 when not known yet): a whole number text
+// (at least one digit, an optional leading "-", at most one "."), and no fraction for an integer
+// type. An empty cell, "-", "." or "1.2.3" is no number.
+enum class ValueCheck { kOk, kInvalid, kFraction };
+ValueCheck CheckValueText(const std::string& text, std::uint8_t dataType, double& value);
+// The message of a refused value.
+const char* ValueCheckMessage(ValueCheck check);
+// Whether values of a data type are whole numbers.
+bool IsIntegerType(std::uint8_t dataType);
 // A value as the grids show it: "%f" without trailing zeros after the point.
 std::string ShownValue(double value);
 // 0 for "分", 1 for "合", -1 for anything else.
@@ -65,6 +74,8 @@ struct CPendingValue {
     std::uint16_t m_address = 0;
     std::uint16_t m_key = 0;
     float m_newValue = 0;
+    // The value as the download encoded it (set when sent).
+    float m_sentValue = 0;
     std::string m_oldText;
     std::uint8_t m_dataType = 0;
     std::uint8_t m_dataSize = 0;

@@ -18,6 +18,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QMenu>
+#include <QPointer>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTabWidget>
@@ -134,6 +135,22 @@ CSetPage::CSetPage(CQuorvexApp& app, int mode, std::uint8_t board, std::uint16_t
     SetValueColumns(list_, true);
     list_->m_addPending = [this](std::uint16_t a, std::uint16_t k, float n, double o) {
         AddPending(a, k, n, o);
+    };
+    list_->m_dataTypeOf = [this](int row) -> std::uint8_t {
+        const std::uint16_t key = list_->RowKey(row);
+        if (mode_ == 1) {
+            for (const CDbEntry& e : app_.Data().m_entries)
+                if (e.m_address == device_ && e.m_key == key)
+                    return e.m_dataType;
+            return 0;
+        }
+        const std::uint16_t address = list_->RowAddress(row);
+        std::uint8_t type = 0; // the last match, as the manual setting takes it
+        for (const CTabEntry& e : app_.Data().m_tabEntries)
+            if (e.SameTable(table_.board, table_.portType, table_.port, table_.table) &&
+                e.m_address == address && e.m_key == key)
+                type = e.m_dataType;
+        return type;
     };
     layout->addWidget(list_);
     auto* row = new QHBoxLayout;
@@ -261,7 +278,9 @@ void CSetPage::EndExchange() {
 }
 
 void CSetPage::ManualSet() {
-    if (!app_.CheckRights(0x10))
+    // The login dialog may outlive the page.
+    const QPointer<CSetPage> self(this);
+    if (!app_.CheckRights(0x10) || !self)
         return;
     list_->CancelEdit();
     if (pending_.IsEmpty()) {
@@ -472,6 +491,13 @@ CValPage::CValPage(CQuorvexApp& app, std::uint8_t board, std::uint16_t device, Q
     list_->setObjectName("list");
     SetValueColumns(list_, false);
     list_->m_addPending = [this](std::uint16_t, std::uint16_t k, float n, double o) { AddPending(k, n, o); };
+    list_->m_dataTypeOf = [this](int row) -> std::uint8_t {
+        const std::uint16_t key = list_->RowKey(row);
+        for (const CDbEntry& e : app_.Data().m_entries)
+            if (e.m_address == device_ && e.m_key == key)
+                return e.m_dataType;
+        return 0;
+    };
     layout->addWidget(list_);
     auto* row = new QHBoxLayout;
     connect(AddButton(this, row, "download", "下 装"), &QPushButton::clicked, this, &CValPage::Download);
@@ -532,7 +558,7 @@ void CValPage::CallGroup(std::uint8_t group) {
     // The page reads with the board as the unit counts it, like the sheet's own requests.
     app_.Send(requests::GroupRead(static_cast<std::uint8_t>(board_ - 1), device_, group, 1));
     if (CDeviceLink* link = app_.Link())
-        link->SetGroupReadState(CDeviceLink::kReadValues);
+        link->SetGroupReadState(device_, CDeviceLink::kReadValues);
 }
 
 void CValPage::Call() {
@@ -542,7 +568,8 @@ void CValPage::Call() {
 }
 
 void CValPage::Download() {
-    if (!app_.CheckRights(0x08))
+    const QPointer<CValPage> self(this);
+    if (!app_.CheckRights(0x08) || !self)
         return;
     list_->CancelEdit();
     if (pending_.IsEmpty()) {
@@ -556,7 +583,17 @@ void CValPage::Download() {
                 p.m_dataType = e.m_dataType;
                 p.m_dataSize = e.m_dataSize;
                 p.m_number = e.m_number;
-                items.push_back({device_, p.m_key, p.m_dataType, p.m_dataSize, p.m_number, p.m_newValue});
+                const requests::SetItem item{device_,      p.m_key,    p.m_dataType,
+                                             p.m_dataSize, p.m_number, p.m_newValue};
+                // A value the encoding would change is refused rather than sent altered.
+                const std::string refusal = requests::SettingRefusal(item);
+                if (!refusal.empty()) {
+                    platform::MessageBox("条目 " + e.m_name + " " + refusal + "\n定值未下装!", "错误",
+                                         platform::Icon::Error);
+                    return;
+                }
+                p.m_sentValue = requests::SentSettingValue(item);
+                items.push_back(item);
                 break;
             }
     }
@@ -582,7 +619,7 @@ bool CValPage::CompareEcho(const std::vector<EchoItem>& echo) const {
                 continue;
             any = true;
             if (p.m_dataType != e.dataType || p.m_dataSize != e.dataSize || p.m_number != e.number ||
-                p.m_newValue != e.value)
+                p.m_sentValue != e.value)
                 return false;
             ++matches;
         }
@@ -593,12 +630,13 @@ bool CValPage::CompareEcho(const std::vector<EchoItem>& echo) const {
 }
 
 void CValPage::DownloadSucceeded() {
-    platform::MessageBox("定值下装成功!", "信息", platform::Icon::Information);
     pending_.Clear();
     if (CDeviceLink* link = app_.Link())
         link->SetSettingsWaitKey(0);
     Button("download")->setEnabled(true);
     Button("restore")->setEnabled(true);
+    // The page is done before the box, which comes once the unit's frame has been handled.
+    app_.Later([] { platform::MessageBox("定值下装成功!", "信息", platform::Icon::Information); });
 }
 
 void CValPage::PutBackOldTexts() {
@@ -847,6 +885,10 @@ void CDisDBSheet::EndMonitoring() {
     app_.Send(requests::CancelDevice(device_));
     app_.Send(requests::StopInterrogation(static_cast<std::uint8_t>(board_ - 1), device_));
     std::erase_if(app_.Data().m_entries, [this](const CDbEntry& e) { return e.m_address == device_; });
+    // The device's group reads end with its sheet.
+    app_.Data().m_groupQueues.erase(device_);
+    if (CDeviceLink* link = app_.Link())
+        link->SetGroupReadState(device_, CDeviceLink::kReadIdle);
     app_.RemoveDbSheets(device_);
 }
 

@@ -8,6 +8,7 @@
 #include "platform/ui/DialogButtons.h"
 #include "platform/ui/WidgetPrompt.h"
 
+#include <algorithm>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QContextMenuEvent>
@@ -381,14 +382,18 @@ CRecordListDlg::CRecordListDlg(const char* name, const char* title, const std::s
     for (const auto& c : columns)
         titles << c.first;
     list_->setHorizontalHeaderLabels(titles);
-    for (std::size_t i = 0; i < columns.size(); ++i)
+    int total = 0;
+    for (std::size_t i = 0; i < columns.size(); ++i) {
         list_->setColumnWidth(static_cast<int>(i), columns[i].second);
+        total += columns[i].second;
+    }
     layout->addWidget(list_);
     auto* exit = new QPushButton("退出", this);
     exit->setObjectName("exit");
     connect(exit, &QPushButton::clicked, this, &QDialog::close);
     layout->addWidget(exit, 0, Qt::AlignRight);
-    resize(900, 420);
+    // Wide enough for every column, with room for the frame and a vertical scroll bar.
+    resize(std::max(900, total + 48), 420);
 }
 
 void CRecordListDlg::AddRow(const std::vector<std::string>& cells) {

@@ -9,6 +9,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPointer>
 #include <QScrollBar>
 #include <QWheelEvent>
 
@@ -149,13 +150,26 @@ bool CValueGrid::CommitEdit() {
     }
     if (!edit_)
         return true;
+    // The refusal's box may outlive the grid (its sheet can be closed meanwhile).
+    const QPointer<CValueGrid> self(this);
     if (!CommitText(editRow_, Ss(edit_->text()))) {
-        edit_->setFocus();
-        edit_->selectAll();
+        if (self && edit_) {
+            edit_->setFocus();
+            edit_->selectAll();
+        }
         return false;
     }
-    CancelEdit();
+    if (self)
+        CancelEdit();
     return true;
+}
+
+bool CValueGrid::CheckTyped(int row, const std::string& text, double& value) {
+    const ValueCheck check = CheckValueText(text, m_dataTypeOf ? m_dataTypeOf(row) : 0, value);
+    if (check == ValueCheck::kOk)
+        return true;
+    platform::MessageBox(ValueCheckMessage(check), "错误", platform::Icon::Error);
+    return false;
 }
 
 void CValueGrid::CommitChoice() {
@@ -203,11 +217,15 @@ CValueGrid::EditorKind CDbListCtrl::EditorFor(int row) const {
 }
 
 bool CDbListCtrl::CommitText(int row, const std::string& text) {
-    if (!IsValidNumberText(text)) {
-        platform::MessageBox("输入数值无效!", "错误", platform::Icon::Error);
+    double value = 0;
+    if (!CheckTyped(row, text, value))
+        return false;
+    // A double point is set as 0 or 1; any other number has no byte and would go out as 0.
+    const std::uint8_t type = m_dataTypeOf ? m_dataTypeOf(row) : 0;
+    if ((type == 18 || type == 19) && value != 0 && value != 1) {
+        platform::MessageBox("输入数值越限!", "错误", platform::Icon::Error);
         return false;
     }
-    const double value = platform::AtoF(text);
     const double old = platform::AtoF(Text(row, 5));
     removeCellWidget(row, 5);
     edit_ = nullptr;
@@ -227,12 +245,12 @@ CValueGrid::EditorKind CValListCtrl::EditorFor(int row) const {
 }
 
 bool CValListCtrl::CommitText(int row, const std::string& text) {
-    if (!IsValidNumberText(text)) {
-        platform::MessageBox("输入数值无效!", "错误", platform::Icon::Error);
+    double value = 0;
+    if (!CheckTyped(row, text, value))
         return false;
-    }
-    const double value = platform::AtoF(text);
-    if (Text(row, 0) == "软压板" && value != 0 && value != 1) {
+    // A soft strap, and any double-point setting, is 0 or 1: no other value has a byte.
+    const std::uint8_t type = m_dataTypeOf ? m_dataTypeOf(row) : 0;
+    if ((Text(row, 0) == "软压板" || type == 9 || type == 19) && value != 0 && value != 1) {
         platform::MessageBox("输入数值越限!", "错误", platform::Icon::Error);
         return false;
     }

@@ -67,6 +67,8 @@ public:
     CEscComboBox* ChoiceBox() const { return choice_; }
 
     PendingSink m_addPending;
+    // The data type of a row's entry (0 when not known), for the check of typed values.
+    std::function<std::uint8_t(int row)> m_dataTypeOf;
 
 protected:
     enum EditorKind { kNone, kEdit, kChoice };
@@ -74,6 +76,8 @@ protected:
     // Checks and takes a typed text; false leaves the editor open.
     virtual bool CommitText(int row, const std::string& text) = 0;
     void CommitChoice();
+    // Checks a typed text for the row's data type; shows the refusal and returns false.
+    bool CheckTyped(int row, const std::string& text, double& value);
 
     void mousePressEvent(QMouseEvent* e) override;
     void wheelEvent(QWheelEvent* e) override;

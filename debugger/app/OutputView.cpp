@@ -150,8 +150,9 @@ bool COutputView::FindNext() {
     moveCursor(QTextCursor::Start);
     if (find(searchText_, flags))
         return true;
-    platform::MessageBox("查找无结果。");
+    // The search ends before the box, which may outlive the window.
     searchActive_ = false;
+    platform::MessageBox("查找无结果。");
     return false;
 }
 

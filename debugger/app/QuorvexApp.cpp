@@ -13,6 +13,7 @@
 
 #include "debugger/core/DeviceRequests.h"
 
+#include "platform/Paths.h"
 #include "platform/Prompt.h"
 #include "platform/Text.h"
 #include "platform/ui/WidgetPrompt.h"
@@ -43,9 +44,10 @@ void NoBoard() {
     platform::MessageBox("没有任何板卡被使用");
 }
 
-// Shows a modeless window centred over the main window.
+// Shows a modeless window centred over the main window, at the size the window gave itself (a
+// window shrunk to its size hint would hide its columns and edit boxes).
 void ShowCentred(QWidget* w, QWidget* over) {
-    w->adjustSize();
+    w->ensurePolished();
     if (over) {
         const QRect r = over->geometry();
         w->move(r.center() - QPoint(w->width() / 2, w->height() / 2));
@@ -59,7 +61,10 @@ CQuorvexApp::CQuorvexApp(TransportFactory makeTransport, std::filesystem::path p
                          std::filesystem::path settingsFile)
     : makeTransport_(std::move(makeTransport)), settingsFile_(std::move(settingsFile)) {
     data_.m_programFolder = std::move(programFolder);
-    users_.LoadFromFile();
+    if (settingsFile_.empty())
+        settingsFile_ = platform::FindNoCase(data_.m_programFolder, "CFG_TOOL.INI");
+    // The user list lies beside the program, as for the other programs of the suite.
+    users_.LoadFromFile(data_.m_programFolder);
     monitors_.SetFactory([this](int slot) { return MakeMonitorWindow(slot); });
 }
 
@@ -429,11 +434,15 @@ void CQuorvexApp::OnRemoteCommands() {
     remote_ = new CRemoteCmdListDlg(title, frame_.get());
     ShowCentred(remote_, frame_.get());
     const bool allSources = dlg.m_sourceBoard == 255;
-    Send(requests::RemoteCommands(
-        static_cast<std::uint8_t>(dlg.m_board - 1), dlg.m_device, dlg.m_start, dlg.m_end,
-        allSources ? 255 : static_cast<std::uint8_t>(dlg.m_sourceBoard - 1),
-        allSources ? 255 : dlg.m_sourceKind,
-        allSources ? 255 : static_cast<std::uint8_t>(dlg.m_sourcePort - 1), dlg.m_commandType));
+    // "All devices" asks the unit itself (255), as every other all-board request does; the board
+    // less one would give 254, which names no board.
+    const std::uint8_t board =
+        dlg.m_board == 255 ? requests::kUnitBoard : static_cast<std::uint8_t>(dlg.m_board - 1);
+    Send(requests::RemoteCommands(board, dlg.m_device, dlg.m_start, dlg.m_end,
+                                  allSources ? 255 : static_cast<std::uint8_t>(dlg.m_sourceBoard - 1),
+                                  allSources ? 255 : dlg.m_sourceKind,
+                                  allSources ? 255 : static_cast<std::uint8_t>(dlg.m_sourcePort - 1),
+                                  dlg.m_commandType));
 }
 
 void CQuorvexApp::OnWaveRecords() {
@@ -583,7 +592,7 @@ void CQuorvexApp::OnRealTimeDb() {
         std::make_unique<CDisDBSheet>(*this, dlg.m_board, dlg.m_device, text + "监视：", frame_.get());
     ShowCentred(sheet.get(), frame_.get());
     dbSheets_.push_back(std::move(sheet));
-    data_.m_groupQueue.Clear();
+    data_.m_groupQueues[dlg.m_device].Clear();
     Post(requests::GroupHeadings(static_cast<std::uint8_t>(dlg.m_board - 1), dlg.m_device));
     WaitAfterPost();
 }
@@ -752,7 +761,9 @@ bool CQuorvexApp::AskSaveFile(const std::string& initialFolder, const std::strin
         return m_askSaveFile(initialFolder, fileName, path);
     QFileDialog dlg(frame_.get(), "保存文件", Qs((std::filesystem::path(initialFolder) / fileName).string()));
     dlg.setAcceptMode(QFileDialog::AcceptSave);
-    dlg.setNameFilter("所有文件 (*.*)");
+    // "(*)", not "(*.*)": Qt's save dialog puts the pattern's suffix in place of the file's own
+    // ("big.cfg" would be proposed as "big.*").
+    dlg.setNameFilter("所有文件 (*)");
     dlg.setOption(QFileDialog::DontUseNativeDialog);
     if (platform::RunDialog(dlg) != QDialog::Accepted || dlg.selectedFiles().isEmpty())
         return false;
@@ -798,10 +809,14 @@ void CQuorvexApp::AddDirectoryEntry(const std::string& name, std::uint32_t size,
 void CQuorvexApp::DirectoryNotFound() {
     if (!directory_)
         return;
-    platform::MessageBox("装置无此目录");
     directory_->hide();
     directory_->deleteLater();
     directory_ = nullptr;
+    Later([] { platform::MessageBox("装置无此目录"); });
+}
+
+void CQuorvexApp::Later(std::function<void()> fn) {
+    QMetaObject::invokeMethod(this, std::move(fn), Qt::QueuedConnection);
 }
 
 void CQuorvexApp::AddRemoteCommand(const CRemoteCommandRecord& rec) {

@@ -16,7 +16,7 @@
 #include "debugger/core/QuorvexShell.h"
 
 #include "configtool/link/LinkInterfaces.h"
-#include "users/UserPwMgr.h"
+#include "users/model/UserPwMgr.h"
 
 #include <QObject>
 #include <QPointer>
@@ -49,9 +49,10 @@ class CQuorvexApp : public QObject, public IQuorvexShell {
 public:
     using TransportFactory = std::function<std::unique_ptr<ILinkTransport>()>;
 
-    // programFolder holds the "sav" folder; settingsFile is the link's address file.
+    // programFolder holds "Password.dat", "CFG_TOOL.INI" and the "sav" folder; settingsFile is the
+    // link's address file (empty: "CFG_TOOL.INI" of the program folder).
     CQuorvexApp(TransportFactory makeTransport, std::filesystem::path programFolder,
-                std::filesystem::path settingsFile = "CFG_TOOL.INI");
+                std::filesystem::path settingsFile = {});
     ~CQuorvexApp() override;
     CQuorvexApp(const CQuorvexApp&) = delete;
     CQuorvexApp& operator=(const CQuorvexApp&) = delete;
@@ -135,6 +136,7 @@ public:
     CTransferProgressDlg* ProgressWindow() const { return progress_; }
 
     // IQuorvexShell.
+    void Later(std::function<void()> fn) override;
     void StartTimer(int id, int ms) override;
     void StopTimer(int id) override;
     void ShowNotice(const std::string& text) override;

@@ -6,10 +6,13 @@
 #include "ValueText.h"
 
 #include "platform/Gbk.h"
+#include "platform/Paths.h"
 #include "platform/Prompt.h"
 #include "platform/Text.h"
 
 #include <cstdio>
+#include <filesystem>
+#include <memory>
 #include <new>
 
 namespace quorvex {
@@ -58,8 +61,8 @@ std::string EventTimeText(unsigned hours, unsigned minutes, unsigned ms) {
     return platform::StrFormat("%u时%u分%u秒%u毫秒", hours, minutes, ms / 1000, ms % 1000);
 }
 
-void ShowError(const char* text) {
-    platform::MessageBox(text, "错误", platform::Icon::Error);
+void ShowError(CDeviceLink& link, const char* text) {
+    link.ShowLater(text, "错误", platform::Icon::Error);
 }
 
 // Hands the results of a manual setting (or its cancelling) to the sheets that match and ends the
@@ -73,7 +76,7 @@ bool ApplyManualResults(CDeviceLink& link, const std::vector<Sheet*>& sheets, Ma
         if (cancel) {
             s->ApplyCancelResults(results);
         } else if (static_cast<int>(results.size()) != s->SentSetCount()) {
-            ShowError("返校条目数有误\n人工置数失败!");
+            ShowError(link, "返校条目数有误\n人工置数失败!");
             s->FailPending();
             link.SetManualSettingFlag(flag, false);
             return false;
@@ -86,6 +89,11 @@ bool ApplyManualResults(CDeviceLink& link, const std::vector<Sheet*>& sheets, Ma
 }
 
 } // namespace
+
+std::string UploadSaveName(const std::string& transferName) {
+    std::string name = platform::FileNameOf(transferName);
+    return platform::IsSafeFileName(name) ? name : std::string();
+}
 
 Rgb DebugTextColour(std::uint8_t source) {
     static const Rgb kColours[] = {{200, 200, 200}, {128, 128, 128}, {128, 255, 0}, {255, 128, 0},
@@ -177,6 +185,24 @@ void CAnswerDispatcher::Dispatch(const std::uint8_t* body, std::size_t length, s
         Truncated(body[0]);
 }
 
+namespace {
+
+// Whether a port monitor's document takes a frame record of the board (from 0).
+bool MonitorTakes(const PortMonitorDoc& doc, std::uint8_t board, std::uint8_t cls, std::uint8_t portIndex,
+                  std::uint16_t device, std::uint8_t dirByte, std::uint32_t unitAddress,
+                  std::uint32_t destAddress) {
+    if (doc.board != board + 1 || doc.port != portIndex + 1 ||
+        (doc.direction != 2 && doc.direction != dirByte) || (doc.device != 0xFFFF && doc.device != device))
+        return false;
+    if (cls == 0)
+        return doc.messageType == 0;
+    return doc.unitAddress == unitAddress &&
+           (doc.destAddress == 0xFFFFFFFF || doc.destAddress == destAddress) &&
+           (doc.messageType == 3 || doc.messageType == cls);
+}
+
+} // namespace
+
 void CAnswerDispatcher::PortFrames(CBodyReader& r, std::uint8_t board) {
     const auto count = static_cast<std::int16_t>(r.U16());
     if (!r.Ok() || count <= 0 || r.Left() + 3 < 8)
@@ -194,20 +220,21 @@ void CAnswerDispatcher::PortFrames(CBodyReader& r, std::uint8_t board) {
         if (!r.Ok())
             return;
         const bool sent = dirByte == 1;
-        const int slot = sent ? kSlotSend : kSlotReceive;
-        const PortMonitorDoc* doc = shell.PortMonitor(slot);
-        if (!doc || doc->board != board + 1 || doc->port != portIndex + 1 ||
-            (doc->direction != 2 && doc->direction != dirByte) ||
-            (doc->device != 0xFFFF && doc->device != device))
-            return;
-        if (cls == 0) {
-            if (doc->messageType != 0)
-                return;
-        } else if (doc->unitAddress != unitAddress ||
-                   (doc->destAddress != 0xFFFFFFFF && doc->destAddress != destAddress) ||
-                   (doc->messageType != 3 && doc->messageType != cls)) {
-            return;
+        // A frame the unit sent goes to the send window of split display, else to the window of
+        // both directions (mixed display), which sits in the receive slot.
+        int slot = -1;
+        const int candidates[2] = {sent ? kSlotSend : kSlotReceive, sent ? kSlotReceive : -1};
+        for (const int candidate : candidates) {
+            const PortMonitorDoc* d = candidate < 0 ? nullptr : shell.PortMonitor(candidate);
+            if (d && MonitorTakes(*d, board, cls, portIndex, device, dirByte, unitAddress, destAddress)) {
+                slot = candidate;
+                break;
+            }
         }
+        // A record no window takes is skipped; the records behind it still get their turn.
+        if (slot < 0)
+            continue;
+        const PortMonitorDoc* doc = shell.PortMonitor(slot);
         std::string text = "[ " + platform::StrFormat("装置%5d", static_cast<int>(device));
         text += cls == 1 ? " UDP" : cls == 2 ? " TCP" : "";
         text += " ] " + doc->linePrefix + platform::HexDump(bytes, n, 0);
@@ -222,7 +249,10 @@ void CAnswerDispatcher::PortFrames(CBodyReader& r, std::uint8_t board) {
 void CAnswerDispatcher::DebugText(const std::uint8_t* body, std::size_t length) {
     if (length < 2)
         return;
-    const std::string text = length > 2 ? GbkText(body + 2, length - 3) : std::string();
+    std::string text = length > 2 ? GbkText(body + 2, length - 3) : std::string();
+    // Each message of the unit is a line of its own in the window and the log.
+    if (!text.empty() && text.back() != '\n')
+        text += '\n';
     IQuorvexShell& shell = link_.Shell();
     if (!shell.DebugWindowOpen())
         return;
@@ -242,29 +272,25 @@ void CAnswerDispatcher::FileOpenAnswer(CBodyReader& r, std::uint8_t board) {
     const std::uint32_t size = r.U32();
     const std::uint32_t handle = r.U32();
     if (!r.Ok() || !accepted) {
-        platform::MessageBox("文件打开失败.");
+        link_.ShowLater("文件打开失败.");
         FailTransfer();
         return;
     }
     if (size == 0 || size > CDeviceLink::kMaxAnnounced) {
-        platform::MessageBox("文件大小有误.");
+        link_.ShowLater("文件大小有误.");
         FailTransfer();
         return;
     }
     if (link_.direction_ == CDeviceLink::kDownload) {
         if (link_.SendFileChunk(handle, 0, board) <= 0) {
-            platform::MessageBox("文件发送失败.");
+            link_.ShowLater("文件发送失败.");
             FailTransfer();
             return;
         }
     } else if (link_.direction_ == CDeviceLink::kUpload) {
-        try {
-            link_.buffer_.assign(size, 0);
-        } catch (const std::bad_alloc&) {
-            platform::MessageBox("申请内存出错,内存不足!");
-            FailTransfer();
-            return;
-        }
+        // The buffer grows as the data comes; nothing is reserved for what the unit only claims.
+        std::vector<std::uint8_t>().swap(link_.buffer_);
+        link_.size_ = size;
         link_.position_ = 0;
         link_.SendMessage(requests::UploadStart(board, handle));
     } else {
@@ -276,24 +302,30 @@ void CAnswerDispatcher::FileOpenAnswer(CBodyReader& r, std::uint8_t board) {
 void CAnswerDispatcher::FileChunkAnswer(CBodyReader& r, const std::uint8_t* body, std::size_t length,
                                         std::uint8_t board) {
     IQuorvexShell& shell = link_.Shell();
-    shell.StopTimer(kTimerTransfer);
     const std::uint32_t handle = r.U32();
     const std::uint8_t flag = r.U8();
     std::uint16_t chunk = r.U16();
     if (!r.Ok())
         return;
     if (link_.direction_ == CDeviceLink::kDownload) {
+        // Only the answer to the chunk last sent moves the transfer on; a repeated or stale
+        // answer would move the position twice and send the wrong bytes.
+        if (chunk != link_.chunk_) {
+            link_.DebugNote(platform::StrFormat("\nD文件块应答序号有误(%u)，已忽略\n", unsigned{chunk}));
+            return;
+        }
+        shell.StopTimer(kTimerTransfer);
         if (flag == 1) {
             link_.position_ = std::min(link_.position_ + CDeviceLink::kChunkSize, link_.TransferSize());
             ++chunk;
         } else if (++link_.retries_ >= 3) {
-            platform::MessageBox("文件发送失败.");
+            link_.ShowLater("文件发送失败.");
             FailTransfer();
             return;
         }
         const int sent = link_.SendFileChunk(handle, chunk, board);
         if (sent < 0) {
-            platform::MessageBox("文件发送失败.");
+            link_.ShowLater("文件发送失败.");
             FailTransfer();
         } else if (sent > 0) {
             shell.StartTimer(kTimerTransfer, CDeviceLink::kTransferWaitMs);
@@ -305,13 +337,33 @@ void CAnswerDispatcher::FileChunkAnswer(CBodyReader& r, const std::uint8_t* body
     }
     if (link_.direction_ != CDeviceLink::kUpload)
         return;
-    // Data the unit sends beyond the size it announced is not taken.
-    const std::size_t n = length - 8;
+    shell.StopTimer(kTimerTransfer);
     const std::uint32_t size = link_.TransferSize();
+    if (link_.chunksTaken_ > 0 && chunk == link_.chunk_) {
+        // The unit repeats a block whose acknowledgement it missed: acknowledged again, not
+        // stored a second time.
+        link_.SendMessage(requests::UploadAck(board, handle, chunk));
+        shell.StartTimer(kTimerTransfer, CDeviceLink::kTransferWaitMs);
+        return;
+    }
+    link_.chunk_ = chunk;
+    ++link_.chunksTaken_;
+    const std::size_t n = length - 8;
     const std::size_t room = size - std::min(link_.position_, size);
+    // Data the unit sends beyond the size it announced is not taken.
+    if (n > room)
+        link_.DebugNote("\nD上装数据超出文件大小，多余部分已丢弃\n");
     const std::size_t take = std::min(n, room);
-    if (take)
-        std::copy(body + 8, body + 8 + take, link_.buffer_.begin() + link_.position_);
+    if (take) {
+        try {
+            link_.buffer_.insert(link_.buffer_.end(), body + 8, body + 8 + take);
+        } catch (const std::bad_alloc&) {
+            link_.SendMessage(requests::FileClose(board, link_.transferName_));
+            link_.ShowLater("申请内存出错,内存不足!");
+            FailTransfer();
+            return;
+        }
+    }
     link_.position_ += static_cast<std::uint32_t>(take);
     if (size)
         shell.SetProgress(static_cast<int>(std::uint64_t{link_.position_} * 100 / size));
@@ -321,26 +373,40 @@ void CAnswerDispatcher::FileChunkAnswer(CBodyReader& r, const std::uint8_t* body
         return;
     }
     link_.SendMessage(requests::FileClose(board, link_.transferName_));
-    if (shell.HasProgressWindow()) {
+    shell.StopTimer(kTimerTransfer);
+    const bool complete = link_.position_ == size;
+    const bool offer = shell.HasProgressWindow();
+    if (offer) {
         shell.SetProgress(100);
-        shell.StopTimer(kTimerTransfer);
         shell.CloseProgressWindow(0);
-        const std::string& name = link_.transferName_;
-        const std::size_t slash = name.rfind('/');
-        const std::string fileName = slash == std::string::npos ? std::string() : name.substr(slash + 1);
-        const std::string folder = (link_.Data().m_programFolder / ".." / "Tmp").string() + "/";
-        std::string path;
-        if (shell.AskSaveFile(folder, fileName, path)) {
-            // The file gets exactly the uploaded bytes, also where an older, longer file stood.
-            if (std::FILE* f = std::fopen(path.c_str(), "wb")) {
-                std::fwrite(link_.buffer_.data(), 1, link_.buffer_.size(), f);
-                std::fclose(f);
-            }
-        }
     }
-    std::vector<std::uint8_t>().swap(link_.buffer_);
+    auto data = std::make_shared<std::vector<std::uint8_t>>(std::move(link_.buffer_));
+    const std::uint32_t received = link_.position_;
+    link_.buffer_.clear();
+    link_.size_ = 0;
     link_.position_ = 0;
     link_.direction_ = CDeviceLink::kNoTransfer;
+    if (!complete) {
+        // A file cut short is not what the unit holds: nothing is saved.
+        link_.ShowLater(platform::StrFormat("文件上装不完整(收到%u字节，应为%u字节)，文件未保存.",
+                                            unsigned{received}, unsigned{size}),
+                        "错误", platform::Icon::Error);
+        return;
+    }
+    if (!offer)
+        return;
+    const std::string fileName = UploadSaveName(link_.transferName_);
+    const std::filesystem::path program = link_.Data().m_programFolder;
+    std::error_code ec;
+    const std::filesystem::path tmp = program / ".." / "Tmp";
+    const std::string folder = (std::filesystem::is_directory(tmp, ec) ? tmp : program).string() + "/";
+    // The save dialog comes up once this frame has been handled.
+    IQuorvexShell* shellPtr = &shell;
+    shell.Later([shellPtr, folder, fileName, data] {
+        std::string path;
+        if (shellPtr->AskSaveFile(folder, fileName, path) && !WriteWholeFile(path, *data))
+            platform::MessageBox("文件保存失败: " + path, "错误", platform::Icon::Error);
+    });
 }
 
 void CAnswerDispatcher::Directory(CBodyReader& r) {
@@ -504,7 +570,7 @@ void CAnswerDispatcher::Verdict(CBodyReader& r) {
         return;
     }
     link_.DisconnectCommand();
-    platform::MessageBox("身份验证出错\n请尝试重新连接");
+    link_.ShowLater("身份验证出错\n请尝试重新连接");
     shell.CloseNotice();
 }
 
@@ -558,7 +624,7 @@ void CAnswerDispatcher::PortInformation(const std::uint8_t* body, std::size_t le
     }
     if (!r.Ok() || r.Pos() != length) {
         link_.DisconnectCommand();
-        platform::MessageBox("信息上送长度有误");
+        link_.ShowLater("信息上送长度有误");
         shell.CloseNotice();
         return;
     }
@@ -662,7 +728,7 @@ void CAnswerDispatcher::CancelAllAnswer(CBodyReader& r) {
     if (!r.Ok())
         return;
     if (result == 0)
-        platform::MessageBox("取消置数失败", "错误");
+        link_.ShowLater("取消置数失败", "错误");
     for (IDbSheet* s : shell.DbSheets())
         s->ApplyCancelAll(result);
     for (ITabSheet* s : shell.TabSheets())

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 namespace quorvex {
 
@@ -43,6 +44,10 @@ private:
 
     CDeviceLink& link_;
 };
+
+// The name the save dialog of an upload proposes: the unit's own file name (the last component
+// of its path), dots and all; empty when that is no name for a file here.
+std::string UploadSaveName(const std::string& transferName);
 
 // The colour of the unit's debug text by its source code.
 Rgb DebugTextColour(std::uint8_t source);

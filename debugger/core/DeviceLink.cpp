@@ -23,6 +23,31 @@ constexpr int kSupervisionMs = 30000;
 
 } // namespace
 
+bool WriteWholeFile(const std::string& path, const std::vector<std::uint8_t>& data) {
+    const std::filesystem::path target(path);
+    std::filesystem::path tmp = target;
+    tmp += ".part";
+    {
+        std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
+        if (!out)
+            return false;
+        out.write(reinterpret_cast<const char*>(data.data()), static_cast<std::streamsize>(data.size()));
+        out.close();
+        if (!out) {
+            std::error_code ec;
+            std::filesystem::remove(tmp, ec);
+            return false;
+        }
+    }
+    std::error_code ec;
+    std::filesystem::rename(tmp, target, ec);
+    if (ec) {
+        std::filesystem::remove(tmp, ec);
+        return false;
+    }
+    return true;
+}
+
 std::uint16_t LoginKeyFromCommandLine(const std::string& commandLine) {
     if (commandLine.empty())
         return linkframe::kDeviceLoginKey;
@@ -104,6 +129,11 @@ void CDeviceLink::DisconnectCommand() {
         return;
     shell_->StopTimer(kTimerHeartbeat);
     shell_->StopTimer(kTimerSupervision);
+    // A disconnect during the login ends its waits and its notice too: nothing of the login
+    // must fire or stay on screen afterwards.
+    shell_->StopTimer(kTimerLogin);
+    shell_->StopTimer(kTimerPortInfo);
+    shell_->CloseNotice();
     Disconnect();
     shell_->OnLinkStateChanged(false);
 }
@@ -112,8 +142,24 @@ void CDeviceLink::ReleaseBoards() {
     data_->m_boards.RemoveAll();
 }
 
+std::uint16_t CDeviceLink::GroupReadState(std::uint16_t device) const {
+    const auto it = groupRead_.find(device);
+    return it == groupRead_.end() ? std::uint16_t{kReadIdle} : it->second;
+}
+
+void CDeviceLink::SetGroupReadState(std::uint16_t device, std::uint16_t s) {
+    if (s == kReadIdle)
+        groupRead_.erase(device);
+    else
+        groupRead_[device] = s;
+}
+
 void CDeviceLink::SetManualSettingFlag(std::uint8_t bit, bool on) {
     manualFlags_ = static_cast<std::uint8_t>(on ? manualFlags_ | bit : manualFlags_ & ~bit);
+}
+
+void CDeviceLink::ShowLater(const std::string& text, const std::string& caption, platform::Icon icon) {
+    shell_->Later([text, caption, icon] { platform::MessageBox(text, caption, icon); });
 }
 
 void CDeviceLink::DebugNote(const std::string& text) {
@@ -145,7 +191,7 @@ std::uint32_t CDeviceLink::ComputeAuthAnswer(const std::uint8_t challenge[4]) co
 }
 
 void CDeviceLink::OnReceiveError() {
-    platform::MessageBox("接收数据出错");
+    ShowLater("接收数据出错");
 }
 
 bool CDeviceLink::ExtractFrame(std::vector<std::uint8_t>& frame) {
@@ -214,6 +260,7 @@ void CDeviceLink::HandleFrame(const std::uint8_t* frame, std::size_t size) {
 
 void CDeviceLink::EndTransfer(int closeDelayMs) {
     std::vector<std::uint8_t>().swap(buffer_);
+    size_ = 0;
     position_ = 0;
     direction_ = kNoTransfer;
     if (shell_->HasProgressWindow())
@@ -226,6 +273,7 @@ int CDeviceLink::StartDownload(const std::string& localPath, const std::string& 
     direction_ = kDownload;
     transferName_ = targetName;
     retries_ = 0;
+    chunk_ = 0;
     std::ifstream in(std::filesystem::path(localPath), std::ios::binary);
     if (!in) {
         platform::MessageBox("打开文件出错", "错误信息", platform::Icon::Error);
@@ -252,6 +300,7 @@ int CDeviceLink::StartDownload(const std::string& localPath, const std::string& 
         EndTransfer();
         return 0;
     }
+    size_ = static_cast<std::uint32_t>(size);
     position_ = 0;
     shell_->SetProgress(0);
     if (!SendMessage(requests::FileOpen(board, 0, static_cast<std::uint32_t>(size), targetName))) {
@@ -267,7 +316,10 @@ int CDeviceLink::StartUpload(const std::string& fileName, std::uint8_t board) {
     std::lock_guard lock(mutex_);
     direction_ = kUpload;
     transferName_ = fileName;
+    chunk_ = 0;
+    chunksTaken_ = 0;
     std::vector<std::uint8_t>().swap(buffer_);
+    size_ = 0;
     position_ = 0;
     shell_->SetProgress(0);
     if (!SendMessage(requests::FileOpen(board, 1, 0, fileName))) {
@@ -282,7 +334,7 @@ int CDeviceLink::StartUpload(const std::string& fileName, std::uint8_t board) {
 int CDeviceLink::SendFileChunk(std::uint32_t handle, std::uint16_t chunk, std::uint8_t board) {
     std::lock_guard lock(mutex_);
     if (!connected_) {
-        platform::MessageBox("通讯尚未连接!不能发送文件");
+        ShowLater("通讯尚未连接!不能发送文件");
         return -1;
     }
     const std::uint32_t size = TransferSize();
@@ -294,9 +346,10 @@ int CDeviceLink::SendFileChunk(std::uint32_t handle, std::uint16_t chunk, std::u
     const std::uint32_t n = std::min(kChunkSize, size - position_);
     const bool more = std::uint64_t{position_} + kChunkSize < size;
     if (!SendMessage(requests::FileChunk(board, handle, more, chunk, buffer_.data() + position_, n))) {
-        platform::MessageBox("数据发送不成功，请检查网络");
+        ShowLater("数据发送不成功，请检查网络");
         return -1;
     }
+    chunk_ = chunk;
     return 1;
 }
 
@@ -317,6 +370,7 @@ void CDeviceLink::OnTimer(int id) {
         // The wait ends with the transfer it guarded, with or without a progress window.
         shell_->StopTimer(kTimerTransfer);
         std::vector<std::uint8_t>().swap(buffer_);
+        size_ = 0;
         position_ = 0;
         if (shell_->HasProgressWindow()) {
             shell_->CloseProgressWindow(0);
@@ -325,53 +379,63 @@ void CDeviceLink::OnTimer(int id) {
         break;
     case kTimerLogin:
     case kTimerPortInfo:
-        DisconnectCommand();
-        shell_->StopTimer(id);
+        DisconnectCommand(); // stops the login waits and closes the notice before the box
         platform::MessageBox(id == kTimerLogin ? "等待身份验证超时\n请尝试重新连接"
                                                : "等待端口信息超时\n请尝试重新连接");
-        shell_->CloseNotice();
         break;
-    case kTimerSettings:
+    // Each wait ends its sheets' state first and shows its box afterwards: a box can outlive the
+    // sheet it speaks of, which must not be touched once the box has been up.
+    case kTimerSettings: {
         shell_->StopTimer(id);
+        int failed = 0;
         for (IDbSheet* s : shell_->DbSheets())
             if (s->DeviceAddress() == settingsWaitKey_) {
-                error("下装定值等待返回超时\n定值下装失败!");
                 s->DownloadFailed();
+                ++failed;
             }
         settingsWaitKey_ = 0;
+        for (int i = 0; i < failed; ++i)
+            error("下装定值等待返回超时\n定值下装失败!");
         break;
+    }
     case kTimerDbSet:
-    case kTimerDbCancel:
+    case kTimerDbCancel: {
         shell_->StopTimer(id);
+        int failed = 0;
         for (IDbSheet* s : shell_->DbSheets())
             if (s->DeviceAddress() == manualWaitKey_) {
-                if (id == kTimerDbSet) {
-                    error("装置人工置数等待返回超时\n人工置数失败!");
+                if (id == kTimerDbSet)
                     s->FailPending();
-                } else {
-                    error("装置取消置数等待返回超时\n取消置数失败!");
+                else
                     s->ApplyCancelAll(0);
-                }
+                ++failed;
             }
         SetManualSettingFlag(kDbSetting, false);
         manualWaitKey_ = 0;
+        for (int i = 0; i < failed; ++i)
+            error(id == kTimerDbSet ? "装置人工置数等待返回超时\n人工置数失败!"
+                                    : "装置取消置数等待返回超时\n取消置数失败!");
         break;
+    }
     case kTimerTabSet:
-    case kTimerTabCancel:
+    case kTimerTabCancel: {
         shell_->StopTimer(id);
+        int failed = 0;
         for (ITabSheet* s : shell_->TabSheets())
             if (TableKey{s->BoardNumber(), s->PortType(), s->PortNumber(), s->TableNumber()} ==
                 tableWaitKey_) {
-                if (id == kTimerTabSet) {
-                    error("引用表人工置数等待返回超时\n人工置数失败!");
+                if (id == kTimerTabSet)
                     s->FailPending();
-                } else {
-                    error("引用表取消置数等待返回超时\n取消置数失败!");
+                else
                     s->ApplyCancelAll(0);
-                }
+                ++failed;
             }
         SetManualSettingFlag(kTabSetting, false);
+        for (int i = 0; i < failed; ++i)
+            error(id == kTimerTabSet ? "引用表人工置数等待返回超时\n人工置数失败!"
+                                     : "引用表取消置数等待返回超时\n取消置数失败!");
         break;
+    }
     case kTimerCancelAll:
         shell_->StopTimer(id);
         error("取消置数等待返回超时\n取消置数失败!");

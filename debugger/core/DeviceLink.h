@@ -10,9 +10,11 @@
 
 #include "configtool/link/ByteRing.h"
 #include "configtool/link/LinkInterfaces.h"
+#include "platform/Prompt.h"
 
 #include <cstdint>
 #include <filesystem>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -22,6 +24,10 @@ namespace quorvex {
 
 class CAnswerDispatcher;
 class CIec103Handler;
+
+// Writes a whole file through a temporary name and a rename; false when it could not be written
+// (nothing of an older file is lost then).
+bool WriteWholeFile(const std::string& path, const std::vector<std::uint8_t>& data);
 
 class CDeviceLink : public ILinkTransportEvents {
 public:
@@ -88,6 +94,10 @@ public:
     void OnTimer(int id);
 
     void WriteDebugLog(const std::string& text) const { logs_.WriteDebugLog(text); }
+    // A message box for what an answer of the unit brought: shown once the frame has been handled
+    // (through the shell's queued call), never inside the receive path.
+    void ShowLater(const std::string& text, const std::string& caption = {},
+                   platform::Icon icon = platform::Icon::None);
     // Appends grey text to the debug information window when it is open.
     void DebugNote(const std::string& text);
     void ReleaseBoards();
@@ -95,8 +105,10 @@ public:
     // State the pages and the answers share.
     std::uint8_t TransferDirection() const { return direction_; }
     const std::string& TransferName() const { return transferName_; }
-    std::uint16_t GroupReadState() const { return groupRead_; }
-    void SetGroupReadState(std::uint16_t s) { groupRead_ = s; }
+    // The group-read state of one device: descriptions and values of several devices may be read
+    // at the same time.
+    std::uint16_t GroupReadState(std::uint16_t device) const;
+    void SetGroupReadState(std::uint16_t device, std::uint16_t s);
     std::uint8_t ManualSettingFlags() const { return manualFlags_; }
     void SetManualSettingFlag(std::uint8_t bit, bool on);
     std::uint16_t ManualWaitKey() const { return manualWaitKey_; }
@@ -105,7 +117,8 @@ public:
     void SetTableWaitKey(const TableKey& key) { tableWaitKey_ = key; }
     std::uint16_t SettingsWaitKey() const { return settingsWaitKey_; }
     void SetSettingsWaitKey(std::uint16_t address) { settingsWaitKey_ = address; }
-    std::uint32_t TransferSize() const { return static_cast<std::uint32_t>(buffer_.size()); }
+    // The file's size: the local file's (download) or the one the unit announced (upload).
+    std::uint32_t TransferSize() const { return size_; }
     std::uint32_t TransferPosition() const { return position_; }
 
     IQuorvexShell& Shell() { return *shell_; }
@@ -137,7 +150,7 @@ private:
     bool connected_ = false;
     std::uint16_t sequence_ = 0;
     std::uint8_t direction_ = kNoTransfer;
-    std::uint16_t groupRead_ = kReadIdle;
+    std::map<std::uint16_t, std::uint16_t> groupRead_;
     std::uint8_t manualFlags_ = 0;
     std::uint16_t manualWaitKey_ = 0;
     TableKey tableWaitKey_;
@@ -148,7 +161,12 @@ private:
     int port_ = kDefaultPort;
     std::string transferName_;
     std::uint8_t retries_ = 0;
+    // Download: the number of the chunk last sent. Upload: the number of the block last taken.
+    std::uint16_t chunk_ = 0;
+    std::uint32_t chunksTaken_ = 0;
+    // Download: the whole file. Upload: the data received so far (grown as it comes).
     std::vector<std::uint8_t> buffer_;
+    std::uint32_t size_ = 0;
     std::uint32_t position_ = 0;
 };
 

@@ -1,5 +1,7 @@
 #include "DeviceRequests.h"
 
+#include "ValueText.h"
+
 #include "platform/Gbk.h"
 
 #include <cmath>
@@ -283,6 +285,31 @@ std::vector<std::uint8_t> SettingBytes(const SetItem& item) {
         break;
     }
     return out;
+}
+
+float SentSettingValue(const SetItem& item) {
+    const Bytes v = SettingBytes(item);
+    return EchoValue(item.dataType, v.data(), v.size());
+}
+
+std::string SettingRefusal(const SetItem& item) {
+    switch (item.dataType) {
+    case 3:
+        if (item.value != std::trunc(item.value))
+            return "只能输入整数";
+        // A whole number the field's bytes cannot hold would reach the device as another number.
+        if (SentSettingValue(item) != item.value)
+            return "数值越限";
+        break;
+    case 9:
+    case 19:
+        if (item.value != 0 && item.value != 1)
+            return "只能为0或1";
+        break;
+    default:
+        break;
+    }
+    return {};
 }
 
 CDeviceMessage ManualSet(std::uint8_t board, const std::vector<SetItem>& items) {

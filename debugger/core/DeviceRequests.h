@@ -77,6 +77,13 @@ struct SetItem {
 // Value bytes (data size x number) of a manual setting and of a settings download.
 std::vector<std::uint8_t> ManualSetBytes(const SetItem& item);
 std::vector<std::uint8_t> SettingBytes(const SetItem& item);
+// The value a settings download carries once encoded (an integer type loses a fraction): what the
+// device's echo is compared with.
+float SentSettingValue(const SetItem& item);
+// Why a value cannot go out in a settings download ("" when it can): a fraction for an integer
+// type, a whole number its bytes cannot hold, or a double point other than 0 and 1, which has no
+// byte.
+std::string SettingRefusal(const SetItem& item);
 
 CDeviceMessage ManualSet(std::uint8_t board, const std::vector<SetItem>& items);
 CDeviceMessage CancelEntry(std::uint8_t board, std::uint16_t device, std::uint16_t key);

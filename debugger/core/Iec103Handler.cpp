@@ -48,8 +48,8 @@ std::string GbkText(const std::uint8_t* p, std::size_t n) {
     return platform::FromGbk(std::string_view(reinterpret_cast<const char*>(p), len));
 }
 
-void ShowError(const char* text) {
-    platform::MessageBox(text, "错误", platform::Icon::Error);
+void ShowError(CDeviceLink& link, const char* text) {
+    link.ShowLater(text, "错误", platform::Icon::Error);
 }
 
 // Reads the values of an answer (kind of description 1) into the device's entries and shows each
@@ -106,9 +106,9 @@ void CIec103Handler::Handle(const std::uint8_t* asdu, std::size_t length, std::u
     } else if (cot == 42 && inf == 240) {
         Headings(r, ngd, board, source);
     } else if (cot == 42 && inf == 241) {
-        if (link_.GroupReadState() == CDeviceLink::kReadDescriptions)
+        if (link_.GroupReadState(source) == CDeviceLink::kReadDescriptions)
             Descriptions(r, ngd, board, source);
-        else if (link_.GroupReadState() == CDeviceLink::kReadValues)
+        else if (link_.GroupReadState(source) == CDeviceLink::kReadValues)
             GroupValues(r, ngd, source);
     } else if (cot == 44 && inf == 249) {
         WriteConfirmation(r, ngd, board, source);
@@ -123,7 +123,7 @@ void CIec103Handler::Handle(const std::uint8_t* asdu, std::size_t length, std::u
             if (cot == 40) {
                 s->DownloadSucceeded();
             } else {
-                ShowError("装置否定应答\n定值下装失败!");
+                ShowError(link_, "装置否定应答\n定值下装失败!");
                 s->DownloadFailed();
             }
         }
@@ -179,7 +179,7 @@ void CIec103Handler::Interrogation(CBodyReader& r, std::uint8_t ngd, std::uint16
 }
 
 void CIec103Handler::Headings(CBodyReader& r, std::uint8_t ngd, std::uint8_t board, std::uint16_t source) {
-    CGroupQueue& queue = link_.Data().m_groupQueue;
+    CGroupQueue& queue = link_.Data().m_groupQueues[source];
     for (unsigned i = 0; i < (ngd & 0x3Fu); ++i) {
         DataSet d;
         if (!ReadDataSet(r, d) || d.kod != 10 || d.type != 1 || !queue.Add(d.gin))
@@ -189,7 +189,7 @@ void CIec103Handler::Headings(CBodyReader& r, std::uint8_t ngd, std::uint8_t boa
         return;
     if (!queue.IsEmpty()) {
         link_.SendMessage(requests::GroupRead(board, source, queue.First(), 10));
-        link_.SetGroupReadState(CDeviceLink::kReadDescriptions);
+        link_.SetGroupReadState(source, CDeviceLink::kReadDescriptions);
     }
     queue.ResetIndex();
 }
@@ -224,7 +224,7 @@ void CIec103Handler::Descriptions(CBodyReader& r, std::uint8_t ngd, std::uint8_t
     }
     if (ngd & 0x80)
         return;
-    const std::uint16_t next = link_.Data().m_groupQueue.NextGroup();
+    const std::uint16_t next = link_.Data().m_groupQueues[source].NextGroup();
     if (next < CGroupQueue::kNone) {
         link_.SendMessage(requests::GroupRead(board, source, next, 10));
     } else if (next == CGroupQueue::kEnd) {
@@ -265,14 +265,14 @@ void CIec103Handler::WriteConfirmation(CBodyReader& r, std::uint8_t ngd, std::ui
         if (s->DeviceAddress() != source)
             continue;
         if (static_cast<int>(count) != s->SentSettingsCount()) {
-            ShowError("返校条目数有误\n定值下装失败!");
+            ShowError(link_, "返校条目数有误\n定值下装失败!");
             s->DownloadFailed();
             link_.SetSettingsWaitKey(0);
             return;
         }
         // An echo cut short cannot be checked and so does not pass.
         if (!complete || !s->CompareEcho(echo)) {
-            ShowError("校验未通过\n定值下装失败!");
+            ShowError(link_, "校验未通过\n定值下装失败!");
             s->DownloadFailed();
             link_.SetSettingsWaitKey(0);
             return;

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <map>
 #include <vector>
 
 namespace quorvex {
@@ -21,7 +22,9 @@ struct CQuorvexData {
     CUnitBoardArray m_boards;
     std::vector<CDbEntry> m_entries;
     std::vector<CTabEntry> m_tabEntries;
-    CGroupQueue m_groupQueue;
+    // The group numbers being read, one queue per device, so that sheets of several devices
+    // opened together each get every group of their own device.
+    std::map<std::uint16_t, CGroupQueue> m_groupQueues;
 
     std::filesystem::path SavFolder() const { return m_programFolder / "sav"; }
 };

@@ -7,6 +7,7 @@
 #include "DbEntry.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -126,6 +127,11 @@ public:
 class IQuorvexShell {
 public:
     virtual ~IQuorvexShell() = default;
+
+    // Runs fn once the event being handled is done (a queued call of the user-interface thread).
+    // Message boxes and dialogs that answers of the unit bring up go this way, so that no box is
+    // ever open inside the socket's receive path and frames keep being read while it is up.
+    virtual void Later(std::function<void()> fn) { fn(); }
 
     // Main frame.
     virtual void StartTimer(int id, int ms) = 0;

@@ -6,7 +6,7 @@
 #include "monitor/core/DevModel.h"
 #include "monitor/core/MessageDispatcher.h"
 #include "NetCfg.h"
-#include "users/UserPwMgr.h"
+#include "users/model/UserPwMgr.h"
 #include "WindowManager.h"
 
 #include <filesystem>

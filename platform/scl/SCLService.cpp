@@ -5,10 +5,16 @@
 
 #include <pugixml.hpp>
 
+#include <sys/mman.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <system_error>
+#include <vector>
 
 namespace platform {
 
@@ -71,6 +77,81 @@ void LineAndColumn(const std::string& path, std::ptrdiff_t offset, int& line, in
     std::fclose(f);
 }
 
+// Where a name ends in a start tag: the first blank, "/" or ">".
+std::string_view TagName(const char* d, std::size_t n, std::size_t pos) {
+    std::size_t i = pos + 1;
+    while (i < n && d[i] != ' ' && d[i] != '\t' && d[i] != '\r' && d[i] != '\n' && d[i] != '/' && d[i] != '>')
+        ++i;
+    return std::string_view(d + pos + 1, i - pos - 1);
+}
+
+std::string_view LocalName(std::string_view name) {
+    std::size_t colon = name.rfind(':');
+    return colon == std::string_view::npos ? name : name.substr(colon + 1);
+}
+
+// The end (one past ">") of the tag that starts at pos, quoted values passed over; npos when the
+// file ends first.
+std::size_t TagEnd(const char* d, std::size_t n, std::size_t pos) {
+    char quote = 0;
+    for (std::size_t i = pos + 1; i < n; ++i) {
+        const char c = d[i];
+        if (quote) {
+            if (c == quote)
+                quote = 0;
+        } else if (c == '"' || c == '\'') {
+            quote = c;
+        } else if (c == '>') {
+            return i + 1;
+        }
+    }
+    return std::string_view::npos;
+}
+
+std::size_t FindText(const char* d, std::size_t n, std::size_t from, std::string_view what) {
+    if (from >= n)
+        return std::string_view::npos;
+    const void* hit = memmem(d + from, n - from, what.data(), what.size());
+    return hit ? static_cast<std::size_t>(static_cast<const char*>(hit) - d) : std::string_view::npos;
+}
+
+// Passes over a comment, CDATA section, processing instruction or declaration starting at pos
+// ("<!" or "<?"): the position after it, npos when unterminated, or pos itself for a tag.
+std::size_t SkipSpecial(const char* d, std::size_t n, std::size_t pos) {
+    std::string_view rest(d + pos, std::min<std::size_t>(n - pos, 9));
+    auto after = [&](std::string_view close) {
+        std::size_t e = FindText(d, n, pos + 2, close);
+        return e == std::string_view::npos ? e : e + close.size();
+    };
+    if (rest.substr(0, 4) == "<!--")
+        return after("-->");
+    if (rest.substr(0, 9) == "<![CDATA[")
+        return after("]]>");
+    if (rest.substr(0, 2) == "<?")
+        return after("?>");
+    if (rest.substr(0, 2) == "<!") {
+        // A document type declaration may hold an internal subset in brackets.
+        std::size_t gt = TagEnd(d, n, pos);
+        std::size_t bracket = FindText(d, n, pos, "[");
+        if (bracket != std::string_view::npos && gt != std::string_view::npos && bracket < gt) {
+            std::size_t close = FindText(d, n, bracket, "]");
+            return close == std::string_view::npos ? close : TagEnd(d, n, close);
+        }
+        return gt;
+    }
+    return pos;
+}
+
+// UTF-16 and UTF-32 files cannot be cut into elements as bytes.
+bool WideEncoding(const char* d, std::size_t n) {
+    if (n >= 2 && ((d[0] == '\xFF' && d[1] == '\xFE') || (d[0] == '\xFE' && d[1] == '\xFF')))
+        return true;
+    for (std::size_t i = 0; i < n && i < 4; ++i)
+        if (d[i] == 0)
+            return true;
+    return false;
+}
+
 } // namespace
 
 struct CSCLService::Impl {
@@ -82,15 +163,227 @@ struct CSCLService::Impl {
     scl::detail::DocInfo info;
     pugi::xml_node_struct* root = nullptr;
 
+    // The sectioned load: the file mapped, the root's children of the streamed name as byte
+    // ranges of it, and the document of the one parsed last.
+    std::string streamedName;
+    const char* map = nullptr;
+    std::size_t mapSize = 0;
+    std::vector<std::pair<std::size_t, std::size_t>> streamed;
+    // Skeleton offset -> file offset at the start of each piece copied into the skeleton.
+    std::vector<std::pair<std::size_t, std::size_t>> pieces;
+    pugi::xml_document part;
+
+    ~Impl() { Unmap(); }
+
+    void Unmap() {
+        if (map)
+            munmap(const_cast<char*>(map), mapSize);
+        map = nullptr;
+        mapSize = 0;
+    }
+
     void Reset() {
         doc.reset();
+        part.reset();
         info = {};
         root = nullptr;
         error.clear();
+        streamed.clear();
+        pieces.clear();
+        Unmap();
+    }
+
+    // Hands mapped pages back once they are copied; the file stays in the page cache.
+    void Release(std::size_t from, std::size_t to) {
+        const std::size_t page = static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
+        std::size_t a = (from + page - 1) / page * page;
+        std::size_t b = to / page * page;
+        if (b > a)
+            madvise(const_cast<char*>(map) + a, b - a, MADV_DONTNEED);
+    }
+
+    // Sets the error of a parse failure at a byte offset of the file; 0.
+    int ParseError(std::ptrdiff_t fileOffset, const char* what) {
+        int line = 1, column = 1;
+        LineAndColumn(fileName, fileOffset, line, column);
+        error = StrFormat("文件(%s)第%d行第%d列: %s", fileName.c_str(), line, column, what);
+        return 0;
     }
 
     bool Load();
+    // 1 loaded, 0 failed (error set), -1 the file must be loaded whole.
+    int LoadSectioned(std::size_t size);
+    bool CheckRoot(pugi::xml_node top);
 };
+
+bool CSCLService::Impl::CheckRoot(pugi::xml_node top) {
+    // The parser accepts fragments; a file is one document with one root element.
+    for (pugi::xml_node n = top.next_sibling(); n; n = n.next_sibling()) {
+        if (n.type() == pugi::node_element) {
+            error = StrFormat("文件(%s)有多个根元素", fileName.c_str());
+            return false;
+        }
+    }
+    std::string_view name = top ? top.name() : "";
+    std::size_t colon = name.rfind(':');
+    if (colon != std::string_view::npos)
+        name.remove_prefix(colon + 1);
+    if (!top || (!rootName.empty() && name != rootName)) {
+        error = StrFormat("文件(%s)的根元素<%s>不是<%s>", fileName.c_str(), top ? top.name() : "",
+                          rootName.c_str());
+        return false;
+    }
+    return true;
+}
+
+int CSCLService::Impl::LoadSectioned(std::size_t size) {
+    if (size == 0)
+        return -1;
+    const int fd = open(fileName.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        error = StrFormat("文件(%s)无法打开！", fileName.c_str());
+        return 0;
+    }
+    void* m = mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fd, 0);
+    close(fd);
+    if (m == MAP_FAILED) {
+        error = StrFormat("文件(%s)无法读取！", fileName.c_str());
+        return 0;
+    }
+    map = static_cast<const char*>(m);
+    mapSize = size;
+    madvise(m, size, MADV_SEQUENTIAL);
+    const char* d = map;
+    const std::size_t n = size;
+    if (WideEncoding(d, n)) {
+        Unmap();
+        return -1;
+    }
+    const std::size_t npos = std::string_view::npos;
+
+    // The root's start tag, after the declaration, comments and document type.
+    std::size_t pos = 0;
+    for (;;) {
+        const void* lt = std::memchr(d + pos, '<', n - pos);
+        if (!lt)
+            return ParseError(static_cast<std::ptrdiff_t>(n), "No document element found");
+        pos = static_cast<std::size_t>(static_cast<const char*>(lt) - d);
+        const std::size_t skip = SkipSpecial(d, n, pos);
+        if (skip == npos)
+            return ParseError(static_cast<std::ptrdiff_t>(pos), "Unexpected end of file");
+        if (skip == pos)
+            break;
+        pos = skip;
+    }
+    const std::size_t rootStart = pos;
+    const std::size_t rootTagEnd = TagEnd(d, n, rootStart);
+    if (rootTagEnd == npos)
+        return ParseError(static_cast<std::ptrdiff_t>(rootStart), "Unexpected end of file");
+
+    // The root's children: those of the streamed name are indexed, the rest copied into the
+    // skeleton that is parsed as the document.
+    std::string skeleton(d, rootTagEnd);
+    pieces.push_back({0, 0});
+    std::size_t tail = npos; // where the root's end tag starts
+    if (d[rootTagEnd - 2] != '/') {
+        pos = rootTagEnd;
+        int depth = 1;
+        std::size_t childStart = npos;
+        bool childStreamed = false;
+        for (;;) {
+            const void* lt = std::memchr(d + pos, '<', n - pos);
+            if (!lt)
+                return ParseError(static_cast<std::ptrdiff_t>(n), "Start-end tags mismatch");
+            pos = static_cast<std::size_t>(static_cast<const char*>(lt) - d);
+            const std::size_t skip = SkipSpecial(d, n, pos);
+            if (skip == npos)
+                return ParseError(static_cast<std::ptrdiff_t>(pos), "Unexpected end of file");
+            if (skip != pos) {
+                pos = skip;
+                continue;
+            }
+            const std::size_t end = TagEnd(d, n, pos);
+            if (end == npos)
+                return ParseError(static_cast<std::ptrdiff_t>(pos), "Unexpected end of file");
+            bool closes = false;
+            if (pos + 1 < n && d[pos + 1] == '/') {
+                if (--depth == 0) {
+                    tail = pos;
+                    break;
+                }
+                closes = depth == 1;
+            } else {
+                const bool empty = d[end - 2] == '/';
+                if (depth == 1) {
+                    childStart = pos;
+                    childStreamed = LocalName(TagName(d, n, pos)) == streamedName;
+                }
+                if (empty)
+                    closes = depth == 1;
+                else
+                    ++depth;
+            }
+            if (closes) {
+                if (childStreamed) {
+                    streamed.push_back({childStart, end});
+                } else {
+                    pieces.push_back({skeleton.size(), childStart});
+                    skeleton.append(d + childStart, end - childStart);
+                }
+            }
+            pos = end;
+        }
+        // Only comments and processing instructions may follow the root element.
+        const std::size_t rootEnd = TagEnd(d, n, tail);
+        if (rootEnd == npos)
+            return ParseError(static_cast<std::ptrdiff_t>(tail), "Unexpected end of file");
+        for (pos = rootEnd;;) {
+            const void* lt = std::memchr(d + pos, '<', n - pos);
+            if (!lt)
+                break;
+            pos = static_cast<std::size_t>(static_cast<const char*>(lt) - d);
+            const std::size_t skip = SkipSpecial(d, n, pos);
+            if (skip == pos) {
+                error = StrFormat("文件(%s)有多个根元素", fileName.c_str());
+                return 0;
+            }
+            if (skip == npos)
+                return ParseError(static_cast<std::ptrdiff_t>(pos), "Unexpected end of file");
+            pos = skip;
+        }
+        pieces.push_back({skeleton.size(), tail});
+        skeleton.append(d + tail, rootEnd - tail);
+    }
+
+    void* buffer = pugi::get_memory_allocation_function()(skeleton.size());
+    if (!buffer) {
+        error = StrFormat("文件(%s)过大，内存不足！", fileName.c_str());
+        return 0;
+    }
+    std::memcpy(buffer, skeleton.data(), skeleton.size());
+    const std::size_t skeletonSize = skeleton.size();
+    std::string().swap(skeleton);
+    pugi::xml_parse_result result = doc.load_buffer_inplace_own(buffer, skeletonSize, pugi::parse_default,
+                                                                pugi::encoding_auto);
+    Release(0, n);
+    if (!result) {
+        // Back from the skeleton's offset to the file's.
+        std::size_t at = static_cast<std::size_t>(result.offset);
+        std::size_t fileAt = at;
+        for (const auto& [skel, file] : pieces)
+            if (skel <= at)
+                fileAt = file + (at - skel);
+        ParseError(static_cast<std::ptrdiff_t>(fileAt), result.description());
+        doc.reset();
+        return 0;
+    }
+    if (!CheckRoot(doc.document_element())) {
+        doc.reset();
+        return 0;
+    }
+    root = doc.document_element().internal_object();
+    return 1;
+}
 
 bool CSCLService::Impl::Load() {
     std::error_code ec;
@@ -104,12 +397,26 @@ bool CSCLService::Impl::Load() {
         error = StrFormat("文件(%s)无法读取！", fileName.c_str());
         return false;
     }
+    auto size = static_cast<std::size_t>(fileSize);
+    if (!streamedName.empty()) {
+        // The declaration is read from the start of the file before it is cut into pieces.
+        char head[512];
+        std::size_t headSize = 0;
+        if (std::FILE* h = std::fopen(fileName.c_str(), "rb")) {
+            headSize = std::fread(head, 1, sizeof head, h);
+            std::fclose(h);
+        }
+        info.gbk = IsGbkFamily(DeclaredEncoding(head, headSize));
+        const int sectioned = LoadSectioned(size);
+        if (sectioned >= 0)
+            return sectioned == 1;
+        info.gbk = false;
+    }
     std::FILE* f = std::fopen(fileName.c_str(), "rb");
     if (!f) {
         error = StrFormat("文件(%s)无法打开！", fileName.c_str());
         return false;
     }
-    auto size = static_cast<std::size_t>(fileSize);
     // The parser takes this buffer over and frees it with the document.
     void* buffer = pugi::get_memory_allocation_function()(size ? size : 1);
     if (!buffer) {
@@ -138,21 +445,7 @@ bool CSCLService::Impl::Load() {
         return false;
     }
     pugi::xml_node top = doc.document_element();
-    // The parser accepts fragments; a file is one document with one root element.
-    for (pugi::xml_node n = top.next_sibling(); n; n = n.next_sibling()) {
-        if (n.type() == pugi::node_element) {
-            error = StrFormat("文件(%s)有多个根元素", fileName.c_str());
-            doc.reset();
-            return false;
-        }
-    }
-    std::string_view name = top ? top.name() : "";
-    std::size_t colon = name.rfind(':');
-    if (colon != std::string_view::npos)
-        name.remove_prefix(colon + 1);
-    if (!top || (!rootName.empty() && name != rootName)) {
-        error = StrFormat("文件(%s)的根元素<%s>不是<%s>", fileName.c_str(), top ? top.name() : "",
-                          rootName.c_str());
+    if (!CheckRoot(top)) {
         doc.reset();
         return false;
     }
@@ -184,12 +477,45 @@ const std::string& CSCLService::GetRootName() const {
     return impl_->rootName;
 }
 
+void CSCLService::SetStreamedElement(const std::string& name) {
+    impl_->streamedName = name;
+}
+
+int CSCLService::GetStreamedCount() const {
+    return static_cast<int>(impl_->streamed.size());
+}
+
+scl::CtBase CSCLService::LoadStreamed(int index) {
+    Impl& m = *impl_;
+    m.part.reset();
+    if (!m.root || index < 0 || index >= static_cast<int>(m.streamed.size()) || !m.map)
+        return {};
+    const auto [from, to] = m.streamed[static_cast<std::size_t>(index)];
+    void* buffer = pugi::get_memory_allocation_function()(to - from);
+    if (!buffer) {
+        m.error = StrFormat("文件(%s)过大，内存不足！", m.fileName.c_str());
+        return {};
+    }
+    std::memcpy(buffer, m.map + from, to - from);
+    m.Release(from, to);
+    pugi::xml_parse_result result =
+        m.part.load_buffer_inplace_own(buffer, to - from, pugi::parse_default, pugi::encoding_utf8);
+    if (!result) {
+        m.ParseError(static_cast<std::ptrdiff_t>(from) + result.offset, result.description());
+        m.part.reset();
+        return {};
+    }
+    return scl::CtBase(m.part.document_element().internal_object(), &m.info);
+}
+
 int CSCLService::LoadFromXmlFile() {
     impl_->Reset();
     if (impl_->Load())
         return 1;
     impl_->info = {};
     impl_->root = nullptr;
+    impl_->streamed.clear();
+    impl_->Unmap();
     return 0;
 }
 

@@ -34,6 +34,19 @@ public:
     void SetRootName(const std::string& name);
     const std::string& GetRootName() const;
 
+    // Elements directly below the root with this name (without namespace prefix, "IED" for the
+    // SCD import) are left out of the document LoadFromXmlFile builds: they are only indexed,
+    // and LoadStreamed parses one at a time, so that a file of hundreds of MB never has its whole
+    // tree (nor its whole text) in memory. Empty (the default) loads everything. Files in UTF-16
+    // or UTF-32 are loaded whole whatever the name.
+    void SetStreamedElement(const std::string& name);
+    // The number of elements left out by the last load, in document order.
+    int GetStreamedCount() const;
+    // Parses the index-th element left out into a document of its own that replaces the one of
+    // the previous call (handles into that become invalid). A null handle when the element does
+    // not parse; GetErrorText then says where.
+    scl::CtBase LoadStreamed(int index);
+
     // Parses the file named by SetXmlFileName, replacing any document loaded before (handles
     // into it become invalid). Nonzero on success. On failure there is no root and
     // GetErrorText says why: a file that cannot be read, a parse error with its line and

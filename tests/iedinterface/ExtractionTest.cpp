@@ -1,3 +1,4 @@
+#include "iedinterface/CidExtractor.h"
 #include "iedinterface/ImportProgress.h"
 #include "IedTestUtil.h"
 #include "tests/support/PromptRecorder.h"
@@ -204,4 +205,79 @@ TEST_F(Extraction, LargeFileIsReadInLinearTime) {
     EXPECT_LT(seconds, 20.0);
     // With more than 70 logical nodes the step is 0 and the bar stays at 10 until the end.
     EXPECT_EQ(std::count(progress.positions.begin(), progress.positions.end(), 11), 0);
+}
+
+namespace {
+
+// A CID whose data-object type holds one attribute of a structure type with the given BDAs.
+std::string CidWithTypes(const std::string& daTypes) {
+    return "<?xml version=\"1.0\"?>\n<SCL><IED name=\"L\" type=\"T\"><AccessPoint name=\"S1\"><Server>"
+           "<LDevice inst=\"LD\"><LN0 lnClass=\"LLN0\" inst=\"\" lnType=\"N0\"/>"
+           "<LN lnClass=\"GGIO\" inst=\"1\" lnType=\"G\"/></LDevice></Server></AccessPoint></IED>"
+           "<DataTypeTemplates><LNodeType id=\"N0\" lnClass=\"LLN0\"/>"
+           "<LNodeType id=\"G\" lnClass=\"GGIO\"><DO name=\"Ind\" type=\"S\"/></LNodeType>"
+           "<DOType id=\"S\" cdc=\"SPS\"><DA name=\"stVal\" bType=\"Struct\" type=\"T0\" fc=\"ST\"/>"
+           "</DOType>" +
+           daTypes + "</DataTypeTemplates></SCL>\n";
+}
+
+} // namespace
+
+// A 1 KB CID whose type holds three references to itself is refused at once, naming the type.
+TEST_F(Extraction, SelfReferencingTypeIsRefusedNamingIt) {
+    const std::string text = CidWithTypes("<DAType id=\"T0\"><BDA name=\"a\" bType=\"Struct\" type=\"T0\"/>"
+                                          "<BDA name=\"b\" bType=\"Struct\" type=\"T0\"/>"
+                                          "<BDA name=\"c\" bType=\"Struct\" type=\"T0\"/></DAType>");
+    ASSERT_LT(text.size(), 1100u);
+    testsupport::WriteBytes(dir / "loop.cid", text);
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(app.ReadICDFile((dir / "loop.cid").string()), 0);
+    EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), 2.0);
+    ASSERT_FALSE(prompts.Texts().empty());
+    EXPECT_EQ(prompts.Texts().front(), "导入CID失败：数据类型(T0)引用自身!");
+    EXPECT_EQ(app.DataSetPoints.size() + app.OtherPoints.size(), 0u);
+    EXPECT_FALSE(progress.open);
+
+    // A sound file read afterwards by the same module object is extracted as usual.
+    prompts.Clear();
+    const std::string path = iedtest::CopySample(iedtest::SclFile("QXB610.cid"), dir.Path(), "QXB610.cid");
+    EXPECT_EQ(app.ReadICDFile(path), 1);
+    EXPECT_GT(app.DataSetPoints.size(), 0u);
+}
+
+// Types that fan out without a loop (3^12 leaves) stop at the walk's budget, naming the type
+// where it ran out; a type used twice side by side is no loop.
+TEST_F(Extraction, TypeFanOutStopsAtTheBudget) {
+    std::string types;
+    for (int i = 0; i < 12; ++i) {
+        const std::string next = "T" + std::to_string(i + 1);
+        types += "<DAType id=\"T" + std::to_string(i) + "\">";
+        for (const char* n : {"a", "b", "c"})
+            types += std::string("<BDA name=\"") + n + "\" bType=\"Struct\" type=\"" + next + "\"/>";
+        types += "</DAType>";
+    }
+    types += "<DAType id=\"T12\"><BDA name=\"v\" bType=\"BOOLEAN\"/></DAType>";
+    testsupport::WriteBytes(dir / "fan.cid", CidWithTypes(types));
+    CCidExtractor extractor(app);
+    platform::scl::TypeWalkLimits limits;
+    limits.nodesPerIed = 2000;
+    extractor.SetWalkLimits(limits);
+    EXPECT_EQ(extractor.ParseCidFile((dir / "fan.cid").string()), 0);
+    ASSERT_EQ(prompts.Texts().size(), 1u);
+    EXPECT_NE(prompts.Texts()[0].find("展开的数据超出上限"), std::string::npos) << prompts.Texts()[0];
+    EXPECT_EQ(prompts.Texts()[0].rfind("导入CID失败：数据类型(T", 0), 0u) << prompts.Texts()[0];
+    EXPECT_EQ(app.OtherPoints.size(), 0u);
+
+    // Within the budget the same types give every leaf once.
+    prompts.Clear();
+    limits.nodesPerIed = 10'000'000;
+    extractor.SetWalkLimits(limits);
+    types = "<DAType id=\"T0\"><BDA name=\"a\" bType=\"Struct\" type=\"T1\"/>"
+            "<BDA name=\"b\" bType=\"Struct\" type=\"T1\"/></DAType>"
+            "<DAType id=\"T1\"><BDA name=\"v\" bType=\"BOOLEAN\"/></DAType>";
+    testsupport::WriteBytes(dir / "pair.cid", CidWithTypes(types));
+    EXPECT_EQ(extractor.ParseCidFile((dir / "pair.cid").string()), 1);
+    EXPECT_TRUE(prompts.Texts().empty());
+    EXPECT_NE(app.OtherPoints.Find("LD/GGIO1$ST$Ind$stVal$a$v"), nullptr);
+    EXPECT_NE(app.OtherPoints.Find("LD/GGIO1$ST$Ind$stVal$b$v"), nullptr);
 }

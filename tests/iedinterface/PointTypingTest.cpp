@@ -68,22 +68,29 @@ TEST(PointTyping, CleanFieldTextRemovesLineSeparators) {
     EXPECT_EQ(CleanFieldText("\"开关(1)\" (甲"), "开关(1)   甲");
 }
 
-TEST(DataSetRefSet, EqualityIgnoresCaseContainmentDoesNot) {
+// A member names whole parts of a reference: the logical device, node, data object and
+// attribute path line up; a member that only lies somewhere inside a reference does not count.
+TEST(DataSetRefSet, MembersMatchWholeReferences) {
     CDataSetRefSet set;
     EXPECT_FALSE(set.Matches("LD/LLN0$ST$Mod$stVal"));
     set.Add("PROT/PTOC1$ST$Op$");
     set.Add("MEAS/MMXU1$MX$TotW$mag");
     set.Add("CTRL/XCBR1$ST$Pos$stVal");
+    set.Add("ROT/GGIO1$ST$Ind3$stVal");
+    EXPECT_EQ(set.References().size(), 4u);
     EXPECT_TRUE(set.Matches("PROT/PTOC1$ST$Op$general"));
     EXPECT_TRUE(set.Matches("MEAS/MMXU1$MX$TotW$mag$f"));
     EXPECT_TRUE(set.Matches("ctrl/xcbr1$st$pos$stval"));
     EXPECT_FALSE(set.Matches("prot/ptoc1$st$op$general"));
     EXPECT_FALSE(set.Matches("PROT/PTOC2$ST$Op$general"));
-    EXPECT_TRUE(set.Matches("XPROT/PTOC1$ST$Op$general")); // containment anywhere, as specified
-    set.Add("AB");
-    set.Add("BC");
-    EXPECT_TRUE(set.Matches("xxABC")); // a match found through a failure link
-    EXPECT_FALSE(set.Matches("ACB"));
+    EXPECT_FALSE(set.Matches("XPROT/PTOC1$ST$Op$general"));
+    EXPECT_FALSE(set.Matches("PROT/GGIO1$ST$Ind3$stVal"));   // "ROT/..." inside "PROT/..."
+    EXPECT_FALSE(set.Matches("MEAS/MMXU1$MX$TotW$magX$f"));  // a longer attribute name
+    EXPECT_FALSE(set.Matches("CTRL/XCBR1$ST$Pos$stValX"));
+    EXPECT_TRUE(set.Matches("ROT/GGIO1$ST$Ind3$stVal"));
+    set.Clear();
+    EXPECT_FALSE(set.Matches("PROT/PTOC1$ST$Op$general"));
+    EXPECT_TRUE(set.References().empty());
 }
 
 TEST(DoNameDesTable, EntriesNeedFiveItemsAndTheFirstOfEqualKeysWins) {

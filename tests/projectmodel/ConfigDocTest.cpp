@@ -548,6 +548,45 @@ TEST_F(ConfigDocTest, CopyAndImportScdKeepsOneFile) {
     EXPECT_TRUE(fs::exists(folder / "station.scd"));
 }
 
+// A GB2312-declared SCD lists its IED names and types as UTF-8 texts.
+TEST_F(ConfigDocTest, IedListOfAGbkScdIsConverted) {
+    const fs::path scd = tmp / "gbk.scd";
+    testsupport::WriteBytes(scd, "<?xml version=\"1.0\" encoding=\"GB2312\"?>\n<SCL><IED name=\"" +
+                                     platform::ToGbk("主变保护") + "\" type=\"" + platform::ToGbk("高压侧") +
+                                     "\" rScl:uri=\"IED/" + platform::ToGbk("主变") + ".cid\"/></SCL>\n");
+    CConfigDoc doc;
+    ASSERT_EQ(doc.ImportScdFile(scd.string()), 1);
+    ASSERT_EQ(doc.m_iedList.GetSize(), 1);
+    EXPECT_EQ(doc.m_iedList[0], (CIedRecord{"主变保护", "高压侧", "IED/主变.cid"}));
+}
+
+// A copy that fails keeps the project's SCD file and its IED list and says so.
+TEST_F(ConfigDocTest, FailedScdCopyKeepsTheOldFile) {
+    CConfigDoc doc;
+    const fs::path folder = Lib("其他");
+    fs::create_directories(folder);
+    fs::copy_file(testsupport::TestDataDir() / "scl/station.scd", folder / "old.scd");
+    ASSERT_EQ(doc.ImportScdFile({}), 1);
+    ASSERT_EQ(doc.m_iedList.GetSize(), 4);
+    const std::string missing = (tmp / "gone.scd").string();
+    EXPECT_EQ(doc.CopyAndImportScd(missing), 0);
+    EXPECT_TRUE(fs::exists(folder / "old.scd"));
+    EXPECT_EQ(fs::file_size(folder / "old.scd"), fs::file_size(testsupport::TestDataDir() / "scl/station.scd"));
+    EXPECT_EQ(ListFiles(folder).size(), 1u);
+    EXPECT_EQ(doc.m_iedList.GetSize(), 4);
+    ASSERT_EQ(prompts.Count(), 1u);
+    EXPECT_EQ(prompts.Messages()[0].text, "复制SCD文件(" + missing + ")失败！");
+    EXPECT_EQ(prompts.Messages()[0].icon, platform::Icon::Error);
+
+    // A good copy of another name replaces the old file.
+    const fs::path chosen = tmp / "new.scd";
+    fs::copy_file(testsupport::TestDataDir() / "scl/station.scd", chosen);
+    EXPECT_EQ(doc.CopyAndImportScd(chosen.string()), 1);
+    EXPECT_FALSE(fs::exists(folder / "old.scd"));
+    EXPECT_TRUE(fs::exists(folder / "new.scd"));
+    EXPECT_EQ(ListFiles(folder).size(), 1u);
+}
+
 } // namespace
 
 namespace {

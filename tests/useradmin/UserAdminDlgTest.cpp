@@ -1,15 +1,17 @@
-#include "useradmin/UserAdminDlg.h"
-#include "DialogScript.h"
+#include "useradmin/views/UserAdminDlg.h"
 #include "tests/support/PromptRecorder.h"
-#include "useradmin/PrivilegeBoxes.h"
-#include "useradmin/UserAdmin.h"
-#include "UserAdminFixture.h"
+#include "tests/useradmin/DialogScript.h"
+#include "tests/useradmin/UserAdminFixture.h"
+#include "useradmin/model/UserAdmin.h"
+#include "useradmin/views/PrivilegeBoxes.h"
 
 #include <gtest/gtest.h>
 #include <QLabel>
 #include <QMenu>
 #include <QTreeWidget>
 
+using nevlor::CPrivilegeBoxes;
+using nevlor::CUserAdminDlg;
 using platform::Answer;
 using platform::Qs;
 

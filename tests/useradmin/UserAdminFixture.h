@@ -2,7 +2,7 @@
 // The user lists the user-administration tests start from: the shipped lists, a group "运行"
 // holding 张三 and 李四, a user "无组" of no group, and the administrator logged in.
 #include "tests/support/PromptRecorder.h"
-#include "useradmin/UserAdmin.h"
+#include "useradmin/model/UserAdmin.h"
 
 #include <cstdint>
 #include <gtest/gtest.h>
@@ -38,6 +38,6 @@ protected:
     testsupport::PromptRecorder prompt;
     CUserInfoList users;
     CGroupInfoList groups;
-    CUserAdmin admin{users, groups};
+    nevlor::CUserAdmin admin{users, groups};
     CGroupInfo* ops = nullptr;
 };

@@ -1,7 +1,8 @@
-#include "UserAdminFixture.h"
+#include "tests/useradmin/UserAdminFixture.h"
 
 #include <gtest/gtest.h>
 
+using nevlor::CUserAdmin;
 using platform::Answer;
 
 namespace {

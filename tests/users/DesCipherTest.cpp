@@ -1,4 +1,4 @@
-#include "users/DesCipher.h"
+#include "users/model/DesCipher.h"
 
 #include <gtest/gtest.h>
 #include <string>

@@ -1,7 +1,7 @@
-#include "users/PasswordDlg.h"
+#include "users/views/PasswordDlg.h"
 #include "platform/ui/WidgetPrompt.h"
 #include "tests/support/PromptRecorder.h"
-#include "users/UserPwMgr.h"
+#include "users/model/UserPwMgr.h"
 
 #include <cstring>
 #include <functional>

@@ -1,7 +1,8 @@
 #include "platform/Archive.h"
+#include "platform/TextFile.h"
 #include "tests/support/PromptRecorder.h"
 #include "tests/support/TestFiles.h"
-#include "users/UserPwMgr.h"
+#include "users/model/UserPwMgr.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -195,4 +196,16 @@ TEST_F(UserFile, AFailedSaveIsReportedAndKeepsTheOldFile) {
     EXPECT_EQ("无法写入用户文件Password.dat，用户和组的修改没有保存！", prompt.LastText());
     EXPECT_EQ(platform::Icon::Error, prompt.Messages()[0].icon);
     EXPECT_EQ(2u, mgr.GetUserList()->GetCount());
+
+    // A disk that fills up part way through the write leaves the old file and no temporary one.
+    std::filesystem::remove(dir / "Password.dat.tmp");
+    struct HookReset {
+        ~HookReset() { platform::SetWriteFaultHook({}); }
+    } reset;
+    platform::SetWriteFaultHook([](const std::filesystem::path&) { return true; });
+    EXPECT_EQ(0, mgr.SaveToFile(dir.Path()));
+    EXPECT_EQ(kDefaultFile, testsupport::ReadBytes(File()));
+    EXPECT_FALSE(std::filesystem::exists(dir / "Password.dat.tmp"));
+    EXPECT_EQ(2u, prompt.Count());
+    EXPECT_EQ(1, mgr.GetUserList()->VertifyCode("新用户", "1")); // the records in memory stay plain
 }

@@ -1,4 +1,4 @@
-#include "users/UserPwMgr.h"
+#include "users/model/UserPwMgr.h"
 
 #include <gtest/gtest.h>
 
@@ -73,7 +73,6 @@ TEST(UserRecords, GroupOperationsTouchOnlyThatGroup) {
     ASSERT_EQ(1u, users.GetCount());
     EXPECT_EQ("b", users.GetItems().front()->m_strName);
 }
-
 
 TEST(UserRecords, ScramblingKeepsEveryByteAndComesBack) {
     CUserInfo u;

@@ -7,7 +7,7 @@
 #include "platform/Text.h"
 #include "platform/ui/WidgetPrompt.h"
 #include "projectmodel/ProjectContext.h"
-#include "users/UserPwMgr.h"
+#include "users/model/UserPwMgr.h"
 
 #include <ctime>
 #include <QAction>

@@ -30,6 +30,26 @@ TEST(AppRules, TypedNumbersAllowDigitsPointAndLeadingMinusOnly) {
     EXPECT_EQ(DoublePointFromNumber("-1"), "数据错");
 }
 
+TEST(AppRules, TypedValuesMustBeWholeNumbersOfTheFieldsType) {
+    double v = -7;
+    // Texts that are no number are refused, whatever the type.
+    for (const char* text : {"", "-", ".", "-.", "1.2.3", "1-", "1e3"})
+        for (std::uint8_t type : {0, 3, 7})
+            EXPECT_EQ(CheckValueText(text, type, v), ValueCheck::kInvalid) << text << " type " << int(type);
+    EXPECT_EQ(v, -7); // nothing was taken
+    EXPECT_EQ(CheckValueText("-12.5", 7, v), ValueCheck::kOk);
+    EXPECT_EQ(v, -12.5);
+    EXPECT_EQ(CheckValueText("5.", 0, v), ValueCheck::kOk);
+    EXPECT_EQ(v, 5);
+    EXPECT_EQ(CheckValueText(".5", 7, v), ValueCheck::kOk);
+    // Integer types take no fraction; a whole number written with a point is still whole.
+    EXPECT_EQ(CheckValueText("45.5", 3, v), ValueCheck::kFraction);
+    EXPECT_EQ(CheckValueText("0.5", 19, v), ValueCheck::kFraction);
+    EXPECT_EQ(CheckValueText("45.0", 3, v), ValueCheck::kOk);
+    EXPECT_EQ(v, 45);
+    EXPECT_STREQ(ValueCheckMessage(ValueCheck::kInvalid), "输入数值无效!");
+}
+
 TEST(AppRules, PendingValueKeepsFirstOldTextAndStopsAt63) {
     CPendingList list;
     EXPECT_EQ(list.Add(0, 0x0101, 5, 1.5), CPendingList::kAdded);
@@ -76,6 +96,9 @@ TEST(AppRules, DirectoryRows) {
     EXPECT_EQ(EntryTypeText(2), "文件夹");
     EXPECT_EQ(EntryTypeText(7), "未知");
     EXPECT_EQ(EntryTimeText(-1), "时间有误");
+    // Below the unit's 8 hours ahead of UTC there is no date (not one in 1969).
+    EXPECT_EQ(EntryTimeText(0), "时间有误");
+    EXPECT_EQ(EntryTimeText(28799), "时间有误");
     const char* old = std::getenv("TZ");
     const std::string saved = old ? old : "";
     setenv("TZ", "UTC", 1);

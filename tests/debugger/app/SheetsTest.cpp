@@ -5,6 +5,7 @@
 #include "debugger/app/SelectDialogs.h"
 
 #include "platform/Gbk.h"
+#include "platform/Prompt.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -12,6 +13,10 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QTabWidget>
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -255,6 +260,8 @@ TEST(DbSheet, RightsAreAskedOfOtherUsers) {
 
 TEST(DbSheet, ClosingSendsCancelAndStopAndForgetsEntries) {
     DbRig rig;
+    rig.app->Link()->SetGroupReadState(5, CDeviceLink::kReadValues);
+    ASSERT_EQ(rig.app->Data().m_groupQueues.count(5), 1u);
     rig.sheet->DbPage()->Button("exit")->click();
     ASSERT_EQ(rig.Bodies().size(), 2u);
     EXPECT_EQ(rig.Bodies()[0], (Bytes{23, 5, 0}));
@@ -262,6 +269,8 @@ TEST(DbSheet, ClosingSendsCancelAndStopAndForgetsEntries) {
     EXPECT_EQ(rig.Bodies()[1], (Bytes{21, 0x81, 10, 0, 254, 245, 0, 0}));
     EXPECT_TRUE(rig.app->DbSheetList().empty());
     EXPECT_TRUE(rig.app->Data().m_entries.empty());
+    EXPECT_EQ(rig.app->Data().m_groupQueues.count(5), 0u);
+    EXPECT_EQ(rig.app->Link()->GroupReadState(5), CDeviceLink::kReadIdle);
 }
 
 TEST(ValPage, ReadsGroupsAndDownloadsWithEchoCheck) {
@@ -273,7 +282,7 @@ TEST(ValPage, ReadsGroupsAndDownloadsWithEchoCheck) {
     page.Button("call")->click();
     ASSERT_EQ(rig.Bodies().size(), 1u);
     EXPECT_EQ(rig.Bodies()[0], (Bytes{21, 0x81, 42, 0, 254, 241, 0, 1, 4, 0, 1}));
-    EXPECT_EQ(rig.app->Link()->GroupReadState(), CDeviceLink::kReadValues);
+    EXPECT_EQ(rig.app->Link()->GroupReadState(rig.sheet->DeviceAddress()), CDeviceLink::kReadValues);
 
     // The strap takes only 0 and 1; the same value changes nothing.
     CValListCtrl& list = *page.List();
@@ -315,8 +324,11 @@ TEST(ValPage, SuccessClearsPending) {
     page.List()->CommitEdit();
     page.Download();
     page.DownloadSucceeded();
-    EXPECT_EQ(rig.prompts.LastText(), "定值下装成功!");
+    // The box comes once the answer has been handled, after the page is done.
     EXPECT_TRUE(page.Pending().IsEmpty());
+    EXPECT_EQ(rig.prompts.Count(), 0u);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(rig.prompts.LastText(), "定值下装成功!");
     EXPECT_EQ(page.List()->Text(0, 5), "12");
     page.Download();
     EXPECT_EQ(rig.prompts.LastText(), "当前无准备下装的定值");
@@ -437,4 +449,187 @@ TEST(TabSheet, CancelTimeoutLeavesTheOtherWaitRunning) {
     EXPECT_EQ(rig.prompts.LastText(), "引用表取消置数等待返回超时\n取消置数失败!");
     EXPECT_TRUE(rig.Frame().TimerActive(kTimerDbSet));
     EXPECT_TRUE(rig.sheet->TabPage()->Button("manualSet")->isEnabled());
+}
+
+TEST(DbSheet, TextsThatAreNoWholeNumberOfTheFieldAreRefusedAndTheOldValueStays) {
+    DbRig rig;
+    // Row 0 is a float (type 7); row 2 of the tab page an integer entry is made below.
+    for (const char* text : {"", "-", ".", "1.2.3"}) {
+        rig.prompts.Clear();
+        rig.Type(rig.List(), 0, text);
+        EXPECT_FALSE(rig.List().CommitEdit()) << text;
+        EXPECT_EQ(rig.prompts.LastText(), "输入数值无效!") << text;
+        rig.List().CancelEdit();
+        EXPECT_EQ(rig.List().Text(0, 5), "1.5") << text;
+    }
+    EXPECT_TRUE(rig.sheet->DbPage()->Pending().IsEmpty());
+    // An integer entry takes no fraction.
+    rig.app->Data().m_entries[0].m_dataType = 3;
+    rig.Type(rig.List(), 0, "2.5");
+    EXPECT_FALSE(rig.List().CommitEdit());
+    EXPECT_EQ(rig.prompts.LastText(), "输入数值无效!\n该条目只能输入整数");
+    rig.List().EditBox()->setText("2");
+    EXPECT_TRUE(rig.List().CommitEdit());
+    ASSERT_EQ(rig.sheet->DbPage()->Pending().Count(), 1);
+    EXPECT_EQ(rig.sheet->DbPage()->Pending().Items()[0].m_newValue, 2.0f);
+    // A double point typed as a number takes only 0 and 1.
+    rig.app->Data().m_entries[0].m_dataType = 18;
+    rig.Type(rig.List(), 0, "2");
+    EXPECT_FALSE(rig.List().CommitEdit());
+    EXPECT_EQ(rig.prompts.LastText(), "输入数值越限!");
+    rig.List().EditBox()->setText("1");
+    EXPECT_TRUE(rig.List().CommitEdit());
+}
+
+TEST(ValPage, IntegerSettingsAreRefusedWithAFractionAndTheEchoIsComparedAsSent) {
+    DbRig rig;
+    CValPage& page = *rig.sheet->ValPage();
+    CValListCtrl& list = *page.List();
+    CDbEntry& setting = rig.app->Data().m_entries[3]; // 过流定值, row 0
+    setting.m_dataType = 3;
+    setting.m_dataSize = 2;
+    rig.Type(list, 0, "45.5");
+    EXPECT_FALSE(list.CommitEdit());
+    EXPECT_EQ(rig.prompts.LastText(), "输入数值无效!\n该条目只能输入整数");
+    list.CancelEdit();
+    EXPECT_EQ(list.Text(0, 5), "10");
+
+    // Typed while the type was not known yet: the download refuses it instead of sending 45.
+    setting.m_dataType = 0;
+    rig.Type(list, 0, "45.5");
+    ASSERT_TRUE(list.CommitEdit());
+    setting.m_dataType = 3;
+    page.Download();
+    EXPECT_EQ(rig.prompts.LastText(), "条目 过流定值 只能输入整数\n定值未下装!");
+    EXPECT_TRUE(rig.Bodies().empty());
+    page.RestoreAll();
+
+    // A whole value goes out, the device echoes it as an integer and the execution follows.
+    rig.Type(list, 0, "45");
+    ASSERT_TRUE(list.CommitEdit());
+    page.Download();
+    ASSERT_EQ(rig.Bodies().size(), 1u);
+    EXPECT_EQ(rig.Bodies()[0], (Bytes{10, 0x81, 40, 0, 254, 249, 0, 1, 4, 1, 1, 3, 2, 1, 45, 0}));
+    rig.prompts.Clear();
+    const Bytes echo = {10, 0x81, 44, 0, 254, 249, 0, 1, 4, 1, 1, 3, 2, 1, 45, 0};
+    const Bytes f = qtest::UnitFrame(0, echo, 0, 5);
+    rig.app->Link()->AppendData(f.data(), f.size());
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(rig.prompts.Texts().empty());
+    EXPECT_EQ(rig.Bodies().back(), (Bytes{10, 0x81, 40, 0, 254, 250, 0, 0x40}));
+}
+
+TEST(ValPage, ADoublePointSettingOtherThanZeroOrOneIsNotSentAsAZeroByte) {
+    DbRig rig;
+    CValPage& page = *rig.sheet->ValPage();
+    CValListCtrl& list = *page.List();
+    CDbEntry& setting = rig.app->Data().m_entries[3]; // a 定值 row, not named 软压板
+    setting.m_dataType = 9;
+    setting.m_dataSize = 1;
+    rig.Type(list, 0, "2");
+    EXPECT_FALSE(list.CommitEdit());
+    EXPECT_EQ(rig.prompts.LastText(), "输入数值越限!");
+    list.CancelEdit();
+    // Typed before the type was known: refused at the download.
+    setting.m_dataType = 0;
+    rig.Type(list, 0, "2");
+    ASSERT_TRUE(list.CommitEdit());
+    setting.m_dataType = 19;
+    page.Download();
+    EXPECT_EQ(rig.prompts.LastText(), "条目 过流定值 只能为0或1\n定值未下装!");
+    EXPECT_TRUE(rig.Bodies().empty());
+}
+
+namespace {
+
+// A message box the user leaves open: while it is up, the event loop runs (frames arrive, the
+// test's steps run) until the steps are done, then it is answered.
+class HeldPrompt : public platform::IPrompt {
+public:
+    explicit HeldPrompt(std::function<void()> whileOpen) : whileOpen_(std::move(whileOpen)) {
+        previous_ = platform::CurrentPrompt();
+        platform::SetPrompt(this);
+    }
+    ~HeldPrompt() override { platform::SetPrompt(previous_); }
+    platform::Answer Message(const std::string& text, const std::string&, platform::Icon,
+                             platform::Buttons) override {
+        texts.push_back(text);
+        QEventLoop loop;
+        QTimer::singleShot(0, &loop, [&] {
+            if (whileOpen_)
+                whileOpen_();
+            loop.quit();
+        });
+        loop.exec();
+        return platform::Answer::Ok;
+    }
+    std::vector<std::string> texts;
+
+private:
+    std::function<void()> whileOpen_;
+    platform::IPrompt* previous_;
+};
+
+} // namespace
+
+TEST(ValPage, FramesAreHandledWhileTheSuccessBoxIsOpenAndClosingTheSheetThenIsSafe) {
+    DbRig rig;
+    CValPage& page = *rig.sheet->ValPage();
+    rig.Type(*page.List(), 0, "11");
+    ASSERT_TRUE(page.List()->CommitEdit());
+    page.Download();
+    const Bytes echo = {10, 0x81, 44, 0, 254, 249, 0, 1, 4, 1, 1, 7, 4, 1, 0, 0, 0x30, 0x41};
+    const Bytes f = qtest::UnitFrame(0, echo, 0, 5);
+    rig.app->Link()->AppendData(f.data(), f.size());
+
+    int frames = 0;
+    bool sawValues = false;
+    HeldPrompt held([&] {
+        // While the box is up the unit keeps sending: general interrogation values and heartbeats,
+        // for longer than the link's supervision allows without a frame.
+        for (int i = 0; i < 40; ++i) {
+            const Bytes gi = {10, 0x81, 9, 0, 254, 245, 0, 1, 1, 1, 1, 7, 4, 1, 0, 0, 0x40, 0x40};
+            const Bytes g = qtest::UnitFrame(0, gi, 0, 5);
+            rig.app->Link()->AppendData(g.data(), g.size());
+            QCoreApplication::processEvents();
+            ++frames;
+        }
+        sawValues = rig.List().Text(0, 5) == "3.000000";
+        EXPECT_TRUE(rig.Frame().TimerActive(kTimerSupervision));
+        // The user closes the sheet while the box is still open.
+        rig.sheet->CloseMonitor();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    });
+    const Bytes done = {10, 0x81, 40, 0, 254, 250, 0, 0};
+    const Bytes d = qtest::UnitFrame(0, done, 0, 5);
+    rig.app->Link()->AppendData(d.data(), d.size());
+    // Nothing is shown inside the receive path; the box comes with the next turn of the loop.
+    EXPECT_TRUE(held.texts.empty());
+    EXPECT_TRUE(page.Pending().IsEmpty());
+    QCoreApplication::processEvents();
+    ASSERT_EQ(held.texts, std::vector<std::string>{"定值下装成功!"});
+    EXPECT_EQ(frames, 40);
+    EXPECT_TRUE(sawValues);
+    EXPECT_TRUE(rig.app->IsConnected());
+    EXPECT_EQ(rig.transport->closes, 0);
+    EXPECT_TRUE(rig.app->DbSheetList().empty());
+}
+
+TEST(ValPage, TheTimeoutEndsTheDownloadBeforeItsBoxAndTheSheetMayCloseMeanwhile) {
+    DbRig rig;
+    CValPage& page = *rig.sheet->ValPage();
+    rig.Type(*page.List(), 0, "11");
+    ASSERT_TRUE(page.List()->CommitEdit());
+    page.Download();
+    bool endedFirst = false;
+    HeldPrompt held([&] {
+        endedFirst = page.Pending().IsEmpty() && page.Button("download")->isEnabled() &&
+                     rig.app->Link()->SettingsWaitKey() == 0;
+        rig.sheet->CloseMonitor();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    });
+    rig.Frame().OnTimer(kTimerSettings);
+    EXPECT_EQ(held.texts, std::vector<std::string>{"下装定值等待返回超时\n定值下装失败!"});
+    EXPECT_TRUE(endedFirst);
+    EXPECT_TRUE(rig.app->DbSheetList().empty());
 }

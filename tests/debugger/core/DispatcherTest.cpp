@@ -57,7 +57,7 @@ TEST_F(DispatcherTest, PortFramesGoToTheMatchingMonitor) {
     EXPECT_EQ(rig.shell.portLines, (std::vector<std::string>{"2R Ser3_7 [ 装置    7 ] > ab 01 ",
                                                              "3S Net1_192.168.1.2 [ 装置    7 UDP ] 55 "}));
 
-    // A record without a matching window drops the rest of the message.
+    // A record without a matching window is skipped; the records behind it are still shown.
     rig.shell.portLines.clear();
     Bytes other = {1, 2, 0};
     Bytes wrongPort = serialRecord;
@@ -65,7 +65,8 @@ TEST_F(DispatcherTest, PortFramesGoToTheMatchingMonitor) {
     other.insert(other.end(), wrongPort.begin(), wrongPort.end());
     other.insert(other.end(), serialRecord.begin(), serialRecord.end());
     rig.Unit(other, 1);
-    EXPECT_TRUE(rig.shell.portLines.empty());
+    EXPECT_EQ(rig.shell.portLines, std::vector<std::string>{"2R Ser3_7 [ 装置    7 ] > ab 01 "});
+    rig.shell.portLines.clear();
 
     // A record cut short: the whole ones before it are shown, nothing is read past the end.
     Bytes cut = {1, 2, 0};
@@ -81,7 +82,8 @@ TEST_F(DispatcherTest, DebugTextStringAnswerAndProtocolText) {
     Append(debug, "调试");
     debug.push_back('!');
     rig.Unit(debug);
-    EXPECT_EQ(rig.shell.debug.back(), "调试");
+    // Each message of the unit is a line of its own.
+    EXPECT_EQ(rig.shell.debug.back(), "调试\n");
     EXPECT_EQ(rig.shell.debugColours.back(), (Rgb{128, 255, 0}));
     EXPECT_EQ(DebugTextColour(0), (Rgb{200, 200, 200}));
     EXPECT_EQ(DebugTextColour(20), (Rgb{200, 200, 200}));
@@ -90,7 +92,7 @@ TEST_F(DispatcherTest, DebugTextStringAnswerAndProtocolText) {
     EXPECT_FALSE(std::filesystem::exists(rig.data.SavFolder() / "Debug_Mess.qv"));
     rig.shell.recording = true;
     rig.Unit(debug);
-    EXPECT_EQ(testsupport::ReadBytes(rig.data.SavFolder() / "Debug_Mess.qv"), platform::ToGbk("调试"));
+    EXPECT_EQ(testsupport::ReadBytes(rig.data.SavFolder() / "Debug_Mess.qv"), platform::ToGbk("调试\r\n"));
     rig.Unit({2});
     rig.Unit({2, 1});
 
@@ -251,4 +253,41 @@ TEST_F(DispatcherTest, ReferenceTableContentsValuesAndEvents) {
     contentsBadKod[14] = 1;
     rig.Unit(contentsBadKod, 1);
     EXPECT_EQ(rig.data.m_tabEntries.size(), 2u);
+}
+
+TEST(UploadSaveName, TheUnitsOwnFileNameDotsAndAll) {
+    EXPECT_EQ(UploadSaveName("/etc/big.cfg"), "big.cfg");
+    EXPECT_EQ(UploadSaveName("/a/b.tar.gz"), "b.tar.gz");
+    EXPECT_EQ(UploadSaveName("run.log"), "run.log");
+    EXPECT_EQ(UploadSaveName("/etc/"), "");
+    EXPECT_EQ(UploadSaveName("/etc/.."), "");
+}
+
+TEST_F(DispatcherTest, TheMixedMonitorShowsBothDirections) {
+    // "混合显示": one window of both directions in the receive slot, none in the send slot.
+    PortMonitorDoc mixed;
+    mixed.board = 1;
+    mixed.port = 1;
+    mixed.direction = 2;
+    rig.shell.monitors[kSlotReceive] = mixed;
+    const auto record = [](std::uint8_t direction, std::uint8_t byte) {
+        return Bytes{0, 0, 5, 0, direction, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0, byte};
+    };
+    Bytes b = {1, 3, 0};
+    for (const Bytes& r : {record(1, 0x11), record(0, 0x22), record(1, 0x33)})
+        b.insert(b.end(), r.begin(), r.end());
+    rig.Unit(b, 0);
+    EXPECT_EQ(rig.shell.portLines,
+              (std::vector<std::string>{"2S Ser1_5 [ 装置    5 ] 11 ", "2R Ser1_5 [ 装置    5 ] 22 ",
+                                        "2S Ser1_5 [ 装置    5 ] 33 "}));
+    // With split display the frames the unit sent go to the send window.
+    rig.shell.portLines.clear();
+    PortMonitorDoc sent = mixed;
+    sent.direction = 1;
+    rig.shell.monitors[kSlotSend] = sent;
+    rig.shell.monitors[kSlotReceive].direction = 0;
+    rig.Unit(b, 0);
+    EXPECT_EQ(rig.shell.portLines,
+              (std::vector<std::string>{"3S Ser1_5 [ 装置    5 ] 11 ", "2R Ser1_5 [ 装置    5 ] 22 ",
+                                        "3S Ser1_5 [ 装置    5 ] 33 "}));
 }

@@ -86,7 +86,7 @@ TEST_F(Iec103Test, GeneralInterrogationStopsAtAnUnexpectedKod) {
 }
 
 TEST_F(Iec103Test, HeadingsDescriptionsAndTheReadChain) {
-    rig.data.m_groupQueue.Clear();
+    rig.data.m_groupQueues[9].Clear();
     // Headings in two answers: nothing is read before the second.
     rig.Asdu(Asdu(42, 240, 0x82, {Set(1, 0, 10, 1, Text("遥测")), Set(2, 0, 10, 1, Text("定值"))}), 9, 1);
     EXPECT_TRUE(rig.transport->Sent().empty());
@@ -95,7 +95,7 @@ TEST_F(Iec103Test, HeadingsDescriptionsAndTheReadChain) {
     EXPECT_EQ(rig.transport->Bodies()[0], (Bytes{21, 0x81, 42, 0, 254, 241, 0, 1, 1, 0, 10}));
     EXPECT_EQ(rig.transport->Sent()[0][26], 1);
     EXPECT_EQ(linkframe::GetU16(rig.transport->Sent()[0].data() + 14), 9);
-    EXPECT_EQ(rig.link->GroupReadState(), CDeviceLink::kReadDescriptions);
+    EXPECT_EQ(rig.link->GroupReadState(9), CDeviceLink::kReadDescriptions);
 
     rig.Asdu(Asdu(42, 241, 3,
                   {Set(1, 0, 10, 1, Text("遥测量")), Set(1, 1, 10, 1, Text("Ua")), Set(1, 2, 10, 0, {})}),
@@ -121,7 +121,7 @@ TEST_F(Iec103Test, GroupValuesForTheSettingsPage) {
     AddEntry(4, 2, "字");
     rig.Asdu(Asdu(42, 241, 1, {Set(4, 1, 1, 9, {2})}), 9); // idle: ignored
     EXPECT_TRUE(sheet->settingValues.empty());
-    rig.link->SetGroupReadState(CDeviceLink::kReadValues);
+    rig.link->SetGroupReadState(9, CDeviceLink::kReadValues);
     rig.Asdu(Asdu(42, 241, 2, {Set(4, 1, 1, 9, {2}), Set(4, 2, 1, 2, {0x05, 0x0A}, 12)}), 9);
     EXPECT_EQ(sheet->settingValues, (std::vector<std::string>{"压板=1", "字=101000000101(0a05)"}));
 }
@@ -163,4 +163,48 @@ TEST_F(Iec103Test, SettingsDownloadConfirmations) {
     rig.Asdu(Asdu(41, 250, 0, {}), 9, 1);
     EXPECT_EQ(prompts.LastText(), "装置否定应答\n定值下装失败!");
     EXPECT_EQ(prompts.Messages().back().caption, "错误");
+}
+
+TEST_F(Iec103Test, SheetsOfTwoDevicesOpenedTogetherEachReadEveryGroup) {
+    rig.shell.dbSheets.emplace_back(std::make_unique<qtest::RecordingDbSheet>(1, 8));
+    const auto headings = [](std::uint8_t first) {
+        return Asdu(42, 240, 2, {Set(first, 0, 10, 1, Text("遥测")), Set(first + 1, 0, 10, 1, Text("遥信"))});
+    };
+    const auto description = [](std::uint8_t group, const char* title) {
+        return Asdu(42, 241, 1, {Set(group, 0, 10, 1, Text(title))});
+    };
+    // Both sheets ask for their headings before either device has answered its first read.
+    rig.Asdu(headings(1), 9);
+    rig.Asdu(headings(1), 8);
+    rig.Asdu(description(1, "遥测"), 9);
+    rig.Asdu(description(1, "遥测"), 8);
+    rig.Asdu(description(2, "遥信"), 9);
+    rig.Asdu(description(2, "遥信"), 8);
+    std::vector<std::string> reads;
+    for (const Bytes& f : rig.transport->Sent()) {
+        const unsigned device = linkframe::GetU16(f.data() + 14);
+        const Bytes body(f.begin() + 28, f.end());
+        reads.push_back("dev" + std::to_string(device) +
+                        (body[5] == 241 ? " g" + std::to_string(body[8]) : std::string(" GI")));
+    }
+    EXPECT_EQ(reads,
+              (std::vector<std::string>{"dev9 g1", "dev8 g1", "dev9 g2", "dev8 g2", "dev9 GI", "dev8 GI"}));
+    EXPECT_EQ(sheet->dbGroups, (std::vector<std::string>{"1遥测", "2遥信"}));
+    EXPECT_EQ(rig.shell.dbSheets[1]->dbGroups, (std::vector<std::string>{"1遥测", "2遥信"}));
+    // The read state is kept per device: values asked for by one device's settings page do not
+    // turn another device's descriptions into values.
+    rig.link->SetGroupReadState(8, CDeviceLink::kReadValues);
+    EXPECT_EQ(rig.link->GroupReadState(9), CDeviceLink::kReadDescriptions);
+}
+
+TEST_F(Iec103Test, BoxesOfTheConfirmationComeAfterTheFrame) {
+    rig.shell.holdLater = true;
+    rig.link->SetSettingsWaitKey(9);
+    sheet->sentSettings = 2;
+    rig.Asdu(Asdu(44, 249, 1, {Set(4, 1, 1, 7, {0, 0, 0xC0, 0x3F})}), 9, 1);
+    // The page is done with the download before any box; the box waits for the queued call.
+    EXPECT_EQ(sheet->calls, std::vector<std::string>{"downloadFailed"});
+    EXPECT_EQ(prompts.Count(), 0u);
+    rig.shell.RunLater();
+    EXPECT_EQ(prompts.LastText(), "返校条目数有误\n定值下装失败!");
 }

@@ -258,7 +258,8 @@ TEST(DeviceLinkTest, LinkTimers) {
     rig.link->OnTimer(kTimerSupervision);
     EXPECT_TRUE(rig.link->IsConnected());
     EXPECT_EQ(rig.shell.log[0], "stop0");
-    EXPECT_EQ(rig.shell.log[2], "disconnected");
+    EXPECT_EQ(rig.shell.log[1], "stop1");
+    EXPECT_EQ(rig.shell.log[4], "disconnected");
     EXPECT_EQ(rig.shell.debug, std::vector<std::string>{"\nD心跳超时，重新连接\n"});
     EXPECT_EQ(rig.shell.log.back(), "connected");
     EXPECT_EQ(rig.transport->closes, 1);
@@ -432,4 +433,108 @@ TEST(DeviceLinkTest, UploadCollectsTheDataAndSavesIt) {
     EXPECT_EQ(testsupport::ReadBytes(rig.dir / "saved.bin"), "abcdefghij");
     EXPECT_FALSE(rig.shell.Running(kTimerTransfer));
     EXPECT_EQ(rig.link->TransferSize(), 0u);
+}
+
+TEST(DeviceLinkTest, ARepeatedChunkAcknowledgementIsIgnored) {
+    testsupport::PromptRecorder prompts;
+    LinkRig rig;
+    Bytes file(25000);
+    for (std::size_t i = 0; i < file.size(); ++i)
+        file[i] = static_cast<std::uint8_t>(i * 13 + 1);
+    testsupport::WriteBytes(rig.dir / "f.bin", std::string(file.begin(), file.end()));
+    rig.Connect();
+    ASSERT_EQ(rig.link->StartDownload((rig.dir / "f.bin").string(), "/cfg/f.bin", 0), 1);
+    Bytes answer = {4, 1};
+    qtest::Le(answer, 25000, 4);
+    qtest::Le(answer, 9, 4);
+    rig.Unit(answer);
+    const auto acknowledge = [&](std::uint16_t chunk, std::uint8_t verdict) {
+        Bytes a = {6, 9, 0, 0, 0, verdict};
+        qtest::Le(a, chunk, 2);
+        rig.Unit(a);
+    };
+    acknowledge(0, 1);
+    const std::size_t sent = rig.transport->Bodies().size();
+    // The unit repeats its answer to chunk 0: nothing moves and nothing is sent.
+    acknowledge(0, 1);
+    EXPECT_EQ(rig.transport->Bodies().size(), sent);
+    EXPECT_EQ(rig.link->TransferPosition(), 10204u);
+    // A negative answer to a chunk long gone does not send anything either.
+    acknowledge(0, 0);
+    EXPECT_EQ(rig.transport->Bodies().size(), sent);
+    acknowledge(1, 1);
+    const Bytes last = rig.transport->Bodies().back();
+    ASSERT_EQ(last.size(), 8u + 25000 - 2 * 10204);
+    EXPECT_EQ(U16(last, 6), 2);
+    EXPECT_TRUE(std::equal(last.begin() + 8, last.end(), file.begin() + 2 * 10204));
+    acknowledge(2, 1);
+    EXPECT_EQ(rig.transport->Bodies().back()[0], 7);
+    EXPECT_TRUE(prompts.Texts().empty());
+}
+
+TEST(DeviceLinkTest, AnUploadCutShortIsNotSaved) {
+    testsupport::PromptRecorder prompts;
+    LinkRig rig;
+    rig.Connect();
+    rig.shell.holdLater = true;
+    rig.shell.progressOpen = true;
+    rig.shell.savePath = (rig.dir / "cut.bin").string();
+    rig.link->StartUpload("/log/cut.bin", 0);
+    Bytes answer = {4, 1};
+    qtest::Le(answer, 10, 4);
+    qtest::Le(answer, 5, 4);
+    rig.Unit(answer);
+    // 3 of the 10 announced bytes, and the unit says that was all.
+    rig.Unit({6, 5, 0, 0, 0, 0, 0, 0, 'a', 'b', 'c'});
+    EXPECT_EQ(rig.transport->Bodies().back()[0], 7); // the unit's file is closed all the same
+    EXPECT_EQ(prompts.Count(), 0u);                  // no box inside the receive path
+    rig.shell.RunLater();
+    EXPECT_EQ(prompts.LastText(), "文件上装不完整(收到3字节，应为10字节)，文件未保存.");
+    EXPECT_EQ(rig.shell.saveName, "");
+    EXPECT_FALSE(std::filesystem::exists(rig.dir / "cut.bin"));
+    EXPECT_EQ(rig.link->TransferDirection(), CDeviceLink::kNoTransfer);
+    EXPECT_FALSE(rig.shell.Running(kTimerTransfer));
+}
+
+TEST(DeviceLinkTest, ARepeatedUploadBlockIsStoredOnceAndTheSaveDialogComesAfterTheFrame) {
+    testsupport::PromptRecorder prompts;
+    LinkRig rig;
+    rig.Connect();
+    rig.shell.holdLater = true;
+    rig.shell.progressOpen = true;
+    rig.shell.savePath = (rig.dir / "got.bin").string();
+    rig.link->StartUpload("/a/b.c.d", 0);
+    Bytes answer = {4, 1};
+    qtest::Le(answer, 6, 4);
+    qtest::Le(answer, 5, 4);
+    rig.Unit(answer);
+    rig.Unit({6, 5, 0, 0, 0, 1, 0, 0, 'a', 'b', 'c'});
+    rig.Unit({6, 5, 0, 0, 0, 1, 0, 0, 'a', 'b', 'c'}); // the unit missed the acknowledgement
+    EXPECT_EQ(rig.transport->Bodies().back(), (Bytes{6, 5, 0, 0, 0, 1, 0, 0}));
+    EXPECT_EQ(rig.link->TransferPosition(), 3u);
+    rig.Unit({6, 5, 0, 0, 0, 0, 1, 0, 'd', 'e', 'f'});
+    EXPECT_EQ(rig.shell.saveName, ""); // not asked inside the receive path
+    rig.shell.RunLater();
+    EXPECT_EQ(rig.shell.saveName, "b.c.d");
+    EXPECT_EQ(testsupport::ReadBytes(rig.dir / "got.bin"), "abcdef");
+    EXPECT_FALSE(std::filesystem::exists(rig.dir / "got.bin.part"));
+    EXPECT_TRUE(prompts.Texts().empty());
+}
+
+TEST(DeviceLinkTest, DisconnectDuringTheLoginEndsItsWaitsAndNotice) {
+    testsupport::PromptRecorder prompts;
+    LinkRig rig;
+    rig.link->ConnectCommand();
+    ASSERT_TRUE(rig.shell.Running(kTimerLogin));
+    ASSERT_EQ(rig.shell.notices.back(), "正在进行验证和配置...");
+    rig.link->DisconnectCommand();
+    EXPECT_FALSE(rig.shell.Running(kTimerLogin));
+    EXPECT_FALSE(rig.shell.Running(kTimerPortInfo));
+    EXPECT_EQ(rig.shell.notices.back(), "-");
+    // The same after the challenge was answered, while the port information is awaited.
+    rig.link->ConnectCommand();
+    rig.shell.StartTimer(kTimerPortInfo, 6000);
+    rig.link->DisconnectCommand();
+    EXPECT_TRUE(rig.shell.timers.empty());
+    EXPECT_TRUE(prompts.Texts().empty());
 }

@@ -132,6 +132,23 @@ private:
 
 class RecordingShell : public quorvex::IQuorvexShell {
 public:
+    // With holdLater the queued calls wait for RunLater, as they wait for the event loop in the
+    // program; otherwise they run at once.
+    void Later(std::function<void()> fn) override {
+        if (holdLater)
+            later.push_back(std::move(fn));
+        else
+            fn();
+    }
+    void RunLater() {
+        std::vector<std::function<void()>> calls;
+        calls.swap(later);
+        for (auto& fn : calls)
+            fn();
+    }
+    bool holdLater = false;
+    std::vector<std::function<void()>> later;
+
     void StartTimer(int id, int ms) override {
         timers[id] = ms;
         log.push_back("start" + std::to_string(id));

@@ -72,3 +72,26 @@ TEST(RequestsTest, MessageBodyAllocation) {
     m.CopyBody(five, 5);
     EXPECT_EQ(m.Bytes(), (Bytes{1, 2, 3, 4, 5}));
 }
+
+TEST(RequestsTest, SettingValuesAsSentAndRefused) {
+    using requests::SetItem;
+    // An integer setting carries its whole part: the echo is compared with that.
+    const SetItem whole{0, 0x0104, 3, 2, 1, 45.0f};
+    EXPECT_EQ(requests::SentSettingValue(whole), 45.0f);
+    EXPECT_EQ(requests::SettingRefusal(whole), "");
+    const SetItem fraction{0, 0x0104, 3, 2, 1, 45.5f};
+    EXPECT_EQ(requests::SentSettingValue(fraction), 45.0f);
+    EXPECT_EQ(requests::SettingRefusal(fraction), "只能输入整数");
+    const SetItem negative{0, 0x0104, 3, 1, 1, -3.0f};
+    EXPECT_EQ(requests::SentSettingValue(negative), -3.0f);
+    EXPECT_EQ(requests::SettingRefusal(negative), "");
+    // 200 in one byte would reach the device as -56.
+    EXPECT_EQ(requests::SettingRefusal(SetItem{0, 1, 3, 1, 1, 200.0f}), "数值越限");
+    EXPECT_EQ(requests::SettingRefusal(SetItem{0, 1, 3, 2, 1, 200.0f}), "");
+    EXPECT_EQ(requests::SentSettingValue(SetItem{0, 1, 7, 4, 1, 1.25f}), 1.25f);
+    // A double point is 0 or 1; 2 has no byte and is refused, not sent as 0.
+    EXPECT_EQ(requests::SentSettingValue(SetItem{0, 1, 9, 1, 1, 1.0f}), 1.0f);
+    EXPECT_EQ(requests::SettingRefusal(SetItem{0, 1, 9, 1, 1, 1.0f}), "");
+    EXPECT_EQ(requests::SettingRefusal(SetItem{0, 1, 9, 1, 1, 2.0f}), "只能为0或1");
+    EXPECT_EQ(requests::SettingRefusal(SetItem{0, 1, 19, 1, 1, -1.0f}), "只能为0或1");
+}

@@ -310,3 +310,95 @@ TEST(SclService, TheLibrarysIcdFileLoads) {
     CtEleList lds;
     EXPECT_EQ(3, ied.FindEleListByID(EleID::LDevice, lds, true));
 }
+
+namespace {
+
+// Loads a file with its root's IED children left out, and each of them parsed on its own.
+struct Streamed {
+    explicit Streamed(const std::string& bytes) {
+        WriteBytes(dir / "s.scd", bytes);
+        service.SetXmlFileName((dir / "s.scd").string());
+        service.SetStreamedElement("IED");
+        result = service.LoadFromXmlFile();
+    }
+    std::vector<std::string> Names() {
+        std::vector<std::string> out;
+        for (int i = 0; i < service.GetStreamedCount(); ++i) {
+            const CtBase ied = service.LoadStreamed(i);
+            CtEleList lns;
+            out.push_back(ied ? ied.GetAttrValByName("name") + "/" +
+                                    std::to_string(ied.FindEleListByName("LN", lns, true))
+                              : "!");
+        }
+        return out;
+    }
+    TempDir dir;
+    CSCLService service;
+    int result = 0;
+};
+
+} // namespace
+
+// Comments, CDATA, processing instructions, quoted ">" and "/>" in values, prefixed and
+// self-closing IEDs: the IEDs come out one by one in file order, the rest of the file is the
+// document, and the sample station gives the same IEDs either way.
+TEST(SclService, StreamedIedsAreCutAtTheirOwnEnds) {
+    Streamed s("<?xml version=\"1.0\"?>\n<!DOCTYPE SCL [<!ENTITY x \"y\">]>\n<!-- <IED name=\"no\"/> -->\n"
+               "<scl:SCL xmlns:scl=\"u\"><Header id=\"h\"/>"
+               "<IED name=\"A\" desc=\"a > b /> c\"><![CDATA[</IED>]]><!-- </IED> --><?pi </IED>?>"
+               "<LN/><x><IED name=\"inner\"><LN/></IED></x></IED>"
+               "<scl:IED name=\"B\"/>\n<DataTypeTemplates><LNodeType id='t'/></DataTypeTemplates>"
+               "<IED name='C'><LN/><LN/></IED></scl:SCL><!-- end --><?pi?>\n");
+    ASSERT_EQ(s.result, 1) << s.service.GetErrorText();
+    EXPECT_EQ(s.Names(), (std::vector<std::string>{"A/2", "B/0", "C/2"}));
+    const CtBase root = s.service.GetRoot();
+    ASSERT_TRUE(root);
+    CtEleList ieds;
+    EXPECT_EQ(root.FindEleListByID(EleID::IED, ieds, true), 0);
+    EXPECT_TRUE(root.FindOneEleByID(EleID::DataTypeTemplates, false));
+    EXPECT_TRUE(root.FindOneEleByID(EleID::Header, false));
+
+    Streamed station(testsupport::ReadBytes(SclFile("station.scd")));
+    ASSERT_EQ(station.result, 1);
+    CSCLService whole;
+    whole.SetXmlFileName(SclFile("station.scd"));
+    ASSERT_EQ(whole.LoadFromXmlFile(), 1);
+    CtEleList all;
+    whole.GetRoot().FindEleListByID(EleID::IED, all, false);
+    ASSERT_EQ(station.service.GetStreamedCount(), static_cast<int>(all.size()));
+    for (int i = 0; i < station.service.GetStreamedCount(); ++i) {
+        const CtBase ied = station.service.LoadStreamed(i);
+        ASSERT_TRUE(ied);
+        EXPECT_EQ(ied.GetAttrValByName("name"), all[i].GetAttrValByName("name"));
+        CtEleList a, b;
+        EXPECT_EQ(ied.FindEleListByName("DAI", a, true), all[i].FindEleListByName("DAI", b, true));
+    }
+}
+
+// A GBK-declared file hands out UTF-8 from its streamed IEDs; broken files are refused at load or
+// when the broken IED is parsed, with the line of the fault.
+TEST(SclService, StreamedLoadKeepsEncodingAndReportsFaults) {
+    Streamed gbk("<?xml version=\"1.0\" encoding=\"GBK\"?>\n<SCL><IED name=\"" + platform::ToGbk("主变") +
+                 "\"/></SCL>");
+    ASSERT_EQ(gbk.result, 1);
+    ASSERT_EQ(gbk.service.GetStreamedCount(), 1);
+    EXPECT_EQ(gbk.service.LoadStreamed(0).GetAttrValByName("name"), "主变");
+
+    Streamed broken("<SCL>\n<IED name=\"A\"/>\n<IED name=\"B\">\n<LN></LX>\n</IED>\n</SCL>\n");
+    ASSERT_EQ(broken.result, 1);
+    ASSERT_EQ(broken.service.GetStreamedCount(), 2);
+    EXPECT_TRUE(broken.service.LoadStreamed(0));
+    EXPECT_FALSE(broken.service.LoadStreamed(1));
+    EXPECT_NE(broken.service.GetErrorText().find("第4行"), std::string::npos) << broken.service.GetErrorText();
+    EXPECT_FALSE(broken.service.LoadStreamed(2));
+
+    for (const char* text : {"<SCL><IED name=\"A\">", "<SCL><IED/></SCL><SCL/>", "<SCL><IED name=\"A/></SCL>",
+                             "<Other><IED/></Other>", "", "<!-- only -->", "<SCL><Header></SCL>",
+                             "<SCL>\n<IED name=\"B\">\n<LN></IED>\n</SCL>\n"}) {
+        Streamed bad(text);
+        EXPECT_EQ(bad.result, 0) << text;
+        EXPECT_FALSE(bad.service.GetRoot()) << text;
+        EXPECT_FALSE(bad.service.GetErrorText().empty()) << text;
+        EXPECT_EQ(bad.service.GetStreamedCount(), 0) << text;
+    }
+}

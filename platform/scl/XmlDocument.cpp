@@ -1,0 +1,56 @@
+#include "platform/scl/XmlDocument.h"
+
+#include "platform/Prompt.h"
+#include "platform/scl/SCLService.h"
+#include "platform/Text.h"
+
+#include <filesystem>
+#include <fstream>
+
+namespace platform {
+
+CXmlDocument::CXmlDocument() : scl_(std::make_unique<CSCLService>()) {
+    scl_->SetRootName({});
+}
+
+CXmlDocument::CXmlDocument(const std::string& path) : CXmlDocument() {
+    Load(path, "xmlRoot");
+}
+
+CXmlDocument::~CXmlDocument() = default;
+
+bool CXmlDocument::Load(const std::string& path, const std::string& rootName) {
+    if (!loaded_)
+        path_ = path;
+    rootName_ = rootName;
+    std::ifstream probe(std::filesystem::path(path), std::ios::binary);
+    if (!probe) {
+        MessageBox(StrFormat("文件(%s)不存在！", path.c_str()), "打开失败", Icon::Error, Buttons::Ok);
+        return false;
+    }
+    probe.close();
+    loaded_ = false;
+    scl_->SetXmlFileName(path);
+    if (!scl_->LoadFromXmlFile()) {
+        MessageBox(scl_->GetErrorText(), "错误提示", Icon::Error, Buttons::Ok);
+        return false;
+    }
+    path_ = path;
+    loaded_ = true;
+    return true;
+}
+
+int CXmlDocument::SelectNodes(const std::string& name, NodeList& nodes) const {
+    nodes.clear();
+    if (!loaded_)
+        return -1;
+    // A walk instead of an XPath query: the same elements in document order, without building a
+    // query for a name that may hold characters XPath would read differently.
+    const scl::CtBase root = scl_->GetRoot();
+    if (root.GetEleName() == name)
+        nodes.push_back(root);
+    root.FindEleListByName(name, nodes, true);
+    return 0;
+}
+
+} // namespace platform
