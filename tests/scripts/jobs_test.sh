@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
-# run.sh and test.sh with JOBS: the build and ctest get that many jobs, every core without it, and
-# a JOBS that is no positive whole number stops the script before anything is built. The scripts
-# run from a copy of scripts/ with cmake, ctest, nproc and dpkg-query replaced by recorders.
+# run.sh and test.sh with JOBS: the build, the fuzz build and ctest get that many jobs, every core
+# without it, and a JOBS that is no positive whole number stops the script before anything is
+# built. The scripts run from a copy of scripts/ with cmake, ctest, nproc and dpkg-query replaced by
+# recorders.
 set -uo pipefail
 source_dir="$1"
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 mkdir -p "$work/tree/scripts" "$work/stubs"
-cp "$source_dir"/scripts/{run.sh,test.sh,bootstrap.sh,jobs.sh} "$work/tree/scripts/"
+cp "$source_dir"/scripts/*.sh "$work/tree/scripts/"
 log="$work/calls"
 cat > "$work/stubs/cmake" <<STUB
 #!/usr/bin/env bash
@@ -34,6 +35,7 @@ run() { : > "$log"; (cd "$work/tree" && env "$@") >"$work/out" 2>&1; echo $?; }
 rc=$(run JOBS=3 bash scripts/test.sh)
 [ "$rc" = 0 ] || { echo "FAIL: test.sh ended with $rc"; cat "$work/out"; failures=$((failures + 1)); }
 expect "test.sh build" "cmake --build $work/tree/build-asan -j 3"
+expect "test.sh fuzz build" "cmake --build $work/tree/build-fuzz -j 3"
 expect "test.sh ctest" "ctest --output-on-failure -j 3"
 
 rc=$(run -u JOBS bash scripts/test.sh)
