@@ -5,9 +5,6 @@
 #include "platform/Text.h"
 #include "projectmodel/ProjectModel.h"
 
-#include <cctype>
-#include <cstdio>
-
 using namespace projectmodel;
 using platform::StrFormat;
 
@@ -48,49 +45,64 @@ std::vector<std::string> CAdjusttimeModel::BoardChoices(const CProjectModel& doc
     return choices;
 }
 
-std::vector<std::string> CAdjusttimeModel::PortChoices(const CProjectModel& doc,
-                                                       const std::string& boardText) {
-    std::vector<std::string> choices;
+std::vector<CAdjusttimeModel::PortChoice> CAdjusttimeModel::PortChoices(const CProjectModel& doc,
+                                                                        const std::string& boardText) {
+    std::vector<PortChoice> choices;
     const CBoardInfo* board = doc.m_boardCfg.m_boards.FindBoard(platform::AtoI(boardText));
     if (!board)
         return choices;
-    for (const CPortArray& group : board->m_ports)
-        for (const CPortRecord& port : group)
-            choices.push_back(PortText(port));
+    for (int g = 0; g < board->m_ports.GetSize(); ++g)
+        for (int i = 0; i < board->m_ports[g].GetSize(); ++i)
+            choices.push_back({PortText(board->m_ports[g][i]), g, i});
     return choices;
 }
 
-bool CAdjusttimeModel::SetPort(CProjectModel& doc, int row, const std::string& boardText,
-                               const std::string& portText) {
+namespace {
+bool StorePort(CTimeSource& src, int boardNo, const CPortRecord& port) {
+    const int type = PortTypeFromText(port.m_strType);
+    if (type != kPortTypeSerial && type != kPortTypeNetwork) {
+        platform::MessageBox(
+            StrFormat("错误端口\n%s%d<地址%d>", port.m_strName.c_str(), port.m_nNumber, port.m_nRunning));
+        return false;
+    }
+    src.m_nBoard = boardNo;
+    src.m_nPortType = type;
+    src.m_nPort = port.m_nRunning;
+    return true;
+}
+} // namespace
+
+bool CAdjusttimeModel::SetPort(CProjectModel& doc, int row, const std::string& boardText, int group,
+                               int index) {
     CTimeSource* src = doc.m_timeSources.GetPtr(row);
     if (!src)
         return false;
     const int boardNo = platform::AtoI(boardText);
-    // The group name runs up to the first digit; number and address follow it.
-    std::size_t digit = 0;
-    while (digit < portText.size() && !std::isdigit(static_cast<unsigned char>(portText[digit])))
-        ++digit;
-    std::string groupText = portText.substr(0, digit);
-    int number = -1;
-    int address = -1;
-    const bool parsed = digit < portText.size() &&
-                        std::sscanf(portText.c_str() + digit, "%d<地址%d>", &number, &address) >= 1;
-    CBoardInfo* board = doc.m_boardCfg.m_boards.FindBoard(boardNo);
-    CPortRecord* port = nullptr;
-    if (board) {
-        if (!board->m_ports.FindGroupByName(groupText))
-            groupText = StrFormat("板卡%d没有%s", boardNo + 1, groupText.c_str());
-        else if (parsed)
-            port = board->m_ports.GetPortAt(groupText, number);
-    }
+    const CBoardInfo* board = doc.m_boardCfg.m_boards.FindBoard(boardNo);
+    const CPortArray* ports = board ? board->m_ports.GetPtr(group) : nullptr;
+    const CPortRecord* port = ports ? ports->GetPtr(index) : nullptr;
     if (!port) {
-        platform::MessageBox(StrFormat("错误端口\n%s%d<地址%d>", groupText.c_str(), number, address));
+        platform::MessageBox(StrFormat("错误端口\n板卡%d没有通讯口%d", boardNo + 1, index));
         return false;
     }
-    src->m_nBoard = boardNo;
-    src->m_nPortType = PortTypeFromText(port->m_strType);
-    src->m_nPort = port->m_nRunning;
-    return true;
+    return StorePort(*src, boardNo, *port);
+}
+
+bool CAdjusttimeModel::SetBoard(CProjectModel& doc, int row, const std::string& boardText) {
+    CTimeSource* src = doc.m_timeSources.GetPtr(row);
+    if (!src)
+        return false;
+    const int boardNo = platform::AtoI(boardText);
+    const std::string typeName(PortTypeName(src->m_nPortType));
+    const CBoardInfo* board = doc.m_boardCfg.m_boards.FindBoard(boardNo);
+    const CPortRecord* port =
+        board ? board->m_ports.FindPortByTypeAndNumber(typeName, src->m_nPort) : nullptr;
+    if (!port) {
+        const std::string group = board ? StrFormat("板卡%d没有%s", boardNo + 1, typeName.c_str()) : typeName;
+        platform::MessageBox(StrFormat("错误端口\n%s<地址%d>", group.c_str(), src->m_nPort));
+        return false;
+    }
+    return StorePort(*src, boardNo, *port);
 }
 
 bool CAdjusttimeModel::SetPriority(CProjectModel& doc, int row, const std::string& text) {

@@ -20,13 +20,22 @@ public:
     static std::vector<CGridRow> Rows(const projectmodel::CProjectModel& doc);
     // "%d" of every board's number, in board order.
     static std::vector<std::string> BoardChoices(const projectmodel::CProjectModel& doc);
+    // One entry of the port combo: its text and the port it names (group and place in the group).
+    struct PortChoice {
+        std::string text;
+        int group = -1;
+        int index = -1;
+    };
     // Every port of the board whose number is boardText; none when that board is missing.
-    static std::vector<std::string> PortChoices(const projectmodel::CProjectModel& doc,
-                                                const std::string& boardText);
-    // Stores board and port of row from the texts of its board and port cells; "错误端口\n..." and
-    // false when that board has no such port.
-    static bool SetPort(projectmodel::CProjectModel& doc, int row, const std::string& boardText,
-                        const std::string& portText);
+    static std::vector<PortChoice> PortChoices(const projectmodel::CProjectModel& doc,
+                                               const std::string& boardText);
+    // Stores the chosen port of the board (its group and place, as the combo entry holds them)
+    // into the source of row; "错误端口\n..." and false when the board has no such port.
+    static bool SetPort(projectmodel::CProjectModel& doc, int row, const std::string& boardText, int group,
+                        int index);
+    // A new board for the source of row: the port of the same type and address on that board;
+    // "错误端口\n..." and false when that board has none.
+    static bool SetBoard(projectmodel::CProjectModel& doc, int row, const std::string& boardText);
     // The priority clamped to 0..255; true when the row's value changed.
     static bool SetPriority(projectmodel::CProjectModel& doc, int row, const std::string& text);
     static void AddSource(projectmodel::CProjectModel& doc);

@@ -31,9 +31,13 @@ void CAdjusttimeView::OnClickCell(int row, int column) {
         return;
     if (column == 1)
         Editor()->OpenCombo(row, column, CAdjusttimeModel::BoardChoices(*doc));
-    else if (column == 2)
-        Editor()->OpenCombo(row, column, CAdjusttimeModel::PortChoices(*doc, List()->GetItemText(row, 1)));
-    else if (column == 3)
+    else if (column == 2) {
+        m_portChoices = CAdjusttimeModel::PortChoices(*doc, List()->GetItemText(row, 1));
+        std::vector<std::string> texts;
+        for (const CAdjusttimeModel::PortChoice& choice : m_portChoices)
+            texts.push_back(choice.text);
+        Editor()->OpenCombo(row, column, texts);
+    } else if (column == 3)
         Editor()->OpenEdit(row, column);
 }
 
@@ -42,11 +46,16 @@ void CAdjusttimeView::OnCommit(int row, int column, const std::string& oldText, 
     if (!doc || newText.empty() || newText == oldText)
         return;
     bool changed = false;
-    if (column == 1)
-        changed = CAdjusttimeModel::SetPort(*doc, row, newText, List()->GetItemText(row, 2));
-    else if (column == 2)
-        changed = CAdjusttimeModel::SetPort(*doc, row, List()->GetItemText(row, 1), newText);
-    else if (column == 3)
+    if (column == 1) {
+        changed = CAdjusttimeModel::SetBoard(*doc, row, newText);
+    } else if (column == 2) {
+        // The port comes from the chosen entry, not from its text: texts of two ports may read alike.
+        const int chosen = Editor()->ChosenIndex();
+        if (chosen >= 0 && static_cast<std::size_t>(chosen) < m_portChoices.size())
+            changed = CAdjusttimeModel::SetPort(*doc, row, List()->GetItemText(row, 1),
+                                                m_portChoices[static_cast<std::size_t>(chosen)].group,
+                                                m_portChoices[static_cast<std::size_t>(chosen)].index);
+    } else if (column == 3)
         changed = CAdjusttimeModel::SetPriority(*doc, row, newText);
     (void)changed;
     // The list shows what the records hold, also after a refused port.

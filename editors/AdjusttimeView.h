@@ -1,7 +1,10 @@
 #pragma once
 // The time-source view: the project's clock sources (board, port, priority), edited in place,
 // added and deleted through the list's context menu.
+#include "editors/AdjusttimeModel.h"
 #include "editors/DeviceFormBase.h"
+
+#include <vector>
 
 class CAdjusttimeView : public CDeviceFormBase {
     Q_OBJECT
@@ -17,4 +20,8 @@ public:
 protected:
     void OnClickCell(int row, int column) override;
     void OnCommit(int row, int column, const std::string& oldText, const std::string& newText) override;
+
+private:
+    // The ports the open port combo offers, in its order.
+    std::vector<CAdjusttimeModel::PortChoice> m_portChoices;
 };

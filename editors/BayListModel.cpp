@@ -1,5 +1,6 @@
 #include "BayListModel.h"
 
+#include "editors/EquipViewModel.h"
 #include "platform/Gbk.h"
 #include "platform/Text.h"
 #include "projectmodel/ProjectModel.h"
@@ -58,10 +59,7 @@ int CBayListModel::DeleteBays(CProjectModel& doc, CVoltLevel& level, const std::
         if (index < 0 || index >= static_cast<int>(level.m_bayIds.size()))
             continue;
         const int id = level.m_bayIds[static_cast<std::size_t>(index)];
-        if (const CPrjBay* bay = doc.m_bays.GetById(id)) {
-            doc.m_prjDevices.RemoveByIds(bay->m_equipmentIds);
-            doc.m_bays.RemoveById(id);
-        }
+        CEquipViewModel::RemoveBay(doc, id);
         level.m_bayIds.erase(level.m_bayIds.begin() + index);
         ++deleted;
     }

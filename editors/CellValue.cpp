@@ -42,3 +42,23 @@ std::string CheckOptionValue(std::string_view kind, const std::string* minText, 
         return ClampFloatText(text, platform::AtoF(*minText), platform::AtoF(*maxText));
     return std::string(text);
 }
+
+bool IsDottedIpv4(std::string_view text) {
+    int parts = 0;
+    std::size_t pos = 0;
+    while (parts < 4) {
+        std::size_t end = pos;
+        int value = 0;
+        while (end < text.size() && end - pos < 4 && text[end] >= '0' && text[end] <= '9')
+            value = value * 10 + (text[end++] - '0');
+        if (end == pos || end - pos > 3 || value > 255)
+            return false;
+        ++parts;
+        if (parts == 4)
+            return end == text.size();
+        if (end >= text.size() || text[end] != '.')
+            return false;
+        pos = end + 1;
+    }
+    return false;
+}

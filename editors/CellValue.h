@@ -15,3 +15,5 @@ std::string ClampFloatText(std::string_view text, double min, double max);
 // range given by its choices when they hold exactly two entries (minimum first).
 std::string CheckOptionValue(std::string_view kind, const std::string* minText, const std::string* maxText,
                              std::string_view text);
+// A complete dotted IPv4 address: four decimal numbers 0..255 of at most three digits each.
+bool IsDottedIpv4(std::string_view text);

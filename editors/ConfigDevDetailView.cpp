@@ -105,7 +105,7 @@ void CConfigDevDetailView::OnDeleteEntries() {
     std::vector<long long> keys;
     for (int row : List()->GetSelectedRows())
         keys.push_back(List()->GetItemData(row));
-    if (CDevDetailModel::DeleteTelecontrol(*device, m_nTab, keys))
+    if (CDevDetailModel::DeleteTelecontrol(*Doc(), device->m_nAddress, m_nTab, keys))
         FillList();
 }
 

@@ -7,6 +7,7 @@
 #include "editors/MovePosDlg.h"
 #include "editors/PointSelectDlg.h"
 #include "editors/VarInfoDlg.h"
+#include "platform/Prompt.h"
 #include "platform/Text.h"
 #include "platform/ui/WidgetPrompt.h"
 #include "projectmodel/ProjectModel.h"
@@ -110,6 +111,14 @@ void CConfigEquipDetailView::AddRefPoints(const int* points, int count) {
 }
 
 void CConfigEquipDetailView::AddRefPoints(const std::vector<CPointRef>& points) {
+    const CPrjDevice* equipment = Equipment();
+    if (!equipment || points.empty())
+        return;
+    // Said once for the whole choice rather than never.
+    if (const std::string why = CEquipDetailModel::WhyNoPoints(*equipment, m_nTable); !why.empty()) {
+        platform::MessageBox(why, "提示", platform::Icon::Information);
+        return;
+    }
     for (const CPointRef& p : points)
         AddRefPoint(p.m_n1, p.m_n2, p.m_n3);
 }
@@ -182,7 +191,7 @@ void CConfigEquipDetailView::OnMoveRefs() {
     if (dlg.DoModal() != QDialog::Accepted)
         return;
     if (CPrjDevice* again = Equipment();
-        again && CEquipDetailModel::MoveRefs(*again, m_nTable, List()->GetSelectedRows(),
+        again && CEquipDetailModel::MoveRefs(*Doc(), *again, m_nTable, List()->GetSelectedRows(),
                                              static_cast<int>(dlg.m_nPosition)))
         FillList();
 }
@@ -195,7 +204,7 @@ void CConfigEquipDetailView::OnDeleteRefs() {
 
 void CConfigEquipDetailView::OnSortRefs() {
     CPrjDevice* equipment = Equipment();
-    if (equipment && CEquipDetailModel::SortRefs(*equipment, m_nTable))
+    if (equipment && CEquipDetailModel::SortRefs(*Doc(), *equipment, m_nTable))
         FillList();
 }
 

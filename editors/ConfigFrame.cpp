@@ -3,10 +3,13 @@
 #include "editors/ConfigOverView.h"
 #include "platform/Prompt.h"
 
+#include <algorithm>
+
 #include <QCloseEvent>
 #include <QHBoxLayout>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QResizeEvent>
 #include <QSplitter>
 
 CConfigFrame::CConfigFrame(CConfigOverView* tree, QWidget* parent) : QWidget(parent), m_pTree(tree) {
@@ -20,9 +23,28 @@ CConfigFrame::CConfigFrame(CConfigOverView* tree, QWidget* parent) : QWidget(par
     m_pRight = CEditorViewRegistry::Create(kViewConfigGINAll, context);
     m_pSplitter->addWidget(m_pLeft);
     m_pSplitter->addWidget(m_pRight);
-    m_pSplitter->setSizes({1100, 10});
+    const auto [left, right] = InitialPaneWidths(width() - m_pSplitter->handleWidth());
+    m_pSplitter->setSizes({left, right});
+    connect(m_pSplitter, &QSplitter::splitterMoved, this, [this] { m_bUserSized = true; });
     if (m_pTree)
         m_pTree->SetFrame(this);
+}
+
+std::pair<int, int> CConfigFrame::InitialPaneWidths(int total) {
+    total = std::max(total, 0);
+    const int usableRight = std::min(320, total / 3);
+    const int left = std::min(1100, total - usableRight);
+    return {left, total - left};
+}
+
+void CConfigFrame::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    // Until the user moves the handle, the panes keep the initial rule at every frame width (the
+    // splitter itself would scale both panes and leave the right one a sliver).
+    if (!m_bUserSized) {
+        const auto [left, right] = InitialPaneWidths(width() - m_pSplitter->handleWidth());
+        m_pSplitter->setSizes({left, right});
+    }
 }
 
 CConfigFrame::~CConfigFrame() {

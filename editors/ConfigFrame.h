@@ -6,6 +6,7 @@
 #include "editors/EditorViews.h"
 
 #include <QWidget>
+#include <utility>
 
 class QMdiArea;
 class QMdiSubWindow;
@@ -14,7 +15,7 @@ class QSplitter;
 class CConfigFrame : public QWidget {
     Q_OBJECT
 public:
-    // Creates the two panes (left 1100 wide, right 10) and registers with the tree.
+    // Creates the two panes (left 1100 wide, the right one the rest) and registers with the tree.
     explicit CConfigFrame(CConfigOverView* tree, QWidget* parent = nullptr);
     ~CConfigFrame() override;
 
@@ -40,8 +41,14 @@ public:
     // The tree is going away: views made from now on get no tree.
     void SetTreeGone() { m_pTree = nullptr; }
 
+    // Widths of the left and right pane in a splitter whose panes share total pixels: the left
+    // pane 1100, less on a narrow frame so that the right pane keeps a usable width (a third of
+    // the frame, at most 320), and the right pane what remains.
+    static std::pair<int, int> InitialPaneWidths(int total);
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     QWidget* Replace(int index, EditorViewKind kind, QWidget*& slot, EditorViewKind& slotKind);
@@ -53,4 +60,6 @@ private:
     EditorViewKind m_leftKind = kViewConfigPrj;
     EditorViewKind m_rightKind = kViewConfigGINAll;
     bool m_bCloseAllowed = false;
+    // The user moved the splitter's handle: the widths are theirs from then on.
+    bool m_bUserSized = false;
 };

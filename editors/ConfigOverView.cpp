@@ -3,6 +3,7 @@
 #include "editors/ConfigPortView.h"
 #include "editors/PointPanes.h"
 #include "platform/Prompt.h"
+#include "platform/Text.h"
 #include "platform/ui/WidgetPrompt.h"
 #include "projectmodel/ProjectContext.h"
 
@@ -436,10 +437,6 @@ void CConfigOverView::OnExportPoints() {
     if (platform::RunDialog(dlg) != QDialog::Accepted || dlg.selectedFiles().isEmpty())
         return;
     const std::string path = WithXlsxExtension(Ss(dlg.selectedFiles().front()));
-    std::error_code ec;
-    std::filesystem::remove(std::filesystem::path(path), ec);
-    if (ec)
-        return;
     // The port may have changed while the dialog was open.
     port = GetPortRecord(index.board, index.group, index.port);
     if (port)
@@ -458,25 +455,44 @@ int CConfigOverView::ExportPortPoints(const CPortRecord& port, const std::string
     m_fPos = 0;
     const std::vector<CPointSheet> sheets = PortPointSheets(*doc, port);
     int result = 0;
+    // The workbook is written under a temporary name and then renamed over the chosen file, so
+    // an existing file is replaced whole or stays as it was.
+    const std::filesystem::path target(path);
+    std::filesystem::path temporary = target;
+    temporary += ".part";
+    std::error_code ec;
+    std::filesystem::remove(temporary, ec);
     std::unique_ptr<IPointWorkbook> book = WorkbookFactory() ? WorkbookFactory()() : nullptr;
-    if (!book || !book->Open(path)) {
+    if (!book || !book->Open(temporary.string())) {
         platform::MessageBox("创建excel文件失败！", "错误", platform::Icon::Error);
     } else {
+        bool written = true;
         for (const CPointSheet& sheet : sheets) {
             QApplication::setOverrideCursor(Qt::WaitCursor);
             book->SetSheetName(sheet.name);
-            if (book->CreateSheet(sheet.headers)) {
-                for (const std::vector<std::string>& row : sheet.rows) {
-                    book->AddRow(row);
-                    m_fPos += m_fStep;
-                    m_pProgress->SetPos(static_cast<int>(m_fPos));
-                }
+            written = book->CreateSheet(sheet.headers) && written;
+            for (const std::vector<std::string>& row : sheet.rows) {
+                written = written && book->AddRow(row);
+                m_fPos += m_fStep;
+                m_pProgress->SetPos(static_cast<int>(m_fPos));
             }
             QApplication::restoreOverrideCursor();
         }
+        written = book->Close() && written;
         book.reset();
-        platform::MessageBox("导出测点成功完成！", "信息", platform::Icon::Information);
-        result = 1;
+        if (written)
+            std::filesystem::rename(temporary, target, ec);
+        if (!written) {
+            std::filesystem::remove(temporary, ec);
+        } else if (ec) {
+            std::filesystem::remove(temporary, ec);
+            platform::MessageBox(
+                platform::StrFormat("文件%s无法替换，请确认它没有被其他程序打开且可以写入！", path.c_str()),
+                "错误", platform::Icon::Error);
+        } else {
+            platform::MessageBox("导出测点成功完成！", "信息", platform::Icon::Information);
+            result = 1;
+        }
     }
     m_pProgress->SetPos(100);
     m_pProgress->Destroy();

@@ -25,6 +25,8 @@ public:
     virtual void SetSheetName(const std::string& name) = 0;
     virtual bool CreateSheet(const std::vector<std::string>& headers) = 0;
     virtual bool AddRow(const std::vector<std::string>& values) = 0;
+    // Writes the workbook out; false (already shown) when it could not be written.
+    virtual bool Close() = 0;
 };
 using PointWorkbookFactory = std::function<std::unique_ptr<IPointWorkbook>()>;
 

@@ -565,6 +565,11 @@ QMenu* CConfigPortFormView::BuildContextMenu(const QPoint& pos) {
     if (m_nKindMark == 0 && m_strTab == kDeviceListTab) {
         auto* menu = new QMenu("装置列表", this);
         menu->addAction("删除装置", this, &CConfigPortFormView::OnRemoveDeviceFromPort)->setEnabled(selected);
+        // The commands that make a new device on this port and delete devices from the project.
+        menu->addSeparator();
+        menu->addAction("添加装置", this, &CConfigPortFormView::OnAddDevice);
+        menu->addAction(kDeleteFromTableText, this, &CConfigPortFormView::OnDeleteDeviceFromTable)
+            ->setEnabled(selected);
         return menu;
     }
     CRefTable* table = CurrentTable();

@@ -19,6 +19,10 @@ class CRefTable;
 class CConfigPortFormView : public CGridFormView, public IPointPaneView, public ISelDevReceiver {
     Q_OBJECT
 public:
+    // The popup entry that deletes the selected devices from the project's device table (the
+    // plain "删除装置" takes them off this port only).
+    static constexpr const char* kDeleteFromTableText = "删除装置(从装置总表)";
+
     explicit CConfigPortFormView(const CViewContext& context, QWidget* parent = nullptr);
 
     void OnInitialUpdate() override;

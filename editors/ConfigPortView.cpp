@@ -1,8 +1,10 @@
 #include "ConfigPortView.h"
 
+#include "editors/CellValue.h"
 #include "editors/GridListCtrl.h"
 #include "editors/InPlaceEditor.h"
 #include "editors/PortGridModel.h"
+#include "platform/Prompt.h"
 #include "platform/Text.h"
 #include "platform/ui/WidgetPrompt.h"
 #include "projectmodel/ProjectModel.h"
@@ -27,7 +29,7 @@ CConfigPortView::CConfigPortView(const CViewContext& context, QWidget* parent)
         new QRegularExpressionValidator(QRegularExpression("^(\\d{1,3}(\\.\\d{0,3}){0,3})?$"), m_pIp));
     m_pIp->hide();
     connect(m_pIp, &QLineEdit::textEdited, this, [this] { OnIpChanged(); });
-    connect(m_pIp, &QLineEdit::editingFinished, m_pIp, &QWidget::hide);
+    connect(m_pIp, &QLineEdit::editingFinished, this, [this] { OnIpFinished(); });
 }
 
 CBoardInfo* CConfigPortView::Board() const {
@@ -132,8 +134,22 @@ void CConfigPortView::OnIpChanged() {
         !group->m_options.IsValidIndex(m_nIpColumn - 1) || !group->m_options[m_nIpColumn - 1].IsKind("IP"))
         return;
     const std::string text = Ss(m_pIp->text());
-    if (CPortGridModel::StoreValue((*group)[m_nIpRow], m_nIpColumn - 1, text))
+    if (CPortGridModel::StoreIp((*group)[m_nIpRow], m_nIpColumn - 1, text))
         List()->SetItemText(m_nIpRow, m_nIpColumn, text);
+}
+
+void CConfigPortView::OnIpFinished() {
+    if (!m_pIp->isVisible())
+        return;
+    m_pIp->hide();
+    // A partial address is not stored: the cell shows the stored value again.
+    const std::string text = Ss(m_pIp->text());
+    if (IsDottedIpv4(text))
+        return;
+    RefreshPortGrid();
+    platform::MessageBox(
+        platform::StrFormat("输入 %s 非法！\nIP地址应为四个0-255的数，以点分隔。", text.c_str()), "错误",
+        platform::Icon::Error);
 }
 
 void CConfigPortView::OnCommit(int row, int column, const std::string& oldText, const std::string& newText) {
@@ -180,11 +196,9 @@ QMenu* CConfigPortView::BuildContextMenu(const QPoint& pos) {
 
 void CConfigPortView::OnAddPort() {
     CPortArray* group = CurrentGroup();
-    if (!group || !CPortGridModel::AddPort(*group))
-        return;
     // Numbered before the tree shows the group: the port nodes show the running numbers.
-    if (CBoardInfo* board = Board())
-        Doc()->NumberPorts(*board);
+    if (!group || !Doc() || !CPortGridModel::AddPort(*Doc(), m_nBoard, Tabs()->currentIndex()))
+        return;
     RefreshPortGrid();
     RefreshPortGroupNode(m_nBoard, m_nGridTab);
 }
@@ -196,8 +210,6 @@ void CConfigPortView::OnDeletePort() {
     if (!group || !doc || group->m_bSerial || rows.empty())
         return;
     CPortGridModel::DeletePorts(*doc, m_nBoard, Tabs()->currentIndex(), rows);
-    if (CBoardInfo* board = Board())
-        doc->NumberPorts(*board);
     RefreshPortGrid();
     RefreshPortGroupNode(m_nBoard, m_nGridTab);
 }

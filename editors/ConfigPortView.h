@@ -27,6 +27,7 @@ public:
     void OnDeletePort();
     // The IP address control's change is stored at once.
     void OnIpChanged();
+    void OnIpFinished();
 
     projectmodel::CBoardInfo* Board() const;
     projectmodel::CPortArray* CurrentGroup() const;

@@ -1,7 +1,10 @@
 #include "editors/DevDetailModel.h"
 
+#include "editors/DevinfolistModel.h"
+#include "platform/Prompt.h"
 #include "platform/Text.h"
 #include "projectmodel/Device.h"
+#include "projectmodel/ProjectModel.h"
 #include "projectmodel/TextHelpers.h"
 
 #include <algorithm>
@@ -52,20 +55,48 @@ bool CDevDetailModel::SetDescription(CDevice& device, long long key, const std::
     return true;
 }
 
-bool CDevDetailModel::DeleteTelecontrol(CDevice& device, int tab, const std::vector<long long>& keys) {
-    if (tab != kInfoTypeYK || device.m_model.m_nFlag == 0)
+bool CDevDetailModel::DeleteTelecontrol(CProjectModel& doc, int address, int tab,
+                                        const std::vector<long long>& keys) {
+    CDevice* device = doc.FindDevice(address);
+    if (!device || tab != kInfoTypeYK || device->m_model.m_nFlag == 0)
         return false;
-    bool removed = false;
     // Later entries of a group are renumbered, so remove from the highest key down.
     std::vector<long long> sorted(keys);
     std::sort(sorted.rbegin(), sorted.rend());
+    sorted.erase(std::unique(sorted.begin(), sorted.end()), sorted.end());
+    int references = 0;
+    for (long long key : sorted)
+        references += CDevinfolistModel::CountPointRefs(doc, address, static_cast<int>(key / 65536),
+                                                        static_cast<int>(key % 65536));
+    if (references > 0 &&
+        platform::MessageBox(StrFormat("所选信息被引用%d处(引用表、一次设备、复合信号或遥信关联)。\n"
+                                       "删除信息将同时删除这些引用，是否继续？",
+                                       references),
+                             "删除信息", platform::Icon::Question,
+                             platform::Buttons::YesNo) != platform::Answer::Yes)
+        return false;
+    bool removed = false;
+    CDevinfolistModel::CCarry carry;
     for (long long key : sorted) {
-        CInfoGroup* group = device.m_model.FindGroup(static_cast<int>(key / 65536));
-        const int index = group ? group->m_entries.FindIndexByEntryNo(static_cast<int>(key % 65536)) : -1;
+        const int groupNo = static_cast<int>(key / 65536);
+        const int entryNo = static_cast<int>(key % 65536);
+        device = doc.FindDevice(address);
+        CInfoGroup* group = device ? device->m_model.FindGroup(groupNo) : nullptr;
+        const int index = group ? group->m_entries.FindIndexByEntryNo(entryNo) : -1;
         if (index < 0)
             continue;
         group->RemoveEntryAt(index);
+        const CDevinfolistModel::CCarry step =
+            CDevinfolistModel::CarryEntryRemoval(doc, address, groupNo, entryNo);
+        carry.ports.insert(carry.ports.end(), step.ports.begin(), step.ports.end());
+        carry.equipment.insert(carry.equipment.end(), step.equipment.begin(), step.equipment.end());
         removed = true;
+    }
+    if (IProjectViews* views = doc.Views()) {
+        for (const auto& k : carry.ports)
+            views->RefreshPortChildNodes(k.board, k.group, k.port);
+        for (const auto& [bay, id] : carry.equipment)
+            views->RefreshEquipmentNode(bay, id);
     }
     return removed;
 }

@@ -8,6 +8,7 @@
 
 namespace projectmodel {
 class CDevice;
+class CProjectModel;
 class CInfoEntry;
 } // namespace projectmodel
 
@@ -27,6 +28,10 @@ public:
     // A non-empty text that differs (without regard to case) becomes the description.
     static bool SetDescription(projectmodel::CDevice& device, long long key, const std::string& text);
     // Only on the 遥控 tab (3) of a device whose model copy has its flag set: removes the entries of
-    // the rows' keys; true when one was removed.
-    static bool DeleteTelecontrol(projectmodel::CDevice& device, int tab, const std::vector<long long>& keys);
+    // the rows' keys; the later entries of a group take the number one lower. References to the
+    // entries (reference tables, equipment, composite operands, "遥信=" links) follow, those to a
+    // removed entry are dropped after a Yes to the question (No: nothing is removed). True when
+    // one was removed.
+    static bool DeleteTelecontrol(projectmodel::CProjectModel& doc, int address, int tab,
+                                  const std::vector<long long>& keys);
 };

@@ -1,5 +1,6 @@
 #include "editors/DevinfolistModel.h"
 
+#include "editors/RefTableModel.h"
 #include "platform/Prompt.h"
 #include "platform/Text.h"
 #include "projectmodel/ProjectContext.h"
@@ -21,15 +22,16 @@ bool IsDigits(const std::string& text) {
     return std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
-// Digits only and within the range of an address; -1 otherwise.
+// An ordinary device's address or mapped address: 1..65529 (65530 and above belong to the virtual
+// devices, also while they are absent); -1 for anything else, long digit strings included.
 long long AddressNumber(const std::string& text) {
     if (!IsDigits(text))
         return -1;
     const std::size_t first = text.find_first_not_of('0');
-    if (first != std::string::npos && text.size() - first > 10)
+    if (first == std::string::npos || text.size() - first > 5)
         return -1;
     const long long n = platform::AtoLL(text);
-    return n > INT_MAX ? -1 : n;
+    return n >= 1 && n < kStatusDeviceAddress ? n : -1;
 }
 
 template <class Fn> void ForEachPort(CProjectModel& doc, Fn fn) {
@@ -187,14 +189,90 @@ CDevinfolistModel::CCarry CDevinfolistModel::CarryAddress(CProjectModel& doc, in
             std::replace(list.begin(), list.end(), oldAddress, newAddress);
         carry.ports.push_back(key);
     });
-    if (!remove)
-        if (CDevice* composite = doc.FindDevice(kCompositeDeviceAddress))
-            for (CInfoGroup& group : composite->m_model.m_groups)
-                for (CInfoEntry& entry : group.m_entries)
-                    for (CExprOperand& op : entry.m_expr.m_operands)
-                        if (op.m_nKind <= 5 && op.m_nAddress == oldAddress)
-                            op.m_nAddress = newAddress;
+    // Composite operands and telecontrol links of the device follow its address or are dropped.
+    const CCarry refs = VisitReferencesOutsideTables(doc, [&](int& address, int&, int&) {
+        if (address != oldAddress)
+            return true;
+        address = newAddress;
+        return !remove;
+    });
+    carry.ports.insert(carry.ports.end(), refs.ports.begin(), refs.ports.end());
     return carry;
+}
+
+CDevinfolistModel::CCarry CDevinfolistModel::VisitPointRefs(CProjectModel& doc,
+                                                            const PointRefVisitor& visit) {
+    CCarry carry;
+    auto visitTable = [&](CRefTable& table) {
+        if (table.IsDeviceTable())
+            return false;
+        bool changed = false;
+        std::erase_if(table.m_entries.Items(), [&](CRefTableEntry& e) {
+            const CRefTableEntry before = e;
+            const bool keep = visit(e.m_nAddress, e.m_nGroup, e.m_nEntry);
+            changed = changed || !keep || !(before == e);
+            return !keep;
+        });
+        return changed;
+    };
+    for (CPrjDevice& equipment : doc.m_prjDevices) {
+        bool changed = false;
+        for (CRefTable& table : equipment.m_settings.m_tables)
+            changed = visitTable(table) || changed;
+        if (changed)
+            carry.equipment.emplace_back(equipment.m_nBayId, equipment.m_nId);
+    }
+    ForEachPort(doc, [&](CPortRecord& port, const CPortKey& key) {
+        bool changed = false;
+        for (CRefTable& table : port.m_protocol.m_tables)
+            changed = visitTable(table) || changed;
+        for (CPortConfig& config : port.m_protocol.m_configs.m_configs)
+            for (CRefTable& table : config.m_settings.m_tables)
+                changed = visitTable(table) || changed;
+        if (changed)
+            carry.ports.push_back(key);
+    });
+    VisitReferencesOutsideTables(doc, visit);
+    return carry;
+}
+
+CDevinfolistModel::CCarry CDevinfolistModel::VisitReferencesOutsideTables(CProjectModel& doc,
+                                                                          const PointRefVisitor& visit) {
+    if (CDevice* composite = doc.FindDevice(kCompositeDeviceAddress))
+        for (CInfoGroup& group : composite->m_model.m_groups)
+            for (CInfoEntry& entry : group.m_entries)
+                std::erase_if(entry.m_expr.m_operands, [&](CExprOperand& op) {
+                    // Kinds above 5 hold a number, not a point.
+                    return op.m_nKind <= 5 && !visit(op.m_nAddress, op.m_nGroup, op.m_nEntry);
+                });
+    for (CDevice& device : doc.m_devices)
+        for (CInfoGroup& group : device.m_model.m_groups)
+            for (CInfoEntry& entry : group.m_entries)
+                if (entry.m_yx[0] != -1 || entry.m_yx[1] != -1 || entry.m_yx[2] != -1)
+                    if (!visit(entry.m_yx[0], entry.m_yx[1], entry.m_yx[2]))
+                        entry.m_yx[0] = entry.m_yx[1] = entry.m_yx[2] = -1;
+    return {};
+}
+
+int CDevinfolistModel::CountPointRefs(CProjectModel& doc, int address, int group, int entry) {
+    int count = 0;
+    VisitPointRefs(doc, [&](int& a, int& g, int& e) {
+        count += a == address && g == group && e == entry;
+        return true;
+    });
+    return count;
+}
+
+CDevinfolistModel::CCarry CDevinfolistModel::CarryEntryRemoval(CProjectModel& doc, int address, int group,
+                                                               int entry) {
+    return VisitPointRefs(doc, [&](int& a, int& g, int& e) {
+        if (a != address || g != group || e < entry)
+            return true;
+        if (e == entry)
+            return false;
+        --e;
+        return true;
+    });
 }
 
 bool CDevinfolistModel::SetAddress(CProjectModel& doc, int row, int address, const std::string& text) {
@@ -368,35 +446,23 @@ std::vector<int> CDevinfolistModel::PasteDevices(CProjectModel& doc, const CDevi
 bool CDevinfolistModel::MoveDevices(CProjectModel& doc, const std::vector<int>& rows, int position) {
     if (CProjectContext::Instance().IsDeviceTableSorted() || rows.empty())
         return false;
-    // Table index of every listed row.
-    std::vector<int> listed;
+    // The listed devices move as a block among the listed slots; virtual devices keep their slots.
+    std::vector<int> slots;
+    std::vector<CDevice> listed;
     for (int i = 0; i < doc.m_devices.GetSize(); ++i)
-        if (doc.m_devices[i].m_model.m_strType != kVirtualType)
-            listed.push_back(i);
-    const int count = static_cast<int>(listed.size());
-    if (count == 0)
-        return false;
-    const int p = std::clamp(position, 1, count + 1);
-    const int t = p - 1;
-    bool moved = false;
-    for (std::size_t i = 0; i < rows.size(); ++i) {
-        const int r = rows[i];
-        const int n = static_cast<int>(i);
-        int from = -1;
-        int to = -1;
-        if (r > t) {
-            from = r;
-            to = t + n;
-        } else if (r < t) {
-            from = r - n;
-            to = t;
+        if (doc.m_devices[i].m_model.m_strType != kVirtualType) {
+            slots.push_back(i);
+            listed.push_back(doc.m_devices[i]);
         }
-        if (from < 0 || from >= count || to < 0)
-            continue;
-        to = std::min(to, count - 1);
-        doc.m_devices.Move(listed[static_cast<std::size_t>(from)], listed[static_cast<std::size_t>(to)]);
-        moved = true;
-    }
+    const std::vector<CDevice> before = listed;
+    if (CRefTableModel::MoveRows(listed, rows, position).empty())
+        return false;
+    for (std::size_t k = 0; k < slots.size(); ++k)
+        doc.m_devices[slots[k]] = std::move(listed[k]);
+    const bool moved =
+        !std::equal(before.begin(), before.end(), slots.begin(), [&](const CDevice& d, int slot) {
+            return d.m_nAddress == doc.m_devices[slot].m_nAddress;
+        });
     if (moved)
         RefreshDeviceNodes(doc);
     return moved;

@@ -41,6 +41,19 @@ public:
     // Carries an address change (or, with remove, a deletion) through the project.
     static CCarry CarryAddress(projectmodel::CProjectModel& doc, int oldAddress, int newAddress, bool remove);
 
+    // Every reference to a point that the project keeps beside the point itself: the entries of
+    // the ports' and port configurations' reference tables, the equipment references, the
+    // operands of composite signals and the telecontrol "遥信=" links. The visitor sees (address,
+    // group, entry), may change them, and returns false to drop the reference (a link is reset,
+    // an operand or a table entry removed).
+    using PointRefVisitor = std::function<bool(int& address, int& group, int& entry)>;
+    static CCarry VisitPointRefs(projectmodel::CProjectModel& doc, const PointRefVisitor& visit);
+    // How many of those references name the point.
+    static int CountPointRefs(projectmodel::CProjectModel& doc, int address, int group, int entry);
+    // Carries the removal of an entry (the later entries of its group take the number one lower)
+    // through every reference: references to it are dropped, those to later entries follow them.
+    static CCarry CarryEntryRemoval(projectmodel::CProjectModel& doc, int address, int group, int entry);
+
     // Edits of the row showing the device of address (row: the row's position from 0). Each shows
     // its message and gives false when it refuses or nothing changed.
     static bool SetAddress(projectmodel::CProjectModel& doc, int row, int address, const std::string& text);
@@ -69,6 +82,11 @@ public:
     static bool MoveDevices(projectmodel::CProjectModel& doc, const std::vector<int>& rows, int position);
     // Ascending by address; equal addresses keep their order.
     static void SortByAddress(projectmodel::CProjectModel& doc);
+
+    // The part of VisitPointRefs outside the reference tables: composite operands and telecontrol
+    // links (the address carry handles the tables itself).
+    static CCarry VisitReferencesOutsideTables(projectmodel::CProjectModel& doc,
+                                               const PointRefVisitor& visit);
 
     // The port a placed device sits on; false when it is not placed or the port is gone.
     static bool PortOfDevice(const projectmodel::CProjectModel& doc, const projectmodel::CDevice& device,

@@ -1,6 +1,7 @@
 #include "editors/EquipViewModel.h"
 
 #include "editors/CellValue.h"
+#include "editors/RefTableModel.h"
 #include "platform/Gbk.h"
 #include "platform/Prompt.h"
 #include "platform/Text.h"
@@ -41,6 +42,20 @@ bool TypesMatch(int tableType, int groupType) {
 void ResetLink(CProjectModel& doc, const CRefTableEntry& e) {
     if (CInfoEntry* info = doc.FindDeviceInfo(e.m_nAddress, e.m_nGroup, e.m_nEntry))
         std::fill(std::begin(info->m_equip), std::end(info->m_equip), -1);
+}
+
+// The links of the points of the table to this equipment take their reference's row again.
+void RelinkRows(CProjectModel& doc, const CPrjDevice& equipment, int tableIndex) {
+    const CRefTable* table = equipment.m_settings.m_tables.GetPtr(tableIndex);
+    if (!table)
+        return;
+    for (int row = 0; row < table->m_entries.GetSize(); ++row) {
+        const CRefTableEntry& e = table->m_entries[row];
+        CInfoEntry* info = doc.FindDeviceInfo(e.m_nAddress, e.m_nGroup, e.m_nEntry);
+        if (info && info->m_equip[1] == equipment.m_nBayId && info->m_equip[2] == equipment.m_nId &&
+            info->m_equip[3] == tableIndex)
+            info->m_equip[4] = row;
+    }
 }
 } // namespace
 
@@ -147,6 +162,18 @@ void CEquipViewModel::DeleteEquipment(CProjectModel& doc, CPrjBay& bay, const st
     RefreshBay(doc, bay.m_nId);
 }
 
+void CEquipViewModel::RemoveBay(CProjectModel& doc, int bayId) {
+    const CPrjBay* bay = doc.m_bays.GetById(bayId);
+    if (!bay)
+        return;
+    const CIntArray equipmentIds = bay->m_equipmentIds;
+    for (int equipmentId : equipmentIds)
+        if (const CPrjDevice* equipment = doc.m_prjDevices.GetById(equipmentId))
+            CEquipDetailModel::ResetPointLinks(doc, *equipment);
+    doc.m_prjDevices.RemoveByIds(equipmentIds);
+    doc.m_bays.RemoveById(bayId);
+}
+
 bool CEquipDetailModel::IsSystem(const CPrjDevice& equipment) {
     return platform::EqualsNoCase(equipment.m_settings.m_strType, "SYSTEM");
 }
@@ -182,11 +209,18 @@ std::vector<CGridRow> CEquipDetailModel::Rows(CProjectModel& doc, const CRefTabl
             row.cells.push_back(c < static_cast<int>(e.m_values.size())
                                     ? e.m_values[static_cast<std::size_t>(c)]
                                     : std::string());
-        if (CInfoEntry* info = doc.FindDeviceInfo(e.m_nAddress, e.m_nGroup, e.m_nEntry))
-            info->m_equip[4] = index;
         rows.push_back(std::move(row));
     }
     return rows;
+}
+
+std::string CEquipDetailModel::WhyNoPoints(const CPrjDevice& equipment, int tableIndex) {
+    if (!IsSystem(equipment))
+        return StrFormat("设备类型%s(类型%s)不能关联测点：只有类型为SYSTEM的设备类型可以关联测点！",
+                         equipment.m_settings.m_strName.c_str(), equipment.m_settings.m_strType.c_str());
+    if (!equipment.m_settings.m_tables.IsValidIndex(tableIndex))
+        return StrFormat("设备类型%s没有引用表，不能关联测点！", equipment.m_settings.m_strName.c_str());
+    return {};
 }
 
 int CEquipDetailModel::AddRefPoint(CProjectModel& doc, CPrjDevice& equipment, int tableIndex, int address,
@@ -258,22 +292,14 @@ int CEquipDetailModel::TableOfCategory(const CPrjDevice& equipment, int n) {
     return -1;
 }
 
-bool CEquipDetailModel::MoveRefs(CPrjDevice& equipment, int tableIndex, const std::vector<int>& rows,
-                                 int position) {
+bool CEquipDetailModel::MoveRefs(CProjectModel& doc, CPrjDevice& equipment, int tableIndex,
+                                 const std::vector<int>& rows, int position) {
     CRefTable* table = equipment.m_settings.m_tables.GetPtr(tableIndex);
     if (!table || !IsSystem(equipment) || rows.empty())
         return false;
-    const int count = table->m_entries.GetSize();
-    const int t = std::clamp(position, 1, count + 1) - 1;
-    for (std::size_t i = 0; i < rows.size(); ++i) {
-        const int r = rows[i];
-        const int n = static_cast<int>(i);
-        if (t < r)
-            table->m_entries.MoveItem(r, t + n);
-        else if (r < t)
-            table->m_entries.MoveItem(r - n, t);
-    }
-    return true;
+    const bool moved = !CRefTableModel::MoveRows(table->m_entries.Items(), rows, position).empty();
+    RelinkRows(doc, equipment, tableIndex);
+    return moved;
 }
 
 bool CEquipDetailModel::DeleteRefs(CProjectModel& doc, CPrjDevice& equipment, int tableIndex,
@@ -290,14 +316,16 @@ bool CEquipDetailModel::DeleteRefs(CProjectModel& doc, CPrjDevice& equipment, in
         table->m_entries.RemoveAt(index);
         ++removed;
     }
+    RelinkRows(doc, equipment, tableIndex);
     return removed > 0;
 }
 
-bool CEquipDetailModel::SortRefs(CPrjDevice& equipment, int tableIndex) {
+bool CEquipDetailModel::SortRefs(CProjectModel& doc, CPrjDevice& equipment, int tableIndex) {
     CRefTable* table = equipment.m_settings.m_tables.GetPtr(tableIndex);
     if (!table || !IsSystem(equipment))
         return false;
     table->m_entries.Sort();
+    RelinkRows(doc, equipment, tableIndex);
     return true;
 }
 

@@ -44,6 +44,9 @@ public:
     static bool AddEquipment(projectmodel::CProjectModel& doc, projectmodel::CPrjBay& bay);
     static void DeleteEquipment(projectmodel::CProjectModel& doc, projectmodel::CPrjBay& bay,
                                 const std::vector<int>& rows);
+    // Deletes the bay of that id with its equipment; the points related to that equipment are
+    // related to none afterwards. Every deletion of bays (a bay, a voltage level) goes here.
+    static void RemoveBay(projectmodel::CProjectModel& doc, int bayId);
 };
 
 class CEquipDetailModel {
@@ -51,10 +54,13 @@ public:
     static constexpr int kFixedColumns = 7;
     static bool IsSystem(const projectmodel::CPrjDevice& equipment);
     static std::vector<std::string> Headers(const projectmodel::CRefTable& table);
-    // One row per reference; showing a row stores its index in the point's equipment link.
+    // One row per reference.
     static std::vector<CGridRow> Rows(projectmodel::CProjectModel& doc, const projectmodel::CRefTable& table);
     // The point's description after "[device]", or "无效引用，请删除该无效信息！".
     static std::string Description(projectmodel::CProjectModel& doc, int address, int group, int entry);
+    // Why the equipment's table tableIndex cannot take points ("" when it can): only equipment
+    // types of kind "SYSTEM" with a reference table take points.
+    static std::string WhyNoPoints(const projectmodel::CPrjDevice& equipment, int tableIndex);
     // Adds the point to table tableIndex of the equipment; 1 when added (messages on refusal).
     static int AddRefPoint(projectmodel::CProjectModel& doc, projectmodel::CPrjDevice& equipment,
                            int tableIndex, int address, int group, int entry);
@@ -64,11 +70,14 @@ public:
     static std::string PointValue(projectmodel::CProjectModel& doc, const projectmodel::CPointRef* key);
     // The first table of category n (SYSTEM equipment only); -1 when none.
     static int TableOfCategory(const projectmodel::CPrjDevice& equipment, int n);
-    static bool MoveRefs(projectmodel::CPrjDevice& equipment, int tableIndex, const std::vector<int>& rows,
-                         int position);
+    // Moving, deleting and sorting references keep the row of each point's equipment link ("设备="
+    // fifth number) equal to the reference's row.
+    static bool MoveRefs(projectmodel::CProjectModel& doc, projectmodel::CPrjDevice& equipment,
+                         int tableIndex, const std::vector<int>& rows, int position);
     static bool DeleteRefs(projectmodel::CProjectModel& doc, projectmodel::CPrjDevice& equipment,
                            int tableIndex, const std::vector<int>& rows);
-    static bool SortRefs(projectmodel::CPrjDevice& equipment, int tableIndex);
+    static bool SortRefs(projectmodel::CProjectModel& doc, projectmodel::CPrjDevice& equipment,
+                         int tableIndex);
     // The points referenced by the tables are no longer related to any equipment.
     static void ResetPointLinks(projectmodel::CProjectModel& doc, const projectmodel::CPrjDevice& equipment);
 };

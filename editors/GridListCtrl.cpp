@@ -39,8 +39,7 @@ public:
         painter->fillRect(option.rect, ToQColor(colours.back));
         const QString text = index.data(Qt::DisplayRole).toString();
         if (!text.isEmpty()) {
-            QRect r = option.rect;
-            r.setLeft(r.left() + 5);
+            const QRect r = option.rect.adjusted(kGridCellIndent, 0, -kGridCellIndent, 0);
             painter->setPen(ToQColor(colours.text));
             painter->setFont(option.font);
             painter->drawText(r,
@@ -111,7 +110,9 @@ void CGridListCtrl::DeleteAllColumns() {
 }
 
 void CGridListCtrl::Widen(int column, const std::string& text) {
-    const int measured = fontMetrics().horizontalAdvance(Qs(text));
+    if (text.empty())
+        return;
+    const int measured = CellWidthFor(fontMetrics().horizontalAdvance(Qs(text)));
     const int current = columnWidth(column);
     if (WidenedColumn(current, measured) != current)
         setColumnWidth(column, measured);
@@ -208,8 +209,8 @@ void CGridListCtrl::FillRows(const std::vector<CGridRow>& rows) {
                                      ? Qs(r.cells[static_cast<std::size_t>(c)])
                                      : QString();
             if (!text.isEmpty())
-                widest[static_cast<std::size_t>(c)] =
-                    std::max(widest[static_cast<std::size_t>(c)], metrics.horizontalAdvance(text));
+                widest[static_cast<std::size_t>(c)] = std::max(widest[static_cast<std::size_t>(c)],
+                                                               CellWidthFor(metrics.horizontalAdvance(text)));
             setItem(row, c, new QTableWidgetItem(text));
         }
         if (!r.rowText.empty())

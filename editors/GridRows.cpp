@@ -4,8 +4,11 @@ void CGridRowBook::InsertRow(int row, std::uint32_t colour) {
     if (row < 0)
         return;
     if (static_cast<std::size_t>(row) >= colours_.size())
-        colours_.resize(static_cast<std::size_t>(row) + 1, kGridBackColour);
-    colours_[static_cast<std::size_t>(row)] = colour;
+        colours_.resize(static_cast<std::size_t>(row), kGridBackColour);
+    colours_.insert(colours_.begin() + row, colour);
+    // The texts of the following rows move down with their rows; the new row has none.
+    if (row < RowTextCount())
+        rowTexts_.insert(rowTexts_.begin() + row, std::string());
 }
 
 void CGridRowBook::DeleteRow(int row) {

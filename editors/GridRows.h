@@ -29,7 +29,8 @@ inline CGridRow GridRow(std::vector<std::string> cells) {
 // colour exists for every row; row texts are optional.
 class CGridRowBook {
 public:
-    // Sets the colour entry at row (growing the colours as needed, following rows keep theirs).
+    // A new row at row with this colour and no text; the following rows move down with their
+    // colours and texts.
     void InsertRow(int row, std::uint32_t colour);
     // The row's text and colour go with it; following rows keep their own.
     void DeleteRow(int row);
@@ -61,6 +62,13 @@ struct CGridCellColours {
 CGridCellColours GridCellColours(std::uint32_t rowColour, bool selected, std::uint32_t listTextBack,
                                  std::uint32_t normalText, std::uint32_t selectionBack,
                                  std::uint32_t selectionText);
+
+// The space a cell keeps on each side of its text, and the column width a text of that width
+// needs: both indents and the grid line.
+inline constexpr int kGridCellIndent = 5;
+inline int CellWidthFor(int textWidth) {
+    return textWidth + 2 * kGridCellIndent + 1;
+}
 
 // Columns only grow: the new width when the measured text is wider, else the current one.
 inline int WidenedColumn(int current, int measured) {

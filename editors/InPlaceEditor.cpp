@@ -92,6 +92,7 @@ void CInPlaceEditor::WriteBack(QWidget* editor) {
     const std::string oldText = m_pList->GetItemText(m_nRow, m_nColumn);
     const QString typed = editor == m_pEdit ? m_pEdit->text() : m_pCombo->currentText();
     const std::string newText = platform::Trim(Ss(typed));
+    m_nChosen = editor == m_pCombo ? m_pCombo->currentIndex() : -1;
     editor->hide();
     m_bWriting = false;
     if (m_commit)

@@ -38,6 +38,8 @@ public:
     // Writes back the open editor as its focus loss does (used by tests and before refills).
     void CommitOpen();
 
+    // The entry of the combo box that the last write-back took (-1: the edit box or no entry).
+    int ChosenIndex() const { return m_nChosen; }
     int EditRow() const { return m_nRow; }
     int EditColumn() const { return m_nColumn; }
     QLineEdit* Edit() const { return m_pEdit; }
@@ -57,6 +59,7 @@ private:
     int m_nHeight;
     int m_nRow = -1;
     int m_nColumn = -1;
+    int m_nChosen = -1;
     bool m_bReady = false;
     bool m_bWriting = false;
     CommitFn m_commit;

@@ -5,6 +5,7 @@
 #include "projectmodel/NameTables.h"
 #include "projectmodel/ProjectModel.h"
 
+#include "editors/DevinfolistModel.h"
 #include "editors/RefTableModel.h"
 
 #include <algorithm>
@@ -220,7 +221,8 @@ int CPortFormModel::RemoveDevices(CProjectModel& doc, CPortRecord& port, const s
         list.erase(list.begin() + index);
         ++removed;
         if (fromTable) {
-            doc.m_devices.RemoveAt(doc.m_devices.FindIndexByAddress(address));
+            // The same deletion as the device list's: every reference to the device goes with it.
+            CDevinfolistModel::DeleteDevices(doc, {address});
         } else if (CDevice* device = doc.FindDevice(address)) {
             device->Unplace();
             doc.RelinkPortReferences(*device);

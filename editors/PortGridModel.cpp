@@ -6,9 +6,12 @@
 #include "projectmodel/ProjectModel.h"
 
 #include <algorithm>
+#include <map>
+#include <set>
 
 using namespace projectmodel;
 using platform::EqualsNoCase;
+using platform::StrFormat;
 
 std::vector<std::string> CPortGridModel::Titles(const CPortArray& group) {
     std::vector<std::string> titles{"地址"};
@@ -68,6 +71,10 @@ bool CPortGridModel::StoreValue(CPortRecord& port, int index, const std::string&
     return true;
 }
 
+bool CPortGridModel::StoreIp(CPortRecord& port, int index, const std::string& text) {
+    return IsDottedIpv4(text) && StoreValue(port, index, text);
+}
+
 CPortGridModel::ProtocolChange CPortGridModel::ChangeProtocol(CProjectModel& doc, CPortRecord& port,
                                                               const std::string& name) {
     ProtocolChange change;
@@ -115,15 +122,90 @@ bool CPortGridModel::AddPort(CPortArray& group) {
     CPortRecord port;
     port.m_strName = group.m_strName;
     port.m_strType = group.m_strType;
-    int number = group.GetSize();
-    for (const CPortRecord& other : group)
-        if (other.m_nNumber >= number)
-            number = other.m_nNumber + 1;
-    port.m_nNumber = number;
+    port.m_nNumber = group.GetSize();
     port.m_nRunning = -1;
     port.SetValuesFrom(group.m_options);
     port.m_protocol = CProtocolDef();
     group.Add(std::move(port));
+    return true;
+}
+
+namespace {
+// The running number of every port, per group, as it was before an edit.
+using RunningNumbers = std::vector<std::vector<int>>;
+
+RunningNumbers Snapshot(const CBoardInfo& board) {
+    RunningNumbers numbers;
+    for (const CPortArray& group : board.m_ports) {
+        numbers.emplace_back();
+        for (const CPortRecord& port : group)
+            numbers.back().push_back(port.m_nRunning);
+    }
+    return numbers;
+}
+
+// Numbers the ports of the board by their places again (number = place in the group, running
+// number = place among the ports of its type, as the saved file will read) and lets the device
+// placements and the time sources follow their ports; sources of a removed port (type code,
+// running number) are removed with a message.
+void CarryPortNumbers(CProjectModel& doc, CBoardInfo& board, const RunningNumbers& before,
+                      const std::set<std::pair<int, int>>& removed) {
+    for (CPortArray& group : board.m_ports)
+        for (int i = 0; i < group.GetSize(); ++i)
+            group[i].m_nNumber = i;
+    doc.NumberPorts(board);
+    std::map<std::pair<int, int>, int> moved; // (type code, old running) -> new running
+    for (int g = 0; g < board.m_ports.GetSize(); ++g) {
+        CPortArray& group = board.m_ports[g];
+        for (int i = 0; i < group.GetSize(); ++i) {
+            const CPortRecord& port = group[i];
+            const int old = static_cast<std::size_t>(g) < before.size() &&
+                                    static_cast<std::size_t>(i) < before[static_cast<std::size_t>(g)].size()
+                                ? before[static_cast<std::size_t>(g)][static_cast<std::size_t>(i)]
+                                : -1;
+            if (old >= 0)
+                moved[{PortTypeFromText(port.m_strType), old}] = port.m_nRunning;
+            for (int address : port.m_protocol.m_deviceAddresses) {
+                CDevice* device = doc.FindDevice(address);
+                if (device && device->m_nBoard == board.m_nNumber) {
+                    device->m_model.m_nPortGroup = g;
+                    device->m_model.m_nPortIndex = i;
+                }
+            }
+        }
+    }
+    std::string gone;
+    for (int r = 0; r < doc.m_timeSources.GetSize();) {
+        CTimeSource& src = doc.m_timeSources[r];
+        const std::pair<int, int> key{src.m_nPortType, src.m_nPort};
+        if (src.m_nBoard == board.m_nNumber && removed.count(key)) {
+            gone += StrFormat("\n对时源%d: 板卡%d %s地址%d", r + 1, src.m_nBoard,
+                              std::string(PortTypeName(src.m_nPortType)).c_str(), src.m_nPort);
+            doc.m_timeSources.RemoveAt(r);
+            continue;
+        }
+        if (src.m_nBoard == board.m_nNumber) {
+            const auto it = moved.find(key);
+            if (it != moved.end())
+                src.m_nPort = it->second;
+        }
+        ++r;
+    }
+    if (!gone.empty())
+        platform::MessageBox("对时源所用的通讯口已删除，以下对时源已一并删除:" + gone);
+}
+} // namespace
+
+bool CPortGridModel::AddPort(CProjectModel& doc, int board, int groupIndex) {
+    if (!doc.m_boardCfg.m_boards.IsValidIndex(board) ||
+        !doc.m_boardCfg.m_boards[board].m_ports.IsValidIndex(groupIndex))
+        return false;
+    CBoardInfo& info = doc.m_boardCfg.m_boards[board];
+    RunningNumbers before = Snapshot(info);
+    if (!AddPort(info.m_ports[groupIndex]))
+        return false;
+    before[static_cast<std::size_t>(groupIndex)].push_back(-1);
+    CarryPortNumbers(doc, info, before, {});
     return true;
 }
 
@@ -135,8 +217,10 @@ int CPortGridModel::DeletePorts(CProjectModel& doc, int board, int groupIndex, c
     CPortArray& group = info.m_ports[groupIndex];
     if (group.m_bSerial)
         return 0;
+    RunningNumbers before = Snapshot(info);
+    std::vector<int>& running = before[static_cast<std::size_t>(groupIndex)];
+    std::set<std::pair<int, int>> removed;
     int deleted = 0;
-    int first = group.GetSize();
     for (int row : rows) {
         const int index = row - deleted;
         if (!group.IsValidIndex(index))
@@ -145,16 +229,14 @@ int CPortGridModel::DeletePorts(CProjectModel& doc, int board, int groupIndex, c
             platform::MessageBox("请先删除端口连接的装置，然后再删除端口!");
             break;
         }
+        if (running[static_cast<std::size_t>(index)] >= 0)
+            removed.insert(
+                {PortTypeFromText(group[index].m_strType), running[static_cast<std::size_t>(index)]});
         group.RemoveAt(index);
-        first = std::min(first, index);
+        running.erase(running.begin() + index);
         ++deleted;
     }
-    for (int i = first; i < group.GetSize(); ++i) {
-        for (int address : group[i].m_protocol.m_deviceAddresses) {
-            CDevice* device = doc.FindDevice(address);
-            if (device && device->m_nBoard == info.m_nNumber && device->m_model.m_nPortGroup == groupIndex)
-                device->m_model.m_nPortIndex = i;
-        }
-    }
+    if (deleted > 0)
+        CarryPortNumbers(doc, info, before, removed);
     return deleted;
 }

@@ -31,6 +31,9 @@ public:
     static std::string CheckedValue(const projectmodel::COptionItem& def, const std::string& text);
     // Stores the value when it differs from the port's (without regard to case); true when stored.
     static bool StoreValue(projectmodel::CPortRecord& port, int index, const std::string& text);
+    // An address cell ("IP"): stored only when the text is a complete dotted IPv4 address that
+    // differs from the port's; partial or out-of-range texts leave the old value.
+    static bool StoreIp(projectmodel::CPortRecord& port, int index, const std::string& text);
 
     // What a protocol change asks to redistribute afterwards.
     struct ProtocolChange {
@@ -48,13 +51,17 @@ public:
     static bool Redistribute(projectmodel::CProjectModel& doc, const std::string& name);
     static void Apply(projectmodel::CProjectModel& doc, const ProtocolChange& change);
 
-    // Appends a port with the group's names, the definitions' defaults and no protocol; false in
-    // a serial group. Its number is the port count, or one above the highest number in use when
-    // deletions left that count taken (two ports of one number would write one file).
+    // Appends a port with the group's names, the definitions' defaults and no protocol, numbered
+    // by its place; false in a serial group.
     static bool AddPort(projectmodel::CPortArray& group);
+    // The same for the group at board and group index, and then the ports of the board are
+    // numbered by their places again with devices and time sources following (as after a save).
+    static bool AddPort(projectmodel::CProjectModel& doc, int board, int group);
     // Deletes the selected rows (ascending) of the group at board and group index until one whose
-    // port serves devices, which stops with "请先删除端口连接的装置，然后再删除端口!". Devices of
-    // the ports that moved up take their new port index. How many were deleted.
+    // port serves devices, which stops with "请先删除端口连接的装置，然后再删除端口!". The ports
+    // are numbered by their places again; devices follow their ports, time sources of the later
+    // ports follow theirs and those of a deleted port are removed with a message. How many were
+    // deleted.
     static int DeletePorts(projectmodel::CProjectModel& doc, int board, int group,
                            const std::vector<int>& rows);
 };

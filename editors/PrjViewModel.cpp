@@ -54,20 +54,26 @@ std::vector<std::string> CPrjbayModel::NameChoices() {
     return {VoltLevelNames.begin(), VoltLevelNames.end()};
 }
 
+bool CPrjbayModel::ConfirmBaysRemoval(const CProjectModel& doc, const std::string& levelName,
+                                      const char* action) {
+    int bays = 0;
+    for (const CPrjBay& bay : doc.m_bays)
+        bays += bay.m_strVoltLevel == levelName;
+    if (bays == 0)
+        return true;
+    return platform::MessageBox(StrFormat("%s电压等级%s将同时删除其下的%d个间隔及其一次设备，是否继续？",
+                                          action, levelName.c_str(), bays),
+                                "电压等级", platform::Icon::Question,
+                                platform::Buttons::YesNo) == platform::Answer::Yes;
+}
+
 void CPrjbayModel::RemoveBaysOfLevel(CProjectModel& doc, const std::string& levelName) {
     std::vector<int> bayIds;
     for (const CPrjBay& bay : doc.m_bays)
         if (bay.m_strVoltLevel == levelName)
             bayIds.push_back(bay.m_nId);
-    for (int id : bayIds) {
-        const CIntArray& equipmentIds = doc.m_bays.GetById(id)->m_equipmentIds;
-        // The points of the removed equipment are no longer related to any equipment.
-        for (int equipmentId : equipmentIds)
-            if (const CPrjDevice* equipment = doc.m_prjDevices.GetById(equipmentId))
-                CEquipDetailModel::ResetPointLinks(doc, *equipment);
-        doc.m_prjDevices.RemoveByIds(equipmentIds);
-        doc.m_bays.RemoveById(id);
-    }
+    for (int id : bayIds)
+        CEquipViewModel::RemoveBay(doc, id);
 }
 
 bool CPrjbayModel::Rename(CProjectModel& doc, int row, const std::string& text) {
@@ -86,6 +92,8 @@ bool CPrjbayModel::Rename(CProjectModel& doc, int row, const std::string& text) 
     if (level.m_nCode < 0)
         return false;
     level.m_settings = doc.m_voltLevelConfig;
+    if (old && !ConfirmBaysRemoval(doc, old->m_strName, "更改"))
+        return false;
     if (old) {
         RemoveBaysOfLevel(doc, old->m_strName);
         doc.m_voltLevels.RemoveById(oldCode);
@@ -114,6 +122,9 @@ void CPrjbayModel::DeleteLevels(CProjectModel& doc, const std::vector<int>& rows
         if (index < 0 || index >= static_cast<int>(doc.m_voltOrder.m_codes.size()))
             continue;
         const int code = doc.m_voltOrder.m_codes[static_cast<std::size_t>(index)];
+        const CVoltLevel* asked = doc.m_voltLevels.GetById(code);
+        if (asked && !ConfirmBaysRemoval(doc, asked->m_strName, "删除"))
+            continue;
         if (const CVoltLevel* level = doc.m_voltLevels.GetById(code)) {
             RemoveBaysOfLevel(doc, level->m_strName);
             doc.m_voltLevels.RemoveById(code);

@@ -1,7 +1,9 @@
 #include "ProjectTreeModel.h"
 
+#include "editors/RefTableModel.h"
 #include "platform/Prompt.h"
 #include "platform/Text.h"
+#include "projectmodel/NameTables.h"
 #include "projectmodel/ProjectModel.h"
 #include "projectmodel/TextHelpers.h"
 
@@ -59,9 +61,10 @@ std::vector<CTreeNode> VirtualDeviceNodes(const CProjectModel& doc) {
     std::vector<CTreeNode> nodes;
     for (int address : {kStatusDeviceAddress, kCompositeDeviceAddress, kCustomDeviceAddress}) {
         const CDevice* d = doc.m_devices.FindByAddress(address);
+        // The item value comes from the address, so that a missing device shifts no other node.
         if (d)
             nodes.push_back(Node(DeviceNodeText(d->m_nAddress, d->m_strDescription), kImageVirtual,
-                                 static_cast<int>(nodes.size())));
+                                 address - kStatusDeviceAddress));
     }
     return nodes;
 }
@@ -340,7 +343,12 @@ std::vector<CPointSheet> PortPointSheets(CProjectModel& doc, const CPortRecord& 
     for (const CRefTable& table : port.m_protocol.m_tables) {
         CPointSheet sheet;
         sheet.name = table.m_strName;
-        sheet.headers = {"序号", "装置地址", "组号", "条目号", "FUN", "INF", "描述"};
+        const bool devices = table.IsDeviceTable();
+        // A device table lists devices, with the columns its view shows.
+        if (devices)
+            sheet.headers.assign(DeviceTableColumns.begin(), DeviceTableColumns.end());
+        else
+            sheet.headers.assign(RefTableColumns.begin(), RefTableColumns.end());
         std::vector<int> applying;
         for (int i = 0; i < table.m_columns.GetSize(); ++i) {
             std::string title;
@@ -348,6 +356,12 @@ std::vector<CPointSheet> PortPointSheets(CProjectModel& doc, const CPortRecord& 
                 continue;
             applying.push_back(i);
             sheet.headers.push_back(StripBracketPrefix(table.m_columns[i].m_strName));
+        }
+        if (devices) {
+            for (const CGridRow& row : CRefTableModel::DeviceRows(table, applying))
+                sheet.rows.push_back(row.cells);
+            sheets.push_back(std::move(sheet));
+            continue;
         }
         int number = 0;
         for (const CRefTableEntry& e : table.m_entries) {

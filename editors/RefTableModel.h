@@ -60,10 +60,10 @@ public:
 
     // Target index of a move to the 1-based position among count rows.
     static int MoveTarget(long long position, int count);
-    // Moves the selected elements (ascending rows) to the 1-based position: the i-th selected row
-    // r goes to target + i when r > target, the element at r - i goes to target when r < target
-    // (each move takes the element out and inserts it at that index). The rows where the moved
-    // elements ended, ascending.
+    // The one block move of every list: the selected elements (ascending rows) are taken out and
+    // put back together, in their order, so that the first of them stands at the 1-based position
+    // (at the end when fewer rows remain; position 0 counts as 1). Rows 1, 2 of A..F moved to
+    // position 5 give C D E F A B. The rows where the moved elements ended, ascending.
     template <class T>
     static std::vector<int> MoveRows(std::vector<T>& items, const std::vector<int>& selected,
                                      long long position);
@@ -81,46 +81,26 @@ template <class T>
 std::vector<int> CRefTableModel::MoveRows(std::vector<T>& items, const std::vector<int>& selected,
                                           long long position) {
     const int count = static_cast<int>(items.size());
-    const int p = MoveTarget(position, count);
-    // Each slot carries its original index so that the moved elements can be found afterwards.
-    std::vector<int> order(static_cast<std::size_t>(count));
+    std::vector<bool> chosen(static_cast<std::size_t>(count), false);
+    for (int r : selected)
+        if (r >= 0 && r < count)
+            chosen[static_cast<std::size_t>(r)] = true;
+    std::vector<T> block;
+    std::vector<T> rest;
     for (int i = 0; i < count; ++i)
-        order[static_cast<std::size_t>(i)] = i;
-    std::vector<int> moved;
-    auto move = [&](int from, int to) {
-        if (from < 0 || from >= count)
-            return;
-        const int original = order[static_cast<std::size_t>(from)];
-        order.erase(order.begin() + from);
-        to = std::clamp(to, 0, static_cast<int>(order.size()));
-        order.insert(order.begin() + to, original);
-        moved.push_back(original);
-    };
-    int i = 0;
-    for (int r : selected) {
-        if (r < 0 || r >= count)
-            continue;
-        if (r > p)
-            move(r, p + i);
-        else if (r < p)
-            move(r - i, p);
-        else
-            moved.push_back(order[static_cast<std::size_t>(r)]);
-        ++i;
+        (chosen[static_cast<std::size_t>(i)] ? block : rest)
+            .push_back(std::move(items[static_cast<std::size_t>(i)]));
+    if (block.empty()) {
+        items = std::move(rest);
+        return {};
     }
-    std::vector<T> result;
-    result.reserve(items.size());
-    std::vector<int> rowOf(static_cast<std::size_t>(count));
-    for (int k = 0; k < count; ++k) {
-        result.push_back(std::move(items[static_cast<std::size_t>(order[static_cast<std::size_t>(k)])]));
-        rowOf[static_cast<std::size_t>(order[static_cast<std::size_t>(k)])] = k;
-    }
-    items = std::move(result);
+    const int at = std::min(MoveTarget(position, count), static_cast<int>(rest.size()));
     std::vector<int> rows;
-    for (int original : moved)
-        rows.push_back(rowOf[static_cast<std::size_t>(original)]);
-    std::sort(rows.begin(), rows.end());
-    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    for (int k = 0; k < static_cast<int>(block.size()); ++k)
+        rows.push_back(at + k);
+    rest.insert(rest.begin() + at, std::make_move_iterator(block.begin()),
+                std::make_move_iterator(block.end()));
+    items = std::move(rest);
     return rows;
 }
 

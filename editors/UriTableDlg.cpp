@@ -45,12 +45,12 @@ bool CUriTableDlg::OnInitDialog() {
     const std::vector<CGridRow> rows = UriTableRows(doc->m_iedList, m_strUri, &matching);
     m_pList->FillRows(rows);
     if (!doc->m_iedList.IsEmpty()) {
-        // Each column becomes as wide as its widest text.
+        // Each column becomes as wide as its widest text with the cell's indents.
         for (int c = 0; c < 3; ++c) {
             int widest = 0;
             for (const CGridRow& r : rows)
                 widest = std::max(widest, m_pList->fontMetrics().horizontalAdvance(platform::Qs(r.cells[c])));
-            m_pList->setColumnWidth(c, widest);
+            m_pList->setColumnWidth(c, CellWidthFor(widest));
         }
     }
     if (matching >= 0) {

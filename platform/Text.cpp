@@ -1,6 +1,7 @@
 #include "Text.h"
 
 #include <cctype>
+#include <climits>
 #include <clocale>
 #include <cstdarg>
 #include <cstdio>
@@ -65,18 +66,26 @@ long long AtoLL(std::string_view s) {
         neg = s[i] == '-';
         ++i;
     }
+    // Numbers beyond the range saturate to its end (as strtoll does) instead of wrapping.
+    constexpr unsigned long long kMax = static_cast<unsigned long long>(LLONG_MAX);
+    const unsigned long long limit = neg ? kMax + 1 : kMax;
     unsigned long long v = 0;
     for (; i < s.size() && s[i] >= '0' && s[i] <= '9'; ++i) {
-        v = v * 10 + static_cast<unsigned>(s[i] - '0');
-        if (v > (1ULL << 62))
-            break; // far outside any value the files hold; stop before overflow
+        const unsigned digit = static_cast<unsigned>(s[i] - '0');
+        if (v > (limit - digit) / 10) {
+            v = limit;
+            break;
+        }
+        v = v * 10 + digit;
     }
-    long long r = static_cast<long long>(v);
-    return neg ? -r : r;
+    if (neg)
+        return v == kMax + 1 ? LLONG_MIN : -static_cast<long long>(v);
+    return static_cast<long long>(v);
 }
 
 int AtoI(std::string_view s) {
-    return static_cast<int>(AtoLL(s));
+    const long long v = AtoLL(s);
+    return v > INT_MAX ? INT_MAX : v < INT_MIN ? INT_MIN : static_cast<int>(v);
 }
 
 double AtoF(std::string_view s) {
@@ -157,6 +166,10 @@ std::string HexDump(const std::uint8_t* data, std::size_t size, std::size_t byte
             out.push_back('\n');
     }
     return out;
+}
+
+std::string DottedIPv4(std::uint32_t a) {
+    return StrFormat("%u.%u.%u.%u", a >> 24 & 0xFFu, a >> 16 & 0xFFu, a >> 8 & 0xFFu, a & 0xFFu);
 }
 
 } // namespace platform

@@ -12,6 +12,7 @@ namespace platform {
 std::string StrFormat(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
 
 // atoi as the C runtime does it: leading blanks, an optional sign, then decimal digits; 0 on none.
+// Numbers beyond the type's range saturate to its limit.
 int AtoI(std::string_view s);
 long long AtoLL(std::string_view s);
 // atof in the C locale: leading blanks, then the longest number prefix; 0.0 on none.
@@ -38,5 +39,8 @@ std::string HexDump(const std::uint8_t* data, std::size_t size, std::size_t byte
 inline std::string HexDump(std::string_view bytes, std::size_t bytesPerLine = 16) {
     return HexDump(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size(), bytesPerLine);
 }
+
+// An IPv4 address held with its most significant byte first, as "a.b.c.d".
+std::string DottedIPv4(std::uint32_t address);
 
 } // namespace platform

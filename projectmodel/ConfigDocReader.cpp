@@ -110,7 +110,7 @@ int CConfigDoc::ReadProjectIdentity(CConfigTextFile& file) {
     m_strProjectName = value;
     if (!ReadKeyInt(&file, line, "管理机地址", address))
         return 0;
-    m_boardCfg.m_nUnitAddress = address & 0xFF;
+    m_boardCfg.m_nUnitAddress = address;
     if (!ReadKeyValue(&file, line, "工程时间", value))
         return 0;
     CProjectTime t = m_projectTime;

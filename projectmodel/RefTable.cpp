@@ -3,12 +3,14 @@
 #include "platform/Text.h"
 
 #include <algorithm>
+#include <tuple>
 
 namespace projectmodel {
 
-long long CRefTableEntry::SortKey() const {
-    return static_cast<long long>(m_nBoard) * 1000 + static_cast<long long>(m_nAddress) * 100 +
-           static_cast<long long>(m_nGroup) * 10 + m_nEntry;
+bool CRefTableEntry::SortsBefore(const CRefTableEntry& a, const CRefTableEntry& b) {
+    // Compared field by field: a packed decimal key lets an entry number above 9 pass the next group.
+    return std::tie(a.m_nBoard, a.m_nAddress, a.m_nGroup, a.m_nEntry) <
+           std::tie(b.m_nBoard, b.m_nAddress, b.m_nGroup, b.m_nEntry);
 }
 
 CRefTableEntry* CRefTableEntryArray::Find(int address, int group, int entry) {
@@ -35,9 +37,7 @@ void CRefTableEntryArray::ReplaceDeviceAddress(int oldAddress, int newAddress, b
 void CRefTableEntryArray::Sort() {
     // A stable sort gives an order the selection sort of the original could give as well, and
     // stays fast for tables of many thousand points.
-    std::stable_sort(items_.begin(), items_.end(), [](const CRefTableEntry& a, const CRefTableEntry& b) {
-        return a.SortKey() < b.SortKey();
-    });
+    std::stable_sort(items_.begin(), items_.end(), CRefTableEntry::SortsBefore);
 }
 
 void CRefTableEntryArray::MoveItem(int from, int to) {

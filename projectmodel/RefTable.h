@@ -21,8 +21,8 @@ public:
     // One value per column definition of the table.
     CStringArray m_values;
 
-    // The sort key: board × 1000 + address × 100 + group × 10 + entry.
-    long long SortKey() const;
+    // The reference order: board, address, group and entry compared as numbers in that order.
+    static bool SortsBefore(const CRefTableEntry& a, const CRefTableEntry& b);
     bool operator==(const CRefTableEntry&) const = default;
 };
 
@@ -33,7 +33,7 @@ public:
     const CRefTableEntry* Find(int address, int group, int entry) const;
     // Entries of the old device address are removed (flag set) or take the new address.
     void ReplaceDeviceAddress(int oldAddress, int newAddress, bool remove);
-    // Ascending by SortKey; equal keys keep their order.
+    // Ascending in the reference order; equal points keep their order.
     void Sort();
     // Takes the element at from out and puts it just before the element that was at to (at the
     // end when to equals the count). Nothing unless 0 <= from < count, 0 <= to <= count, from != to.

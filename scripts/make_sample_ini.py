@@ -238,6 +238,12 @@ EQUIPMENT = [
                        '调压方式,ENUM,有载(有载,无载)'])]),
     ('电压互感器', 'TV', [
         ('电压', 'YC', ['变比,FLOAT,2200(0-100000)'])], []),
+    # Equipment of kind SYSTEM takes points of the devices into its reference tables.
+    ('线路', 'SYSTEM', [
+        ('遥测', 'YC', ['系数,FLOAT,1(0-100000)']),
+        ('遥信', 'YX', ['取反,ENUM,否(否,是)']),
+        ('遥控', 'YK', [])], [
+        ('线路参数', 1, ['线路长度,FLOAT,10(0-1000)'])]),
 ]
 
 

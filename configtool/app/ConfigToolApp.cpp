@@ -4,7 +4,6 @@
 #include "AppText.h"
 #include "configtool/link/ConnectParamDlg.h"
 #include "configtool/link/FileDownloadDlg.h"
-#include "configtool/link/NetSocket.h"
 #include "configtool/shellui/RestartDlg.h"
 #include "MainFrame.h"
 #include "platform/Paths.h"

@@ -367,10 +367,11 @@ void CMainFrame::DoMonitor(LinkColour colour, const std::string& text, const std
                            std::size_t size) {
     if (!m_pMonitorView)
         return;
+    // Queued: the pane appends once per event-loop turn, so the link's frame handling never waits.
     if (data)
-        m_pMonitorView->AppendHex(data, size, ColourOf(colour));
+        m_pMonitorView->FeedHex(data, size, ColourOf(colour));
     else
-        m_pMonitorView->AppendLine(text, ColourOf(colour));
+        m_pMonitorView->FeedLine(text, ColourOf(colour));
 }
 
 // ---- Projects ----------------------------------------------------------------------------------

@@ -7,6 +7,8 @@
 // worker thread; they run on the user-interface thread while the worker waits, as sent messages
 // did. No widget is touched from the worker.
 #include "configtool/link/LinkInterfaces.h"
+#include "configtool/shellui/DownloadProgressDlg.h"
+#include "configtool/shellui/TextView.h"
 #include "RecentFileList.h"
 
 #include <cstdint>
@@ -14,13 +16,12 @@
 #include <map>
 #include <memory>
 #include <QMainWindow>
+#include <QPointer>
 #include <string>
 #include <vector>
 
 class CConfigDoc;
 class CConfigToolApp;
-class CDebugTextView;
-class CDownloadProgressDlg;
 class CMainTabBar;
 class IProjectTemplate;
 class QAction;
@@ -125,8 +126,9 @@ private:
     CMainTabBar* m_pWorkspaceBar = nullptr;
     CMainTabBar* m_pMonitorBar = nullptr;
     QTreeWidget* m_pProjectTree = nullptr;
-    CDebugTextView* m_pMonitorView = nullptr;
-    CDownloadProgressDlg* m_pWaitDlg = nullptr;
+    // Guarded: a report arriving while the frame closes must not touch a deleted window.
+    QPointer<CDebugTextView> m_pMonitorView;
+    QPointer<CDownloadProgressDlg> m_pWaitDlg;
     QLabel* m_pLinkPane = nullptr;
     QLabel* m_pClockPane = nullptr;
     QTimer* m_pTimer = nullptr;

@@ -1,5 +1,7 @@
 #include "DeviceLink.h"
 
+#include "unitlink/NetSocket.h"
+
 #include "platform/Gbk.h"
 #include "platform/Paths.h"
 #include "platform/Prompt.h"
@@ -34,7 +36,7 @@ std::size_t MinimumLength(std::uint8_t type) {
 
 } // namespace
 
-CDeviceLink::CDeviceLink(std::unique_ptr<ILinkTransport> transport, ILinkReport* report)
+CDeviceLink::CDeviceLink(std::unique_ptr<unitlink::ILinkTransport> transport, ILinkReport* report)
     : transport_(std::move(transport)), report_(report) {
     transport_->SetEvents(this);
 }
@@ -111,7 +113,7 @@ int CDeviceLink::DoConnect() {
         }
     }
     // Bytes of an earlier connection must not be taken for the start of a frame.
-    ring_.Clear();
+    cutter_.Clear();
     LogError("通讯建立!");
     connected_ = true;
     if (report_)
@@ -123,7 +125,7 @@ int CDeviceLink::DoClose() {
     if (connected_)
         transport_->Close();
     connected_ = false;
-    ring_.Clear();
+    cutter_.Clear();
     ++closeCount_;
     ResetTransfer();
     return 1;
@@ -139,6 +141,9 @@ int CDeviceLink::DoSendFrame(const CLinkFrame& frame, const std::string& text) {
         DoClose();
         return 0;
     }
+    // Every frame sent while a transfer runs starts the wait for the unit's answer afresh.
+    if (file_)
+        stepSince_ = std::chrono::steady_clock::now();
     if (!text.empty()) {
         LogSent(text);
         LogSentBytes(frame.Data(), static_cast<std::size_t>(frame.Length()));
@@ -146,13 +151,31 @@ int CDeviceLink::DoSendFrame(const CLinkFrame& frame, const std::string& text) {
     return 1;
 }
 
+bool CDeviceLink::CheckStepWait(std::chrono::steady_clock::time_point now) {
+    bool going = false;
+    transport_->RunOnLinkThread([&] {
+        if (!file_ || state_ == kIdle)
+            return;
+        if (now - stepSince_ <= stepWait_) {
+            going = true;
+            return;
+        }
+        const long long seconds = std::chrono::duration_cast<std::chrono::seconds>(stepWait_).count();
+        FailTransfer(platform::StrFormat("等待装置应答超时(%lld秒)，文件传输失败!", seconds));
+    });
+    return going;
+}
+
 void CDeviceLink::OnReceive(const std::uint8_t* data, std::size_t size) {
     OnData(data, size);
 }
 
 void CDeviceLink::OnReceiveError() {
-    platform::MessageBox("接收数据出错!");
+    if (connected_ && fileOpen_)
+        FailTransfer("通讯中断，文件传输失败!");
     DoClose();
+    // Shown once the socket's event is handled, never inside it.
+    transport_->Post([] { platform::MessageBox("接收数据出错!"); });
 }
 
 void CDeviceLink::OnPeerClosed() {
@@ -167,45 +190,10 @@ void CDeviceLink::OnPeerClosed() {
 
 void CDeviceLink::OnData(const std::uint8_t* data, std::size_t size) {
     const unsigned closes = closeCount_;
-    std::vector<std::uint8_t> frame;
-    // Bytes go into the ring only as far as it has room, so a long read never pushes out bytes of
-    // frames not yet taken.
-    while (size > 0) {
-        std::size_t chunk = ring_.Free() > 0 ? std::min(size, static_cast<std::size_t>(ring_.Free())) : size;
-        ring_.Append(data, chunk);
-        data += chunk;
-        size -= chunk;
-        while (ExtractFrame(frame)) {
-            ProcessFrame(frame.data(), frame.size());
-            if (closeCount_ != closes)
-                return; // the link was closed while handling the frame
-        }
-    }
-}
-
-bool CDeviceLink::ExtractFrame(std::vector<std::uint8_t>& frame) {
-    std::uint8_t head[8];
-    for (;;) {
-        if (ring_.Count() < 8)
-            return false;
-        ring_.PeekBytes(0, head, 8);
-        if (!HasSyncMarks(head)) {
-            ring_.Drop(1);
-            continue;
-        }
-        const std::int64_t l = GetI32(head + kOffLength);
-        // A length that cannot belong to a frame the ring could hold marks junk, not a frame start.
-        if (l < static_cast<std::int64_t>(kLengthBias) || l + 8 > ring_.Capacity()) {
-            ring_.Drop(1);
-            continue;
-        }
-        const int total = static_cast<int>(l + 8);
-        if (ring_.Count() < total)
-            return false;
-        frame.resize(static_cast<std::size_t>(total));
-        ring_.Take(frame.data(), total);
-        return true;
-    }
+    cutter_.Feed(data, size, [&](const std::uint8_t* frame, std::size_t n) {
+        ProcessFrame(frame, n);
+        return closeCount_ == closes; // the link was closed while handling the frame
+    });
 }
 
 void CDeviceLink::ProcessFrame(const std::uint8_t* f, std::size_t n) {
@@ -229,9 +217,11 @@ void CDeviceLink::ProcessFrame(const std::uint8_t* f, std::size_t n) {
         break;
     }
     case 4:
+        stepSince_ = std::chrono::steady_clock::now();
         HandleOpenReply(f, n);
         break;
     case 6:
+        stepSince_ = std::chrono::steady_clock::now();
         HandleDataFrame(f, n);
         break;
     case 11:
@@ -316,8 +306,7 @@ void CDeviceLink::HandleCloseReply() {
         }
         // A stream that ended early or ran long is not the unit's file.
         if (bytesDone_ != fileLength_) {
-            FailTransfer(platform::StrFormat("接收文件长度错误，远端文件长度为%d字节，实际接收%lld字节!",
-                                             fileLength_, static_cast<long long>(bytesDone_)));
+            FailTransfer(LengthErrorText(bytesDone_));
             return;
         }
     }
@@ -462,6 +451,13 @@ int CDeviceLink::ReceiveDataPacket(const std::uint8_t* f, std::size_t n) {
         LogError("数据包序号不连续!");
     packetNo_ = p;
     const std::size_t len = n - 36;
+    // A unit that sends more than it announced is not sending that file: stop at once rather than
+    // fill the disk.
+    if (bytesDone_ + static_cast<std::int64_t>(len) > fileLength_) {
+        SendAck(false, p, "发送文件接收失败报文");
+        FailTransfer(LengthErrorText(bytesDone_ + static_cast<std::int64_t>(len)));
+        return 0;
+    }
     if (len && std::fwrite(f + 36, 1, len, file_) != len) {
         if (!SendAck(false, p, "发送文件接收失败报文")) {
             FailTransfer("发送文件接收失败报文失败!");
@@ -545,7 +541,18 @@ int CDeviceLink::DoSendRestart(std::uint8_t board) {
 
 void CDeviceLink::FailTransfer(const std::string& text) {
     transferOk_ = 0;
+    const bool partialUpload = file_ && direction_ == kUpload;
     EndTransfer(text);
+    // What an upload that failed wrote is not the unit's file: it must not be taken for one.
+    if (partialUpload) {
+        std::error_code ec;
+        std::filesystem::remove(std::filesystem::path(localPath_), ec);
+    }
+}
+
+std::string CDeviceLink::LengthErrorText(std::int64_t received) const {
+    return platform::StrFormat("接收文件长度错误，远端文件长度为%d字节，实际接收%lld字节!", fileLength_,
+                               static_cast<long long>(received));
 }
 
 void CDeviceLink::CloseLocalFile() {
@@ -618,4 +625,8 @@ void CDeviceLink::LogReceivedBytes(const std::uint8_t* data, std::size_t size) {
 void CDeviceLink::LogError(const std::string& text) {
     if (report_)
         report_->MonitorText(LinkColour::Error, text);
+}
+
+std::unique_ptr<CDeviceLink> MakeDeviceLink(ILinkReport* report) {
+    return std::make_unique<CDeviceLink>(std::make_unique<unitlink::CNetSocket>(), report);
 }

@@ -3,18 +3,21 @@
 // frames in and out, the password challenge, one file transfer at a time in either direction, and
 // the restart command. Every monitor line goes to the report sink. All state lives on the thread
 // of the transport; the calls the worker thread makes are carried over to it and wait there.
-#include "ByteRing.h"
 #include "LinkFrame.h"
 #include "LinkInterfaces.h"
 
+#include "unitlink/FrameCutter.h"
+#include "unitlink/LinkTransport.h"
+
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <memory>
 #include <string>
 #include <vector>
 
-class CDeviceLink : public ILinkTransportEvents {
+class CDeviceLink : public unitlink::ILinkTransportEvents {
 public:
     static constexpr int kRingSize = 32768;
     static constexpr int kPacketData = 10140;
@@ -25,7 +28,7 @@ public:
     enum Direction : std::uint8_t { kDownload = 0, kUpload = 1 };
 
     // report is observed and must outlive the link.
-    CDeviceLink(std::unique_ptr<ILinkTransport> transport, ILinkReport* report);
+    CDeviceLink(std::unique_ptr<unitlink::ILinkTransport> transport, ILinkReport* report);
     ~CDeviceLink() override;
     CDeviceLink(const CDeviceLink&) = delete;
     CDeviceLink& operator=(const CDeviceLink&) = delete;
@@ -55,15 +58,21 @@ public:
     }
     int TransferState() const { return state_; }
 
+    // How long one step of a transfer (open, ready, a packet, the close) may wait for the unit.
+    static constexpr std::chrono::milliseconds kStepWait{30000};
+    void SetStepWait(std::chrono::milliseconds wait) { stepWait_ = wait; }
+    // Called by whoever waits for a transfer: ends it with a failure line when the unit has not
+    // answered its current step in time. False then (or when no transfer runs), else true.
+    bool CheckStepWait(std::chrono::steady_clock::time_point now = std::chrono::steady_clock::now());
+
     // Transport events (on the link's thread).
     void OnReceive(const std::uint8_t* data, std::size_t size) override;
     void OnReceiveError() override;
     void OnPeerClosed() override;
 
-    // Feeds received bytes through the ring and handles every whole frame.
+    // Feeds received bytes through the frame cutter and handles every whole frame.
     void OnData(const std::uint8_t* data, std::size_t size);
-    // Takes the next whole frame out of the ring; false when none is complete.
-    bool ExtractFrame(std::vector<std::uint8_t>& frame);
+    const unitlink::CFrameCutter& Cutter() const { return cutter_; }
     void ProcessFrame(const std::uint8_t* frame, std::size_t size);
 
     void EndTransfer(const std::string& text);
@@ -101,11 +110,13 @@ private:
     void SendPasswordResponse(const std::uint8_t* payload, std::size_t size);
     int SendAck(bool taken, std::uint16_t packet, const std::string& text);
     void FailTransfer(const std::string& text);
+    // The length-error line of an upload that received `received` bytes.
+    std::string LengthErrorText(std::int64_t received) const;
     void ReportProgress(int what);
     void CloseLocalFile();
     std::string LocalFileName() const;
 
-    std::unique_ptr<ILinkTransport> transport_;
+    std::unique_ptr<unitlink::ILinkTransport> transport_;
     ILinkReport* report_;
 
     int port_ = 7000;
@@ -123,10 +134,15 @@ private:
     std::uint8_t direction_ = kDownload;
     std::atomic<std::uint16_t> progressSpan_{100};
     std::atomic<std::uint16_t> progressBase_{0};
-    CByteRing ring_{kRingSize};
+    unitlink::CFrameCutter cutter_{kRingSize, kRingSize, unitlink::CFrameCutter::Start::SearchSync};
     std::atomic<int> passwordState_{0};
     std::atomic<int> transferOk_{0};
     std::atomic<bool> connected_{false};
     std::atomic<bool> fileOpen_{false};
     unsigned closeCount_ = 0;
+    std::chrono::milliseconds stepWait_ = kStepWait;
+    std::chrono::steady_clock::time_point stepSince_{};
 };
+
+// A link with the production transport (a TCP socket), made on the user-interface thread.
+std::unique_ptr<CDeviceLink> MakeDeviceLink(ILinkReport* report);

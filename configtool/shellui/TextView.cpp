@@ -9,6 +9,9 @@
 #include <QMenu>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTimer>
+
+#include <algorithm>
 
 using platform::Qs;
 
@@ -89,6 +92,105 @@ void CTextView::MarkAll(const std::string& text, bool matchCase, bool wholeWord)
 CDebugTextView::CDebugTextView(QWidget* parent)
     : CTextView(parent), m_pMatchDlg(std::make_unique<CTextMatchDlg>(this)) {
     setObjectName("debugTextView");
+    // Blocks (lines) beyond the limit leave from the top as new ones arrive.
+    document()->setMaximumBlockCount(kMaxLines);
+}
+
+namespace {
+
+constexpr std::size_t kHexPerLine = 16;
+
+} // namespace
+
+void CDebugTextView::FeedLine(const std::string& text, const QColor& colour) {
+    if (!IsOutputOn())
+        return;
+    Pending item;
+    item.colour = colour;
+    item.text = CTextFormat::Line(text, true);
+    item.lines = static_cast<std::size_t>(std::count(item.text.begin(), item.text.end(), '\n'));
+    Queue(std::move(item));
+}
+
+void CDebugTextView::FeedHex(const std::uint8_t* bytes, std::size_t count, const QColor& colour) {
+    if (!IsOutputOn() || count == 0 || !bytes)
+        return;
+    Pending item;
+    item.colour = colour;
+    item.hex = true;
+    item.bytes.assign(bytes, bytes + count);
+    item.lines = count / kHexPerLine + 1; // a break after every 16 bytes and one at the end
+    Queue(std::move(item));
+}
+
+void CDebugTextView::Queue(Pending&& item) {
+    m_pendingLines += item.lines;
+    m_pending.push_back(std::move(item));
+    // Whole items the pane would drop anyway are not kept until the flush.
+    while (m_pending.size() > 1 &&
+           m_pendingLines - m_pending.front().lines >= static_cast<std::size_t>(kMaxLines)) {
+        m_pendingLines -= m_pending.front().lines;
+        m_pending.pop_front();
+    }
+    if (!m_flushPosted) {
+        m_flushPosted = true;
+        // The first line after a quiet spell shows on the next turn; a stream of frames is
+        // appended in batches, so the pane's layout does not set the pace of a transfer.
+        const qint64 since = m_sinceFlush.isValid() ? m_sinceFlush.elapsed() : kFeedIntervalMs;
+        const int wait = since >= kFeedIntervalMs ? 0 : static_cast<int>(kFeedIntervalMs - since);
+        QTimer::singleShot(wait, this, [this] { FlushFeed(); });
+    }
+}
+
+void CDebugTextView::FlushFeed() {
+    m_flushPosted = false;
+    m_sinceFlush.start();
+    if (m_pending.empty())
+        return;
+    // Lines beyond the pane's limit at the front of the batch are skipped before formatting.
+    std::size_t skip = m_pendingLines > static_cast<std::size_t>(kMaxLines) ? m_pendingLines - kMaxLines : 0;
+    // A batch that fills the pane by itself replaces what is shown at once rather than pushing
+    // the old lines out one block at a time.
+    if (m_pendingLines >= static_cast<std::size_t>(kMaxLines))
+        document()->clear();
+    QTextCursor cursor(document());
+    cursor.movePosition(QTextCursor::End);
+    cursor.beginEditBlock();
+    for (Pending& item : m_pending) {
+        if (skip >= item.lines) {
+            skip -= item.lines;
+            continue;
+        }
+        std::string text;
+        if (item.hex) {
+            const std::size_t from = skip * kHexPerLine; // whole lines of 16 bytes
+            text = from < item.bytes.size()
+                       ? CTextFormat::Hex(item.bytes.data() + from, item.bytes.size() - from, true,
+                                          static_cast<int>(kHexPerLine))
+                       : std::string("\n");
+        } else {
+            text = std::move(item.text);
+            for (std::size_t dropped = 0; dropped < skip; ++dropped)
+                text.erase(0, text.find('\n') + 1);
+        }
+        skip = 0;
+        QTextCharFormat format;
+        format.setForeground(item.colour);
+        cursor.insertText(platform::Qs(text), format);
+    }
+    cursor.endEditBlock();
+    m_pending.clear();
+    m_pendingLines = 0;
+    if (IsOutputOn()) {
+        setTextCursor(cursor);
+        ensureCursorVisible();
+    }
+}
+
+void CDebugTextView::ClearAll() {
+    m_pending.clear();
+    m_pendingLines = 0;
+    CTextView::ClearAll();
 }
 
 CDebugTextView::~CDebugTextView() = default;

@@ -1,13 +1,17 @@
 #pragma once
 // The read-only text views of the main tool: CTextView appends coloured text, lines and
 // hexadecimal dumps and marks matches; CDebugTextView is the monitor pane with its context menu
-// (pause, continue, clear, copy, mark); CConfigTextView adds nothing.
+// (pause, continue, clear, copy, mark), fed in batches and bounded to its last lines;
+// CConfigTextView adds nothing.
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <QColor>
+#include <QElapsedTimer>
 #include <QTextEdit>
 #include <string>
+#include <vector>
 
 class QMenu;
 class CTextMatchDlg;
@@ -54,8 +58,26 @@ public:
         ID_MARK = 32844
     };
 
+    // The pane keeps only its last lines, so a long transfer cannot fill the memory.
+    static constexpr int kMaxLines = 3000;
+    static constexpr int kFeedIntervalMs = 200;
+
     explicit CDebugTextView(QWidget* parent = nullptr);
     ~CDebugTextView() override;
+
+    // The link's monitor feed: a text line, or bytes as a hex dump of 16 per line. Queued, and
+    // appended in one batch on a later turn of the event loop (at most every kFeedIntervalMs while
+    // frames keep coming), so a frame's handling (and its acknowledgement) never waits for the
+    // pane; of what is queued only the lines the pane keeps are formatted. Nothing is queued while
+    // output is paused.
+    void FeedLine(const std::string& text, const QColor& colour);
+    void FeedHex(const std::uint8_t* bytes, std::size_t count, const QColor& colour);
+    // Appends what is queued now (the event loop does it by itself).
+    void FlushFeed();
+    std::size_t PendingLines() const { return m_pendingLines; }
+
+    // Clears the pane and what is queued for it.
+    void ClearAll();
 
     // The "命令" menu: "暂停", "继续", "清除", "复制", "标记", a separator and "刷新", with the
     // enabled states of this moment. The caller owns it.
@@ -72,7 +94,20 @@ protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
+    struct Pending {
+        QColor colour;
+        bool hex = false;
+        std::string text;                // a line, with its line break
+        std::vector<std::uint8_t> bytes; // a dump
+        std::size_t lines = 0;           // line breaks it makes
+    };
+    void Queue(Pending&& item);
+
     std::unique_ptr<CTextMatchDlg> m_pMatchDlg;
+    std::deque<Pending> m_pending;
+    std::size_t m_pendingLines = 0;
+    bool m_flushPosted = false;
+    QElapsedTimer m_sinceFlush;
 };
 
 class CConfigTextView : public CTextView {

@@ -191,6 +191,8 @@ bool CNetMagThread::WaitTransfer() {
             return false;
         if (m_host->WaitDialogFlag() == 0)
             return false;
+        // A step the unit never answers ends the transfer as failed (the link says so).
+        m_pLink->CheckStepWait();
     }
     // A dialog closed while a short transfer ran ends the job too.
     return m_host->WaitDialogFlag() != 0 && !Stopping();

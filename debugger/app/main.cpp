@@ -1,8 +1,8 @@
 // Quorvex: the device debugging program of the communication unit.
-#include "MainFrame.h"
-#include "QuorvexApp.h"
+#include "debugger/views/MainFrame.h"
+#include "debugger/views/QuorvexApp.h"
 
-#include "configtool/link/NetSocket.h"
+#include "unitlink/NetSocket.h"
 
 #include "platform/Prompt.h"
 #include "platform/ui/QtTranslations.h"
@@ -30,7 +30,7 @@ int main(int argc, char* argv[]) {
     args.removeFirst();
     const std::string commandLine = args.join(' ').toStdString();
 
-    quorvex::CQuorvexApp app([] { return std::make_unique<CNetSocket>(); }, program.parent_path());
+    quorvex::CQuorvexApp app([] { return std::make_unique<unitlink::CNetSocket>(); }, program.parent_path());
     if (!app.LoginAndStart(commandLine))
         return 0;
     QObject::connect(&qapp, &QApplication::lastWindowClosed, &qapp, &QApplication::quit);

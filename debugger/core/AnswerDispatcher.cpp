@@ -1,9 +1,9 @@
-#include "AnswerDispatcher.h"
+#include "debugger/core/AnswerDispatcher.h"
 
-#include "BodyReader.h"
-#include "DeviceLink.h"
-#include "DeviceRequests.h"
-#include "ValueText.h"
+#include "debugger/core/DeviceLink.h"
+#include "debugger/core/DeviceRequests.h"
+#include "debugger/core/ValueText.h"
+#include "unitlink/BodyReader.h"
 
 #include "platform/Gbk.h"
 #include "platform/Paths.h"
@@ -28,12 +28,6 @@ std::string GbkText(const std::uint8_t* p, std::size_t n) {
     while (len < n && p[len] != 0)
         ++len;
     return platform::FromGbk(std::string_view(reinterpret_cast<const char*>(p), len));
-}
-
-std::string DottedAddress(std::uint32_t v) {
-    return platform::StrFormat("%d.%d.%d.%d", static_cast<int>(v >> 24 & 0xFF),
-                               static_cast<int>(v >> 16 & 0xFF), static_cast<int>(v >> 8 & 0xFF),
-                               static_cast<int>(v & 0xFF));
 }
 
 // A value: data type, size, number (low 7 bits when asked), then size x number bytes.
@@ -240,7 +234,7 @@ void CAnswerDispatcher::PortFrames(CBodyReader& r, std::uint8_t board) {
         text += " ] " + doc->linePrefix + platform::HexDump(bytes, n, 0);
         std::string tag = cls == 1 || cls == 2 ? "Net" : "Ser";
         tag += platform::StrFormat("%d", portIndex + 1) + "_";
-        tag += cls == 1 || cls == 2 ? DottedAddress(destAddress)
+        tag += cls == 1 || cls == 2 ? platform::DottedIPv4(destAddress)
                                     : platform::StrFormat("%d", static_cast<int>(device));
         shell.QueuePortLine(slot, sent, text, tag);
     }

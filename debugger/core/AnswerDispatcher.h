@@ -2,16 +2,20 @@
 // Handles every message of the unit (a kind-1 frame with a body) that the link accepts: the
 // login exchange, the port information, the file transfer steps, and the answers that go to the
 // monitor windows, the single-instance windows, the data sheets and the log files.
-#include "QuorvexShell.h"
+#include "debugger/core/QuorvexShell.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
 
+namespace unitlink {
+class CBodyReader;
+}
+
 namespace quorvex {
 
 class CDeviceLink;
-class CBodyReader;
+using CBodyReader = unitlink::CBodyReader;
 
 class CAnswerDispatcher {
 public:

@@ -1,13 +1,8 @@
-#include "DbEntry.h"
+#include "debugger/core/DbEntry.h"
+
+#include "platform/Text.h"
 
 namespace quorvex {
-
-bool HasEntry(const std::vector<CDbEntry>& entries, std::uint16_t address, std::uint16_t key) {
-    for (const CDbEntry& e : entries)
-        if (e.m_address == address && e.m_key == key)
-            return true;
-    return false;
-}
 
 CDeviceTime CDeviceTime::FromBytes(const std::uint8_t* p) {
     CDeviceTime t;
@@ -45,6 +40,17 @@ std::uint16_t CGroupQueue::NextGroup() {
         return kEnd;
     ++index_;
     return groups_[static_cast<std::size_t>(index_)];
+}
+
+std::string RecordTimeText(const CDeviceTime& t) {
+    return platform::StrFormat("%u-%02u-%02u %02u:%02u:%02u.%03u", t.year + 1900u, unsigned(t.month),
+                               unsigned(t.day), unsigned(t.hour), unsigned(t.minute), t.ms / 1000u,
+                               t.ms % 1000u);
+}
+
+std::string ClockText(const CDeviceTime& t) {
+    return platform::StrFormat("%04u-%02u-%02u %02u:%02u:%02u", t.year + 1900u, unsigned(t.month),
+                               unsigned(t.day), unsigned(t.hour), unsigned(t.minute), t.ms / 1000u);
 }
 
 } // namespace quorvex

@@ -78,9 +78,6 @@ private:
     std::unordered_map<std::uint32_t, std::vector<std::size_t>> map_;
 };
 
-// True when the list holds an entry with the same device address and key.
-bool HasEntry(const std::vector<CDbEntry>& entries, std::uint16_t address, std::uint16_t key);
-
 // A time as the unit sends it: milliseconds (seconds x 1000 + ms), minutes, hours, day, month and
 // the year counted from 1900.
 struct CDeviceTime {
@@ -94,6 +91,11 @@ struct CDeviceTime {
     static CDeviceTime FromBytes(const std::uint8_t* p);
     void ToBytes(std::uint8_t* p) const;
 };
+
+// "%u-%02u-%02u %02u:%02u:%02u.%03u" (history, remote commands, waveform records).
+std::string RecordTimeText(const CDeviceTime& t);
+// "%04u-%02u-%02u %02u:%02u:%02u" (the device clock and the log files).
+std::string ClockText(const CDeviceTime& t);
 
 // A live event of a device or a reference table.
 struct CEventRecord {

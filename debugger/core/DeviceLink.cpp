@@ -4,10 +4,10 @@
 #include "DeviceRequests.h"
 #include "Iec103Handler.h"
 
-#include "configtool/link/LinkFrame.h"
 #include "platform/Profile.h"
 #include "platform/Prompt.h"
 #include "platform/Text.h"
+#include "unitlink/FrameLayout.h"
 
 #include <algorithm>
 #include <fstream>
@@ -54,12 +54,11 @@ std::uint16_t LoginKeyFromCommandLine(const std::string& commandLine) {
     return static_cast<std::uint16_t>(platform::AtoLL(commandLine) & 0xFFFF);
 }
 
-CDeviceLink::CDeviceLink(std::unique_ptr<ILinkTransport> transport, IQuorvexShell* shell, CQuorvexData* data,
-                         const std::filesystem::path& settingsFile)
+CDeviceLink::CDeviceLink(std::unique_ptr<unitlink::ILinkTransport> transport, IQuorvexShell* shell,
+                         CQuorvexData* data, const std::filesystem::path& settingsFile)
     : transport_(std::move(transport)), shell_(shell), data_(data), logs_(data->SavFolder()),
       dispatcher_(std::make_unique<CAnswerDispatcher>(*this)),
       handler_(std::make_unique<CIec103Handler>(*this)), address_(ReadAddress(settingsFile)) {
-    work_.reserve(kRingSize);
     transport_->SetEvents(this);
 }
 
@@ -84,7 +83,7 @@ void CDeviceLink::SetAddress(const std::string& address, int port) {
 
 int CDeviceLink::Connect() {
     std::lock_guard lock(mutex_);
-    ring_.Clear();
+    cutter_.Clear();
     if (!transport_->Create()) {
         platform::MessageBox("创建TCP/IP槽失败!");
         return 0;
@@ -111,7 +110,7 @@ int CDeviceLink::Disconnect() {
     std::lock_guard lock(mutex_);
     if (connected_)
         transport_->Close();
-    ring_.Clear();
+    cutter_.Clear();
     ReleaseBoards();
     connected_ = false;
     return 1;
@@ -194,45 +193,22 @@ void CDeviceLink::OnReceiveError() {
     ShowLater("接收数据出错");
 }
 
-bool CDeviceLink::ExtractFrame(std::vector<std::uint8_t>& frame) {
-    if (ring_.Count() < static_cast<int>(linkframe::kHeaderSize))
-        return false;
-    std::uint8_t len[4];
-    ring_.PeekBytes(static_cast<int>(linkframe::kOffLength), len, 4);
-    const std::uint64_t total = std::uint64_t{linkframe::GetU32(len)} + 8;
-    if (total > static_cast<std::uint64_t>(kRingSize)) {
-        ring_.Drop(
-            static_cast<int>(std::min<std::uint64_t>(total, static_cast<std::uint64_t>(ring_.Count()))));
-        DebugNote("\nD报文长度越限，已丢弃\n");
-        return false;
-    }
-    if (static_cast<std::uint64_t>(ring_.Count()) < total)
-        return false;
-    frame.resize(static_cast<std::size_t>(total));
-    ring_.Take(frame.data(), static_cast<int>(total));
-    return true;
-}
-
 int CDeviceLink::AppendData(const std::uint8_t* data, std::size_t size) {
     std::lock_guard lock(mutex_);
-    ring_.Append(data, size);
     int result = 1;
-    // Every whole frame in the ring is handled now; a frame that is refused is dropped and the
-    // ones behind it still get their turn.
-    for (;;) {
-        const int before = ring_.Count();
-        if (!ExtractFrame(work_)) {
-            if (ring_.Count() != before && ring_.Count() >= static_cast<int>(linkframe::kHeaderSize))
-                continue; // an oversized frame was discarded; more may follow
-            return result;
-        }
-        const std::vector<std::uint8_t> frame = work_; // handlers may send, which never touches work_
-        if (frame.size() < linkframe::kHeaderSize) {
+    const std::uint64_t refused = cutter_.RefusedCount();
+    // Every whole frame is handled now; a piece that is refused is dropped and the frames behind
+    // it still get their turn.
+    cutter_.Feed(data, size, [&](const std::uint8_t* frame, std::size_t n) {
+        if (n < linkframe::kHeaderSize)
             result = 0;
-            continue;
-        }
-        HandleFrame(frame.data(), frame.size());
-    }
+        else
+            HandleFrame(frame, n);
+        return true;
+    });
+    if (cutter_.RefusedCount() != refused)
+        DebugNote("\nD报文长度越限，已丢弃\n");
+    return result;
 }
 
 void CDeviceLink::HandleFrame(const std::uint8_t* frame, std::size_t size) {

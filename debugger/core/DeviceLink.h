@@ -8,9 +8,9 @@
 #include "QuorvexData.h"
 #include "QuorvexShell.h"
 
-#include "configtool/link/ByteRing.h"
-#include "configtool/link/LinkInterfaces.h"
 #include "platform/Prompt.h"
+#include "unitlink/FrameCutter.h"
+#include "unitlink/LinkTransport.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -29,7 +29,7 @@ class CIec103Handler;
 // (nothing of an older file is lost then).
 bool WriteWholeFile(const std::string& path, const std::vector<std::uint8_t>& data);
 
-class CDeviceLink : public ILinkTransportEvents {
+class CDeviceLink : public unitlink::ILinkTransportEvents {
 public:
     static constexpr int kRingSize = 30720;
     static constexpr int kDefaultPort = 7001;
@@ -54,7 +54,7 @@ public:
 
     // shell and data are observed and must outlive the link. The unit's address comes from key
     // IP_ADDR of section "TCP Config" in settingsFile ("CFG_TOOL.INI").
-    CDeviceLink(std::unique_ptr<ILinkTransport> transport, IQuorvexShell* shell, CQuorvexData* data,
+    CDeviceLink(std::unique_ptr<unitlink::ILinkTransport> transport, IQuorvexShell* shell, CQuorvexData* data,
                 const std::filesystem::path& settingsFile);
     ~CDeviceLink() override;
     CDeviceLink(const CDeviceLink&) = delete;
@@ -124,6 +124,7 @@ public:
     IQuorvexShell& Shell() { return *shell_; }
     CQuorvexData& Data() { return *data_; }
     const CLogFiles& Logs() const { return logs_; }
+    const unitlink::CFrameCutter& Cutter() const { return cutter_; }
 
     // Transport events.
     void OnReceive(const std::uint8_t* data, std::size_t size) override { AppendData(data, size); }
@@ -134,12 +135,11 @@ private:
     friend class CAnswerDispatcher;
     friend class CIec103Handler;
 
-    bool ExtractFrame(std::vector<std::uint8_t>& frame);
     void HandleFrame(const std::uint8_t* frame, std::size_t size);
     // Ends a transfer: buffer released, progress window closed.
     void EndTransfer(int closeDelayMs = 0);
 
-    std::unique_ptr<ILinkTransport> transport_;
+    std::unique_ptr<unitlink::ILinkTransport> transport_;
     IQuorvexShell* shell_;
     CQuorvexData* data_;
     CLogFiles logs_;
@@ -155,8 +155,7 @@ private:
     std::uint16_t manualWaitKey_ = 0;
     TableKey tableWaitKey_;
     std::uint16_t settingsWaitKey_ = 0;
-    CByteRing ring_{kRingSize};
-    std::vector<std::uint8_t> work_;
+    unitlink::CFrameCutter cutter_{kRingSize, kRingSize, unitlink::CFrameCutter::Start::AtHead};
     std::string address_;
     int port_ = kDefaultPort;
     std::string transferName_;

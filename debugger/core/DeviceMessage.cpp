@@ -1,4 +1,4 @@
-#include "DeviceMessage.h"
+#include "debugger/core/DeviceMessage.h"
 
 #include <cstring>
 

@@ -33,8 +33,6 @@ public:
     std::uint8_t GetKind() const { return kind_; }
     std::uint8_t GetBoard() const { return board_; }
     std::uint16_t GetAddress() const { return address_; }
-    void SetKind(std::uint8_t kind) { kind_ = kind; }
-    void SetBoard(std::uint8_t board) { board_ = board; }
     void SetAddress(std::uint16_t address) { address_ = address; }
 
 private:

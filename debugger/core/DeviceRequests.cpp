@@ -3,6 +3,7 @@
 #include "ValueText.h"
 
 #include "platform/Gbk.h"
+#include "unitlink/RequestBodies.h"
 
 #include <cmath>
 #include <cstring>
@@ -13,14 +14,9 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-void Put16(Bytes& b, std::uint16_t v) {
-    b.push_back(static_cast<std::uint8_t>(v));
-    b.push_back(static_cast<std::uint8_t>(v >> 8));
-}
-void Put32(Bytes& b, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i)
-        b.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
-}
+using unitlink::body::Put16;
+using unitlink::body::Put32;
+
 void PutTime(Bytes& b, const CDeviceTime& t) {
     std::uint8_t raw[7];
     t.ToBytes(raw);
@@ -31,11 +27,6 @@ CDeviceMessage Unit(std::uint8_t board, Bytes body) {
 }
 CDeviceMessage Asdu(std::uint8_t board, std::uint16_t device, Bytes body) {
     return CDeviceMessage(CDeviceMessage::kKindAsdu, board, device, std::move(body));
-}
-void PutName(Bytes& b, const std::string& utf8) {
-    const std::string gbk = platform::ToGbk(utf8);
-    b.insert(b.end(), gbk.begin(), gbk.end());
-    b.push_back(0);
 }
 // The value truncated toward zero as a 32-bit integer (saturated at the ends of its range).
 std::int32_t Truncated(float v) {
@@ -73,9 +64,7 @@ CDeviceMessage Heartbeat() {
 }
 
 CDeviceMessage ChallengeAnswer(std::uint32_t answer) {
-    Bytes b = {14};
-    Put32(b, answer);
-    return Unit(kUnitBoard, std::move(b));
+    return Unit(kUnitBoard, unitlink::body::ChallengeAnswer(answer));
 }
 
 CDeviceMessage PortInformation() {
@@ -84,54 +73,32 @@ CDeviceMessage PortInformation() {
 
 CDeviceMessage FileOpen(std::uint8_t board, std::uint8_t direction, std::uint32_t size,
                         const std::string& name) {
-    Bytes b = {4, direction};
-    Put32(b, size);
-    PutName(b, name);
-    return Unit(board, std::move(b));
+    return Unit(board, unitlink::body::FileOpen(direction, size, name));
 }
 
 CDeviceMessage FileChunk(std::uint8_t board, std::uint32_t handle, bool more, std::uint16_t chunk,
                          const std::uint8_t* data, std::uint32_t n) {
-    Bytes b = {6};
-    b.reserve(8 + n);
-    Put32(b, handle);
-    b.push_back(more ? 1 : 0);
-    Put16(b, chunk);
-    if (n)
-        b.insert(b.end(), data, data + n);
-    return Unit(board, std::move(b));
+    return Unit(board, unitlink::body::FileData(handle, more ? 1 : 0, chunk, data, n));
 }
 
 CDeviceMessage UploadStart(std::uint8_t board, std::uint32_t handle) {
-    Bytes b = {5};
-    Put32(b, handle);
-    b.push_back(1);
-    return Unit(board, std::move(b));
+    return Unit(board, unitlink::body::FileReady(handle));
 }
 
 CDeviceMessage UploadAck(std::uint8_t board, std::uint32_t handle, std::uint16_t chunk) {
-    Bytes b = {6};
-    Put32(b, handle);
-    b.push_back(1);
-    Put16(b, chunk);
-    return Unit(board, std::move(b));
+    return Unit(board, unitlink::body::FileData(handle, 1, chunk));
 }
 
 CDeviceMessage FileClose(std::uint8_t board, const std::string& name) {
-    Bytes b = {7};
-    PutName(b, name);
-    return Unit(board, std::move(b));
+    return Unit(board, unitlink::body::FileClose(name));
 }
 
 CDeviceMessage Restart(std::uint8_t board) {
-    return Unit(board, {2});
+    return Unit(board, unitlink::body::Restart());
 }
 
 CDeviceMessage StringCommand(const std::string& text) {
-    const std::string gbk = platform::ToGbk(text);
-    Bytes b = {3};
-    b.insert(b.end(), gbk.begin(), gbk.end());
-    return Unit(kUnitBoard, std::move(b));
+    return Unit(kUnitBoard, unitlink::body::StringCommand(text));
 }
 
 std::string NormaliseDirectoryPath(std::string path) {

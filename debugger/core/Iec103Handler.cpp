@@ -1,9 +1,9 @@
-#include "Iec103Handler.h"
+#include "debugger/core/Iec103Handler.h"
 
-#include "BodyReader.h"
-#include "DeviceLink.h"
-#include "DeviceRequests.h"
-#include "ValueText.h"
+#include "debugger/core/DeviceLink.h"
+#include "debugger/core/DeviceRequests.h"
+#include "debugger/core/ValueText.h"
+#include "unitlink/BodyReader.h"
 
 #include "platform/Gbk.h"
 #include "platform/Prompt.h"

@@ -5,10 +5,14 @@
 #include <cstddef>
 #include <cstdint>
 
+namespace unitlink {
+class CBodyReader;
+}
+
 namespace quorvex {
 
 class CDeviceLink;
-class CBodyReader;
+using CBodyReader = unitlink::CBodyReader;
 
 class CIec103Handler {
 public:

@@ -1,20 +1,9 @@
-#include "LogFiles.h"
+#include "debugger/core/LogFiles.h"
 
-#include "platform/Gbk.h"
 #include "platform/Text.h"
-
-#include <cstdio>
+#include "platform/TextFile.h"
 
 namespace quorvex {
-
-namespace {
-
-std::string TimeText(const CDeviceTime& t) {
-    return platform::StrFormat("%u-%02u-%02u %02u:%02u:%02u", t.year + 1900u, unsigned{t.month},
-                               unsigned{t.day}, unsigned{t.hour}, unsigned{t.minute}, t.ms / 1000u);
-}
-
-} // namespace
 
 std::string CLogFiles::CommandTypeText(std::uint8_t type) {
     static const char* const kTexts[] = {"遥控选择",       "遥控执行",   "遥控撤销",       "遥调选择",
@@ -46,7 +35,7 @@ std::string CLogFiles::RemoteCommandLine(const CRemoteCommandRecord& r) {
     line += platform::StrFormat("组号%u ", unsigned{r.m_group});
     line += platform::StrFormat("条目号%u ", unsigned{r.m_entry});
     line += r.m_value + " ";
-    line += TimeText(r.m_time) + " ";
+    line += ClockText(r.m_time) + " ";
     line += r.m_description + "\n";
     return line;
 }
@@ -57,24 +46,16 @@ std::string CLogFiles::HistoryEventLine(const CHistoryEventRecord& r) {
                             unsigned{r.m_entry}, unsigned{r.m_fun}, unsigned{r.m_inf});
     line += EventTypeText(r.m_eventType) + " ";
     line += r.m_value + " ";
-    line += TimeText(r.m_time) + "\n";
+    line += ClockText(r.m_time) + "\n";
     return line;
 }
 
 void CLogFiles::Append(const char* fileName, const std::string& utf8) const {
-    std::string gbk = platform::ToGbk(utf8);
-    std::string out;
-    out.reserve(gbk.size() + 8);
-    for (char c : gbk) {
-        if (c == '\n')
-            out += '\r';
-        out += c;
-    }
-    std::FILE* f = std::fopen((sav_ / fileName).c_str(), "ab");
-    if (!f)
+    platform::CGbkTextWriter out;
+    if (!out.Open(sav_ / fileName, true))
         return;
-    std::fwrite(out.data(), 1, out.size(), f);
-    std::fclose(f);
+    out.Write(utf8);
+    out.Close();
 }
 
 void CLogFiles::SaveEventFile(const CEventRecord& ev, int kind) const {

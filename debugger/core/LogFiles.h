@@ -2,7 +2,7 @@
 // The plain-text logs the debugging program keeps in its "sav" folder: live events of devices and
 // reference tables, remote commands, history events and the debug text of the unit. Each record
 // is one line appended to its file, in GBK with CR LF; a file that cannot be opened is skipped.
-#include "DbEntry.h"
+#include "debugger/core/DbEntry.h"
 
 #include <filesystem>
 #include <string>

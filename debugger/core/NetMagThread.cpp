@@ -1,6 +1,6 @@
-#include "NetMagThread.h"
+#include "debugger/core/NetMagThread.h"
 
-#include "DeviceLink.h"
+#include "debugger/core/DeviceLink.h"
 
 #include "platform/Prompt.h"
 

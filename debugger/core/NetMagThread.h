@@ -3,7 +3,7 @@
 // to download or upload; it waits on four manual-reset events (send, wake, download, upload) and
 // carries each job over to the link's thread, where the link does the work. Posted messages are
 // copied and queued, so none is lost and the poster need not keep them.
-#include "DeviceMessage.h"
+#include "debugger/core/DeviceMessage.h"
 
 #include "platform/EventSet.h"
 

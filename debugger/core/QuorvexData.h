@@ -1,10 +1,10 @@
 #pragma once
 // The program-wide data the link's answers fill: the board records of the unit, the entries of
 // the monitored devices and reference tables, and the queue of group numbers being read.
-#include "DbEntry.h"
-#include "UnitBoard.h"
+#include "debugger/core/DbEntry.h"
+#include "debugger/core/UnitBoard.h"
 
-#include "configtool/link/LinkFrame.h"
+#include "unitlink/FrameLayout.h"
 
 #include <cstdint>
 #include <filesystem>

@@ -4,7 +4,7 @@
 // progress window, the monitor windows, the single-instance windows and the data sheets. The shell
 // implements it with widgets; tests implement it with recorders. Every call is made on the link's
 // (the user-interface) thread. Calls about a window that is not open are simply ignored.
-#include "DbEntry.h"
+#include "debugger/core/DbEntry.h"
 
 #include <cstdint>
 #include <functional>

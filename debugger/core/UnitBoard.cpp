@@ -1,4 +1,4 @@
-#include "UnitBoard.h"
+#include "debugger/core/UnitBoard.h"
 
 #include "platform/Gbk.h"
 

@@ -1,4 +1,4 @@
-#include "ValueText.h"
+#include "debugger/core/ValueText.h"
 
 #include "platform/Gbk.h"
 #include "platform/Text.h"

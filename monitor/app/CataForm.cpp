@@ -12,6 +12,7 @@
 #include <QDialogButtonBox>
 
 #include <QComboBox>
+#include <QPointer>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -233,16 +234,25 @@ void CCataForm::Upload(int row) {
     if (row < 0 || row >= static_cast<int>(entries_.size()) || entries_[row].type != 1)
         return;
     const CatalogueEntry entry = entries_[row];
+    if (entry.size > kMaxTransferBytes) {
+        platform::MessageBox(kUploadTooLarge);
+        return;
+    }
+    // The dialogs belong to the main window and this window is looked at again afterwards: a
+    // reconnect while a dialog is open closes the monitor windows.
+    const QPointer<CCataForm> self(this);
     const std::string chosen =
-        ChooseFile(this, true, "保存文件", app_.SavFolder().string(), entry.name, {Qs("所有文件 (*.*)")});
-    if (chosen.empty())
+        ChooseFile(window(), true, "保存文件", app_.SavFolder().string(), entry.name, {Qs(kAllFilesFilter)});
+    if (!self || chosen.empty())
         return;
     remote_ = path_ + "/" + entry.name;
     local_ = chosen;
     board_ = 0;
     fileId_ = 0;
     total_ = entry.size;
-    buffer_.assign(total_, 0);
+    // The buffer grows with the data that arrives, never by what the listing claims.
+    buffer_.clear();
+    buffer_.shrink_to_fit();
     held_ = true;
     done_ = 0;
     chunkNo_ = 0;
@@ -258,20 +268,28 @@ void CCataForm::Download() {
         platform::MessageBox("当前路径错。");
         return;
     }
+    const QPointer<CCataForm> self(this);
     const std::string chosen =
-        ChooseFile(this, false, "下装文件", app_.ProgramFolder().string(), {}, {Qs("所有文件 (*.*)")});
-    if (chosen.empty())
+        ChooseFile(window(), false, "下装文件", app_.ProgramFolder().string(), {}, {Qs(kAllFilesFilter)});
+    if (!self || chosen.empty())
         return;
-    CDownloadTargetDlg target(app_.model.Boards(), chosen, path_ + "/" + platform::FileNameOf(chosen), this);
-    if (platform::RunDialog(target) != QDialog::Accepted)
+    CDownloadTargetDlg target(app_.model.Boards(), chosen, path_ + "/" + platform::FileNameOf(chosen),
+                              window());
+    if (platform::RunDialog(target) != QDialog::Accepted || !self)
         return;
     remote_ = target.m_target;
     local_ = chosen;
     board_ = target.m_board;
     fileId_ = 0;
     FreeBuffer();
+    std::error_code ec;
+    const std::uintmax_t size = std::filesystem::file_size(std::filesystem::path(local_), ec);
+    if (!ec && size > kMaxTransferBytes) {
+        platform::MessageBox(kDownloadTooLarge);
+        return;
+    }
     std::string bytes;
-    if (!platform::ReadFileBytes(local_, bytes) || bytes.size() > 0xFFFFFFFFu) {
+    if (ec || !platform::ReadFileBytes(local_, bytes) || bytes.size() > kMaxTransferBytes) {
         platform::MessageBox("读取文件失败。");
         return;
     }
@@ -289,8 +307,8 @@ void CCataForm::Download() {
 
 void CCataForm::OnOpenReply(std::uint8_t ok, std::uint32_t length, std::uint32_t fileId) {
     if (ok == 0 || length != total_) {
-        platform::MessageBox(ok == 0 ? "文件打开失败。" : "文件大小有误。");
         CloseProgress();
+        app_.MessageLater(ok == 0 ? "文件打开失败。" : "文件大小有误。");
         return;
     }
     StopTimer();
@@ -323,8 +341,8 @@ void CCataForm::OnChunkAnswer(std::uint32_t fileId, std::uint8_t ok, std::uint16
     else if (static_cast<std::uint16_t>(chunkNo + 1) != chunkNo_)
         error = "文件数据段号错。";
     if (error) {
-        platform::MessageBox(error);
         CloseProgress();
+        app_.MessageLater(error);
         return;
     }
     StopTimer();
@@ -340,26 +358,26 @@ void CCataForm::OnChunkAnswer(std::uint32_t fileId, std::uint8_t ok, std::uint16
     if (progress_)
         progress_->SetPos(100);
     CloseProgress();
-    platform::MessageBox("文件传输完毕。");
+    app_.MessageLater("文件传输完毕。");
 }
 
 void CCataForm::OnChunk(std::uint32_t fileId, std::uint8_t more, std::uint16_t chunkNo,
                         const std::uint8_t* data, std::size_t size) {
     if (static_cast<std::uint64_t>(done_) + size > total_) {
-        platform::MessageBox("文件大小有误。");
         CloseProgress();
+        app_.MessageLater("文件大小有误。");
         return;
     }
     if (fileId != fileId_) {
-        platform::MessageBox("文件标识错。");
         CloseProgress();
+        app_.MessageLater("文件标识错。");
         return;
     }
     StopTimer();
     if (!held_)
         return;
     if (size)
-        std::copy(data, data + size, buffer_.begin() + done_);
+        buffer_.insert(buffer_.end(), data, data + size);
     chunkNo_ = chunkNo;
     done_ += static_cast<std::uint32_t>(size);
     app_.link.SendRequest(CFileAnswerMsg(fileId_, 1, chunkNo_));
@@ -377,14 +395,14 @@ void CCataForm::OnChunk(std::uint32_t fileId, std::uint8_t more, std::uint16_t c
     if (progress_)
         progress_->SetPos(100);
     CloseProgress();
-    platform::MessageBox(written ? "文件传输完毕。" : "写入文件失败。");
+    app_.MessageLater(written ? "文件传输完毕。" : "写入文件失败。");
 }
 
 void CCataForm::OnTimeout() {
     FreeBuffer();
     CloseProgress();
     StopTimer();
-    platform::MessageBox("等待文件数据超时，停止发送。");
+    app_.MessageLater("等待文件数据超时，停止发送。");
 }
 
 } // namespace marindle

@@ -1,6 +1,7 @@
 #include "Catalogue.h"
 
 #include "monitor/core/DevTime.h"
+#include "platform/Gbk.h"
 #include "platform/Text.h"
 
 #include <algorithm>
@@ -41,7 +42,8 @@ std::string OpenFolderPath(const std::string& current, const CatalogueEntry& e) 
 }
 
 namespace {
-// Names compare byte by byte as signed characters over at most 256 of them; a prefix comes first.
+// Names compare by their GBK bytes, as the unit sorts them: byte by byte as signed characters over
+// at most 256 of them; a prefix comes first.
 int CompareNames(const std::string& a, const std::string& b) {
     const std::size_t n = std::min<std::size_t>({a.size(), b.size(), 256});
     for (std::size_t i = 0; i < n; ++i) {
@@ -55,13 +57,21 @@ int CompareNames(const std::string& a, const std::string& b) {
 } // namespace
 
 void SortCatalogue(std::vector<CatalogueEntry>& entries, int column, bool ascending) {
-    auto before = [column, ascending](const CatalogueEntry& a, const CatalogueEntry& b) {
+    // Each name converted once, not at every comparison; the entries are sorted by index.
+    std::vector<std::string> gbk(column == 0 ? entries.size() : 0);
+    for (std::size_t i = 0; i < gbk.size(); ++i)
+        gbk[i] = platform::ToGbk(entries[i].name);
+    auto before = [&](std::size_t ia, std::size_t ib) {
+        const CatalogueEntry& a = entries[ia];
+        const CatalogueEntry& b = entries[ib];
+        if (a.up != b.up)
+            return a.up > b.up;
         if (column == 0) {
-            const int c = CompareNames(a.name, b.name);
+            const int c = CompareNames(gbk[ia], gbk[ib]);
             if (c == 0) {
                 // The shorter of two names sharing the prefix comes first in both directions.
-                const std::size_t la = std::min<std::size_t>(a.name.size(), 256);
-                const std::size_t lb = std::min<std::size_t>(b.name.size(), 256);
+                const std::size_t la = std::min<std::size_t>(gbk[ia].size(), 256);
+                const std::size_t lb = std::min<std::size_t>(gbk[ib].size(), 256);
                 return la < lb;
             }
             return ascending ? c < 0 : c > 0;
@@ -70,11 +80,15 @@ void SortCatalogue(std::vector<CatalogueEntry>& entries, int column, bool ascend
         std::uint32_t vb = column == 1 ? b.size : column == 2 ? b.type : b.time;
         return ascending ? va < vb : va > vb;
     };
-    std::stable_sort(entries.begin(), entries.end(), [&](const CatalogueEntry& a, const CatalogueEntry& b) {
-        if (a.up != b.up)
-            return a.up > b.up;
-        return before(a, b);
-    });
+    std::vector<std::size_t> order(entries.size());
+    for (std::size_t i = 0; i < order.size(); ++i)
+        order[i] = i;
+    std::stable_sort(order.begin(), order.end(), before);
+    std::vector<CatalogueEntry> sorted;
+    sorted.reserve(entries.size());
+    for (std::size_t i : order)
+        sorted.push_back(std::move(entries[i]));
+    entries = std::move(sorted);
     for (std::size_t i = 0; i < entries.size(); ++i)
         entries[i].position = static_cast<std::uint16_t>(i);
 }

@@ -17,6 +17,11 @@ struct CatalogueEntry {
 };
 
 inline constexpr const char* kRootPath = "<root>";
+// The largest file sent or received (100 MB, as the device debugger allows): the size a listing
+// claims is not trusted with memory.
+inline constexpr std::uint32_t kMaxTransferBytes = 104857600;
+inline constexpr const char* kUploadTooLarge = "文件大小超过100MB，不能上装。";
+inline constexpr const char* kDownloadTooLarge = "文件大小超过100MB，不能下装。";
 
 // Adds an entry of a listing: "." is dropped, ".." becomes the up entry "向上...". False when
 // nothing was added.

@@ -14,6 +14,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QPointer>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -206,11 +207,16 @@ void CEventForm::ShowRecords(bool last) {
 }
 
 void CEventForm::Export() {
+    if (!app_.model.FindDeviceByKey(Key().key))
+        return;
+    // The question runs an event loop: this window and the device are looked at again after it.
+    const QPointer<CEventForm> self(this);
+    if (platform::MessageBox("确定将当前历史事件导出为文本？", {}, platform::Icon::Question,
+                             platform::Buttons::YesNo) != platform::Answer::Yes ||
+        !self)
+        return;
     const CDeviceRecord* d = app_.model.FindDeviceByKey(Key().key);
     if (!d)
-        return;
-    if (platform::MessageBox("确定将当前历史事件导出为文本？", {}, platform::Icon::Question,
-                             platform::Buttons::YesNo) != platform::Answer::Yes)
         return;
     std::vector<std::vector<std::string>> rows;
     for (int r = 0; r < list_->rowCount(); ++r) {
@@ -301,11 +307,15 @@ void CRmtForm::ShowRecords(bool) {
 }
 
 void CRmtForm::Export() {
+    if (!app_.model.FindDeviceByKey(Key().key))
+        return;
+    const QPointer<CRmtForm> self(this);
+    if (platform::MessageBox("确定将当前远方命令导出为文本？", {}, platform::Icon::Question,
+                             platform::Buttons::YesNo) != platform::Answer::Yes ||
+        !self)
+        return;
     const CDeviceRecord* d = app_.model.FindDeviceByKey(Key().key);
     if (!d)
-        return;
-    if (platform::MessageBox("确定将当前远方命令导出为文本？", {}, platform::Icon::Question,
-                             platform::Buttons::YesNo) != platform::Answer::Yes)
         return;
     const std::filesystem::path file = app_.SavFolder() / ("RMT_" + d->name + ".txt");
     if (!WriteExport(file, RemoteCmdExportText(records_)))
@@ -359,10 +369,10 @@ bool CWaveForm::SendQuery(CDeviceRecord& d, std::time_t start, std::time_t end) 
     if (mode_ == 1) {
         std::string message;
         if (!ParseNof(Ss(nof_->text().trimmed()), nof, message)) {
-            platform::MessageBox(message);
             nof_->setFocus();
             if (!nof_->text().isEmpty())
                 nof_->selectAll();
+            platform::MessageBox(message);
             return false;
         }
     }

@@ -44,6 +44,13 @@ CMainFrame::CMainFrame(CMarindleApp& app) : app_(app) {
     mdi_->setTabsClosable(true);
     mdi_->setTabsMovable(true);
     setCentralWidget(mdi_);
+    // Every window shows maximised when its tab is activated. The area restores the window it
+    // activates after the active one was closed (a reconnect closes the link-bound windows), and
+    // from then on every tab would open restored.
+    connect(mdi_, &QMdiArea::subWindowActivated, this, [](QMdiSubWindow* sub) {
+        if (sub && !sub->isMaximized())
+            sub->showMaximized();
+    });
     // A double click on the selected tab closes its window.
     if (auto* tabs = mdi_->findChild<QTabBar*>())
         connect(tabs, &QTabBar::tabBarDoubleClicked, this, [this, tabs](int index) {
@@ -52,27 +59,26 @@ CMainFrame::CMainFrame(CMarindleApp& app) : app_(app) {
         });
 
     QMenu* comm = menuBar()->addMenu(Qs("通讯(&C)"));
-    AddCommand(comm, 32771, "通讯参数(&P)", &CMarindleApp::OnCommParams);
-    AddCommand(comm, 32772, "建立连接(&C)", nullptr);
-    connect(actions_[32772], &QAction::triggered, this, [this] { app_.OnConnect(); });
-    AddCommand(comm, 32773, "断开连接(&D)", &CMarindleApp::OnDisconnect);
+    AddCommand(comm, 32771, "通讯参数(&P)", [this] { app_.OnCommParams(); });
+    AddCommand(comm, 32772, "建立连接(&C)", [this] { app_.OnConnect(); });
+    AddCommand(comm, 32773, "断开连接(&D)", [this] { app_.OnDisconnect(); });
     comm->addSeparator();
-    AddCommand(comm, 32806, "通讯报文(&M)", &CMarindleApp::OnMainTrace);
+    AddCommand(comm, 32806, "通讯报文(&M)", [this] { app_.OnMainTrace(); });
     comm->addSeparator();
-    AddCommand(comm, 32785, "复位并重新启动通讯装置", &CMarindleApp::OnRemoteReset);
-    AddCommand(comm, 32786, "取消所有置数", &CMarindleApp::OnCancelAllManual);
+    AddCommand(comm, 32785, "复位并重新启动通讯装置", [this] { app_.OnRemoteReset(); });
+    AddCommand(comm, 32786, "取消所有置数", [this] { app_.OnCancelAllManual(); });
     QAction* clock = AddCommand(comm, 32792, "查看或设置装置时钟", nullptr);
-    AddCommand(comm, 32794, "查看时钟", &CMarindleApp::OnViewClocks);
-    AddCommand(comm, 32793, "系统时钟", &CMarindleApp::OnSystemClock);
-    AddCommand(comm, 32795, "自定义时钟", &CMarindleApp::OnCustomClock);
-    AddCommand(comm, 32826, "查看装置版本", &CMarindleApp::OnVersion);
+    AddCommand(comm, 32794, "查看时钟", [this] { app_.OnViewClocks(); });
+    AddCommand(comm, 32793, "系统时钟", [this] { app_.OnSystemClock(); });
+    AddCommand(comm, 32795, "自定义时钟", [this] { app_.OnCustomClock(); });
+    AddCommand(comm, 32826, "查看装置版本", [this] { app_.OnVersion(); });
     comm->addSeparator();
     QAction* quit = comm->addAction(Qs("退出(&X)"));
     connect(quit, &QAction::triggered, this, &QWidget::close);
 
     QMenu* view = menuBar()->addMenu(Qs("查看(&V)"));
     QMenu* help = menuBar()->addMenu(Qs("帮助(&H)"));
-    AddCommand(help, 57664, "关于组态调试工具(&A)...", &CMarindleApp::OnAbout);
+    AddCommand(help, 57664, "关于组态调试工具(&A)...", [this] { app_.OnAbout(); });
 
     auto* tools = addToolBar(Qs("工具栏"));
     tools->setObjectName("toolBar128");
@@ -170,13 +176,13 @@ CMainFrame::~CMainFrame() {
     app_.windows.SetMdiArea(nullptr);
 }
 
-QAction* CMainFrame::AddCommand(QMenu* menu, int id, const char* caption, void (CMarindleApp::*handler)()) {
+QAction* CMainFrame::AddCommand(QMenu* menu, int id, const char* caption, std::function<void()> handler) {
     QAction* a = menu->addAction(Qs(caption));
     a->setData(id);
     a->setObjectName(QString("action%1").arg(id));
     actions_[id] = a;
     if (handler)
-        connect(a, &QAction::triggered, this, [this, handler] { (app_.*handler)(); });
+        connect(a, &QAction::triggered, this, std::move(handler));
     return a;
 }
 

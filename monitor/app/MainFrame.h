@@ -3,6 +3,7 @@
 // the clock drop-down, the status bar with address, link text and time, the "Workspace" bar with
 // the two structure trees and the "Warnspace" bar with the warning view, the notice window of the
 // link, and the timer that drives the link's time-outs and keep-alive.
+#include <functional>
 #include <map>
 #include <memory>
 #include <QElapsedTimer>
@@ -66,7 +67,8 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    QAction* AddCommand(QMenu* menu, int id, const char* caption, void (CMarindleApp::*handler)());
+    // A command of the menus and toolbars; handler (when given) runs when it is triggered.
+    QAction* AddCommand(QMenu* menu, int id, const char* caption, std::function<void()> handler);
     void OnLinkTimer();
 
     CMarindleApp& app_;

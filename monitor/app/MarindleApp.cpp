@@ -1,7 +1,6 @@
 #include "MarindleApp.h"
 
 #include "CommParamDlg.h"
-#include "configtool/link/LinkInterfaces.h"
 #include "MainFrame.h"
 #include "monitor/core/ClockCommands.h"
 #include "monitor/coreui/DevClockDlg.h"
@@ -9,8 +8,10 @@
 #include "platform/Prompt.h"
 #include "platform/Text.h"
 #include "platform/ui/WidgetPrompt.h"
+#include "unitlink/LinkTransport.h"
 
 #include <cstdlib>
+#include <QCoreApplication>
 #include <QDialog>
 #include <QLabel>
 #include <QMdiArea>
@@ -21,7 +22,8 @@ using platform::Qs;
 
 namespace marindle {
 
-CMarindleApp::CMarindleApp(std::filesystem::path programFolder, std::unique_ptr<ILinkTransport> transport)
+CMarindleApp::CMarindleApp(std::filesystem::path programFolder,
+                           std::unique_ptr<unitlink::ILinkTransport> transport)
     : folder_(std::move(programFolder)), cfg(folder_), windows(*this),
       link(std::move(transport), this, &windows), dispatcher(link, model, windows, *this) {
     link.SetDispatcher(&dispatcher);
@@ -178,6 +180,11 @@ void CMarindleApp::LinkDown() {
         frame_->SetLinkText("通讯装置通讯中断");
         frame_->UpdateCommands();
     }
+}
+
+void CMarindleApp::Post(std::function<void()> call) {
+    // Queued on the application object, so that it runs whatever window is open or gone by then.
+    QMetaObject::invokeMethod(QCoreApplication::instance(), std::move(call), Qt::QueuedConnection);
 }
 
 void CMarindleApp::Reconnect() {

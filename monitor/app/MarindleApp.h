@@ -14,7 +14,9 @@
 #include <memory>
 #include <string>
 
+namespace unitlink {
 class ILinkTransport;
+}
 
 namespace marindle {
 
@@ -28,7 +30,7 @@ public:
 
     // programFolder: the folder of the program ("sav" lies under it). The transport is the
     // link's socket (tests give an in-memory one).
-    CMarindleApp(std::filesystem::path programFolder, std::unique_ptr<ILinkTransport> transport);
+    CMarindleApp(std::filesystem::path programFolder, std::unique_ptr<unitlink::ILinkTransport> transport);
     ~CMarindleApp() override;
     CMarindleApp(const CMarindleApp&) = delete;
     CMarindleApp& operator=(const CMarindleApp&) = delete;
@@ -61,6 +63,7 @@ public:
     void CloseNotice() override;
     void LinkDown() override;
     void Reconnect() override;
+    void Post(std::function<void()> call) override;
 
     CMainFrame* Frame() const { return frame_.get(); }
     const std::filesystem::path& ProgramFolder() const { return folder_; }

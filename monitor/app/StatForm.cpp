@@ -10,6 +10,7 @@
 #include <QDateEdit>
 #include <QDateTime>
 #include <QHBoxLayout>
+#include <QPointer>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
@@ -155,10 +156,12 @@ void CStatForm::Query() {
     if (!d)
         return;
     const std::filesystem::path proposed = ProposedStatFile(app_.SavFolder(), d->name, Now());
+    // The dialog belongs to the main window; this window may be closed while it is open.
+    const QPointer<CStatForm> self(this);
     const std::string chosen =
-        ChooseFile(this, true, "请选择保存统计数据的文件", proposed.parent_path().string(),
-                   proposed.filename().string(), {Qs("数据文件 (*.dat)"), Qs("所有文件 (*.*)")});
-    if (chosen.empty())
+        ChooseFile(window(), true, "请选择保存统计数据的文件", proposed.parent_path().string(),
+                   proposed.filename().string(), {Qs("数据文件 (*.dat)"), Qs(kAllFilesFilter)});
+    if (!self || chosen.empty())
         return;
     queryFile_ = chosen;
     start_ = start;
@@ -226,7 +229,7 @@ void CStatForm::OnTimeout() {
     buffer_.clear();
     wait_->hide();
     timer8_->stop();
-    platform::MessageBox("等待装置应答超时，停止召唤。");
+    app_.MessageLater("等待装置应答超时，停止召唤。");
 }
 
 void CStatForm::ShowViewer() {

@@ -15,6 +15,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPointer>
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextEdit>
@@ -134,8 +135,10 @@ std::string CTextMonitorForm::PlainText() const {
 }
 
 void CTextMonitorForm::OnFind() {
-    CFindCharDlg dlg(1, this);
-    if (platform::RunDialog(dlg) != QDialog::Accepted || dlg.Text().empty())
+    // The dialog belongs to the main window; this window may be closed while it is open.
+    const QPointer<CTextMonitorForm> self(this);
+    CFindCharDlg dlg(1, window());
+    if (platform::RunDialog(dlg) != QDialog::Accepted || !self || dlg.Text().empty())
         return;
     findFlags_ = {};
     if (dlg.MatchCase())
@@ -160,8 +163,8 @@ void CTextMonitorForm::FindNext() {
     if (found.isNull()) {
         QTextCursor start(doc);
         edit_->setTextCursor(start);
-        platform::MessageBox("查找无结果。");
         searchActive_ = false;
+        platform::MessageBox("查找无结果。");
         return;
     }
     nextStart_ = found.selectionStart() + 1;
@@ -174,8 +177,9 @@ void CTextMonitorForm::FindNext() {
 }
 
 void CTextMonitorForm::OnMark() {
-    CFindCharDlg dlg(0, this);
-    if (platform::RunDialog(dlg) != QDialog::Accepted || dlg.Text().empty())
+    const QPointer<CTextMonitorForm> self(this);
+    CFindCharDlg dlg(0, window());
+    if (platform::RunDialog(dlg) != QDialog::Accepted || !self || dlg.Text().empty())
         return;
     QTextDocument::FindFlags flags;
     if (dlg.MatchCase())
@@ -367,8 +371,9 @@ void CTraceForm::OnProperties() {
     }
     if (!port)
         return;
-    CFramePropDlg dlg(false, port->kind == CPortRecord::kNetwork, settings_, this);
-    if (platform::RunDialog(dlg) == QDialog::Accepted)
+    const QPointer<CTextMonitorForm> self(this);
+    CFramePropDlg dlg(false, port->kind == CPortRecord::kNetwork, settings_, window());
+    if (platform::RunDialog(dlg) == QDialog::Accepted && self)
         settings_ = dlg.Settings();
 }
 

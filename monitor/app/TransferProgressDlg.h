@@ -19,6 +19,10 @@ private:
     QProgressBar* bar_; // 1008
 };
 
+// The filter that lists every file. "*" rather than "*.*": on this system "*.*" hides files
+// without an extension, and a save dialog would add a dot to such a name.
+inline constexpr const char* kAllFilesFilter = "所有文件 (*)";
+
 // A save or open file chooser in the folder with the proposed name; the chosen path or empty.
 std::string ChooseFile(QWidget* parent, bool save, const std::string& caption, const std::string& folder,
                        const std::string& proposedName, const QStringList& filters);

@@ -14,6 +14,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPointer>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTimer>
@@ -322,7 +323,9 @@ void CProtForm::Download() {
         platform::MessageBox("输入数目过大。");
         return;
     }
-    if (!app_.CheckRight(8))
+    // The login dialog runs an event loop; a reconnect meanwhile closes this window.
+    const QPointer<CProtForm> self(this);
+    if (!app_.CheckRight(8) || !self)
         return;
     SendStep(249);
     state_ = 1;
@@ -332,12 +335,18 @@ void CProtForm::Download() {
     progress_->show();
 }
 
+bool CProtForm::Waiting() const {
+    return timer5_->isActive();
+}
+
 void CProtForm::Finish(const char* message) {
-    platform::MessageBox(message);
-    ClearPending();
-    progress_.reset();
+    // The wait ends before the result is shown: a box left open must not be followed by the
+    // time-out of the same download, and the box must not find this window gone when it closes.
     timer5_->stop();
     state_ = 0;
+    ClearPending();
+    progress_.reset();
+    app_.MessageLater(message);
 }
 
 void CProtForm::WriteAck(int step, int result) {
@@ -366,7 +375,7 @@ void CProtForm::OnTimeout() {
     progress_.reset();
     timer5_->stop();
     state_ = 0;
-    platform::MessageBox("等待装置应答超时，停止下装。");
+    app_.MessageLater("等待装置应答超时，停止下装。");
 }
 
 // ---- indications and telecontrol ----
@@ -455,10 +464,18 @@ void CYaoForm::Telecontrol() {
     const CEntryRecord* e = EntryOf(row);
     if (!d || !e)
         return;
-    CTelecontrolDlg dlg(this);
-    if (dlg.DoModal() != QDialog::Accepted)
+    // The dialogs belong to the main window and the device and entry are looked up again after them:
+    // a reconnect while one is open closes this window and empties the model.
+    const QPointer<CYaoForm> self(this);
+    const std::uint16_t entryKey = e->key;
+    CTelecontrolDlg dlg(window());
+    if (dlg.DoModal() != QDialog::Accepted || !self)
         return;
-    if (!app_.CheckRight(16))
+    if (!app_.CheckRight(16) || !self)
+        return;
+    d = app_.model.FindDeviceByKey(Key().key);
+    e = d ? d->FindEntry(entryKey) : nullptr;
+    if (!d || !e)
         return;
     action_ = dlg.m_command;
     value_ = dlg.m_value;
@@ -483,7 +500,7 @@ void CYaoForm::OnTick() {
         return;
     }
     EndTelecontrol();
-    platform::MessageBox("等待装置应答超时，停止遥控。");
+    app_.MessageLater("等待装置应答超时，停止遥控。");
 }
 
 void CYaoForm::EndTelecontrol() {
@@ -503,9 +520,8 @@ void CYaoForm::TelecontrolAck(int action, int result) {
         return;
     if (result && progress_)
         progress_->SetPos(100);
-    const char* text = texts[action][result ? 1 : 0];
     EndTelecontrol();
-    platform::MessageBox(text);
+    app_.MessageLater(texts[action][result ? 1 : 0]);
 }
 
 // ---- reference table ----
@@ -616,16 +632,18 @@ bool CTabForm::RowEditable(int) const {
 
 void CTabForm::Requery() {
     const std::string text = Ss(startEdit_->text().trimmed());
+    // The edit takes the focus before the box: the box returns it there, and this window is not
+    // touched after a box that it may not outlive.
     if (text.empty()) {
-        platform::MessageBox("请输入起始序号。");
         startEdit_->setFocus();
+        platform::MessageBox("请输入起始序号。");
         return;
     }
     const long long value = platform::AtoLL(text);
     if (value < 0 || value > 60000) {
-        platform::MessageBox("输入值越限。");
         startEdit_->setFocus();
         startEdit_->selectAll();
+        platform::MessageBox("输入值越限。");
         return;
     }
     startEdit_->setText(Qs(platform::StrFormat("%u", static_cast<unsigned>(value))));

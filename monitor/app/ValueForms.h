@@ -92,6 +92,8 @@ public:
     void Download();
     void OnTimeout();
     int State() const { return state_; }
+    // Timer 5 runs: a download waits for the device.
+    bool Waiting() const;
     CTransferProgressDlg* Progress() const { return progress_.get(); }
     std::unique_ptr<QMenu> BuildContextMenu();
 

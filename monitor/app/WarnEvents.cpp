@@ -50,7 +50,8 @@ std::vector<std::string> CWarnEventList::RowTexts(std::size_t index) const {
     const WarnEvent& e = events_.at(index);
     return {platform::StrFormat("%u", static_cast<unsigned>(index + 1)),
             KindText(e.kind),
-            FormatLocalTime(e.time) + platform::StrFormat(".%u", e.milliseconds),
+            e.time == kInvalidTime ? FormatLocalTime(e.time)
+                                   : FormatLocalTime(e.time) + platform::StrFormat(".%u", e.milliseconds),
             e.name,
             e.kind == 2 ? std::string() : platform::StrFormat("%u", e.address),
             e.description,

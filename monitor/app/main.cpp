@@ -1,11 +1,11 @@
 // Marindle: the monitor program that looks into a running communication unit. Its one argument is
 // the device-login key number; its working folder is the root folder's Bin.
-#include "configtool/link/NetSocket.h"
 #include "MainFrame.h"
 #include "MarindleApp.h"
 #include "platform/Prompt.h"
 #include "platform/ui/QtTranslations.h"
 #include "platform/ui/WidgetPrompt.h"
+#include "unitlink/NetSocket.h"
 
 #include <clocale>
 #include <QApplication>
@@ -23,7 +23,7 @@ int main(int argc, char* argv[]) {
     std::string commandLine;
     if (argc > 1)
         commandLine = argv[1];
-    marindle::CMarindleApp app(folder.toStdString(), std::make_unique<CNetSocket>());
+    marindle::CMarindleApp app(folder.toStdString(), std::make_unique<unitlink::CNetSocket>());
     if (!app.InitInstance(commandLine))
         return 0;
     return application.exec();

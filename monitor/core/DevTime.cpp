@@ -51,10 +51,24 @@ std::time_t MakeLocalTime(int year, int month, int day, int hour, int minute, in
     return std::mktime(&tm);
 }
 
+namespace {
+bool ValidTimeOfDay(unsigned msInMinute, int minute, int hour) {
+    return msInMinute < 60000 && minute < 60 && hour < 24;
+}
+
+int DaysInMonth(int year, int month) {
+    static const int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+    return month == 2 && leap ? 29 : days[month - 1];
+}
+} // namespace
+
 std::time_t DevTime4ToCTime(const std::uint8_t* p, std::uint16_t* ms) {
     const unsigned msInMinute = static_cast<unsigned>(p[0] | p[1] << 8);
     if (ms)
         *ms = static_cast<std::uint16_t>(msInMinute % 1000);
+    if (!ValidTimeOfDay(msInMinute, p[2] & 0x3F, p[3] & 0x7F))
+        return kInvalidTime;
     const std::tm today = LocalTm(Now());
     return MakeLocalTime(today.tm_year + 1900, today.tm_mon + 1, today.tm_mday, p[3] & 0x7F, p[2] & 0x3F,
                          static_cast<int>(msInMinute / 1000));
@@ -64,6 +78,9 @@ std::time_t Cp56TimeToCTime(const std::uint8_t* stamp, std::uint16_t* ms) {
     const Cp56Fields f = DecodeCp56(stamp);
     if (ms)
         *ms = static_cast<std::uint16_t>(f.milliseconds % 1000);
+    if (!ValidTimeOfDay(f.milliseconds, f.minute, f.hour) || f.month < 1 || f.month > 12 || f.day < 1 ||
+        f.day > DaysInMonth(f.year, f.month))
+        return kInvalidTime;
     return MakeLocalTime(f.year, f.month, f.day, f.hour, f.minute, f.milliseconds / 1000);
 }
 
@@ -85,6 +102,8 @@ Cp56Time CTimeToCp56Time(std::time_t t, int milliseconds) {
 }
 
 std::string FormatLocalTime(std::time_t t) {
+    if (t == kInvalidTime)
+        return kInvalidTimeText;
     const std::tm tm = LocalTm(t);
     char buf[64];
     std::strftime(buf, sizeof buf, "%Y-%m-%d %H:%M:%S", &tm);

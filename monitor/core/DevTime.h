@@ -32,15 +32,22 @@ Cp56Fields DecodeCp56(const std::uint8_t* stamp);
 // when the C library cannot represent it.
 std::time_t MakeLocalTime(int year, int month, int day, int hour, int minute, int second);
 
+// The time of a stamp whose fields name no real time (day 0, month 13, hour 24, 31 February ...):
+// such a stamp is shown as "时间有误", never moved on to a plausible date.
+inline constexpr std::time_t kInvalidTime = -1;
+inline constexpr const char* kInvalidTimeText = "时间有误";
+
 // The unit's 4-byte time of day, placed on today's date; ms gets the milliseconds remainder.
+// kInvalidTime when the minute, hour or milliseconds are out of range.
 std::time_t DevTime4ToCTime(const std::uint8_t* time4, std::uint16_t* ms = nullptr);
-// A 7-byte stamp as local calendar seconds; ms gets the milliseconds remainder.
+// A 7-byte stamp as local calendar seconds; ms gets the milliseconds remainder. kInvalidTime when
+// a field is out of range.
 std::time_t Cp56TimeToCTime(const std::uint8_t* stamp, std::uint16_t* ms = nullptr);
 // A stamp of a local time (plus milliseconds): years since 1900 while that fits the seven year
 // bits (up to 2027), the year within its century after that, which reads back the same.
 Cp56Time CTimeToCp56Time(std::time_t t, int milliseconds = 0);
 
-// "%Y-%m-%d %H:%M:%S" of a local calendar time.
+// "%Y-%m-%d %H:%M:%S" of a local calendar time; "时间有误" for kInvalidTime.
 std::string FormatLocalTime(std::time_t t);
 // The clock window's text of a board's stamp: false (and no text) unless the day is 1-31, the
 // month 1-12 and the mapped year 1970-2037.

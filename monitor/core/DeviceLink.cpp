@@ -4,15 +4,16 @@
 #include "DevTime.h"
 #include "MessageDispatcher.h"
 
-#include "configtool/link/LinkFrame.h"
 #include "platform/Prompt.h"
 #include "platform/Text.h"
+#include "unitlink/FrameLayout.h"
 
 #include <algorithm>
 
 namespace marindle {
 
-CDeviceLink::CDeviceLink(std::unique_ptr<ILinkTransport> transport, ILinkHost* host, IMonitorWindows* windows)
+CDeviceLink::CDeviceLink(std::unique_ptr<unitlink::ILinkTransport> transport, ILinkHost* host,
+                         IMonitorWindows* windows)
     : transport_(std::move(transport)), host_(host), windows_(windows), loginKey_(linkframe::kDeviceLoginKey),
       timers_([this](int id) { OnTimer(id); }) {
     if (transport_)
@@ -39,7 +40,7 @@ std::uint32_t CDeviceLink::MakeLoginAnswer(const std::uint8_t challenge[4]) cons
 int CDeviceLink::Connect() {
     if (connected_)
         return 0;
-    ring_.Clear();
+    cutter_.Clear();
     if (!transport_ || !transport_->Create()) {
         platform::MessageBox("创建TCP/IP槽失败!");
         return 0;
@@ -77,7 +78,7 @@ int CDeviceLink::Disconnect() {
     if (!connected_)
         return 0;
     transport_->Close();
-    ring_.Clear();
+    cutter_.Clear();
     connected_ = 0;
     StopLinkTimers();
     if (host_)
@@ -149,61 +150,40 @@ int CDeviceLink::SendCancelAllManual() {
     return sent;
 }
 
-std::size_t CDeviceLink::ExtractFrame(std::vector<std::uint8_t>& frame) {
-    const int held = ring_.Count();
-    if (held < static_cast<int>(linkframe::kHeaderSize))
-        return 0;
-    std::uint8_t lb[4];
-    ring_.PeekBytes(static_cast<int>(linkframe::kOffLength), lb, 4);
-    // Counted in 64 bits: a length near 4 GB must not wrap round to a small frame.
-    const std::uint64_t total = static_cast<std::uint64_t>(linkframe::GetU32(lb)) + 8;
-    if (total > static_cast<std::uint64_t>(kMaxFrame)) {
-        ring_.Drop(static_cast<int>(std::min<std::uint64_t>(total, static_cast<std::uint64_t>(held))));
-        return 0;
-    }
-    if (static_cast<std::uint64_t>(held) < total)
-        return 0;
-    frame.resize(static_cast<std::size_t>(total));
-    ring_.Take(frame.data(), static_cast<int>(total));
-    return frame.size();
-}
-
 int CDeviceLink::OnData(const std::uint8_t* data, std::size_t size) {
     if (!connected_)
         return 0;
-    if (size)
-        ring_.Append(data, size);
-    // Each frame gets its own buffer: a message box shown while it is handled may let the socket
-    // deliver more data, which is handled inside and must not overwrite this frame.
-    std::vector<std::uint8_t> frame;
-    while (connected_) {
-        const std::size_t len = ExtractFrame(frame);
-        if (len == 0)
-            return 1;
-        if (len < linkframe::kHeaderSize)
-            return 0;
-        const int checked = linkframe::CheckHeader(frame.data(), len, linkframe::CheckPolicy::DeviceTool);
-        const int kind = checked < 0 ? 2 : checked;
-        std::string caption;
-        if (kind == 1) {
-            silenceTicks_ = 0;
-            if (len > linkframe::kHeaderSize && dispatcher_)
-                dispatcher_->DispatchFrame(frame.data() + linkframe::kHeaderSize,
-                                           len - linkframe::kHeaderSize, frame[linkframe::kOffBoard],
-                                           caption);
-        } else if (kind == 0) {
-            silenceTicks_ = 0;
-            if (len == linkframe::kHeaderSize)
-                caption = "心跳报文";
-            else if (dispatcher_)
-                dispatcher_->OnAsduFrame(frame.data() + linkframe::kHeaderSize, len - linkframe::kHeaderSize,
-                                         linkframe::GetU16(frame.data() + linkframe::kOffSource), caption);
-        }
-        LogFrame(frame.data(), len, 0, kind, caption);
-        if (kind == 2)
-            return 0;
+    int result = 1;
+    cutter_.Feed(data, size, [&](const std::uint8_t* frame, std::size_t len) {
+        if (!HandlePiece(frame, len))
+            result = 0;
+        return connected_ != 0;
+    });
+    return result;
+}
+
+bool CDeviceLink::HandlePiece(const std::uint8_t* frame, std::size_t len) {
+    // A piece shorter than a header (a length below 20) is no frame and is not shown.
+    if (len < linkframe::kHeaderSize)
+        return false;
+    const int checked = linkframe::CheckHeader(frame, len, linkframe::CheckPolicy::DeviceTool);
+    const int kind = checked < 0 ? 2 : checked;
+    std::string caption;
+    if (kind == 1) {
+        silenceTicks_ = 0;
+        if (len > linkframe::kHeaderSize && dispatcher_)
+            dispatcher_->DispatchFrame(frame + linkframe::kHeaderSize, len - linkframe::kHeaderSize,
+                                       frame[linkframe::kOffBoard], caption);
+    } else if (kind == 0) {
+        silenceTicks_ = 0;
+        if (len == linkframe::kHeaderSize)
+            caption = "心跳报文";
+        else if (dispatcher_)
+            dispatcher_->OnAsduFrame(frame + linkframe::kHeaderSize, len - linkframe::kHeaderSize,
+                                     linkframe::GetU16(frame + linkframe::kOffSource), caption);
     }
-    return 1;
+    LogFrame(frame, len, 0, kind, caption);
+    return kind != 2;
 }
 
 void CDeviceLink::OnTick() {
@@ -230,20 +210,21 @@ void CDeviceLink::OnTimer(int id) {
     case kLoginTimer:
         timers_.Stop(kLoginTimer);
         Disconnect();
-        platform::MessageBox("等待身份验证超时，请尝试重新连接。");
         if (host_)
             host_->CloseNotice();
+        Tell("等待身份验证超时，请尝试重新连接。");
         break;
     case kPortInfoTimer:
         timers_.Stop(kPortInfoTimer);
         Disconnect();
-        platform::MessageBox("等待端口信息超时，请尝试重新连接。");
         if (host_)
             host_->CloseNotice();
+        Tell("等待端口信息超时，请尝试重新连接。");
         break;
     case kCancelAllTimer:
         timers_.Stop(kCancelAllTimer);
-        platform::MessageBox("等待装置应答超时，取消置数失败。");
+        // Shown after the timers are handled, so that the keep-alive goes on while it is open.
+        Tell("等待装置应答超时，取消置数失败。");
         break;
     default:
         timers_.Stop(id);
@@ -252,7 +233,18 @@ void CDeviceLink::OnTimer(int id) {
 }
 
 void CDeviceLink::OnReceiveError() {
-    platform::MessageBox("接收数据出错");
+    Tell("接收数据出错");
+}
+
+void CDeviceLink::Tell(const std::string& text) {
+    if (host_)
+        host_->MessageLater(text);
+    else
+        platform::MessageBox(text);
+}
+
+void ILinkHost::MessageLater(const std::string& text) {
+    Post([text] { platform::MessageBox(text); });
 }
 
 std::string CDeviceLink::HexText(const std::uint8_t* data, std::size_t size, std::size_t markAt) {

@@ -8,8 +8,8 @@
 #include "LinkTimers.h"
 #include "MonitorWindows.h"
 
-#include "configtool/link/ByteRing.h"
-#include "configtool/link/LinkInterfaces.h"
+#include "unitlink/FrameCutter.h"
+#include "unitlink/LinkTransport.h"
 
 #include <cstdint>
 #include <ctime>
@@ -22,7 +22,7 @@ namespace marindle {
 class CMessageDispatcher;
 class CDeviceRecord;
 
-class CDeviceLink : public ILinkTransportEvents {
+class CDeviceLink : public unitlink::ILinkTransportEvents {
 public:
     static constexpr int kRingSize = 30720;
     static constexpr int kMaxFrame = 30720;
@@ -39,7 +39,8 @@ public:
     static constexpr int kSilenceTicks = 30;
 
     // host and windows are observed and must outlive the link.
-    CDeviceLink(std::unique_ptr<ILinkTransport> transport, ILinkHost* host, IMonitorWindows* windows);
+    CDeviceLink(std::unique_ptr<unitlink::ILinkTransport> transport, ILinkHost* host,
+                IMonitorWindows* windows);
     ~CDeviceLink() override;
     CDeviceLink(const CDeviceLink&) = delete;
     CDeviceLink& operator=(const CDeviceLink&) = delete;
@@ -81,7 +82,8 @@ public:
     // "取消全部置数", guarded by timer 6.
     int SendCancelAllManual();
 
-    // Received bytes; 1 when every whole frame was handled, 0 when handling stopped at a bad piece.
+    // Received bytes; every whole frame is handled. 0 when a piece was not a valid frame (it is
+    // logged as invalid and the frames behind it are still handled), else 1.
     int OnData(const std::uint8_t* data, std::size_t size);
     // The keep-alive tick of timer 1.
     void OnTick();
@@ -103,21 +105,24 @@ public:
     std::uint32_t SequenceCounter() const { return sequence_; }
     std::uint16_t HeartbeatTicks() const { return heartbeatTicks_; }
     std::uint16_t SilenceTicks() const { return silenceTicks_; }
-    const CByteRing& Ring() const { return ring_; }
+    const unitlink::CByteRing& Ring() const { return cutter_.Ring(); }
+    const unitlink::CFrameCutter& Cutter() const { return cutter_; }
 
 private:
     void OnTimer(int id);
-    // Takes one frame out of the ring: its length, 0 when none is there (or one was discarded).
-    std::size_t ExtractFrame(std::vector<std::uint8_t>& frame);
+    // Handles one piece the cutter cut; false when it is not a valid frame.
+    bool HandlePiece(const std::uint8_t* frame, std::size_t len);
     void StopLinkTimers();
+    // A message box shown once the current handling has returned (through the host's queued call).
+    void Tell(const std::string& text);
 
-    std::unique_ptr<ILinkTransport> transport_;
+    std::unique_ptr<unitlink::ILinkTransport> transport_;
     ILinkHost* host_;
     IMonitorWindows* windows_;
     CMessageDispatcher* dispatcher_ = nullptr;
 
     int connected_ = 0;
-    CByteRing ring_{kRingSize};
+    unitlink::CFrameCutter cutter_{kRingSize, kMaxFrame, unitlink::CFrameCutter::Start::AtHead};
     std::string address_ = "0.0.0.0";
     int port_ = 0;
     std::uint32_t sequence_ = 0;

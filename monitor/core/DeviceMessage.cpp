@@ -1,5 +1,7 @@
 #include "DeviceMessage.h"
 
+#include "unitlink/RequestBodies.h"
+
 #include "platform/Gbk.h"
 
 #include <algorithm>
@@ -49,7 +51,8 @@ CFrameMonitorMsg::CFrameMonitorMsg(std::uint8_t b, bool on, bool networkPort, st
     board = b;
     caption = "报文监视";
     Put8(1);
-    Put8(on ? 1 : 0);
+    // The unit reads 0 as "start monitoring" and 1 as "stop".
+    Put8(on ? 0 : 1);
     Put8(2);
     Put8(networkPort ? 3 : 0);
     Put8(port);
@@ -62,15 +65,13 @@ CRemoteResetMsg::CRemoteResetMsg(std::uint8_t b) {
     kind = kDsdu;
     board = b;
     caption = "远程复位";
-    Put8(2);
+    body_ = unitlink::body::Restart();
 }
 
 CStringCommandMsg::CStringCommandMsg(std::string_view command) {
     kind = kDsdu;
     caption = "字符串命令";
-    const std::string gbk = platform::TruncateGbkBytes(platform::ToGbk(command), kMaxBody - 1);
-    Put8(3);
-    PutText(gbk);
+    body_ = unitlink::body::StringCommand(command);
 }
 
 CFileOpenMsg::CFileOpenMsg(std::uint8_t b, std::uint8_t mode, std::uint32_t length,
@@ -78,20 +79,13 @@ CFileOpenMsg::CFileOpenMsg(std::uint8_t b, std::uint8_t mode, std::uint32_t leng
     kind = kDsdu;
     board = b;
     caption = "文件打开";
-    const std::string gbk = platform::TruncateGbkBytes(platform::ToGbk(fileName), kMaxBody - 7);
-    Put8(4);
-    Put8(mode);
-    Put32(length);
-    PutText(gbk);
-    Put8(0);
+    body_ = unitlink::body::FileOpen(mode, length, fileName);
 }
 
 CFileReadyMsg::CFileReadyMsg(std::uint32_t fileId) {
     kind = kDsdu;
     caption = "文件就绪";
-    Put8(5);
-    Put32(fileId);
-    Put8(1);
+    body_ = unitlink::body::FileReady(fileId);
 }
 
 CFileDataMsg::CFileDataMsg(std::uint8_t b, std::uint32_t fileId, std::uint8_t more, std::uint16_t packet,
@@ -99,31 +93,20 @@ CFileDataMsg::CFileDataMsg(std::uint8_t b, std::uint32_t fileId, std::uint8_t mo
     kind = kDsdu;
     board = b;
     caption = "文件数据";
-    Put8(6);
-    Put32(fileId);
-    Put8(more);
-    Put16(packet);
-    if (data)
-        PutBytes(data, std::min(size, kMaxBody - 8));
+    body_ = unitlink::body::FileData(fileId, more, packet, data, size);
 }
 
 CFileAnswerMsg::CFileAnswerMsg(std::uint32_t fileId, std::uint8_t result, std::uint16_t packet) {
     kind = kDsdu;
     caption = "文件回答";
-    Put8(6);
-    Put32(fileId);
-    Put8(result);
-    Put16(packet);
+    body_ = unitlink::body::FileData(fileId, result, packet);
 }
 
 CFileCloseMsg::CFileCloseMsg(std::uint8_t b, std::string_view fileName) {
     kind = kDsdu;
     board = b;
     caption = "文件关闭";
-    const std::string gbk = platform::TruncateGbkBytes(platform::ToGbk(fileName), kMaxBody - 2);
-    Put8(7);
-    PutText(gbk);
-    Put8(0);
+    body_ = unitlink::body::FileClose(fileName);
 }
 
 CFileDirMsg::CFileDirMsg(std::string_view path) {
@@ -154,8 +137,7 @@ CRefTableMonitorMsg::CRefTableMonitorMsg(std::uint8_t b, Mode mode, std::uint8_t
 CLoginAnswerMsg::CLoginAnswerMsg(std::uint32_t answer) {
     kind = kDsdu;
     caption = "口令验证";
-    Put8(14);
-    Put32(answer);
+    body_ = unitlink::body::ChallengeAnswer(answer);
 }
 
 CProtocolMonitorMsg::CProtocolMonitorMsg(std::uint8_t b, std::uint8_t onOff, std::uint8_t portKind,

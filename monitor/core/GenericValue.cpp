@@ -56,6 +56,17 @@ std::size_t GenericValueLength(std::uint8_t type, std::uint8_t size, std::uint8_
     return type == 2 ? (bits + 7) / 8 : bits;
 }
 
+std::string GbkFieldText(const std::uint8_t* bytes, std::size_t length) {
+    std::size_t whole = 0;
+    while (whole < length) {
+        const bool lead = bytes[whole] >= 0x81 && bytes[whole] <= 0xFE;
+        if (lead && whole + 1 >= length)
+            break;
+        whole += lead ? 2 : 1;
+    }
+    return platform::FromGbk(std::string_view(reinterpret_cast<const char*>(bytes), whole));
+}
+
 std::string FormatGenericValue(std::uint8_t type, std::uint8_t size, std::uint8_t number,
                                const std::uint8_t* v, std::size_t available, int decimals) {
     // The length counts 16 bits, as the unit's descriptions do.
@@ -71,7 +82,7 @@ std::string FormatGenericValue(std::uint8_t type, std::uint8_t size, std::uint8_
         const void* zero = std::memchr(v, 0, n);
         const std::size_t textLen =
             zero ? static_cast<std::size_t>(static_cast<const std::uint8_t*>(zero) - v) : n;
-        return platform::FromGbk(std::string_view(reinterpret_cast<const char*>(v), textLen));
+        return GbkFieldText(v, textLen);
     }
     case 2: {
         const std::size_t bytes = (len + 7) / 8;

@@ -30,6 +30,10 @@ std::string FormatGenericValue(std::uint8_t type, std::uint8_t size, std::uint8_
 std::vector<std::uint8_t> ParseGenericValue(std::string_view text, std::uint8_t type, std::uint8_t size,
                                             std::uint8_t number);
 
+// The UTF-8 text of the GBK bytes of a text field, already cut at its end or its first zero. A
+// double-byte character cut in two by the end of the field drops its broken first byte.
+std::string GbkFieldText(const std::uint8_t* bytes, std::size_t length);
+
 // The colour (0x00BBGGRR) of a debug text of that level.
 std::uint32_t DebugLevelColour(std::uint8_t level);
 

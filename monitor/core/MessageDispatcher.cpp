@@ -6,9 +6,9 @@
 #include "GenericValue.h"
 #include "MonitorWindows.h"
 
-#include "platform/Gbk.h"
 #include "platform/Prompt.h"
 #include "platform/Text.h"
+#include "unitlink/BodyReader.h"
 
 #include <algorithm>
 #include <cstring>
@@ -23,12 +23,13 @@ void MarkTruncated(std::string& caption) {
 
 } // namespace
 
-// Bounded access to a body: every read is checked by the caller with Has first.
+// Bounded access to a body on the shared body reader: every read is checked by the caller with
+// Has first; captions are marked where the body ends too soon.
 class CMessageDispatcher::Reader {
 public:
-    Reader(const std::uint8_t* p, std::size_t n) : p_(p), n_(p ? n : 0) {}
+    Reader(const std::uint8_t* p, std::size_t n) : body_(p, p ? n : 0), p_(p), n_(p ? n : 0) {}
     std::size_t Size() const { return n_; }
-    bool Has(std::size_t off, std::size_t n) const { return off <= n_ && n <= n_ - off; }
+    bool Has(std::size_t off, std::size_t n) const { return body_.Has(off, n); }
     // Has, marking the caption as truncated when the body ends first.
     bool Has(std::size_t off, std::size_t n, std::string& caption) const {
         if (Has(off, n))
@@ -38,14 +39,9 @@ public:
     }
     std::size_t Left(std::size_t off) const { return off <= n_ ? n_ - off : 0; }
     const std::uint8_t* At(std::size_t off) const { return p_ + off; }
-    std::uint8_t U8(std::size_t off) const { return p_[off]; }
-    std::uint16_t U16(std::size_t off) const {
-        return static_cast<std::uint16_t>(p_[off] | p_[off + 1] << 8);
-    }
-    std::uint32_t U32(std::size_t off) const {
-        return static_cast<std::uint32_t>(p_[off]) | static_cast<std::uint32_t>(p_[off + 1]) << 8 |
-               static_cast<std::uint32_t>(p_[off + 2]) << 16 | static_cast<std::uint32_t>(p_[off + 3]) << 24;
-    }
+    std::uint8_t U8(std::size_t off) const { return body_.U8At(off); }
+    std::uint16_t U16(std::size_t off) const { return body_.U16At(off); }
+    std::uint32_t U32(std::size_t off) const { return body_.U32At(off); }
     // A text of at most n bytes ending at its first zero byte (cut at the end of the body).
     std::string Text(std::size_t off, std::size_t n) const {
         n = std::min(n, Left(off));
@@ -54,7 +50,7 @@ public:
         const void* zero = std::memchr(p_ + off, 0, n);
         const std::size_t len =
             zero ? static_cast<std::size_t>(static_cast<const std::uint8_t*>(zero) - (p_ + off)) : n;
-        return platform::FromGbk(std::string_view(reinterpret_cast<const char*>(p_ + off), len));
+        return GbkFieldText(p_ + off, len);
     }
     std::string TextToEnd(std::size_t off) const { return Text(off, Left(off)); }
 
@@ -84,6 +80,7 @@ public:
     }
 
 private:
+    unitlink::CBodyReader body_;
     const std::uint8_t* p_;
     std::size_t n_;
 };
@@ -203,8 +200,8 @@ void CMessageDispatcher::DispatchFrame(const std::uint8_t* body, std::size_t len
             link_.Timers().Start(CDeviceLink::kPortInfoTimer, CDeviceLink::kPortInfoWaitMs);
         } else {
             link_.Disconnect();
-            platform::MessageBox("身份验证出错\n请尝试重新连接");
             host_.CloseNotice();
+            host_.MessageLater("身份验证出错\n请尝试重新连接");
         }
         break;
     case 16: {
@@ -244,7 +241,7 @@ void CMessageDispatcher::DispatchFrame(const std::uint8_t* body, std::size_t len
         if (r.U8(1) != 0)
             windows_.AllManualCancelled();
         else
-            platform::MessageBox("取消置数失败。");
+            host_.MessageLater("取消置数失败。");
         break;
     case 25:
         caption = "装置通讯状态";
@@ -283,7 +280,7 @@ void CMessageDispatcher::DispatchFrame(const std::uint8_t* body, std::size_t len
         break;
     case 33:
         caption = "装置版本号";
-        platform::MessageBox("通讯装置版本号 : " + r.Text(1, 128));
+        host_.MessageLater("通讯装置版本号 : " + r.Text(1, 128));
         break;
     case 34:
         caption = "波形记录";
@@ -506,14 +503,21 @@ void CMessageDispatcher::OnPortInfo(const Reader& r, std::string& caption) {
                 model_.AddBoard(board);
         }
     }
-    // An answer that ends early or names an item twice keeps what was read before that point, and
-    // the start-up is finished with it, so that the link is still watched and usable.
-    if (!whole)
-        MarkTruncated(caption);
     host_.CloseNotice();
+    // An answer that ends early or names an item twice would leave a model that differs from the
+    // unit's: nothing of it is kept, the link is dropped and the user is told why.
+    if (!whole) {
+        MarkTruncated(caption);
+        model_.Clear();
+    }
     for (int mode : {1, 2})
         if (IStructureTree* t = windows_.Tree(mode))
             t->BuildTree();
+    if (!whole) {
+        link_.Disconnect();
+        host_.MessageLater(kPortInfoIncomplete);
+        return;
+    }
     link_.Timers().Start(CDeviceLink::kKeepAliveTimer, CDeviceLink::kKeepAliveMs);
     link_.SendHeartbeat();
     link_.SendRequest(CCommStateQueryMsg(true, 0));

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <ctime>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -193,11 +194,18 @@ public:
     virtual void AllManualCancelled() {}
 };
 
-// What the link needs of the program around it: the notice window, and the application's commands
-// for a link that went down or must be re-established.
+// What the link needs of the program around it: the notice window, the application's commands
+// for a link that went down or must be re-established, and a queued call.
 class ILinkHost {
 public:
     virtual ~ILinkHost() = default;
+    // Runs the call once the handling in progress has returned to the event loop (a queued call on
+    // the user-interface thread). Message boxes of the receive path and of the link's timers go this
+    // way: a box opened inside the socket's receive notification would stop further frames until it
+    // closes, and the silence watch would then tear the link down under it.
+    virtual void Post(std::function<void()> call) = 0;
+    // A plain message box shown through Post.
+    void MessageLater(const std::string& text);
     // Main-frame message 0x401: a notice window with the text (a notice already up keeps its text).
     virtual void ShowNotice(const std::string& /*text*/) {}
     // Main-frame message 0x402: the notice window closes.

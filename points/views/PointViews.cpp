@@ -20,6 +20,7 @@ public:
     void SetSheetName(const std::string& name) override { m_book.SetSheetName(name); }
     bool CreateSheet(const std::vector<std::string>& headers) override { return m_book.CreateSheet(headers); }
     bool AddRow(const std::vector<std::string>& values) override { return m_book.AddRow(values); }
+    bool Close() override { return m_book.Close(); }
 
 private:
     CExcelBook m_book;

@@ -1,5 +1,6 @@
 // The row builders and operations of the device-side views, without widgets.
 #include "editors/AdjusttimeModel.h"
+#include "editors/BayListModel.h"
 #include "editors/DevDetailModel.h"
 #include "editors/DevinfolistModel.h"
 #include "editors/EquipViewModel.h"
@@ -51,6 +52,27 @@ struct DeviceModels : ::testing::Test {
     }
 };
 
+CExprOperand Operand(std::uint8_t kind, int address, int group, int entry) {
+    CExprOperand op;
+    op.m_nKind = kind;
+    op.m_nAddress = address;
+    op.m_nGroup = group;
+    op.m_nEntry = entry;
+    return op;
+}
+
+// A group of one composite signal (entry 1-1) with these operands in the composite device.
+void AddCompositeSignal(CProjectModel& doc, const CExprOperandArray& operands) {
+    CInfoEntry composite;
+    composite.m_nGroup = 1;
+    composite.m_nEntry = 1;
+    composite.m_expr.m_operands = operands;
+    CInfoGroup group;
+    group.m_nGroupNo = 1;
+    group.m_entries.InsertSorted(composite);
+    testsupport::Found(doc.FindDevice(kCompositeDeviceAddress))->m_model.m_groups.Add(group);
+}
+
 CRefTableEntry Ref(int address, int group, int entry) {
     CRefTableEntry e;
     e.m_nAddress = address;
@@ -75,14 +97,21 @@ TEST_F(DeviceModels, TimeSourcesShowPortsAndRefuseWhatTheBoardLacks) {
     EXPECT_EQ(rows[1].cells[2], "串口1<地址1>()");
 
     // Another board number: that board does not exist, nothing is stored.
-    EXPECT_FALSE(CAdjusttimeModel::SetPort(doc, 1, "3", "串口0<地址0>(P103)"));
-    EXPECT_EQ(prompts.LastText(), "错误端口\n串口0<地址0>");
+    EXPECT_FALSE(CAdjusttimeModel::SetBoard(doc, 1, "3"));
+    EXPECT_EQ(prompts.LastText(), "错误端口\n串口<地址1>");
+    EXPECT_FALSE(CAdjusttimeModel::SetPort(doc, 1, "3", 0, 0));
     EXPECT_EQ(doc.m_timeSources[1], serial);
-    // A group the board does not have is named in the message.
-    EXPECT_FALSE(CAdjusttimeModel::SetPort(doc, 1, "0", "光口0<地址0>(P103)"));
-    EXPECT_EQ(prompts.LastText(), "错误端口\n板卡1没有光口0<地址0>");
-    EXPECT_TRUE(CAdjusttimeModel::SetPort(doc, 1, "0", "网络0<地址0>(P104)"));
+    // The port is the chosen entry (group, place), whatever its text reads.
+    const auto choices = CAdjusttimeModel::PortChoices(doc, "0");
+    ASSERT_EQ(choices.size(), 3u);
+    EXPECT_EQ(choices[2].text, "网络0<地址0>(P104)");
+    EXPECT_EQ(choices[2].group, 1);
+    EXPECT_EQ(choices[2].index, 0);
+    EXPECT_FALSE(CAdjusttimeModel::SetPort(doc, 1, "0", 1, 5));
+    EXPECT_EQ(doc.m_timeSources[1], serial);
+    EXPECT_TRUE(CAdjusttimeModel::SetPort(doc, 1, "0", 1, 0));
     EXPECT_EQ(doc.m_timeSources[1].m_nPortType, 2);
+    EXPECT_EQ(doc.m_timeSources[1].m_nPort, 0);
 
     EXPECT_TRUE(CAdjusttimeModel::SetPriority(doc, 0, "300"));
     EXPECT_EQ(doc.m_timeSources[0].m_nPriority, 255);
@@ -137,7 +166,18 @@ TEST_F(DeviceModels, AddressEditsRefuseBadInput) {
     EXPECT_FALSE(CDevinfolistModel::SetAddress(doc, 2, 5, "99999999999"));
     EXPECT_FALSE(CDevinfolistModel::SetMappedAddress(doc, 0, 1, "x"));
     EXPECT_EQ(prompts.LastText(), "第0行设置错误！\n原因:输入 x  非法！");
-    EXPECT_EQ(Addresses(), (std::vector<int>{1, 2, 5, 65530, 65531, 65532}));
+    // Ordinary devices keep to 1..65529, also where a virtual device is absent.
+    doc.m_devices.RemoveAt(doc.m_devices.FindIndexByAddress(65532));
+    for (const char* bad : {"0", "000", "65530", "65532", "65535", "4294967297", "18446744073709551617"}) {
+        EXPECT_FALSE(CDevinfolistModel::SetAddress(doc, 2, 5, bad)) << bad;
+        EXPECT_EQ(prompts.LastText(), std::string("第2行设置错误！\n原因:输入 ") + bad + " 非法！");
+        EXPECT_FALSE(CDevinfolistModel::SetMappedAddress(doc, 2, 5, bad)) << bad;
+        EXPECT_EQ(prompts.LastText(), std::string("第2行设置错误！\n原因:输入 ") + bad + "  非法！");
+    }
+    EXPECT_EQ(doc.FindDevice(5)->m_nMappedAddress, 5);
+    EXPECT_TRUE(CDevinfolistModel::SetMappedAddress(doc, 2, 5, "65529"));
+    EXPECT_EQ(doc.FindDevice(5)->m_nMappedAddress, 65529);
+    EXPECT_EQ(Addresses(), (std::vector<int>{1, 2, 5, 65530, 65531}));
 }
 
 TEST_F(DeviceModels, AnAddressChangeIsCarriedThroughTheProject) {
@@ -166,16 +206,7 @@ TEST_F(DeviceModels, AnAddressChangeIsCarriedThroughTheProject) {
     CRefTable equipTable;
     equipTable.m_entries.Add(Ref(5, 2, 2));
     equipment.m_settings.m_tables.Add(equipTable);
-    CInfoEntry composite;
-    composite.m_nGroup = 1;
-    composite.m_nEntry = 1;
-    CExprOperand op;
-    op.m_nAddress = 5;
-    composite.m_expr.m_operands = {op};
-    CInfoGroup group;
-    group.m_nGroupNo = 1;
-    group.m_entries.InsertSorted(composite);
-    testsupport::Found(doc.FindDevice(65531))->m_model.m_groups.Add(group);
+    AddCompositeSignal(doc, {Operand(0, 5, 0, 0)});
 
     ASSERT_TRUE(CDevinfolistModel::SetAddress(doc, 2, 5, "7"));
     EXPECT_EQ(Addresses(), (std::vector<int>{1, 2, 7, 65530, 65531, 65532}));
@@ -195,6 +226,87 @@ TEST_F(DeviceModels, AnAddressChangeIsCarriedThroughTheProject) {
     EXPECT_TRUE(views.Has("devices"));
     EXPECT_TRUE(views.Has("portChildren 0 1 0"));
     EXPECT_TRUE(views.Has("equipment 0 3"));
+}
+
+TEST_F(DeviceModels, DeletedEntriesTakeTheirReferencesAlongAndLaterEntriesAreFollowed) {
+    // Entries 1 and 2 of group 2 of device 1 are named in every kind of reference.
+    CDevice& d = *doc.FindDevice(1);
+    d.m_model.m_nFlag = 1;
+    CPortRecord& sys = project.Port(0, 0);
+    CRefTable points;
+    points.m_nType = 1;
+    points.m_entries.Add(Ref(1, 2, 1));
+    points.m_entries.Add(Ref(1, 2, 2));
+    points.m_entries.Add(Ref(2, 2, 2)); // another device: untouched
+    sys.m_protocol.m_tables.Add(points);
+    CRefTable configPoints;
+    configPoints.m_entries.Add(Ref(1, 2, 2));
+    sys.m_protocol.m_configs.m_configs[0].m_settings.m_tables.Add(configPoints);
+    CPrjDevice& equipment = *doc.m_prjDevices.GetById(3);
+    equipment.m_nBayId = 0;
+    CRefTable equipTable;
+    equipTable.m_entries.Add(Ref(1, 2, 2));
+    equipTable.m_entries.Add(Ref(1, 2, 1));
+    equipment.m_settings.m_tables.Add(equipTable);
+    // The number operand (kind 9) holds no point.
+    AddCompositeSignal(doc, {Operand(0, 1, 2, 1), Operand(0, 1, 2, 2), Operand(9, 1, 2, 1)});
+    CInfoEntry* control = doc.FindDevice(2)->m_model.FindEntry(2, 1);
+    ASSERT_NE(control, nullptr);
+    control->m_yx[0] = 1;
+    control->m_yx[1] = 2;
+    control->m_yx[2] = 2;
+    CInfoEntry* other = doc.FindDevice(2)->m_model.FindEntry(2, 2);
+    ASSERT_NE(other, nullptr);
+    other->m_yx[0] = 1;
+    other->m_yx[1] = 2;
+    other->m_yx[2] = 1;
+
+    const long long key = CDevDetailModel::EntryKey(2, 1);
+    EXPECT_EQ(CDevinfolistModel::CountPointRefs(doc, 1, 2, 1), 4);
+    // No: nothing changes.
+    prompts.Script({platform::Answer::No});
+    EXPECT_FALSE(CDevDetailModel::DeleteTelecontrol(doc, 1, 3, {key}));
+    EXPECT_EQ(
+        prompts.LastText(),
+        "所选信息被引用4处(引用表、一次设备、复合信号或遥信关联)。\n删除信息将同时删除这些引用，是否继续？");
+    EXPECT_EQ(d.m_model.FindGroup(2)->m_entries.GetSize(), 3);
+    EXPECT_EQ(sys.m_protocol.m_tables.Items().back().m_entries.GetSize(), 3);
+    prompts.Script({platform::Answer::Yes});
+    ASSERT_TRUE(CDevDetailModel::DeleteTelecontrol(doc, 1, 3, {key}));
+    // Entry 2 is now entry 1; the references to the old entry 1 are gone, those to 2 follow.
+    EXPECT_EQ(d.m_model.FindEntry(2, 1)->m_strDesc, "线路保护开关2");
+    const CRefTableEntryArray& left = sys.m_protocol.m_tables.Items().back().m_entries;
+    ASSERT_EQ(left.GetSize(), 2);
+    EXPECT_EQ(left[0].m_nEntry, 1);
+    EXPECT_EQ(left[1].m_nAddress, 2);
+    EXPECT_EQ(left[1].m_nEntry, 2);
+    EXPECT_EQ(sys.m_protocol.m_configs.m_configs[0].m_settings.m_tables.Items().back().m_entries[0].m_nEntry,
+              1);
+    ASSERT_EQ(equipment.m_settings.m_tables.Items().back().m_entries.GetSize(), 1);
+    EXPECT_EQ(equipment.m_settings.m_tables.Items().back().m_entries[0].m_nEntry, 1);
+    const CExprOperandArray& ops =
+        doc.FindDevice(65531)->m_model.m_groups.Items().back().m_entries[0].m_expr.m_operands;
+    ASSERT_EQ(ops.size(), 2u);
+    EXPECT_EQ(ops[0].m_nEntry, 1); // was entry 2
+    EXPECT_EQ(ops[1].m_nKind, 9);
+    EXPECT_EQ(ops[1].m_nEntry, 1); // a number stays as it was
+    EXPECT_EQ(doc.FindDevice(2)->m_model.FindEntry(2, 1)->m_yx[2], 1);
+    EXPECT_EQ(doc.FindDevice(2)->m_model.FindEntry(2, 2)->m_yx[0], -1);
+    EXPECT_TRUE(views.Has("portChildren 0 0 0"));
+    EXPECT_TRUE(views.Has("equipment 0 3"));
+
+    // An address change takes the telecontrol links along; a deletion drops them and the operands.
+    ASSERT_TRUE(CDevinfolistModel::SetAddress(doc, 0, 1, "9"));
+    EXPECT_EQ(doc.FindDevice(2)->m_model.FindEntry(2, 1)->m_yx[0], 9);
+    EXPECT_EQ(
+        doc.FindDevice(65531)->m_model.m_groups.Items().back().m_entries[0].m_expr.m_operands[0].m_nAddress,
+        9);
+    CDevinfolistModel::DeleteDevices(doc, {9});
+    EXPECT_EQ(doc.FindDevice(2)->m_model.FindEntry(2, 1)->m_yx[0], -1);
+    const CExprOperandArray& rest =
+        doc.FindDevice(65531)->m_model.m_groups.Items().back().m_entries[0].m_expr.m_operands;
+    ASSERT_EQ(rest.size(), 1u);
+    EXPECT_EQ(rest[0].m_nKind, 9);
 }
 
 TEST_F(DeviceModels, APortOfAnyKindKeepsServingARenumberedOrDeletedDevice) {
@@ -263,6 +375,10 @@ TEST_F(DeviceModels, DevicesMoveOnlyInAnUnsortedTable) {
     EXPECT_EQ(Addresses(), (std::vector<int>{5, 1, 2, 65530, 65531, 65532}));
     EXPECT_TRUE(CDevinfolistModel::MoveDevices(doc, {0}, 99));
     EXPECT_EQ(Addresses(), (std::vector<int>{1, 2, 5, 65530, 65531, 65532}));
+    // Two rows land together at the position, in their order.
+    EXPECT_TRUE(CDevinfolistModel::MoveDevices(doc, {1, 2}, 1));
+    EXPECT_EQ(Addresses(), (std::vector<int>{2, 5, 1, 65530, 65531, 65532}));
+    EXPECT_FALSE(CDevinfolistModel::MoveDevices(doc, {0, 1}, 1)); // already there
     CDevinfolistModel::MoveDevices(doc, {0}, 3);
     CDevinfolistModel::SortByAddress(doc);
     EXPECT_EQ(Addresses(), (std::vector<int>{1, 2, 5, 65530, 65531, 65532}));
@@ -285,13 +401,13 @@ TEST_F(DeviceModels, DevicePointsByCategory) {
     EXPECT_EQ(testsupport::Found(d.m_model.FindEntry(2, 1))->m_strDesc, "合位 A 1");
 
     // Deleting telecontrol entries needs the 遥控 tab and an imported model.
-    EXPECT_FALSE(CDevDetailModel::DeleteTelecontrol(d, 3, {yx[1].itemData}));
+    EXPECT_FALSE(CDevDetailModel::DeleteTelecontrol(doc, 1, 3, {yx[1].itemData}));
     d.m_model.m_nFlag = 1;
-    EXPECT_FALSE(CDevDetailModel::DeleteTelecontrol(d, 1, {yx[1].itemData}));
+    EXPECT_FALSE(CDevDetailModel::DeleteTelecontrol(doc, 1, 1, {yx[1].itemData}));
     d.m_model.m_groups[1].m_entries[2].m_bEnabled = 0;
     EXPECT_EQ(CDevDetailModel::Rows(d, 3)[1].colour, CDevDetailModel::kDisabledColour);
     // The row's own entry goes, though its index in the list differs from its index in the group.
-    EXPECT_TRUE(CDevDetailModel::DeleteTelecontrol(d, 3, {yx[0].itemData}));
+    EXPECT_TRUE(CDevDetailModel::DeleteTelecontrol(doc, 1, 3, {yx[0].itemData}));
     const auto left = CDevDetailModel::Rows(d, 3);
     ASSERT_EQ(left.size(), 1u);
     EXPECT_EQ(left[0].cells[6], "线路保护开关2");
@@ -311,9 +427,16 @@ TEST_F(DeviceModels, UnitAddressAndVoltageLevels) {
     ASSERT_TRUE(CPrjbayModel::Rename(doc, 1, "110kV"));
     EXPECT_FALSE(CPrjbayModel::Rename(doc, 0, "110KV"));
     EXPECT_EQ(prompts.LastText(), "110KV已存在");
-    // Renaming 220kV removes its bays with their equipment.
+    // Renaming 220kV removes its bays with their equipment, after a Yes; No keeps everything.
     CPrjBay& bay = *doc.m_bays.GetById(0);
     bay.m_strVoltLevel = "220kV";
+    prompts.Script({platform::Answer::No});
+    EXPECT_FALSE(CPrjbayModel::Rename(doc, 0, "66kV"));
+    EXPECT_EQ(prompts.LastText(), "更改电压等级220kV将同时删除其下的1个间隔及其一次设备，是否继续？");
+    EXPECT_EQ(CPrjbayModel::Rows(doc)[0].cells[1], "220kV");
+    EXPECT_EQ(doc.m_bays.GetSize(), 1);
+    EXPECT_EQ(doc.m_prjDevices.GetSize(), 1);
+    prompts.Script({platform::Answer::Yes});
     ASSERT_TRUE(CPrjbayModel::Rename(doc, 0, "66kV"));
     EXPECT_TRUE(doc.m_bays.IsEmpty());
     EXPECT_TRUE(doc.m_prjDevices.IsEmpty());
@@ -348,6 +471,12 @@ TEST_F(DeviceModels, EquipmentListEditsAndStableSort) {
 
 TEST_F(DeviceModels, EquipmentReferencesCheckTypeAndDoubleUse) {
     CPrjDevice& eq = *doc.m_prjDevices.GetById(3);
+    // Equipment of another kind says why it takes no points.
+    eq.m_settings.m_strType = "QF";
+    EXPECT_EQ(CEquipDetailModel::WhyNoPoints(eq, 0),
+              "设备类型断路器(类型QF)不能关联测点：只有类型为SYSTEM的设备类型可以关联测点！");
+    eq.m_settings.m_strType = "SYSTEM";
+    EXPECT_EQ(CEquipDetailModel::WhyNoPoints(eq, 0), "设备类型断路器没有引用表，不能关联测点！");
     eq.m_strVoltLevel = "220kV";
     eq.m_nBayId = 0;
     eq.m_settings.m_strType = "SYSTEM";
@@ -361,6 +490,7 @@ TEST_F(DeviceModels, EquipmentReferencesCheckTypeAndDoubleUse) {
     byte.m_choices = {"0", "255"};
     yk.m_columns.Add(byte);
     eq.m_settings.m_tables.Add(yk);
+    EXPECT_EQ(CEquipDetailModel::WhyNoPoints(eq, 0), "");
 
     EXPECT_EQ(CEquipDetailModel::AddRefPoint(doc, eq, 0, 1, 1, 1), 0);
     EXPECT_EQ(prompts.LastText(), "类型不对应!");
@@ -422,9 +552,52 @@ TEST_F(DeviceModels, ReplacingOrDeletingEquipmentReleasesItsPoints) {
     again.m_settings.m_strType = "SYSTEM";
     again.m_settings.m_tables.Add(yc);
     ASSERT_EQ(CEquipDetailModel::AddRefPoint(doc, again, 0, 2, 1, 1), 1);
-    // Deleting the level removes its bay with the equipment.
+    // Deleting the level removes its bay with the equipment, after a Yes.
     bay.m_strVoltLevel = "220kV";
+    prompts.Script({platform::Answer::No});
+    CPrjbayModel::DeleteLevels(doc, {0});
+    EXPECT_EQ(prompts.LastText(), "删除电压等级220kV将同时删除其下的1个间隔及其一次设备，是否继续？");
+    EXPECT_EQ(doc.m_voltOrder.m_codes.size(), 1u);
+    EXPECT_EQ(doc.FindDeviceInfo(2, 1, 1)->m_equip[2], 3);
+    prompts.Script({platform::Answer::Yes});
     CPrjbayModel::DeleteLevels(doc, {0});
     EXPECT_EQ(testsupport::Found(doc.FindDeviceInfo(2, 1, 1))->m_equip[0], -1);
     EXPECT_TRUE(doc.m_prjDevices.IsEmpty());
+}
+
+TEST_F(DeviceModels, DeletingABayReleasesThePointsOfItsEquipment) {
+    CPrjDevice& eq = *doc.m_prjDevices.GetById(3);
+    eq.m_nBayId = 0;
+    eq.m_settings.m_strType = "SYSTEM";
+    CRefTable yc;
+    yc.m_nType = 0;
+    eq.m_settings.m_tables.Add(yc);
+    ASSERT_EQ(CEquipDetailModel::AddRefPoint(doc, eq, 0, 2, 1, 1), 1);
+    ASSERT_EQ(CEquipDetailModel::AddRefPoint(doc, eq, 0, 2, 1, 2), 1);
+    ASSERT_EQ(CEquipDetailModel::AddRefPoint(doc, eq, 0, 1, 1, 1), 1);
+    // Showing the rows writes nothing into the points; moving and sorting keep the links' rows.
+    doc.FindDeviceInfo(2, 1, 1)->m_equip[4] = 7;
+    CEquipDetailModel::Rows(doc, eq.m_settings.m_tables[0]);
+    EXPECT_EQ(doc.FindDeviceInfo(2, 1, 1)->m_equip[4], 7);
+    ASSERT_TRUE(CEquipDetailModel::MoveRefs(doc, eq, 0, {0, 1}, 3));
+    EXPECT_EQ(eq.m_settings.m_tables[0].m_entries[0].m_nAddress, 1);
+    EXPECT_EQ(doc.FindDeviceInfo(1, 1, 1)->m_equip[4], 0);
+    EXPECT_EQ(doc.FindDeviceInfo(2, 1, 1)->m_equip[4], 1);
+    EXPECT_EQ(doc.FindDeviceInfo(2, 1, 2)->m_equip[4], 2);
+    ASSERT_TRUE(CEquipDetailModel::SortRefs(doc, eq, 0));
+    EXPECT_EQ(doc.FindDeviceInfo(1, 1, 1)->m_equip[4], 0);
+    EXPECT_EQ(doc.FindDeviceInfo(2, 1, 2)->m_equip[4], 2);
+    ASSERT_TRUE(CEquipDetailModel::DeleteRefs(doc, eq, 0, {0}));
+    EXPECT_EQ(doc.FindDeviceInfo(1, 1, 1)->m_equip[2], -1);
+    EXPECT_EQ(doc.FindDeviceInfo(2, 1, 1)->m_equip[4], 0);
+
+    CVoltLevel* level = doc.m_voltLevels.GetById(doc.m_voltOrder.m_codes[0]);
+    ASSERT_NE(level, nullptr);
+    EXPECT_EQ(CBayListModel::DeleteBays(doc, *level, {0}), 1);
+    EXPECT_TRUE(doc.m_bays.IsEmpty());
+    EXPECT_TRUE(doc.m_prjDevices.IsEmpty());
+    for (int entry : {1, 2}) {
+        const CInfoEntry* info = doc.FindDeviceInfo(2, 1, entry);
+        EXPECT_EQ(std::vector<int>(info->m_equip, info->m_equip + 5), (std::vector<int>(5, -1))) << entry;
+    }
 }

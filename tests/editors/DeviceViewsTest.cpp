@@ -123,9 +123,14 @@ TEST_F(DeviceViewsTest, DeviceListEditsMenuAndClipboard) {
     ASSERT_NE(view, nullptr);
     Type(view->Editor(), 2, 1, "12a");
     EXPECT_EQ(prompts.LastText(), "第2行设置错误！\n原因:输入 12a 非法！");
-    Type(view->Editor(), 2, 1, "0");
-    EXPECT_EQ(Column(view->List(), 1), (std::vector<std::string>{"0", "1", "2"}));
-    EXPECT_EQ(DeviceList()->child(0)->text(0).toStdString(), "装置0[母线保护]");
+    // 0 and the virtual devices' addresses are no ordinary address.
+    for (const char* bad : {"0", "65530", "65531", "65535", "65536", "4294967297"}) {
+        Type(view->Editor(), 2, 1, bad);
+        EXPECT_EQ(prompts.LastText(), std::string("第2行设置错误！\n原因:输入 ") + bad + " 非法！");
+    }
+    Type(view->Editor(), 2, 1, "4");
+    EXPECT_EQ(Column(view->List(), 1), (std::vector<std::string>{"1", "2", "4"}));
+    EXPECT_EQ(DeviceList()->child(2)->text(0).toStdString(), "装置4[母线保护]");
 
     std::unique_ptr<QMenu> menu(view->BuildContextMenu());
     ASSERT_TRUE(menu);
@@ -143,7 +148,7 @@ TEST_F(DeviceViewsTest, DeviceListEditsMenuAndClipboard) {
     EXPECT_TRUE(actions[1]->isEnabled());
     EXPECT_FALSE(actions[3]->isEnabled()); // the table is kept sorted
     actions[1]->trigger();
-    EXPECT_EQ(Column(view->List(), 1), (std::vector<std::string>{"0", "1", "2", "3"}));
+    EXPECT_EQ(Column(view->List(), 1), (std::vector<std::string>{"1", "2", "3", "4"}));
     EXPECT_EQ(project.Port(0, 0).m_protocol.m_deviceAddresses, (CIntArray{1, 2}));
 }
 
@@ -163,11 +168,15 @@ TEST_F(DeviceViewsTest, TimeSourcesAreAddedEditedAndDeleted) {
     EXPECT_EQ(view->List()->GetItemText(1, 3), "255");
 
     // An empty choice changes nothing.
-    ASSERT_TRUE(view->Editor()->OpenCombo(0, 2, {"网络0<地址0>(P104)"}));
+    emit view->List()->cellClicked(0, 2);
+    ASSERT_TRUE(view->Editor()->Combo()->isVisible());
+    ASSERT_EQ(view->Editor()->Combo()->count(), 3);
+    view->Editor()->Combo()->setCurrentIndex(-1);
     view->Editor()->CommitOpen();
     EXPECT_EQ(prompts.Count(), 1u);
-    ASSERT_TRUE(view->Editor()->OpenCombo(0, 2, {"网络0<地址0>(P104)"}));
-    view->Editor()->Combo()->setCurrentIndex(0);
+    // The chosen entry is the port stored.
+    emit view->List()->cellClicked(0, 2);
+    view->Editor()->Combo()->setCurrentIndex(2);
     view->Editor()->CommitOpen();
     EXPECT_EQ(project.doc->m_timeSources[0].m_nPortType, 2);
     EXPECT_EQ(view->List()->GetItemText(0, 2), "网络0<地址0>(P104)");
@@ -306,11 +315,29 @@ TEST_F(DeviceViewsTest, EquipmentReferencesMoveThroughThePositionDialog) {
     ASSERT_EQ(menu->actions().size(), 3);
     menu->actions()[0]->trigger();
     EXPECT_EQ(Column(detail->List(), 1), (std::vector<std::string>{"2", "1", "1"}));
-    // Showing the rows stores each point's row in its equipment link.
+    // The move keeps each point's row in its equipment link.
     EXPECT_EQ(testsupport::Found(project.doc->FindDeviceInfo(2, 1, 1))->m_equip[4], 0);
+    EXPECT_EQ(testsupport::Found(project.doc->FindDeviceInfo(1, 1, 2))->m_equip[4], 2);
     menu.reset(detail->BuildContextMenu());
     menu->actions()[2]->trigger();
-    EXPECT_EQ(Column(detail->List(), 1), (std::vector<std::string>{"1", "1", "2"}));
+    EXPECT_EQ(Column(detail->List(), 3), (std::vector<std::string>{"1", "2", "1"}));
+    // Two rows moved to position 2 land together at rows 2 and 3, in their order.
+    detail->List()->clearSelection();
+    detail->List()->selectionModel()->select(detail->List()->model()->index(0, 0),
+                                             QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    detail->List()->selectionModel()->select(detail->List()->model()->index(1, 0),
+                                             QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    RunnerGuard second([](QDialog& d) {
+        dynamic_cast<CMovePosDlg&>(d).Edit()->setText("2");
+        d.accept();
+        return d.result();
+    });
+    menu.reset(detail->BuildContextMenu());
+    menu->actions()[0]->trigger();
+    EXPECT_EQ(Column(detail->List(), 1), (std::vector<std::string>{"2", "1", "1"}));
+    EXPECT_EQ(Column(detail->List(), 3), (std::vector<std::string>{"1", "1", "2"}));
+    EXPECT_EQ(testsupport::Found(project.doc->FindDeviceInfo(1, 1, 2))->m_equip[4], 2);
+    EXPECT_EQ(testsupport::Found(project.doc->FindDeviceInfo(2, 1, 1))->m_equip[4], 0);
 }
 
 TEST_F(DeviceViewsTest, ANewDeviceGoesOnTheChosenPortOfItsProtocol) {

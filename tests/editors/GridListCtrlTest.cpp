@@ -25,13 +25,22 @@ TEST_F(GridListTest, ColumnsWidenToTheWidestTextAndNeverShrink) {
     const int start = list.columnWidth(0);
     EXPECT_EQ(start, list.fontMetrics().horizontalAdvance("名称") + 10);
     const std::string wide = "一个比列标题宽得多的名称";
+    // The width takes the cell's indents on both sides, so the widest text is drawn whole.
+    const int wideWidth = list.fontMetrics().horizontalAdvance(QString::fromStdString(wide));
     list.InsertItem(0, wide);
-    EXPECT_EQ(list.columnWidth(0), list.fontMetrics().horizontalAdvance(QString::fromStdString(wide)));
+    EXPECT_EQ(list.columnWidth(0), CellWidthFor(wideWidth));
+    EXPECT_GT(CellWidthFor(wideWidth), wideWidth + 2 * kGridCellIndent);
     list.InsertItem(1, "短");
     list.DeleteItem(0);
-    EXPECT_EQ(list.columnWidth(0), list.fontMetrics().horizontalAdvance(QString::fromStdString(wide)));
+    EXPECT_EQ(list.columnWidth(0), CellWidthFor(wideWidth));
     EXPECT_TRUE(list.SetItemText(0, 1, "12345678901234567890"));
-    EXPECT_GE(list.columnWidth(1), list.fontMetrics().horizontalAdvance("12345678901234567890"));
+    EXPECT_EQ(list.columnWidth(1),
+              CellWidthFor(list.fontMetrics().horizontalAdvance("12345678901234567890")));
+    // A filled list: the "地址" column shows 65531 whole.
+    CGridListCtrl addresses;
+    addresses.InsertColumn(0, "地址");
+    addresses.FillRows({GridRow({"1"}), GridRow({"65531"})});
+    EXPECT_GE(addresses.columnWidth(0), CellWidthFor(addresses.fontMetrics().horizontalAdvance("65531")));
     EXPECT_FALSE(list.SetItemText(5, 1, "x"));
     EXPECT_EQ(list.ColumnAlignment(1), Qt::AlignRight);
 }
@@ -61,7 +70,11 @@ TEST_F(GridListTest, RowsKeepTheirColourTextAndValueThroughDeletions) {
     list.SetTextBkColor(0x00FF00);
     list.InsertItem(1, "新");
     EXPECT_EQ(list.GetRowColor(1), 0x00FF00u);
-    EXPECT_EQ(list.GetRowText(1), "提示1");
+    // The tooltips move down with their rows; the new row has none.
+    EXPECT_EQ(list.GetRowText(1), "");
+    EXPECT_EQ(list.GetRowText(2), "提示1");
+    EXPECT_EQ(list.GetRowColor(2), 0x100001u);
+    EXPECT_EQ(list.ToolTipAt(list.visualItemRect(list.item(2, 1)).center()), "提示1");
     EXPECT_TRUE(list.DeleteAllItems());
     EXPECT_EQ(list.GetRowText(0), "");
     EXPECT_FALSE(list.SetRowColor(0, 1));
@@ -105,6 +118,6 @@ TEST_F(GridListTest, TwentyThousandRowsFillInOneGo) {
     list.FillRows(rows);
     EXPECT_EQ(list.GetItemCount(), 20000);
     EXPECT_EQ(list.GetItemText(19999, 1), "描述19999");
-    EXPECT_GE(list.columnWidth(1), list.fontMetrics().horizontalAdvance("描述19999"));
+    EXPECT_GE(list.columnWidth(1), CellWidthFor(list.fontMetrics().horizontalAdvance("描述19999")));
     std::printf("20000 rows filled in %lld ms\n", static_cast<long long>(timer.elapsed()));
 }

@@ -20,16 +20,21 @@ TEST(GridRowBook, RowTextsAndColoursFollowDeletedRows) {
     EXPECT_EQ(book.GetRowText(4), "");
 }
 
-TEST(GridRowBook, InsertingInsideSetsTheEntryWithoutShiftingTheFollowingColours) {
+TEST(GridRowBook, InsertedRowsMoveTheFollowingColoursAndTextsDown) {
     CGridRowBook book;
     book.InsertRow(0, 1);
     book.InsertRow(1, 2);
     book.InsertRow(2, 3);
+    book.SetRowText(1, "second");
     book.InsertRow(1, 9);
+    EXPECT_EQ(book.ColourCount(), 4);
     EXPECT_EQ(book.GetRowColor(1, 0), 9u);
-    EXPECT_EQ(book.GetRowColor(2, 0), 3u);
-    EXPECT_FALSE(book.SetRowColor(3, 7));
-    EXPECT_TRUE(book.SetRowColor(2, 7));
+    EXPECT_EQ(book.GetRowColor(2, 0), 2u);
+    EXPECT_EQ(book.GetRowColor(3, 0), 3u);
+    EXPECT_EQ(book.GetRowText(1), "");
+    EXPECT_EQ(book.GetRowText(2), "second");
+    EXPECT_FALSE(book.SetRowColor(4, 7));
+    EXPECT_TRUE(book.SetRowColor(3, 7));
     // Rows without a stored text have no tooltip; a text past the end grows the texts.
     book.SetRowText(4, "late");
     EXPECT_EQ(book.GetRowText(3), "");
@@ -58,6 +63,13 @@ TEST(CellValue, NumbersOutsideTheirRangeAreClampedWithAMessage) {
     EXPECT_EQ(prompts.LastText(), kClampedToMaximum);
     EXPECT_EQ(ClampIntText("-5", 0, 255), "0");
     EXPECT_EQ(prompts.LastText(), kClampedToMinimum);
+    // Numbers of 19 and more digits saturate to the limit, with the limit's message.
+    EXPECT_EQ(ClampIntText("99999999999999999999", 0, 255), "255");
+    EXPECT_EQ(prompts.LastText(), kClampedToMaximum);
+    EXPECT_EQ(ClampIntText("9999999999999999999", 0, 65535), "65535");
+    EXPECT_EQ(prompts.LastText(), kClampedToMaximum);
+    EXPECT_EQ(ClampIntText("-99999999999999999999", -10, 10), "-10");
+    EXPECT_EQ(prompts.LastText(), kClampedToMinimum);
     prompts.Clear();
     EXPECT_EQ(ClampIntText("12", 0, 255), "12");
     EXPECT_EQ(prompts.Count(), 0u);
@@ -73,4 +85,12 @@ TEST(CellValue, NumbersOutsideTheirRangeAreClampedWithAMessage) {
     // Without a range, and for other kinds, the text stays as typed.
     EXPECT_EQ(CheckOptionValue("INT", nullptr, nullptr, "abc"), "abc");
     EXPECT_EQ(CheckOptionValue("STRING", &lo, &hi, "70000"), "70000");
+}
+
+TEST(CellValue, OnlyCompleteDottedIpv4AddressesAreAddresses) {
+    for (const char* good : {"0.0.0.0", "10.0.0.1", "255.255.255.255", "192.168.001.010"})
+        EXPECT_TRUE(IsDottedIpv4(good)) << good;
+    for (const char* bad : {"", "10.0.0", "10.0.0.", "999.999.1.1", "256.0.0.1", "1.2.3.4.5", "1..2.3",
+                            "a.b.c.d", " 1.2.3.4", "1.2.3.4 ", "1234.1.1.1", "1.2.3.-4"})
+        EXPECT_FALSE(IsDottedIpv4(bad)) << bad;
 }

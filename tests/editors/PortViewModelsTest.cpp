@@ -77,30 +77,55 @@ TEST(PortGridModel, ChangingBetweenDeviceProtocolsAsksAboutTheOldThenTheNew) {
     EXPECT_EQ(prompts.Count(), 0u);
 }
 
-TEST(PortGridModel, PortsWithDevicesStopDeletionAndNumbersStayUnique) {
+TEST(PortGridModel, PortsAreNumberedByPlaceAndDevicesAndTimeSourcesFollow) {
     testsupport::PromptRecorder prompts;
     porttest::PortProject p;
     CPortArray& net = p.doc->m_boardCfg.m_boards[0].m_ports[1];
-    EXPECT_FALSE(CPortGridModel::AddPort(p.doc->m_boardCfg.m_boards[0].m_ports[0])); // serial: fixed
-    ASSERT_TRUE(CPortGridModel::AddPort(net));
-    ASSERT_TRUE(CPortGridModel::AddPort(net));
-    EXPECT_EQ(net[2].m_nNumber, 2);
+    EXPECT_FALSE(CPortGridModel::AddPort(*p.doc, 0, 0)); // serial: fixed
+    ASSERT_TRUE(CPortGridModel::AddPort(*p.doc, 0, 1));
+    ASSERT_TRUE(CPortGridModel::AddPort(*p.doc, 0, 1));
+    ASSERT_TRUE(CPortGridModel::AddPort(*p.doc, 0, 1));
+    ASSERT_EQ(net.GetSize(), 4);
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(net[i].m_nNumber, i);
+        EXPECT_EQ(net[i].m_nRunning, i);
+    }
     EXPECT_EQ(net[2].m_values[0], "未用");
-    // Rows 1, 2, 3 with devices on port 2: port 1 goes, the rest stays.
-    ASSERT_TRUE(CPortGridModel::AddPort(net));
+    // Devices on port 2, time sources on ports 1 and 3.
     net[2].m_protocol.m_deviceAddresses = {2};
     CDevice* two = p.doc->FindDevice(2);
     two->m_nBoard = 0;
     two->m_model.m_nPortGroup = 1;
     two->m_model.m_nPortIndex = 2;
+    CTimeSource onOne;
+    onOne.m_nPortType = kPortTypeNetwork;
+    onOne.m_nPort = 1;
+    CTimeSource onThree = onOne;
+    onThree.m_nPort = 3;
+    onThree.m_nPriority = 9;
+    p.doc->m_timeSources.Add(onOne);
+    p.doc->m_timeSources.Add(onThree);
+    // Rows 1, 2, 3 with devices on port 2: port 1 goes, the rest stays.
     EXPECT_EQ(CPortGridModel::DeletePorts(*p.doc, 0, 1, {1, 2, 3}), 1);
-    EXPECT_EQ(prompts.LastText(), "请先删除端口连接的装置，然后再删除端口!");
+    EXPECT_EQ(prompts.Texts()[0], "请先删除端口连接的装置，然后再删除端口!");
     ASSERT_EQ(net.GetSize(), 3);
-    EXPECT_EQ(net[1].m_nNumber, 2);
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(net[i].m_nNumber, i); // numbers equal places, as after reopening
+        EXPECT_EQ(net[i].m_nRunning, i);
+    }
     EXPECT_EQ(two->m_model.m_nPortIndex, 1); // the device follows its port
-    // The next port does not take a number still in use.
-    ASSERT_TRUE(CPortGridModel::AddPort(net));
-    EXPECT_EQ(net[3].m_nNumber, 4);
+    // The source of the deleted port is removed with a message; the other follows its port.
+    ASSERT_EQ(p.doc->m_timeSources.GetSize(), 1);
+    EXPECT_EQ(p.doc->m_timeSources[0].m_nPort, 2);
+    EXPECT_EQ(p.doc->m_timeSources[0].m_nPriority, 9);
+    EXPECT_EQ(prompts.LastText(),
+              "对时源所用的通讯口已删除，以下对时源已一并删除:\n对时源1: 板卡0 网络地址1");
+    ASSERT_TRUE(CPortGridModel::AddPort(*p.doc, 0, 1));
+    EXPECT_EQ(net[3].m_nNumber, 3);
+    // The configuration files are named after the renumbered ports.
+    EXPECT_EQ(projectmodel::CConfigDoc::PortConfigFileName(p.doc->m_boardCfg.m_boards[0], net[2],
+                                                           projectmodel::CPortConfig()),
+              "ccu_板卡0_网络2_规约0_配置.cfg");
 }
 
 TEST(RefTableModel, PointsAreCheckedForCategoryAndDuplicates) {
@@ -138,22 +163,26 @@ TEST(RefTableModel, PointsAreCheckedForCategoryAndDuplicates) {
     EXPECT_EQ(rows[0].cells.size(), 10u);
 }
 
-TEST(RefTableModel, MovesPutTheRowsWhereTheyAreShownSelected) {
-    std::vector<int> items{0, 1, 2, 3, 4, 5, 6};
-    // Rows 5 and 6 (1-based) to position 2.
-    EXPECT_EQ(CRefTableModel::MoveRows(items, {4, 5}, 2), (std::vector<int>{1, 2}));
-    EXPECT_EQ(items, (std::vector<int>{0, 4, 5, 1, 2, 3, 6}));
-    // Position 0 means the first row.
-    EXPECT_EQ(CRefTableModel::MoveRows(items, {6}, 0), (std::vector<int>{0}));
-    EXPECT_EQ(items.front(), 6);
-    // Rows before the target: the selection follows the moved rows.
-    items = {0, 1, 2, 3, 4, 5};
-    const std::vector<int> rows = CRefTableModel::MoveRows(items, {0, 1}, 5);
-    ASSERT_EQ(rows.size(), 2u);
-    EXPECT_EQ(items[static_cast<std::size_t>(rows[0])], 0);
-    EXPECT_EQ(items[static_cast<std::size_t>(rows[1])], 1);
+TEST(RefTableModel, SelectedRowsMoveAsOneBlockToThePosition) {
+    std::vector<char> items{'A', 'B', 'C', 'D', 'E', 'F'};
+    // Rows 1, 2 to position 5: C D E F A B.
+    EXPECT_EQ(CRefTableModel::MoveRows(items, {0, 1}, 5), (std::vector<int>{4, 5}));
+    EXPECT_EQ(items, (std::vector<char>{'C', 'D', 'E', 'F', 'A', 'B'}));
+    // Two rows to position 3 land at rows 3 and 4.
+    items = {'A', 'B', 'C', 'D', 'E', 'F'};
+    EXPECT_EQ(CRefTableModel::MoveRows(items, {3, 4}, 3), (std::vector<int>{2, 3}));
+    EXPECT_EQ(items, (std::vector<char>{'A', 'B', 'D', 'E', 'C', 'F'}));
+    // Scattered rows keep their order and close up; position 0 is the first row.
+    items = {'A', 'B', 'C', 'D', 'E', 'F'};
+    EXPECT_EQ(CRefTableModel::MoveRows(items, {1, 3, 5}, 0), (std::vector<int>{0, 1, 2}));
+    EXPECT_EQ(items, (std::vector<char>{'B', 'D', 'F', 'A', 'C', 'E'}));
+    // A position past the end puts the block last; rows outside the list are ignored.
+    items = {'A', 'B', 'C', 'D', 'E', 'F'};
+    EXPECT_EQ(CRefTableModel::MoveRows(items, {0, 2, 9}, 99), (std::vector<int>{4, 5}));
+    EXPECT_EQ(items, (std::vector<char>{'B', 'D', 'E', 'F', 'A', 'C'}));
+    EXPECT_TRUE(CRefTableModel::MoveRows(items, {7}, 1).empty());
     EXPECT_EQ(CRefTableModel::RemoveRows(items, {1, 3}).size(), 2u);
-    EXPECT_EQ(items.size(), 4u);
+    EXPECT_EQ(items, (std::vector<char>{'B', 'E', 'A', 'C'}));
 }
 
 TEST(RefTableModel, ConsecutiveNumbersStopAtTheRange) {

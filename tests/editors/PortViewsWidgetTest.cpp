@@ -128,6 +128,27 @@ TEST_F(PortViewsTest, PortGridOpensTheSelectedGroupAndStoresCheckedValues) {
     EXPECT_EQ(project.Port(1, 1).m_protocol.m_strName, "P103");
     EXPECT_EQ(view->List()->GetItemText(1, 6), "3");
     EXPECT_EQ(Board()->child(1)->child(1)->text(0).toStdString(), "网络1<地址1 P103>");
+
+    // An address cell stores only a complete dotted IPv4 address; the rest leaves the old value.
+    auto* ip = view->findChild<QLineEdit*>("ipEdit");
+    ASSERT_NE(ip, nullptr);
+    for (const char* bad : {"10.0.0", "256.0.0.1", "999.999.1.1"}) {
+        view->OnClickCell(1, 7);
+        ASSERT_TRUE(ip->isVisible());
+        ip->clear();
+        QTest::keyClicks(ip, bad);
+        QTest::keyClick(ip, Qt::Key_Return);
+        EXPECT_FALSE(ip->isVisible());
+        EXPECT_EQ(project.Port(1, 1).m_values[6], "0.0.0.0") << bad;
+        EXPECT_EQ(view->List()->GetItemText(1, 7), "0.0.0.0") << bad;
+    }
+    EXPECT_EQ(prompts.LastText().rfind("输入 999.999.1.1 非法！", 0), 0u) << prompts.LastText();
+    view->OnClickCell(1, 7);
+    ip->clear();
+    QTest::keyClicks(ip, "10.0.0.12");
+    QTest::keyClick(ip, Qt::Key_Return);
+    EXPECT_EQ(project.Port(1, 1).m_values[6], "10.0.0.12");
+    EXPECT_EQ(view->List()->GetItemText(1, 7), "10.0.0.12");
 }
 
 TEST_F(PortViewsTest, ConfigurationReferencesAreAddedMovedEditedAndDeleted) {
@@ -194,6 +215,25 @@ TEST_F(PortViewsTest, PortFormShowsTheTabsOfTheProtocolKind) {
     QTest::keyClick(device->List(), Qt::Key_Delete);
     EXPECT_EQ(project.Port(1, 0).m_protocol.m_deviceAddresses, (CIntArray{2}));
     EXPECT_FALSE(testsupport::Found(project.doc->FindDevice(5))->IsPlaced());
+    // The device list's menu makes a new device on the port and deletes devices from the project.
+    std::unique_ptr<QMenu> listMenu(device->BuildContextMenu({}));
+    ASSERT_NE(listMenu, nullptr);
+    ASSERT_NE(Action(listMenu.get(), "删除装置"), nullptr);
+    ASSERT_NE(Action(listMenu.get(), "添加装置"), nullptr);
+    ASSERT_NE(Action(listMenu.get(), CConfigPortFormView::kDeleteFromTableText), nullptr);
+    EXPECT_FALSE(Action(listMenu.get(), CConfigPortFormView::kDeleteFromTableText)->isEnabled());
+    Action(listMenu.get(), "添加装置")->trigger();
+    EXPECT_EQ(project.Port(1, 0).m_protocol.m_deviceAddresses, (CIntArray{2, 3}));
+    ASSERT_NE(project.doc->FindDevice(3), nullptr);
+    // Deleted from the project, the new device leaves no reference behind.
+    project.doc->m_prjDevices.GetById(3)->m_linkedDevices.push_back(3);
+    device->List()->SelectRow(1);
+    listMenu.reset(device->BuildContextMenu({}));
+    Action(listMenu.get(), CConfigPortFormView::kDeleteFromTableText)->trigger();
+    EXPECT_EQ(project.doc->FindDevice(3), nullptr);
+    EXPECT_EQ(project.Port(1, 0).m_protocol.m_deviceAddresses, (CIntArray{2}));
+    EXPECT_EQ(project.doc->m_prjDevices.GetById(3)->m_linkedDevices, (CIntArray{1, 99, 2}));
+    EXPECT_EQ(device->List()->GetItemCount(), 1);
     // On the device table a handed-over device goes into the table; a point table takes none.
     device->Tabs()->setCurrentIndex(2);
     ASSERT_EQ(device->CurrentTabText(), "装置表");

@@ -71,13 +71,14 @@ TEST(ProjectTreeModel, TheWholeProjectInItsFourBranches) {
     EXPECT_EQ(PortExportFileName(second), "串口1(规约：P103)测点");
 }
 
-TEST(ProjectTreeModel, OnlyTheVirtualDevicesPresentAreNumbered) {
+TEST(ProjectTreeModel, VirtualDeviceNodesAreNumberedByTheirAddress) {
     editortest::Project project;
     project.doc->m_devices.RemoveAt(project.doc->m_devices.FindIndexByAddress(kStatusDeviceAddress));
     const std::vector<CTreeNode> nodes = VirtualDeviceNodes(*project.doc);
     ASSERT_EQ(nodes.size(), 2u);
-    EXPECT_EQ(nodes[0].itemData, 0);
-    EXPECT_EQ(nodes[1].itemData, 1);
+    // With 65530 absent, 65531 keeps 1 and so still opens the composite view.
+    EXPECT_EQ(nodes[0].itemData, 1);
+    EXPECT_EQ(nodes[1].itemData, 2);
     // So 65531 opens the device points view and 65532 the virtual points view.
     EXPECT_EQ(ChooseLeftView(Path({0, 1, 3, 0}), kImageVirtual).kind, kViewConfigGIN);
     EXPECT_EQ(ChooseLeftView(Path({0, 1, 3, 1}), kImageVirtual).kind, kViewConfigGINVir);

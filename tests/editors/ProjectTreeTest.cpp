@@ -8,6 +8,7 @@
 #include "tests/support/PromptRecorder.h"
 #include "tests/support/TestFiles.h"
 
+#include <fstream>
 #include <gtest/gtest.h>
 #include <QApplication>
 #include <QFileDialog>
@@ -57,6 +58,7 @@ public:
     explicit FakeBook(std::vector<std::string>& log) : log_(log) {}
     bool Open(const std::string& path) override {
         log_.push_back("open " + path);
+        path_ = path;
         return true;
     }
     void SetSheetName(const std::string& name) override { log_.push_back("sheet " + name); }
@@ -65,12 +67,22 @@ public:
         return true;
     }
     bool AddRow(const std::vector<std::string>& values) override {
-        log_.push_back("row " + values[6]);
+        std::string row = "row";
+        for (const std::string& v : values)
+            row += " " + v;
+        log_.push_back(row);
+        return true;
+    }
+    // The workbook's bytes are written where it was opened, as the real one does on closing.
+    bool Close() override {
+        log_.push_back("close");
+        std::ofstream(path_) << "book";
         return true;
     }
 
 private:
     std::vector<std::string>& log_;
+    std::string path_;
 };
 
 } // namespace
@@ -227,10 +239,24 @@ TEST_F(ProjectTreeTest, PortMenuCopiesPastesAndExports) {
     entry.m_nEntry = 1;
     table.m_entries.Add(entry);
     project.Port(0, 0).m_protocol.m_tables.Add(table);
+    // A device table is exported with its devices.
+    CRefTable devices;
+    devices.m_strName = "装置表";
+    devices.m_nType = kInfoTypeDevice;
+    CRefTableDevice listed;
+    listed.m_nBoard = 0;
+    listed.m_nAddress = 2;
+    listed.m_nMappedAddress = 12;
+    listed.m_strModelName = "主变测控";
+    listed.m_strDescription = "1号主变";
+    devices.m_devices.Add(listed);
+    project.Port(0, 0).m_protocol.m_tables.Add(devices);
     std::vector<std::string> log;
     CConfigOverView::SetWorkbookFactory([&log] { return std::make_unique<FakeBook>(log); });
     testsupport::TempDir dir;
     const std::string chosen = (dir.Path() / "points").string();
+    // An existing file is replaced whole.
+    std::ofstream(chosen + ".xlsx") << "old";
     platform::SetDialogRunner([&](QDialog& d) {
         auto& files = dynamic_cast<QFileDialog&>(d);
         EXPECT_EQ(files.selectedFiles().front().section('/', -1).toStdString(), "串口0(规约：P103)测点");
@@ -240,13 +266,49 @@ TEST_F(ProjectTreeTest, PortMenuCopiesPastesAndExports) {
         return d.result();
     });
     menu->actions()[2]->trigger();
-    platform::SetDialogRunner(nullptr);
-    CConfigOverView::SetWorkbookFactory(nullptr);
-    EXPECT_EQ(log, (std::vector<std::string>{"open " + chosen + ".xlsx", "sheet 遥测", "headers 7",
-                                             "row [线路保护]线路保护电流1"}));
+    EXPECT_EQ(log, (std::vector<std::string>{"open " + chosen + ".xlsx.part", "sheet 遥测", "headers 7",
+                                             "row 1 1 1 1 -1 -1 [线路保护]线路保护电流1", "sheet 装置表",
+                                             "headers 8", "row 1 0 2 12 主变测控   1号主变", "close"}));
     EXPECT_EQ(prompts.LastText(), "导出测点成功完成！");
+    EXPECT_EQ(testsupport::ReadBytes(chosen + ".xlsx"), "book");
+    EXPECT_FALSE(std::filesystem::exists(chosen + ".xlsx.part"));
     EXPECT_EQ(tree.ProgressDialog()->GetPos(), 100);
     EXPECT_FALSE(tree.ProgressDialog()->isVisible());
+
+    // A file that cannot be replaced (here a folder of that name) is named in a message.
+    std::filesystem::remove(chosen + ".xlsx");
+    std::filesystem::create_directories(chosen + ".xlsx/inside");
+    prompts.Clear();
+    menu->actions()[2]->trigger();
+    platform::SetDialogRunner(nullptr);
+    CConfigOverView::SetWorkbookFactory(nullptr);
+    EXPECT_EQ(prompts.LastText(), "文件" + chosen + ".xlsx无法替换，请确认它没有被其他程序打开且可以写入！");
+    EXPECT_TRUE(std::filesystem::is_directory(chosen + ".xlsx/inside"));
+    EXPECT_FALSE(std::filesystem::exists(chosen + ".xlsx.part"));
+}
+
+TEST_F(ProjectTreeTest, TheLeftPaneTakes1100PixelsAndTheRightPaneTheRest) {
+    EXPECT_EQ(CConfigFrame::InitialPaneWidths(1600), std::make_pair(1100, 500));
+    EXPECT_EQ(CConfigFrame::InitialPaneWidths(1200), std::make_pair(880, 320));
+    EXPECT_EQ(CConfigFrame::InitialPaneWidths(600), std::make_pair(400, 200));
+    EXPECT_EQ(CConfigFrame::InitialPaneWidths(0), std::make_pair(0, 0));
+    const int handle = frame->Splitter()->handleWidth();
+    frame->resize(1600 + handle, 600);
+    frame->show();
+    QApplication::processEvents();
+    EXPECT_EQ(frame->Splitter()->sizes(), (QList<int>{1100, 500}));
+    // Another view in the right pane keeps the widths; a narrower frame keeps a usable right pane.
+    tree.setCurrentItem(tree.RootItem()->child(1)->child(0));
+    frame->resize(900 + handle, 600);
+    QApplication::processEvents();
+    EXPECT_EQ(frame->Splitter()->sizes(), (QList<int>{600, 300}));
+    EXPECT_GE(frame->RightView()->width(), 300);
+    // Once the user moves the handle, the widths are theirs.
+    frame->Splitter()->setSizes({450, 450});
+    emit frame->Splitter()->splitterMoved(450, 1);
+    frame->resize(1000 + handle, 600);
+    QApplication::processEvents();
+    EXPECT_NE(frame->Splitter()->sizes()[0], 1100);
 }
 
 TEST_F(ProjectTreeTest, ClosingTheProjectWindowIsRefused) {

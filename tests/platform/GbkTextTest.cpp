@@ -3,6 +3,7 @@
 #include "platform/TextFile.h"
 #include "tests/support/TestFiles.h"
 
+#include <climits>
 #include <clocale>
 #include <gtest/gtest.h>
 
@@ -68,6 +69,14 @@ TEST(Text, AtoIFollowsTheRuntime) {
     EXPECT_EQ(0, AtoI("abc"));
     EXPECT_EQ(0, AtoI(""));
     EXPECT_EQ(0, AtoI("- 3"));
+    // Long digit strings saturate instead of wrapping.
+    EXPECT_EQ(INT_MAX, AtoI("4294967297"));
+    EXPECT_EQ(INT_MIN, AtoI("-4294967297"));
+    EXPECT_EQ(LLONG_MAX, AtoLL("9223372036854775807"));
+    EXPECT_EQ(LLONG_MAX, AtoLL("9223372036854775808"));
+    EXPECT_EQ(LLONG_MAX, AtoLL("99999999999999999999999"));
+    EXPECT_EQ(LLONG_MIN, AtoLL("-9223372036854775808"));
+    EXPECT_EQ(LLONG_MIN, AtoLL("-99999999999999999999999"));
 }
 
 TEST(Text, TrimCaseAndHexDump) {
@@ -81,6 +90,12 @@ TEST(Text, TrimCaseAndHexDump) {
     EXPECT_EQ("", HexDump(std::string_view()));
     // The device tools' frame monitors write a frame on one line.
     EXPECT_EQ("00 01 02 03 04 05 06 07 08 09 0a 0b 0c 0d 0e 0f eb ", HexDump(bytes, 0));
+}
+
+TEST(Text, DottedIPv4PutsTheMostSignificantByteFirst) {
+    EXPECT_EQ("192.168.1.100", DottedIPv4(0xC0A80164u));
+    EXPECT_EQ("0.0.0.0", DottedIPv4(0));
+    EXPECT_EQ("255.255.255.255", DottedIPv4(0xFFFFFFFFu));
 }
 
 TEST(TextFile, ReaderCountsLinesAndAcceptsBothLineEnds) {

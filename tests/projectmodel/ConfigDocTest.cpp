@@ -41,7 +41,11 @@ TEST_F(ConfigDocTest, NewDocumentOverShippedLibrary) {
     EXPECT_EQ(testsupport::Found(doc.m_deviceModels.FindByName("QXL811-V2.10"))->m_groups.GetSize(), 5);
     EXPECT_EQ(doc.m_protocolLibrary.GetSize(), 9);
     EXPECT_EQ(doc.m_portConfigLibrary.GetSize(), 4);
-    EXPECT_EQ(doc.m_equipmentLibrary.GetSize(), 5);
+    EXPECT_EQ(doc.m_equipmentLibrary.GetSize(), 6);
+    // One equipment type takes points into its reference tables.
+    ASSERT_NE(doc.m_equipmentLibrary.FindByName("线路"), nullptr);
+    EXPECT_EQ(doc.m_equipmentLibrary.FindByName("线路")->m_strType, "SYSTEM");
+    EXPECT_EQ(doc.m_equipmentLibrary.FindByName("线路")->m_tables.GetSize(), 3);
     EXPECT_EQ(doc.m_voltLevelConfig.m_strName, "电压等级");
     EXPECT_EQ(doc.m_voltLevelConfig.m_groups.GetSize(), 1);
     EXPECT_EQ(doc.m_bayConfig.m_strName, "间隔");

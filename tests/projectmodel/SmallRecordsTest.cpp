@@ -166,6 +166,15 @@ TEST(RefTable, SortMoveReplaceFind) {
     a.Sort();
     EXPECT_EQ(Entries(a), (std::vector<int>{9, 5, 0}));
     EXPECT_EQ(a.Find(2, 1, 5), &a[1]);
+    // Numbers compared field by field: entry 15 of group 1 comes before entry 0 of group 2.
+    CRefTableEntryArray wide;
+    wide.Add(Entry(0, 1, 2, 0));
+    wide.Add(Entry(0, 1, 1, 15));
+    wide.Add(Entry(0, 0, 99, 99));
+    wide.Add(Entry(0, 2, 0, 0));
+    wide.Sort();
+    EXPECT_EQ(Entries(wide), (std::vector<int>{99, 15, 0, 0}));
+    EXPECT_EQ(wide[2].m_nGroup, 2);
     EXPECT_EQ(a.Find(2, 1, 6), nullptr);
 
     auto moved = [](int from, int to) {

@@ -1,9 +1,10 @@
 #pragma once
 // A link transport held in memory for the tests of every program that talks to the unit: it
 // records what is sent, can be told to fail, and runs link-thread calls at once.
-#include "configtool/link/LinkInterfaces.h"
+#include "unitlink/LinkTransport.h"
 
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -18,9 +19,9 @@ inline void Le(Bytes& b, std::uint32_t v, int n) {
         b.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
 }
 
-class MemoryTransport : public ILinkTransport {
+class MemoryTransport : public unitlink::ILinkTransport {
 public:
-    void SetEvents(ILinkTransportEvents* e) override { events = e; }
+    void SetEvents(unitlink::ILinkTransportEvents* e) override { events = e; }
     bool Create() override { return createOk; }
     bool Connect(const std::string&, int) override {
         ++attempts;
@@ -35,6 +36,15 @@ public:
     }
     void Close() override { ++closes; }
     void RunOnLinkThread(const std::function<void()>& fn) override { fn(); }
+    void Post(std::function<void()> fn) override { posted.push_back(std::move(fn)); }
+    // Runs the posted calls as the event loop would once the current event is handled.
+    void RunPosted() {
+        while (!posted.empty()) {
+            auto fn = std::move(posted.front());
+            posted.erase(posted.begin());
+            fn();
+        }
+    }
 
     // A copy of the frames sent, taken under the lock (for tests where a worker sends).
     std::vector<Bytes> Sent() {
@@ -42,13 +52,14 @@ public:
         return sent;
     }
 
-    ILinkTransportEvents* events = nullptr;
+    unitlink::ILinkTransportEvents* events = nullptr;
     bool createOk = true;
     bool sendOk = true;
     int failConnects = 0;
     int attempts = 0;
     int closes = 0;
     std::vector<Bytes> sent;
+    std::vector<std::function<void()>> posted;
     std::mutex mutex;
 };
 

@@ -1,7 +1,6 @@
 #include "AppFixture.h"
 
 #include "configtool/app/AppNetHost.h"
-#include "configtool/link/NetSocket.h"
 #include "configtool/shellui/WizardSheet.h"
 #include "platform/Gbk.h"
 #include "platform/Text.h"

@@ -23,10 +23,10 @@
 namespace apptest {
 
 // The transport under the link: connects when told to, keeps what was sent.
-class FakeTransport : public ILinkTransport {
+class FakeTransport : public unitlink::ILinkTransport {
 public:
     explicit FakeTransport(bool* connectOk) : connectOk_(connectOk) {}
-    void SetEvents(ILinkTransportEvents* events) override { events_ = events; }
+    void SetEvents(unitlink::ILinkTransportEvents* events) override { events_ = events; }
     bool Create() override { return true; }
     bool Connect(const std::string&, int) override { return *connectOk_; }
     bool Send(const std::uint8_t* data, std::size_t size) override {
@@ -39,7 +39,7 @@ public:
 
 private:
     bool* connectOk_;
-    ILinkTransportEvents* events_ = nullptr;
+    unitlink::ILinkTransportEvents* events_ = nullptr;
 };
 
 class FakeWorker : public INetWorker {

@@ -27,6 +27,7 @@ using platform::Ss;
 namespace {
 
 std::string MonitorText(CMainFrame* frame) {
+    frame->MonitorView()->FlushFeed(); // the pane is fed once per event-loop turn
     return Ss(frame->MonitorView()->toPlainText());
 }
 

@@ -2,17 +2,18 @@
 // worker thread the way the tool's worker runs them, while this thread carries the socket.
 #include "configtool/link/DeviceLink.h"
 #include "tests/support/ServeEvents.h"
-#include "configtool/link/NetSocket.h"
 #include "LinkTestSupport.h"
 #include "tests/support/FakeUnit.h"
 #include "tests/support/PromptRecorder.h"
 #include "tests/support/TestFiles.h"
 
 #include <atomic>
+#include <functional>
 #include <gtest/gtest.h>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QProcess>
+#include <QTimer>
 #include <random>
 #include <thread>
 
@@ -73,8 +74,10 @@ protected:
             link->SetProgress(0, 100);
             if (!(download ? link->DownloadFile(local, remote, board) : link->UploadFile(local, remote)))
                 return;
-            for (int i = 0; i < 6000 && link->IsTransferOpen(); ++i)
+            for (int i = 0; i < 6000 && link->IsTransferOpen(); ++i) {
                 std::this_thread::sleep_for(std::chrono::milliseconds(5));
+                link->CheckStepWait();
+            }
             ok = !link->IsTransferOpen() && link->TransferOk() == 1;
         });
         return ok;
@@ -207,6 +210,95 @@ TEST_F(EndToEnd, UploadFaults) {
     WriteBytes(unit->store / "g.bin", bytes);
     EXPECT_FALSE(Transfer(false, (local / "g2.bin").string(), "g.bin"));
     EXPECT_EQ("E:接收文件长度错误，远端文件长度为35001字节，实际接收35000字节!", TransferLines().back());
+}
+
+TEST_F(EndToEnd, UnitThatSendsMoreThanItAnnouncedIsStoppedAtOnce) {
+    Start({"over-send"});
+    const std::string bytes = RandomBytes(60000, 7);
+    WriteBytes(unit->store / "o.bin", bytes);
+    EXPECT_FALSE(Transfer(false, (local / "o.bin").string(), "o.bin"));
+    // Stopped at the packet that ran past the 30000 announced bytes, not at the end.
+    EXPECT_EQ("E:接收文件长度错误，远端文件长度为30000字节，实际接收30420字节!", TransferLines().back());
+    EXPECT_FALSE(std::filesystem::exists(local / "o.bin"));
+    EXPECT_FALSE(report.Has("E:o.bin传输成功"));
+}
+
+TEST_F(EndToEnd, CloseTheUnitNeverAnswersFailsAfterTheStepWait) {
+    Start({"no-close-reply"});
+    link->SetStepWait(std::chrono::milliseconds(1000));
+    WriteBytes(local / "c.bin", "never closed");
+    QElapsedTimer t;
+    t.start();
+    EXPECT_FALSE(Transfer(true, (local / "c.bin").string(), "c.bin"));
+    EXPECT_LT(t.elapsed(), 10000);
+    EXPECT_EQ("E:等待装置应答超时(1秒)，文件传输失败!", TransferLines().back());
+    EXPECT_FALSE(report.Has("E:c.bin传输成功"));
+    EXPECT_TRUE(link->IsConnected());
+}
+
+namespace {
+
+// A prompt whose box stays open (a nested event loop, as a real box runs) until `until` holds or
+// the bound runs out; records whether the condition or the bound closed it.
+class HeldPrompt : public platform::IPrompt {
+public:
+    explicit HeldPrompt(std::function<bool()> until)
+        : until_(std::move(until)), previous_(platform::CurrentPrompt()) {
+        platform::SetPrompt(this);
+    }
+    ~HeldPrompt() override { platform::SetPrompt(previous_); }
+    platform::Answer Message(const std::string& text, const std::string&, platform::Icon,
+                             platform::Buttons) override {
+        texts.push_back(text);
+        QElapsedTimer t;
+        t.start();
+        while (!until_() && t.elapsed() < 20000)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        closedByCondition = until_();
+        return platform::Answer::Ok;
+    }
+    std::vector<std::string> texts;
+    bool closedByCondition = false;
+
+private:
+    std::function<bool()> until_;
+    platform::IPrompt* previous_;
+};
+
+} // namespace
+
+TEST_F(EndToEnd, FramesKeepFlowingWhileABoxIsHeldOpen) {
+    Start({"split"});
+    const std::string bytes = RandomBytes(200000, 11);
+    WriteBytes(unit->store / "h.bin", bytes);
+    std::atomic<bool> started{false};
+    HeldPrompt held([&] { return started && !link->IsTransferOpen(); });
+    // A box opens on the user-interface thread while the transfer runs and stays open until the
+    // transfer has ended: every packet is received and acknowledged under it.
+    QTimer::singleShot(0, [&] { platform::MessageBox("held open"); });
+    bool ok = false;
+    RunOnWorker([&] {
+        for (int i = 0; i < 20 && link->PasswordState() != CDeviceLink::kPasswordVerified; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        link->SetTransferOk(1);
+        if (!link->UploadFile((local / "h.bin").string(), "h.bin"))
+            return;
+        started = true;
+        for (int i = 0; i < 4000 && link->IsTransferOpen(); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        ok = !link->IsTransferOpen() && link->TransferOk() == 1;
+    });
+    // The box was up while the transfer ran, and the transfer's end closed it.
+    QElapsedTimer t;
+    t.start();
+    while (held.texts.empty() && t.elapsed() < 5000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    ASSERT_EQ(std::vector<std::string>{"held open"}, held.texts);
+    EXPECT_TRUE(held.closedByCondition);
+    EXPECT_TRUE(ok);
+    EXPECT_EQ(bytes, ReadBytes(local / "h.bin"));
+    EXPECT_TRUE(link->IsConnected());
+    EXPECT_EQ("E:h.bin传输成功", TransferLines().back());
 }
 
 TEST_F(EndToEnd, GarbageAndSplitFrames) {

@@ -4,6 +4,7 @@
 #include "tests/support/PromptRecorder.h"
 #include "tests/support/TestFiles.h"
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -296,6 +297,63 @@ TEST_F(DeviceLinkTest, UploadWithPacketGapAndLengthCheck) {
     EXPECT_FALSE(report.Has("E:short.bin传输成功"));
 }
 
+TEST_F(DeviceLinkTest, UploadStopsAsSoonAsMoreArrivesThanAnnounced) {
+    ConnectAndVerify();
+    ASSERT_EQ(1, link->UploadFile(Local("up.bin"), "x"));
+    Feed(UnitFrame(4, OpenReply(true, 10, 3)));
+    Feed(UnitFrame(6, Packet(3, 1, 0, {'1', '2', '3', '4', '5'})));
+    EXPECT_TRUE(link->IsTransferOpen());
+    // 5 more bytes than announced: refused at once, the partial file removed.
+    Feed(UnitFrame(6, Packet(3, 1, 1, Bytes(10, 'x'))));
+    EXPECT_FALSE(link->IsTransferOpen());
+    EXPECT_EQ(0, link->TransferOk());
+    const Bytes& ack = transport->sent.back();
+    EXPECT_EQ(6, ack[28]);
+    EXPECT_EQ(0, ack[33]); // packet not taken
+    EXPECT_EQ(1, U16(ack, 34));
+    EXPECT_EQ("E:接收文件长度错误，远端文件长度为10字节，实际接收15字节!", report.Texts().back());
+    EXPECT_FALSE(std::filesystem::exists(dir / "up.bin"));
+    // What keeps coming is not written anywhere and never counts as a success.
+    const auto sent = transport->sent.size();
+    Feed(UnitFrame(6, Packet(3, 0, 2, Bytes(100, 'y'))));
+    Feed(UnitFrame(11, {}));
+    EXPECT_EQ(sent, transport->sent.size());
+    EXPECT_FALSE(std::filesystem::exists(dir / "up.bin"));
+    EXPECT_FALSE(report.Has("E:up.bin传输成功"));
+}
+
+TEST_F(DeviceLinkTest, StepTheUnitNeverAnswersEndsAfterTheWait) {
+    ConnectAndVerify();
+    WriteBytes(dir / "d.bin", "data");
+    const auto start = std::chrono::steady_clock::now();
+    ASSERT_EQ(1, link->DownloadFile(Local("d.bin"), "d.bin", 1));
+    // The open is answered, the packet acknowledged; the close never is.
+    Feed(UnitFrame(4, OpenReply(true, 0, 5)));
+    Feed(UnitFrame(6, Packet(5, 1, 0)));
+    ASSERT_EQ(7, transport->sent.back()[28]);
+    const auto closeSent = std::chrono::steady_clock::now();
+    EXPECT_TRUE(link->CheckStepWait(closeSent + CDeviceLink::kStepWait - std::chrono::seconds(1)));
+    EXPECT_TRUE(link->IsTransferOpen());
+    EXPECT_FALSE(link->CheckStepWait(closeSent + CDeviceLink::kStepWait + std::chrono::seconds(1)));
+    EXPECT_FALSE(link->IsTransferOpen());
+    EXPECT_EQ(0, link->TransferOk());
+    EXPECT_EQ("E:等待装置应答超时(30秒)，文件传输失败!", report.Texts().back());
+    EXPECT_FALSE(report.Has("E:d.bin传输成功"));
+    // A late close reply changes nothing; without a transfer there is nothing to wait for.
+    Feed(UnitFrame(11, {}));
+    EXPECT_EQ(0, link->TransferOk());
+    EXPECT_FALSE(link->CheckStepWait(start + std::chrono::hours(1)));
+    EXPECT_EQ(0, link->TransferOk());
+
+    // An open that is never answered, with a short wait.
+    link->SetTransferOk(1);
+    link->SetStepWait(std::chrono::milliseconds(2000));
+    ASSERT_EQ(1, link->UploadFile(Local("u.bin"), "u.bin"));
+    EXPECT_FALSE(link->CheckStepWait(std::chrono::steady_clock::now() + std::chrono::seconds(3)));
+    EXPECT_EQ("E:等待装置应答超时(2秒)，文件传输失败!", report.Texts().back());
+    EXPECT_FALSE(std::filesystem::exists(dir / "u.bin"));
+}
+
 TEST_F(DeviceLinkTest, BrokenLinkEndsTheTransfer) {
     ConnectAndVerify();
     ASSERT_EQ(1, link->UploadFile(Local("up.bin"), "x"));
@@ -307,9 +365,16 @@ TEST_F(DeviceLinkTest, BrokenLinkEndsTheTransfer) {
     EXPECT_TRUE(report.Has("E:通讯中断，文件传输失败!"));
 
     ConnectAndVerify();
+    ASSERT_EQ(1, link->UploadFile(Local("up2.bin"), "x"));
+    const auto boxes = prompt.Count();
     link->OnReceiveError();
-    EXPECT_EQ("接收数据出错!", prompt.LastText());
     EXPECT_FALSE(link->IsConnected());
+    EXPECT_FALSE(link->IsTransferOpen());
+    EXPECT_EQ(0, link->TransferOk());
+    // The box comes after the socket's event, not inside it.
+    EXPECT_EQ(boxes, prompt.Count());
+    transport->RunPosted();
+    EXPECT_EQ("接收数据出错!", prompt.LastText());
 }
 
 TEST_F(DeviceLinkTest, RestartSendsBoardAndCloses) {

@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
+#include <QCoreApplication>
 #include <QLineEdit>
 #include <QMenu>
 #include <QTextBlock>
@@ -170,4 +171,63 @@ TEST(TextMatchDlg, CancelKeepsTheValuesLastConfirmed) {
     EXPECT_FALSE(dlg.IsWholeWord());
     EXPECT_EQ(QString("甲"), dlg.findChild<QLineEdit*>("text")->text());
     EXPECT_EQ(QString("字符匹配设置"), dlg.windowTitle());
+}
+
+TEST(DebugTextView, FeedIsAppendedOnTheNextEventLoopTurnInOrderAndColour) {
+    CDebugTextView view;
+    const QColor green(0, 128, 0), navy(0, 0, 128);
+    view.FeedLine("发送", green);
+    const std::uint8_t bytes[] = {0x90, 0xEB, 0x01};
+    view.FeedHex(bytes, sizeof bytes, navy);
+    // Nothing is appended while the feeding call runs.
+    EXPECT_TRUE(view.toPlainText().isEmpty());
+    QCoreApplication::processEvents();
+    EXPECT_EQ(view.toPlainText(), Qs("发送\n90 eb 01 \n"));
+    EXPECT_EQ(ColourAt(view, 0), green);
+    EXPECT_EQ(ColourAt(view, 3), navy);
+    EXPECT_EQ(view.PendingLines(), 0u);
+
+    // Paused: nothing is queued; cleared: nothing queued survives.
+    view.OnPause();
+    view.FeedLine("lost", green);
+    EXPECT_EQ(view.PendingLines(), 0u);
+    view.OnContinue();
+    view.FeedLine("gone", green);
+    view.ClearAll();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(view.toPlainText().isEmpty());
+}
+
+TEST(DebugTextView, KeepsOnlyItsLastLinesWhateverIsFed) {
+    CDebugTextView view;
+    const QColor colour(0, 0, 128);
+    // 20 frames of 10 KB in one turn (12,800 dump lines) and lines between them.
+    std::vector<std::uint8_t> frame(10240);
+    for (int i = 0; i < 20; ++i) {
+        for (std::size_t b = 0; b < frame.size(); ++b)
+            frame[b] = static_cast<std::uint8_t>(b + static_cast<std::size_t>(i));
+        view.FeedLine("packet " + std::to_string(i), colour);
+        view.FeedHex(frame.data(), frame.size(), colour);
+    }
+    EXPECT_LE(view.PendingLines(), static_cast<std::size_t>(CDebugTextView::kMaxLines) + 641);
+    view.FlushFeed();
+    EXPECT_LE(view.document()->blockCount(), CDebugTextView::kMaxLines);
+    // The end is the last frame's dump, whole lines of it, and its caption is still there.
+    const QString text = view.toPlainText();
+    EXPECT_TRUE(text.endsWith(Qs("03 04 05 06 07 08 09 0a 0b 0c 0d 0e 0f 10 11 12 \n\n")))
+        << text.right(80).toStdString();
+    EXPECT_TRUE(text.contains(Qs("packet 19\n13 14 15")));
+    EXPECT_FALSE(text.contains(Qs("packet 0\n")));
+    // Every kept dump line is a whole line of 16 bytes (each dump here ends with an empty line).
+    const QStringList lines = text.split('\n');
+    for (int i = 0; i + 2 < lines.size(); ++i)
+        if (!lines[i].isEmpty() && !lines[i].startsWith("packet"))
+            EXPECT_EQ(lines[i].size(), 48) << i;
+
+    // Appended over many turns the pane stays bounded as well.
+    for (int i = 0; i < 10; ++i) {
+        view.FeedHex(frame.data(), frame.size(), colour);
+        QCoreApplication::processEvents();
+    }
+    EXPECT_LE(view.document()->blockCount(), CDebugTextView::kMaxLines);
 }

@@ -3,7 +3,6 @@
 // dialog with the worker thread in this process.
 #include "configtool/worker/NetMagThread.h"
 #include "configtool/link/DeviceLink.h"
-#include "configtool/link/NetSocket.h"
 #include "platform/Gbk.h"
 #include "projectmodel/ConfigDoc.h"
 #include "projectmodel/ProjectContext.h"

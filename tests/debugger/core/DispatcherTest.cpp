@@ -1,6 +1,6 @@
 // The answers of the unit: where each kind goes, what it shows and logs, and answers that end
 // before their records do.
-#include "QuorvexTestSupport.h"
+#include "tests/debugger/core/QuorvexTestSupport.h"
 
 #include "debugger/core/AnswerDispatcher.h"
 #include "debugger/core/DeviceRequests.h"

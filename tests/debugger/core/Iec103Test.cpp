@@ -1,6 +1,6 @@
 // The IEC 60870-5-103 answers of the devices: spontaneous events, general interrogation, the
 // generic read of headings, descriptions and group values, and the settings write confirmation.
-#include "QuorvexTestSupport.h"
+#include "tests/debugger/core/QuorvexTestSupport.h"
 
 #include "debugger/core/DeviceRequests.h"
 #include "debugger/core/Iec103Handler.h"

@@ -1,13 +1,13 @@
 // The link over an in-memory transport with a scripted unit: connecting, the login sequence, the
 // frame header, receiving whole, split, invalid and oversized frames, supervision and the other
 // link timers, and the file download and upload.
-#include "QuorvexTestSupport.h"
+#include "tests/debugger/core/QuorvexTestSupport.h"
 
-#include "configtool/link/LinkFrame.h"
 #include "debugger/core/DeviceRequests.h"
 #include "platform/Gbk.h"
 #include "platform/Profile.h"
 #include "tests/support/PromptRecorder.h"
+#include "unitlink/FrameLayout.h"
 
 #include <gtest/gtest.h>
 
@@ -217,14 +217,17 @@ TEST(DeviceLinkTest, ReceivingWholeSplitInvalidAndOversizedFrames) {
     EXPECT_EQ(rig.shell.other, std::vector<std::string>{"time:1"});
     EXPECT_EQ(rig.shell.debug, std::vector<std::string>(3, "\nD收到无效报文\n"));
 
-    // A frame announcing more than the ring holds is thrown away.
+    // A frame announcing more than the ring holds is skipped whole, in 900-byte reads, and the
+    // answer behind it is handled.
     rig.shell.other.clear();
-    Bytes huge = qtest::UnitFrame(1, {28});
-    huge[2] = 0x00;
-    huge[3] = 0x80; // L = 32768
-    rig.link->AppendData(huge.data(), huge.size());
-    rig.link->AppendData(a.data(), a.size());
+    rig.shell.debug.clear();
+    Bytes huge = qtest::UnitFrame(1, Bytes(32768 - 20, 28));
+    huge.insert(huge.end(), a.begin(), a.end());
+    for (std::size_t at = 0; at < huge.size(); at += 900)
+        rig.link->AppendData(huge.data() + at, std::min<std::size_t>(900, huge.size() - at));
     EXPECT_EQ(rig.shell.other, std::vector<std::string>{"time:1"});
+    EXPECT_EQ(rig.shell.debug, std::vector<std::string>{"\nD报文长度越限，已丢弃\n"});
+    EXPECT_EQ(rig.link->Cutter().SkipPending(), 0u);
 }
 
 TEST(DeviceLinkTest, SupervisionIsRestartedByEveryValidFrameButAnEmptyKindOne) {

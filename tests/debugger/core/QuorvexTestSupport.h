@@ -1,10 +1,10 @@
 #pragma once
 // Shared pieces of the debugger core tests: an in-memory transport, a shell and sheets that
 // record what the core asks of them, and frames as the unit writes them (built by hand here).
-#include "configtool/link/LinkFrame.h"
 #include "debugger/core/DeviceLink.h"
 #include "debugger/core/QuorvexShell.h"
 #include "tests/support/MemoryTransport.h"
+#include "unitlink/FrameLayout.h"
 
 #include "tests/support/TestFiles.h"
 

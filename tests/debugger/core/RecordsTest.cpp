@@ -228,7 +228,9 @@ TEST(LogFilesTest, LinesAreAppendedInGbkWithCrLf) {
 
     logs.WriteDebugLog("第一行\n");
     logs.WriteDebugLog("二");
-    EXPECT_EQ(testsupport::ReadBytes(dir / "Debug_Mess.qv"), platform::ToGbk("第一行\r\n二"));
+    // A text that already ends its lines with CR LF keeps them as they are.
+    logs.WriteDebugLog("\r\n三\r\n");
+    EXPECT_EQ(testsupport::ReadBytes(dir / "Debug_Mess.qv"), platform::ToGbk("第一行\r\n二\r\n三\r\n"));
 
     EXPECT_EQ(CLogFiles::CommandTypeText(1), "遥控选择");
     EXPECT_EQ(CLogFiles::CommandTypeText(12), "写定值撤销");

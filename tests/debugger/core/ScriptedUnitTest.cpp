@@ -1,11 +1,11 @@
 // The whole login and a posted request against a scripted unit behind the in-memory transport:
 // the unit checks the challenge answer itself and answers each request it understands.
-#include "QuorvexTestSupport.h"
+#include "tests/debugger/core/QuorvexTestSupport.h"
 
-#include "configtool/link/LinkFrame.h"
 #include "debugger/core/DeviceRequests.h"
 #include "debugger/core/NetMagThread.h"
 #include "tests/support/PromptRecorder.h"
+#include "unitlink/FrameLayout.h"
 
 #include <gtest/gtest.h>
 

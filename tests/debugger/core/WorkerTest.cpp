@@ -1,6 +1,6 @@
 // The worker thread: posted messages, downloads and uploads are carried over to the link's
 // thread (here the test's own thread, pumping jobs) and sent there, none lost, in order.
-#include "QuorvexTestSupport.h"
+#include "tests/debugger/core/QuorvexTestSupport.h"
 
 #include "debugger/core/DeviceRequests.h"
 #include "debugger/core/NetMagThread.h"

@@ -2,6 +2,8 @@
 
 #include "platform/ui/WidgetPrompt.h"
 
+#include <QCoreApplication>
+
 namespace apptest {
 
 using namespace montest;
@@ -37,6 +39,10 @@ void AppRig::Login() {
     Feed(Dsdu(Cat({17}, SamplePortInfo())));
     ClearSent();
     prompts.Clear();
+}
+
+void AppRig::Settle() {
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::MetaCall);
 }
 
 std::vector<Bytes> AppRig::SentBodies() const {

@@ -24,6 +24,9 @@ struct AppRig {
     // "COM1" with devices 5 and 6 and table 3, network port 2 "NET2" with device 7).
     void Login();
     void Feed(const Bytes& bytes) { app->link.OnData(bytes.data(), bytes.size()); }
+    // Runs the queued calls (the message boxes shown after a frame's handling), as the event loop
+    // would; nothing else of the event loop runs.
+    void Settle();
     std::vector<Bytes> SentBodies() const;
     void ClearSent() { transport->sent.clear(); }
     // The device marked communicating with its structure read, so that its windows open.

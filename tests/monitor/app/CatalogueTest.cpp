@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPointer>
 #include <QTableWidget>
 
 using namespace marindle;
@@ -107,6 +108,7 @@ TEST(CatalogueWindowTest, DownloadOfTwoChunks) {
     form->OnChunkAnswer(77, 1, 1);
     ASSERT_EQ(rig.SentBodies().size(), 1u);
     EXPECT_EQ(rig.SentBodies()[0][0], 7);
+    rig.Settle();
     EXPECT_EQ(rig.prompts.LastText(), "文件传输完毕。");
     EXPECT_FALSE(form->Transferring());
     EXPECT_EQ(form->Progress(), nullptr);
@@ -127,10 +129,12 @@ TEST(CatalogueWindowTest, ErrorsAndTimeOut) {
     form->OnOpenReply(1, 3000, 5);
     form->OnChunkAnswer(5, 1, 0);
     form->OnChunkAnswer(5, 1, 0); // names chunk 0 after chunk 1 was sent
+    rig.Settle();
     EXPECT_EQ(rig.prompts.LastText(), "文件数据段号错。");
     EXPECT_EQ(form->Progress(), nullptr);
     EXPECT_TRUE(form->Transferring()); // the timer ends it
     form->OnTimeout();
+    rig.Settle();
     EXPECT_EQ(rig.prompts.LastText(), "等待文件数据超时，停止发送。");
     EXPECT_FALSE(form->Transferring());
     EXPECT_FALSE(form->TimerRunning());
@@ -149,6 +153,7 @@ TEST(CatalogueWindowTest, UploadWritesExactlyTheReceivedBytes) {
     ASSERT_EQ(rig.SentBodies().size(), 1u);
     EXPECT_EQ(rig.SentBodies()[0][1], 1); // upload
     form->OnOpenReply(1, 4, 9);
+    rig.Settle();
     EXPECT_EQ(rig.prompts.LastText(), "文件大小有误。");
     form->OnOpenReply(1, 5, 9);
     rig.ClearSent();
@@ -160,5 +165,45 @@ TEST(CatalogueWindowTest, UploadWritesExactlyTheReceivedBytes) {
     ASSERT_EQ(sent.size(), 3u); // two answers and the close
     EXPECT_EQ(sent[2][0], 7);
     EXPECT_EQ(testsupport::ReadBytes(target), "hello");
+    rig.Settle();
     EXPECT_EQ(rig.prompts.LastText(), "文件传输完毕。");
+}
+
+// A file of more than 100 MB in a listing is refused before anything is reserved; a smaller one
+// grows its buffer with the chunks that arrive.
+TEST(CatalogueWindowTest, UploadOfAnOversizedFileIsRefused) {
+    AppRig rig;
+    CCataForm* form = OpenCatalogue(rig);
+    form->AddEntry("huge.bin", 1, 0xFFFFFFF0u, 0);
+    form->AddEntry("limit.bin", 1, kMaxTransferBytes, 0);
+    form->ShowEntries();
+    rig.ClearSent();
+    form->Upload(0);
+    EXPECT_EQ(rig.prompts.LastText(), kUploadTooLarge);
+    EXPECT_TRUE(rig.SentBodies().empty());
+    EXPECT_FALSE(form->Transferring());
+    EXPECT_TRUE(rig.dialogNames.empty()); // no file dialog either
+    rig.OnDialog(ChooseFileAnswer((rig.dir.Path() / "limit.bin").string()));
+    form->Upload(1);
+    ASSERT_EQ(rig.SentBodies().size(), 1u);
+    EXPECT_TRUE(form->Transferring());
+}
+
+// A reconnect while the upload's file dialog is open closes the window: nothing is asked of the
+// unit afterwards.
+TEST(CatalogueWindowTest, WindowClosedWhileItsFileDialogIsOpen) {
+    AppRig rig;
+    QPointer<CCataForm> form = OpenCatalogue(rig);
+    form->AddEntry("log.txt", 1, 5, 0);
+    form->ShowEntries();
+    rig.OnDialog([&](QDialog& d) {
+        rig.app->OnDisconnect();
+        rig.app->OnConnect();
+        dynamic_cast<QFileDialog&>(d).selectFile(QString::fromStdString((rig.dir.Path() / "x").string()));
+        return static_cast<int>(QDialog::Accepted);
+    });
+    rig.ClearSent();
+    form->Upload(0);
+    EXPECT_TRUE(form.isNull());
+    EXPECT_TRUE(rig.SentBodies().empty());
 }

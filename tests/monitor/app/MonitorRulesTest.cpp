@@ -6,6 +6,7 @@
 #include "monitor/app/TextMonitor.h"
 #include "monitor/app/WarnEvents.h"
 #include "monitor/core/DevModel.h"
+#include "monitor/core/DevTime.h"
 #include "platform/Gbk.h"
 #include "tests/support/TestFiles.h"
 
@@ -207,6 +208,34 @@ TEST(CatalogueTest, ListingAndPaths) {
     EXPECT_EQ(e[0].up, 1);
     EXPECT_EQ(e[1].name, "b.txt");
     EXPECT_EQ(e[2].position, 2);
+}
+
+// Chinese names in the order of their GBK bytes, as the unit lists them: "啊" (B0 A1) before "中"
+// (D6 D0), although their UTF-8 bytes order them the other way; GBK bytes above 0x7F count as
+// signed characters, so they come before ASCII names.
+TEST(CatalogueTest, NamesSortByTheirGbkBytes) {
+    std::vector<CatalogueEntry> e;
+    for (const char* name : {"b", "中", "..", "啊", "a", "中文"})
+        AddCatalogueEntry(e, name, 1, 0, 0);
+    SortCatalogue(e, 0, true);
+    std::vector<std::string> names;
+    for (const auto& entry : e)
+        names.push_back(entry.name);
+    EXPECT_EQ(names, (std::vector<std::string>{"向上...", "啊", "中", "中文", "a", "b"}));
+    SortCatalogue(e, 0, false);
+    names.clear();
+    for (const auto& entry : e)
+        names.push_back(entry.name);
+    // A prefix stays before the longer name in both directions.
+    EXPECT_EQ(names, (std::vector<std::string>{"向上...", "b", "a", "中", "中文", "啊"}));
+    for (std::size_t i = 0; i < e.size(); ++i)
+        EXPECT_EQ(e[i].position, i);
+}
+
+TEST(WarnEventsTest, InvalidTimeShowsWithoutMilliseconds) {
+    CWarnEventList list;
+    list.Add({0, kInvalidTime, 120, "A", 7, "d1", "合"});
+    EXPECT_EQ(list.RowTexts(0)[2], "时间有误");
 }
 
 TEST(CatalogueTest, ChunksOfADownload) {

@@ -205,15 +205,18 @@ TEST(StatWindowTest, QueryWritesTheFileAndStartsTheViewer) {
                                                    std::to_string(start + 7776000) + ",1");
     EXPECT_NE(text.find("[条目]量一,A,1\n1.500000,"), std::string::npos);
 
-    // The viewer: a stand-in script that notes its argument.
+    // The viewer: a stand-in script that notes its argument (written whole, then renamed, so the
+    // marker never exists half written).
     const auto viewer = rig.dir.Path() / "Brevane";
     const auto marker = rig.dir.Path() / "viewer-arg.txt";
-    testsupport::WriteBytes(viewer, "#!/bin/sh\nprintf '%s' \"$1\" > '" + marker.string() + "'\n");
+    testsupport::WriteBytes(viewer, "#!/bin/sh\nprintf '%s' \"$1\" > '" + marker.string() + ".part' && mv '" +
+                                        marker.string() + ".part' '" + marker.string() + "'\n");
     std::filesystem::permissions(viewer, std::filesystem::perms::owner_all);
     form->viewerPath = viewer;
     form->ShowViewer();
-    for (int i = 0; i < 100 && !std::filesystem::exists(marker); ++i)
+    for (int i = 0; i < 300 && !std::filesystem::exists(marker); ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    ASSERT_TRUE(std::filesystem::exists(marker)) << "the viewer was not started within 15 s";
     EXPECT_EQ(testsupport::ReadBytes(marker), file.string());
     form->viewerPath = rig.dir.Path() / "missing" / "Brevane";
     form->ShowViewer();
@@ -236,6 +239,7 @@ TEST(StatWindowTest, TimeOutStopsTheQuery) {
     ASSERT_TRUE(form->Querying());
     form->OnTimeout();
     EXPECT_FALSE(form->Querying());
+    rig.Settle();
     EXPECT_EQ(rig.prompts.LastText(), "等待装置应答超时，停止召唤。");
     EXPECT_FALSE(std::filesystem::exists(rig.dir.Path() / "t.dat"));
 }

@@ -14,12 +14,16 @@
 #include "platform/Profile.h"
 
 #include <gtest/gtest.h>
+#include <algorithm>
 #include <QAction>
 #include <QCheckBox>
 #include <QDockWidget>
 #include <QLineEdit>
 #include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QCoreApplication>
 #include <QMenu>
+#include <QMenuBar>
 #include <QTableWidget>
 
 using namespace marindle;
@@ -196,6 +200,7 @@ TEST(ShellTest, LoginTimeOutDisconnectsAndTellsOnce) {
     ASSERT_TRUE(rig.app->IsConnected());
     rig.app->link.AdvanceTime(6000);
     EXPECT_FALSE(rig.app->IsConnected());
+    rig.Settle();
     EXPECT_EQ(rig.prompts.Texts(), (std::vector<std::string>{"等待身份验证超时，请尝试重新连接。"}));
     EXPECT_EQ(rig.app->Frame()->NoticeText(), "");
     EXPECT_EQ(rig.app->Frame()->LinkText(), "通讯装置通讯中断");
@@ -322,4 +327,88 @@ TEST(ShellTest, CommStateWindowShowsStatesAndSelectsNodes) {
     EXPECT_EQ(COverallView::KindOf(tree->currentItem()), kNodeDevice);
     EXPECT_EQ(COverallView::KeyOf(tree->currentItem()),
               testsupport::Found(rig.app->model.FindDevice(5))->key);
+}
+
+// The windows a reconnect leaves open keep their maximised state in the tabbed area, also when the
+// connect that follows fails.
+TEST(ShellTest, WindowsLeftOpenByAReconnectStayMaximised) {
+    AppRig rig;
+    rig.app->Frame()->show();
+    rig.Login();
+    CWindowManager& w = rig.app->windows;
+    rig.Ready(5);
+    w.OpenTrace(1, 0, 0);
+    w.OpenCatalogue();
+    w.OpenEvents(testsupport::Found(rig.app->model.FindDevice(5))->key);
+    w.OpenCommand(); // the active window, closed by the reconnect
+    QMdiArea* area = rig.app->Frame()->MdiArea();
+    // The unit does not answer and the user gives up the retry.
+    rig.transport->failConnects = 1;
+    rig.prompts.Script({platform::Answer::No});
+    rig.app->Reconnect();
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(rig.app->IsConnected());
+    ASSERT_EQ(w.Windows().size(), 2u);
+    ASSERT_EQ(area->subWindowList().size(), 2);
+    // Each tab the user activates shows its window maximised.
+    for (int round = 0; round < 2; ++round)
+        for (QMdiSubWindow* sub : area->subWindowList()) {
+            area->setActiveSubWindow(sub);
+            EXPECT_TRUE(sub->isMaximized()) << sub->widget()->objectName().toStdString();
+        }
+    // With a connect that succeeds the debug window comes forward maximised.
+    rig.app->OnConnect();
+    ASSERT_NE(area->activeSubWindow(), nullptr);
+    EXPECT_EQ(area->activeSubWindow()->widget(), dynamic_cast<QWidget*>(w.FindDebug()));
+    EXPECT_TRUE(area->activeSubWindow()->isMaximized());
+}
+
+// Every command of the menus and the toolbar runs from its action, as a click runs it; under the
+// sanitizers a fault in the way the actions are connected stops the test here.
+TEST(ShellTest, EveryMainFrameCommandRunsFromItsAction) {
+    AppRig rig;
+    rig.prompts.SetDefaultAnswer(platform::Answer::No);
+    CMainFrame* f = rig.app->Frame();
+    std::vector<QAction*> all;
+    for (QAction* menu : f->menuBar()->actions())
+        if (menu->menu())
+            for (QAction* a : menu->menu()->actions())
+                if (!a->isSeparator() && a->text() != QString::fromUtf8("退出(&X)"))
+                    all.push_back(a);
+    ASSERT_GE(all.size(), 15u);
+    // "断开连接" is left for the end; "查看或设置装置时钟" only drops down the clock menu, whose three
+    // commands are in the list themselves.
+    auto triggerAll = [&] {
+        for (QAction* a : all)
+            if (a->isEnabled() && a->data().toInt() != 32773 && a->data().toInt() != 32792)
+                a->trigger();
+        rig.Settle();
+    };
+    // Disconnected: parameters (dialog cancelled), frames window, bars, trees, about, and
+    // "建立连接" last of its menu.
+    triggerAll();
+    EXPECT_NE(rig.app->windows.FindTrace(1, 0, 0), nullptr);
+    EXPECT_GE(rig.dialogNames.size(), 2u);
+    ASSERT_TRUE(rig.app->IsConnected());
+    rig.Feed(Dsdu({14, 1, 2, 3, 4}));
+    rig.Feed(Dsdu({15, 1}));
+    rig.Feed(Dsdu(Cat({17}, SamplePortInfo())));
+    rig.ClearSent();
+    rig.prompts.Clear();
+    // Connected: each question answered No.
+    triggerAll();
+    const auto texts = rig.prompts.Texts();
+    for (const char* asked : {"确定远程复位通讯装置？", "确实要取消全部人工置数吗？", "确定下装当前系统时钟吗？"})
+        EXPECT_NE(std::find(texts.begin(), texts.end(), asked), texts.end()) << asked;
+    bool versionAsked = false, clocksAsked = false;
+    for (const Bytes& b : rig.SentBodies()) {
+        versionAsked |= b == Bytes{33};
+        clocksAsked |= b == Bytes{28};
+    }
+    EXPECT_TRUE(versionAsked);
+    EXPECT_TRUE(clocksAsked);
+    ASSERT_TRUE(f->Action(32773)->isEnabled());
+    f->Action(32773)->trigger();
+    EXPECT_FALSE(rig.app->IsConnected());
+    EXPECT_EQ(f->LinkText(), "通讯装置通讯中断");
 }

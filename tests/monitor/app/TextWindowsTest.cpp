@@ -62,7 +62,9 @@ TEST(TextWindowsTest, TraceWindowFiltersAndMonitorsItsPort) {
     auto* form = dynamic_cast<CTraceForm*>(rig.app->windows.OpenTrace(0, 0, net->key));
     ASSERT_NE(form, nullptr);
     ASSERT_EQ(rig.SentBodies().size(), 1u);
-    EXPECT_EQ(rig.SentBodies()[0][0], 1); // frame monitoring on
+    EXPECT_EQ(rig.SentBodies()[0][0], 1);
+    EXPECT_EQ(rig.SentBodies()[0][1], 0); // frame monitoring on
+    EXPECT_EQ(rig.SentBodies()[0][3], 3); // of a network port
     FrameSettings s;
     s.tcp = 0;
     s.printHeader = 0;
@@ -77,6 +79,7 @@ TEST(TextWindowsTest, TraceWindowFiltersAndMonitorsItsPort) {
     delete rig.app->windows.MdiArea()->subWindowList().back();
     ASSERT_EQ(rig.SentBodies().size(), 1u);
     EXPECT_EQ(rig.SentBodies()[0][0], 1);
+    EXPECT_EQ(rig.SentBodies()[0][1], 1); // off
     EXPECT_EQ(rig.app->windows.FindTrace(0, 0, net->key), nullptr);
 }
 

@@ -1,6 +1,7 @@
 // The editable value lists: the settings download in two steps, the indication form's manual
 // setting and telecontrol, and the reference-table form.
 #include "AppTestRig.h"
+#include "HeldPrompt.h"
 #include "tests/support/Found.h"
 
 #include "monitor/app/TransferProgressDlg.h"
@@ -12,6 +13,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPointer>
 #include <QRadioButton>
 #include <QTableWidget>
 
@@ -39,6 +41,28 @@ CGroupRecord* AddGroup(CDeviceRecord* d, std::uint8_t number, const std::string&
 void ShowValues(CDeviceRecord* d, std::uint8_t group, const std::string& text) {
     for (const auto& e : testsupport::Found(d->FindGroup(group))->Entries())
         e->actualValue = text;
+}
+
+// The indication window of device 5 with one telecontrol row, selected, telecontrol permitted.
+CYaoForm* OpenTelecontrolRow(AppRig& rig) {
+    CDeviceRecord* d = rig.Ready(5);
+    AddGroup(d, 5, "遥控/断路器", 1, 1, 9);
+    platform::WritePrivateProfileString("System Config", "YK_PERMIT", "1", rig.app->cfg.File());
+    auto* form = dynamic_cast<CYaoForm*>(rig.app->windows.OpenTelecontrol(d->key));
+    if (form)
+        form->List()->setCurrentCell(0, 0);
+    return form;
+}
+
+// The settings window of device 5 with one group 2 of that title whose values were read.
+CProtForm* OpenReadSettings(AppRig& rig, const std::string& title, int entries, const std::string& value) {
+    CDeviceRecord* d = rig.Ready(5);
+    AddGroup(d, 2, title, 2, entries);
+    ShowValues(d, 2, value);
+    auto* form = dynamic_cast<CProtForm*>(rig.app->windows.OpenSettings(d->key));
+    if (form)
+        form->GroupValuesArrived(2);
+    return form;
 }
 } // namespace
 
@@ -96,10 +120,14 @@ TEST(SettingsFormTest, EditAndDownloadInTwoSteps) {
     EXPECT_EQ(rig.SentBodies()[0][5], 250);
     EXPECT_EQ(form->Progress()->Pos(), 50);
     form->WriteAck(0, 1);
-    EXPECT_EQ(rig.prompts.LastText(), "下装成功。");
+    // The wait and the pending state end before the result shows, which comes after the frame.
+    EXPECT_FALSE(form->Waiting());
     EXPECT_TRUE(form->Pending().Empty());
     EXPECT_EQ(form->Progress(), nullptr);
     EXPECT_EQ(form->State(), 0);
+    EXPECT_EQ(rig.prompts.LastText(), "请先选择所需召唤的组。");
+    rig.Settle();
+    EXPECT_EQ(rig.prompts.LastText(), "下装成功。");
     // A late acknowledgement is ignored.
     rig.ClearSent();
     form->WriteAck(1, 1);
@@ -109,11 +137,8 @@ TEST(SettingsFormTest, EditAndDownloadInTwoSteps) {
 TEST(SettingsFormTest, SixtyThreeValuesGoAndSixtyFourAreRefused) {
     AppRig rig;
     rig.Login();
-    CDeviceRecord* d = rig.Ready(5);
-    AddGroup(d, 2, "定值", 2, 64);
-    ShowValues(d, 2, "0");
-    auto* form = dynamic_cast<CProtForm*>(rig.app->windows.OpenSettings(d->key));
-    form->GroupValuesArrived(2);
+    CProtForm* form = OpenReadSettings(rig, "定值", 64, "0");
+    ASSERT_NE(form, nullptr);
     for (int r = 0; r < 64; ++r)
         form->CommitEdit(r, "1");
     rig.ClearSent();
@@ -127,6 +152,7 @@ TEST(SettingsFormTest, SixtyThreeValuesGoAndSixtyFourAreRefused) {
     ASSERT_EQ(rig.SentBodies().size(), 1u);
     EXPECT_EQ(rig.SentBodies()[0][7] & 0x3F, 63);
     form->OnTimeout();
+    rig.Settle();
     EXPECT_EQ(rig.prompts.LastText(), "等待装置应答超时，停止下装。");
     EXPECT_TRUE(form->Pending().Empty());
 }
@@ -204,20 +230,19 @@ TEST(TelecontrolFormTest, CommandNeedsPermissionAndTimesOut) {
     EXPECT_EQ(form->Progress()->Pos(), 100);
     EXPECT_EQ(rig.prompts.Count(), 0u);
     form->OnTick();
-    EXPECT_EQ(rig.prompts.LastText(), "等待装置应答超时，停止遥控。");
     EXPECT_FALSE(form->Waiting());
+    rig.Settle();
+    EXPECT_EQ(rig.prompts.LastText(), "等待装置应答超时，停止遥控。");
     form->TelecontrolAck(1, 1); // nothing waits any more
+    rig.Settle();
     EXPECT_EQ(rig.prompts.Count(), 1u);
 }
 
 TEST(TelecontrolFormTest, AcknowledgementEndsTheWait) {
     AppRig rig;
     rig.Login();
-    CDeviceRecord* d = rig.Ready(5);
-    AddGroup(d, 5, "遥控/断路器", 1, 1, 9);
-    platform::WritePrivateProfileString("System Config", "YK_PERMIT", "1", rig.app->cfg.File());
-    auto* form = dynamic_cast<CYaoForm*>(rig.app->windows.OpenTelecontrol(d->key));
-    form->List()->setCurrentCell(0, 0);
+    CYaoForm* form = OpenTelecontrolRow(rig);
+    ASSERT_NE(form, nullptr);
     rig.OnDialog([](QDialog& dlg) {
         dlg.accept();
         return static_cast<int>(QDialog::Accepted);
@@ -225,9 +250,10 @@ TEST(TelecontrolFormTest, AcknowledgementEndsTheWait) {
     form->Telecontrol();
     ASSERT_TRUE(form->Waiting());
     form->TelecontrolAck(0, 0);
-    EXPECT_EQ(rig.prompts.LastText(), "装置否认应答，遥控选择失败。");
     EXPECT_FALSE(form->Waiting());
     EXPECT_EQ(form->Progress(), nullptr);
+    rig.Settle();
+    EXPECT_EQ(rig.prompts.LastText(), "装置否认应答，遥控选择失败。");
 }
 
 TEST(RefTableFormTest, RowsValuesAndStartIndex) {
@@ -277,4 +303,56 @@ TEST(RefTableFormTest, RowsValuesAndStartIndex) {
     form->RowsComplete();
     form->ValuesComplete();
     EXPECT_FALSE(form->BeginEdit(0, 6));
+}
+
+// The result of a download arrives in frames; its box opens after their handling and is held open
+// while a reconnect closes the settings window under it. Answering it afterwards touches nothing
+// of the window.
+TEST(SettingsFormTest, WindowClosedWhileItsResultBoxIsOpen) {
+    AppRig rig;
+    rig.Login();
+    QPointer<CProtForm> form = OpenReadSettings(rig, "保护定值", 1, "1.5");
+    ASSERT_NE(form, nullptr);
+    form->CommitEdit(0, "2.5");
+    form->Download();
+    montest::HeldPrompt held;
+    held.whileOpen = [&](const std::string&) {
+        if (form) {
+            rig.app->Reconnect(); // the silence watch's disconnect and connect
+            return false;
+        }
+        return true; // answered once the window is gone
+    };
+    rig.Feed(Asdu(5, AsduHead(44, 249, 0)));
+    rig.Feed(Asdu(5, AsduHead(40, 250, 0)));
+    EXPECT_TRUE(held.texts.empty()); // not from inside the frames' handling
+    rig.Settle();
+    EXPECT_EQ(held.texts, (std::vector<std::string>{"下装成功。"}));
+    EXPECT_FALSE(held.timedOut);
+    EXPECT_TRUE(form.isNull());
+    EXPECT_TRUE(rig.app->IsConnected());
+}
+
+// A telecontrol dialog open while a reconnect closes its window: nothing is sent afterwards and the
+// window is not touched.
+TEST(TelecontrolFormTest, WindowClosedWhileItsDialogIsOpen) {
+    AppRig rig;
+    rig.Login();
+    QPointer<CYaoForm> form = OpenTelecontrolRow(rig);
+    ASSERT_NE(form, nullptr);
+    rig.OnDialog([&](QDialog& dlg) {
+        rig.app->OnDisconnect();
+        rig.app->OnConnect();
+        EXPECT_TRUE(form.isNull());
+        dlg.accept();
+        return static_cast<int>(QDialog::Accepted);
+    });
+    rig.ClearSent();
+    auto menu = form->BuildContextMenu(0);
+    ASSERT_NE(menu, nullptr);
+    menu->actions()[0]->trigger();
+    EXPECT_TRUE(form.isNull());
+    EXPECT_TRUE(rig.rights.empty());
+    for (const Bytes& b : rig.SentBodies())
+        EXPECT_NE(b[0], 10); // no telecontrol went out
 }

@@ -98,6 +98,36 @@ TEST_F(DevTimeTest, DeviceTimeTakesTodaysDate) {
     EXPECT_EQ(ms, 999);
 }
 
+// A stamp that names no real time is reported as such, never moved on to another date.
+TEST_F(DevTimeTest, InvalidStampsAreNotNormalised) {
+    const std::uint8_t cases[][7] = {
+        {0, 0, 0, 0, 0, 3, 124},    // day 0
+        {0, 0, 0, 0, 15, 0, 124},   // month 0
+        {0, 0, 0, 0, 15, 13, 124},  // month 13
+        {0, 0, 0, 24, 15, 3, 124},  // hour 24
+        {0, 0, 60, 1, 15, 3, 124},  // minute 60
+        {0x60, 0xEA, 0, 1, 15, 3, 124}, // 60000 ms
+        {0, 0, 0, 0, 30, 2, 124},   // 30 February
+        {0, 0, 0, 0, 29, 2, 123},   // 29 February of a common year
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(Cp56TimeToCTime(c), kInvalidTime) << int(c[3]) << " " << int(c[4]) << " " << int(c[5]);
+        std::string text = "old";
+        EXPECT_FALSE(ClockStampText(c, text));
+        EXPECT_EQ(text, "old");
+    }
+    const std::uint8_t leapDay[7] = {0, 0, 0, 0, 29, 2, 124};
+    EXPECT_EQ(Cp56TimeToCTime(leapDay), MakeLocalTime(2024, 2, 29, 0, 0, 0));
+    EXPECT_EQ(FormatLocalTime(kInvalidTime), "时间有误");
+
+    const std::uint8_t hour24[4] = {0, 0, 0, 24};
+    EXPECT_EQ(DevTime4ToCTime(hour24), kInvalidTime);
+    const std::uint8_t minute60[4] = {0, 0, 60, 1};
+    EXPECT_EQ(DevTime4ToCTime(minute60), kInvalidTime);
+    const std::uint8_t ms60000[4] = {0x60, 0xEA, 0, 1};
+    EXPECT_EQ(DevTime4ToCTime(ms60000), kInvalidTime);
+}
+
 TEST(IpAddressTest, FormatAndParse) {
     EXPECT_EQ(FormatIpAddress(0xC0A8010A), "192.168.1.10");
     EXPECT_EQ(FormatIpAddress(0), "0.0.0.0");

@@ -1,7 +1,7 @@
 #include "MonitorTestSupport.h"
 
-#include "configtool/link/LinkFrame.h"
 #include "tests/support/PromptRecorder.h"
+#include "unitlink/FrameLayout.h"
 
 #include <gtest/gtest.h>
 
@@ -29,7 +29,7 @@ TEST_F(DeviceLinkTest, RequestFramesCarryTheMonitorHeader) {
     EXPECT_EQ(rig.transport->sent[0], expectAsdu);
     // A kind-1 message carries 0 at offset 14 whatever its device address, and the next sequence.
     const Bytes expectDsdu = {0x90, 0xEB, 35, 0,    0,    0,    0x90, 0xEB, 0,    0,    0,    0,    0,   0, 0,
-                              0,    1,    0,  1,    0,    16,   0,    0,    0,    0,    0,    2,    1,   1, 1,
+                              0,    1,    0,  1,    0,    16,   0,    0,    0,    0,    0,    2,    1,   1, 0,
                               2,    3,    4,  0x34, 0x12, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
     EXPECT_EQ(rig.transport->sent[1], expectDsdu);
 }
@@ -106,9 +106,14 @@ TEST_F(DeviceLinkTest, LoginWaitExpiresWithoutChallenge) {
     EXPECT_TRUE(rig.link->IsConnected());
     rig.link->AdvanceTime(1);
     EXPECT_FALSE(rig.link->IsConnected());
+    // The box waits until the timers' handling is over; the notice is gone before it shows.
+    EXPECT_EQ(prompt.Count(), 0u);
+    EXPECT_EQ(rig.host.calls.back(), "Post");
+    EXPECT_EQ(rig.host.RunPosted(), 1);
     EXPECT_EQ(prompt.Texts(), (std::vector<std::string>{"等待身份验证超时，请尝试重新连接。"}));
-    EXPECT_EQ(rig.host.calls.back(), "CloseNotice");
+    EXPECT_TRUE(rig.host.calls.end()[-2] == "CloseNotice");
     rig.link->AdvanceTime(60000); // shown once only
+    EXPECT_EQ(rig.host.RunPosted(), 0);
     EXPECT_EQ(prompt.Count(), 1u);
 }
 
@@ -133,6 +138,7 @@ TEST_F(DeviceLinkTest, LoginSequenceAnswersChallengeThenAsksForPorts) {
     // Port information never comes.
     rig.link->AdvanceTime(6000);
     EXPECT_FALSE(rig.link->IsConnected());
+    rig.host.RunPosted();
     EXPECT_EQ(prompt.LastText(), "等待端口信息超时，请尝试重新连接。");
 }
 
@@ -149,9 +155,13 @@ TEST_F(DeviceLinkTest, RefusedLoginDisconnects) {
     rig.Feed(Dsdu({14, 1, 2, 3, 4}));
     rig.Feed(Dsdu({15, 0}));
     EXPECT_FALSE(rig.link->IsConnected());
+    // Not shown from inside the frame's handling.
+    EXPECT_EQ(prompt.Count(), 0u);
+    EXPECT_EQ(rig.host.calls.end()[-2], "CloseNotice");
+    EXPECT_EQ(rig.host.RunPosted(), 1);
     EXPECT_EQ(prompt.Texts(), (std::vector<std::string>{"身份验证出错\n请尝试重新连接"}));
-    EXPECT_EQ(rig.host.calls.back(), "CloseNotice");
     rig.link->AdvanceTime(20000); // no stale time-out message afterwards
+    rig.host.RunPosted();
     EXPECT_EQ(prompt.Count(), 1u);
 }
 
@@ -233,19 +243,17 @@ TEST_F(DeviceLinkTest, FrameLogMarksTheBody) {
     EXPECT_EQ(hex.substr(hex.size() - 3 - std::string("▍").size()), "▍21 ");
 }
 
-TEST_F(DeviceLinkTest, InvalidFramesAreLoggedAndStopTheChunk) {
+TEST_F(DeviceLinkTest, InvalidFramesAreLoggedAndTheFramesBehindThemHandled) {
     rig.windows.open["trace:main"] = true;
     rig.Connect();
     Bytes bad = Dsdu({33, 'v'});
     bad[18] = 42;                     // direction word other than 43
     Bytes good = Dsdu({3, 'o', 'k'}); // a string-command answer
     rig.windows.open["cmd"] = true;
-    rig.Feed(Cat(bad, good));
-    ASSERT_EQ(rig.windows.frames.size(), 1u);
+    EXPECT_EQ(rig.link->OnData(Cat(bad, good).data(), bad.size() + good.size()), 0);
+    ASSERT_EQ(rig.windows.frames.size(), 2u);
     EXPECT_EQ(rig.windows.frames[0].headerText.substr(19), "  \r\n"); // kind 2: no caption, no kind
     EXPECT_EQ(rig.windows.frames[0].frameText.find("▍"), std::string::npos);
-    EXPECT_FALSE(rig.windows.Has("Answer:ok")); // waits for the next data
-    rig.Feed({});
     EXPECT_TRUE(rig.windows.Has("Answer:ok"));
 
     for (std::uint8_t kindByte : {0x01, 0x82}) {
@@ -272,21 +280,27 @@ TEST_F(DeviceLinkTest, SplitAndBatchedFrames) {
     EXPECT_EQ(rig.windows.calls, (std::vector<std::string>{"Answer:a", "Answer:b", "Answer:c"}));
 }
 
-TEST_F(DeviceLinkTest, OversizedAndShortFramesAreDropped) {
+TEST_F(DeviceLinkTest, OversizedFramesAreSkippedWholeAndShortPiecesDropped) {
     rig.windows.open["cmd"] = true;
     rig.Connect();
-    // Announces 30721 bytes: the announced bytes (all that is there) are discarded.
-    Bytes big = Dsdu({3, 'x'});
-    big[2] = 0xF9;
-    big[3] = 0x77;
-    rig.Feed(big);
+    // Announces 30721 bytes: the whole frame is skipped as it arrives in 900-byte reads, and the
+    // frame behind it is handled.
+    const Bytes big = Dsdu(Cat({3}, Bytes(30721 - 28 - 1, 'x')));
+    ASSERT_EQ(big.size(), 30721u);
+    const Bytes all = Cat(Cat(big, Dsdu({3, 'n'})), Cat(big, Dsdu({3, 'm'})));
+    for (std::size_t at = 0; at < all.size(); at += 900)
+        rig.Feed(Bytes(all.begin() + static_cast<long>(at),
+                       all.begin() + static_cast<long>(std::min(all.size(), at + 900))));
+    EXPECT_EQ(rig.windows.calls, (std::vector<std::string>{"Answer:n", "Answer:m"}));
     EXPECT_EQ(rig.link->Ring().Count(), 0);
+    EXPECT_EQ(rig.link->Cutter().SkipPending(), 0u);
+    rig.windows.calls.clear();
     // A length near 4 GB must not wrap into a small frame.
     Bytes huge = Dsdu({3, 'y'});
     huge[2] = huge[3] = huge[4] = huge[5] = 0xFF;
     rig.Feed(huge);
     EXPECT_EQ(rig.link->Ring().Count(), 0);
-    // L below 20: the piece is removed and the chunk ends.
+    // L below 20: the piece is removed and not handled.
     Bytes tiny = Dsdu({3, 'z'});
     tiny[2] = 4;
     tiny[3] = tiny[4] = tiny[5] = 0;
@@ -300,6 +314,24 @@ TEST_F(DeviceLinkTest, OversizedAndShortFramesAreDropped) {
     rig.Feed(Dsdu(Cat({3}, text)));
     ASSERT_EQ(rig.windows.calls.size(), 1u);
     EXPECT_EQ(rig.windows.calls[0].size(), std::string("Answer:").size() + text.size());
+    // Frames of the largest size in 900-byte reads, each with a frame behind it in the same read:
+    // none is lost for want of room in the ring.
+    rig.windows.calls.clear();
+    const Bytes largest =
+        Cat(Cat(Dsdu(Cat({3}, text)), Dsdu({3, 'a'})), Cat(Dsdu(Cat({3}, text)), Dsdu({3, 'b'})));
+    for (std::size_t at = 0; at < largest.size(); at += 900)
+        rig.Feed(Bytes(largest.begin() + static_cast<long>(at),
+                       largest.begin() + static_cast<long>(std::min(largest.size(), at + 900))));
+    ASSERT_EQ(rig.windows.calls.size(), 4u);
+    EXPECT_EQ(rig.windows.calls[1], "Answer:a");
+    EXPECT_EQ(rig.windows.calls[3], "Answer:b");
+    // Many frames in one read four times the ring's size.
+    rig.windows.calls.clear();
+    Bytes many;
+    for (int i = 0; i < 400; ++i)
+        many = Cat(many, Dsdu(Cat({3}, Bytes(300, static_cast<std::uint8_t>('A' + i % 26)))));
+    rig.Feed(many);
+    EXPECT_EQ(rig.windows.calls.size(), 400u);
 }
 
 TEST_F(DeviceLinkTest, BytesWhileDisconnectedAreDropped) {
@@ -339,12 +371,14 @@ TEST_F(DeviceLinkTest, CancelAllManualWaitsTenSeconds) {
     rig.link->AdvanceTime(9999);
     EXPECT_EQ(prompt.Count(), 0u);
     rig.link->AdvanceTime(1);
+    rig.host.RunPosted();
     EXPECT_EQ(prompt.Texts(), (std::vector<std::string>{"等待装置应答超时，取消置数失败。"}));
     // Answered in time: no time-out.
     prompt.Clear();
     rig.link->SendCancelAllManual();
     rig.Feed(Dsdu({22, 1}));
     rig.link->AdvanceTime(20000);
+    rig.host.RunPosted();
     EXPECT_EQ(prompt.Count(), 0u);
     EXPECT_TRUE(rig.windows.Has("AllManualCancelled"));
 }
@@ -352,6 +386,8 @@ TEST_F(DeviceLinkTest, CancelAllManualWaitsTenSeconds) {
 TEST_F(DeviceLinkTest, ReceiveErrorIsShownAndTheLinkStays) {
     rig.Connect();
     rig.link->OnReceiveError();
+    EXPECT_EQ(prompt.Count(), 0u); // never from inside the receive notification
+    rig.host.RunPosted();
     EXPECT_EQ(prompt.LastText(), "接收数据出错");
     EXPECT_TRUE(rig.link->IsConnected());
 }

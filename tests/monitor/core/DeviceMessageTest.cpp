@@ -51,8 +51,11 @@ TEST(DeviceMessageTest, AllocateKeepsTheBodyAboveTheLimit) {
 }
 
 TEST(DeviceMessageTest, ManagementRequests) {
+    // Frame monitoring: 0 starts it, 1 stops it.
     Check(CFrameMonitorMsg(2, false, false, 3, 0xFFFF),
-          {1, 2, 0, "报文监视", {1, 0, 2, 0, 3, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}});
+          {1, 2, 0, "报文监视", {1, 1, 2, 0, 3, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}});
+    Check(CFrameMonitorMsg(0, true, true, 1, 5),
+          {1, 0, 0, "报文监视", {1, 0, 2, 3, 1, 5, 0, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}});
     Check(CRemoteResetMsg(), {1, 255, 0, "远程复位", {2}});
     Check(CRemoteResetMsg(1), {1, 1, 0, "远程复位", {2}});
     Check(CStringCommandMsg("ls 目录"), {1, 0, 0, "字符串命令", Cat({3}, Text("ls 目录"))});

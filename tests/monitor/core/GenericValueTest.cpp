@@ -32,6 +32,18 @@ TEST(GenericValueTest, TextAndBitStrings) {
     EXPECT_EQ(GenericValueLength(7, 4, 3), 12u);
 }
 
+// A text field whose end cuts a double-byte character in two loses the broken half, not shown as
+// "?"; a character that is whole stays.
+TEST(GenericValueTest, TextCutInsideACharacterDropsTheBrokenByte) {
+    EXPECT_EQ(Fmt(1, 1, 3, {0xD6, 0xD0, 0xCE}), "中");
+    EXPECT_EQ(Fmt(1, 1, 3, {0xD6, 0xD0, 0xCE, 0xC4}), "中"); // the field ends before the body
+    EXPECT_EQ(Fmt(1, 1, 4, {'a', 0xD6, 0, 'x'}), "a");       // cut by the zero
+    const Bytes whole = {'A', 0xD6, 0xD0};
+    EXPECT_EQ(GbkFieldText(whole.data(), 3), "A中");
+    EXPECT_EQ(GbkFieldText(whole.data(), 2), "A");
+    EXPECT_EQ(GbkFieldText(whole.data(), 0), "");
+}
+
 TEST(GenericValueTest, Integers) {
     EXPECT_EQ(Fmt(3, 1, 1, {200}), "200");
     EXPECT_EQ(Fmt(3, 1, 2, {0x34, 0x12}), "4660");

@@ -3,9 +3,9 @@
 #include "LoopbackUnit.h"
 #include "MonitorTestSupport.h"
 
-#include "configtool/link/LinkFrame.h"
-#include "configtool/link/NetSocket.h"
 #include "tests/support/PromptRecorder.h"
+#include "unitlink/FrameLayout.h"
+#include "unitlink/NetSocket.h"
 
 #include <gtest/gtest.h>
 
@@ -19,7 +19,7 @@ TEST(LinkEndToEndTest, LoginAndStartUpOverTcp) {
     RecordingHost host;
     CDevModel model;
     // NetSocket.h also names the configuration tool's link, so the monitor's is named in full.
-    marindle::CDeviceLink monitorLink(std::make_unique<CNetSocket>(), &host, &windows);
+    marindle::CDeviceLink monitorLink(std::make_unique<unitlink::CNetSocket>(), &host, &windows);
     CMessageDispatcher dispatcher(monitorLink, model, windows, host);
     monitorLink.SetDispatcher(&dispatcher);
     monitorLink.SetAddress("127.0.0.1", unit.Port());

@@ -78,20 +78,33 @@ TEST_F(DispatcherTest, PortInformationBuildsTheModel) {
     EXPECT_EQ(m.FindPort(0, 1, 1), nullptr);
 }
 
-TEST_F(DispatcherTest, CutPortInformationKeepsWhatWasReadAndFinishesStartUp) {
-    rig.model.Clear();
+// A port information that cannot be taken whole: nothing of it stays, the start-up is not finished,
+// the link is dropped and the user is told, after the frame's handling.
+TEST_F(DispatcherTest, CutPortInformationDisconnectsAndTellsWhy) {
+    rig.link->Disconnect();
+    rig.Connect();
+    rig.Feed(Dsdu({14, 1, 2, 3, 4}));
+    rig.Feed(Dsdu({15, 1}));
     Bytes body = Cat({17}, SamplePortInfo());
     body.resize(body.size() - 5); // the network port's record is cut
     rig.host.calls.clear();
+    rig.windows.calls.clear();
+    rig.ClearSent();
     EXPECT_EQ(Caption(Dsdu(body)), std::string("端口信息") + kTruncatedMark);
-    EXPECT_EQ(rig.model.Ports().size(), 1u);
+    EXPECT_TRUE(rig.model.Ports().empty());
     EXPECT_TRUE(rig.model.Boards().empty());
-    EXPECT_EQ(rig.host.calls, (std::vector<std::string>{"CloseNotice"}));
-    EXPECT_TRUE(rig.link->Timers().IsRunning(CDeviceLink::kKeepAliveTimer));
+    EXPECT_FALSE(rig.link->IsConnected());
+    EXPECT_FALSE(rig.link->Timers().IsRunning(CDeviceLink::kKeepAliveTimer));
+    EXPECT_FALSE(rig.link->Timers().IsRunning(CDeviceLink::kPortInfoTimer));
+    EXPECT_TRUE(rig.SentBodies().empty()); // no heartbeat, no follow-up requests
+    EXPECT_TRUE(rig.windows.Has("BuildTree:1"));
+    EXPECT_EQ(rig.host.calls, (std::vector<std::string>{"CloseNotice", "LinkDown", "Post"}));
+    EXPECT_EQ(prompt.Count(), 0u);
+    rig.host.RunPosted();
+    EXPECT_EQ(prompt.Texts(), (std::vector<std::string>{kPortInfoIncomplete}));
 }
 
-TEST_F(DispatcherTest, DuplicateDeviceEndsReadingOfPortInformation) {
-    rig.model.Clear();
+TEST_F(DispatcherTest, DuplicateDeviceRefusesThePortInformation) {
     Bytes info = {1, 0, 1, 1};
     info = Cat(info, Text("COM1", 10));
     info.push_back(2);
@@ -100,8 +113,10 @@ TEST_F(DispatcherTest, DuplicateDeviceEndsReadingOfPortInformation) {
     info.push_back(0);
     info.push_back(0);
     Caption(Dsdu(Cat({17}, info)));
-    EXPECT_EQ(rig.model.Ports()[0]->Devices().size(), 1u);
-    EXPECT_TRUE(rig.model.Boards().empty());
+    EXPECT_TRUE(rig.model.Ports().empty());
+    EXPECT_FALSE(rig.link->IsConnected());
+    rig.host.RunPosted();
+    EXPECT_EQ(prompt.LastText(), kPortInfoIncomplete);
 }
 
 TEST_F(DispatcherTest, FrameMonitorRoutesToPortAndDeviceWindows) {
@@ -149,6 +164,19 @@ TEST_F(DispatcherTest, TextMessages) {
     EXPECT_EQ(Caption(Dsdu(Cat({16, 1, 2}, Text("proto")))), "规约信息");
     EXPECT_TRUE(rig.windows.Has("ProtoText:proto"));
     EXPECT_EQ(Caption(Dsdu({2})), std::string("调试信息") + kTruncatedMark);
+    // A frame that ends inside a double-byte character: the broken byte is dropped, not shown as "?".
+    Bytes cut = Cat({2, 45}, Text("调试"));
+    cut.pop_back();
+    Caption(Dsdu(cut));
+    EXPECT_TRUE(rig.windows.Has("DebugText:00ff80:调"));
+    // A version text cut by its 128-byte field likewise.
+    Bytes version = {33};
+    version.insert(version.end(), 127, 'v');
+    version.push_back(0xD6);
+    version.push_back(0xD0);
+    Caption(Dsdu(version));
+    rig.host.RunPosted();
+    EXPECT_EQ(prompt.LastText(), "通讯装置版本号 : " + std::string(127, 'v'));
 }
 
 TEST_F(DispatcherTest, FileTransferMessagesFollowTheCatalogueDirection) {
@@ -302,6 +330,8 @@ TEST_F(DispatcherTest, ManualSettingReplies) {
     Caption(Dsdu({21, 1, 5, 0, 0x01, 0x01, 0, 0}));
     EXPECT_TRUE(rig.windows.calls.empty());
     EXPECT_EQ(Caption(Dsdu({22, 0})), "取消全部置数");
+    EXPECT_EQ(prompt.Count(), 0u);
+    rig.host.RunPosted();
     EXPECT_EQ(prompt.LastText(), "取消置数失败。");
 }
 
@@ -410,9 +440,13 @@ TEST_F(DispatcherTest, LogClockStatisticsAndVersion) {
     EXPECT_TRUE(rig.windows.Has("StatEntry:9:温度:1"));
 
     Bytes version = Cat({33}, Text("V2.04", 128));
+    // The version box opens after the frame's handling, never inside it.
     EXPECT_EQ(Caption(Dsdu(version)), "装置版本号");
+    EXPECT_EQ(prompt.Count(), 0u);
+    rig.host.RunPosted();
     EXPECT_EQ(prompt.LastText(), "通讯装置版本号 : V2.04");
     Caption(Dsdu({33, 'V', '1'})); // shorter than the field: read to the end of the body
+    rig.host.RunPosted();
     EXPECT_EQ(prompt.LastText(), "通讯装置版本号 : V1");
 }
 

@@ -197,8 +197,25 @@ public:
             link->Connect();
         }
     }
+    // Queued calls wait until the test runs them, as they would wait for the event loop.
+    void Post(std::function<void()> call) override {
+        calls.push_back("Post");
+        posted.push_back(std::move(call));
+    }
+    // Runs the queued calls (and those they queue) in order; how many ran.
+    int RunPosted() {
+        int ran = 0;
+        while (!posted.empty()) {
+            auto call = std::move(posted.front());
+            posted.erase(posted.begin());
+            call();
+            ++ran;
+        }
+        return ran;
+    }
     marindle::CDeviceLink* link = nullptr;
     std::vector<std::string> calls;
+    std::vector<std::function<void()>> posted;
 };
 
 // A link over an in-memory transport with its dispatcher and model, as the application holds them.

@@ -21,9 +21,9 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-class Transport : public ILinkTransport {
+class Transport : public unitlink::ILinkTransport {
 public:
-    void SetEvents(ILinkTransportEvents*) override {}
+    void SetEvents(unitlink::ILinkTransportEvents*) override {}
     bool Create() override { return true; }
     bool Connect(const std::string&, int) override { return true; }
     bool Send(const std::uint8_t* d, std::size_t n) override {

@@ -12,7 +12,8 @@
 // download is refused, or the first when there is only one), gap (upload packet numbers skip 1),
 // garbage (junk before every frame, including false sync marks), split (every frame goes out in
 // pieces with pauses), no-verify (the answer is never confirmed), bad-length (an upload announces
-// one byte more than it sends), wrong-answer (the answer is always judged wrong).
+// one byte more than it sends), wrong-answer (the answer is always judged wrong), over-send (an
+// upload announces half of what it then sends), no-close-reply (a file close is never answered).
 //
 // The unit ends when its lifetime runs out or, with --watch-stdin, when standard input is closed.
 #include "platform/Gbk.h"
@@ -306,7 +307,9 @@ void Connection::HandleFrame(const Bytes& f) {
         }
         id_ = ++g_nextId;
         reply.push_back(ok ? 1 : 0);
-        Put32(reply, read ? std::uint32_t(size + (g_opt.Has("bad-length") ? 1 : 0)) : length);
+        Put32(reply, read ? std::uint32_t(g_opt.Has("over-send") ? size / 2
+                                                                 : size + (g_opt.Has("bad-length") ? 1 : 0))
+                          : length);
         Put32(reply, id_);
         if (ok) {
             name_ = name;
@@ -386,7 +389,8 @@ void Connection::HandleFrame(const Bytes& f) {
         if (name != name_)
             Protocol("close names " + name);
         writing_ = reading_ = false;
-        SendUnitFrame(11, Bytes{});
+        if (!g_opt.Has("no-close-reply"))
+            SendUnitFrame(11, Bytes{});
         return;
     }
     default:

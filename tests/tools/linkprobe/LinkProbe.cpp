@@ -5,7 +5,6 @@
 // its colour on standard output, and exits 0 only when the operation succeeded. A successful
 // transfer ends with a "[probe]" line giving its size, time and throughput.
 #include "configtool/link/DeviceLink.h"
-#include "configtool/link/NetSocket.h"
 #include "platform/Prompt.h"
 #include "platform/Text.h"
 

@@ -15,7 +15,6 @@
 #include "configtool/applog/ArchiveOperations.h"
 #include "configtool/applog/OperatorLog.h"
 #include "configtool/link/DeviceLink.h"
-#include "configtool/link/NetSocket.h"
 #include "configtool/worker/NetMagThread.h"
 #include "platform/Paths.h"
 #include "platform/Prompt.h"

@@ -1,0 +1,233 @@
+#include "debugger/model/AppRules.h"
+
+#include "debugger/core/ValueText.h"
+
+#include "platform/Text.h"
+#include "platform/TextFile.h"
+
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+#include <system_error>
+
+namespace quorvex {
+
+bool CommandEnabled(int id, const MenuState& s) {
+    switch (id) {
+    case kCmdConnectParam:
+    case kCmdConnect:
+        return !s.connected;
+    case kCmdStringCommand:
+        return s.connected && !s.consoleOpen;
+    case kCmdDebugInfo:
+        return !s.debugOpen;
+    case kCmdFileDirectory:
+        return s.connected && !s.directoryOpen;
+    case kCmdHistoryEvents:
+        return s.connected && !s.historyOpen;
+    case kCmdRemoteCommands:
+        return s.connected && !s.remoteOpen;
+    case kCmdDeviceTime:
+        return s.connected && !s.deviceTimeOpen;
+    case kCmdAbout:
+        return true;
+    default:
+        return s.connected;
+    }
+}
+
+bool IsValidNumberText(const std::string& text) {
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if ((c >= '0' && c <= '9') || c == '.')
+            continue;
+        if (c == '-' && i == 0)
+            continue;
+        return false;
+    }
+    return true;
+}
+
+ValueCheck CheckValueText(const std::string& text, std::uint8_t dataType, double& value) {
+    if (!IsValidNumberText(text))
+        return ValueCheck::kInvalid;
+    const std::size_t digits = static_cast<std::size_t>(
+        std::count_if(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; }));
+    const auto points = std::count(text.begin(), text.end(), '.');
+    if (digits == 0 || points > 1)
+        return ValueCheck::kInvalid;
+    value = platform::AtoF(text);
+    if (IsIntegerType(dataType) && value != std::trunc(value))
+        return ValueCheck::kFraction;
+    return ValueCheck::kOk;
+}
+
+const char* ValueCheckMessage(ValueCheck check) {
+    return check == ValueCheck::kFraction ? "输入数值无效!\n该条目只能输入整数" : "输入数值无效!";
+}
+
+bool IsIntegerType(std::uint8_t dataType) {
+    switch (dataType) {
+    case 3:
+    case 9:
+    case 12:
+    case 18:
+    case 19:
+    case 201:
+    case 202:
+        return true;
+    default:
+        return false;
+    }
+}
+
+std::string ShownValue(double value) {
+    return TrimNumber(platform::StrFormat("%f", value));
+}
+
+int DoublePointValue(const std::string& text) {
+    if (text == "分")
+        return 0;
+    if (text == "合")
+        return 1;
+    return -1;
+}
+
+std::string DoublePointFromNumber(const std::string& text) {
+    if (text == "0")
+        return "分";
+    if (text == "1")
+        return "合";
+    return "数据错";
+}
+
+CPendingList::AddResult CPendingList::Add(std::uint16_t address, std::uint16_t key, float newValue,
+                                          double oldValue) {
+    if (CPendingValue* p = Find(address, key)) {
+        p->m_newValue = newValue;
+        return kReplaced;
+    }
+    if (Count() >= kMax)
+        return kFull;
+    CPendingValue v;
+    v.m_address = address;
+    v.m_key = key;
+    v.m_newValue = newValue;
+    v.m_oldText = ShownValue(oldValue);
+    items_.push_back(std::move(v));
+    return kAdded;
+}
+
+CPendingValue* CPendingList::Find(std::uint16_t address, std::uint16_t key) {
+    for (CPendingValue& v : items_)
+        if (v.m_address == address && v.m_key == key)
+            return &v;
+    return nullptr;
+}
+
+bool CPendingList::Has(std::uint16_t address, std::uint16_t key) const {
+    return std::any_of(items_.begin(), items_.end(),
+                       [&](const CPendingValue& v) { return v.m_address == address && v.m_key == key; });
+}
+
+void CPendingList::Remove(std::uint16_t address, std::uint16_t key) {
+    std::erase_if(items_, [&](const CPendingValue& v) { return v.m_address == address && v.m_key == key; });
+}
+
+CDeviceTime MakeDeviceTime(int year, int month, int day, int hour, int minute, int second) {
+    CDeviceTime t;
+    t.ms = static_cast<std::uint16_t>(second * 1000);
+    t.minute = static_cast<std::uint8_t>(minute & 0x3F);
+    t.hour = static_cast<std::uint8_t>(hour & 0x1F);
+    t.day = static_cast<std::uint8_t>(day & 0x1F);
+    t.month = static_cast<std::uint8_t>(month & 0x0F);
+    t.year = static_cast<std::uint8_t>((year + 20) & 0x7F);
+    return t;
+}
+
+CDeviceTime DeviceTimeNow(int yearOffset) {
+    const std::time_t now = std::time(nullptr);
+    std::tm tm{};
+    localtime_r(&now, &tm);
+    return MakeDeviceTime(tm.tm_year + 1900 + yearOffset, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min,
+                          tm.tm_sec);
+}
+
+std::string SizeText(std::uint32_t size) {
+    const std::string digits = platform::StrFormat("%u", size);
+    std::string out;
+    for (std::size_t i = 0; i < digits.size(); ++i) {
+        if (i > 0 && (digits.size() - i) % 3 == 0)
+            out += ',';
+        out += digits[i];
+    }
+    return out;
+}
+
+std::string EntryTypeText(std::uint8_t type) {
+    return type == 1 ? "文件" : type == 2 ? "文件夹" : "未知";
+}
+
+std::string EntryTimeText(std::int32_t time) {
+    // The unit counts 8 hours ahead of UTC: anything earlier than that is no time of its own.
+    if (time < 28800)
+        return "时间有误";
+    const std::time_t t = static_cast<std::time_t>(time) - 28800;
+    std::tm tm{};
+    if (!localtime_r(&t, &tm))
+        return "时间有误";
+    return platform::StrFormat("%u-%02u-%02u %02u:%02u", unsigned(tm.tm_year + 1900), unsigned(tm.tm_mon + 1),
+                               unsigned(tm.tm_mday), unsigned(tm.tm_hour), unsigned(tm.tm_min));
+}
+
+std::string ChildPath(const std::string& dir, const std::string& name) {
+    return dir + "//" + name;
+}
+
+std::string NextRotationPath(const std::string& path) {
+    const auto us = path.rfind('_');
+    const auto dot = path.rfind('.');
+    if (us == std::string::npos || dot == std::string::npos || us == 0 || dot == 0 || us >= dot)
+        return {};
+    const std::string number = path.substr(us + 1, dot - us - 1);
+    const long long n = platform::AtoLL(number);
+    if (n < 0)
+        return {};
+    return path.substr(0, us + 1) + platform::StrFormat("%u", static_cast<unsigned>(n + 1)) +
+           path.substr(dot);
+}
+
+std::string SaveLineText(bool sent, const std::string& text, const std::tm& now) {
+    return platform::StrFormat("%02d-%02d %02d:%02d:%02d\t", now.tm_mon + 1, now.tm_mday, now.tm_hour,
+                               now.tm_min, now.tm_sec) +
+           (sent ? "数据发：" : "数据收：") + text + "\n";
+}
+
+void COutputLog::Rotate(std::time_t now) {
+    std::error_code ec;
+    if (m_path.empty() || !std::filesystem::exists(m_path, ec))
+        return;
+    const auto size = std::filesystem::file_size(m_path, ec);
+    if (!ec && size < kMaxSize && now - m_lastRotation < kMaxAge)
+        return;
+    const std::string next = NextRotationPath(m_path);
+    if (next.empty())
+        return;
+    m_path = next;
+    m_lastRotation = now;
+}
+
+void COutputLog::Write(bool sent, const std::string& text, std::time_t now) {
+    Rotate(now);
+    if (m_path.empty())
+        return;
+    platform::CGbkTextWriter out;
+    if (!out.Open(m_path, true))
+        return;
+    std::tm tm{};
+    localtime_r(&now, &tm);
+    out.Write(SaveLineText(sent, text, tm));
+    out.Close();
+}
+
+} // namespace quorvex

@@ -1,0 +1,60 @@
+#include "debugger/views/ConnectParamDlg.h"
+
+#include "debugger/core/DeviceLink.h"
+
+#include "platform/ui/WidgetPrompt.h"
+
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace quorvex {
+
+using platform::Qs;
+using platform::Ss;
+
+CConnectParamDlg::CConnectParamDlg(std::filesystem::path settingsFile, QWidget* parent)
+    : QDialog(parent), settingsFile_(std::move(settingsFile)) {
+    setObjectName("CConnectParamDlg");
+    setWindowTitle("连接参数设置");
+    auto* layout = new QVBoxLayout(this);
+    auto* form = new QFormLayout;
+    m_addressEdit = new QLineEdit(this);
+    m_addressEdit->setObjectName("address");
+    m_portEdit = new QLineEdit(this);
+    m_portEdit->setObjectName("port");
+    form->addRow("通讯装置IP地址", m_addressEdit);
+    form->addRow("IP端口", m_portEdit);
+    layout->addLayout(form);
+    auto* row = new QHBoxLayout;
+    auto* connectButton = new QPushButton("连 接", this);
+    connectButton->setObjectName("connect");
+    auto* ok = new QPushButton("确 定", this);
+    ok->setObjectName("ok");
+    ok->setDefault(true);
+    auto* cancel = new QPushButton("取 消", this);
+    cancel->setObjectName("cancel");
+    row->addWidget(connectButton);
+    row->addWidget(ok);
+    row->addWidget(cancel);
+    layout->addLayout(row);
+    connect(connectButton, &QPushButton::clicked, this, [this] { Finish(kConnect); });
+    connect(ok, &QPushButton::clicked, this, [this] { Finish(Accepted); });
+    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+void CConnectParamDlg::Load() {
+    m_addressEdit->setText(Qs(CDeviceLink::ReadAddress(settingsFile_)));
+    m_portEdit->setText(QString::number(CDeviceLink::kDefaultPort));
+}
+
+void CConnectParamDlg::Finish(int result) {
+    m_address = Ss(m_addressEdit->text());
+    m_port = Ss(m_portEdit->text());
+    CDeviceLink::WriteAddress(settingsFile_, m_address);
+    done(result);
+}
+
+} // namespace quorvex

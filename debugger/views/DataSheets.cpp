@@ -1,0 +1,943 @@
+#include "debugger/views/DataSheets.h"
+
+#include "debugger/views/ListCtrls.h"
+#include "debugger/views/MainFrame.h"
+#include "debugger/views/QuorvexApp.h"
+
+#include "debugger/core/DeviceRequests.h"
+#include "debugger/core/ValueText.h"
+
+#include "platform/Prompt.h"
+#include "platform/Text.h"
+#include "platform/TextFile.h"
+#include "platform/ui/WidgetPrompt.h"
+
+#include <QComboBox>
+#include <QContextMenuEvent>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QMenu>
+#include <QPointer>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+#include <memory>
+
+namespace quorvex {
+
+using platform::Qs;
+using platform::Ss;
+using platform::StrFormat;
+
+namespace {
+
+QPushButton* AddButton(QWidget* page, QHBoxLayout* row, const char* name, const char* caption) {
+    auto* b = new QPushButton(caption, page);
+    b->setObjectName(name);
+    row->addWidget(b);
+    return b;
+}
+
+void SetColumns(QTableWidget* list, const std::vector<std::pair<const char*, int>>& columns) {
+    list->setColumnCount(static_cast<int>(columns.size()));
+    QStringList titles;
+    for (const auto& [title, width] : columns)
+        titles << title;
+    list->setHorizontalHeaderLabels(titles);
+    for (std::size_t i = 0; i < columns.size(); ++i)
+        list->setColumnWidth(static_cast<int>(i), columns[i].second);
+}
+
+// The value columns with w = a quarter of the list's width.
+void SetValueColumns(QTableWidget* list, bool withSetColumn) {
+    const int w = 900 / 4;
+    std::vector<std::pair<const char*, int>> c = {{"类型", withSetColumn ? 2 * w / 3 : w},
+                                                  {"名称", w},
+                                                  {"地址", w / 3},
+                                                  {"组号", w / 3},
+                                                  {"条目号", w / 3},
+                                                  {"实际值", 6 * w / 7}};
+    if (withSetColumn)
+        c.push_back({"置数", w / 3});
+    SetColumns(list, c);
+}
+
+std::string RowsExportText(const CValueGrid* list) {
+    std::string text;
+    for (int r = 0; r < list->rowCount(); ++r)
+        text += list->Text(r, 0) + " , " + list->Text(r, 1) + " , " + list->Text(r, 3) + " , " +
+                list->Text(r, 4) + " , " + list->Text(r, 5) + "\n";
+    return text;
+}
+
+// Export files are rewritten whole, in GBK with CR LF; one that cannot be opened is skipped.
+void WriteExport(const std::filesystem::path& path, const std::string& text) {
+    platform::CGbkTextWriter out;
+    if (!out.Open(path))
+        return;
+    out.Write(text);
+    out.Close();
+}
+
+void ShowMenu(QMenu* menu, const QPoint& at) {
+    if (!menu)
+        return;
+    std::unique_ptr<QMenu> owned(menu);
+    owned->exec(at);
+}
+
+} // namespace
+
+// ---- CSetPage
+
+CSetPage::CSetPage(CQuorvexApp& app, int mode, std::uint8_t board, std::uint16_t device,
+                   const CTabSheetKey& table, QWidget* parent)
+    : QWidget(parent), app_(app), mode_(mode), board_(board), device_(device), table_(table) {
+    setObjectName(mode == 1 ? "CDbPage" : "CTabPage");
+    auto* layout = new QVBoxLayout(this);
+    list_ = new CDbListCtrl(this);
+    list_->setObjectName("list");
+    list_->m_mode = static_cast<std::uint8_t>(mode);
+    list_->m_readOnly = mode == 2 && (table.tableKind == 3 || table.tableKind == 4 || table.tableKind == 6);
+    SetValueColumns(list_, true);
+    list_->m_addPending = [this](std::uint16_t a, std::uint16_t k, float n, double o) {
+        AddPending(a, k, n, o);
+    };
+    list_->m_dataTypeOf = [this](int row) -> std::uint8_t {
+        const std::uint16_t key = list_->RowKey(row);
+        if (mode_ == 1) {
+            for (const CDbEntry& e : app_.Data().m_entries)
+                if (e.m_address == device_ && e.m_key == key)
+                    return e.m_dataType;
+            return 0;
+        }
+        const std::uint16_t address = list_->RowAddress(row);
+        std::uint8_t type = 0; // the last match, as the manual setting takes it
+        for (const CTabEntry& e : app_.Data().m_tabEntries)
+            if (e.SameTable(table_.board, table_.portType, table_.port, table_.table) &&
+                e.m_address == address && e.m_key == key)
+                type = e.m_dataType;
+        return type;
+    };
+    layout->addWidget(list_);
+    auto* row = new QHBoxLayout;
+    connect(AddButton(this, row, "cancelSet", "取消置数"), &QPushButton::clicked, this,
+            &CSetPage::CancelSettings);
+    connect(AddButton(this, row, "manualSet", "人工置数"), &QPushButton::clicked, this, &CSetPage::ManualSet);
+    connect(AddButton(this, row, "stopRefresh", "停止刷新"), &QPushButton::clicked, this,
+            &CSetPage::StopRefresh);
+    connect(AddButton(this, row, "startRefresh", "开始刷新"), &QPushButton::clicked, this,
+            &CSetPage::StartRefresh);
+    connect(AddButton(this, row, "restoreSet", "还原置数"), &QPushButton::clicked, this,
+            &CSetPage::RestoreAll);
+    connect(AddButton(this, row, "exit", "退  出"), &QPushButton::clicked, this, [this] {
+        if (m_onExit)
+            m_onExit();
+    });
+    layout->addLayout(row);
+    Button("startRefresh")->setEnabled(false);
+    Button("stopRefresh")->setEnabled(true);
+}
+
+QPushButton* CSetPage::Button(const char* name) const {
+    return findChild<QPushButton*>(name);
+}
+
+std::uint16_t CSetPage::RowAddress(int row) const {
+    return mode_ == 1 ? device_ : list_->RowAddress(row);
+}
+
+void CSetPage::AddRow(const CDbEntry& e) {
+    const int row = list_->AppendRow();
+    list_->SetText(row, 0, groups_.TitleOf(KeyGroup(e.m_key)));
+    list_->SetText(row, 1, e.m_name);
+    list_->SetText(row, 2, StrFormat("%u", unsigned(e.m_address)));
+    list_->SetText(row, 3, StrFormat("%u", unsigned(KeyGroup(e.m_key))));
+    list_->SetText(row, 4, StrFormat("%u", unsigned(KeyEntry(e.m_key))));
+    list_->SetText(row, 5, e.m_value);
+    if (e.m_manualSet)
+        list_->SetText(row, 6, "√");
+}
+
+void CSetPage::AddTabRow(const CTabEntry& e, int index) {
+    const int row = list_->AppendRow();
+    list_->SetText(row, 0, table_.tableName + StrFormat(" %u", unsigned(table_.start + index)));
+    list_->SetText(row, 1, e.m_name);
+    list_->SetText(row, 2, StrFormat("%u", unsigned(e.m_address)));
+    list_->SetText(row, 3, StrFormat("%u", unsigned(KeyGroup(e.m_key))));
+    list_->SetText(row, 4, StrFormat("%u", unsigned(KeyEntry(e.m_key))));
+    list_->SetText(row, 5, e.m_value);
+    if (e.m_set)
+        list_->SetText(row, 6, "√");
+}
+
+std::vector<int> CSetPage::RowsOf(std::uint16_t address, std::uint16_t key) const {
+    std::vector<int> rows;
+    for (int r = 0; r < list_->rowCount(); ++r)
+        if (list_->RowKey(r) == key && (mode_ == 1 || list_->RowAddress(r) == address))
+            rows.push_back(r);
+    return rows;
+}
+
+void CSetPage::ShowValue(std::uint16_t address, std::uint16_t key, const std::string& value) {
+    if (pending_.Has(mode_ == 1 ? 0 : address, key))
+        return;
+    const auto rows = RowsOf(address, key);
+    if (!rows.empty())
+        list_->SetText(rows.front(), 5, value);
+}
+
+void CSetPage::AddPending(std::uint16_t address, std::uint16_t key, float newValue, double oldValue) {
+    if (pending_.Add(mode_ == 1 ? 0 : address, key, newValue, oldValue) == CPendingList::kFull)
+        platform::MessageBox("输入个数不可超过63", "警告", platform::Icon::Warning);
+}
+
+void CSetPage::StartRefresh() {
+    if (mode_ == 1)
+        app_.Send(requests::GeneralInterrogation(static_cast<std::uint8_t>(board_ - 1), device_));
+    else
+        app_.Send(requests::RefTableValues(static_cast<std::uint8_t>(table_.board - 1), table_.portType,
+                                           static_cast<std::uint8_t>(table_.port - 1), table_.table,
+                                           table_.start, table_.count));
+    Button("startRefresh")->setEnabled(false);
+    Button("stopRefresh")->setEnabled(true);
+}
+
+void CSetPage::StopRefresh() {
+    if (mode_ == 1)
+        app_.Send(requests::StopInterrogation(static_cast<std::uint8_t>(board_ - 1), device_));
+    else
+        app_.Send(requests::RefTableStop(static_cast<std::uint8_t>(table_.board - 1), table_.portType,
+                                         static_cast<std::uint8_t>(table_.port - 1), table_.table,
+                                         table_.start, table_.count));
+    Button("startRefresh")->setEnabled(true);
+    Button("stopRefresh")->setEnabled(false);
+}
+
+void CSetPage::SetBusy(bool busy) {
+    Button("manualSet")->setEnabled(!busy);
+    Button("cancelSet")->setEnabled(!busy);
+}
+
+void CSetPage::StartWait() {
+    CDeviceLink* link = app_.Link();
+    if (!link)
+        return;
+    if (mode_ == 1) {
+        link->SetManualSettingFlag(CDeviceLink::kDbSetting, true);
+        link->SetManualWaitKey(device_);
+    } else {
+        link->SetManualSettingFlag(CDeviceLink::kTabSetting, true);
+        link->SetTableWaitKey({table_.board, table_.portType, table_.port, table_.table});
+    }
+}
+
+void CSetPage::EndExchange() {
+    if (CDeviceLink* link = app_.Link()) {
+        if (mode_ == 1) {
+            link->SetManualSettingFlag(CDeviceLink::kDbSetting, false);
+            link->SetManualWaitKey(0);
+        } else {
+            link->SetManualSettingFlag(CDeviceLink::kTabSetting, false);
+        }
+    }
+    SetBusy(false);
+}
+
+void CSetPage::ManualSet() {
+    // The login dialog may outlive the page.
+    const QPointer<CSetPage> self(this);
+    if (!app_.CheckRights(PRIV_CONTROL) || !self)
+        return;
+    list_->CancelEdit();
+    if (pending_.IsEmpty()) {
+        platform::MessageBox("当前无置数", "信息", platform::Icon::Information);
+        return;
+    }
+    std::vector<requests::SetItem> items;
+    for (CPendingValue& p : pending_.Items()) {
+        bool found = false;
+        const std::uint16_t address = mode_ == 1 ? device_ : p.m_address;
+        if (mode_ == 1) {
+            for (const CDbEntry& e : app_.Data().m_entries)
+                if (e.m_address == address && e.m_key == p.m_key) {
+                    p.m_dataType = e.m_dataType;
+                    p.m_dataSize = e.m_dataSize;
+                    p.m_number = e.m_number;
+                    found = true;
+                    break;
+                }
+        } else {
+            for (const CTabEntry& e : app_.Data().m_tabEntries)
+                if (e.SameTable(table_.board, table_.portType, table_.port, table_.table) &&
+                    e.m_address == address && e.m_key == p.m_key) {
+                    p.m_dataType = e.m_dataType;
+                    p.m_dataSize = e.m_dataSize;
+                    p.m_number = e.m_number;
+                    found = true;
+                }
+        }
+        if (found)
+            items.push_back({address, p.m_key, p.m_dataType, p.m_dataSize, p.m_number, p.m_newValue});
+    }
+    if (items.empty())
+        return;
+    const std::uint8_t board = static_cast<std::uint8_t>((mode_ == 1 ? board_ : table_.board) - 1);
+    app_.Send(requests::ManualSet(board, items));
+    sentCount_ = static_cast<int>(items.size());
+    list_->ResetColours(0, true);
+    StartWait();
+    app_.StartTimer(mode_ == 1 ? kTimerDbSet : kTimerTabSet, 5000);
+    SetBusy(true);
+}
+
+void CSetPage::ApplySetResults(const std::vector<SetResult>& results) {
+    for (const SetResult& r : results) {
+        const std::uint16_t address = mode_ == 1 ? device_ : r.address;
+        if (!pending_.Has(mode_ == 1 ? 0 : address, r.key))
+            continue;
+        if (r.result == 1) {
+            pending_.Remove(mode_ == 1 ? 0 : address, r.key);
+            app_.MarkEntry(address, r.key, true);
+        } else {
+            for (int row : RowsOf(address, r.key)) {
+                list_->SetRowColour(row, CValueGrid::kChanged);
+                list_->SetText(row, 6, "×");
+            }
+        }
+    }
+    EndExchange();
+}
+
+void CSetPage::FailPending() {
+    for (const CPendingValue& p : pending_.Items())
+        for (int row : RowsOf(mode_ == 1 ? device_ : p.m_address, p.m_key)) {
+            list_->SetRowColour(row, CValueGrid::kChanged);
+            list_->SetText(row, 6, "×");
+        }
+    EndExchange();
+}
+
+void CSetPage::CancelEntry(int row) {
+    if (row < 0 || row >= list_->rowCount())
+        return;
+    const std::uint8_t board = static_cast<std::uint8_t>((mode_ == 1 ? board_ : table_.board) - 1);
+    app_.Send(requests::CancelEntry(board, RowAddress(row), list_->RowKey(row)));
+    StartWait();
+    app_.StartTimer(mode_ == 1 ? kTimerDbCancel : kTimerTabCancel, 5000);
+    SetBusy(true);
+}
+
+void CSetPage::ApplyCancelResults(const std::vector<SetResult>& results) {
+    for (const SetResult& r : results)
+        if (r.result == 1)
+            app_.MarkEntry(mode_ == 1 ? device_ : r.address, r.key, false);
+    EndExchange();
+}
+
+void CSetPage::CancelSettings() {
+    list_->CancelEdit();
+    if (mode_ == 1) {
+        app_.Send(requests::CancelDevice(device_));
+        app_.StartTimer(kTimerDbCancel, 5000);
+    } else {
+        app_.Send(requests::CancelTable(static_cast<std::uint8_t>(table_.board - 1), table_.portType,
+                                        static_cast<std::uint8_t>(table_.port - 1), table_.table));
+        app_.StartTimer(kTimerTabCancel, 5000);
+    }
+    StartWait();
+    SetBusy(true);
+}
+
+void CSetPage::ApplyCancelAll(std::uint8_t result) {
+    if (result == 1) {
+        std::vector<std::pair<std::uint16_t, std::uint16_t>> marked;
+        if (mode_ == 1) {
+            for (const CDbEntry& e : app_.Data().m_entries)
+                if (e.m_address == device_ && e.m_manualSet)
+                    marked.emplace_back(e.m_address, e.m_key);
+        } else {
+            for (const CTabEntry& e : app_.Data().m_tabEntries)
+                if (e.SameTable(table_.board, table_.portType, table_.port, table_.table) && e.m_set)
+                    marked.emplace_back(e.m_address, e.m_key);
+        }
+        for (const auto& [address, key] : marked)
+            app_.MarkEntry(address, key, false);
+    }
+    EndExchange();
+}
+
+void CSetPage::MarkRow(std::uint16_t address, std::uint16_t key, bool set) {
+    for (int row : RowsOf(address, key))
+        list_->SetText(row, 6, set ? "√" : "");
+}
+
+void CSetPage::RestoreEntry(int row) {
+    if (row < 0 || row >= list_->rowCount())
+        return;
+    const std::uint16_t address = mode_ == 1 ? 0 : list_->RowAddress(row);
+    const CPendingValue* p = pending_.Find(address, list_->RowKey(row));
+    if (!p)
+        return;
+    const std::string type = list_->Text(row, 0);
+    list_->SetText(row, 5,
+                   platform::StartsWith(type, "遥信") ? DoublePointFromNumber(p->m_oldText) : p->m_oldText);
+    if (list_->Text(row, 6) == "×")
+        list_->SetText(row, 6, "");
+    list_->ResetColours(row, false);
+    pending_.Remove(address, list_->RowKey(row));
+}
+
+void CSetPage::RestoreAll() {
+    list_->CancelEdit();
+    for (int row = 0; row < list_->rowCount(); ++row)
+        RestoreEntry(row);
+    pending_.Clear();
+    list_->ResetColours(0, true);
+}
+
+QMenu* CSetPage::CreateContextMenu(int row) {
+    if (row < 0 || row >= list_->rowCount())
+        return nullptr;
+    if (mode_ == 1) {
+        const std::string type = list_->Text(row, 0);
+        if (platform::StartsWith(type, "遥控") || platform::StartsWith(type, "遥调"))
+            return nullptr;
+    } else if (list_->m_readOnly) {
+        return nullptr;
+    }
+    const std::uint16_t address = RowAddress(row);
+    const std::uint16_t key = list_->RowKey(row);
+    bool set = false;
+    if (mode_ == 1) {
+        for (const CDbEntry& e : app_.Data().m_entries)
+            if (e.m_address == address && e.m_key == key && e.m_manualSet)
+                set = true;
+    } else {
+        for (const CTabEntry& e : app_.Data().m_tabEntries)
+            if (e.SameTable(table_.board, table_.portType, table_.port, table_.table) &&
+                e.m_address == address && e.m_key == key && e.m_set)
+                set = true;
+    }
+    auto* menu = new QMenu(this);
+    QAction* cancel = menu->addAction("取消人工置数", [this, row] { CancelEntry(row); });
+    cancel->setEnabled(set);
+    QAction* restore = menu->addAction("还原本条目", [this, row] { RestoreEntry(row); });
+    restore->setEnabled(pending_.Has(mode_ == 1 ? 0 : address, key));
+    return menu;
+}
+
+void CSetPage::contextMenuEvent(QContextMenuEvent* e) {
+    const QPoint at = list_->viewport()->mapFrom(this, e->pos());
+    const QModelIndex index = list_->indexAt(at);
+    if (!index.isValid()) {
+        e->ignore();
+        return;
+    }
+    ShowMenu(CreateContextMenu(index.row()), e->globalPos());
+}
+
+std::string CSetPage::GetExportText() const {
+    return RowsExportText(list_);
+}
+
+// ---- CValPage
+
+CValPage::CValPage(CQuorvexApp& app, std::uint8_t board, std::uint16_t device, QWidget* parent)
+    : QWidget(parent), app_(app), board_(board), device_(device) {
+    setObjectName("CValPage");
+    auto* layout = new QVBoxLayout(this);
+    auto* top = new QHBoxLayout;
+    combo_ = new QComboBox(this);
+    combo_->setObjectName("groups");
+    combo_->addItem(kNoGroup);
+    top->addWidget(combo_, 1);
+    connect(AddButton(this, top, "call", "召 唤"), &QPushButton::clicked, this, &CValPage::Call);
+    layout->addLayout(top);
+    list_ = new CValListCtrl(this);
+    list_->setObjectName("list");
+    SetValueColumns(list_, false);
+    list_->m_addPending = [this](std::uint16_t, std::uint16_t k, float n, double o) { AddPending(k, n, o); };
+    list_->m_dataTypeOf = [this](int row) -> std::uint8_t {
+        const std::uint16_t key = list_->RowKey(row);
+        for (const CDbEntry& e : app_.Data().m_entries)
+            if (e.m_address == device_ && e.m_key == key)
+                return e.m_dataType;
+        return 0;
+    };
+    layout->addWidget(list_);
+    auto* row = new QHBoxLayout;
+    connect(AddButton(this, row, "download", "下 装"), &QPushButton::clicked, this, &CValPage::Download);
+    connect(AddButton(this, row, "restore", "还 原"), &QPushButton::clicked, this, &CValPage::RestoreAll);
+    connect(AddButton(this, row, "exit", "退 出"), &QPushButton::clicked, this, [this] {
+        if (m_onExit)
+            m_onExit();
+    });
+    layout->addLayout(row);
+    Button("call")->setEnabled(false);
+    connect(combo_, &QComboBox::currentIndexChanged, this, &CValPage::SelectGroup);
+}
+
+QPushButton* CValPage::Button(const char* name) const {
+    return findChild<QPushButton*>(name);
+}
+
+void CValPage::AddGroup(std::uint8_t group, const std::string& title) {
+    groups_.Add(group, title);
+    if (combo_->findText(Qs(title)) < 0)
+        combo_->addItem(Qs(title));
+}
+
+void CValPage::AddRow(const CDbEntry& e) {
+    const int row = list_->AppendRow();
+    list_->SetText(row, 0, groups_.TitleOf(KeyGroup(e.m_key)));
+    list_->SetText(row, 1, e.m_name);
+    list_->SetText(row, 2, StrFormat("%u", unsigned(e.m_address)));
+    list_->SetText(row, 3, StrFormat("%u", unsigned(KeyGroup(e.m_key))));
+    list_->SetText(row, 4, StrFormat("%u", unsigned(KeyEntry(e.m_key))));
+    list_->SetText(row, 5, e.m_value);
+}
+
+void CValPage::ShowValue(const CDbEntry& e) {
+    for (int row = 0; row < list_->rowCount(); ++row) {
+        if (list_->Text(row, 3).empty() || list_->Text(row, 4).empty() || list_->RowKey(row) != e.m_key)
+            continue;
+        list_->SetText(row, 5, TrimNumber(e.m_value));
+        list_->ResetColours(row, false);
+    }
+}
+
+void CValPage::AddPending(std::uint16_t key, float newValue, double oldValue) {
+    if (pending_.Add(0, key, newValue, oldValue) == CPendingList::kFull)
+        platform::MessageBox("输入个数不可超过63", "警告", platform::Icon::Warning);
+}
+
+void CValPage::SelectGroup(int index) {
+    if (index <= 0) {
+        Button("call")->setEnabled(false);
+        return;
+    }
+    selectedTitle_ = Ss(combo_->itemText(index));
+    Button("call")->setEnabled(true);
+}
+
+void CValPage::CallGroup(std::uint8_t group) {
+    // The page reads with the board as the unit counts it, like the sheet's own requests.
+    app_.Send(requests::GroupRead(static_cast<std::uint8_t>(board_ - 1), device_, group, 1));
+    if (CDeviceLink* link = app_.Link())
+        link->SetGroupReadState(device_, CDeviceLink::kReadValues);
+}
+
+void CValPage::Call() {
+    for (const auto& [group, title] : groups_.Slots())
+        if (title == selectedTitle_)
+            CallGroup(group);
+}
+
+void CValPage::Download() {
+    const QPointer<CValPage> self(this);
+    if (!app_.CheckRights(PRIV_SETTINGS) || !self)
+        return;
+    list_->CancelEdit();
+    if (pending_.IsEmpty()) {
+        platform::MessageBox("当前无准备下装的定值", "信息", platform::Icon::Information);
+        return;
+    }
+    std::vector<requests::SetItem> items;
+    for (CPendingValue& p : pending_.Items()) {
+        for (const CDbEntry& e : app_.Data().m_entries)
+            if (e.m_address == device_ && e.m_key == p.m_key) {
+                p.m_dataType = e.m_dataType;
+                p.m_dataSize = e.m_dataSize;
+                p.m_number = e.m_number;
+                const requests::SetItem item{device_,      p.m_key,    p.m_dataType,
+                                             p.m_dataSize, p.m_number, p.m_newValue};
+                // A value the encoding would change is refused rather than sent altered.
+                const std::string refusal = requests::SettingRefusal(item);
+                if (!refusal.empty()) {
+                    platform::MessageBox("条目 " + e.m_name + " " + refusal + "\n定值未下装!", "错误",
+                                         platform::Icon::Error);
+                    return;
+                }
+                p.m_sentValue = requests::SentSettingValue(item);
+                items.push_back(item);
+                break;
+            }
+    }
+    if (items.empty())
+        return;
+    app_.Send(requests::SettingsWrite(static_cast<std::uint8_t>(board_ - 1), device_, items));
+    if (CDeviceLink* link = app_.Link())
+        link->SetSettingsWaitKey(device_);
+    app_.StartTimer(kTimerSettings, 10000);
+    list_->ResetColours(0, true);
+    Button("download")->setEnabled(false);
+    Button("restore")->setEnabled(false);
+}
+
+bool CValPage::CompareEcho(const std::vector<EchoItem>& echo) const {
+    if (echo.empty())
+        return true;
+    std::size_t matches = 0;
+    for (const EchoItem& e : echo) {
+        bool any = false;
+        for (const CPendingValue& p : pending_.Items()) {
+            if (p.m_key != e.key)
+                continue;
+            any = true;
+            if (p.m_dataType != e.dataType || p.m_dataSize != e.dataSize || p.m_number != e.number ||
+                p.m_sentValue != e.value)
+                return false;
+            ++matches;
+        }
+        if (!any)
+            return false;
+    }
+    return matches == echo.size();
+}
+
+void CValPage::DownloadSucceeded() {
+    pending_.Clear();
+    if (CDeviceLink* link = app_.Link())
+        link->SetSettingsWaitKey(0);
+    Button("download")->setEnabled(true);
+    Button("restore")->setEnabled(true);
+    // The page is done before the box, which comes once the unit's frame has been handled.
+    app_.Later([] { platform::MessageBox("定值下装成功!", "信息", platform::Icon::Information); });
+}
+
+void CValPage::PutBackOldTexts() {
+    for (const CPendingValue& p : pending_.Items())
+        for (int row = 0; row < list_->rowCount(); ++row)
+            if (list_->RowKey(row) == p.m_key)
+                list_->SetText(row, 5, p.m_oldText);
+    pending_.Clear();
+}
+
+void CValPage::DownloadFailed() {
+    PutBackOldTexts();
+    if (CDeviceLink* link = app_.Link())
+        link->SetSettingsWaitKey(0);
+    Button("download")->setEnabled(true);
+    Button("restore")->setEnabled(true);
+}
+
+void CValPage::RestoreEntry(int row) {
+    if (row < 0 || row >= list_->rowCount())
+        return;
+    const CPendingValue* p = pending_.Find(0, list_->RowKey(row));
+    if (!p)
+        return;
+    list_->SetText(row, 5, p->m_oldText);
+    list_->ResetColours(row, false);
+    pending_.Remove(0, list_->RowKey(row));
+}
+
+void CValPage::RestoreAll() {
+    list_->CancelEdit();
+    PutBackOldTexts();
+    list_->ResetColours(0, true);
+}
+
+QMenu* CValPage::CreateContextMenu(int row) {
+    list_->CancelEdit();
+    if (row < 0 || row >= list_->rowCount() || list_->Text(row, 3).empty() || list_->Text(row, 4).empty())
+        return nullptr;
+    auto* menu = new QMenu(this);
+    const std::uint8_t group = KeyGroup(list_->RowKey(row));
+    menu->addAction("召唤本组实际值", [this, group] { CallGroup(group); });
+    QAction* restore = menu->addAction("还原本条目", [this, row] { RestoreEntry(row); });
+    restore->setEnabled(pending_.Has(0, list_->RowKey(row)));
+    return menu;
+}
+
+void CValPage::contextMenuEvent(QContextMenuEvent* e) {
+    const QModelIndex index = list_->indexAt(list_->viewport()->mapFrom(this, e->pos()));
+    if (index.isValid())
+        ShowMenu(CreateContextMenu(index.row()), e->globalPos());
+}
+
+std::string CValPage::GetExportText() const {
+    return RowsExportText(list_);
+}
+
+// ---- CEvtPage
+
+CEvtPage::CEvtPage(int sheetKind, QWidget* parent) : QWidget(parent), sheetKind_(sheetKind) {
+    setObjectName("CEvtPage");
+    auto* layout = new QVBoxLayout(this);
+    list_ = new QTableWidget(this);
+    list_->setObjectName("list");
+    list_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    list_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    list_->verticalHeader()->hide();
+    const int w = 900;
+    SetColumns(list_, {{"类型", w / 8},
+                       {"地址", w / 8},
+                       {"组号", w / 8},
+                       {"条目号", w / 8},
+                       {"动作", w / 8},
+                       {"时间", w / 4 * 3 / 2}});
+    layout->addWidget(list_);
+    auto* row = new QHBoxLayout;
+    row->addStretch();
+    connect(AddButton(this, row, "exit", "退出"), &QPushButton::clicked, this, [this] {
+        if (m_onExit)
+            m_onExit();
+    });
+    layout->addLayout(row);
+}
+
+void CEvtPage::AddEvent(const CEventRecord& ev) {
+    const int row = list_->rowCount();
+    list_->insertRow(row);
+    const std::string cells[] = {ev.m_name,
+                                 StrFormat("%u", unsigned(ev.m_address)),
+                                 StrFormat("%u", unsigned(ev.m_group)),
+                                 StrFormat("%u", unsigned(ev.m_entry)),
+                                 ev.m_action,
+                                 ev.m_time};
+    for (int c = 0; c < 6; ++c)
+        list_->setItem(row, c, new QTableWidgetItem(Qs(cells[c])));
+}
+
+QMenu* CEvtPage::CreateContextMenu() {
+    auto* menu = new QMenu(this);
+    menu->addAction("清除", [this] { list_->setRowCount(0); });
+    return menu;
+}
+
+void CEvtPage::contextMenuEvent(QContextMenuEvent* e) {
+    ShowMenu(CreateContextMenu(), e->globalPos());
+}
+
+// ---- CDisDBSheet
+
+// ---- CMonitorSheet
+
+CMonitorSheet::CMonitorSheet(CQuorvexApp& app, const char* objectName, const std::string& title,
+                             QWidget* parent)
+    : QDialog(parent), app_(app) {
+    setObjectName(objectName);
+    setWindowTitle(Qs(title));
+    setModal(false);
+    auto* layout = new QVBoxLayout(this);
+    pages_ = new QTabWidget(this);
+    pages_->setObjectName("pages");
+    layout->addWidget(pages_);
+    resize(960, 560);
+}
+
+void CMonitorSheet::CloseMonitor() {
+    if (closing_)
+        return;
+    closing_ = true;
+    EndMonitoring();
+}
+
+void CMonitorSheet::AddEvent(const CEventRecord& ev) {
+    const int page = pages_->currentIndex();
+    pages_->setCurrentWidget(evtPage_);
+    evtPage_->AddEvent(ev);
+    pages_->setCurrentIndex(page);
+}
+
+QMenu* CMonitorSheet::CreateContextMenu() {
+    auto* menu = new QMenu(this);
+    menu->addAction("导出", [this] { Export(); });
+    return menu;
+}
+
+void CMonitorSheet::closeEvent(QCloseEvent* e) {
+    QDialog::closeEvent(e);
+    CloseMonitor();
+}
+
+void CMonitorSheet::reject() {
+    CloseMonitor();
+}
+
+void CMonitorSheet::contextMenuEvent(QContextMenuEvent* e) {
+    ShowMenu(CreateContextMenu(), e->globalPos());
+}
+
+// ---- CDisDBSheet
+
+CDisDBSheet::CDisDBSheet(CQuorvexApp& app, std::uint8_t board, std::uint16_t device, const std::string& title,
+                         QWidget* parent)
+    : CMonitorSheet(app, "CDisDBSheet", title, parent), board_(board), device_(device) {
+    dbPage_ = new CSetPage(app, 1, board, device, {}, pages_);
+    valPage_ = new CValPage(app, board, device, pages_);
+    evtPage_ = new CEvtPage(1, pages_);
+    pages_->addTab(dbPage_, "六遥");
+    pages_->addTab(valPage_, "保护");
+    pages_->addTab(evtPage_, "事件");
+    for (auto* exit : {&dbPage_->m_onExit, &valPage_->m_onExit, &evtPage_->m_onExit})
+        *exit = [this] { CloseMonitor(); };
+}
+
+void CDisDBSheet::ActivatePage(int page) {
+    pages_->setCurrentIndex(page);
+}
+
+void CDisDBSheet::AddDbGroup(std::uint8_t group, const std::string& title) {
+    dbPage_->AddGroup(group, title);
+}
+
+void CDisDBSheet::AddSettingGroup(std::uint8_t group, const std::string& title) {
+    ActivatePage(1);
+    valPage_->AddGroup(group, title);
+}
+
+void CDisDBSheet::FillLists() {
+    ActivatePage(1);
+    valPage_->List()->setRowCount(0);
+    ActivatePage(0);
+    dbPage_->List()->setRowCount(0);
+    for (const CDbEntry& e : app_.Data().m_entries) {
+        if (e.m_address != device_)
+            continue;
+        if (dbPage_->Groups().Has(KeyGroup(e.m_key)))
+            dbPage_->AddRow(e);
+        else if (valPage_->HasGroup(KeyGroup(e.m_key)))
+            valPage_->AddRow(e);
+    }
+}
+
+void CDisDBSheet::ShowValue(const CDbEntry& entry) {
+    dbPage_->ShowValue(entry.m_address, entry.m_key, entry.m_value);
+}
+
+void CDisDBSheet::ShowSettingValue(const CDbEntry& entry) {
+    valPage_->ShowValue(entry);
+}
+
+void CDisDBSheet::ShowEvent(const CEventRecord& ev) {
+    AddEvent(ev);
+}
+
+int CDisDBSheet::SentSetCount() const {
+    return dbPage_->SentSetCount();
+}
+void CDisDBSheet::ApplySetResults(const std::vector<SetResult>& r) {
+    dbPage_->ApplySetResults(r);
+}
+void CDisDBSheet::ApplyCancelResults(const std::vector<SetResult>& r) {
+    dbPage_->ApplyCancelResults(r);
+}
+void CDisDBSheet::ApplyCancelAll(std::uint8_t result) {
+    dbPage_->ApplyCancelAll(result);
+}
+void CDisDBSheet::FailPending() {
+    dbPage_->FailPending();
+}
+int CDisDBSheet::SentSettingsCount() const {
+    return valPage_->SentSettingsCount();
+}
+bool CDisDBSheet::CompareEcho(const std::vector<EchoItem>& echo) {
+    return valPage_->CompareEcho(echo);
+}
+void CDisDBSheet::DownloadSucceeded() {
+    valPage_->DownloadSucceeded();
+}
+void CDisDBSheet::DownloadFailed() {
+    valPage_->DownloadFailed();
+}
+
+void CDisDBSheet::MarkRow(std::uint16_t address, std::uint16_t key, bool set) {
+    dbPage_->MarkRow(address, key, set);
+}
+
+void CDisDBSheet::EndMonitoring() {
+    app_.Send(requests::CancelDevice(device_));
+    app_.Send(requests::StopInterrogation(static_cast<std::uint8_t>(board_ - 1), device_));
+    std::erase_if(app_.Data().m_entries, [this](const CDbEntry& e) { return e.m_address == device_; });
+    // The device's group reads end with its sheet.
+    app_.Data().m_groupQueues.erase(device_);
+    if (CDeviceLink* link = app_.Link())
+        link->SetGroupReadState(device_, CDeviceLink::kReadIdle);
+    app_.RemoveDbSheets(device_);
+}
+
+std::string CDisDBSheet::ExportText() const {
+    return "[六遥]\n" + dbPage_->GetExportText() + "\n[保护]\n" + valPage_->GetExportText();
+}
+
+void CDisDBSheet::Export() {
+    WriteExport(app_.Data().SavFolder() /
+                    StrFormat("Data_Ban%uAddr%u.qv", unsigned(board_), unsigned(device_)),
+                ExportText());
+}
+
+// ---- CDisTabSheet
+
+CDisTabSheet::CDisTabSheet(CQuorvexApp& app, const CTabSheetKey& key, const std::string& title,
+                           QWidget* parent)
+    : CMonitorSheet(app, "CDisTabSheet", title, parent), key_(key) {
+    tabPage_ = new CSetPage(app, 2, key.board, 0, key, pages_);
+    evtPage_ = new CEvtPage(2, pages_);
+    pages_->addTab(tabPage_, "六遥");
+    pages_->addTab(evtPage_, "事件");
+    tabPage_->m_onExit = [this] { CloseMonitor(); };
+    evtPage_->m_onExit = [this] { CloseMonitor(); };
+}
+
+void CDisTabSheet::FillList() {
+    tabPage_->List()->setRowCount(0);
+    int index = 0;
+    for (const CTabEntry& e : app_.Data().m_tabEntries)
+        if (e.SameTable(key_.board, key_.portType, key_.port, key_.table))
+            tabPage_->AddTabRow(e, index++);
+}
+
+void CDisTabSheet::ShowValue(const CTabEntry& entry) {
+    tabPage_->ShowValue(entry.m_address, entry.m_key, entry.m_value);
+}
+
+void CDisTabSheet::ShowEvent(const CEventRecord& ev) {
+    AddEvent(ev);
+}
+
+int CDisTabSheet::SentSetCount() const {
+    return tabPage_->SentSetCount();
+}
+void CDisTabSheet::ApplySetResults(const std::vector<SetResult>& r) {
+    tabPage_->ApplySetResults(r);
+}
+void CDisTabSheet::ApplyCancelResults(const std::vector<SetResult>& r) {
+    tabPage_->ApplyCancelResults(r);
+}
+void CDisTabSheet::ApplyCancelAll(std::uint8_t result) {
+    tabPage_->ApplyCancelAll(result);
+}
+void CDisTabSheet::FailPending() {
+    tabPage_->FailPending();
+}
+void CDisTabSheet::MarkRow(std::uint16_t address, std::uint16_t key, bool set) {
+    tabPage_->MarkRow(address, key, set);
+}
+
+void CDisTabSheet::EndMonitoring() {
+    const auto board = static_cast<std::uint8_t>(key_.board - 1);
+    const auto port = static_cast<std::uint8_t>(key_.port - 1);
+    app_.Send(requests::CancelTable(board, key_.portType, port, key_.table));
+    app_.Send(requests::RefTableStop(board, key_.portType, port, key_.table, key_.start, key_.count));
+    std::erase_if(app_.Data().m_tabEntries, [this](const CTabEntry& e) {
+        return e.SameTable(key_.board, key_.portType, key_.port, key_.table);
+    });
+    app_.RemoveTabSheets(key_.board, key_.portType, key_.port, key_.table);
+}
+
+std::string CDisTabSheet::ExportText() const {
+    return "[六遥]\n" + tabPage_->GetExportText();
+}
+
+void CDisTabSheet::Export() {
+    WriteExport(app_.Data().SavFolder() /
+                    StrFormat("Tab_Ban%uTab%u.qv", unsigned(key_.board), unsigned(key_.table)),
+                ExportText());
+}
+
+} // namespace quorvex

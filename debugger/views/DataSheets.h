@@ -1,0 +1,272 @@
+#pragma once
+// The data sheets: the real-time database sheet (data-base page, settings page, event page) of one
+// device and the reference-table sheet (table page, event page) of one port's table. The pages
+// show the entries the unit reports, take typed values, send manual settings, cancels and settings
+// downloads, and follow the answers through the link's wait flags and the main-frame timers.
+#include "debugger/model/AppRules.h"
+#include "debugger/model/GroupTable.h"
+
+#include "debugger/core/QuorvexShell.h"
+
+#include <QDialog>
+#include <QWidget>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+class QComboBox;
+class QMenu;
+class QPushButton;
+class QTabWidget;
+class QTableWidget;
+
+namespace quorvex {
+
+class CQuorvexApp;
+class CDbListCtrl;
+class CValListCtrl;
+
+// What a reference-table sheet shows.
+struct CTabSheetKey {
+    std::uint8_t board = 0; // from 1
+    std::uint8_t portType = 0;
+    std::uint8_t port = 0; // from 1
+    std::uint8_t table = 0;
+    std::uint8_t tableKind = 0;
+    std::uint16_t start = 0;
+    std::uint16_t count = 0;
+    std::string tableName;
+};
+
+// The value page of both sheets: mode 1 the real-time data base of one device (CDbPage), mode 2 a
+// reference table (CTabPage).
+class CSetPage : public QWidget {
+    Q_OBJECT
+public:
+    CSetPage(CQuorvexApp& app, int mode, std::uint8_t board, std::uint16_t device, const CTabSheetKey& table,
+             QWidget* parent);
+
+    CDbListCtrl* List() const { return list_; }
+    CPendingList& Pending() { return pending_; }
+    CGroupTable& Groups() { return groups_; }
+    QPushButton* Button(const char* name) const;
+
+    void AddGroup(std::uint8_t group, const std::string& title) { groups_.Add(group, title); }
+    void AddRow(const CDbEntry& entry);
+    void AddTabRow(const CTabEntry& entry, int index);
+    void ShowValue(std::uint16_t address, std::uint16_t key, const std::string& value);
+    void AddPending(std::uint16_t address, std::uint16_t key, float newValue, double oldValue);
+    std::vector<int> RowsOf(std::uint16_t address, std::uint16_t key) const;
+    std::uint16_t RowAddress(int row) const;
+
+    void StartRefresh();
+    void StopRefresh();
+    void ManualSet();
+    void CancelSettings();
+    void CancelEntry(int row);
+    void RestoreEntry(int row);
+    void RestoreAll();
+    // The pop-up menu of a row, or null when the row takes none.
+    QMenu* CreateContextMenu(int row);
+
+    int SentSetCount() const { return sentCount_; }
+    void ApplySetResults(const std::vector<SetResult>& results);
+    void ApplyCancelResults(const std::vector<SetResult>& results);
+    void ApplyCancelAll(std::uint8_t result);
+    void FailPending();
+    void MarkRow(std::uint16_t address, std::uint16_t key, bool set);
+    std::string GetExportText() const;
+
+    std::function<void()> m_onExit;
+
+private:
+    void EndExchange();
+    void SetBusy(bool busy);
+    void StartWait();
+    void contextMenuEvent(QContextMenuEvent* e) override;
+
+    CQuorvexApp& app_;
+    int mode_;
+    std::uint8_t board_;
+    std::uint16_t device_;
+    CTabSheetKey table_;
+    CGroupTable groups_{20};
+    CPendingList pending_;
+    CDbListCtrl* list_;
+    int sentCount_ = 0;
+};
+
+// The settings page of the real-time database sheet.
+class CValPage : public QWidget {
+    Q_OBJECT
+public:
+    static constexpr const char* kNoGroup = "-- 请选择组标题 --";
+
+    CValPage(CQuorvexApp& app, std::uint8_t board, std::uint16_t device, QWidget* parent);
+
+    CValListCtrl* List() const { return list_; }
+    QComboBox* GroupCombo() const { return combo_; }
+    CPendingList& Pending() { return pending_; }
+    QPushButton* Button(const char* name) const;
+
+    void AddGroup(std::uint8_t group, const std::string& title);
+    bool HasGroup(std::uint8_t group) const { return groups_.Has(group); }
+    void AddRow(const CDbEntry& entry);
+    void ShowValue(const CDbEntry& entry);
+    void AddPending(std::uint16_t key, float newValue, double oldValue);
+    void SelectGroup(int index);
+    void Call();
+    void CallGroup(std::uint8_t group);
+    void Download();
+    bool CompareEcho(const std::vector<EchoItem>& echo) const;
+    void DownloadSucceeded();
+    void DownloadFailed();
+    void RestoreEntry(int row);
+    void RestoreAll();
+    QMenu* CreateContextMenu(int row);
+    int SentSettingsCount() const { return pending_.Count(); }
+    std::string GetExportText() const;
+
+    std::function<void()> m_onExit;
+
+private:
+    void contextMenuEvent(QContextMenuEvent* e) override;
+    void PutBackOldTexts();
+
+    CQuorvexApp& app_;
+    std::uint8_t board_;
+    std::uint16_t device_;
+    std::string selectedTitle_;
+    CGroupTable groups_{40};
+    CPendingList pending_;
+    QComboBox* combo_;
+    CValListCtrl* list_;
+};
+
+// The live events of a sheet.
+class CEvtPage : public QWidget {
+    Q_OBJECT
+public:
+    CEvtPage(int sheetKind, QWidget* parent);
+    void AddEvent(const CEventRecord& ev);
+    QMenu* CreateContextMenu();
+    QTableWidget* List() const { return list_; }
+    std::function<void()> m_onExit;
+
+private:
+    void contextMenuEvent(QContextMenuEvent* e) override;
+    int sheetKind_;
+    QTableWidget* list_;
+};
+
+// A non-modal sheet of monitor pages. Closing it (by its close box, Esc or a page's exit button)
+// ends the monitoring once; its context menu offers the export of its lists.
+class CMonitorSheet : public QDialog {
+    Q_OBJECT
+public:
+    CMonitorSheet(CQuorvexApp& app, const char* objectName, const std::string& title, QWidget* parent);
+
+    QTabWidget* Pages() const { return pages_; }
+
+    void CloseMonitor();
+    virtual void Export() = 0;
+    QMenu* CreateContextMenu();
+
+protected:
+    // Tells the unit and the program that this monitoring ends; runs once.
+    virtual void EndMonitoring() = 0;
+    // Adds the event on the event page, which is shown while it is added.
+    void AddEvent(const CEventRecord& ev);
+    void closeEvent(QCloseEvent* e) override;
+    void contextMenuEvent(QContextMenuEvent* e) override;
+    void reject() override;
+
+    CQuorvexApp& app_;
+    QTabWidget* pages_;
+    CEvtPage* evtPage_ = nullptr;
+
+private:
+    bool closing_ = false;
+};
+
+class CDisDBSheet : public CMonitorSheet, public IDbSheet {
+    Q_OBJECT
+public:
+    CDisDBSheet(CQuorvexApp& app, std::uint8_t board, std::uint16_t device, const std::string& title,
+                QWidget* parent);
+
+    CSetPage* DbPage() const { return dbPage_; }
+    CValPage* ValPage() const { return valPage_; }
+
+    std::string ExportText() const;
+    void Export() override;
+    void MarkRow(std::uint16_t address, std::uint16_t key, bool set);
+
+    // IDbSheet.
+    std::uint8_t BoardNumber() const override { return board_; }
+    std::uint16_t DeviceAddress() const override { return device_; }
+    void ActivatePage(int page) override;
+    void AddDbGroup(std::uint8_t group, const std::string& title) override;
+    void AddSettingGroup(std::uint8_t group, const std::string& title) override;
+    void FillLists() override;
+    void ShowValue(const CDbEntry& entry) override;
+    void ShowSettingValue(const CDbEntry& entry) override;
+    void ShowEvent(const CEventRecord& ev) override;
+    int SentSetCount() const override;
+    void ApplySetResults(const std::vector<SetResult>& results) override;
+    void ApplyCancelResults(const std::vector<SetResult>& results) override;
+    void ApplyCancelAll(std::uint8_t result) override;
+    void FailPending() override;
+    int SentSettingsCount() const override;
+    bool CompareEcho(const std::vector<EchoItem>& echo) override;
+    void DownloadSucceeded() override;
+    void DownloadFailed() override;
+
+protected:
+    void EndMonitoring() override;
+
+private:
+    std::uint8_t board_;
+    std::uint16_t device_;
+    CSetPage* dbPage_;
+    CValPage* valPage_;
+};
+
+class CDisTabSheet : public CMonitorSheet, public ITabSheet {
+    Q_OBJECT
+public:
+    CDisTabSheet(CQuorvexApp& app, const CTabSheetKey& key, const std::string& title, QWidget* parent);
+
+    CSetPage* TabPage() const { return tabPage_; }
+    const CTabSheetKey& Key() const { return key_; }
+
+    std::string ExportText() const;
+    void Export() override;
+    void MarkRow(std::uint16_t address, std::uint16_t key, bool set);
+
+    // ITabSheet.
+    std::uint8_t BoardNumber() const override { return key_.board; }
+    std::uint8_t PortType() const override { return key_.portType; }
+    std::uint8_t PortNumber() const override { return key_.port; }
+    std::uint8_t TableNumber() const override { return key_.table; }
+    std::uint16_t StartPosition() const override { return key_.start; }
+    std::uint16_t RowCount() const override { return key_.count; }
+    void FillList() override;
+    void ShowValue(const CTabEntry& entry) override;
+    void ShowEvent(const CEventRecord& ev) override;
+    int SentSetCount() const override;
+    void ApplySetResults(const std::vector<SetResult>& results) override;
+    void ApplyCancelResults(const std::vector<SetResult>& results) override;
+    void ApplyCancelAll(std::uint8_t result) override;
+    void FailPending() override;
+
+protected:
+    void EndMonitoring() override;
+
+private:
+    CTabSheetKey key_;
+    CSetPage* tabPage_;
+};
+
+} // namespace quorvex

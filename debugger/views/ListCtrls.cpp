@@ -1,0 +1,270 @@
+#include "debugger/views/ListCtrls.h"
+
+#include "debugger/model/AppRules.h"
+
+#include "platform/Prompt.h"
+#include "platform/Text.h"
+#include "platform/ui/WidgetPrompt.h"
+
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPointer>
+#include <QScrollBar>
+#include <QWheelEvent>
+
+namespace quorvex {
+
+using platform::Qs;
+using platform::Ss;
+
+const QColor CValueGrid::kChanged(170, 0, 0);
+
+void CListEdit::keyReleaseEvent(QKeyEvent* e) {
+    QLineEdit::keyReleaseEvent(e);
+    if (e->key() == Qt::Key_Escape && m_onEscape)
+        m_onEscape();
+}
+
+void CListEdit::keyPressEvent(QKeyEvent* e) {
+    if ((e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) && m_onEnter) {
+        m_onEnter();
+        return;
+    }
+    QLineEdit::keyPressEvent(e);
+}
+
+void CEscComboBox::keyReleaseEvent(QKeyEvent* e) {
+    QComboBox::keyReleaseEvent(e);
+    if (e->key() == Qt::Key_Escape && m_onEscape)
+        m_onEscape();
+}
+
+CValueGrid::CValueGrid(QWidget* parent) : QTableWidget(parent) {
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setShowGrid(true);
+    verticalHeader()->hide();
+    // A scroll first commits an open editor and does not happen when its text is refused.
+    for (QScrollBar* bar : {verticalScrollBar(), horizontalScrollBar()})
+        connect(bar, &QScrollBar::actionTriggered, this, [this, bar] {
+            if (!CommitEdit())
+                bar->setSliderPosition(bar->value());
+        });
+}
+
+std::string CValueGrid::Text(int row, int col) const {
+    const QTableWidgetItem* it = item(row, col);
+    return it ? Ss(it->text()) : std::string();
+}
+
+void CValueGrid::SetText(int row, int col, const std::string& text) {
+    QTableWidgetItem* it = item(row, col);
+    if (!it) {
+        it = new QTableWidgetItem;
+        setItem(row, col, it);
+    }
+    it->setText(Qs(text));
+    const auto c = colours_.find(row);
+    if (c != colours_.end())
+        it->setForeground(c->second);
+}
+
+int CValueGrid::AppendRow() {
+    const int row = rowCount();
+    insertRow(row);
+    for (int c = 0; c < columnCount(); ++c)
+        setItem(row, c, new QTableWidgetItem);
+    return row;
+}
+
+std::uint16_t CValueGrid::RowKey(int row) const {
+    const int group = platform::AtoI(Text(row, 3));
+    const int entry = platform::AtoI(Text(row, 4));
+    return static_cast<std::uint16_t>((entry << 8) | (group & 0xFF));
+}
+
+std::uint16_t CValueGrid::RowAddress(int row) const {
+    return static_cast<std::uint16_t>(platform::AtoI(Text(row, 2)));
+}
+
+void CValueGrid::SetRowColour(int row, const QColor& colour) {
+    colours_[row] = colour;
+    for (int c = 0; c < columnCount(); ++c)
+        if (QTableWidgetItem* it = item(row, c))
+            it->setForeground(colour);
+}
+
+void CValueGrid::ResetColours(int row, bool all) {
+    const QColor normal = palette().color(QPalette::Text);
+    if (all) {
+        for (int r = 0; r < rowCount(); ++r)
+            SetRowColour(r, normal);
+    } else {
+        SetRowColour(row, normal);
+    }
+}
+
+QColor CValueGrid::RowColour(int row) const {
+    const auto c = colours_.find(row);
+    return c == colours_.end() ? palette().color(QPalette::Text) : c->second;
+}
+
+void CValueGrid::ClickCell(int row, int col) {
+    if (!CommitEdit())
+        return;
+    if (row < 0 || col < 0 || row >= rowCount())
+        return;
+    selectRow(row);
+    if (col != 5 || Text(row, 5).empty())
+        return;
+    const EditorKind kind = EditorFor(row);
+    if (kind == kNone)
+        return;
+    editRow_ = row;
+    if (kind == kEdit) {
+        edit_ = new CListEdit(this);
+        edit_->setObjectName("listEdit");
+        edit_->setText(item(row, 5)->text());
+        edit_->selectAll();
+        edit_->m_onEscape = [this] { CancelEdit(); };
+        edit_->m_onEnter = [this] { CommitEdit(); };
+        setCellWidget(row, 5, edit_);
+        edit_->setFocus();
+    } else {
+        choice_ = new CEscComboBox(this);
+        choice_->setObjectName("choiceBox");
+        choice_->addItems({"分", "合"});
+        choice_->setCurrentIndex(Text(row, 5) == "合" ? 1 : 0);
+        choice_->m_onEscape = [this] { CancelEdit(); };
+        setCellWidget(row, 5, choice_);
+        choice_->setFocus();
+    }
+}
+
+bool CValueGrid::CommitEdit() {
+    if (choice_) {
+        CommitChoice();
+        return true;
+    }
+    if (!edit_)
+        return true;
+    // The refusal's box may outlive the grid (its sheet can be closed meanwhile).
+    const QPointer<CValueGrid> self(this);
+    if (!CommitText(editRow_, Ss(edit_->text()))) {
+        if (self && edit_) {
+            edit_->setFocus();
+            edit_->selectAll();
+        }
+        return false;
+    }
+    if (self)
+        CancelEdit();
+    return true;
+}
+
+bool CValueGrid::CheckTyped(int row, const std::string& text, double& value) {
+    const ValueCheck check = CheckValueText(text, m_dataTypeOf ? m_dataTypeOf(row) : 0, value);
+    if (check == ValueCheck::kOk)
+        return true;
+    platform::MessageBox(ValueCheckMessage(check), "错误", platform::Icon::Error);
+    return false;
+}
+
+void CValueGrid::CommitChoice() {
+    const std::string chosen = Ss(choice_->currentText());
+    const std::string old = Text(editRow_, 5);
+    const int row = editRow_;
+    CancelEdit();
+    SetText(row, 5, chosen);
+    SetRowColour(row, kChanged);
+    if (m_addPending)
+        m_addPending(RowAddress(row), RowKey(row), static_cast<float>(DoublePointValue(chosen)),
+                     DoublePointValue(old));
+}
+
+void CValueGrid::CancelEdit() {
+    if (editRow_ >= 0)
+        removeCellWidget(editRow_, 5);
+    edit_ = nullptr;
+    choice_ = nullptr;
+    editRow_ = -1;
+}
+
+void CValueGrid::mousePressEvent(QMouseEvent* e) {
+    const QModelIndex index = indexAt(e->pos());
+    if (e->button() == Qt::LeftButton) {
+        ClickCell(index.isValid() ? index.row() : -1, index.isValid() ? index.column() : -1);
+        return;
+    }
+    QTableWidget::mousePressEvent(e);
+}
+
+void CValueGrid::wheelEvent(QWheelEvent* e) {
+    if (!CommitEdit())
+        return;
+    QTableWidget::wheelEvent(e);
+}
+
+CValueGrid::EditorKind CDbListCtrl::EditorFor(int row) const {
+    if (m_readOnly)
+        return kNone;
+    const std::string type = Text(row, 0);
+    if (platform::StartsWith(type, "遥控") || platform::StartsWith(type, "遥调"))
+        return kNone;
+    return type.find("遥信") != std::string::npos ? kChoice : kEdit;
+}
+
+bool CDbListCtrl::CommitText(int row, const std::string& text) {
+    double value = 0;
+    if (!CheckTyped(row, text, value))
+        return false;
+    // A double point is set as 0 or 1; any other number has no byte and would go out as 0.
+    const std::uint8_t type = m_dataTypeOf ? m_dataTypeOf(row) : 0;
+    if ((type == 18 || type == 19) && value != 0 && value != 1) {
+        platform::MessageBox("输入数值越限!", "错误", platform::Icon::Error);
+        return false;
+    }
+    const double old = platform::AtoF(Text(row, 5));
+    removeCellWidget(row, 5);
+    edit_ = nullptr;
+    editRow_ = -1;
+    SetText(row, 5, ShownValue(value));
+    SetRowColour(row, kChanged);
+    if (m_addPending)
+        m_addPending(m_mode == 2 ? RowAddress(row) : 0, RowKey(row), static_cast<float>(value), old);
+    return true;
+}
+
+CValueGrid::EditorKind CValListCtrl::EditorFor(int row) const {
+    const std::string type = Text(row, 0);
+    if (type.find("定值") != std::string::npos || type.find("软压板") != std::string::npos)
+        return kEdit;
+    return kNone;
+}
+
+bool CValListCtrl::CommitText(int row, const std::string& text) {
+    double value = 0;
+    if (!CheckTyped(row, text, value))
+        return false;
+    // A soft strap, and any double-point setting, is 0 or 1: no other value has a byte.
+    const std::uint8_t type = m_dataTypeOf ? m_dataTypeOf(row) : 0;
+    if ((Text(row, 0) == "软压板" || type == 9 || type == 19) && value != 0 && value != 1) {
+        platform::MessageBox("输入数值越限!", "错误", platform::Icon::Error);
+        return false;
+    }
+    const double old = platform::AtoF(Text(row, 5));
+    removeCellWidget(row, 5);
+    edit_ = nullptr;
+    editRow_ = -1;
+    if (value == old)
+        return true;
+    SetText(row, 5, ShownValue(value));
+    SetRowColour(row, kChanged);
+    if (m_addPending)
+        m_addPending(0, RowKey(row), static_cast<float>(value), old);
+    return true;
+}
+
+} // namespace quorvex

@@ -1,0 +1,230 @@
+#include "debugger/model/AppRules.h"
+#include "debugger/core/NetCfg.h"
+#include "debugger/model/CommandHistory.h"
+#include "debugger/model/CommStatus.h"
+
+#include "tests/support/TestFiles.h"
+
+#include "platform/Gbk.h"
+#include "platform/Text.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+using namespace quorvex;
+
+TEST(AppRules, TypedNumbersAllowDigitsPointAndLeadingMinusOnly) {
+    EXPECT_TRUE(IsValidNumberText("-12.5"));
+    EXPECT_TRUE(IsValidNumberText("0"));
+    EXPECT_FALSE(IsValidNumberText("1-2"));
+    EXPECT_FALSE(IsValidNumberText("1e3"));
+    EXPECT_FALSE(IsValidNumberText("1 "));
+    EXPECT_EQ(ShownValue(1.5), "1.5");
+    EXPECT_EQ(ShownValue(2), "2");
+    EXPECT_EQ(ShownValue(-0.25), "-0.25");
+    EXPECT_EQ(DoublePointValue("合"), 1);
+    EXPECT_EQ(DoublePointValue("分"), 0);
+    EXPECT_EQ(DoublePointValue("x"), -1);
+    EXPECT_EQ(DoublePointFromNumber("1"), "合");
+    EXPECT_EQ(DoublePointFromNumber("0"), "分");
+    EXPECT_EQ(DoublePointFromNumber("-1"), "数据错");
+}
+
+TEST(AppRules, TypedValuesMustBeWholeNumbersOfTheFieldsType) {
+    double v = -7;
+    // Texts that are no number are refused, whatever the type.
+    for (const char* text : {"", "-", ".", "-.", "1.2.3", "1-", "1e3"})
+        for (std::uint8_t type : {0, 3, 7})
+            EXPECT_EQ(CheckValueText(text, type, v), ValueCheck::kInvalid) << text << " type " << int(type);
+    EXPECT_EQ(v, -7); // nothing was taken
+    EXPECT_EQ(CheckValueText("-12.5", 7, v), ValueCheck::kOk);
+    EXPECT_EQ(v, -12.5);
+    EXPECT_EQ(CheckValueText("5.", 0, v), ValueCheck::kOk);
+    EXPECT_EQ(v, 5);
+    EXPECT_EQ(CheckValueText(".5", 7, v), ValueCheck::kOk);
+    // Integer types take no fraction; a whole number written with a point is still whole.
+    EXPECT_EQ(CheckValueText("45.5", 3, v), ValueCheck::kFraction);
+    EXPECT_EQ(CheckValueText("0.5", 19, v), ValueCheck::kFraction);
+    EXPECT_EQ(CheckValueText("45.0", 3, v), ValueCheck::kOk);
+    EXPECT_EQ(v, 45);
+    EXPECT_STREQ(ValueCheckMessage(ValueCheck::kInvalid), "输入数值无效!");
+}
+
+TEST(AppRules, PendingValueKeepsFirstOldTextAndStopsAt63) {
+    CPendingList list;
+    EXPECT_EQ(list.Add(0, 0x0101, 5, 1.5), CPendingList::kAdded);
+    EXPECT_EQ(list.Add(0, 0x0101, 7, 5), CPendingList::kReplaced);
+    ASSERT_EQ(list.Count(), 1);
+    EXPECT_EQ(list.Items()[0].m_newValue, 7);
+    EXPECT_EQ(list.Items()[0].m_oldText, "1.5");
+    // Entries of two devices with the same key are two values.
+    EXPECT_EQ(list.Add(9, 0x0101, 1, 0), CPendingList::kAdded);
+    for (int i = 2; list.Count() < CPendingList::kMax; ++i)
+        ASSERT_EQ(list.Add(0, static_cast<std::uint16_t>(i), 1, 0), CPendingList::kAdded);
+    EXPECT_EQ(list.Add(0, 0x7777, 1, 0), CPendingList::kFull);
+    EXPECT_EQ(list.Count(), 63);
+    list.Remove(9, 0x0101);
+    EXPECT_FALSE(list.Has(9, 0x0101));
+    EXPECT_TRUE(list.Has(0, 0x0101));
+}
+
+TEST(AppRules, TimesAreMaskedToTheirFields) {
+    const CDeviceTime t = MakeDeviceTime(2030, 13, 31, 23, 75, 59);
+    EXPECT_EQ(t.year, 2); // 130 in 7 bits
+    EXPECT_EQ(t.month, 13);
+    EXPECT_EQ(t.minute, 11);
+    EXPECT_EQ(t.ms, 59000);
+    EXPECT_EQ(MakeDeviceTime(2027, 1, 1, 0, 0, 0).year, 127);
+    EXPECT_EQ(MakeDeviceTime(2028, 1, 1, 0, 0, 0).year, 0);
+    CDeviceTime r;
+    r.year = 107;
+    r.month = 3;
+    r.day = 4;
+    r.hour = 5;
+    r.minute = 6;
+    r.ms = 59999;
+    EXPECT_EQ(RecordTimeText(r), "2007-03-04 05:06:59.999");
+    EXPECT_EQ(ClockText(r), "2007-03-04 05:06:59");
+}
+
+TEST(AppRules, DirectoryRows) {
+    EXPECT_EQ(SizeText(0), "0");
+    EXPECT_EQ(SizeText(999), "999");
+    EXPECT_EQ(SizeText(1000), "1,000");
+    EXPECT_EQ(SizeText(1234567), "1,234,567");
+    EXPECT_EQ(EntryTypeText(1), "文件");
+    EXPECT_EQ(EntryTypeText(2), "文件夹");
+    EXPECT_EQ(EntryTypeText(7), "未知");
+    EXPECT_EQ(EntryTimeText(-1), "时间有误");
+    // Below the unit's 8 hours ahead of UTC there is no date (not one in 1969).
+    EXPECT_EQ(EntryTimeText(0), "时间有误");
+    EXPECT_EQ(EntryTimeText(28799), "时间有误");
+    const char* old = std::getenv("TZ");
+    const std::string saved = old ? old : "";
+    setenv("TZ", "UTC", 1);
+    tzset();
+    EXPECT_EQ(EntryTimeText(28800), "1970-01-01 00:00");
+    if (old)
+        setenv("TZ", saved.c_str(), 1);
+    else
+        unsetenv("TZ");
+    tzset();
+    EXPECT_EQ(ChildPath("/a/", "b"), "/a///b");
+}
+
+TEST(AppRules, CommunicationStateTexts) {
+    EXPECT_EQ(RunStateText(0x21 & 0x0F), "投运");
+    EXPECT_EQ(NetStateText(0x21 >> 4 & 3), "通");
+    EXPECT_EQ(NetStateText(0x21 >> 6 & 3), "其他");
+    EXPECT_EQ(RunStateText(5), "其他");
+    EXPECT_EQ(PortStateText(2), "通");
+    EXPECT_EQ(PortStateText(3), "断");
+    EXPECT_EQ(PortStateText(0), "其他");
+    std::uint8_t kind = 9;
+    int number = 0;
+    EXPECT_TRUE(ParseStatusPortName("串口3", kind, number));
+    EXPECT_EQ(kind, 0);
+    EXPECT_EQ(number, 3);
+    EXPECT_TRUE(ParseStatusPortName("连接号12", kind, number));
+    EXPECT_EQ(kind, 1);
+    EXPECT_EQ(number, 12);
+    EXPECT_FALSE(ParseStatusPortName("以太网1", kind, number));
+}
+
+TEST(AppRules, CommandEnabling) {
+    MenuState s;
+    EXPECT_TRUE(CommandEnabled(kCmdConnectParam, s));
+    EXPECT_TRUE(CommandEnabled(kCmdConnect, s));
+    EXPECT_FALSE(CommandEnabled(kCmdDisconnect, s));
+    EXPECT_FALSE(CommandEnabled(kCmdRealTimeDb, s));
+    EXPECT_TRUE(CommandEnabled(kCmdDebugInfo, s));
+    EXPECT_TRUE(CommandEnabled(kCmdAbout, s));
+    s.connected = true;
+    EXPECT_FALSE(CommandEnabled(kCmdConnectParam, s));
+    EXPECT_FALSE(CommandEnabled(kCmdConnect, s));
+    EXPECT_TRUE(CommandEnabled(kCmdDisconnect, s));
+    EXPECT_TRUE(CommandEnabled(kCmdCancelAll, s));
+    EXPECT_TRUE(CommandEnabled(kCmdHistoryEvents, s));
+    s.historyOpen = s.consoleOpen = s.debugOpen = true;
+    EXPECT_FALSE(CommandEnabled(kCmdHistoryEvents, s));
+    EXPECT_FALSE(CommandEnabled(kCmdStringCommand, s));
+    EXPECT_FALSE(CommandEnabled(kCmdDebugInfo, s));
+    EXPECT_TRUE(CommandEnabled(kCmdWaveRecords, s));
+}
+
+TEST(AppRules, SaveFilesRotateByNumber) {
+    EXPECT_EQ(NextRotationPath("/x/Ser1_2_0.qv"), "/x/Ser1_2_1.qv");
+    EXPECT_EQ(NextRotationPath("/x/Ser1_2_9.qv"), "/x/Ser1_2_10.qv");
+    EXPECT_EQ(NextRotationPath("/x/Debug.qv"), "");
+    EXPECT_EQ(NextRotationPath("/x/a.b_c"), "");
+    EXPECT_EQ(NextRotationPath("_.qv"), "");
+
+    testsupport::TempDir dir;
+    COutputLog log;
+    log.m_path = (dir / "Ser1_5_0.qv").string();
+    const std::time_t start = 1000000;
+    log.m_lastRotation = start;
+    log.Write(true, "90 eb 01", start);
+    log.Write(false, "接收", start + 10);
+    log.Write(false, "两行\r\n", start + 20);
+    EXPECT_EQ(log.m_path, (dir / "Ser1_5_0.qv").string());
+    const std::string bytes = testsupport::ReadBytes(dir / "Ser1_5_0.qv");
+    EXPECT_NE(bytes.find(platform::ToGbk("数据发：90 eb 01\r\n")), std::string::npos);
+    EXPECT_NE(bytes.find(platform::ToGbk("数据收：接收\r\n")), std::string::npos);
+    EXPECT_EQ(bytes.find("\n\n"), std::string::npos);
+    // A line end already in the text is not doubled.
+    EXPECT_NE(bytes.find(platform::ToGbk("数据收：两行\r\n\r\n")), std::string::npos);
+    EXPECT_EQ(bytes.find("\r\r"), std::string::npos);
+    // An hour after the last rotation the next line goes to the next file.
+    log.Write(true, "later", start + 3600);
+    EXPECT_EQ(log.m_path, (dir / "Ser1_5_1.qv").string());
+    EXPECT_TRUE(std::filesystem::exists(dir / "Ser1_5_1.qv"));
+    // A full file moves on at once.
+    {
+        std::ofstream big(dir / "Ser1_5_1.qv", std::ios::binary | std::ios::app);
+        big << std::string(COutputLog::kMaxSize, 'x');
+    }
+    log.Write(true, "next", start + 3601);
+    EXPECT_EQ(log.m_path, (dir / "Ser1_5_2.qv").string());
+}
+
+TEST(AppRules, AddressesRoundTrip) {
+    EXPECT_EQ(platform::DottedIPv4(0xC0A80164), "192.168.1.100");
+    EXPECT_EQ(ParseDottedAddress("192.168.1.100"), 0xC0A80164u);
+    EXPECT_EQ(ParseDottedAddress("10.0.0.1"), 0x0A000001u);
+}
+
+TEST(NetCfg, DefaultsUntilSavedThenTheDottedAddresses) {
+    testsupport::TempDir dir;
+    const CNetCfg cfg(dir / "NetCfg.ini");
+    EXPECT_EQ(cfg.UnitIpText(), "192.168.1.100");
+    EXPECT_EQ(cfg.DestIpText(), "192.168.1.200");
+    cfg.Save(ParseDottedAddress("10.1.2.3"), ParseDottedAddress("10.1.2.300"));
+    EXPECT_EQ(cfg.UnitIpText(), "10.1.2.3");
+    EXPECT_EQ(cfg.DestIpText(), "10.1.2.44"); // each part is cut to a byte
+    EXPECT_NE(testsupport::ReadBytes(dir / "NetCfg.ini").find("[TCP Config]"), std::string::npos);
+}
+
+TEST(CommandHistory, UpDownAndRight) {
+    CCommandHistory h;
+    EXPECT_EQ(h.Back("x"), ""); // an empty history empties the line
+    h.Add("one");
+    h.Add("two");
+    h.Add("three");
+    // The newest first; when the line already shows it, the one before.
+    EXPECT_EQ(h.Back(""), "three");
+    h.ResetCursor();
+    EXPECT_EQ(h.Back("three"), "two");
+    EXPECT_EQ(h.Back(""), "one");
+    EXPECT_EQ(h.Back(""), "one");
+    std::string text;
+    EXPECT_TRUE(h.Forward(text));
+    EXPECT_EQ(text, "two");
+    EXPECT_EQ(h.Current(), "two");
+    h.ResetCursor();
+    EXPECT_FALSE(h.Forward(text));
+    EXPECT_EQ(h.Current(), "three");
+}

@@ -1,0 +1,254 @@
+#include "tests/debugger/views/AppRig.h"
+
+#include "debugger/views/CommStatusDlg.h"
+#include "debugger/views/EventWindows.h"
+#include "debugger/views/StringCmdDlg.h"
+#include "debugger/views/TimeDialogs.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTableWidget>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+using namespace quorvex;
+using qtest::AppRig;
+using qtest::Bytes;
+
+TEST(CommStatus, FillsUpdatesAndFolds) {
+    AppRig rig;
+    rig.AddBoards();
+    // Device 5 also stands under the network port.
+    rig.app->Data().m_boards[0].m_netPorts[0].m_addresses.Add(CUnitAddress(5));
+    rig.Connect();
+    rig.app->OnCommStatus();
+    ASSERT_EQ(rig.Bodies().size(), 2u);
+    EXPECT_EQ(rig.Bodies()[0], (Bytes{25, 0}));
+    EXPECT_EQ(rig.Bodies()[1], (Bytes{26, 0}));
+    CCommStatusDlg* dlg = rig.app->StatusWindow();
+    ASSERT_NE(dlg, nullptr);
+    // 板卡1, 串口1, 装置5, 装置6, 连接号1, 装置7, 装置5
+    ASSERT_EQ(dlg->List()->rowCount(), 7);
+    EXPECT_EQ(dlg->Text(0, 0), "板卡1");
+    EXPECT_EQ(dlg->Text(1, 1), "串口1");
+    EXPECT_EQ(dlg->Text(2, 2), "装置5");
+    rig.app->UpdateDeviceStatus(5, 0x21);
+    EXPECT_EQ(dlg->Text(2, 5), "投运");
+    EXPECT_EQ(dlg->Text(2, 3), "通");
+    EXPECT_EQ(dlg->Text(2, 4), "其他");
+    EXPECT_EQ(dlg->Text(6, 5), "投运");
+    rig.app->UpdatePortStatus(0, 1, 1, 3);
+    EXPECT_EQ(dlg->Text(4, 3), "断");
+    EXPECT_EQ(dlg->Text(1, 3), "");
+    rig.app->UpdatePortStatus(1, 0, 1, 2); // another board
+    EXPECT_EQ(dlg->Text(1, 3), "");
+
+    dlg->ToggleRow(1); // fold the serial port
+    EXPECT_EQ(dlg->Text(1, 1), "串口1 ↓");
+    EXPECT_EQ(dlg->List()->rowCount(), 5);
+    dlg->ToggleRow(1);
+    EXPECT_EQ(dlg->Text(1, 1), "串口1");
+    EXPECT_EQ(dlg->List()->rowCount(), 7);
+    dlg->ToggleRow(0); // fold the board
+    EXPECT_EQ(dlg->List()->rowCount(), 1);
+    dlg->ToggleRow(0);
+    EXPECT_EQ(dlg->Text(0, 0), "板卡1");
+    EXPECT_EQ(dlg->List()->rowCount(), 7);
+
+    rig.transport->sent.clear();
+    dlg->show();
+    dlg->findChild<QPushButton*>("exit")->click();
+    EXPECT_FALSE(dlg->isVisible());
+    ASSERT_EQ(rig.Bodies().size(), 2u);
+    EXPECT_EQ(rig.Bodies()[0], (Bytes{25, 1}));
+    EXPECT_EQ(rig.Bodies()[1], (Bytes{26, 1, 0, 0}));
+}
+
+TEST(TimeDialogs, SetTimeCustomValuesAreMaskedNotChecked) {
+    AppRig rig;
+    rig.AddBoards();
+    rig.Connect();
+    rig.OnDialog([](QDialog& d) {
+        auto& dlg = dynamic_cast<CSetTimeDlg&>(d);
+        EXPECT_TRUE(dlg.m_system->isChecked());
+        EXPECT_FALSE(dlg.m_edits[0]->isEnabled());
+        EXPECT_EQ(dlg.m_boardCombo->currentText(), QString("所有板卡"));
+        dlg.m_custom->click();
+        EXPECT_TRUE(dlg.m_edits[0]->isEnabled());
+        const char* v[] = {"2027", "13", "2", "3", "75", "9"};
+        for (int i = 0; i < 6; ++i)
+            dlg.m_edits[static_cast<std::size_t>(i)]->setText(v[i]);
+        dlg.m_boardCombo->setCurrentIndex(1);
+        dlg.accept();
+        return dlg.result();
+    });
+    rig.app->OnSetTime();
+    ASSERT_EQ(rig.Bodies().size(), 1u);
+    EXPECT_EQ(rig.Bodies()[0], (Bytes{6, 0x81, 8, 255, 255, 255, 0x28, 0x23, 11, 3, 2, 13, 127}));
+    EXPECT_EQ(rig.Frames()[0][26], 0);
+    EXPECT_EQ(rig.Frames()[0][27] & 0x7F, 0);
+}
+
+TEST(TimeDialogs, DeviceTimeAndRestart) {
+    AppRig rig;
+    rig.AddBoards();
+    rig.Connect();
+    rig.OnDialog([](QDialog& d) {
+        d.accept();
+        return d.result();
+    });
+    rig.app->OnDeviceTime();
+    ASSERT_NE(rig.app->DeviceTimeWindow(), nullptr);
+    EXPECT_EQ(rig.app->DeviceTimeWindow()->m_time->text(), QString("0000-00-00 00:00:00"));
+    EXPECT_EQ(rig.Bodies().at(0), Bytes{28});
+    EXPECT_EQ(rig.Frames()[0][26], 0);
+    CDeviceTime t = MakeDeviceTime(2024, 5, 6, 7, 8, 9);
+    rig.app->ShowDeviceTime(t);
+    EXPECT_EQ(rig.app->DeviceTimeWindow()->m_time->text(), QString("2024-05-06 07:08:09"));
+    rig.transport->sent.clear();
+    rig.app->OnRemoteStart();
+    EXPECT_EQ(rig.Bodies().at(0), Bytes{2});
+    EXPECT_EQ(rig.Frames()[0][26], 255);
+    EXPECT_EQ(rig.prompts.LastText(), "稍后，请用户重新进行网络连接。");
+    EXPECT_FALSE(rig.app->IsConnected());
+}
+
+TEST(Queries, HistoryQueryAndList) {
+    AppRig rig;
+    rig.AddBoards();
+    rig.Connect();
+    rig.OnDialog([](QDialog& d) {
+        auto& dlg = dynamic_cast<CEventQueryDlg&>(d);
+        EXPECT_EQ(dlg.m_typeCombo->count(), 13);
+        dlg.m_allDevices->setChecked(true);
+        dlg.m_typeCombo->setCurrentIndex(6);
+        dlg.m_times.start_[0]->setText("2030");
+        dlg.accept();
+        return dlg.result();
+    });
+    rig.app->OnHistoryEvents();
+    ASSERT_NE(rig.app->HistoryWindow(), nullptr);
+    EXPECT_EQ(rig.app->HistoryWindow()->Caption()->text(), QString("所有装置历史事件查看"));
+    const Bytes b = rig.Bodies().at(0);
+    ASSERT_EQ(b.size(), 18u);
+    EXPECT_EQ(b[0], 19);
+    EXPECT_EQ(b[1], 0xFF);
+    EXPECT_EQ(b[9], 2); // 2030
+    EXPECT_EQ(b[17], 6);
+    CHistoryEventRecord rec;
+    rec.m_address = 5;
+    rec.m_eventType = 13;
+    rec.m_value = "合";
+    rec.m_time.year = 107;
+    rig.app->AddHistoryEvent(rec);
+    rig.app->AddHistoryEvent(rec);
+    QTableWidget* list = rig.app->HistoryWindow()->List();
+    EXPECT_EQ(list->item(1, 0)->text(), QString("2"));
+    EXPECT_EQ(list->item(0, 6)->text(), QString("未定义事件"));
+    std::unique_ptr<QMenu> menu(rig.app->HistoryWindow()->CreateContextMenu());
+    menu->actions()[0]->trigger();
+    EXPECT_EQ(list->rowCount(), 0);
+}
+
+TEST(Queries, NoDeviceDisablesOkUntilAll) {
+    CUnitBoardArray none;
+    CEventQueryDlg dlg(none);
+    EXPECT_FALSE(dlg.m_ok->isEnabled());
+    dlg.m_allDevices->setChecked(true);
+    EXPECT_TRUE(dlg.m_ok->isEnabled());
+    CWaveQueryDlg wave(none);
+    EXPECT_FALSE(wave.m_ok->isEnabled());
+}
+
+TEST(Queries, RemoteCommandsWithAllSources) {
+    AppRig rig;
+    rig.AddBoards();
+    rig.Connect();
+    rig.OnDialog([](QDialog& d) {
+        auto& dlg = dynamic_cast<CRemoteCmdQueryDlg&>(d);
+        dlg.m_allSources->setChecked(true);
+        EXPECT_FALSE(dlg.m_sourceBoardCombo->isEnabled());
+        dlg.m_typeCombo->setCurrentIndex(2);
+        dlg.accept();
+        return dlg.result();
+    });
+    rig.app->OnRemoteCommands();
+    ASSERT_NE(rig.app->RemoteWindow(), nullptr);
+    EXPECT_EQ(rig.app->RemoteWindow()->Caption()->text(), QString("装置5远方命令监视 所有命令源"));
+    const Bytes b = rig.Bodies().at(0);
+    ASSERT_EQ(b.size(), 21u);
+    EXPECT_EQ(b[1], 5);
+    EXPECT_EQ((Bytes{b[17], b[18], b[19], b[20]}), (Bytes{255, 255, 255, 2}));
+    EXPECT_EQ(rig.Frames()[0][26], 0);
+    CRemoteCommandRecord rec;
+    rec.m_sourceBoard = 0;
+    rec.m_sourceClass = 2;
+    rec.m_sourcePort = 3;
+    rec.m_commandType = 13;
+    rig.app->AddRemoteCommand(rec);
+    QTableWidget* list = rig.app->RemoteWindow()->List();
+    EXPECT_EQ(list->item(0, 1)->text(), QString("未定义命令"));
+    EXPECT_EQ(list->item(0, 2)->text(), QString("板卡1未知命令源3"));
+}
+
+TEST(Queries, WaveRecordsByNof) {
+    AppRig rig;
+    rig.AddBoards();
+    rig.Connect();
+    rig.OnDialog([](QDialog& d) {
+        auto& dlg = dynamic_cast<CWaveQueryDlg&>(d);
+        dlg.m_byNof->click();
+        EXPECT_FALSE(dlg.m_times.start_[0]->isEnabled());
+        dlg.m_nofEdit->setText("70000");
+        dlg.accept();
+        return dlg.result();
+    });
+    rig.app->OnWaveRecords();
+    const Bytes b = rig.Bodies().at(0);
+    ASSERT_EQ(b.size(), 20u);
+    EXPECT_EQ(b[3], 1);
+    EXPECT_EQ(b[18] | b[19] << 8, 70000 & 0xFFFF);
+    EXPECT_NE(b[9], 0); // the month still travels
+    rig.app->AddWaveRecord("a.cfg", 5, MakeDeviceTime(2024, 1, 2, 3, 4, 5), 9);
+    EXPECT_EQ(rig.app->WaveWindow()->List()->item(0, 3)->text(), QString("2024-01-02 03:04:05.000"));
+}
+
+TEST(StringConsole, SendsLinesKeepsHistoryAndHandlesWords) {
+    AppRig rig;
+    rig.app->OnStringCommand(); // not connected: the command is refused by its rule only in the menu
+    CStringCmdDlg* dlg = rig.app->Console();
+    ASSERT_NE(dlg, nullptr);
+    CCommandEdit* edit = dlg->Edit();
+    QTest::keyClicks(edit, "ver");
+    QTest::keyClick(edit, Qt::Key_Return);
+    EXPECT_TRUE(rig.Bodies().empty()); // the link is down
+    EXPECT_EQ(edit->History().Count(), 1);
+    rig.Connect();
+    QTest::keyClicks(edit, "ps");
+    QTest::keyClick(edit, Qt::Key_Return);
+    ASSERT_EQ(rig.Bodies().size(), 1u);
+    EXPECT_EQ(rig.Bodies()[0], (Bytes{3, 'p', 's'}));
+    EXPECT_EQ(rig.Frames()[0][26], 255);
+    QTest::keyClicks(edit, "clear");
+    QTest::keyClick(edit, Qt::Key_Return);
+    EXPECT_EQ(rig.Bodies().size(), 1u);
+    EXPECT_EQ(edit->History().Count(), 2);
+    // Up brings back the newest command, Right types the remembered one letter by letter.
+    QTest::keyClick(edit, Qt::Key_Up);
+    EXPECT_EQ(edit->LastLine(), "ps");
+    QTest::keyClick(edit, Qt::Key_Escape);
+    EXPECT_EQ(edit->LastLine(), "");
+    QTest::keyClick(edit, Qt::Key_Right);
+    EXPECT_EQ(edit->LastLine(), "p");
+    QTest::keyClick(edit, Qt::Key_Backspace);
+    QTest::keyClick(edit, Qt::Key_Backspace);
+    QTest::keyClick(edit, Qt::Key_Backspace); // at the left edge: nothing joins
+    rig.app->ShowStringAnswer("ok");
+    EXPECT_TRUE(edit->toPlainText().contains("ok"));
+}

@@ -1,0 +1,191 @@
+// The whole program with its real link over TCP against a unit scripted here on 127.0.0.1: login,
+// port information, and the upload of a file with a dotted name through the real save dialog.
+#include "debugger/views/FileDialogs.h"
+#include "debugger/views/QuorvexApp.h"
+
+#include "unitlink/FrameLayout.h"
+#include "unitlink/NetSocket.h"
+#include "tests/debugger/core/QuorvexTestSupport.h"
+#include "tests/support/PromptRecorder.h"
+#include "tests/support/TestFiles.h"
+
+#include "platform/ui/WidgetPrompt.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QTcpServer>
+#include <QTcpSocket>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+using namespace quorvex;
+using qtest::Bytes;
+
+namespace {
+
+constexpr std::uint16_t kKey = 30517;
+
+// A unit on a free port of 127.0.0.1: it sends its challenge when the tool connects, checks the
+// answer, reports one board, and serves one file for upload in blocks of blockSize bytes.
+class TcpUnit {
+public:
+    TcpUnit(Bytes file, std::size_t blockSize) : file_(std::move(file)), blockSize_(blockSize) {
+        server_.listen(QHostAddress::LocalHost, 0);
+        QObject::connect(&server_, &QTcpServer::newConnection, [this] {
+            socket_ = server_.nextPendingConnection();
+            QObject::connect(socket_, &QTcpSocket::readyRead, [this] { Read(); });
+            Send({14, 1, 2, 3, 4});
+        });
+    }
+    int Port() const { return server_.serverPort(); }
+
+    std::vector<Bytes> received; // bodies of the tool's frames
+    std::string uploadName;
+    int acknowledgements = 0;
+    bool closed = false;
+
+private:
+    void Send(const Bytes& body) {
+        const Bytes f = qtest::UnitFrame(1, body);
+        socket_->write(reinterpret_cast<const char*>(f.data()), static_cast<qint64>(f.size()));
+    }
+    void SendBlock() {
+        const std::size_t at = next_ * blockSize_;
+        const std::size_t n = std::min(blockSize_, file_.size() - at);
+        const bool more = at + n < file_.size();
+        Bytes b = {6, 0x44, 0x33, 0x22, 0x11, static_cast<std::uint8_t>(more ? 1 : 0)};
+        qtest::Le(b, next_, 2);
+        b.insert(b.end(), file_.begin() + static_cast<std::ptrdiff_t>(at),
+                 file_.begin() + static_cast<std::ptrdiff_t>(at + n));
+        Send(b);
+        ++next_;
+    }
+    void Read() {
+        const QByteArray bytes = socket_->readAll();
+        buffer_.insert(buffer_.end(), bytes.begin(), bytes.end());
+        while (buffer_.size() >= linkframe::kHeaderSize) {
+            const std::size_t total = linkframe::GetU32(buffer_.data() + 2) + 8;
+            if (buffer_.size() < total)
+                return;
+            const Bytes body(buffer_.begin() + 28, buffer_.begin() + static_cast<std::ptrdiff_t>(total));
+            buffer_.erase(buffer_.begin(), buffer_.begin() + static_cast<std::ptrdiff_t>(total));
+            if (!body.empty())
+                Answer(body);
+        }
+    }
+    void Answer(const Bytes& body) {
+        received.push_back(body);
+        switch (body[0]) {
+        case 14: {
+            const std::uint8_t challenge[4] = {1, 2, 3, 4};
+            const bool right =
+                linkframe::GetU32(body.data() + 1) == linkframe::ComputeChallengeAnswer(challenge, kKey);
+            Send({15, static_cast<std::uint8_t>(right ? 1 : 0)});
+            break;
+        }
+        case 17:
+            Send({17, 1, 0, 0, 1, 0, 'N', 'e', 't', 0, 0, 0, 0, 0, 0, 0, 1, 5, 0, 0});
+            break;
+        case 4: {
+            uploadName.assign(body.begin() + 6, body.end() - 1);
+            Bytes a = {4, 1};
+            qtest::Le(a, static_cast<std::uint32_t>(file_.size()), 4);
+            qtest::Le(a, 0x11223344, 4);
+            Send(a);
+            break;
+        }
+        case 5:
+            next_ = 0;
+            SendBlock();
+            break;
+        case 6:
+            ++acknowledgements;
+            if (next_ * blockSize_ < file_.size())
+                SendBlock();
+            break;
+        case 7:
+            closed = true;
+            break;
+        default:
+            break;
+        }
+    }
+
+    QTcpServer server_;
+    QTcpSocket* socket_ = nullptr;
+    Bytes buffer_;
+    Bytes file_;
+    std::size_t blockSize_;
+    std::uint16_t next_ = 0;
+};
+
+// Runs the event loop until done() holds or 10 s have passed.
+bool WaitFor(const std::function<bool()>& done) {
+    QDeadlineTimer deadline(10000);
+    while (!done()) {
+        if (deadline.hasExpired())
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    }
+    return true;
+}
+
+} // namespace
+
+TEST(TcpUnit, UploadOfADottedFileThroughTheRealSaveDialog) {
+    testsupport::PromptRecorder prompts;
+    testsupport::TempDir dir;
+    Bytes file(25000);
+    for (std::size_t i = 0; i < file.size(); ++i)
+        file[i] = static_cast<std::uint8_t>(i * 31 + 7);
+    TcpUnit unit(file, 10000);
+    ASSERT_NE(unit.Port(), 0);
+    const std::filesystem::path bin = dir.Path() / "Bin";
+    std::filesystem::create_directories(bin);
+    std::filesystem::create_directories(dir.Path() / "Tmp");
+
+    CQuorvexApp app([] { return std::make_unique<unitlink::CNetSocket>(); }, bin);
+    ASSERT_TRUE(app.InitInstance("系统管理员", "", true));
+    app.Link()->SetAddress("127.0.0.1", unit.Port());
+    app.OnConnect();
+    ASSERT_TRUE(WaitFor([&] { return app.Data().m_boards.GetSize() == 1; }));
+    EXPECT_TRUE(app.IsConnected());
+
+    QString proposed, filter;
+    bool savedAsked = false;
+    platform::SetDialogRunner([&](QDialog& d) {
+        if (auto* up = dynamic_cast<CUploadFileDlg*>(&d)) {
+            up->m_edit->setText("/etc/big.cfg");
+            up->accept();
+            return up->result();
+        }
+        auto& save = dynamic_cast<QFileDialog&>(d);
+        savedAsked = true;
+        save.show();
+        QCoreApplication::processEvents();
+        filter = save.selectedNameFilter();
+        if (auto* name = save.findChild<QLineEdit*>("fileNameEdit"))
+            proposed = name->text();
+        static_cast<QDialog&>(save).accept();
+        return save.result();
+    });
+    app.OnUploadFile();
+    ASSERT_TRUE(WaitFor([&] { return savedAsked; }));
+    platform::SetDialogRunner({});
+
+    EXPECT_EQ(unit.uploadName, "/etc/big.cfg");
+    EXPECT_EQ(unit.acknowledgements, 3);
+    EXPECT_TRUE(WaitFor([&] { return unit.closed; }));
+    EXPECT_EQ(filter, QString("所有文件 (*)"));
+    EXPECT_EQ(proposed, QString("big.cfg"));
+    const std::filesystem::path saved = dir.Path() / "Tmp" / "big.cfg";
+    ASSERT_TRUE(std::filesystem::exists(saved));
+    EXPECT_EQ(testsupport::ReadBytes(saved), std::string(file.begin(), file.end()));
+    EXPECT_FALSE(std::filesystem::exists(dir.Path() / "Tmp" / "big.*"));
+    EXPECT_TRUE(prompts.Texts().empty());
+    app.ExitInstance();
+}

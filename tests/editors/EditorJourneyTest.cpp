@@ -1,0 +1,421 @@
+// A new project built through the real views of the project frame (offscreen, dialogs and
+// questions answered by a script), saved, reopened in a fresh document and compared: what the
+// views show after reopening and what the written main file holds.
+#include "editors/AdjusttimeView.h"
+#include "editors/BayListModel.h"
+#include "editors/ConfigBayView.h"
+#include "editors/ConfigEquipDetailView.h"
+#include "editors/ConfigEquipView.h"
+#include "editors/ConfigFrame.h"
+#include "editors/ConfigOverView.h"
+#include "editors/ConfigPortView.h"
+#include "editors/ConfigPrjbayView.h"
+#include "editors/ConfigPrjView.h"
+#include "editors/DevDetailModel.h"
+#include "editors/DevinfolistModel.h"
+#include "editors/DevinfolistView.h"
+#include "editors/EquipViewModel.h"
+#include "editors/GridListCtrl.h"
+#include "editors/InPlaceEditor.h"
+#include "editors/PortGridModel.h"
+#include "editors/PrjViewModel.h"
+#include "editors/RefTableModel.h"
+#include "editors/RegisterViews.h"
+#include "editors/SelDevView.h"
+#include "platform/Text.h"
+#include "platform/ui/WidgetPrompt.h"
+#include "tests/projectmodel/DocFixture.h"
+
+#include <gtest/gtest.h>
+#include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QMenu>
+#include <QTabBar>
+#include <QTest>
+
+#include <map>
+#include <memory>
+
+using namespace projectmodel;
+using platform::Ss;
+
+namespace {
+
+QAction* Action(QMenu* menu, const char* text) {
+    for (QAction* a : menu ? menu->actions() : QList<QAction*>())
+        if (a->text() == QString::fromUtf8(text))
+            return a;
+    return nullptr;
+}
+
+// Every cell of a list as "row,column=text".
+std::vector<std::string> Cells(const CGridListCtrl* list) {
+    std::vector<std::string> cells;
+    for (int r = 0; r < list->GetItemCount(); ++r)
+        for (int c = 0; c < list->columnCount(); ++c)
+            cells.push_back(platform::StrFormat("%d,%d=", r, c) + list->GetItemText(r, c));
+    return cells;
+}
+
+// The project window of a document: the tree and the frame with its two panes.
+struct Window {
+    Window() {
+        tree.OnInitialUpdate();
+        frame = std::make_unique<CConfigFrame>(&tree);
+        frame->resize(1400, 600);
+        frame->show();
+    }
+    ~Window() {
+        frame.reset();
+        QApplication::processEvents();
+    }
+    QTreeWidgetItem* Top(int i) const { return tree.RootItem()->child(i); }
+    QTreeWidgetItem* NetGroup() const { return Top(3)->child(0)->child(1); }
+    // The "信息列表" node of the first equipment (its last child).
+    QTreeWidgetItem* Equipment() const {
+        QTreeWidgetItem* equipment = Top(2)->child(0)->child(0)->child(0);
+        return equipment ? equipment->child(equipment->childCount() - 1) : nullptr;
+    }
+    template <class View> View* Select(QTreeWidgetItem* item) {
+        if (!item)
+            return nullptr;
+        tree.setCurrentItem(item);
+        QApplication::processEvents();
+        return dynamic_cast<View*>(frame->LeftView());
+    }
+    // What the views of the project show, node by node.
+    std::map<std::string, std::vector<std::string>> Shown() {
+        std::map<std::string, std::vector<std::string>> shown;
+        auto take = [&](const char* name, QTreeWidgetItem* item) {
+            tree.setCurrentItem(item);
+            QApplication::processEvents();
+            if (auto* list = frame->LeftView()->findChild<CGridListCtrl*>())
+                shown[name] = Cells(list);
+        };
+        take("对时源", Top(0));
+        take("装置总表", Top(1)->child(0));
+        take("电压等级", Top(2));
+        take("间隔", Top(2)->child(0));
+        take("一次设备", Top(2)->child(0)->child(0));
+        take("一次设备信息", Equipment());
+        take("网络口", NetGroup());
+        return shown;
+    }
+    CConfigOverView tree;
+    std::unique_ptr<CConfigFrame> frame;
+};
+
+class EditorJourney : public doctest::DocFixture {
+protected:
+    void SetUp() override {
+        DocFixture::SetUp();
+        RegisterEditorViews();
+    }
+    void TearDown() override {
+        for (int k = 0; k < kEditorViewKindCount; ++k)
+            CEditorViewRegistry::Register(static_cast<EditorViewKind>(k), nullptr);
+        DocFixture::TearDown();
+    }
+    static void Type(CInPlaceEditor* editor, const char* text) {
+        ASSERT_TRUE(editor->Edit()->isVisible());
+        editor->Edit()->setText(QString::fromUtf8(text));
+        editor->CommitOpen();
+    }
+    static void Choose(CInPlaceEditor* editor, int index) {
+        ASSERT_TRUE(editor->Combo()->isVisible());
+        ASSERT_LT(index, editor->Combo()->count());
+        editor->Combo()->setCurrentIndex(index);
+        editor->CommitOpen();
+    }
+    static void ChooseText(CInPlaceEditor* editor, const char* text) {
+        ASSERT_TRUE(editor->Combo()->isVisible());
+        const int index = editor->Combo()->findText(QString::fromUtf8(text));
+        ASSERT_GE(index, 0) << text;
+        Choose(editor, index);
+    }
+};
+
+} // namespace
+
+TEST_F(EditorJourney, AProjectBuiltThroughTheViewsReopensAsItWasShown) {
+    auto doc = std::make_unique<CConfigDoc>();
+    ASSERT_TRUE(doc->OnNewDocument());
+    auto window = std::make_unique<Window>();
+    Window& w = *window;
+    ASSERT_NE(w.tree.RootItem(), nullptr);
+
+    // The unit address as high as the view allows.
+    auto* properties = w.Select<CConfigPrjView>(w.tree.RootItem());
+    ASSERT_NE(properties, nullptr);
+    emit properties->List()->cellClicked(0, 2);
+    Type(properties->Editor(), "65530");
+    EXPECT_EQ(properties->List()->GetItemText(0, 2), "65530");
+
+    // A third network port with its own address; a partial address is refused.
+    auto* ports = w.Select<CConfigPortView>(w.NetGroup());
+    ASSERT_NE(ports, nullptr);
+    ASSERT_EQ(ports->List()->GetItemCount(), 2);
+    std::unique_ptr<QMenu> menu(ports->BuildContextMenu({}));
+    ASSERT_NE(Action(menu.get(), "添加端口"), nullptr);
+    Action(menu.get(), "添加端口")->trigger();
+    ASSERT_EQ(ports->List()->GetItemCount(), 3);
+    auto* ip = ports->findChild<QLineEdit*>("ipEdit");
+    ASSERT_NE(ip, nullptr);
+    for (const char* typed : {"10.0.0", "10.0.0.12"}) {
+        ports->OnClickCell(2, 2);
+        ASSERT_TRUE(ip->isVisible());
+        ip->clear();
+        QTest::keyClicks(ip, typed);
+        QTest::keyClick(ip, Qt::Key_Return);
+    }
+    EXPECT_EQ(ports->List()->GetItemText(2, 2), "10.0.0.12");
+
+    // Two time sources: one on the third network port, one on the second.
+    auto* sources = w.Select<CAdjusttimeView>(w.Top(0));
+    ASSERT_NE(sources, nullptr);
+    menu.reset(sources->BuildContextMenu());
+    Action(menu.get(), "添加对时源")->trigger();
+    Action(menu.get(), "添加对时源")->trigger();
+    ASSERT_EQ(sources->List()->GetItemCount(), 2);
+    emit sources->List()->cellClicked(0, 2);
+    ChooseText(sources->Editor(), "NET2<地址2>(未用)");
+    emit sources->List()->cellClicked(0, 3);
+    Type(sources->Editor(), "5");
+    emit sources->List()->cellClicked(1, 2);
+    ChooseText(sources->Editor(), "NET1<地址1>(未用)");
+    EXPECT_EQ(sources->List()->GetItemText(0, 2), "NET2<地址2>(未用)");
+    EXPECT_EQ(sources->List()->GetItemText(1, 2), "NET1<地址1>(未用)");
+
+    // The second network port goes: the later port takes its number, the first source follows
+    // its port and the second, whose port is gone, is removed with a message.
+    ports = w.Select<CConfigPortView>(w.NetGroup());
+    ASSERT_NE(ports, nullptr);
+    ports->List()->SelectRow(1);
+    menu.reset(ports->BuildContextMenu({}));
+    Action(menu.get(), "删除端口")->trigger();
+    ASSERT_EQ(ports->List()->GetItemCount(), 2);
+    EXPECT_EQ(ports->List()->GetItemText(1, 0), "1");
+    EXPECT_EQ(ports->List()->GetItemText(1, 2), "10.0.0.12");
+    EXPECT_EQ(prompts.LastText(),
+              "对时源所用的通讯口已删除，以下对时源已一并删除:\n对时源2: 板卡0 网络地址1");
+    sources = w.Select<CAdjusttimeView>(w.Top(0));
+    ASSERT_EQ(sources->List()->GetItemCount(), 1);
+    EXPECT_EQ(sources->List()->GetItemText(0, 2), "NET1<地址1>(未用)");
+
+    // A device from the model list of the right pane, readdressed; virtual addresses are refused.
+    auto* devices = w.Select<CDevinfolistView>(w.Top(1)->child(0));
+    ASSERT_NE(devices, nullptr);
+    auto* models = dynamic_cast<CSelDevView*>(w.frame->RightView());
+    ASSERT_NE(models, nullptr);
+    ASSERT_GT(models->List()->GetItemCount(), 0);
+    models->List()->SelectRow(0);
+    models->OnAddDevices();
+    ASSERT_EQ(devices->List()->GetItemCount(), 1);
+    emit devices->List()->cellClicked(0, 1);
+    Type(devices->Editor(), "65531");
+    EXPECT_EQ(prompts.LastText(), "第0行设置错误！\n原因:输入 65531 非法！");
+    emit devices->List()->cellClicked(0, 1);
+    Type(devices->Editor(), "7");
+    EXPECT_EQ(devices->List()->GetItemText(0, 1), "7");
+    const CDevice* device = doc->FindDevice(7);
+    ASSERT_NE(device, nullptr);
+    int ycGroup = -1, ycEntry = -1;
+    for (const CInfoGroup& group : device->m_model.m_groups)
+        for (const CInfoEntry& entry : group.m_entries)
+            if (ycGroup < 0 && group.m_nType == kInfoTypeYC && entry.m_nEntry > 0) {
+                ycGroup = group.m_nGroupNo;
+                ycEntry = entry.m_nEntry;
+            }
+    ASSERT_GE(ycGroup, 0) << "the sample model has a telemeasurement";
+
+    // A voltage level, a bay and a line with one of the device's points.
+    auto* levels = w.Select<CConfigPrjbayView>(w.Top(2));
+    ASSERT_NE(levels, nullptr);
+    menu.reset(levels->BuildContextMenu());
+    Action(menu.get(), "添加电压等级")->trigger();
+    ASSERT_EQ(levels->List()->GetItemCount(), 1);
+    auto* bays = w.Select<CConfigBayView>(w.Top(2)->child(0));
+    ASSERT_NE(bays, nullptr);
+    menu.reset(bays->BuildContextMenu({}));
+    Action(menu.get(), "添加间隔")->trigger();
+    ASSERT_EQ(bays->List()->GetItemCount(), 1);
+    auto* equipment = w.Select<CConfigEquipView>(w.Top(2)->child(0)->child(0));
+    ASSERT_NE(equipment, nullptr);
+    menu.reset(equipment->BuildContextMenu());
+    Action(menu.get(), "添加一次设备")->trigger();
+    ASSERT_EQ(equipment->List()->GetItemCount(), 1);
+    // The first type takes no points, and says why.
+    auto* detail = w.Select<CConfigEquipDetailView>(w.Equipment());
+    ASSERT_NE(detail, nullptr);
+    detail->AddRefPoints({CPointRef(7, ycGroup, ycEntry)});
+    EXPECT_EQ(prompts.LastText().rfind("设备类型断路器(类型QF)不能关联测点", 0), 0u) << prompts.LastText();
+    equipment = w.Select<CConfigEquipView>(w.Top(2)->child(0)->child(0));
+    emit equipment->List()->cellClicked(0, 1);
+    ChooseText(equipment->Editor(), "线路");
+    EXPECT_EQ(equipment->List()->GetItemText(0, 1), "线路");
+    detail = w.Select<CConfigEquipDetailView>(w.Equipment());
+    ASSERT_NE(detail, nullptr);
+    EXPECT_EQ(Ss(detail->Tabs()->tabText(0)), "遥测");
+    detail->AddRefPoints({CPointRef(7, ycGroup, ycEntry)});
+    ASSERT_EQ(detail->List()->GetItemCount(), 1);
+    EXPECT_EQ(detail->List()->GetItemText(0, 1), "7");
+
+    const auto before = w.Shown();
+    ASSERT_EQ(before.size(), 7u);
+    auto has = [&before](const char* view, const std::string& cell) {
+        const auto& cells = before.at(view);
+        return std::find(cells.begin(), cells.end(), cell) != cells.end();
+    };
+    EXPECT_TRUE(has("对时源", "0,2=NET1<地址1>(未用)"));
+    EXPECT_TRUE(has("对时源", "0,3=5"));
+    EXPECT_TRUE(has("装置总表", "0,1=7"));
+    EXPECT_TRUE(has("一次设备", "0,1=线路"));
+    EXPECT_TRUE(has("一次设备信息", "0,1=7"));
+    EXPECT_TRUE(has("网络口", "1,2=10.0.0.12"));
+    EXPECT_EQ(before.at("间隔").size(), 2u);
+    ASSERT_EQ(doc->SaveProject(false), 1);
+    const std::filesystem::path main = root / "Project/Demo/ProjectV1.00/QXM7740.ini";
+    ASSERT_TRUE(std::filesystem::exists(main));
+
+    // Reopened in a fresh document and a fresh window.
+    window.reset();
+    doc.reset();
+    prompts.Clear();
+    CConfigDoc reopened;
+    ASSERT_TRUE(reopened.OnOpenDocument(main));
+    EXPECT_EQ(prompts.Texts(), std::vector<std::string>{});
+    Window again;
+    EXPECT_EQ(again.tree.RootItem()->text(0).toStdString(), "Demo--QXM7740[65530]");
+    const auto after = again.Shown();
+    for (const auto& [name, cells] : before) {
+        ASSERT_TRUE(after.count(name)) << name;
+        EXPECT_EQ(after.at(name), cells) << name;
+    }
+    auto* shownAgain = again.Select<CConfigPrjView>(again.tree.RootItem());
+    ASSERT_NE(shownAgain, nullptr);
+    EXPECT_EQ(shownAgain->List()->GetItemText(0, 2), "65530");
+    EXPECT_EQ(reopened.m_boardCfg.m_nUnitAddress, 65530);
+
+    // The written main file holds the same.
+    const std::string text = testsupport::ReadGbkText(main);
+    EXPECT_NE(text.find("管理机地址=65530"), std::string::npos);
+    EXPECT_NE(text.find("本机IP=10.0.0.12"), std::string::npos);
+    EXPECT_NE(text.find("对时源=0,0,2,1,5"), std::string::npos);
+    EXPECT_EQ(text.find("对时源=1,"), std::string::npos);
+    EXPECT_NE(text.find("[网络1配置]"), std::string::npos);
+    EXPECT_EQ(text.find("[网络2配置]"), std::string::npos);
+}
+
+TEST_F(EditorJourney, DeletedPointsAndDevicesLeaveNoReferenceBehindInTheSavedProject) {
+    auto doc = std::make_unique<CConfigDoc>();
+    ASSERT_TRUE(doc->OnNewDocument());
+    // A device model with a telecontrol group of at least two entries, used by two devices.
+    const CDeviceTemplate* model = nullptr;
+    int ykGroup = -1;
+    for (const CDeviceTemplate& m : doc->m_deviceModels)
+        for (const CInfoGroup& g : m.m_groups)
+            if (!model && g.m_nType == kInfoTypeYK && g.m_entries.GetSize() >= 3) {
+                model = &m;
+                ykGroup = g.m_nGroupNo;
+            }
+    ASSERT_NE(model, nullptr) << "the sample library has a model with telecontrols";
+    const auto unplaced = [](CDevice&, const std::vector<CPortChoice>&, int) { return -1; };
+    const int a = CDevinfolistModel::AddDevice(*doc, *model, unplaced);
+    const int b = CDevinfolistModel::AddDevice(*doc, *model, unplaced);
+    ASSERT_GT(a, 0);
+    ASSERT_GT(b, a);
+    doc->FindDevice(a)->m_model.m_nFlag = 1;
+    const CInfoGroup* group = doc->FindDevice(a)->m_model.FindGroup(ykGroup);
+    const int first = group->m_entries[1].m_nEntry;
+    const int second = group->m_entries[2].m_nEntry;
+    const std::string secondDesc = group->m_entries[2].m_strDesc;
+
+    // The two telecontrols are named by the system port's table, a line and a composite signal;
+    // device b is named too.
+    CBoardInfo& board = doc->m_boardCfg.m_boards[0];
+    CPortRecord& net = board.m_ports[1][0];
+    CPortGridModel::ChangeProtocol(*doc, net, "IEC103后台");
+    CRefTable* yk = nullptr;
+    for (CRefTable& t : net.m_protocol.m_tables)
+        if (t.m_nType == kInfoTypeYK)
+            yk = &t;
+    ASSERT_NE(yk, nullptr);
+    for (int entry : {first, second})
+        ASSERT_EQ(CRefTableModel::AddPoint(*doc, *yk, a, ykGroup, entry, false),
+                  CRefTableModel::AddResult::Added);
+    ASSERT_EQ(CRefTableModel::AddPoint(*doc, *yk, b, ykGroup, first, false),
+              CRefTableModel::AddResult::Added);
+    ASSERT_TRUE(CPrjbayModel::AddLevel(*doc));
+    CVoltLevel& level = *doc->m_voltLevels.GetById(doc->m_voltOrder.m_codes[0]);
+    ASSERT_TRUE(CBayListModel::AddBay(*doc, level));
+    CPrjBay& bay = *doc->m_bays.GetById(level.m_bayIds[0]);
+    ASSERT_TRUE(CEquipViewModel::AddEquipment(*doc, bay));
+    ASSERT_TRUE(CEquipViewModel::SetType(*doc, bay, 0, "线路"));
+    CPrjDevice& equipment = *doc->m_prjDevices.GetById(bay.m_equipmentIds[0]);
+    const int ykTable = CEquipDetailModel::TableOfCategory(equipment, kInfoTypeYK);
+    ASSERT_GE(ykTable, 0);
+    ASSERT_EQ(CEquipDetailModel::AddRefPoint(*doc, equipment, ykTable, a, ykGroup, second), 1);
+    CDevice* composite = doc->FindDevice(kCompositeDeviceAddress);
+    ASSERT_NE(composite, nullptr);
+    CInfoEntry signal;
+    signal.m_nGroup = 1;
+    signal.m_nEntry = 1;
+    signal.m_strDesc = "合成信号";
+    signal.m_expr.m_nOperator = 1;
+    CExprOperand op;
+    op.m_nAddress = a;
+    op.m_nGroup = ykGroup;
+    op.m_nEntry = second;
+    CExprOperand gone = op;
+    gone.m_nEntry = first;
+    CExprOperand other = op;
+    other.m_nAddress = b;
+    signal.m_expr.m_operands = {op, gone, other};
+    if (composite->m_model.m_groups.IsEmpty()) {
+        CInfoGroup g;
+        g.m_nGroupNo = 1;
+        g.m_nType = kInfoTypeYX;
+        g.m_strName = "复合信号";
+        composite->m_model.m_groups.Add(g);
+    }
+    composite->m_model.m_groups[0].m_entries.RemoveAll();
+    composite->m_model.m_groups[0].m_entries.InsertSorted(signal);
+
+    // The first telecontrol of a goes (after a Yes), then device b.
+    prompts.Script({platform::Answer::Yes});
+    ASSERT_TRUE(CDevDetailModel::DeleteTelecontrol(*doc, a, kInfoTypeYK,
+                                                   {CDevDetailModel::EntryKey(ykGroup, first)}));
+    CDevinfolistModel::DeleteDevices(*doc, {b});
+    ASSERT_EQ(doc->SaveProject(false), 1);
+    const std::filesystem::path main = root / "Project/Demo/ProjectV1.00/QXM7740.ini";
+    doc.reset();
+
+    prompts.Clear();
+    CConfigDoc reopened;
+    ASSERT_TRUE(reopened.OnOpenDocument(main));
+    EXPECT_EQ(prompts.Texts(), std::vector<std::string>{});
+    // The second telecontrol took the first one's number, and every reference followed it.
+    const CInfoEntry* moved = reopened.FindDeviceInfo(a, ykGroup, first);
+    ASSERT_NE(moved, nullptr);
+    EXPECT_EQ(moved->m_strDesc, secondDesc);
+    const CPortRecord& port = reopened.m_boardCfg.m_boards[0].m_ports[1][0];
+    const CRefTable* table = nullptr;
+    for (const CRefTable& t : port.m_protocol.m_tables)
+        if (t.m_nType == kInfoTypeYK)
+            table = &t;
+    ASSERT_NE(table, nullptr);
+    ASSERT_EQ(table->m_entries.GetSize(), 1);
+    EXPECT_EQ(table->m_entries[0].m_nAddress, a);
+    EXPECT_EQ(table->m_entries[0].m_nEntry, first);
+    ASSERT_EQ(reopened.m_prjDevices.GetSize(), 1);
+    const CRefTable& lineTable = reopened.m_prjDevices[0].m_settings.m_tables[ykTable];
+    ASSERT_EQ(lineTable.m_entries.GetSize(), 1);
+    EXPECT_EQ(lineTable.m_entries[0].m_nEntry, first);
+    const CInfoEntry* saved = reopened.FindDeviceInfo(kCompositeDeviceAddress, 1, 1);
+    ASSERT_NE(saved, nullptr);
+    ASSERT_EQ(saved->m_expr.m_operands.size(), 1u);
+    EXPECT_EQ(saved->m_expr.m_operands[0].m_nAddress, a);
+    EXPECT_EQ(saved->m_expr.m_operands[0].m_nEntry, first);
+    EXPECT_EQ(reopened.FindDevice(b), nullptr);
+}

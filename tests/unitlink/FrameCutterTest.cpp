@@ -1,0 +1,209 @@
+// The one frame cutter of all three programs: frames split and batched, junk before a frame,
+// oversized frames skipped whole across reads, reads larger than the ring's room, and feeds made
+// while a frame is being handled.
+#include "unitlink/FrameCutter.h"
+#include "unitlink/FrameLayout.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+using unitlink::CFrameCutter;
+using Bytes = std::vector<std::uint8_t>;
+
+namespace {
+
+// A frame from the unit whose body is n bytes of the given value.
+Bytes Frame(std::size_t bodySize, std::uint8_t fill) {
+    const Bytes body(bodySize, fill);
+    linkframe::FrameHeaderFields f;
+    f.direction = linkframe::kUnitDirection;
+    f.kind = linkframe::kFromUnit | linkframe::kKindDsdu;
+    return linkframe::BuildFrame(body.data(), body.size(), f);
+}
+
+Bytes Cat(std::initializer_list<Bytes> parts) {
+    Bytes all;
+    for (const Bytes& p : parts)
+        all.insert(all.end(), p.begin(), p.end());
+    return all;
+}
+
+struct Collector {
+    std::vector<Bytes> frames;
+    CFrameCutter::FrameHandler Handler() {
+        return [this](const std::uint8_t* f, std::size_t n) {
+            frames.emplace_back(f, f + n);
+            return true;
+        };
+    }
+};
+
+// Feeds the bytes in reads of at most `read` bytes.
+void FeedInReads(CFrameCutter& cutter, const Bytes& all, std::size_t read, Collector& c) {
+    for (std::size_t at = 0; at < all.size(); at += read)
+        cutter.Feed(all.data() + at, std::min(read, all.size() - at), c.Handler());
+}
+
+class FrameCutterModes : public ::testing::TestWithParam<CFrameCutter::Start> {};
+
+} // namespace
+
+TEST_P(FrameCutterModes, SplitAndBatchedFramesComeOutWholeAndInOrder) {
+    CFrameCutter cutter(30720, 30720, GetParam());
+    Collector c;
+    const Bytes a = Frame(1, 'a'), b = Frame(40, 'b'), d = Frame(0, 'd');
+    const Bytes all = Cat({a, b, d});
+    FeedInReads(cutter, all, 1, c);
+    ASSERT_EQ(c.frames.size(), 3u);
+    EXPECT_EQ(c.frames[0], a);
+    EXPECT_EQ(c.frames[1], b);
+    EXPECT_EQ(c.frames[2], d);
+    EXPECT_EQ(cutter.Ring().Count(), 0);
+}
+
+TEST_P(FrameCutterModes, OversizedFrameIsSkippedWholeAndTheNextFrameIsHandled) {
+    CFrameCutter cutter(30720, 30720, GetParam());
+    Collector c;
+    const Bytes big = Frame(30720 - 28 + 5000, 'x'); // 5000 bytes above the largest frame
+    const Bytes next = Frame(3, 'n');
+    // In 900-byte reads: the refused frame's rest arrives over many reads and is skipped as it comes.
+    FeedInReads(cutter, Cat({big, next, big, next}), 900, c);
+    ASSERT_EQ(c.frames.size(), 2u);
+    EXPECT_EQ(c.frames[0], next);
+    EXPECT_EQ(c.frames[1], next);
+    EXPECT_EQ(cutter.RefusedCount(), 2u);
+    EXPECT_EQ(cutter.SkipPending(), 0u);
+    EXPECT_EQ(cutter.Ring().Count(), 0);
+
+    // All in one read, with a frame of exactly the largest size behind it.
+    Collector whole;
+    const Bytes largest = Frame(30720 - 28, 'L');
+    cutter.Feed(Cat({big, largest, next}).data(), big.size() + largest.size() + next.size(), whole.Handler());
+    ASSERT_EQ(whole.frames.size(), 2u);
+    EXPECT_EQ(whole.frames[0], largest);
+    EXPECT_EQ(whole.frames[1], next);
+}
+
+TEST_P(FrameCutterModes, HugeLengthDoesNotWrapAndIsForgottenOnANewConnection) {
+    CFrameCutter cutter(30720, 30720, GetParam());
+    Collector c;
+    Bytes huge = Frame(10, 'h');
+    huge[2] = huge[3] = huge[4] = 0xFF; // the largest positive length
+    huge[5] = 0x7F;
+    cutter.Feed(huge.data(), huge.size(), c.Handler());
+    EXPECT_TRUE(c.frames.empty());
+    // No frame has that length: it is not remembered as a frame still arriving.
+    EXPECT_EQ(cutter.SkipPending(), 0u);
+    // A new connection forgets a skip that is pending.
+    Bytes big = Frame(40000, 'b');
+    cutter.Feed(big.data(), 100, c.Handler());
+    EXPECT_GT(cutter.SkipPending(), 0u);
+    cutter.Clear();
+    EXPECT_EQ(cutter.SkipPending(), 0u);
+    const Bytes next = Frame(2, 'n');
+    cutter.Feed(next.data(), next.size(), c.Handler());
+    ASSERT_EQ(c.frames.size(), 1u);
+    EXPECT_EQ(c.frames[0], next);
+}
+
+TEST_P(FrameCutterModes, ReadLargerThanTheRingsRoomLosesNoFrame) {
+    CFrameCutter cutter(30720, 30720, GetParam());
+    Collector c;
+    // 120 frames of 1000 bytes and one of the largest size, all in one read (four times the ring).
+    Bytes all;
+    for (int i = 0; i < 120; ++i)
+        all = Cat({all, Frame(972, static_cast<std::uint8_t>(i))});
+    all = Cat({all, Frame(30720 - 28, 'L'), Frame(1, 'z')});
+    cutter.Feed(all.data(), all.size(), c.Handler());
+    ASSERT_EQ(c.frames.size(), 122u);
+    for (int i = 0; i < 120; ++i)
+        EXPECT_EQ(c.frames[static_cast<std::size_t>(i)][28], static_cast<std::uint8_t>(i)) << i;
+    EXPECT_EQ(c.frames[120].size(), 30720u);
+    EXPECT_EQ(c.frames[121], Frame(1, 'z'));
+
+    // The largest frame in 900-byte reads, with a frame right behind it in the same read.
+    Collector reads;
+    FeedInReads(cutter, Cat({Frame(30720 - 28, 'L'), Frame(1, 'z'), Frame(30720 - 28, 'M'), Frame(1, 'y')}),
+                900, reads);
+    ASSERT_EQ(reads.frames.size(), 4u);
+    EXPECT_EQ(reads.frames[0].size(), 30720u);
+    EXPECT_EQ(reads.frames[1], Frame(1, 'z'));
+    EXPECT_EQ(reads.frames[2][28], 'M');
+    EXPECT_EQ(reads.frames[3], Frame(1, 'y'));
+}
+
+TEST_P(FrameCutterModes, StoppingHandlerDropsTheRestAndNestedFeedsKeepTheOrder) {
+    CFrameCutter cutter(30720, 30720, GetParam());
+    const Bytes a = Frame(1, 'a'), b = Frame(1, 'b'), d = Frame(1, 'd'), e = Frame(1, 'e');
+    // A handler that stops (the link closed) ends the feed; the rest is not handled.
+    int seen = 0;
+    const Bytes ab = Cat({a, b});
+    EXPECT_FALSE(cutter.Feed(ab.data(), ab.size(), [&](const std::uint8_t*, std::size_t) {
+        ++seen;
+        return false;
+    }));
+    EXPECT_EQ(seen, 1);
+    cutter.Clear();
+
+    // Bytes fed while a frame is handled (a nested event loop) come after the ones already read.
+    Collector c;
+    bool nested = false;
+    std::function<bool(const std::uint8_t*, std::size_t)> handler = [&](const std::uint8_t* f,
+                                                                        std::size_t n) {
+        c.frames.emplace_back(f, f + n);
+        if (!nested) {
+            nested = true;
+            const Bytes later = Cat({d, e});
+            cutter.Feed(later.data(), later.size(), handler);
+        }
+        return true;
+    };
+    const Bytes first = Cat({a, b});
+    EXPECT_TRUE(cutter.Feed(first.data(), first.size(), handler));
+    ASSERT_EQ(c.frames.size(), 4u);
+    EXPECT_EQ(c.frames[0], a);
+    EXPECT_EQ(c.frames[1], b);
+    EXPECT_EQ(c.frames[2], d);
+    EXPECT_EQ(c.frames[3], e);
+}
+
+INSTANTIATE_TEST_SUITE_P(BothStarts, FrameCutterModes,
+                         ::testing::Values(CFrameCutter::Start::SearchSync, CFrameCutter::Start::AtHead));
+
+TEST(FrameCutter, SearchSyncDropsJunkBeforeAFrame) {
+    CFrameCutter cutter(32768, 32768, CFrameCutter::Start::SearchSync);
+    Collector c;
+    Bytes junk = {1, 2, 3, 0x90, 0xEB, 0, 0};
+    // Marks with a length below a bare header, and a negative length, are junk too.
+    Bytes shortHeader = Frame(0, 0);
+    shortHeader[2] = 4;
+    Bytes negative = Frame(0, 0);
+    negative[5] = 0x80;
+    const Bytes f = Frame(5, 'f');
+    const Bytes all = Cat({junk, shortHeader, negative, f});
+    cutter.Feed(all.data(), all.size(), c.Handler());
+    ASSERT_EQ(c.frames.size(), 1u);
+    EXPECT_EQ(c.frames[0], f);
+}
+
+TEST(FrameCutter, AtHeadCutsPiecesByLengthForTheHeaderCheck) {
+    CFrameCutter cutter(30720, 30720, CFrameCutter::Start::AtHead);
+    Collector c;
+    // A piece with a length below 20 is cut as it stands; the caller refuses it.
+    Bytes tiny = Frame(3, 't');
+    tiny[2] = 4;
+    const Bytes f = Frame(2, 'f');
+    const Bytes all = Cat({tiny, f});
+    cutter.Feed(all.data(), all.size(), c.Handler());
+    ASSERT_GE(c.frames.size(), 1u);
+    EXPECT_EQ(c.frames[0].size(), 12u);
+    // An oversized length read from junk (no marks) is not remembered: it would eat the stream.
+    CFrameCutter junkCutter(30720, 30720, CFrameCutter::Start::AtHead);
+    Bytes junk(28, 0x11);
+    junk[2] = junk[3] = junk[4] = 0xFF;
+    junkCutter.Feed(junk.data(), junk.size(), c.Handler());
+    EXPECT_EQ(junkCutter.SkipPending(), 0u);
+    EXPECT_EQ(junkCutter.Ring().Count(), 0);
+}

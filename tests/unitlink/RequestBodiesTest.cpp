@@ -1,0 +1,57 @@
+// The request bodies the monitor and the debugger share, byte for byte, and the body reader.
+#include "unitlink/RequestBodies.h"
+#include "unitlink/BodyReader.h"
+#include "unitlink/FrameLayout.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+using unitlink::body::Bytes;
+
+TEST(RequestBodies, FileTransferBodiesByteForByte) {
+    EXPECT_EQ(unitlink::body::Restart(), Bytes({2}));
+    // "装置" is D7 B0 D6 C3 in GBK.
+    EXPECT_EQ(unitlink::body::StringCommand("装置 a"), Bytes({3, 0xD7, 0xB0, 0xD6, 0xC3, ' ', 'a'}));
+    EXPECT_EQ(unitlink::body::FileOpen(1, 0x01020304, "a.cfg"),
+              Bytes({4, 1, 4, 3, 2, 1, 'a', '.', 'c', 'f', 'g', 0}));
+    EXPECT_EQ(unitlink::body::FileReady(0xA0B0C0D0), Bytes({5, 0xD0, 0xC0, 0xB0, 0xA0, 1}));
+    const std::uint8_t data[] = {9, 8};
+    EXPECT_EQ(unitlink::body::FileData(7, 1, 0x0102, data, 2), Bytes({6, 7, 0, 0, 0, 1, 2, 1, 9, 8}));
+    EXPECT_EQ(unitlink::body::FileData(7, 0, 3), Bytes({6, 7, 0, 0, 0, 0, 3, 0}));
+    EXPECT_EQ(unitlink::body::FileClose("装置"), Bytes({7, 0xD7, 0xB0, 0xD6, 0xC3, 0}));
+    EXPECT_EQ(unitlink::body::ChallengeAnswer(0x11223344), Bytes({14, 0x44, 0x33, 0x22, 0x11}));
+}
+
+TEST(RequestBodies, NoBodyPassesTheLargestBody) {
+    // A name of 40,000 two-byte characters is cut at a whole character, its terminator kept.
+    std::string name;
+    for (int i = 0; i < 40000; ++i)
+        name += "装";
+    const Bytes open = unitlink::body::FileOpen(0, 1, name);
+    EXPECT_LE(open.size(), linkframe::kMaxBody);
+    EXPECT_EQ(open.back(), 0);
+    EXPECT_EQ((open.size() - 7) % 2, 0u);
+    EXPECT_LE(unitlink::body::FileClose(name).size(), linkframe::kMaxBody);
+    EXPECT_LE(unitlink::body::StringCommand(name).size(), linkframe::kMaxBody);
+    const Bytes big(70000, 1);
+    EXPECT_EQ(unitlink::body::FileData(1, 1, 1, big.data(), big.size()).size(), linkframe::kMaxBody);
+}
+
+TEST(BodyReader, InOrderAndAtOffsetsNeverPastTheEnd) {
+    const std::uint8_t body[] = {1, 0x34, 0x12, 0x78, 0x56, 0x34, 0x12};
+    unitlink::CBodyReader r(body, sizeof body);
+    EXPECT_EQ(r.U8(), 1);
+    EXPECT_EQ(r.U16(), 0x1234);
+    EXPECT_EQ(r.U32(), 0x12345678u);
+    EXPECT_TRUE(r.Ok());
+    EXPECT_EQ(r.U8(), 0); // past the end: fails and stays failed
+    EXPECT_FALSE(r.Ok());
+    EXPECT_EQ(r.Left(), 0u);
+    EXPECT_TRUE(r.Has(3, 4));
+    EXPECT_FALSE(r.Has(4, 4));
+    EXPECT_FALSE(r.Has(8, 0));
+    EXPECT_FALSE(r.Has(1, SIZE_MAX)); // no wrap-around
+    EXPECT_EQ(r.U32At(3), 0x12345678u);
+    EXPECT_EQ(r.U16At(1), 0x1234);
+}

@@ -1,0 +1,39 @@
+#pragma once
+// A fixed-size byte ring that receives the link's byte stream. Appending to a full ring drops the
+// oldest byte first, so new bytes are never lost.
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+namespace unitlink {
+
+class CByteRing {
+public:
+    explicit CByteRing(int capacity);
+
+    void Append(std::uint8_t b);
+    void Append(const std::uint8_t* data, std::size_t n);
+
+    int Count() const { return count_; }
+    int Capacity() const { return capacity_; }
+    int Free() const { return capacity_ - count_; }
+
+    // The byte at offset i from the head (i < Count()).
+    std::uint8_t Peek(int i) const { return data_[static_cast<std::size_t>((head_ + i) % capacity_)]; }
+    // Copies n bytes from offset `from` on without removing them (from + n <= Count()).
+    void PeekBytes(int from, std::uint8_t* out, int n) const;
+    // Drops n bytes from the head (at most Count()).
+    void Drop(int n);
+    // Removes n bytes from the head into out (n <= Count()).
+    void Take(std::uint8_t* out, int n);
+    void Clear();
+
+private:
+    int head_ = 0;
+    int tail_ = 0;
+    int capacity_;
+    int count_ = 0;
+    std::vector<std::uint8_t> data_;
+};
+
+} // namespace unitlink

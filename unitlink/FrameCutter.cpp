@@ -1,0 +1,130 @@
+#include "FrameCutter.h"
+
+#include "FrameLayout.h"
+
+#include <algorithm>
+
+namespace unitlink {
+
+CFrameCutter::CFrameCutter(int ringSize, int maxFrame, Start start)
+    : ring_(ringSize),
+      maxFrame_(std::clamp(maxFrame, static_cast<int>(linkframe::kHeaderSize), ring_.Capacity())),
+      start_(start) {}
+
+void CFrameCutter::Clear() {
+    ring_.Clear();
+    skip_ = 0;
+    backlog_.clear();
+    ++generation_;
+}
+
+std::size_t CFrameCutter::Take(const std::uint8_t* data, std::size_t size) {
+    std::size_t used = 0;
+    if (skip_ > 0) {
+        const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(skip_, size));
+        skip_ -= n;
+        used += n;
+        data += n;
+        size -= n;
+    }
+    const std::size_t room = std::min(size, static_cast<std::size_t>(ring_.Free()));
+    if (room > 0)
+        ring_.Append(data, room);
+    return used + room;
+}
+
+void CFrameCutter::Refuse(std::uint64_t total, bool isFrame) {
+    ++refused_;
+    const int held = ring_.Count();
+    const int dropped = static_cast<int>(std::min<std::uint64_t>(total, static_cast<std::uint64_t>(held)));
+    ring_.Drop(dropped);
+    // Only a header with both marks and a length a frame can have is a frame whose remaining bytes
+    // are worth counting; a length read from junk would swallow the stream behind it.
+    if (isFrame)
+        skip_ = total - static_cast<std::uint64_t>(dropped);
+}
+
+bool CFrameCutter::Next(std::vector<std::uint8_t>& frame) {
+    std::uint8_t head[8];
+    for (;;) {
+        if (skip_ > 0)
+            return false; // the ring is empty while a refused frame is still arriving
+        if (start_ == Start::SearchSync) {
+            if (ring_.Count() < 8)
+                return false;
+            ring_.PeekBytes(0, head, 8);
+            if (!linkframe::HasSyncMarks(head)) {
+                ring_.Drop(1);
+                continue;
+            }
+            const std::uint32_t l = linkframe::GetU32(head + linkframe::kOffLength);
+            if (l < linkframe::kLengthBias || l > 0x7FFFFFFFu) {
+                ring_.Drop(1); // a negative length or one below a bare header marks junk
+                continue;
+            }
+        } else if (ring_.Count() < static_cast<int>(linkframe::kHeaderSize)) {
+            return false;
+        } else {
+            ring_.PeekBytes(0, head, 8);
+        }
+        // Counted in 64 bits: a length near 4 GB must not wrap round to a small frame.
+        const std::uint64_t total = std::uint64_t{linkframe::GetU32(head + linkframe::kOffLength)} + 8;
+        if (total > static_cast<std::uint64_t>(maxFrame_)) {
+            const bool isFrame = linkframe::HasSyncMarks(head) && total <= linkframe::kLargestFrame;
+            if (start_ == Start::SearchSync && !isFrame) {
+                ring_.Drop(1); // a length no frame of the unit has marks junk, not a frame start
+                continue;
+            }
+            Refuse(total, isFrame);
+            continue;
+        }
+        if (static_cast<std::uint64_t>(ring_.Count()) < total)
+            return false;
+        frame.resize(static_cast<std::size_t>(total));
+        ring_.Take(frame.data(), static_cast<int>(total));
+        return true;
+    }
+}
+
+bool CFrameCutter::Feed(const std::uint8_t* data, std::size_t size, const FrameHandler& onFrame) {
+    if (feeding_) {
+        backlog_.insert(backlog_.end(), data, data + size);
+        return true;
+    }
+    feeding_ = true;
+    const unsigned generation = generation_;
+    std::vector<std::uint8_t> pending;
+    std::vector<std::uint8_t> frame;
+    bool going = true;
+    for (;;) {
+        while (going) {
+            const std::size_t used = Take(data, size);
+            data += used;
+            size -= used;
+            bool cut = false;
+            while (going && Next(frame)) {
+                cut = true;
+                // The handler gets its own copy: a nested feed must not overwrite it.
+                const std::vector<std::uint8_t> piece = frame;
+                going = onFrame(piece.data(), piece.size()) && generation == generation_;
+            }
+            if (size == 0)
+                break;
+            if (going && used == 0 && !cut)
+                ring_.Drop(1); // cannot happen with maxFrame <= ring size; never spin
+        }
+        if (!going || backlog_.empty())
+            break;
+        // Bytes that arrived while a handler ran come after everything fed before them.
+        pending.swap(backlog_);
+        backlog_.clear();
+        data = pending.data();
+        size = pending.size();
+    }
+    if (!going && generation == generation_)
+        backlog_.clear();
+    feeding_ = false;
+    return going;
+}
+
+} // namespace unitlink

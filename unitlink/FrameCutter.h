@@ -1,0 +1,69 @@
+#pragma once
+// Cuts the byte stream from the unit into frames for every program that talks to it. Bytes go
+// into the ring only as far as it has room, so one long read never pushes out bytes of frames not
+// yet taken. A frame whose length is above the largest the program takes (but one a frame of the
+// unit can have) is skipped whole: the bytes of it still to come are counted and dropped as they
+// arrive, and the next frame is handled.
+#include "ByteRing.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+namespace unitlink {
+
+class CFrameCutter {
+public:
+    // How the cutter finds the start of a frame.
+    enum class Start {
+        // Bytes before the synchronisation marks, or marks with a length below a bare header, are
+        // dropped one at a time until a frame start stands at the head (the configuration tool).
+        SearchSync,
+        // The head is taken as a frame start and a piece is cut by its length; the header check of
+        // the caller refuses a piece that is not a frame (the monitor and debugging programs).
+        AtHead,
+    };
+
+    // Called with each piece cut; false stops the feed (the link was closed while handling it).
+    using FrameHandler = std::function<bool(const std::uint8_t* frame, std::size_t size)>;
+
+    // maxFrame is the largest frame taken, at most ringSize.
+    CFrameCutter(int ringSize, int maxFrame, Start start);
+
+    // Takes the bytes in and hands every whole piece to onFrame, in order. False when onFrame
+    // stopped the feed or Clear was called meanwhile; the rest of the bytes is then dropped. A
+    // call made while a handler runs (a nested event loop) queues its bytes behind the ones
+    // still being fed.
+    bool Feed(const std::uint8_t* data, std::size_t size, const FrameHandler& onFrame);
+
+    // The two steps of Feed. Take skips what is left of a refused frame and then appends as much
+    // as the ring has room for; it returns the bytes used. Next cuts the next whole piece.
+    std::size_t Take(const std::uint8_t* data, std::size_t size);
+    bool Next(std::vector<std::uint8_t>& frame);
+
+    // Forgets every byte held and any skip still pending (a new connection).
+    void Clear();
+
+    const CByteRing& Ring() const { return ring_; }
+    int MaxFrame() const { return maxFrame_; }
+    // Bytes of a refused oversized frame still to be skipped.
+    std::uint64_t SkipPending() const { return skip_; }
+    // Frames refused for their length since construction.
+    std::uint64_t RefusedCount() const { return refused_; }
+
+private:
+    // Refuses the frame at the head that announces total bytes.
+    void Refuse(std::uint64_t total, bool isFrame);
+
+    CByteRing ring_;
+    int maxFrame_;
+    Start start_;
+    std::uint64_t skip_ = 0;
+    std::uint64_t refused_ = 0;
+    unsigned generation_ = 0;
+    bool feeding_ = false;
+    std::vector<std::uint8_t> backlog_;
+};
+
+} // namespace unitlink

@@ -1,0 +1,104 @@
+#include "NetSocket.h"
+
+#include <QCoreApplication>
+#include <QMetaObject>
+#include <QTcpSocket>
+#include <QThread>
+
+namespace unitlink {
+
+CNetSocket::CNetSocket() : context_(std::make_unique<QObject>()) {}
+
+CNetSocket::~CNetSocket() {
+    DropSocket();
+}
+
+void CNetSocket::DropSocket() {
+    if (!socket_)
+        return;
+    QObject::disconnect(socket_, nullptr, context_.get(), nullptr);
+    // Pending bytes (a restart command) still go out before the connection closes.
+    socket_->flush();
+    socket_->disconnectFromHost();
+    // The socket may be in the middle of one of its own signals; its parent deletes it at the
+    // latest when this transport goes.
+    socket_->deleteLater();
+    socket_ = nullptr;
+}
+
+bool CNetSocket::Create() {
+    DropSocket();
+    socket_ = new QTcpSocket(context_.get());
+    QObject::connect(socket_, &QTcpSocket::readyRead, context_.get(), [this] { OnReadyRead(); });
+    QObject::connect(socket_, &QTcpSocket::disconnected, context_.get(), [this] {
+        if (events_)
+            events_->OnPeerClosed();
+    });
+    QObject::connect(socket_, &QAbstractSocket::errorOccurred, context_.get(),
+                     [this](QAbstractSocket::SocketError error) {
+                         // Closing by the unit arrives as `disconnected`; time-outs of a connection
+                         // attempt are reported by Connect.
+                         if (error == QAbstractSocket::RemoteHostClosedError || !socket_ ||
+                             socket_->state() != QAbstractSocket::ConnectedState)
+                             return;
+                         if (events_)
+                             events_->OnReceiveError();
+                     });
+    return true;
+}
+
+bool CNetSocket::Connect(const std::string& address, int port) {
+    if (!socket_ || port < 0 || port > 65535)
+        return false;
+    socket_->abort();
+    socket_->connectToHost(QString::fromStdString(address), static_cast<quint16>(port));
+    if (socket_->waitForConnected(connectTimeoutMs_))
+        return true;
+    socket_->abort();
+    return false;
+}
+
+bool CNetSocket::Send(const std::uint8_t* data, std::size_t size) {
+    if (!socket_ || socket_->state() != QAbstractSocket::ConnectedState)
+        return false;
+    const qint64 written = socket_->write(reinterpret_cast<const char*>(data), static_cast<qint64>(size));
+    if (written != static_cast<qint64>(size))
+        return false;
+    socket_->flush();
+    return true;
+}
+
+void CNetSocket::Close() {
+    DropSocket();
+}
+
+void CNetSocket::OnReadyRead() {
+    char buf[kReadSize];
+    // Qt signals once for everything that arrived, so all of it is read, 900 bytes at a time.
+    while (socket_ && socket_->bytesAvailable() > 0) {
+        const qint64 got = socket_->read(buf, sizeof buf);
+        if (got < 0) {
+            if (events_)
+                events_->OnReceiveError();
+            return;
+        }
+        if (got == 0)
+            return;
+        if (events_)
+            events_->OnReceive(reinterpret_cast<const std::uint8_t*>(buf), static_cast<std::size_t>(got));
+    }
+}
+
+void CNetSocket::RunOnLinkThread(const std::function<void()>& fn) {
+    if (QThread::currentThread() == context_->thread()) {
+        fn();
+        return;
+    }
+    QMetaObject::invokeMethod(context_.get(), fn, Qt::BlockingQueuedConnection);
+}
+
+void CNetSocket::Post(std::function<void()> fn) {
+    QMetaObject::invokeMethod(context_.get(), std::move(fn), Qt::QueuedConnection);
+}
+
+} // namespace unitlink

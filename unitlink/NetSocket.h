@@ -1,0 +1,44 @@
+#pragma once
+// The production transport of the programs' links to the unit: a QTcpSocket on the thread that
+// creates this object (the user-interface thread). Received bytes, receive errors and the unit closing the
+// connection reach the link there; calls from other threads are carried over and wait.
+#include "LinkTransport.h"
+
+#include <memory>
+
+class QObject;
+class QTcpSocket;
+
+namespace unitlink {
+
+class CNetSocket : public ILinkTransport {
+public:
+    static constexpr int kReadSize = 900;
+
+    CNetSocket();
+    ~CNetSocket() override;
+    CNetSocket(const CNetSocket&) = delete;
+    CNetSocket& operator=(const CNetSocket&) = delete;
+
+    void SetEvents(ILinkTransportEvents* events) override { events_ = events; }
+    bool Create() override;
+    bool Connect(const std::string& address, int port) override;
+    bool Send(const std::uint8_t* data, std::size_t size) override;
+    void Close() override;
+    void RunOnLinkThread(const std::function<void()>& fn) override;
+    void Post(std::function<void()> fn) override;
+
+    // How long one connection attempt may take.
+    void SetConnectTimeout(int ms) { connectTimeoutMs_ = ms; }
+
+private:
+    void OnReadyRead();
+    void DropSocket();
+
+    std::unique_ptr<QObject> context_;
+    QTcpSocket* socket_ = nullptr;
+    ILinkTransportEvents* events_ = nullptr;
+    int connectTimeoutMs_ = 3000;
+};
+
+} // namespace unitlink

@@ -1,0 +1,83 @@
+#include "RequestBodies.h"
+
+#include "FrameLayout.h"
+
+#include "platform/Gbk.h"
+
+#include <algorithm>
+
+namespace unitlink::body {
+
+void Put16(Bytes& b, std::uint16_t v) {
+    b.push_back(static_cast<std::uint8_t>(v));
+    b.push_back(static_cast<std::uint8_t>(v >> 8));
+}
+
+void Put32(Bytes& b, std::uint32_t v) {
+    for (int i = 0; i < 4; ++i)
+        b.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
+}
+
+namespace {
+
+// The text in GBK, cut at a whole character so that `room` more bytes still fit in a body.
+void PutGbk(Bytes& b, std::string_view utf8, std::size_t room) {
+    const std::string gbk =
+        platform::TruncateGbkBytes(platform::ToGbk(utf8), linkframe::kMaxBody - b.size() - room);
+    b.insert(b.end(), gbk.begin(), gbk.end());
+}
+
+} // namespace
+
+Bytes Restart() {
+    return {2};
+}
+
+Bytes StringCommand(std::string_view text) {
+    Bytes b = {3};
+    PutGbk(b, text, 0);
+    return b;
+}
+
+Bytes FileOpen(std::uint8_t mode, std::uint32_t length, std::string_view name) {
+    Bytes b = {4, mode};
+    Put32(b, length);
+    PutGbk(b, name, 1);
+    b.push_back(0);
+    return b;
+}
+
+Bytes FileReady(std::uint32_t fileId) {
+    Bytes b = {5};
+    Put32(b, fileId);
+    b.push_back(1);
+    return b;
+}
+
+Bytes FileData(std::uint32_t fileId, std::uint8_t flag, std::uint16_t packet, const std::uint8_t* data,
+               std::size_t size) {
+    Bytes b;
+    b.reserve(8 + size);
+    b.push_back(6);
+    Put32(b, fileId);
+    b.push_back(flag);
+    Put16(b, packet);
+    if (data && size)
+        b.insert(b.end(), data, data + std::min(size, linkframe::kMaxBody - b.size()));
+    return b;
+}
+
+Bytes FileClose(std::string_view name) {
+    Bytes b = {7};
+    PutGbk(b, name, 1);
+    b.push_back(0);
+    return b;
+}
+
+Bytes ChallengeAnswer(std::uint32_t answer) {
+    Bytes b = {14};
+    Put32(b, answer);
+    return b;
+}
+
+} // namespace unitlink::body
