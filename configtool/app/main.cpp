@@ -11,6 +11,7 @@
 #include "platform/ui/WidgetPrompt.h"
 #include "points/SCDImport.h"
 #include "points/views/PointViews.h"
+#include "points/views/ScdProgress.h"
 #include "projectmodel/ProjectContext.h"
 
 #include <clocale>
