@@ -3,6 +3,7 @@
 #include "editors/ConfigOverView.h"
 #include "editors/GridListCtrl.h"
 #include "editors/InPlaceEditor.h"
+#include "editors/ListTextExport.h"
 #include "editors/PointPanes.h"
 #include "platform/ui/WidgetPrompt.h"
 #include "projectmodel/ProjectContext.h"
@@ -53,6 +54,10 @@ CDeviceFormBase::CDeviceFormBase(const CViewContext& context, EditorViewKind kin
             menu->deleteLater();
         }
     });
+}
+
+CTextExportList CDeviceFormBase::GetTextExport() const {
+    return ReadListExport(m_pCaption, m_pTabs, m_pList);
 }
 
 CPathRecord CDeviceFormBase::SelectedPath() const {

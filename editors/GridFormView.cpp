@@ -4,6 +4,7 @@
 #include "editors/ConfigOverView.h"
 #include "editors/GridListCtrl.h"
 #include "editors/InPlaceEditor.h"
+#include "editors/ListTextExport.h"
 #include "editors/PointPanes.h"
 #include "platform/ui/WidgetPrompt.h"
 #include "projectmodel/ConfigDoc.h"
@@ -61,6 +62,10 @@ CGridFormView::CGridFormView(const CViewContext& context, QWidget* parent)
 std::string CGridFormView::CurrentTabText() const {
     const int index = m_pTabs->currentIndex();
     return index >= 0 ? Ss(m_pTabs->tabText(index)) : std::string();
+}
+
+CTextExportList CGridFormView::GetTextExport() const {
+    return ReadListExport(m_pCaption, m_pTabs, m_pList);
 }
 
 void CGridFormView::SetLayout(int captionWidth, int buttonLeft) {

@@ -358,6 +358,14 @@ TEST_F(ConfigDocTest, SavesVersionsAndBacksUpOverwrittenOnes) {
     ASSERT_EQ(doc.SaveProject(false), 1);
     EXPECT_EQ(shell.log.back(), "张工保存组态文件，工程名为：Demo。");
     EXPECT_TRUE(fs::is_regular_file(demo / "ProjectV1.03/QXM7740.ini"));
+
+    // No shell installed: nobody is logged in, so no rights and nothing written.
+    CProjectContext::Instance().SetShell(nullptr);
+    EXPECT_EQ(doc.SaveProject(false), 0);
+    EXPECT_FALSE(fs::exists(demo / "ProjectV1.04"));
+    std::string user;
+    EXPECT_FALSE(CProjectContext::Instance().Shell().IsAdministrator());
+    EXPECT_FALSE(CProjectContext::Instance().Shell().RequestPrivilege(4, user));
 }
 
 // A save that cannot write a file (a full disk) fails, names the file and leaves every version
