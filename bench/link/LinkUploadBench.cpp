@@ -26,6 +26,8 @@
 #include <thread>
 #include <unistd.h>
 
+using namespace qxm7740;
+
 namespace fs = std::filesystem;
 
 namespace {

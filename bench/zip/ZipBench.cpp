@@ -19,6 +19,8 @@
 #include <string>
 #include <vector>
 
+using namespace qxm7740;
+
 namespace fs = std::filesystem;
 
 namespace {

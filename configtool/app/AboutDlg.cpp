@@ -10,6 +10,8 @@
 #include <QStyle>
 #include <QVBoxLayout>
 
+namespace qxm7740 {
+
 using platform::Qs;
 
 CAboutDlg::CAboutDlg(const std::string& edition, QWidget* parent) : QDialog(parent) {
@@ -39,3 +41,5 @@ CAboutDlg::CAboutDlg(const std::string& edition, QWidget* parent) : QDialog(pare
 std::string CAboutDlg::GetCaptionLine() const {
     return platform::Ss(m_pCaption->text());
 }
+
+} // namespace qxm7740

@@ -5,6 +5,8 @@
 
 class QLabel;
 
+namespace qxm7740 {
+
 class CAboutDlg : public QDialog {
     Q_OBJECT
 public:
@@ -14,3 +16,5 @@ public:
 private:
     QLabel* m_pCaption;
 };
+
+} // namespace qxm7740

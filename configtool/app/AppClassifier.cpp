@@ -9,6 +9,8 @@
 #include <QLibrary>
 #include <QRect>
 
+namespace qxm7740 {
+
 namespace {
 constexpr const char* kLibraryFile = "libQXM7740_Interface.so";
 }
@@ -65,3 +67,5 @@ int CAppClassifier::OpenCIDSpy(int left, int top, int right, int bottom) {
     const QRect rect(QPoint(left, top), QPoint(right, bottom));
     return reinterpret_cast<OpenCIDSpyFn>(m_openSpy)(m_parent ? m_parent() : nullptr, &rect);
 }
+
+} // namespace qxm7740

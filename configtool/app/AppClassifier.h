@@ -11,6 +11,8 @@
 class QLibrary;
 class QWidget;
 
+namespace qxm7740 {
+
 class CAppClassifier : public projectmodel::IClassificationLibrary {
 public:
     // parent gives the owner of the classification window at the moment it is shown; folder is
@@ -33,3 +35,5 @@ private:
     void (*m_readIcd)() = nullptr;
     void (*m_openSpy)() = nullptr;
 };
+
+} // namespace qxm7740

@@ -4,6 +4,8 @@
 #include "ConfigToolApp.h"
 #include "MainFrame.h"
 
+namespace qxm7740 {
+
 namespace {
 
 // Reports that go nowhere, for the moments without a main frame.
@@ -70,3 +72,5 @@ void CAppNetHost::PostOpenProject(const std::string& mainFile) {
 std::unique_ptr<INetWorker> MakeNetWorker(CConfigToolApp& app) {
     return std::make_unique<CNetMagThread>(std::make_unique<CAppNetHost>(app));
 }
+
+} // namespace qxm7740

@@ -6,6 +6,8 @@
 
 #include <memory>
 
+namespace qxm7740 {
+
 class CConfigToolApp;
 
 class CAppNetHost : public INetMagHost {
@@ -30,3 +32,5 @@ private:
 
 // The worker of the program: CNetMagThread over the application.
 std::unique_ptr<INetWorker> MakeNetWorker(CConfigToolApp& app);
+
+} // namespace qxm7740

@@ -4,6 +4,8 @@
 #include "editors/SaveVersionDlg.h"
 #include "MainFrame.h"
 
+namespace qxm7740 {
+
 bool CAppProjectShell::IsAdministrator() {
     return m_app.IsAdministrator();
 }
@@ -38,3 +40,5 @@ void CAppProjectShell::RepaintMainWindow() {
 void CAppProjectShell::CloseZipArchive() {
     m_app.ArchiveOps().CloseZip();
 }
+
+} // namespace qxm7740

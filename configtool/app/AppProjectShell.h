@@ -4,6 +4,8 @@
 // window's repaint and the close of the application's zip archive.
 #include "projectmodel/ProjectServices.h"
 
+namespace qxm7740 {
+
 class CConfigToolApp;
 
 class CAppProjectShell : public projectmodel::IProjectShell {
@@ -20,3 +22,5 @@ public:
 private:
     CConfigToolApp& m_app;
 };
+
+} // namespace qxm7740

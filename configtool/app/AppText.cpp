@@ -4,6 +4,8 @@
 #include "platform/Paths.h"
 #include "platform/Text.h"
 
+namespace qxm7740 {
+
 using platform::StrFormat;
 
 bool CAppText::IsAdministrator(const std::string& userName) {
@@ -68,3 +70,5 @@ CAppText::Launch CAppText::UserAdminLaunch(const std::filesystem::path& root) {
 std::string CAppText::MonitorStartFailure(const std::filesystem::path& root) {
     return "启动调试工具失败!\n目录 " + (ProgramFolder(root) / "").string() + " 中程序不存在!";
 }
+
+} // namespace qxm7740

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+namespace qxm7740 {
+
 class CAppText {
 public:
     static constexpr const char* kAdminName = "系统管理员";
@@ -48,3 +50,5 @@ public:
     // "启动调试工具失败!\n目录 <program folder>/ 中程序不存在!".
     static std::string MonitorStartFailure(const std::filesystem::path& root);
 };
+
+} // namespace qxm7740

@@ -3,7 +3,11 @@
 // holder of pointers and the project commands use for it.
 #include "projectmodel/ConfigDoc.h"
 
+namespace qxm7740 {
+
 class CConfigDoc : public projectmodel::CConfigDoc {
 public:
     CConfigDoc() = default;
 };
+
+} // namespace qxm7740

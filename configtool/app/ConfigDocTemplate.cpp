@@ -10,6 +10,8 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 
+namespace qxm7740 {
+
 using platform::Qs;
 using projectmodel::CProjectContext;
 
@@ -189,3 +191,5 @@ void CConfigDocTemplate::SortDevices(CConfigDoc* doc) {
     if (projectmodel::IProjectViews* views = doc->Views())
         views->FillDeviceList();
 }
+
+} // namespace qxm7740

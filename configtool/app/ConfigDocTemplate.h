@@ -12,8 +12,11 @@
 #include <vector>
 
 class CConfigFrame;
-class CConfigToolApp;
 class QWidget;
+
+namespace qxm7740 {
+
+class CConfigToolApp;
 
 class CConfigDocTemplate : public IProjectTemplate {
 public:
@@ -61,3 +64,5 @@ private:
     CConfigToolApp& m_app;
     std::vector<Entry> m_entries;
 };
+
+} // namespace qxm7740

@@ -16,6 +16,8 @@
 #include <QProcess>
 #include <QStringList>
 
+namespace qxm7740 {
+
 using platform::Qs;
 
 CConfigToolApp* CConfigToolApp::s_pInstance = nullptr;
@@ -242,3 +244,5 @@ void CConfigToolApp::WriteLog(const std::string& text) {
     if (m_pLog)
         m_pLog->WriteLog(text);
 }
+
+} // namespace qxm7740

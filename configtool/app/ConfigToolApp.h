@@ -19,6 +19,8 @@
 #include <string>
 #include <vector>
 
+namespace qxm7740 {
+
 class CMainFrame;
 class IProjectTemplate;
 
@@ -130,3 +132,5 @@ private:
     std::unique_ptr<COperatorLog> m_pLog;
     CArchiveOperations m_archive;
 };
+
+} // namespace qxm7740

@@ -32,6 +32,8 @@
 #include <QToolBar>
 #include <QTreeWidget>
 
+namespace qxm7740 {
+
 using platform::Answer;
 using platform::Buttons;
 using platform::Icon;
@@ -605,3 +607,5 @@ void CMainFrame::OnImportScd() {
     if (!path.empty())
         t->ImportScd(doc, path);
 }
+
+} // namespace qxm7740

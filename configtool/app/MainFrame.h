@@ -20,16 +20,19 @@
 #include <string>
 #include <vector>
 
-class CConfigDoc;
-class CConfigToolApp;
-class CMainTabBar;
-class IProjectTemplate;
 class QAction;
 class QLabel;
 class QMdiArea;
 class QMenu;
 class QTimer;
 class QTreeWidget;
+
+namespace qxm7740 {
+
+class CConfigDoc;
+class CConfigToolApp;
+class CMainTabBar;
+class IProjectTemplate;
 
 class CMainFrame : public QMainWindow, public ILinkReport {
     Q_OBJECT
@@ -139,3 +142,5 @@ private:
     std::string m_strNewProjectFolder;
     std::string m_strNewProjectName;
 };
+
+} // namespace qxm7740

@@ -8,6 +8,8 @@
 #include <memory>
 #include <string>
 
+namespace qxm7740 {
+
 class INetWorker {
 public:
     // The meaning of each event index.
@@ -32,3 +34,5 @@ public:
     // Waits up to the time-out for the thread to have ended (and joins it); true when it has.
     virtual bool WaitStopped(std::chrono::milliseconds timeout) = 0;
 };
+
+} // namespace qxm7740

@@ -9,6 +9,8 @@
 
 class QMdiSubWindow;
 
+namespace qxm7740 {
+
 class IProjectTemplate : public IDocTemplate {
 public:
     // A new project document named by the new-project wizard, with its child window shown;
@@ -42,3 +44,5 @@ public:
     // Rebuilds the project tree of the workspace bar.
     virtual void RebuildTree() = 0;
 };
+
+} // namespace qxm7740

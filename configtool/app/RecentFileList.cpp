@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+namespace qxm7740 {
+
 void CRecentFileList::Add(const std::string& path) {
     if (path.empty())
         return;
@@ -28,3 +30,5 @@ std::string CRecentFileList::MenuText(std::size_t i) const {
         return {};
     return platform::StrFormat("&%zu %s", i + 1, m_paths[i].c_str());
 }
+
+} // namespace qxm7740

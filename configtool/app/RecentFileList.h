@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+namespace qxm7740 {
+
 class CRecentFileList {
 public:
     static constexpr std::size_t kSize = 4;
@@ -21,3 +23,5 @@ private:
     std::size_t m_nSize;
     std::vector<std::string> m_paths;
 };
+
+} // namespace qxm7740

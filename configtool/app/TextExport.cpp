@@ -6,6 +6,8 @@
 #include <array>
 #include <string_view>
 
+namespace qxm7740 {
+
 bool CTextExport::IsListView(const std::string& className) {
     // Project properties, time sources, boards, ports, device points, virtual points, voltage
     // levels, bays, equipment, the device list, the port form, unit detail and equipment detail.
@@ -54,3 +56,5 @@ std::string CTextExport::Build(const std::string& name, const std::vector<std::s
     }
     return platform::ToGbk(text);
 }
+
+} // namespace qxm7740

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+namespace qxm7740 {
+
 class CTextExport {
 public:
     // Column titles and tab captions are read into 50-byte buffers.
@@ -24,3 +26,5 @@ public:
     static std::string Build(const std::string& name, const std::vector<std::string>& columns,
                              const std::vector<std::vector<std::string>>& rows);
 };
+
+} // namespace qxm7740

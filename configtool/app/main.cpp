@@ -51,17 +51,17 @@ int main(int argc, char** argv) {
 
     int result = 0;
     {
-        CConfigToolApp app;
+        qxm7740::CConfigToolApp app;
         // The project document reaches the shell, the classification library and the projects
         // through these; they go before the application object does.
-        CConfigDocTemplate docTemplate(app);
-        CAppProjectShell shell(app);
-        CAppClassifier classifier([&app]() -> QWidget* { return app.GetMainFrame(); });
+        qxm7740::CConfigDocTemplate docTemplate(app);
+        qxm7740::CAppProjectShell shell(app);
+        qxm7740::CAppClassifier classifier([&app]() -> QWidget* { return app.GetMainFrame(); });
         projectmodel::CProjectContext& context = projectmodel::CProjectContext::Instance();
         context.SetShell(&shell);
         context.SetClassifier(&classifier);
         app.SetProjectTemplate(&docTemplate);
-        app.SetWorkerFactory(MakeNetWorker);
+        app.SetWorkerFactory(qxm7740::MakeNetWorker);
         if (app.InitInstance(std::filesystem::current_path(), arguments)) {
             QObject::connect(&application, &QApplication::lastWindowClosed, &application,
                              &QApplication::quit);

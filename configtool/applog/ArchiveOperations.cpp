@@ -7,6 +7,8 @@
 #include <filesystem>
 #include <thread>
 
+namespace qxm7740 {
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -185,3 +187,5 @@ int CArchiveOperations::ExtractZip(const std::string& targetFolder) {
     }
     return CloseZip();
 }
+
+} // namespace qxm7740

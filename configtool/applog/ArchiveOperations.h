@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+namespace qxm7740 {
+
 // One file found by the folder walk.
 struct ZipFileItem {
     std::string path;
@@ -51,3 +53,5 @@ private:
     std::string m_iniFolder;
     int m_iThreads = 1;
 };
+
+} // namespace qxm7740

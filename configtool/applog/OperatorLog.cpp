@@ -9,6 +9,8 @@
 #include <mutex>
 #include <unistd.h>
 
+namespace qxm7740 {
+
 namespace {
 // Lines of the threads of this process go out one after the other.
 std::mutex g_logMutex;
@@ -74,3 +76,5 @@ void COperatorLog::WriteLogAt(const std::tm& time, const std::string& text) {
     }
     ::close(fd);
 }
+
+} // namespace qxm7740

@@ -7,6 +7,8 @@
 #include <filesystem>
 #include <string>
 
+namespace qxm7740 {
+
 // Where operator-log lines go: the log itself, or a recorder in tests.
 class ILogSink {
 public:
@@ -32,3 +34,5 @@ public:
 private:
     std::filesystem::path m_logFolder;
 };
+
+} // namespace qxm7740

@@ -16,6 +16,8 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
+namespace qxm7740 {
+
 using platform::Qs;
 using platform::Ss;
 
@@ -101,3 +103,5 @@ void CConnectParamDlg::accept() {
     s.Save(programFolder_);
     QDialog::accept();
 }
+
+} // namespace qxm7740

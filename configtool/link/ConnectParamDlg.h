@@ -9,6 +9,8 @@
 class QLineEdit;
 class QSpinBox;
 
+namespace qxm7740 {
+
 class CConnectParamDlg : public QDialog {
 public:
     explicit CConnectParamDlg(std::filesystem::path programFolder, QWidget* parent = nullptr);
@@ -28,3 +30,5 @@ private:
     std::array<QSpinBox*, 4> octets_{};
     QLineEdit* portEdit_ = nullptr;
 };
+
+} // namespace qxm7740

@@ -12,6 +12,8 @@
 #include <filesystem>
 #include <limits>
 
+namespace qxm7740 {
+
 using namespace linkframe;
 
 namespace {
@@ -630,3 +632,5 @@ void CDeviceLink::LogError(const std::string& text) {
 std::unique_ptr<CDeviceLink> MakeDeviceLink(ILinkReport* report) {
     return std::make_unique<CDeviceLink>(std::make_unique<unitlink::CNetSocket>(), report);
 }
+
+} // namespace qxm7740

@@ -17,6 +17,8 @@
 #include <string>
 #include <vector>
 
+namespace qxm7740 {
+
 class CDeviceLink : public unitlink::ILinkTransportEvents {
 public:
     static constexpr int kRingSize = 32768;
@@ -146,3 +148,5 @@ private:
 
 // A link with the production transport (a TCP socket), made on the user-interface thread.
 std::unique_ptr<CDeviceLink> MakeDeviceLink(ILinkReport* report);
+
+} // namespace qxm7740

@@ -11,6 +11,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+namespace qxm7740 {
+
 using platform::Qs;
 using platform::Ss;
 
@@ -81,3 +83,5 @@ void CFileDownloadDlg::accept() {
     m_target = Ss(targetEdit_->text());
     QDialog::accept();
 }
+
+} // namespace qxm7740

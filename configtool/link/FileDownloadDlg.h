@@ -8,6 +8,8 @@
 class QComboBox;
 class QLineEdit;
 
+namespace qxm7740 {
+
 class CFileDownloadDlg : public QDialog {
 public:
     explicit CFileDownloadDlg(QWidget* parent = nullptr);
@@ -28,3 +30,5 @@ private:
     QLineEdit* targetEdit_ = nullptr;
     QComboBox* boardCombo_ = nullptr;
 };
+
+} // namespace qxm7740

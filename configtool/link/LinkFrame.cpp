@@ -2,6 +2,8 @@
 
 #include "platform/Prompt.h"
 
+namespace qxm7740 {
+
 int CLinkFrame::Allocate(int n) {
     if (n > kMaxSize || n < 0) {
         platform::MessageBox("缓冲区越限，创建失败！");
@@ -26,3 +28,5 @@ void CLinkFrame::SetBoard(std::uint8_t board) {
     if (data_.size() >= linkframe::kHeaderSize)
         data_[linkframe::kOffBoard] = board;
 }
+
+} // namespace qxm7740

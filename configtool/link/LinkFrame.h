@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <vector>
 
+namespace qxm7740 {
+
 // One outgoing frame of the configuration tool.
 class CLinkFrame {
 public:
@@ -30,3 +32,5 @@ public:
 private:
     std::vector<std::uint8_t> data_;
 };
+
+} // namespace qxm7740

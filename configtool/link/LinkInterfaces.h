@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+namespace qxm7740 {
+
 // The three colours of monitor lines: sent (green), received (navy) and error (maroon).
 enum class LinkColour { Sent, Received, Error };
 
@@ -25,3 +27,5 @@ public:
     virtual void MonitorText(LinkColour colour, const std::string& text) = 0;
     virtual void MonitorBytes(LinkColour colour, const std::uint8_t* data, std::size_t size) = 0;
 };
+
+} // namespace qxm7740

@@ -4,6 +4,8 @@
 #include "platform/Profile.h"
 #include "platform/Text.h"
 
+namespace qxm7740 {
+
 std::filesystem::path CLinkSettings::FilePath(const std::filesystem::path& programFolder) {
     return platform::FindNoCase(programFolder, kFileName);
 }
@@ -35,3 +37,5 @@ bool CLinkSettings::Save(const std::filesystem::path& programFolder) const {
 std::string CLinkSettings::AddressText() const {
     return platform::StrFormat("%d.%d.%d.%d", octets[0], octets[1], octets[2], octets[3]);
 }
+
+} // namespace qxm7740

@@ -5,6 +5,8 @@
 #include <filesystem>
 #include <string>
 
+namespace qxm7740 {
+
 class CLinkSettings {
 public:
     static constexpr const char* kFileName = "QXM7740CFGTool.INI";
@@ -26,3 +28,5 @@ public:
     std::array<int, 4> octets = kDefaultAddress;
     int port = kDefaultPort;
 };
+
+} // namespace qxm7740

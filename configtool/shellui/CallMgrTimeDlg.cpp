@@ -10,6 +10,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+namespace qxm7740 {
+
 CCallMgrTimeDlg::CCallMgrTimeDlg(QWidget* parent) : QDialog(parent) {
     setObjectName("callMgrTimeDlg");
     setWindowTitle("召唤管理机时间");
@@ -35,3 +37,5 @@ void CCallMgrTimeDlg::accept() {
     m_nBoard = m_pBoard->currentData().toInt();
     QDialog::accept();
 }
+
+} // namespace qxm7740

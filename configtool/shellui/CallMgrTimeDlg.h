@@ -4,6 +4,8 @@
 
 class QComboBox;
 
+namespace qxm7740 {
+
 class CCallMgrTimeDlg : public QDialog {
     Q_OBJECT
 public:
@@ -18,3 +20,5 @@ private:
     int m_nBoard = 0;
     QComboBox* m_pBoard;
 };
+
+} // namespace qxm7740

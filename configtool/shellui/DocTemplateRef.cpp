@@ -1,5 +1,7 @@
 #include "DocTemplateRef.h"
 
+namespace qxm7740 {
+
 QWidget* CDocTemplateRef::GetFirstView() const {
     if (!m_pDocTemplate)
         return nullptr;
@@ -9,3 +11,5 @@ QWidget* CDocTemplateRef::GetFirstView() const {
     const std::vector<QWidget*> views = m_pDocTemplate->GetViews(docs.front());
     return views.empty() ? nullptr : views.front();
 }
+
+} // namespace qxm7740

@@ -7,8 +7,11 @@
 
 class QWidget;
 class QMdiSubWindow;
-class CConfigDoc;
 class CConfigOverView;
+
+namespace qxm7740 {
+
+class CConfigDoc;
 class CDebugTextView;
 
 // What the holder needs of the project document template: its open documents in opening order,
@@ -44,3 +47,5 @@ public:
     // The project document template, set at start-up.
     IDocTemplate* m_pDocTemplate = nullptr;
 };
+
+} // namespace qxm7740

@@ -15,6 +15,8 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+namespace qxm7740 {
+
 using platform::Qs;
 using platform::Ss;
 
@@ -141,3 +143,5 @@ void CDownloadMgrIPDlg::accept() {
         return;
     QDialog::accept();
 }
+
+} // namespace qxm7740

@@ -10,6 +10,8 @@ class QLineEdit;
 class QPushButton;
 class QTableWidget;
 
+namespace qxm7740 {
+
 class CDownloadMgrIPDlg : public QDialog {
     Q_OBJECT
 public:
@@ -44,3 +46,5 @@ private:
     QTableWidget* m_pList;
     QPushButton* m_pRead;
 };
+
+} // namespace qxm7740

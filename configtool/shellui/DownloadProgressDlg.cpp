@@ -8,6 +8,8 @@
 #include <QProgressBar>
 #include <QVBoxLayout>
 
+namespace qxm7740 {
+
 using platform::Qs;
 
 CDownloadProgressDlg::CDownloadProgressDlg(QWidget* parent) : QDialog(parent) {
@@ -64,3 +66,5 @@ void CDownloadProgressDlg::reject() {
     UserClosed();
     QDialog::reject();
 }
+
+} // namespace qxm7740

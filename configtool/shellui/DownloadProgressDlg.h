@@ -10,6 +10,8 @@
 class QLabel;
 class QProgressBar;
 
+namespace qxm7740 {
+
 class CDownloadProgressDlg : public QDialog {
     Q_OBJECT
 public:
@@ -42,3 +44,5 @@ private:
     QProgressBar* m_pProgress;
     QLabel* m_pText;
 };
+
+} // namespace qxm7740

@@ -2,6 +2,8 @@
 
 #include <QTabWidget>
 
+namespace qxm7740 {
+
 CMainTabBar::CMainTabBar(const QString& caption, QWidget* parent) : QDockWidget(caption, parent) {
     setObjectName("mainTabBar");
     m_pTabs = new QTabWidget(this);
@@ -26,3 +28,5 @@ int CMainTabBar::GetViewCount() const {
 void CMainTabBar::SetActiveView(int index) {
     m_pTabs->setCurrentIndex(index);
 }
+
+} // namespace qxm7740

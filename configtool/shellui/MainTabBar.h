@@ -8,6 +8,8 @@
 
 class QTabWidget;
 
+namespace qxm7740 {
+
 class CMainTabBar : public QDockWidget {
     Q_OBJECT
 public:
@@ -29,3 +31,5 @@ public:
 private:
     QTabWidget* m_pTabs;
 };
+
+} // namespace qxm7740

@@ -5,6 +5,8 @@
 #include "platform/Text.h"
 #include "platform/TextFile.h"
 
+namespace qxm7740 {
+
 namespace {
 
 const char* const kKeys[3] = {"ip-address=", "subnet-mask=", "router="};
@@ -108,3 +110,5 @@ bool CMgrIpFile::Write(const std::filesystem::path& path, const Rows& rows) {
         platform::MessageBox("管理机IP配置文件创建失败！");
     return ok;
 }
+
+} // namespace qxm7740

@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+namespace qxm7740 {
+
 struct CMgrIpRow {
     std::string address; // "ip-address="
     std::string mask;    // "subnet-mask="
@@ -47,3 +49,5 @@ public:
     // and gives false when it cannot be written.
     static bool Write(const std::filesystem::path& path, const Rows& rows);
 };
+
+} // namespace qxm7740

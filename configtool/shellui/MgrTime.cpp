@@ -5,6 +5,8 @@
 #include <chrono>
 #include <ctime>
 
+namespace qxm7740 {
+
 namespace {
 const unsigned kMin[CMgrTime::FieldCount] = {0, 1, 1, 0, 0, 0, 0};
 const unsigned kMax[CMgrTime::FieldCount] = {3000, 12, 31, 23, 59, 59, 999};
@@ -68,3 +70,5 @@ bool CMgrTime::ParseChecked(const std::array<std::string, FieldCount>& texts, in
     }
     return true;
 }
+
+} // namespace qxm7740

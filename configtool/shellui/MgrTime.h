@@ -3,6 +3,8 @@
 #include <array>
 #include <string>
 
+namespace qxm7740 {
+
 struct CMgrTime {
     enum Field { Year, Month, Day, Hour, Minute, Second, Millisecond, FieldCount };
 
@@ -19,3 +21,5 @@ struct CMgrTime {
     // the result is false; values keeps what was parsed before it.
     bool ParseChecked(const std::array<std::string, FieldCount>& texts, int& field, std::string& message);
 };
+
+} // namespace qxm7740

@@ -4,6 +4,8 @@
 
 #include <system_error>
 
+namespace qxm7740 {
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -54,3 +56,5 @@ bool CProjectFolderRules::RemoveProject(std::string_view folder, std::string_vie
     fs::remove_all(path, ec);
     return !fs::exists(fs::symlink_status(path, ec));
 }
+
+} // namespace qxm7740

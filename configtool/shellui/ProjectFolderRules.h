@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+namespace qxm7740 {
+
 class CProjectFolderRules {
 public:
     enum class Check { Ok, Empty, BadName, Exists };
@@ -30,3 +32,5 @@ public:
     // removed itself, never what it points to. True when nothing of it is left.
     static bool RemoveProject(std::string_view folder, std::string_view name);
 };
+
+} // namespace qxm7740

@@ -10,6 +10,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+namespace qxm7740 {
+
 using platform::Qs;
 
 CRestartDlg::CRestartDlg(QWidget* parent) : QDialog(parent) {
@@ -39,3 +41,5 @@ void CRestartDlg::accept() {
     m_nBoard = m_pBoard->currentData().toInt();
     QDialog::accept();
 }
+
+} // namespace qxm7740

@@ -4,6 +4,8 @@
 
 class QComboBox;
 
+namespace qxm7740 {
+
 class CRestartDlg : public QDialog {
     Q_OBJECT
 public:
@@ -23,3 +25,5 @@ private:
     int m_nBoard = kAllBoards;
     QComboBox* m_pBoard;
 };
+
+} // namespace qxm7740

@@ -15,6 +15,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+namespace qxm7740 {
+
 using platform::Qs;
 using platform::Ss;
 
@@ -78,3 +80,5 @@ void CSaveConfigDlg::accept() {
     m_strProjectName = name;
     QDialog::accept();
 }
+
+} // namespace qxm7740

@@ -6,6 +6,8 @@
 class QLineEdit;
 class QPushButton;
 
+namespace qxm7740 {
+
 class CSaveConfigDlg : public QDialog {
     Q_OBJECT
 public:
@@ -30,3 +32,5 @@ private:
     QLineEdit* m_pPath;
     QPushButton* m_pBrowse;
 };
+
+} // namespace qxm7740

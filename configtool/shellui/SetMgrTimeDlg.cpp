@@ -14,6 +14,8 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+namespace qxm7740 {
+
 using platform::Qs;
 using platform::Ss;
 
@@ -125,3 +127,5 @@ void CSetMgrTimeDlg::done(int result) {
     m_bNeedInit = true;
     QDialog::done(result);
 }
+
+} // namespace qxm7740

@@ -10,6 +10,8 @@ class QComboBox;
 class QLineEdit;
 class QRadioButton;
 
+namespace qxm7740 {
+
 // Fills a board combo with "板卡0" to "板卡<count-1>" (item data 0 to count-1).
 void FillMgrBoardCombo(QComboBox& combo, int count = 3);
 
@@ -51,3 +53,5 @@ private:
     QRadioButton* m_pSetTime;
     std::array<QLineEdit*, CMgrTime::FieldCount> m_edits{};
 };
+
+} // namespace qxm7740

@@ -2,6 +2,8 @@
 
 #include "platform/Text.h"
 
+namespace qxm7740 {
+
 std::string CTextFormat::Line(std::string_view text, bool newline) {
     std::string out(text);
     if (newline)
@@ -17,3 +19,5 @@ std::string CTextFormat::Hex(const std::uint8_t* bytes, std::size_t count, bool 
         out += '\n';
     return out;
 }
+
+} // namespace qxm7740

@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+namespace qxm7740 {
+
 class CTextFormat {
 public:
     // The text, followed by a line break when newline is set.
@@ -14,3 +16,5 @@ public:
     // more line break at the end with newline. "" for no bytes.
     static std::string Hex(const std::uint8_t* bytes, std::size_t count, bool newline, int bytesPerLine = 16);
 };
+
+} // namespace qxm7740

@@ -10,6 +10,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+namespace qxm7740 {
+
 using platform::Qs;
 using platform::Ss;
 
@@ -53,3 +55,5 @@ void CTextMatchDlg::done(int result) {
         LoadControls();
     QDialog::done(result);
 }
+
+} // namespace qxm7740

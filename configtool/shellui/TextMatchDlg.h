@@ -7,6 +7,8 @@
 class QCheckBox;
 class QLineEdit;
 
+namespace qxm7740 {
+
 class CTextMatchDlg : public QDialog {
     Q_OBJECT
 public:
@@ -29,3 +31,5 @@ private:
     QCheckBox* m_pWholeWord;
     QCheckBox* m_pMatchCase;
 };
+
+} // namespace qxm7740

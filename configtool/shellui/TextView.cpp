@@ -13,6 +13,8 @@
 
 #include <algorithm>
 
+namespace qxm7740 {
+
 using platform::Qs;
 
 const QColor CTextView::kBackground(0xDF, 0xDF, 0xDF);
@@ -227,3 +229,5 @@ void CDebugTextView::contextMenuEvent(QContextMenuEvent* event) {
     menu->exec(event->globalPos());
     event->accept();
 }
+
+} // namespace qxm7740

@@ -14,6 +14,9 @@
 #include <vector>
 
 class QMenu;
+
+namespace qxm7740 {
+
 class CTextMatchDlg;
 
 class CTextView : public QTextEdit {
@@ -115,3 +118,5 @@ class CConfigTextView : public CTextView {
 public:
     using CTextView::CTextView;
 };
+
+} // namespace qxm7740

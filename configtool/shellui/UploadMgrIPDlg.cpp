@@ -11,6 +11,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+namespace qxm7740 {
+
 using platform::Ss;
 
 CUploadMgrIPDlg::CUploadMgrIPDlg(QWidget* parent) : QDialog(parent) {
@@ -33,3 +35,5 @@ void CUploadMgrIPDlg::accept() {
     m_strFileName = CMgrIpFile::FileNameFor(number);
     QDialog::accept();
 }
+
+} // namespace qxm7740

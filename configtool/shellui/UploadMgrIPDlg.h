@@ -5,6 +5,8 @@
 
 class QLineEdit;
 
+namespace qxm7740 {
+
 class CUploadMgrIPDlg : public QDialog {
     Q_OBJECT
 public:
@@ -17,3 +19,5 @@ private:
     std::string m_strFileName;
     QLineEdit* m_pNumber;
 };
+
+} // namespace qxm7740

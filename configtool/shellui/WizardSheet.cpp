@@ -15,6 +15,8 @@
 #include <QPlainTextEdit>
 #include <QVBoxLayout>
 
+namespace qxm7740 {
+
 using platform::Qs;
 using platform::Ss;
 
@@ -144,3 +146,5 @@ CWizardSheet::CWizardSheet(const std::string& rootFolder, QWidget* parent)
     addPage(new CWizard2Page(*this));
     addPage(new CWizard3Page(*this));
 }
+
+} // namespace qxm7740

@@ -9,6 +9,9 @@
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
+
+namespace qxm7740 {
+
 class CWizardSheet;
 
 class CWizard1Page : public QWizardPage {
@@ -69,3 +72,5 @@ private:
     std::string m_strFolder;
     std::string m_strName;
 };
+
+} // namespace qxm7740

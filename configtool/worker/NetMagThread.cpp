@@ -10,6 +10,8 @@
 #include <algorithm>
 #include <system_error>
 
+namespace qxm7740 {
+
 namespace fs = std::filesystem;
 using platform::StrFormat;
 
@@ -536,3 +538,5 @@ int CNetMagThread::DownloadOneFile() {
     m_host->Report().CloseWait();
     return result;
 }
+
+} // namespace qxm7740

@@ -21,6 +21,8 @@ namespace projectmodel {
 class CConfigDoc;
 }
 
+namespace qxm7740 {
+
 // What the worker uses of the application. Called from the worker thread.
 class INetMagHost {
 public:
@@ -116,3 +118,5 @@ private:
     std::condition_variable m_doneCv;
     bool m_done = false;
 };
+
+} // namespace qxm7740

@@ -9,6 +9,8 @@
 
 #include <memory>
 
+using namespace qxm7740;
+
 namespace fs = std::filesystem;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

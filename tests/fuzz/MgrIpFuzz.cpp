@@ -5,6 +5,8 @@
 
 #include <string>
 
+using namespace qxm7740;
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     fuzzsupport::InstallQuietPrompt();
     CMgrIpFile::Rows rows;

@@ -15,6 +15,8 @@
 #include <QTabBar>
 #include <QTableWidget>
 
+using namespace qxm7740;
+
 using namespace projectmodel;
 using platform::Answer;
 namespace fs = std::filesystem;

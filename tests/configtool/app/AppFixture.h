@@ -20,6 +20,9 @@
 #include <string>
 #include <vector>
 
+// The tests reach the main tool's classes by their short names.
+using namespace qxm7740;
+
 namespace apptest {
 
 // The transport under the link: connects when told to, keeps what was sent.

@@ -9,6 +9,8 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 
+using namespace qxm7740;
+
 namespace fs = std::filesystem;
 
 TEST(AppText, AdministratorIsTheExactName) {

@@ -29,6 +29,8 @@
 #include <QTimer>
 #include <string>
 
+using namespace qxm7740;
+
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
     std::setlocale(LC_NUMERIC, "C");

@@ -15,6 +15,8 @@
 #include <QThread>
 #include <thread>
 
+using namespace qxm7740;
+
 namespace fs = std::filesystem;
 using namespace apptest;
 using platform::Ss;

@@ -8,6 +8,8 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 
+using namespace qxm7740;
+
 namespace fs = std::filesystem;
 
 namespace apptest {

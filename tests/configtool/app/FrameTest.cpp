@@ -18,6 +18,8 @@
 #include <QLineEdit>
 #include <thread>
 
+using namespace qxm7740;
+
 namespace fs = std::filesystem;
 using namespace apptest;
 using platform::Answer;

@@ -16,6 +16,8 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 
+using namespace qxm7740;
+
 namespace fs = std::filesystem;
 using platform::Qs;
 using platform::Ss;

@@ -20,6 +20,8 @@
 #include <QMdiSubWindow>
 #include <QTabBar>
 
+using namespace qxm7740;
+
 namespace fs = std::filesystem;
 using platform::Qs;
 using platform::Ss;

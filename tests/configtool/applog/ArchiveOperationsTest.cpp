@@ -8,6 +8,8 @@
 #include <map>
 #include <random>
 
+using namespace qxm7740;
+
 namespace fs = std::filesystem;
 using testsupport::TempDir;
 

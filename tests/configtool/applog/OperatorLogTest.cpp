@@ -10,6 +10,8 @@
 #include <sstream>
 #include <thread>
 
+using namespace qxm7740;
+
 using testsupport::TempDir;
 
 namespace {

@@ -17,6 +17,8 @@
 #include <random>
 #include <thread>
 
+using namespace qxm7740;
+
 using namespace linktest;
 using testsupport::ReadBytes;
 using testsupport::TempDir;

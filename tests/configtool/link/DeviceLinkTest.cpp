@@ -9,6 +9,8 @@
 #include <fstream>
 #include <gtest/gtest.h>
 
+using namespace qxm7740;
+
 using namespace linktest;
 using testsupport::ReadBytes;
 using testsupport::WriteBytes;

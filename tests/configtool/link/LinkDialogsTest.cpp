@@ -14,6 +14,8 @@
 #include <QPushButton>
 #include <QSpinBox>
 
+using namespace qxm7740;
+
 using platform::Qs;
 using platform::Ss;
 

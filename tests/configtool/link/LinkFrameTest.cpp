@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace qxm7740;
+
 using namespace linkframe;
 
 TEST(LinkFrame, BuildHeaderOfTypeByteAlone) {

@@ -10,6 +10,9 @@
 #include <string>
 #include <vector>
 
+// The tests reach the main tool's classes by their short names.
+using namespace qxm7740;
+
 namespace linktest {
 
 using Bytes = std::vector<std::uint8_t>;

@@ -19,6 +19,8 @@
 #include <QRadioButton>
 #include <QTableWidget>
 
+using namespace qxm7740;
+
 namespace fs = std::filesystem;
 using platform::Qs;
 using testsupport::PromptRecorder;

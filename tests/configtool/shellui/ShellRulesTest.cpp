@@ -12,6 +12,8 @@
 #include <gtest/gtest.h>
 #include <vector>
 
+using namespace qxm7740;
+
 namespace fs = std::filesystem;
 using testsupport::PromptRecorder;
 using testsupport::TempDir;

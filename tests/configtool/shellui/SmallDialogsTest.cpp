@@ -23,6 +23,8 @@
 #include <QPushButton>
 #include <QTabWidget>
 
+using namespace qxm7740;
+
 using platform::Qs;
 using testsupport::PromptRecorder;
 

@@ -16,6 +16,8 @@
 #include <QTextDocument>
 #include <vector>
 
+using namespace qxm7740;
+
 using platform::Qs;
 
 namespace {

@@ -10,6 +10,8 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 
+using namespace qxm7740;
+
 namespace fs = std::filesystem;
 using platform::Answer;
 using platform::Qs;

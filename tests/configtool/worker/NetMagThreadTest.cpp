@@ -12,6 +12,8 @@
 #include <mutex>
 #include <QCoreApplication>
 
+using namespace qxm7740;
+
 using testsupport::ReadBytes;
 
 namespace workertest {

@@ -11,6 +11,9 @@
 #include <QProcess>
 #include <string>
 
+// The tests reach the main tool's classes by their short names.
+using namespace qxm7740;
+
 namespace workertest {
 
 namespace fs = std::filesystem;

@@ -19,6 +19,8 @@
 #include <string>
 #include <thread>
 
+using namespace qxm7740;
+
 namespace {
 
 const char* ColourName(LinkColour c) {

@@ -33,6 +33,8 @@
 #include <string>
 #include <vector>
 
+using namespace qxm7740;
+
 using namespace projectmodel;
 namespace fs = std::filesystem;
 
