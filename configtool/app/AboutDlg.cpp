@@ -1,6 +1,6 @@
-#include "AboutDlg.h"
+#include "configtool/app/AboutDlg.h"
 
-#include "AppText.h"
+#include "configtool/model/AppText.h"
 #include "platform/ui/WidgetPrompt.h"
 
 #include <QDialogButtonBox>

@@ -1,4 +1,4 @@
-#include "AppClassifier.h"
+#include "configtool/app/AppClassifier.h"
 
 #include "iedinterface/views/IcdInterface.h"
 #include "platform/Prompt.h"
@@ -24,7 +24,8 @@ CAppClassifier::~CAppClassifier() = default;
 
 std::filesystem::path CAppClassifier::LibraryPath() const {
     const std::filesystem::path folder =
-        m_folder.empty() ? std::filesystem::path(platform::Ss(QCoreApplication::applicationDirPath())) : m_folder;
+        m_folder.empty() ? std::filesystem::path(platform::Ss(QCoreApplication::applicationDirPath()))
+                         : m_folder;
     return folder / kLibraryFile;
 }
 

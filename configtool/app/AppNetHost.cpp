@@ -1,8 +1,8 @@
-#include "AppNetHost.h"
+#include "configtool/app/AppNetHost.h"
 
-#include "ConfigDoc.h"
-#include "ConfigToolApp.h"
-#include "MainFrame.h"
+#include "configtool/app/ConfigDoc.h"
+#include "configtool/app/ConfigToolApp.h"
+#include "configtool/app/MainFrame.h"
 
 namespace qxm7740 {
 

@@ -1,8 +1,8 @@
-#include "AppProjectShell.h"
+#include "configtool/app/AppProjectShell.h"
 
-#include "ConfigToolApp.h"
+#include "configtool/app/ConfigToolApp.h"
+#include "configtool/app/MainFrame.h"
 #include "editors/SaveVersionDlg.h"
-#include "MainFrame.h"
 
 namespace qxm7740 {
 

@@ -1,8 +1,8 @@
-#include "ConfigDocTemplate.h"
+#include "configtool/app/ConfigDocTemplate.h"
 
-#include "ConfigToolApp.h"
+#include "configtool/app/ConfigToolApp.h"
+#include "configtool/app/MainFrame.h"
 #include "editors/ConfigFrame.h"
-#include "MainFrame.h"
 #include "platform/ui/WidgetPrompt.h"
 #include "projectmodel/ProjectContext.h"
 

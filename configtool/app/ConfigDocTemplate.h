@@ -4,8 +4,8 @@
 // window of the main frame's work area, filled from the project tree. It keeps the
 // application's projects and library folders and the project model's in step, since both the
 // document and the worker read them.
-#include "ConfigDoc.h"
-#include "ProjectTemplate.h"
+#include "configtool/app/ConfigDoc.h"
+#include "configtool/app/ProjectTemplate.h"
 
 #include <memory>
 #include <QPointer>

@@ -1,15 +1,15 @@
-#include "ConfigToolApp.h"
+#include "configtool/app/ConfigToolApp.h"
 
-#include "AboutDlg.h"
-#include "AppText.h"
+#include "configtool/app/AboutDlg.h"
+#include "configtool/app/MainFrame.h"
+#include "configtool/app/ProjectTemplate.h"
 #include "configtool/link/ConnectParamDlg.h"
 #include "configtool/link/FileDownloadDlg.h"
+#include "configtool/model/AppText.h"
 #include "configtool/shellui/RestartDlg.h"
-#include "MainFrame.h"
 #include "platform/Paths.h"
 #include "platform/Prompt.h"
 #include "platform/ui/WidgetPrompt.h"
-#include "ProjectTemplate.h"
 
 #include <cstdlib>
 #include <QCoreApplication>

@@ -1,19 +1,19 @@
-#include "MainFrame.h"
+#include "configtool/app/MainFrame.h"
 
+#include "configtool/app/ConfigToolApp.h"
+#include "configtool/app/ProjectTemplate.h"
+#include "configtool/model/TextExport.h"
 #include "configtool/shellui/DownloadProgressDlg.h"
 #include "configtool/shellui/MainTabBar.h"
 #include "configtool/shellui/SaveConfigDlg.h"
 #include "configtool/shellui/TextView.h"
 #include "configtool/shellui/WizardSheet.h"
-#include "ConfigToolApp.h"
 #include "editors/ConfigOverView.h"
 #include "platform/Prompt.h"
 #include "platform/Text.h"
 #include "platform/TextFile.h"
 #include "platform/ui/WidgetPrompt.h"
 #include "projectmodel/ProjectContext.h"
-#include "ProjectTemplate.h"
-#include "TextExport.h"
 
 #include <QAction>
 #include <QApplication>

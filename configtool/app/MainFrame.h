@@ -7,9 +7,9 @@
 // worker thread; they run on the user-interface thread while the worker waits, as sent messages
 // did. No widget is touched from the worker.
 #include "configtool/link/LinkInterfaces.h"
+#include "configtool/model/RecentFileList.h"
 #include "configtool/shellui/DownloadProgressDlg.h"
 #include "configtool/shellui/TextView.h"
-#include "RecentFileList.h"
 
 #include <cstdint>
 #include <functional>

@@ -1,4 +1,4 @@
-#include "ArchiveOperations.h"
+#include "configtool/applog/ArchiveOperations.h"
 
 #include "platform/Gbk.h"
 #include "platform/Text.h"

@@ -2,7 +2,7 @@
 // The main tool's operations on its one zip archive: create or open an archive, pack a folder
 // tree into it, unpack it below a target folder, close it. Every failure of the archive is caught
 // here and reported as an operator-log line; after a failure the archive is closed.
-#include "OperatorLog.h"
+#include "configtool/applog/OperatorLog.h"
 #include "ziparchive/ZipArchive.h"
 
 #include <algorithm>

@@ -1,4 +1,4 @@
-#include "OperatorLog.h"
+#include "configtool/applog/OperatorLog.h"
 
 #include "platform/Gbk.h"
 #include "platform/Text.h"

@@ -1,6 +1,6 @@
-#include "ConnectParamDlg.h"
+#include "configtool/link/ConnectParamDlg.h"
 
-#include "LinkSettings.h"
+#include "configtool/link/LinkSettings.h"
 #include "platform/Prompt.h"
 #include "platform/Text.h"
 #include "platform/ui/WidgetPrompt.h"

@@ -1,4 +1,4 @@
-#include "DeviceLink.h"
+#include "configtool/link/DeviceLink.h"
 
 #include "unitlink/NetSocket.h"
 

@@ -3,8 +3,8 @@
 // frames in and out, the password challenge, one file transfer at a time in either direction, and
 // the restart command. Every monitor line goes to the report sink. All state lives on the thread
 // of the transport; the calls the worker thread makes are carried over to it and wait there.
-#include "LinkFrame.h"
-#include "LinkInterfaces.h"
+#include "configtool/link/LinkFrame.h"
+#include "configtool/link/LinkInterfaces.h"
 
 #include "unitlink/FrameCutter.h"
 #include "unitlink/LinkTransport.h"

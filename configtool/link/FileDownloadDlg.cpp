@@ -1,4 +1,4 @@
-#include "FileDownloadDlg.h"
+#include "configtool/link/FileDownloadDlg.h"
 
 #include "platform/ui/WidgetPrompt.h"
 

@@ -1,4 +1,4 @@
-#include "LinkFrame.h"
+#include "configtool/link/LinkFrame.h"
 
 #include "platform/Prompt.h"
 

@@ -1,4 +1,4 @@
-#include "LinkSettings.h"
+#include "configtool/link/LinkSettings.h"
 
 #include "platform/Paths.h"
 #include "platform/Profile.h"

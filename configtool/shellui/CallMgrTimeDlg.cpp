@@ -1,8 +1,8 @@
-#include "CallMgrTimeDlg.h"
+#include "configtool/shellui/CallMgrTimeDlg.h"
 
 #include "platform/ui/DialogButtons.h"
 
-#include "SetMgrTimeDlg.h"
+#include "configtool/shellui/SetMgrTimeDlg.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>

@@ -1,4 +1,4 @@
-#include "DocTemplateRef.h"
+#include "configtool/shellui/DocTemplateRef.h"
 
 namespace qxm7740 {
 

@@ -1,4 +1,4 @@
-#include "DownloadMgrIPDlg.h"
+#include "configtool/shellui/DownloadMgrIPDlg.h"
 
 #include "platform/Text.h"
 #include "platform/ui/WidgetPrompt.h"

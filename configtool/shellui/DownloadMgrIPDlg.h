@@ -1,7 +1,7 @@
 #pragma once
 // "下装管理机IP": the manager's network addresses, one row per network port of its three
 // processor boards, read from or written to the "<number>-PCTCP.ini" file in the working folder.
-#include "MgrIpFile.h"
+#include "configtool/model/MgrIpFile.h"
 
 #include <QDialog>
 #include <string>

@@ -1,4 +1,4 @@
-#include "DownloadProgressDlg.h"
+#include "configtool/shellui/DownloadProgressDlg.h"
 
 #include "platform/ui/WidgetPrompt.h"
 

@@ -1,4 +1,4 @@
-#include "MainTabBar.h"
+#include "configtool/shellui/MainTabBar.h"
 
 #include <QTabWidget>
 

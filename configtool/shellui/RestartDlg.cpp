@@ -1,7 +1,7 @@
-#include "RestartDlg.h"
+#include "configtool/shellui/RestartDlg.h"
 
-#include "platform/ui/DialogButtons.h"
 #include "platform/Text.h"
+#include "platform/ui/DialogButtons.h"
 #include "platform/ui/WidgetPrompt.h"
 
 #include <QComboBox>

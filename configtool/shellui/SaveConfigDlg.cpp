@@ -1,10 +1,10 @@
-#include "SaveConfigDlg.h"
+#include "configtool/shellui/SaveConfigDlg.h"
 
-#include "ProjectFolderRules.h"
+#include "configtool/model/ProjectFolderRules.h"
 
+#include "platform/Prompt.h"
 #include "platform/ui/DialogButtons.h"
 #include "platform/ui/FitText.h"
-#include "platform/Prompt.h"
 #include "platform/ui/WidgetPrompt.h"
 
 #include <QDialogButtonBox>

@@ -1,8 +1,8 @@
-#include "SetMgrTimeDlg.h"
+#include "configtool/shellui/SetMgrTimeDlg.h"
 
-#include "platform/ui/DialogButtons.h"
 #include "platform/Prompt.h"
 #include "platform/Text.h"
+#include "platform/ui/DialogButtons.h"
 #include "platform/ui/WidgetPrompt.h"
 
 #include <QComboBox>

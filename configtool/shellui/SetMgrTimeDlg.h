@@ -1,7 +1,7 @@
 #pragma once
 // "设置管理机时间": a board and the clock to set: the system time now, or a time entered field by
 // field (year 0-3000, month 1-12, day 1-31, hour 0-23, minute and second 0-59, millisecond 0-999).
-#include "MgrTime.h"
+#include "configtool/model/MgrTime.h"
 
 #include <array>
 #include <QDialog>

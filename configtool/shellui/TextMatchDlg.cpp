@@ -1,4 +1,4 @@
-#include "TextMatchDlg.h"
+#include "configtool/shellui/TextMatchDlg.h"
 
 #include "platform/ui/DialogButtons.h"
 #include "platform/ui/WidgetPrompt.h"

@@ -1,7 +1,7 @@
-#include "TextView.h"
+#include "configtool/shellui/TextView.h"
 
-#include "TextFormat.h"
-#include "TextMatchDlg.h"
+#include "configtool/model/TextFormat.h"
+#include "configtool/shellui/TextMatchDlg.h"
 
 #include "platform/ui/WidgetPrompt.h"
 

@@ -1,6 +1,6 @@
-#include "UploadMgrIPDlg.h"
+#include "configtool/shellui/UploadMgrIPDlg.h"
 
-#include "MgrIpFile.h"
+#include "configtool/model/MgrIpFile.h"
 
 #include "platform/ui/DialogButtons.h"
 #include "platform/ui/WidgetPrompt.h"

@@ -1,10 +1,10 @@
-#include "WizardSheet.h"
+#include "configtool/shellui/WizardSheet.h"
 
-#include "ProjectFolderRules.h"
+#include "configtool/model/ProjectFolderRules.h"
 
-#include "platform/ui/FitText.h"
 #include "platform/Prompt.h"
 #include "platform/Text.h"
+#include "platform/ui/FitText.h"
 #include "platform/ui/WidgetPrompt.h"
 
 #include <filesystem>

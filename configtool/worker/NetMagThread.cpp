@@ -1,4 +1,4 @@
-#include "NetMagThread.h"
+#include "configtool/worker/NetMagThread.h"
 
 #include "platform/Paths.h"
 #include "platform/Prompt.h"

@@ -1,7 +1,7 @@
 // The manager address file "<n>-PCTCP.ini": parsed into rows, formatted and parsed again.
 #include "FuzzSupport.h"
 
-#include "configtool/shellui/MgrIpFile.h"
+#include "configtool/model/MgrIpFile.h"
 
 #include <string>
 

@@ -1,4 +1,4 @@
-#include "MgrTime.h"
+#include "configtool/model/MgrTime.h"
 
 #include "platform/Text.h"
 

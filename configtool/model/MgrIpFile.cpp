@@ -1,4 +1,4 @@
-#include "MgrIpFile.h"
+#include "configtool/model/MgrIpFile.h"
 
 #include "platform/Paths.h"
 #include "platform/Prompt.h"

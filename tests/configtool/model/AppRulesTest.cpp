@@ -1,8 +1,8 @@
 // The application's texts and rules: log lines, the edition, the sibling programs' launch and the
 // text export's name and bytes.
-#include "configtool/app/AppText.h"
-#include "configtool/app/RecentFileList.h"
-#include "configtool/app/TextExport.h"
+#include "configtool/model/AppText.h"
+#include "configtool/model/RecentFileList.h"
+#include "configtool/model/TextExport.h"
 #include "platform/Gbk.h"
 #include "tests/support/TestFiles.h"
 

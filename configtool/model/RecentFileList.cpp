@@ -1,4 +1,4 @@
-#include "RecentFileList.h"
+#include "configtool/model/RecentFileList.h"
 
 #include "platform/Text.h"
 

@@ -1,4 +1,4 @@
-#include "TextExport.h"
+#include "configtool/model/TextExport.h"
 
 #include "platform/Gbk.h"
 
@@ -12,9 +12,9 @@ bool CTextExport::IsListView(const std::string& className) {
     // Project properties, time sources, boards, ports, device points, virtual points, voltage
     // levels, bays, equipment, the device list, the port form, unit detail and equipment detail.
     static constexpr std::array<std::string_view, 13> kListViews = {
-        "CConfigPrjView",      "CAdjusttimeView",       "CConfigBanView",        "CConfigPortView",
-        "CConfigGINView",      "CConfigGINVirView",     "CConfigPrjbayView",     "CConfigBayView",
-        "CConfigEquipView",    "CDevinfolistView",      "CConfigPortFormView",   "CConfigUnitDetailView",
+        "CConfigPrjView",        "CAdjusttimeView",   "CConfigBanView",      "CConfigPortView",
+        "CConfigGINView",        "CConfigGINVirView", "CConfigPrjbayView",   "CConfigBayView",
+        "CConfigEquipView",      "CDevinfolistView",  "CConfigPortFormView", "CConfigUnitDetailView",
         "CConfigEquipDetailView"};
     return std::find(kListViews.begin(), kListViews.end(), className) != kListViews.end();
 }

@@ -18,7 +18,8 @@ public:
     // Whether a pane of this class is one of the list views the export takes; other panes are
     // skipped, even when they show a list.
     static bool IsListView(const std::string& className);
-    // The title without any ":" and with "_" for each "/" (no folder in the name); with a tab, "_" and the tab's caption (at most 50 bytes).
+    // The title without any ":" and with "_" for each "/" (no folder in the name); with a tab, "_" and the
+    // tab's caption (at most 50 bytes).
     static std::string DefaultName(const std::string& title, const std::optional<std::string>& tabCaption);
     // The file's bytes (GBK, every line ended by a bare "\n"): the name, a rule of 68 "-", the
     // column titles (at most 50 bytes each) separated by tabs, an empty line, then one line of

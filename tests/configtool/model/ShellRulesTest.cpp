@@ -1,7 +1,7 @@
-#include "configtool/shellui/MgrIpFile.h"
-#include "configtool/shellui/MgrTime.h"
-#include "configtool/shellui/ProjectFolderRules.h"
-#include "configtool/shellui/TextFormat.h"
+#include "configtool/model/MgrIpFile.h"
+#include "configtool/model/MgrTime.h"
+#include "configtool/model/ProjectFolderRules.h"
+#include "configtool/model/TextFormat.h"
 
 #include "platform/Gbk.h"
 #include "tests/support/PromptRecorder.h"

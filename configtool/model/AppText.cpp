@@ -1,4 +1,4 @@
-#include "AppText.h"
+#include "configtool/model/AppText.h"
 
 #include "platform/Gbk.h"
 #include "platform/Paths.h"

@@ -1,4 +1,4 @@
-#include "TextFormat.h"
+#include "configtool/model/TextFormat.h"
 
 #include "platform/Text.h"
 
@@ -14,7 +14,8 @@ std::string CTextFormat::Line(std::string_view text, bool newline) {
 std::string CTextFormat::Hex(const std::uint8_t* bytes, std::size_t count, bool newline, int bytesPerLine) {
     if (count == 0 || bytes == nullptr)
         return {};
-    std::string out = platform::HexDump(bytes, count, bytesPerLine > 0 ? static_cast<std::size_t>(bytesPerLine) : 0);
+    std::string out =
+        platform::HexDump(bytes, count, bytesPerLine > 0 ? static_cast<std::size_t>(bytesPerLine) : 0);
     if (newline)
         out += '\n';
     return out;

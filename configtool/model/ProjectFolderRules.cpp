@@ -1,4 +1,4 @@
-#include "ProjectFolderRules.h"
+#include "configtool/model/ProjectFolderRules.h"
 
 #include "platform/Paths.h"
 
