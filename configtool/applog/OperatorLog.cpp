@@ -1,6 +1,5 @@
 #include "configtool/applog/OperatorLog.h"
 
-#include "platform/Gbk.h"
 #include "platform/Text.h"
 #include "platform/TextFile.h"
 
@@ -38,13 +37,9 @@ void COperatorLog::WriteLog(const std::string& text) {
 
 void COperatorLog::WriteLogAt(const std::tm& time, const std::string& text) {
     // Text mode: every line end inside the text becomes CR LF as well.
-    std::string line;
-    for (char c : FormatLine(time, text)) {
-        if (c == '\n' && (line.empty() || line.back() != '\r'))
-            line += '\r';
-        line += c;
-    }
-    std::string bytes = platform::ToGbk(line) + "\r\n";
+    platform::CGbkTextBuilder entry;
+    entry.WriteLine(FormatLine(time, text));
+    std::string bytes = entry.TakeBytes();
 
     std::lock_guard<std::mutex> lock(g_logMutex);
     std::error_code ec;

@@ -4,6 +4,8 @@
 #include "platform/Profile.h"
 #include "platform/Text.h"
 
+#include <cstdint>
+
 namespace qxm7740 {
 
 std::filesystem::path CLinkSettings::FilePath(const std::filesystem::path& programFolder) {
@@ -35,7 +37,10 @@ bool CLinkSettings::Save(const std::filesystem::path& programFolder) const {
 }
 
 std::string CLinkSettings::AddressText() const {
-    return platform::StrFormat("%d.%d.%d.%d", octets[0], octets[1], octets[2], octets[3]);
+    std::uint32_t address = 0;
+    for (const int octet : octets)
+        address = address << 8 | (static_cast<std::uint32_t>(octet) & 0xFFu);
+    return platform::DottedIPv4(address);
 }
 
 } // namespace qxm7740

@@ -23,6 +23,7 @@ public:
     // Writes the four octets and the port with "%d".
     bool Save(const std::filesystem::path& programFolder) const;
 
+    // The octets as the dialog's boxes hold them (0..255), in dotted form.
     std::string AddressText() const;
 
     std::array<int, 4> octets = kDefaultAddress;

@@ -43,6 +43,14 @@ TEST(OperatorLog, LinesGoToTheMonthFileInGbkWithCrLf) {
               platform::ToGbk("2026年04月01日00时00分00秒:保存工程文件，文件名：/p/a.ini\r\n"));
 }
 
+TEST(OperatorLog, LineEndsInsideTheTextBecomeCrLfOnce) {
+    TempDir tmp;
+    COperatorLog log(tmp.Path());
+    log.WriteLogAt(Local(2026, 3, 5, 7, 8, 9), "甲\n乙\r\n丙");
+    EXPECT_EQ(testsupport::ReadBytes(tmp / "LogFiles" / "2026-03.log"),
+              platform::ToGbk("2026年03月05日07时08分09秒:甲\r\n乙\r\n丙\r\n"));
+}
+
 TEST(OperatorLog, WriteLogStampsTheCurrentMonth) {
     TempDir tmp;
     COperatorLog log(tmp.Path());
