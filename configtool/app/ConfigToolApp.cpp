@@ -46,7 +46,6 @@ void CConfigToolApp::SetFoldersFrom(const std::filesystem::path& folder) {
     m_rootFolder = platform::RootFolderFrom(folder);
     m_projectsFolder = platform::JoinPath(m_rootFolder, "Project");
     m_iniFolder = platform::JoinPath(m_rootFolder, "Ini");
-    m_logFolder = platform::JoinPath(m_rootFolder, "LogFiles");
     m_pLog = std::make_unique<COperatorLog>(m_rootFolder);
     m_archive.SetIniFolder(m_iniFolder.string());
 }

@@ -80,7 +80,6 @@ public:
     const std::filesystem::path& GetRootFolder() const { return m_rootFolder; }
     const std::filesystem::path& GetProjectsFolder() const { return m_projectsFolder; }
     const std::filesystem::path& GetIniFolder() const { return m_iniFolder; }
-    const std::filesystem::path& GetLogFolder() const { return m_logFolder; }
     void SetProjectsFolder(const std::filesystem::path& folder) { m_projectsFolder = folder; }
     void SetIniFolder(const std::filesystem::path& folder);
     // Derives root, projects, Ini and log folders from a folder (cut before its "bin").
@@ -98,7 +97,6 @@ public:
 
     const std::string& GetUserName() const { return m_strUserName; }
     bool IsAdministrator() const { return m_bAdmin != 0; }
-    const std::string& GetEdition() const { return m_strEdition; }
     bool IsLinkConnected() const { return m_pLink && m_pLink->IsConnected(); }
 
     // Flags shared with the worker thread.
@@ -119,7 +117,6 @@ private:
     std::filesystem::path m_rootFolder;
     std::filesystem::path m_projectsFolder;
     std::filesystem::path m_iniFolder;
-    std::filesystem::path m_logFolder;
     std::filesystem::path m_programFolder;
     CDocTemplateRef m_docRef;
     CUserPwMgr m_userMgr;

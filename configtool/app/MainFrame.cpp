@@ -30,7 +30,6 @@
 #include <QTime>
 #include <QTimer>
 #include <QToolBar>
-#include <QTreeWidget>
 
 namespace qxm7740 {
 
@@ -190,9 +189,8 @@ void CMainFrame::CreateBars() {
     m_pWorkspaceBar->setObjectName("workspaceBar");
     auto* tree = new CConfigOverView;
     tree->OnInitialUpdate();
-    m_pProjectTree = tree;
     m_app.DocRef().m_pOverView = tree;
-    m_pWorkspaceBar->AddView("组态", m_pProjectTree, style()->standardIcon(QStyle::SP_DirIcon));
+    m_pWorkspaceBar->AddView("组态", tree, style()->standardIcon(QStyle::SP_DirIcon));
     m_pWorkspaceBar->resize(220, 200);
     addDockWidget(Qt::LeftDockWidgetArea, m_pWorkspaceBar);
     resizeDocks({m_pWorkspaceBar}, {220}, Qt::Horizontal);
@@ -223,10 +221,6 @@ void CMainFrame::SetLinkStatus(const std::string& text) {
 
 std::string CMainFrame::LinkPaneText() const {
     return Ss(m_pLinkPane->text());
-}
-
-std::string CMainFrame::ClockPaneText() const {
-    return Ss(m_pClockPane->text());
 }
 
 void CMainFrame::UpdateCommandUI() {

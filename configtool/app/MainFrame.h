@@ -25,7 +25,6 @@ class QLabel;
 class QMdiArea;
 class QMenu;
 class QTimer;
-class QTreeWidget;
 
 namespace qxm7740 {
 
@@ -37,9 +36,6 @@ class IProjectTemplate;
 class CMainFrame : public QMainWindow, public ILinkReport {
     Q_OBJECT
 public:
-    static constexpr int kLinkPane = 59143;
-    static constexpr int kClockPane = 59144;
-
     explicit CMainFrame(CConfigToolApp& app);
     ~CMainFrame() override;
 
@@ -50,17 +46,14 @@ public:
     CMainTabBar* MonitorBar() const { return m_pMonitorBar; }
     CDebugTextView* MonitorView() const { return m_pMonitorView; }
     CDownloadProgressDlg* WaitDialog() const { return m_pWaitDlg; }
-    QTreeWidget* ProjectTree() const { return m_pProjectTree; }
 
     // Link-status text of its status pane.
     const std::string& GetLinkStatus() const { return m_strLinkStatus; }
     void SetLinkStatus(const std::string& text);
-    // Status pane texts as they are shown now.
+    // The link-status pane's text as it is shown now.
     std::string LinkPaneText() const;
-    std::string ClockPaneText() const;
 
-    // Folder and name of the last project the wizard made.
-    const std::string& GetNewProjectFolder() const { return m_strNewProjectFolder; }
+    // Name of the last project the wizard made.
     const std::string& GetNewProjectName() const { return m_strNewProjectName; }
 
     // The reports of the link and the worker (callable from any thread).
@@ -128,7 +121,6 @@ private:
     QMdiArea* m_pMdiArea = nullptr;
     CMainTabBar* m_pWorkspaceBar = nullptr;
     CMainTabBar* m_pMonitorBar = nullptr;
-    QTreeWidget* m_pProjectTree = nullptr;
     // Guarded: a report arriving while the frame closes must not touch a deleted window.
     QPointer<CDebugTextView> m_pMonitorView;
     QPointer<CDownloadProgressDlg> m_pWaitDlg;

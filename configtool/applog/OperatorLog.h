@@ -25,7 +25,6 @@ public:
     // Appends one line stamped with the given local time.
     void WriteLogAt(const std::tm& time, const std::string& text);
 
-    std::filesystem::path LogFolder() const { return m_logFolder; }
     // The month's file for a local time.
     std::filesystem::path FileFor(const std::tm& time) const;
     // The line as written (UTF-8, without the line end).

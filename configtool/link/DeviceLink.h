@@ -58,7 +58,6 @@ public:
         progressBase_ = base;
         progressSpan_ = span;
     }
-    int TransferState() const { return state_; }
 
     // How long one step of a transfer (open, ready, a packet, the close) may wait for the unit.
     static constexpr std::chrono::milliseconds kStepWait{30000};

@@ -25,8 +25,4 @@ int CMainTabBar::GetViewCount() const {
     return m_pTabs->count();
 }
 
-void CMainTabBar::SetActiveView(int index) {
-    m_pTabs->setCurrentIndex(index);
-}
-
 } // namespace qxm7740

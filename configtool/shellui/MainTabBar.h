@@ -19,8 +19,6 @@ public:
     int AddView(const QString& label, QWidget* view, const QIcon& icon = QIcon());
     QWidget* GetView(int index) const;
     int GetViewCount() const;
-    // Brings the tab with the view to the front.
-    void SetActiveView(int index);
     QTabWidget* GetTabWidget() const { return m_pTabs; }
 
     // Three values the bar keeps for its owner, 0 at construction.
