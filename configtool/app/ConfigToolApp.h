@@ -5,11 +5,11 @@
 // link (parameters, connect, disconnect, download, upload, one file, restart) and those that start
 // the monitor and user administration programs. Everything else reaches it as a process-wide
 // singleton through CConfigToolApp::Instance().
-#include "configtool/app/NetWorker.h"
 #include "configtool/applog/ArchiveOperations.h"
 #include "configtool/applog/OperatorLog.h"
 #include "configtool/link/DeviceLink.h"
 #include "configtool/shellui/DocTemplateRef.h"
+#include "configtool/worker/NetWorker.h"
 #include "users/model/UserPwMgr.h"
 
 #include <atomic>

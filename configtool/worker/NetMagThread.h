@@ -4,9 +4,9 @@
 // one-file download), while the unit's replies are handled on the link's own thread. It polls the
 // link's state, drives the wait dialog's progress and writes operator-log lines. Everything it
 // needs of the application comes through INetMagHost, so the jobs also run headless.
-#include "configtool/app/NetWorker.h"
 #include "configtool/applog/ArchiveOperations.h"
 #include "configtool/link/DeviceLink.h"
+#include "configtool/worker/NetWorker.h"
 
 #include <atomic>
 #include <condition_variable>
