@@ -16,7 +16,11 @@ bool CTextExport::IsListView(const std::string& className) {
         "CConfigGINView",        "CConfigGINVirView", "CConfigPrjbayView",   "CConfigBayView",
         "CConfigEquipView",      "CDevinfolistView",  "CConfigPortFormView", "CConfigUnitDetailView",
         "CConfigEquipDetailView"};
-    return std::find(kListViews.begin(), kListViews.end(), className) != kListViews.end();
+    // The class is known by its own name, whatever namespace the view module puts it in.
+    std::string_view name = className;
+    if (const std::size_t scope = name.rfind("::"); scope != std::string_view::npos)
+        name.remove_prefix(scope + 2);
+    return std::find(kListViews.begin(), kListViews.end(), name) != kListViews.end();
 }
 
 std::string CTextExport::DefaultName(const std::string& title, const std::optional<std::string>& tabCaption) {

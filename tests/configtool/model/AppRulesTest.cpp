@@ -73,6 +73,14 @@ TEST(TextExport, DefaultNameDropsColonsAndAddsTheTab) {
     EXPECT_EQ(platform::GbkLength(CTextExport::DefaultName("T", tab)), 1u + 1u + 50u);
 }
 
+TEST(TextExport, ListViewsAreKnownByTheirClassNameInAnyNamespace) {
+    EXPECT_TRUE(CTextExport::IsListView("CConfigPrjView"));
+    EXPECT_TRUE(CTextExport::IsListView("editors::CConfigEquipDetailView"));
+    EXPECT_FALSE(CTextExport::IsListView("CConfigTreeView"));
+    EXPECT_FALSE(CTextExport::IsListView("CConfigPrjViewX"));
+    EXPECT_FALSE(CTextExport::IsListView(""));
+}
+
 TEST(TextExport, FileLayoutInGbkWithBareLineFeeds) {
     const std::string bytes = CTextExport::Build("装置列表", {"序号", "名称"}, {{"1", "装置甲"}, {"2", ""}});
     const std::string expected = "装置列表\n\n" + std::string(68, '-') + "\n序号\t名称\n\n1\t装置甲\n2\t\n";
