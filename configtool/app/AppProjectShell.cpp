@@ -1,7 +1,7 @@
 #include "AppProjectShell.h"
 
 #include "ConfigToolApp.h"
-#include "editors/SaveVersionDlg.h"
+#include "editors/views/SaveVersionDlg.h"
 #include "MainFrame.h"
 
 bool CAppProjectShell::IsAdministrator() {

@@ -1,7 +1,7 @@
 #include "ConfigDocTemplate.h"
 
 #include "ConfigToolApp.h"
-#include "editors/ConfigFrame.h"
+#include "editors/views/ConfigFrame.h"
 #include "MainFrame.h"
 #include "platform/ui/WidgetPrompt.h"
 #include "projectmodel/ProjectContext.h"

@@ -4,7 +4,7 @@
 #include "AppProjectShell.h"
 #include "ConfigDocTemplate.h"
 #include "ConfigToolApp.h"
-#include "editors/RegisterViews.h"
+#include "editors/views/RegisterViews.h"
 #include "MainFrame.h"
 #include "platform/Prompt.h"
 #include "platform/ui/WidgetPrompt.h"

@@ -1,7 +1,7 @@
 #include "points/views/PointViews.h"
 
-#include "editors/ConfigOverView.h"
-#include "editors/ExportProgressDlg.h"
+#include "editors/views/ConfigOverView.h"
+#include "editors/views/ExportProgressDlg.h"
 #include "platform/ui/WidgetPrompt.h"
 #include "points/ExcelBook.h"
 #include "points/views/ConfigGINAllView.h"

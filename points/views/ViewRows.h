@@ -1,7 +1,7 @@
 #pragma once
 // Point rows as rows of a grid list, and a grid list's columns set from titles.
-#include "editors/GridListCtrl.h"
-#include "editors/GridRows.h"
+#include "editors/views/GridListCtrl.h"
+#include "editors/model/GridRows.h"
 #include "platform/Text.h"
 #include "points/PointRows.h"
 

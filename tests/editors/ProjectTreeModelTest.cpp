@@ -1,5 +1,5 @@
-#include "editors/ProjectTreeModel.h"
-#include "EditorFixture.h"
+#include "editors/model/ProjectTreeModel.h"
+#include "tests/editors/EditorFixture.h"
 #include "tests/support/Found.h"
 #include "tests/support/PromptRecorder.h"
 

@@ -11,8 +11,8 @@
 #include "configtool/app/MainFrame.h"
 #include "configtool/shellui/MainTabBar.h"
 #include "configtool/shellui/WizardSheet.h"
-#include "editors/ConfigOverView.h"
-#include "editors/RegisterViews.h"
+#include "editors/views/ConfigOverView.h"
+#include "editors/views/RegisterViews.h"
 #include "platform/ui/WidgetPrompt.h"
 #include "projectmodel/ProjectContext.h"
 

@@ -4,9 +4,9 @@
 // in a new frame.
 #include "AppFixture.h"
 #include "configtool/shellui/WizardSheet.h"
-#include "editors/ConfigOverView.h"
-#include "editors/RegisterViews.h"
-#include "editors/SaveVersionDlg.h"
+#include "editors/views/ConfigOverView.h"
+#include "editors/views/RegisterViews.h"
+#include "editors/views/SaveVersionDlg.h"
 #include "platform/ui/WidgetPrompt.h"
 #include "projectmodel/ProjectContext.h"
 
