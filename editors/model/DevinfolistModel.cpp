@@ -320,7 +320,8 @@ bool CDevinfolistModel::SetMappedAddress(CProjectModel& doc, int row, int addres
 
 bool CDevinfolistModel::SetDescription(CProjectModel& doc, int address, const std::string& typed) {
     // The device line of the configuration file cannot carry some characters; they become blanks.
-    const std::string text = projectmodel::ConfigLineSafeText(typed, projectmodel::ConfigTextKind::DeviceText);
+    const std::string text =
+        projectmodel::ConfigLineSafeText(typed, projectmodel::ConfigTextKind::DeviceText);
     CDevice* device = doc.FindDevice(address);
     if (!device || text.empty())
         return false;

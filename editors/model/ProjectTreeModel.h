@@ -1,8 +1,10 @@
 #pragma once
 // The project tree without widgets: the path record of a node, the nodes of the whole project
 // (texts, images, item values), the choice of the editing view for a selected node and of the
-// right pane, the port menu's rules, pasting a port's configuration, and the sheets of a port's
-// point export. The tree widget only shows these nodes and calls these operations.
+// right pane, the port menu's rules and pasting a port's configuration. The tree widget only shows
+// these nodes and calls these operations.
+#include "editors/model/EditorViewKind.h"
+
 #include <array>
 #include <string>
 #include <vector>
@@ -99,32 +101,6 @@ projectmodel::CPortRecord* GetPortRecord(projectmodel::CProjectModel* doc, int b
 int VoltLevelPosition(const projectmodel::CProjectModel& doc, int levelCode);
 bool LocateBay(const projectmodel::CProjectModel& doc, int bayId, int& levelPos, int& bayPos);
 
-// The editing views placed by the tree and the frame.
-enum EditorViewKind {
-    kViewConfigPrj,         // CConfigPrjView: project properties
-    kViewAdjusttime,        // CAdjusttimeView: time sources
-    kViewConDevList,        // CConDevList: device master list
-    kViewConfigBan,         // CConfigBanView: boards
-    kViewConfigPrjbay,      // CConfigPrjbayView: voltage levels
-    kViewConfigPort,        // CConfigPortView: ports of a board
-    kViewDevinfolist,       // CDevinfolistView: device information list
-    kViewConfigPortForm,    // CConfigPortFormView: a port's devices and configurations
-    kViewConfigBay,         // CConfigBayView: bays of a level
-    kViewConfigEquip,       // CConfigEquipView: equipment of a bay
-    kViewConfigDevDetail,   // CConfigDevDetailView: one device
-    kViewConfigGIN,         // CConfigGINView: points of a device
-    kViewConfigGINVir,      // CConfigGINVirView: virtual points
-    kViewEquipRefDevList,   // CEquipRefDevListView: devices of an equipment
-    kViewConfigPortCon,     // CConfigPortConView: a port configuration's references
-    kViewConfigUnitDetail,  // CConfigUnitDetailView: a device of an equipment
-    kViewConfigEquipDetail, // CConfigEquipDetailView: an equipment's information list
-    kViewConfigView,        // CConfigView: the empty placeholder
-    kViewSelDev,            // CSelDevView: device model list (right pane)
-    kViewConfigGINAll,      // CConfigGINAllView: all points (right pane)
-    kEditorViewKindCount
-};
-const char* ViewClassName(EditorViewKind kind);
-
 struct CLeftViewChoice {
     EditorViewKind kind = kViewConfigView;
     bool marked = false; // the right pane follows the left view when it is made anew
@@ -148,18 +124,3 @@ CPortMenuState PortMenuState(const projectmodel::CPortRecord& port, bool somethi
 enum class PasteResult { Nothing, TypeMismatch, Refused, Pasted };
 // Pastes the copied port's protocol onto the target; "端口类型不一致！" on another port type.
 PasteResult PastePortConfig(const projectmodel::CPortRecord* source, projectmodel::CPortRecord* target);
-
-// One sheet of a port's point export.
-struct CPointSheet {
-    std::string name;
-    std::vector<std::string> headers;
-    std::vector<std::vector<std::string>> rows;
-};
-int CountPortPoints(const projectmodel::CPortRecord& port);
-std::vector<CPointSheet> PortPointSheets(projectmodel::CProjectModel& doc,
-                                         const projectmodel::CPortRecord& port);
-// "%s(规约：%s)测点" from "%s%i" (port type, number) and the protocol's name.
-std::string PortExportFileName(const projectmodel::CPortRecord& port);
-// The point export writes .xlsx workbooks: appends ".xlsx" unless the path ends in it (without
-// regard to case); a path ending in ".xls" gets the missing "x".
-std::string WithXlsxExtension(const std::string& path);

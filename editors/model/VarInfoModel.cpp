@@ -6,7 +6,6 @@
 #include "projectmodel/ProjectModel.h"
 #include "projectmodel/TextHelpers.h"
 
-
 using namespace projectmodel;
 using platform::Buttons;
 using platform::Icon;
@@ -201,4 +200,3 @@ void CVarInfoModel::DeleteRows(int tab, const std::vector<int>& rows) {
         ++removed;
     }
 }
-

@@ -1,8 +1,8 @@
 #include "editors/views/ConfigEquipDetailView.h"
 
-#include "editors/views/ConfigEquipView.h"
 #include "editors/model/EquipViewModel.h"
 #include "editors/model/PointKeyText.h"
+#include "editors/views/ConfigEquipView.h"
 #include "editors/views/GridListCtrl.h"
 #include "editors/views/InPlaceEditor.h"
 #include "editors/views/MovePosDlg.h"

@@ -4,6 +4,7 @@
 // that kind of node into the left pane of the project frame and decides the right pane. The
 // project document asks it, through IProjectViews, to rebuild nodes after changes. Port nodes
 // offer copying and pasting a port's configuration and the export of its points.
+#include "editors/model/PortPointExport.h"
 #include "editors/views/ConfigFrame.h"
 #include "editors/views/ExportProgressDlg.h"
 #include "editors/views/OverView.h"
@@ -15,20 +16,6 @@
 #include <vector>
 
 class QMenu;
-
-// The workbook a port's points are exported into (the Excel export of the point configuration).
-class IPointWorkbook {
-public:
-    virtual ~IPointWorkbook() = default;
-    // False when the workbook cannot be made.
-    virtual bool Open(const std::string& path) = 0;
-    virtual void SetSheetName(const std::string& name) = 0;
-    virtual bool CreateSheet(const std::vector<std::string>& headers) = 0;
-    virtual bool AddRow(const std::vector<std::string>& values) = 0;
-    // Writes the workbook out; false (already shown) when it could not be written.
-    virtual bool Close() = 0;
-};
-using PointWorkbookFactory = std::function<std::unique_ptr<IPointWorkbook>()>;
 
 class CConfigOverView : public COverView, public projectmodel::IProjectViews {
     Q_OBJECT

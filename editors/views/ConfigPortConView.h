@@ -2,9 +2,9 @@
 // The reference tables of one port configuration: one tab per table and a grid of its entries.
 // For a "SYSTEM" configuration points are added from the all-points view and moved, deleted and
 // sorted here; value columns are edited in place or through the point selection dialog.
+#include "editors/model/ProjectTreeModel.h"
 #include "editors/views/GridFormView.h"
 #include "editors/views/PointPanes.h"
-#include "editors/model/ProjectTreeModel.h"
 
 namespace projectmodel {
 class CPointRef;

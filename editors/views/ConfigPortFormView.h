@@ -2,11 +2,11 @@
 // A port's devices, configurations and reference tables on tabs (by the protocol's kind), or the
 // virtual devices of the project. Devices come from the device model list of the right pane or by
 // command, points from the all-points view; the right pane follows the selected tab.
-#include "editors/views/GridFormView.h"
-#include "editors/views/PointPanes.h"
 #include "editors/model/PortFormModel.h"
 #include "editors/model/ProjectTreeModel.h"
 #include "editors/model/SelDevModel.h"
+#include "editors/views/GridFormView.h"
+#include "editors/views/PointPanes.h"
 
 namespace projectmodel {
 class CBoardInfo;

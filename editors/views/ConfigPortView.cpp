@@ -1,9 +1,9 @@
 #include "editors/views/ConfigPortView.h"
 
 #include "editors/model/CellValue.h"
+#include "editors/model/PortGridModel.h"
 #include "editors/views/GridListCtrl.h"
 #include "editors/views/InPlaceEditor.h"
-#include "editors/model/PortGridModel.h"
 #include "platform/Prompt.h"
 #include "platform/Text.h"
 #include "platform/ui/WidgetPrompt.h"

@@ -1,8 +1,8 @@
 #include "editors/views/ConfigPrjView.h"
 
+#include "editors/model/PrjViewModel.h"
 #include "editors/views/GridListCtrl.h"
 #include "editors/views/InPlaceEditor.h"
-#include "editors/model/PrjViewModel.h"
 #include "editors/views/VarInfoDlg.h"
 #include "projectmodel/ConfigDoc.h"
 

@@ -1,9 +1,9 @@
 #pragma once
 // The information points of one secondary device under a piece of primary equipment, one tab per
 // point category; the all-points view of the right pane follows the tab. The view only shows.
+#include "editors/model/UnitDetailModel.h"
 #include "editors/views/GridFormView.h"
 #include "editors/views/PointPanes.h"
-#include "editors/model/UnitDetailModel.h"
 
 class CConfigUnitDetailView : public CGridFormView, public IPointPaneView {
     Q_OBJECT

@@ -3,8 +3,9 @@
 // optional tab bar and a grid list with its in-place editors, laid out as the views of the project
 // frame's left pane are. A view fills the list from its row builder and forwards clicks, edits,
 // tab changes, header clicks, keys and its context menu to its own handlers.
-#include "editors/views/EditorViews.h"
 #include "editors/model/GridRows.h"
+#include "editors/model/ProjectTreeModel.h"
+#include "editors/views/EditorViews.h"
 
 #include <optional>
 #include <QWidget>

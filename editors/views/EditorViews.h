@@ -3,7 +3,7 @@
 // IEditorView, registered under its kind with a factory. The frame and the tree create views only
 // through the registry; a kind without a factory gets the placeholder CConfigView, so views of
 // other modules plug in without changes here.
-#include "editors/model/ProjectTreeModel.h"
+#include "editors/model/EditorViewKind.h"
 
 #include <functional>
 #include <QWidget>

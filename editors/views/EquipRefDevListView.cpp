@@ -1,7 +1,7 @@
 #include "editors/views/EquipRefDevListView.h"
 
-#include "editors/views/ConfigEquipView.h"
 #include "editors/model/EquipViewModel.h"
+#include "editors/views/ConfigEquipView.h"
 #include "editors/views/GridListCtrl.h"
 #include "editors/views/InPlaceEditor.h"
 #include "editors/views/VarInfoDlg.h"

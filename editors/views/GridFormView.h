@@ -3,6 +3,7 @@
 // list with its in-place editors, laid out as the editing views of the left pane are. It finds
 // the current document, the project frame and the tree, forwards refreshes to the tree through
 // the document, and reaches the all-points view of the right pane.
+#include "editors/model/ProjectTreeModel.h"
 #include "editors/views/EditorViews.h"
 
 #include <QWidget>

@@ -1,9 +1,9 @@
 #include "editors/views/SaveVersionDlg.h"
 
 #include "editors/model/EditorDialogRules.h"
-#include "projectmodel/ConfigDoc.h"
 #include "platform/ui/DialogButtons.h"
 #include "platform/ui/WidgetPrompt.h"
+#include "projectmodel/ConfigDoc.h"
 
 #include <QDialogButtonBox>
 #include <QLabel>

@@ -1,10 +1,10 @@
 #include "editors/views/SelDevView.h"
 
+#include "editors/model/SelDevModel.h"
 #include "editors/views/ConfigFrame.h"
 #include "editors/views/DevinfolistView.h"
 #include "editors/views/EquipRefDevListView.h"
 #include "editors/views/GridListCtrl.h"
-#include "editors/model/SelDevModel.h"
 #include "platform/Text.h"
 #include "projectmodel/ProjectModel.h"
 

@@ -1,7 +1,7 @@
 #include "editors/views/VarInfoDlg.h"
 
-#include "editors/views/GridListCtrl.h"
 #include "editors/model/PointKeyText.h"
+#include "editors/views/GridListCtrl.h"
 #include "editors/views/InPlaceEditor.h"
 #include "editors/views/PointSelectDlg.h"
 #include "platform/ui/DialogButtons.h"
@@ -116,14 +116,12 @@ void CVarInfoDlg::OnClickCell(int row, int column) {
         CPointSelectDlg dlg(this);
         const projectmodel::CItemRecord& record = m_model.m_records[m_nTab];
         dlg.m_model.m_strType = record.m_items[option].m_strKind;
-        projectmodel::CPointRef key =
-            ParsePointKey(m_model.StoredValue(m_nTab, valueRow, option));
+        projectmodel::CPointRef key = ParsePointKey(m_model.StoredValue(m_nTab, valueRow, option));
         dlg.m_pKey = &key;
         if (dlg.DoModal() != QDialog::Accepted)
             return;
         const std::string value =
-            dlg.m_pKey ? PointKeyText(CProjectContext::Instance().CurrentDocument(), key)
-                       : std::string();
+            dlg.m_pKey ? PointKeyText(CProjectContext::Instance().CurrentDocument(), key) : std::string();
         m_model.Store(m_nTab, valueRow, option, value);
         m_pList->SetItemText(row, column, value);
         break;

@@ -1,5 +1,4 @@
 // The device-side views placed by the project tree, driven as a user would.
-#include "tests/editors/EditorFixture.h"
 #include "editors/views/AdjusttimeView.h"
 #include "editors/views/ConfigDevDetailView.h"
 #include "editors/views/ConfigEquipDetailView.h"
@@ -17,6 +16,7 @@
 #include "editors/views/SelDevView.h"
 #include "editors/views/VarInfoDlg.h"
 #include "platform/ui/WidgetPrompt.h"
+#include "tests/editors/EditorFixture.h"
 #include "tests/support/DialogRunnerGuard.h"
 #include "tests/support/Found.h"
 #include "tests/support/PromptRecorder.h"

@@ -1,8 +1,8 @@
-#include "tests/editors/EditorFixture.h"
 #include "editors/model/EditorDialogRules.h"
-#include "editors/model/PointSelectModel.h"
 #include "editors/model/PointKeyText.h"
+#include "editors/model/PointSelectModel.h"
 #include "editors/model/VarInfoModel.h"
+#include "tests/editors/EditorFixture.h"
 #include "tests/support/PromptRecorder.h"
 #include "tests/support/TestFiles.h"
 

@@ -1,4 +1,5 @@
 #include "editors/model/ProjectTreeModel.h"
+#include "editors/model/PortPointExport.h"
 #include "tests/editors/EditorFixture.h"
 #include "tests/support/Found.h"
 #include "tests/support/PromptRecorder.h"

@@ -1,10 +1,10 @@
-#include "tests/editors/EditorFixture.h"
 #include "editors/views/ConfigFrame.h"
+#include "editors/views/ConfigOverView.h"
 #include "editors/views/ConfigPortView.h"
 #include "editors/views/PointPanes.h"
-#include "editors/views/ConfigOverView.h"
 #include "platform/ui/WidgetPrompt.h"
 #include "projectmodel/ConfigDoc.h"
+#include "tests/editors/EditorFixture.h"
 #include "tests/support/PromptRecorder.h"
 #include "tests/support/TestFiles.h"
 
@@ -216,7 +216,8 @@ TEST_F(ProjectTreeTest, PortMenuCopiesPastesAndExports) {
     EXPECT_EQ(empty->text(0).toStdString(), "串口1<地址1 P103>");
 
     // With a board selected, a paste rebuilds the port grid and keeps the group tab shown.
-    CEditorViewRegistry::Register(kViewConfigPort, [](const CViewContext& c) { return new CConfigPortView(c); });
+    CEditorViewRegistry::Register(kViewConfigPort,
+                                  [](const CViewContext& c) { return new CConfigPortView(c); });
     tree.setCurrentItem(Protocols()->child(0));
     auto* ports = dynamic_cast<CConfigPortView*>(frame->LeftView());
     ASSERT_NE(ports, nullptr);

@@ -1,4 +1,3 @@
-#include "tests/editors/EditorFixture.h"
 #include "editors/views/GridListCtrl.h"
 #include "editors/views/InPlaceEditor.h"
 #include "editors/views/MovePosDlg.h"
@@ -9,6 +8,7 @@
 #include "editors/views/UriTableDlg.h"
 #include "editors/views/VarInfoDlg.h"
 #include "platform/ui/WidgetPrompt.h"
+#include "tests/editors/EditorFixture.h"
 #include "tests/support/DialogRunnerGuard.h"
 #include "tests/support/PromptRecorder.h"
 #include "tests/support/TestFiles.h"

@@ -26,7 +26,10 @@ TEST(Gbk, InvalidInputIsReportedAndMarked) {
     // A lone lead byte at the end and an invalid pair in the middle.
     EXPECT_FALSE(GbkToUtf8(std::string("ab\x81", 3), out));
     EXPECT_EQ("ab?", out);
-    EXPECT_FALSE(GbkToUtf8(std::string("a\xFF" "b", 3), out));
+    EXPECT_FALSE(GbkToUtf8(std::string("a\xFF"
+                                       "b",
+                                       3),
+                           out));
     EXPECT_EQ("a?b", out);
     // Invalid UTF-8 and a character GBK lacks (an emoji) keep the rest of the text.
     EXPECT_FALSE(Utf8ToGbk(std::string("x\xC3y", 3), out));
