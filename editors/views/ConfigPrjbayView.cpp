@@ -1,6 +1,6 @@
 #include "editors/views/ConfigPrjbayView.h"
 
-#include "editors/model/PrjViewModel.h"
+#include "editors/model/PrjbayModel.h"
 #include "editors/views/GridListCtrl.h"
 #include "editors/views/InPlaceEditor.h"
 #include "projectmodel/ProjectModel.h"

@@ -1,7 +1,8 @@
 #include "editors/views/EditorViews.h"
 
+#include "editors/views/ConfigView.h"
+
 #include <array>
-#include <QPainter>
 
 namespace {
 std::array<EditorViewFactory, kEditorViewKindCount>& Factories() {
@@ -31,13 +32,4 @@ QWidget* CEditorViewRegistry::Create(EditorViewKind kind, const CViewContext& co
 
 IEditorView* CEditorViewRegistry::AsEditorView(QWidget* view) {
     return dynamic_cast<IEditorView*>(view);
-}
-
-CConfigView::CConfigView(EditorViewKind standsFor, QWidget* parent) : QWidget(parent), m_kind(standsFor) {
-    setObjectName(ViewClassName(standsFor));
-}
-
-void CConfigView::paintEvent(QPaintEvent*) {
-    QPainter painter(this);
-    painter.drawText(10, 10 + fontMetrics().ascent(), "空的视类型");
 }

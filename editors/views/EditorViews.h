@@ -1,7 +1,7 @@
 #pragma once
 // How the editing views plug into the project frame: each view is a QWidget that also implements
 // IEditorView, registered under its kind with a factory. The frame and the tree create views only
-// through the registry; a kind without a factory gets the placeholder CConfigView, so views of
+// through the registry; a kind without a factory gets the placeholder CConfigView (ConfigView.h), so views of
 // other modules plug in without changes here.
 #include "editors/model/EditorViewKind.h"
 
@@ -40,22 +40,4 @@ public:
     // A new view of the kind; the placeholder when no factory is registered or it gives null.
     static QWidget* Create(EditorViewKind kind, const CViewContext& context);
     static IEditorView* AsEditorView(QWidget* view);
-};
-
-// The empty placeholder pane: shows "空的视类型".
-class CConfigView : public QWidget, public IEditorView {
-    Q_OBJECT
-public:
-    explicit CConfigView(EditorViewKind standsFor = kViewConfigView, QWidget* parent = nullptr);
-    // The kind this placeholder stands in for.
-    EditorViewKind StandsFor() const { return m_kind; }
-    int InitialUpdates() const { return m_nUpdates; }
-    void OnInitialUpdate() override { ++m_nUpdates; }
-
-protected:
-    void paintEvent(QPaintEvent* event) override;
-
-private:
-    EditorViewKind m_kind;
-    int m_nUpdates = 0;
 };

@@ -5,6 +5,7 @@
 #include "editors/model/DevinfolistModel.h"
 #include "editors/model/EquipViewModel.h"
 #include "editors/model/PrjViewModel.h"
+#include "editors/model/PrjbayModel.h"
 #include "editors/model/SelDevModel.h"
 #include "tests/editors/EditorFixture.h"
 #include "tests/support/Found.h"

@@ -7,6 +7,7 @@
 #include "editors/model/EquipViewModel.h"
 #include "editors/model/PortGridModel.h"
 #include "editors/model/PrjViewModel.h"
+#include "editors/model/PrjbayModel.h"
 #include "editors/model/RefTableModel.h"
 #include "editors/views/AdjusttimeView.h"
 #include "editors/views/ConfigBayView.h"

@@ -1,5 +1,6 @@
 #include "editors/views/ConfigFrame.h"
 #include "editors/views/ConfigOverView.h"
+#include "editors/views/ConfigView.h"
 #include "editors/views/ConfigPortView.h"
 #include "editors/views/PointPanes.h"
 #include "platform/ui/WidgetPrompt.h"

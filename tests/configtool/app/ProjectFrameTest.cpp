@@ -5,6 +5,7 @@
 #include "AppFixture.h"
 #include "configtool/shellui/WizardSheet.h"
 #include "editors/views/ConfigOverView.h"
+#include "editors/views/ConfigView.h"
 #include "editors/views/RegisterViews.h"
 #include "editors/views/SaveVersionDlg.h"
 #include "platform/ui/WidgetPrompt.h"
