@@ -1,5 +1,6 @@
 #include "editors/views/ConfigEquipDetailView.h"
 
+#include "editors/model/EquipDetailModel.h"
 #include "editors/model/EquipViewModel.h"
 #include "editors/model/PointKeyText.h"
 #include "editors/views/ConfigEquipView.h"

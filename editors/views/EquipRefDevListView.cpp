@@ -1,5 +1,6 @@
 #include "editors/views/EquipRefDevListView.h"
 
+#include "editors/model/EquipRefDevModel.h"
 #include "editors/model/EquipViewModel.h"
 #include "editors/views/ConfigEquipView.h"
 #include "editors/views/GridListCtrl.h"

@@ -3,6 +3,8 @@
 #include "editors/model/BayListModel.h"
 #include "editors/model/DevDetailModel.h"
 #include "editors/model/DevinfolistModel.h"
+#include "editors/model/EquipDetailModel.h"
+#include "editors/model/EquipRefDevModel.h"
 #include "editors/model/EquipViewModel.h"
 #include "editors/model/PrjViewModel.h"
 #include "editors/model/PrjbayModel.h"

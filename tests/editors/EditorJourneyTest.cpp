@@ -4,6 +4,7 @@
 #include "editors/model/BayListModel.h"
 #include "editors/model/DevDetailModel.h"
 #include "editors/model/DevinfolistModel.h"
+#include "editors/model/EquipDetailModel.h"
 #include "editors/model/EquipViewModel.h"
 #include "editors/model/PortGridModel.h"
 #include "editors/model/PrjViewModel.h"
