@@ -144,6 +144,38 @@ bool CGbkLineReader::ReadLine(std::string& line) {
     return true;
 }
 
+void CGbkTextBuilder::Write(std::string_view utf8) {
+    std::string gbk;
+    if (!Utf8ToGbk(utf8, gbk))
+        good_ = false;
+    // GBK's trailing bytes are 0x40 and above, so a CR or LF byte is always the character itself.
+    bytes_.reserve(bytes_.size() + gbk.size());
+    for (char ch : gbk) {
+        if (ch == '\n' && !afterCr_)
+            bytes_.push_back('\r');
+        bytes_.push_back(ch);
+        afterCr_ = ch == '\r';
+    }
+}
+
+void CGbkTextBuilder::WriteLine(std::string_view utf8) {
+    Write(utf8);
+    bytes_.append("\r\n");
+    afterCr_ = false;
+}
+
+std::string CGbkTextBuilder::TakeBytes() {
+    std::string bytes = std::move(bytes_);
+    bytes_.clear();
+    return bytes;
+}
+
+std::string GbkTextBytes(std::string_view utf8) {
+    CGbkTextBuilder builder;
+    builder.Write(utf8);
+    return builder.TakeBytes();
+}
+
 CGbkTextWriter::~CGbkTextWriter() {
     Close();
 }
@@ -153,50 +185,41 @@ bool CGbkTextWriter::Open(const std::filesystem::path& path, bool append) {
     file_ = std::fopen(path.c_str(), append ? "ab" : "wb");
     path_ = path;
     good_ = file_ != nullptr;
-    buffer_.clear();
+    buffer_ = CGbkTextBuilder();
     return good_;
 }
 
 void CGbkTextWriter::Write(std::string_view utf8) {
     if (!file_)
         return;
-    std::string gbk;
-    if (!Utf8ToGbk(utf8, gbk))
-        good_ = false;
-    for (char ch : gbk) {
-        if (ch == '\n' && (buffer_.empty() || buffer_.back() != '\r'))
-            buffer_.push_back('\r');
-        buffer_.push_back(ch);
-    }
-    if (buffer_.size() >= 1 << 16)
+    buffer_.Write(utf8);
+    if (buffer_.Bytes().size() >= 1 << 16)
         Flush();
 }
 
 void CGbkTextWriter::WriteLine(std::string_view utf8) {
-    Write(utf8);
     if (!file_)
         return;
-    buffer_.append("\r\n");
-    if (buffer_.size() >= 1 << 16)
+    buffer_.WriteLine(utf8);
+    if (buffer_.Bytes().size() >= 1 << 16)
         Flush();
 }
 
 void CGbkTextWriter::Flush() {
-    if (!file_ || buffer_.empty())
+    if (!file_ || buffer_.Bytes().empty())
         return;
-    if (!PutBytes(file_, path_, buffer_))
+    if (!PutBytes(file_, path_, buffer_.TakeBytes()))
         good_ = false;
-    buffer_.clear();
 }
 
 bool CGbkTextWriter::Close() {
     if (!file_)
-        return good_;
+        return good_ && buffer_.Good();
     Flush();
     if (!FlushAndClose(file_))
         good_ = false;
     file_ = nullptr;
-    return good_;
+    return good_ && buffer_.Good();
 }
 
 } // namespace platform

@@ -1,6 +1,7 @@
 #pragma once
-// Text files in GBK: a line reader that yields UTF-8 lines with their numbers, and a writer that
-// converts UTF-8 to GBK and ends every line with CR LF, as the unit's files need.
+// Text files in GBK: a line reader that yields UTF-8 lines with their numbers, and the one writer
+// that converts UTF-8 to GBK and ends every line with CR LF, as the unit's files need (to a file,
+// or to bytes in memory for a file written or read as a whole).
 #include <cstdio>
 #include <filesystem>
 #include <functional>
@@ -52,6 +53,29 @@ private:
     bool lastValid_ = true;
 };
 
+// Builds the GBK bytes of a text file from UTF-8 pieces. A "\n" in a piece is written as CR LF
+// unless it already follows a CR, so text that has CR LF line ends keeps them as they are.
+class CGbkTextBuilder {
+public:
+    // Writes the text as it is, its "\n" as CR LF.
+    void Write(std::string_view utf8);
+    // Writes the text and CR LF.
+    void WriteLine(std::string_view utf8);
+    // False when a character had no GBK form since the start ('?' was written in its place).
+    bool Good() const { return good_; }
+    const std::string& Bytes() const { return bytes_; }
+    // Hands over the bytes built so far; what is written next continues the same text.
+    std::string TakeBytes();
+
+private:
+    std::string bytes_;
+    bool afterCr_ = false; // the last byte written, even one handed over, was a CR
+    bool good_ = true;
+};
+
+// The GBK bytes of a whole UTF-8 text with CR LF line ends, as CGbkTextBuilder::Write makes them.
+std::string GbkTextBytes(std::string_view utf8);
+
 class CGbkTextWriter {
 public:
     CGbkTextWriter() = default;
@@ -67,7 +91,7 @@ public:
     // Writes the text as it is; "\n" in it is written as CR LF.
     void Write(std::string_view utf8);
     // False when a conversion or a write failed since Open.
-    bool Good() const { return good_; }
+    bool Good() const { return good_ && buffer_.Good(); }
     // Flushes to the disk and closes; false when anything failed.
     bool Close();
 
@@ -75,7 +99,7 @@ private:
     std::FILE* file_ = nullptr;
     std::filesystem::path path_;
     bool good_ = true;
-    std::string buffer_;
+    CGbkTextBuilder buffer_;
     void Flush();
 };
 

@@ -12,6 +12,8 @@
 #include "projectmodel/TextHelpers.h"
 
 #include <algorithm>
+#include <charconv>
+#include <iterator>
 #include <system_error>
 
 namespace fs = std::filesystem;
@@ -54,12 +56,7 @@ CtBase FindIn(const std::unordered_map<std::string, CtBase>& map, std::string_vi
 
 // The first child of the kind whose "name" equals name without regard to case.
 CtBase ChildNamed(const CtBase& parent, EleID kind, std::string_view name) {
-    CtEleList list;
-    parent.FindEleListByID(kind, list, false);
-    for (const CtBase& e : list)
-        if (platform::EqualsNoCase(e.GetAttrValByName("name"), name))
-            return e;
-    return {};
+    return parent.FindChildByAttrNoCase(kind, "name", name);
 }
 
 std::string ValOfDai(const CtBase& element, std::string_view daiName) {
@@ -68,6 +65,12 @@ std::string ValOfDai(const CtBase& element, std::string_view daiName) {
         return {};
     const CtBase val = dai.FindOneEleByID(EleID::Val, false);
     return val ? val.GetValue() : std::string();
+}
+
+void AppendNumber(std::string& text, int n) {
+    char digits[16];
+    const auto end = std::to_chars(digits, digits + sizeof digits, n).ptr;
+    text.append(digits, end);
 }
 
 bool EndsWith(std::string_view text, std::string_view tail) {
@@ -85,6 +88,8 @@ struct CSCDImport::LnContext {
     std::string prefix;
     std::string lnClass;
     std::string inst;
+    std::string name;      // prefix + lnClass + inst
+    std::string reference; // ldInst + "/" + name + "$": the start of every point's reference
     bool rdre = false;
     bool doisRead = false;
     std::unordered_map<std::string, CtBase> dois; // lower-cased name -> first DOI
@@ -121,6 +126,7 @@ void CSCDImport::Clear(CConfigDoc& doc) {
     leaves_.clear();
     accessPoints_.clear();
     dataSet_.Clear();
+    std::vector<CDeviceTemplate>().swap(built_);
     model_ = nullptr;
     doc_ = nullptr;
 }
@@ -132,7 +138,10 @@ void CSCDImport::SetProgressPos(float pos) {
 
 int CSCDImport::ImportSCD(CConfigDoc& doc, const std::string& path) {
     Clear(doc);
+    const bool buildWhileReading = buildWhileReading_;
+    buildWhileReading_ = true;
     const int loaded = LoadSCDFile(doc, path);
+    buildWhileReading_ = buildWhileReading;
     // The parsed file is not needed once the points are read; a big file's tree is freed before
     // the device models are built.
     doc.m_sclService->Clear();
@@ -219,12 +228,16 @@ int CSCDImport::ReadSCDIEDs(CConfigDoc& doc) {
     root.FindEleListByID(EleID::IED, ieds, false);
     const std::size_t count = ieds.size() + static_cast<std::size_t>(scl.GetStreamedCount());
     const float step = count == 0 ? 0.0f : (100.0f - position_) / static_cast<float>(count);
+    built_.clear();
+    if (buildWhileReading_)
+        built_.reserve(count);
     progress_->SetCaption("正在读取测点信息，请稍候……");
     budget_.StartFile();
     auto refuse = [&](const std::string& message) {
         // The file is refused whole and the project keeps what it had.
         doc.m_infoModels.clear();
         doc.m_dataSetMembers.clear();
+        built_.clear();
         model_ = nullptr;
         progress_->SetWaitCursor(false);
         platform::MessageBox(message);
@@ -239,6 +252,12 @@ int CSCDImport::ReadSCDIEDs(CConfigDoc& doc) {
         // A type loop or a file beyond the walk's budget.
         if (budget_.Failed())
             return refuse("导入SCD失败：" + budget_.Reason() + "!");
+        if (observer_)
+            observer_(*model_);
+        if (buildWhileReading_) {
+            built_.push_back(BuildDeviceModel(*model_));
+            model_->Clear();
+        }
         SetProgressPos(position_ + step);
     }
     SetProgressPos(100);
@@ -252,14 +271,27 @@ void CSCDImport::ReadIED(CConfigDoc& doc, const CtBase& ied) {
     dataSet_.Clear();
     CtEleList fcdas;
     ied.FindEleListByID(EleID::FCDA, fcdas, true);
+    static constexpr std::string_view kFcdaAttrs[] = {"ldInst", "prefix", "lnClass", "lnInst",
+                                                      "fc",     "doName", "daName"};
+    std::string a[std::size(kFcdaAttrs)];
     for (const CtBase& f : fcdas) {
-        std::string doName = f.GetAttrValByName("doName");
-        std::string daName = f.GetAttrValByName("daName");
-        ReplaceDots(doName);
-        ReplaceDots(daName);
-        std::string member = f.GetAttrValByName("ldInst") + "/" + f.GetAttrValByName("prefix") +
-                             f.GetAttrValByName("lnClass") + f.GetAttrValByName("lnInst") + "$" +
-                             f.GetAttrValByName("fc") + "$" + doName + "$" + daName;
+        f.GetAttrVals(kFcdaAttrs, a, std::size(kFcdaAttrs));
+        ReplaceDots(a[5]);
+        ReplaceDots(a[6]);
+        std::string member;
+        member.reserve(a[0].size() + a[1].size() + a[2].size() + a[3].size() + a[4].size() + a[5].size() +
+                       a[6].size() + 4);
+        member += a[0];
+        member += '/';
+        member += a[1];
+        member += a[2];
+        member += a[3];
+        member += '$';
+        member += a[4];
+        member += '$';
+        member += a[5];
+        member += '$';
+        member += a[6];
         dataSet_.Add(member);
         doc.m_dataSetMembers.push_back(std::move(member));
     }
@@ -301,12 +333,17 @@ void CSCDImport::ReadIED(CConfigDoc& doc, const CtBase& ied) {
 }
 
 void CSCDImport::ReadLN(LnContext& ln) {
-    const std::string lnType = ln.ln.GetAttrValByName("lnType");
+    static constexpr std::string_view kLnAttrs[] = {"lnType", "lnClass", "prefix", "inst"};
+    std::string a[std::size(kLnAttrs)];
+    ln.ln.GetAttrVals(kLnAttrs, a, std::size(kLnAttrs));
+    const std::string& lnType = a[0];
     if (lnType.empty())
         return;
-    ln.lnClass = ln.ln.GetAttrValByName("lnClass");
-    ln.prefix = ln.ln.GetAttrValByName("prefix");
-    ln.inst = ln.ln.GetAttrValByName("inst");
+    ln.lnClass = std::move(a[1]);
+    ln.prefix = std::move(a[2]);
+    ln.inst = std::move(a[3]);
+    ln.name = ln.prefix + ln.lnClass + ln.inst;
+    ln.reference = ln.ldInst + "/" + ln.name + "$";
     if (platform::EqualsNoCase(ln.lnClass, "RDRE")) {
         ln.rdre = true;
         model_->m_bRecorder = 1;
@@ -426,15 +463,21 @@ void CSCDImport::WalkDAType(bool rdre, const std::string& topDo, const std::stri
 void CSCDImport::BuildPoint(LnContext& ln, const std::string& topDo, const std::string& doPath,
                             const std::string& fc, const std::string& cdc, const std::string& attrPath,
                             int pointClass) {
-    std::string reference =
-        ln.ldInst + "/" + ln.prefix + ln.lnClass + ln.inst + "$" + fc + "$" + doPath + "$" + attrPath;
+    std::string reference;
+    reference.reserve(ln.reference.size() + fc.size() + doPath.size() + attrPath.size() + 2);
+    reference += ln.reference;
+    reference += fc;
+    reference += '$';
+    reference += doPath;
+    reference += '$';
+    reference += attrPath;
     if (pointClass != 13 && !dataSet_.Matches(reference))
         return;
     if (!budget_.CountPoint())
         return;
 
     auto p = std::make_unique<CSCDPoint>();
-    p->m_strLNName = ln.prefix + ln.lnClass + ln.inst;
+    p->m_strLNName = ln.name;
     p->m_strLNInst = ln.inst;
     p->m_strLNClass = ln.lnClass;
     p->m_strPrefix = ln.prefix;
@@ -531,14 +574,16 @@ CDeviceTemplate BuildDeviceModel(const CInfoModel& info) {
         {"故障信息", "OTHER", &info.m_others, true},
     };
 
-    auto newGroup = [&tpl](const std::string& name, int type, int number) {
+    auto newGroup = [&tpl](const std::string& name, int type, int number, std::size_t expected = 0) {
         CInfoGroup g;
         g.m_strName = name;
         g.m_nType = type;
         g.m_nGroupNo = number;
+        g.m_entries.Reserve(static_cast<int>(std::min<std::size_t>(expected, 200)));
         return tpl.m_groups.Add(std::move(g));
     };
 
+    std::string line;
     int g = 1;
     int tapGroup = -1;
     std::vector<const CSCDPointRef*> taps;
@@ -547,6 +592,14 @@ CDeviceTemplate BuildDeviceModel(const CInfoModel& info) {
         const int type = projectmodel::InfoTypeFromName(c.code);
         int n = 1;
         int group = -1;
+        // The references from here on that a group of this class takes: its entries' room.
+        auto remaining = [&c](const std::unique_ptr<CSCDPointRef>& from) {
+            const auto begin = c.list->begin() + (&from - c.list->data());
+            if (!c.byCategory)
+                return static_cast<std::size_t>(c.list->end() - begin);
+            return static_cast<std::size_t>(std::count_if(
+                begin, c.list->end(), [&c](const auto& r) { return r->m_strCategory == c.category; }));
+        };
         for (const auto& ref : *c.list) {
             if (c.byCategory && ref->m_strCategory != c.category)
                 continue;
@@ -561,18 +614,30 @@ CDeviceTemplate BuildDeviceModel(const CInfoModel& info) {
             if (n == 201) {
                 ++g;
                 n = 1;
-                group = newGroup(c.category, type, g);
+                group = newGroup(c.category, type, g, remaining(ref));
             } else if (n == 1) {
-                group = newGroup(c.category, type, g);
+                group = newGroup(c.category, type, g, remaining(ref));
             }
             // Characters the entry line cannot carry would make it unreadable and lose the point.
             const std::string desc = projectmodel::ConfigLineSafeText(ref->m_strDesc,
                                                                        projectmodel::ConfigTextKind::EntryText);
-            std::string line = platform::StrFormat("%i,%i,%i,", n, g, n) + desc + "," + ref->m_strText1 +
-                               "," + ref->m_strText2 + "," + ref->m_strOnText + "," + ref->m_strOffText +
-                               "," + ref->m_strRefText;
-            if (!ref->m_strTapDir.empty())
-                line += ";TapChgDir=" + ref->m_strTapDir;
+            line.clear();
+            AppendNumber(line, n);
+            line += ',';
+            AppendNumber(line, g);
+            line += ',';
+            AppendNumber(line, n);
+            line += ',';
+            line += desc;
+            for (const std::string* text :
+                 {&ref->m_strText1, &ref->m_strText2, &ref->m_strOnText, &ref->m_strOffText, &ref->m_strRefText}) {
+                line += ',';
+                line += *text;
+            }
+            if (!ref->m_strTapDir.empty()) {
+                line += ";TapChgDir=";
+                line += ref->m_strTapDir;
+            }
             tpl.m_groups[group].AddEntryFromText(line);
             ++n;
         }
@@ -614,8 +679,20 @@ void CImportIndex::Build(const CConfigDoc& doc) {
     devices.clear();
     for (int i = 0; i < doc.m_deviceModels.GetSize(); ++i)
         models.emplace(Lower(doc.m_deviceModels[i].m_strName), i);
-    for (const projectmodel::CDevice& d : doc.m_devices)
+    addresses.clear();
+    lowestFree = 1;
+    for (const projectmodel::CDevice& d : doc.m_devices) {
         devices.emplace(Lower(d.m_strModelName), d.m_nAddress); // the first device of a name stays
+        addresses.insert(d.m_nAddress);
+    }
+}
+
+int CImportIndex::TakeLowestFree() {
+    // Devices are only added while an import merges, so the lowest free address only grows.
+    while (addresses.count(lowestFree))
+        ++lowestFree;
+    addresses.insert(lowestFree);
+    return lowestFree;
 }
 
 void MergeImportedModel(CConfigDoc& doc, const CDeviceTemplate& model, const std::string& iedDesc) {
@@ -626,22 +703,28 @@ void MergeImportedModel(CConfigDoc& doc, const CDeviceTemplate& model, const std
 
 void MergeImportedModel(CConfigDoc& doc, const CDeviceTemplate& model, const std::string& iedDesc,
                         CImportIndex& index) {
+    MergeImportedModel(doc, CDeviceTemplate(model), iedDesc, index);
+}
+
+void MergeImportedModel(CConfigDoc& doc, CDeviceTemplate&& model, const std::string& iedDesc,
+                        CImportIndex& index) {
+    // The device's copy is taken first; the library then takes the model itself.
+    projectmodel::CDevice device = projectmodel::CDevice::CDeviceFromTemplate(model);
     const std::string key = Lower(model.m_strName);
     if (auto it = index.models.find(key);
         it != index.models.end() && doc.m_deviceModels.IsValidIndex(it->second))
-        doc.m_deviceModels[it->second] = model;
+        doc.m_deviceModels[it->second] = std::move(model);
     else
-        index.models[key] = doc.m_deviceModels.Add(model);
+        index.models[key] = doc.m_deviceModels.Add(std::move(model));
 
-    projectmodel::CDevice device = projectmodel::CDevice::CDeviceFromTemplate(model);
     int at = -1;
     if (auto it = index.devices.find(key); it != index.devices.end()) {
         at = doc.m_devices.FindIndexByAddress(it->second);
-        if (at >= 0 && !platform::EqualsNoCase(doc.m_devices[at].m_strModelName, model.m_strName))
-            at = doc.m_devices.FindIndexByModelName(model.m_strName);
+        if (at >= 0 && !platform::EqualsNoCase(doc.m_devices[at].m_strModelName, device.m_strModelName))
+            at = doc.m_devices.FindIndexByModelName(device.m_strModelName);
     }
     if (at < 0) {
-        doc.m_devices.PrepareNewDevice(device, doc.m_deviceExtItems);
+        projectmodel::CDeviceArray::PrepareNewDevice(device, doc.m_deviceExtItems, index.TakeLowestFree());
         const int address = device.m_nAddress;
         const int inserted = doc.m_devices.Insert(std::move(device));
         if (inserted >= 0) {
@@ -675,16 +758,20 @@ int CSCDImport::BuildIEDListFromSCD(CConfigDoc& doc) {
     const float step = doc.m_infoModels.empty() ? 0.0f : 95.0f / static_cast<float>(doc.m_infoModels.size());
     CImportIndex index;
     index.Build(doc);
-    for (const auto& info : doc.m_infoModels) {
-        CDeviceTemplate tpl = BuildDeviceModel(*info);
+    // The models built while the file was read, or (when the walk kept the points) built here.
+    const bool prebuilt = built_.size() == doc.m_infoModels.size();
+    for (std::size_t i = 0; i < doc.m_infoModels.size(); ++i) {
+        CInfoModel& info = *doc.m_infoModels[i];
+        CDeviceTemplate tpl = prebuilt ? std::move(built_[i]) : BuildDeviceModel(info);
         // Once filed into its device model an IED's points are not needed again; freed here, a
         // big file never holds every IED's points and every device model at once. The model keeps
         // its name, description and type.
-        info->Clear();
+        info.Clear();
         SerializeSCDIED(ar, tpl);
-        MergeImportedModel(doc, tpl, info->m_strDesc, index);
+        MergeImportedModel(doc, std::move(tpl), info.m_strDesc, index);
         SetProgressPos(position_ + step);
     }
+    std::vector<CDeviceTemplate>().swap(built_);
 
     // The new cache replaces the old one only once it is complete on disk.
     std::error_code ec;

@@ -13,10 +13,12 @@
 #include "projectmodel/ProjectServices.h"
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 namespace platform {
@@ -62,6 +64,15 @@ public:
     // 1, or 0 when the cache file could not be written (reported).
     int BuildIEDListFromSCD(projectmodel::CConfigDoc& doc);
 
+    // When set, LoadSCDFile builds each IED's device model as soon as the IED is read and then
+    // frees its points, and BuildIEDListFromSCD files these models: the points of a big file are
+    // never held all at once. ImportSCD always works so.
+    void SetBuildWhileReading(bool on) { buildWhileReading_ = on; }
+    // Called with each IED's information model once it is read, before its points may be freed.
+    void SetIedObserver(std::function<void(const projectmodel::CInfoModel&)> observer) {
+        observer_ = std::move(observer);
+    }
+
     // The bounds of the type walk (tests set small ones).
     void SetWalkLimits(const platform::scl::TypeWalkLimits& limits) { budget_.SetLimits(limits); }
 
@@ -105,6 +116,9 @@ private:
     platform::scl::CTypeWalkBudget budget_;
     projectmodel::CConfigDoc* doc_ = nullptr;
     projectmodel::CInfoModel* model_ = nullptr;
+    bool buildWhileReading_ = false;
+    std::function<void(const projectmodel::CInfoModel&)> observer_;
+    std::vector<projectmodel::CDeviceTemplate> built_; // one per information model, in order
 };
 
 // The device model of one imported IED: its classified points as groups of entry lines, the tap
@@ -116,7 +130,13 @@ projectmodel::CDeviceTemplate BuildDeviceModel(const projectmodel::CInfoModel& m
 struct CImportIndex {
     std::unordered_map<std::string, int> models;
     std::unordered_map<std::string, int> devices;
+    // The addresses of the device table, and a number below which all are taken: new devices
+    // take the lowest free address without a pass over the table each.
+    std::unordered_set<int> addresses;
+    int lowestFree = 1;
     void Build(const projectmodel::CConfigDoc& doc);
+    // The lowest address from 1 upward that no device has, now taken.
+    int TakeLowestFree();
 };
 
 // Puts an imported model into the library (replacing the model of that name) and the device
@@ -125,6 +145,9 @@ struct CImportIndex {
 void MergeImportedModel(projectmodel::CConfigDoc& doc, const projectmodel::CDeviceTemplate& model,
                         const std::string& iedDesc);
 void MergeImportedModel(projectmodel::CConfigDoc& doc, const projectmodel::CDeviceTemplate& model,
+                        const std::string& iedDesc, CImportIndex& index);
+// The same, the library taking the model itself instead of a copy.
+void MergeImportedModel(projectmodel::CConfigDoc& doc, projectmodel::CDeviceTemplate&& model,
                         const std::string& iedDesc, CImportIndex& index);
 
 // One device model of the cache file, stored or loaded by the archive's direction.

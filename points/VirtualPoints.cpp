@@ -1,8 +1,8 @@
 #include "points/VirtualPoints.h"
 
 #include "platform/Prompt.h"
-#include "points/ExprEdit.h"
 #include "platform/Text.h"
+#include "points/ExprOperands.h"
 #include "projectmodel/TextHelpers.h"
 
 namespace points {

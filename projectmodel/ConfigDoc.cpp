@@ -520,6 +520,47 @@ fs::path CConfigDoc::ScdFolder() const {
     return platform::FindNoCase(LibraryFolder(), "其他");
 }
 
+namespace {
+
+CIedRecord IedRecordOf(const platform::scl::CtBase& ied) {
+    CIedRecord record;
+    record.m_strName = ied.GetAttrValByName("name");
+    record.m_strType = ied.GetAttrValByName("type");
+    record.m_strUri = ied.GetAttrValByName("rScl:uri");
+    return record;
+}
+
+// The IEDs of an SCD file whose root is "SCL", parsed one at a time so that the tree of a file of
+// hundreds of MB is never held whole. False when the file must be read whole instead: it does
+// not load this way, its root has another name, or another spelling of "IED" lies among the
+// root's children (the whole reading then keeps its document order and its messages).
+bool ReadIedsOneByOne(const std::string& file, CIedRecordArray& list) {
+    platform::CSCLService scl;
+    scl.SetRootName({});
+    scl.SetStreamedElement("IED");
+    scl.SetXmlFileName(file);
+    if (!scl.LoadFromXmlFile())
+        return false;
+    const platform::scl::CtBase root = scl.GetRoot();
+    if (root.GetEleName() != "SCL")
+        return false;
+    for (const platform::scl::CtBase& child : root.GetChildEles())
+        if (platform::EqualsNoCase(child.GetEleName(), "IED"))
+            return false;
+    for (int i = 0; i < scl.GetStreamedCount(); ++i) {
+        const platform::scl::CtBase ied = scl.LoadStreamed(i);
+        if (!ied)
+            return false;
+        // A prefixed name ("x:IED") is not an IED of the list.
+        if (!platform::EqualsNoCase(ied.GetEleName(), "IED"))
+            continue;
+        list.Add(IedRecordOf(ied));
+    }
+    return true;
+}
+
+} // namespace
+
 int CConfigDoc::ImportScdFile(const std::string& path) {
     std::string file = path;
     if (file.empty()) {
@@ -529,20 +570,17 @@ int CConfigDoc::ImportScdFile(const std::string& path) {
         file = found.string();
     }
     m_iedList.RemoveAll();
-    platform::CXmlDocument xml;
-    if (!xml.Load(file, "xmlRoot"))
-        return 0;
-    platform::CXmlDocument::NodeList roots;
-    if (xml.SelectNodes("SCL", roots) != 0 || roots.empty())
-        return 0;
-    for (const platform::scl::CtBase& child : roots.front().GetChildEles()) {
-        if (!platform::EqualsNoCase(child.GetEleName(), "IED"))
-            continue;
-        CIedRecord ied;
-        ied.m_strName = child.GetAttrValByName("name");
-        ied.m_strType = child.GetAttrValByName("type");
-        ied.m_strUri = child.GetAttrValByName("rScl:uri");
-        m_iedList.Add(std::move(ied));
+    if (!ReadIedsOneByOne(file, m_iedList)) {
+        m_iedList.RemoveAll();
+        platform::CXmlDocument xml;
+        if (!xml.Load(file, "xmlRoot"))
+            return 0;
+        platform::CXmlDocument::NodeList roots;
+        if (xml.SelectNodes("SCL", roots) != 0 || roots.empty())
+            return 0;
+        for (const platform::scl::CtBase& child : roots.front().GetChildEles())
+            if (platform::EqualsNoCase(child.GetEleName(), "IED"))
+                m_iedList.Add(IedRecordOf(child));
     }
     if (!path.empty())
         platform::MessageBox("SCD配置文件导入成功！", "导入完成", platform::Icon::Information,

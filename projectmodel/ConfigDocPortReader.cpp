@@ -4,10 +4,10 @@
 
 #include "projectmodel/TextHelpers.h"
 
-#include "platform/Gbk.h"
 #include "platform/Paths.h"
 #include "platform/Prompt.h"
 #include "platform/Text.h"
+#include "platform/TextFile.h"
 
 #include <algorithm>
 
@@ -171,13 +171,11 @@ int CConfigDoc::ReadPortConfig(CConfigTextFile& mainFile, CBoardInfo& board, CPo
     if (!ReadLine(&mainFile, line, StrFormat("[%s%d配置]", port.m_strType.c_str(), port.m_nRunning).c_str()))
         return 0;
     const std::vector<std::string> block = ReadBlock(mainFile);
-    std::string bytes;
-    for (const std::string& l : block) {
-        bytes += platform::ToGbk(l);
-        bytes += "\r\n";
-    }
+    platform::CGbkTextBuilder bytes;
+    for (const std::string& l : block)
+        bytes.WriteLine(l);
     CConfigTextFile file;
-    file.OpenBytes(std::move(bytes), mainFile.FileName());
+    file.OpenBytes(bytes.TakeBytes(), mainFile.FileName());
 
     int number = 0;
     if (!ReadOpenBrace(&file) || !ReadKeyValue(&file, line, "描述", value))

@@ -663,7 +663,10 @@ int CConfigDoc::ReadCompositeSignals(CConfigTextFile& file) {
         // The operand and operator lines up to the block's "}": one operand and its operator, or
         // two operands followed by operator and operand pairs. Reading them up to the brace takes
         // every layout the writer gives, whatever the item count says.
+        // Each line keeps its number, so that a fault found after the block was read is reported
+        // on the line that holds it.
         std::vector<CStringList> lines;
+        std::vector<int> lineNumbers;
         for (;;) {
             ReadLine(&file, line, nullptr);
             const std::string t = TrimCopy(line);
@@ -676,6 +679,7 @@ int CConfigDoc::ReadCompositeSignals(CConfigTextFile& file) {
                 return 0;
             }
             lines.push_back(std::move(f));
+            lineNumbers.push_back(GetLineNumber());
         }
         CExpression& expr = entry->m_expr;
         expr.m_operands.clear();
@@ -688,10 +692,14 @@ int CConfigDoc::ReadCompositeSignals(CConfigTextFile& file) {
             op.m_nEntry = platform::AtoI(f[3]);
             expr.m_operands.push_back(op);
         };
-        auto setOperator = [&](const CStringList& f) {
+        auto setOperator = [&](const CStringList& f, int lineNumber) {
             const auto code = static_cast<std::uint8_t>(platform::AtoI(f[0]));
-            if (haveOperator && code != expr.m_nOperator)
+            if (haveOperator && code != expr.m_nOperator) {
+                const int blockEnd = GetLineNumber();
+                SetLineNumber(lineNumber);
                 ReportReadError(StrFormat("%s采用了非单一的运算符", name.c_str()));
+                SetLineNumber(blockEnd);
+            }
             expr.m_nOperator = code;
             haveOperator = true;
         };
@@ -699,7 +707,7 @@ int CConfigDoc::ReadCompositeSignals(CConfigTextFile& file) {
             if (k == 0 || (k == 1 && lines.size() > 2) || (k >= 2 && k % 2 == 1))
                 operand(lines[k]);
             else
-                setOperator(lines[k]);
+                setOperator(lines[k], lineNumbers[k]);
         }
         (void)items;
     }

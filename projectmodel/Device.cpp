@@ -146,10 +146,14 @@ int CDeviceArray::PrepareNewDevice(CDevice& device) const {
 }
 
 int CDeviceArray::PrepareNewDevice(CDevice& device, const COptionItemArray& extensionItems) const {
+    PrepareNewDevice(device, extensionItems, LowestFreeAddress());
+    return 1;
+}
+
+void CDeviceArray::PrepareNewDevice(CDevice& device, const COptionItemArray& extensionItems, int address) {
     extensionItems.GetDefaultValues(device.m_optionValues);
     device.m_pointRefs.RemoveAll();
-    device.m_nAddress = device.m_nMappedAddress = LowestFreeAddress();
-    return 1;
+    device.m_nAddress = device.m_nMappedAddress = address;
 }
 
 } // namespace projectmodel

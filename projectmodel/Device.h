@@ -78,6 +78,8 @@ public:
     // references and the lowest free address; 0 when no document is current.
     int PrepareNewDevice(CDevice& device) const;
     int PrepareNewDevice(CDevice& device, const COptionItemArray& extensionItems) const;
+    // The same with an address the caller knows to be the lowest free one.
+    static void PrepareNewDevice(CDevice& device, const COptionItemArray& extensionItems, int address);
 
 private:
     // Search by halving over the addresses: the index of the address, or -1 with the insertion

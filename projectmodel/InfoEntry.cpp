@@ -6,6 +6,8 @@
 #include "projectmodel/TextHelpers.h"
 
 #include <algorithm>
+#include <array>
+#include <cstdint>
 
 namespace projectmodel {
 namespace {
@@ -36,38 +38,156 @@ void ScanInts(std::string_view s, int* out, int count) {
     }
 }
 
+// The GBK form of a short text. Group names and state texts ("遥信", "合", "分") recur in every
+// entry of a cache: the last few conversions are kept.
+const std::string& ShortTextToGbk(const std::string& text) {
+    struct Converted {
+        std::string utf8, gbk;
+    };
+    thread_local std::array<Converted, 8> recent;
+    thread_local std::size_t next = 0;
+    for (const Converted& c : recent)
+        if (!c.utf8.empty() && c.utf8 == text)
+            return c.gbk;
+    Converted& slot = recent[next];
+    next = (next + 1) % recent.size();
+    slot.utf8 = text;
+    slot.gbk = platform::ToGbk(text);
+    return slot.gbk;
+}
+
 void SerializeText(platform::CArchive& ar, std::string& text) {
-    if (ar.IsStoring())
-        ar.WriteString(platform::ToGbk(text));
-    else
+    if (ar.IsStoring()) {
+        // ASCII is the same in GBK: most texts of an entry are stored without a conversion.
+        if (std::all_of(text.begin(), text.end(), [](char ch) { return (ch & 0x80) == 0; }))
+            ar.WriteString(text);
+        else if (text.size() <= 16)
+            ar.WriteString(ShortTextToGbk(text));
+        else
+            ar.WriteString(platform::ToGbk(text));
+    } else
         text = platform::FromGbk(ar.ReadString());
+}
+
+bool IsBlank(char ch) {
+    return ch == ' ' || ch == '\t' || ch == '\r' || ch == '\n' || ch == '\v' || ch == '\f';
+}
+
+std::string_view TrimView(std::string_view s) {
+    while (!s.empty() && IsBlank(s.front()))
+        s.remove_prefix(1);
+    while (!s.empty() && IsBlank(s.back()))
+        s.remove_suffix(1);
+    return s;
+}
+
+// One "key=value" option of an entry line (already trimmed): the key and value are cut at the
+// '=' outside parentheses and quotes; an option that is not exactly one key and one value is
+// ignored. FUN and INF and the options without a field of their own are kept in m_strExtra.
+void ApplyOption(CInfoEntry& entry, std::string_view option) {
+    std::string_view kv[2];
+    std::size_t count = 0;
+    ForEachTopLevelPart(
+        option, [](std::size_t, char ch) { return ch == '='; },
+        [&](std::size_t from, std::size_t to) {
+            if (count < 2)
+                kv[count] = TrimView(option.substr(from, to - from));
+            ++count;
+        });
+    if (count != 2)
+        return;
+    const std::string_view key = kv[0];
+    const std::string_view value = kv[1];
+    bool keep = false;
+    if (platform::EqualsNoCase(key, "FUN")) {
+        entry.m_nFun = platform::AtoI(value);
+        keep = true;
+    } else if (platform::EqualsNoCase(key, "INF")) {
+        entry.m_nInf = platform::AtoI(value);
+        keep = true;
+    } else if (key == "规则" || key == "合规则" || key == "校验规则") {
+        entry.m_strCloseRule = value;
+    } else if (key == "分规则") {
+        entry.m_strOpenRule = value;
+    } else if (key == "遥信") {
+        ScanInts(value, entry.m_yx, 3);
+    } else if (key == "设备") {
+        ScanInts(value, entry.m_equip, 5);
+    } else if (platform::EqualsNoCase(key, "FCDA")) {
+        entry.m_strReference = value;
+    } else {
+        keep = true;
+    }
+    if (keep) {
+        entry.m_strExtra += entry.m_strExtra.empty() ? ',' : ';';
+        entry.m_strExtra += option;
+    }
 }
 
 } // namespace
 
-int CInfoEntry::ParseReference(std::string_view input) {
+int CInfoEntry::ParseReference(std::string_view line) {
     m_strExtra.clear();
-    std::string line(input);
-    const std::size_t npos = std::string::npos;
+    const std::size_t npos = std::string_view::npos;
     const std::size_t e = line.find('=');
     const std::size_t s = line.find(';');
-    for (int i = 0; i < 7; ++i) {
-        std::size_t comma = line.find(',');
+    // The first seven commas cut the eight fields and must come before any option; an eighth
+    // comma starts the options. They separate like ';' below.
+    std::size_t commas[8];
+    int commaCount = 0;
+    for (std::size_t from = 0; commaCount < 7; ++commaCount) {
+        const std::size_t comma = line.find(',', from);
         if (comma == npos || (e != npos && comma >= e) || (s != npos && comma >= s))
             return 0;
-        line[comma] = ';';
+        commas[commaCount] = comma;
+        from = comma + 1;
     }
-    std::size_t comma = line.find(',');
-    if (comma != npos) {
+    if (const std::size_t comma = line.find(',', commas[6] + 1); comma != npos) {
         if ((e != npos && e < comma) || (s != npos && s < comma))
             return 0;
-        line[comma] = ';';
+        commas[commaCount++] = comma;
     } else if (e != npos || s != npos) {
         return 0;
     }
 
-    CStringList parts = SplitToStringList(line, ';');
-    if (parts.size() < 8)
+    // The parts between separators at parenthesis depth 0 outside quotes, blanks trimmed; read
+    // in place, as the line is long and parsed once per point.
+    std::string_view parts[8];
+    std::size_t count = 0;
+    int nextComma = 0;
+    auto separates = [&](std::size_t i, char ch) {
+        if (nextComma < commaCount && commas[nextComma] == i) {
+            ++nextComma;
+            return true;
+        }
+        return ch == ';';
+    };
+    // A part holding a cutting comma that did not separate (inside parentheses or quotes) reads
+    // it as ';', as the cut line has it.
+    std::string spelled[8];
+    std::string option;
+    auto take = [&](std::size_t from, std::size_t to) {
+        std::string_view part = line.substr(from, to - from);
+        for (int k = 0; k < commaCount; ++k) {
+            if (commas[k] < from || commas[k] >= to)
+                continue;
+            std::string& copy = count < 8 ? spelled[count] : option;
+            copy.assign(part);
+            for (int j = k; j < commaCount; ++j)
+                if (commas[j] < to)
+                    copy[commas[j] - from] = ';';
+            part = copy;
+            break;
+        }
+        part = TrimView(part);
+        if (count < 8)
+            parts[count] = part;
+        else
+            ApplyOption(*this, part);
+        ++count;
+    };
+    ForEachTopLevelPart(line, separates, take);
+    if (count < 8)
         return 0;
     m_nSeq = platform::AtoI(parts[0]);
     m_nGroup = platform::AtoI(parts[1]);
@@ -77,47 +197,21 @@ int CInfoEntry::ParseReference(std::string_view input) {
     m_strField6 = parts[5];
     m_strField7 = parts[6];
     m_strField8 = parts[7];
-
-    for (std::size_t i = 8; i < parts.size(); ++i) {
-        CStringList kv = SplitToStringList(parts[i], '=');
-        if (kv.size() != 2)
-            continue;
-        const std::string& key = kv[0];
-        const std::string& value = kv[1];
-        bool keep = false;
-        if (platform::EqualsNoCase(key, "FUN")) {
-            m_nFun = platform::AtoI(value);
-            keep = true;
-        } else if (platform::EqualsNoCase(key, "INF")) {
-            m_nInf = platform::AtoI(value);
-            keep = true;
-        } else if (key == "规则" || key == "合规则" || key == "校验规则") {
-            m_strCloseRule = value;
-        } else if (key == "分规则") {
-            m_strOpenRule = value;
-        } else if (key == "遥信") {
-            ScanInts(value, m_yx, 3);
-        } else if (key == "设备") {
-            ScanInts(value, m_equip, 5);
-        } else if (platform::EqualsNoCase(key, "FCDA")) {
-            m_strReference = value;
-        } else {
-            keep = true;
-        }
-        if (keep) {
-            m_strExtra += m_strExtra.empty() ? "," : ";";
-            m_strExtra += parts[i];
-        }
-    }
     return 1;
 }
 
 void CInfoEntry::Serialize(platform::CArchive& ar) {
     int* numbers[] = {&m_nSeq, &m_nGroup, &m_nEntry, &m_nFun, &m_nInf};
-    for (int* n : numbers) {
-        if (ar.IsStoring())
-            ar.WriteI32(*n);
-        else
+    if (ar.IsStoring()) {
+        // The five numbers little-endian in one write: a cache holds hundreds of thousands.
+        char block[sizeof numbers / sizeof numbers[0] * 4];
+        std::size_t at = 0;
+        for (const int* n : numbers)
+            for (int shift = 0; shift < 32; shift += 8)
+                block[at++] = static_cast<char>(static_cast<std::uint32_t>(*n) >> shift);
+        ar.WriteBytes(std::string_view(block, sizeof block));
+    } else {
+        for (int* n : numbers)
             *n = ar.ReadI32();
     }
     std::string* texts[] = {&m_strDesc,   &m_strField5,    &m_strField6, &m_strField7,
@@ -146,10 +240,19 @@ const CInfoEntry* CInfoEntryArray::GetByEntryNo(int entryNo) const {
 }
 
 int CInfoEntryArray::InsertSorted(const CInfoEntry& entry) {
+    return InsertSorted(CInfoEntry(entry));
+}
+
+int CInfoEntryArray::InsertSorted(CInfoEntry&& entry) {
+    // Entries mostly come in ascending order: appended without a search.
+    if (items_.empty() || items_.back().m_nEntry < entry.m_nEntry) {
+        items_.push_back(std::move(entry));
+        return GetSize() - 1;
+    }
     int i = LowerBound(entry.m_nEntry);
     if (i < GetSize() && items_[static_cast<std::size_t>(i)].m_nEntry == entry.m_nEntry)
         return -1;
-    items_.insert(items_.begin() + i, entry);
+    items_.insert(items_.begin() + i, std::move(entry));
     return i;
 }
 

@@ -57,6 +57,7 @@ public:
     const CInfoEntry* GetByEntryNo(int entryNo) const;
     // Inserts in entry-number order; -1 (array unchanged) when the number is present.
     int InsertSorted(const CInfoEntry& entry);
+    int InsertSorted(CInfoEntry&& entry);
     // Replaces the array by these entries in entry-number order, as InsertSorted one by one
     // would leave it (of equal numbers the first stays), in n log n time.
     void AssignSorted(std::vector<CInfoEntry> entries);

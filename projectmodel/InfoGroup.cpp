@@ -14,7 +14,7 @@ int CInfoGroup::AddEntryFromText(std::string_view line) {
         m_nGroupNo = entry.m_nGroup;
     else if (entry.m_nGroup != m_nGroupNo)
         return 0;
-    m_entries.InsertSorted(entry);
+    m_entries.InsertSorted(std::move(entry));
     return 1;
 }
 

@@ -165,11 +165,19 @@ std::uint16_t GetPointCategory(int index, std::string& name) {
 }
 
 CSCDPointRef::CSCDPointRef(const std::string& fcda, const std::string& cdc, const std::string& ctlModel)
-    : m_strFCDA(fcda), m_strCDC(cdc), m_strCtlModel(ctlModel), m_strRefText("FCDA=" + fcda) {
-    if (!cdc.empty())
-        m_strRefText += ";CDC=" + cdc;
-    if (!ctlModel.empty())
-        m_strRefText += ";ctlModel=" + ctlModel;
+    : m_strFCDA(fcda), m_strCDC(cdc), m_strCtlModel(ctlModel) {
+    m_strRefText.reserve(5 + fcda.size() + (cdc.empty() ? 0 : 5 + cdc.size()) +
+                         (ctlModel.empty() ? 0 : 10 + ctlModel.size()));
+    m_strRefText += "FCDA=";
+    m_strRefText += fcda;
+    if (!cdc.empty()) {
+        m_strRefText += ";CDC=";
+        m_strRefText += cdc;
+    }
+    if (!ctlModel.empty()) {
+        m_strRefText += ";ctlModel=";
+        m_strRefText += ctlModel;
+    }
 }
 
 void CInfoModel::AddPoint(std::unique_ptr<CSCDPoint> point) {

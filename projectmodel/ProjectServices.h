@@ -37,18 +37,20 @@ public:
     CProjectTime Now() const override;
 };
 
-// The application shell as the document sees it when a project is created and saved.
+// The application shell as the document sees it when a project is created and saved. Without an
+// installed shell nobody is logged in: no administrator, and every privilege is refused, so a
+// forgotten setup cannot save on anyone's rights.
 class IProjectShell {
 public:
     virtual ~IProjectShell() = default;
     // The logged-in user is an administrator (saves without a question).
-    virtual bool IsAdministrator() { return true; }
+    virtual bool IsAdministrator() { return false; }
     // Asks the login dialog for a privilege (mask); false when refused. userName receives the
     // user who granted it.
     virtual bool RequestPrivilege(int mask, std::string& userName) {
         (void)mask;
         (void)userName;
-        return true;
+        return false;
     }
     // One line of the operator log.
     virtual void LogOperation(const std::string& line) { (void)line; }

@@ -8,25 +8,9 @@
 namespace projectmodel {
 
 void SplitToStringList(std::string_view text, CStringList& list, char sep) {
-    int depth = 0;
-    char quote = 0;
-    std::size_t start = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        char ch = text[i];
-        if (ch == ')') {
-            --depth;
-        } else if (ch == '(') {
-            ++depth;
-        } else if (quote != 0 && ch == quote) {
-            quote = 0;
-        } else if (quote == 0 && (ch == '\'' || ch == '"')) {
-            quote = ch;
-        } else if (ch == sep && depth == 0 && quote == 0) {
-            list.push_back(platform::Trim(text.substr(start, i - start)));
-            start = i + 1;
-        }
-    }
-    list.push_back(platform::Trim(text.substr(start)));
+    ForEachTopLevelPart(
+        text, [sep](std::size_t, char ch) { return ch == sep; },
+        [&](std::size_t from, std::size_t to) { list.push_back(platform::Trim(text.substr(from, to - from))); });
 }
 
 CStringList SplitToStringList(std::string_view text, char sep) {

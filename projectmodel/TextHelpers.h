@@ -8,6 +8,33 @@
 
 namespace projectmodel {
 
+// Cuts text into parts at the characters for which isSeparator(index, ch) holds, except inside
+// parentheses and quotes; take(from, to) receives each part's bounds (the last part included).
+// isSeparator is asked about every character in order.
+template <class IsSeparator, class Take>
+void ForEachTopLevelPart(std::string_view text, IsSeparator&& isSeparator, Take&& take) {
+    int depth = 0;
+    char quote = 0;
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char ch = text[i];
+        const bool sep = isSeparator(i, ch);
+        if (ch == ')') {
+            --depth;
+        } else if (ch == '(') {
+            ++depth;
+        } else if (quote != 0 && ch == quote) {
+            quote = 0;
+        } else if (quote == 0 && (ch == '\'' || ch == '"')) {
+            quote = ch;
+        } else if (sep && depth == 0 && quote == 0) {
+            take(start, i);
+            start = i + 1;
+        }
+    }
+    take(start, text.size());
+}
+
 // Appends the pieces of text, cut at sep, to list (the list is not emptied). A separator inside
 // parentheses or inside '...' / "..." quotes does not cut; every piece is trimmed and the last
 // piece is always appended, so an empty text gives one empty piece.

@@ -15,7 +15,7 @@ usage() { echo "usage: scripts/fuzz.sh TARGET SECONDS | --seeds | --list" >&2; e
 
 bash scripts/bootstrap.sh
 build="$here/build-fuzz"
-jobs="${JOBS:-$(nproc 2>/dev/null || echo 4)}"
+source scripts/jobs.sh
 launcher=()
 if command -v ccache >/dev/null 2>&1; then
     launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)

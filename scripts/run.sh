@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Bootstrap, release build, then start a program from the prepared root folder.
 # Usage: scripts/run.sh [QXM7740|Marindle|Quorvex|Nevlor]   (QXM7740 when no name is given)
+# JOBS=n limits the build to n parallel jobs (default: every core).
 set -euo pipefail
 here="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$here"
@@ -10,11 +11,12 @@ case "$program" in
     *) echo "usage: scripts/run.sh [QXM7740|Marindle|Quorvex|Nevlor]" >&2; exit 2 ;;
 esac
 shift || true
+source scripts/jobs.sh
 bash scripts/bootstrap.sh
 
 build="$here/build"
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DQXM_BUILD_TESTS=OFF >/dev/null
-cmake --build "$build" -j "$(nproc 2>/dev/null || echo 4)"
+cmake --build "$build" -j "$jobs"
 
 bin="$build/root/Bin"
 if [ ! -x "$bin/$program" ]; then

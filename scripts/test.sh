@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
 # Bootstrap, sanitizer build (AddressSanitizer + UndefinedBehaviorSanitizer), then every test.
+# JOBS=n limits the build and ctest to n parallel jobs (default: every core).
 set -euo pipefail
 here="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$here"
+source scripts/jobs.sh
 bash scripts/bootstrap.sh
 
 build="$here/build-asan"
-jobs="$(nproc 2>/dev/null || echo 4)"
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQXM_SANITIZE=ON >/dev/null
 cmake --build "$build" -j "$jobs"
 

@@ -1,5 +1,6 @@
 // Nevlor: administration of the users and groups in "Password.dat" beside the program.
 #include "platform/Prompt.h"
+#include "platform/ui/QtTranslations.h"
 #include "platform/ui/WidgetPrompt.h"
 #include "useradmin/views/UserAdminApp.h"
 
@@ -8,6 +9,7 @@
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
+    platform::InstallQtTranslations();
     QApplication::setApplicationName("Nevlor");
     // Qt has set the process locale; numbers in files stay in the C locale.
     std::setlocale(LC_NUMERIC, "C");

@@ -32,6 +32,12 @@ public:
     }
 };
 
+// The bench saves as an administrator, the way the tool's administrator does.
+class BenchShell : public IProjectShell {
+public:
+    bool IsAdministrator() override { return true; }
+};
+
 void WriteGbk(const fs::path& path, const std::string& text) {
     platform::CGbkTextWriter out;
     out.Open(path);
@@ -64,6 +70,8 @@ int Save(const fs::path& outDir) {
     context.SetLibraryFolder(root / "Ini");
     context.SetProjectsFolder(root / "Project");
     context.SetNewProjectName("Bench");
+    BenchShell shell;
+    context.SetShell(&shell);
 
     CConfigDoc doc;
     doc.OnNewDocument();
@@ -109,6 +117,7 @@ int Save(const fs::path& outDir) {
     }
     const auto start = std::chrono::steady_clock::now();
     const int result = doc.SaveProject(false);
+    context.SetShell(nullptr);
     std::printf("save: %d in %.3f s\n%s\n", result, Seconds(start), doc.GetTitle().c_str());
     return result ? 0 : 1;
 }

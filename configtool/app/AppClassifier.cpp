@@ -1,6 +1,6 @@
 #include "AppClassifier.h"
 
-#include "iedinterface/IcdInterface.h"
+#include "iedinterface/views/IcdInterface.h"
 #include "platform/Prompt.h"
 #include "platform/Text.h"
 #include "platform/ui/WidgetPrompt.h"

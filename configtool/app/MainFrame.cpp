@@ -555,14 +555,16 @@ void CMainFrame::OnGenerateText() {
     auto* splitter = qobject_cast<QSplitter*>(view->parentWidget());
     if (!splitter || splitter->count() < 1)
         return;
-    const auto* source = dynamic_cast<const ITextExportSource*>(splitter->widget(0));
-    if (!source)
+    QWidget* pane = splitter->widget(0);
+    const auto* source = dynamic_cast<const ITextExportSource*>(pane);
+    if (!source || !CTextExport::IsListView(pane->metaObject()->className()))
         return;
-    const std::string name =
-        CTextExport::DefaultName(source->GetExportTitle(), source->GetExportTabCaption());
+    const CTextExportList list = source->GetTextExport();
+    const std::string name = CTextExport::DefaultName(list.title, list.tabCaption);
     const std::filesystem::path folder = m_app.GetProjectsFolder() / t->GetProjectName(doc);
 
-    QFileDialog dlg(this, QString(), Qs((folder / "").string()), "所有文件 (*.*)");
+    // "(*)", not "(*.*)": with "*.*" Qt's save dialog replaces the extension of the proposed name.
+    QFileDialog dlg(this, QString(), Qs((folder / "").string()), "所有文件 (*)");
     dlg.setObjectName("saveFileDialog");
     dlg.setOption(QFileDialog::DontUseNativeDialog);
     dlg.setAcceptMode(QFileDialog::AcceptSave);
@@ -570,7 +572,7 @@ void CMainFrame::OnGenerateText() {
     if (platform::RunDialog(dlg) != QDialog::Accepted || dlg.selectedFiles().isEmpty())
         return;
     const std::string path = Ss(dlg.selectedFiles().front());
-    const std::string bytes = CTextExport::Build(name, source->GetExportColumns(), source->GetExportRows());
+    const std::string bytes = CTextExport::Build(name, list.columns, list.rows);
     if (!platform::WriteFileBytes(std::filesystem::path(path), bytes))
         platform::MessageBox("打开文件 " + path + " 失败!", {}, Icon::Warning);
 }

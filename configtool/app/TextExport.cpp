@@ -2,6 +2,21 @@
 
 #include "platform/Gbk.h"
 
+#include <algorithm>
+#include <array>
+#include <string_view>
+
+bool CTextExport::IsListView(const std::string& className) {
+    // Project properties, time sources, boards, ports, device points, virtual points, voltage
+    // levels, bays, equipment, the device list, the port form, unit detail and equipment detail.
+    static constexpr std::array<std::string_view, 13> kListViews = {
+        "CConfigPrjView",      "CAdjusttimeView",       "CConfigBanView",        "CConfigPortView",
+        "CConfigGINView",      "CConfigGINVirView",     "CConfigPrjbayView",     "CConfigBayView",
+        "CConfigEquipView",    "CDevinfolistView",      "CConfigPortFormView",   "CConfigUnitDetailView",
+        "CConfigEquipDetailView"};
+    return std::find(kListViews.begin(), kListViews.end(), className) != kListViews.end();
+}
+
 std::string CTextExport::DefaultName(const std::string& title, const std::optional<std::string>& tabCaption) {
     std::string name;
     name.reserve(title.size());
@@ -12,6 +27,8 @@ std::string CTextExport::DefaultName(const std::string& title, const std::option
         name += '_';
         name += platform::TruncateGbk(*tabCaption, kTextLimit);
     }
+    // A "/" of a description ("A/B相") would make the proposed name a path into a folder.
+    std::replace(name.begin(), name.end(), '/', '_');
     return name;
 }
 

@@ -7,9 +7,11 @@
 #include "editors/views/RegisterViews.h"
 #include "MainFrame.h"
 #include "platform/Prompt.h"
+#include "platform/ui/QtTranslations.h"
 #include "platform/ui/WidgetPrompt.h"
 #include "points/SCDImport.h"
 #include "points/views/PointViews.h"
+#include "points/views/ScdProgress.h"
 #include "projectmodel/ProjectContext.h"
 
 #include <clocale>
@@ -20,6 +22,7 @@
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
+    platform::InstallQtTranslations();
     // Configuration files carry C-locale numbers whatever locale Qt picked up.
     std::setlocale(LC_NUMERIC, "C");
     QApplication::setOrganizationName("Local AppWizard-Generated Applications");

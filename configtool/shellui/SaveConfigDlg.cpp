@@ -3,6 +3,7 @@
 #include "ProjectFolderRules.h"
 
 #include "platform/ui/DialogButtons.h"
+#include "platform/ui/FitText.h"
 #include "platform/Prompt.h"
 #include "platform/ui/WidgetPrompt.h"
 
@@ -26,6 +27,7 @@ CSaveConfigDlg::CSaveConfigDlg(const std::string& projectName, const std::string
     m_pName->setObjectName("name");
     m_pPath = new QLineEdit(Qs(projectsFolder), this);
     m_pPath->setObjectName("path");
+    platform::KeepWholeTextVisible(m_pPath);
     m_pBrowse = new QPushButton("...", this);
     m_pBrowse->setObjectName("browse");
     connect(m_pBrowse, &QPushButton::clicked, this, &CSaveConfigDlg::OnBrowse);

@@ -2,6 +2,7 @@
 
 #include "ProjectFolderRules.h"
 
+#include "platform/ui/FitText.h"
 #include "platform/Prompt.h"
 #include "platform/Text.h"
 #include "platform/ui/WidgetPrompt.h"
@@ -56,6 +57,7 @@ CWizard2Page::CWizard2Page(CWizardSheet& sheet) : QWizardPage(&sheet), m_sheet(s
     auto* group = new QGroupBox("QXM7740工程", this);
     m_pFolder = new QLineEdit(group);
     m_pFolder->setObjectName("folder");
+    platform::KeepWholeTextVisible(m_pFolder);
     m_pName = new QLineEdit(group);
     m_pName->setObjectName("name");
     auto* form = new QFormLayout(group);

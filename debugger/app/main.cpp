@@ -5,6 +5,7 @@
 #include "unitlink/NetSocket.h"
 
 #include "platform/Prompt.h"
+#include "platform/ui/QtTranslations.h"
 #include "platform/ui/WidgetPrompt.h"
 
 #include <QApplication>
@@ -15,6 +16,7 @@
 
 int main(int argc, char* argv[]) {
     QApplication qapp(argc, argv);
+    platform::InstallQtTranslations();
     std::setlocale(LC_NUMERIC, "C");
     platform::SetPrompt(new platform::CWidgetPrompt);
 

@@ -3,6 +3,7 @@
 #include "editors/views/ConfigOverView.h"
 #include "editors/views/GridListCtrl.h"
 #include "editors/views/InPlaceEditor.h"
+#include "editors/views/ListTextExport.h"
 #include "editors/views/PointPanes.h"
 #include "platform/ui/WidgetPrompt.h"
 #include "projectmodel/ProjectContext.h"
@@ -53,6 +54,10 @@ CDeviceFormBase::CDeviceFormBase(const CViewContext& context, EditorViewKind kin
             menu->deleteLater();
         }
     });
+}
+
+CTextExportList CDeviceFormBase::GetTextExport() const {
+    return ReadListExport(m_pCaption, m_pTabs, m_pList);
 }
 
 CPathRecord CDeviceFormBase::SelectedPath() const {

@@ -5,6 +5,7 @@
 // tab changes, header clicks, keys and its context menu to its own handlers.
 #include "editors/model/GridRows.h"
 #include "editors/model/ProjectTreeModel.h"
+#include "editors/model/TextExportSource.h"
 #include "editors/views/EditorViews.h"
 
 #include <optional>
@@ -24,7 +25,7 @@ namespace projectmodel {
 class CProjectModel;
 }
 
-class CDeviceFormBase : public QWidget, public IEditorView {
+class CDeviceFormBase : public QWidget, public IEditorView, public ITextExportSource {
     Q_OBJECT
 public:
     // Where the controls stand (pixels from the view's top left); a width of -1 spans the view
@@ -52,6 +53,9 @@ public:
     CPathRecord SelectedPath() const;
     void SetSelectedPath(const CPathRecord& path) { m_path = path; }
     static projectmodel::CProjectModel* Doc();
+
+    // "生成文本": the caption, the selected tab (views with a tab bar) and the list.
+    CTextExportList GetTextExport() const override;
 
     // The list's context menu (null when the view offers none now); the caller shows and deletes it.
     virtual QMenu* BuildContextMenu() { return nullptr; }

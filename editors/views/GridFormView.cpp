@@ -4,6 +4,7 @@
 #include "editors/views/ConfigOverView.h"
 #include "editors/views/GridListCtrl.h"
 #include "editors/views/InPlaceEditor.h"
+#include "editors/views/ListTextExport.h"
 #include "editors/views/PointPanes.h"
 #include "platform/ui/WidgetPrompt.h"
 #include "projectmodel/ConfigDoc.h"
@@ -61,6 +62,10 @@ CGridFormView::CGridFormView(const CViewContext& context, QWidget* parent)
 std::string CGridFormView::CurrentTabText() const {
     const int index = m_pTabs->currentIndex();
     return index >= 0 ? Ss(m_pTabs->tabText(index)) : std::string();
+}
+
+CTextExportList CGridFormView::GetTextExport() const {
+    return ReadListExport(m_pCaption, m_pTabs, m_pList);
 }
 
 void CGridFormView::SetLayout(int captionWidth, int buttonLeft) {

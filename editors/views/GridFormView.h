@@ -4,6 +4,7 @@
 // the current document, the project frame and the tree, forwards refreshes to the tree through
 // the document, and reaches the all-points view of the right pane.
 #include "editors/model/ProjectTreeModel.h"
+#include "editors/model/TextExportSource.h"
 #include "editors/views/EditorViews.h"
 
 #include <QWidget>
@@ -21,7 +22,7 @@ namespace projectmodel {
 class CProjectModel;
 }
 
-class CGridFormView : public QWidget, public IEditorView {
+class CGridFormView : public QWidget, public IEditorView, public ITextExportSource {
     Q_OBJECT
 public:
     explicit CGridFormView(const CViewContext& context, QWidget* parent = nullptr);
@@ -33,6 +34,8 @@ public:
     CInPlaceEditor* Editor() const { return m_pEditor; }
     bool IsReady() const { return m_bReady; }
     std::string CurrentTabText() const;
+    // "生成文本": the caption, the selected tab while the tab bar is shown, and the list.
+    CTextExportList GetTextExport() const override;
 
     // A click on a cell opens its editor (the list's click calls it).
     virtual void OnClickCell(int row, int column) {

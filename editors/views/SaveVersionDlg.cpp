@@ -29,7 +29,13 @@ CSaveVersionDlg::CSaveVersionDlg(QWidget* parent) : QDialog(parent) {
     QDialogButtonBox* buttons = platform::MakeOkCancelButtons(this);
     buttons->findChild<QPushButton*>("ok")->setText("确认");
     layout->addWidget(buttons);
-    connect(m_pList, &QListWidget::currentTextChanged, m_pEdit, &QLineEdit::setText);
+    // Only a row the user selects replaces the proposal: the list's current row alone also moves
+    // when the list takes the focus as the dialog is shown, and must not overwrite the field.
+    connect(m_pList, &QListWidget::itemSelectionChanged, this, [this] {
+        const QList<QListWidgetItem*> selected = m_pList->selectedItems();
+        if (!selected.isEmpty())
+            m_pEdit->setText(selected.front()->text());
+    });
 }
 
 bool CSaveVersionDlg::OnInitDialog() {

@@ -3,6 +3,7 @@
 #include "MainFrame.h"
 #include "MarindleApp.h"
 #include "platform/Prompt.h"
+#include "platform/ui/QtTranslations.h"
 #include "platform/ui/WidgetPrompt.h"
 #include "unitlink/NetSocket.h"
 
@@ -12,6 +13,7 @@
 
 int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
+    platform::InstallQtTranslations();
     // Qt sets the process locale; numbers in files and frames are written in the C locale.
     std::setlocale(LC_NUMERIC, "C");
     platform::SetPrompt(new platform::CWidgetPrompt);

@@ -6,6 +6,7 @@
 
 #include <pugixml.hpp>
 
+#include <cstdint>
 #include <cstring>
 #include <iterator>
 
@@ -110,6 +111,50 @@ std::string CtBase::GetAttrValByName(std::string_view name) const {
             return Text(doc_, a.value());
     }
     return {};
+}
+
+void CtBase::GetAttrVals(const std::string_view* names, std::string* values, std::size_t count) const {
+    for (std::size_t i = 0; i < count; ++i)
+        values[i].clear();
+    if (!node_)
+        return;
+    std::uint64_t found = 0; // the first attribute of a name counts, as for GetAttrValByName
+    for (pugi::xml_attribute a = pugi::xml_node(node_).first_attribute(); a; a = a.next_attribute()) {
+        const std::string_view name(a.name());
+        for (std::size_t i = 0; i < count && i < 64; ++i) {
+            if ((found >> i & 1) == 0 && names[i] == name) {
+                found |= std::uint64_t(1) << i;
+                values[i] = Text(doc_, a.value());
+            }
+        }
+    }
+    for (std::size_t i = 64; i < count; ++i)
+        values[i] = GetAttrValByName(names[i]);
+}
+
+CtBase CtBase::FindChildByAttrNoCase(EleID id, std::string_view attr, std::string_view value) const {
+    CtBase found;
+    if (!node_)
+        return found;
+    const std::string_view name = EleName(id);
+    WalkElements(pugi::xml_node(node_), false, [&](pugi::xml_node n) {
+        if (!NameMatches(n.name(), name))
+            return false;
+        const char* raw = "";
+        for (pugi::xml_attribute a = n.first_attribute(); a; a = a.next_attribute()) {
+            if (attr == a.name()) {
+                raw = a.value();
+                break;
+            }
+        }
+        // Compared as the text GetAttrValByName hands out.
+        const bool equal = doc_ && doc_->gbk ? EqualsNoCase(Text(doc_, raw), value) : EqualsNoCase(raw, value);
+        if (!equal)
+            return false;
+        found = CtBase(n.internal_object(), doc_);
+        return true;
+    });
+    return found;
 }
 
 CtEleList CtBase::GetEleByName(std::string_view name) const {

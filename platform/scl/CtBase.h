@@ -101,6 +101,13 @@ public:
     // The attribute's value (names compared byte for byte, "rScl:uri" included), or an empty
     // text when the element has no such attribute.
     std::string GetAttrValByName(std::string_view name) const;
+    // The values of several attributes in one pass over the element's attributes: values[i] as
+    // GetAttrValByName(names[i]) gives it.
+    void GetAttrVals(const std::string_view* names, std::string* values, std::size_t count) const;
+
+    // The first child of the kind whose attribute attr equals value without regard to ASCII case
+    // (a missing attribute counts as an empty value); a null handle when there is none.
+    CtBase FindChildByAttrNoCase(EleID id, std::string_view attr, std::string_view value) const;
 
     // The children with the given element name, in document order ("LNodeType" under
     // DataTypeTemplates, "DO" under an LNodeType, ...).

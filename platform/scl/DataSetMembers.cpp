@@ -20,7 +20,12 @@ void CDataSetMembers::Add(std::string_view member) {
 bool CDataSetMembers::Matches(std::string_view reference) const {
     if (lower_.empty())
         return false;
-    if (lower_.find(ToLowerAscii(reference)) != lower_.end())
+    // Lower-cased into a buffer kept between calls: one test per point of a big file.
+    scratch_.assign(reference);
+    for (char& ch : scratch_)
+        if (ch >= 'A' && ch <= 'Z')
+            ch = static_cast<char>(ch - 'A' + 'a');
+    if (lower_.find(scratch_) != lower_.end())
         return true;
     if (parts_.empty())
         return false;

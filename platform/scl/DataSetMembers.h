@@ -26,6 +26,7 @@ private:
     };
     std::unordered_set<std::string, Hash, std::equal_to<>> lower_; // whole members, lower-cased
     std::unordered_set<std::string, Hash, std::equal_to<>> parts_; // members without trailing "$"
+    mutable std::string scratch_; // the reference lower-cased (one test at a time)
 };
 
 } // namespace platform::scl

@@ -4,6 +4,7 @@
 #include "platform/Text.h"
 #include "platform/ui/DialogButtons.h"
 #include "platform/ui/WidgetPrompt.h"
+#include "points/views/ExprDlgParts.h"
 #include "points/views/ViewRows.h"
 #include "projectmodel/ConfigDoc.h"
 
@@ -22,37 +23,19 @@ using platform::Qs;
 using platform::Ss;
 using points::CCompositeExprEdit;
 
-namespace {
-
-const std::vector<std::string> kListColumns{"装置", "分组", "条目", "描述"};
-
-QPushButton* Button(QWidget* parent, const char* text, const char* name) {
-    auto* b = new QPushButton(text, parent);
-    b->setObjectName(name);
-    return b;
-}
-
-QLineEdit* Edit(QWidget* parent, const char* name) {
-    auto* e = new QLineEdit(parent);
-    e->setObjectName(name);
-    return e;
-}
-
-} // namespace
-
 CCompositeExprDlg::CCompositeExprDlg(CCompositeExprEdit::Kind kind, QWidget* parent)
     : QDialog(parent), m_model(kind, projectmodel::CConfigDoc::Current()) {
     const bool yc = kind == CCompositeExprEdit::YC;
     setObjectName(yc ? "configYCExprDlg" : "configYXExprDlg");
     setWindowTitle(yc ? "遥测量复合运算表达式编辑" : "遥信量复合运算表达式编辑");
     auto* grid = new QGridLayout(this);
-    m_pName = Edit(this, "nameEdit");
+    m_pName = MakeExprEdit(this, "nameEdit");
     grid->addWidget(new QLabel(yc ? "虚遥测名称：" : "虚遥信名称：", this), 0, 0);
     grid->addWidget(m_pName, 0, 1, 1, 3);
-    m_pAddress = Edit(this, "deviceEdit");
+    m_pAddress = MakeExprEdit(this, "deviceEdit");
     m_pAddress->setEnabled(false);
-    m_pGroup = Edit(this, "groupEdit");
-    m_pEntry = Edit(this, "entryEdit");
+    m_pGroup = MakeExprEdit(this, "groupEdit");
+    m_pEntry = MakeExprEdit(this, "entryEdit");
     auto* keys = new QHBoxLayout;
     keys->addWidget(m_pAddress);
     keys->addWidget(m_pGroup);
@@ -60,22 +43,18 @@ CCompositeExprDlg::CCompositeExprDlg(CCompositeExprEdit::Kind kind, QWidget* par
     grid->addLayout(keys, 1, 1, 1, 3);
     grid->addWidget(new QLabel(yc ? "数据源：遥测库" : "数据源：遥信库", this), 2, 0);
     grid->addWidget(new QLabel("表达式：操作数", this), 2, 2);
-    m_pSource = new CGridListCtrl(this);
-    m_pSource->setObjectName("sourceList");
-    m_pOperands = new CGridListCtrl(this);
-    m_pOperands->setObjectName("operandList");
-    for (CGridListCtrl* l : {m_pSource, m_pOperands})
-        l->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    m_pSource = MakeExprList(this, "sourceList");
+    m_pOperands = MakeExprList(this, "operandList");
     grid->addWidget(m_pSource, 3, 0, 1, 2);
     auto* middle = new QVBoxLayout;
     m_pOperator = new QComboBox(this);
     m_pOperator->setObjectName("operatorCombo");
-    m_pAddPoint = Button(this, yc ? "遥测量>>" : "遥信量>>", "addPointButton");
-    m_pAddNumber = Button(this, "直接数>>", "addNumberButton");
-    QPushButton* remove = Button(this, "<<取消", "removeButton");
-    m_pNumber = Edit(this, "numberEdit");
-    QPushButton* up = Button(this, "上移↑", "upButton");
-    QPushButton* down = Button(this, "下移↓", "downButton");
+    m_pAddPoint = MakeExprButton(this, yc ? "遥测量>>" : "遥信量>>", "addPointButton");
+    m_pAddNumber = MakeExprButton(this, "直接数>>", "addNumberButton");
+    QPushButton* remove = MakeExprButton(this, "<<取消", "removeButton");
+    m_pNumber = MakeExprEdit(this, "numberEdit");
+    QPushButton* up = MakeExprButton(this, "上移↑", "upButton");
+    QPushButton* down = MakeExprButton(this, "下移↓", "downButton");
     middle->addWidget(m_pOperator);
     middle->addWidget(m_pAddPoint);
     middle->addWidget(m_pAddNumber);
@@ -122,8 +101,8 @@ int CCompositeExprDlg::DoModal() {
 }
 
 void CCompositeExprDlg::OnInitDialog() {
-    SetColumns(m_pSource, kListColumns);
-    SetColumns(m_pOperands, kListColumns);
+    SetColumns(m_pSource, ExprPointColumns());
+    SetColumns(m_pOperands, ExprPointColumns());
     m_pEditor->HideEditors();
     m_model.Open();
     {

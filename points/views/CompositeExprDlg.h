@@ -2,7 +2,7 @@
 // The composite expression editors: "遥测量复合运算表达式编辑" (CConfigYCExprDlg) and
 // "遥信量复合运算表达式编辑" (CConfigYXExprDlg). The caller sets the key, the name and an optional
 // expression in Model(), runs DoModal and reads them back after OK.
-#include "points/ExprEdit.h"
+#include "points/CompositeExprEdit.h"
 
 #include <QDialog>
 

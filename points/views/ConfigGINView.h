@@ -3,6 +3,7 @@
 // the custom device or a device on a port) by category, their descriptions edited in place, and
 // the device's variable information.
 #include "editors/views/EditorViews.h"
+#include "editors/views/ListTextExport.h"
 #include "editors/views/PointPanes.h"
 #include "points/PointRows.h"
 
@@ -14,10 +15,13 @@ class QLabel;
 class QPushButton;
 class QTabBar;
 
-class CConfigGINView : public QWidget, public IEditorView, public IPointPaneView {
+class CConfigGINView : public QWidget, public IEditorView, public IPointPaneView, public ITextExportSource {
     Q_OBJECT
 public:
     explicit CConfigGINView(const CViewContext& context, QWidget* parent = nullptr);
+
+    // "生成文本": the device caption, the category tab and the point list.
+    CTextExportList GetTextExport() const override { return ReadListExport(m_pCaption, m_pTabs, m_pList); }
 
     // First display for the project tree's selected node.
     void OnInitialUpdate() override;

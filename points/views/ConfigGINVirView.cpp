@@ -6,7 +6,9 @@
 #include "platform/Text.h"
 #include "platform/ui/WidgetPrompt.h"
 #include "points/views/CompositeExprDlg.h"
-#include "points/views/TapExprDlg.h"
+#include "points/views/ConfigYBToYCDlg.h"
+#include "points/views/ConfigYXToYBDlg.h"
+#include "points/views/TapToYxDlg.h"
 #include "points/views/ViewRows.h"
 #include "projectmodel/ConfigDoc.h"
 

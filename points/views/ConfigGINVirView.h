@@ -3,6 +3,7 @@
 // (65531) by category, created and changed through the expression editors, deleted, copied and
 // pasted, their descriptions edited in place.
 #include "editors/views/EditorViews.h"
+#include "editors/views/ListTextExport.h"
 #include "editors/views/PointPanes.h"
 #include "points/PointRows.h"
 #include "points/VirtualPoints.h"
@@ -16,10 +17,13 @@ class QLabel;
 class QMenu;
 class QTabBar;
 
-class CConfigGINVirView : public QWidget, public IEditorView, public IPointPaneView {
+class CConfigGINVirView : public QWidget, public IEditorView, public IPointPaneView, public ITextExportSource {
     Q_OBJECT
 public:
     explicit CConfigGINVirView(const CViewContext& context, QWidget* parent = nullptr);
+
+    // "生成文本": the device caption, the category tab and the point list.
+    CTextExportList GetTextExport() const override { return ReadListExport(m_pCaption, m_pTabs, m_pList); }
 
     void OnInitialUpdate() override;
     void SelectCategoryTab(int tab, bool force) override;

@@ -1,7 +1,7 @@
 // CID/ICD files given to the classification library: parsed and their points extracted.
 #include "FuzzSupport.h"
 
-#include "iedinterface/IcdInterfaceApp.h"
+#include "iedinterface/model/IcdInterfaceApp.h"
 
 namespace fs = std::filesystem;
 

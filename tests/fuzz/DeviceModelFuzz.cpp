@@ -2,7 +2,7 @@
 // the shipped CID so that its lines find points to restore.
 #include "FuzzSupport.h"
 
-#include "iedinterface/IcdInterfaceApp.h"
+#include "iedinterface/model/IcdInterfaceApp.h"
 
 namespace fs = std::filesystem;
 

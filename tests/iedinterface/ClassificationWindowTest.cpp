@@ -1,9 +1,9 @@
-#include "iedinterface/ConfigView.h"
-#include "iedinterface/IcdInterface.h"
-#include "iedinterface/MainFrame.h"
-#include "iedinterface/PointListView.h"
-#include "IedTestUtil.h"
+#include "iedinterface/views/ConfigView.h"
+#include "iedinterface/views/IcdInterface.h"
+#include "iedinterface/views/MainFrame.h"
+#include "iedinterface/views/PointListView.h"
 #include "platform/ui/WidgetPrompt.h"
+#include "tests/iedinterface/IedTestUtil.h"
 #include "tests/support/PromptRecorder.h"
 
 #include <functional>
@@ -12,13 +12,13 @@
 #include <QComboBox>
 #include <QFileDialog>
 #include <QHeaderView>
-#include <QLibrary>
-#include <QStyle>
 #include <QLabel>
+#include <QLibrary>
 #include <QLineEdit>
 #include <QMainWindow>
 #include <QMenu>
 #include <QSplitter>
+#include <QStyle>
 #include <QTabBar>
 #include <QTableWidget>
 #include <QTest>
@@ -284,8 +284,9 @@ void ExpectColumnsFitTheirTexts(QTableWidget* list, const char* pane) {
         for (int r = 0; r < list->rowCount(); ++r)
             if (QTableWidgetItem* item = list->item(r, c))
                 widest = std::max(widest, cells.horizontalAdvance(item->text()));
-        if (widest > 0)
+        if (widest > 0) {
             EXPECT_GE(list->columnWidth(c), widest + cellMargin) << pane << " column " << c;
+        }
     }
 }
 

@@ -1,12 +1,13 @@
-#include "iedinterface/DeviceModelFile.h"
-#include "iedinterface/PointClassifier.h"
-#include "IedTestUtil.h"
+#include "iedinterface/model/DeviceModelFile.h"
+#include "iedinterface/model/PointClassifier.h"
 #include "platform/Gbk.h"
 #include "platform/Profile.h"
 #include "platform/Text.h"
+#include "platform/TextFile.h"
 #include "projectmodel/ConfigDoc.h"
 #include "projectmodel/InfoGroup.h"
 #include "projectmodel/ProjectContext.h"
+#include "tests/iedinterface/IedTestUtil.h"
 #include "tests/support/Found.h"
 #include "tests/support/PromptRecorder.h"
 
@@ -289,6 +290,20 @@ TEST_F(DeviceModelFile, AFileThatCannotBeWrittenIsReported) {
     EXPECT_FALSE(app.WriteOutputs());
     EXPECT_EQ(prompts.Count(), 2u);
     EXPECT_NE(prompts.LastText().find("写入失败"), std::string::npos);
+}
+
+TEST_F(DeviceModelFile, AWriteThatFailsPartWayKeepsTheEarlierPair) {
+    Classify(app);
+    ASSERT_TRUE(app.WriteOutputs());
+    CPointClassifier(app).RemoveRows(Cat("遥信"), {"CTRL/Q0XCBR1$ST$Pos$stVal"});
+    platform::SetWriteFaultHook([](const std::filesystem::path&) { return true; });
+    const bool written = app.WriteOutputs();
+    platform::SetWriteFaultHook({});
+    EXPECT_FALSE(written);
+    EXPECT_EQ(prompts.Count(), 2u);
+    EXPECT_EQ(ReadBytes(TxtPath()), platform::ToGbk(kExpectedTxt));
+    EXPECT_EQ(ReadBytes(CfgPath()), platform::ToGbk(kExpectedCfg));
+    EXPECT_FALSE(std::filesystem::exists(TxtPath() + ".tmp"));
 }
 
 // Texts that the main tool's entry parser or the reload would misread (a quote opening a group, a

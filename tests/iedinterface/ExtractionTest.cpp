@@ -1,6 +1,6 @@
-#include "iedinterface/CidExtractor.h"
-#include "iedinterface/ImportProgress.h"
-#include "IedTestUtil.h"
+#include "iedinterface/model/CidExtractor.h"
+#include "iedinterface/model/ImportProgress.h"
+#include "tests/iedinterface/IedTestUtil.h"
 #include "tests/support/PromptRecorder.h"
 
 #include <chrono>

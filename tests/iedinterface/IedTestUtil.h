@@ -1,7 +1,7 @@
 #pragma once
 // Shared set-up of the classification library tests: a module object with the shipped name table
 // and a sample CID file copied into a fresh folder.
-#include "iedinterface/IcdInterfaceApp.h"
+#include "iedinterface/model/IcdInterfaceApp.h"
 #include "tests/support/TestFiles.h"
 
 #include <algorithm>

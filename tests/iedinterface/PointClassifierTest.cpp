@@ -1,5 +1,5 @@
-#include "iedinterface/PointClassifier.h"
-#include "IedTestUtil.h"
+#include "iedinterface/model/PointClassifier.h"
+#include "tests/iedinterface/IedTestUtil.h"
 #include "tests/support/Found.h"
 #include "tests/support/PromptRecorder.h"
 

@@ -1,6 +1,7 @@
-#include "iedinterface/PointTyping.h"
-#include "iedinterface/DataSetRefSet.h"
-#include "iedinterface/DoNameDes.h"
+#include "iedinterface/model/PointTyping.h"
+#include "iedinterface/model/DataSetRefSet.h"
+#include "iedinterface/model/DoNameDes.h"
+#include "iedinterface/model/FieldText.h"
 #include "tests/support/TestFiles.h"
 
 #include <gtest/gtest.h>
@@ -54,7 +55,7 @@ TEST(PointTyping, CategoryMasksAndTable) {
     EXPECT_STREQ(ClassTabCaption(14), "定值区号类");
 }
 
-TEST(PointTyping, SplitQuotedKeepsGroupedSeparators) {
+TEST(FieldText, SplitQuotedKeepsGroupedSeparators) {
     std::vector<std::string> items;
     SplitQuoted("a,b", items, ',');
     EXPECT_EQ(items, (std::vector<std::string>{"a", "b"}));
@@ -63,7 +64,7 @@ TEST(PointTyping, SplitQuotedKeepsGroupedSeparators) {
     EXPECT_EQ(items, (std::vector<std::string>{"f(a,b)", "'x,y'", "\"p,q\"", "", ""}));
 }
 
-TEST(PointTyping, CleanFieldTextRemovesLineSeparators) {
+TEST(FieldText, CleanFieldTextRemovesLineSeparators) {
     EXPECT_EQ(CleanFieldText("I=0,跳闸;返回[1]\r\n"), "I 0 跳闸 返回 1");
     EXPECT_EQ(CleanFieldText("\"开关(1)\" (甲"), "开关(1)   甲");
 }
@@ -84,8 +85,8 @@ TEST(DataSetRefSet, MembersMatchWholeReferences) {
     EXPECT_FALSE(set.Matches("prot/ptoc1$st$op$general"));
     EXPECT_FALSE(set.Matches("PROT/PTOC2$ST$Op$general"));
     EXPECT_FALSE(set.Matches("XPROT/PTOC1$ST$Op$general"));
-    EXPECT_FALSE(set.Matches("PROT/GGIO1$ST$Ind3$stVal"));   // "ROT/..." inside "PROT/..."
-    EXPECT_FALSE(set.Matches("MEAS/MMXU1$MX$TotW$magX$f"));  // a longer attribute name
+    EXPECT_FALSE(set.Matches("PROT/GGIO1$ST$Ind3$stVal"));  // "ROT/..." inside "PROT/..."
+    EXPECT_FALSE(set.Matches("MEAS/MMXU1$MX$TotW$magX$f")); // a longer attribute name
     EXPECT_FALSE(set.Matches("CTRL/XCBR1$ST$Pos$stValX"));
     EXPECT_TRUE(set.Matches("ROT/GGIO1$ST$Ind3$stVal"));
     set.Clear();

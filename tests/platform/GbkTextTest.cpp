@@ -137,3 +137,39 @@ TEST(TextFile, WriterWritesGbkWithCrLf) {
     CGbkTextWriter bad;
     EXPECT_FALSE(bad.Open(dir / "missing" / "x.cfg"));
 }
+
+TEST(TextFile, TextBytesKeepExistingCrLfAndNeverDoubleCr) {
+    EXPECT_EQ(GbkTextBytes("甲\n乙\r\n丙\r\n\n"),
+              ToGbk("甲") + "\r\n" + ToGbk("乙") + "\r\n" + ToGbk("丙") + "\r\n\r\n");
+    EXPECT_EQ(GbkTextBytes("a\rb\n"), "a\rb\r\n"); // a lone CR is text, kept as it is
+
+    // A CR handed over with one part of the bytes still counts for the LF that follows.
+    CGbkTextBuilder builder;
+    builder.WriteLine("头");
+    builder.Write("x\r");
+    const std::string first = builder.TakeBytes();
+    builder.Write("\ny\n");
+    EXPECT_EQ(first + builder.TakeBytes(), ToGbk("头") + "\r\nx\r\ny\r\n");
+    EXPECT_TRUE(builder.Good());
+    builder.Write("a\xF0\x9F\x98\x80");
+    EXPECT_FALSE(builder.Good());
+}
+
+TEST(TextFile, WriterKeepsCrLfAcrossItsBufferFlush) {
+    // The writer hands its buffer to the file every 64 KiB; a CR LF cut by that hand-over stays one
+    // line end.
+    testsupport::TempDir dir;
+    CGbkTextWriter w;
+    ASSERT_TRUE(w.Open(dir / "big.txt"));
+    const std::string fill((1 << 16) - 1, 'x');
+    w.Write(fill + "\r");
+    w.Write("\nend");
+    ASSERT_TRUE(w.Close());
+    EXPECT_EQ(testsupport::ReadBytes(dir / "big.txt"), fill + "\r\nend");
+
+    CGbkTextWriter lossy;
+    ASSERT_TRUE(lossy.Open(dir / "lossy.txt"));
+    lossy.WriteLine("a\xF0\x9F\x98\x80");
+    EXPECT_FALSE(lossy.Good());
+    EXPECT_FALSE(lossy.Close());
+}

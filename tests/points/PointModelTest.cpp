@@ -1,8 +1,10 @@
 // The point views' rows and operations and the expression editors' rules, without widgets.
-#include "points/ExprEdit.h"
+#include "points/CompositeExprEdit.h"
 #include "points/PointRows.h"
-#include "points/TapEdit.h"
+#include "points/TapToYcEdit.h"
+#include "points/TapToYxEdit.h"
 #include "points/VirtualPoints.h"
+#include "points/YxToTapEdit.h"
 #include "tests/support/Found.h"
 
 #include "projectmodel/ConfigDoc.h"

@@ -5,7 +5,9 @@
 #include "points/views/ConfigGINAllView.h"
 #include "points/views/ConfigGINView.h"
 #include "points/views/ConfigGINVirView.h"
-#include "points/views/TapExprDlg.h"
+#include "points/views/ConfigYBToYCDlg.h"
+#include "points/views/ConfigYXToYBDlg.h"
+#include "points/views/TapToYxDlg.h"
 #include "tests/support/Found.h"
 
 #include "editors/views/ConfigFrame.h"

@@ -169,6 +169,62 @@ TEST_F(SCDImportTest, ImportBuildsModelsDevicesAndTheCacheFile) {
     EXPECT_EQ(prompts.Count(), 0u);
 }
 
+TEST_F(SCDImportTest, ModelsBuiltWhileReadingEqualThoseBuiltAfterTheWalk) {
+    // After the walk, from the kept points.
+    CConfigDoc kept;
+    CSCDImport first;
+    ASSERT_EQ(first.LoadSCDFile(kept, StationScd()), 1);
+    std::size_t keptPoints = 0;
+    for (const auto& m : kept.m_infoModels)
+        keptPoints += m->m_allPoints.size();
+    ASSERT_GT(keptPoints, 0u);
+    ASSERT_EQ(first.BuildIEDListFromSCD(kept), 1);
+    const std::string keptCache = testsupport::ReadBytes(CSCDImport::CacheFilePath());
+
+    // While reading, as ImportSCD does: the observer sees every IED's points before they go.
+    CConfigDoc streamed;
+    CSCDImport second;
+    std::size_t seenPoints = 0;
+    std::vector<std::string> seenNames;
+    second.SetIedObserver([&](const CInfoModel& m) {
+        seenPoints += m.m_allPoints.size();
+        seenNames.push_back(m.m_strName);
+    });
+    EXPECT_EQ(second.ImportSCD(streamed, StationScd()), 0);
+    EXPECT_EQ(seenPoints, keptPoints);
+    EXPECT_EQ(seenNames, (std::vector<std::string>{"PL2201", "CL2201", "CT1", "IL2201"}));
+    for (const auto& m : streamed.m_infoModels)
+        EXPECT_TRUE(m->m_allPoints.empty()) << m->m_strName;
+
+    EXPECT_EQ(testsupport::ReadBytes(CSCDImport::CacheFilePath()), keptCache);
+    ASSERT_EQ(streamed.m_deviceModels.GetSize(), kept.m_deviceModels.GetSize());
+    for (int i = 0; i < kept.m_deviceModels.GetSize(); ++i)
+        EXPECT_TRUE(streamed.m_deviceModels[i] == kept.m_deviceModels[i]) << i;
+    ASSERT_EQ(streamed.m_devices.GetSize(), kept.m_devices.GetSize());
+    for (int i = 0; i < kept.m_devices.GetSize(); ++i)
+        EXPECT_TRUE(streamed.m_devices[i] == kept.m_devices[i]) << i;
+}
+
+TEST_F(SCDImportTest, NewDevicesTakeTheLowestFreeAddresses) {
+    CConfigDoc doc;
+    for (int address : {3, 1}) {
+        CDevice d(kDeviceOrdinary);
+        d.m_nAddress = d.m_nMappedAddress = address;
+        ASSERT_GE(doc.m_devices.Insert(std::move(d)), 0);
+    }
+    CSCDImport import;
+    import.ImportSCD(doc, StationScd());
+    std::vector<std::pair<int, std::string>> table;
+    for (const CDevice& d : doc.m_devices)
+        table.emplace_back(d.m_nAddress, d.m_strModelName);
+    EXPECT_EQ(table, (std::vector<std::pair<int, std::string>>{{1, "未选型号"},
+                                                                 {2, "PL2201_QXL811"},
+                                                                 {3, "未选型号"},
+                                                                 {4, "CL2201_QXC901"},
+                                                                 {5, "CT1_CT1"},
+                                                                 {6, "IL2201_QXI100"}}));
+}
+
 struct ViewsRecorder : IProjectViews {
     void RefreshPortNode(int, int, int) override {}
     void RefreshPortChildNodes(int, int, int) override {}

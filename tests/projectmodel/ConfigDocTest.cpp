@@ -358,6 +358,14 @@ TEST_F(ConfigDocTest, SavesVersionsAndBacksUpOverwrittenOnes) {
     ASSERT_EQ(doc.SaveProject(false), 1);
     EXPECT_EQ(shell.log.back(), "张工保存组态文件，工程名为：Demo。");
     EXPECT_TRUE(fs::is_regular_file(demo / "ProjectV1.03/QXM7740.ini"));
+
+    // No shell installed: nobody is logged in, so no rights and nothing written.
+    CProjectContext::Instance().SetShell(nullptr);
+    EXPECT_EQ(doc.SaveProject(false), 0);
+    EXPECT_FALSE(fs::exists(demo / "ProjectV1.04"));
+    std::string user;
+    EXPECT_FALSE(CProjectContext::Instance().Shell().IsAdministrator());
+    EXPECT_FALSE(CProjectContext::Instance().Shell().RequestPrivilege(4, user));
 }
 
 // A save that cannot write a file (a full disk) fails, names the file and leaves every version
@@ -520,7 +528,22 @@ TEST_F(ConfigDocTest, IedListFromScd) {
     EXPECT_EQ(doc.m_iedList[2].m_strUri, "");
     EXPECT_TRUE(prompts.Texts().empty());
 
-    // A file that does not parse: the wrapper's message, an empty list, FALSE.
+    // IEDs read one at a time: a prefixed name and IEDs below other elements are not listed.
+    testsupport::WriteBytes(scd, "<SCL xmlns:x=\"urn:x\"><IED name=\"A\"/><x:IED name=\"B\"/><Private>"
+                                 "<IED name=\"n\"/></Private><IED name=\"C\" type=\"t\"><LDevice/></IED></SCL>");
+    EXPECT_EQ(doc.ImportScdFile(scd.string()), 1);
+    ASSERT_EQ(doc.m_iedList.GetSize(), 2);
+    EXPECT_EQ(doc.m_iedList[0], (CIedRecord{"A", "", ""}));
+    EXPECT_EQ(doc.m_iedList[1], (CIedRecord{"C", "t", ""}));
+
+    // A file that does not parse: the wrapper's message, an empty list, FALSE; also when only
+    // an IED is broken.
+    testsupport::WriteBytes(scd, "<SCL><IED name=\"A\"/><IED name=\"B\"><x></IED></SCL>");
+    prompts.Clear();
+    EXPECT_EQ(doc.ImportScdFile(scd.string()), 0);
+    EXPECT_EQ(doc.m_iedList.GetSize(), 0);
+    ASSERT_EQ(prompts.Count(), 1u);
+    EXPECT_EQ(prompts.Messages().back().caption, "错误提示");
     testsupport::WriteBytes(scd, "<SCL><IED></SCL>");
     EXPECT_EQ(doc.ImportScdFile(scd.string()), 0);
     EXPECT_EQ(doc.m_iedList.GetSize(), 0);

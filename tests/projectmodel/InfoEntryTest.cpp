@@ -78,6 +78,23 @@ TEST(InfoEntry, RefusedLines) {
     EXPECT_EQ(p.m_strField7, "z");
     EXPECT_EQ(p.m_strField8, "w");
     EXPECT_EQ(p.m_strExtra, "");
+    // A field that opens more parentheses than it closes swallows the rest of the line; the
+    // cutting comma inside it reads as ";".
+    CInfoEntry q;
+    ASSERT_EQ(q.ParseReference("1,2,3,d,,5,on,off)x,FCDA=r"), 1);
+    EXPECT_EQ(q.m_strField8, "off)x;FCDA=r");
+    EXPECT_EQ(q.m_strReference, "");
+    EXPECT_EQ(q.m_strExtra, "");
+}
+
+TEST(InfoEntry, OptionsCutOutsideParenthesesAndQuotes) {
+    CInfoEntry e;
+    ASSERT_EQ(e.ParseReference("1,2,3,d,,5,on,off,K=(a;b);Q='x;y'=z;M=a=b;N=( 1 ); FUN= 7 ;CDC=SPS"), 1);
+    // "Q" and "M" hold two "=" at the top level and are dropped; blanks around an option go.
+    EXPECT_EQ(e.m_strExtra, ",K=(a;b);N=( 1 );FUN= 7;CDC=SPS");
+    EXPECT_EQ(e.m_nFun, 7);
+    EXPECT_EQ(e.m_strField6, "5");
+    EXPECT_EQ(e.m_strField8, "off");
 }
 
 TEST(InfoGroup, AddEntryFromTextAndRemoveRenumbers) {
@@ -233,4 +250,33 @@ TEST(DeviceTemplate, LookupsAndCacheRoundTrip) {
     lib.Add(CDeviceTemplate());
     EXPECT_EQ(lib.FindIndexByName("ied1_pcs"), 0);
     EXPECT_EQ(lib.FindByName("none"), nullptr);
+}
+
+// Entries store their texts in GBK whatever their mix of recurring and changing texts: more short
+// texts than the converter keeps, revisited, still come out as their own bytes.
+TEST(InfoEntry, StoredTextsAreTheirGbkBytes) {
+    const char* names[] = {"遥信", "遥测", "遥控", "定值", "定值区号", "装置参数", "故障信息",
+                           "特殊遥信", "动作元件", "运行告警", "遥信", "软压板", "遥测"};
+    for (int round = 0; round < 2; ++round) {
+        for (const char* name : names) {
+            CInfoEntry e;
+            e.m_strGroupName = name;
+            e.m_strDesc = std::string(name) + "的一个相当长的描述文字";
+            e.m_strField7 = round ? "合" : "通";
+            platform::CArchive ar;
+            e.Serialize(ar);
+            CInfoEntry expected = e;
+            for (std::string* t : {&expected.m_strDesc, &expected.m_strField7, &expected.m_strGroupName})
+                *t = platform::ToGbk(*t);
+            std::string bytes = ar.Bytes().substr(20);
+            std::string want;
+            for (const std::string* t : {&expected.m_strDesc, &expected.m_strField5, &expected.m_strField6,
+                                         &expected.m_strField7, &expected.m_strField8, &expected.m_strGroupName,
+                                         &expected.m_strExtra, &expected.m_strReference}) {
+                want += static_cast<char>(t->size());
+                want += *t;
+            }
+            EXPECT_EQ(bytes, want) << name;
+        }
+    }
 }

@@ -52,13 +52,7 @@ void WriteBytes(const std::filesystem::path& p, std::string_view bytes) {
 }
 
 void WriteGbkText(const std::filesystem::path& p, std::string_view utf8) {
-    std::string gbk = platform::ToGbk(utf8), out;
-    for (char ch : gbk) {
-        if (ch == '\n')
-            out.push_back('\r');
-        out.push_back(ch);
-    }
-    WriteBytes(p, out);
+    WriteBytes(p, platform::GbkTextBytes(utf8));
 }
 
 std::string ReadGbkText(const std::filesystem::path& p) {

@@ -190,13 +190,17 @@ std::vector<DialogRecord> AppTest::TakeDialogs() {
     return out;
 }
 
-FakeDoc* AppTest::NewProject(const std::string& name) {
-    Queue([this, name](QDialog& dlg) {
+AppTest::Script AppTest::Wizard(const std::string& name) const {
+    return [folder = root_ / "Project", name](QDialog& dlg) {
         auto& sheet = static_cast<CWizardSheet&>(dlg);
-        sheet.SetFolder((root_ / "Project").string());
+        sheet.SetFolder(folder.string());
         sheet.SetName(name);
         return int(QDialog::Accepted);
-    });
+    };
+}
+
+FakeDoc* AppTest::NewProject(const std::string& name) {
+    Queue(Wizard(name));
     Trigger("新建工程(&N)\tCtrl+N");
     CConfigDoc* doc = app_->DocRef().m_pConfigDoc;
     return doc ? FakeTemplate::Fake(doc) : nullptr;

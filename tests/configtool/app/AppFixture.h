@@ -7,7 +7,6 @@
 #include "configtool/app/ConfigToolApp.h"
 #include "configtool/app/MainFrame.h"
 #include "configtool/app/ProjectTemplate.h"
-#include "configtool/app/TextExport.h"
 #include "tests/support/PromptRecorder.h"
 #include "tests/support/TestFiles.h"
 
@@ -66,17 +65,6 @@ public:
 
 private:
     platform::CEventSet events_{kEventCount};
-};
-
-// A list view of the project frame's left pane that can be exported.
-class FakeListView : public QWidget, public ITextExportSource {
-public:
-    std::string GetExportTitle() const override { return title; }
-    std::optional<std::string> GetExportTabCaption() const override { return tab; }
-    std::vector<std::string> GetExportColumns() const override { return {"地址", "名称"}; }
-    std::vector<std::vector<std::string>> GetExportRows() const override { return {{"1", "装置甲"}}; }
-    std::string title = "装置列表:端口1";
-    std::optional<std::string> tab;
 };
 
 // One fake project document.
@@ -179,6 +167,8 @@ protected:
     std::vector<std::string> LogLines() const;
     // Names of the password dialogs run since the last call, with the users each listed.
     std::vector<DialogRecord> TakeDialogs();
+    // The new-project wizard answered with the root's Project folder and the name.
+    Script Wizard(const std::string& name) const;
     // Makes a current project through the new-project command.
     FakeDoc* NewProject(const std::string& name);
 

@@ -62,6 +62,8 @@ TEST(AppText, SiblingProgramsStartFromTheBinFolderPresent) {
 TEST(TextExport, DefaultNameDropsColonsAndAddsTheTab) {
     EXPECT_EQ(CTextExport::DefaultName("装置列表:端口1:", std::nullopt), "装置列表端口1");
     EXPECT_EQ(CTextExport::DefaultName("引用表", std::string("遥测")), "引用表_遥测");
+    EXPECT_EQ(CTextExport::DefaultName("装置1<A/B相>信息列表", std::string("遥测/遥信")),
+              "装置1<A_B相>信息列表_遥测_遥信");
     // The tab caption is cut to 50 GBK bytes.
     std::string tab;
     for (int i = 0; i < 30; ++i)

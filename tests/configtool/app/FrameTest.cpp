@@ -125,50 +125,6 @@ TEST_F(AppTest, AutoSortTogglesTheFlagAndSortsWhenTurnedOn) {
     EXPECT_EQ(template_->calls.back(), "sort 站C");
 }
 
-TEST_F(AppTest, GenerateTextProposesTheTitleAndWritesTheList) {
-    ASSERT_TRUE(Start("张三", "111"));
-    // Without a project nothing happens.
-    Trigger("生成文本");
-    ASSERT_NE(NewProject("站D"), nullptr);
-    QSplitter splitter;
-    auto* list = new FakeListView;
-    list->tab = "遥测";
-    splitter.addWidget(list);
-    splitter.addWidget(new QWidget);
-    template_->pane = list;
-
-    const fs::path folder = root_ / "Project" / "站D";
-    fs::create_directories(folder);
-    std::string proposed;
-    std::string startFolder;
-    Queue([&](QDialog& d) {
-        auto& dlg = static_cast<QFileDialog&>(d);
-        proposed = Ss(dlg.selectedFiles().value(0));
-        startFolder = Ss(dlg.directory().absolutePath());
-        return int(QDialog::Accepted);
-    });
-    Trigger("生成文本");
-    EXPECT_EQ(fs::path(startFolder), folder);
-    EXPECT_EQ(fs::path(proposed), folder / "装置列表端口1_遥测");
-    EXPECT_EQ(platform::FromGbk(testsupport::ReadBytes(folder / "装置列表端口1_遥测")),
-              "装置列表端口1_遥测\n\n" + std::string(68, '-') + "\n地址\t名称\n\n1\t装置甲\n");
-
-    // A file that cannot be created (a folder has the name) is reported.
-    const fs::path bad = folder / "占用";
-    fs::create_directories(bad);
-    Queue([&](QDialog& d) {
-        static_cast<QFileDialog&>(d).selectFile(Qs("占用"));
-        return int(QDialog::Accepted);
-    });
-    Trigger("生成文本");
-    EXPECT_EQ(prompt_.LastText(), "打开文件 " + bad.string() + " 失败!");
-
-    // A pane that offers no list is skipped.
-    template_->pane = splitter.widget(1);
-    splitter.insertWidget(0, splitter.widget(1));
-    Trigger("生成文本");
-}
-
 TEST_F(AppTest, QuestionsBeforeNewOpenAndClose) {
     ASSERT_TRUE(Start("张三", "111"));
     CMainFrame* frame = app_->GetMainFrame();

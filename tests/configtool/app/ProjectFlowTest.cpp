@@ -9,8 +9,10 @@
 #include "projectmodel/FolderHelpers.h"
 #include "projectmodel/ProjectContext.h"
 
+#include <QApplication>
 #include <QFileDialog>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 
@@ -39,6 +41,12 @@ protected:
             dlg.accept();
             return dlg.result();
         };
+    }
+    void NewRealProject(const std::string& name) {
+        Queue(Wizard(name));
+        Trigger("新建工程(&N)\tCtrl+N");
+        ASSERT_NE(Current(), nullptr);
+        TakeDialogs();
     }
     static Script ChooseFile(const fs::path& path) {
         return [path](QDialog& dlg) {
@@ -194,6 +202,60 @@ TEST_F(ProjectFlowTest, AdministratorSavesWithoutRightsAndAsANewProject) {
     EXPECT_NE(std::find(log.begin(), log.end(), "系统管理员保存组态文件，工程名为：乙。"), log.end());
     for (const auto& d : TakeDialogs())
         EXPECT_NE(d.name, "passwordDlg");
+}
+
+// The version dialog as a user sees it: shown, the list takes the focus, and the field still
+// holds the next version above the highest on disk until a row is picked.
+TEST_F(ProjectFlowTest, TheShownVersionDialogProposesTheNextVersion) {
+    ASSERT_TRUE(Start("系统管理员", "482916"));
+    NewRealProject("版本");
+    auto shown = [](const std::string& expected, const std::string& chosen, int listed) {
+        return [expected, chosen, listed](QDialog& dlg) {
+            auto* list = dlg.findChild<QListWidget*>("versions");
+            auto* edit = dlg.findChild<QLineEdit*>("version");
+            if (!list || !edit) {
+                ADD_FAILURE() << "not the version dialog";
+                return int(QDialog::Rejected);
+            }
+            dlg.show();
+            dlg.activateWindow();
+            for (int i = 0; i < 20 && !list->hasFocus(); ++i)
+                QApplication::processEvents();
+            EXPECT_TRUE(list->hasFocus());
+            EXPECT_EQ(list->count(), listed);
+            EXPECT_EQ(Ss(edit->text()), expected);
+            if (chosen.empty()) {
+                // Picking a row puts it into the field; the dialog is then cancelled.
+                list->setCurrentRow(0);
+                EXPECT_EQ(Ss(edit->text()), "1.12");
+                dlg.reject();
+            } else {
+                edit->setText(Qs(chosen));
+                dlg.accept();
+            }
+            dlg.hide();
+            return dlg.result();
+        };
+    };
+    const fs::path folder = root_ / "Project" / "版本";
+    Queue(Version("1.00", "1.12"));
+    prompt_.Script({platform::Answer::No});
+    Trigger("保存工程(&S)\tCtrl+S");
+    ASSERT_TRUE(fs::is_directory(folder / "ProjectV1.12"));
+
+    Queue(shown("1.13", "1.13", 1));
+    prompt_.Script({platform::Answer::No});
+    Trigger("保存工程(&S)\tCtrl+S");
+    ASSERT_TRUE(fs::is_directory(folder / "ProjectV1.13"));
+
+    prompt_.Clear();
+    Queue(shown("1.14", "", 2));
+    prompt_.Script({platform::Answer::No});
+    Trigger("保存工程(&S)\tCtrl+S");
+    EXPECT_FALSE(fs::exists(folder / "ProjectV1.14"));
+    // Nothing asked to overwrite an old version.
+    for (const std::string& text : prompt_.Texts())
+        EXPECT_EQ(text.find("已经存在"), std::string::npos) << text;
 }
 
 // "导入SCD文件" hands the chosen file to the current project document's SCD import.

@@ -6,15 +6,20 @@
 #include "configtool/shellui/WizardSheet.h"
 #include "editors/views/ConfigOverView.h"
 #include "editors/views/ConfigView.h"
+#include "editors/views/GridListCtrl.h"
 #include "editors/views/RegisterViews.h"
 #include "editors/views/SaveVersionDlg.h"
+#include "platform/Gbk.h"
 #include "platform/ui/WidgetPrompt.h"
+#include "points/views/PointViews.h"
 #include "projectmodel/ProjectContext.h"
 
 #include <QFileDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QTabBar>
 
 namespace fs = std::filesystem;
 using platform::Qs;
@@ -29,6 +34,7 @@ protected:
         testsupport::CopyTree(testsupport::IniDir(), root_ / "Ini");
         realProjects_ = true;
         RegisterEditorViews();
+        RegisterPointViews();
     }
     CConfigDoc* Current() const { return app_->DocRef().m_pConfigDoc; }
     CConfigOverView* Tree() const { return app_->DocRef().m_pOverView; }
@@ -147,6 +153,111 @@ TEST_F(ProjectFrameTest, WizardProjectFillsTheTreeSelectionPlacesViewsAndItSaves
     ExpectTreeOf(reopened, second);
     Tree()->setCurrentItem(Tree()->RootItem()->child(3)->child(0)->child(0));
     ExpectLeftView(second, kViewConfigPort);
+}
+
+// "生成文本" through the real frame: every list view of the left pane proposes its title (without
+// ":", with the selected tab) and writes its column titles and rows; other panes are skipped.
+TEST_F(ProjectFrameTest, GenerateTextExportsEveryListViewOfTheLeftPane) {
+    const fs::path project = root_ / "Project" / "Demo";
+    testsupport::CopyTree(testsupport::IniDir(), project / "Ini");
+    testsupport::CopyTree(testsupport::TestDataDir() / "projectmodel" / "sample", project / "ProjectV1.00");
+    ASSERT_TRUE(Start("系统管理员", "482916"));
+    ASSERT_EQ(app_->GetMainFrame()->OpenProjectPath((project / "ProjectV1.00" / "QXM7740.ini").string()), 1);
+    ASSERT_TRUE(prompt_.Messages().empty()) << prompt_.LastText();
+    CConfigFrame* frame = Frame();
+    ASSERT_NE(frame, nullptr);
+    QTreeWidgetItem* root = Tree()->RootItem();
+    ASSERT_NE(root, nullptr);
+
+    // Selects the node and exports the left view; the file's text, or nothing when no dialog ran.
+    int exported = 0;
+    std::string written;
+    auto exportNode = [&](QTreeWidgetItem* node, EditorViewKind kind, const std::string& name,
+                          std::size_t minRows) {
+        SCOPED_TRACE(name);
+        ASSERT_NE(node, nullptr);
+        Tree()->setCurrentItem(node);
+        ASSERT_EQ(frame->LeftKind(), kind);
+        QWidget* view = frame->LeftView();
+        const auto* list = view->findChild<CGridListCtrl*>();
+        ASSERT_NE(list, nullptr);
+        const std::string file = "导出" + std::to_string(++exported);
+        std::string proposed;
+        Queue([&](QDialog& d) {
+            auto& dlg = static_cast<QFileDialog&>(d);
+            proposed = Ss(dlg.selectedFiles().value(0));
+            dlg.selectFile(Qs(file));
+            return int(QDialog::Accepted);
+        });
+        Trigger("生成文本");
+        EXPECT_EQ(fs::path(proposed), project / name);
+        // What the view shows, line by line.
+        std::string expected = name + "\n\n" + std::string(68, '-') + "\n";
+        for (int c = 0; c < list->columnCount(); ++c)
+            expected += (c ? "\t" : "") + Ss(list->horizontalHeaderItem(c)->text());
+        expected += "\n\n";
+        ASSERT_GE(static_cast<std::size_t>(list->rowCount()), minRows);
+        for (int r = 0; r < list->rowCount(); ++r) {
+            for (int c = 0; c < list->columnCount(); ++c)
+                expected += (c ? "\t" : "") + list->GetItemText(r, c);
+            expected += "\n";
+        }
+        EXPECT_GT(list->columnCount(), 0);
+        written = platform::FromGbk(testsupport::ReadBytes(project / file));
+        EXPECT_EQ(written, expected);
+    };
+    QTreeWidgetItem* devices = root->child(1);
+    QTreeWidgetItem* bays = root->child(2);
+    QTreeWidgetItem* boards = root->child(3);
+    exportNode(root, kViewConfigPrj, "工程属性", 1);
+    exportNode(root->child(0), kViewAdjusttime, "对时源列表 ", 1);
+    exportNode(boards, kViewConfigBan, "板卡列表 ", 1);
+    exportNode(boards->child(0), kViewConfigPort, "板卡1[QXM-CPU01]通讯口配置_COM", 4);
+    exportNode(devices->child(0), kViewDevinfolist, "装置总表 ", 1);
+    exportNode(devices->child(1), kViewConfigPortForm, "虚装置列表_装置列表", 3);
+    exportNode(devices->child(1)->child(0), kViewConfigGIN, "板卡3装置65530[状态信号虚装置]组态_遥测", 0);
+    exportNode(devices->child(1)->child(1), kViewConfigGINVir, "板卡3装置65531[复合信号虚装置]组态_遥测", 0);
+    exportNode(boards->child(0)->child(0)->child(0), kViewConfigPortForm, "板卡1COM0[ModbusRTU]组态_装置列表", 1);
+    exportNode(boards->child(0)->child(0)->child(0)->child(0), kViewConfigGIN, "板卡1装置1[1号电度表]组态_遥测", 3);
+    exportNode(bays, kViewConfigPrjbay, "电压等级列表", 1);
+    exportNode(bays->child(0), kViewConfigBay, "220kV间隔列表_间隔列表", 1);
+    EXPECT_EQ(written, "220kV间隔列表_间隔列表\n\n" + std::string(68, '-') + "\n序号\t间隔名称\n\n1\t线路一\n");
+    exportNode(bays->child(0)->child(0), kViewConfigEquip, "220kV线路一设备列表_设备列表", 1);
+    QTreeWidgetItem* equipment = bays->child(0)->child(0)->child(0);
+    ASSERT_NE(equipment, nullptr);
+    // Under the equipment: its linked device (unit detail) and its reference tables.
+    QTreeWidgetItem* unit = nullptr;
+    QTreeWidgetItem* tables = nullptr;
+    for (int i = 0; i < equipment->childCount(); ++i) {
+        Tree()->setCurrentItem(equipment->child(i));
+        if (frame->LeftKind() == kViewConfigUnitDetail && !unit)
+            unit = equipment->child(i);
+        if (frame->LeftKind() == kViewConfigEquipDetail && !tables)
+            tables = equipment->child(i);
+    }
+    exportNode(unit, kViewConfigUnitDetail, "断路器1装置1<1号电度表>信息列表_遥测", 3);
+    exportNode(tables, kViewConfigEquipDetail, "220kV线路一断路器1信息列表_位置信号", 1);
+
+    // A file that cannot be created (a folder has the name) is reported.
+    Tree()->setCurrentItem(root);
+    const fs::path taken = project / "占用";
+    fs::create_directories(taken);
+    Queue([](QDialog& d) {
+        static_cast<QFileDialog&>(d).selectFile(Qs("占用"));
+        return int(QDialog::Accepted);
+    });
+    Trigger("生成文本");
+    EXPECT_EQ(prompt_.LastText(), "打开文件 " + taken.string() + " 失败!");
+
+    // Panes that are not list views of the export: nothing is asked, nothing is written.
+    const auto before = std::distance(fs::directory_iterator(project), fs::directory_iterator());
+    Tree()->setCurrentItem(devices->child(0)->child(0));
+    ASSERT_EQ(frame->LeftKind(), kViewConfigDevDetail);
+    Trigger("生成文本");
+    Tree()->setCurrentItem(equipment);
+    ASSERT_EQ(frame->LeftKind(), kViewEquipRefDevList);
+    Trigger("生成文本");
+    EXPECT_EQ(std::distance(fs::directory_iterator(project), fs::directory_iterator()), before);
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include "configtool/shellui/RestartDlg.h"
 #include "configtool/shellui/SaveConfigDlg.h"
 #include "configtool/shellui/TextView.h"
+#include "configtool/shellui/WizardSheet.h"
 
 #include "platform/ui/WidgetPrompt.h"
 #include "tests/support/DialogRunnerGuard.h"
@@ -13,6 +14,7 @@
 #include <atomic>
 #include <gtest/gtest.h>
 #include <map>
+#include <QApplication>
 #include <QComboBox>
 #include <QFileDialog>
 #include <QLabel>
@@ -37,7 +39,40 @@ int RunSave(CSaveConfigDlg& dlg, const QString& name, const QString& path) {
     });
     return platform::RunDialog(dlg);
 }
+
+// The shown field's whole text lies in view: with the cursor at its end the field has not
+// scrolled, so the cursor stands at least a text width from the field's left edge.
+void ExpectWholeTextShown(QLineEdit* edit) {
+    ASSERT_NE(edit, nullptr);
+    ASSERT_TRUE(edit->isVisible());
+    edit->setCursorPosition(static_cast<int>(edit->text().size()));
+    const int cursor = edit->inputMethodQuery(Qt::ImCursorRectangle).toRect().center().x();
+    EXPECT_GE(cursor, edit->fontMetrics().horizontalAdvance(edit->text())) << edit->text().toStdString();
+    EXPECT_LE(cursor, edit->width());
+}
 } // namespace
+
+// A deep projects folder is shown whole at the dialogs' default size, also after browsing to a
+// longer one.
+TEST(SaveConfigDlg, LongPathsAreShownWhole) {
+    const std::string deep = "/home/工程师/现场调试/2026年/某某变电站220kV扩建工程/通讯管理机组态/Project";
+    CSaveConfigDlg dlg("某某变电站220kV扩建工程", deep);
+    dlg.show();
+    QApplication::processEvents();
+    auto* path = dlg.findChild<QLineEdit*>("path");
+    ExpectWholeTextShown(path);
+    path->setText(Qs(deep + "/备份/第二次"));
+    QApplication::processEvents();
+    ExpectWholeTextShown(path);
+
+    testsupport::TempDir root;
+    CWizardSheet sheet((root.Path() / "现场调试" / "某某变电站220kV扩建工程" / "通讯管理机组态").string());
+    sheet.restart();
+    sheet.next();
+    sheet.show();
+    QApplication::processEvents();
+    ExpectWholeTextShown(sheet.currentPage()->findChild<QLineEdit*>("folder"));
+}
 
 TEST(SaveConfigDlg, NeedsPathAndNameAndDropsTrailingSeparators) {
     PromptRecorder rec;

@@ -91,6 +91,13 @@ TEST_F(StationScd, IedsAreTheRootsChildrenInFileOrderWithTheirAttributes) {
     // Attribute names are exact: the prefix belongs to the name.
     EXPECT_EQ("", ieds[0].GetAttrValByName("uri"));
     EXPECT_EQ("", ieds[0].GetAttrValByName("Name"));
+    // In one pass, a name asked twice gets the value twice; a null handle gives empty texts.
+    const std::string_view names[] = {"type", "Name", "name", "type"};
+    std::string values[4];
+    ieds[1].GetAttrVals(names, values, 4);
+    EXPECT_EQ((std::vector<std::string>{"QXC901", "", "CL2201", "QXC901"}), std::vector<std::string>(values, values + 4));
+    CtBase().GetAttrVals(names, values, 4);
+    EXPECT_EQ((std::vector<std::string>(4)), std::vector<std::string>(values, values + 4));
 
     // A generic walk of the root's children sees the same IEDs among the other sections.
     std::vector<std::string> children;
@@ -182,6 +189,13 @@ TEST_F(StationScd, TypeChildrenByNameAndValuesOfValElements) {
     EXPECT_EQ((std::vector<std::string>{"保护A相电流", ""}), Attrs(sdis, "desc"));
     EXPECT_EQ("", CtBase().GetValue());
     EXPECT_EQ("", CtBase().GetAttrValByName("name"));
+
+    // A child by the value of an attribute, without regard to case: children only, first match.
+    EXPECT_TRUE(wye->FindChildByAttrNoCase(EleID::SDO, "name", "PHSB") ==
+                wye->GetEleByName("SDO")[1]);
+    EXPECT_FALSE(wye->FindChildByAttrNoCase(EleID::SDO, "name", "phs"));
+    EXPECT_FALSE(pl.FindChildByAttrNoCase(EleID::DAI, "name", "ctlModel")); // not a child of the IED
+    EXPECT_FALSE(CtBase().FindChildByAttrNoCase(EleID::SDO, "name", ""));
 }
 
 TEST(SclService, CidFileNestedSubInstancesAndMissingTemplates) {
@@ -263,6 +277,16 @@ TEST(SclService, EncodingsPrefixesEntitiesAndWhitespace) {
     CtBase ied = g.service.GetRoot().FindOneEleByID(EleID::IED, false);
     EXPECT_EQ("线路保护", ied.GetAttrValByName("desc"));
     EXPECT_EQ("距离Ⅰ段", ied.FindOneEleByID(EleID::Val, true).GetValue());
+    // Several values in one pass read as one by one: converted, and empty when absent.
+    const std::string_view names[] = {"desc", "type", "name"};
+    std::string values[3] = {"old", "old", "old"};
+    ied.GetAttrVals(names, values, 3);
+    EXPECT_EQ((std::vector<std::string>{"线路保护", "", "P1"}), std::vector<std::string>(values, values + 3));
+    // GBK values are compared as the UTF-8 texts; an absent attribute matches an empty value.
+    const CtBase gbkRoot = g.service.GetRoot();
+    EXPECT_TRUE(gbkRoot.FindChildByAttrNoCase(EleID::IED, "desc", "线路保护") == ied);
+    EXPECT_TRUE(ied.FindChildByAttrNoCase(EleID::DAI, "name", "DU"));
+    EXPECT_TRUE(gbkRoot.FindChildByAttrNoCase(EleID::IED, "type", "") == ied);
 
     // A byte-order mark, a namespace prefix on every element, entities and padded values.
     SclText p("\xEF\xBB\xBF<?xml version='1.0' encoding='utf-8'?>\n"

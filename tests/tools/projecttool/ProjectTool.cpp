@@ -72,6 +72,7 @@ public:
 class ToolShell : public IProjectShell {
 public:
     std::string version;
+    bool IsAdministrator() override { return true; }
     bool AskSaveVersion(const fs::path&, std::string& text) override {
         text = version;
         return true;

@@ -1,0 +1,41 @@
+#pragma once
+// What the point expression editors share: the operand kinds, the rows of the points an operand
+// can name, the text of a point key, the range checks of the key fields and the operand list
+// edits.
+#include "points/PointRows.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace points {
+
+// The group of the composite device reserved for the warning (entry 1) and accident-total (entry 2)
+// signals.
+constexpr int kReservedGroupNo = 10;
+
+// Operand kinds of an expression.
+enum OperandKind { kOperandYC = 0, kOperandYX = 1, kOperandTap = 5, kOperandNumber = 6 };
+
+// Rows of every point of a category over the project's devices: device address, group number,
+// entry number, point display text.
+std::vector<CPointRow> SourcePointRows(const CProjectModel* doc, int category);
+// The display text of a point key, or empty with found false.
+std::string PointKeyText(const CProjectModel* doc, int address, int group, int entry, bool& found);
+// The class library's range prompt for an integer field.
+std::string RangePrompt(int low, int high);
+// Checks an integer field against its range; shows the range prompt when outside.
+bool CheckRange(int value, int low, int high);
+// The key a single-point editor gives a computed point of the composite device, of category 0
+// (遥测), 1 (遥信) or 5 (步位置): the entry number 1..255 (the range prompt), the group number
+// 1..255, group 10 only for the warning (10-1) and accident-total (10-2) telesignals, and never a
+// group that already holds points of another category. False after a message.
+bool CheckCompositePointKey(const CProjectModel* doc, int category, int group, int entry);
+
+// An operand of the kind with its three values (device address, group, entry; a number in the
+// first).
+projectmodel::CExprOperand MakeOperand(int kind, int a, int b = 0, int c = 0);
+// Removes the operands at the indices (each once; indices outside the list are ignored).
+void RemoveOperands(std::optional<projectmodel::CExpression>& expr, std::vector<int> indices);
+
+} // namespace points

@@ -1,0 +1,52 @@
+#include "points/views/ScdProgress.h"
+
+#include "editors/views/ExportProgressDlg.h"
+#include "platform/ui/WidgetPrompt.h"
+
+#include <QApplication>
+#include <QCoreApplication>
+
+CScdProgress::CScdProgress() = default;
+
+CScdProgress::~CScdProgress() {
+    SetWaitCursor(false);
+}
+
+void CScdProgress::Show(const std::string& caption) {
+    if (!m_dlg)
+        m_dlg = std::make_unique<CExportProgressDlg>();
+    m_dlg->Create();
+    m_dlg->SetRange(0, 100);
+    m_dlg->SetPos(0);
+    m_dlg->setWindowTitle(platform::Qs(caption));
+    QCoreApplication::processEvents();
+}
+
+void CScdProgress::SetCaption(const std::string& caption) {
+    if (m_dlg)
+        m_dlg->setWindowTitle(platform::Qs(caption));
+}
+
+void CScdProgress::SetPos(int pos) {
+    if (!m_dlg)
+        return;
+    m_dlg->SetPos(pos);
+    QCoreApplication::processEvents();
+}
+
+void CScdProgress::Hide() {
+    if (m_dlg) {
+        m_dlg->Destroy();
+        m_dlg.reset();
+    }
+}
+
+void CScdProgress::SetWaitCursor(bool wait) {
+    if (wait == m_bWait || !qApp)
+        return;
+    m_bWait = wait;
+    if (wait)
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    else
+        QApplication::restoreOverrideCursor();
+}
