@@ -172,4 +172,24 @@ std::string DottedIPv4(std::uint32_t a) {
     return StrFormat("%u.%u.%u.%u", a >> 24 & 0xFFu, a >> 16 & 0xFFu, a >> 8 & 0xFFu, a & 0xFFu);
 }
 
+bool IsDottedIPv4(std::string_view text) {
+    int parts = 0;
+    std::size_t pos = 0;
+    while (parts < 4) {
+        std::size_t end = pos;
+        int value = 0;
+        while (end < text.size() && end - pos < 4 && text[end] >= '0' && text[end] <= '9')
+            value = value * 10 + (text[end++] - '0');
+        if (end == pos || end - pos > 3 || value > 255)
+            return false;
+        ++parts;
+        if (parts == 4)
+            return end == text.size();
+        if (end >= text.size() || text[end] != '.')
+            return false;
+        pos = end + 1;
+    }
+    return false;
+}
+
 } // namespace platform

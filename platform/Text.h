@@ -42,5 +42,8 @@ inline std::string HexDump(std::string_view bytes, std::size_t bytesPerLine = 16
 
 // An IPv4 address held with its most significant byte first, as "a.b.c.d".
 std::string DottedIPv4(std::uint32_t address);
+// A complete dotted IPv4 address as typed: four decimal numbers 0..255 of at most three digits
+// each, nothing before or after.
+bool IsDottedIPv4(std::string_view text);
 
 } // namespace platform

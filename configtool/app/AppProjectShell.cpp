@@ -2,7 +2,7 @@
 
 #include "configtool/app/ConfigToolApp.h"
 #include "configtool/app/MainFrame.h"
-#include "editors/SaveVersionDlg.h"
+#include "editors/views/SaveVersionDlg.h"
 
 namespace qxm7740 {
 

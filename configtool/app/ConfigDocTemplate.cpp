@@ -2,7 +2,7 @@
 
 #include "configtool/app/ConfigToolApp.h"
 #include "configtool/app/MainFrame.h"
-#include "editors/ConfigFrame.h"
+#include "editors/views/ConfigFrame.h"
 #include "platform/ui/WidgetPrompt.h"
 #include "projectmodel/ProjectContext.h"
 

@@ -8,7 +8,7 @@
 #include "configtool/shellui/SaveConfigDlg.h"
 #include "configtool/shellui/TextView.h"
 #include "configtool/shellui/WizardSheet.h"
-#include "editors/ConfigOverView.h"
+#include "editors/views/ConfigOverView.h"
 #include "platform/Prompt.h"
 #include "platform/Text.h"
 #include "platform/TextFile.h"

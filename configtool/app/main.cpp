@@ -5,7 +5,7 @@
 #include "configtool/app/ConfigDocTemplate.h"
 #include "configtool/app/ConfigToolApp.h"
 #include "configtool/app/MainFrame.h"
-#include "editors/RegisterViews.h"
+#include "editors/views/RegisterViews.h"
 #include "platform/Prompt.h"
 #include "platform/ui/QtTranslations.h"
 #include "platform/ui/WidgetPrompt.h"

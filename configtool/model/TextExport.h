@@ -2,7 +2,7 @@
 // "生成文本": the text export of the list shown in the project frame's left pane. The pane must be
 // one of the list views; each offers its title, tab, columns and rows (ITextExportSource), and
 // CTextExport makes the proposed file name and the file's bytes from them. No widgets here.
-#include "editors/TextExportSource.h"
+#include "editors/model/TextExportSource.h"
 
 #include <optional>
 #include <string>

@@ -1,6 +1,6 @@
 #include "points/views/CompositeExprDlg.h"
 
-#include "editors/InPlaceEditor.h"
+#include "editors/views/InPlaceEditor.h"
 #include "platform/Text.h"
 #include "platform/ui/DialogButtons.h"
 #include "platform/ui/WidgetPrompt.h"

@@ -1,7 +1,7 @@
 #include "points/views/ConfigGINAllView.h"
 
-#include "editors/ConfigFrame.h"
-#include "editors/GridListCtrl.h"
+#include "editors/views/ConfigFrame.h"
+#include "editors/views/GridListCtrl.h"
 #include "platform/ui/WidgetPrompt.h"
 #include "projectmodel/ConfigDoc.h"
 

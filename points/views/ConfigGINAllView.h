@@ -2,8 +2,8 @@
 // The all-points view of the project frame's right pane: the points of one device or of all
 // devices by category, the source of points for the reference table shown in the left pane, and
 // kept on the same category tab as the left pane's view.
-#include "editors/EditorViews.h"
-#include "editors/PointPanes.h"
+#include "editors/views/EditorViews.h"
+#include "editors/views/PointPanes.h"
 #include "points/PointRows.h"
 
 #include <QWidget>

@@ -2,9 +2,9 @@
 // The device point view of the left pane: the points of one device (the status-signal device,
 // the custom device or a device on a port) by category, their descriptions edited in place, and
 // the device's variable information.
-#include "editors/EditorViews.h"
-#include "editors/ListTextExport.h"
-#include "editors/PointPanes.h"
+#include "editors/views/EditorViews.h"
+#include "editors/views/ListTextExport.h"
+#include "editors/views/PointPanes.h"
 #include "points/PointRows.h"
 
 #include <QWidget>

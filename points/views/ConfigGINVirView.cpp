@@ -1,8 +1,8 @@
 #include "points/views/ConfigGINVirView.h"
 
-#include "editors/ConfigFrame.h"
-#include "editors/ConfigOverView.h"
-#include "editors/InPlaceEditor.h"
+#include "editors/views/ConfigFrame.h"
+#include "editors/views/ConfigOverView.h"
+#include "editors/views/InPlaceEditor.h"
 #include "platform/Text.h"
 #include "platform/ui/WidgetPrompt.h"
 #include "points/views/CompositeExprDlg.h"

@@ -2,9 +2,9 @@
 // The virtual point view of the left pane: the computed points of the composite-signal device
 // (65531) by category, created and changed through the expression editors, deleted, copied and
 // pasted, their descriptions edited in place.
-#include "editors/EditorViews.h"
-#include "editors/ListTextExport.h"
-#include "editors/PointPanes.h"
+#include "editors/views/EditorViews.h"
+#include "editors/views/ListTextExport.h"
+#include "editors/views/PointPanes.h"
 #include "points/PointRows.h"
 #include "points/VirtualPoints.h"
 

@@ -1,6 +1,6 @@
 #include "points/views/ExprDlgParts.h"
 
-#include "editors/GridListCtrl.h"
+#include "editors/views/GridListCtrl.h"
 #include "platform/ui/WidgetPrompt.h"
 
 #include <QGridLayout>

@@ -1,6 +1,6 @@
 #include "points/views/PointViews.h"
 
-#include "editors/ConfigOverView.h"
+#include "editors/views/ConfigOverView.h"
 #include "points/ExcelBook.h"
 #include "points/views/ConfigGINAllView.h"
 #include "points/views/ConfigGINView.h"

@@ -1,6 +1,6 @@
 #include "points/views/ScdProgress.h"
 
-#include "editors/ExportProgressDlg.h"
+#include "editors/views/ExportProgressDlg.h"
 #include "platform/ui/WidgetPrompt.h"
 
 #include <QApplication>

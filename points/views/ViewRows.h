@@ -1,7 +1,7 @@
 #pragma once
 // Point rows as rows of a grid list, and a grid list's columns set from titles.
-#include "editors/GridListCtrl.h"
-#include "editors/GridRows.h"
+#include "editors/model/GridRows.h"
+#include "editors/views/GridListCtrl.h"
 #include "platform/Text.h"
 #include "points/PointRows.h"
 
@@ -30,8 +30,7 @@ inline void SetColumns(CGridListCtrl* list, const std::vector<std::string>& titl
 inline std::vector<points::CPointKey> SelectedKeys(const CGridListCtrl* list) {
     std::vector<points::CPointKey> keys;
     for (int r : list->GetSelectedRows())
-        keys.push_back({platform::AtoI(list->GetItemText(r, 0)),
-                        platform::AtoI(list->GetItemText(r, 1)),
+        keys.push_back({platform::AtoI(list->GetItemText(r, 0)), platform::AtoI(list->GetItemText(r, 1)),
                         platform::AtoI(list->GetItemText(r, 2))});
     return keys;
 }

@@ -1,7 +1,8 @@
-#include "EditorFixture.h"
-#include "editors/EditorDialogRules.h"
-#include "editors/PointSelectModel.h"
-#include "editors/VarInfoModel.h"
+#include "editors/model/EditorDialogRules.h"
+#include "editors/model/PointKeyText.h"
+#include "editors/model/PointSelectModel.h"
+#include "editors/model/VarInfoModel.h"
+#include "tests/editors/EditorFixture.h"
 #include "tests/support/PromptRecorder.h"
 #include "tests/support/TestFiles.h"
 
@@ -107,13 +108,14 @@ TEST(VarInfoModel, ARowWithTheWrongNumberOfValuesIsReportedAndShownEmpty) {
     EXPECT_EQ(prompts.LastText(), "二维表显示错误：条目与值个数不一致！");
 }
 
-TEST(VarInfoModel, PointValuesAreParsedAndNamedAfterTheirEntry) {
+TEST(PointKeyText, PointValuesAreParsedAndNamedAfterTheirEntry) {
     editortest::Project project;
-    EXPECT_EQ(CVarInfoModel::ParsePointKey("1-2-1(x)"), CPointRef(1, 2, 1));
-    EXPECT_EQ(CVarInfoModel::ParsePointKey("7"), CPointRef(7, -1, -1));
-    EXPECT_EQ(CVarInfoModel::ParsePointKey(""), CPointRef(-1, -1, -1));
-    EXPECT_EQ(CVarInfoModel::PointValueText(project.doc.get(), CPointRef(1, 2, 1)), "1-2-1(线路保护开关1)");
-    EXPECT_EQ(CVarInfoModel::PointValueText(project.doc.get(), CPointRef(1, 9, 1)), "1-9-1(无效引用)");
+    EXPECT_EQ(ParsePointKey("1-2-1(x)"), CPointRef(1, 2, 1));
+    EXPECT_EQ(ParsePointKey("7"), CPointRef(7, -1, -1));
+    EXPECT_EQ(ParsePointKey(""), CPointRef(-1, -1, -1));
+    EXPECT_EQ(PointKeyText(project.doc.get(), CPointRef(1, 2, 1)), "1-2-1(线路保护开关1)");
+    EXPECT_EQ(PointKeyText(project.doc.get(), CPointRef(1, 9, 1)), "1-9-1(无效引用)");
+    EXPECT_EQ(PointKeyText(nullptr, CPointRef(1, 2, 1)), "1-2-1(无效引用)");
 }
 
 TEST(PointSelectModel, SingleCategoryTypesFixTheTabAndCombinedGroupsShowUnderBothTabs) {

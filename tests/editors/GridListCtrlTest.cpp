@@ -1,5 +1,5 @@
-#include "editors/GridListCtrl.h"
-#include "editors/InPlaceEditor.h"
+#include "editors/views/GridListCtrl.h"
+#include "editors/views/InPlaceEditor.h"
 
 #include <cstdio>
 #include <gtest/gtest.h>

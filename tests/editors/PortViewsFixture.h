@@ -2,7 +2,7 @@
 // The editor test project with what the port views need besides: parameter definitions on the
 // port groups, a protocol library of a "SYSTEM" and two "DEVICE" protocols with reference tables,
 // and a port-configuration library.
-#include "EditorFixture.h"
+#include "tests/editors/EditorFixture.h"
 
 #include <initializer_list>
 #include <string>

@@ -1,5 +1,6 @@
-#include "editors/ProjectTreeModel.h"
-#include "EditorFixture.h"
+#include "editors/model/ProjectTreeModel.h"
+#include "editors/model/PortPointExport.h"
+#include "tests/editors/EditorFixture.h"
 #include "tests/support/Found.h"
 #include "tests/support/PromptRecorder.h"
 

@@ -1,10 +1,11 @@
-#include "EditorFixture.h"
-#include "editors/ConfigFrame.h"
-#include "editors/ConfigPortView.h"
-#include "editors/PointPanes.h"
-#include "editors/ConfigOverView.h"
+#include "editors/views/ConfigFrame.h"
+#include "editors/views/ConfigOverView.h"
+#include "editors/views/ConfigView.h"
+#include "editors/views/ConfigPortView.h"
+#include "editors/views/PointPanes.h"
 #include "platform/ui/WidgetPrompt.h"
 #include "projectmodel/ConfigDoc.h"
+#include "tests/editors/EditorFixture.h"
 #include "tests/support/PromptRecorder.h"
 #include "tests/support/TestFiles.h"
 
@@ -216,7 +217,8 @@ TEST_F(ProjectTreeTest, PortMenuCopiesPastesAndExports) {
     EXPECT_EQ(empty->text(0).toStdString(), "串口1<地址1 P103>");
 
     // With a board selected, a paste rebuilds the port grid and keeps the group tab shown.
-    CEditorViewRegistry::Register(kViewConfigPort, [](const CViewContext& c) { return new CConfigPortView(c); });
+    CEditorViewRegistry::Register(kViewConfigPort,
+                                  [](const CViewContext& c) { return new CConfigPortView(c); });
     tree.setCurrentItem(Protocols()->child(0));
     auto* ports = dynamic_cast<CConfigPortView*>(frame->LeftView());
     ASSERT_NE(ports, nullptr);

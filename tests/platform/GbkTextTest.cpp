@@ -101,6 +101,14 @@ TEST(Text, DottedIPv4PutsTheMostSignificantByteFirst) {
     EXPECT_EQ("255.255.255.255", DottedIPv4(0xFFFFFFFFu));
 }
 
+TEST(Text, OnlyCompleteDottedIPv4AddressesAreAddresses) {
+    for (const char* good : {"0.0.0.0", "10.0.0.1", "255.255.255.255", "192.168.001.010"})
+        EXPECT_TRUE(IsDottedIPv4(good)) << good;
+    for (const char* bad : {"", "10.0.0", "10.0.0.", "999.999.1.1", "256.0.0.1", "1.2.3.4.5", "1..2.3",
+                            "a.b.c.d", " 1.2.3.4", "1.2.3.4 ", "1234.1.1.1", "1.2.3.-4"})
+        EXPECT_FALSE(IsDottedIPv4(bad)) << bad;
+}
+
 TEST(TextFile, ReaderCountsLinesAndAcceptsBothLineEnds) {
     CGbkLineReader r;
     r.OpenBytes(ToGbk("[装置]\r\n名称=甲\nlast"));

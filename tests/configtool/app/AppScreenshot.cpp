@@ -11,8 +11,8 @@
 #include "configtool/app/MainFrame.h"
 #include "configtool/shellui/MainTabBar.h"
 #include "configtool/shellui/WizardSheet.h"
-#include "editors/ConfigOverView.h"
-#include "editors/RegisterViews.h"
+#include "editors/views/ConfigOverView.h"
+#include "editors/views/RegisterViews.h"
 #include "platform/ui/WidgetPrompt.h"
 #include "projectmodel/ProjectContext.h"
 
@@ -85,7 +85,8 @@ int main(int argc, char** argv) {
         if (!newProject.empty()) {
             frame->Action("新建工程(&N)\tCtrl+N")->trigger();
             CConfigOverView* tree = app.DocRef().m_pOverView;
-            if (tree && tree->RootItem() && tree->RootItem()->child(3) && tree->RootItem()->child(3)->child(0))
+            if (tree && tree->RootItem() && tree->RootItem()->child(3) &&
+                tree->RootItem()->child(3)->child(0))
                 tree->setCurrentItem(tree->RootItem()->child(3)->child(0));
         }
         frame->Action("监视窗(&D)")->trigger();

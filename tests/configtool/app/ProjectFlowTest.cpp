@@ -4,7 +4,7 @@
 #include "AppFixture.h"
 #include "configtool/app/AppClassifier.h"
 #include "configtool/shellui/WizardSheet.h"
-#include "editors/SaveVersionDlg.h"
+#include "editors/views/SaveVersionDlg.h"
 #include "platform/ui/WidgetPrompt.h"
 #include "projectmodel/FolderHelpers.h"
 #include "projectmodel/ProjectContext.h"

@@ -1,6 +1,0 @@
-#include "editors/RegisterViews.h"
-
-void RegisterEditorViews() {
-    RegisterPortViews();
-    RegisterDeviceViews();
-}

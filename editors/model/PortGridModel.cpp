@@ -1,0 +1,242 @@
+#include "editors/model/PortGridModel.h"
+
+#include "editors/model/CellValue.h"
+#include "platform/Prompt.h"
+#include "platform/Text.h"
+#include "projectmodel/ProjectModel.h"
+
+#include <algorithm>
+#include <map>
+#include <set>
+
+using namespace projectmodel;
+using platform::EqualsNoCase;
+using platform::StrFormat;
+
+std::vector<std::string> CPortGridModel::Titles(const CPortArray& group) {
+    std::vector<std::string> titles{"地址"};
+    for (const COptionItem& def : group.m_options)
+        titles.push_back(def.m_strName);
+    return titles;
+}
+
+std::string CPortGridModel::CellText(const CPortRecord& port, const COptionItem& def, int index) {
+    if (def.IsKind("DEVSUM"))
+        return platform::StrFormat("%d", static_cast<int>(port.m_protocol.m_deviceAddresses.size()));
+    if (def.IsKind("TABSUM"))
+        return platform::StrFormat("%d", port.m_protocol.m_tables.GetSize());
+    return index >= 0 && index < static_cast<int>(port.m_values.size())
+               ? port.m_values[static_cast<std::size_t>(index)]
+               : std::string();
+}
+
+std::vector<CGridRow> CPortGridModel::Rows(const CPortArray& group) {
+    std::vector<CGridRow> rows;
+    rows.reserve(static_cast<std::size_t>(group.GetSize()));
+    for (int i = 0; i < group.GetSize(); ++i) {
+        std::vector<std::string> cells{platform::StrFormat("%d", i)};
+        for (int k = 0; k < group.m_options.GetSize(); ++k)
+            cells.push_back(CellText(group[i], group.m_options[k], k));
+        rows.push_back(GridRow(std::move(cells)));
+    }
+    return rows;
+}
+
+CPortGridModel::Editor CPortGridModel::EditorFor(const COptionItem& def) {
+    if (def.IsKind("ENUM") || def.IsKind("PRTC"))
+        return Editor::Combo;
+    if (def.IsKind("IP"))
+        return Editor::Ip;
+    for (const char* kind : {"STRING", "BYTE", "WORD", "INT", "FLOAT"})
+        if (def.IsKind(kind))
+            return Editor::Edit;
+    return Editor::None;
+}
+
+std::string CPortGridModel::CheckedValue(const COptionItem& def, const std::string& text) {
+    if (def.m_choices.size() != 2)
+        return text;
+    return CheckOptionValue(def.m_strKind, &def.m_choices[0], &def.m_choices[1], text);
+}
+
+bool CPortGridModel::StoreValue(CPortRecord& port, int index, const std::string& text) {
+    if (index < 0)
+        return false;
+    if (static_cast<int>(port.m_values.size()) <= index)
+        port.m_values.resize(static_cast<std::size_t>(index) + 1);
+    std::string& value = port.m_values[static_cast<std::size_t>(index)];
+    if (EqualsNoCase(value, text))
+        return false;
+    value = text;
+    return true;
+}
+
+bool CPortGridModel::StoreIp(CPortRecord& port, int index, const std::string& text) {
+    return platform::IsDottedIPv4(text) && StoreValue(port, index, text);
+}
+
+CPortGridModel::ProtocolChange CPortGridModel::ChangeProtocol(CProjectModel& doc, CPortRecord& port,
+                                                              const std::string& name) {
+    ProtocolChange change;
+    change.oldName = port.m_protocol.m_strName;
+    if (port.m_protocol.IsType("DEVICE")) {
+        for (int address : port.m_protocol.m_deviceAddresses) {
+            if (CDevice* device = doc.FindDevice(address)) {
+                device->Unplace();
+                doc.RelinkPortReferences(*device);
+            }
+        }
+        change.redistributeOld = true;
+    }
+    port.m_protocol = doc.m_protocolLibrary.GetByName(name);
+    change.newName = port.m_protocol.m_strName;
+    change.redistributeNew = port.m_protocol.IsType("DEVICE");
+    return change;
+}
+
+bool CPortGridModel::Redistribute(CProjectModel& doc, const std::string& name) {
+    const int ports = doc.CountPortsOfProtocol(name);
+    if (ports == 0)
+        return false;
+    if (platform::MessageBox(platform::StrFormat("是否重新分配规约（%s）的所属装置？", name.c_str()), "提示",
+                             platform::Icon::Information,
+                             platform::Buttons::OkCancel) != platform::Answer::Ok)
+        return false;
+    CDeviceArray devices;
+    const int n = doc.CollectProtocolDevices(name, devices);
+    if (n > 0)
+        doc.DistributeProtocolDevices(n, ports, name, devices);
+    return true;
+}
+
+void CPortGridModel::Apply(CProjectModel& doc, const ProtocolChange& change) {
+    if (change.redistributeOld)
+        Redistribute(doc, change.oldName);
+    if (change.redistributeNew)
+        Redistribute(doc, change.newName);
+}
+
+bool CPortGridModel::AddPort(CPortArray& group) {
+    if (group.m_bSerial)
+        return false;
+    CPortRecord port;
+    port.m_strName = group.m_strName;
+    port.m_strType = group.m_strType;
+    port.m_nNumber = group.GetSize();
+    port.m_nRunning = -1;
+    port.SetValuesFrom(group.m_options);
+    port.m_protocol = CProtocolDef();
+    group.Add(std::move(port));
+    return true;
+}
+
+namespace {
+// The running number of every port, per group, as it was before an edit.
+using RunningNumbers = std::vector<std::vector<int>>;
+
+RunningNumbers Snapshot(const CBoardInfo& board) {
+    RunningNumbers numbers;
+    for (const CPortArray& group : board.m_ports) {
+        numbers.emplace_back();
+        for (const CPortRecord& port : group)
+            numbers.back().push_back(port.m_nRunning);
+    }
+    return numbers;
+}
+
+// Numbers the ports of the board by their places again (number = place in the group, running
+// number = place among the ports of its type, as the saved file will read) and lets the device
+// placements and the time sources follow their ports; sources of a removed port (type code,
+// running number) are removed with a message.
+void CarryPortNumbers(CProjectModel& doc, CBoardInfo& board, const RunningNumbers& before,
+                      const std::set<std::pair<int, int>>& removed) {
+    for (CPortArray& group : board.m_ports)
+        for (int i = 0; i < group.GetSize(); ++i)
+            group[i].m_nNumber = i;
+    doc.NumberPorts(board);
+    std::map<std::pair<int, int>, int> moved; // (type code, old running) -> new running
+    for (int g = 0; g < board.m_ports.GetSize(); ++g) {
+        CPortArray& group = board.m_ports[g];
+        for (int i = 0; i < group.GetSize(); ++i) {
+            const CPortRecord& port = group[i];
+            const int old = static_cast<std::size_t>(g) < before.size() &&
+                                    static_cast<std::size_t>(i) < before[static_cast<std::size_t>(g)].size()
+                                ? before[static_cast<std::size_t>(g)][static_cast<std::size_t>(i)]
+                                : -1;
+            if (old >= 0)
+                moved[{PortTypeFromText(port.m_strType), old}] = port.m_nRunning;
+            for (int address : port.m_protocol.m_deviceAddresses) {
+                CDevice* device = doc.FindDevice(address);
+                if (device && device->m_nBoard == board.m_nNumber) {
+                    device->m_model.m_nPortGroup = g;
+                    device->m_model.m_nPortIndex = i;
+                }
+            }
+        }
+    }
+    std::string gone;
+    for (int r = 0; r < doc.m_timeSources.GetSize();) {
+        CTimeSource& src = doc.m_timeSources[r];
+        const std::pair<int, int> key{src.m_nPortType, src.m_nPort};
+        if (src.m_nBoard == board.m_nNumber && removed.count(key)) {
+            gone += StrFormat("\n对时源%d: 板卡%d %s地址%d", r + 1, src.m_nBoard,
+                              std::string(PortTypeName(src.m_nPortType)).c_str(), src.m_nPort);
+            doc.m_timeSources.RemoveAt(r);
+            continue;
+        }
+        if (src.m_nBoard == board.m_nNumber) {
+            const auto it = moved.find(key);
+            if (it != moved.end())
+                src.m_nPort = it->second;
+        }
+        ++r;
+    }
+    if (!gone.empty())
+        platform::MessageBox("对时源所用的通讯口已删除，以下对时源已一并删除:" + gone);
+}
+} // namespace
+
+bool CPortGridModel::AddPort(CProjectModel& doc, int board, int groupIndex) {
+    if (!doc.m_boardCfg.m_boards.IsValidIndex(board) ||
+        !doc.m_boardCfg.m_boards[board].m_ports.IsValidIndex(groupIndex))
+        return false;
+    CBoardInfo& info = doc.m_boardCfg.m_boards[board];
+    RunningNumbers before = Snapshot(info);
+    if (!AddPort(info.m_ports[groupIndex]))
+        return false;
+    before[static_cast<std::size_t>(groupIndex)].push_back(-1);
+    CarryPortNumbers(doc, info, before, {});
+    return true;
+}
+
+int CPortGridModel::DeletePorts(CProjectModel& doc, int board, int groupIndex, const std::vector<int>& rows) {
+    if (!doc.m_boardCfg.m_boards.IsValidIndex(board) ||
+        !doc.m_boardCfg.m_boards[board].m_ports.IsValidIndex(groupIndex))
+        return 0;
+    CBoardInfo& info = doc.m_boardCfg.m_boards[board];
+    CPortArray& group = info.m_ports[groupIndex];
+    if (group.m_bSerial)
+        return 0;
+    RunningNumbers before = Snapshot(info);
+    std::vector<int>& running = before[static_cast<std::size_t>(groupIndex)];
+    std::set<std::pair<int, int>> removed;
+    int deleted = 0;
+    for (int row : rows) {
+        const int index = row - deleted;
+        if (!group.IsValidIndex(index))
+            continue;
+        if (!group[index].m_protocol.m_deviceAddresses.empty()) {
+            platform::MessageBox("请先删除端口连接的装置，然后再删除端口!");
+            break;
+        }
+        if (running[static_cast<std::size_t>(index)] >= 0)
+            removed.insert(
+                {PortTypeFromText(group[index].m_strType), running[static_cast<std::size_t>(index)]});
+        group.RemoveAt(index);
+        running.erase(running.begin() + index);
+        ++deleted;
+    }
+    if (deleted > 0)
+        CarryPortNumbers(doc, info, before, removed);
+    return deleted;
+}

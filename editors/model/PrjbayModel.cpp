@@ -1,0 +1,122 @@
+#include "editors/model/PrjbayModel.h"
+
+#include "editors/model/EquipViewModel.h"
+#include "editors/model/ProjectTreeModel.h"
+#include "platform/Prompt.h"
+#include "platform/Text.h"
+#include "projectmodel/ProjectModel.h"
+#include "projectmodel/TextHelpers.h"
+
+#include <algorithm>
+
+using namespace projectmodel;
+using platform::StrFormat;
+
+namespace {
+void RefreshLevels(CProjectModel& doc) {
+    if (IProjectViews* views = doc.Views())
+        views->RefreshVoltLevelNodes();
+}
+} // namespace
+
+std::vector<CGridRow> CPrjbayModel::Rows(const CProjectModel& doc) {
+    std::vector<CGridRow> rows;
+    int n = 0;
+    for (int code : doc.m_voltOrder.m_codes) {
+        const CVoltLevel* level = doc.m_voltLevels.GetById(code);
+        CGridRow row = GridRow({StrFormat("%d", ++n), level ? level->m_strName : std::string()});
+        row.itemData = code;
+        rows.push_back(std::move(row));
+    }
+    return rows;
+}
+
+std::vector<std::string> CPrjbayModel::NameChoices() {
+    return {VoltLevelNames.begin(), VoltLevelNames.end()};
+}
+
+bool CPrjbayModel::ConfirmBaysRemoval(const CProjectModel& doc, const std::string& levelName,
+                                      const char* action) {
+    int bays = 0;
+    for (const CPrjBay& bay : doc.m_bays)
+        bays += bay.m_strVoltLevel == levelName;
+    if (bays == 0)
+        return true;
+    return platform::MessageBox(StrFormat("%s电压等级%s将同时删除其下的%d个间隔及其一次设备，是否继续？",
+                                          action, levelName.c_str(), bays),
+                                "电压等级", platform::Icon::Question,
+                                platform::Buttons::YesNo) == platform::Answer::Yes;
+}
+
+void CPrjbayModel::RemoveBaysOfLevel(CProjectModel& doc, const std::string& levelName) {
+    std::vector<int> bayIds;
+    for (const CPrjBay& bay : doc.m_bays)
+        if (bay.m_strVoltLevel == levelName)
+            bayIds.push_back(bay.m_nId);
+    for (int id : bayIds)
+        CEquipViewModel::RemoveBay(doc, id);
+}
+
+bool CPrjbayModel::Rename(CProjectModel& doc, int row, const std::string& text) {
+    const std::string name = TrimCopy(text);
+    if (row < 0 || row >= static_cast<int>(doc.m_voltOrder.m_codes.size()) || name.empty())
+        return false;
+    const int oldCode = doc.m_voltOrder.m_codes[static_cast<std::size_t>(row)];
+    const CVoltLevel* old = doc.m_voltLevels.GetById(oldCode);
+    if (old && old->m_strName == name)
+        return false;
+    if (doc.m_voltLevels.FindByName(name) >= 0) {
+        platform::MessageBox(name + "已存在");
+        return false;
+    }
+    CVoltLevel level(name);
+    if (level.m_nCode < 0)
+        return false;
+    level.m_settings = doc.m_voltLevelConfig;
+    if (old && !ConfirmBaysRemoval(doc, old->m_strName, "更改"))
+        return false;
+    if (old) {
+        RemoveBaysOfLevel(doc, old->m_strName);
+        doc.m_voltLevels.RemoveById(oldCode);
+    }
+    doc.m_voltLevels.Insert(level);
+    doc.m_voltOrder.m_codes[static_cast<std::size_t>(row)] = level.m_nCode;
+    RefreshLevels(doc);
+    return true;
+}
+
+bool CPrjbayModel::AddLevel(CProjectModel& doc) {
+    CVoltLevel level;
+    if (!doc.m_voltLevels.NewVoltLevel(level, doc.m_voltLevelConfig))
+        return false;
+    if (doc.m_voltLevels.Insert(level) < 0)
+        return false;
+    doc.m_voltOrder.m_codes.push_back(level.m_nCode);
+    RefreshLevels(doc);
+    return true;
+}
+
+void CPrjbayModel::DeleteLevels(CProjectModel& doc, const std::vector<int>& rows) {
+    int removed = 0;
+    for (int r : rows) {
+        const int index = r - removed;
+        if (index < 0 || index >= static_cast<int>(doc.m_voltOrder.m_codes.size()))
+            continue;
+        const int code = doc.m_voltOrder.m_codes[static_cast<std::size_t>(index)];
+        const CVoltLevel* asked = doc.m_voltLevels.GetById(code);
+        if (asked && !ConfirmBaysRemoval(doc, asked->m_strName, "删除"))
+            continue;
+        if (const CVoltLevel* level = doc.m_voltLevels.GetById(code)) {
+            RemoveBaysOfLevel(doc, level->m_strName);
+            doc.m_voltLevels.RemoveById(code);
+        }
+        doc.m_voltOrder.m_codes.erase(doc.m_voltOrder.m_codes.begin() + index);
+        ++removed;
+    }
+    RefreshLevels(doc);
+}
+
+void CPrjbayModel::SortOrder(CProjectModel& doc) {
+    std::stable_sort(doc.m_voltOrder.m_codes.begin(), doc.m_voltOrder.m_codes.end());
+    RefreshLevels(doc);
+}

@@ -1,0 +1,12 @@
+#pragma once
+// The device master list of the node 装置配置: every device of the project, read only.
+#include "editors/views/DeviceFormBase.h"
+
+class CConDevList : public CDeviceFormBase {
+    Q_OBJECT
+public:
+    explicit CConDevList(const CViewContext& context);
+    void OnInitialUpdate() override;
+    void FillList();
+    void FillDeviceList() override { FillList(); }
+};

@@ -1,0 +1,36 @@
+#include "editors/views/ExportProgressDlg.h"
+
+#include <QCoreApplication>
+#include <QProgressBar>
+#include <QVBoxLayout>
+
+CExportProgressDlg::CExportProgressDlg(QWidget* parent) : QDialog(parent) {
+    setWindowTitle("正在导出测点数据，请稍侯……");
+    setModal(false);
+    auto* layout = new QVBoxLayout(this);
+    m_pProgress = new QProgressBar(this);
+    m_pProgress->setObjectName("progress");
+    layout->addWidget(m_pProgress);
+    resize(360, 60);
+}
+
+void CExportProgressDlg::Create() {
+    show();
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+void CExportProgressDlg::Destroy() {
+    hide();
+}
+
+void CExportProgressDlg::SetRange(int low, int high) {
+    m_pProgress->setRange(low, high);
+}
+
+void CExportProgressDlg::SetPos(int pos) {
+    m_pProgress->setValue(pos);
+}
+
+int CExportProgressDlg::GetPos() const {
+    return m_pProgress->value();
+}

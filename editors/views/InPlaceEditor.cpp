@@ -1,0 +1,113 @@
+#include "editors/views/InPlaceEditor.h"
+
+#include "editors/views/GridListCtrl.h"
+#include "platform/Text.h"
+#include "platform/ui/WidgetPrompt.h"
+
+#include <QAbstractItemView>
+#include <QComboBox>
+#include <QEvent>
+#include <QLineEdit>
+
+using platform::Qs;
+using platform::Ss;
+
+CInPlaceEditor::CInPlaceEditor(CGridListCtrl* list, int height)
+    : QObject(list), m_pList(list), m_nHeight(height) {
+    m_pEdit = new QLineEdit(list->viewport());
+    m_pEdit->setObjectName("cellEdit");
+    m_pEdit->setFrame(false);
+    m_pEdit->hide();
+    m_pCombo = new QComboBox(list->viewport());
+    m_pCombo->setObjectName("cellCombo");
+    m_pCombo->hide();
+    m_pEdit->installEventFilter(this);
+    m_pCombo->installEventFilter(this);
+    // A chosen entry ends the edit as the focus loss would.
+    connect(m_pCombo, QOverload<int>::of(&QComboBox::activated), this, [this](int) {
+        if (m_pCombo->isVisible())
+            WriteBack(m_pCombo);
+    });
+    connect(m_pEdit, &QLineEdit::returnPressed, this, [this] {
+        if (m_pEdit->isVisible())
+            WriteBack(m_pEdit);
+    });
+}
+
+bool CInPlaceEditor::Place(QWidget* editor, int row, int column) {
+    const QRect cell = m_pList->SubItemRect(row, column, m_pList->viewport());
+    editor->setGeometry(cell.left(), cell.top() - 1, cell.width(), std::max(m_nHeight, cell.height() + 1));
+    editor->show();
+    editor->raise();
+    editor->setFocus(Qt::OtherFocusReason);
+    return true;
+}
+
+bool CInPlaceEditor::OpenEdit(int row, int column) {
+    if (!m_bReady || row < 0 || row >= m_pList->GetItemCount())
+        return false;
+    HideEditors();
+    m_nRow = row;
+    m_nColumn = column;
+    m_pEdit->setText(Qs(m_pList->GetItemText(row, column)));
+    return Place(m_pEdit, row, column);
+}
+
+bool CInPlaceEditor::OpenCombo(int row, int column, const std::vector<std::string>& choices) {
+    if (!m_bReady || row < 0 || row >= m_pList->GetItemCount())
+        return false;
+    HideEditors();
+    m_nRow = row;
+    m_nColumn = column;
+    const std::string current = m_pList->GetItemText(row, column);
+    m_pCombo->clear();
+    int selected = -1;
+    for (std::size_t i = 0; i < choices.size(); ++i) {
+        m_pCombo->addItem(Qs(choices[i]));
+        if (selected < 0 && platform::EqualsNoCase(choices[i], current))
+            selected = static_cast<int>(i);
+    }
+    m_pCombo->setCurrentIndex(selected);
+    return Place(m_pCombo, row, column);
+}
+
+void CInPlaceEditor::HideEditors() {
+    m_bWriting = true;
+    m_pEdit->hide();
+    m_pCombo->hide();
+    m_bWriting = false;
+}
+
+void CInPlaceEditor::CommitOpen() {
+    if (m_pEdit->isVisible())
+        WriteBack(m_pEdit);
+    else if (m_pCombo->isVisible())
+        WriteBack(m_pCombo);
+}
+
+void CInPlaceEditor::WriteBack(QWidget* editor) {
+    if (m_bWriting)
+        return;
+    m_bWriting = true;
+    const std::string oldText = m_pList->GetItemText(m_nRow, m_nColumn);
+    const QString typed = editor == m_pEdit ? m_pEdit->text() : m_pCombo->currentText();
+    const std::string newText = platform::Trim(Ss(typed));
+    m_nChosen = editor == m_pCombo ? m_pCombo->currentIndex() : -1;
+    editor->hide();
+    m_bWriting = false;
+    if (m_commit)
+        m_commit(m_nRow, m_nColumn, oldText, newText);
+    m_bReady = true;
+}
+
+bool CInPlaceEditor::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::FocusOut && !m_bWriting) {
+        auto* w = static_cast<QWidget*>(watched);
+        // The combo's own popup takes the focus while the user chooses; that is no focus loss.
+        if (w == m_pCombo && m_pCombo->view() && m_pCombo->view()->isVisible())
+            return false;
+        if (w->isVisible())
+            WriteBack(w);
+    }
+    return QObject::eventFilter(watched, event);
+}

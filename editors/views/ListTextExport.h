@@ -1,0 +1,10 @@
+#pragma once
+// Reads what "生成文本" writes of a list view from its widgets: the title window's text, the
+// selected tab of a tab control that is shown, and the grid list's column titles and cells.
+#include "editors/model/TextExportSource.h"
+
+class CGridListCtrl;
+class QLabel;
+class QTabBar;
+
+CTextExportList ReadListExport(const QLabel* title, const QTabBar* tabs, const CGridListCtrl* list);

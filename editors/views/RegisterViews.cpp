@@ -1,0 +1,6 @@
+#include "editors/views/RegisterViews.h"
+
+void RegisterEditorViews() {
+    RegisterPortViews();
+    RegisterDeviceViews();
+}
