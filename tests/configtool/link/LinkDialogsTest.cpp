@@ -1,6 +1,6 @@
-#include "configtool/link/ConnectParamDlg.h"
-#include "configtool/link/FileDownloadDlg.h"
 #include "configtool/link/LinkSettings.h"
+#include "configtool/link/views/ConnectParamDlg.h"
+#include "configtool/link/views/FileDownloadDlg.h"
 #include "platform/Profile.h"
 #include "platform/ui/WidgetPrompt.h"
 #include "tests/support/DialogRunnerGuard.h"

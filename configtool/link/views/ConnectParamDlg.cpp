@@ -1,4 +1,4 @@
-#include "configtool/link/ConnectParamDlg.h"
+#include "configtool/link/views/ConnectParamDlg.h"
 
 #include "configtool/link/LinkSettings.h"
 #include "platform/Prompt.h"

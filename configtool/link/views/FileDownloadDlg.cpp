@@ -1,4 +1,4 @@
-#include "configtool/link/FileDownloadDlg.h"
+#include "configtool/link/views/FileDownloadDlg.h"
 
 #include "platform/ui/WidgetPrompt.h"
 
