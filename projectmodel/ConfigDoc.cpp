@@ -27,10 +27,6 @@ platform::Answer Ask(const std::string& text, const std::string& caption) {
     return platform::MessageBox(text, caption, platform::Icon::Question, platform::Buttons::YesNo);
 }
 
-void Tell(const std::string& text) {
-    platform::MessageBox(text, {}, platform::Icon::Warning, platform::Buttons::Ok);
-}
-
 } // namespace
 
 CConfigDoc::CConfigDoc() : m_sclService(std::make_unique<platform::CSCLService>()) {

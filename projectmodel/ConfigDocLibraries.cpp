@@ -19,14 +19,10 @@ namespace projectmodel {
 
 namespace {
 
-void Tell(const std::string& text) {
-    platform::MessageBox(text, {}, platform::Icon::Warning, platform::Buttons::Ok);
-}
-
 // Counts read from library files; a damaged file must not make the loader allocate millions of
 // records.
 int Count(int n) {
-    return n < 0 ? 0 : (n > 65535 ? 65535 : n);
+    return BoundedCount(n, 65535);
 }
 
 // "读取文件:%s\n[%s]"%s"失败!"

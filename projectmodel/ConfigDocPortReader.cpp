@@ -19,14 +19,6 @@ namespace {
 
 using platform::StrFormat;
 
-void Tell(const std::string& text) {
-    platform::MessageBox(text, {}, platform::Icon::Warning, platform::Buttons::Ok);
-}
-
-int Count(int n) {
-    return n < 0 ? 0 : (n > 1000000 ? 1000000 : n);
-}
-
 // The lines of one block from its "{" to the matching "}" (or to the end of the file). Reading a
 // port block whole lets its protocol line be found before the lines that depend on the protocol.
 std::vector<std::string> ReadBlock(CConfigTextFile& file) {
@@ -134,7 +126,7 @@ int CConfigDoc::ReadBoardConfig(CConfigTextFile& file, const fs::path& folder) {
             ReportReadError(line);
             return 0;
         }
-        n = Count(n);
+        n = ConfigCount(n);
         ports.m_nNetworkCount = n;
         if (n == 0)
             if (CPortArray* group = ports.FindGroupByName("网络"))
@@ -233,7 +225,7 @@ int CConfigDoc::ReadPortConfig(CConfigTextFile& mainFile, CBoardInfo& board, CPo
     if (!ReadLine(&file, line, "[配置信息]") || !ReadOpenBrace(&file) ||
         !ReadKeyInt(&file, line, "数目", configs))
         return 0;
-    for (int c = 0; c < Count(configs); ++c) {
+    for (int c = 0; c < ConfigCount(configs); ++c) {
         if (!ReadKeyValue(&file, line, "描述", value))
             return 0;
         const std::string fileName = platform::Trim(value);
@@ -276,7 +268,7 @@ int CConfigDoc::ReadPortConfig(CConfigTextFile& mainFile, CBoardInfo& board, CPo
             }
             port.m_values[static_cast<std::size_t>(i)] = port.m_protocol.m_strName;
         } else if (def.IsKind("DEVSUM")) {
-            const int devices = Count(platform::AtoI(value));
+            const int devices = ConfigCount(platform::AtoI(value));
             for (int d = 0; d < devices; ++d) {
                 int address = 0;
                 if (!ReadKeyInt(&file, line, "地址", address))
@@ -290,7 +282,7 @@ int CConfigDoc::ReadPortConfig(CConfigTextFile& mainFile, CBoardInfo& board, CPo
                 port.m_protocol.m_deviceAddresses.push_back(address);
             }
         } else if (def.IsKind("TABSUM")) {
-            const int tables = Count(platform::AtoI(value));
+            const int tables = ConfigCount(platform::AtoI(value));
             if (tables > port.m_protocol.m_tables.GetSize()) {
                 ReportReadError(line);
                 return 0;
@@ -352,7 +344,7 @@ int CConfigDoc::ReadRefTables(CConfigTextFile& file, int& n, int count, CRefTabl
         }
         if (!ReadFileKeyInt(&file, n, line, "表元素数目", entries))
             return 0;
-        entries = Count(entries);
+        entries = ConfigCount(entries);
         const std::size_t columns = static_cast<std::size_t>(table.m_columns.GetSize());
         const bool devices = table.IsDeviceTable();
         const std::size_t numbers = devices ? 3 : 5;

@@ -25,15 +25,6 @@ namespace {
 
 using platform::StrFormat;
 
-void Tell(const std::string& text) {
-    platform::MessageBox(text, {}, platform::Icon::Warning, platform::Buttons::Ok);
-}
-
-// Counts read from a file; a damaged count must not make the reader allocate millions of records.
-int Count(int n) {
-    return n < 0 ? 0 : (n > 1000000 ? 1000000 : n);
-}
-
 // The next line of a file on an explicit counter, without any check.
 std::string NextLine(CConfigTextFile& file, int& n) {
     std::string line;
@@ -130,7 +121,7 @@ int CConfigDoc::ReadTimeSync(CConfigTextFile& file) {
         ReportReadError(line);
         return 0;
     }
-    m_timeSources.SetSize(Count(count));
+    m_timeSources.SetSize(ConfigCount(count));
     for (int i = 0; i < m_timeSources.GetSize(); ++i) {
         if (!ReadKeyValue(&file, line, "对时源", value))
             return 0;
@@ -155,7 +146,7 @@ int CConfigDoc::ReadDeviceTable(CConfigTextFile& file) {
         return 0;
     const int extCount = m_deviceExtItems.GetSize();
     int largest = INT_MIN;
-    for (int i = 0; i < Count(count); ++i) {
+    for (int i = 0; i < ConfigCount(count); ++i) {
         if (!ReadKeyValue(&file, line, "描述", value))
             return 0;
         const CStringList f = SplitToStringList(value, ',');
@@ -254,7 +245,7 @@ int CConfigDoc::ReadBayConfig(const fs::path& path) {
     if (!ReadFileExpectLine(&file, n, line, "[间隔配置]") || !ReadFileOpenBrace(&file, n, line) ||
         !ReadFileKeyInt(&file, n, line, "数目", levels))
         return 0;
-    m_voltOrder.m_codes.assign(static_cast<std::size_t>(Count(levels)), -1);
+    m_voltOrder.m_codes.assign(static_cast<std::size_t>(ConfigCount(levels)), -1);
     for (std::size_t l = 0; l < m_voltOrder.m_codes.size(); ++l) {
         std::string head = TrimCopy(NextLine(file, n));
         std::string levelName;
@@ -267,7 +258,7 @@ int CConfigDoc::ReadBayConfig(const fs::path& path) {
         if (!ReadFileOpenBrace(&file, n, line) || !ReadVariableInfo(file, n, level.m_settings.m_groups) ||
             !ReadFileKeyInt(&file, n, line, "数目", bays))
             return 0;
-        for (int k = 0; k < Count(bays); ++k) {
+        for (int k = 0; k < ConfigCount(bays); ++k) {
             if (!ReadFileExpectLine(&file, n, line, StrFormat("[间隔%d]", k).c_str()) ||
                 !ReadFileOpenBrace(&file, n, line) || !ReadFileKeyValue(&file, n, line, "描述", value))
                 return 0;
@@ -285,7 +276,7 @@ int CConfigDoc::ReadBayConfig(const fs::path& path) {
             if (!ReadVariableInfo(file, n, bay.m_settings.m_groups) ||
                 !ReadFileKeyInt(&file, n, line, "数目", equipment))
                 return 0;
-            for (int j = 0; j < Count(equipment); ++j) {
+            for (int j = 0; j < ConfigCount(equipment); ++j) {
                 if (!ReadFileExpectLine(&file, n, line, StrFormat("[设备%d]", j).c_str()) ||
                     !ReadFileOpenBrace(&file, n, line) || !ReadFileKeyValue(&file, n, line, "描述", value))
                     return 0;
@@ -332,7 +323,7 @@ int CConfigDoc::ReadBayDeviceTable(CConfigTextFile& file, int& n) {
         !ReadFileKeyInt(&file, n, line, "数目", count))
         return 0;
     const int extCount = m_deviceExtItems.GetSize();
-    for (int i = 0; i < Count(count); ++i) {
+    for (int i = 0; i < ConfigCount(count); ++i) {
         if (!ReadFileKeyValue(&file, n, line, "描述", value))
             return 0;
         const CStringList f = SplitToStringList(value, ',');
@@ -359,7 +350,7 @@ int CConfigDoc::ReadLinkedDevices(CConfigTextFile& file, int& n, CIntArray& addr
         !ReadFileKeyInt(&file, n, line, "数目", count))
         return 0;
     addresses.clear();
-    for (int i = 0; i < Count(count); ++i) {
+    for (int i = 0; i < ConfigCount(count); ++i) {
         line = NextLine(file, n);
         int address = 0;
         if (!ReadFileKeyInt(nullptr, n, line, "地址", address)) {
@@ -377,7 +368,7 @@ int CConfigDoc::ReadRelatedEntries(CConfigTextFile& file, int& n, CNamePairRecor
     if (!ReadFileExpectLine(&file, n, line, "[关联条目]") || !ReadFileOpenBrace(&file, n, line) ||
         !ReadFileKeyInt(&file, n, line, "数目", count))
         return 0;
-    for (int t = 1; t <= Count(count); ++t) {
+    for (int t = 1; t <= ConfigCount(count); ++t) {
         if (!ReadRelatedTable(file, n, t, settings)) {
             ReportFileReadError(file.FileName(), n, "组态文本中关联条目数目不对!");
             return 0;
@@ -412,7 +403,7 @@ int CConfigDoc::ReadRelatedTable(CConfigTextFile& file, int& n, int t, CNamePair
     table->m_nType = type;
     table->m_entries.RemoveAll();
     const int columns = table->m_columns.GetSize();
-    for (int i = 0; i < Count(count); ++i) {
+    for (int i = 0; i < ConfigCount(count); ++i) {
         if (!ReadFileKeyValue(&file, n, line, "引用", value))
             return 0;
         const CStringList f = SplitToStringList(value, ',');
@@ -539,7 +530,7 @@ int CConfigDoc::ReadDeviceInfo(CConfigTextFile& file) {
                               device.m_nAddress == kCompositeDeviceAddress || model.m_groups.IsEmpty();
         std::unordered_map<std::string, CInfoEntry*> referenceIndex;
         bool referenceIndexBuilt = false;
-        for (int g = 0; g < Count(groups); ++g) {
+        for (int g = 0; g < ConfigCount(groups); ++g) {
             ReadLine(&file, line, nullptr);
             const std::string head = TrimCopy(line);
             const std::string groupName = head.size() >= 2 ? head.substr(1, head.size() - 2) : std::string();
@@ -549,7 +540,7 @@ int CConfigDoc::ReadDeviceInfo(CConfigTextFile& file) {
             const int type = InfoTypeFromName(platform::Trim(value));
             if (!ReadKeyInt(&file, line, "数目", entries))
                 return 0;
-            for (int e = 0; e < Count(entries); ++e) {
+            for (int e = 0; e < ConfigCount(entries); ++e) {
                 ReadLine(&file, line, nullptr);
                 CInfoEntry read;
                 if (!read.ParseReference(TrimCopy(line))) {

@@ -1,5 +1,6 @@
 #include "projectmodel/TextHelpers.h"
 
+#include "platform/Prompt.h"
 #include "platform/Text.h"
 
 #include <system_error>
@@ -93,6 +94,10 @@ std::string StripBracketPrefix(std::string_view name) {
             return std::string(name.substr(close + 1));
     }
     return std::string(name);
+}
+
+void Tell(const std::string& text) {
+    platform::MessageBox(text, {}, platform::Icon::Warning, platform::Buttons::Ok);
 }
 
 } // namespace projectmodel

@@ -7,6 +7,7 @@
 // way the main frame feeds it. Prints the time, the throughput and the peak resident memory, and
 // exits 0 only when the uploaded file is byte-identical.
 #include "configtool/link/DeviceLink.h"
+#include "configtool/link/views/LinkColours.h"
 #include "configtool/shellui/TextView.h"
 
 #include <QApplication>
@@ -32,19 +33,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// The main frame's colours of sent, received and error lines.
-QColor ColourOf(LinkColour c) {
-    switch (c) {
-    case LinkColour::Sent:
-        return QColor(0, 128, 0);
-    case LinkColour::Received:
-        return QColor(0, 0, 128);
-    case LinkColour::Error:
-        break;
-    }
-    return QColor(128, 0, 0);
-}
-
 // Feeds the pane as the main frame does; the link runs on this (the user-interface) thread.
 class PaneReport : public ILinkReport {
 public:
@@ -55,12 +43,12 @@ public:
     void WaitText(const std::string&) override {}
     void MonitorText(LinkColour colour, const std::string& text) override {
         if (feed_)
-            Run([&] { pane_.FeedLine(text, ColourOf(colour)); });
+            Run([&] { pane_.FeedLine(text, LinkLineColour(colour)); });
         last = text;
     }
     void MonitorBytes(LinkColour colour, const std::uint8_t* data, std::size_t size) override {
         if (feed_)
-            Run([&] { pane_.FeedHex(data, size, ColourOf(colour)); });
+            Run([&] { pane_.FeedHex(data, size, LinkLineColour(colour)); });
     }
     std::string last;
 

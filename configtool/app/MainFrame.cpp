@@ -2,6 +2,7 @@
 
 #include "configtool/app/ConfigToolApp.h"
 #include "configtool/app/ProjectTemplate.h"
+#include "configtool/link/views/LinkColours.h"
 #include "configtool/model/TextExport.h"
 #include "configtool/shellui/DownloadProgressDlg.h"
 #include "configtool/shellui/MainTabBar.h"
@@ -38,22 +39,6 @@ using platform::Buttons;
 using platform::Icon;
 using platform::Qs;
 using platform::Ss;
-
-namespace {
-
-QColor ColourOf(LinkColour colour) {
-    switch (colour) {
-    case LinkColour::Sent:
-        return QColor(0, 128, 0);
-    case LinkColour::Received:
-        return QColor(0, 0, 128);
-    case LinkColour::Error:
-        break;
-    }
-    return QColor(128, 0, 0);
-}
-
-} // namespace
 
 CMainFrame::CMainFrame(CConfigToolApp& app) : m_app(app) {
     setObjectName("mainFrame");
@@ -365,9 +350,9 @@ void CMainFrame::DoMonitor(LinkColour colour, const std::string& text, const std
         return;
     // Queued: the pane appends once per event-loop turn, so the link's frame handling never waits.
     if (data)
-        m_pMonitorView->FeedHex(data, size, ColourOf(colour));
+        m_pMonitorView->FeedHex(data, size, LinkLineColour(colour));
     else
-        m_pMonitorView->FeedLine(text, ColourOf(colour));
+        m_pMonitorView->FeedLine(text, LinkLineColour(colour));
 }
 
 // ---- Projects ----------------------------------------------------------------------------------
