@@ -60,8 +60,7 @@ bool CheckCompositePointKey(const CProjectModel* doc, int category, int group, i
         return false;
     }
     if (group == kReservedGroupNo && !(category == projectmodel::kInfoTypeYX && (entry == 1 || entry == 2))) {
-        MessageBox("组号10只用于预告信号(条目1)和事故总信号(条目2)，不能放入其他测点！", {},
-                   platform::Icon::Warning);
+        MessageBox(kReservedGroupText, {}, platform::Icon::Warning);
         return false;
     }
     const CDevice* device =

@@ -13,6 +13,9 @@ namespace points {
 // The group of the composite device reserved for the warning (entry 1) and accident-total (entry 2)
 // signals.
 constexpr int kReservedGroupNo = 10;
+// Said when a point other than the warning or the accident signal is filed into that group.
+inline constexpr const char* kReservedGroupText =
+    "组号10只用于预告信号(条目1)和事故总信号(条目2)，不能放入其他测点！";
 
 // Operand kinds of an expression.
 enum OperandKind { kOperandYC = 0, kOperandYX = 1, kOperandTap = 5, kOperandNumber = 6 };

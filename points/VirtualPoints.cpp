@@ -128,17 +128,28 @@ CInfoEntry EntryOf(VirtualKind kind, const CVirtualPointEdit& edit) {
     return e;
 }
 
+// Group 10 holds only the warning (entry 1) and the accident signal (entry 2): an ordinary
+// composite telesignal filed there would later be replaced by one of them.
+bool CheckKindKey(VirtualKind kind, const CVirtualPointEdit& edit) {
+    if (kind != VirtualKind::YxComposite || edit.group != kReservedGroupNo)
+        return true;
+    platform::MessageBox(kReservedGroupText, {}, platform::Icon::Warning);
+    return false;
+}
+
 } // namespace
 
 int CVirtualPoints::StoreNew(VirtualKind kind, const CVirtualPointEdit& edit) {
-    if (!edit.expr || !CheckCompositePointKey(&m_doc, Category(kind), edit.group, edit.entry))
+    if (!edit.expr || !CheckCompositePointKey(&m_doc, Category(kind), edit.group, edit.entry) ||
+        !CheckKindKey(kind, edit))
         return 0;
     return m_doc.SetCompositeExpression(edit.group, Category(kind), EntryOf(kind, edit));
 }
 
 int CVirtualPoints::StoreChanged(VirtualKind kind, int oldGroup, int oldEntry,
                                  const CVirtualPointEdit& edit) {
-    if (!edit.expr || !CheckCompositePointKey(&m_doc, Category(kind), edit.group, edit.entry))
+    if (!edit.expr || !CheckCompositePointKey(&m_doc, Category(kind), edit.group, edit.entry) ||
+        !CheckKindKey(kind, edit))
         return 0;
     const CInfoEntry entry = EntryOf(kind, edit);
     if (edit.group == oldGroup && edit.entry == oldEntry) {

@@ -257,34 +257,39 @@ void COverallView::OnFrameProperties(QTreeWidgetItem* item) {
     app_.cfg.SetFrameFilters(s);
 }
 
+// The device is looked up again after each question: frames are handled while the box is open,
+// and a reconnect or refused port information can rebuild the model and the tree meanwhile.
 void COverallView::OnRefreshDevice(QTreeWidgetItem* item) {
-    CDeviceRecord* d = app_.model.FindDeviceByKey(KeyOf(item));
-    if (!d)
+    const std::uint16_t key = KeyOf(item);
+    if (!app_.model.FindDeviceByKey(key))
         return;
     if (platform::MessageBox("确定重新初始化当前装置？", {}, platform::Icon::Question,
                              platform::Buttons::YesNo) != platform::Answer::Yes)
         return;
-    app_.dispatcher.ReinitialiseDevice(*d);
+    if (CDeviceRecord* d = app_.model.FindDeviceByKey(key))
+        app_.dispatcher.ReinitialiseDevice(*d);
 }
 
 void COverallView::OnExportDevice(QTreeWidgetItem* item) {
-    const CDeviceRecord* d = app_.model.FindDeviceByKey(KeyOf(item));
-    if (!d)
+    const std::uint16_t key = KeyOf(item);
+    if (!app_.model.FindDeviceByKey(key))
         return;
     if (platform::MessageBox("确定将当前数据导出为文本？", {}, platform::Icon::Question,
                              platform::Buttons::YesNo) != platform::Answer::Yes)
         return;
-    d->ExportText(app_.SavFolder());
+    if (const CDeviceRecord* d = app_.model.FindDeviceByKey(key))
+        d->ExportText(app_.SavFolder());
 }
 
 void COverallView::OnResetDevice(QTreeWidgetItem* item) {
-    CDeviceRecord* d = app_.model.FindDeviceByKey(KeyOf(item));
-    if (!d)
+    const std::uint16_t key = KeyOf(item);
+    if (!app_.model.FindDeviceByKey(key))
         return;
     if (platform::MessageBox("确定复归当前装置？", {}, platform::Icon::Question, platform::Buttons::YesNo) !=
         platform::Answer::Yes)
         return;
-    app_.dispatcher.SignalReset(*d);
+    if (CDeviceRecord* d = app_.model.FindDeviceByKey(key))
+        app_.dispatcher.SignalReset(*d);
 }
 
 } // namespace marindle

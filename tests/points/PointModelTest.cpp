@@ -363,6 +363,13 @@ TEST_F(PointModelTest, CompositeKeysKeepToTheirGroups) {
     EXPECT_EQ(vp.StoreNew(VirtualKind::YcComposite, edit), 0);
     EXPECT_FALSE(Composite().FindEntry(10, 2));
     EXPECT_EQ(testsupport::Found(Composite().FindGroup(10))->m_nType, kInfoTypeYX);
+    // An ordinary composite telesignal is not filed at 10-2, where the accident signal goes.
+    prompts.Clear();
+    EXPECT_EQ(vp.StoreNew(VirtualKind::YxComposite, edit), 0);
+    EXPECT_EQ(prompts.LastText(), kReservedGroupText);
+    EXPECT_FALSE(Composite().FindEntry(10, 2));
+    EXPECT_EQ(vp.StoreNew(VirtualKind::YxAccident, edit), 1);
+    EXPECT_EQ(vp.StoreChanged(VirtualKind::YxComposite, 10, 2, edit), 0);
 }
 
 TEST_F(PointModelTest, TapValueTelesignalsOnTheModelCopy) {

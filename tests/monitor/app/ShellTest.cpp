@@ -2,6 +2,7 @@
 // limit and refusals, the structure trees, the notice, the comm-parameters dialog, the frame
 // properties, the device commands, the warning view and the communication state window.
 #include "AppTestRig.h"
+#include "HeldPrompt.h"
 #include "tests/support/Found.h"
 
 #include "monitor/app/CommForm.h"
@@ -411,4 +412,39 @@ TEST(ShellTest, EveryMainFrameCommandRunsFromItsAction) {
     f->Action(32773)->trigger();
     EXPECT_FALSE(rig.app->IsConnected());
     EXPECT_EQ(f->LinkText(), "通讯装置通讯中断");
+}
+
+// The device commands of the tree ask first; while the box is open frames are handled and a
+// reconnect empties the model and rebuilds the trees. Answering afterwards uses no freed record
+// and sends nothing for the device that is gone.
+TEST(ShellTest, DeviceCommandsAfterAReconnectUnderTheirQuestion) {
+    for (int command = 0; command < 3; ++command) {
+        AppRig rig;
+        rig.Login();
+        COverallView* tree = rig.app->Frame()->TreeView(1);
+        CDeviceRecord* d = rig.app->model.FindDevice(5);
+        ASSERT_NE(d, nullptr);
+        d->name = "线路保护";
+        d->communicating = true;
+        const std::uint16_t key = d->key;
+        QTreeWidgetItem* node = tree->FindNode(kNodeDevice, 1, key);
+        ASSERT_NE(node, nullptr);
+        auto menu = tree->BuildContextMenu(node);
+        ASSERT_NE(menu, nullptr);
+        HeldPrompt held;
+        bool reconnected = false;
+        held.whileOpen = [&](const std::string&) {
+            if (!reconnected) {
+                reconnected = true;
+                rig.app->Reconnect();
+                return false;
+            }
+            return true;
+        };
+        menu->actions()[command]->trigger();
+        EXPECT_TRUE(reconnected);
+        EXPECT_EQ(held.texts.size(), 1u) << "command " << command;
+        EXPECT_EQ(rig.app->model.FindDeviceByKey(key), nullptr);
+        EXPECT_FALSE(std::filesystem::exists(rig.app->SavFolder() / "线路保护.txt"));
+    }
 }
