@@ -9,12 +9,14 @@
 #include "projectmodel/FolderHelpers.h"
 #include "projectmodel/ProjectContext.h"
 
+#include <algorithm>
 #include <QApplication>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenuBar>
 
 using namespace qxm7740;
 
@@ -330,6 +332,70 @@ TEST_F(ProjectFlowTest, ClassificationCommandReadsTheCidFileAndRunsTheWindow) {
     Trigger("IEC61850装置测点配置");
     EXPECT_FALSE(fs::exists(root_ / "Ini" / "IEC61850_坏.txt"));
     projectmodel::CProjectContext::Instance().SetClassifier(nullptr);
+}
+
+} // namespace
+} // namespace apptest
+
+namespace apptest {
+namespace {
+
+// Every command of the menu bar runs from its action, with no project and with a project open:
+// each dialog is cancelled and each question answered No, so nothing is changed; the program is
+// still whole afterwards (a sanitizer build aborts here on a bad call through an action).
+TEST_F(ProjectFlowTest, EveryMenuCommandRunsFromItsAction) {
+    ASSERT_TRUE(Start("张三", "111"));
+    std::vector<std::string> dialogs;
+    platform::SetDialogRunner([&](QDialog& dlg) {
+        dialogs.push_back(Ss(dlg.objectName()));
+        return int(QDialog::Rejected);
+    });
+    CMainFrame* frame = app_->GetMainFrame();
+    std::vector<QAction*> all;
+    for (QAction* menu : frame->menuBar()->actions())
+        if (menu->menu())
+            for (QAction* a : menu->menu()->actions())
+                if (!a->isSeparator() && a->text() != QString::fromUtf8("退出(&X)") && !a->text().isEmpty())
+                    all.push_back(a);
+    ASSERT_GE(all.size(), 20u);
+    // New and open close the current project first, so they run last.
+    std::stable_partition(all.begin(), all.end(), [](QAction* a) {
+        return !a->text().startsWith(QString::fromUtf8("新建工程")) &&
+               !a->text().startsWith(QString::fromUtf8("打开工程"));
+    });
+    auto triggerAll = [&] {
+        for (QAction* a : all) {
+            frame->UpdateCommandUI();
+            if (a->isEnabled())
+                a->trigger();
+        }
+    };
+    triggerAll();
+    EXPECT_FALSE(dialogs.empty());
+    EXPECT_EQ(Current(), nullptr);
+
+    platform::SetDialogRunner([&](QDialog& dlg) {
+        if (auto* sheet = qobject_cast<CWizardSheet*>(&dlg)) {
+            sheet->SetFolder((root_ / "Project").string());
+            sheet->SetName("命令工程");
+            return int(QDialog::Accepted);
+        }
+        dialogs.push_back(Ss(dlg.objectName()));
+        return int(QDialog::Rejected);
+    });
+    Trigger("新建工程(&N)\tCtrl+N");
+    ASSERT_NE(Current(), nullptr);
+    platform::SetDialogRunner([&](QDialog& dlg) {
+        dialogs.push_back(Ss(dlg.objectName()));
+        return int(QDialog::Rejected);
+    });
+    dialogs.clear();
+    triggerAll();
+    EXPECT_FALSE(dialogs.empty());
+    EXPECT_EQ(app_->GetMainFrame(), frame);
+    EXPECT_NE(std::find(dialogs.begin(), dialogs.end(), "passwordDlg"), dialogs.end())
+        << testing::PrintToString(dialogs);
+    EXPECT_FALSE(fs::exists(root_ / "Project" / "命令工程" / "ProjectV1.00"));
 }
 
 } // namespace

@@ -14,15 +14,15 @@
 #include "monitor/coreui/DevClockDlg.h"
 #include "platform/Profile.h"
 
-#include <gtest/gtest.h>
 #include <algorithm>
+#include <gtest/gtest.h>
 #include <QAction>
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QDockWidget>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
-#include <QCoreApplication>
 #include <QMenu>
 #include <QMenuBar>
 #include <QTableWidget>
@@ -399,7 +399,8 @@ TEST(ShellTest, EveryMainFrameCommandRunsFromItsAction) {
     // Connected: each question answered No.
     triggerAll();
     const auto texts = rig.prompts.Texts();
-    for (const char* asked : {"确定远程复位通讯装置？", "确实要取消全部人工置数吗？", "确定下装当前系统时钟吗？"})
+    for (const char* asked :
+         {"确定远程复位通讯装置？", "确实要取消全部人工置数吗？", "确定下装当前系统时钟吗？"})
         EXPECT_NE(std::find(texts.begin(), texts.end(), asked), texts.end()) << asked;
     bool versionAsked = false, clocksAsked = false;
     for (const Bytes& b : rig.SentBodies()) {
