@@ -108,7 +108,7 @@ TEST_F(PointModelTest, AllPointRowsByDeviceAndTab) {
 }
 
 TEST_F(PointModelTest, DevicePointRowsCaptionAndRename) {
-    CDevice& d = *doc.FindDevice(1);
+    CDevice& d = *testsupport::Found(doc.FindDevice(1));
     d.m_nBoard = 1;
     EXPECT_EQ(DeviceCaption(d), "板卡2装置1[线路保护]组态:");
     auto rows = BuildDevicePointRows(d.m_model, 1);

@@ -218,11 +218,11 @@ TEST_F(SCDImportTest, NewDevicesTakeTheLowestFreeAddresses) {
     for (const CDevice& d : doc.m_devices)
         table.emplace_back(d.m_nAddress, d.m_strModelName);
     EXPECT_EQ(table, (std::vector<std::pair<int, std::string>>{{1, "未选型号"},
-                                                                 {2, "PL2201_QXL811"},
-                                                                 {3, "未选型号"},
-                                                                 {4, "CL2201_QXC901"},
-                                                                 {5, "CT1_CT1"},
-                                                                 {6, "IL2201_QXI100"}}));
+                                                               {2, "PL2201_QXL811"},
+                                                               {3, "未选型号"},
+                                                               {4, "CL2201_QXC901"},
+                                                               {5, "CT1_CT1"},
+                                                               {6, "IL2201_QXI100"}}));
 }
 
 struct ViewsRecorder : IProjectViews {
@@ -376,12 +376,14 @@ TEST_F(SCDImportTest, TypeFanOutStopsAtTheBudget) {
     for (int i = 0; i < 12; ++i) {
         types += "<DAType id=\"F" + std::to_string(i) + "\">";
         for (const char* n : {"a", "b", "c"})
-            types += std::string("<BDA name=\"") + n + "\" bType=\"Struct\" type=\"F" + std::to_string(i + 1) + "\"/>";
+            types += std::string("<BDA name=\"") + n + "\" bType=\"Struct\" type=\"F" +
+                     std::to_string(i + 1) + "\"/>";
         types += "</DAType>";
     }
     types += "<DAType id=\"F12\"><BDA name=\"v\" bType=\"BOOLEAN\"/></DAType>";
     const fs::path scd = tmp / "fan.scd";
-    testsupport::WriteBytes(scd, ScdWithTypes("<DA name=\"x\" bType=\"Struct\" type=\"F0\" fc=\"ST\"/>", types));
+    testsupport::WriteBytes(scd,
+                            ScdWithTypes("<DA name=\"x\" bType=\"Struct\" type=\"F0\" fc=\"ST\"/>", types));
     CConfigDoc doc;
     CSCDImport import;
     platform::scl::TypeWalkLimits limits;
@@ -393,10 +395,11 @@ TEST_F(SCDImportTest, TypeFanOutStopsAtTheBudget) {
     EXPECT_NE(prompts.Texts()[0].find("展开的数据超出上限"), std::string::npos) << prompts.Texts()[0];
 
     prompts.Clear();
-    testsupport::WriteBytes(scd, ScdWithTypes("<DA name=\"x\" bType=\"Struct\" type=\"F0\" fc=\"ST\"/>",
-                                              "<DAType id=\"F0\"><BDA name=\"a\" bType=\"Struct\" type=\"F1\"/>"
-                                              "<BDA name=\"b\" bType=\"Struct\" type=\"F1\"/></DAType>"
-                                              "<DAType id=\"F1\"><BDA name=\"v\" bType=\"BOOLEAN\"/></DAType>"));
+    testsupport::WriteBytes(scd,
+                            ScdWithTypes("<DA name=\"x\" bType=\"Struct\" type=\"F0\" fc=\"ST\"/>",
+                                         "<DAType id=\"F0\"><BDA name=\"a\" bType=\"Struct\" type=\"F1\"/>"
+                                         "<BDA name=\"b\" bType=\"Struct\" type=\"F1\"/></DAType>"
+                                         "<DAType id=\"F1\"><BDA name=\"v\" bType=\"BOOLEAN\"/></DAType>"));
     EXPECT_EQ(import.LoadSCDFile(doc, scd.string()), 1);
     EXPECT_TRUE(prompts.Texts().empty());
     ASSERT_EQ(doc.m_infoModels.size(), 1u);
@@ -493,7 +496,6 @@ TEST(DeviceModelTest, TapChangersFillGroup18InPairs) {
     EXPECT_EQ(testsupport::Found(tpl.FindEntry(18, 4))->m_strReference, "LD/ATCC2$co$tapchg$Oper$ctlVal");
     EXPECT_EQ(testsupport::Found(tpl.FindEntry(3, 1))->m_strDesc, "LD/Q0CSWI1$CO$Pos$Oper$ctlVal");
 
-
     // A device whose indications fill groups 1..18 files its tap changers under the next free
     // number, never a second group 18.
     CInfoModel many;
@@ -513,10 +515,10 @@ TEST(DeviceModelTest, TapChangersFillGroup18InPairs) {
     EXPECT_EQ(tapGroup.m_strName, "遥控");
     ASSERT_EQ(tapGroup.m_entries.GetSize(), 2);
     ASSERT_NE(big.FindEntry(19, 2), nullptr);
-    EXPECT_EQ(big.FindEntry(19, 2)->m_strDesc, "档位-停");
-    EXPECT_EQ(big.FindEntry(18, 1)->m_strReference, "LD/GGIO1$ST$Ind3400$stVal");
+    EXPECT_EQ(testsupport::Found(big.FindEntry(19, 2))->m_strDesc, "档位-停");
+    EXPECT_EQ(testsupport::Found(big.FindEntry(18, 1))->m_strReference, "LD/GGIO1$ST$Ind3400$stVal");
     ASSERT_NE(big.FindEntry(20, 1), nullptr);
-    EXPECT_EQ(big.FindEntry(20, 1)->m_strReference, "LD/Q0CSWI1$CO$Pos$Oper$ctlVal");
+    EXPECT_EQ(testsupport::Found(big.FindEntry(20, 1))->m_strReference, "LD/Q0CSWI1$CO$Pos$Oper$ctlVal");
 
     EXPECT_FALSE(IsTapChangerReference("LD/ATCC1$ST$TapChg$stVal"));
     EXPECT_FALSE(IsTapChangerReference("LD$CO$TapChg/ATCC"));

@@ -200,7 +200,7 @@ TEST_F(BoardTest, CollectTakesDevicesOffPortsOfAnotherProtocol) {
     CPortRecord& com1 = doc.m_boardCfg.m_boards[0].m_ports[0][1];
     com1.m_protocol.m_strName = "Old";
     AddDevices({5}, "New");
-    CDevice& d = *doc.FindDevice(5);
+    CDevice& d = *testsupport::Found(doc.FindDevice(5));
     doc.PlaceDevice(d, doc.m_boardCfg.m_boards[0], 0, 1, com1);
     com1.m_protocol.m_deviceAddresses = {3, 5, 5};
     RecordingViews views;
@@ -214,7 +214,7 @@ TEST_F(BoardTest, CollectTakesDevicesOffPortsOfAnotherProtocol) {
     EXPECT_EQ(views.calls, std::vector<std::string>{"node 0/0/1"});
     // A device already on a port of its protocol stays there.
     com1.m_protocol.m_strName = "New";
-    doc.PlaceDevice(*doc.FindDevice(5), doc.m_boardCfg.m_boards[0], 0, 1, com1);
+    doc.PlaceDevice(*testsupport::Found(doc.FindDevice(5)), doc.m_boardCfg.m_boards[0], 0, 1, com1);
     doc.CollectProtocolDevices("New", collected);
     EXPECT_TRUE(testsupport::Found(doc.FindDevice(5))->IsPlaced());
 }

@@ -44,8 +44,8 @@ TEST_F(ConfigDocTest, NewDocumentOverShippedLibrary) {
     EXPECT_EQ(doc.m_equipmentLibrary.GetSize(), 6);
     // One equipment type takes points into its reference tables.
     ASSERT_NE(doc.m_equipmentLibrary.FindByName("线路"), nullptr);
-    EXPECT_EQ(doc.m_equipmentLibrary.FindByName("线路")->m_strType, "SYSTEM");
-    EXPECT_EQ(doc.m_equipmentLibrary.FindByName("线路")->m_tables.GetSize(), 3);
+    EXPECT_EQ(testsupport::Found(doc.m_equipmentLibrary.FindByName("线路"))->m_strType, "SYSTEM");
+    EXPECT_EQ(testsupport::Found(doc.m_equipmentLibrary.FindByName("线路"))->m_tables.GetSize(), 3);
     EXPECT_EQ(doc.m_voltLevelConfig.m_strName, "电压等级");
     EXPECT_EQ(doc.m_voltLevelConfig.m_groups.GetSize(), 1);
     EXPECT_EQ(doc.m_bayConfig.m_strName, "间隔");
@@ -529,8 +529,9 @@ TEST_F(ConfigDocTest, IedListFromScd) {
     EXPECT_TRUE(prompts.Texts().empty());
 
     // IEDs read one at a time: a prefixed name and IEDs below other elements are not listed.
-    testsupport::WriteBytes(scd, "<SCL xmlns:x=\"urn:x\"><IED name=\"A\"/><x:IED name=\"B\"/><Private>"
-                                 "<IED name=\"n\"/></Private><IED name=\"C\" type=\"t\"><LDevice/></IED></SCL>");
+    testsupport::WriteBytes(scd,
+                            "<SCL xmlns:x=\"urn:x\"><IED name=\"A\"/><x:IED name=\"B\"/><Private>"
+                            "<IED name=\"n\"/></Private><IED name=\"C\" type=\"t\"><LDevice/></IED></SCL>");
     EXPECT_EQ(doc.ImportScdFile(scd.string()), 1);
     ASSERT_EQ(doc.m_iedList.GetSize(), 2);
     EXPECT_EQ(doc.m_iedList[0], (CIedRecord{"A", "", ""}));
@@ -590,7 +591,8 @@ TEST_F(ConfigDocTest, FailedScdCopyKeepsTheOldFile) {
     const std::string missing = (tmp / "gone.scd").string();
     EXPECT_EQ(doc.CopyAndImportScd(missing), 0);
     EXPECT_TRUE(fs::exists(folder / "old.scd"));
-    EXPECT_EQ(fs::file_size(folder / "old.scd"), fs::file_size(testsupport::TestDataDir() / "scl/station.scd"));
+    EXPECT_EQ(fs::file_size(folder / "old.scd"),
+              fs::file_size(testsupport::TestDataDir() / "scl/station.scd"));
     EXPECT_EQ(ListFiles(folder).size(), 1u);
     EXPECT_EQ(doc.m_iedList.GetSize(), 4);
     ASSERT_EQ(prompts.Count(), 1u);

@@ -171,7 +171,8 @@ TEST_F(ConfigReaderTest, HugeLibraryCountsAreRefused) {
     {
         CConfigDoc doc;
         doc.OnNewDocument();
-        EXPECT_EQ(prompts.Texts()[0], "读取文件:" + Lib("组态配置.ini").string() + "\n[可变选项1]\"数目\"失败!");
+        EXPECT_EQ(prompts.Texts()[0],
+                  "读取文件:" + Lib("组态配置.ini").string() + "\n[可变选项1]\"数目\"失败!");
         ASSERT_GE(doc.m_boardCfg.m_groups.GetSize(), 1);
         EXPECT_TRUE(doc.m_boardCfg.m_groups[0].m_items.IsEmpty());
     }
@@ -473,7 +474,7 @@ TEST_F(ConfigReaderTest, Iec61850EntriesAreMatchedByReference) {
     {
         CConfigDoc doc;
         doc.OnNewDocument();
-        CDevice device(*doc.m_deviceModels.FindByName("IEC61850_QXB610"));
+        CDevice device(*testsupport::Found(doc.m_deviceModels.FindByName("IEC61850_QXB610")));
         doc.m_devices.PrepareNewDevice(device, doc.m_deviceExtItems);
         CInfoGroup& trips = device.m_model.m_groups[1];
         ASSERT_EQ(trips.m_strName, "动作元件");

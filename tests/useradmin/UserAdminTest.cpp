@@ -1,3 +1,4 @@
+#include "tests/support/Found.h"
 #include "tests/useradmin/UserAdminFixture.h"
 
 #include <gtest/gtest.h>
@@ -24,7 +25,8 @@ TEST_F(UserAdminRules, TreePutsUsersUnderTheLastGroupOfTheirId) {
     EXPECT_EQ("张三", tree[2].users[0]->m_strName);
     EXPECT_EQ(1u, tree[0].users.size());
 
-    auto sel = CUserAdmin::FindSelection(tree, ops->m_dwId, users.HasUser("李四")->m_dwId);
+    auto sel =
+        CUserAdmin::FindSelection(tree, ops->m_dwId, testsupport::Found(users.HasUser("李四"))->m_dwId);
     EXPECT_EQ(2, sel.group);
     EXPECT_EQ(1, sel.user);
     sel = CUserAdmin::FindSelection(tree, 1, 77);

@@ -1,4 +1,5 @@
 #include "MonitorTestSupport.h"
+#include "tests/support/Found.h"
 
 #include "monitor/core/ClockCommands.h"
 #include "monitor/core/DevTime.h"
@@ -146,7 +147,7 @@ TEST(DeviceMessageTest, LinkOperationsSetTheDeviceStates) {
     testsupport::PromptRecorder prompt;
     Rig rig;
     rig.Login(SamplePortInfo());
-    CDeviceRecord& d = *rig.model.FindDevice(7);
+    CDeviceRecord& d = *testsupport::Found(rig.model.FindDevice(7));
     rig.link->SendSettingsWrite(d, 249, {});
     EXPECT_EQ(d.writeState, 2);
     rig.link->SendTelecontrol(d, 249, 0x0101, Gdd{9, 1, 1}, 1);

@@ -36,7 +36,9 @@ protected:
         const std::string& h = rig.windows.frames.back().headerText;
         return h.substr(20, h.rfind(' ') - 20);
     }
-    CDeviceRecord& Device(std::uint16_t address) { return *rig.model.FindDevice(address); }
+    CDeviceRecord& Device(std::uint16_t address) {
+        return *testsupport::Found(rig.model.FindDevice(address));
+    }
 
     std::time_t now_ = 0;
     testsupport::PromptRecorder prompt;

@@ -24,11 +24,13 @@
 
 #include <atomic>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <map>
 #include <mutex>
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QTimer>
 #include <string>
 #include <vector>
@@ -182,8 +184,18 @@ JobOutcome RunJob(std::unique_ptr<ToolHost> owned, int event, const std::string&
     });
     QCoreApplication::exec();
     worker.RequestStop();
-    while (!worker.WaitStopped(std::chrono::milliseconds(50)))
+    // A worker that does not stop within the bound ends the run as timed out: an unattended
+    // run must never hang.
+    QElapsedTimer stopping;
+    stopping.start();
+    while (!worker.WaitStopped(std::chrono::milliseconds(50))) {
         QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+        if (stopping.elapsed() > 30000) {
+            std::fprintf(stderr, "projecttool: the communication worker did not stop\n");
+            std::fflush(nullptr);
+            std::_Exit(4);
+        }
+    }
     const int result = host->result;
     const std::string posted = host->posted;
     link->Close();
