@@ -45,7 +45,6 @@ public:
     void SetProjectScd(CConfigDoc* doc, const std::string& path) override;
     void ImportScd(CConfigDoc* doc, const std::string& path) override;
     void SortDevices(CConfigDoc* doc) override;
-    void RebuildTree() override {}
 
     // The application's folders into the project model, and back after the document moved them.
     void PushFolders();

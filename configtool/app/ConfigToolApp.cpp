@@ -20,21 +20,12 @@ namespace qxm7740 {
 
 using platform::Qs;
 
-CConfigToolApp* CConfigToolApp::s_pInstance = nullptr;
-
 CConfigToolApp::CConfigToolApp() : m_archive(*this, {}) {
-    s_pInstance = this;
     m_programFolder = std::filesystem::path(platform::Ss(QCoreApplication::applicationDirPath()));
 }
 
 CConfigToolApp::~CConfigToolApp() {
     ExitInstance();
-    if (s_pInstance == this)
-        s_pInstance = nullptr;
-}
-
-CConfigToolApp* CConfigToolApp::Instance() {
-    return s_pInstance;
 }
 
 void CConfigToolApp::SetProjectTemplate(IProjectTemplate* docTemplate) {

@@ -3,8 +3,7 @@
 // the tool's folders, creates the main frame, the device link and the communication worker, owns
 // the user manager and the holder of the main pointers, and carries the commands that act on the
 // link (parameters, connect, disconnect, download, upload, one file, restart) and those that start
-// the monitor and user administration programs. Everything else reaches it as a process-wide
-// singleton through CConfigToolApp::Instance().
+// the monitor and user administration programs. The parts that need it are handed a reference.
 #include "configtool/applog/ArchiveOperations.h"
 #include "configtool/applog/OperatorLog.h"
 #include "configtool/link/DeviceLink.h"
@@ -35,7 +34,6 @@ public:
     CConfigToolApp& operator=(const CConfigToolApp&) = delete;
 
     // The application object of the process (null before it is made and after it is gone).
-    static CConfigToolApp* Instance();
 
     // What start-up plugs in before InitInstance: the project document template (none until the
     // document side is built in), the worker thread and the link (defaults: no worker, the TCP link).
@@ -108,7 +106,6 @@ private:
     void CreateLinkAndWorker();
     void StopWorker();
 
-    static CConfigToolApp* s_pInstance;
 
     IProjectTemplate* m_pProjectTemplate = nullptr;
     WorkerFactory m_workerFactory;

@@ -501,9 +501,6 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
 void CMainFrame::RebuildTree() {
     if (CConfigOverView* tree = m_app.DocRef().m_pOverView)
         tree->RebuildTree();
-    IProjectTemplate* t = Template();
-    if (t)
-        t->RebuildTree();
 }
 
 // ---- View commands ------------------------------------------------------------------------------

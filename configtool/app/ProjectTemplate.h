@@ -40,9 +40,6 @@ public:
     // After the process-wide device-table-sorted flag was turned on ("自动排序"): sorts the device table by
     // address, rebuilds the device nodes of the project tree and refills the device lists shown.
     virtual void SortDevices(CConfigDoc* doc) = 0;
-
-    // Rebuilds the project tree of the workspace bar.
-    virtual void RebuildTree() = 0;
 };
 
 } // namespace qxm7740

@@ -129,7 +129,6 @@ public:
     }
     void ImportScd(CConfigDoc*, const std::string& path) override { calls.push_back("importScd " + path); }
     void SortDevices(CConfigDoc* doc) override { calls.push_back("sort " + Fake(doc)->name); }
-    void RebuildTree() override {}
 
     std::vector<std::string> calls;
     bool openOk = true;
