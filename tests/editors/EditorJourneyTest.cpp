@@ -7,8 +7,8 @@
 #include "editors/model/EquipDetailModel.h"
 #include "editors/model/EquipViewModel.h"
 #include "editors/model/PortGridModel.h"
-#include "editors/model/PrjViewModel.h"
 #include "editors/model/PrjbayModel.h"
+#include "editors/model/PrjViewModel.h"
 #include "editors/model/RefTableModel.h"
 #include "editors/views/AdjusttimeView.h"
 #include "editors/views/ConfigBayView.h"
@@ -154,7 +154,8 @@ TEST_F(EditorJourney, AProjectBuiltThroughTheViewsReopensAsItWasShown) {
     Type(properties->Editor(), "65530");
     EXPECT_EQ(properties->List()->GetItemText(0, 2), "65530");
 
-    // A third network port with its own address; a partial address is refused.
+    // A third network port with its own address; a partial address is refused, and so is a
+    // finished text that passed a complete address while typed.
     auto* ports = w.Select<CConfigPortView>(w.NetGroup());
     ASSERT_NE(ports, nullptr);
     ASSERT_EQ(ports->List()->GetItemCount(), 2);
@@ -164,7 +165,7 @@ TEST_F(EditorJourney, AProjectBuiltThroughTheViewsReopensAsItWasShown) {
     ASSERT_EQ(ports->List()->GetItemCount(), 3);
     auto* ip = ports->findChild<QLineEdit*>("ipEdit");
     ASSERT_NE(ip, nullptr);
-    for (const char* typed : {"10.0.0", "10.0.0.12"}) {
+    for (const char* typed : {"10.0.0", "10.0.0.12", "10.0.0.256"}) {
         ports->OnClickCell(2, 2);
         ASSERT_TRUE(ip->isVisible());
         ip->clear();
