@@ -1,5 +1,6 @@
 #include "editors/model/DevinfolistModel.h"
 
+#include "editors/model/EquipDetailModel.h"
 #include "editors/model/RefTableModel.h"
 #include "platform/Prompt.h"
 #include "platform/Text.h"
@@ -171,6 +172,7 @@ CDevinfolistModel::CCarry CDevinfolistModel::CarryAddress(CProjectModel& doc, in
         equipment.ReplaceRefDeviceAddress(oldAddress, newAddress, remove);
         while (equipment.ReplaceLinkedDeviceAddress(oldAddress, newAddress, remove)) {
         }
+        CEquipDetailModel::RelinkRows(doc, equipment);
         carry.equipment.emplace_back(equipment.m_nBayId, equipment.m_nId);
     }
     ForEachPort(doc, [&](CPortRecord& port, const CPortKey& key) {
@@ -219,8 +221,10 @@ CDevinfolistModel::CCarry CDevinfolistModel::VisitPointRefs(CProjectModel& doc,
         bool changed = false;
         for (CRefTable& table : equipment.m_settings.m_tables)
             changed = visitTable(table) || changed;
-        if (changed)
-            carry.equipment.emplace_back(equipment.m_nBayId, equipment.m_nId);
+        if (!changed)
+            continue;
+        CEquipDetailModel::RelinkRows(doc, equipment);
+        carry.equipment.emplace_back(equipment.m_nBayId, equipment.m_nId);
     }
     ForEachPort(doc, [&](CPortRecord& port, const CPortKey& key) {
         bool changed = false;

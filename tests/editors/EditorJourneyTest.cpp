@@ -422,3 +422,76 @@ TEST_F(EditorJourney, DeletedPointsAndDevicesLeaveNoReferenceBehindInTheSavedPro
     EXPECT_EQ(saved->m_expr.m_operands[0].m_nEntry, first);
     EXPECT_EQ(reopened.FindDevice(b), nullptr);
 }
+
+TEST_F(EditorJourney, EquipmentRowLinksFollowTheReferencesLeftByEntryAndDeviceDeletion) {
+    auto doc = std::make_unique<CConfigDoc>();
+    ASSERT_TRUE(doc->OnNewDocument());
+    const CDeviceTemplate* model = nullptr;
+    int ykGroup = -1;
+    for (const CDeviceTemplate& m : doc->m_deviceModels)
+        for (const CInfoGroup& g : m.m_groups)
+            if (!model && g.m_nType == kInfoTypeYK && g.m_entries.GetSize() >= 2) {
+                model = &m;
+                ykGroup = g.m_nGroupNo;
+            }
+    ASSERT_NE(model, nullptr) << "the sample library has a model with telecontrols";
+    const auto unplaced = [](CDevice&, const std::vector<CPortChoice>&, int) { return -1; };
+    const int a = CDevinfolistModel::AddDevice(*doc, *model, unplaced);
+    const int b = CDevinfolistModel::AddDevice(*doc, *model, unplaced);
+    ASSERT_GT(b, a);
+    doc->FindDevice(a)->m_model.m_nFlag = 1;
+    const CInfoGroup* group = doc->FindDevice(a)->m_model.FindGroup(ykGroup);
+    const int first = group->m_entries[0].m_nEntry;
+    const int second = group->m_entries[1].m_nEntry;
+
+    // A line whose telecontrol table names A1, A2 and B1, in rows 0, 1 and 2.
+    ASSERT_TRUE(CPrjbayModel::AddLevel(*doc));
+    CVoltLevel& level = *doc->m_voltLevels.GetById(doc->m_voltOrder.m_codes[0]);
+    ASSERT_TRUE(CBayListModel::AddBay(*doc, level));
+    CPrjBay& bay = *doc->m_bays.GetById(level.m_bayIds[0]);
+    ASSERT_TRUE(CEquipViewModel::AddEquipment(*doc, bay));
+    ASSERT_TRUE(CEquipViewModel::SetType(*doc, bay, 0, "线路"));
+    CPrjDevice& equipment = *doc->m_prjDevices.GetById(bay.m_equipmentIds[0]);
+    const int ykTable = CEquipDetailModel::TableOfCategory(equipment, kInfoTypeYK);
+    ASSERT_GE(ykTable, 0);
+    for (const auto& [address, entry] : {std::pair{a, first}, {a, second}, {b, first}})
+        ASSERT_EQ(CEquipDetailModel::AddRefPoint(*doc, equipment, ykTable, address, ykGroup, entry), 1);
+    const int* link = doc->FindDeviceInfo(b, ykGroup, first)->m_equip;
+    ASSERT_EQ(link[4], 2);
+    const std::string linkHead = platform::StrFormat("设备=%d,%d,%d,%d,", link[0], link[1], link[2], link[3]);
+
+    // A1 goes: A2 takes its number and row 0, B1 moves to row 1.
+    prompts.Script({platform::Answer::Yes});
+    ASSERT_TRUE(CDevDetailModel::DeleteTelecontrol(*doc, a, kInfoTypeYK,
+                                                   {CDevDetailModel::EntryKey(ykGroup, first)}));
+    EXPECT_EQ(doc->FindDeviceInfo(a, ykGroup, first)->m_equip[4], 0);
+    EXPECT_EQ(doc->FindDeviceInfo(b, ykGroup, first)->m_equip[4], 1);
+    ASSERT_EQ(doc->SaveProject(false), 1);
+    const std::filesystem::path main = root / "Project/Demo/ProjectV1.00/QXM7740.ini";
+    doc.reset();
+    std::string text = testsupport::ReadGbkText(main);
+    EXPECT_NE(text.find(linkHead + "0"), std::string::npos) << linkHead;
+    EXPECT_NE(text.find(linkHead + "1"), std::string::npos) << linkHead;
+    EXPECT_EQ(text.find(linkHead + "2"), std::string::npos) << linkHead;
+
+    auto reopened = std::make_unique<CConfigDoc>();
+    ASSERT_TRUE(reopened->OnOpenDocument(main));
+    EXPECT_EQ(reopened->FindDeviceInfo(a, ykGroup, first)->m_equip[4], 0);
+    EXPECT_EQ(reopened->FindDeviceInfo(b, ykGroup, first)->m_equip[4], 1);
+
+    // Device a goes: B1 is the table's only reference, in row 0.
+    CDevinfolistModel::DeleteDevices(*reopened, {a});
+    EXPECT_EQ(reopened->FindDeviceInfo(b, ykGroup, first)->m_equip[4], 0);
+    ASSERT_EQ(reopened->SaveProject(false), 1);
+    const std::filesystem::path next = reopened->GetTitle(); // the next version's main file
+    ASSERT_NE(next, main);
+    reopened.reset();
+    text = testsupport::ReadGbkText(next);
+    EXPECT_NE(text.find(linkHead + "0"), std::string::npos) << linkHead;
+    EXPECT_EQ(text.find(linkHead + "1"), std::string::npos) << linkHead;
+    CConfigDoc again;
+    ASSERT_TRUE(again.OnOpenDocument(next));
+    ASSERT_EQ(again.m_prjDevices.GetSize(), 1);
+    ASSERT_EQ(again.m_prjDevices[0].m_settings.m_tables[ykTable].m_entries.GetSize(), 1);
+    EXPECT_EQ(again.FindDeviceInfo(b, ykGroup, first)->m_equip[4], 0);
+}
