@@ -1,5 +1,6 @@
 #include "points/VirtualPoints.h"
 
+#include "editors/model/DevinfolistModel.h"
 #include "platform/Prompt.h"
 #include "platform/Text.h"
 #include "points/ExprOperands.h"
@@ -179,9 +180,29 @@ bool CVirtualPoints::EditOf(int group, int entry, CVirtualPointEdit& edit) const
     return true;
 }
 
-void CVirtualPoints::Delete(const std::vector<std::pair<int, int>>& keys) {
-    for (const auto& [group, entry] : keys)
+bool CVirtualPoints::Delete(const std::vector<std::pair<int, int>>& keys) {
+    CDevice* device = Composite();
+    if (!device)
+        return false;
+    std::vector<std::pair<int, int>> present;
+    int references = 0;
+    for (const auto& [group, entry] : keys) {
+        if (!device->m_model.FindEntry(group, entry))
+            continue;
+        present.emplace_back(group, entry);
+        references += CDevinfolistModel::CountPointRefs(m_doc, kCompositeDeviceAddress, group, entry);
+    }
+    if (present.empty() || !CDevinfolistModel::ConfirmReferenceRemoval(references))
+        return false;
+    CDevinfolistModel::CCarry carry;
+    for (const auto& [group, entry] : present) {
         m_doc.DeleteCompositeExpression(group, entry);
+        CDevinfolistModel::Join(
+            carry, CDevinfolistModel::CarryEntryRemoval(m_doc, kCompositeDeviceAddress, group, entry,
+                                                        CDevinfolistModel::LaterEntries::Kept));
+    }
+    CDevinfolistModel::RefreshCarry(m_doc, carry);
+    return true;
 }
 
 VirtualEditor CVirtualPoints::EditorFor(const std::string& groupName, int group, int entry) const {

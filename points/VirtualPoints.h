@@ -59,8 +59,10 @@ public:
     // The editor's input for an existing point (null expression when the point is gone).
     bool EditOf(int group, int entry, CVirtualPointEdit& edit) const;
 
-    // Removes the points of these keys (group, entry).
-    void Delete(const std::vector<std::pair<int, int>>& keys);
+    // Removes the points of these keys (group, entry) with every reference to them (reference
+    // tables, equipment, other composites' operands, "遥信=" links), after a Yes to the question
+    // when references exist. The other points keep their numbers. False when nothing was removed.
+    bool Delete(const std::vector<std::pair<int, int>>& keys);
 
     // The editor a row of that group name opens for the entry's operator.
     VirtualEditor EditorFor(const std::string& groupName, int group, int entry) const;

@@ -68,12 +68,7 @@ bool CDevDetailModel::DeleteTelecontrol(CProjectModel& doc, int address, int tab
     for (long long key : sorted)
         references += CDevinfolistModel::CountPointRefs(doc, address, static_cast<int>(key / 65536),
                                                         static_cast<int>(key % 65536));
-    if (references > 0 &&
-        platform::MessageBox(StrFormat("所选信息被引用%d处(引用表、一次设备、复合信号或遥信关联)。\n"
-                                       "删除信息将同时删除这些引用，是否继续？",
-                                       references),
-                             "删除信息", platform::Icon::Question,
-                             platform::Buttons::YesNo) != platform::Answer::Yes)
+    if (!CDevinfolistModel::ConfirmReferenceRemoval(references))
         return false;
     bool removed = false;
     CDevinfolistModel::CCarry carry;
@@ -86,17 +81,9 @@ bool CDevDetailModel::DeleteTelecontrol(CProjectModel& doc, int address, int tab
         if (index < 0)
             continue;
         group->RemoveEntryAt(index);
-        const CDevinfolistModel::CCarry step =
-            CDevinfolistModel::CarryEntryRemoval(doc, address, groupNo, entryNo);
-        carry.ports.insert(carry.ports.end(), step.ports.begin(), step.ports.end());
-        carry.equipment.insert(carry.equipment.end(), step.equipment.begin(), step.equipment.end());
+        CDevinfolistModel::Join(carry, CDevinfolistModel::CarryEntryRemoval(doc, address, groupNo, entryNo));
         removed = true;
     }
-    if (IProjectViews* views = doc.Views()) {
-        for (const auto& k : carry.ports)
-            views->RefreshPortChildNodes(k.board, k.group, k.port);
-        for (const auto& [bay, id] : carry.equipment)
-            views->RefreshEquipmentNode(bay, id);
-    }
+    CDevinfolistModel::RefreshCarry(doc, carry);
     return removed;
 }

@@ -1,5 +1,6 @@
 #include "editors/model/DevinfolistModel.h"
 
+#include "editors/model/EquipDetailModel.h"
 #include "editors/model/RefTableModel.h"
 #include "platform/Prompt.h"
 #include "platform/Text.h"
@@ -96,13 +97,6 @@ void RefreshPorts(CProjectModel& doc, const std::vector<CDevinfolistModel::CPort
             views->RefreshPortChildNodes(k.board, k.group, k.port);
 }
 
-void RefreshCarry(CProjectModel& doc, const CDevinfolistModel::CCarry& carry) {
-    if (IProjectViews* views = doc.Views())
-        for (const auto& [bay, id] : carry.equipment)
-            views->RefreshEquipmentNode(bay, id);
-    RefreshPorts(doc, carry.ports);
-}
-
 void RefreshDeviceNodes(CProjectModel& doc) {
     if (IProjectViews* views = doc.Views())
         views->RefreshDeviceNodes();
@@ -171,6 +165,7 @@ CDevinfolistModel::CCarry CDevinfolistModel::CarryAddress(CProjectModel& doc, in
         equipment.ReplaceRefDeviceAddress(oldAddress, newAddress, remove);
         while (equipment.ReplaceLinkedDeviceAddress(oldAddress, newAddress, remove)) {
         }
+        CEquipDetailModel::RelinkRows(doc, equipment);
         carry.equipment.emplace_back(equipment.m_nBayId, equipment.m_nId);
     }
     ForEachPort(doc, [&](CPortRecord& port, const CPortKey& key) {
@@ -219,8 +214,10 @@ CDevinfolistModel::CCarry CDevinfolistModel::VisitPointRefs(CProjectModel& doc,
         bool changed = false;
         for (CRefTable& table : equipment.m_settings.m_tables)
             changed = visitTable(table) || changed;
-        if (changed)
-            carry.equipment.emplace_back(equipment.m_nBayId, equipment.m_nId);
+        if (!changed)
+            continue;
+        CEquipDetailModel::RelinkRows(doc, equipment);
+        carry.equipment.emplace_back(equipment.m_nBayId, equipment.m_nId);
     }
     ForEachPort(doc, [&](CPortRecord& port, const CPortKey& key) {
         bool changed = false;
@@ -264,15 +261,37 @@ int CDevinfolistModel::CountPointRefs(CProjectModel& doc, int address, int group
 }
 
 CDevinfolistModel::CCarry CDevinfolistModel::CarryEntryRemoval(CProjectModel& doc, int address, int group,
-                                                               int entry) {
+                                                               int entry, LaterEntries later) {
     return VisitPointRefs(doc, [&](int& a, int& g, int& e) {
         if (a != address || g != group || e < entry)
             return true;
         if (e == entry)
             return false;
-        --e;
+        if (later == LaterEntries::Renumbered)
+            --e;
         return true;
     });
+}
+
+bool CDevinfolistModel::ConfirmReferenceRemoval(int references) {
+    return references <= 0 ||
+           platform::MessageBox(StrFormat("所选信息被引用%d处(引用表、一次设备、复合信号或遥信关联)。\n"
+                                          "删除信息将同时删除这些引用，是否继续？",
+                                          references),
+                                "删除信息", platform::Icon::Question,
+                                platform::Buttons::YesNo) == platform::Answer::Yes;
+}
+
+void CDevinfolistModel::Join(CCarry& carry, const CCarry& step) {
+    carry.ports.insert(carry.ports.end(), step.ports.begin(), step.ports.end());
+    carry.equipment.insert(carry.equipment.end(), step.equipment.begin(), step.equipment.end());
+}
+
+void CDevinfolistModel::RefreshCarry(CProjectModel& doc, const CCarry& carry) {
+    if (IProjectViews* views = doc.Views())
+        for (const auto& [bay, id] : carry.equipment)
+            views->RefreshEquipmentNode(bay, id);
+    RefreshPorts(doc, carry.ports);
 }
 
 bool CDevinfolistModel::SetAddress(CProjectModel& doc, int row, int address, const std::string& text) {

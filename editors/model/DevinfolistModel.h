@@ -50,9 +50,20 @@ public:
     static CCarry VisitPointRefs(projectmodel::CProjectModel& doc, const PointRefVisitor& visit);
     // How many of those references name the point.
     static int CountPointRefs(projectmodel::CProjectModel& doc, int address, int group, int entry);
-    // Carries the removal of an entry (the later entries of its group take the number one lower)
-    // through every reference: references to it are dropped, those to later entries follow them.
-    static CCarry CarryEntryRemoval(projectmodel::CProjectModel& doc, int address, int group, int entry);
+    // Carries the removal of an entry through every reference: references to it are dropped;
+    // where the later entries of its group take the number one lower (the entries of ordinary
+    // devices) those to later entries follow them, where they keep their numbers (the composite
+    // signals, numbered by their editor) nothing else changes.
+    enum class LaterEntries { Renumbered, Kept };
+    static CCarry CarryEntryRemoval(projectmodel::CProjectModel& doc, int address, int group, int entry,
+                                    LaterEntries later = LaterEntries::Renumbered);
+    // Asked before points that are referenced are removed with their references (Yes/No); true
+    // when no reference exists or the answer is Yes.
+    static bool ConfirmReferenceRemoval(int references);
+    // Adds what a step touched to a carry.
+    static void Join(CCarry& carry, const CCarry& step);
+    // Asks the project tree to rebuild the ports and equipment a carry touched.
+    static void RefreshCarry(projectmodel::CProjectModel& doc, const CCarry& carry);
 
     // Edits of the row showing the device of address (row: the row's position from 0). Each shows
     // its message and gives false when it refuses or nothing changed.

@@ -25,19 +25,6 @@ void ResetLink(CProjectModel& doc, const CRefTableEntry& e) {
         std::fill(std::begin(info->m_equip), std::end(info->m_equip), -1);
 }
 
-// The links of the points of the table to this equipment take their reference's row again.
-void RelinkRows(CProjectModel& doc, const CPrjDevice& equipment, int tableIndex) {
-    const CRefTable* table = equipment.m_settings.m_tables.GetPtr(tableIndex);
-    if (!table)
-        return;
-    for (int row = 0; row < table->m_entries.GetSize(); ++row) {
-        const CRefTableEntry& e = table->m_entries[row];
-        CInfoEntry* info = doc.FindDeviceInfo(e.m_nAddress, e.m_nGroup, e.m_nEntry);
-        if (info && info->m_equip[1] == equipment.m_nBayId && info->m_equip[2] == equipment.m_nId &&
-            info->m_equip[3] == tableIndex)
-            info->m_equip[4] = row;
-    }
-}
 } // namespace
 
 bool CEquipDetailModel::IsSystem(const CPrjDevice& equipment) {
@@ -191,6 +178,24 @@ bool CEquipDetailModel::SortRefs(CProjectModel& doc, CPrjDevice& equipment, int 
     table->m_entries.Sort();
     RelinkRows(doc, equipment, tableIndex);
     return true;
+}
+
+void CEquipDetailModel::RelinkRows(CProjectModel& doc, const CPrjDevice& equipment, int tableIndex) {
+    const CRefTable* table = equipment.m_settings.m_tables.GetPtr(tableIndex);
+    if (!table)
+        return;
+    for (int row = 0; row < table->m_entries.GetSize(); ++row) {
+        const CRefTableEntry& e = table->m_entries[row];
+        CInfoEntry* info = doc.FindDeviceInfo(e.m_nAddress, e.m_nGroup, e.m_nEntry);
+        if (info && info->m_equip[1] == equipment.m_nBayId && info->m_equip[2] == equipment.m_nId &&
+            info->m_equip[3] == tableIndex)
+            info->m_equip[4] = row;
+    }
+}
+
+void CEquipDetailModel::RelinkRows(CProjectModel& doc, const CPrjDevice& equipment) {
+    for (int t = 0; t < equipment.m_settings.m_tables.GetSize(); ++t)
+        RelinkRows(doc, equipment, t);
 }
 
 void CEquipDetailModel::ResetPointLinks(CProjectModel& doc, const CPrjDevice& equipment) {

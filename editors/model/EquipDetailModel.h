@@ -42,6 +42,12 @@ public:
                            int tableIndex, const std::vector<int>& rows);
     static bool SortRefs(projectmodel::CProjectModel& doc, projectmodel::CPrjDevice& equipment,
                          int tableIndex);
+    // The equipment links of the points of table tableIndex (or of every table) take their
+    // reference's row again. Every change of the rows of an equipment's table ends with it, here
+    // and in the project-wide carries of address changes, device and entry deletions.
+    static void RelinkRows(projectmodel::CProjectModel& doc, const projectmodel::CPrjDevice& equipment,
+                           int tableIndex);
+    static void RelinkRows(projectmodel::CProjectModel& doc, const projectmodel::CPrjDevice& equipment);
     // The points referenced by the tables are no longer related to any equipment.
     static void ResetPointLinks(projectmodel::CProjectModel& doc, const projectmodel::CPrjDevice& equipment);
 };

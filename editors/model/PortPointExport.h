@@ -34,9 +34,11 @@ public:
     // False when the workbook cannot be made.
     virtual bool Open(const std::string& path) = 0;
     virtual void SetSheetName(const std::string& name) = 0;
+    // These three give false when they fail, after showing the writer's own error text; the
+    // export then says that the file was not written.
     virtual bool CreateSheet(const std::vector<std::string>& headers) = 0;
     virtual bool AddRow(const std::vector<std::string>& values) = 0;
-    // Writes the workbook out; false (already shown) when it could not be written.
+    // Writes the workbook out.
     virtual bool Close() = 0;
 };
 using PointWorkbookFactory = std::function<std::unique_ptr<IPointWorkbook>()>;

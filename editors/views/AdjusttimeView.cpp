@@ -43,7 +43,8 @@ void CAdjusttimeView::OnClickCell(int row, int column) {
 
 void CAdjusttimeView::OnCommit(int row, int column, const std::string& oldText, const std::string& newText) {
     projectmodel::CProjectModel* doc = Doc();
-    if (!doc || newText.empty() || newText == oldText)
+    // Two ports may read alike, so a port is told by the chosen entry, not by its text.
+    if (!doc || newText.empty() || (column != 2 && newText == oldText))
         return;
     bool changed = false;
     if (column == 1) {

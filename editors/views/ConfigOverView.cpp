@@ -483,7 +483,11 @@ int CConfigOverView::ExportPortPoints(const CPortRecord& port, const std::string
         if (written)
             std::filesystem::rename(temporary, target, ec);
         if (!written) {
+            // The writer has shown what went wrong; the user also learns that nothing was exported
+            // and that a file of that name was left as it was.
             std::filesystem::remove(temporary, ec);
+            platform::MessageBox(platform::StrFormat("导出测点失败，文件%s未写入！", path.c_str()), "错误",
+                                 platform::Icon::Error);
         } else if (ec) {
             std::filesystem::remove(temporary, ec);
             platform::MessageBox(

@@ -28,7 +28,6 @@ CConfigPortView::CConfigPortView(const CViewContext& context, QWidget* parent)
     m_pIp->setValidator(
         new QRegularExpressionValidator(QRegularExpression("^(\\d{1,3}(\\.\\d{0,3}){0,3})?$"), m_pIp));
     m_pIp->hide();
-    connect(m_pIp, &QLineEdit::textEdited, this, [this] { OnIpChanged(); });
     connect(m_pIp, &QLineEdit::editingFinished, this, [this] { OnIpFinished(); });
 }
 
@@ -128,24 +127,22 @@ void CConfigPortView::OnClickCell(int row, int column) {
     }
 }
 
-void CConfigPortView::OnIpChanged() {
-    CPortArray* group = CurrentGroup();
-    if (!group || Tabs()->currentIndex() != m_nGridTab || !group->IsValidIndex(m_nIpRow) ||
-        !group->m_options.IsValidIndex(m_nIpColumn - 1) || !group->m_options[m_nIpColumn - 1].IsKind("IP"))
-        return;
-    const std::string text = Ss(m_pIp->text());
-    if (CPortGridModel::StoreIp((*group)[m_nIpRow], m_nIpColumn - 1, text))
-        List()->SetItemText(m_nIpRow, m_nIpColumn, text);
-}
-
 void CConfigPortView::OnIpFinished() {
     if (!m_pIp->isVisible())
         return;
     m_pIp->hide();
-    // A partial address is not stored: the cell shows the stored value again.
+    // Only the finished text counts: a complete address met while typing or backspacing is no
+    // value. A refused text leaves the value the cell had when the edit began.
     const std::string text = Ss(m_pIp->text());
-    if (platform::IsDottedIPv4(text))
+    CPortArray* group = CurrentGroup();
+    if (!group || Tabs()->currentIndex() != m_nGridTab || !group->IsValidIndex(m_nIpRow) ||
+        !group->m_options.IsValidIndex(m_nIpColumn - 1) || !group->m_options[m_nIpColumn - 1].IsKind("IP"))
         return;
+    if (platform::IsDottedIPv4(text)) {
+        if (CPortGridModel::StoreIp((*group)[m_nIpRow], m_nIpColumn - 1, text))
+            List()->SetItemText(m_nIpRow, m_nIpColumn, text);
+        return;
+    }
     RefreshPortGrid();
     platform::MessageBox(
         platform::StrFormat("输入 %s 非法！\nIP地址应为四个0-255的数，以点分隔。", text.c_str()), "错误",

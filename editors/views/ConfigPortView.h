@@ -25,8 +25,7 @@ public:
     QMenu* BuildContextMenu(const QPoint& pos) override;
     void OnAddPort();
     void OnDeletePort();
-    // The IP address control's change is stored at once.
-    void OnIpChanged();
+    // The IP address control's text is stored when the edit ends (Return or focus loss).
     void OnIpFinished();
 
     projectmodel::CBoardInfo* Board() const;

@@ -181,6 +181,39 @@ TEST_F(DeviceViewsTest, TimeSourcesAreAddedEditedAndDeleted) {
     EXPECT_EQ(project.doc->m_timeSources[0].m_nPortType, 2);
     EXPECT_EQ(view->List()->GetItemText(0, 2), "网络0<地址0>(P104)");
 
+    // A group whose name holds a digit, and two ports that read alike: a serial port of group
+    // "RS485" and a network port given the same name, number, address and protocol.
+    CBoardInfo& board = project.doc->m_boardCfg.m_boards[0];
+    CPortArray rs485;
+    rs485.m_strName = "RS485";
+    rs485.m_strType = "串口";
+    rs485.m_bSerial = true;
+    CPortRecord serialPort = editortest::MakePort("串口", 1, 2, "P103", "SYSTEM");
+    serialPort.m_strName = "RS485";
+    rs485.Add(serialPort);
+    board.m_ports.Add(rs485);
+    CPortRecord netPort = editortest::MakePort("网络", 1, 2, "P103", "SYSTEM");
+    netPort.m_strName = "RS485";
+    board.m_ports[1].Add(netPort);
+    auto choose = [&](int group, int port) {
+        emit view->List()->cellClicked(0, 2);
+        ASSERT_TRUE(view->Editor()->Combo()->isVisible());
+        int index = 0;
+        for (int g = 0; g < group; ++g)
+            index += board.m_ports[g].GetSize();
+        view->Editor()->Combo()->setCurrentIndex(index + port);
+        ASSERT_EQ(view->Editor()->Combo()->currentText().toStdString(), "RS4851<地址2>(P103)");
+        view->Editor()->CommitOpen();
+    };
+    choose(2, 0);
+    EXPECT_EQ(project.doc->m_timeSources[0].m_nPortType, 1);
+    EXPECT_EQ(project.doc->m_timeSources[0].m_nPort, 2);
+    EXPECT_EQ(view->List()->GetItemText(0, 2), "RS4851<地址2>(P103)");
+    choose(1, board.m_ports[1].GetSize() - 1);
+    EXPECT_EQ(project.doc->m_timeSources[0].m_nPortType, 2);
+    EXPECT_EQ(project.doc->m_timeSources[0].m_nPort, 2);
+    EXPECT_EQ(view->List()->GetItemText(0, 2), "RS4851<地址2>(P103)");
+
     view->List()->SelectRow(0);
     view->OnDeleteSource();
     ASSERT_EQ(project.doc->m_timeSources.GetSize(), 1);

@@ -7,8 +7,8 @@
 #include "editors/model/EquipDetailModel.h"
 #include "editors/model/EquipViewModel.h"
 #include "editors/model/PortGridModel.h"
-#include "editors/model/PrjViewModel.h"
 #include "editors/model/PrjbayModel.h"
+#include "editors/model/PrjViewModel.h"
 #include "editors/model/RefTableModel.h"
 #include "editors/views/AdjusttimeView.h"
 #include "editors/views/ConfigBayView.h"
@@ -26,6 +26,7 @@
 #include "editors/views/SelDevView.h"
 #include "platform/Text.h"
 #include "platform/ui/WidgetPrompt.h"
+#include "points/VirtualPoints.h"
 #include "tests/projectmodel/DocFixture.h"
 
 #include <gtest/gtest.h>
@@ -154,7 +155,8 @@ TEST_F(EditorJourney, AProjectBuiltThroughTheViewsReopensAsItWasShown) {
     Type(properties->Editor(), "65530");
     EXPECT_EQ(properties->List()->GetItemText(0, 2), "65530");
 
-    // A third network port with its own address; a partial address is refused.
+    // A third network port with its own address; a partial address is refused, and so is a
+    // finished text that passed a complete address while typed.
     auto* ports = w.Select<CConfigPortView>(w.NetGroup());
     ASSERT_NE(ports, nullptr);
     ASSERT_EQ(ports->List()->GetItemCount(), 2);
@@ -164,7 +166,7 @@ TEST_F(EditorJourney, AProjectBuiltThroughTheViewsReopensAsItWasShown) {
     ASSERT_EQ(ports->List()->GetItemCount(), 3);
     auto* ip = ports->findChild<QLineEdit*>("ipEdit");
     ASSERT_NE(ip, nullptr);
-    for (const char* typed : {"10.0.0", "10.0.0.12"}) {
+    for (const char* typed : {"10.0.0", "10.0.0.12", "10.0.0.256"}) {
         ports->OnClickCell(2, 2);
         ASSERT_TRUE(ip->isVisible());
         ip->clear();
@@ -420,4 +422,189 @@ TEST_F(EditorJourney, DeletedPointsAndDevicesLeaveNoReferenceBehindInTheSavedPro
     EXPECT_EQ(saved->m_expr.m_operands[0].m_nAddress, a);
     EXPECT_EQ(saved->m_expr.m_operands[0].m_nEntry, first);
     EXPECT_EQ(reopened.FindDevice(b), nullptr);
+}
+
+TEST_F(EditorJourney, EquipmentRowLinksFollowTheReferencesLeftByEntryAndDeviceDeletion) {
+    auto doc = std::make_unique<CConfigDoc>();
+    ASSERT_TRUE(doc->OnNewDocument());
+    const CDeviceTemplate* model = nullptr;
+    int ykGroup = -1;
+    for (const CDeviceTemplate& m : doc->m_deviceModels)
+        for (const CInfoGroup& g : m.m_groups)
+            if (!model && g.m_nType == kInfoTypeYK && g.m_entries.GetSize() >= 2) {
+                model = &m;
+                ykGroup = g.m_nGroupNo;
+            }
+    ASSERT_NE(model, nullptr) << "the sample library has a model with telecontrols";
+    const auto unplaced = [](CDevice&, const std::vector<CPortChoice>&, int) { return -1; };
+    const int a = CDevinfolistModel::AddDevice(*doc, *model, unplaced);
+    const int b = CDevinfolistModel::AddDevice(*doc, *model, unplaced);
+    ASSERT_GT(b, a);
+    doc->FindDevice(a)->m_model.m_nFlag = 1;
+    const CInfoGroup* group = doc->FindDevice(a)->m_model.FindGroup(ykGroup);
+    const int first = group->m_entries[0].m_nEntry;
+    const int second = group->m_entries[1].m_nEntry;
+
+    // A line whose telecontrol table names A1, A2 and B1, in rows 0, 1 and 2.
+    ASSERT_TRUE(CPrjbayModel::AddLevel(*doc));
+    CVoltLevel& level = *doc->m_voltLevels.GetById(doc->m_voltOrder.m_codes[0]);
+    ASSERT_TRUE(CBayListModel::AddBay(*doc, level));
+    CPrjBay& bay = *doc->m_bays.GetById(level.m_bayIds[0]);
+    ASSERT_TRUE(CEquipViewModel::AddEquipment(*doc, bay));
+    ASSERT_TRUE(CEquipViewModel::SetType(*doc, bay, 0, "线路"));
+    CPrjDevice& equipment = *doc->m_prjDevices.GetById(bay.m_equipmentIds[0]);
+    const int ykTable = CEquipDetailModel::TableOfCategory(equipment, kInfoTypeYK);
+    ASSERT_GE(ykTable, 0);
+    for (const auto& [address, entry] : {std::pair{a, first}, {a, second}, {b, first}})
+        ASSERT_EQ(CEquipDetailModel::AddRefPoint(*doc, equipment, ykTable, address, ykGroup, entry), 1);
+    const int* link = doc->FindDeviceInfo(b, ykGroup, first)->m_equip;
+    ASSERT_EQ(link[4], 2);
+    const std::string linkHead = platform::StrFormat("设备=%d,%d,%d,%d,", link[0], link[1], link[2], link[3]);
+
+    // A1 goes: A2 takes its number and row 0, B1 moves to row 1.
+    prompts.Script({platform::Answer::Yes});
+    ASSERT_TRUE(CDevDetailModel::DeleteTelecontrol(*doc, a, kInfoTypeYK,
+                                                   {CDevDetailModel::EntryKey(ykGroup, first)}));
+    EXPECT_EQ(doc->FindDeviceInfo(a, ykGroup, first)->m_equip[4], 0);
+    EXPECT_EQ(doc->FindDeviceInfo(b, ykGroup, first)->m_equip[4], 1);
+    ASSERT_EQ(doc->SaveProject(false), 1);
+    const std::filesystem::path main = root / "Project/Demo/ProjectV1.00/QXM7740.ini";
+    doc.reset();
+    std::string text = testsupport::ReadGbkText(main);
+    EXPECT_NE(text.find(linkHead + "0"), std::string::npos) << linkHead;
+    EXPECT_NE(text.find(linkHead + "1"), std::string::npos) << linkHead;
+    EXPECT_EQ(text.find(linkHead + "2"), std::string::npos) << linkHead;
+
+    auto reopened = std::make_unique<CConfigDoc>();
+    ASSERT_TRUE(reopened->OnOpenDocument(main));
+    EXPECT_EQ(reopened->FindDeviceInfo(a, ykGroup, first)->m_equip[4], 0);
+    EXPECT_EQ(reopened->FindDeviceInfo(b, ykGroup, first)->m_equip[4], 1);
+
+    // Device a goes: B1 is the table's only reference, in row 0.
+    CDevinfolistModel::DeleteDevices(*reopened, {a});
+    EXPECT_EQ(reopened->FindDeviceInfo(b, ykGroup, first)->m_equip[4], 0);
+    ASSERT_EQ(reopened->SaveProject(false), 1);
+    const std::filesystem::path next = reopened->GetTitle(); // the next version's main file
+    ASSERT_NE(next, main);
+    reopened.reset();
+    text = testsupport::ReadGbkText(next);
+    EXPECT_NE(text.find(linkHead + "0"), std::string::npos) << linkHead;
+    EXPECT_EQ(text.find(linkHead + "1"), std::string::npos) << linkHead;
+    CConfigDoc again;
+    ASSERT_TRUE(again.OnOpenDocument(next));
+    ASSERT_EQ(again.m_prjDevices.GetSize(), 1);
+    ASSERT_EQ(again.m_prjDevices[0].m_settings.m_tables[ykTable].m_entries.GetSize(), 1);
+    EXPECT_EQ(again.FindDeviceInfo(b, ykGroup, first)->m_equip[4], 0);
+}
+
+TEST_F(EditorJourney, ADeletedCompositeSignalLeavesNoReferenceBehindInTheSavedProject) {
+    auto doc = std::make_unique<CConfigDoc>();
+    ASSERT_TRUE(doc->OnNewDocument());
+    const CDeviceTemplate* model = nullptr;
+    int ykGroup = -1;
+    for (const CDeviceTemplate& m : doc->m_deviceModels)
+        for (const CInfoGroup& g : m.m_groups)
+            if (!model && g.m_nType == kInfoTypeYK && !g.m_entries.IsEmpty()) {
+                model = &m;
+                ykGroup = g.m_nGroupNo;
+            }
+    ASSERT_NE(model, nullptr) << "the sample library has a model with telecontrols";
+    const auto unplaced = [](CDevice&, const std::vector<CPortChoice>&, int) { return -1; };
+    const int a = CDevinfolistModel::AddDevice(*doc, *model, unplaced);
+    ASSERT_GT(a, 0);
+    const int control = doc->FindDevice(a)->m_model.FindGroup(ykGroup)->m_entries[0].m_nEntry;
+
+    // Two composite telesignals 11-1 and 11-3; the second has the first among its operands.
+    constexpr int composite = kCompositeDeviceAddress;
+    auto signal = [](int entry, const char* name) {
+        CInfoEntry e;
+        e.m_nGroup = 11;
+        e.m_nEntry = entry;
+        e.m_strDesc = name;
+        e.m_strGroupName = "遥信";
+        e.m_expr.m_nOperator = 1;
+        return e;
+    };
+    ASSERT_EQ(doc->SetCompositeExpression(11, kInfoTypeYX, signal(1, "合成一")), 1);
+    CInfoEntry second = signal(3, "合成三");
+    CExprOperand op;
+    op.m_nAddress = composite;
+    op.m_nGroup = 11;
+    op.m_nEntry = 1;
+    CExprOperand kept = op;
+    kept.m_nAddress = a;
+    kept.m_nGroup = ykGroup;
+    kept.m_nEntry = control;
+    second.m_expr.m_operands = {op, kept};
+    ASSERT_EQ(doc->SetCompositeExpression(11, kInfoTypeYX, second), 1);
+
+    // 11-1 is named by the system port's telesignal table (beside 11-3), a line and the
+    // telecontrol's "遥信=" link.
+    CPortRecord& net = doc->m_boardCfg.m_boards[0].m_ports[1][0];
+    CPortGridModel::ChangeProtocol(*doc, net, "IEC103后台");
+    CRefTable* yx = nullptr;
+    for (CRefTable& t : net.m_protocol.m_tables)
+        if (!yx && t.m_nType == kInfoTypeYX)
+            yx = &t;
+    ASSERT_NE(yx, nullptr);
+    for (int entry : {1, 3})
+        ASSERT_EQ(CRefTableModel::AddPoint(*doc, *yx, composite, 11, entry, false),
+                  CRefTableModel::AddResult::Added);
+    ASSERT_TRUE(CPrjbayModel::AddLevel(*doc));
+    CVoltLevel& level = *doc->m_voltLevels.GetById(doc->m_voltOrder.m_codes[0]);
+    ASSERT_TRUE(CBayListModel::AddBay(*doc, level));
+    CPrjBay& bay = *doc->m_bays.GetById(level.m_bayIds[0]);
+    ASSERT_TRUE(CEquipViewModel::AddEquipment(*doc, bay));
+    ASSERT_TRUE(CEquipViewModel::SetType(*doc, bay, 0, "线路"));
+    CPrjDevice& equipment = *doc->m_prjDevices.GetById(bay.m_equipmentIds[0]);
+    const int yxTable = CEquipDetailModel::TableOfCategory(equipment, kInfoTypeYX);
+    ASSERT_GE(yxTable, 0);
+    ASSERT_EQ(CEquipDetailModel::AddRefPoint(*doc, equipment, yxTable, composite, 11, 1), 1);
+    int* link = doc->FindDeviceInfo(a, ykGroup, control)->m_yx;
+    link[0] = composite;
+    link[1] = 11;
+    link[2] = 1;
+
+    // Asked first; No leaves everything as it was.
+    points::CVirtualPoints points(*doc);
+    prompts.Script({platform::Answer::No});
+    EXPECT_FALSE(points.Delete({{11, 1}}));
+    EXPECT_EQ(prompts.LastText(), "所选信息被引用4处(引用表、一次设备、复合信号或遥信关联)。\n"
+                                  "删除信息将同时删除这些引用，是否继续？");
+    ASSERT_NE(doc->FindDeviceInfo(composite, 11, 1), nullptr);
+    EXPECT_EQ(yx->m_entries.GetSize(), 2);
+    EXPECT_EQ(equipment.m_settings.m_tables[yxTable].m_entries.GetSize(), 1);
+    EXPECT_EQ(doc->FindDeviceInfo(composite, 11, 3)->m_expr.m_operands.size(), 2u);
+    EXPECT_EQ(doc->FindDeviceInfo(a, ykGroup, control)->m_yx[0], composite);
+
+    prompts.Script({platform::Answer::Yes});
+    EXPECT_TRUE(points.Delete({{11, 1}}));
+    EXPECT_EQ(doc->FindDeviceInfo(composite, 11, 1), nullptr);
+    ASSERT_EQ(doc->SaveProject(false), 1);
+    const std::filesystem::path main = root / "Project/Demo/ProjectV1.00/QXM7740.ini";
+    doc.reset();
+    EXPECT_EQ(testsupport::ReadGbkText(main).find(platform::StrFormat("遥信=%d,11,1", composite)),
+              std::string::npos);
+
+    prompts.Clear();
+    CConfigDoc reopened;
+    ASSERT_TRUE(reopened.OnOpenDocument(main));
+    EXPECT_EQ(prompts.Texts(), std::vector<std::string>{});
+    EXPECT_EQ(reopened.FindDeviceInfo(composite, 11, 1), nullptr);
+    // The other composite keeps its number and its other operand.
+    const CInfoEntry* left = reopened.FindDeviceInfo(composite, 11, 3);
+    ASSERT_NE(left, nullptr);
+    ASSERT_EQ(left->m_expr.m_operands.size(), 1u);
+    EXPECT_EQ(left->m_expr.m_operands[0].m_nAddress, a);
+    const CRefTable* table = nullptr;
+    for (const CRefTable& t : reopened.m_boardCfg.m_boards[0].m_ports[1][0].m_protocol.m_tables)
+        if (!table && t.m_nType == kInfoTypeYX)
+            table = &t;
+    ASSERT_NE(table, nullptr);
+    ASSERT_EQ(table->m_entries.GetSize(), 1);
+    EXPECT_EQ(table->m_entries[0].m_nAddress, composite);
+    EXPECT_EQ(table->m_entries[0].m_nEntry, 3);
+    ASSERT_EQ(reopened.m_prjDevices.GetSize(), 1);
+    EXPECT_TRUE(reopened.m_prjDevices[0].m_settings.m_tables[yxTable].m_entries.IsEmpty());
+    EXPECT_EQ(reopened.FindDeviceInfo(a, ykGroup, control)->m_yx[0], -1);
 }

@@ -129,10 +129,12 @@ TEST_F(PortViewsTest, PortGridOpensTheSelectedGroupAndStoresCheckedValues) {
     EXPECT_EQ(view->List()->GetItemText(1, 6), "3");
     EXPECT_EQ(Board()->child(1)->child(1)->text(0).toStdString(), "网络1<地址1 P103>");
 
-    // An address cell stores only a complete dotted IPv4 address; the rest leaves the old value.
+    // An address cell stores only the finished text and only a complete dotted IPv4 address; the
+    // rest leaves the value the cell had when the edit began, even when a complete address was
+    // met on the way ("10.0.0.25" while typing "10.0.0.256").
     auto* ip = view->findChild<QLineEdit*>("ipEdit");
     ASSERT_NE(ip, nullptr);
-    for (const char* bad : {"10.0.0", "256.0.0.1", "999.999.1.1"}) {
+    for (const char* bad : {"10.0.0", "256.0.0.1", "999.999.1.1", "10.0.0.256"}) {
         view->OnClickCell(1, 7);
         ASSERT_TRUE(ip->isVisible());
         ip->clear();
@@ -141,14 +143,25 @@ TEST_F(PortViewsTest, PortGridOpensTheSelectedGroupAndStoresCheckedValues) {
         EXPECT_FALSE(ip->isVisible());
         EXPECT_EQ(project.Port(1, 1).m_values[6], "0.0.0.0") << bad;
         EXPECT_EQ(view->List()->GetItemText(1, 7), "0.0.0.0") << bad;
+        EXPECT_EQ(prompts.LastText().rfind(std::string("输入 ") + bad + " 非法！", 0), 0u)
+            << prompts.LastText();
     }
-    EXPECT_EQ(prompts.LastText().rfind("输入 999.999.1.1 非法！", 0), 0u) << prompts.LastText();
     view->OnClickCell(1, 7);
     ip->clear();
     QTest::keyClicks(ip, "10.0.0.12");
     QTest::keyClick(ip, Qt::Key_Return);
     EXPECT_EQ(project.Port(1, 1).m_values[6], "10.0.0.12");
     EXPECT_EQ(view->List()->GetItemText(1, 7), "10.0.0.12");
+    // Backspacing to "10.0.0." passes "10.0.0.1"; the cell keeps "10.0.0.12".
+    view->OnClickCell(1, 7);
+    ASSERT_EQ(Ss(ip->text()), "10.0.0.12");
+    QTest::keyClick(ip, Qt::Key_End);
+    QTest::keyClick(ip, Qt::Key_Backspace);
+    QTest::keyClick(ip, Qt::Key_Backspace);
+    QTest::keyClick(ip, Qt::Key_Return);
+    EXPECT_EQ(project.Port(1, 1).m_values[6], "10.0.0.12");
+    EXPECT_EQ(view->List()->GetItemText(1, 7), "10.0.0.12");
+    EXPECT_EQ(prompts.LastText().rfind("输入 10.0.0. 非法！", 0), 0u) << prompts.LastText();
 }
 
 TEST_F(PortViewsTest, ConfigurationReferencesAreAddedMovedEditedAndDeleted) {

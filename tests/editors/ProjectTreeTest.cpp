@@ -1,7 +1,7 @@
 #include "editors/views/ConfigFrame.h"
 #include "editors/views/ConfigOverView.h"
-#include "editors/views/ConfigView.h"
 #include "editors/views/ConfigPortView.h"
+#include "editors/views/ConfigView.h"
 #include "editors/views/PointPanes.h"
 #include "platform/ui/WidgetPrompt.h"
 #include "projectmodel/ConfigDoc.h"
@@ -72,14 +72,17 @@ public:
         for (const std::string& v : values)
             row += " " + v;
         log_.push_back(row);
-        return true;
+        return rowsWritten++ != failRow;
     }
     // The workbook's bytes are written where it was opened, as the real one does on closing.
     bool Close() override {
         log_.push_back("close");
         std::ofstream(path_) << "book";
-        return true;
+        return !failClose;
     }
+    int failRow = -1; // the row (from 0) whose writing fails
+    bool failClose = false;
+    int rowsWritten = 0;
 
 private:
     std::vector<std::string>& log_;
@@ -287,6 +290,25 @@ TEST_F(ProjectTreeTest, PortMenuCopiesPastesAndExports) {
     EXPECT_EQ(prompts.LastText(), "文件" + chosen + ".xlsx无法替换，请确认它没有被其他程序打开且可以写入！");
     EXPECT_TRUE(std::filesystem::is_directory(chosen + ".xlsx/inside"));
     EXPECT_FALSE(std::filesystem::exists(chosen + ".xlsx.part"));
+
+    // A row or the closing that fails leaves an existing file as it was, and says so.
+    std::filesystem::remove_all(chosen + ".xlsx");
+    std::ofstream(chosen + ".xlsx") << "old";
+    for (const bool rowFails : {true, false}) {
+        CConfigOverView::SetWorkbookFactory([rowFails, &log] {
+            auto book = std::make_unique<FakeBook>(log);
+            book->failRow = rowFails ? 1 : -1;
+            book->failClose = !rowFails;
+            return book;
+        });
+        prompts.Clear();
+        EXPECT_EQ(tree.ExportPortPoints(project.Port(0, 0), chosen + ".xlsx"), 0);
+        EXPECT_EQ(prompts.LastText(), "导出测点失败，文件" + chosen + ".xlsx未写入！") << rowFails;
+        EXPECT_EQ(testsupport::ReadBytes(chosen + ".xlsx"), "old");
+        EXPECT_FALSE(std::filesystem::exists(chosen + ".xlsx.part"));
+        EXPECT_FALSE(tree.ProgressDialog()->isVisible());
+    }
+    CConfigOverView::SetWorkbookFactory(nullptr);
 }
 
 TEST_F(ProjectTreeTest, TheLeftPaneTakes1100PixelsAndTheRightPaneTheRest) {
