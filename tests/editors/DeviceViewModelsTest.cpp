@@ -6,8 +6,8 @@
 #include "editors/model/EquipDetailModel.h"
 #include "editors/model/EquipRefDevModel.h"
 #include "editors/model/EquipViewModel.h"
-#include "editors/model/PrjViewModel.h"
 #include "editors/model/PrjbayModel.h"
+#include "editors/model/PrjViewModel.h"
 #include "editors/model/SelDevModel.h"
 #include "tests/editors/EditorFixture.h"
 #include "tests/support/Found.h"
@@ -177,9 +177,9 @@ TEST_F(DeviceModels, AddressEditsRefuseBadInput) {
         EXPECT_FALSE(CDevinfolistModel::SetMappedAddress(doc, 2, 5, bad)) << bad;
         EXPECT_EQ(prompts.LastText(), std::string("第2行设置错误！\n原因:输入 ") + bad + "  非法！");
     }
-    EXPECT_EQ(doc.FindDevice(5)->m_nMappedAddress, 5);
+    EXPECT_EQ(testsupport::Found(doc.FindDevice(5))->m_nMappedAddress, 5);
     EXPECT_TRUE(CDevinfolistModel::SetMappedAddress(doc, 2, 5, "65529"));
-    EXPECT_EQ(doc.FindDevice(5)->m_nMappedAddress, 65529);
+    EXPECT_EQ(testsupport::Found(doc.FindDevice(5))->m_nMappedAddress, 65529);
     EXPECT_EQ(Addresses(), (std::vector<int>{1, 2, 5, 65530, 65531}));
 }
 
@@ -233,7 +233,7 @@ TEST_F(DeviceModels, AnAddressChangeIsCarriedThroughTheProject) {
 
 TEST_F(DeviceModels, DeletedEntriesTakeTheirReferencesAlongAndLaterEntriesAreFollowed) {
     // Entries 1 and 2 of group 2 of device 1 are named in every kind of reference.
-    CDevice& d = *doc.FindDevice(1);
+    CDevice& d = *testsupport::Found(doc.FindDevice(1));
     d.m_model.m_nFlag = 1;
     CPortRecord& sys = project.Port(0, 0);
     CRefTable points;
@@ -253,12 +253,12 @@ TEST_F(DeviceModels, DeletedEntriesTakeTheirReferencesAlongAndLaterEntriesAreFol
     equipment.m_settings.m_tables.Add(equipTable);
     // The number operand (kind 9) holds no point.
     AddCompositeSignal(doc, {Operand(0, 1, 2, 1), Operand(0, 1, 2, 2), Operand(9, 1, 2, 1)});
-    CInfoEntry* control = doc.FindDevice(2)->m_model.FindEntry(2, 1);
+    CInfoEntry* control = testsupport::Found(doc.FindDevice(2))->m_model.FindEntry(2, 1);
     ASSERT_NE(control, nullptr);
     control->m_yx[0] = 1;
     control->m_yx[1] = 2;
     control->m_yx[2] = 2;
-    CInfoEntry* other = doc.FindDevice(2)->m_model.FindEntry(2, 2);
+    CInfoEntry* other = testsupport::Found(doc.FindDevice(2))->m_model.FindEntry(2, 2);
     ASSERT_NE(other, nullptr);
     other->m_yx[0] = 1;
     other->m_yx[1] = 2;
@@ -272,12 +272,12 @@ TEST_F(DeviceModels, DeletedEntriesTakeTheirReferencesAlongAndLaterEntriesAreFol
     EXPECT_EQ(
         prompts.LastText(),
         "所选信息被引用4处(引用表、一次设备、复合信号或遥信关联)。\n删除信息将同时删除这些引用，是否继续？");
-    EXPECT_EQ(d.m_model.FindGroup(2)->m_entries.GetSize(), 3);
+    EXPECT_EQ(testsupport::Found(d.m_model.FindGroup(2))->m_entries.GetSize(), 3);
     EXPECT_EQ(sys.m_protocol.m_tables.Items().back().m_entries.GetSize(), 3);
     prompts.Script({platform::Answer::Yes});
     ASSERT_TRUE(CDevDetailModel::DeleteTelecontrol(doc, 1, 3, {key}));
     // Entry 2 is now entry 1; the references to the old entry 1 are gone, those to 2 follow.
-    EXPECT_EQ(d.m_model.FindEntry(2, 1)->m_strDesc, "线路保护开关2");
+    EXPECT_EQ(testsupport::Found(d.m_model.FindEntry(2, 1))->m_strDesc, "线路保护开关2");
     const CRefTableEntryArray& left = sys.m_protocol.m_tables.Items().back().m_entries;
     ASSERT_EQ(left.GetSize(), 2);
     EXPECT_EQ(left[0].m_nEntry, 1);
@@ -287,27 +287,39 @@ TEST_F(DeviceModels, DeletedEntriesTakeTheirReferencesAlongAndLaterEntriesAreFol
               1);
     ASSERT_EQ(equipment.m_settings.m_tables.Items().back().m_entries.GetSize(), 1);
     EXPECT_EQ(equipment.m_settings.m_tables.Items().back().m_entries[0].m_nEntry, 1);
-    const CExprOperandArray& ops =
-        doc.FindDevice(65531)->m_model.m_groups.Items().back().m_entries[0].m_expr.m_operands;
+    const CExprOperandArray& ops = testsupport::Found(doc.FindDevice(65531))
+                                       ->m_model.m_groups.Items()
+                                       .back()
+                                       .m_entries[0]
+                                       .m_expr.m_operands;
     ASSERT_EQ(ops.size(), 2u);
     EXPECT_EQ(ops[0].m_nEntry, 1); // was entry 2
     EXPECT_EQ(ops[1].m_nKind, 9);
     EXPECT_EQ(ops[1].m_nEntry, 1); // a number stays as it was
-    EXPECT_EQ(doc.FindDevice(2)->m_model.FindEntry(2, 1)->m_yx[2], 1);
-    EXPECT_EQ(doc.FindDevice(2)->m_model.FindEntry(2, 2)->m_yx[0], -1);
+    EXPECT_EQ(testsupport::Found(testsupport::Found(doc.FindDevice(2))->m_model.FindEntry(2, 1))->m_yx[2], 1);
+    EXPECT_EQ(testsupport::Found(testsupport::Found(doc.FindDevice(2))->m_model.FindEntry(2, 2))->m_yx[0],
+              -1);
     EXPECT_TRUE(views.Has("portChildren 0 0 0"));
     EXPECT_TRUE(views.Has("equipment 0 3"));
 
     // An address change takes the telecontrol links along; a deletion drops them and the operands.
     ASSERT_TRUE(CDevinfolistModel::SetAddress(doc, 0, 1, "9"));
-    EXPECT_EQ(doc.FindDevice(2)->m_model.FindEntry(2, 1)->m_yx[0], 9);
-    EXPECT_EQ(
-        doc.FindDevice(65531)->m_model.m_groups.Items().back().m_entries[0].m_expr.m_operands[0].m_nAddress,
-        9);
+    EXPECT_EQ(testsupport::Found(testsupport::Found(doc.FindDevice(2))->m_model.FindEntry(2, 1))->m_yx[0], 9);
+    EXPECT_EQ(testsupport::Found(doc.FindDevice(65531))
+                  ->m_model.m_groups.Items()
+                  .back()
+                  .m_entries[0]
+                  .m_expr.m_operands[0]
+                  .m_nAddress,
+              9);
     CDevinfolistModel::DeleteDevices(doc, {9});
-    EXPECT_EQ(doc.FindDevice(2)->m_model.FindEntry(2, 1)->m_yx[0], -1);
-    const CExprOperandArray& rest =
-        doc.FindDevice(65531)->m_model.m_groups.Items().back().m_entries[0].m_expr.m_operands;
+    EXPECT_EQ(testsupport::Found(testsupport::Found(doc.FindDevice(2))->m_model.FindEntry(2, 1))->m_yx[0],
+              -1);
+    const CExprOperandArray& rest = testsupport::Found(doc.FindDevice(65531))
+                                        ->m_model.m_groups.Items()
+                                        .back()
+                                        .m_entries[0]
+                                        .m_expr.m_operands;
     ASSERT_EQ(rest.size(), 1u);
     EXPECT_EQ(rest[0].m_nKind, 9);
 }
@@ -358,7 +370,7 @@ TEST_F(DeviceModels, ChangingTheModelKeepsThePlacementAndAChangedDescription) {
     CDeviceTemplate other;
     other.m_strName = "新型号";
     doc.m_deviceModels.Add(other);
-    CDevice& d1 = *doc.FindDevice(1);
+    CDevice& d1 = *testsupport::Found(doc.FindDevice(1));
     d1.m_model.m_nPortGroup = 0;
     d1.m_model.m_nPortIndex = 0;
     d1.m_nBoard = 0;
@@ -388,7 +400,7 @@ TEST_F(DeviceModels, DevicesMoveOnlyInAnUnsortedTable) {
 }
 
 TEST_F(DeviceModels, DevicePointsByCategory) {
-    CDevice& d = *doc.FindDevice(1);
+    CDevice& d = *testsupport::Found(doc.FindDevice(1));
     EXPECT_EQ(CDevDetailModel::Rows(d, 0).size(), 2u); // entry 0 is not listed
     const auto yx = CDevDetailModel::Rows(d, 1);
     ASSERT_EQ(yx.size(), 2u);
@@ -561,7 +573,7 @@ TEST_F(DeviceModels, ReplacingOrDeletingEquipmentReleasesItsPoints) {
     CPrjbayModel::DeleteLevels(doc, {0});
     EXPECT_EQ(prompts.LastText(), "删除电压等级220kV将同时删除其下的1个间隔及其一次设备，是否继续？");
     EXPECT_EQ(doc.m_voltOrder.m_codes.size(), 1u);
-    EXPECT_EQ(doc.FindDeviceInfo(2, 1, 1)->m_equip[2], 3);
+    EXPECT_EQ(testsupport::Found(doc.FindDeviceInfo(2, 1, 1))->m_equip[2], 3);
     prompts.Script({platform::Answer::Yes});
     CPrjbayModel::DeleteLevels(doc, {0});
     EXPECT_EQ(testsupport::Found(doc.FindDeviceInfo(2, 1, 1))->m_equip[0], -1);
@@ -579,20 +591,20 @@ TEST_F(DeviceModels, DeletingABayReleasesThePointsOfItsEquipment) {
     ASSERT_EQ(CEquipDetailModel::AddRefPoint(doc, eq, 0, 2, 1, 2), 1);
     ASSERT_EQ(CEquipDetailModel::AddRefPoint(doc, eq, 0, 1, 1, 1), 1);
     // Showing the rows writes nothing into the points; moving and sorting keep the links' rows.
-    doc.FindDeviceInfo(2, 1, 1)->m_equip[4] = 7;
+    testsupport::Found(doc.FindDeviceInfo(2, 1, 1))->m_equip[4] = 7;
     CEquipDetailModel::Rows(doc, eq.m_settings.m_tables[0]);
-    EXPECT_EQ(doc.FindDeviceInfo(2, 1, 1)->m_equip[4], 7);
+    EXPECT_EQ(testsupport::Found(doc.FindDeviceInfo(2, 1, 1))->m_equip[4], 7);
     ASSERT_TRUE(CEquipDetailModel::MoveRefs(doc, eq, 0, {0, 1}, 3));
     EXPECT_EQ(eq.m_settings.m_tables[0].m_entries[0].m_nAddress, 1);
-    EXPECT_EQ(doc.FindDeviceInfo(1, 1, 1)->m_equip[4], 0);
-    EXPECT_EQ(doc.FindDeviceInfo(2, 1, 1)->m_equip[4], 1);
-    EXPECT_EQ(doc.FindDeviceInfo(2, 1, 2)->m_equip[4], 2);
+    EXPECT_EQ(testsupport::Found(doc.FindDeviceInfo(1, 1, 1))->m_equip[4], 0);
+    EXPECT_EQ(testsupport::Found(doc.FindDeviceInfo(2, 1, 1))->m_equip[4], 1);
+    EXPECT_EQ(testsupport::Found(doc.FindDeviceInfo(2, 1, 2))->m_equip[4], 2);
     ASSERT_TRUE(CEquipDetailModel::SortRefs(doc, eq, 0));
-    EXPECT_EQ(doc.FindDeviceInfo(1, 1, 1)->m_equip[4], 0);
-    EXPECT_EQ(doc.FindDeviceInfo(2, 1, 2)->m_equip[4], 2);
+    EXPECT_EQ(testsupport::Found(doc.FindDeviceInfo(1, 1, 1))->m_equip[4], 0);
+    EXPECT_EQ(testsupport::Found(doc.FindDeviceInfo(2, 1, 2))->m_equip[4], 2);
     ASSERT_TRUE(CEquipDetailModel::DeleteRefs(doc, eq, 0, {0}));
-    EXPECT_EQ(doc.FindDeviceInfo(1, 1, 1)->m_equip[2], -1);
-    EXPECT_EQ(doc.FindDeviceInfo(2, 1, 1)->m_equip[4], 0);
+    EXPECT_EQ(testsupport::Found(doc.FindDeviceInfo(1, 1, 1))->m_equip[2], -1);
+    EXPECT_EQ(testsupport::Found(doc.FindDeviceInfo(2, 1, 1))->m_equip[4], 0);
 
     CVoltLevel* level = doc.m_voltLevels.GetById(doc.m_voltOrder.m_codes[0]);
     ASSERT_NE(level, nullptr);

@@ -28,6 +28,7 @@
 #include "platform/ui/WidgetPrompt.h"
 #include "points/VirtualPoints.h"
 #include "tests/projectmodel/DocFixture.h"
+#include "tests/support/Found.h"
 
 #include <gtest/gtest.h>
 #include <QApplication>
@@ -329,8 +330,8 @@ TEST_F(EditorJourney, DeletedPointsAndDevicesLeaveNoReferenceBehindInTheSavedPro
     const int b = CDevinfolistModel::AddDevice(*doc, *model, unplaced);
     ASSERT_GT(a, 0);
     ASSERT_GT(b, a);
-    doc->FindDevice(a)->m_model.m_nFlag = 1;
-    const CInfoGroup* group = doc->FindDevice(a)->m_model.FindGroup(ykGroup);
+    testsupport::Found(doc->FindDevice(a))->m_model.m_nFlag = 1;
+    const CInfoGroup* group = testsupport::Found(doc->FindDevice(a))->m_model.FindGroup(ykGroup);
     const int first = group->m_entries[1].m_nEntry;
     const int second = group->m_entries[2].m_nEntry;
     const std::string secondDesc = group->m_entries[2].m_strDesc;
@@ -440,8 +441,8 @@ TEST_F(EditorJourney, EquipmentRowLinksFollowTheReferencesLeftByEntryAndDeviceDe
     const int a = CDevinfolistModel::AddDevice(*doc, *model, unplaced);
     const int b = CDevinfolistModel::AddDevice(*doc, *model, unplaced);
     ASSERT_GT(b, a);
-    doc->FindDevice(a)->m_model.m_nFlag = 1;
-    const CInfoGroup* group = doc->FindDevice(a)->m_model.FindGroup(ykGroup);
+    testsupport::Found(doc->FindDevice(a))->m_model.m_nFlag = 1;
+    const CInfoGroup* group = testsupport::Found(doc->FindDevice(a))->m_model.FindGroup(ykGroup);
     const int first = group->m_entries[0].m_nEntry;
     const int second = group->m_entries[1].m_nEntry;
 
@@ -457,7 +458,7 @@ TEST_F(EditorJourney, EquipmentRowLinksFollowTheReferencesLeftByEntryAndDeviceDe
     ASSERT_GE(ykTable, 0);
     for (const auto& [address, entry] : {std::pair{a, first}, {a, second}, {b, first}})
         ASSERT_EQ(CEquipDetailModel::AddRefPoint(*doc, equipment, ykTable, address, ykGroup, entry), 1);
-    const int* link = doc->FindDeviceInfo(b, ykGroup, first)->m_equip;
+    const int* link = testsupport::Found(doc->FindDeviceInfo(b, ykGroup, first))->m_equip;
     ASSERT_EQ(link[4], 2);
     const std::string linkHead = platform::StrFormat("设备=%d,%d,%d,%d,", link[0], link[1], link[2], link[3]);
 
@@ -465,8 +466,8 @@ TEST_F(EditorJourney, EquipmentRowLinksFollowTheReferencesLeftByEntryAndDeviceDe
     prompts.Script({platform::Answer::Yes});
     ASSERT_TRUE(CDevDetailModel::DeleteTelecontrol(*doc, a, kInfoTypeYK,
                                                    {CDevDetailModel::EntryKey(ykGroup, first)}));
-    EXPECT_EQ(doc->FindDeviceInfo(a, ykGroup, first)->m_equip[4], 0);
-    EXPECT_EQ(doc->FindDeviceInfo(b, ykGroup, first)->m_equip[4], 1);
+    EXPECT_EQ(testsupport::Found(doc->FindDeviceInfo(a, ykGroup, first))->m_equip[4], 0);
+    EXPECT_EQ(testsupport::Found(doc->FindDeviceInfo(b, ykGroup, first))->m_equip[4], 1);
     ASSERT_EQ(doc->SaveProject(false), 1);
     const std::filesystem::path main = root / "Project/Demo/ProjectV1.00/QXM7740.ini";
     doc.reset();
@@ -477,12 +478,12 @@ TEST_F(EditorJourney, EquipmentRowLinksFollowTheReferencesLeftByEntryAndDeviceDe
 
     auto reopened = std::make_unique<CConfigDoc>();
     ASSERT_TRUE(reopened->OnOpenDocument(main));
-    EXPECT_EQ(reopened->FindDeviceInfo(a, ykGroup, first)->m_equip[4], 0);
-    EXPECT_EQ(reopened->FindDeviceInfo(b, ykGroup, first)->m_equip[4], 1);
+    EXPECT_EQ(testsupport::Found(reopened->FindDeviceInfo(a, ykGroup, first))->m_equip[4], 0);
+    EXPECT_EQ(testsupport::Found(reopened->FindDeviceInfo(b, ykGroup, first))->m_equip[4], 1);
 
     // Device a goes: B1 is the table's only reference, in row 0.
     CDevinfolistModel::DeleteDevices(*reopened, {a});
-    EXPECT_EQ(reopened->FindDeviceInfo(b, ykGroup, first)->m_equip[4], 0);
+    EXPECT_EQ(testsupport::Found(reopened->FindDeviceInfo(b, ykGroup, first))->m_equip[4], 0);
     ASSERT_EQ(reopened->SaveProject(false), 1);
     const std::filesystem::path next = reopened->GetTitle(); // the next version's main file
     ASSERT_NE(next, main);
@@ -494,7 +495,7 @@ TEST_F(EditorJourney, EquipmentRowLinksFollowTheReferencesLeftByEntryAndDeviceDe
     ASSERT_TRUE(again.OnOpenDocument(next));
     ASSERT_EQ(again.m_prjDevices.GetSize(), 1);
     ASSERT_EQ(again.m_prjDevices[0].m_settings.m_tables[ykTable].m_entries.GetSize(), 1);
-    EXPECT_EQ(again.FindDeviceInfo(b, ykGroup, first)->m_equip[4], 0);
+    EXPECT_EQ(testsupport::Found(again.FindDeviceInfo(b, ykGroup, first))->m_equip[4], 0);
 }
 
 TEST_F(EditorJourney, ADeletedCompositeSignalLeavesNoReferenceBehindInTheSavedProject) {
@@ -512,7 +513,9 @@ TEST_F(EditorJourney, ADeletedCompositeSignalLeavesNoReferenceBehindInTheSavedPr
     const auto unplaced = [](CDevice&, const std::vector<CPortChoice>&, int) { return -1; };
     const int a = CDevinfolistModel::AddDevice(*doc, *model, unplaced);
     ASSERT_GT(a, 0);
-    const int control = doc->FindDevice(a)->m_model.FindGroup(ykGroup)->m_entries[0].m_nEntry;
+    const int control = testsupport::Found(testsupport::Found(doc->FindDevice(a))->m_model.FindGroup(ykGroup))
+                            ->m_entries[0]
+                            .m_nEntry;
 
     // Two composite telesignals 11-1 and 11-3; the second has the first among its operands.
     constexpr int composite = kCompositeDeviceAddress;
@@ -560,7 +563,7 @@ TEST_F(EditorJourney, ADeletedCompositeSignalLeavesNoReferenceBehindInTheSavedPr
     const int yxTable = CEquipDetailModel::TableOfCategory(equipment, kInfoTypeYX);
     ASSERT_GE(yxTable, 0);
     ASSERT_EQ(CEquipDetailModel::AddRefPoint(*doc, equipment, yxTable, composite, 11, 1), 1);
-    int* link = doc->FindDeviceInfo(a, ykGroup, control)->m_yx;
+    int* link = testsupport::Found(doc->FindDeviceInfo(a, ykGroup, control))->m_yx;
     link[0] = composite;
     link[1] = 11;
     link[2] = 1;
@@ -574,8 +577,8 @@ TEST_F(EditorJourney, ADeletedCompositeSignalLeavesNoReferenceBehindInTheSavedPr
     ASSERT_NE(doc->FindDeviceInfo(composite, 11, 1), nullptr);
     EXPECT_EQ(yx->m_entries.GetSize(), 2);
     EXPECT_EQ(equipment.m_settings.m_tables[yxTable].m_entries.GetSize(), 1);
-    EXPECT_EQ(doc->FindDeviceInfo(composite, 11, 3)->m_expr.m_operands.size(), 2u);
-    EXPECT_EQ(doc->FindDeviceInfo(a, ykGroup, control)->m_yx[0], composite);
+    EXPECT_EQ(testsupport::Found(doc->FindDeviceInfo(composite, 11, 3))->m_expr.m_operands.size(), 2u);
+    EXPECT_EQ(testsupport::Found(doc->FindDeviceInfo(a, ykGroup, control))->m_yx[0], composite);
 
     prompts.Script({platform::Answer::Yes});
     EXPECT_TRUE(points.Delete({{11, 1}}));
@@ -606,5 +609,5 @@ TEST_F(EditorJourney, ADeletedCompositeSignalLeavesNoReferenceBehindInTheSavedPr
     EXPECT_EQ(table->m_entries[0].m_nEntry, 3);
     ASSERT_EQ(reopened.m_prjDevices.GetSize(), 1);
     EXPECT_TRUE(reopened.m_prjDevices[0].m_settings.m_tables[yxTable].m_entries.IsEmpty());
-    EXPECT_EQ(reopened.FindDeviceInfo(a, ykGroup, control)->m_yx[0], -1);
+    EXPECT_EQ(testsupport::Found(reopened.FindDeviceInfo(a, ykGroup, control))->m_yx[0], -1);
 }

@@ -3,6 +3,7 @@
 #include "editors/model/PointSelectModel.h"
 #include "editors/model/VarInfoModel.h"
 #include "tests/editors/EditorFixture.h"
+#include "tests/support/Found.h"
 #include "tests/support/PromptRecorder.h"
 #include "tests/support/TestFiles.h"
 
@@ -174,7 +175,7 @@ TEST(EditorDialogRules, VersionsUrisAndPortChoices) {
     EXPECT_EQ(matching, 2);
 
     editortest::Project project;
-    CDevice& device = *project.doc->FindDevice(1);
+    CDevice& device = *testsupport::Found(project.doc->FindDevice(1));
     const std::vector<CPortChoice> choices = PortChoicesFor(project.doc->m_boardCfg, device);
     ASSERT_EQ(choices.size(), 1u);
     EXPECT_EQ(choices[0].text, "板卡0串口0");

@@ -224,7 +224,7 @@ TEST(PortFormModel, DevicesJoinTablesAndPorts) {
     testsupport::PromptRecorder prompts;
     porttest::PortProject p;
     CPortRecord& net = p.Port(1, 0);
-    CDevice& two = *p.doc->FindDevice(2);
+    CDevice& two = *testsupport::Found(p.doc->FindDevice(2));
     EXPECT_FALSE(CPortFormModel::AddDevice(0, net, net.m_protocol.m_tables[1], two));
     EXPECT_EQ(prompts.LastText(), "类型不对应!");
     ASSERT_TRUE(CPortFormModel::AddDevice(0, net, net.m_protocol.m_tables[0], two));
@@ -250,7 +250,7 @@ TEST(PortFormModel, DevicesJoinTablesAndPorts) {
     EXPECT_EQ(two.m_model.m_nPortGroup, 1);
     prompts.Clear();
     prompts.Script({Answer::Cancel});
-    CDevice& five = *p.doc->FindDevice(5);
+    CDevice& five = *testsupport::Found(p.doc->FindDevice(5));
     EXPECT_FALSE(CPortFormModel::MoveDeviceToPort(*p.doc, 0, 0, 1, five).placed);
     EXPECT_EQ(prompts.LastText(), "该装置<母线保护>已被加载在板卡0下网络口0,确认移动吗？");
 

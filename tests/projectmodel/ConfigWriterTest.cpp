@@ -2,6 +2,7 @@
 // rules of single lines (inactive entries, telecontrol attributes, composite counts, variable
 // information without rows, a project without devices, files that cannot be created).
 #include "DocFixture.h"
+#include "tests/support/Found.h"
 
 #include "platform/TextFile.h"
 
@@ -71,7 +72,7 @@ TEST_F(ConfigWriterTest, SampleProjectGivesTheFourKindsOfFiles) {
 TEST_F(ConfigWriterTest, EntryLinesAndAttributes) {
     CConfigDoc doc;
     doc.OnNewDocument();
-    CDevice device(*doc.m_deviceModels.FindByName("QXC901"));
+    CDevice device(*testsupport::Found(doc.m_deviceModels.FindByName("QXC901")));
     doc.m_devices.PrepareNewDevice(device, doc.m_deviceExtItems);
     CInfoGroup& yx = device.m_model.m_groups[1];
     ASSERT_EQ(yx.m_entries.GetSize(), 16);
@@ -186,9 +187,9 @@ TEST_F(ConfigWriterTest, FilesThatCannotBeCreated) {
     fs::remove(out / "ccu_工程间隔.cfg");
     fs::create_directories(out / "ccu_板卡0_NET0_规约12_遥信转发配置配置.cfg");
     EXPECT_EQ(doc.WriteConfigFiles(out / "QXM7740.ini"), 0);
-    EXPECT_EQ(prompts.Texts(), std::vector<std::string>{"创建文件 " +
-                                                        (out / "ccu_板卡0_NET0_规约12_遥信转发配置配置.cfg").string() +
-                                                        " 失败!"});
+    EXPECT_EQ(prompts.Texts(),
+              std::vector<std::string>{
+                  "创建文件 " + (out / "ccu_板卡0_NET0_规约12_遥信转发配置配置.cfg").string() + " 失败!"});
 
     // A configuration name that is no file name is not written outside the folder.
     prompts.Clear();
@@ -207,8 +208,8 @@ TEST_F(ConfigWriterTest, FilesThatCannotBeWrittenWhole) {
     ASSERT_GE(doc.m_boardCfg.m_groups.GetSize(), 1);
     const fs::path out = tmp / "out";
     fs::create_directories(out);
-    for (const std::string name : {"QXM7740.ini", "ccu_工程间隔.cfg", "ccu_板卡0_NET0_规约12_遥信转发配置配置.cfg",
-                                   "system.cfg"}) {
+    for (const std::string name :
+         {"QXM7740.ini", "ccu_工程间隔.cfg", "ccu_板卡0_NET0_规约12_遥信转发配置配置.cfg", "system.cfg"}) {
         SCOPED_TRACE(name);
         prompts.Clear();
         platform::SetWriteFaultHook([&](const fs::path& p) { return p.filename() == name; });

@@ -3,6 +3,7 @@
 // temporary folder, a fixed clock, a scripted shell and a prompt recorder.
 #include "projectmodel/ConfigDoc.h"
 #include "projectmodel/ProjectContext.h"
+#include "tests/support/Found.h"
 
 #include "tests/support/PromptRecorder.h"
 #include "tests/support/TestFiles.h"
@@ -79,7 +80,7 @@ inline void BuildSampleProject(projectmodel::CConfigDoc& doc, bool inactive) {
     doc.m_boardCfg.m_nUnitAddress = 3;
     doc.m_timeSources.Add(CTimeSource{0, 1, 2, 1});
 
-    CDevice device(*doc.m_deviceModels.FindByName("QXE300"));
+    CDevice device(*testsupport::Found(doc.m_deviceModels.FindByName("QXE300")));
     doc.m_devices.PrepareNewDevice(device, doc.m_deviceExtItems);
     device.m_nMappedAddress = 101;
     device.m_strDescription = "1号电度表";
@@ -105,7 +106,7 @@ inline void BuildSampleProject(projectmodel::CConfigDoc& doc, bool inactive) {
     reg.m_nInf = 0;
     reg.m_values = {"03", "0", "INT16"};
     com0.m_protocol.m_tables[0].m_entries.Add(reg);
-    doc.PlaceDevice(*doc.FindDevice(1), board, 0, 0, com0);
+    doc.PlaceDevice(*testsupport::Found(doc.FindDevice(1)), board, 0, 0, com0);
 
     CPortRecord& net0 = board.m_ports[1][0];
     net0.m_protocol = doc.m_protocolLibrary.GetByName("IEC104");
@@ -141,7 +142,7 @@ inline void BuildSampleProject(projectmodel::CConfigDoc& doc, bool inactive) {
     breaker.m_nBayId = 0;
     breaker.m_strName = "断路器1";
     breaker.m_strVoltLevel = "220kV";
-    breaker.m_settings = *doc.m_equipmentLibrary.FindByName("断路器");
+    breaker.m_settings = *testsupport::Found(doc.m_equipmentLibrary.FindByName("断路器"));
     breaker.m_linkedDevices = {1};
     CRefTableEntry pos = reg;
     pos.m_nGroup = 2;
