@@ -174,7 +174,8 @@ bool ParseVersionText(const std::string& text, float& version) {
             numeric = false;
     }
     if (!numeric || !seenDigit || !(value > 0.0) || !std::isfinite(static_cast<float>(value))) {
-        platform::MessageBox("请输入要保存的版本号！", "错误", platform::Icon::Warning, platform::Buttons::Ok);
+        platform::MessageBox("请输入要保存的版本号！", "错误", platform::Icon::Warning,
+                             platform::Buttons::Ok);
         return false;
     }
     version = static_cast<float>(value);
@@ -201,16 +202,44 @@ bool BackupFolderFiles(const fs::path& source, const fs::path& target) {
     return true;
 }
 
+// Beside the replaced version while the new one is renamed in: the name of the version it was.
+constexpr const char* kReplacedNameFile = ".replaced.name";
+
+// A save killed between moving the old version aside and renaming the new one into place leaves
+// the old version only in the replaced folder: it goes back under its name. A replaced folder
+// whose version stands again is the leftover of a finished save.
+void RestoreInterruptedVersion(const fs::path& projectFolder) {
+    std::error_code ec;
+    const fs::path replaced = projectFolder / kReplacedFolderName;
+    const fs::path nameFile = projectFolder / kReplacedNameFile;
+    if (fs::is_directory(replaced, ec)) {
+        std::string name;
+        platform::ReadFileBytes(nameFile, name);
+        name = TrimCopy(name);
+        const bool plainName =
+            !name.empty() && fs::path(name).filename().string() == name && name != "." && name != "..";
+        if (plainName && !fs::exists(projectFolder / name, ec))
+            fs::rename(replaced, projectFolder / name, ec);
+        fs::remove_all(replaced, ec);
+    }
+    fs::remove(nameFile, ec);
+}
+
 // Puts a completely written version folder in place of target. Subfolders of an old version are
 // carried over; the old version is removed only after the new one stands in its place.
 bool CommitVersionFolder(const fs::path& staged, const fs::path& target) {
     std::error_code ec;
+    RestoreInterruptedVersion(target.parent_path());
     const fs::path replaced = target.parent_path() / kReplacedFolderName;
-    fs::remove_all(replaced, ec);
     const bool hadOld = fs::exists(target, ec);
     if (hadOld) {
         for (const fs::path& sub : ListSubfolders(target))
             CopyDirectoryTree(sub, staged / sub.filename());
+        if (!platform::ReplaceFileBytes(target.parent_path() / kReplacedNameFile,
+                                        target.filename().string())) {
+            Tell(platform::StrFormat("创建文件 %s 失败!", target.string().c_str()));
+            return false;
+        }
         fs::rename(target, replaced, ec);
         if (ec) {
             Tell(platform::StrFormat("创建文件 %s 失败!", target.string().c_str()));
@@ -227,6 +256,7 @@ bool CommitVersionFolder(const fs::path& staged, const fs::path& target) {
     }
     SyncFolder(target.parent_path());
     fs::remove_all(replaced, ec);
+    fs::remove(target.parent_path() / kReplacedNameFile, ec);
     return true;
 }
 
@@ -260,6 +290,7 @@ int CConfigDoc::SaveProject(bool newName) {
 
     std::error_code ec;
     fs::create_directories(projectFolder, ec);
+    RestoreInterruptedVersion(projectFolder);
 
     const fs::path projectIni = projectFolder / "Ini";
     const bool iniExists = fs::is_directory(platform::FindNoCase(projectFolder, "Ini"), ec);

@@ -370,6 +370,45 @@ TEST_F(ConfigDocTest, SavesVersionsAndBacksUpOverwrittenOnes) {
 
 // A save that cannot write a file (a full disk) fails, names the file and leaves every version
 // as it was: the old version whole, no partial new version that would count as the newest.
+// A save killed after the old version was moved aside and before the new one was renamed into
+// place: the next save puts the old version back under its name instead of deleting it, and a
+// leftover of a finished save is only cleared away.
+TEST_F(ConfigDocTest, AnInterruptedReplaceGivesTheOldVersionBack) {
+    CConfigDoc doc;
+    doc.OnNewDocument();
+    const fs::path demo = root / "Project/Demo";
+    ASSERT_EQ(doc.SaveProject(false), 1);
+    const std::string oldMain = testsupport::ReadBytes(demo / "ProjectV1.00/QXM7740.ini");
+    // The state such a kill leaves.
+    fs::rename(demo / "ProjectV1.00", demo / ".replaced");
+    testsupport::WriteBytes(demo / ".replaced.name", "ProjectV1.00");
+    testsupport::WriteBytes(demo / ".saving/QXM7740.ini", "half");
+    shell.answerVersion = "1.01";
+    ASSERT_EQ(doc.SaveProject(false), 1);
+    EXPECT_EQ(testsupport::ReadBytes(demo / "ProjectV1.00/QXM7740.ini"), oldMain);
+    EXPECT_TRUE(fs::is_regular_file(demo / "ProjectV1.01/QXM7740.ini"));
+    EXPECT_FALSE(fs::exists(demo / ".replaced"));
+    EXPECT_FALSE(fs::exists(demo / ".replaced.name"));
+    EXPECT_FALSE(fs::exists(demo / ".saving"));
+
+    // Killed after the new version stood in place: the old copy is dropped, the new one kept.
+    fs::create_directories(demo / ".replaced");
+    testsupport::WriteBytes(demo / ".replaced/QXM7740.ini", "stale");
+    testsupport::WriteBytes(demo / ".replaced.name", "ProjectV1.01");
+    const std::string newMain = testsupport::ReadBytes(demo / "ProjectV1.01/QXM7740.ini");
+    shell.answerVersion = "1.02";
+    ASSERT_EQ(doc.SaveProject(false), 1);
+    EXPECT_EQ(testsupport::ReadBytes(demo / "ProjectV1.01/QXM7740.ini"), newMain);
+    EXPECT_FALSE(fs::exists(demo / ".replaced"));
+    // A name that is not one plain folder name is never followed.
+    fs::create_directories(demo / ".replaced");
+    testsupport::WriteBytes(demo / ".replaced.name", "../Elsewhere");
+    shell.answerVersion = "1.03";
+    ASSERT_EQ(doc.SaveProject(false), 1);
+    EXPECT_FALSE(fs::exists(root / "Project/Elsewhere"));
+    EXPECT_FALSE(fs::exists(demo / ".replaced"));
+}
+
 TEST_F(ConfigDocTest, FailedSavesLeaveEveryVersionWhole) {
     CConfigDoc doc;
     doc.OnNewDocument();
