@@ -234,7 +234,10 @@ bool CommitVersionFolder(const fs::path& staged, const fs::path& target) {
     const bool hadOld = fs::exists(target, ec);
     if (hadOld) {
         for (const fs::path& sub : ListSubfolders(target))
-            CopyDirectoryTree(sub, staged / sub.filename());
+            if (!CopyDirectoryTree(sub, staged / sub.filename())) {
+                Tell(platform::StrFormat("创建文件 %s 失败!", (staged / sub.filename()).string().c_str()));
+                return false;
+            }
         if (!platform::ReplaceFileBytes(target.parent_path() / kReplacedNameFile,
                                         target.filename().string())) {
             Tell(platform::StrFormat("创建文件 %s 失败!", target.string().c_str()));

@@ -60,15 +60,19 @@ std::vector<fs::path> ListSubfolders(const fs::path& folder) {
     return List(folder, true);
 }
 
-void CopyDirectoryTree(const fs::path& source, const fs::path& target) {
+bool CopyDirectoryTree(const fs::path& source, const fs::path& target) {
     if (SamePathNoCase(source, target))
-        return;
+        return true;
     std::error_code ec;
     fs::create_directories(target, ec);
-    for (const fs::path& file : ListFiles(source))
+    bool whole = fs::is_directory(target, ec);
+    for (const fs::path& file : ListFiles(source)) {
         fs::copy_file(file, target / file.filename(), fs::copy_options::overwrite_existing, ec);
+        whole = whole && !ec;
+    }
     for (const fs::path& sub : ListSubfolders(source))
-        CopyDirectoryTree(sub, target / sub.filename());
+        whole = CopyDirectoryTree(sub, target / sub.filename()) && whole;
+    return whole;
 }
 
 void DeleteDirectoryTree(const fs::path& folder) {

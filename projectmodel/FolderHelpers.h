@@ -11,7 +11,8 @@ namespace projectmodel {
 
 // Copies every file (overwriting) and every subfolder of source into target; nothing when the
 // two paths are the same without regard to case.
-void CopyDirectoryTree(const std::filesystem::path& source, const std::filesystem::path& target);
+// Copies every file and subfolder; false when anything could not be copied (the rest is still copied).
+bool CopyDirectoryTree(const std::filesystem::path& source, const std::filesystem::path& target);
 // Deletes every file and subfolder below folder; the folder itself stays.
 void DeleteDirectoryTree(const std::filesystem::path& folder);
 // Deletes every plain file of folder except folder/name (compared without regard to case).

@@ -290,12 +290,17 @@ int CNetMagThread::DownloadConfig() {
     const fs::path pack = downFolder / name;
     fs::create_directories(pack / versionName, ec);
     fs::create_directories(pack / "ini", ec);
-    projectmodel::CopyDirectoryTree(ini, pack / "ini");
+    bool copied = projectmodel::CopyDirectoryTree(ini, pack / "ini");
     LogLine(StrFormat("拷贝配置文件，从%s到%s", PathText(ini).c_str(), PathText(pack / "ini").c_str()));
-    projectmodel::CopyDirectoryTree(versionFolder, pack / versionName);
+    copied = projectmodel::CopyDirectoryTree(versionFolder, pack / versionName) && copied;
     LogLine(StrFormat("拷贝工程文件，从%s到%s", PathText(versionFolder).c_str(),
                       PathText(pack / versionName).c_str()));
     EndStep();
+    // An archive of a partial copy would reach the unit as if it were the project.
+    if (!copied) {
+        m_host->Report().MonitorText(LinkColour::Error, "创建压缩文件失败，组态下装未完成！");
+        return FailDownload();
+    }
 
     Step(3, kDownloadEnd - 1);
     const std::string zipName = name + ".zip";

@@ -367,9 +367,15 @@ TEST_F(ConfigReaderTest, FolderHelpers) {
     testsupport::WriteBytes(a / "x.cfg", "12");
     testsupport::WriteBytes(a / "y.SCD", "1");
     testsupport::WriteBytes(a / "sub/z.txt", "z");
-    CopyDirectoryTree(a, b);
+    EXPECT_TRUE(CopyDirectoryTree(a, b));
     EXPECT_EQ(CompareFolderFiles(a, b), 1);
     EXPECT_EQ(testsupport::ReadBytes(b / "sub/z.txt"), "z");
+    // A copy that cannot be made whole says so (a folder stands where a file goes), and copies
+    // the rest.
+    const fs::path c = tmp / "c";
+    fs::create_directories(c / "sub/z.txt");
+    EXPECT_FALSE(CopyDirectoryTree(a, c));
+    EXPECT_EQ(testsupport::ReadBytes(c / "x.cfg"), "12");
     testsupport::WriteBytes(b / "extra", "");
     EXPECT_EQ(CompareFolderFiles(a, b), 0);
     fs::remove(b / "extra");
