@@ -152,18 +152,36 @@ int CVirtualPoints::StoreChanged(VirtualKind kind, int oldGroup, int oldEntry,
     if (!edit.expr || !CheckCompositePointKey(&m_doc, Category(kind), edit.group, edit.entry) ||
         !CheckKindKey(kind, edit))
         return 0;
-    const CInfoEntry entry = EntryOf(kind, edit);
+    CDevice* device = Composite();
+    CInfoEntry* stored = device ? device->m_model.FindEntry(oldGroup, oldEntry) : nullptr;
+    if (!stored)
+        return 0;
+    // The dialog edits the key, the name and the expression; the point's other settings (its
+    // equipment link, its position signal, its rules) stay as they were.
+    const CInfoEntry edited = EntryOf(kind, edit);
+    CInfoEntry entry = *stored;
+    entry.m_strGroupName = edited.m_strGroupName;
+    entry.m_nGroup = edited.m_nGroup;
+    entry.m_nEntry = edited.m_nEntry;
+    entry.m_nSeq = edited.m_nSeq;
+    entry.m_strDesc = edited.m_strDesc;
+    entry.m_expr = edited.m_expr;
     if (edit.group == oldGroup && edit.entry == oldEntry) {
-        CDevice* device = Composite();
-        CInfoEntry* stored = device ? device->m_model.FindEntry(oldGroup, oldEntry) : nullptr;
-        if (!stored)
-            return 0;
         *stored = entry;
         return 1;
     }
     if (!m_doc.SetCompositeExpression(edit.group, Category(kind), entry))
         return 0;
     m_doc.DeleteCompositeExpression(oldGroup, oldEntry);
+    // What named the point under its old key names it under the new one.
+    CDevinfolistModel::RefreshCarry(m_doc,
+                                    CDevinfolistModel::VisitPointRefs(m_doc, [&](int& a, int& g, int& e) {
+                                        if (a == kCompositeDeviceAddress && g == oldGroup && e == oldEntry) {
+                                            g = edit.group;
+                                            e = edit.entry;
+                                        }
+                                        return true;
+                                    }));
     return 1;
 }
 

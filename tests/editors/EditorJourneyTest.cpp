@@ -30,6 +30,7 @@
 #include "tests/projectmodel/DocFixture.h"
 #include "tests/support/Found.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <QApplication>
 #include <QComboBox>
@@ -498,12 +499,23 @@ TEST_F(EditorJourney, EquipmentRowLinksFollowTheReferencesLeftByEntryAndDeviceDe
     EXPECT_EQ(testsupport::Found(again.FindDeviceInfo(b, ykGroup, first))->m_equip[4], 0);
 }
 
-TEST_F(EditorJourney, ADeletedCompositeSignalLeavesNoReferenceBehindInTheSavedProject) {
-    auto doc = std::make_unique<CConfigDoc>();
-    ASSERT_TRUE(doc->OnNewDocument());
-    const CDeviceTemplate* model = nullptr;
+// Two composite telesignals 11-1 and 11-3 of a new project; 11-1 is named by 11-3's operands, the
+// system port's telesignal table (beside 11-3), a line's telesignal table and a telecontrol's
+// "遥信=" link.
+struct CompositeScene {
+    int a = 0;
     int ykGroup = -1;
-    for (const CDeviceTemplate& m : doc->m_deviceModels)
+    int control = 0;
+    CRefTable* yx = nullptr;
+    CPrjDevice* equipment = nullptr;
+    int yxTable = -1;
+};
+
+void BuildCompositeScene(CConfigDoc& doc, CompositeScene& scene) {
+    int& ykGroup = scene.ykGroup;
+    ASSERT_TRUE(doc.OnNewDocument());
+    const CDeviceTemplate* model = nullptr;
+    for (const CDeviceTemplate& m : doc.m_deviceModels)
         for (const CInfoGroup& g : m.m_groups)
             if (!model && g.m_nType == kInfoTypeYK && !g.m_entries.IsEmpty()) {
                 model = &m;
@@ -511,11 +523,12 @@ TEST_F(EditorJourney, ADeletedCompositeSignalLeavesNoReferenceBehindInTheSavedPr
             }
     ASSERT_NE(model, nullptr) << "the sample library has a model with telecontrols";
     const auto unplaced = [](CDevice&, const std::vector<CPortChoice>&, int) { return -1; };
-    const int a = CDevinfolistModel::AddDevice(*doc, *model, unplaced);
+    const int a = scene.a = CDevinfolistModel::AddDevice(doc, *model, unplaced);
     ASSERT_GT(a, 0);
-    const int control = testsupport::Found(testsupport::Found(doc->FindDevice(a))->m_model.FindGroup(ykGroup))
-                            ->m_entries[0]
-                            .m_nEntry;
+    const int control = scene.control =
+        testsupport::Found(testsupport::Found(doc.FindDevice(a))->m_model.FindGroup(ykGroup))
+            ->m_entries[0]
+            .m_nEntry;
 
     // Two composite telesignals 11-1 and 11-3; the second has the first among its operands.
     constexpr int composite = kCompositeDeviceAddress;
@@ -528,7 +541,7 @@ TEST_F(EditorJourney, ADeletedCompositeSignalLeavesNoReferenceBehindInTheSavedPr
         e.m_expr.m_nOperator = 1;
         return e;
     };
-    ASSERT_EQ(doc->SetCompositeExpression(11, kInfoTypeYX, signal(1, "合成一")), 1);
+    ASSERT_EQ(doc.SetCompositeExpression(11, kInfoTypeYX, signal(1, "合成一")), 1);
     CInfoEntry second = signal(3, "合成三");
     CExprOperand op;
     op.m_nAddress = composite;
@@ -539,34 +552,44 @@ TEST_F(EditorJourney, ADeletedCompositeSignalLeavesNoReferenceBehindInTheSavedPr
     kept.m_nGroup = ykGroup;
     kept.m_nEntry = control;
     second.m_expr.m_operands = {op, kept};
-    ASSERT_EQ(doc->SetCompositeExpression(11, kInfoTypeYX, second), 1);
+    ASSERT_EQ(doc.SetCompositeExpression(11, kInfoTypeYX, second), 1);
 
     // 11-1 is named by the system port's telesignal table (beside 11-3), a line and the
     // telecontrol's "遥信=" link.
-    CPortRecord& net = doc->m_boardCfg.m_boards[0].m_ports[1][0];
-    CPortGridModel::ChangeProtocol(*doc, net, "IEC103后台");
-    CRefTable* yx = nullptr;
+    CPortRecord& net = doc.m_boardCfg.m_boards[0].m_ports[1][0];
+    CPortGridModel::ChangeProtocol(doc, net, "IEC103后台");
+    CRefTable*& yx = scene.yx;
     for (CRefTable& t : net.m_protocol.m_tables)
         if (!yx && t.m_nType == kInfoTypeYX)
             yx = &t;
     ASSERT_NE(yx, nullptr);
     for (int entry : {1, 3})
-        ASSERT_EQ(CRefTableModel::AddPoint(*doc, *yx, composite, 11, entry, false),
+        ASSERT_EQ(CRefTableModel::AddPoint(doc, *yx, composite, 11, entry, false),
                   CRefTableModel::AddResult::Added);
-    ASSERT_TRUE(CPrjbayModel::AddLevel(*doc));
-    CVoltLevel& level = *doc->m_voltLevels.GetById(doc->m_voltOrder.m_codes[0]);
-    ASSERT_TRUE(CBayListModel::AddBay(*doc, level));
-    CPrjBay& bay = *doc->m_bays.GetById(level.m_bayIds[0]);
-    ASSERT_TRUE(CEquipViewModel::AddEquipment(*doc, bay));
-    ASSERT_TRUE(CEquipViewModel::SetType(*doc, bay, 0, "线路"));
-    CPrjDevice& equipment = *doc->m_prjDevices.GetById(bay.m_equipmentIds[0]);
-    const int yxTable = CEquipDetailModel::TableOfCategory(equipment, kInfoTypeYX);
+    ASSERT_TRUE(CPrjbayModel::AddLevel(doc));
+    CVoltLevel& level = *doc.m_voltLevels.GetById(doc.m_voltOrder.m_codes[0]);
+    ASSERT_TRUE(CBayListModel::AddBay(doc, level));
+    CPrjBay& bay = *doc.m_bays.GetById(level.m_bayIds[0]);
+    ASSERT_TRUE(CEquipViewModel::AddEquipment(doc, bay));
+    ASSERT_TRUE(CEquipViewModel::SetType(doc, bay, 0, "线路"));
+    CPrjDevice& equipment = *(scene.equipment = doc.m_prjDevices.GetById(bay.m_equipmentIds[0]));
+    const int yxTable = scene.yxTable = CEquipDetailModel::TableOfCategory(equipment, kInfoTypeYX);
     ASSERT_GE(yxTable, 0);
-    ASSERT_EQ(CEquipDetailModel::AddRefPoint(*doc, equipment, yxTable, composite, 11, 1), 1);
-    int* link = testsupport::Found(doc->FindDeviceInfo(a, ykGroup, control))->m_yx;
+    ASSERT_EQ(CEquipDetailModel::AddRefPoint(doc, equipment, yxTable, composite, 11, 1), 1);
+    int* link = testsupport::Found(doc.FindDeviceInfo(a, ykGroup, control))->m_yx;
     link[0] = composite;
     link[1] = 11;
     link[2] = 1;
+}
+
+TEST_F(EditorJourney, ADeletedCompositeSignalLeavesNoReferenceBehindInTheSavedProject) {
+    auto doc = std::make_unique<CConfigDoc>();
+    CompositeScene scene;
+    ASSERT_NO_FATAL_FAILURE(BuildCompositeScene(*doc, scene));
+    const int a = scene.a, ykGroup = scene.ykGroup, control = scene.control, yxTable = scene.yxTable;
+    constexpr int composite = kCompositeDeviceAddress;
+    CRefTable* yx = scene.yx;
+    CPrjDevice& equipment = *scene.equipment;
 
     // Asked first; No leaves everything as it was.
     points::CVirtualPoints points(*doc);
@@ -610,4 +633,63 @@ TEST_F(EditorJourney, ADeletedCompositeSignalLeavesNoReferenceBehindInTheSavedPr
     ASSERT_EQ(reopened.m_prjDevices.GetSize(), 1);
     EXPECT_TRUE(reopened.m_prjDevices[0].m_settings.m_tables[yxTable].m_entries.IsEmpty());
     EXPECT_EQ(testsupport::Found(reopened.FindDeviceInfo(a, ykGroup, control))->m_yx[0], -1);
+}
+
+// Changing a composite signal's key through its dialog (11-1 to 11-5): everything that named it
+// names it under the new key, and its own equipment link and settings stay, also after saving and
+// reopening. An edit that keeps the key keeps them too.
+TEST_F(EditorJourney, AChangedCompositeKeyIsFollowedByItsReferences) {
+    auto doc = std::make_unique<CConfigDoc>();
+    CompositeScene scene;
+    ASSERT_NO_FATAL_FAILURE(BuildCompositeScene(*doc, scene));
+    constexpr int composite = kCompositeDeviceAddress;
+    const std::vector<int> equipLink(
+        std::begin(testsupport::Found(doc->FindDeviceInfo(composite, 11, 1))->m_equip),
+        std::end(testsupport::Found(doc->FindDeviceInfo(composite, 11, 1))->m_equip));
+    ASSERT_NE(equipLink[0], -1) << "the line's table links the point";
+    points::CVirtualPoints points(*doc);
+    points::CVirtualPointEdit edit;
+    ASSERT_TRUE(points.EditOf(11, 1, edit));
+    edit.name = "合成一改";
+    ASSERT_EQ(points.StoreChanged(points::VirtualKind::YxComposite, 11, 1, edit), 1);
+    EXPECT_EQ(std::vector<int>(std::begin(testsupport::Found(doc->FindDeviceInfo(composite, 11, 1))->m_equip),
+                               std::end(testsupport::Found(doc->FindDeviceInfo(composite, 11, 1))->m_equip)),
+              equipLink);
+    edit.entry = 5;
+    ASSERT_EQ(points.StoreChanged(points::VirtualKind::YxComposite, 11, 1, edit), 1);
+    EXPECT_EQ(prompts.Texts(), std::vector<std::string>{});
+
+    auto expectFollowed = [&](CConfigDoc& d) {
+        EXPECT_EQ(d.FindDeviceInfo(composite, 11, 1), nullptr);
+        const CInfoEntry* moved = d.FindDeviceInfo(composite, 11, 5);
+        ASSERT_NE(moved, nullptr);
+        EXPECT_EQ(moved->m_strDesc, "合成一改");
+        EXPECT_EQ(std::vector<int>(std::begin(moved->m_equip), std::end(moved->m_equip)), equipLink);
+        const CInfoEntry* other = testsupport::Found(d.FindDeviceInfo(composite, 11, 3));
+        ASSERT_EQ(other->m_expr.m_operands.size(), 2u);
+        EXPECT_EQ(other->m_expr.m_operands[0].m_nEntry, 5);
+        const CRefTable* table = nullptr;
+        for (const CRefTable& t : d.m_boardCfg.m_boards[0].m_ports[1][0].m_protocol.m_tables)
+            if (!table && t.m_nType == kInfoTypeYX)
+                table = &t;
+        ASSERT_NE(table, nullptr);
+        std::vector<int> entries;
+        for (const CRefTableEntry& e : table->m_entries)
+            entries.push_back(e.m_nEntry);
+        std::sort(entries.begin(), entries.end());
+        EXPECT_EQ(entries, (std::vector<int>{3, 5}));
+        ASSERT_EQ(d.m_prjDevices.GetSize(), 1);
+        const CRefTable& line = d.m_prjDevices[0].m_settings.m_tables[scene.yxTable];
+        ASSERT_EQ(line.m_entries.GetSize(), 1);
+        EXPECT_EQ(line.m_entries[0].m_nEntry, 5);
+        const int* link = testsupport::Found(d.FindDeviceInfo(scene.a, scene.ykGroup, scene.control))->m_yx;
+        EXPECT_EQ((std::vector<int>{link[0], link[1], link[2]}), (std::vector<int>{composite, 11, 5}));
+    };
+    expectFollowed(*doc);
+    ASSERT_EQ(doc->SaveProject(false), 1);
+    doc.reset();
+    CConfigDoc reopened;
+    ASSERT_TRUE(reopened.OnOpenDocument(root / "Project/Demo/ProjectV1.00/QXM7740.ini"));
+    EXPECT_EQ(prompts.Texts(), std::vector<std::string>{});
+    expectFollowed(reopened);
 }
