@@ -1,7 +1,7 @@
 #pragma once
 // "装置总表": every port of the unit and its devices with the state of each link.
-#include "CommStates.h"
 #include "monitor/core/MonitorWindows.h"
+#include "monitor/model/CommStates.h"
 #include "MonitorForm.h"
 
 #include <vector>

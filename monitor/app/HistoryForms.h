@@ -1,8 +1,8 @@
 #pragma once
 // The history query windows of one device: historical events, remote commands from the master
 // stations and fault waveform records, each queried over a time range and listed.
-#include "HistoryQuery.h"
 #include "monitor/core/MonitorWindows.h"
+#include "monitor/model/HistoryQuery.h"
 #include "MonitorForm.h"
 
 #include <ctime>

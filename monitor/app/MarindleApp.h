@@ -5,7 +5,7 @@
 #include "monitor/core/DeviceLink.h"
 #include "monitor/core/DevModel.h"
 #include "monitor/core/MessageDispatcher.h"
-#include "NetCfg.h"
+#include "monitor/model/NetCfg.h"
 #include "users/model/UserPwMgr.h"
 #include "WindowManager.h"
 

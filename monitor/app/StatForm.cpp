@@ -10,11 +10,13 @@
 #include <QDateEdit>
 #include <QDateTime>
 #include <QHBoxLayout>
-#include <QPointer>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
+#include <QPointer>
+#include <QProcess>
 #include <QPushButton>
+#include <QStringList>
 #include <QTableWidget>
 #include <QTimeEdit>
 #include <QTimer>
@@ -25,6 +27,14 @@ using platform::Qs;
 using platform::Ss;
 
 namespace marindle {
+
+std::string StartStatViewer(const std::filesystem::path& program, const std::filesystem::path& queryFile) {
+    const QString path = QString::fromStdString(program.string());
+    if (!QProcess::startDetached(path, QStringList{QString::fromStdString(queryFile.string())},
+                                 QString::fromStdString(program.parent_path().string())))
+        return "启动统计数据查看程序失败!\n" + program.string() + " 不存在或不能运行。";
+    return {};
+}
 
 CStatForm::CStatForm(CMarindleApp& app, std::uint16_t deviceKey)
     : CMonitorForm(app, kStatWindow, {0, 1, deviceKey}) {

@@ -3,9 +3,9 @@
 // frame trace of the unit, a port or a device. Items are queued and moved to the screen (and to
 // the save file) once a second; pause, clear, save, find and mark work alike in all three.
 #include "monitor/core/MonitorWindows.h"
+#include "monitor/model/NetCfg.h"
+#include "monitor/model/TextMonitor.h"
 #include "MonitorForm.h"
-#include "NetCfg.h"
-#include "TextMonitor.h"
 
 #include <filesystem>
 #include <memory>

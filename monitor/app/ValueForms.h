@@ -3,8 +3,8 @@
 // download edited values in two steps), the indication and telecontrol form (live values, manual
 // setting, telecontrol) and the reference-table form (up to 100 entries from a start index).
 #include "monitor/core/MonitorWindows.h"
+#include "monitor/model/ValueRows.h"
 #include "MonitorForm.h"
-#include "ValueRows.h"
 
 #include <memory>
 #include <QStyledItemDelegate>

@@ -3,8 +3,8 @@
 // decoded record this way), opens windows with the common limit of 32, refuses windows of devices
 // that do not communicate or are still being read, and closes the link-bound windows on connect.
 #include "monitor/core/MonitorWindows.h"
+#include "monitor/model/NetCfg.h"
 #include "MonitorForm.h"
-#include "NetCfg.h"
 
 #include <functional>
 #include <string>

@@ -3,7 +3,7 @@
 // what its save file is called and what each entry writes there, the queue that the one-second
 // tick moves to the screen, and the console's line history.
 #include "monitor/core/MonitorWindows.h"
-#include "NetCfg.h"
+#include "monitor/model/NetCfg.h"
 
 #include <cstdint>
 #include <filesystem>

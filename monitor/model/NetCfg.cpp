@@ -1,4 +1,4 @@
-#include "NetCfg.h"
+#include "monitor/model/NetCfg.h"
 
 #include "monitor/core/DevTime.h"
 #include "platform/Profile.h"

@@ -1,4 +1,4 @@
-#include "TextMonitor.h"
+#include "monitor/model/TextMonitor.h"
 
 #include "monitor/core/DevModel.h"
 #include "monitor/core/DevTime.h"

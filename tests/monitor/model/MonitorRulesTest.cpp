@@ -1,12 +1,12 @@
 // The monitor program's rules without widgets: settings file, command-line key, text monitor
 // filters and save entries, console history, communication states, warning events, catalogue.
-#include "monitor/app/Catalogue.h"
-#include "monitor/app/CommStates.h"
-#include "monitor/app/NetCfg.h"
-#include "monitor/app/TextMonitor.h"
-#include "monitor/app/WarnEvents.h"
 #include "monitor/core/DevModel.h"
 #include "monitor/core/DevTime.h"
+#include "monitor/model/Catalogue.h"
+#include "monitor/model/CommStates.h"
+#include "monitor/model/NetCfg.h"
+#include "monitor/model/TextMonitor.h"
+#include "monitor/model/WarnEvents.h"
 #include "platform/Gbk.h"
 #include "tests/support/TestFiles.h"
 

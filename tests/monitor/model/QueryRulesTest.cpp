@@ -1,9 +1,9 @@
 // The rules of the query and value windows without widgets: history types, ranges and exports,
 // editable value rows and pending lists, statistics checks and the query file.
-#include "monitor/app/HistoryQuery.h"
-#include "monitor/app/StatQuery.h"
-#include "monitor/app/ValueRows.h"
 #include "monitor/core/DevModel.h"
+#include "monitor/model/HistoryQuery.h"
+#include "monitor/model/StatQuery.h"
+#include "monitor/model/ValueRows.h"
 #include "platform/Gbk.h"
 #include "tests/support/TestFiles.h"
 
@@ -125,10 +125,4 @@ TEST(StatQueryTest, FileKeepsOrderedSamplesInRange) {
     const auto proposed = ProposedStatFile(dir.Path(), "保护A", 0);
     EXPECT_EQ(proposed.parent_path(), dir.Path() / "Stat");
     EXPECT_EQ(proposed.filename().string().rfind("STAT_保护A_", 0), 0u);
-}
-
-TEST(StatQueryTest, MissingViewerGivesAMessage) {
-    testsupport::TempDir dir;
-    const std::string message = StartStatViewer(dir.Path() / "Brevane", dir.Path() / "q.dat");
-    EXPECT_NE(message.find("Brevane"), std::string::npos);
 }

@@ -1,6 +1,6 @@
 #pragma once
 // The statistics query without widgets: the checks of a query, the samples of each asked entry,
-// the query file handed to the statistics viewer, and the start of the viewer.
+// the query file handed to the statistics viewer, and where the viewer lies.
 #include <cstdint>
 #include <ctime>
 #include <filesystem>
@@ -38,9 +38,6 @@ bool WriteStatFile(const std::filesystem::path& file, const std::string& text);
 std::filesystem::path ProposedStatFile(const std::filesystem::path& savFolder, const std::string& deviceName,
                                        std::time_t now);
 
-// Starts the statistics viewer with the query file as its one argument; the message when it
-// cannot be started (empty on success).
-std::string StartStatViewer(const std::filesystem::path& program, const std::filesystem::path& queryFile);
 // The viewer's path beside the program ("Brevane", or "Brevane.exe" where that is what lies there).
 std::filesystem::path StatViewerPath(const std::filesystem::path& programFolder);
 

@@ -1,4 +1,4 @@
-#include "HistoryQuery.h"
+#include "monitor/model/HistoryQuery.h"
 
 #include "monitor/core/DevTime.h"
 #include "platform/Text.h"
