@@ -32,7 +32,8 @@ std::string CheckStatQuery(int selected, std::time_t start, std::time_t end);
 // The query file's text (UTF-8, "\n" line ends).
 std::string StatFileText(const std::string& deviceName, std::uint16_t address, std::time_t start,
                          std::time_t end, const std::vector<StatEntry>& entries);
-// Writes it as GBK, replacing the file; false when it cannot be written.
+// Writes it as GBK, replacing the file; its lines keep their bare LF ends, unlike the texts the
+// monitor saves, as the statistics viewer reads them. False when it cannot be written.
 bool WriteStatFile(const std::filesystem::path& file, const std::string& text);
 // The proposed file: "<sav>/Stat/STAT_<device>_<%Y%m%d-%H%M%S>.dat".
 std::filesystem::path ProposedStatFile(const std::filesystem::path& savFolder, const std::string& deviceName,

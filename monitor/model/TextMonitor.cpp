@@ -2,10 +2,8 @@
 
 #include "monitor/core/DevModel.h"
 #include "monitor/core/DevTime.h"
-#include "platform/Gbk.h"
 #include "platform/Text.h"
-
-#include <fstream>
+#include "platform/TextFile.h"
 
 namespace marindle {
 
@@ -64,23 +62,11 @@ std::string TraceSaveName(const CDevModel& model, int mainFlag, int deviceFlag, 
 bool AppendSaveText(const std::filesystem::path& file, const std::string& text) {
     if (file.empty())
         return false;
-    std::string crlf;
-    crlf.reserve(text.size() + 16);
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
-            continue; // the LF that follows writes the pair
-        if (c == '\n')
-            crlf += "\r\n";
-        else
-            crlf += c;
-    }
-    std::ofstream out(file, std::ios::binary | std::ios::app);
-    if (!out)
+    platform::CGbkTextWriter out;
+    if (!out.Open(file, true))
         return false;
-    const std::string gbk = platform::ToGbk(crlf);
-    out.write(gbk.data(), static_cast<std::streamsize>(gbk.size()));
-    return static_cast<bool>(out);
+    out.Write(text);
+    return out.Close();
 }
 
 bool CCommandHistory::Up(const std::string& currentLine, std::string& text) {

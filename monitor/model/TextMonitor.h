@@ -32,7 +32,8 @@ std::string TraceSaveName(const CDevModel& model, int mainFlag, int deviceFlag, 
 std::string PortLabel(const CDevModel& model, std::uint16_t portKey);
 
 // Appends the UTF-8 text to the file as GBK with CR LF line ends; the file is created when
-// missing and never truncated. False (silently) when it cannot be opened.
+// missing and never truncated; a CR LF already in the text stays one. False (silently) when it
+// cannot be opened or written, or a character had no GBK form.
 bool AppendSaveText(const std::filesystem::path& file, const std::string& text);
 
 // One queued item of any text window: the colour and the text, or a frame.

@@ -42,6 +42,14 @@ TEST(HistoryQueryTest, ExportTexts) {
     EXPECT_NE(rt.find(",自述\n"), std::string::npos);
 }
 
+TEST(HistoryQueryTest, ExportFileEndsEveryLineWithOneCrLf) {
+    testsupport::TempDir dir;
+    const auto file = dir.Path() / "RMT_保护A.txt";
+    ASSERT_TRUE(WriteExport(file, "序号,描述\n1,第一行\r\n第二行\n"));
+    EXPECT_EQ(testsupport::ReadBytes(file), platform::ToGbk("序号,描述\r\n1,第一行\r\n第二行\r\n"));
+    EXPECT_FALSE(WriteExport(dir.Path() / "no" / "such" / "x.txt", "a\n"));
+}
+
 TEST(ValueRowsTest, EditRulesAndTexts) {
     EXPECT_TRUE(IsSwitchType(9));
     EXPECT_TRUE(IsSwitchType(204));
