@@ -121,10 +121,6 @@ bool ClockStampText(const std::uint8_t* stamp, std::string& text) {
     return true;
 }
 
-std::string FormatIpAddress(std::uint32_t a) {
-    return platform::StrFormat("%u.%u.%u.%u", a >> 24, a >> 16 & 0xFF, a >> 8 & 0xFF, a & 0xFF);
-}
-
 std::uint32_t ParseIpAddress(std::string_view text) {
     const auto dot = text.find('.');
     if (dot == std::string_view::npos || dot == 0)
