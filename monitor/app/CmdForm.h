@@ -4,6 +4,7 @@
 #include "monitor/core/MonitorWindows.h"
 #include "monitor/model/TextMonitor.h"
 #include "MonitorForm.h"
+#include "platform/CommandHistory.h"
 
 #include <functional>
 #include <QTextEdit>
@@ -15,7 +16,7 @@ class CCmdEdit : public QTextEdit {
     Q_OBJECT
 public:
     explicit CCmdEdit(QWidget* parent = nullptr);
-    CCommandHistory& History() { return history_; }
+    platform::CCommandHistory& History() { return history_; }
     // A line was entered (already judged: not empty, not "clear").
     std::function<void(const std::string&)> onCommand;
     std::string CurrentLine() const;
@@ -27,7 +28,7 @@ protected:
 
 private:
     void ReplaceCurrentLine(const std::string& text);
-    CCommandHistory history_;
+    platform::CCommandHistory history_;
 };
 
 class CCmdForm : public CMonitorForm, public ICommandWindow {

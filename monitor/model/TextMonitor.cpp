@@ -69,53 +69,13 @@ bool AppendSaveText(const std::filesystem::path& file, const std::string& text) 
     return out.Close();
 }
 
-bool CCommandHistory::Up(const std::string& currentLine, std::string& text) {
-    if (lines_.empty())
-        return false;
-    if (cursor_ >= 0) {
-        if (cursor_ > 0)
-            --cursor_;
-    } else {
-        cursor_ = Count() - 1;
-        if (lines_[cursor_] == currentLine && cursor_ > 0)
-            --cursor_;
-    }
-    text = lines_[cursor_];
-    return true;
-}
-
-bool CCommandHistory::Down(std::string& text) {
-    if (lines_.empty() || cursor_ < 0)
-        return false;
-    if (cursor_ < Count() - 1)
-        ++cursor_;
-    text = lines_[cursor_];
-    return true;
-}
-
-namespace {
-// Byte length of the UTF-8 character starting with c.
-std::size_t Utf8Length(unsigned char c) {
-    return c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 1;
-}
-} // namespace
-
-std::string CCommandHistory::Completion(const std::string& currentLine) const {
-    if (lines_.empty())
-        return {};
-    const std::string& entry = cursor_ >= 0 ? lines_[cursor_] : lines_.back();
-    if (entry.size() <= currentLine.size())
-        return {};
-    const std::size_t n = Utf8Length(static_cast<unsigned char>(entry[currentLine.size()]));
-    return entry.substr(currentLine.size(), n);
-}
-
 std::string ConsoleLine(const std::string& line) {
     // Counted in characters, not bytes, so a Chinese command is not cut inside a character.
     std::string out;
     std::size_t chars = 0;
     for (std::size_t i = 0; i < line.size() && chars < 255;) {
-        const std::size_t n = std::min(Utf8Length(static_cast<unsigned char>(line[i])), line.size() - i);
+        const std::size_t n =
+            std::min(platform::Utf8CharLength(static_cast<unsigned char>(line[i])), line.size() - i);
         out.append(line, i, n);
         i += n;
         ++chars;

@@ -1,7 +1,7 @@
 #pragma once
 // The rules of the text monitor windows without their widgets: which frames a trace window shows,
 // what its save file is called and what each entry writes there, the queue that the one-second
-// tick moves to the screen, and the console's line history.
+// tick moves to the screen, and the console's line as it is judged.
 #include "monitor/core/MonitorWindows.h"
 #include "monitor/model/NetCfg.h"
 
@@ -42,27 +42,6 @@ struct MonitorItem {
     std::string text;
     TraceItem frame;
     bool isFrame = false;
-};
-
-// The console's history of sent lines and its cursor.
-class CCommandHistory {
-public:
-    void Add(const std::string& line) { lines_.push_back(line); }
-    void ResetCursor() { cursor_ = -1; }
-    bool Empty() const { return lines_.empty(); }
-    int Count() const { return static_cast<int>(lines_.size()); }
-    int Cursor() const { return cursor_; }
-    // Up: the text the current line takes, or false when the history is empty.
-    bool Up(const std::string& currentLine, std::string& text);
-    // Down: false while the history is empty or the cursor is none.
-    bool Down(std::string& text);
-    // Right at the end of the line: the one character (UTF-8) that completes the line further,
-    // or empty.
-    std::string Completion(const std::string& currentLine) const;
-
-private:
-    std::vector<std::string> lines_;
-    int cursor_ = -1;
 };
 
 // A console line as it is judged: at most 255 characters, CR and LF removed.
