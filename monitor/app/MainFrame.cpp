@@ -201,13 +201,6 @@ void CMainFrame::UpdateCommands() {
         b->setEnabled(up);
 }
 
-std::unique_ptr<QMenu> CMainFrame::BuildClockMenu() {
-    auto menu = std::make_unique<QMenu>(Qs("时钟"));
-    for (int id : {32794, 32793, 32795})
-        menu->addAction(actions_[id]);
-    return menu;
-}
-
 void CMainFrame::OnLinkTimer() {
     const qint64 ms = elapsed_.restart();
     app_.link.AdvanceTime(static_cast<int>(ms));
