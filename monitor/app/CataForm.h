@@ -40,7 +40,6 @@ private:
 class CCataForm : public CMonitorForm, public ICatalogueWindow {
     Q_OBJECT
 public:
-    enum Command { ID_OPEN = 32800, ID_DOWNLOAD = 32801, ID_UPLOAD = 32802 };
     static constexpr int kOpenWaitMs = 30000;
     static constexpr int kStepWaitMs = 20000;
 

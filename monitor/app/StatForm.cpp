@@ -1,6 +1,7 @@
 #include "StatForm.h"
 
 #include "MarindleApp.h"
+#include "monitor/app/CommandIds.h"
 #include "monitor/core/DevTime.h"
 #include "platform/Prompt.h"
 #include "platform/Text.h"
@@ -135,10 +136,10 @@ void CStatForm::SetRange(std::time_t start, std::time_t end) {
 std::unique_ptr<QMenu> CStatForm::BuildContextMenu() {
     auto menu = std::make_unique<QMenu>(Qs("统计"));
     QAction* q = menu->addAction(Qs("召唤"));
-    q->setData(32816);
+    q->setData(kCmdStatQuery);
     connect(q, &QAction::triggered, this, [this] { Query(); });
     QAction* s = menu->addAction(Qs("显示"));
-    s->setData(32817);
+    s->setData(kCmdStatShow);
     connect(s, &QAction::triggered, this, [this] { ShowViewer(); });
     return menu;
 }

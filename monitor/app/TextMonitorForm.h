@@ -37,15 +37,6 @@ public:
 class CTextMonitorForm : public CMonitorForm {
     Q_OBJECT
 public:
-    enum Command {
-        ID_CONTINUE = 32778,
-        ID_PAUSE = 32780,
-        ID_CLEAR = 32781,
-        ID_SAVE = 32782,
-        ID_FIND = 32783,
-        ID_MARK = 32810,
-        ID_PROPERTIES = 32798
-    };
     static constexpr int kMaxLines = 3000;
 
     CTextMonitorForm(CMarindleApp& app, int kind, const WindowKey& key);
