@@ -1,13 +1,13 @@
-#include "CataForm.h"
+#include "monitor/app/CataForm.h"
 
-#include "MarindleApp.h"
 #include "monitor/app/CommandIds.h"
+#include "monitor/app/MarindleApp.h"
+#include "monitor/app/TransferProgressDlg.h"
 #include "platform/Paths.h"
 #include "platform/Prompt.h"
 #include "platform/Text.h"
 #include "platform/TextFile.h"
 #include "platform/ui/DialogButtons.h"
-#include "TransferProgressDlg.h"
 
 #include "platform/ui/WidgetPrompt.h"
 #include <QDialogButtonBox>

@@ -1,9 +1,9 @@
 #pragma once
 // "文件目录": browses the unit's file system folder by folder, uploads one file to this computer
 // and downloads one local file into the current folder of the unit, in chunks of 1024 bytes.
+#include "monitor/app/MonitorForm.h"
 #include "monitor/core/MonitorWindows.h"
 #include "monitor/model/Catalogue.h"
-#include "MonitorForm.h"
 
 #include <memory>
 #include <QDialog>

@@ -1,9 +1,9 @@
 #pragma once
 // "字符串命令": a console that sends each typed line as a string command and inserts the unit's
 // answers at the caret, with a history recalled by the arrow keys.
+#include "monitor/app/MonitorForm.h"
 #include "monitor/core/MonitorWindows.h"
 #include "monitor/model/TextMonitor.h"
-#include "MonitorForm.h"
 #include "platform/CommandHistory.h"
 
 #include <functional>

@@ -1,4 +1,4 @@
-#include "FramePropDlg.h"
+#include "monitor/app/FramePropDlg.h"
 
 #include "monitor/core/DevTime.h"
 #include "platform/Text.h"

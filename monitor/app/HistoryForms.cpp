@@ -1,6 +1,6 @@
-#include "HistoryForms.h"
+#include "monitor/app/HistoryForms.h"
 
-#include "MarindleApp.h"
+#include "monitor/app/MarindleApp.h"
 #include "monitor/core/DevTime.h"
 #include "platform/Prompt.h"
 #include "platform/Text.h"

@@ -1,11 +1,11 @@
-#include "MainFrame.h"
+#include "monitor/app/MainFrame.h"
 
-#include "MarindleApp.h"
 #include "monitor/app/CommandIds.h"
-#include "OverallView.h"
+#include "monitor/app/MarindleApp.h"
+#include "monitor/app/OverallView.h"
+#include "monitor/app/WarnView.h"
 #include "platform/Text.h"
 #include "platform/ui/WidgetPrompt.h"
-#include "WarnView.h"
 
 #include <ctime>
 #include <QAction>

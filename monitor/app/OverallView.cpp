@@ -1,8 +1,8 @@
-#include "OverallView.h"
+#include "monitor/app/OverallView.h"
 
-#include "FramePropDlg.h"
-#include "MarindleApp.h"
 #include "monitor/app/CommandIds.h"
+#include "monitor/app/FramePropDlg.h"
+#include "monitor/app/MarindleApp.h"
 #include "platform/Prompt.h"
 #include "platform/Text.h"
 #include "platform/ui/WidgetPrompt.h"

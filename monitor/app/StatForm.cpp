@@ -1,12 +1,12 @@
-#include "StatForm.h"
+#include "monitor/app/StatForm.h"
 
-#include "MarindleApp.h"
 #include "monitor/app/CommandIds.h"
+#include "monitor/app/MarindleApp.h"
+#include "monitor/app/TransferProgressDlg.h"
 #include "monitor/core/DevTime.h"
 #include "platform/Prompt.h"
 #include "platform/Text.h"
 #include "platform/ui/WidgetPrompt.h"
-#include "TransferProgressDlg.h"
 
 #include <QDateEdit>
 #include <QDateTime>

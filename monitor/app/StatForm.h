@@ -1,9 +1,9 @@
 #pragma once
 // "统计数据": fetches the statistics of up to eight entries of a device over at most 90 days, one
 // entry after the other, writes them to a query file and starts the statistics viewer with it.
+#include "monitor/app/MonitorForm.h"
 #include "monitor/core/MonitorWindows.h"
 #include "monitor/model/StatQuery.h"
-#include "MonitorForm.h"
 
 #include <filesystem>
 #include <memory>

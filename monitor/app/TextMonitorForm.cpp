@@ -1,8 +1,8 @@
-#include "TextMonitorForm.h"
+#include "monitor/app/TextMonitorForm.h"
 
-#include "FramePropDlg.h"
-#include "MarindleApp.h"
 #include "monitor/app/CommandIds.h"
+#include "monitor/app/FramePropDlg.h"
+#include "monitor/app/MarindleApp.h"
 #include "monitor/core/DevTime.h"
 #include "platform/Prompt.h"
 #include "platform/ui/DialogButtons.h"

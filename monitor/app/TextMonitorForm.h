@@ -2,10 +2,10 @@
 // The running-text monitor windows: debug information, protocol information of a port and the
 // frame trace of the unit, a port or a device. Items are queued and moved to the screen (and to
 // the save file) once a second; pause, clear, save, find and mark work alike in all three.
+#include "monitor/app/MonitorForm.h"
 #include "monitor/core/MonitorWindows.h"
 #include "monitor/model/NetCfg.h"
 #include "monitor/model/TextMonitor.h"
-#include "MonitorForm.h"
 
 #include <filesystem>
 #include <memory>

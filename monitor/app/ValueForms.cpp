@@ -1,12 +1,12 @@
-#include "ValueForms.h"
+#include "monitor/app/ValueForms.h"
 
-#include "MarindleApp.h"
 #include "monitor/app/CommandIds.h"
+#include "monitor/app/MarindleApp.h"
+#include "monitor/app/TransferProgressDlg.h"
 #include "monitor/coreui/TelecontrolDlg.h"
 #include "platform/Prompt.h"
 #include "platform/Text.h"
 #include "platform/ui/WidgetPrompt.h"
-#include "TransferProgressDlg.h"
 
 #include <QComboBox>
 #include <QHBoxLayout>

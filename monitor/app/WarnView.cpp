@@ -1,4 +1,4 @@
-#include "WarnView.h"
+#include "monitor/app/WarnView.h"
 
 #include "monitor/app/CommandIds.h"
 #include "platform/ui/WidgetPrompt.h"

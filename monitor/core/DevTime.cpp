@@ -1,4 +1,4 @@
-#include "DevTime.h"
+#include "monitor/core/DevTime.h"
 
 #include "platform/Text.h"
 

@@ -1,4 +1,4 @@
-#include "GenericValue.h"
+#include "monitor/core/GenericValue.h"
 
 #include "platform/Gbk.h"
 #include "platform/Text.h"
