@@ -1,6 +1,6 @@
-#include "Archive.h"
+#include "platform/Archive.h"
 
-#include "TextFile.h"
+#include "platform/TextFile.h"
 
 #include <cstring>
 

@@ -1,4 +1,4 @@
-#include "EventSet.h"
+#include "platform/EventSet.h"
 
 namespace platform {
 

@@ -1,4 +1,4 @@
-#include "Gbk.h"
+#include "platform/Gbk.h"
 
 #include <algorithm>
 #include <cerrno>

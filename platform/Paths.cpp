@@ -1,6 +1,6 @@
-#include "Paths.h"
+#include "platform/Paths.h"
 
-#include "Text.h"
+#include "platform/Text.h"
 
 #include <system_error>
 #include <vector>
@@ -50,7 +50,8 @@ std::filesystem::path JoinPath(const std::filesystem::path& base, std::string_vi
     std::size_t start = 0;
     while (start <= relative.size()) {
         std::size_t sep = relative.find_first_of("\\/", start);
-        std::string_view part = relative.substr(start, sep == std::string_view::npos ? std::string_view::npos : sep - start);
+        std::string_view part =
+            relative.substr(start, sep == std::string_view::npos ? std::string_view::npos : sep - start);
         if (!part.empty())
             out = FindNoCase(out, part);
         if (sep == std::string_view::npos)

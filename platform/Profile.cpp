@@ -1,8 +1,8 @@
-#include "Profile.h"
+#include "platform/Profile.h"
 
-#include "Gbk.h"
-#include "Text.h"
-#include "TextFile.h"
+#include "platform/Gbk.h"
+#include "platform/Text.h"
+#include "platform/TextFile.h"
 
 #include <map>
 #include <memory>
@@ -43,7 +43,8 @@ std::optional<std::string> SectionName(std::string_view trimmed) {
     if (trimmed.empty() || trimmed.front() != '[')
         return std::nullopt;
     std::size_t close = trimmed.find(']');
-    std::string_view name = trimmed.substr(1, close == std::string_view::npos ? std::string_view::npos : close - 1);
+    std::string_view name =
+        trimmed.substr(1, close == std::string_view::npos ? std::string_view::npos : close - 1);
     return Trim(name);
 }
 
@@ -303,7 +304,8 @@ std::vector<std::string> GetPrivateProfileKeys(std::string_view section, const s
     return keys;
 }
 
-std::vector<std::string> GetPrivateProfileSection(std::string_view section, const std::filesystem::path& file) {
+std::vector<std::string> GetPrivateProfileSection(std::string_view section,
+                                                  const std::filesystem::path& file) {
     std::vector<std::string> lines;
     if (auto p = Load(file))
         if (const Section* s = FindSection(*p, section))
@@ -317,7 +319,8 @@ bool WritePrivateProfileString(std::string_view section, std::string_view key, s
     return EditFile(section, key, value, Edit::Set, file);
 }
 
-bool DeletePrivateProfileKey(std::string_view section, std::string_view key, const std::filesystem::path& file) {
+bool DeletePrivateProfileKey(std::string_view section, std::string_view key,
+                             const std::filesystem::path& file) {
     return EditFile(section, key, {}, Edit::DeleteKey, file);
 }
 

@@ -1,4 +1,4 @@
-#include "Prompt.h"
+#include "platform/Prompt.h"
 
 #include <atomic>
 #include <cstdio>

@@ -29,6 +29,11 @@ std::string Trim(std::string_view s);
 std::string TrimLeft(std::string_view s);
 std::string TrimRight(std::string_view s);
 
+// Byte length of the UTF-8 character whose first byte is lead; 1 for a byte that starts none.
+inline std::size_t Utf8CharLength(unsigned char lead) {
+    return lead < 0x80 ? 1 : (lead >> 5) == 6 ? 2 : (lead >> 4) == 14 ? 3 : (lead >> 3) == 30 ? 4 : 1;
+}
+
 bool StartsWith(std::string_view s, std::string_view prefix);
 bool StartsWithNoCase(std::string_view s, std::string_view prefix);
 

@@ -1,6 +1,6 @@
-#include "TextFile.h"
+#include "platform/TextFile.h"
 
-#include "Gbk.h"
+#include "platform/Gbk.h"
 
 #include <cerrno>
 #include <cstdio>

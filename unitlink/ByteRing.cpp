@@ -1,4 +1,4 @@
-#include "ByteRing.h"
+#include "unitlink/ByteRing.h"
 
 #include <algorithm>
 #include <cstring>

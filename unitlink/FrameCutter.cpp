@@ -1,6 +1,6 @@
-#include "FrameCutter.h"
+#include "unitlink/FrameCutter.h"
 
-#include "FrameLayout.h"
+#include "unitlink/FrameLayout.h"
 
 #include <algorithm>
 

@@ -4,7 +4,7 @@
 // yet taken. A frame whose length is above the largest the program takes (but one a frame of the
 // unit can have) is skipped whole: the bytes of it still to come are counted and dropped as they
 // arrive, and the next frame is handled.
-#include "ByteRing.h"
+#include "unitlink/ByteRing.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "FrameLayout.h"
+#include "unitlink/FrameLayout.h"
 
 #include <cstring>
 

@@ -1,4 +1,4 @@
-#include "NetSocket.h"
+#include "unitlink/NetSocket.h"
 
 #include <QCoreApplication>
 #include <QMetaObject>

@@ -2,7 +2,7 @@
 // The production transport of the programs' links to the unit: a QTcpSocket on the thread that
 // creates this object (the user-interface thread). Received bytes, receive errors and the unit closing the
 // connection reach the link there; calls from other threads are carried over and wait.
-#include "LinkTransport.h"
+#include "unitlink/LinkTransport.h"
 
 #include <memory>
 

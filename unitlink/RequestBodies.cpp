@@ -1,6 +1,6 @@
-#include "RequestBodies.h"
+#include "unitlink/RequestBodies.h"
 
-#include "FrameLayout.h"
+#include "unitlink/FrameLayout.h"
 
 #include "platform/Gbk.h"
 

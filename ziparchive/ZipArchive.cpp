@@ -1,4 +1,4 @@
-#include "ZipArchive.h"
+#include "ziparchive/ZipArchive.h"
 
 #include "platform/Gbk.h"
 #include "platform/Text.h"
@@ -266,7 +266,8 @@ std::string CZipArchive::StoredNameFor(const std::string& path, bool fullPath) c
     return fs::path(path).filename().string();
 }
 
-bool CZipArchive::PrepareAdd(const std::string& path, bool fullPath, std::string& name, struct stat& st) const {
+bool CZipArchive::PrepareAdd(const std::string& path, bool fullPath, std::string& name,
+                             struct stat& st) const {
     name = StoredNameFor(path, fullPath);
     if (name.empty() || !IsSafeEntryName(name))
         return false;
@@ -328,7 +329,8 @@ bool CZipArchive::AddFile(const std::string& pathIn, int level, bool fullPath, Z
 }
 
 bool CZipArchive::AddCompressedFile(const std::string& pathIn, bool fullPath, int level,
-                                    const std::vector<std::uint8_t>& data, std::uint32_t crc, std::uint64_t size) {
+                                    const std::vector<std::uint8_t>& data, std::uint32_t crc,
+                                    std::uint64_t size) {
     const std::string path = TrimTrailingSlashes(pathIn);
     std::string name;
     struct stat st {};
@@ -408,8 +410,8 @@ void CZipArchive::PrepareDeflate(int level) {
     m_deflate.zalloc = &CZipArchive::MyAlloc;
     m_deflate.zfree = &CZipArchive::MyFree;
     m_deflate.opaque = this;
-    CheckForError(deflateInit2_(&m_deflate, level, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY, ZLIB_VERSION,
-                                static_cast<int>(sizeof(z_stream))));
+    CheckForError(deflateInit2_(&m_deflate, level, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY,
+                                ZLIB_VERSION, static_cast<int>(sizeof(z_stream))));
     m_bDeflateReady = true;
     m_iDeflateLevel = level;
 }

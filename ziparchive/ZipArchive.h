@@ -6,10 +6,10 @@
 // Failures come back either as a false result (the archive stays open and usable) or as
 // CZipException / CZipFileException; after an exception the caller closes with
 // Close(true).
-#include "ZipDirectory.h"
-#include "ZipEntryHeader.h"
-#include "ZipException.h"
-#include "ZipVolumeStorage.h"
+#include "ziparchive/ZipDirectory.h"
+#include "ziparchive/ZipEntryHeader.h"
+#include "ziparchive/ZipException.h"
+#include "ziparchive/ZipVolumeStorage.h"
 
 #include <cstdint>
 #include <string>
@@ -57,7 +57,8 @@ public:
     // same archive bytes; with threads > 1 the files are deflated on that many threads while the
     // calling thread writes them in order (not for encrypted or multi-volume archives, which go
     // one by one). False at the first path that cannot be added; the entries before it stay.
-    bool AddFiles(const std::vector<std::string>& paths, int level = -1, bool fullPath = true, int threads = 1);
+    bool AddFiles(const std::vector<std::string>& paths, int level = -1, bool fullPath = true,
+                  int threads = 1);
     // Writes the entry under the folder. Entries named outside the folder (absolute, with a
     // drive, or with a ".." component) are refused with false.
     bool ExtractFile(int index, const std::string& folder, bool fullPath = true,
@@ -135,8 +136,8 @@ private:
     // file or folder that can be added.
     bool PrepareAdd(const std::string& path, bool fullPath, std::string& name, struct stat& st) const;
     // Adds a regular file whose data was compressed elsewhere with the given level.
-    bool AddCompressedFile(const std::string& path, bool fullPath, int level, const std::vector<std::uint8_t>& data,
-                           std::uint32_t crc, std::uint64_t size);
+    bool AddCompressedFile(const std::string& path, bool fullPath, int level,
+                           const std::vector<std::uint8_t>& data, std::uint32_t crc, std::uint64_t size);
     static void* MyAlloc(void* opaque, uInt items, uInt size);
     static void MyFree(void* opaque, void* address);
 

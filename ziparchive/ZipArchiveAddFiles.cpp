@@ -2,7 +2,7 @@
 // writes the finished entries in the order given, so the archive has exactly the bytes that
 // adding them one by one writes (each entry is an independent deflate stream with the same
 // parameters).
-#include "ZipArchive.h"
+#include "ziparchive/ZipArchive.h"
 
 #include <algorithm>
 #include <cerrno>

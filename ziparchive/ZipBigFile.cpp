@@ -1,6 +1,6 @@
-#include "ZipBigFile.h"
+#include "ziparchive/ZipBigFile.h"
 
-#include "ZipException.h"
+#include "ziparchive/ZipException.h"
 
 #include <cerrno>
 #include <fcntl.h>

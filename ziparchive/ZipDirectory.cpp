@@ -1,8 +1,8 @@
-#include "ZipDirectory.h"
+#include "ziparchive/ZipDirectory.h"
 
-#include "ZipBytes.h"
-#include "ZipException.h"
-#include "ZipVolumeStorage.h"
+#include "ziparchive/ZipBytes.h"
+#include "ziparchive/ZipException.h"
+#include "ziparchive/ZipVolumeStorage.h"
 
 #include <algorithm>
 #include <cstring>

@@ -2,8 +2,8 @@
 // The central directory of a zip archive: the headers of all entries in stored order and the
 // end-of-central-directory record, read at Open of an existing archive and written at Close of
 // an archive that was changed.
-#include "ZipByteBuffer.h"
-#include "ZipEntryHeader.h"
+#include "ziparchive/ZipByteBuffer.h"
+#include "ziparchive/ZipEntryHeader.h"
 
 #include <cstdint>
 #include <memory>

@@ -1,9 +1,9 @@
-#include "ZipEntryHeader.h"
+#include "ziparchive/ZipEntryHeader.h"
 
 #include "platform/Gbk.h"
-#include "ZipBytes.h"
-#include "ZipException.h"
-#include "ZipVolumeStorage.h"
+#include "ziparchive/ZipBytes.h"
+#include "ziparchive/ZipException.h"
+#include "ziparchive/ZipVolumeStorage.h"
 
 #include <cstring>
 #include <sys/stat.h>

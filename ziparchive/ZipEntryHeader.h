@@ -3,7 +3,7 @@
 // forms, and its name. In memory the name is UTF-8 with '/' separators; in the archive it is
 // stored as GBK bytes (general-purpose flag bit 11 clear). Names read from archives of other
 // tools are taken as UTF-8 when flag bit 11 or an Info-ZIP Unicode path field says so.
-#include "ZipByteBuffer.h"
+#include "ziparchive/ZipByteBuffer.h"
 
 #include <cstdint>
 #include <ctime>

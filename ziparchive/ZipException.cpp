@@ -1,4 +1,4 @@
-#include "ZipException.h"
+#include "ziparchive/ZipException.h"
 
 #include <cstring>
 

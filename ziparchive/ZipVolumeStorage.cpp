@@ -1,9 +1,9 @@
-#include "ZipVolumeStorage.h"
+#include "ziparchive/ZipVolumeStorage.h"
 
 #include "platform/Text.h"
-#include "ZipBytes.h"
-#include "ZipEntryHeader.h"
-#include "ZipException.h"
+#include "ziparchive/ZipBytes.h"
+#include "ziparchive/ZipEntryHeader.h"
+#include "ziparchive/ZipException.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -7,8 +7,8 @@
 // Removable-disk spanning (one volume per floppy, with disk labels) has no meaning on Linux:
 // every path is treated as lying on a drive that is not removable, so such an archive is refused
 // when created and an existing multi-volume archive is always read as numbered files.
-#include "ZipBigFile.h"
-#include "ZipByteBuffer.h"
+#include "ziparchive/ZipBigFile.h"
+#include "ziparchive/ZipByteBuffer.h"
 
 #include <cstdint>
 #include <memory>

@@ -1,8 +1,8 @@
-#include "DeviceLink.h"
+#include "debugger/core/DeviceLink.h"
 
-#include "AnswerDispatcher.h"
-#include "DeviceRequests.h"
-#include "Iec103Handler.h"
+#include "debugger/core/AnswerDispatcher.h"
+#include "debugger/core/DeviceRequests.h"
+#include "debugger/core/Iec103Handler.h"
 
 #include "platform/Profile.h"
 #include "platform/Prompt.h"

@@ -3,10 +3,10 @@
 // other programs, sending from either thread, the receive ring, connect and disconnect, the
 // heartbeat and supervision timers, the file download and upload, and the debug log. Received
 // messages of the unit go to the answer dispatcher, IEC 103 ASDUs to the IEC 103 handler.
-#include "DeviceMessage.h"
-#include "LogFiles.h"
-#include "QuorvexData.h"
-#include "QuorvexShell.h"
+#include "debugger/core/DeviceMessage.h"
+#include "debugger/core/LogFiles.h"
+#include "debugger/core/QuorvexData.h"
+#include "debugger/core/QuorvexShell.h"
 
 #include "platform/Prompt.h"
 #include "unitlink/FrameCutter.h"

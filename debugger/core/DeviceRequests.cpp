@@ -1,6 +1,6 @@
-#include "DeviceRequests.h"
+#include "debugger/core/DeviceRequests.h"
 
-#include "ValueText.h"
+#include "debugger/core/ValueText.h"
 
 #include "platform/Gbk.h"
 #include "unitlink/RequestBodies.h"

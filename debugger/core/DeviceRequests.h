@@ -1,8 +1,8 @@
 #pragma once
 // The requests the debugging program sends to the unit and, through it, to the devices. Boards,
 // ports and tables are passed as they go on the wire (counted from 0; 255 = the unit itself).
-#include "DbEntry.h"
-#include "DeviceMessage.h"
+#include "debugger/core/DbEntry.h"
+#include "debugger/core/DeviceMessage.h"
 
 #include <cstdint>
 #include <string>

@@ -73,12 +73,16 @@ void CCommandEdit::keyPressEvent(QKeyEvent* e) {
         if (textCursor().positionInBlock() == 0)
             return;
         break;
-    case Qt::Key_Up:
-        ReplaceLastLine(history_.Back(LastLine()));
+    case Qt::Key_Up: {
+        // An empty history empties the line.
+        std::string text;
+        history_.Up(LastLine(), text);
+        ReplaceLastLine(text);
         return;
+    }
     case Qt::Key_Down: {
         std::string text;
-        if (history_.Forward(text))
+        if (history_.Down(text))
             ReplaceLastLine(text);
         return;
     }

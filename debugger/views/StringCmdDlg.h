@@ -1,7 +1,7 @@
 #pragma once
 // "字符串命令": the console whose lines go to the unit's command interpreter and whose answers are
 // printed below them, with a history of the sent commands.
-#include "debugger/model/CommandHistory.h"
+#include "platform/CommandHistory.h"
 
 #include <QDialog>
 #include <QTextEdit>
@@ -19,7 +19,7 @@ public:
     void ShowAnswer(const std::string& text);
     std::string LastLine() const;
     void ReplaceLastLine(const std::string& text);
-    CCommandHistory& History() { return history_; }
+    platform::CCommandHistory& History() { return history_; }
     // The last line as it is sent: at most 255 characters without CR and LF.
     std::function<void(const std::string&)> m_onLine;
 
@@ -30,7 +30,7 @@ protected:
 
 private:
     void SetTypingFormat();
-    CCommandHistory history_;
+    platform::CCommandHistory history_;
 };
 
 class CStringCmdDlg : public QDialog {

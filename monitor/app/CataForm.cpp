@@ -1,18 +1,18 @@
-#include "CataForm.h"
+#include "monitor/app/CataForm.h"
 
-#include "MarindleApp.h"
+#include "monitor/app/CommandIds.h"
+#include "monitor/app/MarindleApp.h"
+#include "monitor/app/TransferProgressDlg.h"
 #include "platform/Paths.h"
 #include "platform/Prompt.h"
 #include "platform/Text.h"
 #include "platform/TextFile.h"
 #include "platform/ui/DialogButtons.h"
-#include "TransferProgressDlg.h"
 
 #include "platform/ui/WidgetPrompt.h"
 #include <QDialogButtonBox>
 
 #include <QComboBox>
-#include <QPointer>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -20,6 +20,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPointer>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTimer>
@@ -189,14 +190,14 @@ std::unique_ptr<QMenu> CCataForm::BuildContextMenu(int row) {
     }
     auto menu = std::make_unique<QMenu>(Qs("目录"));
     QAction* open = menu->addAction(Qs("打开"));
-    open->setData(ID_OPEN);
+    open->setData(kCmdOpenFolder);
     open->setEnabled(row >= 0 && type == 2);
     connect(open, &QAction::triggered, this, [this, row] { OpenFolder(row); });
     QAction* down = menu->addAction(Qs("下装"));
-    down->setData(ID_DOWNLOAD);
+    down->setData(kCmdDownloadFile);
     connect(down, &QAction::triggered, this, [this] { Download(); });
     QAction* up = menu->addAction(Qs("上装"));
-    up->setData(ID_UPLOAD);
+    up->setData(kCmdUploadFile);
     up->setEnabled(row >= 0 && type == 1);
     connect(up, &QAction::triggered, this, [this, row] { Upload(row); });
     return menu;

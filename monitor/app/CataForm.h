@@ -1,9 +1,9 @@
 #pragma once
 // "文件目录": browses the unit's file system folder by folder, uploads one file to this computer
 // and downloads one local file into the current folder of the unit, in chunks of 1024 bytes.
-#include "Catalogue.h"
+#include "monitor/app/MonitorForm.h"
 #include "monitor/core/MonitorWindows.h"
-#include "MonitorForm.h"
+#include "monitor/model/Catalogue.h"
 
 #include <memory>
 #include <QDialog>
@@ -40,7 +40,6 @@ private:
 class CCataForm : public CMonitorForm, public ICatalogueWindow {
     Q_OBJECT
 public:
-    enum Command { ID_OPEN = 32800, ID_DOWNLOAD = 32801, ID_UPLOAD = 32802 };
     static constexpr int kOpenWaitMs = 30000;
     static constexpr int kStepWaitMs = 20000;
 

@@ -1,6 +1,6 @@
-#include "CmdForm.h"
+#include "monitor/app/CmdForm.h"
 
-#include "MarindleApp.h"
+#include "monitor/app/MarindleApp.h"
 #include "platform/ui/WidgetPrompt.h"
 
 #include <QKeyEvent>

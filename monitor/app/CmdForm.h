@@ -1,9 +1,10 @@
 #pragma once
 // "字符串命令": a console that sends each typed line as a string command and inserts the unit's
 // answers at the caret, with a history recalled by the arrow keys.
+#include "monitor/app/MonitorForm.h"
 #include "monitor/core/MonitorWindows.h"
-#include "MonitorForm.h"
-#include "TextMonitor.h"
+#include "monitor/model/TextMonitor.h"
+#include "platform/CommandHistory.h"
 
 #include <functional>
 #include <QTextEdit>
@@ -15,7 +16,7 @@ class CCmdEdit : public QTextEdit {
     Q_OBJECT
 public:
     explicit CCmdEdit(QWidget* parent = nullptr);
-    CCommandHistory& History() { return history_; }
+    platform::CCommandHistory& History() { return history_; }
     // A line was entered (already judged: not empty, not "clear").
     std::function<void(const std::string&)> onCommand;
     std::string CurrentLine() const;
@@ -27,7 +28,7 @@ protected:
 
 private:
     void ReplaceCurrentLine(const std::string& text);
-    CCommandHistory history_;
+    platform::CCommandHistory history_;
 };
 
 class CCmdForm : public CMonitorForm, public ICommandWindow {

@@ -1,8 +1,8 @@
-#include "CommForm.h"
+#include "monitor/app/CommForm.h"
 
-#include "MainFrame.h"
-#include "MarindleApp.h"
-#include "OverallView.h"
+#include "monitor/app/MainFrame.h"
+#include "monitor/app/MarindleApp.h"
+#include "monitor/app/OverallView.h"
 #include "platform/ui/WidgetPrompt.h"
 
 #include <QHeaderView>

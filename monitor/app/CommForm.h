@@ -1,8 +1,8 @@
 #pragma once
 // "装置总表": every port of the unit and its devices with the state of each link.
-#include "CommStates.h"
+#include "monitor/app/MonitorForm.h"
 #include "monitor/core/MonitorWindows.h"
-#include "MonitorForm.h"
+#include "monitor/model/CommStates.h"
 
 #include <vector>
 

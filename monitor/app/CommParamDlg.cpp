@@ -1,4 +1,4 @@
-#include "CommParamDlg.h"
+#include "monitor/app/CommParamDlg.h"
 
 #include "platform/ui/WidgetPrompt.h"
 

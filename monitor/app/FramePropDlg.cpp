@@ -1,4 +1,4 @@
-#include "FramePropDlg.h"
+#include "monitor/app/FramePropDlg.h"
 
 #include "monitor/core/DevTime.h"
 #include "platform/Text.h"
@@ -34,9 +34,9 @@ CFramePropDlg::CFramePropDlg(bool fromTree, bool networkPort, const FrameSetting
     ifDevIp_ = box("远动机IP", "check1059", s.devIpFilter);
     ifDest_ = box("目的IP", "check1060", s.destIpFilter);
     ifAddr_ = box("装置地址", "check1062", s.devAddrFilter);
-    devIp_ = new QLineEdit(Qs(FormatIpAddress(s.deviceIp)), this);
+    devIp_ = new QLineEdit(Qs(platform::DottedIPv4(s.deviceIp)), this);
     devIp_->setObjectName("ip1057");
-    destIp_ = new QLineEdit(Qs(FormatIpAddress(s.destinationIp)), this);
+    destIp_ = new QLineEdit(Qs(platform::DottedIPv4(s.destinationIp)), this);
     destIp_->setObjectName("ip1058");
     addr_ = new QLineEdit(Qs(platform::StrFormat("%u", s.deviceAddress)), this);
     addr_->setObjectName("edit1064");

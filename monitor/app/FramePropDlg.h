@@ -1,6 +1,6 @@
 #pragma once
 // "报文属性": which frames a trace window shows and whether it saves them.
-#include "NetCfg.h"
+#include "monitor/model/NetCfg.h"
 
 #include <QDialog>
 

@@ -1,11 +1,9 @@
-#include "HistoryForms.h"
+#include "monitor/app/HistoryForms.h"
 
-#include "MarindleApp.h"
+#include "monitor/app/MarindleApp.h"
 #include "monitor/core/DevTime.h"
-#include "platform/Gbk.h"
 #include "platform/Prompt.h"
 #include "platform/Text.h"
-#include "platform/TextFile.h"
 #include "platform/ui/WidgetPrompt.h"
 
 #include <QComboBox>
@@ -14,8 +12,8 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
-#include <QPointer>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTableWidget>
@@ -32,17 +30,6 @@ std::time_t Join(const QDateEdit* date, const QTimeEdit* time) {
     const QDate d = date->date();
     const QTime t = time->time();
     return MakeLocalTime(d.year(), d.month(), d.day(), t.hour(), t.minute(), t.second());
-}
-
-// Writes the text as GBK with CR LF line ends, replacing the file; false when it cannot.
-bool WriteExport(const std::filesystem::path& file, const std::string& utf8) {
-    std::string crlf;
-    for (char c : utf8) {
-        if (c == '\n')
-            crlf += '\r';
-        crlf += c;
-    }
-    return platform::WriteFileBytes(file, platform::ToGbk(crlf));
 }
 } // namespace
 

@@ -1,9 +1,9 @@
 #pragma once
 // The history query windows of one device: historical events, remote commands from the master
 // stations and fault waveform records, each queried over a time range and listed.
-#include "HistoryQuery.h"
+#include "monitor/app/MonitorForm.h"
 #include "monitor/core/MonitorWindows.h"
-#include "MonitorForm.h"
+#include "monitor/model/HistoryQuery.h"
 
 #include <ctime>
 #include <vector>

@@ -1,10 +1,11 @@
-#include "MainFrame.h"
+#include "monitor/app/MainFrame.h"
 
-#include "MarindleApp.h"
-#include "OverallView.h"
+#include "monitor/app/CommandIds.h"
+#include "monitor/app/MarindleApp.h"
+#include "monitor/app/OverallView.h"
+#include "monitor/app/WarnView.h"
 #include "platform/Text.h"
 #include "platform/ui/WidgetPrompt.h"
-#include "WarnView.h"
 
 #include <ctime>
 #include <QAction>
@@ -59,30 +60,31 @@ CMainFrame::CMainFrame(CMarindleApp& app) : app_(app) {
         });
 
     QMenu* comm = menuBar()->addMenu(Qs("通讯(&C)"));
-    AddCommand(comm, 32771, "通讯参数(&P)", [this] { app_.OnCommParams(); });
-    AddCommand(comm, 32772, "建立连接(&C)", [this] { app_.OnConnect(); });
-    AddCommand(comm, 32773, "断开连接(&D)", [this] { app_.OnDisconnect(); });
+    AddCommand(comm, kCmdCommParams, "通讯参数(&P)", [this] { app_.OnCommParams(); });
+    AddCommand(comm, kCmdConnect, "建立连接(&C)", [this] { app_.OnConnect(); });
+    AddCommand(comm, kCmdDisconnect, "断开连接(&D)", [this] { app_.OnDisconnect(); });
     comm->addSeparator();
-    AddCommand(comm, 32806, "通讯报文(&M)", [this] { app_.OnMainTrace(); });
+    AddCommand(comm, kCmdMainTrace, "通讯报文(&M)", [this] { app_.OnMainTrace(); });
     comm->addSeparator();
-    AddCommand(comm, 32785, "复位并重新启动通讯装置", [this] { app_.OnRemoteReset(); });
-    AddCommand(comm, 32786, "取消所有置数", [this] { app_.OnCancelAllManual(); });
-    QAction* clock = AddCommand(comm, 32792, "查看或设置装置时钟", nullptr);
-    AddCommand(comm, 32794, "查看时钟", [this] { app_.OnViewClocks(); });
-    AddCommand(comm, 32793, "系统时钟", [this] { app_.OnSystemClock(); });
-    AddCommand(comm, 32795, "自定义时钟", [this] { app_.OnCustomClock(); });
-    AddCommand(comm, 32826, "查看装置版本", [this] { app_.OnVersion(); });
+    AddCommand(comm, kCmdRemoteReset, "复位并重新启动通讯装置", [this] { app_.OnRemoteReset(); });
+    AddCommand(comm, kCmdCancelAllManual, "取消所有置数", [this] { app_.OnCancelAllManual(); });
+    QAction* clock = AddCommand(comm, kCmdDeviceClock, "查看或设置装置时钟", nullptr);
+    AddCommand(comm, kCmdViewClocks, "查看时钟", [this] { app_.OnViewClocks(); });
+    AddCommand(comm, kCmdSystemClock, "系统时钟", [this] { app_.OnSystemClock(); });
+    AddCommand(comm, kCmdCustomClock, "自定义时钟", [this] { app_.OnCustomClock(); });
+    AddCommand(comm, kCmdVersion, "查看装置版本", [this] { app_.OnVersion(); });
     comm->addSeparator();
     QAction* quit = comm->addAction(Qs("退出(&X)"));
     connect(quit, &QAction::triggered, this, &QWidget::close);
 
     QMenu* view = menuBar()->addMenu(Qs("查看(&V)"));
     QMenu* help = menuBar()->addMenu(Qs("帮助(&H)"));
-    AddCommand(help, 57664, "关于组态调试工具(&A)...", [this] { app_.OnAbout(); });
+    AddCommand(help, kCmdAbout, "关于组态调试工具(&A)...", [this] { app_.OnAbout(); });
 
     auto* tools = addToolBar(Qs("工具栏"));
     tools->setObjectName("toolBar128");
-    for (int id : {32771, 32772, 32773, 32806, 32785, 32786})
+    for (int id :
+         {kCmdCommParams, kCmdConnect, kCmdDisconnect, kCmdMainTrace, kCmdRemoteReset, kCmdCancelAllManual})
         tools->addAction(actions_[id]);
     auto* clockButton = new QToolButton(tools);
     clockButton->setObjectName("clockButton");
@@ -90,12 +92,12 @@ CMainFrame::CMainFrame(CMarindleApp& app) : app_(app) {
     clockButton->setToolTip(Qs("查看或设置装置时钟"));
     clockButton->setPopupMode(QToolButton::InstantPopup);
     auto* clockMenu = new QMenu(clockButton);
-    for (int id : {32794, 32793, 32795})
+    for (int id : {kCmdViewClocks, kCmdSystemClock, kCmdCustomClock})
         clockMenu->addAction(actions_[id]);
     clockButton->setMenu(clockMenu);
     tools->addWidget(clockButton);
     connect(clock, &QAction::triggered, clockButton, &QToolButton::showMenu);
-    tools->addAction(actions_[32826]);
+    tools->addAction(actions_[kCmdVersion]);
 
     // The status bar: message, address, link text, local time.
     address_ = new QLabel(Qs("000.000.000.000"), this);
@@ -132,17 +134,17 @@ CMainFrame::CMainFrame(CMarindleApp& app) : app_(app) {
 
     QAction* showWork = workspace_->toggleViewAction();
     showWork->setText(Qs("结构图栏(&W)"));
-    showWork->setData(32776);
-    actions_[32776] = showWork;
+    showWork->setData(kCmdShowWorkspace);
+    actions_[kCmdShowWorkspace] = showWork;
     QAction* showWarn = warnspace_->toggleViewAction();
     showWarn->setText(Qs("事件栏(&E)"));
-    showWarn->setData(32777);
-    actions_[32777] = showWarn;
+    showWarn->setData(kCmdShowWarnspace);
+    actions_[kCmdShowWarnspace] = showWarn;
     view->addAction(showWork);
     view->addAction(showWarn);
     QAction* switchTree = view->addAction(Qs("切换结构图"));
-    switchTree->setData(57610);
-    actions_[57610] = switchTree;
+    switchTree->setData(kCmdSwitchTree);
+    actions_[kCmdSwitchTree] = switchTree;
     connect(switchTree, &QAction::triggered, this, [this] { SwitchTree(); });
     // The unit's system log collects the log entries the unit reports while it is open.
     QAction* log = view->addAction(Qs("系统日志"));
@@ -193,19 +195,13 @@ QAction* CMainFrame::Action(int id) const {
 
 void CMainFrame::UpdateCommands() {
     const bool up = app_.IsConnected();
-    for (int id : {32771, 32772})
+    for (int id : {kCmdCommParams, kCmdConnect})
         actions_[id]->setEnabled(!up);
-    for (int id : {32773, 32785, 32786, 32792, 32794, 32793, 32795, 32826})
+    for (int id : {kCmdDisconnect, kCmdRemoteReset, kCmdCancelAllManual, kCmdDeviceClock, kCmdViewClocks,
+                   kCmdSystemClock, kCmdCustomClock, kCmdVersion})
         actions_[id]->setEnabled(up);
     if (auto* b = findChild<QToolButton*>("clockButton"))
         b->setEnabled(up);
-}
-
-std::unique_ptr<QMenu> CMainFrame::BuildClockMenu() {
-    auto menu = std::make_unique<QMenu>(Qs("时钟"));
-    for (int id : {32794, 32793, 32795})
-        menu->addAction(actions_[id]);
-    return menu;
 }
 
 void CMainFrame::OnLinkTimer() {

@@ -52,8 +52,6 @@ public:
     // connected).
     void UpdateCommands();
     QAction* Action(int id) const;
-    // The clock drop-down ("查看时钟", "系统时钟", "自定义时钟").
-    std::unique_ptr<QMenu> BuildClockMenu();
     // Shows the event bar (a new warning event arrived).
     void ShowWarnspace();
     // The start window shown for two seconds when the program starts.

@@ -1,7 +1,7 @@
-#include "MarindleApp.h"
+#include "monitor/app/MarindleApp.h"
 
-#include "CommParamDlg.h"
-#include "MainFrame.h"
+#include "monitor/app/CommParamDlg.h"
+#include "monitor/app/MainFrame.h"
 #include "monitor/core/ClockCommands.h"
 #include "monitor/coreui/DevClockDlg.h"
 #include "monitor/coreui/UnitTimeDlg.h"

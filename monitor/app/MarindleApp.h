@@ -2,12 +2,12 @@
 // The monitor program's application object: it owns the window manager, the device link, the
 // device model, the dispatcher, the user manager and the settings read at start-up, and it carries
 // the commands of the 通讯 menu and the toolbar.
+#include "monitor/app/WindowManager.h"
 #include "monitor/core/DeviceLink.h"
 #include "monitor/core/DevModel.h"
 #include "monitor/core/MessageDispatcher.h"
-#include "NetCfg.h"
+#include "monitor/model/NetCfg.h"
 #include "users/model/UserPwMgr.h"
-#include "WindowManager.h"
 
 #include <filesystem>
 #include <functional>

@@ -1,7 +1,7 @@
-#include "MonitorForm.h"
+#include "monitor/app/MonitorForm.h"
 
-#include "MarindleApp.h"
-#include "WindowManager.h"
+#include "monitor/app/MarindleApp.h"
+#include "monitor/app/WindowManager.h"
 
 #include <QLabel>
 

@@ -1,7 +1,8 @@
-#include "OverallView.h"
+#include "monitor/app/OverallView.h"
 
-#include "FramePropDlg.h"
-#include "MarindleApp.h"
+#include "monitor/app/CommandIds.h"
+#include "monitor/app/FramePropDlg.h"
+#include "monitor/app/MarindleApp.h"
 #include "platform/Prompt.h"
 #include "platform/Text.h"
 #include "platform/ui/WidgetPrompt.h"
@@ -214,14 +215,14 @@ std::unique_ptr<QMenu> COverallView::BuildContextMenu(QTreeWidgetItem* item) {
     };
     if (kind == kNodeTrace) {
         auto menu = std::make_unique<QMenu>(Qs("属性"));
-        add(*menu, "属性", 32805, &COverallView::OnFrameProperties);
+        add(*menu, "属性", kCmdNodeFrameProperties, &COverallView::OnFrameProperties);
         return menu;
     }
     if (kind == kNodeDevice) {
         auto menu = std::make_unique<QMenu>(Qs("装置"));
-        add(*menu, "刷新", 32814, &COverallView::OnRefreshDevice);
-        add(*menu, "导出", 32815, &COverallView::OnExportDevice);
-        add(*menu, "复归", 32822, &COverallView::OnResetDevice);
+        add(*menu, "刷新", kCmdRefreshDevice, &COverallView::OnRefreshDevice);
+        add(*menu, "导出", kCmdExportDevice, &COverallView::OnExportDevice);
+        add(*menu, "复归", kCmdResetDevice, &COverallView::OnResetDevice);
         return menu;
     }
     return nullptr;

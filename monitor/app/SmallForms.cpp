@@ -1,6 +1,6 @@
-#include "SmallForms.h"
+#include "monitor/app/SmallForms.h"
 
-#include "MarindleApp.h"
+#include "monitor/app/MarindleApp.h"
 #include "monitor/core/DevTime.h"
 #include "platform/Text.h"
 #include "platform/ui/WidgetPrompt.h"

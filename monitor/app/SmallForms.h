@@ -1,8 +1,8 @@
 #pragma once
 // The small monitor windows: the system log (it collects the unit's log entries) and the
 // information list.
+#include "monitor/app/MonitorForm.h"
 #include "monitor/core/MonitorWindows.h"
-#include "MonitorForm.h"
 
 #include <ctime>
 #include <vector>

@@ -1,20 +1,23 @@
-#include "StatForm.h"
+#include "monitor/app/StatForm.h"
 
-#include "MarindleApp.h"
+#include "monitor/app/CommandIds.h"
+#include "monitor/app/MarindleApp.h"
+#include "monitor/app/TransferProgressDlg.h"
 #include "monitor/core/DevTime.h"
 #include "platform/Prompt.h"
 #include "platform/Text.h"
 #include "platform/ui/WidgetPrompt.h"
-#include "TransferProgressDlg.h"
 
 #include <QDateEdit>
 #include <QDateTime>
 #include <QHBoxLayout>
-#include <QPointer>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
+#include <QPointer>
+#include <QProcess>
 #include <QPushButton>
+#include <QStringList>
 #include <QTableWidget>
 #include <QTimeEdit>
 #include <QTimer>
@@ -25,6 +28,14 @@ using platform::Qs;
 using platform::Ss;
 
 namespace marindle {
+
+std::string StartStatViewer(const std::filesystem::path& program, const std::filesystem::path& queryFile) {
+    const QString path = QString::fromStdString(program.string());
+    if (!QProcess::startDetached(path, QStringList{QString::fromStdString(queryFile.string())},
+                                 QString::fromStdString(program.parent_path().string())))
+        return "启动统计数据查看程序失败!\n" + program.string() + " 不存在或不能运行。";
+    return {};
+}
 
 CStatForm::CStatForm(CMarindleApp& app, std::uint16_t deviceKey)
     : CMonitorForm(app, kStatWindow, {0, 1, deviceKey}) {
@@ -125,10 +136,10 @@ void CStatForm::SetRange(std::time_t start, std::time_t end) {
 std::unique_ptr<QMenu> CStatForm::BuildContextMenu() {
     auto menu = std::make_unique<QMenu>(Qs("统计"));
     QAction* q = menu->addAction(Qs("召唤"));
-    q->setData(32816);
+    q->setData(kCmdStatQuery);
     connect(q, &QAction::triggered, this, [this] { Query(); });
     QAction* s = menu->addAction(Qs("显示"));
-    s->setData(32817);
+    s->setData(kCmdStatShow);
     connect(s, &QAction::triggered, this, [this] { ShowViewer(); });
     return menu;
 }

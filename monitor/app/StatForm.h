@@ -1,12 +1,13 @@
 #pragma once
 // "统计数据": fetches the statistics of up to eight entries of a device over at most 90 days, one
 // entry after the other, writes them to a query file and starts the statistics viewer with it.
+#include "monitor/app/MonitorForm.h"
 #include "monitor/core/MonitorWindows.h"
-#include "MonitorForm.h"
-#include "StatQuery.h"
+#include "monitor/model/StatQuery.h"
 
 #include <filesystem>
 #include <memory>
+#include <string>
 #include <vector>
 
 class QDateEdit;
@@ -17,6 +18,10 @@ class QTimeEdit;
 class QTimer;
 
 namespace marindle {
+
+// Starts the statistics viewer with the query file as its one argument; the message when it
+// cannot be started (empty on success).
+std::string StartStatViewer(const std::filesystem::path& program, const std::filesystem::path& queryFile);
 
 class CStatForm : public CMonitorForm, public IStatWindow {
     Q_OBJECT

@@ -1,7 +1,8 @@
-#include "TextMonitorForm.h"
+#include "monitor/app/TextMonitorForm.h"
 
-#include "FramePropDlg.h"
-#include "MarindleApp.h"
+#include "monitor/app/CommandIds.h"
+#include "monitor/app/FramePropDlg.h"
+#include "monitor/app/MarindleApp.h"
 #include "monitor/core/DevTime.h"
 #include "platform/Prompt.h"
 #include "platform/ui/DialogButtons.h"
@@ -202,21 +203,21 @@ std::unique_ptr<QMenu> CTextMonitorForm::BuildContextMenu() {
         connect(a, &QAction::triggered, this, [this, fn] { (this->*fn)(); });
         return a;
     };
-    QAction* cont = add("继续刷新", ID_CONTINUE, &CTextMonitorForm::OnContinue);
+    QAction* cont = add("继续刷新", kCmdContinue, &CTextMonitorForm::OnContinue);
     cont->setCheckable(true);
     cont->setChecked(!paused_);
     cont->setEnabled(paused_ != 0);
-    QAction* pause = add("暂停刷新", ID_PAUSE, &CTextMonitorForm::OnPause);
+    QAction* pause = add("暂停刷新", kCmdPause, &CTextMonitorForm::OnPause);
     pause->setCheckable(true);
     pause->setChecked(paused_ != 0);
     pause->setEnabled(!paused_);
-    add("清除报文", ID_CLEAR, &CTextMonitorForm::OnClear);
-    QAction* save = add(IsSaving() ? "终止保存" : "开始保存", ID_SAVE, &CTextMonitorForm::OnSave);
+    add("清除报文", kCmdClearFrames, &CTextMonitorForm::OnClear);
+    QAction* save = add(IsSaving() ? "终止保存" : "开始保存", kCmdSaveFrames, &CTextMonitorForm::OnSave);
     save->setCheckable(true);
     save->setChecked(IsSaving());
-    add("查找字符", ID_FIND, &CTextMonitorForm::OnFind);
-    add("标记字符", ID_MARK, &CTextMonitorForm::OnMark);
-    QAction* props = add("报文属性", ID_PROPERTIES, &CTextMonitorForm::OnProperties);
+    add("查找字符", kCmdFindText, &CTextMonitorForm::OnFind);
+    add("标记字符", kCmdMarkText, &CTextMonitorForm::OnMark);
+    QAction* props = add("报文属性", kCmdTraceProperties, &CTextMonitorForm::OnProperties);
     props->setEnabled(HasProperties());
     return menu;
 }

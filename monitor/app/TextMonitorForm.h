@@ -2,10 +2,10 @@
 // The running-text monitor windows: debug information, protocol information of a port and the
 // frame trace of the unit, a port or a device. Items are queued and moved to the screen (and to
 // the save file) once a second; pause, clear, save, find and mark work alike in all three.
+#include "monitor/app/MonitorForm.h"
 #include "monitor/core/MonitorWindows.h"
-#include "MonitorForm.h"
-#include "NetCfg.h"
-#include "TextMonitor.h"
+#include "monitor/model/NetCfg.h"
+#include "monitor/model/TextMonitor.h"
 
 #include <filesystem>
 #include <memory>
@@ -37,15 +37,6 @@ public:
 class CTextMonitorForm : public CMonitorForm {
     Q_OBJECT
 public:
-    enum Command {
-        ID_CONTINUE = 32778,
-        ID_PAUSE = 32780,
-        ID_CLEAR = 32781,
-        ID_SAVE = 32782,
-        ID_FIND = 32783,
-        ID_MARK = 32810,
-        ID_PROPERTIES = 32798
-    };
     static constexpr int kMaxLines = 3000;
 
     CTextMonitorForm(CMarindleApp& app, int kind, const WindowKey& key);

@@ -1,4 +1,4 @@
-#include "TransferProgressDlg.h"
+#include "monitor/app/TransferProgressDlg.h"
 
 #include "platform/ui/WidgetPrompt.h"
 

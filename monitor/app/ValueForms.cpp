@@ -1,11 +1,12 @@
-#include "ValueForms.h"
+#include "monitor/app/ValueForms.h"
 
-#include "MarindleApp.h"
+#include "monitor/app/CommandIds.h"
+#include "monitor/app/MarindleApp.h"
+#include "monitor/app/TransferProgressDlg.h"
 #include "monitor/coreui/TelecontrolDlg.h"
 #include "platform/Prompt.h"
 #include "platform/Text.h"
 #include "platform/ui/WidgetPrompt.h"
-#include "TransferProgressDlg.h"
 
 #include <QComboBox>
 #include <QHBoxLayout>
@@ -275,7 +276,7 @@ void CProtForm::Initialise(const std::string& title) {
 std::unique_ptr<QMenu> CProtForm::BuildContextMenu() {
     auto menu = std::make_unique<QMenu>(Qs("定值"));
     QAction* a = menu->addAction(Qs("上装"));
-    a->setData(32803);
+    a->setData(kCmdReadSettings);
     connect(a, &QAction::triggered, this, [this] { ReadGroup(); });
     return menu;
 }
@@ -453,7 +454,7 @@ std::unique_ptr<QMenu> CYaoForm::BuildContextMenu(int row) {
         return nullptr;
     auto menu = std::make_unique<QMenu>(Qs("遥控"));
     QAction* a = menu->addAction(Qs("遥控"));
-    a->setData(32827);
+    a->setData(kCmdTelecontrol);
     connect(a, &QAction::triggered, this, [this] { Telecontrol(); });
     return menu;
 }

@@ -2,9 +2,9 @@
 // The editable value lists of one device or reference table: the settings form (read a group,
 // download edited values in two steps), the indication and telecontrol form (live values, manual
 // setting, telecontrol) and the reference-table form (up to 100 entries from a start index).
+#include "monitor/app/MonitorForm.h"
 #include "monitor/core/MonitorWindows.h"
-#include "MonitorForm.h"
-#include "ValueRows.h"
+#include "monitor/model/ValueRows.h"
 
 #include <memory>
 #include <QStyledItemDelegate>

@@ -1,5 +1,6 @@
-#include "WarnView.h"
+#include "monitor/app/WarnView.h"
 
+#include "monitor/app/CommandIds.h"
 #include "platform/ui/WidgetPrompt.h"
 
 #include <QContextMenuEvent>
@@ -59,7 +60,7 @@ void CWarnView::Clear() {
 std::unique_ptr<QMenu> CWarnView::BuildContextMenu() {
     auto menu = std::make_unique<QMenu>(Qs("清除"));
     QAction* a = menu->addAction(Qs("清除"));
-    a->setData(32813);
+    a->setData(kCmdClearWarnings);
     connect(a, &QAction::triggered, this, [this] { Clear(); });
     return menu;
 }

@@ -2,7 +2,7 @@
 // "告警事件": the live SOE, recording and system events of the unit, sortable by type, time and
 // address, cleared from its menu.
 #include "monitor/core/MonitorWindows.h"
-#include "WarnEvents.h"
+#include "monitor/model/WarnEvents.h"
 
 #include <functional>
 #include <memory>

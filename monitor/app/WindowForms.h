@@ -1,10 +1,10 @@
 #pragma once
 // Every monitor window class, for the window manager that makes and finds them.
-#include "CataForm.h"
-#include "CmdForm.h"
-#include "CommForm.h"
-#include "HistoryForms.h"
-#include "SmallForms.h"
-#include "StatForm.h"
-#include "TextMonitorForm.h"
-#include "ValueForms.h"
+#include "monitor/app/CataForm.h"
+#include "monitor/app/CmdForm.h"
+#include "monitor/app/CommForm.h"
+#include "monitor/app/HistoryForms.h"
+#include "monitor/app/SmallForms.h"
+#include "monitor/app/StatForm.h"
+#include "monitor/app/TextMonitorForm.h"
+#include "monitor/app/ValueForms.h"

@@ -1,17 +1,17 @@
-#include "WindowManager.h"
+#include "monitor/app/WindowManager.h"
 
-#include "CmdForm.h"
-#include "CommForm.h"
-#include "MainFrame.h"
-#include "MarindleApp.h"
+#include "monitor/app/CmdForm.h"
+#include "monitor/app/CommForm.h"
+#include "monitor/app/MainFrame.h"
+#include "monitor/app/MarindleApp.h"
+#include "monitor/app/OverallView.h"
+#include "monitor/app/TextMonitorForm.h"
+#include "monitor/app/WarnView.h"
+#include "monitor/app/WindowForms.h"
 #include "monitor/coreui/DevClockDlg.h"
-#include "OverallView.h"
 #include "platform/Prompt.h"
 #include "platform/Text.h"
 #include "platform/ui/WidgetPrompt.h"
-#include "TextMonitorForm.h"
-#include "WarnView.h"
-#include "WindowForms.h"
 
 #include <algorithm>
 #include <QMdiArea>
@@ -327,7 +327,8 @@ IStructureTree* CWindowManager::Tree(int mode) {
 // The waiting windows of a kind that an answer part was for: those of the devices its records
 // named, or every waiting one when the part held no record.
 template <class T>
-std::vector<T*> CWindowManager::AnsweredWindows(int kind, const std::vector<std::uint16_t>& deviceKeys) const {
+std::vector<T*> CWindowManager::AnsweredWindows(int kind,
+                                                const std::vector<std::uint16_t>& deviceKeys) const {
     std::vector<T*> windows;
     if (deviceKeys.empty()) {
         for (CMonitorForm* f : open_)

@@ -2,9 +2,9 @@
 // The monitor-window manager: finds an open window by kind and key (the dispatcher routes every
 // decoded record this way), opens windows with the common limit of 32, refuses windows of devices
 // that do not communicate or are still being read, and closes the link-bound windows on connect.
+#include "monitor/app/MonitorForm.h"
 #include "monitor/core/MonitorWindows.h"
-#include "MonitorForm.h"
-#include "NetCfg.h"
+#include "monitor/model/NetCfg.h"
 
 #include <functional>
 #include <string>

@@ -1,7 +1,7 @@
 // Marindle: the monitor program that looks into a running communication unit. Its one argument is
 // the device-login key number; its working folder is the root folder's Bin.
-#include "MainFrame.h"
-#include "MarindleApp.h"
+#include "monitor/app/MainFrame.h"
+#include "monitor/app/MarindleApp.h"
 #include "platform/Prompt.h"
 #include "platform/ui/QtTranslations.h"
 #include "platform/ui/WidgetPrompt.h"

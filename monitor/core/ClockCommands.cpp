@@ -1,8 +1,8 @@
-#include "ClockCommands.h"
+#include "monitor/core/ClockCommands.h"
 
-#include "DeviceLink.h"
-#include "DevModel.h"
-#include "DevTime.h"
+#include "monitor/core/DeviceLink.h"
+#include "monitor/core/DevModel.h"
+#include "monitor/core/DevTime.h"
 
 #include "platform/Prompt.h"
 #include "platform/Text.h"

@@ -1,4 +1,4 @@
-#include "DevModel.h"
+#include "monitor/core/DevModel.h"
 
 #include "platform/Paths.h"
 #include "platform/Prompt.h"

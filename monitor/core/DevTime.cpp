@@ -1,4 +1,4 @@
-#include "DevTime.h"
+#include "monitor/core/DevTime.h"
 
 #include "platform/Text.h"
 
@@ -119,10 +119,6 @@ bool ClockStampText(const std::uint8_t* stamp, std::string& text) {
         return false;
     text = FormatLocalTime(t);
     return true;
-}
-
-std::string FormatIpAddress(std::uint32_t a) {
-    return platform::StrFormat("%u.%u.%u.%u", a >> 24, a >> 16 & 0xFF, a >> 8 & 0xFF, a & 0xFF);
 }
 
 std::uint32_t ParseIpAddress(std::string_view text) {

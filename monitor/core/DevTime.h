@@ -53,8 +53,6 @@ std::string FormatLocalTime(std::time_t t);
 // month 1-12 and the mapped year 1970-2037.
 bool ClockStampText(const std::uint8_t* stamp, std::string& text);
 
-// "%u.%u.%u.%u", most significant byte first.
-std::string FormatIpAddress(std::uint32_t address);
 // Four dot-separated decimal numbers from the left into the bytes from most to least significant;
 // 0 when the text has no dot or starts with one.
 std::uint32_t ParseIpAddress(std::string_view text);

@@ -1,8 +1,8 @@
-#include "DeviceLink.h"
+#include "monitor/core/DeviceLink.h"
 
-#include "DevModel.h"
-#include "DevTime.h"
-#include "MessageDispatcher.h"
+#include "monitor/core/DevModel.h"
+#include "monitor/core/DevTime.h"
+#include "monitor/core/MessageDispatcher.h"
 
 #include "platform/Prompt.h"
 #include "platform/Text.h"

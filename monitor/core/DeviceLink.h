@@ -4,9 +4,9 @@
 // sequence counter, the heartbeat and the silence watch that re-establishes a quiet link, the
 // login and port-information time-outs, the frame log, and the answer to the password challenge.
 // Received frames go to the message dispatcher; the socket is behind the transport interface.
-#include "DeviceMessage.h"
-#include "LinkTimers.h"
-#include "MonitorWindows.h"
+#include "monitor/core/DeviceMessage.h"
+#include "monitor/core/LinkTimers.h"
+#include "monitor/core/MonitorWindows.h"
 
 #include "unitlink/FrameCutter.h"
 #include "unitlink/LinkTransport.h"

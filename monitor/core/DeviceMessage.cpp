@@ -1,4 +1,4 @@
-#include "DeviceMessage.h"
+#include "monitor/core/DeviceMessage.h"
 
 #include "unitlink/RequestBodies.h"
 

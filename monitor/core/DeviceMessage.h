@@ -3,8 +3,8 @@
 // message of the unit, 0 an IEC 60870-5-103 ASDU for the device at the header's address), the
 // board, the device address and the caption shown in the frame log; each request kind is a small
 // subclass whose constructor fills them. Texts are given in UTF-8 and sent as GBK.
-#include "DevTime.h"
-#include "GenericValue.h"
+#include "monitor/core/DevTime.h"
+#include "monitor/core/GenericValue.h"
 
 #include <cstdint>
 #include <string>

@@ -1,4 +1,4 @@
-#include "GenericValue.h"
+#include "monitor/core/GenericValue.h"
 
 #include "platform/Gbk.h"
 #include "platform/Text.h"
@@ -102,7 +102,9 @@ std::string FormatGenericValue(std::uint8_t type, std::uint8_t size, std::uint8_
             if (number == 2 && need(2))
                 return platform::StrFormat("%u", U16(v));
             if (number == 4 && need(4))
-                return platform::StrFormat("%u.%u.%u.%u", v[0], v[1], v[2], v[3]);
+                // The bytes are the address as it is written, the most significant first.
+                return platform::DottedIPv4(std::uint32_t{v[0]} << 24 | std::uint32_t{v[1]} << 16 |
+                                            std::uint32_t{v[2]} << 8 | v[3]);
             return {};
         }
         if (size == 2 && need(2))

@@ -1,4 +1,4 @@
-#include "LinkTimers.h"
+#include "monitor/core/LinkTimers.h"
 
 #include <algorithm>
 #include <vector>

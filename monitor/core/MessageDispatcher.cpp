@@ -1,10 +1,10 @@
-#include "MessageDispatcher.h"
+#include "monitor/core/MessageDispatcher.h"
 
-#include "DeviceLink.h"
-#include "DevModel.h"
-#include "DevTime.h"
-#include "GenericValue.h"
-#include "MonitorWindows.h"
+#include "monitor/core/DeviceLink.h"
+#include "monitor/core/DevModel.h"
+#include "monitor/core/DevTime.h"
+#include "monitor/core/GenericValue.h"
+#include "monitor/core/MonitorWindows.h"
 
 #include "platform/Prompt.h"
 #include "platform/Text.h"

@@ -3,7 +3,7 @@
 // them. The window manager implements IMonitorWindows (each Find returns the open window of that
 // kind and key, or null); each monitor window implements its small interface. Texts are UTF-8,
 // times local calendar seconds.
-#include "DeviceMessage.h"
+#include "monitor/core/DeviceMessage.h"
 
 #include <cstdint>
 #include <ctime>

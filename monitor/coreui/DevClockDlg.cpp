@@ -1,4 +1,4 @@
-#include "DevClockDlg.h"
+#include "monitor/coreui/DevClockDlg.h"
 
 #include "monitor/core/ClockCommands.h"
 #include "monitor/core/DevTime.h"

@@ -1,4 +1,4 @@
-#include "TelecontrolDlg.h"
+#include "monitor/coreui/TelecontrolDlg.h"
 
 #include "platform/ui/DialogButtons.h"
 #include "platform/ui/WidgetPrompt.h"

@@ -1,4 +1,4 @@
-#include "UnitTimeDlg.h"
+#include "monitor/coreui/UnitTimeDlg.h"
 
 #include "monitor/core/ClockCommands.h"
 #include "monitor/core/DevTime.h"

@@ -1,4 +1,4 @@
-#include "DialogButtons.h"
+#include "platform/ui/DialogButtons.h"
 
 #include <QDialog>
 #include <QDialogButtonBox>

@@ -1,11 +1,11 @@
-#include "WidgetPrompt.h"
+#include "platform/ui/WidgetPrompt.h"
 
+#include <mutex>
 #include <QApplication>
 #include <QDialog>
 #include <QMessageBox>
 #include <QMetaObject>
 #include <QThread>
-#include <mutex>
 
 namespace platform {
 namespace {
@@ -66,10 +66,12 @@ Answer FromButton(int b) {
 
 } // namespace
 
-Answer CWidgetPrompt::Message(const std::string& text, const std::string& caption, Icon icon, Buttons buttons) {
+Answer CWidgetPrompt::Message(const std::string& text, const std::string& caption, Icon icon,
+                              Buttons buttons) {
     Answer answer = Answer::Cancel;
     RunOnUiThread([&] {
-        QMessageBox box(ToIcon(icon), Qs(caption), Qs(text), ToButtons(buttons), QApplication::activeWindow());
+        QMessageBox box(ToIcon(icon), Qs(caption), Qs(text), ToButtons(buttons),
+                        QApplication::activeWindow());
         answer = FromButton(box.exec());
     });
     return answer;

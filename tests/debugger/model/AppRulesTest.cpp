@@ -1,6 +1,5 @@
 #include "debugger/model/AppRules.h"
 #include "debugger/core/NetCfg.h"
-#include "debugger/model/CommandHistory.h"
 #include "debugger/model/CommStatus.h"
 
 #include "tests/support/TestFiles.h"
@@ -206,25 +205,4 @@ TEST(NetCfg, DefaultsUntilSavedThenTheDottedAddresses) {
     EXPECT_EQ(cfg.UnitIpText(), "10.1.2.3");
     EXPECT_EQ(cfg.DestIpText(), "10.1.2.44"); // each part is cut to a byte
     EXPECT_NE(testsupport::ReadBytes(dir / "NetCfg.ini").find("[TCP Config]"), std::string::npos);
-}
-
-TEST(CommandHistory, UpDownAndRight) {
-    CCommandHistory h;
-    EXPECT_EQ(h.Back("x"), ""); // an empty history empties the line
-    h.Add("one");
-    h.Add("two");
-    h.Add("three");
-    // The newest first; when the line already shows it, the one before.
-    EXPECT_EQ(h.Back(""), "three");
-    h.ResetCursor();
-    EXPECT_EQ(h.Back("three"), "two");
-    EXPECT_EQ(h.Back(""), "one");
-    EXPECT_EQ(h.Back(""), "one");
-    std::string text;
-    EXPECT_TRUE(h.Forward(text));
-    EXPECT_EQ(text, "two");
-    EXPECT_EQ(h.Current(), "two");
-    h.ResetCursor();
-    EXPECT_FALSE(h.Forward(text));
-    EXPECT_EQ(h.Current(), "three");
 }

@@ -225,6 +225,9 @@ TEST(StringConsole, SendsLinesKeepsHistoryAndHandlesWords) {
     CStringCmdDlg* dlg = rig.app->Console();
     ASSERT_NE(dlg, nullptr);
     CCommandEdit* edit = dlg->Edit();
+    QTest::keyClicks(edit, "x");
+    QTest::keyClick(edit, Qt::Key_Up); // an empty history empties the line
+    EXPECT_EQ(edit->LastLine(), "");
     QTest::keyClicks(edit, "ver");
     QTest::keyClick(edit, Qt::Key_Return);
     EXPECT_TRUE(rig.Bodies().empty()); // the link is down

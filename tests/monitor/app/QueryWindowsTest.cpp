@@ -243,3 +243,9 @@ TEST(StatWindowTest, TimeOutStopsTheQuery) {
     EXPECT_EQ(rig.prompts.LastText(), "等待装置应答超时，停止召唤。");
     EXPECT_FALSE(std::filesystem::exists(rig.dir.Path() / "t.dat"));
 }
+
+TEST(StatWindowTest, MissingViewerGivesAMessage) {
+    testsupport::TempDir dir;
+    const std::string message = StartStatViewer(dir.Path() / "Brevane", dir.Path() / "q.dat");
+    EXPECT_NE(message.find("Brevane"), std::string::npos);
+}

@@ -3,6 +3,7 @@
 // properties, the device commands, the warning view and the communication state window.
 #include "AppTestRig.h"
 #include "HeldPrompt.h"
+#include "monitor/app/CommandIds.h"
 #include "tests/support/Found.h"
 
 #include "monitor/app/CommForm.h"
@@ -42,16 +43,16 @@ QStringList Texts(const QTreeWidgetItem* parent) {
 
 TEST(ShellTest, LoginBuildsTreesAndOpensTheDebugWindow) {
     AppRig rig;
-    EXPECT_TRUE(rig.app->Frame()->Action(32771)->isEnabled());
-    EXPECT_TRUE(rig.app->Frame()->Action(32772)->isEnabled());
-    EXPECT_FALSE(rig.app->Frame()->Action(32773)->isEnabled());
-    EXPECT_FALSE(rig.app->Frame()->Action(32826)->isEnabled());
+    EXPECT_TRUE(rig.app->Frame()->Action(kCmdCommParams)->isEnabled());
+    EXPECT_TRUE(rig.app->Frame()->Action(kCmdConnect)->isEnabled());
+    EXPECT_FALSE(rig.app->Frame()->Action(kCmdDisconnect)->isEnabled());
+    EXPECT_FALSE(rig.app->Frame()->Action(kCmdVersion)->isEnabled());
     rig.Login();
     EXPECT_EQ(rig.app->Frame()->LinkText(), "通讯装置网络连接");
     EXPECT_NE(rig.app->windows.FindDebug(), nullptr);
-    EXPECT_FALSE(rig.app->Frame()->Action(32771)->isEnabled());
-    EXPECT_FALSE(rig.app->Frame()->Action(32772)->isEnabled());
-    EXPECT_TRUE(rig.app->Frame()->Action(32773)->isEnabled());
+    EXPECT_FALSE(rig.app->Frame()->Action(kCmdCommParams)->isEnabled());
+    EXPECT_FALSE(rig.app->Frame()->Action(kCmdConnect)->isEnabled());
+    EXPECT_TRUE(rig.app->Frame()->Action(kCmdDisconnect)->isEnabled());
     EXPECT_EQ(rig.app->Frame()->NoticeText(), "");
 
     COverallView* down = rig.app->Frame()->TreeView(1);
@@ -72,7 +73,7 @@ TEST(ShellTest, LoginBuildsTreesAndOpensTheDebugWindow) {
 
     rig.app->OnDisconnect();
     EXPECT_EQ(rig.app->Frame()->LinkText(), "通讯装置通讯中断");
-    EXPECT_TRUE(rig.app->Frame()->Action(32772)->isEnabled());
+    EXPECT_TRUE(rig.app->Frame()->Action(kCmdConnect)->isEnabled());
 }
 
 TEST(ShellTest, TreeStatesTextsAndContextMenus) {
@@ -381,7 +382,7 @@ TEST(ShellTest, EveryMainFrameCommandRunsFromItsAction) {
     // commands are in the list themselves.
     auto triggerAll = [&] {
         for (QAction* a : all)
-            if (a->isEnabled() && a->data().toInt() != 32773 && a->data().toInt() != 32792)
+            if (a->isEnabled() && a->data().toInt() != kCmdDisconnect && a->data().toInt() != kCmdDeviceClock)
                 a->trigger();
         rig.Settle();
     };
@@ -409,8 +410,8 @@ TEST(ShellTest, EveryMainFrameCommandRunsFromItsAction) {
     }
     EXPECT_TRUE(versionAsked);
     EXPECT_TRUE(clocksAsked);
-    ASSERT_TRUE(f->Action(32773)->isEnabled());
-    f->Action(32773)->trigger();
+    ASSERT_TRUE(f->Action(kCmdDisconnect)->isEnabled());
+    f->Action(kCmdDisconnect)->trigger();
     EXPECT_FALSE(rig.app->IsConnected());
     EXPECT_EQ(f->LinkText(), "通讯装置通讯中断");
 }

@@ -1,4 +1,4 @@
-#include "WarnEvents.h"
+#include "monitor/model/WarnEvents.h"
 
 #include "monitor/core/DevTime.h"
 #include "platform/Text.h"

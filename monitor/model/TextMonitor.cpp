@@ -1,11 +1,9 @@
-#include "TextMonitor.h"
+#include "monitor/model/TextMonitor.h"
 
 #include "monitor/core/DevModel.h"
 #include "monitor/core/DevTime.h"
-#include "platform/Gbk.h"
 #include "platform/Text.h"
-
-#include <fstream>
+#include "platform/TextFile.h"
 
 namespace marindle {
 
@@ -64,64 +62,11 @@ std::string TraceSaveName(const CDevModel& model, int mainFlag, int deviceFlag, 
 bool AppendSaveText(const std::filesystem::path& file, const std::string& text) {
     if (file.empty())
         return false;
-    std::string crlf;
-    crlf.reserve(text.size() + 16);
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
-            continue; // the LF that follows writes the pair
-        if (c == '\n')
-            crlf += "\r\n";
-        else
-            crlf += c;
-    }
-    std::ofstream out(file, std::ios::binary | std::ios::app);
-    if (!out)
+    platform::CGbkTextWriter out;
+    if (!out.Open(file, true))
         return false;
-    const std::string gbk = platform::ToGbk(crlf);
-    out.write(gbk.data(), static_cast<std::streamsize>(gbk.size()));
-    return static_cast<bool>(out);
-}
-
-bool CCommandHistory::Up(const std::string& currentLine, std::string& text) {
-    if (lines_.empty())
-        return false;
-    if (cursor_ >= 0) {
-        if (cursor_ > 0)
-            --cursor_;
-    } else {
-        cursor_ = Count() - 1;
-        if (lines_[cursor_] == currentLine && cursor_ > 0)
-            --cursor_;
-    }
-    text = lines_[cursor_];
-    return true;
-}
-
-bool CCommandHistory::Down(std::string& text) {
-    if (lines_.empty() || cursor_ < 0)
-        return false;
-    if (cursor_ < Count() - 1)
-        ++cursor_;
-    text = lines_[cursor_];
-    return true;
-}
-
-namespace {
-// Byte length of the UTF-8 character starting with c.
-std::size_t Utf8Length(unsigned char c) {
-    return c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 1;
-}
-} // namespace
-
-std::string CCommandHistory::Completion(const std::string& currentLine) const {
-    if (lines_.empty())
-        return {};
-    const std::string& entry = cursor_ >= 0 ? lines_[cursor_] : lines_.back();
-    if (entry.size() <= currentLine.size())
-        return {};
-    const std::size_t n = Utf8Length(static_cast<unsigned char>(entry[currentLine.size()]));
-    return entry.substr(currentLine.size(), n);
+    out.Write(text);
+    return out.Close();
 }
 
 std::string ConsoleLine(const std::string& line) {
@@ -129,7 +74,8 @@ std::string ConsoleLine(const std::string& line) {
     std::string out;
     std::size_t chars = 0;
     for (std::size_t i = 0; i < line.size() && chars < 255;) {
-        const std::size_t n = std::min(Utf8Length(static_cast<unsigned char>(line[i])), line.size() - i);
+        const std::size_t n =
+            std::min(platform::Utf8CharLength(static_cast<unsigned char>(line[i])), line.size() - i);
         out.append(line, i, n);
         i += n;
         ++chars;

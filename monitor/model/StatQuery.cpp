@@ -1,12 +1,8 @@
-#include "StatQuery.h"
+#include "monitor/model/StatQuery.h"
 
 #include "platform/Gbk.h"
 #include "platform/Text.h"
 #include "platform/TextFile.h"
-
-#include <QProcess>
-#include <QString>
-#include <QStringList>
 
 namespace marindle {
 
@@ -60,14 +56,6 @@ std::filesystem::path StatViewerPath(const std::filesystem::path& programFolder)
     if (std::filesystem::exists(exe))
         return exe;
     return programFolder / "Brevane";
-}
-
-std::string StartStatViewer(const std::filesystem::path& program, const std::filesystem::path& queryFile) {
-    const QString path = QString::fromStdString(program.string());
-    if (!QProcess::startDetached(path, QStringList{QString::fromStdString(queryFile.string())},
-                                 QString::fromStdString(program.parent_path().string())))
-        return "启动统计数据查看程序失败!\n" + program.string() + " 不存在或不能运行。";
-    return {};
 }
 
 } // namespace marindle

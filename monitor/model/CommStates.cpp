@@ -1,4 +1,4 @@
-#include "CommStates.h"
+#include "monitor/model/CommStates.h"
 
 #include "monitor/core/DevModel.h"
 #include "platform/Text.h"

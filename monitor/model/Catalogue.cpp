@@ -1,4 +1,4 @@
-#include "Catalogue.h"
+#include "monitor/model/Catalogue.h"
 
 #include "monitor/core/DevTime.h"
 #include "platform/Gbk.h"

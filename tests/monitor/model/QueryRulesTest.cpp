@@ -1,9 +1,9 @@
 // The rules of the query and value windows without widgets: history types, ranges and exports,
 // editable value rows and pending lists, statistics checks and the query file.
-#include "monitor/app/HistoryQuery.h"
-#include "monitor/app/StatQuery.h"
-#include "monitor/app/ValueRows.h"
 #include "monitor/core/DevModel.h"
+#include "monitor/model/HistoryQuery.h"
+#include "monitor/model/StatQuery.h"
+#include "monitor/model/ValueRows.h"
 #include "platform/Gbk.h"
 #include "tests/support/TestFiles.h"
 
@@ -40,6 +40,14 @@ TEST(HistoryQueryTest, ExportTexts) {
     EXPECT_EQ(rt.substr(0, rt.find('\n') + 1), "序号,描述,命令类型,命令源,组号,条目号,值,时间,自描述信息\n");
     EXPECT_NE(rt.find("1,开关,遥控执行,板卡1COM1,1,4,合,"), std::string::npos);
     EXPECT_NE(rt.find(",自述\n"), std::string::npos);
+}
+
+TEST(HistoryQueryTest, ExportFileEndsEveryLineWithOneCrLf) {
+    testsupport::TempDir dir;
+    const auto file = dir.Path() / "RMT_保护A.txt";
+    ASSERT_TRUE(WriteExport(file, "序号,描述\n1,第一行\r\n第二行\n"));
+    EXPECT_EQ(testsupport::ReadBytes(file), platform::ToGbk("序号,描述\r\n1,第一行\r\n第二行\r\n"));
+    EXPECT_FALSE(WriteExport(dir.Path() / "no" / "such" / "x.txt", "a\n"));
 }
 
 TEST(ValueRowsTest, EditRulesAndTexts) {
@@ -125,10 +133,4 @@ TEST(StatQueryTest, FileKeepsOrderedSamplesInRange) {
     const auto proposed = ProposedStatFile(dir.Path(), "保护A", 0);
     EXPECT_EQ(proposed.parent_path(), dir.Path() / "Stat");
     EXPECT_EQ(proposed.filename().string().rfind("STAT_保护A_", 0), 0u);
-}
-
-TEST(StatQueryTest, MissingViewerGivesAMessage) {
-    testsupport::TempDir dir;
-    const std::string message = StartStatViewer(dir.Path() / "Brevane", dir.Path() / "q.dat");
-    EXPECT_NE(message.find("Brevane"), std::string::npos);
 }

@@ -1,4 +1,4 @@
-#include "NetCfg.h"
+#include "monitor/model/NetCfg.h"
 
 #include "monitor/core/DevTime.h"
 #include "platform/Profile.h"
@@ -44,8 +44,8 @@ void CNetCfg::SetFrameFilters(const FrameSettings& s) const {
     platform::WritePrivateProfileString(kTcp, "IF_DEV_IP", s.devIpFilter ? "1" : "0", f);
     platform::WritePrivateProfileString(kTcp, "IF_DEST_IP", s.destIpFilter ? "1" : "0", f);
     platform::WritePrivateProfileString(kTcp, "IF_DEV_ADDR", s.devAddrFilter ? "1" : "0", f);
-    platform::WritePrivateProfileString(kTcp, "DEV_IP", FormatIpAddress(s.deviceIp), f);
-    platform::WritePrivateProfileString(kTcp, "DEST_IP", FormatIpAddress(s.destinationIp), f);
+    platform::WritePrivateProfileString(kTcp, "DEV_IP", platform::DottedIPv4(s.deviceIp), f);
+    platform::WritePrivateProfileString(kTcp, "DEST_IP", platform::DottedIPv4(s.destinationIp), f);
     platform::WritePrivateProfileString(kTcp, "DEV_ADDR", platform::StrFormat("%u", s.deviceAddress), f);
 }
 

@@ -1,12 +1,12 @@
 // The monitor program's rules without widgets: settings file, command-line key, text monitor
 // filters and save entries, console history, communication states, warning events, catalogue.
-#include "monitor/app/Catalogue.h"
-#include "monitor/app/CommStates.h"
-#include "monitor/app/NetCfg.h"
-#include "monitor/app/TextMonitor.h"
-#include "monitor/app/WarnEvents.h"
 #include "monitor/core/DevModel.h"
 #include "monitor/core/DevTime.h"
+#include "monitor/model/Catalogue.h"
+#include "monitor/model/CommStates.h"
+#include "monitor/model/NetCfg.h"
+#include "monitor/model/TextMonitor.h"
+#include "monitor/model/WarnEvents.h"
 #include "platform/Gbk.h"
 #include "tests/support/TestFiles.h"
 
@@ -102,36 +102,7 @@ TEST(TextMonitorTest, SaveFileIsAppendedInGbkWithCrLf) {
     EXPECT_FALSE(AppendSaveText(dir.Path() / "no" / "such" / "x.txt", "a"));
 }
 
-TEST(CommandHistoryTest, UpDownAndCompletion) {
-    CCommandHistory h;
-    std::string text;
-    EXPECT_FALSE(h.Up("", text));
-    h.Add("a");
-    h.Add("b");
-    ASSERT_TRUE(h.Up("", text));
-    EXPECT_EQ(text, "b");
-    ASSERT_TRUE(h.Up(text, text));
-    EXPECT_EQ(text, "a");
-    ASSERT_TRUE(h.Up(text, text));
-    EXPECT_EQ(text, "a"); // stays on the oldest
-    ASSERT_TRUE(h.Down(text));
-    EXPECT_EQ(text, "b");
-    h.ResetCursor();
-    EXPECT_FALSE(h.Down(text));
-    // The newest equals the typed line: Up goes one further back.
-    ASSERT_TRUE(h.Up("b", text));
-    EXPECT_EQ(text, "a");
-
-    CCommandHistory c;
-    c.Add("abc");
-    EXPECT_EQ(c.Completion("a"), "b");
-    EXPECT_EQ(c.Completion("ab"), "c");
-    EXPECT_EQ(c.Completion("abc"), "");
-    c.Add("查看状态");
-    EXPECT_EQ(c.Completion("查看"), "状");
-}
-
-TEST(CommandHistoryTest, ConsoleLineIsCutAndCleaned) {
+TEST(TextMonitorTest, ConsoleLineIsCutAndCleaned) {
     EXPECT_EQ(ConsoleLine("ls\r\n"), "ls");
     EXPECT_EQ(ConsoleLine(std::string(300, 'x')).size(), 255u);
     EXPECT_EQ(ConsoleLine(""), "");

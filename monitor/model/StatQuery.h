@@ -1,6 +1,6 @@
 #pragma once
 // The statistics query without widgets: the checks of a query, the samples of each asked entry,
-// the query file handed to the statistics viewer, and the start of the viewer.
+// the query file handed to the statistics viewer, and where the viewer lies.
 #include <cstdint>
 #include <ctime>
 #include <filesystem>
@@ -32,15 +32,13 @@ std::string CheckStatQuery(int selected, std::time_t start, std::time_t end);
 // The query file's text (UTF-8, "\n" line ends).
 std::string StatFileText(const std::string& deviceName, std::uint16_t address, std::time_t start,
                          std::time_t end, const std::vector<StatEntry>& entries);
-// Writes it as GBK, replacing the file; false when it cannot be written.
+// Writes it as GBK, replacing the file; its lines keep their bare LF ends, unlike the texts the
+// monitor saves, as the statistics viewer reads them. False when it cannot be written.
 bool WriteStatFile(const std::filesystem::path& file, const std::string& text);
 // The proposed file: "<sav>/Stat/STAT_<device>_<%Y%m%d-%H%M%S>.dat".
 std::filesystem::path ProposedStatFile(const std::filesystem::path& savFolder, const std::string& deviceName,
                                        std::time_t now);
 
-// Starts the statistics viewer with the query file as its one argument; the message when it
-// cannot be started (empty on success).
-std::string StartStatViewer(const std::filesystem::path& program, const std::filesystem::path& queryFile);
 // The viewer's path beside the program ("Brevane", or "Brevane.exe" where that is what lies there).
 std::filesystem::path StatViewerPath(const std::filesystem::path& programFolder);
 

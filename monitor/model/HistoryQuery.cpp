@@ -1,7 +1,8 @@
-#include "HistoryQuery.h"
+#include "monitor/model/HistoryQuery.h"
 
 #include "monitor/core/DevTime.h"
 #include "platform/Text.h"
+#include "platform/TextFile.h"
 
 namespace marindle {
 
@@ -101,6 +102,10 @@ std::string RemoteCmdExportText(const std::vector<RemoteCmdRecord>& records) {
         text += Join(cells);
     }
     return text;
+}
+
+bool WriteExport(const std::filesystem::path& file, const std::string& utf8) {
+    return platform::WriteFileBytes(file, platform::GbkTextBytes(utf8));
 }
 
 } // namespace marindle

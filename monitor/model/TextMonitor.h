@@ -1,9 +1,9 @@
 #pragma once
 // The rules of the text monitor windows without their widgets: which frames a trace window shows,
 // what its save file is called and what each entry writes there, the queue that the one-second
-// tick moves to the screen, and the console's line history.
+// tick moves to the screen, and the console's line as it is judged.
 #include "monitor/core/MonitorWindows.h"
-#include "NetCfg.h"
+#include "monitor/model/NetCfg.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -32,7 +32,8 @@ std::string TraceSaveName(const CDevModel& model, int mainFlag, int deviceFlag, 
 std::string PortLabel(const CDevModel& model, std::uint16_t portKey);
 
 // Appends the UTF-8 text to the file as GBK with CR LF line ends; the file is created when
-// missing and never truncated. False (silently) when it cannot be opened.
+// missing and never truncated; a CR LF already in the text stays one. False (silently) when it
+// cannot be opened or written, or a character had no GBK form.
 bool AppendSaveText(const std::filesystem::path& file, const std::string& text);
 
 // One queued item of any text window: the colour and the text, or a frame.
@@ -41,27 +42,6 @@ struct MonitorItem {
     std::string text;
     TraceItem frame;
     bool isFrame = false;
-};
-
-// The console's history of sent lines and its cursor.
-class CCommandHistory {
-public:
-    void Add(const std::string& line) { lines_.push_back(line); }
-    void ResetCursor() { cursor_ = -1; }
-    bool Empty() const { return lines_.empty(); }
-    int Count() const { return static_cast<int>(lines_.size()); }
-    int Cursor() const { return cursor_; }
-    // Up: the text the current line takes, or false when the history is empty.
-    bool Up(const std::string& currentLine, std::string& text);
-    // Down: false while the history is empty or the cursor is none.
-    bool Down(std::string& text);
-    // Right at the end of the line: the one character (UTF-8) that completes the line further,
-    // or empty.
-    std::string Completion(const std::string& currentLine) const;
-
-private:
-    std::vector<std::string> lines_;
-    int cursor_ = -1;
 };
 
 // A console line as it is judged: at most 255 characters, CR and LF removed.

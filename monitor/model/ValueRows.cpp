@@ -1,4 +1,4 @@
-#include "ValueRows.h"
+#include "monitor/model/ValueRows.h"
 
 #include "monitor/core/DevModel.h"
 #include "platform/Text.h"

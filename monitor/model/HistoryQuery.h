@@ -3,6 +3,7 @@
 // row cells of events, remote commands and waveform records, and the export files.
 #include <cstdint>
 #include <ctime>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -51,5 +52,8 @@ std::vector<std::string> WaveRowTexts(unsigned number, const WaveRecord& r);
 // The export files' text (UTF-8, "\n" line ends): the header line, then the rows joined by ",".
 std::string EventExportText(const std::vector<std::vector<std::string>>& shownRows);
 std::string RemoteCmdExportText(const std::vector<RemoteCmdRecord>& records);
+// Writes an export text as GBK with CR LF line ends (a CR LF already in it stays one), replacing
+// the file; false when it cannot.
+bool WriteExport(const std::filesystem::path& file, const std::string& utf8);
 
 } // namespace marindle
