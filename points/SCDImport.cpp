@@ -391,6 +391,7 @@ const CSCDImport::Leaves& CSCDImport::TypeLeaves(const std::string& lnType, bool
             continue;
         const std::string name = d.GetAttrValByName("name");
         doc_->m_strSubDoName.clear();
+        budget_.StartObject();
         WalkDO(rdre, name, name, doType, true, 0, it->second);
     }
     return it->second;
@@ -435,9 +436,9 @@ void CSCDImport::WalkDO(bool rdre, const std::string& topDo, const std::string& 
     }
 }
 
-void CSCDImport::WalkDAType(bool rdre, const std::string& topDo, const std::string& doPath, const std::string& fc,
-                            const std::string& cdc, const std::string& attrPath, const CtBase& daType, int depth,
-                            Leaves& out) {
+void CSCDImport::WalkDAType(bool rdre, const std::string& topDo, const std::string& doPath,
+                            const std::string& fc, const std::string& cdc, const std::string& attrPath,
+                            const CtBase& daType, int depth, Leaves& out) {
     if (depth > kMaxTypeDepth)
         return;
     const platform::scl::CTypeWalkBudget::Scope scope(budget_, daType);
@@ -619,8 +620,8 @@ CDeviceTemplate BuildDeviceModel(const CInfoModel& info) {
                 group = newGroup(c.category, type, g, remaining(ref));
             }
             // Characters the entry line cannot carry would make it unreadable and lose the point.
-            const std::string desc = projectmodel::ConfigLineSafeText(ref->m_strDesc,
-                                                                       projectmodel::ConfigTextKind::EntryText);
+            const std::string desc =
+                projectmodel::ConfigLineSafeText(ref->m_strDesc, projectmodel::ConfigTextKind::EntryText);
             line.clear();
             AppendNumber(line, n);
             line += ',';
@@ -629,8 +630,8 @@ CDeviceTemplate BuildDeviceModel(const CInfoModel& info) {
             AppendNumber(line, n);
             line += ',';
             line += desc;
-            for (const std::string* text :
-                 {&ref->m_strText1, &ref->m_strText2, &ref->m_strOnText, &ref->m_strOffText, &ref->m_strRefText}) {
+            for (const std::string* text : {&ref->m_strText1, &ref->m_strText2, &ref->m_strOnText,
+                                            &ref->m_strOffText, &ref->m_strRefText}) {
                 line += ',';
                 line += *text;
             }

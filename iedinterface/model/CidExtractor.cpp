@@ -176,8 +176,10 @@ void CCidExtractor::ProcessNode(const Element& ln, const std::string& ldInst) {
     auto type = lnodeTypes_.find(lnType);
     if (type == lnodeTypes_.end())
         return;
-    for (const auto& object : type->second.GetEleByName("DO"))
+    for (const auto& object : type->second.GetEleByName("DO")) {
+        budget_.StartObject();
         ProcessDataObject(node, object, {});
+    }
 }
 
 void CCidExtractor::ProcessDataObject(Node& node, const Element& object, std::vector<std::string> chain) {

@@ -8,13 +8,13 @@ namespace platform::scl {
 
 void CTypeWalkBudget::StartFile() {
     path_.clear();
-    iedNodes_ = iedPoints_ = fileNodes_ = filePoints_ = 0;
+    objectNodes_ = iedNodes_ = iedPoints_ = fileNodes_ = filePoints_ = 0;
     reason_.clear();
 }
 
 void CTypeWalkBudget::StartIed() {
     path_.clear();
-    iedNodes_ = iedPoints_ = 0;
+    objectNodes_ = iedNodes_ = iedPoints_ = 0;
 }
 
 bool CTypeWalkBudget::Enter(const CtBase& type) {
@@ -36,7 +36,9 @@ void CTypeWalkBudget::Leave() {
 bool CTypeWalkBudget::CountNode() {
     if (Failed())
         return false;
-    if (++iedNodes_ > limits_.nodesPerIed || ++fileNodes_ > limits_.nodesPerFile) {
+    const bool inType = !path_.empty();
+    if ((inType && ++objectNodes_ > limits_.nodesPerObject) || ++iedNodes_ > limits_.nodesPerIed ||
+        ++fileNodes_ > limits_.nodesPerFile) {
         Fail(path_.empty() ? CtBase() : path_.back(), "展开的数据超出上限");
         return false;
     }

@@ -1,8 +1,9 @@
 #pragma once
 // Bounds the walk of an SCL file's data types (DOType, DAType and their SDO, DA and BDA
-// children): a type met again below itself is a loop, and every IED and the whole file have a
-// budget of walked nodes and of points made. A file that breaks either is refused with a reason
-// naming the type; the walkers stop as soon as Failed() is true.
+// children): a type met again below itself is a loop; every data object of a logical-node type
+// has a budget of walked nodes, and every IED and the whole file one of walked nodes and of
+// points made. A file that breaks any is refused with a reason naming the type; the walkers stop
+// as soon as Failed() is true.
 #include "platform/scl/CtBase.h"
 
 #include <cstdint>
@@ -11,11 +12,17 @@
 
 namespace platform::scl {
 
+// The defaults leave real files far inside: a data object expands into tens of attributes and at
+// most a few hundred, an IED has up to some tens of thousands of points, and a station file of
+// 300 MB about 1.3 million points and 1.7 million nodes. A type that fans out (three children
+// of the next type, twelve levels deep) ends at the data object's budget after a few thousand
+// nodes; many such objects end at the IED's, in well under a second and 100 MB.
 struct TypeWalkLimits {
-    std::uint64_t nodesPerIed = 5'000'000;
-    std::uint64_t pointsPerIed = 500'000;
-    std::uint64_t nodesPerFile = 200'000'000;
-    std::uint64_t pointsPerFile = 10'000'000;
+    std::uint64_t nodesPerObject = 10'000;
+    std::uint64_t nodesPerIed = 1'000'000;
+    std::uint64_t pointsPerIed = 100'000;
+    std::uint64_t nodesPerFile = 50'000'000;
+    std::uint64_t pointsPerFile = 5'000'000;
 };
 
 class CTypeWalkBudget {
@@ -27,6 +34,8 @@ public:
     void StartFile();
     // A new IED: the per-IED counts start again.
     void StartIed();
+    // The walk of a new data object of a logical-node type: its node count starts again.
+    void StartObject() { objectNodes_ = 0; }
 
     // Enters a type below the ones entered and not left; false (and the walk fails) when the
     // type is already on that path.
@@ -34,7 +43,8 @@ public:
     void Leave();
 
     // One more child walked, or one more point made, inside the innermost entered type; false
-    // (and the walk fails) once a budget is spent.
+    // (and the walk fails) once a budget is spent. Nodes counted while no type is entered (the
+    // leaves of a walk already made, used again) count for the IED and the file only.
     bool CountNode();
     bool CountPoint();
 
@@ -65,7 +75,7 @@ private:
 
     TypeWalkLimits limits_;
     std::vector<CtBase> path_;
-    std::uint64_t iedNodes_ = 0, iedPoints_ = 0, fileNodes_ = 0, filePoints_ = 0;
+    std::uint64_t objectNodes_ = 0, iedNodes_ = 0, iedPoints_ = 0, fileNodes_ = 0, filePoints_ = 0;
     std::string reason_;
 };
 

@@ -1,6 +1,7 @@
 #include "iedinterface/model/CidExtractor.h"
 #include "iedinterface/model/ImportProgress.h"
 #include "tests/iedinterface/IedTestUtil.h"
+#include "tests/support/PeakMemory.h"
 #include "tests/support/PromptRecorder.h"
 
 #include <chrono>
@@ -280,4 +281,58 @@ TEST_F(Extraction, TypeFanOutStopsAtTheBudget) {
     EXPECT_TRUE(prompts.Texts().empty());
     EXPECT_NE(app.OtherPoints.Find("LD/GGIO1$ST$Ind$stVal$a$v"), nullptr);
     EXPECT_NE(app.OtherPoints.Find("LD/GGIO1$ST$Ind$stVal$b$v"), nullptr);
+}
+
+// The same fan-out at the default budget, as a structure and as sub-data-objects (3^12 leaves):
+// refused within a second or two and without making half a million points first.
+TEST_F(Extraction, TypeFanOutAtTheDefaultBudgetEndsQuickly) {
+    std::string structures, objects;
+    for (int i = 0; i < 12; ++i) {
+        const std::string next = std::to_string(i + 1);
+        structures += "<DAType id=\"T" + std::to_string(i) + "\">";
+        objects += "<DOType id=\"D" + std::to_string(i) + "\" cdc=\"WYE\">";
+        for (const char* n : {"phsA", "phsB", "phsC"}) {
+            structures += std::string("<BDA name=\"") + n + "\" bType=\"Struct\" type=\"T" + next + "\"/>";
+            objects += std::string("<SDO name=\"") + n + "\" type=\"D" + next + "\"/>";
+        }
+        structures += "</DAType>";
+        objects += "</DOType>";
+    }
+    structures += "<DAType id=\"T12\"><BDA name=\"v\" bType=\"BOOLEAN\"/></DAType>";
+    objects += "<DOType id=\"D12\" cdc=\"SPS\"><DA name=\"stVal\" bType=\"BOOLEAN\" fc=\"ST\"/></DOType>";
+    std::string sdoFile = CidWithTypes(objects);
+    const std::string top = "<DO name=\"Ind\" type=\"S\"/>";
+    sdoFile.replace(sdoFile.find(top), top.size(), "<DO name=\"Ind\" type=\"D0\"/>");
+    for (const std::string& text : {CidWithTypes(structures), sdoFile}) {
+        testsupport::WriteBytes(dir / "fan.cid", text);
+        prompts.Clear();
+        CCidExtractor extractor(app);
+        const long before = testsupport::PeakRssMb();
+        const auto start = std::chrono::steady_clock::now();
+        EXPECT_EQ(extractor.ParseCidFile((dir / "fan.cid").string()), 0);
+        const double seconds =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        const long grown = testsupport::PeakRssMb() - before;
+        EXPECT_LT(seconds, 2.0);
+        EXPECT_LT(grown, 200) << "MB";
+        ASSERT_EQ(prompts.Texts().size(), 1u);
+        EXPECT_EQ(prompts.Texts()[0].rfind("导入CID失败：数据类型(", 0), 0u) << prompts.Texts()[0];
+        EXPECT_NE(prompts.Texts()[0].find("展开的数据超出上限"), std::string::npos) << prompts.Texts()[0];
+        EXPECT_EQ(app.DataSetPoints.size() + app.OtherPoints.size(), 0u);
+    }
+
+    // The data objects of one node type have a budget each: a type of many objects whose nodes
+    // add up beyond one object's budget is extracted whole.
+    std::string text = CidWithTypes("<DAType id=\"T0\"><BDA name=\"v\" bType=\"BOOLEAN\"/></DAType>");
+    const std::string one = "<DO name=\"Ind\" type=\"S\"/>";
+    std::string many;
+    for (int i = 0; i < 6000; ++i)
+        many += "<DO name=\"Ind" + std::to_string(i) + "\" type=\"S\"/>";
+    text.replace(text.find(one), one.size(), many);
+    testsupport::WriteBytes(dir / "many.cid", text);
+    prompts.Clear();
+    CCidExtractor extractor(app);
+    EXPECT_EQ(extractor.ParseCidFile((dir / "many.cid").string()), 1);
+    EXPECT_TRUE(prompts.Texts().empty()) << prompts.Texts()[0];
+    EXPECT_EQ(app.OtherPoints.size(), 6000u);
 }

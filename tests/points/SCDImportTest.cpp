@@ -7,6 +7,7 @@
 #include "projectmodel/ConfigDoc.h"
 #include "projectmodel/InfoModel.h"
 #include "projectmodel/ProjectContext.h"
+#include "tests/support/PeakMemory.h"
 #include "tests/support/PromptRecorder.h"
 #include "tests/support/TestFiles.h"
 
@@ -405,6 +406,68 @@ TEST_F(SCDImportTest, TypeFanOutStopsAtTheBudget) {
     ASSERT_EQ(doc.m_infoModels.size(), 1u);
     ASSERT_EQ(doc.m_infoModels[0]->m_allPoints.size(), 2u);
     EXPECT_EQ(doc.m_infoModels[0]->m_allPoints[1]->m_strReference, "LD/RDRE1$ST$Rcd$x$b$v");
+    CProjectContext::Instance().m_bGetGoosePoints = false;
+}
+
+// Fan-out types at the default budget, as a structure and as sub-data-objects, 3^12 leaves each:
+// refused within a second or two and without building half a million points first; the message
+// names the type where the walk ran out.
+TEST_F(SCDImportTest, TypeFanOutAtTheDefaultBudgetEndsQuickly) {
+    CProjectContext::Instance().m_bGetGoosePoints = true;
+    std::string structures, objects;
+    for (int i = 0; i < 12; ++i) {
+        const std::string next = std::to_string(i + 1);
+        structures += "<DAType id=\"F" + std::to_string(i) + "\">";
+        objects += "<DOType id=\"D" + std::to_string(i) + "\" cdc=\"SPS\">";
+        for (const char* n : {"a", "b", "c"}) {
+            structures += std::string("<BDA name=\"") + n + "\" bType=\"Struct\" type=\"F" + next + "\"/>";
+            objects += std::string("<SDO name=\"") + n + "\" type=\"D" + next + "\"/>";
+        }
+        structures += "</DAType>";
+        objects += "</DOType>";
+    }
+    structures += "<DAType id=\"F12\"><BDA name=\"v\" bType=\"BOOLEAN\"/></DAType>";
+    objects += "<DOType id=\"D12\" cdc=\"SPS\"><DA name=\"v\" bType=\"BOOLEAN\" fc=\"ST\"/></DOType>";
+    const std::string files[] = {
+        ScdWithTypes("<DA name=\"x\" bType=\"Struct\" type=\"F0\" fc=\"ST\"/>", structures),
+        ScdWithTypes("<SDO name=\"s\" type=\"D0\"/>", objects),
+    };
+    for (const std::string& text : files) {
+        const fs::path scd = tmp / "fan.scd";
+        testsupport::WriteBytes(scd, text);
+        prompts.Clear();
+        CConfigDoc doc;
+        CSCDImport import;
+        const long before = testsupport::PeakRssMb();
+        const auto start = std::chrono::steady_clock::now();
+        EXPECT_EQ(import.LoadSCDFile(doc, scd.string()), 0);
+        const double seconds =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        const long grown = testsupport::PeakRssMb() - before;
+        EXPECT_LT(seconds, 2.0);
+        EXPECT_LT(grown, 200) << "MB";
+        ASSERT_EQ(prompts.Count(), 1u);
+        EXPECT_EQ(prompts.Texts()[0].rfind("导入SCD失败：数据类型(", 0), 0u) << prompts.Texts()[0];
+        EXPECT_NE(prompts.Texts()[0].find("展开的数据超出上限"), std::string::npos) << prompts.Texts()[0];
+        EXPECT_TRUE(doc.m_infoModels.empty());
+    }
+
+    // The data objects of one node type have a budget each: a type of many objects whose nodes
+    // add up beyond one object's budget is imported whole.
+    std::string text = ScdWithTypes("<DA name=\"y\" bType=\"BOOLEAN\" fc=\"ST\"/>"
+                                    "<DA name=\"z\" bType=\"BOOLEAN\" fc=\"ST\"/>",
+                                    "");
+    const std::string one = "<DO name=\"Rcd\" type=\"D\"/>";
+    std::string many;
+    for (int i = 0; i < 6000; ++i)
+        many += one;
+    text.replace(text.find(one), one.size(), many);
+    testsupport::WriteBytes(tmp / "many.scd", text);
+    prompts.Clear();
+    CConfigDoc doc;
+    CSCDImport import;
+    EXPECT_EQ(import.LoadSCDFile(doc, (tmp / "many.scd").string()), 1);
+    EXPECT_TRUE(prompts.Texts().empty()) << prompts.Texts()[0];
     CProjectContext::Instance().m_bGetGoosePoints = false;
 }
 
