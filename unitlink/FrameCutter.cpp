@@ -8,7 +8,7 @@ namespace unitlink {
 
 CFrameCutter::CFrameCutter(int ringSize, int maxFrame, Start start)
     : ring_(ringSize),
-      maxFrame_(std::clamp(maxFrame, static_cast<int>(linkframe::kHeaderSize), ring_.Capacity())),
+      maxFrame_(std::clamp(maxFrame, static_cast<int>(unitlink::kHeaderSize), ring_.Capacity())),
       start_(start) {}
 
 void CFrameCutter::Clear() {
@@ -53,24 +53,24 @@ bool CFrameCutter::Next(std::vector<std::uint8_t>& frame) {
             if (ring_.Count() < 8)
                 return false;
             ring_.PeekBytes(0, head, 8);
-            if (!linkframe::HasSyncMarks(head)) {
+            if (!unitlink::HasSyncMarks(head)) {
                 ring_.Drop(1);
                 continue;
             }
-            const std::uint32_t l = linkframe::GetU32(head + linkframe::kOffLength);
-            if (l < linkframe::kLengthBias || l > 0x7FFFFFFFu) {
+            const std::uint32_t l = unitlink::GetU32(head + unitlink::kOffLength);
+            if (l < unitlink::kLengthBias || l > 0x7FFFFFFFu) {
                 ring_.Drop(1); // a negative length or one below a bare header marks junk
                 continue;
             }
-        } else if (ring_.Count() < static_cast<int>(linkframe::kHeaderSize)) {
+        } else if (ring_.Count() < static_cast<int>(unitlink::kHeaderSize)) {
             return false;
         } else {
             ring_.PeekBytes(0, head, 8);
         }
         // Counted in 64 bits: a length near 4 GB must not wrap round to a small frame.
-        const std::uint64_t total = std::uint64_t{linkframe::GetU32(head + linkframe::kOffLength)} + 8;
+        const std::uint64_t total = std::uint64_t{unitlink::GetU32(head + unitlink::kOffLength)} + 8;
         if (total > static_cast<std::uint64_t>(maxFrame_)) {
-            const bool isFrame = linkframe::HasSyncMarks(head) && total <= linkframe::kLargestFrame;
+            const bool isFrame = unitlink::HasSyncMarks(head) && total <= unitlink::kLargestFrame;
             if (start_ == Start::SearchSync && !isFrame) {
                 ring_.Drop(1); // a length no frame of the unit has marks junk, not a frame start
                 continue;

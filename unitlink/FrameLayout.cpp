@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-namespace linkframe {
+namespace unitlink {
 
 FrameHeaderFields ConfigToolHeader(std::uint8_t board) {
     FrameHeaderFields f;
@@ -85,4 +85,4 @@ std::uint32_t ComputeChallengeAnswer(const std::uint8_t c[4], std::uint16_t key)
     return answer;
 }
 
-} // namespace linkframe
+} // namespace unitlink

@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <vector>
 
-namespace linkframe {
+namespace unitlink {
 
 constexpr std::size_t kHeaderSize = 28;
 // The length field counts the bytes from the type byte on, plus this bias (frame length - 8).
@@ -102,4 +102,4 @@ int CheckHeader(const std::uint8_t* frame, std::size_t size, CheckPolicy policy)
 // (n = byte sum & 15), each XORed into the answer. The answer is sent little-endian.
 std::uint32_t ComputeChallengeAnswer(const std::uint8_t challenge[4], std::uint16_t key);
 
-} // namespace linkframe
+} // namespace unitlink

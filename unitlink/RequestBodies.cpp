@@ -23,7 +23,7 @@ namespace {
 // The text in GBK, cut at a whole character so that `room` more bytes still fit in a body.
 void PutGbk(Bytes& b, std::string_view utf8, std::size_t room) {
     const std::string gbk =
-        platform::TruncateGbkBytes(platform::ToGbk(utf8), linkframe::kMaxBody - b.size() - room);
+        platform::TruncateGbkBytes(platform::ToGbk(utf8), unitlink::kMaxBody - b.size() - room);
     b.insert(b.end(), gbk.begin(), gbk.end());
 }
 
@@ -63,7 +63,7 @@ Bytes FileData(std::uint32_t fileId, std::uint8_t flag, std::uint16_t packet, co
     b.push_back(flag);
     Put16(b, packet);
     if (data && size)
-        b.insert(b.end(), data, data + std::min(size, linkframe::kMaxBody - b.size()));
+        b.insert(b.end(), data, data + std::min(size, unitlink::kMaxBody - b.size()));
     return b;
 }
 

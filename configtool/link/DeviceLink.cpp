@@ -14,7 +14,7 @@
 
 namespace qxm7740 {
 
-using namespace linkframe;
+using namespace unitlink;
 
 namespace {
 

@@ -14,19 +14,19 @@ int CLinkFrame::Allocate(int n) {
 }
 
 int CLinkFrame::BuildHeader(int n) {
-    if (n < 0 || n > kMaxSize - static_cast<int>(linkframe::kHeaderSize)) {
+    if (n < 0 || n > kMaxSize - static_cast<int>(unitlink::kHeaderSize)) {
         platform::MessageBox("缓冲区越限，创建失败！");
         return 0;
     }
-    if (!Allocate(n + static_cast<int>(linkframe::kHeaderSize)))
+    if (!Allocate(n + static_cast<int>(unitlink::kHeaderSize)))
         return 0;
-    linkframe::WriteHeader(data_.data(), static_cast<std::uint32_t>(n), linkframe::ConfigToolHeader());
+    unitlink::WriteHeader(data_.data(), static_cast<std::uint32_t>(n), unitlink::ConfigToolHeader());
     return 1;
 }
 
 void CLinkFrame::SetBoard(std::uint8_t board) {
-    if (data_.size() >= linkframe::kHeaderSize)
-        data_[linkframe::kOffBoard] = board;
+    if (data_.size() >= unitlink::kHeaderSize)
+        data_[unitlink::kOffBoard] = board;
 }
 
 } // namespace qxm7740

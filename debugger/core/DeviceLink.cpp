@@ -50,7 +50,7 @@ bool WriteWholeFile(const std::string& path, const std::vector<std::uint8_t>& da
 
 std::uint16_t LoginKeyFromCommandLine(const std::string& commandLine) {
     if (commandLine.empty())
-        return linkframe::kDeviceLoginKey;
+        return unitlink::kDeviceLoginKey;
     return static_cast<std::uint16_t>(platform::AtoLL(commandLine) & 0xFFFF);
 }
 
@@ -170,9 +170,9 @@ int CDeviceLink::SendMessage(const CDeviceMessage& message) {
     std::lock_guard lock(mutex_);
     if (!connected_)
         return 0;
-    const auto frame = linkframe::BuildFrame(
+    const auto frame = unitlink::BuildFrame(
         message.GetBody(), message.GetLength(),
-        linkframe::DeviceToolHeader(message.GetKind(), message.GetBoard(), message.GetAddress(), sequence_));
+        unitlink::DeviceToolHeader(message.GetKind(), message.GetBoard(), message.GetAddress(), sequence_));
     if (!transport_->Send(frame.data(), frame.size())) {
         DebugNote("\nD发送数据出错\n");
         return 0;
@@ -186,7 +186,7 @@ void CDeviceLink::SendPoll() {
 }
 
 std::uint32_t CDeviceLink::ComputeAuthAnswer(const std::uint8_t challenge[4]) const {
-    return linkframe::ComputeChallengeAnswer(challenge, data_->m_loginKey);
+    return unitlink::ComputeChallengeAnswer(challenge, data_->m_loginKey);
 }
 
 void CDeviceLink::OnReceiveError() {
@@ -200,7 +200,7 @@ int CDeviceLink::AppendData(const std::uint8_t* data, std::size_t size) {
     // Every whole frame is handled now; a piece that is refused is dropped and the frames behind
     // it still get their turn.
     cutter_.Feed(data, size, [&](const std::uint8_t* frame, std::size_t n) {
-        if (n < linkframe::kHeaderSize)
+        if (n < unitlink::kHeaderSize)
             result = 0;
         else
             HandleFrame(frame, n);
@@ -212,15 +212,15 @@ int CDeviceLink::AppendData(const std::uint8_t* data, std::size_t size) {
 }
 
 void CDeviceLink::HandleFrame(const std::uint8_t* frame, std::size_t size) {
-    const int kind = linkframe::CheckHeader(frame, size, linkframe::CheckPolicy::DeviceTool);
+    const int kind = unitlink::CheckHeader(frame, size, unitlink::CheckPolicy::DeviceTool);
     if (kind < 0) {
         DebugNote("\nD收到无效报文\n");
         return;
     }
-    const std::uint8_t* body = frame + linkframe::kHeaderSize;
-    const std::size_t bodyLength = size - linkframe::kHeaderSize;
-    const std::uint8_t board = frame[linkframe::kOffBoard];
-    if (kind == linkframe::kKindDsdu) {
+    const std::uint8_t* body = frame + unitlink::kHeaderSize;
+    const std::size_t bodyLength = size - unitlink::kHeaderSize;
+    const std::uint8_t board = frame[unitlink::kOffBoard];
+    if (kind == unitlink::kKindDsdu) {
         if (bodyLength == 0)
             return;
         shell_->StopTimer(kTimerSupervision);
@@ -231,7 +231,7 @@ void CDeviceLink::HandleFrame(const std::uint8_t* frame, std::size_t size) {
     shell_->StopTimer(kTimerSupervision);
     shell_->StartTimer(kTimerSupervision, kSupervisionMs);
     if (bodyLength)
-        handler_->Handle(body, bodyLength, board, linkframe::GetU16(frame + linkframe::kOffSource));
+        handler_->Handle(body, bodyLength, board, unitlink::GetU16(frame + unitlink::kOffSource));
 }
 
 void CDeviceLink::EndTransfer(int closeDelayMs) {

@@ -15,7 +15,7 @@ namespace quorvex {
 
 struct CQuorvexData {
     // The number mixed into the answer to the unit's password challenge.
-    std::uint16_t m_loginKey = linkframe::kDeviceLoginKey;
+    std::uint16_t m_loginKey = unitlink::kDeviceLoginKey;
     // The folder of the program; its files lie in its "sav" sub-folder.
     std::filesystem::path m_programFolder;
     // A count of 0 means the port information has not arrived.

@@ -14,7 +14,7 @@ namespace marindle {
 
 CDeviceLink::CDeviceLink(std::unique_ptr<unitlink::ILinkTransport> transport, ILinkHost* host,
                          IMonitorWindows* windows)
-    : transport_(std::move(transport)), host_(host), windows_(windows), loginKey_(linkframe::kDeviceLoginKey),
+    : transport_(std::move(transport)), host_(host), windows_(windows), loginKey_(unitlink::kDeviceLoginKey),
       timers_([this](int id) { OnTimer(id); }) {
     if (transport_)
         transport_->SetEvents(this);
@@ -34,7 +34,7 @@ void CDeviceLink::SetAddress(const std::string& address, int port) {
 }
 
 std::uint32_t CDeviceLink::MakeLoginAnswer(const std::uint8_t challenge[4]) const {
-    return linkframe::ComputeChallengeAnswer(challenge, loginKey_);
+    return unitlink::ComputeChallengeAnswer(challenge, loginKey_);
 }
 
 int CDeviceLink::Connect() {
@@ -92,9 +92,9 @@ int CDeviceLink::SendRequest(const CDeviceMessage& m) {
     if ((m.kind != CDeviceMessage::kAsdu && m.kind != CDeviceMessage::kDsdu) ||
         m.BodyLength() > CDeviceMessage::kMaxBody)
         return 0;
-    const auto fields = linkframe::DeviceToolHeader(static_cast<std::uint8_t>(m.kind), m.board,
-                                                    m.deviceAddress, static_cast<std::uint16_t>(sequence_));
-    const auto frame = linkframe::BuildFrame(m.Body().data(), m.Body().size(), fields);
+    const auto fields = unitlink::DeviceToolHeader(static_cast<std::uint8_t>(m.kind), m.board,
+                                                   m.deviceAddress, static_cast<std::uint16_t>(sequence_));
+    const auto frame = unitlink::BuildFrame(m.Body().data(), m.Body().size(), fields);
     // Logged before it goes, so a frame whose send fails is still in the log.
     LogFrame(frame.data(), frame.size(), 1, m.kind, m.caption);
     if (!transport_->Send(frame.data(), frame.size()))
@@ -164,23 +164,23 @@ int CDeviceLink::OnData(const std::uint8_t* data, std::size_t size) {
 
 bool CDeviceLink::HandlePiece(const std::uint8_t* frame, std::size_t len) {
     // A piece shorter than a header (a length below 20) is no frame and is not shown.
-    if (len < linkframe::kHeaderSize)
+    if (len < unitlink::kHeaderSize)
         return false;
-    const int checked = linkframe::CheckHeader(frame, len, linkframe::CheckPolicy::DeviceTool);
+    const int checked = unitlink::CheckHeader(frame, len, unitlink::CheckPolicy::DeviceTool);
     const int kind = checked < 0 ? 2 : checked;
     std::string caption;
     if (kind == 1) {
         silenceTicks_ = 0;
-        if (len > linkframe::kHeaderSize && dispatcher_)
-            dispatcher_->DispatchFrame(frame + linkframe::kHeaderSize, len - linkframe::kHeaderSize,
-                                       frame[linkframe::kOffBoard], caption);
+        if (len > unitlink::kHeaderSize && dispatcher_)
+            dispatcher_->DispatchFrame(frame + unitlink::kHeaderSize, len - unitlink::kHeaderSize,
+                                       frame[unitlink::kOffBoard], caption);
     } else if (kind == 0) {
         silenceTicks_ = 0;
-        if (len == linkframe::kHeaderSize)
+        if (len == unitlink::kHeaderSize)
             caption = "心跳报文";
         else if (dispatcher_)
-            dispatcher_->OnAsduFrame(frame + linkframe::kHeaderSize, len - linkframe::kHeaderSize,
-                                     linkframe::GetU16(frame + linkframe::kOffSource), caption);
+            dispatcher_->OnAsduFrame(frame + unitlink::kHeaderSize, len - unitlink::kHeaderSize,
+                                     unitlink::GetU16(frame + unitlink::kOffSource), caption);
     }
     LogFrame(frame, len, 0, kind, caption);
     return kind != 2;
@@ -266,7 +266,7 @@ void CDeviceLink::LogFrame(const std::uint8_t* frame, std::size_t length, int di
                        : kind == 1 ? "DSDU"
                                    : "") +
                       "\r\n";
-    item.frameText = HexText(frame, length, kind == 0 || kind == 1 ? linkframe::kHeaderSize : SIZE_MAX);
+    item.frameText = HexText(frame, length, kind == 0 || kind == 1 ? unitlink::kHeaderSize : SIZE_MAX);
     window->AddFrame(item);
 }
 

@@ -17,10 +17,10 @@ namespace {
 // A frame from the unit whose body is n bytes of the given value.
 Bytes Frame(std::size_t bodySize, std::uint8_t fill) {
     const Bytes body(bodySize, fill);
-    linkframe::FrameHeaderFields f;
-    f.direction = linkframe::kUnitDirection;
-    f.kind = linkframe::kFromUnit | linkframe::kKindDsdu;
-    return linkframe::BuildFrame(body.data(), body.size(), f);
+    unitlink::FrameHeaderFields f;
+    f.direction = unitlink::kUnitDirection;
+    f.kind = unitlink::kFromUnit | unitlink::kKindDsdu;
+    return unitlink::BuildFrame(body.data(), body.size(), f);
 }
 
 Bytes Cat(std::initializer_list<Bytes> parts) {

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-using namespace linkframe;
+using namespace unitlink;
 
 namespace {
 

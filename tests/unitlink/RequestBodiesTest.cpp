@@ -29,13 +29,13 @@ TEST(RequestBodies, NoBodyPassesTheLargestBody) {
     for (int i = 0; i < 40000; ++i)
         name += "装";
     const Bytes open = unitlink::body::FileOpen(0, 1, name);
-    EXPECT_LE(open.size(), linkframe::kMaxBody);
+    EXPECT_LE(open.size(), unitlink::kMaxBody);
     EXPECT_EQ(open.back(), 0);
     EXPECT_EQ((open.size() - 7) % 2, 0u);
-    EXPECT_LE(unitlink::body::FileClose(name).size(), linkframe::kMaxBody);
-    EXPECT_LE(unitlink::body::StringCommand(name).size(), linkframe::kMaxBody);
+    EXPECT_LE(unitlink::body::FileClose(name).size(), unitlink::kMaxBody);
+    EXPECT_LE(unitlink::body::StringCommand(name).size(), unitlink::kMaxBody);
     const Bytes big(70000, 1);
-    EXPECT_EQ(unitlink::body::FileData(1, 1, 1, big.data(), big.size()).size(), linkframe::kMaxBody);
+    EXPECT_EQ(unitlink::body::FileData(1, 1, 1, big.data(), big.size()).size(), unitlink::kMaxBody);
 }
 
 TEST(BodyReader, InOrderAndAtOffsetsNeverPastTheEnd) {

@@ -5,7 +5,7 @@
 
 using namespace qxm7740;
 
-using namespace linkframe;
+using namespace unitlink;
 
 TEST(LinkFrame, BuildHeaderOfTypeByteAlone) {
     CLinkFrame f;

@@ -94,7 +94,7 @@ TEST_F(Iec103Test, HeadingsDescriptionsAndTheReadChain) {
     ASSERT_EQ(rig.transport->Sent().size(), 1u);
     EXPECT_EQ(rig.transport->Bodies()[0], (Bytes{21, 0x81, 42, 0, 254, 241, 0, 1, 1, 0, 10}));
     EXPECT_EQ(rig.transport->Sent()[0][26], 1);
-    EXPECT_EQ(linkframe::GetU16(rig.transport->Sent()[0].data() + 14), 9);
+    EXPECT_EQ(unitlink::GetU16(rig.transport->Sent()[0].data() + 14), 9);
     EXPECT_EQ(rig.link->GroupReadState(9), CDeviceLink::kReadDescriptions);
 
     rig.Asdu(Asdu(42, 241, 3,
@@ -182,7 +182,7 @@ TEST_F(Iec103Test, SheetsOfTwoDevicesOpenedTogetherEachReadEveryGroup) {
     rig.Asdu(description(2, "遥信"), 8);
     std::vector<std::string> reads;
     for (const Bytes& f : rig.transport->Sent()) {
-        const unsigned device = linkframe::GetU16(f.data() + 14);
+        const unsigned device = unitlink::GetU16(f.data() + 14);
         const Bytes body(f.begin() + 28, f.end());
         reads.push_back("dev" + std::to_string(device) +
                         (body[5] == 241 ? " g" + std::to_string(body[8]) : std::string(" GI")));

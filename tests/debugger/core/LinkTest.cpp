@@ -128,7 +128,7 @@ TEST(DeviceLinkTest, LoginSequenceEndsWithTheLinkRunning) {
     auto bodies = rig.transport->Bodies();
     ASSERT_EQ(bodies.size(), 1u);
     EXPECT_EQ(bodies[0][0], 14);
-    EXPECT_EQ(U32(bodies[0], 1), linkframe::ComputeChallengeAnswer(challenge, 30517));
+    EXPECT_EQ(U32(bodies[0], 1), unitlink::ComputeChallengeAnswer(challenge, 30517));
     EXPECT_EQ(rig.transport->Sent()[0][26], 255);
     EXPECT_EQ(rig.shell.timers[kTimerLogin], 6000);
 

@@ -294,7 +294,7 @@ public:
         switch (body[0]) {
         case 14: {
             const bool right =
-                linkframe::GetU32(body + 1) == linkframe::ComputeChallengeAnswer(challenge_.data(), key_);
+                unitlink::GetU32(body + 1) == unitlink::ComputeChallengeAnswer(challenge_.data(), key_);
             Queue({15, static_cast<std::uint8_t>(right ? 1 : 0)});
             break;
         }

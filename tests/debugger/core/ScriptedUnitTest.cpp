@@ -63,7 +63,7 @@ TEST(ScriptedUnitTest, LoginRunsTheLinkAndPostedRequestsAreAnswered) {
     const auto sent = rig.unit->Sent();
     ASSERT_EQ(sent.size(), 4u);
     for (std::uint16_t i = 0; i < 4; ++i)
-        EXPECT_EQ(linkframe::GetU16(sent[i].data() + 16), i);
+        EXPECT_EQ(unitlink::GetU16(sent[i].data() + 16), i);
 }
 
 TEST(ScriptedUnitTest, AWrongKeyIsRefused) {

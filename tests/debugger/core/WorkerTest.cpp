@@ -91,7 +91,7 @@ TEST_F(WorkerTest, EveryPostedMessageIsSentInOrder) {
     const auto sent = rig.transport->Sent();
     for (std::uint8_t i = 0; i < 5; ++i) {
         EXPECT_EQ(sent[i][26], i);
-        EXPECT_EQ(linkframe::GetU16(sent[i].data() + 16), i);
+        EXPECT_EQ(unitlink::GetU16(sent[i].data() + 16), i);
     }
 }
 

@@ -3,11 +3,11 @@
 #include "debugger/views/FileDialogs.h"
 #include "debugger/views/QuorvexApp.h"
 
-#include "unitlink/FrameLayout.h"
-#include "unitlink/NetSocket.h"
 #include "tests/debugger/core/QuorvexTestSupport.h"
 #include "tests/support/PromptRecorder.h"
 #include "tests/support/TestFiles.h"
+#include "unitlink/FrameLayout.h"
+#include "unitlink/NetSocket.h"
 
 #include "platform/ui/WidgetPrompt.h"
 
@@ -67,8 +67,8 @@ private:
     void Read() {
         const QByteArray bytes = socket_->readAll();
         buffer_.insert(buffer_.end(), bytes.begin(), bytes.end());
-        while (buffer_.size() >= linkframe::kHeaderSize) {
-            const std::size_t total = linkframe::GetU32(buffer_.data() + 2) + 8;
+        while (buffer_.size() >= unitlink::kHeaderSize) {
+            const std::size_t total = unitlink::GetU32(buffer_.data() + 2) + 8;
             if (buffer_.size() < total)
                 return;
             const Bytes body(buffer_.begin() + 28, buffer_.begin() + static_cast<std::ptrdiff_t>(total));
@@ -83,7 +83,7 @@ private:
         case 14: {
             const std::uint8_t challenge[4] = {1, 2, 3, 4};
             const bool right =
-                linkframe::GetU32(body.data() + 1) == linkframe::ComputeChallengeAnswer(challenge, kKey);
+                unitlink::GetU32(body.data() + 1) == unitlink::ComputeChallengeAnswer(challenge, kKey);
             Send({15, static_cast<std::uint8_t>(right ? 1 : 0)});
             break;
         }

@@ -127,7 +127,7 @@ TEST_F(DeviceLinkTest, LoginSequenceAnswersChallengeThenAsksForPorts) {
     ASSERT_EQ(answer.size(), 5u);
     EXPECT_EQ(answer[0], 14);
     const std::uint8_t challenge[4] = {1, 2, 3, 4};
-    EXPECT_EQ(U32(answer, 1), linkframe::ComputeChallengeAnswer(challenge, 30517));
+    EXPECT_EQ(U32(answer, 1), unitlink::ComputeChallengeAnswer(challenge, 30517));
     // The wait was re-armed: 5 more seconds do not expire it.
     rig.link->AdvanceTime(5000);
     EXPECT_TRUE(rig.link->IsConnected());
@@ -147,7 +147,7 @@ TEST_F(DeviceLinkTest, LoginKeyFromTheCommandLineIsUsed) {
     rig.Connect();
     rig.Feed(Dsdu({14, 0xFF, 0xFF, 0xFF, 0xFF}));
     const std::uint8_t challenge[4] = {0xFF, 0xFF, 0xFF, 0xFF};
-    EXPECT_EQ(U32(rig.SentBodies()[0], 1), linkframe::ComputeChallengeAnswer(challenge, 1234));
+    EXPECT_EQ(U32(rig.SentBodies()[0], 1), unitlink::ComputeChallengeAnswer(challenge, 1234));
 }
 
 TEST_F(DeviceLinkTest, RefusedLoginDisconnects) {

@@ -29,7 +29,7 @@ TEST(LinkEndToEndTest, LoginAndStartUpOverTcp) {
     ASSERT_TRUE(unit.WaitFor([&] { return unit.frames.size() >= 1; }));
     const std::uint8_t challenge[4] = {0xA1, 0xB2, 0xC3, 0xD4};
     EXPECT_EQ(U32(unit.frames[0], 29),
-              linkframe::ComputeChallengeAnswer(challenge, linkframe::kDeviceLoginKey));
+              unitlink::ComputeChallengeAnswer(challenge, unitlink::kDeviceLoginKey));
 
     unit.Send(Dsdu({15, 1}));
     ASSERT_TRUE(unit.WaitFor([&] { return unit.frames.size() >= 2; }));
