@@ -313,18 +313,23 @@ TEST_F(EditorJourney, AProjectBuiltThroughTheViewsReopensAsItWasShown) {
     EXPECT_EQ(text.find("[网络2配置]"), std::string::npos);
 }
 
+// The first device model of the library with a telecontrol group of at least `entries` entries.
+const CDeviceTemplate* TelecontrolModel(const CConfigDoc& doc, int entries, int& ykGroup) {
+    for (const CDeviceTemplate& m : doc.m_deviceModels)
+        for (const CInfoGroup& g : m.m_groups)
+            if (g.m_nType == kInfoTypeYK && g.m_entries.GetSize() >= entries) {
+                ykGroup = g.m_nGroupNo;
+                return &m;
+            }
+    return nullptr;
+}
+
 TEST_F(EditorJourney, DeletedPointsAndDevicesLeaveNoReferenceBehindInTheSavedProject) {
     auto doc = std::make_unique<CConfigDoc>();
     ASSERT_TRUE(doc->OnNewDocument());
     // A device model with a telecontrol group of at least two entries, used by two devices.
-    const CDeviceTemplate* model = nullptr;
     int ykGroup = -1;
-    for (const CDeviceTemplate& m : doc->m_deviceModels)
-        for (const CInfoGroup& g : m.m_groups)
-            if (!model && g.m_nType == kInfoTypeYK && g.m_entries.GetSize() >= 3) {
-                model = &m;
-                ykGroup = g.m_nGroupNo;
-            }
+    const CDeviceTemplate* model = TelecontrolModel(*doc, 3, ykGroup);
     ASSERT_NE(model, nullptr) << "the sample library has a model with telecontrols";
     const auto unplaced = [](CDevice&, const std::vector<CPortChoice>&, int) { return -1; };
     const int a = CDevinfolistModel::AddDevice(*doc, *model, unplaced);
@@ -429,14 +434,8 @@ TEST_F(EditorJourney, DeletedPointsAndDevicesLeaveNoReferenceBehindInTheSavedPro
 TEST_F(EditorJourney, EquipmentRowLinksFollowTheReferencesLeftByEntryAndDeviceDeletion) {
     auto doc = std::make_unique<CConfigDoc>();
     ASSERT_TRUE(doc->OnNewDocument());
-    const CDeviceTemplate* model = nullptr;
     int ykGroup = -1;
-    for (const CDeviceTemplate& m : doc->m_deviceModels)
-        for (const CInfoGroup& g : m.m_groups)
-            if (!model && g.m_nType == kInfoTypeYK && g.m_entries.GetSize() >= 2) {
-                model = &m;
-                ykGroup = g.m_nGroupNo;
-            }
+    const CDeviceTemplate* model = TelecontrolModel(*doc, 2, ykGroup);
     ASSERT_NE(model, nullptr) << "the sample library has a model with telecontrols";
     const auto unplaced = [](CDevice&, const std::vector<CPortChoice>&, int) { return -1; };
     const int a = CDevinfolistModel::AddDevice(*doc, *model, unplaced);
@@ -514,13 +513,7 @@ struct CompositeScene {
 void BuildCompositeScene(CConfigDoc& doc, CompositeScene& scene) {
     int& ykGroup = scene.ykGroup;
     ASSERT_TRUE(doc.OnNewDocument());
-    const CDeviceTemplate* model = nullptr;
-    for (const CDeviceTemplate& m : doc.m_deviceModels)
-        for (const CInfoGroup& g : m.m_groups)
-            if (!model && g.m_nType == kInfoTypeYK && !g.m_entries.IsEmpty()) {
-                model = &m;
-                ykGroup = g.m_nGroupNo;
-            }
+    const CDeviceTemplate* model = TelecontrolModel(doc, 1, ykGroup);
     ASSERT_NE(model, nullptr) << "the sample library has a model with telecontrols";
     const auto unplaced = [](CDevice&, const std::vector<CPortChoice>&, int) { return -1; };
     const int a = scene.a = CDevinfolistModel::AddDevice(doc, *model, unplaced);
