@@ -437,6 +437,25 @@ TEST_F(WorkerThreadTest, ABrokenLinkEndsTheDownloadWithItsFailure) {
     EXPECT_EQ(host->waitDialog.load(), 0);
 }
 
+// A unit that never answers the close of a file: the worker's wait ends after the link's step wait
+// with the failure, the job ends without the success box and the worker takes the next job.
+TEST_F(WorkerThreadTest, AStepTheUnitNeverAnswersEndsTheDownload) {
+    FakeUnit unit(store, {"no-close-reply"});
+    projectmodel::CConfigDoc doc;
+    doc.MakeCurrent();
+    ASSERT_TRUE(doc.OpenProject(mainFile));
+    Make(unit, &doc);
+    link->SetStepWait(std::chrono::milliseconds(1000));
+    QElapsedTimer t;
+    t.start();
+    EXPECT_EQ(RunEvent(INetWorker::kDownloadConfig), 0);
+    EXPECT_LT(t.elapsed(), 20000);
+    EXPECT_TRUE(host->HasLine("下装配置文件失败！"));
+    for (const auto& m : prompt.Messages())
+        EXPECT_NE(m.text, kSuccess);
+    EXPECT_EQ(host->waitDialog.load(), 0);
+}
+
 TEST_F(WorkerThreadTest, ManyFilesNeverWrapTheProgress) {
     for (int i = 0; i < 40; ++i)
         testsupport::WriteBytes(version / platform::StrFormat("ccu_附加%02d.cfg", i),
