@@ -5,6 +5,7 @@
 #include "platform/Prompt.h"
 #include "platform/scl/SCLService.h"
 #include "platform/Text.h"
+#include "platform/TextFile.h"
 #include "projectmodel/ConfigDoc.h"
 #include "projectmodel/InfoModel.h"
 #include "projectmodel/NameTables.h"
@@ -22,6 +23,7 @@ using platform::scl::CtEleList;
 using platform::scl::EleID;
 using projectmodel::CConfigDoc;
 using projectmodel::CDeviceTemplate;
+using projectmodel::CInfoEntry;
 using projectmodel::CInfoGroup;
 using projectmodel::CInfoModel;
 using projectmodel::CProjectContext;
@@ -619,26 +621,34 @@ CDeviceTemplate BuildDeviceModel(const CInfoModel& info) {
                 group = newGroup(c.category, type, g, remaining(ref));
             }
             // Characters the entry line cannot carry would make it unreadable and lose the point.
-            const std::string desc = projectmodel::ConfigLineSafeText(ref->m_strDesc,
-                                                                       projectmodel::ConfigTextKind::EntryText);
-            line.clear();
-            AppendNumber(line, n);
-            line += ',';
-            AppendNumber(line, g);
-            line += ',';
-            AppendNumber(line, n);
-            line += ',';
-            line += desc;
-            for (const std::string* text :
-                 {&ref->m_strText1, &ref->m_strText2, &ref->m_strOnText, &ref->m_strOffText, &ref->m_strRefText}) {
+            const std::string desc =
+                projectmodel::ConfigLineSafeText(ref->m_strDesc, projectmodel::ConfigTextKind::EntryText);
+            // Most points' texts are plain: the entry is filled without writing and parsing its line.
+            const std::string_view texts[] = {desc, ref->m_strText1, ref->m_strText2, ref->m_strOnText,
+                                              ref->m_strOffText};
+            if (CInfoEntry entry;
+                ref->m_strTapDir.empty() && entry.AssignPlain(n, g, n, texts, ref->m_strRefText)) {
+                tpl.m_groups[group].AddEntry(std::move(entry));
+            } else {
+                line.clear();
+                AppendNumber(line, n);
                 line += ',';
-                line += *text;
+                AppendNumber(line, g);
+                line += ',';
+                AppendNumber(line, n);
+                line += ',';
+                line += desc;
+                for (const std::string* text : {&ref->m_strText1, &ref->m_strText2, &ref->m_strOnText,
+                                                &ref->m_strOffText, &ref->m_strRefText}) {
+                    line += ',';
+                    line += *text;
+                }
+                if (!ref->m_strTapDir.empty()) {
+                    line += ";TapChgDir=";
+                    line += ref->m_strTapDir;
+                }
+                tpl.m_groups[group].AddEntryFromText(line);
             }
-            if (!ref->m_strTapDir.empty()) {
-                line += ";TapChgDir=";
-                line += ref->m_strTapDir;
-            }
-            tpl.m_groups[group].AddEntryFromText(line);
             ++n;
         }
         ++g;
@@ -750,6 +760,15 @@ void SerializeSCDIED(platform::CArchive& ar, CDeviceTemplate& model) {
 
 int CSCDImport::BuildIEDListFromSCD(CConfigDoc& doc) {
     const fs::path file = CacheFilePath();
+    // The cache is written to a temporary file while the models are filed, a piece at a time: a
+    // big file's cache is never held whole. It replaces the old one only once complete on disk.
+    std::error_code ec;
+    fs::create_directories(file.parent_path(), ec);
+    fs::path temp = file;
+    temp += ".tmp";
+    platform::CFileWriter out;
+    out.Open(temp);
+    constexpr std::size_t kPiece = 1 << 20;
     platform::CArchive ar;
     ar.WriteU8(0);
     progress_->Show("正在更新装置列表，请稍候……");
@@ -768,17 +787,17 @@ int CSCDImport::BuildIEDListFromSCD(CConfigDoc& doc) {
         // its name, description and type.
         info.Clear();
         SerializeSCDIED(ar, tpl);
+        if (ar.Bytes().size() >= kPiece) {
+            out.Write(ar.Bytes());
+            ar.DiscardBytes();
+        }
         MergeImportedModel(doc, std::move(tpl), info.m_strDesc, index);
         SetProgressPos(position_ + step);
     }
     std::vector<CDeviceTemplate>().swap(built_);
 
-    // The new cache replaces the old one only once it is complete on disk.
-    std::error_code ec;
-    fs::create_directories(file.parent_path(), ec);
-    fs::path temp = file;
-    temp += ".tmp";
-    bool saved = ar.SaveToFile(temp);
+    out.Write(ar.Bytes());
+    bool saved = out.Close();
     if (saved) {
         fs::rename(temp, file, ec);
         saved = !ec;
