@@ -95,16 +95,31 @@ struct CSCDImport::LnContext {
     bool rdre = false;
     bool doisRead = false;
     std::unordered_map<std::string, CtBase> dois; // lower-cased name -> first DOI
+    CtEleList doiList;
+    std::string key;
+
+    // Starts on the next logical node of the IED; the texts and the DOI index keep their room.
+    void Start(const CtBase& element, const std::string& device) {
+        ln = element;
+        ldInst = device;
+        rdre = false;
+        doisRead = false;
+        dois.clear();
+    }
 
     CtBase Doi(std::string_view name) {
         if (!doisRead) {
             doisRead = true;
-            CtEleList list;
-            ln.FindEleListByID(EleID::DOI, list, false);
-            for (const CtBase& d : list)
+            doiList.clear();
+            ln.FindEleListByID(EleID::DOI, doiList, false);
+            for (const CtBase& d : doiList)
                 dois.emplace(Lower(d.GetAttrValByName("name")), d);
         }
-        auto it = dois.find(Lower(name));
+        key.assign(name);
+        for (char& ch : key)
+            if (ch >= 'A' && ch <= 'Z')
+                ch = static_cast<char>(ch - 'A' + 'a');
+        auto it = dois.find(key);
         return it == dois.end() ? CtBase() : it->second;
     }
 };
@@ -310,6 +325,7 @@ void CSCDImport::ReadIED(CConfigDoc& doc, const CtBase& ied) {
     doc.m_infoModels.push_back(std::move(model));
 
     const bool goose = CProjectContext::Instance().m_bGetGoosePoints;
+    LnContext ln; // for every logical node of the IED in turn
     CtEleList aps;
     ied.FindEleListByID(EleID::AccessPoint, aps, false);
     for (const CtBase& ap : aps) {
@@ -325,9 +341,7 @@ void CSCDImport::ReadIED(CConfigDoc& doc, const CtBase& ied) {
                 lns.push_back(ln0);
             ld.FindEleListByID(EleID::LN, lns, false);
             for (const CtBase& e : lns) {
-                LnContext ln;
-                ln.ln = e;
-                ln.ldInst = ldInst;
+                ln.Start(e, ldInst);
                 ReadLN(ln);
             }
         }
@@ -344,8 +358,8 @@ void CSCDImport::ReadLN(LnContext& ln) {
     ln.lnClass = std::move(a[1]);
     ln.prefix = std::move(a[2]);
     ln.inst = std::move(a[3]);
-    ln.name = ln.prefix + ln.lnClass + ln.inst;
-    ln.reference = ln.ldInst + "/" + ln.name + "$";
+    ln.name.assign(ln.prefix).append(ln.lnClass).append(ln.inst);
+    ln.reference.assign(ln.ldInst).append("/").append(ln.name).append("$");
     if (platform::EqualsNoCase(ln.lnClass, "RDRE")) {
         ln.rdre = true;
         model_->m_bRecorder = 1;

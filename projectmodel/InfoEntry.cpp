@@ -204,10 +204,30 @@ int CInfoEntry::AssignPlain(int seq, int group, int entry, const std::string_vie
                             std::string_view options) {
     // Without these characters the line is cut at exactly its eight commas and the options at
     // each ';', and every part is read trimmed: what is assigned here.
+    auto holdsAny = [](std::string_view text, bool separators) {
+        for (const char ch : text) {
+            switch (ch) {
+            case ';':
+            case '=':
+                if (separators)
+                    return true;
+                break;
+            case ',':
+            case '(':
+            case ')':
+            case '\'':
+            case '"':
+                return true;
+            default:
+                break;
+            }
+        }
+        return false;
+    };
     for (const std::string_view text : texts)
-        if (text.find_first_of(",;=()'\"") != std::string_view::npos)
+        if (holdsAny(text, true))
             return 0;
-    if (options.find_first_of(",()'\"") != std::string_view::npos)
+    if (holdsAny(options, false))
         return 0;
     m_strExtra.clear();
     for (std::size_t from = 0;;) {

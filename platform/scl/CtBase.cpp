@@ -123,7 +123,9 @@ void CtBase::GetAttrVals(const std::string_view* names, std::string* values, std
     for (pugi::xml_attribute a = pugi::xml_node(node_).first_attribute(); a; a = a.next_attribute()) {
         const std::string_view name(a.name());
         for (std::size_t i = 0; i < count && i < 64; ++i) {
-            if ((found >> i & 1) == 0 && names[i] == name) {
+            // The first byte is compared before the rest: most names differ there.
+            if ((found >> i & 1) == 0 && names[i].size() == name.size() &&
+                (name.empty() || names[i][0] == name[0]) && names[i] == name) {
                 found |= std::uint64_t(1) << i;
                 values[i] = Text(doc_, a.value());
             }
