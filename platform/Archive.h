@@ -67,6 +67,11 @@ public:
     std::size_t Remaining() const { return bytes_.size() - pos_; }
     bool AtEnd() const { return pos_ >= bytes_.size(); }
 
+    // Storing: forgets the bytes stored so far (the caller has written Bytes() out), keeping the
+    // buffer's room, for an archive written to a file piece by piece. The classes already tagged
+    // keep their indices.
+    void DiscardBytes() { bytes_.clear(); }
+
     bool SaveToFile(const std::filesystem::path& path) const;
     // A loading archive over a file's bytes; false when the file cannot be read.
     static bool LoadFromFile(const std::filesystem::path& path, CArchive& ar);

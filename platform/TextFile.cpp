@@ -76,6 +76,34 @@ bool WriteFileBytes(const std::filesystem::path& path, std::string_view bytes) {
     return ok;
 }
 
+CFileWriter::~CFileWriter() {
+    if (file_)
+        std::fclose(file_);
+}
+
+bool CFileWriter::Open(const std::filesystem::path& path) {
+    if (file_)
+        std::fclose(file_);
+    path_ = path;
+    file_ = std::fopen(path.c_str(), "wb");
+    ok_ = file_ != nullptr;
+    return ok_;
+}
+
+void CFileWriter::Write(std::string_view bytes) {
+    if (ok_ && !bytes.empty())
+        ok_ = PutBytes(file_, path_, bytes);
+}
+
+bool CFileWriter::Close() {
+    if (!file_)
+        return false;
+    const bool ok = FlushAndClose(file_) && ok_;
+    file_ = nullptr;
+    ok_ = false;
+    return ok;
+}
+
 bool ReplaceFileBytes(const std::filesystem::path& path, std::string_view bytes) {
     std::filesystem::path temp = path;
     temp += ".tmp";

@@ -29,6 +29,28 @@ bool ReplaceFileBytes(const std::filesystem::path& path, std::string_view bytes)
 // Copies a file's bytes to target (replacing it); false when anything failed.
 bool CopyFileBytes(const std::filesystem::path& source, const std::filesystem::path& target);
 
+// A file written piece by piece, as WriteFileBytes writes it whole (the fault seam included): for
+// bytes too many to be collected in memory first.
+class CFileWriter {
+public:
+    CFileWriter() = default;
+    ~CFileWriter();
+    CFileWriter(const CFileWriter&) = delete;
+    CFileWriter& operator=(const CFileWriter&) = delete;
+
+    // Creates or empties the file; false when it cannot be opened.
+    bool Open(const std::filesystem::path& path);
+    // Appends bytes; once a write failed the writer stays failed and writes nothing more.
+    void Write(std::string_view bytes);
+    // Flushes the file to the disk and closes it; false when it was not open or anything failed.
+    bool Close();
+
+private:
+    std::FILE* file_ = nullptr;
+    std::filesystem::path path_;
+    bool ok_ = false;
+};
+
 class CGbkLineReader {
 public:
     CGbkLineReader() = default;

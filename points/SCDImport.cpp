@@ -5,6 +5,7 @@
 #include "platform/Prompt.h"
 #include "platform/scl/SCLService.h"
 #include "platform/Text.h"
+#include "platform/TextFile.h"
 #include "projectmodel/ConfigDoc.h"
 #include "projectmodel/InfoModel.h"
 #include "projectmodel/NameTables.h"
@@ -22,6 +23,7 @@ using platform::scl::CtEleList;
 using platform::scl::EleID;
 using projectmodel::CConfigDoc;
 using projectmodel::CDeviceTemplate;
+using projectmodel::CInfoEntry;
 using projectmodel::CInfoGroup;
 using projectmodel::CInfoModel;
 using projectmodel::CProjectContext;
@@ -93,16 +95,31 @@ struct CSCDImport::LnContext {
     bool rdre = false;
     bool doisRead = false;
     std::unordered_map<std::string, CtBase> dois; // lower-cased name -> first DOI
+    CtEleList doiList;
+    std::string key;
+
+    // Starts on the next logical node of the IED; the texts and the DOI index keep their room.
+    void Start(const CtBase& element, const std::string& device) {
+        ln = element;
+        ldInst = device;
+        rdre = false;
+        doisRead = false;
+        dois.clear();
+    }
 
     CtBase Doi(std::string_view name) {
         if (!doisRead) {
             doisRead = true;
-            CtEleList list;
-            ln.FindEleListByID(EleID::DOI, list, false);
-            for (const CtBase& d : list)
+            doiList.clear();
+            ln.FindEleListByID(EleID::DOI, doiList, false);
+            for (const CtBase& d : doiList)
                 dois.emplace(Lower(d.GetAttrValByName("name")), d);
         }
-        auto it = dois.find(Lower(name));
+        key.assign(name);
+        for (char& ch : key)
+            if (ch >= 'A' && ch <= 'Z')
+                ch = static_cast<char>(ch - 'A' + 'a');
+        auto it = dois.find(key);
         return it == dois.end() ? CtBase() : it->second;
     }
 };
@@ -308,6 +325,7 @@ void CSCDImport::ReadIED(CConfigDoc& doc, const CtBase& ied) {
     doc.m_infoModels.push_back(std::move(model));
 
     const bool goose = CProjectContext::Instance().m_bGetGoosePoints;
+    LnContext ln; // for every logical node of the IED in turn
     CtEleList aps;
     ied.FindEleListByID(EleID::AccessPoint, aps, false);
     for (const CtBase& ap : aps) {
@@ -323,9 +341,7 @@ void CSCDImport::ReadIED(CConfigDoc& doc, const CtBase& ied) {
                 lns.push_back(ln0);
             ld.FindEleListByID(EleID::LN, lns, false);
             for (const CtBase& e : lns) {
-                LnContext ln;
-                ln.ln = e;
-                ln.ldInst = ldInst;
+                ln.Start(e, ldInst);
                 ReadLN(ln);
             }
         }
@@ -342,8 +358,8 @@ void CSCDImport::ReadLN(LnContext& ln) {
     ln.lnClass = std::move(a[1]);
     ln.prefix = std::move(a[2]);
     ln.inst = std::move(a[3]);
-    ln.name = ln.prefix + ln.lnClass + ln.inst;
-    ln.reference = ln.ldInst + "/" + ln.name + "$";
+    ln.name.assign(ln.prefix).append(ln.lnClass).append(ln.inst);
+    ln.reference.assign(ln.ldInst).append("/").append(ln.name).append("$");
     if (platform::EqualsNoCase(ln.lnClass, "RDRE")) {
         ln.rdre = true;
         model_->m_bRecorder = 1;
@@ -622,24 +638,32 @@ CDeviceTemplate BuildDeviceModel(const CInfoModel& info) {
             // Characters the entry line cannot carry would make it unreadable and lose the point.
             const std::string desc =
                 projectmodel::ConfigLineSafeText(ref->m_strDesc, projectmodel::ConfigTextKind::EntryText);
-            line.clear();
-            AppendNumber(line, n);
-            line += ',';
-            AppendNumber(line, g);
-            line += ',';
-            AppendNumber(line, n);
-            line += ',';
-            line += desc;
-            for (const std::string* text : {&ref->m_strText1, &ref->m_strText2, &ref->m_strOnText,
-                                            &ref->m_strOffText, &ref->m_strRefText}) {
+            // Most points' texts are plain: the entry is filled without writing and parsing its line.
+            const std::string_view texts[] = {desc, ref->m_strText1, ref->m_strText2, ref->m_strOnText,
+                                              ref->m_strOffText};
+            if (CInfoEntry entry;
+                ref->m_strTapDir.empty() && entry.AssignPlain(n, g, n, texts, ref->m_strRefText)) {
+                tpl.m_groups[group].AddEntry(std::move(entry));
+            } else {
+                line.clear();
+                AppendNumber(line, n);
                 line += ',';
-                line += *text;
+                AppendNumber(line, g);
+                line += ',';
+                AppendNumber(line, n);
+                line += ',';
+                line += desc;
+                for (const std::string* text : {&ref->m_strText1, &ref->m_strText2, &ref->m_strOnText,
+                                                &ref->m_strOffText, &ref->m_strRefText}) {
+                    line += ',';
+                    line += *text;
+                }
+                if (!ref->m_strTapDir.empty()) {
+                    line += ";TapChgDir=";
+                    line += ref->m_strTapDir;
+                }
+                tpl.m_groups[group].AddEntryFromText(line);
             }
-            if (!ref->m_strTapDir.empty()) {
-                line += ";TapChgDir=";
-                line += ref->m_strTapDir;
-            }
-            tpl.m_groups[group].AddEntryFromText(line);
             ++n;
         }
         ++g;
@@ -751,6 +775,15 @@ void SerializeSCDIED(platform::CArchive& ar, CDeviceTemplate& model) {
 
 int CSCDImport::BuildIEDListFromSCD(CConfigDoc& doc) {
     const fs::path file = CacheFilePath();
+    // The cache is written to a temporary file while the models are filed, a piece at a time: a
+    // big file's cache is never held whole. It replaces the old one only once complete on disk.
+    std::error_code ec;
+    fs::create_directories(file.parent_path(), ec);
+    fs::path temp = file;
+    temp += ".tmp";
+    platform::CFileWriter out;
+    out.Open(temp);
+    constexpr std::size_t kPiece = 1 << 20;
     platform::CArchive ar;
     ar.WriteU8(0);
     progress_->Show("正在更新装置列表，请稍候……");
@@ -769,17 +802,17 @@ int CSCDImport::BuildIEDListFromSCD(CConfigDoc& doc) {
         // its name, description and type.
         info.Clear();
         SerializeSCDIED(ar, tpl);
+        if (ar.Bytes().size() >= kPiece) {
+            out.Write(ar.Bytes());
+            ar.DiscardBytes();
+        }
         MergeImportedModel(doc, std::move(tpl), info.m_strDesc, index);
         SetProgressPos(position_ + step);
     }
     std::vector<CDeviceTemplate>().swap(built_);
 
-    // The new cache replaces the old one only once it is complete on disk.
-    std::error_code ec;
-    fs::create_directories(file.parent_path(), ec);
-    fs::path temp = file;
-    temp += ".tmp";
-    bool saved = ar.SaveToFile(temp);
+    out.Write(ar.Bytes());
+    bool saved = out.Close();
     if (saved) {
         fs::rename(temp, file, ec);
         saved = !ec;

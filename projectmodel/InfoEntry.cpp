@@ -200,6 +200,54 @@ int CInfoEntry::ParseReference(std::string_view line) {
     return 1;
 }
 
+int CInfoEntry::AssignPlain(int seq, int group, int entry, const std::string_view (&texts)[5],
+                            std::string_view options) {
+    // Without these characters the line is cut at exactly its eight commas and the options at
+    // each ';', and every part is read trimmed: what is assigned here.
+    auto holdsAny = [](std::string_view text, bool separators) {
+        for (const char ch : text) {
+            switch (ch) {
+            case ';':
+            case '=':
+                if (separators)
+                    return true;
+                break;
+            case ',':
+            case '(':
+            case ')':
+            case '\'':
+            case '"':
+                return true;
+            default:
+                break;
+            }
+        }
+        return false;
+    };
+    for (const std::string_view text : texts)
+        if (holdsAny(text, true))
+            return 0;
+    if (holdsAny(options, false))
+        return 0;
+    m_strExtra.clear();
+    for (std::size_t from = 0;;) {
+        const std::size_t cut = options.find(';', from);
+        ApplyOption(*this, TrimView(options.substr(from, cut - from)));
+        if (cut == std::string_view::npos)
+            break;
+        from = cut + 1;
+    }
+    m_nSeq = seq;
+    m_nGroup = group;
+    m_nEntry = entry;
+    m_strDesc = TrimView(texts[0]);
+    m_strField5 = TrimView(texts[1]);
+    m_strField6 = TrimView(texts[2]);
+    m_strField7 = TrimView(texts[3]);
+    m_strField8 = TrimView(texts[4]);
+    return 1;
+}
+
 void CInfoEntry::Serialize(platform::CArchive& ar) {
     int* numbers[] = {&m_nSeq, &m_nGroup, &m_nEntry, &m_nFun, &m_nInf};
     if (ar.IsStoring()) {
@@ -259,9 +307,10 @@ int CInfoEntryArray::InsertSorted(CInfoEntry&& entry) {
 void CInfoEntryArray::AssignSorted(std::vector<CInfoEntry> entries) {
     std::stable_sort(entries.begin(), entries.end(),
                      [](const CInfoEntry& a, const CInfoEntry& b) { return a.m_nEntry < b.m_nEntry; });
-    entries.erase(std::unique(entries.begin(), entries.end(),
-                              [](const CInfoEntry& a, const CInfoEntry& b) { return a.m_nEntry == b.m_nEntry; }),
-                  entries.end());
+    entries.erase(
+        std::unique(entries.begin(), entries.end(),
+                    [](const CInfoEntry& a, const CInfoEntry& b) { return a.m_nEntry == b.m_nEntry; }),
+        entries.end());
     items_ = std::move(entries);
 }
 

@@ -7,9 +7,13 @@ namespace projectmodel {
 
 int CInfoGroup::AddEntryFromText(std::string_view line) {
     CInfoEntry entry;
-    entry.m_strGroupName = m_strName;
     if (!entry.ParseReference(line))
         return 0;
+    return AddEntry(std::move(entry));
+}
+
+int CInfoGroup::AddEntry(CInfoEntry&& entry) {
+    entry.m_strGroupName = m_strName;
     if (m_nGroupNo == -1)
         m_nGroupNo = entry.m_nGroup;
     else if (entry.m_nGroup != m_nGroupNo)

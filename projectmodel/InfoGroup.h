@@ -19,6 +19,8 @@ public:
     // number takes the entry's. FALSE for a refused line or an entry of another group number; an
     // entry number already present leaves the group unchanged and still gives TRUE.
     int AddEntryFromText(std::string_view line);
+    // The same for an entry already filled (CInfoEntry::AssignPlain): it takes the group's name.
+    int AddEntry(CInfoEntry&& entry);
     int CountDisabled() const;
     // Removes the entry and numbers the later entries (sequence and entry number) one lower.
     void RemoveEntryAt(int index);

@@ -28,13 +28,14 @@ static_assert(std::size(kEleNames) == static_cast<std::size_t>(EleID::Count), "o
 // Element names are compared without their namespace prefix ("scl:IED" is an IED), unless the
 // name asked for carries a prefix itself.
 bool NameMatches(const char* nodeName, std::string_view wanted) {
-    std::string_view name(nodeName);
-    if (wanted.find(':') == std::string_view::npos) {
-        std::size_t colon = name.rfind(':');
-        if (colon != std::string_view::npos)
-            name.remove_prefix(colon + 1);
-    }
-    return name == wanted;
+    // Compared from the end: the name asked for is the whole name, or the part after a ':'.
+    const std::size_t length = std::strlen(nodeName);
+    if (length < wanted.size() ||
+        std::memcmp(nodeName + length - wanted.size(), wanted.data(), wanted.size()) != 0)
+        return false;
+    if (length == wanted.size())
+        return true;
+    return nodeName[length - wanted.size() - 1] == ':' && wanted.find(':') == std::string_view::npos;
 }
 
 std::string Text(const detail::DocInfo* doc, const char* s) {
@@ -122,7 +123,9 @@ void CtBase::GetAttrVals(const std::string_view* names, std::string* values, std
     for (pugi::xml_attribute a = pugi::xml_node(node_).first_attribute(); a; a = a.next_attribute()) {
         const std::string_view name(a.name());
         for (std::size_t i = 0; i < count && i < 64; ++i) {
-            if ((found >> i & 1) == 0 && names[i] == name) {
+            // The first byte is compared before the rest: most names differ there.
+            if ((found >> i & 1) == 0 && names[i].size() == name.size() &&
+                (name.empty() || names[i][0] == name[0]) && names[i] == name) {
                 found |= std::uint64_t(1) << i;
                 values[i] = Text(doc_, a.value());
             }

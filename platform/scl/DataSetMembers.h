@@ -5,10 +5,12 @@
 // member, without the "$" an FCDA without daName leaves at its end, is the point's reference cut
 // just before one of its "$" (with case). So "ROT/PDIS1$ST$Str" takes "ROT/PDIS1$ST$Str$general"
 // but not "PROT/PDIS1$ST$Str$general", and "MX$A$phsA" not "MX$A$phsAB$...".
-// Lookups are hashed: a test costs the length of the reference, not the number of members.
+// Lookups search sorted lists: a test costs the length of the reference times the logarithm of the
+// number of members. The lists keep their room when cleared, so that the members of one IED after
+// another are held without an allocation each.
 #include <string>
 #include <string_view>
-#include <unordered_set>
+#include <vector>
 
 namespace platform::scl {
 
@@ -17,15 +19,21 @@ public:
     void Clear();
     void Add(std::string_view member);
     bool Matches(std::string_view reference) const;
-    bool Empty() const { return lower_.empty(); }
+    bool Empty() const { return lower_.count == 0; }
 
 private:
-    struct Hash {
-        using is_transparent = void;
-        std::size_t operator()(std::string_view s) const { return std::hash<std::string_view>()(s); }
+    // Texts in slots that keep their strings' room; the first `count` are in use, sorted for the
+    // tests once an addition made them unsorted.
+    struct List {
+        std::vector<std::string> texts;
+        std::size_t count = 0;
+        bool sorted = true;
+        std::string& Next();
+        void Sort();
+        bool Holds(std::string_view text) const;
     };
-    std::unordered_set<std::string, Hash, std::equal_to<>> lower_; // whole members, lower-cased
-    std::unordered_set<std::string, Hash, std::equal_to<>> parts_; // members without trailing "$"
+    mutable List lower_;          // whole members, lower-cased
+    mutable List parts_;          // members without trailing "$"
     mutable std::string scratch_; // the reference lower-cased (one test at a time)
 };
 

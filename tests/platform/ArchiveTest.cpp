@@ -1,4 +1,6 @@
 #include "platform/Archive.h"
+#include "platform/TextFile.h"
+#include "tests/support/TestFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -96,4 +98,43 @@ TEST(Archive, TruncatedAndMalformedInputThrows) {
     CArchive objectRef(std::string("\x02\x00", 2));
     EXPECT_THROW(objectRef.ReadObjectTag(), CArchiveException);
     EXPECT_EQ("", CArchive(std::string("\x00\x00", 2)).ReadObjectTag());
+}
+
+// A big archive goes to its file a piece at a time: the pieces make the bytes of the whole archive
+// (class tags refer back across pieces), and a write that fails part way fails the close.
+TEST(Archive, WrittenInPiecesAsWhole) {
+    auto fill = [](CArchive& ar, int piece) {
+        ar.WriteObjectTag("CUserInfo", 1);
+        ar.WriteString(std::string(static_cast<std::size_t>(100 + piece), 'a' + piece % 26));
+        ar.WriteI32(piece);
+    };
+    CArchive whole;
+    for (int i = 0; i < 20; ++i)
+        fill(whole, i);
+
+    testsupport::TempDir dir;
+    const std::filesystem::path file = dir / "pieces.dat";
+    CArchive ar;
+    platform::CFileWriter out;
+    ASSERT_TRUE(out.Open(file));
+    for (int i = 0; i < 20; ++i) {
+        fill(ar, i);
+        if (i % 3 == 0) {
+            out.Write(ar.Bytes());
+            ar.DiscardBytes();
+        }
+    }
+    out.Write(ar.Bytes());
+    ASSERT_TRUE(out.Close());
+    EXPECT_EQ(testsupport::ReadBytes(file), whole.Bytes());
+
+    ASSERT_TRUE(out.Open(file));
+    out.Write("first");
+    platform::SetWriteFaultHook([](const std::filesystem::path&) { return true; });
+    out.Write("second");
+    platform::SetWriteFaultHook({});
+    out.Write("third");
+    EXPECT_FALSE(out.Close());
+    EXPECT_EQ(testsupport::ReadBytes(file), "firstsec");
+    EXPECT_FALSE(out.Close()); // closed already
 }

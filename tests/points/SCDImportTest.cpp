@@ -4,6 +4,7 @@
 #include "tests/support/Found.h"
 
 #include "platform/Archive.h"
+#include "platform/TextFile.h"
 #include "projectmodel/ConfigDoc.h"
 #include "projectmodel/InfoModel.h"
 #include "projectmodel/ProjectContext.h"
@@ -168,6 +169,32 @@ TEST_F(SCDImportTest, ImportBuildsModelsDevicesAndTheCacheFile) {
     EXPECT_EQ(again.Bytes(), bytes);
     EXPECT_EQ(other.m_devices.GetSize(), 0);
     EXPECT_EQ(prompts.Count(), 0u);
+}
+
+// The cache is written to a temporary file while the models are filed; a write that fails part way
+// (a full disk) is reported, the old cache stays and the temporary file goes.
+TEST_F(SCDImportTest, CacheThatCannotBeWrittenLeavesTheOldOne) {
+    CConfigDoc first;
+    CSCDImport import;
+    import.ImportSCD(first, StationScd());
+    const std::string cache = testsupport::ReadBytes(CSCDImport::CacheFilePath());
+    ASSERT_GT(cache.size(), 5u);
+    ASSERT_EQ(prompts.Count(), 0u);
+
+    struct HookReset {
+        ~HookReset() { platform::SetWriteFaultHook({}); }
+    } reset;
+    platform::SetWriteFaultHook([](const fs::path&) { return true; });
+    CConfigDoc second;
+    import.ImportSCD(second, StationScd());
+    platform::SetWriteFaultHook({});
+    EXPECT_EQ(prompts.Texts(),
+              std::vector<std::string>{"保存文件" + CSCDImport::CacheFilePath().string() + "失败!"});
+    EXPECT_EQ(testsupport::ReadBytes(CSCDImport::CacheFilePath()), cache);
+    fs::path temp = CSCDImport::CacheFilePath();
+    temp += ".tmp";
+    EXPECT_FALSE(fs::exists(temp));
+    EXPECT_EQ(second.m_devices.GetSize(), 4); // the models are filed all the same
 }
 
 TEST_F(SCDImportTest, ModelsBuiltWhileReadingEqualThoseBuiltAfterTheWalk) {

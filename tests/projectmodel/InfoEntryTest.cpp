@@ -97,6 +97,54 @@ TEST(InfoEntry, OptionsCutOutsideParenthesesAndQuotes) {
     EXPECT_EQ(e.m_strField8, "off");
 }
 
+// The SCD import fills most entries from their texts without writing the line: the entry is the
+// one the line gives, and texts the line would cut or group otherwise are left to the parser.
+TEST(InfoEntry, PlainTextsFillTheEntryAsTheirLine) {
+    struct Case {
+        std::string_view texts[5];
+        std::string_view options;
+    };
+    const Case plain[] = {
+        {{"过流1段动作", "", "", "合", "分"}, "FCDA=PROT/PTOC1$ST$Op$general;CDC=ACT"},
+        {{" 开关 1 ", "a b", "\t5", "on ", " off"}, " FCDA = LD/X$CO$Pos$Oper ;CDC=DPC; ctlModel=sbo "},
+        {{"d", "", "", "", ""}, ""},
+        {{"d", "", "", "", ""}, "FUN=255;INF=3;合规则=r;遥信=1 2;;M=a=b;单位"},
+        {{"零序", "", "", "", ""}, "FCDA="},
+    };
+    for (const Case& c : plain) {
+        std::string line = "4,2,4";
+        for (const std::string_view text : c.texts)
+            (line += ',') += text;
+        (line += ',') += c.options;
+        CInfoEntry parsed;
+        ASSERT_EQ(parsed.ParseReference(line), 1) << line;
+        CInfoEntry filled;
+        filled.m_strExtra = "left over";
+        ASSERT_EQ(filled.AssignPlain(4, 2, 4, c.texts, c.options), 1) << line;
+        EXPECT_TRUE(filled == parsed) << line << "\n"
+                                      << filled.m_strDesc << "|" << filled.m_strField6 << "|"
+                                      << filled.m_strExtra << "|" << filled.m_strReference;
+    }
+
+    const Case unplain[] = {
+        {{"I(a)", "", "", "", ""}, "FCDA=x"}, {{"a,b", "", "", "", ""}, "FCDA=x"},
+        {{"d", "", "", "a;b", ""}, "FCDA=x"}, {{"d", "", "", "", "x=1"}, "FCDA=x"},
+        {{"d", "'q'", "", "", ""}, "FCDA=x"}, {{"d", "", "\"", "", ""}, "FCDA=x"},
+        {{"d", "", "", "", ""}, "FCDA=x,y"},  {{"d", "", "", "", ""}, "K=(a;b)"},
+        {{"d", "", "", "", ""}, "Q='x;y'"},
+    };
+    for (const Case& c : unplain) {
+        CInfoEntry e;
+        e.m_strDesc = "kept";
+        EXPECT_EQ(e.AssignPlain(4, 2, 4, c.texts, c.options), 0) << c.texts[0] << " " << c.options;
+        EXPECT_TRUE(e == [] {
+            CInfoEntry k;
+            k.m_strDesc = "kept";
+            return k;
+        }()) << c.options;
+    }
+}
+
 TEST(InfoGroup, AddEntryFromTextAndRemoveRenumbers) {
     CInfoGroup g;
     g.m_strName = "遥信";
