@@ -42,6 +42,7 @@
 #include <memory>
 
 using namespace projectmodel;
+using namespace editors;
 using platform::Ss;
 
 namespace {
