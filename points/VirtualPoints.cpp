@@ -8,6 +8,7 @@
 
 namespace points {
 
+using editors::CDevinfolistModel;
 using platform::StrFormat;
 using projectmodel::kCompositeDeviceAddress;
 

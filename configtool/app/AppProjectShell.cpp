@@ -23,7 +23,7 @@ void CAppProjectShell::LogOperation(const std::string& line) {
 }
 
 bool CAppProjectShell::AskSaveVersion(const std::filesystem::path& projectFolder, std::string& versionText) {
-    CSaveVersionDlg dlg(m_app.GetMainFrame());
+    editors::CSaveVersionDlg dlg(m_app.GetMainFrame());
     dlg.m_strFolder = projectFolder.string();
     dlg.m_strVersion = versionText;
     if (dlg.DoModal() != QDialog::Accepted)

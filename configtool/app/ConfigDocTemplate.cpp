@@ -45,7 +45,7 @@ std::vector<CConfigDoc*> CConfigDocTemplate::GetDocuments() const {
 
 std::vector<QWidget*> CConfigDocTemplate::GetViews(const CConfigDoc* doc) const {
     std::vector<QWidget*> views;
-    if (CConfigFrame* frame = GetConfigFrame(doc)) {
+    if (editors::CConfigFrame* frame = GetConfigFrame(doc)) {
         if (frame->LeftView())
             views.push_back(frame->LeftView());
         if (frame->RightView())
@@ -54,7 +54,7 @@ std::vector<QWidget*> CConfigDocTemplate::GetViews(const CConfigDoc* doc) const 
     return views;
 }
 
-CConfigFrame* CConfigDocTemplate::GetConfigFrame(const CConfigDoc* doc) const {
+editors::CConfigFrame* CConfigDocTemplate::GetConfigFrame(const CConfigDoc* doc) const {
     const Entry* e = Find(doc);
     return e ? e->content.data() : nullptr;
 }
@@ -73,12 +73,12 @@ CConfigDoc* CConfigDocTemplate::AddDocument(std::unique_ptr<CConfigDoc> doc) {
     entry.doc->MakeCurrent();
     if (CMainFrame* frame = m_app.GetMainFrame()) {
         CDocTemplateRef& ref = m_app.DocRef();
-        entry.content = new CConfigFrame(ref.m_pOverView);
+        entry.content = new editors::CConfigFrame(ref.m_pOverView);
         entry.frame = entry.content->AddToMdiArea(frame->MdiArea(), ref.m_bNoMaximize != 0);
         entry.frame->setObjectName("projectFrame");
         // The frame's first views load the new project, as every view does when it is shown.
         for (QWidget* view : {entry.content->LeftView(), entry.content->RightView()})
-            if (IEditorView* editorView = CEditorViewRegistry::AsEditorView(view))
+            if (editors::IEditorView* editorView = editors::CEditorViewRegistry::AsEditorView(view))
                 editorView->OnInitialUpdate();
     }
     m_entries.push_back(std::move(entry));

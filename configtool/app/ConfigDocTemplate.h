@@ -11,8 +11,11 @@
 #include <QPointer>
 #include <vector>
 
-class CConfigFrame;
 class QWidget;
+
+namespace editors {
+class CConfigFrame;
+}
 
 namespace qxm7740 {
 
@@ -34,7 +37,7 @@ public:
     void CloseAllDocuments() override;
     QMdiSubWindow* GetFrame(CConfigDoc* doc) const override;
     // The project frame inside the document's child window (null without one).
-    CConfigFrame* GetConfigFrame(const CConfigDoc* doc) const;
+    editors::CConfigFrame* GetConfigFrame(const CConfigDoc* doc) const;
     void SetTitle(CConfigDoc* doc, const std::string& title) override;
 
     bool IsSaved(const CConfigDoc* doc) const override;
@@ -55,7 +58,7 @@ private:
         std::unique_ptr<CConfigDoc> doc;
         // Both belong to the main frame's work area, which may delete them first.
         QPointer<QMdiSubWindow> frame;
-        QPointer<CConfigFrame> content;
+        QPointer<editors::CConfigFrame> content;
     };
     CConfigDoc* AddDocument(std::unique_ptr<CConfigDoc> doc);
     const Entry* Find(const CConfigDoc* doc) const;

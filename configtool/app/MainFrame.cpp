@@ -172,7 +172,7 @@ void CMainFrame::CreateMenus() {
 void CMainFrame::CreateBars() {
     m_pWorkspaceBar = new CMainTabBar("Workspace", this);
     m_pWorkspaceBar->setObjectName("workspaceBar");
-    auto* tree = new CConfigOverView;
+    auto* tree = new editors::CConfigOverView;
     tree->OnInitialUpdate();
     m_app.DocRef().m_pOverView = tree;
     m_pWorkspaceBar->AddView("组态", tree, style()->standardIcon(QStyle::SP_DirIcon));
@@ -499,7 +499,7 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
 }
 
 void CMainFrame::RebuildTree() {
-    if (CConfigOverView* tree = m_app.DocRef().m_pOverView)
+    if (editors::CConfigOverView* tree = m_app.DocRef().m_pOverView)
         tree->RebuildTree();
 }
 
@@ -534,10 +534,10 @@ void CMainFrame::OnGenerateText() {
     if (!splitter || splitter->count() < 1)
         return;
     QWidget* pane = splitter->widget(0);
-    const auto* source = dynamic_cast<const ITextExportSource*>(pane);
+    const auto* source = dynamic_cast<const editors::ITextExportSource*>(pane);
     if (!source || !CTextExport::IsListView(pane->metaObject()->className()))
         return;
-    const CTextExportList list = source->GetTextExport();
+    const editors::CTextExportList list = source->GetTextExport();
     const std::string name = CTextExport::DefaultName(list.title, list.tabCaption);
     const std::filesystem::path folder = m_app.GetProjectsFolder() / t->GetProjectName(doc);
 

@@ -36,8 +36,8 @@ int main(int argc, char** argv) {
 
     // Every editing view and point view is known to the view registry before a project frame
     // makes one.
-    RegisterEditorViews();
-    RegisterPointViews();
+    editors::RegisterEditorViews();
+    points::RegisterPointViews();
 
     std::vector<std::string> arguments;
     for (int i = 1; i < argc; ++i)
@@ -45,7 +45,7 @@ int main(int argc, char** argv) {
 
     // The project document's SCD import ("导入SCD文件") is the point configuration's.
     CSCDImport scdImport;
-    CScdProgress scdProgress;
+    points::CScdProgress scdProgress;
     scdImport.SetProgress(&scdProgress);
     projectmodel::CProjectContext::Instance().SetScdImport(&scdImport);
 

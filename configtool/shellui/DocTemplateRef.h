@@ -7,7 +7,10 @@
 
 class QWidget;
 class QMdiSubWindow;
+
+namespace editors {
 class CConfigOverView;
+}
 
 namespace qxm7740 {
 
@@ -41,7 +44,7 @@ public:
     // The child window of the current project.
     QMdiSubWindow* m_pConfigFrame = nullptr;
     // The project tree, set when the main frame builds its workspace bar.
-    CConfigOverView* m_pOverView = nullptr;
+    editors::CConfigOverView* m_pOverView = nullptr;
     // The monitor pane, set when the main frame builds its monitor bar.
     CDebugTextView* m_pDebugView = nullptr;
     // The project document template, set at start-up.

@@ -8,6 +8,8 @@
 using namespace projectmodel;
 using platform::StrFormat;
 
+namespace editors {
+
 std::string CAdjusttimeModel::PortText(const CPortRecord& port) {
     return StrFormat("%s%d<地址%d>(%s)", port.m_strName.c_str(), port.m_nNumber, port.m_nRunning,
                      port.m_protocol.m_strName.c_str());
@@ -126,3 +128,5 @@ void CAdjusttimeModel::DeleteSources(CProjectModel& doc, const std::vector<int>&
             ++removed;
         }
 }
+
+} // namespace editors

@@ -11,6 +11,8 @@ class CPortRecord;
 class CProjectModel;
 } // namespace projectmodel
 
+namespace editors {
+
 class CAdjusttimeModel {
 public:
     // "%s%d<地址%d>(%s)": the port's group name, number, address within its type and protocol.
@@ -42,3 +44,5 @@ public:
     // Removes the sources of the rows (ascending).
     static void DeleteSources(projectmodel::CProjectModel& doc, const std::vector<int>& rows);
 };
+
+} // namespace editors

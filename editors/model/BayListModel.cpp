@@ -8,6 +8,8 @@
 
 using namespace projectmodel;
 
+namespace editors {
+
 CVoltLevel* CBayListModel::LevelOf(CProjectModel& doc, const CPathRecord& path) {
     if (path.depth != 2 || path.Slot(1) != kItemBays)
         return nullptr;
@@ -81,3 +83,5 @@ void CBayListModel::SortByName(const CProjectModel& doc, CVoltLevel& level) {
     for (std::size_t i = 0; i < ids.size(); ++i)
         ids[i] = named[i].second;
 }
+
+} // namespace editors

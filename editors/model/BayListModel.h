@@ -12,6 +12,8 @@ class CProjectModel;
 class CVoltLevel;
 } // namespace projectmodel
 
+namespace editors {
+
 class CBayListModel {
 public:
     // The level of a voltage-level node (depth 2, item value = position in the level order);
@@ -31,3 +33,5 @@ public:
     // Orders the level's bays by name (GBK bytes); bays of equal names keep their order.
     static void SortByName(const projectmodel::CProjectModel& doc, projectmodel::CVoltLevel& level);
 };
+
+} // namespace editors

@@ -6,6 +6,8 @@
 using platform::Buttons;
 using platform::Icon;
 
+namespace editors {
+
 std::string ClampIntText(std::string_view text, long long min, long long max) {
     long long value = platform::AtoLL(text);
     if (value < min) {
@@ -42,3 +44,5 @@ std::string CheckOptionValue(std::string_view kind, const std::string* minText, 
         return ClampFloatText(text, platform::AtoF(*minText), platform::AtoF(*maxText));
     return std::string(text);
 }
+
+} // namespace editors

@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+namespace editors {
+
 inline constexpr const char* kClampedToMinimum = "数值越限，自动设定为最小值!";
 inline constexpr const char* kClampedToMaximum = "数值越限，自动设定为最大值!";
 
@@ -15,3 +17,5 @@ std::string ClampFloatText(std::string_view text, double min, double max);
 // range given by its choices when they hold exactly two entries (minimum first).
 std::string CheckOptionValue(std::string_view kind, const std::string* minText, const std::string* maxText,
                              std::string_view text);
+
+} // namespace editors

@@ -12,6 +12,8 @@
 using namespace projectmodel;
 using platform::StrFormat;
 
+namespace editors {
+
 namespace {
 bool GroupOnTab(const CInfoGroup& group, int tab) {
     return group.m_nType == tab ||
@@ -87,3 +89,5 @@ bool CDevDetailModel::DeleteTelecontrol(CProjectModel& doc, int address, int tab
     CDevinfolistModel::RefreshCarry(doc, carry);
     return removed;
 }
+
+} // namespace editors

@@ -12,6 +12,8 @@ class CProjectModel;
 class CInfoEntry;
 } // namespace projectmodel
 
+namespace editors {
+
 class CDevDetailModel {
 public:
     // Rows are red when their entry is disabled.
@@ -35,3 +37,5 @@ public:
     static bool DeleteTelecontrol(projectmodel::CProjectModel& doc, int address, int tab,
                                   const std::vector<long long>& keys);
 };
+
+} // namespace editors

@@ -14,6 +14,8 @@
 using namespace projectmodel;
 using platform::StrFormat;
 
+namespace editors {
+
 namespace {
 const char* const kVirtualType = "虚拟装置";
 
@@ -493,3 +495,5 @@ void CDevinfolistModel::SortByAddress(CProjectModel& doc) {
     std::stable_sort(items.begin(), items.end(),
                      [](const CDevice& a, const CDevice& b) { return a.m_nAddress < b.m_nAddress; });
 }
+
+} // namespace editors

@@ -16,6 +16,8 @@ namespace projectmodel {
 class CProjectModel;
 } // namespace projectmodel
 
+namespace editors {
+
 class CDevinfolistModel {
 public:
     // A port by board index, group index and port index.
@@ -103,3 +105,5 @@ public:
     static bool PortOfDevice(const projectmodel::CProjectModel& doc, const projectmodel::CDevice& device,
                              CPortKey& key);
 };
+
+} // namespace editors

@@ -10,6 +10,8 @@
 
 using namespace projectmodel;
 
+namespace editors {
+
 std::vector<std::string> ListVersionTexts(const std::filesystem::path& folder) {
     std::vector<std::string> names;
     std::error_code ec;
@@ -74,3 +76,5 @@ CPortRecord* ApplyPortChoice(CBoardCommCfg& cfg, CDevice& device, const CPortCho
     device.m_model.m_nPortIndex = choice.port;
     return port;
 }
+
+} // namespace editors

@@ -14,6 +14,8 @@ class CIedRecordArray;
 class CPortRecord;
 } // namespace projectmodel
 
+namespace editors {
+
 // The text after the first "V" of every sub-folder of folder whose name holds a "V", in name order.
 std::vector<std::string> ListVersionTexts(const std::filesystem::path& folder);
 
@@ -36,3 +38,5 @@ std::vector<CPortChoice> PortChoicesFor(const projectmodel::CBoardCommCfg& cfg,
 // choice no longer exists).
 projectmodel::CPortRecord* ApplyPortChoice(projectmodel::CBoardCommCfg& cfg, projectmodel::CDevice& device,
                                            const CPortChoice& choice);
+
+} // namespace editors

@@ -1,5 +1,7 @@
 #include "editors/model/EditorViewKind.h"
 
+namespace editors {
+
 const char* ViewClassName(EditorViewKind kind) {
     static const char* const names[kEditorViewKindCount] = {
         "CConfigPrjView",         "CAdjusttimeView",      "CConDevList",          "CConfigBanView",
@@ -9,3 +11,5 @@ const char* ViewClassName(EditorViewKind kind) {
         "CConfigEquipDetailView", "CConfigView",          "CSelDevView",          "CConfigGINAllView"};
     return kind >= 0 && kind < kEditorViewKindCount ? names[kind] : "CConfigView";
 }
+
+} // namespace editors

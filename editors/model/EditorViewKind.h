@@ -1,4 +1,7 @@
 #pragma once
+
+namespace editors {
+
 // The kinds of editing view the project tree and the frame place, with the class name each kind
 // stands for.
 
@@ -26,3 +29,5 @@ enum EditorViewKind {
     kEditorViewKindCount
 };
 const char* ViewClassName(EditorViewKind kind);
+
+} // namespace editors

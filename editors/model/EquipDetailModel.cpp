@@ -13,6 +13,8 @@
 using namespace projectmodel;
 using platform::StrFormat;
 
+namespace editors {
+
 namespace {
 // Entries of a telesignal or telecontrol table also take combined groups.
 bool TypesMatch(int tableType, int groupType) {
@@ -203,3 +205,5 @@ void CEquipDetailModel::ResetPointLinks(CProjectModel& doc, const CPrjDevice& eq
         for (const CRefTableEntry& e : table.m_entries)
             ResetLink(doc, e);
 }
+
+} // namespace editors

@@ -13,6 +13,8 @@ class CProjectModel;
 class CRefTable;
 } // namespace projectmodel
 
+namespace editors {
+
 class CEquipDetailModel {
 public:
     static constexpr int kFixedColumns = 7;
@@ -51,3 +53,5 @@ public:
     // The points referenced by the tables are no longer related to any equipment.
     static void ResetPointLinks(projectmodel::CProjectModel& doc, const projectmodel::CPrjDevice& equipment);
 };
+
+} // namespace editors

@@ -8,6 +8,8 @@
 using namespace projectmodel;
 using platform::StrFormat;
 
+namespace editors {
+
 namespace {
 void RefreshEquipment(CProjectModel& doc, const CPrjDevice& equipment) {
     if (IProjectViews* views = doc.Views())
@@ -63,3 +65,5 @@ bool CEquipRefDevModel::SortByAddress(CProjectModel& doc, CPrjDevice& equipment)
     RefreshEquipment(doc, equipment);
     return true;
 }
+
+} // namespace editors

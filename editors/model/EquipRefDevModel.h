@@ -10,6 +10,8 @@ class CPrjDevice;
 class CProjectModel;
 } // namespace projectmodel
 
+namespace editors {
+
 class CEquipRefDevModel {
 public:
     // "序号", "地址", "名称", "型号", "版本", "装置描述"; item value = address.
@@ -22,3 +24,5 @@ public:
                              const std::vector<int>& rows);
     static bool SortByAddress(projectmodel::CProjectModel& doc, projectmodel::CPrjDevice& equipment);
 };
+
+} // namespace editors

@@ -12,6 +12,8 @@
 using namespace projectmodel;
 using platform::StrFormat;
 
+namespace editors {
+
 namespace {
 void RefreshBay(CProjectModel& doc, int bayId) {
     if (IProjectViews* views = doc.Views())
@@ -143,3 +145,5 @@ void CEquipViewModel::RemoveBay(CProjectModel& doc, int bayId) {
     doc.m_prjDevices.RemoveByIds(equipmentIds);
     doc.m_bays.RemoveById(bayId);
 }
+
+} // namespace editors

@@ -19,6 +19,8 @@ class CRefTable;
 class CVoltLevel;
 } // namespace projectmodel
 
+namespace editors {
+
 // The level, bay and equipment a path designates; null where it does not resolve.
 struct CEquipLocation {
     projectmodel::CVoltLevel* level = nullptr;
@@ -48,3 +50,5 @@ public:
     // related to none afterwards. Every deletion of bays (a bay, a voltage level) goes here.
     static void RemoveBay(projectmodel::CProjectModel& doc, int bayId);
 };
+
+} // namespace editors

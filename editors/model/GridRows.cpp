@@ -1,5 +1,7 @@
 #include "editors/model/GridRows.h"
 
+namespace editors {
+
 void CGridRowBook::InsertRow(int row, std::uint32_t colour) {
     if (row < 0)
         return;
@@ -59,3 +61,5 @@ CGridCellColours GridCellColours(std::uint32_t rowColour, bool selected, std::ui
         return {normalText, rowColour};
     return {selectionText, rowColour == listTextBack ? selectionBack : rowColour};
 }
+
+} // namespace editors

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+namespace editors {
+
 // Colours are 0xRRGGBB.
 constexpr std::uint32_t kGridBackColour = 0xDFDFDF;
 
@@ -74,3 +76,5 @@ inline int CellWidthFor(int textWidth) {
 inline int WidenedColumn(int current, int measured) {
     return measured > current ? measured : current;
 }
+
+} // namespace editors

@@ -7,6 +7,8 @@
 
 using projectmodel::CPointRef;
 
+namespace editors {
+
 CPointRef ParsePointKey(std::string_view value) {
     const std::string text(value);
     CPointRef key;
@@ -19,3 +21,5 @@ std::string PointKeyText(projectmodel::CProjectModel* doc, const CPointRef& key)
     return platform::StrFormat("%d-%d-%d(%s)", key.m_n1, key.m_n2, key.m_n3,
                                entry ? entry->m_strDesc.c_str() : "无效引用");
 }
+
+} // namespace editors

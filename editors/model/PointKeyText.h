@@ -10,8 +10,12 @@ namespace projectmodel {
 class CProjectModel;
 }
 
+namespace editors {
+
 // A point key from a stored value "%d-%d-%d..." (-1 for missing parts).
 projectmodel::CPointRef ParsePointKey(std::string_view value);
 // "%d-%d-%d(%s)" with the entry's description, or "无效引用" when the document has no such entry
 // (or there is no document).
 std::string PointKeyText(projectmodel::CProjectModel* doc, const projectmodel::CPointRef& key);
+
+} // namespace editors

@@ -6,6 +6,8 @@
 
 using namespace projectmodel;
 
+namespace editors {
+
 void CPointSelectModel::Init() {
     m_nCategory = 0;
     m_bTabEnabled = true;
@@ -81,3 +83,5 @@ bool CPointSelectModel::KeyOfRow(const CGridRow& row, CPointRef& key) {
     key = CPointRef(platform::AtoI(row.cells[1]), platform::AtoI(row.cells[3]), platform::AtoI(row.cells[4]));
     return true;
 }
+
+} // namespace editors

@@ -11,6 +11,8 @@ namespace projectmodel {
 class CProjectModel;
 }
 
+namespace editors {
+
 class CPointSelectModel {
 public:
     std::string m_strType = "GIN";
@@ -31,3 +33,5 @@ public:
     // The key of a listed row (address, group number, entry number of its cells); false for row 0.
     static bool KeyOfRow(const CGridRow& row, projectmodel::CPointRef& key);
 };
+
+} // namespace editors

@@ -13,6 +13,8 @@
 using namespace projectmodel;
 using platform::StrFormat;
 
+namespace editors {
+
 std::vector<int> CFormColumns::ValueItems() const {
     std::vector<int> items;
     for (int item : map)
@@ -306,3 +308,5 @@ int CPortFormModel::FirstTableOfType(const CPortRecord& port, int type) {
             return i;
     return -1;
 }
+
+} // namespace editors

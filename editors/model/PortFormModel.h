@@ -17,6 +17,8 @@ class CProjectModel;
 class CRefTable;
 } // namespace projectmodel
 
+namespace editors {
+
 inline constexpr const char* kDeviceListTab = "装置列表";
 inline constexpr const char* kConfigListTab = "配置列表";
 
@@ -101,3 +103,5 @@ public:
     // The first table of the protocol with that type code, -1 when none.
     static int FirstTableOfType(const projectmodel::CPortRecord& port, int type);
 };
+
+} // namespace editors

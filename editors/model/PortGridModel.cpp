@@ -13,6 +13,8 @@ using namespace projectmodel;
 using platform::EqualsNoCase;
 using platform::StrFormat;
 
+namespace editors {
+
 std::vector<std::string> CPortGridModel::Titles(const CPortArray& group) {
     std::vector<std::string> titles{"地址"};
     for (const COptionItem& def : group.m_options)
@@ -240,3 +242,5 @@ int CPortGridModel::DeletePorts(CProjectModel& doc, int board, int groupIndex, c
         CarryPortNumbers(doc, info, before, removed);
     return deleted;
 }
+
+} // namespace editors

@@ -14,6 +14,8 @@ class CPortRecord;
 class CProjectModel;
 } // namespace projectmodel
 
+namespace editors {
+
 class CPortGridModel {
 public:
     enum class Editor { None, Combo, Ip, Edit };
@@ -65,3 +67,5 @@ public:
     static int DeletePorts(projectmodel::CProjectModel& doc, int board, int group,
                            const std::vector<int>& rows);
 };
+
+} // namespace editors

@@ -8,6 +8,8 @@
 using namespace projectmodel;
 using platform::StrFormat;
 
+namespace editors {
+
 int CountPortPoints(const CPortRecord& port) {
     return port.m_protocol.m_tables.CountEntries();
 }
@@ -80,3 +82,5 @@ std::string WithXlsxExtension(const std::string& path) {
         return path + "x";
     return path + ".xlsx";
 }
+
+} // namespace editors

@@ -12,6 +12,8 @@ class CPortRecord;
 class CProjectModel;
 } // namespace projectmodel
 
+namespace editors {
+
 // One sheet of a port's point export.
 struct CPointSheet {
     std::string name;
@@ -42,3 +44,5 @@ public:
     virtual bool Close() = 0;
 };
 using PointWorkbookFactory = std::function<std::unique_ptr<IPointWorkbook>()>;
+
+} // namespace editors

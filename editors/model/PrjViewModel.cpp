@@ -10,6 +10,8 @@
 using namespace projectmodel;
 using platform::StrFormat;
 
+namespace editors {
+
 CGridRow CPrjViewModel::Row(const CProjectModel& doc, const CProjectTime& t) {
     return GridRow(
         {doc.m_strProjectName,
@@ -26,3 +28,5 @@ bool CPrjViewModel::SetUnitAddress(CProjectModel& doc, const std::string& oldTex
         views->SetRootText(TreeRootText(doc));
     return true;
 }
+
+} // namespace editors

@@ -10,6 +10,8 @@ class CProjectModel;
 struct CProjectTime;
 } // namespace projectmodel
 
+namespace editors {
+
 class CPrjViewModel {
 public:
     // "工程名称", "最后保存时间", "管理机地址".
@@ -19,3 +21,5 @@ public:
     static bool SetUnitAddress(projectmodel::CProjectModel& doc, const std::string& oldText,
                                const std::string& text);
 };
+
+} // namespace editors

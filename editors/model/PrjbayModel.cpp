@@ -12,6 +12,8 @@
 using namespace projectmodel;
 using platform::StrFormat;
 
+namespace editors {
+
 namespace {
 void RefreshLevels(CProjectModel& doc) {
     if (IProjectViews* views = doc.Views())
@@ -120,3 +122,5 @@ void CPrjbayModel::SortOrder(CProjectModel& doc) {
     std::stable_sort(doc.m_voltOrder.m_codes.begin(), doc.m_voltOrder.m_codes.end());
     RefreshLevels(doc);
 }
+
+} // namespace editors

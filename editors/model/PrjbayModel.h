@@ -10,6 +10,8 @@ namespace projectmodel {
 class CProjectModel;
 }
 
+namespace editors {
+
 class CPrjbayModel {
 public:
     // "序号", "电压等级" per code of the level order; item value = the code.
@@ -32,3 +34,5 @@ public:
     // Removes the bays of that level name (byte comparison) with their equipment.
     static void RemoveBaysOfLevel(projectmodel::CProjectModel& doc, const std::string& levelName);
 };
+
+} // namespace editors

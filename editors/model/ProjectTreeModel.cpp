@@ -11,6 +11,8 @@
 using namespace projectmodel;
 using platform::StrFormat;
 
+namespace editors {
+
 namespace {
 
 CTreeNode Node(std::string text, int image, int itemData) {
@@ -321,3 +323,5 @@ PasteResult PastePortConfig(const CPortRecord* source, CPortRecord* target) {
     }
     return target->CopyProtocolFrom(source) ? PasteResult::Pasted : PasteResult::Refused;
 }
+
+} // namespace editors

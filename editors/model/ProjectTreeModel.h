@@ -18,6 +18,8 @@ class CProjectModel;
 class CVoltLevel;
 } // namespace projectmodel
 
+namespace editors {
+
 // A node's depth (ancestors) and the item value of each node from the root down to it; the slots
 // below the node's depth hold -1. The tree is at most six levels deep.
 struct CPathRecord {
@@ -124,3 +126,5 @@ CPortMenuState PortMenuState(const projectmodel::CPortRecord& port, bool somethi
 enum class PasteResult { Nothing, TypeMismatch, Refused, Pasted };
 // Pastes the copied port's protocol onto the target; "端口类型不一致！" on another port type.
 PasteResult PastePortConfig(const projectmodel::CPortRecord* source, projectmodel::CPortRecord* target);
+
+} // namespace editors

@@ -8,6 +8,8 @@
 using namespace projectmodel;
 using platform::StrFormat;
 
+namespace editors {
+
 namespace {
 
 const char* const kPointKinds[] = {"GIN", "YC", "YX", "YM", "YP", "YT", "YK", "YKYX", "YXYK"};
@@ -195,3 +197,5 @@ int CRefTableModel::FillConsecutive(CRefTable& table, const std::vector<int>& ro
     }
     return changed;
 }
+
+} // namespace editors

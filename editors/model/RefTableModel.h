@@ -16,6 +16,8 @@ class CProjectModel;
 class CRefTable;
 } // namespace projectmodel
 
+namespace editors {
+
 class CRefTableModel {
 public:
     enum class Editor { None, Combo, Edit, Point, Uri };
@@ -118,3 +120,5 @@ std::vector<T> CRefTableModel::RemoveRows(std::vector<T>& items, const std::vect
     }
     return removed;
 }
+
+} // namespace editors

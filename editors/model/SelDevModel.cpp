@@ -6,6 +6,8 @@
 using namespace projectmodel;
 using platform::StrFormat;
 
+namespace editors {
+
 namespace {
 const char* const kVirtualType = "虚拟装置";
 }
@@ -67,3 +69,5 @@ CSelDevModel::PortAction CSelDevModel::PortActionFor(const CPortRecord& port, co
         return PortAction::Nothing;
     return PortAction::AddToConfig;
 }
+
+} // namespace editors

@@ -13,6 +13,8 @@ class CPortRecord;
 class CProjectModel;
 } // namespace projectmodel
 
+namespace editors {
+
 class CSelDevModel {
 public:
     // "序号", "地址", "映射地址", "型号", "类型", "版本", "装置描述" for every device; item value = address.
@@ -38,3 +40,5 @@ public:
     virtual ~ISelDevReceiver() = default;
     virtual bool AddSelDevice(int address) = 0;
 };
+
+} // namespace editors

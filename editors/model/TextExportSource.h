@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+namespace editors {
+
 struct CTextExportList {
     std::string title;
     std::optional<std::string> tabCaption;
@@ -18,3 +20,5 @@ public:
     virtual ~ITextExportSource() = default;
     virtual CTextExportList GetTextExport() const = 0;
 };
+
+} // namespace editors

@@ -6,6 +6,8 @@
 using namespace projectmodel;
 using platform::StrFormat;
 
+namespace editors {
+
 namespace {
 
 template <class T> bool At(const std::vector<T>& items, int index, T& value) {
@@ -69,3 +71,5 @@ std::vector<CGridRow> CUnitDetailModel::Rows(const CDevice& device, int tab) {
     }
     return rows;
 }
+
+} // namespace editors

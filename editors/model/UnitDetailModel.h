@@ -13,6 +13,8 @@ class CPrjDevice;
 class CProjectModel;
 } // namespace projectmodel
 
+namespace editors {
+
 class CUnitDetailModel {
 public:
     struct Target {
@@ -28,3 +30,5 @@ public:
     // groups); entries numbered 0 are left out.
     static std::vector<CGridRow> Rows(const projectmodel::CDevice& device, int tab);
 };
+
+} // namespace editors

@@ -10,6 +10,8 @@ using namespace projectmodel;
 using platform::Buttons;
 using platform::Icon;
 
+namespace editors {
+
 namespace {
 constexpr const char* kRegionOption = "规约适用地区";
 const char* const kPointKinds[] = {"GIN", "YC", "YX", "YM", "YP", "YT", "YK", "YKYX", "YXYK"};
@@ -200,3 +202,5 @@ void CVarInfoModel::DeleteRows(int tab, const std::vector<int>& rows) {
         ++removed;
     }
 }
+
+} // namespace editors

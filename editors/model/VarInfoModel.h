@@ -14,6 +14,8 @@ namespace projectmodel {
 class CProjectModel;
 }
 
+namespace editors {
+
 struct CGridColumn {
     std::string header;
     int width = -1; // -1: the header text's extent plus 10
@@ -66,3 +68,5 @@ private:
 
     std::vector<int> m_columnMap;
 };
+
+} // namespace editors

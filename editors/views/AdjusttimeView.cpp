@@ -8,6 +8,8 @@
 #include <QLabel>
 #include <QMenu>
 
+namespace editors {
+
 CAdjusttimeView::CAdjusttimeView(const CViewContext& context)
     : CDeviceFormBase(context, kViewAdjusttime, {}) {}
 
@@ -86,3 +88,5 @@ void CAdjusttimeView::OnDeleteSource() {
         FillList();
     }
 }
+
+} // namespace editors

@@ -6,6 +6,8 @@
 
 #include <vector>
 
+namespace editors {
+
 class CAdjusttimeView : public CDeviceFormBase {
     Q_OBJECT
 public:
@@ -25,3 +27,5 @@ private:
     // The ports the open port combo offers, in its order.
     std::vector<CAdjusttimeModel::PortChoice> m_portChoices;
 };
+
+} // namespace editors

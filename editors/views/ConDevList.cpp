@@ -4,6 +4,8 @@
 
 #include <QLabel>
 
+namespace editors {
+
 CConDevList::CConDevList(const CViewContext& context) : CDeviceFormBase(context, kViewConDevList, {}) {}
 
 void CConDevList::OnInitialUpdate() {
@@ -18,3 +20,5 @@ void CConDevList::FillList() {
     else
         ShowRows({});
 }
+
+} // namespace editors

@@ -2,6 +2,8 @@
 // The device master list of the node 装置配置: every device of the project, read only.
 #include "editors/views/DeviceFormBase.h"
 
+namespace editors {
+
 class CConDevList : public CDeviceFormBase {
     Q_OBJECT
 public:
@@ -10,3 +12,5 @@ public:
     void FillList();
     void FillDeviceList() override { FillList(); }
 };
+
+} // namespace editors

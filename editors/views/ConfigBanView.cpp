@@ -7,6 +7,8 @@
 #include <QLabel>
 #include <QTabBar>
 
+namespace editors {
+
 CConfigBanView::CConfigBanView(const CViewContext& context, QWidget* parent)
     : CGridFormView(context, parent) {
     setObjectName("CConfigBanView");
@@ -33,3 +35,5 @@ void CConfigBanView::OnInitialUpdate() {
             rows.push_back(GridRow({platform::StrFormat("%d", board.m_nNumber), board.m_strType}));
     List()->FillRows(rows);
 }
+
+} // namespace editors

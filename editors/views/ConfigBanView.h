@@ -2,6 +2,8 @@
 // The boards of the communication unit, read only: number and type per board.
 #include "editors/views/GridFormView.h"
 
+namespace editors {
+
 class CConfigBanView : public CGridFormView {
     Q_OBJECT
 public:
@@ -11,3 +13,5 @@ public:
 protected:
     void resizeEvent(QResizeEvent* event) override;
 };
+
+} // namespace editors

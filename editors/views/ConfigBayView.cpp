@@ -15,6 +15,8 @@
 using namespace projectmodel;
 using platform::Qs;
 
+namespace editors {
+
 namespace {
 const char* const kBayTab = "间隔列表";
 }
@@ -138,3 +140,5 @@ void CConfigBayView::OnButton() {
         },
         this);
 }
+
+} // namespace editors

@@ -7,6 +7,8 @@ namespace projectmodel {
 class CVoltLevel;
 }
 
+namespace editors {
+
 class CConfigBayView : public CGridFormView {
     Q_OBJECT
 public:
@@ -36,3 +38,5 @@ private:
     std::string m_strTab;
     int m_nLevelCode = -1;
 };
+
+} // namespace editors

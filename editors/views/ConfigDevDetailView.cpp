@@ -16,6 +16,8 @@
 
 using namespace projectmodel;
 
+namespace editors {
+
 namespace {
 constexpr int kDescriptionColumn = 6;
 
@@ -122,3 +124,5 @@ void CConfigDevDetailView::OnVarInfo() {
         return device ? &device->m_model.m_optionGroups : nullptr;
     });
 }
+
+} // namespace editors

@@ -10,6 +10,8 @@ namespace projectmodel {
 class CDevice;
 }
 
+namespace editors {
+
 class CConfigDevDetailView : public CDeviceFormBase, public IPointPaneView {
     Q_OBJECT
 public:
@@ -36,3 +38,5 @@ private:
     int m_nAddress = -1; // the device shown, by address
     int m_nTab = -1;     // the remembered tab
 };
+
+} // namespace editors

@@ -23,6 +23,8 @@
 
 using namespace projectmodel;
 
+namespace editors {
+
 namespace {
 bool IsPointKind(const COptionItem& item) {
     for (const char* kind : {"GIN", "YC", "YX", "YM", "YP", "YT", "YK", "YKYX", "YXYK"})
@@ -221,3 +223,5 @@ void CConfigEquipDetailView::OnVarInfo() {
         return equipment ? &equipment->m_settings.m_groups : nullptr;
     });
 }
+
+} // namespace editors

@@ -13,6 +13,8 @@ class CPrjDevice;
 class CRefTable;
 } // namespace projectmodel
 
+namespace editors {
+
 class CConfigEquipDetailView : public CDeviceFormBase, public IPointPaneView {
     Q_OBJECT
 public:
@@ -50,3 +52,5 @@ private:
     int m_nEquipmentId = -1;
     int m_nTable = -1;
 };
+
+} // namespace editors

@@ -14,6 +14,8 @@
 
 using namespace projectmodel;
 
+namespace editors {
+
 CDeviceFormBase::CLayout EquipmentLayout(int captionWidth, bool tabs) {
     CDeviceFormBase::CLayout layout;
     layout.captionWidth = captionWidth;
@@ -119,3 +121,5 @@ void CConfigEquipView::OnVarInfo() {
         return bay ? &bay->m_settings.m_groups : nullptr;
     });
 }
+
+} // namespace editors

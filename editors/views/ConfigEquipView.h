@@ -6,6 +6,8 @@ namespace projectmodel {
 class CPrjBay;
 }
 
+namespace editors {
+
 // The layout of the three equipment views (caption width 200 or 300, with or without tabs).
 CDeviceFormBase::CLayout EquipmentLayout(int captionWidth, bool tabs);
 
@@ -32,3 +34,5 @@ private:
     bool ListTabShown() const;
     int m_nBayId = -1;
 };
+
+} // namespace editors

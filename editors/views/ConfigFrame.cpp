@@ -12,6 +12,8 @@
 #include <QResizeEvent>
 #include <QSplitter>
 
+namespace editors {
+
 CConfigFrame::CConfigFrame(CConfigOverView* tree, QWidget* parent) : QWidget(parent), m_pTree(tree) {
     setObjectName("configFrame");
     auto* layout = new QHBoxLayout(this);
@@ -104,3 +106,5 @@ bool CConfigFrame::eventFilter(QObject* watched, QEvent* event) {
     }
     return QWidget::eventFilter(watched, event);
 }
+
+} // namespace editors

@@ -12,6 +12,8 @@ class QMdiArea;
 class QMdiSubWindow;
 class QSplitter;
 
+namespace editors {
+
 class CConfigFrame : public QWidget {
     Q_OBJECT
 public:
@@ -63,3 +65,5 @@ private:
     // The user moved the splitter's handle: the widths are theirs from then on.
     bool m_bUserSized = false;
 };
+
+} // namespace editors

@@ -19,6 +19,8 @@ using namespace projectmodel;
 using platform::Qs;
 using platform::Ss;
 
+namespace editors {
+
 namespace {
 CConfigOverView* s_instance = nullptr;
 
@@ -97,7 +99,7 @@ QTreeWidgetItem* CConfigOverView::PortItem(int board, int group, int port) const
 }
 
 CPortRecord* CConfigOverView::GetPortRecord(int board, int group, int port) const {
-    return ::GetPortRecord(CurrentDoc(), board, group, port);
+    return editors::GetPortRecord(CurrentDoc(), board, group, port);
 }
 
 void CConfigOverView::ExpandUp(QTreeWidgetItem* item, int levels) {
@@ -502,3 +504,5 @@ int CConfigOverView::ExportPortPoints(const CPortRecord& port, const std::string
     m_pProgress->Destroy();
     return result;
 }
+
+} // namespace editors

@@ -17,6 +17,8 @@
 
 class QMenu;
 
+namespace editors {
+
 class CConfigOverView : public COverView, public projectmodel::IProjectViews {
     Q_OBJECT
 public:
@@ -103,3 +105,5 @@ private:
     double m_fStep = 0;
     double m_fPos = 0;
 };
+
+} // namespace editors

@@ -21,6 +21,8 @@
 using namespace projectmodel;
 using platform::Qs;
 
+namespace editors {
+
 namespace {
 
 constexpr int kFixedColumns = 7;
@@ -287,3 +289,5 @@ void CConfigPortConView::OnButton() {
         },
         this);
 }
+
+} // namespace editors

@@ -13,6 +13,8 @@ class CPortRecord;
 class CRefTable;
 } // namespace projectmodel
 
+namespace editors {
+
 class CConfigPortConView : public CGridFormView, public IPointPaneView {
     Q_OBJECT
 public:
@@ -60,3 +62,5 @@ private:
     int m_nGridTab = -1;
     std::string m_strTable;
 };
+
+} // namespace editors

@@ -26,6 +26,8 @@
 using namespace projectmodel;
 using platform::Qs;
 
+namespace editors {
+
 namespace {
 
 const char* const kMissingPoint = "无效引用，请删除该无效信息！";
@@ -624,3 +626,5 @@ void CConfigPortFormView::OnButton() {
         FillGrid();
     }
 }
+
+} // namespace editors

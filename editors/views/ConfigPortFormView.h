@@ -16,6 +16,8 @@ class CPortRecord;
 class CRefTable;
 } // namespace projectmodel
 
+namespace editors {
+
 class CConfigPortFormView : public CGridFormView, public IPointPaneView, public ISelDevReceiver {
     Q_OBJECT
 public:
@@ -104,3 +106,5 @@ private:
     int m_nPort = -1;
     bool m_bHasView = false; // a port or the virtual devices are shown
 };
+
+} // namespace editors

@@ -19,6 +19,8 @@ using namespace projectmodel;
 using platform::Qs;
 using platform::Ss;
 
+namespace editors {
+
 CConfigPortView::CConfigPortView(const CViewContext& context, QWidget* parent)
     : CGridFormView(context, parent) {
     setObjectName("CConfigPortView");
@@ -210,3 +212,5 @@ void CConfigPortView::OnDeletePort() {
     RefreshPortGrid();
     RefreshPortGroupNode(m_nBoard, m_nGridTab);
 }
+
+} // namespace editors

@@ -11,6 +11,8 @@ class CBoardInfo;
 class CPortArray;
 } // namespace projectmodel
 
+namespace editors {
+
 class CConfigPortView : public CGridFormView {
     Q_OBJECT
 public:
@@ -44,3 +46,5 @@ private:
     int m_nIpColumn = -1;
     QLineEdit* m_pIp;
 };
+
+} // namespace editors

@@ -11,6 +11,8 @@
 
 using namespace projectmodel;
 
+namespace editors {
+
 namespace {
 CDeviceFormBase::CLayout PrjLayout() {
     CDeviceFormBase::CLayout layout;
@@ -64,3 +66,5 @@ void CConfigPrjView::OnVarInfo() {
     CProjectModel* doc = Doc();
     EditVarInfo([&] { return doc && Doc() == doc ? &doc->m_boardCfg.m_groups : nullptr; });
 }
+
+} // namespace editors

@@ -3,6 +3,8 @@
 // unit address is edited in place and the unit's variable information in its dialog.
 #include "editors/views/DeviceFormBase.h"
 
+namespace editors {
+
 class CConfigPrjView : public CDeviceFormBase {
     Q_OBJECT
 public:
@@ -17,3 +19,5 @@ protected:
     void OnCommit(int row, int column, const std::string& oldText, const std::string& newText) override;
     void OnButton() override { OnVarInfo(); }
 };
+
+} // namespace editors

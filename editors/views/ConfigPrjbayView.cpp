@@ -10,6 +10,8 @@
 
 using namespace projectmodel;
 
+namespace editors {
+
 namespace {
 CDeviceFormBase::CLayout BayLayout() {
     CDeviceFormBase::CLayout layout;
@@ -77,3 +79,5 @@ void CConfigPrjbayView::OnDeleteLevels() {
         FillList();
     }
 }
+
+} // namespace editors

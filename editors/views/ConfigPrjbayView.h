@@ -3,6 +3,8 @@
 // by code.
 #include "editors/views/DeviceFormBase.h"
 
+namespace editors {
+
 class CConfigPrjbayView : public CDeviceFormBase {
     Q_OBJECT
 public:
@@ -18,3 +20,5 @@ protected:
     void OnCommit(int row, int column, const std::string& oldText, const std::string& newText) override;
     void OnColumnClick(int column) override;
 };
+
+} // namespace editors

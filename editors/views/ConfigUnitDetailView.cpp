@@ -12,6 +12,8 @@
 using namespace projectmodel;
 using platform::Qs;
 
+namespace editors {
+
 CConfigUnitDetailView::CConfigUnitDetailView(const CViewContext& context, QWidget* parent)
     : CGridFormView(context, parent) {
     setObjectName("CConfigUnitDetailView");
@@ -78,3 +80,5 @@ void CConfigUnitDetailView::SelectGroupTab(int tab, int force) {
     SelectTab(tab);
     FillList();
 }
+
+} // namespace editors

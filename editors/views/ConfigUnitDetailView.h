@@ -5,6 +5,8 @@
 #include "editors/views/GridFormView.h"
 #include "editors/views/PointPanes.h"
 
+namespace editors {
+
 class CConfigUnitDetailView : public CGridFormView, public IPointPaneView {
     Q_OBJECT
 public:
@@ -28,3 +30,5 @@ private:
     std::string m_strTab;
     int m_nAddress = -1;
 };
+
+} // namespace editors

@@ -2,6 +2,8 @@
 
 #include <QPainter>
 
+namespace editors {
+
 CConfigView::CConfigView(EditorViewKind standsFor, QWidget* parent) : QWidget(parent), m_kind(standsFor) {
     setObjectName(ViewClassName(standsFor));
 }
@@ -10,3 +12,5 @@ void CConfigView::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.drawText(10, 10 + fontMetrics().ascent(), "空的视类型");
 }
+
+} // namespace editors

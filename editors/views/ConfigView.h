@@ -5,6 +5,8 @@
 
 #include <QWidget>
 
+namespace editors {
+
 // The empty placeholder pane: shows "空的视类型".
 class CConfigView : public QWidget, public IEditorView {
     Q_OBJECT
@@ -22,3 +24,5 @@ private:
     EditorViewKind m_kind;
     int m_nUpdates = 0;
 };
+
+} // namespace editors

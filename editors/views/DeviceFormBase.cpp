@@ -16,6 +16,8 @@
 #include <QPushButton>
 #include <QTabBar>
 
+namespace editors {
+
 CDeviceFormBase::CDeviceFormBase(const CViewContext& context, EditorViewKind kind, const CLayout& layout)
     : m_context(context), m_layout(layout) {
     setObjectName(ViewClassName(kind));
@@ -134,3 +136,5 @@ bool CDeviceFormBase::eventFilter(QObject* watched, QEvent* event) {
     }
     return QWidget::eventFilter(watched, event);
 }
+
+} // namespace editors

@@ -13,8 +13,6 @@
 #include <string>
 #include <vector>
 
-class CGridListCtrl;
-class CInPlaceEditor;
 class QKeyEvent;
 class QLabel;
 class QMenu;
@@ -24,6 +22,11 @@ class QTabBar;
 namespace projectmodel {
 class CProjectModel;
 }
+
+namespace editors {
+
+class CGridListCtrl;
+class CInPlaceEditor;
 
 class CDeviceFormBase : public QWidget, public IEditorView, public ITextExportSource {
     Q_OBJECT
@@ -104,3 +107,5 @@ private:
     CInPlaceEditor* m_pEditor;
     bool m_bQuietTabs = false;
 };
+
+} // namespace editors

@@ -10,6 +10,8 @@
 #include "editors/views/RegisterViews.h"
 #include "editors/views/SelDevView.h"
 
+namespace editors {
+
 namespace {
 template <class View> void RegisterView(EditorViewKind kind) {
     CEditorViewRegistry::Register(kind,
@@ -30,3 +32,5 @@ void RegisterDeviceViews() {
     RegisterView<CConfigEquipDetailView>(kViewConfigEquipDetail);
     RegisterView<CSelDevView>(kViewSelDev);
 }
+
+} // namespace editors

@@ -18,6 +18,8 @@
 
 using namespace projectmodel;
 
+namespace editors {
+
 namespace {
 enum Column { kNo, kAddress, kMapped, kModel, kType, kVersion, kDescription };
 }
@@ -185,3 +187,5 @@ bool CDevinfolistView::OnListKey(QKeyEvent* event) {
     }
     return false;
 }
+
+} // namespace editors

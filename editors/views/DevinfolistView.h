@@ -5,6 +5,8 @@
 #include "editors/views/DeviceFormBase.h"
 #include "projectmodel/Device.h"
 
+namespace editors {
+
 class CDevinfolistView : public CDeviceFormBase {
     Q_OBJECT
 public:
@@ -32,3 +34,5 @@ private:
     std::vector<int> SelectedAddresses() const;
     projectmodel::CDeviceArray m_clipboard;
 };
+
+} // namespace editors

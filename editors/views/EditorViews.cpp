@@ -4,6 +4,8 @@
 
 #include <array>
 
+namespace editors {
+
 namespace {
 std::array<EditorViewFactory, kEditorViewKindCount>& Factories() {
     static std::array<EditorViewFactory, kEditorViewKindCount> factories;
@@ -33,3 +35,5 @@ QWidget* CEditorViewRegistry::Create(EditorViewKind kind, const CViewContext& co
 IEditorView* CEditorViewRegistry::AsEditorView(QWidget* view) {
     return dynamic_cast<IEditorView*>(view);
 }
+
+} // namespace editors

@@ -8,6 +8,8 @@
 #include <functional>
 #include <QWidget>
 
+namespace editors {
+
 class CConfigFrame;
 class CConfigOverView;
 
@@ -41,3 +43,5 @@ public:
     static QWidget* Create(EditorViewKind kind, const CViewContext& context);
     static IEditorView* AsEditorView(QWidget* view);
 };
+
+} // namespace editors

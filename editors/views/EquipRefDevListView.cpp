@@ -16,6 +16,8 @@
 
 using namespace projectmodel;
 
+namespace editors {
+
 CEquipRefDevListView::CEquipRefDevListView(const CViewContext& context)
     : CDeviceFormBase(context, kViewEquipRefDevList, EquipmentLayout(300, false)) {}
 
@@ -95,3 +97,5 @@ void CEquipRefDevListView::OnVarInfo() {
         return equipment ? &equipment->m_settings.m_groups : nullptr;
     });
 }
+
+} // namespace editors

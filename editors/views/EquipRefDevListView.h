@@ -8,6 +8,8 @@ class CDevice;
 class CPrjDevice;
 } // namespace projectmodel
 
+namespace editors {
+
 class CEquipRefDevListView : public CDeviceFormBase {
     Q_OBJECT
 public:
@@ -29,3 +31,5 @@ protected:
 private:
     int m_nEquipmentId = -1;
 };
+
+} // namespace editors

@@ -4,6 +4,8 @@
 #include <QProgressBar>
 #include <QVBoxLayout>
 
+namespace editors {
+
 CExportProgressDlg::CExportProgressDlg(QWidget* parent) : QDialog(parent) {
     setWindowTitle("正在导出测点数据，请稍侯……");
     setModal(false);
@@ -34,3 +36,5 @@ void CExportProgressDlg::SetPos(int pos) {
 int CExportProgressDlg::GetPos() const {
     return m_pProgress->value();
 }
+
+} // namespace editors

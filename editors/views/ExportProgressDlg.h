@@ -5,6 +5,8 @@
 
 class QProgressBar;
 
+namespace editors {
+
 class CExportProgressDlg : public QDialog {
     Q_OBJECT
 public:
@@ -20,3 +22,5 @@ public:
 private:
     QProgressBar* m_pProgress;
 };
+
+} // namespace editors

@@ -24,6 +24,8 @@ using platform::Ss;
 using projectmodel::CConfigDoc;
 using projectmodel::CProjectModel;
 
+namespace editors {
+
 CGridFormView::CGridFormView(const CViewContext& context, QWidget* parent)
     : QWidget(parent), m_context(context) {
     m_pCaption = new QLabel(this);
@@ -190,3 +192,5 @@ void CGridFormView::ShowRight(EditorViewKind kind) const {
     if (IEditorView* v = CEditorViewRegistry::AsEditorView(view))
         v->OnInitialUpdate();
 }
+
+} // namespace editors

@@ -11,8 +11,6 @@
 #include <string>
 #include <vector>
 
-class CGridListCtrl;
-class CInPlaceEditor;
 class QLabel;
 class QMenu;
 class QPushButton;
@@ -21,6 +19,11 @@ class QTabBar;
 namespace projectmodel {
 class CProjectModel;
 }
+
+namespace editors {
+
+class CGridListCtrl;
+class CInPlaceEditor;
 
 class CGridFormView : public QWidget, public IEditorView, public ITextExportSource {
     Q_OBJECT
@@ -107,3 +110,5 @@ private:
     int m_nButtonLeft = 320;
     bool m_bSettingTabs = false;
 };
+
+} // namespace editors

@@ -13,6 +13,8 @@
 using platform::Qs;
 using platform::Ss;
 
+namespace editors {
+
 namespace {
 
 QColor ToQColor(std::uint32_t rgb) {
@@ -276,3 +278,5 @@ bool CGridListCtrl::viewportEvent(QEvent* event) {
     }
     return QTableWidget::viewportEvent(event);
 }
+
+} // namespace editors

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+namespace editors {
+
 class CGridListCtrl : public QTableWidget {
     Q_OBJECT
 public:
@@ -77,3 +79,5 @@ private:
     std::uint32_t m_selectionBack;
     std::uint32_t m_selectionText;
 };
+
+} // namespace editors

@@ -12,6 +12,8 @@
 using platform::Qs;
 using platform::Ss;
 
+namespace editors {
+
 CInPlaceEditor::CInPlaceEditor(CGridListCtrl* list, int height)
     : QObject(list), m_pList(list), m_nHeight(height) {
     m_pEdit = new QLineEdit(list->viewport());
@@ -111,3 +113,5 @@ bool CInPlaceEditor::eventFilter(QObject* watched, QEvent* event) {
     }
     return QObject::eventFilter(watched, event);
 }
+
+} // namespace editors

@@ -9,10 +9,13 @@
 #include <string>
 #include <vector>
 
-class CGridListCtrl;
 class QComboBox;
 class QLineEdit;
 class QWidget;
+
+namespace editors {
+
+class CGridListCtrl;
 
 class CInPlaceEditor : public QObject {
     Q_OBJECT
@@ -64,3 +67,5 @@ private:
     bool m_bWriting = false;
     CommitFn m_commit;
 };
+
+} // namespace editors

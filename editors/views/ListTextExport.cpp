@@ -6,6 +6,8 @@
 #include <QLabel>
 #include <QTabBar>
 
+namespace editors {
+
 CTextExportList ReadListExport(const QLabel* title, const QTabBar* tabs, const CGridListCtrl* list) {
     CTextExportList out;
     if (title)
@@ -27,3 +29,5 @@ CTextExportList ReadListExport(const QLabel* title, const QTabBar* tabs, const C
     }
     return out;
 }
+
+} // namespace editors

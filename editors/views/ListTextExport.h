@@ -3,8 +3,13 @@
 // selected tab of a tab control that is shown, and the grid list's column titles and cells.
 #include "editors/model/TextExportSource.h"
 
-class CGridListCtrl;
 class QLabel;
 class QTabBar;
 
+namespace editors {
+
+class CGridListCtrl;
+
 CTextExportList ReadListExport(const QLabel* title, const QTabBar* tabs, const CGridListCtrl* list);
+
+} // namespace editors

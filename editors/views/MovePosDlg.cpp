@@ -10,6 +10,8 @@
 #include <QLineEdit>
 #include <QVBoxLayout>
 
+namespace editors {
+
 CMovePosDlg::CMovePosDlg(QWidget* parent) : QDialog(parent) {
     setWindowTitle("移动到位置");
     auto* layout = new QVBoxLayout(this);
@@ -42,3 +44,5 @@ void CMovePosDlg::accept() {
     m_nPosition = static_cast<unsigned int>(value);
     QDialog::accept();
 }
+
+} // namespace editors

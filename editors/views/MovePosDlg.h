@@ -4,6 +4,8 @@
 
 class QLineEdit;
 
+namespace editors {
+
 class CMovePosDlg : public QDialog {
     Q_OBJECT
 public:
@@ -18,3 +20,5 @@ public:
 private:
     QLineEdit* m_pEdit;
 };
+
+} // namespace editors

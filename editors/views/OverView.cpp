@@ -8,6 +8,8 @@
 
 using platform::Qs;
 
+namespace editors {
+
 namespace {
 constexpr int kDataRole = Qt::UserRole;
 constexpr int kImageRole = Qt::UserRole + 1;
@@ -134,3 +136,5 @@ void COverView::SyncChildren(QTreeWidgetItem* parent, const std::vector<CTreeNod
         delete parent->takeChild(parent->childCount() - 1);
     }
 }
+
+} // namespace editors

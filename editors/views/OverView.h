@@ -8,6 +8,8 @@
 #include <QTreeWidget>
 #include <vector>
 
+namespace editors {
+
 class COverView : public QTreeWidget {
     Q_OBJECT
 public:
@@ -43,3 +45,5 @@ protected:
 private:
     std::vector<QIcon> m_icons;
 };
+
+} // namespace editors

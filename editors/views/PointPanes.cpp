@@ -2,6 +2,8 @@
 
 #include "editors/views/ConfigFrame.h"
 
+namespace editors {
+
 IAllPointsPane* AllPointsPaneOf(const CConfigFrame* frame) {
     return frame ? dynamic_cast<IAllPointsPane*>(frame->RightView()) : nullptr;
 }
@@ -9,3 +11,5 @@ IAllPointsPane* AllPointsPaneOf(const CConfigFrame* frame) {
 IPointPaneView* PointPaneViewOf(const CConfigFrame* frame) {
     return frame ? dynamic_cast<IPointPaneView*>(frame->LeftView()) : nullptr;
 }
+
+} // namespace editors

@@ -8,6 +8,8 @@
 
 #include <vector>
 
+namespace editors {
+
 class CConfigFrame;
 
 // The left pane's side.
@@ -39,3 +41,5 @@ public:
 IAllPointsPane* AllPointsPaneOf(const CConfigFrame* frame);
 // The left pane's view when it works with the all-points view; null otherwise.
 IPointPaneView* PointPaneViewOf(const CConfigFrame* frame);
+
+} // namespace editors

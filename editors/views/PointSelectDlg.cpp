@@ -16,6 +16,8 @@
 using platform::Qs;
 using projectmodel::CProjectContext;
 
+namespace editors {
+
 CPointSelectDlg::CPointSelectDlg(QWidget* parent) : QDialog(parent) {
     setWindowTitle("测点选择");
     auto* layout = new QVBoxLayout(this);
@@ -95,3 +97,5 @@ void CPointSelectDlg::accept() {
     }
     QDialog::accept();
 }
+
+} // namespace editors

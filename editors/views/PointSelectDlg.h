@@ -5,9 +5,12 @@
 
 #include <QDialog>
 
-class CGridListCtrl;
 class QComboBox;
 class QTabBar;
+
+namespace editors {
+
+class CGridListCtrl;
 
 class CPointSelectDlg : public QDialog {
     Q_OBJECT
@@ -32,3 +35,5 @@ private:
     QComboBox* m_pDevices;
     bool m_bFilling = false;
 };
+
+} // namespace editors

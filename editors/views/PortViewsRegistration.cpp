@@ -6,6 +6,8 @@
 #include "editors/views/ConfigUnitDetailView.h"
 #include "editors/views/RegisterViews.h"
 
+namespace editors {
+
 // Boards, ports and port configurations and the unit.
 void RegisterPortViews() {
     CEditorViewRegistry::Register(kViewConfigBan,
@@ -21,3 +23,5 @@ void RegisterPortViews() {
     CEditorViewRegistry::Register(kViewConfigUnitDetail,
                                   [](const CViewContext& c) { return new CConfigUnitDetailView(c); });
 }
+
+} // namespace editors

@@ -1,6 +1,10 @@
 #include "editors/views/RegisterViews.h"
 
+namespace editors {
+
 void RegisterEditorViews() {
     RegisterPortViews();
     RegisterDeviceViews();
 }
+
+} // namespace editors

@@ -15,6 +15,8 @@
 using platform::Qs;
 using platform::Ss;
 
+namespace editors {
+
 CSaveVersionDlg::CSaveVersionDlg(QWidget* parent) : QDialog(parent) {
     setWindowTitle("保存");
     auto* layout = new QVBoxLayout(this);
@@ -66,3 +68,5 @@ void CSaveVersionDlg::accept() {
     m_strVersion = text;
     QDialog::accept();
 }
+
+} // namespace editors

@@ -6,6 +6,8 @@
 class QLineEdit;
 class QListWidget;
 
+namespace editors {
+
 class CSaveVersionDlg : public QDialog {
     Q_OBJECT
 public:
@@ -24,3 +26,5 @@ private:
     QListWidget* m_pList;
     QLineEdit* m_pEdit;
 };
+
+} // namespace editors

@@ -14,6 +14,8 @@
 
 using platform::Qs;
 
+namespace editors {
+
 CSelBoardDlg::CSelBoardDlg(QWidget* parent) : QDialog(parent) {
     setWindowTitle("请选择要加入的端口");
     auto* layout = new QVBoxLayout(this);
@@ -52,3 +54,5 @@ void CSelBoardDlg::accept() {
         m_pPort = ApplyPortChoice(*m_pBoardCfg, *m_pDevice, m_choices[static_cast<std::size_t>(i)]);
     QDialog::accept();
 }
+
+} // namespace editors

@@ -8,6 +8,8 @@
 class QComboBox;
 class QLabel;
 
+namespace editors {
+
 class CSelBoardDlg : public QDialog {
     Q_OBJECT
 public:
@@ -29,3 +31,5 @@ private:
     QComboBox* m_pCombo;
     std::vector<CPortChoice> m_choices;
 };
+
+} // namespace editors

@@ -11,6 +11,8 @@
 #include <QLabel>
 #include <QMenu>
 
+namespace editors {
+
 CSelDevView::CSelDevView(const CViewContext& context) : CDeviceFormBase(context, kViewSelDev, {}) {
     connect(List(), &QTableWidget::cellDoubleClicked, this, [this](int, int) { OnAddDevices(); });
 }
@@ -62,3 +64,5 @@ void CSelDevView::OnAddDevices() {
             receiver->AddSelDevice(device->m_nAddress);
     }
 }
+
+} // namespace editors

@@ -4,6 +4,8 @@
 // command "<<添加装置" (also a double click) hands the selected rows to the left view.
 #include "editors/views/DeviceFormBase.h"
 
+namespace editors {
+
 class CSelDevView : public CDeviceFormBase {
     Q_OBJECT
 public:
@@ -17,3 +19,5 @@ public:
 private:
     bool m_bModelMode = false;
 };
+
+} // namespace editors

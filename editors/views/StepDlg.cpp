@@ -11,6 +11,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+namespace editors {
+
 CStepDlg::CStepDlg(QWidget* parent) : QDialog(parent) {
     setWindowTitle("步长");
     auto* layout = new QVBoxLayout(this);
@@ -47,3 +49,5 @@ void CStepDlg::accept() {
     m_nStep = platform::AtoI(text);
     QDialog::accept();
 }
+
+} // namespace editors

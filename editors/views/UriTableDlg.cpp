@@ -15,6 +15,8 @@
 
 using projectmodel::CProjectContext;
 
+namespace editors {
+
 CUriTableDlg::CUriTableDlg(QWidget* parent) : QDialog(parent) {
     setWindowTitle("URI配置表");
     auto* layout = new QVBoxLayout(this);
@@ -75,3 +77,5 @@ void CUriTableDlg::accept() {
     Choose(m_pList->GetSelectedRow());
     QDialog::accept();
 }
+
+} // namespace editors

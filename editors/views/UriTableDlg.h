@@ -3,6 +3,8 @@
 #include <QDialog>
 #include <string>
 
+namespace editors {
+
 class CGridListCtrl;
 
 class CUriTableDlg : public QDialog {
@@ -21,3 +23,5 @@ private:
     void Choose(int row);
     CGridListCtrl* m_pList;
 };
+
+} // namespace editors

@@ -18,6 +18,8 @@
 using platform::Qs;
 using projectmodel::CProjectContext;
 
+namespace editors {
+
 CVarInfoDlg::CVarInfoDlg(QWidget* parent) : QDialog(parent) {
     setWindowTitle("可变信息组态");
     auto* layout = new QVBoxLayout(this);
@@ -167,3 +169,5 @@ void CVarInfoDlg::OnDeleteInfo() {
     m_model.DeleteRows(m_nTab, rows);
     Fill();
 }
+
+} // namespace editors

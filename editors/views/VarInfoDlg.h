@@ -5,10 +5,13 @@
 
 #include <QDialog>
 
-class CGridListCtrl;
-class CInPlaceEditor;
 class QMenu;
 class QTabBar;
+
+namespace editors {
+
+class CGridListCtrl;
+class CInPlaceEditor;
 
 class CVarInfoDlg : public QDialog {
     Q_OBJECT
@@ -64,3 +67,5 @@ template <class Groups> bool EditVarInfo(Groups groups, QWidget* parent = nullpt
     *records = dlg.Records();
     return true;
 }
+
+} // namespace editors

@@ -21,7 +21,10 @@
 
 using platform::Qs;
 using platform::Ss;
-using points::CCompositeExprEdit;
+
+using namespace editors;
+
+namespace points {
 
 CCompositeExprDlg::CCompositeExprDlg(CCompositeExprEdit::Kind kind, QWidget* parent)
     : QDialog(parent), m_model(kind, projectmodel::CConfigDoc::Current()) {
@@ -108,7 +111,7 @@ void CCompositeExprDlg::OnInitDialog() {
     {
         const QSignalBlocker block(m_pOperator);
         m_pOperator->clear();
-        for (const points::COperatorItem& op : m_model.Operators())
+        for (const COperatorItem& op : m_model.Operators())
             m_pOperator->addItem(Qs(op.caption), op.code);
         m_pOperator->setCurrentIndex(m_model.OperatorIndex());
     }
@@ -130,7 +133,7 @@ void CCompositeExprDlg::FillOperands() {
 }
 
 void CCompositeExprDlg::OnAddPoints() {
-    const std::vector<points::CPointKey> keys = SelectedKeys(m_pSource);
+    const std::vector<CPointKey> keys = SelectedKeys(m_pSource);
     if (keys.empty())
         return;
     m_model.AddPoints(keys);
@@ -193,3 +196,5 @@ void CCompositeExprDlg::accept() {
         return;
     QDialog::accept();
 }
+
+} // namespace points

@@ -6,18 +6,23 @@
 
 #include <QDialog>
 
-class CGridListCtrl;
-class CInPlaceEditor;
 class QComboBox;
 class QLineEdit;
 class QPushButton;
 
+namespace editors {
+class CGridListCtrl;
+class CInPlaceEditor;
+} // namespace editors
+
+namespace points {
+
 class CCompositeExprDlg : public QDialog {
     Q_OBJECT
 public:
-    CCompositeExprDlg(points::CCompositeExprEdit::Kind kind, QWidget* parent);
+    CCompositeExprDlg(CCompositeExprEdit::Kind kind, QWidget* parent);
 
-    points::CCompositeExprEdit& Model() { return m_model; }
+    CCompositeExprEdit& Model() { return m_model; }
     int DoModal();
     void OnInitDialog();
     void FillOperands();
@@ -31,8 +36,8 @@ public:
     void OnClickOperand(int row, int column);
     void accept() override;
 
-    CGridListCtrl* SourceList() const { return m_pSource; }
-    CGridListCtrl* OperandList() const { return m_pOperands; }
+    editors::CGridListCtrl* SourceList() const { return m_pSource; }
+    editors::CGridListCtrl* OperandList() const { return m_pOperands; }
     QComboBox* OperatorCombo() const { return m_pOperator; }
     QLineEdit* NumberEdit() const { return m_pNumber; }
     QLineEdit* NameEdit() const { return m_pName; }
@@ -40,7 +45,7 @@ public:
     QLineEdit* EntryEdit() const { return m_pEntry; }
     QPushButton* AddPointButton() const { return m_pAddPoint; }
     QPushButton* AddNumberButton() const { return m_pAddNumber; }
-    CInPlaceEditor* Editor() const { return m_pEditor; }
+    editors::CInPlaceEditor* Editor() const { return m_pEditor; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -48,10 +53,10 @@ protected:
 private:
     void Commit(int row, int column, const std::string& oldText, const std::string& newText);
 
-    points::CCompositeExprEdit m_model;
+    CCompositeExprEdit m_model;
     QLineEdit* m_pName;
-    CGridListCtrl* m_pSource;
-    CGridListCtrl* m_pOperands;
+    editors::CGridListCtrl* m_pSource;
+    editors::CGridListCtrl* m_pOperands;
     QComboBox* m_pOperator;
     QPushButton* m_pAddPoint;
     QPushButton* m_pAddNumber;
@@ -59,19 +64,21 @@ private:
     QLineEdit* m_pAddress;
     QLineEdit* m_pGroup;
     QLineEdit* m_pEntry;
-    CInPlaceEditor* m_pEditor;
+    editors::CInPlaceEditor* m_pEditor;
 };
 
 class CConfigYCExprDlg : public CCompositeExprDlg {
     Q_OBJECT
 public:
     explicit CConfigYCExprDlg(QWidget* parent = nullptr)
-        : CCompositeExprDlg(points::CCompositeExprEdit::YC, parent) {}
+        : CCompositeExprDlg(CCompositeExprEdit::YC, parent) {}
 };
 
 class CConfigYXExprDlg : public CCompositeExprDlg {
     Q_OBJECT
 public:
     explicit CConfigYXExprDlg(QWidget* parent = nullptr)
-        : CCompositeExprDlg(points::CCompositeExprEdit::YX, parent) {}
+        : CCompositeExprDlg(CCompositeExprEdit::YX, parent) {}
 };
+
+} // namespace points

@@ -15,12 +15,16 @@
 using platform::Qs;
 using projectmodel::CConfigDoc;
 
+using namespace editors;
+
+namespace points {
+
 namespace {
 
-std::vector<CGridRow> GridRows(const std::vector<points::CPointRow>& rows) {
+std::vector<CGridRow> GridRows(const std::vector<CPointRow>& rows) {
     std::vector<CGridRow> out;
     out.reserve(rows.size());
-    for (const points::CPointRow& r : rows) {
+    for (const CPointRow& r : rows) {
         CGridRow g = GridRow(r.texts);
         g.itemData = r.data;
         out.push_back(std::move(g));
@@ -67,7 +71,7 @@ void CConfigGINAllView::OnInitialUpdate() {
     m_pCaption->setText("测点信息");
     if (m_pTabs->count() == 0) {
         const QSignalBlocker block(m_pTabs);
-        for (const std::string& t : points::CategoryTabs())
+        for (const std::string& t : CategoryTabs())
             m_pTabs->addTab(Qs(t));
     }
     if (!m_bInit) {
@@ -81,7 +85,7 @@ void CConfigGINAllView::OnInitialUpdate() {
         // A reference table of a category without a tab leaves no tab selected.
         m_pTabs->setCurrentIndex(m_nTab >= 0 && m_nTab <= 6 ? m_nTab : -1);
         m_pList->DeleteAllColumns();
-        for (const std::string& c : points::AllPointColumns())
+        for (const std::string& c : AllPointColumns())
             m_pList->InsertColumn(m_pList->GetColumnCount(), c);
     }
     FillDeviceCombo();
@@ -94,7 +98,7 @@ void CConfigGINAllView::FillPointList() {
     // Refilling the combo as the first display does would turn a chosen "所有装置" into the first
     // device at every refresh; it is refilled only when the devices themselves changed.
     CConfigDoc* doc = CConfigDoc::Current();
-    if (doc && points::BuildDeviceCombo(*doc) != m_comboItems)
+    if (doc && BuildDeviceCombo(*doc) != m_comboItems)
         FillDeviceCombo();
     FillPointRows();
 }
@@ -105,17 +109,17 @@ void CConfigGINAllView::FillDeviceCombo() {
     CConfigDoc* doc = CConfigDoc::Current();
     if (!doc)
         return;
-    m_comboItems = points::BuildDeviceCombo(*doc);
+    m_comboItems = BuildDeviceCombo(*doc);
     for (const auto& item : m_comboItems)
         m_pCombo->addItem(Qs(item.text));
-    m_pCombo->setCurrentIndex(points::SelectDeviceComboItem(m_comboItems, m_nDevice));
+    m_pCombo->setCurrentIndex(SelectDeviceComboItem(m_comboItems, m_nDevice));
 }
 
 void CConfigGINAllView::FillPointRows() {
     CConfigDoc* doc = CConfigDoc::Current();
     if (!doc || m_nTab < 0 || m_nTab > 6)
         return;
-    m_rows = points::BuildAllPointRows(*doc, m_nTab, m_nDevice);
+    m_rows = BuildAllPointRows(*doc, m_nTab, m_nDevice);
     m_pList->FillRows(GridRows(m_rows));
 }
 
@@ -151,7 +155,7 @@ void CConfigGINAllView::OnAddToRefTable() {
     if (selected.empty() || !CConfigDoc::Current() || !left || !left->CanTakePoints())
         return;
     std::vector<projectmodel::CPointRef> keys;
-    for (const points::CPointKey& k : points::KeysOfRows(m_rows, selected))
+    for (const CPointKey& k : KeysOfRows(m_rows, selected))
         keys.emplace_back(k.address, k.group, k.entry);
     left->AddRefPoints(keys);
 }
@@ -192,3 +196,5 @@ void CConfigGINAllView::resizeEvent(QResizeEvent* event) {
     m_pTabs->setGeometry(0, 45, cx, 25);
     m_pList->setGeometry(10, 75, std::max(cx - 20, 0), std::max(cy - 85, 0));
 }
+
+} // namespace points

@@ -8,16 +8,21 @@
 
 #include <QWidget>
 
-class CGridListCtrl;
 class QComboBox;
 class QLabel;
 class QMenu;
 class QTabBar;
 
-class CConfigGINAllView : public QWidget, public IEditorView, public IAllPointsPane {
+namespace editors {
+class CGridListCtrl;
+} // namespace editors
+
+namespace points {
+
+class CConfigGINAllView : public QWidget, public editors::IEditorView, public editors::IAllPointsPane {
     Q_OBJECT
 public:
-    explicit CConfigGINAllView(const CViewContext& context, QWidget* parent = nullptr);
+    explicit CConfigGINAllView(const editors::CViewContext& context, QWidget* parent = nullptr);
 
     // First display: the tabs, the columns, the device combo, the list; the left pane follows the
     // tab.
@@ -37,10 +42,10 @@ public:
     int CurrentTab() const { return m_nTab; }
     int CurrentDevice() const { return m_nDevice; }
     bool IsInitialised() const { return m_bInit; }
-    CGridListCtrl* List() const { return m_pList; }
+    editors::CGridListCtrl* List() const { return m_pList; }
     QComboBox* DeviceCombo() const { return m_pCombo; }
     QTabBar* Tabs() const { return m_pTabs; }
-    const std::vector<points::CPointRow>& Rows() const { return m_rows; }
+    const std::vector<CPointRow>& Rows() const { return m_rows; }
 
 protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
@@ -49,18 +54,20 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    IPointPaneView* LeftPane() const;
+    editors::IPointPaneView* LeftPane() const;
     void OnComboChanged(int index);
     void OnTabChanged(int index);
 
-    CViewContext m_ctx;
+    editors::CViewContext m_ctx;
     QComboBox* m_pCombo;
     QLabel* m_pCaption;
     QTabBar* m_pTabs;
-    CGridListCtrl* m_pList;
+    editors::CGridListCtrl* m_pList;
     bool m_bInit = false;
     int m_nTab = 0;
     int m_nDevice = -1;
-    std::vector<points::CDeviceComboItem> m_comboItems;
-    std::vector<points::CPointRow> m_rows;
+    std::vector<CDeviceComboItem> m_comboItems;
+    std::vector<CPointRow> m_rows;
 };
+
+} // namespace points

@@ -17,6 +17,10 @@
 using platform::Qs;
 using projectmodel::CConfigDoc;
 
+using namespace editors;
+
+namespace points {
+
 namespace {
 
 constexpr int kDescriptionColumn = 6;
@@ -60,11 +64,11 @@ void CConfigGINView::ShowPath(int depth, const std::array<int, 7>& items) {
     CConfigDoc* doc = CConfigDoc::Current();
     if (!doc)
         return;
-    projectmodel::CDevice* device = points::DeviceOfTreePath(*doc, depth, items);
+    projectmodel::CDevice* device = DeviceOfTreePath(*doc, depth, items);
     m_nAddress = device ? device->m_nAddress : -1;
     if (!device)
         return;
-    m_pCaption->setText(Qs(points::DeviceCaption(*device)));
+    m_pCaption->setText(Qs(DeviceCaption(*device)));
     if (device->m_model.m_optionGroups.GetSize() > 0) {
         m_pVarInfo->setText("可变信息");
         m_pVarInfo->show();
@@ -74,7 +78,7 @@ void CConfigGINView::ShowPath(int depth, const std::array<int, 7>& items) {
     }
     if (m_pTabs->count() == 0) {
         const QSignalBlocker block(m_pTabs);
-        for (const std::string& t : points::CategoryTabs())
+        for (const std::string& t : CategoryTabs())
             m_pTabs->addTab(Qs(t));
         m_pTabs->setCurrentIndex(0);
     }
@@ -94,11 +98,11 @@ void CConfigGINView::FillPointList() {
         m_nColumnsTab = tab;
         ++m_nColumnRebuilds;
         m_pList->DeleteAllColumns();
-        for (const std::string& c : points::DevicePointColumns())
+        for (const std::string& c : DevicePointColumns())
             m_pList->InsertColumn(m_pList->GetColumnCount(), c);
     }
     std::vector<CGridRow> rows;
-    for (const points::CPointRow& r : points::BuildDevicePointRows(device->m_model, tab)) {
+    for (const CPointRow& r : BuildDevicePointRows(device->m_model, tab)) {
         CGridRow g = GridRow(r.texts);
         g.itemData = r.data;
         rows.push_back(std::move(g));
@@ -135,7 +139,7 @@ void CConfigGINView::Commit(int row, int column, const std::string& oldText, con
     const int group = platform::AtoI(m_pList->GetItemText(row, 2));
     const int entry = platform::AtoI(m_pList->GetItemText(row, 3));
     std::string cell;
-    if (points::RenamePoint(device->m_model, group, entry, oldText, newText, cell))
+    if (RenamePoint(device->m_model, group, entry, oldText, newText, cell))
         m_pList->SetItemText(row, column, cell);
 }
 
@@ -155,3 +159,5 @@ void CConfigGINView::resizeEvent(QResizeEvent* event) {
     m_pTabs->setGeometry(0, 40, width(), 25);
     m_pList->setGeometry(10, 70, std::max(width() - 20, 0), std::max(height() - 80, 0));
 }
+
+} // namespace points

@@ -9,19 +9,29 @@
 
 #include <QWidget>
 
-class CGridListCtrl;
-class CInPlaceEditor;
 class QLabel;
 class QPushButton;
 class QTabBar;
 
-class CConfigGINView : public QWidget, public IEditorView, public IPointPaneView, public ITextExportSource {
+namespace editors {
+class CGridListCtrl;
+class CInPlaceEditor;
+} // namespace editors
+
+namespace points {
+
+class CConfigGINView : public QWidget,
+                       public editors::IEditorView,
+                       public editors::IPointPaneView,
+                       public editors::ITextExportSource {
     Q_OBJECT
 public:
-    explicit CConfigGINView(const CViewContext& context, QWidget* parent = nullptr);
+    explicit CConfigGINView(const editors::CViewContext& context, QWidget* parent = nullptr);
 
     // "生成文本": the device caption, the category tab and the point list.
-    CTextExportList GetTextExport() const override { return ReadListExport(m_pCaption, m_pTabs, m_pList); }
+    editors::CTextExportList GetTextExport() const override {
+        return editors::ReadListExport(m_pCaption, m_pTabs, m_pList);
+    }
 
     // First display for the project tree's selected node.
     void OnInitialUpdate() override;
@@ -37,8 +47,8 @@ public:
     // The device shown (null when none).
     projectmodel::CDevice* Device() const;
     bool IsInitialised() const { return m_bInit; }
-    CGridListCtrl* List() const { return m_pList; }
-    CInPlaceEditor* Editor() const { return m_pEditor; }
+    editors::CGridListCtrl* List() const { return m_pList; }
+    editors::CInPlaceEditor* Editor() const { return m_pEditor; }
     QTabBar* Tabs() const { return m_pTabs; }
     QLabel* Caption() const { return m_pCaption; }
     QPushButton* VarInfoButton() const { return m_pVarInfo; }
@@ -52,14 +62,16 @@ private:
     void OnTabChanged(int index);
     void Commit(int row, int column, const std::string& oldText, const std::string& newText);
 
-    CViewContext m_ctx;
+    editors::CViewContext m_ctx;
     QPushButton* m_pVarInfo;
     QLabel* m_pCaption;
     QTabBar* m_pTabs;
-    CGridListCtrl* m_pList;
-    CInPlaceEditor* m_pEditor;
+    editors::CGridListCtrl* m_pList;
+    editors::CInPlaceEditor* m_pEditor;
     bool m_bInit = false;
     int m_nColumnsTab = -1;
     int m_nColumnRebuilds = 0;
     int m_nAddress = -1; // the device shown, by address (-1: none)
 };
+
+} // namespace points

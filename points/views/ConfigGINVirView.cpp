@@ -19,11 +19,11 @@
 #include <QTabBar>
 
 using platform::Qs;
-using points::CVirtualPointEdit;
-using points::CVirtualPoints;
-using points::VirtualEditor;
-using points::VirtualKind;
 using projectmodel::CConfigDoc;
+
+using namespace editors;
+
+namespace points {
 
 namespace {
 
@@ -73,10 +73,10 @@ void CConfigGINVirView::OnInitialUpdate() {
     projectmodel::CDevice* device = m_points->Composite();
     if (!device || (m_ctx.tree && m_ctx.tree->GetSelectedPath().depth != 3))
         return;
-    m_pCaption->setText(Qs(points::DeviceCaption(*device)));
+    m_pCaption->setText(Qs(DeviceCaption(*device)));
     if (m_pTabs->count() == 0) {
         const QSignalBlocker block(m_pTabs);
-        for (const std::string& t : points::CategoryTabs())
+        for (const std::string& t : CategoryTabs())
             m_pTabs->addTab(Qs(t));
     }
     // The first display starts on tab 0; a view shown again keeps its tab.
@@ -86,7 +86,7 @@ void CConfigGINVirView::OnInitialUpdate() {
         const QSignalBlocker block(m_pTabs);
         m_pTabs->setCurrentIndex(m_nTab);
     }
-    SetColumns(m_pList, points::DevicePointColumns());
+    SetColumns(m_pList, DevicePointColumns());
     FillPointList();
     m_pEditor->HideEditors();
     m_bInit = true;
@@ -272,7 +272,7 @@ void CConfigGINVirView::Commit(int row, int column, const std::string& oldText, 
         return;
     const auto [group, entry] = KeyOfRow(row);
     std::string cell;
-    if (points::RenamePoint(device->m_model, group, entry, oldText, newText, cell))
+    if (RenamePoint(device->m_model, group, entry, oldText, newText, cell))
         m_pList->SetItemText(row, column, cell);
 }
 
@@ -322,3 +322,5 @@ void CConfigGINVirView::resizeEvent(QResizeEvent* event) {
     m_pTabs->setGeometry(0, 40, width(), 25);
     m_pList->setGeometry(10, 70, std::max(width() - 20, 0), std::max(height() - 80, 0));
 }
+
+} // namespace points

@@ -11,19 +11,29 @@
 #include <memory>
 #include <QWidget>
 
-class CGridListCtrl;
-class CInPlaceEditor;
 class QLabel;
 class QMenu;
 class QTabBar;
 
-class CConfigGINVirView : public QWidget, public IEditorView, public IPointPaneView, public ITextExportSource {
+namespace editors {
+class CGridListCtrl;
+class CInPlaceEditor;
+} // namespace editors
+
+namespace points {
+
+class CConfigGINVirView : public QWidget,
+                          public editors::IEditorView,
+                          public editors::IPointPaneView,
+                          public editors::ITextExportSource {
     Q_OBJECT
 public:
-    explicit CConfigGINVirView(const CViewContext& context, QWidget* parent = nullptr);
+    explicit CConfigGINVirView(const editors::CViewContext& context, QWidget* parent = nullptr);
 
     // "生成文本": the device caption, the category tab and the point list.
-    CTextExportList GetTextExport() const override { return ReadListExport(m_pCaption, m_pTabs, m_pList); }
+    editors::CTextExportList GetTextExport() const override {
+        return editors::ReadListExport(m_pCaption, m_pTabs, m_pList);
+    }
 
     void OnInitialUpdate() override;
     void SelectCategoryTab(int tab, bool force) override;
@@ -49,33 +59,35 @@ public:
 
     bool IsInitialised() const { return m_bInit; }
     int CurrentTab() const { return m_nTab; }
-    CGridListCtrl* List() const { return m_pList; }
-    CInPlaceEditor* Editor() const { return m_pEditor; }
+    editors::CGridListCtrl* List() const { return m_pList; }
+    editors::CInPlaceEditor* Editor() const { return m_pEditor; }
     QTabBar* Tabs() const { return m_pTabs; }
     QLabel* Caption() const { return m_pCaption; }
-    points::CVirtualPoints* Points() const { return m_points.get(); }
+    CVirtualPoints* Points() const { return m_points.get(); }
 
 protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:
-    void AddSingle(points::VirtualKind kind, points::VirtualEditor editor);
-    void ChangeSingle(points::VirtualEditor editor, int group, int entry);
+    void AddSingle(VirtualKind kind, VirtualEditor editor);
+    void ChangeSingle(VirtualEditor editor, int group, int entry);
     // Runs a single-point editor on edit; true after OK.
-    bool RunEditor(points::VirtualEditor editor, points::CVirtualPointEdit& edit);
-    void RunWholeModel(points::VirtualEditor editor);
+    bool RunEditor(VirtualEditor editor, CVirtualPointEdit& edit);
+    void RunWholeModel(VirtualEditor editor);
     void Refresh();
     void OnTabChanged(int index);
     void Commit(int row, int column, const std::string& oldText, const std::string& newText);
     std::pair<int, int> KeyOfRow(int row) const;
 
-    CViewContext m_ctx;
+    editors::CViewContext m_ctx;
     QTabBar* m_pTabs;
     QLabel* m_pCaption;
-    CGridListCtrl* m_pList;
-    CInPlaceEditor* m_pEditor;
+    editors::CGridListCtrl* m_pList;
+    editors::CInPlaceEditor* m_pEditor;
     bool m_bInit = false;
     int m_nTab = -1;
-    std::unique_ptr<points::CVirtualPoints> m_points;
+    std::unique_ptr<CVirtualPoints> m_points;
 };
+
+} // namespace points

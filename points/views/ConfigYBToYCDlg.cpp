@@ -17,6 +17,8 @@
 using platform::Qs;
 using platform::Ss;
 
+namespace points {
+
 CConfigYBToYCDlg::CConfigYBToYCDlg(QWidget* parent)
     : QDialog(parent), m_model(projectmodel::CConfigDoc::Current()) {
     setObjectName("configYBToYCDlg");
@@ -78,3 +80,5 @@ void CConfigYBToYCDlg::accept() {
     if (m_model.Accept())
         QDialog::accept();
 }
+
+} // namespace points

@@ -5,16 +5,21 @@
 
 #include <QDialog>
 
-class CGridListCtrl;
 class QLineEdit;
 class QPushButton;
+
+namespace editors {
+class CGridListCtrl;
+} // namespace editors
+
+namespace points {
 
 // "步位置转遥测表达式编辑器".
 class CConfigYBToYCDlg : public QDialog {
     Q_OBJECT
 public:
     explicit CConfigYBToYCDlg(QWidget* parent = nullptr);
-    points::CTapToYcEdit& Model() { return m_model; }
+    CTapToYcEdit& Model() { return m_model; }
     int DoModal();
     void OnInitDialog();
     void FillOperands();
@@ -22,17 +27,19 @@ public:
     void OnRemove();
     void accept() override;
 
-    CGridListCtrl* SourceList() const { return m_pSource; }
-    CGridListCtrl* OperandList() const { return m_pOperands; }
+    editors::CGridListCtrl* SourceList() const { return m_pSource; }
+    editors::CGridListCtrl* OperandList() const { return m_pOperands; }
     QPushButton* AddButton() const { return m_pAdd; }
 
 private:
-    points::CTapToYcEdit m_model;
+    CTapToYcEdit m_model;
     QLineEdit* m_pName;
     QLineEdit* m_pAddress;
     QLineEdit* m_pGroup;
     QLineEdit* m_pEntry;
-    CGridListCtrl* m_pSource;
-    CGridListCtrl* m_pOperands;
+    editors::CGridListCtrl* m_pSource;
+    editors::CGridListCtrl* m_pOperands;
     QPushButton* m_pAdd;
 };
+
+} // namespace points

@@ -17,6 +17,8 @@
 using platform::Qs;
 using platform::Ss;
 
+namespace points {
+
 CConfigYXToYBDlg::CConfigYXToYBDlg(QWidget* parent)
     : QDialog(parent), m_model(projectmodel::CConfigDoc::Current()) {
     setObjectName("configYXToYBDlg");
@@ -97,3 +99,5 @@ void CConfigYXToYBDlg::accept() {
     if (m_model.Accept())
         QDialog::accept();
 }
+
+} // namespace points

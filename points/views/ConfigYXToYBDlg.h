@@ -5,16 +5,21 @@
 
 #include <QDialog>
 
-class CGridListCtrl;
 class QLineEdit;
 class QPushButton;
+
+namespace editors {
+class CGridListCtrl;
+} // namespace editors
+
+namespace points {
 
 // "遥信转步位置表达式编辑器".
 class CConfigYXToYBDlg : public QDialog {
     Q_OBJECT
 public:
     explicit CConfigYXToYBDlg(QWidget* parent = nullptr);
-    points::CYxToTapEdit& Model() { return m_model; }
+    CYxToTapEdit& Model() { return m_model; }
     int DoModal();
     void OnInitDialog();
     void FillOperands();
@@ -24,17 +29,19 @@ public:
     void OnMoveDown();
     void accept() override;
 
-    CGridListCtrl* SourceList() const { return m_pSource; }
-    CGridListCtrl* OperandList() const { return m_pOperands; }
+    editors::CGridListCtrl* SourceList() const { return m_pSource; }
+    editors::CGridListCtrl* OperandList() const { return m_pOperands; }
     QLineEdit* GroupEdit() const { return m_pGroup; }
     QLineEdit* EntryEdit() const { return m_pEntry; }
 
 private:
-    points::CYxToTapEdit m_model;
+    CYxToTapEdit m_model;
     QLineEdit* m_pName;
     QLineEdit* m_pAddress;
     QLineEdit* m_pGroup;
     QLineEdit* m_pEntry;
-    CGridListCtrl* m_pSource;
-    CGridListCtrl* m_pOperands;
+    editors::CGridListCtrl* m_pSource;
+    editors::CGridListCtrl* m_pOperands;
 };
+
+} // namespace points

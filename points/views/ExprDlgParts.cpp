@@ -9,6 +9,10 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+using namespace editors;
+
+namespace points {
+
 const std::vector<std::string>& ExprPointColumns() {
     static const std::vector<std::string> columns{"装置", "分组", "条目", "描述"};
     return columns;
@@ -48,3 +52,5 @@ void MakeKeyFields(QWidget* parent, QGridLayout* grid, const char* nameLabel, QL
     keys->addWidget(entry);
     grid->addLayout(keys, 1, 1, 1, 3);
 }
+
+} // namespace points

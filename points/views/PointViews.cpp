@@ -8,6 +8,10 @@
 
 #include <memory>
 
+using namespace editors;
+
+namespace points {
+
 namespace {
 
 // The project tree's point export writes through the Excel writer.
@@ -34,3 +38,5 @@ void RegisterPointViews() {
                                   [](const CViewContext& c) { return new CConfigGINVirView(c); });
     CConfigOverView::SetWorkbookFactory([] { return std::make_unique<CExcelWorkbook>(); });
 }
+
+} // namespace points

@@ -6,6 +6,10 @@
 #include <QApplication>
 #include <QCoreApplication>
 
+using namespace editors;
+
+namespace points {
+
 CScdProgress::CScdProgress() = default;
 
 CScdProgress::~CScdProgress() {
@@ -50,3 +54,5 @@ void CScdProgress::SetWaitCursor(bool wait) {
     else
         QApplication::restoreOverrideCursor();
 }
+
+} // namespace points

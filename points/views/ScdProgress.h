@@ -4,7 +4,11 @@
 
 #include <memory>
 
+namespace editors {
 class CExportProgressDlg;
+} // namespace editors
+
+namespace points {
 
 // The SCD import's progress shown in the modeless progress dialog.
 class CScdProgress : public IScdProgress {
@@ -18,6 +22,8 @@ public:
     void SetWaitCursor(bool wait) override;
 
 private:
-    std::unique_ptr<CExportProgressDlg> m_dlg;
+    std::unique_ptr<editors::CExportProgressDlg> m_dlg;
     bool m_bWait = false;
 };
+
+} // namespace points

@@ -17,7 +17,8 @@
 
 using platform::Qs;
 using platform::Ss;
-using points::CTapToYxEdit;
+
+namespace points {
 
 namespace {
 
@@ -99,7 +100,7 @@ void CTapToYxDlg::FillResults() {
 }
 
 void CTapToYxDlg::OnAdd(int value) {
-    const std::vector<points::CPointKey> keys = SelectedKeys(m_pSource);
+    const std::vector<CPointKey> keys = SelectedKeys(m_pSource);
     if (keys.empty() || (m_kind == CTapToYxEdit::Single && value <= 0))
         return;
     m_model->Add(keys.front(), value);
@@ -118,7 +119,7 @@ void CTapToYxDlg::OnRemove() {
 void CTapToYxDlg::OnClickResult(int row) {
     if (row < 0)
         return;
-    std::vector<points::CPointRow> sources = m_model->SourceRows();
+    std::vector<CPointRow> sources = m_model->SourceRows();
     int value = -1;
     int sourceRow = -1;
     std::string field;
@@ -131,3 +132,5 @@ void CTapToYxDlg::OnClickResult(int row) {
         m_pSource->SelectRow(sourceRow);
     m_pTap->setText(Qs(field));
 }
+
+} // namespace points

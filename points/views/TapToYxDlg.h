@@ -7,15 +7,20 @@
 #include <QDialog>
 #include <vector>
 
-class CGridListCtrl;
 class QComboBox;
 class QLineEdit;
 class QPushButton;
 
+namespace editors {
+class CGridListCtrl;
+} // namespace editors
+
+namespace points {
+
 class CTapToYxDlg : public QDialog {
     Q_OBJECT
 public:
-    CTapToYxDlg(points::CTapToYxEdit::Kind kind, QWidget* parent);
+    CTapToYxDlg(CTapToYxEdit::Kind kind, QWidget* parent);
 
     // The model copy the editor changes (owned by the caller) and the device address shown.
     void SetModel(projectmodel::CDeviceTemplate* copy);
@@ -27,18 +32,18 @@ public:
     void OnRemove();
     void OnClickResult(int row);
 
-    CGridListCtrl* SourceList() const { return m_pSource; }
-    CGridListCtrl* ResultList() const { return m_pResults; }
+    editors::CGridListCtrl* SourceList() const { return m_pSource; }
+    editors::CGridListCtrl* ResultList() const { return m_pResults; }
     QComboBox* ValueCombo() const { return m_pValues; }
     QLineEdit* TapField() const { return m_pTap; }
     const std::vector<QPushButton*>& BitButtons() const { return m_bitButtons; }
 
 private:
-    points::CTapToYxEdit::Kind m_kind;
+    CTapToYxEdit::Kind m_kind;
     projectmodel::CDeviceTemplate* m_pCopy = nullptr;
-    std::unique_ptr<points::CTapToYxEdit> m_model;
-    CGridListCtrl* m_pSource;
-    CGridListCtrl* m_pResults;
+    std::unique_ptr<CTapToYxEdit> m_model;
+    editors::CGridListCtrl* m_pSource;
+    editors::CGridListCtrl* m_pResults;
     QComboBox* m_pValues = nullptr;
     QLineEdit* m_pTap;
     std::vector<QPushButton*> m_bitButtons;
@@ -47,20 +52,19 @@ private:
 class CConfigYBToYXDlg : public CTapToYxDlg {
     Q_OBJECT
 public:
-    explicit CConfigYBToYXDlg(QWidget* parent = nullptr)
-        : CTapToYxDlg(points::CTapToYxEdit::Single, parent) {}
+    explicit CConfigYBToYXDlg(QWidget* parent = nullptr) : CTapToYxDlg(CTapToYxEdit::Single, parent) {}
 };
 
 class CConfigYBToYXEJZDlg : public CTapToYxDlg {
     Q_OBJECT
 public:
-    explicit CConfigYBToYXEJZDlg(QWidget* parent = nullptr)
-        : CTapToYxDlg(points::CTapToYxEdit::Binary, parent) {}
+    explicit CConfigYBToYXEJZDlg(QWidget* parent = nullptr) : CTapToYxDlg(CTapToYxEdit::Binary, parent) {}
 };
 
 class CConfigYBToYXBCDDlg : public CTapToYxDlg {
     Q_OBJECT
 public:
-    explicit CConfigYBToYXBCDDlg(QWidget* parent = nullptr)
-        : CTapToYxDlg(points::CTapToYxEdit::Bcd, parent) {}
+    explicit CConfigYBToYXBCDDlg(QWidget* parent = nullptr) : CTapToYxDlg(CTapToYxEdit::Bcd, parent) {}
 };
+
+} // namespace points

@@ -8,18 +8,20 @@
 #include <string>
 #include <vector>
 
-inline std::vector<CGridRow> ToGridRows(const std::vector<points::CPointRow>& rows) {
-    std::vector<CGridRow> out;
+namespace points {
+
+inline std::vector<editors::CGridRow> ToGridRows(const std::vector<CPointRow>& rows) {
+    std::vector<editors::CGridRow> out;
     out.reserve(rows.size());
-    for (const points::CPointRow& r : rows) {
-        CGridRow g = GridRow(r.texts);
+    for (const CPointRow& r : rows) {
+        editors::CGridRow g = editors::GridRow(r.texts);
         g.itemData = r.data;
         out.push_back(std::move(g));
     }
     return out;
 }
 
-inline void SetColumns(CGridListCtrl* list, const std::vector<std::string>& titles) {
+inline void SetColumns(editors::CGridListCtrl* list, const std::vector<std::string>& titles) {
     list->DeleteAllColumns();
     for (const std::string& t : titles)
         list->InsertColumn(list->GetColumnCount(), t);
@@ -27,10 +29,12 @@ inline void SetColumns(CGridListCtrl* list, const std::vector<std::string>& titl
 
 // The point keys of the selected rows of a list whose first three columns are device address,
 // group and entry.
-inline std::vector<points::CPointKey> SelectedKeys(const CGridListCtrl* list) {
-    std::vector<points::CPointKey> keys;
+inline std::vector<CPointKey> SelectedKeys(const editors::CGridListCtrl* list) {
+    std::vector<CPointKey> keys;
     for (int r : list->GetSelectedRows())
         keys.push_back({platform::AtoI(list->GetItemText(r, 0)), platform::AtoI(list->GetItemText(r, 1)),
                         platform::AtoI(list->GetItemText(r, 2))});
     return keys;
 }
+
+} // namespace points

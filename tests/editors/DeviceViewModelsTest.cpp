@@ -16,6 +16,7 @@
 #include <gtest/gtest.h>
 
 using namespace projectmodel;
+using namespace editors;
 using editortest::Project;
 
 namespace {

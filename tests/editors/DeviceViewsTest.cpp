@@ -32,6 +32,7 @@
 #include <QTabBar>
 
 using namespace projectmodel;
+using namespace editors;
 
 namespace {
 

@@ -43,6 +43,7 @@
 #include <memory>
 
 using namespace projectmodel;
+using namespace editors;
 using platform::Ss;
 
 namespace {

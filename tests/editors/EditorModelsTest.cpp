@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 using namespace projectmodel;
+using namespace editors;
 
 namespace {
 

@@ -7,6 +7,8 @@
 #include <QElapsedTimer>
 #include <QLineEdit>
 
+using namespace editors;
+
 namespace {
 
 struct GridListTest : ::testing::Test {

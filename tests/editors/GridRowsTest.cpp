@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace editors;
+
 TEST(GridRowBook, RowTextsAndColoursFollowDeletedRows) {
     CGridRowBook book;
     for (int r = 0; r < 5; ++r) {

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 using namespace projectmodel;
+using namespace editors;
 using platform::Answer;
 
 namespace {

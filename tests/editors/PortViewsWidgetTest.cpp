@@ -27,6 +27,7 @@
 #include <QTest>
 
 using namespace projectmodel;
+using namespace editors;
 using platform::Ss;
 
 namespace {

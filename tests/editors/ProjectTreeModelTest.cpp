@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 using namespace projectmodel;
+using namespace editors;
 
 namespace {
 

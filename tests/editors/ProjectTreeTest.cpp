@@ -19,6 +19,7 @@
 #include <QSplitter>
 
 using namespace projectmodel;
+using namespace editors;
 
 namespace {
 

@@ -23,6 +23,7 @@
 #include <QTabBar>
 
 using namespace projectmodel;
+using namespace editors;
 
 namespace {
 

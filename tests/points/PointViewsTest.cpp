@@ -33,6 +33,8 @@
 #include <QTabBar>
 
 using namespace projectmodel;
+using namespace editors;
+using namespace points;
 using platform::Answer;
 using platform::Qs;
 using platform::Ss;

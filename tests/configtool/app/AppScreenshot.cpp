@@ -30,6 +30,7 @@
 #include <string>
 
 using namespace qxm7740;
+using namespace editors;
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);

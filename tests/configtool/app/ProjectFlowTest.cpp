@@ -19,6 +19,7 @@
 #include <QMenuBar>
 
 using namespace qxm7740;
+using namespace editors;
 
 namespace fs = std::filesystem;
 using platform::Qs;

@@ -22,6 +22,7 @@
 #include <QTabBar>
 
 using namespace qxm7740;
+using namespace editors;
 
 namespace fs = std::filesystem;
 using platform::Qs;
@@ -36,7 +37,7 @@ protected:
         testsupport::CopyTree(testsupport::IniDir(), root_ / "Ini");
         realProjects_ = true;
         RegisterEditorViews();
-        RegisterPointViews();
+        points::RegisterPointViews();
     }
     CConfigDoc* Current() const { return app_->DocRef().m_pConfigDoc; }
     CConfigOverView* Tree() const { return app_->DocRef().m_pOverView; }
@@ -219,11 +220,14 @@ TEST_F(ProjectFrameTest, GenerateTextExportsEveryListViewOfTheLeftPane) {
     exportNode(devices->child(1), kViewConfigPortForm, "虚装置列表_装置列表", 3);
     exportNode(devices->child(1)->child(0), kViewConfigGIN, "板卡3装置65530[状态信号虚装置]组态_遥测", 0);
     exportNode(devices->child(1)->child(1), kViewConfigGINVir, "板卡3装置65531[复合信号虚装置]组态_遥测", 0);
-    exportNode(boards->child(0)->child(0)->child(0), kViewConfigPortForm, "板卡1COM0[ModbusRTU]组态_装置列表", 1);
-    exportNode(boards->child(0)->child(0)->child(0)->child(0), kViewConfigGIN, "板卡1装置1[1号电度表]组态_遥测", 3);
+    exportNode(boards->child(0)->child(0)->child(0), kViewConfigPortForm, "板卡1COM0[ModbusRTU]组态_装置列表",
+               1);
+    exportNode(boards->child(0)->child(0)->child(0)->child(0), kViewConfigGIN,
+               "板卡1装置1[1号电度表]组态_遥测", 3);
     exportNode(bays, kViewConfigPrjbay, "电压等级列表", 1);
     exportNode(bays->child(0), kViewConfigBay, "220kV间隔列表_间隔列表", 1);
-    EXPECT_EQ(written, "220kV间隔列表_间隔列表\n\n" + std::string(68, '-') + "\n序号\t间隔名称\n\n1\t线路一\n");
+    EXPECT_EQ(written,
+              "220kV间隔列表_间隔列表\n\n" + std::string(68, '-') + "\n序号\t间隔名称\n\n1\t线路一\n");
     exportNode(bays->child(0)->child(0), kViewConfigEquip, "220kV线路一设备列表_设备列表", 1);
     QTreeWidgetItem* equipment = bays->child(0)->child(0)->child(0);
     ASSERT_NE(equipment, nullptr);
