@@ -7,6 +7,8 @@
 #include <cstdio>
 #include <filesystem>
 
+namespace points {
+
 namespace {
 
 // The most characters a cell may hold in a workbook.
@@ -91,3 +93,5 @@ bool CExcelBook::Close() {
         return Fail(lxw_strerror(err));
     return !m_bFailed;
 }
+
+} // namespace points

@@ -9,6 +9,8 @@
 struct lxw_workbook;
 struct lxw_worksheet;
 
+namespace points {
+
 class CExcelBook {
 public:
     CExcelBook() = default;
@@ -45,3 +47,5 @@ private:
     unsigned m_nRow = 0;
     bool m_bFailed = false;
 };
+
+} // namespace points

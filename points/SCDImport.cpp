@@ -30,6 +30,8 @@ using projectmodel::CProjectContext;
 using projectmodel::CSCDPoint;
 using projectmodel::CSCDPointRef;
 
+namespace points {
+
 namespace {
 
 // Nested data objects and structured attributes deeper than this are a type loop of a damaged
@@ -827,3 +829,5 @@ int CSCDImport::BuildIEDListFromSCD(CConfigDoc& doc) {
     }
     return 1;
 }
+
+} // namespace points

@@ -30,6 +30,8 @@ class CConfigDoc;
 class CInfoModel;
 } // namespace projectmodel
 
+namespace points {
+
 // The modeless progress dialog the import drives; without widgets nothing is shown.
 class IScdProgress {
 public:
@@ -156,3 +158,5 @@ void SerializeSCDIED(platform::CArchive& ar, projectmodel::CDeviceTemplate& mode
 // True for a control reference of a tap changer: the text between "/" and the first "$" holds
 // "ATCC" (without regard to case) and the nine characters after that "$" are "CO$TapChg".
 bool IsTapChangerReference(std::string_view fcda);
+
+} // namespace points

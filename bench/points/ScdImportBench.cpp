@@ -24,6 +24,8 @@
 #include <fstream>
 #include <string_view>
 
+using namespace points;
+
 using namespace projectmodel;
 
 namespace {
@@ -106,33 +108,33 @@ int main(int argc, char** argv) {
     import.SetBuildWhileReading(true);
     import.SetIedObserver([&](const CInfoModel& m) {
         points += m.m_allPoints.size();
-        if (dump.is_open())
-            DumpModel(&m, dump);
-    });
-    import.Clear(doc);
-    import.LoadSCDFile(doc, argv[1]);
-    const auto walked = std::chrono::steady_clock::now();
-    std::printf("RSS after the walk %ld MB\n", RssMb());
-    const auto buildStart = std::chrono::steady_clock::now();
-    doc.m_sclService->Clear();
-    import.BuildIEDListFromSCD(doc);
-    const auto built = std::chrono::steady_clock::now();
-    const double seconds = std::chrono::duration<double>(walked - start + built - buildStart).count();
-    std::printf("parse, walk and models %.2f s, merge and cache %.2f s, RSS at the end %ld MB\n",
-                std::chrono::duration<double>(walked - start).count(),
-                std::chrono::duration<double>(built - buildStart).count(), RssMb());
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    std::printf("import %.2f s, %zu IEDs, %zu points, %d devices, cache %ju bytes, peak RSS %ld MB\n",
-                seconds, doc.m_infoModels.size(), points, doc.m_devices.GetSize(),
-                static_cast<std::uintmax_t>(std::filesystem::file_size(CSCDImport::CacheFilePath())),
-                usage.ru_maxrss / 1024);
-    if (dump.is_open()) {
-        for (const CDevice& d : doc.m_devices)
-            dump << "DEV\t" << d.m_nAddress << '\t' << d.m_strModelName << '\t' << d.m_strDescription << '\n';
-        if (!dump)
-            std::fprintf(stderr, "the dump could not be written\n");
-    }
-    platform::SetPrompt(nullptr);
-    return 0;
+    if (dump.is_open())
+        DumpModel(&m, dump);
+});
+import.Clear(doc);
+import.LoadSCDFile(doc, argv[1]);
+const auto walked = std::chrono::steady_clock::now();
+std::printf("RSS after the walk %ld MB\n", RssMb());
+const auto buildStart = std::chrono::steady_clock::now();
+doc.m_sclService->Clear();
+import.BuildIEDListFromSCD(doc);
+const auto built = std::chrono::steady_clock::now();
+const double seconds = std::chrono::duration<double>(walked - start + built - buildStart).count();
+std::printf("parse, walk and models %.2f s, merge and cache %.2f s, RSS at the end %ld MB\n",
+            std::chrono::duration<double>(walked - start).count(),
+            std::chrono::duration<double>(built - buildStart).count(), RssMb());
+rusage usage{};
+getrusage(RUSAGE_SELF, &usage);
+std::printf("import %.2f s, %zu IEDs, %zu points, %d devices, cache %ju bytes, peak RSS %ld MB\n", seconds,
+            doc.m_infoModels.size(), points, doc.m_devices.GetSize(),
+            static_cast<std::uintmax_t>(std::filesystem::file_size(CSCDImport::CacheFilePath())),
+            usage.ru_maxrss / 1024);
+if (dump.is_open()) {
+    for (const CDevice& d : doc.m_devices)
+        dump << "DEV\t" << d.m_nAddress << '\t' << d.m_strModelName << '\t' << d.m_strDescription << '\n';
+    if (!dump)
+        std::fprintf(stderr, "the dump could not be written\n");
+}
+platform::SetPrompt(nullptr);
+return 0;
 }

@@ -44,7 +44,7 @@ int main(int argc, char** argv) {
         arguments.emplace_back(argv[i]);
 
     // The project document's SCD import ("导入SCD文件") is the point configuration's.
-    CSCDImport scdImport;
+    points::CSCDImport scdImport;
     points::CScdProgress scdProgress;
     scdImport.SetProgress(&scdProgress);
     projectmodel::CProjectContext::Instance().SetScdImport(&scdImport);

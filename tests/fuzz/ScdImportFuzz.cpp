@@ -5,6 +5,8 @@
 #include "projectmodel/ConfigDoc.h"
 #include "projectmodel/ProjectContext.h"
 
+using namespace points;
+
 namespace fs = std::filesystem;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

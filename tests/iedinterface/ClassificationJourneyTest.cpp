@@ -15,6 +15,8 @@
 #include <QTabBar>
 #include <QTableWidget>
 
+using namespace points;
+
 using namespace qxm7740;
 
 using namespace projectmodel;

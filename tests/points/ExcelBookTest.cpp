@@ -9,6 +9,8 @@
 #include <cstdio>
 #include <memory>
 
+using namespace points;
+
 namespace {
 
 std::string Unzip(const std::filesystem::path& file, const std::string& entry) {

@@ -18,6 +18,8 @@
 #include <filesystem>
 #include <set>
 
+using namespace points;
+
 using namespace projectmodel;
 namespace fs = std::filesystem;
 
