@@ -22,8 +22,6 @@ using platform::Ss;
 namespace editors {
 
 namespace {
-CConfigOverView* s_instance = nullptr;
-
 PointWorkbookFactory& WorkbookFactory() {
     static PointWorkbookFactory factory;
     return factory;
@@ -39,7 +37,6 @@ CConfigOverView::CConfigOverView(QWidget* parent) : COverView(parent) {
     m_pProgress = new CExportProgressDlg(this);
     connect(this, &QTreeWidget::currentItemChanged, this,
             [this](QTreeWidgetItem* current, QTreeWidgetItem*) { OnSelChanged(current); });
-    s_instance = this;
 }
 
 CConfigOverView::~CConfigOverView() {
@@ -50,12 +47,6 @@ CConfigOverView::~CConfigOverView() {
         doc->SetViews(nullptr);
     if (m_pFrame)
         m_pFrame->SetTreeGone();
-    if (s_instance == this)
-        s_instance = nullptr;
-}
-
-CConfigOverView* CConfigOverView::Instance() {
-    return s_instance;
 }
 
 void CConfigOverView::SetWorkbookFactory(PointWorkbookFactory factory) {

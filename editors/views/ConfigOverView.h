@@ -25,9 +25,6 @@ public:
     explicit CConfigOverView(QWidget* parent = nullptr);
     ~CConfigOverView() override;
 
-    // The tree of the main frame (the last one made), or null.
-    static CConfigOverView* Instance();
-
     // The project frame whose panes the tree fills (the frame registers itself).
     void SetFrame(CConfigFrame* frame) { m_pFrame = frame; }
     CConfigFrame* Frame() const { return m_pFrame; }
