@@ -130,8 +130,8 @@ TEST_F(DeviceLinkTest, OneReadLargerThanTheRingLosesNoFrame) {
     std::vector<std::string> expected;
     for (int i = 0; stream.size() < 4 * 32768; ++i) {
         const std::string text = "frame" + std::to_string(i);
-        Bytes body = {0};
-        body.insert(body.end(), text.begin(), text.end());
+        Bytes body(1 + text.size(), 0); // the text after its leading zero
+        std::copy(text.begin(), text.end(), body.begin() + 1);
         const Bytes f = UnitFrame(2, body);
         stream.insert(stream.end(), f.begin(), f.end());
         expected.push_back("R:" + text);

@@ -222,9 +222,11 @@ TEST(DebugTextView, KeepsOnlyItsLastLinesWhateverIsFed) {
     EXPECT_FALSE(text.contains(Qs("packet 0\n")));
     // Every kept dump line is a whole line of 16 bytes (each dump here ends with an empty line).
     const QStringList lines = text.split('\n');
-    for (int i = 0; i + 2 < lines.size(); ++i)
-        if (!lines[i].isEmpty() && !lines[i].startsWith("packet"))
+    for (int i = 0; i + 2 < lines.size(); ++i) {
+        if (!lines[i].isEmpty() && !lines[i].startsWith("packet")) {
             EXPECT_EQ(lines[i].size(), 48) << i;
+        }
+    }
 
     // Appended over many turns the pane stays bounded as well.
     for (int i = 0; i < 10; ++i) {
