@@ -85,6 +85,15 @@ CRefTableEntry Ref(int address, int group, int entry) {
     return e;
 }
 
+// The operands of the first composite signal of the last group of the composite device.
+CExprOperandArray& FirstCompositeOperands(CProjectModel& doc) {
+    return testsupport::Found(doc.FindDevice(kCompositeDeviceAddress))
+        ->m_model.m_groups.Items()
+        .back()
+        .m_entries[0]
+        .m_expr.m_operands;
+}
+
 } // namespace
 
 TEST_F(DeviceModels, TimeSourcesShowPortsAndRefuseWhatTheBoardLacks) {
@@ -220,13 +229,7 @@ TEST_F(DeviceModels, AnAddressChangeIsCarriedThroughTheProject) {
     EXPECT_EQ(sys.m_protocol.m_configs.m_configs[0].m_settings.m_tables[0].m_entries[0].m_nAddress, 7);
     EXPECT_EQ(equipment.m_linkedDevices, (CIntArray{7, 1}));
     EXPECT_EQ(equipment.m_settings.m_tables[0].m_entries[0].m_nAddress, 7);
-    EXPECT_EQ(testsupport::Found(doc.FindDevice(65531))
-                  ->m_model.m_groups.Items()
-                  .back()
-                  .m_entries[0]
-                  .m_expr.m_operands[0]
-                  .m_nAddress,
-              7);
+    EXPECT_EQ(FirstCompositeOperands(doc)[0].m_nAddress, 7);
     EXPECT_TRUE(views.Has("devices"));
     EXPECT_TRUE(views.Has("portChildren 0 1 0"));
     EXPECT_TRUE(views.Has("equipment 0 3"));
@@ -288,11 +291,7 @@ TEST_F(DeviceModels, DeletedEntriesTakeTheirReferencesAlongAndLaterEntriesAreFol
               1);
     ASSERT_EQ(equipment.m_settings.m_tables.Items().back().m_entries.GetSize(), 1);
     EXPECT_EQ(equipment.m_settings.m_tables.Items().back().m_entries[0].m_nEntry, 1);
-    const CExprOperandArray& ops = testsupport::Found(doc.FindDevice(65531))
-                                       ->m_model.m_groups.Items()
-                                       .back()
-                                       .m_entries[0]
-                                       .m_expr.m_operands;
+    const CExprOperandArray& ops = FirstCompositeOperands(doc);
     ASSERT_EQ(ops.size(), 2u);
     EXPECT_EQ(ops[0].m_nEntry, 1); // was entry 2
     EXPECT_EQ(ops[1].m_nKind, 9);
@@ -306,21 +305,11 @@ TEST_F(DeviceModels, DeletedEntriesTakeTheirReferencesAlongAndLaterEntriesAreFol
     // An address change takes the telecontrol links along; a deletion drops them and the operands.
     ASSERT_TRUE(CDevinfolistModel::SetAddress(doc, 0, 1, "9"));
     EXPECT_EQ(testsupport::Found(testsupport::Found(doc.FindDevice(2))->m_model.FindEntry(2, 1))->m_yx[0], 9);
-    EXPECT_EQ(testsupport::Found(doc.FindDevice(65531))
-                  ->m_model.m_groups.Items()
-                  .back()
-                  .m_entries[0]
-                  .m_expr.m_operands[0]
-                  .m_nAddress,
-              9);
+    EXPECT_EQ(FirstCompositeOperands(doc)[0].m_nAddress, 9);
     CDevinfolistModel::DeleteDevices(doc, {9});
     EXPECT_EQ(testsupport::Found(testsupport::Found(doc.FindDevice(2))->m_model.FindEntry(2, 1))->m_yx[0],
               -1);
-    const CExprOperandArray& rest = testsupport::Found(doc.FindDevice(65531))
-                                        ->m_model.m_groups.Items()
-                                        .back()
-                                        .m_entries[0]
-                                        .m_expr.m_operands;
+    const CExprOperandArray& rest = FirstCompositeOperands(doc);
     ASSERT_EQ(rest.size(), 1u);
     EXPECT_EQ(rest[0].m_nKind, 9);
 }

@@ -325,19 +325,25 @@ const CDeviceTemplate* TelecontrolModel(const CConfigDoc& doc, int entries, int&
     return nullptr;
 }
 
-TEST_F(EditorJourney, DeletedPointsAndDevicesLeaveNoReferenceBehindInTheSavedProject) {
-    auto doc = std::make_unique<CConfigDoc>();
-    ASSERT_TRUE(doc->OnNewDocument());
-    // A device model with a telecontrol group of at least two entries, used by two devices.
-    int ykGroup = -1;
-    const CDeviceTemplate* model = TelecontrolModel(*doc, 3, ykGroup);
+// A new project with two unplaced devices a < b of the first model whose telecontrol group has at
+// least `entries` entries; a's model is marked as an SCD import's (its descriptions are kept).
+void AddTwoDevices(CConfigDoc& doc, int entries, int& ykGroup, int& a, int& b) {
+    ASSERT_TRUE(doc.OnNewDocument());
+    const CDeviceTemplate* model = TelecontrolModel(doc, entries, ykGroup);
     ASSERT_NE(model, nullptr) << "the sample library has a model with telecontrols";
     const auto unplaced = [](CDevice&, const std::vector<CPortChoice>&, int) { return -1; };
-    const int a = CDevinfolistModel::AddDevice(*doc, *model, unplaced);
-    const int b = CDevinfolistModel::AddDevice(*doc, *model, unplaced);
+    a = CDevinfolistModel::AddDevice(doc, *model, unplaced);
+    b = CDevinfolistModel::AddDevice(doc, *model, unplaced);
     ASSERT_GT(a, 0);
     ASSERT_GT(b, a);
-    testsupport::Found(doc->FindDevice(a))->m_model.m_nFlag = 1;
+    testsupport::Found(doc.FindDevice(a))->m_model.m_nFlag = 1;
+}
+
+TEST_F(EditorJourney, DeletedPointsAndDevicesLeaveNoReferenceBehindInTheSavedProject) {
+    auto doc = std::make_unique<CConfigDoc>();
+    // A device model with a telecontrol group of at least three entries, used by two devices.
+    int ykGroup = -1, a = 0, b = 0;
+    ASSERT_NO_FATAL_FAILURE(AddTwoDevices(*doc, 3, ykGroup, a, b));
     const CInfoGroup* group = testsupport::Found(doc->FindDevice(a))->m_model.FindGroup(ykGroup);
     const int first = group->m_entries[1].m_nEntry;
     const int second = group->m_entries[2].m_nEntry;
@@ -434,15 +440,8 @@ TEST_F(EditorJourney, DeletedPointsAndDevicesLeaveNoReferenceBehindInTheSavedPro
 
 TEST_F(EditorJourney, EquipmentRowLinksFollowTheReferencesLeftByEntryAndDeviceDeletion) {
     auto doc = std::make_unique<CConfigDoc>();
-    ASSERT_TRUE(doc->OnNewDocument());
-    int ykGroup = -1;
-    const CDeviceTemplate* model = TelecontrolModel(*doc, 2, ykGroup);
-    ASSERT_NE(model, nullptr) << "the sample library has a model with telecontrols";
-    const auto unplaced = [](CDevice&, const std::vector<CPortChoice>&, int) { return -1; };
-    const int a = CDevinfolistModel::AddDevice(*doc, *model, unplaced);
-    const int b = CDevinfolistModel::AddDevice(*doc, *model, unplaced);
-    ASSERT_GT(b, a);
-    testsupport::Found(doc->FindDevice(a))->m_model.m_nFlag = 1;
+    int ykGroup = -1, a = 0, b = 0;
+    ASSERT_NO_FATAL_FAILURE(AddTwoDevices(*doc, 2, ykGroup, a, b));
     const CInfoGroup* group = testsupport::Found(doc->FindDevice(a))->m_model.FindGroup(ykGroup);
     const int first = group->m_entries[0].m_nEntry;
     const int second = group->m_entries[1].m_nEntry;
