@@ -325,6 +325,18 @@ const CDeviceTemplate* TelecontrolModel(const CConfigDoc& doc, int entries, int&
     return nullptr;
 }
 
+// A voltage level with one bay holding one line (the sample library's equipment type that takes
+// points).
+void AddLine(CConfigDoc& doc, CPrjDevice*& line) {
+    ASSERT_TRUE(CPrjbayModel::AddLevel(doc));
+    CVoltLevel& level = *doc.m_voltLevels.GetById(doc.m_voltOrder.m_codes[0]);
+    ASSERT_TRUE(CBayListModel::AddBay(doc, level));
+    CPrjBay& bay = *doc.m_bays.GetById(level.m_bayIds[0]);
+    ASSERT_TRUE(CEquipViewModel::AddEquipment(doc, bay));
+    ASSERT_TRUE(CEquipViewModel::SetType(doc, bay, 0, "线路"));
+    line = testsupport::Found(doc.m_prjDevices.GetById(bay.m_equipmentIds[0]));
+}
+
 // A new project with two unplaced devices a < b of the first model whose telecontrol group has at
 // least `entries` entries; a's model is marked as an SCD import's (its descriptions are kept).
 void AddTwoDevices(CConfigDoc& doc, int entries, int& ykGroup, int& a, int& b) {
@@ -364,13 +376,9 @@ TEST_F(EditorJourney, DeletedPointsAndDevicesLeaveNoReferenceBehindInTheSavedPro
                   CRefTableModel::AddResult::Added);
     ASSERT_EQ(CRefTableModel::AddPoint(*doc, *yk, b, ykGroup, first, false),
               CRefTableModel::AddResult::Added);
-    ASSERT_TRUE(CPrjbayModel::AddLevel(*doc));
-    CVoltLevel& level = *doc->m_voltLevels.GetById(doc->m_voltOrder.m_codes[0]);
-    ASSERT_TRUE(CBayListModel::AddBay(*doc, level));
-    CPrjBay& bay = *doc->m_bays.GetById(level.m_bayIds[0]);
-    ASSERT_TRUE(CEquipViewModel::AddEquipment(*doc, bay));
-    ASSERT_TRUE(CEquipViewModel::SetType(*doc, bay, 0, "线路"));
-    CPrjDevice& equipment = *doc->m_prjDevices.GetById(bay.m_equipmentIds[0]);
+    CPrjDevice* line = nullptr;
+    ASSERT_NO_FATAL_FAILURE(AddLine(*doc, line));
+    CPrjDevice& equipment = *line;
     const int ykTable = CEquipDetailModel::TableOfCategory(equipment, kInfoTypeYK);
     ASSERT_GE(ykTable, 0);
     ASSERT_EQ(CEquipDetailModel::AddRefPoint(*doc, equipment, ykTable, a, ykGroup, second), 1);
@@ -447,13 +455,9 @@ TEST_F(EditorJourney, EquipmentRowLinksFollowTheReferencesLeftByEntryAndDeviceDe
     const int second = group->m_entries[1].m_nEntry;
 
     // A line whose telecontrol table names A1, A2 and B1, in rows 0, 1 and 2.
-    ASSERT_TRUE(CPrjbayModel::AddLevel(*doc));
-    CVoltLevel& level = *doc->m_voltLevels.GetById(doc->m_voltOrder.m_codes[0]);
-    ASSERT_TRUE(CBayListModel::AddBay(*doc, level));
-    CPrjBay& bay = *doc->m_bays.GetById(level.m_bayIds[0]);
-    ASSERT_TRUE(CEquipViewModel::AddEquipment(*doc, bay));
-    ASSERT_TRUE(CEquipViewModel::SetType(*doc, bay, 0, "线路"));
-    CPrjDevice& equipment = *doc->m_prjDevices.GetById(bay.m_equipmentIds[0]);
+    CPrjDevice* line = nullptr;
+    ASSERT_NO_FATAL_FAILURE(AddLine(*doc, line));
+    CPrjDevice& equipment = *line;
     const int ykTable = CEquipDetailModel::TableOfCategory(equipment, kInfoTypeYK);
     ASSERT_GE(ykTable, 0);
     for (const auto& [address, entry] : {std::pair{a, first}, {a, second}, {b, first}})
@@ -559,13 +563,8 @@ void BuildCompositeScene(CConfigDoc& doc, CompositeScene& scene) {
     for (int entry : {1, 3})
         ASSERT_EQ(CRefTableModel::AddPoint(doc, *yx, composite, 11, entry, false),
                   CRefTableModel::AddResult::Added);
-    ASSERT_TRUE(CPrjbayModel::AddLevel(doc));
-    CVoltLevel& level = *doc.m_voltLevels.GetById(doc.m_voltOrder.m_codes[0]);
-    ASSERT_TRUE(CBayListModel::AddBay(doc, level));
-    CPrjBay& bay = *doc.m_bays.GetById(level.m_bayIds[0]);
-    ASSERT_TRUE(CEquipViewModel::AddEquipment(doc, bay));
-    ASSERT_TRUE(CEquipViewModel::SetType(doc, bay, 0, "线路"));
-    CPrjDevice& equipment = *(scene.equipment = doc.m_prjDevices.GetById(bay.m_equipmentIds[0]));
+    ASSERT_NO_FATAL_FAILURE(AddLine(doc, scene.equipment));
+    CPrjDevice& equipment = *scene.equipment;
     const int yxTable = scene.yxTable = CEquipDetailModel::TableOfCategory(equipment, kInfoTypeYX);
     ASSERT_GE(yxTable, 0);
     ASSERT_EQ(CEquipDetailModel::AddRefPoint(doc, equipment, yxTable, composite, 11, 1), 1);
