@@ -17,20 +17,14 @@ struct COperatorItem {
     int code = 0;
 };
 
-class CCompositeExprEdit {
+class CCompositeExprEdit : public CExprPointEdit {
 public:
     enum Kind { YC, YX }; // dialog 183, dialog 185
 
-    CCompositeExprEdit(Kind kind, CProjectModel* doc) : m_kind(kind), m_doc(doc) {}
+    CCompositeExprEdit(Kind kind, CProjectModel* doc) : CExprPointEdit(doc), m_kind(kind) {}
 
     Kind m_kind;
-    CProjectModel* m_doc;
-    std::optional<projectmodel::CExpression> m_expr;
     int m_nOperator = 28;
-    int m_nAddress = projectmodel::kCompositeDeviceAddress;
-    int m_nGroup = 0;
-    int m_nEntry = 0;
-    std::string m_strName;
 
     const std::vector<COperatorItem>& Operators() const;
     // Index of the current operator among Operators(), -1 when it is not one of them.

@@ -17,6 +17,19 @@ constexpr int kReservedGroupNo = 10;
 inline constexpr const char* kReservedGroupText =
     "组号10只用于预告信号(条目1)和事故总信号(条目2)，不能放入其他测点！";
 
+// What every single-point expression editor edits: the key and name of the composite point it
+// makes, and its expression.
+struct CExprPointEdit {
+    explicit CExprPointEdit(CProjectModel* doc) : m_doc(doc) {}
+
+    CProjectModel* m_doc;
+    std::optional<projectmodel::CExpression> m_expr;
+    int m_nAddress = projectmodel::kCompositeDeviceAddress;
+    int m_nGroup = 0;
+    int m_nEntry = 0;
+    std::string m_strName;
+};
+
 // Operand kinds of an expression.
 enum OperandKind { kOperandYC = 0, kOperandYX = 1, kOperandTap = 5, kOperandNumber = 6 };
 

@@ -9,16 +9,9 @@
 namespace points {
 
 // Dialog 184: exactly one tap-position operand, operator 25.
-class CTapToYcEdit {
+class CTapToYcEdit : public CExprPointEdit {
 public:
-    explicit CTapToYcEdit(CProjectModel* doc) : m_doc(doc) {}
-
-    CProjectModel* m_doc;
-    std::optional<projectmodel::CExpression> m_expr;
-    int m_nAddress = projectmodel::kCompositeDeviceAddress;
-    int m_nGroup = 0;
-    int m_nEntry = 0;
-    std::string m_strName;
+    explicit CTapToYcEdit(CProjectModel* doc) : CExprPointEdit(doc) {}
 
     std::vector<CPointRow> SourceRows() const { return SourcePointRows(m_doc, projectmodel::kInfoTypeYP); }
     // Checks the expression given ("程序错误：表达式标识错误！", "程序错误：操作数标识错误！") and

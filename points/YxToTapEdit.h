@@ -10,16 +10,9 @@ namespace points {
 
 // Dialog 189: telesignal bits, the last operand being bit 0; rows show the operands from the
 // last to the first.
-class CYxToTapEdit {
+class CYxToTapEdit : public CExprPointEdit {
 public:
-    explicit CYxToTapEdit(CProjectModel* doc) : m_doc(doc) {}
-
-    CProjectModel* m_doc;
-    std::optional<projectmodel::CExpression> m_expr;
-    int m_nAddress = projectmodel::kCompositeDeviceAddress;
-    int m_nGroup = 0;
-    int m_nEntry = 0;
-    std::string m_strName;
+    explicit CYxToTapEdit(CProjectModel* doc) : CExprPointEdit(doc) {}
 
     std::vector<CPointRow> SourceRows() const { return SourcePointRows(m_doc, projectmodel::kInfoTypeYX); }
     // "位序" ("第%d位"), "装置", "分组", "条目", "描述".

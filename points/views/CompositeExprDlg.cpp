@@ -119,10 +119,7 @@ void CCompositeExprDlg::OnInitDialog() {
     FillOperands();
     m_pAddPoint->setEnabled(false);
     m_pAddNumber->setEnabled(false);
-    m_pName->setText(Qs(m_model.m_strName));
-    m_pAddress->setText(QString::number(m_model.m_nAddress));
-    m_pGroup->setText(QString::number(m_model.m_nGroup));
-    m_pEntry->setText(QString::number(m_model.m_nEntry));
+    ShowKeyFields(m_model, m_pName, m_pAddress, m_pGroup, m_pEntry);
     m_pEditor->SetReady(true);
 }
 
@@ -189,9 +186,7 @@ void CCompositeExprDlg::Commit(int row, int column, const std::string& oldText, 
 }
 
 void CCompositeExprDlg::accept() {
-    m_model.m_strName = Ss(m_pName->text());
-    m_model.m_nGroup = platform::AtoI(Ss(m_pGroup->text()));
-    m_model.m_nEntry = platform::AtoI(Ss(m_pEntry->text()));
+    ReadKeyFields(m_model, m_pName, m_pGroup, m_pEntry);
     if (!m_model.Accept(platform::AtoI(Ss(m_pNumber->text()))))
         return;
     QDialog::accept();

@@ -53,10 +53,7 @@ void CConfigYBToYCDlg::OnInitDialog() {
     m_model.Open();
     FillOperands();
     m_pAdd->setEnabled(false);
-    m_pName->setText(Qs(m_model.m_strName));
-    m_pAddress->setText(QString::number(m_model.m_nAddress));
-    m_pGroup->setText(QString::number(m_model.m_nGroup));
-    m_pEntry->setText(QString::number(m_model.m_nEntry));
+    ShowKeyFields(m_model, m_pName, m_pAddress, m_pGroup, m_pEntry);
 }
 
 void CConfigYBToYCDlg::FillOperands() {
@@ -74,9 +71,7 @@ void CConfigYBToYCDlg::OnRemove() {
 }
 
 void CConfigYBToYCDlg::accept() {
-    m_model.m_strName = Ss(m_pName->text());
-    m_model.m_nGroup = platform::AtoI(Ss(m_pGroup->text()));
-    m_model.m_nEntry = platform::AtoI(Ss(m_pEntry->text()));
+    ReadKeyFields(m_model, m_pName, m_pGroup, m_pEntry);
     if (m_model.Accept())
         QDialog::accept();
 }

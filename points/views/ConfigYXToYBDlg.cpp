@@ -56,10 +56,7 @@ void CConfigYXToYBDlg::OnInitDialog() {
     SetColumns(m_pOperands, {"位序", "装置", "分组", "条目", "描述"});
     m_pSource->FillRows(ToGridRows(m_model.SourceRows()));
     FillOperands();
-    m_pName->setText(Qs(m_model.m_strName));
-    m_pAddress->setText(QString::number(m_model.m_nAddress));
-    m_pGroup->setText(QString::number(m_model.m_nGroup));
-    m_pEntry->setText(QString::number(m_model.m_nEntry));
+    ShowKeyFields(m_model, m_pName, m_pAddress, m_pGroup, m_pEntry);
 }
 
 void CConfigYXToYBDlg::FillOperands() {
@@ -93,9 +90,7 @@ void CConfigYXToYBDlg::OnMoveDown() {
 }
 
 void CConfigYXToYBDlg::accept() {
-    m_model.m_strName = Ss(m_pName->text());
-    m_model.m_nGroup = platform::AtoI(Ss(m_pGroup->text()));
-    m_model.m_nEntry = platform::AtoI(Ss(m_pEntry->text()));
+    ReadKeyFields(m_model, m_pName, m_pGroup, m_pEntry);
     if (m_model.Accept())
         QDialog::accept();
 }

@@ -1,7 +1,9 @@
 #include "points/views/ExprDlgParts.h"
 
 #include "editors/views/GridListCtrl.h"
+#include "platform/Text.h"
 #include "platform/ui/WidgetPrompt.h"
+#include "points/ExprOperands.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -51,6 +53,21 @@ void MakeKeyFields(QWidget* parent, QGridLayout* grid, const char* nameLabel, QL
     keys->addWidget(group);
     keys->addWidget(entry);
     grid->addLayout(keys, 1, 1, 1, 3);
+}
+
+void ShowKeyFields(const CExprPointEdit& edit, QLineEdit* name, QLineEdit* address, QLineEdit* group,
+                   QLineEdit* entry) {
+    name->setText(platform::Qs(edit.m_strName));
+    address->setText(QString::number(edit.m_nAddress));
+    group->setText(QString::number(edit.m_nGroup));
+    entry->setText(QString::number(edit.m_nEntry));
+}
+
+void ReadKeyFields(CExprPointEdit& edit, const QLineEdit* name, const QLineEdit* group,
+                   const QLineEdit* entry) {
+    edit.m_strName = platform::Ss(name->text());
+    edit.m_nGroup = platform::AtoI(platform::Ss(group->text()));
+    edit.m_nEntry = platform::AtoI(platform::Ss(entry->text()));
 }
 
 } // namespace points

@@ -16,6 +16,8 @@ class CGridListCtrl;
 
 namespace points {
 
+struct CExprPointEdit;
+
 // "装置", "分组", "条目", "描述": the columns of the lists of points an operand can name.
 const std::vector<std::string>& ExprPointColumns();
 
@@ -27,5 +29,11 @@ QPushButton* MakeExprButton(QWidget* parent, const std::string& text, const char
 // Name, device, group and entry fields of a single-point editor, on the first rows of grid.
 void MakeKeyFields(QWidget* parent, QGridLayout* grid, const char* nameLabel, QLineEdit*& name,
                    QLineEdit*& address, QLineEdit*& group, QLineEdit*& entry);
+// Shows the edited point's name and key in those fields; takes the typed name, group and entry back
+// (the device is not editable).
+void ShowKeyFields(const CExprPointEdit& edit, QLineEdit* name, QLineEdit* address, QLineEdit* group,
+                   QLineEdit* entry);
+void ReadKeyFields(CExprPointEdit& edit, const QLineEdit* name, const QLineEdit* group,
+                   const QLineEdit* entry);
 
 } // namespace points
