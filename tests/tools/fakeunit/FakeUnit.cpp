@@ -183,7 +183,7 @@ private:
     bool verified_ = false;
     bool closing_ = false;
 
-    // Download (tool writes) session.
+    // A file being written into the store (a download from the configuration tool).
     bool writing_ = false;
     std::ofstream out_;
     std::string name_;
@@ -193,7 +193,7 @@ private:
     std::uint64_t received_ = 0;
     int packetsSeen_ = 0;
 
-    // Upload (tool reads) session.
+    // A file being read from the store (an upload to the configuration tool).
     bool reading_ = false;
     std::ifstream in_;
     std::uint64_t size_ = 0;
