@@ -7,6 +7,7 @@
 #include "platform/Text.h"
 #include "platform/TextFile.h"
 #include "projectmodel/ConfigDoc.h"
+#include "projectmodel/Device.h"
 #include "projectmodel/InfoModel.h"
 #include "projectmodel/NameTables.h"
 #include "projectmodel/ProjectContext.h"
@@ -14,14 +15,20 @@
 
 #include <algorithm>
 #include <charconv>
+#include <condition_variable>
+#include <exception>
+#include <functional>
 #include <iterator>
+#include <mutex>
 #include <system_error>
+#include <thread>
 
 namespace fs = std::filesystem;
 using platform::scl::CtBase;
 using platform::scl::CtEleList;
 using platform::scl::EleID;
 using projectmodel::CConfigDoc;
+using projectmodel::CDevice;
 using projectmodel::CDeviceTemplate;
 using projectmodel::CInfoEntry;
 using projectmodel::CInfoGroup;
@@ -86,7 +93,174 @@ bool EndsWith(std::string_view text, std::string_view tail) {
 // ---------------------------------------------------------------------------------------------
 // The walk
 
-struct CSCDImport::LnContext {
+namespace {
+
+// A leaf of an LN type's walk: what a point of every LN of that type is built from.
+struct Leaf {
+    std::string topDo, doPath, fc, cdc, attrPath;
+    int pointClass = 0;
+};
+
+// The leaves of one LN type (walked with or without the recorder flag), or why its walk failed.
+// The walk's nodes count for the file once, for the first IED that uses the type.
+struct TypeLeaves {
+    std::vector<Leaf> leaves;
+    std::string failure;
+    std::uint64_t nodes = 0;
+    CtBase type;
+};
+
+} // namespace
+
+struct CSCDImport::Shared {
+    std::unordered_map<std::string, CtBase> lnodeTypes; // lower-cased id -> first
+    std::unordered_map<std::string, CtBase> doTypes;
+    std::unordered_map<std::string, CtBase> daTypes;
+    std::unordered_map<std::string, CtBase> accessPoints; // apName + "+" + iedName
+    platform::scl::TypeWalkLimits limits;
+    bool goose = false;
+    bool descFromDu = false;
+
+    // The leaves of an LN type, key its lower-cased id (+ "\1" in RDRE): walked by the first
+    // thread that needs them, under its own budget (a type met again below itself, the budget of
+    // each data object, and for the whole type those of an IED and of the file), then shared.
+    const TypeLeaves& LeavesOf(const std::string& key, bool rdre, const CtBase& type);
+
+private:
+    using Budget = platform::scl::CTypeWalkBudget;
+    void WalkDO(Budget& budget, bool rdre, const std::string& topDo, const std::string& doPath,
+                const CtBase& doType, bool top, int depth, std::vector<Leaf>& out) const;
+    void WalkDAType(Budget& budget, bool rdre, const std::string& topDo, const std::string& doPath,
+                    const std::string& fc, const std::string& cdc, const std::string& attrPath,
+                    const CtBase& daType, int depth, std::vector<Leaf>& out) const;
+
+    std::mutex mutex_;
+    std::unordered_map<std::string, std::unique_ptr<TypeLeaves>> leaves_;
+};
+
+const TypeLeaves& CSCDImport::Shared::LeavesOf(const std::string& key, bool rdre, const CtBase& type) {
+    const std::lock_guard lock(mutex_);
+    auto [it, added] = leaves_.try_emplace(key);
+    if (!added)
+        return *it->second;
+    it->second = std::make_unique<TypeLeaves>();
+    TypeLeaves& walked = *it->second;
+    walked.type = type;
+    Budget budget(limits);
+    budget.StartFile();
+    for (const CtBase& d : type.GetEleByName("DO")) {
+        const CtBase doType = FindIn(doTypes, d.GetAttrValByName("type"));
+        if (!doType)
+            continue;
+        const std::string name = d.GetAttrValByName("name");
+        budget.StartObject();
+        WalkDO(budget, rdre, name, name, doType, true, 0, walked.leaves);
+        if (budget.Failed())
+            break;
+    }
+    walked.nodes = budget.NodesCounted();
+    if (budget.Failed()) {
+        walked.failure = budget.Reason();
+        walked.leaves.clear();
+    }
+    return walked;
+}
+
+void CSCDImport::Shared::WalkDO(Budget& budget, bool rdre, const std::string& topDo,
+                                const std::string& doPath, const CtBase& doType, bool top, int depth,
+                                std::vector<Leaf>& out) const {
+    if (depth > kMaxTypeDepth)
+        return;
+    const std::string cdc = doType.GetAttrValByName("cdc");
+    if (!rdre && top && projectmodel::ClassifyDataAttribute(cdc) == 0)
+        return;
+    const Budget::Scope scope(budget, doType);
+    if (!scope)
+        return;
+    for (const CtBase& da : doType.GetEleByName("DA")) {
+        if (!budget.CountNode())
+            return;
+        const std::string fc = da.GetAttrValByName("fc");
+        const std::string name = da.GetAttrValByName("name");
+        const int cls = rdre ? 17 : projectmodel::ClassifyDataAttribute(fc + "$" + cdc + "$" + name);
+        if (cls == 0)
+            continue;
+        const std::string bType = da.GetAttrValByName("bType");
+        if (bType == "Struct" || bType == "ValWithTrans") {
+            if (const CtBase daType = FindIn(daTypes, da.GetAttrValByName("type")))
+                WalkDAType(budget, rdre, topDo, doPath, fc, cdc, name, daType, depth + 1, out);
+        } else if (cls != 1) {
+            out.push_back({topDo, doPath, fc, cdc, name, cls});
+        }
+    }
+    for (const CtBase& sdo : doType.GetEleByName("SDO")) {
+        if (!budget.CountNode())
+            return;
+        const std::string name = sdo.GetAttrValByName("name");
+        if (!rdre && projectmodel::ClassifyDataAttribute(cdc + "$" + name) == 0)
+            continue;
+        if (const CtBase sdoType = FindIn(doTypes, sdo.GetAttrValByName("type")))
+            WalkDO(budget, rdre, topDo, doPath + "$" + name, sdoType, false, depth + 1, out);
+    }
+}
+
+void CSCDImport::Shared::WalkDAType(Budget& budget, bool rdre, const std::string& topDo,
+                                    const std::string& doPath, const std::string& fc, const std::string& cdc,
+                                    const std::string& attrPath, const CtBase& daType, int depth,
+                                    std::vector<Leaf>& out) const {
+    if (depth > kMaxTypeDepth)
+        return;
+    const Budget::Scope scope(budget, daType);
+    if (!scope)
+        return;
+    for (const CtBase& bda : daType.GetEleByName("BDA")) {
+        if (!budget.CountNode())
+            return;
+        const std::string path = attrPath + "$" + bda.GetAttrValByName("name");
+        const int cls = rdre ? 17 : projectmodel::ClassifyDataAttribute(fc + "$" + cdc + "$" + path);
+        if (cls == 0)
+            continue;
+        const std::string bType = bda.GetAttrValByName("bType");
+        if (bType == "Struct" || bType == "ValWithTrans") {
+            if (const CtBase sub = FindIn(daTypes, bda.GetAttrValByName("type")))
+                WalkDAType(budget, rdre, topDo, doPath, fc, cdc, path, sub, depth + 1, out);
+        } else if (cls != 1) {
+            out.push_back({topDo, doPath, fc, cdc, path, cls});
+        }
+    }
+}
+
+// An IED's device model built on the walking thread, with what filing it needs: its bytes in the
+// cache file and the device made from it.
+struct CSCDImport::Built {
+    explicit Built(CDeviceTemplate built)
+        : model(std::move(built)), device(CDevice::CDeviceFromTemplate(model)) {
+        platform::CArchive ar;
+        SerializeSCDIED(ar, model);
+        bytes = ar.Bytes();
+    }
+    CDeviceTemplate model;
+    CDevice device;
+    std::string bytes; // written to the cache file as soon as the IED is filed, then freed
+};
+
+struct CSCDImport::IedResult {
+    std::unique_ptr<CInfoModel> model;
+    projectmodel::CStringArray members; // the data-set members, of the last IED only
+    bool parsed = true;
+    std::string failure; // why the walk failed
+    // The IED's own nodes and points, and the LN types it used (in the order of their first use):
+    // what the file's budget is charged with.
+    std::uint64_t nodes = 0, points = 0;
+    std::vector<const TypeLeaves*> types;
+    std::size_t pointCount = 0; // the points of the information model
+    std::unique_ptr<Built> built;
+};
+
+namespace {
+
+// The logical node being walked.
+struct LnContext {
     CtBase ln;
     std::string ldInst;
     std::string prefix;
@@ -126,8 +300,263 @@ struct CSCDImport::LnContext {
     }
 };
 
+} // namespace
+
+// Walks IED after IED on one thread: the data-set members, the logical nodes and their points.
+// Each IED has a budget of its own; what it used is charged to the file's in file order.
+class CSCDImport::IedWalker {
+public:
+    explicit IedWalker(Shared& shared) : shared_(shared), budget_(shared.limits) {}
+    // keepMembers: the data-set members are handed out in result (the document keeps those of
+    // the last IED).
+    void Walk(const CtBase& ied, IedResult& result, bool keepMembers);
+
+private:
+    void ReadLN();
+    void BuildPoint(const Leaf& leaf);
+    std::string DescriptionOf(const CtBase& element, std::string_view path) const;
+
+    Shared& shared_;
+    platform::scl::CTypeWalkBudget budget_;
+    CDataSetIndex dataSet_;
+    LnContext ln_;
+    IedResult* result_ = nullptr;
+    CInfoModel* model_ = nullptr;
+    // The shared leaves this thread has looked up, and those the IED being walked has used.
+    std::unordered_map<std::string, const TypeLeaves*> known_;
+    std::unordered_set<const TypeLeaves*> used_;
+    std::string key_;
+    std::string member_;
+};
+
+void CSCDImport::IedWalker::Walk(const CtBase& ied, IedResult& result, bool keepMembers) {
+    result_ = &result;
+    budget_.StartFile();
+    used_.clear();
+    // Data-set members: "ldInst/prefix lnClass lnInst$fc$doName$daName", dots turned into "$".
+    dataSet_.Clear();
+    CtEleList fcdas;
+    ied.FindEleListByID(EleID::FCDA, fcdas, true);
+    static constexpr std::string_view kFcdaAttrs[] = {"ldInst", "prefix", "lnClass", "lnInst",
+                                                      "fc",     "doName", "daName"};
+    std::string a[std::size(kFcdaAttrs)];
+    if (keepMembers)
+        result.members.reserve(fcdas.size());
+    std::string& member = member_;
+    for (const CtBase& f : fcdas) {
+        f.GetAttrVals(kFcdaAttrs, a, std::size(kFcdaAttrs));
+        ReplaceDots(a[5]);
+        ReplaceDots(a[6]);
+        member.clear();
+        member += a[0];
+        member += '/';
+        member += a[1];
+        member += a[2];
+        member += a[3];
+        member += '$';
+        member += a[4];
+        member += '$';
+        member += a[5];
+        member += '$';
+        member += a[6];
+        dataSet_.Add(member);
+        if (keepMembers)
+            result.members.push_back(member);
+    }
+
+    result.model = std::make_unique<CInfoModel>();
+    model_ = result.model.get();
+    model_->m_strName = ied.GetAttrValByName("name");
+    model_->m_strDesc = ied.GetAttrValByName("desc");
+    model_->m_strManufacturer = ied.GetAttrValByName("manufacturer");
+    model_->m_strType = ied.GetAttrValByName("type");
+    model_->m_strConfigVersion = ied.GetAttrValByName("configVersion");
+    if (model_->m_strType.empty())
+        model_->m_strType = model_->m_strName;
+
+    CtEleList aps;
+    ied.FindEleListByID(EleID::AccessPoint, aps, false);
+    for (const CtBase& ap : aps) {
+        const std::string key = ap.GetAttrValByName("name") + "+" + model_->m_strName;
+        if (!shared_.goose && !shared_.accessPoints.count(key))
+            continue;
+        CtEleList lds;
+        ap.FindEleListByID(EleID::LDevice, lds, true);
+        for (const CtBase& ld : lds) {
+            const std::string ldInst = ld.GetAttrValByName("inst");
+            CtEleList lns;
+            if (const CtBase ln0 = ld.FindOneEleByID(EleID::LN0, false))
+                lns.push_back(ln0);
+            ld.FindEleListByID(EleID::LN, lns, false);
+            for (const CtBase& e : lns) {
+                ln_.Start(e, ldInst);
+                ReadLN();
+                if (budget_.Failed())
+                    break;
+            }
+            if (budget_.Failed())
+                break;
+        }
+        if (budget_.Failed())
+            break;
+    }
+    result.nodes = budget_.NodesCounted();
+    result.points = budget_.PointsCounted();
+    if (budget_.Failed())
+        result.failure = budget_.Reason();
+    model_ = nullptr;
+    result_ = nullptr;
+}
+
+void CSCDImport::IedWalker::ReadLN() {
+    LnContext& ln = ln_;
+    static constexpr std::string_view kLnAttrs[] = {"lnType", "lnClass", "prefix", "inst"};
+    std::string a[std::size(kLnAttrs)];
+    ln.ln.GetAttrVals(kLnAttrs, a, std::size(kLnAttrs));
+    const std::string& lnType = a[0];
+    if (lnType.empty())
+        return;
+    ln.lnClass = std::move(a[1]);
+    ln.prefix = std::move(a[2]);
+    ln.inst = std::move(a[3]);
+    ln.name.assign(ln.prefix).append(ln.lnClass).append(ln.inst);
+    ln.reference.assign(ln.ldInst).append("/").append(ln.name).append("$");
+    if (platform::EqualsNoCase(ln.lnClass, "RDRE")) {
+        ln.rdre = true;
+        model_->m_bRecorder = 1;
+    }
+    if (platform::EqualsNoCase(ln.lnClass, "LLN0") && ln.ln.FindOneEleByID(EleID::SettingControl, false)) {
+        struct {
+            const char* da;
+            const char* desc;
+        } const groups[] = {{"ActSG", "运行区定值区号"}, {"EditSG", "编辑区定值区号"}};
+        for (const auto& g : groups) {
+            auto p = std::make_unique<CSCDPoint>();
+            p->m_strLNName = ln.prefix + "LLN0" + ln.inst;
+            p->m_strLNInst = ln.inst;
+            p->m_strLNClass = "LLN0";
+            p->m_strPrefix = ln.prefix;
+            p->m_strDOName = "SGCB";
+            p->m_strFC = "SP";
+            p->m_strDAName = g.da;
+            p->m_strDesc = g.desc;
+            p->m_strReference = ln.ldInst + "/" + ln.prefix + "LLN0" + ln.inst + "$SP$SGCB$" + g.da;
+            p->m_nClass = 14;
+            model_->AddPoint(std::move(p));
+        }
+    }
+    const CtBase type = FindIn(shared_.lnodeTypes, lnType);
+    if (!type)
+        return;
+    key_ = Lower(lnType);
+    if (ln.rdre)
+        key_ += '\1';
+    auto known = known_.find(key_);
+    if (known == known_.end())
+        known = known_.emplace(key_, &shared_.LeavesOf(key_, ln.rdre, type)).first;
+    const TypeLeaves& walked = *known->second;
+    if (used_.insert(&walked).second)
+        result_->types.push_back(&walked);
+    if (!walked.failure.empty()) {
+        budget_.FailWith(walked.failure);
+        return;
+    }
+    for (const Leaf& leaf : walked.leaves) {
+        if (!budget_.CountNode())
+            return;
+        BuildPoint(leaf);
+    }
+}
+
+void CSCDImport::IedWalker::BuildPoint(const Leaf& leaf) {
+    const LnContext& ln = ln_;
+    const std::string& topDo = leaf.topDo;
+    const std::string& doPath = leaf.doPath;
+    const std::string& attrPath = leaf.attrPath;
+    const int pointClass = leaf.pointClass;
+    std::string reference;
+    reference.reserve(ln.reference.size() + leaf.fc.size() + doPath.size() + attrPath.size() + 2);
+    reference += ln.reference;
+    reference += leaf.fc;
+    reference += '$';
+    reference += doPath;
+    reference += '$';
+    reference += attrPath;
+    if (pointClass != 13 && !dataSet_.Matches(reference))
+        return;
+    if (!budget_.CountPoint())
+        return;
+
+    auto p = std::make_unique<CSCDPoint>();
+    p->m_strLNName = ln.name;
+    p->m_strLNInst = ln.inst;
+    p->m_strLNClass = ln.lnClass;
+    p->m_strPrefix = ln.prefix;
+    p->m_strDOName = topDo;
+    p->m_strSDOName = doPath.size() > topDo.size() ? doPath.substr(topDo.size() + 1) : std::string();
+    p->m_strFC = leaf.fc;
+    p->m_strCDC = leaf.cdc;
+    p->m_strDAName = attrPath;
+    p->m_nClass = static_cast<std::uint8_t>(pointClass);
+
+    // The DOI of the data object, searched with the rest of the path: sub-data-objects first,
+    // then the attribute path.
+    std::string desc;
+    if (const CtBase doi = ln_.Doi(topDo)) {
+        const std::string rest = p->m_strSDOName.empty() ? attrPath : p->m_strSDOName + "$" + attrPath;
+        desc = DescriptionOf(doi, rest);
+        if (pointClass == 13)
+            p->m_strCtlModel = ValOfDai(doi, "ctlModel");
+    }
+    if (desc.empty()) {
+        desc = reference;
+    } else {
+        static const struct {
+            const char* tail;
+            const char* text;
+        } phases[] = {{"phsA", "A相"}, {"phsB", "B相"}, {"phsC", "C相"}, {"neut", "零序"}};
+        for (const auto& ph : phases)
+            if (EndsWith(attrPath, ph.tail)) {
+                desc = ph.text + desc;
+                break;
+            }
+        if (attrPath.size() >= 10) {
+            const std::string_view part = std::string_view(attrPath).substr(attrPath.size() - 10, 8);
+            if (part == "cVal$mag")
+                desc += "幅值";
+            else if (part == "cVal$ang")
+                desc += "相角";
+        }
+    }
+    p->m_strDesc = std::move(desc);
+    p->m_strReference = std::move(reference);
+    model_->AddPoint(std::move(p));
+}
+
+std::string CSCDImport::IedWalker::DescriptionOf(const CtBase& element, std::string_view path) const {
+    std::string text;
+    if (shared_.descFromDu)
+        text = ValOfDai(element, "dU");
+    if (!path.empty()) {
+        const std::size_t cut = path.find('$');
+        const std::string_view head = path.substr(0, cut);
+        const std::string_view rest =
+            cut == std::string_view::npos ? std::string_view() : path.substr(cut + 1);
+        if (const CtBase sdi = ChildNamed(element, EleID::SDI, head)) {
+            std::string inner = DescriptionOf(sdi, rest);
+            if (!inner.empty())
+                text = std::move(inner);
+        }
+    }
+    if (text.empty())
+        text = element.GetAttrValByName("desc");
+    return text;
+}
+
 CSCDImport::CSCDImport() = default;
-CSCDImport::~CSCDImport() = default;
+CSCDImport::~CSCDImport() {
+    DiscardCache();
+}
 
 fs::path CSCDImport::CacheFilePath() {
     return platform::JoinPath(CProjectContext::Instance().LibraryFolder(), "UserDefine\\IEDListFromSCD.dat");
@@ -139,15 +568,8 @@ void CSCDImport::Clear(CConfigDoc& doc) {
     doc.m_strSubDoName.clear();
     if (doc.m_sclService)
         doc.m_sclService->Clear();
-    lnodeTypes_.clear();
-    doTypes_.clear();
-    daTypes_.clear();
-    leaves_.clear();
-    accessPoints_.clear();
-    dataSet_.Clear();
-    std::vector<CDeviceTemplate>().swap(built_);
-    model_ = nullptr;
-    doc_ = nullptr;
+    std::vector<Built>().swap(built_);
+    DiscardCache();
 }
 
 void CSCDImport::SetProgressPos(float pos) {
@@ -162,13 +584,8 @@ int CSCDImport::ImportSCD(CConfigDoc& doc, const std::string& path) {
     const int loaded = LoadSCDFile(doc, path);
     buildWhileReading_ = buildWhileReading;
     // The parsed file is not needed once the points are read; a big file's tree is freed before
-    // the device models are built.
+    // the device models are filed.
     doc.m_sclService->Clear();
-    lnodeTypes_.clear();
-    doTypes_.clear();
-    daTypes_.clear();
-    leaves_.clear();
-    accessPoints_.clear();
     if (loaded) {
         BuildIEDListFromSCD(doc);
         if (doc.Views()) {
@@ -205,23 +622,35 @@ int CSCDImport::LoadSCDFile(CConfigDoc& doc, const std::string& path) {
     return result;
 }
 
+namespace {
+
+// The threads that walk a file's IEDs: every core up to eight, one for a file of one IED (walked
+// on the calling thread).
+std::size_t WalkThreads(std::size_t ieds) {
+    const std::size_t cores = std::max(1u, std::thread::hardware_concurrency());
+    return std::min<std::size_t>({cores, 8, ieds});
+}
+
+} // namespace
+
 int CSCDImport::ReadSCDIEDs(CConfigDoc& doc) {
     const CtBase root = doc.m_sclService->GetRoot();
     if (!root)
         return 0;
-    doc_ = &doc;
     position_ = 2;
     progress_->SetWaitCursor(false);
 
-    leaves_.clear();
+    Shared shared;
+    shared.limits = limits_;
     const CtBase templates = root.FindOneEleByID(EleID::DataTypeTemplates, false);
-    IndexById(templates ? templates.GetEleByName("LNodeType") : CtEleList(), lnodeTypes_);
-    IndexById(templates ? templates.GetEleByName("DOType") : CtEleList(), doTypes_);
-    IndexById(templates ? templates.GetEleByName("DAType") : CtEleList(), daTypes_);
+    IndexById(templates ? templates.GetEleByName("LNodeType") : CtEleList(), shared.lnodeTypes);
+    IndexById(templates ? templates.GetEleByName("DOType") : CtEleList(), shared.doTypes);
+    IndexById(templates ? templates.GetEleByName("DAType") : CtEleList(), shared.daTypes);
 
     const CProjectContext& context = CProjectContext::Instance();
-    if (!context.m_bGetGoosePoints) {
-        accessPoints_.clear();
+    shared.goose = context.m_bGetGoosePoints;
+    shared.descFromDu = context.m_bGetDescFromDu;
+    if (!shared.goose) {
         const CtBase comm = root.FindOneEleByID(EleID::Communication, false);
         CtEleList subnets;
         if (comm)
@@ -235,330 +664,162 @@ int CSCDImport::ReadSCDIEDs(CConfigDoc& doc) {
                 const std::string apName = ap.GetAttrValByName("apName");
                 const std::string iedName = ap.GetAttrValByName("iedName");
                 if (!apName.empty() && !iedName.empty())
-                    accessPoints_.emplace(apName + "+" + iedName, ap);
+                    shared.accessPoints.emplace(apName + "+" + iedName, ap);
             }
         }
     }
 
     // The IEDs are in the document, or (the usual case) were left out of it to be parsed one at
     // a time.
-    platform::CSCLService& scl = *doc.m_sclService;
+    const platform::CSCLService& scl = *doc.m_sclService;
     CtEleList ieds;
     root.FindEleListByID(EleID::IED, ieds, false);
     const std::size_t count = ieds.size() + static_cast<std::size_t>(scl.GetStreamedCount());
     const float step = count == 0 ? 0.0f : (100.0f - position_) / static_cast<float>(count);
     built_.clear();
-    if (buildWhileReading_)
+    pointsRead_ = 0;
+    DiscardCache();
+    if (buildWhileReading_) {
         built_.reserve(count);
+        OpenCache(count);
+    }
     progress_->SetCaption("正在读取测点信息，请稍候……");
-    budget_.StartFile();
+
+    // One IED parsed, walked and (when asked) built, on whichever thread takes it.
+    const bool build = buildWhileReading_;
+    auto work = [&](IedWalker& walker, platform::CSCLService::CPart& part, std::size_t i) {
+        auto result = std::make_unique<IedResult>();
+        try {
+            std::string error;
+            const CtBase ied =
+                i < ieds.size() ? ieds[i] : scl.ParseStreamed(static_cast<int>(i - ieds.size()), part, error);
+            if (!ied) {
+                result->parsed = false;
+                return result;
+            }
+            walker.Walk(ied, *result, i + 1 == count);
+            result->pointCount = result->model->m_allPoints.size();
+            if (build && result->failure.empty()) {
+                result->built = std::make_unique<Built>(BuildDeviceModel(*result->model));
+                // Freed where they were made, unless the observer is to see them first.
+                if (!observer_)
+                    result->model->Clear();
+            }
+        } catch (const std::exception&) {
+            // Out of memory on a worker: the file is refused as one that cannot be read.
+            result = std::make_unique<IedResult>();
+            result->parsed = false;
+        }
+        return result;
+    };
+
+    // The workers take the IEDs in file order, a bounded number ahead of the one this thread
+    // files, so that only a few IEDs' trees and points are held at once.
+    const std::size_t threads = WalkThreads(count);
+    const std::size_t ahead = 4 * threads;
+    std::mutex mutex;
+    std::condition_variable produced, room;
+    std::vector<std::unique_ptr<IedResult>> done(threads > 1 ? count : 0);
+    std::size_t next = 0, filed = 0;
+    bool stop = false;
+    std::vector<std::thread> pool;
+    auto stopWorkers = [&] {
+        {
+            const std::lock_guard lock(mutex);
+            stop = true;
+        }
+        room.notify_all();
+        for (std::thread& t : pool)
+            t.join();
+        pool.clear();
+    };
+    struct Joiner {
+        std::function<void()> join;
+        ~Joiner() { join(); }
+    } const joiner{stopWorkers};
+    if (threads > 1) {
+        for (std::size_t t = 0; t < threads; ++t)
+            pool.emplace_back([&] {
+                IedWalker walker(shared);
+                platform::CSCLService::CPart part;
+                for (;;) {
+                    std::size_t i = 0;
+                    {
+                        std::unique_lock lock(mutex);
+                        room.wait(lock, [&] { return stop || next >= count || next < filed + ahead; });
+                        if (stop || next >= count)
+                            return;
+                        i = next++;
+                    }
+                    std::unique_ptr<IedResult> result = work(walker, part, i);
+                    {
+                        const std::lock_guard lock(mutex);
+                        done[i] = std::move(result);
+                    }
+                    produced.notify_one();
+                }
+            });
+    }
+
     auto refuse = [&](const std::string& message) {
         // The file is refused whole and the project keeps what it had.
+        stopWorkers();
         doc.m_infoModels.clear();
         doc.m_dataSetMembers.clear();
         built_.clear();
-        model_ = nullptr;
+        DiscardCache();
         progress_->SetWaitCursor(false);
         platform::MessageBox(message);
         return 0;
     };
+    IedWalker walker(shared); // for the IEDs walked on this thread
+    platform::CSCLService::CPart part;
+    platform::scl::CTypeWalkBudget fileBudget(limits_);
+    fileBudget.StartFile();
+    std::unordered_set<const TypeLeaves*> charged;
     for (std::size_t i = 0; i < count; ++i) {
-        const CtBase ied = i < ieds.size() ? ieds[i] : scl.LoadStreamed(static_cast<int>(i - ieds.size()));
-        if (!ied)
+        std::unique_ptr<IedResult> result;
+        if (pool.empty()) {
+            result = work(walker, part, i);
+        } else {
+            {
+                std::unique_lock lock(mutex);
+                produced.wait(lock, [&] { return done[i] != nullptr; });
+                result = std::move(done[i]);
+                filed = i + 1;
+            }
+            room.notify_one();
+        }
+        if (!result->parsed)
             return refuse("导入SCD失败：解析文件失败!");
-        budget_.StartIed();
-        ReadIED(doc, ied);
         // A type loop or a file beyond the walk's budget.
-        if (budget_.Failed())
-            return refuse("导入SCD失败：" + budget_.Reason() + "!");
+        if (!result->failure.empty())
+            return refuse("导入SCD失败：" + result->failure + "!");
+        for (const TypeLeaves* type : result->types)
+            if (charged.insert(type).second && !fileBudget.ChargeFile(type->nodes, 0, type->type))
+                break;
+        if (!fileBudget.Failed())
+            fileBudget.ChargeFile(result->nodes, result->points, CtBase());
+        if (fileBudget.Failed())
+            return refuse("导入SCD失败：" + fileBudget.Reason() + "!");
+
+        if (i + 1 == count)
+            doc.m_dataSetMembers = std::move(result->members);
+        CInfoModel& model = *result->model;
+        doc.m_infoModels.push_back(std::move(result->model));
         if (observer_)
-            observer_(*model_);
-        if (buildWhileReading_) {
-            built_.push_back(BuildDeviceModel(*model_));
-            model_->Clear();
+            observer_(model);
+        pointsRead_ += result->pointCount;
+        if (result->built) {
+            cacheOut_->Write(result->built->bytes);
+            std::string().swap(result->built->bytes);
+            built_.push_back(std::move(*result->built));
+            model.Clear();
         }
         SetProgressPos(position_ + step);
     }
     SetProgressPos(100);
-    model_ = nullptr;
     return 1;
-}
-
-void CSCDImport::ReadIED(CConfigDoc& doc, const CtBase& ied) {
-    // Data-set members: "ldInst/prefix lnClass lnInst$fc$doName$daName", dots turned into "$".
-    doc.m_dataSetMembers.clear();
-    dataSet_.Clear();
-    CtEleList fcdas;
-    ied.FindEleListByID(EleID::FCDA, fcdas, true);
-    static constexpr std::string_view kFcdaAttrs[] = {"ldInst", "prefix", "lnClass", "lnInst",
-                                                      "fc",     "doName", "daName"};
-    std::string a[std::size(kFcdaAttrs)];
-    for (const CtBase& f : fcdas) {
-        f.GetAttrVals(kFcdaAttrs, a, std::size(kFcdaAttrs));
-        ReplaceDots(a[5]);
-        ReplaceDots(a[6]);
-        std::string member;
-        member.reserve(a[0].size() + a[1].size() + a[2].size() + a[3].size() + a[4].size() + a[5].size() +
-                       a[6].size() + 4);
-        member += a[0];
-        member += '/';
-        member += a[1];
-        member += a[2];
-        member += a[3];
-        member += '$';
-        member += a[4];
-        member += '$';
-        member += a[5];
-        member += '$';
-        member += a[6];
-        dataSet_.Add(member);
-        doc.m_dataSetMembers.push_back(std::move(member));
-    }
-
-    auto model = std::make_unique<CInfoModel>();
-    model->m_strName = ied.GetAttrValByName("name");
-    model->m_strDesc = ied.GetAttrValByName("desc");
-    model->m_strManufacturer = ied.GetAttrValByName("manufacturer");
-    model->m_strType = ied.GetAttrValByName("type");
-    model->m_strConfigVersion = ied.GetAttrValByName("configVersion");
-    if (model->m_strType.empty())
-        model->m_strType = model->m_strName;
-    model_ = model.get();
-    doc.m_infoModels.push_back(std::move(model));
-
-    const bool goose = CProjectContext::Instance().m_bGetGoosePoints;
-    LnContext ln; // for every logical node of the IED in turn
-    CtEleList aps;
-    ied.FindEleListByID(EleID::AccessPoint, aps, false);
-    for (const CtBase& ap : aps) {
-        const std::string key = ap.GetAttrValByName("name") + "+" + model_->m_strName;
-        if (!goose && !accessPoints_.count(key))
-            continue;
-        CtEleList lds;
-        ap.FindEleListByID(EleID::LDevice, lds, true);
-        for (const CtBase& ld : lds) {
-            const std::string ldInst = ld.GetAttrValByName("inst");
-            CtEleList lns;
-            if (const CtBase ln0 = ld.FindOneEleByID(EleID::LN0, false))
-                lns.push_back(ln0);
-            ld.FindEleListByID(EleID::LN, lns, false);
-            for (const CtBase& e : lns) {
-                ln.Start(e, ldInst);
-                ReadLN(ln);
-            }
-        }
-    }
-}
-
-void CSCDImport::ReadLN(LnContext& ln) {
-    static constexpr std::string_view kLnAttrs[] = {"lnType", "lnClass", "prefix", "inst"};
-    std::string a[std::size(kLnAttrs)];
-    ln.ln.GetAttrVals(kLnAttrs, a, std::size(kLnAttrs));
-    const std::string& lnType = a[0];
-    if (lnType.empty())
-        return;
-    ln.lnClass = std::move(a[1]);
-    ln.prefix = std::move(a[2]);
-    ln.inst = std::move(a[3]);
-    ln.name.assign(ln.prefix).append(ln.lnClass).append(ln.inst);
-    ln.reference.assign(ln.ldInst).append("/").append(ln.name).append("$");
-    if (platform::EqualsNoCase(ln.lnClass, "RDRE")) {
-        ln.rdre = true;
-        model_->m_bRecorder = 1;
-    }
-    if (platform::EqualsNoCase(ln.lnClass, "LLN0") && ln.ln.FindOneEleByID(EleID::SettingControl, false)) {
-        struct {
-            const char* da;
-            const char* desc;
-        } const groups[] = {{"ActSG", "运行区定值区号"}, {"EditSG", "编辑区定值区号"}};
-        for (const auto& g : groups) {
-            auto p = std::make_unique<CSCDPoint>();
-            p->m_strLNName = ln.prefix + "LLN0" + ln.inst;
-            p->m_strLNInst = ln.inst;
-            p->m_strLNClass = "LLN0";
-            p->m_strPrefix = ln.prefix;
-            p->m_strDOName = "SGCB";
-            p->m_strFC = "SP";
-            p->m_strDAName = g.da;
-            p->m_strDesc = g.desc;
-            p->m_strReference = ln.ldInst + "/" + ln.prefix + "LLN0" + ln.inst + "$SP$SGCB$" + g.da;
-            p->m_nClass = 14;
-            model_->AddPoint(std::move(p));
-        }
-    }
-    const CtBase type = FindIn(lnodeTypes_, lnType);
-    if (!type)
-        return;
-    for (const Leaf& leaf : TypeLeaves(lnType, ln.rdre, type)) {
-        if (!budget_.CountNode())
-            return;
-        BuildPoint(ln, leaf.topDo, leaf.doPath, leaf.fc, leaf.cdc, leaf.attrPath, leaf.pointClass);
-    }
-}
-
-const CSCDImport::Leaves& CSCDImport::TypeLeaves(const std::string& lnType, bool rdre, const CtBase& type) {
-    std::string key = Lower(lnType);
-    if (rdre)
-        key += '\1';
-    auto [it, added] = leaves_.try_emplace(std::move(key));
-    if (!added)
-        return it->second;
-    for (const CtBase& d : type.GetEleByName("DO")) {
-        const CtBase doType = FindIn(doTypes_, d.GetAttrValByName("type"));
-        if (!doType)
-            continue;
-        const std::string name = d.GetAttrValByName("name");
-        doc_->m_strSubDoName.clear();
-        budget_.StartObject();
-        WalkDO(rdre, name, name, doType, true, 0, it->second);
-    }
-    return it->second;
-}
-
-void CSCDImport::WalkDO(bool rdre, const std::string& topDo, const std::string& doPath, const CtBase& doType,
-                        bool top, int depth, Leaves& out) {
-    if (depth > kMaxTypeDepth)
-        return;
-    const std::string cdc = doType.GetAttrValByName("cdc");
-    if (!rdre && top && projectmodel::ClassifyDataAttribute(cdc) == 0)
-        return;
-    const platform::scl::CTypeWalkBudget::Scope scope(budget_, doType);
-    if (!scope)
-        return;
-    for (const CtBase& da : doType.GetEleByName("DA")) {
-        if (!budget_.CountNode())
-            return;
-        const std::string fc = da.GetAttrValByName("fc");
-        const std::string name = da.GetAttrValByName("name");
-        const int cls = rdre ? 17 : projectmodel::ClassifyDataAttribute(fc + "$" + cdc + "$" + name);
-        if (cls == 0)
-            continue;
-        const std::string bType = da.GetAttrValByName("bType");
-        if (bType == "Struct" || bType == "ValWithTrans") {
-            if (const CtBase daType = FindIn(daTypes_, da.GetAttrValByName("type")))
-                WalkDAType(rdre, topDo, doPath, fc, cdc, name, daType, depth + 1, out);
-        } else if (cls != 1) {
-            out.push_back({topDo, doPath, fc, cdc, name, cls});
-        }
-    }
-    for (const CtBase& sdo : doType.GetEleByName("SDO")) {
-        if (!budget_.CountNode())
-            return;
-        const std::string name = sdo.GetAttrValByName("name");
-        if (top)
-            doc_->m_strSubDoName = name;
-        if (!rdre && projectmodel::ClassifyDataAttribute(cdc + "$" + name) == 0)
-            continue;
-        if (const CtBase sdoType = FindIn(doTypes_, sdo.GetAttrValByName("type")))
-            WalkDO(rdre, topDo, doPath + "$" + name, sdoType, false, depth + 1, out);
-    }
-}
-
-void CSCDImport::WalkDAType(bool rdre, const std::string& topDo, const std::string& doPath,
-                            const std::string& fc, const std::string& cdc, const std::string& attrPath,
-                            const CtBase& daType, int depth, Leaves& out) {
-    if (depth > kMaxTypeDepth)
-        return;
-    const platform::scl::CTypeWalkBudget::Scope scope(budget_, daType);
-    if (!scope)
-        return;
-    for (const CtBase& bda : daType.GetEleByName("BDA")) {
-        if (!budget_.CountNode())
-            return;
-        const std::string path = attrPath + "$" + bda.GetAttrValByName("name");
-        const int cls = rdre ? 17 : projectmodel::ClassifyDataAttribute(fc + "$" + cdc + "$" + path);
-        if (cls == 0)
-            continue;
-        const std::string bType = bda.GetAttrValByName("bType");
-        if (bType == "Struct" || bType == "ValWithTrans") {
-            if (const CtBase sub = FindIn(daTypes_, bda.GetAttrValByName("type")))
-                WalkDAType(rdre, topDo, doPath, fc, cdc, path, sub, depth + 1, out);
-        } else if (cls != 1) {
-            out.push_back({topDo, doPath, fc, cdc, path, cls});
-        }
-    }
-}
-
-void CSCDImport::BuildPoint(LnContext& ln, const std::string& topDo, const std::string& doPath,
-                            const std::string& fc, const std::string& cdc, const std::string& attrPath,
-                            int pointClass) {
-    std::string reference;
-    reference.reserve(ln.reference.size() + fc.size() + doPath.size() + attrPath.size() + 2);
-    reference += ln.reference;
-    reference += fc;
-    reference += '$';
-    reference += doPath;
-    reference += '$';
-    reference += attrPath;
-    if (pointClass != 13 && !dataSet_.Matches(reference))
-        return;
-    if (!budget_.CountPoint())
-        return;
-
-    auto p = std::make_unique<CSCDPoint>();
-    p->m_strLNName = ln.name;
-    p->m_strLNInst = ln.inst;
-    p->m_strLNClass = ln.lnClass;
-    p->m_strPrefix = ln.prefix;
-    p->m_strDOName = topDo;
-    p->m_strSDOName = doPath.size() > topDo.size() ? doPath.substr(topDo.size() + 1) : std::string();
-    p->m_strFC = fc;
-    p->m_strCDC = cdc;
-    p->m_strDAName = attrPath;
-    p->m_nClass = static_cast<std::uint8_t>(pointClass);
-
-    // The DOI of the data object, searched with the rest of the path: sub-data-objects first,
-    // then the attribute path.
-    std::string desc;
-    if (const CtBase doi = ln.Doi(topDo)) {
-        const std::string rest = p->m_strSDOName.empty() ? attrPath : p->m_strSDOName + "$" + attrPath;
-        desc = DescriptionOf(doi, rest);
-        if (pointClass == 13)
-            p->m_strCtlModel = ValOfDai(doi, "ctlModel");
-    }
-    if (desc.empty()) {
-        desc = reference;
-    } else {
-        static const struct {
-            const char* tail;
-            const char* text;
-        } phases[] = {{"phsA", "A相"}, {"phsB", "B相"}, {"phsC", "C相"}, {"neut", "零序"}};
-        for (const auto& ph : phases)
-            if (EndsWith(attrPath, ph.tail)) {
-                desc = ph.text + desc;
-                break;
-            }
-        if (attrPath.size() >= 10) {
-            const std::string_view part = std::string_view(attrPath).substr(attrPath.size() - 10, 8);
-            if (part == "cVal$mag")
-                desc += "幅值";
-            else if (part == "cVal$ang")
-                desc += "相角";
-        }
-    }
-    p->m_strDesc = std::move(desc);
-    p->m_strReference = std::move(reference);
-    model_->AddPoint(std::move(p));
-}
-
-std::string CSCDImport::DescriptionOf(const CtBase& element, std::string_view path) const {
-    std::string text;
-    if (CProjectContext::Instance().m_bGetDescFromDu)
-        text = ValOfDai(element, "dU");
-    if (!path.empty()) {
-        const std::size_t cut = path.find('$');
-        const std::string_view head = path.substr(0, cut);
-        const std::string_view rest =
-            cut == std::string_view::npos ? std::string_view() : path.substr(cut + 1);
-        if (const CtBase sdi = ChildNamed(element, EleID::SDI, head)) {
-            std::string inner = DescriptionOf(sdi, rest);
-            if (!inner.empty())
-                text = std::move(inner);
-        }
-    }
-    if (text.empty())
-        text = element.GetAttrValByName("desc");
-    return text;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -736,7 +997,12 @@ void MergeImportedModel(CConfigDoc& doc, const CDeviceTemplate& model, const std
 void MergeImportedModel(CConfigDoc& doc, CDeviceTemplate&& model, const std::string& iedDesc,
                         CImportIndex& index) {
     // The device's copy is taken first; the library then takes the model itself.
-    projectmodel::CDevice device = projectmodel::CDevice::CDeviceFromTemplate(model);
+    CDevice device = CDevice::CDeviceFromTemplate(model);
+    MergeImportedModel(doc, std::move(model), std::move(device), iedDesc, index);
+}
+
+void MergeImportedModel(CConfigDoc& doc, CDeviceTemplate&& model, CDevice&& device,
+                        const std::string& iedDesc, CImportIndex& index) {
     const std::string key = Lower(model.m_strName);
     if (auto it = index.models.find(key);
         it != index.models.end() && doc.m_deviceModels.IsValidIndex(it->second))
@@ -775,46 +1041,92 @@ void SerializeSCDIED(platform::CArchive& ar, CDeviceTemplate& model) {
     model.Serialize(ar);
 }
 
-int CSCDImport::BuildIEDListFromSCD(CConfigDoc& doc) {
-    const fs::path file = CacheFilePath();
-    // The cache is written to a temporary file while the models are filed, a piece at a time: a
-    // big file's cache is never held whole. It replaces the old one only once complete on disk.
-    std::error_code ec;
-    fs::create_directories(file.parent_path(), ec);
-    fs::path temp = file;
+namespace {
+
+// The cache file is written under this name and renamed over the old one once complete.
+fs::path CacheTempPath() {
+    fs::path temp = CSCDImport::CacheFilePath();
     temp += ".tmp";
-    platform::CFileWriter out;
-    out.Open(temp);
-    constexpr std::size_t kPiece = 1 << 20;
+    return temp;
+}
+
+// The start of the cache file: a zero byte and the number of models.
+std::string CacheHead(std::size_t models) {
     platform::CArchive ar;
     ar.WriteU8(0);
+    ar.WriteI32(static_cast<std::int32_t>(models));
+    return ar.Bytes();
+}
+
+} // namespace
+
+void CSCDImport::OpenCache(std::size_t models) {
+    DiscardCache();
+    const fs::path temp = CacheTempPath();
+    std::error_code ec;
+    fs::create_directories(temp.parent_path(), ec);
+    cacheOut_ = std::make_unique<platform::CFileWriter>();
+    cacheOut_->Open(temp); // a failure shows when the file is closed
+    cacheOut_->Write(CacheHead(models));
+}
+
+void CSCDImport::DiscardCache() {
+    if (!cacheOut_)
+        return;
+    cacheOut_.reset();
+    std::error_code ec;
+    fs::remove(CacheTempPath(), ec);
+}
+
+int CSCDImport::BuildIEDListFromSCD(CConfigDoc& doc) {
+    const fs::path file = CacheFilePath();
+    const fs::path temp = CacheTempPath();
     progress_->Show("正在更新装置列表，请稍候……");
     SetProgressPos(5);
-    ar.WriteI32(static_cast<std::int32_t>(doc.m_infoModels.size()));
     const float step = doc.m_infoModels.empty() ? 0.0f : 95.0f / static_cast<float>(doc.m_infoModels.size());
     CImportIndex index;
     index.Build(doc);
-    // The models built while the file was read, or (when the walk kept the points) built here.
-    const bool prebuilt = built_.size() == doc.m_infoModels.size();
+    // The models built while the file was read have their devices made and their part of the
+    // cache written. Otherwise (the walk kept the points) they are built here, and the cache is
+    // written to a temporary file while the models are filed, a piece at a time: a big file's
+    // cache is never held whole. It replaces the old one only once complete on disk.
+    const bool prebuilt = cacheOut_ && built_.size() == doc.m_infoModels.size();
+    std::unique_ptr<platform::CFileWriter> out = std::move(cacheOut_);
+    if (!prebuilt) {
+        out = std::make_unique<platform::CFileWriter>();
+        std::error_code ec;
+        fs::create_directories(temp.parent_path(), ec);
+        out->Open(temp);
+        out->Write(CacheHead(doc.m_infoModels.size()));
+    }
+    constexpr std::size_t kPiece = 1 << 20;
+    platform::CArchive ar;
     for (std::size_t i = 0; i < doc.m_infoModels.size(); ++i) {
         CInfoModel& info = *doc.m_infoModels[i];
-        CDeviceTemplate tpl = prebuilt ? std::move(built_[i]) : BuildDeviceModel(info);
-        // Once filed into its device model an IED's points are not needed again; freed here, a
-        // big file never holds every IED's points and every device model at once. The model keeps
-        // its name, description and type.
-        info.Clear();
-        SerializeSCDIED(ar, tpl);
-        if (ar.Bytes().size() >= kPiece) {
-            out.Write(ar.Bytes());
-            ar.DiscardBytes();
+        if (prebuilt) {
+            Built& b = built_[i];
+            MergeImportedModel(doc, std::move(b.model), std::move(b.device), info.m_strDesc, index);
+        } else {
+            CDeviceTemplate tpl = BuildDeviceModel(info);
+            // Once filed into its device model an IED's points are not needed again; freed here,
+            // a big file never holds every IED's points and every device model at once. The model
+            // keeps its name, description and type.
+            info.Clear();
+            SerializeSCDIED(ar, tpl);
+            if (ar.Bytes().size() >= kPiece) {
+                out->Write(ar.Bytes());
+                ar.DiscardBytes();
+            }
+            MergeImportedModel(doc, std::move(tpl), info.m_strDesc, index);
         }
-        MergeImportedModel(doc, std::move(tpl), info.m_strDesc, index);
         SetProgressPos(position_ + step);
     }
-    std::vector<CDeviceTemplate>().swap(built_);
+    std::vector<Built>().swap(built_);
 
-    out.Write(ar.Bytes());
-    bool saved = out.Close();
+    out->Write(ar.Bytes());
+    bool saved = out->Close();
+    out.reset();
+    std::error_code ec;
     if (saved) {
         fs::rename(temp, file, ec);
         saved = !ec;

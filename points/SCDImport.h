@@ -5,8 +5,9 @@
 // "IEDListFromSCD.dat" that every project load reads back.
 //
 // The walk keeps its lookups in hash maps (type ids, data-set members, DOIs per logical node) so
-// that files of hundreds of MB with thousands of IEDs are read in time linear in their size.
-#include "platform/scl/CtBase.h"
+// that files of hundreds of MB with thousands of IEDs are read in time linear in their size. The
+// IEDs are parsed, walked and built on several threads, and taken over in file order on the
+// calling thread, so that the result is the same as one thread's.
 #include "platform/scl/DataSetMembers.h"
 #include "platform/scl/TypeWalkBudget.h"
 #include "projectmodel/DeviceTemplate.h"
@@ -23,10 +24,12 @@
 
 namespace platform {
 class CArchive;
-}
+class CFileWriter;
+} // namespace platform
 
 namespace projectmodel {
 class CConfigDoc;
+class CDevice;
 class CInfoModel;
 } // namespace projectmodel
 
@@ -75,8 +78,11 @@ public:
         observer_ = std::move(observer);
     }
 
+    // The points of every information model the last walk read.
+    std::size_t PointsRead() const { return pointsRead_; }
+
     // The bounds of the type walk (tests set small ones).
-    void SetWalkLimits(const platform::scl::TypeWalkLimits& limits) { budget_.SetLimits(limits); }
+    void SetWalkLimits(const platform::scl::TypeWalkLimits& limits) { limits_ = limits; }
 
     void SetProgress(IScdProgress* progress) { progress_ = progress ? progress : &noProgress_; }
 
@@ -84,43 +90,26 @@ public:
     static std::filesystem::path CacheFilePath();
 
 private:
-    struct LnContext;
-    void ReadIED(projectmodel::CConfigDoc& doc, const platform::scl::CtBase& ied);
-    void ReadLN(LnContext& ln);
-    // A leaf of an LN type's walk: what a point of every LN of that type is built from.
-    struct Leaf {
-        std::string topDo, doPath, fc, cdc, attrPath;
-        int pointClass = 0;
-    };
-    using Leaves = std::vector<Leaf>;
-    // The leaves of an LN type (walked once per type and recorder flag, then reused).
-    const Leaves& TypeLeaves(const std::string& lnType, bool rdre, const platform::scl::CtBase& type);
-    void WalkDO(bool rdre, const std::string& topDo, const std::string& doPath,
-                const platform::scl::CtBase& doType, bool top, int depth, Leaves& out);
-    void WalkDAType(bool rdre, const std::string& topDo, const std::string& doPath, const std::string& fc,
-                    const std::string& cdc, const std::string& attrPath, const platform::scl::CtBase& daType,
-                    int depth, Leaves& out);
-    void BuildPoint(LnContext& ln, const std::string& topDo, const std::string& doPath, const std::string& fc,
-                    const std::string& cdc, const std::string& attrPath, int pointClass);
-    std::string DescriptionOf(const platform::scl::CtBase& element, std::string_view path) const;
+    struct Shared;    // what the threads walking one file share: the type indexes and leaves
+    class IedWalker;  // the walk of one IED after another on one thread
+    struct IedResult; // what the walk of one IED yields
+    struct Built;     // an IED's device model, its bytes in the cache file and its device
     void SetProgressPos(float pos);
+    // The cache file written while a file is read: started for this many models (any earlier
+    // unfinished one dropped), or dropped with its temporary file.
+    void OpenCache(std::size_t models);
+    void DiscardCache();
 
     IScdProgress noProgress_;
     IScdProgress* progress_ = &noProgress_;
     float position_ = 0;
 
-    std::unordered_map<std::string, platform::scl::CtBase> lnodeTypes_; // lower-cased id -> first
-    std::unordered_map<std::string, platform::scl::CtBase> doTypes_;
-    std::unordered_map<std::string, platform::scl::CtBase> daTypes_;
-    std::unordered_map<std::string, Leaves> leaves_; // lower-cased lnType (+ "\1" in RDRE)
-    std::unordered_map<std::string, platform::scl::CtBase> accessPoints_; // apName + "+" + iedName
-    CDataSetIndex dataSet_;
-    platform::scl::CTypeWalkBudget budget_;
-    projectmodel::CConfigDoc* doc_ = nullptr;
-    projectmodel::CInfoModel* model_ = nullptr;
+    platform::scl::TypeWalkLimits limits_;
     bool buildWhileReading_ = false;
     std::function<void(const projectmodel::CInfoModel&)> observer_;
-    std::vector<projectmodel::CDeviceTemplate> built_; // one per information model, in order
+    std::vector<Built> built_; // one per information model, in order
+    std::size_t pointsRead_ = 0;
+    std::unique_ptr<platform::CFileWriter> cacheOut_; // completed by BuildIEDListFromSCD
 };
 
 // The device model of one imported IED: its classified points as groups of entry lines, the tap
@@ -151,6 +140,10 @@ void MergeImportedModel(projectmodel::CConfigDoc& doc, const projectmodel::CDevi
 // The same, the library taking the model itself instead of a copy.
 void MergeImportedModel(projectmodel::CConfigDoc& doc, projectmodel::CDeviceTemplate&& model,
                         const std::string& iedDesc, CImportIndex& index);
+
+// The same, with the device already made from the model (CDevice::CDeviceFromTemplate).
+void MergeImportedModel(projectmodel::CConfigDoc& doc, projectmodel::CDeviceTemplate&& model,
+                        projectmodel::CDevice&& device, const std::string& iedDesc, CImportIndex& index);
 
 // One device model of the cache file, stored or loaded by the archive's direction.
 void SerializeSCDIED(platform::CArchive& ar, projectmodel::CDeviceTemplate& model);

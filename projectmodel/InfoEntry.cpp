@@ -40,7 +40,7 @@ void ScanInts(std::string_view s, int* out, int count) {
 
 // The GBK form of a short text. Group names and state texts ("遥信", "合", "分") recur in every
 // entry of a cache: the last few conversions are kept.
-const std::string& ShortTextToGbk(const std::string& text) {
+const std::string& ShortTextToGbk(std::string_view text) {
     struct Converted {
         std::string utf8, gbk;
     };
@@ -56,17 +56,18 @@ const std::string& ShortTextToGbk(const std::string& text) {
     return slot.gbk;
 }
 
-void SerializeText(platform::CArchive& ar, std::string& text) {
-    if (ar.IsStoring()) {
-        // ASCII is the same in GBK: most texts of an entry are stored without a conversion.
-        if (std::all_of(text.begin(), text.end(), [](char ch) { return (ch & 0x80) == 0; }))
-            ar.WriteString(text);
-        else if (text.size() <= 16)
-            ar.WriteString(ShortTextToGbk(text));
-        else
-            ar.WriteString(platform::ToGbk(text));
-    } else
-        text = platform::FromGbk(ar.ReadString());
+void StoreText(platform::CArchive& ar, std::string_view text) {
+    // ASCII is the same in GBK: most texts of an entry are stored without a conversion.
+    if (std::all_of(text.begin(), text.end(), [](char ch) { return (ch & 0x80) == 0; }))
+        ar.WriteString(text);
+    else if (text.size() <= 16)
+        ar.WriteString(ShortTextToGbk(text));
+    else
+        ar.WriteString(platform::ToGbk(text));
+}
+
+std::string LoadText(platform::CArchive& ar) {
+    return platform::FromGbk(ar.ReadString());
 }
 
 bool IsBlank(char ch) {
@@ -262,10 +263,21 @@ void CInfoEntry::Serialize(platform::CArchive& ar) {
         for (int* n : numbers)
             *n = ar.ReadI32();
     }
-    std::string* texts[] = {&m_strDesc,   &m_strField5,    &m_strField6, &m_strField7,
-                            &m_strField8, &m_strGroupName, &m_strExtra,  &m_strReference};
-    for (std::string* t : texts)
-        SerializeText(ar, *t);
+    if (ar.IsStoring()) {
+        for (const std::string_view t :
+             {std::string_view(m_strDesc), m_strField5.View(), m_strField6.View(), m_strField7.View(),
+              m_strField8.View(), m_strGroupName.View(), m_strExtra.View(), std::string_view(m_strReference)})
+            StoreText(ar, t);
+        return;
+    }
+    m_strDesc = LoadText(ar);
+    m_strField5 = LoadText(ar);
+    m_strField6 = LoadText(ar);
+    m_strField7 = LoadText(ar);
+    m_strField8 = LoadText(ar);
+    m_strGroupName = LoadText(ar);
+    m_strExtra = LoadText(ar);
+    m_strReference = LoadText(ar);
 }
 
 int CInfoEntryArray::LowerBound(int entryNo) const {

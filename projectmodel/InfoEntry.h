@@ -2,6 +2,7 @@
 // One point of a device ("信息"), parsed from one entry line:
 //   seq,group,entry,description,f5,f6,f7,f8[,key=value;key=value...]
 // and the array of a group's entries, kept ascending by entry number.
+#include "projectmodel/CompactText.h"
 #include "projectmodel/Expression.h"
 #include "projectmodel/RecordArray.h"
 
@@ -22,20 +23,20 @@ public:
     int m_nFun = 0;
     int m_nInf = 0;
     std::string m_strDesc;
-    std::string m_strField5;
-    std::string m_strField6;
-    std::string m_strField7; // in the model files: the first state text (合, 动作, 通)
-    std::string m_strField8; // the second state text (分, 返回, 断)
-    std::string m_strGroupName;
+    CCompactText m_strField5;
+    CCompactText m_strField6;
+    CCompactText m_strField7; // in the model files: the first state text (合, 动作, 通)
+    CCompactText m_strField8; // the second state text (分, 返回, 断)
+    CCompactText m_strGroupName;
     // Options of the line without a field of their own (FUN and INF too), in line order, the
     // first preceded by "," and each further one by ";", ready to be appended to the line.
-    std::string m_strExtra;
+    CCompactText m_strExtra;
     CExpression m_expr;
     std::string m_strReference; // "FCDA=", an IEC 61850 data reference
     int m_bEnabled = 1;
     int m_equip[5] = {-1, -1, -1, -1, -1}; // "设备=%d,%d,%d,%d,%d"
-    std::string m_strCloseRule;            // "合规则=", "规则=", "校验规则="
-    std::string m_strOpenRule;             // "分规则="
+    CCompactText m_strCloseRule;           // "合规则=", "规则=", "校验规则="
+    CCompactText m_strOpenRule;            // "分规则="
     int m_yx[3] = {-1, -1, -1};            // "遥信=": address, group, entry of the position signal
 
     // Fills the entry from one entry line; FALSE (0) when the line is refused. The eight fields are

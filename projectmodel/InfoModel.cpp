@@ -263,8 +263,8 @@ CSCDPoint* CInfoModel::ReleasePoint(std::string_view reference) {
 void CInfoModel::Clear() {
     for (RefList* list :
          {&m_measurands, &m_indications, &m_controls, &m_configured, &m_further1, &m_further2, &m_others})
-        list->clear();
-    m_allPoints.clear();
+        RefList().swap(*list);
+    PointList().swap(m_allPoints);
 }
 
 } // namespace projectmodel

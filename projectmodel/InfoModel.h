@@ -45,7 +45,7 @@ public:
     void LookupConfiguredRef(CSCDPointRef& ref) const;
     // The first point of that reference with its assignment cleared, or null.
     CSCDPoint* ReleasePoint(std::string_view reference);
-    // Deletes the reference records first, the points last.
+    // Deletes the reference records first, the points last, and gives their room back.
     void Clear();
 };
 

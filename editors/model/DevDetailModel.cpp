@@ -30,7 +30,7 @@ std::vector<CGridRow> CDevDetailModel::Rows(const CDevice& device, int tab) {
             if (e.m_nEntry == 0)
                 continue;
             CGridRow row = GridRow({StrFormat("%d", static_cast<int>(rows.size()) + 1),
-                                    e.m_strGroupName.empty() ? group.m_strName : e.m_strGroupName,
+                                    e.m_strGroupName.empty() ? group.m_strName : e.m_strGroupName.str(),
                                     StrFormat("%d", group.m_nGroupNo), StrFormat("%d", e.m_nEntry),
                                     StrFormat("%d", e.m_nFun), StrFormat("%d", e.m_nInf), e.m_strDesc,
                                     e.m_strReference});

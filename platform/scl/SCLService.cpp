@@ -5,14 +5,16 @@
 
 #include <pugixml.hpp>
 
-#include <sys/mman.h>
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <new>
 #include <system_error>
 #include <vector>
 
@@ -91,19 +93,25 @@ std::string_view LocalName(std::string_view name) {
 }
 
 // The end (one past ">") of the tag that starts at pos, quoted values passed over; npos when the
-// file ends first.
+// file ends first. Searched with memchr: the first ">" ends the tag unless a quote opens before it.
 std::size_t TagEnd(const char* d, std::size_t n, std::size_t pos) {
-    char quote = 0;
-    for (std::size_t i = pos + 1; i < n; ++i) {
-        const char c = d[i];
-        if (quote) {
-            if (c == quote)
-                quote = 0;
-        } else if (c == '"' || c == '\'') {
-            quote = c;
-        } else if (c == '>') {
-            return i + 1;
-        }
+    std::size_t i = pos + 1;
+    while (i < n) {
+        const char* gt = static_cast<const char*>(std::memchr(d + i, '>', n - i));
+        if (!gt)
+            return std::string_view::npos;
+        const std::size_t end = static_cast<std::size_t>(gt - d);
+        const char* dq = static_cast<const char*>(std::memchr(d + i, '"', end - i));
+        const char* sq = static_cast<const char*>(
+            std::memchr(d + i, '\'', dq ? static_cast<std::size_t>(dq - d) - i : end - i));
+        const char* quote = sq ? sq : dq;
+        if (!quote)
+            return end + 1;
+        const std::size_t open = static_cast<std::size_t>(quote - d);
+        const char* close = static_cast<const char*>(std::memchr(d + open + 1, *quote, n - open - 1));
+        if (!close)
+            return std::string_view::npos;
+        i = static_cast<std::size_t>(close - d) + 1;
     }
     return std::string_view::npos;
 }
@@ -163,14 +171,17 @@ struct CSCLService::Impl {
     scl::detail::DocInfo info;
     pugi::xml_node_struct* root = nullptr;
 
-    // The sectioned load: the file mapped, the root's children of the streamed name as byte
-    // ranges of it, and the document of the one parsed last.
+    // The sectioned load: the file mapped while it is cut, the root's children of the streamed
+    // name as byte ranges of it, read again from the open file when parsed, and the document of
+    // the one LoadStreamed parsed last.
     std::string streamedName;
     const char* map = nullptr;
     std::size_t mapSize = 0;
+    int fd = -1;
     std::vector<std::pair<std::size_t, std::size_t>> streamed;
     // Skeleton offset -> file offset at the start of each piece copied into the skeleton.
     std::vector<std::pair<std::size_t, std::size_t>> pieces;
+    std::string partBuffer; // before part: the document refers to it
     pugi::xml_document part;
 
     ~Impl() { Unmap(); }
@@ -180,11 +191,15 @@ struct CSCLService::Impl {
             munmap(const_cast<char*>(map), mapSize);
         map = nullptr;
         mapSize = 0;
+        if (fd >= 0)
+            close(fd);
+        fd = -1;
     }
 
     void Reset() {
         doc.reset();
         part.reset();
+        std::string().swap(partBuffer);
         info = {};
         root = nullptr;
         error.clear();
@@ -193,22 +208,24 @@ struct CSCLService::Impl {
         Unmap();
     }
 
-    // Hands mapped pages back once they are copied; the file stays in the page cache.
-    void Release(std::size_t from, std::size_t to) {
-        const std::size_t page = static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
-        std::size_t a = (from + page - 1) / page * page;
-        std::size_t b = to / page * page;
-        if (b > a)
-            madvise(const_cast<char*>(map) + a, b - a, MADV_DONTNEED);
+    // The text of a parse failure at a byte offset of the file.
+    std::string ParseErrorText(std::ptrdiff_t fileOffset, const char* what) const {
+        int line = 1, column = 1;
+        LineAndColumn(fileName, fileOffset, line, column);
+        return StrFormat("文件(%s)第%d行第%d列: %s", fileName.c_str(), line, column, what);
     }
 
     // Sets the error of a parse failure at a byte offset of the file; 0.
     int ParseError(std::ptrdiff_t fileOffset, const char* what) {
-        int line = 1, column = 1;
-        LineAndColumn(fileName, fileOffset, line, column);
-        error = StrFormat("文件(%s)第%d行第%d列: %s", fileName.c_str(), line, column, what);
+        error = ParseErrorText(fileOffset, what);
         return 0;
     }
+
+    // Parses the index-th element left out into doc; false with error set when it does not parse.
+    // Touches nothing shared but the mapped file, so threads may each parse one at once.
+    // buffer holds the element's text while into is used (the parser works on it in place) and
+    // keeps its room for the next element.
+    bool ParsePiece(int index, pugi::xml_document& into, std::string& buffer, std::string& why) const;
 
     bool Load();
     // 1 loaded, 0 failed (error set), -1 the file must be loaded whole.
@@ -239,13 +256,12 @@ bool CSCLService::Impl::CheckRoot(pugi::xml_node top) {
 int CSCLService::Impl::LoadSectioned(std::size_t size) {
     if (size == 0)
         return -1;
-    const int fd = open(fileName.c_str(), O_RDONLY | O_CLOEXEC);
+    fd = open(fileName.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
         error = StrFormat("文件(%s)无法打开！", fileName.c_str());
         return 0;
     }
     void* m = mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fd, 0);
-    close(fd);
     if (m == MAP_FAILED) {
         error = StrFormat("文件(%s)无法读取！", fileName.c_str());
         return 0;
@@ -363,9 +379,13 @@ int CSCLService::Impl::LoadSectioned(std::size_t size) {
     std::memcpy(buffer, skeleton.data(), skeleton.size());
     const std::size_t skeletonSize = skeleton.size();
     std::string().swap(skeleton);
-    pugi::xml_parse_result result = doc.load_buffer_inplace_own(buffer, skeletonSize, pugi::parse_default,
-                                                                pugi::encoding_auto);
-    Release(0, n);
+    pugi::xml_parse_result result =
+        doc.load_buffer_inplace_own(buffer, skeletonSize, pugi::parse_default, pugi::encoding_auto);
+    // The cut file is not needed any more: the elements left out are read from the file again
+    // when parsed (the file stays in the page cache).
+    munmap(const_cast<char*>(map), mapSize);
+    map = nullptr;
+    mapSize = 0;
     if (!result) {
         // Back from the skeleton's offset to the file's.
         std::size_t at = static_cast<std::size_t>(result.offset);
@@ -485,27 +505,58 @@ int CSCLService::GetStreamedCount() const {
     return static_cast<int>(impl_->streamed.size());
 }
 
+bool CSCLService::Impl::ParsePiece(int index, pugi::xml_document& into, std::string& buffer,
+                                   std::string& why) const {
+    into.reset();
+    if (!root || index < 0 || index >= static_cast<int>(streamed.size()) || fd < 0)
+        return false;
+    const auto [from, to] = streamed[static_cast<std::size_t>(index)];
+    try {
+        buffer.resize(to - from);
+    } catch (const std::bad_alloc&) {
+        why = StrFormat("文件(%s)过大，内存不足！", fileName.c_str());
+        return false;
+    }
+    // Positioned reads, so that threads share the descriptor.
+    for (std::size_t got = 0; got < to - from;) {
+        const ssize_t n = pread(fd, buffer.data() + got, to - from - got, static_cast<off_t>(from + got));
+        if (n <= 0) {
+            if (n < 0 && errno == EINTR)
+                continue;
+            why = StrFormat("文件(%s)读取错误！", fileName.c_str());
+            return false;
+        }
+        got += static_cast<std::size_t>(n);
+    }
+    pugi::xml_parse_result result =
+        into.load_buffer_inplace(buffer.data(), buffer.size(), pugi::parse_default, pugi::encoding_utf8);
+    if (!result) {
+        why = ParseErrorText(static_cast<std::ptrdiff_t>(from) + result.offset, result.description());
+        into.reset();
+        return false;
+    }
+    return true;
+}
+
 scl::CtBase CSCLService::LoadStreamed(int index) {
     Impl& m = *impl_;
-    m.part.reset();
-    if (!m.root || index < 0 || index >= static_cast<int>(m.streamed.size()) || !m.map)
+    if (!m.ParsePiece(index, m.part, m.partBuffer, m.error))
         return {};
-    const auto [from, to] = m.streamed[static_cast<std::size_t>(index)];
-    void* buffer = pugi::get_memory_allocation_function()(to - from);
-    if (!buffer) {
-        m.error = StrFormat("文件(%s)过大，内存不足！", m.fileName.c_str());
-        return {};
-    }
-    std::memcpy(buffer, m.map + from, to - from);
-    m.Release(from, to);
-    pugi::xml_parse_result result =
-        m.part.load_buffer_inplace_own(buffer, to - from, pugi::parse_default, pugi::encoding_utf8);
-    if (!result) {
-        m.ParseError(static_cast<std::ptrdiff_t>(from) + result.offset, result.description());
-        m.part.reset();
-        return {};
-    }
     return scl::CtBase(m.part.document_element().internal_object(), &m.info);
+}
+
+struct CSCLService::CPart::Impl {
+    std::string buffer; // declared first: the document refers to it
+    pugi::xml_document doc;
+};
+
+CSCLService::CPart::CPart() : impl_(std::make_unique<Impl>()) {}
+CSCLService::CPart::~CPart() = default;
+
+scl::CtBase CSCLService::ParseStreamed(int index, CPart& part, std::string& error) const {
+    if (!impl_->ParsePiece(index, part.impl_->doc, part.impl_->buffer, error))
+        return {};
+    return scl::CtBase(part.impl_->doc.document_element().internal_object(), &impl_->info);
 }
 
 int CSCLService::LoadFromXmlFile() {

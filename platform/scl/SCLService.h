@@ -47,6 +47,25 @@ public:
     // not parse; GetErrorText then says where.
     scl::CtBase LoadStreamed(int index);
 
+    // A document of its own for one element left out, so that several threads can each parse
+    // and walk one at once.
+    class CPart {
+    public:
+        CPart();
+        ~CPart();
+        CPart(const CPart&) = delete;
+        CPart& operator=(const CPart&) = delete;
+
+    private:
+        friend class CSCLService;
+        struct Impl;
+        std::unique_ptr<Impl> impl_;
+    };
+    // As LoadStreamed, but into part (handles into what it held before become invalid), and safe
+    // to call from several threads at once, each with its own part, between a load and the next
+    // load or Clear. On failure a null handle, and error says where; GetErrorText is not changed.
+    scl::CtBase ParseStreamed(int index, CPart& part, std::string& error) const;
+
     // Parses the file named by SetXmlFileName, replacing any document loaded before (handles
     // into it become invalid). Nonzero on success. On failure there is no root and
     // GetErrorText says why: a file that cannot be read, a parse error with its line and

@@ -55,6 +55,18 @@ bool CTypeWalkBudget::CountPoint() {
     return true;
 }
 
+bool CTypeWalkBudget::ChargeFile(std::uint64_t nodes, std::uint64_t points, const CtBase& type) {
+    if (Failed())
+        return false;
+    fileNodes_ += nodes;
+    filePoints_ += points;
+    if (fileNodes_ > limits_.nodesPerFile || filePoints_ > limits_.pointsPerFile) {
+        Fail(type, "展开的数据超出上限");
+        return false;
+    }
+    return true;
+}
+
 void CTypeWalkBudget::Fail(const CtBase& type, const char* what) {
     reason_ = StrFormat("数据类型(%s)%s", type.GetAttrValByName("id").c_str(), what);
 }

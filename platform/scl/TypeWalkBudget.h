@@ -65,6 +65,15 @@ public:
         bool entered_;
     };
 
+    // What was counted since the file started: the nodes and the points.
+    std::uint64_t NodesCounted() const { return fileNodes_; }
+    std::uint64_t PointsCounted() const { return filePoints_; }
+    // Adds nodes and points counted elsewhere (another thread's walk of an IED or of a type) to the
+    // file's counts only; false (and the walk fails, naming type) once the file's budget is spent.
+    bool ChargeFile(std::uint64_t nodes, std::uint64_t points, const CtBase& type);
+    // Fails with a reason found elsewhere.
+    void FailWith(std::string reason) { reason_ = std::move(reason); }
+
     bool Failed() const { return !reason_.empty(); }
     // Why the walk failed ("数据类型(id)引用自身" or "数据类型(id)展开的数据超出上限"); empty while it
     // has not.

@@ -635,4 +635,126 @@ TEST(DataSetIndexTest, MembersMatchWholeReferences) {
     EXPECT_FALSE(index.Matches("XPROT/PTOC1$ST$Op$general"));
 }
 
+// A station of many IEDs of one template, IED k with k + 1 indications in its data set; "extra"
+// is put into the IED of that index.
+std::string ManyIedScd(int ieds, int special = -1, const std::string& extra = {}) {
+    std::string text = "<?xml version=\"1.0\"?>\n<SCL>";
+    for (int k = 0; k < ieds; ++k) {
+        const std::string n = std::to_string(k);
+        text += "<IED name=\"D" + n + "\" type=\"T" + n + "\" desc=\"装置" + n +
+                "\"><AccessPoint name=\"S1\"><Server><LDevice inst=\"LD\"><LN0 lnClass=\"LLN0\" inst=\"\" "
+                "lnType=\"L0\"><DataSet name=\"ds\">";
+        for (int i = 0; i <= k % 7; ++i)
+            text += "<FCDA ldInst=\"LD\" lnClass=\"GGIO\" lnInst=\"" + std::to_string(i + 1) +
+                    "\" doName=\"Ind\" fc=\"ST\"/>";
+        text += "</DataSet></LN0>";
+        for (int i = 0; i <= k % 7; ++i)
+            text += "<LN lnClass=\"GGIO\" inst=\"" + std::to_string(i + 1) +
+                    "\" lnType=\"G\"><DOI name=\"Ind\" desc=\"开入" + n + "-" + std::to_string(i) +
+                    "\"/></LN>";
+        if (k == special)
+            text += extra;
+        text += "</LDevice></Server></AccessPoint></IED>";
+    }
+    text += "<DataTypeTemplates><LNodeType id=\"L0\" lnClass=\"LLN0\"/>"
+            "<LNodeType id=\"G\" lnClass=\"GGIO\"><DO name=\"Ind\" type=\"S\"/></LNodeType>"
+            "<LNodeType id=\"LOOP\" lnClass=\"GGIO\"><DO name=\"Ind\" type=\"C\"/></LNodeType>"
+            "<DOType id=\"S\" cdc=\"SPS\"><DA name=\"stVal\" bType=\"BOOLEAN\" fc=\"ST\"/></DOType>"
+            "<DOType id=\"C\" cdc=\"SPS\"><DA name=\"stVal\" bType=\"BOOLEAN\" fc=\"ST\"/>"
+            "<DA name=\"x\" bType=\"Struct\" type=\"X\" fc=\"ST\"/></DOType>"
+            "<DAType id=\"X\"><BDA name=\"y\" bType=\"Struct\" type=\"X\"/></DAType>"
+            "</DataTypeTemplates></SCL>\n";
+    return text;
+}
+
+// The IEDs of a big file are walked and built on several threads; what comes out is what one
+// thread makes of each IED alone (a file of one IED is walked on the calling thread), in file
+// order: information models, device models, devices and the cache's bytes.
+TEST_F(SCDImportTest, IedsWalkedOnSeveralThreadsAreFiledInFileOrder) {
+    CProjectContext::Instance().m_bGetGoosePoints = true;
+    constexpr int kIeds = 61;
+    const fs::path scd = tmp / "many.scd";
+    testsupport::WriteBytes(scd, ManyIedScd(kIeds));
+    CConfigDoc doc;
+    CSCDImport import;
+    std::vector<std::string> seen;
+    import.SetIedObserver([&](const CInfoModel& m) { seen.push_back(m.m_strName);
+});
+import.ImportSCD(doc, scd.string());
+ASSERT_EQ(prompts.Count(), 0u) << prompts.Texts()[0];
+ASSERT_EQ(doc.m_infoModels.size(), static_cast<std::size_t>(kIeds));
+ASSERT_EQ(doc.m_deviceModels.GetSize(), kIeds);
+ASSERT_EQ(doc.m_devices.GetSize(), kIeds);
+const std::string cache = testsupport::ReadBytes(CSCDImport::CacheFilePath());
+fs::path temp = CSCDImport::CacheFilePath();
+temp += ".tmp";
+EXPECT_FALSE(fs::exists(temp));
+// The data-set members the document keeps are the last IED's.
+EXPECT_EQ(doc.m_dataSetMembers.size(), static_cast<std::size_t>((kIeds - 1) % 7 + 1));
+
+platform::CArchive expected;
+expected.WriteU8(0);
+expected.WriteI32(kIeds);
+for (int k = 0; k < kIeds; ++k) {
+    const std::string name = "D" + std::to_string(k);
+    EXPECT_EQ(seen[static_cast<std::size_t>(k)], name);
+    EXPECT_EQ(doc.m_infoModels[static_cast<std::size_t>(k)]->m_strName, name);
+    // The same IED alone in a file of its own.
+    std::string one = ManyIedScd(k + 1);
+    const std::size_t from = one.find("<IED name=\"" + name + "\"");
+    one.erase(one.find("<IED "), from - one.find("<IED "));
+    const fs::path single = tmp / "one.scd";
+    testsupport::WriteBytes(single, one);
+    CConfigDoc alone;
+    CSCDImport walker;
+    ASSERT_EQ(walker.LoadSCDFile(alone, single.string()), 1);
+    ASSERT_EQ(alone.m_infoModels.size(), 1u);
+    EXPECT_EQ(alone.m_infoModels[0]->m_allPoints.size(), static_cast<std::size_t>(k % 7 + 1)) << name;
+    CDeviceTemplate model = BuildDeviceModel(*alone.m_infoModels[0]);
+    EXPECT_TRUE(doc.m_deviceModels[k] == model) << name;
+    EXPECT_EQ(doc.m_devices[k].m_strModelName, model.m_strName);
+    EXPECT_EQ(doc.m_devices[k].m_strDescription, "装置" + std::to_string(k));
+    EXPECT_TRUE(doc.m_devices[k].m_model == model) << name;
+    SerializeSCDIED(expected, model);
+}
+EXPECT_EQ(cache, expected.Bytes());
+CProjectContext::Instance().m_bGetGoosePoints = false;
+} // namespace
+
+// A late IED that cannot be read, or that uses a type referring to itself, refuses the whole file
+// while the other threads are busy with the IEDs after it: the project, the cache and the
+// library stay, and no temporary cache file is left.
+TEST_F(SCDImportTest, ALateIedsFaultRefusesTheFileWhileOthersAreWalked) {
+    CProjectContext::Instance().m_bGetGoosePoints = true;
+    CConfigDoc doc;
+    CSCDImport import;
+    import.ImportSCD(doc, StationScd());
+    const std::string cache = testsupport::ReadBytes(CSCDImport::CacheFilePath());
+    ASSERT_EQ(doc.m_deviceModels.GetSize(), 4);
+    fs::path temp = CSCDImport::CacheFilePath();
+    temp += ".tmp";
+
+    const struct {
+        std::string extra;
+        std::string message;
+    } faults[] = {
+        {"<LN lnClass=\"RDRE\" inst=\"99\" lnType=\"LOOP\"/>", "导入SCD失败：数据类型(X)引用自身!"},
+        {"<LN lnClass=\"GGIO\" inst=\"99\" lnType=\"G\"><DOI name=\"Ind\" desc=\"a\"></LN>",
+         "导入SCD失败：解析文件失败!"},
+    };
+    for (const auto& fault : faults) {
+        const fs::path scd = tmp / "late.scd";
+        testsupport::WriteBytes(scd, ManyIedScd(200, 150, fault.extra));
+        prompts.Clear();
+        import.ImportSCD(doc, scd.string());
+        EXPECT_EQ(prompts.Texts(), std::vector<std::string>{fault.message});
+        EXPECT_TRUE(doc.m_infoModels.empty());
+        EXPECT_EQ(doc.m_deviceModels.GetSize(), 4);
+        EXPECT_EQ(doc.m_devices.GetSize(), 4);
+        EXPECT_EQ(testsupport::ReadBytes(CSCDImport::CacheFilePath()), cache);
+        EXPECT_FALSE(fs::exists(temp));
+    }
+    CProjectContext::Instance().m_bGetGoosePoints = false;
+}
+
 } // namespace

@@ -303,8 +303,8 @@ TEST(DeviceTemplate, LookupsAndCacheRoundTrip) {
 // Entries store their texts in GBK whatever their mix of recurring and changing texts: more short
 // texts than the converter keeps, revisited, still come out as their own bytes.
 TEST(InfoEntry, StoredTextsAreTheirGbkBytes) {
-    const char* names[] = {"遥信", "遥测", "遥控", "定值", "定值区号", "装置参数", "故障信息",
-                           "特殊遥信", "动作元件", "运行告警", "遥信", "软压板", "遥测"};
+    const char* names[] = {"遥信",     "遥测",     "遥控",     "定值", "定值区号", "装置参数", "故障信息",
+                           "特殊遥信", "动作元件", "运行告警", "遥信", "软压板",   "遥测"};
     for (int round = 0; round < 2; ++round) {
         for (const char* name : names) {
             CInfoEntry e;
@@ -313,16 +313,15 @@ TEST(InfoEntry, StoredTextsAreTheirGbkBytes) {
             e.m_strField7 = round ? "合" : "通";
             platform::CArchive ar;
             e.Serialize(ar);
-            CInfoEntry expected = e;
-            for (std::string* t : {&expected.m_strDesc, &expected.m_strField7, &expected.m_strGroupName})
-                *t = platform::ToGbk(*t);
             std::string bytes = ar.Bytes().substr(20);
             std::string want;
-            for (const std::string* t : {&expected.m_strDesc, &expected.m_strField5, &expected.m_strField6,
-                                         &expected.m_strField7, &expected.m_strField8, &expected.m_strGroupName,
-                                         &expected.m_strExtra, &expected.m_strReference}) {
-                want += static_cast<char>(t->size());
-                want += *t;
+            for (const std::string_view t :
+                 {std::string_view(e.m_strDesc), e.m_strField5.View(), e.m_strField6.View(),
+                  e.m_strField7.View(), e.m_strField8.View(), e.m_strGroupName.View(), e.m_strExtra.View(),
+                  std::string_view(e.m_strReference)}) {
+                const std::string gbk = platform::ToGbk(t);
+                want += static_cast<char>(gbk.size());
+                want += gbk;
             }
             EXPECT_EQ(bytes, want) << name;
         }

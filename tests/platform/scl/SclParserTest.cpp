@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
+
 #include <set>
 #include <string>
 #include <vector>
@@ -95,7 +97,8 @@ TEST_F(StationScd, IedsAreTheRootsChildrenInFileOrderWithTheirAttributes) {
     const std::string_view names[] = {"type", "Name", "name", "type"};
     std::string values[4];
     ieds[1].GetAttrVals(names, values, 4);
-    EXPECT_EQ((std::vector<std::string>{"QXC901", "", "CL2201", "QXC901"}), std::vector<std::string>(values, values + 4));
+    EXPECT_EQ((std::vector<std::string>{"QXC901", "", "CL2201", "QXC901"}),
+              std::vector<std::string>(values, values + 4));
     CtBase().GetAttrVals(names, values, 4);
     EXPECT_EQ((std::vector<std::string>(4)), std::vector<std::string>(values, values + 4));
 
@@ -191,8 +194,7 @@ TEST_F(StationScd, TypeChildrenByNameAndValuesOfValElements) {
     EXPECT_EQ("", CtBase().GetAttrValByName("name"));
 
     // A child by the value of an attribute, without regard to case: children only, first match.
-    EXPECT_TRUE(wye->FindChildByAttrNoCase(EleID::SDO, "name", "PHSB") ==
-                wye->GetEleByName("SDO")[1]);
+    EXPECT_TRUE(wye->FindChildByAttrNoCase(EleID::SDO, "name", "PHSB") == wye->GetEleByName("SDO")[1]);
     EXPECT_FALSE(wye->FindChildByAttrNoCase(EleID::SDO, "name", "phs"));
     EXPECT_FALSE(pl.FindChildByAttrNoCase(EleID::DAI, "name", "ctlModel")); // not a child of the IED
     EXPECT_FALSE(CtBase().FindChildByAttrNoCase(EleID::SDO, "name", ""));
@@ -413,7 +415,8 @@ TEST(SclService, StreamedLoadKeepsEncodingAndReportsFaults) {
     ASSERT_EQ(broken.service.GetStreamedCount(), 2);
     EXPECT_TRUE(broken.service.LoadStreamed(0));
     EXPECT_FALSE(broken.service.LoadStreamed(1));
-    EXPECT_NE(broken.service.GetErrorText().find("第4行"), std::string::npos) << broken.service.GetErrorText();
+    EXPECT_NE(broken.service.GetErrorText().find("第4行"), std::string::npos)
+        << broken.service.GetErrorText();
     EXPECT_FALSE(broken.service.LoadStreamed(2));
 
     for (const char* text : {"<SCL><IED name=\"A\">", "<SCL><IED/></SCL><SCL/>", "<SCL><IED name=\"A/></SCL>",
@@ -425,4 +428,49 @@ TEST(SclService, StreamedLoadKeepsEncodingAndReportsFaults) {
         EXPECT_FALSE(bad.service.GetErrorText().empty()) << text;
         EXPECT_EQ(bad.service.GetStreamedCount(), 0) << text;
     }
+}
+
+// Threads each parse the IEDs into parts of their own at once, as the SCD import does: every
+// thread sees every IED whole; a broken one is reported to its caller with its line, and the
+// service's own error text stays as it was.
+TEST(SclService, StreamedIedsParseOnSeveralThreadsAtOnce) {
+    std::string text = "<SCL>";
+    for (int i = 0; i < 40; ++i) {
+        text += "<IED name=\"I" + std::to_string(i) + "\">\n";
+        for (int j = 0; j <= i % 5; ++j)
+            text += "<LN inst=\"" + std::to_string(j) + "\"/>";
+        text += i == 33 ? "<LN inst=x/>" : "";
+        text += "</IED>\n";
+    }
+    text += "</SCL>\n";
+    Streamed s(text);
+    ASSERT_EQ(s.result, 1) << s.service.GetErrorText();
+    ASSERT_EQ(s.service.GetStreamedCount(), 40);
+    std::vector<std::vector<std::string>> seen(4);
+    std::vector<std::string> errors(4);
+    std::vector<std::thread> threads;
+    for (std::size_t t = 0; t < seen.size(); ++t)
+        threads.emplace_back([&, t] {
+            CSCLService::CPart part;
+            for (int i = 0; i < 40; ++i) {
+                std::string error;
+                const CtBase ied = s.service.ParseStreamed(i, part, error);
+                CtEleList lns;
+                seen[t].push_back(ied ? ied.GetAttrValByName("name") + "/" +
+                                            std::to_string(ied.FindEleListByName("LN", lns, true))
+                                      : "!");
+                if (!ied)
+                    errors[t] = error;
+            }
+        });
+    for (std::thread& t : threads)
+        t.join();
+    std::vector<std::string> expected;
+    for (int i = 0; i < 40; ++i)
+        expected.push_back(i == 33 ? "!" : "I" + std::to_string(i) + "/" + std::to_string(i % 5 + 1));
+    for (std::size_t t = 0; t < seen.size(); ++t) {
+        EXPECT_EQ(seen[t], expected);
+        EXPECT_NE(errors[t].find("第68行"), std::string::npos) << errors[t];
+    }
+    EXPECT_TRUE(s.service.GetErrorText().empty());
 }
