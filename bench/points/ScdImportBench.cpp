@@ -131,8 +131,11 @@ int main(int argc, char** argv) {
     if (dump.is_open()) {
         for (const CDevice& d : doc.m_devices)
             dump << "DEV\t" << d.m_nAddress << '\t' << d.m_strModelName << '\t' << d.m_strDescription << '\n';
-        if (!dump)
+        dump.close();
+        if (!dump) {
             std::fprintf(stderr, "the dump could not be written\n");
+            return 1;
+        }
     }
     platform::SetPrompt(nullptr);
     // The project stays as the tool keeps it after an import: freeing its hundreds of thousands of
