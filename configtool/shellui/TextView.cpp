@@ -104,6 +104,14 @@ constexpr std::size_t kHexPerLine = 16;
 
 } // namespace
 
+qint64 CDebugTextView::FeedWaitMs(qint64 sinceLastMs, qint64 lastCostMs) {
+    if (sinceLastMs < 0)
+        return 0;
+    const qint64 paced = kFeedCostFactor * std::clamp<qint64>(lastCostMs, 0, kFeedMaxPeriodMs);
+    const qint64 period = std::clamp<qint64>(paced, kFeedIntervalMs, kFeedMaxPeriodMs);
+    return sinceLastMs >= period ? 0 : period - sinceLastMs;
+}
+
 void CDebugTextView::FeedLine(const std::string& text, const QColor& colour) {
     if (!IsOutputOn())
         return;
@@ -138,9 +146,8 @@ void CDebugTextView::Queue(Pending&& item) {
         m_flushPosted = true;
         // The first line after a quiet spell shows on the next turn; a stream of frames is
         // appended in batches, so the pane's layout does not set the pace of a transfer.
-        const qint64 since = m_sinceFlush.isValid() ? m_sinceFlush.elapsed() : kFeedIntervalMs;
-        const int wait = since >= kFeedIntervalMs ? 0 : static_cast<int>(kFeedIntervalMs - since);
-        QTimer::singleShot(wait, this, [this] { FlushFeed(); });
+        const qint64 wait = FeedWaitMs(m_sinceFlush.isValid() ? m_sinceFlush.elapsed() : -1, m_lastFlushMs);
+        QTimer::singleShot(static_cast<int>(wait), this, [this] { FlushFeed(); });
     }
 }
 
@@ -187,6 +194,8 @@ void CDebugTextView::FlushFeed() {
         setTextCursor(cursor);
         ensureCursorVisible();
     }
+    // The layout ran when the edit block ended: this is what the batch cost the thread.
+    m_lastFlushMs = m_sinceFlush.elapsed();
 }
 
 void CDebugTextView::ClearAll() {

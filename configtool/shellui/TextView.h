@@ -63,7 +63,17 @@ public:
 
     // The pane keeps only its last lines, so a long transfer cannot fill the memory.
     static constexpr int kMaxLines = 3000;
+    // While lines keep coming, a batch is appended kFeedIntervalMs after the start of the one
+    // before, or kFeedCostFactor times as long as that one took when that is longer (up to
+    // kFeedMaxPeriodMs): laying out a full pane of lines takes tens of milliseconds, and the pane
+    // shares its thread with the link, so it takes about a tenth of it at most during a transfer.
     static constexpr int kFeedIntervalMs = 200;
+    static constexpr int kFeedCostFactor = 10;
+    static constexpr int kFeedMaxPeriodMs = 1000;
+
+    // How long a batch queued now waits, sinceLastMs after the start of the last batch (negative
+    // when there was none), which took lastCostMs to append.
+    static qint64 FeedWaitMs(qint64 sinceLastMs, qint64 lastCostMs);
 
     explicit CDebugTextView(QWidget* parent = nullptr);
     ~CDebugTextView() override;
@@ -111,6 +121,7 @@ private:
     std::size_t m_pendingLines = 0;
     bool m_flushPosted = false;
     QElapsedTimer m_sinceFlush;
+    qint64 m_lastFlushMs = 0;
 };
 
 class CConfigTextView : public CTextView {

@@ -1,4 +1,5 @@
 #include "configtool/shellui/TextView.h"
+#include "configtool/model/TextFormat.h"
 #include "configtool/shellui/TextMatchDlg.h"
 
 #include "platform/ui/WidgetPrompt.h"
@@ -9,11 +10,14 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QMenu>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <string>
+#include <utility>
 #include <vector>
 
 using namespace qxm7740;
@@ -234,4 +238,107 @@ TEST(DebugTextView, KeepsOnlyItsLastLinesWhateverIsFed) {
         QCoreApplication::processEvents();
     }
     EXPECT_LE(view.document()->blockCount(), CDebugTextView::kMaxLines);
+}
+
+TEST(DebugTextView, ABatchWaitsForTheIntervalOrTenTimesWhatTheLastOneTook) {
+    // Nothing before: at once. After a quick batch: the rest of the interval, then at once.
+    EXPECT_EQ(CDebugTextView::FeedWaitMs(-1, 500), 0);
+    EXPECT_EQ(CDebugTextView::FeedWaitMs(50, 3), CDebugTextView::kFeedIntervalMs - 50);
+    EXPECT_EQ(CDebugTextView::FeedWaitMs(CDebugTextView::kFeedIntervalMs, 3), 0);
+    // After a batch whose layout took 40 ms the next one comes 400 ms after its start.
+    EXPECT_EQ(CDebugTextView::FeedWaitMs(250, 40), 150);
+    EXPECT_EQ(CDebugTextView::FeedWaitMs(400, 40), 0);
+    // However slow the layout, the pane still shows what came within the longest period.
+    EXPECT_EQ(CDebugTextView::FeedWaitMs(0, 100000), CDebugTextView::kFeedMaxPeriodMs);
+    EXPECT_EQ(CDebugTextView::FeedWaitMs(CDebugTextView::kFeedMaxPeriodMs, 100000), 0);
+}
+
+TEST(DebugTextView, ShowsExactlyTheLastLinesFedWhateverTheBatches) {
+    CDebugTextView view;
+    // Every line fed, in order, with its colour: what a pane without a limit would show.
+    std::vector<std::pair<std::string, QColor>> all;
+    auto record = [&](const std::string& text, const QColor& colour) {
+        std::size_t from = 0;
+        for (std::size_t nl = text.find('\n'); nl != std::string::npos; nl = text.find('\n', from)) {
+            all.emplace_back(text.substr(from, nl - from), colour);
+            from = nl + 1;
+        }
+    };
+    const QColor colours[] = {QColor(0, 0, 255), QColor(0, 128, 0), QColor(255, 0, 0)};
+    int fed = 0;
+    auto line = [&](const std::string& text) {
+        const QColor& colour = colours[fed++ % 3];
+        view.FeedLine(text, colour);
+        record(CTextFormat::Line(text, true), colour);
+    };
+    std::vector<std::uint8_t> bytes(48000);
+    auto dump = [&](std::size_t count) {
+        const QColor& colour = colours[fed++ % 3];
+        for (std::size_t b = 0; b < count; ++b)
+            bytes[b] = static_cast<std::uint8_t>(b * 7 + static_cast<std::size_t>(fed));
+        view.FeedHex(bytes.data(), count, colour);
+        record(CTextFormat::Hex(bytes.data(), count, true, 16), colour);
+    };
+    auto frame = [&](int i) {
+        line("接收文件数据包" + std::to_string(i));
+        dump(10176 - static_cast<std::size_t>(i % 17));
+    };
+    auto expectLastLines = [&](const std::string& when) {
+        // The pane's last block is the empty one after the last line break.
+        const QTextDocument& doc = *view.document();
+        const std::size_t shown = std::min<std::size_t>(all.size(), CDebugTextView::kMaxLines - 1);
+        ASSERT_EQ(doc.blockCount(), static_cast<int>(shown) + 1) << when;
+        QTextBlock block = doc.begin();
+        for (std::size_t i = all.size() - shown; i < all.size(); ++i, block = block.next()) {
+            ASSERT_EQ(block.text().toStdString(), all[i].first) << when << ", line " << i;
+            if (!all[i].first.empty()) {
+                ASSERT_EQ(block.begin().fragment().charFormat().foreground().color(), all[i].second)
+                    << when << ", line " << i;
+            }
+        }
+        EXPECT_TRUE(block.text().isEmpty()) << when;
+    };
+
+    // A few lines at a time, then batches that fill the pane by themselves, then small ones
+    // pushing the oldest lines out.
+    for (std::size_t count : {3u, 40u, 100u}) {
+        line("发送");
+        dump(count);
+        view.FlushFeed();
+    }
+    expectLastLines("small batches");
+    int n = 0;
+    for (int batch : {1, 6, 2}) {
+        for (int i = 0; i < batch; ++i)
+            frame(n++);
+        view.FlushFeed();
+        expectLastLines("a batch of " + std::to_string(batch) + " frames");
+    }
+    for (int i = 0; i < 40; ++i) {
+        line("两行的\n说明 " + std::to_string(i));
+        dump(static_cast<std::size_t>(i * 13 % 300 + 1));
+        view.FlushFeed();
+    }
+    expectLastLines("small batches after full ones");
+
+    // A full batch whose first line to show is the last of a dump (4001 bytes: 251 line breaks,
+    // 2999 more behind them) or the second line of a text (2 + 2999).
+    dump(4001);
+    dump(2998 * 16);
+    view.FlushFeed();
+    expectLastLines("a batch cut inside a dump");
+    line("第一行\n第二行");
+    dump(2998 * 16);
+    view.FlushFeed();
+    expectLastLines("a batch cut inside a text");
+
+    // Left to the event loop, what is fed shows within the longest period.
+    for (int i = 0; i < 12; ++i)
+        frame(n++);
+    QElapsedTimer waited;
+    waited.start();
+    while (view.PendingLines() > 0 && waited.elapsed() < 3 * CDebugTextView::kFeedMaxPeriodMs)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    EXPECT_EQ(view.PendingLines(), 0u);
+    expectLastLines("the event loop");
 }
