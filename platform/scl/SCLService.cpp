@@ -11,11 +11,13 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <new>
 #include <system_error>
+#include <thread>
 #include <vector>
 
 namespace platform {
@@ -160,6 +162,86 @@ bool WideEncoding(const char* d, std::size_t n) {
     return false;
 }
 
+// One tag of the file as the cutter sees it: where it starts, its length, and whether it is a
+// start tag (1), an end tag (-1) or an empty element (0).
+struct CutTag {
+    std::uint64_t pos;
+    std::uint32_t length;
+    std::int8_t kind;
+};
+
+// The tags from `from` on, up to the first that starts at or past `limit`: where the first "<"
+// at or after `from` lies (`first`), where the one past the limit starts (`exit`; npos when the
+// file ends first), or where a tag, comment or section runs to the end of the file (`failAt`).
+struct CutRun {
+    std::size_t from = 0, limit = 0;
+    std::vector<CutTag> tags;
+    std::size_t first = std::string_view::npos;
+    std::size_t exit = std::string_view::npos;
+    std::size_t failAt = std::string_view::npos;
+};
+
+void CutTags(const char* d, std::size_t n, CutRun& run) {
+    const std::size_t npos = std::string_view::npos;
+    std::size_t pos = run.from;
+    for (;;) {
+        const void* lt = pos < n ? std::memchr(d + pos, '<', n - pos) : nullptr;
+        if (!lt) {
+            run.exit = npos;
+            return;
+        }
+        pos = static_cast<std::size_t>(static_cast<const char*>(lt) - d);
+        if (run.first == npos)
+            run.first = pos;
+        if (pos >= run.limit) {
+            run.exit = pos;
+            return;
+        }
+        const std::size_t skip = SkipSpecial(d, n, pos);
+        if (skip == npos) {
+            run.failAt = pos;
+            return;
+        }
+        if (skip != pos) {
+            pos = skip;
+            continue;
+        }
+        const std::size_t end = TagEnd(d, n, pos);
+        if (end == npos || end - pos > UINT32_MAX) {
+            run.failAt = pos;
+            return;
+        }
+        const std::int8_t kind = d[pos + 1] == '/' ? -1 : d[end - 2] == '/' ? 0 : 1;
+        run.tags.push_back({pos, static_cast<std::uint32_t>(end - pos), kind});
+        pos = end;
+    }
+}
+
+// The tags after the root's start tag, cut in runs of equal length on threads of their own for a
+// big file. Each run but the first starts at the first "<" past its start; the caller checks that
+// this is where the run before ended, and cuts it again from there when not.
+std::vector<CutRun> CutTagsInRuns(const char* d, std::size_t n, std::size_t from) {
+    constexpr std::size_t kRunBytes = 8u << 20;
+    const std::size_t cores = std::max(1u, std::thread::hardware_concurrency());
+    const std::size_t count =
+        std::clamp<std::size_t>((n - from) / kRunBytes, 1, std::min<std::size_t>(cores, 8));
+    std::vector<CutRun> runs(count);
+    for (std::size_t k = 0; k < count; ++k) {
+        runs[k].from = from + (n - from) / count * k;
+        runs[k].limit = k + 1 == count ? n : from + (n - from) / count * (k + 1);
+    }
+    if (count == 1) {
+        CutTags(d, n, runs[0]);
+        return runs;
+    }
+    std::vector<std::thread> threads;
+    for (std::size_t k = 0; k < count; ++k)
+        threads.emplace_back([&, k] { CutTags(d, n, runs[k]); });
+    for (std::thread& t : threads)
+        t.join();
+    return runs;
+}
+
 } // namespace
 
 struct CSCLService::Impl {
@@ -302,53 +384,64 @@ int CSCLService::Impl::LoadSectioned(std::size_t size) {
     pieces.push_back({0, 0});
     std::size_t tail = npos; // where the root's end tag starts
     if (d[rootTagEnd - 2] != '/') {
-        pos = rootTagEnd;
+        // The tags below the root, cut on several threads for a big file, then followed in file
+        // order with their depth: the root's children of the streamed name are indexed, the rest
+        // copied into the skeleton.
+        std::vector<CutRun> runs = CutTagsInRuns(d, n, rootTagEnd);
         int depth = 1;
         std::size_t childStart = npos;
         bool childStreamed = false;
-        for (;;) {
-            const void* lt = std::memchr(d + pos, '<', n - pos);
-            if (!lt)
-                return ParseError(static_cast<std::ptrdiff_t>(n), "Start-end tags mismatch");
-            pos = static_cast<std::size_t>(static_cast<const char*>(lt) - d);
-            const std::size_t skip = SkipSpecial(d, n, pos);
-            if (skip == npos)
-                return ParseError(static_cast<std::ptrdiff_t>(pos), "Unexpected end of file");
-            if (skip != pos) {
-                pos = skip;
-                continue;
+        std::size_t expected = rootTagEnd;
+        for (std::size_t k = 0; k < runs.size() && tail == npos; ++k) {
+            CutRun& run = runs[k];
+            if (run.first != expected && run.from != expected) {
+                // Its start lay inside a tag, comment or section that the run before ran through:
+                // cut again from where that one ended.
+                CutRun again;
+                again.from = expected;
+                again.limit = run.limit;
+                CutTags(d, n, again);
+                run = std::move(again);
             }
-            const std::size_t end = TagEnd(d, n, pos);
-            if (end == npos)
-                return ParseError(static_cast<std::ptrdiff_t>(pos), "Unexpected end of file");
-            bool closes = false;
-            if (pos + 1 < n && d[pos + 1] == '/') {
-                if (--depth == 0) {
-                    tail = pos;
-                    break;
-                }
-                closes = depth == 1;
-            } else {
-                const bool empty = d[end - 2] == '/';
-                if (depth == 1) {
-                    childStart = pos;
-                    childStreamed = LocalName(TagName(d, n, pos)) == streamedName;
-                }
-                if (empty)
+            for (const CutTag& tag : run.tags) {
+                const std::size_t pos = tag.pos;
+                const std::size_t end = tag.pos + tag.length;
+                bool closes = false;
+                if (tag.kind < 0) {
+                    if (--depth == 0) {
+                        tail = pos;
+                        break;
+                    }
                     closes = depth == 1;
-                else
-                    ++depth;
-            }
-            if (closes) {
-                if (childStreamed) {
-                    streamed.push_back({childStart, end});
                 } else {
-                    pieces.push_back({skeleton.size(), childStart});
-                    skeleton.append(d + childStart, end - childStart);
+                    if (depth == 1) {
+                        childStart = pos;
+                        childStreamed = LocalName(TagName(d, n, pos)) == streamedName;
+                    }
+                    if (tag.kind == 0)
+                        closes = depth == 1;
+                    else
+                        ++depth;
+                }
+                if (closes) {
+                    if (childStreamed) {
+                        streamed.push_back({childStart, end});
+                    } else {
+                        pieces.push_back({skeleton.size(), childStart});
+                        skeleton.append(d + childStart, end - childStart);
+                    }
                 }
             }
-            pos = end;
+            if (tail != npos)
+                break;
+            if (run.failAt != npos)
+                return ParseError(static_cast<std::ptrdiff_t>(run.failAt), "Unexpected end of file");
+            expected = run.exit;
+            if (expected == npos)
+                return ParseError(static_cast<std::ptrdiff_t>(n), "Start-end tags mismatch");
         }
+        if (tail == npos)
+            return ParseError(static_cast<std::ptrdiff_t>(n), "Start-end tags mismatch");
         // Only comments and processing instructions may follow the root element.
         const std::size_t rootEnd = TagEnd(d, n, tail);
         if (rootEnd == npos)

@@ -474,3 +474,42 @@ TEST(SclService, StreamedIedsParseOnSeveralThreadsAtOnce) {
     }
     EXPECT_TRUE(s.service.GetErrorText().empty());
 }
+
+// A file big enough to be cut on several threads, nearly all of it comments, sections and values
+// full of "<": wherever a thread's share of the file starts, the IEDs come out as one thread
+// finds them.
+TEST(SclService, BigFilesCutOnSeveralThreadsFindTheSameIeds) {
+    std::string noise;
+    while (noise.size() < 40000)
+        noise += "xxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx<a>";
+    std::string text = "<?xml version=\"1.0\"?>\n<SCL>";
+    std::vector<std::string> expected;
+    int privates = 0;
+    for (int i = 0; text.size() < (40u << 20); ++i) {
+        const std::string name = "I" + std::to_string(i);
+        switch (i % 4) {
+        case 0:
+            text += "<!-- <IED name=\"no\"> " + noise + " </IED> -->";
+            break;
+        case 1:
+            ++privates;
+            text += "<Private><![CDATA[ <IED name=\"no\"><LN/> " + noise + " ]]></Private>";
+            break;
+        case 2:
+            ++privates;
+            text += "<Private v=\"<IED name='no'> " + noise + " />\"/>";
+            break;
+        default:
+            text += "<?pi <IED name=\"no\"> " + noise + " ?>";
+            break;
+        }
+        text += "<IED name=\"" + name + "\"><LN a=\"<\"/><LN/></IED>";
+        expected.push_back(name + "/2");
+    }
+    text += "</SCL>\n";
+    Streamed s(text);
+    ASSERT_EQ(s.result, 1) << s.service.GetErrorText();
+    EXPECT_EQ(s.Names(), expected);
+    CtEleList kept;
+    EXPECT_EQ(s.service.GetRoot().FindEleListByName("Private", kept, false), privates);
+}
