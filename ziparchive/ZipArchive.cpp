@@ -295,15 +295,30 @@ bool CZipArchive::AddFile(const std::string& pathIn, int level, bool fullPath, Z
     // The source is opened before the entry, so a source that cannot be read leaves the archive
     // exactly as it was.
     FdGuard src;
+    bool store = false;
     if (!isDir) {
         src.fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
         if (src.fd < 0)
             return false;
+        store = m_storeProbe.ShouldStore(
+            static_cast<std::uint64_t>(st.st_size), level, [&](std::uint64_t offset, std::uint8_t* buffer, std::size_t length) {
+                std::size_t done = 0;
+                while (done < length) {
+                    const ssize_t n = ::pread(src.fd, buffer + done, length - done,
+                                              static_cast<off_t>(offset + done));
+                    if (n < 0 && errno == EINTR)
+                        continue;
+                    if (n <= 0)
+                        return false;
+                    done += static_cast<std::size_t>(n);
+                }
+                return true;
+            });
     }
 
     CZipEntryHeader header;
     header.SetFileName(name);
-    if (!OpenNewEntry(header, isDir ? 0 : level, path))
+    if (!OpenNewEntryFrom(header, isDir || store ? 0 : level, &st))
         return false;
     if (!isDir) {
         if (m_readBuffer.size() != bufferSize)
@@ -338,7 +353,7 @@ bool CZipArchive::AddCompressedFile(const std::string& pathIn, bool fullPath, in
         return false;
     CZipEntryHeader header;
     header.SetFileName(name);
-    if (!OpenNewEntry(header, level, path))
+    if (!OpenNewEntryFrom(header, level, &st))
         return false;
     m_bRawEntry = true;
     if (!data.empty())
@@ -350,18 +365,24 @@ bool CZipArchive::AddCompressedFile(const std::string& pathIn, bool fullPath, in
 }
 
 bool CZipArchive::OpenNewEntry(CZipEntryHeader& header, int level, const std::string& sourcePath) {
+    if (sourcePath.empty())
+        return OpenNewEntryFrom(header, level, nullptr);
+    struct stat st {};
+    if (::stat(sourcePath.c_str(), &st) != 0)
+        return false;
+    return OpenNewEntryFrom(header, level, &st);
+}
+
+bool CZipArchive::OpenNewEntryFrom(CZipEntryHeader& header, int level, const struct stat* source) {
     if (IsClosed(false) || m_iFileOpened != stateIdle || m_storage.IsSpanned() == -1 ||
         m_storage.IsReadOnly())
         return false;
     if (m_centralDir.m_headers.size() >= 0xFFFF)
         return false;
-    if (!sourcePath.empty()) {
-        struct stat st {};
-        if (::stat(sourcePath.c_str(), &st) != 0)
-            return false;
-        header.SetTime(st.st_mtime);
-        std::uint32_t attr = S_ISDIR(st.st_mode) ? 0x10u : 0x20u;
-        if (!(st.st_mode & S_IWUSR))
+    if (source) {
+        header.SetTime(source->st_mtime);
+        std::uint32_t attr = S_ISDIR(source->st_mode) ? 0x10u : 0x20u;
+        if (!(source->st_mode & S_IWUSR))
             attr |= 0x01u; // read-only
         header.m_uExternalAttr = attr;
     }
@@ -410,8 +431,7 @@ void CZipArchive::PrepareDeflate(int level) {
     m_deflate.zalloc = &CZipArchive::MyAlloc;
     m_deflate.zfree = &CZipArchive::MyFree;
     m_deflate.opaque = this;
-    CheckForError(deflateInit2_(&m_deflate, level, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY,
-                                ZLIB_VERSION, static_cast<int>(sizeof(z_stream))));
+    CheckForError(zipdeflate::Init(m_deflate, level));
     m_bDeflateReady = true;
     m_iDeflateLevel = level;
 }

@@ -6,6 +6,7 @@
 // Failures come back either as a false result (the archive stays open and usable) or as
 // CZipException / CZipFileException; after an exception the caller closes with
 // Close(true).
+#include "ziparchive/ZipDeflate.h"
 #include "ziparchive/ZipDirectory.h"
 #include "ziparchive/ZipEntryHeader.h"
 #include "ziparchive/ZipException.h"
@@ -113,6 +114,7 @@ private:
     // The open entry's data arrived already compressed (AddFiles): closing it adds nothing.
     bool m_bRawEntry = false;
     std::vector<std::uint8_t> m_readBuffer;
+    zipdeflate::CStoreProbe m_storeProbe;
 
     bool m_bDetectZlibMemoryLeaks = true;
     std::string m_pszPassword; // GBK bytes
@@ -135,7 +137,9 @@ private:
     // Checks a path for AddFile/AddFiles: its stored name and its status. False when it is no
     // file or folder that can be added.
     bool PrepareAdd(const std::string& path, bool fullPath, std::string& name, struct stat& st) const;
-    // Adds a regular file whose data was compressed elsewhere with the given level.
+    // OpenNewEntry with the source's status already read (none: no source file).
+    bool OpenNewEntryFrom(CZipEntryHeader& header, int level, const struct stat* source);
+    // Adds a regular file whose data was compressed elsewhere with the given level (0: stored).
     bool AddCompressedFile(const std::string& path, bool fullPath, int level,
                            const std::vector<std::uint8_t>& data, std::uint32_t crc, std::uint64_t size);
     static void* MyAlloc(void* opaque, uInt items, uInt size);

@@ -22,6 +22,7 @@ constexpr std::uint64_t kMaxPending = 64u << 20;
 
 struct Slot {
     bool buffered = false; // deflated by a worker
+    bool stored = false;   // data holds the file's bytes as they are
     std::uint64_t reserved = 0;
     bool ready = false;
     bool ok = false;
@@ -41,9 +42,19 @@ public:
         std::vector<std::uint8_t> source;
         if (!ReadAll(path, source))
             return false;
+        out.crc = static_cast<std::uint32_t>(crc32(0L, source.data(), static_cast<uInt>(source.size())));
+        out.size = source.size();
+        out.stored = probe_.ShouldStore(source.size(), level,
+                                        [&](std::uint64_t offset, std::uint8_t* buffer, std::size_t length) {
+                                            std::memcpy(buffer, source.data() + offset, length);
+                                            return true;
+                                        });
+        if (out.stored) {
+            out.data = std::move(source);
+            return true;
+        }
         if (!ready_) {
-            if (deflateInit2_(&zs_, level, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY, ZLIB_VERSION,
-                              static_cast<int>(sizeof(z_stream))) != Z_OK)
+            if (zipdeflate::Init(zs_, level) != Z_OK)
                 return false;
             ready_ = true;
         } else if (deflateReset(&zs_) != Z_OK) {
@@ -57,8 +68,6 @@ public:
         if (deflate(&zs_, Z_FINISH) != Z_STREAM_END)
             return false;
         out.data.resize(out.data.size() - zs_.avail_out);
-        out.crc = static_cast<std::uint32_t>(crc32(0L, source.data(), static_cast<uInt>(source.size())));
-        out.size = source.size();
         return true;
     }
 
@@ -95,6 +104,7 @@ private:
 
     z_stream zs_{};
     bool ready_ = false;
+    zipdeflate::CStoreProbe probe_;
 };
 
 } // namespace
@@ -152,6 +162,7 @@ bool CZipArchive::AddFiles(const std::vector<std::string>& paths, int level, boo
             {
                 std::lock_guard lock(mutex);
                 slots[i].ok = ok;
+                slots[i].stored = result.stored;
                 slots[i].data = std::move(result.data);
                 slots[i].crc = result.crc;
                 slots[i].size = result.size;
@@ -185,7 +196,8 @@ bool CZipArchive::AddFiles(const std::vector<std::string>& paths, int level, boo
                     changed.wait(lock, [&] { return slot.ready; });
                 }
                 // A file the worker could not read goes the usual way, which reports it.
-                ok = slot.ok ? AddCompressedFile(paths[i], fullPath, level, slot.data, slot.crc, slot.size)
+                ok = slot.ok ? AddCompressedFile(paths[i], fullPath, slot.stored ? 0 : level, slot.data,
+                                                 slot.crc, slot.size)
                              : AddFile(paths[i], level, fullPath);
             } else {
                 ok = AddFile(paths[i], level, fullPath);
