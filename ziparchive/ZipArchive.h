@@ -110,6 +110,11 @@ private:
     // kilobytes that would otherwise be allocated, zeroed and freed for every file.
     z_stream m_deflate{};
     bool m_bDeflateReady = false;
+    bool m_bInflateReady = false; // m_info.m_stream holds an inflate state
+    // The folder the last extracted file went to, known to exist.
+    std::string m_szLastFolder;
+    mode_t m_umask = 0;
+    bool m_bUmaskKnown = false;
     int m_iDeflateLevel = 0;
     // The open entry's data arrived already compressed (AddFiles): closing it adds nothing.
     bool m_bRawEntry = false;
@@ -134,6 +139,7 @@ private:
     void ResetStream();
     void PrepareDeflate(int level);
     void EndDeflate(bool afterException);
+    void EndInflate(bool afterException);
     // Checks a path for AddFile/AddFiles: its stored name and its status. False when it is no
     // file or folder that can be added.
     bool PrepareAdd(const std::string& path, bool fullPath, std::string& name, struct stat& st) const;
@@ -155,5 +161,11 @@ private:
     bool CryptCheckHeader(const CZipEntryHeader& header, std::uint8_t* buffer);
 
     std::string StoredNameFor(const std::string& path, bool fullPath) const;
-    static bool SetAttributes(const std::string& path, const CZipEntryHeader& header);
+    // The mode the entry's attributes give a file or folder of the current mode; false when they
+    // ask for no change.
+    static bool EntryMode(const CZipEntryHeader& header, mode_t current, mode_t umask, mode_t& mode);
+    static void EntryTimes(const CZipEntryHeader& header, struct timespec times[2]);
+    mode_t Umask();
+    bool SetAttributes(const std::string& path, const CZipEntryHeader& header);
+    bool SetFileAttributes(int fd, const CZipEntryHeader& header);
 };

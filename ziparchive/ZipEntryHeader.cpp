@@ -163,8 +163,16 @@ bool CZipEntryHeader::ReadCentral(CZipVolumeStorage& storage) {
 }
 
 bool CZipEntryHeader::CheckLocal(CZipVolumeStorage& storage, std::uint16_t& localExtraLength) const {
-    std::uint8_t p[kLocalFixedSize];
-    storage.Read(p, kLocalFixedSize, true);
+    // The fixed part and the name in one read: the local name has the central one's length.
+    std::uint8_t fixed[kLocalFixedSize + 256];
+    std::vector<std::uint8_t> large;
+    std::uint8_t* p = fixed;
+    const std::size_t length = kLocalFixedSize + m_storedName.size();
+    if (length > sizeof(fixed)) {
+        large.resize(length);
+        p = large.data();
+    }
+    storage.Read(p, length, true);
     if (GetU32(p) != kLocalSignature)
         return false;
     if (GetU16(p + 6) != m_uFlag)
@@ -175,7 +183,6 @@ bool CZipEntryHeader::CheckLocal(CZipVolumeStorage& storage, std::uint16_t& loca
     if (GetU16(p + 26) != m_storedName.size())
         return false;
     localExtraLength = GetU16(p + 28);
-    storage.SeekBy(static_cast<std::int64_t>(m_storedName.size()));
     if (HasDataDescriptor() || GetU32(p + 14) != m_uCrc32)
         return HasDataDescriptor();
     if (GetU32(p + 18) == m_uComprSize && GetU32(p + 22) == m_uUncomprSize)
