@@ -66,6 +66,14 @@ public:
                      const std::string& newName = {}, ZipProgressFunc progress = nullptr,
                      void* userValue = nullptr, std::size_t bufferSize = 65535);
 
+    // Extracts every entry under the folder, as ExtractFile does one by one, and writes the same
+    // files; with threads > 1 the folders are made first and the files are extracted on that many
+    // threads, each reading the archive through its own handle (not for multi-volume archives,
+    // nor for archives whose names are refused or name one file twice: those go one by one and
+    // stop at that entry). False when an entry could not be extracted; the files finished by then
+    // stay.
+    bool ExtractFiles(const std::string& folder, int threads = 1);
+
     int GetEntryCount() const { return static_cast<int>(m_centralDir.m_headers.size()); }
     bool GetEntryInfo(int index, CZipEntryHeader& header) const;
     // The archive file's name with extension and without folder.

@@ -182,20 +182,17 @@ int CArchiveOperations::ExtractZip(const std::string& targetFolder) {
         m_log.WriteLog(platform::StrFormat("释放压缩文件时失败！目标文件夹：%s", folder.c_str()));
         return 0;
     }
-    const int count = m_zip.GetEntryCount();
-    for (int i = 0; i < count; ++i) {
-        bool ok = false;
-        try {
-            ok = m_zip.ExtractFile(i, folder, false, {}, nullptr, nullptr, 65535);
-        } catch (const std::exception&) {
-            ok = false;
-        }
-        if (!ok) {
-            m_bZipError = true;
-            CloseZip();
-            m_log.WriteLog(platform::StrFormat("释放压缩文件时失败！目标文件夹：%s", folder.c_str()));
-            return 0;
-        }
+    bool ok = false;
+    try {
+        ok = m_zip.ExtractFiles(folder, m_iThreads);
+    } catch (const std::exception&) {
+        ok = false;
+    }
+    if (!ok) {
+        m_bZipError = true;
+        CloseZip();
+        m_log.WriteLog(platform::StrFormat("释放压缩文件时失败！目标文件夹：%s", folder.c_str()));
+        return 0;
     }
     return CloseZip();
 }

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <vector>
 
 namespace {
@@ -61,6 +62,58 @@ TEST(ZipAddFiles, ParallelDeflateWritesTheSameBytesAsOneByOne) {
         SCOPED_TRACE(level);
         EXPECT_EQ(Pack(root, paths, dir / "a.zip", 1, level), Pack(root, paths, dir / "b.zip", 4, level));
     }
+    EXPECT_EQ(Shell("unzip -tq " + Quote(dir / "p.zip")), 0);
+}
+
+TEST(ZipAddFiles, FilesThatDeflateCannotShrinkAreStoredOnAnyThreadCount) {
+    testsupport::TempDir dir;
+    const fs::path root = dir / "tree";
+    const std::string random = RandomBytes(3u << 20, 11);
+    std::string block = RandomBytes(1024, 12);
+    std::string repeated;
+    while (repeated.size() < (1u << 20))
+        repeated += block;
+    // Random but for a compressible stretch in the middle of the file.
+    std::string mostlyRandom = random;
+    const std::string text = TextBytes(80000, 13);
+    mostlyRandom.replace(900u << 10, 1200u << 10, text.substr(0, 1200u << 10));
+    const std::map<std::string, int> methods = {
+        {"random.bin", 0},           // nothing to gain: stored
+        {"small-random.bin", 8},     // too small to sample: deflated as ever
+        {"text.cfg", 8},             // skewed bytes
+        {"repeated.bin", 8},         // evenly spread bytes that repeat as strings
+        {"mostly-random.bin", 8},    // one sample of it shrinks
+    };
+    testsupport::WriteBytes(root / "random.bin", random.substr(0, 300000));
+    testsupport::WriteBytes(root / "small-random.bin", random.substr(0, 60000));
+    testsupport::WriteBytes(root / "text.cfg", text.substr(0, 300000));
+    testsupport::WriteBytes(root / "repeated.bin", repeated);
+    testsupport::WriteBytes(root / "mostly-random.bin", mostlyRandom);
+    const std::vector<std::string> paths = TreePaths(root);
+
+    std::string serial;
+    {
+        CZipArchive zip;
+        ASSERT_TRUE(zip.Open((dir / "serial.zip").string(), CZipArchive::zipCreate));
+        zip.SetRootPath(root.string());
+        for (const std::string& p : paths)
+            ASSERT_TRUE(zip.AddFile(p, -1, false));
+        zip.Close();
+        serial = testsupport::ReadBytes(dir / "serial.zip");
+    }
+    EXPECT_EQ(Pack(root, paths, dir / "p.zip", 4), serial);
+    {
+        CZipArchive zip;
+        ASSERT_TRUE(zip.Open((dir / "p.zip").string(), CZipArchive::zipOpenReadOnly));
+        for (int i = 0; i < zip.GetEntryCount(); ++i) {
+            CZipEntryHeader h;
+            ASSERT_TRUE(zip.GetEntryInfo(i, h));
+            EXPECT_EQ(h.m_uMethod, methods.at(h.GetFileName())) << h.GetFileName();
+        }
+        ASSERT_TRUE(zip.ExtractFiles((dir / "out").string()));
+        zip.Close();
+    }
+    EXPECT_EQ(ReadTree(dir / "out"), ReadTree(root));
     EXPECT_EQ(Shell("unzip -tq " + Quote(dir / "p.zip")), 0);
 }
 

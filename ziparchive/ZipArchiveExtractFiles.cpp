@@ -1,0 +1,162 @@
+// Extracting a whole archive: the folders are made first, then the files are inflated and
+// written on several threads, each with its own handle on the archive file. The files and their
+// bytes are those that extracting the entries one by one gives.
+#include "ziparchive/ZipArchive.h"
+
+#include <algorithm>
+#include <atomic>
+#include <exception>
+#include <thread>
+
+namespace {
+
+std::string TrimTrailingSlashes(std::string s) {
+    while (s.size() > 1 && s.back() == '/')
+        s.pop_back();
+    return s;
+}
+
+// The name as the file system resolves it: empty and "." components dropped, so that "a//b",
+// "./a/b" and "a/b" are seen as one file.
+std::string ResolvedName(const std::string& name) {
+    std::string out;
+    std::size_t start = 0;
+    while (start <= name.size()) {
+        std::size_t sep = name.find('/', start);
+        if (sep == std::string::npos)
+            sep = name.size();
+        const std::string_view part(name.data() + start, sep - start);
+        if (!part.empty() && part != ".") {
+            if (!out.empty())
+                out += '/';
+            out += part;
+        }
+        start = sep + 1;
+    }
+    return out;
+}
+
+bool SameEntry(const CZipEntryHeader& a, const CZipEntryHeader& b) {
+    return a.m_uOffset == b.m_uOffset && a.m_uCrc32 == b.m_uCrc32 && a.m_uComprSize == b.m_uComprSize &&
+           a.m_uUncomprSize == b.m_uUncomprSize && a.m_uFlag == b.m_uFlag && a.m_uMethod == b.m_uMethod &&
+           a.GetStoredName() == b.GetStoredName();
+}
+
+} // namespace
+
+bool CZipArchive::ExtractFiles(const std::string& folder, int threads) {
+    if (folder.empty() || IsClosed(false))
+        return false;
+    const int count = GetEntryCount();
+    auto oneByOne = [&] {
+        for (int i = 0; i < count; ++i)
+            if (!ExtractFile(i, folder))
+                return false;
+        return true;
+    };
+    threads = std::min(threads, std::min(count, 64));
+    if (threads <= 1 || m_storage.IsSpanned() != 0 || m_iFileOpened != stateIdle)
+        return oneByOne();
+
+    // Archives whose extraction depends on the order of the entries go one by one, which stops
+    // at the right entry: a name that is refused, or two entries for one file (the later one
+    // wins).
+    std::vector<std::string> resolved;
+    resolved.reserve(static_cast<std::size_t>(count));
+    for (const auto& h : m_centralDir.m_headers) {
+        if (!IsSafeEntryName(h->GetFileName()))
+            return oneByOne();
+        resolved.push_back(ResolvedName(h->GetFileName()));
+        if (resolved.back().empty())
+            return oneByOne();
+    }
+    std::sort(resolved.begin(), resolved.end());
+    if (std::adjacent_find(resolved.begin(), resolved.end()) != resolved.end())
+        return oneByOne();
+
+    // The folders, in entry order, before any file: the threads then only create files.
+    std::string root = TrimTrailingSlashes(folder);
+    if (root != "/")
+        root += '/';
+    std::string lastFolder;
+    for (const auto& h : m_centralDir.m_headers) {
+        const std::string target = root + TrimTrailingSlashes(h->GetFileName());
+        if (h->IsDirectory()) {
+            if (!ForceDirectory(target))
+                return oneByOne();
+            SetAttributes(target, *h);
+            continue;
+        }
+        const std::size_t slash = target.rfind('/');
+        const std::string parent = slash == 0 ? std::string("/") : target.substr(0, slash);
+        if (parent != lastFolder) {
+            if (!ForceDirectory(parent))
+                return oneByOne();
+            lastFolder = parent;
+        }
+    }
+
+    std::atomic<int> next{0};
+    std::atomic<bool> failed{false};
+    // Takes entries until none is left or one failed; false when an entry of its own failed.
+    auto run = [&](CZipArchive& zip) {
+        for (;;) {
+            if (failed.load())
+                return true;
+            const int i = next.fetch_add(1);
+            if (i >= count)
+                return true;
+            const CZipEntryHeader& h = *m_centralDir.m_headers[static_cast<std::size_t>(i)];
+            if (h.IsDirectory())
+                continue;
+            // A helper reads the archive anew: it must still be the same one.
+            if (&zip != this && !SameEntry(h, *zip.m_centralDir.m_headers[static_cast<std::size_t>(i)]))
+                return false;
+            if (!zip.ExtractFile(i, folder))
+                return false;
+        }
+    };
+
+    std::vector<std::thread> helpers;
+    for (int t = 1; t < threads; ++t) {
+        helpers.emplace_back([&] {
+            CZipArchive zip;
+            try {
+                zip.m_info.m_iBufferSize = m_info.m_iBufferSize;
+                zip.Open(m_szArchivePath, zipOpenReadOnly);
+                zip.m_pszPassword = m_pszPassword;
+            } catch (const std::exception&) {
+                // No handle for this helper: the other threads take its share.
+                zip.Close(true);
+                return;
+            }
+            bool ok = false;
+            try {
+                ok = zip.GetEntryCount() == count && run(zip);
+                zip.Close();
+            } catch (const std::exception&) {
+                ok = false;
+                try {
+                    zip.Close(true);
+                } catch (const std::exception&) {
+                }
+            }
+            if (!ok)
+                failed = true;
+        });
+    }
+    std::exception_ptr error;
+    bool ok = true;
+    try {
+        ok = run(*this);
+    } catch (...) {
+        error = std::current_exception();
+    }
+    if (!ok || error)
+        failed = true;
+    for (std::thread& t : helpers)
+        t.join();
+    if (error)
+        std::rethrow_exception(error);
+    return !failed.load();
+}
