@@ -157,6 +157,7 @@ void CZipArchive::Close(bool afterException) {
     m_bRawEntry = false;
     m_szLastFolder.clear();
     m_bUmaskKnown = false;
+    m_bLastTimeKnown = false;
     m_readBuffer.clear();
     m_readBuffer.shrink_to_fit();
     m_centralDir.Clear(true);
@@ -733,9 +734,17 @@ mode_t CurrentUmask() {
 } // namespace
 
 void CZipArchive::EntryTimes(const CZipEntryHeader& header, struct timespec times[2]) {
+    // Files packed together mostly share their date and time; the conversion from local time
+    // reads the time zone file each time.
+    const std::uint32_t dos = (static_cast<std::uint32_t>(header.m_uModDate) << 16) | header.m_uModTime;
+    if (!m_bLastTimeKnown || dos != m_uLastDosTime) {
+        m_lastTime = header.GetTime();
+        m_uLastDosTime = dos;
+        m_bLastTimeKnown = true;
+    }
     times[0].tv_sec = 0;
     times[0].tv_nsec = UTIME_NOW;
-    times[1].tv_sec = header.GetTime();
+    times[1].tv_sec = m_lastTime;
     times[1].tv_nsec = 0;
 }
 

@@ -13,6 +13,7 @@
 #include "ziparchive/ZipVolumeStorage.h"
 
 #include <cstdint>
+#include <ctime>
 #include <string>
 #include <sys/stat.h>
 #include <vector>
@@ -123,6 +124,10 @@ private:
     std::string m_szLastFolder;
     mode_t m_umask = 0;
     bool m_bUmaskKnown = false;
+    // The last entry time converted, as DOS date << 16 | time.
+    std::uint32_t m_uLastDosTime = 0;
+    std::time_t m_lastTime = 0;
+    bool m_bLastTimeKnown = false;
     int m_iDeflateLevel = 0;
     // The open entry's data arrived already compressed (AddFiles): closing it adds nothing.
     bool m_bRawEntry = false;
@@ -172,7 +177,7 @@ private:
     // The mode the entry's attributes give a file or folder of the current mode; false when they
     // ask for no change.
     static bool EntryMode(const CZipEntryHeader& header, mode_t current, mode_t umask, mode_t& mode);
-    static void EntryTimes(const CZipEntryHeader& header, struct timespec times[2]);
+    void EntryTimes(const CZipEntryHeader& header, struct timespec times[2]);
     mode_t Umask();
     bool SetAttributes(const std::string& path, const CZipEntryHeader& header);
     bool SetFileAttributes(int fd, const CZipEntryHeader& header);

@@ -110,6 +110,24 @@ void CZipDirectory::Read() {
     m_pStorage->ChangeDisk(m_uDiskWithCD);
     m_pStorage->Seek(m_uOffset + m_uBytesBeforeZip);
     m_headers.reserve(m_uEntriesNumber);
+    if (m_pStorage->IsSpanned() == 0) {
+        // One read for the whole directory (it lies within the file, checked above) instead of
+        // several per header.
+        std::vector<std::uint8_t> dir(m_uSize);
+        m_pStorage->Read(dir.data(), dir.size(), true);
+        std::size_t pos = 0;
+        for (int i = 0; i < m_uEntriesNumber; ++i) {
+            auto header = std::make_unique<CZipEntryHeader>();
+            std::size_t used = 0;
+            if (!header->ParseCentral(dir.data() + pos, dir.size() - pos, used))
+                Raise(CZipException::codeBadZipFile);
+            pos += used;
+            if (m_bConvertAfterOpen)
+                header->ConvertName(false);
+            m_headers.push_back(std::move(header));
+        }
+        return;
+    }
     for (int i = 0; i < m_uEntriesNumber; ++i) {
         auto header = std::make_unique<CZipEntryHeader>();
         if (!header->ReadCentral(*m_pStorage))
