@@ -305,20 +305,21 @@ bool CZipArchive::AddFile(const std::string& pathIn, int level, bool fullPath, Z
         src.fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
         if (src.fd < 0)
             return false;
-        store = m_storeProbe.ShouldStore(
-            static_cast<std::uint64_t>(st.st_size), level, [&](std::uint64_t offset, std::uint8_t* buffer, std::size_t length) {
-                std::size_t done = 0;
-                while (done < length) {
-                    const ssize_t n = ::pread(src.fd, buffer + done, length - done,
-                                              static_cast<off_t>(offset + done));
-                    if (n < 0 && errno == EINTR)
-                        continue;
-                    if (n <= 0)
-                        return false;
-                    done += static_cast<std::size_t>(n);
-                }
-                return true;
-            });
+        store = m_storeProbe.ShouldStore(static_cast<std::uint64_t>(st.st_size), level,
+                                         [&](std::uint64_t offset, std::uint8_t* buffer, std::size_t length) {
+                                             std::size_t done = 0;
+                                             while (done < length) {
+                                                 const ssize_t n =
+                                                     ::pread(src.fd, buffer + done, length - done,
+                                                             static_cast<off_t>(offset + done));
+                                                 if (n < 0 && errno == EINTR)
+                                                     continue;
+                                                 if (n <= 0)
+                                                     return false;
+                                                 done += static_cast<std::size_t>(n);
+                                             }
+                                             return true;
+                                         });
     }
 
     CZipEntryHeader header;

@@ -125,7 +125,7 @@ bool CZipArchive::ExtractFiles(const std::string& folder, int threads) {
                 zip.m_info.m_iBufferSize = m_info.m_iBufferSize;
                 zip.Open(m_szArchivePath, zipOpenReadOnly);
                 zip.m_pszPassword = m_pszPassword;
-            } catch (const std::exception&) {
+            } catch (...) {
                 // No handle for this helper: the other threads take its share.
                 zip.Close(true);
                 return;
@@ -134,11 +134,11 @@ bool CZipArchive::ExtractFiles(const std::string& folder, int threads) {
             try {
                 ok = zip.GetEntryCount() == count && run(zip);
                 zip.Close();
-            } catch (const std::exception&) {
+            } catch (...) {
                 ok = false;
                 try {
                     zip.Close(true);
-                } catch (const std::exception&) {
+                } catch (...) {
                 }
             }
             if (!ok)

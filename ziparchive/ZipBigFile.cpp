@@ -99,6 +99,10 @@ std::uint64_t CZipBigFile::Seek(std::int64_t offset, SeekFrom from) {
     }
     m_uPos = static_cast<std::uint64_t>(pos);
     m_bPosKnown = true;
+    if (from == end && offset == 0) {
+        m_uLength = m_uPos;
+        m_bLengthKnown = true;
+    }
     return m_uPos;
 }
 

@@ -170,8 +170,9 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (!verb.empty() && !std::isdigit(static_cast<unsigned char>(verb[0]))) {
-        std::cerr << "usage: zip_bench pack FOLDER ARCHIVE [--threads N] | unpack ARCHIVE TARGET [--threads N] |\n"
-                     "       gen FOLDER MB | genproject FOLDER | [MB] [WORK]\n";
+        std::cerr
+            << "usage: zip_bench pack FOLDER ARCHIVE [--threads N] | unpack ARCHIVE TARGET [--threads N] |\n"
+               "       gen FOLDER MB | genproject FOLDER | [MB] [WORK]\n";
         return 2;
     }
     return Compare(argc, argv);

@@ -115,9 +115,10 @@ void CArchiveOperations::ListFolder(const std::string& folder, std::vector<ZipFi
         if (S_ISDIR(st.st_mode)) {
             // A linked folder is not followed: it could lead back up the tree.
             struct stat lst {};
-            const bool link = e->d_type == DT_LNK ||
-                              (e->d_type == DT_UNKNOWN &&
-                               (::fstatat(dfd, e->d_name, &lst, AT_SYMLINK_NOFOLLOW) != 0 || S_ISLNK(lst.st_mode)));
+            const bool link =
+                e->d_type == DT_LNK ||
+                (e->d_type == DT_UNKNOWN &&
+                 (::fstatat(dfd, e->d_name, &lst, AT_SYMLINK_NOFOLLOW) != 0 || S_ISLNK(lst.st_mode)));
             if (!link)
                 folders.push_back({name, prefix + name, 0});
         } else if (S_ISREG(st.st_mode)) {

@@ -78,11 +78,11 @@ TEST(ZipAddFiles, FilesThatDeflateCannotShrinkAreStoredOnAnyThreadCount) {
     const std::string text = TextBytes(80000, 13);
     mostlyRandom.replace(900u << 10, 1200u << 10, text.substr(0, 1200u << 10));
     const std::map<std::string, int> methods = {
-        {"random.bin", 0},           // nothing to gain: stored
-        {"small-random.bin", 8},     // too small to sample: deflated as ever
-        {"text.cfg", 8},             // skewed bytes
-        {"repeated.bin", 8},         // evenly spread bytes that repeat as strings
-        {"mostly-random.bin", 8},    // one sample of it shrinks
+        {"random.bin", 0},        // nothing to gain: stored
+        {"small-random.bin", 8},  // too small to sample: deflated as ever
+        {"text.cfg", 8},          // skewed bytes
+        {"repeated.bin", 8},      // evenly spread bytes that repeat as strings
+        {"mostly-random.bin", 8}, // one sample of it shrinks
     };
     testsupport::WriteBytes(root / "random.bin", random.substr(0, 300000));
     testsupport::WriteBytes(root / "small-random.bin", random.substr(0, 60000));

@@ -36,7 +36,9 @@ std::map<std::string, std::string> Describe(const fs::path& root) {
     for (const auto& e : fs::recursive_directory_iterator(root)) {
         struct stat st {};
         EXPECT_EQ(::lstat(e.path().c_str(), &st), 0);
-        std::string d = (S_ISDIR(st.st_mode) ? "dir " : S_ISREG(st.st_mode) ? "file " : "other ") +
+        std::string d = (S_ISDIR(st.st_mode)   ? "dir "
+                         : S_ISREG(st.st_mode) ? "file "
+                                               : "other ") +
                         std::to_string(st.st_mode & 07777);
         if (S_ISREG(st.st_mode))
             d += " " + std::to_string(st.st_mtime) + " " + testsupport::ReadBytes(e.path());
