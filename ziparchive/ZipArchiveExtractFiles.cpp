@@ -36,6 +36,10 @@ std::string ResolvedName(const std::string& name) {
     return out;
 }
 
+// A run of entries handed to one thread ends after this many entries or bytes.
+constexpr int kRunEntries = 32;
+constexpr std::uint64_t kRunBytes = 8u << 20;
+
 bool SameEntry(const CZipEntryHeader& a, const CZipEntryHeader& b) {
     return a.m_uOffset == b.m_uOffset && a.m_uCrc32 == b.m_uCrc32 && a.m_uComprSize == b.m_uComprSize &&
            a.m_uUncomprSize == b.m_uUncomprSize && a.m_uFlag == b.m_uFlag && a.m_uMethod == b.m_uMethod &&
@@ -74,46 +78,63 @@ bool CZipArchive::ExtractFiles(const std::string& folder, int threads) {
     if (std::adjacent_find(resolved.begin(), resolved.end()) != resolved.end())
         return oneByOne();
 
-    // The folders, in entry order, before any file: the threads then only create files.
+    // The folders, in entry order, before any file: the threads then only create files. The
+    // entries are handed out in runs of one folder: files created in one folder at the same time
+    // wait for each other in the file system, files in different folders do not.
     std::string root = TrimTrailingSlashes(folder);
     if (root != "/")
         root += '/';
+    std::vector<int> runs; // the first entry of each run, then the entry count
     std::string lastFolder;
-    for (const auto& h : m_centralDir.m_headers) {
-        const std::string target = root + TrimTrailingSlashes(h->GetFileName());
-        if (h->IsDirectory()) {
+    std::uint64_t runBytes = 0;
+    for (int i = 0; i < count; ++i) {
+        const CZipEntryHeader& h = *m_centralDir.m_headers[static_cast<std::size_t>(i)];
+        const std::string target = root + TrimTrailingSlashes(h.GetFileName());
+        if (h.IsDirectory()) {
             if (!ForceDirectory(target))
                 return oneByOne();
-            SetAttributes(target, *h);
+            SetAttributes(target, h);
             continue;
         }
         const std::size_t slash = target.rfind('/');
         const std::string parent = slash == 0 ? std::string("/") : target.substr(0, slash);
-        if (parent != lastFolder) {
+        const bool newFolder = parent != lastFolder;
+        if (newFolder) {
             if (!ForceDirectory(parent))
                 return oneByOne();
             lastFolder = parent;
         }
+        // Long runs are cut, so that a large folder still spreads over the threads.
+        if (newFolder || runs.empty() || i - runs.back() >= kRunEntries || runBytes >= kRunBytes) {
+            runs.push_back(i);
+            runBytes = 0;
+        }
+        runBytes += h.m_uUncomprSize;
     }
+    runs.push_back(count);
 
-    std::atomic<int> next{0};
+    std::atomic<std::size_t> next{0};
     std::atomic<bool> failed{false};
-    // Takes entries until none is left or one failed; false when an entry of its own failed.
+    // Takes runs of entries until none is left or one failed; false when an entry of its own
+    // failed.
     auto run = [&](CZipArchive& zip) {
         for (;;) {
-            if (failed.load())
+            const std::size_t r = next.fetch_add(1);
+            if (r + 1 >= runs.size())
                 return true;
-            const int i = next.fetch_add(1);
-            if (i >= count)
-                return true;
-            const CZipEntryHeader& h = *m_centralDir.m_headers[static_cast<std::size_t>(i)];
-            if (h.IsDirectory())
-                continue;
-            // A helper reads the archive anew: it must still be the same one.
-            if (&zip != this && !SameEntry(h, *zip.m_centralDir.m_headers[static_cast<std::size_t>(i)]))
-                return false;
-            if (!zip.ExtractFile(i, folder))
-                return false;
+            for (int i = runs[r]; i < runs[r + 1]; ++i) {
+                if (failed.load())
+                    return true;
+                const CZipEntryHeader& h = *m_centralDir.m_headers[static_cast<std::size_t>(i)];
+                if (h.IsDirectory())
+                    continue;
+                // A helper reads the archive anew: it must still be the same one.
+                if (&zip != this &&
+                    !SameEntry(h, *zip.m_centralDir.m_headers[static_cast<std::size_t>(i)]))
+                    return false;
+                if (!zip.ExtractFile(i, folder))
+                    return false;
+            }
         }
     };
 
