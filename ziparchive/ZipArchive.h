@@ -51,7 +51,8 @@ public:
     // every Open. False when it has no GBK form or an entry is open.
     bool SetPassword(const std::string& password);
 
-    // Adds one file or folder; false when it cannot be added (nothing is then left behind).
+    // Adds one file or folder; false when it cannot be added (nothing is then left behind). A file
+    // that deflate cannot shrink (zipdeflate::CStoreProbe) is stored as it is.
     bool AddFile(const std::string& path, int level = -1, bool fullPath = true,
                  ZipProgressFunc progress = nullptr, void* userValue = nullptr,
                  std::size_t bufferSize = 65535);
