@@ -155,6 +155,7 @@ void CZipArchive::Close(bool afterException) {
         ResetStream();
     }
     m_bRawEntry = false;
+    m_bFlatEntry = false;
     m_szLastFolder.clear();
     m_bUmaskKnown = false;
     m_bLastTimeKnown = false;
@@ -300,31 +301,31 @@ bool CZipArchive::AddFile(const std::string& pathIn, int level, bool fullPath, Z
     // The source is opened before the entry, so a source that cannot be read leaves the archive
     // exactly as it was.
     FdGuard src;
-    bool store = false;
+    bool flat = false; // written as stored deflate blocks
     if (!isDir) {
         src.fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
         if (src.fd < 0)
             return false;
-        store = m_storeProbe.ShouldStore(static_cast<std::uint64_t>(st.st_size), level,
-                                         [&](std::uint64_t offset, std::uint8_t* buffer, std::size_t length) {
-                                             std::size_t done = 0;
-                                             while (done < length) {
-                                                 const ssize_t n =
-                                                     ::pread(src.fd, buffer + done, length - done,
-                                                             static_cast<off_t>(offset + done));
-                                                 if (n < 0 && errno == EINTR)
-                                                     continue;
-                                                 if (n <= 0)
-                                                     return false;
-                                                 done += static_cast<std::size_t>(n);
-                                             }
-                                             return true;
-                                         });
+        flat =
+            m_shrinkProbe.CannotShrink(static_cast<std::uint64_t>(st.st_size), level,
+                                       [&](std::uint64_t offset, std::uint8_t* buffer, std::size_t length) {
+                                           std::size_t done = 0;
+                                           while (done < length) {
+                                               const ssize_t n = ::pread(src.fd, buffer + done, length - done,
+                                                                         static_cast<off_t>(offset + done));
+                                               if (n < 0 && errno == EINTR)
+                                                   continue;
+                                               if (n <= 0)
+                                                   return false;
+                                               done += static_cast<std::size_t>(n);
+                                           }
+                                           return true;
+                                       });
     }
 
     CZipEntryHeader header;
     header.SetFileName(name);
-    if (!OpenNewEntryFrom(header, isDir || store ? 0 : level, &st))
+    if (!OpenNewEntryFrom(header, isDir ? 0 : level, &st, flat))
         return false;
     if (!isDir) {
         if (m_readBuffer.size() != bufferSize)
@@ -379,7 +380,7 @@ bool CZipArchive::OpenNewEntry(CZipEntryHeader& header, int level, const std::st
     return OpenNewEntryFrom(header, level, &st);
 }
 
-bool CZipArchive::OpenNewEntryFrom(CZipEntryHeader& header, int level, const struct stat* source) {
+bool CZipArchive::OpenNewEntryFrom(CZipEntryHeader& header, int level, const struct stat* source, bool flat) {
     if (IsClosed(false) || m_iFileOpened != stateIdle || m_storage.IsSpanned() == -1 ||
         m_storage.IsReadOnly())
         return false;
@@ -420,7 +421,10 @@ bool CZipArchive::OpenNewEntryFrom(CZipEntryHeader& header, int level, const str
         CryptCryptHeader(static_cast<std::uint32_t>(entry->m_uModTime) << 16, buf);
         m_storage.Write(buf, 12, false);
     }
-    if (entry->m_uMethod == 8)
+    m_bFlatEntry = flat && entry->m_uMethod == 8;
+    if (m_bFlatEntry)
+        m_storedBlocks.Reset();
+    else if (entry->m_uMethod == 8)
         PrepareDeflate(level);
     m_deflate.next_out = m_info.m_pBuffer.Data();
     m_deflate.avail_out = static_cast<uInt>(m_info.m_pBuffer.GetSize());
@@ -457,6 +461,19 @@ void CZipArchive::EndInflate(bool afterException) {
     m_bInflateReady = false;
 }
 
+void CZipArchive::CopyToNewEntryBuffer(const std::uint8_t* p, std::size_t length) {
+    const std::size_t size = m_info.m_pBuffer.GetSize();
+    while (length > 0) {
+        std::size_t n = std::min(size - static_cast<std::size_t>(m_info.m_uComprLeft), length);
+        std::memcpy(m_info.m_pBuffer.Data() + m_info.m_uComprLeft, p, n);
+        m_info.m_uComprLeft += n;
+        p += n;
+        length -= n;
+        if (m_info.m_uComprLeft == size)
+            FlushNewEntryBuffer();
+    }
+}
+
 void CZipArchive::FlushNewEntryBuffer() {
     std::size_t n = static_cast<std::size_t>(m_info.m_uComprLeft);
     if (n == 0)
@@ -480,15 +497,12 @@ bool CZipArchive::WriteToNewEntry(const void* data, std::size_t length) {
     const auto* p = static_cast<const std::uint8_t*>(data);
     const std::size_t size = m_info.m_pBuffer.GetSize();
     if (m_centralDir.m_pOpenedFile->m_uMethod == 0) {
-        while (length > 0) {
-            std::size_t n = std::min(size - static_cast<std::size_t>(m_info.m_uComprLeft), length);
-            std::memcpy(m_info.m_pBuffer.Data() + m_info.m_uComprLeft, p, n);
-            m_info.m_uComprLeft += n;
-            p += n;
-            length -= n;
-            if (m_info.m_uComprLeft == size)
-                FlushNewEntryBuffer();
-        }
+        CopyToNewEntryBuffer(p, length);
+        return true;
+    }
+    if (m_bFlatEntry) {
+        m_storedBlocks.Write(p, length,
+                             [this](const std::uint8_t* b, std::size_t n) { CopyToNewEntryBuffer(b, n); });
         return true;
     }
     z_stream& zs = m_deflate;
@@ -517,6 +531,10 @@ bool CZipArchive::CloseNewEntry() {
     const std::size_t size = m_info.m_pBuffer.GetSize();
     if (m_bRawEntry) {
         m_bRawEntry = false;
+    } else if (m_bFlatEntry) {
+        m_storedBlocks.Finish([this](const std::uint8_t* b, std::size_t n) { CopyToNewEntryBuffer(b, n); });
+        FlushNewEntryBuffer();
+        m_bFlatEntry = false;
     } else if (h.m_uMethod == 8) {
         z_stream& zs = m_deflate;
         zs.next_in = nullptr;

@@ -52,7 +52,7 @@ public:
     bool SetPassword(const std::string& password);
 
     // Adds one file or folder; false when it cannot be added (nothing is then left behind). A file
-    // that deflate cannot shrink (zipdeflate::CStoreProbe) is stored as it is.
+    // that deflate cannot shrink (zipdeflate::CShrinkProbe) is written as stored deflate blocks.
     bool AddFile(const std::string& path, int level = -1, bool fullPath = true,
                  ZipProgressFunc progress = nullptr, void* userValue = nullptr,
                  std::size_t bufferSize = 65535);
@@ -132,8 +132,11 @@ private:
     int m_iDeflateLevel = 0;
     // The open entry's data arrived already compressed (AddFiles): closing it adds nothing.
     bool m_bRawEntry = false;
+    // The entry being added is written as stored deflate blocks (data deflate cannot shrink).
+    bool m_bFlatEntry = false;
+    zipdeflate::CStoredBlocks m_storedBlocks;
     std::vector<std::uint8_t> m_readBuffer;
-    zipdeflate::CStoreProbe m_storeProbe;
+    zipdeflate::CShrinkProbe m_shrinkProbe;
 
     bool m_bDetectZlibMemoryLeaks = true;
     std::string m_pszPassword; // GBK bytes
@@ -149,6 +152,8 @@ private:
     void CheckForError(int err) const;
     [[noreturn]] void ThrowError(int code) const;
     void FlushNewEntryBuffer();
+    // Appends bytes to the entry's data buffer, writing it out whenever it is full.
+    void CopyToNewEntryBuffer(const std::uint8_t* p, std::size_t length);
     void EmptyPtrList();
     void ResetStream();
     void PrepareDeflate(int level);
@@ -158,7 +163,8 @@ private:
     // file or folder that can be added.
     bool PrepareAdd(const std::string& path, bool fullPath, std::string& name, struct stat& st) const;
     // OpenNewEntry with the source's status already read (none: no source file).
-    bool OpenNewEntryFrom(CZipEntryHeader& header, int level, const struct stat* source);
+    // flat: a deflated entry written as stored deflate blocks.
+    bool OpenNewEntryFrom(CZipEntryHeader& header, int level, const struct stat* source, bool flat = false);
     // Adds a regular file whose data was compressed elsewhere with the given level (0: stored).
     bool AddCompressedFile(const std::string& path, bool fullPath, int level,
                            const std::vector<std::uint8_t>& data, std::uint32_t crc, std::uint64_t size);

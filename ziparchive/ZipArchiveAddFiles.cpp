@@ -22,7 +22,6 @@ constexpr std::uint64_t kMaxPending = 64u << 20;
 
 struct Slot {
     bool buffered = false; // deflated by a worker
-    bool stored = false;   // data holds the file's bytes as they are
     std::uint64_t reserved = 0;
     bool ready = false;
     bool ok = false;
@@ -44,13 +43,21 @@ public:
             return false;
         out.crc = static_cast<std::uint32_t>(crc32(0L, source.data(), static_cast<uInt>(source.size())));
         out.size = source.size();
-        out.stored = probe_.ShouldStore(source.size(), level,
-                                        [&](std::uint64_t offset, std::uint8_t* buffer, std::size_t length) {
-                                            std::memcpy(buffer, source.data() + offset, length);
-                                            return true;
-                                        });
-        if (out.stored) {
-            out.data = std::move(source);
+        const bool flat = probe_.CannotShrink(
+            source.size(), level, [&](std::uint64_t offset, std::uint8_t* buffer, std::size_t length) {
+                std::memcpy(buffer, source.data() + offset, length);
+                return true;
+            });
+        if (flat) {
+            // The same stored blocks AddFile writes for such a file.
+            out.data.clear();
+            out.data.reserve(source.size() + (source.size() / zipdeflate::CStoredBlocks::kBlock + 1) * 5);
+            const zipdeflate::CStoredBlocks::Output append = [&out](const std::uint8_t* b, std::size_t n) {
+                out.data.insert(out.data.end(), b, b + n);
+            };
+            blocks_.Reset();
+            blocks_.Write(source.data(), source.size(), append);
+            blocks_.Finish(append);
             return true;
         }
         if (!ready_) {
@@ -104,7 +111,8 @@ private:
 
     z_stream zs_{};
     bool ready_ = false;
-    zipdeflate::CStoreProbe probe_;
+    zipdeflate::CShrinkProbe probe_;
+    zipdeflate::CStoredBlocks blocks_;
 };
 
 } // namespace
@@ -162,7 +170,6 @@ bool CZipArchive::AddFiles(const std::vector<std::string>& paths, int level, boo
             {
                 std::lock_guard lock(mutex);
                 slots[i].ok = ok;
-                slots[i].stored = result.stored;
                 slots[i].data = std::move(result.data);
                 slots[i].crc = result.crc;
                 slots[i].size = result.size;
@@ -196,8 +203,7 @@ bool CZipArchive::AddFiles(const std::vector<std::string>& paths, int level, boo
                     changed.wait(lock, [&] { return slot.ready; });
                 }
                 // A file the worker could not read goes the usual way, which reports it.
-                ok = slot.ok ? AddCompressedFile(paths[i], fullPath, slot.stored ? 0 : level, slot.data,
-                                                 slot.crc, slot.size)
+                ok = slot.ok ? AddCompressedFile(paths[i], fullPath, level, slot.data, slot.crc, slot.size)
                              : AddFile(paths[i], level, fullPath);
             } else {
                 ok = AddFile(paths[i], level, fullPath);

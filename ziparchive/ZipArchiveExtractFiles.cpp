@@ -129,8 +129,7 @@ bool CZipArchive::ExtractFiles(const std::string& folder, int threads) {
                 if (h.IsDirectory())
                     continue;
                 // A helper reads the archive anew: it must still be the same one.
-                if (&zip != this &&
-                    !SameEntry(h, *zip.m_centralDir.m_headers[static_cast<std::size_t>(i)]))
+                if (&zip != this && !SameEntry(h, *zip.m_centralDir.m_headers[static_cast<std::size_t>(i)]))
                     return false;
                 if (!zip.ExtractFile(i, folder))
                     return false;

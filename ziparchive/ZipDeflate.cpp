@@ -10,12 +10,41 @@ int Init(z_stream& zs, int level) {
                          static_cast<int>(sizeof(z_stream)));
 }
 
-CStoreProbe::~CStoreProbe() {
+void CStoredBlocks::Write(const std::uint8_t* data, std::size_t length, const Output& out) {
+    while (length > 0) {
+        const std::size_t n = std::min(length, kBlock - m_block.size());
+        m_block.insert(m_block.end(), data, data + n);
+        data += n;
+        length -= n;
+        if (m_block.size() == kBlock)
+            Emit(false, out);
+    }
+}
+
+void CStoredBlocks::Finish(const Output& out) {
+    Emit(true, out);
+}
+
+void CStoredBlocks::Emit(bool final, const Output& out) {
+    // A stored block at a byte boundary: the three header bits (final flag, type 00) padded to a
+    // byte, then the length and its complement, little-endian, then the bytes.
+    const auto n = static_cast<std::uint16_t>(m_block.size());
+    const std::uint8_t head[5] = {static_cast<std::uint8_t>(final ? 1 : 0),
+                                  static_cast<std::uint8_t>(n & 0xFF), static_cast<std::uint8_t>(n >> 8),
+                                  static_cast<std::uint8_t>(~n & 0xFF),
+                                  static_cast<std::uint8_t>((~n >> 8) & 0xFF)};
+    out(head, sizeof head);
+    if (!m_block.empty())
+        out(m_block.data(), m_block.size());
+    m_block.clear();
+}
+
+CShrinkProbe::~CShrinkProbe() {
     if (m_bReady)
         deflateEnd(&m_zs);
 }
 
-bool CStoreProbe::ShouldStore(std::uint64_t size, int level, const ReadSample& read) {
+bool CShrinkProbe::CannotShrink(std::uint64_t size, int level, const ReadSample& read) {
     if (size < kMinSize || level == 0)
         return false;
     const std::uint64_t samples = std::min<std::uint64_t>(kMaxSamples, 1 + size / kSampleSpacing);
@@ -31,7 +60,7 @@ bool CStoreProbe::ShouldStore(std::uint64_t size, int level, const ReadSample& r
     return true;
 }
 
-bool CStoreProbe::SampleShrinks(const std::uint8_t* data, std::size_t length, int level) {
+bool CShrinkProbe::SampleShrinks(const std::uint8_t* data, std::size_t length, int level) {
     // The byte statistics first: data whose bytes are far from evenly spread shrinks under
     // deflate's Huffman codes alone, and costs no trial.
     std::uint32_t counts[256] = {};

@@ -1,7 +1,7 @@
 #pragma once
-// The deflate settings every entry is written with, and the check that decides whether a file is
-// worth deflating at all. AddFile and the parallel AddFiles both go through here, so that an
-// archive has the same bytes whichever way it was written.
+// The deflate settings every entry is written with, and the check that tells files deflate cannot
+// shrink. AddFile and the parallel AddFiles both go through here, so that an archive has the same
+// bytes whichever way it was written.
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -10,22 +10,38 @@
 
 namespace zipdeflate {
 
-// Raw deflate (no zlib header) with an 8 KB window and zlib's default memory level. At level 6
-// deflate tries up to 128 earlier strings for each match; a smaller window leaves fewer to try.
-// On repetitive configuration text that saves about a fifth of the deflate time of the 32 KB
-// window, for archives about half a percent larger (one percent on program source text).
-constexpr int kWindowBits = 13;
+// Raw deflate (no zlib header) with the 32 KB window and memory level 8 that the unit's archives
+// are written with.
+constexpr int kWindowBits = 15;
 constexpr int kMemLevel = 8;
 
 // deflateInit2 with the settings above; zalloc, zfree and opaque are taken as the caller set them.
 int Init(z_stream& zs, int level);
 
+// Data deflate cannot shrink, written as a raw deflate stream of stored blocks of 65535 bytes:
+// what level 6 ends up writing for such data too, without its search for matches. Full blocks go
+// out as the data comes, and Finish writes the rest as the final block (an empty one when nothing
+// is left), so that the bytes depend on the data alone, not on how it is handed in.
+class CStoredBlocks {
+public:
+    using Output = std::function<void(const std::uint8_t* bytes, std::size_t length)>;
+    static constexpr std::size_t kBlock = 65535;
+
+    void Reset() { m_block.clear(); }
+    void Write(const std::uint8_t* data, std::size_t length, const Output& out);
+    void Finish(const Output& out);
+
+private:
+    void Emit(bool final, const Output& out);
+    std::vector<std::uint8_t> m_block;
+};
+
 // Tells files that deflate cannot shrink (already compressed or random data) from the others by
-// deflating a few samples spread over the file, a small part of its size. Such a file is stored,
-// as Info-ZIP's zip stores a file that does not shrink; deflating it all would cost the full
-// deflate time for nothing.
-// Files too small to sample are always deflated.
-class CStoreProbe {
+// deflating a few samples spread over the file, a small part of its size. Such a file is still a
+// deflated entry, but its stream is written as CStoredBlocks: the full search for matches would
+// cost the whole deflate time for nothing. Files too small to sample are deflated at the level
+// asked for.
+class CShrinkProbe {
 public:
     // Reads `length` bytes at `offset`; false when they cannot be read.
     using ReadSample = std::function<bool(std::uint64_t offset, std::uint8_t* buffer, std::size_t length)>;
@@ -36,15 +52,15 @@ public:
     static constexpr std::uint64_t kSampleSpacing = 1u << 20;
     static constexpr int kMaxSamples = 16;
 
-    CStoreProbe() = default;
-    ~CStoreProbe();
-    CStoreProbe(const CStoreProbe&) = delete;
-    CStoreProbe& operator=(const CStoreProbe&) = delete;
+    CShrinkProbe() = default;
+    ~CShrinkProbe();
+    CShrinkProbe(const CShrinkProbe&) = delete;
+    CShrinkProbe& operator=(const CShrinkProbe&) = delete;
 
-    // True when the file of `size` bytes is to be stored rather than deflated with `level`: no
-    // sample shrinks. A sample that cannot be read makes it false (the file is then read, and its
-    // failure reported, the usual way).
-    bool ShouldStore(std::uint64_t size, int level, const ReadSample& read);
+    // True when the file of `size` bytes is to be written as stored blocks rather than deflated
+    // with `level`: no sample shrinks. A sample that cannot be read makes it false (the file is then read,
+    // and its failure reported, the usual way).
+    bool CannotShrink(std::uint64_t size, int level, const ReadSample& read);
 
 private:
     bool SampleShrinks(const std::uint8_t* data, std::size_t length, int level);

@@ -112,21 +112,27 @@ void CZipDirectory::Read() {
     m_headers.reserve(m_uEntriesNumber);
     if (m_pStorage->IsSpanned() == 0) {
         // One read for the whole directory (it lies within the file, checked above) instead of
-        // several per header.
+        // several per header. Headers that run past the size the end record gives are read one by
+        // one below, as they always were.
         std::vector<std::uint8_t> dir(m_uSize);
         m_pStorage->Read(dir.data(), dir.size(), true);
         std::size_t pos = 0;
-        for (int i = 0; i < m_uEntriesNumber; ++i) {
+        bool whole = true;
+        for (int i = 0; i < m_uEntriesNumber && whole; ++i) {
             auto header = std::make_unique<CZipEntryHeader>();
             std::size_t used = 0;
-            if (!header->ParseCentral(dir.data() + pos, dir.size() - pos, used))
-                Raise(CZipException::codeBadZipFile);
+            whole = header->ParseCentral(dir.data() + pos, dir.size() - pos, used);
+            if (!whole)
+                break;
             pos += used;
             if (m_bConvertAfterOpen)
                 header->ConvertName(false);
             m_headers.push_back(std::move(header));
         }
-        return;
+        if (whole)
+            return;
+        m_headers.clear();
+        m_pStorage->Seek(m_uOffset + m_uBytesBeforeZip);
     }
     for (int i = 0; i < m_uEntriesNumber; ++i) {
         auto header = std::make_unique<CZipEntryHeader>();
