@@ -133,6 +133,7 @@ void CZipArchive::Close(bool afterException) {
             CloseNewEntry();
         m_centralDir.Write();
         EndDeflate(false);
+        EndInflate(false);
         m_info.m_pBuffer.Release();
     } else {
         // Keep what was added before the failure: the unfinished entry is cut off and the
@@ -149,10 +150,15 @@ void CZipArchive::Close(bool afterException) {
         m_info.m_pBuffer.Release();
         m_iFileOpened = stateIdle;
         EndDeflate(true);
+        EndInflate(true);
         EmptyPtrList();
         ResetStream();
     }
     m_bRawEntry = false;
+    m_bFlatEntry = false;
+    m_szLastFolder.clear();
+    m_bUmaskKnown = false;
+    m_bLastTimeKnown = false;
     m_readBuffer.clear();
     m_readBuffer.shrink_to_fit();
     m_centralDir.Clear(true);
@@ -295,15 +301,31 @@ bool CZipArchive::AddFile(const std::string& pathIn, int level, bool fullPath, Z
     // The source is opened before the entry, so a source that cannot be read leaves the archive
     // exactly as it was.
     FdGuard src;
+    bool flat = false; // written as stored deflate blocks
     if (!isDir) {
         src.fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
         if (src.fd < 0)
             return false;
+        flat =
+            m_shrinkProbe.CannotShrink(static_cast<std::uint64_t>(st.st_size), level,
+                                       [&](std::uint64_t offset, std::uint8_t* buffer, std::size_t length) {
+                                           std::size_t done = 0;
+                                           while (done < length) {
+                                               const ssize_t n = ::pread(src.fd, buffer + done, length - done,
+                                                                         static_cast<off_t>(offset + done));
+                                               if (n < 0 && errno == EINTR)
+                                                   continue;
+                                               if (n <= 0)
+                                                   return false;
+                                               done += static_cast<std::size_t>(n);
+                                           }
+                                           return true;
+                                       });
     }
 
     CZipEntryHeader header;
     header.SetFileName(name);
-    if (!OpenNewEntry(header, isDir ? 0 : level, path))
+    if (!OpenNewEntryFrom(header, isDir ? 0 : level, &st, flat))
         return false;
     if (!isDir) {
         if (m_readBuffer.size() != bufferSize)
@@ -338,7 +360,7 @@ bool CZipArchive::AddCompressedFile(const std::string& pathIn, bool fullPath, in
         return false;
     CZipEntryHeader header;
     header.SetFileName(name);
-    if (!OpenNewEntry(header, level, path))
+    if (!OpenNewEntryFrom(header, level, &st))
         return false;
     m_bRawEntry = true;
     if (!data.empty())
@@ -350,18 +372,24 @@ bool CZipArchive::AddCompressedFile(const std::string& pathIn, bool fullPath, in
 }
 
 bool CZipArchive::OpenNewEntry(CZipEntryHeader& header, int level, const std::string& sourcePath) {
+    if (sourcePath.empty())
+        return OpenNewEntryFrom(header, level, nullptr);
+    struct stat st {};
+    if (::stat(sourcePath.c_str(), &st) != 0)
+        return false;
+    return OpenNewEntryFrom(header, level, &st);
+}
+
+bool CZipArchive::OpenNewEntryFrom(CZipEntryHeader& header, int level, const struct stat* source, bool flat) {
     if (IsClosed(false) || m_iFileOpened != stateIdle || m_storage.IsSpanned() == -1 ||
         m_storage.IsReadOnly())
         return false;
     if (m_centralDir.m_headers.size() >= 0xFFFF)
         return false;
-    if (!sourcePath.empty()) {
-        struct stat st {};
-        if (::stat(sourcePath.c_str(), &st) != 0)
-            return false;
-        header.SetTime(st.st_mtime);
-        std::uint32_t attr = S_ISDIR(st.st_mode) ? 0x10u : 0x20u;
-        if (!(st.st_mode & S_IWUSR))
+    if (source) {
+        header.SetTime(source->st_mtime);
+        std::uint32_t attr = S_ISDIR(source->st_mode) ? 0x10u : 0x20u;
+        if (!(source->st_mode & S_IWUSR))
             attr |= 0x01u; // read-only
         header.m_uExternalAttr = attr;
     }
@@ -393,7 +421,10 @@ bool CZipArchive::OpenNewEntry(CZipEntryHeader& header, int level, const std::st
         CryptCryptHeader(static_cast<std::uint32_t>(entry->m_uModTime) << 16, buf);
         m_storage.Write(buf, 12, false);
     }
-    if (entry->m_uMethod == 8)
+    m_bFlatEntry = flat && entry->m_uMethod == 8;
+    if (m_bFlatEntry)
+        m_storedBlocks.Reset();
+    else if (entry->m_uMethod == 8)
         PrepareDeflate(level);
     m_deflate.next_out = m_info.m_pBuffer.Data();
     m_deflate.avail_out = static_cast<uInt>(m_info.m_pBuffer.GetSize());
@@ -410,8 +441,7 @@ void CZipArchive::PrepareDeflate(int level) {
     m_deflate.zalloc = &CZipArchive::MyAlloc;
     m_deflate.zfree = &CZipArchive::MyFree;
     m_deflate.opaque = this;
-    CheckForError(deflateInit2_(&m_deflate, level, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY,
-                                ZLIB_VERSION, static_cast<int>(sizeof(z_stream))));
+    CheckForError(zipdeflate::Init(m_deflate, level));
     m_bDeflateReady = true;
     m_iDeflateLevel = level;
 }
@@ -422,6 +452,26 @@ void CZipArchive::EndDeflate(bool afterException) {
         deflateEnd(&m_deflate);
     m_bDeflateReady = false;
     std::memset(&m_deflate, 0, sizeof(m_deflate));
+}
+
+void CZipArchive::EndInflate(bool afterException) {
+    // After an exception the state's blocks are freed with the rest of zlib's memory.
+    if (m_bInflateReady && !afterException)
+        inflateEnd(&m_info.m_stream);
+    m_bInflateReady = false;
+}
+
+void CZipArchive::CopyToNewEntryBuffer(const std::uint8_t* p, std::size_t length) {
+    const std::size_t size = m_info.m_pBuffer.GetSize();
+    while (length > 0) {
+        std::size_t n = std::min(size - static_cast<std::size_t>(m_info.m_uComprLeft), length);
+        std::memcpy(m_info.m_pBuffer.Data() + m_info.m_uComprLeft, p, n);
+        m_info.m_uComprLeft += n;
+        p += n;
+        length -= n;
+        if (m_info.m_uComprLeft == size)
+            FlushNewEntryBuffer();
+    }
 }
 
 void CZipArchive::FlushNewEntryBuffer() {
@@ -447,15 +497,12 @@ bool CZipArchive::WriteToNewEntry(const void* data, std::size_t length) {
     const auto* p = static_cast<const std::uint8_t*>(data);
     const std::size_t size = m_info.m_pBuffer.GetSize();
     if (m_centralDir.m_pOpenedFile->m_uMethod == 0) {
-        while (length > 0) {
-            std::size_t n = std::min(size - static_cast<std::size_t>(m_info.m_uComprLeft), length);
-            std::memcpy(m_info.m_pBuffer.Data() + m_info.m_uComprLeft, p, n);
-            m_info.m_uComprLeft += n;
-            p += n;
-            length -= n;
-            if (m_info.m_uComprLeft == size)
-                FlushNewEntryBuffer();
-        }
+        CopyToNewEntryBuffer(p, length);
+        return true;
+    }
+    if (m_bFlatEntry) {
+        m_storedBlocks.Write(p, length,
+                             [this](const std::uint8_t* b, std::size_t n) { CopyToNewEntryBuffer(b, n); });
         return true;
     }
     z_stream& zs = m_deflate;
@@ -484,6 +531,10 @@ bool CZipArchive::CloseNewEntry() {
     const std::size_t size = m_info.m_pBuffer.GetSize();
     if (m_bRawEntry) {
         m_bRawEntry = false;
+    } else if (m_bFlatEntry) {
+        m_storedBlocks.Finish([this](const std::uint8_t* b, std::size_t n) { CopyToNewEntryBuffer(b, n); });
+        FlushNewEntryBuffer();
+        m_bFlatEntry = false;
     } else if (h.m_uMethod == 8) {
         z_stream& zs = m_deflate;
         zs.next_in = nullptr;
@@ -535,10 +586,16 @@ bool CZipArchive::OpenEntry(int index) {
     const std::uint32_t overhead = h.IsEncrypted() ? 12 : 0;
     if (h.m_uComprSize < overhead)
         ThrowError(CZipException::codeBadZipFile);
-    ResetStream();
     if (h.m_uMethod == 8) {
-        CheckForError(
-            inflateInit2_(&m_info.m_stream, -MAX_WBITS, ZLIB_VERSION, static_cast<int>(sizeof(z_stream))));
+        // One inflate state per archive, reset between entries, as the deflate state.
+        if (m_bInflateReady) {
+            CheckForError(inflateReset(&m_info.m_stream));
+        } else {
+            ResetStream();
+            CheckForError(inflateInit2_(&m_info.m_stream, -MAX_WBITS, ZLIB_VERSION,
+                                        static_cast<int>(sizeof(z_stream))));
+            m_bInflateReady = true;
+        }
     } else if (h.m_uMethod != 0) {
         ThrowError(CZipException::codeBadZipFile);
     }
@@ -645,14 +702,9 @@ int CZipArchive::CloseExtractedFile(const std::string& targetPath, bool afterExc
         else if (m_info.m_uCrc32 != h.m_uCrc32)
             ThrowError(CZipException::codeBadCrc);
     }
-    if (h.m_uMethod == 8)
-        inflateEnd(&m_info.m_stream);
     if (!targetPath.empty() && ret == 1) {
         struct timespec times[2];
-        times[0].tv_sec = 0;
-        times[0].tv_nsec = UTIME_NOW;
-        times[1].tv_sec = h.GetTime();
-        times[1].tv_nsec = 0;
+        EntryTimes(h, times);
         if (::utimensat(AT_FDCWD, targetPath.c_str(), times, 0) != 0)
             ret = 0;
         else if (!SetAttributes(targetPath, h))
@@ -665,11 +717,15 @@ int CZipArchive::CloseExtractedFile(const std::string& targetPath, bool afterExc
     else
         m_centralDir.m_pOpenedFile = nullptr;
     m_iFileOpened = stateIdle;
-    m_info.m_pBuffer.Release();
-    // The kept deflate state is among the blocks freed here; the next entry added makes a new one.
-    EndDeflate(false);
-    EmptyPtrList();
-    ResetStream();
+    if (afterException) {
+        // The kept inflate and deflate states are among the blocks freed here; the next entry
+        // makes new ones.
+        m_info.m_pBuffer.Release();
+        EndInflate(false);
+        EndDeflate(false);
+        EmptyPtrList();
+        ResetStream();
+    }
     return ret;
 }
 
@@ -696,23 +752,68 @@ mode_t CurrentUmask() {
 
 } // namespace
 
+void CZipArchive::EntryTimes(const CZipEntryHeader& header, struct timespec times[2]) {
+    // Files packed together mostly share their date and time; the conversion from local time
+    // reads the time zone file each time.
+    const std::uint32_t dos = (static_cast<std::uint32_t>(header.m_uModDate) << 16) | header.m_uModTime;
+    if (!m_bLastTimeKnown || dos != m_uLastDosTime) {
+        m_lastTime = header.GetTime();
+        m_uLastDosTime = dos;
+        m_bLastTimeKnown = true;
+    }
+    times[0].tv_sec = 0;
+    times[0].tv_nsec = UTIME_NOW;
+    times[1].tv_sec = m_lastTime;
+    times[1].tv_nsec = 0;
+}
+
+mode_t CZipArchive::Umask() {
+    // Read once per archive: reading it costs a file of /proc.
+    if (!m_bUmaskKnown) {
+        m_umask = CurrentUmask();
+        m_bUmaskKnown = true;
+    }
+    return m_umask;
+}
+
+bool CZipArchive::EntryMode(const CZipEntryHeader& header, mode_t current, mode_t umask, mode_t& mode) {
+    mode = current & 07777;
+    const mode_t unixMode = static_cast<mode_t>(header.m_uExternalAttr >> 16);
+    if (header.GetSystemCompatibility() == 3 && (unixMode & 0777) != 0) {
+        // The archive's bits as a new file would get them: the process's umask applies.
+        mode = unixMode & 0777 & ~umask;
+        if (S_ISDIR(current))
+            mode |= S_IRWXU; // a folder must stay usable for the entries below it
+        return true;
+    }
+    if ((header.m_uExternalAttr & 0x01) && !S_ISDIR(current)) {
+        mode &= static_cast<mode_t>(~(S_IWUSR | S_IWGRP | S_IWOTH));
+        return true;
+    }
+    return false;
+}
+
 bool CZipArchive::SetAttributes(const std::string& path, const CZipEntryHeader& header) {
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0)
         return false;
-    mode_t mode = st.st_mode & 07777;
-    const mode_t unixMode = static_cast<mode_t>(header.m_uExternalAttr >> 16);
-    if (header.GetSystemCompatibility() == 3 && (unixMode & 0777) != 0) {
-        // The archive's bits as a new file would get them: the process's umask applies.
-        mode = unixMode & 0777 & ~CurrentUmask();
-        if (S_ISDIR(st.st_mode))
-            mode |= S_IRWXU; // a folder must stay usable for the entries below it
-    } else if ((header.m_uExternalAttr & 0x01) && !S_ISDIR(st.st_mode)) {
-        mode &= static_cast<mode_t>(~(S_IWUSR | S_IWGRP | S_IWOTH));
-    } else {
+    mode_t mode = 0;
+    if (!EntryMode(header, st.st_mode, Umask(), mode))
         return true;
-    }
     return ::chmod(path.c_str(), mode) == 0;
+}
+
+bool CZipArchive::SetFileAttributes(int fd, const CZipEntryHeader& header) {
+    // Most entries (all packed here without the read-only bit) ask for no change: no call then.
+    mode_t mode = 0;
+    if (!EntryMode(header, S_IFREG, 0, mode))
+        return true;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0)
+        return false;
+    if (!EntryMode(header, st.st_mode, Umask(), mode))
+        return true;
+    return ::fchmod(fd, mode) == 0;
 }
 
 bool CZipArchive::ExtractFile(int index, const std::string& folder, bool fullPath, const std::string& newName,
@@ -740,15 +841,27 @@ bool CZipArchive::ExtractFile(int index, const std::string& folder, bool fullPat
     }
     if (!OpenEntry(index))
         return false;
-    if (!ForceDirectory(fs::path(target).parent_path().string())) {
-        CloseExtractedFile({}, true);
-        return false;
+    // Entries come folder by folder: the folder of the last file is known to be there.
+    const std::size_t slash = target.rfind('/');
+    const std::string parent = slash == 0 ? std::string("/") : target.substr(0, slash);
+    if (parent != m_szLastFolder) {
+        if (!ForceDirectory(parent)) {
+            CloseExtractedFile({}, true);
+            return false;
+        }
+        m_szLastFolder = parent;
     }
     FdGuard dst;
-    const int flags = O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW;
+    // Always a new file: an existing one (from an earlier extraction, read-only perhaps, or a
+    // link) is replaced rather than written through, and a new file spares the file system the
+    // flush it starts when a truncated file is closed.
+    const int flags = O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW;
     dst.fd = ::open(target.c_str(), flags, 0666);
-    if (dst.fd < 0 && (errno == EACCES || errno == ELOOP)) {
-        // A read-only file from an earlier extraction, or a link: replace it.
+    if (dst.fd < 0 && errno == ENOENT && ForceDirectory(parent)) {
+        // The folder went away since the last file (removed between two calls).
+        dst.fd = ::open(target.c_str(), flags, 0666);
+    }
+    if (dst.fd < 0 && errno == EEXIST) {
         ::unlink(target.c_str());
         dst.fd = ::open(target.c_str(), flags, 0666);
     }
@@ -757,14 +870,16 @@ bool CZipArchive::ExtractFile(int index, const std::string& folder, bool fullPat
 
     int ret = 0;
     try {
-        std::vector<std::uint8_t> buf(bufferSize);
+        if (m_readBuffer.size() != bufferSize)
+            m_readBuffer.resize(bufferSize);
+        std::uint8_t* const buf = m_readBuffer.data();
         const std::uint64_t total = h.m_uUncomprSize;
         std::uint64_t done = 0;
         for (;;) {
-            std::size_t n = ReadFromEntry(buf.data(), buf.size());
+            std::size_t n = ReadFromEntry(buf, bufferSize);
             std::size_t written = 0;
             while (written < n) {
-                ssize_t w = ::write(dst.fd, buf.data() + written, n - written);
+                ssize_t w = ::write(dst.fd, buf + written, n - written);
                 if (w < 0 && errno == EINTR)
                     continue;
                 if (w <= 0)
@@ -774,14 +889,23 @@ bool CZipArchive::ExtractFile(int index, const std::string& folder, bool fullPat
             done += n;
             if (progress && !progress(total, done, userValue))
                 break;
-            if (n < buf.size())
+            if (n < bufferSize)
                 break;
+        }
+        ret = CloseExtractedFile({});
+        if (ret == 1) {
+            // Time and mode through the open file: no second lookup of the path.
+            struct timespec times[2];
+            EntryTimes(h, times);
+            if (::futimens(dst.fd, times) != 0)
+                ret = 0;
+            else if (!SetFileAttributes(dst.fd, h))
+                ret = -2;
         }
         int fd = dst.fd;
         dst.fd = -1;
         if (::close(fd) != 0)
             throw CZipFileException(target, "close", errno);
-        ret = CloseExtractedFile(target);
     } catch (...) {
         // No half-written or corrupt file is left behind.
         ::unlink(target.c_str());

@@ -6,12 +6,14 @@
 // Failures come back either as a false result (the archive stays open and usable) or as
 // CZipException / CZipFileException; after an exception the caller closes with
 // Close(true).
+#include "ziparchive/ZipDeflate.h"
 #include "ziparchive/ZipDirectory.h"
 #include "ziparchive/ZipEntryHeader.h"
 #include "ziparchive/ZipException.h"
 #include "ziparchive/ZipVolumeStorage.h"
 
 #include <cstdint>
+#include <ctime>
 #include <string>
 #include <sys/stat.h>
 #include <vector>
@@ -49,7 +51,8 @@ public:
     // every Open. False when it has no GBK form or an entry is open.
     bool SetPassword(const std::string& password);
 
-    // Adds one file or folder; false when it cannot be added (nothing is then left behind).
+    // Adds one file or folder; false when it cannot be added (nothing is then left behind). A file
+    // that deflate cannot shrink (zipdeflate::CShrinkProbe) is written as stored deflate blocks.
     bool AddFile(const std::string& path, int level = -1, bool fullPath = true,
                  ZipProgressFunc progress = nullptr, void* userValue = nullptr,
                  std::size_t bufferSize = 65535);
@@ -64,6 +67,14 @@ public:
     bool ExtractFile(int index, const std::string& folder, bool fullPath = true,
                      const std::string& newName = {}, ZipProgressFunc progress = nullptr,
                      void* userValue = nullptr, std::size_t bufferSize = 65535);
+
+    // Extracts every entry under the folder, as ExtractFile does one by one, and writes the same
+    // files; with threads > 1 the folders are made first and the files are extracted on that many
+    // threads, each reading the archive through its own handle (not for multi-volume archives,
+    // nor for archives whose names are refused or name one file twice: those go one by one and
+    // stop at that entry). False when an entry could not be extracted; the files finished by then
+    // stay.
+    bool ExtractFiles(const std::string& folder, int threads = 1);
 
     int GetEntryCount() const { return static_cast<int>(m_centralDir.m_headers.size()); }
     bool GetEntryInfo(int index, CZipEntryHeader& header) const;
@@ -109,10 +120,23 @@ private:
     // kilobytes that would otherwise be allocated, zeroed and freed for every file.
     z_stream m_deflate{};
     bool m_bDeflateReady = false;
+    bool m_bInflateReady = false; // m_info.m_stream holds an inflate state
+    // The folder the last extracted file went to, known to exist.
+    std::string m_szLastFolder;
+    mode_t m_umask = 0;
+    bool m_bUmaskKnown = false;
+    // The last entry time converted, as DOS date << 16 | time.
+    std::uint32_t m_uLastDosTime = 0;
+    std::time_t m_lastTime = 0;
+    bool m_bLastTimeKnown = false;
     int m_iDeflateLevel = 0;
     // The open entry's data arrived already compressed (AddFiles): closing it adds nothing.
     bool m_bRawEntry = false;
+    // The entry being added is written as stored deflate blocks (data deflate cannot shrink).
+    bool m_bFlatEntry = false;
+    zipdeflate::CStoredBlocks m_storedBlocks;
     std::vector<std::uint8_t> m_readBuffer;
+    zipdeflate::CShrinkProbe m_shrinkProbe;
 
     bool m_bDetectZlibMemoryLeaks = true;
     std::string m_pszPassword; // GBK bytes
@@ -128,14 +152,20 @@ private:
     void CheckForError(int err) const;
     [[noreturn]] void ThrowError(int code) const;
     void FlushNewEntryBuffer();
+    // Appends bytes to the entry's data buffer, writing it out whenever it is full.
+    void CopyToNewEntryBuffer(const std::uint8_t* p, std::size_t length);
     void EmptyPtrList();
     void ResetStream();
     void PrepareDeflate(int level);
     void EndDeflate(bool afterException);
+    void EndInflate(bool afterException);
     // Checks a path for AddFile/AddFiles: its stored name and its status. False when it is no
     // file or folder that can be added.
     bool PrepareAdd(const std::string& path, bool fullPath, std::string& name, struct stat& st) const;
-    // Adds a regular file whose data was compressed elsewhere with the given level.
+    // OpenNewEntry with the source's status already read (none: no source file).
+    // flat: a deflated entry written as stored deflate blocks.
+    bool OpenNewEntryFrom(CZipEntryHeader& header, int level, const struct stat* source, bool flat = false);
+    // Adds a regular file whose data was compressed elsewhere with the given level (0: stored).
     bool AddCompressedFile(const std::string& path, bool fullPath, int level,
                            const std::vector<std::uint8_t>& data, std::uint32_t crc, std::uint64_t size);
     static void* MyAlloc(void* opaque, uInt items, uInt size);
@@ -151,5 +181,11 @@ private:
     bool CryptCheckHeader(const CZipEntryHeader& header, std::uint8_t* buffer);
 
     std::string StoredNameFor(const std::string& path, bool fullPath) const;
-    static bool SetAttributes(const std::string& path, const CZipEntryHeader& header);
+    // The mode the entry's attributes give a file or folder of the current mode; false when they
+    // ask for no change.
+    static bool EntryMode(const CZipEntryHeader& header, mode_t current, mode_t umask, mode_t& mode);
+    void EntryTimes(const CZipEntryHeader& header, struct timespec times[2]);
+    mode_t Umask();
+    bool SetAttributes(const std::string& path, const CZipEntryHeader& header);
+    bool SetFileAttributes(int fd, const CZipEntryHeader& header);
 };

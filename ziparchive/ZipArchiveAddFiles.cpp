@@ -41,9 +41,27 @@ public:
         std::vector<std::uint8_t> source;
         if (!ReadAll(path, source))
             return false;
+        out.crc = static_cast<std::uint32_t>(crc32(0L, source.data(), static_cast<uInt>(source.size())));
+        out.size = source.size();
+        const bool flat = probe_.CannotShrink(
+            source.size(), level, [&](std::uint64_t offset, std::uint8_t* buffer, std::size_t length) {
+                std::memcpy(buffer, source.data() + offset, length);
+                return true;
+            });
+        if (flat) {
+            // The same stored blocks AddFile writes for such a file.
+            out.data.clear();
+            out.data.reserve(source.size() + (source.size() / zipdeflate::CStoredBlocks::kBlock + 1) * 5);
+            const zipdeflate::CStoredBlocks::Output append = [&out](const std::uint8_t* b, std::size_t n) {
+                out.data.insert(out.data.end(), b, b + n);
+            };
+            blocks_.Reset();
+            blocks_.Write(source.data(), source.size(), append);
+            blocks_.Finish(append);
+            return true;
+        }
         if (!ready_) {
-            if (deflateInit2_(&zs_, level, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY, ZLIB_VERSION,
-                              static_cast<int>(sizeof(z_stream))) != Z_OK)
+            if (zipdeflate::Init(zs_, level) != Z_OK)
                 return false;
             ready_ = true;
         } else if (deflateReset(&zs_) != Z_OK) {
@@ -57,8 +75,6 @@ public:
         if (deflate(&zs_, Z_FINISH) != Z_STREAM_END)
             return false;
         out.data.resize(out.data.size() - zs_.avail_out);
-        out.crc = static_cast<std::uint32_t>(crc32(0L, source.data(), static_cast<uInt>(source.size())));
-        out.size = source.size();
         return true;
     }
 
@@ -95,6 +111,8 @@ private:
 
     z_stream zs_{};
     bool ready_ = false;
+    zipdeflate::CShrinkProbe probe_;
+    zipdeflate::CStoredBlocks blocks_;
 };
 
 } // namespace

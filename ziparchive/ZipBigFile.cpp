@@ -57,6 +57,10 @@ void CZipBigFile::Open(const std::string& path, int flags) {
         throw CZipFileException(path, "open", EISDIR);
     }
     m_fd = fd;
+    m_uPos = 0;
+    m_bPosKnown = true;
+    m_uLength = static_cast<std::uint64_t>(st.st_size);
+    m_bLengthKnown = S_ISREG(st.st_mode);
     SetFilePath(path);
 }
 
@@ -65,6 +69,7 @@ void CZipBigFile::Close() {
         return;
     int fd = m_fd;
     m_fd = -1;
+    Forget();
     if (::close(fd) != 0)
         throw CZipFileException(m_strFileName, "close", errno);
 }
@@ -74,17 +79,36 @@ void CZipBigFile::Abort() {
         ::close(m_fd);
         m_fd = -1;
     }
+    Forget();
 }
 
 std::uint64_t CZipBigFile::Seek(std::int64_t offset, SeekFrom from) {
+    if (m_bPosKnown) {
+        // Already there: nothing to ask the system.
+        if ((from == current && offset == 0) ||
+            (from == begin && offset >= 0 && static_cast<std::uint64_t>(offset) == m_uPos))
+            return m_uPos;
+        if (from == end && offset == 0 && IsAtEnd())
+            return m_uPos;
+    }
     int whence = from == begin ? SEEK_SET : from == current ? SEEK_CUR : SEEK_END;
     off_t pos = ::lseek(m_fd, static_cast<off_t>(offset), whence);
-    if (pos < 0)
+    if (pos < 0) {
+        Forget();
         throw CZipFileException(m_strFileName, "seek", errno);
-    return static_cast<std::uint64_t>(pos);
+    }
+    m_uPos = static_cast<std::uint64_t>(pos);
+    m_bPosKnown = true;
+    if (from == end && offset == 0) {
+        m_uLength = m_uPos;
+        m_bLengthKnown = true;
+    }
+    return m_uPos;
 }
 
 std::uint64_t CZipBigFile::GetPosition() const {
+    if (m_bPosKnown)
+        return m_uPos;
     off_t pos = ::lseek(m_fd, 0, SEEK_CUR);
     if (pos < 0)
         throw CZipFileException(m_strFileName, "seek", errno);
@@ -99,20 +123,39 @@ std::uint64_t CZipBigFile::GetLength() const {
 }
 
 void CZipBigFile::SetLength(std::uint64_t length) {
-    if (::ftruncate(m_fd, static_cast<off_t>(length)) != 0)
+    if (::ftruncate(m_fd, static_cast<off_t>(length)) != 0) {
+        Forget();
         throw CZipFileException(m_strFileName, "set length", errno);
+    }
+    m_uLength = length;
+    m_bLengthKnown = true;
 }
 
 std::size_t CZipBigFile::Read(void* buffer, std::size_t count) {
     auto* out = static_cast<char*>(buffer);
-    return Transfer(m_strFileName, true, count,
-                    [&](std::size_t done) { return ::read(m_fd, out + done, count - done); });
+    std::size_t done = 0;
+    try {
+        done = Transfer(m_strFileName, true, count,
+                        [&](std::size_t d) { return ::read(m_fd, out + d, count - d); });
+    } catch (...) {
+        Forget();
+        throw;
+    }
+    m_uPos += done;
+    return done;
 }
 
 void CZipBigFile::Write(const void* data, std::size_t count) {
     const auto* in = static_cast<const char*>(data);
-    Transfer(m_strFileName, false, count,
-             [&](std::size_t done) { return ::write(m_fd, in + done, count - done); });
+    try {
+        Transfer(m_strFileName, false, count,
+                 [&](std::size_t done) { return ::write(m_fd, in + done, count - done); });
+    } catch (...) {
+        Forget();
+        throw;
+    }
+    m_uPos += count;
+    Grown(m_uPos);
 }
 
 void CZipBigFile::Flush() {
@@ -128,7 +171,13 @@ std::size_t CZipBigFile::ReadAt(std::uint64_t position, void* buffer, std::size_
 
 void CZipBigFile::WriteAt(std::uint64_t position, const void* data, std::size_t count) {
     const auto* in = static_cast<const char*>(data);
-    Transfer(m_strFileName, false, count, [&](std::size_t done) {
-        return ::pwrite(m_fd, in + done, count - done, static_cast<off_t>(position + done));
-    });
+    try {
+        Transfer(m_strFileName, false, count, [&](std::size_t done) {
+            return ::pwrite(m_fd, in + done, count - done, static_cast<off_t>(position + done));
+        });
+    } catch (...) {
+        m_bLengthKnown = false;
+        throw;
+    }
+    Grown(position + count);
 }

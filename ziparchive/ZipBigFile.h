@@ -30,7 +30,11 @@ public:
     bool IsOpen() const { return m_fd >= 0; }
 
     std::uint64_t Seek(std::int64_t offset, SeekFrom from);
+    // The position and, while the file is written here, its length are kept in this object, so
+    // that asking for them and seeking to where the file already stands cost no system call.
     std::uint64_t GetPosition() const;
+    // True when the position is known to be the end of the file.
+    bool IsAtEnd() const { return m_bPosKnown && m_bLengthKnown && m_uPos == m_uLength; }
     std::uint64_t GetLength() const;
     void SetLength(std::uint64_t length);
     // Reads up to count bytes; fewer only at the end of the file.
@@ -48,5 +52,14 @@ public:
 
 private:
     int m_fd = -1;
+    std::uint64_t m_uPos = 0;
+    std::uint64_t m_uLength = 0;
+    bool m_bPosKnown = false;
+    bool m_bLengthKnown = false;
+    void Forget() { m_bPosKnown = m_bLengthKnown = false; }
+    void Grown(std::uint64_t end) {
+        if (m_bLengthKnown && end > m_uLength)
+            m_uLength = end;
+    }
     std::string m_strFileName;
 };

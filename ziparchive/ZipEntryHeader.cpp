@@ -133,6 +133,24 @@ bool CZipEntryHeader::ReadCentral(CZipVolumeStorage& storage) {
     if (GetU32(p) != kCentralSignature)
         return false;
     const int disk = storage.GetCurrentDisk();
+    const std::size_t rest = std::size_t{GetU16(p + 28)} + GetU16(p + 30) + GetU16(p + 32);
+    std::vector<std::uint8_t> record(kCentralFixedSize + rest);
+    std::memcpy(record.data(), p, kCentralFixedSize);
+    if (rest)
+        storage.Read(record.data() + kCentralFixedSize, rest, true);
+    std::size_t used = 0;
+    return ParseCentral(record.data(), record.size(), used) && storage.GetCurrentDisk() == disk;
+}
+
+bool CZipEntryHeader::ParseCentral(const std::uint8_t* p, std::size_t available, std::size_t& used) {
+    if (available < kCentralFixedSize || GetU32(p) != kCentralSignature)
+        return false;
+    const std::uint16_t nameLen = GetU16(p + 28);
+    const std::uint16_t extraLen = GetU16(p + 30);
+    const std::uint16_t commentLen = GetU16(p + 32);
+    used = kCentralFixedSize + std::size_t{nameLen} + extraLen + commentLen;
+    if (used > available)
+        return false;
     m_uVersionMadeBy = GetU16(p + 4);
     m_uVersionNeeded = GetU16(p + 6);
     m_uFlag = GetU16(p + 8);
@@ -142,29 +160,29 @@ bool CZipEntryHeader::ReadCentral(CZipVolumeStorage& storage) {
     m_uCrc32 = GetU32(p + 16);
     m_uComprSize = GetU32(p + 20);
     m_uUncomprSize = GetU32(p + 24);
-    const std::uint16_t nameLen = GetU16(p + 28);
-    const std::uint16_t extraLen = GetU16(p + 30);
-    const std::uint16_t commentLen = GetU16(p + 32);
     m_uDiskStart = GetU16(p + 34);
     m_uInternalAttr = GetU16(p + 36);
     m_uExternalAttr = GetU32(p + 38);
     m_uOffset = GetU32(p + 42);
-    m_storedName.assign(nameLen, '\0');
-    if (nameLen)
-        storage.Read(m_storedName.data(), nameLen, true);
-    m_pExtraField.Allocate(extraLen);
-    if (extraLen)
-        storage.Read(m_pExtraField.Data(), extraLen, true);
-    m_pszComment.Allocate(commentLen);
-    if (commentLen)
-        storage.Read(m_pszComment.Data(), commentLen, true);
+    const std::uint8_t* q = p + kCentralFixedSize;
+    m_storedName.assign(reinterpret_cast<const char*>(q), nameLen);
+    m_pExtraField.Assign(q + nameLen, extraLen);
+    m_pszComment.Assign(q + nameLen + extraLen, commentLen);
     m_pszFileName = m_storedName;
-    return storage.GetCurrentDisk() == disk;
+    return true;
 }
 
 bool CZipEntryHeader::CheckLocal(CZipVolumeStorage& storage, std::uint16_t& localExtraLength) const {
-    std::uint8_t p[kLocalFixedSize];
-    storage.Read(p, kLocalFixedSize, true);
+    // The fixed part and the name in one read: the local name has the central one's length.
+    std::uint8_t fixed[kLocalFixedSize + 256];
+    std::vector<std::uint8_t> large;
+    std::uint8_t* p = fixed;
+    const std::size_t length = kLocalFixedSize + m_storedName.size();
+    if (length > sizeof(fixed)) {
+        large.resize(length);
+        p = large.data();
+    }
+    storage.Read(p, length, true);
     if (GetU32(p) != kLocalSignature)
         return false;
     if (GetU16(p + 6) != m_uFlag)
@@ -175,7 +193,6 @@ bool CZipEntryHeader::CheckLocal(CZipVolumeStorage& storage, std::uint16_t& loca
     if (GetU16(p + 26) != m_storedName.size())
         return false;
     localExtraLength = GetU16(p + 28);
-    storage.SeekBy(static_cast<std::int64_t>(m_storedName.size()));
     if (HasDataDescriptor() || GetU32(p + 14) != m_uCrc32)
         return HasDataDescriptor();
     if (GetU32(p + 18) == m_uComprSize && GetU32(p + 22) == m_uUncomprSize)

@@ -31,6 +31,9 @@ public:
     void WriteLocal(CZipVolumeStorage& storage);
     // Reads a central header; false when the signature is wrong or it spans volumes.
     bool ReadCentral(CZipVolumeStorage& storage);
+    // The same from bytes in memory; used is the record's size. False when the signature is
+    // wrong or the record is longer than the bytes available.
+    bool ParseCentral(const std::uint8_t* data, std::size_t available, std::size_t& used);
     // Reads and checks the local header against this central header; skips the name.
     bool CheckLocal(CZipVolumeStorage& storage, std::uint16_t& localExtraLength) const;
     // Writes the central header whole on one volume; answers its size.

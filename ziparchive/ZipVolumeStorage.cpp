@@ -257,6 +257,9 @@ void CZipVolumeStorage::SeekBy(std::int64_t offset) {
 }
 
 void CZipVolumeStorage::SeekToEnd() {
+    // Appending entry after entry: the buffered bytes already go to the end, so they may wait.
+    if (m_file.IsAtEnd())
+        return;
     Flush();
     m_file.Seek(0, CZipBigFile::end);
 }

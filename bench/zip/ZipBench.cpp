@@ -1,7 +1,8 @@
 // Zip benchmark. One operation per process, so that outside tools can time each run fresh:
 //   zip_bench pack FOLDER ARCHIVE [--threads N]   pack a folder as the main tool does (1 thread
 //                                                 unless told); exit 0 on success
-//   zip_bench unpack ARCHIVE TARGET               unpack below TARGET/<archive name>
+//   zip_bench unpack ARCHIVE TARGET [--threads N] unpack below TARGET/<archive name> (as many
+//                                                 threads as the main tool takes unless told)
 //   zip_bench gen FOLDER MB                       a folder of mixed text and binary files
 //   zip_bench genproject FOLDER                   a project-like folder of about 400 small files
 //   zip_bench [MB] [WORK]                         generate, then pack and unpack with ours and with
@@ -144,9 +145,11 @@ static int Pack(const std::string& folder, const std::string& archive, int threa
     return ops.CreateZip(archive) && ops.CompressFolder(folder) ? 0 : 1;
 }
 
-static int Unpack(const std::string& archive, const std::string& target) {
+static int Unpack(const std::string& archive, const std::string& target, int threads) {
     StderrLog log;
     CArchiveOperations ops(log, {});
+    if (threads > 0)
+        ops.SetThreads(threads);
     return ops.OpenZip(archive) && ops.ExtractZip(target) ? 0 : 1;
 }
 
@@ -156,8 +159,8 @@ int main(int argc, char** argv) {
     const std::string verb = argc > 1 ? argv[1] : "";
     if (verb == "pack" && (argc == 4 || (argc == 6 && std::string(argv[4]) == "--threads")))
         return Pack(argv[2], argv[3], argc == 6 ? std::atoi(argv[5]) : 1);
-    if (verb == "unpack" && argc == 4)
-        return Unpack(argv[2], argv[3]);
+    if (verb == "unpack" && (argc == 4 || (argc == 6 && std::string(argv[4]) == "--threads")))
+        return Unpack(argv[2], argv[3], argc == 6 ? std::atoi(argv[5]) : 0);
     if (verb == "gen" && argc == 4) {
         Generate(argv[2], std::strtoull(argv[3], nullptr, 10) * 1024 * 1024);
         return 0;
@@ -167,8 +170,9 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (!verb.empty() && !std::isdigit(static_cast<unsigned char>(verb[0]))) {
-        std::cerr << "usage: zip_bench pack FOLDER ARCHIVE [--threads N] | unpack ARCHIVE TARGET |\n"
-                     "       gen FOLDER MB | genproject FOLDER | [MB] [WORK]\n";
+        std::cerr
+            << "usage: zip_bench pack FOLDER ARCHIVE [--threads N] | unpack ARCHIVE TARGET [--threads N] |\n"
+               "       gen FOLDER MB | genproject FOLDER | [MB] [WORK]\n";
         return 2;
     }
     return Compare(argc, argv);

@@ -4,7 +4,10 @@
 #include "platform/Text.h"
 
 #include <algorithm>
+#include <dirent.h>
+#include <fcntl.h>
 #include <filesystem>
+#include <sys/stat.h>
 #include <thread>
 
 namespace qxm7740 {
@@ -87,6 +90,9 @@ int CArchiveOperations::OpenZip(const std::string& path) {
 
 void CArchiveOperations::ListFolder(const std::string& folder, std::vector<ZipFileItem>& list) {
     const std::string dir = TrimTrailingSlashes(folder);
+    if (dir.empty())
+        return;
+    const std::string prefix = dir.back() == '/' ? dir : dir + '/';
     struct Found {
         std::string name;
         std::string path;
@@ -94,25 +100,32 @@ void CArchiveOperations::ListFolder(const std::string& folder, std::vector<ZipFi
     };
     std::vector<Found> files;
     std::vector<Found> folders;
-    std::error_code ec;
-    for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
-        const fs::directory_entry& e = *it;
-        std::error_code sec;
-        fs::file_status st = e.status(sec);
-        if (sec)
+    // One status call per name: the walk runs over every file of a project before packing.
+    DIR* d = ::opendir(dir.c_str());
+    if (!d)
+        return;
+    const int dfd = ::dirfd(d);
+    while (const dirent* e = ::readdir(d)) {
+        const std::string name = e->d_name;
+        if (name == "." || name == "..")
             continue;
-        std::string name = e.path().filename().string();
-        if (fs::is_directory(st)) {
+        struct stat st {};
+        if (::fstatat(dfd, e->d_name, &st, 0) != 0)
+            continue;
+        if (S_ISDIR(st.st_mode)) {
             // A linked folder is not followed: it could lead back up the tree.
-            if (!e.is_symlink(sec))
-                folders.push_back({name, e.path().string(), 0});
-        } else if (fs::is_regular_file(st)) {
-            std::uintmax_t size = e.file_size(sec);
-            if (sec)
-                continue;
-            files.push_back({name, e.path().string(), static_cast<std::int64_t>(size)});
+            struct stat lst {};
+            const bool link =
+                e->d_type == DT_LNK ||
+                (e->d_type == DT_UNKNOWN &&
+                 (::fstatat(dfd, e->d_name, &lst, AT_SYMLINK_NOFOLLOW) != 0 || S_ISLNK(lst.st_mode)));
+            if (!link)
+                folders.push_back({name, prefix + name, 0});
+        } else if (S_ISREG(st.st_mode)) {
+            files.push_back({name, prefix + name, static_cast<std::int64_t>(st.st_size)});
         }
     }
+    ::closedir(d);
     auto byName = [](const Found& a, const Found& b) {
         int c = platform::CompareGbk(a.name, b.name);
         return c != 0 ? c < 0 : a.name < b.name;
@@ -170,20 +183,17 @@ int CArchiveOperations::ExtractZip(const std::string& targetFolder) {
         m_log.WriteLog(platform::StrFormat("释放压缩文件时失败！目标文件夹：%s", folder.c_str()));
         return 0;
     }
-    const int count = m_zip.GetEntryCount();
-    for (int i = 0; i < count; ++i) {
-        bool ok = false;
-        try {
-            ok = m_zip.ExtractFile(i, folder, false, {}, nullptr, nullptr, 65535);
-        } catch (const std::exception&) {
-            ok = false;
-        }
-        if (!ok) {
-            m_bZipError = true;
-            CloseZip();
-            m_log.WriteLog(platform::StrFormat("释放压缩文件时失败！目标文件夹：%s", folder.c_str()));
-            return 0;
-        }
+    bool ok = false;
+    try {
+        ok = m_zip.ExtractFiles(folder, m_iThreads);
+    } catch (const std::exception&) {
+        ok = false;
+    }
+    if (!ok) {
+        m_bZipError = true;
+        CloseZip();
+        m_log.WriteLog(platform::StrFormat("释放压缩文件时失败！目标文件夹：%s", folder.c_str()));
+        return 0;
     }
     return CloseZip();
 }

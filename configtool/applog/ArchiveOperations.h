@@ -35,7 +35,8 @@ public:
     // The files are deflated on SetThreads threads; the archive bytes do not depend on it.
     int CompressFolder(const std::string& folder);
     void SetThreads(int threads) { m_iThreads = std::max(threads, 1); }
-    // Extracts every entry below target/<archive name without extension>/, then closes.
+    // Extracts every entry below target/<archive name without extension>/, then closes. The files
+    // are extracted on SetThreads threads; what is written does not depend on it.
     int ExtractZip(const std::string& targetFolder);
 
     bool HasError() const { return m_bZipError; }

@@ -1,5 +1,5 @@
 // Zip archives as they arrive from the unit: opened read only, every entry read and the small
-// ones extracted into a scratch folder.
+// ones extracted into a scratch folder, then a small archive extracted whole on two threads.
 #include "FuzzSupport.h"
 
 #include "ziparchive/ZipArchive.h"
@@ -46,6 +46,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             } catch (const std::exception&) {
                 zip.CloseExtractedFile({}, true);
             }
+        }
+        // The whole archive at once on two threads, when what it declares is small.
+        std::uint64_t declared = 0;
+        for (int i = 0; i < zip.GetEntryCount(); ++i) {
+            CZipEntryHeader header;
+            if (zip.GetEntryInfo(i, header))
+                declared += header.m_uUncomprSize;
+        }
+        if (zip.GetEntryCount() <= 64 && declared <= (4u << 20)) {
+            fs::remove_all(target, ec);
+            fs::create_directories(target);
+            zip.ExtractFiles(target.string(), 2);
         }
         zip.Close();
     } catch (const std::exception&) {

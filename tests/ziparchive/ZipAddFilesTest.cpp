@@ -6,7 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <vector>
+#include <zlib.h>
 
 namespace {
 
@@ -37,8 +39,10 @@ TEST(ZipAddFiles, ParallelDeflateWritesTheSameBytesAsOneByOne) {
     MakeTree(root);
     // Enough files that the workers run ahead of the writer, of every kind of content.
     for (int i = 0; i < 40; ++i) {
-        testsupport::WriteBytes(root / "many" / ("t" + std::to_string(i) + ".cfg"), TextBytes(50 + i * 37, i));
-        testsupport::WriteBytes(root / "many" / ("r" + std::to_string(i) + ".bin"), RandomBytes(100 + i * 1000, i));
+        testsupport::WriteBytes(root / "many" / ("t" + std::to_string(i) + ".cfg"),
+                                TextBytes(50 + i * 37, i));
+        testsupport::WriteBytes(root / "many" / ("r" + std::to_string(i) + ".bin"),
+                                RandomBytes(100 + i * 1000, i));
     }
     testsupport::WriteBytes(root / "many" / "empty.txt", "");
     const std::vector<std::string> paths = TreePaths(root);
@@ -61,6 +65,77 @@ TEST(ZipAddFiles, ParallelDeflateWritesTheSameBytesAsOneByOne) {
         SCOPED_TRACE(level);
         EXPECT_EQ(Pack(root, paths, dir / "a.zip", 1, level), Pack(root, paths, dir / "b.zip", 4, level));
     }
+    EXPECT_EQ(Shell("unzip -tq " + Quote(dir / "p.zip")), 0);
+}
+
+// The raw deflate stream of data at a level, with the archive's window and memory level.
+std::size_t DeflatedSize(const std::string& data, int level) {
+    z_stream zs{};
+    EXPECT_EQ(deflateInit2(&zs, level, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY), Z_OK);
+    std::vector<unsigned char> out(deflateBound(&zs, static_cast<uLong>(data.size())));
+    zs.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
+    zs.avail_in = static_cast<uInt>(data.size());
+    zs.next_out = out.data();
+    zs.avail_out = static_cast<uInt>(out.size());
+    EXPECT_EQ(deflate(&zs, Z_FINISH), Z_STREAM_END);
+    const std::size_t size = out.size() - zs.avail_out;
+    deflateEnd(&zs);
+    return size;
+}
+
+// Files that deflate cannot shrink are still deflated entries, their streams stored blocks of
+// 65535 bytes (five bytes of header each, the last one final), the same on any thread count; the
+// others are deflated at the level asked for.
+TEST(ZipAddFiles, FilesThatDeflateCannotShrinkAreStoredBlocksOnAnyThreadCount) {
+    testsupport::TempDir dir;
+    const fs::path root = dir / "tree";
+    const std::string random = RandomBytes(3u << 20, 11);
+    std::string block = RandomBytes(1024, 12);
+    std::string repeated;
+    while (repeated.size() < (1u << 20))
+        repeated += block;
+    // Random but for a compressible stretch in the middle of the file.
+    std::string mostlyRandom = random;
+    const std::string text = TextBytes(80000, 13);
+    mostlyRandom.replace(900u << 10, 1200u << 10, text.substr(0, 1200u << 10));
+    const std::map<std::string, std::pair<std::string, int>> files = {
+        {"random.bin", {random.substr(0, 300000), 0}},      // nothing to gain: stored blocks
+        {"small-random.bin", {random.substr(0, 60000), 6}}, // too small to sample: as asked
+        {"text.cfg", {text.substr(0, 300000), 6}},          // skewed bytes
+        {"repeated.bin", {repeated, 6}},                    // evenly spread bytes that repeat as strings
+        {"mostly-random.bin", {mostlyRandom, 6}},           // one sample of it shrinks
+    };
+    for (const auto& [name, file] : files)
+        testsupport::WriteBytes(root / name, file.first);
+    const std::vector<std::string> paths = TreePaths(root);
+
+    std::string serial;
+    {
+        CZipArchive zip;
+        ASSERT_TRUE(zip.Open((dir / "serial.zip").string(), CZipArchive::zipCreate));
+        zip.SetRootPath(root.string());
+        for (const std::string& p : paths)
+            ASSERT_TRUE(zip.AddFile(p, -1, false));
+        zip.Close();
+        serial = testsupport::ReadBytes(dir / "serial.zip");
+    }
+    EXPECT_EQ(Pack(root, paths, dir / "p.zip", 4), serial);
+    {
+        CZipArchive zip;
+        ASSERT_TRUE(zip.Open((dir / "p.zip").string(), CZipArchive::zipOpenReadOnly));
+        for (int i = 0; i < zip.GetEntryCount(); ++i) {
+            CZipEntryHeader h;
+            ASSERT_TRUE(zip.GetEntryInfo(i, h));
+            const auto& [data, level] = files.at(h.GetFileName());
+            EXPECT_EQ(h.m_uMethod, 8) << h.GetFileName();
+            const std::size_t expected =
+                level == 0 ? data.size() + 5 * (data.size() / 65535 + 1) : DeflatedSize(data, level);
+            EXPECT_EQ(h.m_uComprSize, expected) << h.GetFileName();
+        }
+        ASSERT_TRUE(zip.ExtractFiles((dir / "out").string()));
+        zip.Close();
+    }
+    EXPECT_EQ(ReadTree(dir / "out"), ReadTree(root));
     EXPECT_EQ(Shell("unzip -tq " + Quote(dir / "p.zip")), 0);
 }
 

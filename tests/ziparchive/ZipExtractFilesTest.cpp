@@ -1,0 +1,217 @@
+// Extracting a whole archive at once: on one thread or several, the same files with the same
+// bytes, times and modes; a failing entry is reported and leaves no file behind; refused and
+// repeated names end as extracting entry by entry ends; files already there are replaced, never
+// written through.
+#include "ZipTestUtil.h"
+
+#include "ziparchive/ZipArchive.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <vector>
+
+namespace {
+
+using namespace ziptest;
+using testsupport::TempDir;
+
+// Packs every file and folder below root, in name order (a folder before what it holds).
+void PackTree(const fs::path& root, const fs::path& zip) {
+    std::vector<std::string> paths;
+    for (const auto& e : fs::recursive_directory_iterator(root))
+        paths.push_back(e.path().string());
+    std::sort(paths.begin(), paths.end());
+    CZipArchive a;
+    ASSERT_TRUE(a.Open(zip.string(), CZipArchive::zipCreate));
+    a.SetRootPath(root.string());
+    ASSERT_TRUE(a.AddFiles(paths, -1, false, 1));
+    a.Close();
+}
+
+// Every file and folder below root: kind, permission bits, modification time and bytes.
+std::map<std::string, std::string> Describe(const fs::path& root) {
+    std::map<std::string, std::string> out;
+    for (const auto& e : fs::recursive_directory_iterator(root)) {
+        struct stat st {};
+        EXPECT_EQ(::lstat(e.path().c_str(), &st), 0);
+        std::string d = (S_ISDIR(st.st_mode)   ? "dir "
+                         : S_ISREG(st.st_mode) ? "file "
+                                               : "other ") +
+                        std::to_string(st.st_mode & 07777);
+        if (S_ISREG(st.st_mode))
+            d += " " + std::to_string(st.st_mtime) + " " + testsupport::ReadBytes(e.path());
+        out[fs::relative(e.path(), root).string()] = d;
+    }
+    return out;
+}
+
+// ExtractFiles; false when it fails or raises (the archive is closed either way).
+bool ExtractAll(const fs::path& zip, const fs::path& dest, int threads) {
+    CZipArchive a;
+    if (!a.Open(zip.string(), CZipArchive::zipOpenReadOnly))
+        return false;
+    try {
+        const bool ok = a.ExtractFiles(dest.string(), threads);
+        a.Close();
+        return ok;
+    } catch (const std::exception&) {
+        a.Close(true);
+        return false;
+    }
+}
+
+// An archive of the given names and contents, written entry by entry (any name, as another tool
+// might store it).
+void WriteNamed(const fs::path& zip, const std::vector<std::pair<std::string, std::string>>& entries) {
+    CZipArchive a;
+    ASSERT_TRUE(a.Open(zip.string(), CZipArchive::zipCreate));
+    for (const auto& [name, bytes] : entries) {
+        CZipEntryHeader h;
+        h.SetFileName(name);
+        ASSERT_TRUE(a.OpenNewEntry(h));
+        ASSERT_TRUE(a.WriteToNewEntry(bytes.data(), bytes.size()));
+        ASSERT_TRUE(a.CloseNewEntry());
+    }
+    a.Close();
+}
+
+class ZipExtractFiles : public ::testing::Test {
+protected:
+    TempDir tmp;
+    mode_t savedMask = 0;
+    void SetUp() override { savedMask = ::umask(022); }
+    void TearDown() override { ::umask(savedMask); }
+};
+
+} // namespace
+
+TEST_F(ZipExtractFiles, SeveralThreadsWriteWhatOneThreadWrites) {
+    const fs::path src = tmp / "src";
+    MakeTree(src);
+    for (int i = 0; i < 60; ++i) {
+        const fs::path dir = src / ("d" + std::to_string(i % 5)) / ("e" + std::to_string(i % 3));
+        testsupport::WriteBytes(dir / ("t" + std::to_string(i) + ".cfg"), TextBytes(20 + i * 13, i));
+        if (i % 10 == 0)
+            testsupport::WriteBytes(dir / ("r" + std::to_string(i) + ".bin"), RandomBytes(90000 + i, i));
+    }
+    fs::create_directories(src / "empty" / "folder");
+    ASSERT_EQ(::chmod((src / "a.txt").c_str(), 0444), 0);
+    // Ours (MS-DOS attributes, folder entries) and Info-ZIP's (Unix modes, extra fields).
+    const fs::path ours = tmp / "ours.zip";
+    const fs::path infozip = tmp / "infozip.zip";
+    PackTree(src, ours);
+    ASSERT_EQ(Shell("cd " + Quote(src) + " && zip -q -r " + Quote(infozip) + " ."), 0);
+
+    for (const fs::path& zip : {ours, infozip}) {
+        SCOPED_TRACE(zip.filename().string());
+        const fs::path one = tmp / ("one-" + zip.stem().string());
+        ASSERT_TRUE(ExtractAll(zip, one, 1));
+        const auto expected = Describe(one);
+        // Info-ZIP marks no name as UTF-8: its Chinese names are read as GBK. Ours come back.
+        if (zip == ours)
+            EXPECT_EQ(ReadTree(one), ReadTree(src));
+        for (int threads : {2, 4, 8}) {
+            SCOPED_TRACE(threads);
+            const fs::path many = tmp / ("many-" + zip.stem().string() + std::to_string(threads));
+            ASSERT_TRUE(ExtractAll(zip, many, threads));
+            EXPECT_EQ(Describe(many), expected);
+        }
+    }
+}
+
+TEST_F(ZipExtractFiles, AFailingEntryIsReportedAndLeavesNoFile) {
+    const fs::path src = tmp / "src";
+    for (int i = 0; i < 30; ++i)
+        testsupport::WriteBytes(src / ("f" + std::to_string(i / 10)) / ("t" + std::to_string(i) + ".cfg"),
+                                TextBytes(40 + i, i));
+    // Random data is written as stored deflate blocks: a changed byte of it is a checksum error, not
+    // a data error.
+    testsupport::WriteBytes(src / "f1" / "u.bin", RandomBytes(100000, 5));
+    const fs::path zip = tmp / "a.zip";
+    PackTree(src, zip);
+    std::string bytes = testsupport::ReadBytes(zip);
+    int index = -1;
+    {
+        CZipArchive a;
+        ASSERT_TRUE(a.Open(zip.string(), CZipArchive::zipOpenReadOnly));
+        CZipEntryHeader h;
+        for (int i = 0; i < a.GetEntryCount() && index < 0; ++i)
+            if (a.GetEntryInfo(i, h) && h.GetFileName() == "f1/u.bin")
+                index = i;
+        ASSERT_GE(index, 0);
+        ASSERT_EQ(h.m_uMethod, 8);
+        bytes[h.m_uOffset + 30 + h.GetStoredName().size() + 5000] ^= 0x5A;
+        a.Close();
+    }
+    testsupport::WriteBytes(zip, bytes);
+    for (int threads : {1, 4}) {
+        SCOPED_TRACE(threads);
+        const fs::path out = tmp / ("out" + std::to_string(threads));
+        EXPECT_FALSE(ExtractAll(zip, out, threads));
+        EXPECT_FALSE(fs::exists(out / "f1" / "u.bin"));
+    }
+
+    // A file that cannot be created (a folder stands in its place) fails the extraction too.
+    const fs::path good = tmp / "good.zip";
+    PackTree(src, good);
+    const fs::path blocked = tmp / "blocked";
+    fs::create_directories(blocked / "f2" / "t25.cfg" / "inside");
+    EXPECT_FALSE(ExtractAll(good, blocked, 4));
+    EXPECT_TRUE(fs::is_directory(blocked / "f2" / "t25.cfg" / "inside"));
+}
+
+TEST_F(ZipExtractFiles, RefusedAndRepeatedNamesEndAsEntryByEntry) {
+    const fs::path evil = tmp / "evil.zip";
+    WriteNamed(evil, {{"a/one.txt", "1"}, {"a/two.txt", "2"}, {"../escape.txt", "x"}, {"b/three.txt", "3"}});
+    for (int threads : {1, 4}) {
+        SCOPED_TRACE(threads);
+        const fs::path out = tmp / ("t" + std::to_string(threads)) / "in";
+        fs::create_directories(out);
+        EXPECT_FALSE(ExtractAll(evil, out, threads));
+        EXPECT_FALSE(fs::exists(out.parent_path() / "escape.txt"));
+        // The entries before the refused one are there, none after it.
+        EXPECT_EQ(ReadTree(out.parent_path()),
+                  (std::map<std::string, std::string>{{"in/a/one.txt", "1"}, {"in/a/two.txt", "2"}}));
+    }
+    const fs::path absolute = tmp / "abs.zip";
+    WriteNamed(absolute, {{"ok.txt", "1"}, {(tmp / "abs.txt").string(), "x"}});
+    EXPECT_FALSE(ExtractAll(absolute, tmp / "abs-out", 4));
+    EXPECT_FALSE(fs::exists(tmp / "abs.txt"));
+
+    // One file named twice, once in another spelling: the later entry's bytes win.
+    const fs::path twice = tmp / "twice.zip";
+    WriteNamed(twice, {{"x/b.txt", "first"}, {"y.txt", "y"}, {"x//./b.txt", "second"}});
+    for (int threads : {1, 4}) {
+        SCOPED_TRACE(threads);
+        const fs::path out = tmp / ("twice" + std::to_string(threads));
+        ASSERT_TRUE(ExtractAll(twice, out, threads));
+        EXPECT_EQ(ReadTree(out), (std::map<std::string, std::string>{{"x/b.txt", "second"}, {"y.txt", "y"}}));
+    }
+}
+
+TEST_F(ZipExtractFiles, FilesAlreadyThereAreReplacedNotWrittenThrough) {
+    const fs::path src = tmp / "src";
+    testsupport::WriteBytes(src / "locked.txt", "new locked");
+    testsupport::WriteBytes(src / "sub" / "linked.txt", "new linked");
+    testsupport::WriteBytes(src / "sub" / "plain.txt", "new plain");
+    const fs::path zip = tmp / "a.zip";
+    PackTree(src, zip);
+
+    for (int threads : {1, 4}) {
+        SCOPED_TRACE(threads);
+        const fs::path out = tmp / ("out" + std::to_string(threads));
+        const fs::path outside = tmp / ("outside" + std::to_string(threads) + ".txt");
+        testsupport::WriteBytes(outside, "keep me");
+        testsupport::WriteBytes(out / "locked.txt", "old locked, read-only");
+        ASSERT_EQ(::chmod((out / "locked.txt").c_str(), 0444), 0);
+        fs::create_directories(out / "sub");
+        fs::create_symlink(outside, out / "sub" / "linked.txt");
+        testsupport::WriteBytes(out / "sub" / "plain.txt", "an old and longer plain file");
+        ASSERT_TRUE(ExtractAll(zip, out, threads));
+        EXPECT_EQ(ReadTree(out), ReadTree(src));
+        EXPECT_FALSE(fs::is_symlink(out / "sub" / "linked.txt"));
+        EXPECT_EQ(testsupport::ReadBytes(outside), "keep me");
+    }
+}
