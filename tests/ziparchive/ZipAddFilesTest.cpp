@@ -33,6 +33,18 @@ std::string Pack(const fs::path& root, const std::vector<std::string>& paths, co
     return testsupport::ReadBytes(archive);
 }
 
+// The same files added one by one with AddFile.
+std::string PackOneByOne(const fs::path& root, const std::vector<std::string>& paths,
+                         const fs::path& archive) {
+    CZipArchive zip;
+    EXPECT_TRUE(zip.Open(archive.string(), CZipArchive::zipCreate));
+    zip.SetRootPath(root.string());
+    for (const std::string& p : paths)
+        EXPECT_TRUE(zip.AddFile(p, -1, false)) << p;
+    zip.Close();
+    return testsupport::ReadBytes(archive);
+}
+
 TEST(ZipAddFiles, ParallelDeflateWritesTheSameBytesAsOneByOne) {
     testsupport::TempDir dir;
     const fs::path root = dir / "tree";
@@ -47,16 +59,7 @@ TEST(ZipAddFiles, ParallelDeflateWritesTheSameBytesAsOneByOne) {
     testsupport::WriteBytes(root / "many" / "empty.txt", "");
     const std::vector<std::string> paths = TreePaths(root);
 
-    std::vector<std::string> oneByOne;
-    {
-        CZipArchive zip;
-        ASSERT_TRUE(zip.Open((dir / "serial.zip").string(), CZipArchive::zipCreate));
-        zip.SetRootPath(root.string());
-        for (const std::string& p : paths)
-            ASSERT_TRUE(zip.AddFile(p, -1, false));
-        zip.Close();
-    }
-    const std::string serial = testsupport::ReadBytes(dir / "serial.zip");
+    const std::string serial = PackOneByOne(root, paths, dir / "serial.zip");
     for (int threads : {1, 2, 4, 8}) {
         SCOPED_TRACE(threads);
         EXPECT_EQ(Pack(root, paths, dir / "p.zip", threads), serial);
@@ -109,16 +112,7 @@ TEST(ZipAddFiles, FilesThatDeflateCannotShrinkAreStoredBlocksOnAnyThreadCount) {
         testsupport::WriteBytes(root / name, file.first);
     const std::vector<std::string> paths = TreePaths(root);
 
-    std::string serial;
-    {
-        CZipArchive zip;
-        ASSERT_TRUE(zip.Open((dir / "serial.zip").string(), CZipArchive::zipCreate));
-        zip.SetRootPath(root.string());
-        for (const std::string& p : paths)
-            ASSERT_TRUE(zip.AddFile(p, -1, false));
-        zip.Close();
-        serial = testsupport::ReadBytes(dir / "serial.zip");
-    }
+    const std::string serial = PackOneByOne(root, paths, dir / "serial.zip");
     EXPECT_EQ(Pack(root, paths, dir / "p.zip", 4), serial);
     {
         CZipArchive zip;

@@ -60,13 +60,7 @@ def raw(path, name, method, data, usize, crc):
     open(path, 'wb').write(local + data + cd + end)
 )";
 
-class ZipEntries : public ::testing::Test {
-protected:
-    TempDir tmp;
-    mode_t savedMask = 0;
-    void SetUp() override { savedMask = ::umask(022); }
-    void TearDown() override { ::umask(savedMask); }
-};
+class ZipEntries : public UmaskTest {};
 
 } // namespace
 

@@ -77,13 +77,7 @@ void WriteNamed(const fs::path& zip, const std::vector<std::pair<std::string, st
     a.Close();
 }
 
-class ZipExtractFiles : public ::testing::Test {
-protected:
-    TempDir tmp;
-    mode_t savedMask = 0;
-    void SetUp() override { savedMask = ::umask(022); }
-    void TearDown() override { ::umask(savedMask); }
-};
+class ZipExtractFiles : public UmaskTest {};
 
 } // namespace
 

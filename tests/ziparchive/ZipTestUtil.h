@@ -10,6 +10,7 @@
 #include <map>
 #include <random>
 #include <string>
+#include <sys/stat.h>
 
 namespace ziptest {
 
@@ -103,5 +104,14 @@ inline void PutU32(std::string& b, std::size_t at, std::uint32_t v) {
     for (int i = 0; i < 4; ++i)
         b[at + i] = static_cast<char>((v >> (8 * i)) & 0xFF);
 }
+
+// Tests that extract files with modes: the process's file-creation mask is 022 while they run.
+class UmaskTest : public ::testing::Test {
+protected:
+    testsupport::TempDir tmp;
+    mode_t savedMask = 0;
+    void SetUp() override { savedMask = ::umask(022); }
+    void TearDown() override { ::umask(savedMask); }
+};
 
 } // namespace ziptest

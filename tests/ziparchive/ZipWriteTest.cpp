@@ -281,8 +281,8 @@ TEST(ZipWrite, PasswordEntriesRoundTripAndOpenWithInfoZip) {
         // The traditional encryption checks one byte of the header, so about one wrong password
         // in 256 passes that check; the garbage then fails inflate or the CRC instead.
         const std::set<int> refusals = {CZipException::badPassword, CZipException::badCrc,
-                                        CZipException::dataError, CZipException::streamError,
-                                        CZipException::bufError, CZipException::badZipFile};
+                                        CZipException::dataError,   CZipException::streamError,
+                                        CZipException::bufError,    CZipException::badZipFile};
         EXPECT_TRUE(refusals.count(e.m_iCause)) << e.m_iCause;
     }
     EXPECT_FALSE(fs::exists(tmp / "o" / "s.txt")); // nothing decrypted with the wrong password is left
