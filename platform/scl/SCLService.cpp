@@ -168,14 +168,21 @@ struct CutTag {
     std::uint64_t pos;
     std::uint32_t length;
     std::int8_t kind;
+    std::int64_t depth; // before the tag, counted from the run's start
 };
 
 // The tags from `from` on, up to the first that starts at or past `limit`: where the first "<"
 // at or after `from` lies (`first`), where the one past the limit starts (`exit`; npos when the
 // file ends first), or where a tag, comment or section runs to the end of the file (`failAt`).
+// The depth in the file never falls below 1 inside the root, so a tag that starts or ends a child
+// of the root is always at the lowest depth the run has reached so far (a start tag or empty
+// element) or one below it (an end tag): only those are kept, with the depth change of the whole
+// run (`depth`).
 struct CutRun {
     std::size_t from = 0, limit = 0;
     std::vector<CutTag> tags;
+    std::int64_t depth = 0;
+    std::int64_t lowest = 0;
     std::size_t first = std::string_view::npos;
     std::size_t exit = std::string_view::npos;
     std::size_t failAt = std::string_view::npos;
@@ -212,7 +219,10 @@ void CutTags(const char* d, std::size_t n, CutRun& run) {
             return;
         }
         const std::int8_t kind = d[pos + 1] == '/' ? -1 : d[end - 2] == '/' ? 0 : 1;
-        run.tags.push_back({pos, static_cast<std::uint32_t>(end - pos), kind});
+        if (run.depth <= run.lowest + (kind < 0 ? 1 : 0))
+            run.tags.push_back({pos, static_cast<std::uint32_t>(end - pos), kind, run.depth});
+        run.depth += kind;
+        run.lowest = std::min(run.lowest, run.depth);
         pos = end;
     }
 }
@@ -388,7 +398,7 @@ int CSCLService::Impl::LoadSectioned(std::size_t size) {
         // order with their depth: the root's children of the streamed name are indexed, the rest
         // copied into the skeleton.
         std::vector<CutRun> runs = CutTagsInRuns(d, n, rootTagEnd);
-        int depth = 1;
+        std::int64_t depth = 1; // at the start of the run
         std::size_t childStart = npos;
         bool childStreamed = false;
         std::size_t expected = rootTagEnd;
@@ -406,22 +416,18 @@ int CSCLService::Impl::LoadSectioned(std::size_t size) {
             for (const CutTag& tag : run.tags) {
                 const std::size_t pos = tag.pos;
                 const std::size_t end = tag.pos + tag.length;
+                const std::int64_t at = depth + tag.depth; // in the file, before the tag
                 bool closes = false;
                 if (tag.kind < 0) {
-                    if (--depth == 0) {
+                    if (at == 1) {
                         tail = pos;
                         break;
                     }
-                    closes = depth == 1;
-                } else {
-                    if (depth == 1) {
-                        childStart = pos;
-                        childStreamed = LocalName(TagName(d, n, pos)) == streamedName;
-                    }
-                    if (tag.kind == 0)
-                        closes = depth == 1;
-                    else
-                        ++depth;
+                    closes = at == 2;
+                } else if (at == 1) {
+                    childStart = pos;
+                    childStreamed = LocalName(TagName(d, n, pos)) == streamedName;
+                    closes = tag.kind == 0;
                 }
                 if (closes) {
                     if (childStreamed) {
@@ -434,6 +440,7 @@ int CSCLService::Impl::LoadSectioned(std::size_t size) {
             }
             if (tail != npos)
                 break;
+            depth += run.depth;
             if (run.failAt != npos)
                 return ParseError(static_cast<std::ptrdiff_t>(run.failAt), "Unexpected end of file");
             expected = run.exit;
