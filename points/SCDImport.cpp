@@ -631,6 +631,91 @@ std::size_t WalkThreads(std::size_t ieds) {
     return std::min<std::size_t>({cores, 8, ieds});
 }
 
+// Items 0..count-1 worked on by threads of their own, each with a State, and taken in order: a
+// thread works at most `ahead` items past the last one taken, so that only a few results are held
+// at once. With one thread no thread is started and Take works the item itself.
+template <class State, class Result> class COrderedWork {
+public:
+    using Work = std::function<std::unique_ptr<Result>(State&, std::size_t)>;
+
+    COrderedWork(std::size_t count, std::size_t threads, std::size_t ahead,
+                 const std::function<std::unique_ptr<State>()>& makeState, Work work)
+        : count_(count), ahead_(ahead), work_(std::move(work)) {
+        if (threads <= 1) {
+            own_ = makeState();
+            return;
+        }
+        done_.resize(count);
+        try {
+            for (std::size_t t = 0; t < threads; ++t)
+                pool_.emplace_back([this, state = makeState()] { Run(*state); });
+        } catch (...) {
+            Stop();
+            throw;
+        }
+    }
+    ~COrderedWork() { Stop(); }
+    COrderedWork(const COrderedWork&) = delete;
+    COrderedWork& operator=(const COrderedWork&) = delete;
+
+    // The result of item i, i from 0 upward one at a time.
+    std::unique_ptr<Result> Take(std::size_t i) {
+        if (pool_.empty())
+            return work_(*own_, i);
+        std::unique_ptr<Result> result;
+        {
+            std::unique_lock lock(mutex_);
+            produced_.wait(lock, [&] { return done_[i] != nullptr; });
+            result = std::move(done_[i]);
+            taken_ = i + 1;
+        }
+        room_.notify_one();
+        return result;
+    }
+
+    // No more items are started; returns once the threads have ended.
+    void Stop() {
+        {
+            const std::lock_guard lock(mutex_);
+            stop_ = true;
+        }
+        room_.notify_all();
+        for (std::thread& t : pool_)
+            t.join();
+        pool_.clear();
+    }
+
+private:
+    void Run(State& state) {
+        for (;;) {
+            std::size_t i = 0;
+            {
+                std::unique_lock lock(mutex_);
+                room_.wait(lock, [&] { return stop_ || next_ >= count_ || next_ < taken_ + ahead_; });
+                if (stop_ || next_ >= count_)
+                    return;
+                i = next_++;
+            }
+            std::unique_ptr<Result> result = work_(state, i);
+            {
+                const std::lock_guard lock(mutex_);
+                done_[i] = std::move(result);
+            }
+            produced_.notify_one();
+        }
+    }
+
+    const std::size_t count_, ahead_;
+    const Work work_;
+    std::unique_ptr<State> own_;
+    std::mutex mutex_;
+    std::condition_variable produced_, room_;
+    std::vector<std::unique_ptr<Result>> done_;
+    std::size_t next_ = 0, taken_ = 0;
+    bool stop_ = false;
+    std::vector<std::thread> pool_; // last: the threads end before the rest goes
+};
+
 } // namespace
 
 int CSCDImport::ReadSCDIEDs(CConfigDoc& doc) {
@@ -686,18 +771,24 @@ int CSCDImport::ReadSCDIEDs(CConfigDoc& doc) {
     progress_->SetCaption("正在读取测点信息，请稍候……");
 
     // One IED parsed, walked and (when asked) built, on whichever thread takes it.
+    struct WalkState {
+        explicit WalkState(Shared& shared) : walker(shared) {}
+        IedWalker walker;
+        platform::CSCLService::CPart part;
+    };
     const bool build = buildWhileReading_;
-    auto work = [&](IedWalker& walker, platform::CSCLService::CPart& part, std::size_t i) {
+    auto work = [&](WalkState& state, std::size_t i) {
         auto result = std::make_unique<IedResult>();
         try {
             std::string error;
-            const CtBase ied =
-                i < ieds.size() ? ieds[i] : scl.ParseStreamed(static_cast<int>(i - ieds.size()), part, error);
+            const CtBase ied = i < ieds.size()
+                                   ? ieds[i]
+                                   : scl.ParseStreamed(static_cast<int>(i - ieds.size()), state.part, error);
             if (!ied) {
                 result->parsed = false;
                 return result;
             }
-            walker.Walk(ied, *result, i + 1 == count);
+            state.walker.Walk(ied, *result, i + 1 == count);
             result->pointCount = result->model->m_allPoints.size();
             if (build && result->failure.empty()) {
                 result->built = std::make_unique<Built>(BuildDeviceModel(*result->model));
@@ -712,58 +803,13 @@ int CSCDImport::ReadSCDIEDs(CConfigDoc& doc) {
         }
         return result;
     };
-
-    // The workers take the IEDs in file order, a bounded number ahead of the one this thread
-    // files, so that only a few IEDs' trees and points are held at once.
     const std::size_t threads = WalkThreads(count);
-    const std::size_t ahead = 4 * threads;
-    std::mutex mutex;
-    std::condition_variable produced, room;
-    std::vector<std::unique_ptr<IedResult>> done(threads > 1 ? count : 0);
-    std::size_t next = 0, filed = 0;
-    bool stop = false;
-    std::vector<std::thread> pool;
-    auto stopWorkers = [&] {
-        {
-            const std::lock_guard lock(mutex);
-            stop = true;
-        }
-        room.notify_all();
-        for (std::thread& t : pool)
-            t.join();
-        pool.clear();
-    };
-    struct Joiner {
-        std::function<void()> join;
-        ~Joiner() { join(); }
-    } const joiner{stopWorkers};
-    if (threads > 1) {
-        for (std::size_t t = 0; t < threads; ++t)
-            pool.emplace_back([&] {
-                IedWalker walker(shared);
-                platform::CSCLService::CPart part;
-                for (;;) {
-                    std::size_t i = 0;
-                    {
-                        std::unique_lock lock(mutex);
-                        room.wait(lock, [&] { return stop || next >= count || next < filed + ahead; });
-                        if (stop || next >= count)
-                            return;
-                        i = next++;
-                    }
-                    std::unique_ptr<IedResult> result = work(walker, part, i);
-                    {
-                        const std::lock_guard lock(mutex);
-                        done[i] = std::move(result);
-                    }
-                    produced.notify_one();
-                }
-            });
-    }
+    COrderedWork<WalkState, IedResult> walks(
+        count, threads, 4 * threads, [&] { return std::make_unique<WalkState>(shared); }, work);
 
     auto refuse = [&](const std::string& message) {
         // The file is refused whole and the project keeps what it had.
-        stopWorkers();
+        walks.Stop();
         doc.m_infoModels.clear();
         doc.m_dataSetMembers.clear();
         built_.clear();
@@ -772,24 +818,11 @@ int CSCDImport::ReadSCDIEDs(CConfigDoc& doc) {
         platform::MessageBox(message);
         return 0;
     };
-    IedWalker walker(shared); // for the IEDs walked on this thread
-    platform::CSCLService::CPart part;
     platform::scl::CTypeWalkBudget fileBudget(limits_);
     fileBudget.StartFile();
     std::unordered_set<const TypeLeaves*> charged;
     for (std::size_t i = 0; i < count; ++i) {
-        std::unique_ptr<IedResult> result;
-        if (pool.empty()) {
-            result = work(walker, part, i);
-        } else {
-            {
-                std::unique_lock lock(mutex);
-                produced.wait(lock, [&] { return done[i] != nullptr; });
-                result = std::move(done[i]);
-                filed = i + 1;
-            }
-            room.notify_one();
-        }
+        const std::unique_ptr<IedResult> result = walks.Take(i);
         if (!result->parsed)
             return refuse("导入SCD失败：解析文件失败!");
         // A type loop or a file beyond the walk's budget.
