@@ -112,27 +112,22 @@ void CZipDirectory::Read() {
     m_headers.reserve(m_uEntriesNumber);
     if (m_pStorage->IsSpanned() == 0) {
         // One read for the whole directory (it lies within the file, checked above) instead of
-        // several per header. Headers that run past the size the end record gives are read one by
-        // one below, as they always were.
+        // several per header. Its headers lie within the size the end record gives: the position
+        // of the directory is worked out from that size.
         std::vector<std::uint8_t> dir(m_uSize);
         m_pStorage->Read(dir.data(), dir.size(), true);
         std::size_t pos = 0;
-        bool whole = true;
-        for (int i = 0; i < m_uEntriesNumber && whole; ++i) {
+        for (int i = 0; i < m_uEntriesNumber; ++i) {
             auto header = std::make_unique<CZipEntryHeader>();
             std::size_t used = 0;
-            whole = header->ParseCentral(dir.data() + pos, dir.size() - pos, used);
-            if (!whole)
-                break;
+            if (!header->ParseCentral(dir.data() + pos, dir.size() - pos, used))
+                Raise(CZipException::codeBadZipFile);
             pos += used;
             if (m_bConvertAfterOpen)
                 header->ConvertName(false);
             m_headers.push_back(std::move(header));
         }
-        if (whole)
-            return;
-        m_headers.clear();
-        m_pStorage->Seek(m_uOffset + m_uBytesBeforeZip);
+        return;
     }
     for (int i = 0; i < m_uEntriesNumber; ++i) {
         auto header = std::make_unique<CZipEntryHeader>();

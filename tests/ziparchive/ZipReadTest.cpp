@@ -243,3 +243,24 @@ TEST_F(InfoZipArchives, DataCutShortFailsTheEntryOnly) {
     a.Close();
     EXPECT_EQ(testsupport::ReadBytes(tmp / "o" / "a.txt"), TextBytes(300, 1));
 }
+
+// An end record that gives the central directory as shorter than its headers: where the
+// directory starts is worked out from that size, so the archive is refused as a bad one, not read
+// from the wrong place.
+TEST_F(InfoZipArchives, CentralDirectoryLongerThanItsStatedSizeIsRefused) {
+    const fs::path zip = tmp / "short.zip";
+    ASSERT_EQ(Shell(InSrc("zip -q " + Quote(zip) + " a.txt sub/b.bin sub/deeper/c.cfg")), 0);
+    std::string b = testsupport::ReadBytes(zip);
+    const std::size_t end = b.size() - 22;
+    ASSERT_EQ(U32(b, end), 0x06054b50u);
+    for (const std::uint32_t less : {20u, 46u}) {
+        SCOPED_TRACE(less);
+        std::string changed = b;
+        PutU32(changed, end + 12, U32(b, end + 12) - less);
+        testsupport::WriteBytes(zip, changed);
+        CZipArchive a;
+        EXPECT_EQ(CauseOf([&] { a.Open(zip.string(), CZipArchive::zipOpenReadOnly); }),
+                  CZipException::badZipFile);
+        a.Close(true);
+    }
+}
