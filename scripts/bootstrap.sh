@@ -14,6 +14,7 @@ packages=(
     fonts-wqy-microhei
     xvfb xauth
     clang libclang-rt-14-dev
+    clang-format
 )
 
 missing=()

@@ -7,6 +7,9 @@ cd "$here"
 source scripts/jobs.sh
 bash scripts/bootstrap.sh
 
+# The tree stays formatted with its .clang-format; a file that is not fails the run.
+bash scripts/check_format.sh
+
 build="$here/build-asan"
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQXM_SANITIZE=ON >/dev/null
 cmake --build "$build" -j "$jobs"

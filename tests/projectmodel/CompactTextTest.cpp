@@ -34,7 +34,7 @@ TEST(CompactText, HoldsEveryLengthAndEndsItWithAZero) {
 }
 
 TEST(CompactText, CopiesAndMovesKeepTheirOwnText) {
-    for (const std::string text :
+    for (const std::string& text :
          {std::string("分"), std::string(",CDC=SPS;ctlModel=direct-with-normal-security")}) {
         CCompactText a(text);
         CCompactText b(a);

@@ -104,8 +104,9 @@ TEST_F(ZipExtractFiles, SeveralThreadsWriteWhatOneThreadWrites) {
         ASSERT_TRUE(ExtractAll(zip, one, 1));
         const auto expected = Describe(one);
         // Info-ZIP marks no name as UTF-8: its Chinese names are read as GBK. Ours come back.
-        if (zip == ours)
+        if (zip == ours) {
             EXPECT_EQ(ReadTree(one), ReadTree(src));
+        }
         for (int threads : {2, 4, 8}) {
             SCOPED_TRACE(threads);
             const fs::path many = tmp / ("many-" + zip.stem().string() + std::to_string(threads));
