@@ -6,15 +6,61 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <string_view>
 
 namespace points {
 
 namespace {
 
-// The most characters a cell may hold in a workbook.
-constexpr std::size_t kMaxCellBytes = 32767;
+// The most characters a cell and a sheet name may hold in a workbook.
+constexpr std::size_t kMaxCellChars = 32767;
+constexpr std::size_t kMaxSheetNameChars = 31;
+
+bool IsUtf8Lead(char c) {
+    return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+}
+
+// The text cut after its first `chars` characters, never inside a character.
+std::string CutChars(const std::string& text, std::size_t chars) {
+    std::size_t count = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (IsUtf8Lead(text[i]) && count++ == chars)
+            return text.substr(0, i);
+    }
+    return text;
+}
+
+std::string LowerAscii(std::string text) {
+    for (char& c : text)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return text;
+}
 
 } // namespace
+
+std::string CExcelBook::ValidSheetName(const std::string& wanted) {
+    // The characters a sheet name cannot hold become "_", as do an apostrophe at either end.
+    std::string name = wanted.empty() ? std::string("Sheet") : wanted;
+    for (char& c : name)
+        if (std::string_view("[]:*?/\\").find(c) != std::string_view::npos)
+            c = '_';
+    name = CutChars(name, kMaxSheetNameChars);
+    if (name.front() == '\'')
+        name.front() = '_';
+    if (name.back() == '\'')
+        name.back() = '_';
+    // Names are unique in a book without regard to case: a clash gets a number, within the length.
+    std::string unique = name;
+    for (int n = 2; m_usedSheetNames.count(LowerAscii(unique)); ++n) {
+        const std::string suffix = "(" + std::to_string(n) + ")";
+        unique = CutChars(name, kMaxSheetNameChars - suffix.size()) + suffix;
+    }
+    m_usedSheetNames.insert(LowerAscii(unique));
+    return unique;
+}
+
+namespace {} // namespace
 
 CExcelBook::~CExcelBook() {
     Close();
@@ -52,12 +98,12 @@ int CExcelBook::Open(const std::string& path) {
 bool CExcelBook::CreateSheet(const std::vector<std::string>& columns) {
     if (!m_book || m_bFailed)
         return false;
-    if (const lxw_error err = workbook_validate_sheet_name(m_book, m_strSheetName.c_str());
-        err != LXW_NO_ERROR)
-        return Fail(lxw_strerror(err));
-    m_sheet = workbook_add_worksheet(m_book, m_strSheetName.c_str());
+    const std::string name = ValidSheetName(m_strSheetName);
+    if (const lxw_error err = workbook_validate_sheet_name(m_book, name.c_str()); err != LXW_NO_ERROR)
+        return Fail("工作表名称" + name + "无效");
+    m_sheet = workbook_add_worksheet(m_book, name.c_str());
     if (!m_sheet)
-        return Fail("创建工作表" + m_strSheetName + "失败");
+        return Fail("创建工作表" + name + "失败");
     m_columns = columns;
     m_nColumns = static_cast<int>(columns.size());
     m_nRow = 0;
@@ -72,7 +118,7 @@ bool CExcelBook::AddRow(const std::vector<std::string>& values) {
         const std::string& v = values[c];
         if (v.empty())
             continue;
-        const std::string cell = v.size() > kMaxCellBytes ? v.substr(0, kMaxCellBytes) : v;
+        const std::string cell = v.size() > kMaxCellChars ? CutChars(v, kMaxCellChars) : v;
         const lxw_error err =
             worksheet_write_string(m_sheet, m_nRow, static_cast<lxw_col_t>(c), cell.c_str(), nullptr);
         if (err != LXW_NO_ERROR)

@@ -560,6 +560,22 @@ CIedRecord IedRecordOf(const platform::scl::CtBase& ied) {
     return record;
 }
 
+// The prefix of an element name ("s" of "s:IED", "" without one).
+std::string_view PrefixOf(std::string_view name) {
+    const std::size_t colon = name.find(':');
+    return colon == std::string_view::npos ? std::string_view() : name.substr(0, colon);
+}
+
+// An element of the SCL file's own namespace named `local`: the same prefix as the root ("SCL"
+// or "s:SCL"), so a prefixed file lists its IEDs and another namespace's "x:IED" is not one.
+bool IsSclElement(const std::string& name, const std::string& rootName, std::string_view local) {
+    const std::string_view prefix = PrefixOf(rootName);
+    const std::string_view rest =
+        prefix.empty() ? std::string_view(name)
+                       : std::string_view(name).substr(std::min(name.size(), prefix.size() + 1));
+    return PrefixOf(name) == prefix && platform::EqualsNoCase(rest, local);
+}
+
 // The IEDs of an SCD file whose root is "SCL", parsed one at a time so that the tree of a file of
 // hundreds of MB is never held whole. False when the file must be read whole instead: it does
 // not load this way, its root has another name, or another spelling of "IED" lies among the
@@ -572,17 +588,18 @@ bool ReadIedsOneByOne(const std::string& file, CIedRecordArray& list) {
     if (!scl.LoadFromXmlFile())
         return false;
     const platform::scl::CtBase root = scl.GetRoot();
-    if (root.GetEleName() != "SCL")
+    const std::string rootName = root.GetEleName();
+    if (!IsSclElement(rootName, rootName, "SCL") || rootName.find(':') != rootName.rfind(':'))
         return false;
     for (const platform::scl::CtBase& child : root.GetChildEles())
-        if (platform::EqualsNoCase(child.GetEleName(), "IED"))
+        if (IsSclElement(child.GetEleName(), rootName, "IED"))
             return false;
     for (int i = 0; i < scl.GetStreamedCount(); ++i) {
         const platform::scl::CtBase ied = scl.LoadStreamed(i);
         if (!ied)
             return false;
-        // A prefixed name ("x:IED") is not an IED of the list.
-        if (!platform::EqualsNoCase(ied.GetEleName(), "IED"))
+        // Another namespace's "x:IED" is not an IED of the list.
+        if (!IsSclElement(ied.GetEleName(), rootName, "IED"))
             continue;
         list.Add(IedRecordOf(ied));
     }
@@ -608,9 +625,17 @@ int CConfigDoc::ImportScdFile(const std::string& path) {
         platform::CXmlDocument::NodeList roots;
         if (xml.SelectNodes("SCL", roots) != 0 || roots.empty())
             return 0;
+        const std::string rootName = roots.front().GetEleName();
         for (const platform::scl::CtBase& child : roots.front().GetChildEles())
-            if (platform::EqualsNoCase(child.GetEleName(), "IED"))
+            if (IsSclElement(child.GetEleName(), rootName, "IED"))
                 m_iedList.Add(IedRecordOf(child));
+    }
+    if (m_iedList.GetSize() == 0) {
+        // An empty list is no successful import.
+        if (!path.empty())
+            platform::MessageBox(platform::StrFormat("SCD配置文件(%s)中没有IED！", file.c_str()), "导入失败",
+                                 platform::Icon::Error, platform::Buttons::Ok);
+        return 0;
     }
     if (!path.empty())
         platform::MessageBox("SCD配置文件导入成功！", "导入完成", platform::Icon::Information,
@@ -652,8 +677,7 @@ int CConfigDoc::CopyAndImportScd(const std::string& path) {
     } else {
         DeleteFilesExcept(folder, chosen.filename().string());
     }
-    ImportScdFile(target.string());
-    return 1;
+    return ImportScdFile(target.string());
 }
 
 int CConfigDoc::ImportSCD(const std::string& path) {

@@ -1,10 +1,14 @@
 #include "projectmodel/OptionItem.h"
 
 #include "platform/Text.h"
+
 #include "projectmodel/ProjectContext.h"
 #include "projectmodel/ProjectModel.h"
 #include "projectmodel/ProtocolDef.h"
 #include "projectmodel/TextHelpers.h"
+#include <algorithm>
+#include <cstdlib>
+#include <string>
 
 namespace projectmodel {
 
@@ -52,8 +56,30 @@ int COptionItem::ParseDefinition(std::string_view line, const CProtocolDefArray*
         if (range.size() != 2)
             return 0;
         m_choices = std::move(range);
+        ClampRangeToKind();
     }
     return 1;
+}
+
+bool COptionItem::ClampRangeToKind() {
+    // The widest range each whole-number kind can store; INT and FLOAT keep what they are given.
+    long long low = 0, high = 0;
+    if (IsKind("BYTE"))
+        high = 255;
+    else if (IsKind("WORD"))
+        high = 65535;
+    else
+        return false;
+    bool clamped = false;
+    for (std::string& bound : m_choices) {
+        const long long value = std::atoll(platform::Trim(bound).c_str());
+        const long long kept = std::clamp(value, low, high);
+        if (kept != value) {
+            bound = std::to_string(kept);
+            clamped = true;
+        }
+    }
+    return clamped;
 }
 
 int COptionItem::AppliesTo(std::string_view context, std::string& title) const {

@@ -38,6 +38,10 @@ public:
     bool IsKind(std::string_view kind) const;
     // True for the numeric kinds that are clamped to a two-entry range.
     bool IsNumericKind() const;
+    // A BYTE or WORD range is kept within what the kind stores (0-255, 0-65535), so that a value
+    // the range allows always fits its field; true when a bound was changed. ParseDefinition
+    // applies it.
+    bool ClampRangeToKind();
 
     bool operator==(const COptionItem&) const = default;
 };

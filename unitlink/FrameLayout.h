@@ -38,6 +38,10 @@ enum Offset : std::size_t {
 constexpr std::size_t kMaxBody = 65000;
 constexpr std::size_t kLargestFrame = kMaxBody + kHeaderSize;
 
+// The longest file any program of the suite sends to the unit or takes from it (100 MB). A length
+// the unit announces above it is refused before a byte is written.
+constexpr std::uint32_t kMaxTransferLength = 104857600;
+
 // Frame kinds (low bits of byte 27): a message of the unit itself, or an ASDU carried for a device.
 constexpr std::uint8_t kKindAsdu = 0;
 constexpr std::uint8_t kKindDsdu = 1;

@@ -1,5 +1,6 @@
 #include "unitlink/RequestBodies.h"
 
+#include "unitlink/BodyReader.h"
 #include "unitlink/FrameLayout.h"
 
 #include "platform/Gbk.h"
@@ -78,6 +79,25 @@ Bytes ChallengeAnswer(std::uint32_t answer) {
     Bytes b = {14};
     Put32(b, answer);
     return b;
+}
+
+std::optional<FileOpenReply> ReadFileOpenReply(const std::uint8_t* body, std::size_t size) {
+    const CBodyReader r(body, size);
+    if (!r.Has(kOpenFileId, 4))
+        return std::nullopt;
+    return FileOpenReply{r.U8At(kOpenOpened) != 0, r.U32At(kOpenLength), r.U32At(kOpenFileId)};
+}
+
+std::optional<FileDataFrame> ReadFileData(const std::uint8_t* body, std::size_t size) {
+    const CBodyReader r(body, size);
+    if (!r.Has(kDataFileId, kDataBytes - kDataFileId))
+        return std::nullopt;
+    return FileDataFrame{r.U32At(kDataFileId), r.U8At(kDataFlag), r.U16At(kDataPacket), body + kDataBytes,
+                         size - kDataBytes};
+}
+
+const std::uint8_t* ReadChallenge(const std::uint8_t* body, std::size_t size) {
+    return CBodyReader(body, size).Has(kChallenge, 4) ? body + kChallenge : nullptr;
 }
 
 } // namespace unitlink::body

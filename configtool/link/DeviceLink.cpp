@@ -1,6 +1,7 @@
 #include "configtool/link/DeviceLink.h"
 
 #include "unitlink/NetSocket.h"
+#include "unitlink/RequestBodies.h"
 
 #include "platform/Gbk.h"
 #include "platform/Paths.h"
@@ -220,18 +221,21 @@ void CDeviceLink::ProcessFrame(const std::uint8_t* f, std::size_t n) {
     }
     case 4:
         stepSince_ = std::chrono::steady_clock::now();
-        HandleOpenReply(f, n);
+        if (const auto reply = body::ReadFileOpenReply(f + kOffType, n - kOffType))
+            HandleOpenReply(*reply);
         break;
     case 6:
         stepSince_ = std::chrono::steady_clock::now();
-        HandleDataFrame(f, n);
+        if (const auto data = body::ReadFileData(f + kOffType, n - kOffType))
+            HandleDataFrame(*data);
         break;
     case 11:
         HandleCloseReply();
         break;
     case 14:
         passwordState_ = (passwordState_ + 1) & 0xFF;
-        SendPasswordResponse(f + kOffPayload, n - kOffPayload);
+        if (const std::uint8_t* challenge = body::ReadChallenge(f + kOffType, n - kOffType))
+            SendPasswordResponse(challenge);
         break;
     case 15:
         if (f[kOffPayload] == 1) {
@@ -245,31 +249,35 @@ void CDeviceLink::ProcessFrame(const std::uint8_t* f, std::size_t n) {
     }
 }
 
-void CDeviceLink::HandleOpenReply(const std::uint8_t* f, std::size_t) {
+void CDeviceLink::HandleOpenReply(const body::FileOpenReply& reply) {
     if (state_ != kOpenSent) {
         FailTransfer("远程文件状态错误，不处于打开状态!");
         return;
     }
-    if (f[29] == 0) {
+    if (!reply.opened) {
         FailTransfer("打开远程文件失败!");
         return;
     }
-    fileId_ = GetI32(f + 34);
+    fileId_ = static_cast<std::int32_t>(reply.fileId);
     if (direction_ == kDownload) {
         SendNextDataPacket(board_);
     } else if (direction_ == kUpload) {
-        fileLength_ = GetI32(f + 30);
-        if (fileLength_ < 0) {
-            FailTransfer("远程文件长度错误!");
+        // A length above the bound of every program's link is refused before a byte is written: a
+        // unit that announces gigabytes would fill the disk.
+        if (reply.length > kMaxTransferLength) {
+            FailTransfer(platform::StrFormat("远程文件长度%u字节，超过上限%u字节，不能上载!",
+                                             static_cast<unsigned>(reply.length),
+                                             static_cast<unsigned>(kMaxTransferLength)));
             return;
         }
+        fileLength_ = static_cast<std::int32_t>(reply.length);
         SendFileReady(0);
     } else {
         FailTransfer("文件操作错误!");
     }
 }
 
-void CDeviceLink::HandleDataFrame(const std::uint8_t* f, std::size_t n) {
+void CDeviceLink::HandleDataFrame(const body::FileDataFrame& data) {
     if (state_ != kDataPhase && direction_ == kDownload) {
         FailTransfer("文件状态错误，不处于发送状态!");
         return;
@@ -278,14 +286,14 @@ void CDeviceLink::HandleDataFrame(const std::uint8_t* f, std::size_t n) {
         FailTransfer("文件状态错误，不处于接收状态!");
         return;
     }
-    if (GetI32(f + 29) != fileId_) {
+    if (static_cast<std::int32_t>(data.fileId) != fileId_) {
         FailTransfer("文件标识不匹配!");
         return;
     }
     if (direction_ == kUpload) {
-        ReceiveDataPacket(f, n);
+        ReceiveDataPacket(data);
     } else if (direction_ == kDownload) {
-        if (f[33] != 0)
+        if (data.flag != 0)
             SendNextDataPacket(board_);
         else
             FailTransfer("下装过程中装置应答失败!");
@@ -335,16 +343,10 @@ int CDeviceLink::RefuseStart(const std::string& text) {
 
 int CDeviceLink::SendOpenRequest(std::uint8_t mode, std::uint8_t board, const std::string& remoteName) {
     const std::string verb = mode == 0 ? "下载文件 " : "上载文件 ";
-    const std::string name = platform::ToGbk(remoteName);
     CLinkFrame frame;
-    if (!frame.BuildHeader(static_cast<int>(6 + name.size() + 1)))
+    if (!BuildBodyFrame(frame, body::FileOpen(mode, static_cast<std::uint32_t>(fileLength_), remoteName),
+                        board))
         return RefuseStart(verb + LocalFileName() + "错误!");
-    std::uint8_t* p = frame.Data();
-    p[kOffType] = 4;
-    p[29] = mode;
-    PutU32(p + 30, static_cast<std::uint32_t>(fileLength_));
-    std::memcpy(p + 34, name.data(), name.size());
-    frame.SetBoard(board);
     board_ = board;
     remoteName_ = remoteName;
     direction_ = mode == 0 ? kDownload : kUpload;
@@ -405,19 +407,11 @@ int CDeviceLink::SendNextDataPacket(std::uint8_t board) {
         LogSent(platform::StrFormat("发送文件数据包%u, 续包标志=%u", static_cast<unsigned>(packetNo_),
                                     static_cast<unsigned>(more)));
         CLinkFrame frame;
-        if (!frame.BuildHeader(static_cast<int>(8 + len))) {
-            FailTransfer("发送文件数据包失败!");
-            return 0;
-        }
-        std::uint8_t* p = frame.Data();
-        p[kOffType] = 6;
-        PutU32(p + 29, static_cast<std::uint32_t>(fileId_));
-        p[33] = more;
-        PutU16(p + 34, packetNo_);
-        if (len)
-            std::memcpy(p + 36, buffer_.data(), len);
-        frame.SetBoard(board);
-        if (!DoSendFrame(frame, {})) {
+        if (!BuildBodyFrame(
+                frame,
+                body::FileData(static_cast<std::uint32_t>(fileId_), more, packetNo_, buffer_.data(), len),
+                board) ||
+            !DoSendFrame(frame, {})) {
             FailTransfer("发送文件数据包失败!");
             return 0;
         }
@@ -431,28 +425,31 @@ int CDeviceLink::SendNextDataPacket(std::uint8_t board) {
     return 1;
 }
 
+bool CDeviceLink::BuildBodyFrame(CLinkFrame& frame, const std::vector<std::uint8_t>& b, std::uint8_t board) {
+    if (!frame.BuildHeader(static_cast<int>(b.size())))
+        return false;
+    std::copy(b.begin(), b.end(), frame.Data() + kOffType);
+    frame.SetBoard(board);
+    return true;
+}
+
 int CDeviceLink::SendAck(bool taken, std::uint16_t packet, const std::string& text) {
     CLinkFrame frame;
-    if (!frame.BuildHeader(8))
+    if (!BuildBodyFrame(frame, body::FileData(static_cast<std::uint32_t>(fileId_), taken ? 1 : 0, packet),
+                        board_))
         return 0;
-    std::uint8_t* p = frame.Data();
-    p[kOffType] = 6;
-    PutU32(p + 29, static_cast<std::uint32_t>(fileId_));
-    p[33] = taken ? 1 : 0;
-    PutU16(p + 34, packet);
-    frame.SetBoard(board_);
     return DoSendFrame(frame, text);
 }
 
-int CDeviceLink::ReceiveDataPacket(const std::uint8_t* f, std::size_t n) {
-    const std::uint16_t p = GetU16(f + 34);
-    const std::uint8_t more = f[33];
+int CDeviceLink::ReceiveDataPacket(const body::FileDataFrame& data) {
+    const std::uint16_t p = data.packet;
+    const std::uint8_t more = data.flag;
     LogReceived(platform::StrFormat("接收文件数据包%u, 续包标志=%u", static_cast<unsigned>(p),
                                     static_cast<unsigned>(more)));
     if (p != static_cast<std::uint16_t>(packetNo_ + 1) && !(p == 0 && packetNo_ == 0))
         LogError("数据包序号不连续!");
     packetNo_ = p;
-    const std::size_t len = n - 36;
+    const std::size_t len = data.size;
     // A unit that sends more than it announced is not sending that file: stop at once rather than
     // fill the disk.
     if (bytesDone_ + static_cast<std::int64_t>(len) > fileLength_) {
@@ -460,7 +457,7 @@ int CDeviceLink::ReceiveDataPacket(const std::uint8_t* f, std::size_t n) {
         FailTransfer(LengthErrorText(bytesDone_ + static_cast<std::int64_t>(len)));
         return 0;
     }
-    if (len && std::fwrite(f + 36, 1, len, file_) != len) {
+    if (len && std::fwrite(data.data, 1, len, file_) != len) {
         if (!SendAck(false, p, "发送文件接收失败报文")) {
             FailTransfer("发送文件接收失败报文失败!");
             return 0;
@@ -482,16 +479,10 @@ int CDeviceLink::ReceiveDataPacket(const std::uint8_t* f, std::size_t n) {
 
 int CDeviceLink::SendFileReady(std::uint8_t board) {
     CLinkFrame frame;
-    if (frame.BuildHeader(6)) {
-        std::uint8_t* p = frame.Data();
-        p[kOffType] = 5;
-        PutU32(p + 29, static_cast<std::uint32_t>(fileId_));
-        p[33] = 1;
-        frame.SetBoard(board);
-        if (DoSendFrame(frame, "发送文件就绪报文")) {
-            state_ = kReadySent;
-            return 1;
-        }
+    if (BuildBodyFrame(frame, body::FileReady(static_cast<std::uint32_t>(fileId_)), board) &&
+        DoSendFrame(frame, "发送文件就绪报文")) {
+        state_ = kReadySent;
+        return 1;
     }
     FailTransfer("发送文件就绪报文失败!");
     return 0;
@@ -500,32 +491,18 @@ int CDeviceLink::SendFileReady(std::uint8_t board) {
 int CDeviceLink::SendCloseFile(std::uint8_t board) {
     const std::string text = platform::StrFormat("关闭远端文件，长度为%d字节", fileLength_);
     state_ = kCloseSent;
-    const std::string name = platform::ToGbk(remoteName_);
     CLinkFrame frame;
-    if (frame.BuildHeader(static_cast<int>(1 + name.size() + 1))) {
-        std::uint8_t* p = frame.Data();
-        p[kOffType] = 7;
-        std::memcpy(p + 29, name.data(), name.size());
-        frame.SetBoard(board);
-        if (DoSendFrame(frame, text))
-            return 1;
-    }
+    if (BuildBodyFrame(frame, body::FileClose(remoteName_), board) && DoSendFrame(frame, text))
+        return 1;
     FailTransfer("发送文件关闭报文失败!");
     return 0;
 }
 
-void CDeviceLink::SendPasswordResponse(const std::uint8_t* payload, std::size_t size) {
-    if (size <= 3)
-        return;
-    const std::uint32_t answer = ComputeChallengeAnswer(payload, kConfigToolKey);
+void CDeviceLink::SendPasswordResponse(const std::uint8_t* challenge) {
     CLinkFrame frame;
-    if (frame.BuildHeader(5)) {
-        std::uint8_t* p = frame.Data();
-        p[kOffType] = 14;
-        PutU32(p + 29, answer);
-        if (DoSendFrame(frame, "发送口令校验报文"))
-            return;
-    }
+    if (BuildBodyFrame(frame, body::ChallengeAnswer(ComputeChallengeAnswer(challenge, kConfigToolKey)), 0) &&
+        DoSendFrame(frame, "发送口令校验报文"))
+        return;
     LogError("口令校验报文发送失败");
 }
 

@@ -8,6 +8,7 @@
 
 #include "unitlink/FrameCutter.h"
 #include "unitlink/LinkTransport.h"
+#include "unitlink/RequestBodies.h"
 
 #include <atomic>
 #include <chrono>
@@ -101,14 +102,17 @@ private:
     int SendOpenRequest(std::uint8_t mode, std::uint8_t board, const std::string& remoteName);
     int DoSendRestart(std::uint8_t board);
 
-    void HandleOpenReply(const std::uint8_t* f, std::size_t n);
-    void HandleDataFrame(const std::uint8_t* f, std::size_t n);
+    void HandleOpenReply(const unitlink::body::FileOpenReply& reply);
+    void HandleDataFrame(const unitlink::body::FileDataFrame& data);
     void HandleCloseReply();
     int SendNextDataPacket(std::uint8_t board);
-    int ReceiveDataPacket(const std::uint8_t* f, std::size_t n);
+    int ReceiveDataPacket(const unitlink::body::FileDataFrame& data);
     int SendFileReady(std::uint8_t board);
     int SendCloseFile(std::uint8_t board);
-    void SendPasswordResponse(const std::uint8_t* payload, std::size_t size);
+    void SendPasswordResponse(const std::uint8_t* challenge);
+    // A frame of the configuration tool's header around a body (type byte first); false when the
+    // body does not fit.
+    static bool BuildBodyFrame(CLinkFrame& frame, const std::vector<std::uint8_t>& body, std::uint8_t board);
     int SendAck(bool taken, std::uint16_t packet, const std::string& text);
     void FailTransfer(const std::string& text);
     // The length-error line of an upload that received `received` bytes.

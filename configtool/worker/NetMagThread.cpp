@@ -537,8 +537,8 @@ int CNetMagThread::DownloadOneFile() {
     m_host->Report().OpenWait(0, "正在下装文件\n" + local);
     m_pLink->SetTransferOk(1);
     int result = m_pLink->DownloadFile(local, remote, board);
-    while (result && m_pLink->IsTransferOpen() && m_host->WaitDialogFlag() != 0 && Sleep()) {
-    }
+    // The same wait as the configuration jobs: a step the unit never answers ends the transfer.
+    result = result && WaitTransfer();
     result = result && !m_pLink->IsTransferOpen() && m_pLink->TransferOk();
     m_host->Report().CloseWait();
     return result;

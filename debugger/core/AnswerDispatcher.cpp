@@ -4,6 +4,7 @@
 #include "debugger/core/DeviceRequests.h"
 #include "debugger/core/ValueText.h"
 #include "unitlink/BodyReader.h"
+#include "unitlink/RequestBodies.h"
 
 #include "platform/Gbk.h"
 #include "platform/Paths.h"
@@ -120,7 +121,7 @@ void CAnswerDispatcher::Dispatch(const std::uint8_t* body, std::size_t length, s
         FileOpenAnswer(r, board);
         break;
     case 6:
-        FileChunkAnswer(r, body, length, board);
+        FileChunkAnswer(body, length, board);
         break;
     case 8:
         Directory(r);
@@ -262,14 +263,14 @@ void CAnswerDispatcher::FailTransfer() {
 void CAnswerDispatcher::FileOpenAnswer(CBodyReader& r, std::uint8_t board) {
     IQuorvexShell& shell = link_.Shell();
     shell.StopTimer(kTimerTransfer);
-    const std::uint8_t accepted = r.U8();
-    const std::uint32_t size = r.U32();
-    const std::uint32_t handle = r.U32();
-    if (!r.Ok() || !accepted) {
+    const auto reply = unitlink::body::ReadFileOpenReply(r.Data(), r.Size());
+    if (!reply || !reply->opened) {
         link_.ShowLater("文件打开失败.");
         FailTransfer();
         return;
     }
+    const std::uint32_t size = reply->length;
+    const std::uint32_t handle = reply->fileId;
     if (size == 0 || size > CDeviceLink::kMaxAnnounced) {
         link_.ShowLater("文件大小有误.");
         FailTransfer();
@@ -293,14 +294,14 @@ void CAnswerDispatcher::FileOpenAnswer(CBodyReader& r, std::uint8_t board) {
     shell.StartTimer(kTimerTransfer, CDeviceLink::kTransferWaitMs);
 }
 
-void CAnswerDispatcher::FileChunkAnswer(CBodyReader& r, const std::uint8_t* body, std::size_t length,
-                                        std::uint8_t board) {
+void CAnswerDispatcher::FileChunkAnswer(const std::uint8_t* body, std::size_t length, std::uint8_t board) {
     IQuorvexShell& shell = link_.Shell();
-    const std::uint32_t handle = r.U32();
-    const std::uint8_t flag = r.U8();
-    std::uint16_t chunk = r.U16();
-    if (!r.Ok())
+    const auto packet = unitlink::body::ReadFileData(body, length);
+    if (!packet)
         return;
+    const std::uint32_t handle = packet->fileId;
+    const std::uint8_t flag = packet->flag;
+    std::uint16_t chunk = packet->packet;
     if (link_.direction_ == CDeviceLink::kDownload) {
         // Only the answer to the chunk last sent moves the transfer on; a repeated or stale
         // answer would move the position twice and send the wrong bytes.
@@ -342,7 +343,7 @@ void CAnswerDispatcher::FileChunkAnswer(CBodyReader& r, const std::uint8_t* body
     }
     link_.chunk_ = chunk;
     ++link_.chunksTaken_;
-    const std::size_t n = length - 8;
+    const std::size_t n = packet->size;
     const std::size_t room = size - std::min(link_.position_, size);
     // Data the unit sends beyond the size it announced is not taken.
     if (n > room)
@@ -350,7 +351,7 @@ void CAnswerDispatcher::FileChunkAnswer(CBodyReader& r, const std::uint8_t* body
     const std::size_t take = std::min(n, room);
     if (take) {
         try {
-            link_.buffer_.insert(link_.buffer_.end(), body + 8, body + 8 + take);
+            link_.buffer_.insert(link_.buffer_.end(), packet->data, packet->data + take);
         } catch (const std::bad_alloc&) {
             link_.SendMessage(requests::FileClose(board, link_.transferName_));
             link_.ShowLater("申请内存出错,内存不足!");
@@ -547,7 +548,7 @@ void CAnswerDispatcher::RefTable(CBodyReader& r, std::uint8_t board) {
 void CAnswerDispatcher::Challenge(CBodyReader& r) {
     IQuorvexShell& shell = link_.Shell();
     shell.StopTimer(kTimerLogin);
-    const std::uint8_t* c = r.Bytes(4);
+    const std::uint8_t* c = unitlink::body::ReadChallenge(r.Data(), r.Size());
     if (!c)
         return;
     link_.SendMessage(requests::ChallengeAnswer(link_.ComputeAuthAnswer(c)));

@@ -28,7 +28,7 @@ private:
     void PortFrames(CBodyReader& r, std::uint8_t board);
     void DebugText(const std::uint8_t* body, std::size_t length);
     void FileOpenAnswer(CBodyReader& r, std::uint8_t board);
-    void FileChunkAnswer(CBodyReader& r, const std::uint8_t* body, std::size_t length, std::uint8_t board);
+    void FileChunkAnswer(const std::uint8_t* body, std::size_t length, std::uint8_t board);
     void Directory(CBodyReader& r);
     void RefTable(CBodyReader& r, std::uint8_t board);
     void Challenge(CBodyReader& r);

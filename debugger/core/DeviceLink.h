@@ -10,6 +10,7 @@
 
 #include "platform/Prompt.h"
 #include "unitlink/FrameCutter.h"
+#include "unitlink/FrameLayout.h"
 #include "unitlink/LinkTransport.h"
 
 #include <cstdint>
@@ -35,7 +36,7 @@ public:
     static constexpr int kDefaultPort = 7001;
     static constexpr std::uint32_t kChunkSize = 10204;
     static constexpr std::uint32_t kMaxDownload = 100000000;
-    static constexpr std::uint32_t kMaxAnnounced = 104857600;
+    static constexpr std::uint32_t kMaxAnnounced = unitlink::kMaxTransferLength;
     static constexpr int kTransferWaitMs = 4000;
     static constexpr const char* kDefaultAddress = "192.168.1.100";
 

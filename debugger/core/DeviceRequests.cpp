@@ -5,6 +5,7 @@
 #include "platform/Gbk.h"
 #include "unitlink/RequestBodies.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -259,14 +260,53 @@ float SentSettingValue(const SetItem& item) {
     return EchoValue(item.dataType, v.data(), v.size());
 }
 
+namespace {
+// The signed range of a field of the given number of value bits.
+bool InSignedBits(double whole, int bits) {
+    if (bits <= 0)
+        return false;
+    const double half = std::ldexp(1.0, bits - 1);
+    return whole >= -half && whole <= half - 1;
+}
+} // namespace
+
+bool ValueFitsField(const SetItem& item) {
+    // The bytes a value is written into: data size x number, of which at most four carry it.
+    const int width = static_cast<int>(std::min<std::size_t>(std::size_t{item.dataSize} * item.number, 4));
+    const double whole = std::isnan(item.value) ? 0.0 : std::trunc(static_cast<double>(item.value));
+    switch (item.dataType) {
+    case 3:
+    case 201:
+        return InSignedBits(whole, 8 * width);
+    case 12:
+        // The three low bits carry the quality flags.
+        return InSignedBits(whole, 8 * width - 3);
+    case 202:
+        // Two decimal digits a byte, no sign.
+        return whole >= 0 && whole < std::pow(10.0, 2 * width);
+    case 7:
+        return width == 4;
+    default:
+        return true;
+    }
+}
+
+std::string ManualSetRefusal(const SetItem& item) {
+    return ValueFitsField(item) ? std::string() : std::string(kValueOutOfRange);
+}
+
 std::string SettingRefusal(const SetItem& item) {
     switch (item.dataType) {
     case 3:
         if (item.value != std::trunc(item.value))
             return "只能输入整数";
         // A whole number the field's bytes cannot hold would reach the device as another number.
-        if (SentSettingValue(item) != item.value)
-            return "数值越限";
+        if (!ValueFitsField(item))
+            return kValueOutOfRange;
+        break;
+    case 7:
+        if (!ValueFitsField(item))
+            return kValueOutOfRange;
         break;
     case 9:
     case 19:

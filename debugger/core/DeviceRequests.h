@@ -80,6 +80,14 @@ std::vector<std::uint8_t> SettingBytes(const SetItem& item);
 // The value a settings download carries once encoded (an integer type loses a fraction): what the
 // device's echo is compared with.
 float SentSettingValue(const SetItem& item);
+// What a page shows of a value its field cannot hold.
+inline constexpr const char* kValueOutOfRange = "数值越限";
+// Whether the value bytes of an item's type and size hold its value (the whole part for the
+// integer types) without turning it into another number: the range rule of manual settings and of
+// settings downloads alike.
+bool ValueFitsField(const SetItem& item);
+// Why a value cannot go out in a manual setting ("" when it can): a value outside its field.
+std::string ManualSetRefusal(const SetItem& item);
 // Why a value cannot go out in a settings download ("" when it can): a fraction for an integer
 // type, a whole number its bytes cannot hold, or a double point other than 0 and 1, which has no
 // byte.

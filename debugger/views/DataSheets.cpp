@@ -258,7 +258,7 @@ void CSetPage::ManualSet() {
     }
     std::vector<requests::SetItem> items;
     for (CPendingValue& p : pending_.Items()) {
-        bool found = false;
+        const std::string* name = nullptr;
         const std::uint16_t address = mode_ == 1 ? device_ : p.m_address;
         if (mode_ == 1) {
             for (const CDbEntry& e : app_.Data().m_entries)
@@ -266,7 +266,7 @@ void CSetPage::ManualSet() {
                     p.m_dataType = e.m_dataType;
                     p.m_dataSize = e.m_dataSize;
                     p.m_number = e.m_number;
-                    found = true;
+                    name = &e.m_name;
                     break;
                 }
         } else {
@@ -276,11 +276,20 @@ void CSetPage::ManualSet() {
                     p.m_dataType = e.m_dataType;
                     p.m_dataSize = e.m_dataSize;
                     p.m_number = e.m_number;
-                    found = true;
+                    name = &e.m_name;
                 }
         }
-        if (found)
-            items.push_back({address, p.m_key, p.m_dataType, p.m_dataSize, p.m_number, p.m_newValue});
+        if (!name)
+            continue;
+        const requests::SetItem item{address, p.m_key, p.m_dataType, p.m_dataSize, p.m_number, p.m_newValue};
+        // A value its field cannot hold would reach the device as another number: nothing is sent.
+        const std::string refusal = requests::ManualSetRefusal(item);
+        if (!refusal.empty()) {
+            platform::MessageBox("条目 " + *name + " " + refusal + "\n人工置数失败!", "错误",
+                                 platform::Icon::Error);
+            return;
+        }
+        items.push_back(item);
     }
     if (items.empty())
         return;

@@ -9,6 +9,7 @@
 #include "platform/Prompt.h"
 #include "platform/Text.h"
 #include "unitlink/BodyReader.h"
+#include "unitlink/RequestBodies.h"
 
 #include <algorithm>
 #include <cstring>
@@ -153,25 +154,32 @@ void CMessageDispatcher::DispatchFrame(const std::uint8_t* body, std::size_t len
             if (ICommandWindow* w = windows_.FindCommand())
                 w->ShowAnswer(r.TextToEnd(1));
         break;
-    case 4:
+    case 4: {
         caption = "文件打开";
-        if (!r.Has(1, 9, caption))
+        const auto reply = unitlink::body::ReadFileOpenReply(r.At(0), r.Size());
+        if (!reply) {
+            MarkTruncated(caption);
             break;
+        }
         if (ICatalogueWindow* w = windows_.FindCatalogue())
-            w->OnOpenReply(r.U8(1), r.U32(2), r.U32(6));
+            w->OnOpenReply(reply->opened ? 1 : 0, reply->length, reply->fileId);
         break;
+    }
     case 6: {
         caption = "文件传输";
-        if (!r.Has(1, 7, caption))
+        const auto data = unitlink::body::ReadFileData(r.At(0), r.Size());
+        if (!data) {
+            MarkTruncated(caption);
             break;
+        }
         ICatalogueWindow* w = windows_.FindCatalogue();
         if (!w)
             break;
         const int direction = w->TransferDirection();
         if (direction == 0)
-            w->OnChunkAnswer(r.U32(1), r.U8(5), r.U16(6));
+            w->OnChunkAnswer(data->fileId, data->flag, data->packet);
         else if (direction == 1)
-            w->OnChunk(r.U32(1), r.U8(5), r.U16(6), r.At(8), r.Left(8));
+            w->OnChunk(data->fileId, data->flag, data->packet, data->data, data->size);
         break;
     }
     case 8:

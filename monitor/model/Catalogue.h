@@ -1,6 +1,8 @@
 #pragma once
 // The file catalogue's rules without widgets: the entries of a listing, the path a folder opens,
 // the sort by column, the cells of a row and the chunks of a download.
+#include "unitlink/FrameLayout.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -17,9 +19,9 @@ struct CatalogueEntry {
 };
 
 inline constexpr const char* kRootPath = "<root>";
-// The largest file sent or received (100 MB, as the device debugger allows): the size a listing
-// claims is not trusted with memory.
-inline constexpr std::uint32_t kMaxTransferBytes = 104857600;
+// The largest file sent or received, the bound of every program's link: the size a listing claims
+// is not trusted with memory.
+inline constexpr std::uint32_t kMaxTransferBytes = unitlink::kMaxTransferLength;
 inline constexpr const char* kUploadTooLarge = "文件大小超过100MB，不能上装。";
 inline constexpr const char* kDownloadTooLarge = "文件大小超过100MB，不能下装。";
 

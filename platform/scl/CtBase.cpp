@@ -6,9 +6,11 @@
 
 #include <pugixml.hpp>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <iterator>
+#include <utility>
 
 namespace platform::scl {
 
@@ -38,10 +40,103 @@ bool NameMatches(const char* nodeName, std::string_view wanted) {
     return nodeName[length - wanted.size() - 1] == ':' && wanted.find(':') == std::string_view::npos;
 }
 
+void AppendUtf8(std::string& out, std::uint32_t c) {
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | c >> 6);
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        out += static_cast<char>(0xE0 | c >> 12);
+        out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | c >> 18);
+        out += static_cast<char>(0x80 | (c >> 12 & 0x3F));
+        out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+}
+
+// The entity or character reference at the start of text ("&amp;", "&#x4E00;", "&#20108;"):
+// its length, and its text appended to out; 0 when it is none (the "&" is then kept).
+std::size_t ExpandOne(std::string_view text, std::string& out) {
+    const std::size_t semi = text.find(';');
+    if (semi == std::string_view::npos || semi > 12)
+        return 0;
+    const std::string_view name = text.substr(1, semi - 1);
+    static constexpr std::pair<std::string_view, char> kNamed[] = {
+        {"lt", '<'}, {"gt", '>'}, {"amp", '&'}, {"quot", '"'}, {"apos", '\''}};
+    for (const auto& [entity, c] : kNamed) {
+        if (name == entity) {
+            out += c;
+            return semi + 1;
+        }
+    }
+    if (name.size() < 2 || name[0] != '#')
+        return 0;
+    const bool hex = name[1] == 'x';
+    const std::string_view digits = name.substr(hex ? 2 : 1);
+    if (digits.empty())
+        return 0;
+    std::uint32_t code = 0;
+    for (char ch : digits) {
+        int v = -1;
+        if (ch >= '0' && ch <= '9')
+            v = ch - '0';
+        else if (hex && ch >= 'a' && ch <= 'f')
+            v = ch - 'a' + 10;
+        else if (hex && ch >= 'A' && ch <= 'F')
+            v = ch - 'A' + 10;
+        if (v < 0)
+            return 0;
+        code = code * (hex ? 16 : 10) + static_cast<std::uint32_t>(v);
+        if (code > 0x10FFFF)
+            return 0;
+    }
+    if (code == 0 || (code >= 0xD800 && code <= 0xDFFF))
+        return 0;
+    AppendUtf8(out, code);
+    return semi + 1;
+}
+
+// The references of a converted text expanded, as the parser does for UTF-8 files.
+std::string ExpandReferences(std::string text) {
+    std::size_t amp = text.find('&');
+    if (amp == std::string::npos)
+        return text;
+    std::string out(text, 0, amp);
+    out.reserve(text.size());
+    const std::string_view rest(text);
+    while (amp < rest.size()) {
+        const std::size_t used = ExpandOne(rest.substr(amp), out);
+        if (used == 0)
+            out += '&';
+        const std::size_t from = amp + (used ? used : 1);
+        const std::size_t next = std::min(rest.find('&', from), rest.size());
+        out.append(rest.substr(from, next - from));
+        amp = next;
+    }
+    return out;
+}
+
 std::string Text(const detail::DocInfo* doc, const char* s) {
     if (doc && doc->gbk)
-        return FromGbk(s);
+        return ExpandReferences(FromGbk(s));
     return std::string(s);
+}
+
+// The element's whole character data: every text and CDATA child, also around comments and
+// processing instructions. A CDATA section holds no references.
+std::string CharacterData(const detail::DocInfo* doc, pugi::xml_node node) {
+    std::string text;
+    for (pugi::xml_node c = node.first_child(); c; c = c.next_sibling()) {
+        if (c.type() == pugi::node_pcdata)
+            text += Text(doc, c.value());
+        else if (c.type() == pugi::node_cdata)
+            text += doc && doc->gbk ? FromGbk(c.value()) : std::string(c.value());
+    }
+    return text;
 }
 
 // Visits the element children of `from` (all element descendants in document order when
@@ -151,7 +246,8 @@ CtBase CtBase::FindChildByAttrNoCase(EleID id, std::string_view attr, std::strin
             }
         }
         // Compared as the text GetAttrValByName hands out.
-        const bool equal = doc_ && doc_->gbk ? EqualsNoCase(Text(doc_, raw), value) : EqualsNoCase(raw, value);
+        const bool equal =
+            doc_ && doc_->gbk ? EqualsNoCase(Text(doc_, raw), value) : EqualsNoCase(raw, value);
         if (!equal)
             return false;
         found = CtBase(n.internal_object(), doc_);
@@ -169,7 +265,7 @@ CtEleList CtBase::GetEleByName(std::string_view name) const {
 std::string CtBase::GetValue() const {
     if (!node_)
         return {};
-    return Trim(Text(doc_, pugi::xml_node(node_).text().get()));
+    return Trim(CharacterData(doc_, pugi::xml_node(node_)));
 }
 
 std::string CtBase::GetEleName() const {

@@ -24,6 +24,12 @@ namespace platform {
 
 namespace {
 
+// A GBK-family file is parsed without expanding character references: the parser would write
+// them as UTF-8 among GBK bytes. The reader expands them once a text has been converted.
+unsigned ParseFlags(const scl::detail::DocInfo& info) {
+    return info.gbk ? pugi::parse_default & ~pugi::parse_escapes : pugi::parse_default;
+}
+
 // The encoding named in the XML declaration at the start of the buffer, lower-cased; empty when
 // there is none. Read before parsing, since the parser works on the buffer in place.
 std::string DeclaredEncoding(const char* data, std::size_t size) {
@@ -480,7 +486,7 @@ int CSCLService::Impl::LoadSectioned(std::size_t size) {
     const std::size_t skeletonSize = skeleton.size();
     std::string().swap(skeleton);
     pugi::xml_parse_result result =
-        doc.load_buffer_inplace_own(buffer, skeletonSize, pugi::parse_default, pugi::encoding_auto);
+        doc.load_buffer_inplace_own(buffer, skeletonSize, ParseFlags(info), pugi::encoding_auto);
     // The cut file is not needed any more: the elements left out are read from the file again
     // when parsed (the file stays in the page cache).
     munmap(const_cast<char*>(map), mapSize);
@@ -554,9 +560,9 @@ bool CSCLService::Impl::Load() {
 
     info.gbk = IsGbkFamily(DeclaredEncoding(static_cast<const char*>(buffer), size));
     // GBK bytes never take the values of XML's markup characters, so such a file parses as
-    // bytes and only its texts are converted when read.
+    // bytes and only its texts are converted (and their references expanded) when read.
     pugi::xml_parse_result result =
-        doc.load_buffer_inplace_own(buffer, size, pugi::parse_default, pugi::encoding_auto);
+        doc.load_buffer_inplace_own(buffer, size, ParseFlags(info), pugi::encoding_auto);
     if (!result) {
         int line = 1, column = 1;
         LineAndColumn(fileName, result.offset, line, column);
@@ -629,7 +635,7 @@ bool CSCLService::Impl::ParsePiece(int index, pugi::xml_document& into, std::str
         got += static_cast<std::size_t>(n);
     }
     pugi::xml_parse_result result =
-        into.load_buffer_inplace(buffer.data(), buffer.size(), pugi::parse_default, pugi::encoding_utf8);
+        into.load_buffer_inplace(buffer.data(), buffer.size(), ParseFlags(info), pugi::encoding_utf8);
     if (!result) {
         why = ParseErrorText(static_cast<std::ptrdiff_t>(from) + result.offset, result.description());
         into.reset();

@@ -47,7 +47,11 @@ int CXmlDocument::SelectNodes(const std::string& name, NodeList& nodes) const {
     // A walk instead of an XPath query: the same elements in document order, without building a
     // query for a name that may hold characters XPath would read differently.
     const scl::CtBase root = scl_->GetRoot();
-    if (root.GetEleName() == name)
+    // The root is matched as every other element, without its namespace prefix.
+    const std::string rootName = root.GetEleName();
+    const std::size_t colon = rootName.rfind(':');
+    if (rootName == name || (colon != std::string::npos && name.find(':') == std::string::npos &&
+                             rootName.substr(colon + 1) == name))
         nodes.push_back(root);
     root.FindEleListByName(name, nodes, true);
     return 0;

@@ -576,6 +576,22 @@ TEST_F(ConfigDocTest, IedListFromScd) {
     EXPECT_EQ(doc.m_iedList[0], (CIedRecord{"A", "", ""}));
     EXPECT_EQ(doc.m_iedList[1], (CIedRecord{"C", "t", ""}));
 
+    // A file whose SCL elements carry a bound prefix lists its IEDs, read one by one and whole
+    // (an IED spelt otherwise among them); one without IEDs is no success.
+    for (const char* other : {"", "<s:ied name=\"D\"/>"}) {
+        testsupport::WriteBytes(scd, std::string("<s:SCL xmlns:s=\"http://www.iec.ch/61850/2003/SCL\">"
+                                                 "<s:Header id=\"h\"/><s:IED name=\"A\" type=\"t\"/>") +
+                                         other + "<s:IED name=\"B\"/></s:SCL>");
+        EXPECT_EQ(doc.ImportScdFile(scd.string()), 1);
+        ASSERT_EQ(doc.m_iedList.GetSize(), *other ? 3 : 2);
+        EXPECT_EQ(doc.m_iedList[0], (CIedRecord{"A", "t", ""}));
+    }
+    testsupport::WriteBytes(scd, "<SCL><Header id=\"h\"/></SCL>");
+    prompts.Clear();
+    EXPECT_EQ(doc.ImportScdFile(scd.string()), 0);
+    ASSERT_EQ(prompts.Count(), 1u);
+    EXPECT_EQ(prompts.Messages()[0].caption, "导入失败");
+
     // A file that does not parse: the wrapper's message, an empty list, FALSE; also when only
     // an IED is broken.
     testsupport::WriteBytes(scd, "<SCL><IED name=\"A\"/><IED name=\"B\"><x></IED></SCL>");

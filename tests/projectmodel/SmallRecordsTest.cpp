@@ -88,6 +88,11 @@ TEST_F(ContextTest, OptionItemParsing) {
 
     ASSERT_EQ(o.ParseDefinition("a,WORD,0(0-65535)"), 1);
     EXPECT_EQ(o.m_choices, (L{"0", "65535"}));
+    // A range wider than its kind stores is kept within the kind.
+    ASSERT_EQ(o.ParseDefinition("召唤周期,WORD,900(0-86400)"), 1);
+    EXPECT_EQ(o.m_choices, (L{"0", "65535"}));
+    ASSERT_EQ(o.ParseDefinition("a,BYTE,1(0-300)"), 1);
+    EXPECT_EQ(o.m_choices, (L{"0", "255"}));
     ASSERT_EQ(o.ParseDefinition(" 地址 , word , 1(1-254) "), 1);
     EXPECT_EQ(o.m_strName, "地址");
     EXPECT_EQ(o.m_strDefault, "1");

@@ -55,3 +55,33 @@ TEST(BodyReader, InOrderAndAtOffsetsNeverPastTheEnd) {
     EXPECT_EQ(r.U32At(3), 0x12345678u);
     EXPECT_EQ(r.U16At(1), 0x1234);
 }
+
+TEST(RequestBodies, AnswerReadersNameTheFieldsAndRefuseShortBodies) {
+    const std::uint8_t open[] = {4, 1, 0x10, 0x20, 0x30, 0x40, 0x01, 0x02, 0x03, 0x04};
+    const auto reply = unitlink::body::ReadFileOpenReply(open, sizeof open);
+    ASSERT_TRUE(reply);
+    EXPECT_TRUE(reply->opened);
+    EXPECT_EQ(reply->length, 0x40302010u);
+    EXPECT_EQ(reply->fileId, 0x04030201u);
+    EXPECT_FALSE(unitlink::body::ReadFileOpenReply(open, sizeof open - 1));
+
+    // What the encoder writes, the reader reads back.
+    const std::uint8_t bytes[] = {9, 8, 7};
+    const Bytes packet = unitlink::body::FileData(0xA1B2C3D4, 1, 0x0203, bytes, 3);
+    const auto data = unitlink::body::ReadFileData(packet.data(), packet.size());
+    ASSERT_TRUE(data);
+    EXPECT_EQ(data->fileId, 0xA1B2C3D4u);
+    EXPECT_EQ(data->flag, 1);
+    EXPECT_EQ(data->packet, 0x0203);
+    ASSERT_EQ(data->size, 3u);
+    EXPECT_EQ(data->data, packet.data() + unitlink::body::kDataBytes);
+    EXPECT_EQ(data->data[2], 7);
+    const Bytes ack = unitlink::body::FileData(5, 0, 9);
+    ASSERT_TRUE(unitlink::body::ReadFileData(ack.data(), ack.size()));
+    EXPECT_EQ(unitlink::body::ReadFileData(ack.data(), ack.size())->size, 0u);
+    EXPECT_FALSE(unitlink::body::ReadFileData(ack.data(), ack.size() - 1));
+
+    const std::uint8_t challenge[] = {14, 0x5A, 0x17, 0xC3, 0x81};
+    EXPECT_EQ(unitlink::body::ReadChallenge(challenge, sizeof challenge), challenge + 1);
+    EXPECT_EQ(unitlink::body::ReadChallenge(challenge, 4), nullptr);
+}

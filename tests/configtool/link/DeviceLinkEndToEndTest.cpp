@@ -1,10 +1,10 @@
 // The real device link with its TCP transport against the fake unit on 127.0.0.1. Jobs run on a
 // worker thread the way the tool's worker runs them, while this thread carries the socket.
 #include "configtool/link/DeviceLink.h"
-#include "tests/support/ServeEvents.h"
 #include "LinkTestSupport.h"
 #include "tests/support/FakeUnit.h"
 #include "tests/support/PromptRecorder.h"
+#include "tests/support/ServeEvents.h"
 #include "tests/support/TestFiles.h"
 
 #include <atomic>
@@ -223,6 +223,16 @@ TEST_F(EndToEnd, UnitThatSendsMoreThanItAnnouncedIsStoppedAtOnce) {
     EXPECT_EQ("E:接收文件长度错误，远端文件长度为30000字节，实际接收30420字节!", TransferLines().back());
     EXPECT_FALSE(std::filesystem::exists(local / "o.bin"));
     EXPECT_FALSE(report.Has("E:o.bin传输成功"));
+}
+
+TEST_F(EndToEnd, UploadAnnouncedAboveTheSharedBoundIsRefusedBeforeAnyByte) {
+    Start({"huge-length"});
+    WriteBytes(unit->store / "h.bin", RandomBytes(20000, 9));
+    EXPECT_FALSE(Transfer(false, (local / "h.bin").string(), "h.bin"));
+    EXPECT_EQ("E:远程文件长度2147483647字节，超过上限104857600字节，不能上载!", TransferLines().back());
+    // Nothing kept, and the unit was never told to start sending.
+    EXPECT_FALSE(std::filesystem::exists(local / "h.bin"));
+    EXPECT_FALSE(report.Has("S:发送文件就绪报文"));
 }
 
 TEST_F(EndToEnd, CloseTheUnitNeverAnswersFailsAfterTheStepWait) {

@@ -456,6 +456,25 @@ TEST_F(WorkerThreadTest, AStepTheUnitNeverAnswersEndsTheDownload) {
     EXPECT_EQ(host->waitDialog.load(), 0);
 }
 
+// The one-file download waits for the unit's close reply no longer than the configuration jobs.
+TEST_F(WorkerThreadTest, AStepTheUnitNeverAnswersEndsTheOneFileDownload) {
+    FakeUnit unit(store, {"no-close-reply"});
+    Make(unit);
+    link->SetStepWait(std::chrono::milliseconds(1000));
+    const fs::path local = tmp.Path() / "one.bin";
+    testsupport::WriteBytes(local, std::string(3000, 'y'));
+    QElapsedTimer t;
+    t.start();
+    while (link->PasswordState() != CDeviceLink::kPasswordVerified && t.elapsed() < 5000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    worker->SetDownloadFile(local.string(), "one.bin", 0);
+    t.restart();
+    EXPECT_EQ(RunEvent(INetWorker::kDownloadFile), 0);
+    EXPECT_LT(t.elapsed(), 20000);
+    EXPECT_TRUE(host->HasLine("等待装置应答超时(1秒)，文件传输失败!"));
+    EXPECT_EQ(host->waitDialog.load(), 0);
+}
+
 TEST_F(WorkerThreadTest, ManyFilesNeverWrapTheProgress) {
     for (int i = 0; i < 40; ++i)
         testsupport::WriteBytes(version / platform::StrFormat("ccu_附加%02d.cfg", i),

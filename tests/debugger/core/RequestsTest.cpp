@@ -73,6 +73,30 @@ TEST(RequestsTest, MessageBodyAllocation) {
     EXPECT_EQ(m.Bytes(), (Bytes{1, 2, 3, 4, 5}));
 }
 
+TEST(RequestsTest, ValuesOutsideTheirFieldAreRefusedByBothPages) {
+    using requests::SetItem;
+    // A measurand with quality bits: 13 value bits in two bytes.
+    EXPECT_EQ(requests::ManualSetRefusal(SetItem{5, 1, 12, 2, 1, 10000.0f}), "数值越限");
+    EXPECT_EQ(requests::ManualSetRefusal(SetItem{5, 1, 12, 2, 1, 4095.0f}), "");
+    EXPECT_EQ(requests::ManualSetRefusal(SetItem{5, 1, 12, 2, 1, -4096.0f}), "");
+    EXPECT_EQ(requests::ManualSetRefusal(SetItem{5, 1, 12, 2, 1, -4097.0f}), "数值越限");
+    // Integers in their signed width, the whole part counted.
+    EXPECT_EQ(requests::ManualSetRefusal(SetItem{5, 1, 3, 2, 1, 70000.0f}), "数值越限");
+    EXPECT_EQ(requests::ManualSetRefusal(SetItem{5, 1, 3, 2, 1, 32767.9f}), "");
+    EXPECT_EQ(requests::ManualSetRefusal(SetItem{5, 1, 201, 4, 1, 3e9f}), "数值越限");
+    EXPECT_EQ(requests::ManualSetRefusal(SetItem{5, 1, 201, 4, 1, -2e9f}), "");
+    // Binary-coded decimal: two digits a byte, no sign.
+    EXPECT_EQ(requests::ManualSetRefusal(SetItem{5, 1, 202, 2, 1, 9999.0f}), "");
+    EXPECT_EQ(requests::ManualSetRefusal(SetItem{5, 1, 202, 2, 1, 10000.0f}), "数值越限");
+    EXPECT_EQ(requests::ManualSetRefusal(SetItem{5, 1, 202, 2, 1, -5.0f}), "数值越限");
+    // A float needs its four bytes.
+    EXPECT_EQ(requests::ManualSetRefusal(SetItem{5, 1, 7, 4, 1, 1e30f}), "");
+    EXPECT_EQ(requests::ManualSetRefusal(SetItem{5, 1, 7, 2, 1, 1.0f}), "数值越限");
+    // The settings page applies the same rule.
+    EXPECT_EQ(requests::SettingRefusal(SetItem{0, 1, 3, 2, 1, 70000.0f}), "数值越限");
+    EXPECT_EQ(requests::SettingRefusal(SetItem{0, 1, 3, 2, 1, -32768.0f}), "");
+}
+
 TEST(RequestsTest, SettingValuesAsSentAndRefused) {
     using requests::SetItem;
     // An integer setting carries its whole part: the echo is compared with that.

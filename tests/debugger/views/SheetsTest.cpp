@@ -225,6 +225,29 @@ TEST(DbSheet, ManualSettingSendsPendingAndMarksAnswers) {
     EXPECT_EQ(rig.app->Data().m_entries[0].m_manualSet, 0);
 }
 
+TEST(DbSheet, ManualSettingRefusesAValueItsFieldCannotHold) {
+    DbRig rig;
+    // A two-byte measurand with quality bits holds no 10000.
+    rig.app->Data().m_entries[0].m_dataType = 12;
+    rig.app->Data().m_entries[0].m_dataSize = 2;
+    rig.Type(rig.List(), 0, "10000");
+    ASSERT_TRUE(rig.List().CommitEdit());
+    rig.sheet->DbPage()->Button("manualSet")->click();
+    EXPECT_EQ(rig.prompts.LastText(), "条目 Ua 数值越限\n人工置数失败!");
+    EXPECT_TRUE(rig.Bodies().empty());
+    EXPECT_EQ(rig.List().Text(0, 6), "");
+    EXPECT_FALSE(rig.Frame().TimerActive(kTimerDbSet));
+    EXPECT_TRUE(rig.sheet->DbPage()->Button("manualSet")->isEnabled());
+    EXPECT_EQ(rig.sheet->DbPage()->Pending().Count(), 1);
+
+    // Within its range the value goes out shifted over the quality bits.
+    rig.Type(rig.List(), 0, "1000");
+    ASSERT_TRUE(rig.List().CommitEdit());
+    rig.sheet->DbPage()->Button("manualSet")->click();
+    ASSERT_EQ(rig.Bodies().size(), 1u);
+    EXPECT_EQ(rig.Bodies()[0], (Bytes{20, 1, 5, 0, 1, 1, 1, 12, 2, 1, 0x40, 0x1F}));
+}
+
 TEST(DbSheet, NothingPendingAndTimeout) {
     DbRig rig;
     rig.sheet->DbPage()->ManualSet();

@@ -403,6 +403,36 @@ TEST(SclService, StreamedIedsAreCutAtTheirOwnEnds) {
 
 // A GBK-declared file hands out UTF-8 from its streamed IEDs; broken files are refused at load or
 // when the broken IED is parsed, with the line of the fault.
+TEST(SclService, ReferencesInGbkFilesAreExpandedAfterConversion) {
+    // Character and entity references among GBK bytes, in attributes and texts, whole and streamed.
+    const std::string file =
+        "<?xml version=\"1.0\" encoding=\"GB2312\"?>\n<SCL><IED name=\"A&amp;B\" type=\"&#x7EBF;" +
+        platform::ToGbk("路保护") + "\" desc=\"" + platform::ToGbk("开入") + "&#20108;\"><DAI><Val>" +
+        platform::ToGbk("电度") + "&#x4E00;&lt;&bad;&#xD800;</Val></DAI></IED></SCL>";
+    SclText whole(file);
+    ASSERT_EQ(1, whole.result) << whole.service.GetErrorText();
+    Streamed streamed(file);
+    ASSERT_EQ(1, streamed.result) << streamed.service.GetErrorText();
+    for (const CtBase& ied :
+         {whole.service.GetRoot().FindOneEleByID(EleID::IED, false), streamed.service.LoadStreamed(0)}) {
+        ASSERT_TRUE(ied);
+        EXPECT_EQ("A&B", ied.GetAttrValByName("name"));
+        EXPECT_EQ("线路保护", ied.GetAttrValByName("type"));
+        EXPECT_EQ("开入二", ied.GetAttrValByName("desc"));
+        EXPECT_EQ("电度一<&bad;&#xD800;", ied.FindOneEleByID(EleID::Val, true).GetValue());
+    }
+}
+
+TEST(SclService, ValTextSplitByACommentIsReadWhole) {
+    SclText utf8("<SCL><Val>脉冲<!--c-->计数<?pi x?><![CDATA[<1>]]></Val></SCL>");
+    ASSERT_EQ(1, utf8.result);
+    EXPECT_EQ("脉冲计数<1>", utf8.service.GetRoot().FindOneEleByID(EleID::Val, false).GetValue());
+    SclText gbk("<?xml version=\"1.0\" encoding=\"GBK\"?><SCL><Val> " + platform::ToGbk("脉冲") + "<!--c-->" +
+                platform::ToGbk("计数") + "&#x4E00; </Val></SCL>");
+    ASSERT_EQ(1, gbk.result);
+    EXPECT_EQ("脉冲计数一", gbk.service.GetRoot().FindOneEleByID(EleID::Val, false).GetValue());
+}
+
 TEST(SclService, StreamedLoadKeepsEncodingAndReportsFaults) {
     Streamed gbk("<?xml version=\"1.0\" encoding=\"GBK\"?>\n<SCL><IED name=\"" + platform::ToGbk("主变") +
                  "\"/></SCL>");

@@ -13,7 +13,8 @@
 // garbage (junk before every frame, including false sync marks), split (every frame goes out in
 // pieces with pauses), no-verify (the answer is never confirmed), bad-length (an upload announces
 // one byte more than it sends), wrong-answer (the answer is always judged wrong), over-send (an
-// upload announces half of what it then sends), no-close-reply (a file close is never answered).
+// upload announces half of what it then sends), no-close-reply (a file close is never answered),
+// huge-length (an upload announces 0x7FFFFFFF bytes, then sends the file as it is).
 //
 // The unit ends when its lifetime runs out or, with --watch-stdin, when standard input is closed.
 #include "platform/Gbk.h"
@@ -307,9 +308,12 @@ void Connection::HandleFrame(const Bytes& f) {
         }
         id_ = ++g_nextId;
         reply.push_back(ok ? 1 : 0);
-        Put32(reply, read ? std::uint32_t(g_opt.Has("over-send") ? size / 2
-                                                                 : size + (g_opt.Has("bad-length") ? 1 : 0))
-                          : length);
+        std::uint32_t announced = std::uint32_t(size + (g_opt.Has("bad-length") ? 1 : 0));
+        if (g_opt.Has("over-send"))
+            announced = std::uint32_t(size / 2);
+        if (g_opt.Has("huge-length"))
+            announced = 0x7FFFFFFFu;
+        Put32(reply, read ? announced : length);
         Put32(reply, id_);
         if (ok) {
             name_ = name;

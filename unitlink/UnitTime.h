@@ -1,0 +1,34 @@
+#pragma once
+// The unit's 7-byte time as both device programs send and read it: milliseconds within the minute
+// (seconds x 1000 + milliseconds, low byte first), minute, hour, day, month and year, one byte
+// each. The year byte holds years since 1900 while seven bits hold them (up to 2027); later years
+// go as their value within the century. A reader takes a value below 100 as 2000 + value and any
+// other as 1900 + value, so 2000 to 2099 read back whichever way they were written.
+#include <cstddef>
+#include <cstdint>
+
+namespace unitlink {
+
+inline constexpr std::size_t kUnitTimeSize = 7;
+
+struct UnitTime {
+    std::uint16_t ms = 0; // within the minute
+    std::uint8_t minute = 0;
+    std::uint8_t hour = 0;
+    std::uint8_t day = 0;
+    std::uint8_t month = 0;
+    int year = 0; // the full year
+};
+
+// The year byte of a full year.
+std::uint8_t EncodeYear(int year);
+// The full year of a year byte (its seven low bits).
+int DecodeYear(std::uint8_t byte);
+
+// The fields of the seven bytes at p as they stand (the minute, hour, day and month bytes
+// unmasked), the year mapped.
+UnitTime ReadUnitTime(const std::uint8_t* p);
+// The seven bytes of a time at p.
+void WriteUnitTime(const UnitTime& t, std::uint8_t* p);
+
+} // namespace unitlink
