@@ -25,13 +25,15 @@ std::vector<std::string> GetPrivateProfileSectionNames(const std::filesystem::pa
 // Key names of a section in file order.
 std::vector<std::string> GetPrivateProfileKeys(std::string_view section, const std::filesystem::path& file);
 // The lines of a section as "key=value" (trimmed), in file order; comment lines are left out.
-std::vector<std::string> GetPrivateProfileSection(std::string_view section, const std::filesystem::path& file);
+std::vector<std::string> GetPrivateProfileSection(std::string_view section,
+                                                  const std::filesystem::path& file);
 
 // Sets key in section to value, creating the file, the section or the key when missing.
 bool WritePrivateProfileString(std::string_view section, std::string_view key, std::string_view value,
                                const std::filesystem::path& file);
 // Removes a key, or a whole section with its keys.
-bool DeletePrivateProfileKey(std::string_view section, std::string_view key, const std::filesystem::path& file);
+bool DeletePrivateProfileKey(std::string_view section, std::string_view key,
+                             const std::filesystem::path& file);
 bool DeletePrivateProfileSection(std::string_view section, const std::filesystem::path& file);
 
 // Forgets every parsed file kept for reads (files are re-read when their time or size changes).

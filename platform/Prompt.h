@@ -14,7 +14,8 @@ enum class Answer { Ok = 1, Cancel = 2, Abort = 3, Retry = 4, Ignore = 5, Yes = 
 class IPrompt {
 public:
     virtual ~IPrompt() = default;
-    virtual Answer Message(const std::string& text, const std::string& caption, Icon icon, Buttons buttons) = 0;
+    virtual Answer Message(const std::string& text, const std::string& caption, Icon icon,
+                           Buttons buttons) = 0;
 };
 
 // Installs the prompt the process uses (not owned; null restores the fallback, which writes the

@@ -127,8 +127,8 @@ std::vector<CPointRow> BuildDevicePointRows(const CDeviceTemplate& model, int ta
 bool RenamePoint(CDeviceTemplate& model, int group, int entry, const std::string& cell,
                  const std::string& typed, std::string& newCell) {
     // The entry line of the configuration file cannot carry some characters; they become blanks.
-    const std::string text = platform::Trim(
-        projectmodel::ConfigLineSafeText(typed, projectmodel::ConfigTextKind::EntryText));
+    const std::string text =
+        platform::Trim(projectmodel::ConfigLineSafeText(typed, projectmodel::ConfigTextKind::EntryText));
     if (text == cell)
         return false;
     CInfoEntry* e = model.FindEntry(group, entry);

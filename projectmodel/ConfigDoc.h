@@ -131,9 +131,9 @@ public:
 
     // Bounds of what the readers take from a file or a library: far above any unit's needs, far
     // below what a damaged count could make them allocate.
-    static constexpr int kMaxRowsPerTable = 4096;    // variable-information rows of one table
-    static constexpr int kSpareRowsPerTable = 256;   // rows allowed beyond a table's dimension
-    static constexpr int kMaxRowsPerRead = 100000;   // variable-information rows of one project
+    static constexpr int kMaxRowsPerTable = 4096;  // variable-information rows of one table
+    static constexpr int kSpareRowsPerTable = 256; // rows allowed beyond a table's dimension
+    static constexpr int kMaxRowsPerRead = 100000; // variable-information rows of one project
     static constexpr int kMaxTimeSources = 256;
     static constexpr int kMaxBoards = 64;
     static constexpr int kMaxPortGroupsPerBoard = 32;

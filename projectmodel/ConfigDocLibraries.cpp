@@ -92,7 +92,8 @@ int CConfigDoc::LoadVariableOptionGroups(const fs::path& file, CItemRecordArray&
         const std::string section = platform::StrFormat("可变选项%d", i);
         group.m_strName = platform::Trim(Str(section, "名称", section, 500, file));
         group.m_nDimension = Int(section, "维数", 1, file);
-        group.m_items.SetSize(Bounded(Int(section, "数目", 0, file), kMaxOptionItems, shown, section, "数目"));
+        group.m_items.SetSize(
+            Bounded(Int(section, "数目", 0, file), kMaxOptionItems, shown, section, "数目"));
         for (int j = 1; j <= group.m_items.GetSize(); ++j) {
             const std::string key = platform::StrFormat("选项%d", j);
             COptionItem& item = group.m_items[j - 1];
@@ -118,8 +119,8 @@ int CConfigDoc::LoadOptions() {
     m_boardCfg.m_strUnitName = platform::Trim(Str("装置属性", "名称", "未命名", 200, file));
 
     m_deviceExtItems.RemoveAll();
-    m_deviceExtItems.SetSize(
-        Bounded(Int("装置总表扩展信息", "数目", 0, file), kMaxOptionItems, shown, "装置总表扩展信息", "数目"));
+    m_deviceExtItems.SetSize(Bounded(Int("装置总表扩展信息", "数目", 0, file), kMaxOptionItems, shown,
+                                     "装置总表扩展信息", "数目"));
     for (int i = 1; i <= m_deviceExtItems.GetSize(); ++i) {
         const std::string key = platform::StrFormat("选项%d", i);
         COptionItem& item = m_deviceExtItems[i - 1];
@@ -132,8 +133,8 @@ int CConfigDoc::LoadOptions() {
     m_nProjectType = Int("装置属性", "ProjectType", 0, file) == 1 ? 1 : 0;
 
     m_boardCfg.m_groups.RemoveAll();
-    m_boardCfg.m_groups.SetSize(
-        Bounded(Int("装置属性", "可变选项组数", 0, file), kMaxOptionGroups, shown, "装置属性", "可变选项组数"));
+    m_boardCfg.m_groups.SetSize(Bounded(Int("装置属性", "可变选项组数", 0, file), kMaxOptionGroups, shown,
+                                        "装置属性", "可变选项组数"));
     LoadVariableOptionGroups(file, m_boardCfg.m_groups);
 
     auto isTrue = [&](const char* key, const char* def) {
@@ -237,7 +238,8 @@ int CConfigDoc::LoadBoardPorts(CBoardInfo& board, const std::string& fileName) {
 int CConfigDoc::LoadPortOptions(CPortArray& group, const std::string& fileName) {
     const fs::path file = platform::JoinPath(LibraryFolder(), fileName);
     group.m_options.RemoveAll();
-    group.m_options.SetSize(Bounded(Int("配置选项", "数目", 0, file), kMaxOptionItems, fileName, "配置选项", "数目"));
+    group.m_options.SetSize(
+        Bounded(Int("配置选项", "数目", 0, file), kMaxOptionItems, fileName, "配置选项", "数目"));
     for (int i = 1; i <= group.m_options.GetSize(); ++i) {
         const std::string key = platform::StrFormat("选项%d", i);
         COptionItem& item = group.m_options[i - 1];
@@ -370,7 +372,8 @@ int CConfigDoc::LoadDeviceModelFile(const std::string& model, CDeviceTemplate& t
     for (CInfoGroup& g : tpl.m_groups)
         g.m_nType = InfoTypeFromName(platform::Trim(Str("数据分类", g.m_strName, "", 20, cfg)));
     tpl.m_relatedInfo.clear();
-    const int related = Bounded(Int("相关信息", "数目", 0, cfg), kMaxOptionItems, cfg.string(), "相关信息", "数目");
+    const int related =
+        Bounded(Int("相关信息", "数目", 0, cfg), kMaxOptionItems, cfg.string(), "相关信息", "数目");
     for (int i = 1; i <= related; ++i)
         tpl.m_relatedInfo.push_back(Str("相关信息", platform::StrFormat("信息%d", i), "", 500, cfg));
     return LoadVariableOptionGroups(cfg, tpl.m_optionGroups);
@@ -396,7 +399,8 @@ int CConfigDoc::LoadProtocols() {
 
 void CConfigDoc::LoadRefTables(const fs::path& file, const std::string& shownName, CRefTableArray& tables) {
     tables.RemoveAll();
-    tables.SetSize(Bounded(Int("引用表配置", "数目", 0, file), kMaxRefTables, shownName, "引用表配置", "数目"));
+    tables.SetSize(
+        Bounded(Int("引用表配置", "数目", 0, file), kMaxRefTables, shownName, "引用表配置", "数目"));
     for (int i = 1; i <= tables.GetSize(); ++i) {
         const std::string key = platform::StrFormat("引用表%d", i);
         const CStringList pieces = SplitToStringList(Str("引用表配置", key, "", 500, file), ',');
@@ -407,7 +411,8 @@ void CConfigDoc::LoadRefTables(const fs::path& file, const std::string& shownNam
         CRefTable& table = tables[i - 1];
         table.m_strName = platform::Trim(pieces[0]);
         table.m_nType = InfoTypeFromName(platform::Trim(pieces[1]));
-        table.m_columns.SetSize(Bounded(platform::AtoI(pieces[2]), kMaxOptionItems, shownName, "引用表配置", key));
+        table.m_columns.SetSize(
+            Bounded(platform::AtoI(pieces[2]), kMaxOptionItems, shownName, "引用表配置", key));
         for (int j = 1; j <= table.m_columns.GetSize(); ++j) {
             const std::string attr = platform::StrFormat("引用表%d扩展属性%d", i, j);
             COptionItem& column = table.m_columns[j - 1];
@@ -432,8 +437,8 @@ int CConfigDoc::LoadProtocolFile(const std::string& name, CProtocolDef& protocol
     protocol.m_strType = platform::Trim(Str("属性", "类型", "", 500, path));
     protocol.m_strCommMode = platform::Trim(Str("属性", "通讯方式", "", 500, path));
     protocol.m_groups.RemoveAll();
-    protocol.m_groups.SetSize(
-        Bounded(Int("属性", "可变选项组数", 0, path), kMaxOptionGroups, path.string(), "属性", "可变选项组数"));
+    protocol.m_groups.SetSize(Bounded(Int("属性", "可变选项组数", 0, path), kMaxOptionGroups, path.string(),
+                                      "属性", "可变选项组数"));
     protocol.m_deviceAddresses.clear();
     LoadRefTables(path, path.string(), protocol.m_tables);
     return LoadVariableOptionGroups(path, protocol.m_groups);
@@ -451,8 +456,8 @@ int CConfigDoc::LoadEquipmentFile(const std::string& name, CNamePairRecord& reco
     record.m_strName = platform::Trim(Str("属性", "名称", name, 500, path));
     record.m_strType = platform::Trim(Str("属性", "类型", "", 500, path));
     record.m_groups.RemoveAll();
-    record.m_groups.SetSize(
-        Bounded(Int("属性", "可变选项组数", 0, path), kMaxOptionGroups, path.string(), "属性", "可变选项组数"));
+    record.m_groups.SetSize(Bounded(Int("属性", "可变选项组数", 0, path), kMaxOptionGroups, path.string(),
+                                    "属性", "可变选项组数"));
     LoadRefTables(path, path.string(), record.m_tables);
     return LoadVariableOptionGroups(path, record.m_groups);
 }

@@ -11,7 +11,9 @@ namespace projectmodel {
 void SplitToStringList(std::string_view text, CStringList& list, char sep) {
     ForEachTopLevelPart(
         text, [sep](std::size_t, char ch) { return ch == sep; },
-        [&](std::size_t from, std::size_t to) { list.push_back(platform::Trim(text.substr(from, to - from))); });
+        [&](std::size_t from, std::size_t to) {
+            list.push_back(platform::Trim(text.substr(from, to - from)));
+        });
 }
 
 CStringList SplitToStringList(std::string_view text, char sep) {

@@ -80,8 +80,12 @@ void Tell(const std::string& text);
 
 // A count read from a file, kept within 0..limit: a damaged count must not make a reader allocate
 // without bound.
-constexpr int BoundedCount(int n, int limit) { return n < 0 ? 0 : (n > limit ? limit : n); }
+constexpr int BoundedCount(int n, int limit) {
+    return n < 0 ? 0 : (n > limit ? limit : n);
+}
 // The bound of the counts in a project's configuration files.
-constexpr int ConfigCount(int n) { return BoundedCount(n, 1000000); }
+constexpr int ConfigCount(int n) {
+    return BoundedCount(n, 1000000);
+}
 
 } // namespace projectmodel

@@ -106,7 +106,6 @@ private:
     void CreateLinkAndWorker();
     void StopWorker();
 
-
     IProjectTemplate* m_pProjectTemplate = nullptr;
     WorkerFactory m_workerFactory;
     LinkFactory m_linkFactory;

@@ -21,7 +21,8 @@ class ILinkHost;
 // Appended to the caption of a frame whose body ends before what it announces.
 inline constexpr const char* kTruncatedMark = "(报文不完整)";
 // Shown when the port information cannot be taken whole (the link is then dropped).
-inline constexpr const char* kPortInfoIncomplete = "通讯装置的端口信息不完整，已断开连接。\n请检查通讯装置的配置后重新连接。";
+inline constexpr const char* kPortInfoIncomplete =
+    "通讯装置的端口信息不完整，已断开连接。\n请检查通讯装置的配置后重新连接。";
 
 class CMessageDispatcher {
 public:

@@ -12,10 +12,12 @@ namespace platform {
 int TextFitWidth(const QLineEdit& edit) {
     QStyleOptionFrame option;
     option.initFrom(&edit);
-    option.lineWidth = edit.hasFrame() ? edit.style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, &edit) : 0;
+    option.lineWidth =
+        edit.hasFrame() ? edit.style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, &edit) : 0;
     const QMargins margins = edit.textMargins();
     // QLineEdit draws its text 2 pixels in from each side and keeps a pixel for the cursor.
-    const int text = edit.fontMetrics().horizontalAdvance(edit.text()) + margins.left() + margins.right() + 4 + 1;
+    const int text =
+        edit.fontMetrics().horizontalAdvance(edit.text()) + margins.left() + margins.right() + 4 + 1;
     const QSize contents(text, edit.fontMetrics().height());
     return edit.style()->sizeFromContents(QStyle::CT_LineEdit, &option, contents, &edit).width();
 }

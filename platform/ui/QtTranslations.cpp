@@ -13,7 +13,8 @@ bool InstallQtTranslations() {
     const QString folder = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
     // The application owns the translator; it lives as long as the texts are needed.
     auto* translator = new QTranslator(app);
-    if (!translator->load(QStringLiteral("qtbase_zh_CN"), folder) || !QCoreApplication::installTranslator(translator)) {
+    if (!translator->load(QStringLiteral("qtbase_zh_CN"), folder) ||
+        !QCoreApplication::installTranslator(translator)) {
         delete translator;
         return false;
     }

@@ -3,8 +3,8 @@
 // through one function that tests can replace to fill and accept dialogs without a blocking exec().
 #include "platform/Prompt.h"
 
-#include <QString>
 #include <functional>
+#include <QString>
 #include <string>
 
 class QDialog;
@@ -26,8 +26,12 @@ int RunDialog(QDialog& dialog);
 void SetDialogRunner(DialogRunner runner);
 
 // Conversions between the logic's UTF-8 std::string and the widgets' QString.
-inline QString Qs(const std::string& s) { return QString::fromUtf8(s.data(), static_cast<int>(s.size())); }
-inline std::string Ss(const QString& s) { return s.toUtf8().toStdString(); }
+inline QString Qs(const std::string& s) {
+    return QString::fromUtf8(s.data(), static_cast<int>(s.size()));
+}
+inline std::string Ss(const QString& s) {
+    return s.toUtf8().toStdString();
+}
 
 // Runs fn on the user-interface thread and waits for it (directly when already there), the way a
 // sent window message made another thread wait.

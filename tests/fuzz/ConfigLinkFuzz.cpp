@@ -39,8 +39,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         [](std::uint8_t kind, const fuzzsupport::Bytes& body, std::uint8_t, std::uint16_t) {
             return linktest::UnitFrame(kind, body);
         },
-        [&](const std::uint8_t* p, std::size_t n) { link.OnData(p, n); },
-        [&] { transport->RunPosted(); });
+        [&](const std::uint8_t* p, std::size_t n) { link.OnData(p, n); }, [&] { transport->RunPosted(); });
     link.Close();
     std::error_code ec;
     fs::remove(local, ec);

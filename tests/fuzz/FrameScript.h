@@ -12,7 +12,8 @@
 namespace fuzzsupport {
 
 using Bytes = std::vector<std::uint8_t>;
-using FrameMaker = std::function<Bytes(std::uint8_t kind, const Bytes& body, std::uint8_t board, std::uint16_t source)>;
+using FrameMaker =
+    std::function<Bytes(std::uint8_t kind, const Bytes& body, std::uint8_t board, std::uint16_t source)>;
 
 // Feeds the stream through feed, one read at a time, calling between after every read.
 inline void FeedFrames(const std::uint8_t* data, std::size_t size, const FrameMaker& make,

@@ -62,7 +62,9 @@ const fs::path& Scratch() {
     return folder.path;
 }
 
-fs::path SourceDir() { return fs::path(QXM_SOURCE_DIR); }
+fs::path SourceDir() {
+    return fs::path(QXM_SOURCE_DIR);
+}
 
 std::string ReadFile(const fs::path& file) {
     std::ifstream in(file, std::ios::binary);

@@ -14,7 +14,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         [](std::uint8_t kind, const fuzzsupport::Bytes& body, std::uint8_t board, std::uint16_t source) {
             return montest::UnitFrame(kind & 1, body, board, source);
         },
-        [&](const std::uint8_t* p, std::size_t n) { rig.link->OnData(p, n); },
-        [&] { rig.host.RunPosted(); });
+        [&](const std::uint8_t* p, std::size_t n) { rig.link->OnData(p, n); }, [&] { rig.host.RunPosted(); });
     return 0;
 }

@@ -34,14 +34,17 @@ constexpr std::array<const char*, 17> kFiles = {
     "Ini/一次设备/电压等级配置.ini",
 };
 
-fs::path ProjectFolder() { return fuzzsupport::Scratch() / "root" / "Project" / "Demo"; }
+fs::path ProjectFolder() {
+    return fuzzsupport::Scratch() / "root" / "Project" / "Demo";
+}
 
 // Lays out the sample project once per process.
 void LayOut() {
     static const bool done = [] {
         const fs::path project = ProjectFolder();
         fuzzsupport::CopyTree(fuzzsupport::SourceDir() / "resources/Ini", project / "Ini");
-        fuzzsupport::CopyTree(fuzzsupport::SourceDir() / "tests/data/projectmodel/sample", project / "ProjectV1.00");
+        fuzzsupport::CopyTree(fuzzsupport::SourceDir() / "tests/data/projectmodel/sample",
+                              project / "ProjectV1.00");
         return true;
     }();
     (void)done;

@@ -44,8 +44,9 @@ int main(int argc, char** argv) {
         LLVMFuzzerTestOneInput(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
         const auto spent = std::chrono::steady_clock::now() - start;
         if (spent > kBound) {
-            std::fprintf(stderr, "seed replay: %s took %lld ms\n", input.c_str(),
-                         static_cast<long long>(std::chrono::duration_cast<std::chrono::milliseconds>(spent).count()));
+            std::fprintf(
+                stderr, "seed replay: %s took %lld ms\n", input.c_str(),
+                static_cast<long long>(std::chrono::duration_cast<std::chrono::milliseconds>(spent).count()));
             ++slow;
         }
     }

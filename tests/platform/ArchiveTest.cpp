@@ -51,7 +51,8 @@ TEST(Archive, CountsAndIntegersAreLittleEndian) {
     out.WriteCount(0x12345);
     out.WriteU32(0x01020304);
     out.WriteI32(-1);
-    EXPECT_EQ(std::string("\x03\x00\xFF\xFF\x45\x23\x01\x00\x04\x03\x02\x01\xFF\xFF\xFF\xFF", 16), out.Bytes());
+    EXPECT_EQ(std::string("\x03\x00\xFF\xFF\x45\x23\x01\x00\x04\x03\x02\x01\xFF\xFF\xFF\xFF", 16),
+              out.Bytes());
     CArchive in(out.Bytes());
     EXPECT_EQ(3u, in.ReadCount());
     EXPECT_EQ(0x12345u, in.ReadCount());
@@ -61,14 +62,14 @@ TEST(Archive, CountsAndIntegersAreLittleEndian) {
 
 TEST(Archive, ObjectTagsShareOneCounterForClassesAndObjects) {
     CArchive out;
-    out.WriteObjectTag("CUserInfo", 1); // class 1, object 2
-    out.WriteObjectTag("CUserInfo", 1); // object 3
-    out.WriteObjectTag("CUserInfo", 1); // object 4
+    out.WriteObjectTag("CUserInfo", 1);  // class 1, object 2
+    out.WriteObjectTag("CUserInfo", 1);  // object 3
+    out.WriteObjectTag("CUserInfo", 1);  // object 4
     out.WriteObjectTag("CGroupInfo", 1); // class 5, object 6
     out.WriteObjectTag("CGroupInfo", 1);
-    const std::string expected = std::string("\xFF\xFF\x01\x00\x09\x00", 6) + "CUserInfo" +
-                                 std::string("\x01\x80\x01\x80", 4) + std::string("\xFF\xFF\x01\x00\x0A\x00", 6) +
-                                 "CGroupInfo" + std::string("\x05\x80", 2);
+    const std::string expected =
+        std::string("\xFF\xFF\x01\x00\x09\x00", 6) + "CUserInfo" + std::string("\x01\x80\x01\x80", 4) +
+        std::string("\xFF\xFF\x01\x00\x0A\x00", 6) + "CGroupInfo" + std::string("\x05\x80", 2);
     EXPECT_EQ(expected, out.Bytes());
 
     CArchive in(out.Bytes());

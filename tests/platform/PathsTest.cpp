@@ -19,7 +19,8 @@ TEST(Paths, WindowsStylePathsResolveWithoutRegardToCase) {
     std::filesystem::create_directories(dir / "Ini" / "二次装置");
     testsupport::WriteBytes(dir / "Ini" / "二次装置" / "Model.TXT", "x");
     EXPECT_EQ(dir / "Ini" / "二次装置" / "Model.TXT", JoinPath(dir.Path(), "\\ini\\二次装置\\model.txt"));
-    EXPECT_EQ(dir / "Ini" / "new.txt", JoinPath(dir.Path(), "INI/new.txt").parent_path().parent_path() / "Ini" / "new.txt");
+    EXPECT_EQ(dir / "Ini" / "new.txt",
+              JoinPath(dir.Path(), "INI/new.txt").parent_path().parent_path() / "Ini" / "new.txt");
     EXPECT_EQ("c.cfg", FileNameOf("a\\b/c.cfg"));
     EXPECT_TRUE(IsSafeFileName("工程1"));
     EXPECT_FALSE(IsSafeFileName(".."));

@@ -1,5 +1,5 @@
-#include "platform/Gbk.h"
 #include "platform/Profile.h"
+#include "platform/Gbk.h"
 #include "platform/TextFile.h"
 #include "tests/support/TestFiles.h"
 
@@ -34,7 +34,8 @@ TEST_F(Profile, SectionsAndKeysIgnoreCaseAndValuesAreTrimmed) {
     EXPECT_EQ("通讯规约甲乙", GetPrivateProfileString("属性", "默认规约", "", 128, file));
     EXPECT_EQ("", GetPrivateProfileString("属性", "noequals", "d", 128, file));
     EXPECT_EQ((std::vector<std::string>{"TCP Config", "属性"}), GetPrivateProfileSectionNames(file));
-    EXPECT_EQ((std::vector<std::string>{"默认规约=通讯规约甲乙", "noequals"}), GetPrivateProfileSection("属性", file));
+    EXPECT_EQ((std::vector<std::string>{"默认规约=通讯规约甲乙", "noequals"}),
+              GetPrivateProfileSection("属性", file));
 }
 
 TEST_F(Profile, DefaultsForMissingKeysSectionsAndFiles) {
@@ -110,6 +111,7 @@ TEST_F(Profile, FailedWriteLeavesTheOldFile) {
     SetWriteFaultHook({});
     EXPECT_EQ(before, ReadBytes(file));
     EXPECT_EQ(7000, GetPrivateProfileInt("TCP Config", "PORT", 1, file));
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), std::filesystem::directory_iterator()),
-              1);
+    EXPECT_EQ(
+        std::distance(std::filesystem::directory_iterator(dir.Path()), std::filesystem::directory_iterator()),
+        1);
 }

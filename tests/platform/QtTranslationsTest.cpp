@@ -18,8 +18,10 @@ TEST(QtTranslations, StandardTextsAreChineseAfterLoading) {
     EXPECT_EQ(box.button(QDialogButtonBox::Save)->text(), QString("保存"));
 
     QMessageBox message(QMessageBox::Question, "提示", "问题?", QMessageBox::Yes | QMessageBox::No);
-    EXPECT_TRUE(message.button(QMessageBox::Yes)->text().startsWith("是")) << message.button(QMessageBox::Yes)->text().toStdString();
-    EXPECT_TRUE(message.button(QMessageBox::No)->text().startsWith("否")) << message.button(QMessageBox::No)->text().toStdString();
+    EXPECT_TRUE(message.button(QMessageBox::Yes)->text().startsWith("是"))
+        << message.button(QMessageBox::Yes)->text().toStdString();
+    EXPECT_TRUE(message.button(QMessageBox::No)->text().startsWith("否"))
+        << message.button(QMessageBox::No)->text().toStdString();
 
     // Qt's own file dialog, as the programs open it: "Look in" and "File name" in Chinese.
     QFileDialog dialog;

@@ -1,13 +1,13 @@
 #include "platform/ui/WidgetPrompt.h"
-#include "tests/support/ServeEvents.h"
 #include "tests/support/PromptRecorder.h"
+#include "tests/support/ServeEvents.h"
 
+#include <gtest/gtest.h>
 #include <QApplication>
 #include <QDialog>
 #include <QEventLoop>
 #include <QLineEdit>
 #include <QThread>
-#include <gtest/gtest.h>
 #include <thread>
 
 using namespace platform;

@@ -10,8 +10,8 @@ PromptRecorder::~PromptRecorder() {
     platform::SetPrompt(nullptr);
 }
 
-platform::Answer PromptRecorder::Message(const std::string& text, const std::string& caption, platform::Icon icon,
-                                         platform::Buttons buttons) {
+platform::Answer PromptRecorder::Message(const std::string& text, const std::string& caption,
+                                         platform::Icon icon, platform::Buttons buttons) {
     std::lock_guard lock(mutex_);
     messages_.push_back({text, caption, icon, buttons});
     if (!script_.empty()) {

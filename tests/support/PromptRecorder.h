@@ -28,7 +28,10 @@ public:
     // Answers for the next questions, in order; when the script is empty the default answer is
     // given (Yes for yes/no questions, Ok otherwise).
     void Script(std::initializer_list<platform::Answer> answers);
-    void SetDefaultAnswer(platform::Answer a) { defaultAnswer_ = a; hasDefault_ = true; }
+    void SetDefaultAnswer(platform::Answer a) {
+        defaultAnswer_ = a;
+        hasDefault_ = true;
+    }
 
     std::vector<RecordedMessage> Messages() const;
     std::vector<std::string> Texts() const;

@@ -65,8 +65,9 @@ std::string ReadGbkText(const std::filesystem::path& p) {
 
 void CopyTree(const std::filesystem::path& from, const std::filesystem::path& to) {
     std::filesystem::create_directories(to);
-    std::filesystem::copy(from, to, std::filesystem::copy_options::recursive |
-                                        std::filesystem::copy_options::overwrite_existing);
+    std::filesystem::copy(from, to,
+                          std::filesystem::copy_options::recursive |
+                              std::filesystem::copy_options::overwrite_existing);
 }
 
 } // namespace testsupport

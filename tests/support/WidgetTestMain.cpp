@@ -1,8 +1,8 @@
 // The one main of every widget test: a QApplication on the offscreen platform, then GoogleTest.
-#include <QApplication>
 #include <clocale>
 #include <cstdlib>
 #include <gtest/gtest.h>
+#include <QApplication>
 
 int main(int argc, char** argv) {
     if (!std::getenv("QT_QPA_PLATFORM"))

@@ -8,8 +8,8 @@
 #include "monitor/app/CmdForm.h"
 #include "monitor/app/OverallView.h"
 #include "monitor/app/TextMonitorForm.h"
-#include "unitlink/NetSocket.h"
 #include "monitor/app/ValueForms.h"
+#include "unitlink/NetSocket.h"
 
 #include <gtest/gtest.h>
 #include <QPointer>
