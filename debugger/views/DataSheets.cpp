@@ -1,5 +1,6 @@
 #include "debugger/views/DataSheets.h"
 
+#include "debugger/views/ContextMenu.h"
 #include "debugger/views/ListCtrls.h"
 #include "debugger/views/MainFrame.h"
 #include "debugger/views/QuorvexApp.h"
@@ -79,13 +80,6 @@ void WriteExport(const std::filesystem::path& path, const std::string& text) {
         return;
     out.Write(text);
     out.Close();
-}
-
-void ShowMenu(QMenu* menu, const QPoint& at) {
-    if (!menu)
-        return;
-    std::unique_ptr<QMenu> owned(menu);
-    owned->exec(at);
 }
 
 } // namespace
@@ -431,9 +425,16 @@ QMenu* CSetPage::CreateContextMenu(int row) {
                 set = true;
     }
     auto* menu = new QMenu(this);
-    QAction* cancel = menu->addAction("取消人工置数", [this, row] { CancelEntry(row); });
+    // The rows may be filled again while the menu is open: an action finds its entry's row again.
+    const std::string type = list_->Text(row, 0);
+    const std::uint16_t shownAddress = list_->RowAddress(row);
+    QAction* cancel = menu->addAction("取消人工置数", [this, shownAddress, key, type] {
+        CancelEntry(list_->FindRow(shownAddress, key, type));
+    });
     cancel->setEnabled(set);
-    QAction* restore = menu->addAction("还原本条目", [this, row] { RestoreEntry(row); });
+    QAction* restore = menu->addAction("还原本条目", [this, shownAddress, key, type] {
+        RestoreEntry(list_->FindRow(shownAddress, key, type));
+    });
     restore->setEnabled(pending_.Has(mode_ == 1 ? 0 : address, key));
     return menu;
 }
@@ -445,7 +446,7 @@ void CSetPage::contextMenuEvent(QContextMenuEvent* e) {
         e->ignore();
         return;
     }
-    ShowMenu(CreateContextMenu(index.row()), e->globalPos());
+    ShowContextMenu(CreateContextMenu(index.row()), e->globalPos());
 }
 
 std::string CSetPage::GetExportText() const {
@@ -655,9 +656,12 @@ QMenu* CValPage::CreateContextMenu(int row) {
     if (row < 0 || row >= list_->rowCount() || list_->Text(row, 3).empty() || list_->Text(row, 4).empty())
         return nullptr;
     auto* menu = new QMenu(this);
-    const std::uint8_t group = KeyGroup(list_->RowKey(row));
-    menu->addAction("召唤本组实际值", [this, group] { CallGroup(group); });
-    QAction* restore = menu->addAction("还原本条目", [this, row] { RestoreEntry(row); });
+    const std::uint16_t key = list_->RowKey(row);
+    const std::uint16_t address = list_->RowAddress(row);
+    const std::string type = list_->Text(row, 0);
+    menu->addAction("召唤本组实际值", [this, key] { CallGroup(KeyGroup(key)); });
+    QAction* restore = menu->addAction(
+        "还原本条目", [this, address, key, type] { RestoreEntry(list_->FindRow(address, key, type)); });
     restore->setEnabled(pending_.Has(0, list_->RowKey(row)));
     return menu;
 }
@@ -665,7 +669,7 @@ QMenu* CValPage::CreateContextMenu(int row) {
 void CValPage::contextMenuEvent(QContextMenuEvent* e) {
     const QModelIndex index = list_->indexAt(list_->viewport()->mapFrom(this, e->pos()));
     if (index.isValid())
-        ShowMenu(CreateContextMenu(index.row()), e->globalPos());
+        ShowContextMenu(CreateContextMenu(index.row()), e->globalPos());
 }
 
 std::string CValPage::GetExportText() const {
@@ -719,7 +723,7 @@ QMenu* CEvtPage::CreateContextMenu() {
 }
 
 void CEvtPage::contextMenuEvent(QContextMenuEvent* e) {
-    ShowMenu(CreateContextMenu(), e->globalPos());
+    ShowContextMenu(CreateContextMenu(), e->globalPos());
 }
 
 // ---- CDisDBSheet
@@ -769,7 +773,7 @@ void CMonitorSheet::reject() {
 }
 
 void CMonitorSheet::contextMenuEvent(QContextMenuEvent* e) {
-    ShowMenu(CreateContextMenu(), e->globalPos());
+    ShowContextMenu(CreateContextMenu(), e->globalPos());
 }
 
 // ---- CDisDBSheet

@@ -1,5 +1,7 @@
 #include "debugger/views/EventWindows.h"
 
+#include "debugger/views/ContextMenu.h"
+
 #include "debugger/model/AppRules.h"
 
 #include "debugger/core/LogFiles.h"
@@ -410,8 +412,7 @@ QMenu* CRecordListDlg::CreateContextMenu() {
 }
 
 void CRecordListDlg::contextMenuEvent(QContextMenuEvent* e) {
-    std::unique_ptr<QMenu> menu(CreateContextMenu());
-    menu->exec(e->globalPos());
+    ShowContextMenu(CreateContextMenu(), e->globalPos());
 }
 
 CEventHistoryDlg::CEventHistoryDlg(const std::string& caption, QWidget* parent)

@@ -49,7 +49,9 @@ CValueGrid::CValueGrid(QWidget* parent) : QTableWidget(parent) {
     // A scroll first commits an open editor and does not happen when its text is refused.
     for (QScrollBar* bar : {verticalScrollBar(), horizontalScrollBar()})
         connect(bar, &QScrollBar::actionTriggered, this, [this, bar] {
-            if (!CommitEdit())
+            // The bar goes with the grid, which a box shown by the commit may outlive.
+            const QPointer<QScrollBar> alive(bar);
+            if (!CommitEdit() && alive)
                 bar->setSliderPosition(bar->value());
         });
 }
@@ -112,9 +114,19 @@ QColor CValueGrid::RowColour(int row) const {
 }
 
 void CValueGrid::ClickCell(int row, int col) {
+    if (row < 0 || col < 0 || row >= rowCount()) {
+        CommitEdit();
+        return;
+    }
+    // Committing may show a box, during which frames refill the grid: the clicked row is found
+    // again by its entry afterwards.
+    const std::uint16_t address = RowAddress(row);
+    const std::uint16_t key = RowKey(row);
+    const std::string type = Text(row, 0);
     if (!CommitEdit())
         return;
-    if (row < 0 || col < 0 || row >= rowCount())
+    row = FindRow(address, key, type);
+    if (row < 0)
         return;
     selectRow(row);
     if (col != 5 || Text(row, 5).empty())
@@ -145,8 +157,10 @@ void CValueGrid::ClickCell(int row, int col) {
 
 bool CValueGrid::CommitEdit() {
     if (choice_) {
+        // The full-list box may come up while the choice is taken.
+        const QPointer<CValueGrid> self(this);
         CommitChoice();
-        return true;
+        return !self.isNull();
     }
     if (!edit_)
         return true;
@@ -159,9 +173,17 @@ bool CValueGrid::CommitEdit() {
         }
         return false;
     }
-    if (self)
-        CancelEdit();
+    if (!self)
+        return false;
+    CancelEdit();
     return true;
+}
+
+int CValueGrid::FindRow(std::uint16_t address, std::uint16_t key, const std::string& type) const {
+    for (int r = 0; r < rowCount(); ++r)
+        if (RowKey(r) == key && RowAddress(r) == address && Text(r, 0) == type)
+            return r;
+    return -1;
 }
 
 bool CValueGrid::CheckTyped(int row, const std::string& text, double& value) {
