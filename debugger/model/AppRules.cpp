@@ -141,8 +141,12 @@ CDeviceTime MakeDeviceTime(int year, int month, int day, int hour, int minute, i
     t.hour = static_cast<std::uint8_t>(hour & 0x1F);
     t.day = static_cast<std::uint8_t>(day & 0x1F);
     t.month = static_cast<std::uint8_t>(month & 0x0F);
-    t.year = static_cast<std::uint8_t>((year + 20) & 0x7F);
+    t.year = year;
     return t;
+}
+
+bool IsUnitYear(int year) {
+    return year >= 1900 && year <= 2099;
 }
 
 CDeviceTime DeviceTimeNow(int yearOffset) {

@@ -6,6 +6,7 @@
 
 #include "debugger/core/LogFiles.h"
 
+#include "platform/Prompt.h"
 #include "platform/Text.h"
 #include "platform/ui/DialogButtons.h"
 #include "platform/ui/WidgetPrompt.h"
@@ -89,6 +90,15 @@ void CTimeRangeEdits::SetEnabled(bool on) {
         start_[i]->setEnabled(on);
         end_[i]->setEnabled(on);
     }
+}
+
+bool CTimeRangeEdits::YearsFit() const {
+    for (const auto* edits : {&start_, &end_})
+        if (!IsUnitYear(platform::AtoI(Ss((*edits)[0]->text())))) {
+            platform::MessageBox(kValueOutOfRange, "错误", platform::Icon::Error);
+            return false;
+        }
+    return true;
 }
 
 CDeviceTime CTimeRangeEdits::Read(const std::array<QLineEdit*, 6>& e) {
@@ -222,6 +232,8 @@ void CEventQueryDlg::Update() {
 }
 
 void CEventQueryDlg::accept() {
+    if (!m_times.YearsFit())
+        return;
     m_start = m_times.Start();
     m_end = m_times.End();
     m_board = m_chooser->m_board;
@@ -290,6 +302,8 @@ void CRemoteCmdQueryDlg::Update() {
 }
 
 void CRemoteCmdQueryDlg::accept() {
+    if (!m_times.YearsFit())
+        return;
     m_start = m_times.Start();
     m_end = m_times.End();
     if (m_allDevices->isChecked()) {
@@ -355,6 +369,8 @@ void CWaveQueryDlg::SetMode(int mode) {
 }
 
 void CWaveQueryDlg::accept() {
+    if (!m_times.YearsFit())
+        return;
     m_device = static_cast<std::uint16_t>(m_deviceCombo->currentText().toUInt());
     m_start = m_times.Start();
     m_end = m_times.End();

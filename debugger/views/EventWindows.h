@@ -30,6 +30,8 @@ public:
     CDeviceTime Start() const { return Read(start_); }
     CDeviceTime End() const { return Read(end_); }
     void SetEnabled(bool on);
+    // Whether both years have a year byte; a year that has none is refused with a box.
+    bool YearsFit() const;
     std::array<QLineEdit*, 6> start_{};
     std::array<QLineEdit*, 6> end_{};
 

@@ -245,7 +245,7 @@ bool CDbListCtrl::CommitText(int row, const std::string& text) {
     // A double point is set as 0 or 1; any other number has no byte and would go out as 0.
     const std::uint8_t type = m_dataTypeOf ? m_dataTypeOf(row) : 0;
     if ((type == 18 || type == 19) && value != 0 && value != 1) {
-        platform::MessageBox("输入数值越限!", "错误", platform::Icon::Error);
+        platform::MessageBox(kValueOutOfRange, "错误", platform::Icon::Error);
         return false;
     }
     const double old = platform::AtoF(Text(row, 5));
@@ -273,7 +273,7 @@ bool CValListCtrl::CommitText(int row, const std::string& text) {
     // A soft strap, and any double-point setting, is 0 or 1: no other value has a byte.
     const std::uint8_t type = m_dataTypeOf ? m_dataTypeOf(row) : 0;
     if ((Text(row, 0) == "软压板" || type == 9 || type == 19) && value != 0 && value != 1) {
-        platform::MessageBox("输入数值越限!", "错误", platform::Icon::Error);
+        platform::MessageBox(kValueOutOfRange, "错误", platform::Icon::Error);
         return false;
     }
     const double old = platform::AtoF(Text(row, 5));

@@ -2,6 +2,7 @@
 
 #include "debugger/model/AppRules.h"
 
+#include "platform/Prompt.h"
 #include "platform/Text.h"
 #include "platform/ui/DialogButtons.h"
 #include "platform/ui/WidgetPrompt.h"
@@ -88,6 +89,11 @@ void CSetTimeDlg::accept() {
         int v[6];
         for (std::size_t i = 0; i < 6; ++i)
             v[i] = platform::AtoI(Ss(m_edits[i]->text()));
+        // The other fields are masked to their widths; a year without a year byte is refused.
+        if (!IsUnitYear(v[0])) {
+            platform::MessageBox(kValueOutOfRange, "错误", platform::Icon::Error);
+            return;
+        }
         m_time = MakeDeviceTime(v[0], v[1], v[2], v[3], v[4], v[5]);
     } else {
         m_time = DeviceTimeNow();

@@ -31,7 +31,7 @@ TEST(RequestsTest, ManualSettingAndSettingsValueBytes) {
 }
 
 TEST(RequestsTest, CommandRequests) {
-    CDeviceTime t{1500, 2, 3, 4, 5, 107};
+    CDeviceTime t{1500, 2, 3, 4, 5, 2007};
     EXPECT_EQ(HistoryEvents(1, 0xFFFF, t, t, 6).Bytes(),
               (Bytes{19, 0xFF, 0xFF, 0xDC, 5, 2, 3, 4, 5, 107, 0xDC, 5, 2, 3, 4, 5, 107, 6}));
     EXPECT_EQ(RemoteCommands(0, 7, t, t, 255, 255, 255, 2).Bytes().size(), 21u);
