@@ -55,7 +55,18 @@ TEST(RequestsTest, DirectoryPathNormalisation) {
     EXPECT_EQ(NormaliseDirectoryPath("/a/b/../c/."), "/a/c");
     EXPECT_EQ(NormaliseDirectoryPath("a/.."), "<root>");
     EXPECT_EQ(NormaliseDirectoryPath("//x//y"), "/x/y");
-    EXPECT_EQ(NormaliseDirectoryPath("/.."), "<root>");
+    // Dot components resolve as in any path; names that merely begin with a dot stay.
+    EXPECT_EQ(NormaliseDirectoryPath("/a/.."), "/");
+    EXPECT_EQ(NormaliseDirectoryPath("/.."), "/");
+    EXPECT_EQ(NormaliseDirectoryPath("/../a"), "/a");
+    EXPECT_EQ(NormaliseDirectoryPath("/mnt/.cfg"), "/mnt/.cfg");
+    EXPECT_EQ(NormaliseDirectoryPath("/mnt/..cfg/x.."), "/mnt/..cfg/x..");
+    EXPECT_EQ(NormaliseDirectoryPath("/a/b/c/../../d"), "/a/d");
+    EXPECT_EQ(NormaliseDirectoryPath("/a/./b/./"), "/a/b/");
+    EXPECT_EQ(NormaliseDirectoryPath("a/../../b"), "../b");
+    // Plain paths reach the unit as typed.
+    for (const char* plain : {"/", "/mnt", "/mnt/cfg/", "cfg/sub", ""})
+        EXPECT_EQ(NormaliseDirectoryPath(plain), plain);
 }
 
 TEST(RequestsTest, MessageBodyAllocation) {
