@@ -1,6 +1,7 @@
 #include "debugger/views/EventWindows.h"
 
 #include "debugger/views/ContextMenu.h"
+#include "debugger/views/TimeDialogs.h"
 
 #include "debugger/model/AppRules.h"
 
@@ -65,6 +66,8 @@ void CTimeRangeEdits::Build(QWidget* parent, QVBoxLayout* layout) {
         start_[static_cast<std::size_t>(i)]->setObjectName(QString("start%1").arg(i));
         end_[static_cast<std::size_t>(i)] = new QLineEdit(parent);
         end_[static_cast<std::size_t>(i)]->setObjectName(QString("end%1").arg(i));
+        FitTimeEdit(start_[static_cast<std::size_t>(i)], i == 0);
+        FitTimeEdit(end_[static_cast<std::size_t>(i)], i == 0);
         grid->addWidget(start_[static_cast<std::size_t>(i)], 0, 1 + 2 * i);
         grid->addWidget(new QLabel(labels[i], parent), 0, 2 + 2 * i);
         grid->addWidget(end_[static_cast<std::size_t>(i)], 1, 1 + 2 * i);

@@ -10,6 +10,7 @@
 #include <QComboBox>
 #include <QContextMenuEvent>
 #include <QDialogButtonBox>
+#include <QFontMetrics>
 #include <QFormLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -32,6 +33,8 @@ namespace {
 QLineEdit* Edit(QWidget* parent, QFormLayout* form, const char* name, const char* label) {
     auto* e = new QLineEdit(parent);
     e->setObjectName(name);
+    // Wide enough for a real path of the unit or of this computer.
+    e->setMinimumWidth(QFontMetrics(e->font()).horizontalAdvance(kSamplePath) + 16);
     form->addRow(label, e);
     return e;
 }

@@ -9,6 +9,7 @@
 
 #include <QComboBox>
 #include <QDialogButtonBox>
+#include <QFontMetrics>
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QLabel>
@@ -44,6 +45,12 @@ std::uint8_t BoardIndexOf(const QComboBox* combo) {
 
 } // namespace
 
+void FitTimeEdit(QLineEdit* edit, bool year) {
+    const QFontMetrics fm(edit->font());
+    // Room for one digit more than the field holds, for the frame and the cursor.
+    edit->setFixedWidth(fm.horizontalAdvance(year ? QString("00000") : QString("000")) + 16);
+}
+
 CSetTimeDlg::CSetTimeDlg(const CUnitBoardArray& boards, QWidget* parent) : QDialog(parent) {
     setObjectName("CSetTimeDlg");
     setWindowTitle("设置时间");
@@ -65,6 +72,7 @@ CSetTimeDlg::CSetTimeDlg(const CUnitBoardArray& boards, QWidget* parent) : QDial
         auto* e = new QLineEdit(QString::number(values[i]), this);
         e->setObjectName(QString("time%1").arg(i));
         e->setEnabled(false);
+        FitTimeEdit(e, i == 0);
         m_edits[static_cast<std::size_t>(i)] = e;
         grid->addWidget(e, 0, 2 * i);
         grid->addWidget(new QLabel(labels[i], this), 0, 2 * i + 1);
