@@ -47,13 +47,12 @@ bool ReadValue(CBodyReader& r, Value& v, bool number7 = false) {
     return r.Ok();
 }
 
+// The box of a download the unit refused or the link could not send.
+constexpr const char* kSendFailed = "文件发送失败.";
+
 CDeviceTime ReadTime(CBodyReader& r) {
     const std::uint8_t* p = r.Bytes(7);
     return p ? CDeviceTime::FromBytes(p) : CDeviceTime{};
-}
-
-std::string EventTimeText(unsigned hours, unsigned minutes, unsigned ms) {
-    return platform::StrFormat("%u时%u分%u秒%u毫秒", hours, minutes, ms / 1000, ms % 1000);
 }
 
 void ShowError(CDeviceLink& link, const char* text) {
@@ -257,7 +256,7 @@ void CAnswerDispatcher::FileOpenAnswer(CBodyReader& r, std::uint8_t board) {
     }
     if (link_.direction_ == CDeviceLink::kDownload) {
         if (link_.SendFileChunk(handle, 0, board) <= 0) {
-            link_.ShowLater("文件发送失败.");
+            link_.ShowLater(kSendFailed);
             FailTransfer();
             return;
         }
@@ -297,13 +296,13 @@ void CAnswerDispatcher::DownloadChunkAnswer(const unitlink::body::FileDataFrame&
         link_.position_ = std::min(link_.position_ + CDeviceLink::kChunkSize, link_.TransferSize());
         ++chunk;
     } else if (++link_.retries_ >= 3) {
-        link_.ShowLater("文件发送失败.");
+        link_.ShowLater(kSendFailed);
         FailTransfer();
         return;
     }
     const int sent = link_.SendFileChunk(packet.fileId, chunk, board);
     if (sent < 0) {
-        link_.ShowLater("文件发送失败.");
+        link_.ShowLater(kSendFailed);
         FailTransfer();
     } else if (sent > 0) {
         shell.StartTimer(kTimerTransfer, CDeviceLink::kTransferWaitMs);

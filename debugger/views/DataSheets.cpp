@@ -73,6 +73,19 @@ std::string RowsExportText(const CValueGrid* list) {
     return text;
 }
 
+// The full-list box of both pages' typed values.
+void ShowListFull() {
+    platform::MessageBox("输入个数不可超过63", "警告", platform::Icon::Warning);
+}
+
+// The box of a value refused before sending: the entry, why, and what did not happen.
+void ShowRefusal(const std::string& name, const std::string& refusal, const char* outcome) {
+    platform::MessageBox("条目 " + name + " " + refusal + "\n" + outcome, "错误", platform::Icon::Error);
+}
+
+// The heading of the telecontrol part of an export.
+constexpr const char* kTelePart = "[六遥]\n";
+
 // Export files are rewritten whole, in GBK with CR LF; one that cannot be opened is skipped.
 void WriteExport(const std::filesystem::path& path, const std::string& text) {
     platform::CGbkTextWriter out;
@@ -185,7 +198,7 @@ void CSetPage::ShowValue(std::uint16_t address, std::uint16_t key, const std::st
 
 void CSetPage::AddPending(std::uint16_t address, std::uint16_t key, float newValue, double oldValue) {
     if (pending_.Add(mode_ == 1 ? 0 : address, key, newValue, oldValue) == CPendingList::kFull)
-        platform::MessageBox("输入个数不可超过63", "警告", platform::Icon::Warning);
+        ShowListFull();
 }
 
 void CSetPage::StartRefresh() {
@@ -279,8 +292,7 @@ void CSetPage::ManualSet() {
         // A value its field cannot hold would reach the device as another number: nothing is sent.
         const std::string refusal = requests::ManualSetRefusal(item);
         if (!refusal.empty()) {
-            platform::MessageBox("条目 " + *name + " " + refusal + "\n人工置数失败!", "错误",
-                                 platform::Icon::Error);
+            ShowRefusal(*name, refusal, "人工置数失败!");
             return;
         }
         items.push_back(item);
@@ -521,7 +533,7 @@ void CValPage::ShowValue(const CDbEntry& e) {
 
 void CValPage::AddPending(std::uint16_t key, float newValue, double oldValue) {
     if (pending_.Add(0, key, newValue, oldValue) == CPendingList::kFull)
-        platform::MessageBox("输入个数不可超过63", "警告", platform::Icon::Warning);
+        ShowListFull();
 }
 
 void CValPage::SelectGroup(int index) {
@@ -567,8 +579,7 @@ void CValPage::Download() {
                 // A value the encoding would change is refused rather than sent altered.
                 const std::string refusal = requests::SettingRefusal(item);
                 if (!refusal.empty()) {
-                    platform::MessageBox("条目 " + e.m_name + " " + refusal + "\n定值未下装!", "错误",
-                                         platform::Icon::Error);
+                    ShowRefusal(e.m_name, refusal, "定值未下装!");
                     return;
                 }
                 p.m_sentValue = requests::SentSettingValue(item);
@@ -875,7 +886,7 @@ void CDisDBSheet::EndMonitoring() {
 }
 
 std::string CDisDBSheet::ExportText() const {
-    return "[六遥]\n" + dbPage_->GetExportText() + "\n[保护]\n" + valPage_->GetExportText();
+    return kTelePart + dbPage_->GetExportText() + "\n[保护]\n" + valPage_->GetExportText();
 }
 
 void CDisDBSheet::Export() {
@@ -944,7 +955,7 @@ void CDisTabSheet::EndMonitoring() {
 }
 
 std::string CDisTabSheet::ExportText() const {
-    return "[六遥]\n" + tabPage_->GetExportText();
+    return kTelePart + tabPage_->GetExportText();
 }
 
 void CDisTabSheet::Export() {

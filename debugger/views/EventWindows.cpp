@@ -435,7 +435,7 @@ void CRecordListDlg::contextMenuEvent(QContextMenuEvent* e) {
 }
 
 CEventHistoryDlg::CEventHistoryDlg(const std::string& caption, QWidget* parent)
-    : CRecordListDlg("CEventHistoryDlg", "历史事件查看", caption,
+    : CRecordListDlg("CEventHistoryDlg", kHistoryCaption, caption,
                      {{"序号", 900 / 16},
                       {"地址", 900 / 12},
                       {"组号", 900 / 16},
@@ -468,7 +468,7 @@ CRemoteCmdListDlg::CRemoteCmdListDlg(const std::string& caption, QWidget* parent
                      parent) {}
 
 void CRemoteCmdListDlg::AddCommand(const CRemoteCommandRecord& r) {
-    const std::string kind = r.m_sourceClass == 0 ? "串口" : r.m_sourceClass == 1 ? "网口" : "未知命令源";
+    const std::string kind = CLogFiles::SourceKindText(r.m_sourceClass);
     AddRow({StrFormat("%u", unsigned(list_->rowCount() + 1)), CLogFiles::CommandTypeText(r.m_commandType),
             StrFormat("板卡%u", unsigned(r.m_sourceBoard + 1)) + kind +
                 StrFormat("%u", unsigned(r.m_sourcePort)),

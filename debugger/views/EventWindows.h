@@ -21,6 +21,9 @@ class QVBoxLayout;
 
 namespace quorvex {
 
+// The history list's caption, which also ends its window title.
+inline constexpr const char* kHistoryCaption = "历史事件查看";
+
 // The twelve date and time edits of a query: start and end year, month, day, hour, minute, second.
 class CTimeRangeEdits {
 public:

@@ -44,6 +44,16 @@ void NoBoard() {
     platform::MessageBox("没有任何板卡被使用");
 }
 
+// The box of a sheet asked for a second time.
+void AlreadyOpen(const std::string& text) {
+    platform::MessageBox(text + "监控信息已被打开", "错误信息", platform::Icon::Error);
+}
+
+// A title's device part: "所有装置" for the all-devices choice, otherwise the device's own text.
+std::string DeviceTitle(std::uint16_t device, const std::string& deviceText) {
+    return device == 0xFFFF ? std::string("所有装置") : deviceText;
+}
+
 // Shows a modeless window centred over the main window, at the size the window gave itself (a
 // window shrunk to its size hint would hide its columns and edit boxes).
 void ShowCentred(QWidget* w, QWidget* over) {
@@ -413,9 +423,7 @@ void CQuorvexApp::OnHistoryEvents() {
     if (platform::RunDialog(dlg) != QDialog::Accepted)
         return;
     delete history_.data();
-    const std::string title =
-        (dlg.m_device == 0xFFFF ? std::string("所有装置") : StrFormat("装置%d", dlg.m_device)) +
-        "历史事件查看";
+    const std::string title = DeviceTitle(dlg.m_device, StrFormat("装置%d", dlg.m_device)) + kHistoryCaption;
     history_ = new CEventHistoryDlg(title, frame_.get());
     ShowCentred(history_, frame_.get());
     Send(requests::HistoryEvents(static_cast<std::uint8_t>(dlg.m_board - 1), dlg.m_device, dlg.m_start,
@@ -427,7 +435,7 @@ void CQuorvexApp::OnRemoteCommands() {
     if (platform::RunDialog(dlg) != QDialog::Accepted)
         return;
     delete remote_.data();
-    std::string title = dlg.m_device == 0xFFFF ? std::string("所有装置") : StrFormat("装置%d", dlg.m_device);
+    std::string title = DeviceTitle(dlg.m_device, StrFormat("装置%d", dlg.m_device));
     title += "远方命令监视 ";
     title += dlg.m_sourceBoard == 255 ? std::string("所有命令源")
                                       : StrFormat("命令源板卡%d", dlg.m_sourceBoard) + dlg.m_sourcePortName;
@@ -497,7 +505,7 @@ int CQuorvexApp::OpenMonitorWindows(const CPortMonitorDlg& dlg, CComDataDoc doc,
                                     const std::string& deviceText, const std::string& saveFile) {
     const auto title = [&](const char* what) {
         return StrFormat("板卡%u", unsigned(dlg.m_board)) + dlg.m_portName +
-               (dlg.m_device == 0xFFFF ? std::string("所有装置") : deviceText) + what;
+               DeviceTitle(dlg.m_device, deviceText) + what;
     };
     doc.m_port.board = dlg.m_board;
     doc.m_port.port = dlg.m_port;
@@ -585,7 +593,7 @@ void CQuorvexApp::OnRealTimeDb() {
         StrFormat("板卡%d", dlg.m_board) + dlg.m_portName + StrFormat("装置%d", dlg.m_device);
     for (const auto& s : dbSheets_)
         if (s->DeviceAddress() == dlg.m_device) {
-            platform::MessageBox(text + "监控信息已被打开", "错误信息", platform::Icon::Error);
+            AlreadyOpen(text);
             return;
         }
     auto sheet =
@@ -609,7 +617,7 @@ void CQuorvexApp::OnRefTable() {
     for (const auto& s : tabSheets_)
         if (s->BoardNumber() == dlg.m_board && s->PortType() == dlg.m_portType &&
             s->PortNumber() == dlg.m_port && s->TableNumber() == dlg.m_table) {
-            platform::MessageBox(text + "监控信息已被打开", "错误信息", platform::Icon::Error);
+            AlreadyOpen(text);
             return;
         }
     CTabSheetKey key{dlg.m_board,     dlg.m_portType, dlg.m_port,  dlg.m_table,
