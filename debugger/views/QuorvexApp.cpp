@@ -181,78 +181,42 @@ bool CQuorvexApp::CommandEnabled(int id) const {
 void CQuorvexApp::RunCommand(int id) {
     if (!CommandEnabled(id))
         return;
-    switch (id) {
-    case kCmdConnectParam:
-        OnConnectParam();
-        break;
-    case kCmdConnect:
-        OnConnect();
-        break;
-    case kCmdDisconnect:
-        OnDisconnect();
-        break;
-    case kCmdRemoteStart:
-        OnRemoteStart();
-        break;
-    case kCmdStringCommand:
-        OnStringCommand();
-        break;
-    case kCmdDebugInfo:
-        OpenDebugWindow();
-        break;
-    case kCmdDownloadFile:
-        OnDownloadFile();
-        break;
-    case kCmdUploadFile:
-        OnUploadFile();
-        break;
-    case kCmdSetTime:
-        OnSetTime();
-        break;
-    case kCmdFileDirectory:
-        OnFileDirectory();
-        break;
-    case kCmdProtocolInfo:
-        OnProtocolInfo();
-        break;
-    case kCmdHistoryEvents:
-        OnHistoryEvents();
-        break;
-    case kCmdRemoteCommands:
-        OnRemoteCommands();
-        break;
-    case kCmdWaveRecords:
-        OnWaveRecords();
-        break;
-    case kCmdCommStatus:
-        OnCommStatus();
-        break;
-    case kCmdDeviceTime:
-        OnDeviceTime();
-        break;
-    case kCmdSerialMonitor:
-        OnSerialMonitor();
-        break;
-    case kCmdNetMonitor:
-        OnNetMonitor();
-        break;
-    case kCmdRealTimeDb:
-        OnRealTimeDb();
-        break;
-    case kCmdRefTable:
-        OnRefTable();
-        break;
-    case kCmdCancelAll:
-        OnCancelAllSettings();
-        break;
-    case kCmdAbout:
-        OnAbout();
-        break;
-    default:
-        break;
-    }
+    using Handler = void (CQuorvexApp::*)();
+    static const std::pair<int, Handler> kHandlers[] = {
+        {kCmdConnectParam, &CQuorvexApp::OnConnectParam},
+        {kCmdConnect, &CQuorvexApp::OnConnect},
+        {kCmdDisconnect, &CQuorvexApp::OnDisconnect},
+        {kCmdRemoteStart, &CQuorvexApp::OnRemoteStart},
+        {kCmdStringCommand, &CQuorvexApp::OnStringCommand},
+        {kCmdDebugInfo, &CQuorvexApp::OnDebugInfo},
+        {kCmdDownloadFile, &CQuorvexApp::OnDownloadFile},
+        {kCmdUploadFile, &CQuorvexApp::OnUploadFile},
+        {kCmdSetTime, &CQuorvexApp::OnSetTime},
+        {kCmdFileDirectory, &CQuorvexApp::OnFileDirectory},
+        {kCmdProtocolInfo, &CQuorvexApp::OnProtocolInfo},
+        {kCmdHistoryEvents, &CQuorvexApp::OnHistoryEvents},
+        {kCmdRemoteCommands, &CQuorvexApp::OnRemoteCommands},
+        {kCmdWaveRecords, &CQuorvexApp::OnWaveRecords},
+        {kCmdCommStatus, &CQuorvexApp::OnCommStatus},
+        {kCmdDeviceTime, &CQuorvexApp::OnDeviceTime},
+        {kCmdSerialMonitor, &CQuorvexApp::OnSerialMonitor},
+        {kCmdNetMonitor, &CQuorvexApp::OnNetMonitor},
+        {kCmdRealTimeDb, &CQuorvexApp::OnRealTimeDb},
+        {kCmdRefTable, &CQuorvexApp::OnRefTable},
+        {kCmdCancelAll, &CQuorvexApp::OnCancelAllSettings},
+        {kCmdAbout, &CQuorvexApp::OnAbout},
+    };
+    for (const auto& [command, handler] : kHandlers)
+        if (command == id) {
+            (this->*handler)();
+            break;
+        }
     if (frame_)
         frame_->UpdateCommands();
+}
+
+void CQuorvexApp::OnDebugInfo() {
+    OpenDebugWindow();
 }
 
 // ---- 通讯
