@@ -125,7 +125,11 @@ void CValueGrid::ClickCell(int row, int col) {
     const std::string type = Text(row, 0);
     if (!CommitEdit())
         return;
-    row = FindRow(address, key, type);
+    const auto same = [&](int r) {
+        return r < rowCount() && RowKey(r) == key && RowAddress(r) == address && Text(r, 0) == type;
+    };
+    if (!same(row))
+        row = FindRow(address, key, type);
     if (row < 0)
         return;
     selectRow(row);
