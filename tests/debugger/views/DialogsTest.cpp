@@ -17,6 +17,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ctime>
+
 using namespace quorvex;
 using qtest::AppRig;
 using qtest::Bytes;
@@ -70,7 +72,7 @@ TEST(CommStatus, FillsUpdatesAndFolds) {
     EXPECT_EQ(rig.Bodies()[1], (Bytes{26, 1, 0, 0}));
 }
 
-TEST(TimeDialogs, SetTimeCustomValuesAreMaskedNotChecked) {
+TEST(TimeDialogs, SetTimeCustomFieldsAreMaskedToTheirWidths) {
     AppRig rig;
     rig.AddBoards();
     rig.Connect();
@@ -323,6 +325,23 @@ TEST(Queries, TheDefaultEndFiveYearsOnIsSentAfterItsStart) {
     std::copy(b.begin() + 10, b.begin() + 17, end);
     EXPECT_EQ(CDeviceTime::FromBytes(start).year, 2024);
     EXPECT_EQ(CDeviceTime::FromBytes(end).year, 2031);
+
+    // The dialog's own defaults: five years back and on from now, the end read back after the start.
+    rig.transport->sent.clear();
+    rig.OnDialog([](QDialog& d) {
+        dynamic_cast<CEventQueryDlg&>(d).m_allDevices->setChecked(true);
+        d.accept();
+        return d.result();
+    });
+    rig.app->OnHistoryEvents();
+    b = rig.Bodies().at(0);
+    std::copy(b.begin() + 3, b.begin() + 10, start);
+    std::copy(b.begin() + 10, b.begin() + 17, end);
+    const std::time_t now = std::time(nullptr);
+    std::tm tm{};
+    localtime_r(&now, &tm);
+    EXPECT_EQ(CDeviceTime::FromBytes(start).year, tm.tm_year + 1900 - 5);
+    EXPECT_EQ(CDeviceTime::FromBytes(end).year, tm.tm_year + 1900 + 5);
 
     rig.transport->sent.clear();
     rig.OnDialog([](QDialog& d) {
