@@ -47,13 +47,12 @@ bool ReadValue(CBodyReader& r, Value& v, bool number7 = false) {
     return r.Ok();
 }
 
+// The box of a download the unit refused or the link could not send.
+constexpr const char* kSendFailed = "文件发送失败.";
+
 CDeviceTime ReadTime(CBodyReader& r) {
     const std::uint8_t* p = r.Bytes(7);
     return p ? CDeviceTime::FromBytes(p) : CDeviceTime{};
-}
-
-std::string EventTimeText(unsigned hours, unsigned minutes, unsigned ms) {
-    return platform::StrFormat("%u时%u分%u秒%u毫秒", hours, minutes, ms / 1000, ms % 1000);
 }
 
 void ShowError(CDeviceLink& link, const char* text) {
@@ -102,82 +101,61 @@ void CAnswerDispatcher::Truncated(std::uint8_t type) {
     link_.DebugNote(platform::StrFormat("\nD报文长度有误(类型%u)\n", unsigned{type}));
 }
 
+const CAnswerDispatcher::Route* CAnswerDispatcher::FindRoute(std::uint8_t type) {
+    // One handler per message type; "checked" handlers read through the body reader, and a body
+    // that ends before what they read is noted in the debug window.
+    static const Route kRoutes[] = {
+        {1, true, [](CAnswerDispatcher& d, const Answer& a) { d.PortFrames(a.r, a.board); }},
+        {2, false, [](CAnswerDispatcher& d, const Answer& a) { d.DebugText(a.body, a.length); }},
+        {3, false, [](CAnswerDispatcher& d, const Answer& a) { d.StringAnswer(a.body, a.length); }},
+        {4, true, [](CAnswerDispatcher& d, const Answer& a) { d.FileOpenAnswer(a.r, a.board); }},
+        {6, true,
+         [](CAnswerDispatcher& d, const Answer& a) { d.FileChunkAnswer(a.body, a.length, a.board); }},
+        {8, true, [](CAnswerDispatcher& d, const Answer& a) { d.Directory(a.r); }},
+        {12, true, [](CAnswerDispatcher& d, const Answer& a) { d.RefTable(a.r, a.board); }},
+        {14, true, [](CAnswerDispatcher& d, const Answer& a) { d.Challenge(a.r); }},
+        {15, true, [](CAnswerDispatcher& d, const Answer& a) { d.Verdict(a.r); }},
+        {16, false, [](CAnswerDispatcher& d, const Answer& a) { d.ProtocolText(a.body, a.length, a.board); }},
+        {17, false,
+         [](CAnswerDispatcher& d, const Answer& a) { d.PortInformation(a.body, a.length, a.board); }},
+        {18, true, [](CAnswerDispatcher& d, const Answer& a) { d.RemoteCommands(a.r); }},
+        {19, true, [](CAnswerDispatcher& d, const Answer& a) { d.HistoryEvents(a.r); }},
+        {20, true, [](CAnswerDispatcher& d, const Answer& a) { d.SetAnswer(a.r, false); }},
+        {21, true, [](CAnswerDispatcher& d, const Answer& a) { d.SetAnswer(a.r, true); }},
+        {22, true, [](CAnswerDispatcher& d, const Answer& a) { d.CancelAllAnswer(a.r); }},
+        {23, true, [](CAnswerDispatcher& d, const Answer& a) { d.DeviceCancelAnswer(a.r); }},
+        {24, true, [](CAnswerDispatcher& d, const Answer& a) { d.TableCancelAnswer(a.r, a.board); }},
+        {25, true, [](CAnswerDispatcher& d, const Answer& a) { d.CommStatus(a.r, false); }},
+        {26, true, [](CAnswerDispatcher& d, const Answer& a) { d.CommStatus(a.r, true); }},
+        {27, true, [](CAnswerDispatcher& d, const Answer& a) { d.WaveRecords(a.r); }},
+        {28, true, [](CAnswerDispatcher& d, const Answer& a) { d.DeviceTime(a.r); }},
+    };
+    for (const Route& route : kRoutes)
+        if (route.type == type)
+            return &route;
+    return nullptr; // types the program does not handle
+}
+
 void CAnswerDispatcher::Dispatch(const std::uint8_t* body, std::size_t length, std::uint8_t board) {
     if (length == 0)
         return;
+    const Route* route = FindRoute(body[0]);
+    if (!route)
+        return;
     CBodyReader r(body, length, 1);
-    switch (body[0]) {
-    case 1:
-        PortFrames(r, board);
-        break;
-    case 2:
-        DebugText(body, length);
-        return;
-    case 3:
-        if (length >= 2)
-            link_.Shell().ShowStringAnswer(GbkText(body + 1, length - 2));
-        return;
-    case 4:
-        FileOpenAnswer(r, board);
-        break;
-    case 6:
-        FileChunkAnswer(body, length, board);
-        break;
-    case 8:
-        Directory(r);
-        break;
-    case 12:
-        RefTable(r, board);
-        break;
-    case 14:
-        Challenge(r);
-        break;
-    case 15:
-        Verdict(r);
-        break;
-    case 16:
-        ProtocolText(body, length, board);
-        return;
-    case 17:
-        PortInformation(body, length, board);
-        return;
-    case 18:
-        RemoteCommands(r);
-        break;
-    case 19:
-        HistoryEvents(r);
-        break;
-    case 20:
-    case 21:
-        SetAnswer(r, body[0] == 21);
-        break;
-    case 22:
-        CancelAllAnswer(r);
-        break;
-    case 23:
-        DeviceCancelAnswer(r);
-        break;
-    case 24:
-        TableCancelAnswer(r, board);
-        break;
-    case 25:
-    case 26:
-        CommStatus(r, body[0] == 26);
-        break;
-    case 27:
-        WaveRecords(r);
-        break;
-    case 28: {
-        const std::uint8_t* t = r.Bytes(7);
-        if (t)
-            link_.Shell().ShowDeviceTime(CDeviceTime::FromBytes(t));
-        break;
-    }
-    default:
-        return; // types the program does not handle
-    }
-    if (!r.Ok())
+    route->handle(*this, Answer{body, length, board, r});
+    if (route->checked && !r.Ok())
         Truncated(body[0]);
+}
+
+void CAnswerDispatcher::StringAnswer(const std::uint8_t* body, std::size_t length) {
+    if (length >= 2)
+        link_.Shell().ShowStringAnswer(GbkText(body + 1, length - 2));
+}
+
+void CAnswerDispatcher::DeviceTime(CBodyReader& r) {
+    if (const std::uint8_t* t = r.Bytes(7))
+        link_.Shell().ShowDeviceTime(CDeviceTime::FromBytes(t));
 }
 
 namespace {
@@ -278,7 +256,7 @@ void CAnswerDispatcher::FileOpenAnswer(CBodyReader& r, std::uint8_t board) {
     }
     if (link_.direction_ == CDeviceLink::kDownload) {
         if (link_.SendFileChunk(handle, 0, board) <= 0) {
-            link_.ShowLater("文件发送失败.");
+            link_.ShowLater(kSendFailed);
             FailTransfer();
             return;
         }
@@ -295,44 +273,50 @@ void CAnswerDispatcher::FileOpenAnswer(CBodyReader& r, std::uint8_t board) {
 }
 
 void CAnswerDispatcher::FileChunkAnswer(const std::uint8_t* body, std::size_t length, std::uint8_t board) {
-    IQuorvexShell& shell = link_.Shell();
     const auto packet = unitlink::body::ReadFileData(body, length);
     if (!packet)
         return;
-    const std::uint32_t handle = packet->fileId;
-    const std::uint8_t flag = packet->flag;
-    std::uint16_t chunk = packet->packet;
-    if (link_.direction_ == CDeviceLink::kDownload) {
-        // Only the answer to the chunk last sent moves the transfer on; a repeated or stale
-        // answer would move the position twice and send the wrong bytes.
-        if (chunk != link_.chunk_) {
-            link_.DebugNote(platform::StrFormat("\nD文件块应答序号有误(%u)，已忽略\n", unsigned{chunk}));
-            return;
-        }
-        shell.StopTimer(kTimerTransfer);
-        if (flag == 1) {
-            link_.position_ = std::min(link_.position_ + CDeviceLink::kChunkSize, link_.TransferSize());
-            ++chunk;
-        } else if (++link_.retries_ >= 3) {
-            link_.ShowLater("文件发送失败.");
-            FailTransfer();
-            return;
-        }
-        const int sent = link_.SendFileChunk(handle, chunk, board);
-        if (sent < 0) {
-            link_.ShowLater("文件发送失败.");
-            FailTransfer();
-        } else if (sent > 0) {
-            shell.StartTimer(kTimerTransfer, CDeviceLink::kTransferWaitMs);
-        } else {
-            link_.SendMessage(requests::FileClose(board, link_.transferName_));
-            link_.EndTransfer(2000);
-        }
+    if (link_.direction_ == CDeviceLink::kDownload)
+        DownloadChunkAnswer(*packet, board);
+    else if (link_.direction_ == CDeviceLink::kUpload)
+        UploadChunk(*packet, board);
+}
+
+void CAnswerDispatcher::DownloadChunkAnswer(const unitlink::body::FileDataFrame& packet, std::uint8_t board) {
+    IQuorvexShell& shell = link_.Shell();
+    std::uint16_t chunk = packet.packet;
+    // Only the answer to the chunk last sent moves the transfer on; a repeated or stale answer
+    // would move the position twice and send the wrong bytes.
+    if (chunk != link_.chunk_) {
+        link_.DebugNote(platform::StrFormat("\nD文件块应答序号有误(%u)，已忽略\n", unsigned{chunk}));
         return;
     }
-    if (link_.direction_ != CDeviceLink::kUpload)
-        return;
     shell.StopTimer(kTimerTransfer);
+    if (packet.flag == 1) {
+        link_.position_ = std::min(link_.position_ + CDeviceLink::kChunkSize, link_.TransferSize());
+        ++chunk;
+    } else if (++link_.retries_ >= 3) {
+        link_.ShowLater(kSendFailed);
+        FailTransfer();
+        return;
+    }
+    const int sent = link_.SendFileChunk(packet.fileId, chunk, board);
+    if (sent < 0) {
+        link_.ShowLater(kSendFailed);
+        FailTransfer();
+    } else if (sent > 0) {
+        shell.StartTimer(kTimerTransfer, CDeviceLink::kTransferWaitMs);
+    } else {
+        link_.SendMessage(requests::FileClose(board, link_.transferName_));
+        link_.EndTransfer(2000);
+    }
+}
+
+void CAnswerDispatcher::UploadChunk(const unitlink::body::FileDataFrame& packet, std::uint8_t board) {
+    IQuorvexShell& shell = link_.Shell();
+    shell.StopTimer(kTimerTransfer);
+    const std::uint32_t handle = packet.fileId;
+    const std::uint16_t chunk = packet.packet;
     const std::uint32_t size = link_.TransferSize();
     if (link_.chunksTaken_ > 0 && chunk == link_.chunk_) {
         // The unit repeats a block whose acknowledgement it missed: acknowledged again, not
@@ -343,7 +327,7 @@ void CAnswerDispatcher::FileChunkAnswer(const std::uint8_t* body, std::size_t le
     }
     link_.chunk_ = chunk;
     ++link_.chunksTaken_;
-    const std::size_t n = packet->size;
+    const std::size_t n = packet.size;
     const std::size_t room = size - std::min(link_.position_, size);
     // Data the unit sends beyond the size it announced is not taken.
     if (n > room)
@@ -351,7 +335,7 @@ void CAnswerDispatcher::FileChunkAnswer(const std::uint8_t* body, std::size_t le
     const std::size_t take = std::min(n, room);
     if (take) {
         try {
-            link_.buffer_.insert(link_.buffer_.end(), packet->data, packet->data + take);
+            link_.buffer_.insert(link_.buffer_.end(), packet.data, packet.data + take);
         } catch (const std::bad_alloc&) {
             link_.SendMessage(requests::FileClose(board, link_.transferName_));
             link_.ShowLater("申请内存出错,内存不足!");
@@ -363,12 +347,18 @@ void CAnswerDispatcher::FileChunkAnswer(const std::uint8_t* body, std::size_t le
     if (size)
         shell.SetProgress(static_cast<int>(std::uint64_t{link_.position_} * 100 / size));
     link_.SendMessage(requests::UploadAck(board, handle, chunk));
-    if (flag == 1) {
+    if (packet.flag == 1) {
         shell.StartTimer(kTimerTransfer, CDeviceLink::kTransferWaitMs);
         return;
     }
     link_.SendMessage(requests::FileClose(board, link_.transferName_));
+    FinishUpload();
+}
+
+void CAnswerDispatcher::FinishUpload() {
+    IQuorvexShell& shell = link_.Shell();
     shell.StopTimer(kTimerTransfer);
+    const std::uint32_t size = link_.TransferSize();
     const bool complete = link_.position_ == size;
     const bool offer = shell.HasProgressWindow();
     if (offer) {
@@ -427,6 +417,27 @@ void CAnswerDispatcher::Directory(CBodyReader& r) {
     }
 }
 
+// What the parts of a reference-table answer share: the table, its open sheets and the index of
+// its entries.
+struct CAnswerDispatcher::TableAnswer {
+    TableAnswer(CDeviceLink& link, std::uint8_t board, std::uint8_t portType, std::uint8_t portIndex,
+                std::uint8_t table)
+        : board(board), boardNumber(static_cast<std::uint8_t>(board + 1)), portType(portType),
+          portIndex(portIndex), portNumber(static_cast<std::uint8_t>(portIndex + 1)), table(table),
+          entries(link.Data().m_tabEntries), index(entries, [this](const CTabEntry& e) {
+              return e.SameTable(boardNumber, this->portType, portNumber, this->table);
+          }) {
+        for (ITabSheet* s : link.Shell().TabSheets())
+            if (s->BoardNumber() == boardNumber && s->PortType() == portType &&
+                s->PortNumber() == portNumber && s->TableNumber() == table)
+                sheets.push_back(s);
+    }
+    std::uint8_t board, boardNumber, portType, portIndex, portNumber, table;
+    std::vector<CTabEntry>& entries;
+    CKeyIndex<CTabEntry> index;
+    std::vector<ITabSheet*> sheets;
+};
+
 void CAnswerDispatcher::RefTable(CBodyReader& r, std::uint8_t board) {
     const std::uint8_t more = r.U8();
     const std::uint8_t sub = r.U8();
@@ -437,111 +448,111 @@ void CAnswerDispatcher::RefTable(CBodyReader& r, std::uint8_t board) {
     const std::uint16_t count = r.U16();
     if (!r.Ok())
         return;
-    const auto boardNumber = static_cast<std::uint8_t>(board + 1);
-    const auto portNumber = static_cast<std::uint8_t>(portIndex + 1);
-    std::vector<ITabSheet*> sheets;
-    for (ITabSheet* s : link_.Shell().TabSheets())
-        if (s->BoardNumber() == boardNumber && s->PortType() == portType && s->PortNumber() == portNumber &&
-            s->TableNumber() == table)
-            sheets.push_back(s);
-    std::vector<CTabEntry>& entries = link_.Data().m_tabEntries;
-    CKeyIndex<CTabEntry> index(
-        entries, [&](const CTabEntry& e) { return e.SameTable(boardNumber, portType, portNumber, table); });
+    TableAnswer t(link_, board, portType, portIndex, table);
+    if (sub == 2)
+        TableValues(r, t, count);
+    else if (sub == 3)
+        TableEntries(r, t, count, more == 0);
+    else if (sub == 1 && count == 1)
+        TableEvent(r, t);
+}
 
-    if (sub == 2) {
-        if (sheets.empty())
-            return;
-        for (unsigned i = 0; i < count; ++i) {
-            const std::uint16_t address = r.U16();
-            const std::uint16_t key = r.U16();
-            const std::uint8_t valid = r.U8();
-            Value v;
-            if (!r.Ok() || valid != 1 || !ReadValue(r, v))
-                return;
-            for (std::size_t at : index.Find(address, key)) {
-                CTabEntry& e = entries[at];
-                e.m_dataType = v.type;
-                e.m_dataSize = v.size;
-                e.m_number = v.number;
-                ActualValueText(v.type, v.data, v.len, e.m_value, true);
-                for (ITabSheet* s : sheets)
-                    s->ShowValue(e);
-            }
-        }
-    } else if (sub == 3) {
-        for (unsigned i = 0; i < count; ++i) {
-            const std::uint16_t address = r.U16();
-            const std::uint16_t key = r.U16();
-            const std::uint8_t kod = r.U8();
-            const std::uint8_t type = r.U8();
-            const std::uint8_t size = r.U8();
-            const std::uint8_t number = r.U8();
-            if (!r.Ok() || kod != 10 || type > 1)
-                return;
-            std::string name;
-            if (type == 1) {
-                const std::size_t n = static_cast<std::size_t>(size) * number;
-                const std::uint8_t* text = r.Bytes(n);
-                if (!text)
-                    return;
-                name = GbkText(text, n);
-            }
-            if (!index.Find(address, key).empty())
-                continue;
-            index.Add(address, key, entries.size());
-            CTabEntry e;
-            e.m_boardNumber = boardNumber;
-            e.m_portType = portType;
-            e.m_portNumber = portNumber;
-            e.m_tableNumber = table;
-            e.m_address = address;
-            e.m_key = key;
-            e.m_name = name;
-            entries.push_back(std::move(e));
-        }
-        if (more == 0)
-            for (ITabSheet* s : sheets) {
-                s->FillList();
-                link_.SendMessage(requests::RefTableValues(board, portType, portIndex, table,
-                                                           s->StartPosition(), s->RowCount()));
-            }
-    } else if (sub == 1) {
-        if (count != 1)
-            return;
+void CAnswerDispatcher::TableValues(CBodyReader& r, TableAnswer& t, std::uint16_t count) {
+    if (t.sheets.empty())
+        return;
+    for (unsigned i = 0; i < count; ++i) {
         const std::uint16_t address = r.U16();
-        const std::uint8_t group = r.U8();
-        const std::uint8_t entry = r.U8();
+        const std::uint16_t key = r.U16();
         const std::uint8_t valid = r.U8();
         Value v;
         if (!r.Ok() || valid != 1 || !ReadValue(r, v))
             return;
-        if (v.type != 18 && v.type != 19)
-            return;
-        const std::size_t at = v.type == 18 ? 1 : 5;
-        if (v.len < at + 4) {
-            Truncated(12);
-            return;
-        }
-        const std::uint8_t* d = v.data;
-        const std::string action = DoublePointText(d[0] & 3);
-        const unsigned ms = static_cast<unsigned>(d[at] | d[at + 1] << 8);
-        CEventRecord ev;
-        ev.m_name = "SOE";
-        ev.m_address = address;
-        ev.m_group = group;
-        ev.m_entry = entry;
-        ev.m_action = action;
-        ev.m_time = EventTimeText(d[at + 3] & 0x7Fu, d[at + 2] & 0x3Fu, ms);
-        const std::uint16_t key = MakeKey(group, entry);
-        for (ITabSheet* s : sheets) {
-            for (std::size_t at : index.Find(address, key)) {
-                CTabEntry& e = entries[at];
-                e.m_value = action;
+        for (std::size_t at : t.index.Find(address, key)) {
+            CTabEntry& e = t.entries[at];
+            e.m_dataType = v.type;
+            e.m_dataSize = v.size;
+            e.m_number = v.number;
+            ActualValueText(v.type, v.data, v.len, e.m_value, true);
+            for (ITabSheet* s : t.sheets)
                 s->ShowValue(e);
-            }
-            s->ShowEvent(ev);
-            link_.Logs().SaveEventFile(ev, CLogFiles::kTableEvent);
         }
+    }
+}
+
+void CAnswerDispatcher::TableEntries(CBodyReader& r, TableAnswer& t, std::uint16_t count, bool last) {
+    for (unsigned i = 0; i < count; ++i) {
+        const std::uint16_t address = r.U16();
+        const std::uint16_t key = r.U16();
+        const std::uint8_t kod = r.U8();
+        const std::uint8_t type = r.U8();
+        const std::uint8_t size = r.U8();
+        const std::uint8_t number = r.U8();
+        if (!r.Ok() || kod != 10 || type > 1)
+            return;
+        std::string name;
+        if (type == 1) {
+            const std::size_t n = static_cast<std::size_t>(size) * number;
+            const std::uint8_t* text = r.Bytes(n);
+            if (!text)
+                return;
+            name = GbkText(text, n);
+        }
+        if (!t.index.Find(address, key).empty())
+            continue;
+        t.index.Add(address, key, t.entries.size());
+        CTabEntry e;
+        e.m_boardNumber = t.boardNumber;
+        e.m_portType = t.portType;
+        e.m_portNumber = t.portNumber;
+        e.m_tableNumber = t.table;
+        e.m_address = address;
+        e.m_key = key;
+        e.m_name = name;
+        t.entries.push_back(std::move(e));
+    }
+    if (!last)
+        return;
+    for (ITabSheet* s : t.sheets) {
+        s->FillList();
+        link_.SendMessage(requests::RefTableValues(t.board, t.portType, t.portIndex, t.table,
+                                                   s->StartPosition(), s->RowCount()));
+    }
+}
+
+void CAnswerDispatcher::TableEvent(CBodyReader& r, TableAnswer& t) {
+    const std::uint16_t address = r.U16();
+    const std::uint8_t group = r.U8();
+    const std::uint8_t entry = r.U8();
+    const std::uint8_t valid = r.U8();
+    Value v;
+    if (!r.Ok() || valid != 1 || !ReadValue(r, v))
+        return;
+    if (v.type != 18 && v.type != 19)
+        return;
+    const std::size_t at = v.type == 18 ? 1 : 5;
+    if (v.len < at + 4) {
+        Truncated(12);
+        return;
+    }
+    const std::uint8_t* d = v.data;
+    const std::string action = DoublePointText(d[0] & 3);
+    const unsigned ms = static_cast<unsigned>(d[at] | d[at + 1] << 8);
+    CEventRecord ev;
+    ev.m_name = "SOE";
+    ev.m_address = address;
+    ev.m_group = group;
+    ev.m_entry = entry;
+    ev.m_action = action;
+    ev.m_time = EventTimeText(d[at + 3] & 0x7Fu, d[at + 2] & 0x3Fu, ms);
+    const std::uint16_t key = MakeKey(group, entry);
+    for (ITabSheet* s : t.sheets) {
+        for (std::size_t i : t.index.Find(address, key)) {
+            CTabEntry& e = t.entries[i];
+            e.m_value = action;
+            s->ShowValue(e);
+        }
+        s->ShowEvent(ev);
+        link_.Logs().SaveEventFile(ev, CLogFiles::kTableEvent);
     }
 }
 

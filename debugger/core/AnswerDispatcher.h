@@ -10,7 +10,10 @@
 
 namespace unitlink {
 class CBodyReader;
+namespace body {
+struct FileDataFrame;
 }
+} // namespace unitlink
 
 namespace quorvex {
 
@@ -25,12 +28,36 @@ public:
     void Dispatch(const std::uint8_t* body, std::size_t length, std::uint8_t board);
 
 private:
+    // A message as its handler takes it: the body (its type first), the header's board byte and a
+    // reader placed after the type.
+    struct Answer {
+        const std::uint8_t* body;
+        std::size_t length;
+        std::uint8_t board;
+        CBodyReader& r;
+    };
+    struct Route {
+        std::uint8_t type;
+        bool checked; // a body shorter than the handler reads is noted
+        void (*handle)(CAnswerDispatcher&, const Answer&);
+    };
+    struct TableAnswer;
+    static const Route* FindRoute(std::uint8_t type);
+
     void PortFrames(CBodyReader& r, std::uint8_t board);
+    void StringAnswer(const std::uint8_t* body, std::size_t length);
+    void DeviceTime(CBodyReader& r);
     void DebugText(const std::uint8_t* body, std::size_t length);
     void FileOpenAnswer(CBodyReader& r, std::uint8_t board);
     void FileChunkAnswer(const std::uint8_t* body, std::size_t length, std::uint8_t board);
+    void DownloadChunkAnswer(const unitlink::body::FileDataFrame& packet, std::uint8_t board);
+    void UploadChunk(const unitlink::body::FileDataFrame& packet, std::uint8_t board);
+    void FinishUpload();
     void Directory(CBodyReader& r);
     void RefTable(CBodyReader& r, std::uint8_t board);
+    void TableValues(CBodyReader& r, TableAnswer& t, std::uint16_t count);
+    void TableEntries(CBodyReader& r, TableAnswer& t, std::uint16_t count, bool last);
+    void TableEvent(CBodyReader& r, TableAnswer& t);
     void Challenge(CBodyReader& r);
     void Verdict(CBodyReader& r);
     void ProtocolText(const std::uint8_t* body, std::size_t length, std::uint8_t board);

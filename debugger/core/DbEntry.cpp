@@ -1,28 +1,31 @@
 #include "debugger/core/DbEntry.h"
 
 #include "platform/Text.h"
+#include "unitlink/UnitTime.h"
 
 namespace quorvex {
 
 CDeviceTime CDeviceTime::FromBytes(const std::uint8_t* p) {
+    const unitlink::UnitTime u = unitlink::ReadUnitTime(p);
     CDeviceTime t;
-    t.ms = static_cast<std::uint16_t>(p[0] | p[1] << 8);
-    t.minute = p[2];
-    t.hour = p[3];
-    t.day = p[4];
-    t.month = p[5];
-    t.year = p[6];
+    t.ms = u.ms;
+    t.minute = u.minute;
+    t.hour = u.hour;
+    t.day = u.day;
+    t.month = u.month;
+    t.year = u.year;
     return t;
 }
 
 void CDeviceTime::ToBytes(std::uint8_t* p) const {
-    p[0] = static_cast<std::uint8_t>(ms);
-    p[1] = static_cast<std::uint8_t>(ms >> 8);
-    p[2] = minute;
-    p[3] = hour;
-    p[4] = day;
-    p[5] = month;
-    p[6] = year;
+    unitlink::UnitTime u;
+    u.ms = ms;
+    u.minute = minute;
+    u.hour = hour;
+    u.day = day;
+    u.month = month;
+    u.year = year;
+    unitlink::WriteUnitTime(u, p);
 }
 
 bool CGroupQueue::Add(std::uint16_t gin) {
@@ -43,14 +46,13 @@ std::uint16_t CGroupQueue::NextGroup() {
 }
 
 std::string RecordTimeText(const CDeviceTime& t) {
-    return platform::StrFormat("%u-%02u-%02u %02u:%02u:%02u.%03u", t.year + 1900u, unsigned(t.month),
-                               unsigned(t.day), unsigned(t.hour), unsigned(t.minute), t.ms / 1000u,
-                               t.ms % 1000u);
+    return platform::StrFormat("%d-%02u-%02u %02u:%02u:%02u.%03u", t.year, unsigned(t.month), unsigned(t.day),
+                               unsigned(t.hour), unsigned(t.minute), t.ms / 1000u, t.ms % 1000u);
 }
 
 std::string ClockText(const CDeviceTime& t) {
-    return platform::StrFormat("%04u-%02u-%02u %02u:%02u:%02u", t.year + 1900u, unsigned(t.month),
-                               unsigned(t.day), unsigned(t.hour), unsigned(t.minute), t.ms / 1000u);
+    return platform::StrFormat("%04d-%02u-%02u %02u:%02u:%02u", t.year, unsigned(t.month), unsigned(t.day),
+                               unsigned(t.hour), unsigned(t.minute), t.ms / 1000u);
 }
 
 } // namespace quorvex

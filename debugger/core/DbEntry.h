@@ -79,14 +79,15 @@ private:
 };
 
 // A time as the unit sends it: milliseconds (seconds x 1000 + ms), minutes, hours, day, month and
-// the year counted from 1900.
+// the full year. Its seven bytes are written and read by the unit link's one rule for the year
+// byte (unitlink/UnitTime.h).
 struct CDeviceTime {
     std::uint16_t ms = 0;
     std::uint8_t minute = 0;
     std::uint8_t hour = 0;
     std::uint8_t day = 0;
     std::uint8_t month = 0;
-    std::uint8_t year = 0;
+    int year = 2000; // what a year byte of 0 reads as
 
     static CDeviceTime FromBytes(const std::uint8_t* p);
     void ToBytes(std::uint8_t* p) const;

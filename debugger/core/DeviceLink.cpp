@@ -3,6 +3,7 @@
 #include "debugger/core/AnswerDispatcher.h"
 #include "debugger/core/DeviceRequests.h"
 #include "debugger/core/Iec103Handler.h"
+#include "debugger/core/NetCfg.h"
 
 #include "platform/Profile.h"
 #include "platform/Prompt.h"
@@ -69,11 +70,7 @@ CDeviceLink::~CDeviceLink() {
 }
 
 std::string CDeviceLink::ReadAddress(const std::filesystem::path& settingsFile) {
-    return platform::GetPrivateProfileString("TCP Config", "IP_ADDR", kDefaultAddress, 31, settingsFile);
-}
-
-void CDeviceLink::WriteAddress(const std::filesystem::path& settingsFile, const std::string& address) {
-    platform::WritePrivateProfileString("TCP Config", "IP_ADDR", address, settingsFile);
+    return ReadUnitAddress(settingsFile, kDefaultAddress);
 }
 
 void CDeviceLink::SetAddress(const std::string& address, int port) {

@@ -62,7 +62,6 @@ public:
     CDeviceLink& operator=(const CDeviceLink&) = delete;
 
     static std::string ReadAddress(const std::filesystem::path& settingsFile);
-    static void WriteAddress(const std::filesystem::path& settingsFile, const std::string& address);
 
     void SetAddress(const std::string& address, int port);
     const std::string& Address() const { return address_; }

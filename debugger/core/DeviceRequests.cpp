@@ -8,6 +8,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <string>
+#include <vector>
 
 namespace quorvex::requests {
 
@@ -103,18 +105,39 @@ CDeviceMessage StringCommand(const std::string& text) {
 }
 
 std::string NormaliseDirectoryPath(std::string path) {
-    for (std::size_t at; (at = path.find("//")) != std::string::npos;)
-        path.erase(at, 1);
-    const std::size_t up = path.find("/..");
-    if (up != std::string::npos) {
-        const std::size_t slash = path.rfind('/', up == 0 ? 0 : up - 1);
-        if (up == 0 || slash == std::string::npos)
-            return "<root>";
-        path.erase(slash, up + 3 - slash);
+    if (path.empty())
+        return path;
+    const bool absolute = path.front() == '/';
+    const bool trailing = path.size() > 1 && path.back() == '/';
+    std::vector<std::string> parts;
+    std::size_t from = 0;
+    while (from <= path.size()) {
+        std::size_t to = path.find('/', from);
+        if (to == std::string::npos)
+            to = path.size();
+        const std::string part = path.substr(from, to - from);
+        from = to + 1;
+        if (part.empty() || part == ".")
+            continue;
+        if (part == "..") {
+            // Above the root of an absolute path is the root; a relative path keeps what it
+            // cannot resolve.
+            if (!parts.empty() && parts.back() != "..")
+                parts.pop_back();
+            else if (!absolute)
+                parts.push_back(part);
+            continue;
+        }
+        parts.push_back(part);
     }
-    for (std::size_t at; (at = path.find("/.")) != std::string::npos;)
-        path.erase(at, 2);
-    return path;
+    if (parts.empty())
+        return absolute ? "/" : "<root>";
+    std::string out = absolute ? "/" : "";
+    for (std::size_t i = 0; i < parts.size(); ++i)
+        out += (i ? "/" : "") + parts[i];
+    if (trailing)
+        out += '/';
+    return out;
 }
 
 CDeviceMessage Directory(const std::string& path) {

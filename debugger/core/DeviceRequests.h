@@ -33,7 +33,10 @@ CDeviceMessage Restart(std::uint8_t board);
 CDeviceMessage StringCommand(const std::string& text);
 // Directory listing of a path (at most 255 bytes of it).
 CDeviceMessage Directory(const std::string& path);
-// The directory path as the unit expects it: "//" folded, "/.." resolved, "/." removed.
+// The directory path as the unit expects it, normalised as a path: empty and "." components
+// dropped, ".." taking the component before it away (at the root of an absolute path it stays
+// the root). A plain path goes as typed, with "//" folded; a relative path that resolves to
+// nothing is "<root>".
 std::string NormaliseDirectoryPath(std::string path);
 CDeviceMessage ProtocolInformation(std::uint8_t board, std::uint8_t portClass, std::uint8_t port);
 // Port frame monitor start: direction 0 receive, 1 send, 2 both; messageByte 0 for serial ports,

@@ -157,8 +157,7 @@ void CIec103Handler::Spontaneous(CBodyReader& r, std::uint8_t ngd, std::uint16_t
     ev.m_group = KeyGroup(d.gin);
     ev.m_entry = KeyEntry(d.gin);
     ev.m_action = action;
-    ev.m_time =
-        platform::StrFormat("%u时%u分%u秒%u毫秒", v[at + 3] & 0x7Fu, v[at + 2] & 0x3Fu, ms / 1000, ms % 1000);
+    ev.m_time = EventTimeText(v[at + 3] & 0x7Fu, v[at + 2] & 0x3Fu, ms);
     std::vector<CDbEntry>& entries = link_.Data().m_entries;
     for (IDbSheet* s : link_.Shell().DbSheets()) {
         if (s->DeviceAddress() != source)

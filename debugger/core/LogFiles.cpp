@@ -26,10 +26,14 @@ std::string CLogFiles::EventLine(const CEventRecord& ev) {
            " 时间:" + ev.m_time + "\n";
 }
 
+std::string CLogFiles::SourceKindText(std::uint8_t sourceClass) {
+    return sourceClass == 0 ? "串口" : sourceClass == 1 ? "网口" : "未知命令源";
+}
+
 std::string CLogFiles::RemoteCommandLine(const CRemoteCommandRecord& r) {
     std::string line = CommandTypeText(r.m_commandType);
     line += platform::StrFormat(" 命令源板卡%u", r.m_sourceBoard + 1u);
-    line += r.m_sourceClass == 0 ? "串口" : r.m_sourceClass == 1 ? "网口" : "未知命令源";
+    line += SourceKindText(r.m_sourceClass);
     line += platform::StrFormat("%u", unsigned{r.m_sourcePort});
     line += platform::StrFormat("装置%u ", unsigned{r.m_address});
     line += platform::StrFormat("组号%u ", unsigned{r.m_group});

@@ -30,6 +30,8 @@ public:
     static std::string RemoteCommandLine(const CRemoteCommandRecord& rec);
     static std::string HistoryEventLine(const CHistoryEventRecord& rec);
     static std::string CommandTypeText(std::uint8_t type);
+    // A command source's port kind: "串口", "网口" or "未知命令源".
+    static std::string SourceKindText(std::uint8_t sourceClass);
     static std::string EventTypeText(std::uint8_t type);
 
 private:

@@ -11,6 +11,14 @@ constexpr const char* kSection = "TCP Config";
 
 } // namespace
 
+std::string ReadUnitAddress(const std::filesystem::path& settingsFile, const std::string& defaultAddress) {
+    return platform::GetPrivateProfileString(kSection, "IP_ADDR", defaultAddress, 31, settingsFile);
+}
+
+void WriteUnitAddress(const std::filesystem::path& settingsFile, const std::string& address) {
+    platform::WritePrivateProfileString(kSection, "IP_ADDR", address, settingsFile);
+}
+
 std::string CNetCfg::UnitIpText() const {
     return platform::GetPrivateProfileString(kSection, "MAST_IP", kDefaultUnitIp, 30, file_.string());
 }

@@ -1,11 +1,17 @@
 #pragma once
-// "NetCfg.ini" in the "sav" folder: the unit's and the destination's addresses the network port
-// monitor last used, read when its dialog opens and written when it is accepted.
+// Section "TCP Config" of the debugger's settings files, read and written here only: in
+// "CFG_TOOL.INI" the unit's address (IP_ADDR); in "NetCfg.ini" of the "sav" folder the unit's and
+// the destination's addresses the network port monitor last used, read when its dialog opens and
+// written when it is accepted.
 #include <cstdint>
 #include <filesystem>
 #include <string>
 
 namespace quorvex {
+
+// IP_ADDR of "CFG_TOOL.INI": the unit the link connects to (at most 31 bytes), or the default.
+std::string ReadUnitAddress(const std::filesystem::path& settingsFile, const std::string& defaultAddress);
+void WriteUnitAddress(const std::filesystem::path& settingsFile, const std::string& address);
 
 class CNetCfg {
 public:

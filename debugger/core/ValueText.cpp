@@ -21,7 +21,7 @@ std::string FloatText(const std::uint8_t* data) {
 }
 
 std::string InvalidSuffix(std::uint8_t b) {
-    return (b & 0x80) ? "|无效" : "";
+    return (b & 0x80) ? kInvalidMark : "";
 }
 
 std::string Bcd202(const std::uint8_t* data, std::size_t len) {
@@ -38,7 +38,7 @@ std::string Bcd202(const std::uint8_t* data, std::size_t len) {
         if (q & 0x40)
             text += "|非当前值";
         if (q & 0x80)
-            text += "|无效";
+            text += kInvalidMark;
     }
     return text;
 }
@@ -63,14 +63,14 @@ std::string TrimNumber(std::string text) {
 }
 
 std::string DoublePointText(unsigned dp) {
-    return dp == 1 ? "分" : dp == 2 ? "合" : "数据错";
+    return dp == 1 ? "分" : dp == 2 ? "合" : kDataError;
 }
 
 bool ActualValueText(std::uint8_t type, const std::uint8_t* data, std::size_t len, std::string& text,
                      bool anyLength12) {
     switch (type) {
     case 0:
-        text = "无数据";
+        text = kNoData;
         return true;
     case 3:
         if (len == 0)
@@ -89,9 +89,9 @@ bool ActualValueText(std::uint8_t type, const std::uint8_t* data, std::size_t le
         const std::int16_t v = static_cast<std::int16_t>(raw & 0xFFF8);
         text = platform::StrFormat("%d", v / 8);
         if (data[0] & 0x02)
-            text += "|无效";
+            text += kInvalidMark;
         if (data[0] & 0x01)
-            text += "|溢出";
+            text += kOverflowMark;
         return true;
     }
     case 18:
@@ -106,11 +106,11 @@ bool ActualValueText(std::uint8_t type, const std::uint8_t* data, std::size_t le
         text = platform::StrFormat("%d", static_cast<int>(static_cast<std::int32_t>(LeValue(data, 4))));
         if (len >= 5) {
             if (data[4] & 0x20)
-                text += "|溢出";
+                text += kOverflowMark;
             if (data[4] & 0x40)
                 text += "|被调整";
             if (data[4] & 0x80)
-                text += "|无效";
+                text += kInvalidMark;
         }
         return true;
     case 202:
@@ -142,7 +142,7 @@ bool GroupValueText(std::uint8_t type, std::uint8_t dataSize, std::uint8_t numbe
                     std::size_t len, std::string& text) {
     switch (type) {
     case 0:
-        text = "无数据";
+        text = kNoData;
         return true;
     case 1: {
         std::size_t n = 0;
@@ -179,13 +179,13 @@ bool GroupValueText(std::uint8_t type, std::uint8_t dataSize, std::uint8_t numbe
         if (len == 0)
             return false;
         const unsigned dp = data[0] & 3;
-        text = dp == 1 ? "0" : dp == 2 ? "1" : "数据错";
+        text = dp == 1 ? "0" : dp == 2 ? "1" : kDataError;
         if (type == 19)
             text += InvalidSuffix(data[0]);
         return true;
     }
     case 23:
-        text = "未定义";
+        text = kUndefined;
         return true;
     default:
         return false;
@@ -195,7 +195,7 @@ bool GroupValueText(std::uint8_t type, std::uint8_t dataSize, std::uint8_t numbe
 std::string RemoteCommandValueText(std::uint8_t type, const std::uint8_t* data, std::size_t len) {
     switch (type) {
     case 0:
-        return "无数据";
+        return kNoData;
     case 3:
         return len ? platform::StrFormat("%u", static_cast<unsigned>(LeValue(data, len) & 0xFFFF)) : "";
     case 7:
@@ -219,7 +219,7 @@ std::string HistoryEventValueText(std::uint8_t type, const std::uint8_t* data, s
     case 19:
         return len ? DoublePointText(data[0] & 3) + InvalidSuffix(data[0]) : "";
     case 23:
-        return "未定义";
+        return kUndefined;
     case 202:
         return len >= 3 ? Bcd202(data, len) : "";
     default:
@@ -248,6 +248,10 @@ float EchoValue(std::uint8_t type, const std::uint8_t* data, std::size_t len) {
     default:
         return 0.0f;
     }
+}
+
+std::string EventTimeText(unsigned hours, unsigned minutes, unsigned ms) {
+    return platform::StrFormat("%u时%u分%u秒%u毫秒", hours, minutes, ms / 1000, ms % 1000);
 }
 
 } // namespace quorvex

@@ -34,6 +34,16 @@ float EchoValue(std::uint8_t dataType, const std::uint8_t* data, std::size_t len
 // ("1.500" gives "1.5", "2.000" gives "2"); text without a point is returned as it is.
 std::string TrimNumber(std::string text);
 
+// The time of a spontaneous event: "%u时%u分%u秒%u毫秒" (ms within the minute).
+std::string EventTimeText(unsigned hours, unsigned minutes, unsigned ms);
+
+// The value texts' own words.
+inline constexpr const char* kDataError = "数据错";
+inline constexpr const char* kNoData = "无数据";
+inline constexpr const char* kUndefined = "未定义";
+inline constexpr const char* kInvalidMark = "|无效";
+inline constexpr const char* kOverflowMark = "|溢出";
+
 // Integer value of at most 4 little-endian bytes.
 std::uint32_t LeValue(const std::uint8_t* data, std::size_t len);
 

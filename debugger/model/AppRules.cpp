@@ -98,7 +98,7 @@ std::string DoublePointFromNumber(const std::string& text) {
         return "分";
     if (text == "1")
         return "合";
-    return "数据错";
+    return kDataError;
 }
 
 CPendingList::AddResult CPendingList::Add(std::uint16_t address, std::uint16_t key, float newValue,
@@ -141,8 +141,12 @@ CDeviceTime MakeDeviceTime(int year, int month, int day, int hour, int minute, i
     t.hour = static_cast<std::uint8_t>(hour & 0x1F);
     t.day = static_cast<std::uint8_t>(day & 0x1F);
     t.month = static_cast<std::uint8_t>(month & 0x0F);
-    t.year = static_cast<std::uint8_t>((year + 20) & 0x7F);
+    t.year = year;
     return t;
+}
+
+bool IsUnitYear(int year) {
+    return year >= 1900 && year <= 2099;
 }
 
 CDeviceTime DeviceTimeNow(int yearOffset) {
@@ -169,13 +173,14 @@ std::string EntryTypeText(std::uint8_t type) {
 }
 
 std::string EntryTimeText(std::int32_t time) {
+    constexpr const char* kWrong = "时间有误";
     // The unit counts 8 hours ahead of UTC: anything earlier than that is no time of its own.
     if (time < 28800)
-        return "时间有误";
+        return kWrong;
     const std::time_t t = static_cast<std::time_t>(time) - 28800;
     std::tm tm{};
     if (!localtime_r(&t, &tm))
-        return "时间有误";
+        return kWrong;
     return platform::StrFormat("%u-%02u-%02u %02u:%02u", unsigned(tm.tm_year + 1900), unsigned(tm.tm_mon + 1),
                                unsigned(tm.tm_mday), unsigned(tm.tm_hour), unsigned(tm.tm_min));
 }

@@ -58,6 +58,8 @@ enum class ValueCheck { kOk, kInvalid, kFraction };
 ValueCheck CheckValueText(const std::string& text, std::uint8_t dataType, double& value);
 // The message of a refused value.
 const char* ValueCheckMessage(ValueCheck check);
+// The message of a typed value its field cannot hold.
+inline constexpr const char* kValueOutOfRange = "输入数值越限!";
 // Whether values of a data type are whole numbers.
 bool IsIntegerType(std::uint8_t dataType);
 // A value as the grids show it: "%f" without trailing zeros after the point.
@@ -101,7 +103,10 @@ private:
     std::vector<CPendingValue> items_;
 };
 
-// A 7-byte time from calendar fields, each field masked to its width, the year counted from 1900.
+// A 7-byte time from calendar fields, each field masked to its width, the year kept whole (the
+// bytes' year rule is applied when the time is written).
+// Whether a year has a year byte: 1900 to 2099.
+bool IsUnitYear(int year);
 CDeviceTime MakeDeviceTime(int year, int month, int day, int hour, int minute, int second);
 CDeviceTime DeviceTimeNow(int yearOffset = 0);
 

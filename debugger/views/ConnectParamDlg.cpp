@@ -1,6 +1,7 @@
 #include "debugger/views/ConnectParamDlg.h"
 
 #include "debugger/core/DeviceLink.h"
+#include "debugger/core/NetCfg.h"
 
 #include "platform/ui/WidgetPrompt.h"
 
@@ -53,7 +54,7 @@ void CConnectParamDlg::Load() {
 void CConnectParamDlg::Finish(int result) {
     m_address = Ss(m_addressEdit->text());
     m_port = Ss(m_portEdit->text());
-    CDeviceLink::WriteAddress(settingsFile_, m_address);
+    WriteUnitAddress(settingsFile_, m_address);
     done(result);
 }
 

@@ -1,5 +1,6 @@
 #include "debugger/views/DataSheets.h"
 
+#include "debugger/views/ContextMenu.h"
 #include "debugger/views/ListCtrls.h"
 #include "debugger/views/MainFrame.h"
 #include "debugger/views/QuorvexApp.h"
@@ -72,6 +73,19 @@ std::string RowsExportText(const CValueGrid* list) {
     return text;
 }
 
+// The full-list box of both pages' typed values.
+void ShowListFull() {
+    platform::MessageBox("输入个数不可超过63", "警告", platform::Icon::Warning);
+}
+
+// The box of a value refused before sending: the entry, why, and what did not happen.
+void ShowRefusal(const std::string& name, const std::string& refusal, const char* outcome) {
+    platform::MessageBox("条目 " + name + " " + refusal + "\n" + outcome, "错误", platform::Icon::Error);
+}
+
+// The heading of the telecontrol part of an export.
+constexpr const char* kTelePart = "[六遥]\n";
+
 // Export files are rewritten whole, in GBK with CR LF; one that cannot be opened is skipped.
 void WriteExport(const std::filesystem::path& path, const std::string& text) {
     platform::CGbkTextWriter out;
@@ -79,13 +93,6 @@ void WriteExport(const std::filesystem::path& path, const std::string& text) {
         return;
     out.Write(text);
     out.Close();
-}
-
-void ShowMenu(QMenu* menu, const QPoint& at) {
-    if (!menu)
-        return;
-    std::unique_ptr<QMenu> owned(menu);
-    owned->exec(at);
 }
 
 } // namespace
@@ -191,7 +198,7 @@ void CSetPage::ShowValue(std::uint16_t address, std::uint16_t key, const std::st
 
 void CSetPage::AddPending(std::uint16_t address, std::uint16_t key, float newValue, double oldValue) {
     if (pending_.Add(mode_ == 1 ? 0 : address, key, newValue, oldValue) == CPendingList::kFull)
-        platform::MessageBox("输入个数不可超过63", "警告", platform::Icon::Warning);
+        ShowListFull();
 }
 
 void CSetPage::StartRefresh() {
@@ -285,8 +292,7 @@ void CSetPage::ManualSet() {
         // A value its field cannot hold would reach the device as another number: nothing is sent.
         const std::string refusal = requests::ManualSetRefusal(item);
         if (!refusal.empty()) {
-            platform::MessageBox("条目 " + *name + " " + refusal + "\n人工置数失败!", "错误",
-                                 platform::Icon::Error);
+            ShowRefusal(*name, refusal, "人工置数失败!");
             return;
         }
         items.push_back(item);
@@ -431,9 +437,16 @@ QMenu* CSetPage::CreateContextMenu(int row) {
                 set = true;
     }
     auto* menu = new QMenu(this);
-    QAction* cancel = menu->addAction("取消人工置数", [this, row] { CancelEntry(row); });
+    // The rows may be filled again while the menu is open: an action finds its entry's row again.
+    const std::string type = list_->Text(row, 0);
+    const std::uint16_t shownAddress = list_->RowAddress(row);
+    QAction* cancel = menu->addAction("取消人工置数", [this, shownAddress, key, type] {
+        CancelEntry(list_->FindRow(shownAddress, key, type));
+    });
     cancel->setEnabled(set);
-    QAction* restore = menu->addAction("还原本条目", [this, row] { RestoreEntry(row); });
+    QAction* restore = menu->addAction("还原本条目", [this, shownAddress, key, type] {
+        RestoreEntry(list_->FindRow(shownAddress, key, type));
+    });
     restore->setEnabled(pending_.Has(mode_ == 1 ? 0 : address, key));
     return menu;
 }
@@ -445,7 +458,7 @@ void CSetPage::contextMenuEvent(QContextMenuEvent* e) {
         e->ignore();
         return;
     }
-    ShowMenu(CreateContextMenu(index.row()), e->globalPos());
+    ShowContextMenu(CreateContextMenu(index.row()), e->globalPos());
 }
 
 std::string CSetPage::GetExportText() const {
@@ -520,7 +533,7 @@ void CValPage::ShowValue(const CDbEntry& e) {
 
 void CValPage::AddPending(std::uint16_t key, float newValue, double oldValue) {
     if (pending_.Add(0, key, newValue, oldValue) == CPendingList::kFull)
-        platform::MessageBox("输入个数不可超过63", "警告", platform::Icon::Warning);
+        ShowListFull();
 }
 
 void CValPage::SelectGroup(int index) {
@@ -566,8 +579,7 @@ void CValPage::Download() {
                 // A value the encoding would change is refused rather than sent altered.
                 const std::string refusal = requests::SettingRefusal(item);
                 if (!refusal.empty()) {
-                    platform::MessageBox("条目 " + e.m_name + " " + refusal + "\n定值未下装!", "错误",
-                                         platform::Icon::Error);
+                    ShowRefusal(e.m_name, refusal, "定值未下装!");
                     return;
                 }
                 p.m_sentValue = requests::SentSettingValue(item);
@@ -655,9 +667,12 @@ QMenu* CValPage::CreateContextMenu(int row) {
     if (row < 0 || row >= list_->rowCount() || list_->Text(row, 3).empty() || list_->Text(row, 4).empty())
         return nullptr;
     auto* menu = new QMenu(this);
-    const std::uint8_t group = KeyGroup(list_->RowKey(row));
-    menu->addAction("召唤本组实际值", [this, group] { CallGroup(group); });
-    QAction* restore = menu->addAction("还原本条目", [this, row] { RestoreEntry(row); });
+    const std::uint16_t key = list_->RowKey(row);
+    const std::uint16_t address = list_->RowAddress(row);
+    const std::string type = list_->Text(row, 0);
+    menu->addAction("召唤本组实际值", [this, key] { CallGroup(KeyGroup(key)); });
+    QAction* restore = menu->addAction(
+        "还原本条目", [this, address, key, type] { RestoreEntry(list_->FindRow(address, key, type)); });
     restore->setEnabled(pending_.Has(0, list_->RowKey(row)));
     return menu;
 }
@@ -665,7 +680,7 @@ QMenu* CValPage::CreateContextMenu(int row) {
 void CValPage::contextMenuEvent(QContextMenuEvent* e) {
     const QModelIndex index = list_->indexAt(list_->viewport()->mapFrom(this, e->pos()));
     if (index.isValid())
-        ShowMenu(CreateContextMenu(index.row()), e->globalPos());
+        ShowContextMenu(CreateContextMenu(index.row()), e->globalPos());
 }
 
 std::string CValPage::GetExportText() const {
@@ -719,7 +734,7 @@ QMenu* CEvtPage::CreateContextMenu() {
 }
 
 void CEvtPage::contextMenuEvent(QContextMenuEvent* e) {
-    ShowMenu(CreateContextMenu(), e->globalPos());
+    ShowContextMenu(CreateContextMenu(), e->globalPos());
 }
 
 // ---- CDisDBSheet
@@ -769,7 +784,7 @@ void CMonitorSheet::reject() {
 }
 
 void CMonitorSheet::contextMenuEvent(QContextMenuEvent* e) {
-    ShowMenu(CreateContextMenu(), e->globalPos());
+    ShowContextMenu(CreateContextMenu(), e->globalPos());
 }
 
 // ---- CDisDBSheet
@@ -871,7 +886,7 @@ void CDisDBSheet::EndMonitoring() {
 }
 
 std::string CDisDBSheet::ExportText() const {
-    return "[六遥]\n" + dbPage_->GetExportText() + "\n[保护]\n" + valPage_->GetExportText();
+    return kTelePart + dbPage_->GetExportText() + "\n[保护]\n" + valPage_->GetExportText();
 }
 
 void CDisDBSheet::Export() {
@@ -940,7 +955,7 @@ void CDisTabSheet::EndMonitoring() {
 }
 
 std::string CDisTabSheet::ExportText() const {
-    return "[六遥]\n" + tabPage_->GetExportText();
+    return kTelePart + tabPage_->GetExportText();
 }
 
 void CDisTabSheet::Export() {

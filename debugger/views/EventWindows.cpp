@@ -1,9 +1,13 @@
 #include "debugger/views/EventWindows.h"
 
+#include "debugger/views/ContextMenu.h"
+#include "debugger/views/TimeDialogs.h"
+
 #include "debugger/model/AppRules.h"
 
 #include "debugger/core/LogFiles.h"
 
+#include "platform/Prompt.h"
 #include "platform/Text.h"
 #include "platform/ui/DialogButtons.h"
 #include "platform/ui/WidgetPrompt.h"
@@ -62,6 +66,8 @@ void CTimeRangeEdits::Build(QWidget* parent, QVBoxLayout* layout) {
         start_[static_cast<std::size_t>(i)]->setObjectName(QString("start%1").arg(i));
         end_[static_cast<std::size_t>(i)] = new QLineEdit(parent);
         end_[static_cast<std::size_t>(i)]->setObjectName(QString("end%1").arg(i));
+        FitTimeEdit(start_[static_cast<std::size_t>(i)], i == 0);
+        FitTimeEdit(end_[static_cast<std::size_t>(i)], i == 0);
         grid->addWidget(start_[static_cast<std::size_t>(i)], 0, 1 + 2 * i);
         grid->addWidget(new QLabel(labels[i], parent), 0, 2 + 2 * i);
         grid->addWidget(end_[static_cast<std::size_t>(i)], 1, 1 + 2 * i);
@@ -87,6 +93,15 @@ void CTimeRangeEdits::SetEnabled(bool on) {
         start_[i]->setEnabled(on);
         end_[i]->setEnabled(on);
     }
+}
+
+bool CTimeRangeEdits::YearsFit() const {
+    for (const auto* edits : {&start_, &end_})
+        if (!IsUnitYear(platform::AtoI(Ss((*edits)[0]->text())))) {
+            platform::MessageBox(kValueOutOfRange, "错误", platform::Icon::Error);
+            return false;
+        }
+    return true;
 }
 
 CDeviceTime CTimeRangeEdits::Read(const std::array<QLineEdit*, 6>& e) {
@@ -220,6 +235,8 @@ void CEventQueryDlg::Update() {
 }
 
 void CEventQueryDlg::accept() {
+    if (!m_times.YearsFit())
+        return;
     m_start = m_times.Start();
     m_end = m_times.End();
     m_board = m_chooser->m_board;
@@ -288,6 +305,8 @@ void CRemoteCmdQueryDlg::Update() {
 }
 
 void CRemoteCmdQueryDlg::accept() {
+    if (!m_times.YearsFit())
+        return;
     m_start = m_times.Start();
     m_end = m_times.End();
     if (m_allDevices->isChecked()) {
@@ -353,6 +372,8 @@ void CWaveQueryDlg::SetMode(int mode) {
 }
 
 void CWaveQueryDlg::accept() {
+    if (!m_times.YearsFit())
+        return;
     m_device = static_cast<std::uint16_t>(m_deviceCombo->currentText().toUInt());
     m_start = m_times.Start();
     m_end = m_times.End();
@@ -410,12 +431,11 @@ QMenu* CRecordListDlg::CreateContextMenu() {
 }
 
 void CRecordListDlg::contextMenuEvent(QContextMenuEvent* e) {
-    std::unique_ptr<QMenu> menu(CreateContextMenu());
-    menu->exec(e->globalPos());
+    ShowContextMenu(CreateContextMenu(), e->globalPos());
 }
 
 CEventHistoryDlg::CEventHistoryDlg(const std::string& caption, QWidget* parent)
-    : CRecordListDlg("CEventHistoryDlg", "历史事件查看", caption,
+    : CRecordListDlg("CEventHistoryDlg", kHistoryCaption, caption,
                      {{"序号", 900 / 16},
                       {"地址", 900 / 12},
                       {"组号", 900 / 16},
@@ -448,7 +468,7 @@ CRemoteCmdListDlg::CRemoteCmdListDlg(const std::string& caption, QWidget* parent
                      parent) {}
 
 void CRemoteCmdListDlg::AddCommand(const CRemoteCommandRecord& r) {
-    const std::string kind = r.m_sourceClass == 0 ? "串口" : r.m_sourceClass == 1 ? "网口" : "未知命令源";
+    const std::string kind = CLogFiles::SourceKindText(r.m_sourceClass);
     AddRow({StrFormat("%u", unsigned(list_->rowCount() + 1)), CLogFiles::CommandTypeText(r.m_commandType),
             StrFormat("板卡%u", unsigned(r.m_sourceBoard + 1)) + kind +
                 StrFormat("%u", unsigned(r.m_sourcePort)),

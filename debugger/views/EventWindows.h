@@ -21,6 +21,9 @@ class QVBoxLayout;
 
 namespace quorvex {
 
+// The history list's caption, which also ends its window title.
+inline constexpr const char* kHistoryCaption = "历史事件查看";
+
 // The twelve date and time edits of a query: start and end year, month, day, hour, minute, second.
 class CTimeRangeEdits {
 public:
@@ -30,6 +33,8 @@ public:
     CDeviceTime Start() const { return Read(start_); }
     CDeviceTime End() const { return Read(end_); }
     void SetEnabled(bool on);
+    // Whether both years have a year byte; a year that has none is refused with a box.
+    bool YearsFit() const;
     std::array<QLineEdit*, 6> start_{};
     std::array<QLineEdit*, 6> end_{};
 

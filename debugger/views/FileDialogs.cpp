@@ -1,6 +1,7 @@
 #include "debugger/views/FileDialogs.h"
 
 #include "debugger/model/AppRules.h"
+#include "debugger/views/ContextMenu.h"
 #include "debugger/views/QuorvexApp.h"
 
 #include "platform/ui/DialogButtons.h"
@@ -9,6 +10,7 @@
 #include <QComboBox>
 #include <QContextMenuEvent>
 #include <QDialogButtonBox>
+#include <QFontMetrics>
 #include <QFormLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -31,6 +33,8 @@ namespace {
 QLineEdit* Edit(QWidget* parent, QFormLayout* form, const char* name, const char* label) {
     auto* e = new QLineEdit(parent);
     e->setObjectName(name);
+    // Wide enough for a real path of the unit or of this computer.
+    e->setMinimumWidth(QFontMetrics(e->font()).horizontalAdvance(kSamplePath) + 16);
     form->addRow(label, e);
     return e;
 }
@@ -162,19 +166,20 @@ QMenu* CFileDirDlg::CreateContextMenu() {
 }
 
 void CFileDirDlg::contextMenuEvent(QContextMenuEvent* e) {
-    std::unique_ptr<QMenu> menu(CreateContextMenu());
-    if (menu)
-        menu->exec(e->globalPos());
+    ShowContextMenu(CreateContextMenu(), e->globalPos());
 }
 
 void CFileDirDlg::UploadSelected() {
-    if (!app_.CheckRights(PRIV_UPDOWN))
-        return;
+    // The window may go while the login dialog is up (a new listing replaces it, or the unit
+    // reports the folder gone): what the upload needs is taken before.
     const std::string path = ChildPath(path_, SelectedText(0));
-    app_.CreateProgressWindow();
-    if (CNetMagThread* worker = app_.Worker(); worker && worker->IsRunning())
+    CQuorvexApp& app = app_;
+    if (!app.CheckRights(PRIV_UPDOWN))
+        return;
+    app.CreateProgressWindow();
+    if (CNetMagThread* worker = app.Worker(); worker && worker->IsRunning())
         worker->PostUploadFile(path);
-    else if (CDeviceLink* link = app_.Link())
+    else if (CDeviceLink* link = app.Link())
         link->StartUpload(path, 0);
 }
 

@@ -16,6 +16,9 @@ class QTableWidget;
 
 namespace quorvex {
 
+// A path of the length the path dialogs' edits show whole.
+inline constexpr const char* kSamplePath = "/mnt/flash/config/protocols/iec104/master_station_1.cfg";
+
 class CQuorvexApp;
 
 // "文件目录": the path to list.

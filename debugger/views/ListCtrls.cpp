@@ -49,7 +49,9 @@ CValueGrid::CValueGrid(QWidget* parent) : QTableWidget(parent) {
     // A scroll first commits an open editor and does not happen when its text is refused.
     for (QScrollBar* bar : {verticalScrollBar(), horizontalScrollBar()})
         connect(bar, &QScrollBar::actionTriggered, this, [this, bar] {
-            if (!CommitEdit())
+            // The bar goes with the grid, which a box shown by the commit may outlive.
+            const QPointer<QScrollBar> alive(bar);
+            if (!CommitEdit() && alive)
                 bar->setSliderPosition(bar->value());
         });
 }
@@ -112,9 +114,23 @@ QColor CValueGrid::RowColour(int row) const {
 }
 
 void CValueGrid::ClickCell(int row, int col) {
+    if (row < 0 || col < 0 || row >= rowCount()) {
+        CommitEdit();
+        return;
+    }
+    // Committing may show a box, during which frames refill the grid: the clicked row is found
+    // again by its entry afterwards.
+    const std::uint16_t address = RowAddress(row);
+    const std::uint16_t key = RowKey(row);
+    const std::string type = Text(row, 0);
     if (!CommitEdit())
         return;
-    if (row < 0 || col < 0 || row >= rowCount())
+    const auto same = [&](int r) {
+        return r < rowCount() && RowKey(r) == key && RowAddress(r) == address && Text(r, 0) == type;
+    };
+    if (!same(row))
+        row = FindRow(address, key, type);
+    if (row < 0)
         return;
     selectRow(row);
     if (col != 5 || Text(row, 5).empty())
@@ -145,8 +161,10 @@ void CValueGrid::ClickCell(int row, int col) {
 
 bool CValueGrid::CommitEdit() {
     if (choice_) {
+        // The full-list box may come up while the choice is taken.
+        const QPointer<CValueGrid> self(this);
         CommitChoice();
-        return true;
+        return !self.isNull();
     }
     if (!edit_)
         return true;
@@ -159,9 +177,17 @@ bool CValueGrid::CommitEdit() {
         }
         return false;
     }
-    if (self)
-        CancelEdit();
+    if (!self)
+        return false;
+    CancelEdit();
     return true;
+}
+
+int CValueGrid::FindRow(std::uint16_t address, std::uint16_t key, const std::string& type) const {
+    for (int r = 0; r < rowCount(); ++r)
+        if (RowKey(r) == key && RowAddress(r) == address && Text(r, 0) == type)
+            return r;
+    return -1;
 }
 
 bool CValueGrid::CheckTyped(int row, const std::string& text, double& value) {
@@ -223,7 +249,7 @@ bool CDbListCtrl::CommitText(int row, const std::string& text) {
     // A double point is set as 0 or 1; any other number has no byte and would go out as 0.
     const std::uint8_t type = m_dataTypeOf ? m_dataTypeOf(row) : 0;
     if ((type == 18 || type == 19) && value != 0 && value != 1) {
-        platform::MessageBox("输入数值越限!", "错误", platform::Icon::Error);
+        platform::MessageBox(kValueOutOfRange, "错误", platform::Icon::Error);
         return false;
     }
     const double old = platform::AtoF(Text(row, 5));
@@ -251,7 +277,7 @@ bool CValListCtrl::CommitText(int row, const std::string& text) {
     // A soft strap, and any double-point setting, is 0 or 1: no other value has a byte.
     const std::uint8_t type = m_dataTypeOf ? m_dataTypeOf(row) : 0;
     if ((Text(row, 0) == "软压板" || type == 9 || type == 19) && value != 0 && value != 1) {
-        platform::MessageBox("输入数值越限!", "错误", platform::Icon::Error);
+        platform::MessageBox(kValueOutOfRange, "错误", platform::Icon::Error);
         return false;
     }
     const double old = platform::AtoF(Text(row, 5));

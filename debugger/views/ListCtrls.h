@@ -59,8 +59,11 @@ public:
 
     // A left click on a cell: commits an open editor first, then opens one when the cell allows.
     void ClickCell(int row, int col);
-    // 1 when an open editor was committed (or none was open), 0 when its text was refused.
+    // 1 when an open editor was committed (or none was open), 0 when its text was refused or the
+    // grid went while a box was up.
     bool CommitEdit();
+    // The row of an entry (address, key and type text), or -1.
+    int FindRow(std::uint16_t address, std::uint16_t key, const std::string& type) const;
     // Drops an open editor without committing.
     void CancelEdit();
     CListEdit* EditBox() const { return edit_; }

@@ -44,6 +44,16 @@ void NoBoard() {
     platform::MessageBox("没有任何板卡被使用");
 }
 
+// The box of a sheet asked for a second time.
+void AlreadyOpen(const std::string& text) {
+    platform::MessageBox(text + "监控信息已被打开", "错误信息", platform::Icon::Error);
+}
+
+// A title's device part: "所有装置" for the all-devices choice, otherwise the device's own text.
+std::string DeviceTitle(std::uint16_t device, const std::string& deviceText) {
+    return device == 0xFFFF ? std::string("所有装置") : deviceText;
+}
+
 // Shows a modeless window centred over the main window, at the size the window gave itself (a
 // window shrunk to its size hint would hide its columns and edit boxes).
 void ShowCentred(QWidget* w, QWidget* over) {
@@ -171,78 +181,42 @@ bool CQuorvexApp::CommandEnabled(int id) const {
 void CQuorvexApp::RunCommand(int id) {
     if (!CommandEnabled(id))
         return;
-    switch (id) {
-    case kCmdConnectParam:
-        OnConnectParam();
-        break;
-    case kCmdConnect:
-        OnConnect();
-        break;
-    case kCmdDisconnect:
-        OnDisconnect();
-        break;
-    case kCmdRemoteStart:
-        OnRemoteStart();
-        break;
-    case kCmdStringCommand:
-        OnStringCommand();
-        break;
-    case kCmdDebugInfo:
-        OpenDebugWindow();
-        break;
-    case kCmdDownloadFile:
-        OnDownloadFile();
-        break;
-    case kCmdUploadFile:
-        OnUploadFile();
-        break;
-    case kCmdSetTime:
-        OnSetTime();
-        break;
-    case kCmdFileDirectory:
-        OnFileDirectory();
-        break;
-    case kCmdProtocolInfo:
-        OnProtocolInfo();
-        break;
-    case kCmdHistoryEvents:
-        OnHistoryEvents();
-        break;
-    case kCmdRemoteCommands:
-        OnRemoteCommands();
-        break;
-    case kCmdWaveRecords:
-        OnWaveRecords();
-        break;
-    case kCmdCommStatus:
-        OnCommStatus();
-        break;
-    case kCmdDeviceTime:
-        OnDeviceTime();
-        break;
-    case kCmdSerialMonitor:
-        OnSerialMonitor();
-        break;
-    case kCmdNetMonitor:
-        OnNetMonitor();
-        break;
-    case kCmdRealTimeDb:
-        OnRealTimeDb();
-        break;
-    case kCmdRefTable:
-        OnRefTable();
-        break;
-    case kCmdCancelAll:
-        OnCancelAllSettings();
-        break;
-    case kCmdAbout:
-        OnAbout();
-        break;
-    default:
-        break;
-    }
+    using Handler = void (CQuorvexApp::*)();
+    static const std::pair<int, Handler> kHandlers[] = {
+        {kCmdConnectParam, &CQuorvexApp::OnConnectParam},
+        {kCmdConnect, &CQuorvexApp::OnConnect},
+        {kCmdDisconnect, &CQuorvexApp::OnDisconnect},
+        {kCmdRemoteStart, &CQuorvexApp::OnRemoteStart},
+        {kCmdStringCommand, &CQuorvexApp::OnStringCommand},
+        {kCmdDebugInfo, &CQuorvexApp::OnDebugInfo},
+        {kCmdDownloadFile, &CQuorvexApp::OnDownloadFile},
+        {kCmdUploadFile, &CQuorvexApp::OnUploadFile},
+        {kCmdSetTime, &CQuorvexApp::OnSetTime},
+        {kCmdFileDirectory, &CQuorvexApp::OnFileDirectory},
+        {kCmdProtocolInfo, &CQuorvexApp::OnProtocolInfo},
+        {kCmdHistoryEvents, &CQuorvexApp::OnHistoryEvents},
+        {kCmdRemoteCommands, &CQuorvexApp::OnRemoteCommands},
+        {kCmdWaveRecords, &CQuorvexApp::OnWaveRecords},
+        {kCmdCommStatus, &CQuorvexApp::OnCommStatus},
+        {kCmdDeviceTime, &CQuorvexApp::OnDeviceTime},
+        {kCmdSerialMonitor, &CQuorvexApp::OnSerialMonitor},
+        {kCmdNetMonitor, &CQuorvexApp::OnNetMonitor},
+        {kCmdRealTimeDb, &CQuorvexApp::OnRealTimeDb},
+        {kCmdRefTable, &CQuorvexApp::OnRefTable},
+        {kCmdCancelAll, &CQuorvexApp::OnCancelAllSettings},
+        {kCmdAbout, &CQuorvexApp::OnAbout},
+    };
+    for (const auto& [command, handler] : kHandlers)
+        if (command == id) {
+            (this->*handler)();
+            break;
+        }
     if (frame_)
         frame_->UpdateCommands();
+}
+
+void CQuorvexApp::OnDebugInfo() {
+    OpenDebugWindow();
 }
 
 // ---- 通讯
@@ -413,9 +387,7 @@ void CQuorvexApp::OnHistoryEvents() {
     if (platform::RunDialog(dlg) != QDialog::Accepted)
         return;
     delete history_.data();
-    const std::string title =
-        (dlg.m_device == 0xFFFF ? std::string("所有装置") : StrFormat("装置%d", dlg.m_device)) +
-        "历史事件查看";
+    const std::string title = DeviceTitle(dlg.m_device, StrFormat("装置%d", dlg.m_device)) + kHistoryCaption;
     history_ = new CEventHistoryDlg(title, frame_.get());
     ShowCentred(history_, frame_.get());
     Send(requests::HistoryEvents(static_cast<std::uint8_t>(dlg.m_board - 1), dlg.m_device, dlg.m_start,
@@ -427,7 +399,7 @@ void CQuorvexApp::OnRemoteCommands() {
     if (platform::RunDialog(dlg) != QDialog::Accepted)
         return;
     delete remote_.data();
-    std::string title = dlg.m_device == 0xFFFF ? std::string("所有装置") : StrFormat("装置%d", dlg.m_device);
+    std::string title = DeviceTitle(dlg.m_device, StrFormat("装置%d", dlg.m_device));
     title += "远方命令监视 ";
     title += dlg.m_sourceBoard == 255 ? std::string("所有命令源")
                                       : StrFormat("命令源板卡%d", dlg.m_sourceBoard) + dlg.m_sourcePortName;
@@ -497,7 +469,7 @@ int CQuorvexApp::OpenMonitorWindows(const CPortMonitorDlg& dlg, CComDataDoc doc,
                                     const std::string& deviceText, const std::string& saveFile) {
     const auto title = [&](const char* what) {
         return StrFormat("板卡%u", unsigned(dlg.m_board)) + dlg.m_portName +
-               (dlg.m_device == 0xFFFF ? std::string("所有装置") : deviceText) + what;
+               DeviceTitle(dlg.m_device, deviceText) + what;
     };
     doc.m_port.board = dlg.m_board;
     doc.m_port.port = dlg.m_port;
@@ -585,7 +557,7 @@ void CQuorvexApp::OnRealTimeDb() {
         StrFormat("板卡%d", dlg.m_board) + dlg.m_portName + StrFormat("装置%d", dlg.m_device);
     for (const auto& s : dbSheets_)
         if (s->DeviceAddress() == dlg.m_device) {
-            platform::MessageBox(text + "监控信息已被打开", "错误信息", platform::Icon::Error);
+            AlreadyOpen(text);
             return;
         }
     auto sheet =
@@ -609,7 +581,7 @@ void CQuorvexApp::OnRefTable() {
     for (const auto& s : tabSheets_)
         if (s->BoardNumber() == dlg.m_board && s->PortType() == dlg.m_portType &&
             s->PortNumber() == dlg.m_port && s->TableNumber() == dlg.m_table) {
-            platform::MessageBox(text + "监控信息已被打开", "错误信息", platform::Icon::Error);
+            AlreadyOpen(text);
             return;
         }
     CTabSheetKey key{dlg.m_board,     dlg.m_portType, dlg.m_port,  dlg.m_table,

@@ -95,6 +95,7 @@ public:
     void OnRemoteStart();
     void OnStringCommand();
     COutputView* OpenDebugWindow();
+    void OnDebugInfo();
     void OnDownloadFile();
     void OnUploadFile();
     void OnSetTime();

@@ -2,12 +2,14 @@
 
 #include "debugger/model/AppRules.h"
 
+#include "platform/Prompt.h"
 #include "platform/Text.h"
 #include "platform/ui/DialogButtons.h"
 #include "platform/ui/WidgetPrompt.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>
+#include <QFontMetrics>
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QLabel>
@@ -43,6 +45,12 @@ std::uint8_t BoardIndexOf(const QComboBox* combo) {
 
 } // namespace
 
+void FitTimeEdit(QLineEdit* edit, bool year) {
+    const QFontMetrics fm(edit->font());
+    // Room for one digit more than the field holds, for the frame and the cursor.
+    edit->setFixedWidth(fm.horizontalAdvance(year ? QString("00000") : QString("000")) + 16);
+}
+
 CSetTimeDlg::CSetTimeDlg(const CUnitBoardArray& boards, QWidget* parent) : QDialog(parent) {
     setObjectName("CSetTimeDlg");
     setWindowTitle("设置时间");
@@ -64,6 +72,7 @@ CSetTimeDlg::CSetTimeDlg(const CUnitBoardArray& boards, QWidget* parent) : QDial
         auto* e = new QLineEdit(QString::number(values[i]), this);
         e->setObjectName(QString("time%1").arg(i));
         e->setEnabled(false);
+        FitTimeEdit(e, i == 0);
         m_edits[static_cast<std::size_t>(i)] = e;
         grid->addWidget(e, 0, 2 * i);
         grid->addWidget(new QLabel(labels[i], this), 0, 2 * i + 1);
@@ -88,6 +97,11 @@ void CSetTimeDlg::accept() {
         int v[6];
         for (std::size_t i = 0; i < 6; ++i)
             v[i] = platform::AtoI(Ss(m_edits[i]->text()));
+        // The other fields are masked to their widths; a year without a year byte is refused.
+        if (!IsUnitYear(v[0])) {
+            platform::MessageBox(kValueOutOfRange, "错误", platform::Icon::Error);
+            return;
+        }
         m_time = MakeDeviceTime(v[0], v[1], v[2], v[3], v[4], v[5]);
     } else {
         m_time = DeviceTimeNow();

@@ -15,6 +15,10 @@ class QRadioButton;
 
 namespace quorvex {
 
+// A date or time field's edit sized to its content (four digits for the year, two otherwise), so
+// that six of them side by side make a dialog of a few hundred pixels.
+void FitTimeEdit(QLineEdit* edit, bool year);
+
 // "设置时间".
 class CSetTimeDlg : public QDialog {
     Q_OBJECT

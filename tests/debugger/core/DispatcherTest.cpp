@@ -291,3 +291,25 @@ TEST_F(DispatcherTest, TheMixedMonitorShowsBothDirections) {
               (std::vector<std::string>{"3S Ser1_5 [ 装置    5 ] 11 ", "2R Ser1_5 [ 装置    5 ] 22 ",
                                         "3S Ser1_5 [ 装置    5 ] 33 "}));
 }
+
+TEST_F(DispatcherTest, EachTypeGoesToItsHandlerAndOnlyAShortBodyOfARoutedTypeIsNoted) {
+    rig.shell.debugOpen = true;
+    rig.shell.debug.clear();
+    // Types the program does not handle are passed over without a note.
+    rig.Unit({5, 1, 2});
+    rig.Unit({99});
+    EXPECT_TRUE(rig.shell.debug.empty());
+    // A clock answer cut short shows nothing and is noted as its type.
+    rig.Unit({28, 1, 2});
+    EXPECT_EQ(rig.shell.debug, std::vector<std::string>{"\nD报文长度有误(类型28)\n"});
+    rig.shell.debug.clear();
+    rig.Unit({12, 0, 2});
+    EXPECT_EQ(rig.shell.debug, std::vector<std::string>{"\nD报文长度有误(类型12)\n"});
+    // Types 20 and 21 share a handler, set and cancel apart; 25 and 26 the status handler.
+    rig.shell.debug.clear();
+    rig.Unit({21});
+    rig.Unit({26});
+    EXPECT_EQ(rig.shell.debug,
+              (std::vector<std::string>{"\nD报文长度有误(类型21)\n", "\nD报文长度有误(类型26)\n"}));
+    EXPECT_TRUE(rig.shell.other.empty());
+}

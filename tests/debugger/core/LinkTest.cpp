@@ -4,6 +4,7 @@
 #include "tests/debugger/core/QuorvexTestSupport.h"
 
 #include "debugger/core/DeviceRequests.h"
+#include "debugger/core/NetCfg.h"
 #include "platform/Gbk.h"
 #include "platform/Profile.h"
 #include "tests/support/PromptRecorder.h"
@@ -54,8 +55,12 @@ Bytes PortInfo() {
 TEST(DeviceLinkTest, AddressComesFromTheSettingsFile) {
     testsupport::TempDir dir;
     EXPECT_EQ(CDeviceLink::ReadAddress(dir / "CFG_TOOL.INI"), CDeviceLink::kDefaultAddress);
-    CDeviceLink::WriteAddress(dir / "CFG_TOOL.INI", "10.1.2.3");
+    WriteUnitAddress(dir / "CFG_TOOL.INI", "10.1.2.3");
     EXPECT_EQ(CDeviceLink::ReadAddress(dir / "CFG_TOOL.INI"), "10.1.2.3");
+    // The section's other keys are kept apart by the one owner of the section.
+    CNetCfg(dir / "CFG_TOOL.INI").Save(0x0A000001, 0x0A000002);
+    EXPECT_EQ(CDeviceLink::ReadAddress(dir / "CFG_TOOL.INI"), "10.1.2.3");
+    EXPECT_EQ(CNetCfg(dir / "CFG_TOOL.INI").DestIpText(), "10.0.0.2");
     LinkRig rig;
     EXPECT_EQ(rig.link->Port(), 7001);
 }

@@ -203,7 +203,7 @@ TEST(LogFilesTest, LinesAreAppendedInGbkWithCrLf) {
     rc.m_group = 1;
     rc.m_entry = 2;
     rc.m_value = "分";
-    rc.m_time = CDeviceTime{59999, 7, 8, 3, 11, 107};
+    rc.m_time = CDeviceTime{59999, 7, 8, 3, 11, 2007};
     rc.m_description = "描述";
     logs.SaveRemoteCommand(rc);
     EXPECT_EQ(testsupport::ReadBytes(dir / "rmtcomm.qv"),
@@ -218,7 +218,7 @@ TEST(LogFilesTest, LinesAreAppendedInGbkWithCrLf) {
     he.m_inf = 244;
     he.m_eventType = 12;
     he.m_value = "合";
-    he.m_time = CDeviceTime{1000, 0, 23, 31, 12, 120};
+    he.m_time = CDeviceTime{1000, 0, 23, 31, 12, 2020};
     logs.SaveHistoryEvent(he);
     he.m_eventType = 0;
     logs.SaveHistoryEvent(he);

@@ -31,7 +31,7 @@ TEST(RequestsTest, ManualSettingAndSettingsValueBytes) {
 }
 
 TEST(RequestsTest, CommandRequests) {
-    CDeviceTime t{1500, 2, 3, 4, 5, 107};
+    CDeviceTime t{1500, 2, 3, 4, 5, 2007};
     EXPECT_EQ(HistoryEvents(1, 0xFFFF, t, t, 6).Bytes(),
               (Bytes{19, 0xFF, 0xFF, 0xDC, 5, 2, 3, 4, 5, 107, 0xDC, 5, 2, 3, 4, 5, 107, 6}));
     EXPECT_EQ(RemoteCommands(0, 7, t, t, 255, 255, 255, 2).Bytes().size(), 21u);
@@ -55,7 +55,18 @@ TEST(RequestsTest, DirectoryPathNormalisation) {
     EXPECT_EQ(NormaliseDirectoryPath("/a/b/../c/."), "/a/c");
     EXPECT_EQ(NormaliseDirectoryPath("a/.."), "<root>");
     EXPECT_EQ(NormaliseDirectoryPath("//x//y"), "/x/y");
-    EXPECT_EQ(NormaliseDirectoryPath("/.."), "<root>");
+    // Dot components resolve as in any path; names that merely begin with a dot stay.
+    EXPECT_EQ(NormaliseDirectoryPath("/a/.."), "/");
+    EXPECT_EQ(NormaliseDirectoryPath("/.."), "/");
+    EXPECT_EQ(NormaliseDirectoryPath("/../a"), "/a");
+    EXPECT_EQ(NormaliseDirectoryPath("/mnt/.cfg"), "/mnt/.cfg");
+    EXPECT_EQ(NormaliseDirectoryPath("/mnt/..cfg/x.."), "/mnt/..cfg/x..");
+    EXPECT_EQ(NormaliseDirectoryPath("/a/b/c/../../d"), "/a/d");
+    EXPECT_EQ(NormaliseDirectoryPath("/a/./b/./"), "/a/b/");
+    EXPECT_EQ(NormaliseDirectoryPath("a/../../b"), "../b");
+    // Plain paths reach the unit as typed.
+    for (const char* plain : {"/", "/mnt", "/mnt/cfg/", "cfg/sub", ""})
+        EXPECT_EQ(NormaliseDirectoryPath(plain), plain);
 }
 
 TEST(RequestsTest, MessageBodyAllocation) {

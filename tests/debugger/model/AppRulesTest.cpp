@@ -70,23 +70,28 @@ TEST(AppRules, PendingValueKeepsFirstOldTextAndStopsAt63) {
     EXPECT_TRUE(list.Has(0, 0x0101));
 }
 
-TEST(AppRules, TimesAreMaskedToTheirFields) {
+TEST(AppRules, TimesAreMaskedToTheirFieldsAndTheirYearsRoundTrip) {
     const CDeviceTime t = MakeDeviceTime(2030, 13, 31, 23, 75, 59);
-    EXPECT_EQ(t.year, 2); // 130 in 7 bits
     EXPECT_EQ(t.month, 13);
     EXPECT_EQ(t.minute, 11);
     EXPECT_EQ(t.ms, 59000);
-    EXPECT_EQ(MakeDeviceTime(2027, 1, 1, 0, 0, 0).year, 127);
-    EXPECT_EQ(MakeDeviceTime(2028, 1, 1, 0, 0, 0).year, 0);
-    CDeviceTime r;
-    r.year = 107;
-    r.month = 3;
-    r.day = 4;
-    r.hour = 5;
-    r.minute = 6;
-    r.ms = 59999;
-    EXPECT_EQ(RecordTimeText(r), "2007-03-04 05:06:59.999");
-    EXPECT_EQ(ClockText(r), "2007-03-04 05:06:59");
+    // Up to 2027 the year byte counts from 1900 (what units read today); later years go as their
+    // year within the century, and every reader of the debugger reads them back.
+    const std::pair<int, std::uint8_t> years[] = {
+        {2007, 107}, {2027, 127}, {2028, 28}, {2031, 31}, {2099, 99}};
+    for (const auto& [year, byte] : years) {
+        std::uint8_t raw[7] = {};
+        MakeDeviceTime(year, 3, 4, 5, 6, 59).ToBytes(raw);
+        EXPECT_EQ(raw[6], byte) << year;
+        const CDeviceTime r = CDeviceTime::FromBytes(raw);
+        EXPECT_EQ(r.year, year);
+        EXPECT_EQ(ClockText(r), std::to_string(year) + "-03-04 05:06:59");
+        EXPECT_EQ(RecordTimeText(r), std::to_string(year) + "-03-04 05:06:59.000");
+    }
+    EXPECT_TRUE(IsUnitYear(1900));
+    EXPECT_TRUE(IsUnitYear(2099));
+    EXPECT_FALSE(IsUnitYear(1899));
+    EXPECT_FALSE(IsUnitYear(2100));
 }
 
 TEST(AppRules, DirectoryRows) {

@@ -17,6 +17,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ctime>
+
 using namespace quorvex;
 using qtest::AppRig;
 using qtest::Bytes;
@@ -70,7 +72,7 @@ TEST(CommStatus, FillsUpdatesAndFolds) {
     EXPECT_EQ(rig.Bodies()[1], (Bytes{26, 1, 0, 0}));
 }
 
-TEST(TimeDialogs, SetTimeCustomValuesAreMaskedNotChecked) {
+TEST(TimeDialogs, SetTimeCustomFieldsAreMaskedToTheirWidths) {
     AppRig rig;
     rig.AddBoards();
     rig.Connect();
@@ -139,13 +141,13 @@ TEST(Queries, HistoryQueryAndList) {
     ASSERT_EQ(b.size(), 18u);
     EXPECT_EQ(b[0], 19);
     EXPECT_EQ(b[1], 0xFF);
-    EXPECT_EQ(b[9], 2); // 2030
+    EXPECT_EQ(b[9], 30); // 2030, within the century after 2027
     EXPECT_EQ(b[17], 6);
     CHistoryEventRecord rec;
     rec.m_address = 5;
     rec.m_eventType = 13;
     rec.m_value = "合";
-    rec.m_time.year = 107;
+    rec.m_time.year = 2007;
     rig.app->AddHistoryEvent(rec);
     rig.app->AddHistoryEvent(rec);
     QTableWidget* list = rig.app->HistoryWindow()->List();
@@ -254,4 +256,112 @@ TEST(StringConsole, SendsLinesKeepsHistoryAndHandlesWords) {
     QTest::keyClick(edit, Qt::Key_Backspace); // at the left edge: nothing joins
     rig.app->ShowStringAnswer("ok");
     EXPECT_TRUE(edit->toPlainText().contains("ok"));
+}
+
+TEST(TimeDialogs, YearsAfter2027GoWithinTheCenturyAndReadBackWhole) {
+    AppRig rig;
+    rig.AddBoards();
+    rig.Connect();
+    const char* year = "2031";
+    rig.OnDialog([&](QDialog& d) {
+        auto& dlg = dynamic_cast<CSetTimeDlg&>(d);
+        dlg.m_custom->click();
+        const char* v[] = {year, "1", "2", "3", "4", "5"};
+        for (std::size_t i = 0; i < 6; ++i)
+            dlg.m_edits[i]->setText(v[i]);
+        dlg.accept();
+        return dlg.result();
+    });
+    for (const auto& [text, byte] : std::vector<std::pair<const char*, std::uint8_t>>{
+             {"2027", 127}, {"2028", 28}, {"2031", 31}, {"2099", 99}}) {
+        year = text;
+        rig.transport->sent.clear();
+        rig.app->OnSetTime();
+        ASSERT_EQ(rig.Bodies().size(), 1u);
+        EXPECT_EQ(rig.Bodies()[0].back(), byte) << text;
+    }
+    // A year without a year byte is refused and nothing is sent.
+    year = "2100";
+    rig.transport->sent.clear();
+    rig.app->OnSetTime();
+    EXPECT_TRUE(rig.Bodies().empty());
+    EXPECT_EQ(rig.prompts.LastText(), "输入数值越限!");
+
+    // The unit's clock, read back through the dispatcher into the window.
+    rig.OnDialog([](QDialog& d) {
+        d.accept();
+        return d.result();
+    });
+    rig.app->OnDeviceTime();
+    for (const auto& [byte, shown] :
+         std::vector<std::pair<std::uint8_t, const char*>>{{127, "2027-01-02 03:04:05"},
+                                                           {28, "2028-01-02 03:04:05"},
+                                                           {31, "2031-01-02 03:04:05"},
+                                                           {99, "2099-01-02 03:04:05"}}) {
+        const Bytes f = qtest::UnitFrame(1, {28, 0x88, 0x13, 4, 3, 2, 1, byte});
+        rig.app->Link()->AppendData(f.data(), f.size());
+        EXPECT_EQ(rig.app->DeviceTimeWindow()->m_time->text(), QString(shown));
+    }
+}
+
+TEST(Queries, TheDefaultEndFiveYearsOnIsSentAfterItsStart) {
+    AppRig rig;
+    rig.AddBoards();
+    rig.Connect();
+    rig.OnDialog([](QDialog& d) {
+        auto& dlg = dynamic_cast<CEventQueryDlg&>(d);
+        dlg.m_allDevices->setChecked(true);
+        dlg.m_times.start_[0]->setText("2024");
+        dlg.m_times.end_[0]->setText("2031");
+        dlg.accept();
+        return dlg.result();
+    });
+    rig.app->OnHistoryEvents();
+    Bytes b = rig.Bodies().at(0);
+    EXPECT_EQ(b[9], 124);
+    EXPECT_EQ(b[16], 31);
+    std::uint8_t start[7], end[7];
+    std::copy(b.begin() + 3, b.begin() + 10, start);
+    std::copy(b.begin() + 10, b.begin() + 17, end);
+    EXPECT_EQ(CDeviceTime::FromBytes(start).year, 2024);
+    EXPECT_EQ(CDeviceTime::FromBytes(end).year, 2031);
+
+    // The dialog's own defaults: five years back and on from now, the end read back after the start.
+    rig.transport->sent.clear();
+    rig.OnDialog([](QDialog& d) {
+        dynamic_cast<CEventQueryDlg&>(d).m_allDevices->setChecked(true);
+        d.accept();
+        return d.result();
+    });
+    rig.app->OnHistoryEvents();
+    b = rig.Bodies().at(0);
+    std::copy(b.begin() + 3, b.begin() + 10, start);
+    std::copy(b.begin() + 10, b.begin() + 17, end);
+    const std::time_t now = std::time(nullptr);
+    std::tm tm{};
+    localtime_r(&now, &tm);
+    EXPECT_EQ(CDeviceTime::FromBytes(start).year, tm.tm_year + 1900 - 5);
+    EXPECT_EQ(CDeviceTime::FromBytes(end).year, tm.tm_year + 1900 + 5);
+
+    rig.transport->sent.clear();
+    rig.OnDialog([](QDialog& d) {
+        auto& dlg = dynamic_cast<CRemoteCmdQueryDlg&>(d);
+        dlg.m_times.end_[0]->setText("2099");
+        dlg.accept();
+        return dlg.result();
+    });
+    rig.app->OnRemoteCommands();
+    b = rig.Bodies().at(0);
+    EXPECT_EQ(b[16], 99);
+    // A year the byte cannot hold keeps the query's dialog open.
+    rig.transport->sent.clear();
+    rig.OnDialog([](QDialog& d) {
+        auto& dlg = dynamic_cast<CWaveQueryDlg&>(d);
+        dlg.m_times.end_[0]->setText("2100");
+        dlg.accept();
+        return dlg.result();
+    });
+    rig.app->OnWaveRecords();
+    EXPECT_TRUE(rig.Bodies().empty());
+    EXPECT_EQ(rig.prompts.LastText(), "输入数值越限!");
 }

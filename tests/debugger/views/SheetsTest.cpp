@@ -11,6 +11,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPointer>
 #include <QPushButton>
 #include <QTabWidget>
 
@@ -655,4 +656,69 @@ TEST(ValPage, TheTimeoutEndsTheDownloadBeforeItsBoxAndTheSheetMayCloseMeanwhile)
     EXPECT_EQ(held.texts, std::vector<std::string>{"下装定值等待返回超时\n定值下装失败!"});
     EXPECT_TRUE(endedFirst);
     EXPECT_TRUE(rig.app->DbSheetList().empty());
+}
+
+namespace {
+
+// A real-time sheet with 64 measurands of device 5 (rows 0 to 63) and 63 of them typed: the 64th
+// value typed brings up the full-list box when the next click commits it.
+struct FullRig : DbRig {
+    FullRig() {
+        auto& entries = app->Data().m_entries;
+        entries.clear();
+        for (int i = 1; i <= 64; ++i)
+            entries.push_back(Entry(1, static_cast<std::uint8_t>(i), "U", "1", 7, 4));
+        sheet->FillLists();
+        for (int row = 0; row < 64; ++row)
+            Type(List(), row, "2");
+    }
+};
+
+} // namespace
+
+TEST(DbSheet, AClickWhoseCommitBringsUpABoxOpensTheEditorOnTheClickedEntryAfterARefill) {
+    FullRig rig;
+    const std::uint16_t clicked = rig.List().RowKey(10);
+    HeldPrompt held([&] {
+        // While the box is up the device's structure is read again: one entry fewer in front.
+        auto& entries = rig.app->Data().m_entries;
+        entries.erase(entries.begin());
+        rig.sheet->FillLists();
+    });
+    rig.List().ClickCell(10, 5);
+    ASSERT_EQ(held.texts, std::vector<std::string>{"输入个数不可超过63"});
+    ASSERT_NE(rig.List().EditBox(), nullptr);
+    EXPECT_EQ(rig.List().cellWidget(9, 5), rig.List().EditBox());
+    EXPECT_EQ(rig.List().RowKey(9), clicked);
+}
+
+TEST(DbSheet, TheSheetMayGoWhileTheBoxOfAClickIsUp) {
+    FullRig rig;
+    QPointer<CDbListCtrl> list(&rig.List());
+    HeldPrompt held([&] {
+        rig.sheet->CloseMonitor();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    });
+    list->ClickCell(10, 5);
+    EXPECT_EQ(held.texts, std::vector<std::string>{"输入个数不可超过63"});
+    EXPECT_TRUE(list.isNull());
+    EXPECT_TRUE(rig.app->DbSheetList().empty());
+}
+
+TEST(DbSheet, AMenuActionFindsItsEntryAgainAfterTheRowsWereFilledAnew) {
+    DbRig rig;
+    rig.Type(rig.List(), 0, "7");
+    ASSERT_TRUE(rig.List().CommitEdit());
+    std::unique_ptr<QMenu> menu(rig.sheet->DbPage()->CreateContextMenu(0));
+    ASSERT_NE(menu, nullptr);
+    // Frames handled while the menu is open put another entry in front of Ua.
+    auto& entries = rig.app->Data().m_entries;
+    entries.insert(entries.begin(), Entry(1, 9, "Ub", "4", 7, 4));
+    rig.sheet->FillLists();
+    rig.List().SetText(1, 5, "7");
+    menu->actions()[1]->trigger(); // 还原本条目
+    EXPECT_EQ(rig.List().Text(0, 1), "Ub");
+    EXPECT_EQ(rig.List().Text(0, 5), "4");
+    EXPECT_EQ(rig.List().Text(1, 5), "1.5");
+    EXPECT_TRUE(rig.sheet->DbPage()->Pending().IsEmpty());
 }

@@ -10,6 +10,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QEventLoop>
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -17,9 +18,11 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTableWidget>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -415,4 +418,35 @@ TEST(Shell, EveryMenuCommandRunsFromItsAction) {
     ASSERT_TRUE(rig.Frame().Action(kCmdDisconnect)->isEnabled());
     rig.Frame().Action(kCmdDisconnect)->trigger();
     EXPECT_FALSE(rig.app->IsConnected());
+}
+
+TEST(Shell, TheDirectoryWindowMayGoWhileTheLoginOfItsUploadIsUp) {
+    AppRig rig;
+    rig.Connect();
+    rig.app->RequestDirectory("/a");
+    rig.app->AddDirectoryEntry("x.bin", 10, 1, -1);
+    QPointer<CFileDirDlg> window(rig.app->DirectoryWindow());
+    window->List()->setCurrentCell(0, 0);
+    rig.app->SetUserName("张三");
+    rig.transport->sent.clear();
+    bool goneMeanwhile = false;
+    rig.app->m_rightsCheck = [&](std::uint32_t) {
+        // The login dialog runs its own loop; the unit's answer that the folder is gone is handled
+        // there and the window goes.
+        QEventLoop loop;
+        QTimer::singleShot(0, &loop, [&] {
+            const Bytes f = qtest::UnitFrame(1, {8, 0});
+            rig.app->Link()->AppendData(f.data(), f.size());
+        });
+        QTimer::singleShot(50, &loop, &QEventLoop::quit);
+        loop.exec();
+        goneMeanwhile = window.isNull();
+        return true;
+    };
+    window->UploadSelected();
+    EXPECT_TRUE(goneMeanwhile);
+    EXPECT_EQ(rig.prompts.LastText(), "装置无此目录");
+    ASSERT_EQ(rig.Bodies().size(), 1u);
+    const Bytes b = rig.Bodies()[0];
+    EXPECT_EQ(std::string(b.begin() + 6, b.end() - 1), "/a//x.bin");
 }

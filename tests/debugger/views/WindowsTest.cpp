@@ -20,6 +20,7 @@
 #include <QFileDialog>
 #include <QHeaderView>
 #include <QLineEdit>
+#include <QRegularExpression>
 #include <QTableWidget>
 #include <QTabWidget>
 
@@ -221,4 +222,33 @@ TEST(Windows, TheMixedPortMonitorShowsWhatTheDeviceSentAndReceived) {
     view->Flush();
     EXPECT_TRUE(view->toPlainText().contains("a1")) << view->toPlainText().toStdString();
     EXPECT_TRUE(view->toPlainText().contains("b2"));
+}
+TEST(Windows, TimeDialogsAreSizedToTheirFieldsAndPathDialogsToARealPath) {
+    CUnitBoardArray none;
+    CSetTimeDlg set(none);
+    CEventQueryDlg history(none);
+    CRemoteCmdQueryDlg remote(none);
+    CWaveQueryDlg wave(none);
+    CDirPathDlg dir;
+    CUploadFileDlg upload;
+    CDownloadFileDlg download(none, "/home/user/a.cfg", "a.cfg");
+    for (QDialog* d :
+         std::initializer_list<QDialog*>{&set, &history, &remote, &wave, &dir, &upload, &download})
+        d->show();
+    QCoreApplication::processEvents();
+    const QFontMetrics fm(set.font());
+    // Six fields with their labels fit in the width of a few dozen digits, not of a screen.
+    for (QDialog* d : std::initializer_list<QDialog*>{&set, &history, &remote, &wave}) {
+        EXPECT_LE(d->width(), fm.horizontalAdvance(QString(64, '0'))) << d->objectName().toStdString();
+        const auto edits = d->findChildren<QLineEdit*>(QRegularExpression("^(time|start|end)[0-9]$"));
+        EXPECT_GE(edits.size(), 6);
+        for (QLineEdit* e : edits) {
+            const int content = fm.horizontalAdvance(e->objectName().endsWith('0') ? "2031" : "59");
+            EXPECT_GE(e->width(), content) << e->objectName().toStdString();
+            EXPECT_LE(e->width(), content + fm.horizontalAdvance("00") + 24) << e->objectName().toStdString();
+        }
+    }
+    for (QDialog* d : std::initializer_list<QDialog*>{&dir, &upload, &download})
+        for (QLineEdit* e : d->findChildren<QLineEdit*>())
+            EXPECT_GE(e->width(), fm.horizontalAdvance(kSamplePath)) << d->objectName().toStdString();
 }
