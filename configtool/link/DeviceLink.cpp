@@ -370,6 +370,7 @@ int CDeviceLink::DoDownloadFile(const std::string& localPath, const std::string&
     const std::filesystem::path path(localPath);
     if (!std::filesystem::is_regular_file(path, ec) || !(file_ = std::fopen(path.c_str(), "rb")))
         return RefuseStart("打开文件 " + localPath + " 失败!");
+    SetFileBuffer();
     fileOpen_ = true;
     const auto size = std::filesystem::file_size(path, ec);
     if (ec || size > static_cast<std::uintmax_t>(std::numeric_limits<std::int32_t>::max()))
@@ -390,6 +391,7 @@ int CDeviceLink::DoUploadFile(const std::string& localPath, const std::string& r
     localPath_ = localPath;
     if (!(file_ = std::fopen(std::filesystem::path(localPath).c_str(), "wb")))
         return RefuseStart("打开文件 " + localPath + " 失败!");
+    SetFileBuffer();
     fileOpen_ = true;
     return SendOpenRequest(1, 0, remoteName);
 }
@@ -534,6 +536,14 @@ std::string CDeviceLink::LengthErrorText(std::int64_t received) const {
                                static_cast<long long>(received));
 }
 
+void CDeviceLink::SetFileBuffer() {
+    // Several packets go through one read or write of the file, not one call per 4 KB.
+    // (The C library takes the size only with a buffer of the caller's.)
+    if (!fileBuffer_)
+        fileBuffer_ = std::make_unique<char[]>(kFileBuffer);
+    std::setvbuf(file_, fileBuffer_.get(), _IOFBF, kFileBuffer);
+}
+
 void CDeviceLink::CloseLocalFile() {
     if (file_) {
         std::fclose(file_);
@@ -607,7 +617,11 @@ void CDeviceLink::LogError(const std::string& text) {
 }
 
 std::unique_ptr<CDeviceLink> MakeDeviceLink(ILinkReport* report) {
-    return std::make_unique<CDeviceLink>(std::make_unique<unitlink::CNetSocket>(), report);
+    // Every step of a transfer waits for the unit's answer to one frame: the socket sends each
+    // frame at once.
+    auto socket = std::make_unique<unitlink::CNetSocket>();
+    socket->SetDirect(true);
+    return std::make_unique<CDeviceLink>(std::move(socket), report);
 }
 
 } // namespace qxm7740

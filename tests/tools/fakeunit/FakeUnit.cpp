@@ -31,7 +31,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <random>
 #include <set>
 #include <string>
@@ -60,10 +59,16 @@ std::chrono::steady_clock::time_point g_end;
 // True when the lifetime is over or, when asked to watch it, standard input was closed (the test
 // that started the unit is gone).
 bool ShouldStop() {
-    if (std::chrono::steady_clock::now() >= g_end)
+    const auto now = std::chrono::steady_clock::now();
+    if (now >= g_end)
         return true;
     if (!g_opt.watchStdin)
         return false;
+    // Standard input is looked at every 50 ms at most, not once per frame.
+    static std::chrono::steady_clock::time_point next{};
+    if (now < next)
+        return false;
+    next = now + std::chrono::milliseconds(50);
     pollfd p{0, POLLIN, 0};
     if (::poll(&p, 1, 0) > 0 && (p.revents & (POLLIN | POLLHUP))) {
         char c;
@@ -115,10 +120,12 @@ std::uint32_t ExpectedAnswer(const std::uint8_t c[4], std::uint16_t key) {
 
 class Connection {
 public:
-    explicit Connection(int fd) : fd_(fd) {}
+    explicit Connection(int fd) : fd_(fd), inBuffer_(1 << 16), outBuffer_(1 << 16) {
+        // Several packets per read or write of a stored file.
+    }
     ~Connection() {
-        if (in_)
-            in_.close();
+        CloseOut();
+        CloseIn();
         ::close(fd_);
     }
 
@@ -138,7 +145,8 @@ private:
     }
     // A frame from the unit: both marks, L, kind byte 0x81, then type and payload.
     bool SendUnitFrame(std::uint8_t type, const Bytes& payload, std::uint8_t board = 0) {
-        Bytes f(28, 0);
+        Bytes& f = frame_;
+        f.assign(28, 0);
         f[0] = 0x90;
         f[1] = 0xEB;
         const std::uint32_t l = std::uint32_t(payload.size() + 1 + 20);
@@ -175,18 +183,30 @@ private:
         return WriteAll(f.data() + pos, f.size() - pos);
     }
 
+    void CloseIn() {
+        if (in_)
+            std::fclose(in_);
+        in_ = nullptr;
+    }
+    void CloseOut() {
+        if (out_)
+            std::fclose(out_);
+        out_ = nullptr;
+    }
     void Protocol(const std::string& what) { Say("PROTOCOL " + what); }
     void HandleFrame(const Bytes& f);
     void SendUploadPacket();
     std::string StorePath(const std::string& name) const { return g_opt.store + "/" + name; }
 
     int fd_;
+    std::vector<char> inBuffer_;
+    std::vector<char> outBuffer_;
     bool verified_ = false;
     bool closing_ = false;
 
     // A file being written into the store (a download from the configuration tool).
     bool writing_ = false;
-    std::ofstream out_;
+    std::FILE* out_ = nullptr; // C stream: it buffers writes of whole packets too
     std::string name_;
     std::uint32_t announced_ = 0;
     std::uint32_t id_ = 0;
@@ -196,11 +216,15 @@ private:
 
     // A file being read from the store (an upload to the configuration tool).
     bool reading_ = false;
-    std::ifstream in_;
+    std::FILE* in_ = nullptr;
     std::uint64_t size_ = 0;
     std::uint64_t sent_ = 0;
     std::uint16_t nextPacket_ = 0;
     bool lastSent_ = false;
+
+    // Buffers kept for the connection: an upload sends thousands of frames.
+    Bytes packet_;
+    Bytes frame_;
 };
 
 std::uint32_t g_nextId = 0x1000;
@@ -213,11 +237,13 @@ void Connection::Run() {
     Bytes buf;
     std::uint8_t chunk[65536];
     while (!closing_ && !ShouldStop()) {
-        pollfd p{fd_, POLLIN, 0};
-        int r = ::poll(&p, 1, 200);
+        // The connection and, when watched, standard input in one wait: a transfer costs one
+        // wait per frame.
+        pollfd p[2] = {{fd_, POLLIN, 0}, {0, POLLIN, 0}};
+        const int r = ::poll(p, g_opt.watchStdin ? 2 : 1, 200);
         if (r < 0)
             return;
-        if (r == 0)
+        if (!(p[0].revents & (POLLIN | POLLHUP | POLLERR)))
             continue;
         ssize_t k = ::recv(fd_, chunk, sizeof chunk, 0);
         if (k <= 0)
@@ -296,15 +322,21 @@ void Connection::HandleFrame(const Bytes& f) {
                   name.find('/') == std::string::npos && name != "." && name != "..";
         std::uint64_t size = 0;
         if (ok && read) {
-            in_.open(StorePath(name), std::ios::binary | std::ios::ate);
-            ok = in_.is_open();
+            CloseIn();
+            in_ = std::fopen(StorePath(name).c_str(), "rb");
+            ok = in_ != nullptr;
             if (ok) {
-                size = std::uint64_t(in_.tellg());
-                in_.seekg(0);
+                std::setvbuf(in_, inBuffer_.data(), _IOFBF, inBuffer_.size());
+                std::fseek(in_, 0, SEEK_END);
+                size = std::uint64_t(std::ftell(in_));
+                std::fseek(in_, 0, SEEK_SET);
             }
         } else if (ok) {
-            out_.open(StorePath(name), std::ios::binary | std::ios::trunc);
-            ok = out_.is_open();
+            CloseOut();
+            out_ = std::fopen(StorePath(name).c_str(), "wb");
+            ok = out_ != nullptr;
+            if (ok)
+                std::setvbuf(out_, outBuffer_.data(), _IOFBF, outBuffer_.size());
         }
         id_ = ++g_nextId;
         reply.push_back(ok ? 1 : 0);
@@ -359,7 +391,7 @@ void Connection::HandleFrame(const Bytes& f) {
             const bool refuse =
                 g_opt.Has("refuse-packet") && (packetsSeen_ == 2 || (packetsSeen_ == 1 && flag == 0));
             if (!refuse) {
-                out_.write(reinterpret_cast<const char*>(f.data() + 36), std::streamsize(f.size() - 36));
+                std::fwrite(f.data() + 36, 1, f.size() - 36, out_);
                 received_ += f.size() - 36;
                 ++expected_;
             }
@@ -382,12 +414,12 @@ void Connection::HandleFrame(const Bytes& f) {
         const std::string name = nameAt(29);
         Say("CLOSE " + name);
         if (writing_) {
-            out_.close();
+            CloseOut();
             if (received_ != announced_)
                 Protocol("received " + std::to_string(received_) + " of " + std::to_string(announced_));
             Say("STORED " + name_ + " " + std::to_string(received_));
         } else if (reading_) {
-            in_.close();
+            CloseIn();
             Say("SENT " + name_ + " " + std::to_string(sent_));
         }
         if (name != name_)
@@ -403,19 +435,20 @@ void Connection::HandleFrame(const Bytes& f) {
 }
 
 void Connection::SendUploadPacket() {
-    Bytes data(g_opt.packet);
-    in_.read(reinterpret_cast<char*>(data.data()), std::streamsize(data.size()));
-    data.resize(std::size_t(in_.gcount()));
-    sent_ += data.size();
+    // The payload is read straight behind its fields, in a buffer kept for the connection.
+    packet_.resize(7 + g_opt.packet);
+    const std::size_t got = in_ ? std::fread(packet_.data() + 7, 1, g_opt.packet, in_) : 0;
+    packet_.resize(7 + got);
+    sent_ += got;
     const bool last = sent_ >= size_;
-    Bytes payload;
-    Put32(payload, id_);
-    payload.push_back(last ? 0 : 1);
-    Put16(payload, nextPacket_);
-    payload.insert(payload.end(), data.begin(), data.end());
+    for (int i = 0; i < 4; ++i)
+        packet_[std::size_t(i)] = std::uint8_t(id_ >> (8 * i));
+    packet_[4] = last ? 0 : 1;
+    packet_[5] = std::uint8_t(nextPacket_);
+    packet_[6] = std::uint8_t(nextPacket_ >> 8);
     nextPacket_ = std::uint16_t(nextPacket_ + ((g_opt.Has("gap") && nextPacket_ == 0) ? 2 : 1));
     lastSent_ = last;
-    SendUnitFrame(6, payload);
+    SendUnitFrame(6, packet_);
 }
 
 bool ParseArgs(int argc, char** argv) {
