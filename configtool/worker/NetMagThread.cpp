@@ -17,8 +17,9 @@ using platform::StrFormat;
 
 namespace {
 
-constexpr int kDownloadEnd = 98; // the archive transfer of a download ends here
-constexpr int kUploadEnd = 95;   // the archive transfer of an upload ends here
+constexpr int kDownloadEnd = 98;         // the archive transfer of a download ends here
+constexpr int kUploadEnd = 95;           // the archive transfer of an upload ends here
+constexpr std::uint8_t kConfigBoard = 0; // the board of every transfer of a configuration download
 
 std::string PathText(const fs::path& p) {
     return p.string();
@@ -207,73 +208,66 @@ int CNetMagThread::FailDownload() {
     return 0;
 }
 
-int CNetMagThread::DownloadConfig() {
-    m_pLink = m_host->GetLink();
-    projectmodel::CConfigDoc* doc = m_host->CurrentDoc();
-    if (!doc || !m_pLink) {
-        platform::MessageBox("当前没有打开的工程，无法下装！", "警告", platform::Icon::Warning);
-        return 0;
-    }
-    const std::uint8_t board = 0;
+bool CNetMagThread::PrepareDownload(DownloadJob& job) {
     std::error_code ec;
     const fs::path projects = m_host->ProjectsFolder();
     fs::create_directories(projects, ec);
-    const fs::path downFolder = projects / "DownTemp";
-    fs::remove_all(downFolder, ec);
-    fs::create_directories(downFolder, ec);
+    job.downFolder = projects / "DownTemp";
+    fs::remove_all(job.downFolder, ec);
+    fs::create_directories(job.downFolder, ec);
 
-    const fs::path ini = WithoutTrailingSeparator(m_host->IniFolder());
-    const fs::path projectFolder = ini.parent_path();
-    const std::string name = doc->m_strProjectName;
-    std::string versionName;
+    job.ini = WithoutTrailingSeparator(m_host->IniFolder());
+    const fs::path projectFolder = job.ini.parent_path();
+    job.name = job.doc->m_strProjectName;
     if (PathText(projectFolder).find("UpTemp") != std::string::npos) {
-        versionName = "Project";
-    } else if (projectFolder.filename().string() != name) {
+        job.versionName = "Project";
+    } else if (projectFolder.filename().string() != job.name) {
         // The project was never saved: its files are not where its name says.
         platform::MessageBox("当前为新建工程，请保存后再下装！", "警告", platform::Icon::Warning);
-        return FailDownload();
+        return false;
     } else {
-        versionName = doc->m_fVersion > 1e-6f ? projectmodel::VersionFolderName(doc->m_fVersion) : "Project";
+        job.versionName =
+            job.doc->m_fVersion > 1e-6f ? projectmodel::VersionFolderName(job.doc->m_fVersion) : "Project";
     }
-    const fs::path versionFolder = projectFolder / versionName;
+    job.versionFolder = projectFolder / job.versionName;
+    job.mainFile = job.versionFolder / (job.doc->m_boardCfg.m_strUnitName + ".ini");
+    return true;
+}
 
-    m_progress = {};
+bool CNetMagThread::SaveConfiguration(const DownloadJob& job) {
     m_host->Report().OpenWait(0, "正在保存组态！");
     Step(2, kDownloadEnd);
-    fs::create_directories(versionFolder, ec);
-    const fs::path mainFile = versionFolder / (doc->m_boardCfg.m_strUnitName + ".ini");
-    if (!doc->WriteConfigFiles(mainFile))
-        return FailDownload();
-    LogLine("保存工程文件，文件名：" + PathText(mainFile));
+    std::error_code ec;
+    fs::create_directories(job.versionFolder, ec);
+    if (!job.doc->WriteConfigFiles(job.mainFile))
+        return false;
+    LogLine("保存工程文件，文件名：" + PathText(job.mainFile));
     EndStep();
+    return true;
+}
 
-    WaitText("正在口令验证！");
-    Step(3, kDownloadEnd);
-    if (!WaitPassword())
-        return FailDownload();
-    EndStep();
-
-    // Each transfer: the flag set before it, checked after the wait; a refused open, a refused
+bool CNetMagThread::SendFile(const fs::path& local, const std::string& remote) {
+    // The flag is set before the transfer and checked after the wait: a refused open, a refused
     // packet or a broken link ends the job.
-    auto transfer = [&](const fs::path& local, const std::string& remote) {
-        m_pLink->SetTransferOk(1);
-        if (!m_pLink->DownloadFile(PathText(local), remote, board) || !WaitTransfer() ||
-            !m_pLink->TransferOk()) {
-            ErrorLine("下装配置文件失败！");
-            LogLine("下装配置文件失败！");
-            return false;
-        }
-        return true;
-    };
+    m_pLink->SetTransferOk(1);
+    if (!m_pLink->DownloadFile(PathText(local), remote, kConfigBoard) || !WaitTransfer() ||
+        !m_pLink->TransferOk()) {
+        ErrorLine("下装配置文件失败！");
+        LogLine("下装配置文件失败！");
+        return false;
+    }
+    return true;
+}
 
+bool CNetMagThread::SendConfigurationFiles(const DownloadJob& job) {
     Step(30, kDownloadEnd);
     WaitText(StrFormat("正在下装文件，文件名：%s", kUnitMainFile));
-    LogLine("下装工程文件，文件名：" + PathText(mainFile));
-    if (!transfer(mainFile, kUnitMainFile))
-        return FailDownload();
+    LogLine("下装工程文件，文件名：" + PathText(job.mainFile));
+    if (!SendFile(job.mainFile, kUnitMainFile))
+        return false;
     EndStep();
 
-    for (const fs::path& file : projectmodel::ListFiles(versionFolder)) {
+    for (const fs::path& file : projectmodel::ListFiles(job.versionFolder)) {
         if (!platform::EqualsNoCase(file.extension().string(), ".cfg"))
             continue;
         LogLine("下装cfg文件，文件名：" + PathText(file));
@@ -281,53 +275,78 @@ int CNetMagThread::DownloadConfig() {
         Step(5, kDownloadEnd - 5);
         const std::string fileName = file.filename().string();
         WaitText("正在下装文件，文件名：" + fileName);
-        if (!transfer(file, fileName))
-            return FailDownload();
+        if (!SendFile(file, fileName))
+            return false;
         EndStep();
     }
+    return true;
+}
 
+bool CNetMagThread::PackProject(const DownloadJob& job) {
     Step(2, kDownloadEnd - 3);
-    const fs::path pack = downFolder / name;
-    fs::create_directories(pack / versionName, ec);
+    const fs::path pack = job.downFolder / job.name;
+    std::error_code ec;
+    fs::create_directories(pack / job.versionName, ec);
     fs::create_directories(pack / "ini", ec);
-    bool copied = projectmodel::CopyDirectoryTree(ini, pack / "ini");
-    LogLine(StrFormat("拷贝配置文件，从%s到%s", PathText(ini).c_str(), PathText(pack / "ini").c_str()));
-    copied = projectmodel::CopyDirectoryTree(versionFolder, pack / versionName) && copied;
-    LogLine(StrFormat("拷贝工程文件，从%s到%s", PathText(versionFolder).c_str(),
-                      PathText(pack / versionName).c_str()));
-    EndStep();
-    // An archive of a partial copy would reach the unit as if it were the project.
-    if (!copied) {
-        m_host->Report().MonitorText(LinkColour::Error, "创建压缩文件失败，组态下装未完成！");
-        return FailDownload();
-    }
-
-    Step(3, kDownloadEnd - 1);
-    const std::string zipName = name + ".zip";
-    const fs::path zipPath = downFolder / zipName;
-    LogLine("创建压缩文件，文件名：" + PathText(zipPath));
-    CArchiveOperations& archive = m_host->Archive();
-    const bool packed = archive.CreateZip(PathText(zipPath)) && archive.CompressFolder(PathText(pack));
-    LogLine("添加文件夹完成");
+    bool copied = projectmodel::CopyDirectoryTree(job.ini, pack / "ini");
+    LogLine(StrFormat("拷贝配置文件，从%s到%s", PathText(job.ini).c_str(), PathText(pack / "ini").c_str()));
+    copied = projectmodel::CopyDirectoryTree(job.versionFolder, pack / job.versionName) && copied;
+    LogLine(StrFormat("拷贝工程文件，从%s到%s", PathText(job.versionFolder).c_str(),
+                      PathText(pack / job.versionName).c_str()));
     EndStep();
 
-    // Without its archive the unit could not give the project back on upload: the download has
-    // not succeeded, whatever went over before.
-    if (!packed) {
-        m_host->Report().MonitorText(LinkColour::Error, "创建压缩文件失败，组态下装未完成！");
-        return FailDownload();
+    // An archive of a partial copy would reach the unit as if it were the project; without its
+    // archive the unit could not give the project back on upload: either way the download has not
+    // succeeded, whatever went over before.
+    bool packed = false;
+    if (copied) {
+        Step(3, kDownloadEnd - 1);
+        LogLine("创建压缩文件，文件名：" + PathText(job.ZipPath()));
+        CArchiveOperations& archive = m_host->Archive();
+        packed = archive.CreateZip(PathText(job.ZipPath())) && archive.CompressFolder(PathText(pack));
+        LogLine("添加文件夹完成");
+        EndStep();
     }
-    LogLine("下装压缩文件，文件名：" + PathText(zipPath));
+    if (!packed)
+        ErrorLine("创建压缩文件失败，组态下装未完成！");
+    return packed;
+}
+
+bool CNetMagThread::SendArchive(const DownloadJob& job) {
+    const std::string zipName = job.name + ".zip";
+    LogLine("下装压缩文件，文件名：" + PathText(job.ZipPath()));
     Step(kDownloadEnd - (m_progress.base + m_progress.span), kDownloadEnd);
     WaitText("正在下装压缩文件：" + zipName);
-    if (!transfer(zipPath, zipName))
-        return FailDownload();
-
-    if (!WaitTransfer())
-        return FailDownload();
+    if (!SendFile(job.ZipPath(), zipName) || !WaitTransfer())
+        return false;
     for (int i = 0; i < 10; ++i)
         if (!Sleep())
-            return FailDownload();
+            return false;
+    return true;
+}
+
+int CNetMagThread::DownloadConfig() {
+    m_pLink = m_host->GetLink();
+    DownloadJob job;
+    job.doc = m_host->CurrentDoc();
+    if (!job.doc || !m_pLink) {
+        platform::MessageBox("当前没有打开的工程，无法下装！", "警告", platform::Icon::Warning);
+        return 0;
+    }
+    if (!PrepareDownload(job))
+        return FailDownload();
+    m_progress = {};
+    if (!SaveConfiguration(job))
+        return FailDownload();
+
+    WaitText("正在口令验证！");
+    Step(3, kDownloadEnd);
+    if (!WaitPassword())
+        return FailDownload();
+    EndStep();
+
+    if (!SendConfigurationFiles(job) || !PackProject(job) || !SendArchive(job))
+        return FailDownload();
     m_host->Report().CloseWait();
     platform::MessageBox("新组态下装成功，请重启装置!");
     return 1;

@@ -101,6 +101,26 @@ private:
     bool WaitTransfer();
     int FailDownload();
 
+    // What a download works with: the project, where its files are, and where it is packed.
+    struct DownloadJob {
+        projectmodel::CConfigDoc* doc = nullptr;
+        std::string name;        // the project's name
+        std::string versionName; // the version folder's name
+        std::filesystem::path ini;
+        std::filesystem::path versionFolder;
+        std::filesystem::path mainFile;
+        std::filesystem::path downFolder; // where the project is packed
+        std::filesystem::path ZipPath() const { return downFolder / (name + ".zip"); }
+    };
+    bool PrepareDownload(DownloadJob& job);
+    bool SaveConfiguration(const DownloadJob& job);
+    // One local file to the unit; false (with the failure line) unless it went over whole.
+    bool SendFile(const std::filesystem::path& local, const std::string& remote);
+    bool SendConfigurationFiles(const DownloadJob& job);
+    // Copies the project and its library into the download folder and packs them.
+    bool PackProject(const DownloadJob& job);
+    bool SendArchive(const DownloadJob& job);
+
     // What an upload has gathered. Every file lands in the staging folder, which takes the place
     // of the last upload only when the whole upload has arrived and been unpacked.
     struct UploadJob {

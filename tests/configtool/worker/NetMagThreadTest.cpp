@@ -472,6 +472,44 @@ TEST_F(WorkerThreadTest, OneFileDownloadGoesToTheChosenBoardAndName) {
     EXPECT_TRUE(host->HasLine("打开文件 " + (tmp.Path() / "无").string() + " 失败!"));
 }
 
+// Event 2 sends the frame held for it as it stands, without a monitor line; with no frame held,
+// or with the link down, nothing goes out and the job fails.
+TEST_F(WorkerThreadTest, TheHeldFrameIsSentAsItStands) {
+    FakeUnit unit(store);
+    Make(unit);
+    EXPECT_EQ(RunEvent(INetWorker::kSendFrame), 0);
+    EXPECT_EQ(host->idle.load(), 1);
+
+    CLinkFrame restart;
+    ASSERT_TRUE(restart.BuildHeader(1));
+    restart.Data()[28] = 2;
+    restart.SetBoard(7);
+    worker->SetHeldFrame(restart);
+    restart.SetBoard(9); // the worker holds its own copy
+    QElapsedTimer t;
+    t.start();
+    while (link->PasswordState() != CDeviceLink::kPasswordVerified && t.elapsed() < 5000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    const std::size_t linesBefore = host->lines.size();
+    ASSERT_EQ(RunEvent(INetWorker::kSendFrame), 1);
+    t.restart();
+    while (unit.Log().find("RESTART") == std::string::npos && t.elapsed() < 5000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    EXPECT_NE(unit.Log().find("RESTART board=7\n"), std::string::npos) << unit.Log();
+    EXPECT_EQ(unit.Log().find("PROTOCOL"), std::string::npos) << unit.Log();
+    {
+        std::lock_guard lock(host->mutex);
+        // Only the unit's closing after the restart is told.
+        for (std::size_t i = linesBefore; i < host->lines.size(); ++i)
+            EXPECT_EQ(host->lines[i], "通讯中断!");
+    }
+    EXPECT_EQ(host->idle.load(), 1);
+
+    link->Close();
+    EXPECT_EQ(RunEvent(INetWorker::kSendFrame), 0);
+    EXPECT_TRUE(host->HasLine("网络未连接!"));
+}
+
 TEST_F(WorkerThreadTest, NeverSavedProjectIsToldWithItsCaption) {
     FakeUnit unit(store);
     projectmodel::CConfigDoc doc;
