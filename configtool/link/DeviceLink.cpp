@@ -17,28 +17,6 @@ namespace qxm7740 {
 
 using namespace unitlink;
 
-namespace {
-
-// The smallest frame each received message type needs before its fields can be read.
-std::size_t MinimumLength(std::uint8_t type) {
-    switch (type) {
-    case 2:
-        return 30; // [29] unused, text from 30
-    case 4:
-        return 38; // opened flag, length, file id
-    case 6:
-        return 36; // file id, flag, packet number
-    case 14:
-        return 33; // 4 challenge bytes
-    case 15:
-        return 30; // verdict
-    default:
-        return 29; // the type byte
-    }
-}
-
-} // namespace
-
 CDeviceLink::CDeviceLink(std::unique_ptr<unitlink::ILinkTransport> transport, ILinkReport* report)
     : transport_(std::move(transport)), report_(report) {
     transport_->SetEvents(this);
@@ -209,36 +187,39 @@ void CDeviceLink::ProcessFrame(const std::uint8_t* f, std::size_t n) {
     }
     if (n <= kOffType)
         return;
+    // Every reader refuses a body too short for its fields: such a frame is shown as received
+    // bytes only.
     const std::uint8_t type = f[kOffType];
-    if (n < MinimumLength(type))
-        return; // too short for its fields: shown as received bytes only
+    const std::uint8_t* message = f + kOffType; // the type byte, then the body
+    const std::size_t size = n - kOffType;
     switch (type) {
-    case 2: {
-        std::string text(reinterpret_cast<const char*>(f + 30), n - 30);
-        text.resize(std::strlen(text.c_str()));
-        LogReceived(platform::FromGbk(text));
+    case 2:
+        if (const auto text = body::ReadUnitText(message, size))
+            LogReceived(platform::FromGbk(*text));
         break;
-    }
     case 4:
-        stepSince_ = std::chrono::steady_clock::now();
-        if (const auto reply = body::ReadFileOpenReply(f + kOffType, n - kOffType))
+        if (const auto reply = body::ReadFileOpenReply(message, size)) {
+            stepSince_ = std::chrono::steady_clock::now();
             HandleOpenReply(*reply);
+        }
         break;
     case 6:
-        stepSince_ = std::chrono::steady_clock::now();
-        if (const auto data = body::ReadFileData(f + kOffType, n - kOffType))
+        if (const auto data = body::ReadFileData(message, size)) {
+            stepSince_ = std::chrono::steady_clock::now();
             HandleDataFrame(*data);
+        }
         break;
     case 11:
         HandleCloseReply();
         break;
     case 14:
-        passwordState_ = (passwordState_ + 1) & 0xFF;
-        if (const std::uint8_t* challenge = body::ReadChallenge(f + kOffType, n - kOffType))
+        if (const std::uint8_t* challenge = body::ReadChallenge(message, size)) {
+            passwordState_ = (passwordState_ + 1) & 0xFF;
             SendPasswordResponse(challenge);
+        }
         break;
     case 15:
-        if (f[kOffPayload] == 1) {
+        if (body::ReadVerdict(message, size) == 1) {
             passwordState_ = kPasswordVerified;
             LogError("口令验证成功!");
         }
