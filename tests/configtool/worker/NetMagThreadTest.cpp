@@ -510,6 +510,42 @@ TEST_F(WorkerThreadTest, TheHeldFrameIsSentAsItStands) {
     EXPECT_TRUE(host->HasLine("网络未连接!"));
 }
 
+// The project open in the tool is the last upload (its library lies in UpTemp): an upload without
+// the archive takes the root's library, and one that fails leaves the open project's files alone.
+TEST_F(WorkerThreadTest, UploadOverTheOpenUploadedProject) {
+    {
+        FakeUnit unit(store);
+        ASSERT_EQ(Download(unit, mainFile).rc, 0);
+        ASSERT_EQ(Upload(unit, root).rc, 0);
+    }
+    const fs::path upTemp = root / "Project" / "UpTemp";
+    projectmodel::CConfigDoc doc;
+    doc.MakeCurrent();
+    ASSERT_TRUE(doc.OpenProject(upTemp / "Project" / "QXM7740.ini"));
+    fs::remove(store / "Demo.zip");
+    testsupport::WriteBytes(root / "Ini" / "root-only.txt", "root");
+    const auto before = Tree(upTemp);
+
+    FakeUnit refusing(store, {"refuse-open"});
+    Make(refusing, &doc);
+    host->ini = upTemp / "ini";
+    worker->SetPollInterval(std::chrono::milliseconds(20));
+    EXPECT_EQ(RunEvent(INetWorker::kUploadConfig), 0);
+    EXPECT_EQ(Tree(upTemp), before);
+    EXPECT_FALSE(fs::exists(root / "Project" / "UpTemp.incoming"));
+    TearDown();
+
+    FakeUnit unit(store);
+    Make(unit, &doc);
+    host->ini = upTemp / "ini";
+    worker->SetPollInterval(std::chrono::milliseconds(20));
+    ASSERT_EQ(RunEvent(INetWorker::kUploadConfig), 1) << testing::PrintToString(host->lines);
+    EXPECT_EQ(Tree(upTemp / "ini"), Tree(root / "Ini"));
+    EXPECT_EQ(Tree(upTemp / "Project"), Tree(version));
+    EXPECT_FALSE(fs::exists(upTemp / "Demo"));
+    EXPECT_FALSE(fs::exists(root / "Project" / "UpTemp.replaced"));
+}
+
 TEST_F(WorkerThreadTest, NeverSavedProjectIsToldWithItsCaption) {
     FakeUnit unit(store);
     projectmodel::CConfigDoc doc;
