@@ -5,6 +5,9 @@
 #include <QTcpSocket>
 #include <QThread>
 
+#include <cerrno>
+#include <sys/socket.h>
+
 namespace unitlink {
 
 CNetSocket::CNetSocket() : context_(std::make_unique<QObject>()) {}
@@ -52,8 +55,11 @@ bool CNetSocket::Connect(const std::string& address, int port) {
         return false;
     socket_->abort();
     socket_->connectToHost(QString::fromStdString(address), static_cast<quint16>(port));
-    if (socket_->waitForConnected(connectTimeoutMs_))
+    if (socket_->waitForConnected(connectTimeoutMs_)) {
+        if (direct_)
+            socket_->setSocketOption(QAbstractSocket::LowDelayOption, 1);
         return true;
+    }
     socket_->abort();
     return false;
 }
@@ -61,6 +67,20 @@ bool CNetSocket::Connect(const std::string& address, int port) {
 bool CNetSocket::Send(const std::uint8_t* data, std::size_t size) {
     if (!socket_ || socket_->state() != QAbstractSocket::ConnectedState)
         return false;
+    if (direct_ && socket_->bytesToWrite() == 0) {
+        // Straight to the socket: Qt's write buffer would switch its write notifier on and off,
+        // and wake the event loop twice, for every frame. What does not fit now goes through it.
+        const ssize_t sent =
+            ::send(static_cast<int>(socket_->socketDescriptor()), data, size, MSG_NOSIGNAL | MSG_DONTWAIT);
+        if (sent < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR)
+            return false;
+        if (sent > 0) {
+            data += sent;
+            size -= static_cast<std::size_t>(sent);
+        }
+        if (size == 0)
+            return true;
+    }
     const qint64 written = socket_->write(reinterpret_cast<const char*>(data), static_cast<qint64>(size));
     if (written != static_cast<qint64>(size))
         return false;

@@ -30,6 +30,9 @@ public:
 
     // How long one connection attempt may take.
     void SetConnectTimeout(int ms) { connectTimeoutMs_ = ms; }
+    // For a link that waits for the answer to each frame (a file transfer): every frame goes out
+    // at once, without Nagle's delay or a pass through Qt's write buffer. Set before Connect.
+    void SetDirect(bool direct) { direct_ = direct; }
 
 private:
     void OnReadyRead();
@@ -39,6 +42,7 @@ private:
     QTcpSocket* socket_ = nullptr;
     ILinkTransportEvents* events_ = nullptr;
     int connectTimeoutMs_ = 3000;
+    bool direct_ = false;
 };
 
 } // namespace unitlink

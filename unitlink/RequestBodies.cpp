@@ -100,4 +100,19 @@ const std::uint8_t* ReadChallenge(const std::uint8_t* body, std::size_t size) {
     return CBodyReader(body, size).Has(kChallenge, 4) ? body + kChallenge : nullptr;
 }
 
+std::optional<std::uint8_t> ReadVerdict(const std::uint8_t* body, std::size_t size) {
+    const CBodyReader r(body, size);
+    if (!r.Has(kVerdict, 1))
+        return std::nullopt;
+    return r.U8At(kVerdict);
+}
+
+std::optional<std::string_view> ReadUnitText(const std::uint8_t* body, std::size_t size) {
+    if (!CBodyReader(body, size).Has(kUnitText, 0))
+        return std::nullopt;
+    const char* text = reinterpret_cast<const char*>(body + kUnitText);
+    const std::size_t length = size - kUnitText;
+    return std::string_view(text, static_cast<std::size_t>(std::find(text, text + length, '\0') - text));
+}
+
 } // namespace unitlink::body

@@ -45,6 +45,8 @@ enum FieldOffset : std::size_t {
     kDataBytes = 8,  // 6: the data
     kCloseName = 1,  // 7: the name, GBK, zero-terminated
     kChallenge = 1,  // 14 from the unit: 4 challenge bytes; to the unit: the answer
+    kVerdict = 1,    // 15 from the unit: 1 when the answer was right
+    kUnitText = 2,   // 2 from the unit: its text, to the end (the byte before it is not used)
 };
 
 // The unit's answer to an open request (type 4).
@@ -68,5 +70,11 @@ std::optional<FileDataFrame> ReadFileData(const std::uint8_t* body, std::size_t 
 
 // The 4 challenge bytes of the unit's challenge (type 14), as they stand; null when short.
 const std::uint8_t* ReadChallenge(const std::uint8_t* body, std::size_t size);
+
+// The unit's verdict on the challenge answer (type 15); null when short.
+std::optional<std::uint8_t> ReadVerdict(const std::uint8_t* body, std::size_t size);
+
+// The unit's text message (type 2) as it stands (GBK), up to its first zero byte; null when short.
+std::optional<std::string_view> ReadUnitText(const std::uint8_t* body, std::size_t size);
 
 } // namespace unitlink::body

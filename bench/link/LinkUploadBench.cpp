@@ -1,11 +1,18 @@
-// link_upload_bench FAKEUNIT [SIZE_MB] [--hidden | --no-pane]
+// link_upload_bench FAKEUNIT [SIZE_MB] [--hidden | --no-pane] [--download] [--pairs N]
 //
 // Starts the fake unit program (FAKEUNIT) with a store folder holding a file of SIZE_MB (default
 // 50) MB, connects the configuration tool's device link to it over 127.0.0.1 and uploads the file
-// from a worker thread the way the tool's worker does, while every monitor line and frame dump
-// goes to the monitor pane (CDebugTextView, shown on the offscreen platform unless --hidden) the
-// way the main frame feeds it. Prints the time, the throughput and the peak resident memory, and
-// exits 0 only when the uploaded file is byte-identical.
+// (or, with --download, downloads a local file of that size to the unit) from a worker thread the
+// way the tool's worker does, while every monitor line and frame dump goes to the monitor pane
+// (CDebugTextView, shown on the offscreen platform unless --hidden) the way the main frame feeds
+// it. The user-interface thread waits in its event loop; the worker sleeps between its looks at the
+// link. Prints the time, the throughput and the peak resident memory, and exits 0 only when the
+// transferred file is byte-identical.
+//
+// With --pairs N it runs N pairs, each the stop-and-wait limit of the link's packet size on
+// loopback (a bare socket pair sending one data frame and waiting for its 36-byte answer, both
+// without Nagle's delay) next to one transfer through the link, the order alternating, and prints
+// each pair's ratio and the median and range of the ratios.
 #include "configtool/link/DeviceLink.h"
 #include "configtool/link/views/LinkColours.h"
 #include "configtool/shellui/TextView.h"
@@ -15,17 +22,24 @@
 #include <QProcess>
 #include <QThread>
 
+#include <algorithm>
+#include <arpa/inet.h>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <random>
 #include <string>
 #include <sys/resource.h>
+#include <sys/socket.h>
 #include <thread>
 #include <unistd.h>
+#include <vector>
 
 using namespace qxm7740;
 
@@ -69,25 +83,177 @@ long PeakKb() {
     return u.ru_maxrss;
 }
 
+void WriteRandomFile(const fs::path& path, int sizeMb, unsigned seed) {
+    // Written a megabyte at a time, so the file does not count in the peak memory.
+    std::mt19937_64 random(seed);
+    std::ofstream out(path, std::ios::binary);
+    std::string chunk(1 << 20, '\0');
+    for (int mb = 0; mb < sizeMb; ++mb) {
+        for (std::size_t i = 0; i < chunk.size(); i += 8) {
+            const std::uint64_t v = random();
+            std::memcpy(chunk.data() + i, &v, 8);
+        }
+        out.write(chunk.data(), static_cast<std::streamsize>(chunk.size()));
+    }
+}
+
+bool SameFiles(const fs::path& a, const fs::path& b) {
+    std::error_code ec;
+    if (fs::file_size(a, ec) != fs::file_size(b, ec) || ec)
+        return false;
+    std::ifstream x(a, std::ios::binary), y(b, std::ios::binary);
+    std::string p(1 << 20, '\0'), q(1 << 20, '\0');
+    while (x && y) {
+        x.read(p.data(), static_cast<std::streamsize>(p.size()));
+        y.read(q.data(), static_cast<std::streamsize>(q.size()));
+        if (x.gcount() != y.gcount() || p.compare(0, static_cast<std::size_t>(x.gcount()), q, 0,
+                                                  static_cast<std::size_t>(y.gcount())) != 0)
+            return false;
+    }
+    return true;
+}
+
+bool SendAll(int fd, const std::uint8_t* p, std::size_t n) {
+    while (n) {
+        const ssize_t k = ::send(fd, p, n, MSG_NOSIGNAL);
+        if (k <= 0)
+            return false;
+        p += k;
+        n -= static_cast<std::size_t>(k);
+    }
+    return true;
+}
+
+bool ReceiveAll(int fd, std::uint8_t* p, std::size_t n) {
+    while (n) {
+        const ssize_t k = ::recv(fd, p, n, 0);
+        if (k <= 0)
+            return false;
+        p += k;
+        n -= static_cast<std::size_t>(k);
+    }
+    return true;
+}
+
+// The stop-and-wait limit of the link's packet size on loopback, in MB/s: one side sends a data
+// frame of the largest packet and waits for the 36-byte answer before the next, until `bytes` of
+// data have gone over.
+double StopAndWaitLimit(std::size_t bytes) {
+    const std::size_t dataFrame = 28 + 8 + CDeviceLink::kPacketData;
+    const std::size_t answer = 36;
+    const std::size_t packets = (bytes + CDeviceLink::kPacketData - 1) / CDeviceLink::kPacketData;
+    int listener = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t len = sizeof addr;
+    if (::bind(listener, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 ||
+        ::listen(listener, 1) != 0 ||
+        ::getsockname(listener, reinterpret_cast<sockaddr*>(&addr), &len) != 0) {
+        ::close(listener);
+        return 0;
+    }
+    const int one = 1;
+    std::thread peer([&] {
+        const int fd = ::accept(listener, nullptr, nullptr);
+        ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+        std::vector<std::uint8_t> frame(dataFrame), reply(answer, 0);
+        for (std::size_t i = 0; i < packets; ++i)
+            if (!ReceiveAll(fd, frame.data(), frame.size()) || !SendAll(fd, reply.data(), reply.size()))
+                break;
+        ::close(fd);
+    });
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+    double seconds = 0;
+    if (::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0) {
+        std::vector<std::uint8_t> frame(dataFrame, 0x5A), reply(answer);
+        const auto start = std::chrono::steady_clock::now();
+        for (std::size_t i = 0; i < packets; ++i)
+            if (!SendAll(fd, frame.data(), frame.size()) || !ReceiveAll(fd, reply.data(), reply.size()))
+                break;
+        seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    }
+    ::close(fd);
+    peer.join();
+    ::close(listener);
+    return seconds > 0 ? static_cast<double>(bytes) / (1024.0 * 1024.0) / seconds : 0;
+}
+
+struct Transfer {
+    bool ok = false;
+    double seconds = 0;
+};
+
+// One transfer through the link, started and waited for on a worker thread while this thread
+// runs its event loop, as the tool's worker and user-interface thread do.
+Transfer RunTransfer(QApplication& app, CDeviceLink& link, bool download, const std::string& local,
+                     const std::string& remote) {
+    Transfer result;
+    std::thread worker([&] {
+        for (int i = 0; i < 50 && link.PasswordState() != CDeviceLink::kPasswordVerified; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        link.SetTransferOk(1);
+        const auto start = std::chrono::steady_clock::now();
+        const int started = download ? link.DownloadFile(local, remote, 0) : link.UploadFile(local, remote);
+        if (started) {
+            // The open flag is looked at often so the end is timed closely; the step wait is
+            // checked as often as the tool's worker does (every 200 ms).
+            auto lastCheck = start;
+            while (link.IsTransferOpen()) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+                const auto now = std::chrono::steady_clock::now();
+                if (now - lastCheck >= std::chrono::milliseconds(200)) {
+                    link.CheckStepWait(now);
+                    lastCheck = now;
+                }
+            }
+            result.ok = link.TransferOk() == 1;
+        }
+        result.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        QMetaObject::invokeMethod(
+            &app, [] { QCoreApplication::quit(); }, Qt::QueuedConnection);
+    });
+    QApplication::exec();
+    worker.join();
+    return result;
+}
+
+double Median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v.empty() ? 0 : (v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     if (argc < 2) {
-        std::fprintf(stderr, "usage: link_upload_bench FAKEUNIT [SIZE_MB] [--hidden | --no-pane]\n");
+        std::fprintf(stderr,
+                     "usage: link_upload_bench FAKEUNIT [SIZE_MB] [--hidden | --no-pane] [--download] "
+                     "[--pairs N]\n");
         return 2;
     }
     const std::string fakeunit = argv[1];
     int sizeMb = 50;
     bool hidden = false;
     bool noPane = false; // the link alone, for comparison
+    bool download = false;
+    int pairs = 0;
     for (int i = 2; i < argc; ++i) {
-        if (std::string(argv[i]) == "--hidden")
+        const std::string a = argv[i];
+        if (a == "--hidden")
             hidden = true;
-        else if (std::string(argv[i]) == "--no-pane")
+        else if (a == "--no-pane")
             noPane = true;
+        else if (a == "--download")
+            download = true;
+        else if (a == "--pairs" && i + 1 < argc)
+            pairs = std::atoi(argv[++i]);
         else
-            sizeMb = std::atoi(argv[i]);
+            sizeMb = std::atoi(a.c_str());
     }
+    if (sizeMb <= 0)
+        return 2;
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
@@ -95,22 +261,14 @@ int main(int argc, char** argv) {
     const fs::path work = fs::temp_directory_path() / ("link_upload_bench." + std::to_string(::getpid()));
     fs::create_directories(work / "store");
     const std::size_t size = static_cast<std::size_t>(sizeMb) * 1024 * 1024;
-    {
-        // Written a megabyte at a time, so the file does not count in the peak memory.
-        std::mt19937 random(7);
-        std::ofstream out(work / "store" / "big.bin", std::ios::binary);
-        std::string chunk(1 << 20, '\0');
-        for (int mb = 0; mb < sizeMb; ++mb) {
-            for (char& c : chunk)
-                c = static_cast<char>(random());
-            out.write(chunk.data(), static_cast<std::streamsize>(chunk.size()));
-        }
-    }
+    const fs::path source = download ? work / "local.bin" : work / "store" / "big.bin";
+    const fs::path target = download ? work / "store" / "down.bin" : work / "back.bin";
+    WriteRandomFile(source, sizeMb, 7);
 
     QProcess unit;
     unit.start(QString::fromStdString(fakeunit),
                {"--port", "0", "--store", QString::fromStdString((work / "store").string()), "--watch-stdin",
-                "--lifetime", "600"});
+                "--lifetime", "3600"});
     QByteArray log;
     int port = 0;
     if (unit.waitForStarted(5000)) {
@@ -127,6 +285,9 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "the fake unit did not start\n");
         return 1;
     }
+    // The unit's event lines are not wanted; they must not fill its pipe either.
+    QObject::connect(&unit, &QProcess::readyReadStandardOutput, &unit,
+                     [&unit] { unit.readAllStandardOutput(); });
 
     CDebugTextView pane;
     pane.resize(900, 300);
@@ -139,56 +300,60 @@ int main(int argc, char** argv) {
         return 1;
 
     const long peakBefore = PeakKb();
-    std::atomic<bool> done{false};
-    bool ok = false;
-    double seconds = 0;
-    std::thread worker([&] {
-        for (int i = 0; i < 50 && link->PasswordState() != CDeviceLink::kPasswordVerified; ++i)
-            std::this_thread::sleep_for(std::chrono::milliseconds(100));
-        link->SetTransferOk(1);
-        const auto start = std::chrono::steady_clock::now();
-        if (link->UploadFile((work / "back.bin").string(), "big.bin")) {
-            while (link->IsTransferOpen()) {
-                std::this_thread::sleep_for(std::chrono::milliseconds(2));
-                link->CheckStepWait();
-            }
-            ok = link->TransferOk() == 1;
-        }
-        seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-        done = true;
-    });
-    while (!done)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    worker.join();
-    QCoreApplication::processEvents();
+    const char* verb = download ? "download" : "upload";
+    const std::string remote = download ? "down.bin" : "big.bin";
+    const char* paneState = noPane ? "not fed" : hidden ? "hidden" : "shown";
+    bool allOk = true;
+    auto transfer = [&]() {
+        std::error_code ec;
+        fs::remove(target, ec);
+        const Transfer t = RunTransfer(app, *link, download, (download ? source : target).string(), remote);
+        // The unit has stored a download once it answered the close; the link ends there too.
+        const bool same = t.ok && SameFiles(source, target);
+        allOk = allOk && same;
+        return std::make_pair(t, same);
+    };
 
-    std::error_code ec;
-    const bool same = ok && fs::file_size(work / "back.bin", ec) == size;
-    if (same) {
-        std::ifstream a(work / "store" / "big.bin", std::ios::binary), b(work / "back.bin", std::ios::binary);
-        std::string x(1 << 20, '\0'), y(1 << 20, '\0');
-        while (a && b) {
-            a.read(x.data(), static_cast<std::streamsize>(x.size()));
-            b.read(y.data(), static_cast<std::streamsize>(y.size()));
-            if (a.gcount() != b.gcount() || x.compare(0, static_cast<std::size_t>(a.gcount()), y, 0,
-                                                      static_cast<std::size_t>(b.gcount())) != 0) {
-                ok = false;
-                break;
+    if (pairs <= 0) {
+        const auto [t, same] = transfer();
+        std::printf("%s %d MB: %.3f s, %.1f MB/s, pane %s with %d lines, peak memory %.1f MB (%.1f MB "
+                    "before the transfer), %s\n",
+                    verb, sizeMb, t.seconds, sizeMb / t.seconds, paneState, pane.document()->blockCount(),
+                    PeakKb() / 1024.0, peakBefore / 1024.0,
+                    same ? "file identical" : ("FAILED: " + report.last).c_str());
+    } else {
+        std::vector<double> ratios, rates, limits;
+        for (int i = 0; i < pairs; ++i) {
+            double limit = 0;
+            std::pair<Transfer, bool> run;
+            if (i % 2 == 0) {
+                limit = StopAndWaitLimit(size);
+                run = transfer();
+            } else {
+                run = transfer();
+                limit = StopAndWaitLimit(size);
             }
+            const double rate = run.first.seconds > 0 ? sizeMb / run.first.seconds : 0;
+            rates.push_back(rate);
+            limits.push_back(limit);
+            ratios.push_back(limit > 0 ? rate / limit : 0);
+            std::printf("pair %d: %s %.1f MB/s, stop-and-wait limit %.1f MB/s, ratio %.2f%s %s\n", i + 1,
+                        verb, rate, limit, ratios.back(), run.second ? "" : " (FAILED)",
+                        run.second ? "" : report.last.c_str());
         }
+        std::printf(
+            "%s %d MB x %d pairs, pane %s: median %.1f MB/s (%.1f-%.1f), limit median %.1f MB/s, "
+            "ratio median %.2f (%.2f-%.2f), peak memory %.1f MB (%.1f MB before), %s\n",
+            verb, sizeMb, pairs, paneState, Median(rates), *std::min_element(rates.begin(), rates.end()),
+            *std::max_element(rates.begin(), rates.end()), Median(limits), Median(ratios),
+            *std::min_element(ratios.begin(), ratios.end()), *std::max_element(ratios.begin(), ratios.end()),
+            PeakKb() / 1024.0, peakBefore / 1024.0, allOk ? "files identical" : "FAILED");
     }
-    std::printf("upload %d MB: %.3f s, %.1f MB/s, pane %s with %d lines, peak memory %.1f MB (%.1f MB "
-                "before the transfer), %s\n",
-                sizeMb, seconds, sizeMb / seconds,
-                noPane   ? "not fed"
-                : hidden ? "hidden"
-                         : "shown",
-                pane.document()->blockCount(), PeakKb() / 1024.0, peakBefore / 1024.0,
-                ok && same ? "file identical" : ("FAILED: " + report.last).c_str());
     link->Close();
     link.reset();
     unit.closeWriteChannel();
     unit.waitForFinished(3000);
+    std::error_code ec;
     fs::remove_all(work, ec);
-    return ok && same ? 0 : 1;
+    return allOk ? 0 : 1;
 }

@@ -17,28 +17,6 @@ namespace qxm7740 {
 
 using namespace unitlink;
 
-namespace {
-
-// The smallest frame each received message type needs before its fields can be read.
-std::size_t MinimumLength(std::uint8_t type) {
-    switch (type) {
-    case 2:
-        return 30; // [29] unused, text from 30
-    case 4:
-        return 38; // opened flag, length, file id
-    case 6:
-        return 36; // file id, flag, packet number
-    case 14:
-        return 33; // 4 challenge bytes
-    case 15:
-        return 30; // verdict
-    default:
-        return 29; // the type byte
-    }
-}
-
-} // namespace
-
 CDeviceLink::CDeviceLink(std::unique_ptr<unitlink::ILinkTransport> transport, ILinkReport* report)
     : transport_(std::move(transport)), report_(report) {
     transport_->SetEvents(this);
@@ -209,36 +187,39 @@ void CDeviceLink::ProcessFrame(const std::uint8_t* f, std::size_t n) {
     }
     if (n <= kOffType)
         return;
+    // Every reader refuses a body too short for its fields: such a frame is shown as received
+    // bytes only.
     const std::uint8_t type = f[kOffType];
-    if (n < MinimumLength(type))
-        return; // too short for its fields: shown as received bytes only
+    const std::uint8_t* message = f + kOffType; // the type byte, then the body
+    const std::size_t size = n - kOffType;
     switch (type) {
-    case 2: {
-        std::string text(reinterpret_cast<const char*>(f + 30), n - 30);
-        text.resize(std::strlen(text.c_str()));
-        LogReceived(platform::FromGbk(text));
+    case 2:
+        if (const auto text = body::ReadUnitText(message, size))
+            LogReceived(platform::FromGbk(*text));
         break;
-    }
     case 4:
-        stepSince_ = std::chrono::steady_clock::now();
-        if (const auto reply = body::ReadFileOpenReply(f + kOffType, n - kOffType))
+        if (const auto reply = body::ReadFileOpenReply(message, size)) {
+            stepSince_ = std::chrono::steady_clock::now();
             HandleOpenReply(*reply);
+        }
         break;
     case 6:
-        stepSince_ = std::chrono::steady_clock::now();
-        if (const auto data = body::ReadFileData(f + kOffType, n - kOffType))
+        if (const auto data = body::ReadFileData(message, size)) {
+            stepSince_ = std::chrono::steady_clock::now();
             HandleDataFrame(*data);
+        }
         break;
     case 11:
         HandleCloseReply();
         break;
     case 14:
-        passwordState_ = (passwordState_ + 1) & 0xFF;
-        if (const std::uint8_t* challenge = body::ReadChallenge(f + kOffType, n - kOffType))
+        if (const std::uint8_t* challenge = body::ReadChallenge(message, size)) {
+            passwordState_ = (passwordState_ + 1) & 0xFF;
             SendPasswordResponse(challenge);
+        }
         break;
     case 15:
-        if (f[kOffPayload] == 1) {
+        if (body::ReadVerdict(message, size) == 1) {
             passwordState_ = kPasswordVerified;
             LogError("口令验证成功!");
         }
@@ -370,6 +351,7 @@ int CDeviceLink::DoDownloadFile(const std::string& localPath, const std::string&
     const std::filesystem::path path(localPath);
     if (!std::filesystem::is_regular_file(path, ec) || !(file_ = std::fopen(path.c_str(), "rb")))
         return RefuseStart("打开文件 " + localPath + " 失败!");
+    SetFileBuffer();
     fileOpen_ = true;
     const auto size = std::filesystem::file_size(path, ec);
     if (ec || size > static_cast<std::uintmax_t>(std::numeric_limits<std::int32_t>::max()))
@@ -390,6 +372,7 @@ int CDeviceLink::DoUploadFile(const std::string& localPath, const std::string& r
     localPath_ = localPath;
     if (!(file_ = std::fopen(std::filesystem::path(localPath).c_str(), "wb")))
         return RefuseStart("打开文件 " + localPath + " 失败!");
+    SetFileBuffer();
     fileOpen_ = true;
     return SendOpenRequest(1, 0, remoteName);
 }
@@ -534,6 +517,14 @@ std::string CDeviceLink::LengthErrorText(std::int64_t received) const {
                                static_cast<long long>(received));
 }
 
+void CDeviceLink::SetFileBuffer() {
+    // Several packets go through one read or write of the file, not one call per 4 KB.
+    // (The C library takes the size only with a buffer of the caller's.)
+    if (!fileBuffer_)
+        fileBuffer_ = std::make_unique<char[]>(kFileBuffer);
+    std::setvbuf(file_, fileBuffer_.get(), _IOFBF, kFileBuffer);
+}
+
 void CDeviceLink::CloseLocalFile() {
     if (file_) {
         std::fclose(file_);
@@ -607,7 +598,11 @@ void CDeviceLink::LogError(const std::string& text) {
 }
 
 std::unique_ptr<CDeviceLink> MakeDeviceLink(ILinkReport* report) {
-    return std::make_unique<CDeviceLink>(std::make_unique<unitlink::CNetSocket>(), report);
+    // Every step of a transfer waits for the unit's answer to one frame: the socket sends each
+    // frame at once.
+    auto socket = std::make_unique<unitlink::CNetSocket>();
+    socket->SetDirect(true);
+    return std::make_unique<CDeviceLink>(std::move(socket), report);
 }
 
 } // namespace qxm7740

@@ -25,6 +25,8 @@ public:
     static constexpr int kRingSize = 32768;
     static constexpr int kPacketData = 10140;
     static constexpr int kBufferSize = 10240;
+    // The buffer of the transfer's local file.
+    static constexpr std::size_t kFileBuffer = 1 << 16;
     static constexpr std::uint8_t kPasswordVerified = 255;
 
     enum State { kIdle = -1, kOpenSent = 4, kReadySent = 5, kDataPhase = 6, kCloseSent = 7 };
@@ -118,6 +120,7 @@ private:
     // The length-error line of an upload that received `received` bytes.
     std::string LengthErrorText(std::int64_t received) const;
     void ReportProgress(int what);
+    void SetFileBuffer();
     void CloseLocalFile();
     std::string LocalFileName() const;
 
@@ -127,6 +130,7 @@ private:
     int port_ = 7000;
     std::string address_;
     std::FILE* file_ = nullptr;
+    std::unique_ptr<char[]> fileBuffer_; // outlives every file it serves
     std::string localPath_;
     std::uint8_t board_ = 0;
     std::string remoteName_;

@@ -17,8 +17,9 @@ using platform::StrFormat;
 
 namespace {
 
-constexpr int kDownloadEnd = 98; // the archive transfer of a download ends here
-constexpr int kUploadEnd = 95;   // the archive transfer of an upload ends here
+constexpr int kDownloadEnd = 98;         // the archive transfer of a download ends here
+constexpr int kUploadEnd = 95;           // the archive transfer of an upload ends here
+constexpr std::uint8_t kConfigBoard = 0; // the board of every transfer of a configuration download
 
 std::string PathText(const fs::path& p) {
     return p.string();
@@ -207,73 +208,66 @@ int CNetMagThread::FailDownload() {
     return 0;
 }
 
-int CNetMagThread::DownloadConfig() {
-    m_pLink = m_host->GetLink();
-    projectmodel::CConfigDoc* doc = m_host->CurrentDoc();
-    if (!doc || !m_pLink) {
-        platform::MessageBox("当前没有打开的工程，无法下装！", "警告", platform::Icon::Warning);
-        return 0;
-    }
-    const std::uint8_t board = 0;
+bool CNetMagThread::PrepareDownload(DownloadJob& job) {
     std::error_code ec;
     const fs::path projects = m_host->ProjectsFolder();
     fs::create_directories(projects, ec);
-    const fs::path downFolder = projects / "DownTemp";
-    fs::remove_all(downFolder, ec);
-    fs::create_directories(downFolder, ec);
+    job.downFolder = projects / "DownTemp";
+    fs::remove_all(job.downFolder, ec);
+    fs::create_directories(job.downFolder, ec);
 
-    const fs::path ini = WithoutTrailingSeparator(m_host->IniFolder());
-    const fs::path projectFolder = ini.parent_path();
-    const std::string name = doc->m_strProjectName;
-    std::string versionName;
+    job.ini = WithoutTrailingSeparator(m_host->IniFolder());
+    const fs::path projectFolder = job.ini.parent_path();
+    job.name = job.doc->m_strProjectName;
     if (PathText(projectFolder).find("UpTemp") != std::string::npos) {
-        versionName = "Project";
-    } else if (projectFolder.filename().string() != name) {
+        job.versionName = "Project";
+    } else if (projectFolder.filename().string() != job.name) {
         // The project was never saved: its files are not where its name says.
         platform::MessageBox("当前为新建工程，请保存后再下装！", "警告", platform::Icon::Warning);
-        return FailDownload();
+        return false;
     } else {
-        versionName = doc->m_fVersion > 1e-6f ? projectmodel::VersionFolderName(doc->m_fVersion) : "Project";
+        job.versionName =
+            job.doc->m_fVersion > 1e-6f ? projectmodel::VersionFolderName(job.doc->m_fVersion) : "Project";
     }
-    const fs::path versionFolder = projectFolder / versionName;
+    job.versionFolder = projectFolder / job.versionName;
+    job.mainFile = job.versionFolder / (job.doc->m_boardCfg.m_strUnitName + ".ini");
+    return true;
+}
 
-    m_progress = {};
+bool CNetMagThread::SaveConfiguration(const DownloadJob& job) {
     m_host->Report().OpenWait(0, "正在保存组态！");
     Step(2, kDownloadEnd);
-    fs::create_directories(versionFolder, ec);
-    const fs::path mainFile = versionFolder / (doc->m_boardCfg.m_strUnitName + ".ini");
-    if (!doc->WriteConfigFiles(mainFile))
-        return FailDownload();
-    LogLine("保存工程文件，文件名：" + PathText(mainFile));
+    std::error_code ec;
+    fs::create_directories(job.versionFolder, ec);
+    if (!job.doc->WriteConfigFiles(job.mainFile))
+        return false;
+    LogLine("保存工程文件，文件名：" + PathText(job.mainFile));
     EndStep();
+    return true;
+}
 
-    WaitText("正在口令验证！");
-    Step(3, kDownloadEnd);
-    if (!WaitPassword())
-        return FailDownload();
-    EndStep();
-
-    // Each transfer: the flag set before it, checked after the wait; a refused open, a refused
+bool CNetMagThread::SendFile(const fs::path& local, const std::string& remote) {
+    // The flag is set before the transfer and checked after the wait: a refused open, a refused
     // packet or a broken link ends the job.
-    auto transfer = [&](const fs::path& local, const std::string& remote) {
-        m_pLink->SetTransferOk(1);
-        if (!m_pLink->DownloadFile(PathText(local), remote, board) || !WaitTransfer() ||
-            !m_pLink->TransferOk()) {
-            ErrorLine("下装配置文件失败！");
-            LogLine("下装配置文件失败！");
-            return false;
-        }
-        return true;
-    };
+    m_pLink->SetTransferOk(1);
+    if (!m_pLink->DownloadFile(PathText(local), remote, kConfigBoard) || !WaitTransfer() ||
+        !m_pLink->TransferOk()) {
+        ErrorLine("下装配置文件失败！");
+        LogLine("下装配置文件失败！");
+        return false;
+    }
+    return true;
+}
 
+bool CNetMagThread::SendConfigurationFiles(const DownloadJob& job) {
     Step(30, kDownloadEnd);
     WaitText(StrFormat("正在下装文件，文件名：%s", kUnitMainFile));
-    LogLine("下装工程文件，文件名：" + PathText(mainFile));
-    if (!transfer(mainFile, kUnitMainFile))
-        return FailDownload();
+    LogLine("下装工程文件，文件名：" + PathText(job.mainFile));
+    if (!SendFile(job.mainFile, kUnitMainFile))
+        return false;
     EndStep();
 
-    for (const fs::path& file : projectmodel::ListFiles(versionFolder)) {
+    for (const fs::path& file : projectmodel::ListFiles(job.versionFolder)) {
         if (!platform::EqualsNoCase(file.extension().string(), ".cfg"))
             continue;
         LogLine("下装cfg文件，文件名：" + PathText(file));
@@ -281,53 +275,78 @@ int CNetMagThread::DownloadConfig() {
         Step(5, kDownloadEnd - 5);
         const std::string fileName = file.filename().string();
         WaitText("正在下装文件，文件名：" + fileName);
-        if (!transfer(file, fileName))
-            return FailDownload();
+        if (!SendFile(file, fileName))
+            return false;
         EndStep();
     }
+    return true;
+}
 
+bool CNetMagThread::PackProject(const DownloadJob& job) {
     Step(2, kDownloadEnd - 3);
-    const fs::path pack = downFolder / name;
-    fs::create_directories(pack / versionName, ec);
+    const fs::path pack = job.downFolder / job.name;
+    std::error_code ec;
+    fs::create_directories(pack / job.versionName, ec);
     fs::create_directories(pack / "ini", ec);
-    bool copied = projectmodel::CopyDirectoryTree(ini, pack / "ini");
-    LogLine(StrFormat("拷贝配置文件，从%s到%s", PathText(ini).c_str(), PathText(pack / "ini").c_str()));
-    copied = projectmodel::CopyDirectoryTree(versionFolder, pack / versionName) && copied;
-    LogLine(StrFormat("拷贝工程文件，从%s到%s", PathText(versionFolder).c_str(),
-                      PathText(pack / versionName).c_str()));
-    EndStep();
-    // An archive of a partial copy would reach the unit as if it were the project.
-    if (!copied) {
-        m_host->Report().MonitorText(LinkColour::Error, "创建压缩文件失败，组态下装未完成！");
-        return FailDownload();
-    }
-
-    Step(3, kDownloadEnd - 1);
-    const std::string zipName = name + ".zip";
-    const fs::path zipPath = downFolder / zipName;
-    LogLine("创建压缩文件，文件名：" + PathText(zipPath));
-    CArchiveOperations& archive = m_host->Archive();
-    const bool packed = archive.CreateZip(PathText(zipPath)) && archive.CompressFolder(PathText(pack));
-    LogLine("添加文件夹完成");
+    bool copied = projectmodel::CopyDirectoryTree(job.ini, pack / "ini");
+    LogLine(StrFormat("拷贝配置文件，从%s到%s", PathText(job.ini).c_str(), PathText(pack / "ini").c_str()));
+    copied = projectmodel::CopyDirectoryTree(job.versionFolder, pack / job.versionName) && copied;
+    LogLine(StrFormat("拷贝工程文件，从%s到%s", PathText(job.versionFolder).c_str(),
+                      PathText(pack / job.versionName).c_str()));
     EndStep();
 
-    // Without its archive the unit could not give the project back on upload: the download has
-    // not succeeded, whatever went over before.
-    if (!packed) {
-        m_host->Report().MonitorText(LinkColour::Error, "创建压缩文件失败，组态下装未完成！");
-        return FailDownload();
+    // An archive of a partial copy would reach the unit as if it were the project; without its
+    // archive the unit could not give the project back on upload: either way the download has not
+    // succeeded, whatever went over before.
+    bool packed = false;
+    if (copied) {
+        Step(3, kDownloadEnd - 1);
+        LogLine("创建压缩文件，文件名：" + PathText(job.ZipPath()));
+        CArchiveOperations& archive = m_host->Archive();
+        packed = archive.CreateZip(PathText(job.ZipPath())) && archive.CompressFolder(PathText(pack));
+        LogLine("添加文件夹完成");
+        EndStep();
     }
-    LogLine("下装压缩文件，文件名：" + PathText(zipPath));
+    if (!packed)
+        ErrorLine("创建压缩文件失败，组态下装未完成！");
+    return packed;
+}
+
+bool CNetMagThread::SendArchive(const DownloadJob& job) {
+    const std::string zipName = job.name + ".zip";
+    LogLine("下装压缩文件，文件名：" + PathText(job.ZipPath()));
     Step(kDownloadEnd - (m_progress.base + m_progress.span), kDownloadEnd);
     WaitText("正在下装压缩文件：" + zipName);
-    if (!transfer(zipPath, zipName))
-        return FailDownload();
-
-    if (!WaitTransfer())
-        return FailDownload();
+    if (!SendFile(job.ZipPath(), zipName) || !WaitTransfer())
+        return false;
     for (int i = 0; i < 10; ++i)
         if (!Sleep())
-            return FailDownload();
+            return false;
+    return true;
+}
+
+int CNetMagThread::DownloadConfig() {
+    m_pLink = m_host->GetLink();
+    DownloadJob job;
+    job.doc = m_host->CurrentDoc();
+    if (!job.doc || !m_pLink) {
+        platform::MessageBox("当前没有打开的工程，无法下装！", "警告", platform::Icon::Warning);
+        return 0;
+    }
+    if (!PrepareDownload(job))
+        return FailDownload();
+    m_progress = {};
+    if (!SaveConfiguration(job))
+        return FailDownload();
+
+    WaitText("正在口令验证！");
+    Step(3, kDownloadEnd);
+    if (!WaitPassword())
+        return FailDownload();
+    EndStep();
+
+    if (!SendConfigurationFiles(job) || !PackProject(job) || !SendArchive(job))
+        return FailDownload();
     m_host->Report().CloseWait();
     platform::MessageBox("新组态下装成功，请重启装置!");
     return 1;
@@ -335,17 +354,290 @@ int CNetMagThread::DownloadConfig() {
 
 // ---- Configuration upload ----------------------------------------------------------------------
 
+namespace {
+
+// The folder an upload is fetched into before it takes the place of the last one, and the name
+// the last one bears while the new one is renamed into place.
+fs::path IncomingFolder(const fs::path& upFolder) {
+    return upFolder.parent_path() / (upFolder.filename().string() + ".incoming");
+}
+fs::path ReplacedFolder(const fs::path& upFolder) {
+    return upFolder.parent_path() / (upFolder.filename().string() + ".replaced");
+}
+
+// Removes the folder an upload was fetched into unless the upload was put in place: a failure
+// leaves no partial folder.
+class StagingFolder {
+public:
+    explicit StagingFolder(fs::path folder) : m_folder(std::move(folder)) {}
+    ~StagingFolder() {
+        if (m_folder.empty())
+            return;
+        std::error_code ec;
+        fs::remove_all(m_folder, ec);
+    }
+    StagingFolder(const StagingFolder&) = delete;
+    StagingFolder& operator=(const StagingFolder&) = delete;
+    void Release() { m_folder.clear(); }
+
+private:
+    fs::path m_folder;
+};
+
+// Copies a folder tree; false when the source is no folder or a file did not copy.
+bool CopyWholeTree(const fs::path& source, const fs::path& target) {
+    std::error_code ec;
+    return fs::is_directory(source, ec) && projectmodel::CopyDirectoryTree(source, target);
+}
+
+} // namespace
+
+CNetMagThread::Fetch CNetMagThread::FetchFile(const fs::path& local, const std::string& remote) {
+    m_pLink->SetTransferOk(1);
+    Fetch r = Fetch::Done;
+    if (!m_pLink->UploadFile(PathText(local), remote))
+        r = Fetch::Refused;
+    else if (!WaitTransfer())
+        r = Fetch::Closed;
+    else if (!m_pLink->TransferOk())
+        r = Fetch::Failed;
+    // A file that did not arrive whole is not left behind.
+    if (r != Fetch::Done)
+        RemoveFile(local);
+    return r;
+}
+
+bool CNetMagThread::PrepareUpload(UploadJob& job) {
+    std::error_code ec;
+    const fs::path projects = m_host->ProjectsFolder();
+    fs::create_directories(projects, ec);
+    job.upFolder = projects / "UpTemp";
+    // An upload ended between its two renames left the last good one under the other name.
+    const fs::path replaced = ReplacedFolder(job.upFolder);
+    if (!fs::exists(job.upFolder, ec) && fs::is_directory(replaced, ec))
+        fs::rename(replaced, job.upFolder, ec);
+    fs::remove_all(replaced, ec);
+    job.stage = IncomingFolder(job.upFolder);
+    fs::remove_all(job.stage, ec);
+    job.fetch = job.stage / "Project";
+    job.mainFile = job.fetch / kUnitMainFile;
+    fs::create_directories(job.fetch, ec);
+    if (!fs::is_directory(job.fetch, ec)) {
+        ErrorLine("无法创建上装文件夹 " + PathText(job.fetch));
+        return false;
+    }
+    return true;
+}
+
+bool CNetMagThread::FetchMainFile(const UploadJob& job) {
+    Step(30, kUploadEnd);
+    WaitText(StrFormat("正在上装文件：%s", kUnitMainFile));
+    switch (FetchFile(job.mainFile, kUnitMainFile)) {
+    case Fetch::Refused:
+        platform::MessageBox("请求上装QXM7740.ini文件失败！", "失败", platform::Icon::Error);
+        ErrorLine("请求上装QXM7740.ini文件失败！ ");
+        return false;
+    case Fetch::Closed:
+        LogLine("上装QXM7740.ini文件过程中返回");
+        return false;
+    case Fetch::Failed:
+        platform::MessageBox("上装QXM7740.ini文件失败！", "失败", platform::Icon::Error);
+        ErrorLine("上装QXM7740.ini文件失败！ ");
+        LogLine("上装QXM7740.ini文件失败！");
+        return false;
+    case Fetch::Done:
+        break;
+    }
+    EndStep();
+    return true;
+}
+
+void CNetMagThread::FetchSystemFile(const UploadJob& job) {
+    // The unit's system file is optional: its failures are only logged.
+    Step(5, kUploadEnd);
+    WaitText("正在上装文件：system.cfg");
+    switch (FetchFile(job.fetch / "system.cfg", "system.cfg")) {
+    case Fetch::Refused:
+        LogLine("请求上装system.cfg文件失败！");
+        break;
+    case Fetch::Closed:
+        LogLine("上装system.cfg文件过程中返回");
+        break;
+    case Fetch::Failed:
+        LogLine("上装system.cfg文件失败！");
+        break;
+    case Fetch::Done:
+        break;
+    }
+    EndStep();
+}
+
+bool CNetMagThread::ReadProjectName(UploadJob& job) {
+    if (projectmodel::CountCcuCfgLines(job.mainFile) == 0) {
+        ErrorLine("从组态文件中读取间隔个数失败！ " + PathText(job.mainFile));
+        return false;
+    }
+    platform::CGbkLineReader reader;
+    if (!reader.Open(job.mainFile)) {
+        ErrorLine("无法打开上载的组态文件 " + PathText(job.mainFile));
+        return false;
+    }
+    for (std::string line; reader.ReadLine(line);) {
+        if (platform::EqualsNoCase(platform::Trim(line), "[装置信息]"))
+            break;
+        if (job.projectName.empty() && line.find("工程名称") != std::string::npos) {
+            const std::size_t eq = line.find('=');
+            if (eq != std::string::npos)
+                job.projectName = platform::Trim(line.substr(eq + 1));
+        }
+    }
+    return true;
+}
+
+bool CNetMagThread::FetchConfigFiles(const UploadJob& job) {
+    for (const std::string& name : projectmodel::CollectCcuCfgNames(job.mainFile)) {
+        // A name from the unit's file never leads outside the fetch folder.
+        if (!platform::IsSafeFileName(name) || name.find("..") != std::string::npos) {
+            ErrorLine("组态文件中的文件名不合法，文件名： " + name);
+            LogLine("组态文件中的文件名不合法，文件名：" + name);
+            return false;
+        }
+        Step(5, kUploadEnd - 1);
+        WaitText("正在上装文件：" + name);
+        switch (FetchFile(job.fetch / name, name)) {
+        case Fetch::Refused:
+            ErrorLine("请求上装文件失败，文件名： " + name);
+            return false;
+        case Fetch::Closed:
+            LogLine("上装文件过程中返回，文件名：" + name);
+            return false;
+        case Fetch::Failed:
+            ErrorLine("上装文件失败，文件名： " + name);
+            LogLine("上装文件失败，文件名： " + name);
+            return false;
+        case Fetch::Done:
+            break;
+        }
+        EndStep();
+    }
+    return true;
+}
+
+CNetMagThread::ArchiveFetch CNetMagThread::FetchArchive(const UploadJob& job) {
+    const std::string zipName = job.projectName + ".zip";
+    if (job.projectName.empty() || !platform::IsSafeFileName(zipName))
+        return ArchiveFetch::None;
+    Step(kUploadEnd - (m_progress.base + m_progress.span), kUploadEnd);
+    WaitText("正在上装压缩文件：" + zipName);
+    switch (FetchFile(job.ZipPath(), zipName)) {
+    case Fetch::Refused:
+        // The job goes on without the archive.
+        LogLine("请求上装压缩文件失败！");
+        ErrorLine("请求上装压缩文件失败！文件名： " + zipName);
+        return ArchiveFetch::None;
+    case Fetch::Closed:
+        LogLine("上装压缩文件过程中返回");
+        return ArchiveFetch::Ended;
+    case Fetch::Failed:
+        m_host->Report().Progress(3, kUploadEnd);
+        ErrorLine("上装压缩文件失败！文件名： " + zipName);
+        LogLine("上装压缩文件失败！文件名： " + zipName);
+        return ArchiveFetch::None;
+    case Fetch::Done:
+        break;
+    }
+    m_host->Report().Progress(3, kUploadEnd);
+    return ArchiveFetch::Fetched;
+}
+
+bool CNetMagThread::UnpackArchive(UploadJob& job) {
+    const fs::path zipPath = job.ZipPath();
+    WaitText("正在解压缩文件：" + PathText(zipPath));
+    CArchiveOperations& archive = m_host->Archive();
+    const fs::path unpackedProject = job.stage / job.projectName;
+    bool unpacked = archive.OpenZip(PathText(zipPath)) != 0;
+    m_host->Report().Progress(3, 96);
+    unpacked = unpacked && archive.ExtractZip(PathText(job.stage)) != 0;
+    m_host->Report().Progress(3, 100);
+    if (!unpacked) {
+        // An archive that cannot be unpacked (broken, or larger than it may grow) leaves nothing
+        // of itself: the job goes on with the fetched files and the local library.
+        const std::string text = StrFormat("解压缩文件失败！压缩文件名：%s", PathText(zipPath).c_str());
+        ErrorLine(text);
+        LogLine(text);
+        std::error_code ec;
+        fs::remove_all(unpackedProject, ec);
+        fs::remove(zipPath, ec);
+        return true;
+    }
+    job.unpacked = true;
+    const fs::path library = platform::FindNoCase(unpackedProject, "ini");
+    if (!CopyWholeTree(library, job.stage / "ini"))
+        return CopyFailed("拷贝配置文件失败！", library, job.stage / "ini");
+    const fs::path version = projectmodel::FindSubfolderContaining(unpackedProject, "Project");
+    if (!version.empty() && !projectmodel::CompareFolderFiles(version, job.fetch) &&
+        platform::MessageBox("管理机运行工程文件与压缩包中工程文件不一致，需要从压缩包中提取么？", "提示",
+                             platform::Icon::Question, platform::Buttons::YesNo) == platform::Answer::Yes) {
+        std::error_code ec;
+        fs::copy_file(job.mainFile, version / kUnitMainFile, fs::copy_options::overwrite_existing, ec);
+        if (ec)
+            return CopyFailed("拷贝工程文件失败！", job.mainFile, version / kUnitMainFile);
+    }
+    return true;
+}
+
+bool CNetMagThread::TakeLocalLibrary(const UploadJob& job) {
+    // Without the project's own library the local one goes with the fetched files; a library
+    // that lies in the last upload is replaced by the root's.
+    m_host->Report().Progress(3, 96);
+    const fs::path ini = WithoutTrailingSeparator(m_host->IniFolder());
+    const std::string iniText = PathText(ini);
+    const std::string upText = PathText(job.upFolder);
+    const bool underUpload = iniText.size() >= upText.size() && platform::StartsWith(iniText, upText);
+    const fs::path source = underUpload ? platform::FindNoCase(m_host->RootFolder(), "Ini") : ini;
+    if (!CopyWholeTree(source, job.stage / "ini"))
+        return CopyFailed("拷贝配置文件失败！", source, job.stage / "ini");
+    m_host->Report().Progress(3, 100);
+    return true;
+}
+
+bool CNetMagThread::CopyFailed(const char* what, const fs::path& from, const fs::path& to) {
+    // A partial copy is never opened as the whole project.
+    const std::string text = StrFormat("%s从%s到%s", what, PathText(from).c_str(), PathText(to).c_str());
+    ErrorLine(text);
+    LogLine(text);
+    return false;
+}
+
+bool CNetMagThread::PutUploadInPlace(const UploadJob& job) {
+    // The last upload steps aside, the new one takes its name, and only then is the last one
+    // removed; when the new one cannot take its place the last one gets its name back.
+    std::error_code ec;
+    const fs::path replaced = ReplacedFolder(job.upFolder);
+    const bool hadLast = fs::exists(job.upFolder, ec);
+    if (hadLast)
+        fs::rename(job.upFolder, replaced, ec);
+    if (!ec)
+        fs::rename(job.stage, job.upFolder, ec);
+    if (ec) {
+        std::error_code back;
+        if (hadLast && !fs::exists(job.upFolder, back))
+            fs::rename(replaced, job.upFolder, back);
+        ErrorLine(StrFormat("上装的组态无法放入文件夹%s！", PathText(job.upFolder).c_str()));
+        return false;
+    }
+    fs::remove_all(replaced, ec);
+    return true;
+}
+
 int CNetMagThread::UploadConfig() {
     m_pLink = m_host->GetLink();
     if (!m_pLink)
         return 0;
-    std::error_code ec;
-    const fs::path projects = m_host->ProjectsFolder();
-    fs::create_directories(projects, ec);
-    const fs::path upFolder = projects / "UpTemp";
-    fs::remove_all(upFolder, ec);
-    const fs::path fetch = upFolder / "Project";
-    fs::create_directories(fetch, ec);
+    UploadJob job;
+    if (!PrepareUpload(job))
+        return 0;
+    StagingFolder staging(job.stage);
 
     m_progress = {};
     m_host->Report().OpenWait(0, "正在口令验证！");
@@ -354,168 +646,25 @@ int CNetMagThread::UploadConfig() {
         return 0;
     EndStep();
 
-    // One file of the unit into the fetch folder: 1 fetched, 0 refused, -1 the wait dialog was
-    // closed, -2 the transfer failed. A file that did not arrive whole is not left behind.
-    auto fetchFile = [&](const fs::path& local, const std::string& remote) {
-        m_pLink->SetTransferOk(1);
-        int r = 1;
-        if (!m_pLink->UploadFile(PathText(local), remote))
-            r = 0;
-        else if (!WaitTransfer())
-            r = -1;
-        else if (!m_pLink->TransferOk())
-            r = -2;
-        if (r != 1)
-            RemoveFile(local);
-        return r;
-    };
-
-    Step(30, kUploadEnd);
-    const fs::path mainFile = fetch / kUnitMainFile;
-    WaitText(StrFormat("正在上装文件：%s", kUnitMainFile));
-    switch (fetchFile(mainFile, kUnitMainFile)) {
-    case 0:
-        platform::MessageBox("请求上装QXM7740.ini文件失败！", "失败", platform::Icon::Error);
-        ErrorLine("请求上装QXM7740.ini文件失败！ ");
+    if (!FetchMainFile(job))
         return 0;
-    case -1:
-        LogLine("上装QXM7740.ini文件过程中返回");
+    FetchSystemFile(job);
+    if (!ReadProjectName(job) || !FetchConfigFiles(job))
         return 0;
-    case -2:
-        platform::MessageBox("上装QXM7740.ini文件失败！", "失败", platform::Icon::Error);
-        ErrorLine("上装QXM7740.ini文件失败！ ");
-        LogLine("上装QXM7740.ini文件失败！");
+    const ArchiveFetch archive = FetchArchive(job);
+    if (archive == ArchiveFetch::Ended)
         return 0;
-    default:
-        break;
-    }
-    EndStep();
-
-    Step(5, kUploadEnd);
-    WaitText("正在上装文件：system.cfg");
-    switch (fetchFile(fetch / "system.cfg", "system.cfg")) {
-    case 0:
-        LogLine("请求上装system.cfg文件失败！");
-        break;
-    case -1:
-        LogLine("上装system.cfg文件过程中返回");
-        break;
-    case -2:
-        LogLine("上装system.cfg文件失败！");
-        break;
-    default:
-        break;
-    }
-    EndStep();
-
-    if (projectmodel::CountCcuCfgLines(mainFile) == 0) {
-        ErrorLine("从组态文件中读取间隔个数失败！ " + PathText(mainFile));
-        return 0;
-    }
-    platform::CGbkLineReader reader;
-    if (!reader.Open(mainFile)) {
-        ErrorLine("无法打开上载的组态文件 " + PathText(mainFile));
-        return 0;
-    }
-    std::string projectName;
-    for (std::string line; reader.ReadLine(line);) {
-        if (platform::EqualsNoCase(platform::Trim(line), "[装置信息]"))
-            break;
-        if (projectName.empty() && line.find("工程名称") != std::string::npos) {
-            const std::size_t eq = line.find('=');
-            if (eq != std::string::npos)
-                projectName = platform::Trim(line.substr(eq + 1));
-        }
-    }
-    for (const std::string& name : projectmodel::CollectCcuCfgNames(mainFile)) {
-        // A name from the unit's file never leads outside the fetch folder.
-        if (!platform::IsSafeFileName(name) || name.find("..") != std::string::npos) {
-            ErrorLine("组态文件中的文件名不合法，文件名： " + name);
-            LogLine("组态文件中的文件名不合法，文件名：" + name);
-            return 0;
-        }
-        Step(5, kUploadEnd - 1);
-        WaitText("正在上装文件：" + name);
-        switch (fetchFile(fetch / name, name)) {
-        case 0:
-            ErrorLine("请求上装文件失败，文件名： " + name);
-            return 0;
-        case -1:
-            LogLine("上装文件过程中返回，文件名：" + name);
-            return 0;
-        case -2:
-            ErrorLine("上装文件失败，文件名： " + name);
-            LogLine("上装文件失败，文件名： " + name);
-            return 0;
-        default:
-            break;
-        }
-        EndStep();
-    }
-
-    bool haveArchive = false;
-    const std::string zipName = projectName + ".zip";
-    const fs::path zipPath = upFolder / zipName;
-    if (!projectName.empty() && platform::IsSafeFileName(zipName)) {
-        Step(kUploadEnd - (m_progress.base + m_progress.span), kUploadEnd);
-        WaitText("正在上装压缩文件：" + zipName);
-        switch (fetchFile(zipPath, zipName)) {
-        case 0:
-            LogLine("请求上装压缩文件失败！");
-            ErrorLine("请求上装压缩文件失败！文件名： " + zipName);
-            break;
-        case -1:
-            LogLine("上装压缩文件过程中返回");
-            return 0;
-        case -2:
-            m_host->Report().Progress(3, kUploadEnd);
-            ErrorLine("上装压缩文件失败！文件名： " + zipName);
-            LogLine("上装压缩文件失败！文件名： " + zipName);
-            break;
-        default:
-            m_host->Report().Progress(3, kUploadEnd);
-            haveArchive = true;
-            break;
-        }
-    }
     m_progress = {kUploadEnd, 5};
+    if (archive == ArchiveFetch::Fetched && !UnpackArchive(job))
+        return 0;
+    if (!job.unpacked && !TakeLocalLibrary(job))
+        return 0;
 
-    bool unpacked = false;
-    if (haveArchive) {
-        WaitText("正在解压缩文件：" + PathText(zipPath));
-        CArchiveOperations& archive = m_host->Archive();
-        unpacked = archive.OpenZip(PathText(zipPath)) != 0;
-        m_host->Report().Progress(3, 96);
-        unpacked = unpacked && archive.ExtractZip(PathText(upFolder)) != 0;
-        m_host->Report().Progress(3, 100);
-        if (unpacked) {
-            const fs::path unpackedProject = upFolder / projectName;
-            projectmodel::CopyDirectoryTree(platform::FindNoCase(unpackedProject, "ini"), upFolder / "ini");
-            const fs::path version = projectmodel::FindSubfolderContaining(unpackedProject, "Project");
-            if (!version.empty() && !projectmodel::CompareFolderFiles(version, fetch) &&
-                platform::MessageBox("管理机运行工程文件与压缩包中工程文件不一致，需要从压缩包中提取么？",
-                                     "提示", platform::Icon::Question,
-                                     platform::Buttons::YesNo) == platform::Answer::Yes)
-                fs::copy_file(mainFile, version / kUnitMainFile, fs::copy_options::overwrite_existing, ec);
-        } else {
-            LogLine(StrFormat("解压缩文件失败！压缩文件名：%s", PathText(zipPath).c_str()));
-        }
-    }
-    if (!unpacked) {
-        // Without the project's own library the local one goes with the fetched files.
-        m_host->Report().Progress(3, 96);
-        const fs::path ini = WithoutTrailingSeparator(m_host->IniFolder());
-        const std::string iniText = PathText(ini);
-        const std::string upText = PathText(upFolder);
-        const bool underUpload = iniText.size() >= upText.size() && platform::StartsWith(iniText, upText);
-        const fs::path source = underUpload ? platform::FindNoCase(m_host->RootFolder(), "Ini") : ini;
-        fs::create_directories(upFolder / "ini", ec);
-        projectmodel::CopyDirectoryTree(source, upFolder / "ini");
-        m_host->Report().Progress(3, 100);
-    }
-
+    if (!PutUploadInPlace(job))
+        return 0;
+    staging.Release();
     m_host->Report().CloseWait();
-    m_host->PostOpenProject(PathText(mainFile));
+    m_host->PostOpenProject(PathText(job.upFolder / "Project" / kUnitMainFile));
     return 1;
 }
 

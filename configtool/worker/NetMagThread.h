@@ -101,6 +101,54 @@ private:
     bool WaitTransfer();
     int FailDownload();
 
+    // What a download works with: the project, where its files are, and where it is packed.
+    struct DownloadJob {
+        projectmodel::CConfigDoc* doc = nullptr;
+        std::string name;        // the project's name
+        std::string versionName; // the version folder's name
+        std::filesystem::path ini;
+        std::filesystem::path versionFolder;
+        std::filesystem::path mainFile;
+        std::filesystem::path downFolder; // where the project is packed
+        std::filesystem::path ZipPath() const { return downFolder / (name + ".zip"); }
+    };
+    bool PrepareDownload(DownloadJob& job);
+    bool SaveConfiguration(const DownloadJob& job);
+    // One local file to the unit; false (with the failure line) unless it went over whole.
+    bool SendFile(const std::filesystem::path& local, const std::string& remote);
+    bool SendConfigurationFiles(const DownloadJob& job);
+    // Copies the project and its library into the download folder and packs them.
+    bool PackProject(const DownloadJob& job);
+    bool SendArchive(const DownloadJob& job);
+
+    // What an upload has gathered. Every file lands in the staging folder, which takes the place
+    // of the last upload only when the whole upload has arrived and been unpacked.
+    struct UploadJob {
+        std::filesystem::path upFolder; // where the finished upload is put
+        std::filesystem::path stage;    // the folder it is fetched into
+        std::filesystem::path fetch;    // the unit's running files, in the staging folder
+        std::filesystem::path mainFile;
+        std::string projectName;
+        bool unpacked = false;
+        std::filesystem::path ZipPath() const { return stage / (projectName + ".zip"); }
+    };
+    enum class Fetch { Done, Refused, Closed, Failed };
+    enum class ArchiveFetch { Fetched, None, Ended };
+    // One file of the unit into a local file, which is removed unless it arrived whole.
+    Fetch FetchFile(const std::filesystem::path& local, const std::string& remote);
+    bool PrepareUpload(UploadJob& job);
+    bool FetchMainFile(const UploadJob& job);
+    void FetchSystemFile(const UploadJob& job);
+    bool ReadProjectName(UploadJob& job);
+    bool FetchConfigFiles(const UploadJob& job);
+    ArchiveFetch FetchArchive(const UploadJob& job);
+    // False when the job must end (a copy failed); an archive that cannot be unpacked is
+    // reported and the job goes on without it.
+    bool UnpackArchive(UploadJob& job);
+    bool TakeLocalLibrary(const UploadJob& job);
+    bool CopyFailed(const char* what, const std::filesystem::path& from, const std::filesystem::path& to);
+    bool PutUploadInPlace(const UploadJob& job);
+
     std::unique_ptr<INetMagHost> m_host;
     platform::CEventSet m_events{kEventCount};
     CDeviceLink* m_pLink = nullptr;

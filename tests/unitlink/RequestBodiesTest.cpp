@@ -84,4 +84,15 @@ TEST(RequestBodies, AnswerReadersNameTheFieldsAndRefuseShortBodies) {
     const std::uint8_t challenge[] = {14, 0x5A, 0x17, 0xC3, 0x81};
     EXPECT_EQ(unitlink::body::ReadChallenge(challenge, sizeof challenge), challenge + 1);
     EXPECT_EQ(unitlink::body::ReadChallenge(challenge, 4), nullptr);
+
+    const std::uint8_t verdict[] = {15, 1};
+    EXPECT_EQ(unitlink::body::ReadVerdict(verdict, sizeof verdict), 1);
+    EXPECT_FALSE(unitlink::body::ReadVerdict(verdict, 1));
+
+    // The unit's text starts after one unused byte and ends at its first zero or the body's end.
+    const std::uint8_t text[] = {2, 0xFF, 0xD7, 0xB0, 'x', 0, 'y'};
+    EXPECT_EQ(unitlink::body::ReadUnitText(text, sizeof text), std::string_view("\xD7\xB0x"));
+    EXPECT_EQ(unitlink::body::ReadUnitText(text, 4), std::string_view("\xD7\xB0"));
+    EXPECT_EQ(unitlink::body::ReadUnitText(text, 2), std::string_view());
+    EXPECT_FALSE(unitlink::body::ReadUnitText(text, 1));
 }

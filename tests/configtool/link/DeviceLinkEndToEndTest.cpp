@@ -2,6 +2,7 @@
 // worker thread the way the tool's worker runs them, while this thread carries the socket.
 #include "configtool/link/DeviceLink.h"
 #include "LinkTestSupport.h"
+#include "platform/Text.h"
 #include "tests/support/FakeUnit.h"
 #include "tests/support/PromptRecorder.h"
 #include "tests/support/ServeEvents.h"
@@ -395,6 +396,36 @@ TEST(LinkProbe, ExitCodeTellsSuccess) {
         EXPECT_EQ(0, run(unit, {"restart", "9"}));
         EXPECT_NE(std::string::npos, unit.Log().find("RESTART board=9"));
         EXPECT_EQ(2, run(unit, {"restart"}));
+    }
+    {
+        // A long transfer: the first and the last entries, a line counting those between, and
+        // the summary; --frames, wherever it stands, prints every packet.
+        FakeUnit unit({});
+        const std::string big = RandomBytes(40 * 10140 + 5, 7);
+        WriteBytes(local / "big.bin", big);
+        const QString path = QString::fromStdString((local / "big.bin").string());
+        std::string out;
+        EXPECT_EQ(0, run(unit, {"download", path, "big.bin"}, &out));
+        EXPECT_EQ(big, ReadBytes(unit.store / "big.bin"));
+        EXPECT_NE(std::string::npos, out.find("[sent] 发送文件数据包0, 续包标志=1\n")) << out;
+        EXPECT_EQ(std::string::npos, out.find("[sent] 发送文件数据包20, 续包标志=1\n")) << out;
+        EXPECT_NE(std::string::npos, out.find("[sent] 发送文件数据包40, 续包标志=0\n")) << out;
+        EXPECT_NE(std::string::npos, out.find("not shown\n[")) << out;
+        EXPECT_NE(std::string::npos, out.find("[error] big.bin传输成功\n"));
+        EXPECT_NE(std::string::npos, out.find("[probe] 405605 bytes in "));
+        EXPECT_NE(std::string::npos, out.find(" not shown (--frames shows each)\n"));
+        std::string each;
+        EXPECT_EQ(0, run(unit, {"download", path, "big.bin", "--frames"}, &each));
+        for (int packet = 0; packet <= 40; ++packet)
+            EXPECT_NE(std::string::npos,
+                      each.find(platform::StrFormat("[sent] 发送文件数据包%d, 续包标志=%d\n", packet,
+                                                    packet < 40 ? 1 : 0)))
+                << packet;
+        EXPECT_EQ(std::string::npos, each.find("not shown"));
+        EXPECT_GT(each.size(), out.size());
+        EXPECT_EQ(
+            0, run(unit, {"--frames", "upload", "big.bin", QString::fromStdString((local / "b2").string())}));
+        EXPECT_EQ(big, ReadBytes(local / "b2"));
     }
     {
         FakeUnit unit({"refuse-packet"});

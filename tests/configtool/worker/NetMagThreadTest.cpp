@@ -9,8 +9,10 @@
 #include "tests/support/PromptRecorder.h"
 #include "WorkerFixture.h"
 
+#include <functional>
 #include <mutex>
 #include <QCoreApplication>
+#include <set>
 
 using namespace qxm7740;
 
@@ -122,6 +124,103 @@ TEST_F(WorkerRunTest, DownloadThenUploadCarriesTheProjectThroughTheUnit) {
     const ToolRun back = Download(second, fetched);
     EXPECT_EQ(back.rc, 0) << back.output;
     EXPECT_EQ(ReadBytes(tmp.Path() / "store2" / "QXM7740.ini"), ReadBytes(fetched));
+}
+
+// A zip archive of the given entries (names in ASCII), written with Python's zipfile module.
+void MakeZip(const fs::path& zip, const std::vector<std::pair<std::string, std::string>>& entries,
+             const fs::path& scratch) {
+    fs::create_directories(scratch);
+    std::string script = "import zipfile,sys\nz=zipfile.ZipFile(sys.argv[1],'w')\n";
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        const fs::path content = scratch / std::to_string(i);
+        testsupport::WriteBytes(content, entries[i].second);
+        script += "z.write('" + content.string() + "','" + entries[i].first + "')\n";
+    }
+    script += "z.close()\n";
+    ASSERT_EQ(Shell("python3 -c \"" + script + "\" '" + zip.string() + "'"), 0);
+}
+
+// The names in a folder, without descending.
+std::set<std::string> Names(const fs::path& folder) {
+    std::set<std::string> names;
+    for (const auto& e : fs::directory_iterator(folder))
+        names.insert(e.path().filename().string());
+    return names;
+}
+
+// After a good upload, every later upload that fails (a file refused, a file missing, an archive
+// whose library or project cannot be copied) leaves that upload exactly as it was and no partial
+// folder beside it; an archive that cannot be unpacked leaves nothing of itself.
+TEST_F(WorkerRunTest, AFailedUploadLeavesTheLastGoodUploadAsItWas) {
+    {
+        FakeUnit unit(store);
+        ASSERT_EQ(Download(unit, mainFile).rc, 0);
+        ASSERT_EQ(Upload(unit, root).rc, 0);
+    }
+    const fs::path projects = root / "Project";
+    const fs::path upTemp = projects / "UpTemp";
+    const auto good = Tree(upTemp);
+    ASSERT_TRUE(good.count("Demo.zip"));
+    ASSERT_TRUE(good.count("Project/QXM7740.ini"));
+    const auto names = Names(projects);
+
+    struct Case {
+        std::string what;
+        QStringList faults;
+        std::function<void(const fs::path&)> spoil; // changes the unit's store
+        std::string line;
+    };
+    const fs::path scratch = tmp.Path() / "scratch";
+    const std::vector<Case> cases = {
+        {"main file refused", {"refuse-open"}, {}, "上装QXM7740.ini文件失败！"},
+        {"configuration file missing",
+         {},
+         [](const fs::path& s) { fs::remove(s / "ccu_工程间隔.cfg"); },
+         "上装文件失败，文件名： ccu_工程间隔.cfg"},
+        {"archive without its library",
+         {},
+         [&](const fs::path& s) {
+             MakeZip(s / "Demo.zip", {{"ProjectV1.00/QXM7740.ini", "x"}}, scratch / "a");
+         },
+         "拷贝配置文件失败！"},
+        {"archive whose main file cannot be replaced",
+         {},
+         [&](const fs::path& s) {
+             MakeZip(s / "Demo.zip", {{"ini/a.txt", "a"}, {"ProjectV1.00/QXM7740.ini/x", "x"}},
+                     scratch / "b");
+         },
+         "拷贝工程文件失败！"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const fs::path caseStore = tmp.Path() / ("s-" + std::to_string(&c - cases.data()));
+        testsupport::CopyTree(store, caseStore);
+        if (c.spoil)
+            c.spoil(caseStore);
+        FakeUnit unit(caseStore, c.faults);
+        const ToolRun up = Upload(unit, root);
+        EXPECT_EQ(up.rc, 2) << up.output;
+        EXPECT_TRUE(up.Has(c.line)) << up.output;
+        EXPECT_FALSE(up.Has("打开工程 ")) << up.output;
+        EXPECT_EQ(Tree(upTemp), good);
+        EXPECT_EQ(Names(projects), names);
+    }
+
+    // A broken archive: reported, nothing of it kept, and the fetched files go with the local
+    // library in place of the last upload.
+    const fs::path broken = tmp.Path() / "s-broken";
+    testsupport::CopyTree(store, broken);
+    testsupport::WriteBytes(broken / "Demo.zip", "PK\x03\x04 not an archive");
+    FakeUnit unit(broken);
+    const ToolRun up = Upload(unit, root);
+    ASSERT_EQ(up.rc, 0) << up.output;
+    EXPECT_TRUE(up.Has("解压缩文件失败！压缩文件名：")) << up.output;
+    EXPECT_TRUE(up.Has("打开工程 " + (upTemp / "Project" / "QXM7740.ini").string())) << up.output;
+    EXPECT_FALSE(fs::exists(upTemp / "Demo.zip"));
+    EXPECT_FALSE(fs::exists(upTemp / "Demo"));
+    EXPECT_EQ(Tree(upTemp / "ini"), Tree(root / "Ini"));
+    EXPECT_EQ(Tree(upTemp / "Project"), Tree(version));
+    EXPECT_EQ(Names(projects), names);
 }
 
 TEST_F(WorkerRunTest, UploadWithoutTheArchiveTakesTheLocalLibrary) {
@@ -371,6 +470,80 @@ TEST_F(WorkerThreadTest, OneFileDownloadGoesToTheChosenBoardAndName) {
     worker->SetDownloadFile((tmp.Path() / "无").string(), "x", 0);
     EXPECT_EQ(RunEvent(INetWorker::kDownloadFile), 0);
     EXPECT_TRUE(host->HasLine("打开文件 " + (tmp.Path() / "无").string() + " 失败!"));
+}
+
+// Event 2 sends the frame held for it as it stands, without a monitor line; with no frame held,
+// or with the link down, nothing goes out and the job fails.
+TEST_F(WorkerThreadTest, TheHeldFrameIsSentAsItStands) {
+    FakeUnit unit(store);
+    Make(unit);
+    EXPECT_EQ(RunEvent(INetWorker::kSendFrame), 0);
+    EXPECT_EQ(host->idle.load(), 1);
+
+    CLinkFrame restart;
+    ASSERT_TRUE(restart.BuildHeader(1));
+    restart.Data()[28] = 2;
+    restart.SetBoard(7);
+    worker->SetHeldFrame(restart);
+    restart.SetBoard(9); // the worker holds its own copy
+    QElapsedTimer t;
+    t.start();
+    while (link->PasswordState() != CDeviceLink::kPasswordVerified && t.elapsed() < 5000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    const std::size_t linesBefore = host->lines.size();
+    ASSERT_EQ(RunEvent(INetWorker::kSendFrame), 1);
+    t.restart();
+    while (unit.Log().find("RESTART") == std::string::npos && t.elapsed() < 5000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    EXPECT_NE(unit.Log().find("RESTART board=7\n"), std::string::npos) << unit.Log();
+    EXPECT_EQ(unit.Log().find("PROTOCOL"), std::string::npos) << unit.Log();
+    {
+        std::lock_guard lock(host->mutex);
+        // Only the unit's closing after the restart is told.
+        for (std::size_t i = linesBefore; i < host->lines.size(); ++i)
+            EXPECT_EQ(host->lines[i], "通讯中断!");
+    }
+    EXPECT_EQ(host->idle.load(), 1);
+
+    link->Close();
+    EXPECT_EQ(RunEvent(INetWorker::kSendFrame), 0);
+    EXPECT_TRUE(host->HasLine("网络未连接!"));
+}
+
+// The project open in the tool is the last upload (its library lies in UpTemp): an upload without
+// the archive takes the root's library, and one that fails leaves the open project's files alone.
+TEST_F(WorkerThreadTest, UploadOverTheOpenUploadedProject) {
+    {
+        FakeUnit unit(store);
+        ASSERT_EQ(Download(unit, mainFile).rc, 0);
+        ASSERT_EQ(Upload(unit, root).rc, 0);
+    }
+    const fs::path upTemp = root / "Project" / "UpTemp";
+    projectmodel::CConfigDoc doc;
+    doc.MakeCurrent();
+    ASSERT_TRUE(doc.OpenProject(upTemp / "Project" / "QXM7740.ini"));
+    fs::remove(store / "Demo.zip");
+    testsupport::WriteBytes(root / "Ini" / "root-only.txt", "root");
+    const auto before = Tree(upTemp);
+
+    FakeUnit refusing(store, {"refuse-open"});
+    Make(refusing, &doc);
+    host->ini = upTemp / "ini";
+    worker->SetPollInterval(std::chrono::milliseconds(20));
+    EXPECT_EQ(RunEvent(INetWorker::kUploadConfig), 0);
+    EXPECT_EQ(Tree(upTemp), before);
+    EXPECT_FALSE(fs::exists(root / "Project" / "UpTemp.incoming"));
+    TearDown();
+
+    FakeUnit unit(store);
+    Make(unit, &doc);
+    host->ini = upTemp / "ini";
+    worker->SetPollInterval(std::chrono::milliseconds(20));
+    ASSERT_EQ(RunEvent(INetWorker::kUploadConfig), 1) << testing::PrintToString(host->lines);
+    EXPECT_EQ(Tree(upTemp / "ini"), Tree(root / "Ini"));
+    EXPECT_EQ(Tree(upTemp / "Project"), Tree(version));
+    EXPECT_FALSE(fs::exists(upTemp / "Demo"));
+    EXPECT_FALSE(fs::exists(root / "Project" / "UpTemp.replaced"));
 }
 
 TEST_F(WorkerThreadTest, NeverSavedProjectIsToldWithItsCaption) {

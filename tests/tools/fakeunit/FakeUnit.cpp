@@ -31,7 +31,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <random>
 #include <set>
 #include <string>
@@ -41,6 +40,31 @@
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
+
+// The frame as the unit knows it, offsets from the frame's start. Written here apart from the
+// tool's frame and body code, so that a fault there is not made on both sides and missed.
+namespace wire {
+constexpr std::size_t kLength = 2;    // int32: frame length - 8
+constexpr std::size_t kSync2 = 6;     // the second mark
+constexpr std::size_t kReserved = 8;  // bytes 8 to 25 are 0 in the tool's frames
+constexpr std::size_t kBoard = 26;    // board / port / parameter
+constexpr std::size_t kKind = 27;     // 1 from the tool, 0x81 from the unit
+constexpr std::size_t kType = 28;     // the message type; the header ends before it
+constexpr std::size_t kOpenMode = 29; // 4: 0 write to the unit, 1 read from it
+constexpr std::size_t kOpenLength = 30;
+constexpr std::size_t kOpenName = 34;  // 4: GBK, zero-terminated
+constexpr std::size_t kFileId = 29;    // 5, 6
+constexpr std::size_t kFlag = 33;      // 5: 1 ready; 6: more packets follow, or in an answer 1 taken
+constexpr std::size_t kPacket = 34;    // 6
+constexpr std::size_t kData = 36;      // 6
+constexpr std::size_t kCloseName = 29; // 7: GBK, zero-terminated
+constexpr std::size_t kAnswer = 29;    // 14: the answer to the challenge
+// Offsets in a data packet's payload (the bytes after the type).
+constexpr std::size_t kPayloadFileId = kFileId - kType - 1;
+constexpr std::size_t kPayloadFlag = kFlag - kType - 1;
+constexpr std::size_t kPayloadPacket = kPacket - kType - 1;
+constexpr std::size_t kPayloadData = kData - kType - 1;
+} // namespace wire
 
 struct Options {
     int port = 0;
@@ -60,10 +84,16 @@ std::chrono::steady_clock::time_point g_end;
 // True when the lifetime is over or, when asked to watch it, standard input was closed (the test
 // that started the unit is gone).
 bool ShouldStop() {
-    if (std::chrono::steady_clock::now() >= g_end)
+    const auto now = std::chrono::steady_clock::now();
+    if (now >= g_end)
         return true;
     if (!g_opt.watchStdin)
         return false;
+    // Standard input is looked at every 50 ms at most, not once per frame.
+    static std::chrono::steady_clock::time_point next{};
+    if (now < next)
+        return false;
+    next = now + std::chrono::milliseconds(50);
     pollfd p{0, POLLIN, 0};
     if (::poll(&p, 1, 0) > 0 && (p.revents & (POLLIN | POLLHUP))) {
         char c;
@@ -115,10 +145,12 @@ std::uint32_t ExpectedAnswer(const std::uint8_t c[4], std::uint16_t key) {
 
 class Connection {
 public:
-    explicit Connection(int fd) : fd_(fd) {}
+    explicit Connection(int fd) : fd_(fd), inBuffer_(1 << 16), outBuffer_(1 << 16) {
+        // Several packets per read or write of a stored file.
+    }
     ~Connection() {
-        if (in_)
-            in_.close();
+        CloseOut();
+        CloseIn();
         ::close(fd_);
     }
 
@@ -138,16 +170,17 @@ private:
     }
     // A frame from the unit: both marks, L, kind byte 0x81, then type and payload.
     bool SendUnitFrame(std::uint8_t type, const Bytes& payload, std::uint8_t board = 0) {
-        Bytes f(28, 0);
+        Bytes& f = frame_;
+        f.assign(wire::kType, 0);
         f[0] = 0x90;
         f[1] = 0xEB;
-        const std::uint32_t l = std::uint32_t(payload.size() + 1 + 20);
-        for (int i = 0; i < 4; ++i)
-            f[2 + i] = std::uint8_t(l >> (8 * i));
-        f[6] = 0x90;
-        f[7] = 0xEB;
-        f[26] = board;
-        f[27] = 0x81;
+        const std::uint32_t l = std::uint32_t(wire::kType + 1 + payload.size() - 8);
+        for (std::size_t i = 0; i < 4; ++i)
+            f[wire::kLength + i] = std::uint8_t(l >> (8 * i));
+        f[wire::kSync2] = 0x90;
+        f[wire::kSync2 + 1] = 0xEB;
+        f[wire::kBoard] = board;
+        f[wire::kKind] = 0x81;
         f.push_back(type);
         f.insert(f.end(), payload.begin(), payload.end());
         if (g_opt.Has("garbage")) {
@@ -175,18 +208,30 @@ private:
         return WriteAll(f.data() + pos, f.size() - pos);
     }
 
+    void CloseIn() {
+        if (in_)
+            std::fclose(in_);
+        in_ = nullptr;
+    }
+    void CloseOut() {
+        if (out_)
+            std::fclose(out_);
+        out_ = nullptr;
+    }
     void Protocol(const std::string& what) { Say("PROTOCOL " + what); }
     void HandleFrame(const Bytes& f);
     void SendUploadPacket();
     std::string StorePath(const std::string& name) const { return g_opt.store + "/" + name; }
 
     int fd_;
+    std::vector<char> inBuffer_;
+    std::vector<char> outBuffer_;
     bool verified_ = false;
     bool closing_ = false;
 
     // A file being written into the store (a download from the configuration tool).
     bool writing_ = false;
-    std::ofstream out_;
+    std::FILE* out_ = nullptr; // C stream: it buffers writes of whole packets too
     std::string name_;
     std::uint32_t announced_ = 0;
     std::uint32_t id_ = 0;
@@ -196,11 +241,15 @@ private:
 
     // A file being read from the store (an upload to the configuration tool).
     bool reading_ = false;
-    std::ifstream in_;
+    std::FILE* in_ = nullptr;
     std::uint64_t size_ = 0;
     std::uint64_t sent_ = 0;
     std::uint16_t nextPacket_ = 0;
     bool lastSent_ = false;
+
+    // Buffers kept for the connection: an upload sends thousands of frames.
+    Bytes packet_;
+    Bytes frame_;
 };
 
 std::uint32_t g_nextId = 0x1000;
@@ -213,25 +262,28 @@ void Connection::Run() {
     Bytes buf;
     std::uint8_t chunk[65536];
     while (!closing_ && !ShouldStop()) {
-        pollfd p{fd_, POLLIN, 0};
-        int r = ::poll(&p, 1, 200);
+        // The connection and, when watched, standard input in one wait: a transfer costs one
+        // wait per frame.
+        pollfd p[2] = {{fd_, POLLIN, 0}, {0, POLLIN, 0}};
+        const int r = ::poll(p, g_opt.watchStdin ? 2 : 1, 200);
         if (r < 0)
             return;
-        if (r == 0)
+        if (!(p[0].revents & (POLLIN | POLLHUP | POLLERR)))
             continue;
         ssize_t k = ::recv(fd_, chunk, sizeof chunk, 0);
         if (k <= 0)
             return;
         buf.insert(buf.end(), chunk, chunk + k);
         std::size_t pos = 0;
-        while (buf.size() - pos >= 28 && !closing_) {
+        while (buf.size() - pos >= wire::kType && !closing_) {
             const std::uint8_t* h = buf.data() + pos;
-            if (h[0] != 0x90 || h[1] != 0xEB || h[6] != 0x90 || h[7] != 0xEB) {
+            if (h[0] != 0x90 || h[1] != 0xEB || h[wire::kSync2] != 0x90 || h[wire::kSync2 + 1] != 0xEB) {
                 Protocol("no sync mark");
                 return;
             }
-            const std::uint32_t l = Le32(h + 2);
-            if (l < 21 || l > 70000) {
+            const std::uint32_t l = Le32(h + wire::kLength);
+            // A frame holds at least its type byte.
+            if (std::uint64_t(l) + 8 <= wire::kType || l > 70000) {
                 Protocol("length " + std::to_string(l));
                 return;
             }
@@ -246,15 +298,15 @@ void Connection::Run() {
 }
 
 void Connection::HandleFrame(const Bytes& f) {
-    if (f[27] != 1)
-        Protocol("kind byte " + std::to_string(f[27]));
-    for (int i = 8; i < 26; ++i)
+    if (f[wire::kKind] != 1)
+        Protocol("kind byte " + std::to_string(f[wire::kKind]));
+    for (std::size_t i = wire::kReserved; i < wire::kBoard; ++i)
         if (f[std::size_t(i)] != 0) {
             Protocol("header byte " + std::to_string(i));
             break;
         }
-    const std::uint8_t type = f[28];
-    const std::uint8_t board = f[26];
+    const std::uint8_t type = f[wire::kType];
+    const std::uint8_t board = f[wire::kBoard];
     auto nameAt = [&](std::size_t from) {
         std::string gbk;
         for (std::size_t i = from; i < f.size() && f[i]; ++i)
@@ -265,12 +317,12 @@ void Connection::HandleFrame(const Bytes& f) {
     };
     switch (type) {
     case 14: {
-        if (f.size() < 33) {
+        if (f.size() < wire::kAnswer + 4) {
             Protocol("short answer");
             return;
         }
-        const bool ok =
-            Le32(&f[29]) == ExpectedAnswer(g_opt.challenge, g_opt.key) && !g_opt.Has("wrong-answer");
+        const bool ok = Le32(&f[wire::kAnswer]) == ExpectedAnswer(g_opt.challenge, g_opt.key) &&
+                        !g_opt.Has("wrong-answer");
         Say(ok ? "ANSWER OK" : "ANSWER BAD");
         if (g_opt.Has("no-verify"))
             return;
@@ -283,28 +335,34 @@ void Connection::HandleFrame(const Bytes& f) {
         closing_ = true;
         return;
     case 4: {
-        if (f.size() < 35) {
+        if (f.size() < wire::kOpenName + 1) {
             Protocol("short open");
             return;
         }
-        const bool read = f[29] == 1;
-        const std::uint32_t length = Le32(&f[30]);
-        const std::string name = nameAt(34);
+        const bool read = f[wire::kOpenMode] == 1;
+        const std::uint32_t length = Le32(&f[wire::kOpenLength]);
+        const std::string name = nameAt(wire::kOpenName);
         Say(std::string("OPEN ") + (read ? "READ " : "WRITE ") + name + " " + std::to_string(length));
         Bytes reply;
         bool ok = verified_ && !g_opt.Has("refuse-open") && !name.empty() &&
                   name.find('/') == std::string::npos && name != "." && name != "..";
         std::uint64_t size = 0;
         if (ok && read) {
-            in_.open(StorePath(name), std::ios::binary | std::ios::ate);
-            ok = in_.is_open();
+            CloseIn();
+            in_ = std::fopen(StorePath(name).c_str(), "rb");
+            ok = in_ != nullptr;
             if (ok) {
-                size = std::uint64_t(in_.tellg());
-                in_.seekg(0);
+                std::setvbuf(in_, inBuffer_.data(), _IOFBF, inBuffer_.size());
+                std::fseek(in_, 0, SEEK_END);
+                size = std::uint64_t(std::ftell(in_));
+                std::fseek(in_, 0, SEEK_SET);
             }
         } else if (ok) {
-            out_.open(StorePath(name), std::ios::binary | std::ios::trunc);
-            ok = out_.is_open();
+            CloseOut();
+            out_ = std::fopen(StorePath(name).c_str(), "wb");
+            ok = out_ != nullptr;
+            if (ok)
+                std::setvbuf(out_, outBuffer_.data(), _IOFBF, outBuffer_.size());
         }
         id_ = ++g_nextId;
         reply.push_back(ok ? 1 : 0);
@@ -335,20 +393,21 @@ void Connection::HandleFrame(const Bytes& f) {
         return;
     }
     case 5:
-        if (!reading_ || f.size() < 34 || Le32(&f[29]) != id_ || f[33] != 1) {
+        if (!reading_ || f.size() < wire::kFlag + 1 || Le32(&f[wire::kFileId]) != id_ ||
+            f[wire::kFlag] != 1) {
             Protocol("unexpected ready");
             return;
         }
         SendUploadPacket();
         return;
     case 6: {
-        if (f.size() < 36) {
+        if (f.size() < wire::kData) {
             Protocol("short data frame");
             return;
         }
-        const std::uint32_t id = Le32(&f[29]);
-        const std::uint8_t flag = f[33];
-        const std::uint16_t number = Le16(&f[34]);
+        const std::uint32_t id = Le32(&f[wire::kFileId]);
+        const std::uint8_t flag = f[wire::kFlag];
+        const std::uint16_t number = Le16(&f[wire::kPacket]);
         if (id != id_)
             Protocol("file id " + std::to_string(id));
         if (writing_) {
@@ -359,8 +418,8 @@ void Connection::HandleFrame(const Bytes& f) {
             const bool refuse =
                 g_opt.Has("refuse-packet") && (packetsSeen_ == 2 || (packetsSeen_ == 1 && flag == 0));
             if (!refuse) {
-                out_.write(reinterpret_cast<const char*>(f.data() + 36), std::streamsize(f.size() - 36));
-                received_ += f.size() - 36;
+                std::fwrite(f.data() + wire::kData, 1, f.size() - wire::kData, out_);
+                received_ += f.size() - wire::kData;
                 ++expected_;
             }
             Bytes ack;
@@ -379,15 +438,15 @@ void Connection::HandleFrame(const Bytes& f) {
         return;
     }
     case 7: {
-        const std::string name = nameAt(29);
+        const std::string name = nameAt(wire::kCloseName);
         Say("CLOSE " + name);
         if (writing_) {
-            out_.close();
+            CloseOut();
             if (received_ != announced_)
                 Protocol("received " + std::to_string(received_) + " of " + std::to_string(announced_));
             Say("STORED " + name_ + " " + std::to_string(received_));
         } else if (reading_) {
-            in_.close();
+            CloseIn();
             Say("SENT " + name_ + " " + std::to_string(sent_));
         }
         if (name != name_)
@@ -403,19 +462,20 @@ void Connection::HandleFrame(const Bytes& f) {
 }
 
 void Connection::SendUploadPacket() {
-    Bytes data(g_opt.packet);
-    in_.read(reinterpret_cast<char*>(data.data()), std::streamsize(data.size()));
-    data.resize(std::size_t(in_.gcount()));
-    sent_ += data.size();
+    // The payload is read straight behind its fields, in a buffer kept for the connection.
+    packet_.resize(wire::kPayloadData + g_opt.packet);
+    const std::size_t got = in_ ? std::fread(packet_.data() + wire::kPayloadData, 1, g_opt.packet, in_) : 0;
+    packet_.resize(wire::kPayloadData + got);
+    sent_ += got;
     const bool last = sent_ >= size_;
-    Bytes payload;
-    Put32(payload, id_);
-    payload.push_back(last ? 0 : 1);
-    Put16(payload, nextPacket_);
-    payload.insert(payload.end(), data.begin(), data.end());
+    for (std::size_t i = 0; i < 4; ++i)
+        packet_[wire::kPayloadFileId + i] = std::uint8_t(id_ >> (8 * i));
+    packet_[wire::kPayloadFlag] = last ? 0 : 1;
+    packet_[wire::kPayloadPacket] = std::uint8_t(nextPacket_);
+    packet_[wire::kPayloadPacket + 1] = std::uint8_t(nextPacket_ >> 8);
     nextPacket_ = std::uint16_t(nextPacket_ + ((g_opt.Has("gap") && nextPacket_ == 0) ? 2 : 1));
     lastSent_ = last;
-    SendUnitFrame(6, payload);
+    SendUnitFrame(6, packet_);
 }
 
 bool ParseArgs(int argc, char** argv) {
