@@ -105,7 +105,7 @@ struct Leaf {
 // The walk's nodes count for the file once, for the first IED that uses the type.
 struct TypeLeaves {
     std::vector<Leaf> leaves;
-    std::string failure;
+    platform::scl::CTypeWalkBudget walk; // how the walk ended: failed or not
     std::uint64_t nodes = 0;
     CtBase type;
 };
@@ -118,6 +118,7 @@ struct CSCDImport::Shared {
     std::unordered_map<std::string, CtBase> daTypes;
     std::unordered_map<std::string, CtBase> accessPoints; // apName + "+" + iedName
     platform::scl::TypeWalkLimits limits;
+    platform::scl::CWalkBrake brake; // what every thread's walk has counted
     bool goose = false;
     bool descFromDu = false;
 
@@ -146,7 +147,9 @@ const TypeLeaves& CSCDImport::Shared::LeavesOf(const std::string& key, bool rdre
     it->second = std::make_unique<TypeLeaves>();
     TypeLeaves& walked = *it->second;
     walked.type = type;
-    Budget budget(limits);
+    Budget& budget = walked.walk;
+    budget.SetLimits(limits);
+    budget.SetBrake(&brake);
     budget.StartFile();
     for (const CtBase& d : type.GetEleByName("DO")) {
         const CtBase doType = FindIn(doTypes, d.GetAttrValByName("type"));
@@ -159,10 +162,9 @@ const TypeLeaves& CSCDImport::Shared::LeavesOf(const std::string& key, bool rdre
             break;
     }
     walked.nodes = budget.NodesCounted();
-    if (budget.Failed()) {
-        walked.failure = budget.Reason();
-        walked.leaves.clear();
-    }
+    budget.SetBrake(nullptr);
+    if (budget.Failed())
+        std::vector<Leaf>().swap(walked.leaves);
     return walked;
 }
 
@@ -306,7 +308,9 @@ struct LnContext {
 // Each IED has a budget of its own; what it used is charged to the file's in file order.
 class CSCDImport::IedWalker {
 public:
-    explicit IedWalker(Shared& shared) : shared_(shared), budget_(shared.limits) {}
+    explicit IedWalker(Shared& shared) : shared_(shared), budget_(shared.limits) {
+        budget_.SetBrake(&shared.brake);
+    }
     // keepMembers: the data-set members are handed out in result (the document keeps those of
     // the last IED).
     void Walk(const CtBase& ied, IedResult& result, bool keepMembers);
@@ -367,6 +371,7 @@ void CSCDImport::IedWalker::Walk(const CtBase& ied, IedResult& result, bool keep
     result.model = std::make_unique<CInfoModel>();
     model_ = result.model.get();
     model_->m_strName = ied.GetAttrValByName("name");
+    budget_.StartIed(model_->m_strName);
     model_->m_strDesc = ied.GetAttrValByName("desc");
     model_->m_strManufacturer = ied.GetAttrValByName("manufacturer");
     model_->m_strType = ied.GetAttrValByName("type");
@@ -402,8 +407,10 @@ void CSCDImport::IedWalker::Walk(const CtBase& ied, IedResult& result, bool keep
     }
     result.nodes = budget_.NodesCounted();
     result.points = budget_.PointsCounted();
-    if (budget_.Failed())
+    if (budget_.Failed()) {
         result.failure = budget_.Reason();
+        model_->Clear(); // the file is refused: its points are not held until then
+    }
     model_ = nullptr;
     result_ = nullptr;
 }
@@ -457,8 +464,8 @@ void CSCDImport::IedWalker::ReadLN() {
     const TypeLeaves& walked = *known->second;
     if (used_.insert(&walked).second)
         result_->types.push_back(&walked);
-    if (!walked.failure.empty()) {
-        budget_.FailWith(walked.failure);
+    if (walked.walk.Failed()) {
+        budget_.FailAs(walked.walk);
         return;
     }
     for (const Leaf& leaf : walked.leaves) {
@@ -600,6 +607,11 @@ int CSCDImport::LoadSCDFile(CConfigDoc& doc, const std::string& path) {
     if (path.empty())
         return 0;
     doc.m_sclService->SetXmlFileName(path);
+    // The walk's budgets grow with the file's size.
+    std::error_code sizeError;
+    fileBytes_ = fs::file_size(path, sizeError);
+    if (sizeError)
+        fileBytes_ = 0;
     progress_->Show("正在载入数据模型，请稍候……");
     SetProgressPos(0);
     progress_->SetWaitCursor(true);
@@ -726,7 +738,7 @@ int CSCDImport::ReadSCDIEDs(CConfigDoc& doc) {
     progress_->SetWaitCursor(false);
 
     Shared shared;
-    shared.limits = limits_;
+    shared.limits = fileBytes_ ? limits_.ForFile(fileBytes_) : limits_;
     const CtBase templates = root.FindOneEleByID(EleID::DataTypeTemplates, false);
     IndexById(templates ? templates.GetEleByName("LNodeType") : CtEleList(), shared.lnodeTypes);
     IndexById(templates ? templates.GetEleByName("DOType") : CtEleList(), shared.doTypes);
@@ -818,7 +830,7 @@ int CSCDImport::ReadSCDIEDs(CConfigDoc& doc) {
         platform::MessageBox(message);
         return 0;
     };
-    platform::scl::CTypeWalkBudget fileBudget(limits_);
+    platform::scl::CTypeWalkBudget fileBudget(shared.limits);
     fileBudget.StartFile();
     std::unordered_set<const TypeLeaves*> charged;
     for (std::size_t i = 0; i < count; ++i) {
@@ -828,11 +840,12 @@ int CSCDImport::ReadSCDIEDs(CConfigDoc& doc) {
         // A type loop or a file beyond the walk's budget.
         if (!result->failure.empty())
             return refuse("导入SCD失败：" + result->failure + "!");
+        const std::string& ied = result->model->m_strName;
         for (const TypeLeaves* type : result->types)
-            if (charged.insert(type).second && !fileBudget.ChargeFile(type->nodes, 0, type->type))
+            if (charged.insert(type).second && !fileBudget.ChargeFile(type->nodes, 0, ied))
                 break;
         if (!fileBudget.Failed())
-            fileBudget.ChargeFile(result->nodes, result->points, CtBase());
+            fileBudget.ChargeFile(result->nodes, result->points, ied);
         if (fileBudget.Failed())
             return refuse("导入SCD失败：" + fileBudget.Reason() + "!");
 

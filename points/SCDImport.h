@@ -81,7 +81,8 @@ public:
     // The points of every information model the last walk read.
     std::size_t PointsRead() const { return pointsRead_; }
 
-    // The bounds of the type walk (tests set small ones).
+    // The bounds of the type walk (tests set small ones); a file's budgets are those its size
+    // justifies within them.
     void SetWalkLimits(const platform::scl::TypeWalkLimits& limits) { limits_ = limits; }
 
     void SetProgress(IScdProgress* progress) { progress_ = progress ? progress : &noProgress_; }
@@ -105,6 +106,7 @@ private:
     float position_ = 0;
 
     platform::scl::TypeWalkLimits limits_;
+    std::uint64_t fileBytes_ = 0; // the size of the file loaded, which the walk's budgets are for
     bool buildWhileReading_ = false;
     std::function<void(const projectmodel::CInfoModel&)> observer_;
     std::vector<Built> built_; // one per information model, in order

@@ -9,6 +9,7 @@
 #include "platform/Paths.h"
 #include "platform/Prompt.h"
 #include "platform/scl/SCLService.h"
+#include "platform/scl/TypeWalkBudget.h"
 #include "platform/scl/XmlDocument.h"
 #include "platform/Text.h"
 #include "platform/TextFile.h"
@@ -693,13 +694,29 @@ int CConfigDoc::LoadIEDListFromSCD() {
     platform::CArchive ar;
     if (!platform::CArchive::LoadFromFile(file, ar))
         return 0;
+    // The cache holds no more than the import makes of the project's SCD file: the points its
+    // size justifies (the largest file's without one), two entries for a tap changer's point and
+    // four of each model's own. A cache beyond that is not read.
+    platform::scl::TypeWalkLimits limits;
+    std::error_code ec;
+    if (const fs::path scd = FindFileByExtension(ScdFolder(), "scd"); !scd.empty())
+        if (const std::uintmax_t bytes = fs::file_size(scd, ec); !ec)
+            limits = limits.ForFile(bytes);
+    const std::uint64_t maxModels = limits.pointsPerFile;
     std::vector<CDeviceTemplate> models;
     try {
         ar.Skip(1);
         const std::uint32_t count = ar.ReadU32();
+        if (count > maxModels)
+            return 0;
+        std::uint64_t entries = 0;
         for (std::uint32_t i = 0; i < count; ++i) {
             CDeviceTemplate tpl;
             tpl.Serialize(ar);
+            for (const CInfoGroup& g : tpl.m_groups)
+                entries += static_cast<std::uint64_t>(g.m_entries.GetSize());
+            if (entries > 2 * limits.pointsPerFile + 4 * (i + std::uint64_t{1}))
+                return 0;
             models.push_back(std::move(tpl));
         }
     } catch (const platform::CArchiveException&) {

@@ -349,6 +349,51 @@ TEST_F(SCDImportTest, CacheInDescendingOrderLoadsQuickly) {
     EXPECT_EQ(g.m_entries.GetByEntryNo(5)->m_strDesc, "点5");
 }
 
+// The cache is read within the bound the import keeps for the project's SCD file: a cache of
+// more points than its 15 KB may give is not read and changes nothing; without an SCD file the
+// largest file's bound holds.
+TEST_F(SCDImportTest, CacheBeyondWhatTheProjectsScdJustifiesIsNotRead) {
+    constexpr int kEntries = 45000;
+    CDeviceTemplate tpl;
+    tpl.m_strName = "BIG_T";
+    tpl.m_nFlag = 1;
+    CInfoGroup group;
+    group.m_nGroupNo = 1;
+    group.m_strName = "遥信";
+    for (int n = 1; n <= kEntries; ++n) {
+        CInfoEntry e;
+        e.m_nGroup = 1;
+        e.m_nEntry = n;
+        group.m_entries.Items().push_back(e);
+    }
+    tpl.m_groups.Add(std::move(group));
+    platform::CArchive ar;
+    ar.WriteU8(0);
+    ar.WriteI32(1);
+    SerializeSCDIED(ar, tpl);
+    fs::create_directories(CSCDImport::CacheFilePath().parent_path());
+    ASSERT_TRUE(ar.SaveToFile(CSCDImport::CacheFilePath()));
+    fs::create_directories(tmp / "其他");
+    fs::copy_file(StationScd(), tmp / "其他" / "station.scd");
+
+    CConfigDoc doc;
+    EXPECT_EQ(doc.LoadIEDListFromSCD(), 0);
+    EXPECT_EQ(doc.m_deviceModels.GetSize(), 0);
+
+    fs::remove(tmp / "其他" / "station.scd");
+    EXPECT_EQ(doc.LoadIEDListFromSCD(), 1);
+    ASSERT_EQ(doc.m_deviceModels.GetSize(), 1);
+    EXPECT_EQ(doc.m_deviceModels[0].m_groups[0].m_entries.GetSize(), kEntries);
+
+    // The cache an import of the file writes is read with the file in place.
+    fs::copy_file(StationScd(), tmp / "其他" / "station.scd");
+    CSCDImport import;
+    import.ImportSCD(doc, StationScd());
+    CConfigDoc other;
+    EXPECT_EQ(other.LoadIEDListFromSCD(), 1);
+    EXPECT_EQ(other.m_deviceModels.GetSize(), 4);
+}
+
 // An SCD whose recorder node's type refers to itself, as a structure and as a sub-data-object.
 std::string ScdWithTypes(const std::string& doTypeBody, const std::string& daTypes) {
     return "<?xml version=\"1.0\"?>\n<SCL><IED name=\"R\" type=\"T\"><AccessPoint name=\"S1\"><Server>"
@@ -378,7 +423,7 @@ TEST_F(SCDImportTest, SelfReferencingTypeIsRefusedNamingIt) {
     EXPECT_EQ(import.LoadSCDFile(doc, scd.string()), 0);
     EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), 2.0);
     ASSERT_EQ(prompts.Count(), 1u);
-    EXPECT_EQ(prompts.Texts()[0], "导入SCD失败：数据类型(L)引用自身!");
+    EXPECT_EQ(prompts.Texts()[0], "导入SCD失败：装置(R)的数据类型(L)引用自身!");
     EXPECT_TRUE(doc.m_infoModels.empty());
 
     // The same through a sub-data-object of the data object's own type; the whole import keeps
@@ -392,7 +437,7 @@ TEST_F(SCDImportTest, SelfReferencingTypeIsRefusedNamingIt) {
     prompts.Clear();
     import.ImportSCD(doc, scd.string());
     ASSERT_EQ(prompts.Count(), 1u);
-    EXPECT_EQ(prompts.Texts()[0], "导入SCD失败：数据类型(D)引用自身!");
+    EXPECT_EQ(prompts.Texts()[0], "导入SCD失败：装置(R)的数据类型(D)引用自身!");
     EXPECT_EQ(doc.m_deviceModels.GetSize(), models);
     EXPECT_EQ(testsupport::ReadBytes(CSCDImport::CacheFilePath()), cache);
     CProjectContext::Instance().m_bGetGoosePoints = false;
@@ -421,7 +466,7 @@ TEST_F(SCDImportTest, TypeFanOutStopsAtTheBudget) {
     import.SetWalkLimits(limits);
     EXPECT_EQ(import.LoadSCDFile(doc, scd.string()), 0);
     ASSERT_EQ(prompts.Count(), 1u);
-    EXPECT_EQ(prompts.Texts()[0].rfind("导入SCD失败：数据类型(F", 0), 0u) << prompts.Texts()[0];
+    EXPECT_EQ(prompts.Texts()[0].rfind("导入SCD失败：装置(R)的数据类型(F", 0), 0u) << prompts.Texts()[0];
     EXPECT_NE(prompts.Texts()[0].find("展开的数据超出上限"), std::string::npos) << prompts.Texts()[0];
 
     prompts.Clear();
@@ -476,7 +521,7 @@ TEST_F(SCDImportTest, TypeFanOutAtTheDefaultBudgetEndsQuickly) {
         EXPECT_LT(seconds, 2.0);
         EXPECT_LT(grown, 200) << "MB";
         ASSERT_EQ(prompts.Count(), 1u);
-        EXPECT_EQ(prompts.Texts()[0].rfind("导入SCD失败：数据类型(", 0), 0u) << prompts.Texts()[0];
+        EXPECT_EQ(prompts.Texts()[0].rfind("导入SCD失败：装置(R)的数据类型(", 0), 0u) << prompts.Texts()[0];
         EXPECT_NE(prompts.Texts()[0].find("展开的数据超出上限"), std::string::npos) << prompts.Texts()[0];
         EXPECT_TRUE(doc.m_infoModels.empty());
     }
@@ -498,6 +543,97 @@ TEST_F(SCDImportTest, TypeFanOutAtTheDefaultBudgetEndsQuickly) {
     EXPECT_EQ(import.LoadSCDFile(doc, (tmp / "many.scd").string()), 1);
     EXPECT_TRUE(prompts.Texts().empty()) << prompts.Texts()[0];
     CProjectContext::Instance().m_bGetGoosePoints = false;
+}
+
+// A station of IEDs that all use one node type of `objects` data objects, each a threefold fan-out
+// `depth` levels deep under a data set that takes them whole.
+std::string FanOutStation(int ieds, int objects, int depth) {
+    std::string text = "<?xml version=\"1.0\"?>\n<SCL><Communication><SubNetwork name=\"N\" type=\"8-MMS\">";
+    for (int k = 0; k < ieds; ++k)
+        text += "<ConnectedAP iedName=\"R" + std::to_string(k) + "\" apName=\"S1\"/>";
+    text += "</SubNetwork></Communication>";
+    for (int k = 0; k < ieds; ++k)
+        text += "<IED name=\"R" + std::to_string(k) +
+                "\" type=\"T\"><AccessPoint name=\"S1\"><Server><LDevice inst=\"LD\">"
+                "<LN lnClass=\"RDRE\" inst=\"1\" lnType=\"R\"><DataSet name=\"ds\">"
+                "<FCDA ldInst=\"LD\" lnClass=\"RDRE\" lnInst=\"1\" fc=\"ST\"/></DataSet></LN></LDevice>"
+                "</Server></AccessPoint></IED>";
+    text += "<DataTypeTemplates><LNodeType id=\"R\" lnClass=\"RDRE\">";
+    for (int k = 0; k < objects; ++k)
+        text += "<DO name=\"D" + std::to_string(k) + "\" type=\"D\"/>";
+    text += "</LNodeType><DOType id=\"D\" cdc=\"SPS\"><DA name=\"x\" bType=\"Struct\" type=\"F0\" fc=\"ST\"/>"
+            "</DOType>";
+    for (int i = 0; i < depth; ++i) {
+        text += "<DAType id=\"F" + std::to_string(i) + "\">";
+        for (const char* n : {"a", "b", "c"})
+            text += std::string("<BDA name=\"") + n + "\" bType=\"Struct\" type=\"F" + std::to_string(i + 1) +
+                    "\"/>";
+        text += "</DAType>";
+    }
+    return text + "<DAType id=\"F" + std::to_string(depth) +
+           "\"><BDA name=\"v\" bType=\"BOOLEAN\"/></DAType></DataTypeTemplates></SCL>\n";
+}
+
+// Small files that expand into millions of points: 57 IEDs of one node type of 40 data objects,
+// each a threefold fan-out seven levels deep (18 KB, 4,986,360 points), and one IED of 30 such
+// objects (2 KB, 65,610 points). Each IED and each object stays within its own budget; the file's
+// budget, which grows with its size, refuses them at once with a message naming what overflowed
+// and the IED, and the project and the cache stay as they were. A file's budget admits what
+// station files hold, and an IED's own budget is named as such.
+TEST_F(SCDImportTest, SmallFilesThatExpandIntoMillionsOfPointsAreRefusedAtOnce) {
+    CConfigDoc doc;
+    CSCDImport import;
+    import.ImportSCD(doc, StationScd());
+    ASSERT_EQ(prompts.Count(), 0u) << prompts.Texts()[0];
+    const std::string cache = testsupport::ReadBytes(CSCDImport::CacheFilePath());
+    ASSERT_EQ(doc.m_deviceModels.GetSize(), 4);
+
+    const struct {
+        int ieds, objects;
+        std::size_t kb;
+    } files[] = {{57, 40, 18}, {1, 30, 2}};
+    for (const auto& f : files) {
+        const std::string text = FanOutStation(f.ieds, f.objects, 7);
+        ASSERT_LE(text.size(), (f.kb + 1) * 1024);
+        ASSERT_GE(text.size(), f.kb * 1000);
+        const fs::path scd = tmp / "fan.scd";
+        testsupport::WriteBytes(scd, text);
+        prompts.Clear();
+        const long before = testsupport::PeakRssMb();
+        const auto start = std::chrono::steady_clock::now();
+        import.ImportSCD(doc, scd.string());
+        const double seconds =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        // A tenth of a second in a release build; the sanitizers and a busy machine take more.
+        EXPECT_LT(seconds, 5.0) << f.kb << " KB";
+        EXPECT_LT(testsupport::PeakRssMb() - before, 200) << "MB for " << f.kb << " KB";
+        ASSERT_EQ(prompts.Count(), 1u);
+        const std::string message = prompts.Texts()[0];
+        EXPECT_EQ(message.rfind("导入SCD失败：", 0), 0u) << message;
+        EXPECT_NE(message.find("装置(R0)"), std::string::npos) << message;
+        const std::string kb = std::to_string((text.size() + 1023) / 1024);
+        EXPECT_NE(message.find("超出上限(" + kb + "KB的文件至多"), std::string::npos) << message;
+        EXPECT_EQ(message.find("数据类型()"), std::string::npos) << message;
+        EXPECT_TRUE(doc.m_infoModels.empty());
+        EXPECT_EQ(doc.m_deviceModels.GetSize(), 4);
+        EXPECT_EQ(testsupport::ReadBytes(CSCDImport::CacheFilePath()), cache);
+    }
+
+    // The sample station and CID are far inside their budgets; an IED's own budget is named so.
+    for (const char* sample : {"station.scd", "QXB610.cid"}) {
+        prompts.Clear();
+        CConfigDoc other;
+        EXPECT_EQ(import.LoadSCDFile(other, (testsupport::TestDataDir() / "scl" / sample).string()), 1);
+        EXPECT_TRUE(prompts.Texts().empty()) << prompts.Texts()[0];
+    }
+    platform::scl::TypeWalkLimits limits;
+    limits.pointsPerIed = 3;
+    import.SetWalkLimits(limits);
+    prompts.Clear();
+    CConfigDoc other;
+    EXPECT_EQ(import.LoadSCDFile(other, StationScd()), 0);
+    EXPECT_EQ(prompts.Texts(),
+              std::vector<std::string>{"导入SCD失败：装置(PL2201)的测点超出上限(每个装置至多3个)!"});
 }
 
 TEST_F(SCDImportTest, ReimportKeepsTheDevicesPlaceAndSettings) {
@@ -738,7 +874,8 @@ TEST_F(SCDImportTest, ALateIedsFaultRefusesTheFileWhileOthersAreWalked) {
         std::string extra;
         std::string message;
     } faults[] = {
-        {"<LN lnClass=\"RDRE\" inst=\"99\" lnType=\"LOOP\"/>", "导入SCD失败：数据类型(X)引用自身!"},
+        {"<LN lnClass=\"RDRE\" inst=\"99\" lnType=\"LOOP\"/>",
+         "导入SCD失败：装置(D150)的数据类型(X)引用自身!"},
         {"<LN lnClass=\"GGIO\" inst=\"99\" lnType=\"G\"><DOI name=\"Ind\" desc=\"a\"></LN>",
          "导入SCD失败：解析文件失败!"},
     };
