@@ -664,6 +664,40 @@ TEST_F(SCDImportTest, ReimportKeepsTheDevicesPlaceAndSettings) {
     EXPECT_EQ(doc.m_deviceModels.GetSize(), 5);
 }
 
+// A device of another model at the address of an imported device (the table does not forbid it),
+// where the table's lookup by address finds it first (sorted and unsorted tables): a re-import
+// refreshes the device of the imported model and leaves the other one as it was.
+TEST_F(SCDImportTest, ReimportRefreshesTheDeviceOfItsModelNotAnotherAtTheSameAddress) {
+    for (const bool sorted : {false, true}) {
+        CProjectContext::Instance().SetDeviceTableSorted(sorted);
+        CConfigDoc doc;
+        CSCDImport import;
+        import.ImportSCD(doc, StationScd());
+        ASSERT_EQ(doc.m_devices.GetSize(), 4);
+        ASSERT_EQ(doc.m_devices[1].m_strModelName, "CL2201_QXC901");
+        CDeviceTemplate model;
+        model.m_strName = "OTHER_X";
+        CDevice other = CDevice::CDeviceFromTemplate(model);
+        other.m_nAddress = doc.m_devices[1].m_nAddress;
+        other.m_strDescription = "其他装置";
+        // Before or after the imported device, wherever the lookup by address finds it first.
+        doc.m_devices.InsertAt(1, other);
+        if (doc.m_devices.FindByAddress(other.m_nAddress)->m_strModelName != "OTHER_X")
+            std::swap(doc.m_devices[1], doc.m_devices[2]);
+        ASSERT_EQ(doc.m_devices.FindByAddress(other.m_nAddress)->m_strModelName, "OTHER_X");
+
+        import.ImportSCD(doc, StationScd());
+        ASSERT_EQ(doc.m_devices.GetSize(), 5) << "sorted " << sorted;
+        int others = 0, controls = 0;
+        for (const CDevice& d : doc.m_devices) {
+            others += d.m_strModelName == "OTHER_X" && d.m_strDescription == "其他装置";
+            controls += d.m_strModelName == "CL2201_QXC901" && d.m_strDescription == "220kV线路一测控";
+        }
+        EXPECT_EQ(others, 1) << "sorted " << sorted;
+        EXPECT_EQ(controls, 1) << "sorted " << sorted;
+    }
+}
+
 TEST_F(SCDImportTest, BrokenFileIsReportedAndLeavesTheProject) {
     testsupport::WriteBytes(tmp / "bad.scd", "<SCL><IED name=\"x\">");
     CConfigDoc doc;
@@ -747,6 +781,27 @@ TEST(DeviceModelTest, TapChangersFillGroup18InPairs) {
     EXPECT_EQ(testsupport::Found(big.FindEntry(18, 1))->m_strReference, "LD/GGIO1$ST$Ind3400$stVal");
     ASSERT_NE(big.FindEntry(20, 1), nullptr);
     EXPECT_EQ(testsupport::Found(big.FindEntry(20, 1))->m_strReference, "LD/Q0CSWI1$CO$Pos$Oper$ctlVal");
+
+    // Indications in groups 1..9, no measurands, ordinary controls in 11..18: the lowest free
+    // number would be 10, which is reserved; the tap changers take 19.
+    CInfoModel gap;
+    gap.m_strName = gap.m_strType = "G";
+    for (int i = 0; i < 9 * 200; ++i)
+        gap.m_indications.push_back(
+            std::make_unique<CSCDPointRef>(Ref("LD/GGIO1$ST$Ind" + std::to_string(i) + "$stVal", "遥信")));
+    gap.m_controls.push_back(std::make_unique<CSCDPointRef>(Ref("LD/ATCC1$CO$TapChg$Oper$ctlVal", "遥控")));
+    for (int i = 0; i < 8 * 200; ++i)
+        gap.m_controls.push_back(std::make_unique<CSCDPointRef>(
+            Ref("LD/CSWI" + std::to_string(i) + "$CO$Pos$Oper$ctlVal", "遥控")));
+    const CDeviceTemplate gapped = BuildDeviceModel(gap);
+    std::set<int> used;
+    for (const auto& g : gapped.m_groups) {
+        EXPECT_NE(g.m_nGroupNo, 10) << g.m_strName;
+        EXPECT_TRUE(used.insert(g.m_nGroupNo).second) << "group number " << g.m_nGroupNo << " twice";
+    }
+    ASSERT_NE(gapped.FindEntry(18, 200), nullptr);
+    ASSERT_NE(gapped.FindEntry(19, 2), nullptr);
+    EXPECT_EQ(testsupport::Found(gapped.FindEntry(19, 2))->m_strDesc, "档位-停");
 
     EXPECT_FALSE(IsTapChangerReference("LD/ATCC1$ST$TapChg$stVal"));
     EXPECT_FALSE(IsTapChangerReference("LD$CO$TapChg/ATCC"));
