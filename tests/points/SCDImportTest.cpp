@@ -4,6 +4,8 @@
 #include "tests/support/Found.h"
 
 #include "platform/Archive.h"
+#include "platform/Gbk.h"
+#include "platform/Text.h"
 #include "platform/TextFile.h"
 #include "projectmodel/ConfigDoc.h"
 #include "projectmodel/InfoModel.h"
@@ -696,6 +698,55 @@ TEST_F(SCDImportTest, ReimportRefreshesTheDeviceOfItsModelNotAnotherAtTheSameAdd
         EXPECT_EQ(others, 1) << "sorted " << sorted;
         EXPECT_EQ(controls, 1) << "sorted " << sorted;
     }
+}
+
+// A GB2312-declared file whose texts hold character references among GBK bytes: the references
+// are expanded after the conversion, in the IED's type and description, the points' descriptions,
+// the device models, the device table, the cache read back and the project's IED list.
+TEST_F(SCDImportTest, ReferencesInAGbkFileComeOutAsTheCharactersTheyName) {
+    const std::string text =
+        "<?xml version=\"1.0\" encoding=\"GB2312\"?>\n<SCL><Communication><SubNetwork name=\"N\" "
+        "type=\"8-MMS\"><ConnectedAP iedName=\"G1\" apName=\"S1\"/></SubNetwork></Communication>"
+        "<IED name=\"G1\" type=\"&#x7EBF;" +
+        platform::ToGbk("路保护") + "\" desc=\"" + platform::ToGbk("开入") +
+        "&#x4E8C;\"><AccessPoint name=\"S1\"><Server><LDevice inst=\"LD\">"
+        "<LN0 lnClass=\"LLN0\" inst=\"\" lnType=\"N0\"><DataSet name=\"ds\"><FCDA ldInst=\"LD\" "
+        "lnClass=\"GGIO\" lnInst=\"1\" fc=\"ST\" doName=\"Ind\"/></DataSet></LN0>"
+        "<LN lnClass=\"GGIO\" inst=\"1\" lnType=\"G\"><DOI name=\"Ind\" desc=\"" +
+        platform::ToGbk("电度") +
+        "&#x4E00;\"/></LN></LDevice></Server></AccessPoint></IED><DataTypeTemplates>"
+        "<LNodeType id=\"N0\" lnClass=\"LLN0\"/><LNodeType id=\"G\" lnClass=\"GGIO\"><DO name=\"Ind\" "
+        "type=\"S\"/></LNodeType><DOType id=\"S\" cdc=\"SPS\"><DA name=\"stVal\" bType=\"BOOLEAN\" "
+        "fc=\"ST\"/></DOType></DataTypeTemplates></SCL>\n";
+    const fs::path scd = tmp / "gbk.scd";
+    testsupport::WriteBytes(scd, text);
+
+    CConfigDoc doc;
+    CSCDImport import;
+    import.SetBuildWhileReading(false);
+    ASSERT_EQ(import.LoadSCDFile(doc, scd.string()), 1);
+    ASSERT_EQ(doc.m_infoModels.size(), 1u);
+    EXPECT_EQ(doc.m_infoModels[0]->m_strType, "线路保护");
+    EXPECT_EQ(doc.m_infoModels[0]->m_strDesc, "开入二");
+    ASSERT_EQ(doc.m_infoModels[0]->m_indications.size(), 1u);
+    EXPECT_EQ(doc.m_infoModels[0]->m_indications[0]->m_strDesc, "电度一");
+
+    CConfigDoc project;
+    import.ImportSCD(project, scd.string());
+    EXPECT_EQ(prompts.Count(), 0u);
+    ASSERT_EQ(project.m_devices.GetSize(), 1);
+    EXPECT_EQ(project.m_devices[0].m_strModelName, "G1_线路保护");
+    EXPECT_EQ(project.m_devices[0].m_strDescription, "开入二");
+    EXPECT_EQ(testsupport::Found(project.m_devices[0].m_model.FindEntry(1, 1))->m_strDesc, "电度一");
+    CConfigDoc reopened;
+    ASSERT_EQ(reopened.LoadIEDListFromSCD(), 1);
+    ASSERT_EQ(reopened.m_deviceModels.GetSize(), 1);
+    EXPECT_EQ(reopened.m_deviceModels[0].m_strName, "G1_线路保护");
+    EXPECT_EQ(testsupport::Found(reopened.m_deviceModels[0].FindEntry(1, 1))->m_strDesc, "电度一");
+
+    ASSERT_EQ(reopened.ImportScdFile(scd.string()), 1);
+    ASSERT_EQ(reopened.m_iedList.GetSize(), 1);
+    EXPECT_EQ(reopened.m_iedList[0].m_strType, "线路保护");
 }
 
 TEST_F(SCDImportTest, BrokenFileIsReportedAndLeavesTheProject) {
