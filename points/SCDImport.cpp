@@ -615,6 +615,7 @@ int CSCDImport::LoadSCDFile(CConfigDoc& doc, const std::string& path) {
     // The IEDs are parsed one by one while they are walked: the tree of a big file is never
     // held whole.
     doc.m_sclService->SetStreamedElement("IED");
+    doc.m_sclService->SetThreads(threads_);
     const int loaded = doc.m_sclService->LoadFromXmlFile();
     doc.m_sclService->SetStreamedElement({});
     if (!loaded) {
@@ -633,11 +634,10 @@ int CSCDImport::LoadSCDFile(CConfigDoc& doc, const std::string& path) {
 
 namespace {
 
-// The threads that walk a file's IEDs: every core up to eight, one for a file of one IED (walked
-// on the calling thread).
-std::size_t WalkThreads(std::size_t ieds) {
-    const std::size_t cores = std::max(1u, std::thread::hardware_concurrency());
-    return std::min<std::size_t>({cores, 8, ieds});
+// The threads that walk a file's IEDs: as many as asked, or every core the process may run on up
+// to eight; one for a file of one IED (walked on the calling thread).
+std::size_t WalkThreads(std::size_t asked, std::size_t ieds) {
+    return std::max<std::size_t>(1, std::min(asked ? asked : platform::CSCLService::WorkThreads(), ieds));
 }
 
 } // namespace
@@ -784,7 +784,7 @@ int CSCDImport::ReadSCDIEDs(CConfigDoc& doc) {
 
     // Each IED parsed, walked and (when asked) built on whichever thread takes it, and filed here
     // in file order.
-    const std::size_t threads = WalkThreads(count);
+    const std::size_t threads = WalkThreads(threads_, count);
     COrderedWork<WalkState, IedResult> walks(
         count, threads, 4 * threads, [&] { return std::make_unique<WalkState>(shared, source); },
         [this](WalkState& state, std::size_t i) { return WalkIed(state, i); });

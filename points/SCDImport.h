@@ -88,6 +88,10 @@ public:
     // justifies within them.
     void SetWalkLimits(const platform::scl::TypeWalkLimits& limits) { limits_ = limits; }
 
+    // The threads a file is cut and walked on; 0 (the default) for every core the process may run
+    // on, up to eight.
+    void SetThreads(std::size_t threads) { threads_ = threads; }
+
     void SetProgress(IScdProgress* progress) { progress_ = progress ? progress : &noProgress_; }
 
     // The cache file in the library folder in use.
@@ -114,6 +118,7 @@ private:
     float position_ = 0;
 
     platform::scl::TypeWalkLimits limits_;
+    std::size_t threads_ = 0;
     std::uint64_t fileBytes_ = 0; // the size of the file loaded, which the walk's budgets are for
     bool buildWhileReading_ = false;
     std::function<void(const projectmodel::CInfoModel&)> observer_;

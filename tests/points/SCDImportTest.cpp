@@ -865,6 +865,30 @@ EXPECT_EQ(cache, expected.Bytes());
 CProjectContext::Instance().m_bGetGoosePoints = false;
 } // namespace
 
+// The thread count asked for changes nothing of what an import makes.
+TEST_F(SCDImportTest, OneThreadOrSeveralMakeTheSameImport) {
+    CProjectContext::Instance().m_bGetGoosePoints = true;
+    const fs::path scd = tmp / "many.scd";
+    testsupport::WriteBytes(scd, ManyIedScd(40));
+    std::string caches[2];
+    std::vector<std::string> devices[2];
+    for (const std::size_t threads : {1u, 3u}) {
+        CConfigDoc doc;
+        CSCDImport import;
+        import.SetThreads(threads);
+        import.ImportSCD(doc, scd.string());
+        ASSERT_EQ(prompts.Count(), 0u);
+        const int k = threads == 1 ? 0 : 1;
+        caches[k] = testsupport::ReadBytes(CSCDImport::CacheFilePath());
+        for (const CDevice& d : doc.m_devices)
+            devices[k].push_back(std::to_string(d.m_nAddress) + d.m_strModelName + d.m_strDescription);
+    }
+    EXPECT_EQ(caches[0], caches[1]);
+    EXPECT_EQ(devices[0], devices[1]);
+    EXPECT_EQ(devices[0].size(), 40u);
+    CProjectContext::Instance().m_bGetGoosePoints = false;
+}
+
 // A late IED that cannot be read, or that uses a type referring to itself, refuses the whole file
 // while the other threads are busy with the IEDs after it: the project, the cache and the
 // library stay, and no temporary cache file is left.
