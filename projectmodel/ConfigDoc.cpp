@@ -14,6 +14,7 @@
 #include "platform/Text.h"
 #include "platform/TextFile.h"
 
+#include <algorithm>
 #include <cmath>
 #include <fstream>
 #include <unordered_map>
@@ -691,18 +692,26 @@ int CConfigDoc::ImportSCD(const std::string& path) {
 
 int CConfigDoc::LoadIEDListFromSCD() {
     const fs::path file = platform::JoinPath(LibraryFolder(), "UserDefine\\IEDListFromSCD.dat");
+    // The cache holds no more than the import makes of the project's SCD file: a model per IED
+    // (an IED takes some tens of bytes of the file at least), the points the file's size justifies
+    // (the largest file's without one), two entries for a tap changer's point and four of each
+    // model's own, and a few KB each at most. A cache beyond that is not read.
+    platform::scl::TypeWalkLimits limits;
+    std::uint64_t maxModels = limits.pointsPerFile;
+    std::error_code ec;
+    if (const fs::path scd = FindFileByExtension(ScdFolder(), "scd"); !scd.empty())
+        if (const std::uintmax_t bytes = fs::file_size(scd, ec); !ec) {
+            limits = limits.ForFile(bytes);
+            maxModels = std::max<std::uint64_t>(1, bytes / 16);
+        }
+    constexpr std::uint64_t kMaxEntryBytes = 2048;
+    const std::uint64_t maxEntries = 2 * limits.pointsPerFile + 4 * maxModels;
+    if (const std::uintmax_t bytes = fs::file_size(file, ec);
+        !ec && bytes > (maxEntries + maxModels) * kMaxEntryBytes)
+        return 0;
     platform::CArchive ar;
     if (!platform::CArchive::LoadFromFile(file, ar))
         return 0;
-    // The cache holds no more than the import makes of the project's SCD file: the points its
-    // size justifies (the largest file's without one), two entries for a tap changer's point and
-    // four of each model's own. A cache beyond that is not read.
-    platform::scl::TypeWalkLimits limits;
-    std::error_code ec;
-    if (const fs::path scd = FindFileByExtension(ScdFolder(), "scd"); !scd.empty())
-        if (const std::uintmax_t bytes = fs::file_size(scd, ec); !ec)
-            limits = limits.ForFile(bytes);
-    const std::uint64_t maxModels = limits.pointsPerFile;
     std::vector<CDeviceTemplate> models;
     try {
         ar.Skip(1);

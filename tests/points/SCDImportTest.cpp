@@ -17,6 +17,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdio>
 #include <filesystem>
 #include <set>
 
@@ -381,6 +382,19 @@ TEST_F(SCDImportTest, CacheBeyondWhatTheProjectsScdJustifiesIsNotRead) {
     CConfigDoc doc;
     EXPECT_EQ(doc.LoadIEDListFromSCD(), 0);
     EXPECT_EQ(doc.m_deviceModels.GetSize(), 0);
+
+    // A cache far bigger than such entries could take is not even read (a sparse file here).
+    {
+        const fs::path big = tmp / "big.dat";
+        std::FILE* f = std::fopen(big.string().c_str(), "wb");
+        ASSERT_NE(f, nullptr);
+        std::fclose(f);
+        fs::resize_file(big, 200u << 20);
+        fs::rename(CSCDImport::CacheFilePath(), tmp / "kept.dat");
+        fs::rename(big, CSCDImport::CacheFilePath());
+        EXPECT_EQ(doc.LoadIEDListFromSCD(), 0);
+        fs::rename(tmp / "kept.dat", CSCDImport::CacheFilePath());
+    }
 
     fs::remove(tmp / "其他" / "station.scd");
     EXPECT_EQ(doc.LoadIEDListFromSCD(), 1);
