@@ -171,10 +171,10 @@ void CSCDImport::Shared::WalkDO(Budget& budget, bool rdre, const std::string& to
     if (!scope)
         return;
     for (const CtBase& da : doType.GetEleByName("DA")) {
-        if (!budget.CountNode())
+        const std::string name = da.GetAttrValByName("name");
+        if (!budget.CountNode(doPath.size() + name.size()))
             return;
         const std::string fc = da.GetAttrValByName("fc");
-        const std::string name = da.GetAttrValByName("name");
         const int cls = rdre ? 17 : projectmodel::ClassifyDataAttribute(fc + "$" + cdc + "$" + name);
         if (cls == 0)
             continue;
@@ -187,9 +187,9 @@ void CSCDImport::Shared::WalkDO(Budget& budget, bool rdre, const std::string& to
         }
     }
     for (const CtBase& sdo : doType.GetEleByName("SDO")) {
-        if (!budget.CountNode())
-            return;
         const std::string name = sdo.GetAttrValByName("name");
+        if (!budget.CountNode(doPath.size() + name.size()))
+            return;
         if (!rdre && projectmodel::ClassifyDataAttribute(cdc + "$" + name) == 0)
             continue;
         if (const CtBase sdoType = FindIn(doTypes, sdo.GetAttrValByName("type")))
@@ -207,9 +207,9 @@ void CSCDImport::Shared::WalkDAType(Budget& budget, bool rdre, const std::string
     if (!scope)
         return;
     for (const CtBase& bda : daType.GetEleByName("BDA")) {
-        if (!budget.CountNode())
-            return;
         const std::string path = attrPath + "$" + bda.GetAttrValByName("name");
+        if (!budget.CountNode(doPath.size() + path.size()))
+            return;
         const int cls = rdre ? 17 : projectmodel::ClassifyDataAttribute(fc + "$" + cdc + "$" + path);
         if (cls == 0)
             continue;
@@ -466,7 +466,7 @@ void CSCDImport::IedWalker::ReadLN() {
         return;
     }
     for (const Leaf& leaf : walked.leaves) {
-        if (!budget_.CountNode())
+        if (!budget_.CountNode(leaf.doPath.size() + leaf.attrPath.size()))
             return;
         BuildPoint(leaf);
     }
@@ -487,8 +487,6 @@ void CSCDImport::IedWalker::BuildPoint(const Leaf& leaf) {
     reference += '$';
     reference += attrPath;
     if (pointClass != 13 && !dataSet_.Matches(reference))
-        return;
-    if (!budget_.CountPoint())
         return;
 
     auto p = std::make_unique<CSCDPoint>();
@@ -532,6 +530,9 @@ void CSCDImport::IedWalker::BuildPoint(const Leaf& leaf) {
                 desc += "相角";
         }
     }
+    // The point holds its reference and description several times over.
+    if (!budget_.CountPoint(reference.size() + desc.size()))
+        return;
     p->m_strDesc = std::move(desc);
     p->m_strReference = std::move(reference);
     model_->AddPoint(std::move(p));

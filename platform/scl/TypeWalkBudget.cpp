@@ -60,29 +60,39 @@ void CTypeWalkBudget::Leave() {
         path_.pop_back();
 }
 
-bool CTypeWalkBudget::CountNode() {
+std::uint64_t NodeWeight(std::size_t pathBytes) {
+    return 1 + pathBytes / kBytesPerNode;
+}
+
+std::uint64_t PointWeight(std::size_t referenceBytes) {
+    return 1 + referenceBytes / kBytesPerPoint;
+}
+
+bool CTypeWalkBudget::CountNode(std::size_t pathBytes) {
     if (Failed())
         return false;
+    const std::uint64_t weight = NodeWeight(pathBytes);
     const bool inType = !path_.empty();
-    if (inType && ++objectNodes_ > limits_.nodesPerObject)
+    if (inType && (objectNodes_ += weight) > limits_.nodesPerObject)
         Fail(Overflow::ObjectNodes);
-    else if (++iedNodes_ > limits_.nodesPerIed)
+    else if ((iedNodes_ += weight) > limits_.nodesPerIed)
         Fail(Overflow::IedNodes);
-    else if (++fileNodes_ > limits_.nodesPerFile)
+    else if ((fileNodes_ += weight) > limits_.nodesPerFile)
         Fail(Overflow::FileNodes);
-    else if (++unbrakedNodes_ >= kBrakeBatch)
+    else if ((unbrakedNodes_ += weight) >= kBrakeBatch)
         return Brake();
     return !Failed();
 }
 
-bool CTypeWalkBudget::CountPoint() {
+bool CTypeWalkBudget::CountPoint(std::size_t referenceBytes) {
     if (Failed())
         return false;
-    if (++iedPoints_ > limits_.pointsPerIed)
+    const std::uint64_t weight = PointWeight(referenceBytes);
+    if ((iedPoints_ += weight) > limits_.pointsPerIed)
         Fail(Overflow::IedPoints);
-    else if (++filePoints_ > limits_.pointsPerFile)
+    else if ((filePoints_ += weight) > limits_.pointsPerFile)
         Fail(Overflow::FilePoints);
-    else if (++unbrakedPoints_ >= kBrakeBatch)
+    else if ((unbrakedPoints_ += weight) >= kBrakeBatch)
         return Brake();
     return !Failed();
 }

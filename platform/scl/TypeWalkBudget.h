@@ -45,6 +45,14 @@ struct TypeWalkLimits {
 // What several threads walking one file have counted together: a walk stops once the file's
 // budget is spent by all of them, so that the IEDs walked ahead of the ones taken hold no more
 // than one file's budget. Threads add what they counted a batch at a time.
+// A node of a path of up to this many bytes, and a point of a reference of up to this many, count
+// as one; longer ones as one more for each such length. The paths and references of station files
+// are far shorter, so that only names made long to fill memory weigh more.
+constexpr std::size_t kBytesPerNode = 128;
+constexpr std::size_t kBytesPerPoint = 256;
+std::uint64_t NodeWeight(std::size_t pathBytes);
+std::uint64_t PointWeight(std::size_t referenceBytes);
+
 struct CWalkBrake {
     std::atomic<std::uint64_t> nodes{0}, points{0};
 };
@@ -75,9 +83,11 @@ public:
 
     // One more child walked, or one more point made, inside the innermost entered type; false
     // (and the walk fails) once a budget is spent. Nodes counted while no type is entered (the
-    // leaves of a walk already made, used again) count for the IED and the file only.
-    bool CountNode();
-    bool CountPoint();
+    // leaves of a walk already made, used again) count for the IED and the file only. A node
+    // whose path (or a point whose reference) is long counts as several (NodeWeight,
+    // PointWeight): what a walk holds grows with the length of the texts it builds too.
+    bool CountNode(std::size_t pathBytes = 0);
+    bool CountPoint(std::size_t referenceBytes = 0);
 
     // Enter for the lifetime of a scope: Leave runs when an Enter that succeeded goes out of scope.
     class Scope {

@@ -563,7 +563,7 @@ TEST_F(SCDImportTest, TypeFanOutAtTheDefaultBudgetEndsQuickly) {
 
 // A station of IEDs that all use one node type of `objects` data objects, each a threefold fan-out
 // `depth` levels deep under a data set that takes them whole.
-std::string FanOutStation(int ieds, int objects, int depth) {
+std::string FanOutStation(int ieds, int objects, int depth, std::size_t nameLength = 1) {
     std::string text = "<?xml version=\"1.0\"?>\n<SCL><Communication><SubNetwork name=\"N\" type=\"8-MMS\">";
     for (int k = 0; k < ieds; ++k)
         text += "<ConnectedAP iedName=\"R" + std::to_string(k) + "\" apName=\"S1\"/>";
@@ -581,9 +581,9 @@ std::string FanOutStation(int ieds, int objects, int depth) {
             "</DOType>";
     for (int i = 0; i < depth; ++i) {
         text += "<DAType id=\"F" + std::to_string(i) + "\">";
-        for (const char* n : {"a", "b", "c"})
-            text += std::string("<BDA name=\"") + n + "\" bType=\"Struct\" type=\"F" + std::to_string(i + 1) +
-                    "\"/>";
+        for (const char n : {'a', 'b', 'c'})
+            text += "<BDA name=\"" + std::string(nameLength, n) + "\" bType=\"Struct\" type=\"F" +
+                    std::to_string(i + 1) + "\"/>";
         text += "</DAType>";
     }
     return text + "<DAType id=\"F" + std::to_string(depth) +
@@ -594,8 +594,9 @@ std::string FanOutStation(int ieds, int objects, int depth) {
 // each a threefold fan-out seven levels deep (18 KB, 4,986,360 points), and one IED of 30 such
 // objects (2 KB, 65,610 points). Each IED and each object stays within its own budget; the file's
 // budget, which grows with its size, refuses them at once with a message naming what overflowed
-// and the IED, and the project and the cache stay as they were. A file's budget admits what
-// station files hold, and an IED's own budget is named as such.
+// and the IED, and the project and the cache stay as they were. Names of 3,000 characters (66 KB)
+// weigh as what they would fill (once 2.1 GB). A file's budget admits what station files hold,
+// and an IED's own budget is named as such.
 TEST_F(SCDImportTest, SmallFilesThatExpandIntoMillionsOfPointsAreRefusedAtOnce) {
     CConfigDoc doc;
     CSCDImport import;
@@ -606,10 +607,11 @@ TEST_F(SCDImportTest, SmallFilesThatExpandIntoMillionsOfPointsAreRefusedAtOnce) 
 
     const struct {
         int ieds, objects;
-        std::size_t kb;
-    } files[] = {{57, 40, 18}, {1, 30, 2}};
+        std::size_t kb, nameLength;
+        bool fileBudget; // refused by the file's budget, not one object's
+    } files[] = {{57, 40, 18, 1, true}, {1, 30, 2, 1, true}, {1, 60, 64, 3000, false}};
     for (const auto& f : files) {
-        const std::string text = FanOutStation(f.ieds, f.objects, 7);
+        const std::string text = FanOutStation(f.ieds, f.objects, 7, f.nameLength);
         ASSERT_LE(text.size(), (f.kb + 1) * 1024);
         ASSERT_GE(text.size(), f.kb * 1000);
         const fs::path scd = tmp / "fan.scd";
@@ -628,7 +630,10 @@ TEST_F(SCDImportTest, SmallFilesThatExpandIntoMillionsOfPointsAreRefusedAtOnce) 
         EXPECT_EQ(message.rfind("导入SCD失败：", 0), 0u) << message;
         EXPECT_NE(message.find("装置(R0)"), std::string::npos) << message;
         const std::string kb = std::to_string((text.size() + 1023) / 1024);
-        EXPECT_NE(message.find("超出上限(" + kb + "KB的文件至多"), std::string::npos) << message;
+        EXPECT_NE(message.find(f.fileBudget ? "超出上限(" + kb + "KB的文件至多"
+                                            : "展开的数据超出上限(每个数据对象"),
+                  std::string::npos)
+            << message;
         EXPECT_EQ(message.find("数据类型()"), std::string::npos) << message;
         EXPECT_TRUE(doc.m_infoModels.empty());
         EXPECT_EQ(doc.m_deviceModels.GetSize(), 4);
