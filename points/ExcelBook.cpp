@@ -53,8 +53,11 @@ std::string CExcelBook::ValidSheetName(const std::string& wanted) {
     // Names are unique in a book without regard to case: a clash gets a number, within the length.
     std::string unique = name;
     for (int n = 2; m_usedSheetNames.count(LowerAscii(unique)); ++n) {
-        const std::string suffix = "(" + std::to_string(n) + ")";
-        unique = CutChars(name, kMaxSheetNameChars - suffix.size()) + suffix;
+        std::string suffix = "(";
+        suffix += std::to_string(n);
+        suffix += ')';
+        unique = CutChars(name, kMaxSheetNameChars - suffix.size());
+        unique += suffix;
     }
     m_usedSheetNames.insert(LowerAscii(unique));
     return unique;

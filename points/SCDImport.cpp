@@ -1,11 +1,10 @@
 #include "points/SCDImport.h"
 
 #include "platform/Archive.h"
-#include "platform/Paths.h"
 #include "platform/Prompt.h"
 #include "platform/scl/SCLService.h"
 #include "platform/Text.h"
-#include "platform/TextFile.h"
+#include "points/OrderedWork.h"
 #include "projectmodel/ConfigDoc.h"
 #include "projectmodel/Device.h"
 #include "projectmodel/InfoModel.h"
@@ -14,8 +13,6 @@
 #include "projectmodel/TextHelpers.h"
 
 #include <algorithm>
-#include <charconv>
-#include <condition_variable>
 #include <exception>
 #include <functional>
 #include <iterator>
@@ -78,12 +75,6 @@ std::string ValOfDai(const CtBase& element, std::string_view daiName) {
     return val ? val.GetValue() : std::string();
 }
 
-void AppendNumber(std::string& text, int n) {
-    char digits[16];
-    const auto end = std::to_chars(digits, digits + sizeof digits, n).ptr;
-    text.append(digits, end);
-}
-
 bool EndsWith(std::string_view text, std::string_view tail) {
     return text.size() >= tail.size() && text.substr(text.size() - tail.size()) == tail;
 }
@@ -105,7 +96,7 @@ struct Leaf {
 // The walk's nodes count for the file once, for the first IED that uses the type.
 struct TypeLeaves {
     std::vector<Leaf> leaves;
-    std::string failure;
+    platform::scl::CTypeWalkBudget walk; // how the walk ended: failed or not
     std::uint64_t nodes = 0;
     CtBase type;
 };
@@ -118,6 +109,7 @@ struct CSCDImport::Shared {
     std::unordered_map<std::string, CtBase> daTypes;
     std::unordered_map<std::string, CtBase> accessPoints; // apName + "+" + iedName
     platform::scl::TypeWalkLimits limits;
+    platform::scl::CWalkBrake brake; // what every thread's walk has counted
     bool goose = false;
     bool descFromDu = false;
 
@@ -146,7 +138,9 @@ const TypeLeaves& CSCDImport::Shared::LeavesOf(const std::string& key, bool rdre
     it->second = std::make_unique<TypeLeaves>();
     TypeLeaves& walked = *it->second;
     walked.type = type;
-    Budget budget(limits);
+    Budget& budget = walked.walk;
+    budget.SetLimits(limits);
+    budget.SetBrake(&brake);
     budget.StartFile();
     for (const CtBase& d : type.GetEleByName("DO")) {
         const CtBase doType = FindIn(doTypes, d.GetAttrValByName("type"));
@@ -159,10 +153,9 @@ const TypeLeaves& CSCDImport::Shared::LeavesOf(const std::string& key, bool rdre
             break;
     }
     walked.nodes = budget.NodesCounted();
-    if (budget.Failed()) {
-        walked.failure = budget.Reason();
-        walked.leaves.clear();
-    }
+    budget.SetBrake(nullptr);
+    if (budget.Failed())
+        std::vector<Leaf>().swap(walked.leaves);
     return walked;
 }
 
@@ -178,10 +171,10 @@ void CSCDImport::Shared::WalkDO(Budget& budget, bool rdre, const std::string& to
     if (!scope)
         return;
     for (const CtBase& da : doType.GetEleByName("DA")) {
-        if (!budget.CountNode())
+        const std::string name = da.GetAttrValByName("name");
+        if (!budget.CountNode(doPath.size() + name.size()))
             return;
         const std::string fc = da.GetAttrValByName("fc");
-        const std::string name = da.GetAttrValByName("name");
         const int cls = rdre ? 17 : projectmodel::ClassifyDataAttribute(fc + "$" + cdc + "$" + name);
         if (cls == 0)
             continue;
@@ -194,9 +187,9 @@ void CSCDImport::Shared::WalkDO(Budget& budget, bool rdre, const std::string& to
         }
     }
     for (const CtBase& sdo : doType.GetEleByName("SDO")) {
-        if (!budget.CountNode())
-            return;
         const std::string name = sdo.GetAttrValByName("name");
+        if (!budget.CountNode(doPath.size() + name.size()))
+            return;
         if (!rdre && projectmodel::ClassifyDataAttribute(cdc + "$" + name) == 0)
             continue;
         if (const CtBase sdoType = FindIn(doTypes, sdo.GetAttrValByName("type")))
@@ -214,9 +207,9 @@ void CSCDImport::Shared::WalkDAType(Budget& budget, bool rdre, const std::string
     if (!scope)
         return;
     for (const CtBase& bda : daType.GetEleByName("BDA")) {
-        if (!budget.CountNode())
-            return;
         const std::string path = attrPath + "$" + bda.GetAttrValByName("name");
+        if (!budget.CountNode(doPath.size() + path.size()))
+            return;
         const int cls = rdre ? 17 : projectmodel::ClassifyDataAttribute(fc + "$" + cdc + "$" + path);
         if (cls == 0)
             continue;
@@ -306,12 +299,16 @@ struct LnContext {
 // Each IED has a budget of its own; what it used is charged to the file's in file order.
 class CSCDImport::IedWalker {
 public:
-    explicit IedWalker(Shared& shared) : shared_(shared), budget_(shared.limits) {}
+    explicit IedWalker(Shared& shared) : shared_(shared), budget_(shared.limits) {
+        budget_.SetBrake(&shared.brake);
+    }
     // keepMembers: the data-set members are handed out in result (the document keeps those of
     // the last IED).
     void Walk(const CtBase& ied, IedResult& result, bool keepMembers);
 
 private:
+    // The data-set members of the IED, indexed for the points' test.
+    void CollectMembers(const CtBase& ied, IedResult& result, bool keepMembers);
     void ReadLN();
     void BuildPoint(const Leaf& leaf);
     std::string DescriptionOf(const CtBase& element, std::string_view path) const;
@@ -329,10 +326,7 @@ private:
     std::string member_;
 };
 
-void CSCDImport::IedWalker::Walk(const CtBase& ied, IedResult& result, bool keepMembers) {
-    result_ = &result;
-    budget_.StartFile();
-    used_.clear();
+void CSCDImport::IedWalker::CollectMembers(const CtBase& ied, IedResult& result, bool keepMembers) {
     // Data-set members: "ldInst/prefix lnClass lnInst$fc$doName$daName", dots turned into "$".
     dataSet_.Clear();
     CtEleList fcdas;
@@ -363,10 +357,18 @@ void CSCDImport::IedWalker::Walk(const CtBase& ied, IedResult& result, bool keep
         if (keepMembers)
             result.members.push_back(member);
     }
+}
+
+void CSCDImport::IedWalker::Walk(const CtBase& ied, IedResult& result, bool keepMembers) {
+    result_ = &result;
+    budget_.StartFile();
+    used_.clear();
+    CollectMembers(ied, result, keepMembers);
 
     result.model = std::make_unique<CInfoModel>();
     model_ = result.model.get();
     model_->m_strName = ied.GetAttrValByName("name");
+    budget_.StartIed(model_->m_strName);
     model_->m_strDesc = ied.GetAttrValByName("desc");
     model_->m_strManufacturer = ied.GetAttrValByName("manufacturer");
     model_->m_strType = ied.GetAttrValByName("type");
@@ -402,8 +404,10 @@ void CSCDImport::IedWalker::Walk(const CtBase& ied, IedResult& result, bool keep
     }
     result.nodes = budget_.NodesCounted();
     result.points = budget_.PointsCounted();
-    if (budget_.Failed())
+    if (budget_.Failed()) {
         result.failure = budget_.Reason();
+        model_->Clear(); // the file is refused: its points are not held until then
+    }
     model_ = nullptr;
     result_ = nullptr;
 }
@@ -457,12 +461,12 @@ void CSCDImport::IedWalker::ReadLN() {
     const TypeLeaves& walked = *known->second;
     if (used_.insert(&walked).second)
         result_->types.push_back(&walked);
-    if (!walked.failure.empty()) {
-        budget_.FailWith(walked.failure);
+    if (walked.walk.Failed()) {
+        budget_.FailAs(walked.walk);
         return;
     }
     for (const Leaf& leaf : walked.leaves) {
-        if (!budget_.CountNode())
+        if (!budget_.CountNode(leaf.doPath.size() + leaf.attrPath.size()))
             return;
         BuildPoint(leaf);
     }
@@ -483,8 +487,6 @@ void CSCDImport::IedWalker::BuildPoint(const Leaf& leaf) {
     reference += '$';
     reference += attrPath;
     if (pointClass != 13 && !dataSet_.Matches(reference))
-        return;
-    if (!budget_.CountPoint())
         return;
 
     auto p = std::make_unique<CSCDPoint>();
@@ -528,6 +530,9 @@ void CSCDImport::IedWalker::BuildPoint(const Leaf& leaf) {
                 desc += "相角";
         }
     }
+    // The point holds its reference and description several times over.
+    if (!budget_.CountPoint(reference.size() + desc.size()))
+        return;
     p->m_strDesc = std::move(desc);
     p->m_strReference = std::move(reference);
     model_->AddPoint(std::move(p));
@@ -555,11 +560,11 @@ std::string CSCDImport::IedWalker::DescriptionOf(const CtBase& element, std::str
 
 CSCDImport::CSCDImport() = default;
 CSCDImport::~CSCDImport() {
-    DiscardCache();
+    cache_.Discard();
 }
 
 fs::path CSCDImport::CacheFilePath() {
-    return platform::JoinPath(CProjectContext::Instance().LibraryFolder(), "UserDefine\\IEDListFromSCD.dat");
+    return ScdCacheFilePath();
 }
 
 void CSCDImport::Clear(CConfigDoc& doc) {
@@ -569,7 +574,7 @@ void CSCDImport::Clear(CConfigDoc& doc) {
     if (doc.m_sclService)
         doc.m_sclService->Clear();
     std::vector<Built>().swap(built_);
-    DiscardCache();
+    cache_.Discard();
 }
 
 void CSCDImport::SetProgressPos(float pos) {
@@ -600,12 +605,18 @@ int CSCDImport::LoadSCDFile(CConfigDoc& doc, const std::string& path) {
     if (path.empty())
         return 0;
     doc.m_sclService->SetXmlFileName(path);
+    // The walk's budgets grow with the file's size.
+    std::error_code sizeError;
+    fileBytes_ = fs::file_size(path, sizeError);
+    if (sizeError)
+        fileBytes_ = 0;
     progress_->Show("正在载入数据模型，请稍候……");
     SetProgressPos(0);
     progress_->SetWaitCursor(true);
     // The IEDs are parsed one by one while they are walked: the tree of a big file is never
     // held whole.
     doc.m_sclService->SetStreamedElement("IED");
+    doc.m_sclService->SetThreads(threads_);
     const int loaded = doc.m_sclService->LoadFromXmlFile();
     doc.m_sclService->SetStreamedElement({});
     if (!loaded) {
@@ -624,109 +635,16 @@ int CSCDImport::LoadSCDFile(CConfigDoc& doc, const std::string& path) {
 
 namespace {
 
-// The threads that walk a file's IEDs: every core up to eight, one for a file of one IED (walked
-// on the calling thread).
-std::size_t WalkThreads(std::size_t ieds) {
-    const std::size_t cores = std::max(1u, std::thread::hardware_concurrency());
-    return std::min<std::size_t>({cores, 8, ieds});
+// The threads that walk a file's IEDs: as many as asked, or every core the process may run on up
+// to eight; one for a file of one IED (walked on the calling thread).
+std::size_t WalkThreads(std::size_t asked, std::size_t ieds) {
+    return std::max<std::size_t>(1, std::min(asked ? asked : platform::CSCLService::WorkThreads(), ieds));
 }
-
-// Items 0..count-1 worked on by threads of their own, each with a State, and taken in order: a
-// thread works at most `ahead` items past the last one taken, so that only a few results are held
-// at once. With one thread no thread is started and Take works the item itself.
-template <class State, class Result> class COrderedWork {
-public:
-    using Work = std::function<std::unique_ptr<Result>(State&, std::size_t)>;
-
-    COrderedWork(std::size_t count, std::size_t threads, std::size_t ahead,
-                 const std::function<std::unique_ptr<State>()>& makeState, Work work)
-        : count_(count), ahead_(ahead), work_(std::move(work)) {
-        if (threads <= 1) {
-            own_ = makeState();
-            return;
-        }
-        done_.resize(count);
-        try {
-            for (std::size_t t = 0; t < threads; ++t)
-                pool_.emplace_back([this, state = makeState()] { Run(*state); });
-        } catch (...) {
-            Stop();
-            throw;
-        }
-    }
-    ~COrderedWork() { Stop(); }
-    COrderedWork(const COrderedWork&) = delete;
-    COrderedWork& operator=(const COrderedWork&) = delete;
-
-    // The result of item i, i from 0 upward one at a time.
-    std::unique_ptr<Result> Take(std::size_t i) {
-        if (pool_.empty())
-            return work_(*own_, i);
-        std::unique_ptr<Result> result;
-        {
-            std::unique_lock lock(mutex_);
-            produced_.wait(lock, [&] { return done_[i] != nullptr; });
-            result = std::move(done_[i]);
-            taken_ = i + 1;
-        }
-        room_.notify_one();
-        return result;
-    }
-
-    // No more items are started; returns once the threads have ended.
-    void Stop() {
-        {
-            const std::lock_guard lock(mutex_);
-            stop_ = true;
-        }
-        room_.notify_all();
-        for (std::thread& t : pool_)
-            t.join();
-        pool_.clear();
-    }
-
-private:
-    void Run(State& state) {
-        for (;;) {
-            std::size_t i = 0;
-            {
-                std::unique_lock lock(mutex_);
-                room_.wait(lock, [&] { return stop_ || next_ >= count_ || next_ < taken_ + ahead_; });
-                if (stop_ || next_ >= count_)
-                    return;
-                i = next_++;
-            }
-            std::unique_ptr<Result> result = work_(state, i);
-            {
-                const std::lock_guard lock(mutex_);
-                done_[i] = std::move(result);
-            }
-            produced_.notify_one();
-        }
-    }
-
-    const std::size_t count_, ahead_;
-    const Work work_;
-    std::unique_ptr<State> own_;
-    std::mutex mutex_;
-    std::condition_variable produced_, room_;
-    std::vector<std::unique_ptr<Result>> done_;
-    std::size_t next_ = 0, taken_ = 0;
-    bool stop_ = false;
-    std::vector<std::thread> pool_; // last: the threads end before the rest goes
-};
 
 } // namespace
 
-int CSCDImport::ReadSCDIEDs(CConfigDoc& doc) {
-    const CtBase root = doc.m_sclService->GetRoot();
-    if (!root)
-        return 0;
-    position_ = 2;
-    progress_->SetWaitCursor(false);
-
-    Shared shared;
-    shared.limits = limits_;
+void CSCDImport::IndexFile(Shared& shared, const CtBase& root) const {
+    shared.limits = fileBytes_ ? limits_.ForFile(fileBytes_) : limits_;
     const CtBase templates = root.FindOneEleByID(EleID::DataTypeTemplates, false);
     IndexById(templates ? templates.GetEleByName("LNodeType") : CtEleList(), shared.lnodeTypes);
     IndexById(templates ? templates.GetEleByName("DOType") : CtEleList(), shared.doTypes);
@@ -735,119 +653,155 @@ int CSCDImport::ReadSCDIEDs(CConfigDoc& doc) {
     const CProjectContext& context = CProjectContext::Instance();
     shared.goose = context.m_bGetGoosePoints;
     shared.descFromDu = context.m_bGetDescFromDu;
-    if (!shared.goose) {
-        const CtBase comm = root.FindOneEleByID(EleID::Communication, false);
-        CtEleList subnets;
-        if (comm)
-            comm.FindEleListByID(EleID::SubNetwork, subnets, false);
-        for (const CtBase& net : subnets) {
-            if (!platform::EqualsNoCase(net.GetAttrValByName("type"), "8-MMS"))
-                continue;
-            CtEleList aps;
-            net.FindEleListByID(EleID::ConnectedAP, aps, false);
-            for (const CtBase& ap : aps) {
-                const std::string apName = ap.GetAttrValByName("apName");
-                const std::string iedName = ap.GetAttrValByName("iedName");
-                if (!apName.empty() && !iedName.empty())
-                    shared.accessPoints.emplace(apName + "+" + iedName, ap);
-            }
+    if (shared.goose)
+        return;
+    const CtBase comm = root.FindOneEleByID(EleID::Communication, false);
+    CtEleList subnets;
+    if (comm)
+        comm.FindEleListByID(EleID::SubNetwork, subnets, false);
+    for (const CtBase& net : subnets) {
+        if (!platform::EqualsNoCase(net.GetAttrValByName("type"), "8-MMS"))
+            continue;
+        CtEleList aps;
+        net.FindEleListByID(EleID::ConnectedAP, aps, false);
+        for (const CtBase& ap : aps) {
+            const std::string apName = ap.GetAttrValByName("apName");
+            const std::string iedName = ap.GetAttrValByName("iedName");
+            if (!apName.empty() && !iedName.empty())
+                shared.accessPoints.emplace(apName + "+" + iedName, ap);
         }
     }
+}
 
-    // The IEDs are in the document, or (the usual case) were left out of it to be parsed one at
-    // a time.
-    const platform::CSCLService& scl = *doc.m_sclService;
-    CtEleList ieds;
-    root.FindEleListByID(EleID::IED, ieds, false);
-    const std::size_t count = ieds.size() + static_cast<std::size_t>(scl.GetStreamedCount());
+// The IEDs of a file: in the document, or (the usual case) left out of it to be parsed one at a
+// time; and whether each IED's device model is built as soon as it is read.
+struct CSCDImport::IedSource {
+    CtEleList inDocument;
+    const platform::CSCLService* scl = nullptr;
+    std::size_t count = 0;
+    bool build = false;
+};
+
+// What one thread needs to parse and walk IEDs.
+struct CSCDImport::WalkState {
+    WalkState(Shared& shared, const IedSource& ieds) : walker(shared), source(ieds) {}
+    IedWalker walker;
+    const IedSource& source;
+    platform::CSCLService::CPart part;
+};
+
+std::unique_ptr<CSCDImport::IedResult> CSCDImport::WalkIed(WalkState& state, std::size_t i) const {
+    const IedSource& source = state.source;
+    auto result = std::make_unique<IedResult>();
+    try {
+        std::string error;
+        const std::size_t kept = source.inDocument.size();
+        const CtBase ied = i < kept
+                               ? source.inDocument[i]
+                               : source.scl->ParseStreamed(static_cast<int>(i - kept), state.part, error);
+        if (!ied) {
+            result->parsed = false;
+            return result;
+        }
+        state.walker.Walk(ied, *result, i + 1 == source.count);
+        result->pointCount = result->model->m_allPoints.size();
+        if (source.build && result->failure.empty()) {
+            result->built = std::make_unique<Built>(BuildDeviceModel(*result->model));
+            // Freed where they were made, unless the observer is to see them first.
+            if (!observer_)
+                result->model->Clear();
+        }
+    } catch (const std::exception&) {
+        // Out of memory on a worker: the file is refused as one that cannot be read.
+        result = std::make_unique<IedResult>();
+        result->parsed = false;
+    }
+    return result;
+}
+
+// The file's budget charged in file order with what each IED used: its own nodes and points, and
+// the nodes of each node type the first time an IED uses it.
+struct CSCDImport::FileCharge {
+    explicit FileCharge(const platform::scl::TypeWalkLimits& limits) : budget(limits) { budget.StartFile(); }
+    platform::scl::CTypeWalkBudget budget;
+    std::unordered_set<const TypeLeaves*> charged;
+};
+
+std::string CSCDImport::FileIed(CConfigDoc& doc, IedResult& result, bool last, FileCharge& charge) {
+    if (!result.parsed)
+        return "导入SCD失败：解析文件失败!";
+    // A type loop or a file beyond the walk's budget.
+    if (!result.failure.empty())
+        return "导入SCD失败：" + result.failure + "!";
+    const std::string& ied = result.model->m_strName;
+    for (const TypeLeaves* type : result.types)
+        if (charge.charged.insert(type).second && !charge.budget.ChargeFile(type->nodes, 0, ied))
+            break;
+    if (!charge.budget.Failed())
+        charge.budget.ChargeFile(result.nodes, result.points, ied);
+    if (charge.budget.Failed())
+        return "导入SCD失败：" + charge.budget.Reason() + "!";
+
+    if (last)
+        doc.m_dataSetMembers = std::move(result.members);
+    CInfoModel& model = *result.model;
+    doc.m_infoModels.push_back(std::move(result.model));
+    if (observer_)
+        observer_(model);
+    pointsRead_ += result.pointCount;
+    if (result.built) {
+        cache_.Write(result.built->bytes);
+        std::string().swap(result.built->bytes);
+        built_.push_back(std::move(*result.built));
+        model.Clear();
+    }
+    return {};
+}
+
+int CSCDImport::ReadSCDIEDs(CConfigDoc& doc) {
+    const CtBase root = doc.m_sclService->GetRoot();
+    if (!root)
+        return 0;
+    position_ = 2;
+    progress_->SetWaitCursor(false);
+    Shared shared;
+    IndexFile(shared, root);
+
+    IedSource source;
+    source.scl = doc.m_sclService.get();
+    root.FindEleListByID(EleID::IED, source.inDocument, false);
+    source.count = source.inDocument.size() + static_cast<std::size_t>(source.scl->GetStreamedCount());
+    source.build = buildWhileReading_;
+    const std::size_t count = source.count;
     const float step = count == 0 ? 0.0f : (100.0f - position_) / static_cast<float>(count);
     built_.clear();
     pointsRead_ = 0;
-    DiscardCache();
+    cache_.Discard();
     if (buildWhileReading_) {
         built_.reserve(count);
-        OpenCache(count);
+        cache_.Open(count);
     }
     progress_->SetCaption("正在读取测点信息，请稍候……");
 
-    // One IED parsed, walked and (when asked) built, on whichever thread takes it.
-    struct WalkState {
-        explicit WalkState(Shared& shared) : walker(shared) {}
-        IedWalker walker;
-        platform::CSCLService::CPart part;
-    };
-    const bool build = buildWhileReading_;
-    auto work = [&](WalkState& state, std::size_t i) {
-        auto result = std::make_unique<IedResult>();
-        try {
-            std::string error;
-            const CtBase ied = i < ieds.size()
-                                   ? ieds[i]
-                                   : scl.ParseStreamed(static_cast<int>(i - ieds.size()), state.part, error);
-            if (!ied) {
-                result->parsed = false;
-                return result;
-            }
-            state.walker.Walk(ied, *result, i + 1 == count);
-            result->pointCount = result->model->m_allPoints.size();
-            if (build && result->failure.empty()) {
-                result->built = std::make_unique<Built>(BuildDeviceModel(*result->model));
-                // Freed where they were made, unless the observer is to see them first.
-                if (!observer_)
-                    result->model->Clear();
-            }
-        } catch (const std::exception&) {
-            // Out of memory on a worker: the file is refused as one that cannot be read.
-            result = std::make_unique<IedResult>();
-            result->parsed = false;
-        }
-        return result;
-    };
-    const std::size_t threads = WalkThreads(count);
+    // Each IED parsed, walked and (when asked) built on whichever thread takes it, and filed here
+    // in file order.
+    const std::size_t threads = WalkThreads(threads_, count);
     COrderedWork<WalkState, IedResult> walks(
-        count, threads, 4 * threads, [&] { return std::make_unique<WalkState>(shared); }, work);
-
-    auto refuse = [&](const std::string& message) {
-        // The file is refused whole and the project keeps what it had.
-        walks.Stop();
-        doc.m_infoModels.clear();
-        doc.m_dataSetMembers.clear();
-        built_.clear();
-        DiscardCache();
-        progress_->SetWaitCursor(false);
-        platform::MessageBox(message);
-        return 0;
-    };
-    platform::scl::CTypeWalkBudget fileBudget(limits_);
-    fileBudget.StartFile();
-    std::unordered_set<const TypeLeaves*> charged;
+        count, threads, 4 * threads, [&] { return std::make_unique<WalkState>(shared, source); },
+        [this](WalkState& state, std::size_t i) { return WalkIed(state, i); });
+    FileCharge charge(shared.limits);
     for (std::size_t i = 0; i < count; ++i) {
         const std::unique_ptr<IedResult> result = walks.Take(i);
-        if (!result->parsed)
-            return refuse("导入SCD失败：解析文件失败!");
-        // A type loop or a file beyond the walk's budget.
-        if (!result->failure.empty())
-            return refuse("导入SCD失败：" + result->failure + "!");
-        for (const TypeLeaves* type : result->types)
-            if (charged.insert(type).second && !fileBudget.ChargeFile(type->nodes, 0, type->type))
-                break;
-        if (!fileBudget.Failed())
-            fileBudget.ChargeFile(result->nodes, result->points, CtBase());
-        if (fileBudget.Failed())
-            return refuse("导入SCD失败：" + fileBudget.Reason() + "!");
-
-        if (i + 1 == count)
-            doc.m_dataSetMembers = std::move(result->members);
-        CInfoModel& model = *result->model;
-        doc.m_infoModels.push_back(std::move(result->model));
-        if (observer_)
-            observer_(model);
-        pointsRead_ += result->pointCount;
-        if (result->built) {
-            cacheOut_->Write(result->built->bytes);
-            std::string().swap(result->built->bytes);
-            built_.push_back(std::move(*result->built));
-            model.Clear();
+        if (const std::string refusal = FileIed(doc, *result, i + 1 == count, charge); !refusal.empty()) {
+            // The file is refused whole and the project keeps what it had.
+            walks.Stop();
+            doc.m_infoModels.clear();
+            doc.m_dataSetMembers.clear();
+            built_.clear();
+            cache_.Discard();
+            progress_->SetWaitCursor(false);
+            platform::MessageBox(refusal);
+            return 0;
         }
         SetProgressPos(position_ + step);
     }
@@ -855,265 +809,7 @@ int CSCDImport::ReadSCDIEDs(CConfigDoc& doc) {
     return 1;
 }
 
-// ---------------------------------------------------------------------------------------------
-// Device models and the cache file
-
-bool IsTapChangerReference(std::string_view fcda) {
-    const std::size_t slash = fcda.find('/');
-    const std::size_t dollar = fcda.find('$');
-    if (slash == std::string_view::npos || dollar == std::string_view::npos || slash > dollar)
-        return false;
-    if (platform::ToUpperAscii(fcda.substr(slash + 1, dollar - slash - 1)).find("ATCC") == std::string::npos)
-        return false;
-    return platform::EqualsNoCase(fcda.substr(dollar + 1, 9), "CO$TapChg");
-}
-
-CDeviceTemplate BuildDeviceModel(const CInfoModel& info) {
-    CDeviceTemplate tpl;
-    tpl.m_strName = info.m_strName + "_" + info.m_strType;
-    tpl.m_strType = info.m_bRecorder ? "保护" : "测控";
-    tpl.m_strVersion = info.m_strConfigVersion;
-
-    struct ClassGroup {
-        const char* category;
-        const char* code;
-        const CInfoModel::RefList* list;
-        bool byCategory; // only the references whose category text is the group's
-    };
-    const ClassGroup classes[] = {
-        {"遥信", "YX", &info.m_indications, false},  {"遥测", "YC", &info.m_measurands, false},
-        {"遥控", "YK", &info.m_controls, false},     {"定值区号", "OTHER", &info.m_others, true},
-        {"定值", "OTHER", &info.m_others, true},     {"装置参数", "OTHER", &info.m_others, true},
-        {"故障信息", "OTHER", &info.m_others, true},
-    };
-
-    auto newGroup = [&tpl](const std::string& name, int type, int number, std::size_t expected = 0) {
-        CInfoGroup g;
-        g.m_strName = name;
-        g.m_nType = type;
-        g.m_nGroupNo = number;
-        g.m_entries.Reserve(static_cast<int>(std::min<std::size_t>(expected, 200)));
-        return tpl.m_groups.Add(std::move(g));
-    };
-
-    std::string line;
-    int g = 1;
-    int tapGroup = -1;
-    std::vector<const CSCDPointRef*> taps;
-    for (const ClassGroup& c : classes) {
-        const bool controls = c.list == &info.m_controls;
-        const int type = projectmodel::InfoTypeFromName(c.code);
-        int n = 1;
-        int group = -1;
-        // The references from here on that a group of this class takes: its entries' room.
-        auto remaining = [&c](const std::unique_ptr<CSCDPointRef>& from) {
-            const auto begin = c.list->begin() + (&from - c.list->data());
-            if (!c.byCategory)
-                return static_cast<std::size_t>(c.list->end() - begin);
-            return static_cast<std::size_t>(std::count_if(
-                begin, c.list->end(), [&c](const auto& r) { return r->m_strCategory == c.category; }));
-        };
-        for (const auto& ref : *c.list) {
-            if (c.byCategory && ref->m_strCategory != c.category)
-                continue;
-            if (controls && IsTapChangerReference(ref->m_strFCDA)) {
-                // The group takes its place in the list now and its number once every ordinary
-                // group is numbered.
-                if (tapGroup < 0)
-                    tapGroup = newGroup("遥控", projectmodel::InfoTypeFromName("YK"), 0);
-                taps.push_back(ref.get());
-                continue;
-            }
-            if (n == 201) {
-                ++g;
-                n = 1;
-                group = newGroup(c.category, type, g, remaining(ref));
-            } else if (n == 1) {
-                group = newGroup(c.category, type, g, remaining(ref));
-            }
-            // Characters the entry line cannot carry would make it unreadable and lose the point.
-            const std::string desc =
-                projectmodel::ConfigLineSafeText(ref->m_strDesc, projectmodel::ConfigTextKind::EntryText);
-            // Most points' texts are plain: the entry is filled without writing and parsing its line.
-            const std::string_view texts[] = {desc, ref->m_strText1, ref->m_strText2, ref->m_strOnText,
-                                              ref->m_strOffText};
-            if (CInfoEntry entry;
-                ref->m_strTapDir.empty() && entry.AssignPlain(n, g, n, texts, ref->m_strRefText)) {
-                tpl.m_groups[group].AddEntry(std::move(entry));
-            } else {
-                line.clear();
-                AppendNumber(line, n);
-                line += ',';
-                AppendNumber(line, g);
-                line += ',';
-                AppendNumber(line, n);
-                line += ',';
-                line += desc;
-                for (const std::string* text : {&ref->m_strText1, &ref->m_strText2, &ref->m_strOnText,
-                                                &ref->m_strOffText, &ref->m_strRefText}) {
-                    line += ',';
-                    line += *text;
-                }
-                if (!ref->m_strTapDir.empty()) {
-                    line += ";TapChgDir=";
-                    line += ref->m_strTapDir;
-                }
-                tpl.m_groups[group].AddEntryFromText(line);
-            }
-            ++n;
-        }
-        ++g;
-    }
-
-    if (tapGroup >= 0) {
-        // Number 18 as the unit expects, unless an ordinary group already took it: then the
-        // lowest number no group uses, 10 excepted.
-        int number = 18;
-        if (tpl.FindGroup(number)) {
-            number = 1;
-            while (number == 10 || tpl.FindGroup(number))
-                ++number;
-        }
-        CInfoGroup& tg = tpl.m_groups[tapGroup];
-        tg.m_nGroupNo = number;
-        int t = 1;
-        for (const CSCDPointRef* ref : taps) {
-            tg.AddEntryFromText(platform::StrFormat("%i,%i,%i,档位-升降,,5,升,降", t, number, t) + "," +
-                                ref->m_strRefText + ";TapChgDir=UPDOWN");
-            tg.AddEntryFromText(platform::StrFormat("%i,%i,%i,档位-停,,5,停,", t + 1, number, t + 1) + "," +
-                                ref->m_strRefText + ";TapChgDir=STOP");
-            t += 2;
-        }
-    }
-
-    const int special = newGroup("特殊遥信", projectmodel::InfoTypeFromName("YX"), 255);
-    for (const char* line :
-         {"1,255,1,网络状态1,,5,通,断,FUN=255;INF=1", "2,255,2,网络状态2,,5,通,断,FUN=255;INF=2",
-          "3,255,3,装置通讯状态,,5,通,断,FUN=255;INF=3", "4,255,4,检修状态,,5,合,分,FUN=255;INF=4"})
-        tpl.m_groups[special].AddEntryFromText(line);
-    tpl.m_nFlag = 1;
-    return tpl;
-}
-
-void CImportIndex::Build(const CConfigDoc& doc) {
-    models.clear();
-    devices.clear();
-    for (int i = 0; i < doc.m_deviceModels.GetSize(); ++i)
-        models.emplace(Lower(doc.m_deviceModels[i].m_strName), i);
-    addresses.clear();
-    lowestFree = 1;
-    for (const projectmodel::CDevice& d : doc.m_devices) {
-        devices.emplace(Lower(d.m_strModelName), d.m_nAddress); // the first device of a name stays
-        addresses.insert(d.m_nAddress);
-    }
-}
-
-int CImportIndex::TakeLowestFree() {
-    // Devices are only added while an import merges, so the lowest free address only grows.
-    while (addresses.count(lowestFree))
-        ++lowestFree;
-    addresses.insert(lowestFree);
-    return lowestFree;
-}
-
-void MergeImportedModel(CConfigDoc& doc, const CDeviceTemplate& model, const std::string& iedDesc) {
-    CImportIndex index;
-    index.Build(doc);
-    MergeImportedModel(doc, model, iedDesc, index);
-}
-
-void MergeImportedModel(CConfigDoc& doc, const CDeviceTemplate& model, const std::string& iedDesc,
-                        CImportIndex& index) {
-    MergeImportedModel(doc, CDeviceTemplate(model), iedDesc, index);
-}
-
-void MergeImportedModel(CConfigDoc& doc, CDeviceTemplate&& model, const std::string& iedDesc,
-                        CImportIndex& index) {
-    // The device's copy is taken first; the library then takes the model itself.
-    CDevice device = CDevice::CDeviceFromTemplate(model);
-    MergeImportedModel(doc, std::move(model), std::move(device), iedDesc, index);
-}
-
-void MergeImportedModel(CConfigDoc& doc, CDeviceTemplate&& model, CDevice&& device,
-                        const std::string& iedDesc, CImportIndex& index) {
-    const std::string key = Lower(model.m_strName);
-    if (auto it = index.models.find(key);
-        it != index.models.end() && doc.m_deviceModels.IsValidIndex(it->second))
-        doc.m_deviceModels[it->second] = std::move(model);
-    else
-        index.models[key] = doc.m_deviceModels.Add(std::move(model));
-
-    int at = -1;
-    if (auto it = index.devices.find(key); it != index.devices.end()) {
-        at = doc.m_devices.FindIndexByAddress(it->second);
-        if (at >= 0 && !platform::EqualsNoCase(doc.m_devices[at].m_strModelName, device.m_strModelName))
-            at = doc.m_devices.FindIndexByModelName(device.m_strModelName);
-    }
-    if (at < 0) {
-        projectmodel::CDeviceArray::PrepareNewDevice(device, doc.m_deviceExtItems, index.TakeLowestFree());
-        const int address = device.m_nAddress;
-        const int inserted = doc.m_devices.Insert(std::move(device));
-        if (inserted >= 0) {
-            doc.m_devices[inserted].m_strDescription = iedDesc;
-            index.devices[key] = address;
-        }
-        return;
-    }
-    const projectmodel::CDevice& old = doc.m_devices[at];
-    device.m_nBoard = old.m_nBoard;
-    device.m_nAddress = old.m_nAddress;
-    device.m_nMappedAddress = old.m_nMappedAddress;
-    device.m_optionValues = old.m_optionValues;
-    device.m_pointRefs = old.m_pointRefs;
-    device.m_strDescription = iedDesc;
-    device.m_model.UpdateFrom(old.m_model);
-    doc.m_devices[at] = std::move(device);
-}
-
-void SerializeSCDIED(platform::CArchive& ar, CDeviceTemplate& model) {
-    model.Serialize(ar);
-}
-
-namespace {
-
-// The cache file is written under this name and renamed over the old one once complete.
-fs::path CacheTempPath() {
-    fs::path temp = CSCDImport::CacheFilePath();
-    temp += ".tmp";
-    return temp;
-}
-
-// The start of the cache file: a zero byte and the number of models.
-std::string CacheHead(std::size_t models) {
-    platform::CArchive ar;
-    ar.WriteU8(0);
-    ar.WriteI32(static_cast<std::int32_t>(models));
-    return ar.Bytes();
-}
-
-} // namespace
-
-void CSCDImport::OpenCache(std::size_t models) {
-    DiscardCache();
-    const fs::path temp = CacheTempPath();
-    std::error_code ec;
-    fs::create_directories(temp.parent_path(), ec);
-    cacheOut_ = std::make_unique<platform::CFileWriter>();
-    cacheOut_->Open(temp); // a failure shows when the file is closed
-    cacheOut_->Write(CacheHead(models));
-}
-
-void CSCDImport::DiscardCache() {
-    if (!cacheOut_)
-        return;
-    cacheOut_.reset();
-    std::error_code ec;
-    fs::remove(CacheTempPath(), ec);
-}
-
 int CSCDImport::BuildIEDListFromSCD(CConfigDoc& doc) {
-    const fs::path file = CacheFilePath();
-    const fs::path temp = CacheTempPath();
     progress_->Show("正在更新装置列表，请稍候……");
     SetProgressPos(5);
     const float step = doc.m_infoModels.empty() ? 0.0f : 95.0f / static_cast<float>(doc.m_infoModels.size());
@@ -1121,17 +817,11 @@ int CSCDImport::BuildIEDListFromSCD(CConfigDoc& doc) {
     index.Build(doc);
     // The models built while the file was read have their devices made and their part of the
     // cache written. Otherwise (the walk kept the points) they are built here, and the cache is
-    // written to a temporary file while the models are filed, a piece at a time: a big file's
-    // cache is never held whole. It replaces the old one only once complete on disk.
-    const bool prebuilt = cacheOut_ && built_.size() == doc.m_infoModels.size();
-    std::unique_ptr<platform::CFileWriter> out = std::move(cacheOut_);
-    if (!prebuilt) {
-        out = std::make_unique<platform::CFileWriter>();
-        std::error_code ec;
-        fs::create_directories(temp.parent_path(), ec);
-        out->Open(temp);
-        out->Write(CacheHead(doc.m_infoModels.size()));
-    }
+    // written while the models are filed, a piece at a time: a big file's cache is never held
+    // whole. It replaces the old one only once complete on disk.
+    const bool prebuilt = cache_.IsOpen() && built_.size() == doc.m_infoModels.size();
+    if (!prebuilt)
+        cache_.Open(doc.m_infoModels.size());
     constexpr std::size_t kPiece = 1 << 20;
     platform::CArchive ar;
     for (std::size_t i = 0; i < doc.m_infoModels.size(); ++i) {
@@ -1147,7 +837,7 @@ int CSCDImport::BuildIEDListFromSCD(CConfigDoc& doc) {
             info.Clear();
             SerializeSCDIED(ar, tpl);
             if (ar.Bytes().size() >= kPiece) {
-                out->Write(ar.Bytes());
+                cache_.Write(ar.Bytes());
                 ar.DiscardBytes();
             }
             MergeImportedModel(doc, std::move(tpl), info.m_strDesc, index);
@@ -1155,21 +845,13 @@ int CSCDImport::BuildIEDListFromSCD(CConfigDoc& doc) {
         SetProgressPos(position_ + step);
     }
     std::vector<Built>().swap(built_);
-
-    out->Write(ar.Bytes());
-    bool saved = out->Close();
-    out.reset();
-    std::error_code ec;
-    if (saved) {
-        fs::rename(temp, file, ec);
-        saved = !ec;
-    }
+    cache_.Write(ar.Bytes());
+    const bool saved = cache_.Commit();
     SetProgressPos(100);
     progress_->Hide();
     progress_->SetWaitCursor(false);
     if (!saved) {
-        fs::remove(temp, ec);
-        platform::MessageBox("保存文件" + file.string() + "失败!", "错误", platform::Icon::Error);
+        platform::MessageBox("保存文件" + CacheFilePath().string() + "失败!", "错误", platform::Icon::Error);
         return 0;
     }
     return 1;

@@ -10,6 +10,9 @@
 // calling thread, so that the result is the same as one thread's.
 #include "platform/scl/DataSetMembers.h"
 #include "platform/scl/TypeWalkBudget.h"
+#include "points/ScdCacheFile.h"
+#include "points/ScdDeviceModel.h"
+#include "points/ScdMerge.h"
 #include "projectmodel/DeviceTemplate.h"
 #include "projectmodel/ProjectServices.h"
 
@@ -81,8 +84,13 @@ public:
     // The points of every information model the last walk read.
     std::size_t PointsRead() const { return pointsRead_; }
 
-    // The bounds of the type walk (tests set small ones).
+    // The bounds of the type walk (tests set small ones); a file's budgets are those its size
+    // justifies within them.
     void SetWalkLimits(const platform::scl::TypeWalkLimits& limits) { limits_ = limits; }
+
+    // The threads a file is cut and walked on; 0 (the default) for every core the process may run
+    // on, up to eight.
+    void SetThreads(std::size_t threads) { threads_ = threads; }
 
     void SetProgress(IScdProgress* progress) { progress_ = progress ? progress : &noProgress_; }
 
@@ -90,66 +98,33 @@ public:
     static std::filesystem::path CacheFilePath();
 
 private:
-    struct Shared;    // what the threads walking one file share: the type indexes and leaves
-    class IedWalker;  // the walk of one IED after another on one thread
-    struct IedResult; // what the walk of one IED yields
-    struct Built;     // an IED's device model, its bytes in the cache file and its device
+    struct Shared;     // what the threads walking one file share: the type indexes and leaves
+    class IedWalker;   // the walk of one IED after another on one thread
+    struct IedResult;  // what the walk of one IED yields
+    struct Built;      // an IED's device model, its bytes in the cache file and its device
+    struct IedSource;  // the IEDs of the file being read
+    struct WalkState;  // what one thread walking IEDs holds
+    struct FileCharge; // the file's budget charged in file order
+    // The type indexes, the access points and the budgets every IED walk of the file shares.
+    void IndexFile(Shared& shared, const platform::scl::CtBase& root) const;
+    // IED i parsed, walked and (when asked) built on the thread of state.
+    std::unique_ptr<IedResult> WalkIed(WalkState& state, std::size_t i) const;
+    // Takes over the result of the next IED in file order; the message refusing the file, or empty.
+    std::string FileIed(projectmodel::CConfigDoc& doc, IedResult& result, bool last, FileCharge& charge);
     void SetProgressPos(float pos);
-    // The cache file written while a file is read: started for this many models (any earlier
-    // unfinished one dropped), or dropped with its temporary file.
-    void OpenCache(std::size_t models);
-    void DiscardCache();
 
     IScdProgress noProgress_;
     IScdProgress* progress_ = &noProgress_;
     float position_ = 0;
 
     platform::scl::TypeWalkLimits limits_;
+    std::size_t threads_ = 0;
+    std::uint64_t fileBytes_ = 0; // the size of the file loaded, which the walk's budgets are for
     bool buildWhileReading_ = false;
     std::function<void(const projectmodel::CInfoModel&)> observer_;
     std::vector<Built> built_; // one per information model, in order
     std::size_t pointsRead_ = 0;
-    std::unique_ptr<platform::CFileWriter> cacheOut_; // completed by BuildIEDListFromSCD
+    CScdCacheWriter cache_; // written while a file is read, completed by BuildIEDListFromSCD
 };
-
-// The device model of one imported IED: its classified points as groups of entry lines, the tap
-// changers' group 18 and the special-indication group 255; flagged as imported.
-projectmodel::CDeviceTemplate BuildDeviceModel(const projectmodel::CInfoModel& model);
-
-// Where the models and devices of the project are found by model name while an import merges
-// thousands of models (lower-cased name -> library index, and -> address of the first device).
-struct CImportIndex {
-    std::unordered_map<std::string, int> models;
-    std::unordered_map<std::string, int> devices;
-    // The addresses of the device table, and a number below which all are taken: new devices
-    // take the lowest free address without a pass over the table each.
-    std::unordered_set<int> addresses;
-    int lowestFree = 1;
-    void Build(const projectmodel::CConfigDoc& doc);
-    // The lowest address from 1 upward that no device has, now taken.
-    int TakeLowestFree();
-};
-
-// Puts an imported model into the library (replacing the model of that name) and the device
-// table (a new device, or the device of that model refreshed, keeping its placement, addresses,
-// option values, point references and the settings of the entries both models hold).
-void MergeImportedModel(projectmodel::CConfigDoc& doc, const projectmodel::CDeviceTemplate& model,
-                        const std::string& iedDesc);
-void MergeImportedModel(projectmodel::CConfigDoc& doc, const projectmodel::CDeviceTemplate& model,
-                        const std::string& iedDesc, CImportIndex& index);
-// The same, the library taking the model itself instead of a copy.
-void MergeImportedModel(projectmodel::CConfigDoc& doc, projectmodel::CDeviceTemplate&& model,
-                        const std::string& iedDesc, CImportIndex& index);
-
-// The same, with the device already made from the model (CDevice::CDeviceFromTemplate).
-void MergeImportedModel(projectmodel::CConfigDoc& doc, projectmodel::CDeviceTemplate&& model,
-                        projectmodel::CDevice&& device, const std::string& iedDesc, CImportIndex& index);
-
-// One device model of the cache file, stored or loaded by the archive's direction.
-void SerializeSCDIED(platform::CArchive& ar, projectmodel::CDeviceTemplate& model);
-
-// True for a control reference of a tap changer: the text between "/" and the first "$" holds
-// "ATCC" (without regard to case) and the nine characters after that "$" are "CO$TapChg".
-bool IsTapChangerReference(std::string_view fcda);
 
 } // namespace points

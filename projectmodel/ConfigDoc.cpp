@@ -9,10 +9,12 @@
 #include "platform/Paths.h"
 #include "platform/Prompt.h"
 #include "platform/scl/SCLService.h"
+#include "platform/scl/TypeWalkBudget.h"
 #include "platform/scl/XmlDocument.h"
 #include "platform/Text.h"
 #include "platform/TextFile.h"
 
+#include <algorithm>
 #include <cmath>
 #include <fstream>
 #include <unordered_map>
@@ -690,6 +692,23 @@ int CConfigDoc::ImportSCD(const std::string& path) {
 
 int CConfigDoc::LoadIEDListFromSCD() {
     const fs::path file = platform::JoinPath(LibraryFolder(), "UserDefine\\IEDListFromSCD.dat");
+    // The cache holds no more than the import makes of the project's SCD file: a model per IED
+    // (an IED takes some tens of bytes of the file at least), the points the file's size justifies
+    // (the largest file's without one), two entries for a tap changer's point and four of each
+    // model's own, and a few KB each at most. A cache beyond that is not read.
+    platform::scl::TypeWalkLimits limits;
+    std::uint64_t maxModels = limits.pointsPerFile;
+    std::error_code ec;
+    if (const fs::path scd = FindFileByExtension(ScdFolder(), "scd"); !scd.empty())
+        if (const std::uintmax_t bytes = fs::file_size(scd, ec); !ec) {
+            limits = limits.ForFile(bytes);
+            maxModels = std::max<std::uint64_t>(1, bytes / 16);
+        }
+    constexpr std::uint64_t kMaxEntryBytes = 2048;
+    const std::uint64_t maxEntries = 2 * limits.pointsPerFile + 4 * maxModels;
+    if (const std::uintmax_t bytes = fs::file_size(file, ec);
+        !ec && bytes > (maxEntries + maxModels) * kMaxEntryBytes)
+        return 0;
     platform::CArchive ar;
     if (!platform::CArchive::LoadFromFile(file, ar))
         return 0;
@@ -697,9 +716,16 @@ int CConfigDoc::LoadIEDListFromSCD() {
     try {
         ar.Skip(1);
         const std::uint32_t count = ar.ReadU32();
+        if (count > maxModels)
+            return 0;
+        std::uint64_t entries = 0;
         for (std::uint32_t i = 0; i < count; ++i) {
             CDeviceTemplate tpl;
             tpl.Serialize(ar);
+            for (const CInfoGroup& g : tpl.m_groups)
+                entries += static_cast<std::uint64_t>(g.m_entries.GetSize());
+            if (entries > 2 * limits.pointsPerFile + 4 * (i + std::uint64_t{1}))
+                return 0;
             models.push_back(std::move(tpl));
         }
     } catch (const platform::CArchiveException&) {

@@ -6,6 +6,7 @@
 #include <pugixml.hpp>
 
 #include <fcntl.h>
+#include <sched.h>
 #include <sys/mman.h>
 #include <unistd.h>
 
@@ -236,11 +237,10 @@ void CutTags(const char* d, std::size_t n, CutRun& run) {
 // The tags after the root's start tag, cut in runs of equal length on threads of their own for a
 // big file. Each run but the first starts at the first "<" past its start; the caller checks that
 // this is where the run before ended, and cuts it again from there when not.
-std::vector<CutRun> CutTagsInRuns(const char* d, std::size_t n, std::size_t from) {
+std::vector<CutRun> CutTagsInRuns(const char* d, std::size_t n, std::size_t from, std::size_t workers) {
     constexpr std::size_t kRunBytes = 8u << 20;
-    const std::size_t cores = std::max(1u, std::thread::hardware_concurrency());
     const std::size_t count =
-        std::clamp<std::size_t>((n - from) / kRunBytes, 1, std::min<std::size_t>(cores, 8));
+        std::clamp<std::size_t>((n - from) / kRunBytes, 1, std::max<std::size_t>(workers, 1));
     std::vector<CutRun> runs(count);
     for (std::size_t k = 0; k < count; ++k) {
         runs[k].from = from + (n - from) / count * k;
@@ -262,6 +262,7 @@ std::vector<CutRun> CutTagsInRuns(const char* d, std::size_t n, std::size_t from
 
 struct CSCLService::Impl {
     std::string fileName;
+    std::size_t threads = 0; // 0: WorkThreads()
     int loadMode = 0;
     std::string rootName = "SCL";
     std::string error;
@@ -403,7 +404,8 @@ int CSCLService::Impl::LoadSectioned(std::size_t size) {
         // The tags below the root, cut on several threads for a big file, then followed in file
         // order with their depth: the root's children of the streamed name are indexed, the rest
         // copied into the skeleton.
-        std::vector<CutRun> runs = CutTagsInRuns(d, n, rootTagEnd);
+        std::vector<CutRun> runs =
+            CutTagsInRuns(d, n, rootTagEnd, threads ? threads : CSCLService::WorkThreads());
         std::int64_t depth = 1; // at the start of the run
         std::size_t childStart = npos;
         bool childStreamed = false;
@@ -601,6 +603,21 @@ void CSCLService::SetRootName(const std::string& name) {
 }
 const std::string& CSCLService::GetRootName() const {
     return impl_->rootName;
+}
+
+std::size_t CSCLService::WorkThreads() {
+    std::size_t cores = 0;
+    cpu_set_t set;
+    CPU_ZERO(&set);
+    if (sched_getaffinity(0, sizeof set, &set) == 0)
+        cores = static_cast<std::size_t>(CPU_COUNT(&set));
+    if (cores == 0)
+        cores = std::max(1u, std::thread::hardware_concurrency());
+    return std::min<std::size_t>(cores, 8);
+}
+
+void CSCLService::SetThreads(std::size_t threads) {
+    impl_->threads = threads;
 }
 
 void CSCLService::SetStreamedElement(const std::string& name) {

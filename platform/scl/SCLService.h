@@ -40,6 +40,11 @@ public:
     // tree (nor its whole text) in memory. Empty (the default) loads everything. Files in UTF-16
     // or UTF-32 are loaded whole whatever the name.
     void SetStreamedElement(const std::string& name);
+    // The threads a big file is cut on; 0 (the default) for WorkThreads().
+    void SetThreads(std::size_t threads);
+    // The threads work of a file is spread over by default: the cores the process may run on (its
+    // affinity), at most eight.
+    static std::size_t WorkThreads();
     // The number of elements left out by the last load, in document order.
     int GetStreamedCount() const;
     // Parses the index-th element left out into a document of its own that replaces the one of

@@ -6,14 +6,41 @@
 
 namespace platform::scl {
 
-void CTypeWalkBudget::StartFile() {
-    path_.clear();
-    objectNodes_ = iedNodes_ = iedPoints_ = fileNodes_ = filePoints_ = 0;
-    reason_.clear();
+namespace {
+
+// Counts are added to a brake this many at a time.
+constexpr std::uint64_t kBrakeBatch = 1024;
+
+std::string Count(std::uint64_t n) {
+    return std::to_string(n);
 }
 
-void CTypeWalkBudget::StartIed() {
+} // namespace
+
+TypeWalkLimits TypeWalkLimits::ForFile(std::uint64_t bytes) const {
+    TypeWalkLimits limits = *this;
+    const std::uint64_t kb = (bytes + 1023) / 1024;
+    limits.fileKb = std::max<std::uint64_t>(kb, 1);
+    limits.nodesPerFile = std::min(nodesPerFile, nodesBase + nodesPerKb * limits.fileKb);
+    limits.pointsPerFile = std::min(pointsPerFile, pointsBase + pointsPerKb * limits.fileKb);
+    limits.nodesPerIed = std::min(nodesPerIed, limits.nodesPerFile);
+    limits.pointsPerIed = std::min(pointsPerIed, limits.pointsPerFile);
+    return limits;
+}
+
+void CTypeWalkBudget::StartFile() {
+    Brake();
     path_.clear();
+    ied_.clear();
+    objectNodes_ = iedNodes_ = iedPoints_ = fileNodes_ = filePoints_ = 0;
+    overflow_ = Overflow::None;
+    typeId_.clear();
+}
+
+void CTypeWalkBudget::StartIed(std::string name) {
+    Brake();
+    path_.clear();
+    ied_ = std::move(name);
     objectNodes_ = iedNodes_ = iedPoints_ = 0;
 }
 
@@ -21,7 +48,7 @@ bool CTypeWalkBudget::Enter(const CtBase& type) {
     if (Failed())
         return false;
     if (std::find(path_.begin(), path_.end(), type) != path_.end()) {
-        Fail(type, "引用自身");
+        Fail(Overflow::Loop, &type);
         return false;
     }
     path_.push_back(type);
@@ -33,42 +60,132 @@ void CTypeWalkBudget::Leave() {
         path_.pop_back();
 }
 
-bool CTypeWalkBudget::CountNode() {
+std::uint64_t NodeWeight(std::size_t pathBytes) {
+    return 1 + pathBytes / kBytesPerNode;
+}
+
+std::uint64_t PointWeight(std::size_t referenceBytes) {
+    return 1 + referenceBytes / kBytesPerPoint;
+}
+
+bool CTypeWalkBudget::CountNode(std::size_t pathBytes) {
     if (Failed())
         return false;
+    const std::uint64_t weight = NodeWeight(pathBytes);
     const bool inType = !path_.empty();
-    if ((inType && ++objectNodes_ > limits_.nodesPerObject) || ++iedNodes_ > limits_.nodesPerIed ||
-        ++fileNodes_ > limits_.nodesPerFile) {
-        Fail(path_.empty() ? CtBase() : path_.back(), "展开的数据超出上限");
-        return false;
-    }
-    return true;
+    if (inType && (objectNodes_ += weight) > limits_.nodesPerObject)
+        Fail(Overflow::ObjectNodes);
+    else if ((iedNodes_ += weight) > limits_.nodesPerIed)
+        Fail(Overflow::IedNodes);
+    else if ((fileNodes_ += weight) > limits_.nodesPerFile)
+        Fail(Overflow::FileNodes);
+    else if ((unbrakedNodes_ += weight) >= kBrakeBatch)
+        return Brake();
+    return !Failed();
 }
 
-bool CTypeWalkBudget::CountPoint() {
+bool CTypeWalkBudget::CountPoint(std::size_t referenceBytes) {
     if (Failed())
         return false;
-    if (++iedPoints_ > limits_.pointsPerIed || ++filePoints_ > limits_.pointsPerFile) {
-        Fail(path_.empty() ? CtBase() : path_.back(), "展开的数据超出上限");
-        return false;
-    }
-    return true;
+    const std::uint64_t weight = PointWeight(referenceBytes);
+    if ((iedPoints_ += weight) > limits_.pointsPerIed)
+        Fail(Overflow::IedPoints);
+    else if ((filePoints_ += weight) > limits_.pointsPerFile)
+        Fail(Overflow::FilePoints);
+    else if ((unbrakedPoints_ += weight) >= kBrakeBatch)
+        return Brake();
+    return !Failed();
 }
 
-bool CTypeWalkBudget::ChargeFile(std::uint64_t nodes, std::uint64_t points, const CtBase& type) {
+bool CTypeWalkBudget::Brake() {
+    if (!brake_) {
+        unbrakedNodes_ = unbrakedPoints_ = 0;
+        return true;
+    }
+    const std::uint64_t nodes = brake_->nodes += unbrakedNodes_;
+    const std::uint64_t points = brake_->points += unbrakedPoints_;
+    unbrakedNodes_ = unbrakedPoints_ = 0;
     if (Failed())
         return false;
+    if (nodes > limits_.nodesPerFile)
+        Fail(Overflow::FileNodes);
+    else if (points > limits_.pointsPerFile)
+        Fail(Overflow::FilePoints);
+    return !Failed();
+}
+
+bool CTypeWalkBudget::ChargeFile(std::uint64_t nodes, std::uint64_t points, const std::string& ied) {
+    if (Failed())
+        return false;
+    ied_ = ied;
     fileNodes_ += nodes;
     filePoints_ += points;
-    if (fileNodes_ > limits_.nodesPerFile || filePoints_ > limits_.pointsPerFile) {
-        Fail(type, "展开的数据超出上限");
-        return false;
-    }
-    return true;
+    if (fileNodes_ > limits_.nodesPerFile)
+        Fail(Overflow::FileNodes);
+    else if (filePoints_ > limits_.pointsPerFile)
+        Fail(Overflow::FilePoints);
+    return !Failed();
 }
 
-void CTypeWalkBudget::Fail(const CtBase& type, const char* what) {
-    reason_ = StrFormat("数据类型(%s)%s", type.GetAttrValByName("id").c_str(), what);
+void CTypeWalkBudget::FailAs(const CTypeWalkBudget& other) {
+    overflow_ = other.overflow_;
+    typeId_ = other.typeId_;
+    limits_ = other.limits_;
+}
+
+void CTypeWalkBudget::Fail(Overflow what, const CtBase* type) {
+    overflow_ = what;
+    if (!type && !path_.empty())
+        type = &path_.back();
+    typeId_ = type ? type->GetAttrValByName("id") : std::string();
+    Brake();
+}
+
+std::string CTypeWalkBudget::Reason() const {
+    const std::string kb = Count(limits_.fileKb);
+    std::string where;
+    switch (overflow_) {
+    case Overflow::None:
+        return {};
+    case Overflow::FileNodes:
+    case Overflow::FilePoints:
+        // The file's budget is spent by all the IEDs up to this one, not by this one alone.
+        where = ied_.empty() ? std::string("全文件") : "读到装置(" + ied_ + ")时，全文件";
+        break;
+    default:
+        if (!ied_.empty())
+            where = "装置(" + ied_ + ")";
+    }
+    std::string text = where;
+    if (!typeId_.empty())
+        text += (where.empty() ? "" : "的") + StrFormat("数据类型(%s)", typeId_.c_str());
+    switch (overflow_) {
+    case Overflow::None:
+        break;
+    case Overflow::Loop:
+        return text + "引用自身";
+    case Overflow::ObjectNodes:
+        return text + "展开的数据超出上限(每个数据对象至多" + Count(limits_.nodesPerObject) + "个节点)";
+    case Overflow::IedNodes:
+        // An IED's budget that is the file's is named as the file's.
+        return text + "展开的数据超出上限(" +
+               (limits_.fileKb && limits_.nodesPerIed == limits_.nodesPerFile ? kb + "KB的文件"
+                                                                              : std::string("每个装置")) +
+               "至多" + Count(limits_.nodesPerIed) + "个节点)";
+    case Overflow::IedPoints:
+        return text + (typeId_.empty() && !where.empty() ? "的" : "") + "测点超出上限(" +
+               (limits_.fileKb && limits_.pointsPerIed == limits_.pointsPerFile ? kb + "KB的文件"
+                                                                                : std::string("每个装置")) +
+               "至多" + Count(limits_.pointsPerIed) + "个)";
+    case Overflow::FileNodes:
+        return text + "展开的数据超出上限(" + (limits_.fileKb ? kb + "KB的文件" : std::string("每个文件")) +
+               "至多" + Count(limits_.nodesPerFile) + "个节点)";
+    case Overflow::FilePoints:
+        return text + (typeId_.empty() ? "的" : "") + "测点超出上限(" +
+               (limits_.fileKb ? kb + "KB的文件" : std::string("每个文件")) + "至多" +
+               Count(limits_.pointsPerFile) + "个)";
+    }
+    return text;
 }
 
 } // namespace platform::scl

@@ -1,11 +1,13 @@
 #pragma once
 // Bounds the walk of an SCL file's data types (DOType, DAType and their SDO, DA and BDA
 // children): a type met again below itself is a loop; every data object of a logical-node type
-// has a budget of walked nodes, and every IED and the whole file one of walked nodes and of
-// points made. A file that breaks any is refused with a reason naming the type; the walkers stop
-// as soon as Failed() is true.
+// has a budget of walked nodes, every IED one of walked nodes and of points made, and the whole
+// file one of each that grows with the file's size. A file that breaks any is refused with a
+// reason naming what overflowed, the type and the IED where it did; the walkers stop as soon as
+// Failed() is true.
 #include "platform/scl/CtBase.h"
 
+#include <atomic>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -13,29 +15,66 @@
 namespace platform::scl {
 
 // The defaults leave real files far inside: a data object expands into tens of attributes and at
-// most a few hundred, an IED has up to some tens of thousands of points, and a station file of
-// 300 MB about 1.3 million points and 1.7 million nodes. A type that fans out (three children
-// of the next type, twelve levels deep) ends at the data object's budget after a few thousand
-// nodes; many such objects end at the IED's, in well under a second and 100 MB.
+// most a few hundred, an IED has up to some tens of thousands of points, and station files hold
+// about 4 points and 6 nodes per KB (a generated 10 MB file 42,000 points, a real one of 300 MB
+// about 1.3 million points and 1.7 million nodes). A file's budgets are a base that any small file
+// stays within, and so much more per KB: over ten times what station files need, far below what a
+// few types that fan out can make of a few KB (a 2 KB file once expanded into 65,610 points, one
+// of 18 KB into almost 5 million). Up to 100 KB a file is imported or refused in well under a
+// second and 100 MB.
 struct TypeWalkLimits {
     std::uint64_t nodesPerObject = 10'000;
     std::uint64_t nodesPerIed = 1'000'000;
     std::uint64_t pointsPerIed = 100'000;
+    // Ceilings of any file's budgets.
     std::uint64_t nodesPerFile = 50'000'000;
     std::uint64_t pointsPerFile = 5'000'000;
+    // A file's budgets: the base and so much more per KB of the file, within the ceilings.
+    std::uint64_t nodesBase = 200'000;
+    std::uint64_t nodesPerKb = 1'000;
+    std::uint64_t pointsBase = 20'000;
+    std::uint64_t pointsPerKb = 50;
+    // The size in KB the file budgets were set for (0 while they are the ceilings).
+    std::uint64_t fileKb = 0;
+
+    // These limits for a file of this many bytes: the file's budgets its size justifies, and an
+    // IED's no larger than the file's.
+    TypeWalkLimits ForFile(std::uint64_t bytes) const;
+};
+
+// What several threads walking one file have counted together: a walk stops once the file's
+// budget is spent by all of them, so that the IEDs walked ahead of the ones taken hold no more
+// than one file's budget. Threads add what they counted a batch at a time.
+// A node of a path of up to this many bytes, and a point of a reference of up to this many, count
+// as one; longer ones as one more for each such length. The paths and references of station files
+// are far shorter, so that only names made long to fill memory weigh more.
+constexpr std::size_t kBytesPerNode = 128;
+constexpr std::size_t kBytesPerPoint = 256;
+std::uint64_t NodeWeight(std::size_t pathBytes);
+std::uint64_t PointWeight(std::size_t referenceBytes);
+
+struct CWalkBrake {
+    std::atomic<std::uint64_t> nodes{0}, points{0};
 };
 
 class CTypeWalkBudget {
 public:
+    // What overflowed, when the walk failed.
+    enum class Overflow { None, Loop, ObjectNodes, IedNodes, IedPoints, FileNodes, FilePoints };
+
     explicit CTypeWalkBudget(TypeWalkLimits limits = {}) : limits_(limits) {}
 
     void SetLimits(const TypeWalkLimits& limits) { limits_ = limits; }
+    const TypeWalkLimits& Limits() const { return limits_; }
     // A new file: every count and the failure are reset.
     void StartFile();
-    // A new IED: the per-IED counts start again.
-    void StartIed();
+    // A new IED: the per-IED counts start again. A named IED is named in the reason.
+    void StartIed(std::string name = {});
     // The walk of a new data object of a logical-node type: its node count starts again.
     void StartObject() { objectNodes_ = 0; }
+    // Counts also go to brake, shared with other walks of the file; the walk fails once the
+    // brake's counts are beyond the file's budget. Null: no brake.
+    void SetBrake(CWalkBrake* brake) { brake_ = brake; }
 
     // Enters a type below the ones entered and not left; false (and the walk fails) when the
     // type is already on that path.
@@ -44,9 +83,11 @@ public:
 
     // One more child walked, or one more point made, inside the innermost entered type; false
     // (and the walk fails) once a budget is spent. Nodes counted while no type is entered (the
-    // leaves of a walk already made, used again) count for the IED and the file only.
-    bool CountNode();
-    bool CountPoint();
+    // leaves of a walk already made, used again) count for the IED and the file only. A node
+    // whose path (or a point whose reference) is long counts as several (NodeWeight,
+    // PointWeight): what a walk holds grows with the length of the texts it builds too.
+    bool CountNode(std::size_t pathBytes = 0);
+    bool CountPoint(std::size_t referenceBytes = 0);
 
     // Enter for the lifetime of a scope: Leave runs when an Enter that succeeded goes out of scope.
     class Scope {
@@ -68,24 +109,33 @@ public:
     // What was counted since the file started: the nodes and the points.
     std::uint64_t NodesCounted() const { return fileNodes_; }
     std::uint64_t PointsCounted() const { return filePoints_; }
-    // Adds nodes and points counted elsewhere (another thread's walk of an IED or of a type) to the
-    // file's counts only; false (and the walk fails, naming type) once the file's budget is spent.
-    bool ChargeFile(std::uint64_t nodes, std::uint64_t points, const CtBase& type);
-    // Fails with a reason found elsewhere.
-    void FailWith(std::string reason) { reason_ = std::move(reason); }
+    // Adds nodes and points counted elsewhere (another thread's walk of the IED named, or of a
+    // type) to the file's counts only; false (and the walk fails, naming the IED) once the file's
+    // budget is spent.
+    bool ChargeFile(std::uint64_t nodes, std::uint64_t points, const std::string& ied);
+    // Fails as another walk did (the walk of a type this IED uses); the reason names this IED.
+    void FailAs(const CTypeWalkBudget& other);
 
-    bool Failed() const { return !reason_.empty(); }
-    // Why the walk failed ("数据类型(id)引用自身" or "数据类型(id)展开的数据超出上限"); empty while it
-    // has not.
-    const std::string& Reason() const { return reason_; }
+    bool Failed() const { return overflow_ != Overflow::None; }
+    Overflow What() const { return overflow_; }
+    // Why the walk failed: what overflowed, the type where it did ("数据类型(id)引用自身",
+    // "数据类型(id)展开的数据超出上限(...)"), after the IED's name when one is known; empty while
+    // the walk has not failed.
+    std::string Reason() const;
 
 private:
-    void Fail(const CtBase& type, const char* what);
+    // The type named is the one given, or the innermost entered.
+    void Fail(Overflow what, const CtBase* type = nullptr);
+    bool Brake();
 
     TypeWalkLimits limits_;
     std::vector<CtBase> path_;
+    std::string ied_;
     std::uint64_t objectNodes_ = 0, iedNodes_ = 0, iedPoints_ = 0, fileNodes_ = 0, filePoints_ = 0;
-    std::string reason_;
+    Overflow overflow_ = Overflow::None;
+    std::string typeId_; // the type where the walk failed
+    CWalkBrake* brake_ = nullptr;
+    std::uint64_t unbrakedNodes_ = 0, unbrakedPoints_ = 0; // counted, not yet added to the brake
 };
 
 } // namespace platform::scl

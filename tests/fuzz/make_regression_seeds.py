@@ -62,7 +62,7 @@ def bay_files():
         assert text.count(line) == 1, line
         huge = line.replace(',1\r\n', ',1000000\r\n')
         project(BAY_FILE, 'bay-huge-%s-rows' % name, text.replace(line, huge).encode('gbk'))
-    # Five bays of the 6 KB shape: every table of the level, of each bay and of each
+    # Five bays in 6 KB: every table of the level, of each bay and of each
     # equipment claims a million rows (once gigabytes on opening, and the next save 60 MB).
     every = text
     for _, line in tables:
@@ -136,6 +136,10 @@ def scd(objects, types):
 
 def scl_files():
     write('ScdImport', 'regress-fan-out-type.scd', scd('<DO name="Rcd" type="D"/>', fan_out('F', 12)))
+    # 2 KB of thirty data objects of one type that fans out seven levels deep: each object within
+    # its own budget, together 65,610 points (once half a second and 150 MB, and a fuzz timeout).
+    write('ScdImport', 'regress-fan-out-objects.scd',
+          scd(''.join('<DO name="D%d" type="D"/>' % k for k in range(30)), fan_out('F', 7)))
     cid = ('<?xml version="1.0"?>\n<SCL><IED name="L" type="T"><AccessPoint name="S1"><Server>'
            '<LDevice inst="LD"><LN0 lnClass="LLN0" inst="" lnType="N0"/>'
            '<LN lnClass="GGIO" inst="1" lnType="G"/></LDevice></Server></AccessPoint></IED>'

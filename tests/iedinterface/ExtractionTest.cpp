@@ -1,5 +1,6 @@
 #include "iedinterface/model/CidExtractor.h"
 #include "iedinterface/model/ImportProgress.h"
+#include "platform/Gbk.h"
 #include "tests/iedinterface/IedTestUtil.h"
 #include "tests/support/PeakMemory.h"
 #include "tests/support/PromptRecorder.h"
@@ -223,6 +224,25 @@ std::string CidWithTypes(const std::string& daTypes) {
 }
 
 } // namespace
+
+// A GB2312-declared CID whose texts hold character references among GBK bytes: the IED type and
+// the point's description come out as the characters the references name.
+TEST_F(Extraction, ReferencesInAGbkCidComeOutAsTheCharactersTheyName) {
+    const std::string text =
+        "<?xml version=\"1.0\" encoding=\"GB2312\"?>\n<SCL><IED name=\"L\" type=\"&#x7EBF;" +
+        platform::ToGbk("路保护") +
+        "\"><AccessPoint name=\"S1\"><Server><LDevice inst=\"LD\"><LN0 lnClass=\"LLN0\" inst=\"\" "
+        "lnType=\"N0\"/><LN lnClass=\"GGIO\" inst=\"1\" lnType=\"G\"><DOI name=\"Ind\" desc=\"" +
+        platform::ToGbk("开入") +
+        "&#x4E8C;\"/></LN></LDevice></Server></AccessPoint></IED><DataTypeTemplates>"
+        "<LNodeType id=\"N0\" lnClass=\"LLN0\"/><LNodeType id=\"G\" lnClass=\"GGIO\"><DO name=\"Ind\" "
+        "type=\"S\"/></LNodeType><DOType id=\"S\" cdc=\"SPS\"><DA name=\"stVal\" bType=\"BOOLEAN\" "
+        "fc=\"ST\"/></DOType></DataTypeTemplates></SCL>\n";
+    testsupport::WriteBytes(dir / "gbk.cid", text);
+    ASSERT_EQ(app.ReadICDFile((dir / "gbk.cid").string()), 1);
+    EXPECT_EQ(app.IedType, "线路保护");
+    EXPECT_EQ(Point("LD/GGIO1$ST$Ind$stVal").Description, "开入二");
+}
 
 // A 1 KB CID whose type holds three references to itself is refused at once, naming the type.
 TEST_F(Extraction, SelfReferencingTypeIsRefusedNamingIt) {

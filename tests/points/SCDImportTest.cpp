@@ -4,6 +4,8 @@
 #include "tests/support/Found.h"
 
 #include "platform/Archive.h"
+#include "platform/Gbk.h"
+#include "platform/Text.h"
 #include "platform/TextFile.h"
 #include "projectmodel/ConfigDoc.h"
 #include "projectmodel/InfoModel.h"
@@ -15,6 +17,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdio>
 #include <filesystem>
 #include <set>
 
@@ -349,6 +352,64 @@ TEST_F(SCDImportTest, CacheInDescendingOrderLoadsQuickly) {
     EXPECT_EQ(g.m_entries.GetByEntryNo(5)->m_strDesc, "点5");
 }
 
+// The cache is read within the bound the import keeps for the project's SCD file: a cache of
+// more points than its 15 KB may give is not read and changes nothing; without an SCD file the
+// largest file's bound holds.
+TEST_F(SCDImportTest, CacheBeyondWhatTheProjectsScdJustifiesIsNotRead) {
+    constexpr int kEntries = 45000;
+    CDeviceTemplate tpl;
+    tpl.m_strName = "BIG_T";
+    tpl.m_nFlag = 1;
+    CInfoGroup group;
+    group.m_nGroupNo = 1;
+    group.m_strName = "遥信";
+    for (int n = 1; n <= kEntries; ++n) {
+        CInfoEntry e;
+        e.m_nGroup = 1;
+        e.m_nEntry = n;
+        group.m_entries.Items().push_back(e);
+    }
+    tpl.m_groups.Add(std::move(group));
+    platform::CArchive ar;
+    ar.WriteU8(0);
+    ar.WriteI32(1);
+    SerializeSCDIED(ar, tpl);
+    fs::create_directories(CSCDImport::CacheFilePath().parent_path());
+    ASSERT_TRUE(ar.SaveToFile(CSCDImport::CacheFilePath()));
+    fs::create_directories(tmp / "其他");
+    fs::copy_file(StationScd(), tmp / "其他" / "station.scd");
+
+    CConfigDoc doc;
+    EXPECT_EQ(doc.LoadIEDListFromSCD(), 0);
+    EXPECT_EQ(doc.m_deviceModels.GetSize(), 0);
+
+    // A cache far bigger than such entries could take is not even read (a sparse file here).
+    {
+        const fs::path big = tmp / "big.dat";
+        std::FILE* f = std::fopen(big.string().c_str(), "wb");
+        ASSERT_NE(f, nullptr);
+        std::fclose(f);
+        fs::resize_file(big, 200u << 20);
+        fs::rename(CSCDImport::CacheFilePath(), tmp / "kept.dat");
+        fs::rename(big, CSCDImport::CacheFilePath());
+        EXPECT_EQ(doc.LoadIEDListFromSCD(), 0);
+        fs::rename(tmp / "kept.dat", CSCDImport::CacheFilePath());
+    }
+
+    fs::remove(tmp / "其他" / "station.scd");
+    EXPECT_EQ(doc.LoadIEDListFromSCD(), 1);
+    ASSERT_EQ(doc.m_deviceModels.GetSize(), 1);
+    EXPECT_EQ(doc.m_deviceModels[0].m_groups[0].m_entries.GetSize(), kEntries);
+
+    // The cache an import of the file writes is read with the file in place.
+    fs::copy_file(StationScd(), tmp / "其他" / "station.scd");
+    CSCDImport import;
+    import.ImportSCD(doc, StationScd());
+    CConfigDoc other;
+    EXPECT_EQ(other.LoadIEDListFromSCD(), 1);
+    EXPECT_EQ(other.m_deviceModels.GetSize(), 4);
+}
+
 // An SCD whose recorder node's type refers to itself, as a structure and as a sub-data-object.
 std::string ScdWithTypes(const std::string& doTypeBody, const std::string& daTypes) {
     return "<?xml version=\"1.0\"?>\n<SCL><IED name=\"R\" type=\"T\"><AccessPoint name=\"S1\"><Server>"
@@ -378,7 +439,7 @@ TEST_F(SCDImportTest, SelfReferencingTypeIsRefusedNamingIt) {
     EXPECT_EQ(import.LoadSCDFile(doc, scd.string()), 0);
     EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), 2.0);
     ASSERT_EQ(prompts.Count(), 1u);
-    EXPECT_EQ(prompts.Texts()[0], "导入SCD失败：数据类型(L)引用自身!");
+    EXPECT_EQ(prompts.Texts()[0], "导入SCD失败：装置(R)的数据类型(L)引用自身!");
     EXPECT_TRUE(doc.m_infoModels.empty());
 
     // The same through a sub-data-object of the data object's own type; the whole import keeps
@@ -392,7 +453,7 @@ TEST_F(SCDImportTest, SelfReferencingTypeIsRefusedNamingIt) {
     prompts.Clear();
     import.ImportSCD(doc, scd.string());
     ASSERT_EQ(prompts.Count(), 1u);
-    EXPECT_EQ(prompts.Texts()[0], "导入SCD失败：数据类型(D)引用自身!");
+    EXPECT_EQ(prompts.Texts()[0], "导入SCD失败：装置(R)的数据类型(D)引用自身!");
     EXPECT_EQ(doc.m_deviceModels.GetSize(), models);
     EXPECT_EQ(testsupport::ReadBytes(CSCDImport::CacheFilePath()), cache);
     CProjectContext::Instance().m_bGetGoosePoints = false;
@@ -421,7 +482,7 @@ TEST_F(SCDImportTest, TypeFanOutStopsAtTheBudget) {
     import.SetWalkLimits(limits);
     EXPECT_EQ(import.LoadSCDFile(doc, scd.string()), 0);
     ASSERT_EQ(prompts.Count(), 1u);
-    EXPECT_EQ(prompts.Texts()[0].rfind("导入SCD失败：数据类型(F", 0), 0u) << prompts.Texts()[0];
+    EXPECT_EQ(prompts.Texts()[0].rfind("导入SCD失败：装置(R)的数据类型(F", 0), 0u) << prompts.Texts()[0];
     EXPECT_NE(prompts.Texts()[0].find("展开的数据超出上限"), std::string::npos) << prompts.Texts()[0];
 
     prompts.Clear();
@@ -476,7 +537,7 @@ TEST_F(SCDImportTest, TypeFanOutAtTheDefaultBudgetEndsQuickly) {
         EXPECT_LT(seconds, 2.0);
         EXPECT_LT(grown, 200) << "MB";
         ASSERT_EQ(prompts.Count(), 1u);
-        EXPECT_EQ(prompts.Texts()[0].rfind("导入SCD失败：数据类型(", 0), 0u) << prompts.Texts()[0];
+        EXPECT_EQ(prompts.Texts()[0].rfind("导入SCD失败：装置(R)的数据类型(", 0), 0u) << prompts.Texts()[0];
         EXPECT_NE(prompts.Texts()[0].find("展开的数据超出上限"), std::string::npos) << prompts.Texts()[0];
         EXPECT_TRUE(doc.m_infoModels.empty());
     }
@@ -498,6 +559,102 @@ TEST_F(SCDImportTest, TypeFanOutAtTheDefaultBudgetEndsQuickly) {
     EXPECT_EQ(import.LoadSCDFile(doc, (tmp / "many.scd").string()), 1);
     EXPECT_TRUE(prompts.Texts().empty()) << prompts.Texts()[0];
     CProjectContext::Instance().m_bGetGoosePoints = false;
+}
+
+// A station of IEDs that all use one node type of `objects` data objects, each a threefold fan-out
+// `depth` levels deep under a data set that takes them whole.
+std::string FanOutStation(int ieds, int objects, int depth, std::size_t nameLength = 1) {
+    std::string text = "<?xml version=\"1.0\"?>\n<SCL><Communication><SubNetwork name=\"N\" type=\"8-MMS\">";
+    for (int k = 0; k < ieds; ++k)
+        text += "<ConnectedAP iedName=\"R" + std::to_string(k) + "\" apName=\"S1\"/>";
+    text += "</SubNetwork></Communication>";
+    for (int k = 0; k < ieds; ++k)
+        text += "<IED name=\"R" + std::to_string(k) +
+                "\" type=\"T\"><AccessPoint name=\"S1\"><Server><LDevice inst=\"LD\">"
+                "<LN lnClass=\"RDRE\" inst=\"1\" lnType=\"R\"><DataSet name=\"ds\">"
+                "<FCDA ldInst=\"LD\" lnClass=\"RDRE\" lnInst=\"1\" fc=\"ST\"/></DataSet></LN></LDevice>"
+                "</Server></AccessPoint></IED>";
+    text += "<DataTypeTemplates><LNodeType id=\"R\" lnClass=\"RDRE\">";
+    for (int k = 0; k < objects; ++k)
+        text += "<DO name=\"D" + std::to_string(k) + "\" type=\"D\"/>";
+    text += "</LNodeType><DOType id=\"D\" cdc=\"SPS\"><DA name=\"x\" bType=\"Struct\" type=\"F0\" fc=\"ST\"/>"
+            "</DOType>";
+    for (int i = 0; i < depth; ++i) {
+        text += "<DAType id=\"F" + std::to_string(i) + "\">";
+        for (const char n : {'a', 'b', 'c'})
+            text += "<BDA name=\"" + std::string(nameLength, n) + "\" bType=\"Struct\" type=\"F" +
+                    std::to_string(i + 1) + "\"/>";
+        text += "</DAType>";
+    }
+    return text + "<DAType id=\"F" + std::to_string(depth) +
+           "\"><BDA name=\"v\" bType=\"BOOLEAN\"/></DAType></DataTypeTemplates></SCL>\n";
+}
+
+// Small files that expand into millions of points: 57 IEDs of one node type of 40 data objects,
+// each a threefold fan-out seven levels deep (18 KB, 4,986,360 points), and one IED of 30 such
+// objects (2 KB, 65,610 points). Each IED and each object stays within its own budget; the file's
+// budget, which grows with its size, refuses them at once with a message naming what overflowed
+// and the IED, and the project and the cache stay as they were. Names of 3,000 characters (66 KB)
+// weigh as what they would fill (once 2.1 GB). A file's budget admits what station files hold,
+// and an IED's own budget is named as such.
+TEST_F(SCDImportTest, SmallFilesThatExpandIntoMillionsOfPointsAreRefusedAtOnce) {
+    CConfigDoc doc;
+    CSCDImport import;
+    import.ImportSCD(doc, StationScd());
+    ASSERT_EQ(prompts.Count(), 0u) << prompts.Texts()[0];
+    const std::string cache = testsupport::ReadBytes(CSCDImport::CacheFilePath());
+    ASSERT_EQ(doc.m_deviceModels.GetSize(), 4);
+
+    const struct {
+        int ieds, objects;
+        std::size_t kb, nameLength;
+        bool fileBudget; // refused by the file's budget, not one object's
+    } files[] = {{57, 40, 18, 1, true}, {1, 30, 2, 1, true}, {1, 60, 64, 3000, false}};
+    for (const auto& f : files) {
+        const std::string text = FanOutStation(f.ieds, f.objects, 7, f.nameLength);
+        ASSERT_LE(text.size(), (f.kb + 1) * 1024);
+        ASSERT_GE(text.size(), f.kb * 1000);
+        const fs::path scd = tmp / "fan.scd";
+        testsupport::WriteBytes(scd, text);
+        prompts.Clear();
+        const long before = testsupport::PeakRssMb();
+        const auto start = std::chrono::steady_clock::now();
+        import.ImportSCD(doc, scd.string());
+        const double seconds =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        // A tenth of a second in a release build; the sanitizers and a busy machine take more.
+        EXPECT_LT(seconds, 5.0) << f.kb << " KB";
+        EXPECT_LT(testsupport::PeakRssMb() - before, 200) << "MB for " << f.kb << " KB";
+        ASSERT_EQ(prompts.Count(), 1u);
+        const std::string message = prompts.Texts()[0];
+        EXPECT_EQ(message.rfind("导入SCD失败：", 0), 0u) << message;
+        EXPECT_NE(message.find("装置(R0)"), std::string::npos) << message;
+        const std::string kb = std::to_string((text.size() + 1023) / 1024);
+        EXPECT_NE(message.find(f.fileBudget ? "超出上限(" + kb + "KB的文件至多"
+                                            : "展开的数据超出上限(每个数据对象"),
+                  std::string::npos)
+            << message;
+        EXPECT_EQ(message.find("数据类型()"), std::string::npos) << message;
+        EXPECT_TRUE(doc.m_infoModels.empty());
+        EXPECT_EQ(doc.m_deviceModels.GetSize(), 4);
+        EXPECT_EQ(testsupport::ReadBytes(CSCDImport::CacheFilePath()), cache);
+    }
+
+    // The sample station and CID are far inside their budgets; an IED's own budget is named so.
+    for (const char* sample : {"station.scd", "QXB610.cid"}) {
+        prompts.Clear();
+        CConfigDoc other;
+        EXPECT_EQ(import.LoadSCDFile(other, (testsupport::TestDataDir() / "scl" / sample).string()), 1);
+        EXPECT_TRUE(prompts.Texts().empty()) << prompts.Texts()[0];
+    }
+    platform::scl::TypeWalkLimits limits;
+    limits.pointsPerIed = 3;
+    import.SetWalkLimits(limits);
+    prompts.Clear();
+    CConfigDoc other;
+    EXPECT_EQ(import.LoadSCDFile(other, StationScd()), 0);
+    EXPECT_EQ(prompts.Texts(),
+              std::vector<std::string>{"导入SCD失败：装置(PL2201)的测点超出上限(每个装置至多3个)!"});
 }
 
 TEST_F(SCDImportTest, ReimportKeepsTheDevicesPlaceAndSettings) {
@@ -528,6 +685,89 @@ TEST_F(SCDImportTest, ReimportKeepsTheDevicesPlaceAndSettings) {
     EXPECT_EQ(doc.m_deviceModels.GetSize(), 5);
 }
 
+// A device of another model at the address of an imported device (the table does not forbid it),
+// where the table's lookup by address finds it first (sorted and unsorted tables): a re-import
+// refreshes the device of the imported model and leaves the other one as it was.
+TEST_F(SCDImportTest, ReimportRefreshesTheDeviceOfItsModelNotAnotherAtTheSameAddress) {
+    for (const bool sorted : {false, true}) {
+        CProjectContext::Instance().SetDeviceTableSorted(sorted);
+        CConfigDoc doc;
+        CSCDImport import;
+        import.ImportSCD(doc, StationScd());
+        ASSERT_EQ(doc.m_devices.GetSize(), 4);
+        ASSERT_EQ(doc.m_devices[1].m_strModelName, "CL2201_QXC901");
+        CDeviceTemplate model;
+        model.m_strName = "OTHER_X";
+        CDevice other = CDevice::CDeviceFromTemplate(model);
+        other.m_nAddress = doc.m_devices[1].m_nAddress;
+        other.m_strDescription = "其他装置";
+        // Before or after the imported device, wherever the lookup by address finds it first.
+        doc.m_devices.InsertAt(1, other);
+        if (doc.m_devices.FindByAddress(other.m_nAddress)->m_strModelName != "OTHER_X")
+            std::swap(doc.m_devices[1], doc.m_devices[2]);
+        ASSERT_EQ(doc.m_devices.FindByAddress(other.m_nAddress)->m_strModelName, "OTHER_X");
+
+        import.ImportSCD(doc, StationScd());
+        ASSERT_EQ(doc.m_devices.GetSize(), 5) << "sorted " << sorted;
+        int others = 0, controls = 0;
+        for (const CDevice& d : doc.m_devices) {
+            others += d.m_strModelName == "OTHER_X" && d.m_strDescription == "其他装置";
+            controls += d.m_strModelName == "CL2201_QXC901" && d.m_strDescription == "220kV线路一测控";
+        }
+        EXPECT_EQ(others, 1) << "sorted " << sorted;
+        EXPECT_EQ(controls, 1) << "sorted " << sorted;
+    }
+}
+
+// A GB2312-declared file whose texts hold character references among GBK bytes: the references
+// are expanded after the conversion, in the IED's type and description, the points' descriptions,
+// the device models, the device table, the cache read back and the project's IED list.
+TEST_F(SCDImportTest, ReferencesInAGbkFileComeOutAsTheCharactersTheyName) {
+    const std::string text =
+        "<?xml version=\"1.0\" encoding=\"GB2312\"?>\n<SCL><Communication><SubNetwork name=\"N\" "
+        "type=\"8-MMS\"><ConnectedAP iedName=\"G1\" apName=\"S1\"/></SubNetwork></Communication>"
+        "<IED name=\"G1\" type=\"&#x7EBF;" +
+        platform::ToGbk("路保护") + "\" desc=\"" + platform::ToGbk("开入") +
+        "&#x4E8C;\"><AccessPoint name=\"S1\"><Server><LDevice inst=\"LD\">"
+        "<LN0 lnClass=\"LLN0\" inst=\"\" lnType=\"N0\"><DataSet name=\"ds\"><FCDA ldInst=\"LD\" "
+        "lnClass=\"GGIO\" lnInst=\"1\" fc=\"ST\" doName=\"Ind\"/></DataSet></LN0>"
+        "<LN lnClass=\"GGIO\" inst=\"1\" lnType=\"G\"><DOI name=\"Ind\" desc=\"" +
+        platform::ToGbk("电度") +
+        "&#x4E00;\"/></LN></LDevice></Server></AccessPoint></IED><DataTypeTemplates>"
+        "<LNodeType id=\"N0\" lnClass=\"LLN0\"/><LNodeType id=\"G\" lnClass=\"GGIO\"><DO name=\"Ind\" "
+        "type=\"S\"/></LNodeType><DOType id=\"S\" cdc=\"SPS\"><DA name=\"stVal\" bType=\"BOOLEAN\" "
+        "fc=\"ST\"/></DOType></DataTypeTemplates></SCL>\n";
+    const fs::path scd = tmp / "gbk.scd";
+    testsupport::WriteBytes(scd, text);
+
+    CConfigDoc doc;
+    CSCDImport import;
+    import.SetBuildWhileReading(false);
+    ASSERT_EQ(import.LoadSCDFile(doc, scd.string()), 1);
+    ASSERT_EQ(doc.m_infoModels.size(), 1u);
+    EXPECT_EQ(doc.m_infoModels[0]->m_strType, "线路保护");
+    EXPECT_EQ(doc.m_infoModels[0]->m_strDesc, "开入二");
+    ASSERT_EQ(doc.m_infoModels[0]->m_indications.size(), 1u);
+    EXPECT_EQ(doc.m_infoModels[0]->m_indications[0]->m_strDesc, "电度一");
+
+    CConfigDoc project;
+    import.ImportSCD(project, scd.string());
+    EXPECT_EQ(prompts.Count(), 0u);
+    ASSERT_EQ(project.m_devices.GetSize(), 1);
+    EXPECT_EQ(project.m_devices[0].m_strModelName, "G1_线路保护");
+    EXPECT_EQ(project.m_devices[0].m_strDescription, "开入二");
+    EXPECT_EQ(testsupport::Found(project.m_devices[0].m_model.FindEntry(1, 1))->m_strDesc, "电度一");
+    CConfigDoc reopened;
+    ASSERT_EQ(reopened.LoadIEDListFromSCD(), 1);
+    ASSERT_EQ(reopened.m_deviceModels.GetSize(), 1);
+    EXPECT_EQ(reopened.m_deviceModels[0].m_strName, "G1_线路保护");
+    EXPECT_EQ(testsupport::Found(reopened.m_deviceModels[0].FindEntry(1, 1))->m_strDesc, "电度一");
+
+    ASSERT_EQ(reopened.ImportScdFile(scd.string()), 1);
+    ASSERT_EQ(reopened.m_iedList.GetSize(), 1);
+    EXPECT_EQ(reopened.m_iedList[0].m_strType, "线路保护");
+}
+
 TEST_F(SCDImportTest, BrokenFileIsReportedAndLeavesTheProject) {
     testsupport::WriteBytes(tmp / "bad.scd", "<SCL><IED name=\"x\">");
     CConfigDoc doc;
@@ -538,83 +778,6 @@ TEST_F(SCDImportTest, BrokenFileIsReportedAndLeavesTheProject) {
     EXPECT_EQ(doc.m_deviceModels.GetSize(), 1);
     EXPECT_FALSE(std::filesystem::exists(CSCDImport::CacheFilePath()));
     EXPECT_EQ(import.LoadSCDFile(doc, ""), 0);
-}
-
-CSCDPointRef Ref(const std::string& fcda, const char* category = "遥信") {
-    CSCDPointRef r(fcda, "SPS", "");
-    r.m_strDesc = fcda;
-    r.m_strCategory = category;
-    r.m_strOnText = "合";
-    r.m_strOffText = "分";
-    return r;
-}
-
-TEST(DeviceModelTest, GroupsHoldAtMost200EntriesAndClassesKeepTheirNumbers) {
-    CInfoModel info;
-    info.m_strName = "A";
-    info.m_strType = "B";
-    for (int i = 0; i < 450; ++i)
-        info.m_indications.push_back(
-            std::make_unique<CSCDPointRef>(Ref("LD/GGIO1$ST$Ind" + std::to_string(i) + "$stVal")));
-    info.m_measurands.push_back(std::make_unique<CSCDPointRef>(Ref("LD/MMXU1$MX$Hz$mag$f", "遥测")));
-    info.m_others.push_back(std::make_unique<CSCDPointRef>(Ref("LD/LLN0$SP$SGCB$ActSG", "定值区号")));
-    info.m_others.push_back(std::make_unique<CSCDPointRef>(Ref("LD/PTOC1$SG$StrVal$setMag$f", "定值")));
-    info.m_others.back()->m_strDesc = "I>=1A";
-    const CDeviceTemplate tpl = BuildDeviceModel(info);
-    EXPECT_EQ(tpl.m_strName, "A_B");
-    std::vector<std::pair<int, int>> groups;
-    for (const CInfoGroup& g : tpl.m_groups)
-        groups.emplace_back(g.m_nGroupNo, g.m_entries.GetSize());
-    EXPECT_EQ(groups, (std::vector<std::pair<int, int>>{
-                          {1, 200}, {2, 200}, {3, 50}, {4, 1}, {6, 1}, {7, 1}, {255, 4}}));
-    EXPECT_EQ(testsupport::Found(tpl.FindEntry(2, 1))->m_nSeq, 1);
-    EXPECT_EQ(testsupport::Found(tpl.FindEntry(3, 50))->m_strReference, "LD/GGIO1$ST$Ind449$stVal");
-    EXPECT_EQ(testsupport::Found(tpl.FindEntry(7, 1))->m_strDesc,
-              "I> 1A"); // an "=" would have lost the point
-}
-
-TEST(DeviceModelTest, TapChangersFillGroup18InPairs) {
-    CInfoModel info;
-    info.m_strName = info.m_strType = "T";
-    info.m_controls.push_back(std::make_unique<CSCDPointRef>(Ref("LD/ATCC1$CO$TapChg$Oper$ctlVal", "遥控")));
-    info.m_controls.push_back(std::make_unique<CSCDPointRef>(Ref("LD/Q0CSWI1$CO$Pos$Oper$ctlVal", "遥控")));
-    info.m_controls.push_back(std::make_unique<CSCDPointRef>(Ref("LD/ATCC2$co$tapchg$Oper$ctlVal", "遥控")));
-    const CDeviceTemplate tpl = BuildDeviceModel(info);
-    ASSERT_EQ(tpl.m_groups.GetSize(), 3);
-    EXPECT_EQ(tpl.m_groups[0].m_nGroupNo, 18); // ahead of the ordinary control group
-    EXPECT_EQ(tpl.m_groups[1].m_nGroupNo, 3);
-    EXPECT_EQ(tpl.m_groups[0].m_entries.GetSize(), 4);
-    EXPECT_EQ(testsupport::Found(tpl.FindEntry(18, 3))->m_strDesc, "档位-升降");
-    EXPECT_EQ(testsupport::Found(tpl.FindEntry(18, 4))->m_strReference, "LD/ATCC2$co$tapchg$Oper$ctlVal");
-    EXPECT_EQ(testsupport::Found(tpl.FindEntry(3, 1))->m_strDesc, "LD/Q0CSWI1$CO$Pos$Oper$ctlVal");
-
-    // A device whose indications fill groups 1..18 files its tap changers under the next free
-    // number, never a second group 18.
-    CInfoModel many;
-    many.m_strName = many.m_strType = "M";
-    for (int i = 0; i < 17 * 200 + 1; ++i)
-        many.m_indications.push_back(
-            std::make_unique<CSCDPointRef>(Ref("LD/GGIO1$ST$Ind" + std::to_string(i) + "$stVal", "遥信")));
-    many.m_controls.push_back(std::make_unique<CSCDPointRef>(Ref("LD/ATCC1$CO$TapChg$Oper$ctlVal", "遥控")));
-    many.m_controls.push_back(std::make_unique<CSCDPointRef>(Ref("LD/Q0CSWI1$CO$Pos$Oper$ctlVal", "遥控")));
-    const CDeviceTemplate big = BuildDeviceModel(many);
-    std::set<int> numbers;
-    for (const auto& g : big.m_groups)
-        EXPECT_TRUE(numbers.insert(g.m_nGroupNo).second) << "group number " << g.m_nGroupNo << " twice";
-    ASSERT_EQ(big.m_groups.GetSize(), 18 + 2 + 1);
-    const auto& tapGroup = big.m_groups[18];
-    EXPECT_EQ(tapGroup.m_nGroupNo, 19);
-    EXPECT_EQ(tapGroup.m_strName, "遥控");
-    ASSERT_EQ(tapGroup.m_entries.GetSize(), 2);
-    ASSERT_NE(big.FindEntry(19, 2), nullptr);
-    EXPECT_EQ(testsupport::Found(big.FindEntry(19, 2))->m_strDesc, "档位-停");
-    EXPECT_EQ(testsupport::Found(big.FindEntry(18, 1))->m_strReference, "LD/GGIO1$ST$Ind3400$stVal");
-    ASSERT_NE(big.FindEntry(20, 1), nullptr);
-    EXPECT_EQ(testsupport::Found(big.FindEntry(20, 1))->m_strReference, "LD/Q0CSWI1$CO$Pos$Oper$ctlVal");
-
-    EXPECT_FALSE(IsTapChangerReference("LD/ATCC1$ST$TapChg$stVal"));
-    EXPECT_FALSE(IsTapChangerReference("LD$CO$TapChg/ATCC"));
-    EXPECT_TRUE(IsTapChangerReference("X/pATCC3$CO$TapChg"));
 }
 
 TEST(DataSetIndexTest, MembersMatchWholeReferences) {
@@ -721,6 +884,30 @@ EXPECT_EQ(cache, expected.Bytes());
 CProjectContext::Instance().m_bGetGoosePoints = false;
 } // namespace
 
+// The thread count asked for changes nothing of what an import makes.
+TEST_F(SCDImportTest, OneThreadOrSeveralMakeTheSameImport) {
+    CProjectContext::Instance().m_bGetGoosePoints = true;
+    const fs::path scd = tmp / "many.scd";
+    testsupport::WriteBytes(scd, ManyIedScd(40));
+    std::string caches[2];
+    std::vector<std::string> devices[2];
+    for (const std::size_t threads : {1u, 3u}) {
+        CConfigDoc doc;
+        CSCDImport import;
+        import.SetThreads(threads);
+        import.ImportSCD(doc, scd.string());
+        ASSERT_EQ(prompts.Count(), 0u);
+        const int k = threads == 1 ? 0 : 1;
+        caches[k] = testsupport::ReadBytes(CSCDImport::CacheFilePath());
+        for (const CDevice& d : doc.m_devices)
+            devices[k].push_back(std::to_string(d.m_nAddress) + d.m_strModelName + d.m_strDescription);
+    }
+    EXPECT_EQ(caches[0], caches[1]);
+    EXPECT_EQ(devices[0], devices[1]);
+    EXPECT_EQ(devices[0].size(), 40u);
+    CProjectContext::Instance().m_bGetGoosePoints = false;
+}
+
 // A late IED that cannot be read, or that uses a type referring to itself, refuses the whole file
 // while the other threads are busy with the IEDs after it: the project, the cache and the
 // library stay, and no temporary cache file is left.
@@ -738,7 +925,8 @@ TEST_F(SCDImportTest, ALateIedsFaultRefusesTheFileWhileOthersAreWalked) {
         std::string extra;
         std::string message;
     } faults[] = {
-        {"<LN lnClass=\"RDRE\" inst=\"99\" lnType=\"LOOP\"/>", "导入SCD失败：数据类型(X)引用自身!"},
+        {"<LN lnClass=\"RDRE\" inst=\"99\" lnType=\"LOOP\"/>",
+         "导入SCD失败：装置(D150)的数据类型(X)引用自身!"},
         {"<LN lnClass=\"GGIO\" inst=\"99\" lnType=\"G\"><DOI name=\"Ind\" desc=\"a\"></LN>",
          "导入SCD失败：解析文件失败!"},
     };

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sched.h>
+
 #include <thread>
 
 #include <set>
@@ -542,4 +544,21 @@ TEST(SclService, BigFilesCutOnSeveralThreadsFindTheSameIeds) {
     EXPECT_EQ(s.Names(), expected);
     CtEleList kept;
     EXPECT_EQ(s.service.GetRoot().FindEleListByName("Private", kept, false), privates);
+}
+
+// The default thread count follows the cores the process may run on: pinned to one, one thread.
+TEST(SclService, WorkThreadsFollowTheCoresTheThreadMayRunOn) {
+    cpu_set_t before;
+    ASSERT_EQ(sched_getaffinity(0, sizeof before, &before), 0);
+    EXPECT_GE(platform::CSCLService::WorkThreads(), 1u);
+    EXPECT_LE(platform::CSCLService::WorkThreads(), 8u);
+    int first = 0;
+    while (!CPU_ISSET(first, &before))
+        ++first;
+    cpu_set_t one;
+    CPU_ZERO(&one);
+    CPU_SET(first, &one);
+    ASSERT_EQ(sched_setaffinity(0, sizeof one, &one), 0);
+    EXPECT_EQ(platform::CSCLService::WorkThreads(), 1u);
+    ASSERT_EQ(sched_setaffinity(0, sizeof before, &before), 0);
 }

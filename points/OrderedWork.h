@@ -1,0 +1,98 @@
+#pragma once
+// A small pool of threads that works items 0..count-1 and hands the results out in order.
+#include <condition_variable>
+#include <cstddef>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+namespace points {
+
+// Items 0..count-1 worked on by threads of their own, each with a State, and taken in order: a
+// thread works at most `ahead` items past the last one taken, so that only a few results are held
+// at once. With one thread no thread is started and Take works the item itself.
+template <class State, class Result> class COrderedWork {
+public:
+    using Work = std::function<std::unique_ptr<Result>(State&, std::size_t)>;
+
+    COrderedWork(std::size_t count, std::size_t threads, std::size_t ahead,
+                 const std::function<std::unique_ptr<State>()>& makeState, Work work)
+        : count_(count), ahead_(ahead), work_(std::move(work)) {
+        if (threads <= 1) {
+            own_ = makeState();
+            return;
+        }
+        done_.resize(count);
+        try {
+            for (std::size_t t = 0; t < threads; ++t)
+                pool_.emplace_back([this, state = makeState()] { Run(*state); });
+        } catch (...) {
+            Stop();
+            throw;
+        }
+    }
+    ~COrderedWork() { Stop(); }
+    COrderedWork(const COrderedWork&) = delete;
+    COrderedWork& operator=(const COrderedWork&) = delete;
+
+    // The result of item i, i from 0 upward one at a time.
+    std::unique_ptr<Result> Take(std::size_t i) {
+        if (pool_.empty())
+            return work_(*own_, i);
+        std::unique_ptr<Result> result;
+        {
+            std::unique_lock lock(mutex_);
+            produced_.wait(lock, [&] { return done_[i] != nullptr; });
+            result = std::move(done_[i]);
+            taken_ = i + 1;
+        }
+        room_.notify_one();
+        return result;
+    }
+
+    // No more items are started; returns once the threads have ended.
+    void Stop() {
+        {
+            const std::lock_guard lock(mutex_);
+            stop_ = true;
+        }
+        room_.notify_all();
+        for (std::thread& t : pool_)
+            t.join();
+        pool_.clear();
+    }
+
+private:
+    void Run(State& state) {
+        for (;;) {
+            std::size_t i = 0;
+            {
+                std::unique_lock lock(mutex_);
+                room_.wait(lock, [&] { return stop_ || next_ >= count_ || next_ < taken_ + ahead_; });
+                if (stop_ || next_ >= count_)
+                    return;
+                i = next_++;
+            }
+            std::unique_ptr<Result> result = work_(state, i);
+            {
+                const std::lock_guard lock(mutex_);
+                done_[i] = std::move(result);
+            }
+            produced_.notify_one();
+        }
+    }
+
+    const std::size_t count_, ahead_;
+    const Work work_;
+    std::unique_ptr<State> own_;
+    std::mutex mutex_;
+    std::condition_variable produced_, room_;
+    std::vector<std::unique_ptr<Result>> done_;
+    std::size_t next_ = 0, taken_ = 0;
+    bool stop_ = false;
+    std::vector<std::thread> pool_; // last: the threads end before the rest goes
+};
+
+} // namespace points

@@ -1,0 +1,78 @@
+#include "points/ScdCacheFile.h"
+
+#include "platform/Archive.h"
+#include "platform/Paths.h"
+#include "platform/TextFile.h"
+#include "projectmodel/DeviceTemplate.h"
+#include "projectmodel/ProjectContext.h"
+
+#include <system_error>
+
+namespace fs = std::filesystem;
+
+namespace points {
+
+void SerializeSCDIED(platform::CArchive& ar, projectmodel::CDeviceTemplate& model) {
+    model.Serialize(ar);
+}
+
+fs::path ScdCacheFilePath() {
+    return platform::JoinPath(projectmodel::CProjectContext::Instance().LibraryFolder(),
+                              "UserDefine\\IEDListFromSCD.dat");
+}
+
+fs::path CScdCacheWriter::TempPath() {
+    fs::path temp = ScdCacheFilePath();
+    temp += ".tmp";
+    return temp;
+}
+
+CScdCacheWriter::CScdCacheWriter() = default;
+
+CScdCacheWriter::~CScdCacheWriter() {
+    Discard();
+}
+
+void CScdCacheWriter::Open(std::size_t models) {
+    Discard();
+    const fs::path temp = TempPath();
+    std::error_code ec;
+    fs::create_directories(temp.parent_path(), ec);
+    out_ = std::make_unique<platform::CFileWriter>();
+    out_->Open(temp); // a failure shows when the file is closed
+    platform::CArchive head;
+    head.WriteU8(0);
+    head.WriteI32(static_cast<std::int32_t>(models));
+    out_->Write(head.Bytes());
+}
+
+void CScdCacheWriter::Write(std::string_view bytes) {
+    if (out_)
+        out_->Write(bytes);
+}
+
+bool CScdCacheWriter::Commit() {
+    if (!out_)
+        return false;
+    bool saved = out_->Close();
+    out_.reset();
+    const fs::path temp = TempPath();
+    std::error_code ec;
+    if (saved) {
+        fs::rename(temp, ScdCacheFilePath(), ec);
+        saved = !ec;
+    }
+    if (!saved)
+        fs::remove(temp, ec);
+    return saved;
+}
+
+void CScdCacheWriter::Discard() {
+    if (!out_)
+        return;
+    out_.reset();
+    std::error_code ec;
+    fs::remove(TempPath(), ec);
+}
+
+} // namespace points

@@ -1,0 +1,103 @@
+// The ordered pool: results taken in item order whatever thread made them, never more than the
+// allowed items worked past the last one taken, one thread working on the caller's, and a stop
+// part-way that ends every thread.
+#include "points/OrderedWork.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <set>
+#include <thread>
+
+using points::COrderedWork;
+
+namespace {
+
+struct State {
+    std::thread::id thread = std::this_thread::get_id();
+    int items = 0;
+};
+
+struct Result {
+    std::size_t item = 0;
+    std::thread::id thread;
+};
+
+} // namespace
+
+TEST(OrderedWorkTest, ResultsComeInItemOrderAndNoThreadRunsFarAhead) {
+    constexpr std::size_t kItems = 200, kAhead = 6;
+    std::atomic<std::size_t> taken{0};
+    std::atomic<bool> tooFar{false};
+    std::set<std::thread::id> threads;
+    std::mutex threadsMutex;
+    COrderedWork<State, Result> work(
+        kItems, 4, kAhead, [] { return std::make_unique<State>(); },
+        [&](State& state, std::size_t i) {
+            ++state.items;
+            // The count taken here may lag the pool's by the one Take not yet returned.
+            if (i > taken.load() + kAhead)
+                tooFar = true;
+            {
+                const std::lock_guard lock(threadsMutex);
+                threads.insert(std::this_thread::get_id());
+            }
+            // Later items finish first now and then.
+            if (i % 7 == 0)
+                std::this_thread::sleep_for(std::chrono::microseconds(300));
+            auto r = std::make_unique<Result>();
+            r->item = i;
+            r->thread = std::this_thread::get_id();
+            return r;
+        });
+    for (std::size_t i = 0; i < kItems; ++i) {
+        const auto r = work.Take(i);
+        ASSERT_NE(r, nullptr);
+        EXPECT_EQ(r->item, i);
+        EXPECT_NE(r->thread, std::this_thread::get_id());
+        taken = i + 1;
+    }
+    EXPECT_FALSE(tooFar.load()) << "an item was started more than " << kAhead << " past the last taken";
+    EXPECT_GT(threads.size(), 1u);
+}
+
+TEST(OrderedWorkTest, OneThreadWorksEachItemOnTheCallersThreadWhenTaken) {
+    std::vector<std::size_t> worked;
+    COrderedWork<State, Result> work(
+        3, 1, 4, [] { return std::make_unique<State>(); },
+        [&](State& state, std::size_t i) {
+            EXPECT_EQ(state.thread, std::this_thread::get_id());
+            worked.push_back(i);
+            auto r = std::make_unique<Result>();
+            r->item = i;
+            r->thread = std::this_thread::get_id();
+            return r;
+        });
+    EXPECT_TRUE(worked.empty());
+    for (std::size_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(work.Take(i)->thread, std::this_thread::get_id());
+        EXPECT_EQ(worked.size(), i + 1);
+    }
+}
+
+TEST(OrderedWorkTest, StopPartWayEndsTheThreadsWithoutWorkingTheRest) {
+    std::atomic<std::size_t> worked{0};
+    {
+        COrderedWork<State, Result> work(
+            100000, 4, 8, [] { return std::make_unique<State>(); },
+            [&](State&, std::size_t i) {
+                ++worked;
+                auto r = std::make_unique<Result>();
+                r->item = i;
+                return r;
+            });
+        EXPECT_EQ(work.Take(0)->item, 0u);
+        EXPECT_EQ(work.Take(1)->item, 1u);
+        work.Stop();
+        const std::size_t atStop = worked.load();
+        EXPECT_LE(atStop, 2u + 8u + 4u);
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        EXPECT_EQ(worked.load(), atStop);
+    } // and the destructor after a stop joins nothing twice
+}

@@ -1,0 +1,115 @@
+// The device model of an imported IED: groups of at most 200 entries numbered class by class, the
+// tap changers' group and its number, the special indications.
+#include "points/ScdDeviceModel.h"
+#include "tests/support/Found.h"
+
+#include "projectmodel/InfoModel.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+
+using namespace points;
+using namespace projectmodel;
+
+namespace {
+
+CSCDPointRef Ref(const std::string& fcda, const char* category = "遥信") {
+    CSCDPointRef r(fcda, "SPS", "");
+    r.m_strDesc = fcda;
+    r.m_strCategory = category;
+    r.m_strOnText = "合";
+    r.m_strOffText = "分";
+    return r;
+}
+
+} // namespace
+
+TEST(DeviceModelTest, GroupsHoldAtMost200EntriesAndClassesKeepTheirNumbers) {
+    CInfoModel info;
+    info.m_strName = "A";
+    info.m_strType = "B";
+    for (int i = 0; i < 450; ++i)
+        info.m_indications.push_back(
+            std::make_unique<CSCDPointRef>(Ref("LD/GGIO1$ST$Ind" + std::to_string(i) + "$stVal")));
+    info.m_measurands.push_back(std::make_unique<CSCDPointRef>(Ref("LD/MMXU1$MX$Hz$mag$f", "遥测")));
+    info.m_others.push_back(std::make_unique<CSCDPointRef>(Ref("LD/LLN0$SP$SGCB$ActSG", "定值区号")));
+    info.m_others.push_back(std::make_unique<CSCDPointRef>(Ref("LD/PTOC1$SG$StrVal$setMag$f", "定值")));
+    info.m_others.back()->m_strDesc = "I>=1A";
+    const CDeviceTemplate tpl = BuildDeviceModel(info);
+    EXPECT_EQ(tpl.m_strName, "A_B");
+    std::vector<std::pair<int, int>> groups;
+    for (const CInfoGroup& g : tpl.m_groups)
+        groups.emplace_back(g.m_nGroupNo, g.m_entries.GetSize());
+    EXPECT_EQ(groups, (std::vector<std::pair<int, int>>{
+                          {1, 200}, {2, 200}, {3, 50}, {4, 1}, {6, 1}, {7, 1}, {255, 4}}));
+    EXPECT_EQ(testsupport::Found(tpl.FindEntry(2, 1))->m_nSeq, 1);
+    EXPECT_EQ(testsupport::Found(tpl.FindEntry(3, 50))->m_strReference, "LD/GGIO1$ST$Ind449$stVal");
+    EXPECT_EQ(testsupport::Found(tpl.FindEntry(7, 1))->m_strDesc,
+              "I> 1A"); // an "=" would have lost the point
+}
+
+TEST(DeviceModelTest, TapChangersFillGroup18InPairs) {
+    CInfoModel info;
+    info.m_strName = info.m_strType = "T";
+    info.m_controls.push_back(std::make_unique<CSCDPointRef>(Ref("LD/ATCC1$CO$TapChg$Oper$ctlVal", "遥控")));
+    info.m_controls.push_back(std::make_unique<CSCDPointRef>(Ref("LD/Q0CSWI1$CO$Pos$Oper$ctlVal", "遥控")));
+    info.m_controls.push_back(std::make_unique<CSCDPointRef>(Ref("LD/ATCC2$co$tapchg$Oper$ctlVal", "遥控")));
+    const CDeviceTemplate tpl = BuildDeviceModel(info);
+    ASSERT_EQ(tpl.m_groups.GetSize(), 3);
+    EXPECT_EQ(tpl.m_groups[0].m_nGroupNo, 18); // ahead of the ordinary control group
+    EXPECT_EQ(tpl.m_groups[1].m_nGroupNo, 3);
+    EXPECT_EQ(tpl.m_groups[0].m_entries.GetSize(), 4);
+    EXPECT_EQ(testsupport::Found(tpl.FindEntry(18, 3))->m_strDesc, "档位-升降");
+    EXPECT_EQ(testsupport::Found(tpl.FindEntry(18, 4))->m_strReference, "LD/ATCC2$co$tapchg$Oper$ctlVal");
+    EXPECT_EQ(testsupport::Found(tpl.FindEntry(3, 1))->m_strDesc, "LD/Q0CSWI1$CO$Pos$Oper$ctlVal");
+
+    // A device whose indications fill groups 1..18 files its tap changers under the next free
+    // number, never a second group 18.
+    CInfoModel many;
+    many.m_strName = many.m_strType = "M";
+    for (int i = 0; i < 17 * 200 + 1; ++i)
+        many.m_indications.push_back(
+            std::make_unique<CSCDPointRef>(Ref("LD/GGIO1$ST$Ind" + std::to_string(i) + "$stVal", "遥信")));
+    many.m_controls.push_back(std::make_unique<CSCDPointRef>(Ref("LD/ATCC1$CO$TapChg$Oper$ctlVal", "遥控")));
+    many.m_controls.push_back(std::make_unique<CSCDPointRef>(Ref("LD/Q0CSWI1$CO$Pos$Oper$ctlVal", "遥控")));
+    const CDeviceTemplate big = BuildDeviceModel(many);
+    std::set<int> numbers;
+    for (const auto& g : big.m_groups)
+        EXPECT_TRUE(numbers.insert(g.m_nGroupNo).second) << "group number " << g.m_nGroupNo << " twice";
+    ASSERT_EQ(big.m_groups.GetSize(), 18 + 2 + 1);
+    const auto& tapGroup = big.m_groups[18];
+    EXPECT_EQ(tapGroup.m_nGroupNo, 19);
+    EXPECT_EQ(tapGroup.m_strName, "遥控");
+    ASSERT_EQ(tapGroup.m_entries.GetSize(), 2);
+    ASSERT_NE(big.FindEntry(19, 2), nullptr);
+    EXPECT_EQ(testsupport::Found(big.FindEntry(19, 2))->m_strDesc, "档位-停");
+    EXPECT_EQ(testsupport::Found(big.FindEntry(18, 1))->m_strReference, "LD/GGIO1$ST$Ind3400$stVal");
+    ASSERT_NE(big.FindEntry(20, 1), nullptr);
+    EXPECT_EQ(testsupport::Found(big.FindEntry(20, 1))->m_strReference, "LD/Q0CSWI1$CO$Pos$Oper$ctlVal");
+
+    // Indications in groups 1..9, no measurands, ordinary controls in 11..18: the lowest free
+    // number would be 10, which is reserved; the tap changers take 19.
+    CInfoModel gap;
+    gap.m_strName = gap.m_strType = "G";
+    for (int i = 0; i < 9 * 200; ++i)
+        gap.m_indications.push_back(
+            std::make_unique<CSCDPointRef>(Ref("LD/GGIO1$ST$Ind" + std::to_string(i) + "$stVal", "遥信")));
+    gap.m_controls.push_back(std::make_unique<CSCDPointRef>(Ref("LD/ATCC1$CO$TapChg$Oper$ctlVal", "遥控")));
+    for (int i = 0; i < 8 * 200; ++i)
+        gap.m_controls.push_back(std::make_unique<CSCDPointRef>(
+            Ref("LD/CSWI" + std::to_string(i) + "$CO$Pos$Oper$ctlVal", "遥控")));
+    const CDeviceTemplate gapped = BuildDeviceModel(gap);
+    std::set<int> used;
+    for (const auto& g : gapped.m_groups) {
+        EXPECT_NE(g.m_nGroupNo, 10) << g.m_strName;
+        EXPECT_TRUE(used.insert(g.m_nGroupNo).second) << "group number " << g.m_nGroupNo << " twice";
+    }
+    ASSERT_NE(gapped.FindEntry(18, 200), nullptr);
+    ASSERT_NE(gapped.FindEntry(19, 2), nullptr);
+    EXPECT_EQ(testsupport::Found(gapped.FindEntry(19, 2))->m_strDesc, "档位-停");
+
+    EXPECT_FALSE(IsTapChangerReference("LD/ATCC1$ST$TapChg$stVal"));
+    EXPECT_FALSE(IsTapChangerReference("LD$CO$TapChg/ATCC"));
+    EXPECT_TRUE(IsTapChangerReference("X/pATCC3$CO$TapChg"));
+}
