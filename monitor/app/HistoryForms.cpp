@@ -122,6 +122,9 @@ void CHistoryForm::Query() {
         platform::MessageBox(error);
         return;
     }
+    // Every box comes before the device is looked up: a box runs the event loop.
+    if (!PrepareQuery())
+        return;
     CDeviceRecord* d = app_.model.FindDeviceByKey(Key().key);
     if (!d || !SendQuery(*d, start, end))
         return;
@@ -351,20 +354,24 @@ void CWaveForm::Initialise(const std::string& title) {
     Query();
 }
 
-bool CWaveForm::SendQuery(CDeviceRecord& d, std::time_t start, std::time_t end) {
-    std::uint16_t nof = 0;
-    if (mode_ == 1) {
-        std::string message;
-        if (!ParseNof(Ss(nof_->text().trimmed()), nof, message)) {
-            nof_->setFocus();
-            if (!nof_->text().isEmpty())
-                nof_->selectAll();
-            platform::MessageBox(message);
-            return false;
-        }
+bool CWaveForm::PrepareQuery() {
+    nofValue_ = 0;
+    if (mode_ != 1)
+        return true;
+    std::string message;
+    if (!ParseNof(Ss(nof_->text().trimmed()), nofValue_, message)) {
+        nof_->setFocus();
+        if (!nof_->text().isEmpty())
+            nof_->selectAll();
+        platform::MessageBox(message);
+        return false;
     }
+    return true;
+}
+
+bool CWaveForm::SendQuery(CDeviceRecord& d, std::time_t start, std::time_t end) {
     app_.link.SendRequest(CWaveQueryMsg(d.board, d.address, static_cast<std::uint8_t>(mode_),
-                                        CTimeToCp56Time(start), CTimeToCp56Time(end), nof));
+                                        CTimeToCp56Time(start), CTimeToCp56Time(end), nofValue_));
     return true;
 }
 

@@ -249,8 +249,11 @@ void COverallView::OnFrameProperties(QTreeWidgetItem* item) {
     }
     if (!port)
         return;
+    // No record is kept across the dialog: a reconnect meanwhile empties the model.
+    const bool network = port->kind == CPortRecord::kNetwork;
+    port = nullptr;
     FrameSettings s = app_.cfg.FrameFilters();
-    CFramePropDlg dlg(true, port->kind == CPortRecord::kNetwork, s, this);
+    CFramePropDlg dlg(true, network, s, this);
     if (platform::RunDialog(dlg) != QDialog::Accepted)
         return;
     s = dlg.Settings();

@@ -163,10 +163,12 @@ void CStatForm::Query() {
         platform::MessageBox(error);
         return;
     }
-    const CDeviceRecord* d = app_.model.FindDeviceByKey(Key().key);
-    if (!d)
+    // No record is kept across the file dialog: a reconnect meanwhile empties the model.
+    std::filesystem::path proposed;
+    if (const CDeviceRecord* d = app_.model.FindDeviceByKey(Key().key))
+        proposed = ProposedStatFile(app_.SavFolder(), d->name, Now());
+    else
         return;
-    const std::filesystem::path proposed = ProposedStatFile(app_.SavFolder(), d->name, Now());
     // The dialog belongs to the main window; this window may be closed while it is open.
     const QPointer<CStatForm> self(this);
     const std::string chosen =

@@ -295,14 +295,14 @@ void CProtForm::GroupValuesArrived(std::uint8_t group) {
 }
 
 void CProtForm::ReadGroup() {
-    CDeviceRecord* d = app_.model.FindDeviceByKey(Key().key);
-    if (!d)
+    if (!app_.model.FindDeviceByKey(Key().key))
         return;
     const int row = list_->currentRow();
     if (row < 0 || row >= static_cast<int>(rows_.size()) || list_->selectedItems().isEmpty()) {
         platform::MessageBox("请先选择所需召唤的组。");
         return;
     }
+    CDeviceRecord* d = app_.model.FindDeviceByKey(Key().key);
     app_.link.RequestGroupValues(*d, static_cast<std::uint8_t>(rows_[row].entryKey & 0xFF));
 }
 

@@ -450,3 +450,43 @@ TEST(ShellTest, DeviceCommandsAfterAReconnectUnderTheirQuestion) {
         EXPECT_FALSE(std::filesystem::exists(rig.app->SavFolder() / "线路保护.txt"));
     }
 }
+
+// A device window refused while the device's structure is still being read: the box is held open
+// while the unit falls silent and the silence watch rebuilds the link, which empties the model.
+// The reading is restarted before the box, and answering it touches no freed record. Each of the
+// three window kinds that wait for the structure is tried.
+TEST(ShellTest, StructureStillReadBoxHeldOpenAcrossAReconnect) {
+    for (int kind = 0; kind < 3; ++kind) {
+        AppRig rig;
+        rig.Login();
+        CDeviceRecord* d = rig.Ready(5);
+        ASSERT_NE(d, nullptr);
+        d->structureComplete = 0;
+        const std::uint16_t key = d->key;
+        HeldPrompt held;
+        int ticks = 0;
+        held.whileOpen = [&](const std::string&) {
+            if (ticks <= CDeviceLink::kSilenceTicks) {
+                rig.app->link.AdvanceTime(1000); // timer 1's tick, no frame from the unit
+                ++ticks;
+                return false;
+            }
+            return rig.app->model.Ports().empty(); // answered once the reconnect emptied the model
+        };
+        CWindowManager& w = rig.app->windows;
+        CMonitorForm* form = kind == 0   ? w.OpenTelecontrol(key)
+                             : kind == 1 ? w.OpenSettings(key)
+                                         : w.OpenStat(key);
+        EXPECT_EQ(form, nullptr);
+        EXPECT_EQ(held.texts, (std::vector<std::string>{"正在初始化装置，请重试……"})) << kind;
+        EXPECT_FALSE(held.timedOut);
+        EXPECT_TRUE(rig.app->model.Ports().empty());
+        EXPECT_TRUE(rig.app->IsConnected());
+        // The group titles were asked for before the box; nothing after it.
+        const std::vector<Bytes> sent = rig.SentBodies();
+        const auto asked = std::count_if(sent.begin(), sent.end(), [](const Bytes& b) {
+            return b.size() > 5 && b[0] == 21 && b[5] == 240;
+        });
+        EXPECT_EQ(asked, 1) << kind;
+    }
+}
