@@ -6,6 +6,7 @@
 #include "platform/Text.h"
 #include "platform/ui/WidgetPrompt.h"
 
+#include <algorithm>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QDateTime>
@@ -16,6 +17,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStyle>
 #include <QTableWidget>
 #include <QTimeEdit>
 #include <QVBoxLayout>
@@ -85,6 +87,23 @@ void CHistoryForm::SetColumns(const std::vector<const char*>& titles, const std:
         list_->setHorizontalHeaderItem(c, new QTableWidgetItem(Qs(titles[c])));
         list_->setColumnWidth(c, widths[c]);
     }
+    widths_ = widths;
+}
+
+void CHistoryForm::FitColumns(int firstRow) {
+    const QFontMetrics cells(list_->font());
+    const QFontMetrics titles(list_->horizontalHeader()->font());
+    // Room for the cell's margins and the grid line, and for the header's sort indicator.
+    const int cellPad = 2 * list_->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, list_) + 12;
+    for (int c = 0; c < list_->columnCount(); ++c) {
+        int width = std::max(list_->columnWidth(c), c < static_cast<int>(widths_.size()) ? widths_[c] : 0);
+        if (const QTableWidgetItem* h = list_->horizontalHeaderItem(c))
+            width = std::max(width, titles.horizontalAdvance(h->text()) + cellPad + 8);
+        for (int r = std::max(firstRow, 0); r < list_->rowCount(); ++r)
+            if (const QTableWidgetItem* item = list_->item(r, c))
+                width = std::max(width, cells.horizontalAdvance(item->text()) + cellPad);
+        list_->setColumnWidth(c, width);
+    }
 }
 
 void CHistoryForm::SetRange(std::time_t start, std::time_t end) {
@@ -149,6 +168,8 @@ CEventForm::CEventForm(CMarindleApp& app, std::uint16_t deviceKey)
     list_->setObjectName("list1040");
     type_ = new QComboBox(this);
     type_->setObjectName("combo1047");
+    // Filled after the window is first shown: the width follows the items, not the empty combo.
+    type_->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     auto* exportButton = new QPushButton(Qs("导 出"), this);
     exportButton->setObjectName("button1069");
     filters_->addWidget(new QLabel(Qs("事件类型"), this));
@@ -185,8 +206,10 @@ void CEventForm::AddRecord(const std::string& description, int eventType, std::t
 }
 
 void CEventForm::ShowRecords(bool last) {
+    const int firstNew = list_->rowCount();
     for (const EventRecord& r : records_)
         AddRow(EventRowTexts(++shown_, r));
+    FitColumns(firstNew);
     if (list_->rowCount() > 0)
         list_->scrollToItem(list_->item(list_->rowCount() - 1, 0));
     records_.clear();
@@ -228,8 +251,11 @@ CRmtForm::CRmtForm(CMarindleApp& app, std::uint16_t deviceKey) : CHistoryForm(ap
     list_->setObjectName("list1046");
     source_ = new QComboBox(this);
     source_->setObjectName("combo1044");
+    source_->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     type_ = new QComboBox(this);
     type_->setObjectName("combo1047");
+    // Filled after the window is first shown: the width follows the items, not the empty combo.
+    type_->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     auto* exportButton = new QPushButton(Qs("导 出"), this);
     exportButton->setObjectName("button1069");
     filters_->addWidget(new QLabel(Qs("命令源"), this));
@@ -290,6 +316,7 @@ void CRmtForm::ShowRecords(bool) {
     list_->setRowCount(0);
     for (const RemoteCmdRecord& r : records_)
         AddRow(RemoteCmdRowTexts(r));
+    FitColumns();
     if (list_->rowCount() > 0)
         list_->scrollToItem(list_->item(list_->rowCount() - 1, 0));
     wait_->hide();
@@ -385,6 +412,7 @@ void CWaveForm::ShowRecords(bool) {
     unsigned n = 0;
     for (const WaveRecord& r : records_)
         AddRow(WaveRowTexts(++n, r));
+    FitColumns();
     if (list_->rowCount() > 0)
         list_->scrollToItem(list_->item(list_->rowCount() - 1, 0));
     wait_->hide();

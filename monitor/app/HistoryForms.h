@@ -48,9 +48,13 @@ protected:
     virtual bool PrepareQuery() { return true; }
     virtual void FreeRecords() = 0;
     void AddRow(const std::vector<std::string>& cells);
+    // Widens every column to its title and the texts of the rows from firstRow on (never narrower
+    // than it is, nor than its width from SetColumns), so that no file name or description is cut.
+    void FitColumns(int firstRow = 0);
 
     QVBoxLayout* layout_;
     QHBoxLayout* filters_;
+    std::vector<int> widths_; // of SetColumns
     QTableWidget* list_;
     QLabel* wait_;
     QPushButton* query_;

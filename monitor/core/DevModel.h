@@ -92,6 +92,7 @@ public:
     std::string description;
     std::uint16_t key = 0; // serial over one port information
     std::uint8_t commState = 0;
+    int stateKnown = 0; // a communication state arrived for it since the last connect
     int communicating = 0;
     int readState = kIdle;
     int writeState = 0; // 2 settings download, 1 telecontrol
@@ -144,6 +145,7 @@ public:
     std::uint16_t key = 0;
     int contentKind = 0; // 1 has devices, 2 has none
     std::uint8_t commState = 0;
+    int stateKnown = 0; // a communication state arrived for it since the last connect
     int up = 0;
 
 private:

@@ -641,6 +641,7 @@ void CMessageDispatcher::OnDeviceStates(const Reader& r, std::string& caption) {
             continue;
         const std::uint8_t state = r.U8(off + 2);
         d->commState = state;
+        d->stateKnown = 1;
         const int communicating = IsPointOn(state, 1, 1) || IsPointOn(state, 1, 2) ? 1 : 0;
         if (communicating == d->communicating)
             continue;
@@ -671,6 +672,7 @@ void CMessageDispatcher::OnLinkStates(const Reader& r, std::string& caption) {
             continue;
         const std::uint8_t state = r.U8(off + 3);
         p->commState = state;
+        p->stateKnown = 1;
         const int up = IsPointOn(state, 0, 0) ? 1 : 0;
         if (up == p->up)
             continue;

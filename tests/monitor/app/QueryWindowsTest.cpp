@@ -10,6 +10,7 @@
 #include <chrono>
 #include <gtest/gtest.h>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -197,6 +198,35 @@ TEST(HistoryWindowTest, QueryRangesAndClockAcrossTheYearByte) {
         ASSERT_TRUE(ClockStampText(clock.data() + 6, text)) << year;
         EXPECT_EQ(text, std::to_string(year) + "-01-01 00:30:00");
     }
+}
+
+// The windows open on a shown main frame, where the combos are first laid out before they are
+// filled: each combo is as wide as its longest item, and a file name or description is never cut.
+TEST(HistoryWindowTest, ColumnsAndCombosFitTheirTexts) {
+    AppRig rig;
+    rig.app->Frame()->show();
+    rig.Login();
+    const std::uint16_t key = rig.Ready(7)->key;
+    auto* remote = dynamic_cast<CRmtForm*>(rig.app->windows.OpenRemoteCmds(key));
+    ASSERT_NE(remote, nullptr);
+    QCoreApplication::processEvents();
+    for (QComboBox* combo : {remote->SourceCombo(), remote->TypeCombo()})
+        for (int i = 0; i < combo->count(); ++i)
+            EXPECT_GE(combo->width(), combo->fontMetrics().horizontalAdvance(combo->itemText(i)) + 16)
+                << combo->itemText(i).toStdString();
+
+    auto* wave = dynamic_cast<CWaveForm*>(rig.app->windows.OpenWave(key));
+    ASSERT_NE(wave, nullptr);
+    const std::string name = "WAVE0001_20240506_103000_001.cfg";
+    const std::string source = std::string(60, 'S') + ".dat";
+    wave->AddRecord(name, source, 0, 1);
+    rig.app->windows.WaveListComplete({key});
+    QTableWidget* list = wave->List();
+    ASSERT_EQ(list->rowCount(), 1);
+    const QFontMetrics fm(list->font());
+    EXPECT_GT(list->columnWidth(1), fm.horizontalAdvance(QString::fromStdString(name)));
+    EXPECT_GT(list->columnWidth(2), fm.horizontalAdvance(QString::fromStdString(source)));
+    EXPECT_EQ(list->columnWidth(4), 60); // short texts keep the column's own width
 }
 
 namespace {

@@ -331,6 +331,33 @@ TEST(ShellTest, CommStateWindowShowsStatesAndSelectsNodes) {
               testsupport::Found(rig.app->model.FindDevice(5))->key);
 }
 
+// The states that arrived before the window opens are shown when it opens; a record without a
+// state yet keeps its cells empty.
+TEST(ShellTest, CommStateWindowOpensWithTheStatesTheModelHolds) {
+    AppRig rig;
+    rig.Login();
+    rig.Feed(Dsdu({25, 0, 0, 1, 0, 5, 0, 0x91})); // device 5
+    rig.Feed(Dsdu({26, 0, 0, 1, 0, 0, 1, 2}));    // board 0, serial port 1: up
+    auto* form = dynamic_cast<CCommForm*>(rig.app->windows.OpenCommState());
+    ASSERT_NE(form, nullptr);
+    QTableWidget* list = form->List();
+    ASSERT_EQ(list->rowCount(), 5);
+    EXPECT_EQ(list->item(0, 3)->text(), QString::fromUtf8("通"));
+    EXPECT_EQ(list->item(1, 3)->text(), QString::fromUtf8("断"));
+    EXPECT_EQ(list->item(1, 4)->text(), QString::fromUtf8("通"));
+    EXPECT_EQ(list->item(1, 5)->text(), QString::fromUtf8("投运"));
+    // Device 6 and the network port had no state yet.
+    for (int c = 3; c < 6; ++c)
+        EXPECT_EQ(list->item(2, c)->text(), "") << c;
+    EXPECT_EQ(list->item(3, 3)->text(), "");
+    // A reconnect forgets the states: a window opened afterwards shows none.
+    rig.app->OnDisconnect();
+    rig.Login();
+    form = dynamic_cast<CCommForm*>(rig.app->windows.OpenCommState());
+    ASSERT_NE(form, nullptr);
+    EXPECT_EQ(form->List()->item(1, 3)->text(), "");
+}
+
 // The windows a reconnect leaves open keep their maximised state in the tabbed area, also when the
 // connect that follows fails.
 TEST(ShellTest, WindowsLeftOpenByAReconnectStayMaximised) {
