@@ -517,3 +517,28 @@ TEST(ShellTest, StructureStillReadBoxHeldOpenAcrossAReconnect) {
         EXPECT_EQ(asked, 1) << kind;
     }
 }
+
+// Start-up shows the main window and the start window without running the event loop early (a
+// splash-screen window would run every pending event, the whole first paint included, before the
+// main window is up); the start window stays on top without a frame and closes itself.
+TEST(ShellTest, StartUpRunsNoEventsBeforeTheEventLoop) {
+    testsupport::TempDir dir;
+    testsupport::PromptRecorder prompts;
+    bool ranEarly = false;
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(), [&] { ranEarly = true; }, Qt::QueuedConnection);
+    {
+        CMarindleApp app(dir.Path(), std::make_unique<MemoryTransport>());
+        ASSERT_TRUE(app.InitInstance("", true));
+        EXPECT_FALSE(ranEarly);
+        EXPECT_TRUE(app.Frame()->isVisible());
+        auto* start = app.Frame()->findChild<QDialog*>("startWindow");
+        ASSERT_NE(start, nullptr);
+        EXPECT_TRUE(start->isVisible());
+        EXPECT_TRUE(start->windowFlags() & Qt::WindowStaysOnTopHint);
+        EXPECT_TRUE(start->windowFlags() & Qt::FramelessWindowHint);
+        EXPECT_TRUE(prompts.Texts().empty());
+    }
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::MetaCall);
+    EXPECT_TRUE(ranEarly);
+}
