@@ -1,7 +1,9 @@
 #include "monitor/app/HistoryForms.h"
 
 #include "monitor/app/MarindleApp.h"
+#include "monitor/core/DevModel.h"
 #include "monitor/core/DevTime.h"
+#include "monitor/model/MonitorTexts.h"
 #include "platform/Prompt.h"
 #include "platform/Text.h"
 #include "platform/ui/WidgetPrompt.h"
@@ -44,7 +46,7 @@ CHistoryForm::CHistoryForm(CMarindleApp& app, int kind, std::uint16_t deviceKey)
     list_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     query_ = new QPushButton(Qs("召 唤"), this);
     query_->setObjectName("button1015");
-    wait_ = new QLabel(Qs("正在召唤，请稍候……"), this);
+    wait_ = new QLabel(Qs(text::kQuerying), this);
     wait_->setObjectName("static1032");
     fromDate_ = new QDateEdit(this);
     fromDate_->setObjectName("date1030");
@@ -201,8 +203,7 @@ bool CEventForm::SendQuery(CDeviceRecord& d, std::time_t start, std::time_t end)
 
 void CEventForm::AddRecord(const std::string& description, int eventType, std::time_t time,
                            std::uint16_t entryKey, const std::string& value) {
-    records_.push_back({description, eventType, time, static_cast<std::uint8_t>(entryKey & 0xFF),
-                        static_cast<std::uint8_t>(entryKey >> 8), value});
+    records_.push_back({description, eventType, time, KeyGroup(entryKey), KeyEntry(entryKey), value});
 }
 
 void CEventForm::ShowRecords(bool last) {
@@ -308,8 +309,8 @@ bool CRmtForm::SendQuery(CDeviceRecord& d, std::time_t start, std::time_t end) {
 void CRmtForm::AddRecord(const std::string& description, int commandType, const std::string& source,
                          std::time_t time, std::uint16_t entryKey, const std::string& value,
                          const std::string& selfDescription) {
-    records_.push_back({description, commandType, source, time, static_cast<std::uint8_t>(entryKey & 0xFF),
-                        static_cast<std::uint8_t>(entryKey >> 8), value, selfDescription});
+    records_.push_back({description, commandType, source, time, KeyGroup(entryKey), KeyEntry(entryKey), value,
+                        selfDescription});
 }
 
 void CRmtForm::ShowRecords(bool) {

@@ -4,6 +4,7 @@
 #include "monitor/app/MarindleApp.h"
 #include "monitor/app/TransferProgressDlg.h"
 #include "monitor/core/DevTime.h"
+#include "monitor/model/MonitorTexts.h"
 #include "platform/Prompt.h"
 #include "platform/Text.h"
 #include "platform/ui/WidgetPrompt.h"
@@ -61,7 +62,7 @@ CStatForm::CStatForm(CMarindleApp& app, std::uint16_t deviceKey)
     query->setObjectName("button1015");
     auto* show = new QPushButton(Qs("显 示"), this);
     show->setObjectName("button1016");
-    wait_ = new QLabel(Qs("正在召唤，请稍候……"), this);
+    wait_ = new QLabel(Qs(text::kQuerying), this);
     wait_->setObjectName("static1032");
     list_ = new QTableWidget(this);
     list_->setObjectName("list1068");

@@ -9,6 +9,7 @@
 #include "monitor/app/WarnView.h"
 #include "monitor/app/WindowForms.h"
 #include "monitor/coreui/DevClockDlg.h"
+#include "monitor/model/MonitorTexts.h"
 #include "platform/Prompt.h"
 #include "platform/Text.h"
 #include "platform/ui/WidgetPrompt.h"
@@ -109,7 +110,7 @@ std::optional<std::string> CWindowManager::DeviceFor(int kind, std::uint16_t dev
     if (!d)
         return std::nullopt;
     if (!d->communicating) {
-        platform::MessageBox("装置未连通。");
+        platform::MessageBox(text::kDeviceNotConnected);
         return std::nullopt;
     }
     if ((kind == kYaoWindow || kind == kProtWindow || kind == kStatWindow) && !d->structureComplete) {

@@ -14,13 +14,21 @@
 
 namespace marindle {
 
+// An entry key holds the group number in its low byte and the entry number in its high byte.
+inline std::uint8_t KeyGroup(std::uint16_t key) {
+    return static_cast<std::uint8_t>(key & 0xFF);
+}
+inline std::uint8_t KeyEntry(std::uint16_t key) {
+    return static_cast<std::uint8_t>(key >> 8);
+}
+
 class CEntryRecord {
 public:
     explicit CEntryRecord(std::uint16_t key) : key(key) {}
     virtual ~CEntryRecord() = default;
 
-    std::uint8_t GroupNumber() const { return static_cast<std::uint8_t>(key & 0xFF); }
-    std::uint8_t EntryNumber() const { return static_cast<std::uint8_t>(key >> 8); }
+    std::uint8_t GroupNumber() const { return KeyGroup(key); }
+    std::uint8_t EntryNumber() const { return KeyEntry(key); }
 
     std::uint16_t key;         // group in the low byte, entry in the high byte
     std::uint16_t address = 0; // the device's address

@@ -5,6 +5,7 @@
 #include "monitor/core/DevTime.h"
 #include "monitor/core/GenericValue.h"
 #include "monitor/core/MonitorWindows.h"
+#include "monitor/model/MonitorTexts.h"
 
 #include "platform/Prompt.h"
 #include "platform/Text.h"
@@ -89,7 +90,7 @@ private:
 namespace {
 
 std::string EntryLabel(std::uint16_t key) {
-    return platform::StrFormat("组%u条目%u", key & 0xFFu, static_cast<unsigned>(key >> 8));
+    return platform::StrFormat("组%u条目%u", KeyGroup(key), KeyEntry(key));
 }
 
 std::string DescriptionOf(const CDeviceRecord* device, std::uint16_t key) {
@@ -937,7 +938,7 @@ void CMessageDispatcher::OnGroupTitles(const AsduContext& a, std::string& captio
     const bool all = r.ForEachAsduItem(
         caption,
         [&](std::size_t off, const Gdd& gdd, const std::uint8_t*, std::size_t) {
-            if (CGroupRecord* g = a.d.AddGroup(static_cast<std::uint8_t>(r.U16(off) & 0xFF))) {
+            if (CGroupRecord* g = a.d.AddGroup(KeyGroup(r.U16(off)))) {
                 g->title = r.Text(off + 6, static_cast<std::size_t>(gdd.size) * gdd.number);
                 g->kind = GroupKindFromTitle(g->title);
             }
@@ -956,7 +957,7 @@ void CMessageDispatcher::OnReadRefused(const AsduContext& a, std::string& captio
     const bool dims = d.readState == CDeviceRecord::kDimensions;
     caption = dims ? "量纲无效" : "量程无效";
     if (a.r.Has(8, 2))
-        if (CGroupRecord* g = d.FindGroup(static_cast<std::uint8_t>(a.r.U16(8) & 0xFF)))
+        if (CGroupRecord* g = d.FindGroup(KeyGroup(a.r.U16(8))))
             (dims ? g->hasDimensions : g->hasRanges) = 1;
 }
 
@@ -1011,8 +1012,8 @@ void CMessageDispatcher::OnGenericRead(CDeviceRecord& d, const Reader& r, std::s
 void CMessageDispatcher::StoreReadItem(CDeviceRecord& d, std::uint16_t gin, const std::uint8_t* value,
                                        std::size_t vlen, std::uint8_t type, std::uint8_t size,
                                        std::uint8_t number, int& lastGroup) {
-    CGroupRecord* g = d.FindGroup(static_cast<std::uint8_t>(gin & 0xFF));
-    const bool entryNo = (gin >> 8) != 0;
+    CGroupRecord* g = d.FindGroup(KeyGroup(gin));
+    const bool entryNo = KeyEntry(gin) != 0;
     CEntryRecord* e = g && entryNo ? g->FindEntry(gin) : nullptr;
     auto whole = [&](int decimals) { return FormatGenericValue(type, size, number, value, vlen, decimals); };
     // One element of the value, formatted on its own.
@@ -1062,7 +1063,7 @@ void CMessageDispatcher::StoreReadItem(CDeviceRecord& d, std::uint16_t gin, cons
             if (!v->editFlag)
                 v->actualValue = whole(v->precision2.empty() ? 3 : platform::AtoI(v->precision2));
         }
-        lastGroup = gin & 0xFF;
+        lastGroup = KeyGroup(gin);
         break;
     default:
         break;
@@ -1159,7 +1160,7 @@ void CMessageDispatcher::RangesStep(CDeviceRecord& d) {
 
 int CMessageDispatcher::ReinitialiseDevice(CDeviceRecord& d) {
     if (!d.communicating) {
-        platform::MessageBox("装置未连通。");
+        platform::MessageBox(text::kDeviceNotConnected);
         return 0;
     }
     d.ClearGroups();
@@ -1177,7 +1178,7 @@ int CMessageDispatcher::RestartReading(CDeviceRecord& d) {
 
 int CMessageDispatcher::SignalReset(CDeviceRecord& d) {
     if (!d.communicating) {
-        platform::MessageBox("装置未连通。");
+        platform::MessageBox(text::kDeviceNotConnected);
         return 0;
     }
     return link_.SendSignalReset(d);
