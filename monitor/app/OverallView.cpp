@@ -61,7 +61,10 @@ int COverallView::ImageOf(const QTreeWidgetItem* item) {
 
 void COverallView::SetImage(QTreeWidgetItem* item, int image) {
     item->setData(0, kImageRole, image);
-    item->setIcon(0, NodeIcon(image));
+    auto icon = icons_.find(image);
+    if (icon == icons_.end())
+        icon = icons_.emplace(image, NodeIcon(image)).first;
+    item->setIcon(0, icon->second);
 }
 
 QTreeWidgetItem* COverallView::AddNode(QTreeWidgetItem* parent, int kind, const std::string& text, int image,

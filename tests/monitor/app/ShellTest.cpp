@@ -84,8 +84,14 @@ TEST(ShellTest, TreeStatesTextsAndContextMenus) {
     QTreeWidgetItem* node = tree->FindNode(kNodeDevice, 1, d->key);
     ASSERT_NE(node, nullptr);
     EXPECT_EQ(COverallView::ImageOf(node), 4);
+    // Nodes of one image share one drawn picture.
+    QTreeWidgetItem* other =
+        tree->FindNode(kNodeDevice, 1, testsupport::Found(rig.app->model.FindDevice(6))->key);
+    ASSERT_NE(other, nullptr);
+    EXPECT_EQ(node->icon(0).cacheKey(), other->icon(0).cacheKey());
     tree->SetNodeState(true, d->key, true);
     EXPECT_EQ(COverallView::ImageOf(node), 5);
+    EXPECT_NE(node->icon(0).cacheKey(), other->icon(0).cacheKey());
     d->name = "线路保护";
     tree->RefreshNodeTexts();
     EXPECT_EQ(node->text(0), QString::fromUtf8("(5)线路保护"));
