@@ -1,5 +1,6 @@
 #include "points/PointRows.h"
 
+#include "editors/model/DeviceLabels.h"
 #include "platform/Text.h"
 #include "projectmodel/TextHelpers.h"
 
@@ -33,7 +34,8 @@ std::vector<CDeviceComboItem> BuildDeviceCombo(const CProjectModel& doc) {
     items.reserve(static_cast<std::size_t>(doc.m_devices.GetSize()) + 1);
     items.push_back({"所有装置", -1});
     for (const CDevice& d : doc.m_devices)
-        items.push_back({StrFormat("装置%d[%s]", d.m_nAddress, d.m_strDescription.c_str()), d.m_nAddress});
+        items.push_back(
+            {StrFormat(editors::kDeviceItemLabel, d.m_nAddress, d.m_strDescription.c_str()), d.m_nAddress});
     return items;
 }
 

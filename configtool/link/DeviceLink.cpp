@@ -1,5 +1,6 @@
 #include "configtool/link/DeviceLink.h"
 
+#include "unitlink/LinkTexts.h"
 #include "unitlink/NetSocket.h"
 #include "unitlink/RequestBodies.h"
 
@@ -78,7 +79,7 @@ int CDeviceLink::DoConnect() {
         return 1;
     passwordState_ = 0;
     if (!transport_->Create()) {
-        LogError("创建TCP/IP槽失败!");
+        LogError(unitlink::text::kSocketFailed);
         return 0;
     }
     if (report_)

@@ -9,6 +9,7 @@
 #include "platform/Prompt.h"
 #include "platform/Text.h"
 #include "unitlink/FrameLayout.h"
+#include "unitlink/LinkTexts.h"
 
 #include <algorithm>
 #include <fstream>
@@ -82,7 +83,7 @@ int CDeviceLink::Connect() {
     std::lock_guard lock(mutex_);
     cutter_.Clear();
     if (!transport_->Create()) {
-        platform::MessageBox("创建TCP/IP槽失败!");
+        platform::MessageBox(unitlink::text::kSocketFailed);
         return 0;
     }
     shell_->ShowNotice(

@@ -6,6 +6,7 @@
 
 #include "platform/Text.h"
 #include "platform/ui/WidgetPrompt.h"
+#include "unitlink/LinkTexts.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -50,7 +51,7 @@ CMainFrame::CMainFrame(CQuorvexApp& app) : app_(app) {
         connect(t, &QTimer::timeout, this, [this, i] { OnTimer(i); });
         timers_[static_cast<std::size_t>(i)] = t;
     }
-    linkStatus_ = new QLabel("通讯装置通讯中断", this);
+    linkStatus_ = new QLabel(unitlink::text::kLinkDown, this);
     linkStatus_->setObjectName("linkStatus");
     clock_ = new QLabel(this);
     clock_->setObjectName("clock");

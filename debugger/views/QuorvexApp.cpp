@@ -17,6 +17,7 @@
 #include "platform/Prompt.h"
 #include "platform/Text.h"
 #include "platform/ui/WidgetPrompt.h"
+#include "unitlink/LinkTexts.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -247,7 +248,7 @@ void CQuorvexApp::OnDisconnect() {
 void CQuorvexApp::OnLinkStateChanged(bool connected) {
     if (!frame_)
         return;
-    frame_->SetLinkStatus(connected ? "通讯装置网络连接" : "通讯装置通讯中断");
+    frame_->SetLinkStatus(connected ? unitlink::text::kLinkUp : unitlink::text::kLinkDown);
     if (connected) {
         if (COutputView* v = monitors_.GetView(kSlotDebug))
             frame_->BringToTop(v);

@@ -1,5 +1,6 @@
 #include "editors/model/DevinfolistModel.h"
 
+#include "editors/model/DeviceLabels.h"
 #include "editors/model/EquipDetailModel.h"
 #include "editors/model/RefTableModel.h"
 #include "platform/Prompt.h"
@@ -122,7 +123,7 @@ std::vector<CGridRow> CDevinfolistModel::Rows(const CProjectModel& doc) {
             GridRow({StrFormat("%d", static_cast<int>(rows.size()) + 1), StrFormat("%d", d.m_nAddress),
                      StrFormat("%d", d.m_nMappedAddress), d.m_strModelName, d.m_model.m_strType,
                      d.m_model.m_strVersion, d.m_strDescription});
-        row.rowText = StrFormat("装置%d<%s>", d.m_nAddress, d.m_strDescription.c_str());
+        row.rowText = StrFormat(kDeviceListLabel, d.m_nAddress, d.m_strDescription.c_str());
         row.itemData = d.m_nAddress;
         rows.push_back(std::move(row));
     }

@@ -1,5 +1,6 @@
 #include "editors/model/EquipRefDevModel.h"
 
+#include "editors/model/DeviceLabels.h"
 #include "platform/Text.h"
 #include "projectmodel/ProjectModel.h"
 
@@ -26,7 +27,7 @@ std::vector<CGridRow> CEquipRefDevModel::Rows(const CProjectModel& doc, const CP
         CGridRow row = d ? GridRow({StrFormat("%d", n), StrFormat("%d", d->m_nAddress), d->m_strModelName,
                                     d->m_model.m_strType, d->m_model.m_strVersion, d->m_strDescription})
                          : GridRow({StrFormat("%d", n), StrFormat("%d", address), "", "", "", ""});
-        row.rowText = StrFormat("装置%d<%s>", n, d ? d->m_strModelName.c_str() : "");
+        row.rowText = StrFormat(kDeviceListLabel, n, d ? d->m_strModelName.c_str() : "");
         row.itemData = address;
         rows.push_back(std::move(row));
     }

@@ -1,5 +1,6 @@
 #include "editors/model/PointSelectModel.h"
 
+#include "editors/model/DeviceLabels.h"
 #include "platform/Text.h"
 #include "projectmodel/NameTables.h"
 #include "projectmodel/ProjectModel.h"
@@ -23,7 +24,7 @@ std::vector<std::string> CPointSelectModel::DeviceChoices(const CProjectModel& d
     std::vector<std::string> choices{"所有装置"};
     int chosen = 0;
     for (const CDevice& d : doc.m_devices) {
-        choices.push_back(platform::StrFormat("装置%d[%s]", d.m_nAddress, d.m_strDescription.c_str()));
+        choices.push_back(platform::StrFormat(kDeviceItemLabel, d.m_nAddress, d.m_strDescription.c_str()));
         if (d.m_nAddress == m_nDevice && m_nDevice != -1 && chosen == 0)
             chosen = static_cast<int>(choices.size()) - 1;
     }

@@ -5,6 +5,7 @@
 #include "projectmodel/NameTables.h"
 #include "projectmodel/ProjectModel.h"
 
+#include "editors/model/DeviceLabels.h"
 #include "editors/model/DevinfolistModel.h"
 #include "editors/model/RefTableModel.h"
 
@@ -109,7 +110,7 @@ std::vector<CGridRow> CPortFormModel::DeviceRows(const CProjectModel& doc, const
         CGridRow row = GridRow(std::move(cells));
         row.itemData = static_cast<long long>(i);
         if (tips)
-            row.rowText = StrFormat("装置%d<%s>", d->m_nAddress, d->m_strDescription.c_str());
+            row.rowText = StrFormat(kDeviceListLabel, d->m_nAddress, d->m_strDescription.c_str());
         rows.push_back(std::move(row));
     }
     return rows;

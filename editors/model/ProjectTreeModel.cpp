@@ -1,5 +1,6 @@
 #include "editors/model/ProjectTreeModel.h"
 
+#include "editors/model/DeviceLabels.h"
 #include "platform/Prompt.h"
 #include "platform/Text.h"
 #include "projectmodel/NameTables.h"
@@ -35,7 +36,7 @@ std::string TreeRootText(const CProjectModel& doc) {
 }
 
 std::string DeviceNodeText(int address, const std::string& name) {
-    return StrFormat("装置%d[%s]", address, name.c_str());
+    return StrFormat(kDeviceItemLabel, address, name.c_str());
 }
 
 std::string PortNodeText(const CPortRecord& port) {

@@ -1,5 +1,6 @@
 #include "editors/model/SelDevModel.h"
 
+#include "editors/model/DeviceLabels.h"
 #include "platform/Text.h"
 #include "projectmodel/ProjectModel.h"
 
@@ -21,7 +22,7 @@ std::vector<CGridRow> CSelDevModel::MasterRows(const CProjectModel& doc) {
         CGridRow row =
             GridRow({StrFormat("%d", n), StrFormat("%d", d.m_nAddress), StrFormat("%d", d.m_nMappedAddress),
                      d.m_strModelName, d.m_model.m_strType, d.m_model.m_strVersion, d.m_strDescription});
-        row.rowText = StrFormat("装置%d<%s>", n, d.m_strModelName.c_str());
+        row.rowText = StrFormat(kDeviceListLabel, n, d.m_strModelName.c_str());
         row.itemData = d.m_nAddress;
         rows.push_back(std::move(row));
     }
@@ -35,7 +36,7 @@ std::vector<CGridRow> CSelDevModel::ModelRows(const CProjectModel& doc) {
     for (const CDeviceTemplate& m : doc.m_deviceModels) {
         ++n;
         CGridRow row = GridRow({StrFormat("%d", n), m.m_strName, m.m_strType, m.m_strVersion, m.m_strName});
-        row.rowText = StrFormat("装置%d<%s>", n, m.m_strName.c_str());
+        row.rowText = StrFormat(kDeviceListLabel, n, m.m_strName.c_str());
         row.itemData = n - 1;
         rows.push_back(std::move(row));
     }
@@ -51,7 +52,7 @@ std::vector<CGridRow> CSelDevModel::DeviceRows(const CProjectModel& doc) {
         ++n;
         CGridRow row = GridRow({StrFormat("%d", n), StrFormat("%d", d.m_nAddress), d.m_strModelName,
                                 d.m_model.m_strType, d.m_model.m_strVersion, d.m_strDescription});
-        row.rowText = StrFormat("装置%d<%s>", n, d.m_strModelName.c_str());
+        row.rowText = StrFormat(kDeviceListLabel, n, d.m_strModelName.c_str());
         row.itemData = d.m_nAddress;
         rows.push_back(std::move(row));
     }

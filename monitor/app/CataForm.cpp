@@ -3,6 +3,7 @@
 #include "monitor/app/CommandIds.h"
 #include "monitor/app/MarindleApp.h"
 #include "monitor/app/TransferProgressDlg.h"
+#include "monitor/model/MonitorTexts.h"
 #include "platform/Paths.h"
 #include "platform/Prompt.h"
 #include "platform/Text.h"
@@ -71,7 +72,7 @@ CCataForm::CCataForm(CMarindleApp& app) : CMonitorForm(app, kCataWindow, {}) {
     go->setObjectName("button1048");
     pathEdit_ = new QLineEdit(this);
     pathEdit_->setObjectName("edit1052");
-    wait_ = new QLabel(Qs("正在召唤，请稍候……"), this);
+    wait_ = new QLabel(Qs(text::kQuerying), this);
     wait_->setObjectName("static1032");
     list_ = new QTableWidget(this);
     list_->setObjectName("list1028");

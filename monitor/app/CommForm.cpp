@@ -43,32 +43,37 @@ void CCommForm::Initialise(const std::string& title) {
     for (int r = 0; r < static_cast<int>(rows_.size()); ++r)
         for (int c = 0; c < 6; ++c)
             list_->setItem(r, c, new QTableWidgetItem(c < 3 ? Qs(rows_[r].cells[c]) : QString()));
+    // The states the model already holds are shown at once; the others wait for their message.
+    for (int r = 0; r < static_cast<int>(rows_.size()); ++r)
+        ShowState(r, true);
 }
 
 void CCommForm::UpdateStates(int deviceFlag) {
-    for (int r = 0; r < static_cast<int>(rows_.size()); ++r) {
-        const CommRow& row = rows_[r];
-        if (row.deviceFlag != deviceFlag)
-            continue;
-        std::uint8_t state = 0;
-        if (deviceFlag) {
-            const CDeviceRecord* d = app_.model.FindDeviceByKey(row.key);
-            if (!d)
-                continue;
-            state = d->commState;
-        } else {
-            const CPortRecord* p = app_.model.FindPortByKey(row.key);
-            if (!p)
-                continue;
-            state = p->commState;
-        }
-        std::string a, b, run;
-        CommStateTexts(deviceFlag, state, a, b, run);
-        list_->item(r, 3)->setText(Qs(a));
-        if (deviceFlag) {
-            list_->item(r, 4)->setText(Qs(b));
-            list_->item(r, 5)->setText(Qs(run));
-        }
+    for (int r = 0; r < static_cast<int>(rows_.size()); ++r)
+        if (rows_[r].deviceFlag == deviceFlag)
+            ShowState(r, false);
+}
+
+void CCommForm::ShowState(int r, bool onlyKnown) {
+    const CommRow& row = rows_[r];
+    std::uint8_t state = 0;
+    if (row.deviceFlag) {
+        const CDeviceRecord* d = app_.model.FindDeviceByKey(row.key);
+        if (!d || (onlyKnown && !d->stateKnown))
+            return;
+        state = d->commState;
+    } else {
+        const CPortRecord* p = app_.model.FindPortByKey(row.key);
+        if (!p || (onlyKnown && !p->stateKnown))
+            return;
+        state = p->commState;
+    }
+    std::string a, b, run;
+    CommStateTexts(row.deviceFlag, state, a, b, run);
+    list_->item(r, 3)->setText(Qs(a));
+    if (row.deviceFlag) {
+        list_->item(r, 4)->setText(Qs(b));
+        list_->item(r, 5)->setText(Qs(run));
     }
 }
 

@@ -21,6 +21,10 @@ public:
     QTableWidget* List() const { return list_; }
 
 private:
+    // The state columns of a row from its record; onlyKnown leaves them as they are when no state
+    // arrived for the record yet.
+    void ShowState(int row, bool onlyKnown);
+
     QTableWidget* list_;
     std::vector<CommRow> rows_;
 };

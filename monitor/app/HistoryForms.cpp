@@ -1,11 +1,14 @@
 #include "monitor/app/HistoryForms.h"
 
 #include "monitor/app/MarindleApp.h"
+#include "monitor/core/DevModel.h"
 #include "monitor/core/DevTime.h"
+#include "monitor/model/MonitorTexts.h"
 #include "platform/Prompt.h"
 #include "platform/Text.h"
 #include "platform/ui/WidgetPrompt.h"
 
+#include <algorithm>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QDateTime>
@@ -16,6 +19,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStyle>
 #include <QTableWidget>
 #include <QTimeEdit>
 #include <QVBoxLayout>
@@ -42,7 +46,7 @@ CHistoryForm::CHistoryForm(CMarindleApp& app, int kind, std::uint16_t deviceKey)
     list_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     query_ = new QPushButton(Qs("召 唤"), this);
     query_->setObjectName("button1015");
-    wait_ = new QLabel(Qs("正在召唤，请稍候……"), this);
+    wait_ = new QLabel(Qs(text::kQuerying), this);
     wait_->setObjectName("static1032");
     fromDate_ = new QDateEdit(this);
     fromDate_->setObjectName("date1030");
@@ -85,6 +89,23 @@ void CHistoryForm::SetColumns(const std::vector<const char*>& titles, const std:
         list_->setHorizontalHeaderItem(c, new QTableWidgetItem(Qs(titles[c])));
         list_->setColumnWidth(c, widths[c]);
     }
+    widths_ = widths;
+}
+
+void CHistoryForm::FitColumns(int firstRow) {
+    const QFontMetrics cells(list_->font());
+    const QFontMetrics titles(list_->horizontalHeader()->font());
+    // Room for the cell's margins and the grid line, and for the header's sort indicator.
+    const int cellPad = 2 * list_->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, list_) + 12;
+    for (int c = 0; c < list_->columnCount(); ++c) {
+        int width = std::max(list_->columnWidth(c), c < static_cast<int>(widths_.size()) ? widths_[c] : 0);
+        if (const QTableWidgetItem* h = list_->horizontalHeaderItem(c))
+            width = std::max(width, titles.horizontalAdvance(h->text()) + cellPad + 8);
+        for (int r = std::max(firstRow, 0); r < list_->rowCount(); ++r)
+            if (const QTableWidgetItem* item = list_->item(r, c))
+                width = std::max(width, cells.horizontalAdvance(item->text()) + cellPad);
+        list_->setColumnWidth(c, width);
+    }
 }
 
 void CHistoryForm::SetRange(std::time_t start, std::time_t end) {
@@ -122,6 +143,9 @@ void CHistoryForm::Query() {
         platform::MessageBox(error);
         return;
     }
+    // Every box comes before the device is looked up: a box runs the event loop.
+    if (!PrepareQuery())
+        return;
     CDeviceRecord* d = app_.model.FindDeviceByKey(Key().key);
     if (!d || !SendQuery(*d, start, end))
         return;
@@ -146,6 +170,8 @@ CEventForm::CEventForm(CMarindleApp& app, std::uint16_t deviceKey)
     list_->setObjectName("list1040");
     type_ = new QComboBox(this);
     type_->setObjectName("combo1047");
+    // Filled after the window is first shown: the width follows the items, not the empty combo.
+    type_->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     auto* exportButton = new QPushButton(Qs("导 出"), this);
     exportButton->setObjectName("button1069");
     filters_->addWidget(new QLabel(Qs("事件类型"), this));
@@ -177,13 +203,14 @@ bool CEventForm::SendQuery(CDeviceRecord& d, std::time_t start, std::time_t end)
 
 void CEventForm::AddRecord(const std::string& description, int eventType, std::time_t time,
                            std::uint16_t entryKey, const std::string& value) {
-    records_.push_back({description, eventType, time, static_cast<std::uint8_t>(entryKey & 0xFF),
-                        static_cast<std::uint8_t>(entryKey >> 8), value});
+    records_.push_back({description, eventType, time, KeyGroup(entryKey), KeyEntry(entryKey), value});
 }
 
 void CEventForm::ShowRecords(bool last) {
+    const int firstNew = list_->rowCount();
     for (const EventRecord& r : records_)
         AddRow(EventRowTexts(++shown_, r));
+    FitColumns(firstNew);
     if (list_->rowCount() > 0)
         list_->scrollToItem(list_->item(list_->rowCount() - 1, 0));
     records_.clear();
@@ -225,8 +252,11 @@ CRmtForm::CRmtForm(CMarindleApp& app, std::uint16_t deviceKey) : CHistoryForm(ap
     list_->setObjectName("list1046");
     source_ = new QComboBox(this);
     source_->setObjectName("combo1044");
+    source_->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     type_ = new QComboBox(this);
     type_->setObjectName("combo1047");
+    // Filled after the window is first shown: the width follows the items, not the empty combo.
+    type_->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     auto* exportButton = new QPushButton(Qs("导 出"), this);
     exportButton->setObjectName("button1069");
     filters_->addWidget(new QLabel(Qs("命令源"), this));
@@ -279,14 +309,15 @@ bool CRmtForm::SendQuery(CDeviceRecord& d, std::time_t start, std::time_t end) {
 void CRmtForm::AddRecord(const std::string& description, int commandType, const std::string& source,
                          std::time_t time, std::uint16_t entryKey, const std::string& value,
                          const std::string& selfDescription) {
-    records_.push_back({description, commandType, source, time, static_cast<std::uint8_t>(entryKey & 0xFF),
-                        static_cast<std::uint8_t>(entryKey >> 8), value, selfDescription});
+    records_.push_back({description, commandType, source, time, KeyGroup(entryKey), KeyEntry(entryKey), value,
+                        selfDescription});
 }
 
 void CRmtForm::ShowRecords(bool) {
     list_->setRowCount(0);
     for (const RemoteCmdRecord& r : records_)
         AddRow(RemoteCmdRowTexts(r));
+    FitColumns();
     if (list_->rowCount() > 0)
         list_->scrollToItem(list_->item(list_->rowCount() - 1, 0));
     wait_->hide();
@@ -351,20 +382,24 @@ void CWaveForm::Initialise(const std::string& title) {
     Query();
 }
 
-bool CWaveForm::SendQuery(CDeviceRecord& d, std::time_t start, std::time_t end) {
-    std::uint16_t nof = 0;
-    if (mode_ == 1) {
-        std::string message;
-        if (!ParseNof(Ss(nof_->text().trimmed()), nof, message)) {
-            nof_->setFocus();
-            if (!nof_->text().isEmpty())
-                nof_->selectAll();
-            platform::MessageBox(message);
-            return false;
-        }
+bool CWaveForm::PrepareQuery() {
+    nofValue_ = 0;
+    if (mode_ != 1)
+        return true;
+    std::string message;
+    if (!ParseNof(Ss(nof_->text().trimmed()), nofValue_, message)) {
+        nof_->setFocus();
+        if (!nof_->text().isEmpty())
+            nof_->selectAll();
+        platform::MessageBox(message);
+        return false;
     }
+    return true;
+}
+
+bool CWaveForm::SendQuery(CDeviceRecord& d, std::time_t start, std::time_t end) {
     app_.link.SendRequest(CWaveQueryMsg(d.board, d.address, static_cast<std::uint8_t>(mode_),
-                                        CTimeToCp56Time(start), CTimeToCp56Time(end), nof));
+                                        CTimeToCp56Time(start), CTimeToCp56Time(end), nofValue_));
     return true;
 }
 
@@ -378,6 +413,7 @@ void CWaveForm::ShowRecords(bool) {
     unsigned n = 0;
     for (const WaveRecord& r : records_)
         AddRow(WaveRowTexts(++n, r));
+    FitColumns();
     if (list_->rowCount() > 0)
         list_->scrollToItem(list_->item(list_->rowCount() - 1, 0));
     wait_->hide();

@@ -44,11 +44,17 @@ protected:
     // Sends the request with the range; false when the query ends without sending.
     virtual bool SendQuery(CDeviceRecord& device, std::time_t start, std::time_t end) = 0;
     virtual bool CheckFilters() { return true; }
+    // The last check before the device is looked up (it may show a box); false stops the query.
+    virtual bool PrepareQuery() { return true; }
     virtual void FreeRecords() = 0;
     void AddRow(const std::vector<std::string>& cells);
+    // Widens every column to its title and the texts of the rows from firstRow on (never narrower
+    // than it is, nor than its width from SetColumns), so that no file name or description is cut.
+    void FitColumns(int firstRow = 0);
 
     QVBoxLayout* layout_;
     QHBoxLayout* filters_;
+    std::vector<int> widths_; // of SetColumns
     QTableWidget* list_;
     QLabel* wait_;
     QPushButton* query_;
@@ -123,6 +129,7 @@ public:
     QLineEdit* NofEdit() const { return nof_; }
 
 protected:
+    bool PrepareQuery() override;
     bool SendQuery(CDeviceRecord& device, std::time_t start, std::time_t end) override;
     void FreeRecords() override { records_.clear(); }
 
@@ -132,6 +139,7 @@ private:
     QLineEdit* nof_;       // 1027
     QLabel* nofLabel_;     // 1002
     int mode_ = 0;
+    std::uint16_t nofValue_ = 0; // of the query being sent
     std::vector<WaveRecord> records_;
 };
 

@@ -247,7 +247,10 @@ std::string CMainFrame::NoticeText() const {
 }
 
 void CMainFrame::ShowStartWindow() {
-    auto* start = new QDialog(this, Qt::SplashScreen | Qt::WindowStaysOnTopHint);
+    // A frameless window on top rather than a splash-screen window: Qt runs the pending events
+    // (the whole frame's first layout and paint) when a splash-screen window is shown before the
+    // event loop runs, which doubled the time until the main window was up.
+    auto* start = new QDialog(this, Qt::Dialog | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
     start->setObjectName("startWindow");
     start->setAttribute(Qt::WA_DeleteOnClose);
     auto* layout = new QVBoxLayout(start);

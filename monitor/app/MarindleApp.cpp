@@ -8,6 +8,7 @@
 #include "platform/Prompt.h"
 #include "platform/Text.h"
 #include "platform/ui/WidgetPrompt.h"
+#include "unitlink/LinkTexts.h"
 #include "unitlink/LinkTransport.h"
 
 #include <cstdlib>
@@ -104,7 +105,7 @@ int CMarindleApp::OnConnect() {
     const int ok = link.Connect();
     if (ok) {
         if (frame_)
-            frame_->SetLinkText("通讯装置网络连接");
+            frame_->SetLinkText(unitlink::text::kLinkUp);
         windows.OpenDebug();
     }
     if (frame_)
@@ -114,7 +115,7 @@ int CMarindleApp::OnConnect() {
 
 void CMarindleApp::OnDisconnect() {
     if (link.Disconnect() && frame_)
-        frame_->SetLinkText("通讯装置通讯中断");
+        frame_->SetLinkText(unitlink::text::kLinkDown);
     if (frame_)
         frame_->UpdateCommands();
 }
@@ -177,7 +178,7 @@ void CMarindleApp::CloseNotice() {
 
 void CMarindleApp::LinkDown() {
     if (frame_) {
-        frame_->SetLinkText("通讯装置通讯中断");
+        frame_->SetLinkText(unitlink::text::kLinkDown);
         frame_->UpdateCommands();
     }
 }

@@ -61,7 +61,10 @@ int COverallView::ImageOf(const QTreeWidgetItem* item) {
 
 void COverallView::SetImage(QTreeWidgetItem* item, int image) {
     item->setData(0, kImageRole, image);
-    item->setIcon(0, NodeIcon(image));
+    auto icon = icons_.find(image);
+    if (icon == icons_.end())
+        icon = icons_.emplace(image, NodeIcon(image)).first;
+    item->setIcon(0, icon->second);
 }
 
 QTreeWidgetItem* COverallView::AddNode(QTreeWidgetItem* parent, int kind, const std::string& text, int image,
@@ -249,8 +252,11 @@ void COverallView::OnFrameProperties(QTreeWidgetItem* item) {
     }
     if (!port)
         return;
+    // No record is kept across the dialog: a reconnect meanwhile empties the model.
+    const bool network = port->kind == CPortRecord::kNetwork;
+    port = nullptr;
     FrameSettings s = app_.cfg.FrameFilters();
-    CFramePropDlg dlg(true, port->kind == CPortRecord::kNetwork, s, this);
+    CFramePropDlg dlg(true, network, s, this);
     if (platform::RunDialog(dlg) != QDialog::Accepted)
         return;
     s = dlg.Settings();

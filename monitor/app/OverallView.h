@@ -6,6 +6,7 @@
 #include "monitor/core/MonitorWindows.h"
 
 #include <memory>
+#include <QIcon>
 #include <QTreeWidget>
 #include <unordered_map>
 
@@ -82,6 +83,8 @@ private:
     int mode_;
     // The nodes by kind, device flag and key (first node wins), so state updates stay cheap.
     std::unordered_map<std::uint64_t, QTreeWidgetItem*> index_;
+    // The node pictures, drawn once per image number rather than once per node.
+    std::unordered_map<int, QIcon> icons_;
 };
 
 } // namespace marindle

@@ -4,6 +4,7 @@
 #include "monitor/app/MarindleApp.h"
 #include "monitor/app/TransferProgressDlg.h"
 #include "monitor/core/DevTime.h"
+#include "monitor/model/MonitorTexts.h"
 #include "platform/Prompt.h"
 #include "platform/Text.h"
 #include "platform/ui/WidgetPrompt.h"
@@ -61,7 +62,7 @@ CStatForm::CStatForm(CMarindleApp& app, std::uint16_t deviceKey)
     query->setObjectName("button1015");
     auto* show = new QPushButton(Qs("显 示"), this);
     show->setObjectName("button1016");
-    wait_ = new QLabel(Qs("正在召唤，请稍候……"), this);
+    wait_ = new QLabel(Qs(text::kQuerying), this);
     wait_->setObjectName("static1032");
     list_ = new QTableWidget(this);
     list_->setObjectName("list1068");
@@ -163,10 +164,12 @@ void CStatForm::Query() {
         platform::MessageBox(error);
         return;
     }
-    const CDeviceRecord* d = app_.model.FindDeviceByKey(Key().key);
-    if (!d)
+    // No record is kept across the file dialog: a reconnect meanwhile empties the model.
+    std::filesystem::path proposed;
+    if (const CDeviceRecord* d = app_.model.FindDeviceByKey(Key().key))
+        proposed = ProposedStatFile(app_.SavFolder(), d->name, Now());
+    else
         return;
-    const std::filesystem::path proposed = ProposedStatFile(app_.SavFolder(), d->name, Now());
     // The dialog belongs to the main window; this window may be closed while it is open.
     const QPointer<CStatForm> self(this);
     const std::string chosen =

@@ -3,6 +3,7 @@
 #include "monitor/app/CommandIds.h"
 #include "monitor/app/MarindleApp.h"
 #include "monitor/app/TransferProgressDlg.h"
+#include "monitor/core/DevModel.h"
 #include "monitor/coreui/TelecontrolDlg.h"
 #include "platform/Prompt.h"
 #include "platform/Text.h"
@@ -283,27 +284,27 @@ std::unique_ptr<QMenu> CProtForm::BuildContextMenu() {
 
 bool CProtForm::RowEditable(int row) const {
     const CDeviceRecord* d = app_.model.FindDeviceByKey(Key().key);
-    const CGroupRecord* g = d ? d->FindGroup(static_cast<std::uint8_t>(rows_[row].entryKey & 0xFF)) : nullptr;
+    const CGroupRecord* g = d ? d->FindGroup(KeyGroup(rows_[row].entryKey)) : nullptr;
     return g && SettingsGroupEditable(g->title);
 }
 
 void CProtForm::GroupValuesArrived(std::uint8_t group) {
     for (int r = 0; r < static_cast<int>(rows_.size()); ++r)
-        if ((rows_[r].entryKey & 0xFF) == group)
+        if (KeyGroup(rows_[r].entryKey) == group)
             if (const CEntryRecord* e = EntryOf(r))
                 list_->item(r, 4)->setText(Qs(e->actualValue));
 }
 
 void CProtForm::ReadGroup() {
-    CDeviceRecord* d = app_.model.FindDeviceByKey(Key().key);
-    if (!d)
+    if (!app_.model.FindDeviceByKey(Key().key))
         return;
     const int row = list_->currentRow();
     if (row < 0 || row >= static_cast<int>(rows_.size()) || list_->selectedItems().isEmpty()) {
         platform::MessageBox("请先选择所需召唤的组。");
         return;
     }
-    app_.link.RequestGroupValues(*d, static_cast<std::uint8_t>(rows_[row].entryKey & 0xFF));
+    CDeviceRecord* d = app_.model.FindDeviceByKey(Key().key);
+    app_.link.RequestGroupValues(*d, KeyGroup(rows_[row].entryKey));
 }
 
 void CProtForm::SendStep(std::uint8_t inf) {
@@ -599,8 +600,8 @@ void CTabForm::AddRow(std::uint16_t device, std::uint16_t entryKey, const std::s
                  TableTypeText(t ? t->type : -1),
                  platform::StrFormat("(%u)", device) + (d ? d->name : std::string()),
                  e ? e->description : text,
-                 platform::StrFormat("%u", entryKey & 0xFF),
-                 platform::StrFormat("%u", entryKey >> 8),
+                 platform::StrFormat("%u", KeyGroup(entryKey)),
+                 platform::StrFormat("%u", KeyEntry(entryKey)),
                  {},
                  {}};
     received_.push_back(std::move(row));

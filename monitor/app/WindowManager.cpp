@@ -9,11 +9,13 @@
 #include "monitor/app/WarnView.h"
 #include "monitor/app/WindowForms.h"
 #include "monitor/coreui/DevClockDlg.h"
+#include "monitor/model/MonitorTexts.h"
 #include "platform/Prompt.h"
 #include "platform/Text.h"
 #include "platform/ui/WidgetPrompt.h"
 
 #include <algorithm>
+#include <optional>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 
@@ -101,20 +103,22 @@ CMonitorForm* CWindowManager::Open(int kind, const WindowKey& key, const std::st
     return form;
 }
 
-CDeviceRecord* CWindowManager::DeviceFor(int kind, std::uint16_t deviceKey) {
+// Everything the device record is needed for happens before a box: a box runs the event loop, and
+// a reconnect meanwhile empties the model. Only the name is kept.
+std::optional<std::string> CWindowManager::DeviceFor(int kind, std::uint16_t deviceKey) {
     CDeviceRecord* d = app_.model.FindDeviceByKey(deviceKey);
     if (!d)
-        return nullptr;
+        return std::nullopt;
     if (!d->communicating) {
-        platform::MessageBox("装置未连通。");
-        return nullptr;
+        platform::MessageBox(text::kDeviceNotConnected);
+        return std::nullopt;
     }
     if ((kind == kYaoWindow || kind == kProtWindow || kind == kStatWindow) && !d->structureComplete) {
-        platform::MessageBox("正在初始化装置，请重试……");
         app_.dispatcher.RestartReading(*d);
-        return nullptr;
+        platform::MessageBox("正在初始化装置，请重试……");
+        return std::nullopt;
     }
-    return d;
+    return d->name;
 }
 
 CMonitorForm* CWindowManager::OpenCatalogue() {
@@ -124,10 +128,10 @@ CMonitorForm* CWindowManager::OpenCatalogue() {
 CMonitorForm* CWindowManager::OpenLog(int deviceFlag, std::uint16_t deviceKey) {
     std::string title = "系统日志";
     if (deviceFlag) {
-        CDeviceRecord* d = DeviceFor(kLogWindow, deviceKey);
-        if (!d)
+        const std::optional<std::string> name = DeviceFor(kLogWindow, deviceKey);
+        if (!name)
             return nullptr;
-        title = d->name + "日志";
+        title = *name + "日志";
     }
     return Open(kLogWindow, {0, deviceFlag, deviceKey}, title,
                 [this, deviceFlag, deviceKey] { return new CLogForm(app_, deviceFlag, deviceKey); });
@@ -153,10 +157,10 @@ CMonitorForm* CWindowManager::OpenTrace(int mainFlag, int deviceFlag, std::uint1
         deviceFlag = 0;
         key = 0;
     } else if (deviceFlag) {
-        CDeviceRecord* d = DeviceFor(kTraceWindow, key);
-        if (!d)
+        const std::optional<std::string> name = DeviceFor(kTraceWindow, key);
+        if (!name)
             return nullptr;
-        title = d->name + "通讯报文";
+        title = *name + "通讯报文";
     } else {
         const CPortRecord* p = app_.model.FindPortByKey(key);
         if (!p)
@@ -186,26 +190,26 @@ CMonitorForm* CWindowManager::OpenProtocol(std::uint16_t portKey) {
 }
 
 CMonitorForm* CWindowManager::OpenTelecontrol(std::uint16_t deviceKey) {
-    CDeviceRecord* d = DeviceFor(kYaoWindow, deviceKey);
-    if (!d)
+    const std::optional<std::string> name = DeviceFor(kYaoWindow, deviceKey);
+    if (!name)
         return nullptr;
-    return Open(kYaoWindow, {0, 1, deviceKey}, d->name + "六遥",
+    return Open(kYaoWindow, {0, 1, deviceKey}, *name + "六遥",
                 [this, deviceKey] { return new CYaoForm(app_, deviceKey); });
 }
 
 CMonitorForm* CWindowManager::OpenSettings(std::uint16_t deviceKey) {
-    CDeviceRecord* d = DeviceFor(kProtWindow, deviceKey);
-    if (!d)
+    const std::optional<std::string> name = DeviceFor(kProtWindow, deviceKey);
+    if (!name)
         return nullptr;
-    return Open(kProtWindow, {0, 1, deviceKey}, d->name + "保护",
+    return Open(kProtWindow, {0, 1, deviceKey}, *name + "保护",
                 [this, deviceKey] { return new CProtForm(app_, deviceKey); });
 }
 
 CMonitorForm* CWindowManager::OpenWave(std::uint16_t deviceKey) {
-    CDeviceRecord* d = DeviceFor(kWaveWindow, deviceKey);
-    if (!d)
+    const std::optional<std::string> name = DeviceFor(kWaveWindow, deviceKey);
+    if (!name)
         return nullptr;
-    return Open(kWaveWindow, {0, 1, deviceKey}, d->name + "波形记录",
+    return Open(kWaveWindow, {0, 1, deviceKey}, *name + "波形记录",
                 [this, deviceKey] { return new CWaveForm(app_, deviceKey); });
 }
 
@@ -222,26 +226,26 @@ CMonitorForm* CWindowManager::OpenInfo() {
 }
 
 CMonitorForm* CWindowManager::OpenEvents(std::uint16_t deviceKey) {
-    CDeviceRecord* d = DeviceFor(kEventWindow, deviceKey);
-    if (!d)
+    const std::optional<std::string> name = DeviceFor(kEventWindow, deviceKey);
+    if (!name)
         return nullptr;
-    return Open(kEventWindow, {0, 1, deviceKey}, d->name + "历史事件",
+    return Open(kEventWindow, {0, 1, deviceKey}, *name + "历史事件",
                 [this, deviceKey] { return new CEventForm(app_, deviceKey); });
 }
 
 CMonitorForm* CWindowManager::OpenRemoteCmds(std::uint16_t deviceKey) {
-    CDeviceRecord* d = DeviceFor(kRmtWindow, deviceKey);
-    if (!d)
+    const std::optional<std::string> name = DeviceFor(kRmtWindow, deviceKey);
+    if (!name)
         return nullptr;
-    return Open(kRmtWindow, {0, 1, deviceKey}, d->name + "远方命令",
+    return Open(kRmtWindow, {0, 1, deviceKey}, *name + "远方命令",
                 [this, deviceKey] { return new CRmtForm(app_, deviceKey); });
 }
 
 CMonitorForm* CWindowManager::OpenStat(std::uint16_t deviceKey) {
-    CDeviceRecord* d = DeviceFor(kStatWindow, deviceKey);
-    if (!d)
+    const std::optional<std::string> name = DeviceFor(kStatWindow, deviceKey);
+    if (!name)
         return nullptr;
-    return Open(kStatWindow, {0, 1, deviceKey}, d->name + "统计数据",
+    return Open(kStatWindow, {0, 1, deviceKey}, *name + "统计数据",
                 [this, deviceKey] { return new CStatForm(app_, deviceKey); });
 }
 

@@ -7,6 +7,7 @@
 #include "monitor/model/NetCfg.h"
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -92,8 +93,8 @@ private:
     using Factory = std::function<CMonitorForm*()>;
     // Brings an open window forward, or counts, makes, places and starts a new one.
     CMonitorForm* Open(int kind, const WindowKey& key, const std::string& title, const Factory& make);
-    // The device of a device window, after the refusals (null when refused).
-    CDeviceRecord* DeviceFor(int kind, std::uint16_t deviceKey);
+    // The name of the device of a device window, after the refusals (none when refused).
+    std::optional<std::string> DeviceFor(int kind, std::uint16_t deviceKey);
     void Activate(CMonitorForm* form);
     template <class T>
     std::vector<T*> AnsweredWindows(int kind, const std::vector<std::uint16_t>& deviceKeys) const;

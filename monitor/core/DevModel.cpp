@@ -50,7 +50,7 @@ CGroupRecord* CDeviceRecord::FindGroup(std::uint8_t number) const {
 }
 
 CEntryRecord* CDeviceRecord::FindEntry(std::uint16_t key) const {
-    const CGroupRecord* g = FindGroup(static_cast<std::uint8_t>(key & 0xFF));
+    const CGroupRecord* g = FindGroup(KeyGroup(key));
     return g ? g->FindEntry(key) : nullptr;
 }
 

@@ -14,13 +14,21 @@
 
 namespace marindle {
 
+// An entry key holds the group number in its low byte and the entry number in its high byte.
+inline std::uint8_t KeyGroup(std::uint16_t key) {
+    return static_cast<std::uint8_t>(key & 0xFF);
+}
+inline std::uint8_t KeyEntry(std::uint16_t key) {
+    return static_cast<std::uint8_t>(key >> 8);
+}
+
 class CEntryRecord {
 public:
     explicit CEntryRecord(std::uint16_t key) : key(key) {}
     virtual ~CEntryRecord() = default;
 
-    std::uint8_t GroupNumber() const { return static_cast<std::uint8_t>(key & 0xFF); }
-    std::uint8_t EntryNumber() const { return static_cast<std::uint8_t>(key >> 8); }
+    std::uint8_t GroupNumber() const { return KeyGroup(key); }
+    std::uint8_t EntryNumber() const { return KeyEntry(key); }
 
     std::uint16_t key;         // group in the low byte, entry in the high byte
     std::uint16_t address = 0; // the device's address
@@ -92,6 +100,7 @@ public:
     std::string description;
     std::uint16_t key = 0; // serial over one port information
     std::uint8_t commState = 0;
+    int stateKnown = 0; // a communication state arrived for it since the last connect
     int communicating = 0;
     int readState = kIdle;
     int writeState = 0; // 2 settings download, 1 telecontrol
@@ -144,6 +153,7 @@ public:
     std::uint16_t key = 0;
     int contentKind = 0; // 1 has devices, 2 has none
     std::uint8_t commState = 0;
+    int stateKnown = 0; // a communication state arrived for it since the last connect
     int up = 0;
 
 private:

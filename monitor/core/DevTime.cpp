@@ -1,6 +1,7 @@
 #include "monitor/core/DevTime.h"
 
 #include "platform/Text.h"
+#include "unitlink/UnitTime.h"
 
 #include <mutex>
 
@@ -28,14 +29,14 @@ void SetNowFunction(std::function<std::time_t()> now) {
 }
 
 Cp56Fields DecodeCp56(const std::uint8_t* p) {
+    const unitlink::UnitTime u = unitlink::ReadUnitTime(p);
     Cp56Fields f;
-    f.milliseconds = static_cast<std::uint16_t>(p[0] | p[1] << 8);
-    f.minute = p[2] & 0x3F;
-    f.hour = p[3] & 0x1F;
-    f.day = p[4] & 0x1F;
-    f.month = p[5] & 0x0F;
-    const int y = p[6] & 0x7F;
-    f.year = y < 100 ? 2000 + y : 1900 + y;
+    f.milliseconds = u.ms;
+    f.minute = u.minute & 0x3F;
+    f.hour = u.hour & 0x1F;
+    f.day = u.day & 0x1F;
+    f.month = u.month & 0x0F;
+    f.year = u.year;
     return f;
 }
 
@@ -86,18 +87,16 @@ std::time_t Cp56TimeToCTime(const std::uint8_t* stamp, std::uint16_t* ms) {
 
 Cp56Time CTimeToCp56Time(std::time_t t, int milliseconds) {
     const std::tm tm = LocalTm(t);
-    const unsigned ms = static_cast<unsigned>(tm.tm_sec) * 1000u + static_cast<unsigned>(milliseconds % 1000);
+    unitlink::UnitTime u;
+    u.ms = static_cast<std::uint16_t>(static_cast<unsigned>(tm.tm_sec) * 1000u +
+                                      static_cast<unsigned>(milliseconds % 1000));
+    u.minute = static_cast<std::uint8_t>(tm.tm_min & 0x3F);
+    u.hour = static_cast<std::uint8_t>(tm.tm_hour & 0x1F);
+    u.day = static_cast<std::uint8_t>(tm.tm_mday & 0x1F);
+    u.month = static_cast<std::uint8_t>((tm.tm_mon + 1) & 0x0F);
+    u.year = tm.tm_year + 1900;
     Cp56Time s{};
-    s[0] = static_cast<std::uint8_t>(ms);
-    s[1] = static_cast<std::uint8_t>(ms >> 8);
-    s[2] = static_cast<std::uint8_t>(tm.tm_min & 0x3F);
-    s[3] = static_cast<std::uint8_t>(tm.tm_hour & 0x1F);
-    s[4] = static_cast<std::uint8_t>(tm.tm_mday & 0x1F);
-    s[5] = static_cast<std::uint8_t>((tm.tm_mon + 1) & 0x0F);
-    // Seven bits hold years since 1900 only up to 2027; later years go as their value within the
-    // century, which every reader maps to 2000 + value.
-    const int since1900 = tm.tm_year;
-    s[6] = static_cast<std::uint8_t>(since1900 <= 127 ? since1900 : (tm.tm_year + 1900) % 100);
+    unitlink::WriteUnitTime(u, s.data());
     return s;
 }
 
@@ -112,7 +111,7 @@ std::string FormatLocalTime(std::time_t t) {
 
 bool ClockStampText(const std::uint8_t* stamp, std::string& text) {
     const Cp56Fields f = DecodeCp56(stamp);
-    if (f.day < 1 || f.day > 31 || f.month < 1 || f.month > 12 || f.year < 1970 || f.year > 2037)
+    if (f.day < 1 || f.day > 31 || f.month < 1 || f.month > 12 || f.year < 1970 || f.year > kLastClockYear)
         return false;
     const std::time_t t = Cp56TimeToCTime(stamp);
     if (t == static_cast<std::time_t>(-1))

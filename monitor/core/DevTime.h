@@ -17,7 +17,8 @@ using Cp56Time = std::array<std::uint8_t, 7>;
 std::time_t Now();
 void SetNowFunction(std::function<std::time_t()> now); // empty restores the system clock
 
-// The fields of a CP56Time2a stamp as read (year already mapped: below 100 is 2000 + value).
+// The fields of a CP56Time2a stamp as read (year already mapped by the unit link's one rule:
+// below 100 is 2000 + value).
 struct Cp56Fields {
     std::uint16_t milliseconds = 0; // within the minute
     int minute = 0;
@@ -43,14 +44,17 @@ std::time_t DevTime4ToCTime(const std::uint8_t* time4, std::uint16_t* ms = nullp
 // A 7-byte stamp as local calendar seconds; ms gets the milliseconds remainder. kInvalidTime when
 // a field is out of range.
 std::time_t Cp56TimeToCTime(const std::uint8_t* stamp, std::uint16_t* ms = nullptr);
-// A stamp of a local time (plus milliseconds): years since 1900 while that fits the seven year
-// bits (up to 2027), the year within its century after that, which reads back the same.
+// A stamp of a local time (plus milliseconds), its year byte written by the unit link's one rule:
+// years since 1900 while that fits the seven year bits (up to 2027), the year within its century
+// after that, which reads back the same.
 Cp56Time CTimeToCp56Time(std::time_t t, int milliseconds = 0);
 
 // "%Y-%m-%d %H:%M:%S" of a local calendar time; "时间有误" for kInvalidTime.
 std::string FormatLocalTime(std::time_t t);
+// The last year a year byte can name (2000 + 99).
+inline constexpr int kLastClockYear = 2099;
 // The clock window's text of a board's stamp: false (and no text) unless the day is 1-31, the
-// month 1-12 and the mapped year 1970-2037.
+// month 1-12 and the mapped year 1970-2099.
 bool ClockStampText(const std::uint8_t* stamp, std::string& text);
 
 // Four dot-separated decimal numbers from the left into the bytes from most to least significant;

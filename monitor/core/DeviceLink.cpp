@@ -7,6 +7,7 @@
 #include "platform/Prompt.h"
 #include "platform/Text.h"
 #include "unitlink/FrameLayout.h"
+#include "unitlink/LinkTexts.h"
 
 #include <algorithm>
 
@@ -42,7 +43,7 @@ int CDeviceLink::Connect() {
         return 0;
     cutter_.Clear();
     if (!transport_ || !transport_->Create()) {
-        platform::MessageBox("创建TCP/IP槽失败!");
+        platform::MessageBox(unitlink::text::kSocketFailed);
         return 0;
     }
     if (host_)

@@ -5,6 +5,7 @@
 #include "monitor/core/DevTime.h"
 #include "monitor/core/GenericValue.h"
 #include "monitor/core/MonitorWindows.h"
+#include "monitor/model/MonitorTexts.h"
 
 #include "platform/Prompt.h"
 #include "platform/Text.h"
@@ -89,7 +90,7 @@ private:
 namespace {
 
 std::string EntryLabel(std::uint16_t key) {
-    return platform::StrFormat("组%u条目%u", key & 0xFFu, static_cast<unsigned>(key >> 8));
+    return platform::StrFormat("组%u条目%u", KeyGroup(key), KeyEntry(key));
 }
 
 std::string DescriptionOf(const CDeviceRecord* device, std::uint16_t key) {
@@ -131,172 +132,145 @@ CMessageDispatcher::CMessageDispatcher(CDeviceLink& link, CDevModel& model, IMon
                                        ILinkHost& host)
     : link_(link), model_(model), windows_(windows), host_(host) {}
 
+// The handler of each message code of a management body, with the caption its frames get (none for
+// the reference-table answers, whose caption depends on their kind).
+const CMessageDispatcher::MessageHandler* CMessageDispatcher::HandlerFor(std::uint8_t code) {
+    using D = CMessageDispatcher;
+    static const MessageHandler kHandlers[] = {
+        {1, "通讯报文", &D::OnFrameMonitor},
+        {2, "调试信息", &D::OnDebugText},
+        {3, "字符串命令", &D::OnCommandAnswer},
+        {4, "文件打开", &D::OnFileOpenReply},
+        {6, "文件传输", &D::OnFileData},
+        {8, "文件目录", &D::OnDirectory},
+        {12, nullptr, &D::OnRefTable},
+        {14, "口令验证", &D::OnLoginChallenge},
+        {15, "口令应答", &D::OnLoginReply},
+        {16, "规约信息", &D::OnProtocolText},
+        {17, "端口信息", &D::OnPortInfo},
+        {18, "远方命令", &D::OnRemoteCommands},
+        {19, "历史事件", &D::OnHistoryEvents},
+        {20, "人工置数", &D::OnManualSetReply},
+        {21, "取消置数", &D::OnManualCancelReply},
+        {22, "取消全部置数", &D::OnCancelAllReply},
+        {25, "装置通讯状态", &D::OnDeviceStates},
+        {26, "连接通讯状态", &D::OnLinkStates},
+        {27, "波形记录", &D::OnWaveRecords},
+        {28, "装置时钟", &D::OnBoardClock},
+        {29, "监视装置信息", &D::OnDeviceInfo},
+        {30, "监视端口信息", &D::OnPortDescriptions},
+        {31, "日志", &D::OnLog},
+        {32, "统计数据", &D::OnStatistics},
+        {33, "装置版本号", &D::OnVersion},
+        {34, "波形记录", &D::OnSourcedWaveRecords},
+    };
+    for (const MessageHandler& h : kHandlers)
+        if (h.code == code)
+            return &h;
+    return nullptr;
+}
+
 void CMessageDispatcher::DispatchFrame(const std::uint8_t* body, std::size_t length, std::uint8_t board,
                                        std::string& caption) {
     const Reader r(body, length);
     if (r.Size() == 0)
         return;
-    switch (r.U8(0)) {
-    case 1:
-        caption = "通讯报文";
-        OnFrameMonitor(r, board, caption);
-        break;
-    case 2:
-        caption = "调试信息";
-        if (!r.Has(1, 1, caption))
-            break;
-        if (IDebugWindow* w = windows_.FindDebug())
-            w->AddText(DebugLevelColour(r.U8(1)), r.TextToEnd(2));
-        break;
-    case 3:
-        caption = "字符串命令";
-        if (r.Size() > 1)
-            if (ICommandWindow* w = windows_.FindCommand())
-                w->ShowAnswer(r.TextToEnd(1));
-        break;
-    case 4: {
-        caption = "文件打开";
-        const auto reply = unitlink::body::ReadFileOpenReply(r.At(0), r.Size());
-        if (!reply) {
-            MarkTruncated(caption);
-            break;
-        }
-        if (ICatalogueWindow* w = windows_.FindCatalogue())
-            w->OnOpenReply(reply->opened ? 1 : 0, reply->length, reply->fileId);
-        break;
+    const MessageHandler* h = HandlerFor(r.U8(0));
+    if (!h)
+        return;
+    if (h->caption)
+        caption = h->caption;
+    (this->*h->handle)(r, board, caption);
+}
+
+void CMessageDispatcher::OnDebugText(const Reader& r, std::uint8_t, std::string& caption) {
+    if (!r.Has(1, 1, caption))
+        return;
+    if (IDebugWindow* w = windows_.FindDebug())
+        w->AddText(DebugLevelColour(r.U8(1)), r.TextToEnd(2));
+}
+
+void CMessageDispatcher::OnCommandAnswer(const Reader& r, std::uint8_t, std::string&) {
+    if (r.Size() > 1)
+        if (ICommandWindow* w = windows_.FindCommand())
+            w->ShowAnswer(r.TextToEnd(1));
+}
+
+void CMessageDispatcher::OnFileOpenReply(const Reader& r, std::uint8_t, std::string& caption) {
+    const auto reply = unitlink::body::ReadFileOpenReply(r.At(0), r.Size());
+    if (!reply) {
+        MarkTruncated(caption);
+        return;
     }
-    case 6: {
-        caption = "文件传输";
-        const auto data = unitlink::body::ReadFileData(r.At(0), r.Size());
-        if (!data) {
-            MarkTruncated(caption);
-            break;
-        }
-        ICatalogueWindow* w = windows_.FindCatalogue();
-        if (!w)
-            break;
-        const int direction = w->TransferDirection();
-        if (direction == 0)
-            w->OnChunkAnswer(data->fileId, data->flag, data->packet);
-        else if (direction == 1)
-            w->OnChunk(data->fileId, data->flag, data->packet, data->data, data->size);
-        break;
+    if (ICatalogueWindow* w = windows_.FindCatalogue())
+        w->OnOpenReply(reply->opened ? 1 : 0, reply->length, reply->fileId);
+}
+
+void CMessageDispatcher::OnFileData(const Reader& r, std::uint8_t, std::string& caption) {
+    const auto data = unitlink::body::ReadFileData(r.At(0), r.Size());
+    if (!data) {
+        MarkTruncated(caption);
+        return;
     }
-    case 8:
-        caption = "文件目录";
-        OnDirectory(r, caption);
-        break;
-    case 12:
-        OnRefTable(r, board, caption);
-        break;
-    case 14: {
-        caption = "口令验证";
-        if (!r.Has(1, 4, caption))
-            break;
-        link_.Timers().Stop(CDeviceLink::kLoginTimer);
-        link_.SendRequest(CLoginAnswerMsg(link_.MakeLoginAnswer(r.At(1))));
-        link_.Timers().Start(CDeviceLink::kLoginTimer, CDeviceLink::kLoginWaitMs);
-        break;
+    ICatalogueWindow* w = windows_.FindCatalogue();
+    if (!w)
+        return;
+    const int direction = w->TransferDirection();
+    if (direction == 0)
+        w->OnChunkAnswer(data->fileId, data->flag, data->packet);
+    else if (direction == 1)
+        w->OnChunk(data->fileId, data->flag, data->packet, data->data, data->size);
+}
+
+void CMessageDispatcher::OnLoginChallenge(const Reader& r, std::uint8_t, std::string& caption) {
+    if (!r.Has(1, 4, caption))
+        return;
+    link_.Timers().Stop(CDeviceLink::kLoginTimer);
+    link_.SendRequest(CLoginAnswerMsg(link_.MakeLoginAnswer(r.At(1))));
+    link_.Timers().Start(CDeviceLink::kLoginTimer, CDeviceLink::kLoginWaitMs);
+}
+
+void CMessageDispatcher::OnLoginReply(const Reader& r, std::uint8_t, std::string& caption) {
+    if (!r.Has(1, 1, caption))
+        return;
+    link_.Timers().Stop(CDeviceLink::kLoginTimer);
+    if (r.U8(1) != 0) {
+        link_.SendRequest(CSimpleRequestMsg::PortInfo());
+        link_.Timers().Start(CDeviceLink::kPortInfoTimer, CDeviceLink::kPortInfoWaitMs);
+    } else {
+        link_.Disconnect();
+        host_.CloseNotice();
+        host_.MessageLater("身份验证出错\n请尝试重新连接");
     }
-    case 15:
-        caption = "口令应答";
-        if (!r.Has(1, 1, caption))
-            break;
-        link_.Timers().Stop(CDeviceLink::kLoginTimer);
-        if (r.U8(1) != 0) {
-            link_.SendRequest(CSimpleRequestMsg::PortInfo());
-            link_.Timers().Start(CDeviceLink::kPortInfoTimer, CDeviceLink::kPortInfoWaitMs);
-        } else {
-            link_.Disconnect();
-            host_.CloseNotice();
-            host_.MessageLater("身份验证出错\n请尝试重新连接");
-        }
-        break;
-    case 16: {
-        caption = "规约信息";
-        if (!r.Has(1, 2, caption))
-            break;
-        if (CPortRecord* port = model_.FindPort(board, r.U8(2), r.U8(1)))
-            if (IProtocolWindow* w = windows_.FindProtocol(port->key))
-                w->AddText(r.TextToEnd(3));
-        break;
-    }
-    case 17:
-        caption = "端口信息";
-        OnPortInfo(r, caption);
-        break;
-    case 18:
-        caption = "远方命令";
-        OnRemoteCommands(r, caption);
-        break;
-    case 19:
-        caption = "历史事件";
-        OnHistoryEvents(r, caption);
-        break;
-    case 20:
-        caption = "人工置数";
-        OnManualReply(r, true, caption);
-        break;
-    case 21:
-        caption = "取消置数";
-        OnManualReply(r, false, caption);
-        break;
-    case 22:
-        caption = "取消全部置数";
-        if (!r.Has(1, 1, caption))
-            break;
-        link_.Timers().Stop(CDeviceLink::kCancelAllTimer);
-        if (r.U8(1) != 0)
-            windows_.AllManualCancelled();
-        else
-            host_.MessageLater("取消置数失败。");
-        break;
-    case 25:
-        caption = "装置通讯状态";
-        OnDeviceStates(r, caption);
-        break;
-    case 26:
-        caption = "连接通讯状态";
-        OnLinkStates(r, caption);
-        break;
-    case 27:
-        caption = "波形记录";
-        OnWaveRecords(r, false, caption);
-        break;
-    case 28:
-        caption = "装置时钟";
-        if (!r.Has(1, 7, caption))
-            break;
-        if (IClockWindow* w = windows_.FindClock())
-            w->BoardTime(board, r.At(1));
-        break;
-    case 29:
-        caption = "监视装置信息";
-        OnDeviceInfo(r, caption);
-        break;
-    case 30:
-        caption = "监视端口信息";
-        OnPortDescriptions(r, caption);
-        break;
-    case 31:
-        caption = "日志";
-        OnLog(r, caption);
-        break;
-    case 32:
-        caption = "统计数据";
-        OnStatistics(r, caption);
-        break;
-    case 33:
-        caption = "装置版本号";
-        host_.MessageLater("通讯装置版本号 : " + r.Text(1, 128));
-        break;
-    case 34:
-        caption = "波形记录";
-        OnWaveRecords(r, true, caption);
-        break;
-    default:
-        break;
-    }
+}
+
+void CMessageDispatcher::OnProtocolText(const Reader& r, std::uint8_t board, std::string& caption) {
+    if (!r.Has(1, 2, caption))
+        return;
+    if (CPortRecord* port = model_.FindPort(board, r.U8(2), r.U8(1)))
+        if (IProtocolWindow* w = windows_.FindProtocol(port->key))
+            w->AddText(r.TextToEnd(3));
+}
+
+void CMessageDispatcher::OnCancelAllReply(const Reader& r, std::uint8_t, std::string& caption) {
+    if (!r.Has(1, 1, caption))
+        return;
+    link_.Timers().Stop(CDeviceLink::kCancelAllTimer);
+    if (r.U8(1) != 0)
+        windows_.AllManualCancelled();
+    else
+        host_.MessageLater("取消置数失败。");
+}
+
+void CMessageDispatcher::OnBoardClock(const Reader& r, std::uint8_t board, std::string& caption) {
+    if (!r.Has(1, 7, caption))
+        return;
+    if (IClockWindow* w = windows_.FindClock())
+        w->BoardTime(board, r.At(1));
+}
+
+void CMessageDispatcher::OnVersion(const Reader& r, std::uint8_t, std::string&) {
+    host_.MessageLater("通讯装置版本号 : " + r.Text(1, 128));
 }
 
 void CMessageDispatcher::OnFrameMonitor(const Reader& r, std::uint8_t board, std::string& caption) {
@@ -346,7 +320,7 @@ void CMessageDispatcher::OnFrameMonitor(const Reader& r, std::uint8_t board, std
     }
 }
 
-void CMessageDispatcher::OnDirectory(const Reader& r, std::string& caption) {
+void CMessageDispatcher::OnDirectory(const Reader& r, std::uint8_t, std::string& caption) {
     if (!r.Has(1, 4, caption))
         return;
     ICatalogueWindow* w = windows_.FindCatalogue();
@@ -365,23 +339,18 @@ void CMessageDispatcher::OnDirectory(const Reader& r, std::string& caption) {
         w->ShowEntries();
 }
 
-void CMessageDispatcher::OnRefTable(const Reader& r, std::uint8_t board, std::string& caption) {
-    if (!r.Has(1, 9, caption))
-        return;
-    const bool last = r.U8(1) == 0;
-    const std::uint8_t subKind = r.U8(2);
-    const std::uint8_t portKind = r.U8(3);
-    const std::uint8_t portNo = r.U8(4);
-    const std::uint8_t tableNo = r.U8(5);
-    CPortRecord* port = model_.FindPort(board, portNo, portKind);
-    CTableRecord* table = port ? port->FindTable(tableNo) : nullptr;
-    IRefTableWindow* w = table ? windows_.FindRefTable(table->key) : nullptr;
-    if (!w)
-        return;
-    const unsigned count = r.U16(8);
-    // Walks the entries; fn returns false to end the message.
-    // A body that ends early counts as complete; only fn ends the message.
-    auto forEach = [&](auto fn) {
+// A reference-table answer of an open table window.
+struct CMessageDispatcher::RefTablePart {
+    const Reader& r;
+    IRefTableWindow& window;
+    std::uint8_t board, portKind, portNo, tableNo;
+    bool last;
+    unsigned count;
+
+    // Walks the entries: fn(address, key, gdd, value, bytes left from the value, value text)
+    // returns false to end the message, and so does ForEach then. A body that ends early counts
+    // as complete; only fn ends the message.
+    template <class Fn> bool ForEach(std::string& caption, Fn fn) const {
         bool stopped = false;
         r.ForEachValue(10, count, 8, caption,
                        [&](std::size_t off, const Gdd& gdd, const std::uint8_t* value, std::size_t vlen) {
@@ -391,31 +360,58 @@ void CMessageDispatcher::OnRefTable(const Reader& r, std::uint8_t board, std::st
                            return !stopped;
                        });
         return !stopped;
-    };
-    switch (subKind) {
+    }
+};
+
+void CMessageDispatcher::OnRefTable(const Reader& r, std::uint8_t board, std::string& caption) {
+    if (!r.Has(1, 9, caption))
+        return;
+    CPortRecord* port = model_.FindPort(board, r.U8(4), r.U8(3));
+    CTableRecord* table = port ? port->FindTable(r.U8(5)) : nullptr;
+    IRefTableWindow* w = table ? windows_.FindRefTable(table->key) : nullptr;
+    if (!w)
+        return;
+    const RefTablePart part{r, *w, board, r.U8(3), r.U8(4), r.U8(5), r.U8(1) == 0, r.U16(8)};
+    switch (r.U8(2)) {
     case 1:
-        caption = "遥信事件(引用表)";
-        forEach([&](std::uint16_t address, std::uint16_t key, const Gdd& gdd, const std::uint8_t* value,
-                    std::size_t available, const std::string& text) {
-            CDeviceRecord* d = model_.FindDevice(address);
-            std::string name;
-            if (d) {
-                name = d->name;
-                if (CEntryRecord* e = d->FindEntry(key))
-                    e->actualValue = text;
-            }
-            std::uint16_t ms = 0;
-            const std::time_t t = EventTimeOfValue(gdd.type, value, available, &ms);
-            if (IWarnView* v = windows_.WarnView())
-                v->AddEvent(0, t, ms, name, address, DescriptionOf(d, key), text);
-            w->OneValue(address, key, text);
-            return true;
-        });
+        RefTableEvents(part, caption);
         break;
-    case 2: {
-        caption = "引用表监视 实际值";
-        const bool complete = forEach([&](std::uint16_t address, std::uint16_t key, const Gdd& gdd,
-                                          const std::uint8_t*, std::size_t, const std::string& text) {
+    case 2:
+        RefTableValues(part, caption);
+        break;
+    case 3:
+        RefTableRows(part, caption);
+        break;
+    default:
+        break;
+    }
+}
+
+void CMessageDispatcher::RefTableEvents(const RefTablePart& part, std::string& caption) {
+    caption = "遥信事件(引用表)";
+    part.ForEach(caption, [&](std::uint16_t address, std::uint16_t key, const Gdd& gdd,
+                              const std::uint8_t* value, std::size_t available, const std::string& text) {
+        CDeviceRecord* d = model_.FindDevice(address);
+        std::string name;
+        if (d) {
+            name = d->name;
+            if (CEntryRecord* e = d->FindEntry(key))
+                e->actualValue = text;
+        }
+        std::uint16_t ms = 0;
+        const std::time_t t = EventTimeOfValue(gdd.type, value, available, &ms);
+        if (IWarnView* v = windows_.WarnView())
+            v->AddEvent(0, t, ms, name, address, DescriptionOf(d, key), text);
+        part.window.OneValue(address, key, text);
+        return true;
+    });
+}
+
+void CMessageDispatcher::RefTableValues(const RefTablePart& part, std::string& caption) {
+    caption = "引用表监视 实际值";
+    const bool complete =
+        part.ForEach(caption, [&](std::uint16_t address, std::uint16_t key, const Gdd& gdd,
+                                  const std::uint8_t*, std::size_t, const std::string& text) {
             CDeviceRecord* d = model_.FindDevice(address);
             if (!d)
                 return false;
@@ -428,89 +424,93 @@ void CMessageDispatcher::OnRefTable(const Reader& r, std::uint8_t board, std::st
             }
             return true;
         });
-        if (complete && last)
-            w->ValuesComplete();
-        break;
-    }
-    case 3:
-        caption = "引用表监视 描述";
-        forEach([&](std::uint16_t address, std::uint16_t key, const Gdd&, const std::uint8_t*, std::size_t,
-                    const std::string& text) {
-            w->AddRow(address, key, text);
-            return true;
-        });
-        if (last) {
-            w->RowsComplete();
-            link_.SendRequest(CRefTableMonitorMsg(board, CRefTableMonitorMsg::kValues, portKind, portNo,
-                                                  tableNo, r.U16(6), r.U16(8)));
-        }
-        break;
-    default:
-        break;
-    }
+    if (complete && part.last)
+        part.window.ValuesComplete();
 }
 
-void CMessageDispatcher::OnPortInfo(const Reader& r, std::string& caption) {
-    link_.Timers().Stop(CDeviceLink::kPortInfoTimer);
-    std::uint16_t portSerial = 0, deviceSerial = 0, tableSerial = 0;
-    // Reads one list of ports of a board; false when the body ends early or an item is refused.
-    auto readPorts = [&](std::size_t& off, std::uint8_t board, int kind) {
+void CMessageDispatcher::RefTableRows(const RefTablePart& part, std::string& caption) {
+    caption = "引用表监视 描述";
+    part.ForEach(caption, [&](std::uint16_t address, std::uint16_t key, const Gdd&, const std::uint8_t*,
+                              std::size_t, const std::string& text) {
+        part.window.AddRow(address, key, text);
+        return true;
+    });
+    if (!part.last)
+        return;
+    part.window.RowsComplete();
+    link_.SendRequest(CRefTableMonitorMsg(part.board, CRefTableMonitorMsg::kValues, part.portKind,
+                                          part.portNo, part.tableNo, part.r.U16(6), part.r.U16(8)));
+}
+
+// The serial keys given to the ports, devices and tables of one port information, in its order.
+struct CMessageDispatcher::PortSerials {
+    std::uint16_t port = 0, device = 0, table = 0;
+};
+
+bool CMessageDispatcher::ReadPortList(const Reader& r, std::size_t& off, std::uint8_t board, int kind,
+                                      PortSerials& serials) {
+    if (!r.Has(off, 1))
+        return false;
+    const unsigned ports = r.U8(off++);
+    for (unsigned p = 0; p < ports; ++p) {
+        if (!r.Has(off, 12))
+            return false;
+        CPortRecord* port = model_.AddPort(board, r.U8(off), kind);
+        if (!port)
+            return false;
+        port->name = r.Text(off + 1, 10);
+        port->key = serials.port++;
+        const unsigned devices = r.U8(off + 11);
+        port->contentKind = devices != 0 ? 1 : 2;
+        off += 12;
+        for (unsigned d = 0; d < devices; ++d) {
+            if (!r.Has(off, 2))
+                return false;
+            CDeviceRecord* device = port->AddDevice(r.U16(off));
+            if (!device)
+                return false;
+            model_.SetDeviceKey(*device, serials.device++);
+            off += 2;
+        }
         if (!r.Has(off, 1))
             return false;
-        const unsigned ports = r.U8(off++);
-        for (unsigned p = 0; p < ports; ++p) {
+        const unsigned tables = r.U8(off++);
+        for (unsigned t = 0; t < tables; ++t) {
             if (!r.Has(off, 12))
                 return false;
-            CPortRecord* port = model_.AddPort(board, r.U8(off), kind);
-            if (!port)
+            CTableRecord* table = port->AddTable(r.U8(off));
+            if (!table)
                 return false;
-            port->name = r.Text(off + 1, 10);
-            port->key = portSerial++;
-            const unsigned devices = r.U8(off + 11);
-            port->contentKind = devices != 0 ? 1 : 2;
+            table->type = r.U8(off + 1);
+            table->name = r.Text(off + 2, 10);
+            model_.SetTableKey(*table, serials.table++);
             off += 12;
-            for (unsigned d = 0; d < devices; ++d) {
-                if (!r.Has(off, 2))
-                    return false;
-                CDeviceRecord* device = port->AddDevice(r.U16(off));
-                if (!device)
-                    return false;
-                model_.SetDeviceKey(*device, deviceSerial++);
-                off += 2;
-            }
-            if (!r.Has(off, 1))
-                return false;
-            const unsigned tables = r.U8(off++);
-            for (unsigned t = 0; t < tables; ++t) {
-                if (!r.Has(off, 12))
-                    return false;
-                CTableRecord* table = port->AddTable(r.U8(off));
-                if (!table)
-                    return false;
-                table->type = r.U8(off + 1);
-                table->name = r.Text(off + 2, 10);
-                model_.SetTableKey(*table, tableSerial++);
-                off += 12;
-            }
-        }
-        return true;
-    };
-    bool whole = r.Has(1, 1);
-    if (whole) {
-        const unsigned boards = r.U8(1);
-        std::size_t off = 2;
-        for (unsigned b = 0; b < boards && whole; ++b) {
-            if (!r.Has(off, 1)) {
-                whole = false;
-                break;
-            }
-            const std::uint8_t board = r.U8(off++);
-            whole =
-                readPorts(off, board, CPortRecord::kSerial) && readPorts(off, board, CPortRecord::kNetwork);
-            if (whole)
-                model_.AddBoard(board);
         }
     }
+    return true;
+}
+
+bool CMessageDispatcher::ReadBoards(const Reader& r) {
+    if (!r.Has(1, 1))
+        return false;
+    PortSerials serials;
+    const unsigned boards = r.U8(1);
+    std::size_t off = 2;
+    for (unsigned b = 0; b < boards; ++b) {
+        if (!r.Has(off, 1))
+            return false;
+        const std::uint8_t board = r.U8(off++);
+        if (!ReadPortList(r, off, board, CPortRecord::kSerial, serials) ||
+            !ReadPortList(r, off, board, CPortRecord::kNetwork, serials))
+            return false;
+        model_.AddBoard(board);
+    }
+    return true;
+}
+
+void CMessageDispatcher::OnPortInfo(const Reader& r, std::uint8_t, std::string& caption) {
+    link_.Timers().Stop(CDeviceLink::kPortInfoTimer);
+    const bool whole = ReadBoards(r);
     host_.CloseNotice();
     // An answer that ends early or names an item twice would leave a model that differs from the
     // unit's: nothing of it is kept, the link is dropped and the user is told why.
@@ -533,7 +533,7 @@ void CMessageDispatcher::OnPortInfo(const Reader& r, std::string& caption) {
     link_.SendRequest(CSimpleRequestMsg::DeviceInfo());
 }
 
-void CMessageDispatcher::OnRemoteCommands(const Reader& r, std::string& caption) {
+void CMessageDispatcher::OnRemoteCommands(const Reader& r, std::uint8_t, std::string& caption) {
     if (!r.Has(1, 5, caption))
         return;
     const bool last = r.U8(1) == 0;
@@ -573,7 +573,7 @@ void CMessageDispatcher::OnRemoteCommands(const Reader& r, std::string& caption)
         windows_.RemoteCmdListComplete(devices);
 }
 
-void CMessageDispatcher::OnHistoryEvents(const Reader& r, std::string& caption) {
+void CMessageDispatcher::OnHistoryEvents(const Reader& r, std::uint8_t, std::string& caption) {
     if (!r.Has(1, 3, caption))
         return;
     const bool last = r.U8(1) == 0;
@@ -595,7 +595,15 @@ void CMessageDispatcher::OnHistoryEvents(const Reader& r, std::string& caption) 
         windows_.HistoryListComplete(devices, last);
 }
 
-void CMessageDispatcher::OnManualReply(const Reader& r, bool set, std::string& caption) {
+void CMessageDispatcher::OnManualSetReply(const Reader& r, std::uint8_t, std::string& caption) {
+    ManualReply(r, true, caption);
+}
+
+void CMessageDispatcher::OnManualCancelReply(const Reader& r, std::uint8_t, std::string& caption) {
+    ManualReply(r, false, caption);
+}
+
+void CMessageDispatcher::ManualReply(const Reader& r, bool set, std::string& caption) {
     if (!r.Has(1, 1, caption))
         return;
     std::vector<EntryRef> done;
@@ -627,7 +635,7 @@ void CMessageDispatcher::OnManualReply(const Reader& r, bool set, std::string& c
         windows_.ManualSetCancelled(done);
 }
 
-void CMessageDispatcher::OnDeviceStates(const Reader& r, std::string& caption) {
+void CMessageDispatcher::OnDeviceStates(const Reader& r, std::uint8_t, std::string& caption) {
     if (!r.Has(1, 4, caption))
         return;
     const bool last = r.U8(1) == 0;
@@ -641,6 +649,7 @@ void CMessageDispatcher::OnDeviceStates(const Reader& r, std::string& caption) {
             continue;
         const std::uint8_t state = r.U8(off + 2);
         d->commState = state;
+        d->stateKnown = 1;
         const int communicating = IsPointOn(state, 1, 1) || IsPointOn(state, 1, 2) ? 1 : 0;
         if (communicating == d->communicating)
             continue;
@@ -657,7 +666,7 @@ void CMessageDispatcher::OnDeviceStates(const Reader& r, std::string& caption) {
             w->UpdateStates(1);
 }
 
-void CMessageDispatcher::OnLinkStates(const Reader& r, std::string& caption) {
+void CMessageDispatcher::OnLinkStates(const Reader& r, std::uint8_t, std::string& caption) {
     if (!r.Has(1, 3, caption))
         return;
     const bool last = r.U8(1) == 0;
@@ -671,6 +680,7 @@ void CMessageDispatcher::OnLinkStates(const Reader& r, std::string& caption) {
             continue;
         const std::uint8_t state = r.U8(off + 3);
         p->commState = state;
+        p->stateKnown = 1;
         const int up = IsPointOn(state, 0, 0) ? 1 : 0;
         if (up == p->up)
             continue;
@@ -686,7 +696,15 @@ void CMessageDispatcher::OnLinkStates(const Reader& r, std::string& caption) {
             w->UpdateStates(0);
 }
 
-void CMessageDispatcher::OnWaveRecords(const Reader& r, bool withSource, std::string& caption) {
+void CMessageDispatcher::OnWaveRecords(const Reader& r, std::uint8_t, std::string& caption) {
+    WaveRecords(r, false, caption);
+}
+
+void CMessageDispatcher::OnSourcedWaveRecords(const Reader& r, std::uint8_t, std::string& caption) {
+    WaveRecords(r, true, caption);
+}
+
+void CMessageDispatcher::WaveRecords(const Reader& r, bool withSource, std::string& caption) {
     if (!r.Has(1, 3, caption))
         return;
     const bool last = r.U8(1) == 0;
@@ -716,7 +734,7 @@ void CMessageDispatcher::OnWaveRecords(const Reader& r, bool withSource, std::st
         windows_.WaveListComplete(devices);
 }
 
-void CMessageDispatcher::OnDeviceInfo(const Reader& r, std::string& caption) {
+void CMessageDispatcher::OnDeviceInfo(const Reader& r, std::uint8_t, std::string& caption) {
     const unsigned count = r.Has(2, 1) ? r.U8(2) : 0;
     if (!r.Has(2, 1))
         MarkTruncated(caption);
@@ -732,7 +750,7 @@ void CMessageDispatcher::OnDeviceInfo(const Reader& r, std::string& caption) {
     link_.SendRequest(CSimpleRequestMsg::PortDescriptions());
 }
 
-void CMessageDispatcher::OnPortDescriptions(const Reader& r, std::string& caption) {
+void CMessageDispatcher::OnPortDescriptions(const Reader& r, std::uint8_t, std::string& caption) {
     const unsigned count = r.Has(2, 1) ? r.U8(2) : 0;
     if (!r.Has(2, 1))
         MarkTruncated(caption);
@@ -748,7 +766,7 @@ void CMessageDispatcher::OnPortDescriptions(const Reader& r, std::string& captio
             t->RefreshNodeTexts();
 }
 
-void CMessageDispatcher::OnLog(const Reader& r, std::string& caption) {
+void CMessageDispatcher::OnLog(const Reader& r, std::uint8_t, std::string& caption) {
     if (!r.Has(1, 2, caption))
         return;
     const unsigned count = r.U16(1);
@@ -767,7 +785,7 @@ void CMessageDispatcher::OnLog(const Reader& r, std::string& caption) {
     }
 }
 
-void CMessageDispatcher::OnStatistics(const Reader& r, std::string& caption) {
+void CMessageDispatcher::OnStatistics(const Reader& r, std::uint8_t, std::string& caption) {
     if (!r.Has(1, 47, caption))
         return;
     const bool last = r.U8(1) == 0;
@@ -788,6 +806,16 @@ void CMessageDispatcher::OnStatistics(const Reader& r, std::string& caption) {
     w->EntryData(r.U16(6), r.Text(8, 32), last);
 }
 
+// A generic-service answer of a known device, with the windows it may concern.
+struct CMessageDispatcher::AsduContext {
+    CDeviceRecord& d;
+    const Reader& r;
+    std::uint8_t inf;
+    ITelecontrolWindow* tele;
+    ISettingsWindow* settings;
+    bool telecontrol; // a telecontrol of the device waits (else a settings download)
+};
+
 void CMessageDispatcher::OnAsduFrame(const std::uint8_t* body, std::size_t length, std::uint16_t source,
                                      std::string& caption) {
     const Reader r(body, length);
@@ -798,219 +826,251 @@ void CMessageDispatcher::OnAsduFrame(const std::uint8_t* body, std::size_t lengt
         return;
     if (r.U8(0) != 10 || r.U8(1) != 0x81 || r.U8(4) != 254)
         return;
-    const std::uint8_t cot = r.U8(2), inf = r.U8(5);
-    ITelecontrolWindow* tele = windows_.FindTelecontrol(d->key);
-    ISettingsWindow* settings = windows_.FindSettings(d->key);
-    const bool telecontrol = d->writeState == 1;
-    switch (cot) {
-    case 1: {
-        if (inf != 244)
-            return;
-        caption = "遥信事件";
-        r.ForEachAsduItem(
-            caption, [&](std::size_t off, const Gdd& gdd, const std::uint8_t* value, std::size_t vlen) {
-                const std::uint16_t gin = r.U16(off);
-                const std::string text = FormatGenericValue(gdd.type, gdd.size, gdd.number, value, vlen, 3);
-                if (CEntryRecord* e = d->FindEntry(gin))
-                    e->actualValue = text;
-                std::uint16_t ms = 0;
-                const std::time_t t = EventTimeOfValue(gdd.type, value, r.Left(off + 6), &ms);
-                if (IWarnView* v = windows_.WarnView())
-                    v->AddEvent(0, t, ms, d->name, d->address, DescriptionOf(d, gin), text);
-                if (tele)
-                    tele->OneValueArrived(gin, text);
-                return true;
-            });
+    const AsduContext a{
+        *d, r, r.U8(5), windows_.FindTelecontrol(d->key), windows_.FindSettings(d->key), d->writeState == 1};
+    switch (const std::uint8_t cot = r.U8(2)) {
+    case 1:
+        OnSpontaneousValues(a, caption);
         break;
-    }
-    case 9: {
-        if (inf != 245)
-            return;
-        caption = "总查询返回";
-        r.ForEachAsduItem(
-            caption, [&](std::size_t off, const Gdd& gdd, const std::uint8_t* value, std::size_t vlen) {
-                if (CEntryRecord* e = d->FindEntry(r.U16(off))) {
-                    e->dataType = gdd.type;
-                    e->dataSize = gdd.size;
-                    e->number = gdd.number;
-                    if (!e->editFlag)
-                        e->actualValue = FormatGenericValue(gdd.type, gdd.size, gdd.number, value, vlen, 3);
-                }
-                return true;
-            });
-        if (tele)
-            tele->GroupValuesArrived();
+    case 9:
+        OnInterrogationValues(a, caption);
         break;
-    }
     case 40:
-        if (inf != 250 && inf != 251)
-            return;
-        caption = inf == 250 ? "执行写肯定" : "撤销写肯定";
-        if (telecontrol) {
-            if (tele)
-                tele->TelecontrolAck(inf == 250 ? 1 : 2, 1);
-        } else if (inf == 250 && settings) {
-            settings->WriteAck(0, 1);
-        }
-        break;
     case 41:
-        if (inf != 249 && inf != 250 && inf != 251)
-            return;
-        caption = inf == 249 ? "确认写否定" : inf == 250 ? "执行写否定" : "撤销写否定";
-        if (telecontrol) {
-            if (tele)
-                tele->TelecontrolAck(inf - 249, 0);
-        } else if (settings && inf != 251) {
-            settings->WriteAck(inf == 249 ? 1 : 0, 0);
-        }
-        break;
     case 44:
-        if (inf != 249)
-            return;
-        caption = "写确认";
-        if (telecontrol) {
-            if (tele)
-                tele->TelecontrolAck(0, 1);
-        } else if (settings) {
-            settings->WriteAck(1, 1);
-        }
+        OnWriteReply(a, cot, caption);
         break;
     case 42:
-        if (inf == 240) {
-            caption = "组标题";
-            const bool all = r.ForEachAsduItem(
-                caption,
-                [&](std::size_t off, const Gdd& gdd, const std::uint8_t*, std::size_t) {
-                    if (CGroupRecord* g = d->AddGroup(static_cast<std::uint8_t>(r.U16(off) & 0xFF))) {
-                        g->title = r.Text(off + 6, static_cast<std::size_t>(gdd.size) * gdd.number);
-                        g->kind = GroupKindFromTitle(g->title);
-                    }
-                    return true;
-                },
-                10);
-            if (!all)
-                return;
-            if (!(r.U8(7) & 0x80))
-                DescriptionsStep(*d);
-        } else if (inf == 241) {
+        if (a.inf == 240)
+            OnGroupTitles(a, caption);
+        else if (a.inf == 241)
             OnGenericRead(*d, r, caption);
-        }
         break;
     case 43:
-        if (inf != 241)
-            return;
-        if (d->readState == CDeviceRecord::kDimensions || d->readState == CDeviceRecord::kRanges) {
-            const bool dims = d->readState == CDeviceRecord::kDimensions;
-            caption = dims ? "量纲无效" : "量程无效";
-            if (r.Has(8, 2))
-                if (CGroupRecord* g = d->FindGroup(static_cast<std::uint8_t>(r.U16(8) & 0xFF)))
-                    (dims ? g->hasDimensions : g->hasRanges) = 1;
-        }
+        OnReadRefused(a, caption);
         break;
     default:
         break;
     }
 }
 
-void CMessageDispatcher::OnGenericRead(CDeviceRecord& d, const Reader& r, std::string& caption) {
-    std::uint8_t kod = 0;
-    switch (d.readState) {
+void CMessageDispatcher::OnSpontaneousValues(const AsduContext& a, std::string& caption) {
+    if (a.inf != 244)
+        return;
+    caption = "遥信事件";
+    const Reader& r = a.r;
+    r.ForEachAsduItem(
+        caption, [&](std::size_t off, const Gdd& gdd, const std::uint8_t* value, std::size_t vlen) {
+            const std::uint16_t gin = r.U16(off);
+            const std::string text = FormatGenericValue(gdd.type, gdd.size, gdd.number, value, vlen, 3);
+            if (CEntryRecord* e = a.d.FindEntry(gin))
+                e->actualValue = text;
+            std::uint16_t ms = 0;
+            const std::time_t t = EventTimeOfValue(gdd.type, value, r.Left(off + 6), &ms);
+            if (IWarnView* v = windows_.WarnView())
+                v->AddEvent(0, t, ms, a.d.name, a.d.address, DescriptionOf(&a.d, gin), text);
+            if (a.tele)
+                a.tele->OneValueArrived(gin, text);
+            return true;
+        });
+}
+
+void CMessageDispatcher::OnInterrogationValues(const AsduContext& a, std::string& caption) {
+    if (a.inf != 245)
+        return;
+    caption = "总查询返回";
+    const Reader& r = a.r;
+    r.ForEachAsduItem(
+        caption, [&](std::size_t off, const Gdd& gdd, const std::uint8_t* value, std::size_t vlen) {
+            if (CEntryRecord* e = a.d.FindEntry(r.U16(off))) {
+                e->dataType = gdd.type;
+                e->dataSize = gdd.size;
+                e->number = gdd.number;
+                if (!e->editFlag)
+                    e->actualValue = FormatGenericValue(gdd.type, gdd.size, gdd.number, value, vlen, 3);
+            }
+            return true;
+        });
+    if (a.tele)
+        a.tele->GroupValuesArrived();
+}
+
+// 40 positive, 41 negative write answers, 44 the confirmation of a first write step: to the
+// waiting telecontrol, else to the settings download.
+void CMessageDispatcher::OnWriteReply(const AsduContext& a, std::uint8_t cot, std::string& caption) {
+    const std::uint8_t inf = a.inf;
+    if (cot == 40) {
+        if (inf != 250 && inf != 251)
+            return;
+        caption = inf == 250 ? "执行写肯定" : "撤销写肯定";
+        if (a.telecontrol) {
+            if (a.tele)
+                a.tele->TelecontrolAck(inf == 250 ? 1 : 2, 1);
+        } else if (inf == 250 && a.settings) {
+            a.settings->WriteAck(0, 1);
+        }
+    } else if (cot == 41) {
+        if (inf != 249 && inf != 250 && inf != 251)
+            return;
+        caption = inf == 249 ? "确认写否定" : inf == 250 ? "执行写否定" : "撤销写否定";
+        if (a.telecontrol) {
+            if (a.tele)
+                a.tele->TelecontrolAck(inf - 249, 0);
+        } else if (a.settings && inf != 251) {
+            a.settings->WriteAck(inf == 249 ? 1 : 0, 0);
+        }
+    } else {
+        if (inf != 249)
+            return;
+        caption = "写确认";
+        if (a.telecontrol) {
+            if (a.tele)
+                a.tele->TelecontrolAck(0, 1);
+        } else if (a.settings) {
+            a.settings->WriteAck(1, 1);
+        }
+    }
+}
+
+void CMessageDispatcher::OnGroupTitles(const AsduContext& a, std::string& caption) {
+    caption = "组标题";
+    const Reader& r = a.r;
+    const bool all = r.ForEachAsduItem(
+        caption,
+        [&](std::size_t off, const Gdd& gdd, const std::uint8_t*, std::size_t) {
+            if (CGroupRecord* g = a.d.AddGroup(KeyGroup(r.U16(off)))) {
+                g->title = r.Text(off + 6, static_cast<std::size_t>(gdd.size) * gdd.number);
+                g->kind = GroupKindFromTitle(g->title);
+            }
+            return true;
+        },
+        10);
+    if (all && !(r.U8(7) & 0x80))
+        DescriptionsStep(a.d);
+}
+
+// The device has no dimensions or ranges for the group asked: it counts as read.
+void CMessageDispatcher::OnReadRefused(const AsduContext& a, std::string& caption) {
+    CDeviceRecord& d = a.d;
+    if (a.inf != 241 || (d.readState != CDeviceRecord::kDimensions && d.readState != CDeviceRecord::kRanges))
+        return;
+    const bool dims = d.readState == CDeviceRecord::kDimensions;
+    caption = dims ? "量纲无效" : "量程无效";
+    if (a.r.Has(8, 2))
+        if (CGroupRecord* g = d.FindGroup(KeyGroup(a.r.U16(8))))
+            (dims ? g->hasDimensions : g->hasRanges) = 1;
+}
+
+namespace {
+// The caption and the kind of description of the answer a read step waits for; false when no
+// read waits.
+bool ReadStepKind(int readState, std::string& caption, std::uint8_t& kod) {
+    switch (readState) {
     case CDeviceRecord::kDescriptions:
         caption = "描述";
         kod = 10;
-        break;
+        return true;
     case CDeviceRecord::kDimensions:
         caption = "量纲";
         kod = 9;
-        break;
+        return true;
     case CDeviceRecord::kPrecision:
         caption = "精度";
         kod = 5;
-        break;
+        return true;
     case CDeviceRecord::kRanges:
         caption = "量程";
         kod = 3;
-        break;
+        return true;
     case CDeviceRecord::kValues:
         caption = "实际值";
         kod = 1;
-        break;
+        return true;
     default:
-        return;
+        return false;
     }
+}
+} // namespace
+
+void CMessageDispatcher::OnGenericRead(CDeviceRecord& d, const Reader& r, std::string& caption) {
+    std::uint8_t kod = 0;
+    if (!ReadStepKind(d.readState, caption, kod))
+        return;
     const bool more = (r.U8(7) & 0x80) != 0;
     int lastGroup = d.askedGroup;
     const bool all = r.ForEachAsduItem(
         caption,
         [&](std::size_t off, const Gdd& gdd, const std::uint8_t* value, std::size_t vlen) {
-            const std::uint16_t gin = r.U16(off);
-            CGroupRecord* g = d.FindGroup(static_cast<std::uint8_t>(gin & 0xFF));
-            const bool entryNo = (gin >> 8) != 0;
-            CEntryRecord* e = g && entryNo ? g->FindEntry(gin) : nullptr;
-            // One element of the value, formatted on its own.
-            auto element = [&](std::size_t k) {
-                const std::size_t at = k * gdd.size;
-                return at + gdd.size <= vlen
-                           ? FormatGenericValue(gdd.type, gdd.size, 1, value + at, gdd.size, 3)
-                           : std::string();
-            };
-            switch (d.readState) {
-            case CDeviceRecord::kDescriptions:
-                if (g) {
-                    g->hasDescriptions = 1;
-                    if (entryNo && !e)
-                        if (CEntryRecord* n = g->AddEntry(gin)) {
-                            n->address = d.address;
-                            n->description =
-                                FormatGenericValue(gdd.type, gdd.size, gdd.number, value, vlen, 3);
-                        }
-                }
-                break;
-            case CDeviceRecord::kDimensions:
-                if (g)
-                    g->hasDimensions = 1;
-                if (e)
-                    e->dimension = FormatGenericValue(gdd.type, gdd.size, gdd.number, value, vlen, 3);
-                break;
-            case CDeviceRecord::kPrecision:
-                if (g)
-                    g->hasPrecision = 1;
-                if (e) {
-                    e->precision1 = element(0);
-                    e->precision2 = element(1);
-                }
-                break;
-            case CDeviceRecord::kRanges:
-                if (g)
-                    g->hasRanges = 1;
-                if (e) {
-                    e->rangeMin = element(0);
-                    e->rangeMax = element(1);
-                    e->rangeStep = element(2);
-                }
-                break;
-            case CDeviceRecord::kValues:
-                if (CEntryRecord* v = d.FindEntry(gin)) {
-                    const int decimals = v->precision2.empty() ? 3 : platform::AtoI(v->precision2);
-                    v->dataType = gdd.type;
-                    v->dataSize = gdd.size;
-                    v->number = gdd.number;
-                    if (!v->editFlag)
-                        v->actualValue =
-                            FormatGenericValue(gdd.type, gdd.size, gdd.number, value, vlen, decimals);
-                }
-                lastGroup = gin & 0xFF;
-                break;
-            default:
-                break;
-            }
+            StoreReadItem(d, r.U16(off), value, vlen, gdd.type, gdd.size, gdd.number, lastGroup);
             return true;
         },
         kod);
-    if (!all)
-        return;
-    if (more)
-        return;
+    if (all && !more)
+        FinishRead(d, lastGroup);
+}
+
+void CMessageDispatcher::StoreReadItem(CDeviceRecord& d, std::uint16_t gin, const std::uint8_t* value,
+                                       std::size_t vlen, std::uint8_t type, std::uint8_t size,
+                                       std::uint8_t number, int& lastGroup) {
+    CGroupRecord* g = d.FindGroup(KeyGroup(gin));
+    const bool entryNo = KeyEntry(gin) != 0;
+    CEntryRecord* e = g && entryNo ? g->FindEntry(gin) : nullptr;
+    auto whole = [&](int decimals) { return FormatGenericValue(type, size, number, value, vlen, decimals); };
+    // One element of the value, formatted on its own.
+    auto element = [&](std::size_t k) {
+        const std::size_t at = k * size;
+        return at + size <= vlen ? FormatGenericValue(type, size, 1, value + at, size, 3) : std::string();
+    };
+    switch (d.readState) {
+    case CDeviceRecord::kDescriptions:
+        if (!g)
+            break;
+        g->hasDescriptions = 1;
+        if (entryNo && !e)
+            if (CEntryRecord* n = g->AddEntry(gin)) {
+                n->address = d.address;
+                n->description = whole(3);
+            }
+        break;
+    case CDeviceRecord::kDimensions:
+        if (g)
+            g->hasDimensions = 1;
+        if (e)
+            e->dimension = whole(3);
+        break;
+    case CDeviceRecord::kPrecision:
+        if (g)
+            g->hasPrecision = 1;
+        if (e) {
+            e->precision1 = element(0);
+            e->precision2 = element(1);
+        }
+        break;
+    case CDeviceRecord::kRanges:
+        if (g)
+            g->hasRanges = 1;
+        if (e) {
+            e->rangeMin = element(0);
+            e->rangeMax = element(1);
+            e->rangeStep = element(2);
+        }
+        break;
+    case CDeviceRecord::kValues:
+        if (CEntryRecord* v = d.FindEntry(gin)) {
+            v->dataType = type;
+            v->dataSize = size;
+            v->number = number;
+            if (!v->editFlag)
+                v->actualValue = whole(v->precision2.empty() ? 3 : platform::AtoI(v->precision2));
+        }
+        lastGroup = KeyGroup(gin);
+        break;
+    default:
+        break;
+    }
+}
+
+void CMessageDispatcher::FinishRead(CDeviceRecord& d, int lastGroup) {
     // The group asked for counts as read even when the answer named no entry of it, so that an
     // empty group does not make the same request go out for ever.
     CGroupRecord* asked = d.askedGroup >= 0 ? d.FindGroup(static_cast<std::uint8_t>(d.askedGroup)) : nullptr;
@@ -1100,7 +1160,7 @@ void CMessageDispatcher::RangesStep(CDeviceRecord& d) {
 
 int CMessageDispatcher::ReinitialiseDevice(CDeviceRecord& d) {
     if (!d.communicating) {
-        platform::MessageBox("装置未连通。");
+        platform::MessageBox(text::kDeviceNotConnected);
         return 0;
     }
     d.ClearGroups();
@@ -1118,7 +1178,7 @@ int CMessageDispatcher::RestartReading(CDeviceRecord& d) {
 
 int CMessageDispatcher::SignalReset(CDeviceRecord& d) {
     if (!d.communicating) {
-        platform::MessageBox("装置未连通。");
+        platform::MessageBox(text::kDeviceNotConnected);
         return 0;
     }
     return link_.SendSignalReset(d);

@@ -51,22 +51,70 @@ public:
 
 private:
     class Reader;
+    struct AsduContext;
+    struct PortSerials;
+    struct RefTablePart;
+
+    // One handler per message code of a management body; board is the frame header's.
+    using Handler = void (CMessageDispatcher::*)(const Reader& r, std::uint8_t board, std::string& caption);
+    struct MessageHandler {
+        std::uint8_t code;
+        const char* caption; // the frame's caption, or null when the handler names it
+        Handler handle;
+    };
+    static const MessageHandler* HandlerFor(std::uint8_t code);
 
     void OnFrameMonitor(const Reader& r, std::uint8_t board, std::string& caption);
-    void OnDirectory(const Reader& r, std::string& caption);
+    void OnDebugText(const Reader& r, std::uint8_t board, std::string& caption);
+    void OnCommandAnswer(const Reader& r, std::uint8_t board, std::string& caption);
+    void OnFileOpenReply(const Reader& r, std::uint8_t board, std::string& caption);
+    void OnFileData(const Reader& r, std::uint8_t board, std::string& caption);
+    void OnDirectory(const Reader& r, std::uint8_t board, std::string& caption);
     void OnRefTable(const Reader& r, std::uint8_t board, std::string& caption);
-    void OnPortInfo(const Reader& r, std::string& caption);
-    void OnRemoteCommands(const Reader& r, std::string& caption);
-    void OnHistoryEvents(const Reader& r, std::string& caption);
-    void OnManualReply(const Reader& r, bool set, std::string& caption);
-    void OnDeviceStates(const Reader& r, std::string& caption);
-    void OnLinkStates(const Reader& r, std::string& caption);
-    void OnWaveRecords(const Reader& r, bool withSource, std::string& caption);
-    void OnDeviceInfo(const Reader& r, std::string& caption);
-    void OnPortDescriptions(const Reader& r, std::string& caption);
-    void OnLog(const Reader& r, std::string& caption);
-    void OnStatistics(const Reader& r, std::string& caption);
+    void OnLoginChallenge(const Reader& r, std::uint8_t board, std::string& caption);
+    void OnLoginReply(const Reader& r, std::uint8_t board, std::string& caption);
+    void OnProtocolText(const Reader& r, std::uint8_t board, std::string& caption);
+    void OnPortInfo(const Reader& r, std::uint8_t board, std::string& caption);
+    void OnRemoteCommands(const Reader& r, std::uint8_t board, std::string& caption);
+    void OnHistoryEvents(const Reader& r, std::uint8_t board, std::string& caption);
+    void OnManualSetReply(const Reader& r, std::uint8_t board, std::string& caption);
+    void OnManualCancelReply(const Reader& r, std::uint8_t board, std::string& caption);
+    void OnCancelAllReply(const Reader& r, std::uint8_t board, std::string& caption);
+    void OnDeviceStates(const Reader& r, std::uint8_t board, std::string& caption);
+    void OnLinkStates(const Reader& r, std::uint8_t board, std::string& caption);
+    void OnWaveRecords(const Reader& r, std::uint8_t board, std::string& caption);
+    void OnSourcedWaveRecords(const Reader& r, std::uint8_t board, std::string& caption);
+    void OnBoardClock(const Reader& r, std::uint8_t board, std::string& caption);
+    void OnDeviceInfo(const Reader& r, std::uint8_t board, std::string& caption);
+    void OnPortDescriptions(const Reader& r, std::uint8_t board, std::string& caption);
+    void OnLog(const Reader& r, std::uint8_t board, std::string& caption);
+    void OnStatistics(const Reader& r, std::uint8_t board, std::string& caption);
+    void OnVersion(const Reader& r, std::uint8_t board, std::string& caption);
+
+    // Parts of the handlers above.
+    void ManualReply(const Reader& r, bool set, std::string& caption);
+    void WaveRecords(const Reader& r, bool withSource, std::string& caption);
+    void RefTableEvents(const RefTablePart& part, std::string& caption);
+    void RefTableValues(const RefTablePart& part, std::string& caption);
+    void RefTableRows(const RefTablePart& part, std::string& caption);
+    // One list of ports of a board into the model; false when the body ends early or an item is
+    // refused.
+    bool ReadPortList(const Reader& r, std::size_t& off, std::uint8_t board, int kind, PortSerials& serials);
+    // Every board of a port information; false when it cannot be taken whole.
+    bool ReadBoards(const Reader& r);
+
+    // The generic-service answers of a device, by their cause of transmission.
+    void OnSpontaneousValues(const AsduContext& a, std::string& caption);
+    void OnInterrogationValues(const AsduContext& a, std::string& caption);
+    void OnWriteReply(const AsduContext& a, std::uint8_t cot, std::string& caption);
+    void OnGroupTitles(const AsduContext& a, std::string& caption);
+    void OnReadRefused(const AsduContext& a, std::string& caption);
     void OnGenericRead(CDeviceRecord& device, const Reader& r, std::string& caption);
+    // Keeps one data set of a structure or value read; lastGroup gets the group of a value.
+    void StoreReadItem(CDeviceRecord& device, std::uint16_t gin, const std::uint8_t* value, std::size_t vlen,
+                       std::uint8_t type, std::uint8_t size, std::uint8_t number, int& lastGroup);
+    // The read of the device's current step is complete: the next step, or the values shown.
+    void FinishRead(CDeviceRecord& device, int lastGroup);
 
     CDeviceLink& link_;
     CDevModel& model_;

@@ -10,6 +10,7 @@
 #include <chrono>
 #include <gtest/gtest.h>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -148,6 +149,84 @@ TEST(HistoryWindowTest, WaveformQueryByNof) {
     rig.app->windows.WaveListComplete({d->key});
     ASSERT_EQ(form->List()->rowCount(), 1);
     EXPECT_EQ(form->List()->item(0, 4)->text(), "300");
+}
+
+// The years around the end of the seven year bits, through the program's own requests and readers:
+// the query windows' default range (the hour before now), the PC clock sent to the unit and an
+// answer stamped with the time the request carried. 2027 still goes as years since 1900, later
+// years as the year within the century; each reads back as itself, and a range across New Year
+// keeps its start before its end.
+TEST(HistoryWindowTest, QueryRangesAndClockAcrossTheYearByte) {
+    const std::pair<int, std::uint8_t> years[] = {{2027, 127}, {2028, 28}, {2031, 31}, {2099, 99}};
+    for (const auto& [year, byte] : years) {
+        AppRig rig;
+        rig.Login();
+        const std::time_t now = MakeLocalTime(year, 1, 1, 0, 30, 0); // the start lies in the year before
+        FixedNow fixed(now);
+        CDeviceRecord* d = rig.Ready(5);
+        const std::uint16_t key = d->key;
+        auto* events = dynamic_cast<CEventForm*>(rig.app->windows.OpenEvents(key));
+        ASSERT_NE(events, nullptr);
+        rig.app->windows.OpenRemoteCmds(key);
+        rig.app->windows.OpenWave(key);
+        const std::vector<Bytes> q = rig.SentBodies();
+        ASSERT_EQ(q.size(), 3u) << year;
+        for (const auto& [body, at] : {std::pair{q[0], 3}, std::pair{q[1], 3}, std::pair{q[2], 4}}) {
+            EXPECT_EQ(body[at + 13], byte) << year << " request " << int(body[0]);
+            EXPECT_EQ(Cp56TimeToCTime(body.data() + at), now - 3600) << year;
+            EXPECT_EQ(Cp56TimeToCTime(body.data() + at + 7), now) << year;
+        }
+
+        // An event stamped with the request's end time is shown with its year.
+        Bytes record = {5, 0, 0x02, 0x01, 0, 0, 1};
+        record.insert(record.end(), q[0].begin() + 10, q[0].begin() + 17);
+        record = Cat(record, {3, 2, 1, 0x10, 0x00});
+        rig.Feed(Dsdu(Cat({19, 0, 1, 0}, record)));
+        ASSERT_EQ(events->List()->rowCount(), 1) << year;
+        EXPECT_EQ(events->List()->item(0, 6)->text().toStdString(), std::to_string(year) + "-01-01 00:30:00");
+
+        // 装置对时 from the PC clock.
+        rig.ClearSent();
+        rig.prompts.Script({platform::Answer::Yes});
+        rig.app->OnSystemClock();
+        ASSERT_EQ(rig.SentBodies().size(), 1u);
+        const Bytes clock = rig.SentBodies()[0];
+        ASSERT_EQ(clock.size(), 13u);
+        EXPECT_EQ(clock[12], byte) << year;
+        EXPECT_EQ(Cp56TimeToCTime(clock.data() + 6), now) << year;
+        std::string text;
+        ASSERT_TRUE(ClockStampText(clock.data() + 6, text)) << year;
+        EXPECT_EQ(text, std::to_string(year) + "-01-01 00:30:00");
+    }
+}
+
+// The windows open on a shown main frame, where the combos are first laid out before they are
+// filled: each combo is as wide as its longest item, and a file name or description is never cut.
+TEST(HistoryWindowTest, ColumnsAndCombosFitTheirTexts) {
+    AppRig rig;
+    rig.app->Frame()->show();
+    rig.Login();
+    const std::uint16_t key = rig.Ready(7)->key;
+    auto* remote = dynamic_cast<CRmtForm*>(rig.app->windows.OpenRemoteCmds(key));
+    ASSERT_NE(remote, nullptr);
+    QCoreApplication::processEvents();
+    for (QComboBox* combo : {remote->SourceCombo(), remote->TypeCombo()})
+        for (int i = 0; i < combo->count(); ++i)
+            EXPECT_GE(combo->width(), combo->fontMetrics().horizontalAdvance(combo->itemText(i)) + 16)
+                << combo->itemText(i).toStdString();
+
+    auto* wave = dynamic_cast<CWaveForm*>(rig.app->windows.OpenWave(key));
+    ASSERT_NE(wave, nullptr);
+    const std::string name = "WAVE0001_20240506_103000_001.cfg";
+    const std::string source = std::string(60, 'S') + ".dat";
+    wave->AddRecord(name, source, 0, 1);
+    rig.app->windows.WaveListComplete({key});
+    QTableWidget* list = wave->List();
+    ASSERT_EQ(list->rowCount(), 1);
+    const QFontMetrics fm(list->font());
+    EXPECT_GT(list->columnWidth(1), fm.horizontalAdvance(QString::fromStdString(name)));
+    EXPECT_GT(list->columnWidth(2), fm.horizontalAdvance(QString::fromStdString(source)));
+    EXPECT_EQ(list->columnWidth(4), 60); // short texts keep the column's own width
 }
 
 namespace {

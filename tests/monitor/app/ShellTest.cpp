@@ -84,8 +84,14 @@ TEST(ShellTest, TreeStatesTextsAndContextMenus) {
     QTreeWidgetItem* node = tree->FindNode(kNodeDevice, 1, d->key);
     ASSERT_NE(node, nullptr);
     EXPECT_EQ(COverallView::ImageOf(node), 4);
+    // Nodes of one image share one drawn picture.
+    QTreeWidgetItem* other =
+        tree->FindNode(kNodeDevice, 1, testsupport::Found(rig.app->model.FindDevice(6))->key);
+    ASSERT_NE(other, nullptr);
+    EXPECT_EQ(node->icon(0).cacheKey(), other->icon(0).cacheKey());
     tree->SetNodeState(true, d->key, true);
     EXPECT_EQ(COverallView::ImageOf(node), 5);
+    EXPECT_NE(node->icon(0).cacheKey(), other->icon(0).cacheKey());
     d->name = "线路保护";
     tree->RefreshNodeTexts();
     EXPECT_EQ(node->text(0), QString::fromUtf8("(5)线路保护"));
@@ -331,6 +337,33 @@ TEST(ShellTest, CommStateWindowShowsStatesAndSelectsNodes) {
               testsupport::Found(rig.app->model.FindDevice(5))->key);
 }
 
+// The states that arrived before the window opens are shown when it opens; a record without a
+// state yet keeps its cells empty.
+TEST(ShellTest, CommStateWindowOpensWithTheStatesTheModelHolds) {
+    AppRig rig;
+    rig.Login();
+    rig.Feed(Dsdu({25, 0, 0, 1, 0, 5, 0, 0x91})); // device 5
+    rig.Feed(Dsdu({26, 0, 0, 1, 0, 0, 1, 2}));    // board 0, serial port 1: up
+    auto* form = dynamic_cast<CCommForm*>(rig.app->windows.OpenCommState());
+    ASSERT_NE(form, nullptr);
+    QTableWidget* list = form->List();
+    ASSERT_EQ(list->rowCount(), 5);
+    EXPECT_EQ(list->item(0, 3)->text(), QString::fromUtf8("通"));
+    EXPECT_EQ(list->item(1, 3)->text(), QString::fromUtf8("断"));
+    EXPECT_EQ(list->item(1, 4)->text(), QString::fromUtf8("通"));
+    EXPECT_EQ(list->item(1, 5)->text(), QString::fromUtf8("投运"));
+    // Device 6 and the network port had no state yet.
+    for (int c = 3; c < 6; ++c)
+        EXPECT_EQ(list->item(2, c)->text(), "") << c;
+    EXPECT_EQ(list->item(3, 3)->text(), "");
+    // A reconnect forgets the states: a window opened afterwards shows none.
+    rig.app->OnDisconnect();
+    rig.Login();
+    form = dynamic_cast<CCommForm*>(rig.app->windows.OpenCommState());
+    ASSERT_NE(form, nullptr);
+    EXPECT_EQ(form->List()->item(1, 3)->text(), "");
+}
+
 // The windows a reconnect leaves open keep their maximised state in the tabbed area, also when the
 // connect that follows fails.
 TEST(ShellTest, WindowsLeftOpenByAReconnectStayMaximised) {
@@ -449,4 +482,69 @@ TEST(ShellTest, DeviceCommandsAfterAReconnectUnderTheirQuestion) {
         EXPECT_EQ(rig.app->model.FindDeviceByKey(key), nullptr);
         EXPECT_FALSE(std::filesystem::exists(rig.app->SavFolder() / "线路保护.txt"));
     }
+}
+
+// A device window refused while the device's structure is still being read: the box is held open
+// while the unit falls silent and the silence watch rebuilds the link, which empties the model.
+// The reading is restarted before the box, and answering it touches no freed record. Each of the
+// three window kinds that wait for the structure is tried.
+TEST(ShellTest, StructureStillReadBoxHeldOpenAcrossAReconnect) {
+    for (int kind = 0; kind < 3; ++kind) {
+        AppRig rig;
+        rig.Login();
+        CDeviceRecord* d = rig.Ready(5);
+        ASSERT_NE(d, nullptr);
+        d->structureComplete = 0;
+        const std::uint16_t key = d->key;
+        HeldPrompt held;
+        int ticks = 0;
+        held.whileOpen = [&](const std::string&) {
+            if (ticks <= CDeviceLink::kSilenceTicks) {
+                rig.app->link.AdvanceTime(1000); // timer 1's tick, no frame from the unit
+                ++ticks;
+                return false;
+            }
+            return rig.app->model.Ports().empty(); // answered once the reconnect emptied the model
+        };
+        CWindowManager& w = rig.app->windows;
+        CMonitorForm* form = kind == 0   ? w.OpenTelecontrol(key)
+                             : kind == 1 ? w.OpenSettings(key)
+                                         : w.OpenStat(key);
+        EXPECT_EQ(form, nullptr);
+        EXPECT_EQ(held.texts, (std::vector<std::string>{"正在初始化装置，请重试……"})) << kind;
+        EXPECT_FALSE(held.timedOut);
+        EXPECT_TRUE(rig.app->model.Ports().empty());
+        EXPECT_TRUE(rig.app->IsConnected());
+        // The group titles were asked for before the box; nothing after it.
+        const std::vector<Bytes> sent = rig.SentBodies();
+        const auto asked = std::count_if(sent.begin(), sent.end(), [](const Bytes& b) {
+            return b.size() > 5 && b[0] == 21 && b[5] == 240;
+        });
+        EXPECT_EQ(asked, 1) << kind;
+    }
+}
+
+// Start-up shows the main window and the start window without running the event loop early (a
+// splash-screen window would run every pending event, the whole first paint included, before the
+// main window is up); the start window stays on top without a frame and closes itself.
+TEST(ShellTest, StartUpRunsNoEventsBeforeTheEventLoop) {
+    testsupport::TempDir dir;
+    testsupport::PromptRecorder prompts;
+    bool ranEarly = false;
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(), [&] { ranEarly = true; }, Qt::QueuedConnection);
+    {
+        CMarindleApp app(dir.Path(), std::make_unique<MemoryTransport>());
+        ASSERT_TRUE(app.InitInstance("", true));
+        EXPECT_FALSE(ranEarly);
+        EXPECT_TRUE(app.Frame()->isVisible());
+        auto* start = app.Frame()->findChild<QDialog*>("startWindow");
+        ASSERT_NE(start, nullptr);
+        EXPECT_TRUE(start->isVisible());
+        EXPECT_TRUE(start->windowFlags() & Qt::WindowStaysOnTopHint);
+        EXPECT_TRUE(start->windowFlags() & Qt::FramelessWindowHint);
+        EXPECT_TRUE(prompts.Texts().empty());
+    }
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::MetaCall);
+    EXPECT_TRUE(ranEarly);
 }

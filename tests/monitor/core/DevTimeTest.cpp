@@ -60,13 +60,22 @@ TEST_F(DevTimeTest, Cp56WriteAndReadBack) {
     EXPECT_EQ(ms, 678);
 }
 
+// Years since 1900 while seven bits hold them, the year within the century after: 2027 to 2099
+// write and read back as themselves, in the request stamps and in the clock window's text.
 TEST_F(DevTimeTest, Cp56YearsBeyondSevenBitsStillReadBack) {
-    const std::time_t y2027 = MakeLocalTime(2027, 6, 1, 0, 0, 0);
-    EXPECT_EQ(CTimeToCp56Time(y2027)[6], 127);
-    EXPECT_EQ(Cp56TimeToCTime(CTimeToCp56Time(y2027).data()), y2027);
-    const std::time_t y2028 = MakeLocalTime(2028, 6, 1, 0, 0, 0);
-    EXPECT_EQ(CTimeToCp56Time(y2028)[6], 28);
-    EXPECT_EQ(Cp56TimeToCTime(CTimeToCp56Time(y2028).data()), y2028);
+    const std::pair<int, std::uint8_t> years[] = {
+        {2026, 126}, {2027, 127}, {2028, 28}, {2031, 31}, {2099, 99}};
+    for (const auto& [year, byte] : years) {
+        const std::time_t t = MakeLocalTime(year, 12, 31, 23, 59, 58);
+        const Cp56Time s = CTimeToCp56Time(t, 250);
+        EXPECT_EQ(s, (Cp56Time{0x8A, 0xE3, 59, 23, 31, 12, byte})) << year; // 58250 ms
+        std::uint16_t ms = 0;
+        EXPECT_EQ(Cp56TimeToCTime(s.data(), &ms), t) << year;
+        EXPECT_EQ(ms, 250);
+        std::string text;
+        ASSERT_TRUE(ClockStampText(s.data(), text)) << year;
+        EXPECT_EQ(text, std::to_string(year) + "-12-31 23:59:58");
+    }
 }
 
 TEST_F(DevTimeTest, ClockStampAcceptsOnlyPlausibleDates) {
@@ -78,13 +87,14 @@ TEST_F(DevTimeTest, ClockStampAcceptsOnlyPlausibleDates) {
     EXPECT_FALSE(ClockStampText(noMonth, text));
     const std::uint8_t noDay[7] = {0, 0, 0, 0, 0, 1, 124};
     EXPECT_FALSE(ClockStampText(noDay, text));
+    EXPECT_EQ(text, "2024-03-15 01:02:01");
+    // Every year a year byte can name is shown, 2038 and later included.
     const std::uint8_t y2038[7] = {0, 0, 0, 0, 1, 1, 38};
-    EXPECT_FALSE(ClockStampText(y2038, text));
+    ASSERT_TRUE(ClockStampText(y2038, text));
+    EXPECT_EQ(text.substr(0, 10), "2038-01-01");
     const std::uint8_t y2070[7] = {0, 0, 0, 12, 2, 1, 70}; // a year byte of 70 reads as 2070
-    EXPECT_FALSE(ClockStampText(y2070, text));
-    const std::uint8_t y2037[7] = {0, 0, 0, 0, 1, 1, 37};
-    EXPECT_TRUE(ClockStampText(y2037, text));
-    EXPECT_EQ(text.substr(0, 10), "2037-01-01");
+    ASSERT_TRUE(ClockStampText(y2070, text));
+    EXPECT_EQ(text.substr(0, 13), "2070-01-02 12");
 }
 
 TEST_F(DevTimeTest, DeviceTimeTakesTodaysDate) {

@@ -452,6 +452,48 @@ TEST_F(DispatcherTest, LogClockStatisticsAndVersion) {
     EXPECT_EQ(prompt.LastText(), "通讯装置版本号 : V1");
 }
 
+// Every management code reaches its handler and gives its caption, also when the body is only the
+// code: the handler then reads nothing and marks the caption (the port information, which drops
+// the link then, has its own tests).
+TEST_F(DispatcherTest, EveryMessageCodeHasItsHandlerAndCaption) {
+    const std::pair<std::uint8_t, std::string> codes[] = {
+        {1, "通讯报文"},
+        {2, "调试信息"},
+        {3, "字符串命令"},
+        {4, "文件打开"},
+        {6, "文件传输"},
+        {8, "文件目录"},
+        {12, ""},
+        {14, "口令验证"},
+        {15, "口令应答"},
+        {16, "规约信息"},
+        {18, "远方命令"},
+        {19, "历史事件"},
+        {20, "人工置数"},
+        {21, "取消置数"},
+        {22, "取消全部置数"},
+        {25, "装置通讯状态"},
+        {26, "连接通讯状态"},
+        {27, "波形记录"},
+        {28, "装置时钟"},
+        {29, "监视装置信息"},
+        {30, "监视端口信息"},
+        {31, "日志"},
+        {32, "统计数据"},
+        {33, "装置版本号"},
+        {34, "波形记录"},
+    };
+    for (const auto& [code, caption] : codes) {
+        const std::string shown = Caption(Dsdu({code}));
+        EXPECT_EQ(shown.substr(0, caption.size()), caption) << int(code);
+        const std::string rest = shown.substr(std::min(caption.size(), shown.size()));
+        EXPECT_TRUE(rest.empty() || rest == kTruncatedMark) << int(code) << " " << shown;
+    }
+    EXPECT_TRUE(rig.link->IsConnected());
+    rig.host.RunPosted();
+    EXPECT_EQ(prompt.LastText(), "通讯装置版本号 : ");
+}
+
 TEST_F(DispatcherTest, UnknownCodesAreLoggedWithoutCaption) {
     for (std::uint8_t code : {0, 5, 7, 9, 10, 11, 13, 23, 24, 35, 255})
         EXPECT_EQ(Caption(Dsdu({code, 1, 2})), "") << int(code);

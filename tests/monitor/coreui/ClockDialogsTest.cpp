@@ -76,6 +76,27 @@ TEST_F(ClockDialogsTest, CustomClockJoinsDateAndTimeOfDay) {
     EXPECT_EQ(transport_->sent[0][26], 255);
 }
 
+// 设置时间 for dates around the end of the seven year bits: 2027 goes as years since 1900, later
+// years as the year within the century, and each reads back as the date chosen.
+TEST_F(ClockDialogsTest, CustomClockAcrossTheYearByte) {
+    for (const auto& [year, byte] :
+         {std::pair{2027, 127}, std::pair{2028, 28}, std::pair{2031, 31}, std::pair{2099, 99}}) {
+        transport_->sent.clear();
+        Runner runner([year](QDialog& d) {
+            d.findChild<QDateEdit*>("date1049")->setDate(QDate(year, 2, 28));
+            d.findChild<QTimeEdit*>("time1050")->setTime(QTime(23, 59, 30));
+            d.accept();
+            return d.result();
+        });
+        ASSERT_EQ(SetCustomClock(*link_), 1) << year;
+        ASSERT_EQ(transport_->sent.size(), 1u);
+        const Bytes body(transport_->sent[0].begin() + 28, transport_->sent[0].end());
+        ASSERT_EQ(body.size(), 13u);
+        EXPECT_EQ(body[12], byte) << year;
+        EXPECT_EQ(Cp56TimeToCTime(body.data() + 6), MakeLocalTime(year, 2, 28, 23, 59, 30)) << year;
+    }
+}
+
 TEST_F(ClockDialogsTest, CancelledCustomClockSendsNothing) {
     Runner runner([](QDialog& d) {
         d.reject();

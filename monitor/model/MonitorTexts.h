@@ -1,0 +1,10 @@
+#pragma once
+// The monitor program's texts that more than one of its windows or parts show.
+namespace marindle::text {
+
+// The wait label of the windows that query the unit.
+inline constexpr const char* kQuerying = "正在召唤，请稍候……";
+// A device command or window refused while the device does not communicate.
+inline constexpr const char* kDeviceNotConnected = "装置未连通。";
+
+} // namespace marindle::text

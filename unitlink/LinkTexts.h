@@ -1,0 +1,11 @@
+#pragma once
+// The texts that the programs talking to the unit show alike: each has its one owner here.
+namespace unitlink::text {
+
+// The socket of the link could not be made.
+inline constexpr const char* kSocketFailed = "创建TCP/IP槽失败!";
+// The link state of the status bar.
+inline constexpr const char* kLinkUp = "通讯装置网络连接";
+inline constexpr const char* kLinkDown = "通讯装置通讯中断";
+
+} // namespace unitlink::text
