@@ -207,8 +207,12 @@ private:
                        CRefTableArray& tables);
 };
 
+// A save interrupted while it replaced a version (the old one moved aside, the new one not yet
+// in place) is undone: the old version goes back under its name. Whoever reads a project's
+// versions calls it first; a leftover of a finished replacement is only cleared away.
+void RestoreInterruptedVersion(const std::filesystem::path& projectFolder);
 // The largest version number of the subfolders of folder whose name holds a "V" (atof of the
-// text after the first "V"); 0 when there is none.
+// text after the first "V"); 0 when there is none. An interrupted replacement is undone first.
 float ParseVersionNumber(const std::filesystem::path& folder);
 // "ProjectV%.2f" of a version.
 std::string VersionFolderName(float version);

@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+
 using namespace projectmodel;
 using platform::Answer;
 namespace fs = std::filesystem;
@@ -407,6 +409,99 @@ TEST_F(ConfigDocTest, AnInterruptedReplaceGivesTheOldVersionBack) {
     ASSERT_EQ(doc.SaveProject(false), 1);
     EXPECT_FALSE(fs::exists(root / "Project/Elsewhere"));
     EXPECT_FALSE(fs::exists(demo / ".replaced"));
+}
+
+// The same state is undone by whoever reads the project next, before any save: opening the
+// version, or reading the list of versions.
+TEST_F(ConfigDocTest, AnInterruptedReplaceIsUndoneWhenTheProjectIsRead) {
+    const fs::path demo = root / "Project/Demo";
+    std::string oldMain;
+    {
+        CConfigDoc doc;
+        doc.OnNewDocument();
+        ASSERT_EQ(doc.SaveProject(false), 1);
+        oldMain = testsupport::ReadBytes(demo / "ProjectV1.00/QXM7740.ini");
+    }
+    auto interrupt = [&] {
+        fs::rename(demo / "ProjectV1.00", demo / ".replaced");
+        testsupport::WriteBytes(demo / ".replaced.name", "ProjectV1.00");
+        ASSERT_FALSE(fs::exists(demo / "ProjectV1.00"));
+    };
+    interrupt();
+    {
+        CConfigDoc doc;
+        prompts.Clear();
+        ASSERT_TRUE(doc.OnOpenDocument(demo / "ProjectV1.00/QXM7740.ini"));
+        EXPECT_EQ(prompts.Texts(), std::vector<std::string>{});
+        EXPECT_EQ(doc.m_boardCfg.m_strUnitName, "QXM7740");
+        EXPECT_EQ(testsupport::ReadBytes(demo / "ProjectV1.00/QXM7740.ini"), oldMain);
+        EXPECT_FALSE(fs::exists(demo / ".replaced"));
+        EXPECT_FALSE(fs::exists(demo / ".replaced.name"));
+    }
+    interrupt();
+    EXPECT_FLOAT_EQ(ParseVersionNumber(demo), 1.0f);
+    EXPECT_EQ(testsupport::ReadBytes(demo / "ProjectV1.00/QXM7740.ini"), oldMain);
+    interrupt();
+    {
+        CConfigDoc doc;
+        EXPECT_EQ(doc.OpenProject(demo / "ProjectV1.00/QXM7740.ini"), 1);
+        EXPECT_TRUE(fs::is_directory(demo / "ProjectV1.00"));
+    }
+}
+
+// Replacing a version where the file system has no exchange of two folders: the old version is
+// moved aside and the new one renamed in. A failure of either rename leaves the old version in
+// place at once; a failed exchange leaves it as well.
+TEST_F(ConfigDocTest, AFailedReplaceLeavesTheOldVersionInPlace) {
+    CConfigDoc doc;
+    doc.OnNewDocument();
+    const fs::path demo = root / "Project/Demo";
+    const fs::path v1 = demo / "ProjectV1.00";
+    ASSERT_EQ(doc.SaveProject(false), 1);
+    testsupport::WriteBytes(v1 / "old.cfg", "old");
+    struct HookReset {
+        ~HookReset() { SetRenameFaultHook({}); }
+    } reset;
+    int exchangeError = EINVAL;
+    fs::path failFrom;
+    SetRenameFaultHook([&](const fs::path& from, const fs::path&, bool exchange) {
+        if (exchange)
+            return exchangeError;
+        return from.filename() == failFrom ? EIO : 0;
+    });
+    auto overwrite = [&] {
+        prompts.Clear();
+        shell.answerVersion = "1.00";
+        prompts.Script({Answer::Yes});
+        return doc.SaveProject(false);
+    };
+    for (const char* failing : {".saving", "ProjectV1.00"}) {
+        SCOPED_TRACE(failing);
+        failFrom = failing;
+        EXPECT_EQ(overwrite(), 0);
+        EXPECT_EQ(prompts.LastText(), "创建文件 " + v1.string() + " 失败!");
+        // Looked at directly, before anything reads the versions again.
+        EXPECT_EQ(testsupport::ReadBytes(v1 / "old.cfg"), "old");
+        EXPECT_FALSE(fs::exists(demo / ".replaced"));
+        EXPECT_FALSE(fs::exists(demo / ".replaced.name"));
+        EXPECT_FALSE(fs::exists(demo / ".saving"));
+    }
+    exchangeError = EIO;
+    failFrom.clear();
+    EXPECT_EQ(overwrite(), 0);
+    EXPECT_EQ(testsupport::ReadBytes(v1 / "old.cfg"), "old");
+    EXPECT_FALSE(fs::exists(demo / ".saving"));
+
+    // Both ways replace the version whole and leave nothing beside it.
+    for (int error : {EINVAL, 0}) {
+        exchangeError = error;
+        testsupport::WriteBytes(v1 / "old.cfg", "old");
+        EXPECT_EQ(overwrite(), 1);
+        EXPECT_FALSE(fs::exists(v1 / "old.cfg"));
+        EXPECT_TRUE(fs::is_regular_file(v1 / "QXM7740.ini"));
+        for (const char* leftover : {".saving", ".replaced", ".replaced.name"})
+            EXPECT_FALSE(fs::exists(demo / leftover)) << leftover;
+    }
 }
 
 TEST_F(ConfigDocTest, FailedSavesLeaveEveryVersionWhole) {

@@ -394,6 +394,25 @@ TEST_F(ConfigReaderTest, FolderHelpers) {
     EXPECT_TRUE(fs::is_empty(b));
 }
 
+// A folder copied onto itself, under its own path or another one, stays as it was; a copy into
+// a folder of its own would never end and is refused.
+TEST_F(ConfigReaderTest, FolderCopiedOntoItselfStaysWhole) {
+    const fs::path a = tmp / "a";
+    testsupport::WriteBytes(a / "x.cfg", "12");
+    testsupport::WriteBytes(a / "sub/z.txt", "z");
+    fs::create_directory_symlink(a, tmp / "link");
+    for (const fs::path& same : {a, tmp / "a/sub/..", tmp / "link"}) {
+        SCOPED_TRACE(same.string());
+        EXPECT_TRUE(CopyDirectoryTree(a, same));
+        EXPECT_EQ(testsupport::ReadBytes(a / "x.cfg"), "12");
+        EXPECT_EQ(testsupport::ReadBytes(a / "sub/z.txt"), "z");
+        EXPECT_EQ(ListFiles(a).size(), 1u);
+        EXPECT_EQ(ListSubfolders(a).size(), 1u);
+    }
+    EXPECT_FALSE(CopyDirectoryTree(a, a / "sub/inner"));
+    EXPECT_FALSE(fs::exists(a / "sub/inner"));
+}
+
 TEST_F(ConfigReaderTest, CountCcuCfgLines) {
     const fs::path main = SaveSample();
     EXPECT_EQ(CountCcuCfgLines(main), 2);
