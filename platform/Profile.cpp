@@ -4,10 +4,15 @@
 #include "platform/Text.h"
 #include "platform/TextFile.h"
 
+#include <cerrno>
 #include <map>
 #include <memory>
 #include <mutex>
 #include <optional>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 namespace platform {
 namespace {
@@ -178,12 +183,40 @@ std::vector<RawLine> SplitRawLines(const std::string& bytes) {
     return lines;
 }
 
+// Holds an exclusive lock on a folder while a file of it is read, edited and replaced: the
+// programs that share one profile file (the monitor and the debugger share theirs) edit it one
+// after the other, so that neither writes back a file without the other's key.
+class FolderLock {
+public:
+    explicit FolderLock(const std::filesystem::path& file) {
+        std::filesystem::path folder = file.parent_path();
+        if (folder.empty())
+            folder = ".";
+        fd_ = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        while (fd_ >= 0 && ::flock(fd_, LOCK_EX) != 0 && errno == EINTR) {
+        }
+    }
+    ~FolderLock() {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    FolderLock(const FolderLock&) = delete;
+    FolderLock& operator=(const FolderLock&) = delete;
+
+private:
+    int fd_ = -1;
+};
+
 bool EditFile(std::string_view section, std::string_view key, std::string_view value, Edit what,
               const std::filesystem::path& file) {
+    FolderLock lock(ResolveFileLinks(file));
     std::string bytes;
     std::vector<RawLine> raw;
+    std::error_code ec;
     if (ReadFileBytes(file, bytes))
         raw = SplitRawLines(bytes);
+    else if (std::filesystem::exists(file, ec) || ec)
+        return false; // a file that cannot be read is not replaced by the one key
     else if (what != Edit::Set)
         return true; // nothing to delete
     // The lines as UTF-8 for finding sections and keys; a line that is not edited is written back
