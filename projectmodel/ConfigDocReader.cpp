@@ -221,10 +221,8 @@ int CConfigDoc::ReadBayReference(CConfigTextFile& file, const fs::path& folder) 
     if (!ReadLine(&file, line, "[间隔配置]") || !ReadOpenBrace(&file) ||
         !ReadKeyValue(&file, line, "描述", value))
         return 0;
-    const int saved = lineNo_;
-    ReadBayConfig(FileBeside(folder, platform::Trim(value)));
     // The bay file reports its own problems; the main file goes on after this section's "}".
-    lineNo_ = saved;
+    ReadBayConfig(FileBeside(folder, platform::Trim(value)));
     return ReadCloseBrace(&file);
 }
 

@@ -6,6 +6,8 @@
 #include "tests/support/PromptRecorder.h"
 #include "tests/support/TestFiles.h"
 
+#include "tests/support/Found.h"
+
 #include <gtest/gtest.h>
 
 using namespace projectmodel;
@@ -62,7 +64,7 @@ TEST_F(BaseDocTest, WrongKeyReportsLineAsRead) {
     EXPECT_EQ(doc.ReadKeyValue(&f, line, "名称", value), 0); // no "="
     EXPECT_EQ(prompts.LastText(), "读组态文件错!\n第2行:\n  名称 x");
     ASSERT_EQ(prompts.Count(), 1u);
-    EXPECT_EQ(prompts.Messages()[0].buttons, platform::Buttons::Ok);
+    EXPECT_EQ(testsupport::At(prompts.Messages(), 0).buttons, platform::Buttons::Ok);
 }
 
 TEST_F(BaseDocTest, WithoutFileTestsHeldLineSilently) {

@@ -206,8 +206,8 @@ TEST_F(ConfigDocTest, IcdWithoutTextAsksBeforeConverting) {
     }
     EXPECT_TRUE(classifier.calls.empty());
     ASSERT_EQ(prompts.Count(), 1u);
-    EXPECT_EQ(prompts.Messages()[0].text, "61850装置:NEW 的txt文本不存在，是否进行转换？");
-    EXPECT_EQ(prompts.Messages()[0].caption, "确认");
+    EXPECT_EQ(testsupport::At(prompts.Messages(), 0).text, "61850装置:NEW 的txt文本不存在，是否进行转换？");
+    EXPECT_EQ(testsupport::At(prompts.Messages(), 0).caption, "确认");
 
     prompts.Script({Answer::Yes});
     CConfigDoc doc;
@@ -263,7 +263,7 @@ TEST_F(ConfigDocTest, VersionRules) {
         prompts.Clear();
         EXPECT_FALSE(ParseVersionText(bad, v)) << bad;
         EXPECT_EQ(prompts.LastText(), "请输入要保存的版本号！");
-        EXPECT_EQ(prompts.Messages().back().caption, "错误");
+        EXPECT_EQ(testsupport::Back(prompts.Messages()).caption, "错误");
     }
 }
 
@@ -287,7 +287,7 @@ TEST_F(ConfigDocTest, OpenPathRules) {
     {
         CConfigDoc doc;
         EXPECT_TRUE(doc.OnOpenDocument(demo / "ProjectV1.05/X.ini"));
-        EXPECT_EQ(prompts.Texts().front(), "读组态文件错!\n第9行:\n");
+        EXPECT_EQ(testsupport::Front(prompts.Texts()), "读组态文件错!\n第9行:\n");
         EXPECT_EQ(doc.m_projectTime, (CProjectTime{2024, 1, 2, 3, 4, 5, 0}));
         EXPECT_FLOAT_EQ(doc.m_fVersion, 1.05f);
         EXPECT_EQ(c.LibraryFolder(), demo / "Ini");
@@ -325,7 +325,7 @@ TEST_F(ConfigDocTest, SavesVersionsAndBacksUpOverwrittenOnes) {
     EXPECT_TRUE(prompts.Texts().empty());
 
     ASSERT_EQ(doc.SaveProject(false), 1);
-    EXPECT_EQ(shell.proposals.back(), "1.01");
+    EXPECT_EQ(testsupport::Back(shell.proposals), "1.01");
     EXPECT_TRUE(fs::is_regular_file(demo / "ProjectV1.01/QXM7740.ini"));
 
     // Overwriting 1.00: its files go to Temp first and the new version takes the folder's place.
@@ -358,7 +358,7 @@ TEST_F(ConfigDocTest, SavesVersionsAndBacksUpOverwrittenOnes) {
     EXPECT_EQ(doc.SaveProject(false), 0);
     shell.grant = true;
     ASSERT_EQ(doc.SaveProject(false), 1);
-    EXPECT_EQ(shell.log.back(), "张工保存组态文件，工程名为：Demo。");
+    EXPECT_EQ(testsupport::Back(shell.log), "张工保存组态文件，工程名为：Demo。");
     EXPECT_TRUE(fs::is_regular_file(demo / "ProjectV1.03/QXM7740.ini"));
 
     // No shell installed: nobody is logged in, so no rights and nothing written.
@@ -537,7 +537,8 @@ TEST_F(ConfigDocTest, FailedSavesLeaveEveryVersionWhole) {
         EXPECT_EQ(doc.SaveProject(false), 0);
         platform::SetWriteFaultHook({});
         ASSERT_EQ(prompts.Count(), 2u);
-        EXPECT_EQ(prompts.Texts()[1], "创建文件 " + (demo / ".saving" / name).string() + " 失败!");
+        EXPECT_EQ(testsupport::At(prompts.Texts(), 1),
+                  "创建文件 " + (demo / ".saving" / name).string() + " 失败!");
         expectOldVersion();
     }
 
@@ -551,8 +552,8 @@ TEST_F(ConfigDocTest, FailedSavesLeaveEveryVersionWhole) {
     EXPECT_EQ(doc.SaveProject(false), 0);
     platform::SetWriteFaultHook({});
     ASSERT_EQ(prompts.Count(), 2u);
-    EXPECT_EQ(prompts.Texts()[1].rfind("创建文件 " + (demo / "Temp").string() + "/", 0), 0u)
-        << prompts.Texts()[1];
+    EXPECT_EQ(testsupport::At(prompts.Texts(), 1).rfind("创建文件 " + (demo / "Temp").string() + "/", 0), 0u)
+        << testsupport::At(prompts.Texts(), 1);
     expectOldVersion();
 
     // A new version on a full disk: no version folder appears.
@@ -605,10 +606,10 @@ TEST_F(ConfigDocTest, UploadedProjectAsksBeforeCopyingIntoExistingIni) {
     prompts.Script({Answer::No});
     ASSERT_EQ(doc.SaveProject(false), 1);
     EXPECT_EQ(
-        prompts.Texts()[0],
+        testsupport::At(prompts.Texts(), 0),
         "工程（Demo）的配置文件已经存在，确认要覆盖么？\n如果配置文件不一致，下次打开工程时可能会失败！");
     EXPECT_FALSE(fs::exists(demo / "Ini/组态配置.ini"));
-    EXPECT_EQ(shell.proposals.back(), "2.01");
+    EXPECT_EQ(testsupport::Back(shell.proposals), "2.01");
 }
 
 TEST_F(ConfigDocTest, LibraryCopiesNeverOverwrite) {
@@ -646,8 +647,8 @@ TEST_F(ConfigDocTest, IedListFromScd) {
     EXPECT_EQ(doc.m_iedList[0], (CIedRecord{"P1", "T1", "IED/P1.cid"}));
     EXPECT_EQ(doc.m_iedList[1], (CIedRecord{"P2", "", ""}));
     ASSERT_EQ(prompts.Count(), 1u);
-    EXPECT_EQ(prompts.Messages()[0].text, "SCD配置文件导入成功！");
-    EXPECT_EQ(prompts.Messages()[0].caption, "导入完成");
+    EXPECT_EQ(testsupport::At(prompts.Messages(), 0).text, "SCD配置文件导入成功！");
+    EXPECT_EQ(testsupport::At(prompts.Messages(), 0).caption, "导入完成");
 
     // The project's own file: the first .scd of the SCD folder, without the box; an empty folder
     // leaves the list as it was.
@@ -685,7 +686,7 @@ TEST_F(ConfigDocTest, IedListFromScd) {
     prompts.Clear();
     EXPECT_EQ(doc.ImportScdFile(scd.string()), 0);
     ASSERT_EQ(prompts.Count(), 1u);
-    EXPECT_EQ(prompts.Messages()[0].caption, "导入失败");
+    EXPECT_EQ(testsupport::At(prompts.Messages(), 0).caption, "导入失败");
 
     // A file that does not parse: the wrapper's message, an empty list, FALSE; also when only
     // an IED is broken.
@@ -694,11 +695,11 @@ TEST_F(ConfigDocTest, IedListFromScd) {
     EXPECT_EQ(doc.ImportScdFile(scd.string()), 0);
     EXPECT_EQ(doc.m_iedList.GetSize(), 0);
     ASSERT_EQ(prompts.Count(), 1u);
-    EXPECT_EQ(prompts.Messages().back().caption, "错误提示");
+    EXPECT_EQ(testsupport::Back(prompts.Messages()).caption, "错误提示");
     testsupport::WriteBytes(scd, "<SCL><IED></SCL>");
     EXPECT_EQ(doc.ImportScdFile(scd.string()), 0);
     EXPECT_EQ(doc.m_iedList.GetSize(), 0);
-    EXPECT_EQ(prompts.Messages().back().caption, "错误提示");
+    EXPECT_EQ(testsupport::Back(prompts.Messages()).caption, "错误提示");
 }
 
 TEST_F(ConfigDocTest, CopyAndImportScdKeepsOneFile) {
@@ -746,8 +747,8 @@ TEST_F(ConfigDocTest, FailedScdCopyKeepsTheOldFile) {
     EXPECT_EQ(ListFiles(folder).size(), 1u);
     EXPECT_EQ(doc.m_iedList.GetSize(), 4);
     ASSERT_EQ(prompts.Count(), 1u);
-    EXPECT_EQ(prompts.Messages()[0].text, "复制SCD文件(" + missing + ")失败！");
-    EXPECT_EQ(prompts.Messages()[0].icon, platform::Icon::Error);
+    EXPECT_EQ(testsupport::At(prompts.Messages(), 0).text, "复制SCD文件(" + missing + ")失败！");
+    EXPECT_EQ(testsupport::At(prompts.Messages(), 0).icon, platform::Icon::Error);
 
     // A good copy of another name replaces the old file.
     const fs::path chosen = tmp / "new.scd";
