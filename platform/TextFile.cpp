@@ -115,8 +115,13 @@ constexpr std::string_view kTempEnd = ".tmp";
 // "<name>.<pid>-<n>.tmp" beside target: unique among the writers of this process and of others.
 std::filesystem::path TempNameFor(const std::filesystem::path& target) {
     static std::atomic<unsigned> counter{0};
+    std::string suffix(1, '.');
+    suffix.append(std::to_string(::getpid()))
+        .append(1, '-')
+        .append(std::to_string(counter++))
+        .append(kTempEnd);
     std::filesystem::path temp = target;
-    temp += "." + std::to_string(::getpid()) + "-" + std::to_string(counter++) + std::string(kTempEnd);
+    temp += suffix;
     return temp;
 }
 
