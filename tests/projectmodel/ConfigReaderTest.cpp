@@ -477,8 +477,8 @@ TEST_F(ConfigReaderTest, ZeroRowsAndFormatOneTables) {
     groups[0].m_rows.resize(2);
     CConfigTextFile file;
     ASSERT_TRUE(file.Open(dir / "v.cfg"));
-    int n = 0;
-    EXPECT_EQ(doc.ReadVariableInfo(file, n, groups), 1);
+    CLineCursor cur(file);
+    EXPECT_EQ(doc.ReadVariableInfo(cur, groups), 1);
     EXPECT_TRUE(groups[0].m_rows.empty());
     EXPECT_TRUE(prompts.Texts().empty());
     // Format 1: no type and description lines in a reference table.
@@ -488,11 +488,11 @@ TEST_F(ConfigReaderTest, ZeroRowsAndFormatOneTables) {
     tables[0].m_strName = "遥测";
     tables[0].m_nType = 0;
     tables[0].m_columns.Add(item);
-    EXPECT_EQ(doc.ReadRefTablesForTest(file, n, tables), 1);
+    EXPECT_EQ(doc.ReadRefTablesForTest(cur, tables), 1);
     ASSERT_EQ(tables[0].m_entries.GetSize(), 1);
     EXPECT_EQ(tables[0].m_entries[0].m_nInf, 5);
     EXPECT_EQ(tables[0].m_entries[0].m_values, CStringArray{"x"});
-    EXPECT_EQ(n, 12);
+    EXPECT_EQ(cur.LineNumber(), 12);
 }
 
 } // namespace
