@@ -29,12 +29,12 @@ std::vector<std::string> ReadBlock(CConfigTextFile& file) {
     for (;;) {
         std::string line;
         const bool more = file.ReadString(line);
-        lines.push_back(line);
-        const std::string t = TrimCopy(line);
+        const std::string_view t = TrimView(line);
         if (t == "{")
             ++depth;
         else if (t == "}")
             --depth;
+        lines.push_back(std::move(line));
         if (!more || depth <= 0)
             break;
     }
@@ -207,14 +207,10 @@ int CConfigDoc::ReadPortConfig(CLineCursor& cur, CBoardInfo& board, CPortRecord&
     // The port's block is read whole, so that its protocol line is found before
     // the lines that depend on the protocol; its lines are then checked in order,
     // counted on from the main file.
-    const std::vector<std::string> block = ReadBlock(cur.File());
-    platform::CGbkTextBuilder bytes;
-    for (const std::string& l : block)
-        bytes.WriteLine(l);
     CConfigTextFile file;
-    file.OpenBytes(bytes.TakeBytes(), cur.FileName());
+    file.OpenLines(ReadBlock(cur.File()), cur.FileName());
     CLineCursor blockCur(file, cur.LineNumber());
-    const int result = ReadPortBlock(blockCur, block, board, port, adding, folder);
+    const int result = ReadPortBlock(blockCur, file.Lines(), board, port, adding, folder);
     cur.SetLineNumber(blockCur.LineNumber());
     return result;
 }

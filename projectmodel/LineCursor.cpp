@@ -1,5 +1,7 @@
 #include "projectmodel/LineCursor.h"
 
+#include "projectmodel/TextHelpers.h"
+
 #include "platform/Prompt.h"
 #include "platform/Text.h"
 
@@ -119,11 +121,12 @@ bool CLineCursor::ExpectLine(std::string& line, const char* expected) {
 }
 
 bool CLineCursor::FileKeyValueOf(const std::string& line, const char* key, std::string& value) {
-    const std::string trimmed = platform::Trim(line);
+    // Read for every reference of a project: views instead of copies.
+    const std::string_view trimmed = TrimView(line);
     const std::size_t eq = trimmed.find('=');
-    if ((key && !platform::StartsWith(trimmed, key)) || eq == std::string::npos)
+    if ((key && !platform::StartsWith(trimmed, key)) || eq == std::string_view::npos)
         return false;
-    value = platform::Trim(std::string_view(trimmed).substr(eq + 1));
+    value = TrimView(trimmed.substr(eq + 1));
     return true;
 }
 
