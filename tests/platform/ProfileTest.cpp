@@ -201,11 +201,14 @@ TEST_F(Profile, AKilledWriteLeavesNoTemporaryFile) {
     if (gone == 0)
         ::_exit(0);
     ASSERT_EQ(::waitpid(gone, nullptr, 0), gone);
-    testsupport::WriteBytes(dir / ("a.ini." + std::to_string(gone) + "-0.tmp"), "left by a killed writer");
-    testsupport::WriteBytes(dir / ("a.ini." + std::to_string(::getpid()) + "-999999.tmp"), "in use");
+    testsupport::WriteBytes(dir / (std::string("a.ini.") + std::to_string(gone) + "-0.tmp"),
+                            "left by a killed writer");
+    testsupport::WriteBytes(dir / (std::string("a.ini.") + std::to_string(::getpid()) + "-999999.tmp"),
+                            "in use");
     ASSERT_TRUE(WritePrivateProfileString("TCP Config", "PORT", "7002", file));
     EXPECT_EQ(FolderNames(dir.Path()),
-              (std::vector<std::string>{"a.ini", "a.ini." + std::to_string(::getpid()) + "-999999.tmp"}));
+              (std::vector<std::string>{"a.ini",
+                                        std::string("a.ini.") + std::to_string(::getpid()) + "-999999.tmp"}));
 }
 
 // Two writers of one file at once (two programs sharing it) each keep the other's keys.
@@ -220,7 +223,7 @@ TEST_F(Profile, WritersOfOneFileAtOnceLoseNoKey) {
     const pid_t other = ::fork();
     if (other == 0) {
         for (int i = 0; i < 40; ++i)
-            if (!WritePrivateProfileString("Shared", "c" + std::to_string(i), "v", file))
+            if (!WritePrivateProfileString("Shared", std::string("c") + std::to_string(i), "v", file))
                 ::_exit(1);
         ::_exit(0);
     }

@@ -69,7 +69,7 @@ TEST(OperatorLog, TwoThreadsLoseNoLine) {
     const std::tm tm = Local(2026, 5, 1, 12, 0, 0);
     auto writer = [&](char tag) {
         for (int i = 0; i < 500; ++i)
-            log.WriteLogAt(tm, std::string(1, tag) + std::to_string(i) + std::string(200, tag));
+            log.WriteLogAt(tm, std::string(1, tag).append(std::to_string(i)).append(200, tag));
     };
     std::thread a(writer, 'a');
     std::thread b(writer, 'b');
