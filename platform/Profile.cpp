@@ -207,6 +207,72 @@ private:
     int fd_ = -1;
 };
 
+// The section's header line and the end of its lines (header -1 when the file lacks it).
+struct SectionSpan {
+    std::ptrdiff_t header = -1;
+    std::ptrdiff_t end = -1;
+};
+
+SectionSpan LocateSection(const std::vector<std::string>& lines, std::string_view section) {
+    SectionSpan span;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        auto name = SectionName(Trim(lines[i]));
+        if (!name)
+            continue;
+        if (span.header >= 0) {
+            span.end = static_cast<std::ptrdiff_t>(i);
+            break;
+        }
+        if (EqualsNoCase(*name, section))
+            span.header = static_cast<std::ptrdiff_t>(i);
+    }
+    if (span.header >= 0 && span.end < 0)
+        span.end = static_cast<std::ptrdiff_t>(lines.size());
+    return span;
+}
+
+RawLine MadeLine(const std::string& utf8) {
+    RawLine r;
+    Utf8ToGbk(utf8, r.bytes);
+    return r;
+}
+
+// Sets or deletes the key in the section's lines; false when there is nothing to change.
+bool EditKey(std::vector<RawLine>& raw, const std::vector<std::string>& lines, SectionSpan span,
+             std::string_view section, std::string_view key, std::string_view value, Edit what) {
+    std::ptrdiff_t keyLine = -1, lastContent = span.header;
+    for (std::ptrdiff_t i = span.header + 1; span.header >= 0 && i < span.end; ++i) {
+        std::string t = Trim(lines[i]);
+        if (t.empty())
+            continue;
+        lastContent = i;
+        if (t.front() == ';')
+            continue;
+        std::size_t eq = t.find('=');
+        std::string k = Trim(std::string_view(t).substr(0, eq == std::string::npos ? t.size() : eq));
+        if (keyLine < 0 && EqualsNoCase(k, key))
+            keyLine = i;
+    }
+    if (what == Edit::DeleteKey) {
+        if (keyLine < 0)
+            return false;
+        raw.erase(raw.begin() + keyLine);
+        return true;
+    }
+    const std::string newLine = std::string(key) + "=" + std::string(value);
+    if (keyLine >= 0) {
+        raw[keyLine] = MadeLine(newLine);
+    } else if (span.header >= 0) {
+        raw.insert(raw.begin() + lastContent + 1, MadeLine(newLine));
+    } else {
+        std::string head(1, '[');
+        head.append(section).push_back(']');
+        raw.push_back(MadeLine(head));
+        raw.push_back(MadeLine(newLine));
+    }
+    return true;
+}
+
 bool EditFile(std::string_view section, std::string_view key, std::string_view value, Edit what,
               const std::filesystem::path& file) {
     FolderLock lock(ResolveFileLinks(file));
@@ -228,65 +294,13 @@ bool EditFile(std::string_view section, std::string_view key, std::string_view v
         GbkToUtf8(r.bytes, text);
         lines.push_back(std::move(text));
     }
-
-    // Locate the section: its header line and the end of its lines.
-    std::ptrdiff_t header = -1, end = -1;
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        auto name = SectionName(Trim(lines[i]));
-        if (!name)
-            continue;
-        if (header >= 0) {
-            end = static_cast<std::ptrdiff_t>(i);
-            break;
-        }
-        if (EqualsNoCase(*name, section))
-            header = static_cast<std::ptrdiff_t>(i);
-    }
-    if (header >= 0 && end < 0)
-        end = static_cast<std::ptrdiff_t>(lines.size());
-
+    const SectionSpan span = LocateSection(lines, section);
     if (what == Edit::DeleteSection) {
-        if (header < 0)
+        if (span.header < 0)
             return true;
-        lines.erase(lines.begin() + header, lines.begin() + end);
-        raw.erase(raw.begin() + header, raw.begin() + end);
-    } else {
-        std::ptrdiff_t keyLine = -1, lastContent = header;
-        for (std::ptrdiff_t i = header + 1; header >= 0 && i < end; ++i) {
-            std::string t = Trim(lines[i]);
-            if (t.empty())
-                continue;
-            lastContent = i;
-            if (t.front() == ';')
-                continue;
-            std::size_t eq = t.find('=');
-            std::string k = Trim(std::string_view(t).substr(0, eq == std::string::npos ? t.size() : eq));
-            if (keyLine < 0 && EqualsNoCase(k, key))
-                keyLine = i;
-        }
-        if (what == Edit::DeleteKey) {
-            if (keyLine < 0)
-                return true;
-            lines.erase(lines.begin() + keyLine);
-            raw.erase(raw.begin() + keyLine);
-        } else {
-            std::string newLine = std::string(key) + "=" + std::string(value);
-            auto made = [](const std::string& utf8) {
-                RawLine r;
-                Utf8ToGbk(utf8, r.bytes);
-                return r;
-            };
-            if (keyLine >= 0) {
-                raw[keyLine] = made(newLine);
-            } else if (header >= 0) {
-                raw.insert(raw.begin() + lastContent + 1, made(newLine));
-            } else {
-                std::string head(1, '[');
-                head.append(section).push_back(']');
-                raw.push_back(made(head));
-                raw.push_back(made(newLine));
-            }
-        }
+        raw.erase(raw.begin() + span.header, raw.begin() + span.end);
+    } else if (!EditKey(raw, lines, span, section, key, value, what)) {
+        return true;
     }
 
     std::string out;
