@@ -286,6 +286,47 @@ bool CommitVersionFolder(const fs::path& staged, const fs::path& target) {
     return true;
 }
 
+// The project's copy of the definition library: made from the library in use when the project
+// has none or saves its first version; an upload's library replaces an existing copy only when
+// the user agrees.
+void CopyProjectLibraries(const fs::path& projectFolder, const fs::path& library, bool fromUnit,
+                          bool firstVersion, const std::string& projectName) {
+    std::error_code ec;
+    const fs::path projectIni = projectFolder / "Ini";
+    const bool iniExists = fs::is_directory(platform::FindNoCase(projectFolder, "Ini"), ec);
+    if (fromUnit) {
+        if (!iniExists) {
+            CConfigDoc::CopyLibraries(library, projectIni);
+        } else if (Ask(platform::StrFormat("工程（%s）的配置文件已经存在，确认要覆盖么？",
+                                           projectName.c_str()) +
+                           "\n如果配置文件不一致，下次打开工程时可能会失败！",
+                       "提示") == platform::Answer::Yes) {
+            CConfigDoc::CopyLibraries(library, platform::FindNoCase(projectFolder, "Ini"));
+        }
+    } else if (firstVersion || !iniExists) {
+        // A project without its library copy could not be opened again.
+        CConfigDoc::CopyLibraries(library,
+                                  iniExists ? platform::FindNoCase(projectFolder, "Ini") : projectIni);
+    }
+}
+
+// The version is written whole into a folder beside the versions and only then put in place of
+// versionFolder: a save that fails or is killed part way leaves the old version as it was.
+bool WriteVersionFolder(CConfigDoc& doc, const fs::path& versionFolder, const fs::path& mainFileName) {
+    std::error_code ec;
+    const fs::path staging = versionFolder.parent_path() / kSavingFolderName;
+    fs::remove_all(staging, ec);
+    if (!fs::create_directories(staging, ec)) {
+        Tell(platform::StrFormat("创建文件 %s 失败!", staging.string().c_str()));
+        return false;
+    }
+    if (!doc.WriteConfigFiles(staging / mainFileName) || !CommitVersionFolder(staging, versionFolder)) {
+        fs::remove_all(staging, ec);
+        return false;
+    }
+    return true;
+}
+
 } // namespace
 
 int CConfigDoc::SaveProject(bool newName) {
@@ -318,21 +359,7 @@ int CConfigDoc::SaveProject(bool newName) {
     fs::create_directories(projectFolder, ec);
     RestoreInterruptedVersion(projectFolder);
 
-    const fs::path projectIni = projectFolder / "Ini";
-    const bool iniExists = fs::is_directory(platform::FindNoCase(projectFolder, "Ini"), ec);
-    if (fromUnit) {
-        if (!iniExists) {
-            CopyLibraries(library, projectIni);
-        } else if (Ask(platform::StrFormat("工程（%s）的配置文件已经存在，确认要覆盖么？",
-                                           m_strProjectName.c_str()) +
-                           "\n如果配置文件不一致，下次打开工程时可能会失败！",
-                       "提示") == platform::Answer::Yes) {
-            CopyLibraries(library, platform::FindNoCase(projectFolder, "Ini"));
-        }
-    } else if (m_fVersion < 0.000001f || !iniExists) {
-        // A project without its library copy could not be opened again.
-        CopyLibraries(library, iniExists ? platform::FindNoCase(projectFolder, "Ini") : projectIni);
-    }
+    CopyProjectLibraries(projectFolder, library, fromUnit, m_fVersion < 0.000001f, m_strProjectName);
     context.SetLibraryFolder(platform::FindNoCase(projectFolder, "Ini"));
 
     const fs::path temp = projectFolder / "Temp";
@@ -362,19 +389,9 @@ int CConfigDoc::SaveProject(bool newName) {
         }
     }
 
-    // The version is written whole into a folder beside the versions and only then renamed into
-    // place: a save that fails or is killed part way leaves the old version as it was.
-    const fs::path staging = projectFolder / kSavingFolderName;
-    fs::remove_all(staging, ec);
-    if (!fs::create_directories(staging, ec)) {
-        Tell(platform::StrFormat("创建文件 %s 失败!", staging.string().c_str()));
-        return 0;
-    }
     const fs::path mainFile = versionFolder / (m_boardCfg.m_strUnitName + ".ini");
-    if (!WriteConfigFiles(staging / mainFile.filename()) || !CommitVersionFolder(staging, versionFolder)) {
-        fs::remove_all(staging, ec);
+    if (!WriteVersionFolder(*this, versionFolder, mainFile.filename()))
         return 0;
-    }
     m_bSaved = 1;
     if (Views())
         Views()->UpdateSaveTime();
