@@ -4,10 +4,15 @@
 #include "platform/Text.h"
 #include "platform/TextFile.h"
 
+#include <cerrno>
 #include <map>
 #include <memory>
 #include <mutex>
 #include <optional>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 namespace platform {
 namespace {
@@ -178,12 +183,106 @@ std::vector<RawLine> SplitRawLines(const std::string& bytes) {
     return lines;
 }
 
+// Holds an exclusive lock on a folder while a file of it is read, edited and replaced: the
+// programs that share one profile file (the monitor and the debugger share theirs) edit it one
+// after the other, so that neither writes back a file without the other's key.
+class FolderLock {
+public:
+    explicit FolderLock(const std::filesystem::path& file) {
+        std::filesystem::path folder = file.parent_path();
+        if (folder.empty())
+            folder = ".";
+        fd_ = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        while (fd_ >= 0 && ::flock(fd_, LOCK_EX) != 0 && errno == EINTR) {
+        }
+    }
+    ~FolderLock() {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    FolderLock(const FolderLock&) = delete;
+    FolderLock& operator=(const FolderLock&) = delete;
+
+private:
+    int fd_ = -1;
+};
+
+// The section's header line and the end of its lines (header -1 when the file lacks it).
+struct SectionSpan {
+    std::ptrdiff_t header = -1;
+    std::ptrdiff_t end = -1;
+};
+
+SectionSpan LocateSection(const std::vector<std::string>& lines, std::string_view section) {
+    SectionSpan span;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        auto name = SectionName(Trim(lines[i]));
+        if (!name)
+            continue;
+        if (span.header >= 0) {
+            span.end = static_cast<std::ptrdiff_t>(i);
+            break;
+        }
+        if (EqualsNoCase(*name, section))
+            span.header = static_cast<std::ptrdiff_t>(i);
+    }
+    if (span.header >= 0 && span.end < 0)
+        span.end = static_cast<std::ptrdiff_t>(lines.size());
+    return span;
+}
+
+RawLine MadeLine(const std::string& utf8) {
+    RawLine r;
+    Utf8ToGbk(utf8, r.bytes);
+    return r;
+}
+
+// Sets or deletes the key in the section's lines; false when there is nothing to change.
+bool EditKey(std::vector<RawLine>& raw, const std::vector<std::string>& lines, SectionSpan span,
+             std::string_view section, std::string_view key, std::string_view value, Edit what) {
+    std::ptrdiff_t keyLine = -1, lastContent = span.header;
+    for (std::ptrdiff_t i = span.header + 1; span.header >= 0 && i < span.end; ++i) {
+        std::string t = Trim(lines[i]);
+        if (t.empty())
+            continue;
+        lastContent = i;
+        if (t.front() == ';')
+            continue;
+        std::size_t eq = t.find('=');
+        std::string k = Trim(std::string_view(t).substr(0, eq == std::string::npos ? t.size() : eq));
+        if (keyLine < 0 && EqualsNoCase(k, key))
+            keyLine = i;
+    }
+    if (what == Edit::DeleteKey) {
+        if (keyLine < 0)
+            return false;
+        raw.erase(raw.begin() + keyLine);
+        return true;
+    }
+    const std::string newLine = std::string(key) + "=" + std::string(value);
+    if (keyLine >= 0) {
+        raw[keyLine] = MadeLine(newLine);
+    } else if (span.header >= 0) {
+        raw.insert(raw.begin() + lastContent + 1, MadeLine(newLine));
+    } else {
+        std::string head(1, '[');
+        head.append(section).push_back(']');
+        raw.push_back(MadeLine(head));
+        raw.push_back(MadeLine(newLine));
+    }
+    return true;
+}
+
 bool EditFile(std::string_view section, std::string_view key, std::string_view value, Edit what,
               const std::filesystem::path& file) {
+    FolderLock lock(ResolveFileLinks(file));
     std::string bytes;
     std::vector<RawLine> raw;
+    std::error_code ec;
     if (ReadFileBytes(file, bytes))
         raw = SplitRawLines(bytes);
+    else if (std::filesystem::exists(file, ec) || ec)
+        return false; // a file that cannot be read is not replaced by the one key
     else if (what != Edit::Set)
         return true; // nothing to delete
     // The lines as UTF-8 for finding sections and keys; a line that is not edited is written back
@@ -195,65 +294,13 @@ bool EditFile(std::string_view section, std::string_view key, std::string_view v
         GbkToUtf8(r.bytes, text);
         lines.push_back(std::move(text));
     }
-
-    // Locate the section: its header line and the end of its lines.
-    std::ptrdiff_t header = -1, end = -1;
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        auto name = SectionName(Trim(lines[i]));
-        if (!name)
-            continue;
-        if (header >= 0) {
-            end = static_cast<std::ptrdiff_t>(i);
-            break;
-        }
-        if (EqualsNoCase(*name, section))
-            header = static_cast<std::ptrdiff_t>(i);
-    }
-    if (header >= 0 && end < 0)
-        end = static_cast<std::ptrdiff_t>(lines.size());
-
+    const SectionSpan span = LocateSection(lines, section);
     if (what == Edit::DeleteSection) {
-        if (header < 0)
+        if (span.header < 0)
             return true;
-        lines.erase(lines.begin() + header, lines.begin() + end);
-        raw.erase(raw.begin() + header, raw.begin() + end);
-    } else {
-        std::ptrdiff_t keyLine = -1, lastContent = header;
-        for (std::ptrdiff_t i = header + 1; header >= 0 && i < end; ++i) {
-            std::string t = Trim(lines[i]);
-            if (t.empty())
-                continue;
-            lastContent = i;
-            if (t.front() == ';')
-                continue;
-            std::size_t eq = t.find('=');
-            std::string k = Trim(std::string_view(t).substr(0, eq == std::string::npos ? t.size() : eq));
-            if (keyLine < 0 && EqualsNoCase(k, key))
-                keyLine = i;
-        }
-        if (what == Edit::DeleteKey) {
-            if (keyLine < 0)
-                return true;
-            lines.erase(lines.begin() + keyLine);
-            raw.erase(raw.begin() + keyLine);
-        } else {
-            std::string newLine = std::string(key) + "=" + std::string(value);
-            auto made = [](const std::string& utf8) {
-                RawLine r;
-                Utf8ToGbk(utf8, r.bytes);
-                return r;
-            };
-            if (keyLine >= 0) {
-                raw[keyLine] = made(newLine);
-            } else if (header >= 0) {
-                raw.insert(raw.begin() + lastContent + 1, made(newLine));
-            } else {
-                std::string head(1, '[');
-                head.append(section).push_back(']');
-                raw.push_back(made(head));
-                raw.push_back(made(newLine));
-            }
-        }
+        raw.erase(raw.begin() + span.header, raw.begin() + span.end);
+    } else if (!EditKey(raw, lines, span, section, key, value, what)) {
+        return true;
     }
 
     std::string out;

@@ -28,6 +28,10 @@ std::vector<std::string> GetPrivateProfileKeys(std::string_view section, const s
 std::vector<std::string> GetPrivateProfileSection(std::string_view section,
                                                   const std::filesystem::path& file);
 
+// Edits replace the file through a temporary file (platform::ReplaceFileBytes: a symbolic link is
+// written through, the mode kept) and are made one at a time by every program, under a lock on
+// the file's folder. An edit of a file that exists but cannot be read fails and leaves it as it
+// was.
 // Sets key in section to value, creating the file, the section or the key when missing.
 bool WritePrivateProfileString(std::string_view section, std::string_view key, std::string_view value,
                                const std::filesystem::path& file);

@@ -2,11 +2,15 @@
 
 #include "platform/Gbk.h"
 
+#include <atomic>
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <fstream>
 #include <mutex>
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace platform {
@@ -104,17 +108,143 @@ bool CFileWriter::Close() {
     return ok;
 }
 
-bool ReplaceFileBytes(const std::filesystem::path& path, std::string_view bytes) {
-    std::filesystem::path temp = path;
-    temp += ".tmp";
+namespace {
+
+constexpr std::string_view kTempEnd = ".tmp";
+
+// "<name>.<pid>-<n>.tmp" beside target: unique among the writers of this process and of others.
+std::filesystem::path TempNameFor(const std::filesystem::path& target) {
+    static std::atomic<unsigned> counter{0};
+    std::string suffix(1, '.');
+    suffix.append(std::to_string(::getpid()))
+        .append(1, '-')
+        .append(std::to_string(counter++))
+        .append(kTempEnd);
+    std::filesystem::path temp = target;
+    temp += suffix;
+    return temp;
+}
+
+// Temporary files named for target by writers whose process is gone (killed part way).
+void RemoveStaleTemps(const std::filesystem::path& target) {
+    const std::string prefix = target.filename().string() + ".";
+    std::filesystem::path folder = target.parent_path();
+    if (folder.empty())
+        folder = ".";
     std::error_code ec;
-    if (!WriteFileBytes(temp, bytes)) {
-        std::filesystem::remove(temp, ec);
-        return false;
+    for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        if (name.size() <= prefix.size() + kTempEnd.size() || name.compare(0, prefix.size(), prefix) != 0 ||
+            name.compare(name.size() - kTempEnd.size(), kTempEnd.size(), kTempEnd) != 0)
+            continue;
+        const std::string middle = name.substr(prefix.size(), name.size() - prefix.size() - kTempEnd.size());
+        const std::size_t dash = middle.find('-');
+        if (dash == 0 || dash == std::string::npos || dash > 9 ||
+            middle.find_first_not_of("0123456789-") != std::string::npos)
+            continue;
+        const pid_t pid = static_cast<pid_t>(std::stol(middle.substr(0, dash)));
+        if (pid > 0 && ::kill(pid, 0) != 0 && errno == ESRCH) {
+            std::error_code removed;
+            std::filesystem::remove(it->path(), removed);
+        }
     }
-    std::filesystem::rename(temp, path, ec);
-    if (ec) {
-        std::filesystem::remove(temp, ec);
+}
+
+// Writes bytes to fd and flushes them to the disk; with the fault seam set for path only half
+// goes out.
+bool PutAndSync(int fd, const std::filesystem::path& path, std::string_view bytes) {
+    bool ok = true;
+    if (WriteFaultFor(path)) {
+        bytes = bytes.substr(0, bytes.size() / 2);
+        ok = false;
+    }
+    while (!bytes.empty()) {
+        const ssize_t n = ::write(fd, bytes.data(), bytes.size());
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        bytes.remove_prefix(static_cast<std::size_t>(n));
+    }
+    return ::fdatasync(fd) == 0 && ok;
+}
+
+// The temporary file, written whole and flushed, under a unique name beside target; empty on
+// failure. It is first written without a name where the file system allows, so that a writer
+// killed part way leaves nothing behind; otherwise under its name (which the next replacement
+// removes once its writer is gone).
+std::filesystem::path WriteTemp(const std::filesystem::path& target, const std::filesystem::path& shown,
+                                std::string_view bytes, const struct stat* keep) {
+    std::filesystem::path folder = target.parent_path();
+    if (folder.empty())
+        folder = ".";
+    auto prepare = [&](int fd) {
+        if (keep) {
+            // The replaced file's owner where allowed, and its mode.
+            if (::fchown(fd, keep->st_uid, keep->st_gid) != 0) {
+                // Only the owner's own group and user are possible: the mode still holds.
+            }
+            if (::fchmod(fd, keep->st_mode & 07777) != 0) {
+                // A file system without modes: the default mode stays.
+            }
+        }
+    };
+    int fd = ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+    if (fd >= 0) {
+        prepare(fd);
+        if (!PutAndSync(fd, shown, bytes)) {
+            ::close(fd);
+            return {};
+        }
+        const std::filesystem::path temp = TempNameFor(target);
+        const std::string self = "/proc/self/fd/" + std::to_string(fd);
+        const bool linked = ::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, temp.c_str(), AT_SYMLINK_FOLLOW) == 0;
+        ::close(fd);
+        if (linked)
+            return temp;
+        // No name can be given to it here: written again under a name.
+    }
+    std::filesystem::path temp;
+    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+        temp = TempNameFor(target);
+        fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0 && errno != EEXIST)
+            return {};
+    }
+    if (fd < 0)
+        return {};
+    prepare(fd);
+    const bool ok = PutAndSync(fd, shown, bytes);
+    if (::close(fd) != 0 || !ok) {
+        ::unlink(temp.c_str());
+        return {};
+    }
+    return temp;
+}
+
+} // namespace
+
+std::filesystem::path ResolveFileLinks(std::filesystem::path path) {
+    std::error_code ec;
+    for (int i = 0; i < 40 && std::filesystem::is_symlink(path, ec); ++i) {
+        const std::filesystem::path link = std::filesystem::read_symlink(path, ec);
+        if (ec)
+            break;
+        path = link.is_absolute() ? link : path.parent_path() / link;
+    }
+    return path;
+}
+
+bool ReplaceFileBytes(const std::filesystem::path& path, std::string_view bytes) {
+    const std::filesystem::path target = ResolveFileLinks(path);
+    struct stat old {};
+    const bool existed = ::stat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode);
+    RemoveStaleTemps(target);
+    const std::filesystem::path temp = WriteTemp(target, path, bytes, existed ? &old : nullptr);
+    if (temp.empty())
+        return false;
+    if (::rename(temp.c_str(), target.c_str()) != 0) {
+        ::unlink(temp.c_str());
         return false;
     }
     return true;

@@ -22,10 +22,16 @@ bool WriteFaultFor(const std::filesystem::path& path);
 bool ReadFileBytes(const std::filesystem::path& path, std::string& bytes);
 // Writes bytes to a file, replacing it in place, flushed to the disk; false on any failure.
 bool WriteFileBytes(const std::filesystem::path& path, std::string_view bytes);
-// Replaces a file through a temporary name beside it: the bytes are written and flushed to
-// "<name>.tmp", which is then renamed over path. On failure the old file stays as it was and the
-// temporary one is removed.
+// Replaces a file through a temporary name beside it: the bytes are written and flushed to a
+// temporary file of a name unique to the writer ("<name>.<pid>-<n>.tmp", nameless while it is
+// written where the file system allows), which is then renamed over the file. A symbolic link
+// is written through to the file it names and stays a link; the replaced file's mode (and owner,
+// where allowed) is kept. On failure the old file stays as it was and the temporary one is
+// removed; temporary files of writers that were killed are removed by the next replacement.
 bool ReplaceFileBytes(const std::filesystem::path& path, std::string_view bytes);
+// The file a path names through its symbolic links (at most 40); the path itself when it is
+// none.
+std::filesystem::path ResolveFileLinks(std::filesystem::path path);
 // Copies a file's bytes to target (replacing it); false when anything failed.
 bool CopyFileBytes(const std::filesystem::path& source, const std::filesystem::path& target);
 

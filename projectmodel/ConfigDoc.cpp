@@ -99,6 +99,9 @@ bool CConfigDoc::OnNewDocument() {
 
 bool CConfigDoc::OnOpenDocument(const fs::path& path) {
     std::error_code ec;
+    // The version folder of path may stand aside after a save that was interrupted.
+    if (path.has_parent_path() && path.parent_path().has_parent_path())
+        RestoreInterruptedVersion(path.parent_path().parent_path());
     if (!fs::is_regular_file(path, ec)) {
         Tell(platform::StrFormat("组态文件:%s，无法打开!", path.string().c_str()));
         return false;
@@ -123,6 +126,7 @@ int CConfigDoc::OpenProject(const fs::path& path) {
         m_fVersion = static_cast<float>(platform::AtoF(last.substr(v + 1)));
 
     const fs::path projectFolder = versionFolder.parent_path();
+    RestoreInterruptedVersion(projectFolder);
     context.SetLibraryFolder(platform::FindNoCase(projectFolder, "Ini"));
     context.SetProjectsFolder(projectFolder.parent_path());
 
@@ -144,6 +148,7 @@ void CConfigDoc::OnCloseDocument() {
 }
 
 float ParseVersionNumber(const fs::path& folder) {
+    RestoreInterruptedVersion(folder);
     float best = 0.0f;
     for (const fs::path& sub : ListSubfolders(folder)) {
         const std::string name = sub.filename().string();
@@ -190,22 +195,10 @@ namespace {
 // count as a version.
 constexpr const char* kSavingFolderName = ".saving";
 constexpr const char* kReplacedFolderName = ".replaced";
-
-// Copies every plain file of a version into Temp/; reports the first file that could not be
-// copied whole.
-bool BackupFolderFiles(const fs::path& source, const fs::path& target) {
-    for (const fs::path& file : ListFiles(source)) {
-        const fs::path copy = target / file.filename();
-        if (!platform::CopyFileBytes(file, copy)) {
-            Tell(platform::StrFormat("创建文件 %s 失败!", copy.string().c_str()));
-            return false;
-        }
-    }
-    return true;
-}
-
 // Beside the replaced version while the new one is renamed in: the name of the version it was.
 constexpr const char* kReplacedNameFile = ".replaced.name";
+
+} // namespace
 
 // A save killed between moving the old version aside and renaming the new one into place leaves
 // the old version only in the replaced folder: it goes back under its name. A replaced folder
@@ -221,18 +214,40 @@ void RestoreInterruptedVersion(const fs::path& projectFolder) {
         const bool plainName =
             !name.empty() && fs::path(name).filename().string() == name && name != "." && name != "..";
         if (plainName && !fs::exists(projectFolder / name, ec))
-            fs::rename(replaced, projectFolder / name, ec);
+            RenamePath(replaced, projectFolder / name);
         fs::remove_all(replaced, ec);
     }
-    fs::remove(nameFile, ec);
+    if (!fs::exists(replaced, ec))
+        fs::remove(nameFile, ec);
+}
+
+namespace {
+
+// Copies every plain file of a version into Temp/; reports the first file that could not be
+// copied whole.
+bool BackupFolderFiles(const fs::path& source, const fs::path& target) {
+    for (const fs::path& file : ListFiles(source)) {
+        const fs::path copy = target / file.filename();
+        if (!platform::CopyFileBytes(file, copy)) {
+            Tell(platform::StrFormat("创建文件 %s 失败!", copy.string().c_str()));
+            return false;
+        }
+    }
+    return true;
 }
 
 // Puts a completely written version folder in place of target. Subfolders of an old version are
-// carried over; the old version is removed only after the new one stands in its place.
+// carried over. Where the file system can, the two folders are exchanged in one step; elsewhere
+// the old version is moved aside (its name noted for RestoreInterruptedVersion) and the new one
+// renamed in, and a failure of that rename puts the old version back at once. The old version is
+// removed only after the new one stands in its place.
 bool CommitVersionFolder(const fs::path& staged, const fs::path& target) {
     std::error_code ec;
-    RestoreInterruptedVersion(target.parent_path());
-    const fs::path replaced = target.parent_path() / kReplacedFolderName;
+    const fs::path projectFolder = target.parent_path();
+    RestoreInterruptedVersion(projectFolder);
+    const fs::path replaced = projectFolder / kReplacedFolderName;
+    const fs::path nameFile = projectFolder / kReplacedNameFile;
+    const std::string failed = platform::StrFormat("创建文件 %s 失败!", target.string().c_str());
     const bool hadOld = fs::exists(target, ec);
     if (hadOld) {
         for (const fs::path& sub : ListSubfolders(target))
@@ -240,28 +255,77 @@ bool CommitVersionFolder(const fs::path& staged, const fs::path& target) {
                 Tell(platform::StrFormat("创建文件 %s 失败!", (staged / sub.filename()).string().c_str()));
                 return false;
             }
-        if (!platform::ReplaceFileBytes(target.parent_path() / kReplacedNameFile,
-                                        target.filename().string())) {
-            Tell(platform::StrFormat("创建文件 %s 失败!", target.string().c_str()));
+        switch (ExchangePaths(staged, target)) {
+        case ExchangeResult::Done:
+            // The old version now stands in the staging folder.
+            SyncFolder(projectFolder);
+            fs::remove_all(staged, ec);
+            return true;
+        case ExchangeResult::Failed:
+            Tell(failed);
             return false;
+        case ExchangeResult::Unsupported:
+            break;
         }
-        fs::rename(target, replaced, ec);
-        if (ec) {
-            Tell(platform::StrFormat("创建文件 %s 失败!", target.string().c_str()));
+        if (!platform::ReplaceFileBytes(nameFile, target.filename().string()) ||
+            !RenamePath(target, replaced)) {
+            fs::remove(nameFile, ec);
+            Tell(failed);
             return false;
         }
     }
-    fs::rename(staged, target, ec);
-    if (ec) {
-        std::error_code back;
-        if (hadOld)
-            fs::rename(replaced, target, back);
-        Tell(platform::StrFormat("创建文件 %s 失败!", target.string().c_str()));
+    if (!RenamePath(staged, target)) {
+        // The old version goes back under its name now, not at the next save; should that fail
+        // too, the note beside it lets the next reading of the versions put it back.
+        if (hadOld && RenamePath(replaced, target))
+            fs::remove(nameFile, ec);
+        Tell(failed);
         return false;
     }
-    SyncFolder(target.parent_path());
+    SyncFolder(projectFolder);
     fs::remove_all(replaced, ec);
-    fs::remove(target.parent_path() / kReplacedNameFile, ec);
+    fs::remove(nameFile, ec);
+    return true;
+}
+
+// The project's copy of the definition library: made from the library in use when the project
+// has none or saves its first version; an upload's library replaces an existing copy only when
+// the user agrees.
+void CopyProjectLibraries(const fs::path& projectFolder, const fs::path& library, bool fromUnit,
+                          bool firstVersion, const std::string& projectName) {
+    std::error_code ec;
+    const fs::path projectIni = projectFolder / "Ini";
+    const bool iniExists = fs::is_directory(platform::FindNoCase(projectFolder, "Ini"), ec);
+    if (fromUnit) {
+        if (!iniExists) {
+            CConfigDoc::CopyLibraries(library, projectIni);
+        } else if (Ask(platform::StrFormat("工程（%s）的配置文件已经存在，确认要覆盖么？",
+                                           projectName.c_str()) +
+                           "\n如果配置文件不一致，下次打开工程时可能会失败！",
+                       "提示") == platform::Answer::Yes) {
+            CConfigDoc::CopyLibraries(library, platform::FindNoCase(projectFolder, "Ini"));
+        }
+    } else if (firstVersion || !iniExists) {
+        // A project without its library copy could not be opened again.
+        CConfigDoc::CopyLibraries(library,
+                                  iniExists ? platform::FindNoCase(projectFolder, "Ini") : projectIni);
+    }
+}
+
+// The version is written whole into a folder beside the versions and only then put in place of
+// versionFolder: a save that fails or is killed part way leaves the old version as it was.
+bool WriteVersionFolder(CConfigDoc& doc, const fs::path& versionFolder, const fs::path& mainFileName) {
+    std::error_code ec;
+    const fs::path staging = versionFolder.parent_path() / kSavingFolderName;
+    fs::remove_all(staging, ec);
+    if (!fs::create_directories(staging, ec)) {
+        Tell(platform::StrFormat("创建文件 %s 失败!", staging.string().c_str()));
+        return false;
+    }
+    if (!doc.WriteConfigFiles(staging / mainFileName) || !CommitVersionFolder(staging, versionFolder)) {
+        fs::remove_all(staging, ec);
+        return false;
+    }
     return true;
 }
 
@@ -297,21 +361,7 @@ int CConfigDoc::SaveProject(bool newName) {
     fs::create_directories(projectFolder, ec);
     RestoreInterruptedVersion(projectFolder);
 
-    const fs::path projectIni = projectFolder / "Ini";
-    const bool iniExists = fs::is_directory(platform::FindNoCase(projectFolder, "Ini"), ec);
-    if (fromUnit) {
-        if (!iniExists) {
-            CopyLibraries(library, projectIni);
-        } else if (Ask(platform::StrFormat("工程（%s）的配置文件已经存在，确认要覆盖么？",
-                                           m_strProjectName.c_str()) +
-                           "\n如果配置文件不一致，下次打开工程时可能会失败！",
-                       "提示") == platform::Answer::Yes) {
-            CopyLibraries(library, platform::FindNoCase(projectFolder, "Ini"));
-        }
-    } else if (m_fVersion < 0.000001f || !iniExists) {
-        // A project without its library copy could not be opened again.
-        CopyLibraries(library, iniExists ? platform::FindNoCase(projectFolder, "Ini") : projectIni);
-    }
+    CopyProjectLibraries(projectFolder, library, fromUnit, m_fVersion < 0.000001f, m_strProjectName);
     context.SetLibraryFolder(platform::FindNoCase(projectFolder, "Ini"));
 
     const fs::path temp = projectFolder / "Temp";
@@ -341,19 +391,9 @@ int CConfigDoc::SaveProject(bool newName) {
         }
     }
 
-    // The version is written whole into a folder beside the versions and only then renamed into
-    // place: a save that fails or is killed part way leaves the old version as it was.
-    const fs::path staging = projectFolder / kSavingFolderName;
-    fs::remove_all(staging, ec);
-    if (!fs::create_directories(staging, ec)) {
-        Tell(platform::StrFormat("创建文件 %s 失败!", staging.string().c_str()));
-        return 0;
-    }
     const fs::path mainFile = versionFolder / (m_boardCfg.m_strUnitName + ".ini");
-    if (!WriteConfigFiles(staging / mainFile.filename()) || !CommitVersionFolder(staging, versionFolder)) {
-        fs::remove_all(staging, ec);
+    if (!WriteVersionFolder(*this, versionFolder, mainFile.filename()))
         return 0;
-    }
     m_bSaved = 1;
     if (Views())
         Views()->UpdateSaveTime();

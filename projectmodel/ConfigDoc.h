@@ -7,6 +7,7 @@
 // definition libraries (the library folder while it is open), P/N/Temp/ backups of an
 // overwritten version, P/N/ProjectV1.00/ one folder per saved version with the main
 // configuration file "<unit name>.ini" and the files beside it.
+#include "projectmodel/LineCursor.h"
 #include "projectmodel/ProjectModel.h"
 #include "projectmodel/ProjectServices.h"
 
@@ -111,13 +112,13 @@ public:
         std::string groupCount;
         std::function<std::string(int group)> elements;
     };
-    int ReadVariableInfo(CConfigTextFile& file, int& n, CItemRecordArray& groups,
+    int ReadVariableInfo(CLineCursor& cur, CItemRecordArray& groups,
                          const VariableInfoTexts* texts = nullptr);
 
     // The reference tables of a port or port configuration (all of them), as the port reader
     // reads them; for tests of the table lines alone.
-    int ReadRefTablesForTest(CConfigTextFile& file, int& n, CRefTableArray& tables) {
-        return ReadRefTables(file, n, tables.GetSize(), tables, {});
+    int ReadRefTablesForTest(CLineCursor& cur, CRefTableArray& tables) {
+        return ReadRefTables(cur, tables.GetSize(), tables, {});
     }
 
     // Pieces of the writer that the port and bay files share.
@@ -180,23 +181,33 @@ private:
     int m_nRowsRead = 0;
 
     // Reader sections; each gives 1 or 0 after reporting the first line it rejects.
-    int ReadProjectIdentity(CConfigTextFile& file);
-    int ReadTimeSync(CConfigTextFile& file);
-    int ReadDeviceTable(CConfigTextFile& file);
-    int ReadBayReference(CConfigTextFile& file, const std::filesystem::path& folder);
+    int ReadProjectIdentity(CLineCursor& cur);
+    int ReadTimeSync(CLineCursor& cur);
+    int ReadDeviceTable(CLineCursor& cur);
+    int ReadBayReference(CLineCursor& cur, const std::filesystem::path& folder);
     int ReadBayConfig(const std::filesystem::path& path);
-    int ReadBayDeviceTable(CConfigTextFile& file, int& n);
-    int ReadLinkedDevices(CConfigTextFile& file, int& n, CIntArray& addresses);
-    int ReadRelatedEntries(CConfigTextFile& file, int& n, CNamePairRecord& settings);
-    int ReadRelatedTable(CConfigTextFile& file, int& n, int t, CNamePairRecord& settings);
-    int ReadDeviceInfo(CConfigTextFile& file);
-    int ReadBoardConfig(CConfigTextFile& file, const std::filesystem::path& folder);
-    int ReadPortConfig(CConfigTextFile& file, CBoardInfo& board, CPortRecord& port, bool adding,
+    int ReadBayLevel(CLineCursor& cur, std::size_t l);
+    int ReadBay(CLineCursor& cur, int k, CVoltLevel& level);
+    int ReadBayEquipment(CLineCursor& cur, int j, CPrjBay& bay, const CVoltLevel& level);
+    int ReadBayDeviceTable(CLineCursor& cur);
+    int ReadLinkedDevices(CLineCursor& cur, CIntArray& addresses);
+    int ReadRelatedEntries(CLineCursor& cur, CNamePairRecord& settings);
+    int ReadRelatedTable(CLineCursor& cur, int t, CNamePairRecord& settings);
+    int ReadDeviceInfo(CLineCursor& cur);
+    int ReadDeviceEntries(CLineCursor& cur, CDevice& device);
+    int ReadBoardConfig(CLineCursor& cur, const std::filesystem::path& folder);
+    int ReadBoard(CLineCursor& cur, int i, const std::filesystem::path& folder);
+    int ReadPortConfig(CLineCursor& cur, CBoardInfo& board, CPortRecord& port, bool adding,
                        const std::filesystem::path& folder);
+    int ReadPortBlock(CLineCursor& cur, const std::vector<std::string>& block, CBoardInfo& board,
+                      CPortRecord& port, bool adding, const std::filesystem::path& folder);
+    int ReadPortConfigList(CLineCursor& cur, CPortRecord& port, const std::filesystem::path& folder);
+    int ReadPortValues(CLineCursor& cur, const COptionItemArray& defs, CBoardInfo& board, CPortRecord& port);
     int ReadPortConfigFile(const std::filesystem::path& path, CPortConfig& config);
-    int ReadRefTables(CConfigTextFile& file, int& n, int count, CRefTableArray& tables,
-                      const std::string& protocolName);
-    int ReadCompositeSignals(CConfigTextFile& file);
+    int ReadRefTables(CLineCursor& cur, int count, CRefTableArray& tables, const std::string& protocolName);
+    int ReadRefTable(CLineCursor& cur, CRefTable& table, const std::string& protocolName);
+    int ReadCompositeSignals(CLineCursor& cur);
+    int ReadCompositeSignal(CLineCursor& cur, int c, CDevice& device);
     // Port groups of the board get the placement of the devices their ports list.
     void PlaceListedDevices(CBoardInfo& board);
 
@@ -207,8 +218,12 @@ private:
                        CRefTableArray& tables);
 };
 
+// A save interrupted while it replaced a version (the old one moved aside, the new one not yet
+// in place) is undone: the old version goes back under its name. Whoever reads a project's
+// versions calls it first; a leftover of a finished replacement is only cleared away.
+void RestoreInterruptedVersion(const std::filesystem::path& projectFolder);
 // The largest version number of the subfolders of folder whose name holds a "V" (atof of the
-// text after the first "V"); 0 when there is none.
+// text after the first "V"); 0 when there is none. An interrupted replacement is undone first.
 float ParseVersionNumber(const std::filesystem::path& folder);
 // "ProjectV%.2f" of a version.
 std::string VersionFolderName(float version);

@@ -1,5 +1,6 @@
-// The configuration reader of boards, ports, port-configuration files, reference tables and
-// composite signals' neighbours: the [板卡配置] section of the main file and the "ccu_" files.
+// The configuration reader of boards, ports, port-configuration files,
+// reference tables and composite signals' neighbours: the [板卡配置] section of
+// the main file and the "ccu_" files.
 #include "projectmodel/ConfigDoc.h"
 
 #include "projectmodel/TextHelpers.h"
@@ -19,27 +20,29 @@ namespace {
 
 using platform::StrFormat;
 
-// The lines of one block from its "{" to the matching "}" (or to the end of the file). Reading a
-// port block whole lets its protocol line be found before the lines that depend on the protocol.
+// The lines of one block from its "{" to the matching "}" (or to the end of the
+// file). Reading a port block whole lets its protocol line be found before the
+// lines that depend on the protocol.
 std::vector<std::string> ReadBlock(CConfigTextFile& file) {
     std::vector<std::string> lines;
     int depth = 0;
     for (;;) {
         std::string line;
         const bool more = file.ReadString(line);
-        lines.push_back(line);
-        const std::string t = TrimCopy(line);
+        const std::string_view t = TrimView(line);
         if (t == "{")
             ++depth;
         else if (t == "}")
             --depth;
+        lines.push_back(std::move(line));
         if (!more || depth <= 0)
             break;
     }
     return lines;
 }
 
-// The value of the first line directly inside the block (depth 1) whose key is key.
+// The value of the first line directly inside the block (depth 1) whose key is
+// key.
 bool FindBlockValue(const std::vector<std::string>& block, const std::string& key, std::string& value) {
     int depth = 0;
     for (const std::string& line : block) {
@@ -63,6 +66,41 @@ bool FindBlockValue(const std::vector<std::string>& block, const std::string& ke
     return false;
 }
 
+// Adds the fields of one reference line to the table: a device of a device table, a point of
+// any other; the fields after the numbers are the table's columns.
+void AddReference(CRefTable& table, CStringList& f, std::size_t numbers, std::size_t columns, int address,
+                  const CDevice* device) {
+    CStringArray extras(std::make_move_iterator(f.begin() + static_cast<std::ptrdiff_t>(numbers)),
+                        std::make_move_iterator(f.end()));
+    if (extras.size() < columns)
+        extras.resize(columns);
+    if (table.IsDeviceTable()) {
+        CRefTableDevice d;
+        d.m_nBoard = platform::AtoI(f[0]);
+        d.m_nAddress = address;
+        d.m_nMappedAddress = platform::AtoI(f[2]);
+        if (device) {
+            d.m_strModelName = device->m_strModelName;
+            d.m_strDescription = device->m_strDescription;
+            d.m_strModelType = device->m_model.m_strType;
+            d.m_strModelVersion = device->m_model.m_strVersion;
+        }
+        d.m_values = std::move(extras);
+        table.m_devices.Add(std::move(d));
+        return;
+    }
+    CRefTableEntry r;
+    r.m_nAddress = address;
+    r.m_nGroup = platform::AtoI(f[1]);
+    r.m_nEntry = platform::AtoI(f[2]);
+    r.m_nFun = platform::AtoI(f[3]);
+    r.m_nInf = platform::AtoI(f[4]);
+    if (device)
+        r.m_nBoard = device->m_nBoard;
+    r.m_values = std::move(extras);
+    table.m_entries.Add(std::move(r));
+}
+
 } // namespace
 
 void CConfigDoc::PlaceListedDevices(CBoardInfo& board) {
@@ -80,111 +118,152 @@ void CConfigDoc::PlaceListedDevices(CBoardInfo& board) {
     }
 }
 
-int CConfigDoc::ReadBoardConfig(CConfigTextFile& file, const fs::path& folder) {
-    std::string line, value;
+int CConfigDoc::ReadBoardConfig(CLineCursor& cur, const fs::path& folder) {
+    std::string line;
     int count = 0;
-    if (!ReadLine(&file, line, "[板卡配置]") || !ReadOpenBrace(&file) ||
-        !ReadKeyInt(&file, line, "数目", count))
+    if (!cur.Line(line, "[板卡配置]") || !cur.OpenBrace() || !cur.KeyInt(line, "数目", count))
         return 0;
     if (count != m_boardCfg.m_boards.GetSize()) {
         Tell("板卡数量与定义不符!");
         return 0;
     }
-    for (int i = 0; i < count; ++i) {
-        CBoardInfo& board = m_boardCfg.m_boards[i];
-        CPortList& ports = board.m_ports;
-        int number = 0, n = 0;
-        if (!ReadLine(&file, line, StrFormat("[板卡%d]", i).c_str()) || !ReadOpenBrace(&file) ||
-            !ReadKeyInt(&file, line, "地址", number))
+    for (int i = 0; i < count; ++i)
+        if (!ReadBoard(cur, i, folder))
             return 0;
-        if (number != board.m_nNumber) {
-            Tell(StrFormat("板卡%d地址与定义不符!", i));
-            return 0;
-        }
-        if (!ReadKeyValue(&file, line, "类型", value))
-            return 0;
-        if (!platform::EqualsNoCase(platform::Trim(value), board.m_strType)) {
-            Tell(StrFormat("板卡%d类型与定义不符!", i));
-            return 0;
-        }
-        if (!ReadLine(&file, line, "[串口配置]") || !ReadOpenBrace(&file) ||
-            !ReadKeyInt(&file, line, "数目", n))
-            return 0;
-        if (n != ports.m_nSerialCount) {
-            Tell(StrFormat("板卡%d串口类型的通信口数目与定义不符!", i));
-            return 0;
-        }
-        for (int j = 0; j < n; ++j) {
-            CPortRecord* port = ports.FindPortByTypeAndNumber("串口", j);
-            if (!port || !ReadPortConfig(file, board, *port, false, folder))
-                return 0;
-        }
-        if (!ReadCloseBrace(&file) || !ReadLine(&file, line, "[网络配置]") || !ReadOpenBrace(&file) ||
-            !ReadKeyInt(&file, line, "数目", n))
-            return 0;
-        if (n > kMaxPortsPerBoard) {
-            ReportReadError(line);
-            return 0;
-        }
-        n = ConfigCount(n);
-        ports.m_nNetworkCount = n;
-        if (n == 0)
-            if (CPortArray* group = ports.FindGroupByName("网络"))
-                group->RemoveAll();
-        for (int j = 0; j < n; ++j) {
-            if (CPortRecord* port = ports.FindPortByTypeAndNumber("网络", j)) {
-                if (!ReadPortConfig(file, board, *port, false, folder))
-                    return 0;
-                continue;
-            }
-            CPortRecord added;
-            added.m_strType = "网络";
-            added.m_nRunning = j;
-            if (!ReadPortConfig(file, board, added, true, folder))
-                return 0;
-            CPortArray* group = ports.FindGroupByName(added.m_strName);
-            if (!group) {
-                Tell(StrFormat("板卡%d通信口[%s]未定义!", board.m_nNumber, added.m_strName.c_str()));
-                continue;
-            }
-            added.m_nNumber = group->GetSize();
-            group->Add(std::move(added));
-        }
-        if (!ReadCloseBrace(&file) || !ReadCloseBrace(&file))
-            return 0;
-        PlaceListedDevices(board);
-    }
-    return ReadCloseBrace(&file);
+    return cur.CloseBrace();
 }
 
-int CConfigDoc::ReadPortConfig(CConfigTextFile& mainFile, CBoardInfo& board, CPortRecord& port, bool adding,
-                               const fs::path& folder) {
+int CConfigDoc::ReadBoard(CLineCursor& cur, int i, const fs::path& folder) {
+    CBoardInfo& board = m_boardCfg.m_boards[i];
+    CPortList& ports = board.m_ports;
     std::string line, value;
-    if (!ReadLine(&mainFile, line, StrFormat("[%s%d配置]", port.m_strType.c_str(), port.m_nRunning).c_str()))
+    int number = 0, n = 0;
+    if (!cur.Line(line, StrFormat("[板卡%d]", i).c_str()) || !cur.OpenBrace() ||
+        !cur.KeyInt(line, "地址", number))
         return 0;
-    const std::vector<std::string> block = ReadBlock(mainFile);
-    platform::CGbkTextBuilder bytes;
-    for (const std::string& l : block)
-        bytes.WriteLine(l);
-    CConfigTextFile file;
-    file.OpenBytes(bytes.TakeBytes(), mainFile.FileName());
+    if (number != board.m_nNumber) {
+        Tell(StrFormat("板卡%d地址与定义不符!", i));
+        return 0;
+    }
+    if (!cur.KeyValue(line, "类型", value))
+        return 0;
+    if (!platform::EqualsNoCase(platform::Trim(value), board.m_strType)) {
+        Tell(StrFormat("板卡%d类型与定义不符!", i));
+        return 0;
+    }
+    if (!cur.Line(line, "[串口配置]") || !cur.OpenBrace() || !cur.KeyInt(line, "数目", n))
+        return 0;
+    if (n != ports.m_nSerialCount) {
+        Tell(StrFormat("板卡%d串口类型的通信口数目与定义不符!", i));
+        return 0;
+    }
+    for (int j = 0; j < n; ++j) {
+        CPortRecord* port = ports.FindPortByTypeAndNumber("串口", j);
+        if (!port || !ReadPortConfig(cur, board, *port, false, folder))
+            return 0;
+    }
+    if (!cur.CloseBrace() || !cur.Line(line, "[网络配置]") || !cur.OpenBrace() ||
+        !cur.KeyInt(line, "数目", n))
+        return 0;
+    if (n > kMaxPortsPerBoard) {
+        cur.ReportReadError(line);
+        return 0;
+    }
+    n = ConfigCount(n);
+    ports.m_nNetworkCount = n;
+    if (n == 0)
+        if (CPortArray* group = ports.FindGroupByName("网络"))
+            group->RemoveAll();
+    for (int j = 0; j < n; ++j) {
+        if (CPortRecord* port = ports.FindPortByTypeAndNumber("网络", j)) {
+            if (!ReadPortConfig(cur, board, *port, false, folder))
+                return 0;
+            continue;
+        }
+        CPortRecord added;
+        added.m_strType = "网络";
+        added.m_nRunning = j;
+        if (!ReadPortConfig(cur, board, added, true, folder))
+            return 0;
+        CPortArray* group = ports.FindGroupByName(added.m_strName);
+        if (!group) {
+            Tell(StrFormat("板卡%d通信口[%s]未定义!", board.m_nNumber, added.m_strName.c_str()));
+            continue;
+        }
+        added.m_nNumber = group->GetSize();
+        group->Add(std::move(added));
+    }
+    if (!cur.CloseBrace() || !cur.CloseBrace())
+        return 0;
+    PlaceListedDevices(board);
+    return 1;
+}
 
+int CConfigDoc::ReadPortConfig(CLineCursor& cur, CBoardInfo& board, CPortRecord& port, bool adding,
+                               const fs::path& folder) {
+    std::string line;
+    if (!cur.Line(line, StrFormat("[%s%d配置]", port.m_strType.c_str(), port.m_nRunning).c_str()))
+        return 0;
+    // The port's block is read whole, so that its protocol line is found before
+    // the lines that depend on the protocol; its lines are then checked in order,
+    // counted on from the main file.
+    CConfigTextFile file;
+    file.OpenLines(ReadBlock(cur.File()), cur.FileName());
+    CLineCursor blockCur(file, cur.LineNumber());
+    const int result = ReadPortBlock(blockCur, file.Lines(), board, port, adding, folder);
+    cur.SetLineNumber(blockCur.LineNumber());
+    return result;
+}
+
+namespace {
+
+// The protocol a port's block names on the line of its "PRTC" definition (the
+// unused protocol for number 0 or no line); false, after the message, for a
+// number the library lacks.
+bool FindPortProtocol(const std::vector<std::string>& block, const COptionItemArray& defs,
+                      const CProtocolDefArray& library, CProtocolDef& protocol) {
+    for (const COptionItem& def : defs) {
+        if (!def.IsKind("PRTC"))
+            continue;
+        std::string prtc;
+        if (FindBlockValue(block, def.m_strName, prtc)) {
+            const int code = platform::AtoI(prtc);
+            if (code != 0) {
+                const CProtocolDef* found = library.FindByNumber(code);
+                if (!found) {
+                    Tell(StrFormat("错误:\n协议号%d在定义中不存在!", code));
+                    return false;
+                }
+                protocol = *found;
+            }
+        }
+        break;
+    }
+    return true;
+}
+
+} // namespace
+
+int CConfigDoc::ReadPortBlock(CLineCursor& cur, const std::vector<std::string>& block, CBoardInfo& board,
+                              CPortRecord& port, bool adding, const fs::path& folder) {
+    std::string line, value;
     int number = 0;
-    if (!ReadOpenBrace(&file) || !ReadKeyValue(&file, line, "描述", value))
+    if (!cur.OpenBrace() || !cur.KeyValue(line, "描述", value))
         return 0;
     const std::string name = platform::Trim(value);
     if (adding) {
         port.m_strName = name;
     } else if (!platform::EqualsNoCase(name, port.m_strName)) {
-        Tell(StrFormat("第%d行: 板卡%d通讯口名称不符!", lineNo_, board.m_nNumber));
+        Tell(StrFormat("第%d行: 板卡%d通讯口名称不符!", cur.LineNumber(), board.m_nNumber));
         return 0;
     }
-    if (!ReadKeyInt(&file, line, "地址", number))
+    if (!cur.KeyInt(line, "地址", number))
         return 0;
     if (adding) {
         port.m_nRunning = number;
     } else if (number != port.m_nRunning) {
-        Tell(StrFormat("第%d行: 板卡%d%s地址与定义不符!", lineNo_, board.m_nNumber, port.m_strName.c_str()));
+        Tell(StrFormat("第%d行: 板卡%d%s地址与定义不符!", cur.LineNumber(), board.m_nNumber,
+                       port.m_strName.c_str()));
         return 0;
     }
     const CPortArray* group = board.m_ports.FindGroupByName(port.m_strName);
@@ -194,54 +273,19 @@ int CConfigDoc::ReadPortConfig(CConfigTextFile& mainFile, CBoardInfo& board, CPo
     }
     const COptionItemArray& defs = group->m_options;
 
-    // The protocol first: the configurations, variable information and tables that follow are
-    // those of the library's copy of it. Number 0 is the unused protocol.
+    // The protocol first: the configurations, variable information and tables
+    // that follow are those of the library's copy of it. Number 0 is the unused
+    // protocol.
     CProtocolDef protocol;
-    for (const COptionItem& def : defs) {
-        if (!def.IsKind("PRTC"))
-            continue;
-        std::string prtc;
-        if (FindBlockValue(block, def.m_strName, prtc)) {
-            const int code = platform::AtoI(prtc);
-            if (code != 0) {
-                const CProtocolDef* library = m_protocolLibrary.FindByNumber(code);
-                if (!library) {
-                    Tell(StrFormat("错误:\n协议号%d在定义中不存在!", code));
-                    return 0;
-                }
-                protocol = *library;
-            }
-        }
-        break;
-    }
-    port.m_protocol = protocol;
+    if (!FindPortProtocol(block, defs, m_protocolLibrary, protocol))
+        return 0;
+    port.m_protocol = std::move(protocol);
     if (adding)
         port.SetValuesFrom(defs);
     if (port.m_values.size() < static_cast<std::size_t>(defs.GetSize()))
         port.m_values.resize(static_cast<std::size_t>(defs.GetSize()));
     m_strReaderWork = port.m_protocol.m_strName;
-
-    int configs = 0;
-    if (!ReadLine(&file, line, "[配置信息]") || !ReadOpenBrace(&file) ||
-        !ReadKeyInt(&file, line, "数目", configs))
-        return 0;
-    for (int c = 0; c < ConfigCount(configs); ++c) {
-        if (!ReadKeyValue(&file, line, "描述", value))
-            return 0;
-        const std::string fileName = platform::Trim(value);
-        // A port-configuration file lies beside the main file: a name with a folder part or ".."
-        // is never opened, so that a damaged or foreign file cannot make the reader leave the
-        // version folder.
-        if (!platform::IsSafeFileName(fileName)) {
-            Tell(StrFormat("打开文件 %s 失败!", (folder / fileName).string().c_str()));
-            return 0;
-        }
-        CPortConfig config;
-        if (!ReadPortConfigFile(platform::FindNoCase(folder, fileName), config))
-            return 0;
-        port.m_protocol.m_configs.m_configs.Add(std::move(config));
-    }
-    if (!ReadCloseBrace(&file))
+    if (!ReadPortConfigList(cur, port, folder))
         return 0;
 
     VariableInfoTexts texts;
@@ -254,16 +298,45 @@ int CConfigDoc::ReadPortConfig(CConfigTextFile& mainFile, CBoardInfo& board, CPo
         return StrFormat("错误:\n组态文本中%s%d<%s>可变信息%d中元素与定义不一致！", type.c_str(), running,
                          portName.c_str(), g);
     };
-    if (!ReadVariableInfo(file, lineNo_, port.m_protocol.m_groups, &texts))
+    if (!ReadVariableInfo(cur, port.m_protocol.m_groups, &texts) || !ReadPortValues(cur, defs, board, port))
         return 0;
+    return cur.CloseBrace();
+}
 
+int CConfigDoc::ReadPortConfigList(CLineCursor& cur, CPortRecord& port, const fs::path& folder) {
+    std::string line, value;
+    int configs = 0;
+    if (!cur.Line(line, "[配置信息]") || !cur.OpenBrace() || !cur.KeyInt(line, "数目", configs))
+        return 0;
+    for (int c = 0; c < ConfigCount(configs); ++c) {
+        if (!cur.KeyValue(line, "描述", value))
+            return 0;
+        const std::string fileName = platform::Trim(value);
+        // A port-configuration file lies beside the main file: a name with a folder
+        // part or ".." is never opened, so that a damaged or foreign file cannot
+        // make the reader leave the version folder.
+        if (!platform::IsSafeFileName(fileName)) {
+            Tell(StrFormat("打开文件 %s 失败!", (folder / fileName).string().c_str()));
+            return 0;
+        }
+        CPortConfig config;
+        if (!ReadPortConfigFile(platform::FindNoCase(folder, fileName), config))
+            return 0;
+        port.m_protocol.m_configs.m_configs.Add(std::move(config));
+    }
+    return cur.CloseBrace();
+}
+
+int CConfigDoc::ReadPortValues(CLineCursor& cur, const COptionItemArray& defs, CBoardInfo& board,
+                               CPortRecord& port) {
+    std::string line, value;
     for (int i = 0; i < defs.GetSize(); ++i) {
         const COptionItem& def = defs[i];
-        if (!ReadKeyValue(&file, line, def.m_strName.c_str(), value))
+        if (!cur.KeyValue(line, def.m_strName.c_str(), value))
             return 0;
         if (def.IsKind("PRTC")) {
             if (platform::AtoI(value) != port.m_protocol.m_nNumber) {
-                ReportReadError(line);
+                cur.ReportReadError(line);
                 return 0;
             }
             port.m_values[static_cast<std::size_t>(i)] = port.m_protocol.m_strName;
@@ -271,7 +344,7 @@ int CConfigDoc::ReadPortConfig(CConfigTextFile& mainFile, CBoardInfo& board, CPo
             const int devices = ConfigCount(platform::AtoI(value));
             for (int d = 0; d < devices; ++d) {
                 int address = 0;
-                if (!ReadKeyInt(&file, line, "地址", address))
+                if (!cur.KeyInt(line, "地址", address))
                     return 0;
                 CDevice* device = FindDevice(address);
                 if (!device) {
@@ -284,16 +357,16 @@ int CConfigDoc::ReadPortConfig(CConfigTextFile& mainFile, CBoardInfo& board, CPo
         } else if (def.IsKind("TABSUM")) {
             const int tables = ConfigCount(platform::AtoI(value));
             if (tables > port.m_protocol.m_tables.GetSize()) {
-                ReportReadError(line);
+                cur.ReportReadError(line);
                 return 0;
             }
-            if (!ReadRefTables(file, lineNo_, tables, port.m_protocol.m_tables, port.m_protocol.m_strName))
+            if (!ReadRefTables(cur, tables, port.m_protocol.m_tables, port.m_protocol.m_strName))
                 return 0;
         } else {
             port.m_values[static_cast<std::size_t>(i)] = platform::Trim(value);
         }
     }
-    return ReadCloseBrace(&file);
+    return 1;
 }
 
 int CConfigDoc::ReadPortConfigFile(const fs::path& path, CPortConfig& config) {
@@ -302,118 +375,95 @@ int CConfigDoc::ReadPortConfigFile(const fs::path& path, CPortConfig& config) {
         Tell(StrFormat("打开文件 %s 失败!", path.string().c_str()));
         return 0;
     }
-    int n = 0, tables = 0;
+    CLineCursor cur(file);
+    int tables = 0;
     std::string line, value;
-    if (!ReadFileExpectLine(&file, n, line, "[配置组态开始]") || !ReadFileOpenBrace(&file, n, line) ||
-        !ReadFileKeyValue(&file, n, line, "名称", value))
+    if (!cur.ExpectLine(line, "[配置组态开始]") || !cur.FileOpenBrace(line) ||
+        !cur.FileKeyValue(line, "名称", value))
         return 0;
     const CNamePairRecord* entry = m_portConfigLibrary.FindByName(value);
     if (!entry) {
-        Tell(StrFormat("文件%s中\n第%d行配置%s未定义", path.string().c_str(), n, value.c_str()));
+        Tell(StrFormat("文件%s中\n第%d行配置%s未定义", path.string().c_str(), cur.LineNumber(),
+                       value.c_str()));
         return 0;
     }
     config.m_strName = value;
     config.m_settings = *entry;
-    if (!ReadVariableInfo(file, n, config.m_settings.m_groups) ||
-        !ReadFileKeyInt(&file, n, line, "引用表数目", tables))
+    if (!ReadVariableInfo(cur, config.m_settings.m_groups) || !cur.FileKeyInt(line, "引用表数目", tables))
         return 0;
     if (tables != config.m_settings.m_tables.GetSize()) {
-        Tell(StrFormat("文件%s中\n第%d行引用表数目与定义不符", path.string().c_str(), n));
+        Tell(StrFormat("文件%s中\n第%d行引用表数目与定义不符", path.string().c_str(), cur.LineNumber()));
         return 0;
     }
-    if (!ReadRefTables(file, n, tables, config.m_settings.m_tables, m_strReaderWork))
+    if (!ReadRefTables(cur, tables, config.m_settings.m_tables, m_strReaderWork))
         return 0;
-    return ReadFileCloseBrace(&file, n, line);
+    return cur.FileCloseBrace(line);
 }
 
-int CConfigDoc::ReadRefTables(CConfigTextFile& file, int& n, int count, CRefTableArray& tables,
+int CConfigDoc::ReadRefTables(CLineCursor& cur, int count, CRefTableArray& tables,
                               const std::string& protocolName) {
+    for (int t = 0; t < count && t < tables.GetSize(); ++t)
+        if (!ReadRefTable(cur, tables[t], protocolName))
+            return 0;
+    return 1;
+}
+
+int CConfigDoc::ReadRefTable(CLineCursor& cur, CRefTable& table, const std::string& protocolName) {
     std::string line, value;
-    for (int t = 0; t < count && t < tables.GetSize(); ++t) {
-        CRefTable& table = tables[t];
-        int no = 0, entries = 0;
-        if (!ReadFileKeyInt(&file, n, line, "引用表库号", no))
+    int no = 0, entries = 0;
+    if (!cur.FileKeyInt(line, "引用表库号", no))
+        return 0;
+    if (m_nFormat >= 2) {
+        int type = 0;
+        if (!cur.FileKeyInt(line, "引用表类型", type) || !cur.FileKeyValue(line, "引用表描述", value))
             return 0;
-        if (m_nFormat >= 2) {
-            int type = 0;
-            if (!ReadFileKeyInt(&file, n, line, "引用表类型", type) ||
-                !ReadFileKeyValue(&file, n, line, "引用表描述", value))
-                return 0;
-            table.m_nType = type;
-            table.m_strName = value;
-        }
-        if (!ReadFileKeyInt(&file, n, line, "表元素数目", entries))
-            return 0;
-        entries = ConfigCount(entries);
-        const std::size_t columns = static_cast<std::size_t>(table.m_columns.GetSize());
-        const bool devices = table.IsDeviceTable();
-        const std::size_t numbers = devices ? 3 : 5;
-        table.m_entries.RemoveAll();
-        table.m_devices.RemoveAll();
-        // Every element has its own line: room is made for what a file of this size can hold,
-        // not for what the count claims.
-        const int reserve = std::min(entries, 4096);
-        if (devices)
-            table.m_devices.Reserve(reserve);
-        else
-            table.m_entries.Reserve(reserve);
-        int firstBad = 0, lastBad = 0;
-        bool missingShown = false;
-        for (int e = 0; e < entries; ++e) {
-            if (!ReadFileKeyValue(&file, n, line, "引用", value))
-                return 0;
-            CStringList f = SplitToStringList(value, ',');
-            if (f.size() < numbers) {
-                Tell(devices ? "引用装置信息格式错误: 元素少于3个!" : "引用测点信息格式错误: 元素少于5个!");
-                return 0;
-            }
-            if (f.size() - numbers != columns) {
-                if (!firstBad)
-                    firstBad = n;
-                lastBad = n;
-            }
-            const int address = platform::AtoI(f[devices ? 1 : 0]);
-            const CDevice* device = FindDevice(address);
-            if (!device && !missingShown) {
-                // Once per table: a project with a lost device would otherwise show a box per line.
-                Tell(StrFormat("装置（地址为%d）不存在，引用错误！", address));
-                missingShown = true;
-            }
-            CStringArray extras(std::make_move_iterator(f.begin() + static_cast<std::ptrdiff_t>(numbers)),
-                                std::make_move_iterator(f.end()));
-            if (extras.size() < columns)
-                extras.resize(columns);
-            if (devices) {
-                CRefTableDevice d;
-                d.m_nBoard = platform::AtoI(f[0]);
-                d.m_nAddress = address;
-                d.m_nMappedAddress = platform::AtoI(f[2]);
-                if (device) {
-                    d.m_strModelName = device->m_strModelName;
-                    d.m_strDescription = device->m_strDescription;
-                    d.m_strModelType = device->m_model.m_strType;
-                    d.m_strModelVersion = device->m_model.m_strVersion;
-                }
-                d.m_values = std::move(extras);
-                table.m_devices.Add(std::move(d));
-            } else {
-                CRefTableEntry r;
-                r.m_nAddress = address;
-                r.m_nGroup = platform::AtoI(f[1]);
-                r.m_nEntry = platform::AtoI(f[2]);
-                r.m_nFun = platform::AtoI(f[3]);
-                r.m_nInf = platform::AtoI(f[4]);
-                if (device)
-                    r.m_nBoard = device->m_nBoard;
-                r.m_values = std::move(extras);
-                table.m_entries.Add(std::move(r));
-            }
-        }
-        if (firstBad)
-            Tell(StrFormat("工程文件中%s类型引用测点扩展信息与定义不符！\n错误行数：%d - %d",
-                           std::string(PointCategoryName(table.m_nType)).c_str(), firstBad, lastBad) +
-                 "\n规约名：" + protocolName + "\n引用表名：" + table.m_strName);
+        table.m_nType = type;
+        table.m_strName = value;
     }
+    if (!cur.FileKeyInt(line, "表元素数目", entries))
+        return 0;
+    entries = ConfigCount(entries);
+    const std::size_t columns = static_cast<std::size_t>(table.m_columns.GetSize());
+    const bool devices = table.IsDeviceTable();
+    const std::size_t numbers = devices ? 3 : 5;
+    table.m_entries.RemoveAll();
+    table.m_devices.RemoveAll();
+    // Every element has its own line: room is made for what a file of this size
+    // can hold, not for what the count claims.
+    const int reserve = std::min(entries, 4096);
+    if (devices)
+        table.m_devices.Reserve(reserve);
+    else
+        table.m_entries.Reserve(reserve);
+    int firstBad = 0, lastBad = 0;
+    bool missingShown = false;
+    for (int e = 0; e < entries; ++e) {
+        if (!cur.FileKeyValue(line, "引用", value))
+            return 0;
+        CStringList f = SplitToStringList(value, ',');
+        if (f.size() < numbers) {
+            Tell(devices ? "引用装置信息格式错误: 元素少于3个!" : "引用测点信息格式错误: 元素少于5个!");
+            return 0;
+        }
+        if (f.size() - numbers != columns) {
+            if (!firstBad)
+                firstBad = cur.LineNumber();
+            lastBad = cur.LineNumber();
+        }
+        const int address = platform::AtoI(f[devices ? 1 : 0]);
+        const CDevice* device = FindDevice(address);
+        if (!device && !missingShown) {
+            // Once per table: a project with a lost device would otherwise show a box
+            // per line.
+            Tell(StrFormat("装置（地址为%d）不存在，引用错误！", address));
+            missingShown = true;
+        }
+        AddReference(table, f, numbers, columns, address, device);
+    }
+    if (firstBad)
+        Tell(StrFormat("工程文件中%s类型引用测点扩展信息与定义不符！\n错误行数：%d - %d",
+                       std::string(PointCategoryName(table.m_nType)).c_str(), firstBad, lastBad) +
+             "\n规约名：" + protocolName + "\n引用表名：" + table.m_strName);
     return 1;
 }
 

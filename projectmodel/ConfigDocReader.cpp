@@ -25,14 +25,6 @@ namespace {
 
 using platform::StrFormat;
 
-// The next line of a file on an explicit counter, without any check.
-std::string NextLine(CConfigTextFile& file, int& n) {
-    std::string line;
-    ++n;
-    file.ReadString(line);
-    return line;
-}
-
 // The value after "=" of a field "name=value", or the field itself.
 std::string AfterEquals(const std::string& field) {
     const std::size_t eq = field.find('=');
@@ -64,20 +56,20 @@ int CConfigDoc::ReadConfigFiles(const fs::path& path) {
         return 0;
     }
     const fs::path folder = path.parent_path();
-    lineNo_ = 0;
+    CLineCursor cur(file);
     std::string line;
-    if (!ReadLine(&file, line, "[组态文件开始]"))
+    if (!cur.Line(line, "[组态文件开始]"))
         return 0;
-    if (!ReadKeyInt(&file, line, "格式", m_nFormat))
+    if (!cur.KeyInt(line, "格式", m_nFormat))
         return 0;
-    if (!ReadProjectIdentity(file))
+    if (!ReadProjectIdentity(cur))
         return 0;
-    ReadTimeSync(file);
-    ReadDeviceTable(file);
-    ReadBayReference(file, folder);
-    ReadDeviceInfo(file);
-    ReadBoardConfig(file, folder);
-    ReadCompositeSignals(file);
+    ReadTimeSync(cur);
+    ReadDeviceTable(cur);
+    ReadBayReference(cur, folder);
+    ReadDeviceInfo(cur);
+    ReadBoardConfig(cur, folder);
+    ReadCompositeSignals(cur);
     if (m_boardCfg.m_groups.GetSize() >= 1)
         ReadVariableInfoFile(FileBeside(folder, "system.cfg"));
     return 1;
@@ -87,43 +79,41 @@ int CConfigDoc::ReadVariableInfoFile(const fs::path& path) {
     CConfigTextFile file;
     if (!file.Open(path))
         return 0;
-    int n = 0;
-    ReadVariableInfo(file, n, m_boardCfg.m_groups);
+    CLineCursor cur(file);
+    ReadVariableInfo(cur, m_boardCfg.m_groups);
     return 1;
 }
 
-int CConfigDoc::ReadProjectIdentity(CConfigTextFile& file) {
+int CConfigDoc::ReadProjectIdentity(CLineCursor& cur) {
     std::string line, value;
     int address = 0;
-    if (!ReadLine(&file, line, "[工程标识]") || !ReadOpenBrace(&file) ||
-        !ReadKeyValue(&file, line, "工程名称", value))
+    if (!cur.Line(line, "[工程标识]") || !cur.OpenBrace() || !cur.KeyValue(line, "工程名称", value))
         return 0;
     m_strProjectName = value;
-    if (!ReadKeyInt(&file, line, "管理机地址", address))
+    if (!cur.KeyInt(line, "管理机地址", address))
         return 0;
     m_boardCfg.m_nUnitAddress = address;
-    if (!ReadKeyValue(&file, line, "工程时间", value))
+    if (!cur.KeyValue(line, "工程时间", value))
         return 0;
     CProjectTime t = m_projectTime;
     if (std::sscanf(value.c_str(), "%d-%d-%d %d:%d:%d", &t.year, &t.month, &t.day, &t.hour, &t.minute,
                     &t.second) >= 1)
         m_projectTime = t;
-    return ReadCloseBrace(&file);
+    return cur.CloseBrace();
 }
 
-int CConfigDoc::ReadTimeSync(CConfigTextFile& file) {
+int CConfigDoc::ReadTimeSync(CLineCursor& cur) {
     std::string line, value;
     int count = 0;
-    if (!ReadLine(&file, line, "[对时配置]") || !ReadOpenBrace(&file) ||
-        !ReadKeyInt(&file, line, "数目", count))
+    if (!cur.Line(line, "[对时配置]") || !cur.OpenBrace() || !cur.KeyInt(line, "数目", count))
         return 0;
     if (count > kMaxTimeSources) {
-        ReportReadError(line);
+        cur.ReportReadError(line);
         return 0;
     }
     m_timeSources.SetSize(ConfigCount(count));
     for (int i = 0; i < m_timeSources.GetSize(); ++i) {
-        if (!ReadKeyValue(&file, line, "对时源", value))
+        if (!cur.KeyValue(line, "对时源", value))
             return 0;
         CTimeSource source;
         int v[5] = {0, source.m_nBoard, source.m_nPortType, source.m_nPort, source.m_nPriority};
@@ -134,28 +124,27 @@ int CConfigDoc::ReadTimeSync(CConfigTextFile& file) {
         source.m_nPriority = v[4];
         m_timeSources[i] = source;
     }
-    return ReadCloseBrace(&file);
+    return cur.CloseBrace();
 }
 
-int CConfigDoc::ReadDeviceTable(CConfigTextFile& file) {
+int CConfigDoc::ReadDeviceTable(CLineCursor& cur) {
     CProjectContext& context = CProjectContext::Instance();
     std::string line, value;
     int count = 0;
-    if (!ReadLine(&file, line, "[装置信息表]") || !ReadOpenBrace(&file) ||
-        !ReadKeyInt(&file, line, "数目", count))
+    if (!cur.Line(line, "[装置信息表]") || !cur.OpenBrace() || !cur.KeyInt(line, "数目", count))
         return 0;
     const int extCount = m_deviceExtItems.GetSize();
     int largest = INT_MIN;
     for (int i = 0; i < ConfigCount(count); ++i) {
-        if (!ReadKeyValue(&file, line, "描述", value))
+        if (!cur.KeyValue(line, "描述", value))
             return 0;
         const CStringList f = SplitToStringList(value, ',');
         if (f.size() < 9) {
-            ReportReadError("描述项至少为9个");
+            cur.ReportReadError("描述项至少为9个");
             return 0;
         }
         if (f.size() > static_cast<std::size_t>(9 + extCount)) {
-            ReportReadError("描述项比定义数目多");
+            cur.ReportReadError("描述项比定义数目多");
             return 0;
         }
         CDevice record;
@@ -213,19 +202,16 @@ int CConfigDoc::ReadDeviceTable(CConfigTextFile& file) {
         else
             m_devices.InsertAt(std::min(i, m_devices.GetSize()), record);
     }
-    return ReadCloseBrace(&file);
+    return cur.CloseBrace();
 }
 
-int CConfigDoc::ReadBayReference(CConfigTextFile& file, const fs::path& folder) {
+int CConfigDoc::ReadBayReference(CLineCursor& cur, const fs::path& folder) {
     std::string line, value;
-    if (!ReadLine(&file, line, "[间隔配置]") || !ReadOpenBrace(&file) ||
-        !ReadKeyValue(&file, line, "描述", value))
+    if (!cur.Line(line, "[间隔配置]") || !cur.OpenBrace() || !cur.KeyValue(line, "描述", value))
         return 0;
-    const int saved = lineNo_;
-    ReadBayConfig(FileBeside(folder, platform::Trim(value)));
     // The bay file reports its own problems; the main file goes on after this section's "}".
-    lineNo_ = saved;
-    return ReadCloseBrace(&file);
+    ReadBayConfig(FileBeside(folder, platform::Trim(value)));
+    return cur.CloseBrace();
 }
 
 int CConfigDoc::ReadBayConfig(const fs::path& path) {
@@ -236,103 +222,118 @@ int CConfigDoc::ReadBayConfig(const fs::path& path) {
     m_bays.RemoveAll();
     m_prjDevices.RemoveAll();
     m_voltOrder.m_codes.clear();
-    const std::string& name = file.FileName();
-    int n = 0;
-    std::string line, value;
-    if (m_nFormat > 0 && !ReadBayDeviceTable(file, n))
+    CLineCursor cur(file);
+    std::string line;
+    if (m_nFormat > 0 && !ReadBayDeviceTable(cur))
         return 0;
     int levels = 0;
-    if (!ReadFileExpectLine(&file, n, line, "[间隔配置]") || !ReadFileOpenBrace(&file, n, line) ||
-        !ReadFileKeyInt(&file, n, line, "数目", levels))
+    if (!cur.ExpectLine(line, "[间隔配置]") || !cur.FileOpenBrace(line) ||
+        !cur.FileKeyInt(line, "数目", levels))
         return 0;
     m_voltOrder.m_codes.assign(static_cast<std::size_t>(ConfigCount(levels)), -1);
-    for (std::size_t l = 0; l < m_voltOrder.m_codes.size(); ++l) {
-        std::string head = TrimCopy(NextLine(file, n));
-        std::string levelName;
-        for (char c : head)
-            if (c != '[' && c != ']')
-                levelName += c;
-        CVoltLevel level(levelName);
-        level.m_settings = m_voltLevelConfig;
-        int bays = 0;
-        if (!ReadFileOpenBrace(&file, n, line) || !ReadVariableInfo(file, n, level.m_settings.m_groups) ||
-            !ReadFileKeyInt(&file, n, line, "数目", bays))
+    for (std::size_t l = 0; l < m_voltOrder.m_codes.size(); ++l)
+        if (!ReadBayLevel(cur, l))
             return 0;
-        for (int k = 0; k < ConfigCount(bays); ++k) {
-            if (!ReadFileExpectLine(&file, n, line, StrFormat("[间隔%d]", k).c_str()) ||
-                !ReadFileOpenBrace(&file, n, line) || !ReadFileKeyValue(&file, n, line, "描述", value))
-                return 0;
-            const CStringList f = SplitToStringList(value, ',');
-            if (f.size() != 2) {
-                ReportFileReadError(name, n, line);
-                return 0;
-            }
-            CPrjBay bay;
-            bay.m_nId = platform::AtoI(f[0]);
-            bay.m_strName = f[1];
-            bay.m_strVoltLevel = level.m_strName;
-            bay.m_settings = m_bayConfig;
-            int equipment = 0;
-            if (!ReadVariableInfo(file, n, bay.m_settings.m_groups) ||
-                !ReadFileKeyInt(&file, n, line, "数目", equipment))
-                return 0;
-            for (int j = 0; j < ConfigCount(equipment); ++j) {
-                if (!ReadFileExpectLine(&file, n, line, StrFormat("[设备%d]", j).c_str()) ||
-                    !ReadFileOpenBrace(&file, n, line) || !ReadFileKeyValue(&file, n, line, "描述", value))
-                    return 0;
-                const CStringList e = SplitToStringList(value, ',');
-                if (e.size() != 3) {
-                    ReportFileReadError(name, n, line);
-                    return 0;
-                }
-                CPrjDevice device;
-                device.m_nId = platform::AtoI(e[0]);
-                device.m_strName = e[2];
-                device.m_nBayId = bay.m_nId;
-                device.m_strVoltLevel = level.m_strName;
-                if (const CNamePairRecord* type = m_equipmentLibrary.FindByName(e[1])) {
-                    device.m_settings = *type;
-                } else {
-                    Tell(StrFormat("一次设备%s型号%s不存在!", e[2].c_str(), e[1].c_str()));
-                    device.m_settings.m_strName = e[1];
-                }
-                if (!ReadVariableInfo(file, n, device.m_settings.m_groups) ||
-                    !ReadLinkedDevices(file, n, device.m_linkedDevices) ||
-                    !ReadRelatedEntries(file, n, device.m_settings) || !ReadFileCloseBrace(&file, n, line))
-                    return 0;
-                if (m_prjDevices.Insert(device) >= 0)
-                    bay.m_equipmentIds.push_back(device.m_nId);
-            }
-            if (!ReadFileCloseBrace(&file, n, line))
-                return 0;
-            if (m_bays.Insert(bay) >= 0)
-                level.m_bayIds.push_back(bay.m_nId);
-        }
-        if (!ReadFileCloseBrace(&file, n, line))
-            return 0;
-        m_voltLevels.Insert(level);
-        m_voltOrder.m_codes[l] = level.m_nCode;
-    }
-    return ReadFileCloseBrace(&file, n, line);
+    return cur.FileCloseBrace(line);
 }
 
-int CConfigDoc::ReadBayDeviceTable(CConfigTextFile& file, int& n) {
+int CConfigDoc::ReadBayLevel(CLineCursor& cur, std::size_t l) {
+    std::string line;
+    std::string levelName;
+    for (char c : TrimCopy(cur.NextLine()))
+        if (c != '[' && c != ']')
+            levelName += c;
+    CVoltLevel level(levelName);
+    level.m_settings = m_voltLevelConfig;
+    int bays = 0;
+    if (!cur.FileOpenBrace(line) || !ReadVariableInfo(cur, level.m_settings.m_groups) ||
+        !cur.FileKeyInt(line, "数目", bays))
+        return 0;
+    for (int k = 0; k < ConfigCount(bays); ++k)
+        if (!ReadBay(cur, k, level))
+            return 0;
+    if (!cur.FileCloseBrace(line))
+        return 0;
+    m_voltLevels.Insert(level);
+    m_voltOrder.m_codes[l] = level.m_nCode;
+    return 1;
+}
+
+int CConfigDoc::ReadBay(CLineCursor& cur, int k, CVoltLevel& level) {
+    std::string line, value;
+    if (!cur.ExpectLine(line, StrFormat("[间隔%d]", k).c_str()) || !cur.FileOpenBrace(line) ||
+        !cur.FileKeyValue(line, "描述", value))
+        return 0;
+    const CStringList f = SplitToStringList(value, ',');
+    if (f.size() != 2) {
+        cur.ReportFileError(line);
+        return 0;
+    }
+    CPrjBay bay;
+    bay.m_nId = platform::AtoI(f[0]);
+    bay.m_strName = f[1];
+    bay.m_strVoltLevel = level.m_strName;
+    bay.m_settings = m_bayConfig;
+    int equipment = 0;
+    if (!ReadVariableInfo(cur, bay.m_settings.m_groups) || !cur.FileKeyInt(line, "数目", equipment))
+        return 0;
+    for (int j = 0; j < ConfigCount(equipment); ++j)
+        if (!ReadBayEquipment(cur, j, bay, level))
+            return 0;
+    if (!cur.FileCloseBrace(line))
+        return 0;
+    if (m_bays.Insert(bay) >= 0)
+        level.m_bayIds.push_back(bay.m_nId);
+    return 1;
+}
+
+int CConfigDoc::ReadBayEquipment(CLineCursor& cur, int j, CPrjBay& bay, const CVoltLevel& level) {
+    std::string line, value;
+    if (!cur.ExpectLine(line, StrFormat("[设备%d]", j).c_str()) || !cur.FileOpenBrace(line) ||
+        !cur.FileKeyValue(line, "描述", value))
+        return 0;
+    const CStringList e = SplitToStringList(value, ',');
+    if (e.size() != 3) {
+        cur.ReportFileError(line);
+        return 0;
+    }
+    CPrjDevice device;
+    device.m_nId = platform::AtoI(e[0]);
+    device.m_strName = e[2];
+    device.m_nBayId = bay.m_nId;
+    device.m_strVoltLevel = level.m_strName;
+    if (const CNamePairRecord* type = m_equipmentLibrary.FindByName(e[1])) {
+        device.m_settings = *type;
+    } else {
+        Tell(StrFormat("一次设备%s型号%s不存在!", e[2].c_str(), e[1].c_str()));
+        device.m_settings.m_strName = e[1];
+    }
+    if (!ReadVariableInfo(cur, device.m_settings.m_groups) ||
+        !ReadLinkedDevices(cur, device.m_linkedDevices) || !ReadRelatedEntries(cur, device.m_settings) ||
+        !cur.FileCloseBrace(line))
+        return 0;
+    if (m_prjDevices.Insert(device) >= 0)
+        bay.m_equipmentIds.push_back(device.m_nId);
+    return 1;
+}
+
+int CConfigDoc::ReadBayDeviceTable(CLineCursor& cur) {
     std::string line, value;
     int count = 0;
-    if (!ReadFileExpectLine(&file, n, line, "[装置信息表]") || !ReadFileOpenBrace(&file, n, line) ||
-        !ReadFileKeyInt(&file, n, line, "数目", count))
+    if (!cur.ExpectLine(line, "[装置信息表]") || !cur.FileOpenBrace(line) ||
+        !cur.FileKeyInt(line, "数目", count))
         return 0;
     const int extCount = m_deviceExtItems.GetSize();
     for (int i = 0; i < ConfigCount(count); ++i) {
-        if (!ReadFileKeyValue(&file, n, line, "描述", value))
+        if (!cur.FileKeyValue(line, "描述", value))
             return 0;
         const CStringList f = SplitToStringList(value, ',');
         if (f.size() < 9) {
-            ReportFileReadError(file.FileName(), n, "描述项至少为9个");
+            cur.ReportFileError("描述项至少为9个");
             return 0;
         }
         if (f.size() > static_cast<std::size_t>(9 + extCount))
-            ReportFileReadError(file.FileName(), n, "描述项比定义数目多, 信息将丢失!");
+            cur.ReportFileError("描述项比定义数目多, 信息将丢失!");
         CDevice* device = FindDevice(platform::AtoI(f[3]));
         if (!device)
             continue;
@@ -340,79 +341,77 @@ int CConfigDoc::ReadBayDeviceTable(CConfigTextFile& file, int& n) {
         for (std::size_t k = 9; k < f.size() && k - 9 < static_cast<std::size_t>(extCount); ++k)
             device->m_optionValues[k - 9] = AfterEquals(f[k]);
     }
-    return ReadFileCloseBrace(&file, n, line);
+    return cur.FileCloseBrace(line);
 }
 
-int CConfigDoc::ReadLinkedDevices(CConfigTextFile& file, int& n, CIntArray& addresses) {
+int CConfigDoc::ReadLinkedDevices(CLineCursor& cur, CIntArray& addresses) {
     std::string line;
     int count = 0;
-    if (!ReadFileExpectLine(&file, n, line, "[关联装置]") || !ReadFileOpenBrace(&file, n, line) ||
-        !ReadFileKeyInt(&file, n, line, "数目", count))
+    if (!cur.ExpectLine(line, "[关联装置]") || !cur.FileOpenBrace(line) ||
+        !cur.FileKeyInt(line, "数目", count))
         return 0;
     addresses.clear();
     for (int i = 0; i < ConfigCount(count); ++i) {
-        line = NextLine(file, n);
+        line = cur.NextLine();
         int address = 0;
-        if (!ReadFileKeyInt(nullptr, n, line, "地址", address)) {
-            ReportFileReadError(file.FileName(), n, "组态文本中并联装置数目不对!");
+        if (!CLineCursor::FileKeyIntOf(line, "地址", address)) {
+            cur.ReportFileError("组态文本中并联装置数目不对!");
             return 0;
         }
         addresses.push_back(address);
     }
-    return ReadFileCloseBrace(&file, n, line);
+    return cur.FileCloseBrace(line);
 }
 
-int CConfigDoc::ReadRelatedEntries(CConfigTextFile& file, int& n, CNamePairRecord& settings) {
+int CConfigDoc::ReadRelatedEntries(CLineCursor& cur, CNamePairRecord& settings) {
     std::string line;
     int count = 0;
-    if (!ReadFileExpectLine(&file, n, line, "[关联条目]") || !ReadFileOpenBrace(&file, n, line) ||
-        !ReadFileKeyInt(&file, n, line, "数目", count))
+    if (!cur.ExpectLine(line, "[关联条目]") || !cur.FileOpenBrace(line) ||
+        !cur.FileKeyInt(line, "数目", count))
         return 0;
     for (int t = 1; t <= ConfigCount(count); ++t) {
-        if (!ReadRelatedTable(file, n, t, settings)) {
-            ReportFileReadError(file.FileName(), n, "组态文本中关联条目数目不对!");
+        if (!ReadRelatedTable(cur, t, settings)) {
+            cur.ReportFileError("组态文本中关联条目数目不对!");
             return 0;
         }
     }
-    return ReadFileCloseBrace(&file, n, line);
+    return cur.FileCloseBrace(line);
 }
 
-int CConfigDoc::ReadRelatedTable(CConfigTextFile& file, int& n, int t, CNamePairRecord& settings) {
+int CConfigDoc::ReadRelatedTable(CLineCursor& cur, int t, CNamePairRecord& settings) {
     std::string line, value;
     int type = 0, count = 0;
-    if (!ReadFileExpectLine(&file, n, line, StrFormat("[引用表%i]", t).c_str()) ||
-        !ReadFileOpenBrace(&file, n, line) || !ReadFileKeyInt(&file, n, line, "引用表类型", type) ||
-        !ReadFileKeyValue(&file, n, line, "引用表描述", value))
+    if (!cur.ExpectLine(line, StrFormat("[引用表%i]", t).c_str()) || !cur.FileOpenBrace(line) ||
+        !cur.FileKeyInt(line, "引用表类型", type) || !cur.FileKeyValue(line, "引用表描述", value))
         return 0;
     CRefTable* table = settings.m_tables.FindByName(value);
     if (!table) {
-        ReportFileReadError(file.FileName(), n, "设备组态中引用表不存在！");
+        cur.ReportFileError("设备组态中引用表不存在！");
         // The table's lines are skipped up to its "}"; nothing is written into a missing table.
         for (;;) {
             std::string skipped;
-            ++n;
-            const bool more = file.ReadString(skipped);
+            const bool more = cur.Next(skipped);
             if (TrimCopy(skipped) == "}")
                 return 1;
             if (!more)
                 return 0;
         }
     }
-    if (!ReadFileKeyInt(&file, n, line, "表元素数目", count))
+    if (!cur.FileKeyInt(line, "表元素数目", count))
         return 0;
     table->m_nType = type;
     table->m_entries.RemoveAll();
     const int columns = table->m_columns.GetSize();
     for (int i = 0; i < ConfigCount(count); ++i) {
-        if (!ReadFileKeyValue(&file, n, line, "引用", value))
+        if (!cur.FileKeyValue(line, "引用", value))
             return 0;
         const CStringList f = SplitToStringList(value, ',');
         if (f.size() < 5) {
-            ReportFileReadError(file.FileName(), n, "描述项至少为5个");
+            cur.ReportFileError("描述项至少为5个");
             return 0;
         }
         if (f.size() > static_cast<std::size_t>(5 + columns))
-            ReportFileReadError(file.FileName(), n, "描述项比定义数目多, 信息将丢失!");
+            cur.ReportFileError("描述项比定义数目多, 信息将丢失!");
         CRefTableEntry entry;
         entry.m_nAddress = platform::AtoI(f[0]);
         entry.m_nGroup = platform::AtoI(f[1]);
@@ -426,15 +425,14 @@ int CConfigDoc::ReadRelatedTable(CConfigTextFile& file, int& n, int t, CNamePair
             entry.m_values.resize(static_cast<std::size_t>(columns));
         table->m_entries.Add(std::move(entry));
     }
-    return ReadFileCloseBrace(&file, n, line);
+    return cur.FileCloseBrace(line);
 }
 
-int CConfigDoc::ReadVariableInfo(CConfigTextFile& file, int& n, CItemRecordArray& groups,
-                                 const VariableInfoTexts* texts) {
+int CConfigDoc::ReadVariableInfo(CLineCursor& cur, CItemRecordArray& groups, const VariableInfoTexts* texts) {
     std::string line, value;
     int count = 0;
-    if (!ReadFileExpectLine(&file, n, line, "[可变信息]") || !ReadFileOpenBrace(&file, n, line) ||
-        !ReadFileKeyInt(&file, n, line, "数目", count))
+    if (!cur.ExpectLine(line, "[可变信息]") || !cur.FileOpenBrace(line) ||
+        !cur.FileKeyInt(line, "数目", count))
         return 0;
     if (texts && !texts->groupCount.empty() && count != groups.GetSize()) {
         Tell(texts->groupCount);
@@ -446,12 +444,12 @@ int CConfigDoc::ReadVariableInfo(CConfigTextFile& file, int& n, CItemRecordArray
     }
     for (int g = 1; g <= count; ++g) {
         CItemRecord& group = groups[g - 1];
-        if (!ReadFileExpectLine(&file, n, line, StrFormat("[可变信息%d]", g).c_str()) ||
-            !ReadFileOpenBrace(&file, n, line) || !ReadFileKeyValue(&file, n, line, "数目", value))
+        if (!cur.ExpectLine(line, StrFormat("[可变信息%d]", g).c_str()) || !cur.FileOpenBrace(line) ||
+            !cur.FileKeyValue(line, "数目", value))
             return 0;
         int items = 0, rows = 0;
         if (std::sscanf(value.c_str(), "%d,%d", &items, &rows) != 2 || items < 0 || rows < 0) {
-            ReportFileReadError(file.FileName(), n, line);
+            cur.ReportFileError(line);
             return 0;
         }
         if (items > group.m_items.GetSize()) {
@@ -465,7 +463,7 @@ int CConfigDoc::ReadVariableInfo(CConfigTextFile& file, int& n, CItemRecordArray
         // and a project only so many in all, so a damaged count is refused before anything is
         // allocated.
         if (rows > MaxVariableInfoRows(group) || m_nRowsRead + rows > kMaxRowsPerRead) {
-            ReportFileReadError(file.FileName(), n, line);
+            cur.ReportFileError(line);
             return 0;
         }
         m_nRowsRead += rows;
@@ -474,7 +472,7 @@ int CConfigDoc::ReadVariableInfo(CConfigTextFile& file, int& n, CItemRecordArray
         for (int i = 0; i < items; ++i) {
             const COptionItem& item = group.m_items[i];
             const std::string key = StripBracketPrefix(item.m_strName) + "(" + item.m_strKind + ")=";
-            if (!ReadFileKeyValue(&file, n, line, key.c_str(), value))
+            if (!cur.FileKeyValue(line, key.c_str(), value))
                 return 0;
             // No rows: an empty value holds no values.
             CStringList values;
@@ -490,17 +488,16 @@ int CConfigDoc::ReadVariableInfo(CConfigTextFile& file, int& n, CItemRecordArray
             for (std::size_t r = 0; r < values.size(); ++r)
                 group.m_rows[r][static_cast<std::size_t>(i)] = values[r];
         }
-        if (!ReadFileCloseBrace(&file, n, line))
+        if (!cur.FileCloseBrace(line))
             return 0;
     }
-    return ReadFileCloseBrace(&file, n, line);
+    return cur.FileCloseBrace(line);
 }
 
-int CConfigDoc::ReadDeviceInfo(CConfigTextFile& file) {
-    std::string line, value;
+int CConfigDoc::ReadDeviceInfo(CLineCursor& cur) {
+    std::string line;
     int count = 0;
-    if (!ReadLine(&file, line, "[装置信息]") || !ReadOpenBrace(&file) ||
-        !ReadKeyInt(&file, line, "数目", count))
+    if (!cur.Line(line, "[装置信息]") || !cur.OpenBrace() || !cur.KeyInt(line, "数目", count))
         return 0;
     if (count != m_devices.GetSize()) {
         Tell("装置总数不符!");
@@ -509,9 +506,8 @@ int CConfigDoc::ReadDeviceInfo(CConfigTextFile& file) {
     for (CDevice& device : m_devices) {
         CDeviceTemplate& model = device.m_model;
         int related = 0;
-        if (!ReadLine(&file, line, StrFormat("[装置%d]", device.m_nAddress).c_str()) ||
-            !ReadOpenBrace(&file) || !ReadLine(&file, line, "[相关信息]") || !ReadOpenBrace(&file) ||
-            !ReadKeyInt(&file, line, "数目", related))
+        if (!cur.Line(line, StrFormat("[装置%d]", device.m_nAddress).c_str()) || !cur.OpenBrace() ||
+            !cur.Line(line, "[相关信息]") || !cur.OpenBrace() || !cur.KeyInt(line, "数目", related))
             return 0;
         if (related != static_cast<int>(model.m_relatedInfo.size())) {
             Tell(StrFormat("装置%d[%s]的相关信息与定义[%s]不符!", device.m_nAddress,
@@ -519,104 +515,126 @@ int CConfigDoc::ReadDeviceInfo(CConfigTextFile& file) {
             return 0;
         }
         for (int i = 0; i < related; ++i)
-            ReadLine(&file, line, nullptr);
-        if (!ReadCloseBrace(&file) || !ReadVariableInfo(file, lineNo_, model.m_optionGroups))
-            return 0;
-        int groups = 0;
-        if (!ReadKeyInt(&file, line, "数目", groups))
-            return 0;
-        // A device whose model the library lacks keeps the entries of the file.
-        const bool keepsAll = device.m_nAddress == kStatusDeviceAddress ||
-                              device.m_nAddress == kCompositeDeviceAddress || model.m_groups.IsEmpty();
-        std::unordered_map<std::string, CInfoEntry*> referenceIndex;
-        bool referenceIndexBuilt = false;
-        for (int g = 0; g < ConfigCount(groups); ++g) {
-            ReadLine(&file, line, nullptr);
-            const std::string head = TrimCopy(line);
-            const std::string groupName = head.size() >= 2 ? head.substr(1, head.size() - 2) : std::string();
-            int entries = 0;
-            if (!ReadOpenBrace(&file) || !ReadKeyValue(&file, line, "类型", value))
-                return 0;
-            const int type = InfoTypeFromName(platform::Trim(value));
-            if (!ReadKeyInt(&file, line, "数目", entries))
-                return 0;
-            for (int e = 0; e < ConfigCount(entries); ++e) {
-                ReadLine(&file, line, nullptr);
-                CInfoEntry read;
-                if (!read.ParseReference(TrimCopy(line))) {
-                    ReportReadError(line);
-                    return 0;
-                }
-                read.m_strGroupName = groupName;
-                CInfoEntry* target = nullptr;
-                // A reference may stand twice in a group (a tap changer's raise/lower and stop
-                // rows): the entry of the line's own number is taken first when it is that point.
-                if (!read.m_strReference.empty()) {
-                    CInfoGroup* owner = model.FindGroup(read.m_nGroup);
-                    CInfoEntry* numbered = owner && platform::EqualsNoCase(owner->m_strName, groupName)
-                                               ? owner->m_entries.GetByEntryNo(read.m_nEntry)
-                                               : nullptr;
-                    if (numbered && platform::EqualsNoCase(numbered->m_strReference, read.m_strReference))
-                        target = numbered;
-                }
-                if (!target && !read.m_strReference.empty()) {
-                    if (keepsAll) {
-                        target = model.FindEntryByReference(groupName, read.m_strReference);
-                    } else {
-                        // IEC 61850 models hold thousands of entries: one index per device
-                        // instead of a scan per line (the model does not change while read).
-                        if (!referenceIndexBuilt) {
-                            for (CInfoGroup& g : model.m_groups)
-                                for (CInfoEntry& m : g.m_entries)
-                                    if (!m.m_strReference.empty())
-                                        referenceIndex.emplace(ReferenceKey(g.m_strName, m.m_strReference),
-                                                               &m);
-                            referenceIndexBuilt = true;
-                        }
-                        const auto found = referenceIndex.find(ReferenceKey(groupName, read.m_strReference));
-                        target = found == referenceIndex.end() ? nullptr : found->second;
-                    }
-                }
-                if (!target)
-                    target = model.FindEntry(read.m_nGroup, read.m_nEntry);
-                if (target) {
-                    // The model keeps its numbering and the expression; the file gives the rest.
-                    read.m_nSeq = target->m_nSeq;
-                    read.m_nGroup = target->m_nGroup;
-                    read.m_nEntry = target->m_nEntry;
-                    read.m_expr = target->m_expr;
-                    *target = read;
-                    if (CInfoGroup* owner = model.FindGroup(read.m_nGroup))
-                        owner->m_nType = type;
-                } else if (keepsAll) {
-                    CInfoGroup* owner = model.FindGroup(read.m_nGroup);
-                    if (!owner) {
-                        CInfoGroup created;
-                        created.m_strName = groupName;
-                        created.m_nType = type;
-                        created.m_nGroupNo = read.m_nGroup;
-                        model.m_groups.Add(std::move(created));
-                        owner = &model.m_groups[model.m_groups.GetSize() - 1];
-                    }
-                    owner->m_entries.InsertSorted(read);
-                } else {
-                    Tell(StrFormat("第%d行条目信息: %s在定义中不存在!", lineNo_, line.c_str()));
-                }
-            }
-            if (!ReadCloseBrace(&file))
-                return 0;
-        }
-        if (!ReadCloseBrace(&file))
+            cur.Line(line, nullptr);
+        if (!cur.CloseBrace() || !ReadVariableInfo(cur, model.m_optionGroups) ||
+            !ReadDeviceEntries(cur, device) || !cur.CloseBrace())
             return 0;
     }
-    return ReadCloseBrace(&file);
+    return cur.CloseBrace();
 }
 
-int CConfigDoc::ReadCompositeSignals(CConfigTextFile& file) {
+namespace {
+
+// The entries of a device model found by the reference of an entry line: an index built on
+// the first use, as IEC 61850 models hold thousands of entries (the model does not change while
+// its device is read).
+class CReferenceIndex {
+public:
+    explicit CReferenceIndex(CDeviceTemplate& model) : model_(model) {}
+    CInfoEntry* Find(const std::string& groupName, const std::string& reference) {
+        if (!built_) {
+            for (CInfoGroup& g : model_.m_groups)
+                for (CInfoEntry& m : g.m_entries)
+                    if (!m.m_strReference.empty())
+                        index_.emplace(ReferenceKey(g.m_strName, m.m_strReference), &m);
+            built_ = true;
+        }
+        const auto found = index_.find(ReferenceKey(groupName, reference));
+        return found == index_.end() ? nullptr : found->second;
+    }
+
+private:
+    CDeviceTemplate& model_;
+    std::unordered_map<std::string, CInfoEntry*> index_;
+    bool built_ = false;
+};
+
+// The model's entry an entry line read is for: by its reference first, then by its numbers.
+CInfoEntry* MatchEntry(CDeviceTemplate& model, const CInfoEntry& read, const std::string& groupName,
+                       bool keepsAll, CReferenceIndex& index) {
+    CInfoEntry* target = nullptr;
+    // A reference may stand twice in a group (a tap changer's raise/lower and stop rows): the
+    // entry of the line's own number is taken first when it is that point.
+    if (!read.m_strReference.empty()) {
+        CInfoGroup* owner = model.FindGroup(read.m_nGroup);
+        CInfoEntry* numbered = owner && platform::EqualsNoCase(owner->m_strName, groupName)
+                                   ? owner->m_entries.GetByEntryNo(read.m_nEntry)
+                                   : nullptr;
+        if (numbered && platform::EqualsNoCase(numbered->m_strReference, read.m_strReference))
+            target = numbered;
+    }
+    if (!target && !read.m_strReference.empty())
+        target = keepsAll ? model.FindEntryByReference(groupName, read.m_strReference)
+                          : index.Find(groupName, read.m_strReference);
+    if (!target)
+        target = model.FindEntry(read.m_nGroup, read.m_nEntry);
+    return target;
+}
+
+} // namespace
+
+int CConfigDoc::ReadDeviceEntries(CLineCursor& cur, CDevice& device) {
+    CDeviceTemplate& model = device.m_model;
     std::string line, value;
+    int groups = 0;
+    if (!cur.KeyInt(line, "数目", groups))
+        return 0;
+    // A device whose model the library lacks keeps the entries of the file.
+    const bool keepsAll = device.m_nAddress == kStatusDeviceAddress ||
+                          device.m_nAddress == kCompositeDeviceAddress || model.m_groups.IsEmpty();
+    CReferenceIndex index(model);
+    for (int g = 0; g < ConfigCount(groups); ++g) {
+        cur.Line(line, nullptr);
+        const std::string head = TrimCopy(line);
+        const std::string groupName = head.size() >= 2 ? head.substr(1, head.size() - 2) : std::string();
+        int entries = 0;
+        if (!cur.OpenBrace() || !cur.KeyValue(line, "类型", value))
+            return 0;
+        const int type = InfoTypeFromName(platform::Trim(value));
+        if (!cur.KeyInt(line, "数目", entries))
+            return 0;
+        for (int e = 0; e < ConfigCount(entries); ++e) {
+            cur.Line(line, nullptr);
+            CInfoEntry read;
+            if (!read.ParseReference(TrimCopy(line))) {
+                cur.ReportReadError(line);
+                return 0;
+            }
+            read.m_strGroupName = groupName;
+            if (CInfoEntry* target = MatchEntry(model, read, groupName, keepsAll, index)) {
+                // The model keeps its numbering and the expression; the file gives the rest.
+                read.m_nSeq = target->m_nSeq;
+                read.m_nGroup = target->m_nGroup;
+                read.m_nEntry = target->m_nEntry;
+                read.m_expr = target->m_expr;
+                *target = read;
+                if (CInfoGroup* owner = model.FindGroup(read.m_nGroup))
+                    owner->m_nType = type;
+            } else if (keepsAll) {
+                CInfoGroup* owner = model.FindGroup(read.m_nGroup);
+                if (!owner) {
+                    CInfoGroup created;
+                    created.m_strName = groupName;
+                    created.m_nType = type;
+                    created.m_nGroupNo = read.m_nGroup;
+                    model.m_groups.Add(std::move(created));
+                    owner = &model.m_groups[model.m_groups.GetSize() - 1];
+                }
+                owner->m_entries.InsertSorted(read);
+            } else {
+                Tell(StrFormat("第%d行条目信息: %s在定义中不存在!", cur.LineNumber(), line.c_str()));
+            }
+        }
+        if (!cur.CloseBrace())
+            return 0;
+    }
+    return 1;
+}
+
+int CConfigDoc::ReadCompositeSignals(CLineCursor& cur) {
+    std::string line;
     int count = 0;
-    if (!ReadLine(&file, line, "[复合信号配置表]") || !ReadOpenBrace(&file) ||
-        !ReadKeyInt(&file, line, "数目", count))
+    if (!cur.Line(line, "[复合信号配置表]") || !cur.OpenBrace() || !cur.KeyInt(line, "数目", count))
         return 0;
     CDevice* device = FindDevice(kCompositeDeviceAddress);
     int total = 0;
@@ -627,82 +645,85 @@ int CConfigDoc::ReadCompositeSignals(CConfigTextFile& file) {
         Tell("复合信号数目不对应!");
         return 0;
     }
-    for (int c = 0; c < count; ++c) {
-        std::string name;
-        int items = 0;
-        if (!ReadLine(&file, line, StrFormat("[复合信号:%d]", c).c_str()) || !ReadOpenBrace(&file) ||
-            !ReadKeyValue(&file, line, "名称", name) || !ReadKeyInt(&file, line, "项目数", items))
+    for (int c = 0; c < count; ++c)
+        if (!ReadCompositeSignal(cur, c, *device))
             return 0;
-        auto fields = [&](CStringList& f) {
-            if (!ReadKeyValue(&file, line, "操作", value))
-                return false;
-            f = SplitToStringList(value, ',');
-            if (f.size() != 4) {
-                ReportLineError();
-                return false;
-            }
-            return true;
-        };
-        CStringList head;
-        if (!fields(head))
-            return 0;
-        CInfoEntry* entry = device->m_model.FindEntry(platform::AtoI(head[2]), platform::AtoI(head[3]));
-        if (!entry) {
-            ReportLineError();
-            return 0;
+    return cur.CloseBrace();
+}
+
+int CConfigDoc::ReadCompositeSignal(CLineCursor& cur, int c, CDevice& device) {
+    std::string line, value;
+    std::string name;
+    int items = 0;
+    if (!cur.Line(line, StrFormat("[复合信号:%d]", c).c_str()) || !cur.OpenBrace() ||
+        !cur.KeyValue(line, "名称", name) || !cur.KeyInt(line, "项目数", items))
+        return 0;
+    auto fields = [&](CStringList& f) {
+        if (!cur.KeyValue(line, "操作", value))
+            return false;
+        f = SplitToStringList(value, ',');
+        if (f.size() != 4) {
+            cur.ReportLineError();
+            return false;
         }
-        // The operand and operator lines up to the block's "}": one operand and its operator, or
-        // two operands followed by operator and operand pairs. Reading them up to the brace takes
-        // every layout the writer gives, whatever the item count says.
-        // Each line keeps its number, so that a fault found after the block was read is reported
-        // on the line that holds it.
-        std::vector<CStringList> lines;
-        std::vector<int> lineNumbers;
-        for (;;) {
-            ReadLine(&file, line, nullptr);
-            const std::string t = TrimCopy(line);
-            if (t == "}")
-                break;
-            CStringList f;
-            if (!ReadKeyValue(nullptr, line, "操作", value) ||
-                (f = SplitToStringList(value, ',')).size() != 4) {
-                ReportLineError();
-                return 0;
-            }
-            lines.push_back(std::move(f));
-            lineNumbers.push_back(GetLineNumber());
-        }
-        CExpression& expr = entry->m_expr;
-        expr.m_operands.clear();
-        bool haveOperator = false;
-        auto operand = [&](const CStringList& f) {
-            CExprOperand op;
-            op.m_nKind = static_cast<std::uint8_t>(platform::AtoI(f[0]));
-            op.m_nAddress = platform::AtoI(f[1]);
-            op.m_nGroup = platform::AtoI(f[2]);
-            op.m_nEntry = platform::AtoI(f[3]);
-            expr.m_operands.push_back(op);
-        };
-        auto setOperator = [&](const CStringList& f, int lineNumber) {
-            const auto code = static_cast<std::uint8_t>(platform::AtoI(f[0]));
-            if (haveOperator && code != expr.m_nOperator) {
-                const int blockEnd = GetLineNumber();
-                SetLineNumber(lineNumber);
-                ReportReadError(StrFormat("%s采用了非单一的运算符", name.c_str()));
-                SetLineNumber(blockEnd);
-            }
-            expr.m_nOperator = code;
-            haveOperator = true;
-        };
-        for (std::size_t k = 0; k < lines.size(); ++k) {
-            if (k == 0 || (k == 1 && lines.size() > 2) || (k >= 2 && k % 2 == 1))
-                operand(lines[k]);
-            else
-                setOperator(lines[k], lineNumbers[k]);
-        }
-        (void)items;
+        return true;
+    };
+    CStringList head;
+    if (!fields(head))
+        return 0;
+    CInfoEntry* entry = device.m_model.FindEntry(platform::AtoI(head[2]), platform::AtoI(head[3]));
+    if (!entry) {
+        cur.ReportLineError();
+        return 0;
     }
-    return ReadCloseBrace(&file);
+    // The operand and operator lines up to the block's "}": one operand and its operator, or
+    // two operands followed by operator and operand pairs. Reading them up to the brace takes
+    // every layout the writer gives, whatever the item count says.
+    // Each line keeps its number, so that a fault found after the block was read is reported
+    // on the line that holds it.
+    std::vector<CStringList> lines;
+    std::vector<int> lineNumbers;
+    for (;;) {
+        cur.Line(line, nullptr);
+        const std::string t = TrimCopy(line);
+        if (t == "}")
+            break;
+        CStringList f;
+        if (!CLineCursor::KeyValueOf(line, "操作", value) ||
+            (f = SplitToStringList(value, ',')).size() != 4) {
+            cur.ReportLineError();
+            return 0;
+        }
+        lines.push_back(std::move(f));
+        lineNumbers.push_back(cur.LineNumber());
+    }
+    CExpression& expr = entry->m_expr;
+    expr.m_operands.clear();
+    bool haveOperator = false;
+    auto operand = [&](const CStringList& f) {
+        CExprOperand op;
+        op.m_nKind = static_cast<std::uint8_t>(platform::AtoI(f[0]));
+        op.m_nAddress = platform::AtoI(f[1]);
+        op.m_nGroup = platform::AtoI(f[2]);
+        op.m_nEntry = platform::AtoI(f[3]);
+        expr.m_operands.push_back(op);
+    };
+    auto setOperator = [&](const CStringList& f, int lineNumber) {
+        const auto code = static_cast<std::uint8_t>(platform::AtoI(f[0]));
+        if (haveOperator && code != expr.m_nOperator) {
+            CLineCursor::ReportReadErrorAt(lineNumber, StrFormat("%s采用了非单一的运算符", name.c_str()));
+        }
+        expr.m_nOperator = code;
+        haveOperator = true;
+    };
+    for (std::size_t k = 0; k < lines.size(); ++k) {
+        if (k == 0 || (k == 1 && lines.size() > 2) || (k >= 2 && k % 2 == 1))
+            operand(lines[k]);
+        else
+            setOperator(lines[k], lineNumbers[k]);
+    }
+    (void)items;
+    return 1;
 }
 
 } // namespace projectmodel

@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace projectmodel {
 
@@ -15,7 +16,11 @@ public:
     bool Open(const std::filesystem::path& path);
     // Reads text already in memory (GBK bytes); name is the file name shown in messages.
     void OpenBytes(std::string gbkBytes, std::string name = {});
-    bool IsOpen() const { return reader_.IsOpen(); }
+    // Reads lines already read and converted (a block of another file); name as for OpenBytes.
+    void OpenLines(std::vector<std::string> lines, std::string name);
+    bool IsOpen() const { return fromLines_ || reader_.IsOpen(); }
+    // The lines given to OpenLines.
+    const std::vector<std::string>& Lines() const { return lines_; }
 
     // The next line, or the empty line past the end (false then).
     bool ReadString(std::string& line);
@@ -28,6 +33,9 @@ private:
     platform::CGbkLineReader reader_;
     std::filesystem::path path_;
     std::string name_;
+    std::vector<std::string> lines_;
+    std::size_t next_ = 0;
+    bool fromLines_ = false;
 };
 
 } // namespace projectmodel

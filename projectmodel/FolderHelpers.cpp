@@ -4,6 +4,9 @@
 #include "platform/TextFile.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <mutex>
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -41,7 +44,44 @@ bool HasExtension(const fs::path& file, std::string_view extension) {
     return platform::EqualsNoCase(ext, extension);
 }
 
+std::mutex& RenameHookMutex() {
+    static std::mutex mutex;
+    return mutex;
+}
+
+RenameFaultHook& RenameHook() {
+    static RenameFaultHook hook;
+    return hook;
+}
+
+int RenameFault(const fs::path& from, const fs::path& to, bool exchange) {
+    std::lock_guard lock(RenameHookMutex());
+    return RenameHook() ? RenameHook()(from, to, exchange) : 0;
+}
+
 } // namespace
+
+void SetRenameFaultHook(RenameFaultHook hook) {
+    std::lock_guard lock(RenameHookMutex());
+    RenameHook() = std::move(hook);
+}
+
+bool RenamePath(const fs::path& from, const fs::path& to) {
+    if (RenameFault(from, to, false) != 0)
+        return false;
+    return std::rename(from.c_str(), to.c_str()) == 0;
+}
+
+ExchangeResult ExchangePaths(const fs::path& a, const fs::path& b) {
+    int error = RenameFault(a, b, true);
+    if (error == 0 && ::renameat2(AT_FDCWD, a.c_str(), AT_FDCWD, b.c_str(), RENAME_EXCHANGE) != 0)
+        error = errno;
+    if (error == 0)
+        return ExchangeResult::Done;
+    // A file system or kernel without the exchange.
+    return error == EINVAL || error == ENOSYS || error == ENOTSUP ? ExchangeResult::Unsupported
+                                                                  : ExchangeResult::Failed;
+}
 
 bool SyncFolder(const fs::path& folder) {
     const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY);
@@ -61,9 +101,17 @@ std::vector<fs::path> ListSubfolders(const fs::path& folder) {
 }
 
 bool CopyDirectoryTree(const fs::path& source, const fs::path& target) {
-    if (SamePathNoCase(source, target))
-        return true;
     std::error_code ec;
+    // A folder copied onto itself (also by another name of it) is already whole.
+    if (SamePathNoCase(source, target) || fs::equivalent(source, target, ec))
+        return true;
+    // A target inside the source would be copied into itself without end.
+    for (fs::path up = target.lexically_normal(); up.has_relative_path(); up = up.parent_path()) {
+        if (SamePathNoCase(up, source) || fs::equivalent(up, source, ec))
+            return false;
+        if (up == up.parent_path())
+            break;
+    }
     fs::create_directories(target, ec);
     bool whole = fs::is_directory(target, ec);
     for (const fs::path& file : ListFiles(source)) {

@@ -70,18 +70,6 @@ std::string LoadText(platform::CArchive& ar) {
     return platform::FromGbk(ar.ReadString());
 }
 
-bool IsBlank(char ch) {
-    return ch == ' ' || ch == '\t' || ch == '\r' || ch == '\n' || ch == '\v' || ch == '\f';
-}
-
-std::string_view TrimView(std::string_view s) {
-    while (!s.empty() && IsBlank(s.front()))
-        s.remove_prefix(1);
-    while (!s.empty() && IsBlank(s.back()))
-        s.remove_suffix(1);
-    return s;
-}
-
 // One "key=value" option of an entry line (already trimmed): the key and value are cut at the
 // '=' outside parentheses and quotes; an option that is not exactly one key and one value is
 // ignored. FUN and INF and the options without a field of their own are kept in m_strExtra.

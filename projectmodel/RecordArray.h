@@ -3,6 +3,7 @@
 // operations the model and its views use. Elements are held by value and copied with the array.
 #include <algorithm>
 #include <cstddef>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -32,8 +33,9 @@ public:
     void RemoveAll() { items_.clear(); }
     void Reserve(int n) { items_.reserve(n < 0 ? 0 : static_cast<std::size_t>(n)); }
 
-    T& operator[](int i) { return items_[static_cast<std::size_t>(i)]; }
-    const T& operator[](int i) const { return items_[static_cast<std::size_t>(i)]; }
+    // An index outside the array throws std::out_of_range instead of reaching other memory.
+    T& operator[](int i) { return items_[Checked(i)]; }
+    const T& operator[](int i) const { return items_[Checked(i)]; }
     T& GetAt(int i) { return (*this)[i]; }
     const T& GetAt(int i) const { return (*this)[i]; }
     // Null when the index is outside the array.
@@ -76,6 +78,14 @@ public:
 
 protected:
     std::vector<T> items_;
+
+private:
+    std::size_t Checked(int i) const {
+        if (!IsValidIndex(i))
+            throw std::out_of_range("record index " + std::to_string(i) + " outside " +
+                                    std::to_string(GetSize()));
+        return static_cast<std::size_t>(i);
+    }
 };
 
 } // namespace projectmodel

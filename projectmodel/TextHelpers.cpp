@@ -11,15 +11,24 @@ namespace projectmodel {
 void SplitToStringList(std::string_view text, CStringList& list, char sep) {
     ForEachTopLevelPart(
         text, [sep](std::size_t, char ch) { return ch == sep; },
-        [&](std::size_t from, std::size_t to) {
-            list.push_back(platform::Trim(text.substr(from, to - from)));
-        });
+        [&](std::size_t from, std::size_t to) { list.emplace_back(TrimView(text.substr(from, to - from))); });
 }
 
 CStringList SplitToStringList(std::string_view text, char sep) {
     CStringList list;
     SplitToStringList(text, list, sep);
     return list;
+}
+
+std::string_view TrimView(std::string_view text) {
+    auto blank = [](char ch) {
+        return ch == ' ' || ch == '\t' || ch == '\r' || ch == '\n' || ch == '\v' || ch == '\f';
+    };
+    while (!text.empty() && blank(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && blank(text.back()))
+        text.remove_suffix(1);
+    return text;
 }
 
 std::string TrimCopy(std::string_view text) {

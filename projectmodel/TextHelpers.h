@@ -43,6 +43,8 @@ void SplitToStringList(std::string_view text, CStringList& list, char sep);
 CStringList SplitToStringList(std::string_view text, char sep);
 
 // A copy without leading and trailing blank, tab, CR, LF, vertical tab and form feed.
+// The text without the blanks around it (those platform::Trim removes), as a view into it.
+std::string_view TrimView(std::string_view text);
 std::string TrimCopy(std::string_view text);
 
 // Makes the parentheses of an expression balance: an unmatched ")" gets a "(" put at the very

@@ -1,8 +1,9 @@
 // Benchmark of project save and open on a generated project of 64 ports, 1,000 devices and
-// 100,000 point references.
-//   projectmodel_bench save OUTDIR    builds the project over a copy of the shipped library in
-//                                     OUTDIR/root and saves it (prints the main file's path)
-//   projectmodel_bench open MAINFILE  opens a saved project
+// 100,000 point references (or as many as asked).
+//   projectmodel_bench save OUTDIR [REFS]  builds the project over a copy of the shipped library
+//                                          in OUTDIR/root and saves it (prints the main file's
+//                                          path); REFS point references, 100000 by default
+//   projectmodel_bench open MAINFILE       opens a saved project
 // Each prints the time of the save or the open alone; measure memory with /usr/bin/time -v.
 #include "projectmodel/ConfigDoc.h"
 #include "projectmodel/ProjectContext.h"
@@ -13,6 +14,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 
@@ -61,7 +63,7 @@ double Seconds(std::chrono::steady_clock::time_point since) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
 }
 
-int Save(const fs::path& outDir) {
+int Save(const fs::path& outDir, int references) {
     const fs::path root = outDir / "root";
     fs::remove_all(root);
     fs::create_directories(root / "Project");
@@ -100,8 +102,8 @@ int Save(const fs::path& outDir) {
         CBoardInfo& board = doc.m_boardCfg.m_boards[p / 12];
         doc.PlaceDevice(*doc.FindDevice(i + 1), board, 0, p % 12, *serial[static_cast<std::size_t>(p)]);
     }
-    // 100,000 point references over the network ports' telemetry and telesignal tables.
-    for (int r = 0; r < 100000; ++r) {
+    // The point references over the network ports' telemetry and telesignal tables.
+    for (int r = 0; r < references; ++r) {
         CPortRecord& port = *network[static_cast<std::size_t>(r % network.size())];
         CRefTableEntry e;
         e.m_nAddress = r % 1000 + 1;
@@ -142,12 +144,12 @@ int main(int argc, char** argv) {
     CountingPrompt prompt;
     platform::SetPrompt(&prompt);
     int rc = 2;
-    if (argc == 3 && std::string(argv[1]) == "save")
-        rc = Save(argv[2]);
+    if ((argc == 3 || argc == 4) && std::string(argv[1]) == "save")
+        rc = Save(argv[2], argc == 4 ? std::atoi(argv[3]) : 100000);
     else if (argc == 3 && std::string(argv[1]) == "open")
         rc = Open(argv[2]);
     else
-        std::fprintf(stderr, "usage: projectmodel_bench save OUTDIR | open MAINFILE\n");
+        std::fprintf(stderr, "usage: projectmodel_bench save OUTDIR [REFS] | open MAINFILE\n");
     if (prompt.count)
         std::fprintf(stderr, "%d messages\n", prompt.count);
     platform::SetPrompt(nullptr);

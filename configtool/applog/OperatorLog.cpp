@@ -6,6 +6,8 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <mutex>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace qxm7740 {
@@ -45,19 +47,26 @@ void COperatorLog::WriteLogAt(const std::tm& time, const std::string& text) {
     std::error_code ec;
     std::filesystem::create_directories(m_logFolder, ec);
     const std::filesystem::path file = FileFor(time);
-    // One write with O_APPEND: lines of other processes are not interleaved into this one.
+    // One write with O_APPEND: lines of other processes are not interleaved into this one. The
+    // programs writing this log take the file's lock for an entry, so that a cut-back below never
+    // meets a half-written entry of another one.
     int fd = ::open(file.c_str(), O_RDWR | O_CREAT | O_APPEND | O_CLOEXEC, 0666);
     if (fd < 0)
         return;
+    while (::flock(fd, LOCK_EX) != 0 && errno == EINTR) {
+    }
     // A tail cut by an earlier failure (a full disk) is closed first, so this entry starts a line.
-    const off_t start = ::lseek(fd, 0, SEEK_END);
+    const off_t end = ::lseek(fd, 0, SEEK_END);
     char last = '\n';
-    if (start > 0 && ::pread(fd, &last, 1, start - 1) == 1 && last != '\n')
+    if (end > 0 && ::pread(fd, &last, 1, end - 1) == 1 && last != '\n')
         bytes.insert(0, "\r\n");
     // Whole entries or none: what a failed write left of this entry is cut off again.
     const bool fault = platform::WriteFaultFor(file);
     const std::size_t want = fault ? bytes.size() / 2 : bytes.size();
     std::size_t done = 0;
+    // Where this entry's bytes begin and end in the file, while they stand in one piece.
+    off_t start = -1, stop = -1;
+    bool onePiece = true;
     while (done < want) {
         ssize_t n = ::write(fd, bytes.data() + done, want - done);
         if (n < 0 && errno == EINTR)
@@ -65,8 +74,18 @@ void COperatorLog::WriteLogAt(const std::tm& time, const std::string& text) {
         if (n <= 0)
             break;
         done += static_cast<std::size_t>(n);
+        const off_t after = ::lseek(fd, 0, SEEK_CUR);
+        if (start < 0)
+            start = after - n;
+        else if (after - n != stop)
+            onePiece = false;
+        stop = after;
     }
-    if ((fault || done < bytes.size()) && start >= 0 && ::ftruncate(fd, start) != 0) {
+    // The piece is cut only while it is still the file's tail: an entry another process appended
+    // meanwhile (one that does not take the lock) stays whole.
+    struct stat st {};
+    if ((fault || done < bytes.size()) && onePiece && start >= 0 && ::fstat(fd, &st) == 0 &&
+        st.st_size == stop && ::ftruncate(fd, start) != 0) {
         // The cut entry stays; the next entry begins after a line end.
     }
     ::close(fd);

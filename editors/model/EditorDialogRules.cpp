@@ -2,6 +2,7 @@
 
 #include "platform/Text.h"
 #include "projectmodel/Board.h"
+#include "projectmodel/ConfigDoc.h"
 #include "projectmodel/Device.h"
 #include "projectmodel/IedRecord.h"
 
@@ -17,6 +18,7 @@ std::vector<std::string> ListVersionTexts(const std::filesystem::path& folder) {
     std::error_code ec;
     if (folder.empty() || !std::filesystem::is_directory(folder, ec))
         return names;
+    projectmodel::RestoreInterruptedVersion(folder);
     for (const auto& entry : std::filesystem::directory_iterator(folder, ec)) {
         if (!entry.is_directory(ec))
             continue;

@@ -5,6 +5,12 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
 using namespace platform;
 using testsupport::ReadBytes;
 using testsupport::TempDir;
@@ -114,4 +120,122 @@ TEST_F(Profile, FailedWriteLeavesTheOldFile) {
     EXPECT_EQ(
         std::distance(std::filesystem::directory_iterator(dir.Path()), std::filesystem::directory_iterator()),
         1);
+}
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::vector<std::string> FolderNames(const fs::path& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// Runs fn in a child process and returns its exit code; -1 when the child did not exit itself.
+template <class Fn> int InChild(Fn fn) {
+    const pid_t pid = ::fork();
+    if (pid == 0)
+        ::_exit(fn());
+    int status = 0;
+    if (pid < 0 || ::waitpid(pid, &status, 0) != pid || !WIFEXITED(status))
+        return -1;
+    return WEXITSTATUS(status);
+}
+
+} // namespace
+
+// An edit replaces the file but keeps what it was: its mode, and a symbolic link through which it
+// was written stays a link to the file that got the edit.
+TEST_F(Profile, WritesKeepTheModeAndWriteThroughALink) {
+    fs::permissions(file, fs::perms::owner_read | fs::perms::owner_write);
+    ASSERT_TRUE(WritePrivateProfileString("TCP Config", "PORT", "7001", file));
+    EXPECT_EQ(fs::status(file).permissions(), fs::perms::owner_read | fs::perms::owner_write);
+
+    fs::create_directories(dir / "shared");
+    fs::rename(file, dir / "shared/real.ini");
+    fs::create_symlink("shared/real.ini", file);
+    ASSERT_TRUE(WritePrivateProfileString("TCP Config", "PORT", "7002", file));
+    EXPECT_TRUE(fs::is_symlink(file));
+    EXPECT_EQ(7002, GetPrivateProfileInt("TCP Config", "PORT", 1, dir / "shared/real.ini"));
+    EXPECT_EQ(fs::status(dir / "shared/real.ini").permissions(),
+              fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_EQ(FolderNames(dir / "shared"), std::vector<std::string>{"real.ini"});
+    EXPECT_EQ(FolderNames(dir.Path()), (std::vector<std::string>{"a.ini", "shared"}));
+}
+
+// A file that exists but cannot be read is not taken for an empty one: the edit fails and the
+// file stays as it was. (Run as a user without rights, as root reads every file.)
+TEST_F(Profile, AFileThatCannotBeReadIsNotReplaced) {
+    const std::string before = ReadBytes(file);
+    fs::permissions(dir.Path(), fs::perms::all);
+    ASSERT_EQ(::chown(file.c_str(), 65534, 65534), ::geteuid() == 0 ? 0 : -1);
+    fs::permissions(file, fs::perms::owner_write);
+    const int result = InChild([&] {
+        if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0))
+            return 3;
+        std::string bytes;
+        if (ReadFileBytes(file, bytes))
+            return 4;
+        return WritePrivateProfileString("TCP Config", "PORT", "7001", file) ? 1 : 0;
+    });
+    EXPECT_EQ(result, 0);
+    fs::permissions(file, fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_EQ(before, ReadBytes(file));
+}
+
+// A writer killed part way leaves no temporary file behind for long: the next edit removes one
+// of a writer that is gone, and only such.
+TEST_F(Profile, AKilledWriteLeavesNoTemporaryFile) {
+    const std::string before = ReadBytes(file);
+    const int result = InChild([&] {
+        SetWriteFaultHook([](const fs::path&) -> bool { ::_exit(9); });
+        WritePrivateProfileString("TCP Config", "PORT", "7001", file);
+        return 0;
+    });
+    EXPECT_EQ(result, 9);
+    EXPECT_EQ(before, ReadBytes(file));
+    const pid_t gone = ::fork();
+    if (gone == 0)
+        ::_exit(0);
+    ASSERT_EQ(::waitpid(gone, nullptr, 0), gone);
+    testsupport::WriteBytes(dir / (std::string("a.ini.") + std::to_string(gone) + "-0.tmp"),
+                            "left by a killed writer");
+    testsupport::WriteBytes(dir / (std::string("a.ini.") + std::to_string(::getpid()) + "-999999.tmp"),
+                            "in use");
+    ASSERT_TRUE(WritePrivateProfileString("TCP Config", "PORT", "7002", file));
+    EXPECT_EQ(FolderNames(dir.Path()),
+              (std::vector<std::string>{"a.ini",
+                                        std::string("a.ini.") + std::to_string(::getpid()) + "-999999.tmp"}));
+}
+
+// Two writers of one file at once (two programs sharing it) each keep the other's keys.
+TEST_F(Profile, WritersOfOneFileAtOnceLoseNoKey) {
+    auto writer = [&](char tag) {
+        for (int i = 0; i < 40; ++i)
+            EXPECT_TRUE(
+                WritePrivateProfileString("Shared", std::string(1, tag) + std::to_string(i), "v", file));
+    };
+    // The other program is started before any thread runs here, so that it holds no lock a
+    // thread held at the fork.
+    const pid_t other = ::fork();
+    if (other == 0) {
+        for (int i = 0; i < 40; ++i)
+            if (!WritePrivateProfileString("Shared", std::string("c") + std::to_string(i), "v", file))
+                ::_exit(1);
+        ::_exit(0);
+    }
+    ASSERT_GT(other, 0);
+    std::thread a(writer, 'a');
+    std::thread b(writer, 'b');
+    a.join();
+    b.join();
+    int status = -1;
+    ASSERT_EQ(::waitpid(other, &status, 0), other);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    FlushProfileCache();
+    EXPECT_EQ(GetPrivateProfileKeys("Shared", file).size(), 120u);
+    EXPECT_EQ(FolderNames(dir.Path()), std::vector<std::string>{"a.ini"});
 }

@@ -180,11 +180,11 @@ TEST_F(BoardTest, DistributeDevicesOverPorts) {
     EXPECT_EQ(doc.CountPortsOfProtocol("P103"), 4);
     doc.DistributeProtocolDevices(total, 3, "P103", collected); // three of the four ports
     EXPECT_EQ(Counts("P103"), (std::vector<int>{3, 2, 2, 0}));
-    const CDevice* d4 = doc.FindDevice(4);
+    const CDevice* d4 = testsupport::Found(doc.FindDevice(4));
     EXPECT_EQ(d4->m_nBoard, 0);
     EXPECT_EQ(d4->m_model.m_nPortGroup, 0);
     EXPECT_EQ(d4->m_model.m_nPortIndex, 1);
-    EXPECT_EQ(views.calls.back(), "children 1/0/0");
+    EXPECT_EQ(testsupport::Back(views.calls), "children 1/0/0");
 
     AddDevices({9, 10, 11}, "P103");
     total = doc.CollectProtocolDevices("P103", collected);
@@ -254,9 +254,9 @@ TEST_F(BoardTest, CopyProtocolFrom) {
     prompts.Script({Answer::No});
     EXPECT_EQ(b.CopyProtocolFrom(&a), 0);
     ASSERT_EQ(prompts.Count(), 1u);
-    EXPECT_EQ(prompts.Messages()[0].text, "复制端口规约与当前规约不一致，是否继续？");
-    EXPECT_EQ(prompts.Messages()[0].caption, "提示");
-    EXPECT_EQ(prompts.Messages()[0].icon, platform::Icon::Question);
+    EXPECT_EQ(testsupport::At(prompts.Messages(), 0).text, "复制端口规约与当前规约不一致，是否继续？");
+    EXPECT_EQ(testsupport::At(prompts.Messages(), 0).caption, "提示");
+    EXPECT_EQ(testsupport::At(prompts.Messages(), 0).icon, platform::Icon::Question);
     EXPECT_EQ(b.m_protocol.m_strName, "B");
     prompts.Script({Answer::Yes});
     ASSERT_EQ(b.CopyProtocolFrom(&a), 1);

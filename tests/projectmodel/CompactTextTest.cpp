@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <cstring>
 #include <sstream>
 #include <string>
 #include <utility>
@@ -14,14 +16,13 @@ using projectmodel::CCompactText;
 
 namespace {
 
-TEST(CompactText, HoldsEveryLengthAndEndsItWithAZero) {
+TEST(CompactText, HoldsEveryLength) {
     std::string text;
     for (int n = 0; n < 40; ++n) {
         const CCompactText t(text);
         EXPECT_EQ(t.size(), text.size());
         EXPECT_EQ(t.empty(), text.empty());
         EXPECT_EQ(t.View(), text);
-        EXPECT_EQ(std::string(t.c_str()), text) << n;
         EXPECT_EQ(t.str(), text);
         text += static_cast<char>('a' + n % 26);
     }
@@ -31,6 +32,26 @@ TEST(CompactText, HoldsEveryLengthAndEndsItWithAZero) {
     EXPECT_TRUE(CCompactText().empty());
     EXPECT_TRUE(CCompactText(static_cast<const char*>(nullptr)).empty());
     EXPECT_EQ(sizeof(CCompactText), sizeof(void*));
+}
+
+// The zero after the text lies within the object, whatever follows it in memory: texts of up to
+// eight bytes (the size of the word) are read with non-zero bytes right behind the object.
+TEST(CompactText, TheTerminatorLiesWithinTheObject) {
+    struct Guarded {
+        CCompactText text;
+        std::uint64_t after = 0x4141414141414141u;
+        std::uint64_t stop = 0;
+    };
+    std::string text;
+    for (int n = 0; n <= 9; ++n) {
+        SCOPED_TRACE(n);
+        Guarded g{CCompactText(text)};
+        EXPECT_EQ(std::strlen(g.text.c_str()), text.size());
+        EXPECT_EQ(std::string(g.text.c_str()), text);
+        Guarded copy{g.text};
+        EXPECT_EQ(std::strlen(copy.text.c_str()), text.size());
+        text += static_cast<char>('1' + n);
+    }
 }
 
 TEST(CompactText, CopiesAndMovesKeepTheirOwnText) {

@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+
 using namespace projectmodel;
 using platform::Answer;
 namespace fs = std::filesystem;
@@ -204,8 +206,8 @@ TEST_F(ConfigDocTest, IcdWithoutTextAsksBeforeConverting) {
     }
     EXPECT_TRUE(classifier.calls.empty());
     ASSERT_EQ(prompts.Count(), 1u);
-    EXPECT_EQ(prompts.Messages()[0].text, "61850装置:NEW 的txt文本不存在，是否进行转换？");
-    EXPECT_EQ(prompts.Messages()[0].caption, "确认");
+    EXPECT_EQ(testsupport::At(prompts.Messages(), 0).text, "61850装置:NEW 的txt文本不存在，是否进行转换？");
+    EXPECT_EQ(testsupport::At(prompts.Messages(), 0).caption, "确认");
 
     prompts.Script({Answer::Yes});
     CConfigDoc doc;
@@ -261,7 +263,7 @@ TEST_F(ConfigDocTest, VersionRules) {
         prompts.Clear();
         EXPECT_FALSE(ParseVersionText(bad, v)) << bad;
         EXPECT_EQ(prompts.LastText(), "请输入要保存的版本号！");
-        EXPECT_EQ(prompts.Messages().back().caption, "错误");
+        EXPECT_EQ(testsupport::Back(prompts.Messages()).caption, "错误");
     }
 }
 
@@ -285,7 +287,7 @@ TEST_F(ConfigDocTest, OpenPathRules) {
     {
         CConfigDoc doc;
         EXPECT_TRUE(doc.OnOpenDocument(demo / "ProjectV1.05/X.ini"));
-        EXPECT_EQ(prompts.Texts().front(), "读组态文件错!\n第9行:\n");
+        EXPECT_EQ(testsupport::Front(prompts.Texts()), "读组态文件错!\n第9行:\n");
         EXPECT_EQ(doc.m_projectTime, (CProjectTime{2024, 1, 2, 3, 4, 5, 0}));
         EXPECT_FLOAT_EQ(doc.m_fVersion, 1.05f);
         EXPECT_EQ(c.LibraryFolder(), demo / "Ini");
@@ -323,7 +325,7 @@ TEST_F(ConfigDocTest, SavesVersionsAndBacksUpOverwrittenOnes) {
     EXPECT_TRUE(prompts.Texts().empty());
 
     ASSERT_EQ(doc.SaveProject(false), 1);
-    EXPECT_EQ(shell.proposals.back(), "1.01");
+    EXPECT_EQ(testsupport::Back(shell.proposals), "1.01");
     EXPECT_TRUE(fs::is_regular_file(demo / "ProjectV1.01/QXM7740.ini"));
 
     // Overwriting 1.00: its files go to Temp first and the new version takes the folder's place.
@@ -356,7 +358,7 @@ TEST_F(ConfigDocTest, SavesVersionsAndBacksUpOverwrittenOnes) {
     EXPECT_EQ(doc.SaveProject(false), 0);
     shell.grant = true;
     ASSERT_EQ(doc.SaveProject(false), 1);
-    EXPECT_EQ(shell.log.back(), "张工保存组态文件，工程名为：Demo。");
+    EXPECT_EQ(testsupport::Back(shell.log), "张工保存组态文件，工程名为：Demo。");
     EXPECT_TRUE(fs::is_regular_file(demo / "ProjectV1.03/QXM7740.ini"));
 
     // No shell installed: nobody is logged in, so no rights and nothing written.
@@ -409,6 +411,99 @@ TEST_F(ConfigDocTest, AnInterruptedReplaceGivesTheOldVersionBack) {
     EXPECT_FALSE(fs::exists(demo / ".replaced"));
 }
 
+// The same state is undone by whoever reads the project next, before any save: opening the
+// version, or reading the list of versions.
+TEST_F(ConfigDocTest, AnInterruptedReplaceIsUndoneWhenTheProjectIsRead) {
+    const fs::path demo = root / "Project/Demo";
+    std::string oldMain;
+    {
+        CConfigDoc doc;
+        doc.OnNewDocument();
+        ASSERT_EQ(doc.SaveProject(false), 1);
+        oldMain = testsupport::ReadBytes(demo / "ProjectV1.00/QXM7740.ini");
+    }
+    auto interrupt = [&] {
+        fs::rename(demo / "ProjectV1.00", demo / ".replaced");
+        testsupport::WriteBytes(demo / ".replaced.name", "ProjectV1.00");
+        ASSERT_FALSE(fs::exists(demo / "ProjectV1.00"));
+    };
+    interrupt();
+    {
+        CConfigDoc doc;
+        prompts.Clear();
+        ASSERT_TRUE(doc.OnOpenDocument(demo / "ProjectV1.00/QXM7740.ini"));
+        EXPECT_EQ(prompts.Texts(), std::vector<std::string>{});
+        EXPECT_EQ(doc.m_boardCfg.m_strUnitName, "QXM7740");
+        EXPECT_EQ(testsupport::ReadBytes(demo / "ProjectV1.00/QXM7740.ini"), oldMain);
+        EXPECT_FALSE(fs::exists(demo / ".replaced"));
+        EXPECT_FALSE(fs::exists(demo / ".replaced.name"));
+    }
+    interrupt();
+    EXPECT_FLOAT_EQ(ParseVersionNumber(demo), 1.0f);
+    EXPECT_EQ(testsupport::ReadBytes(demo / "ProjectV1.00/QXM7740.ini"), oldMain);
+    interrupt();
+    {
+        CConfigDoc doc;
+        EXPECT_EQ(doc.OpenProject(demo / "ProjectV1.00/QXM7740.ini"), 1);
+        EXPECT_TRUE(fs::is_directory(demo / "ProjectV1.00"));
+    }
+}
+
+// Replacing a version where the file system has no exchange of two folders: the old version is
+// moved aside and the new one renamed in. A failure of either rename leaves the old version in
+// place at once; a failed exchange leaves it as well.
+TEST_F(ConfigDocTest, AFailedReplaceLeavesTheOldVersionInPlace) {
+    CConfigDoc doc;
+    doc.OnNewDocument();
+    const fs::path demo = root / "Project/Demo";
+    const fs::path v1 = demo / "ProjectV1.00";
+    ASSERT_EQ(doc.SaveProject(false), 1);
+    testsupport::WriteBytes(v1 / "old.cfg", "old");
+    struct HookReset {
+        ~HookReset() { SetRenameFaultHook({}); }
+    } reset;
+    int exchangeError = EINVAL;
+    fs::path failFrom;
+    SetRenameFaultHook([&](const fs::path& from, const fs::path&, bool exchange) {
+        if (exchange)
+            return exchangeError;
+        return from.filename() == failFrom ? EIO : 0;
+    });
+    auto overwrite = [&] {
+        prompts.Clear();
+        shell.answerVersion = "1.00";
+        prompts.Script({Answer::Yes});
+        return doc.SaveProject(false);
+    };
+    for (const char* failing : {".saving", "ProjectV1.00"}) {
+        SCOPED_TRACE(failing);
+        failFrom = failing;
+        EXPECT_EQ(overwrite(), 0);
+        EXPECT_EQ(prompts.LastText(), "创建文件 " + v1.string() + " 失败!");
+        // Looked at directly, before anything reads the versions again.
+        EXPECT_EQ(testsupport::ReadBytes(v1 / "old.cfg"), "old");
+        EXPECT_FALSE(fs::exists(demo / ".replaced"));
+        EXPECT_FALSE(fs::exists(demo / ".replaced.name"));
+        EXPECT_FALSE(fs::exists(demo / ".saving"));
+    }
+    exchangeError = EIO;
+    failFrom.clear();
+    EXPECT_EQ(overwrite(), 0);
+    EXPECT_EQ(testsupport::ReadBytes(v1 / "old.cfg"), "old");
+    EXPECT_FALSE(fs::exists(demo / ".saving"));
+
+    // Both ways replace the version whole and leave nothing beside it.
+    for (int error : {EINVAL, 0}) {
+        exchangeError = error;
+        testsupport::WriteBytes(v1 / "old.cfg", "old");
+        EXPECT_EQ(overwrite(), 1);
+        EXPECT_FALSE(fs::exists(v1 / "old.cfg"));
+        EXPECT_TRUE(fs::is_regular_file(v1 / "QXM7740.ini"));
+        for (const char* leftover : {".saving", ".replaced", ".replaced.name"})
+            EXPECT_FALSE(fs::exists(demo / leftover)) << leftover;
+    }
+}
+
 TEST_F(ConfigDocTest, FailedSavesLeaveEveryVersionWhole) {
     CConfigDoc doc;
     doc.OnNewDocument();
@@ -442,7 +537,8 @@ TEST_F(ConfigDocTest, FailedSavesLeaveEveryVersionWhole) {
         EXPECT_EQ(doc.SaveProject(false), 0);
         platform::SetWriteFaultHook({});
         ASSERT_EQ(prompts.Count(), 2u);
-        EXPECT_EQ(prompts.Texts()[1], "创建文件 " + (demo / ".saving" / name).string() + " 失败!");
+        EXPECT_EQ(testsupport::At(prompts.Texts(), 1),
+                  "创建文件 " + (demo / ".saving" / name).string() + " 失败!");
         expectOldVersion();
     }
 
@@ -456,8 +552,8 @@ TEST_F(ConfigDocTest, FailedSavesLeaveEveryVersionWhole) {
     EXPECT_EQ(doc.SaveProject(false), 0);
     platform::SetWriteFaultHook({});
     ASSERT_EQ(prompts.Count(), 2u);
-    EXPECT_EQ(prompts.Texts()[1].rfind("创建文件 " + (demo / "Temp").string() + "/", 0), 0u)
-        << prompts.Texts()[1];
+    EXPECT_EQ(testsupport::At(prompts.Texts(), 1).rfind("创建文件 " + (demo / "Temp").string() + "/", 0), 0u)
+        << testsupport::At(prompts.Texts(), 1);
     expectOldVersion();
 
     // A new version on a full disk: no version folder appears.
@@ -510,10 +606,10 @@ TEST_F(ConfigDocTest, UploadedProjectAsksBeforeCopyingIntoExistingIni) {
     prompts.Script({Answer::No});
     ASSERT_EQ(doc.SaveProject(false), 1);
     EXPECT_EQ(
-        prompts.Texts()[0],
+        testsupport::At(prompts.Texts(), 0),
         "工程（Demo）的配置文件已经存在，确认要覆盖么？\n如果配置文件不一致，下次打开工程时可能会失败！");
     EXPECT_FALSE(fs::exists(demo / "Ini/组态配置.ini"));
-    EXPECT_EQ(shell.proposals.back(), "2.01");
+    EXPECT_EQ(testsupport::Back(shell.proposals), "2.01");
 }
 
 TEST_F(ConfigDocTest, LibraryCopiesNeverOverwrite) {
@@ -551,8 +647,8 @@ TEST_F(ConfigDocTest, IedListFromScd) {
     EXPECT_EQ(doc.m_iedList[0], (CIedRecord{"P1", "T1", "IED/P1.cid"}));
     EXPECT_EQ(doc.m_iedList[1], (CIedRecord{"P2", "", ""}));
     ASSERT_EQ(prompts.Count(), 1u);
-    EXPECT_EQ(prompts.Messages()[0].text, "SCD配置文件导入成功！");
-    EXPECT_EQ(prompts.Messages()[0].caption, "导入完成");
+    EXPECT_EQ(testsupport::At(prompts.Messages(), 0).text, "SCD配置文件导入成功！");
+    EXPECT_EQ(testsupport::At(prompts.Messages(), 0).caption, "导入完成");
 
     // The project's own file: the first .scd of the SCD folder, without the box; an empty folder
     // leaves the list as it was.
@@ -590,7 +686,7 @@ TEST_F(ConfigDocTest, IedListFromScd) {
     prompts.Clear();
     EXPECT_EQ(doc.ImportScdFile(scd.string()), 0);
     ASSERT_EQ(prompts.Count(), 1u);
-    EXPECT_EQ(prompts.Messages()[0].caption, "导入失败");
+    EXPECT_EQ(testsupport::At(prompts.Messages(), 0).caption, "导入失败");
 
     // A file that does not parse: the wrapper's message, an empty list, FALSE; also when only
     // an IED is broken.
@@ -599,11 +695,11 @@ TEST_F(ConfigDocTest, IedListFromScd) {
     EXPECT_EQ(doc.ImportScdFile(scd.string()), 0);
     EXPECT_EQ(doc.m_iedList.GetSize(), 0);
     ASSERT_EQ(prompts.Count(), 1u);
-    EXPECT_EQ(prompts.Messages().back().caption, "错误提示");
+    EXPECT_EQ(testsupport::Back(prompts.Messages()).caption, "错误提示");
     testsupport::WriteBytes(scd, "<SCL><IED></SCL>");
     EXPECT_EQ(doc.ImportScdFile(scd.string()), 0);
     EXPECT_EQ(doc.m_iedList.GetSize(), 0);
-    EXPECT_EQ(prompts.Messages().back().caption, "错误提示");
+    EXPECT_EQ(testsupport::Back(prompts.Messages()).caption, "错误提示");
 }
 
 TEST_F(ConfigDocTest, CopyAndImportScdKeepsOneFile) {
@@ -651,8 +747,8 @@ TEST_F(ConfigDocTest, FailedScdCopyKeepsTheOldFile) {
     EXPECT_EQ(ListFiles(folder).size(), 1u);
     EXPECT_EQ(doc.m_iedList.GetSize(), 4);
     ASSERT_EQ(prompts.Count(), 1u);
-    EXPECT_EQ(prompts.Messages()[0].text, "复制SCD文件(" + missing + ")失败！");
-    EXPECT_EQ(prompts.Messages()[0].icon, platform::Icon::Error);
+    EXPECT_EQ(testsupport::At(prompts.Messages(), 0).text, "复制SCD文件(" + missing + ")失败！");
+    EXPECT_EQ(testsupport::At(prompts.Messages(), 0).icon, platform::Icon::Error);
 
     // A good copy of another name replaces the old file.
     const fs::path chosen = tmp / "new.scd";

@@ -54,7 +54,7 @@ TEST_F(ConfigReaderTest, SavedProjectOpensAgainAndSavesTheSameBytes) {
     EXPECT_EQ(device->m_nBoard, 0);
     EXPECT_EQ(device->m_model.m_nPortGroup, 0);
     EXPECT_EQ(device->m_model.m_nPortIndex, 0);
-    EXPECT_EQ(device->m_optionValues[2], "线路一");
+    EXPECT_EQ(testsupport::At(device->m_optionValues, 2), "线路一");
     EXPECT_EQ(testsupport::Found(doc.FindDevice(kCompositeDeviceAddress))->m_model.m_groups.GetSize(), 3);
     EXPECT_EQ(testsupport::Found(doc.FindDeviceInfo(kCompositeDeviceAddress, 1, 1))->m_expr.m_operands.size(),
               3u);
@@ -94,7 +94,8 @@ TEST_F(ConfigReaderTest, HugeRowCountsAreRefused) {
         EXPECT_TRUE(doc.OnOpenDocument(main));
         EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
         ASSERT_FALSE(prompts.Texts().empty());
-        EXPECT_EQ(prompts.Texts()[0], "读组态文件ccu_工程间隔.cfg错!\n第19行:\n        数目=3,1000000");
+        EXPECT_EQ(testsupport::At(prompts.Texts(), 0),
+                  "读组态文件ccu_工程间隔.cfg错!\n第19行:\n        数目=3,1000000");
         for (const CVoltLevel& level : doc.m_voltLevels)
             for (const CItemRecord& group : level.m_settings.m_groups)
                 EXPECT_LE(group.m_rows.size(), 1u);
@@ -119,8 +120,10 @@ TEST_F(ConfigReaderTest, HugeRowCountsAreRefused) {
         CConfigDoc doc;
         EXPECT_TRUE(doc.OnOpenDocument(main));
         ASSERT_FALSE(prompts.Texts().empty());
-        EXPECT_EQ(prompts.Texts()[0].rfind("读组态文件ccu_工程间隔.cfg错!", 0), 0u) << prompts.Texts()[0];
-        EXPECT_NE(prompts.Texts()[0].find("数目=0," + std::to_string(rows)), std::string::npos);
+        EXPECT_EQ(testsupport::At(prompts.Texts(), 0).rfind("读组态文件ccu_工程间隔.cfg错!", 0), 0u)
+            << testsupport::At(prompts.Texts(), 0);
+        EXPECT_NE(testsupport::At(prompts.Texts(), 0).find("数目=0," + std::to_string(rows)),
+                  std::string::npos);
     }
     testsupport::WriteBytes(bay, saved);
 }
@@ -141,7 +144,7 @@ TEST_F(ConfigReaderTest, HugeLibraryCountsAreRefused) {
         doc.OnNewDocument();
         EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
         ASSERT_FALSE(prompts.Texts().empty());
-        EXPECT_EQ(prompts.Texts()[0], "读取文件:主控板.ini\n[板卡属性]\"通讯口名称\"失败!");
+        EXPECT_EQ(testsupport::At(prompts.Texts(), 0), "读取文件:主控板.ini\n[板卡属性]\"通讯口名称\"失败!");
         ASSERT_GE(doc.m_boardCfg.m_boards.GetSize(), 1);
         EXPECT_TRUE(doc.m_boardCfg.m_boards[0].m_ports.IsEmpty());
     }
@@ -153,7 +156,7 @@ TEST_F(ConfigReaderTest, HugeLibraryCountsAreRefused) {
         CConfigDoc doc;
         doc.OnNewDocument();
         ASSERT_FALSE(prompts.Texts().empty());
-        EXPECT_EQ(prompts.Texts()[0], "读取文件:主控板.ini\n[A配置]\"数目\"失败!");
+        EXPECT_EQ(testsupport::At(prompts.Texts(), 0), "读取文件:主控板.ini\n[A配置]\"数目\"失败!");
         ASSERT_GE(doc.m_boardCfg.m_boards.GetSize(), 1);
         int ports = 0;
         for (const CPortArray& g : doc.m_boardCfg.m_boards[0].m_ports)
@@ -171,7 +174,7 @@ TEST_F(ConfigReaderTest, HugeLibraryCountsAreRefused) {
     {
         CConfigDoc doc;
         doc.OnNewDocument();
-        EXPECT_EQ(prompts.Texts()[0],
+        EXPECT_EQ(testsupport::At(prompts.Texts(), 0),
                   "读取文件:" + Lib("组态配置.ini").string() + "\n[可变选项1]\"数目\"失败!");
         ASSERT_GE(doc.m_boardCfg.m_groups.GetSize(), 1);
         EXPECT_TRUE(doc.m_boardCfg.m_groups[0].m_items.IsEmpty());
@@ -197,7 +200,7 @@ TEST_F(ConfigReaderTest, RepeatedDeviceAddressKeepsTheLaterRecord) {
         {{first, old}, {status, first + "\n" + status}},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.back().second);
+        SCOPED_TRACE(testsupport::Back(c).second);
         CopyDirectoryTree(backup, folder);
         Mutate(main, "  数目=4", "  数目=5");
         for (const auto& [from, to] : c)
@@ -279,14 +282,15 @@ TEST_F(ConfigReaderTest, SingleLineMutations) {
         ASSERT_FALSE(texts.empty());
         if (m.message[0] == '~') {
             const std::string tail = m.message + 1;
-            EXPECT_TRUE(texts.front().size() > tail.size() &&
-                        texts.front().compare(texts.front().size() - tail.size(), tail.size(), tail) == 0)
-                << texts.front();
+            EXPECT_TRUE(testsupport::Front(texts).size() > tail.size() &&
+                        testsupport::Front(texts).compare(testsupport::Front(texts).size() - tail.size(),
+                                                          tail.size(), tail) == 0)
+                << testsupport::Front(texts);
         } else if (*m.message) {
-            EXPECT_EQ(texts.front(), m.message);
+            EXPECT_EQ(testsupport::Front(texts), m.message);
         }
         if (!m.opens) {
-            EXPECT_EQ(texts.back(), "管理机组态文件:" + main.string() + "格式错误！");
+            EXPECT_EQ(testsupport::Back(texts), "管理机组态文件:" + main.string() + "格式错误！");
         }
     }
 }
@@ -322,7 +326,7 @@ TEST_F(ConfigReaderTest, MissingPortFileAndRefTableProblems) {
     {
         CConfigDoc doc;
         EXPECT_EQ(doc.OpenProject(main), 1);
-        EXPECT_EQ(prompts.Texts().front(), "打开文件 " + cfg.string() + " 失败!");
+        EXPECT_EQ(testsupport::Front(prompts.Texts()), "打开文件 " + cfg.string() + " 失败!");
     }
     // A file name that leaves the version folder is not opened, even when the file is there.
     const std::string cfgName = "ccu_板卡0_NET0_规约12_遥信转发配置配置.cfg";
@@ -333,7 +337,7 @@ TEST_F(ConfigReaderTest, MissingPortFileAndRefTableProblems) {
         CConfigDoc doc;
         EXPECT_EQ(doc.OpenProject(main), 1);
         ASSERT_FALSE(prompts.Texts().empty());
-        EXPECT_EQ(prompts.Texts().front(),
+        EXPECT_EQ(testsupport::Front(prompts.Texts()),
                   "打开文件 " + (main.parent_path() / ("../" + cfgName)).string() + " 失败!");
         EXPECT_EQ(doc.m_boardCfg.m_boards[0].m_ports[1][0].m_protocol.m_configs.m_configs.GetSize(), 0);
     }
@@ -343,7 +347,7 @@ TEST_F(ConfigReaderTest, MissingPortFileAndRefTableProblems) {
     {
         CConfigDoc doc;
         doc.OpenProject(main);
-        EXPECT_EQ(prompts.Texts().front(), "文件" + cfg.string() + "中\n第3行配置不存在未定义");
+        EXPECT_EQ(testsupport::Front(prompts.Texts()), "文件" + cfg.string() + "中\n第3行配置不存在未定义");
     }
     Mutate(main, "            引用=1,1,3,0,0,1,0.2,短浮点数", "            引用=1,1,3,0,0,1");
     testsupport::WriteBytes(cfg, cfgBytes);
@@ -394,6 +398,25 @@ TEST_F(ConfigReaderTest, FolderHelpers) {
     EXPECT_TRUE(fs::is_empty(b));
 }
 
+// A folder copied onto itself, under its own path or another one, stays as it was; a copy into
+// a folder of its own would never end and is refused.
+TEST_F(ConfigReaderTest, FolderCopiedOntoItselfStaysWhole) {
+    const fs::path a = tmp / "a";
+    testsupport::WriteBytes(a / "x.cfg", "12");
+    testsupport::WriteBytes(a / "sub/z.txt", "z");
+    fs::create_directory_symlink(a, tmp / "link");
+    for (const fs::path& same : {a, tmp / "a/sub/..", tmp / "link"}) {
+        SCOPED_TRACE(same.string());
+        EXPECT_TRUE(CopyDirectoryTree(a, same));
+        EXPECT_EQ(testsupport::ReadBytes(a / "x.cfg"), "12");
+        EXPECT_EQ(testsupport::ReadBytes(a / "sub/z.txt"), "z");
+        EXPECT_EQ(ListFiles(a).size(), 1u);
+        EXPECT_EQ(ListSubfolders(a).size(), 1u);
+    }
+    EXPECT_FALSE(CopyDirectoryTree(a, a / "sub/inner"));
+    EXPECT_FALSE(fs::exists(a / "sub/inner"));
+}
+
 TEST_F(ConfigReaderTest, CountCcuCfgLines) {
     const fs::path main = SaveSample();
     EXPECT_EQ(CountCcuCfgLines(main), 2);
@@ -430,13 +453,13 @@ TEST_F(ConfigReaderTest, NetworkPortsTimeSourcesAndOldFormat) {
     testsupport::WriteGbkText(main, text);
     CConfigDoc doc;
     ASSERT_EQ(doc.OpenProject(main), 1);
-    EXPECT_TRUE(prompts.Texts().empty()) << prompts.Texts().front();
+    EXPECT_TRUE(prompts.Texts().empty()) << testsupport::Front(prompts.Texts());
     const CPortList& ports = doc.m_boardCfg.m_boards[1].m_ports;
     EXPECT_EQ(ports.m_nNetworkCount, 3);
     ASSERT_EQ(ports[1].GetSize(), 3);
     EXPECT_EQ(ports[1][2].m_nRunning, 2);
     EXPECT_EQ(ports[1][2].m_nNumber, 2);
-    EXPECT_EQ(ports[1][2].m_values[1], "192.168.1.100");
+    EXPECT_EQ(testsupport::At(ports[1][2].m_values, 1), "192.168.1.100");
     EXPECT_EQ(doc.m_timeSources[0], (CTimeSource{1, 1, 0, 255}));
 }
 
@@ -454,8 +477,8 @@ TEST_F(ConfigReaderTest, ZeroRowsAndFormatOneTables) {
     groups[0].m_rows.resize(2);
     CConfigTextFile file;
     ASSERT_TRUE(file.Open(dir / "v.cfg"));
-    int n = 0;
-    EXPECT_EQ(doc.ReadVariableInfo(file, n, groups), 1);
+    CLineCursor cur(file);
+    EXPECT_EQ(doc.ReadVariableInfo(cur, groups), 1);
     EXPECT_TRUE(groups[0].m_rows.empty());
     EXPECT_TRUE(prompts.Texts().empty());
     // Format 1: no type and description lines in a reference table.
@@ -465,11 +488,11 @@ TEST_F(ConfigReaderTest, ZeroRowsAndFormatOneTables) {
     tables[0].m_strName = "遥测";
     tables[0].m_nType = 0;
     tables[0].m_columns.Add(item);
-    EXPECT_EQ(doc.ReadRefTablesForTest(file, n, tables), 1);
+    EXPECT_EQ(doc.ReadRefTablesForTest(cur, tables), 1);
     ASSERT_EQ(tables[0].m_entries.GetSize(), 1);
     EXPECT_EQ(tables[0].m_entries[0].m_nInf, 5);
     EXPECT_EQ(tables[0].m_entries[0].m_values, CStringArray{"x"});
-    EXPECT_EQ(n, 12);
+    EXPECT_EQ(cur.LineNumber(), 12);
 }
 
 } // namespace
@@ -539,7 +562,7 @@ TEST_F(ConfigReaderTest, TextsWithLineCharactersOpenAgainBlanked) {
     const CDevice* read = reopened.FindDevice(1);
     ASSERT_NE(read, nullptr);
     EXPECT_EQ(read->m_strDescription, "1号 电度 表 A  主");
-    EXPECT_EQ(read->m_optionValues[2], "线路一");
+    EXPECT_EQ(testsupport::At(read->m_optionValues, 2), "线路一");
     const CInfoEntry* readEntry = reopened.FindDeviceInfo(1, groupNo, entryNo);
     ASSERT_NE(readEntry, nullptr);
     EXPECT_EQ(readEntry->m_strDesc, "电压 1 相 A  B  相 线(1)");

@@ -161,7 +161,7 @@ TEST_F(ConfigWriterTest, ProjectWithoutDevices) {
     ASSERT_NE(at, lines.end());
     EXPECT_EQ(*(at + 2), "  数目=0");
     EXPECT_EQ(*(at + 3), "}");
-    EXPECT_EQ(lines.back(), "}");
+    EXPECT_EQ(testsupport::Back(lines), "}");
     EXPECT_TRUE(Has(lines, "  数目=0")); // no composite signals either
 }
 
@@ -232,7 +232,7 @@ TEST_F(ConfigWriterTest, SystemFileForOneUnitOptionGroup) {
     fs::create_directories(out);
     ASSERT_EQ(doc.WriteConfigFiles(out / "QXM7740.ini"), 1);
     ASSERT_TRUE(fs::is_regular_file(out / "system.cfg"));
-    EXPECT_EQ(Lines(testsupport::ReadGbkText(out / "system.cfg")).front(), "[可变信息]");
+    EXPECT_EQ(testsupport::Front(Lines(testsupport::ReadGbkText(out / "system.cfg"))), "[可变信息]");
 
     fs::remove(out / "system.cfg");
     doc.m_boardCfg.m_groups.RemoveAll();

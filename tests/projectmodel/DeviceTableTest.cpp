@@ -223,8 +223,9 @@ TEST_F(DeviceTableTest, CompositeExpressionsAskBeforeReplacing) {
     prompts.Script({Answer::No});
     EXPECT_EQ(doc.SetCompositeExpression(4, 0, e), 0);
     ASSERT_EQ(prompts.Count(), 1u);
-    EXPECT_EQ(prompts.Messages()[0].text, "已有相同(分组|条目)的表达式, 将要替换原有的表达式吗?");
-    EXPECT_EQ(prompts.Messages()[0].buttons, platform::Buttons::YesNo);
+    EXPECT_EQ(testsupport::At(prompts.Messages(), 0).text,
+              "已有相同(分组|条目)的表达式, 将要替换原有的表达式吗?");
+    EXPECT_EQ(testsupport::At(prompts.Messages(), 0).buttons, platform::Buttons::YesNo);
     EXPECT_EQ(testsupport::Found(doc.FindDeviceInfo(65531, 4, 1))->m_expr.m_nOperator, 1);
     prompts.Script({Answer::Yes});
     EXPECT_EQ(doc.SetCompositeExpression(4, 0, e), 1);

@@ -189,7 +189,11 @@ TEST_F(UserFile, AFailedSaveIsReportedAndKeepsTheOldFile) {
     mgr.LoadFromFile(dir.Path());
     ASSERT_EQ(1, mgr.SaveToFile(dir.Path()));
     AddUser(1, 2, "新用户", "1");
-    std::filesystem::create_directory(dir / "Password.dat.tmp"); // cannot be written
+    struct HookReset {
+        ~HookReset() { platform::SetWriteFaultHook({}); }
+    } reset;
+    // A file that cannot be written.
+    platform::SetWriteFaultHook([](const std::filesystem::path&) { return true; });
     EXPECT_EQ(0, mgr.SaveToFile(dir.Path()));
     EXPECT_EQ(kDefaultFile, testsupport::ReadBytes(File()));
     ASSERT_EQ(1u, prompt.Count());
@@ -198,14 +202,10 @@ TEST_F(UserFile, AFailedSaveIsReportedAndKeepsTheOldFile) {
     EXPECT_EQ(2u, mgr.GetUserList()->GetCount());
 
     // A disk that fills up part way through the write leaves the old file and no temporary one.
-    std::filesystem::remove(dir / "Password.dat.tmp");
-    struct HookReset {
-        ~HookReset() { platform::SetWriteFaultHook({}); }
-    } reset;
-    platform::SetWriteFaultHook([](const std::filesystem::path&) { return true; });
     EXPECT_EQ(0, mgr.SaveToFile(dir.Path()));
     EXPECT_EQ(kDefaultFile, testsupport::ReadBytes(File()));
-    EXPECT_FALSE(std::filesystem::exists(dir / "Password.dat.tmp"));
+    for (const auto& entry : std::filesystem::directory_iterator(dir.Path()))
+        EXPECT_NE(entry.path().extension(), ".tmp") << entry.path();
     EXPECT_EQ(2u, prompt.Count());
     EXPECT_EQ(1, mgr.GetUserList()->VertifyCode("新用户", "1")); // the records in memory stay plain
 }

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <set>
 #include <sstream>
 #include <thread>
@@ -68,7 +69,7 @@ TEST(OperatorLog, TwoThreadsLoseNoLine) {
     const std::tm tm = Local(2026, 5, 1, 12, 0, 0);
     auto writer = [&](char tag) {
         for (int i = 0; i < 500; ++i)
-            log.WriteLogAt(tm, std::string(1, tag) + std::to_string(i) + std::string(200, tag));
+            log.WriteLogAt(tm, std::string(1, tag).append(std::to_string(i)).append(200, tag));
     };
     std::thread a(writer, 'a');
     std::thread b(writer, 'b');
@@ -116,4 +117,23 @@ TEST(OperatorLog, WholeEntriesOrNoneAndABrokenTailIsClosed) {
     log.WriteLogAt(Local(2026, 3, 5, 7, 8, 12), "丙");
     EXPECT_EQ(testsupport::ReadBytes(file),
               first + cut + "\r\n" + platform::ToGbk("2026年03月05日07时08分12秒:丙\r\n"));
+}
+
+// A failed write is cut back only as far as its own bytes: an entry another process appended
+// in the meantime stays whole.
+TEST(OperatorLog, ACutBackKeepsAnEntryAppendedByAnotherProcess) {
+    TempDir tmp;
+    COperatorLog log(tmp.Path());
+    const std::filesystem::path file = tmp / "LogFiles" / "2026-03.log";
+    log.WriteLogAt(Local(2026, 3, 5, 7, 8, 9), "甲");
+    const std::string first = testsupport::ReadBytes(file);
+    const std::string other = platform::ToGbk("2026年03月05日07时08分10秒:另一个程序\r\n");
+    platform::SetWriteFaultHook([&](const std::filesystem::path& p) {
+        // The other writer appends just before this entry's bytes go out.
+        std::ofstream(p, std::ios::binary | std::ios::app) << other;
+        return p == file;
+    });
+    log.WriteLogAt(Local(2026, 3, 5, 7, 8, 11), "保存工程文件，文件名：/p/a.ini");
+    platform::SetWriteFaultHook({});
+    EXPECT_EQ(testsupport::ReadBytes(file), first + other);
 }
