@@ -7,6 +7,8 @@
 
 #include <algorithm>
 #include <cctype>
+#include <filesystem>
+#include <system_error>
 
 namespace iedinterface {
 
@@ -33,6 +35,23 @@ std::string Join(const std::vector<std::string>& parts, const char* separator) {
         out += parts[i];
     }
     return out;
+}
+
+// The bytes of a data-object chain joined by "$", with the separator that follows it.
+std::size_t ChainBytes(const std::vector<std::string>& chain) {
+    std::size_t bytes = 0;
+    for (const auto& name : chain)
+        bytes += name.size() + 1;
+    return bytes;
+}
+
+// The size of the file the SCL service read; 0 when it is not known.
+std::uint64_t FileBytes(const std::string& path) {
+    if (path.empty())
+        return 0;
+    std::error_code error;
+    const std::uintmax_t bytes = std::filesystem::file_size(std::filesystem::path(path), error);
+    return error ? 0 : bytes;
 }
 
 bool EndsWithNoCase(std::string_view text, std::string_view tail) {
@@ -116,8 +135,12 @@ int CCidExtractor::ExtractModel() {
 
     CtEleList ldevices;
     ied.FindEleListByID(EleID::LDevice, ldevices, true);
+    // The walk's budgets are what the file's size justifies: a few KB of types that fan out
+    // cannot make millions of points.
+    const std::uint64_t fileBytes = FileBytes(app_.SclService.GetXmlFileName());
+    budget_.SetLimits(fileBytes ? limits_.ForFile(fileBytes) : limits_);
     budget_.StartFile();
-    budget_.StartIed();
+    budget_.StartIed(ied.GetAttrValByName("name"));
     for (const auto& ld : ldevices) {
         if (budget_.Failed())
             break;
@@ -127,6 +150,8 @@ int CCidExtractor::ExtractModel() {
         CtEleList lns;
         ld.FindEleListByID(EleID::LN, lns, true);
         for (const auto& ln : lns) {
+            if (budget_.Failed())
+                break;
             ProcessNode(ln, inst);
             if (step > 0) {
                 position += step;
@@ -170,6 +195,8 @@ void CCidExtractor::ProcessNode(const Element& ln, const std::string& ldInst) {
             p.DaName = da;
             p.Class = 14;
             p.Reference = ldInst + "/" + p.LnName() + "$SP$SGCB$" + da;
+            if (!budget_.CountPoint(p.Reference.size()))
+                return;
             app_.OtherPoints.Add(std::move(p));
         }
     }
@@ -196,13 +223,15 @@ void CCidExtractor::ProcessDataObject(Node& node, const Element& object, std::ve
     if (!scope)
         return;
     chain.push_back(object.GetAttrValByName("name"));
+    // A node weighs as much as the key and path built for it are long.
+    const std::size_t pathBytes = cdc.size() + ChainBytes(chain);
     for (const auto& da : doType.GetEleByName("DA")) {
-        if (!budget_.CountNode())
+        if (!budget_.CountNode(pathBytes + da.GetAttrValByName("name").size()))
             return;
         WalkAttribute(node, chain, cdc, da.GetAttrValByName("fc"), da.GetAttrValByName("name"), da, 0);
     }
     for (const auto& sdo : doType.GetEleByName("SDO")) {
-        if (!budget_.CountNode())
+        if (!budget_.CountNode(pathBytes + sdo.GetAttrValByName("name").size()))
             return;
         if (ClassifyDataAttribute(cdc + "$" + sdo.GetAttrValByName("name")) != 0)
             ProcessDataObject(node, sdo, chain);
@@ -225,15 +254,16 @@ void CCidExtractor::WalkAttribute(Node& node, const std::vector<std::string>& ch
         const platform::scl::CTypeWalkBudget::Scope scope(budget_, type->second);
         if (!scope)
             return;
+        const std::size_t chainBytes = cdc.size() + ChainBytes(chain);
         for (const auto& bda : type->second.GetEleByName("BDA")) {
-            if (!budget_.CountNode())
+            std::string path = attrPath + "$" + bda.GetAttrValByName("name");
+            if (!budget_.CountNode(chainBytes + path.size()))
                 return;
-            WalkAttribute(node, chain, cdc, fc, attrPath + "$" + bda.GetAttrValByName("name"), bda,
-                          depth + 1);
+            WalkAttribute(node, chain, cdc, fc, path, bda, depth + 1);
         }
         return;
     }
-    if (pointClass != 1 && budget_.CountPoint())
+    if (pointClass != 1)
         MakePoint(node, chain, cdc, fc, attrPath, pointClass);
 }
 
@@ -347,6 +377,8 @@ void CCidExtractor::MakePoint(Node& node, const std::vector<std::string>& chain,
             description = digits.empty() ? found + p.LnInst : found + p.LnInst + "-" + digits;
     }
     p.Description = std::move(description);
+    if (!budget_.CountPoint(p.Reference.size() + p.Description.size() + p.Cdc.size() + p.CtlModel.size()))
+        return;
     if (app_.IsDataSetReference(p.Reference))
         app_.DataSetPoints.Add(std::move(p));
     else

@@ -22,8 +22,9 @@ public:
     int ParseCidFile(const std::string& path);
     int ExtractModel();
 
-    // The bounds of the type walk (tests set small ones).
-    void SetWalkLimits(const platform::scl::TypeWalkLimits& limits) { budget_.SetLimits(limits); }
+    // The bounds of the type walk (tests set small ones). The file's budgets are those its size
+    // justifies (TypeWalkLimits::ForFile), within these.
+    void SetWalkLimits(const platform::scl::TypeWalkLimits& limits) { limits_ = limits; }
 
 private:
     using Element = platform::scl::CtBase;
@@ -45,6 +46,8 @@ private:
     void WalkAttribute(Node& node, const std::vector<std::string>& chain, const std::string& cdc,
                        const std::string& fc, const std::string& attrPath, const Element& attribute,
                        int depth);
+    // Makes the point unless the walk's budget of points is spent (its reference and description
+    // weigh as much as they are long).
     void MakePoint(Node& node, const std::vector<std::string>& chain, const std::string& cdc,
                    const std::string& fc, const std::string& attrPath, int pointClass);
     // The instance element (DOI, then SDIs) of a data-object chain and attribute path, as deep
@@ -58,6 +61,7 @@ private:
     TypeMap lnodeTypes_;
     TypeMap doTypes_;
     TypeMap daTypes_;
+    platform::scl::TypeWalkLimits limits_;
     platform::scl::CTypeWalkBudget budget_;
 };
 

@@ -255,7 +255,7 @@ TEST_F(Extraction, SelfReferencingTypeIsRefusedNamingIt) {
     EXPECT_EQ(app.ReadICDFile((dir / "loop.cid").string()), 0);
     EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), 2.0);
     ASSERT_FALSE(prompts.Texts().empty());
-    EXPECT_EQ(prompts.Texts().front(), "导入CID失败：数据类型(T0)引用自身!");
+    EXPECT_EQ(prompts.Texts().front(), "导入CID失败：装置(L)的数据类型(T0)引用自身!");
     EXPECT_EQ(app.DataSetPoints.size() + app.OtherPoints.size(), 0u);
     EXPECT_FALSE(progress.open);
 
@@ -286,7 +286,7 @@ TEST_F(Extraction, TypeFanOutStopsAtTheBudget) {
     EXPECT_EQ(extractor.ParseCidFile((dir / "fan.cid").string()), 0);
     ASSERT_EQ(prompts.Texts().size(), 1u);
     EXPECT_NE(prompts.Texts()[0].find("展开的数据超出上限"), std::string::npos) << prompts.Texts()[0];
-    EXPECT_EQ(prompts.Texts()[0].rfind("导入CID失败：数据类型(T", 0), 0u) << prompts.Texts()[0];
+    EXPECT_EQ(prompts.Texts()[0].rfind("导入CID失败：装置(L)的数据类型(T", 0), 0u) << prompts.Texts()[0];
     EXPECT_EQ(app.OtherPoints.size(), 0u);
 
     // Within the budget the same types give every leaf once.
@@ -336,7 +336,7 @@ TEST_F(Extraction, TypeFanOutAtTheDefaultBudgetEndsQuickly) {
         EXPECT_LT(seconds, 2.0);
         EXPECT_LT(grown, 200) << "MB";
         ASSERT_EQ(prompts.Texts().size(), 1u);
-        EXPECT_EQ(prompts.Texts()[0].rfind("导入CID失败：数据类型(", 0), 0u) << prompts.Texts()[0];
+        EXPECT_EQ(prompts.Texts()[0].rfind("导入CID失败：装置(L)的数据类型(", 0), 0u) << prompts.Texts()[0];
         EXPECT_NE(prompts.Texts()[0].find("展开的数据超出上限"), std::string::npos) << prompts.Texts()[0];
         EXPECT_EQ(app.DataSetPoints.size() + app.OtherPoints.size(), 0u);
     }
@@ -355,4 +355,84 @@ TEST_F(Extraction, TypeFanOutAtTheDefaultBudgetEndsQuickly) {
     EXPECT_EQ(extractor.ParseCidFile((dir / "many.cid").string()), 1);
     EXPECT_TRUE(prompts.Texts().empty()) << prompts.Texts()[0];
     EXPECT_EQ(app.OtherPoints.size(), 6000u);
+}
+
+namespace {
+
+// A CID of sixty logical nodes (or as many as given) of one type of forty data objects, each a
+// structure whose types fan out three ways seven levels deep (2,187 leaves): each object within its
+// own budget, together 5,248,800 points from 5 KB. Names of the given length, and a description of
+// the first node's first object, make the same fan-out weigh more.
+std::string SmallFileOfManyFanOuts(int nodes = 60, std::size_t nameBytes = 1,
+                                   const std::string& description = {}) {
+    std::string lns, objects, types;
+    for (int k = 1; k <= nodes; ++k) {
+        lns += "<LN lnClass=\"GGIO\" inst=\"" + std::to_string(k) + "\" lnType=\"G\"";
+        lns +=
+            k == 1 && !description.empty() ? "><DOI name=\"Ind1\" desc=\"" + description + "\"/></LN>" : "/>";
+    }
+    for (int k = 1; k <= 40; ++k)
+        objects += "<DO name=\"Ind" + std::to_string(k) + "\" type=\"S\"/>";
+    for (int i = 0; i < 7; ++i) {
+        types += "<DAType id=\"F" + std::to_string(i) + "\">";
+        for (char n : {'a', 'b', 'c'})
+            types += "<BDA name=\"" + std::string(nameBytes, n) + "\" bType=\"Struct\" type=\"F" +
+                     std::to_string(i + 1) + "\"/>";
+        types += "</DAType>";
+    }
+    types += "<DAType id=\"F7\"><BDA name=\"v\" bType=\"BOOLEAN\"/></DAType>";
+    return "<?xml version=\"1.0\"?>\n<SCL><IED name=\"L\" type=\"T\"><AccessPoint name=\"S1\"><Server>"
+           "<LDevice inst=\"LD\"><LN0 lnClass=\"LLN0\" inst=\"\" lnType=\"N0\"/>" +
+           lns +
+           "</LDevice></Server></AccessPoint></IED><DataTypeTemplates><LNodeType id=\"N0\" lnClass=\"LLN0\"/>"
+           "<LNodeType id=\"G\" lnClass=\"GGIO\">" +
+           objects +
+           "</LNodeType><DOType id=\"S\" cdc=\"SPS\"><DA name=\"stVal\" bType=\"Struct\" type=\"F0\" "
+           "fc=\"ST\"/></DOType>" +
+           types + "</DataTypeTemplates></SCL>\n";
+}
+
+} // namespace
+
+// The walk's budget is what the file's size justifies: a few KB of small fan-outs, each within
+// the budget of a data object and together millions of points, are refused at once, naming the
+// IED, the type and the budget spent. Long names weigh more: with names of 150 bytes and a long
+// description one data object's expansion is already beyond its budget.
+TEST_F(Extraction, SmallFileOfManyFanOutsIsRefusedByItsSize) {
+    const std::string plain = SmallFileOfManyFanOuts();
+    const std::size_t kb = (plain.size() + 1023) / 1024;
+    ASSERT_LE(kb, 5u);
+    const std::pair<std::string, std::string> cases[] = {
+        {plain, "导入CID失败：装置(L)的数据类型(F7)测点超出上限(" + std::to_string(kb) + "KB的文件至多" +
+                    std::to_string(20'000 + 50 * kb) + "个)!"},
+        {SmallFileOfManyFanOuts(60, 150, std::string(600, 'd')),
+         "导入CID失败：装置(L)的数据类型(F6)展开的数据超出上限(每个数据对象至多10000个节点)!"}};
+    for (const auto& [text, refusal] : cases) {
+        ASSERT_LT(text.size(), 10'000u);
+        testsupport::WriteBytes(dir / "fan.cid", text);
+        prompts.Clear();
+        const long before = testsupport::PeakRssMb();
+        const auto start = std::chrono::steady_clock::now();
+        EXPECT_EQ(app.ReadICDFile((dir / "fan.cid").string()), 0);
+        const double seconds =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        EXPECT_LT(seconds, 2.0);
+        EXPECT_LT(testsupport::PeakRssMb() - before, 100) << "MB";
+        EXPECT_EQ(prompts.Texts(), std::vector<std::string>{refusal});
+        EXPECT_EQ(app.DataSetPoints.size() + app.OtherPoints.size(), 0u);
+        EXPECT_FALSE(progress.open);
+    }
+
+    // The same types used by one logical node of one data object (2,187 points) are well within
+    // the budget of so small a file.
+    std::string text = SmallFileOfManyFanOuts(1);
+    const std::string first = "<DO name=\"Ind1\" type=\"S\"/>";
+    const std::size_t objects = text.find(first) + first.size();
+    text.erase(objects, text.find("</LNodeType>", objects) - objects);
+    testsupport::WriteBytes(dir / "one.cid", text);
+    prompts.Clear();
+    CCidExtractor extractor(app);
+    EXPECT_EQ(extractor.ParseCidFile((dir / "one.cid").string()), 1);
+    EXPECT_TRUE(prompts.Texts().empty());
+    EXPECT_EQ(app.OtherPoints.size(), 2187u);
 }
