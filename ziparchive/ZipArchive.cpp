@@ -834,7 +834,7 @@ bool CZipArchive::ExtractFile(int index, const std::string& folder, bool fullPat
     target += name;
 
     if (h.IsDirectory()) {
-        if (!ForceDirectory(target))
+        if (!MakeFolder(target))
             return false;
         SetAttributes(target, h);
         return true;
@@ -845,7 +845,7 @@ bool CZipArchive::ExtractFile(int index, const std::string& folder, bool fullPat
     const std::size_t slash = target.rfind('/');
     const std::string parent = slash == 0 ? std::string("/") : target.substr(0, slash);
     if (parent != m_szLastFolder) {
-        if (!ForceDirectory(parent)) {
+        if (!MakeFolder(parent)) {
             CloseExtractedFile({}, true);
             return false;
         }
@@ -857,7 +857,7 @@ bool CZipArchive::ExtractFile(int index, const std::string& folder, bool fullPat
     // flush it starts when a truncated file is closed.
     const int flags = O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW;
     dst.fd = ::open(target.c_str(), flags, 0666);
-    if (dst.fd < 0 && errno == ENOENT && ForceDirectory(parent)) {
+    if (dst.fd < 0 && errno == ENOENT && MakeFolder(parent)) {
         // The folder went away since the last file (removed between two calls).
         dst.fd = ::open(target.c_str(), flags, 0666);
     }
@@ -867,6 +867,8 @@ bool CZipArchive::ExtractFile(int index, const std::string& folder, bool fullPat
     }
     if (dst.fd < 0)
         throw CZipFileException(target, "create", errno);
+    if (m_pJournal)
+        m_pJournal->AddFile(target);
 
     int ret = 0;
     try {

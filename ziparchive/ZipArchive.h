@@ -14,6 +14,7 @@
 
 #include <cstdint>
 #include <ctime>
+#include <mutex>
 #include <string>
 #include <sys/stat.h>
 #include <vector>
@@ -72,9 +73,24 @@ public:
     // files; with threads > 1 the folders are made first and the files are extracted on that many
     // threads, each reading the archive through its own handle (not for multi-volume archives,
     // nor for archives whose names are refused or name one file twice: those go one by one and
-    // stop at that entry). False when an entry could not be extracted; the files finished by then
-    // stay.
+    // stop at that entry). Before anything is written, the sizes the entries declare are held
+    // against the extraction limits and the free space of the target (CZipException tooLarge or
+    // noSpace); no entry inflates past its declared size (badZipFile). False or an exception
+    // when an entry could not be extracted: the files and folders written by then are removed.
     bool ExtractFiles(const std::string& folder, int threads = 1);
+
+    // What ExtractFiles may write: the sizes the entries declare add up to at most maxTotal bytes
+    // and, beyond ratioFloor bytes, to at most maxRatio times the archive file's size (deflate
+    // shrinks project files a few times, not a hundred); and the target's file system has room
+    // for them. The defaults hold every project; a unit's archive that claims more is refused.
+    struct ExtractLimits {
+        std::uint64_t maxTotal = std::uint64_t{2} << 30;
+        std::uint64_t maxRatio = 100;
+        std::uint64_t ratioFloor = std::uint64_t{64} << 20;
+        bool checkFreeSpace = true;
+    };
+    void SetExtractLimits(const ExtractLimits& limits) { m_limits = limits; }
+    const ExtractLimits& GetExtractLimits() const { return m_limits; }
 
     int GetEntryCount() const { return static_cast<int>(m_centralDir.m_headers.size()); }
     bool GetEntryInfo(int index, CZipEntryHeader& header) const;
@@ -104,6 +120,17 @@ public:
     static bool ForceDirectory(const std::string& path);
 
 private:
+    // What one ExtractFiles call created, so that a failed extraction leaves nothing behind.
+    // Shared by the threads of the call.
+    struct ExtractJournal {
+        std::mutex mutex;
+        std::vector<std::string> folders; // each the outermost folder one creation made
+        std::vector<std::string> files;
+        void AddFolder(std::string path);
+        void AddFile(std::string path);
+        void Undo();
+    };
+
     struct StreamInfo {
         std::size_t m_iBufferSize = 16384;
         z_stream m_stream{};
@@ -137,6 +164,9 @@ private:
     zipdeflate::CStoredBlocks m_storedBlocks;
     std::vector<std::uint8_t> m_readBuffer;
     zipdeflate::CShrinkProbe m_shrinkProbe;
+
+    ExtractLimits m_limits;
+    ExtractJournal* m_pJournal = nullptr; // set during ExtractFiles
 
     bool m_bDetectZlibMemoryLeaks = true;
     std::string m_pszPassword; // GBK bytes
@@ -179,6 +209,14 @@ private:
     void CryptDecodeBuffer(std::uint8_t* data, std::size_t length);
     void CryptCryptHeader(std::uint32_t check, std::uint8_t* header);
     bool CryptCheckHeader(const CZipEntryHeader& header, std::uint8_t* buffer);
+
+    // Raises tooLarge or noSpace when the entries declare more than the limits or the free space
+    // of the folder's file system allow.
+    void CheckExtractLimits(const std::string& folder) const;
+    // The extraction of every entry, without the limits and the clean-up of ExtractFiles.
+    bool ExtractAll(const std::string& folder, int threads);
+    // ForceDirectory, noting in the journal what it created.
+    bool MakeFolder(const std::string& path);
 
     std::string StoredNameFor(const std::string& path, bool fullPath) const;
     // The mode the entry's attributes give a file or folder of the current mode; false when they

@@ -6,7 +6,11 @@
 #include <algorithm>
 #include <atomic>
 #include <exception>
+#include <filesystem>
+#include <sys/statvfs.h>
 #include <thread>
+
+namespace fs = std::filesystem;
 
 namespace {
 
@@ -48,9 +52,101 @@ bool SameEntry(const CZipEntryHeader& a, const CZipEntryHeader& b) {
 
 } // namespace
 
-bool CZipArchive::ExtractFiles(const std::string& folder, int threads) {
-    if (folder.empty() || IsClosed(false))
+void CZipArchive::ExtractJournal::AddFolder(std::string path) {
+    std::lock_guard lock(mutex);
+    folders.push_back(std::move(path));
+}
+
+void CZipArchive::ExtractJournal::AddFile(std::string path) {
+    std::lock_guard lock(mutex);
+    files.push_back(std::move(path));
+}
+
+void CZipArchive::ExtractJournal::Undo() {
+    std::lock_guard lock(mutex);
+    std::error_code ec;
+    for (const std::string& f : files)
+        fs::remove(f, ec);
+    for (auto it = folders.rbegin(); it != folders.rend(); ++it)
+        fs::remove_all(*it, ec);
+    files.clear();
+    folders.clear();
+}
+
+bool CZipArchive::MakeFolder(const std::string& path) {
+    std::error_code ec;
+    if (fs::is_directory(path, ec))
+        return true;
+    // The outermost folder this creation makes: removing it undoes the whole creation.
+    fs::path top;
+    if (m_pJournal) {
+        for (fs::path p = path; !p.empty(); p = p.parent_path()) {
+            if (fs::exists(fs::symlink_status(p, ec)))
+                break;
+            top = p;
+            if (p == p.parent_path())
+                break;
+        }
+    }
+    if (!ForceDirectory(path))
         return false;
+    if (m_pJournal && !top.empty())
+        m_pJournal->AddFolder(top.string());
+    return true;
+}
+
+void CZipArchive::CheckExtractLimits(const std::string& folder) const {
+    std::uint64_t declared = 0;
+    std::uint64_t files = 0;
+    for (const auto& h : m_centralDir.m_headers) {
+        declared += h->m_uUncomprSize;
+        files += h->IsDirectory() ? 0 : 1;
+    }
+    std::error_code ec;
+    const std::uint64_t archiveSize = fs::file_size(m_szArchivePath, ec);
+    const bool ratioOk = declared <= m_limits.ratioFloor || ec ||
+                         declared / std::max<std::uint64_t>(archiveSize, 1) < m_limits.maxRatio;
+    if (declared > m_limits.maxTotal || !ratioOk)
+        ThrowError(CZipException::codeTooLarge);
+    if (!m_limits.checkFreeSpace)
+        return;
+    // The file system of the nearest folder that exists: the target may not be there yet.
+    fs::path at = fs::absolute(fs::path(folder), ec);
+    while (!at.empty() && !fs::is_directory(at, ec) && at != at.parent_path())
+        at = at.parent_path();
+    struct statvfs vfs {};
+    if (at.empty() || ::statvfs(at.c_str(), &vfs) != 0)
+        return; // nothing to measure: the writes themselves report a full disk
+    const std::uint64_t block = vfs.f_frsize ? vfs.f_frsize : vfs.f_bsize;
+    const std::uint64_t room = static_cast<std::uint64_t>(vfs.f_bavail) * block;
+    // Each file may end in a part-used block.
+    const std::uint64_t needed = declared + files * block;
+    const bool inodesOk = vfs.f_files == 0 || static_cast<std::uint64_t>(vfs.f_favail) >= files;
+    if (needed > room || !inodesOk)
+        ThrowError(CZipException::codeNoSpace);
+}
+
+bool CZipArchive::ExtractFiles(const std::string& folder, int threads) {
+    if (folder.empty() || IsClosed(false) || m_pJournal)
+        return false;
+    CheckExtractLimits(folder);
+    ExtractJournal journal;
+    m_pJournal = &journal;
+    bool ok = false;
+    try {
+        ok = ExtractAll(folder, threads);
+    } catch (...) {
+        m_pJournal = nullptr;
+        journal.Undo();
+        throw;
+    }
+    m_pJournal = nullptr;
+    if (!ok)
+        journal.Undo();
+    return ok;
+}
+
+bool CZipArchive::ExtractAll(const std::string& folder, int threads) {
     const int count = GetEntryCount();
     auto oneByOne = [&] {
         for (int i = 0; i < count; ++i)
@@ -91,7 +187,7 @@ bool CZipArchive::ExtractFiles(const std::string& folder, int threads) {
         const CZipEntryHeader& h = *m_centralDir.m_headers[static_cast<std::size_t>(i)];
         const std::string target = root + TrimTrailingSlashes(h.GetFileName());
         if (h.IsDirectory()) {
-            if (!ForceDirectory(target))
+            if (!MakeFolder(target))
                 return oneByOne();
             SetAttributes(target, h);
             continue;
@@ -100,7 +196,7 @@ bool CZipArchive::ExtractFiles(const std::string& folder, int threads) {
         const std::string parent = slash == 0 ? std::string("/") : target.substr(0, slash);
         const bool newFolder = parent != lastFolder;
         if (newFolder) {
-            if (!ForceDirectory(parent))
+            if (!MakeFolder(parent))
                 return oneByOne();
             lastFolder = parent;
         }
@@ -141,6 +237,7 @@ bool CZipArchive::ExtractFiles(const std::string& folder, int threads) {
     for (int t = 1; t < threads; ++t) {
         helpers.emplace_back([&] {
             CZipArchive zip;
+            zip.m_pJournal = m_pJournal;
             try {
                 zip.m_info.m_iBufferSize = m_info.m_iBufferSize;
                 zip.Open(m_szArchivePath, zipOpenReadOnly);

@@ -166,9 +166,9 @@ TEST_F(ZipExtractFiles, RefusedAndRepeatedNamesEndAsEntryByEntry) {
         fs::create_directories(out);
         EXPECT_FALSE(ExtractAll(evil, out, threads));
         EXPECT_FALSE(fs::exists(out.parent_path() / "escape.txt"));
-        // The entries before the refused one are there, none after it.
-        EXPECT_EQ(ReadTree(out.parent_path()),
-                  (std::map<std::string, std::string>{{"in/a/one.txt", "1"}, {"in/a/two.txt", "2"}}));
+        // It stops at the refused entry and takes back what it wrote before it.
+        EXPECT_TRUE(ReadTree(out.parent_path()).empty());
+        EXPECT_TRUE(fs::is_directory(out));
     }
     const fs::path absolute = tmp / "abs.zip";
     WriteNamed(absolute, {{"ok.txt", "1"}, {(tmp / "abs.txt").string(), "x"}});
