@@ -325,7 +325,7 @@ bool CZipArchive::AddFile(const std::string& pathIn, int level, bool fullPath, Z
 
     CZipEntryHeader header;
     header.SetFileName(name);
-    if (!OpenNewEntryFrom(header, isDir ? 0 : level, &st, flat))
+    if (!OpenNewEntryFrom(header, isDir ? 0 : level, &st, flat ? entryFlat : entryDeflate))
         return false;
     if (!isDir) {
         if (m_readBuffer.size() != bufferSize)
@@ -350,27 +350,6 @@ bool CZipArchive::AddFile(const std::string& pathIn, int level, bool fullPath, Z
     return CloseNewEntry();
 }
 
-bool CZipArchive::AddCompressedFile(const std::string& pathIn, bool fullPath, int level,
-                                    const std::vector<std::uint8_t>& data, std::uint32_t crc,
-                                    std::uint64_t size) {
-    const std::string path = TrimTrailingSlashes(pathIn);
-    std::string name;
-    struct stat st {};
-    if (!PrepareAdd(path, fullPath, name, st) || !S_ISREG(st.st_mode))
-        return false;
-    CZipEntryHeader header;
-    header.SetFileName(name);
-    if (!OpenNewEntryFrom(header, level, &st))
-        return false;
-    m_bRawEntry = true;
-    if (!data.empty())
-        m_storage.Write(data.data(), data.size(), false);
-    m_info.m_uComprTotal = data.size();
-    m_info.m_uUncomprTotal = size;
-    m_info.m_uCrc32 = crc;
-    return CloseNewEntry();
-}
-
 bool CZipArchive::OpenNewEntry(CZipEntryHeader& header, int level, const std::string& sourcePath) {
     if (sourcePath.empty())
         return OpenNewEntryFrom(header, level, nullptr);
@@ -380,7 +359,8 @@ bool CZipArchive::OpenNewEntry(CZipEntryHeader& header, int level, const std::st
     return OpenNewEntryFrom(header, level, &st);
 }
 
-bool CZipArchive::OpenNewEntryFrom(CZipEntryHeader& header, int level, const struct stat* source, bool flat) {
+bool CZipArchive::OpenNewEntryFrom(CZipEntryHeader& header, int level, const struct stat* source,
+                                   EntryData how) {
     if (IsClosed(false) || m_iFileOpened != stateIdle || m_storage.IsSpanned() == -1 ||
         m_storage.IsReadOnly())
         return false;
@@ -409,7 +389,6 @@ bool CZipArchive::OpenNewEntryFrom(CZipEntryHeader& header, int level, const str
     m_info.m_pBuffer.Allocate(m_info.m_iBufferSize);
     CZipEntryHeader* entry = m_centralDir.AddNewHeader(header);
     m_iFileOpened = stateAdding;
-    m_bRawEntry = false;
     entry->WriteLocal(m_storage);
     m_info.m_uComprLeft = 0;
     m_info.m_uComprTotal = encrypted ? 12 : 0;
@@ -421,8 +400,9 @@ bool CZipArchive::OpenNewEntryFrom(CZipEntryHeader& header, int level, const str
         CryptCryptHeader(static_cast<std::uint32_t>(entry->m_uModTime) << 16, buf);
         m_storage.Write(buf, 12, false);
     }
-    m_bFlatEntry = flat && entry->m_uMethod == 8;
-    if (m_bFlatEntry)
+    m_bRawEntry = how == entryRaw;
+    m_bFlatEntry = how == entryFlat && entry->m_uMethod == 8;
+    if (m_bFlatEntry || m_bRawEntry)
         m_storedBlocks.Reset();
     else if (entry->m_uMethod == 8)
         PrepareDeflate(level);

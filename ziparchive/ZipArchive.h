@@ -192,12 +192,20 @@ private:
     // Checks a path for AddFile/AddFiles: its stored name and its status. False when it is no
     // file or folder that can be added.
     bool PrepareAdd(const std::string& path, bool fullPath, std::string& name, struct stat& st) const;
+    // How an entry's data is made: deflated here, written as stored deflate blocks (data that
+    // deflate cannot shrink), or arriving already compressed (the parallel AddFiles).
+    enum EntryData { entryDeflate, entryFlat, entryRaw };
     // OpenNewEntry with the source's status already read (none: no source file).
-    // flat: a deflated entry written as stored deflate blocks.
-    bool OpenNewEntryFrom(CZipEntryHeader& header, int level, const struct stat* source, bool flat = false);
-    // Adds a regular file whose data was compressed elsewhere with the given level (0: stored).
-    bool AddCompressedFile(const std::string& path, bool fullPath, int level,
-                           const std::vector<std::uint8_t>& data, std::uint32_t crc, std::uint64_t size);
+    bool OpenNewEntryFrom(CZipEntryHeader& header, int level, const struct stat* source,
+                          EntryData how = entryDeflate);
+    // The parallel AddFiles: its shared state, one file's slot in it, and its workers.
+    struct ParallelAdd;
+    struct ParallelSlot;
+    class ParallelWorker;
+    // Writes the file at `index` as its worker hands on its compressed data (or adds it with
+    // AddFile when the worker found no regular file).
+    bool WriteStreamedFile(ParallelAdd& shared, const std::string& path, bool fullPath, int level,
+                           std::size_t index);
     static void* MyAlloc(void* opaque, uInt items, uInt size);
     static void MyFree(void* opaque, void* address);
 

@@ -233,9 +233,11 @@ bool CZipArchive::ExtractAll(const std::string& folder, int threads) {
         }
     };
 
+    // A helper's failure raises what it raised, as it would on one thread.
+    std::vector<std::exception_ptr> helperErrors(static_cast<std::size_t>(threads));
     std::vector<std::thread> helpers;
     for (int t = 1; t < threads; ++t) {
-        helpers.emplace_back([&] {
+        helpers.emplace_back([&, t] {
             CZipArchive zip;
             zip.m_pJournal = m_pJournal;
             try {
@@ -253,6 +255,7 @@ bool CZipArchive::ExtractAll(const std::string& folder, int threads) {
                 zip.Close();
             } catch (...) {
                 ok = false;
+                helperErrors[static_cast<std::size_t>(t)] = std::current_exception();
                 try {
                     zip.Close(true);
                 } catch (...) {
@@ -273,6 +276,9 @@ bool CZipArchive::ExtractAll(const std::string& folder, int threads) {
         failed = true;
     for (std::thread& t : helpers)
         t.join();
+    for (const std::exception_ptr& e : helperErrors)
+        if (!error && e)
+            error = e;
     if (error)
         std::rethrow_exception(error);
     return !failed.load();
