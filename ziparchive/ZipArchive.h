@@ -63,6 +63,12 @@ public:
     // one by one). False at the first path that cannot be added; the entries before it stay.
     bool AddFiles(const std::vector<std::string>& paths, int level = -1, bool fullPath = true,
                   int threads = 1);
+    // The compressed bytes that AddFiles on several threads holds at most for files it has not
+    // written yet: memory stays bounded whatever the folder holds, each thread adding its
+    // buffers and deflate state of well under a megabyte.
+    static constexpr std::uint64_t kAddFilesBudget = std::uint64_t{32} << 20;
+    // The most compressed bytes the last AddFiles on several threads held at once.
+    std::uint64_t GetAddFilesPeak() const { return m_uAddFilesPeak; }
     // Writes the entry under the folder. Entries named outside the folder (absolute, with a
     // drive, or with a ".." component) are refused with false.
     bool ExtractFile(int index, const std::string& folder, bool fullPath = true,
@@ -166,6 +172,7 @@ private:
     zipdeflate::CShrinkProbe m_shrinkProbe;
 
     ExtractLimits m_limits;
+    std::uint64_t m_uAddFilesPeak = 0;
     ExtractJournal* m_pJournal = nullptr; // set during ExtractFiles
 
     bool m_bDetectZlibMemoryLeaks = true;

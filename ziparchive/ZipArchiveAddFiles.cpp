@@ -5,8 +5,8 @@
 //
 // Memory stays bounded whatever the folder holds: each worker streams its file through fixed
 // buffers and hands its output on in chunks; chunks of files the writer has not reached yet wait
-// within a byte budget (the worker of the file being written never waits), and a written chunk's
-// buffer goes back to a small pool.
+// within a byte budget (the worker of the file being written never waits), each chunk holding
+// just its bytes, and a chunk is freed as soon as it is written.
 #include "ziparchive/ZipArchive.h"
 
 #include <algorithm>
@@ -26,10 +26,10 @@ namespace {
 constexpr std::size_t kChunk = 256u << 10;
 // Source bytes read at a time.
 constexpr std::size_t kInput = 128u << 10;
-// Output of files the writer has not reached yet, at most.
-constexpr std::uint64_t kBudget = 32u << 20;
-// Emptied chunk buffers kept for reuse, at most.
-constexpr std::size_t kPoolMax = 16;
+// Output of the file being written that the writer has not taken yet, and output of the files
+// after it, at most: together the archive's budget.
+constexpr std::uint64_t kWritingBudget = 4u << 20;
+constexpr std::uint64_t kWaitingBudget = CZipArchive::kAddFilesBudget - kWritingBudget;
 
 std::string TrimTrailingSlashes(std::string s) {
     while (s.size() > 1 && s.back() == '/')
@@ -47,6 +47,7 @@ struct CZipArchive::ParallelSlot {
     bool fallback = false;                        // no regular file: the writer adds it itself
     std::uint32_t crc = 0;
     std::uint64_t size = 0;
+    std::uint64_t held = 0; // bytes in `chunks`
 };
 
 // What the workers and the writer share; every member is guarded by `mutex`.
@@ -57,24 +58,16 @@ struct CZipArchive::ParallelAdd {
     std::size_t next = 0;      // the next file a worker takes
     std::size_t writing = 0;   // the file the writer is at
     std::uint64_t waiting = 0; // bytes in the chunks of files after `writing`
+    std::uint64_t held = 0;    // bytes in all chunks not yet written
+    std::uint64_t peak = 0;    // the most bytes held at once
     bool stop = false;
-    std::vector<std::vector<std::uint8_t>> pool; // emptied chunk buffers
-
-    std::vector<std::uint8_t> TakeBuffer() {
-        std::lock_guard lock(mutex);
-        if (pool.empty())
-            return {};
-        std::vector<std::uint8_t> b = std::move(pool.back());
-        pool.pop_back();
-        return b;
-    }
 };
 
 // One worker: its deflate state, probe and buffers serve every file it takes.
 class CZipArchive::ParallelWorker {
 public:
     ParallelWorker(ParallelAdd& shared, const std::vector<std::string>& paths, int level)
-        : shared_(shared), paths_(paths), level_(level), input_(kInput) {}
+        : shared_(shared), paths_(paths), level_(level), input_(kInput), out_(kChunk) {}
     ~ParallelWorker() {
         if (ready_)
             deflateEnd(&zs_);
@@ -94,21 +87,21 @@ public:
             bool fallback = false;
             try {
                 ok = Pack(fallback);
+                if (ok && used_ > 0)
+                    Publish();
             } catch (...) {
                 ok = false;
             }
             {
                 std::lock_guard lock(shared_.mutex);
                 ParallelSlot& slot = shared_.slots[index_];
-                if (ok && !chunk_.empty())
-                    PublishLocked(slot);
                 slot.done = true;
                 slot.ok = ok;
                 slot.fallback = fallback;
                 slot.crc = crc_;
                 slot.size = size_;
             }
-            chunk_.clear();
+            used_ = 0;
             shared_.changed.notify_all();
         }
     }
@@ -119,7 +112,7 @@ private:
     bool Pack(bool& fallback) {
         crc_ = 0;
         size_ = 0;
-        chunk_.clear();
+        used_ = 0;
         const int fd = ::open(paths_[index_].c_str(), O_RDONLY | O_CLOEXEC);
         struct stat st {};
         if (fd < 0 || ::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
@@ -204,23 +197,20 @@ private:
         return deflateReset(&zs_) == Z_OK;
     }
 
-    // Deflates into the current chunk, handing each full chunk on.
+    // Deflates into the output buffer, handing it on whenever it is full.
     bool Deflate(const std::uint8_t* data, std::size_t length, int flush) {
         zs_.next_in = const_cast<Bytef*>(data);
         zs_.avail_in = static_cast<uInt>(length);
         for (;;) {
-            FreshChunk();
-            const std::size_t used = chunk_.size();
-            chunk_.resize(kChunk);
-            zs_.next_out = chunk_.data() + used;
-            zs_.avail_out = static_cast<uInt>(kChunk - used);
+            zs_.next_out = out_.data() + used_;
+            zs_.avail_out = static_cast<uInt>(kChunk - used_);
             const int err = deflate(&zs_, flush);
-            chunk_.resize(kChunk - zs_.avail_out);
+            used_ = kChunk - zs_.avail_out;
             if (err == Z_STREAM_END)
                 return true;
             if (err != Z_OK && err != Z_BUF_ERROR)
                 return false;
-            if (chunk_.size() == kChunk)
+            if (used_ == kChunk)
                 Publish();
             else if (zs_.avail_in == 0 && flush == Z_NO_FLUSH)
                 return true;
@@ -229,34 +219,26 @@ private:
 
     void Append(const std::uint8_t* data, std::size_t length) {
         while (length > 0) {
-            FreshChunk();
-            const std::size_t n = std::min(length, kChunk - chunk_.size());
-            chunk_.insert(chunk_.end(), data, data + n);
+            const std::size_t n = std::min(length, kChunk - used_);
+            std::memcpy(out_.data() + used_, data, n);
+            used_ += n;
             data += n;
             length -= n;
-            if (chunk_.size() == kChunk)
+            if (used_ == kChunk)
                 Publish();
         }
     }
 
-    // A chunk buffer with room, from the pool when one is there.
-    void FreshChunk() {
-        if (chunk_.capacity() >= kChunk)
-            return;
-        std::vector<std::uint8_t> b = shared_.TakeBuffer();
-        b.clear();
-        b.reserve(kChunk);
-        b.insert(b.end(), chunk_.begin(), chunk_.end());
-        chunk_ = std::move(b);
-    }
-
-    // Hands the full chunk to the writer; a file the writer has not reached waits for room.
+    // Hands the output on to the writer once there is room: the file being written may hold
+    // a few chunks, the files after it share the rest of the budget.
     void Publish() {
         {
             std::unique_lock lock(shared_.mutex);
+            const ParallelSlot& slot = shared_.slots[index_];
             shared_.changed.wait(lock, [&] {
-                return shared_.stop || index_ == shared_.writing ||
-                       shared_.waiting + chunk_.size() <= kBudget;
+                return shared_.stop ||
+                       (index_ == shared_.writing ? slot.held + used_ <= kWritingBudget
+                                                  : shared_.waiting + used_ <= kWaitingBudget);
             });
             if (shared_.stop)
                 throw std::runtime_error("stopped");
@@ -265,11 +247,15 @@ private:
         shared_.changed.notify_all();
     }
 
+    // A copy of just the bytes: the output buffer stays with the worker.
     void PublishLocked(ParallelSlot& slot) {
         if (index_ != shared_.writing)
-            shared_.waiting += chunk_.size();
-        slot.chunks.push_back(std::move(chunk_));
-        chunk_ = {};
+            shared_.waiting += used_;
+        slot.held += used_;
+        shared_.held += used_;
+        shared_.peak = std::max(shared_.peak, shared_.held);
+        slot.chunks.emplace_back(out_.begin(), out_.begin() + static_cast<std::ptrdiff_t>(used_));
+        used_ = 0;
     }
 
     ParallelAdd& shared_;
@@ -277,7 +263,8 @@ private:
     const int level_;
     std::size_t index_ = 0;
     std::vector<std::uint8_t> input_;
-    std::vector<std::uint8_t> chunk_;
+    std::vector<std::uint8_t> out_;
+    std::size_t used_ = 0; // bytes in out_
     std::uint32_t crc_ = 0;
     std::uint64_t size_ = 0;
     z_stream zs_{};
@@ -326,16 +313,17 @@ bool CZipArchive::AddFiles(const std::vector<std::string>& paths, int level, boo
                 shared.writing = i + 1;
                 // The next file's chunks are no longer waiting: the writer takes them now.
                 if (i + 1 < count)
-                    for (const auto& c : shared.slots[i + 1].chunks)
-                        shared.waiting -= c.size();
+                    shared.waiting -= shared.slots[i + 1].held;
             }
             shared.changed.notify_all();
         }
     } catch (...) {
         finish();
+        m_uAddFilesPeak = shared.peak;
         throw;
     }
     finish();
+    m_uAddFilesPeak = shared.peak;
     return ok;
 }
 
@@ -377,18 +365,16 @@ bool CZipArchive::WriteStreamedFile(ParallelAdd& shared, const std::string& path
             if (!done) {
                 chunk = std::move(slot.chunks.front());
                 slot.chunks.pop_front();
+                slot.held -= chunk.size();
+                shared.held -= chunk.size();
             }
         }
+        // The worker of this file may be waiting for room.
+        shared.changed.notify_all();
         if (done)
             break;
         m_storage.Write(chunk.data(), chunk.size(), false);
         written += chunk.size();
-        chunk.clear();
-        {
-            std::lock_guard lock(shared.mutex);
-            if (shared.pool.size() < kPoolMax)
-                shared.pool.push_back(std::move(chunk));
-        }
     }
     bool ok;
     {

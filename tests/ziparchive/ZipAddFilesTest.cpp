@@ -25,12 +25,14 @@ std::vector<std::string> TreePaths(const fs::path& root) {
 
 std::string Pack(const fs::path& root, const std::vector<std::string>& paths, const fs::path& archive,
                  int threads, int level = -1) {
-    CZipArchive zip;
-    EXPECT_TRUE(zip.Open(archive.string(), CZipArchive::zipCreate));
-    zip.SetRootPath(root.string());
-    EXPECT_TRUE(zip.AddFiles(paths, level, false, threads));
-    zip.Close();
-    return testsupport::ReadBytes(archive);
+    return Bounded([&] {
+        CZipArchive zip;
+        EXPECT_TRUE(zip.Open(archive.string(), CZipArchive::zipCreate));
+        zip.SetRootPath(root.string());
+        EXPECT_TRUE(zip.AddFiles(paths, level, false, threads));
+        zip.Close();
+        return testsupport::ReadBytes(archive);
+    });
 }
 
 // The same files added one by one with AddFile.
@@ -126,10 +128,39 @@ TEST(ZipAddFiles, FilesThatDeflateCannotShrinkAreStoredBlocksOnAnyThreadCount) {
                 level == 0 ? data.size() + 5 * (data.size() / 65535 + 1) : DeflatedSize(data, level);
             EXPECT_EQ(h.m_uComprSize, expected) << h.GetFileName();
         }
-        ASSERT_TRUE(zip.ExtractFiles((dir / "out").string()));
+        ASSERT_TRUE(Bounded([&] { return zip.ExtractFiles((dir / "out").string(), 4); }));
         zip.Close();
     }
     EXPECT_EQ(ReadTree(dir / "out"), ReadTree(root));
+    EXPECT_EQ(Shell("unzip -tq " + Quote(dir / "p.zip")), 0);
+}
+
+// A slow file first, then more fast ones than the budget holds: the workers run ahead of the
+// writer only within the budget, and the archive is still the one-thread archive.
+TEST(ZipAddFiles, WorkersRunningAheadStayWithinTheBudget) {
+    testsupport::TempDir dir;
+    const fs::path root = dir / "tree";
+    testsupport::WriteBytes(root / "a-slow.cfg", TextBytes(120000, 21));
+    const std::string random = RandomBytes(3u << 20, 22);
+    const std::uint64_t files = CZipArchive::kAddFilesBudget / random.size() + 4;
+    for (std::uint64_t i = 0; i < files; ++i)
+        testsupport::WriteBytes(root / ("b" + std::to_string(100 + i) + ".bin"),
+                                random.substr(i % 1000, random.size() - 1000));
+    const std::vector<std::string> paths = TreePaths(root);
+
+    std::uint64_t peak = 0;
+    const std::string parallel = Bounded([&] {
+        CZipArchive zip;
+        EXPECT_TRUE(zip.Open((dir / "p.zip").string(), CZipArchive::zipCreate));
+        zip.SetRootPath(root.string());
+        EXPECT_TRUE(zip.AddFiles(paths, 9, false, 8));
+        peak = zip.GetAddFilesPeak();
+        zip.Close();
+        return testsupport::ReadBytes(dir / "p.zip");
+    });
+    EXPECT_GT(peak, 0u);
+    EXPECT_LE(peak, CZipArchive::kAddFilesBudget);
+    EXPECT_EQ(parallel, Pack(root, paths, dir / "one.zip", 1, 9));
     EXPECT_EQ(Shell("unzip -tq " + Quote(dir / "p.zip")), 0);
 }
 
@@ -143,7 +174,7 @@ TEST(ZipAddFiles, AMissingFileStopsWithTheEntriesBeforeItKept) {
     CZipArchive zip;
     ASSERT_TRUE(zip.Open((dir / "a.zip").string(), CZipArchive::zipCreate));
     zip.SetRootPath(root.string());
-    EXPECT_FALSE(zip.AddFiles(paths, -1, false, 4));
+    EXPECT_FALSE(Bounded([&] { return zip.AddFiles(paths, -1, false, 4); }));
     EXPECT_EQ(zip.GetEntryCount(), 3);
     zip.Close();
     EXPECT_EQ(Shell("unzip -tq " + Quote(dir / "a.zip")), 0);

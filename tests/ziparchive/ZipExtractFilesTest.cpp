@@ -53,7 +53,7 @@ bool ExtractAll(const fs::path& zip, const fs::path& dest, int threads) {
     if (!a.Open(zip.string(), CZipArchive::zipOpenReadOnly))
         return false;
     try {
-        const bool ok = a.ExtractFiles(dest.string(), threads);
+        const bool ok = Bounded([&] { return a.ExtractFiles(dest.string(), threads); });
         a.Close();
         return ok;
     } catch (const std::exception&) {

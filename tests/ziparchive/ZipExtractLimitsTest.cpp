@@ -61,7 +61,7 @@ Outcome Extract(const fs::path& zip, const fs::path& dest, int threads,
     if (limits)
         a.SetExtractLimits(*limits);
     try {
-        out.ok = a.ExtractFiles(dest.string(), threads);
+        out.ok = Bounded([&] { return a.ExtractFiles(dest.string(), threads); });
         a.Close();
     } catch (const CZipException& e) {
         out.cause = e.m_iCause;

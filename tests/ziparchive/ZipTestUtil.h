@@ -4,17 +4,41 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
+#include <future>
 #include <map>
 #include <random>
 #include <string>
 #include <sys/stat.h>
+#include <thread>
 
 namespace ziptest {
 
 namespace fs = std::filesystem;
+
+// Runs work that waits on other threads (adding or extracting on several threads) and answers
+// its result. Work that does not end within the limit fails the test program at once, with a
+// message, rather than hanging it.
+template <class Work>
+auto Bounded(Work work, std::chrono::seconds limit = std::chrono::seconds(60)) -> decltype(work()) {
+    std::packaged_task<decltype(work())()> task(std::move(work));
+    auto result = task.get_future();
+    std::thread runner(std::move(task));
+    if (result.wait_for(limit) != std::future_status::ready) {
+        const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
+        std::fprintf(stderr, "FAILED: %s.%s: the work did not end within %lld s (a wait that never ends)\n",
+                     test ? test->test_suite_name() : "?", test ? test->name() : "?",
+                     static_cast<long long>(limit.count()));
+        std::fflush(stderr);
+        std::_Exit(1);
+    }
+    runner.join();
+    return result.get();
+}
 
 // Runs a shell command; answers its exit status and fills its output (stdout and stderr).
 inline int Shell(const std::string& command, std::string* output = nullptr) {
