@@ -817,6 +817,9 @@ bool CZipArchive::ExtractFile(int index, const std::string& folder, bool fullPat
         if (!MakeFolder(target))
             return false;
         SetAttributes(target, h);
+        struct timespec times[2];
+        EntryTimes(h, times);
+        ::utimensat(AT_FDCWD, target.c_str(), times, 0);
         return true;
     }
     if (!OpenEntry(index))

@@ -230,6 +230,8 @@ private:
     void CheckExtractLimits(const std::string& folder) const;
     // The extraction of every entry, without the limits and the clean-up of ExtractFiles.
     bool ExtractAll(const std::string& folder, int threads);
+    // Gives the folders of the entries extracted below the folder their entries' times.
+    void SetFolderTimes(const std::string& folder);
     // ForceDirectory, noting in the journal what it created.
     bool MakeFolder(const std::string& path);
 

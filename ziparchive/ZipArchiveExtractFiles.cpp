@@ -6,7 +6,9 @@
 #include <algorithm>
 #include <atomic>
 #include <exception>
+#include <fcntl.h>
 #include <filesystem>
+#include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <thread>
 
@@ -143,7 +145,23 @@ bool CZipArchive::ExtractFiles(const std::string& folder, int threads) {
     m_pJournal = nullptr;
     if (!ok)
         journal.Undo();
+    else
+        SetFolderTimes(folder);
     return ok;
+}
+
+void CZipArchive::SetFolderTimes(const std::string& folder) {
+    // Last, when no file is created in them any more: a creation would set the time anew.
+    std::string root = TrimTrailingSlashes(folder);
+    if (root != "/")
+        root += '/';
+    for (const auto& h : m_centralDir.m_headers) {
+        if (!h->IsDirectory() || !IsSafeEntryName(h->GetFileName()))
+            continue;
+        struct timespec times[2];
+        EntryTimes(*h, times);
+        ::utimensat(AT_FDCWD, (root + TrimTrailingSlashes(h->GetFileName())).c_str(), times, 0);
+    }
 }
 
 bool CZipArchive::ExtractAll(const std::string& folder, int threads) {
