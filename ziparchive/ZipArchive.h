@@ -230,8 +230,30 @@ private:
     void CheckExtractLimits(const std::string& folder) const;
     // The extraction of every entry, without the limits and the clean-up of ExtractFiles.
     bool ExtractAll(const std::string& folder, int threads);
+    bool ExtractOneByOne(const std::string& folder);
+    // True when the entries must be extracted in their order: a refused name, or one file
+    // named twice.
+    bool DependsOnEntryOrder() const;
+    // Makes the folders and cuts the file entries into runs of one folder (the first entry of
+    // each run, then the entry count); false when a folder cannot be made.
+    bool PrepareRuns(const std::string& folder, std::vector<int>& runs);
+    // Extracts the runs on that many threads, the calling thread among them.
+    bool ExtractRuns(const std::string& folder, const std::vector<int>& runs, int threads);
     // Gives the folders of the entries extracted below the folder their entries' times.
     void SetFolderTimes(const std::string& folder);
+    // ReadFromEntry of a stored and of a deflated entry.
+    std::size_t ReadStored(std::uint8_t* out, std::size_t want);
+    std::size_t ReadDeflated(std::uint8_t* out, std::size_t want);
+    void RefillInflateInput();
+    // Reads the deflated entry to its stream end once all its declared bytes are out.
+    void FinishInflate();
+    // A new file at the target (one already there is replaced), noted in the journal; raises
+    // CZipFileException when it cannot be created.
+    int CreateTargetFile(const std::string& target, const std::string& parent);
+    // Writes the open entry's data to the file and closes the entry, then gives the file the
+    // entry's time and mode; the result of CloseExtractedFile.
+    int WriteEntryTo(int fd, const std::string& target, const CZipEntryHeader& header,
+                     ZipProgressFunc progress, void* userValue, std::size_t bufferSize);
     // ForceDirectory, noting in the journal what it created.
     bool MakeFolder(const std::string& path);
 

@@ -8,6 +8,7 @@
 // within a byte budget (the worker of the file being written never waits), each chunk holding
 // just its bytes, and a chunk is freed as soon as it is written.
 #include "ziparchive/ZipArchive.h"
+#include "ziparchive/ZipArchiveUtil.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -20,6 +21,8 @@
 #include <thread>
 #include <unistd.h>
 
+using zipdetail::TrimTrailingSlashes;
+
 namespace {
 
 // Output handed from a worker to the writer in chunks of this size.
@@ -30,12 +33,6 @@ constexpr std::size_t kInput = 128u << 10;
 // after it, at most: together the archive's budget.
 constexpr std::uint64_t kWritingBudget = 4u << 20;
 constexpr std::uint64_t kWaitingBudget = CZipArchive::kAddFilesBudget - kWritingBudget;
-
-std::string TrimTrailingSlashes(std::string s) {
-    while (s.size() > 1 && s.back() == '/')
-        s.pop_back();
-    return s;
-}
 
 } // namespace
 

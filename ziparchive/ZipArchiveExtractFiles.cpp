@@ -2,6 +2,7 @@
 // written on several threads, each with its own handle on the archive file. The files and their
 // bytes are those that extracting the entries one by one gives.
 #include "ziparchive/ZipArchive.h"
+#include "ziparchive/ZipArchiveUtil.h"
 
 #include <algorithm>
 #include <atomic>
@@ -14,13 +15,9 @@
 
 namespace fs = std::filesystem;
 
-namespace {
+using zipdetail::TrimTrailingSlashes;
 
-std::string TrimTrailingSlashes(std::string s) {
-    while (s.size() > 1 && s.back() == '/')
-        s.pop_back();
-    return s;
-}
+namespace {
 
 // The name as the file system resolves it: empty and "." components dropped, so that "a//b",
 // "./a/b" and "a/b" are seen as one file.
@@ -164,41 +161,47 @@ void CZipArchive::SetFolderTimes(const std::string& folder) {
     }
 }
 
-bool CZipArchive::ExtractAll(const std::string& folder, int threads) {
-    const int count = GetEntryCount();
-    auto oneByOne = [&] {
-        for (int i = 0; i < count; ++i)
-            if (!ExtractFile(i, folder))
-                return false;
-        return true;
-    };
-    threads = std::min(threads, std::min(count, 64));
-    if (threads <= 1 || m_storage.IsSpanned() != 0 || m_iFileOpened != stateIdle)
-        return oneByOne();
+bool CZipArchive::ExtractOneByOne(const std::string& folder) {
+    for (int i = 0; i < GetEntryCount(); ++i)
+        if (!ExtractFile(i, folder))
+            return false;
+    return true;
+}
 
-    // Archives whose extraction depends on the order of the entries go one by one, which stops
-    // at the right entry: a name that is refused, or two entries for one file (the later one
-    // wins).
+bool CZipArchive::ExtractAll(const std::string& folder, int threads) {
+    threads = std::min(threads, std::min(GetEntryCount(), 64));
+    if (threads <= 1 || m_storage.IsSpanned() != 0 || m_iFileOpened != stateIdle || DependsOnEntryOrder())
+        return ExtractOneByOne(folder);
+    std::vector<int> runs;
+    if (!PrepareRuns(folder, runs))
+        return ExtractOneByOne(folder);
+    return ExtractRuns(folder, runs, threads);
+}
+
+bool CZipArchive::DependsOnEntryOrder() const {
+    // Extracting one by one stops at the right entry: a name that is refused, or two entries for
+    // one file (the later one wins).
     std::vector<std::string> resolved;
-    resolved.reserve(static_cast<std::size_t>(count));
+    resolved.reserve(m_centralDir.m_headers.size());
     for (const auto& h : m_centralDir.m_headers) {
         if (!IsSafeEntryName(h->GetFileName()))
-            return oneByOne();
+            return true;
         resolved.push_back(ResolvedName(h->GetFileName()));
         if (resolved.back().empty())
-            return oneByOne();
+            return true;
     }
     std::sort(resolved.begin(), resolved.end());
-    if (std::adjacent_find(resolved.begin(), resolved.end()) != resolved.end())
-        return oneByOne();
+    return std::adjacent_find(resolved.begin(), resolved.end()) != resolved.end();
+}
 
+bool CZipArchive::PrepareRuns(const std::string& folder, std::vector<int>& runs) {
     // The folders, in entry order, before any file: the threads then only create files. The
     // entries are handed out in runs of one folder: files created in one folder at the same time
     // wait for each other in the file system, files in different folders do not.
+    const int count = GetEntryCount();
     std::string root = TrimTrailingSlashes(folder);
     if (root != "/")
         root += '/';
-    std::vector<int> runs; // the first entry of each run, then the entry count
     std::string lastFolder;
     std::uint64_t runBytes = 0;
     for (int i = 0; i < count; ++i) {
@@ -206,7 +209,7 @@ bool CZipArchive::ExtractAll(const std::string& folder, int threads) {
         const std::string target = root + TrimTrailingSlashes(h.GetFileName());
         if (h.IsDirectory()) {
             if (!MakeFolder(target))
-                return oneByOne();
+                return false;
             SetAttributes(target, h);
             continue;
         }
@@ -215,7 +218,7 @@ bool CZipArchive::ExtractAll(const std::string& folder, int threads) {
         const bool newFolder = parent != lastFolder;
         if (newFolder) {
             if (!MakeFolder(parent))
-                return oneByOne();
+                return false;
             lastFolder = parent;
         }
         // Long runs are cut, so that a large folder still spreads over the threads.
@@ -225,8 +228,12 @@ bool CZipArchive::ExtractAll(const std::string& folder, int threads) {
         }
         runBytes += h.m_uUncomprSize;
     }
-    runs.push_back(count);
+    runs.push_back(count); // the first entry of each run, then the entry count
+    return true;
+}
 
+bool CZipArchive::ExtractRuns(const std::string& folder, const std::vector<int>& runs, int threads) {
+    const int count = GetEntryCount();
     std::atomic<std::size_t> next{0};
     std::atomic<bool> failed{false};
     // Takes runs of entries until none is left or one failed; false when an entry of its own
