@@ -117,6 +117,28 @@ TEST_F(ZipExtractLimits, DeclaredSizesBeyondTheLimitsAreRefusedBeforeAnythingIsW
     }
 }
 
+// An honest archive of 80 MB of zeros deflates to well under a megabyte: the defaults refuse it
+// as they refuse a unit's archive that would fill the disk.
+TEST_F(ZipExtractLimits, TheDefaultsRefuseADeflateBomb) {
+    const fs::path zip = tmp / "bomb.zip";
+    {
+        CZipArchive a;
+        ASSERT_TRUE(a.Open(zip.string(), CZipArchive::zipCreate));
+        CZipEntryHeader h;
+        h.SetFileName("Project/zeros.dat");
+        ASSERT_TRUE(a.OpenNewEntry(h, 9));
+        const std::string zeros(1u << 20, '\0');
+        for (int i = 0; i < 80; ++i)
+            ASSERT_TRUE(a.WriteToNewEntry(zeros.data(), zeros.size()));
+        ASSERT_TRUE(a.CloseNewEntry());
+        a.Close();
+    }
+    ASSERT_LT(fs::file_size(zip), 1u << 20);
+    const Outcome o = Extract(zip, tmp / "out", 4);
+    EXPECT_EQ(o.cause, CZipException::tooLarge);
+    EXPECT_FALSE(fs::exists(tmp / "out"));
+}
+
 TEST_F(ZipExtractLimits, FreeSpaceIsCheckedBeforeExtracting) {
     struct statvfs vfs {};
     ASSERT_EQ(::statvfs(tmp.Path().c_str(), &vfs), 0);
