@@ -60,7 +60,9 @@ public:
     // Adds the files and folders in the order given, as AddFile does one by one, and writes the
     // same archive bytes; with threads > 1 the files are deflated on that many threads while the
     // calling thread writes them in order (not for encrypted or multi-volume archives, which go
-    // one by one). False at the first path that cannot be added; the entries before it stay.
+    // one by one). Each file is streamed: memory stays within kAddFilesBudget and a few buffers
+    // per thread whatever the files' sizes. False at the first path that cannot be added (or
+    // what AddFile raises for a file that fails while being read); the entries before it stay.
     bool AddFiles(const std::vector<std::string>& paths, int level = -1, bool fullPath = true,
                   int threads = 1);
     // The compressed bytes that AddFiles on several threads holds at most for files it has not
