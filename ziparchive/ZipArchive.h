@@ -14,6 +14,7 @@
 
 #include <cstdint>
 #include <ctime>
+#include <mutex>
 #include <string>
 #include <sys/stat.h>
 #include <vector>
@@ -59,9 +60,17 @@ public:
     // Adds the files and folders in the order given, as AddFile does one by one, and writes the
     // same archive bytes; with threads > 1 the files are deflated on that many threads while the
     // calling thread writes them in order (not for encrypted or multi-volume archives, which go
-    // one by one). False at the first path that cannot be added; the entries before it stay.
+    // one by one). Each file is streamed: memory stays within kAddFilesBudget and a few buffers
+    // per thread whatever the files' sizes. False at the first path that cannot be added (or
+    // what AddFile raises for a file that fails while being read); the entries before it stay.
     bool AddFiles(const std::vector<std::string>& paths, int level = -1, bool fullPath = true,
                   int threads = 1);
+    // The compressed bytes that AddFiles on several threads holds at most for files it has not
+    // written yet: memory stays bounded whatever the folder holds, each thread adding its
+    // buffers and deflate state of well under a megabyte.
+    static constexpr std::uint64_t kAddFilesBudget = std::uint64_t{32} << 20;
+    // The most compressed bytes the last AddFiles on several threads held at once.
+    std::uint64_t GetAddFilesPeak() const { return m_uAddFilesPeak; }
     // Writes the entry under the folder. Entries named outside the folder (absolute, with a
     // drive, or with a ".." component) are refused with false.
     bool ExtractFile(int index, const std::string& folder, bool fullPath = true,
@@ -72,9 +81,24 @@ public:
     // files; with threads > 1 the folders are made first and the files are extracted on that many
     // threads, each reading the archive through its own handle (not for multi-volume archives,
     // nor for archives whose names are refused or name one file twice: those go one by one and
-    // stop at that entry). False when an entry could not be extracted; the files finished by then
-    // stay.
+    // stop at that entry). Before anything is written, the sizes the entries declare are held
+    // against the extraction limits and the free space of the target (CZipException tooLarge or
+    // noSpace); no entry inflates past its declared size (badZipFile). False or an exception
+    // when an entry could not be extracted: the files and folders written by then are removed.
     bool ExtractFiles(const std::string& folder, int threads = 1);
+
+    // What ExtractFiles may write: the sizes the entries declare add up to at most maxTotal bytes
+    // and, beyond ratioFloor bytes, to at most maxRatio times the archive file's size (deflate
+    // shrinks project files a few times, not a hundred); and the target's file system has room
+    // for them. The defaults hold every project; a unit's archive that claims more is refused.
+    struct ExtractLimits {
+        std::uint64_t maxTotal = std::uint64_t{2} << 30;
+        std::uint64_t maxRatio = 100;
+        std::uint64_t ratioFloor = std::uint64_t{64} << 20;
+        bool checkFreeSpace = true;
+    };
+    void SetExtractLimits(const ExtractLimits& limits) { m_limits = limits; }
+    const ExtractLimits& GetExtractLimits() const { return m_limits; }
 
     int GetEntryCount() const { return static_cast<int>(m_centralDir.m_headers.size()); }
     bool GetEntryInfo(int index, CZipEntryHeader& header) const;
@@ -104,6 +128,17 @@ public:
     static bool ForceDirectory(const std::string& path);
 
 private:
+    // What one ExtractFiles call created, so that a failed extraction leaves nothing behind.
+    // Shared by the threads of the call.
+    struct ExtractJournal {
+        std::mutex mutex;
+        std::vector<std::string> folders; // each the outermost folder one creation made
+        std::vector<std::string> files;
+        void AddFolder(std::string path);
+        void AddFile(std::string path);
+        void Undo();
+    };
+
     struct StreamInfo {
         std::size_t m_iBufferSize = 16384;
         z_stream m_stream{};
@@ -138,6 +173,10 @@ private:
     std::vector<std::uint8_t> m_readBuffer;
     zipdeflate::CShrinkProbe m_shrinkProbe;
 
+    ExtractLimits m_limits;
+    std::uint64_t m_uAddFilesPeak = 0;
+    ExtractJournal* m_pJournal = nullptr; // set during ExtractFiles
+
     bool m_bDetectZlibMemoryLeaks = true;
     std::string m_pszPassword; // GBK bytes
     std::uint32_t m_keys[3] = {0, 0, 0};
@@ -162,12 +201,20 @@ private:
     // Checks a path for AddFile/AddFiles: its stored name and its status. False when it is no
     // file or folder that can be added.
     bool PrepareAdd(const std::string& path, bool fullPath, std::string& name, struct stat& st) const;
+    // How an entry's data is made: deflated here, written as stored deflate blocks (data that
+    // deflate cannot shrink), or arriving already compressed (the parallel AddFiles).
+    enum EntryData { entryDeflate, entryFlat, entryRaw };
     // OpenNewEntry with the source's status already read (none: no source file).
-    // flat: a deflated entry written as stored deflate blocks.
-    bool OpenNewEntryFrom(CZipEntryHeader& header, int level, const struct stat* source, bool flat = false);
-    // Adds a regular file whose data was compressed elsewhere with the given level (0: stored).
-    bool AddCompressedFile(const std::string& path, bool fullPath, int level,
-                           const std::vector<std::uint8_t>& data, std::uint32_t crc, std::uint64_t size);
+    bool OpenNewEntryFrom(CZipEntryHeader& header, int level, const struct stat* source,
+                          EntryData how = entryDeflate);
+    // The parallel AddFiles: its shared state, one file's slot in it, and its workers.
+    struct ParallelAdd;
+    struct ParallelSlot;
+    class ParallelWorker;
+    // Writes the file at `index` as its worker hands on its compressed data (or adds it with
+    // AddFile when the worker found no regular file).
+    bool WriteStreamedFile(ParallelAdd& shared, const std::string& path, bool fullPath, int level,
+                           std::size_t index);
     static void* MyAlloc(void* opaque, uInt items, uInt size);
     static void MyFree(void* opaque, void* address);
 
@@ -179,6 +226,38 @@ private:
     void CryptDecodeBuffer(std::uint8_t* data, std::size_t length);
     void CryptCryptHeader(std::uint32_t check, std::uint8_t* header);
     bool CryptCheckHeader(const CZipEntryHeader& header, std::uint8_t* buffer);
+
+    // Raises tooLarge or noSpace when the entries declare more than the limits or the free space
+    // of the folder's file system allow.
+    void CheckExtractLimits(const std::string& folder) const;
+    // The extraction of every entry, without the limits and the clean-up of ExtractFiles.
+    bool ExtractAll(const std::string& folder, int threads);
+    bool ExtractOneByOne(const std::string& folder);
+    // True when the entries must be extracted in their order: a refused name, or one file
+    // named twice.
+    bool DependsOnEntryOrder() const;
+    // Makes the folders and cuts the file entries into runs of one folder (the first entry of
+    // each run, then the entry count); false when a folder cannot be made.
+    bool PrepareRuns(const std::string& folder, std::vector<int>& runs);
+    // Extracts the runs on that many threads, the calling thread among them.
+    bool ExtractRuns(const std::string& folder, const std::vector<int>& runs, int threads);
+    // Gives the folders of the entries extracted below the folder their entries' times.
+    void SetFolderTimes(const std::string& folder);
+    // ReadFromEntry of a stored and of a deflated entry.
+    std::size_t ReadStored(std::uint8_t* out, std::size_t want);
+    std::size_t ReadDeflated(std::uint8_t* out, std::size_t want);
+    void RefillInflateInput();
+    // Reads the deflated entry to its stream end once all its declared bytes are out.
+    void FinishInflate();
+    // A new file at the target (one already there is replaced), noted in the journal; raises
+    // CZipFileException when it cannot be created.
+    int CreateTargetFile(const std::string& target, const std::string& parent);
+    // Writes the open entry's data to the file and closes the entry, then gives the file the
+    // entry's time and mode; the result of CloseExtractedFile.
+    int WriteEntryTo(int fd, const std::string& target, const CZipEntryHeader& header,
+                     ZipProgressFunc progress, void* userValue, std::size_t bufferSize);
+    // ForceDirectory, noting in the journal what it created.
+    bool MakeFolder(const std::string& path);
 
     std::string StoredNameFor(const std::string& path, bool fullPath) const;
     // The mode the entry's attributes give a file or folder of the current mode; false when they

@@ -1,191 +1,296 @@
 // Adding many files at once: the files are deflated on worker threads while the calling thread
-// writes the finished entries in the order given, so the archive has exactly the bytes that
-// adding them one by one writes (each entry is an independent deflate stream with the same
-// parameters).
+// writes the finished data in the order given, so the archive has exactly the bytes that adding
+// them one by one writes (each entry is an independent deflate stream with the same parameters,
+// and deflate's output does not depend on how its input is cut).
+//
+// Memory stays bounded whatever the folder holds: each worker streams its file through fixed
+// buffers and hands its output on in chunks; chunks of files the writer has not reached yet wait
+// within a byte budget (the worker of the file being written never waits), each chunk holding
+// just its bytes, and a chunk is freed as soon as it is written.
 #include "ziparchive/ZipArchive.h"
+#include "ziparchive/ZipArchiveUtil.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <condition_variable>
 #include <cstring>
+#include <deque>
 #include <fcntl.h>
 #include <mutex>
+#include <stdexcept>
 #include <thread>
 #include <unistd.h>
 
+using zipdetail::TrimTrailingSlashes;
+
 namespace {
 
-// Larger files are deflated by the writing thread as a stream, so that memory stays bounded.
-constexpr std::uint64_t kMaxBufferedFile = 16u << 20;
-// Source bytes taken by the workers and not yet written out.
-constexpr std::uint64_t kMaxPending = 64u << 20;
+// Output handed from a worker to the writer in chunks of this size.
+constexpr std::size_t kChunk = 256u << 10;
+// Source bytes read at a time.
+constexpr std::size_t kInput = 128u << 10;
+// Output of the file being written that the writer has not taken yet, and output of the files
+// after it, at most: together the archive's budget.
+constexpr std::uint64_t kWritingBudget = 4u << 20;
+constexpr std::uint64_t kWaitingBudget = CZipArchive::kAddFilesBudget - kWritingBudget;
 
-struct Slot {
-    bool buffered = false; // deflated by a worker
-    std::uint64_t reserved = 0;
-    bool ready = false;
-    bool ok = false;
-    std::vector<std::uint8_t> data;
+} // namespace
+
+// One file's way from its worker to the writer.
+struct CZipArchive::ParallelSlot {
+    std::deque<std::vector<std::uint8_t>> chunks; // deflated data not yet written
+    bool done = false;                            // the worker has finished with the file
+    bool ok = false;                              // ... and read all of it
+    bool fallback = false;                        // no regular file: the writer adds it itself
     std::uint32_t crc = 0;
     std::uint64_t size = 0;
+    std::uint64_t held = 0; // bytes in `chunks`
 };
 
-// One worker's deflate state, reset between files.
-class Deflater {
+// What the workers and the writer share; every member is guarded by `mutex`.
+struct CZipArchive::ParallelAdd {
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::vector<ParallelSlot> slots;
+    std::size_t next = 0;      // the next file a worker takes
+    std::size_t writing = 0;   // the file the writer is at
+    std::uint64_t waiting = 0; // bytes in the chunks of files after `writing`
+    std::uint64_t held = 0;    // bytes in all chunks not yet written
+    std::uint64_t peak = 0;    // the most bytes held at once
+    bool stop = false;
+};
+
+// One worker: its deflate state, probe and buffers serve every file it takes.
+class CZipArchive::ParallelWorker {
 public:
-    ~Deflater() {
+    ParallelWorker(ParallelAdd& shared, const std::vector<std::string>& paths, int level)
+        : shared_(shared), paths_(paths), level_(level), input_(kInput), out_(kChunk) {}
+    ~ParallelWorker() {
         if (ready_)
             deflateEnd(&zs_);
     }
-    bool Compress(const std::string& path, int level, Slot& out) {
-        std::vector<std::uint8_t> source;
-        if (!ReadAll(path, source))
-            return false;
-        out.crc = static_cast<std::uint32_t>(crc32(0L, source.data(), static_cast<uInt>(source.size())));
-        out.size = source.size();
-        const bool flat = probe_.CannotShrink(
-            source.size(), level, [&](std::uint64_t offset, std::uint8_t* buffer, std::size_t length) {
-                std::memcpy(buffer, source.data() + offset, length);
-                return true;
-            });
-        if (flat) {
-            // The same stored blocks AddFile writes for such a file.
-            out.data.clear();
-            out.data.reserve(source.size() + (source.size() / zipdeflate::CStoredBlocks::kBlock + 1) * 5);
-            const zipdeflate::CStoredBlocks::Output append = [&out](const std::uint8_t* b, std::size_t n) {
-                out.data.insert(out.data.end(), b, b + n);
-            };
-            blocks_.Reset();
-            blocks_.Write(source.data(), source.size(), append);
-            blocks_.Finish(append);
-            return true;
+    ParallelWorker(const ParallelWorker&) = delete;
+    ParallelWorker& operator=(const ParallelWorker&) = delete;
+
+    void Run() {
+        for (;;) {
+            {
+                std::unique_lock lock(shared_.mutex);
+                if (shared_.stop || shared_.next >= shared_.slots.size())
+                    return;
+                index_ = shared_.next++;
+            }
+            bool ok = false;
+            bool fallback = false;
+            try {
+                ok = Pack(fallback);
+                if (ok && used_ > 0)
+                    Publish();
+            } catch (...) {
+                ok = false;
+            }
+            {
+                std::lock_guard lock(shared_.mutex);
+                ParallelSlot& slot = shared_.slots[index_];
+                slot.done = true;
+                slot.ok = ok;
+                slot.fallback = fallback;
+                slot.crc = crc_;
+                slot.size = size_;
+            }
+            used_ = 0;
+            shared_.changed.notify_all();
         }
-        if (!ready_) {
-            if (zipdeflate::Init(zs_, level) != Z_OK)
-                return false;
-            ready_ = true;
-        } else if (deflateReset(&zs_) != Z_OK) {
-            return false;
-        }
-        out.data.resize(deflateBound(&zs_, static_cast<uLong>(source.size())));
-        zs_.next_in = source.data();
-        zs_.avail_in = static_cast<uInt>(source.size());
-        zs_.next_out = out.data.data();
-        zs_.avail_out = static_cast<uInt>(out.data.size());
-        if (deflate(&zs_, Z_FINISH) != Z_STREAM_END)
-            return false;
-        out.data.resize(out.data.size() - zs_.avail_out);
-        return true;
     }
 
 private:
-    static bool ReadAll(const std::string& path, std::vector<std::uint8_t>& bytes) {
-        const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-        if (fd < 0)
-            return false;
+    // Streams one file into chunks. False when it cannot be read; `fallback` when it is no
+    // regular file (a folder, or gone), which the writer adds or reports the usual way.
+    bool Pack(bool& fallback) {
+        crc_ = 0;
+        size_ = 0;
+        used_ = 0;
+        const int fd = ::open(paths_[index_].c_str(), O_RDONLY | O_CLOEXEC);
         struct stat st {};
-        bool ok = ::fstat(fd, &st) == 0 && static_cast<std::uint64_t>(st.st_size) <= kMaxBufferedFile;
-        if (ok) {
-            bytes.resize(static_cast<std::size_t>(st.st_size));
-            std::size_t done = 0;
-            while (ok) {
-                // Read one byte past the size seen, to notice a file that grew meanwhile.
-                if (done == bytes.size())
-                    bytes.resize(done + 1);
-                const ssize_t n = ::read(fd, bytes.data() + done, bytes.size() - done);
-                if (n < 0 && errno == EINTR)
-                    continue;
-                if (n <= 0) {
-                    ok = n == 0;
-                    break;
-                }
-                done += static_cast<std::size_t>(n);
-                if (done > kMaxBufferedFile)
-                    ok = false;
-            }
-            bytes.resize(done);
+        if (fd < 0 || ::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+            if (fd >= 0)
+                ::close(fd);
+            fallback = true;
+            return false;
+        }
+        bool ok = false;
+        try {
+            ok = Stream(fd, static_cast<std::uint64_t>(st.st_size));
+        } catch (...) {
+            ::close(fd);
+            throw;
         }
         ::close(fd);
         return ok;
     }
 
+    bool Stream(int fd, std::uint64_t size) {
+        // As AddFile decides for the same file: stored blocks when deflate cannot shrink it.
+        const bool flat =
+            level_ != 0 &&
+            probe_.CannotShrink(
+                size, level_, [fd](std::uint64_t offset, std::uint8_t* buffer, std::size_t length) {
+                    std::size_t done = 0;
+                    while (done < length) {
+                        const ssize_t n =
+                            ::pread(fd, buffer + done, length - done, static_cast<off_t>(offset + done));
+                        if (n < 0 && errno == EINTR)
+                            continue;
+                        if (n <= 0)
+                            return false;
+                        done += static_cast<std::size_t>(n);
+                    }
+                    return true;
+                });
+        const bool deflating = level_ != 0 && !flat;
+        if (flat)
+            blocks_.Reset();
+        if (deflating && !PrepareDeflate())
+            return false;
+        const zipdeflate::CStoredBlocks::Output append = [this](const std::uint8_t* b, std::size_t n) {
+            Append(b, n);
+        };
+        uLong crc = crc32(0L, Z_NULL, 0);
+        for (;;) {
+            const ssize_t n = ::read(fd, input_.data(), input_.size());
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0)
+                return false;
+            if (n == 0)
+                break;
+            const auto got = static_cast<std::size_t>(n);
+            crc = crc32(crc, input_.data(), static_cast<uInt>(got));
+            size_ += got;
+            if (deflating) {
+                if (!Deflate(input_.data(), got, Z_NO_FLUSH))
+                    return false;
+            } else if (flat) {
+                blocks_.Write(input_.data(), got, append);
+            } else {
+                Append(input_.data(), got);
+            }
+        }
+        crc_ = static_cast<std::uint32_t>(crc);
+        if (deflating)
+            return Deflate(nullptr, 0, Z_FINISH);
+        if (flat)
+            blocks_.Finish(append);
+        return true;
+    }
+
+    bool PrepareDeflate() {
+        if (!ready_) {
+            if (zipdeflate::Init(zs_, level_) != Z_OK)
+                return false;
+            ready_ = true;
+            return true;
+        }
+        return deflateReset(&zs_) == Z_OK;
+    }
+
+    // Deflates into the output buffer, handing it on whenever it is full.
+    bool Deflate(const std::uint8_t* data, std::size_t length, int flush) {
+        zs_.next_in = const_cast<Bytef*>(data);
+        zs_.avail_in = static_cast<uInt>(length);
+        for (;;) {
+            zs_.next_out = out_.data() + used_;
+            zs_.avail_out = static_cast<uInt>(kChunk - used_);
+            const int err = deflate(&zs_, flush);
+            used_ = kChunk - zs_.avail_out;
+            if (err == Z_STREAM_END)
+                return true;
+            if (err != Z_OK && err != Z_BUF_ERROR)
+                return false;
+            if (used_ == kChunk)
+                Publish();
+            else if (zs_.avail_in == 0 && flush == Z_NO_FLUSH)
+                return true;
+        }
+    }
+
+    void Append(const std::uint8_t* data, std::size_t length) {
+        while (length > 0) {
+            const std::size_t n = std::min(length, kChunk - used_);
+            std::memcpy(out_.data() + used_, data, n);
+            used_ += n;
+            data += n;
+            length -= n;
+            if (used_ == kChunk)
+                Publish();
+        }
+    }
+
+    // Hands the output on to the writer once there is room: the file being written may hold
+    // a few chunks, the files after it share the rest of the budget.
+    void Publish() {
+        {
+            std::unique_lock lock(shared_.mutex);
+            const ParallelSlot& slot = shared_.slots[index_];
+            shared_.changed.wait(lock, [&] {
+                return shared_.stop ||
+                       (index_ == shared_.writing ? slot.held + used_ <= kWritingBudget
+                                                  : shared_.waiting + used_ <= kWaitingBudget);
+            });
+            if (shared_.stop)
+                throw std::runtime_error("stopped");
+            PublishLocked(shared_.slots[index_]);
+        }
+        shared_.changed.notify_all();
+    }
+
+    // A copy of just the bytes: the output buffer stays with the worker.
+    void PublishLocked(ParallelSlot& slot) {
+        if (index_ != shared_.writing)
+            shared_.waiting += used_;
+        slot.held += used_;
+        shared_.held += used_;
+        shared_.peak = std::max(shared_.peak, shared_.held);
+        slot.chunks.emplace_back(out_.begin(), out_.begin() + static_cast<std::ptrdiff_t>(used_));
+        used_ = 0;
+    }
+
+    ParallelAdd& shared_;
+    const std::vector<std::string>& paths_;
+    const int level_;
+    std::size_t index_ = 0;
+    std::vector<std::uint8_t> input_;
+    std::vector<std::uint8_t> out_;
+    std::size_t used_ = 0; // bytes in out_
+    std::uint32_t crc_ = 0;
+    std::uint64_t size_ = 0;
     z_stream zs_{};
     bool ready_ = false;
     zipdeflate::CShrinkProbe probe_;
     zipdeflate::CStoredBlocks blocks_;
 };
 
-} // namespace
-
 bool CZipArchive::AddFiles(const std::vector<std::string>& paths, int level, bool fullPath, int threads) {
     if (IsClosed(false))
         return false;
     const std::size_t count = paths.size();
     threads = std::min<int>(threads, static_cast<int>(std::min<std::size_t>(count, 64)));
-    if (threads <= 1 || level == 0 || !m_pszPassword.empty() || m_storage.IsSpanned() != 0) {
+    if (threads <= 1 || !m_pszPassword.empty() || m_storage.IsSpanned() != 0) {
         for (const std::string& path : paths)
             if (!AddFile(path, level, fullPath))
                 return false;
         return true;
     }
 
-    std::vector<Slot> slots(count);
-    for (std::size_t i = 0; i < count; ++i) {
-        struct stat st {};
-        if (::stat(paths[i].c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
-            static_cast<std::uint64_t>(st.st_size) <= kMaxBufferedFile) {
-            slots[i].buffered = true;
-            slots[i].reserved = static_cast<std::uint64_t>(st.st_size);
-        }
-    }
-
-    std::mutex mutex;
-    std::condition_variable changed;
-    std::size_t next = 0;    // the next slot a worker takes
-    std::size_t writing = 0; // the slot the writer waits for
-    std::uint64_t pending = 0;
-    bool stop = false;
-
-    auto work = [&] {
-        Deflater deflater;
-        for (;;) {
-            std::size_t i;
-            {
-                std::unique_lock lock(mutex);
-                for (;;) {
-                    while (next < count && !slots[next].buffered)
-                        ++next;
-                    if (stop || next >= count)
-                        return;
-                    // The slot the writer needs is always taken; others wait for room.
-                    if (next == writing || pending + slots[next].reserved <= kMaxPending)
-                        break;
-                    changed.wait(lock);
-                }
-                i = next++;
-                pending += slots[i].reserved;
-            }
-            Slot result;
-            const bool ok = deflater.Compress(paths[i], level, result);
-            {
-                std::lock_guard lock(mutex);
-                slots[i].ok = ok;
-                slots[i].data = std::move(result.data);
-                slots[i].crc = result.crc;
-                slots[i].size = result.size;
-                slots[i].ready = true;
-            }
-            changed.notify_all();
-        }
-    };
-
+    ParallelAdd shared;
+    shared.slots.resize(count);
     std::vector<std::thread> workers;
     auto finish = [&] {
         {
-            std::lock_guard lock(mutex);
-            stop = true;
+            std::lock_guard lock(shared.mutex);
+            shared.stop = true;
         }
-        changed.notify_all();
+        shared.changed.notify_all();
         for (std::thread& t : workers)
             t.join();
         workers.clear();
@@ -194,32 +299,94 @@ bool CZipArchive::AddFiles(const std::vector<std::string>& paths, int level, boo
     bool ok = true;
     try {
         for (int t = 0; t < threads; ++t)
-            workers.emplace_back(work);
+            workers.emplace_back([&shared, &paths, level] {
+                ParallelWorker worker(shared, paths, level);
+                worker.Run();
+            });
         for (std::size_t i = 0; i < count && ok; ++i) {
-            Slot& slot = slots[i];
-            if (slot.buffered) {
-                {
-                    std::unique_lock lock(mutex);
-                    changed.wait(lock, [&] { return slot.ready; });
-                }
-                // A file the worker could not read goes the usual way, which reports it.
-                ok = slot.ok ? AddCompressedFile(paths[i], fullPath, level, slot.data, slot.crc, slot.size)
-                             : AddFile(paths[i], level, fullPath);
-            } else {
-                ok = AddFile(paths[i], level, fullPath);
-            }
+            ok = WriteStreamedFile(shared, paths[i], fullPath, level, i);
             {
-                std::lock_guard lock(mutex);
-                pending -= slot.buffered ? slot.reserved : 0;
-                slot.data = {};
-                writing = i + 1;
+                std::lock_guard lock(shared.mutex);
+                shared.writing = i + 1;
+                // The next file's chunks are no longer waiting: the writer takes them now.
+                if (i + 1 < count)
+                    shared.waiting -= shared.slots[i + 1].held;
             }
-            changed.notify_all();
+            shared.changed.notify_all();
         }
     } catch (...) {
         finish();
+        m_uAddFilesPeak = shared.peak;
         throw;
     }
     finish();
+    m_uAddFilesPeak = shared.peak;
     return ok;
+}
+
+bool CZipArchive::WriteStreamedFile(ParallelAdd& shared, const std::string& path, bool fullPath, int level,
+                                    std::size_t index) {
+    ParallelSlot& slot = shared.slots[index];
+    auto waitForData = [&] {
+        std::unique_lock lock(shared.mutex);
+        shared.changed.wait(lock, [&] { return slot.done || !slot.chunks.empty(); });
+    };
+    waitForData();
+    bool fallback;
+    {
+        std::lock_guard lock(shared.mutex);
+        fallback = slot.done && (slot.fallback || !slot.ok) && slot.chunks.empty();
+    }
+    // No regular file, or one that could not be read from the start: AddFile adds it or says why
+    // not.
+    if (fallback)
+        return AddFile(path, level, fullPath);
+
+    const std::string trimmed = TrimTrailingSlashes(path);
+    std::string name;
+    struct stat st {};
+    if (!PrepareAdd(trimmed, fullPath, name, st) || !S_ISREG(st.st_mode))
+        return false;
+    CZipEntryHeader header;
+    header.SetFileName(name);
+    if (!OpenNewEntryFrom(header, level, &st, entryRaw))
+        return false;
+    std::uint64_t written = 0;
+    for (;;) {
+        waitForData();
+        std::vector<std::uint8_t> chunk;
+        bool done;
+        {
+            std::lock_guard lock(shared.mutex);
+            done = slot.done && slot.chunks.empty();
+            if (!done) {
+                chunk = std::move(slot.chunks.front());
+                slot.chunks.pop_front();
+                slot.held -= chunk.size();
+                shared.held -= chunk.size();
+            }
+        }
+        // The worker of this file may be waiting for room.
+        shared.changed.notify_all();
+        if (done)
+            break;
+        m_storage.Write(chunk.data(), chunk.size(), false);
+        written += chunk.size();
+    }
+    bool ok;
+    {
+        std::lock_guard lock(shared.mutex);
+        ok = slot.ok;
+        m_info.m_uCrc32 = slot.crc;
+        m_info.m_uUncomprTotal = slot.size;
+    }
+    if (!ok) {
+        // The file failed part way: its entry is taken back, as AddFile leaves none.
+        m_centralDir.DropNewEntry();
+        m_iFileOpened = stateIdle;
+        m_bRawEntry = false;
+        return false;
+    }
+    m_info.m_uComprTotal = written;
+    return CloseNewEntry();
 }

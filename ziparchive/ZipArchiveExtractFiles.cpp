@@ -2,19 +2,22 @@
 // written on several threads, each with its own handle on the archive file. The files and their
 // bytes are those that extracting the entries one by one gives.
 #include "ziparchive/ZipArchive.h"
+#include "ziparchive/ZipArchiveUtil.h"
 
 #include <algorithm>
 #include <atomic>
 #include <exception>
+#include <fcntl.h>
+#include <filesystem>
+#include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <thread>
 
-namespace {
+namespace fs = std::filesystem;
 
-std::string TrimTrailingSlashes(std::string s) {
-    while (s.size() > 1 && s.back() == '/')
-        s.pop_back();
-    return s;
-}
+using zipdetail::TrimTrailingSlashes;
+
+namespace {
 
 // The name as the file system resolves it: empty and "." components dropped, so that "a//b",
 // "./a/b" and "a/b" are seen as one file.
@@ -48,51 +51,165 @@ bool SameEntry(const CZipEntryHeader& a, const CZipEntryHeader& b) {
 
 } // namespace
 
-bool CZipArchive::ExtractFiles(const std::string& folder, int threads) {
-    if (folder.empty() || IsClosed(false))
-        return false;
-    const int count = GetEntryCount();
-    auto oneByOne = [&] {
-        for (int i = 0; i < count; ++i)
-            if (!ExtractFile(i, folder))
-                return false;
+void CZipArchive::ExtractJournal::AddFolder(std::string path) {
+    std::lock_guard lock(mutex);
+    folders.push_back(std::move(path));
+}
+
+void CZipArchive::ExtractJournal::AddFile(std::string path) {
+    std::lock_guard lock(mutex);
+    files.push_back(std::move(path));
+}
+
+void CZipArchive::ExtractJournal::Undo() {
+    std::lock_guard lock(mutex);
+    std::error_code ec;
+    for (const std::string& f : files)
+        fs::remove(f, ec);
+    for (auto it = folders.rbegin(); it != folders.rend(); ++it)
+        fs::remove_all(*it, ec);
+    files.clear();
+    folders.clear();
+}
+
+bool CZipArchive::MakeFolder(const std::string& path) {
+    std::error_code ec;
+    if (fs::is_directory(path, ec))
         return true;
-    };
-    threads = std::min(threads, std::min(count, 64));
-    if (threads <= 1 || m_storage.IsSpanned() != 0 || m_iFileOpened != stateIdle)
-        return oneByOne();
-
-    // Archives whose extraction depends on the order of the entries go one by one, which stops
-    // at the right entry: a name that is refused, or two entries for one file (the later one
-    // wins).
-    std::vector<std::string> resolved;
-    resolved.reserve(static_cast<std::size_t>(count));
-    for (const auto& h : m_centralDir.m_headers) {
-        if (!IsSafeEntryName(h->GetFileName()))
-            return oneByOne();
-        resolved.push_back(ResolvedName(h->GetFileName()));
-        if (resolved.back().empty())
-            return oneByOne();
+    // The outermost folder this creation makes: removing it undoes the whole creation.
+    fs::path top;
+    if (m_pJournal) {
+        for (fs::path p = path; !p.empty(); p = p.parent_path()) {
+            if (fs::exists(fs::symlink_status(p, ec)))
+                break;
+            top = p;
+            if (p == p.parent_path())
+                break;
+        }
     }
-    std::sort(resolved.begin(), resolved.end());
-    if (std::adjacent_find(resolved.begin(), resolved.end()) != resolved.end())
-        return oneByOne();
+    if (!ForceDirectory(path))
+        return false;
+    if (m_pJournal && !top.empty())
+        m_pJournal->AddFolder(top.string());
+    return true;
+}
 
-    // The folders, in entry order, before any file: the threads then only create files. The
-    // entries are handed out in runs of one folder: files created in one folder at the same time
-    // wait for each other in the file system, files in different folders do not.
+void CZipArchive::CheckExtractLimits(const std::string& folder) const {
+    std::uint64_t declared = 0;
+    std::uint64_t files = 0;
+    for (const auto& h : m_centralDir.m_headers) {
+        declared += h->m_uUncomprSize;
+        files += h->IsDirectory() ? 0 : 1;
+    }
+    std::error_code ec;
+    const std::uint64_t archiveSize = fs::file_size(m_szArchivePath, ec);
+    const bool ratioOk = declared <= m_limits.ratioFloor || ec ||
+                         declared / std::max<std::uint64_t>(archiveSize, 1) < m_limits.maxRatio;
+    if (declared > m_limits.maxTotal || !ratioOk)
+        ThrowError(CZipException::codeTooLarge);
+    if (!m_limits.checkFreeSpace)
+        return;
+    // The file system of the nearest folder that exists: the target may not be there yet.
+    fs::path at = fs::absolute(fs::path(folder), ec);
+    while (!at.empty() && !fs::is_directory(at, ec) && at != at.parent_path())
+        at = at.parent_path();
+    struct statvfs vfs {};
+    if (at.empty() || ::statvfs(at.c_str(), &vfs) != 0)
+        return; // nothing to measure: the writes themselves report a full disk
+    const std::uint64_t block = vfs.f_frsize ? vfs.f_frsize : vfs.f_bsize;
+    const std::uint64_t room = static_cast<std::uint64_t>(vfs.f_bavail) * block;
+    // Each file may end in a part-used block.
+    const std::uint64_t needed = declared + files * block;
+    const bool inodesOk = vfs.f_files == 0 || static_cast<std::uint64_t>(vfs.f_favail) >= files;
+    if (needed > room || !inodesOk)
+        ThrowError(CZipException::codeNoSpace);
+}
+
+bool CZipArchive::ExtractFiles(const std::string& folder, int threads) {
+    if (folder.empty() || IsClosed(false) || m_pJournal)
+        return false;
+    CheckExtractLimits(folder);
+    ExtractJournal journal;
+    m_pJournal = &journal;
+    bool ok = false;
+    try {
+        ok = ExtractAll(folder, threads);
+    } catch (...) {
+        m_pJournal = nullptr;
+        journal.Undo();
+        throw;
+    }
+    m_pJournal = nullptr;
+    if (!ok)
+        journal.Undo();
+    else
+        SetFolderTimes(folder);
+    return ok;
+}
+
+void CZipArchive::SetFolderTimes(const std::string& folder) {
+    // Last, when no file is created in them any more: a creation would set the time anew.
     std::string root = TrimTrailingSlashes(folder);
     if (root != "/")
         root += '/';
-    std::vector<int> runs; // the first entry of each run, then the entry count
+    for (const auto& h : m_centralDir.m_headers) {
+        if (!h->IsDirectory() || !IsSafeEntryName(h->GetFileName()))
+            continue;
+        struct timespec times[2];
+        EntryTimes(*h, times);
+        ::utimensat(AT_FDCWD, (root + TrimTrailingSlashes(h->GetFileName())).c_str(), times, 0);
+    }
+}
+
+bool CZipArchive::ExtractOneByOne(const std::string& folder) {
+    for (int i = 0; i < GetEntryCount(); ++i)
+        if (!ExtractFile(i, folder))
+            return false;
+    return true;
+}
+
+bool CZipArchive::ExtractAll(const std::string& folder, int threads) {
+    threads = std::min(threads, std::min(GetEntryCount(), 64));
+    if (threads <= 1 || m_storage.IsSpanned() != 0 || m_iFileOpened != stateIdle || DependsOnEntryOrder())
+        return ExtractOneByOne(folder);
+    std::vector<int> runs;
+    if (!PrepareRuns(folder, runs))
+        return ExtractOneByOne(folder);
+    return ExtractRuns(folder, runs, threads);
+}
+
+bool CZipArchive::DependsOnEntryOrder() const {
+    // Extracting one by one stops at the right entry: a name that is refused, or two entries for
+    // one file (the later one wins).
+    std::vector<std::string> resolved;
+    resolved.reserve(m_centralDir.m_headers.size());
+    for (const auto& h : m_centralDir.m_headers) {
+        if (!IsSafeEntryName(h->GetFileName()))
+            return true;
+        resolved.push_back(ResolvedName(h->GetFileName()));
+        if (resolved.back().empty())
+            return true;
+    }
+    std::sort(resolved.begin(), resolved.end());
+    return std::adjacent_find(resolved.begin(), resolved.end()) != resolved.end();
+}
+
+bool CZipArchive::PrepareRuns(const std::string& folder, std::vector<int>& runs) {
+    // The folders, in entry order, before any file: the threads then only create files. The
+    // entries are handed out in runs of one folder: files created in one folder at the same time
+    // wait for each other in the file system, files in different folders do not.
+    const int count = GetEntryCount();
+    std::string root = TrimTrailingSlashes(folder);
+    if (root != "/")
+        root += '/';
     std::string lastFolder;
     std::uint64_t runBytes = 0;
     for (int i = 0; i < count; ++i) {
         const CZipEntryHeader& h = *m_centralDir.m_headers[static_cast<std::size_t>(i)];
         const std::string target = root + TrimTrailingSlashes(h.GetFileName());
         if (h.IsDirectory()) {
-            if (!ForceDirectory(target))
-                return oneByOne();
+            if (!MakeFolder(target))
+                return false;
             SetAttributes(target, h);
             continue;
         }
@@ -100,8 +217,8 @@ bool CZipArchive::ExtractFiles(const std::string& folder, int threads) {
         const std::string parent = slash == 0 ? std::string("/") : target.substr(0, slash);
         const bool newFolder = parent != lastFolder;
         if (newFolder) {
-            if (!ForceDirectory(parent))
-                return oneByOne();
+            if (!MakeFolder(parent))
+                return false;
             lastFolder = parent;
         }
         // Long runs are cut, so that a large folder still spreads over the threads.
@@ -111,8 +228,12 @@ bool CZipArchive::ExtractFiles(const std::string& folder, int threads) {
         }
         runBytes += h.m_uUncomprSize;
     }
-    runs.push_back(count);
+    runs.push_back(count); // the first entry of each run, then the entry count
+    return true;
+}
 
+bool CZipArchive::ExtractRuns(const std::string& folder, const std::vector<int>& runs, int threads) {
+    const int count = GetEntryCount();
     std::atomic<std::size_t> next{0};
     std::atomic<bool> failed{false};
     // Takes runs of entries until none is left or one failed; false when an entry of its own
@@ -137,10 +258,13 @@ bool CZipArchive::ExtractFiles(const std::string& folder, int threads) {
         }
     };
 
+    // A helper's failure raises what it raised, as it would on one thread.
+    std::vector<std::exception_ptr> helperErrors(static_cast<std::size_t>(threads));
     std::vector<std::thread> helpers;
     for (int t = 1; t < threads; ++t) {
-        helpers.emplace_back([&] {
+        helpers.emplace_back([&, t] {
             CZipArchive zip;
+            zip.m_pJournal = m_pJournal;
             try {
                 zip.m_info.m_iBufferSize = m_info.m_iBufferSize;
                 zip.Open(m_szArchivePath, zipOpenReadOnly);
@@ -156,6 +280,7 @@ bool CZipArchive::ExtractFiles(const std::string& folder, int threads) {
                 zip.Close();
             } catch (...) {
                 ok = false;
+                helperErrors[static_cast<std::size_t>(t)] = std::current_exception();
                 try {
                     zip.Close(true);
                 } catch (...) {
@@ -176,6 +301,9 @@ bool CZipArchive::ExtractFiles(const std::string& folder, int threads) {
         failed = true;
     for (std::thread& t : helpers)
         t.join();
+    for (const std::exception_ptr& e : helperErrors)
+        if (!error && e)
+            error = e;
     if (error)
         std::rethrow_exception(error);
     return !failed.load();

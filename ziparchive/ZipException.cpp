@@ -45,6 +45,10 @@ int CZipException::CauseFromCode(int internalCode) {
         return badPassword;
     case codeCdirNotFound:
         return cdirNotFound;
+    case codeTooLarge:
+        return tooLarge;
+    case codeNoSpace:
+        return noSpace;
     default:
         return generic;
     }
@@ -86,6 +90,10 @@ const char* CZipException::Describe(int cause) {
         return "wrong password";
     case cdirNotFound:
         return "end of central directory not found";
+    case tooLarge:
+        return "the entries declare more data than this archive may unpack to";
+    case noSpace:
+        return "not enough free space for the data the entries declare";
     default:
         return "generic error";
     }

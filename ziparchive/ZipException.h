@@ -28,6 +28,8 @@ public:
         tooLongData = 16, // a name, extra field or comment longer than 65535 bytes
         badPassword = 17,
         cdirNotFound = 18, // no end-of-central-directory record: the file is no zip archive
+        tooLarge = 19,     // the entries declare more data than the archive may unpack to
+        noSpace = 20,      // the target's file system has no room for what the entries declare
     };
 
     // Internal codes passed at the raise sites (zlib's own results and the archive's codes).
@@ -41,6 +43,8 @@ public:
         codeTooLongData = -107,
         codeBadPassword = -108,
         codeCdirNotFound = -109,
+        codeTooLarge = -110,
+        codeNoSpace = -111,
     };
 
     CZipException(int internalCode, std::string fileName);

@@ -328,6 +328,26 @@ void CZipVolumeStorage::Close(bool afterException) {
     m_pFile = nullptr;
 }
 
+namespace {
+
+// True when the entries lie in order on the first volume of that length, each with room for its
+// local header and (unencrypted) data descriptor.
+bool EntriesFitOneVolume(const std::vector<std::unique_ptr<CZipEntryHeader>>& headers, std::uint64_t length) {
+    std::uint64_t prev = 4;
+    for (std::size_t i = 0; i < headers.size(); ++i) {
+        const CZipEntryHeader& h = *headers[i];
+        const std::uint64_t start = h.m_uOffset;
+        const std::uint64_t end = i + 1 < headers.size() ? headers[i + 1]->m_uOffset : length;
+        const std::uint64_t d = h.IsEncrypted() ? 0 : 16;
+        if (h.m_uDiskStart != 0 || start < prev || end > length || end < start + 30 + d)
+            return false;
+        prev = end;
+    }
+    return true;
+}
+
+} // namespace
+
 bool CZipVolumeStorage::ConvertToSingleFile(std::vector<std::unique_ptr<CZipEntryHeader>>& headers,
                                             std::size_t neededRoom) {
     const bool inBuffer = m_uBytesWritten == 0 &&
@@ -337,16 +357,8 @@ bool CZipVolumeStorage::ConvertToSingleFile(std::vector<std::unique_ptr<CZipEntr
     const std::uint64_t length = inBuffer ? m_uBytesInWriteBuffer : m_file.GetLength();
 
     // Check the layout first, so that a surprise changes nothing.
-    std::uint64_t prev = 4;
-    for (std::size_t i = 0; i < headers.size(); ++i) {
-        const CZipEntryHeader& h = *headers[i];
-        std::uint64_t start = h.m_uOffset;
-        std::uint64_t end = i + 1 < headers.size() ? headers[i + 1]->m_uOffset : length;
-        std::uint64_t d = h.IsEncrypted() ? 0 : 16;
-        if (h.m_uDiskStart != 0 || start < prev || end > length || end < start + 30 + d)
-            return false;
-        prev = end;
-    }
+    if (!EntriesFitOneVolume(headers, length))
+        return false;
 
     auto patch = [&](std::uint64_t pos, const void* data, std::size_t n) {
         if (inBuffer)

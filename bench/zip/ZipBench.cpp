@@ -4,7 +4,8 @@
 //   zip_bench unpack ARCHIVE TARGET [--threads N] unpack below TARGET/<archive name> (as many
 //                                                 threads as the main tool takes unless told)
 //   zip_bench gen FOLDER MB                       a folder of mixed text and binary files
-//   zip_bench genproject FOLDER                   a project-like folder of about 400 small files
+//   zip_bench genproject FOLDER [FILES]           a project-like folder of 408 (or FILES) files of
+//                                                 mixed sizes
 //   zip_bench [MB] [WORK]                         generate, then pack and unpack with ours and with
 //                                                 Info-ZIP's "zip -r -6"/"unzip", times side by side
 #include "configtool/applog/ArchiveOperations.h"
@@ -127,11 +128,13 @@ int Shell(const std::string& cmd) {
 
 } // namespace
 
-// About 400 configuration-sized files in a few folders, as a saved project with its library.
-static void GenerateProject(const fs::path& root) {
+// Configuration-sized files (about 400 unless told) in a few folders, as a saved project with
+// its library: mostly small, every 40th up to 200 KB.
+static void GenerateProject(const fs::path& root, int files) {
     std::mt19937 gen(408);
-    for (int n = 0; n < 408; ++n) {
-        const fs::path dir = root / (n < 200 ? "Ini" : "ProjectV1.00") / ("sub" + std::to_string(n % 5));
+    for (int n = 0; n < files; ++n) {
+        const fs::path dir = root / (n < (files <= 408 ? 200 : files / 2) ? "Ini" : "ProjectV1.00") /
+                             ("sub" + std::to_string(n % (files <= 408 ? 5 : files / 80)));
         const std::size_t size = 200 + gen() % (n % 40 == 0 ? 200000 : 12000);
         WriteFile(dir / ("file" + std::to_string(n) + ".cfg"), TextFile(gen, size));
     }
@@ -165,14 +168,14 @@ int main(int argc, char** argv) {
         Generate(argv[2], std::strtoull(argv[3], nullptr, 10) * 1024 * 1024);
         return 0;
     }
-    if (verb == "genproject" && argc == 3) {
-        GenerateProject(argv[2]);
+    if (verb == "genproject" && (argc == 3 || argc == 4)) {
+        GenerateProject(argv[2], argc == 4 ? std::atoi(argv[3]) : 408);
         return 0;
     }
     if (!verb.empty() && !std::isdigit(static_cast<unsigned char>(verb[0]))) {
         std::cerr
             << "usage: zip_bench pack FOLDER ARCHIVE [--threads N] | unpack ARCHIVE TARGET [--threads N] |\n"
-               "       gen FOLDER MB | genproject FOLDER | [MB] [WORK]\n";
+               "       gen FOLDER MB | genproject FOLDER [FILES] | [MB] [WORK]\n";
         return 2;
     }
     return Compare(argc, argv);

@@ -4,17 +4,41 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
+#include <future>
 #include <map>
 #include <random>
 #include <string>
 #include <sys/stat.h>
+#include <thread>
 
 namespace ziptest {
 
 namespace fs = std::filesystem;
+
+// Runs work that waits on other threads (adding or extracting on several threads) and answers
+// its result. Work that does not end within the limit fails the test program at once, with a
+// message, rather than hanging it.
+template <class Work>
+auto Bounded(Work work, std::chrono::seconds limit = std::chrono::seconds(30)) -> decltype(work()) {
+    std::packaged_task<decltype(work())()> task(std::move(work));
+    auto result = task.get_future();
+    std::thread runner(std::move(task));
+    if (result.wait_for(limit) != std::future_status::ready) {
+        const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
+        std::fprintf(stderr, "FAILED: %s.%s: the work did not end within %lld s (a wait that never ends)\n",
+                     test ? test->test_suite_name() : "?", test ? test->name() : "?",
+                     static_cast<long long>(limit.count()));
+        std::fflush(stderr);
+        std::_Exit(1);
+    }
+    runner.join();
+    return result.get();
+}
 
 // Runs a shell command; answers its exit status and fills its output (stdout and stderr).
 inline int Shell(const std::string& command, std::string* output = nullptr) {
@@ -57,6 +81,45 @@ inline std::string TextBytes(std::size_t lines, unsigned seed) {
     for (std::size_t i = 0; i < lines; ++i)
         s += "key" + std::to_string(gen() % 1000) + "=value " + std::to_string(i) + "\r\n";
     return s;
+}
+
+// Archive bytes compared: where they first differ, rather than a listing of megabytes.
+inline ::testing::AssertionResult SameBytes(const std::string& a, const std::string& b) {
+    if (a == b)
+        return ::testing::AssertionSuccess();
+    std::size_t at = 0;
+    while (at < a.size() && at < b.size() && a[at] == b[at])
+        ++at;
+    return ::testing::AssertionFailure() << "the bytes differ from offset " << at << " on (sizes " << a.size()
+                                         << " and " << b.size() << ")";
+}
+
+// What two readers written elsewhere make of an archive: Info-ZIP's "unzip -t" and Python's
+// zipfile, which checks every entry's CRC and compares its bytes with the file of that name below
+// root (names read as GBK, as the archive writes them). Empty when both accept it, else what
+// they said.
+inline std::string IndependentReadersFault(const fs::path& zip, const fs::path& root) {
+    std::string out;
+    if (Shell("unzip -tq " + Quote(zip), &out) != 0)
+        return "unzip -t: " + out;
+    const fs::path script = zip.string() + ".check.py";
+    testsupport::WriteBytes(script, "import sys, zipfile, os\n"
+                                    "z = zipfile.ZipFile(sys.argv[1])\n"
+                                    "bad = z.testzip()\n"
+                                    "assert bad is None, 'CRC of ' + bad\n"
+                                    "for i in z.infolist():\n"
+                                    "  name = i.filename if i.flag_bits & 0x800 else "
+                                    "i.filename.encode('cp437').decode('gbk')\n"
+                                    "  path = os.path.join(sys.argv[2], name)\n"
+                                    "  if name.endswith('/'):\n"
+                                    "    assert os.path.isdir(path), name\n"
+                                    "    continue\n"
+                                    "  with open(path, 'rb') as f:\n"
+                                    "    assert z.read(i) == f.read(), 'bytes of ' + name\n"
+                                    "print('ok')\n");
+    if (Shell("python3 " + Quote(script) + " " + Quote(zip) + " " + Quote(root), &out) != 0 || out != "ok\n")
+        return "python zipfile: " + out;
+    return {};
 }
 
 // A small project-like tree: nested folders, text and binary files, an empty file, Chinese
