@@ -184,8 +184,16 @@ int CArchiveOperations::ExtractZip(const std::string& targetFolder) {
         return 0;
     }
     bool ok = false;
+    const char* cause = nullptr;
     try {
         ok = m_zip.ExtractFiles(folder, m_iThreads);
+    } catch (const CZipException& e) {
+        // The two refusals made before anything is written say why, so that the user knows the
+        // archive, not the disk or the program, is at fault (or the other way round).
+        if (e.m_iCause == CZipException::tooLarge)
+            cause = kArchiveTooLarge;
+        else if (e.m_iCause == CZipException::noSpace)
+            cause = kArchiveNoSpace;
     } catch (const std::exception&) {
         ok = false;
     }
@@ -193,6 +201,8 @@ int CArchiveOperations::ExtractZip(const std::string& targetFolder) {
         m_bZipError = true;
         CloseZip();
         m_log.WriteLog(platform::StrFormat("释放压缩文件时失败！目标文件夹：%s", folder.c_str()));
+        if (cause)
+            m_log.WriteLog(cause);
         return 0;
     }
     return CloseZip();

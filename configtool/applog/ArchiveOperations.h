@@ -12,6 +12,10 @@
 
 namespace qxm7740 {
 
+// Logged after the extraction failure line when the archive was refused before anything was written.
+inline constexpr const char* kArchiveTooLarge = "压缩文件解压后的数据超出上限，已拒绝释放！";
+inline constexpr const char* kArchiveNoSpace = "磁盘空间不足，无法释放压缩文件！";
+
 // One file found by the folder walk.
 struct ZipFileItem {
     std::string path;

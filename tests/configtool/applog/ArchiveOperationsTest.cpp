@@ -168,6 +168,28 @@ TEST_F(ArchiveOperationsTest, ExtractionStopsAtAnEntryOutsideTheTarget) {
     EXPECT_FALSE(fs::exists(tmp / "up" / "escape.txt"));
 }
 
+TEST_F(ArchiveOperationsTest, AnArchiveBeyondTheExtractionBoundIsRefusedWithItsCause) {
+    // One megabyte of zeros packs to a few kilobytes; the bound is set below what it declares.
+    const fs::path zip = tmp / "big.zip";
+    testsupport::WriteBytes(tmp / "zeros.bin", std::string(1 << 20, '\0'));
+    {
+        CZipArchive a;
+        ASSERT_TRUE(a.Open(zip.string(), CZipArchive::zipCreate));
+        ASSERT_TRUE(a.AddFile((tmp / "zeros.bin").string(), -1, false));
+        a.Close();
+    }
+    fs::create_directories(tmp / "up");
+    ASSERT_EQ(ops.OpenZip(zip.string()), 1);
+    CZipArchive::ExtractLimits limits;
+    limits.maxTotal = 1000;
+    ops.Archive().SetExtractLimits(limits);
+    EXPECT_EQ(ops.ExtractZip((tmp / "up").string() + "/"), 0);
+    const std::string folder = (tmp / "up").string() + "/big";
+    EXPECT_EQ(log.lines,
+              (std::vector<std::string>{"释放压缩文件时失败！目标文件夹：" + folder, kArchiveTooLarge}));
+    EXPECT_FALSE(fs::exists(tmp / "up" / "big"));
+}
+
 TEST_F(ArchiveOperationsTest, FolderWalkSortsAndSkipsLinkedFolders) {
     testsupport::WriteBytes(tmp / "w" / "b.txt", "");
     testsupport::WriteBytes(tmp / "w" / "A.txt", "");
