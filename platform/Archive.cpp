@@ -183,7 +183,7 @@ std::string CArchive::ReadObjectTag(std::uint16_t* schema) {
 }
 
 bool CArchive::SaveToFile(const std::filesystem::path& path) const {
-    return WriteFileBytes(path, bytes_);
+    return ReplaceFileBytes(path, bytes_);
 }
 
 bool CArchive::LoadFromFile(const std::filesystem::path& path, CArchive& ar) {

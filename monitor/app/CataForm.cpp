@@ -391,7 +391,7 @@ void CCataForm::OnChunk(std::uint32_t fileId, std::uint8_t more, std::uint16_t c
     }
     app_.link.SendRequest(CFileCloseMsg(0, remote_));
     // The file holds exactly the bytes received (not the zeros of a shorter transfer).
-    const bool written = platform::WriteFileBytes(
+    const bool written = platform::ReplaceFileBytes(
         local_, std::string_view(reinterpret_cast<const char*>(buffer_.data()), done_));
     FreeBuffer();
     if (progress_)

@@ -105,7 +105,7 @@ std::string RemoteCmdExportText(const std::vector<RemoteCmdRecord>& records) {
 }
 
 bool WriteExport(const std::filesystem::path& file, const std::string& utf8) {
-    return platform::WriteFileBytes(file, platform::GbkTextBytes(utf8));
+    return platform::ReplaceFileBytes(file, platform::GbkTextBytes(utf8));
 }
 
 } // namespace marindle

@@ -39,7 +39,7 @@ std::string StatFileText(const std::string& deviceName, std::uint16_t address, s
 }
 
 bool WriteStatFile(const std::filesystem::path& file, const std::string& text) {
-    return platform::WriteFileBytes(file, platform::ToGbk(text));
+    return platform::ReplaceFileBytes(file, platform::ToGbk(text));
 }
 
 std::filesystem::path ProposedStatFile(const std::filesystem::path& savFolder, const std::string& deviceName,

@@ -5,6 +5,7 @@
 #include "monitor/model/StatQuery.h"
 #include "monitor/model/ValueRows.h"
 #include "platform/Gbk.h"
+#include "platform/TextFile.h"
 #include "tests/support/TestFiles.h"
 
 #include <gtest/gtest.h>
@@ -48,6 +49,23 @@ TEST(HistoryQueryTest, ExportFileEndsEveryLineWithOneCrLf) {
     ASSERT_TRUE(WriteExport(file, "序号,描述\n1,第一行\r\n第二行\n"));
     EXPECT_EQ(testsupport::ReadBytes(file), platform::ToGbk("序号,描述\r\n1,第一行\r\n第二行\r\n"));
     EXPECT_FALSE(WriteExport(dir.Path() / "no" / "such" / "x.txt", "a\n"));
+}
+
+TEST(HistoryQueryTest, AnExportThatFailsPartWayLeavesTheFileItReplacesWhole) {
+    // Saving over an earlier export: a write that fails (a full disk) keeps the earlier one.
+    testsupport::TempDir dir;
+    const auto file = dir.Path() / "SOE_保护A.txt";
+    ASSERT_TRUE(WriteExport(file, "序号,描述\n1,旧\n"));
+    ASSERT_TRUE(WriteStatFile(dir.Path() / "q.dat", "old"));
+    platform::SetWriteFaultHook([](const std::filesystem::path&) { return true; });
+    const bool exported = WriteExport(file, "序号,描述\n1,新的一行\n");
+    const bool stat = WriteStatFile(dir.Path() / "q.dat", "new text");
+    platform::SetWriteFaultHook(nullptr);
+    EXPECT_FALSE(exported);
+    EXPECT_FALSE(stat);
+    EXPECT_EQ(testsupport::ReadBytes(file), platform::ToGbk("序号,描述\r\n1,旧\r\n"));
+    EXPECT_EQ(testsupport::ReadBytes(dir.Path() / "q.dat"), "old");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 2);
 }
 
 TEST(ValueRowsTest, EditRulesAndTexts) {
