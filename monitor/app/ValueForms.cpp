@@ -5,6 +5,7 @@
 #include "monitor/app/TransferProgressDlg.h"
 #include "monitor/core/DevModel.h"
 #include "monitor/coreui/TelecontrolDlg.h"
+#include "monitor/model/MonitorTexts.h"
 #include "platform/Prompt.h"
 #include "platform/Text.h"
 #include "platform/ui/WidgetPrompt.h"
@@ -179,6 +180,19 @@ bool CValueForm::eventFilter(QObject* watched, QEvent* event) {
     return CMonitorForm::eventFilter(watched, event);
 }
 
+bool CValueForm::PendingValuesFit() {
+    for (int row : pending_.Sorted()) {
+        const CEntryRecord* e = EntryOf(row);
+        if (e && !GenericValueFits(e->actualValue, e->dataType, e->dataSize, e->number)) {
+            // Nothing goes: the row is shown to the user, who corrects or withdraws it.
+            list_->setCurrentCell(row, valueColumn_);
+            platform::MessageBox(text::kValueOutOfRange);
+            return false;
+        }
+    }
+    return true;
+}
+
 void CValueForm::SendManualSet() {
     if (pending_.Empty())
         return;
@@ -186,6 +200,8 @@ void CValueForm::SendManualSet() {
         platform::MessageBox("输入数目过大。");
         return;
     }
+    if (!PendingValuesFit())
+        return;
     std::vector<ManualValue> values;
     for (int row : pending_.Sorted()) {
         const CEntryRecord* e = EntryOf(row);
@@ -325,6 +341,8 @@ void CProtForm::Download() {
         platform::MessageBox("输入数目过大。");
         return;
     }
+    if (!PendingValuesFit())
+        return;
     // The login dialog runs an event loop; a reconnect meanwhile closes this window.
     const QPointer<CProtForm> self(this);
     if (!app_.CheckRight(8) || !self)
@@ -645,7 +663,7 @@ void CTabForm::Requery() {
     if (value < 0 || value > 60000) {
         startEdit_->setFocus();
         startEdit_->selectAll();
-        platform::MessageBox("输入值越限。");
+        platform::MessageBox(text::kValueOutOfRange);
         return;
     }
     startEdit_->setText(Qs(platform::StrFormat("%u", static_cast<unsigned>(value))));

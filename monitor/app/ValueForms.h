@@ -66,6 +66,8 @@ protected:
     void ClearPending();
     int RowOf(std::uint16_t device, std::uint16_t key) const;
     // "人工置数" and "取消置数" (indications and reference tables); the mark shows in markColumn.
+    // False, after a box, when a pending value does not fit its field; nothing is then sent.
+    bool PendingValuesFit();
     void SendManualSet();
     void SendManualCancel();
 

@@ -278,6 +278,27 @@ std::vector<std::uint8_t> ParseGenericValue(std::string_view text, std::uint8_t 
     return out;
 }
 
+bool GenericValueFits(std::string_view text, std::uint8_t type, std::uint8_t size, std::uint8_t number) {
+    const long long v = platform::AtoLL(text);
+    auto inUnsigned = [&](int bytes) { return v >= 0 && v < (1LL << (8 * bytes)); };
+    auto inSigned = [&](int bits) { return v >= -(1LL << (bits - 1)) && v < (1LL << (bits - 1)); };
+    switch (type) {
+    case 3:
+        // One byte of four is an address written as text, not a number.
+        if (size == 1 && number == 4)
+            return true;
+        return (size != 1 && size != 2 && size != 4) || inUnsigned(size);
+    case 4:
+        return (size != 1 && size != 2 && size != 4) || inSigned(8 * size);
+    case 12:
+        return size != 2 || inSigned(13);
+    case 201:
+        return size != 5 || (v >= -(1LL << 31) && v < (1LL << 32));
+    default:
+        return true;
+    }
+}
+
 std::uint32_t DebugLevelColour(std::uint8_t level) {
     static constexpr std::uint32_t kColours[] = {0xC8C8C8, 0x808080, 0x00FF80, 0x0080FF, 0xFF0080,
                                                  0x8000FF, 0x808000, 0x008080, 0x008000, 0x800080,

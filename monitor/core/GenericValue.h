@@ -30,6 +30,11 @@ std::string FormatGenericValue(std::uint8_t type, std::uint8_t size, std::uint8_
 std::vector<std::uint8_t> ParseGenericValue(std::string_view text, std::uint8_t type, std::uint8_t size,
                                             std::uint8_t number);
 
+// Whether the whole number of a text fits the bytes ParseGenericValue writes it into (unsigned for
+// type 3, signed for 4, eight times the value in two signed bytes for 12, four bytes for 201). A
+// value that does not would reach the device as another number. Other types always fit.
+bool GenericValueFits(std::string_view text, std::uint8_t type, std::uint8_t size, std::uint8_t number);
+
 // The UTF-8 text of the GBK bytes of a text field, already cut at its end or its first zero. A
 // double-byte character cut in two by the end of the field drops its broken first byte.
 std::string GbkFieldText(const std::uint8_t* bytes, std::size_t length);

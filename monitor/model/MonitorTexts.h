@@ -6,5 +6,7 @@ namespace marindle::text {
 inline constexpr const char* kQuerying = "正在召唤，请稍候……";
 // A device command or window refused while the device does not communicate.
 inline constexpr const char* kDeviceNotConnected = "装置未连通。";
+// A typed number beyond its field (a start index, a value its bytes cannot hold).
+inline constexpr const char* kValueOutOfRange = "输入值越限。";
 
 } // namespace marindle::text

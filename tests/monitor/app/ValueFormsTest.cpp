@@ -157,6 +157,45 @@ TEST(SettingsFormTest, SixtyThreeValuesGoAndSixtyFourAreRefused) {
     EXPECT_TRUE(form->Pending().Empty());
 }
 
+TEST(SettingsFormTest, AValueItsFieldCannotHoldIsRefusedAndNothingIsSent) {
+    // Two-byte unsigned and one-byte signed settings: 70000 and 200 would reach the device as
+    // other numbers (4464 and -56).
+    AppRig rig;
+    rig.Login();
+    CProtForm* form = OpenReadSettings(rig, "定值", 2, "0");
+    ASSERT_NE(form, nullptr);
+    CDeviceRecord* d = rig.app->model.FindDeviceByKey(form->Key().key);
+    ASSERT_NE(d, nullptr);
+    CEntryRecord* first = testsupport::Found(d->FindEntry(0x0102));
+    CEntryRecord* second = testsupport::Found(d->FindEntry(0x0202));
+    first->dataType = 3;
+    first->dataSize = 2;
+    second->dataType = 4;
+    second->dataSize = 1;
+    form->CommitEdit(0, "70000");
+    form->CommitEdit(1, "-128");
+    rig.ClearSent();
+    form->Download();
+    EXPECT_EQ(rig.prompts.LastText(), "输入值越限。");
+    EXPECT_TRUE(rig.SentBodies().empty());
+    EXPECT_EQ(form->Pending().Size(), 2u);
+    form->CommitEdit(0, "65535");
+    form->CommitEdit(1, "200");
+    form->Download();
+    EXPECT_TRUE(rig.SentBodies().empty());
+    form->CommitEdit(1, "-128");
+    form->Download();
+    ASSERT_EQ(rig.SentBodies().size(), 1u);
+
+    // The telecontrol window's manual setting keeps to the same rule.
+    EXPECT_TRUE(GenericValueFits("4095", 12, 2, 1));
+    EXPECT_FALSE(GenericValueFits("4096", 12, 2, 1));
+    EXPECT_FALSE(GenericValueFits("-1", 3, 1, 1));
+    EXPECT_TRUE(GenericValueFits("192.168.1.1", 3, 1, 4));
+    EXPECT_TRUE(GenericValueFits("4294967295", 201, 5, 1));
+    EXPECT_FALSE(GenericValueFits("4294967296", 201, 5, 1));
+}
+
 TEST(TelecontrolFormTest, ManualSettingAndReplies) {
     AppRig rig;
     rig.Login();

@@ -104,7 +104,8 @@ TEST(GenericValueTest, ParseByType) {
     EXPECT_EQ(ParseGenericValue("1", 2, 16, 1), (Bytes{0x01, 0x00}));
     EXPECT_EQ(ParseGenericValue("", 2, 12, 1), (Bytes{0, 0}));
     EXPECT_EQ(ParseGenericValue("-2", 4, 2, 1), (Bytes{0xFE, 0xFF}));
-    EXPECT_EQ(ParseGenericValue("300", 3, 1, 1), (Bytes{44}));
+    EXPECT_EQ(ParseGenericValue("255", 3, 1, 1), (Bytes{255}));
+    EXPECT_FALSE(GenericValueFits("300", 3, 1, 1)); // refused before it is parsed
     EXPECT_EQ(ParseGenericValue("300", 3, 3, 1), (Bytes{0, 0, 0}));
     EXPECT_EQ(ParseGenericValue("1.5", 7, 4, 1), FloatBytes(1.5f));
     EXPECT_EQ(ParseGenericValue("1.5", 7, 2, 1), (Bytes{0, 0}));
