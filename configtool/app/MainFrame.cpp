@@ -170,7 +170,7 @@ void CMainFrame::CreateMenus() {
 }
 
 void CMainFrame::CreateBars() {
-    m_pWorkspaceBar = new CMainTabBar("Workspace", this);
+    m_pWorkspaceBar = new CMainTabBar("结构图", this);
     m_pWorkspaceBar->setObjectName("workspaceBar");
     auto* tree = new editors::CConfigOverView;
     tree->OnInitialUpdate();
@@ -539,7 +539,8 @@ void CMainFrame::OnGenerateText() {
         return;
     const editors::CTextExportList list = source->GetTextExport();
     const std::string name = CTextExport::DefaultName(list.title, list.tabCaption);
-    const std::filesystem::path folder = m_app.GetProjectsFolder() / t->GetProjectName(doc);
+    const std::filesystem::path folder =
+        CTextExport::InitialFolder(m_app.GetProjectsFolder(), t->GetProjectName(doc));
 
     // "(*)", not "(*.*)": with "*.*" Qt's save dialog replaces the extension of the proposed name.
     QFileDialog dlg(this, QString(), Qs((folder / "").string()), "所有文件 (*)");

@@ -101,6 +101,9 @@ TEST_F(AppTest, MonitorLinesArriveWhileTheBarIsHiddenAndTheBarToggles) {
     EXPECT_FALSE(view->isChecked());
     QAction* tree = frame->Action("结构图");
     EXPECT_TRUE(tree->isChecked());
+    // The bar carries the caption of the command that shows it, as the monitor bar does.
+    EXPECT_EQ(frame->WorkspaceBar()->windowTitle(), QString("结构图"));
+    EXPECT_EQ(frame->MonitorBar()->windowTitle(), QString("监视窗口"));
     tree->trigger();
     EXPECT_TRUE(frame->WorkspaceBar()->isHidden());
     EXPECT_FALSE(tree->isChecked());

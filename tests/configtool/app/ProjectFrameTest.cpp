@@ -158,6 +158,34 @@ TEST_F(ProjectFrameTest, WizardProjectFillsTheTreeSelectionPlacesViewsAndItSaves
     ExpectLeftView(second, kViewConfigPort);
 }
 
+// A project never saved has no folder yet: the export's save dialog opens in the projects folder
+// (not in the program folder) and proposes the title without a trailing blank.
+TEST_F(ProjectFrameTest, GenerateTextOfANeverSavedProjectOpensInTheProjectsFolder) {
+    ASSERT_TRUE(Start("系统管理员", "482916"));
+    Queue([this](QDialog& dlg) {
+        auto& sheet = static_cast<CWizardSheet&>(dlg);
+        sheet.SetFolder((root_ / "Project").string());
+        sheet.SetName("未存工程");
+        return int(QDialog::Accepted);
+    });
+    Trigger("新建工程(&N)\tCtrl+N");
+    ASSERT_NE(Current(), nullptr);
+    ASSERT_FALSE(fs::exists(root_ / "Project" / "未存工程"));
+    Tree()->setCurrentItem(Tree()->RootItem()->child(1)->child(0));
+    ASSERT_EQ(Frame()->LeftKind(), kViewDevinfolist);
+    std::string proposed;
+    QString directory;
+    Queue([&](QDialog& d) {
+        auto& dlg = static_cast<QFileDialog&>(d);
+        proposed = Ss(dlg.selectedFiles().value(0));
+        directory = dlg.directory().absolutePath();
+        return int(QDialog::Rejected);
+    });
+    Trigger("生成文本");
+    EXPECT_EQ(fs::path(Ss(directory)), root_ / "Project");
+    EXPECT_EQ(fs::path(proposed), root_ / "Project" / "装置总表");
+}
+
 // "生成文本" through the real frame: every list view of the left pane proposes its title (without
 // ":", with the selected tab) and writes its column titles and rows; other panes are skipped.
 TEST_F(ProjectFrameTest, GenerateTextExportsEveryListViewOfTheLeftPane) {
@@ -213,10 +241,10 @@ TEST_F(ProjectFrameTest, GenerateTextExportsEveryListViewOfTheLeftPane) {
     QTreeWidgetItem* bays = root->child(2);
     QTreeWidgetItem* boards = root->child(3);
     exportNode(root, kViewConfigPrj, "工程属性", 1);
-    exportNode(root->child(0), kViewAdjusttime, "对时源列表 ", 1);
-    exportNode(boards, kViewConfigBan, "板卡列表 ", 1);
+    exportNode(root->child(0), kViewAdjusttime, "对时源列表", 1);
+    exportNode(boards, kViewConfigBan, "板卡列表", 1);
     exportNode(boards->child(0), kViewConfigPort, "板卡1[QXM-CPU01]通讯口配置_COM", 4);
-    exportNode(devices->child(0), kViewDevinfolist, "装置总表 ", 1);
+    exportNode(devices->child(0), kViewDevinfolist, "装置总表", 1);
     exportNode(devices->child(1), kViewConfigPortForm, "虚装置列表_装置列表", 3);
     exportNode(devices->child(1)->child(0), kViewConfigGIN, "板卡3装置65530[状态信号虚装置]组态_遥测", 0);
     exportNode(devices->child(1)->child(1), kViewConfigGINVir, "板卡3装置65531[复合信号虚装置]组态_遥测", 0);
