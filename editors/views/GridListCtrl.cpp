@@ -177,14 +177,6 @@ bool CGridListCtrl::SetRowColor(int row, std::uint32_t colour) {
     return true;
 }
 
-bool CGridListCtrl::SetItemData(int row, long long data) {
-    QTableWidgetItem* it = item(row, 0);
-    if (!it)
-        return false;
-    it->setData(Qt::UserRole, QVariant::fromValue<qlonglong>(data));
-    return true;
-}
-
 long long CGridListCtrl::GetItemData(int row) const {
     const QTableWidgetItem* it = item(row, 0);
     return it ? it->data(Qt::UserRole).toLongLong() : 0;
