@@ -100,8 +100,11 @@ int CGridListCtrl::InsertColumn(int column, const std::string& header, Align ali
     item->setTextAlignment(a | Qt::AlignVCenter);
     setHorizontalHeaderItem(column, item);
     m_alignments.insert(m_alignments.begin() + column, a);
+    // The title's extent and a margin, and never less than the header needs to show the whole
+    // title in the style in use (its margins and font may be wider than the cells').
     if (width < 0)
-        width = fontMetrics().horizontalAdvance(Qs(header)) + 10;
+        width = std::max(fontMetrics().horizontalAdvance(Qs(header)) + 10,
+                         horizontalHeader()->sectionSizeHint(column));
     setColumnWidth(column, width);
     return column;
 }

@@ -25,7 +25,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QComboBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -424,3 +426,24 @@ TEST_F(PointViewsTest, TapFromTelesignalsShowsBitsFromTheLast) {
 }
 
 } // namespace
+
+// The narrow right-hand pane at its first display: every column is as wide as its title and its
+// widest cell need, so nothing is cut.
+TEST_F(PointViewsTest, AllPointsPaneShowsWholeColumnsAtFirstDisplay) {
+    CConfigFrame frame(nullptr);
+    frame.resize(1400, 600);
+    frame.show();
+    QApplication::processEvents();
+    auto* all = dynamic_cast<CConfigGINAllView*>(frame.RightView());
+    ASSERT_TRUE(all);
+    const CGridListCtrl* list = all->List();
+    ASSERT_EQ(list->columnCount(), 8);
+    ASSERT_GT(list->rowCount(), 0);
+    const QHeaderView* header = list->horizontalHeader();
+    for (int c = 0; c < list->columnCount(); ++c) {
+        SCOPED_TRACE(c);
+        EXPECT_GE(list->columnWidth(c), header->sectionSizeHint(c));
+        for (int r = 0; r < list->rowCount(); ++r)
+            EXPECT_GE(list->columnWidth(c), list->fontMetrics().horizontalAdvance(list->item(r, c)->text()));
+    }
+}
