@@ -204,12 +204,23 @@ TEST_F(ProjectFrameTest, GenerateTextExportsEveryListViewOfTheLeftPane) {
     int exported = 0;
     std::string written;
     auto exportNode = [&](QTreeWidgetItem* node, EditorViewKind kind, const std::string& name,
-                          std::size_t minRows) {
+                          std::size_t minRows, const char* tab = nullptr) {
         SCOPED_TRACE(name);
         ASSERT_NE(node, nullptr);
         Tree()->setCurrentItem(node);
         ASSERT_EQ(frame->LeftKind(), kind);
         QWidget* view = frame->LeftView();
+        // The point views show one category per tab: the one named is chosen first.
+        if (tab) {
+            auto* bar = view->findChild<QTabBar*>();
+            ASSERT_NE(bar, nullptr);
+            int index = -1;
+            for (int i = 0; i < bar->count(); ++i)
+                if (bar->tabText(i) == QString::fromUtf8(tab))
+                    index = i;
+            ASSERT_GE(index, 0) << tab;
+            bar->setCurrentIndex(index);
+        }
         const auto* list = view->findChild<CGridListCtrl*>();
         ASSERT_NE(list, nullptr);
         const std::string file = "导出" + std::to_string(++exported);
@@ -246,8 +257,10 @@ TEST_F(ProjectFrameTest, GenerateTextExportsEveryListViewOfTheLeftPane) {
     exportNode(boards->child(0), kViewConfigPort, "板卡1[QXM-CPU01]通讯口配置_COM", 4);
     exportNode(devices->child(0), kViewDevinfolist, "装置总表", 1);
     exportNode(devices->child(1), kViewConfigPortForm, "虚装置列表_装置列表", 3);
-    exportNode(devices->child(1)->child(0), kViewConfigGIN, "板卡3装置65530[状态信号虚装置]组态_遥测", 0);
-    exportNode(devices->child(1)->child(1), kViewConfigGINVir, "板卡3装置65531[复合信号虚装置]组态_遥测", 0);
+    exportNode(devices->child(1)->child(0), kViewConfigGIN, "板卡3装置65530[状态信号虚装置]组态_遥信", 1,
+               "遥信");
+    exportNode(devices->child(1)->child(1), kViewConfigGINVir, "板卡3装置65531[复合信号虚装置]组态_遥信", 1,
+               "遥信");
     exportNode(boards->child(0)->child(0)->child(0), kViewConfigPortForm, "板卡1COM0[ModbusRTU]组态_装置列表",
                1);
     exportNode(boards->child(0)->child(0)->child(0)->child(0), kViewConfigGIN,
