@@ -312,6 +312,10 @@ TEST_F(EditorJourney, AProjectBuiltThroughTheViewsReopensAsItWasShown) {
     EXPECT_EQ(text.find("对时源=1,"), std::string::npos);
     EXPECT_NE(text.find("[网络1配置]"), std::string::npos);
     EXPECT_EQ(text.find("[网络2配置]"), std::string::npos);
+    // The unit address has one home: the unit options in system.cfg carry no second one.
+    const std::string options = testsupport::ReadGbkText(main.parent_path() / "system.cfg");
+    EXPECT_NE(options.find("对时方式"), std::string::npos);
+    EXPECT_EQ(options.find("管理机地址"), std::string::npos);
 }
 
 // The voltage-level combo: the arrow keys browse without writing, the Return that confirms the
