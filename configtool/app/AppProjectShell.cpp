@@ -20,6 +20,11 @@ void CAppProjectShell::LogOperation(const std::string& line) {
     m_app.WriteLog(line);
 }
 
+void CAppProjectShell::MonitorLine(const std::string& line) {
+    if (CMainFrame* frame = m_app.GetMainFrame())
+        frame->MonitorText(LinkColour::Error, line);
+}
+
 bool CAppProjectShell::AskSaveVersion(const std::filesystem::path& projectFolder, std::string& versionText) {
     editors::CSaveVersionDlg dlg(m_app.GetMainFrame());
     dlg.m_strFolder = projectFolder.string();

@@ -158,6 +158,39 @@ TEST_F(ProjectFrameTest, WizardProjectFillsTheTreeSelectionPlacesViewsAndItSaves
     ExpectLeftView(second, kViewConfigPort);
 }
 
+// An option range wider than its kind is used as cut to the kind, and the monitor pane says so
+// when the library is read for a new project.
+TEST_F(ProjectFrameTest, AnOptionRangeBeyondItsKindIsCutWithALineInTheMonitorPane) {
+    const fs::path options = root_ / "Ini" / "组态配置.ini";
+    std::string text = platform::FromGbk(testsupport::ReadBytes(options));
+    const std::string shipped = "召唤周期,WORD,900(0-65535)";
+    ASSERT_NE(text.find(shipped), std::string::npos);
+    text.replace(text.find(shipped), shipped.size(), "召唤周期,WORD,900(0-86400)");
+    testsupport::WriteBytes(options, platform::ToGbk(text));
+    ASSERT_TRUE(Start("系统管理员", "482916"));
+    Queue([this](QDialog& dlg) {
+        auto& sheet = static_cast<CWizardSheet&>(dlg);
+        sheet.SetFolder((root_ / "Project").string());
+        sheet.SetName("范围");
+        return int(QDialog::Accepted);
+    });
+    Trigger("新建工程(&N)\tCtrl+N");
+    ASSERT_NE(Current(), nullptr);
+    const std::vector<std::string> expected{"0", "65535"};
+    bool found = false;
+    for (const auto& item : Current()->m_deviceExtItems)
+        if (item.m_strName == "召唤周期") {
+            found = true;
+            EXPECT_EQ(item.m_choices, expected);
+        }
+    EXPECT_TRUE(found);
+    CDebugTextView* pane = app_->GetMainFrame()->MonitorView();
+    pane->FlushFeed();
+    EXPECT_NE(Ss(pane->toPlainText()).find("[装置总表扩展信息]\"选项2\" 的范围超出WORD类型，按0-65535使用"),
+              std::string::npos)
+        << Ss(pane->toPlainText());
+}
+
 // A project never saved has no folder yet: the export's save dialog opens in the projects folder
 // (not in the program folder) and proposes the title without a trailing blank.
 TEST_F(ProjectFrameTest, GenerateTextOfANeverSavedProjectOpensInTheProjectsFolder) {
