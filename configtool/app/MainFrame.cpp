@@ -322,7 +322,18 @@ void CMainFrame::MonitorBytes(LinkColour colour, const std::uint8_t* data, std::
 
 void CMainFrame::PostOpenProject(const std::string& path) {
     QMetaObject::invokeMethod(
-        this, [this, path] { OpenProjectPath(path); }, Qt::QueuedConnection);
+        this, [this, path] { OpenProjectWhenFree(path); }, Qt::QueuedConnection);
+}
+
+void CMainFrame::OpenProjectWhenFree(const std::string& path) {
+    // Opening a project frees the current document and its views. An open box or dialog runs its
+    // own event loop, and the code waiting for its answer may still hold them: the opening waits
+    // until no box or dialog is open.
+    if (QApplication::activeModalWidget()) {
+        QTimer::singleShot(kOpenRetryMs, this, [this, path] { OpenProjectWhenFree(path); });
+        return;
+    }
+    OpenProjectPath(path);
 }
 
 void CMainFrame::DoOpenWait(int mode, const std::string& text) {
