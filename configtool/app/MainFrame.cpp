@@ -462,7 +462,9 @@ int CMainFrame::OnSaveProject() {
     if (platform::MessageBox("是否保存为新的组态文件？", "确认", Icon::Question, Buttons::YesNo) ==
         Answer::Yes)
         return OnSaveProjectAs();
-    return t->SaveProject(doc, false);
+    // The question ran an event loop: the document is looked up again.
+    doc = CurrentDoc();
+    return doc ? t->SaveProject(doc, false) : 0;
 }
 
 int CMainFrame::OnSaveProjectAs() {
@@ -473,7 +475,8 @@ int CMainFrame::OnSaveProjectAs() {
     const std::string oldName = t->GetProjectName(doc);
     const std::string oldFolder = m_app.GetProjectsFolder().string();
     CSaveConfigDlg dlg(oldName, oldFolder, this);
-    if (platform::RunDialog(dlg) != QDialog::Accepted)
+    // The dialogs and questions run event loops: the document is looked up again after each.
+    if (platform::RunDialog(dlg) != QDialog::Accepted || !(doc = CurrentDoc()))
         return 0;
     if (!platform::EqualsNoCase(dlg.GetProjectName(), oldName) ||
         !platform::EqualsNoCase(dlg.GetPath(), oldFolder)) {
@@ -484,7 +487,8 @@ int CMainFrame::OnSaveProjectAs() {
         // A refused or failed save leaves the project where it was, so that a later save in place
         // does not write it under the name that was never saved.
         m_app.SetProjectsFolder(oldFolder);
-        t->SetProjectName(doc, oldName);
+        if ((doc = CurrentDoc()))
+            t->SetProjectName(doc, oldName);
         return 0;
     }
     return t->SaveProject(doc, false);
@@ -500,8 +504,10 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
             event->ignore();
             return;
         }
-        // A save that fails or is cancelled keeps the program open: nothing unsaved is lost.
-        if (answer == Answer::Yes && !t->SaveProject(doc, false)) {
+        // A save that fails or is cancelled keeps the program open: nothing unsaved is lost. The
+        // question ran an event loop: the document is looked up again.
+        doc = CurrentDoc();
+        if (answer == Answer::Yes && doc && !t->SaveProject(doc, false)) {
             event->ignore();
             return;
         }
