@@ -2,8 +2,6 @@
 
 #include "platform/TextFile.h"
 
-#include <cstring>
-
 namespace platform {
 namespace {
 constexpr std::uint16_t kNullTag = 0;
@@ -33,13 +31,6 @@ void CArchive::WriteU16(std::uint16_t v) {
 void CArchive::WriteU32(std::uint32_t v) {
     WriteU16(static_cast<std::uint16_t>(v));
     WriteU16(static_cast<std::uint16_t>(v >> 16));
-}
-
-void CArchive::WriteDouble(double v) {
-    std::uint64_t bits;
-    std::memcpy(&bits, &v, sizeof bits);
-    WriteU32(static_cast<std::uint32_t>(bits));
-    WriteU32(static_cast<std::uint32_t>(bits >> 32));
 }
 
 void CArchive::WriteBytes(std::string_view b) {
@@ -108,14 +99,6 @@ std::uint16_t CArchive::ReadU16() {
 std::uint32_t CArchive::ReadU32() {
     std::uint32_t lo = ReadU16();
     return lo | (static_cast<std::uint32_t>(ReadU16()) << 16);
-}
-
-double CArchive::ReadDouble() {
-    std::uint64_t lo = ReadU32();
-    std::uint64_t bits = lo | (static_cast<std::uint64_t>(ReadU32()) << 32);
-    double v;
-    std::memcpy(&v, &bits, sizeof v);
-    return v;
 }
 
 std::string CArchive::ReadBytes(std::size_t n) {

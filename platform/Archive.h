@@ -35,7 +35,6 @@ public:
     void WriteU16(std::uint16_t v);
     void WriteU32(std::uint32_t v);
     void WriteI32(std::int32_t v) { WriteU32(static_cast<std::uint32_t>(v)); }
-    void WriteDouble(double v);
     void WriteBytes(std::string_view bytes);
     // Length form: one byte below 255; 0xFF + u16 below 0xFFFE; 0xFF 0xFFFF + u32 otherwise.
     void WriteString(std::string_view bytes);
@@ -52,7 +51,6 @@ public:
     std::uint16_t ReadU16();
     std::uint32_t ReadU32();
     std::int32_t ReadI32() { return static_cast<std::int32_t>(ReadU32()); }
-    double ReadDouble();
     std::string ReadBytes(std::size_t n);
     std::string ReadString();
     std::uint32_t ReadCount();

@@ -7,21 +7,16 @@
 namespace platform {
 namespace {
 
+// Nobody to ask: the default button is the answer, so a question whose Yes deletes data keeps it.
 class FallbackPrompt : public IPrompt {
 public:
-    Answer Message(const std::string& text, const std::string& caption, Icon, Buttons buttons) override {
+    Answer Message(const std::string& text, const std::string& caption, Icon icon, Buttons buttons) override {
+        return MessageWithDefault(text, caption, icon, buttons, FirstButton(buttons));
+    }
+    Answer MessageWithDefault(const std::string& text, const std::string& caption, Icon, Buttons,
+                              Answer defaultButton) override {
         std::fprintf(stderr, "[%s] %s\n", caption.c_str(), text.c_str());
-        switch (buttons) {
-        case Buttons::YesNo:
-        case Buttons::YesNoCancel:
-            return Answer::Yes;
-        case Buttons::RetryCancel:
-            return Answer::Retry;
-        case Buttons::AbortRetryIgnore:
-            return Answer::Abort;
-        default:
-            return Answer::Ok;
-        }
+        return defaultButton;
     }
 };
 
@@ -31,6 +26,20 @@ std::mutex g_captionMutex;
 std::string g_defaultCaption;
 
 } // namespace
+
+Answer FirstButton(Buttons buttons) {
+    switch (buttons) {
+    case Buttons::YesNo:
+    case Buttons::YesNoCancel:
+        return Answer::Yes;
+    case Buttons::RetryCancel:
+        return Answer::Retry;
+    case Buttons::AbortRetryIgnore:
+        return Answer::Abort;
+    default:
+        return Answer::Ok;
+    }
+}
 
 void SetPrompt(IPrompt* prompt) {
     g_prompt = prompt;
@@ -42,7 +51,13 @@ IPrompt* CurrentPrompt() {
 }
 
 Answer MessageBox(const std::string& text, const std::string& caption, Icon icon, Buttons buttons) {
-    return CurrentPrompt()->Message(text, caption.empty() ? DefaultCaption() : caption, icon, buttons);
+    return MessageBox(text, caption, icon, buttons, FirstButton(buttons));
+}
+
+Answer MessageBox(const std::string& text, const std::string& caption, Icon icon, Buttons buttons,
+                  Answer defaultButton) {
+    return CurrentPrompt()->MessageWithDefault(text, caption.empty() ? DefaultCaption() : caption, icon,
+                                               buttons, defaultButton);
 }
 
 void SetDefaultCaption(const std::string& caption) {

@@ -16,16 +16,29 @@ public:
     virtual ~IPrompt() = default;
     virtual Answer Message(const std::string& text, const std::string& caption, Icon icon,
                            Buttons buttons) = 0;
+    // The same with the button that Return presses named: a question whose Yes deletes data names
+    // No. Prompts that show or record boxes override it; the others answer as Message does.
+    virtual Answer MessageWithDefault(const std::string& text, const std::string& caption, Icon icon,
+                                      Buttons buttons, Answer defaultButton) {
+        (void)defaultButton;
+        return Message(text, caption, icon, buttons);
+    }
 };
 
+// The first button of a set: the default one unless the caller names another.
+Answer FirstButton(Buttons buttons);
+
 // Installs the prompt the process uses (not owned; null restores the fallback, which writes the
-// text to standard error and answers the first button).
+// text to standard error and answers the default button).
 void SetPrompt(IPrompt* prompt);
 IPrompt* CurrentPrompt();
 
 // Shows a message through the installed prompt.
 Answer MessageBox(const std::string& text, const std::string& caption = {}, Icon icon = Icon::None,
                   Buttons buttons = Buttons::Ok);
+// Shows a question whose default button (the one Return presses) is given.
+Answer MessageBox(const std::string& text, const std::string& caption, Icon icon, Buttons buttons,
+                  Answer defaultButton);
 
 // The caption used when a caller gives none (the program's name, as the class library did).
 void SetDefaultCaption(const std::string& caption);

@@ -49,7 +49,7 @@ std::vector<CPointRow> CCompositeExprEdit::OperandRows() const {
         } else if (o.m_nKind == kOperandNumber) {
             row.texts = {std::to_string(o.m_nAddress), "", "", "直接数"};
         } else {
-            MessageBox("程序错误：操作数标识错误！");
+            MessageBox(kOperandKindError);
             break;
         }
         rows.push_back(std::move(row));
@@ -145,7 +145,7 @@ void CCompositeExprEdit::SetOperator(int code) {
         MessageBox("操作数超过2个，删除多余操作数！");
         ops.resize(2);
     } else if (m_kind == YX && code == 7 && ops.size() > 1) {
-        MessageBox("操作数超过1个，删除多余操作数！");
+        MessageBox(kExtraOperandsCut);
         ops.resize(1);
     }
 }
@@ -182,7 +182,7 @@ bool CCompositeExprEdit::EditOperand(int row, const std::string& cell, const std
 bool CCompositeExprEdit::Accept(int numberField) {
     if (m_kind == YC) {
         if (Count() < 2) {
-            MessageBox("操作数不得少于2个！");
+            MessageBox(kTwoOperandsNeeded);
             return false;
         }
         if (m_nOperator < 11 || m_nOperator > 14) {
@@ -196,22 +196,22 @@ bool CCompositeExprEdit::Accept(int numberField) {
         return CheckCompositePointKey(m_doc, projectmodel::kInfoTypeYC, m_nGroup, m_nEntry);
     }
     if (!m_expr) {
-        MessageBox("操作数太少！");
+        MessageBox(kTooFewOperands);
         return false;
     }
     if (m_nOperator == 7) {
         // "非(not)" needs the one signal it negates.
         if (Count() < 1) {
-            MessageBox("操作数太少！");
+            MessageBox(kTooFewOperands);
             return false;
         }
         if (Count() >= 2) {
-            MessageBox("操作数超过1个，删除多余操作数！");
+            MessageBox(kExtraOperandsCut);
             m_expr->m_operands.resize(1);
         }
     } else if (m_nOperator >= 8 && m_nOperator <= 10) {
         if (Count() < 2) {
-            MessageBox("操作数不得少于2个！");
+            MessageBox(kTwoOperandsNeeded);
             return false;
         }
     } else {

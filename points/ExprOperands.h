@@ -33,6 +33,12 @@ struct CExprPointEdit {
 // Operand kinds of an expression.
 enum OperandKind { kOperandYC = 0, kOperandYX = 1, kOperandTap = 5, kOperandNumber = 6 };
 
+// The operand messages that several expression editors show.
+inline constexpr const char* kOperandKindError = "程序错误：操作数标识错误！";
+inline constexpr const char* kExtraOperandsCut = "操作数超过1个，删除多余操作数！";
+inline constexpr const char* kTwoOperandsNeeded = "操作数不得少于2个！";
+inline constexpr const char* kTooFewOperands = "操作数太少！";
+
 // Rows of every point of a category over the project's devices: device address, group number,
 // entry number, point display text.
 std::vector<CPointRow> SourcePointRows(const CProjectModel* doc, int category);

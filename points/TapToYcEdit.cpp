@@ -23,11 +23,11 @@ bool CTapToYcEdit::Open() {
     if (ops.empty())
         return false;
     if (ops[0].m_nKind != kOperandTap) {
-        MessageBox("程序错误：操作数标识错误！");
+        MessageBox(kOperandKindError);
         return false;
     }
     if (ops.size() > 1) {
-        MessageBox("操作数超过1个，删除多余操作数！");
+        MessageBox(kExtraOperandsCut);
         ops.resize(1);
     }
     m_bShow = true;

@@ -40,7 +40,7 @@ int CPortRecord::CopyProtocolFrom(const CPortRecord* other) {
             return 1;
         }
         if (platform::MessageBox("复制端口规约与当前规约不一致，是否继续？", "提示", platform::Icon::Question,
-                                 platform::Buttons::YesNo) != platform::Answer::Yes)
+                                 platform::Buttons::YesNo, platform::Answer::No) != platform::Answer::Yes)
             return 0;
     }
     m_protocol = other->m_protocol;

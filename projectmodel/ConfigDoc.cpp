@@ -26,7 +26,8 @@ namespace projectmodel {
 namespace {
 
 platform::Answer Ask(const std::string& text, const std::string& caption) {
-    return platform::MessageBox(text, caption, platform::Icon::Question, platform::Buttons::YesNo);
+    return platform::MessageBox(text, caption, platform::Icon::Question, platform::Buttons::YesNo,
+                                platform::Answer::No);
 }
 
 } // namespace

@@ -78,6 +78,25 @@ std::string ReadFailed(const std::string& file, std::string_view section, std::s
     return "读取文件:" + file + "\n[" + std::string(section) + "]\"" + std::string(key) + "\"失败!";
 }
 
+// Parses an option definition of a library file: a line that does not parse is reported and
+// leaves an empty item (false); a BYTE or WORD range wider than its kind is used as cut to it,
+// and the monitor pane says so.
+bool ParseOption(COptionItem& item, const std::string& line, const std::string& file,
+                 std::string_view section, std::string_view key) {
+    bool clamped = false;
+    if (!item.ParseDefinition(line, nullptr, &clamped)) {
+        Tell(ReadFailed(file, section, key));
+        item = COptionItem();
+        return false;
+    }
+    if (clamped)
+        CProjectContext::Instance().Shell().MonitorLine(platform::StrFormat(
+            "文件:%s [%s]\"%s\" 的范围超出%s类型，按%s-%s使用", file.c_str(), std::string(section).c_str(),
+            std::string(key).c_str(), item.m_strKind.c_str(), item.m_choices[0].c_str(),
+            item.m_choices[1].c_str()));
+    return true;
+}
+
 bool EndsWithNoCase(const std::string& text, std::string_view suffix) {
     return text.size() >= suffix.size() &&
            platform::EqualsNoCase(std::string_view(text).substr(text.size() - suffix.size()), suffix);
@@ -97,10 +116,7 @@ int CConfigDoc::LoadVariableOptionGroups(const fs::path& file, CItemRecordArray&
         for (int j = 1; j <= group.m_items.GetSize(); ++j) {
             const std::string key = platform::StrFormat("选项%d", j);
             COptionItem& item = group.m_items[j - 1];
-            if (!item.ParseDefinition(Str(section, key, "", 500, file), nullptr)) {
-                Tell(ReadFailed(shown, section, key));
-                item = COptionItem();
-            }
+            ParseOption(item, Str(section, key, "", 500, file), shown, section, key);
         }
         if (group.m_nDimension > 0) {
             CStringArray row;
@@ -124,10 +140,7 @@ int CConfigDoc::LoadOptions() {
     for (int i = 1; i <= m_deviceExtItems.GetSize(); ++i) {
         const std::string key = platform::StrFormat("选项%d", i);
         COptionItem& item = m_deviceExtItems[i - 1];
-        if (!item.ParseDefinition(Str("装置总表扩展信息", key, "", 500, file), nullptr)) {
-            Tell(ReadFailed(shown, "装置总表扩展信息", key));
-            item = COptionItem();
-        }
+        ParseOption(item, Str("装置总表扩展信息", key, "", 500, file), shown, "装置总表扩展信息", key);
     }
 
     m_nProjectType = Int("装置属性", "ProjectType", 0, file) == 1 ? 1 : 0;
@@ -243,11 +256,8 @@ int CConfigDoc::LoadPortOptions(CPortArray& group, const std::string& fileName) 
     for (int i = 1; i <= group.m_options.GetSize(); ++i) {
         const std::string key = platform::StrFormat("选项%d", i);
         COptionItem& item = group.m_options[i - 1];
-        if (!item.ParseDefinition(Str("配置选项", key, "", 500, file), nullptr)) {
-            Tell(ReadFailed(fileName, "配置选项", key));
-            item = COptionItem();
+        if (!ParseOption(item, Str("配置选项", key, "", 500, file), fileName, "配置选项", key))
             continue;
-        }
         // A protocol choice holding one communication mode lists the protocols of that mode.
         if (item.IsKind("PRTC") && item.m_choices.size() == 1 && item.m_choices.front() != "未用") {
             const std::string mode = item.m_choices.front();
@@ -416,10 +426,7 @@ void CConfigDoc::LoadRefTables(const fs::path& file, const std::string& shownNam
         for (int j = 1; j <= table.m_columns.GetSize(); ++j) {
             const std::string attr = platform::StrFormat("引用表%d扩展属性%d", i, j);
             COptionItem& column = table.m_columns[j - 1];
-            if (!column.ParseDefinition(Str("引用表配置", attr, "", 500, file), nullptr)) {
-                Tell(ReadFailed(shownName, "引用表配置", attr));
-                column = COptionItem();
-            }
+            ParseOption(column, Str("引用表配置", attr, "", 500, file), shownName, "引用表配置", attr);
         }
     }
 }

@@ -25,7 +25,9 @@ int COptionItem::ParseDefinition(std::string_view line) {
     return ParseDefinition(line, doc ? &doc->m_protocolLibrary : nullptr);
 }
 
-int COptionItem::ParseDefinition(std::string_view line, const CProtocolDefArray* protocols) {
+int COptionItem::ParseDefinition(std::string_view line, const CProtocolDefArray* protocols, bool* clamped) {
+    if (clamped)
+        *clamped = false;
     CStringList pieces = SplitToStringList(line, ',');
     if (pieces.size() != 3)
         return 0;
@@ -56,7 +58,9 @@ int COptionItem::ParseDefinition(std::string_view line, const CProtocolDefArray*
         if (range.size() != 2)
             return 0;
         m_choices = std::move(range);
-        ClampRangeToKind();
+        const bool cut = ClampRangeToKind();
+        if (clamped)
+            *clamped = cut;
     }
     return 1;
 }

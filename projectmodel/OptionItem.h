@@ -27,8 +27,9 @@ public:
     // exactly three fields (the item is then unchanged) or when a numeric range does not split
     // into two values.
     int ParseDefinition(std::string_view line);
-    // The same with an explicit protocol library (none: the choices stay as parsed).
-    int ParseDefinition(std::string_view line, const CProtocolDefArray* protocols);
+    // The same with an explicit protocol library (none: the choices stay as parsed); clamped
+    // (when given) tells whether the range was cut to its kind (ClampRangeToKind).
+    int ParseDefinition(std::string_view line, const CProtocolDefArray* protocols, bool* clamped = nullptr);
 
     // Whether the item applies in a context ("YC", a region ...); title receives the name without
     // its applicability prefix.

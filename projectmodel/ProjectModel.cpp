@@ -80,7 +80,8 @@ int CProjectModel::SetDeviceExpression(CDeviceTemplate* model, int groupNo, int 
     }
     if (CInfoEntry* present = group->m_entries.GetByEntryNo(entry.m_nEntry)) {
         if (platform::MessageBox("已有相同(分组|条目)的表达式, 将要替换原有的表达式吗?", {},
-                                 platform::Icon::Warning, platform::Buttons::YesNo) != platform::Answer::Yes)
+                                 platform::Icon::Warning, platform::Buttons::YesNo,
+                                 platform::Answer::No) != platform::Answer::Yes)
             return 0;
         *present = entry;
         return 1;

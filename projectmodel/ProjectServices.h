@@ -54,6 +54,8 @@ public:
     }
     // One line of the operator log.
     virtual void LogOperation(const std::string& line) { (void)line; }
+    // One line in the main window's monitor pane.
+    virtual void MonitorLine(const std::string& line) { (void)line; }
     // The save-with-version dialog: shows the project folder and the proposed version text, which
     // the user may change; false when it was not accepted with OK.
     virtual bool AskSaveVersion(const std::filesystem::path& projectFolder, std::string& versionText) {

@@ -60,8 +60,9 @@ def write_unit(L):
              '', '[SysConfig]', 'GetGoosePoints=false', 'GetDescFromDu=true', 'SelYtFromYk=false',
              '', '[板卡配置]', '数目=2', '板卡1配置=主控板.ini', '板卡2配置=通讯扩展板.ini']
     lines += option_groups([
-        ('管理机参数', 1, ['管理机地址,BYTE,1(0-255)',
-                         '对时方式,ENUM,网络对时(不对时,网络对时,串口对时,B码对时)',
+        # The unit address is the project's own (its properties view writes it to the main file);
+        # an option of the same name here would write a second, different address to system.cfg.
+        ('管理机参数', 1, ['对时方式,ENUM,网络对时(不对时,网络对时,串口对时,B码对时)',
                          '双机模式,ENUM,单机(单机,主备,双主)',
                          'SOE缓存条数,WORD,2000(100-10000)',
                          '遥测死区,FLOAT,0.2(0-10)']),

@@ -152,18 +152,6 @@ bool CZipArchive::SetPassword(const std::string& password) {
     return true;
 }
 
-void CZipArchive::SetGlobalComment(const std::string& comment) {
-    if (IsClosed(false) || m_storage.IsSpanned() == -1 || m_storage.IsReadOnly() || comment.size() > 0xFFFF)
-        return;
-    m_centralDir.m_pszComment.Assign(comment.data(), comment.size());
-    if (m_centralDir.m_bOnDisk) {
-        // The directory is written anew at Close, in place of the old one.
-        m_storage.SetLength(static_cast<std::uint64_t>(m_centralDir.m_uOffset) +
-                            m_centralDir.m_uBytesBeforeZip);
-        m_centralDir.m_bOnDisk = false;
-    }
-}
-
 std::string CZipArchive::GetGlobalComment() const {
     const auto& c = m_centralDir.m_pszComment;
     return std::string(reinterpret_cast<const char*>(c.Data()), c.GetSize());

@@ -108,8 +108,7 @@ public:
     bool IsClosed(bool checkDisk = true) const;
     // 0 one file, 1 a multi-volume archive being written, -1 an existing multi-volume archive.
     int GetSpanMode() const { return m_storage.IsSpanned(); }
-    // The archive comment (raw bytes), written at Close when the archive changes.
-    void SetGlobalComment(const std::string& comment);
+    // The archive comment (raw bytes).
     std::string GetGlobalComment() const;
 
     // Entry-level operations.

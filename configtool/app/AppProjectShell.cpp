@@ -11,15 +11,18 @@ bool CAppProjectShell::IsAdministrator() {
 }
 
 bool CAppProjectShell::RequestPrivilege(int mask, std::string& userName) {
-    if (!m_app.GetUserMgr().CheckPassword(userName, static_cast<std::uint32_t>(mask), m_app.GetMainFrame()))
-        return false;
-    // The log names the operator who logged in to the tool.
-    userName = m_app.GetUserName();
-    return true;
+    // The log names the user whose rights allowed the command, the one chosen in the login dialog.
+    return m_app.GetUserMgr().CheckPassword(userName, static_cast<std::uint32_t>(mask),
+                                            m_app.GetMainFrame()) != 0;
 }
 
 void CAppProjectShell::LogOperation(const std::string& line) {
     m_app.WriteLog(line);
+}
+
+void CAppProjectShell::MonitorLine(const std::string& line) {
+    if (CMainFrame* frame = m_app.GetMainFrame())
+        frame->MonitorText(LinkColour::Error, line);
 }
 
 bool CAppProjectShell::AskSaveVersion(const std::filesystem::path& projectFolder, std::string& versionText) {

@@ -15,6 +15,7 @@ public:
     bool IsAdministrator() override;
     bool RequestPrivilege(int mask, std::string& userName) override;
     void LogOperation(const std::string& line) override;
+    void MonitorLine(const std::string& line) override;
     bool AskSaveVersion(const std::filesystem::path& projectFolder, std::string& versionText) override;
     void RepaintMainWindow() override;
     void CloseZipArchive() override;

@@ -151,49 +151,55 @@ void CConfigToolApp::OnDisconnect() {
         m_pMainFrame->SetLinkStatus(CAppText::kLinkDown);
 }
 
-int CConfigToolApp::CheckRights() {
-    if (m_bAdmin)
-        return 1;
-    std::string user;
-    return m_userMgr.CheckPassword(user, 4, m_pMainFrame.get());
+int CConfigToolApp::CheckRights(std::string* authoriser) {
+    std::string user = m_strUserName;
+    if (!m_bAdmin && !m_userMgr.CheckPassword(user, 4, m_pMainFrame.get()))
+        return 0;
+    if (authoriser)
+        *authoriser = user;
+    return 1;
 }
 
 void CConfigToolApp::OnDownloadConfig() {
-    if (!ConnectDevice() || !CheckRights())
+    std::string user;
+    if (!ConnectDevice() || !CheckRights(&user))
         return;
-    WriteLog(CAppText::DownloadConfigLine(m_bAdmin != 0, m_strUserName));
+    WriteLog(CAppText::DownloadConfigLine(CAppText::IsAdministrator(user), user));
     if (m_pWorker)
         m_pWorker->Events().Set(INetWorker::kDownloadConfig);
 }
 
 void CConfigToolApp::OnUploadConfig() {
-    if (!ConnectDevice() || !CheckRights())
+    std::string user;
+    if (!ConnectDevice() || !CheckRights(&user))
         return;
-    WriteLog(CAppText::UploadConfigLine(m_bAdmin != 0, m_strUserName));
+    WriteLog(CAppText::UploadConfigLine(CAppText::IsAdministrator(user), user));
     if (m_pWorker)
         m_pWorker->Events().Set(INetWorker::kUploadConfig);
 }
 
 void CConfigToolApp::OnDownloadFile() {
-    if (!CheckRights())
+    std::string user;
+    if (!CheckRights(&user))
         return;
     CFileDownloadDlg dlg(m_pMainFrame.get());
     if (dlg.DoModal() != QDialog::Accepted)
         return;
     if (m_pWorker)
         m_pWorker->SetDownloadFile(dlg.m_local, dlg.m_target, dlg.m_board);
-    WriteLog(CAppText::DownloadFileLine(m_bAdmin != 0, m_strUserName, dlg.m_local));
+    WriteLog(CAppText::DownloadFileLine(CAppText::IsAdministrator(user), user, dlg.m_local));
     if (m_pWorker)
         m_pWorker->Events().Set(INetWorker::kDownloadFile);
 }
 
 void CConfigToolApp::OnRestart() {
-    if (!CheckRights())
+    std::string user;
+    if (!CheckRights(&user))
         return;
     CRestartDlg dlg(m_pMainFrame.get());
     if (platform::RunDialog(dlg) != QDialog::Accepted)
         return;
-    WriteLog(CAppText::RestartLine(m_bAdmin != 0, m_strUserName));
+    WriteLog(CAppText::RestartLine(CAppText::IsAdministrator(user), user));
     if (!m_pLink)
         return;
     if (m_pLink->SendRestart(static_cast<std::uint8_t>(dlg.GetBoardAddress())) && !m_pLink->IsConnected() &&

@@ -64,8 +64,9 @@ public:
     void OnAppAbout();
 
     // The upload/download privilege: an administrator is never asked; anyone else is asked again
-    // through the login dialog with mask 4. 1 when granted.
-    int CheckRights();
+    // through the login dialog with mask 4. 1 when granted. authoriser (when given) receives the
+    // name of the user whose rights allowed the command, whom the operator log names.
+    int CheckRights(std::string* authoriser = nullptr);
 
     // One line in the operator log (nothing before the folders are known).
     void WriteLog(const std::string& text) override;
@@ -93,7 +94,6 @@ public:
     INetWorker* GetWorker() const { return m_pWorker.get(); }
     CUserPwMgr& GetUserMgr() { return m_userMgr; }
 
-    const std::string& GetUserName() const { return m_strUserName; }
     bool IsAdministrator() const { return m_bAdmin != 0; }
     bool IsLinkConnected() const { return m_pLink && m_pLink->IsConnected(); }
 

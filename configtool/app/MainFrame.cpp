@@ -170,7 +170,7 @@ void CMainFrame::CreateMenus() {
 }
 
 void CMainFrame::CreateBars() {
-    m_pWorkspaceBar = new CMainTabBar("Workspace", this);
+    m_pWorkspaceBar = new CMainTabBar("结构图", this);
     m_pWorkspaceBar->setObjectName("workspaceBar");
     auto* tree = new editors::CConfigOverView;
     tree->OnInitialUpdate();
@@ -322,7 +322,18 @@ void CMainFrame::MonitorBytes(LinkColour colour, const std::uint8_t* data, std::
 
 void CMainFrame::PostOpenProject(const std::string& path) {
     QMetaObject::invokeMethod(
-        this, [this, path] { OpenProjectPath(path); }, Qt::QueuedConnection);
+        this, [this, path] { OpenProjectWhenFree(path); }, Qt::QueuedConnection);
+}
+
+void CMainFrame::OpenProjectWhenFree(const std::string& path) {
+    // Opening a project frees the current document and its views. An open box or dialog runs its
+    // own event loop, and the code waiting for its answer may still hold them: the opening waits
+    // until no box or dialog is open.
+    if (QApplication::activeModalWidget()) {
+        QTimer::singleShot(kOpenRetryMs, this, [this, path] { OpenProjectWhenFree(path); });
+        return;
+    }
+    OpenProjectPath(path);
 }
 
 void CMainFrame::DoOpenWait(int mode, const std::string& text) {
@@ -451,7 +462,9 @@ int CMainFrame::OnSaveProject() {
     if (platform::MessageBox("是否保存为新的组态文件？", "确认", Icon::Question, Buttons::YesNo) ==
         Answer::Yes)
         return OnSaveProjectAs();
-    return t->SaveProject(doc, false);
+    // The question ran an event loop: the document is looked up again.
+    doc = CurrentDoc();
+    return doc ? t->SaveProject(doc, false) : 0;
 }
 
 int CMainFrame::OnSaveProjectAs() {
@@ -462,7 +475,8 @@ int CMainFrame::OnSaveProjectAs() {
     const std::string oldName = t->GetProjectName(doc);
     const std::string oldFolder = m_app.GetProjectsFolder().string();
     CSaveConfigDlg dlg(oldName, oldFolder, this);
-    if (platform::RunDialog(dlg) != QDialog::Accepted)
+    // The dialogs and questions run event loops: the document is looked up again after each.
+    if (platform::RunDialog(dlg) != QDialog::Accepted || !(doc = CurrentDoc()))
         return 0;
     if (!platform::EqualsNoCase(dlg.GetProjectName(), oldName) ||
         !platform::EqualsNoCase(dlg.GetPath(), oldFolder)) {
@@ -473,7 +487,8 @@ int CMainFrame::OnSaveProjectAs() {
         // A refused or failed save leaves the project where it was, so that a later save in place
         // does not write it under the name that was never saved.
         m_app.SetProjectsFolder(oldFolder);
-        t->SetProjectName(doc, oldName);
+        if ((doc = CurrentDoc()))
+            t->SetProjectName(doc, oldName);
         return 0;
     }
     return t->SaveProject(doc, false);
@@ -489,8 +504,10 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
             event->ignore();
             return;
         }
-        // A save that fails or is cancelled keeps the program open: nothing unsaved is lost.
-        if (answer == Answer::Yes && !t->SaveProject(doc, false)) {
+        // A save that fails or is cancelled keeps the program open: nothing unsaved is lost. The
+        // question ran an event loop: the document is looked up again.
+        doc = CurrentDoc();
+        if (answer == Answer::Yes && doc && !t->SaveProject(doc, false)) {
             event->ignore();
             return;
         }
@@ -539,7 +556,8 @@ void CMainFrame::OnGenerateText() {
         return;
     const editors::CTextExportList list = source->GetTextExport();
     const std::string name = CTextExport::DefaultName(list.title, list.tabCaption);
-    const std::filesystem::path folder = m_app.GetProjectsFolder() / t->GetProjectName(doc);
+    const std::filesystem::path folder =
+        CTextExport::InitialFolder(m_app.GetProjectsFolder(), t->GetProjectName(doc));
 
     // "(*)", not "(*.*)": with "*.*" Qt's save dialog replaces the extension of the proposed name.
     QFileDialog dlg(this, QString(), Qs((folder / "").string()), "所有文件 (*)");

@@ -63,7 +63,8 @@ public:
     void WaitText(const std::string& text) override;
     void MonitorText(LinkColour colour, const std::string& text) override;
     void MonitorBytes(LinkColour colour, const std::uint8_t* data, std::size_t size) override;
-    // The uploaded project to open, handled later on the user-interface thread (a posted request).
+    // The uploaded project to open, handled later on the user-interface thread (a posted request),
+    // once no box or dialog is open.
     void PostOpenProject(const std::string& path);
 
     // Project commands.
@@ -96,6 +97,9 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // How long a posted project opening waits before it looks again for an open box or dialog.
+    static constexpr int kOpenRetryMs = 100;
+    void OpenProjectWhenFree(const std::string& path);
     void CreateMenus();
     void CreateBars();
     void LoadRecentFiles();

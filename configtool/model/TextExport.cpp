@@ -1,6 +1,7 @@
 #include "configtool/model/TextExport.h"
 
 #include "platform/Gbk.h"
+#include "platform/Text.h"
 
 #include <algorithm>
 #include <array>
@@ -29,6 +30,8 @@ std::string CTextExport::DefaultName(const std::string& title, const std::option
     for (char c : title)
         if (c != ':')
             name += c;
+    // A caption such as "装置总表: " would otherwise leave a blank at the end of the file name.
+    name = platform::Trim(name);
     if (tabCaption) {
         name += '_';
         name += platform::TruncateGbk(*tabCaption, kTextLimit);
@@ -36,6 +39,15 @@ std::string CTextExport::DefaultName(const std::string& title, const std::option
     // A "/" of a description ("A/B相") would make the proposed name a path into a folder.
     std::replace(name.begin(), name.end(), '/', '_');
     return name;
+}
+
+std::filesystem::path CTextExport::InitialFolder(const std::filesystem::path& projectsFolder,
+                                                 const std::string& projectName) {
+    std::error_code ec;
+    const std::filesystem::path project = projectsFolder / projectName;
+    if (!projectName.empty() && std::filesystem::is_directory(project, ec))
+        return project;
+    return projectsFolder;
 }
 
 std::string CTextExport::Build(const std::string& name, const std::vector<std::string>& columns,

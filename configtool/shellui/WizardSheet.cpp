@@ -90,7 +90,8 @@ bool CWizard2Page::validatePage() {
     case CProjectFolderRules::Check::Exists:
         if (platform::MessageBox(
                 platform::StrFormat("工程（%s）已经存在，继续将删除原来的设置，确认要继续么？", name.c_str()),
-                {}, platform::Icon::Question, platform::Buttons::YesNo) != platform::Answer::Yes)
+                {}, platform::Icon::Question, platform::Buttons::YesNo,
+                platform::Answer::No) != platform::Answer::Yes)
             return false;
         // A project that cannot be cleared completely must not be mixed with the new one.
         if (!CProjectFolderRules::RemoveProject(folder, name)) {

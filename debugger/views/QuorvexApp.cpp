@@ -598,7 +598,7 @@ void CQuorvexApp::OnRefTable() {
 
 void CQuorvexApp::OnCancelAllSettings() {
     if (platform::MessageBox("确实要取消全部人工置数吗？", "确认", platform::Icon::Question,
-                             platform::Buttons::YesNo) != platform::Answer::Yes)
+                             platform::Buttons::YesNo, platform::Answer::No) != platform::Answer::Yes)
         return;
     Post(requests::CancelAll());
     StartTimer(kTimerCancelAll, 5500);

@@ -38,6 +38,11 @@ long long AddressNumber(const std::string& text) {
     return n >= 1 && n < kStatusDeviceAddress ? n : -1;
 }
 
+// A composite operand that names a point (kinds above 5 hold a number).
+bool IsPointOperand(const CExprOperand& op) {
+    return op.m_nKind <= 5;
+}
+
 template <class Fn> void ForEachPort(CProjectModel& doc, Fn fn) {
     CBoardArray& boards = doc.m_boardCfg.m_boards;
     for (int b = 0; b < boards.GetSize(); ++b)
@@ -242,8 +247,7 @@ CDevinfolistModel::CCarry CDevinfolistModel::VisitReferencesOutsideTables(CProje
         for (CInfoGroup& group : composite->m_model.m_groups)
             for (CInfoEntry& entry : group.m_entries)
                 std::erase_if(entry.m_expr.m_operands, [&](CExprOperand& op) {
-                    // Kinds above 5 hold a number, not a point.
-                    return op.m_nKind <= 5 && !visit(op.m_nAddress, op.m_nGroup, op.m_nEntry);
+                    return IsPointOperand(op) && !visit(op.m_nAddress, op.m_nGroup, op.m_nEntry);
                 });
     for (CDevice& device : doc.m_devices)
         for (CInfoGroup& group : device.m_model.m_groups)
@@ -281,8 +285,8 @@ bool CDevinfolistModel::ConfirmReferenceRemoval(int references) {
            platform::MessageBox(StrFormat("所选信息被引用%d处(引用表、一次设备、复合信号或遥信关联)。\n"
                                           "删除信息将同时删除这些引用，是否继续？",
                                           references),
-                                "删除信息", platform::Icon::Question,
-                                platform::Buttons::YesNo) == platform::Answer::Yes;
+                                "删除信息", platform::Icon::Question, platform::Buttons::YesNo,
+                                platform::Answer::No) == platform::Answer::Yes;
 }
 
 void CDevinfolistModel::Join(CCarry& carry, const CCarry& step) {
@@ -412,7 +416,46 @@ int CDevinfolistModel::AddDevice(CProjectModel& doc, const CDeviceTemplate& mode
     return address;
 }
 
-void CDevinfolistModel::DeleteDevices(CProjectModel& doc, const std::vector<int>& addresses) {
+bool CDevinfolistModel::ConfirmDeviceRemoval(const CProjectModel& doc, const std::vector<int>& addresses) {
+    const auto deleted = [&addresses](int address) {
+        return std::find(addresses.begin(), addresses.end(), address) != addresses.end();
+    };
+    int references = 0;
+    if (const CDevice* composite = doc.m_devices.FindByAddress(kCompositeDeviceAddress))
+        for (const CInfoGroup& group : composite->m_model.m_groups)
+            for (const CInfoEntry& entry : group.m_entries)
+                for (const CExprOperand& op : entry.m_expr.m_operands)
+                    references += IsPointOperand(op) && deleted(op.m_nAddress);
+    for (const CDevice& device : doc.m_devices) {
+        if (deleted(device.m_nAddress))
+            continue;
+        for (const CInfoGroup& group : device.m_model.m_groups)
+            for (const CInfoEntry& entry : group.m_entries)
+                references += entry.m_yx[0] != -1 && deleted(entry.m_yx[0]);
+    }
+    return references <= 0 ||
+           platform::MessageBox(StrFormat("所选装置的信息被复合信号或遥信关联引用%d处。\n"
+                                          "删除装置将同时删除这些引用，是否继续？",
+                                          references),
+                                "删除装置", platform::Icon::Question, platform::Buttons::YesNo,
+                                platform::Answer::No) == platform::Answer::Yes;
+}
+
+bool CDevinfolistModel::DeleteDevices(CProjectModel& doc, const std::vector<int>& addresses,
+                                      Confirm confirm) {
+    if (confirm == Confirm::Ask && !ConfirmDeviceRemoval(doc, addresses))
+        return false;
+    // The composites that have operands now: those left without any afterwards are deleted.
+    const auto withOperands = [&doc] {
+        std::vector<std::pair<int, int>> keys;
+        if (const CDevice* composite = doc.m_devices.FindByAddress(kCompositeDeviceAddress))
+            for (const CInfoGroup& group : composite->m_model.m_groups)
+                for (const CInfoEntry& entry : group.m_entries)
+                    if (!entry.m_expr.m_operands.empty())
+                        keys.emplace_back(group.m_nGroupNo, entry.m_nEntry);
+        return keys;
+    };
+    std::vector<std::pair<int, int>> before = withOperands();
     for (int address : addresses) {
         const int index = doc.m_devices.FindIndexByAddress(address);
         if (index < 0)
@@ -423,7 +466,38 @@ void CDevinfolistModel::DeleteDevices(CProjectModel& doc, const std::vector<int>
         doc.m_devices.RemoveAt(doc.m_devices.FindIndexByAddress(address));
         RefreshCarry(doc, carry);
     }
+    // A deleted composite may leave another one, which used it, without operands: repeated until
+    // none is left over (each round deletes at least one composite, so the rounds are bounded).
+    std::vector<std::string> removed;
+    for (;;) {
+        const std::vector<std::pair<int, int>> after = withOperands();
+        std::vector<std::pair<int, int>> emptied;
+        for (const auto& key : before)
+            if (std::find(after.begin(), after.end(), key) == after.end())
+                emptied.push_back(key);
+        if (emptied.empty())
+            break;
+        CCarry carry;
+        for (const auto& [group, entry] : emptied) {
+            const CDevice* composite = doc.FindDevice(kCompositeDeviceAddress);
+            const CInfoEntry* e = composite ? composite->m_model.FindEntry(group, entry) : nullptr;
+            removed.push_back(StrFormat("复合信号(%d-%d-%d)", kCompositeDeviceAddress, group, entry) +
+                              (e && !e->m_strDesc.empty() ? " " + e->m_strDesc : std::string()));
+            doc.DeleteCompositeExpression(group, entry);
+            Join(carry, CarryEntryRemoval(doc, kCompositeDeviceAddress, group, entry, LaterEntries::Kept));
+        }
+        RefreshCarry(doc, carry);
+        before = after;
+    }
     RefreshDeviceNodes(doc);
+    if (!removed.empty()) {
+        std::string list;
+        for (const std::string& name : removed)
+            list += "\n" + name;
+        platform::MessageBox("以下复合信号的操作数都引用了删除的装置，已一并删除：" + list, "删除装置",
+                             platform::Icon::Information);
+    }
+    return true;
 }
 
 CDeviceArray CDevinfolistModel::CopyDevices(const CProjectModel& doc, const std::vector<int>& addresses) {

@@ -83,7 +83,17 @@ public:
     // protocol; the new address, or -1 when it could not be added.
     static int AddDevice(projectmodel::CProjectModel& doc, const projectmodel::CDeviceTemplate& model,
                          const PortChooser& choose);
-    static void DeleteDevices(projectmodel::CProjectModel& doc, const std::vector<int>& addresses);
+    // Asked before devices are deleted whose points composite signals or telesignal links of other
+    // devices use (Yes/No, 否 the default); true when none is used or the answer is Yes.
+    static bool ConfirmDeviceRemoval(const projectmodel::CProjectModel& doc,
+                                     const std::vector<int>& addresses);
+    // Deletes the devices with every reference to their points, after ConfirmDeviceRemoval unless
+    // the caller has asked it already. A composite operand on a deleted device goes with its
+    // operator and the other operands stay; a composite left without any operand is deleted
+    // (with the references to it) and a message names it. False when the question was refused.
+    enum class Confirm { Ask, Asked };
+    static bool DeleteDevices(projectmodel::CProjectModel& doc, const std::vector<int>& addresses,
+                              Confirm confirm = Confirm::Ask);
     static projectmodel::CDeviceArray CopyDevices(const projectmodel::CProjectModel& doc,
                                                   const std::vector<int>& addresses);
     // Each copy becomes a new device at the lowest free address, on the copy's port when that still

@@ -212,9 +212,19 @@ int CPortFormModel::AddNewDevice(CProjectModel& doc, int board, int group, int p
     return address;
 }
 
+std::vector<int> CPortFormModel::AddressesAt(const CPortRecord& port, const std::vector<int>& rows) {
+    const CIntArray& list = port.m_protocol.m_deviceAddresses;
+    std::vector<int> addresses;
+    for (int r : rows)
+        if (r >= 0 && r < static_cast<int>(list.size()))
+            addresses.push_back(list[static_cast<std::size_t>(r)]);
+    return addresses;
+}
+
 int CPortFormModel::RemoveDevices(CProjectModel& doc, CPortRecord& port, const std::vector<int>& rows,
                                   bool fromTable) {
     CIntArray& list = port.m_protocol.m_deviceAddresses;
+    std::vector<int> deleted;
     int removed = 0;
     for (int r : rows) {
         const int index = r - removed;
@@ -224,13 +234,16 @@ int CPortFormModel::RemoveDevices(CProjectModel& doc, CPortRecord& port, const s
         list.erase(list.begin() + index);
         ++removed;
         if (fromTable) {
-            // The same deletion as the device list's: every reference to the device goes with it.
-            CDevinfolistModel::DeleteDevices(doc, {address});
+            deleted.push_back(address);
         } else if (CDevice* device = doc.FindDevice(address)) {
             device->Unplace();
             doc.RelinkPortReferences(*device);
         }
     }
+    // The same deletion as the device list's: every reference to the devices goes with them. It
+    // comes last, as it may end with a message.
+    if (!deleted.empty())
+        CDevinfolistModel::DeleteDevices(doc, deleted, CDevinfolistModel::Confirm::Asked);
     return removed;
 }
 

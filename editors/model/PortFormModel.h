@@ -79,8 +79,11 @@ public:
                                        projectmodel::CDevice& device);
     // A new device ("未选型号", lowest free address) placed on the port; its address or -1.
     static int AddNewDevice(projectmodel::CProjectModel& doc, int board, int group, int port);
+    // The addresses of the device-list rows of the port.
+    static std::vector<int> AddressesAt(const projectmodel::CPortRecord& port, const std::vector<int>& rows);
     // Takes the devices of the selected rows off the port (they stay in the device table, unplaced
-    // and relinked), or with fromTable also deletes them from the device table.
+    // and relinked), or with fromTable also deletes them from the device table (the caller asks
+    // CDevinfolistModel::ConfirmDeviceRemoval first).
     static int RemoveDevices(projectmodel::CProjectModel& doc, projectmodel::CPortRecord& port,
                              const std::vector<int>& rows, bool fromTable);
     // Sorts the port's device addresses ascending.

@@ -46,8 +46,8 @@ bool CPrjbayModel::ConfirmBaysRemoval(const CProjectModel& doc, const std::strin
         return true;
     return platform::MessageBox(StrFormat("%s电压等级%s将同时删除其下的%d个间隔及其一次设备，是否继续？",
                                           action, levelName.c_str(), bays),
-                                "电压等级", platform::Icon::Question,
-                                platform::Buttons::YesNo) == platform::Answer::Yes;
+                                "电压等级", platform::Icon::Question, platform::Buttons::YesNo,
+                                platform::Answer::No) == platform::Answer::Yes;
 }
 
 void CPrjbayModel::RemoveBaysOfLevel(CProjectModel& doc, const std::string& levelName) {
@@ -75,10 +75,16 @@ bool CPrjbayModel::Rename(CProjectModel& doc, int row, const std::string& text) 
     if (level.m_nCode < 0)
         return false;
     level.m_settings = doc.m_voltLevelConfig;
-    if (old && !ConfirmBaysRemoval(doc, old->m_strName, "更改"))
+    // The question runs an event loop: the old level is looked up again by its code after it.
+    const bool hadOld = old != nullptr;
+    const std::string oldName = old ? old->m_strName : std::string();
+    if (hadOld && !ConfirmBaysRemoval(doc, oldName, "更改"))
         return false;
-    if (old) {
-        RemoveBaysOfLevel(doc, old->m_strName);
+    if (row >= static_cast<int>(doc.m_voltOrder.m_codes.size()) ||
+        doc.m_voltOrder.m_codes[static_cast<std::size_t>(row)] != oldCode)
+        return false;
+    if (hadOld && doc.m_voltLevels.GetById(oldCode)) {
+        RemoveBaysOfLevel(doc, oldName);
         doc.m_voltLevels.RemoveById(oldCode);
     }
     doc.m_voltLevels.Insert(level);

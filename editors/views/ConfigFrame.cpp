@@ -33,20 +33,31 @@ CConfigFrame::CConfigFrame(CConfigOverView* tree, QWidget* parent) : QWidget(par
 }
 
 std::pair<int, int> CConfigFrame::InitialPaneWidths(int total) {
+    return InitialPaneWidths(total, 0);
+}
+
+std::pair<int, int> CConfigFrame::InitialPaneWidths(int total, int rightWanted) {
     total = std::max(total, 0);
-    const int usableRight = std::min(320, total / 3);
+    int usableRight = std::min(320, total / 3);
+    if (rightWanted > usableRight)
+        usableRight = std::max(usableRight, std::min(rightWanted, total / 2));
     const int left = std::min(1100, total - usableRight);
     return {left, total - left};
+}
+
+void CConfigFrame::FitPanes() {
+    if (m_bUserSized)
+        return;
+    const int wanted = m_pRight ? m_pRight->sizeHint().width() : 0;
+    const auto [left, right] = InitialPaneWidths(width() - m_pSplitter->handleWidth(), wanted);
+    m_pSplitter->setSizes({left, right});
 }
 
 void CConfigFrame::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     // Until the user moves the handle, the panes keep the initial rule at every frame width (the
     // splitter itself would scale both panes and leave the right one a sliver).
-    if (!m_bUserSized) {
-        const auto [left, right] = InitialPaneWidths(width() - m_pSplitter->handleWidth());
-        m_pSplitter->setSizes({left, right});
-    }
+    FitPanes();
 }
 
 CConfigFrame::~CConfigFrame() {

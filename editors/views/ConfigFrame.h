@@ -47,6 +47,12 @@ public:
     // pane 1100, less on a narrow frame so that the right pane keeps a usable width (a third of
     // the frame, at most 320), and the right pane what remains.
     static std::pair<int, int> InitialPaneWidths(int total);
+    // The same when the right pane's view wants rightWanted pixels to show its columns whole: the
+    // right pane takes up to that, at most half the frame, and never less than the rule above.
+    static std::pair<int, int> InitialPaneWidths(int total, int rightWanted);
+    // Lays the panes out by that rule again (the right view's first display has filled it), as
+    // long as the user has not moved the handle.
+    void FitPanes();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -430,8 +430,8 @@ void CConfigOverView::OnExportPoints() {
     if (platform::RunDialog(dlg) != QDialog::Accepted || dlg.selectedFiles().isEmpty())
         return;
     const std::string path = WithXlsxExtension(Ss(dlg.selectedFiles().front()));
-    // The port may have changed while the dialog was open.
-    port = GetPortRecord(index.board, index.group, index.port);
+    // The project or the port may have changed while the dialog was open.
+    port = index.doc == CurrentDoc() ? GetPortRecord(index.board, index.group, index.port) : nullptr;
     if (port)
         ExportPortPoints(*port, path);
 }

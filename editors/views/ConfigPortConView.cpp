@@ -190,11 +190,12 @@ void CConfigPortConView::OnClickCell(int row, int column) {
         dlg.m_pKey = &key;
         if (dlg.DoModal() != QDialog::Accepted)
             return;
-        const std::string value = dlg.m_pKey ? PointKeyText(doc, key) : std::string();
-        // The dialog may have changed the project; the entry is looked up again.
+        // The dialog may have changed the project; the document and the entry are looked up again.
+        doc = Doc();
         table = CurrentTable();
-        if (!table || !table->m_entries.IsValidIndex(row))
+        if (!doc || !table || !table->m_entries.IsValidIndex(row))
             return;
+        const std::string value = dlg.m_pKey ? PointKeyText(doc, key) : std::string();
         CStringArray& values = table->m_entries[row].m_values;
         if (static_cast<int>(values.size()) <= column - kFixedColumns)
             values.resize(static_cast<std::size_t>(column - kFixedColumns) + 1);

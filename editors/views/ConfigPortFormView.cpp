@@ -1,5 +1,6 @@
 #include "editors/views/ConfigPortFormView.h"
 
+#include "editors/model/DevinfolistModel.h"
 #include "editors/model/PointKeyText.h"
 #include "editors/model/RefTableModel.h"
 #include "editors/model/VarInfoModel.h"
@@ -47,11 +48,6 @@ CBoardInfo* CConfigPortFormView::Board() const {
 
 CPortRecord* CConfigPortFormView::Port() const {
     return GetPortRecord(Doc(), m_nBoard, m_nGroup, m_nPort);
-}
-
-std::string CConfigPortFormView::PortKind() const {
-    const CPortRecord* port = Port();
-    return port ? port->m_protocol.m_strType : std::string();
 }
 
 CRefTable* CConfigPortFormView::CurrentTable() const {
@@ -466,10 +462,18 @@ void CConfigPortFormView::OnAddDevice() {
 
 void CConfigPortFormView::OnDeleteDeviceFromTable() {
     CProjectModel* doc = Doc();
-    CPortRecord* port = Port();
+    const CPortRecord* port = Port();
     if (!doc || !port || m_strTab != kDeviceListTab)
         return;
-    CPortFormModel::RemoveDevices(*doc, *port, SelectedPositions(), true);
+    const std::vector<int> rows = SelectedPositions();
+    if (!CDevinfolistModel::ConfirmDeviceRemoval(*doc, CPortFormModel::AddressesAt(*port, rows)))
+        return;
+    // The question runs an event loop: the document and the port are looked up again after it.
+    doc = Doc();
+    CPortRecord* again = Port();
+    if (!doc || !again)
+        return;
+    CPortFormModel::RemoveDevices(*doc, *again, rows, true);
     FillGrid();
     RefreshChildNodes();
 }

@@ -68,14 +68,12 @@ public:
     // protocol kind, the current reference table and whether it takes points.
     projectmodel::CPortRecord* Port() const;
     projectmodel::CBoardInfo* Board() const;
-    std::string PortKind() const;
     projectmodel::CRefTable* CurrentTable() const;
     bool ShowsPointTable() const;
     int KindMark() const { return m_nKindMark; }
     bool PointsMark() const { return m_bPoints; }
     const std::string& ContextText() const { return m_strContext; }
     const CFormColumns& Columns() const { return m_columns; }
-    void SetMenuColumn(int column) { m_nMenuColumn = column; }
 
 protected:
     void OnCommit(int row, int column, const std::string& oldText, const std::string& newText) override;

@@ -32,8 +32,6 @@ public:
 
     projectmodel::CBoardInfo* Board() const;
     projectmodel::CPortArray* CurrentGroup() const;
-    QLineEdit* IpEdit() const { return m_pIp; }
-    int GridTab() const { return m_nGridTab; }
 
 protected:
     void OnCommit(int row, int column, const std::string& oldText, const std::string& newText) override;

@@ -54,7 +54,6 @@ public:
 
     // The path of the tree's selected node, or the one set for a view without a tree.
     CPathRecord SelectedPath() const;
-    void SetSelectedPath(const CPathRecord& path) { m_path = path; }
     static projectmodel::CProjectModel* Doc();
 
     // "生成文本": the caption, the selected tab (views with a tab bar) and the list.

@@ -15,6 +15,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPointer>
 
 using namespace projectmodel;
 
@@ -132,10 +133,20 @@ QMenu* CDevinfolistView::BuildContextMenu() {
 }
 
 void CDevinfolistView::OnDelete() {
-    if (CProjectModel* doc = Doc()) {
-        CDevinfolistModel::DeleteDevices(*doc, SelectedAddresses());
+    CProjectModel* doc = Doc();
+    if (!doc)
+        return;
+    const std::vector<int> addresses = SelectedAddresses();
+    // The questions run event loops: this view and the document are looked up again after each.
+    const QPointer<CDevinfolistView> self(this);
+    if (!CDevinfolistModel::ConfirmDeviceRemoval(*doc, addresses) || !self)
+        return;
+    doc = Doc();
+    if (!doc)
+        return;
+    CDevinfolistModel::DeleteDevices(*doc, addresses, CDevinfolistModel::Confirm::Asked);
+    if (self)
         FillDeviceList();
-    }
 }
 
 void CDevinfolistView::OnCopy() {

@@ -100,8 +100,11 @@ int CGridListCtrl::InsertColumn(int column, const std::string& header, Align ali
     item->setTextAlignment(a | Qt::AlignVCenter);
     setHorizontalHeaderItem(column, item);
     m_alignments.insert(m_alignments.begin() + column, a);
+    // The title's extent and a margin, and never less than the header needs to show the whole
+    // title in the style in use (its margins and font may be wider than the cells').
     if (width < 0)
-        width = fontMetrics().horizontalAdvance(Qs(header)) + 10;
+        width = std::max(fontMetrics().horizontalAdvance(Qs(header)) + 10,
+                         horizontalHeader()->sectionSizeHint(column));
     setColumnWidth(column, width);
     return column;
 }
@@ -174,14 +177,6 @@ bool CGridListCtrl::SetRowColor(int row, std::uint32_t colour) {
     if (!m_book.SetRowColor(row, colour))
         return false;
     viewport()->update();
-    return true;
-}
-
-bool CGridListCtrl::SetItemData(int row, long long data) {
-    QTableWidgetItem* it = item(row, 0);
-    if (!it)
-        return false;
-    it->setData(Qt::UserRole, QVariant::fromValue<qlonglong>(data));
     return true;
 }
 

@@ -39,7 +39,6 @@ public:
     bool SetRowColor(int row, std::uint32_t colour);
     std::uint32_t GetRowColor(int row) const { return m_book.GetRowColor(row, m_textBack); }
 
-    bool SetItemData(int row, long long data);
     long long GetItemData(int row) const;
 
     // The colour rows inserted from now on take (0xRRGGBB); also the list's background.

@@ -7,12 +7,38 @@
 #include <QAbstractItemView>
 #include <QComboBox>
 #include <QEvent>
+#include <QKeyEvent>
 #include <QLineEdit>
 
 using platform::Qs;
 using platform::Ss;
 
 namespace editors {
+
+namespace {
+// The keys and the wheel with which a closed combo box moves from entry to entry.
+bool IsBrowsing(QEvent* event) {
+    if (event->type() == QEvent::Wheel)
+        return true;
+    if (event->type() != QEvent::KeyPress)
+        return false;
+    const auto* key = static_cast<QKeyEvent*>(event);
+    if (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier))
+        return false;
+    switch (key->key()) {
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+    case Qt::Key_PageUp:
+    case Qt::Key_PageDown:
+    case Qt::Key_Home:
+    case Qt::Key_End:
+        return true;
+    default:
+        // A typed letter selects the next entry that starts with it.
+        return !key->text().isEmpty() && key->text().at(0).isPrint() && key->key() != Qt::Key_Space;
+    }
+}
+} // namespace
 
 CInPlaceEditor::CInPlaceEditor(CGridListCtrl* list, int height)
     : QObject(list), m_pList(list), m_nHeight(height) {
@@ -25,9 +51,11 @@ CInPlaceEditor::CInPlaceEditor(CGridListCtrl* list, int height)
     m_pCombo->hide();
     m_pEdit->installEventFilter(this);
     m_pCombo->installEventFilter(this);
-    // A chosen entry ends the edit as the focus loss would.
+    // An entry taken from the open list ends the edit as the focus loss would; an entry reached by
+    // browsing (arrow keys, typed letters, the wheel) does not: the combo also reports those as
+    // activated, and an edit that may delete data must not be written while the user browses.
     connect(m_pCombo, QOverload<int>::of(&QComboBox::activated), this, [this](int) {
-        if (m_pCombo->isVisible())
+        if (m_pCombo->isVisible() && !m_bBrowsing)
             WriteBack(m_pCombo);
     });
     connect(m_pEdit, &QLineEdit::returnPressed, this, [this] {
@@ -103,6 +131,29 @@ void CInPlaceEditor::WriteBack(QWidget* editor) {
 }
 
 bool CInPlaceEditor::eventFilter(QObject* watched, QEvent* event) {
+    const bool input = event->type() == QEvent::KeyPress || event->type() == QEvent::Wheel;
+    if (input && watched == m_pCombo && !m_bWriting && m_pCombo->isVisible() &&
+        !(m_pCombo->view() && m_pCombo->view()->isVisible())) {
+        if (event->type() == QEvent::KeyPress) {
+            const int key = static_cast<QKeyEvent*>(event)->key();
+            if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+                WriteBack(m_pCombo);
+                return true;
+            }
+            if (key == Qt::Key_Escape) {
+                HideEditors();
+                m_bReady = true;
+                return true;
+            }
+        }
+        if (IsBrowsing(event)) {
+            // The combo moves its entry itself, with its activation marked as browsing.
+            m_bBrowsing = true;
+            static_cast<QObject*>(m_pCombo)->event(event);
+            m_bBrowsing = false;
+            return true;
+        }
+    }
     if (event->type() == QEvent::FocusOut && !m_bWriting) {
         auto* w = static_cast<QWidget*>(watched);
         // The combo's own popup takes the focus while the user chooses; that is no focus loss.

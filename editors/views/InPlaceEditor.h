@@ -1,9 +1,10 @@
 #pragma once
 // In-place editing of a grid list's cells: a click on an editable cell lays an edit box or a combo
-// box exactly over that cell; when the editor loses the focus its trimmed text is handed to the
-// owner together with the cell's old text, and the owner checks it, stores it in the project
-// record and fills the list again. Clicks open nothing until the owner declares itself ready (at
-// the end of its initial update); the flag is set again after each completed edit.
+// box exactly over that cell; when the editor loses the focus or is confirmed (Return, an entry
+// clicked in the combo's open list; not the arrow keys that browse a closed combo) its trimmed
+// text is handed to the owner together with the cell's old text, and the owner checks it, stores
+// it in the project record and fills the list again. Clicks open nothing until the owner declares itself
+// ready (at the end of its initial update); the flag is set again after each completed edit.
 #include <functional>
 #include <QObject>
 #include <string>
@@ -43,8 +44,6 @@ public:
 
     // The entry of the combo box that the last write-back took (-1: the edit box or no entry).
     int ChosenIndex() const { return m_nChosen; }
-    int EditRow() const { return m_nRow; }
-    int EditColumn() const { return m_nColumn; }
     QLineEdit* Edit() const { return m_pEdit; }
     QComboBox* Combo() const { return m_pCombo; }
     CGridListCtrl* List() const { return m_pList; }
@@ -65,6 +64,7 @@ private:
     int m_nChosen = -1;
     bool m_bReady = false;
     bool m_bWriting = false;
+    bool m_bBrowsing = false;
     CommitFn m_commit;
 };
 

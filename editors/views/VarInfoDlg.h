@@ -22,7 +22,6 @@ public:
     // The records to edit (a copy) and, after OK, the edited ones.
     void SetRecords(const projectmodel::CItemRecordArray& records);
     const projectmodel::CItemRecordArray& Records() const { return m_model.m_records; }
-    int RegionChanged() const { return m_model.m_bRegionChanged; }
 
     int DoModal();
     // False without a current project.

@@ -23,12 +23,4 @@ const CCidPoint* CCidPointList::Find(std::string_view reference) const {
     return const_cast<CCidPointList*>(this)->Find(reference);
 }
 
-bool CCidPointList::SetConfigured(std::string_view reference, int flag) {
-    CCidPoint* p = Find(reference);
-    if (!p)
-        return false;
-    p->Configured = flag;
-    return true;
-}
-
 } // namespace iedinterface

@@ -48,8 +48,6 @@ public:
 
     CCidPoint* Find(std::string_view reference);
     const CCidPoint* Find(std::string_view reference) const;
-    // Sets Configured of the first point of that reference; false when there is none.
-    bool SetConfigured(std::string_view reference, int flag);
 
 private:
     std::vector<CCidPoint> points_;

@@ -13,16 +13,17 @@ namespace iedinterface {
 
 namespace {
 
-constexpr const char* kCrLf = "\r\n";
+// Lines end in "\n" here; the GBK text builder writes each as the CR LF the files need.
+constexpr const char* kLineEnd = "\n";
 constexpr std::size_t kSectionLimit = 200;
 
-const char* const kFixedBlock = "[特殊遥信] \r\n"
-                                "1,255,1,网络状态1,,5,通,断,FUN=255;INF=1 \r\n"
-                                "2,255,2,网络状态2,,5,通,断,FUN=255;INF=2  \r\n"
-                                "3,255,3,装置通讯状态,,5,通,断,FUN=255;INF=3  \r\n"
+const char* const kFixedBlock = "[特殊遥信] \n"
+                                "1,255,1,网络状态1,,5,通,断,FUN=255;INF=1 \n"
+                                "2,255,2,网络状态2,,5,通,断,FUN=255;INF=2  \n"
+                                "3,255,3,装置通讯状态,,5,通,断,FUN=255;INF=3  \n"
                                 "4,255,4,检修状态,,5,合,分,FUN=255;INF=4";
 
-// The text already has its CR LF line ends; the file is replaced through a temporary name.
+// The GBK bytes with CR LF line ends; the file is replaced through a temporary name.
 bool WriteGbkFile(const std::string& path, const std::string& utf8) {
     return platform::ReplaceFileBytes(path, platform::GbkTextBytes(utf8));
 }
@@ -76,8 +77,8 @@ std::string CDeviceModelFile::BuildDeviceTxt(const std::map<std::string, std::st
     std::string text;
     // Every text goes through the main tool's line rule, so that the main tool and the reload read
     // back each line as one header or one point.
-    text += std::string("[名称]") + kCrLf + CleanFieldText(app_.DeviceName) + kCrLf + kCrLf;
-    text += std::string("[类型]") + kCrLf + CleanFieldText(app_.DeviceType) + kCrLf;
+    text += std::string("[名称]") + kLineEnd + CleanFieldText(app_.DeviceName) + kLineEnd + kLineEnd;
+    text += std::string("[类型]") + kLineEnd + CleanFieldText(app_.DeviceType) + kLineEnd;
 
     // The classification entries describe the file being written, so they are made afresh.
     app_.ClassificationEntries.clear();
@@ -94,12 +95,12 @@ std::string CDeviceModelFile::BuildDeviceTxt(const std::map<std::string, std::st
                 continue;
             if (written == 0) {
                 app_.ClassificationEntries.push_back(name + "=" + CodeText(code));
-                text += kCrLf + ("[" + name + "]") + kCrLf;
+                text += kLineEnd + ("[" + name + "]") + kLineEnd;
                 unit = UnitOf(units, name);
             } else if (inSection == kSectionLimit) {
                 ++group;
                 inSection = 0;
-                text += kCrLf + ("[" + name + "]") + kCrLf;
+                text += kLineEnd + ("[" + name + "]") + kLineEnd;
                 unit = UnitOf(units, name);
             }
             ++inSection;
@@ -129,12 +130,12 @@ std::string CDeviceModelFile::BuildDeviceTxt(const std::map<std::string, std::st
                 text += ";TapChgDir=";
                 text += rec.TapChgDir;
             }
-            text += kCrLf;
+            text += kLineEnd;
         }
         if (written > 0)
             ++group;
     }
-    text += kCrLf;
+    text += kLineEnd;
     text += kFixedBlock;
     return text;
 }
@@ -145,10 +146,10 @@ bool CDeviceModelFile::WriteDeviceTxt(const std::string& path) {
 }
 
 std::string CDeviceModelFile::BuildDeviceCfg() const {
-    std::string text =
-        std::string("[属性]") + kCrLf + "名称=" + app_.IedType + kCrLf + kCrLf + "[数据分类]" + kCrLf;
+    std::string text = std::string("[属性]") + kLineEnd + "名称=" + app_.IedType + kLineEnd + kLineEnd +
+                       "[数据分类]" + kLineEnd;
     for (const std::string& entry : app_.ClassificationEntries)
-        text += entry + kCrLf;
+        text += entry + kLineEnd;
     text += "特殊遥信=YX";
     return text;
 }

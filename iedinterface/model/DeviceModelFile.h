@@ -18,7 +18,7 @@ public:
     bool WriteOutputs();
     bool WriteDeviceTxt(const std::string& path);
     bool WriteDeviceCfg(const std::string& path);
-    // The text of the two files as written (UTF-8, CR LF line ends).
+    // The text of the two files (UTF-8 with "\n" line ends, written as GBK with CR LF).
     std::string BuildDeviceTxt(const std::map<std::string, std::string>& units);
     std::string BuildDeviceCfg() const;
 

@@ -133,7 +133,7 @@ void CMarindleApp::OnRemoteReset() {
 
 void CMarindleApp::OnCancelAllManual() {
     if (platform::MessageBox("确实要取消全部人工置数吗？", {}, platform::Icon::Question,
-                             platform::Buttons::YesNo) != platform::Answer::Yes)
+                             platform::Buttons::YesNo, platform::Answer::No) != platform::Answer::Yes)
         return;
     link.SendCancelAllManual();
 }

@@ -587,9 +587,6 @@ CSCLService::~CSCLService() = default;
 void CSCLService::SetXmlFileName(const std::string& path) {
     impl_->fileName = path;
 }
-const std::string& CSCLService::GetXmlFileName() const {
-    return impl_->fileName;
-}
 
 void CSCLService::SetLoadMode(int mode) {
     impl_->loadMode = mode;
@@ -600,9 +597,6 @@ int CSCLService::GetLoadMode() const {
 
 void CSCLService::SetRootName(const std::string& name) {
     impl_->rootName = name;
-}
-const std::string& CSCLService::GetRootName() const {
-    return impl_->rootName;
 }
 
 std::size_t CSCLService::WorkThreads() {

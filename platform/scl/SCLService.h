@@ -22,7 +22,6 @@ public:
 
     // The file that LoadFromXmlFile reads (a UTF-8 path).
     void SetXmlFileName(const std::string& path);
-    const std::string& GetXmlFileName() const;
 
     // The load-mode word that the CID reader sets before loading; kept for it, every mode
     // loads the whole file.
@@ -32,7 +31,6 @@ public:
     // The name the root element must have (compared without a namespace prefix); "SCL" unless
     // changed. An empty name accepts any root, for readers of XML files other than SCL.
     void SetRootName(const std::string& name);
-    const std::string& GetRootName() const;
 
     // Elements directly below the root with this name (without namespace prefix, "IED" for the
     // SCD import) are left out of the document LoadFromXmlFile builds: they are only indexed,

@@ -45,6 +45,25 @@ QMessageBox::Icon ToIcon(Icon i) {
     }
 }
 
+QMessageBox::StandardButton ToButton(Answer a) {
+    switch (a) {
+    case Answer::Cancel:
+        return QMessageBox::Cancel;
+    case Answer::Abort:
+        return QMessageBox::Abort;
+    case Answer::Retry:
+        return QMessageBox::Retry;
+    case Answer::Ignore:
+        return QMessageBox::Ignore;
+    case Answer::Yes:
+        return QMessageBox::Yes;
+    case Answer::No:
+        return QMessageBox::No;
+    default:
+        return QMessageBox::Ok;
+    }
+}
+
 Answer FromButton(int b) {
     switch (b) {
     case QMessageBox::Cancel:
@@ -68,10 +87,17 @@ Answer FromButton(int b) {
 
 Answer CWidgetPrompt::Message(const std::string& text, const std::string& caption, Icon icon,
                               Buttons buttons) {
+    return MessageWithDefault(text, caption, icon, buttons, FirstButton(buttons));
+}
+
+Answer CWidgetPrompt::MessageWithDefault(const std::string& text, const std::string& caption, Icon icon,
+                                         Buttons buttons, Answer defaultButton) {
     Answer answer = Answer::Cancel;
     RunOnUiThread([&] {
         QMessageBox box(ToIcon(icon), Qs(caption), Qs(text), ToButtons(buttons),
                         QApplication::activeWindow());
+        if (box.button(ToButton(defaultButton)))
+            box.setDefaultButton(ToButton(defaultButton));
         answer = FromButton(box.exec());
     });
     return answer;

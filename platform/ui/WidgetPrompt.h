@@ -17,6 +17,8 @@ namespace platform {
 class CWidgetPrompt : public IPrompt {
 public:
     Answer Message(const std::string& text, const std::string& caption, Icon icon, Buttons buttons) override;
+    Answer MessageWithDefault(const std::string& text, const std::string& caption, Icon icon, Buttons buttons,
+                              Answer defaultButton) override;
 };
 
 // Runs a modal dialog and returns its result (QDialog::Accepted or Rejected, or the value given to

@@ -44,7 +44,6 @@ public:
     QLineEdit* GroupEdit() const { return m_pGroup; }
     QLineEdit* EntryEdit() const { return m_pEntry; }
     QPushButton* AddPointButton() const { return m_pAddPoint; }
-    QPushButton* AddNumberButton() const { return m_pAddNumber; }
     editors::CInPlaceEditor* Editor() const { return m_pEditor; }
 
 protected:

@@ -9,6 +9,7 @@
 #include <QContextMenuEvent>
 #include <QLabel>
 #include <QMenu>
+#include <QScrollBar>
 #include <QSignalBlocker>
 #include <QTabBar>
 
@@ -91,7 +92,23 @@ void CConfigGINAllView::OnInitialUpdate() {
     FillDeviceCombo();
     FillPointRows();
     SyncCategoryTab();
+    const bool first = !m_bInit;
     m_bInit = true;
+    // The narrow pane widens, within the frame's rule, so that its columns are not cut at once.
+    if (first && m_ctx.frame)
+        m_ctx.frame->FitPanes();
+}
+
+QSize CConfigGINAllView::sizeHint() const {
+    if (!m_bInit)
+        return QWidget::sizeHint();
+    int columns = 0;
+    for (int c = 0; c < m_pList->columnCount(); ++c)
+        columns += m_pList->columnWidth(c);
+    // The list's margins in the pane (10 on each side), its frame and its vertical scroll bar.
+    const int width =
+        columns + 20 + 2 * m_pList->frameWidth() + m_pList->verticalScrollBar()->sizeHint().width();
+    return {width, QWidget::sizeHint().height()};
 }
 
 void CConfigGINAllView::FillPointList() {

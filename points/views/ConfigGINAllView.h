@@ -50,6 +50,8 @@ public:
 protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    // After the first display: the width that shows every column of the list whole.
+    QSize sizeHint() const override;
     // A pane made with the frame shows itself before any tree selection: its first display.
     void showEvent(QShowEvent* event) override;
 

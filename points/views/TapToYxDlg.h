@@ -34,8 +34,6 @@ public:
 
     editors::CGridListCtrl* SourceList() const { return m_pSource; }
     editors::CGridListCtrl* ResultList() const { return m_pResults; }
-    QComboBox* ValueCombo() const { return m_pValues; }
-    QLineEdit* TapField() const { return m_pTap; }
     const std::vector<QPushButton*>& BitButtons() const { return m_bitButtons; }
 
 private:

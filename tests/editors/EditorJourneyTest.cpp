@@ -312,6 +312,84 @@ TEST_F(EditorJourney, AProjectBuiltThroughTheViewsReopensAsItWasShown) {
     EXPECT_EQ(text.find("对时源=1,"), std::string::npos);
     EXPECT_NE(text.find("[网络1配置]"), std::string::npos);
     EXPECT_EQ(text.find("[网络2配置]"), std::string::npos);
+    // The unit address has one home: the unit options in system.cfg carry no second one.
+    const std::string options = testsupport::ReadGbkText(main.parent_path() / "system.cfg");
+    EXPECT_NE(options.find("对时方式"), std::string::npos);
+    EXPECT_EQ(options.find("管理机地址"), std::string::npos);
+}
+
+// The voltage-level combo: the arrow keys browse without writing, the Return that confirms the
+// choice brings the question about the level's bays with 否 as its default, so the same key keeps
+// them; saved and reopened, the level and its bay are there. A click on an entry of the open list
+// commits at once, and a deliberate 是 renames the level without its bays.
+TEST_F(EditorJourney, BrowsingTheLevelComboAndConfirmingWithReturnKeepsTheBays) {
+    auto doc = std::make_unique<CConfigDoc>();
+    ASSERT_TRUE(doc->OnNewDocument());
+    auto window = std::make_unique<Window>();
+    Window& w = *window;
+    auto* levels = w.Select<CConfigPrjbayView>(w.Top(2));
+    ASSERT_NE(levels, nullptr);
+    std::unique_ptr<QMenu> menu(levels->BuildContextMenu());
+    Action(menu.get(), "添加电压等级")->trigger();
+    ASSERT_EQ(levels->List()->GetItemCount(), 1);
+    const std::string name = levels->List()->GetItemText(0, 1);
+    auto* bays = w.Select<CConfigBayView>(w.Top(2)->child(0));
+    ASSERT_NE(bays, nullptr);
+    menu.reset(bays->BuildContextMenu({}));
+    Action(menu.get(), "添加间隔")->trigger();
+    ASSERT_EQ(bays->List()->GetItemCount(), 1);
+    const std::vector<std::string> bayCells = Cells(bays->List());
+
+    levels = w.Select<CConfigPrjbayView>(w.Top(2));
+    ASSERT_NE(levels, nullptr);
+    prompts.Clear();
+    prompts.AnswerWithDefaultButton();
+    emit levels->List()->cellClicked(0, 1);
+    QComboBox* combo = levels->Editor()->Combo();
+    ASSERT_TRUE(combo->isVisible());
+    QTest::keyClick(combo, Qt::Key_Down);
+    QTest::keyClick(combo, Qt::Key_Down);
+    EXPECT_EQ(prompts.Count(), 0u) << prompts.LastText();
+    EXPECT_TRUE(combo->isVisible());
+    EXPECT_NE(Ss(combo->currentText()), name);
+    EXPECT_EQ(levels->List()->GetItemText(0, 1), name);
+    QTest::keyClick(combo, Qt::Key_Return);
+    const auto asked = prompts.Messages();
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_EQ(asked[0].text, "更改电压等级" + name + "将同时删除其下的1个间隔及其一次设备，是否继续？");
+    EXPECT_EQ(asked[0].buttons, platform::Buttons::YesNo);
+    EXPECT_EQ(asked[0].defaultButton, platform::Answer::No);
+    EXPECT_FALSE(combo->isVisible());
+    EXPECT_EQ(levels->List()->GetItemText(0, 1), name);
+    ASSERT_EQ(doc->SaveProject(false), 1);
+    const std::filesystem::path main = root / "Project/Demo/ProjectV1.00/QXM7740.ini";
+
+    window.reset();
+    doc.reset();
+    prompts.Clear();
+    CConfigDoc reopened;
+    ASSERT_TRUE(reopened.OnOpenDocument(main));
+    Window again;
+    levels = again.Select<CConfigPrjbayView>(again.Top(2));
+    ASSERT_NE(levels, nullptr);
+    EXPECT_EQ(levels->List()->GetItemText(0, 1), name);
+    bays = again.Select<CConfigBayView>(again.Top(2)->child(0));
+    ASSERT_NE(bays, nullptr);
+    EXPECT_EQ(Cells(bays->List()), bayCells);
+
+    // An entry clicked in the open list is written at once; 是 renames and the bay goes.
+    levels = again.Select<CConfigPrjbayView>(again.Top(2));
+    emit levels->List()->cellClicked(0, 1);
+    combo = levels->Editor()->Combo();
+    ASSERT_TRUE(combo->isVisible());
+    const int other = combo->currentIndex() == 0 ? 1 : 0;
+    const std::string otherName = Ss(combo->itemText(other));
+    prompts.Script({platform::Answer::Yes});
+    combo->setCurrentIndex(other);
+    emit combo->activated(other);
+    ASSERT_EQ(prompts.Count(), 1u);
+    EXPECT_EQ(levels->List()->GetItemText(0, 1), otherName);
+    EXPECT_EQ(reopened.m_bays.GetSize(), 0);
 }
 
 // The first device model of the library with a telecontrol group of at least `entries` entries.
@@ -589,6 +667,7 @@ TEST_F(EditorJourney, ADeletedCompositeSignalLeavesNoReferenceBehindInTheSavedPr
     EXPECT_FALSE(points.Delete({{11, 1}}));
     EXPECT_EQ(prompts.LastText(), "所选信息被引用4处(引用表、一次设备、复合信号或遥信关联)。\n"
                                   "删除信息将同时删除这些引用，是否继续？");
+    EXPECT_EQ(prompts.Messages().back().defaultButton, platform::Answer::No);
     ASSERT_NE(doc->FindDeviceInfo(composite, 11, 1), nullptr);
     EXPECT_EQ(yx->m_entries.GetSize(), 2);
     EXPECT_EQ(equipment.m_settings.m_tables[yxTable].m_entries.GetSize(), 1);
@@ -684,4 +763,111 @@ TEST_F(EditorJourney, AChangedCompositeKeyIsFollowedByItsReferences) {
     ASSERT_TRUE(reopened.OnOpenDocument(root / "Project/Demo/ProjectV1.00/QXM7740.ini"));
     EXPECT_EQ(prompts.Texts(), std::vector<std::string>{});
     expectFollowed(reopened);
+}
+
+// Deleting a device through the device list: the question names the composite and telesignal-link
+// references and has 否 as its default; 否 keeps everything. After 是 an operand on the device goes
+// with its operator and the rest stays ("A与B" keeps A); a composite left without operands is
+// deleted, and so is one whose only operand was that composite; the message names both. Saved and
+// reopened, the project holds the same.
+TEST_F(EditorJourney, DeletingADeviceAsksAndTidiesTheCompositesThatUsedIt) {
+    auto doc = std::make_unique<CConfigDoc>();
+    int ykGroup = -1, a = 0, b = 0;
+    ASSERT_NO_FATAL_FAILURE(AddTwoDevices(*doc, 2, ykGroup, a, b));
+    const int control = testsupport::Found(testsupport::Found(doc->FindDevice(a))->m_model.FindGroup(ykGroup))
+                            ->m_entries[0]
+                            .m_nEntry;
+    auto operand = [&](int address, int group, int entry) {
+        CExprOperand op;
+        op.m_nKind = 1;
+        op.m_nAddress = address;
+        op.m_nGroup = group;
+        op.m_nEntry = entry;
+        return op;
+    };
+    auto signal = [](int entry, const char* name, int op, std::vector<CExprOperand> operands) {
+        CInfoEntry e;
+        e.m_nGroup = 11;
+        e.m_nEntry = entry;
+        e.m_strDesc = name;
+        e.m_strGroupName = "遥信";
+        e.m_expr.m_nOperator = static_cast<std::uint8_t>(op);
+        e.m_expr.m_operands = std::move(operands);
+        return e;
+    };
+    ASSERT_EQ(doc->SetCompositeExpression(
+                  11, kInfoTypeYX,
+                  signal(1, "甲与乙", 8, {operand(a, ykGroup, control), operand(b, ykGroup, control)})),
+              1);
+    ASSERT_EQ(
+        doc->SetCompositeExpression(11, kInfoTypeYX, signal(2, "非乙", 7, {operand(b, ykGroup, control)})),
+        1);
+    ASSERT_EQ(doc->SetCompositeExpression(11, kInfoTypeYX,
+                                          signal(3, "非非乙", 7, {operand(kCompositeDeviceAddress, 11, 2)})),
+              1);
+
+    auto window = std::make_unique<Window>();
+    auto* devices = window->Select<CDevinfolistView>(window->Top(1)->child(0));
+    ASSERT_NE(devices, nullptr);
+    auto selectB = [&] {
+        for (int r = 0; r < devices->List()->GetItemCount(); ++r)
+            if (devices->List()->GetItemText(r, 1) == std::to_string(b))
+                devices->List()->SelectRow(r);
+        ASSERT_EQ(devices->List()->GetSelectedRows().size(), 1u);
+    };
+    ASSERT_NO_FATAL_FAILURE(selectB());
+    const std::string question =
+        "所选装置的信息被复合信号或遥信关联引用2处。\n删除装置将同时删除这些引用，是否继续？";
+    prompts.Clear();
+    prompts.AnswerWithDefaultButton();
+    std::unique_ptr<QMenu> menu(devices->BuildContextMenu());
+    ASSERT_NE(Action(menu.get(), "删除(&Delete)"), nullptr);
+    Action(menu.get(), "删除(&Delete)")->trigger();
+    auto asked = prompts.Messages();
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_EQ(asked[0].text, question);
+    EXPECT_EQ(asked[0].defaultButton, platform::Answer::No);
+    EXPECT_NE(doc->FindDevice(b), nullptr);
+    EXPECT_EQ(
+        testsupport::Found(doc->FindDeviceInfo(kCompositeDeviceAddress, 11, 1))->m_expr.m_operands.size(),
+        2u);
+
+    prompts.Clear();
+    prompts.Script({platform::Answer::Yes});
+    devices = window->Select<CDevinfolistView>(window->Top(1)->child(0));
+    ASSERT_NO_FATAL_FAILURE(selectB());
+    menu.reset(devices->BuildContextMenu());
+    Action(menu.get(), "删除(&Delete)")->trigger();
+    asked = prompts.Messages();
+    ASSERT_EQ(asked.size(), 2u);
+    EXPECT_EQ(asked[0].text, question);
+    EXPECT_EQ(asked[1].text, "以下复合信号的操作数都引用了删除的装置，已一并删除：\n"
+                             "复合信号(65531-11-2) 非乙\n复合信号(65531-11-3) 非非乙");
+    EXPECT_EQ(doc->FindDevice(b), nullptr);
+    for (int r = 0; r < devices->List()->GetItemCount(); ++r)
+        EXPECT_NE(devices->List()->GetItemText(r, 1), std::to_string(b));
+    ASSERT_EQ(doc->SaveProject(false), 1);
+    const std::filesystem::path main = root / "Project/Demo/ProjectV1.00/QXM7740.ini";
+    menu.reset();
+    window.reset();
+    doc.reset();
+
+    prompts.Clear();
+    CConfigDoc reopened;
+    ASSERT_TRUE(reopened.OnOpenDocument(main));
+    EXPECT_EQ(prompts.Texts(), std::vector<std::string>{});
+    EXPECT_EQ(reopened.FindDevice(b), nullptr);
+    const CInfoEntry* kept = reopened.FindDeviceInfo(kCompositeDeviceAddress, 11, 1);
+    ASSERT_NE(kept, nullptr);
+    EXPECT_EQ(kept->m_strDesc, "甲与乙");
+    EXPECT_EQ(kept->m_expr.m_nOperator, 8);
+    ASSERT_EQ(kept->m_expr.m_operands.size(), 1u);
+    EXPECT_EQ(kept->m_expr.m_operands[0], operand(a, ykGroup, control));
+    EXPECT_EQ(reopened.FindDeviceInfo(kCompositeDeviceAddress, 11, 2), nullptr);
+    EXPECT_EQ(reopened.FindDeviceInfo(kCompositeDeviceAddress, 11, 3), nullptr);
+    Window again;
+    devices = again.Select<CDevinfolistView>(again.Top(1)->child(0));
+    ASSERT_NE(devices, nullptr);
+    for (int r = 0; r < devices->List()->GetItemCount(); ++r)
+        EXPECT_NE(devices->List()->GetItemText(r, 1), std::to_string(b));
 }

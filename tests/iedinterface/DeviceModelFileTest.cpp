@@ -228,13 +228,13 @@ TEST_F(DeviceModelFile, SectionsSplitAfter200Lines) {
     app.CategoryList(CODE_YM)->push_back(stray);
 
     const std::string text = CDeviceModelFile(app).BuildDeviceTxt({{"遥测", "kV"}});
-    EXPECT_NE(text.find("200,1,200,量200,,,,,kV;FCDA=LD/GGIO1$MX$AnIn200$mag$f\r\n\r\n[遥测]\r\n"
-                        "1,2,1,量201,,,,,kV;FCDA=LD/GGIO1$MX$AnIn201$mag$f\r\n\r\n[遥脉]\r\n1,3,1,电度,,,,,"),
+    EXPECT_NE(text.find("200,1,200,量200,,,,,kV;FCDA=LD/GGIO1$MX$AnIn200$mag$f\n\n[遥测]\n"
+                        "1,2,1,量201,,,,,kV;FCDA=LD/GGIO1$MX$AnIn201$mag$f\n\n[遥脉]\n1,3,1,电度,,,,,"),
               std::string::npos);
     EXPECT_EQ(text.find("没有的类"), std::string::npos);
     EXPECT_EQ(app.ClassificationEntries, (std::vector<std::string>{"遥测=YC", "遥脉=YM"}));
     EXPECT_EQ(CDeviceModelFile(app).BuildDeviceCfg(),
-              "[属性]\r\n名称=\r\n\r\n[数据分类]\r\n遥测=YC\r\n遥脉=YM\r\n特殊遥信=YX");
+              "[属性]\n名称=\n\n[数据分类]\n遥测=YC\n遥脉=YM\n特殊遥信=YX");
 }
 
 TEST_F(DeviceModelFile, DescriptionsWithSeparatorsStayReadable) {

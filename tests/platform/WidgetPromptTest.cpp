@@ -7,7 +7,11 @@
 #include <QDialog>
 #include <QEventLoop>
 #include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTest>
 #include <QThread>
+#include <QTimer>
 #include <thread>
 
 using namespace platform;
@@ -45,4 +49,32 @@ TEST(WidgetPrompt, RunOnUiThreadWaitsForTheUiThread) {
     testsupport::RunOnWorkerServing(
         [&] { RunOnUiThread([&] { ranOnUi = QThread::currentThread() == qApp->thread(); }); }, 10000);
     EXPECT_TRUE(ranOnUi);
+}
+
+// The box shows the named default button, so Return on a question whose Yes deletes data answers
+// No; without a name the first button stays the default. With no prompt installed, the default
+// button is the answer.
+TEST(WidgetPrompt, ReturnPressesTheNamedDefaultButton) {
+    CWidgetPrompt prompt;
+    SetPrompt(&prompt);
+    std::vector<int> defaults;
+    auto pressReturn = [&defaults] {
+        QTimer::singleShot(0, [&defaults] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            ASSERT_NE(box, nullptr);
+            defaults.push_back(box->defaultButton() ? box->standardButton(box->defaultButton()) : 0);
+            QTest::keyClick(box, Qt::Key_Return);
+        });
+    };
+    pressReturn();
+    EXPECT_EQ(Answer::No, MessageBox("删除吗?", "提示", Icon::Question, Buttons::YesNo, Answer::No));
+    pressReturn();
+    EXPECT_EQ(Answer::Yes, MessageBox("继续吗?", "提示", Icon::Question, Buttons::YesNo));
+    SetPrompt(nullptr);
+    ASSERT_EQ(defaults.size(), 2u);
+    EXPECT_EQ(defaults[0], QMessageBox::No);
+    EXPECT_EQ(defaults[1], QMessageBox::Yes);
+
+    EXPECT_EQ(Answer::No, MessageBox("删除吗?", "提示", Icon::Question, Buttons::YesNo, Answer::No));
+    EXPECT_EQ(Answer::Yes, MessageBox("继续吗?", "提示", Icon::Question, Buttons::YesNo));
 }

@@ -25,7 +25,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QComboBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -424,3 +426,37 @@ TEST_F(PointViewsTest, TapFromTelesignalsShowsBitsFromTheLast) {
 }
 
 } // namespace
+
+// The narrow right-hand pane at its first display: every column is as wide as its title and its
+// widest cell need, and the pane widens (up to half the frame) so that the columns are not cut.
+TEST_F(PointViewsTest, AllPointsPaneShowsWholeColumnsAtFirstDisplay) {
+    testsupport::Found(doc.FindDevice(1))->m_model.m_groups[0].m_entries[0].m_strDesc =
+        "一号主变高压侧A相电流测量值";
+    CConfigFrame frame(nullptr);
+    frame.resize(1280, 600);
+    frame.show();
+    QApplication::processEvents();
+    auto* all = dynamic_cast<CConfigGINAllView*>(frame.RightView());
+    ASSERT_TRUE(all);
+    const CGridListCtrl* list = all->List();
+    ASSERT_EQ(list->columnCount(), 8);
+    ASSERT_GT(list->rowCount(), 0);
+    const QHeaderView* header = list->horizontalHeader();
+    int columns = 0;
+    for (int c = 0; c < list->columnCount(); ++c) {
+        SCOPED_TRACE(c);
+        columns += list->columnWidth(c);
+        EXPECT_GE(list->columnWidth(c), header->sectionSizeHint(c));
+        for (int r = 0; r < list->rowCount(); ++r)
+            EXPECT_GE(list->columnWidth(c), list->fontMetrics().horizontalAdvance(list->item(r, c)->text()));
+    }
+    EXPECT_GT(columns, 320 - 20);
+    EXPECT_LE(columns, list->viewport()->width());
+    EXPECT_LE(all->width(), frame.width() / 2);
+    // The rule: the right pane keeps its usable third (at most 320), takes what its view wants up
+    // to half the frame, and the left pane never exceeds 1100.
+    EXPECT_EQ(CConfigFrame::InitialPaneWidths(1200, 0), std::make_pair(880, 320));
+    EXPECT_EQ(CConfigFrame::InitialPaneWidths(1200, 500), std::make_pair(700, 500));
+    EXPECT_EQ(CConfigFrame::InitialPaneWidths(1200, 900), std::make_pair(600, 600));
+    EXPECT_EQ(CConfigFrame::InitialPaneWidths(2000, 500), std::make_pair(1100, 900));
+}

@@ -12,26 +12,24 @@ PromptRecorder::~PromptRecorder() {
 
 platform::Answer PromptRecorder::Message(const std::string& text, const std::string& caption,
                                          platform::Icon icon, platform::Buttons buttons) {
+    return MessageWithDefault(text, caption, icon, buttons, platform::FirstButton(buttons));
+}
+
+platform::Answer PromptRecorder::MessageWithDefault(const std::string& text, const std::string& caption,
+                                                    platform::Icon icon, platform::Buttons buttons,
+                                                    platform::Answer defaultButton) {
     std::lock_guard lock(mutex_);
-    messages_.push_back({text, caption, icon, buttons});
+    messages_.push_back({text, caption, icon, buttons, defaultButton});
     if (!script_.empty()) {
         platform::Answer a = script_.front();
         script_.pop_front();
         return a;
     }
+    if (answerDefaultButton_)
+        return defaultButton;
     if (hasDefault_)
         return defaultAnswer_;
-    switch (buttons) {
-    case platform::Buttons::YesNo:
-    case platform::Buttons::YesNoCancel:
-        return platform::Answer::Yes;
-    case platform::Buttons::RetryCancel:
-        return platform::Answer::Retry;
-    case platform::Buttons::AbortRetryIgnore:
-        return platform::Answer::Abort;
-    default:
-        return platform::Answer::Ok;
-    }
+    return platform::FirstButton(buttons);
 }
 
 void PromptRecorder::Script(std::initializer_list<platform::Answer> answers) {

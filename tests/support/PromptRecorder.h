@@ -14,6 +14,8 @@ struct RecordedMessage {
     std::string caption;
     platform::Icon icon;
     platform::Buttons buttons;
+    // The button Return would press.
+    platform::Answer defaultButton = platform::Answer::Ok;
 };
 
 // Installs itself as the process prompt for its lifetime.
@@ -24,6 +26,9 @@ public:
 
     platform::Answer Message(const std::string& text, const std::string& caption, platform::Icon icon,
                              platform::Buttons buttons) override;
+    platform::Answer MessageWithDefault(const std::string& text, const std::string& caption,
+                                        platform::Icon icon, platform::Buttons buttons,
+                                        platform::Answer defaultButton) override;
 
     // Answers for the next questions, in order; when the script is empty the default answer is
     // given (Yes for yes/no questions, Ok otherwise).
@@ -32,6 +37,8 @@ public:
         defaultAnswer_ = a;
         hasDefault_ = true;
     }
+    // Unscripted questions are answered with their default button, as a Return press would.
+    void AnswerWithDefaultButton() { answerDefaultButton_ = true; }
 
     std::vector<RecordedMessage> Messages() const;
     std::vector<std::string> Texts() const;
@@ -46,6 +53,7 @@ private:
     std::deque<platform::Answer> script_;
     platform::Answer defaultAnswer_ = platform::Answer::Ok;
     bool hasDefault_ = false;
+    bool answerDefaultButton_ = false;
     platform::IPrompt* previous_;
 };
 

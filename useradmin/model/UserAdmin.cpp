@@ -99,8 +99,8 @@ std::unique_ptr<CUserInfo> CUserAdmin::NewUser() const {
 
 CGroupInfo* CUserAdmin::CommitNewGroup(std::unique_ptr<CGroupInfo> group) {
     if (CGroupInfo* existing = m_groups.HasGroup(group->m_strName)) {
-        if (platform::MessageBox("用户组已在列表中，是否覆盖?", {}, Icon::Question, Buttons::YesNo) !=
-            Answer::Yes)
+        if (platform::MessageBox("用户组已在列表中，是否覆盖?", {}, Icon::Question, Buttons::YesNo,
+                                 Answer::No) != Answer::Yes)
             return nullptr;
         // The namesake keeps its id, and with it its users.
         existing->m_dwPrivilege = group->m_dwPrivilege;
@@ -111,8 +111,8 @@ CGroupInfo* CUserAdmin::CommitNewGroup(std::unique_ptr<CGroupInfo> group) {
 
 CUserInfo* CUserAdmin::CommitNewUser(std::unique_ptr<CUserInfo> user) {
     if (CUserInfo* existing = m_users.HasUser(user->m_strName)) {
-        if (platform::MessageBox("用户已在列表中，是否覆盖?", {}, Icon::Question, Buttons::YesNo) !=
-            Answer::Yes)
+        if (platform::MessageBox("用户已在列表中，是否覆盖?", {}, Icon::Question, Buttons::YesNo,
+                                 Answer::No) != Answer::Yes)
             return nullptr;
         bool wasMe = LoggedInUser() == existing;
         existing->Copy(*user);
@@ -138,8 +138,8 @@ bool CUserAdmin::DeleteGroup(CGroupInfo* group, bool hasUsers) {
         return false;
     }
     if (hasUsers) {
-        if (platform::MessageBox("该用户组中包含用户，是否强制删除?", {}, Icon::Question, Buttons::YesNo) !=
-            Answer::Yes)
+        if (platform::MessageBox("该用户组中包含用户，是否强制删除?", {}, Icon::Question, Buttons::YesNo,
+                                 Answer::No) != Answer::Yes)
             return false;
         m_users.DelGroup(group->m_dwId);
     }

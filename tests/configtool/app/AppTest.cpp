@@ -6,6 +6,7 @@
 #include "configtool/shellui/MainTabBar.h"
 #include "configtool/shellui/RestartDlg.h"
 #include "platform/ui/WidgetPrompt.h"
+#include "users/model/UserInfo.h"
 
 #include <chrono>
 #include <cstdlib>
@@ -299,4 +300,22 @@ TEST_F(AppTest, ExitClosesTheLinkBeforeStoppingTheWorker) {
     EXPECT_EQ(app_->GetWorker(), nullptr);
     EXPECT_EQ(app_->GetLink(), nullptr);
     EXPECT_EQ(app_->GetMainFrame(), nullptr);
+}
+
+// Logged in as 李四, who lacks the right: the log names whoever authorised each command, the
+// administrator with the fixed wording.
+TEST_F(AppTest, TheLogNamesTheUserWhoseRightsAllowedTheCommand) {
+    ASSERT_TRUE(Start("李四", "222"));
+    TakeDialogs();
+    Queue(AcceptParams());
+    Queue(Login("系统管理员", kAdminPassword));
+    Trigger("下装组态");
+    Queue(Login("张三", "111"));
+    Trigger("上装组态");
+    Queue(Login("系统管理员", kAdminPassword));
+    Queue(AcceptParams());
+    Trigger("重启动");
+    EXPECT_EQ(LogLines(),
+              (std::vector<std::string>{"李四登陆7740组态工具。", "系统管理员下载组态文件到通讯管理机。",
+                                        "张三从通讯管理机上装组态文件。", "系统管理员重新启动通讯管理机。"}));
 }

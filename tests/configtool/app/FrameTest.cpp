@@ -12,8 +12,11 @@
 
 #include <atomic>
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDialog>
+#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <thread>
@@ -101,6 +104,9 @@ TEST_F(AppTest, MonitorLinesArriveWhileTheBarIsHiddenAndTheBarToggles) {
     EXPECT_FALSE(view->isChecked());
     QAction* tree = frame->Action("结构图");
     EXPECT_TRUE(tree->isChecked());
+    // The bar carries the caption of the command that shows it, as the monitor bar does.
+    EXPECT_EQ(frame->WorkspaceBar()->windowTitle(), QString("结构图"));
+    EXPECT_EQ(frame->MonitorBar()->windowTitle(), QString("监视窗口"));
     tree->trigger();
     EXPECT_TRUE(frame->WorkspaceBar()->isHidden());
     EXPECT_FALSE(tree->isChecked());
@@ -213,6 +219,31 @@ TEST_F(AppTest, UploadedProjectIsOpenedLaterOnTheInterfaceThread) {
     std::thread([&] { frame->PostOpenProject(path); }).join();
     EXPECT_EQ(app_->DocRef().m_pConfigDoc, nullptr);
     QCoreApplication::processEvents();
+    ASSERT_NE(app_->DocRef().m_pConfigDoc, nullptr);
+    EXPECT_EQ(template_->calls.back(), "open " + path);
+}
+
+// While a box or dialog is open, whoever waits for its answer may still hold the document and
+// its views: the uploaded project replaces them only once it is closed.
+TEST_F(AppTest, UploadedProjectWaitsUntilNoBoxIsOpen) {
+    ASSERT_TRUE(Start("张三", "111"));
+    CMainFrame* frame = app_->GetMainFrame();
+    const std::string path = (root_ / "Project" / "UpTemp" / "Project" / "QXM7740.ini").string();
+    QDialog box(frame);
+    box.setModal(true);
+    box.show();
+    ASSERT_EQ(QApplication::activeModalWidget(), &box);
+    std::thread([&] { frame->PostOpenProject(path); }).join();
+    QElapsedTimer held;
+    held.start();
+    while (held.elapsed() < 300)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    EXPECT_EQ(app_->DocRef().m_pConfigDoc, nullptr);
+    box.close();
+    QElapsedTimer after;
+    after.start();
+    while (!app_->DocRef().m_pConfigDoc && after.elapsed() < 5000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
     ASSERT_NE(app_->DocRef().m_pConfigDoc, nullptr);
     EXPECT_EQ(template_->calls.back(), "open " + path);
 }

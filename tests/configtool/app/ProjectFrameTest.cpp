@@ -158,33 +158,125 @@ TEST_F(ProjectFrameTest, WizardProjectFillsTheTreeSelectionPlacesViewsAndItSaves
     ExpectLeftView(second, kViewConfigPort);
 }
 
-// "生成文本" through the real frame: every list view of the left pane proposes its title (without
-// ":", with the selected tab) and writes its column titles and rows; other panes are skipped.
-TEST_F(ProjectFrameTest, GenerateTextExportsEveryListViewOfTheLeftPane) {
-    const fs::path project = root_ / "Project" / "Demo";
-    testsupport::CopyTree(testsupport::IniDir(), project / "Ini");
-    testsupport::CopyTree(testsupport::TestDataDir() / "projectmodel" / "sample", project / "ProjectV1.00");
+// An option range wider than its kind is used as cut to the kind, and the monitor pane says so
+// when the library is read for a new project.
+TEST_F(ProjectFrameTest, AnOptionRangeBeyondItsKindIsCutWithALineInTheMonitorPane) {
+    const fs::path options = root_ / "Ini" / "组态配置.ini";
+    std::string text = platform::FromGbk(testsupport::ReadBytes(options));
+    const std::string shipped = "召唤周期,WORD,900(0-65535)";
+    ASSERT_NE(text.find(shipped), std::string::npos);
+    text.replace(text.find(shipped), shipped.size(), "召唤周期,WORD,900(0-86400)");
+    testsupport::WriteBytes(options, platform::ToGbk(text));
     ASSERT_TRUE(Start("系统管理员", "482916"));
-    ASSERT_EQ(app_->GetMainFrame()->OpenProjectPath((project / "ProjectV1.00" / "QXM7740.ini").string()), 1);
-    ASSERT_TRUE(prompt_.Messages().empty()) << prompt_.LastText();
-    CConfigFrame* frame = Frame();
-    ASSERT_NE(frame, nullptr);
-    QTreeWidgetItem* root = Tree()->RootItem();
-    ASSERT_NE(root, nullptr);
+    Queue([this](QDialog& dlg) {
+        auto& sheet = static_cast<CWizardSheet&>(dlg);
+        sheet.SetFolder((root_ / "Project").string());
+        sheet.SetName("范围");
+        return int(QDialog::Accepted);
+    });
+    Trigger("新建工程(&N)\tCtrl+N");
+    ASSERT_NE(Current(), nullptr);
+    const std::vector<std::string> expected{"0", "65535"};
+    bool found = false;
+    for (const auto& item : Current()->m_deviceExtItems)
+        if (item.m_strName == "召唤周期") {
+            found = true;
+            EXPECT_EQ(item.m_choices, expected);
+        }
+    EXPECT_TRUE(found);
+    CDebugTextView* pane = app_->GetMainFrame()->MonitorView();
+    pane->FlushFeed();
+    EXPECT_NE(Ss(pane->toPlainText()).find("[装置总表扩展信息]\"选项2\" 的范围超出WORD类型，按0-65535使用"),
+              std::string::npos)
+        << Ss(pane->toPlainText());
+}
 
-    // Selects the node and exports the left view; the file's text, or nothing when no dialog ran.
-    int exported = 0;
-    std::string written;
-    auto exportNode = [&](QTreeWidgetItem* node, EditorViewKind kind, const std::string& name,
-                          std::size_t minRows) {
+// A project never saved has no folder yet: the export's save dialog opens in the projects folder
+// (not in the program folder) and proposes the title without a trailing blank.
+TEST_F(ProjectFrameTest, GenerateTextOfANeverSavedProjectOpensInTheProjectsFolder) {
+    ASSERT_TRUE(Start("系统管理员", "482916"));
+    Queue([this](QDialog& dlg) {
+        auto& sheet = static_cast<CWizardSheet&>(dlg);
+        sheet.SetFolder((root_ / "Project").string());
+        sheet.SetName("未存工程");
+        return int(QDialog::Accepted);
+    });
+    Trigger("新建工程(&N)\tCtrl+N");
+    ASSERT_NE(Current(), nullptr);
+    ASSERT_FALSE(fs::exists(root_ / "Project" / "未存工程"));
+    Tree()->setCurrentItem(Tree()->RootItem()->child(1)->child(0));
+    ASSERT_EQ(Frame()->LeftKind(), kViewDevinfolist);
+    std::string proposed;
+    QString directory;
+    Queue([&](QDialog& d) {
+        auto& dlg = static_cast<QFileDialog&>(d);
+        proposed = Ss(dlg.selectedFiles().value(0));
+        directory = dlg.directory().absolutePath();
+        return int(QDialog::Rejected);
+    });
+    Trigger("生成文本");
+    EXPECT_EQ(fs::path(Ss(directory)), root_ / "Project");
+    EXPECT_EQ(fs::path(proposed), root_ / "Project" / "装置总表");
+}
+
+// The sample project opened in the real frame, for the text export.
+class GenerateTextTest : public ProjectFrameTest {
+protected:
+    void OpenSample() {
+        testsupport::CopyTree(testsupport::IniDir(), project_ / "Ini");
+        testsupport::CopyTree(testsupport::TestDataDir() / "projectmodel" / "sample",
+                              project_ / "ProjectV1.00");
+        ASSERT_TRUE(Start("系统管理员", "482916"));
+        ASSERT_EQ(app_->GetMainFrame()->OpenProjectPath((project_ / "ProjectV1.00" / "QXM7740.ini").string()),
+                  1);
+        ASSERT_TRUE(prompt_.Messages().empty()) << prompt_.LastText();
+        ASSERT_NE(Frame(), nullptr);
+        ASSERT_NE(Tree()->RootItem(), nullptr);
+    }
+    // The node at the path of child indexes from the project's root; a last index of -1 stands
+    // for the first child of the node before whose left view is of that kind.
+    QTreeWidgetItem* Node(const std::vector<int>& path, EditorViewKind kind) {
+        QTreeWidgetItem* node = Tree()->RootItem();
+        for (int i : path) {
+            if (!node)
+                return nullptr;
+            if (i >= 0) {
+                node = node->child(i);
+                continue;
+            }
+            QTreeWidgetItem* parent = node;
+            node = nullptr;
+            for (int c = 0; c < parent->childCount() && !node; ++c) {
+                Tree()->setCurrentItem(parent->child(c));
+                if (Frame()->LeftKind() == kind)
+                    node = parent->child(c);
+            }
+        }
+        return node;
+    }
+    // Selects the node (and the named tab), exports the left view and checks that the file holds
+    // the proposed name, the rule, the column titles and every row the view shows.
+    void ExportNode(QTreeWidgetItem* node, EditorViewKind kind, const std::string& name, std::size_t minRows,
+                    const char* tab = nullptr) {
         SCOPED_TRACE(name);
         ASSERT_NE(node, nullptr);
         Tree()->setCurrentItem(node);
-        ASSERT_EQ(frame->LeftKind(), kind);
-        QWidget* view = frame->LeftView();
+        ASSERT_EQ(Frame()->LeftKind(), kind);
+        QWidget* view = Frame()->LeftView();
+        // The point views show one category per tab: the one named is chosen first.
+        if (tab) {
+            auto* bar = view->findChild<QTabBar*>();
+            ASSERT_NE(bar, nullptr);
+            int index = -1;
+            for (int i = 0; i < bar->count(); ++i)
+                if (bar->tabText(i) == QString::fromUtf8(tab))
+                    index = i;
+            ASSERT_GE(index, 0) << tab;
+            bar->setCurrentIndex(index);
+        }
         const auto* list = view->findChild<CGridListCtrl*>();
         ASSERT_NE(list, nullptr);
-        const std::string file = "导出" + std::to_string(++exported);
+        const std::string file = "导出" + std::to_string(++exported_);
         std::string proposed;
         Queue([&](QDialog& d) {
             auto& dlg = static_cast<QFileDialog&>(d);
@@ -193,7 +285,7 @@ TEST_F(ProjectFrameTest, GenerateTextExportsEveryListViewOfTheLeftPane) {
             return int(QDialog::Accepted);
         });
         Trigger("生成文本");
-        EXPECT_EQ(fs::path(proposed), project / name);
+        EXPECT_EQ(fs::path(proposed), project_ / name);
         // What the view shows, line by line.
         std::string expected = name + "\n\n" + std::string(68, '-') + "\n";
         for (int c = 0; c < list->columnCount(); ++c)
@@ -206,43 +298,92 @@ TEST_F(ProjectFrameTest, GenerateTextExportsEveryListViewOfTheLeftPane) {
             expected += "\n";
         }
         EXPECT_GT(list->columnCount(), 0);
-        written = platform::FromGbk(testsupport::ReadBytes(project / file));
-        EXPECT_EQ(written, expected);
-    };
+        written_ = platform::FromGbk(testsupport::ReadBytes(project_ / file));
+        EXPECT_EQ(written_, expected);
+    }
+
+    const fs::path project_ = root_ / "Project" / "Demo";
+    int exported_ = 0;
+    std::string written_;
+};
+
+// One list view of those "生成文本" takes: where it is in the tree, its proposed name, the rows it
+// shows at least and the tab chosen first.
+struct ExportCase {
+    const char* label;
+    std::vector<int> path;
+    EditorViewKind kind;
+    const char* name;
+    std::size_t minRows;
+    const char* tab = nullptr;
+};
+
+// Test names and messages show the case by its label.
+void PrintTo(const ExportCase& c, std::ostream* os) {
+    *os << c.label;
+}
+
+class GenerateTextOfView : public GenerateTextTest, public ::testing::WithParamInterface<ExportCase> {};
+
+TEST_P(GenerateTextOfView, WritesItsTitleColumnsAndRows) {
+    ASSERT_NO_FATAL_FAILURE(OpenSample());
+    const ExportCase& c = GetParam();
+    ExportNode(Node(c.path, c.kind), c.kind, c.name, c.minRows, c.tab);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    ListViews, GenerateTextOfView,
+    ::testing::Values(
+        ExportCase{"ConfigPrj", {}, kViewConfigPrj, "工程属性", 1},
+        ExportCase{"Adjusttime", {0}, kViewAdjusttime, "对时源列表", 1},
+        ExportCase{"ConfigBan", {3}, kViewConfigBan, "板卡列表", 1},
+        ExportCase{"ConfigPort", {3, 0}, kViewConfigPort, "板卡1[QXM-CPU01]通讯口配置_COM", 4},
+        ExportCase{"Devinfolist", {1, 0}, kViewDevinfolist, "装置总表", 1},
+        ExportCase{"ConfigPortFormVirtual", {1, 1}, kViewConfigPortForm, "虚装置列表_装置列表", 3},
+        ExportCase{"ConfigGINStatus",
+                   {1, 1, 0},
+                   kViewConfigGIN,
+                   "板卡3装置65530[状态信号虚装置]组态_遥信",
+                   1,
+                   "遥信"},
+        ExportCase{"ConfigGINVir",
+                   {1, 1, 1},
+                   kViewConfigGINVir,
+                   "板卡3装置65531[复合信号虚装置]组态_遥信",
+                   1,
+                   "遥信"},
+        ExportCase{
+            "ConfigPortForm", {3, 0, 0, 0}, kViewConfigPortForm, "板卡1COM0[ModbusRTU]组态_装置列表", 1},
+        ExportCase{"ConfigGIN", {3, 0, 0, 0, 0}, kViewConfigGIN, "板卡1装置1[1号电度表]组态_遥测", 3},
+        ExportCase{"ConfigPrjbay", {2}, kViewConfigPrjbay, "电压等级列表", 1},
+        ExportCase{"ConfigBay", {2, 0}, kViewConfigBay, "220kV间隔列表_间隔列表", 1},
+        ExportCase{"ConfigEquip", {2, 0, 0}, kViewConfigEquip, "220kV线路一设备列表_设备列表", 1},
+        ExportCase{"ConfigUnitDetail",
+                   {2, 0, 0, 0, -1},
+                   kViewConfigUnitDetail,
+                   "断路器1装置1<1号电度表>信息列表_遥测",
+                   3},
+        ExportCase{"ConfigEquipDetail",
+                   {2, 0, 0, 0, -1},
+                   kViewConfigEquipDetail,
+                   "220kV线路一断路器1信息列表_位置信号",
+                   1}),
+    [](const ::testing::TestParamInfo<ExportCase>& info) { return std::string(info.param.label); });
+
+// The written text of one view in full; a file that cannot be created is reported; panes that are
+// not list views of the export are skipped.
+TEST_F(GenerateTextTest, FailuresAndOtherPanes) {
+    ASSERT_NO_FATAL_FAILURE(OpenSample());
+    const fs::path& project = project_;
+    CConfigFrame* frame = Frame();
+    QTreeWidgetItem* root = Tree()->RootItem();
     QTreeWidgetItem* devices = root->child(1);
     QTreeWidgetItem* bays = root->child(2);
-    QTreeWidgetItem* boards = root->child(3);
-    exportNode(root, kViewConfigPrj, "工程属性", 1);
-    exportNode(root->child(0), kViewAdjusttime, "对时源列表 ", 1);
-    exportNode(boards, kViewConfigBan, "板卡列表 ", 1);
-    exportNode(boards->child(0), kViewConfigPort, "板卡1[QXM-CPU01]通讯口配置_COM", 4);
-    exportNode(devices->child(0), kViewDevinfolist, "装置总表 ", 1);
-    exportNode(devices->child(1), kViewConfigPortForm, "虚装置列表_装置列表", 3);
-    exportNode(devices->child(1)->child(0), kViewConfigGIN, "板卡3装置65530[状态信号虚装置]组态_遥测", 0);
-    exportNode(devices->child(1)->child(1), kViewConfigGINVir, "板卡3装置65531[复合信号虚装置]组态_遥测", 0);
-    exportNode(boards->child(0)->child(0)->child(0), kViewConfigPortForm, "板卡1COM0[ModbusRTU]组态_装置列表",
-               1);
-    exportNode(boards->child(0)->child(0)->child(0)->child(0), kViewConfigGIN,
-               "板卡1装置1[1号电度表]组态_遥测", 3);
-    exportNode(bays, kViewConfigPrjbay, "电压等级列表", 1);
-    exportNode(bays->child(0), kViewConfigBay, "220kV间隔列表_间隔列表", 1);
-    EXPECT_EQ(written,
+    ExportNode(bays->child(0), kViewConfigBay, "220kV间隔列表_间隔列表", 1);
+    EXPECT_EQ(written_,
               "220kV间隔列表_间隔列表\n\n" + std::string(68, '-') + "\n序号\t间隔名称\n\n1\t线路一\n");
-    exportNode(bays->child(0)->child(0), kViewConfigEquip, "220kV线路一设备列表_设备列表", 1);
     QTreeWidgetItem* equipment = bays->child(0)->child(0)->child(0);
     ASSERT_NE(equipment, nullptr);
-    // Under the equipment: its linked device (unit detail) and its reference tables.
-    QTreeWidgetItem* unit = nullptr;
-    QTreeWidgetItem* tables = nullptr;
-    for (int i = 0; i < equipment->childCount(); ++i) {
-        Tree()->setCurrentItem(equipment->child(i));
-        if (frame->LeftKind() == kViewConfigUnitDetail && !unit)
-            unit = equipment->child(i);
-        if (frame->LeftKind() == kViewConfigEquipDetail && !tables)
-            tables = equipment->child(i);
-    }
-    exportNode(unit, kViewConfigUnitDetail, "断路器1装置1<1号电度表>信息列表_遥测", 3);
-    exportNode(tables, kViewConfigEquipDetail, "220kV线路一断路器1信息列表_位置信号", 1);
 
     // A file that cannot be created (a folder has the name) is reported.
     Tree()->setCurrentItem(root);

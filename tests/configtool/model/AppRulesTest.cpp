@@ -61,9 +61,20 @@ TEST(AppText, SiblingProgramsStartFromTheBinFolderPresent) {
               "启动调试工具失败!\n目录 " + (root / "bin").string() + "/ 中程序不存在!");
 }
 
+TEST(TextExport, TheSaveDialogOpensInTheProjectFolderOrElseInTheProjectsFolder) {
+    testsupport::TempDir projects;
+    EXPECT_EQ(CTextExport::InitialFolder(projects.Path(), "新工程"), projects.Path());
+    EXPECT_EQ(CTextExport::InitialFolder(projects.Path(), ""), projects.Path());
+    std::filesystem::create_directories(projects.Path() / "新工程");
+    EXPECT_EQ(CTextExport::InitialFolder(projects.Path(), "新工程"), projects.Path() / "新工程");
+}
+
 TEST(TextExport, DefaultNameDropsColonsAndAddsTheTab) {
     EXPECT_EQ(CTextExport::DefaultName("装置列表:端口1:", std::nullopt), "装置列表端口1");
     EXPECT_EQ(CTextExport::DefaultName("引用表", std::string("遥测")), "引用表_遥测");
+    // A caption ending in ": " leaves no blank at the end of the name.
+    EXPECT_EQ(CTextExport::DefaultName("装置总表: ", std::nullopt), "装置总表");
+    EXPECT_EQ(CTextExport::DefaultName("间隔列表: ", std::string("间隔列表")), "间隔列表_间隔列表");
     EXPECT_EQ(CTextExport::DefaultName("装置1<A/B相>信息列表", std::string("遥测/遥信")),
               "装置1<A_B相>信息列表_遥测_遥信");
     // The tab caption is cut to 50 GBK bytes.

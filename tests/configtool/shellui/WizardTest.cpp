@@ -100,6 +100,7 @@ TEST(Wizard, ExistingProjectIsKeptOnNoAndClearedOnYes) {
     EXPECT_EQ(1, sheet.currentId());
     EXPECT_EQ("工程（甲）已经存在，继续将删除原来的设置，确认要继续么？", rec.LastText());
     EXPECT_EQ(platform::Buttons::YesNo, rec.Messages().back().buttons);
+    EXPECT_EQ(platform::Answer::No, rec.Messages().back().defaultButton);
     EXPECT_TRUE(fs::exists(root / "Project" / "甲" / "ProjectV1.00" / "U.ini"));
     EXPECT_EQ(QString("甲"), sheet.currentPage()->findChild<QLineEdit*>("name")->text());
 
