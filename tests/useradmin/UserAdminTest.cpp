@@ -1,6 +1,7 @@
 #include "tests/support/Found.h"
 #include "tests/useradmin/UserAdminFixture.h"
 
+#include <functional>
 #include <gtest/gtest.h>
 
 using nevlor::CUserAdmin;
@@ -103,4 +104,58 @@ TEST_F(UserAdminRules, NewRecordsAndUnchangedNamesPassTheUserCheck) {
     EXPECT_TRUE(admin.CheckGroupInput(*groups.HasGroup("超级用户"), "超级用户"));
     EXPECT_TRUE(admin.CheckGroupInput(group, "超级"));
     EXPECT_EQ(0u, prompt.Count());
+}
+
+namespace {
+
+// A question during which the lists change (as they may while a box runs its event loop): the
+// action runs inside the box, then the question is answered Yes.
+class ActingPrompt : public platform::IPrompt {
+public:
+    explicit ActingPrompt(std::function<void()> act) : act_(std::move(act)) { platform::SetPrompt(this); }
+    ~ActingPrompt() override { platform::SetPrompt(nullptr); }
+    Answer Message(const std::string&, const std::string&, platform::Icon, platform::Buttons) override {
+        act_();
+        return Answer::Yes;
+    }
+    Answer MessageWithDefault(const std::string&, const std::string&, platform::Icon, platform::Buttons,
+                              Answer) override {
+        act_();
+        return Answer::Yes;
+    }
+
+private:
+    std::function<void()> act_;
+};
+
+} // namespace
+
+TEST_F(UserAdminRules, RecordsRemovedWhileTheirQuestionIsOpenAreLookedUpAgain) {
+    {
+        // The namesake goes while the overwrite question is open: the new user is added instead.
+        ActingPrompt acting([&] { users.RemoveAndDelete(users.HasUser("张三")); });
+        auto u = admin.NewUser();
+        u->m_strName = "张三";
+        u->m_strPassword = "999";
+        CUserInfo* added = admin.CommitNewUser(std::move(u));
+        ASSERT_NE(added, nullptr);
+        EXPECT_EQ("999", added->m_strPassword);
+        EXPECT_EQ(added, users.HasUser("张三"));
+    }
+    {
+        ActingPrompt acting([&] { groups.RemoveAndDelete(groups.HasGroup("运行")); });
+        auto g = admin.NewGroup();
+        g->m_strName = "运行";
+        g->m_dwPrivilege = 0x1F;
+        CGroupInfo* added = admin.CommitNewGroup(std::move(g));
+        ASSERT_NE(added, nullptr);
+        EXPECT_EQ(0x1Fu, added->m_dwPrivilege);
+    }
+    {
+        // The group to delete goes while the force question is open: nothing else is touched.
+        CGroupInfo* target = testsupport::Found(groups.HasGroup("运行"));
+        ActingPrompt acting([&] { groups.RemoveAndDelete(target); });
+        EXPECT_FALSE(admin.DeleteGroup(target, true));
+        EXPECT_EQ(4u, users.GetCount());
+    }
 }

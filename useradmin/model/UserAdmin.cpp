@@ -98,27 +98,32 @@ std::unique_ptr<CUserInfo> CUserAdmin::NewUser() const {
 }
 
 CGroupInfo* CUserAdmin::CommitNewGroup(std::unique_ptr<CGroupInfo> group) {
-    if (CGroupInfo* existing = m_groups.HasGroup(group->m_strName)) {
+    if (m_groups.HasGroup(group->m_strName)) {
         if (platform::MessageBox("用户组已在列表中，是否覆盖?", {}, Icon::Question, Buttons::YesNo,
                                  Answer::No) != Answer::Yes)
             return nullptr;
-        // The namesake keeps its id, and with it its users.
-        existing->m_dwPrivilege = group->m_dwPrivilege;
-        return existing;
+        // The namesake is looked up again after the box, and keeps its id, and with it its users.
+        if (CGroupInfo* existing = m_groups.HasGroup(group->m_strName)) {
+            existing->m_dwPrivilege = group->m_dwPrivilege;
+            return existing;
+        }
     }
     return m_groups.AddTail(std::move(group));
 }
 
 CUserInfo* CUserAdmin::CommitNewUser(std::unique_ptr<CUserInfo> user) {
-    if (CUserInfo* existing = m_users.HasUser(user->m_strName)) {
+    if (m_users.HasUser(user->m_strName)) {
         if (platform::MessageBox("用户已在列表中，是否覆盖?", {}, Icon::Question, Buttons::YesNo,
                                  Answer::No) != Answer::Yes)
             return nullptr;
-        bool wasMe = LoggedInUser() == existing;
-        existing->Copy(*user);
-        if (wasMe)
-            SetLoggedIn(existing);
-        return existing;
+        // Looked up again after the box, which the record may not have outlived.
+        if (CUserInfo* existing = m_users.HasUser(user->m_strName)) {
+            bool wasMe = LoggedInUser() == existing;
+            existing->Copy(*user);
+            if (wasMe)
+                SetLoggedIn(existing);
+            return existing;
+        }
     }
     return m_users.AddTail(std::move(user));
 }
@@ -138,10 +143,15 @@ bool CUserAdmin::DeleteGroup(CGroupInfo* group, bool hasUsers) {
         return false;
     }
     if (hasUsers) {
+        const std::uint32_t id = group->m_dwId;
         if (platform::MessageBox("该用户组中包含用户，是否强制删除?", {}, Icon::Question, Buttons::YesNo,
                                  Answer::No) != Answer::Yes)
             return false;
-        m_users.DelGroup(group->m_dwId);
+        // The group is looked up again by its id after the box.
+        group = m_groups.FindGroup(id);
+        if (!group)
+            return false;
+        m_users.DelGroup(id);
     }
     m_groups.RemoveAndDelete(group);
     return true;
