@@ -1,9 +1,9 @@
 #pragma once
 // Cuts the byte stream from the unit into frames for every program that talks to it. Bytes go
 // into the ring only as far as it has room, so one long read never pushes out bytes of frames not
-// yet taken. A frame whose length is above the largest the program takes (but one a frame of the
-// unit can have) is skipped whole: the bytes of it still to come are counted and dropped as they
-// arrive, and the next frame is handled.
+// yet taken. A frame whose length is above the largest the program takes is skipped whole when its
+// header carries both marks, whatever length it announces: the bytes of it still to come are
+// counted in 64 bits and dropped as they arrive, and the next frame is handled.
 #include "unitlink/ByteRing.h"
 
 #include <cstddef>
@@ -34,7 +34,8 @@ public:
     // Takes the bytes in and hands every whole piece to onFrame, in order. False when onFrame
     // stopped the feed or Clear was called meanwhile; the rest of the bytes is then dropped. A
     // call made while a handler runs (a nested event loop) queues its bytes behind the ones
-    // still being fed.
+    // still being fed; when the handler also called Clear (a new connection), the bytes fed after
+    // it are handled as the start of the new stream.
     bool Feed(const std::uint8_t* data, std::size_t size, const FrameHandler& onFrame);
 
     // The two steps of Feed. Take skips what is left of a refused frame and then appends as much

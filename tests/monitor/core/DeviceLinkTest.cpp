@@ -295,11 +295,15 @@ TEST_F(DeviceLinkTest, OversizedFramesAreSkippedWholeAndShortPiecesDropped) {
     EXPECT_EQ(rig.link->Ring().Count(), 0);
     EXPECT_EQ(rig.link->Cutter().SkipPending(), 0u);
     rig.windows.calls.clear();
-    // A length near 4 GB must not wrap into a small frame.
+    // A length near 4 GB must not wrap into a small frame: all of it is skipped as it comes, until
+    // a new connection.
     Bytes huge = Dsdu({3, 'y'});
     huge[2] = huge[3] = huge[4] = huge[5] = 0xFF;
     rig.Feed(huge);
     EXPECT_EQ(rig.link->Ring().Count(), 0);
+    EXPECT_EQ(rig.link->Cutter().SkipPending(), std::uint64_t{0xFFFFFFFF} + 8 - huge.size());
+    rig.link->Disconnect();
+    rig.Connect();
     // L below 20: the piece is removed and not handled.
     Bytes tiny = Dsdu({3, 'z'});
     tiny[2] = 4;
