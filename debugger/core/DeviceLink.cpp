@@ -225,11 +225,13 @@ void CDeviceLink::HandleFrame(const std::uint8_t* frame, std::size_t size) {
             return;
         shell_->StopTimer(kTimerSupervision);
         shell_->StartTimer(kTimerSupervision, kSupervisionMs);
+        ++framesReceived_;
         dispatcher_->Dispatch(body, bodyLength, board);
         return;
     }
     shell_->StopTimer(kTimerSupervision);
     shell_->StartTimer(kTimerSupervision, kSupervisionMs);
+    ++framesReceived_;
     if (bodyLength)
         handler_->Handle(body, bodyLength, board, unitlink::GetU16(frame + unitlink::kOffSource));
 }
@@ -336,11 +338,18 @@ void CDeviceLink::OnTimer(int id) {
     case kTimerHeartbeat:
         SendPoll();
         break;
-    case kTimerSupervision:
+    case kTimerSupervision: {
+        // Frames that came while the thread was busy count: they are taken before the link is
+        // given up, and a valid one among them keeps it (none of them is lost to a reconnect).
+        const std::uint64_t before = framesReceived_;
+        transport_->ReadPending();
+        if (framesReceived_ != before || !connected_)
+            break;
         DisconnectCommand();
         DebugNote("\nD心跳超时，重新连接\n");
         ConnectCommand();
         break;
+    }
     case kTimerTransfer:
         direction_ = kNoTransfer;
         // The wait ends with the transfer it guarded, with or without a progress window.

@@ -126,6 +126,7 @@ public:
     CQuorvexData& Data() { return *data_; }
     const CLogFiles& Logs() const { return logs_; }
     const unitlink::CFrameCutter& Cutter() const { return cutter_; }
+    std::uint64_t FramesReceived() const { return framesReceived_; }
 
     // Transport events.
     void OnReceive(const std::uint8_t* data, std::size_t size) override { AppendData(data, size); }
@@ -149,6 +150,8 @@ private:
     std::recursive_mutex mutex_;
 
     bool connected_ = false;
+    // Valid frames received since the link was made (the supervision's measure).
+    std::uint64_t framesReceived_ = 0;
     std::uint16_t sequence_ = 0;
     std::uint8_t direction_ = kNoTransfer;
     std::map<std::uint16_t, std::uint16_t> groupRead_;

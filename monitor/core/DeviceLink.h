@@ -34,7 +34,8 @@ public:
     static constexpr int kLoginWaitMs = 6000;
     static constexpr int kPortInfoWaitMs = 6000;
     static constexpr int kCancelAllWaitMs = 10000;
-    // Heartbeat on every 11th tick; the 31st tick without a valid frame re-establishes the link.
+    // Heartbeat on every 11th tick; the 31st tick without a valid frame re-establishes the link,
+    // unless a valid frame is among the bytes received but not yet read.
     static constexpr int kHeartbeatTicks = 10;
     static constexpr int kSilenceTicks = 30;
 

@@ -249,6 +249,21 @@ TEST(DeviceLinkTest, SupervisionIsRestartedByEveryValidFrameButAnEmptyKindOne) {
     EXPECT_EQ(rig.shell.other, std::vector<std::string>{"time:5"});
 }
 
+TEST(DeviceLinkTest, FramesWaitingUnreadAtTheSupervisionKeepTheLinkAndAreHandled) {
+    testsupport::PromptRecorder prompts;
+    LinkRig rig;
+    rig.Connect();
+    // The thread was busy when the supervision expired; a heartbeat of the unit waits unread.
+    rig.transport->unread = qtest::UnitFrame(0, {}, 0, 0);
+    const std::uint64_t before = rig.link->FramesReceived();
+    rig.link->OnTimer(kTimerSupervision);
+    EXPECT_EQ(rig.link->FramesReceived(), before + 1);
+    EXPECT_TRUE(rig.link->IsConnected());
+    EXPECT_EQ(rig.transport->closes, 0);
+    EXPECT_TRUE(rig.shell.debug.empty());
+    EXPECT_TRUE(rig.shell.Running(kTimerSupervision));
+}
+
 TEST(DeviceLinkTest, LinkTimers) {
     testsupport::PromptRecorder prompts;
     LinkRig rig;

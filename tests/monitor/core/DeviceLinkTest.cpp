@@ -216,6 +216,24 @@ TEST_F(DeviceLinkTest, AnyValidFrameResetsTheSilenceWatch) {
     EXPECT_EQ(rig.host.calls.front(), "Reconnect");
 }
 
+TEST_F(DeviceLinkTest, FramesWaitingUnreadKeepTheLinkAndAreHandledBeforeAnyReconnect) {
+    rig.Login(SamplePortInfo());
+    rig.windows.open["cmd"] = true;
+    // The thread was busy for 31 ticks while frames came: they wait unread in the socket.
+    rig.transport->unread = Cat(Dsdu({3, 'a'}), Dsdu({3, 'b'}));
+    rig.link->AdvanceTime(31000);
+    EXPECT_TRUE(rig.host.calls.empty()) << rig.host.calls.front();
+    EXPECT_EQ(rig.windows.calls, (std::vector<std::string>{"Answer:a", "Answer:b"}));
+    EXPECT_EQ(rig.link->SilenceTicks(), 0);
+    // Really silent: the link is re-established, after what was received has been handled.
+    rig.windows.calls.clear();
+    rig.link->AdvanceTime(30000);
+    const Bytes half = Dsdu({3, 'c'});
+    rig.transport->unread = Bytes(half.begin(), half.begin() + 20);
+    rig.link->AdvanceTime(1000);
+    EXPECT_EQ(rig.host.calls.front(), "Reconnect");
+}
+
 TEST_F(DeviceLinkTest, UnitHeartbeatIsLoggedAsSuch) {
     rig.windows.open["trace:main"] = true;
     rig.Connect();
