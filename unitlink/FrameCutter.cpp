@@ -55,11 +55,13 @@ bool CFrameCutter::Next(std::vector<std::uint8_t>& frame) {
             ring_.PeekBytes(0, head, 8);
             if (!unitlink::HasSyncMarks(head)) {
                 ring_.Drop(1);
+                ++junk_;
                 continue;
             }
             const std::uint32_t l = unitlink::GetU32(head + unitlink::kOffLength);
             if (l < unitlink::kLengthBias || l > 0x7FFFFFFFu) {
                 ring_.Drop(1); // a negative length or one below a bare header marks junk
+                ++junk_;
                 continue;
             }
         } else if (ring_.Count() < static_cast<int>(unitlink::kHeaderSize)) {
@@ -75,6 +77,7 @@ bool CFrameCutter::Next(std::vector<std::uint8_t>& frame) {
             const bool isFrame = unitlink::HasSyncMarks(head);
             if (start_ == Start::SearchSync && !isFrame) {
                 ring_.Drop(1); // a length no frame of the unit has marks junk, not a frame start
+                ++junk_;
                 continue;
             }
             Refuse(total, isFrame);

@@ -52,6 +52,8 @@ public:
     std::uint64_t SkipPending() const { return skip_; }
     // Frames refused for their length since construction.
     std::uint64_t RefusedCount() const { return refused_; }
+    // Bytes dropped while searching for a frame start (junk in front of a frame).
+    std::uint64_t JunkCount() const { return junk_; }
 
 private:
     // Refuses the frame at the head that announces total bytes.
@@ -62,6 +64,7 @@ private:
     Start start_;
     std::uint64_t skip_ = 0;
     std::uint64_t refused_ = 0;
+    std::uint64_t junk_ = 0;
     unsigned generation_ = 0;
     bool feeding_ = false;
     std::vector<std::uint8_t> backlog_;

@@ -197,15 +197,17 @@ int CDeviceLink::AppendData(const std::uint8_t* data, std::size_t size) {
     std::lock_guard lock(mutex_);
     int result = 1;
     const std::uint64_t refused = cutter_.RefusedCount();
-    // Every whole frame is handled now; a piece that is refused is dropped and the frames behind
-    // it still get their turn.
+    const std::uint64_t junk = cutter_.JunkCount();
+    // Every whole frame is handled now; bytes before a frame start are skipped up to the next
+    // header, a piece that is refused is dropped, and the frames behind them still get their turn.
     cutter_.Feed(data, size, [&](const std::uint8_t* frame, std::size_t n) {
-        if (n < unitlink::kHeaderSize)
-            result = 0;
-        else
-            HandleFrame(frame, n);
+        HandleFrame(frame, n);
         return true;
     });
+    if (cutter_.JunkCount() != junk) {
+        result = 0;
+        DebugNote("\nD收到无效报文\n");
+    }
     if (cutter_.RefusedCount() != refused)
         DebugNote("\nD报文长度越限，已丢弃\n");
     return result;

@@ -159,7 +159,9 @@ private:
     std::uint16_t manualWaitKey_ = 0;
     TableKey tableWaitKey_;
     std::uint16_t settingsWaitKey_ = 0;
-    unitlink::CFrameCutter cutter_{kRingSize, kRingSize, unitlink::CFrameCutter::Start::AtHead};
+    // Bytes in front of a frame start are skipped up to the next header, so an answer behind junk
+    // is still taken.
+    unitlink::CFrameCutter cutter_{kRingSize, kRingSize, unitlink::CFrameCutter::Start::SearchSync};
     std::string address_;
     int port_ = kDefaultPort;
     std::string transferName_;

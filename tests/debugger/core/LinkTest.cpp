@@ -249,6 +249,25 @@ TEST(DeviceLinkTest, SupervisionIsRestartedByEveryValidFrameButAnEmptyKindOne) {
     EXPECT_EQ(rig.shell.other, std::vector<std::string>{"time:5"});
 }
 
+TEST(DeviceLinkTest, JunkInFrontOfAnAnswerIsSkippedAndTheAnswerTaken) {
+    LinkRig rig;
+    rig.Connect();
+    rig.shell.debugOpen = true;
+    // Junk with a stray mark and a length read from junk, then the answer, all in one read and
+    // byte by byte.
+    const Bytes junk = {0x90, 0xEB, 0x33, 0x00, 0x00, 0x00, 0x11, 0x22, 0x90, 1, 2, 3, 4, 5, 6, 7, 8, 9};
+    Bytes all = junk;
+    const Bytes answer = qtest::UnitFrame(1, {3, 'o', 'k', 0});
+    all.insert(all.end(), answer.begin(), answer.end());
+    EXPECT_EQ(rig.link->AppendData(all.data(), all.size()), 0); // not all of it was a frame
+    for (std::uint8_t b : all)
+        rig.link->AppendData(&b, 1);
+    EXPECT_EQ(rig.shell.other, (std::vector<std::string>{"answer:ok", "answer:ok"}));
+    // The debug window says that something that was no frame came.
+    ASSERT_FALSE(rig.shell.debug.empty());
+    EXPECT_EQ(rig.shell.debug.front(), "\nD收到无效报文\n");
+}
+
 TEST(DeviceLinkTest, FramesWaitingUnreadAtTheSupervisionKeepTheLinkAndAreHandled) {
     testsupport::PromptRecorder prompts;
     LinkRig rig;
