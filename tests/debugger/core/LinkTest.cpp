@@ -249,6 +249,21 @@ TEST(DeviceLinkTest, SupervisionIsRestartedByEveryValidFrameButAnEmptyKindOne) {
     EXPECT_EQ(rig.shell.other, std::vector<std::string>{"time:5"});
 }
 
+// Where the unit's frames once waited behind an invalid one for the next data, they are handled in
+// the read that brought them: a valid answer is never held back.
+TEST(DeviceLinkTest, FrameBehindAnInvalidFrameIsHandledAtOnceNotAtTheNextData) {
+    LinkRig rig;
+    rig.Connect();
+    const Bytes bad = qtest::UnitFrame(1, {3, 'v', 0}, 0, 0, 42); // direction word other than 43
+    Bytes all = bad;
+    for (const Bytes& f : {qtest::UnitFrame(1, {3, 'a', 0}), bad, qtest::UnitFrame(1, {3, 'b', 0})})
+        all.insert(all.end(), f.begin(), f.end());
+    rig.link->AppendData(all.data(), all.size());
+    // No further byte has come: both answers are there, and nothing waits in the ring.
+    EXPECT_EQ(rig.shell.other, (std::vector<std::string>{"answer:a", "answer:b"}));
+    EXPECT_EQ(rig.link->Cutter().Ring().Count(), 0);
+}
+
 TEST(DeviceLinkTest, JunkInFrontOfAnAnswerIsSkippedAndTheAnswerTaken) {
     LinkRig rig;
     rig.Connect();

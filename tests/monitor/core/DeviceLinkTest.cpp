@@ -261,6 +261,20 @@ TEST_F(DeviceLinkTest, FrameLogMarksTheBody) {
     EXPECT_EQ(hex.substr(hex.size() - 3 - std::string("▍").size()), "▍21 ");
 }
 
+// Where the unit's frames once waited behind an invalid one for the next data, they are handled in
+// the read that brought them: a valid answer is never held back.
+TEST_F(DeviceLinkTest, FrameBehindAnInvalidFrameIsHandledAtOnceNotAtTheNextData) {
+    rig.Connect();
+    rig.windows.open["cmd"] = true;
+    Bytes bad = Dsdu({3, 'v'});
+    bad[18] = 42; // direction word other than 43
+    const Bytes all = Cat(Cat(bad, Dsdu({3, 'a'})), Cat(bad, Dsdu({3, 'b'})));
+    rig.link->OnData(all.data(), all.size());
+    // No further byte has come: both answers are there, and nothing waits in the ring.
+    EXPECT_EQ(rig.windows.calls, (std::vector<std::string>{"Answer:a", "Answer:b"}));
+    EXPECT_EQ(rig.link->Ring().Count(), 0);
+}
+
 TEST_F(DeviceLinkTest, InvalidFramesAreLoggedAndTheFramesBehindThemHandled) {
     rig.windows.open["trace:main"] = true;
     rig.Connect();
