@@ -6,10 +6,10 @@
 
 namespace unitlink {
 
-CFrameCutter::CFrameCutter(int ringSize, int maxFrame, Start start)
+CFrameCutter::CFrameCutter(int ringSize, int maxFrame, Start start, Oversize oversize)
     : ring_(ringSize),
       maxFrame_(std::clamp(maxFrame, static_cast<int>(unitlink::kHeaderSize), ring_.Capacity())),
-      start_(start) {}
+      start_(start), oversize_(oversize) {}
 
 void CFrameCutter::Clear() {
     ring_.Clear();
@@ -72,9 +72,11 @@ bool CFrameCutter::Next(std::vector<std::uint8_t>& frame) {
         // Counted in 64 bits: a length near 4 GB must not wrap round to a small frame.
         const std::uint64_t total = std::uint64_t{unitlink::GetU32(head + unitlink::kOffLength)} + 8;
         if (total > static_cast<std::uint64_t>(maxFrame_)) {
-            // A header with both marks is a frame whatever length it announces: all of it is
-            // skipped, so the frame behind it is found at its start.
-            const bool isFrame = unitlink::HasSyncMarks(head);
+            // A header with both marks is a frame to skip whole (whatever length it announces, or
+            // one a frame of the suite can have); all of it is skipped, so the frame behind it is
+            // found at its start.
+            const bool isFrame = unitlink::HasSyncMarks(head) &&
+                                 (oversize_ == Oversize::AnyLength || total <= unitlink::kLargestFrame);
             if (start_ == Start::SearchSync && !isFrame) {
                 ring_.Drop(1); // a length no frame of the unit has marks junk, not a frame start
                 ++junk_;

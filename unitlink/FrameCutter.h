@@ -2,8 +2,9 @@
 // Cuts the byte stream from the unit into frames for every program that talks to it. Bytes go
 // into the ring only as far as it has room, so one long read never pushes out bytes of frames not
 // yet taken. A frame whose length is above the largest the program takes is skipped whole when its
-// header carries both marks, whatever length it announces: the bytes of it still to come are
-// counted in 64 bits and dropped as they arrive, and the next frame is handled.
+// header carries both marks: the bytes of it still to come are counted in 64 bits and dropped as
+// they arrive, and the next frame is handled. Which lengths count as a frame's is the program's
+// choice (Oversize).
 #include "unitlink/ByteRing.h"
 
 #include <cstddef>
@@ -25,11 +26,21 @@ public:
         AtHead,
     };
 
+    // Which header with both marks and a length above the largest frame taken is a frame to skip.
+    enum class Oversize {
+        // Only one whose length a frame of the suite can have (kLargestFrame); a longer length marks
+        // junk (the configuration tool, whose stream may carry stray marks).
+        WithinLargestFrame,
+        // Any length: the unit's frame is skipped whole whatever it announces, so the frame behind
+        // it is found at its start (the monitor and debugging programs).
+        AnyLength,
+    };
+
     // Called with each piece cut; false stops the feed (the link was closed while handling it).
     using FrameHandler = std::function<bool(const std::uint8_t* frame, std::size_t size)>;
 
     // maxFrame is the largest frame taken, at most ringSize.
-    CFrameCutter(int ringSize, int maxFrame, Start start);
+    CFrameCutter(int ringSize, int maxFrame, Start start, Oversize oversize = Oversize::WithinLargestFrame);
 
     // Takes the bytes in and hands every whole piece to onFrame, in order. False when onFrame
     // stopped the feed or Clear was called meanwhile; the rest of the bytes is then dropped. A
@@ -62,6 +73,7 @@ private:
     CByteRing ring_;
     int maxFrame_;
     Start start_;
+    Oversize oversize_;
     std::uint64_t skip_ = 0;
     std::uint64_t refused_ = 0;
     std::uint64_t junk_ = 0;

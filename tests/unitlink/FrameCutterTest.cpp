@@ -89,7 +89,7 @@ TEST_P(FrameCutterModes, OversizedFrameIsSkippedWholeAndTheNextFrameIsHandled) {
 }
 
 TEST_P(FrameCutterModes, FrameOfAnyLengthWithBothMarksIsSkippedWholeAndTheFrameBehindIsKept) {
-    CFrameCutter cutter(30720, 30720, GetParam());
+    CFrameCutter cutter(30720, 30720, GetParam(), CFrameCutter::Oversize::AnyLength);
     Collector c;
     // Above the largest frame any program sends (65,028 bytes), in 900-byte reads and in one read.
     const Bytes big = Frame(70000, 'x');
@@ -121,7 +121,7 @@ TEST_P(FrameCutterModes, FrameOfAnyLengthWithBothMarksIsSkippedWholeAndTheFrameB
 TEST(FrameCutter, LengthNearFourGibibytesDoesNotWrapToASmallFrame) {
     // 0xFFFFFFFC + 8 is 4 in 32 bits: a cutter counting in 32 bits would cut a 4-byte piece.
     for (std::uint32_t length : {0xFFFFFFFCu, 0xFFFFFFF8u, 0xFFFFFFFFu}) {
-        CFrameCutter cutter(30720, 30720, CFrameCutter::Start::AtHead);
+        CFrameCutter cutter(30720, 30720, CFrameCutter::Start::AtHead, CFrameCutter::Oversize::AnyLength);
         Collector c;
         Bytes header = Frame(0, 0);
         unitlink::PutU32(header.data() + unitlink::kOffLength, length);
@@ -245,11 +245,18 @@ TEST(FrameCutter, SearchSyncDropsJunkBeforeAFrame) {
     shortHeader[2] = 4;
     Bytes negative = Frame(0, 0);
     negative[5] = 0x80;
+    // Stray marks with a length no frame of the suite has are junk too (the configuration tool's
+    // choice): the frame behind them is found.
+    Bytes stray = Frame(0, 0);
+    stray[2] = stray[3] = 0xFF;
+    stray[4] = stray[5] = 0;
     const Bytes f = Frame(5, 'f');
-    const Bytes all = Cat({junk, shortHeader, negative, f});
+    const Bytes all = Cat({junk, shortHeader, negative, stray, f});
     cutter.Feed(all.data(), all.size(), c.Handler());
     ASSERT_EQ(c.frames.size(), 1u);
     EXPECT_EQ(c.frames[0], f);
+    EXPECT_EQ(cutter.SkipPending(), 0u);
+    EXPECT_GT(cutter.JunkCount(), junk.size());
 }
 
 TEST(FrameCutter, AtHeadCutsPiecesByLengthForTheHeaderCheck) {
