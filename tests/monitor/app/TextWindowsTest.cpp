@@ -200,6 +200,23 @@ TEST(TextWindowsTest, MarkColoursEveryMatch) {
     EXPECT_EQ(red, 3);
 }
 
+TEST(ConsoleTest, AnswersWithoutEndKeepOnlyTheLastLinesAndTheConsoleStillTakesCommands) {
+    AppRig rig;
+    rig.Login();
+    auto* form = dynamic_cast<CCmdForm*>(rig.app->windows.OpenCommand());
+    ASSERT_NE(form, nullptr);
+    for (int i = 0; i < 5000; ++i)
+        form->ShowAnswer("answer " + std::to_string(i) + "\r\n");
+    CCmdEdit* edit = form->Edit();
+    EXPECT_LE(edit->document()->blockCount(), CCmdEdit::kMaxLines);
+    EXPECT_FALSE(edit->toPlainText().contains("answer 0\n"));
+    EXPECT_TRUE(edit->toPlainText().contains("answer 4999\n"));
+    rig.ClearSent();
+    QTest::keyClicks(edit, "ver");
+    QTest::keyClick(edit, Qt::Key_Return);
+    ASSERT_EQ(rig.SentBodies().size(), 1u);
+}
+
 TEST(ConsoleTest, LinesAreSentAndRecalled) {
     AppRig rig;
     rig.Login();
