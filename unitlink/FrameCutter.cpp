@@ -6,10 +6,10 @@
 
 namespace unitlink {
 
-CFrameCutter::CFrameCutter(int ringSize, int maxFrame, Start start)
+CFrameCutter::CFrameCutter(int ringSize, int maxFrame, Start start, Oversize oversize)
     : ring_(ringSize),
       maxFrame_(std::clamp(maxFrame, static_cast<int>(unitlink::kHeaderSize), ring_.Capacity())),
-      start_(start) {}
+      start_(start), oversize_(oversize) {}
 
 void CFrameCutter::Clear() {
     ring_.Clear();
@@ -38,8 +38,8 @@ void CFrameCutter::Refuse(std::uint64_t total, bool isFrame) {
     const int held = ring_.Count();
     const int dropped = static_cast<int>(std::min<std::uint64_t>(total, static_cast<std::uint64_t>(held)));
     ring_.Drop(dropped);
-    // Only a header with both marks and a length a frame can have is a frame whose remaining bytes
-    // are worth counting; a length read from junk would swallow the stream behind it.
+    // Only a header with both marks is a frame whose remaining bytes are worth counting; a length
+    // read from junk would swallow the stream behind it.
     if (isFrame)
         skip_ = total - static_cast<std::uint64_t>(dropped);
 }
@@ -55,11 +55,13 @@ bool CFrameCutter::Next(std::vector<std::uint8_t>& frame) {
             ring_.PeekBytes(0, head, 8);
             if (!unitlink::HasSyncMarks(head)) {
                 ring_.Drop(1);
+                ++junk_;
                 continue;
             }
             const std::uint32_t l = unitlink::GetU32(head + unitlink::kOffLength);
             if (l < unitlink::kLengthBias || l > 0x7FFFFFFFu) {
                 ring_.Drop(1); // a negative length or one below a bare header marks junk
+                ++junk_;
                 continue;
             }
         } else if (ring_.Count() < static_cast<int>(unitlink::kHeaderSize)) {
@@ -70,9 +72,14 @@ bool CFrameCutter::Next(std::vector<std::uint8_t>& frame) {
         // Counted in 64 bits: a length near 4 GB must not wrap round to a small frame.
         const std::uint64_t total = std::uint64_t{unitlink::GetU32(head + unitlink::kOffLength)} + 8;
         if (total > static_cast<std::uint64_t>(maxFrame_)) {
-            const bool isFrame = unitlink::HasSyncMarks(head) && total <= unitlink::kLargestFrame;
+            // A header with both marks is a frame to skip whole (whatever length it announces, or
+            // one a frame of the suite can have); all of it is skipped, so the frame behind it is
+            // found at its start.
+            const bool isFrame = unitlink::HasSyncMarks(head) &&
+                                 (oversize_ == Oversize::AnyLength || total <= unitlink::kLargestFrame);
             if (start_ == Start::SearchSync && !isFrame) {
                 ring_.Drop(1); // a length no frame of the unit has marks junk, not a frame start
+                ++junk_;
                 continue;
             }
             Refuse(total, isFrame);
@@ -92,10 +99,11 @@ bool CFrameCutter::Feed(const std::uint8_t* data, std::size_t size, const FrameH
         return true;
     }
     feeding_ = true;
-    const unsigned generation = generation_;
+    unsigned generation = generation_;
     std::vector<std::uint8_t> pending;
     std::vector<std::uint8_t> frame;
     bool going = true;
+    bool whole = true;
     for (;;) {
         while (going) {
             const std::size_t used = Take(data, size);
@@ -113,18 +121,26 @@ bool CFrameCutter::Feed(const std::uint8_t* data, std::size_t size, const FrameH
             if (going && used == 0 && !cut)
                 ring_.Drop(1); // cannot happen with maxFrame <= ring size; never spin
         }
-        if (!going || backlog_.empty())
+        if (!going) {
+            whole = false;
+            // A reset made by a handler (a new connection) drops every byte of the old one still
+            // in this call; bytes fed after the reset belong to the new one and are handled.
+            if (generation == generation_ || backlog_.empty())
+                break;
+            generation = generation_;
+            going = true;
+        } else if (backlog_.empty()) {
             break;
+        }
         // Bytes that arrived while a handler ran come after everything fed before them.
         pending.swap(backlog_);
         backlog_.clear();
         data = pending.data();
         size = pending.size();
     }
-    if (!going && generation == generation_)
-        backlog_.clear();
+    backlog_.clear();
     feeding_ = false;
-    return going;
+    return whole;
 }
 
 } // namespace unitlink

@@ -1,9 +1,10 @@
 #pragma once
 // Cuts the byte stream from the unit into frames for every program that talks to it. Bytes go
 // into the ring only as far as it has room, so one long read never pushes out bytes of frames not
-// yet taken. A frame whose length is above the largest the program takes (but one a frame of the
-// unit can have) is skipped whole: the bytes of it still to come are counted and dropped as they
-// arrive, and the next frame is handled.
+// yet taken. A frame whose length is above the largest the program takes is skipped whole when its
+// header carries both marks: the bytes of it still to come are counted in 64 bits and dropped as
+// they arrive, and the next frame is handled. Which lengths count as a frame's is the program's
+// choice (Oversize).
 #include "unitlink/ByteRing.h"
 
 #include <cstddef>
@@ -25,16 +26,27 @@ public:
         AtHead,
     };
 
+    // Which header with both marks and a length above the largest frame taken is a frame to skip.
+    enum class Oversize {
+        // Only one whose length a frame of the suite can have (kLargestFrame); a longer length marks
+        // junk (the configuration tool, whose stream may carry stray marks).
+        WithinLargestFrame,
+        // Any length: the unit's frame is skipped whole whatever it announces, so the frame behind
+        // it is found at its start (the monitor and debugging programs).
+        AnyLength,
+    };
+
     // Called with each piece cut; false stops the feed (the link was closed while handling it).
     using FrameHandler = std::function<bool(const std::uint8_t* frame, std::size_t size)>;
 
     // maxFrame is the largest frame taken, at most ringSize.
-    CFrameCutter(int ringSize, int maxFrame, Start start);
+    CFrameCutter(int ringSize, int maxFrame, Start start, Oversize oversize = Oversize::WithinLargestFrame);
 
     // Takes the bytes in and hands every whole piece to onFrame, in order. False when onFrame
     // stopped the feed or Clear was called meanwhile; the rest of the bytes is then dropped. A
     // call made while a handler runs (a nested event loop) queues its bytes behind the ones
-    // still being fed.
+    // still being fed; when the handler also called Clear (a new connection), the bytes fed after
+    // it are handled as the start of the new stream.
     bool Feed(const std::uint8_t* data, std::size_t size, const FrameHandler& onFrame);
 
     // The two steps of Feed. Take skips what is left of a refused frame and then appends as much
@@ -51,6 +63,8 @@ public:
     std::uint64_t SkipPending() const { return skip_; }
     // Frames refused for their length since construction.
     std::uint64_t RefusedCount() const { return refused_; }
+    // Bytes dropped while searching for a frame start (junk in front of a frame).
+    std::uint64_t JunkCount() const { return junk_; }
 
 private:
     // Refuses the frame at the head that announces total bytes.
@@ -59,8 +73,10 @@ private:
     CByteRing ring_;
     int maxFrame_;
     Start start_;
+    Oversize oversize_;
     std::uint64_t skip_ = 0;
     std::uint64_t refused_ = 0;
+    std::uint64_t junk_ = 0;
     unsigned generation_ = 0;
     bool feeding_ = false;
     std::vector<std::uint8_t> backlog_;

@@ -36,6 +36,9 @@ public:
     // shows in a box is shown this way, so no box opens inside the receive path. Calls still
     // pending when the transport goes are dropped. Without an event loop it runs at once.
     virtual void Post(std::function<void()> fn) { fn(); }
+    // Hands the bytes received but not yet read to the link now: a link that is about to give the
+    // unit up as silent first takes what came meanwhile (its thread may have been busy).
+    virtual void ReadPending() {}
 };
 
 } // namespace unitlink

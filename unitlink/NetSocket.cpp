@@ -32,6 +32,7 @@ void CNetSocket::DropSocket() {
 bool CNetSocket::Create() {
     DropSocket();
     socket_ = new QTcpSocket(context_.get());
+    socket_->setReadBufferSize(kReadBufferSize);
     QObject::connect(socket_, &QTcpSocket::readyRead, context_.get(), [this] { OnReadyRead(); });
     QObject::connect(socket_, &QTcpSocket::disconnected, context_.get(), [this] {
         if (events_)
@@ -92,21 +93,47 @@ void CNetSocket::Close() {
     DropSocket();
 }
 
-void CNetSocket::OnReadyRead() {
+bool CNetSocket::ReadSome(qint64 limit) {
     char buf[kReadSize];
-    // Qt signals once for everything that arrived, so all of it is read, 900 bytes at a time.
-    while (socket_ && socket_->bytesAvailable() > 0) {
+    qint64 done = 0;
+    while (socket_ && socket_->bytesAvailable() > 0 && done < limit) {
         const qint64 got = socket_->read(buf, sizeof buf);
         if (got < 0) {
             if (events_)
                 events_->OnReceiveError();
-            return;
+            return false;
         }
         if (got == 0)
-            return;
+            return false;
+        done += got;
         if (events_)
             events_->OnReceive(reinterpret_cast<const std::uint8_t*>(buf), static_cast<std::size_t>(got));
     }
+    return socket_ && socket_->bytesAvailable() > 0;
+}
+
+void CNetSocket::OnReadyRead() {
+    // One slice now; the rest on a later turn, after the timers and the windows had theirs. Qt
+    // signals again only for new bytes, so the rest is fetched by a queued call of its own.
+    if (!ReadSome(kReadSlice) || moreQueued_)
+        return;
+    moreQueued_ = true;
+    QMetaObject::invokeMethod(
+        context_.get(),
+        [this] {
+            moreQueued_ = false;
+            OnReadyRead();
+        },
+        Qt::QueuedConnection);
+}
+
+void CNetSocket::ReadPending() {
+    if (!socket_)
+        return;
+    // What the socket holds, then what the system holds for it.
+    if (socket_->bytesAvailable() == 0)
+        socket_->waitForReadyRead(0);
+    ReadSome(kReadBufferSize);
 }
 
 void CNetSocket::RunOnLinkThread(const std::function<void()>& fn) {

@@ -4,6 +4,8 @@
 // connection reach the link there; calls from other threads are carried over and wait.
 #include "unitlink/LinkTransport.h"
 
+#include <QtGlobal>
+
 #include <memory>
 
 class QObject;
@@ -14,6 +16,11 @@ namespace unitlink {
 class CNetSocket : public ILinkTransport {
 public:
     static constexpr int kReadSize = 900;
+    // The socket holds at most this much unread (the unit then waits, by TCP's flow control),
+    // and one turn of the event loop hands at most kReadSlice bytes to the link: a fast unit
+    // neither fills the memory nor keeps the thread from its timers and its windows.
+    static constexpr qint64 kReadBufferSize = 256 * 1024;
+    static constexpr qint64 kReadSlice = 64 * 1024;
 
     CNetSocket();
     ~CNetSocket() override;
@@ -27,6 +34,7 @@ public:
     void Close() override;
     void RunOnLinkThread(const std::function<void()>& fn) override;
     void Post(std::function<void()> fn) override;
+    void ReadPending() override;
 
     // How long one connection attempt may take.
     void SetConnectTimeout(int ms) { connectTimeoutMs_ = ms; }
@@ -35,6 +43,8 @@ public:
     void SetDirect(bool direct) { direct_ = direct; }
 
 private:
+    // Reads at most `limit` bytes; true when more is waiting.
+    bool ReadSome(qint64 limit);
     void OnReadyRead();
     void DropSocket();
 
@@ -43,6 +53,7 @@ private:
     ILinkTransportEvents* events_ = nullptr;
     int connectTimeoutMs_ = 3000;
     bool direct_ = false;
+    bool moreQueued_ = false;
 };
 
 } // namespace unitlink

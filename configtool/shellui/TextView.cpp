@@ -105,11 +105,7 @@ constexpr std::size_t kHexPerLine = 16;
 } // namespace
 
 qint64 CDebugTextView::FeedWaitMs(qint64 sinceLastMs, qint64 lastCostMs) {
-    if (sinceLastMs < 0)
-        return 0;
-    const qint64 paced = kFeedCostFactor * std::clamp<qint64>(lastCostMs, 0, kFeedMaxPeriodMs);
-    const qint64 period = std::clamp<qint64>(paced, kFeedIntervalMs, kFeedMaxPeriodMs);
-    return sinceLastMs >= period ? 0 : period - sinceLastMs;
+    return platform::BatchWaitMs(sinceLastMs, lastCostMs, kFeedIntervalMs, kFeedCostFactor, kFeedMaxPeriodMs);
 }
 
 void CDebugTextView::FeedLine(const std::string& text, const QColor& colour) {
@@ -134,14 +130,10 @@ void CDebugTextView::FeedHex(const std::uint8_t* bytes, std::size_t count, const
 }
 
 void CDebugTextView::Queue(Pending&& item) {
-    m_pendingLines += item.lines;
-    m_pending.push_back(std::move(item));
     // Whole items the pane would drop anyway are not kept until the flush.
-    while (m_pending.size() > 1 &&
-           m_pendingLines - m_pending.front().lines >= static_cast<std::size_t>(kMaxLines)) {
-        m_pendingLines -= m_pending.front().lines;
-        m_pending.pop_front();
-    }
+    const std::size_t lines = item.lines;
+    const std::size_t bytes = item.text.size() + item.bytes.size() + sizeof(Pending);
+    m_pending.Push(std::move(item), bytes, lines);
     if (!m_flushPosted) {
         m_flushPosted = true;
         // The first line after a quiet spell shows on the next turn; a stream of frames is
@@ -154,18 +146,20 @@ void CDebugTextView::Queue(Pending&& item) {
 void CDebugTextView::FlushFeed() {
     m_flushPosted = false;
     m_sinceFlush.start();
-    if (m_pending.empty())
+    if (m_pending.Size() == 0)
         return;
+    const std::size_t pendingLines = m_pending.Lines();
+    auto batch = m_pending.Take();
     // Lines beyond the pane's limit at the front of the batch are skipped before formatting.
-    std::size_t skip = m_pendingLines > static_cast<std::size_t>(kMaxLines) ? m_pendingLines - kMaxLines : 0;
+    std::size_t skip = pendingLines > static_cast<std::size_t>(kMaxLines) ? pendingLines - kMaxLines : 0;
     // A batch that fills the pane by itself replaces what is shown at once rather than pushing
     // the old lines out one block at a time.
-    if (m_pendingLines >= static_cast<std::size_t>(kMaxLines))
+    if (pendingLines >= static_cast<std::size_t>(kMaxLines))
         document()->clear();
     QTextCursor cursor(document());
     cursor.movePosition(QTextCursor::End);
     cursor.beginEditBlock();
-    for (Pending& item : m_pending) {
+    for (Pending& item : batch.items) {
         if (skip >= item.lines) {
             skip -= item.lines;
             continue;
@@ -188,8 +182,6 @@ void CDebugTextView::FlushFeed() {
         cursor.insertText(platform::Qs(text), format);
     }
     cursor.endEditBlock();
-    m_pending.clear();
-    m_pendingLines = 0;
     if (IsOutputOn()) {
         setTextCursor(cursor);
         ensureCursorVisible();
@@ -199,8 +191,7 @@ void CDebugTextView::FlushFeed() {
 }
 
 void CDebugTextView::ClearAll() {
-    m_pending.clear();
-    m_pendingLines = 0;
+    m_pending.Clear();
     CTextView::ClearAll();
 }
 

@@ -3,9 +3,10 @@
 // hexadecimal dumps and marks matches; CDebugTextView is the monitor pane with its context menu
 // (pause, continue, clear, copy, mark), fed in batches and bounded to its last lines;
 // CConfigTextView adds nothing.
+#include "platform/TextBatch.h"
+
 #include <cstddef>
 #include <cstdint>
-#include <deque>
 #include <memory>
 #include <QColor>
 #include <QElapsedTimer>
@@ -87,7 +88,7 @@ public:
     void FeedHex(const std::uint8_t* bytes, std::size_t count, const QColor& colour);
     // Appends what is queued now (the event loop does it by itself).
     void FlushFeed();
-    std::size_t PendingLines() const { return m_pendingLines; }
+    std::size_t PendingLines() const { return m_pending.Lines(); }
 
     // Clears the pane and what is queued for it.
     void ClearAll();
@@ -116,9 +117,11 @@ private:
     };
     void Queue(Pending&& item);
 
+    // Holds the lines the pane keeps at most (the shared rule of the running-text windows).
+    static constexpr std::size_t kMaxPendingBytes = 16u << 20;
+
     std::unique_ptr<CTextMatchDlg> m_pMatchDlg;
-    std::deque<Pending> m_pending;
-    std::size_t m_pendingLines = 0;
+    platform::CTextBatch<Pending> m_pending{kMaxLines, kMaxPendingBytes};
     bool m_flushPosted = false;
     QElapsedTimer m_sinceFlush;
     qint64 m_lastFlushMs = 0;

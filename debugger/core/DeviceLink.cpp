@@ -195,15 +195,17 @@ int CDeviceLink::AppendData(const std::uint8_t* data, std::size_t size) {
     std::lock_guard lock(mutex_);
     int result = 1;
     const std::uint64_t refused = cutter_.RefusedCount();
-    // Every whole frame is handled now; a piece that is refused is dropped and the frames behind
-    // it still get their turn.
+    const std::uint64_t junk = cutter_.JunkCount();
+    // Every whole frame is handled now; bytes before a frame start are skipped up to the next
+    // header, a piece that is refused is dropped, and the frames behind them still get their turn.
     cutter_.Feed(data, size, [&](const std::uint8_t* frame, std::size_t n) {
-        if (n < unitlink::kHeaderSize)
-            result = 0;
-        else
-            HandleFrame(frame, n);
+        HandleFrame(frame, n);
         return true;
     });
+    if (cutter_.JunkCount() != junk) {
+        result = 0;
+        DebugNote("\nD收到无效报文\n");
+    }
     if (cutter_.RefusedCount() != refused)
         DebugNote("\nD报文长度越限，已丢弃\n");
     return result;
@@ -223,11 +225,13 @@ void CDeviceLink::HandleFrame(const std::uint8_t* frame, std::size_t size) {
             return;
         shell_->StopTimer(kTimerSupervision);
         shell_->StartTimer(kTimerSupervision, kSupervisionMs);
+        ++framesReceived_;
         dispatcher_->Dispatch(body, bodyLength, board);
         return;
     }
     shell_->StopTimer(kTimerSupervision);
     shell_->StartTimer(kTimerSupervision, kSupervisionMs);
+    ++framesReceived_;
     if (bodyLength)
         handler_->Handle(body, bodyLength, board, unitlink::GetU16(frame + unitlink::kOffSource));
 }
@@ -334,11 +338,18 @@ void CDeviceLink::OnTimer(int id) {
     case kTimerHeartbeat:
         SendPoll();
         break;
-    case kTimerSupervision:
+    case kTimerSupervision: {
+        // Frames that came while the thread was busy count: they are taken before the link is
+        // given up, and a valid one among them keeps it (none of them is lost to a reconnect).
+        const std::uint64_t before = framesReceived_;
+        transport_->ReadPending();
+        if (framesReceived_ != before || !connected_)
+            break;
         DisconnectCommand();
         DebugNote("\nD心跳超时，重新连接\n");
         ConnectCommand();
         break;
+    }
     case kTimerTransfer:
         direction_ = kNoTransfer;
         // The wait ends with the transfer it guarded, with or without a progress window.

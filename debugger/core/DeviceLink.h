@@ -125,6 +125,7 @@ public:
     CQuorvexData& Data() { return *data_; }
     const CLogFiles& Logs() const { return logs_; }
     const unitlink::CFrameCutter& Cutter() const { return cutter_; }
+    std::uint64_t FramesReceived() const { return framesReceived_; }
 
     // Transport events.
     void OnReceive(const std::uint8_t* data, std::size_t size) override { AppendData(data, size); }
@@ -148,6 +149,8 @@ private:
     std::recursive_mutex mutex_;
 
     bool connected_ = false;
+    // Valid frames received since the link was made (the supervision's measure).
+    std::uint64_t framesReceived_ = 0;
     std::uint16_t sequence_ = 0;
     std::uint8_t direction_ = kNoTransfer;
     std::map<std::uint16_t, std::uint16_t> groupRead_;
@@ -155,7 +158,10 @@ private:
     std::uint16_t manualWaitKey_ = 0;
     TableKey tableWaitKey_;
     std::uint16_t settingsWaitKey_ = 0;
-    unitlink::CFrameCutter cutter_{kRingSize, kRingSize, unitlink::CFrameCutter::Start::AtHead};
+    // Bytes in front of a frame start are skipped up to the next header, so an answer behind junk
+    // is still taken.
+    unitlink::CFrameCutter cutter_{kRingSize, kRingSize, unitlink::CFrameCutter::Start::SearchSync,
+                                   unitlink::CFrameCutter::Oversize::AnyLength};
     std::string address_;
     int port_ = kDefaultPort;
     std::string transferName_;

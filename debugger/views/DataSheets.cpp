@@ -800,6 +800,30 @@ CDisDBSheet::CDisDBSheet(CQuorvexApp& app, std::uint8_t board, std::uint16_t dev
     pages_->addTab(evtPage_, "事件");
     for (auto* exit : {&dbPage_->m_onExit, &valPage_->m_onExit, &evtPage_->m_onExit})
         *exit = [this] { CloseMonitor(); };
+    // The opener sends the read right after the sheet is made.
+    readWait_ = new QTimer(this);
+    readWait_->setSingleShot(true);
+    connect(readWait_, &QTimer::timeout, this, &CDisDBSheet::OnReadTimeout);
+    readWait_->start(kReadWaitMs);
+}
+
+bool CDisDBSheet::ReadWaiting() const {
+    return readWait_->isActive();
+}
+
+void CDisDBSheet::OnReadTimeout() {
+    readWait_->stop();
+    const QPointer<CDisDBSheet> self(this);
+    CQuorvexApp& app = app_;
+    const std::uint8_t board = board_;
+    const std::uint16_t device = device_;
+    if (platform::MessageBox("装置无应答，未读到实时库数据。\n重新读取吗？", {}, platform::Icon::Question,
+                             platform::Buttons::YesNo) != platform::Answer::Yes ||
+        !self)
+        return;
+    app.Data().m_groupQueues[device].Clear();
+    readWait_->start(kReadWaitMs);
+    app.Post(requests::GroupHeadings(static_cast<std::uint8_t>(board - 1), device));
 }
 
 void CDisDBSheet::ActivatePage(int page) {
@@ -807,15 +831,20 @@ void CDisDBSheet::ActivatePage(int page) {
 }
 
 void CDisDBSheet::AddDbGroup(std::uint8_t group, const std::string& title) {
+    if (readWait_->isActive())
+        readWait_->start(kReadWaitMs); // the read goes on
     dbPage_->AddGroup(group, title);
 }
 
 void CDisDBSheet::AddSettingGroup(std::uint8_t group, const std::string& title) {
+    if (readWait_->isActive())
+        readWait_->start(kReadWaitMs);
     ActivatePage(1);
     valPage_->AddGroup(group, title);
 }
 
 void CDisDBSheet::FillLists() {
+    readWait_->stop();
     ActivatePage(1);
     valPage_->List()->setRowCount(0);
     ActivatePage(0);

@@ -9,6 +9,7 @@
 #include "debugger/core/QuorvexShell.h"
 
 #include <QDialog>
+#include <QTimer>
 #include <QWidget>
 
 #include <string>
@@ -223,6 +224,12 @@ public:
     void DownloadSucceeded() override;
     void DownloadFailed() override;
 
+    // The read of the device's groups waits kReadWaitMs for each step of the answer. When none
+    // comes (lost, or junk in front of it) the sheet says so and offers to read again.
+    static constexpr int kReadWaitMs = 10000;
+    bool ReadWaiting() const;
+    void OnReadTimeout();
+
 protected:
     void EndMonitoring() override;
 
@@ -231,6 +238,7 @@ private:
     std::uint16_t device_;
     CSetPage* dbPage_;
     CValPage* valPage_;
+    QTimer* readWait_;
 };
 
 class CDisTabSheet : public CMonitorSheet, public ITabSheet {

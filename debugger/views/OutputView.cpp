@@ -1,6 +1,7 @@
 #include "debugger/views/OutputView.h"
 
 #include "platform/Prompt.h"
+#include "platform/ui/BatchedText.h"
 #include "platform/ui/DialogButtons.h"
 #include "platform/ui/WidgetPrompt.h"
 
@@ -16,6 +17,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <memory>
 
 namespace quorvex {
@@ -30,6 +32,8 @@ COutputView::COutputView(QWidget* parent) : QTextEdit(parent) {
     setFont(font);
     setReadOnly(true);
     setUndoRedoEnabled(false);
+    platform::KeepLastLines(this, kMaxLines);
+    StartFlushTimer(kTickMs);
 }
 
 COutputView::~COutputView() {
@@ -42,41 +46,68 @@ int COutputView::LineCount() const {
 }
 
 void COutputView::Clear() {
+    pending_.Clear();
     clear();
 }
 
+namespace {
+
+std::size_t LinesOf(const std::string& text) {
+    // Its line breaks; text without one still takes a line.
+    return std::max<std::size_t>(1, static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')));
+}
+
+} // namespace
+
 void COutputView::AppendText(const std::string& text, const QColor& colour, bool newline) {
+    if (paused_ || text.empty())
+        return;
+    PendingLine line;
+    line.text = newline ? text + "\n" : text;
+    line.rgb = static_cast<std::uint32_t>(colour.rgb() & 0xFFFFFF);
+    const std::size_t lines = LinesOf(line.text);
+    const std::size_t bytes = line.text.size() + sizeof(PendingLine);
+    pending_.Push(std::move(line), bytes, lines);
+}
+
+void COutputView::QueueLine(bool sent, const std::string& text) {
+    if (paused_ && !log_.m_saving)
+        return;
+    PendingLine line;
+    line.text = text;
+    line.rgb = sent ? 0x000080 : 0x008000;
+    line.portLine = true;
+    line.sent = sent;
+    const std::size_t bytes = text.size() + sizeof(PendingLine);
+    pending_.Push(std::move(line), bytes, LinesOf(text));
+}
+
+void COutputView::Flush() {
+    if (pending_.Empty())
+        return;
+    auto batch = pending_.Take();
+    const std::time_t now = std::time(nullptr);
+    if (log_.m_saving) {
+        bool anyPortLine = false;
+        for (const PendingLine& l : batch.items)
+            anyPortLine = anyPortLine || l.portLine;
+        if (batch.omitted > 0 && anyPortLine)
+            log_.Write(false, platform::OmittedLine(batch.omitted), now);
+        for (const PendingLine& l : batch.items)
+            if (l.portLine)
+                log_.Write(l.sent, l.text, now);
+    }
     if (paused_)
         return;
-    if (LineCount() > kMaxLines)
-        Clear();
-    QTextCursor cursor(document());
-    cursor.movePosition(QTextCursor::End);
+    std::vector<platform::TextRun> runs;
+    runs.reserve(batch.items.size());
+    for (PendingLine& l : batch.items)
+        runs.push_back({l.portLine ? std::move(l.text) + "\n" : std::move(l.text), l.rgb});
     QTextCharFormat format;
     format.setFontWeight(QFont::Bold);
     format.setFontPointSize(11);
     format.setFontFamilies({"Courier New"});
-    format.setForeground(colour);
-    std::string t = text;
-    if (newline && !t.empty())
-        t += "\n";
-    cursor.insertText(Qs(t), format);
-    setTextCursor(cursor);
-}
-
-void COutputView::QueueLine(bool sent, const std::string& text) {
-    pending_.push_back({sent, text});
-}
-
-void COutputView::Flush() {
-    std::vector<PendingLine> lines;
-    lines.swap(pending_);
-    const std::time_t now = std::time(nullptr);
-    for (const PendingLine& l : lines) {
-        AppendText(l.text, l.sent ? QColor(0, 0, 0x80) : QColor(0, 0x80, 0), true);
-        if (log_.m_saving)
-            log_.Write(l.sent, l.text, now);
-    }
+    platform::AppendBatch(this, batch.omitted, runs, format, true);
 }
 
 void COutputView::StartFlushTimer(int ms) {

@@ -1,11 +1,15 @@
 #pragma once
-// The text monitor windows of the debugging program: a read-only coloured text view with a
-// pending list that a one-second timer flushes (and may save to a rotating file), pause, clear,
-// find and the saving switch on its context menu. Port monitor windows also hold what the opener
+// The text monitor windows of the debugging program: a read-only coloured text view that keeps its
+// last lines, fed by a queue that its timer flushes in one insertion per tick (port lines may be
+// saved to a rotating file then). The queue holds at most a tick's budget, the newest items; what
+// it leaves out is counted and said in the view. Pause, clear, find and the saving switch are on
+// its context menu. Port monitor windows also hold what the opener
 // chose (the document), from which the stop request is built when the window closes.
 #include "debugger/model/AppRules.h"
 
 #include "debugger/core/QuorvexShell.h"
+
+#include "platform/TextBatch.h"
 
 #include <QDialog>
 #include <QTextEdit>
@@ -33,17 +37,26 @@ struct CComDataDoc {
 class COutputView : public QTextEdit {
     Q_OBJECT
 public:
+    // The lines the view keeps; the queue's budget per tick in lines and bytes; the tick.
     static constexpr int kMaxLines = 3000;
+    static constexpr std::size_t kTickLines = 500;
+    static constexpr std::size_t kTickBytes = 1 << 20;
+    static constexpr int kTickMs = 200;
 
     explicit COutputView(QWidget* parent = nullptr);
     ~COutputView() override;
 
+    // Queues text (with a line break after it with newline) for the next tick; nothing while
+    // paused.
     void AppendText(const std::string& text, const QColor& colour, bool newline);
+    // Queues a frame line of a port monitor, saved when saving is on.
     void QueueLine(bool sent, const std::string& text);
-    // Draws the pending lines (and saves them when saving is on), then frees them.
+    // Draws what is queued in one insertion (and saves the port lines when saving is on).
     void Flush();
+    // The tick (kTickMs from the start).
     void StartFlushTimer(int ms);
-    int PendingCount() const { return static_cast<int>(pending_.size()); }
+    int PendingCount() const { return static_cast<int>(pending_.Size()); }
+    std::uint64_t OmittedCount() const { return pending_.TotalOmitted(); }
     int LineCount() const;
 
     void SetPaused(bool paused) { paused_ = paused; }
@@ -69,12 +82,14 @@ protected:
 
 private:
     struct PendingLine {
-        bool sent;
         std::string text;
+        std::uint32_t rgb = 0;
+        bool portLine = false; // saved when saving is on
+        bool sent = false;
     };
     bool paused_ = false;
     COutputLog log_;
-    std::vector<PendingLine> pending_;
+    platform::CTextBatch<PendingLine> pending_{kTickLines, kTickBytes};
     QTimer* flushTimer_ = nullptr;
     bool searchActive_ = false;
     QString searchText_;

@@ -4,6 +4,7 @@
 
 #include "debugger/core/DeviceRequests.h"
 
+#include "platform/ui/BatchedText.h"
 #include "platform/ui/WidgetPrompt.h"
 
 #include <QKeyEvent>
@@ -18,6 +19,8 @@ using platform::Ss;
 CCommandEdit::CCommandEdit(QWidget* parent) : QTextEdit(parent) {
     setObjectName("commandEdit");
     setAcceptRichText(false);
+    // A unit that answers without end cannot fill the memory: the oldest lines leave.
+    platform::KeepLastLines(this, kMaxLines);
     SetTypingFormat();
 }
 

@@ -15,6 +15,7 @@ class CQuorvexApp;
 class CCommandEdit : public QTextEdit {
     Q_OBJECT
 public:
+    static constexpr int kMaxLines = 3000;
     explicit CCommandEdit(QWidget* parent = nullptr);
     void ShowAnswer(const std::string& text);
     std::string LastLine() const;

@@ -1,6 +1,7 @@
 #include "monitor/app/CmdForm.h"
 
 #include "monitor/app/MarindleApp.h"
+#include "platform/ui/BatchedText.h"
 #include "platform/ui/WidgetPrompt.h"
 
 #include <QKeyEvent>
@@ -21,6 +22,8 @@ CCmdEdit::CCmdEdit(QWidget* parent) : QTextEdit(parent) {
     setObjectName("richEdit1042");
     setAcceptRichText(false);
     setFont(QFont("Monospace"));
+    // A unit that answers without end cannot fill the memory: the oldest lines leave.
+    platform::KeepLastLines(this, kMaxLines);
 }
 
 std::string CCmdEdit::CurrentLine() const {

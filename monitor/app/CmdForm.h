@@ -15,6 +15,7 @@ namespace marindle {
 class CCmdEdit : public QTextEdit {
     Q_OBJECT
 public:
+    static constexpr int kMaxLines = 3000;
     explicit CCmdEdit(QWidget* parent = nullptr);
     platform::CCommandHistory& History() { return history_; }
     // A line was entered (already judged: not empty, not "clear").

@@ -5,6 +5,7 @@
 #include "monitor/app/MarindleApp.h"
 #include "monitor/core/DevTime.h"
 #include "platform/Prompt.h"
+#include "platform/ui/BatchedText.h"
 #include "platform/ui/DialogButtons.h"
 
 #include "platform/ui/WidgetPrompt.h"
@@ -23,14 +24,17 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 using platform::Qs;
 using platform::Ss;
 
 namespace marindle {
 
 namespace {
-QColor FromRgb(std::uint32_t c) {
-    return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF);
+// The windows' colours are written 0x00BBGGRR.
+std::uint32_t ToRgb(std::uint32_t c) {
+    return ((c & 0xFF) << 16) | (c & 0xFF00) | ((c >> 16) & 0xFF);
 }
 constexpr std::uint32_t kNavy = 0x800000;  // RGB(0, 0, 128)
 constexpr std::uint32_t kGreen = 0x008000; // RGB(0, 128, 0)
@@ -70,6 +74,8 @@ CTextMonitorForm::CTextMonitorForm(CMarindleApp& app, int kind, const WindowKey&
     edit_->setObjectName("richEdit");
     edit_->setReadOnly(true);
     edit_->setLineWrapMode(QTextEdit::NoWrap);
+    edit_->setUndoRedoEnabled(false);
+    platform::KeepLastLines(edit_, kMaxLines);
     edit_->installEventFilter(this);
     edit_->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(edit_, &QWidget::customContextMenuRequested, this,
@@ -81,7 +87,9 @@ CTextMonitorForm::CTextMonitorForm(CMarindleApp& app, int kind, const WindowKey&
     connect(timer_, &QTimer::timeout, this, [this] { OnTick(); });
 }
 
-CTextMonitorForm::~CTextMonitorForm() = default;
+CTextMonitorForm::~CTextMonitorForm() {
+    WriteSaveText();
+}
 
 void CTextMonitorForm::Initialise(const std::string& title) {
     CMonitorForm::Initialise(title);
@@ -90,44 +98,49 @@ void CTextMonitorForm::Initialise(const std::string& title) {
     savePath_ = app_.SavFolder() / SaveName();
 }
 
-void CTextMonitorForm::AppendDisplay(const std::string& text, std::uint32_t colour) {
-    if (edit_->document()->blockCount() > kMaxLines)
-        edit_->clear();
-    QTextCursor cursor(edit_->document());
-    cursor.movePosition(QTextCursor::End);
-    QTextCharFormat format;
-    format.setForeground(FromRgb(colour));
-    // The unit writes CR LF; the document takes a plain line break.
-    QString q = Qs(text);
-    q.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    q.remove(QLatin1Char('\r'));
-    cursor.insertText(q, format);
-    edit_->setTextCursor(cursor);
-    edit_->ensureCursorVisible();
+void CTextMonitorForm::Enqueue(MonitorItem item) {
+    const std::string& body = item.isFrame ? item.frame.frameText : item.text;
+    if (body.empty() || !Passes(item))
+        return;
+    if (IsSaving() && !savePath_.empty()) {
+        saveText_ += SaveEntry(item);
+        if (saveText_.size() >= kSaveChunk)
+            WriteSaveText();
+    }
+    if (paused_)
+        return;
+    const std::size_t bytes =
+        body.size() + item.text.size() + item.frame.headerText.size() + sizeof(MonitorItem);
+    // The lines it makes: its line breaks; text without one still takes a line.
+    const std::size_t lines =
+        std::max<std::size_t>(1, static_cast<std::size_t>(std::count(body.begin(), body.end(), '\n')));
+    queue_.Push(std::move(item), bytes, lines);
+}
+
+void CTextMonitorForm::WriteSaveText() {
+    if (!saveText_.empty() && !savePath_.empty())
+        AppendSaveText(savePath_, saveText_);
+    saveText_.clear();
 }
 
 void CTextMonitorForm::OnTick() {
-    const bool saving = IsSaving();
-    for (const MonitorItem& item : queue_) {
-        const std::string& body = item.isFrame ? item.frame.frameText : item.text;
-        if (body.empty() || !Passes(item))
-            continue;
-        if (!paused_) {
-            std::string text;
-            std::uint32_t colour = 0;
-            if (Display(item, text, colour))
-                AppendDisplay(text, colour);
-        }
-        if (saving && !savePath_.empty()) {
-            const std::string entry = SaveEntry(item);
-            if (!entry.empty())
-                AppendSaveText(savePath_, entry);
-        }
+    WriteSaveText();
+    auto batch = queue_.Take();
+    if (paused_ || (batch.items.empty() && batch.omitted == 0))
+        return;
+    std::vector<platform::TextRun> runs;
+    runs.reserve(batch.items.size());
+    for (const MonitorItem& item : batch.items) {
+        std::string text;
+        std::uint32_t colour = 0;
+        if (Display(item, text, colour))
+            runs.push_back({std::move(text), ToRgb(colour)});
     }
-    queue_.clear();
+    platform::AppendBatch(edit_, batch.omitted, runs, QTextCharFormat(), true);
 }
 
 void CTextMonitorForm::OnClear() {
+    queue_.Clear();
     edit_->clear();
 }
 

@@ -1,11 +1,15 @@
 #pragma once
 // The running-text monitor windows: debug information, protocol information of a port and the
-// frame trace of the unit, a port or a device. Items are queued and moved to the screen (and to
-// the save file) once a second; pause, clear, save, find and mark work alike in all three.
+// frame trace of the unit, a port or a device. Items are queued and moved to the screen once a
+// second in one insertion; the queue holds at most a tick's budget (the newest items), what it
+// leaves out is counted and said in the window, and the window keeps its last lines only. The
+// save file gets every item, written once a tick. Pause, clear, save, find and mark work alike in
+// all three.
 #include "monitor/app/MonitorForm.h"
 #include "monitor/core/MonitorWindows.h"
 #include "monitor/model/NetCfg.h"
 #include "monitor/model/TextMonitor.h"
+#include "platform/TextBatch.h"
 
 #include <filesystem>
 #include <memory>
@@ -37,14 +41,22 @@ public:
 class CTextMonitorForm : public CMonitorForm {
     Q_OBJECT
 public:
+    // The lines the window keeps, and the budget of one tick's queue in lines and bytes.
     static constexpr int kMaxLines = 3000;
+    static constexpr std::size_t kTickLines = 1000;
+    static constexpr std::size_t kTickBytes = 1 << 20;
+    // The save text waiting for the tick is written earlier when it grows beyond this.
+    static constexpr std::size_t kSaveChunk = 1 << 20;
 
     CTextMonitorForm(CMarindleApp& app, int kind, const WindowKey& key);
     ~CTextMonitorForm() override;
 
     void Initialise(const std::string& title) override;
-    // The one-second tick: the queue goes to the screen and the save file.
+    // The one-second tick: the queue goes to the screen and the save text to the save file.
     void OnTick();
+    // Items left out of the screen since the window opened.
+    std::uint64_t OmittedCount() const { return queue_.TotalOmitted(); }
+    std::size_t QueuedCount() const { return queue_.Size(); }
 
     void OnContinue() { paused_ = 0; }
     void OnPause() { paused_ = 1; }
@@ -65,21 +77,23 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
-    void Enqueue(MonitorItem item) { queue_.push_back(std::move(item)); }
+    // Saves the item when saving and queues it for the screen unless paused.
+    void Enqueue(MonitorItem item);
+    void WriteSaveText();
     // The screen text and colour of an item, or false when the item is skipped.
     virtual bool Display(const MonitorItem& item, std::string& text, std::uint32_t& colour) const = 0;
     virtual std::string SaveEntry(const MonitorItem& item) const = 0;
     virtual bool Passes(const MonitorItem&) const { return true; }
     virtual std::string SaveName() const = 0;
     virtual bool HasProperties() const { return false; }
-    void AppendDisplay(const std::string& text, std::uint32_t colour);
 
     QTextEdit* edit_ = nullptr;
     QTimer* timer_ = nullptr;
     int paused_ = 0;
     int saving_ = 0;
     std::filesystem::path savePath_;
-    std::vector<MonitorItem> queue_;
+    platform::CTextBatch<MonitorItem> queue_{kTickLines, kTickBytes};
+    std::string saveText_;
     bool searchActive_ = false;
     QTextDocument::FindFlags findFlags_;
     std::string searchText_;

@@ -197,6 +197,13 @@ void CDeviceLink::OnTick() {
     if (silenceTicks_ < kSilenceTicks)
         ++silenceTicks_;
     else {
+        // Frames that came while the thread was busy count: they are taken before the link is
+        // given up, and a valid one among them keeps it (and none of them is lost to the new
+        // connection).
+        if (transport_)
+            transport_->ReadPending();
+        if (silenceTicks_ == 0 || !connected_)
+            return;
         if (host_)
             host_->Reconnect();
         silenceTicks_ = 0;

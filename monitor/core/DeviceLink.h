@@ -34,7 +34,8 @@ public:
     static constexpr int kLoginWaitMs = 6000;
     static constexpr int kPortInfoWaitMs = 6000;
     static constexpr int kCancelAllWaitMs = 10000;
-    // Heartbeat on every 11th tick; the 31st tick without a valid frame re-establishes the link.
+    // Heartbeat on every 11th tick; the 31st tick without a valid frame re-establishes the link,
+    // unless a valid frame is among the bytes received but not yet read.
     static constexpr int kHeartbeatTicks = 10;
     static constexpr int kSilenceTicks = 30;
 
@@ -122,7 +123,8 @@ private:
     CMessageDispatcher* dispatcher_ = nullptr;
 
     int connected_ = 0;
-    unitlink::CFrameCutter cutter_{kRingSize, kMaxFrame, unitlink::CFrameCutter::Start::AtHead};
+    unitlink::CFrameCutter cutter_{kRingSize, kMaxFrame, unitlink::CFrameCutter::Start::AtHead,
+                                   unitlink::CFrameCutter::Oversize::AnyLength};
     std::string address_ = "0.0.0.0";
     int port_ = 0;
     std::uint32_t sequence_ = 0;

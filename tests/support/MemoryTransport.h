@@ -46,6 +46,14 @@ public:
         }
     }
 
+    // Bytes that arrived but were not read yet: ReadPending hands them to the link.
+    void ReadPending() override {
+        Bytes bytes;
+        bytes.swap(unread);
+        if (events && !bytes.empty())
+            events->OnReceive(bytes.data(), bytes.size());
+    }
+
     // A copy of the frames sent, taken under the lock (for tests where a worker sends).
     std::vector<Bytes> Sent() {
         std::lock_guard lock(mutex);
@@ -59,6 +67,7 @@ public:
     int attempts = 0;
     int closes = 0;
     std::vector<Bytes> sent;
+    Bytes unread;
     std::vector<std::function<void()>> posted;
     std::mutex mutex;
 };

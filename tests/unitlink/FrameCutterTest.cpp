@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -33,9 +34,10 @@ Bytes Cat(std::initializer_list<Bytes> parts) {
 struct Collector {
     std::vector<Bytes> frames;
     CFrameCutter::FrameHandler Handler() {
+        // A cutter that cuts empty pieces without end stops here instead of eating the memory.
         return [this](const std::uint8_t* f, std::size_t n) {
             frames.emplace_back(f, f + n);
-            return true;
+            return frames.size() < 10000;
         };
     }
 };
@@ -86,26 +88,88 @@ TEST_P(FrameCutterModes, OversizedFrameIsSkippedWholeAndTheNextFrameIsHandled) {
     EXPECT_EQ(whole.frames[1], next);
 }
 
-TEST_P(FrameCutterModes, HugeLengthDoesNotWrapAndIsForgottenOnANewConnection) {
-    CFrameCutter cutter(30720, 30720, GetParam());
+TEST_P(FrameCutterModes, FrameOfAnyLengthWithBothMarksIsSkippedWholeAndTheFrameBehindIsKept) {
+    CFrameCutter cutter(30720, 30720, GetParam(), CFrameCutter::Oversize::AnyLength);
     Collector c;
+    // Above the largest frame any program sends (65,028 bytes), in 900-byte reads and in one read.
+    const Bytes big = Frame(70000, 'x');
+    const Bytes next = Frame(3, 'n');
+    FeedInReads(cutter, Cat({big, next, big, next}), 900, c);
+    ASSERT_EQ(c.frames.size(), 2u);
+    EXPECT_EQ(c.frames[0], next);
+    EXPECT_EQ(c.frames[1], next);
+    EXPECT_EQ(cutter.SkipPending(), 0u);
+    const Bytes once = Cat({big, next});
+    cutter.Feed(once.data(), once.size(), c.Handler());
+    ASSERT_EQ(c.frames.size(), 3u);
+    EXPECT_EQ(c.frames[2], next);
+
+    // The largest positive length: all of it is still to come, and a new connection forgets it.
     Bytes huge = Frame(10, 'h');
-    huge[2] = huge[3] = huge[4] = 0xFF; // the largest positive length
+    huge[2] = huge[3] = huge[4] = 0xFF;
     huge[5] = 0x7F;
     cutter.Feed(huge.data(), huge.size(), c.Handler());
-    EXPECT_TRUE(c.frames.empty());
-    // No frame has that length: it is not remembered as a frame still arriving.
-    EXPECT_EQ(cutter.SkipPending(), 0u);
-    // A new connection forgets a skip that is pending.
-    Bytes big = Frame(40000, 'b');
-    cutter.Feed(big.data(), 100, c.Handler());
-    EXPECT_GT(cutter.SkipPending(), 0u);
+    EXPECT_EQ(c.frames.size(), 3u);
+    EXPECT_EQ(cutter.SkipPending(), std::uint64_t{0x7FFFFFFF} + 8 - huge.size());
     cutter.Clear();
     EXPECT_EQ(cutter.SkipPending(), 0u);
-    const Bytes next = Frame(2, 'n');
     cutter.Feed(next.data(), next.size(), c.Handler());
+    ASSERT_EQ(c.frames.size(), 4u);
+    EXPECT_EQ(c.frames[3], next);
+}
+
+TEST(FrameCutter, LengthNearFourGibibytesDoesNotWrapToASmallFrame) {
+    // 0xFFFFFFFC + 8 is 4 in 32 bits: a cutter counting in 32 bits would cut a 4-byte piece.
+    for (std::uint32_t length : {0xFFFFFFFCu, 0xFFFFFFF8u, 0xFFFFFFFFu}) {
+        CFrameCutter cutter(30720, 30720, CFrameCutter::Start::AtHead, CFrameCutter::Oversize::AnyLength);
+        Collector c;
+        Bytes header = Frame(0, 0);
+        unitlink::PutU32(header.data() + unitlink::kOffLength, length);
+        const Bytes all = Cat({header, Frame(40, 'a')});
+        cutter.Feed(all.data(), all.size(), c.Handler());
+        EXPECT_TRUE(c.frames.empty()) << length;
+        EXPECT_EQ(cutter.RefusedCount(), 1u) << length;
+        EXPECT_EQ(cutter.SkipPending(), std::uint64_t{length} + 8 - all.size()) << length;
+    }
+    // Searching for a frame start, such a length is no frame: the frame behind it is found.
+    CFrameCutter search(30720, 30720, CFrameCutter::Start::SearchSync);
+    Collector c;
+    Bytes header = Frame(0, 0);
+    unitlink::PutU32(header.data() + unitlink::kOffLength, 0xFFFFFFFCu);
+    const Bytes all = Cat({header, Frame(40, 'a')});
+    search.Feed(all.data(), all.size(), c.Handler());
     ASSERT_EQ(c.frames.size(), 1u);
-    EXPECT_EQ(c.frames[0], next);
+    EXPECT_EQ(c.frames[0], Frame(40, 'a'));
+}
+
+TEST_P(FrameCutterModes, ResetInsideAHandlerDropsTheOldConnectionsBytesAndKeepsTheNewOnes) {
+    CFrameCutter cutter(30720, 30720, GetParam());
+    const Bytes a = Frame(1, 'a'), b = Frame(1, 'b'), d = Frame(1, 'd'), n = Frame(1, 'n');
+    Collector c;
+    bool reset = false;
+    std::function<bool(const std::uint8_t*, std::size_t)> handler = [&](const std::uint8_t* f,
+                                                                        std::size_t size) {
+        c.frames.emplace_back(f, f + size);
+        if (!reset) {
+            reset = true;
+            // Bytes of the old connection that came in meanwhile, then the reconnect, then the
+            // first frame of the new connection.
+            cutter.Feed(d.data(), d.size(), handler);
+            cutter.Clear();
+            cutter.Feed(n.data(), n.size(), handler);
+        }
+        return true; // the link is up again: only the reset tells the cutter
+    };
+    const Bytes old = Cat({a, b, Bytes(b.begin(), b.begin() + 10)});
+    EXPECT_FALSE(cutter.Feed(old.data(), old.size(), handler));
+    ASSERT_EQ(c.frames.size(), 2u);
+    EXPECT_EQ(c.frames[0], a);
+    EXPECT_EQ(c.frames[1], n);
+    EXPECT_EQ(cutter.Ring().Count(), 0);
+    // The next read starts cleanly.
+    cutter.Feed(d.data(), d.size(), handler);
+    ASSERT_EQ(c.frames.size(), 3u);
+    EXPECT_EQ(c.frames[2], d);
 }
 
 TEST_P(FrameCutterModes, ReadLargerThanTheRingsRoomLosesNoFrame) {
@@ -181,11 +245,18 @@ TEST(FrameCutter, SearchSyncDropsJunkBeforeAFrame) {
     shortHeader[2] = 4;
     Bytes negative = Frame(0, 0);
     negative[5] = 0x80;
+    // Stray marks with a length no frame of the suite has are junk too (the configuration tool's
+    // choice): the frame behind them is found.
+    Bytes stray = Frame(0, 0);
+    stray[2] = stray[3] = 0xFF;
+    stray[4] = stray[5] = 0;
     const Bytes f = Frame(5, 'f');
-    const Bytes all = Cat({junk, shortHeader, negative, f});
+    const Bytes all = Cat({junk, shortHeader, negative, stray, f});
     cutter.Feed(all.data(), all.size(), c.Handler());
     ASSERT_EQ(c.frames.size(), 1u);
     EXPECT_EQ(c.frames[0], f);
+    EXPECT_EQ(cutter.SkipPending(), 0u);
+    EXPECT_GT(cutter.JunkCount(), junk.size());
 }
 
 TEST(FrameCutter, AtHeadCutsPiecesByLengthForTheHeaderCheck) {

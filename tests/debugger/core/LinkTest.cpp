@@ -254,6 +254,55 @@ TEST(DeviceLinkTest, SupervisionIsRestartedByEveryValidFrameButAnEmptyKindOne) {
     EXPECT_EQ(rig.shell.other, std::vector<std::string>{"time:5"});
 }
 
+// Where the unit's frames once waited behind an invalid one for the next data, they are handled in
+// the read that brought them: a valid answer is never held back.
+TEST(DeviceLinkTest, FrameBehindAnInvalidFrameIsHandledAtOnceNotAtTheNextData) {
+    LinkRig rig;
+    rig.Connect();
+    const Bytes bad = qtest::UnitFrame(1, {3, 'v', 0}, 0, 0, 42); // direction word other than 43
+    Bytes all = bad;
+    for (const Bytes& f : {qtest::UnitFrame(1, {3, 'a', 0}), bad, qtest::UnitFrame(1, {3, 'b', 0})})
+        all.insert(all.end(), f.begin(), f.end());
+    rig.link->AppendData(all.data(), all.size());
+    // No further byte has come: both answers are there, and nothing waits in the ring.
+    EXPECT_EQ(rig.shell.other, (std::vector<std::string>{"answer:a", "answer:b"}));
+    EXPECT_EQ(rig.link->Cutter().Ring().Count(), 0);
+}
+
+TEST(DeviceLinkTest, JunkInFrontOfAnAnswerIsSkippedAndTheAnswerTaken) {
+    LinkRig rig;
+    rig.Connect();
+    rig.shell.debugOpen = true;
+    // Junk with a stray mark and a length read from junk, then the answer, all in one read and
+    // byte by byte.
+    const Bytes junk = {0x90, 0xEB, 0x33, 0x00, 0x00, 0x00, 0x11, 0x22, 0x90, 1, 2, 3, 4, 5, 6, 7, 8, 9};
+    Bytes all = junk;
+    const Bytes answer = qtest::UnitFrame(1, {3, 'o', 'k', 0});
+    all.insert(all.end(), answer.begin(), answer.end());
+    EXPECT_EQ(rig.link->AppendData(all.data(), all.size()), 0); // not all of it was a frame
+    for (std::uint8_t b : all)
+        rig.link->AppendData(&b, 1);
+    EXPECT_EQ(rig.shell.other, (std::vector<std::string>{"answer:ok", "answer:ok"}));
+    // The debug window says that something that was no frame came.
+    ASSERT_FALSE(rig.shell.debug.empty());
+    EXPECT_EQ(rig.shell.debug.front(), "\nD收到无效报文\n");
+}
+
+TEST(DeviceLinkTest, FramesWaitingUnreadAtTheSupervisionKeepTheLinkAndAreHandled) {
+    testsupport::PromptRecorder prompts;
+    LinkRig rig;
+    rig.Connect();
+    // The thread was busy when the supervision expired; a heartbeat of the unit waits unread.
+    rig.transport->unread = qtest::UnitFrame(0, {}, 0, 0);
+    const std::uint64_t before = rig.link->FramesReceived();
+    rig.link->OnTimer(kTimerSupervision);
+    EXPECT_EQ(rig.link->FramesReceived(), before + 1);
+    EXPECT_TRUE(rig.link->IsConnected());
+    EXPECT_EQ(rig.transport->closes, 0);
+    EXPECT_TRUE(rig.shell.debug.empty());
+    EXPECT_TRUE(rig.shell.Running(kTimerSupervision));
+}
+
 TEST(DeviceLinkTest, LinkTimers) {
     testsupport::PromptRecorder prompts;
     LinkRig rig;

@@ -82,6 +82,38 @@ struct DbRig : AppRig {
 
 } // namespace
 
+TEST(DbSheet, ReadWithoutAnswerIsReportedAndCanBeReadAgain) {
+    AppRig rig;
+    rig.AddBoards();
+    rig.Connect();
+    rig.OnDialog([](QDialog& d) {
+        dynamic_cast<CDbSelDlg&>(d).accept();
+        return int(QDialog::Accepted);
+    });
+    rig.app->OnRealTimeDb();
+    CDisDBSheet* sheet = rig.app->DbSheetList().at(0).get();
+    ASSERT_EQ(rig.Bodies().size(), 1u);
+    const Bytes headings = rig.Bodies()[0];
+    EXPECT_TRUE(sheet->ReadWaiting());
+    // No answer: the user is told, and Yes reads again.
+    rig.prompts.Script({platform::Answer::Yes});
+    sheet->OnReadTimeout();
+    EXPECT_EQ(rig.prompts.LastText(), "装置无应答，未读到实时库数据。\n重新读取吗？");
+    ASSERT_EQ(rig.Bodies().size(), 2u);
+    EXPECT_EQ(rig.Bodies()[1], headings);
+    EXPECT_TRUE(sheet->ReadWaiting());
+    // The answer comes: the wait ends with the lists filled.
+    sheet->AddDbGroup(1, "遥测");
+    EXPECT_TRUE(sheet->ReadWaiting());
+    sheet->FillLists();
+    EXPECT_FALSE(sheet->ReadWaiting());
+    // No: nothing is sent.
+    rig.prompts.Script({platform::Answer::No});
+    sheet->OnReadTimeout();
+    EXPECT_EQ(rig.Bodies().size(), 2u);
+    EXPECT_FALSE(sheet->ReadWaiting());
+}
+
 TEST(DbSheet, OpensOncePerDeviceAndReadsHeadings) {
     AppRig rig;
     rig.AddBoards();

@@ -10,6 +10,8 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFileDialog>
 #include <QLabel>
@@ -70,6 +72,7 @@ TEST(Shell, SupervisionTimeoutReconnectsWithGreyLine) {
     EXPECT_TRUE(rig.app->IsConnected());
     COutputView* debug = rig.app->Monitors().GetView(kSlotDebug);
     ASSERT_NE(debug, nullptr);
+    debug->Flush();
     EXPECT_TRUE(debug->toPlainText().contains("D心跳超时，重新连接"));
 }
 
@@ -141,7 +144,8 @@ TEST(Shell, SerialMonitorOpensMixedWindowAndClosingStopsIt) {
     ASSERT_NE(rig.app->PortMonitor(kSlotReceive), nullptr);
     EXPECT_EQ(rig.app->PortMonitor(kSlotReceive)->direction, 2);
 
-    // Queued lines are drawn and saved at the flush.
+    // Queued lines are drawn and saved at the flush (the title is queued at the opening).
+    view->Flush();
     rig.app->QueuePortLine(kSlotReceive, true, "[ 装置 5 ] 01 02", "Ser1_5");
     EXPECT_EQ(view->PendingCount(), 1);
     view->Flush();
@@ -286,14 +290,43 @@ TEST(Shell, CancelAllAsksAndStartsItsTimer) {
     EXPECT_FALSE(rig.Frame().TimerActive(kTimerCancelAll));
 }
 
+TEST(OutputView, FloodBeyondTheTickBudgetIsCountedAndSaidAndTheNewestLinesShow) {
+    COutputView view;
+    // 40,000 debug texts between two ticks: the queue stays within its budget.
+    for (int i = 0; i < 40000; ++i) {
+        view.AppendText("\nD text " + std::to_string(i), Qt::black, false);
+        ASSERT_LE(view.PendingCount(), static_cast<int>(COutputView::kTickLines));
+    }
+    view.Flush();
+    const std::uint64_t omitted = 40000 - COutputView::kTickLines;
+    EXPECT_EQ(view.OmittedCount(), omitted);
+    const QString text = view.toPlainText();
+    EXPECT_TRUE(text.startsWith(QString::fromStdString("……省略" + std::to_string(omitted) + "条……\n")))
+        << text.left(40).toStdString();
+    EXPECT_TRUE(text.endsWith("D text 39999"));
+    EXPECT_FALSE(text.contains("D text 39499\n"));
+    EXPECT_TRUE(text.contains("D text 39500\n"));
+    // Ticks go on by themselves.
+    view.AppendText("\nlater", Qt::black, false);
+    QElapsedTimer waited;
+    waited.start();
+    while (!view.toPlainText().endsWith("later") && waited.elapsed() < 3000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    EXPECT_TRUE(view.toPlainText().endsWith("later"));
+    EXPECT_LE(view.LineCount(), COutputView::kMaxLines);
+}
+
 TEST(OutputView, PauseClearFindAndLineLimit) {
     testsupport::PromptRecorder prompts;
     COutputView view;
     view.AppendText("abc", Qt::red, true);
     view.AppendText("", Qt::red, true);
+    EXPECT_EQ(view.toPlainText(), QString()); // drawn at the tick
+    view.Flush();
     EXPECT_EQ(view.toPlainText(), QString("abc\n"));
     view.SetPaused(true);
     view.AppendText("dropped", Qt::red, true);
+    view.Flush();
     EXPECT_FALSE(view.toPlainText().contains("dropped"));
     {
         std::unique_ptr<QMenu> menu(view.CreateContextMenu());
@@ -302,13 +335,18 @@ TEST(OutputView, PauseClearFindAndLineLimit) {
         menu->actions()[1]->trigger();
     }
     EXPECT_FALSE(view.IsPaused());
+    // The view keeps its last lines.
     std::string many;
     for (int i = 0; i < 3001; ++i)
-        many += "line\n";
+        many += "line" + std::to_string(i) + "\n";
     view.AppendText(many, Qt::black, false);
-    EXPECT_GT(view.LineCount(), 3000);
+    view.Flush();
+    EXPECT_LE(view.LineCount(), COutputView::kMaxLines);
     view.AppendText("fresh", Qt::black, false);
-    EXPECT_EQ(view.toPlainText(), QString("fresh"));
+    view.Flush();
+    EXPECT_LE(view.LineCount(), COutputView::kMaxLines);
+    EXPECT_TRUE(view.toPlainText().endsWith("line3000\nfresh"));
+    EXPECT_FALSE(view.toPlainText().contains("line0\n"));
 
     platform::SetDialogRunner([](QDialog& d) {
         auto& dlg = dynamic_cast<CFindTextDlg&>(d);

@@ -41,18 +41,54 @@ TEST(TextWindowsTest, DebugItemsGoOutOncePerTickAndPauseDropsThem) {
     EXPECT_EQ(testsupport::ReadBytes(rig.app->SavFolder() / "DBG.txt"), platform::ToGbk("二\r\n三\r\n"));
 }
 
-TEST(TextWindowsTest, MoreThanThreeThousandLinesClearTheWindow) {
+TEST(TextWindowsTest, WindowKeepsItsLastThreeThousandLines) {
     AppRig rig;
     auto* form = dynamic_cast<CDebugForm*>(rig.app->windows.OpenDebug());
     std::string many;
     for (int i = 0; i < 3001; ++i)
-        many += "x\n";
+        many += "x" + std::to_string(i) + "\n";
     form->AddText(0, many);
     form->OnTick();
-    EXPECT_GT(form->Edit()->document()->blockCount(), 3000);
+    EXPECT_LE(form->Edit()->document()->blockCount(), CTextMonitorForm::kMaxLines);
     form->AddText(0, "y");
     form->OnTick();
-    EXPECT_EQ(form->PlainText(), "y");
+    const std::string text = form->PlainText();
+    EXPECT_EQ(text.substr(text.size() - 8), "\nx3000\ny");
+    EXPECT_EQ(text.find("x0\n"), std::string::npos);
+    EXPECT_LE(form->Edit()->document()->blockCount(), CTextMonitorForm::kMaxLines);
+}
+
+TEST(TextWindowsTest, FloodBeyondTheTickBudgetIsCountedAndSaidAndTheNewestItemsShow) {
+    AppRig rig;
+    auto* form = dynamic_cast<CDebugForm*>(rig.app->windows.OpenDebug());
+    form->OnSave();
+    // 50,000 debug frames between two ticks: the queue stays within its budget.
+    for (int i = 0; i < 50000; ++i) {
+        form->AddText(0x0000FF, "text " + std::to_string(i) + "\r\n");
+        ASSERT_LE(form->QueuedCount(), CTextMonitorForm::kTickLines);
+    }
+    form->OnTick();
+    const std::uint64_t omitted = 50000 - CTextMonitorForm::kTickLines;
+    EXPECT_EQ(form->OmittedCount(), omitted);
+    const std::string text = form->PlainText();
+    const std::string said = "……省略" + std::to_string(omitted) + "条……\n";
+    EXPECT_EQ(text.rfind(said, 0), 0u) << text.substr(0, 80);
+    EXPECT_EQ(text.find("text 48999\n"), std::string::npos);
+    EXPECT_EQ(text.substr(said.size(), 10), "text 49000");
+    EXPECT_EQ(text.substr(text.size() - 11), "text 49999\n");
+    // The second tick of the flood: the window still ends on the newest lines, within its bound.
+    for (int i = 0; i < 5000; ++i)
+        form->AddText(0, "more " + std::to_string(i) + "\r\n");
+    form->OnTick();
+    const std::string later = form->PlainText();
+    EXPECT_EQ(later.substr(later.size() - 10), "more 4999\n");
+    EXPECT_NE(later.find("……省略4000条……\n"), std::string::npos);
+    EXPECT_LE(form->Edit()->document()->blockCount(), CTextMonitorForm::kMaxLines);
+    // The save file has every item.
+    const std::string saved = testsupport::ReadGbkText(rig.app->SavFolder() / "DBG.txt");
+    EXPECT_EQ(saved.rfind("text 0", 0), 0u);
+    EXPECT_NE(saved.find("text 25000"), std::string::npos);
+    EXPECT_NE(saved.find("more 4999"), std::string::npos);
 }
 
 TEST(TextWindowsTest, TraceWindowFiltersAndMonitorsItsPort) {
@@ -162,6 +198,23 @@ TEST(TextWindowsTest, MarkColoursEveryMatch) {
         if (it.fragment().charFormat().foreground().color() == QColor(255, 0, 0))
             red += it.fragment().text().count("ab");
     EXPECT_EQ(red, 3);
+}
+
+TEST(ConsoleTest, AnswersWithoutEndKeepOnlyTheLastLinesAndTheConsoleStillTakesCommands) {
+    AppRig rig;
+    rig.Login();
+    auto* form = dynamic_cast<CCmdForm*>(rig.app->windows.OpenCommand());
+    ASSERT_NE(form, nullptr);
+    for (int i = 0; i < 5000; ++i)
+        form->ShowAnswer("answer " + std::to_string(i) + "\r\n");
+    CCmdEdit* edit = form->Edit();
+    EXPECT_LE(edit->document()->blockCount(), CCmdEdit::kMaxLines);
+    EXPECT_FALSE(edit->toPlainText().contains("answer 0\n"));
+    EXPECT_TRUE(edit->toPlainText().contains("answer 4999\n"));
+    rig.ClearSent();
+    QTest::keyClicks(edit, "ver");
+    QTest::keyClick(edit, Qt::Key_Return);
+    ASSERT_EQ(rig.SentBodies().size(), 1u);
 }
 
 TEST(ConsoleTest, LinesAreSentAndRecalled) {

@@ -216,6 +216,24 @@ TEST_F(DeviceLinkTest, AnyValidFrameResetsTheSilenceWatch) {
     EXPECT_EQ(rig.host.calls.front(), "Reconnect");
 }
 
+TEST_F(DeviceLinkTest, FramesWaitingUnreadKeepTheLinkAndAreHandledBeforeAnyReconnect) {
+    rig.Login(SamplePortInfo());
+    rig.windows.open["cmd"] = true;
+    // The thread was busy for 31 ticks while frames came: they wait unread in the socket.
+    rig.transport->unread = Cat(Dsdu({3, 'a'}), Dsdu({3, 'b'}));
+    rig.link->AdvanceTime(31000);
+    EXPECT_TRUE(rig.host.calls.empty()) << rig.host.calls.front();
+    EXPECT_EQ(rig.windows.calls, (std::vector<std::string>{"Answer:a", "Answer:b"}));
+    EXPECT_EQ(rig.link->SilenceTicks(), 0);
+    // Really silent: the link is re-established, after what was received has been handled.
+    rig.windows.calls.clear();
+    rig.link->AdvanceTime(30000);
+    const Bytes half = Dsdu({3, 'c'});
+    rig.transport->unread = Bytes(half.begin(), half.begin() + 20);
+    rig.link->AdvanceTime(1000);
+    EXPECT_EQ(rig.host.calls.front(), "Reconnect");
+}
+
 TEST_F(DeviceLinkTest, UnitHeartbeatIsLoggedAsSuch) {
     rig.windows.open["trace:main"] = true;
     rig.Connect();
@@ -241,6 +259,20 @@ TEST_F(DeviceLinkTest, FrameLogMarksTheBody) {
     const std::string& hex = rig.windows.frames[0].frameText;
     EXPECT_EQ(hex.size(), 29 * 3 + std::string("▍").size());
     EXPECT_EQ(hex.substr(hex.size() - 3 - std::string("▍").size()), "▍21 ");
+}
+
+// Where the unit's frames once waited behind an invalid one for the next data, they are handled in
+// the read that brought them: a valid answer is never held back.
+TEST_F(DeviceLinkTest, FrameBehindAnInvalidFrameIsHandledAtOnceNotAtTheNextData) {
+    rig.Connect();
+    rig.windows.open["cmd"] = true;
+    Bytes bad = Dsdu({3, 'v'});
+    bad[18] = 42; // direction word other than 43
+    const Bytes all = Cat(Cat(bad, Dsdu({3, 'a'})), Cat(bad, Dsdu({3, 'b'})));
+    rig.link->OnData(all.data(), all.size());
+    // No further byte has come: both answers are there, and nothing waits in the ring.
+    EXPECT_EQ(rig.windows.calls, (std::vector<std::string>{"Answer:a", "Answer:b"}));
+    EXPECT_EQ(rig.link->Ring().Count(), 0);
 }
 
 TEST_F(DeviceLinkTest, InvalidFramesAreLoggedAndTheFramesBehindThemHandled) {
@@ -295,11 +327,15 @@ TEST_F(DeviceLinkTest, OversizedFramesAreSkippedWholeAndShortPiecesDropped) {
     EXPECT_EQ(rig.link->Ring().Count(), 0);
     EXPECT_EQ(rig.link->Cutter().SkipPending(), 0u);
     rig.windows.calls.clear();
-    // A length near 4 GB must not wrap into a small frame.
+    // A length near 4 GB must not wrap into a small frame: all of it is skipped as it comes, until
+    // a new connection.
     Bytes huge = Dsdu({3, 'y'});
     huge[2] = huge[3] = huge[4] = huge[5] = 0xFF;
     rig.Feed(huge);
     EXPECT_EQ(rig.link->Ring().Count(), 0);
+    EXPECT_EQ(rig.link->Cutter().SkipPending(), std::uint64_t{0xFFFFFFFF} + 8 - huge.size());
+    rig.link->Disconnect();
+    rig.Connect();
     // L below 20: the piece is removed and not handled.
     Bytes tiny = Dsdu({3, 'z'});
     tiny[2] = 4;
