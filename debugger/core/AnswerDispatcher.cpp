@@ -10,6 +10,7 @@
 #include "platform/Paths.h"
 #include "platform/Prompt.h"
 #include "platform/Text.h"
+#include "platform/TextFile.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -389,7 +390,9 @@ void CAnswerDispatcher::FinishUpload() {
     IQuorvexShell* shellPtr = &shell;
     shell.Later([shellPtr, folder, fileName, data] {
         std::string path;
-        if (shellPtr->AskSaveFile(folder, fileName, path) && !WriteWholeFile(path, *data))
+        if (shellPtr->AskSaveFile(folder, fileName, path) &&
+            !platform::ReplaceFileBytes(
+                path, std::string_view(reinterpret_cast<const char*>(data->data()), data->size())))
             platform::MessageBox("文件保存失败: " + path, "错误", platform::Icon::Error);
     });
 }

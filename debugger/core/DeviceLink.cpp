@@ -25,31 +25,6 @@ constexpr int kSupervisionMs = 30000;
 
 } // namespace
 
-bool WriteWholeFile(const std::string& path, const std::vector<std::uint8_t>& data) {
-    const std::filesystem::path target(path);
-    std::filesystem::path tmp = target;
-    tmp += ".part";
-    {
-        std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
-        if (!out)
-            return false;
-        out.write(reinterpret_cast<const char*>(data.data()), static_cast<std::streamsize>(data.size()));
-        out.close();
-        if (!out) {
-            std::error_code ec;
-            std::filesystem::remove(tmp, ec);
-            return false;
-        }
-    }
-    std::error_code ec;
-    std::filesystem::rename(tmp, target, ec);
-    if (ec) {
-        std::filesystem::remove(tmp, ec);
-        return false;
-    }
-    return true;
-}
-
 std::uint16_t LoginKeyFromCommandLine(const std::string& commandLine) {
     if (commandLine.empty())
         return unitlink::kDeviceLoginKey;

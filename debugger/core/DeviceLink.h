@@ -26,10 +26,6 @@ namespace quorvex {
 class CAnswerDispatcher;
 class CIec103Handler;
 
-// Writes a whole file through a temporary name and a rename; false when it could not be written
-// (nothing of an older file is lost then).
-bool WriteWholeFile(const std::string& path, const std::vector<std::uint8_t>& data);
-
 class CDeviceLink : public unitlink::ILinkTransportEvents {
 public:
     static constexpr int kRingSize = 30720;
