@@ -6,6 +6,9 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextEdit>
 
 #include <sys/resource.h>
 
@@ -14,6 +17,14 @@
 #include <string>
 
 namespace floodbench {
+
+// The last line a text window shows.
+inline std::string LastLine(QTextEdit* edit) {
+    for (QTextBlock b = edit->document()->lastBlock(); b.isValid(); b = b.previous())
+        if (!b.text().isEmpty())
+            return b.text().toStdString();
+    return {};
+}
 
 // lastLine: the last line the window shows.
 inline int RunFlood(const char* program, FloodUnit& unit, int seconds,

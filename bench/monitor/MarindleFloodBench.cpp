@@ -35,13 +35,6 @@ floodbench::Bytes PortInfo() {
     return b;
 }
 
-std::string LastLine(QTextEdit* edit) {
-    for (QTextBlock b = edit->document()->lastBlock(); b.isValid(); b = b.previous())
-        if (!b.text().isEmpty())
-            return b.text().toStdString();
-    return {};
-}
-
 } // namespace
 
 int main(int argc, char* argv[]) {
@@ -61,7 +54,8 @@ int main(int argc, char* argv[]) {
         return 1;
     app.link.SetAddress("127.0.0.1", unit.Port());
     app.OnConnect();
-    const int rc = floodbench::RunFlood("Marindle", unit, seconds, [&] { return LastLine(debug->Edit()); });
+    const int rc =
+        floodbench::RunFlood("Marindle", unit, seconds, [&] { return floodbench::LastLine(debug->Edit()); });
     std::printf("  items left out:        %llu\n", static_cast<unsigned long long>(debug->OmittedCount()));
     return rc;
 }

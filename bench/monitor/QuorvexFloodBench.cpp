@@ -23,13 +23,6 @@ floodbench::Bytes PortInfo() {
     return {17, 1, 0, 0, 1, 0, 'N', 'e', 't', 0, 0, 0, 0, 0, 0, 0, 1, 5, 0, 0};
 }
 
-std::string LastLine(QTextEdit* edit) {
-    for (QTextBlock b = edit->document()->lastBlock(); b.isValid(); b = b.previous())
-        if (!b.text().isEmpty())
-            return b.text().toStdString();
-    return {};
-}
-
 } // namespace
 
 int main(int argc, char* argv[]) {
@@ -50,7 +43,8 @@ int main(int argc, char* argv[]) {
         return 1;
     app.Link()->SetAddress("127.0.0.1", unit.Port());
     app.OnConnect();
-    const int rc = floodbench::RunFlood("Quorvex", unit, seconds, [&] { return LastLine(debug); });
+    const int rc =
+        floodbench::RunFlood("Quorvex", unit, seconds, [&] { return floodbench::LastLine(debug); });
     std::printf("  items left out:        %llu\n", static_cast<unsigned long long>(debug->OmittedCount()));
     return rc;
 }

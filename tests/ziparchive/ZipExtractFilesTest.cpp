@@ -62,21 +62,6 @@ bool ExtractAll(const fs::path& zip, const fs::path& dest, int threads) {
     }
 }
 
-// An archive of the given names and contents, written entry by entry (any name, as another tool
-// might store it).
-void WriteNamed(const fs::path& zip, const std::vector<std::pair<std::string, std::string>>& entries) {
-    CZipArchive a;
-    ASSERT_TRUE(a.Open(zip.string(), CZipArchive::zipCreate));
-    for (const auto& [name, bytes] : entries) {
-        CZipEntryHeader h;
-        h.SetFileName(name);
-        ASSERT_TRUE(a.OpenNewEntry(h));
-        ASSERT_TRUE(a.WriteToNewEntry(bytes.data(), bytes.size()));
-        ASSERT_TRUE(a.CloseNewEntry());
-    }
-    a.Close();
-}
-
 class ZipExtractFiles : public UmaskTest {};
 
 } // namespace

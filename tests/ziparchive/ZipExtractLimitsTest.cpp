@@ -19,20 +19,6 @@ namespace {
 using namespace ziptest;
 using testsupport::TempDir;
 
-// An archive of the given names and contents, entry by entry.
-void WriteEntries(const fs::path& zip, const std::vector<std::pair<std::string, std::string>>& entries) {
-    CZipArchive a;
-    ASSERT_TRUE(a.Open(zip.string(), CZipArchive::zipCreate));
-    for (const auto& [name, bytes] : entries) {
-        CZipEntryHeader h;
-        h.SetFileName(name);
-        ASSERT_TRUE(a.OpenNewEntry(h));
-        ASSERT_TRUE(a.WriteToNewEntry(bytes.data(), bytes.size()));
-        ASSERT_TRUE(a.CloseNewEntry());
-    }
-    a.Close();
-}
-
 // Sets the uncompressed size an entry declares, in its central and its local header, as a
 // forged archive would.
 void SetDeclaredSize(std::string& bytes, const std::string& name, std::uint32_t size) {
@@ -80,7 +66,7 @@ class ZipExtractLimits : public UmaskTest {};
 TEST_F(ZipExtractLimits, DeclaredSizesBeyondTheLimitsAreRefusedBeforeAnythingIsWritten) {
     const fs::path zip = tmp / "a.zip";
     const std::string zeros(4u << 20, '\0');
-    WriteEntries(zip, {{"cfg/a.txt", TextBytes(2000, 1)}, {"cfg/zeros.dat", zeros}});
+    WriteNamed(zip, {{"cfg/a.txt", TextBytes(2000, 1)}, {"cfg/zeros.dat", zeros}});
     const fs::path out = tmp / "out";
 
     CZipArchive::ExtractLimits small;
@@ -150,7 +136,7 @@ TEST_F(ZipExtractLimits, FreeSpaceIsCheckedBeforeExtracting) {
     for (std::uint64_t i = 0; i < count; ++i)
         entries.emplace_back("big" + std::to_string(i) + ".dat", "x");
     const fs::path zip = tmp / "a.zip";
-    WriteEntries(zip, entries);
+    WriteNamed(zip, entries);
     std::string bytes = testsupport::ReadBytes(zip);
     for (const auto& e : entries)
         SetDeclaredSize(bytes, e.first, 0xFFFFFFFFu);
@@ -172,7 +158,7 @@ TEST_F(ZipExtractLimits, AnEntryThatInflatesPastItsDeclaredSizeStopsAndLeavesNot
                              TextBytes(50 + i, i));
     entries.emplace_back("late/long.cfg", text);
     const fs::path zip = tmp / "a.zip";
-    WriteEntries(zip, entries);
+    WriteNamed(zip, entries);
     std::string bytes = testsupport::ReadBytes(zip);
     // Declares a tenth of its size: its CRC matches no prefix, but it must stop at the size.
     SetDeclaredSize(bytes, "late/long.cfg", static_cast<std::uint32_t>(text.size() / 10));
@@ -192,7 +178,7 @@ TEST_F(ZipExtractLimits, AnEntryThatInflatesPastItsDeclaredSizeStopsAndLeavesNot
 
     // The same entries, honest: everything comes out.
     const fs::path good = tmp / "good.zip";
-    WriteEntries(good, entries);
+    WriteNamed(good, entries);
     ASSERT_TRUE(Extract(good, tmp / "good", 4).ok);
     EXPECT_EQ(ReadTree(tmp / "good").size(), entries.size());
 }

@@ -1,6 +1,7 @@
 #pragma once
 // Helpers of the zip archive tests: folder trees, tree comparison, outside programs.
 #include "tests/support/TestFiles.h"
+#include "ziparchive/ZipArchive.h"
 
 #include <gtest/gtest.h>
 
@@ -15,6 +16,8 @@
 #include <string>
 #include <sys/stat.h>
 #include <thread>
+#include <utility>
+#include <vector>
 
 namespace ziptest {
 
@@ -176,5 +179,20 @@ protected:
     void SetUp() override { savedMask = ::umask(022); }
     void TearDown() override { ::umask(savedMask); }
 };
+
+// An archive of the given names and contents, written entry by entry (any name, as another tool
+// might store it).
+inline void WriteNamed(const fs::path& zip, const std::vector<std::pair<std::string, std::string>>& entries) {
+    CZipArchive a;
+    ASSERT_TRUE(a.Open(zip.string(), CZipArchive::zipCreate));
+    for (const auto& [name, bytes] : entries) {
+        CZipEntryHeader h;
+        h.SetFileName(name);
+        ASSERT_TRUE(a.OpenNewEntry(h));
+        ASSERT_TRUE(a.WriteToNewEntry(bytes.data(), bytes.size()));
+        ASSERT_TRUE(a.CloseNewEntry());
+    }
+    a.Close();
+}
 
 } // namespace ziptest
