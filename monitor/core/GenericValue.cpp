@@ -67,13 +67,12 @@ std::string GbkFieldText(const std::uint8_t* bytes, std::size_t length) {
     return platform::FromGbk(std::string_view(reinterpret_cast<const char*>(bytes), whole));
 }
 
-std::string FormatGenericValue(std::uint8_t type, std::uint8_t size, std::uint8_t number,
-                               const std::uint8_t* v, std::size_t available, int decimals) {
-    // The length counts 16 bits, as the unit's descriptions do.
-    const std::size_t len = static_cast<std::uint16_t>(size * number);
-    if (!v)
-        available = 0;
-    auto need = [&](std::size_t n) { return len >= n && available >= n; };
+// Types 1 to 4: a GBK text field, a bit string, an unsigned and a signed integer. `need(n)`: n bytes
+// are both described and available.
+template <typename Need>
+std::string TextOrIntegerText(std::uint8_t type, std::uint8_t size, std::uint8_t number,
+                              const std::uint8_t* v, std::size_t len, std::size_t available,
+                              const Need& need) {
     switch (type) {
     case 1: {
         const std::size_t n = std::min(len, available);
@@ -120,6 +119,24 @@ std::string FormatGenericValue(std::uint8_t type, std::uint8_t size, std::uint8_
         if (size == 4 && need(4))
             return platform::StrFormat("%d", static_cast<std::int32_t>(U32(v)));
         return {};
+    default:
+        return {};
+    }
+}
+
+std::string FormatGenericValue(std::uint8_t type, std::uint8_t size, std::uint8_t number,
+                               const std::uint8_t* v, std::size_t available, int decimals) {
+    // The length counts 16 bits, as the unit's descriptions do.
+    const std::size_t len = static_cast<std::uint16_t>(size * number);
+    if (!v)
+        available = 0;
+    auto need = [&](std::size_t n) { return len >= n && available >= n; };
+    switch (type) {
+    case 1:
+    case 2:
+    case 3:
+    case 4:
+        return TextOrIntegerText(type, size, number, v, len, available, need);
     case 6:
     case 7:
     case 20:
