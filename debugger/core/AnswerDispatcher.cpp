@@ -231,7 +231,7 @@ void CAnswerDispatcher::DebugText(const std::uint8_t* body, std::size_t length) 
         return;
     shell.AppendDebug(text, DebugTextColour(body[1]));
     if (shell.DebugRecording())
-        link_.WriteDebugLog(text);
+        shell.RecordDebug(text);
 }
 
 void CAnswerDispatcher::FailTransfer() {
@@ -390,7 +390,7 @@ void CAnswerDispatcher::FinishUpload() {
     shell.Later([shellPtr, folder, fileName, data] {
         std::string path;
         if (shellPtr->AskSaveFile(folder, fileName, path) && !WriteWholeFile(path, *data))
-            platform::MessageBox("文件保存失败: " + path, "错误", platform::Icon::Error);
+            platform::MessageBox(kSaveFailedText + path, "错误", platform::Icon::Error);
     });
 }
 
