@@ -232,7 +232,7 @@ void CAnswerDispatcher::DebugText(const std::uint8_t* body, std::size_t length) 
         return;
     shell.AppendDebug(text, DebugTextColour(body[1]));
     if (shell.DebugRecording())
-        link_.WriteDebugLog(text);
+        shell.RecordDebug(text);
 }
 
 void CAnswerDispatcher::FailTransfer() {
@@ -393,7 +393,7 @@ void CAnswerDispatcher::FinishUpload() {
         if (shellPtr->AskSaveFile(folder, fileName, path) &&
             !platform::ReplaceFileBytes(
                 path, std::string_view(reinterpret_cast<const char*>(data->data()), data->size())))
-            platform::MessageBox("文件保存失败: " + path, "错误", platform::Icon::Error);
+            platform::MessageBox(kSaveFailedText + path, "错误", platform::Icon::Error);
     });
 }
 

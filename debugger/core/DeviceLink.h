@@ -89,7 +89,6 @@ public:
     // A main-frame timer expired.
     void OnTimer(int id);
 
-    void WriteDebugLog(const std::string& text) const { logs_.WriteDebugLog(text); }
     // A message box for what an answer of the unit brought: shown once the frame has been handled
     // (through the shell's queued call), never inside the receive path.
     void ShowLater(const std::string& text, const std::string& caption = {},

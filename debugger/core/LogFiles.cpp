@@ -77,8 +77,4 @@ void CLogFiles::SaveHistoryEvent(const CHistoryEventRecord& rec) const {
     Append("hisevt.qv", HistoryEventLine(rec));
 }
 
-void CLogFiles::WriteDebugLog(const std::string& text) const {
-    Append("Debug_Mess.qv", text);
-}
-
 } // namespace quorvex

@@ -1,13 +1,19 @@
 #pragma once
 // The plain-text logs the debugging program keeps in its "sav" folder: live events of devices and
-// reference tables, remote commands, history events and the debug text of the unit. Each record
-// is one line appended to its file, in GBK with CR LF; a file that cannot be opened is skipped.
+// reference tables, remote commands and history events. Each record is one line appended to its
+// file, in GBK with CR LF; a file that cannot be opened is skipped. (The debug text of the unit is
+// recorded by the debug information window, in "Debug_Mess.qv".)
 #include "debugger/core/DbEntry.h"
 
 #include <filesystem>
 #include <string>
 
 namespace quorvex {
+
+// The file the debug information window records the unit's debug text in, in the "sav" folder.
+inline constexpr const char* kDebugLogName = "Debug_Mess.qv";
+// The message of a file that could not be saved, followed by its path.
+inline constexpr const char* kSaveFailedText = "文件保存失败: ";
 
 class CLogFiles {
 public:
@@ -22,8 +28,6 @@ public:
     void SaveEventFile(const CEventRecord& ev, int kind) const;
     void SaveRemoteCommand(const CRemoteCommandRecord& rec) const;
     void SaveHistoryEvent(const CHistoryEventRecord& rec) const;
-    // Appends the text as it stands ("\n" written as CR LF) to "Debug_Mess.qv".
-    void WriteDebugLog(const std::string& text) const;
 
     // The lines as they are written (UTF-8, ending in "\n").
     static std::string EventLine(const CEventRecord& ev);

@@ -147,6 +147,8 @@ public:
     virtual bool DebugWindowOpen() { return false; }
     virtual bool DebugRecording() { return false; }
     virtual void AppendDebug(const std::string& /*text*/, Rgb) {}
+    // Records debug text in the debug log while the window records (DebugRecording).
+    virtual void RecordDebug(const std::string& /*text*/) {}
 
     // File-transfer progress window.
     virtual bool HasProgressWindow() { return false; }

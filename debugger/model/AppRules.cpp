@@ -3,12 +3,16 @@
 #include "debugger/core/ValueText.h"
 
 #include "platform/Text.h"
+#include "platform/TextBatch.h"
 #include "platform/TextFile.h"
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <filesystem>
 #include <system_error>
+
+#include <unistd.h>
 
 namespace quorvex {
 
@@ -222,17 +226,88 @@ void COutputLog::Rotate(std::time_t now) {
     m_lastRotation = now;
 }
 
-void COutputLog::Write(bool sent, const std::string& text, std::time_t now) {
-    Rotate(now);
-    if (m_path.empty())
-        return;
-    platform::CGbkTextWriter out;
-    if (!out.Open(m_path, true))
-        return;
-    std::tm tm{};
-    localtime_r(&now, &tm);
-    out.Write(SaveLineText(sent, text, tm));
-    out.Close();
+bool AppendFileBytes(const std::string& path, std::string_view bytes) {
+    std::FILE* f = std::fopen(path.c_str(), "ab");
+    if (!f)
+        return false;
+    const long before = std::fseek(f, 0, SEEK_END) == 0 ? std::ftell(f) : -1;
+    bool ok;
+    if (platform::WriteFaultFor(path)) {
+        std::fwrite(bytes.data(), 1, bytes.size() / 2, f);
+        ok = false;
+    } else {
+        ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+    }
+    ok = std::fflush(f) == 0 && ok;
+    // A batch is in the file whole or not at all, so the next line does not continue a torn one.
+    if (!ok && before >= 0 && ::ftruncate(::fileno(f), static_cast<off_t>(before)) != 0)
+        ok = false;
+    return std::fclose(f) == 0 && ok;
+}
+
+void COutputLog::SetSaving(bool saving) {
+    if (saving && !m_saving)
+        told_ = false;
+    m_saving = saving;
+}
+
+const std::tm& COutputLog::LocalTime(std::time_t now) {
+    if (now != tmOf_) {
+        tm_ = std::tm{};
+        localtime_r(&now, &tm_);
+        tmOf_ = now;
+    }
+    return tm_;
+}
+
+void COutputLog::AddLine(bool sent, const std::string& text, std::time_t now) {
+    // Each line converted on its own, as a file opened for it alone would get it.
+    pending_ += platform::GbkTextBytes(SaveLineText(sent, text, LocalTime(now)));
+    Added(now);
+}
+
+void COutputLog::AddText(const std::string& text, std::time_t now) {
+    pending_ += platform::GbkTextBytes(text);
+    Added(now);
+}
+
+void COutputLog::Added(std::time_t now) {
+    ++pendingItems_;
+    if (pending_.size() >= kBatchBytes)
+        Flush(now);
+}
+
+bool COutputLog::Flush(std::time_t now) {
+    if (pending_.empty() && omitted_ == 0)
+        return true;
+    // Without a file there is nowhere to keep the record.
+    if (m_path.empty()) {
+        pending_.clear();
+        pendingItems_ = 0;
+        omitted_ = 0;
+        return true;
+    }
+    if (m_kind == Kind::kFrameLines)
+        Rotate(now);
+    if (omitted_ > 0) {
+        const std::string line = platform::OmittedLine(omitted_);
+        pending_.insert(0, platform::GbkTextBytes(m_kind == Kind::kFrameLines
+                                                      ? SaveLineText(false, line, LocalTime(now))
+                                                      : line + "\n"));
+    }
+    const bool ok = m_append && m_append(m_path, pending_);
+    if (ok) {
+        omitted_ = 0;
+    } else {
+        omitted_ += pendingItems_;
+        if (!told_ && m_onFailure) {
+            told_ = true;
+            m_onFailure(m_path);
+        }
+    }
+    pending_.clear();
+    pendingItems_ = 0;
+    return ok;
 }
 
 } // namespace quorvex

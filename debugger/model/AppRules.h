@@ -6,7 +6,9 @@
 
 #include <cstdint>
 #include <ctime>
+#include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace quorvex {
@@ -123,20 +125,61 @@ std::string NextRotationPath(const std::string& path);
 // One saved line: the time, the direction word and the text, ending in "\n".
 std::string SaveLineText(bool sent, const std::string& text, const std::tm& now);
 
-// Save files of the output views: written line by line, moved on to the next number after an
-// hour or at 10,000,000 bytes.
+// Appends bytes to a file with one opening of it; false when it could not be opened or written
+// (what a failed write left of the bytes is cut off again where possible).
+bool AppendFileBytes(const std::string& path, std::string_view bytes);
+
+// The record an output view keeps while saving is on. What the view records is collected in
+// memory and appended to the file in batches, at every tick of the view and whenever the collected
+// text reaches kBatchBytes, each batch with one opening of the file: a flood of frames costs a few
+// writes a second, and every recorded line reaches the file in order, whatever the view leaves out
+// of its display. Frame files (port monitors) move on to the next number after an hour or at
+// 10,000,000 bytes, checked before each batch; plain files (the debug information) keep their
+// name. A batch that cannot be written is dropped and counted, and the next batch written starts
+// with the omission line for it, so that memory stays bounded while the disk fails; the first
+// failure is told through m_onFailure, once until saving is switched on again.
 class COutputLog {
 public:
     static constexpr std::uintmax_t kMaxSize = 10000000;
     static constexpr std::time_t kMaxAge = 3600;
+    static constexpr std::size_t kBatchBytes = 1 << 20;
+    enum class Kind { kFrameLines, kPlainText };
+    using AppendFn = std::function<bool(const std::string& path, std::string_view bytes)>;
 
     std::string m_path;
     std::time_t m_lastRotation = 0;
     bool m_saving = false;
+    Kind m_kind = Kind::kFrameLines;
+    // How a batch goes to the file (a seam for tests).
+    AppendFn m_append = AppendFileBytes;
+    // Told the path of the file when a batch first fails.
+    std::function<void(const std::string& path)> m_onFailure;
 
+    // Switches saving; switched on, a later failure is told again.
+    void SetSaving(bool saving);
     void Rotate(std::time_t now);
-    // Rotation, then the line appended in GBK with CR LF; a file that cannot be opened loses it.
-    void Write(bool sent, const std::string& text, std::time_t now);
+    // Records a frame line with the time and the direction word (a frame file).
+    void AddLine(bool sent, const std::string& text, std::time_t now);
+    // Records text as it stands, as one item (a plain file).
+    void AddText(const std::string& text, std::time_t now);
+    // Writes what is collected (after the omission line for what failed before); false when the
+    // batch could not be written.
+    bool Flush(std::time_t now);
+
+    std::size_t PendingBytes() const { return pending_.size(); }
+    // Items lost to failed writes and not yet said in the file.
+    std::uint64_t Omitted() const { return omitted_; }
+
+private:
+    void Added(std::time_t now);
+    const std::tm& LocalTime(std::time_t now);
+
+    std::string pending_; // GBK, CR LF, as written
+    std::uint64_t pendingItems_ = 0;
+    std::uint64_t omitted_ = 0;
+    bool told_ = false;
+    std::time_t tmOf_ = -1;
+    std::tm tm_{};
 };
 
 } // namespace quorvex

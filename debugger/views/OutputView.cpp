@@ -1,10 +1,13 @@
 #include "debugger/views/OutputView.h"
 
+#include "debugger/core/LogFiles.h"
+
 #include "platform/Prompt.h"
 #include "platform/ui/BatchedText.h"
 #include "platform/ui/DialogButtons.h"
 #include "platform/ui/WidgetPrompt.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QContextMenuEvent>
 #include <QDialogButtonBox>
@@ -33,10 +36,19 @@ COutputView::COutputView(QWidget* parent) : QTextEdit(parent) {
     setReadOnly(true);
     setUndoRedoEnabled(false);
     platform::KeepLastLines(this, kMaxLines);
+    // A failed save is told once the tick is over, by a box that holds nothing of the view.
+    log_.m_onFailure = [](const std::string& path) {
+        if (!qApp)
+            return;
+        QTimer::singleShot(
+            0, qApp, [path] { platform::MessageBox(kSaveFailedText + path, "错误", platform::Icon::Error); });
+    };
     StartFlushTimer(kTickMs);
 }
 
 COutputView::~COutputView() {
+    // What was recorded since the last tick still goes to the file.
+    log_.Flush(std::time(nullptr));
     if (m_onClose)
         m_onClose();
 }
@@ -70,33 +82,30 @@ void COutputView::AppendText(const std::string& text, const QColor& colour, bool
     pending_.Push(std::move(line), bytes, lines);
 }
 
+void COutputView::RecordText(const std::string& text) {
+    if (log_.m_saving)
+        log_.AddText(text, std::time(nullptr));
+}
+
 void COutputView::QueueLine(bool sent, const std::string& text) {
-    if (paused_ && !log_.m_saving)
+    // The record gets every line as it comes; the display may leave some out.
+    if (log_.m_saving)
+        log_.AddLine(sent, text, std::time(nullptr));
+    if (paused_)
         return;
     PendingLine line;
     line.text = text;
     line.rgb = sent ? 0x000080 : 0x008000;
     line.portLine = true;
-    line.sent = sent;
     const std::size_t bytes = text.size() + sizeof(PendingLine);
     pending_.Push(std::move(line), bytes, LinesOf(text));
 }
 
 void COutputView::Flush() {
+    log_.Flush(std::time(nullptr));
     if (pending_.Empty())
         return;
     auto batch = pending_.Take();
-    const std::time_t now = std::time(nullptr);
-    if (log_.m_saving) {
-        bool anyPortLine = false;
-        for (const PendingLine& l : batch.items)
-            anyPortLine = anyPortLine || l.portLine;
-        if (batch.omitted > 0 && anyPortLine)
-            log_.Write(false, platform::OmittedLine(batch.omitted), now);
-        for (const PendingLine& l : batch.items)
-            if (l.portLine)
-                log_.Write(l.sent, l.text, now);
-    }
     if (paused_)
         return;
     std::vector<platform::TextRun> runs;
@@ -127,9 +136,9 @@ QMenu* COutputView::CreateContextMenu() {
     menu->addAction("清除", [this] { Clear(); });
     menu->addAction("查找", [this] { FindCommand(); });
     QMenu* save = menu->addMenu("存文件");
-    QAction* start = save->addAction("开始", [this] { log_.m_saving = true; });
+    QAction* start = save->addAction("开始", [this] { log_.SetSaving(true); });
     start->setEnabled(!log_.m_saving);
-    QAction* stop = save->addAction("结束", [this] { log_.m_saving = false; });
+    QAction* stop = save->addAction("结束", [this] { log_.SetSaving(false); });
     stop->setEnabled(log_.m_saving);
     return menu;
 }

@@ -1,10 +1,11 @@
 #pragma once
 // The text monitor windows of the debugging program: a read-only coloured text view that keeps its
-// last lines, fed by a queue that its timer flushes in one insertion per tick (port lines may be
-// saved to a rotating file then). The queue holds at most a tick's budget, the newest items; what
-// it leaves out is counted and said in the view. Pause, clear, find and the saving switch are on
-// its context menu. Port monitor windows also hold what the opener
-// chose (the document), from which the stop request is built when the window closes.
+// last lines, fed by a queue that its timer flushes in one insertion per tick. The queue holds at
+// most a tick's budget, the newest items; what it leaves out is counted and said in the view.
+// While saving is on, every port line (or, in the debug window, every text recorded) goes to the
+// view's save file in order, whatever the display leaves out, written in one batch per tick. Pause, clear,
+// find and the saving switch are on its context menu. Port monitor windows also hold what the opener chose
+// (the document), from which the stop request is built when the window closes.
 #include "debugger/model/AppRules.h"
 
 #include "debugger/core/QuorvexShell.h"
@@ -49,9 +50,11 @@ public:
     // Queues text (with a line break after it with newline) for the next tick; nothing while
     // paused.
     void AppendText(const std::string& text, const QColor& colour, bool newline);
-    // Queues a frame line of a port monitor, saved when saving is on.
+    // Queues a frame line of a port monitor; recorded in the save file when saving is on.
     void QueueLine(bool sent, const std::string& text);
-    // Draws what is queued in one insertion (and saves the port lines when saving is on).
+    // Records text as it stands in the save file when saving is on (the debug information).
+    void RecordText(const std::string& text);
+    // Writes what was recorded since the last tick, then draws what is queued in one insertion.
     void Flush();
     // The tick (kTickMs from the start).
     void StartFlushTimer(int ms);
@@ -84,8 +87,7 @@ private:
     struct PendingLine {
         std::string text;
         std::uint32_t rgb = 0;
-        bool portLine = false; // saved when saving is on
-        bool sent = false;
+        bool portLine = false; // a frame line, ended by a line break when drawn
     };
     bool paused_ = false;
     COutputLog log_;

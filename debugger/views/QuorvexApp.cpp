@@ -283,8 +283,12 @@ void CQuorvexApp::OnStringCommand() {
 
 COutputView* CQuorvexApp::OpenDebugWindow() {
     COutputView* view = monitors_.Open(kSlotDebug);
-    if (view && frame_)
+    if (!view)
+        return nullptr;
+    if (frame_)
         frame_->SetMonitorTitle(view, "调试信息");
+    view->Log().m_kind = COutputLog::Kind::kPlainText;
+    view->Log().m_path = (data_.SavFolder() / kDebugLogName).string();
     return view;
 }
 
@@ -458,7 +462,7 @@ COutputView* CQuorvexApp::OpenPortWindow(int slot, const std::string& title, con
         return nullptr;
     frame_->SetMonitorTitle(view, title);
     view->m_doc = doc;
-    view->Log().m_saving = saving;
+    view->Log().SetSaving(saving);
     view->AppendText(title + ":\n", Qt::black, false);
     view->StartFlushTimer(1000);
     view->Log().m_path = (data_.SavFolder() / saveFile).string();
@@ -708,6 +712,11 @@ bool CQuorvexApp::DebugRecording() {
 void CQuorvexApp::AppendDebug(const std::string& text, Rgb colour) {
     if (COutputView* v = monitors_.GetView(kSlotDebug))
         v->AppendText(text, ToColour(colour), false);
+}
+
+void CQuorvexApp::RecordDebug(const std::string& text) {
+    if (COutputView* v = monitors_.GetView(kSlotDebug))
+        v->RecordText(text);
 }
 
 void CQuorvexApp::SetProgress(int percent) {

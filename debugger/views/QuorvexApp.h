@@ -146,6 +146,7 @@ public:
     bool DebugWindowOpen() override;
     bool DebugRecording() override;
     void AppendDebug(const std::string& text, Rgb colour) override;
+    void RecordDebug(const std::string& text) override;
     bool HasProgressWindow() override { return progress_ != nullptr; }
     void SetProgress(int percent) override;
     void CloseProgressWindow(int delayMs) override;

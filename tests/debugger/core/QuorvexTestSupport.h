@@ -164,6 +164,7 @@ public:
     void OnPortInformation() override { log.push_back("ports"); }
     bool DebugWindowOpen() override { return debugOpen; }
     bool DebugRecording() override { return recording; }
+    void RecordDebug(const std::string& t) override { recorded.push_back(t); }
     void AppendDebug(const std::string& t, quorvex::Rgb c) override {
         debug.push_back(t);
         debugColours.push_back(c);
@@ -228,7 +229,7 @@ public:
     }
 
     std::map<int, int> timers;
-    std::vector<std::string> log, notices, debug, portLines, protocolText, other;
+    std::vector<std::string> log, notices, debug, recorded, portLines, protocolText, other;
     std::vector<quorvex::Rgb> debugColours;
     std::vector<int> progress;
     bool debugOpen = true;

@@ -226,12 +226,6 @@ TEST(LogFilesTest, LinesAreAppendedInGbkWithCrLf) {
               platform::ToGbk("装置300 组号4 条目号5 FUN254 INF244 其它故障信息 合 2020-12-31 23:00:01\r\n"
                               "装置300 组号4 条目号5 FUN254 INF244 未定义事件 合 2020-12-31 23:00:01\r\n"));
 
-    logs.WriteDebugLog("第一行\n");
-    logs.WriteDebugLog("二");
-    // A text that already ends its lines with CR LF keeps them as they are.
-    logs.WriteDebugLog("\r\n三\r\n");
-    EXPECT_EQ(testsupport::ReadBytes(dir / "Debug_Mess.qv"), platform::ToGbk("第一行\r\n二\r\n三\r\n"));
-
     EXPECT_EQ(CLogFiles::CommandTypeText(1), "遥控选择");
     EXPECT_EQ(CLogFiles::CommandTypeText(12), "写定值撤销");
     EXPECT_EQ(CLogFiles::EventTypeText(7), "档位");

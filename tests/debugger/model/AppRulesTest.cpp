@@ -2,16 +2,21 @@
 #include "debugger/core/NetCfg.h"
 #include "debugger/model/CommStatus.h"
 
+#include "debugger/core/LogFiles.h"
 #include "tests/support/TestFiles.h"
 
 #include "platform/Gbk.h"
 #include "platform/Text.h"
+#include "platform/TextFile.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
+#include <string_view>
+#include <vector>
 
 using namespace quorvex;
 
@@ -171,9 +176,13 @@ TEST(AppRules, SaveFilesRotateByNumber) {
     log.m_path = (dir / "Ser1_5_0.qv").string();
     const std::time_t start = 1000000;
     log.m_lastRotation = start;
-    log.Write(true, "90 eb 01", start);
-    log.Write(false, "接收", start + 10);
-    log.Write(false, "两行\r\n", start + 20);
+    const auto write = [&](bool sent, const std::string& text, std::time_t now) {
+        log.AddLine(sent, text, now);
+        EXPECT_TRUE(log.Flush(now));
+    };
+    write(true, "90 eb 01", start);
+    write(false, "接收", start + 10);
+    write(false, "两行\r\n", start + 20);
     EXPECT_EQ(log.m_path, (dir / "Ser1_5_0.qv").string());
     const std::string bytes = testsupport::ReadBytes(dir / "Ser1_5_0.qv");
     EXPECT_NE(bytes.find(platform::ToGbk("数据发：90 eb 01\r\n")), std::string::npos);
@@ -183,7 +192,7 @@ TEST(AppRules, SaveFilesRotateByNumber) {
     EXPECT_NE(bytes.find(platform::ToGbk("数据收：两行\r\n\r\n")), std::string::npos);
     EXPECT_EQ(bytes.find("\r\r"), std::string::npos);
     // An hour after the last rotation the next line goes to the next file.
-    log.Write(true, "later", start + 3600);
+    write(true, "later", start + 3600);
     EXPECT_EQ(log.m_path, (dir / "Ser1_5_1.qv").string());
     EXPECT_TRUE(std::filesystem::exists(dir / "Ser1_5_1.qv"));
     // A full file moves on at once.
@@ -191,8 +200,130 @@ TEST(AppRules, SaveFilesRotateByNumber) {
         std::ofstream big(dir / "Ser1_5_1.qv", std::ios::binary | std::ios::app);
         big << std::string(COutputLog::kMaxSize, 'x');
     }
-    log.Write(true, "next", start + 3601);
+    write(true, "next", start + 3601);
     EXPECT_EQ(log.m_path, (dir / "Ser1_5_2.qv").string());
+}
+
+namespace {
+
+// A saved frame line as the file must hold it, built apart from the log's own formatting.
+std::string ExpectedLine(bool sent, const std::string& text, std::time_t now) {
+    std::tm tm{};
+    localtime_r(&now, &tm);
+    char stamp[32];
+    std::strftime(stamp, sizeof stamp, "%m-%d %H:%M:%S\t", &tm);
+    return platform::ToGbk(stamp + std::string(sent ? "数据发：" : "数据收：") + text) + "\r\n";
+}
+
+// The log writing through the real file, counting its openings and failing them on demand.
+struct CountedLog {
+    COutputLog log;
+    int opens = 0;
+    bool fail = false;
+    std::vector<std::string> told;
+    explicit CountedLog(const std::filesystem::path& file) {
+        log.m_path = file.string();
+        log.m_append = [this](const std::string& path, std::string_view bytes) {
+            ++opens;
+            return !fail && AppendFileBytes(path, bytes);
+        };
+        log.m_onFailure = [this](const std::string& path) { told.push_back(path); };
+        log.SetSaving(true);
+    }
+};
+
+} // namespace
+
+TEST(OutputLog, EveryLineGoesToTheFileInOrderInAFewBatches) {
+    testsupport::TempDir dir;
+    CountedLog c(dir / "Net1_3232235876_0.qv");
+    const std::time_t start = 1700000000;
+    c.log.m_lastRotation = start;
+    std::string expected;
+    // 60,000 frame lines within three seconds, ticks one second apart.
+    int n = 0;
+    for (int second = 0; second < 3; ++second) {
+        for (int i = 0; i < 20000; ++i, ++n) {
+            const bool sent = n % 3 == 0;
+            const std::string text = "[ 装置    5 TCP ] 68 " + std::to_string(n) + " 16";
+            c.log.AddLine(sent, text, start + second);
+            expected += ExpectedLine(sent, text, start + second);
+            ASSERT_LE(c.log.PendingBytes(), COutputLog::kBatchBytes + 100);
+        }
+        EXPECT_TRUE(c.log.Flush(start + second));
+    }
+    EXPECT_EQ(testsupport::ReadBytes(dir / "Net1_3232235876_0.qv"), expected);
+    // About 3 MB: a batch per tick and one per MB collected, never one per line.
+    EXPECT_GE(c.opens, 3);
+    EXPECT_LE(c.opens, 3 + static_cast<int>(expected.size() / COutputLog::kBatchBytes));
+    EXPECT_TRUE(c.told.empty());
+    // A tick with nothing recorded opens nothing.
+    EXPECT_TRUE(c.log.Flush(start + 4));
+    EXPECT_LE(c.opens, 3 + static_cast<int>(expected.size() / COutputLog::kBatchBytes));
+}
+
+TEST(OutputLog, FailedBatchesAreToldOnceDroppedAndCountedInTheFile) {
+    testsupport::TempDir dir;
+    const auto file = dir / "Ser2_65535_0.qv";
+    CountedLog c(file);
+    const std::time_t t = 1700000000;
+    c.log.m_lastRotation = t;
+    c.log.AddLine(true, "01", t);
+    ASSERT_TRUE(c.log.Flush(t));
+    // The file cannot be written for three ticks: nothing is held back beyond a batch.
+    c.fail = true;
+    for (int tick = 0; tick < 3; ++tick) {
+        c.log.AddLine(false, "lost a", t);
+        c.log.AddLine(false, "lost b", t);
+        EXPECT_FALSE(c.log.Flush(t));
+        EXPECT_EQ(c.log.PendingBytes(), 0u);
+    }
+    EXPECT_EQ(c.log.Omitted(), 6u);
+    ASSERT_EQ(c.told.size(), 1u);
+    EXPECT_EQ(c.told[0], file.string());
+    // Writable again: the omission line, then the new lines.
+    c.fail = false;
+    c.log.AddLine(true, "02", t + 1);
+    EXPECT_TRUE(c.log.Flush(t + 1));
+    EXPECT_EQ(testsupport::ReadBytes(file), ExpectedLine(true, "01", t) +
+                                                ExpectedLine(false, "……省略6条……", t + 1) +
+                                                ExpectedLine(true, "02", t + 1));
+    EXPECT_EQ(c.told.size(), 1u);
+    // Saving switched on again tells a new failure.
+    c.fail = true;
+    c.log.AddLine(true, "03", t + 2);
+    c.log.Flush(t + 2);
+    EXPECT_EQ(c.told.size(), 1u);
+    c.log.SetSaving(false);
+    c.log.SetSaving(true);
+    c.log.AddLine(true, "04", t + 3);
+    c.log.Flush(t + 3);
+    EXPECT_EQ(c.told.size(), 2u);
+}
+
+TEST(OutputLog, AWriteFailingPartWayLeavesNoTornLine) {
+    testsupport::TempDir dir;
+    const auto file = dir / kDebugLogName;
+    COutputLog log;
+    log.m_kind = COutputLog::Kind::kPlainText;
+    log.m_path = file.string();
+    int told = 0;
+    log.m_onFailure = [&](const std::string&) { ++told; };
+    log.SetSaving(true);
+    log.AddText("第一行\n", 0);
+    log.AddText("\r\n二\r\n", 0);
+    ASSERT_TRUE(log.Flush(0));
+    platform::SetWriteFaultHook([](const std::filesystem::path&) { return true; });
+    log.AddText("丢失的一行\n", 0);
+    EXPECT_FALSE(log.Flush(0));
+    platform::SetWriteFaultHook({});
+    EXPECT_EQ(testsupport::ReadBytes(file), platform::ToGbk("第一行\r\n\r\n二\r\n"));
+    log.AddText("三\n", 0);
+    EXPECT_TRUE(log.Flush(0));
+    EXPECT_EQ(testsupport::ReadBytes(file), platform::ToGbk("第一行\r\n\r\n二\r\n……省略1条……\r\n三\r\n"));
+    EXPECT_EQ(told, 1);
+    // A plain file keeps its name however big it grows.
+    EXPECT_EQ(log.m_path, file.string());
 }
 
 TEST(AppRules, AddressesRoundTrip) {

@@ -6,6 +6,7 @@
 #include "debugger/views/SelectDialogs.h"
 
 #include "platform/Gbk.h"
+#include "tests/support/TestFiles.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -314,6 +315,132 @@ TEST(OutputView, FloodBeyondTheTickBudgetIsCountedAndSaidAndTheNewestLinesShow) 
         QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
     EXPECT_TRUE(view.toPlainText().endsWith("later"));
     EXPECT_LE(view.LineCount(), COutputView::kMaxLines);
+}
+
+namespace {
+
+// The lines of a saved file without their time stamps ("MM-DD hh:mm:ss\t"), each checked to have one.
+std::vector<std::string> SavedLines(const std::string& bytes) {
+    std::vector<std::string> lines;
+    std::size_t at = 0;
+    while (at < bytes.size()) {
+        const std::size_t end = bytes.find("\r\n", at);
+        const std::string line = bytes.substr(at, end == std::string::npos ? std::string::npos : end - at);
+        at = end == std::string::npos ? bytes.size() : end + 2;
+        const bool stamped = line.size() > 15 && line[2] == '-' && line[5] == ' ' && line[8] == ':' &&
+                             line[11] == ':' && line[14] == '\t';
+        lines.push_back(stamped ? line.substr(15) : "unstamped: " + line);
+    }
+    return lines;
+}
+
+} // namespace
+
+TEST(OutputView, AFloodWithSavingOnKeepsEveryFrameInTheFileWhileTheWindowSaysWhatItLeftOut) {
+    AppRig rig;
+    rig.AddBoards();
+    rig.Connect();
+    rig.OnDialog([](QDialog& d) {
+        dynamic_cast<CPortMonitorDlg&>(d).m_saveCheck->setChecked(true);
+        d.accept();
+        return int(QDialog::Accepted);
+    });
+    rig.app->OnSerialMonitor();
+    COutputView* view = rig.app->Monitors().GetView(kSlotReceive);
+    ASSERT_NE(view, nullptr);
+    view->Flush();
+    int opens = 0;
+    view->Log().m_append = [&opens](const std::string& path, std::string_view bytes) {
+        ++opens;
+        return AppendFileBytes(path, bytes);
+    };
+    // 30,000 frames between two ticks, sixty times the window's budget.
+    constexpr int kFrames = 30000;
+    std::vector<std::string> expected;
+    for (int i = 0; i < kFrames; ++i) {
+        const bool sent = i % 2 == 0;
+        const std::string text = "[ 装置    5 ] 68 0c " + std::to_string(i) + " 16";
+        rig.app->QueuePortLine(kSlotReceive, sent, text, "Ser1_5");
+        expected.push_back(platform::ToGbk((sent ? "数据发：" : "数据收：") + text));
+    }
+    view->Flush();
+    EXPECT_EQ(SavedLines(testsupport::ReadBytes(view->Log().m_path)), expected);
+    // About 1.5 MB went in two or three writes, not one per frame.
+    EXPECT_GE(opens, 1);
+    EXPECT_LE(opens, 3);
+    const std::uint64_t omitted = kFrames - COutputView::kTickLines;
+    EXPECT_EQ(view->OmittedCount(), omitted);
+    const QString shown = view->toPlainText();
+    EXPECT_TRUE(shown.contains(QString::fromStdString("……省略" + std::to_string(omitted) + "条……\n")));
+    EXPECT_TRUE(shown.endsWith(QString::fromStdString("68 0c " + std::to_string(kFrames - 1) + " 16\n")));
+    EXPECT_FALSE(shown.contains(" 68 0c 100 16"));
+
+    // Paused, the window shows nothing new but the file still gets the frames; closing the window
+    // writes what came since the last tick.
+    view->SetPaused(true);
+    rig.app->QueuePortLine(kSlotReceive, false, "paused", "Ser1_5");
+    view->Flush();
+    rig.app->QueuePortLine(kSlotReceive, true, "last", "Ser1_5");
+    const std::string path = view->Log().m_path;
+    delete view->parentWidget();
+    const auto lines = SavedLines(testsupport::ReadBytes(path));
+    ASSERT_EQ(lines.size(), expected.size() + 2);
+    EXPECT_EQ(lines[kFrames], platform::ToGbk("数据收：paused"));
+    EXPECT_EQ(lines[kFrames + 1], platform::ToGbk("数据发：last"));
+}
+
+TEST(OutputView, TheDebugLogKeepsEveryTextOfTheUnitAndAFileThatCannotBeWrittenIsToldOnce) {
+    AppRig rig;
+    rig.Connect();
+    COutputView* debug = rig.app->Monitors().GetView(kSlotDebug);
+    ASSERT_NE(debug, nullptr);
+    {
+        std::unique_ptr<QMenu> menu(debug->CreateContextMenu());
+        QMenu* save = menu->actions()[4]->menu();
+        ASSERT_NE(save, nullptr);
+        save->actions()[0]->trigger(); // 存文件 / 开始
+    }
+    ASSERT_TRUE(debug->Log().m_saving);
+    int opens = 0;
+    bool fail = false;
+    debug->Log().m_append = [&](const std::string& path, std::string_view bytes) {
+        ++opens;
+        return !fail && AppendFileBytes(path, bytes);
+    };
+    const auto unitText = [&](const std::string& text) {
+        Bytes body = {2, 50};
+        const std::string gbk = platform::ToGbk(text);
+        body.insert(body.end(), gbk.begin(), gbk.end());
+        body.push_back(0);
+        const Bytes f = qtest::UnitFrame(1, body, 0);
+        rig.app->Link()->AppendData(f.data(), f.size());
+    };
+    std::string expected;
+    for (int i = 0; i < 3000; ++i) {
+        unitText("调试信息 " + std::to_string(i));
+        expected += platform::ToGbk("调试信息 " + std::to_string(i)) + "\r\n";
+    }
+    debug->Flush();
+    const auto file = rig.app->Data().SavFolder() / "Debug_Mess.qv";
+    EXPECT_EQ(testsupport::ReadBytes(file), expected);
+    EXPECT_EQ(opens, 1);
+
+    // The file cannot be written for three ticks: one message, and the file later says how many
+    // texts it lost.
+    rig.prompts.Clear();
+    fail = true;
+    for (int tick = 0; tick < 3; ++tick) {
+        unitText("lost");
+        debug->Flush();
+    }
+    QCoreApplication::processEvents();
+    ASSERT_EQ(rig.prompts.Texts(), std::vector<std::string>{"文件保存失败: " + file.string()});
+    fail = false;
+    unitText("again");
+    debug->Flush();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(rig.prompts.Count(), 1u);
+    EXPECT_EQ(testsupport::ReadBytes(file), expected + platform::ToGbk("……省略3条……\r\nagain\r\n"));
 }
 
 TEST(OutputView, PauseClearFindAndLineLimit) {
