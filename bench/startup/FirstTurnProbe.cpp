@@ -1,10 +1,11 @@
-// Preloaded into a program (LD_PRELOAD) to time its start-up: when the program enters an event
-// loop the probe posts a call that, once the events posted before it (the first layout and paint of
-// the shown windows) and the events those posted have run, ends the process at once (no teardown).
+// Preloaded into a program (LD_PRELOAD) to time its start-up: from the moment the program enters an
+// event loop the probe watches the paint events, and after the first paint of the window it waits
+// for (once that paint has been flushed) it ends the process at once (no teardown).
 //
-// STARTUP_PROBE=first  ends at the first event loop of any kind (a login dialog's loop too);
-// STARTUP_PROBE=main   ends at the application's event loop; a dialog run before it (a login) is
-//                      answered "accepted" without being shown, so that the main window is timed.
+// STARTUP_PROBE=first  the first window painted, from the first event loop of any kind (a login
+//                      dialog's loop too): the time until the program shows something;
+// STARTUP_PROBE=main   the first main window (QMainWindow) painted; a dialog run before the
+//                      application's loop (a login) is answered "accepted" without being shown.
 // STARTUP_PROBE_OUT=file appends "<label> <ms at the loop's entry> <ms at the end>" to the file, both
 // counted from the moment the probe was loaded (after the dynamic linking of the program).
 #include <chrono>
@@ -14,13 +15,17 @@
 #include <dlfcn.h>
 #include <QCoreApplication>
 #include <QDialog>
+#include <QEvent>
 #include <QEventLoop>
+#include <QMainWindow>
+#include <QTimer>
+#include <QWidget>
 #include <unistd.h>
 
 namespace {
 
 const auto g_loaded = std::chrono::steady_clock::now();
-double g_entered = 0;
+double g_entered = -1;
 
 double Since() {
     return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - g_loaded).count();
@@ -42,16 +47,34 @@ void EndNow(const char* where) {
     _exit(0);
 }
 
-// Two turns: the events posted before the loop run first, then those they posted.
-void PostEnd(const char* where) {
+class PaintWatch : public QObject {
+public:
+    explicit PaintWatch(bool mainWindowOnly) : mainOnly_(mainWindowOnly) {}
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Paint && !ending_) {
+            auto* widget = qobject_cast<QWidget*>(watched);
+            if (widget && (!mainOnly_ || qobject_cast<QMainWindow*>(widget->window()))) {
+                ending_ = true;
+                const char* label = mainOnly_ ? "main-window-painted" : "first-window-painted";
+                // Queued: after the paint in progress has been flushed.
+                QMetaObject::invokeMethod(
+                    QCoreApplication::instance(), [label] { EndNow(label); }, Qt::QueuedConnection);
+            }
+        }
+        return false;
+    }
+
+private:
+    bool mainOnly_;
+    bool ending_ = false;
+};
+
+void Watch() {
+    if (g_entered >= 0 || !QCoreApplication::instance())
+        return;
     g_entered = Since();
-    QMetaObject::invokeMethod(
-        QCoreApplication::instance(),
-        [where] {
-            QMetaObject::invokeMethod(
-                QCoreApplication::instance(), [where] { EndNow(where); }, Qt::QueuedConnection);
-        },
-        Qt::QueuedConnection);
+    QCoreApplication::instance()->installEventFilter(new PaintWatch(Mode("main")));
+    QTimer::singleShot(10000, QCoreApplication::instance(), [] { EndNow("nothing-painted"); });
 }
 
 template <typename F> F Next(const char* symbol) {
@@ -62,21 +85,21 @@ template <typename F> F Next(const char* symbol) {
 
 int QCoreApplication::exec() {
     if (Mode("first") || Mode("main"))
-        PostEnd("main-loop");
+        Watch();
     static auto real = Next<int (*)()>("_ZN16QCoreApplication4execEv");
     return real();
 }
 
 int QEventLoop::exec(ProcessEventsFlags flags) {
     if (Mode("first"))
-        PostEnd("nested-loop");
+        Watch();
     static auto real = Next<int (*)(QEventLoop*, ProcessEventsFlags)>(
         "_ZN10QEventLoop4execE6QFlagsINS_17ProcessEventsFlagEE");
     return real(this, flags);
 }
 
 int QDialog::exec() {
-    if (Mode("main")) {
+    if (Mode("main") && g_entered < 0) {
         setResult(QDialog::Accepted);
         return QDialog::Accepted;
     }
