@@ -12,9 +12,9 @@ using platform::Qs;
 namespace marindle {
 
 CStartWindow::CStartWindow()
-    : QDialog(nullptr, Qt::Dialog | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {
-    // Not a splash-screen window: Qt runs the pending events when a splash-screen window is shown
-    // before the event loop runs.
+    : QDialog(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {
+    // A tool window: no task-bar entry of its own while the frame is not up yet. Not a
+    // splash-screen window: Qt runs the pending events when one is shown before the event loop.
     setObjectName("startWindow");
     setAttribute(Qt::WA_DeleteOnClose);
     auto* layout = new QVBoxLayout(this);
