@@ -47,8 +47,9 @@ int main(int argc, char* argv[]) {
 
     floodbench::FloodUnit unit(PortInfo(), seconds);
     marindle::CMarindleApp app(folder, std::make_unique<unitlink::CNetSocket>());
-    if (!app.InitInstance("", true))
+    if (!app.InitInstance("", false))
         return 1;
+    app.Frame()->showMaximized();
     auto* debug = dynamic_cast<marindle::CDebugForm*>(app.windows.OpenDebug());
     if (!debug)
         return 1;

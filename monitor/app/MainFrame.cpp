@@ -246,23 +246,6 @@ std::string CMainFrame::NoticeText() const {
     return Ss(notice_->findChild<QLabel*>("static1001")->text());
 }
 
-void CMainFrame::ShowStartWindow() {
-    // A frameless window on top rather than a splash-screen window: Qt runs the pending events
-    // (the whole frame's first layout and paint) when a splash-screen window is shown before the
-    // event loop runs, which doubled the time until the main window was up.
-    auto* start = new QDialog(this, Qt::Dialog | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
-    start->setObjectName("startWindow");
-    start->setAttribute(Qt::WA_DeleteOnClose);
-    auto* layout = new QVBoxLayout(start);
-    auto* label = new QLabel(Qs("组态调试工具 V2.04"), start);
-    QFont font = label->font();
-    font.setPointSize(font.pointSize() * 2);
-    label->setFont(font);
-    layout->addWidget(label);
-    start->show();
-    QTimer::singleShot(2000, start, &QDialog::close);
-}
-
 void CMainFrame::ShowWarnspace() {
     warnspace_->show();
 }
@@ -278,6 +261,7 @@ void CMainFrame::SelectNode(int kind, int deviceFlag, std::uint16_t key) {
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
     app_.OnDisconnect();
+    app_.CloseStartWindow();
     timer0_->stop();
     QMainWindow::closeEvent(event);
 }

@@ -54,8 +54,6 @@ public:
     QAction* Action(int id) const;
     // Shows the event bar (a new warning event arrived).
     void ShowWarnspace();
-    // The start window shown for two seconds when the program starts.
-    void ShowStartWindow();
     // Switches the Workspace bar between the two trees.
     void SwitchTree();
     // Selects the node in both trees (communication state window).

@@ -2,6 +2,7 @@
 
 #include "monitor/app/CommParamDlg.h"
 #include "monitor/app/MainFrame.h"
+#include "monitor/app/StartWindow.h"
 #include "monitor/core/ClockCommands.h"
 #include "monitor/coreui/DevClockDlg.h"
 #include "monitor/coreui/UnitTimeDlg.h"
@@ -32,6 +33,8 @@ CMarindleApp::CMarindleApp(std::filesystem::path programFolder,
 }
 
 CMarindleApp::~CMarindleApp() {
+    // Before anything else: a frame still to be built is not built any more.
+    delete start_.data();
     if (frame_) {
         windows.CloseAll();
         link.Disconnect();
@@ -47,20 +50,42 @@ bool CMarindleApp::InitInstance(const std::string& commandLine, bool show) {
         return false;
     }
     MakeSavFolders(folder_);
-    frame_ = std::make_unique<CMainFrame>(*this);
-    windows.SetMdiArea(frame_->MdiArea());
     loginKey = ParseLoginKey(commandLine);
     link.SetLoginKey(loginKey);
+    if (!show) {
+        BuildFrame(false);
+        return true;
+    }
+    // The start window is the first window on screen (a small window is up as fast as any dialog);
+    // the main frame, its first layout and paint and Qt's first use of what it shows (fonts,
+    // shaping, style icons) come after it. The link stays idle until the user connects.
+    start_ = new CStartWindow;
+    start_->ShowThen([this] { BuildFrame(true); });
+    return true;
+}
+
+void CMarindleApp::BuildFrame(bool show) {
+    frame_ = std::make_unique<CMainFrame>(*this);
+    windows.SetMdiArea(frame_->MdiArea());
     if (show) {
         frame_->showMaximized();
-        frame_->ShowStartWindow();
+        if (start_)
+            start_->raise();
     }
     const std::string address = cfg.IpAddress();
     link.SetAddress(address, CDeviceLink::kDefaultPort);
     frame_->SetAddressText(address);
     if (const char* e = std::getenv("QXM_SOFT_TOOL"))
         edition = std::string(e).substr(0, 30);
-    return true;
+}
+
+CStartWindow* CMarindleApp::StartWindow() const {
+    return start_.data();
+}
+
+void CMarindleApp::CloseStartWindow() {
+    if (start_)
+        start_->close();
 }
 
 bool CMarindleApp::CheckRight(int right) {

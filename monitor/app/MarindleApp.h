@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <QPointer>
 #include <string>
 
 namespace unitlink {
@@ -23,6 +24,7 @@ namespace marindle {
 class CMainFrame;
 class CDevClockDlg;
 class CCommParamDlg;
+class CStartWindow;
 
 class CMarindleApp : public ILinkHost {
 public:
@@ -35,8 +37,11 @@ public:
     CMarindleApp(const CMarindleApp&) = delete;
     CMarindleApp& operator=(const CMarindleApp&) = delete;
 
-    // Start-up: folders, main frame (shown maximised unless show is false), login key from the
-    // command line, the unit's address from NetCfg.dbg, the edition. False when it cannot start.
+    // Start-up: folders, login key from the command line, main frame, the unit's address from
+    // NetCfg.dbg, the edition. False when it cannot start. With show, the start window goes up
+    // alone and the rest (the main frame shown maximised, the address, the edition) follows from
+    // the event loop once the start window is on screen; without show all is done at once and no
+    // window is shown.
     bool InitInstance(const std::string& commandLine, bool show = true);
 
     // The user manager's login dialog for a right (8 settings download, 16 telecontrol).
@@ -65,7 +70,11 @@ public:
     void Reconnect() override;
     void Post(std::function<void()> call) override;
 
+    // The main frame; null until it is built (see InitInstance).
     CMainFrame* Frame() const { return frame_.get(); }
+    // The start window while it is up.
+    CStartWindow* StartWindow() const;
+    void CloseStartWindow();
     const std::filesystem::path& ProgramFolder() const { return folder_; }
     std::filesystem::path SavFolder() const { return folder_ / "sav"; }
 
@@ -84,6 +93,10 @@ public:
     CCommParamDlg& ParamDialog();
 
 private:
+    // The part of the start-up that needs the main frame.
+    void BuildFrame(bool show);
+
+    QPointer<CStartWindow> start_;
     std::unique_ptr<CCommParamDlg> paramDlg_;
     std::unique_ptr<CMainFrame> frame_;
 };

@@ -10,6 +10,7 @@
 #include "monitor/app/CommParamDlg.h"
 #include "monitor/app/FramePropDlg.h"
 #include "monitor/app/OverallView.h"
+#include "monitor/app/StartWindow.h"
 #include "monitor/app/TextMonitorForm.h"
 #include "monitor/app/WarnView.h"
 #include "monitor/coreui/DevClockDlg.h"
@@ -18,9 +19,11 @@
 #include <algorithm>
 #include <gtest/gtest.h>
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QDockWidget>
+#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -524,27 +527,83 @@ TEST(ShellTest, StructureStillReadBoxHeldOpenAcrossAReconnect) {
     }
 }
 
-// Start-up shows the main window and the start window without running the event loop early (a
-// splash-screen window would run every pending event, the whole first paint included, before the
-// main window is up); the start window stays on top without a frame and closes itself.
+namespace {
+// Runs the event loop until the main frame is built (or a second has gone).
+bool WaitForFrame(const CMarindleApp& app) {
+    QElapsedTimer waited;
+    waited.start();
+    while (!app.Frame() && waited.elapsed() < 1000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    return app.Frame() != nullptr;
+}
+} // namespace
+
+// Start-up runs no event before the event loop (a splash-screen window would run every pending
+// event early) and does nothing slow before it: the start window, frameless and on top, is the only
+// window made; the main frame is built and shown maximised from the loop once the start window is
+// up, with the unit's address from NetCfg.dbg, the start window still above it. No connection is
+// made and nothing is asked.
 TEST(ShellTest, StartUpRunsNoEventsBeforeTheEventLoop) {
     testsupport::TempDir dir;
     testsupport::PromptRecorder prompts;
+    CNetCfg(dir.Path()).SetIpAddress("10.1.2.3");
     bool ranEarly = false;
     QMetaObject::invokeMethod(
         QCoreApplication::instance(), [&] { ranEarly = true; }, Qt::QueuedConnection);
+    const qsizetype windowsBefore = QApplication::topLevelWidgets().size();
     {
         CMarindleApp app(dir.Path(), std::make_unique<MemoryTransport>());
         ASSERT_TRUE(app.InitInstance("", true));
         EXPECT_FALSE(ranEarly);
-        EXPECT_TRUE(app.Frame()->isVisible());
-        auto* start = app.Frame()->findChild<QDialog*>("startWindow");
+        EXPECT_EQ(app.Frame(), nullptr);
+        EXPECT_EQ(QApplication::topLevelWidgets().size(), windowsBefore + 1);
+        QDialog* start = app.StartWindow();
         ASSERT_NE(start, nullptr);
+        EXPECT_EQ(start->objectName(), "startWindow");
         EXPECT_TRUE(start->isVisible());
         EXPECT_TRUE(start->windowFlags() & Qt::WindowStaysOnTopHint);
         EXPECT_TRUE(start->windowFlags() & Qt::FramelessWindowHint);
+
+        ASSERT_TRUE(WaitForFrame(app));
+        EXPECT_TRUE(ranEarly);
+        EXPECT_TRUE(app.Frame()->isVisible());
+        EXPECT_TRUE(app.Frame()->isMaximized());
+        EXPECT_EQ(app.Frame()->AddressText(), "10.1.2.3");
+        EXPECT_EQ(app.link.Address(), "10.1.2.3");
+        EXPECT_EQ(app.link.Port(), CDeviceLink::kDefaultPort);
+        EXPECT_FALSE(app.IsConnected());
+        ASSERT_EQ(app.StartWindow(), start);
+        EXPECT_TRUE(start->isVisible());
+        // Closing the frame takes the start window with it.
+        app.Frame()->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        EXPECT_EQ(app.StartWindow(), nullptr);
         EXPECT_TRUE(prompts.Texts().empty());
     }
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::MetaCall);
-    EXPECT_TRUE(ranEarly);
+    EXPECT_EQ(QApplication::topLevelWidgets().size(), windowsBefore);
+}
+
+// A program ended before its event loop ran builds no frame afterwards; one whose start window is
+// never painted builds its frame all the same.
+TEST(ShellTest, StartUpEndedEarlyOrUnpaintedStartWindow) {
+    testsupport::TempDir dir;
+    testsupport::PromptRecorder prompts;
+    {
+        CMarindleApp app(dir.Path(), std::make_unique<MemoryTransport>());
+        ASSERT_TRUE(app.InitInstance("", true));
+        ASSERT_NE(app.StartWindow(), nullptr);
+    }
+    QCoreApplication::sendPostedEvents();
+    QElapsedTimer waited;
+    waited.start();
+    while (waited.elapsed() < 2 * CStartWindow::kFallbackMs)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+
+    CMarindleApp app(dir.Path(), std::make_unique<MemoryTransport>());
+    ASSERT_TRUE(app.InitInstance("", true));
+    // Hidden before it could paint: the fallback builds the frame.
+    app.StartWindow()->hide();
+    ASSERT_TRUE(WaitForFrame(app));
+    EXPECT_TRUE(app.Frame()->isVisible());
+    EXPECT_TRUE(prompts.Texts().empty());
 }
