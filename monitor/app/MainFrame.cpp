@@ -38,6 +38,16 @@ constexpr int kLinkTickMs = 100;
 CMainFrame::CMainFrame(CMarindleApp& app) : app_(app) {
     setObjectName("CMainFrame");
     setWindowTitle(Qs(CMarindleApp::kTitle));
+    CreateClientArea();
+    const auto [view, tools] = CreateMenusAndToolBar();
+    CreateStatusBar();
+    CreateDocks(view, tools);
+    StartTimers();
+    UpdateCommands();
+    resize(1024, 720);
+}
+
+void CMainFrame::CreateClientArea() {
     mdi_ = new QMdiArea(this);
     mdi_->setObjectName("mdiArea");
     // The tabs over the client area: one per open monitor window; a click activates it.
@@ -58,7 +68,9 @@ CMainFrame::CMainFrame(CMarindleApp& app) : app_(app) {
             if (index >= 0 && index == tabs->currentIndex() && mdi_->activeSubWindow())
                 mdi_->activeSubWindow()->close();
         });
+}
 
+std::pair<QMenu*, QToolBar*> CMainFrame::CreateMenusAndToolBar() {
     QMenu* comm = menuBar()->addMenu(Qs("通讯(&C)"));
     AddCommand(comm, kCmdCommParams, "通讯参数(&P)", [this] { app_.OnCommParams(); });
     AddCommand(comm, kCmdConnect, "建立连接(&C)", [this] { app_.OnConnect(); });
@@ -98,7 +110,10 @@ CMainFrame::CMainFrame(CMarindleApp& app) : app_(app) {
     tools->addWidget(clockButton);
     connect(clock, &QAction::triggered, clockButton, &QToolButton::showMenu);
     tools->addAction(actions_[kCmdVersion]);
+    return {view, tools};
+}
 
+void CMainFrame::CreateStatusBar() {
     // The status bar: message, address, link text, local time.
     address_ = new QLabel(Qs("000.000.000.000"), this);
     address_->setObjectName("pane59145");
@@ -109,7 +124,9 @@ CMainFrame::CMainFrame(CMarindleApp& app) : app_(app) {
     statusBar()->addPermanentWidget(address_);
     statusBar()->addPermanentWidget(link_);
     statusBar()->addPermanentWidget(time_);
+}
 
+void CMainFrame::CreateDocks(QMenu* view, QToolBar* tools) {
     workspace_ = new QDockWidget(Qs("Workspace"), this);
     workspace_->setObjectName("bar32776");
     treeTabs_ = new QTabWidget(workspace_);
@@ -154,7 +171,9 @@ CMainFrame::CMainFrame(CMarindleApp& app) : app_(app) {
 
     down_->BuildTree();
     up_->BuildTree();
+}
 
+void CMainFrame::StartTimers() {
     linkTimer_ = new QTimer(this);
     connect(linkTimer_, &QTimer::timeout, this, [this] { OnLinkTimer(); });
     elapsed_.start();
@@ -168,8 +187,6 @@ CMainFrame::CMainFrame(CMarindleApp& app) : app_(app) {
         UpdateCommands();
     });
     timer0_->start(500);
-    UpdateCommands();
-    resize(1024, 720);
 }
 
 CMainFrame::~CMainFrame() {

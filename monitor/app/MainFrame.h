@@ -9,6 +9,7 @@
 #include <QElapsedTimer>
 #include <QMainWindow>
 #include <string>
+#include <utility>
 
 class QAction;
 class QDialog;
@@ -16,6 +17,7 @@ class QDockWidget;
 class QLabel;
 class QMdiArea;
 class QMenu;
+class QToolBar;
 class QTabWidget;
 class QTimer;
 
@@ -65,6 +67,13 @@ protected:
 private:
     // A command of the menus and toolbars; handler (when given) runs when it is triggered.
     QAction* AddCommand(QMenu* menu, int id, const char* caption, std::function<void()> handler);
+    // The parts of the frame, built in this order by the constructor.
+    void CreateClientArea();
+    // The menus and the tool bar; the view menu and the tool bar take the docks' commands.
+    std::pair<QMenu*, QToolBar*> CreateMenusAndToolBar();
+    void CreateStatusBar();
+    void CreateDocks(QMenu* view, QToolBar* tools);
+    void StartTimers();
     void OnLinkTimer();
 
     CMarindleApp& app_;
