@@ -308,7 +308,6 @@ int CDeviceLink::SendFileChunk(std::uint32_t handle, std::uint16_t chunk, std::u
 
 void CDeviceLink::OnTimer(int id) {
     std::lock_guard lock(mutex_);
-    const auto error = [](const char* text) { platform::MessageBox(text, "错误", platform::Icon::Error); };
     switch (id) {
     case kTimerHeartbeat:
         SendPoll();
@@ -343,6 +342,22 @@ void CDeviceLink::OnTimer(int id) {
         platform::MessageBox(id == kTimerLogin ? "等待身份验证超时\n请尝试重新连接"
                                                : "等待端口信息超时\n请尝试重新连接");
         break;
+    case kTimerSettings:
+    case kTimerDbSet:
+    case kTimerDbCancel:
+    case kTimerTabSet:
+    case kTimerTabCancel:
+    case kTimerCancelAll:
+        SheetWaitEnded(id);
+        break;
+    default:
+        break;
+    }
+}
+
+void CDeviceLink::SheetWaitEnded(int id) {
+    const auto error = [](const char* text) { platform::MessageBox(text, "错误", platform::Icon::Error); };
+    switch (id) {
     // Each wait ends its sheets' state first and shows its box afterwards: a box can outlive the
     // sheet it speaks of, which must not be touched once the box has been up.
     case kTimerSettings: {

@@ -128,6 +128,8 @@ public:
     void OnPeerClosed() override {}
 
 private:
+    // A wait of the data sheets for the unit's answer that ran out: their state, then the boxes.
+    void SheetWaitEnded(int id);
     friend class CAnswerDispatcher;
     friend class CIec103Handler;
 
