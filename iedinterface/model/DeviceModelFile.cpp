@@ -228,11 +228,11 @@ bool CDeviceModelFile::LoadPreviousTxt(const std::string& pathWithoutExtension) 
     return true;
 }
 
-bool CDeviceModelFile::RestorePointLine(const std::string& line, int code, const std::string& sectionName) {
-    CSCDPointRefList* list = app_.CategoryList(code);
-    const std::size_t fcda = line.find("FCDA=");
-    if (!list || fcda == std::string::npos)
-        return false;
+namespace {
+
+// The fields of a saved point line: its first eight comma-separated fields, then its attributes
+// from "FCDA=" on, all cut at ';'. False when the line has not that shape.
+bool SplitPointLine(const std::string& line, std::size_t fcda, std::vector<std::string>& items) {
     std::size_t eighth = std::string::npos;
     for (int n = 0, from = 0; n < 8; ++n) {
         eighth = line.find(',', std::size_t(from));
@@ -254,9 +254,19 @@ bool CDeviceModelFile::RestorePointLine(const std::string& line, int code, const
         text[comma] = ';';
         from = comma + 1;
     }
-    std::vector<std::string> items;
     SplitQuoted(text, items, ';');
-    if (items.size() < 8)
+    return items.size() >= 8;
+}
+
+} // namespace
+
+bool CDeviceModelFile::RestorePointLine(const std::string& line, int code, const std::string& sectionName) {
+    CSCDPointRefList* list = app_.CategoryList(code);
+    const std::size_t fcda = line.find("FCDA=");
+    if (!list || fcda == std::string::npos)
+        return false;
+    std::vector<std::string> items;
+    if (!SplitPointLine(line, fcda, items))
         return false;
 
     std::string reference, tapDir, extra;
