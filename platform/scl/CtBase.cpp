@@ -30,14 +30,24 @@ static_assert(std::size(kEleNames) == static_cast<std::size_t>(EleID::Count), "o
 // Element names are compared without their namespace prefix ("scl:IED" is an IED), unless the
 // name asked for carries a prefix itself.
 bool NameMatches(const char* nodeName, std::string_view wanted) {
-    // Compared from the end: the name asked for is the whole name, or the part after a ':'.
-    const std::size_t length = std::strlen(nodeName);
-    if (length < wanted.size() ||
-        std::memcmp(nodeName + length - wanted.size(), wanted.data(), wanted.size()) != 0)
-        return false;
-    if (length == wanted.size())
+    // The name's part after its last ':' (all of it without one) is found in one pass over the
+    // name, without a library call per element.
+    const char* local = nodeName;
+    const char* end = nodeName;
+    for (; *end; ++end)
+        if (*end == ':')
+            local = end + 1;
+    const auto equals = [&wanted](const char* from, const char* to) {
+        if (static_cast<std::size_t>(to - from) != wanted.size())
+            return false;
+        for (std::size_t i = 0; i < wanted.size(); ++i)
+            if (from[i] != wanted[i])
+                return false;
         return true;
-    return nodeName[length - wanted.size() - 1] == ':' && wanted.find(':') == std::string_view::npos;
+    };
+    if (local == nodeName || wanted.find(':') != std::string_view::npos)
+        return equals(nodeName, end);
+    return equals(local, end);
 }
 
 void AppendUtf8(std::string& out, std::uint32_t c) {

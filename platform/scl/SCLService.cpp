@@ -102,25 +102,20 @@ std::string_view LocalName(std::string_view name) {
 }
 
 // The end (one past ">") of the tag that starts at pos, quoted values passed over; npos when the
-// file ends first. Searched with memchr: the first ">" ends the tag unless a quote opens before it.
+// file ends first. Read byte by byte: tags are short, and a library call per ">" and quote cost
+// more than the bytes between them.
 std::size_t TagEnd(const char* d, std::size_t n, std::size_t pos) {
-    std::size_t i = pos + 1;
-    while (i < n) {
-        const char* gt = static_cast<const char*>(std::memchr(d + i, '>', n - i));
-        if (!gt)
-            return std::string_view::npos;
-        const std::size_t end = static_cast<std::size_t>(gt - d);
-        const char* dq = static_cast<const char*>(std::memchr(d + i, '"', end - i));
-        const char* sq = static_cast<const char*>(
-            std::memchr(d + i, '\'', dq ? static_cast<std::size_t>(dq - d) - i : end - i));
-        const char* quote = sq ? sq : dq;
-        if (!quote)
-            return end + 1;
-        const std::size_t open = static_cast<std::size_t>(quote - d);
-        const char* close = static_cast<const char*>(std::memchr(d + open + 1, *quote, n - open - 1));
-        if (!close)
-            return std::string_view::npos;
-        i = static_cast<std::size_t>(close - d) + 1;
+    for (std::size_t i = pos + 1; i < n; ++i) {
+        const char ch = d[i];
+        if (ch == '>')
+            return i + 1;
+        if (ch == '"' || ch == '\'') {
+            ++i;
+            while (i < n && d[i] != ch)
+                ++i;
+            if (i == n)
+                return std::string_view::npos;
+        }
     }
     return std::string_view::npos;
 }
@@ -169,6 +164,17 @@ bool WideEncoding(const char* d, std::size_t n) {
     return false;
 }
 
+// The first "<" at or after pos; npos when there is none. The blanks between two tags are
+// passed byte by byte, a long text with the library's search.
+std::size_t NextTag(const char* d, std::size_t n, std::size_t pos) {
+    const std::size_t near = std::min(n, pos + 64);
+    for (; pos < near; ++pos)
+        if (d[pos] == '<')
+            return pos;
+    const void* lt = pos < n ? std::memchr(d + pos, '<', n - pos) : nullptr;
+    return lt ? static_cast<std::size_t>(static_cast<const char*>(lt) - d) : std::string_view::npos;
+}
+
 // One tag of the file as the cutter sees it: where it starts, its length, and whether it is a
 // start tag (1), an end tag (-1) or an empty element (0).
 struct CutTag {
@@ -199,12 +205,11 @@ void CutTags(const char* d, std::size_t n, CutRun& run) {
     const std::size_t npos = std::string_view::npos;
     std::size_t pos = run.from;
     for (;;) {
-        const void* lt = pos < n ? std::memchr(d + pos, '<', n - pos) : nullptr;
-        if (!lt) {
+        pos = NextTag(d, n, pos);
+        if (pos == npos) {
             run.exit = npos;
             return;
         }
-        pos = static_cast<std::size_t>(static_cast<const char*>(lt) - d);
         if (run.first == npos)
             run.first = pos;
         if (pos >= run.limit) {
