@@ -307,8 +307,11 @@ public:
     void Walk(const CtBase& ied, IedResult& result, bool keepMembers);
 
 private:
+    // The FCDAs of the IED (at any depth) and the logical devices of each of its access points,
+    // found in one pass over the IED.
+    void FindElements(const CtBase& ied);
     // The data-set members of the IED, indexed for the points' test.
-    void CollectMembers(const CtBase& ied, IedResult& result, bool keepMembers);
+    void CollectMembers(IedResult& result, bool keepMembers);
     void ReadLN();
     void BuildPoint(const Leaf& leaf);
     std::string DescriptionOf(const CtBase& element, std::string_view path) const;
@@ -324,13 +327,37 @@ private:
     std::unordered_set<const TypeLeaves*> used_;
     std::string key_;
     std::string member_;
+    CtEleList fcdas_, aps_;      // of the IED being walked
+    std::vector<CtEleList> lds_; // of each access point
 };
 
-void CSCDImport::IedWalker::CollectMembers(const CtBase& ied, IedResult& result, bool keepMembers) {
+void CSCDImport::IedWalker::FindElements(const CtBase& ied) {
+    fcdas_.clear();
+    aps_.clear();
+    const CtEleList children = ied.GetChildEles();
+    for (const CtBase& c : children) {
+        // In document order: the child, then what lies below it.
+        if (c.IsNamed("FCDA"))
+            fcdas_.push_back(c);
+        if (c.IsNamed("AccessPoint")) {
+            if (lds_.size() <= aps_.size())
+                lds_.emplace_back();
+            CtEleList& lds = lds_[aps_.size()];
+            lds.clear();
+            aps_.push_back(c);
+            static constexpr std::string_view kNames[] = {"FCDA", "LDevice"};
+            CtEleList* const lists[] = {&fcdas_, &lds};
+            c.FindEleListsByName(kNames, lists, 2, true);
+        } else {
+            c.FindEleListByID(EleID::FCDA, fcdas_, true);
+        }
+    }
+}
+
+void CSCDImport::IedWalker::CollectMembers(IedResult& result, bool keepMembers) {
     // Data-set members: "ldInst/prefix lnClass lnInst$fc$doName$daName", dots turned into "$".
     dataSet_.Clear();
-    CtEleList fcdas;
-    ied.FindEleListByID(EleID::FCDA, fcdas, true);
+    const CtEleList& fcdas = fcdas_;
     static constexpr std::string_view kFcdaAttrs[] = {"ldInst", "prefix", "lnClass", "lnInst",
                                                       "fc",     "doName", "daName"};
     std::string a[std::size(kFcdaAttrs)];
@@ -363,7 +390,8 @@ void CSCDImport::IedWalker::Walk(const CtBase& ied, IedResult& result, bool keep
     result_ = &result;
     budget_.StartFile();
     used_.clear();
-    CollectMembers(ied, result, keepMembers);
+    FindElements(ied);
+    CollectMembers(result, keepMembers);
 
     result.model = std::make_unique<CInfoModel>();
     model_ = result.model.get();
@@ -376,15 +404,11 @@ void CSCDImport::IedWalker::Walk(const CtBase& ied, IedResult& result, bool keep
     if (model_->m_strType.empty())
         model_->m_strType = model_->m_strName;
 
-    CtEleList aps;
-    ied.FindEleListByID(EleID::AccessPoint, aps, false);
-    for (const CtBase& ap : aps) {
-        const std::string key = ap.GetAttrValByName("name") + "+" + model_->m_strName;
+    for (std::size_t a = 0; a < aps_.size(); ++a) {
+        const std::string key = aps_[a].GetAttrValByName("name") + "+" + model_->m_strName;
         if (!shared_.goose && !shared_.accessPoints.count(key))
             continue;
-        CtEleList lds;
-        ap.FindEleListByID(EleID::LDevice, lds, true);
-        for (const CtBase& ld : lds) {
+        for (const CtBase& ld : lds_[a]) {
             const std::string ldInst = ld.GetAttrValByName("inst");
             CtEleList lns;
             if (const CtBase ln0 = ld.FindOneEleByID(EleID::LN0, false))

@@ -50,6 +50,15 @@ bool NameMatches(const char* nodeName, std::string_view wanted) {
     return equals(local, end);
 }
 
+// Whether an attribute's name is the one asked for, byte for byte: compared from its first byte
+// (where most names differ) without measuring it first.
+bool NameIs(const char* name, std::string_view wanted) {
+    for (std::size_t i = 0; i < wanted.size(); ++i)
+        if (name[i] != wanted[i] || name[i] == '\0')
+            return false;
+    return name[wanted.size()] == '\0';
+}
+
 void AppendUtf8(std::string& out, std::uint32_t c) {
     if (c < 0x80) {
         out += static_cast<char>(c);
@@ -209,11 +218,28 @@ int CtBase::FindEleListByName(std::string_view name, CtEleList& list, bool recur
     return static_cast<int>(list.size() - before);
 }
 
+bool CtBase::IsNamed(std::string_view name) const {
+    return node_ && !name.empty() && NameMatches(pugi::xml_node(node_).name(), name);
+}
+
+void CtBase::FindEleListsByName(const std::string_view* names, CtEleList* const* lists, std::size_t count,
+                                bool recursive) const {
+    if (!node_)
+        return;
+    WalkElements(pugi::xml_node(node_), recursive, [&](pugi::xml_node n) {
+        const char* name = n.name();
+        for (std::size_t k = 0; k < count; ++k)
+            if (!names[k].empty() && NameMatches(name, names[k]))
+                lists[k]->push_back(CtBase(n.internal_object(), doc_));
+        return false;
+    });
+}
+
 std::string CtBase::GetAttrValByName(std::string_view name) const {
     if (!node_)
         return {};
     for (pugi::xml_attribute a = pugi::xml_node(node_).first_attribute(); a; a = a.next_attribute()) {
-        if (name == a.name())
+        if (NameIs(a.name(), name))
             return Text(doc_, a.value());
     }
     return {};
@@ -226,11 +252,9 @@ void CtBase::GetAttrVals(const std::string_view* names, std::string* values, std
         return;
     std::uint64_t found = 0; // the first attribute of a name counts, as for GetAttrValByName
     for (pugi::xml_attribute a = pugi::xml_node(node_).first_attribute(); a; a = a.next_attribute()) {
-        const std::string_view name(a.name());
+        const char* name = a.name();
         for (std::size_t i = 0; i < count && i < 64; ++i) {
-            // The first byte is compared before the rest: most names differ there.
-            if ((found >> i & 1) == 0 && names[i].size() == name.size() &&
-                (name.empty() || names[i][0] == name[0]) && names[i] == name) {
+            if ((found >> i & 1) == 0 && NameIs(name, names[i])) {
                 found |= std::uint64_t(1) << i;
                 values[i] = Text(doc_, a.value());
             }
@@ -250,7 +274,7 @@ CtBase CtBase::FindChildByAttrNoCase(EleID id, std::string_view attr, std::strin
             return false;
         const char* raw = "";
         for (pugi::xml_attribute a = n.first_attribute(); a; a = a.next_attribute()) {
-            if (attr == a.name()) {
+            if (NameIs(a.name(), attr)) {
                 raw = a.value();
                 break;
             }

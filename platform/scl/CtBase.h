@@ -98,6 +98,13 @@ public:
     // number appended.
     int FindEleListByID(EleID id, CtEleList& list, bool recursive) const;
 
+    // Whether the element's name is name, as the finds by name compare it.
+    bool IsNamed(std::string_view name) const;
+    // As FindEleListByName for several names in one pass: each element below this one with
+    // names[k] is appended to *lists[k].
+    void FindEleListsByName(const std::string_view* names, CtEleList* const* lists, std::size_t count,
+                            bool recursive) const;
+
     // The attribute's value (names compared byte for byte, "rScl:uri" included), or an empty
     // text when the element has no such attribute.
     std::string GetAttrValByName(std::string_view name) const;
