@@ -250,13 +250,38 @@ void CtBase::GetAttrVals(const std::string_view* names, std::string* values, std
         values[i].clear();
     if (!node_)
         return;
-    std::uint64_t found = 0; // the first attribute of a name counts, as for GetAttrValByName
-    for (pugi::xml_attribute a = pugi::xml_node(node_).first_attribute(); a; a = a.next_attribute()) {
+    // The first attribute of a name counts, as for GetAttrValByName; the attributes are read
+    // until every name has been found. Files mostly write the attributes in the order they are
+    // asked for: each attribute's name is first compared with the name after the last found.
+    const std::size_t tracked = std::min<std::size_t>(count, 64);
+    const std::uint64_t all = tracked == 64 ? ~std::uint64_t(0) : (std::uint64_t(1) << tracked) - 1;
+    std::uint64_t found = 0;
+    const bool gbk = doc_ && doc_->gbk;
+    std::size_t next = 0;
+    for (pugi::xml_attribute a = pugi::xml_node(node_).first_attribute(); a && found != all;
+         a = a.next_attribute()) {
         const char* name = a.name();
-        for (std::size_t i = 0; i < count && i < 64; ++i) {
+        for (std::size_t step = 0; step < tracked; ++step) {
+            const std::size_t i = next + step < tracked ? next + step : next + step - tracked;
             if ((found >> i & 1) == 0 && NameIs(name, names[i])) {
                 found |= std::uint64_t(1) << i;
-                values[i] = Text(doc_, a.value());
+                if (gbk)
+                    values[i] = Text(doc_, a.value());
+                else
+                    values[i].assign(a.value()); // into the room the value already has
+                next = i + 1 == tracked ? 0 : i + 1;
+                break;
+            }
+        }
+    }
+    // A name asked for twice has the value of its first asking.
+    for (std::size_t i = 0; i < tracked && found != all; ++i) {
+        if (found >> i & 1)
+            continue;
+        for (std::size_t j = 0; j < tracked; ++j) {
+            if (j != i && (found >> j & 1) && names[j] == names[i]) {
+                values[i] = values[j];
+                break;
             }
         }
     }
