@@ -4,16 +4,17 @@ namespace platform::scl {
 
 namespace {
 
-constexpr std::uint64_t kBasis = 14695981039346656037ull;
-constexpr std::uint64_t kPrime = 1099511628211ull;
+constexpr std::uint64_t kBasis = 0;
+constexpr std::uint64_t kFactor = 0x9E3779B97F4A7C15ull;
 
 char LowerAscii(char ch) {
     return ch >= 'A' && ch <= 'Z' ? static_cast<char>(ch - 'A' + 'a') : ch;
 }
 
-// FNV-1a, one byte at a time, so that a reference's parts are hashed on the way through it.
+// A multiplicative hash, one byte at a time, so that a reference's parts are hashed on the way
+// through it; Home mixes its bits before they choose a slot.
 std::uint64_t Step(std::uint64_t hash, char ch) {
-    return (hash ^ static_cast<unsigned char>(ch)) * kPrime;
+    return (hash + static_cast<unsigned char>(ch) + 1) * kFactor;
 }
 
 std::uint64_t Hash(std::string_view text) {
@@ -23,9 +24,10 @@ std::uint64_t Hash(std::string_view text) {
     return hash;
 }
 
-// The slot a hash starts at: its high bits folded in, since FNV's low bits alone spread poorly.
+// The slot a hash starts at: its high bits folded in, since the low bits of a product depend on
+// the low bits of its factors only.
 std::size_t Home(std::uint64_t hash, std::size_t mask) {
-    return static_cast<std::size_t>(hash ^ hash >> 29 ^ hash >> 47) & mask;
+    return static_cast<std::size_t>(hash ^ hash >> 23 ^ hash >> 41) & mask;
 }
 
 } // namespace
