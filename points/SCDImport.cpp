@@ -327,6 +327,7 @@ private:
     std::unordered_set<const TypeLeaves*> used_;
     std::string key_;
     std::string member_;
+    std::string rest_;           // a point's path below its DOI
     CtEleList fcdas_, aps_;      // of the IED being walked
     std::vector<CtEleList> lds_; // of each access point
 };
@@ -473,15 +474,21 @@ void CSCDImport::IedWalker::ReadLN() {
             model_->AddPoint(std::move(p));
         }
     }
-    const CtBase type = FindIn(shared_.lnodeTypes, lnType);
-    if (!type)
-        return;
-    key_ = Lower(lnType);
+    // The types this thread knows are looked up by their key alone; the file's index only for
+    // the first LN of a type.
+    key_.assign(lnType);
+    for (char& ch : key_)
+        if (ch >= 'A' && ch <= 'Z')
+            ch = static_cast<char>(ch - 'A' + 'a');
     if (ln.rdre)
         key_ += '\1';
     auto known = known_.find(key_);
-    if (known == known_.end())
+    if (known == known_.end()) {
+        const CtBase type = FindIn(shared_.lnodeTypes, lnType);
+        if (!type)
+            return;
         known = known_.emplace(key_, &shared_.LeavesOf(key_, ln.rdre, type)).first;
+    }
     const TypeLeaves& walked = *known->second;
     if (used_.insert(&walked).second)
         result_->types.push_back(&walked);
@@ -519,7 +526,8 @@ void CSCDImport::IedWalker::BuildPoint(const Leaf& leaf) {
     p->m_strLNClass = ln.lnClass;
     p->m_strPrefix = ln.prefix;
     p->m_strDOName = topDo;
-    p->m_strSDOName = doPath.size() > topDo.size() ? doPath.substr(topDo.size() + 1) : std::string();
+    if (doPath.size() > topDo.size())
+        p->m_strSDOName.assign(doPath, topDo.size() + 1);
     p->m_strFC = leaf.fc;
     p->m_strCDC = leaf.cdc;
     p->m_strDAName = attrPath;
@@ -529,7 +537,11 @@ void CSCDImport::IedWalker::BuildPoint(const Leaf& leaf) {
     // then the attribute path.
     std::string desc;
     if (const CtBase doi = ln_.Doi(topDo)) {
-        const std::string rest = p->m_strSDOName.empty() ? attrPath : p->m_strSDOName + "$" + attrPath;
+        std::string_view rest = attrPath;
+        if (!p->m_strSDOName.empty()) {
+            rest_.assign(p->m_strSDOName).append("$").append(attrPath);
+            rest = rest_;
+        }
         desc = DescriptionOf(doi, rest);
         if (pointClass == 13)
             p->m_strCtlModel = ValOfDai(doi, "ctlModel");
