@@ -248,6 +248,7 @@ struct CSCDImport::IedResult {
     std::vector<const TypeLeaves*> types;
     std::size_t pointCount = 0; // the points of the information model
     std::unique_ptr<Built> built;
+    std::string written; // the cache bytes once written
 };
 
 namespace {
@@ -671,6 +672,11 @@ int CSCDImport::LoadSCDFile(CConfigDoc& doc, const std::string& path) {
 
 namespace {
 
+// The IEDs a walking thread may run ahead of the one filed next, per thread: enough that a thread
+// held up on one IED (or descheduled on a busy machine) does not stop the others; each IED waiting
+// holds only its built model, which the import keeps anyway, and its cache bytes.
+constexpr std::size_t kAheadPerThread = 32;
+
 // The threads that walk a file's IEDs: as many as asked, or every core the process may run on up
 // to eight; one for a file of one IED (walked on the calling thread).
 std::size_t WalkThreads(std::size_t asked, std::size_t ieds) {
@@ -787,7 +793,8 @@ std::string CSCDImport::FileIed(CConfigDoc& doc, IedResult& result, bool last, F
     pointsRead_ += result.pointCount;
     if (result.built) {
         cache_.Write(result.built->bytes);
-        std::string().swap(result.built->bytes);
+        // Freed with the result, on the thread that made them.
+        result.written.swap(result.built->bytes);
         built_.push_back(std::move(*result.built));
         model.Clear();
     }
@@ -823,12 +830,15 @@ int CSCDImport::ReadSCDIEDs(CConfigDoc& doc) {
     // in file order.
     const std::size_t threads = WalkThreads(threads_, count);
     COrderedWork<WalkState, IedResult> walks(
-        count, threads, 4 * threads, [&] { return std::make_unique<WalkState>(shared, source); },
+        count, threads, kAheadPerThread * threads,
+        [&] { return std::make_unique<WalkState>(shared, source); },
         [this](WalkState& state, std::size_t i) { return WalkIed(state, i); });
     FileCharge charge(shared.limits);
     for (std::size_t i = 0; i < count; ++i) {
-        const std::unique_ptr<IedResult> result = walks.Take(i);
-        if (const std::string refusal = FileIed(doc, *result, i + 1 == count, charge); !refusal.empty()) {
+        std::unique_ptr<IedResult> result = walks.Take(i);
+        const std::string refusal = FileIed(doc, *result, i + 1 == count, charge);
+        walks.Release(std::move(result));
+        if (!refusal.empty()) {
             // The file is refused whole and the project keeps what it had.
             walks.Stop();
             doc.m_infoModels.clear();
