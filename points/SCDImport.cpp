@@ -42,10 +42,6 @@ namespace {
 // file; the walk stops there instead of running out of stack.
 constexpr int kMaxTypeDepth = 32;
 
-void ReplaceDots(std::string& text) {
-    std::replace(text.begin(), text.end(), '.', '$');
-}
-
 std::string Lower(std::string_view text) {
     return platform::ToLowerAscii(text);
 }
@@ -362,14 +358,19 @@ void CSCDImport::IedWalker::CollectMembers(IedResult& result, bool keepMembers) 
     const CtEleList& fcdas = fcdas_;
     static constexpr std::string_view kFcdaAttrs[] = {"ldInst", "prefix", "lnClass", "lnInst",
                                                       "fc",     "doName", "daName"};
-    std::string a[std::size(kFcdaAttrs)];
+    std::string_view a[std::size(kFcdaAttrs)];
+    std::string texts[std::size(kFcdaAttrs)];
     if (keepMembers)
         result.members.reserve(fcdas.size());
     std::string& member = member_;
+    // The data object and attribute names with their dots as "$".
+    const auto appendPath = [&member](std::string_view path) {
+        const std::size_t from = member.size();
+        member += path;
+        std::replace(member.begin() + static_cast<std::ptrdiff_t>(from), member.end(), '.', '$');
+    };
     for (const CtBase& f : fcdas) {
-        f.GetAttrVals(kFcdaAttrs, a, std::size(kFcdaAttrs));
-        ReplaceDots(a[5]);
-        ReplaceDots(a[6]);
+        f.GetAttrViews(kFcdaAttrs, a, texts, std::size(kFcdaAttrs));
         member.clear();
         member += a[0];
         member += '/';
@@ -379,9 +380,9 @@ void CSCDImport::IedWalker::CollectMembers(IedResult& result, bool keepMembers) 
         member += '$';
         member += a[4];
         member += '$';
-        member += a[5];
+        appendPath(a[5]);
         member += '$';
-        member += a[6];
+        appendPath(a[6]);
         dataSet_.Add(member);
         if (keepMembers)
             result.members.push_back(member);

@@ -245,48 +245,87 @@ std::string CtBase::GetAttrValByName(std::string_view name) const {
     return {};
 }
 
-void CtBase::GetAttrVals(const std::string_view* names, std::string* values, std::size_t count) const {
-    for (std::size_t i = 0; i < count; ++i)
-        values[i].clear();
-    if (!node_)
-        return;
-    // The first attribute of a name counts, as for GetAttrValByName; the attributes are read
-    // until every name has been found. Files mostly write the attributes in the order they are
-    // asked for: each attribute's name is first compared with the name after the last found.
+namespace {
+
+// The attributes of an element read for several names in one pass: store(i, value) for the first
+// attribute of each name; a name asked for twice is handed its first asking's value by copy(i, j).
+// The attributes are read until every name has been found. Files mostly write the attributes in
+// the order they are asked for: each attribute's name is first compared with the name after the
+// last found.
+template <class Store, class Copy>
+void ReadAttrs(pugi::xml_node node, const std::string_view* names, std::size_t count, Store&& store,
+               Copy&& copy) {
     const std::size_t tracked = std::min<std::size_t>(count, 64);
     const std::uint64_t all = tracked == 64 ? ~std::uint64_t(0) : (std::uint64_t(1) << tracked) - 1;
     std::uint64_t found = 0;
-    const bool gbk = doc_ && doc_->gbk;
     std::size_t next = 0;
-    for (pugi::xml_attribute a = pugi::xml_node(node_).first_attribute(); a && found != all;
-         a = a.next_attribute()) {
+    for (pugi::xml_attribute a = node.first_attribute(); a && found != all; a = a.next_attribute()) {
         const char* name = a.name();
         for (std::size_t step = 0; step < tracked; ++step) {
             const std::size_t i = next + step < tracked ? next + step : next + step - tracked;
             if ((found >> i & 1) == 0 && NameIs(name, names[i])) {
                 found |= std::uint64_t(1) << i;
-                if (gbk)
-                    values[i] = Text(doc_, a.value());
-                else
-                    values[i].assign(a.value()); // into the room the value already has
+                store(i, a.value());
                 next = i + 1 == tracked ? 0 : i + 1;
                 break;
             }
         }
     }
-    // A name asked for twice has the value of its first asking.
     for (std::size_t i = 0; i < tracked && found != all; ++i) {
         if (found >> i & 1)
             continue;
         for (std::size_t j = 0; j < tracked; ++j) {
             if (j != i && (found >> j & 1) && names[j] == names[i]) {
-                values[i] = values[j];
+                copy(i, j);
                 break;
             }
         }
     }
+}
+
+} // namespace
+
+void CtBase::GetAttrVals(const std::string_view* names, std::string* values, std::size_t count) const {
+    for (std::size_t i = 0; i < count; ++i)
+        values[i].clear();
+    if (!node_)
+        return;
+    const bool gbk = doc_ && doc_->gbk;
+    ReadAttrs(
+        pugi::xml_node(node_), names, count,
+        [&](std::size_t i, const char* value) {
+            if (gbk)
+                values[i] = Text(doc_, value);
+            else
+                values[i].assign(value); // into the room the value already has
+        },
+        [&](std::size_t i, std::size_t j) { values[i] = values[j]; });
     for (std::size_t i = 64; i < count; ++i)
         values[i] = GetAttrValByName(names[i]);
+}
+
+void CtBase::GetAttrViews(const std::string_view* names, std::string_view* values, std::string* texts,
+                          std::size_t count) const {
+    for (std::size_t i = 0; i < count; ++i)
+        values[i] = {};
+    if (!node_)
+        return;
+    const bool gbk = doc_ && doc_->gbk;
+    ReadAttrs(
+        pugi::xml_node(node_), names, count,
+        [&](std::size_t i, const char* value) {
+            if (gbk) {
+                texts[i] = Text(doc_, value);
+                values[i] = texts[i];
+            } else {
+                values[i] = value;
+            }
+        },
+        [&](std::size_t i, std::size_t j) { values[i] = values[j]; });
+    for (std::size_t i = 64; i < count; ++i) {
+        texts[i] = GetAttrValByName(names[i]);
+        values[i] = texts[i];
+    }
 }
 
 CtBase CtBase::FindChildByAttrNoCase(EleID id, std::string_view attr, std::string_view value) const {

@@ -111,6 +111,11 @@ public:
     // The values of several attributes in one pass over the element's attributes: values[i] as
     // GetAttrValByName(names[i]) gives it.
     void GetAttrVals(const std::string_view* names, std::string* values, std::size_t count) const;
+    // As GetAttrVals without copying what needs no conversion: values[i] views the document's
+    // text, or texts[i] when the value had to be converted (files in GBK). The views stay valid
+    // while the document and the texts do.
+    void GetAttrViews(const std::string_view* names, std::string_view* values, std::string* texts,
+                      std::size_t count) const;
 
     // The first child of the kind whose attribute attr equals value without regard to ASCII case
     // (a missing attribute counts as an empty value); a null handle when there is none.

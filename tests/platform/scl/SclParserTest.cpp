@@ -286,6 +286,14 @@ TEST(SclService, EncodingsPrefixesEntitiesAndWhitespace) {
     std::string values[3] = {"old", "old", "old"};
     ied.GetAttrVals(names, values, 3);
     EXPECT_EQ((std::vector<std::string>{"线路保护", "", "P1"}), std::vector<std::string>(values, values + 3));
+    // As views: a converted value lives in its text, a name asked twice views the same value.
+    const std::string_view twice[] = {"desc", "type", "desc", "name"};
+    std::string_view views[4];
+    std::string texts[4];
+    ied.GetAttrViews(twice, views, texts, 4);
+    EXPECT_EQ((std::vector<std::string_view>{"线路保护", "", "线路保护", "P1"}),
+              std::vector<std::string_view>(views, views + 4));
+    EXPECT_EQ(views[0].data(), texts[0].data());
     // GBK values are compared as the UTF-8 texts; an absent attribute matches an empty value.
     const CtBase gbkRoot = g.service.GetRoot();
     EXPECT_TRUE(gbkRoot.FindChildByAttrNoCase(EleID::IED, "desc", "线路保护") == ied);
