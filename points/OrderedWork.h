@@ -52,6 +52,16 @@ public:
         return result;
     }
 
+    // Gives a result taken back to be destroyed on a worker thread, before the worker's next
+    // item: what the workers allocated is freed where the freeing does not hold up the thread
+    // that takes the results in order. With one thread it is destroyed at once.
+    void Release(std::unique_ptr<Result> result) {
+        if (pool_.empty() || !result)
+            return;
+        const std::lock_guard lock(mutex_);
+        released_.push_back(std::move(result));
+    }
+
     // No more items are started; returns once the threads have ended.
     void Stop() {
         {
@@ -66,10 +76,13 @@ public:
 
 private:
     void Run(State& state) {
+        std::vector<std::unique_ptr<Result>> released;
         for (;;) {
             std::size_t i = 0;
+            released.clear(); // outside the lock
             {
                 std::unique_lock lock(mutex_);
+                released.swap(released_);
                 room_.wait(lock, [&] { return stop_ || next_ >= count_ || next_ < taken_ + ahead_; });
                 if (stop_ || next_ >= count_)
                     return;
@@ -90,6 +103,7 @@ private:
     std::mutex mutex_;
     std::condition_variable produced_, room_;
     std::vector<std::unique_ptr<Result>> done_;
+    std::vector<std::unique_ptr<Result>> released_; // taken and given back, to be destroyed
     std::size_t next_ = 0, taken_ = 0;
     bool stop_ = false;
     std::vector<std::thread> pool_; // last: the threads end before the rest goes

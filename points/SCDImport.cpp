@@ -42,10 +42,6 @@ namespace {
 // file; the walk stops there instead of running out of stack.
 constexpr int kMaxTypeDepth = 32;
 
-void ReplaceDots(std::string& text) {
-    std::replace(text.begin(), text.end(), '.', '$');
-}
-
 std::string Lower(std::string_view text) {
     return platform::ToLowerAscii(text);
 }
@@ -248,6 +244,7 @@ struct CSCDImport::IedResult {
     std::vector<const TypeLeaves*> types;
     std::size_t pointCount = 0; // the points of the information model
     std::unique_ptr<Built> built;
+    std::string written; // the cache bytes once written
 };
 
 namespace {
@@ -307,8 +304,11 @@ public:
     void Walk(const CtBase& ied, IedResult& result, bool keepMembers);
 
 private:
+    // The FCDAs of the IED (at any depth) and the logical devices of each of its access points,
+    // found in one pass over the IED.
+    void FindElements(const CtBase& ied);
     // The data-set members of the IED, indexed for the points' test.
-    void CollectMembers(const CtBase& ied, IedResult& result, bool keepMembers);
+    void CollectMembers(IedResult& result, bool keepMembers);
     void ReadLN();
     void BuildPoint(const Leaf& leaf);
     std::string DescriptionOf(const CtBase& element, std::string_view path) const;
@@ -324,23 +324,53 @@ private:
     std::unordered_set<const TypeLeaves*> used_;
     std::string key_;
     std::string member_;
+    std::string rest_;           // a point's path below its DOI
+    CtEleList fcdas_, aps_;      // of the IED being walked
+    std::vector<CtEleList> lds_; // of each access point
 };
 
-void CSCDImport::IedWalker::CollectMembers(const CtBase& ied, IedResult& result, bool keepMembers) {
+void CSCDImport::IedWalker::FindElements(const CtBase& ied) {
+    fcdas_.clear();
+    aps_.clear();
+    const CtEleList children = ied.GetChildEles();
+    for (const CtBase& c : children) {
+        // In document order: the child, then what lies below it.
+        if (c.IsNamed("FCDA"))
+            fcdas_.push_back(c);
+        if (c.IsNamed("AccessPoint")) {
+            if (lds_.size() <= aps_.size())
+                lds_.emplace_back();
+            CtEleList& lds = lds_[aps_.size()];
+            lds.clear();
+            aps_.push_back(c);
+            static constexpr std::string_view kNames[] = {"FCDA", "LDevice"};
+            CtEleList* const lists[] = {&fcdas_, &lds};
+            c.FindEleListsByName(kNames, lists, 2, true);
+        } else {
+            c.FindEleListByID(EleID::FCDA, fcdas_, true);
+        }
+    }
+}
+
+void CSCDImport::IedWalker::CollectMembers(IedResult& result, bool keepMembers) {
     // Data-set members: "ldInst/prefix lnClass lnInst$fc$doName$daName", dots turned into "$".
     dataSet_.Clear();
-    CtEleList fcdas;
-    ied.FindEleListByID(EleID::FCDA, fcdas, true);
+    const CtEleList& fcdas = fcdas_;
     static constexpr std::string_view kFcdaAttrs[] = {"ldInst", "prefix", "lnClass", "lnInst",
                                                       "fc",     "doName", "daName"};
-    std::string a[std::size(kFcdaAttrs)];
+    std::string_view a[std::size(kFcdaAttrs)];
+    std::string texts[std::size(kFcdaAttrs)];
     if (keepMembers)
         result.members.reserve(fcdas.size());
     std::string& member = member_;
+    // The data object and attribute names with their dots as "$".
+    const auto appendPath = [&member](std::string_view path) {
+        const std::size_t from = member.size();
+        member += path;
+        std::replace(member.begin() + static_cast<std::ptrdiff_t>(from), member.end(), '.', '$');
+    };
     for (const CtBase& f : fcdas) {
-        f.GetAttrVals(kFcdaAttrs, a, std::size(kFcdaAttrs));
-        ReplaceDots(a[5]);
-        ReplaceDots(a[6]);
+        f.GetAttrViews(kFcdaAttrs, a, texts, std::size(kFcdaAttrs));
         member.clear();
         member += a[0];
         member += '/';
@@ -350,9 +380,9 @@ void CSCDImport::IedWalker::CollectMembers(const CtBase& ied, IedResult& result,
         member += '$';
         member += a[4];
         member += '$';
-        member += a[5];
+        appendPath(a[5]);
         member += '$';
-        member += a[6];
+        appendPath(a[6]);
         dataSet_.Add(member);
         if (keepMembers)
             result.members.push_back(member);
@@ -363,7 +393,8 @@ void CSCDImport::IedWalker::Walk(const CtBase& ied, IedResult& result, bool keep
     result_ = &result;
     budget_.StartFile();
     used_.clear();
-    CollectMembers(ied, result, keepMembers);
+    FindElements(ied);
+    CollectMembers(result, keepMembers);
 
     result.model = std::make_unique<CInfoModel>();
     model_ = result.model.get();
@@ -376,15 +407,11 @@ void CSCDImport::IedWalker::Walk(const CtBase& ied, IedResult& result, bool keep
     if (model_->m_strType.empty())
         model_->m_strType = model_->m_strName;
 
-    CtEleList aps;
-    ied.FindEleListByID(EleID::AccessPoint, aps, false);
-    for (const CtBase& ap : aps) {
-        const std::string key = ap.GetAttrValByName("name") + "+" + model_->m_strName;
+    for (std::size_t a = 0; a < aps_.size(); ++a) {
+        const std::string key = aps_[a].GetAttrValByName("name") + "+" + model_->m_strName;
         if (!shared_.goose && !shared_.accessPoints.count(key))
             continue;
-        CtEleList lds;
-        ap.FindEleListByID(EleID::LDevice, lds, true);
-        for (const CtBase& ld : lds) {
+        for (const CtBase& ld : lds_[a]) {
             const std::string ldInst = ld.GetAttrValByName("inst");
             CtEleList lns;
             if (const CtBase ln0 = ld.FindOneEleByID(EleID::LN0, false))
@@ -449,15 +476,21 @@ void CSCDImport::IedWalker::ReadLN() {
             model_->AddPoint(std::move(p));
         }
     }
-    const CtBase type = FindIn(shared_.lnodeTypes, lnType);
-    if (!type)
-        return;
-    key_ = Lower(lnType);
+    // The types this thread knows are looked up by their key alone; the file's index only for
+    // the first LN of a type.
+    key_.assign(lnType);
+    for (char& ch : key_)
+        if (ch >= 'A' && ch <= 'Z')
+            ch = static_cast<char>(ch - 'A' + 'a');
     if (ln.rdre)
         key_ += '\1';
     auto known = known_.find(key_);
-    if (known == known_.end())
+    if (known == known_.end()) {
+        const CtBase type = FindIn(shared_.lnodeTypes, lnType);
+        if (!type)
+            return;
         known = known_.emplace(key_, &shared_.LeavesOf(key_, ln.rdre, type)).first;
+    }
     const TypeLeaves& walked = *known->second;
     if (used_.insert(&walked).second)
         result_->types.push_back(&walked);
@@ -495,7 +528,8 @@ void CSCDImport::IedWalker::BuildPoint(const Leaf& leaf) {
     p->m_strLNClass = ln.lnClass;
     p->m_strPrefix = ln.prefix;
     p->m_strDOName = topDo;
-    p->m_strSDOName = doPath.size() > topDo.size() ? doPath.substr(topDo.size() + 1) : std::string();
+    if (doPath.size() > topDo.size())
+        p->m_strSDOName.assign(doPath, topDo.size() + 1);
     p->m_strFC = leaf.fc;
     p->m_strCDC = leaf.cdc;
     p->m_strDAName = attrPath;
@@ -505,7 +539,11 @@ void CSCDImport::IedWalker::BuildPoint(const Leaf& leaf) {
     // then the attribute path.
     std::string desc;
     if (const CtBase doi = ln_.Doi(topDo)) {
-        const std::string rest = p->m_strSDOName.empty() ? attrPath : p->m_strSDOName + "$" + attrPath;
+        std::string_view rest = attrPath;
+        if (!p->m_strSDOName.empty()) {
+            rest_.assign(p->m_strSDOName).append("$").append(attrPath);
+            rest = rest_;
+        }
         desc = DescriptionOf(doi, rest);
         if (pointClass == 13)
             p->m_strCtlModel = ValOfDai(doi, "ctlModel");
@@ -635,6 +673,11 @@ int CSCDImport::LoadSCDFile(CConfigDoc& doc, const std::string& path) {
 
 namespace {
 
+// The IEDs a walking thread may run ahead of the one filed next, per thread: enough that a thread
+// held up on one IED (or descheduled on a busy machine) does not stop the others; each IED waiting
+// holds only its built model, which the import keeps anyway, and its cache bytes.
+constexpr std::size_t kAheadPerThread = 32;
+
 // The threads that walk a file's IEDs: as many as asked, or every core the process may run on up
 // to eight; one for a file of one IED (walked on the calling thread).
 std::size_t WalkThreads(std::size_t asked, std::size_t ieds) {
@@ -751,7 +794,8 @@ std::string CSCDImport::FileIed(CConfigDoc& doc, IedResult& result, bool last, F
     pointsRead_ += result.pointCount;
     if (result.built) {
         cache_.Write(result.built->bytes);
-        std::string().swap(result.built->bytes);
+        // Freed with the result, on the thread that made them.
+        result.written.swap(result.built->bytes);
         built_.push_back(std::move(*result.built));
         model.Clear();
     }
@@ -787,12 +831,15 @@ int CSCDImport::ReadSCDIEDs(CConfigDoc& doc) {
     // in file order.
     const std::size_t threads = WalkThreads(threads_, count);
     COrderedWork<WalkState, IedResult> walks(
-        count, threads, 4 * threads, [&] { return std::make_unique<WalkState>(shared, source); },
+        count, threads, kAheadPerThread * threads,
+        [&] { return std::make_unique<WalkState>(shared, source); },
         [this](WalkState& state, std::size_t i) { return WalkIed(state, i); });
     FileCharge charge(shared.limits);
     for (std::size_t i = 0; i < count; ++i) {
-        const std::unique_ptr<IedResult> result = walks.Take(i);
-        if (const std::string refusal = FileIed(doc, *result, i + 1 == count, charge); !refusal.empty()) {
+        std::unique_ptr<IedResult> result = walks.Take(i);
+        const std::string refusal = FileIed(doc, *result, i + 1 == count, charge);
+        walks.Release(std::move(result));
+        if (!refusal.empty()) {
             // The file is refused whole and the project keeps what it had.
             walks.Stop();
             doc.m_infoModels.clear();

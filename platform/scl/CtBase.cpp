@@ -30,14 +30,33 @@ static_assert(std::size(kEleNames) == static_cast<std::size_t>(EleID::Count), "o
 // Element names are compared without their namespace prefix ("scl:IED" is an IED), unless the
 // name asked for carries a prefix itself.
 bool NameMatches(const char* nodeName, std::string_view wanted) {
-    // Compared from the end: the name asked for is the whole name, or the part after a ':'.
-    const std::size_t length = std::strlen(nodeName);
-    if (length < wanted.size() ||
-        std::memcmp(nodeName + length - wanted.size(), wanted.data(), wanted.size()) != 0)
-        return false;
-    if (length == wanted.size())
+    // The name's part after its last ':' (all of it without one) is found in one pass over the
+    // name, without a library call per element.
+    const char* local = nodeName;
+    const char* end = nodeName;
+    for (; *end; ++end)
+        if (*end == ':')
+            local = end + 1;
+    const auto equals = [&wanted](const char* from, const char* to) {
+        if (static_cast<std::size_t>(to - from) != wanted.size())
+            return false;
+        for (std::size_t i = 0; i < wanted.size(); ++i)
+            if (from[i] != wanted[i])
+                return false;
         return true;
-    return nodeName[length - wanted.size() - 1] == ':' && wanted.find(':') == std::string_view::npos;
+    };
+    if (local == nodeName || wanted.find(':') != std::string_view::npos)
+        return equals(nodeName, end);
+    return equals(local, end);
+}
+
+// Whether an attribute's name is the one asked for, byte for byte: compared from its first byte
+// (where most names differ) without measuring it first.
+bool NameIs(const char* name, std::string_view wanted) {
+    for (std::size_t i = 0; i < wanted.size(); ++i)
+        if (name[i] != wanted[i] || name[i] == '\0')
+            return false;
+    return name[wanted.size()] == '\0';
 }
 
 void AppendUtf8(std::string& out, std::uint32_t c) {
@@ -199,35 +218,114 @@ int CtBase::FindEleListByName(std::string_view name, CtEleList& list, bool recur
     return static_cast<int>(list.size() - before);
 }
 
+bool CtBase::IsNamed(std::string_view name) const {
+    return node_ && !name.empty() && NameMatches(pugi::xml_node(node_).name(), name);
+}
+
+void CtBase::FindEleListsByName(const std::string_view* names, CtEleList* const* lists, std::size_t count,
+                                bool recursive) const {
+    if (!node_)
+        return;
+    WalkElements(pugi::xml_node(node_), recursive, [&](pugi::xml_node n) {
+        const char* name = n.name();
+        for (std::size_t k = 0; k < count; ++k)
+            if (!names[k].empty() && NameMatches(name, names[k]))
+                lists[k]->push_back(CtBase(n.internal_object(), doc_));
+        return false;
+    });
+}
+
 std::string CtBase::GetAttrValByName(std::string_view name) const {
     if (!node_)
         return {};
     for (pugi::xml_attribute a = pugi::xml_node(node_).first_attribute(); a; a = a.next_attribute()) {
-        if (name == a.name())
+        if (NameIs(a.name(), name))
             return Text(doc_, a.value());
     }
     return {};
 }
+
+namespace {
+
+// The attributes of an element read for several names in one pass: store(i, value) for the first
+// attribute of each name; a name asked for twice is handed its first asking's value by copy(i, j).
+// The attributes are read until every name has been found. Files mostly write the attributes in
+// the order they are asked for: each attribute's name is first compared with the name after the
+// last found.
+template <class Store, class Copy>
+void ReadAttrs(pugi::xml_node node, const std::string_view* names, std::size_t count, Store&& store,
+               Copy&& copy) {
+    const std::size_t tracked = std::min<std::size_t>(count, 64);
+    const std::uint64_t all = tracked == 64 ? ~std::uint64_t(0) : (std::uint64_t(1) << tracked) - 1;
+    std::uint64_t found = 0;
+    std::size_t next = 0;
+    for (pugi::xml_attribute a = node.first_attribute(); a && found != all; a = a.next_attribute()) {
+        const char* name = a.name();
+        for (std::size_t step = 0; step < tracked; ++step) {
+            const std::size_t i = next + step < tracked ? next + step : next + step - tracked;
+            if ((found >> i & 1) == 0 && NameIs(name, names[i])) {
+                found |= std::uint64_t(1) << i;
+                store(i, a.value());
+                next = i + 1 == tracked ? 0 : i + 1;
+                break;
+            }
+        }
+    }
+    for (std::size_t i = 0; i < tracked && found != all; ++i) {
+        if (found >> i & 1)
+            continue;
+        for (std::size_t j = 0; j < tracked; ++j) {
+            if (j != i && (found >> j & 1) && names[j] == names[i]) {
+                copy(i, j);
+                break;
+            }
+        }
+    }
+}
+
+} // namespace
 
 void CtBase::GetAttrVals(const std::string_view* names, std::string* values, std::size_t count) const {
     for (std::size_t i = 0; i < count; ++i)
         values[i].clear();
     if (!node_)
         return;
-    std::uint64_t found = 0; // the first attribute of a name counts, as for GetAttrValByName
-    for (pugi::xml_attribute a = pugi::xml_node(node_).first_attribute(); a; a = a.next_attribute()) {
-        const std::string_view name(a.name());
-        for (std::size_t i = 0; i < count && i < 64; ++i) {
-            // The first byte is compared before the rest: most names differ there.
-            if ((found >> i & 1) == 0 && names[i].size() == name.size() &&
-                (name.empty() || names[i][0] == name[0]) && names[i] == name) {
-                found |= std::uint64_t(1) << i;
-                values[i] = Text(doc_, a.value());
-            }
-        }
-    }
+    const bool gbk = doc_ && doc_->gbk;
+    ReadAttrs(
+        pugi::xml_node(node_), names, count,
+        [&](std::size_t i, const char* value) {
+            if (gbk)
+                values[i] = Text(doc_, value);
+            else
+                values[i].assign(value); // into the room the value already has
+        },
+        [&](std::size_t i, std::size_t j) { values[i] = values[j]; });
     for (std::size_t i = 64; i < count; ++i)
         values[i] = GetAttrValByName(names[i]);
+}
+
+void CtBase::GetAttrViews(const std::string_view* names, std::string_view* values, std::string* texts,
+                          std::size_t count) const {
+    for (std::size_t i = 0; i < count; ++i)
+        values[i] = {};
+    if (!node_)
+        return;
+    const bool gbk = doc_ && doc_->gbk;
+    ReadAttrs(
+        pugi::xml_node(node_), names, count,
+        [&](std::size_t i, const char* value) {
+            if (gbk) {
+                texts[i] = Text(doc_, value);
+                values[i] = texts[i];
+            } else {
+                values[i] = value;
+            }
+        },
+        [&](std::size_t i, std::size_t j) { values[i] = values[j]; });
+    for (std::size_t i = 64; i < count; ++i) {
+        texts[i] = GetAttrValByName(names[i]);
+        values[i] = texts[i];
+    }
 }
 
 CtBase CtBase::FindChildByAttrNoCase(EleID id, std::string_view attr, std::string_view value) const {
@@ -240,7 +338,7 @@ CtBase CtBase::FindChildByAttrNoCase(EleID id, std::string_view attr, std::strin
             return false;
         const char* raw = "";
         for (pugi::xml_attribute a = n.first_attribute(); a; a = a.next_attribute()) {
-            if (attr == a.name()) {
+            if (NameIs(a.name(), attr)) {
                 raw = a.value();
                 break;
             }

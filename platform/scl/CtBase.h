@@ -98,12 +98,24 @@ public:
     // number appended.
     int FindEleListByID(EleID id, CtEleList& list, bool recursive) const;
 
+    // Whether the element's name is name, as the finds by name compare it.
+    bool IsNamed(std::string_view name) const;
+    // As FindEleListByName for several names in one pass: each element below this one with
+    // names[k] is appended to *lists[k].
+    void FindEleListsByName(const std::string_view* names, CtEleList* const* lists, std::size_t count,
+                            bool recursive) const;
+
     // The attribute's value (names compared byte for byte, "rScl:uri" included), or an empty
     // text when the element has no such attribute.
     std::string GetAttrValByName(std::string_view name) const;
     // The values of several attributes in one pass over the element's attributes: values[i] as
     // GetAttrValByName(names[i]) gives it.
     void GetAttrVals(const std::string_view* names, std::string* values, std::size_t count) const;
+    // As GetAttrVals without copying what needs no conversion: values[i] views the document's
+    // text, or texts[i] when the value had to be converted (files in GBK). The views stay valid
+    // while the document and the texts do.
+    void GetAttrViews(const std::string_view* names, std::string_view* values, std::string* texts,
+                      std::size_t count) const;
 
     // The first child of the kind whose attribute attr equals value without regard to ASCII case
     // (a missing attribute counts as an empty value); a null handle when there is none.

@@ -5,9 +5,10 @@
 // member, without the "$" an FCDA without daName leaves at its end, is the point's reference cut
 // just before one of its "$" (with case). So "ROT/PDIS1$ST$Str" takes "ROT/PDIS1$ST$Str$general"
 // but not "PROT/PDIS1$ST$Str$general", and "MX$A$phsA" not "MX$A$phsAB$...".
-// Lookups search sorted lists: a test costs the length of the reference times the logarithm of the
-// number of members. The lists keep their room when cleared, so that the members of one IED after
-// another are held without an allocation each.
+// Lookups search hash tables: a test reads the reference once, hashing it with and without case
+// as it goes, and looks up each part where a "$" cuts it. The lists keep their room when cleared,
+// so that the members of one IED after another are held without an allocation each.
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -22,19 +23,21 @@ public:
     bool Empty() const { return lower_.count == 0; }
 
 private:
-    // Texts in slots that keep their strings' room; the first `count` are in use, sorted for the
-    // tests once an addition made them unsorted.
+    // Texts in slots that keep their strings' room; the first `count` are in use, indexed by
+    // their hashes for the tests once an addition left the index behind.
     struct List {
         std::vector<std::string> texts;
+        std::vector<std::uint64_t> hashes; // of texts[i]
+        std::vector<std::uint32_t> table;  // open addressing: 1 + the index of a text, 0 free
         std::size_t count = 0;
-        bool sorted = true;
+        bool indexed = false;
         std::string& Next();
-        void Sort();
-        bool Holds(std::string_view text) const;
+        void Index();
+        // Whether text (of hash) is held; lowered: text compared lower-cased.
+        bool Holds(std::string_view text, std::uint64_t hash, bool lowered) const;
     };
-    mutable List lower_;          // whole members, lower-cased
-    mutable List parts_;          // members without trailing "$"
-    mutable std::string scratch_; // the reference lower-cased (one test at a time)
+    mutable List lower_; // whole members, lower-cased
+    mutable List parts_; // members without trailing "$"
 };
 
 } // namespace platform::scl

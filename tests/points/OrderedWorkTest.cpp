@@ -101,3 +101,49 @@ TEST(OrderedWorkTest, StopPartWayEndsTheThreadsWithoutWorkingTheRest) {
         EXPECT_EQ(worked.load(), atStop);
     } // and the destructor after a stop joins nothing twice
 }
+
+namespace {
+
+// A result that tells where it was destroyed.
+struct Tracked {
+    std::atomic<int>* onWorkers = nullptr;
+    std::atomic<int>* onCaller = nullptr;
+    std::thread::id caller;
+    ~Tracked() { ++*(std::this_thread::get_id() == caller ? onCaller : onWorkers); }
+};
+
+} // namespace
+
+TEST(OrderedWorkTest, ResultsGivenBackAreDestroyedOnTheWorkersOrWithThePool) {
+    constexpr int kItems = 300;
+    std::atomic<int> onWorkers{0}, onCaller{0};
+    const std::thread::id caller = std::this_thread::get_id();
+    {
+        COrderedWork<State, Tracked> work(
+            kItems, 3, 8, [] { return std::make_unique<State>(); },
+            [&](State&, std::size_t) {
+                auto r = std::make_unique<Tracked>();
+                r->onWorkers = &onWorkers;
+                r->onCaller = &onCaller;
+                r->caller = caller;
+                return r;
+            });
+        for (int i = 0; i < kItems; ++i)
+            work.Release(work.Take(static_cast<std::size_t>(i)));
+        // Those given back after the last item started wait for the pool to go.
+        EXPECT_GT(onWorkers.load(), 0);
+    }
+    EXPECT_EQ(onWorkers.load() + onCaller.load(), kItems);
+    // With one thread a result given back goes at once.
+    COrderedWork<State, Tracked> one(
+        1, 1, 1, [] { return std::make_unique<State>(); },
+        [&](State&, std::size_t) {
+            auto r = std::make_unique<Tracked>();
+            r->onWorkers = &onWorkers;
+            r->onCaller = &onCaller;
+            r->caller = caller;
+            return r;
+        });
+    one.Release(one.Take(0));
+    EXPECT_EQ(onWorkers.load() + onCaller.load(), kItems + 1);
+}

@@ -796,6 +796,22 @@ TEST(DataSetIndexTest, MembersMatchWholeReferences) {
     EXPECT_FALSE(index.Matches("PROT/PDIS1$ST$Str$general")); // "ROT/..." lies inside "PROT/..."
     EXPECT_FALSE(index.Matches("PROT/PTOC2$ST$Op$general"));
     EXPECT_FALSE(index.Matches("XPROT/PTOC1$ST$Op$general"));
+
+    // Cleared, the index holds none of the old members; refilled past its first room, it finds
+    // every new one, whole and as a part, and nothing of the old.
+    index.Clear();
+    EXPECT_TRUE(index.Empty());
+    EXPECT_FALSE(index.Matches("PROT/PTOC1$ST$Op$general"));
+    for (int i = 0; i < 500; ++i)
+        index.Add("LD/GGIO" + std::to_string(i) + "$ST$Ind$" + (i % 2 ? "stVal" : ""));
+    for (int i = 0; i < 500; ++i) {
+        const std::string ln = "LD/GGIO" + std::to_string(i);
+        EXPECT_EQ(index.Matches(ln + "$ST$Ind$stVal"), true) << i;
+        EXPECT_EQ(index.Matches(ln + "$ST$Ind$q"), i % 2 == 0) << i;
+        EXPECT_EQ(index.Matches("ld/ggio" + std::to_string(i) + "$st$ind$stval"), i % 2 == 1) << i;
+    }
+    EXPECT_FALSE(index.Matches("PROT/PTOC1$ST$Op$general"));
+    EXPECT_FALSE(index.Matches("LD/GGIO500$ST$Ind$stVal"));
 }
 
 // A station of many IEDs of one template, IED k with k + 1 indications in its data set; "extra"

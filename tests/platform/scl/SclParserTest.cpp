@@ -286,6 +286,14 @@ TEST(SclService, EncodingsPrefixesEntitiesAndWhitespace) {
     std::string values[3] = {"old", "old", "old"};
     ied.GetAttrVals(names, values, 3);
     EXPECT_EQ((std::vector<std::string>{"线路保护", "", "P1"}), std::vector<std::string>(values, values + 3));
+    // As views: a converted value lives in its text, a name asked twice views the same value.
+    const std::string_view twice[] = {"desc", "type", "desc", "name"};
+    std::string_view views[4];
+    std::string texts[4];
+    ied.GetAttrViews(twice, views, texts, 4);
+    EXPECT_EQ((std::vector<std::string_view>{"线路保护", "", "线路保护", "P1"}),
+              std::vector<std::string_view>(views, views + 4));
+    EXPECT_EQ(views[0].data(), texts[0].data());
     // GBK values are compared as the UTF-8 texts; an absent attribute matches an empty value.
     const CtBase gbkRoot = g.service.GetRoot();
     EXPECT_TRUE(gbkRoot.FindChildByAttrNoCase(EleID::IED, "desc", "线路保护") == ied);
@@ -310,6 +318,25 @@ TEST(SclService, EncodingsPrefixesEntitiesAndWhitespace) {
     EXPECT_EQ(1u, root.GetEleByName("scl:IED").size());
     EXPECT_EQ(2u, root.GetEleByName("IED").size());
     EXPECT_EQ(2u, root.GetChildEles().size());
+    EXPECT_TRUE(ieds[0].IsNamed("IED") && ieds[0].IsNamed("scl:IED") && ieds[1].IsNamed("IED"));
+    EXPECT_FALSE(ieds[1].IsNamed("scl:IED") || ieds[0].IsNamed("ED") || ieds[0].IsNamed(""));
+
+    // Several names found in one pass as one by one; "xIED" and "a:xIED" are not IEDs.
+    SclText m("<SCL><a:b:IED><DAI/><xIED><IED/></xIED></a:b:IED><a:xIED/><DAI/></SCL>");
+    ASSERT_EQ(1, m.result) << m.service.GetErrorText();
+    const std::string_view kinds[] = {"IED", "DAI", ""};
+    CtEleList found[3];
+    CtEleList* const lists[] = {&found[0], &found[1], &found[2]};
+    m.service.GetRoot().FindEleListsByName(kinds, lists, 3, true);
+    for (std::size_t k = 0; k < 2; ++k) {
+        CtEleList one;
+        m.service.GetRoot().FindEleListByName(kinds[k], one, true);
+        EXPECT_EQ(one, found[k]) << kinds[k];
+    }
+    EXPECT_EQ(2u, found[0].size());
+    EXPECT_EQ(2u, found[1].size());
+    EXPECT_TRUE(found[2].empty());
+    EXPECT_EQ("a:b:IED", found[0][0].GetEleName());
 }
 
 TEST(SclService, DeepNestingIsWalkedWithoutRecursion) {
