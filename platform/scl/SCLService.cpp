@@ -353,6 +353,15 @@ struct CSCLService::Impl {
     bool Load();
     // 1 loaded, 0 failed (error set), -1 the file must be loaded whole.
     int LoadSectioned(std::size_t size);
+    // The steps of a sectioned load. MapFile: 1 mapped, 0 failed, -1 the file must be loaded
+    // whole. FollowRootChildren: indexes the streamed children and copies the rest into the
+    // skeleton up to the root's end tag (tail). CheckAfterRoot: only comments and processing
+    // instructions follow the root (rootEnd: past its end tag). Those two are false with error
+    // set. ParseSkeleton: parses the skeleton as the document, 1 or 0.
+    int MapFile(std::size_t size);
+    bool FollowRootChildren(std::size_t rootTagEnd, std::string& skeleton, std::size_t& tail);
+    bool CheckAfterRoot(std::size_t tail, std::size_t& rootEnd);
+    int ParseSkeleton(std::string skeleton);
     bool CheckRoot(pugi::xml_node top);
 };
 
@@ -379,26 +388,11 @@ bool CSCLService::Impl::CheckRoot(pugi::xml_node top) {
 int CSCLService::Impl::LoadSectioned(std::size_t size) {
     if (size == 0)
         return -1;
-    fd = open(fileName.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        error = StrFormat("文件(%s)无法打开！", fileName.c_str());
-        return 0;
-    }
-    void* m = mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fd, 0);
-    if (m == MAP_FAILED) {
-        error = StrFormat("文件(%s)无法读取！", fileName.c_str());
-        return 0;
-    }
-    map = static_cast<const char*>(m);
-    mapSize = size;
-    madvise(m, size, MADV_SEQUENTIAL);
+    if (const int mapped = MapFile(size); mapped != 1)
+        return mapped;
     const char* d = map;
-    const std::size_t n = size;
-    if (WideEncoding(d, n)) {
-        Unmap();
-        return -1;
-    }
-    const std::size_t npos = std::string_view::npos;
+    const std::size_t n = mapSize;
+    constexpr std::size_t npos = std::string_view::npos;
 
     // The root's start tag, after the declaration, comments and document type.
     std::size_t pos = 0;
@@ -423,86 +417,131 @@ int CSCLService::Impl::LoadSectioned(std::size_t size) {
     // skeleton that is parsed as the document.
     std::string skeleton(d, rootTagEnd);
     pieces.push_back({0, 0});
-    std::size_t tail = npos; // where the root's end tag starts
     if (d[rootTagEnd - 2] != '/') {
-        // The tags below the root, cut on several threads for a big file, then followed in file
-        // order with their depth: the root's children of the streamed name are indexed, the rest
-        // copied into the skeleton.
-        std::vector<CutRun> runs =
-            CutTagsInRuns(d, n, rootTagEnd, threads ? threads : CSCLService::WorkThreads());
-        std::int64_t depth = 1; // at the start of the run
-        std::size_t childStart = npos;
-        bool childStreamed = false;
-        std::size_t expected = rootTagEnd;
-        for (std::size_t k = 0; k < runs.size() && tail == npos; ++k) {
-            CutRun& run = runs[k];
-            if (run.first != expected && run.from != expected) {
-                // Its start lay inside a tag, comment or section that the run before ran through:
-                // cut again from where that one ended.
-                CutRun again;
-                again.from = expected;
-                again.limit = run.limit;
-                CutTags(d, n, again);
-                run = std::move(again);
-            }
-            for (const CutTag& tag : run.tags) {
-                const std::size_t pos = tag.pos;
-                const std::size_t end = tag.pos + tag.length;
-                const std::int64_t at = depth + tag.depth; // in the file, before the tag
-                bool closes = false;
-                if (tag.kind < 0) {
-                    if (at == 1) {
-                        tail = pos;
-                        break;
-                    }
-                    closes = at == 2;
-                } else if (at == 1) {
-                    childStart = pos;
-                    childStreamed = LocalName(TagName(d, n, pos)) == streamedName;
-                    closes = tag.kind == 0;
-                }
-                if (closes) {
-                    if (childStreamed) {
-                        streamed.push_back({childStart, end});
-                    } else {
-                        pieces.push_back({skeleton.size(), childStart});
-                        skeleton.append(d + childStart, end - childStart);
-                    }
-                }
-            }
-            if (tail != npos)
-                break;
-            depth += run.depth;
-            if (run.failAt != npos)
-                return ParseError(static_cast<std::ptrdiff_t>(run.failAt), "Unexpected end of file");
-            expected = run.exit;
-            if (expected == npos)
-                return ParseError(static_cast<std::ptrdiff_t>(n), "Start-end tags mismatch");
-        }
-        if (tail == npos)
-            return ParseError(static_cast<std::ptrdiff_t>(n), "Start-end tags mismatch");
-        // Only comments and processing instructions may follow the root element.
-        const std::size_t rootEnd = TagEnd(d, n, tail);
-        if (rootEnd == npos)
-            return ParseError(static_cast<std::ptrdiff_t>(tail), "Unexpected end of file");
-        for (pos = rootEnd;;) {
-            const void* lt = std::memchr(d + pos, '<', n - pos);
-            if (!lt)
-                break;
-            pos = static_cast<std::size_t>(static_cast<const char*>(lt) - d);
-            const std::size_t skip = SkipSpecial(d, n, pos);
-            if (skip == pos) {
-                error = StrFormat("文件(%s)有多个根元素", fileName.c_str());
-                return 0;
-            }
-            if (skip == npos)
-                return ParseError(static_cast<std::ptrdiff_t>(pos), "Unexpected end of file");
-            pos = skip;
-        }
+        std::size_t tail = npos; // where the root's end tag starts
+        if (!FollowRootChildren(rootTagEnd, skeleton, tail))
+            return 0;
+        std::size_t rootEnd = npos;
+        if (!CheckAfterRoot(tail, rootEnd))
+            return 0;
         pieces.push_back({skeleton.size(), tail});
         skeleton.append(d + tail, rootEnd - tail);
     }
+    return ParseSkeleton(std::move(skeleton));
+}
 
+int CSCLService::Impl::MapFile(std::size_t size) {
+    fd = open(fileName.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        error = StrFormat("文件(%s)无法打开！", fileName.c_str());
+        return 0;
+    }
+    void* m = mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fd, 0);
+    if (m == MAP_FAILED) {
+        error = StrFormat("文件(%s)无法读取！", fileName.c_str());
+        return 0;
+    }
+    map = static_cast<const char*>(m);
+    mapSize = size;
+    madvise(m, size, MADV_SEQUENTIAL);
+    const char* d = map;
+    const std::size_t n = size;
+    if (WideEncoding(d, n)) {
+        Unmap();
+        return -1;
+    }
+    return 1;
+}
+
+bool CSCLService::Impl::FollowRootChildren(std::size_t rootTagEnd, std::string& skeleton, std::size_t& tail) {
+    // The tags below the root, cut on several threads for a big file, then followed in file order
+    // with their depth: the root's children of the streamed name are indexed, the rest copied into
+    // the skeleton.
+    const char* d = map;
+    const std::size_t n = mapSize;
+    constexpr std::size_t npos = std::string_view::npos;
+    std::vector<CutRun> runs =
+        CutTagsInRuns(d, n, rootTagEnd, threads ? threads : CSCLService::WorkThreads());
+    std::int64_t depth = 1; // at the start of the run
+    std::size_t childStart = npos;
+    bool childStreamed = false;
+    std::size_t expected = rootTagEnd;
+    for (std::size_t k = 0; k < runs.size() && tail == npos; ++k) {
+        CutRun& run = runs[k];
+        if (run.first != expected && run.from != expected) {
+            // Its start lay inside a tag, comment or section that the run before ran through:
+            // cut again from where that one ended.
+            CutRun again;
+            again.from = expected;
+            again.limit = run.limit;
+            CutTags(d, n, again);
+            run = std::move(again);
+        }
+        for (const CutTag& tag : run.tags) {
+            const std::size_t pos = tag.pos;
+            const std::size_t end = tag.pos + tag.length;
+            const std::int64_t at = depth + tag.depth; // in the file, before the tag
+            bool closes = false;
+            if (tag.kind < 0) {
+                if (at == 1) {
+                    tail = pos;
+                    break;
+                }
+                closes = at == 2;
+            } else if (at == 1) {
+                childStart = pos;
+                childStreamed = LocalName(TagName(d, n, pos)) == streamedName;
+                closes = tag.kind == 0;
+            }
+            if (closes) {
+                if (childStreamed) {
+                    streamed.push_back({childStart, end});
+                } else {
+                    pieces.push_back({skeleton.size(), childStart});
+                    skeleton.append(d + childStart, end - childStart);
+                }
+            }
+        }
+        if (tail != npos)
+            break;
+        depth += run.depth;
+        if (run.failAt != npos)
+            return ParseError(static_cast<std::ptrdiff_t>(run.failAt), "Unexpected end of file");
+        expected = run.exit;
+        if (expected == npos)
+            return ParseError(static_cast<std::ptrdiff_t>(n), "Start-end tags mismatch");
+    }
+    if (tail == npos)
+        return ParseError(static_cast<std::ptrdiff_t>(n), "Start-end tags mismatch");
+    return true;
+}
+
+bool CSCLService::Impl::CheckAfterRoot(std::size_t tail, std::size_t& rootEnd) {
+    const char* d = map;
+    const std::size_t n = mapSize;
+    constexpr std::size_t npos = std::string_view::npos;
+    // Only comments and processing instructions may follow the root element.
+    rootEnd = TagEnd(d, n, tail);
+    if (rootEnd == npos)
+        return ParseError(static_cast<std::ptrdiff_t>(tail), "Unexpected end of file");
+    for (std::size_t pos = rootEnd;;) {
+        const void* lt = std::memchr(d + pos, '<', n - pos);
+        if (!lt)
+            break;
+        pos = static_cast<std::size_t>(static_cast<const char*>(lt) - d);
+        const std::size_t skip = SkipSpecial(d, n, pos);
+        if (skip == pos) {
+            error = StrFormat("文件(%s)有多个根元素", fileName.c_str());
+            return 0;
+        }
+        if (skip == npos)
+            return ParseError(static_cast<std::ptrdiff_t>(pos), "Unexpected end of file");
+        pos = skip;
+    }
+    return true;
+}
+
+int CSCLService::Impl::ParseSkeleton(std::string skeleton) {
     void* buffer = pugi::get_memory_allocation_function()(skeleton.size());
     if (!buffer) {
         error = StrFormat("文件(%s)过大，内存不足！", fileName.c_str());
