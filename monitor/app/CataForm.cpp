@@ -397,7 +397,7 @@ void CCataForm::OnChunk(std::uint32_t fileId, std::uint8_t more, std::uint16_t c
     if (progress_)
         progress_->SetPos(100);
     CloseProgress();
-    app_.MessageLater(written ? "文件传输完毕。" : "写入文件失败。");
+    app_.MessageLater(written ? "文件传输完毕。" : text::kWriteFailed);
 }
 
 void CCataForm::OnTimeout() {

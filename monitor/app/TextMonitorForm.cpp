@@ -1,4 +1,5 @@
 #include "monitor/app/TextMonitorForm.h"
+#include "monitor/model/MonitorTexts.h"
 
 #include "monitor/app/CommandIds.h"
 #include "monitor/app/FramePropDlg.h"
@@ -118,8 +119,16 @@ void CTextMonitorForm::Enqueue(MonitorItem item) {
 }
 
 void CTextMonitorForm::WriteSaveText() {
-    if (!saveText_.empty() && !savePath_.empty())
-        AppendSaveText(savePath_, saveText_);
+    if (!saveText_.empty() && !savePath_.empty()) {
+        // A failure is said once, after the handling in progress, until a write succeeds again;
+        // the text is dropped either way, so what waits stays within one chunk.
+        if (AppendSaveText(savePath_, saveText_))
+            saveFailureTold_ = false;
+        else if (!saveFailureTold_) {
+            saveFailureTold_ = true;
+            app_.MessageLater(std::string(text::kWriteFailed) + "\n" + savePath_.string());
+        }
+    }
     saveText_.clear();
 }
 

@@ -5,6 +5,7 @@
 #include "monitor/app/CmdForm.h"
 #include "monitor/app/TextMonitorForm.h"
 #include "platform/Gbk.h"
+#include "platform/TextFile.h"
 
 #include <gtest/gtest.h>
 #include <QAction>
@@ -39,6 +40,31 @@ TEST(TextWindowsTest, DebugItemsGoOutOncePerTickAndPauseDropsThem) {
     EXPECT_EQ(form->PlainText(), "一\n三\n");
     // Saving while paused still wrote the item.
     EXPECT_EQ(testsupport::ReadBytes(rig.app->SavFolder() / "DBG.txt"), platform::ToGbk("二\r\n三\r\n"));
+}
+
+TEST(TextWindowsTest, ASaveFileThatCannotBeWrittenIsSaidOnceAndHoldsNoTornEntry) {
+    AppRig rig;
+    auto* form = dynamic_cast<CDebugForm*>(rig.app->windows.OpenDebug());
+    ASSERT_NE(form, nullptr);
+    const auto file = rig.app->SavFolder() / "DBG.txt";
+    form->OnSave();
+    form->AddText(0, "一\r\n");
+    form->OnTick();
+    // A full disk for two ticks: one box, after the tick, and nothing half written.
+    platform::SetWriteFaultHook([](const std::filesystem::path&) { return true; });
+    form->AddText(0, "二行较长的文本\r\n");
+    form->OnTick();
+    form->AddText(0, "三行较长的文本\r\n");
+    form->OnTick();
+    platform::SetWriteFaultHook(nullptr);
+    EXPECT_EQ(rig.prompts.Count(), 0u);
+    rig.Settle();
+    ASSERT_EQ(rig.prompts.Count(), 1u);
+    EXPECT_EQ(rig.prompts.LastText(), "写入文件失败。\n" + file.string());
+    EXPECT_EQ(testsupport::ReadBytes(file), platform::ToGbk("一\r\n"));
+    form->AddText(0, "四\r\n");
+    form->OnTick();
+    EXPECT_EQ(testsupport::ReadBytes(file), platform::ToGbk("一\r\n四\r\n"));
 }
 
 TEST(TextWindowsTest, WindowKeepsItsLastThreeThousandLines) {
