@@ -32,6 +32,30 @@ std::string StationScd() {
     return (testsupport::TestDataDir() / "scl" / "station.scd").string();
 }
 
+// A model "BIG_T" of one group "遥信" holding the entries in the order given.
+CDeviceTemplate BigModel(std::vector<CInfoEntry> entries) {
+    CDeviceTemplate tpl;
+    tpl.m_strName = "BIG_T";
+    tpl.m_nFlag = 1;
+    CInfoGroup group;
+    group.m_nGroupNo = 1;
+    group.m_strName = "遥信";
+    group.m_entries.Items() = std::move(entries);
+    tpl.m_groups.Add(std::move(group));
+    return tpl;
+}
+
+// Writes the import's cache file holding the models, in that order.
+void WriteCache(std::initializer_list<CDeviceTemplate*> models) {
+    platform::CArchive ar;
+    ar.WriteU8(0);
+    ar.WriteI32(static_cast<std::int32_t>(models.size()));
+    for (CDeviceTemplate* model : models)
+        SerializeSCDIED(ar, *model);
+    fs::create_directories(CSCDImport::CacheFilePath().parent_path());
+    ASSERT_TRUE(ar.SaveToFile(CSCDImport::CacheFilePath()));
+}
+
 class SCDImportTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -307,35 +331,24 @@ TEST_F(SCDImportTest, DamagedCacheChangesNothing) {
 // once; of two entries of one number the first stays, and models merge by name.
 TEST_F(SCDImportTest, CacheInDescendingOrderLoadsQuickly) {
     constexpr int kEntries = 20000;
-    CDeviceTemplate tpl;
-    tpl.m_strName = "BIG_T";
-    tpl.m_nFlag = 1;
-    CInfoGroup group;
-    group.m_nGroupNo = 1;
-    group.m_strName = "遥信";
+    std::vector<CInfoEntry> entries;
     for (int n = kEntries; n >= 1; --n) {
         CInfoEntry e;
         e.m_nGroup = 1;
         e.m_nEntry = n;
         e.m_strDesc = "点" + std::to_string(n);
         e.m_strReference = "PROT/GGIO1$ST$Ind" + std::to_string(n) + "$stVal";
-        group.m_entries.Items().push_back(e);
+        entries.push_back(e);
         if (n == 5) {
             e.m_strDesc = "重复";
-            group.m_entries.Items().push_back(e);
+            entries.push_back(e);
         }
     }
-    tpl.m_groups.Add(std::move(group));
+    CDeviceTemplate tpl = BigModel(std::move(entries));
     CDeviceTemplate small; // replaced by the big model of the same name read after it
     small.m_strName = "big_t";
     small.m_groups.Add(CInfoGroup());
-    platform::CArchive ar;
-    ar.WriteU8(0);
-    ar.WriteI32(2);
-    SerializeSCDIED(ar, small);
-    SerializeSCDIED(ar, tpl);
-    fs::create_directories(CSCDImport::CacheFilePath().parent_path());
-    ASSERT_TRUE(ar.SaveToFile(CSCDImport::CacheFilePath()));
+    WriteCache({&small, &tpl});
     ASSERT_GT(fs::file_size(CSCDImport::CacheFilePath()), 1000000u);
 
     CConfigDoc doc;
@@ -357,25 +370,13 @@ TEST_F(SCDImportTest, CacheInDescendingOrderLoadsQuickly) {
 // largest file's bound holds.
 TEST_F(SCDImportTest, CacheBeyondWhatTheProjectsScdJustifiesIsNotRead) {
     constexpr int kEntries = 45000;
-    CDeviceTemplate tpl;
-    tpl.m_strName = "BIG_T";
-    tpl.m_nFlag = 1;
-    CInfoGroup group;
-    group.m_nGroupNo = 1;
-    group.m_strName = "遥信";
+    std::vector<CInfoEntry> entries(kEntries);
     for (int n = 1; n <= kEntries; ++n) {
-        CInfoEntry e;
-        e.m_nGroup = 1;
-        e.m_nEntry = n;
-        group.m_entries.Items().push_back(e);
+        entries[n - 1].m_nGroup = 1;
+        entries[n - 1].m_nEntry = n;
     }
-    tpl.m_groups.Add(std::move(group));
-    platform::CArchive ar;
-    ar.WriteU8(0);
-    ar.WriteI32(1);
-    SerializeSCDIED(ar, tpl);
-    fs::create_directories(CSCDImport::CacheFilePath().parent_path());
-    ASSERT_TRUE(ar.SaveToFile(CSCDImport::CacheFilePath()));
+    CDeviceTemplate tpl = BigModel(std::move(entries));
+    WriteCache({&tpl});
     fs::create_directories(tmp / "其他");
     fs::copy_file(StationScd(), tmp / "其他" / "station.scd");
 
