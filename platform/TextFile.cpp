@@ -1,5 +1,6 @@
 #include "platform/TextFile.h"
 
+#include "platform/FileFaults.h"
 #include "platform/Gbk.h"
 
 #include <atomic>
@@ -29,7 +30,7 @@ WriteFaultHook& Hook() {
 
 // Writes bytes to an open file; with the fault seam set for path only half goes out.
 bool PutBytes(std::FILE* f, const std::filesystem::path& path, std::string_view bytes) {
-    if (WriteFaultFor(path)) {
+    if (WriteFaultFor(path) || FileStepFails(FileStep::Write, path)) {
         std::fwrite(bytes.data(), 1, bytes.size() / 2, f);
         return false;
     }
@@ -37,8 +38,8 @@ bool PutBytes(std::FILE* f, const std::filesystem::path& path, std::string_view 
 }
 
 // Flushes the file's buffers and its data to the disk, then closes it.
-bool FlushAndClose(std::FILE* f) {
-    bool ok = std::fflush(f) == 0;
+bool FlushAndClose(std::FILE* f, const std::filesystem::path& path) {
+    bool ok = std::fflush(f) == 0 && !FileStepFails(FileStep::Sync, path);
     // Devices and pipes cannot be synchronised (EINVAL); that is no failure of the write.
     if (ok && ::fdatasync(::fileno(f)) != 0 && errno != EINVAL)
         ok = false;
@@ -59,6 +60,8 @@ bool WriteFaultFor(const std::filesystem::path& path) {
 
 bool ReadFileBytes(const std::filesystem::path& path, std::string& bytes) {
     bytes.clear();
+    if (FileStepFails(FileStep::Open, path))
+        return false;
     std::FILE* f = std::fopen(path.c_str(), "rb");
     if (!f)
         return false;
@@ -72,11 +75,13 @@ bool ReadFileBytes(const std::filesystem::path& path, std::string& bytes) {
 }
 
 bool WriteFileBytes(const std::filesystem::path& path, std::string_view bytes) {
+    if (FileStepFails(FileStep::Open, path))
+        return false;
     std::FILE* f = std::fopen(path.c_str(), "wb");
     if (!f)
         return false;
     bool ok = PutBytes(f, path, bytes);
-    ok = FlushAndClose(f) && ok;
+    ok = FlushAndClose(f, path) && ok;
     return ok;
 }
 
@@ -89,7 +94,7 @@ bool CFileWriter::Open(const std::filesystem::path& path) {
     if (file_)
         std::fclose(file_);
     path_ = path;
-    file_ = std::fopen(path.c_str(), "wb");
+    file_ = FileStepFails(FileStep::Open, path) ? nullptr : std::fopen(path.c_str(), "wb");
     ok_ = file_ != nullptr;
     return ok_;
 }
@@ -102,7 +107,7 @@ void CFileWriter::Write(std::string_view bytes) {
 bool CFileWriter::Close() {
     if (!file_)
         return false;
-    const bool ok = FlushAndClose(file_) && ok_;
+    const bool ok = FlushAndClose(file_, path_) && ok_;
     file_ = nullptr;
     ok_ = false;
     return ok;
@@ -154,7 +159,7 @@ void RemoveStaleTemps(const std::filesystem::path& target) {
 // goes out.
 bool PutAndSync(int fd, const std::filesystem::path& path, std::string_view bytes) {
     bool ok = true;
-    if (WriteFaultFor(path)) {
+    if (WriteFaultFor(path) || FileStepFails(FileStep::Write, path)) {
         bytes = bytes.substr(0, bytes.size() / 2);
         ok = false;
     }
@@ -166,7 +171,7 @@ bool PutAndSync(int fd, const std::filesystem::path& path, std::string_view byte
             return false;
         bytes.remove_prefix(static_cast<std::size_t>(n));
     }
-    return ::fdatasync(fd) == 0 && ok;
+    return !FileStepFails(FileStep::Sync, path) && ::fdatasync(fd) == 0 && ok;
 }
 
 // The temporary file, written whole and flushed, under a unique name beside target; empty on
@@ -189,7 +194,9 @@ std::filesystem::path WriteTemp(const std::filesystem::path& target, const std::
             }
         }
     };
-    int fd = ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+    int fd = FileStepFails(FileStep::Open, shown)
+                 ? -1
+                 : ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
     if (fd >= 0) {
         prepare(fd);
         if (!PutAndSync(fd, shown, bytes)) {
@@ -198,16 +205,22 @@ std::filesystem::path WriteTemp(const std::filesystem::path& target, const std::
         }
         const std::filesystem::path temp = TempNameFor(target);
         const std::string self = "/proc/self/fd/" + std::to_string(fd);
-        const bool linked = ::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, temp.c_str(), AT_SYMLINK_FOLLOW) == 0;
+        const bool linked = !FileStepFails(FileStep::Link, shown) &&
+                            ::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, temp.c_str(), AT_SYMLINK_FOLLOW) == 0;
         ::close(fd);
         if (linked)
             return temp;
-        // No name can be given to it here: written again under a name.
+        // No name can be given to it here (no /proc, or the link refused): the closed descriptor's
+        // number may already belong to a file another thread opened, so it is forgotten before the
+        // bytes are written again under a name.
+        fd = -1;
     }
     std::filesystem::path temp;
     for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
         temp = TempNameFor(target);
-        fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        fd = FileStepFails(FileStep::Open, shown)
+                 ? -1
+                 : ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd < 0 && errno != EEXIST)
             return {};
     }
@@ -243,7 +256,7 @@ bool ReplaceFileBytes(const std::filesystem::path& path, std::string_view bytes)
     const std::filesystem::path temp = WriteTemp(target, path, bytes, existed ? &old : nullptr);
     if (temp.empty())
         return false;
-    if (::rename(temp.c_str(), target.c_str()) != 0) {
+    if (FileStepFails(FileStep::Rename, path) || ::rename(temp.c_str(), target.c_str()) != 0) {
         ::unlink(temp.c_str());
         return false;
     }
@@ -251,6 +264,8 @@ bool ReplaceFileBytes(const std::filesystem::path& path, std::string_view bytes)
 }
 
 bool CopyFileBytes(const std::filesystem::path& source, const std::filesystem::path& target) {
+    if (FileStepFails(FileStep::Copy, target))
+        return false;
     std::string bytes;
     return ReadFileBytes(source, bytes) && WriteFileBytes(target, bytes);
 }
@@ -374,7 +389,7 @@ bool CGbkTextWriter::Close() {
     if (!file_)
         return good_ && buffer_.Good();
     Flush();
-    if (!FlushAndClose(file_))
+    if (!FlushAndClose(file_, path_))
         good_ = false;
     file_ = nullptr;
     return good_ && buffer_.Good();

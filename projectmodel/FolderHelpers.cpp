@@ -1,5 +1,6 @@
 #include "projectmodel/FolderHelpers.h"
 
+#include "platform/FileFaults.h"
 #include "platform/Text.h"
 #include "platform/TextFile.h"
 
@@ -67,13 +68,15 @@ void SetRenameFaultHook(RenameFaultHook hook) {
 }
 
 bool RenamePath(const fs::path& from, const fs::path& to) {
-    if (RenameFault(from, to, false) != 0)
+    if (RenameFault(from, to, false) != 0 || platform::FileStepFails(platform::FileStep::Rename, to))
         return false;
     return std::rename(from.c_str(), to.c_str()) == 0;
 }
 
 ExchangeResult ExchangePaths(const fs::path& a, const fs::path& b) {
     int error = RenameFault(a, b, true);
+    if (error == 0 && platform::FileStepFails(platform::FileStep::Exchange, b))
+        error = EIO;
     if (error == 0 && ::renameat2(AT_FDCWD, a.c_str(), AT_FDCWD, b.c_str(), RENAME_EXCHANGE) != 0)
         error = errno;
     if (error == 0)
