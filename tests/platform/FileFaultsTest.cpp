@@ -94,9 +94,11 @@ TEST(FileFaults, EachStepOfAReplacementThatFailsLeavesTheOldFileWhole) {
         TempDir dir;
         const auto target = dir / "system.cfg";
         ASSERT_TRUE(WriteFileBytes(target, "the saved file"));
-        CFileFaults faults;
-        faults.FailFrom(step, 1);
-        EXPECT_FALSE(ReplaceFileBytes(target, "half")) << static_cast<int>(step);
+        {
+            CFileFaults faults;
+            faults.FailFrom(step, 1);
+            EXPECT_FALSE(ReplaceFileBytes(target, "half")) << static_cast<int>(step);
+        }
         EXPECT_EQ("the saved file", ReadBytes(target)) << static_cast<int>(step);
         EXPECT_EQ(1u, EntriesIn(dir.Path())) << static_cast<int>(step);
     }
