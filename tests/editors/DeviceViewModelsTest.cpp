@@ -500,7 +500,7 @@ TEST_F(DeviceModels, EquipmentReferencesCheckTypeAndDoubleUse) {
     EXPECT_EQ(CEquipDetailModel::AddRefPoint(doc, eq, 0, 1, 1, 1), 0);
     EXPECT_EQ(prompts.LastText(), "类型不对应!");
     ASSERT_EQ(CEquipDetailModel::AddRefPoint(doc, eq, 0, 1, 2, 1), 1);
-    const CInfoEntry* info = doc.FindDeviceInfo(1, 2, 1);
+    const CInfoEntry* info = testsupport::Found(doc.FindDeviceInfo(1, 2, 1));
     EXPECT_EQ(std::vector<int>(info->m_equip, info->m_equip + 5), (std::vector<int>{5, 0, 3, 0, 0}));
     EXPECT_EQ(eq.m_settings.m_tables[0].m_entries[0].m_values, (CStringArray{"5"}));
 
@@ -602,7 +602,7 @@ TEST_F(DeviceModels, DeletingABayReleasesThePointsOfItsEquipment) {
     EXPECT_TRUE(doc.m_bays.IsEmpty());
     EXPECT_TRUE(doc.m_prjDevices.IsEmpty());
     for (int entry : {1, 2}) {
-        const CInfoEntry* info = doc.FindDeviceInfo(2, 1, entry);
+        const CInfoEntry* info = testsupport::Found(doc.FindDeviceInfo(2, 1, entry));
         EXPECT_EQ(std::vector<int>(info->m_equip, info->m_equip + 5), (std::vector<int>(5, -1))) << entry;
     }
 }

@@ -94,7 +94,7 @@ TEST(PortGridModel, PortsAreNumberedByPlaceAndDevicesAndTimeSourcesFollow) {
     EXPECT_EQ(net[2].m_values[0], "未用");
     // Devices on port 2, time sources on ports 1 and 3.
     net[2].m_protocol.m_deviceAddresses = {2};
-    CDevice* two = p.doc->FindDevice(2);
+    CDevice* two = testsupport::Found(p.doc->FindDevice(2));
     two->m_nBoard = 0;
     two->m_model.m_nPortGroup = 1;
     two->m_model.m_nPortIndex = 2;
@@ -148,8 +148,10 @@ TEST(RefTableModel, PointsAreCheckedForCategoryAndDuplicates) {
     EXPECT_EQ(CRefTableModel::AddPoint(*p.doc, yt, 1, 1, 1, true), CRefTableModel::AddResult::WrongType);
 
     // Descriptions take the device's name unless they carry a bracketed prefix.
-    testsupport::Found(p.doc->FindDevice(1)->m_model.FindEntry(2, 2))->m_strDesc = "[自带]开关";
-    testsupport::Found(p.doc->FindDevice(1)->m_model.FindEntry(1, 1))->m_strDesc = "[开关";
+    testsupport::Found(testsupport::Found(p.doc->FindDevice(1))->m_model.FindEntry(2, 2))->m_strDesc =
+        "[自带]开关";
+    testsupport::Found(testsupport::Found(p.doc->FindDevice(1))->m_model.FindEntry(1, 1))->m_strDesc =
+        "[开关";
     std::string text;
     ASSERT_TRUE(CRefTableModel::DescribePoint(*p.doc, 1, 2, 2, text));
     EXPECT_EQ(text, "[自带]开关");

@@ -3,6 +3,7 @@
 // port groups, a protocol library of a "SYSTEM" and two "DEVICE" protocols with reference tables,
 // and a port-configuration library.
 #include "tests/editors/EditorFixture.h"
+#include "tests/support/Found.h"
 
 #include <initializer_list>
 #include <string>
@@ -75,7 +76,7 @@ struct PortProject : editortest::Project {
         projectmodel::CPortRecord& net = Port(1, 0);
         net.m_protocol = d.m_protocolLibrary.GetByName("P104");
         net.m_protocol.m_deviceAddresses = {5};
-        projectmodel::CDevice* five = d.FindDevice(5);
+        projectmodel::CDevice* five = testsupport::Found(d.FindDevice(5));
         five->m_nBoard = 0;
         five->m_model.m_nPortGroup = 1;
         five->m_model.m_nPortIndex = 0;

@@ -178,7 +178,8 @@ TEST(ProjectTreeModel, PointExportSheets) {
     region.m_items[0].ParseDefinition("规约适用地区,ENUM,华北(华北,华东)", nullptr);
     region.m_rows.push_back({"华北"});
     port.m_protocol.m_groups.Add(region);
-    testsupport::Found(project.doc->FindDevice(1)->m_model.FindEntry(1, 2))->m_strDesc = "[别名]电流";
+    testsupport::Found(testsupport::Found(project.doc->FindDevice(1))->m_model.FindEntry(1, 2))->m_strDesc =
+        "[别名]电流";
 
     EXPECT_EQ(CountPortPoints(port), 2);
     const std::vector<CPointSheet> sheets = PortPointSheets(*project.doc, port);
@@ -189,7 +190,8 @@ TEST(ProjectTreeModel, PointExportSheets) {
     EXPECT_EQ(sheets[0].rows[0],
               (std::vector<std::string>{"1", "1", "1", "2", "-1", "-1", "[别名]电流", "0.5"}));
     EXPECT_EQ(sheets[0].rows[1][6], "无效引用！");
-    testsupport::Found(project.doc->FindDevice(1)->m_model.FindEntry(1, 2))->m_strDesc = "[电流";
+    testsupport::Found(testsupport::Found(project.doc->FindDevice(1))->m_model.FindEntry(1, 2))->m_strDesc =
+        "[电流";
     EXPECT_EQ(PortPointSheets(*project.doc, port)[0].rows[0][6], "[线路保护][电流");
 
     EXPECT_EQ(PortExportFileName(port), "串口0(规约：P103)测点");

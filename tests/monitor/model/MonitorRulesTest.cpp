@@ -8,6 +8,7 @@
 #include "monitor/model/TextMonitor.h"
 #include "monitor/model/WarnEvents.h"
 #include "platform/Gbk.h"
+#include "tests/support/Found.h"
 #include "tests/support/TestFiles.h"
 
 #include <gtest/gtest.h>
@@ -85,7 +86,7 @@ TEST(TextMonitorTest, SaveNamesOfPortsAndDevices) {
     CPortRecord* p = model.AddPort(1, 3, CPortRecord::kSerial);
     p->name = "串口3";
     model.SetDeviceKey(*p->AddDevice(9), 4);
-    CDeviceRecord* d = model.FindDevice(9);
+    CDeviceRecord* d = testsupport::Found(model.FindDevice(9));
     d->name = "线路保护";
     EXPECT_EQ(ProtocolSaveName(model, p->key), "PRC_板卡2_串口3.txt");
     EXPECT_EQ(TraceSaveName(model, 1, 0, 0), "MSG_主通讯.txt");
