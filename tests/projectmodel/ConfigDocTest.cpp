@@ -32,6 +32,9 @@ TEST_F(ConfigDocTest, NewDocumentOverShippedLibrary) {
     CConfigDoc doc;
     ASSERT_TRUE(doc.OnNewDocument());
     EXPECT_EQ(prompts.Texts(), std::vector<std::string>{});
+    // Every file of the shipped library reads without a word: no range beyond its kind, no line
+    // that does not parse.
+    EXPECT_EQ(shell.monitor, std::vector<std::string>{});
     EXPECT_EQ(doc.m_strProjectName, "Demo");
     EXPECT_EQ(doc.m_projectTime, clock.time);
     EXPECT_EQ(CConfigDoc::Current(), &doc);

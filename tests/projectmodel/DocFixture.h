@@ -31,8 +31,10 @@ public:
     std::string answerVersion; // empty: keep the proposal
     std::vector<std::string> proposals;
     std::vector<std::string> log;
+    std::vector<std::string> monitor;
 
     bool IsAdministrator() override { return admin; }
+    void MonitorLine(const std::string& line) override { monitor.push_back(line); }
     bool RequestPrivilege(int, std::string& user) override {
         user = "张工";
         return grant;
