@@ -1,5 +1,7 @@
 #pragma once
 // The texts that the programs talking to the unit show alike: each has its one owner here.
+#include <string>
+
 namespace unitlink::text {
 
 // The socket of the link could not be made.
@@ -7,5 +9,10 @@ inline constexpr const char* kSocketFailed = "创建TCP/IP槽失败!";
 // The link state of the status bar.
 inline constexpr const char* kLinkUp = "通讯装置网络连接";
 inline constexpr const char* kLinkDown = "通讯装置通讯中断";
+
+// A board as every window names it: the unit counts its boards from 0, the user from 1.
+inline std::string BoardCaption(unsigned index) {
+    return "板卡" + std::to_string(index + 1);
+}
 
 } // namespace unitlink::text

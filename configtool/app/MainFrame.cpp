@@ -13,6 +13,7 @@
 #include "platform/Prompt.h"
 #include "platform/Text.h"
 #include "platform/TextFile.h"
+#include "platform/ui/FileDialog.h"
 #include "platform/ui/WidgetPrompt.h"
 #include "projectmodel/ProjectContext.h"
 
@@ -422,7 +423,7 @@ void CMainFrame::OnNewProject() {
 std::string CMainFrame::AskOpenFile(const std::string& filter, const std::string& folder) {
     QFileDialog dlg(this, QString(), Qs(folder), Qs(filter));
     dlg.setObjectName("openFileDialog");
-    dlg.setOption(QFileDialog::DontUseNativeDialog);
+    platform::PrepareFileDialog(dlg);
     dlg.setAcceptMode(QFileDialog::AcceptOpen);
     dlg.setFileMode(QFileDialog::ExistingFile);
     if (platform::RunDialog(dlg) != QDialog::Accepted || dlg.selectedFiles().isEmpty())
@@ -562,7 +563,7 @@ void CMainFrame::OnGenerateText() {
     // "(*)", not "(*.*)": with "*.*" Qt's save dialog replaces the extension of the proposed name.
     QFileDialog dlg(this, QString(), Qs((folder / "").string()), "所有文件 (*)");
     dlg.setObjectName("saveFileDialog");
-    dlg.setOption(QFileDialog::DontUseNativeDialog);
+    platform::PrepareFileDialog(dlg);
     dlg.setAcceptMode(QFileDialog::AcceptSave);
     dlg.selectFile(Qs(name));
     if (platform::RunDialog(dlg) != QDialog::Accepted || dlg.selectedFiles().isEmpty())

@@ -1,6 +1,7 @@
 #include "configtool/shellui/DownloadMgrIPDlg.h"
 
 #include "platform/Text.h"
+#include "platform/ui/FileDialog.h"
 #include "platform/ui/WidgetPrompt.h"
 
 #include <filesystem>
@@ -116,7 +117,7 @@ void CDownloadMgrIPDlg::OnRead() {
     chooser.setAcceptMode(QFileDialog::AcceptOpen);
     chooser.setFileMode(QFileDialog::ExistingFile);
     chooser.setNameFilter("IP文件 (*.ini)");
-    chooser.setOption(QFileDialog::DontUseNativeDialog, true);
+    platform::PrepareFileDialog(chooser);
     if (platform::RunDialog(chooser) != QDialog::Accepted)
         return;
     const QStringList chosen = chooser.selectedFiles();

@@ -3,6 +3,7 @@
 #include "platform/Text.h"
 #include "platform/ui/DialogButtons.h"
 #include "platform/ui/WidgetPrompt.h"
+#include "unitlink/LinkTexts.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -21,7 +22,7 @@ CRestartDlg::CRestartDlg(QWidget* parent) : QDialog(parent) {
     m_pBoard->setObjectName("board");
     m_pBoard->addItem("全部", kAllBoards);
     for (int i = 0; i < kBoardCount; ++i)
-        m_pBoard->addItem(Qs(platform::StrFormat("板卡%d", i)), i);
+        m_pBoard->addItem(Qs(unitlink::text::BoardCaption(i)), i);
     auto* form = new QFormLayout;
     form->addRow("板卡地址:", m_pBoard);
     auto* buttons = platform::MakeOkCancelButtons(this);

@@ -4,6 +4,7 @@
 
 #include "platform/Prompt.h"
 #include "platform/ui/DialogButtons.h"
+#include "platform/ui/FileDialog.h"
 #include "platform/ui/FitText.h"
 #include "platform/ui/WidgetPrompt.h"
 
@@ -51,7 +52,7 @@ void CSaveConfigDlg::OnBrowse() {
     browser.setObjectName("folderBrowser");
     browser.setFileMode(QFileDialog::Directory);
     browser.setOption(QFileDialog::ShowDirsOnly, true);
-    browser.setOption(QFileDialog::DontUseNativeDialog, true);
+    platform::PrepareFileDialog(browser);
     browser.setDirectory(m_pPath->text());
     if (platform::RunDialog(browser) != QDialog::Accepted)
         return;

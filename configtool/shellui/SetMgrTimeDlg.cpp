@@ -4,6 +4,7 @@
 #include "platform/Text.h"
 #include "platform/ui/DialogButtons.h"
 #include "platform/ui/WidgetPrompt.h"
+#include "unitlink/LinkTexts.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -22,7 +23,7 @@ using platform::Ss;
 void FillMgrBoardCombo(QComboBox& combo, int count) {
     combo.clear();
     for (int i = 0; i < count; ++i)
-        combo.addItem(Qs(platform::StrFormat("板卡%d", i)), i);
+        combo.addItem(Qs(unitlink::text::BoardCaption(i)), i);
 }
 
 namespace {

@@ -136,7 +136,7 @@ CWizardSheet::CWizardSheet(const std::string& rootFolder, QWidget* parent)
     : QWizard(parent), m_strFolder((std::filesystem::path(rootFolder) / "Project").string()),
       m_strName("新建工程") {
     setObjectName("wizardSheet");
-    setWindowTitle("Wizard");
+    setWindowTitle("创建新工程向导");
     setWizardStyle(QWizard::ClassicStyle);
     setOption(QWizard::NoCancelButton, false);
     setButtonText(QWizard::BackButton, "< 上一步(&B)");

@@ -41,7 +41,7 @@ CNoticeDlg::CNoticeDlg(const std::string& text, QWidget* parent) : QDialog(paren
 
 CMainFrame::CMainFrame(CQuorvexApp& app) : app_(app) {
     setObjectName("CMainFrame");
-    setWindowTitle("Quorvex");
+    setWindowTitle("装置调试工具");
     mdi_ = new QMdiArea(this);
     mdi_->setObjectName("mdiArea");
     setCentralWidget(mdi_);

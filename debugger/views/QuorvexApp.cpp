@@ -16,6 +16,7 @@
 #include "platform/Paths.h"
 #include "platform/Prompt.h"
 #include "platform/Text.h"
+#include "platform/ui/FileDialog.h"
 #include "platform/ui/WidgetPrompt.h"
 #include "unitlink/LinkTexts.h"
 
@@ -303,7 +304,7 @@ void CQuorvexApp::OnDownloadFile() {
         return;
     QFileDialog files(frame_.get(), "下装文件", Qs(data_.m_programFolder.string()), "所有文件 (*.*)");
     files.setFileMode(QFileDialog::ExistingFile);
-    files.setOption(QFileDialog::DontUseNativeDialog);
+    platform::PrepareFileDialog(files);
     if (platform::RunDialog(files) != QDialog::Accepted || files.selectedFiles().isEmpty())
         return;
     const std::string local = Ss(files.selectedFiles().front());
@@ -746,7 +747,7 @@ bool CQuorvexApp::AskSaveFile(const std::string& initialFolder, const std::strin
     // "(*)", not "(*.*)": Qt's save dialog puts the pattern's suffix in place of the file's own
     // ("big.cfg" would be proposed as "big.*").
     dlg.setNameFilter("所有文件 (*)");
-    dlg.setOption(QFileDialog::DontUseNativeDialog);
+    platform::PrepareFileDialog(dlg);
     if (platform::RunDialog(dlg) != QDialog::Accepted || dlg.selectedFiles().isEmpty())
         return false;
     path = Ss(dlg.selectedFiles().front());

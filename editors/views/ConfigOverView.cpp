@@ -4,6 +4,7 @@
 #include "editors/views/PointPanes.h"
 #include "platform/Prompt.h"
 #include "platform/Text.h"
+#include "platform/ui/FileDialog.h"
 #include "platform/ui/WidgetPrompt.h"
 #include "projectmodel/ProjectContext.h"
 
@@ -424,7 +425,7 @@ void CConfigOverView::OnExportPoints() {
     }
     QFileDialog dlg(this);
     dlg.setAcceptMode(QFileDialog::AcceptSave);
-    dlg.setOption(QFileDialog::DontUseNativeDialog);
+    platform::PrepareFileDialog(dlg);
     dlg.setNameFilter("excel files (*.xlsx)");
     dlg.selectFile(Qs(PortExportFileName(*port)));
     if (platform::RunDialog(dlg) != QDialog::Accepted || dlg.selectedFiles().isEmpty())

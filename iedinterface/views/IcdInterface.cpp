@@ -3,6 +3,7 @@
 #include "iedinterface/model/IcdInterfaceApp.h"
 #include "iedinterface/views/ImportProgressDlg.h"
 #include "iedinterface/views/MainFrame.h"
+#include "platform/ui/FileDialog.h"
 #include "platform/ui/WidgetPrompt.h"
 
 #include <filesystem>
@@ -50,6 +51,7 @@ using namespace iedinterface;
 int InputICDFile(const char*) {
     QFileDialog dialog(QApplication::activeWindow());
     dialog.setObjectName("openIcdDlg");
+    platform::PrepareFileDialog(dialog);
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setNameFilters({QStringLiteral("CID文件 (*.CID)"), QStringLiteral("ICD文件 (*.ICD)")});

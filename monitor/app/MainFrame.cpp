@@ -127,7 +127,7 @@ void CMainFrame::CreateStatusBar() {
 }
 
 void CMainFrame::CreateDocks(QMenu* view, QToolBar* tools) {
-    workspace_ = new QDockWidget(Qs("Workspace"), this);
+    workspace_ = new QDockWidget(Qs("结构图"), this);
     workspace_->setObjectName("bar32776");
     treeTabs_ = new QTabWidget(workspace_);
     treeTabs_->setTabPosition(QTabWidget::South);
@@ -139,7 +139,7 @@ void CMainFrame::CreateDocks(QMenu* view, QToolBar* tools) {
     workspace_->resize(220, 200);
     addDockWidget(Qt::LeftDockWidgetArea, workspace_);
 
-    warnspace_ = new QDockWidget(Qs("Warnspace"), this);
+    warnspace_ = new QDockWidget(Qs("事件"), this);
     warnspace_->setObjectName("bar32777");
     auto* warnTabs = new QTabWidget(warnspace_);
     warnTabs->setTabPosition(QTabWidget::South);

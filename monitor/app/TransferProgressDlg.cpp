@@ -1,5 +1,6 @@
 #include "monitor/app/TransferProgressDlg.h"
 
+#include "platform/ui/FileDialog.h"
 #include "platform/ui/WidgetPrompt.h"
 
 #include <QFileDialog>
@@ -36,7 +37,7 @@ std::string ChooseFile(QWidget* parent, bool save, const std::string& caption, c
                        const std::string& proposedName, const QStringList& filters) {
     QFileDialog dlg(parent, Qs(caption), Qs(folder));
     dlg.setObjectName("fileDialog");
-    dlg.setOption(QFileDialog::DontUseNativeDialog);
+    platform::PrepareFileDialog(dlg);
     dlg.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dlg.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     dlg.setNameFilters(filters);

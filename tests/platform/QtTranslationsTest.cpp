@@ -2,9 +2,14 @@
 // file dialog's labels are Chinese.
 #include "platform/ui/QtTranslations.h"
 
+#include "platform/ui/FileDialog.h"
+
 #include <gtest/gtest.h>
+#include <QAbstractFileIconProvider>
 #include <QDialogButtonBox>
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
@@ -33,4 +38,15 @@ TEST(QtTranslations, StandardTextsAreChineseAfterLoading) {
     ASSERT_NE(fileName, nullptr);
     EXPECT_FALSE(lookIn->text().contains("Look")) << lookIn->text().toStdString();
     EXPECT_FALSE(fileName->text().contains("File")) << fileName->text().toStdString();
+}
+
+TEST(QtTranslations, PreparedFileDialogsNameTheTypesOfTheirEntriesInChinese) {
+    QFileDialog dialog;
+    platform::PrepareFileDialog(dialog);
+    EXPECT_TRUE(dialog.testOption(QFileDialog::DontUseNativeDialog));
+    const QAbstractFileIconProvider* icons = dialog.iconProvider();
+    ASSERT_NE(icons, nullptr);
+    EXPECT_EQ(icons->type(QFileInfo(QDir::tempPath())), QString("文件夹"));
+    EXPECT_EQ(icons->type(QFileInfo(QDir::temp().filePath("a.cfg"))), QString("CFG 文件"));
+    EXPECT_EQ(icons->type(QFileInfo(QDir::temp().filePath("README"))), QString("文件"));
 }

@@ -1,6 +1,8 @@
 #include "configtool/link/views/FileDownloadDlg.h"
 
+#include "platform/ui/FileDialog.h"
 #include "platform/ui/WidgetPrompt.h"
+#include "unitlink/LinkTexts.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -52,8 +54,9 @@ CFileDownloadDlg::CFileDownloadDlg(QWidget* parent) : QDialog(parent) {
 
 void CFileDownloadDlg::OnInitDialog() {
     boardCombo_->clear();
+    // Boards are named from 1 as in the project tree; the item's data is the unit's board index.
     for (int i = 0; i <= 11; ++i)
-        boardCombo_->addItem(Qs("板卡") + QString::number(i), i);
+        boardCombo_->addItem(Qs(unitlink::text::BoardCaption(i)), i);
     boardCombo_->setCurrentIndex(boardCombo_->findData(static_cast<int>(m_board)));
     localEdit_->setText(Qs(m_local));
     targetEdit_->setText(Qs(m_target));
@@ -70,7 +73,7 @@ void CFileDownloadDlg::OnBrowse() {
     dlg.setObjectName("browseDialog");
     dlg.setFileMode(QFileDialog::ExistingFile);
     dlg.setAcceptMode(QFileDialog::AcceptOpen);
-    dlg.setOption(QFileDialog::DontUseNativeDialog);
+    platform::PrepareFileDialog(dlg);
     if (platform::RunDialog(dlg) == QDialog::Accepted && !dlg.selectedFiles().isEmpty())
         localEdit_->setText(dlg.selectedFiles().first());
 }

@@ -141,8 +141,8 @@ TEST(FileDownloadDlg, BoardsPathAndTarget) {
     CFileDownloadDlg dlg;
     ASSERT_EQ(QDialog::Accepted, dlg.DoModal());
     ASSERT_EQ(12, items.size());
-    EXPECT_EQ("板卡0", Ss(items.front()));
-    EXPECT_EQ("板卡11", Ss(items.back()));
+    EXPECT_EQ("板卡1", Ss(items.front()));
+    EXPECT_EQ("板卡12", Ss(items.back()));
     EXPECT_EQ(0, initial);
     EXPECT_EQ(11, dlg.m_board);
     EXPECT_EQ(Ss(chosen), dlg.m_local);

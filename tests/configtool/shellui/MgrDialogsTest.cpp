@@ -137,7 +137,7 @@ TEST(SetMgrTimeDlg, StartsWithSystemTimeAndChecksRangesOnOk) {
     CSetMgrTimeDlg dlg;
     auto* combo = dlg.findChild<QComboBox*>("board");
     ASSERT_EQ(3, combo->count());
-    EXPECT_EQ(QString("板卡2"), combo->itemText(2));
+    EXPECT_EQ(QString("板卡3"), combo->itemText(2));
     EXPECT_EQ(2, combo->itemData(2).toInt());
     EXPECT_TRUE(dlg.findChild<QRadioButton*>("systemTime")->isChecked());
     auto* year = dlg.findChild<QLineEdit*>("year");

@@ -124,7 +124,7 @@ TEST(RestartDlg, StartsAtAllBoardsAndGivesTheChosenBoard) {
     ASSERT_EQ(13, combo->count());
     EXPECT_EQ(QString("全部"), combo->itemText(0));
     EXPECT_EQ(255, combo->itemData(0).toInt());
-    EXPECT_EQ(QString("板卡11"), combo->itemText(12));
+    EXPECT_EQ(QString("板卡12"), combo->itemText(12));
     EXPECT_EQ(11, combo->itemData(12).toInt());
     EXPECT_EQ(0, combo->currentIndex());
     EXPECT_EQ(255, dlg.GetBoardAddress());
@@ -139,7 +139,7 @@ TEST(RestartDlg, StartsAtAllBoardsAndGivesTheChosenBoard) {
 
     CRestartDlg again;
     again.SetBoardAddress(7);
-    EXPECT_EQ(QString("板卡7"), again.findChild<QComboBox*>("board")->currentText());
+    EXPECT_EQ(QString("板卡8"), again.findChild<QComboBox*>("board")->currentText());
     again.SetBoardAddress(99);
     EXPECT_EQ(255, again.GetBoardAddress());
 }

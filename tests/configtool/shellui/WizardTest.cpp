@@ -39,7 +39,7 @@ void FillPage2(CWizardSheet& sheet, const std::string& folder, const std::string
 TEST(Wizard, PagesShowTheirTextsAndStartValues) {
     TempDir root;
     CWizardSheet sheet(root.Path().string());
-    EXPECT_EQ(QString("Wizard"), sheet.windowTitle());
+    EXPECT_EQ(QString("创建新工程向导"), sheet.windowTitle());
     EXPECT_EQ((root.Path() / "Project").string(), sheet.GetFolder());
     EXPECT_EQ("新建工程", sheet.GetName());
     Start(sheet);

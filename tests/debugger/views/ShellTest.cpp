@@ -37,6 +37,7 @@ TEST(Shell, StartsWithDebugWindowAndLoginKey) {
     AppRig rig;
     EXPECT_EQ(rig.app->Monitors().OpenCount(), 1);
     ASSERT_NE(rig.app->Monitors().GetView(kSlotDebug), nullptr);
+    EXPECT_EQ(rig.Frame().windowTitle(), QString("装置调试工具"));
     EXPECT_EQ(rig.Frame().LinkStatus(), "通讯装置通讯中断");
     EXPECT_EQ(rig.app->Data().m_loginKey, 30517);
     EXPECT_TRUE(std::filesystem::is_directory(rig.dir.Path() / "Bin" / "sav"));

@@ -83,7 +83,7 @@ TEST(ShellTest, TreeStatesTextsAndContextMenus) {
     AppRig rig;
     rig.Login();
     COverallView* tree = rig.app->Frame()->TreeView(1);
-    CDeviceRecord* d = rig.app->model.FindDevice(5);
+    CDeviceRecord* d = testsupport::Found(rig.app->model.FindDevice(5));
     QTreeWidgetItem* node = tree->FindNode(kNodeDevice, 1, d->key);
     ASSERT_NE(node, nullptr);
     EXPECT_EQ(COverallView::ImageOf(node), 4);
@@ -169,7 +169,7 @@ TEST(ShellTest, WindowLimitAndCloseOnConnect) {
 TEST(ShellTest, DeviceWindowsAreRefusedUntilTheDeviceIsReady) {
     AppRig rig;
     rig.Login();
-    CDeviceRecord* d = rig.app->model.FindDevice(6);
+    CDeviceRecord* d = testsupport::Found(rig.app->model.FindDevice(6));
     EXPECT_EQ(rig.app->windows.OpenEvents(d->key), nullptr);
     EXPECT_EQ(rig.prompts.LastText(), "装置未连通。");
     d->communicating = 1;
@@ -306,6 +306,9 @@ TEST(ShellTest, MenuCommandsAskAndSend) {
 
 TEST(ShellTest, WarningEventsShowTheBar) {
     AppRig rig;
+    // The two bars carry the captions of their menu commands (结构图栏, 事件栏).
+    EXPECT_EQ(rig.app->Frame()->WorkspaceBar()->windowTitle(), QString::fromUtf8("结构图"));
+    EXPECT_EQ(rig.app->Frame()->WarnspaceBar()->windowTitle(), QString::fromUtf8("事件"));
     rig.app->Frame()->WarnspaceBar()->hide();
     rig.app->windows.WarnView()->AddEvent(0, 1000, 5, "保护A", 5, "过流", "动作");
     EXPECT_FALSE(rig.app->Frame()->WarnspaceBar()->isHidden());

@@ -1,0 +1,34 @@
+#include "platform/ui/FileDialog.h"
+
+#include <QAbstractFileIconProvider>
+#include <QFileDialog>
+#include <QFileIconProvider>
+#include <QFileInfo>
+
+namespace platform {
+
+namespace {
+
+// Qt's icons with the type names of the detail view in Chinese.
+class CChineseTypeIcons : public QFileIconProvider {
+public:
+    QString type(const QFileInfo& info) const override {
+        if (info.isRoot())
+            return QStringLiteral("驱动器");
+        if (info.isDir())
+            return QStringLiteral("文件夹");
+        const QString suffix = info.suffix();
+        return suffix.isEmpty() ? QStringLiteral("文件") : suffix.toUpper() + QStringLiteral(" 文件");
+    }
+};
+
+} // namespace
+
+void PrepareFileDialog(QFileDialog& dialog) {
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    // One provider for all dialogs: the dialog does not own it, and it holds no state.
+    static CChineseTypeIcons icons;
+    dialog.setIconProvider(&icons);
+}
+
+} // namespace platform
