@@ -32,6 +32,8 @@ CDeviceFormBase::CDeviceFormBase(const CViewContext& context, EditorViewKind kin
     if (layout.tabsTop >= 0) {
         m_pTabs = new QTabBar(this);
         m_pTabs->setObjectName("tabs");
+        // Tabs as wide as their titles, not stretched across the bar.
+        m_pTabs->setExpanding(false);
         connect(m_pTabs, &QTabBar::currentChanged, this, [this](int tab) {
             if (!m_bQuietTabs)
                 OnTabChanged(tab);

@@ -48,6 +48,9 @@ CInPlaceEditor::CInPlaceEditor(CGridListCtrl* list, int height)
     m_pEdit->hide();
     m_pCombo = new QComboBox(list->viewport());
     m_pCombo->setObjectName("cellCombo");
+    // Its size hint follows its choices, so that it can be laid over a narrow cell as wide as
+    // its longest choice.
+    m_pCombo->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     m_pCombo->hide();
     m_pEdit->installEventFilter(this);
     m_pCombo->installEventFilter(this);
@@ -66,7 +69,17 @@ CInPlaceEditor::CInPlaceEditor(CGridListCtrl* list, int height)
 
 bool CInPlaceEditor::Place(QWidget* editor, int row, int column) {
     const QRect cell = m_pList->SubItemRect(row, column, m_pList->viewport());
-    editor->setGeometry(cell.left(), cell.top() - 1, cell.width(), std::max(m_nHeight, cell.height() + 1));
+    int left = cell.left();
+    int width = cell.width();
+    if (editor == m_pCombo) {
+        // A combo is never narrower than its longest choice: over a narrow column it reaches into
+        // the next ones, and it is moved left rather than cut at the list's right edge.
+        width = std::max(width, m_pCombo->sizeHint().width());
+        const int room = m_pList->viewport()->width();
+        if (left + width > room)
+            left = std::max(0, room - width);
+    }
+    editor->setGeometry(left, cell.top() - 1, width, std::max(m_nHeight, cell.height() + 1));
     editor->show();
     editor->raise();
     editor->setFocus(Qt::OtherFocusReason);

@@ -27,6 +27,8 @@ CPointSelectDlg::CPointSelectDlg(QWidget* parent) : QDialog(parent) {
     layout->addWidget(m_pDevices);
     m_pTabs = new QTabBar(this);
     m_pTabs->setObjectName("categories");
+    // Tabs as wide as their titles, not stretched across the bar.
+    m_pTabs->setExpanding(false);
     for (std::string_view name : projectmodel::PointCategoryNames)
         m_pTabs->addTab(Qs(std::string(name)));
     layout->addWidget(m_pTabs);

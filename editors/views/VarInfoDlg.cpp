@@ -25,6 +25,8 @@ CVarInfoDlg::CVarInfoDlg(QWidget* parent) : QDialog(parent) {
     auto* layout = new QVBoxLayout(this);
     m_pTabs = new QTabBar(this);
     m_pTabs->setObjectName("records");
+    // Tabs as wide as their titles, not stretched across the bar.
+    m_pTabs->setExpanding(false);
     layout->addWidget(m_pTabs);
     m_pList = new CGridListCtrl(this);
     m_pList->setObjectName("list");

@@ -249,6 +249,9 @@ TEST_F(EditorJourney, AProjectBuiltThroughTheViewsReopensAsItWasShown) {
     ASSERT_EQ(bays->List()->GetItemCount(), 1);
     auto* equipment = w.Select<CConfigEquipView>(w.Top(2)->child(0)->child(0));
     ASSERT_NE(equipment, nullptr);
+    // Its one tab is as wide as its title, not stretched across the view.
+    ASSERT_EQ(equipment->Tabs()->count(), 1);
+    EXPECT_LT(equipment->Tabs()->tabRect(0).width(), equipment->Tabs()->width() / 2);
     menu.reset(equipment->BuildContextMenu());
     Action(menu.get(), "添加一次设备")->trigger();
     ASSERT_EQ(equipment->List()->GetItemCount(), 1);

@@ -109,6 +109,16 @@ TEST_F(GridListTest, EditorsOpenOverTheCellAndHandBackTheTrimmedText) {
     editor.Combo()->setCurrentIndex(2);
     editor.CommitOpen();
     EXPECT_EQ(commits.back(), "0:0:甲>丁");
+
+    // Over a column narrower than its choices the combo is as wide as its longest one, so that
+    // "未用" does not show as "未".
+    list.setColumnWidth(0, 20);
+    ASSERT_TRUE(editor.OpenCombo(0, 0, {"未用", "IEC103串口", "ModbusRTU"}));
+    const int longest = editor.Combo()->fontMetrics().horizontalAdvance("IEC103串口");
+    EXPECT_GT(editor.Combo()->width(), longest);
+    EXPECT_GE(editor.Combo()->width(), editor.Combo()->sizeHint().width());
+    EXPECT_LE(editor.Combo()->geometry().right(), list.viewport()->width());
+    editor.CommitOpen();
 }
 
 TEST_F(GridListTest, TwentyThousandRowsFillInOneGo) {
