@@ -1,5 +1,6 @@
 #include "editors/views/OverView.h"
 
+#include "platform/ui/FitText.h"
 #include "platform/ui/WidgetPrompt.h"
 #include "projectmodel/ProjectContext.h"
 
@@ -38,6 +39,7 @@ QIcon MakeIcon(int image) {
 COverView::COverView(QWidget* parent) : QTreeWidget(parent) {
     setHeaderHidden(true);
     setColumnCount(1);
+    platform::KeepWholeLabelsVisible(this);
     setRootIsDecorated(true);
     setIconSize(QSize(20, 16));
     for (int i = 0; i < kTreeImageCount; ++i)

@@ -5,6 +5,7 @@
 #include "monitor/app/MarindleApp.h"
 #include "platform/Prompt.h"
 #include "platform/Text.h"
+#include "platform/ui/FitText.h"
 #include "platform/ui/WidgetPrompt.h"
 
 #include <QContextMenuEvent>
@@ -41,6 +42,7 @@ COverallView::COverallView(CMarindleApp& app, int mode, QWidget* parent)
     : QTreeWidget(parent), app_(app), mode_(mode) {
     setObjectName(mode == 1 ? "treeDown" : "treeUp");
     setHeaderHidden(true);
+    platform::KeepWholeLabelsVisible(this);
     setRootIsDecorated(true);
     setIconSize(QSize(18, 18));
     connect(this, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem* item) { OpenNode(item); });

@@ -2,10 +2,12 @@
 
 #include <algorithm>
 #include <QGuiApplication>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QScreen>
 #include <QStyle>
 #include <QStyleOptionFrame>
+#include <QTreeView>
 
 namespace platform {
 
@@ -30,6 +32,14 @@ void KeepWholeTextVisible(QLineEdit* edit) {
     };
     fit();
     QObject::connect(edit, &QLineEdit::textChanged, edit, fit);
+}
+
+void KeepWholeLabelsVisible(QTreeView* tree) {
+    QHeaderView* header = tree->header();
+    header->setStretchLastSection(false);
+    header->setSectionResizeMode(QHeaderView::ResizeToContents);
+    tree->setTextElideMode(Qt::ElideNone);
+    tree->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
 }
 
 } // namespace platform
