@@ -1,8 +1,7 @@
 #include "points/ExcelBook.h"
 
 #include "platform/Prompt.h"
-
-#include <xlsxwriter.h>
+#include "points/XlsxLibrary.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -89,9 +88,15 @@ int CExcelBook::Open(const std::string& path) {
     std::fclose(probe);
     if (!existed)
         std::remove(path.c_str());
+    std::string failure;
+    m_lib = CXlsxLibrary::Get(failure);
+    if (!m_lib) {
+        Fail(failure);
+        return 0;
+    }
     lxw_workbook_options options{};
     options.constant_memory = LXW_TRUE;
-    m_book = workbook_new_opt(path.c_str(), &options);
+    m_book = m_lib->workbook_new_opt(path.c_str(), &options);
     if (!m_book)
         return 0;
     m_strPath = path;
@@ -102,9 +107,9 @@ bool CExcelBook::CreateSheet(const std::vector<std::string>& columns) {
     if (!m_book || m_bFailed)
         return false;
     const std::string name = ValidSheetName(m_strSheetName);
-    if (const lxw_error err = workbook_validate_sheet_name(m_book, name.c_str()); err != LXW_NO_ERROR)
+    if (const lxw_error err = m_lib->workbook_validate_sheet_name(m_book, name.c_str()); err != LXW_NO_ERROR)
         return Fail("工作表名称" + name + "无效");
-    m_sheet = workbook_add_worksheet(m_book, name.c_str());
+    m_sheet = m_lib->workbook_add_worksheet(m_book, name.c_str());
     if (!m_sheet)
         return Fail("创建工作表" + name + "失败");
     m_columns = columns;
@@ -123,9 +128,9 @@ bool CExcelBook::AddRow(const std::vector<std::string>& values) {
             continue;
         const std::string cell = v.size() > kMaxCellChars ? CutChars(v, kMaxCellChars) : v;
         const lxw_error err =
-            worksheet_write_string(m_sheet, m_nRow, static_cast<lxw_col_t>(c), cell.c_str(), nullptr);
+            m_lib->worksheet_write_string(m_sheet, m_nRow, static_cast<lxw_col_t>(c), cell.c_str(), nullptr);
         if (err != LXW_NO_ERROR)
-            return Fail(lxw_strerror(err));
+            return Fail(m_lib->lxw_strerror(err));
     }
     ++m_nRow;
     return true;
@@ -137,9 +142,9 @@ bool CExcelBook::Close() {
     lxw_workbook* book = m_book;
     m_book = nullptr;
     m_sheet = nullptr;
-    const lxw_error err = workbook_close(book);
+    const lxw_error err = m_lib->workbook_close(book);
     if (err != LXW_NO_ERROR)
-        return Fail(lxw_strerror(err));
+        return Fail(m_lib->lxw_strerror(err));
     return !m_bFailed;
 }
 

@@ -12,6 +12,8 @@ struct lxw_worksheet;
 
 namespace points {
 
+struct CXlsxLibrary;
+
 class CExcelBook {
 public:
     CExcelBook() = default;
@@ -44,6 +46,7 @@ public:
 private:
     bool Fail(const std::string& text);
 
+    const CXlsxLibrary* m_lib = nullptr;
     lxw_workbook* m_book = nullptr;
     lxw_worksheet* m_sheet = nullptr;
     int m_nColumns = 0;

@@ -1,5 +1,6 @@
 // The Excel writer: a workbook written and read back from its zip, and its failures.
 #include "points/ExcelBook.h"
+#include "points/XlsxLibrary.h"
 
 #include "platform/scl/SCLService.h"
 #include "tests/support/PromptRecorder.h"
@@ -48,6 +49,22 @@ TEST(ExcelBookTest, WritesTitlesAndRowsIntoTheNamedSheet) {
     EXPECT_EQ(sheet.find("past the last column"), std::string::npos);
     EXPECT_NE(sheet.find("r=\"3\""), std::string::npos);
     EXPECT_NE(Unzip(file, "xl/workbook.xml").find("name=\"装置1\""), std::string::npos);
+}
+
+TEST(ExcelBookTest, TheWriterLibraryIsLoadedWhenFirstUsedAndAFailureNamesIt) {
+    std::string error;
+    const CXlsxLibrary* lib = CXlsxLibrary::Get(error);
+    ASSERT_NE(lib, nullptr) << error;
+    EXPECT_NE(lib->workbook_close, nullptr);
+    EXPECT_EQ(CXlsxLibrary::Get(error), lib);
+
+    CXlsxLibrary other;
+    EXPECT_FALSE(CXlsxLibrary::Load("libqxm-no-such-writer.so", other, error));
+    EXPECT_EQ(error, "无法加载Excel写入库libqxm-no-such-writer.so");
+    // A library without the writer's functions is refused, naming the first one missing.
+    EXPECT_FALSE(CXlsxLibrary::Load("libz.so.1", other, error));
+    EXPECT_EQ(error, "Excel写入库libz.so.1缺少workbook_new_opt");
+    EXPECT_EQ(other.workbook_new_opt, nullptr);
 }
 
 TEST(ExcelBookTest, FailuresAreShownAndStopTheBook) {
