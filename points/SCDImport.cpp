@@ -823,7 +823,7 @@ int CSCDImport::ReadSCDIEDs(CConfigDoc& doc) {
     cache_.Discard();
     if (buildWhileReading_) {
         built_.reserve(count);
-        cache_.Open(count);
+        cache_.Open(count, fileBytes_);
     }
     progress_->SetCaption("正在读取测点信息，请稍候……");
 
@@ -868,7 +868,7 @@ int CSCDImport::BuildIEDListFromSCD(CConfigDoc& doc) {
     // whole. It replaces the old one only once complete on disk.
     const bool prebuilt = cache_.IsOpen() && built_.size() == doc.m_infoModels.size();
     if (!prebuilt)
-        cache_.Open(doc.m_infoModels.size());
+        cache_.Open(doc.m_infoModels.size(), fileBytes_);
     constexpr std::size_t kPiece = 1 << 20;
     platform::CArchive ar;
     for (std::size_t i = 0; i < doc.m_infoModels.size(); ++i) {

@@ -4,6 +4,7 @@
 #include "tests/support/Found.h"
 
 #include "projectmodel/FolderHelpers.h"
+#include "projectmodel/ScdCacheBound.h"
 
 #include "platform/Archive.h"
 #include "platform/Gbk.h"
@@ -230,6 +231,10 @@ TEST_F(ConfigDocTest, CachedScdImportMergesModels) {
     ar.WriteU32(2);
     replaced.Serialize(ar);
     added.Serialize(ar);
+    CScdCacheBound bound;
+    bound.scdBytes = 4096;
+    bound.cacheBytes = ar.Bytes().size();
+    ar.WriteBytes(bound.Trailer());
     fs::create_directories(Lib("UserDefine"));
     ASSERT_TRUE(ar.SaveToFile(Lib("UserDefine/IEDListFromSCD.dat")));
     CConfigDoc doc;
@@ -237,11 +242,13 @@ TEST_F(ConfigDocTest, CachedScdImportMergesModels) {
     EXPECT_EQ(doc.m_deviceModels.GetSize(), 6);
     EXPECT_EQ(testsupport::Found(doc.m_deviceModels.FindByName("QXC901"))->m_strType, "导入");
 
-    // A truncated cache changes nothing.
+    // A truncated cache changes nothing and is told.
     testsupport::WriteBytes(Lib("UserDefine/IEDListFromSCD.dat"), ar.Bytes().substr(0, 12));
     CConfigDoc doc2;
     doc2.OnNewDocument();
     EXPECT_EQ(doc2.m_deviceModels.GetSize(), 5);
+    ASSERT_EQ(prompts.Count(), 1u);
+    prompts.Clear();
 }
 
 // ---------------------------------------------------------------------------------------------
