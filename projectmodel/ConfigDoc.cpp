@@ -611,13 +611,25 @@ std::string_view PrefixOf(std::string_view name) {
 }
 
 // An element of the SCL file's own namespace named `local`: the same prefix as the root ("SCL"
-// or "s:SCL"), so a prefixed file lists its IEDs and another namespace's "x:IED" is not one.
-bool IsSclElement(const std::string& name, const std::string& rootName, std::string_view local) {
-    const std::string_view prefix = PrefixOf(rootName);
+// or "s:SCL"), or a prefix bound to the SCL namespace on the element or the root, so a file whose
+// IEDs alone carry such a prefix lists them, and another namespace's "x:IED" is not one.
+constexpr std::string_view kSclNamespace = "http://www.iec.ch/61850/2003/SCL";
+
+bool BindsToScl(const platform::scl::CtBase& element, std::string_view prefix) {
+    return element && element.GetAttrValByName("xmlns:" + std::string(prefix)) == kSclNamespace;
+}
+
+bool IsSclElement(const platform::scl::CtBase& element, const platform::scl::CtBase& root,
+                  std::string_view local) {
+    const std::string name = element.GetEleName();
+    const std::string rootName = root.GetEleName();
+    const std::string_view prefix = PrefixOf(name);
     const std::string_view rest =
-        prefix.empty() ? std::string_view(name)
-                       : std::string_view(name).substr(std::min(name.size(), prefix.size() + 1));
-    return PrefixOf(name) == prefix && platform::EqualsNoCase(rest, local);
+        prefix.empty() ? std::string_view(name) : std::string_view(name).substr(prefix.size() + 1);
+    if (!platform::EqualsNoCase(rest, local))
+        return false;
+    return prefix == PrefixOf(rootName) ||
+           (!prefix.empty() && (BindsToScl(element, prefix) || BindsToScl(root, prefix)));
 }
 
 // The IEDs of an SCD file whose root is "SCL", parsed one at a time so that the tree of a file of
@@ -633,17 +645,17 @@ bool ReadIedsOneByOne(const std::string& file, CIedRecordArray& list) {
         return false;
     const platform::scl::CtBase root = scl.GetRoot();
     const std::string rootName = root.GetEleName();
-    if (!IsSclElement(rootName, rootName, "SCL") || rootName.find(':') != rootName.rfind(':'))
+    if (!IsSclElement(root, root, "SCL") || rootName.find(':') != rootName.rfind(':'))
         return false;
     for (const platform::scl::CtBase& child : root.GetChildEles())
-        if (IsSclElement(child.GetEleName(), rootName, "IED"))
+        if (IsSclElement(child, root, "IED"))
             return false;
     for (int i = 0; i < scl.GetStreamedCount(); ++i) {
         const platform::scl::CtBase ied = scl.LoadStreamed(i);
         if (!ied)
             return false;
         // Another namespace's "x:IED" is not an IED of the list.
-        if (!IsSclElement(ied.GetEleName(), rootName, "IED"))
+        if (!IsSclElement(ied, root, "IED"))
             continue;
         list.Add(IedRecordOf(ied));
     }
@@ -669,9 +681,8 @@ int CConfigDoc::ImportScdFile(const std::string& path) {
         platform::CXmlDocument::NodeList roots;
         if (xml.SelectNodes("SCL", roots) != 0 || roots.empty())
             return 0;
-        const std::string rootName = roots.front().GetEleName();
         for (const platform::scl::CtBase& child : roots.front().GetChildEles())
-            if (IsSclElement(child.GetEleName(), rootName, "IED"))
+            if (IsSclElement(child, roots.front(), "IED"))
                 m_iedList.Add(IedRecordOf(child));
     }
     if (m_iedList.GetSize() == 0) {

@@ -689,6 +689,23 @@ TEST_F(ConfigDocTest, IedListFromScd) {
         ASSERT_EQ(doc.m_iedList.GetSize(), *other ? 3 : 2);
         EXPECT_EQ(doc.m_iedList[0], (CIedRecord{"A", "t", ""}));
     }
+    // A root without a prefix whose IEDs carry one bound to the SCL namespace, on the root or on
+    // the IED; a prefix bound elsewhere is another namespace's.
+    for (const char* body :
+         {"<SCL xmlns:s=\"http://www.iec.ch/61850/2003/SCL\"><s:IED name=\"A\" type=\"t\"/>"
+          "<s:IED name=\"B\"/><x:IED xmlns:x=\"urn:x\" name=\"no\"/></SCL>",
+          "<SCL><s:IED xmlns:s=\"http://www.iec.ch/61850/2003/SCL\" name=\"A\" type=\"t\"/>"
+          "<s:IED xmlns:s=\"http://www.iec.ch/61850/2003/SCL\" name=\"B\"/><s:IED xmlns:s=\"urn:x\" "
+          "name=\"no\"/>"
+          "</SCL>"}) {
+        testsupport::WriteBytes(scd, body);
+        prompts.Clear();
+        EXPECT_EQ(doc.ImportScdFile(scd.string()), 1) << body;
+        ASSERT_EQ(doc.m_iedList.GetSize(), 2) << body;
+        EXPECT_EQ(doc.m_iedList[0], (CIedRecord{"A", "t", ""}));
+        EXPECT_EQ(doc.m_iedList[1], (CIedRecord{"B", "", ""}));
+        EXPECT_EQ(prompts.LastText(), "SCD配置文件导入成功！");
+    }
     testsupport::WriteBytes(scd, "<SCL><Header id=\"h\"/></SCL>");
     prompts.Clear();
     EXPECT_EQ(doc.ImportScdFile(scd.string()), 0);
