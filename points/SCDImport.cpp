@@ -659,7 +659,10 @@ int CSCDImport::LoadSCDFile(CConfigDoc& doc, const std::string& path) {
     doc.m_sclService->SetStreamedElement({});
     if (!loaded) {
         progress_->SetWaitCursor(false);
-        platform::MessageBox("导入SCD失败：解析文件失败!");
+        // A file refused for its text is told where; a markup error as the import always has.
+        platform::MessageBox(doc.m_sclService->IsRefusedContent()
+                                 ? "导入SCD失败：" + doc.m_sclService->GetErrorText() + "!"
+                                 : std::string("导入SCD失败：解析文件失败!"));
         SetProgressPos(100);
         progress_->Hide();
         return 0;

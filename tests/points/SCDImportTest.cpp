@@ -1023,3 +1023,44 @@ TEST_F(SCDImportTest, ALateIedsFaultRefusesTheFileWhileOthersAreWalked) {
 }
 
 } // namespace
+
+// A station file saved in GBK but declared UTF-8 imports as its GBK copy does: every description
+// and device is UTF-8 text, the same as the correctly declared file gives. Bytes valid in neither
+// refuse the file with their line, and the project keeps what it had.
+TEST_F(SCDImportTest, GbkBytesDeclaredAsUtf8ImportAsGbkAndInvalidBytesAreRefused) {
+    const std::string utf8 = testsupport::ReadBytes(StationScd());
+    CConfigDoc reference;
+    CSCDImport import;
+    import.ImportSCD(reference, StationScd());
+    ASSERT_EQ(prompts.Count(), 0u);
+
+    const fs::path misdeclared = tmp / "misdeclared.scd";
+    testsupport::WriteBytes(misdeclared, platform::ToGbk(utf8));
+    CConfigDoc doc;
+    import.ImportSCD(doc, misdeclared.string());
+    ASSERT_EQ(prompts.Count(), 0u) << prompts.Texts()[0];
+    ASSERT_EQ(doc.m_deviceModels.GetSize(), reference.m_deviceModels.GetSize());
+    for (int i = 0; i < doc.m_deviceModels.GetSize(); ++i) {
+        EXPECT_TRUE(doc.m_deviceModels[i] == reference.m_deviceModels[i]) << i;
+        for (const CInfoGroup& g : doc.m_deviceModels[i].m_groups)
+            for (const CInfoEntry& e : g.m_entries)
+                EXPECT_EQ(platform::FirstInvalidUtf8(e.m_strDesc), std::string_view::npos);
+    }
+    ASSERT_EQ(doc.m_devices.GetSize(), reference.m_devices.GetSize());
+    for (int i = 0; i < doc.m_devices.GetSize(); ++i)
+        EXPECT_EQ(doc.m_devices[i].m_strDescription, reference.m_devices[i].m_strDescription) << i;
+
+    // A byte valid in neither encoding on the third line.
+    std::string broken = utf8;
+    const std::size_t third = broken.find('\n', broken.find('\n') + 1) + 1;
+    broken.insert(broken.find('>', third), " desc=\"\xFF\"");
+    const fs::path bad = tmp / "bad.scd";
+    testsupport::WriteBytes(bad, broken);
+    const std::string cache = testsupport::ReadBytes(CSCDImport::CacheFilePath());
+    import.ImportSCD(doc, bad.string());
+    ASSERT_EQ(prompts.Count(), 1u);
+    EXPECT_EQ(prompts.Texts()[0].rfind("导入SCD失败：文件(" + bad.string() + ")第3行", 0), 0u)
+        << prompts.Texts()[0];
+    EXPECT_EQ(testsupport::ReadBytes(CSCDImport::CacheFilePath()), cache);
+    EXPECT_EQ(doc.m_deviceModels.GetSize(), reference.m_deviceModels.GetSize());
+}
