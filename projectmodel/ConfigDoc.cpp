@@ -782,7 +782,7 @@ int CConfigDoc::LoadIEDListFromSCD() {
             in.read(tail.data(), static_cast<std::streamsize>(tail.size()));
         }
         if (!in || fileBytes < 5 + tail.size() || !CScdCacheBound::FromTrailer(tail, bound)) {
-            TellRefusedCache(file, "没有记录生成它的SCD文件");
+            TellRefusedCache(file, "已损坏或不是由本程序的SCD导入写成");
             return 0;
         }
     }

@@ -257,6 +257,24 @@ std::size_t FirstDeclaredEntityReference(const char* d, std::size_t n, std::size
     return std::string_view::npos;
 }
 
+// Whether text that is not all well-formed UTF-8 is still mostly so: Chinese UTF-8 text often
+// also makes valid GBK byte pairs, and a UTF-8 file with a few stray bytes is not to be read as
+// GBK. Counted over the whole text, resuming one byte after each invalid one.
+bool MostlyUtf8(std::string_view text) {
+    std::size_t characters = 0, invalid = 0;
+    while (!text.empty()) {
+        const std::size_t bad = FirstInvalidUtf8(text);
+        const std::string_view good = text.substr(0, std::min(bad, text.size()));
+        for (const char c : good)
+            characters += (static_cast<unsigned char>(c) & 0xC0) == 0xC0 ? 1 : 0;
+        if (bad == std::string_view::npos)
+            break;
+        ++invalid;
+        text.remove_prefix(bad + 1);
+    }
+    return characters > 4 * invalid;
+}
+
 // The first "<" at or after pos; npos when there is none.
 std::size_t NextTag(const char* d, std::size_t n, std::size_t pos) {
     const std::size_t at = pos < n ? FindAny<'<', '<', '<'>(d, n, pos) : n;
@@ -450,7 +468,7 @@ bool CSCLService::Impl::CheckBytes(const char* d, std::size_t n) {
         }
     } else {
         if (const std::size_t bad = FirstInvalidUtf8(bytes); bad != std::string_view::npos) {
-            if (FirstInvalidGbk(bytes) != std::string_view::npos) {
+            if (FirstInvalidGbk(bytes) != std::string_view::npos || MostlyUtf8(bytes)) {
                 refused = true;
                 return ParseError(static_cast<std::ptrdiff_t>(bad),
                                   "文字不是有效的UTF-8编码，也不是GBK编码") != 0;
