@@ -1064,3 +1064,29 @@ TEST_F(SCDImportTest, GbkBytesDeclaredAsUtf8ImportAsGbkAndInvalidBytesAreRefused
     EXPECT_EQ(testsupport::ReadBytes(CSCDImport::CacheFilePath()), cache);
     EXPECT_EQ(doc.m_deviceModels.GetSize(), reference.m_deviceModels.GetSize());
 }
+
+// A re-import refreshes the first device of each model in the table, in either table order, and
+// leaves a later device of the same model as it was.
+TEST_F(SCDImportTest, ReimportRefreshesTheFirstDeviceOfAModel) {
+    for (const bool sorted : {true, false}) {
+        SCOPED_TRACE(sorted ? "sorted table" : "table in entry order");
+        CProjectContext::Instance().SetDeviceTableSorted(sorted);
+        CConfigDoc doc;
+        CSCDImport import;
+        import.ImportSCD(doc, StationScd());
+        ASSERT_EQ(doc.m_devices.GetSize(), 4);
+        const std::string model = doc.m_devices[0].m_strModelName;
+        CDevice second = doc.m_devices[0];
+        second.m_nAddress = second.m_nMappedAddress = 40;
+        second.m_strDescription = "second";
+        ASSERT_GE(doc.m_devices.Insert(second), 0);
+        doc.m_devices[doc.m_devices.FindIndexByAddress(1)].m_strDescription = "first";
+        const int first = doc.m_devices.FindIndexByModelName(model);
+        ASSERT_EQ(doc.m_devices[first].m_nAddress, 1);
+
+        import.ImportSCD(doc, StationScd());
+        ASSERT_EQ(doc.m_devices.GetSize(), 5);
+        EXPECT_EQ(doc.m_devices[doc.m_devices.FindIndexByAddress(1)].m_strDescription, "220kV线路一保护");
+        EXPECT_EQ(doc.m_devices[doc.m_devices.FindIndexByAddress(40)].m_strDescription, "second");
+    }
+}
