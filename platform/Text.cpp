@@ -4,8 +4,10 @@
 #include <climits>
 #include <clocale>
 #include <cstdarg>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <locale.h>
 
 namespace platform {
@@ -190,6 +192,84 @@ bool IsDottedIPv4(std::string_view text) {
         pos = end + 1;
     }
     return false;
+}
+
+namespace {
+
+// The length of the run of ASCII bytes from `from` on, eight bytes at a time: station files are
+// mostly ASCII, and a file of hundreds of MB is checked at memory speed.
+std::size_t AsciiRun(const unsigned char* d, std::size_t n, std::size_t from) {
+    std::size_t i = from;
+    for (; i + 8 <= n; i += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, d + i, 8);
+        if (word & 0x8080808080808080ull)
+            break;
+    }
+    while (i < n && d[i] < 0x80)
+        ++i;
+    return i;
+}
+
+} // namespace
+
+std::size_t FirstInvalidUtf8(std::string_view text) {
+    const auto* d = reinterpret_cast<const unsigned char*>(text.data());
+    const std::size_t n = text.size();
+    std::size_t i = 0;
+    for (;;) {
+        i = AsciiRun(d, n, i);
+        if (i >= n)
+            return std::string_view::npos;
+        const unsigned char c = d[i];
+        std::size_t len = 0;
+        unsigned char low = 0x80, high = 0xBF; // the range of the second byte
+        if (c >= 0xC2 && c <= 0xDF) {
+            len = 2;
+        } else if (c >= 0xE0 && c <= 0xEF) {
+            len = 3;
+            if (c == 0xE0)
+                low = 0xA0; // no overlong form
+            else if (c == 0xED)
+                high = 0x9F; // no surrogate
+        } else if (c >= 0xF0 && c <= 0xF4) {
+            len = 4;
+            if (c == 0xF0)
+                low = 0x90;
+            else if (c == 0xF4)
+                high = 0x8F; // nothing past U+10FFFF
+        } else {
+            return i;
+        }
+        if (i + len > n || d[i + 1] < low || d[i + 1] > high)
+            return i;
+        for (std::size_t k = 2; k < len; ++k)
+            if ((d[i + k] & 0xC0) != 0x80)
+                return i;
+        i += len;
+    }
+}
+
+std::size_t FirstInvalidGbk(std::string_view text) {
+    const auto* d = reinterpret_cast<const unsigned char*>(text.data());
+    const std::size_t n = text.size();
+    std::size_t i = 0;
+    for (;;) {
+        i = AsciiRun(d, n, i);
+        if (i >= n)
+            return std::string_view::npos;
+        const unsigned char c = d[i];
+        if (c == 0x80) {
+            ++i;
+            continue;
+        }
+        if (c == 0xFF || i + 1 >= n)
+            return i;
+        const unsigned char t = d[i + 1];
+        if (t < 0x40 || t == 0x7F || t == 0xFF)
+            return i;
+        i += 2;
+    }
 }
 
 } // namespace platform

@@ -1,6 +1,7 @@
 #include "points/ExcelBook.h"
 
 #include "platform/Prompt.h"
+#include "platform/Text.h"
 #include "points/XlsxLibrary.h"
 
 #include <cstdio>
@@ -106,6 +107,9 @@ int CExcelBook::Open(const std::string& path) {
 bool CExcelBook::CreateSheet(const std::vector<std::string>& columns) {
     if (!m_book || m_bFailed)
         return false;
+    // A workbook holding text that is not UTF-8 cannot be opened: such a name is refused.
+    if (platform::FirstInvalidUtf8(m_strSheetName) != std::string_view::npos)
+        return Fail("工作表名称含有无效的字符，无法写入工作簿");
     const std::string name = ValidSheetName(m_strSheetName);
     if (const lxw_error err = m_lib->workbook_validate_sheet_name(m_book, name.c_str()); err != LXW_NO_ERROR)
         return Fail("工作表名称" + name + "无效");
@@ -126,6 +130,11 @@ bool CExcelBook::AddRow(const std::vector<std::string>& values) {
         const std::string& v = values[c];
         if (v.empty())
             continue;
+        // A workbook holding text that is not UTF-8 cannot be opened: the book is not written.
+        if (platform::FirstInvalidUtf8(v) != std::string_view::npos)
+            return Fail(platform::StrFormat("工作表%s第%u行第%u列的文字含有无效的字符，无法写入工作簿",
+                                            m_strSheetName.c_str(), m_nRow + 1,
+                                            static_cast<unsigned>(c + 1)));
         const std::string cell = v.size() > kMaxCellChars ? CutChars(v, kMaxCellChars) : v;
         const lxw_error err =
             m_lib->worksheet_write_string(m_sheet, m_nRow, static_cast<lxw_col_t>(c), cell.c_str(), nullptr);

@@ -5,6 +5,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <stdexcept>
 #include <thread>
 #include <vector>
 
@@ -12,7 +13,8 @@ namespace points {
 
 // Items 0..count-1 worked on by threads of their own, each with a State, and taken in order: a
 // thread works at most `ahead` items past the last one taken, so that only a few results are held
-// at once. With one thread no thread is started and Take works the item itself.
+// at once. With one thread no thread is started and Take works the item itself. An `ahead` of 0
+// would let no thread start an item and is refused (std::invalid_argument).
 template <class State, class Result> class COrderedWork {
 public:
     using Work = std::function<std::unique_ptr<Result>(State&, std::size_t)>;
@@ -20,6 +22,8 @@ public:
     COrderedWork(std::size_t count, std::size_t threads, std::size_t ahead,
                  const std::function<std::unique_ptr<State>()>& makeState, Work work)
         : count_(count), ahead_(ahead), work_(std::move(work)) {
+        if (ahead == 0)
+            throw std::invalid_argument("COrderedWork: ahead must be at least 1");
         if (threads <= 1) {
             own_ = makeState();
             return;

@@ -659,7 +659,10 @@ int CSCDImport::LoadSCDFile(CConfigDoc& doc, const std::string& path) {
     doc.m_sclService->SetStreamedElement({});
     if (!loaded) {
         progress_->SetWaitCursor(false);
-        platform::MessageBox("导入SCD失败：解析文件失败!");
+        // A file refused for its text is told where; a markup error as the import always has.
+        platform::MessageBox(doc.m_sclService->IsRefusedContent()
+                                 ? "导入SCD失败：" + doc.m_sclService->GetErrorText() + "!"
+                                 : std::string("导入SCD失败：解析文件失败!"));
         SetProgressPos(100);
         progress_->Hide();
         return 0;
@@ -823,7 +826,7 @@ int CSCDImport::ReadSCDIEDs(CConfigDoc& doc) {
     cache_.Discard();
     if (buildWhileReading_) {
         built_.reserve(count);
-        cache_.Open(count);
+        cache_.Open(count, fileBytes_);
     }
     progress_->SetCaption("正在读取测点信息，请稍候……");
 
@@ -868,7 +871,7 @@ int CSCDImport::BuildIEDListFromSCD(CConfigDoc& doc) {
     // whole. It replaces the old one only once complete on disk.
     const bool prebuilt = cache_.IsOpen() && built_.size() == doc.m_infoModels.size();
     if (!prebuilt)
-        cache_.Open(doc.m_infoModels.size());
+        cache_.Open(doc.m_infoModels.size(), fileBytes_);
     constexpr std::size_t kPiece = 1 << 20;
     platform::CArchive ar;
     for (std::size_t i = 0; i < doc.m_infoModels.size(); ++i) {

@@ -1,10 +1,12 @@
 #include "points/ScdCacheFile.h"
 
 #include "platform/Archive.h"
+#include "platform/FileFaults.h"
 #include "platform/Paths.h"
 #include "platform/TextFile.h"
 #include "projectmodel/DeviceTemplate.h"
 #include "projectmodel/ProjectContext.h"
+#include "projectmodel/ScdCacheBound.h"
 
 #include <system_error>
 
@@ -33,7 +35,7 @@ CScdCacheWriter::~CScdCacheWriter() {
     Discard();
 }
 
-void CScdCacheWriter::Open(std::size_t models) {
+void CScdCacheWriter::Open(std::size_t models, std::uint64_t scdBytes) {
     Discard();
     const fs::path temp = TempPath();
     std::error_code ec;
@@ -44,26 +46,31 @@ void CScdCacheWriter::Open(std::size_t models) {
     head.WriteU8(0);
     head.WriteI32(static_cast<std::int32_t>(models));
     out_->Write(head.Bytes());
+    scdBytes_ = scdBytes;
+    written_ = head.Bytes().size();
 }
 
 void CScdCacheWriter::Write(std::string_view bytes) {
-    if (out_)
-        out_->Write(bytes);
+    if (!out_)
+        return;
+    out_->Write(bytes);
+    written_ += bytes.size();
 }
 
 bool CScdCacheWriter::Commit() {
     if (!out_)
         return false;
+    projectmodel::CScdCacheBound bound;
+    bound.scdBytes = scdBytes_;
+    bound.cacheBytes = written_;
+    out_->Write(bound.Trailer());
     bool saved = out_->Close();
     out_.reset();
     const fs::path temp = TempPath();
-    std::error_code ec;
-    if (saved) {
-        fs::rename(temp, ScdCacheFilePath(), ec);
-        saved = !ec;
-    }
+    if (saved)
+        saved = platform::RenameFile(temp, ScdCacheFilePath());
     if (!saved)
-        fs::remove(temp, ec);
+        platform::RemoveFile(temp);
     return saved;
 }
 
@@ -71,8 +78,7 @@ void CScdCacheWriter::Discard() {
     if (!out_)
         return;
     out_.reset();
-    std::error_code ec;
-    fs::remove(TempPath(), ec);
+    platform::RemoveFile(TempPath());
 }
 
 } // namespace points

@@ -3,13 +3,13 @@
 #include "projectmodel/FolderHelpers.h"
 #include "projectmodel/InfoModel.h"
 #include "projectmodel/ProjectContext.h"
+#include "projectmodel/ScdCacheBound.h"
 #include "projectmodel/TextHelpers.h"
 
 #include "platform/Archive.h"
 #include "platform/Paths.h"
 #include "platform/Prompt.h"
 #include "platform/scl/SCLService.h"
-#include "platform/scl/TypeWalkBudget.h"
 #include "platform/scl/XmlDocument.h"
 #include "platform/Text.h"
 #include "platform/TextFile.h"
@@ -17,6 +17,7 @@
 #include <algorithm>
 #include <cmath>
 #include <fstream>
+#include <set>
 #include <unordered_map>
 
 namespace fs = std::filesystem;
@@ -610,13 +611,25 @@ std::string_view PrefixOf(std::string_view name) {
 }
 
 // An element of the SCL file's own namespace named `local`: the same prefix as the root ("SCL"
-// or "s:SCL"), so a prefixed file lists its IEDs and another namespace's "x:IED" is not one.
-bool IsSclElement(const std::string& name, const std::string& rootName, std::string_view local) {
-    const std::string_view prefix = PrefixOf(rootName);
+// or "s:SCL"), or a prefix bound to the SCL namespace on the element or the root, so a file whose
+// IEDs alone carry such a prefix lists them, and another namespace's "x:IED" is not one.
+constexpr std::string_view kSclNamespace = "http://www.iec.ch/61850/2003/SCL";
+
+bool BindsToScl(const platform::scl::CtBase& element, std::string_view prefix) {
+    return element && element.GetAttrValByName("xmlns:" + std::string(prefix)) == kSclNamespace;
+}
+
+bool IsSclElement(const platform::scl::CtBase& element, const platform::scl::CtBase& root,
+                  std::string_view local) {
+    const std::string name = element.GetEleName();
+    const std::string rootName = root.GetEleName();
+    const std::string_view prefix = PrefixOf(name);
     const std::string_view rest =
-        prefix.empty() ? std::string_view(name)
-                       : std::string_view(name).substr(std::min(name.size(), prefix.size() + 1));
-    return PrefixOf(name) == prefix && platform::EqualsNoCase(rest, local);
+        prefix.empty() ? std::string_view(name) : std::string_view(name).substr(prefix.size() + 1);
+    if (!platform::EqualsNoCase(rest, local))
+        return false;
+    return prefix == PrefixOf(rootName) ||
+           (!prefix.empty() && (BindsToScl(element, prefix) || BindsToScl(root, prefix)));
 }
 
 // The IEDs of an SCD file whose root is "SCL", parsed one at a time so that the tree of a file of
@@ -632,17 +645,17 @@ bool ReadIedsOneByOne(const std::string& file, CIedRecordArray& list) {
         return false;
     const platform::scl::CtBase root = scl.GetRoot();
     const std::string rootName = root.GetEleName();
-    if (!IsSclElement(rootName, rootName, "SCL") || rootName.find(':') != rootName.rfind(':'))
+    if (!IsSclElement(root, root, "SCL") || rootName.find(':') != rootName.rfind(':'))
         return false;
     for (const platform::scl::CtBase& child : root.GetChildEles())
-        if (IsSclElement(child.GetEleName(), rootName, "IED"))
+        if (IsSclElement(child, root, "IED"))
             return false;
     for (int i = 0; i < scl.GetStreamedCount(); ++i) {
         const platform::scl::CtBase ied = scl.LoadStreamed(i);
         if (!ied)
             return false;
         // Another namespace's "x:IED" is not an IED of the list.
-        if (!IsSclElement(ied.GetEleName(), rootName, "IED"))
+        if (!IsSclElement(ied, root, "IED"))
             continue;
         list.Add(IedRecordOf(ied));
     }
@@ -668,9 +681,8 @@ int CConfigDoc::ImportScdFile(const std::string& path) {
         platform::CXmlDocument::NodeList roots;
         if (xml.SelectNodes("SCL", roots) != 0 || roots.empty())
             return 0;
-        const std::string rootName = roots.front().GetEleName();
         for (const platform::scl::CtBase& child : roots.front().GetChildEles())
-            if (IsSclElement(child.GetEleName(), rootName, "IED"))
+            if (IsSclElement(child, roots.front(), "IED"))
                 m_iedList.Add(IedRecordOf(child));
     }
     if (m_iedList.GetSize() == 0) {
@@ -731,25 +743,58 @@ int CConfigDoc::ImportSCD(const std::string& path) {
     return result;
 }
 
+namespace {
+
+// Tells once per run of the program that a cache file (by its path, size and time) was refused;
+// the project loads without its models until the next import writes it again.
+void TellRefusedCache(const fs::path& file, const char* why) {
+    static std::set<std::string> told;
+    std::error_code ec;
+    const auto size = fs::file_size(file, ec);
+    const auto time = fs::last_write_time(file, ec).time_since_epoch().count();
+    if (!told.insert(file.string() + "\n" + std::to_string(size) + "\n" + std::to_string(time)).second)
+        return;
+    platform::MessageBox(platform::StrFormat("SCD导入的装置模型缓存文件%s%s，其中的装置模型未载入，"
+                                             "重新导入SCD文件可重建该文件。",
+                                             file.string().c_str(), why),
+                         "提示", platform::Icon::Warning);
+}
+
+} // namespace
+
 int CConfigDoc::LoadIEDListFromSCD() {
     const fs::path file = platform::JoinPath(LibraryFolder(), "UserDefine\\IEDListFromSCD.dat");
-    // The cache holds no more than the import makes of the project's SCD file: a model per IED
-    // (an IED takes some tens of bytes of the file at least), the points the file's size justifies
-    // (the largest file's without one), two entries for a tap changer's point and four of each
-    // model's own, and a few KB each at most. A cache beyond that is not read.
-    platform::scl::TypeWalkLimits limits;
-    std::uint64_t maxModels = limits.pointsPerFile;
+    // The cache is read within the bound it carries: no more than an import of the SCD file it
+    // was made from may write, and exactly the bytes it says it holds.
     std::error_code ec;
-    if (const fs::path scd = FindFileByExtension(ScdFolder(), "scd"); !scd.empty())
-        if (const std::uintmax_t bytes = fs::file_size(scd, ec); !ec) {
-            limits = limits.ForFile(bytes);
-            maxModels = std::max<std::uint64_t>(1, bytes / 16);
+    const std::uintmax_t fileBytes = fs::file_size(file, ec);
+    if (ec)
+        return 0; // no cache, silently
+    constexpr const char* kDamaged = "已损坏";
+    CScdCacheBound bound;
+    {
+        std::ifstream in(file, std::ios::binary);
+        if (!in)
+            return 0;
+        std::string tail(CScdCacheBound::kTrailerBytes, '\0');
+        if (fileBytes >= 5 + tail.size()) {
+            in.seekg(static_cast<std::streamoff>(fileBytes - tail.size()));
+            in.read(tail.data(), static_cast<std::streamsize>(tail.size()));
         }
-    constexpr std::uint64_t kMaxEntryBytes = 2048;
-    const std::uint64_t maxEntries = 2 * limits.pointsPerFile + 4 * maxModels;
-    if (const std::uintmax_t bytes = fs::file_size(file, ec);
-        !ec && bytes > (maxEntries + maxModels) * kMaxEntryBytes)
+        if (!in || fileBytes < 5 + tail.size() || !CScdCacheBound::FromTrailer(tail, bound)) {
+            TellRefusedCache(file, "已损坏或不是由本程序的SCD导入写成");
+            return 0;
+        }
+    }
+    if (bound.cacheBytes + CScdCacheBound::kTrailerBytes != fileBytes) {
+        TellRefusedCache(file, kDamaged);
         return 0;
+    }
+    constexpr const char* kBeyond = "超出了生成它的SCD文件所能产生的内容";
+    if (fileBytes > bound.MaxFileBytes()) {
+        TellRefusedCache(file, kBeyond);
+        return 0;
+    }
     platform::CArchive ar;
     if (!platform::CArchive::LoadFromFile(file, ar))
         return 0;
@@ -757,20 +802,29 @@ int CConfigDoc::LoadIEDListFromSCD() {
     try {
         ar.Skip(1);
         const std::uint32_t count = ar.ReadU32();
-        if (count > maxModels)
+        if (count > bound.MaxModels()) {
+            TellRefusedCache(file, kBeyond);
             return 0;
+        }
         std::uint64_t entries = 0;
         for (std::uint32_t i = 0; i < count; ++i) {
             CDeviceTemplate tpl;
             tpl.Serialize(ar);
+            if (ar.Position() > bound.cacheBytes)
+                throw platform::CArchiveException("the models run into the trailer");
             for (const CInfoGroup& g : tpl.m_groups)
                 entries += static_cast<std::uint64_t>(g.m_entries.GetSize());
-            if (entries > 2 * limits.pointsPerFile + 4 * (i + std::uint64_t{1}))
+            if (entries > bound.MaxEntries(i + std::uint64_t{1})) {
+                TellRefusedCache(file, kBeyond);
                 return 0;
+            }
             models.push_back(std::move(tpl));
         }
+        if (ar.Position() != bound.cacheBytes)
+            throw platform::CArchiveException("bytes after the models");
     } catch (const platform::CArchiveException&) {
         // A damaged cache changes nothing; the next import writes it again.
+        TellRefusedCache(file, kDamaged);
         return 0;
     }
     // Library entries by lower-cased name (the first of a name), so that thousands of cached

@@ -83,7 +83,10 @@ int CCidExtractor::ParseCidFile(const std::string& path) {
     scl.SetXmlFileName(path);
     if (!scl.LoadFromXmlFile()) {
         app_.ClearModel();
-        platform::MessageBox("导入CID失败：解析文件失败!", {}, platform::Icon::Warning);
+        // A file refused for its text is told where; a markup error as the library always has.
+        platform::MessageBox(scl.IsRefusedContent() ? "导入CID失败：" + scl.GetErrorText() + "!"
+                                                    : std::string("导入CID失败：解析文件失败!"),
+                             {}, platform::Icon::Warning);
         return 0;
     }
     return ExtractModel();

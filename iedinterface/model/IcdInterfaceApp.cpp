@@ -57,6 +57,7 @@ int CIcdInterfaceApp::ImportFile(const std::string& path, const std::string& nam
     BaseName = "IEC61850_" + namePart;
     ReloadFlag = 1;
     int result = ParseCidFile(path);
+    lastReadFailed_ = result == 0;
     if (result)
         LoadPreviousTxt(OutputPath(BaseName));
     return result;

@@ -39,6 +39,9 @@ public:
     // The same with a base-name part chosen by the caller (the open-file dialog's file name
     // without its extension).
     int ImportFile(const std::string& path, const std::string& namePart);
+    // True after a read that failed, until the next read succeeds: the model then belongs to no
+    // file, and the classification window has nothing to write beside one.
+    bool LastReadFailed() const { return lastReadFailed_; }
 
     // Parsing and extraction (see CCidExtractor).
     int ParseCidFile(const std::string& path);
@@ -90,6 +93,7 @@ private:
     };
     CNullProgress nullProgress_;
     IImportProgress* progress_ = nullptr;
+    bool lastReadFailed_ = false;
 };
 
 // The folder of the running program.

@@ -50,6 +50,20 @@ std::vector<CPointRow> CPointClassifier::PointRows(int source, int pointClass) c
     return rows;
 }
 
+namespace {
+
+// One box for the points refused for one reason: the point itself, or the first and the count.
+void TellRefused(const std::vector<const std::string*>& refused, const char* one, const char* many) {
+    if (refused.empty())
+        return;
+    const std::string text = refused.size() == 1 ? platform::StrFormat(one, refused.front()->c_str())
+                                                 : platform::StrFormat(many, refused.front()->c_str(),
+                                                                       static_cast<int>(refused.size()));
+    platform::MessageBox(text, "错误", platform::Icon::Error);
+}
+
+} // namespace
+
 std::vector<std::string> CPointClassifier::AddPoints(int source, int categoryIndex,
                                                      const std::vector<std::string>& references) {
     std::vector<std::string> added;
@@ -61,18 +75,18 @@ std::vector<std::string> CPointClassifier::AddPoints(int source, int categoryInd
     const int bit = CategoryBit(categoryIndex);
     CCidPointList& points = Points(source);
     int shown = ShownCount(*list, name);
+    // The points refused, told in one box for each reason however many were selected.
+    std::vector<const std::string*> configured, wrongClass;
     for (const std::string& reference : references) {
         CCidPoint* point = points.Find(reference);
         if (!point)
             continue;
         if (point->Configured) {
-            platform::MessageBox(platform::StrFormat("测点：%s 已经被添加到组态类型中！", reference.c_str()),
-                                 "错误", platform::Icon::Error);
+            configured.push_back(&reference);
             continue;
         }
         if (CategoryMaskForClass(point->Class, bit) == 0) {
-            platform::MessageBox(platform::StrFormat("测点：%s，类型不对应，不能添加！", reference.c_str()),
-                                 "错误", platform::Icon::Error);
+            wrongClass.push_back(&reference);
             continue;
         }
         point->Configured = 1;
@@ -96,6 +110,9 @@ std::vector<std::string> CPointClassifier::AddPoints(int source, int categoryInd
         ++shown;
         added.push_back(reference);
     }
+    TellRefused(configured, "测点：%s 已经被添加到组态类型中！",
+                "测点：%s等%d个测点已经被添加到组态类型中！");
+    TellRefused(wrongClass, "测点：%s，类型不对应，不能添加！", "测点：%s等%d个测点类型不对应，不能添加！");
     return added;
 }
 

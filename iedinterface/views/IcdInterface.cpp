@@ -73,6 +73,10 @@ int OpenCIDSpy(QWidget* parent, const QRect*) {
     if (!parent)
         return 0;
     CIcdInterfaceApp& app = TheIcdInterfaceApp();
+    // After a failed read there is no model to classify, and an OK would write an empty pair
+    // over the failed file's earlier one.
+    if (app.LastReadFailed())
+        return 0;
     int result = 0;
     {
         CMainFrame frame(app, parent);

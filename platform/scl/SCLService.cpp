@@ -188,6 +188,93 @@ bool WideEncoding(const char* d, std::size_t n) {
     return false;
 }
 
+// Where the root's start tag begins, after the declaration, comments and document type; n when
+// the file has no element, npos when a comment or declaration runs to the end of the file.
+std::size_t PrologEnd(const char* d, std::size_t n) {
+    std::size_t pos = 0;
+    for (;;) {
+        const void* lt = pos < n ? std::memchr(d + pos, '<', n - pos) : nullptr;
+        if (!lt)
+            return n;
+        pos = static_cast<std::size_t>(static_cast<const char*>(lt) - d);
+        const std::size_t skip = SkipSpecial(d, n, pos);
+        if (skip == std::string_view::npos || skip == pos)
+            return skip;
+        pos = skip;
+    }
+}
+
+bool IsNameByte(char c) {
+    return c != ';' && c != '&' && c != '<' && c != '>' && c != '"' && c != '\'' && c != ' ' && c != '\t' &&
+           c != '\r' && c != '\n' && c != '%';
+}
+
+// The general entities the internal subset of the document type declaration in [0, prologEnd)
+// declares (parameter entities, "<!ENTITY % name", are not referred to in the content).
+std::vector<std::string> DeclaredEntities(const char* d, std::size_t n, std::size_t prologEnd) {
+    std::vector<std::string> names;
+    const std::size_t doctype = FindText(d, std::min(n, prologEnd), 0, "<!DOCTYPE");
+    if (doctype == std::string_view::npos)
+        return names;
+    const std::size_t end = std::min(n, prologEnd);
+    for (std::size_t pos = FindText(d, end, doctype, "<!ENTITY"); pos != std::string_view::npos;
+         pos = FindText(d, end, pos + 8, "<!ENTITY")) {
+        std::size_t i = pos + 8;
+        while (i < end && (d[i] == ' ' || d[i] == '\t' || d[i] == '\r' || d[i] == '\n'))
+            ++i;
+        if (i >= end || d[i] == '%')
+            continue;
+        const std::size_t from = i;
+        while (i < end && IsNameByte(d[i]))
+            ++i;
+        if (i > from)
+            names.emplace_back(d + from, i - from);
+    }
+    return names;
+}
+
+// The first reference "&name;" after the prolog to an entity the document type declares; npos
+// when there is none. The parser leaves such a reference in the text as it stands.
+std::size_t FirstDeclaredEntityReference(const char* d, std::size_t n, std::size_t prologEnd,
+                                         const std::vector<std::string>& names, std::string& name) {
+    for (std::size_t pos = prologEnd; pos < n;) {
+        const void* amp = std::memchr(d + pos, '&', n - pos);
+        if (!amp)
+            break;
+        pos = static_cast<std::size_t>(static_cast<const char*>(amp) - d) + 1;
+        std::size_t i = pos;
+        while (i < n && i - pos < 256 && IsNameByte(d[i]))
+            ++i;
+        if (i >= n || d[i] != ';')
+            continue;
+        const std::string_view ref(d + pos, i - pos);
+        for (const std::string& declared : names)
+            if (ref == declared) {
+                name = declared;
+                return pos - 1;
+            }
+    }
+    return std::string_view::npos;
+}
+
+// Whether text that is not all well-formed UTF-8 is still mostly so: Chinese UTF-8 text often
+// also makes valid GBK byte pairs, and a UTF-8 file with a few stray bytes is not to be read as
+// GBK. Counted over the whole text, resuming one byte after each invalid one.
+bool MostlyUtf8(std::string_view text) {
+    std::size_t characters = 0, invalid = 0;
+    while (!text.empty()) {
+        const std::size_t bad = FirstInvalidUtf8(text);
+        const std::string_view good = text.substr(0, std::min(bad, text.size()));
+        for (const char c : good)
+            characters += (static_cast<unsigned char>(c) & 0xC0) == 0xC0 ? 1 : 0;
+        if (bad == std::string_view::npos)
+            break;
+        ++invalid;
+        text.remove_prefix(bad + 1);
+    }
+    return characters > 4 * invalid;
+}
+
 // The first "<" at or after pos; npos when there is none.
 std::size_t NextTag(const char* d, std::size_t n, std::size_t pos) {
     const std::size_t at = pos < n ? FindAny<'<', '<', '<'>(d, n, pos) : n;
@@ -290,6 +377,7 @@ struct CSCLService::Impl {
     int loadMode = 0;
     std::string rootName = "SCL";
     std::string error;
+    bool refused = false; // the file's bytes, not its markup, were refused
     pugi::xml_document doc;
     scl::detail::DocInfo info;
     pugi::xml_node_struct* root = nullptr;
@@ -326,6 +414,7 @@ struct CSCLService::Impl {
         info = {};
         root = nullptr;
         error.clear();
+        refused = false;
         streamed.clear();
         pieces.clear();
         Unmap();
@@ -363,7 +452,45 @@ struct CSCLService::Impl {
     bool CheckAfterRoot(std::size_t tail, std::size_t& rootEnd);
     int ParseSkeleton(std::string skeleton);
     bool CheckRoot(pugi::xml_node top);
+    // The bytes of a file of one-byte units before they are parsed: text not valid in the declared
+    // encoding (a file declared UTF-8, or declaring none, whose bytes are GBK is read as GBK) and
+    // references to entities of the internal document type, which the parser does not expand, are
+    // refused with the line. False with error set.
+    bool CheckBytes(const char* d, std::size_t n);
 };
+
+bool CSCLService::Impl::CheckBytes(const char* d, std::size_t n) {
+    const std::string_view bytes(d, n);
+    if (info.gbk) {
+        if (const std::size_t bad = FirstInvalidGbk(bytes); bad != std::string_view::npos) {
+            refused = true;
+            return ParseError(static_cast<std::ptrdiff_t>(bad), "文字不是有效的GBK编码") != 0;
+        }
+    } else {
+        if (const std::size_t bad = FirstInvalidUtf8(bytes); bad != std::string_view::npos) {
+            if (FirstInvalidGbk(bytes) != std::string_view::npos || MostlyUtf8(bytes)) {
+                refused = true;
+                return ParseError(static_cast<std::ptrdiff_t>(bad),
+                                  "文字不是有效的UTF-8编码，也不是GBK编码") != 0;
+            }
+            info.gbk = true;
+        }
+    }
+    const std::size_t prologEnd = PrologEnd(d, n);
+    if (prologEnd == std::string_view::npos || prologEnd >= n)
+        return true; // the parser reports it
+    const std::vector<std::string> names = DeclaredEntities(d, n, prologEnd);
+    if (names.empty())
+        return true;
+    std::string name;
+    if (const std::size_t at = FirstDeclaredEntityReference(d, n, prologEnd, names, name);
+        at != std::string_view::npos) {
+        refused = true;
+        const std::string what = "引用了文档类型定义中声明的实体&" + name + ";，不能读取这样的文件";
+        return ParseError(static_cast<std::ptrdiff_t>(at), what.c_str()) != 0;
+    }
+    return true;
+}
 
 bool CSCLService::Impl::CheckRoot(pugi::xml_node top) {
     // The parser accepts fragments; a file is one document with one root element.
@@ -450,6 +577,8 @@ int CSCLService::Impl::MapFile(std::size_t size) {
         Unmap();
         return -1;
     }
+    if (!CheckBytes(d, n))
+        return 0;
     return 1;
 }
 
@@ -624,6 +753,11 @@ bool CSCLService::Impl::Load() {
     }
 
     info.gbk = IsGbkFamily(DeclaredEncoding(static_cast<const char*>(buffer), size));
+    if (!WideEncoding(static_cast<const char*>(buffer), size) &&
+        !CheckBytes(static_cast<const char*>(buffer), size)) {
+        pugi::get_memory_deallocation_function()(buffer);
+        return false;
+    }
     // GBK bytes never take the values of XML's markup characters, so such a file parses as
     // bytes and only its texts are converted (and their references expanded) when read.
     pugi::xml_parse_result result =
@@ -761,6 +895,10 @@ scl::CtBase CSCLService::GetRoot() const {
 
 const std::string& CSCLService::GetErrorText() const {
     return impl_->error;
+}
+
+bool CSCLService::IsRefusedContent() const {
+    return impl_->refused;
 }
 
 bool CSCLService::IsGbk() const {

@@ -82,7 +82,13 @@ public:
     // Why the last load failed (UTF-8); empty after a success.
     const std::string& GetErrorText() const;
 
-    // True when the loaded file declared a GBK-family encoding.
+    // True when the last load failed on the file's text rather than its markup: bytes valid in
+    // neither its declared encoding nor GBK, or a reference to an entity its document type
+    // declares. GetErrorText names the line.
+    bool IsRefusedContent() const;
+
+    // True when the loaded file declared a GBK-family encoding, or declared UTF-8 (or nothing) and
+    // holds GBK bytes.
     bool IsGbk() const;
 
     // Frees the document.

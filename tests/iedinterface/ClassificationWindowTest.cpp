@@ -321,3 +321,32 @@ TEST(ClassificationExports, EntryPointsHaveUndecoratedNames) {
     EXPECT_EQ(reinterpret_cast<void*>(lib.resolve("OpenCIDSpy")), reinterpret_cast<void*>(&OpenCIDSpy));
     EXPECT_EQ(reinterpret_cast<void*>(lib.resolve("InputICDFile")), reinterpret_cast<void*>(&InputICDFile));
 }
+
+TEST(ClassificationExports, AfterAFailedReadNothingIsShownOrWritten) {
+    testsupport::TempDir dir;
+    testsupport::PromptRecorder prompts;
+    const std::string bad = iedtest::CopySample(iedtest::SclFile("NoTemplates.icd"), dir.Path(), "bad.ICD");
+    // An earlier classification of the file is kept.
+    testsupport::WriteBytes(dir / "IEC61850_bad.txt", "earlier");
+    ASSERT_EQ(ReadICDFile(bad.c_str()), 0);
+    QWidget host;
+    int shown = 0;
+    platform::SetDialogRunner([&](QDialog& d) {
+        ++shown;
+        static_cast<CMainFrame&>(d).findChild<QAction*>("actionOk")->trigger();
+        return d.result();
+    });
+    const QRect rect(0, 0, 600, 800);
+    EXPECT_EQ(OpenCIDSpy(&host, &rect), 0);
+    EXPECT_EQ(shown, 0);
+    EXPECT_EQ(testsupport::ReadBytes(dir / "IEC61850_bad.txt"), "earlier");
+    EXPECT_FALSE(std::filesystem::exists(dir / "IEC61850_bad.cfg"));
+
+    // A good file read after it is classified again.
+    const std::string good = iedtest::CopySample(iedtest::SclFile("QXB610.cid"), dir.Path(), "good.CID");
+    ASSERT_EQ(ReadICDFile(good.c_str()), 1);
+    EXPECT_EQ(OpenCIDSpy(&host, &rect), 1);
+    EXPECT_EQ(shown, 1);
+    EXPECT_TRUE(std::filesystem::exists(dir / "IEC61850_good.cfg"));
+    platform::SetDialogRunner(nullptr);
+}

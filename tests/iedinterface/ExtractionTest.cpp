@@ -141,6 +141,15 @@ TEST_F(Extraction, FilesWithoutTemplatesOrUnreadableFail) {
     EXPECT_EQ(prompts.Texts(), std::vector<std::string>{"导入CID失败：解析文件失败!"});
     EXPECT_TRUE(app.DataSetPoints.empty());
     EXPECT_TRUE(app.OtherPoints.empty());
+
+    // Bytes valid in no encoding the file may be in: refused with their line.
+    const std::filesystem::path bytes = dir / "bytes.cid";
+    testsupport::WriteBytes(bytes, "<SCL>\n<IED name=\"\xFF\"/></SCL>");
+    prompts.Clear();
+    EXPECT_EQ(app.ReadICDFile(bytes.string()), 0);
+    ASSERT_EQ(prompts.Count(), 1u);
+    EXPECT_EQ(prompts.Texts()[0].rfind("导入CID失败：文件(" + bytes.string() + ")第2行", 0), 0u)
+        << prompts.Texts()[0];
 }
 
 TEST_F(Extraction, OutputNamesFromThePath) {

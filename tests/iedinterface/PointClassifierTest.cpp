@@ -120,3 +120,26 @@ TEST_F(PointClassifier, TabsFollowTheClassesThatTakeACategory) {
     EXPECT_EQ(CPointClassifier::AlignCategoryTab(Cat("故障信息"), 2), Cat("故障信息"));
     EXPECT_EQ(CPointClassifier::AlignCategoryTab(Cat("遥测"), 5), Cat("定值"));
 }
+
+TEST_F(PointClassifier, ASelectionRefusedForOneReasonIsToldInOneBox) {
+    const std::vector<std::string> measurands = Refs(c.PointRows(0, 12));
+    const std::vector<std::string> indications = Refs(c.PointRows(0, 10));
+    ASSERT_GE(measurands.size(), 1u);
+    ASSERT_GE(indications.size(), 4u);
+    ASSERT_EQ(c.AddPoints(0, Cat("遥信"), {indications[0], indications[1]}).size(), 2u);
+    ASSERT_EQ(prompts.Count(), 0u);
+
+    // Two already configured: one box naming the first and the count.
+    EXPECT_TRUE(c.AddPoints(0, Cat("遥信"), {indications[0], indications[1]}).empty());
+    EXPECT_EQ(prompts.Texts(),
+              std::vector<std::string>{"测点：" + indications[0] + "等2个测点已经被添加到组态类型中！"});
+    // Two of the wrong class among one that goes in.
+    prompts.Clear();
+    EXPECT_EQ(c.AddPoints(0, Cat("遥测"), {indications[2], measurands[0], indications[3]}),
+              std::vector<std::string>{measurands[0]});
+    EXPECT_EQ(prompts.Texts(),
+              std::vector<std::string>{"测点：" + indications[2] + "等2个测点类型不对应，不能添加！"});
+    EXPECT_EQ(prompts.Messages().back().caption, "错误");
+    EXPECT_EQ(prompts.Messages().back().icon, platform::Icon::Error);
+    EXPECT_EQ(Refs(c.PointRows(0, 10)), (std::vector<std::string>{indications[2], indications[3]}));
+}

@@ -132,4 +132,44 @@ TEST(ExcelBookTest, EveryTableGetsAValidSheetAndLongTextsAreCutOnACharacter) {
     }
 }
 
+TEST(ExcelBookTest, TextThatIsNotUtf8IsNeverWrittenAndTheBookFails) {
+    testsupport::TempDir tmp;
+    testsupport::PromptRecorder prompts;
+    const std::string gbk = "\xD6\xF7\xB1\xE4"; // "主变" in GBK bytes
+    const struct {
+        const char* what;
+        std::string sheet, cell;
+        std::string message;
+    } cases[] = {
+        {"a cell", "装置", gbk, "工作表装置第2行第2列的文字含有无效的字符，无法写入工作簿"},
+        {"a sheet name", "装置" + gbk, "x", "工作表名称含有无效的字符，无法写入工作簿"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        prompts.Clear();
+        const auto file = tmp / (std::string(c.what) + ".xlsx");
+        CExcelBook book;
+        ASSERT_NE(book.Open(file.string()), 0);
+        book.SetSheetName(c.sheet);
+        if (book.CreateSheet({"序号", "描述"})) {
+            EXPECT_FALSE(book.AddRow({"1", c.cell}));
+        }
+        EXPECT_FALSE(book.AddRow({"2", "after"}));
+        EXPECT_FALSE(book.Close());
+        EXPECT_EQ(prompts.Texts(), std::vector<std::string>{c.message});
+    }
+    // Control characters are written so that the sheet stays well-formed XML.
+    const auto file = tmp / "control.xlsx";
+    {
+        CExcelBook book;
+        ASSERT_NE(book.Open(file.string()), 0);
+        ASSERT_TRUE(book.CreateSheet({"描述"}));
+        EXPECT_TRUE(book.AddRow({"a\x01b\x1F"}));
+        EXPECT_TRUE(book.Close());
+    }
+    const std::string sheet = Unzip(file, "xl/worksheets/sheet1.xml");
+    EXPECT_EQ(sheet.find('\x01'), std::string::npos) << sheet;
+    EXPECT_EQ(sheet.find('\x1F'), std::string::npos) << sheet;
+}
+
 } // namespace

@@ -36,8 +36,8 @@ TEST(OrderedWorkTest, ResultsComeInItemOrderAndNoThreadRunsFarAhead) {
         kItems, 4, kAhead, [] { return std::make_unique<State>(); },
         [&](State& state, std::size_t i) {
             ++state.items;
-            // The count taken here may lag the pool's by the one Take not yet returned.
-            if (i > taken.load() + kAhead)
+            // The count here is raised before each Take, so it is never behind the pool's.
+            if (i >= taken.load() + kAhead)
                 tooFar = true;
             {
                 const std::lock_guard lock(threadsMutex);
@@ -52,11 +52,11 @@ TEST(OrderedWorkTest, ResultsComeInItemOrderAndNoThreadRunsFarAhead) {
             return r;
         });
     for (std::size_t i = 0; i < kItems; ++i) {
+        taken = i + 1;
         const auto r = work.Take(i);
         ASSERT_NE(r, nullptr);
         EXPECT_EQ(r->item, i);
         EXPECT_NE(r->thread, std::this_thread::get_id());
-        taken = i + 1;
     }
     EXPECT_FALSE(tooFar.load()) << "an item was started more than " << kAhead << " past the last taken";
     EXPECT_GT(threads.size(), 1u);
@@ -146,4 +146,16 @@ TEST(OrderedWorkTest, ResultsGivenBackAreDestroyedOnTheWorkersOrWithThePool) {
         });
     one.Release(one.Take(0));
     EXPECT_EQ(onWorkers.load() + onCaller.load(), kItems + 1);
+}
+
+TEST(OrderedWorkTest, NoLookAheadIsRefused) {
+    const auto make = [] { return std::make_unique<State>(); };
+    const auto work = [](State&, std::size_t) { return std::make_unique<Result>(); };
+    for (const std::size_t threads : {std::size_t{1}, std::size_t{3}})
+        EXPECT_THROW((COrderedWork<State, Result>(5, threads, 0, make, work)), std::invalid_argument)
+            << threads;
+    // One item ahead: each item is worked only once the one before is taken.
+    COrderedWork<State, Result> one(5, 3, 1, make, work);
+    for (std::size_t i = 0; i < 5; ++i)
+        EXPECT_NE(one.Take(i), nullptr);
 }

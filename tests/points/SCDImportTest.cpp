@@ -10,6 +10,7 @@
 #include "projectmodel/ConfigDoc.h"
 #include "projectmodel/InfoModel.h"
 #include "projectmodel/ProjectContext.h"
+#include "projectmodel/ScdCacheBound.h"
 #include "tests/support/CpuTime.h"
 #include "tests/support/PeakMemory.h"
 #include "tests/support/PromptRecorder.h"
@@ -19,6 +20,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <functional>
 #include <set>
 
 using namespace points;
@@ -45,13 +47,18 @@ CDeviceTemplate BigModel(std::vector<CInfoEntry> entries) {
     return tpl;
 }
 
-// Writes the import's cache file holding the models, in that order.
-void WriteCache(std::initializer_list<CDeviceTemplate*> models) {
+// Writes the import's cache file holding the models, in that order, made from an SCD file of
+// scdBytes (0: of unknown size).
+void WriteCache(std::initializer_list<CDeviceTemplate*> models, std::uint64_t scdBytes = 0) {
     platform::CArchive ar;
     ar.WriteU8(0);
     ar.WriteI32(static_cast<std::int32_t>(models.size()));
     for (CDeviceTemplate* model : models)
         SerializeSCDIED(ar, *model);
+    CScdCacheBound bound;
+    bound.scdBytes = scdBytes;
+    bound.cacheBytes = ar.Bytes().size();
+    ar.WriteBytes(bound.Trailer());
     fs::create_directories(CSCDImport::CacheFilePath().parent_path());
     ASSERT_TRUE(ar.SaveToFile(CSCDImport::CacheFilePath()));
 }
@@ -195,7 +202,10 @@ TEST_F(SCDImportTest, ImportBuildsModelsDevicesAndTheCacheFile) {
     again.WriteI32(4);
     for (int i = 0; i < 4; ++i)
         SerializeSCDIED(again, other.m_deviceModels[i]);
-    EXPECT_EQ(again.Bytes(), bytes);
+    CScdCacheBound bound;
+    bound.scdBytes = fs::file_size(StationScd());
+    bound.cacheBytes = again.Bytes().size();
+    EXPECT_EQ(again.Bytes() + bound.Trailer(), bytes);
     EXPECT_EQ(other.m_devices.GetSize(), 0);
     EXPECT_EQ(prompts.Count(), 0u);
 }
@@ -365,10 +375,10 @@ TEST_F(SCDImportTest, CacheInDescendingOrderLoadsQuickly) {
     EXPECT_EQ(g.m_entries.GetByEntryNo(5)->m_strDesc, "点5");
 }
 
-// The cache is read within the bound the import keeps for the project's SCD file: a cache of
-// more points than its 15 KB may give is not read and changes nothing; without an SCD file the
-// largest file's bound holds.
-TEST_F(SCDImportTest, CacheBeyondWhatTheProjectsScdJustifiesIsNotRead) {
+// The cache is read within the bound it carries, whatever SCD file lies in the project's folder:
+// a cache of more points than the 15 KB it was made from may give is not read and changes nothing;
+// one without a bound, or whose bytes are not those it records, neither; each refusal is told once.
+TEST_F(SCDImportTest, CacheIsReadWithinTheBoundItCarries) {
     constexpr int kEntries = 45000;
     std::vector<CInfoEntry> entries(kEntries);
     for (int n = 1; n <= kEntries; ++n) {
@@ -376,39 +386,86 @@ TEST_F(SCDImportTest, CacheBeyondWhatTheProjectsScdJustifiesIsNotRead) {
         entries[n - 1].m_nEntry = n;
     }
     CDeviceTemplate tpl = BigModel(std::move(entries));
-    WriteCache({&tpl});
-    fs::create_directories(tmp / "其他");
-    fs::copy_file(StationScd(), tmp / "其他" / "station.scd");
+    const std::uint64_t stationBytes = fs::file_size(StationScd());
+    const std::string refusedText = "SCD导入的装置模型缓存文件" + CSCDImport::CacheFilePath().string();
+    const auto refusals = [&] {
+        std::size_t n = 0;
+        for (const std::string& text : prompts.Texts())
+            n += text.rfind(refusedText, 0) == 0 ? 1 : 0;
+        return n;
+    };
+    // A small SCD file in the project's folder bounds nothing.
+    testsupport::WriteBytes(tmp / "其他" / "small.scd", "<SCL/>");
 
-    CConfigDoc doc;
-    EXPECT_EQ(doc.LoadIEDListFromSCD(), 0);
-    EXPECT_EQ(doc.m_deviceModels.GetSize(), 0);
-
-    // A cache far bigger than such entries could take is not even read (a sparse file here).
-    {
-        const fs::path big = tmp / "big.dat";
-        std::FILE* f = std::fopen(big.string().c_str(), "wb");
-        ASSERT_NE(f, nullptr);
-        std::fclose(f);
-        fs::resize_file(big, 200u << 20);
-        fs::rename(CSCDImport::CacheFilePath(), tmp / "kept.dat");
-        fs::rename(big, CSCDImport::CacheFilePath());
-        EXPECT_EQ(doc.LoadIEDListFromSCD(), 0);
-        fs::rename(tmp / "kept.dat", CSCDImport::CacheFilePath());
+    struct Case {
+        const char* what;
+        std::function<void()> write;
+        int loaded; // 1 read, 0 refused and told
+    };
+    const Case cases[] = {
+        {"made from a big file", [&] { WriteCache({&tpl}, 300u << 20); }, 1},
+        {"made from a file of unknown size", [&] { WriteCache({&tpl}); }, 1},
+        {"beyond its 15 KB file", [&] { WriteCache({&tpl}, stationBytes); }, 0},
+        {"without a bound",
+         [&] {
+             WriteCache({&tpl}, 300u << 20);
+             const std::string bytes = testsupport::ReadBytes(CSCDImport::CacheFilePath());
+             testsupport::WriteBytes(CSCDImport::CacheFilePath(),
+                                     bytes.substr(0, bytes.size() - CScdCacheBound::kTrailerBytes));
+         },
+         0},
+        {"with bytes the bound does not record",
+         [&] {
+             WriteCache({&tpl}, 300u << 20);
+             std::string bytes = testsupport::ReadBytes(CSCDImport::CacheFilePath());
+             bytes.insert(bytes.size() - CScdCacheBound::kTrailerBytes, "x");
+             testsupport::WriteBytes(CSCDImport::CacheFilePath(), bytes);
+         },
+         0},
+        {"far bigger than its file could make (sparse)",
+         [&] {
+             // 200 MB of zeros and a bound of the 15 KB file: not even read.
+             CScdCacheBound bound;
+             bound.scdBytes = stationBytes;
+             bound.cacheBytes = 200u << 20;
+             std::FILE* f = std::fopen(CSCDImport::CacheFilePath().string().c_str(), "wb");
+             ASSERT_NE(f, nullptr);
+             std::fclose(f);
+             fs::resize_file(CSCDImport::CacheFilePath(), bound.cacheBytes);
+             std::FILE* a = std::fopen(CSCDImport::CacheFilePath().string().c_str(), "ab");
+             ASSERT_NE(a, nullptr);
+             const std::string trailer = bound.Trailer();
+             std::fwrite(trailer.data(), 1, trailer.size(), a);
+             std::fclose(a);
+         },
+         0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        prompts.Clear();
+        c.write();
+        for (int load = 0; load < 2; ++load) {
+            CConfigDoc doc;
+            EXPECT_EQ(doc.LoadIEDListFromSCD(), c.loaded);
+            ASSERT_EQ(doc.m_deviceModels.GetSize(), c.loaded);
+            if (c.loaded) {
+                EXPECT_EQ(doc.m_deviceModels[0].m_groups[0].m_entries.GetSize(), kEntries);
+            }
+        }
+        EXPECT_EQ(refusals(), c.loaded ? 0u : 1u) << (prompts.Texts().empty() ? "" : prompts.Texts()[0]);
+        EXPECT_EQ(prompts.Count(), refusals());
+        fs::remove(CSCDImport::CacheFilePath());
     }
 
-    fs::remove(tmp / "其他" / "station.scd");
-    EXPECT_EQ(doc.LoadIEDListFromSCD(), 1);
-    ASSERT_EQ(doc.m_deviceModels.GetSize(), 1);
-    EXPECT_EQ(doc.m_deviceModels[0].m_groups[0].m_entries.GetSize(), kEntries);
-
-    // The cache an import of the file writes is read with the file in place.
-    fs::copy_file(StationScd(), tmp / "其他" / "station.scd");
+    // The cache an import writes is read whatever SCD file lies in the folder.
+    prompts.Clear();
+    CConfigDoc doc;
     CSCDImport import;
     import.ImportSCD(doc, StationScd());
     CConfigDoc other;
     EXPECT_EQ(other.LoadIEDListFromSCD(), 1);
     EXPECT_EQ(other.m_deviceModels.GetSize(), 4);
+    EXPECT_EQ(prompts.Count(), 0u);
 }
 
 // An SCD whose recorder node's type refers to itself, as a structure and as a sub-data-object.
@@ -896,7 +953,10 @@ for (int k = 0; k < kIeds; ++k) {
     EXPECT_TRUE(doc.m_devices[k].m_model == model) << name;
     SerializeSCDIED(expected, model);
 }
-EXPECT_EQ(cache, expected.Bytes());
+CScdCacheBound bound;
+bound.scdBytes = fs::file_size(scd);
+bound.cacheBytes = expected.Bytes().size();
+EXPECT_TRUE(cache == expected.Bytes() + bound.Trailer());
 CProjectContext::Instance().m_bGetGoosePoints = false;
 } // namespace
 
@@ -962,3 +1022,70 @@ TEST_F(SCDImportTest, ALateIedsFaultRefusesTheFileWhileOthersAreWalked) {
 }
 
 } // namespace
+
+// A station file saved in GBK but declared UTF-8 imports as its GBK copy does: every description
+// and device is UTF-8 text, the same as the correctly declared file gives. Bytes valid in neither
+// refuse the file with their line, and the project keeps what it had.
+TEST_F(SCDImportTest, GbkBytesDeclaredAsUtf8ImportAsGbkAndInvalidBytesAreRefused) {
+    const std::string utf8 = testsupport::ReadBytes(StationScd());
+    CConfigDoc reference;
+    CSCDImport import;
+    import.ImportSCD(reference, StationScd());
+    ASSERT_EQ(prompts.Count(), 0u);
+
+    const fs::path misdeclared = tmp / "misdeclared.scd";
+    testsupport::WriteBytes(misdeclared, platform::ToGbk(utf8));
+    CConfigDoc doc;
+    import.ImportSCD(doc, misdeclared.string());
+    ASSERT_EQ(prompts.Count(), 0u) << prompts.Texts()[0];
+    ASSERT_EQ(doc.m_deviceModels.GetSize(), reference.m_deviceModels.GetSize());
+    for (int i = 0; i < doc.m_deviceModels.GetSize(); ++i) {
+        EXPECT_TRUE(doc.m_deviceModels[i] == reference.m_deviceModels[i]) << i;
+        for (const CInfoGroup& g : doc.m_deviceModels[i].m_groups)
+            for (const CInfoEntry& e : g.m_entries)
+                EXPECT_EQ(platform::FirstInvalidUtf8(e.m_strDesc), std::string_view::npos);
+    }
+    ASSERT_EQ(doc.m_devices.GetSize(), reference.m_devices.GetSize());
+    for (int i = 0; i < doc.m_devices.GetSize(); ++i)
+        EXPECT_EQ(doc.m_devices[i].m_strDescription, reference.m_devices[i].m_strDescription) << i;
+
+    // A byte valid in neither encoding on the third line.
+    std::string broken = utf8;
+    const std::size_t third = broken.find('\n', broken.find('\n') + 1) + 1;
+    broken.insert(broken.find('>', third), " desc=\"\xFF\"");
+    const fs::path bad = tmp / "bad.scd";
+    testsupport::WriteBytes(bad, broken);
+    const std::string cache = testsupport::ReadBytes(CSCDImport::CacheFilePath());
+    import.ImportSCD(doc, bad.string());
+    ASSERT_EQ(prompts.Count(), 1u);
+    EXPECT_EQ(prompts.Texts()[0].rfind("导入SCD失败：文件(" + bad.string() + ")第3行", 0), 0u)
+        << prompts.Texts()[0];
+    EXPECT_EQ(testsupport::ReadBytes(CSCDImport::CacheFilePath()), cache);
+    EXPECT_EQ(doc.m_deviceModels.GetSize(), reference.m_deviceModels.GetSize());
+}
+
+// A re-import refreshes the first device of each model in the table, in either table order, and
+// leaves a later device of the same model as it was.
+TEST_F(SCDImportTest, ReimportRefreshesTheFirstDeviceOfAModel) {
+    for (const bool sorted : {true, false}) {
+        SCOPED_TRACE(sorted ? "sorted table" : "table in entry order");
+        CProjectContext::Instance().SetDeviceTableSorted(sorted);
+        CConfigDoc doc;
+        CSCDImport import;
+        import.ImportSCD(doc, StationScd());
+        ASSERT_EQ(doc.m_devices.GetSize(), 4);
+        const std::string model = doc.m_devices[0].m_strModelName;
+        CDevice second = doc.m_devices[0];
+        second.m_nAddress = second.m_nMappedAddress = 40;
+        second.m_strDescription = "second";
+        ASSERT_GE(doc.m_devices.Insert(second), 0);
+        doc.m_devices[doc.m_devices.FindIndexByAddress(1)].m_strDescription = "first";
+        const int first = doc.m_devices.FindIndexByModelName(model);
+        ASSERT_EQ(doc.m_devices[first].m_nAddress, 1);
+
+        import.ImportSCD(doc, StationScd());
+        ASSERT_EQ(doc.m_devices.GetSize(), 5);
+        EXPECT_EQ(doc.m_devices[doc.m_devices.FindIndexByAddress(1)].m_strDescription, "220kV线路一保护");
+        EXPECT_EQ(doc.m_devices[doc.m_devices.FindIndexByAddress(40)].m_strDescription, "second");
+    }
+}

@@ -3,9 +3,11 @@
 #include "points/ScdCacheFile.h"
 
 #include "platform/Archive.h"
+#include "platform/FileFaults.h"
 #include "platform/TextFile.h"
 #include "projectmodel/DeviceTemplate.h"
 #include "projectmodel/ProjectContext.h"
+#include "projectmodel/ScdCacheBound.h"
 #include "tests/support/TestFiles.h"
 
 #include <gtest/gtest.h>
@@ -40,7 +42,7 @@ TEST_F(ScdCacheFileTest, CommittedFileHoldsTheHeadAndTheModelsInOrder) {
     SerializeSCDIED(bytes, b);
 
     CScdCacheWriter writer;
-    writer.Open(2);
+    writer.Open(2, 3000);
     EXPECT_TRUE(writer.IsOpen());
     EXPECT_TRUE(fs::exists(CScdCacheWriter::TempPath()));
     EXPECT_FALSE(fs::exists(ScdCacheFilePath()));
@@ -48,7 +50,21 @@ TEST_F(ScdCacheFileTest, CommittedFileHoldsTheHeadAndTheModelsInOrder) {
     ASSERT_TRUE(writer.Commit());
     EXPECT_FALSE(writer.IsOpen());
     EXPECT_FALSE(fs::exists(CScdCacheWriter::TempPath()));
-    EXPECT_EQ(testsupport::ReadBytes(ScdCacheFilePath()), std::string("\0\2\0\0\0", 5) + bytes.Bytes());
+    // The bound follows the models: the SCD file's size, the bytes before the bound, a tag.
+    projectmodel::CScdCacheBound bound;
+    bound.scdBytes = 3000;
+    bound.cacheBytes = 5 + bytes.Bytes().size();
+    const std::string trailer = bound.Trailer();
+    EXPECT_EQ(trailer.substr(0, 8), std::string("\xb8\x0b\0\0\0\0\0\0", 8));
+    EXPECT_EQ(trailer.substr(16), "SCDBOUND");
+    EXPECT_EQ(testsupport::ReadBytes(ScdCacheFilePath()),
+              std::string("\0\2\0\0\0", 5) + bytes.Bytes() + trailer);
+    projectmodel::CScdCacheBound back;
+    ASSERT_TRUE(projectmodel::CScdCacheBound::FromTrailer(trailer, back));
+    EXPECT_EQ(back.scdBytes, 3000u);
+    EXPECT_EQ(back.cacheBytes, bound.cacheBytes);
+    EXPECT_FALSE(projectmodel::CScdCacheBound::FromTrailer(trailer.substr(1), back));
+    EXPECT_FALSE(projectmodel::CScdCacheBound::FromTrailer(std::string(24, 'x'), back));
 
     platform::CArchive in;
     ASSERT_TRUE(platform::CArchive::LoadFromFile(ScdCacheFilePath(), in));
@@ -64,18 +80,18 @@ TEST_F(ScdCacheFileTest, CommittedFileHoldsTheHeadAndTheModelsInOrder) {
 TEST_F(ScdCacheFileTest, DiscardedOrFailedFileKeepsTheOldOne) {
     {
         CScdCacheWriter writer;
-        writer.Open(0);
+        writer.Open(0, 100);
         ASSERT_TRUE(writer.Commit());
     }
     const std::string old = testsupport::ReadBytes(ScdCacheFilePath());
-    ASSERT_EQ(old.size(), 5u);
+    ASSERT_EQ(old.size(), 5u + projectmodel::CScdCacheBound::kTrailerBytes);
     {
         CScdCacheWriter writer;
-        writer.Open(3);
+        writer.Open(3, 100);
         writer.Write("partial");
         writer.Discard();
         EXPECT_FALSE(fs::exists(CScdCacheWriter::TempPath()));
-        writer.Open(3);
+        writer.Open(3, 100);
         writer.Write("unfinished"); // and the writer goes without a commit
     }
     EXPECT_FALSE(fs::exists(CScdCacheWriter::TempPath()));
@@ -83,11 +99,29 @@ TEST_F(ScdCacheFileTest, DiscardedOrFailedFileKeepsTheOldOne) {
 
     platform::SetWriteFaultHook([](const fs::path&) { return true; });
     CScdCacheWriter writer;
-    writer.Open(1);
+    writer.Open(1, 100);
     writer.Write("x");
     EXPECT_FALSE(writer.Commit());
     platform::SetWriteFaultHook({});
     EXPECT_FALSE(fs::exists(CScdCacheWriter::TempPath()));
     EXPECT_EQ(testsupport::ReadBytes(ScdCacheFilePath()), old);
     EXPECT_FALSE(CScdCacheWriter().Commit()); // nothing opened
+}
+
+TEST_F(ScdCacheFileTest, FailedRenameKeepsTheOldFileAndRemovesTheNewOne) {
+    {
+        CScdCacheWriter writer;
+        writer.Open(0, 100);
+        ASSERT_TRUE(writer.Commit());
+    }
+    const std::string old = testsupport::ReadBytes(ScdCacheFilePath());
+    platform::CFileFaults faults;
+    faults.FailNth(platform::FileStep::Rename, 1);
+    CScdCacheWriter writer;
+    writer.Open(1, 100);
+    writer.Write("x");
+    EXPECT_FALSE(writer.Commit());
+    EXPECT_EQ(faults.Failed(platform::FileStep::Rename), 1);
+    EXPECT_FALSE(fs::exists(CScdCacheWriter::TempPath()));
+    EXPECT_EQ(testsupport::ReadBytes(ScdCacheFilePath()), old);
 }

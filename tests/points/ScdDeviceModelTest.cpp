@@ -108,8 +108,30 @@ TEST(DeviceModelTest, TapChangersFillGroup18InPairs) {
     ASSERT_NE(gapped.FindEntry(18, 200), nullptr);
     ASSERT_NE(gapped.FindEntry(19, 2), nullptr);
     EXPECT_EQ(testsupport::Found(gapped.FindEntry(19, 2))->m_strDesc, "档位-停");
+}
 
-    EXPECT_FALSE(IsTapChangerReference("LD/ATCC1$ST$TapChg$stVal"));
-    EXPECT_FALSE(IsTapChangerReference("LD$CO$TapChg/ATCC"));
-    EXPECT_TRUE(IsTapChangerReference("X/pATCC3$CO$TapChg"));
+TEST(ScdDeviceModelRules, TapChangerReferencesWhateverTheCaseOfTheirClass) {
+    const struct {
+        const char* fcda;
+        bool tap;
+    } cases[] = {
+        {"LD/ATCC1$CO$TapChg$Oper$ctlVal", true},
+        {"X/pATCC3$CO$TapChg", true},
+        {"LD/atcc1$CO$TapChg$Oper$ctlVal", true},  // a lower-case class
+        {"LD/pAtCc2$co$TAPCHG$Oper$ctlVal", true}, // mixed case throughout
+        {"LD/ATCC1$ST$TapChg$stVal", false},       // not a control
+        {"LD$CO$TapChg/ATCC", false},              // the class after the "$"
+        {"LD/ATC1$CO$TapChg$Oper", false},
+        {"LD/ATCC1$CO$TapCh", false}, // cut short
+        {"ATCC1$CO$TapChg", false},   // no logical device
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(IsTapChangerReference(c.fcda), c.tap) << c.fcda;
+    // A lower-case tap changer goes to its group 18 like an upper-case one.
+    CInfoModel info;
+    info.m_strName = "T";
+    info.m_controls.push_back(std::make_unique<CSCDPointRef>(Ref("LD/atcc1$CO$TapChg$Oper$ctlVal", "遥控")));
+    const CDeviceTemplate tpl = BuildDeviceModel(info);
+    ASSERT_NE(tpl.FindEntry(18, 1), nullptr);
+    EXPECT_EQ(testsupport::Found(tpl.FindEntry(18, 2))->m_strDesc, "档位-停");
 }

@@ -80,3 +80,28 @@ TEST_F(ScdMergeTest, RefreshedDeviceKeepsWhatTheUserSetAndOtherModelsDevicesStay
     EXPECT_EQ(refreshed.m_pointRefs.GetSize(), 1);
     EXPECT_EQ(refreshed.m_strDescription, "second");
 }
+
+TEST_F(ScdMergeTest, ReimportRefreshesTheFirstDeviceOfItsModel) {
+    // In either table order the device found first for the model's name is refreshed.
+    for (const bool sorted : {true, false}) {
+        SCOPED_TRACE(sorted ? "sorted table" : "table in entry order");
+        CProjectContext::Instance().SetDeviceTableSorted(sorted);
+        CConfigDoc doc;
+        for (const int address : {7, 3}) {
+            CDevice d = CDevice::CDeviceFromTemplate(Model("A_T"));
+            d.m_nAddress = d.m_nMappedAddress = address;
+            d.m_strDescription = "old";
+            ASSERT_GE(doc.m_devices.Insert(std::move(d)), 0);
+        }
+        const int first = doc.m_devices.FindIndexByModelName("A_T");
+        ASSERT_GE(first, 0);
+        const int firstAddress = doc.m_devices[first].m_nAddress;
+
+        MergeImportedModel(doc, Model("A_T", "2"), "new");
+        ASSERT_EQ(doc.m_devices.GetSize(), 2);
+        for (int i = 0; i < doc.m_devices.GetSize(); ++i) {
+            const CDevice& d = doc.m_devices[i];
+            EXPECT_EQ(d.m_strDescription, d.m_nAddress == firstAddress ? "new" : "old") << d.m_nAddress;
+        }
+    }
+}

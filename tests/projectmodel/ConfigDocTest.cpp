@@ -4,6 +4,7 @@
 #include "tests/support/Found.h"
 
 #include "projectmodel/FolderHelpers.h"
+#include "projectmodel/ScdCacheBound.h"
 
 #include "platform/Archive.h"
 #include "platform/Gbk.h"
@@ -233,6 +234,10 @@ TEST_F(ConfigDocTest, CachedScdImportMergesModels) {
     ar.WriteU32(2);
     replaced.Serialize(ar);
     added.Serialize(ar);
+    CScdCacheBound bound;
+    bound.scdBytes = 4096;
+    bound.cacheBytes = ar.Bytes().size();
+    ar.WriteBytes(bound.Trailer());
     fs::create_directories(Lib("UserDefine"));
     ASSERT_TRUE(ar.SaveToFile(Lib("UserDefine/IEDListFromSCD.dat")));
     CConfigDoc doc;
@@ -240,11 +245,13 @@ TEST_F(ConfigDocTest, CachedScdImportMergesModels) {
     EXPECT_EQ(doc.m_deviceModels.GetSize(), 6);
     EXPECT_EQ(testsupport::Found(doc.m_deviceModels.FindByName("QXC901"))->m_strType, "导入");
 
-    // A truncated cache changes nothing.
+    // A truncated cache changes nothing and is told.
     testsupport::WriteBytes(Lib("UserDefine/IEDListFromSCD.dat"), ar.Bytes().substr(0, 12));
     CConfigDoc doc2;
     doc2.OnNewDocument();
     EXPECT_EQ(doc2.m_deviceModels.GetSize(), 5);
+    ASSERT_EQ(prompts.Count(), 1u);
+    prompts.Clear();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -684,6 +691,23 @@ TEST_F(ConfigDocTest, IedListFromScd) {
         EXPECT_EQ(doc.ImportScdFile(scd.string()), 1);
         ASSERT_EQ(doc.m_iedList.GetSize(), *other ? 3 : 2);
         EXPECT_EQ(doc.m_iedList[0], (CIedRecord{"A", "t", ""}));
+    }
+    // A root without a prefix whose IEDs carry one bound to the SCL namespace, on the root or on
+    // the IED; a prefix bound elsewhere is another namespace's.
+    for (const char* body :
+         {"<SCL xmlns:s=\"http://www.iec.ch/61850/2003/SCL\"><s:IED name=\"A\" type=\"t\"/>"
+          "<s:IED name=\"B\"/><x:IED xmlns:x=\"urn:x\" name=\"no\"/></SCL>",
+          "<SCL><s:IED xmlns:s=\"http://www.iec.ch/61850/2003/SCL\" name=\"A\" type=\"t\"/>"
+          "<s:IED xmlns:s=\"http://www.iec.ch/61850/2003/SCL\" name=\"B\"/><s:IED xmlns:s=\"urn:x\" "
+          "name=\"no\"/>"
+          "</SCL>"}) {
+        testsupport::WriteBytes(scd, body);
+        prompts.Clear();
+        EXPECT_EQ(doc.ImportScdFile(scd.string()), 1) << body;
+        ASSERT_EQ(doc.m_iedList.GetSize(), 2) << body;
+        EXPECT_EQ(doc.m_iedList[0], (CIedRecord{"A", "t", ""}));
+        EXPECT_EQ(doc.m_iedList[1], (CIedRecord{"B", "", ""}));
+        EXPECT_EQ(prompts.LastText(), "SCD配置文件导入成功！");
     }
     testsupport::WriteBytes(scd, "<SCL><Header id=\"h\"/></SCL>");
     prompts.Clear();

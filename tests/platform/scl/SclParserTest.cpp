@@ -1,5 +1,6 @@
 #include "platform/Gbk.h"
 #include "platform/scl/SCLService.h"
+#include "platform/Text.h"
 #include "tests/support/TestFiles.h"
 
 #include <gtest/gtest.h>
@@ -588,4 +589,111 @@ TEST(SclService, WorkThreadsFollowTheCoresTheThreadMayRunOn) {
     ASSERT_EQ(sched_setaffinity(0, sizeof one, &one), 0);
     EXPECT_EQ(platform::CSCLService::WorkThreads(), 1u);
     ASSERT_EQ(sched_setaffinity(0, sizeof before, &before), 0);
+}
+
+// The bytes of a file are checked against its declared encoding before the file is parsed, read
+// whole and cut into IEDs alike: GBK bytes in a file declared UTF-8 (or declaring nothing) are
+// read as GBK; bytes valid in neither, or invalid in a declared GBK, refuse the file with their
+// line; a reference to an entity the document type declares, which the parser would leave in the
+// text, refuses it too; a CDATA section may hold "]>" and "]]" without ending it early.
+TEST(SclService, TextNotValidInItsEncodingOrUnexpandedEntitiesRefuseTheFile) {
+    const std::string gbkName = platform::ToGbk("主变保护");
+    const struct {
+        const char* what;
+        std::string bytes;
+        int loaded;
+        bool gbk;         // when loaded
+        std::string line; // of the refusal
+    } cases[] = {
+        {"GBK declared as UTF-8",
+         "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<SCL><IED name=\"A\" desc=\"" + gbkName + "\"/></SCL>",
+         1, true, ""},
+        {"GBK declaring nothing", "<SCL>\n<IED name=\"A\" desc=\"" + gbkName + "\"/></SCL>", 1, true, ""},
+        {"UTF-8 as declared",
+         "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<SCL><IED name=\"A\" desc=\"主变保护\"/></SCL>", 1,
+         false, ""},
+        {"UTF-8 with a stray byte that GBK would take",
+         "<SCL>\n<IED name=\"A\" desc=\"主变保护主变保护\"/>\n<Private>\x80</Private></SCL>", 0, false,
+         "第3行"},
+        {"valid in neither", "<?xml version=\"1.0\"?>\n<SCL>\n<IED name=\"A\" desc=\"\xFF\xFF\"/></SCL>", 0,
+         false, "第3行"},
+        {"a lead byte followed by no trail in either", "<SCL>\n<IED name=\"A\"/>\n<!-- \xE4\xFF --></SCL>", 0,
+         false, "第3行"},
+        {"invalid in its declared GBK",
+         "<?xml version=\"1.0\" encoding=\"GBK\"?>\n<SCL>\n\n<IED name=\"A\" desc=\"\x81\x20\"/></SCL>", 0,
+         false, "第4行"},
+        {"a declared entity referred to",
+         "<?xml version=\"1.0\"?>\n<!DOCTYPE SCL [<!ENTITY zh \"开入\">]>\n<SCL>\n<IED name=\"A\" "
+         "desc=\"&zh;1\"/></SCL>",
+         0, false, "第4行"},
+        {"a declared entity never referred to",
+         "<!DOCTYPE SCL [<!ENTITY zh \"开入\"><!ENTITY % p \"x\">]>\n<SCL><IED name=\"A\" "
+         "desc=\"&amp;&#x41;\"/></SCL>",
+         1, false, ""},
+        {"CDATA holding ]> and ]]",
+         "<SCL><![CDATA[ ]> <IED name=\"no\"/> ]] ]]><IED "
+         "name=\"A\"><Private><![CDATA[]>]]></Private></IED></SCL>",
+         1, false, ""},
+    };
+    for (const auto& c : cases) {
+        for (const bool streamed : {false, true}) {
+            SCOPED_TRACE(std::string(c.what) + (streamed ? ", cut into IEDs" : ", read whole"));
+            TempDir dir;
+            WriteBytes(dir / "f.scd", c.bytes);
+            CSCLService service;
+            service.SetXmlFileName((dir / "f.scd").string());
+            if (streamed)
+                service.SetStreamedElement("IED");
+            ASSERT_EQ(service.LoadFromXmlFile(), c.loaded) << service.GetErrorText();
+            if (!c.loaded) {
+                EXPECT_TRUE(service.IsRefusedContent());
+                EXPECT_NE(service.GetErrorText().find(c.line), std::string::npos) << service.GetErrorText();
+                continue;
+            }
+            EXPECT_FALSE(service.IsRefusedContent());
+            EXPECT_EQ(service.IsGbk(), c.gbk);
+            CtBase ied;
+            if (streamed) {
+                ASSERT_EQ(service.GetStreamedCount(), 1);
+                ied = service.LoadStreamed(0);
+            } else {
+                ied = service.GetRoot().FindOneEleByID(EleID::IED, false);
+            }
+            ASSERT_TRUE(ied);
+            EXPECT_EQ(ied.GetAttrValByName("name"), "A");
+            const std::string desc = ied.GetAttrValByName("desc");
+            EXPECT_EQ(platform::FirstInvalidUtf8(desc), std::string_view::npos);
+            if (c.gbk) {
+                EXPECT_EQ(desc, "主变保护");
+            }
+        }
+    }
+    // The message names the entity.
+    SclText entity("<!DOCTYPE SCL [<!ENTITY zh \"x\">]><SCL desc=\"&zh;\"/>");
+    EXPECT_EQ(entity.result, 0);
+    EXPECT_NE(entity.service.GetErrorText().find("&zh;"), std::string::npos) << entity.service.GetErrorText();
+}
+
+TEST(SclService, Utf8AndGbkByteChecks) {
+    const struct {
+        std::string text;
+        std::size_t utf8, gbk; // the first invalid byte, npos for none
+    } cases[] = {
+        {"", std::string::npos, std::string::npos},
+        {"plain ascii text of more than eight bytes", std::string::npos, std::string::npos},
+        {"主变", std::string::npos, std::string::npos}, // its UTF-8 bytes also make GBK pairs
+        {"ab\xC0\x80", 2, std::string::npos},           // overlong
+        {"\xED\xA0\x80", 0, std::string::npos},         // a surrogate
+        {"\xF4\x90\x80\x80", 0, std::string::npos},     // past U+10FFFF
+        {"12345678\xE4\xB8", 8, std::string::npos},     // cut short
+        {"x\x80", 1, std::string::npos},                // a stray continuation; the euro in GBK
+        {"\xFF", 0, 0},
+        {"abc\x81", 3, 3}, // a GBK lead byte without its trail
+        {"\x81\x7F", 0, 0},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(platform::FirstInvalidUtf8(c.text), c.utf8) << testing::PrintToString(c.text);
+        EXPECT_EQ(platform::FirstInvalidGbk(c.text), c.gbk) << testing::PrintToString(c.text);
+    }
+    EXPECT_EQ(platform::FirstInvalidGbk(platform::ToGbk("主变保护，开入1")), std::string::npos);
 }
