@@ -6,6 +6,7 @@
 #include "projectmodel/TextHelpers.h"
 
 #include "platform/Archive.h"
+#include "platform/FileFaults.h"
 #include "platform/Paths.h"
 #include "platform/Prompt.h"
 #include "platform/scl/SCLService.h"
@@ -203,23 +204,27 @@ constexpr const char* kReplacedNameFile = ".replaced.name";
 
 // A save killed between moving the old version aside and renaming the new one into place leaves
 // the old version only in the replaced folder: it goes back under its name. A replaced folder
-// whose version stands again is the leftover of a finished save.
+// whose version stands again is the leftover of a finished save. The replaced folder may hold
+// the only copy of a version: it is removed only once that version stands under its name, and
+// kept with its note (for the next reading to try again) while the note cannot be read or the
+// rename back fails.
 void RestoreInterruptedVersion(const fs::path& projectFolder) {
     std::error_code ec;
     const fs::path replaced = projectFolder / kReplacedFolderName;
     const fs::path nameFile = projectFolder / kReplacedNameFile;
     if (fs::is_directory(replaced, ec)) {
         std::string name;
-        platform::ReadFileBytes(nameFile, name);
+        if (!platform::ReadFileBytes(nameFile, name) && fs::exists(nameFile, ec))
+            return;
         name = TrimCopy(name);
         const bool plainName =
             !name.empty() && fs::path(name).filename().string() == name && name != "." && name != "..";
-        if (plainName && !fs::exists(projectFolder / name, ec))
-            RenamePath(replaced, projectFolder / name);
-        fs::remove_all(replaced, ec);
+        if (plainName && !fs::exists(projectFolder / name, ec) && !RenamePath(replaced, projectFolder / name))
+            return;
+        platform::RemoveTree(replaced);
     }
     if (!fs::exists(replaced, ec))
-        fs::remove(nameFile, ec);
+        platform::RemoveFile(nameFile);
 }
 
 namespace {
@@ -268,6 +273,11 @@ bool CommitVersionFolder(const fs::path& staged, const fs::path& target) {
         case ExchangeResult::Unsupported:
             break;
         }
+        // A replaced folder still waiting to be put back keeps its note and its place.
+        if (fs::exists(replaced, ec)) {
+            Tell(failed);
+            return false;
+        }
         if (!platform::ReplaceFileBytes(nameFile, target.filename().string()) ||
             !RenamePath(target, replaced)) {
             fs::remove(nameFile, ec);
@@ -284,8 +294,12 @@ bool CommitVersionFolder(const fs::path& staged, const fs::path& target) {
         return false;
     }
     SyncFolder(projectFolder);
-    fs::remove_all(replaced, ec);
-    fs::remove(nameFile, ec);
+    // Only the version this save moved aside goes; a replaced folder still waiting to be put
+    // back (its rename back failed) may hold the only copy of another version.
+    if (hadOld) {
+        platform::RemoveTree(replaced);
+        platform::RemoveFile(nameFile);
+    }
     return true;
 }
 

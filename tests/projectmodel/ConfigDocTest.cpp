@@ -6,6 +6,7 @@
 #include "projectmodel/FolderHelpers.h"
 
 #include "platform/Archive.h"
+#include "platform/FileFaults.h"
 #include "platform/Gbk.h"
 #include "platform/TextFile.h"
 
@@ -447,6 +448,67 @@ TEST_F(ConfigDocTest, AnInterruptedReplaceIsUndoneWhenTheProjectIsRead) {
         EXPECT_EQ(doc.OpenProject(demo / "ProjectV1.00/QXM7740.ini"), 1);
         EXPECT_TRUE(fs::is_directory(demo / "ProjectV1.00"));
     }
+}
+
+// Putting the replaced version back can fail (the rename refused, the note unreadable): the
+// replaced folder then holds the only copy of that version and stays with its note, through
+// readings and saves of other versions, until a later reading puts it back.
+TEST_F(ConfigDocTest, AFailedRestoreKeepsTheOnlyCopy) {
+    const fs::path demo = root / "Project/Demo";
+    const fs::path v1 = demo / "ProjectV1.00";
+    std::string oldMain;
+    {
+        CConfigDoc doc;
+        doc.OnNewDocument();
+        ASSERT_EQ(doc.SaveProject(false), 1);
+        oldMain = testsupport::ReadBytes(v1 / "QXM7740.ini");
+    }
+    fs::rename(v1, demo / ".replaced");
+    testsupport::WriteBytes(demo / ".replaced.name", "ProjectV1.00");
+    auto expectKeptAside = [&] {
+        EXPECT_FALSE(fs::exists(v1));
+        EXPECT_EQ(testsupport::ReadBytes(demo / ".replaced/QXM7740.ini"), oldMain);
+        EXPECT_EQ(testsupport::ReadBytes(demo / ".replaced.name"), "ProjectV1.00");
+    };
+    const auto toVersion = [&](const fs::path& p) { return p == v1; };
+    const auto isNote = [&](const fs::path& p) { return p.filename() == ".replaced.name"; };
+    {
+        platform::CFileFaults faults;
+        faults.FailNth(platform::FileStep::Rename, 1, toVersion);
+        EXPECT_FLOAT_EQ(ParseVersionNumber(demo), 0.0f);
+        EXPECT_EQ(faults.Failed(platform::FileStep::Rename), 1);
+        expectKeptAside();
+    }
+    {
+        platform::CFileFaults faults;
+        faults.FailNth(platform::FileStep::Open, 1, isNote);
+        ParseVersionNumber(demo);
+        EXPECT_EQ(faults.Failed(platform::FileStep::Open), 1);
+        expectKeptAside();
+    }
+    {
+        // A save of another version while the rename back keeps failing: the new version is
+        // written, the replaced one stays aside.
+        platform::CFileFaults faults;
+        faults.FailFrom(platform::FileStep::Rename, 1, toVersion);
+        CConfigDoc doc;
+        doc.OnNewDocument();
+        doc.m_fVersion = 1.0f;
+        shell.answerVersion = "1.01";
+        ASSERT_EQ(doc.SaveProject(false), 1);
+        EXPECT_GE(faults.Failed(platform::FileStep::Rename), 1);
+        EXPECT_TRUE(fs::is_regular_file(demo / "ProjectV1.01/QXM7740.ini"));
+        expectKeptAside();
+    }
+    // The next reading puts it back; the project opens from it in a fresh document.
+    CConfigDoc doc;
+    prompts.Clear();
+    ASSERT_TRUE(doc.OnOpenDocument(v1 / "QXM7740.ini"));
+    EXPECT_EQ(prompts.Texts(), std::vector<std::string>{});
+    EXPECT_EQ(testsupport::ReadBytes(v1 / "QXM7740.ini"), oldMain);
+    EXPECT_FALSE(fs::exists(demo / ".replaced"));
+    EXPECT_FALSE(fs::exists(demo / ".replaced.name"));
+    EXPECT_FLOAT_EQ(ParseVersionNumber(demo), 1.01f);
 }
 
 // Replacing a version where the file system has no exchange of two folders: the old version is
