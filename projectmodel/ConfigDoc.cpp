@@ -199,6 +199,20 @@ constexpr const char* kSavingFolderName = ".saving";
 constexpr const char* kReplacedFolderName = ".replaced";
 // Beside the replaced version while the new one is renamed in: the name of the version it was.
 constexpr const char* kReplacedNameFile = ".replaced.name";
+// The project's library copy while it is first made.
+constexpr const char* kCopyingLibraryFolderName = ".Ini.copying";
+
+// "创建文件 %s 失败!" for path, and false.
+bool CreateFailed(const fs::path& path) {
+    Tell(platform::StrFormat("创建文件 %s 失败!", path.string().c_str()));
+    return false;
+}
+
+bool MakeFolder(const fs::path& folder) {
+    std::error_code ec;
+    fs::create_directories(folder, ec);
+    return fs::is_directory(folder, ec) || CreateFailed(folder);
+}
 
 } // namespace
 
@@ -303,28 +317,46 @@ bool CommitVersionFolder(const fs::path& staged, const fs::path& target) {
     return true;
 }
 
+// A project without a library copy gets a whole one: it is made in a folder beside and renamed
+// to Ini only once complete, so that a copy that fails or is killed leaves no Ini folder with
+// files missing (which the next save would take for the project's copy).
+bool CopyNewProjectLibraries(const fs::path& projectFolder, const fs::path& library) {
+    const fs::path staging = projectFolder / kCopyingLibraryFolderName;
+    const fs::path projectIni = projectFolder / "Ini";
+    if (!platform::RemoveTree(staging))
+        return CreateFailed(staging);
+    if (!CConfigDoc::CopyLibraries(library, staging)) {
+        platform::RemoveTree(staging);
+        return false;
+    }
+    if (!RenamePath(staging, projectIni)) {
+        platform::RemoveTree(staging);
+        return CreateFailed(projectIni);
+    }
+    SyncFolder(projectFolder);
+    return true;
+}
+
 // The project's copy of the definition library: made from the library in use when the project
 // has none or saves its first version; an upload's library replaces an existing copy only when
-// the user agrees.
-void CopyProjectLibraries(const fs::path& projectFolder, const fs::path& library, bool fromUnit,
+// the user agrees. False when a file could not be copied (already told).
+bool CopyProjectLibraries(const fs::path& projectFolder, const fs::path& library, bool fromUnit,
                           bool firstVersion, const std::string& projectName) {
     std::error_code ec;
-    const fs::path projectIni = projectFolder / "Ini";
     const bool iniExists = fs::is_directory(platform::FindNoCase(projectFolder, "Ini"), ec);
+    // A project without its library copy could not be opened again.
+    if (!iniExists)
+        return CopyNewProjectLibraries(projectFolder, library);
     if (fromUnit) {
-        if (!iniExists) {
-            CConfigDoc::CopyLibraries(library, projectIni);
-        } else if (Ask(platform::StrFormat("工程（%s）的配置文件已经存在，确认要覆盖么？",
-                                           projectName.c_str()) +
-                           "\n如果配置文件不一致，下次打开工程时可能会失败！",
-                       "提示") == platform::Answer::Yes) {
-            CConfigDoc::CopyLibraries(library, platform::FindNoCase(projectFolder, "Ini"));
-        }
-    } else if (firstVersion || !iniExists) {
-        // A project without its library copy could not be opened again.
-        CConfigDoc::CopyLibraries(library,
-                                  iniExists ? platform::FindNoCase(projectFolder, "Ini") : projectIni);
+        if (Ask(platform::StrFormat("工程（%s）的配置文件已经存在，确认要覆盖么？", projectName.c_str()) +
+                    "\n如果配置文件不一致，下次打开工程时可能会失败！",
+                "提示") == platform::Answer::Yes)
+            return CConfigDoc::CopyLibraries(library, platform::FindNoCase(projectFolder, "Ini"));
+        return true;
     }
+    if (firstVersion)
+        return CConfigDoc::CopyLibraries(library, platform::FindNoCase(projectFolder, "Ini"));
+    return true;
 }
 
 // The version is written whole into a folder beside the versions and only then put in place of
@@ -376,7 +408,8 @@ int CConfigDoc::SaveProject(bool newName) {
     fs::create_directories(projectFolder, ec);
     RestoreInterruptedVersion(projectFolder);
 
-    CopyProjectLibraries(projectFolder, library, fromUnit, m_fVersion < 0.000001f, m_strProjectName);
+    if (!CopyProjectLibraries(projectFolder, library, fromUnit, m_fVersion < 0.000001f, m_strProjectName))
+        return 0;
     context.SetLibraryFolder(platform::FindNoCase(projectFolder, "Ini"));
 
     const fs::path temp = projectFolder / "Temp";
@@ -487,30 +520,53 @@ void CConfigDoc::RefreshEquipmentNode(int bayId, int equipmentId) {
 
 namespace {
 
+// A target file counts as present when it is a file that a copy finished: an empty file whose
+// source has bytes was left by a copy that failed part way (a full disk) and is copied again.
+bool PresentCopy(const fs::path& from, const fs::path& to) {
+    std::error_code ec;
+    if (!fs::exists(to, ec))
+        return false;
+    if (!fs::is_regular_file(to, ec))
+        return true;
+    const std::uintmax_t size = fs::file_size(to, ec);
+    return ec || size > 0 || fs::file_size(from, ec) == 0;
+}
+
 // Copies source/name to target under the source file's own name unless a file of that name
-// (without regard to case) is there already.
-void CopyIfMissing(const fs::path& source, const fs::path& target, std::string_view name) {
+// (without regard to case) is there already. The bytes go to a temporary name that is renamed
+// into place, so that a copy that fails or is killed leaves no part of a file under the name.
+// False (the file named in a box) when the copy failed; a source file that is not there is no
+// failure (its loader reports it).
+bool CopyIfMissing(const fs::path& source, const fs::path& target, std::string_view name) {
     if (!platform::IsSafeFileName(name))
-        return;
+        return true;
     std::error_code ec;
     const fs::path from = platform::FindNoCase(source, name);
     if (!fs::is_regular_file(from, ec))
-        return;
+        return true;
     const fs::path to = platform::FindNoCase(target, from.filename().string());
-    if (fs::exists(to, ec))
-        return;
-    fs::create_directories(target, ec);
-    fs::copy_file(from, to, ec);
+    if (PresentCopy(from, to))
+        return true;
+    if (!MakeFolder(target))
+        return false;
+    std::string bytes;
+    if (platform::FileStepFails(platform::FileStep::Copy, to) || !platform::ReadFileBytes(from, bytes) ||
+        !platform::ReplaceFileBytes(to, bytes))
+        return CreateFailed(to);
+    return true;
 }
 
 // A whole folder with its subfolders, keeping existing files.
-void CopyTreeIfMissing(const fs::path& source, const fs::path& target) {
-    std::error_code ec;
-    fs::create_directories(target, ec);
+bool CopyTreeIfMissing(const fs::path& source, const fs::path& target) {
+    if (!MakeFolder(target))
+        return false;
     for (const fs::path& file : ListFiles(source))
-        CopyIfMissing(source, target, file.filename().string());
+        if (!CopyIfMissing(source, target, file.filename().string()))
+            return false;
     for (const fs::path& sub : ListSubfolders(source))
-        CopyTreeIfMissing(sub, platform::FindNoCase(target, sub.filename().string()));
+        if (!CopyTreeIfMissing(sub, platform::FindNoCase(target, sub.filename().string())))
+            return false;
+    return true;
 }
 
 std::vector<std::string> ListLines(const fs::path& file) {
@@ -534,70 +590,80 @@ bool EndsWithNoCase(const std::string& text, std::string_view suffix) {
 
 } // namespace
 
-void CConfigDoc::CopyLibraries(const fs::path& source, const fs::path& target) {
+bool CConfigDoc::CopyLibraries(const fs::path& source, const fs::path& target) {
     if (platform::EqualsNoCase(source.lexically_normal().generic_string(),
                                target.lexically_normal().generic_string()))
-        return;
-    std::error_code ec;
-    fs::create_directories(target, ec);
+        return true;
+    if (!MakeFolder(target))
+        return false;
     for (const fs::path& file : ListFiles(source))
-        CopyIfMissing(source, target, file.filename().string());
+        if (!CopyIfMissing(source, target, file.filename().string()))
+            return false;
     for (const fs::path& sub : ListSubfolders(source)) {
         const std::string name = sub.filename().string();
         const fs::path to = platform::FindNoCase(target, name);
+        bool copied = true;
         if (name == "二次装置")
-            CopyDeviceModels(sub, to);
+            copied = CopyDeviceModels(sub, to);
         else if (name == "一次设备")
-            CopyEquipmentFiles(sub, to);
+            copied = CopyEquipmentFiles(sub, to);
         else if (name == "规约")
-            CopyProtocols(sub, to);
+            copied = CopyProtocols(sub, to);
         else if (name == "其他")
-            fs::create_directories(to, ec);
+            copied = MakeFolder(to);
         else if (platform::EqualsNoCase(name, "UserDefine"))
-            CopyTreeIfMissing(sub, to);
+            copied = CopyTreeIfMissing(sub, to);
+        if (!copied)
+            return false;
     }
+    return true;
 }
 
-void CConfigDoc::CopyDeviceModels(const fs::path& source, const fs::path& target) {
+bool CConfigDoc::CopyDeviceModels(const fs::path& source, const fs::path& target) {
+    if (!MakeFolder(target) || !CopyIfMissing(source, target, "自定义装置.txt") ||
+        !CopyIfMissing(source, target, "自定义装置.cfg"))
+        return false;
     std::error_code ec;
-    fs::create_directories(target, ec);
-    CopyIfMissing(source, target, "自定义装置.txt");
-    CopyIfMissing(source, target, "自定义装置.cfg");
     for (const std::string& line : ListLines(platform::FindNoCase(source, "devlist.ini"))) {
+        bool copied = true;
         if (EndsWithNoCase(line, ".cid") || EndsWithNoCase(line, ".icd")) {
             const std::string model = "IEC61850_" + line.substr(0, line.size() - 4);
-            if (fs::is_regular_file(platform::FindNoCase(source, model + ".txt"), ec)) {
-                CopyIfMissing(source, target, model + ".txt");
-                CopyIfMissing(source, target, model + ".cfg");
-            }
-            CopyIfMissing(source, target, line);
+            if (fs::is_regular_file(platform::FindNoCase(source, model + ".txt"), ec))
+                copied = CopyIfMissing(source, target, model + ".txt") &&
+                         CopyIfMissing(source, target, model + ".cfg");
+            copied = copied && CopyIfMissing(source, target, line);
         } else {
-            CopyIfMissing(source, target, line + ".txt");
-            CopyIfMissing(source, target, line + ".cfg");
+            copied =
+                CopyIfMissing(source, target, line + ".txt") && CopyIfMissing(source, target, line + ".cfg");
         }
+        if (!copied)
+            return false;
     }
-    CopyIfMissing(source, target, "devlist.ini");
+    return CopyIfMissing(source, target, "devlist.ini");
 }
 
-void CConfigDoc::CopyProtocols(const fs::path& source, const fs::path& target) {
-    std::error_code ec;
-    fs::create_directories(target, ec);
+bool CConfigDoc::CopyProtocols(const fs::path& source, const fs::path& target) {
+    if (!MakeFolder(target))
+        return false;
     for (const std::string& line : ListLines(platform::FindNoCase(source, "Protocol.ini")))
-        CopyIfMissing(source, target, line + ".ini");
-    CopyIfMissing(source, target, "Protocol.ini");
+        if (!CopyIfMissing(source, target, line + ".ini"))
+            return false;
+    return CopyIfMissing(source, target, "Protocol.ini");
 }
 
-void CConfigDoc::CopyEquipmentFiles(const fs::path& source, const fs::path& target) {
-    std::error_code ec;
-    fs::create_directories(target, ec);
-    CopyIfMissing(source, target, "电压等级配置.ini");
-    CopyIfMissing(source, target, "间隔配置.ini");
+bool CConfigDoc::CopyEquipmentFiles(const fs::path& source, const fs::path& target) {
+    if (!MakeFolder(target) || !CopyIfMissing(source, target, "电压等级配置.ini") ||
+        !CopyIfMissing(source, target, "间隔配置.ini"))
+        return false;
     for (const std::string& line : ListLines(platform::FindNoCase(source, "equipmentlist.ini")))
-        CopyIfMissing(source, target, line + ".ini");
-    CopyIfMissing(source, target, "equipmentlist.ini");
+        if (!CopyIfMissing(source, target, line + ".ini"))
+            return false;
+    if (!CopyIfMissing(source, target, "equipmentlist.ini"))
+        return false;
     for (const std::string& line : ListLines(platform::FindNoCase(source, "setting.ini")))
-        CopyIfMissing(source, target, line + ".ini");
-    CopyIfMissing(source, target, "setting.ini");
+        if (!CopyIfMissing(source, target, line + ".ini"))
+            return false;
+    return CopyIfMissing(source, target, "setting.ini");
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -13,6 +13,8 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <functional>
+#include <map>
 
 using namespace projectmodel;
 using platform::Answer;
@@ -654,6 +656,134 @@ TEST_F(ConfigDocTest, SaveCopiesLibraryWheneverProjectIniIsMissing) {
     fs::remove_all(demo / "Ini");
     ASSERT_EQ(doc.SaveProject(false), 1);
     EXPECT_TRUE(fs::is_regular_file(demo / "Ini/组态配置.ini"));
+}
+
+// Every file below a folder with its bytes, by its path relative to the folder.
+std::map<std::string, std::string> TreeFiles(const fs::path& folder) {
+    std::map<std::string, std::string> files;
+    std::error_code ec;
+    for (fs::recursive_directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec))
+        if (it->is_regular_file())
+            files[fs::relative(it->path(), folder).generic_string()] = testsupport::ReadBytes(it->path());
+    return files;
+}
+
+// A first save whose library copy fails at any step (a full disk, a refused rename) ends with
+// the file named and leaves no project library copy, so that the next save makes it whole; the
+// project then opens in a fresh document and saves the same main file again.
+TEST_F(ConfigDocTest, AFailedLibraryCopyEndsTheSaveWithNothingPartial) {
+    const fs::path demo = root / "Project/Demo";
+    const fs::path staging = demo / ".Ini.copying";
+    const fs::path reference = tmp.Path() / "reference";
+    ASSERT_TRUE(CConfigDoc::CopyLibraries(root / "Ini", reference));
+    const std::map<std::string, std::string> whole = TreeFiles(reference);
+    ASSERT_GT(whole.size(), 30u);
+
+    CConfigDoc doc;
+    doc.OnNewDocument();
+    doctest::BuildSampleProject(doc, false);
+    const auto inCopy = [&](const fs::path& p) { return p.string().rfind(staging.string() + "/", 0) == 0; };
+    const auto isIni = [&](const fs::path& p) { return p == demo / "Ini"; };
+    struct Case {
+        platform::FileStep step;
+        int nth;
+        std::function<bool(const fs::path&)> filter;
+        fs::path named; // empty: a file of the copy
+        bool onward = false;
+    };
+    const std::vector<Case> cases = {
+        {platform::FileStep::Write, 12, inCopy, {}}, {platform::FileStep::Open, 20, inCopy, {}, true},
+        {platform::FileStep::Sync, 30, inCopy, {}},  {platform::FileStep::Rename, 7, inCopy, {}},
+        {platform::FileStep::Copy, 35, inCopy, {}},  {platform::FileStep::Rename, 1, isIni, demo / "Ini"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(static_cast<int>(c.step) * 100 + c.nth);
+        prompts.Clear();
+        platform::CFileFaults faults;
+        if (c.onward)
+            faults.FailFrom(c.step, c.nth, c.filter);
+        else
+            faults.FailNth(c.step, c.nth, c.filter);
+        EXPECT_EQ(doc.SaveProject(false), 0);
+        EXPECT_GE(faults.Failed(c.step), 1);
+        ASSERT_EQ(prompts.Count(), 1u);
+        const std::string text = prompts.LastText();
+        if (c.named.empty())
+            EXPECT_EQ(text.rfind("创建文件 " + staging.string() + "/", 0), 0u) << text;
+        else
+            EXPECT_EQ(text, "创建文件 " + c.named.string() + " 失败!");
+        EXPECT_FALSE(fs::exists(demo / "Ini"));
+        EXPECT_FALSE(fs::exists(staging));
+        EXPECT_FLOAT_EQ(ParseVersionNumber(demo), 0.0f);
+        EXPECT_EQ(CProjectContext::Instance().LibraryFolder(), root / "Ini");
+    }
+    // A copy killed part way leaves only its folder beside: the next save starts it anew.
+    testsupport::WriteBytes(staging / "组态配置.ini", "");
+    prompts.Clear();
+    ASSERT_EQ(doc.SaveProject(false), 1);
+    EXPECT_EQ(prompts.Texts(), std::vector<std::string>{});
+    EXPECT_EQ(TreeFiles(demo / "Ini"), whole);
+    EXPECT_FALSE(fs::exists(staging));
+    const std::string main = testsupport::ReadBytes(demo / "ProjectV1.00/QXM7740.ini");
+
+    CConfigDoc reopened;
+    ASSERT_TRUE(reopened.OnOpenDocument(demo / "ProjectV1.00/QXM7740.ini"));
+    EXPECT_EQ(prompts.Texts(), std::vector<std::string>{});
+    shell.answerVersion = "1.01";
+    ASSERT_EQ(reopened.SaveProject(false), 1);
+    EXPECT_EQ(testsupport::ReadBytes(demo / "ProjectV1.01/QXM7740.ini"), main);
+}
+
+// A project library copy that exists with files missing or left empty by a failed copy is
+// completed by the first save; a copy that fails there leaves no part of a file under its name.
+TEST_F(ConfigDocTest, AnIncompleteLibraryCopyIsCompletedWithoutPartialFiles) {
+    const fs::path demo = root / "Project/Demo";
+    const fs::path ini = demo / "Ini";
+    const fs::path reference = tmp.Path() / "reference";
+    ASSERT_TRUE(CConfigDoc::CopyLibraries(root / "Ini", reference));
+    const std::map<std::string, std::string> whole = TreeFiles(reference);
+    testsupport::CopyTree(reference, ini);
+    for (const char* emptied :
+         {"二次装置/QXE300.txt", "二次装置/devlist.ini", "规约/ModbusRTU.ini", "组态配置.ini"})
+        testsupport::WriteBytes(ini / emptied, "");
+    fs::remove_all(ini / "一次设备");
+    // A file of the project's own that differs from the library stays as it is.
+    testsupport::WriteBytes(ini / "二次装置/QXC901.cfg", "[属性]\n");
+    std::map<std::string, std::string> expected = whole;
+    expected["二次装置/QXC901.cfg"] = "[属性]\n";
+
+    CConfigDoc doc;
+    doc.OnNewDocument();
+    doctest::BuildSampleProject(doc, false);
+    {
+        platform::CFileFaults faults;
+        faults.FailNth(platform::FileStep::Write, 3,
+                       [&](const fs::path& p) { return p.string().rfind(ini.string() + "/", 0) == 0; });
+        EXPECT_EQ(doc.SaveProject(false), 0);
+        ASSERT_EQ(faults.Failed(platform::FileStep::Write), 1);
+        ASSERT_EQ(prompts.Count(), 1u);
+        EXPECT_EQ(prompts.LastText().rfind("创建文件 " + ini.string() + "/", 0), 0u) << prompts.LastText();
+        // Every file there is empty as it was, or whole.
+        for (const auto& [name, bytes] : TreeFiles(ini)) {
+            if (!bytes.empty()) {
+                EXPECT_EQ(bytes, expected[name]) << name;
+            }
+        }
+        EXPECT_FLOAT_EQ(ParseVersionNumber(demo), 0.0f);
+    }
+    prompts.Clear();
+    ASSERT_EQ(doc.SaveProject(false), 1);
+    EXPECT_EQ(prompts.Texts(), std::vector<std::string>{});
+    EXPECT_EQ(TreeFiles(ini), expected);
+
+    // Reopened, the project finds its models and protocols and keeps its port, device and table.
+    const std::string main = testsupport::ReadBytes(demo / "ProjectV1.00/QXM7740.ini");
+    CConfigDoc reopened;
+    ASSERT_TRUE(reopened.OnOpenDocument(demo / "ProjectV1.00/QXM7740.ini"));
+    EXPECT_EQ(prompts.Texts(), std::vector<std::string>{});
+    shell.answerVersion = "1.01";
+    ASSERT_EQ(reopened.SaveProject(false), 1);
+    EXPECT_EQ(testsupport::ReadBytes(demo / "ProjectV1.01/QXM7740.ini"), main);
 }
 
 TEST_F(ConfigDocTest, UploadedProjectAsksBeforeCopyingIntoExistingIni) {
