@@ -110,13 +110,15 @@ public:
 
     // Reads a "[可变信息]" block into the groups (their definitions decide the keys). The
     // optional texts replace the messages about a group count or an element count that differ
-    // from the definition.
+    // from the definition. Options the block does not give (a line rejected, a group or item
+    // missing) keep their definition's default value in every row; their names are added to
+    // defaulted when it is given.
     struct VariableInfoTexts {
         std::string groupCount;
         std::function<std::string(int group)> elements;
     };
-    int ReadVariableInfo(CLineCursor& cur, CItemRecordArray& groups,
-                         const VariableInfoTexts* texts = nullptr);
+    int ReadVariableInfo(CLineCursor& cur, CItemRecordArray& groups, const VariableInfoTexts* texts = nullptr,
+                         std::vector<std::string>* defaulted = nullptr);
 
     // The reference tables of a port or port configuration (all of them), as the port reader
     // reads them; for tests of the table lines alone.

@@ -786,6 +786,53 @@ TEST_F(ConfigDocTest, AnIncompleteLibraryCopyIsCompletedWithoutPartialFiles) {
     EXPECT_EQ(testsupport::ReadBytes(demo / "ProjectV1.01/QXM7740.ini"), main);
 }
 
+// A project library whose option kind no longer matches system.cfg: the line of that option is
+// rejected, and it and the options after it take the library's defaults (not empty values),
+// which the opening says once; the next save writes the defaults and opens again quietly.
+TEST_F(ConfigDocTest, OptionsNotReadFromSystemCfgKeepTheirDefaults) {
+    const fs::path demo = root / "Project/Demo";
+    {
+        CConfigDoc doc;
+        doc.OnNewDocument();
+        doctest::BuildSampleProject(doc, false);
+        doc.m_boardCfg.m_groups[0].m_rows[0] = {"串口对时", "主备", "5000", "0.5"};
+        doc.m_boardCfg.m_groups[1].m_rows[0][0] = "10.0.0.9";
+        ASSERT_EQ(doc.SaveProject(false), 1);
+    }
+    const fs::path options = demo / "Ini/组态配置.ini";
+    std::string text = testsupport::ReadGbkText(options);
+    const std::string before = "选项2=双机模式,ENUM,单机(单机,主备,双主)";
+    ASSERT_NE(text.find(before), std::string::npos);
+    text.replace(text.find(before), before.size(), "选项2=双机模式,BYTE,0(0-2)");
+    testsupport::WriteGbkText(options, text);
+
+    prompts.Clear();
+    CConfigDoc doc;
+    ASSERT_TRUE(doc.OnOpenDocument(demo / "ProjectV1.00/QXM7740.ini"));
+    ASSERT_EQ(prompts.Count(), 2u);
+    EXPECT_EQ(testsupport::At(prompts.Texts(), 0).rfind("读组态文件system.cfg错!\n第8行:", 0), 0u)
+        << testsupport::At(prompts.Texts(), 0);
+    EXPECT_EQ(testsupport::At(prompts.Texts(), 1),
+              "组态文件system.cfg中未能读出的选项按定义的默认值使用:\n双机模式, SOE缓存条数, 遥测死区, "
+              "IP地址, 子网掩码, 默认网关");
+    ASSERT_EQ(doc.m_boardCfg.m_groups[0].m_rows.size(), 1u);
+    EXPECT_EQ(doc.m_boardCfg.m_groups[0].m_rows[0], (CStringArray{"串口对时", "0", "2000", "0.2"}));
+    // A group after the rejected line is not read either: it keeps its library row.
+    EXPECT_EQ(doc.m_boardCfg.m_groups[1].m_rows[0][0], "192.168.0.200");
+
+    shell.answerVersion = "1.01";
+    ASSERT_EQ(doc.SaveProject(false), 1);
+    const std::string saved = testsupport::ReadGbkText(demo / "ProjectV1.01/system.cfg");
+    EXPECT_NE(saved.find("双机模式(BYTE)=0\n"), std::string::npos) << saved;
+    EXPECT_NE(saved.find("SOE缓存条数(WORD)=2000\n"), std::string::npos) << saved;
+    EXPECT_NE(saved.find("遥测死区(FLOAT)=0.2\n"), std::string::npos) << saved;
+    prompts.Clear();
+    CConfigDoc reopened;
+    ASSERT_TRUE(reopened.OnOpenDocument(demo / "ProjectV1.01/QXM7740.ini"));
+    EXPECT_EQ(prompts.Texts(), std::vector<std::string>{});
+    EXPECT_EQ(reopened.m_boardCfg.m_groups[0].m_rows[0], (CStringArray{"串口对时", "0", "2000", "0.2"}));
+}
+
 TEST_F(ConfigDocTest, UploadedProjectAsksBeforeCopyingIntoExistingIni) {
     const fs::path up = root / "UpTemp/Ini";
     testsupport::CopyTree(testsupport::IniDir(), up);
