@@ -729,6 +729,59 @@ bool ReadIedsOneByOne(const std::string& file, CIedRecordArray& list) {
     return true;
 }
 
+// The IEDs of an SCD file into list; false when no SCL element could be obtained (the XML
+// wrapper has told why).
+bool ReadIedList(const std::string& file, CIedRecordArray& list) {
+    list.RemoveAll();
+    if (ReadIedsOneByOne(file, list))
+        return true;
+    list.RemoveAll();
+    platform::CXmlDocument xml;
+    if (!xml.Load(file, "xmlRoot"))
+        return false;
+    platform::CXmlDocument::NodeList roots;
+    if (xml.SelectNodes("SCL", roots) != 0 || roots.empty())
+        return false;
+    const std::string rootName = roots.front().GetEleName();
+    for (const platform::scl::CtBase& child : roots.front().GetChildEles())
+        if (IsSclElement(child.GetEleName(), rootName, "IED"))
+            list.Add(IedRecordOf(child));
+    return true;
+}
+
+void TellNoIed(const std::string& file) {
+    platform::MessageBox(platform::StrFormat("SCD配置文件(%s)中没有IED！", file.c_str()), "导入失败",
+                         platform::Icon::Error, platform::Buttons::Ok);
+}
+
+void TellImported() {
+    platform::MessageBox("SCD配置文件导入成功！", "导入完成", platform::Icon::Information,
+                         platform::Buttons::Ok);
+}
+
+// Copies an SCD file piece by piece (it may be hundreds of MB) to a temporary name beside target
+// and renames it into place: target is replaced only by a complete copy, and a copy that fails
+// leaves it as it was.
+bool CopyScdFile(const fs::path& source, const fs::path& target) {
+    fs::path temp = target;
+    temp += ".part";
+    std::ifstream in(source, std::ios::binary);
+    platform::CFileWriter out;
+    bool ok = !platform::FileStepFails(platform::FileStep::Copy, target) && in && out.Open(temp);
+    std::string chunk(1 << 20, '\0');
+    while (ok && in) {
+        in.read(chunk.data(), static_cast<std::streamsize>(chunk.size()));
+        const std::streamsize n = in.gcount();
+        if (n > 0)
+            out.Write(std::string_view(chunk.data(), static_cast<std::size_t>(n)));
+        ok = !in.bad();
+    }
+    ok = out.Close() && ok && platform::RenameFile(temp, target);
+    if (!ok)
+        platform::RemoveFile(temp);
+    return ok;
+}
+
 } // namespace
 
 int CConfigDoc::ImportScdFile(const std::string& path) {
@@ -739,30 +792,16 @@ int CConfigDoc::ImportScdFile(const std::string& path) {
             return 0;
         file = found.string();
     }
-    m_iedList.RemoveAll();
-    if (!ReadIedsOneByOne(file, m_iedList)) {
-        m_iedList.RemoveAll();
-        platform::CXmlDocument xml;
-        if (!xml.Load(file, "xmlRoot"))
-            return 0;
-        platform::CXmlDocument::NodeList roots;
-        if (xml.SelectNodes("SCL", roots) != 0 || roots.empty())
-            return 0;
-        const std::string rootName = roots.front().GetEleName();
-        for (const platform::scl::CtBase& child : roots.front().GetChildEles())
-            if (IsSclElement(child.GetEleName(), rootName, "IED"))
-                m_iedList.Add(IedRecordOf(child));
-    }
+    if (!ReadIedList(file, m_iedList))
+        return 0;
     if (m_iedList.GetSize() == 0) {
         // An empty list is no successful import.
         if (!path.empty())
-            platform::MessageBox(platform::StrFormat("SCD配置文件(%s)中没有IED！", file.c_str()), "导入失败",
-                                 platform::Icon::Error, platform::Buttons::Ok);
+            TellNoIed(file);
         return 0;
     }
     if (!path.empty())
-        platform::MessageBox("SCD配置文件导入成功！", "导入完成", platform::Icon::Information,
-                             platform::Buttons::Ok);
+        TellImported();
     return 1;
 }
 
@@ -771,36 +810,42 @@ int CConfigDoc::CopyAndImportScd(const std::string& path) {
     const fs::path chosen(path);
     const fs::path target = folder / chosen.filename();
     std::error_code ec;
+    auto copyFailed = [&] {
+        platform::MessageBox(platform::StrFormat("复制SCD文件(%s)失败！", path.c_str()), "导入失败",
+                             platform::Icon::Error, platform::Buttons::Ok);
+        return 0;
+    };
+    if (!fs::is_regular_file(chosen, ec))
+        return copyFailed();
+    // The chosen file is read before anything of the project changes: one that does not parse or
+    // names no IED leaves the project's SCD file and its IED list as they were.
+    CIedRecordArray list;
+    if (!ReadIedList(path, list))
+        return 0;
+    if (list.GetSize() == 0) {
+        TellNoIed(path);
+        return 0;
+    }
     fs::create_directories(folder, ec);
     const bool inFolder = platform::EqualsNoCase(chosen.parent_path().lexically_normal().generic_string(),
                                                  folder.lexically_normal().generic_string());
     if (!inFolder) {
-        // The copy lands under a temporary name first: the project's SCD file is replaced only
-        // once the new one is complete, and a failed copy leaves it as it was.
-        fs::path temp = target;
-        temp += ".part";
-        ec.clear();
-        fs::copy_file(chosen, temp, fs::copy_options::overwrite_existing, ec);
-        // Renamed into place before the folder's other SCD files go, so that a failed rename
-        // still leaves the old file.
-        if (!ec)
-            fs::rename(temp, target, ec);
-        if (ec) {
-            fs::remove(temp, ec);
-            platform::MessageBox(platform::StrFormat("复制SCD文件(%s)失败！", path.c_str()), "导入失败",
-                                 platform::Icon::Error, platform::Buttons::Ok);
-            return 0;
-        }
+        // Renamed into place before the folder's other SCD files go, so that a failed copy still
+        // leaves the old file.
+        if (!CopyScdFile(chosen, target))
+            return copyFailed();
         for (const fs::path& file : ListFiles(folder)) {
             const std::string ext = file.extension().string();
             if (platform::EqualsNoCase(ext, ".scd") &&
                 !platform::EqualsNoCase(file.filename().string(), target.filename().string()))
-                fs::remove(file, ec);
+                platform::RemoveFile(file);
         }
     } else {
         DeleteFilesExcept(folder, chosen.filename().string());
     }
-    return ImportScdFile(target.string());
+    m_iedList = std::move(list);
+    TellImported();
+    return 1;
 }
 
 int CConfigDoc::ImportSCD(const std::string& path) {

@@ -998,6 +998,82 @@ TEST_F(ConfigDocTest, FailedScdCopyKeepsTheOldFile) {
     EXPECT_EQ(ListFiles(folder).size(), 1u);
 }
 
+// Choosing an SCD file for the project that names no IED, does not parse or cannot be copied
+// (any step of the copy failing) keeps the project's SCD file and its IED list; a good one then
+// replaces them, and the project reopened in a fresh document lists its IEDs.
+TEST_F(ConfigDocTest, AnScdThatCannotBeUsedKeepsTheProjectsOwn) {
+    const fs::path demo = root / "Project/Demo";
+    CConfigDoc doc;
+    doc.OnNewDocument();
+    ASSERT_EQ(doc.SaveProject(false), 1);
+    const fs::path folder = demo / "Ini/其他";
+    ASSERT_EQ(doc.ScdFolder(), folder);
+    const fs::path station = tmp.Path() / "station.scd";
+    fs::copy_file(testsupport::TestDataDir() / "scl/station.scd", station);
+    ASSERT_EQ(doc.CopyAndImportScd(station.string()), 1);
+    const std::string original = testsupport::ReadBytes(folder / "station.scd");
+    auto expectOldScd = [&] {
+        EXPECT_EQ(ListFiles(folder), std::vector<fs::path>{folder / "station.scd"});
+        EXPECT_EQ(testsupport::ReadBytes(folder / "station.scd"), original);
+        EXPECT_EQ(doc.m_iedList.GetSize(), 4);
+    };
+    expectOldScd();
+
+    const fs::path chosen = tmp.Path() / "chosen";
+    struct Bad {
+        std::string name, bytes, message; // empty message: the XML reader's own
+    };
+    const std::vector<Bad> bad = {
+        {"none.scd", "<SCL><Header id=\"h\"/></SCL>",
+         "SCD配置文件(" + (chosen / "none.scd").string() + ")中没有IED！"},
+        {"broken.scd", "<SCL><IED name=", ""},
+        {"station.scd", "<SCL><IED name=", ""},
+    };
+    for (const Bad& b : bad) {
+        SCOPED_TRACE(b.name);
+        testsupport::WriteBytes(chosen / b.name, b.bytes);
+        prompts.Clear();
+        EXPECT_EQ(doc.CopyAndImportScd((chosen / b.name).string()), 0);
+        ASSERT_EQ(prompts.Count(), 1u);
+        if (!b.message.empty()) {
+            EXPECT_EQ(prompts.LastText(), b.message);
+        }
+        expectOldScd();
+    }
+    // A broken file put into the folder by hand and chosen there: the other files stay.
+    testsupport::WriteBytes(folder / "hand.scd", "<SCL><IED name=");
+    EXPECT_EQ(doc.CopyAndImportScd((folder / "hand.scd").string()), 0);
+    EXPECT_EQ(testsupport::ReadBytes(folder / "station.scd"), original);
+    fs::remove(folder / "hand.scd");
+
+    const std::string two = "<SCL><IED name=\"P1\" type=\"T1\"/><IED name=\"P2\"/></SCL>";
+    testsupport::WriteBytes(chosen / "new.scd", two);
+    const auto inFolder = [&](const fs::path& p) { return p.parent_path() == folder; };
+    for (platform::FileStep step :
+         {platform::FileStep::Copy, platform::FileStep::Open, platform::FileStep::Write,
+          platform::FileStep::Sync, platform::FileStep::Rename}) {
+        SCOPED_TRACE(static_cast<int>(step));
+        prompts.Clear();
+        platform::CFileFaults faults;
+        faults.FailNth(step, 1, inFolder);
+        EXPECT_EQ(doc.CopyAndImportScd((chosen / "new.scd").string()), 0);
+        EXPECT_EQ(faults.Failed(step), 1);
+        EXPECT_EQ(prompts.Texts(),
+                  std::vector<std::string>{"复制SCD文件(" + (chosen / "new.scd").string() + ")失败！"});
+        expectOldScd();
+    }
+    prompts.Clear();
+    ASSERT_EQ(doc.CopyAndImportScd((chosen / "new.scd").string()), 1);
+    EXPECT_EQ(prompts.Texts(), std::vector<std::string>{"SCD配置文件导入成功！"});
+    EXPECT_EQ(ListFiles(folder), std::vector<fs::path>{folder / "new.scd"});
+    EXPECT_EQ(testsupport::ReadBytes(folder / "new.scd"), two);
+
+    CConfigDoc reopened;
+    ASSERT_TRUE(reopened.OnOpenDocument(demo / "ProjectV1.00/QXM7740.ini"));
+    ASSERT_EQ(reopened.m_iedList.GetSize(), 2);
+    EXPECT_EQ(reopened.m_iedList[0], (CIedRecord{"P1", "T1", ""}));
+}
+
 } // namespace
 
 namespace {
