@@ -7,6 +7,7 @@
 #include "projectmodel/TextHelpers.h"
 
 #include "platform/Archive.h"
+#include "platform/FileFaults.h"
 #include "platform/Paths.h"
 #include "platform/Prompt.h"
 #include "platform/scl/SCLService.h"
@@ -199,28 +200,46 @@ constexpr const char* kSavingFolderName = ".saving";
 constexpr const char* kReplacedFolderName = ".replaced";
 // Beside the replaced version while the new one is renamed in: the name of the version it was.
 constexpr const char* kReplacedNameFile = ".replaced.name";
+// The project's library copy while it is first made.
+constexpr const char* kCopyingLibraryFolderName = ".Ini.copying";
+
+// "创建文件 %s 失败!" for path, and false.
+bool CreateFailed(const fs::path& path) {
+    Tell(platform::StrFormat("创建文件 %s 失败!", path.string().c_str()));
+    return false;
+}
+
+bool MakeFolder(const fs::path& folder) {
+    std::error_code ec;
+    fs::create_directories(folder, ec);
+    return fs::is_directory(folder, ec) || CreateFailed(folder);
+}
 
 } // namespace
 
 // A save killed between moving the old version aside and renaming the new one into place leaves
 // the old version only in the replaced folder: it goes back under its name. A replaced folder
-// whose version stands again is the leftover of a finished save.
+// whose version stands again is the leftover of a finished save. The replaced folder may hold
+// the only copy of a version: it is removed only once that version stands under its name, and
+// kept with its note (for the next reading to try again) while the note cannot be read or the
+// rename back fails.
 void RestoreInterruptedVersion(const fs::path& projectFolder) {
     std::error_code ec;
     const fs::path replaced = projectFolder / kReplacedFolderName;
     const fs::path nameFile = projectFolder / kReplacedNameFile;
     if (fs::is_directory(replaced, ec)) {
         std::string name;
-        platform::ReadFileBytes(nameFile, name);
+        if (!platform::ReadFileBytes(nameFile, name) && fs::exists(nameFile, ec))
+            return;
         name = TrimCopy(name);
         const bool plainName =
             !name.empty() && fs::path(name).filename().string() == name && name != "." && name != "..";
-        if (plainName && !fs::exists(projectFolder / name, ec))
-            RenamePath(replaced, projectFolder / name);
-        fs::remove_all(replaced, ec);
+        if (plainName && !fs::exists(projectFolder / name, ec) && !RenamePath(replaced, projectFolder / name))
+            return;
+        platform::RemoveTree(replaced);
     }
     if (!fs::exists(replaced, ec))
-        fs::remove(nameFile, ec);
+        platform::RemoveFile(nameFile);
 }
 
 namespace {
@@ -269,6 +288,11 @@ bool CommitVersionFolder(const fs::path& staged, const fs::path& target) {
         case ExchangeResult::Unsupported:
             break;
         }
+        // A replaced folder still waiting to be put back keeps its note and its place.
+        if (fs::exists(replaced, ec)) {
+            Tell(failed);
+            return false;
+        }
         if (!platform::ReplaceFileBytes(nameFile, target.filename().string()) ||
             !RenamePath(target, replaced)) {
             fs::remove(nameFile, ec);
@@ -285,33 +309,55 @@ bool CommitVersionFolder(const fs::path& staged, const fs::path& target) {
         return false;
     }
     SyncFolder(projectFolder);
-    fs::remove_all(replaced, ec);
-    fs::remove(nameFile, ec);
+    // Only the version this save moved aside goes; a replaced folder still waiting to be put
+    // back (its rename back failed) may hold the only copy of another version.
+    if (hadOld) {
+        platform::RemoveTree(replaced);
+        platform::RemoveFile(nameFile);
+    }
+    return true;
+}
+
+// A project without a library copy gets a whole one: it is made in a folder beside and renamed
+// to Ini only once complete, so that a copy that fails or is killed leaves no Ini folder with
+// files missing (which the next save would take for the project's copy).
+bool CopyNewProjectLibraries(const fs::path& projectFolder, const fs::path& library) {
+    const fs::path staging = projectFolder / kCopyingLibraryFolderName;
+    const fs::path projectIni = projectFolder / "Ini";
+    if (!platform::RemoveTree(staging))
+        return CreateFailed(staging);
+    if (!CConfigDoc::CopyLibraries(library, staging)) {
+        platform::RemoveTree(staging);
+        return false;
+    }
+    if (!RenamePath(staging, projectIni)) {
+        platform::RemoveTree(staging);
+        return CreateFailed(projectIni);
+    }
+    SyncFolder(projectFolder);
     return true;
 }
 
 // The project's copy of the definition library: made from the library in use when the project
 // has none or saves its first version; an upload's library replaces an existing copy only when
-// the user agrees.
-void CopyProjectLibraries(const fs::path& projectFolder, const fs::path& library, bool fromUnit,
+// the user agrees. False when a file could not be copied (already told).
+bool CopyProjectLibraries(const fs::path& projectFolder, const fs::path& library, bool fromUnit,
                           bool firstVersion, const std::string& projectName) {
     std::error_code ec;
-    const fs::path projectIni = projectFolder / "Ini";
     const bool iniExists = fs::is_directory(platform::FindNoCase(projectFolder, "Ini"), ec);
+    // A project without its library copy could not be opened again.
+    if (!iniExists)
+        return CopyNewProjectLibraries(projectFolder, library);
     if (fromUnit) {
-        if (!iniExists) {
-            CConfigDoc::CopyLibraries(library, projectIni);
-        } else if (Ask(platform::StrFormat("工程（%s）的配置文件已经存在，确认要覆盖么？",
-                                           projectName.c_str()) +
-                           "\n如果配置文件不一致，下次打开工程时可能会失败！",
-                       "提示") == platform::Answer::Yes) {
-            CConfigDoc::CopyLibraries(library, platform::FindNoCase(projectFolder, "Ini"));
-        }
-    } else if (firstVersion || !iniExists) {
-        // A project without its library copy could not be opened again.
-        CConfigDoc::CopyLibraries(library,
-                                  iniExists ? platform::FindNoCase(projectFolder, "Ini") : projectIni);
+        if (Ask(platform::StrFormat("工程（%s）的配置文件已经存在，确认要覆盖么？", projectName.c_str()) +
+                    "\n如果配置文件不一致，下次打开工程时可能会失败！",
+                "提示") == platform::Answer::Yes)
+            return CConfigDoc::CopyLibraries(library, platform::FindNoCase(projectFolder, "Ini"));
+        return true;
     }
+    if (firstVersion)
+        return CConfigDoc::CopyLibraries(library, platform::FindNoCase(projectFolder, "Ini"));
+    return true;
 }
 
 // The version is written whole into a folder beside the versions and only then put in place of
@@ -363,7 +409,8 @@ int CConfigDoc::SaveProject(bool newName) {
     fs::create_directories(projectFolder, ec);
     RestoreInterruptedVersion(projectFolder);
 
-    CopyProjectLibraries(projectFolder, library, fromUnit, m_fVersion < 0.000001f, m_strProjectName);
+    if (!CopyProjectLibraries(projectFolder, library, fromUnit, m_fVersion < 0.000001f, m_strProjectName))
+        return 0;
     context.SetLibraryFolder(platform::FindNoCase(projectFolder, "Ini"));
 
     const fs::path temp = projectFolder / "Temp";
@@ -474,30 +521,53 @@ void CConfigDoc::RefreshEquipmentNode(int bayId, int equipmentId) {
 
 namespace {
 
+// A target file counts as present when it is a file that a copy finished: an empty file whose
+// source has bytes was left by a copy that failed part way (a full disk) and is copied again.
+bool PresentCopy(const fs::path& from, const fs::path& to) {
+    std::error_code ec;
+    if (!fs::exists(to, ec))
+        return false;
+    if (!fs::is_regular_file(to, ec))
+        return true;
+    const std::uintmax_t size = fs::file_size(to, ec);
+    return ec || size > 0 || fs::file_size(from, ec) == 0;
+}
+
 // Copies source/name to target under the source file's own name unless a file of that name
-// (without regard to case) is there already.
-void CopyIfMissing(const fs::path& source, const fs::path& target, std::string_view name) {
+// (without regard to case) is there already. The bytes go to a temporary name that is renamed
+// into place, so that a copy that fails or is killed leaves no part of a file under the name.
+// False (the file named in a box) when the copy failed; a source file that is not there is no
+// failure (its loader reports it).
+bool CopyIfMissing(const fs::path& source, const fs::path& target, std::string_view name) {
     if (!platform::IsSafeFileName(name))
-        return;
+        return true;
     std::error_code ec;
     const fs::path from = platform::FindNoCase(source, name);
     if (!fs::is_regular_file(from, ec))
-        return;
+        return true;
     const fs::path to = platform::FindNoCase(target, from.filename().string());
-    if (fs::exists(to, ec))
-        return;
-    fs::create_directories(target, ec);
-    fs::copy_file(from, to, ec);
+    if (PresentCopy(from, to))
+        return true;
+    if (!MakeFolder(target))
+        return false;
+    std::string bytes;
+    if (platform::FileStepFails(platform::FileStep::Copy, to) || !platform::ReadFileBytes(from, bytes) ||
+        !platform::ReplaceFileBytes(to, bytes))
+        return CreateFailed(to);
+    return true;
 }
 
 // A whole folder with its subfolders, keeping existing files.
-void CopyTreeIfMissing(const fs::path& source, const fs::path& target) {
-    std::error_code ec;
-    fs::create_directories(target, ec);
+bool CopyTreeIfMissing(const fs::path& source, const fs::path& target) {
+    if (!MakeFolder(target))
+        return false;
     for (const fs::path& file : ListFiles(source))
-        CopyIfMissing(source, target, file.filename().string());
+        if (!CopyIfMissing(source, target, file.filename().string()))
+            return false;
     for (const fs::path& sub : ListSubfolders(source))
-        CopyTreeIfMissing(sub, platform::FindNoCase(target, sub.filename().string()));
+        if (!CopyTreeIfMissing(sub, platform::FindNoCase(target, sub.filename().string())))
+            return false;
+    return true;
 }
 
 std::vector<std::string> ListLines(const fs::path& file) {
@@ -521,70 +591,80 @@ bool EndsWithNoCase(const std::string& text, std::string_view suffix) {
 
 } // namespace
 
-void CConfigDoc::CopyLibraries(const fs::path& source, const fs::path& target) {
+bool CConfigDoc::CopyLibraries(const fs::path& source, const fs::path& target) {
     if (platform::EqualsNoCase(source.lexically_normal().generic_string(),
                                target.lexically_normal().generic_string()))
-        return;
-    std::error_code ec;
-    fs::create_directories(target, ec);
+        return true;
+    if (!MakeFolder(target))
+        return false;
     for (const fs::path& file : ListFiles(source))
-        CopyIfMissing(source, target, file.filename().string());
+        if (!CopyIfMissing(source, target, file.filename().string()))
+            return false;
     for (const fs::path& sub : ListSubfolders(source)) {
         const std::string name = sub.filename().string();
         const fs::path to = platform::FindNoCase(target, name);
+        bool copied = true;
         if (name == "二次装置")
-            CopyDeviceModels(sub, to);
+            copied = CopyDeviceModels(sub, to);
         else if (name == "一次设备")
-            CopyEquipmentFiles(sub, to);
+            copied = CopyEquipmentFiles(sub, to);
         else if (name == "规约")
-            CopyProtocols(sub, to);
+            copied = CopyProtocols(sub, to);
         else if (name == "其他")
-            fs::create_directories(to, ec);
+            copied = MakeFolder(to);
         else if (platform::EqualsNoCase(name, "UserDefine"))
-            CopyTreeIfMissing(sub, to);
+            copied = CopyTreeIfMissing(sub, to);
+        if (!copied)
+            return false;
     }
+    return true;
 }
 
-void CConfigDoc::CopyDeviceModels(const fs::path& source, const fs::path& target) {
+bool CConfigDoc::CopyDeviceModels(const fs::path& source, const fs::path& target) {
+    if (!MakeFolder(target) || !CopyIfMissing(source, target, "自定义装置.txt") ||
+        !CopyIfMissing(source, target, "自定义装置.cfg"))
+        return false;
     std::error_code ec;
-    fs::create_directories(target, ec);
-    CopyIfMissing(source, target, "自定义装置.txt");
-    CopyIfMissing(source, target, "自定义装置.cfg");
     for (const std::string& line : ListLines(platform::FindNoCase(source, "devlist.ini"))) {
+        bool copied = true;
         if (EndsWithNoCase(line, ".cid") || EndsWithNoCase(line, ".icd")) {
             const std::string model = "IEC61850_" + line.substr(0, line.size() - 4);
-            if (fs::is_regular_file(platform::FindNoCase(source, model + ".txt"), ec)) {
-                CopyIfMissing(source, target, model + ".txt");
-                CopyIfMissing(source, target, model + ".cfg");
-            }
-            CopyIfMissing(source, target, line);
+            if (fs::is_regular_file(platform::FindNoCase(source, model + ".txt"), ec))
+                copied = CopyIfMissing(source, target, model + ".txt") &&
+                         CopyIfMissing(source, target, model + ".cfg");
+            copied = copied && CopyIfMissing(source, target, line);
         } else {
-            CopyIfMissing(source, target, line + ".txt");
-            CopyIfMissing(source, target, line + ".cfg");
+            copied =
+                CopyIfMissing(source, target, line + ".txt") && CopyIfMissing(source, target, line + ".cfg");
         }
+        if (!copied)
+            return false;
     }
-    CopyIfMissing(source, target, "devlist.ini");
+    return CopyIfMissing(source, target, "devlist.ini");
 }
 
-void CConfigDoc::CopyProtocols(const fs::path& source, const fs::path& target) {
-    std::error_code ec;
-    fs::create_directories(target, ec);
+bool CConfigDoc::CopyProtocols(const fs::path& source, const fs::path& target) {
+    if (!MakeFolder(target))
+        return false;
     for (const std::string& line : ListLines(platform::FindNoCase(source, "Protocol.ini")))
-        CopyIfMissing(source, target, line + ".ini");
-    CopyIfMissing(source, target, "Protocol.ini");
+        if (!CopyIfMissing(source, target, line + ".ini"))
+            return false;
+    return CopyIfMissing(source, target, "Protocol.ini");
 }
 
-void CConfigDoc::CopyEquipmentFiles(const fs::path& source, const fs::path& target) {
-    std::error_code ec;
-    fs::create_directories(target, ec);
-    CopyIfMissing(source, target, "电压等级配置.ini");
-    CopyIfMissing(source, target, "间隔配置.ini");
+bool CConfigDoc::CopyEquipmentFiles(const fs::path& source, const fs::path& target) {
+    if (!MakeFolder(target) || !CopyIfMissing(source, target, "电压等级配置.ini") ||
+        !CopyIfMissing(source, target, "间隔配置.ini"))
+        return false;
     for (const std::string& line : ListLines(platform::FindNoCase(source, "equipmentlist.ini")))
-        CopyIfMissing(source, target, line + ".ini");
-    CopyIfMissing(source, target, "equipmentlist.ini");
+        if (!CopyIfMissing(source, target, line + ".ini"))
+            return false;
+    if (!CopyIfMissing(source, target, "equipmentlist.ini"))
+        return false;
     for (const std::string& line : ListLines(platform::FindNoCase(source, "setting.ini")))
-        CopyIfMissing(source, target, line + ".ini");
-    CopyIfMissing(source, target, "setting.ini");
+        if (!CopyIfMissing(source, target, line + ".ini"))
+            return false;
+    return CopyIfMissing(source, target, "setting.ini");
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -662,6 +742,58 @@ bool ReadIedsOneByOne(const std::string& file, CIedRecordArray& list) {
     return true;
 }
 
+// The IEDs of an SCD file into list; false when no SCL element could be obtained (the XML
+// wrapper has told why).
+bool ReadIedList(const std::string& file, CIedRecordArray& list) {
+    list.RemoveAll();
+    if (ReadIedsOneByOne(file, list))
+        return true;
+    list.RemoveAll();
+    platform::CXmlDocument xml;
+    if (!xml.Load(file, "xmlRoot"))
+        return false;
+    platform::CXmlDocument::NodeList roots;
+    if (xml.SelectNodes("SCL", roots) != 0 || roots.empty())
+        return false;
+    for (const platform::scl::CtBase& child : roots.front().GetChildEles())
+        if (IsSclElement(child, roots.front(), "IED"))
+            list.Add(IedRecordOf(child));
+    return true;
+}
+
+void TellNoIed(const std::string& file) {
+    platform::MessageBox(platform::StrFormat("SCD配置文件(%s)中没有IED！", file.c_str()), "导入失败",
+                         platform::Icon::Error, platform::Buttons::Ok);
+}
+
+void TellImported() {
+    platform::MessageBox("SCD配置文件导入成功！", "导入完成", platform::Icon::Information,
+                         platform::Buttons::Ok);
+}
+
+// Copies an SCD file piece by piece (it may be hundreds of MB) to a temporary name beside target
+// and renames it into place: target is replaced only by a complete copy, and a copy that fails
+// leaves it as it was.
+bool CopyScdFile(const fs::path& source, const fs::path& target) {
+    fs::path temp = target;
+    temp += ".part";
+    std::ifstream in(source, std::ios::binary);
+    platform::CFileWriter out;
+    bool ok = !platform::FileStepFails(platform::FileStep::Copy, target) && in && out.Open(temp);
+    std::string chunk(1 << 20, '\0');
+    while (ok && in) {
+        in.read(chunk.data(), static_cast<std::streamsize>(chunk.size()));
+        const std::streamsize n = in.gcount();
+        if (n > 0)
+            out.Write(std::string_view(chunk.data(), static_cast<std::size_t>(n)));
+        ok = !in.bad();
+    }
+    ok = out.Close() && ok && platform::RenameFile(temp, target);
+    if (!ok)
+        platform::RemoveFile(temp);
+    return ok;
+}
+
 } // namespace
 
 int CConfigDoc::ImportScdFile(const std::string& path) {
@@ -672,29 +804,16 @@ int CConfigDoc::ImportScdFile(const std::string& path) {
             return 0;
         file = found.string();
     }
-    m_iedList.RemoveAll();
-    if (!ReadIedsOneByOne(file, m_iedList)) {
-        m_iedList.RemoveAll();
-        platform::CXmlDocument xml;
-        if (!xml.Load(file, "xmlRoot"))
-            return 0;
-        platform::CXmlDocument::NodeList roots;
-        if (xml.SelectNodes("SCL", roots) != 0 || roots.empty())
-            return 0;
-        for (const platform::scl::CtBase& child : roots.front().GetChildEles())
-            if (IsSclElement(child, roots.front(), "IED"))
-                m_iedList.Add(IedRecordOf(child));
-    }
+    if (!ReadIedList(file, m_iedList))
+        return 0;
     if (m_iedList.GetSize() == 0) {
         // An empty list is no successful import.
         if (!path.empty())
-            platform::MessageBox(platform::StrFormat("SCD配置文件(%s)中没有IED！", file.c_str()), "导入失败",
-                                 platform::Icon::Error, platform::Buttons::Ok);
+            TellNoIed(file);
         return 0;
     }
     if (!path.empty())
-        platform::MessageBox("SCD配置文件导入成功！", "导入完成", platform::Icon::Information,
-                             platform::Buttons::Ok);
+        TellImported();
     return 1;
 }
 
@@ -703,36 +822,42 @@ int CConfigDoc::CopyAndImportScd(const std::string& path) {
     const fs::path chosen(path);
     const fs::path target = folder / chosen.filename();
     std::error_code ec;
+    auto copyFailed = [&] {
+        platform::MessageBox(platform::StrFormat("复制SCD文件(%s)失败！", path.c_str()), "导入失败",
+                             platform::Icon::Error, platform::Buttons::Ok);
+        return 0;
+    };
+    if (!fs::is_regular_file(chosen, ec))
+        return copyFailed();
+    // The chosen file is read before anything of the project changes: one that does not parse or
+    // names no IED leaves the project's SCD file and its IED list as they were.
+    CIedRecordArray list;
+    if (!ReadIedList(path, list))
+        return 0;
+    if (list.GetSize() == 0) {
+        TellNoIed(path);
+        return 0;
+    }
     fs::create_directories(folder, ec);
     const bool inFolder = platform::EqualsNoCase(chosen.parent_path().lexically_normal().generic_string(),
                                                  folder.lexically_normal().generic_string());
     if (!inFolder) {
-        // The copy lands under a temporary name first: the project's SCD file is replaced only
-        // once the new one is complete, and a failed copy leaves it as it was.
-        fs::path temp = target;
-        temp += ".part";
-        ec.clear();
-        fs::copy_file(chosen, temp, fs::copy_options::overwrite_existing, ec);
-        // Renamed into place before the folder's other SCD files go, so that a failed rename
-        // still leaves the old file.
-        if (!ec)
-            fs::rename(temp, target, ec);
-        if (ec) {
-            fs::remove(temp, ec);
-            platform::MessageBox(platform::StrFormat("复制SCD文件(%s)失败！", path.c_str()), "导入失败",
-                                 platform::Icon::Error, platform::Buttons::Ok);
-            return 0;
-        }
+        // Renamed into place before the folder's other SCD files go, so that a failed copy still
+        // leaves the old file.
+        if (!CopyScdFile(chosen, target))
+            return copyFailed();
         for (const fs::path& file : ListFiles(folder)) {
             const std::string ext = file.extension().string();
             if (platform::EqualsNoCase(ext, ".scd") &&
                 !platform::EqualsNoCase(file.filename().string(), target.filename().string()))
-                fs::remove(file, ec);
+                platform::RemoveFile(file);
         }
     } else {
         DeleteFilesExcept(folder, chosen.filename().string());
     }
-    return ImportScdFile(target.string());
+    m_iedList = std::move(list);
+    TellImported();
+    return 1;
 }
 
 int CConfigDoc::ImportSCD(const std::string& path) {

@@ -75,11 +75,14 @@ public:
     // The detailed SCD import into points (through the point configuration's import).
     int ImportSCD(const std::string& path);
 
-    // Library copies into a project; existing target files are kept.
-    static void CopyLibraries(const std::filesystem::path& source, const std::filesystem::path& target);
-    static void CopyDeviceModels(const std::filesystem::path& source, const std::filesystem::path& target);
-    static void CopyProtocols(const std::filesystem::path& source, const std::filesystem::path& target);
-    static void CopyEquipmentFiles(const std::filesystem::path& source, const std::filesystem::path& target);
+    // Library copies into a project; existing target files are kept (an empty one whose source
+    // has bytes is what a failed copy left, and is copied again). Each file is written under a
+    // temporary name and renamed into place; the first one that cannot be copied is named in a
+    // box ("创建文件 %s 失败!") and ends the copy with false.
+    static bool CopyLibraries(const std::filesystem::path& source, const std::filesystem::path& target);
+    static bool CopyDeviceModels(const std::filesystem::path& source, const std::filesystem::path& target);
+    static bool CopyProtocols(const std::filesystem::path& source, const std::filesystem::path& target);
+    static bool CopyEquipmentFiles(const std::filesystem::path& source, const std::filesystem::path& target);
 
     // Root text of the project tree: name + "--" + unit name + "[address]".
     void UpdateTreeRootText();
@@ -107,13 +110,15 @@ public:
 
     // Reads a "[可变信息]" block into the groups (their definitions decide the keys). The
     // optional texts replace the messages about a group count or an element count that differ
-    // from the definition.
+    // from the definition. Options the block does not give (a line rejected, a group or item
+    // missing) keep their definition's default value in every row; their names are added to
+    // defaulted when it is given.
     struct VariableInfoTexts {
         std::string groupCount;
         std::function<std::string(int group)> elements;
     };
-    int ReadVariableInfo(CLineCursor& cur, CItemRecordArray& groups,
-                         const VariableInfoTexts* texts = nullptr);
+    int ReadVariableInfo(CLineCursor& cur, CItemRecordArray& groups, const VariableInfoTexts* texts = nullptr,
+                         std::vector<std::string>* defaulted = nullptr);
 
     // The reference tables of a port or port configuration (all of them), as the port reader
     // reads them; for tests of the table lines alone.

@@ -80,7 +80,16 @@ int CConfigDoc::ReadVariableInfoFile(const fs::path& path) {
     if (!file.Open(path))
         return 0;
     CLineCursor cur(file);
-    ReadVariableInfo(cur, m_boardCfg.m_groups);
+    std::vector<std::string> defaulted;
+    ReadVariableInfo(cur, m_boardCfg.m_groups, nullptr, &defaulted);
+    // Said once, after the line that stopped the reading: the next save writes these values.
+    if (!defaulted.empty()) {
+        std::string names;
+        for (const std::string& name : defaulted)
+            names += (names.empty() ? "" : ", ") + name;
+        Tell(StrFormat("组态文件%s中未能读出的选项按定义的默认值使用:\n%s", path.filename().string().c_str(),
+                       names.c_str()));
+    }
     return 1;
 }
 
@@ -428,7 +437,32 @@ int CConfigDoc::ReadRelatedTable(CLineCursor& cur, int t, CNamePairRecord& setti
     return cur.FileCloseBrace(line);
 }
 
-int CConfigDoc::ReadVariableInfo(CLineCursor& cur, CItemRecordArray& groups, const VariableInfoTexts* texts) {
+int CConfigDoc::ReadVariableInfo(CLineCursor& cur, CItemRecordArray& groups, const VariableInfoTexts* texts,
+                                 std::vector<std::string>* defaulted) {
+    // Per group, the items read into rows made anew (-1: its rows were not touched, they hold
+    // what the definition gave). Whatever way the block ends, an item not read takes its
+    // definition's default in every row, not an empty value that the next save would write.
+    std::vector<int> itemsRead(static_cast<std::size_t>(groups.GetSize()), -1);
+    struct Defaults {
+        CItemRecordArray& groups;
+        const std::vector<int>& itemsRead;
+        std::vector<std::string>* defaulted;
+        ~Defaults() {
+            for (int g = 0; g < groups.GetSize(); ++g) {
+                CItemRecord& group = groups[g];
+                const int read = itemsRead[static_cast<std::size_t>(g)];
+                for (int i = std::max(read, 0); i < group.m_items.GetSize(); ++i) {
+                    const COptionItem& item = group.m_items[i];
+                    if (read >= 0)
+                        for (CStringArray& row : group.m_rows)
+                            if (static_cast<std::size_t>(i) < row.size())
+                                row[static_cast<std::size_t>(i)] = item.m_strDefault;
+                    if (defaulted && !item.m_strName.empty())
+                        defaulted->push_back(StripBracketPrefix(item.m_strName));
+                }
+            }
+        }
+    } defaults{groups, itemsRead, defaulted};
     std::string line, value;
     int count = 0;
     if (!cur.ExpectLine(line, "[可变信息]") || !cur.FileOpenBrace(line) ||
@@ -469,6 +503,7 @@ int CConfigDoc::ReadVariableInfo(CLineCursor& cur, CItemRecordArray& groups, con
         m_nRowsRead += rows;
         group.m_rows.assign(static_cast<std::size_t>(rows),
                             CStringArray(static_cast<std::size_t>(group.m_items.GetSize())));
+        itemsRead[static_cast<std::size_t>(g - 1)] = 0;
         for (int i = 0; i < items; ++i) {
             const COptionItem& item = group.m_items[i];
             const std::string key = StripBracketPrefix(item.m_strName) + "(" + item.m_strKind + ")=";
@@ -487,6 +522,7 @@ int CConfigDoc::ReadVariableInfo(CLineCursor& cur, CItemRecordArray& groups, con
             }
             for (std::size_t r = 0; r < values.size(); ++r)
                 group.m_rows[r][static_cast<std::size_t>(i)] = values[r];
+            itemsRead[static_cast<std::size_t>(g - 1)] = i + 1;
         }
         if (!cur.FileCloseBrace(line))
             return 0;

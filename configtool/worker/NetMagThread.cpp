@@ -1,5 +1,6 @@
 #include "configtool/worker/NetMagThread.h"
 
+#include "platform/FileFaults.h"
 #include "platform/Paths.h"
 #include "platform/Prompt.h"
 #include "platform/Text.h"
@@ -412,11 +413,14 @@ bool CNetMagThread::PrepareUpload(UploadJob& job) {
     const fs::path projects = m_host->ProjectsFolder();
     fs::create_directories(projects, ec);
     job.upFolder = projects / "UpTemp";
-    // An upload ended between its two renames left the last good one under the other name.
+    // An upload ended between its two renames left the last good one under the other name. It
+    // is its only copy: removed only once an upload stands under the name, kept aside (for the
+    // next upload to put back) while the rename back fails.
     const fs::path replaced = ReplacedFolder(job.upFolder);
     if (!fs::exists(job.upFolder, ec) && fs::is_directory(replaced, ec))
-        fs::rename(replaced, job.upFolder, ec);
-    fs::remove_all(replaced, ec);
+        projectmodel::RenamePath(replaced, job.upFolder);
+    if (fs::exists(job.upFolder, ec))
+        platform::RemoveTree(replaced);
     job.stage = IncomingFolder(job.upFolder);
     fs::remove_all(job.stage, ec);
     job.fetch = job.stage / "Project";

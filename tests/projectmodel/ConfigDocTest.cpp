@@ -7,12 +7,15 @@
 #include "projectmodel/ScdCacheBound.h"
 
 #include "platform/Archive.h"
+#include "platform/FileFaults.h"
 #include "platform/Gbk.h"
 #include "platform/TextFile.h"
 
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <functional>
+#include <map>
 
 using namespace projectmodel;
 using platform::Answer;
@@ -459,6 +462,67 @@ TEST_F(ConfigDocTest, AnInterruptedReplaceIsUndoneWhenTheProjectIsRead) {
     }
 }
 
+// Putting the replaced version back can fail (the rename refused, the note unreadable): the
+// replaced folder then holds the only copy of that version and stays with its note, through
+// readings and saves of other versions, until a later reading puts it back.
+TEST_F(ConfigDocTest, AFailedRestoreKeepsTheOnlyCopy) {
+    const fs::path demo = root / "Project/Demo";
+    const fs::path v1 = demo / "ProjectV1.00";
+    std::string oldMain;
+    {
+        CConfigDoc doc;
+        doc.OnNewDocument();
+        ASSERT_EQ(doc.SaveProject(false), 1);
+        oldMain = testsupport::ReadBytes(v1 / "QXM7740.ini");
+    }
+    fs::rename(v1, demo / ".replaced");
+    testsupport::WriteBytes(demo / ".replaced.name", "ProjectV1.00");
+    auto expectKeptAside = [&] {
+        EXPECT_FALSE(fs::exists(v1));
+        EXPECT_EQ(testsupport::ReadBytes(demo / ".replaced/QXM7740.ini"), oldMain);
+        EXPECT_EQ(testsupport::ReadBytes(demo / ".replaced.name"), "ProjectV1.00");
+    };
+    const auto toVersion = [&](const fs::path& p) { return p == v1; };
+    const auto isNote = [&](const fs::path& p) { return p.filename() == ".replaced.name"; };
+    {
+        platform::CFileFaults faults;
+        faults.FailNth(platform::FileStep::Rename, 1, toVersion);
+        EXPECT_FLOAT_EQ(ParseVersionNumber(demo), 0.0f);
+        EXPECT_EQ(faults.Failed(platform::FileStep::Rename), 1);
+        expectKeptAside();
+    }
+    {
+        platform::CFileFaults faults;
+        faults.FailNth(platform::FileStep::Open, 1, isNote);
+        ParseVersionNumber(demo);
+        EXPECT_EQ(faults.Failed(platform::FileStep::Open), 1);
+        expectKeptAside();
+    }
+    {
+        // A save of another version while the rename back keeps failing: the new version is
+        // written, the replaced one stays aside.
+        platform::CFileFaults faults;
+        faults.FailFrom(platform::FileStep::Rename, 1, toVersion);
+        CConfigDoc doc;
+        doc.OnNewDocument();
+        doc.m_fVersion = 1.0f;
+        shell.answerVersion = "1.01";
+        ASSERT_EQ(doc.SaveProject(false), 1);
+        EXPECT_GE(faults.Failed(platform::FileStep::Rename), 1);
+        EXPECT_TRUE(fs::is_regular_file(demo / "ProjectV1.01/QXM7740.ini"));
+        expectKeptAside();
+    }
+    // The next reading puts it back; the project opens from it in a fresh document.
+    CConfigDoc doc;
+    prompts.Clear();
+    ASSERT_TRUE(doc.OnOpenDocument(v1 / "QXM7740.ini"));
+    EXPECT_EQ(prompts.Texts(), std::vector<std::string>{});
+    EXPECT_EQ(testsupport::ReadBytes(v1 / "QXM7740.ini"), oldMain);
+    EXPECT_FALSE(fs::exists(demo / ".replaced"));
+    EXPECT_FALSE(fs::exists(demo / ".replaced.name"));
+    EXPECT_FLOAT_EQ(ParseVersionNumber(demo), 1.01f);
+}
+
 // Replacing a version where the file system has no exchange of two folders: the old version is
 // moved aside and the new one renamed in. A failure of either rename leaves the old version in
 // place at once; a failed exchange leaves it as well.
@@ -602,6 +666,181 @@ TEST_F(ConfigDocTest, SaveCopiesLibraryWheneverProjectIniIsMissing) {
     fs::remove_all(demo / "Ini");
     ASSERT_EQ(doc.SaveProject(false), 1);
     EXPECT_TRUE(fs::is_regular_file(demo / "Ini/组态配置.ini"));
+}
+
+// Every file below a folder with its bytes, by its path relative to the folder.
+std::map<std::string, std::string> TreeFiles(const fs::path& folder) {
+    std::map<std::string, std::string> files;
+    std::error_code ec;
+    for (fs::recursive_directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec))
+        if (it->is_regular_file())
+            files[fs::relative(it->path(), folder).generic_string()] = testsupport::ReadBytes(it->path());
+    return files;
+}
+
+// A first save whose library copy fails at any step (a full disk, a refused rename) ends with
+// the file named and leaves no project library copy, so that the next save makes it whole; the
+// project then opens in a fresh document and saves the same main file again.
+TEST_F(ConfigDocTest, AFailedLibraryCopyEndsTheSaveWithNothingPartial) {
+    const fs::path demo = root / "Project/Demo";
+    const fs::path staging = demo / ".Ini.copying";
+    const fs::path reference = tmp.Path() / "reference";
+    ASSERT_TRUE(CConfigDoc::CopyLibraries(root / "Ini", reference));
+    const std::map<std::string, std::string> whole = TreeFiles(reference);
+    ASSERT_GT(whole.size(), 30u);
+
+    CConfigDoc doc;
+    doc.OnNewDocument();
+    doctest::BuildSampleProject(doc, false);
+    const auto inCopy = [&](const fs::path& p) { return p.string().rfind(staging.string() + "/", 0) == 0; };
+    const auto isIni = [&](const fs::path& p) { return p == demo / "Ini"; };
+    struct Case {
+        platform::FileStep step;
+        int nth;
+        std::function<bool(const fs::path&)> filter;
+        fs::path named; // empty: a file of the copy
+        bool onward = false;
+    };
+    const std::vector<Case> cases = {
+        {platform::FileStep::Write, 12, inCopy, {}}, {platform::FileStep::Open, 20, inCopy, {}, true},
+        {platform::FileStep::Sync, 30, inCopy, {}},  {platform::FileStep::Rename, 7, inCopy, {}},
+        {platform::FileStep::Copy, 35, inCopy, {}},  {platform::FileStep::Rename, 1, isIni, demo / "Ini"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(static_cast<int>(c.step) * 100 + c.nth);
+        prompts.Clear();
+        platform::CFileFaults faults;
+        if (c.onward)
+            faults.FailFrom(c.step, c.nth, c.filter);
+        else
+            faults.FailNth(c.step, c.nth, c.filter);
+        EXPECT_EQ(doc.SaveProject(false), 0);
+        EXPECT_GE(faults.Failed(c.step), 1);
+        ASSERT_EQ(prompts.Count(), 1u);
+        const std::string text = prompts.LastText();
+        if (c.named.empty())
+            EXPECT_EQ(text.rfind("创建文件 " + staging.string() + "/", 0), 0u) << text;
+        else
+            EXPECT_EQ(text, "创建文件 " + c.named.string() + " 失败!");
+        EXPECT_FALSE(fs::exists(demo / "Ini"));
+        EXPECT_FALSE(fs::exists(staging));
+        EXPECT_FLOAT_EQ(ParseVersionNumber(demo), 0.0f);
+        EXPECT_EQ(CProjectContext::Instance().LibraryFolder(), root / "Ini");
+    }
+    // A copy killed part way leaves only its folder beside: the next save starts it anew.
+    testsupport::WriteBytes(staging / "组态配置.ini", "");
+    prompts.Clear();
+    ASSERT_EQ(doc.SaveProject(false), 1);
+    EXPECT_EQ(prompts.Texts(), std::vector<std::string>{});
+    EXPECT_EQ(TreeFiles(demo / "Ini"), whole);
+    EXPECT_FALSE(fs::exists(staging));
+    const std::string main = testsupport::ReadBytes(demo / "ProjectV1.00/QXM7740.ini");
+
+    CConfigDoc reopened;
+    ASSERT_TRUE(reopened.OnOpenDocument(demo / "ProjectV1.00/QXM7740.ini"));
+    EXPECT_EQ(prompts.Texts(), std::vector<std::string>{});
+    shell.answerVersion = "1.01";
+    ASSERT_EQ(reopened.SaveProject(false), 1);
+    EXPECT_EQ(testsupport::ReadBytes(demo / "ProjectV1.01/QXM7740.ini"), main);
+}
+
+// A project library copy that exists with files missing or left empty by a failed copy is
+// completed by the first save; a copy that fails there leaves no part of a file under its name.
+TEST_F(ConfigDocTest, AnIncompleteLibraryCopyIsCompletedWithoutPartialFiles) {
+    const fs::path demo = root / "Project/Demo";
+    const fs::path ini = demo / "Ini";
+    const fs::path reference = tmp.Path() / "reference";
+    ASSERT_TRUE(CConfigDoc::CopyLibraries(root / "Ini", reference));
+    const std::map<std::string, std::string> whole = TreeFiles(reference);
+    testsupport::CopyTree(reference, ini);
+    for (const char* emptied :
+         {"二次装置/QXE300.txt", "二次装置/devlist.ini", "规约/ModbusRTU.ini", "组态配置.ini"})
+        testsupport::WriteBytes(ini / emptied, "");
+    fs::remove_all(ini / "一次设备");
+    // A file of the project's own that differs from the library stays as it is.
+    testsupport::WriteBytes(ini / "二次装置/QXC901.cfg", "[属性]\n");
+    std::map<std::string, std::string> expected = whole;
+    expected["二次装置/QXC901.cfg"] = "[属性]\n";
+
+    CConfigDoc doc;
+    doc.OnNewDocument();
+    doctest::BuildSampleProject(doc, false);
+    {
+        platform::CFileFaults faults;
+        faults.FailNth(platform::FileStep::Write, 3,
+                       [&](const fs::path& p) { return p.string().rfind(ini.string() + "/", 0) == 0; });
+        EXPECT_EQ(doc.SaveProject(false), 0);
+        ASSERT_EQ(faults.Failed(platform::FileStep::Write), 1);
+        ASSERT_EQ(prompts.Count(), 1u);
+        EXPECT_EQ(prompts.LastText().rfind("创建文件 " + ini.string() + "/", 0), 0u) << prompts.LastText();
+        // Every file there is empty as it was, or whole.
+        for (const auto& [name, bytes] : TreeFiles(ini)) {
+            if (!bytes.empty()) {
+                EXPECT_EQ(bytes, expected[name]) << name;
+            }
+        }
+        EXPECT_FLOAT_EQ(ParseVersionNumber(demo), 0.0f);
+    }
+    prompts.Clear();
+    ASSERT_EQ(doc.SaveProject(false), 1);
+    EXPECT_EQ(prompts.Texts(), std::vector<std::string>{});
+    EXPECT_EQ(TreeFiles(ini), expected);
+
+    // Reopened, the project finds its models and protocols and keeps its port, device and table.
+    const std::string main = testsupport::ReadBytes(demo / "ProjectV1.00/QXM7740.ini");
+    CConfigDoc reopened;
+    ASSERT_TRUE(reopened.OnOpenDocument(demo / "ProjectV1.00/QXM7740.ini"));
+    EXPECT_EQ(prompts.Texts(), std::vector<std::string>{});
+    shell.answerVersion = "1.01";
+    ASSERT_EQ(reopened.SaveProject(false), 1);
+    EXPECT_EQ(testsupport::ReadBytes(demo / "ProjectV1.01/QXM7740.ini"), main);
+}
+
+// A project library whose option kind no longer matches system.cfg: the line of that option is
+// rejected, and it and the options after it take the library's defaults (not empty values),
+// which the opening says once; the next save writes the defaults and opens again quietly.
+TEST_F(ConfigDocTest, OptionsNotReadFromSystemCfgKeepTheirDefaults) {
+    const fs::path demo = root / "Project/Demo";
+    {
+        CConfigDoc doc;
+        doc.OnNewDocument();
+        doctest::BuildSampleProject(doc, false);
+        doc.m_boardCfg.m_groups[0].m_rows[0] = {"串口对时", "主备", "5000", "0.5"};
+        doc.m_boardCfg.m_groups[1].m_rows[0][0] = "10.0.0.9";
+        ASSERT_EQ(doc.SaveProject(false), 1);
+    }
+    const fs::path options = demo / "Ini/组态配置.ini";
+    std::string text = testsupport::ReadGbkText(options);
+    const std::string before = "选项2=双机模式,ENUM,单机(单机,主备,双主)";
+    ASSERT_NE(text.find(before), std::string::npos);
+    text.replace(text.find(before), before.size(), "选项2=双机模式,BYTE,0(0-2)");
+    testsupport::WriteGbkText(options, text);
+
+    prompts.Clear();
+    CConfigDoc doc;
+    ASSERT_TRUE(doc.OnOpenDocument(demo / "ProjectV1.00/QXM7740.ini"));
+    ASSERT_EQ(prompts.Count(), 2u);
+    EXPECT_EQ(testsupport::At(prompts.Texts(), 0).rfind("读组态文件system.cfg错!\n第8行:", 0), 0u)
+        << testsupport::At(prompts.Texts(), 0);
+    EXPECT_EQ(testsupport::At(prompts.Texts(), 1),
+              "组态文件system.cfg中未能读出的选项按定义的默认值使用:\n双机模式, SOE缓存条数, 遥测死区, "
+              "IP地址, 子网掩码, 默认网关");
+    ASSERT_EQ(doc.m_boardCfg.m_groups[0].m_rows.size(), 1u);
+    EXPECT_EQ(doc.m_boardCfg.m_groups[0].m_rows[0], (CStringArray{"串口对时", "0", "2000", "0.2"}));
+    // A group after the rejected line is not read either: it keeps its library row.
+    EXPECT_EQ(doc.m_boardCfg.m_groups[1].m_rows[0][0], "192.168.0.200");
+
+    shell.answerVersion = "1.01";
+    ASSERT_EQ(doc.SaveProject(false), 1);
+    const std::string saved = testsupport::ReadGbkText(demo / "ProjectV1.01/system.cfg");
+    EXPECT_NE(saved.find("双机模式(BYTE)=0\n"), std::string::npos) << saved;
+    EXPECT_NE(saved.find("SOE缓存条数(WORD)=2000\n"), std::string::npos) << saved;
+    EXPECT_NE(saved.find("遥测死区(FLOAT)=0.2\n"), std::string::npos) << saved;
+    prompts.Clear();
+    CConfigDoc reopened;
+    ASSERT_TRUE(reopened.OnOpenDocument(demo / "ProjectV1.01/QXM7740.ini"));
+    EXPECT_EQ(prompts.Texts(), std::vector<std::string>{});
+    EXPECT_EQ(reopened.m_boardCfg.m_groups[0].m_rows[0], (CStringArray{"串口对时", "0", "2000", "0.2"}));
 }
 
 TEST_F(ConfigDocTest, UploadedProjectAsksBeforeCopyingIntoExistingIni) {
@@ -784,6 +1023,82 @@ TEST_F(ConfigDocTest, FailedScdCopyKeepsTheOldFile) {
     EXPECT_FALSE(fs::exists(folder / "old.scd"));
     EXPECT_TRUE(fs::exists(folder / "new.scd"));
     EXPECT_EQ(ListFiles(folder).size(), 1u);
+}
+
+// Choosing an SCD file for the project that names no IED, does not parse or cannot be copied
+// (any step of the copy failing) keeps the project's SCD file and its IED list; a good one then
+// replaces them, and the project reopened in a fresh document lists its IEDs.
+TEST_F(ConfigDocTest, AnScdThatCannotBeUsedKeepsTheProjectsOwn) {
+    const fs::path demo = root / "Project/Demo";
+    CConfigDoc doc;
+    doc.OnNewDocument();
+    ASSERT_EQ(doc.SaveProject(false), 1);
+    const fs::path folder = demo / "Ini/其他";
+    ASSERT_EQ(doc.ScdFolder(), folder);
+    const fs::path station = tmp.Path() / "station.scd";
+    fs::copy_file(testsupport::TestDataDir() / "scl/station.scd", station);
+    ASSERT_EQ(doc.CopyAndImportScd(station.string()), 1);
+    const std::string original = testsupport::ReadBytes(folder / "station.scd");
+    auto expectOldScd = [&] {
+        EXPECT_EQ(ListFiles(folder), std::vector<fs::path>{folder / "station.scd"});
+        EXPECT_EQ(testsupport::ReadBytes(folder / "station.scd"), original);
+        EXPECT_EQ(doc.m_iedList.GetSize(), 4);
+    };
+    expectOldScd();
+
+    const fs::path chosen = tmp.Path() / "chosen";
+    struct Bad {
+        std::string name, bytes, message; // empty message: the XML reader's own
+    };
+    const std::vector<Bad> bad = {
+        {"none.scd", "<SCL><Header id=\"h\"/></SCL>",
+         "SCD配置文件(" + (chosen / "none.scd").string() + ")中没有IED！"},
+        {"broken.scd", "<SCL><IED name=", ""},
+        {"station.scd", "<SCL><IED name=", ""},
+    };
+    for (const Bad& b : bad) {
+        SCOPED_TRACE(b.name);
+        testsupport::WriteBytes(chosen / b.name, b.bytes);
+        prompts.Clear();
+        EXPECT_EQ(doc.CopyAndImportScd((chosen / b.name).string()), 0);
+        ASSERT_EQ(prompts.Count(), 1u);
+        if (!b.message.empty()) {
+            EXPECT_EQ(prompts.LastText(), b.message);
+        }
+        expectOldScd();
+    }
+    // A broken file put into the folder by hand and chosen there: the other files stay.
+    testsupport::WriteBytes(folder / "hand.scd", "<SCL><IED name=");
+    EXPECT_EQ(doc.CopyAndImportScd((folder / "hand.scd").string()), 0);
+    EXPECT_EQ(testsupport::ReadBytes(folder / "station.scd"), original);
+    fs::remove(folder / "hand.scd");
+
+    const std::string two = "<SCL><IED name=\"P1\" type=\"T1\"/><IED name=\"P2\"/></SCL>";
+    testsupport::WriteBytes(chosen / "new.scd", two);
+    const auto inFolder = [&](const fs::path& p) { return p.parent_path() == folder; };
+    for (platform::FileStep step :
+         {platform::FileStep::Copy, platform::FileStep::Open, platform::FileStep::Write,
+          platform::FileStep::Sync, platform::FileStep::Rename}) {
+        SCOPED_TRACE(static_cast<int>(step));
+        prompts.Clear();
+        platform::CFileFaults faults;
+        faults.FailNth(step, 1, inFolder);
+        EXPECT_EQ(doc.CopyAndImportScd((chosen / "new.scd").string()), 0);
+        EXPECT_EQ(faults.Failed(step), 1);
+        EXPECT_EQ(prompts.Texts(),
+                  std::vector<std::string>{"复制SCD文件(" + (chosen / "new.scd").string() + ")失败！"});
+        expectOldScd();
+    }
+    prompts.Clear();
+    ASSERT_EQ(doc.CopyAndImportScd((chosen / "new.scd").string()), 1);
+    EXPECT_EQ(prompts.Texts(), std::vector<std::string>{"SCD配置文件导入成功！"});
+    EXPECT_EQ(ListFiles(folder), std::vector<fs::path>{folder / "new.scd"});
+    EXPECT_EQ(testsupport::ReadBytes(folder / "new.scd"), two);
+
+    CConfigDoc reopened;
+    ASSERT_TRUE(reopened.OnOpenDocument(demo / "ProjectV1.00/QXM7740.ini"));
+    ASSERT_EQ(reopened.m_iedList.GetSize(), 2);
+    EXPECT_EQ(reopened.m_iedList[0], (CIedRecord{"P1", "T1", ""}));
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 // dialog with the worker thread in this process.
 #include "configtool/worker/NetMagThread.h"
 #include "configtool/link/DeviceLink.h"
+#include "platform/FileFaults.h"
 #include "platform/Gbk.h"
 #include "projectmodel/ConfigDoc.h"
 #include "projectmodel/ProjectContext.h"
@@ -544,6 +545,43 @@ TEST_F(WorkerThreadTest, UploadOverTheOpenUploadedProject) {
     EXPECT_EQ(Tree(upTemp / "Project"), Tree(version));
     EXPECT_FALSE(fs::exists(upTemp / "Demo"));
     EXPECT_FALSE(fs::exists(root / "Project" / "UpTemp.replaced"));
+}
+
+// An upload ended between its two renames leaves the last one aside; when the next upload cannot
+// rename it back, it stays aside whole, and the one after puts it back.
+TEST_F(WorkerThreadTest, ALastUploadThatCannotBePutBackStaysAside) {
+    {
+        FakeUnit unit(store);
+        ASSERT_EQ(Download(unit, mainFile).rc, 0);
+        ASSERT_EQ(Upload(unit, root).rc, 0);
+    }
+    const fs::path upTemp = root / "Project" / "UpTemp";
+    const fs::path replaced = root / "Project" / "UpTemp.replaced";
+    const auto before = Tree(upTemp);
+    ASSERT_FALSE(before.empty());
+    fs::rename(upTemp, replaced);
+    projectmodel::CConfigDoc doc;
+    doc.MakeCurrent();
+    ASSERT_TRUE(doc.OpenProject(mainFile));
+    {
+        platform::CFileFaults faults;
+        faults.FailNth(platform::FileStep::Rename, 1, [&](const fs::path& p) { return p == upTemp; });
+        FakeUnit refusing(store, {"refuse-open"});
+        Make(refusing, &doc);
+        worker->SetPollInterval(std::chrono::milliseconds(20));
+        EXPECT_EQ(RunEvent(INetWorker::kUploadConfig), 0);
+        EXPECT_EQ(faults.Failed(platform::FileStep::Rename), 1);
+        TearDown();
+    }
+    EXPECT_FALSE(fs::exists(upTemp));
+    EXPECT_EQ(Tree(replaced), before);
+
+    FakeUnit refusing(store, {"refuse-open"});
+    Make(refusing, &doc);
+    worker->SetPollInterval(std::chrono::milliseconds(20));
+    EXPECT_EQ(RunEvent(INetWorker::kUploadConfig), 0);
+    EXPECT_EQ(Tree(upTemp), before);
+    EXPECT_FALSE(fs::exists(replaced));
 }
 
 TEST_F(WorkerThreadTest, NeverSavedProjectIsToldWithItsCaption) {
