@@ -105,7 +105,7 @@ std::string DoublePointFromNumber(const std::string& text) {
     return kDataError;
 }
 
-CPendingList::AddResult CPendingList::Add(std::uint16_t address, std::uint16_t key, float newValue,
+CPendingList::AddResult CPendingList::Add(std::uint16_t address, std::uint16_t key, double newValue,
                                           double oldValue) {
     if (CPendingValue* p = Find(address, key)) {
         p->m_newValue = newValue;

@@ -266,7 +266,7 @@ TEST(DbSheet, ManualSettingRefusesAValueItsFieldCannotHold) {
     rig.Type(rig.List(), 0, "10000");
     ASSERT_TRUE(rig.List().CommitEdit());
     rig.sheet->DbPage()->Button("manualSet")->click();
-    EXPECT_EQ(rig.prompts.LastText(), "条目 Ua 数值越限\n人工置数失败!");
+    EXPECT_EQ(rig.prompts.LastText(), "条目 Ua 输入数值越限!\n人工置数失败!");
     EXPECT_TRUE(rig.Bodies().empty());
     EXPECT_EQ(rig.List().Text(0, 6), "");
     EXPECT_FALSE(rig.Frame().TimerActive(kTimerDbSet));
