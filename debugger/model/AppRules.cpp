@@ -149,10 +149,6 @@ CDeviceTime MakeDeviceTime(int year, int month, int day, int hour, int minute, i
     return t;
 }
 
-bool IsUnitYear(int year) {
-    return year >= 1900 && year <= 2099;
-}
-
 CDeviceTime DeviceTimeNow(int yearOffset) {
     const std::time_t now = std::time(nullptr);
     std::tm tm{};

@@ -4,6 +4,7 @@
 // files, the window titles and the enabling of the menu commands.
 #include "debugger/core/DbEntry.h"
 #include "debugger/core/ValueText.h"
+#include "unitlink/UnitTime.h"
 
 #include <cstdint>
 #include <ctime>
@@ -106,8 +107,8 @@ private:
 
 // A 7-byte time from calendar fields, each field masked to its width, the year kept whole (the
 // bytes' year rule is applied when the time is written).
-// Whether a year has a year byte: 1900 to 2099.
-bool IsUnitYear(int year);
+// Whether a year has a year byte that reads back as itself: the unit link's one rule.
+using unitlink::IsUnitYear;
 CDeviceTime MakeDeviceTime(int year, int month, int day, int hour, int minute, int second);
 CDeviceTime DeviceTimeNow(int yearOffset = 0);
 

@@ -4,6 +4,7 @@
 #include "monitor/app/MarindleApp.h"
 #include "monitor/app/TransferProgressDlg.h"
 #include "monitor/core/DevTime.h"
+#include "monitor/coreui/UnitTimeDlg.h"
 #include "monitor/model/MonitorTexts.h"
 #include "platform/Prompt.h"
 #include "platform/Text.h"
@@ -46,6 +47,7 @@ CStatForm::CStatForm(CMarindleApp& app, std::uint16_t deviceKey)
         auto* d = new QDateEdit(this);
         d->setObjectName(name);
         d->setDisplayFormat("yyyy-MM-dd");
+        BoundToUnitYears(d);
         return d;
     };
     auto makeTime = [this](const char* name) {
