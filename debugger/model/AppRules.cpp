@@ -223,22 +223,8 @@ void COutputLog::Rotate(std::time_t now) {
 }
 
 bool AppendFileBytes(const std::string& path, std::string_view bytes) {
-    std::FILE* f = std::fopen(path.c_str(), "ab");
-    if (!f)
-        return false;
-    const long before = std::fseek(f, 0, SEEK_END) == 0 ? std::ftell(f) : -1;
-    bool ok;
-    if (platform::WriteFaultFor(path)) {
-        std::fwrite(bytes.data(), 1, bytes.size() / 2, f);
-        ok = false;
-    } else {
-        ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-    }
-    ok = std::fflush(f) == 0 && ok;
     // A batch is in the file whole or not at all, so the next line does not continue a torn one.
-    if (!ok && before >= 0 && ::ftruncate(::fileno(f), static_cast<off_t>(before)) != 0)
-        ok = false;
-    return std::fclose(f) == 0 && ok;
+    return platform::AppendFileBytes(path, bytes);
 }
 
 void COutputLog::SetSaving(bool saving) {

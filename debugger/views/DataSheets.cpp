@@ -6,6 +6,7 @@
 #include "debugger/views/QuorvexApp.h"
 
 #include "debugger/core/DeviceRequests.h"
+#include "debugger/core/LogFiles.h"
 #include "debugger/core/ValueText.h"
 
 #include "platform/Prompt.h"
@@ -86,13 +87,11 @@ void ShowRefusal(const std::string& name, const std::string& refusal, const char
 // The heading of the telecontrol part of an export.
 constexpr const char* kTelePart = "[六遥]\n";
 
-// Export files are rewritten whole, in GBK with CR LF; one that cannot be opened is skipped.
+// Export files are replaced whole, in GBK with CR LF; one that cannot be written keeps the earlier
+// file, and the user is told.
 void WriteExport(const std::filesystem::path& path, const std::string& text) {
-    platform::CGbkTextWriter out;
-    if (!out.Open(path))
-        return;
-    out.Write(text);
-    out.Close();
+    if (!platform::ReplaceFileBytes(path, platform::GbkTextBytes(text)))
+        platform::MessageBox(kSaveFailedText + path.string(), "错误", platform::Icon::Error);
 }
 
 } // namespace

@@ -209,8 +209,10 @@ void CStatForm::AskNext() {
 }
 
 void CStatForm::Finish() {
-    if (const CDeviceRecord* d = app_.model.FindDeviceByKey(Key().key))
-        WriteStatFile(queryFile_, StatFileText(d->name, d->address, start_, end_, pending_));
+    // The box waits for the handling of the frame in progress.
+    if (const CDeviceRecord* d = app_.model.FindDeviceByKey(Key().key);
+        d && !WriteStatFile(queryFile_, StatFileText(d->name, d->address, start_, end_, pending_)))
+        app_.MessageLater(std::string(text::kWriteFailed) + "\n" + queryFile_.string());
     pending_.clear();
     timer8_->stop();
     wait_->hide();
