@@ -99,7 +99,15 @@ std::optional<std::uint32_t> DottedAddress(std::string_view s) {
     return address;
 }
 
-int HexDigit(char c);
+int HexDigit(char c) {
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
 
 // Hexadecimal digits, with or without the closing "H".
 bool HexDigits(std::string_view s) {
@@ -124,16 +132,6 @@ bool SameHex(std::string_view a, std::string_view b) {
         return out;
     };
     return norm(a) == norm(b);
-}
-
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
 }
 
 } // namespace
