@@ -248,6 +248,18 @@ std::filesystem::path ResolveFileLinks(std::filesystem::path path) {
     return path;
 }
 
+bool AppendFileBytes(const std::filesystem::path& path, std::string_view bytes) {
+    std::FILE* f = FileStepFails(FileStep::Open, path) ? nullptr : std::fopen(path.c_str(), "ab");
+    if (!f)
+        return false;
+    const long before = std::fseek(f, 0, SEEK_END) == 0 ? std::ftell(f) : -1;
+    bool ok = before >= 0 && PutBytes(f, path, bytes);
+    ok = std::fflush(f) == 0 && ok;
+    if (!ok && before >= 0 && ::ftruncate(::fileno(f), static_cast<off_t>(before)) != 0)
+        ok = false;
+    return std::fclose(f) == 0 && ok;
+}
+
 bool ReplaceFileBytes(const std::filesystem::path& path, std::string_view bytes) {
     const std::filesystem::path target = ResolveFileLinks(path);
     struct stat old {};

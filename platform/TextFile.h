@@ -29,6 +29,10 @@ bool WriteFileBytes(const std::filesystem::path& path, std::string_view bytes);
 // where allowed) is kept. On failure the old file stays as it was and the temporary one is
 // removed; temporary files of writers that were killed are removed by the next replacement.
 bool ReplaceFileBytes(const std::filesystem::path& path, std::string_view bytes);
+// Appends bytes to a file (made when it is missing) whole or not at all: a write that fails part
+// way, as on a full disk, is cut back, so the next entry does not continue a torn one. False on
+// any failure.
+bool AppendFileBytes(const std::filesystem::path& path, std::string_view bytes);
 // The file a path names through its symbolic links (at most 40); the path itself when it is
 // none.
 std::filesystem::path ResolveFileLinks(std::filesystem::path path);

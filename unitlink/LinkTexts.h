@@ -9,6 +9,8 @@ inline constexpr const char* kSocketFailed = "创建TCP/IP槽失败!";
 // The link state of the status bar.
 inline constexpr const char* kLinkUp = "通讯装置网络连接";
 inline constexpr const char* kLinkDown = "通讯装置通讯中断";
+// A year the unit's time cannot carry (unitlink::kFirstUnitYear to kLastUnitYear).
+inline constexpr const char* kYearOutOfRange = "年份应在2000至2099之间!";
 
 // A board as every window names it: the unit counts its boards from 0, the user from 1.
 inline std::string BoardCaption(unsigned index) {

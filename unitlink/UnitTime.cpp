@@ -2,6 +2,10 @@
 
 namespace unitlink {
 
+bool IsUnitYear(int year) {
+    return year >= kFirstUnitYear && year <= kLastUnitYear && DecodeYear(EncodeYear(year)) == year;
+}
+
 std::uint8_t EncodeYear(int year) {
     const int since1900 = year - 1900;
     if (since1900 >= 0 && since1900 <= 127)

@@ -20,6 +20,12 @@ struct UnitTime {
     int year = 0; // the full year
 };
 
+// The years a year byte carries both ways: written by EncodeYear and read back by DecodeYear as
+// themselves. Any other year would reach the unit as one of these, so it is not sent.
+inline constexpr int kFirstUnitYear = 2000;
+inline constexpr int kLastUnitYear = 2099;
+bool IsUnitYear(int year);
+
 // The year byte of a full year.
 std::uint8_t EncodeYear(int year);
 // The full year of a year byte (its seven low bits).

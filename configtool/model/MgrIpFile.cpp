@@ -100,12 +100,8 @@ std::string CMgrIpFile::Format(const Rows& rows) {
 }
 
 bool CMgrIpFile::Write(const std::filesystem::path& path, const Rows& rows) {
-    platform::CGbkTextWriter writer;
-    bool ok = writer.Open(path);
-    if (ok) {
-        writer.Write(Format(rows));
-        ok = writer.Close();
-    }
+    // Replaced whole through a temporary file: a write that fails keeps the file there was.
+    const bool ok = platform::ReplaceFileBytes(path, platform::GbkTextBytes(Format(rows)));
     if (!ok)
         platform::MessageBox("管理机IP配置文件创建失败！");
     return ok;

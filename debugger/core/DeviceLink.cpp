@@ -37,6 +37,13 @@ CDeviceLink::CDeviceLink(std::unique_ptr<unitlink::ILinkTransport> transport, IQ
       dispatcher_(std::make_unique<CAnswerDispatcher>(*this)),
       handler_(std::make_unique<CIec103Handler>(*this)), address_(ReadAddress(settingsFile)) {
     transport_->SetEvents(this);
+    // A log that cannot be written is told after the frame in progress, by a box that holds
+    // nothing of the link.
+    logs_.m_onFailure = [shell](const std::string& path) {
+        if (shell)
+            shell->Later(
+                [path] { platform::MessageBox(kSaveFailedText + path, "错误", platform::Icon::Error); });
+    };
 }
 
 CDeviceLink::~CDeviceLink() {

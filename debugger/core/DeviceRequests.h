@@ -68,32 +68,30 @@ CDeviceMessage RefTableValues(std::uint8_t board, std::uint8_t portType, std::ui
 CDeviceMessage RefTableStop(std::uint8_t board, std::uint8_t portType, std::uint8_t port, std::uint8_t table,
                             std::uint16_t start, std::uint16_t count);
 
-// One value of a manual setting or a settings download.
+// One value of a manual setting or a settings download. The value is kept as a double, which
+// holds every whole number of the 32-bit fields exactly.
 struct SetItem {
     std::uint16_t address = 0; // manual settings only
     std::uint16_t key = 0;
     std::uint8_t dataType = 0;
     std::uint8_t dataSize = 0;
     std::uint8_t number = 0;
-    float value = 0;
+    double value = 0;
 };
 // Value bytes (data size x number) of a manual setting and of a settings download.
 std::vector<std::uint8_t> ManualSetBytes(const SetItem& item);
 std::vector<std::uint8_t> SettingBytes(const SetItem& item);
 // The value a settings download carries once encoded (an integer type loses a fraction): what the
 // device's echo is compared with.
-float SentSettingValue(const SetItem& item);
-// What a page shows of a value its field cannot hold.
-inline constexpr const char* kValueOutOfRange = "数值越限";
-// Whether the value bytes of an item's type and size hold its value (the whole part for the
-// integer types) without turning it into another number: the range rule of manual settings and of
-// settings downloads alike.
-bool ValueFitsField(const SetItem& item);
+double SentSettingValue(const SetItem& item);
+// Whether value bytes of an item's type, read back as the device reads them, give the item's value
+// (its whole part for the integer types). Both requests check their bytes with it, so that the
+// range rule cannot drift from the encoders.
+bool ReadsBackAsTyped(const SetItem& item, const std::vector<std::uint8_t>& bytes);
 // Why a value cannot go out in a manual setting ("" when it can): a value outside its field.
 std::string ManualSetRefusal(const SetItem& item);
 // Why a value cannot go out in a settings download ("" when it can): a fraction for an integer
-// type, a whole number its bytes cannot hold, or a double point other than 0 and 1, which has no
-// byte.
+// type, a double point other than 0 and 1, which has no byte, or a value its bytes would change.
 std::string SettingRefusal(const SetItem& item);
 
 CDeviceMessage ManualSet(std::uint8_t board, const std::vector<SetItem>& items);

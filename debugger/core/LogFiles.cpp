@@ -55,11 +55,14 @@ std::string CLogFiles::HistoryEventLine(const CHistoryEventRecord& r) {
 }
 
 void CLogFiles::Append(const char* fileName, const std::string& utf8) const {
-    platform::CGbkTextWriter out;
-    if (!out.Open(sav_ / fileName, true))
-        return;
-    out.Write(utf8);
-    out.Close();
+    const std::filesystem::path path = sav_ / fileName;
+    if (platform::AppendFileBytes(path, platform::GbkTextBytes(utf8))) {
+        failureTold_ = false;
+    } else if (!failureTold_) {
+        failureTold_ = true;
+        if (m_onFailure)
+            m_onFailure(path.string());
+    }
 }
 
 void CLogFiles::SaveEventFile(const CEventRecord& ev, int kind) const {

@@ -1,11 +1,12 @@
 #pragma once
 // The plain-text logs the debugging program keeps in its "sav" folder: live events of devices and
 // reference tables, remote commands and history events. Each record is one line appended to its
-// file, in GBK with CR LF; a file that cannot be opened is skipped. (The debug text of the unit is
-// recorded by the debug information window, in "Debug_Mess.qv".)
+// file, in GBK with CR LF, whole or not at all; a failure is told once until a write succeeds. (The debug
+// text of the unit is recorded by the debug information window, in "Debug_Mess.qv".)
 #include "debugger/core/DbEntry.h"
 
 #include <filesystem>
+#include <functional>
 #include <string>
 
 namespace quorvex {
@@ -23,6 +24,9 @@ public:
     explicit CLogFiles(std::filesystem::path savFolder) : sav_(std::move(savFolder)) {}
 
     const std::filesystem::path& SavFolder() const { return sav_; }
+
+    // Told the path of a log file that could not be written, once until a write succeeds again.
+    std::function<void(const std::string& path)> m_onFailure;
 
     // kind 1 appends to "DevEvt.qv", kind 2 to "TabEvt.qv".
     void SaveEventFile(const CEventRecord& ev, int kind) const;
@@ -42,6 +46,7 @@ private:
     void Append(const char* fileName, const std::string& utf8) const;
 
     std::filesystem::path sav_;
+    mutable bool failureTold_ = false;
 };
 
 } // namespace quorvex

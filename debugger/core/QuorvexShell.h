@@ -68,7 +68,7 @@ struct EchoItem {
     std::uint8_t dataType = 0;
     std::uint8_t dataSize = 0;
     std::uint8_t number = 0;
-    float value = 0;
+    double value = 0;
 };
 
 // A real-time data-base sheet: its data-base page, settings page and event page.

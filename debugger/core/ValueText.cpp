@@ -227,26 +227,27 @@ std::string HistoryEventValueText(std::uint8_t type, const std::uint8_t* data, s
     }
 }
 
-float EchoValue(std::uint8_t type, const std::uint8_t* data, std::size_t len) {
+double EchoValue(std::uint8_t type, const std::uint8_t* data, std::size_t len) {
     switch (type) {
     case 3: {
         const std::size_t n = std::min<std::size_t>(len, 4);
         if (n == 0)
-            return 0.0f;
+            return 0.0;
         std::uint32_t v = LeValue(data, n);
         if (n < 4 && (v >> (8 * n - 1) & 1))
             v |= ~0u << (8 * n);
-        return static_cast<float>(static_cast<std::int32_t>(v));
+        // Whole numbers travel as themselves: a float would round those above 2^24.
+        return static_cast<double>(static_cast<std::int32_t>(v));
     }
     case 7:
-        return len >= 4 ? FloatOf(data) : 0.0f;
+        return len >= 4 ? static_cast<double>(FloatOf(data)) : 0.0;
     case 9:
     case 19:
         if (len == 0)
-            return 0.0f;
-        return (data[0] & 3) == 2 ? 1.0f : 0.0f;
+            return 0.0;
+        return (data[0] & 3) == 2 ? 1.0 : 0.0;
     default:
-        return 0.0f;
+        return 0.0;
     }
 }
 

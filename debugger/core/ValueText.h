@@ -26,9 +26,12 @@ bool GroupValueText(std::uint8_t dataType, std::uint8_t dataSize, std::uint8_t n
 std::string RemoteCommandValueText(std::uint8_t dataType, const std::uint8_t* data, std::size_t len);
 std::string HistoryEventValueText(std::uint8_t dataType, const std::uint8_t* data, std::size_t len);
 
+// The message of a typed value its field cannot hold, wherever it is refused.
+inline constexpr const char* kValueOutOfRange = "输入数值越限!";
+
 // The number an echoed setting stands for: integers (sign-extended from their size), floats, and
 // double points (1 gives 0, 2 gives 1); 0 for anything else.
-float EchoValue(std::uint8_t dataType, const std::uint8_t* data, std::size_t len);
+double EchoValue(std::uint8_t dataType, const std::uint8_t* data, std::size_t len);
 
 // A number text without the zeros after its decimal point, and then without a bare point
 // ("1.500" gives "1.5", "2.000" gives "2"); text without a point is returned as it is.

@@ -105,7 +105,7 @@ std::string DoublePointFromNumber(const std::string& text) {
     return kDataError;
 }
 
-CPendingList::AddResult CPendingList::Add(std::uint16_t address, std::uint16_t key, float newValue,
+CPendingList::AddResult CPendingList::Add(std::uint16_t address, std::uint16_t key, double newValue,
                                           double oldValue) {
     if (CPendingValue* p = Find(address, key)) {
         p->m_newValue = newValue;
@@ -147,10 +147,6 @@ CDeviceTime MakeDeviceTime(int year, int month, int day, int hour, int minute, i
     t.month = static_cast<std::uint8_t>(month & 0x0F);
     t.year = year;
     return t;
-}
-
-bool IsUnitYear(int year) {
-    return year >= 1900 && year <= 2099;
 }
 
 CDeviceTime DeviceTimeNow(int yearOffset) {
@@ -227,22 +223,8 @@ void COutputLog::Rotate(std::time_t now) {
 }
 
 bool AppendFileBytes(const std::string& path, std::string_view bytes) {
-    std::FILE* f = std::fopen(path.c_str(), "ab");
-    if (!f)
-        return false;
-    const long before = std::fseek(f, 0, SEEK_END) == 0 ? std::ftell(f) : -1;
-    bool ok;
-    if (platform::WriteFaultFor(path)) {
-        std::fwrite(bytes.data(), 1, bytes.size() / 2, f);
-        ok = false;
-    } else {
-        ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-    }
-    ok = std::fflush(f) == 0 && ok;
     // A batch is in the file whole or not at all, so the next line does not continue a torn one.
-    if (!ok && before >= 0 && ::ftruncate(::fileno(f), static_cast<off_t>(before)) != 0)
-        ok = false;
-    return std::fclose(f) == 0 && ok;
+    return platform::AppendFileBytes(path, bytes);
 }
 
 void COutputLog::SetSaving(bool saving) {

@@ -3,6 +3,8 @@
 // waiting to be set, the 7-byte times of the queries, directory rows, the output views' save
 // files, the window titles and the enabling of the menu commands.
 #include "debugger/core/DbEntry.h"
+#include "debugger/core/ValueText.h"
+#include "unitlink/UnitTime.h"
 
 #include <cstdint>
 #include <ctime>
@@ -60,8 +62,6 @@ enum class ValueCheck { kOk, kInvalid, kFraction };
 ValueCheck CheckValueText(const std::string& text, std::uint8_t dataType, double& value);
 // The message of a refused value.
 const char* ValueCheckMessage(ValueCheck check);
-// The message of a typed value its field cannot hold.
-inline constexpr const char* kValueOutOfRange = "输入数值越限!";
 // Whether values of a data type are whole numbers.
 bool IsIntegerType(std::uint8_t dataType);
 // A value as the grids show it: "%f" without trailing zeros after the point.
@@ -75,9 +75,9 @@ std::string DoublePointFromNumber(const std::string& text);
 struct CPendingValue {
     std::uint16_t m_address = 0;
     std::uint16_t m_key = 0;
-    float m_newValue = 0;
+    double m_newValue = 0;
     // The value as the download encoded it (set when sent).
-    float m_sentValue = 0;
+    double m_sentValue = 0;
     std::string m_oldText;
     std::uint8_t m_dataType = 0;
     std::uint8_t m_dataSize = 0;
@@ -91,7 +91,7 @@ public:
     enum AddResult { kAdded, kReplaced, kFull };
 
     // A second value of the same entry replaces the new value and keeps the first old text.
-    AddResult Add(std::uint16_t address, std::uint16_t key, float newValue, double oldValue);
+    AddResult Add(std::uint16_t address, std::uint16_t key, double newValue, double oldValue);
     CPendingValue* Find(std::uint16_t address, std::uint16_t key);
     bool Has(std::uint16_t address, std::uint16_t key) const;
     void Remove(std::uint16_t address, std::uint16_t key);
@@ -107,8 +107,8 @@ private:
 
 // A 7-byte time from calendar fields, each field masked to its width, the year kept whole (the
 // bytes' year rule is applied when the time is written).
-// Whether a year has a year byte: 1900 to 2099.
-bool IsUnitYear(int year);
+// Whether a year has a year byte that reads back as itself: the unit link's one rule.
+using unitlink::IsUnitYear;
 CDeviceTime MakeDeviceTime(int year, int month, int day, int hour, int minute, int second);
 CDeviceTime DeviceTimeNow(int yearOffset = 0);
 

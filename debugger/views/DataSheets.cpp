@@ -6,6 +6,7 @@
 #include "debugger/views/QuorvexApp.h"
 
 #include "debugger/core/DeviceRequests.h"
+#include "debugger/core/LogFiles.h"
 #include "debugger/core/ValueText.h"
 
 #include "platform/Prompt.h"
@@ -86,13 +87,11 @@ void ShowRefusal(const std::string& name, const std::string& refusal, const char
 // The heading of the telecontrol part of an export.
 constexpr const char* kTelePart = "[六遥]\n";
 
-// Export files are rewritten whole, in GBK with CR LF; one that cannot be opened is skipped.
+// Export files are replaced whole, in GBK with CR LF; one that cannot be written keeps the earlier
+// file, and the user is told.
 void WriteExport(const std::filesystem::path& path, const std::string& text) {
-    platform::CGbkTextWriter out;
-    if (!out.Open(path))
-        return;
-    out.Write(text);
-    out.Close();
+    if (!platform::ReplaceFileBytes(path, platform::GbkTextBytes(text)))
+        platform::MessageBox(kSaveFailedText + path.string(), "错误", platform::Icon::Error);
 }
 
 } // namespace
@@ -109,7 +108,7 @@ CSetPage::CSetPage(CQuorvexApp& app, int mode, std::uint8_t board, std::uint16_t
     list_->m_mode = static_cast<std::uint8_t>(mode);
     list_->m_readOnly = mode == 2 && (table.tableKind == 3 || table.tableKind == 4 || table.tableKind == 6);
     SetValueColumns(list_, true);
-    list_->m_addPending = [this](std::uint16_t a, std::uint16_t k, float n, double o) {
+    list_->m_addPending = [this](std::uint16_t a, std::uint16_t k, double n, double o) {
         AddPending(a, k, n, o);
     };
     list_->m_dataTypeOf = [this](int row) -> std::uint8_t {
@@ -196,7 +195,7 @@ void CSetPage::ShowValue(std::uint16_t address, std::uint16_t key, const std::st
         list_->SetText(rows.front(), 5, value);
 }
 
-void CSetPage::AddPending(std::uint16_t address, std::uint16_t key, float newValue, double oldValue) {
+void CSetPage::AddPending(std::uint16_t address, std::uint16_t key, double newValue, double oldValue) {
     if (pending_.Add(mode_ == 1 ? 0 : address, key, newValue, oldValue) == CPendingList::kFull)
         ShowListFull();
 }
@@ -481,7 +480,7 @@ CValPage::CValPage(CQuorvexApp& app, std::uint8_t board, std::uint16_t device, Q
     list_ = new CValListCtrl(this);
     list_->setObjectName("list");
     SetValueColumns(list_, false);
-    list_->m_addPending = [this](std::uint16_t, std::uint16_t k, float n, double o) { AddPending(k, n, o); };
+    list_->m_addPending = [this](std::uint16_t, std::uint16_t k, double n, double o) { AddPending(k, n, o); };
     list_->m_dataTypeOf = [this](int row) -> std::uint8_t {
         const std::uint16_t key = list_->RowKey(row);
         for (const CDbEntry& e : app_.Data().m_entries)
@@ -531,7 +530,7 @@ void CValPage::ShowValue(const CDbEntry& e) {
     }
 }
 
-void CValPage::AddPending(std::uint16_t key, float newValue, double oldValue) {
+void CValPage::AddPending(std::uint16_t key, double newValue, double oldValue) {
     if (pending_.Add(0, key, newValue, oldValue) == CPendingList::kFull)
         ShowListFull();
 }

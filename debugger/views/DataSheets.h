@@ -57,7 +57,7 @@ public:
     void AddRow(const CDbEntry& entry);
     void AddTabRow(const CTabEntry& entry, int index);
     void ShowValue(std::uint16_t address, std::uint16_t key, const std::string& value);
-    void AddPending(std::uint16_t address, std::uint16_t key, float newValue, double oldValue);
+    void AddPending(std::uint16_t address, std::uint16_t key, double newValue, double oldValue);
     std::vector<int> RowsOf(std::uint16_t address, std::uint16_t key) const;
     std::uint16_t RowAddress(int row) const;
 
@@ -115,7 +115,7 @@ public:
     bool HasGroup(std::uint8_t group) const { return groups_.Has(group); }
     void AddRow(const CDbEntry& entry);
     void ShowValue(const CDbEntry& entry);
-    void AddPending(std::uint16_t key, float newValue, double oldValue);
+    void AddPending(std::uint16_t key, double newValue, double oldValue);
     void SelectGroup(int index);
     void Call();
     void CallGroup(std::uint8_t group);

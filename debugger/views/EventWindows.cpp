@@ -11,6 +11,7 @@
 #include "platform/Text.h"
 #include "platform/ui/DialogButtons.h"
 #include "platform/ui/WidgetPrompt.h"
+#include "unitlink/LinkTexts.h"
 
 #include <algorithm>
 #include <QCheckBox>
@@ -98,7 +99,7 @@ void CTimeRangeEdits::SetEnabled(bool on) {
 bool CTimeRangeEdits::YearsFit() const {
     for (const auto* edits : {&start_, &end_})
         if (!IsUnitYear(platform::AtoI(Ss((*edits)[0]->text())))) {
-            platform::MessageBox(kValueOutOfRange, "错误", platform::Icon::Error);
+            platform::MessageBox(unitlink::text::kYearOutOfRange, "错误", platform::Icon::Error);
             return false;
         }
     return true;

@@ -206,7 +206,7 @@ void CValueGrid::CommitChoice() {
     SetText(row, 5, chosen);
     SetRowColour(row, kChanged);
     if (m_addPending)
-        m_addPending(RowAddress(row), RowKey(row), static_cast<float>(DoublePointValue(chosen)),
+        m_addPending(RowAddress(row), RowKey(row), static_cast<double>(DoublePointValue(chosen)),
                      DoublePointValue(old));
 }
 
@@ -259,7 +259,7 @@ bool CDbListCtrl::CommitText(int row, const std::string& text) {
     SetText(row, 5, ShownValue(value));
     SetRowColour(row, kChanged);
     if (m_addPending)
-        m_addPending(m_mode == 2 ? RowAddress(row) : 0, RowKey(row), static_cast<float>(value), old);
+        m_addPending(m_mode == 2 ? RowAddress(row) : 0, RowKey(row), value, old);
     return true;
 }
 
@@ -289,7 +289,7 @@ bool CValListCtrl::CommitText(int row, const std::string& text) {
     SetText(row, 5, ShownValue(value));
     SetRowColour(row, kChanged);
     if (m_addPending)
-        m_addPending(0, RowKey(row), static_cast<float>(value), old);
+        m_addPending(0, RowKey(row), value, old);
     return true;
 }
 

@@ -43,7 +43,7 @@ public:
     static const QColor kChanged;
     // A committed value: the page's AddPending (address from col 2, key from cols 3 and 4).
     using PendingSink =
-        std::function<void(std::uint16_t address, std::uint16_t key, float newValue, double oldValue)>;
+        std::function<void(std::uint16_t address, std::uint16_t key, double newValue, double oldValue)>;
 
     explicit CValueGrid(QWidget* parent = nullptr);
 

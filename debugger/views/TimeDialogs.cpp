@@ -6,6 +6,7 @@
 #include "platform/Text.h"
 #include "platform/ui/DialogButtons.h"
 #include "platform/ui/WidgetPrompt.h"
+#include "unitlink/LinkTexts.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -99,7 +100,7 @@ void CSetTimeDlg::accept() {
             v[i] = platform::AtoI(Ss(m_edits[i]->text()));
         // The other fields are masked to their widths; a year without a year byte is refused.
         if (!IsUnitYear(v[0])) {
-            platform::MessageBox(kValueOutOfRange, "错误", platform::Icon::Error);
+            platform::MessageBox(unitlink::text::kYearOutOfRange, "错误", platform::Icon::Error);
             return;
         }
         m_time = MakeDeviceTime(v[0], v[1], v[2], v[3], v[4], v[5]);

@@ -3,6 +3,7 @@
 #include "monitor/app/MarindleApp.h"
 #include "monitor/core/DevModel.h"
 #include "monitor/core/DevTime.h"
+#include "monitor/coreui/UnitTimeDlg.h"
 #include "monitor/model/MonitorTexts.h"
 #include "platform/Prompt.h"
 #include "platform/Text.h"
@@ -51,12 +52,14 @@ CHistoryForm::CHistoryForm(CMarindleApp& app, int kind, std::uint16_t deviceKey)
     fromDate_ = new QDateEdit(this);
     fromDate_->setObjectName("date1030");
     fromDate_->setDisplayFormat("yyyy-MM-dd");
+    BoundToUnitYears(fromDate_);
     fromTime_ = new QTimeEdit(this);
     fromTime_->setObjectName("time1031");
     fromTime_->setDisplayFormat("HH:mm:ss");
     toDate_ = new QDateEdit(this);
     toDate_->setObjectName("date1025");
     toDate_->setDisplayFormat("yyyy-MM-dd");
+    BoundToUnitYears(toDate_);
     toTime_ = new QTimeEdit(this);
     toTime_->setObjectName("time1026");
     toTime_->setDisplayFormat("HH:mm:ss");

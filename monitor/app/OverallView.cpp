@@ -3,6 +3,7 @@
 #include "monitor/app/CommandIds.h"
 #include "monitor/app/FramePropDlg.h"
 #include "monitor/app/MarindleApp.h"
+#include "monitor/model/MonitorTexts.h"
 #include "platform/Prompt.h"
 #include "platform/Text.h"
 #include "platform/ui/FitText.h"
@@ -286,8 +287,8 @@ void COverallView::OnExportDevice(QTreeWidgetItem* item) {
     if (platform::MessageBox("确定将当前数据导出为文本？", {}, platform::Icon::Question,
                              platform::Buttons::YesNo) != platform::Answer::Yes)
         return;
-    if (const CDeviceRecord* d = app_.model.FindDeviceByKey(key))
-        d->ExportText(app_.SavFolder());
+    if (const CDeviceRecord* d = app_.model.FindDeviceByKey(key); d && !d->ExportText(app_.SavFolder()))
+        platform::MessageBox(text::kWriteFailed);
 }
 
 void COverallView::OnResetDevice(QTreeWidgetItem* item) {

@@ -4,6 +4,7 @@
 #include "monitor/app/MarindleApp.h"
 #include "monitor/app/TransferProgressDlg.h"
 #include "monitor/core/DevTime.h"
+#include "monitor/coreui/UnitTimeDlg.h"
 #include "monitor/model/MonitorTexts.h"
 #include "platform/Prompt.h"
 #include "platform/Text.h"
@@ -46,6 +47,7 @@ CStatForm::CStatForm(CMarindleApp& app, std::uint16_t deviceKey)
         auto* d = new QDateEdit(this);
         d->setObjectName(name);
         d->setDisplayFormat("yyyy-MM-dd");
+        BoundToUnitYears(d);
         return d;
     };
     auto makeTime = [this](const char* name) {
@@ -207,8 +209,10 @@ void CStatForm::AskNext() {
 }
 
 void CStatForm::Finish() {
-    if (const CDeviceRecord* d = app_.model.FindDeviceByKey(Key().key))
-        WriteStatFile(queryFile_, StatFileText(d->name, d->address, start_, end_, pending_));
+    // The box waits for the handling of the frame in progress.
+    if (const CDeviceRecord* d = app_.model.FindDeviceByKey(Key().key);
+        d && !WriteStatFile(queryFile_, StatFileText(d->name, d->address, start_, end_, pending_)))
+        app_.MessageLater(std::string(text::kWriteFailed) + "\n" + queryFile_.string());
     pending_.clear();
     timer8_->stop();
     wait_->hide();

@@ -6,14 +6,28 @@
 
 #include "platform/Prompt.h"
 #include "platform/Text.h"
+#include "unitlink/LinkTexts.h"
+#include "unitlink/UnitTime.h"
 
 namespace marindle {
+
+bool ClockYearFits(std::time_t localTime) {
+    std::tm tm{};
+    localtime_r(&localTime, &tm);
+    if (unitlink::IsUnitYear(tm.tm_year + 1900))
+        return true;
+    platform::MessageBox(unitlink::text::kYearOutOfRange);
+    return false;
+}
 
 int SetUnitClockFromPc(CDeviceLink& link) {
     if (platform::MessageBox("确定下装当前系统时钟吗？", {}, platform::Icon::Question,
                              platform::Buttons::YesNo) != platform::Answer::Yes)
         return 0;
-    return link.SendSetClock(Now());
+    const std::time_t now = Now();
+    if (!ClockYearFits(now))
+        return 0;
+    return link.SendSetClock(now);
 }
 
 std::time_t JoinDateAndTime(std::time_t date, std::time_t timeOfDay) {
@@ -24,7 +38,10 @@ std::time_t JoinDateAndTime(std::time_t date, std::time_t timeOfDay) {
 }
 
 int SetUnitClock(CDeviceLink& link, std::time_t date, std::time_t timeOfDay) {
-    return link.SendSetClock(JoinDateAndTime(date, timeOfDay));
+    const std::time_t t = JoinDateAndTime(date, timeOfDay);
+    if (!ClockYearFits(t))
+        return 0;
+    return link.SendSetClock(t);
 }
 
 std::vector<std::uint8_t> RequestBoardClocks(CDeviceLink& link, const CDevModel& model) {

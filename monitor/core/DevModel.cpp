@@ -92,11 +92,8 @@ bool CDeviceRecord::ExportText(const std::filesystem::path& savFolder) const {
     if (!platform::IsSafeFileName(fileName))
         fileName = platform::StrFormat("装置(%u)", address);
     const std::filesystem::path path = savFolder / (fileName + ".txt");
-    platform::CGbkTextWriter writer;
-    if (!writer.Open(path))
-        return false;
-    writer.Write(ExportContent());
-    if (!writer.Close())
+    // Replaced whole: an export that cannot be written leaves the earlier one as it was.
+    if (!platform::ReplaceFileBytes(path, platform::GbkTextBytes(ExportContent())))
         return false;
     platform::MessageBox("已成功导出数据为文件\"" + path.string() + "\"");
     return true;

@@ -3,7 +3,11 @@
 #include "platform/Gbk.h"
 #include "platform/Text.h"
 
+#include <charconv>
+#include <cmath>
 #include <cstring>
+#include <limits>
+#include <optional>
 
 namespace marindle {
 
@@ -34,9 +38,65 @@ std::string FloatText(float v, int decimals) {
     }
 }
 
-void PutInt(std::vector<std::uint8_t>& out, std::size_t width, std::uint32_t v) {
+// The low `width` bytes of v, least significant first: what does not fit is cut off, and the
+// fits rule sees that in the value read back.
+void PutInt(std::vector<std::uint8_t>& out, std::size_t width, std::uint64_t v) {
     for (std::size_t i = 0; i < width && i < out.size(); ++i)
         out[i] = static_cast<std::uint8_t>(v >> (8 * i));
+}
+
+// A 4-byte float of the number; one beyond the float's range goes as an infinity, which no field
+// accepts.
+void PutFloat(std::vector<std::uint8_t>& out, double d) {
+    float f;
+    if (std::isnan(d))
+        f = std::numeric_limits<float>::quiet_NaN();
+    else if (std::fabs(d) > static_cast<double>(std::numeric_limits<float>::max()))
+        f = d < 0 ? -std::numeric_limits<float>::infinity() : std::numeric_limits<float>::infinity();
+    else
+        f = static_cast<float>(d);
+    std::memcpy(out.data(), &f, 4);
+}
+
+// The whole text as a decimal integer with an optional sign, or nothing.
+std::optional<long long> WholeNumber(std::string_view s) {
+    if (!s.empty() && s.front() == '+')
+        s.remove_prefix(1);
+    long long v = 0;
+    const auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), v);
+    if (s.empty() || ec != std::errc() || end != s.data() + s.size())
+        return std::nullopt;
+    return v;
+}
+
+// The whole text as a decimal real, or nothing.
+std::optional<double> RealNumber(std::string_view s) {
+    if (!s.empty() && s.front() == '+')
+        s.remove_prefix(1);
+    double v = 0;
+    const auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), v, std::chars_format::general);
+    if (s.empty() || ec != std::errc() || end != s.data() + s.size())
+        return std::nullopt;
+    return v;
+}
+
+// "a.b.c.d" with four decimal parts of 0 to 255, or nothing.
+std::optional<std::uint32_t> DottedAddress(std::string_view s) {
+    std::uint32_t address = 0;
+    for (int part = 0; part < 4; ++part) {
+        const std::size_t dot = part < 3 ? s.find('.') : s.size();
+        if (dot == std::string_view::npos || dot == 0 || dot > 3)
+            return std::nullopt;
+        const std::string_view digits = s.substr(0, dot);
+        if (digits.find_first_not_of("0123456789") != std::string_view::npos)
+            return std::nullopt;
+        const auto v = WholeNumber(digits);
+        if (!v || *v > 255)
+            return std::nullopt;
+        address = address << 8 | static_cast<std::uint32_t>(*v);
+        s.remove_prefix(part < 3 ? dot + 1 : dot);
+    }
+    return address;
 }
 
 int HexDigit(char c) {
@@ -47,6 +107,31 @@ int HexDigit(char c) {
     if (c >= 'A' && c <= 'F')
         return c - 'A' + 10;
     return -1;
+}
+
+// Hexadecimal digits, with or without the closing "H".
+bool HexDigits(std::string_view s) {
+    if (!s.empty() && (s.back() == 'H' || s.back() == 'h'))
+        s.remove_suffix(1);
+    for (char c : s)
+        if (HexDigit(c) < 0)
+            return false;
+    return true;
+}
+
+// Two hexadecimal texts of the same number, whatever their case and leading zeros.
+bool SameHex(std::string_view a, std::string_view b) {
+    auto norm = [](std::string_view s) {
+        if (!s.empty() && (s.back() == 'H' || s.back() == 'h'))
+            s.remove_suffix(1);
+        while (!s.empty() && s.front() == '0')
+            s.remove_prefix(1);
+        std::string out;
+        for (char c : s)
+            out += static_cast<char>(c >= 'A' && c <= 'F' ? c - 'A' + 'a' : c);
+        return out;
+    };
+    return norm(a) == norm(b);
 }
 
 } // namespace
@@ -234,16 +319,26 @@ std::vector<std::uint8_t> ParseGenericValue(std::string_view text, std::uint8_t 
         break;
     }
     case 3:
+        if (size == 1 && number == 4) {
+            // An address, written as it is shown: the most significant byte first.
+            if (const auto address = DottedAddress(text))
+                for (std::size_t i = 0; i < 4; ++i)
+                    out[i] = static_cast<std::uint8_t>(*address >> (8 * (3 - i)));
+            break;
+        }
+        if (size == 1 || size == 2 || size == 4)
+            // Two one-byte elements are read back as one 16-bit number.
+            PutInt(out, size == 1 && number == 2 ? 2 : size,
+                   static_cast<std::uint64_t>(platform::AtoLL(text)));
+        break;
     case 4:
         if (size == 1 || size == 2 || size == 4)
-            PutInt(out, size, static_cast<std::uint32_t>(platform::AtoI(text)));
+            PutInt(out, size, static_cast<std::uint64_t>(platform::AtoLL(text)));
         break;
     case 6:
     case 7:
-        if (size == 4 && out.size() >= 4) {
-            const float f = static_cast<float>(platform::AtoF(text));
-            std::memcpy(out.data(), &f, 4);
-        }
+        if (size == 4 && out.size() >= 4)
+            PutFloat(out, platform::AtoF(text));
         break;
     case 8:
         // An 8-byte real goes as the IEEE double it is read as.
@@ -266,18 +361,16 @@ std::vector<std::uint8_t> ParseGenericValue(std::string_view text, std::uint8_t 
         break;
     case 12:
         if (size == 2 && out.size() >= 2)
-            PutInt(out, 2, static_cast<std::uint32_t>(platform::AtoI(text) * 8));
+            PutInt(out, 2, static_cast<std::uint64_t>(platform::AtoLL(text)) * 8);
         break;
     case 20:
     case 205:
-        if (size >= 5 && out.size() >= 4) {
-            const float f = static_cast<float>(platform::AtoF(text));
-            std::memcpy(out.data(), &f, 4);
-        }
+        if (size >= 5 && out.size() >= 4)
+            PutFloat(out, platform::AtoF(text));
         break;
     case 201:
         if (size == 5 && out.size() >= 4)
-            PutInt(out, 4, static_cast<std::uint32_t>(platform::AtoLL(text)));
+            PutInt(out, 4, static_cast<std::uint64_t>(platform::AtoLL(text)));
         break;
     case 202:
         if (!text.empty() && out.size() >= 3) {
@@ -296,23 +389,53 @@ std::vector<std::uint8_t> ParseGenericValue(std::string_view text, std::uint8_t 
 }
 
 bool GenericValueFits(std::string_view text, std::uint8_t type, std::uint8_t size, std::uint8_t number) {
-    const long long v = platform::AtoLL(text);
-    auto inUnsigned = [&](int bytes) { return v >= 0 && v < (1LL << (8 * bytes)); };
-    auto inSigned = [&](int bits) { return v >= -(1LL << (bits - 1)) && v < (1LL << (bits - 1)); };
+    // The value is encoded as it would go out and read back as the device reads it; it fits
+    // only when that reading is the value typed.
+    const std::vector<std::uint8_t> bytes = ParseGenericValue(text, type, size, number);
+    const std::string back = FormatGenericValue(type, size, number, bytes.data(), bytes.size(), 3);
+    const std::string typed = platform::Trim(text);
     switch (type) {
     case 3:
-        // One byte of four is an address written as text, not a number.
         if (size == 1 && number == 4)
-            return true;
-        return (size != 1 && size != 2 && size != 4) || inUnsigned(size);
+            return !back.empty() && back == typed;
+        [[fallthrough]];
     case 4:
-        return (size != 1 && size != 2 && size != 4) || inSigned(8 * size);
     case 12:
-        return size != 2 || inSigned(13);
-    case 201:
-        return size != 5 || (v >= -(1LL << 31) && v < (1LL << 32));
+    case 201: {
+        const auto want = WholeNumber(typed);
+        const auto got = WholeNumber(back);
+        return want && got && *want == *got;
+    }
+    case 202: {
+        // Decimal digits only: any other character would make a nibble that is no digit.
+        if (typed.empty() || typed.find_first_not_of("0123456789") != std::string::npos)
+            return false;
+        const auto want = WholeNumber(typed);
+        const auto got = WholeNumber(back);
+        return want && got && *want == *got;
+    }
+    case 2:
+        return HexDigits(typed) && HexDigits(back) && SameHex(typed, back);
+    case 6:
+    case 7:
+    case 20:
+    case 205: {
+        const auto want = RealNumber(typed);
+        if (!want || back.empty())
+            return false;
+        float sent;
+        std::memcpy(&sent, bytes.data(), 4);
+        return std::isfinite(sent) &&
+               static_cast<double>(sent) == static_cast<double>(static_cast<float>(*want)) &&
+               (sent != 0.0f || *want == 0.0);
+    }
+    case 8: {
+        const auto want = RealNumber(typed);
+        return want && !back.empty() && std::isfinite(*want);
+    }
     default:
-        return true;
+        // Texts and states: what is read back must be what was typed.
+        return back == text;
     }
 }
 

@@ -26,13 +26,14 @@ std::size_t GenericValueLength(std::uint8_t type, std::uint8_t size, std::uint8_
 std::string FormatGenericValue(std::uint8_t type, std::uint8_t size, std::uint8_t number,
                                const std::uint8_t* value, std::size_t available, int decimals);
 
-// A zeroed value of GenericValueLength bytes, filled from the text by the data type.
+// A zeroed value of GenericValueLength bytes, filled from the text by the data type. Integers are
+// cut to the bytes of their field; GenericValueFits tells whether that kept them.
 std::vector<std::uint8_t> ParseGenericValue(std::string_view text, std::uint8_t type, std::uint8_t size,
                                             std::uint8_t number);
 
-// Whether the whole number of a text fits the bytes ParseGenericValue writes it into (unsigned for
-// type 3, signed for 4, eight times the value in two signed bytes for 12, four bytes for 201). A
-// value that does not would reach the device as another number. Other types always fit.
+// Whether a text goes out as itself: its ParseGenericValue bytes, read back by FormatGenericValue,
+// give the value typed (the same whole number, address, hexadecimal digits, finite real or text).
+// A value that does not would reach the device as another one, and is not to be sent.
 bool GenericValueFits(std::string_view text, std::uint8_t type, std::uint8_t size, std::uint8_t number);
 
 // The UTF-8 text of the GBK bytes of a text field, already cut at its end or its first zero. A

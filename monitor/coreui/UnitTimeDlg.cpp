@@ -4,6 +4,7 @@
 #include "monitor/core/DevTime.h"
 #include "platform/ui/DialogButtons.h"
 #include "platform/ui/WidgetPrompt.h"
+#include "unitlink/UnitTime.h"
 
 #include <QDateEdit>
 #include <QDialogButtonBox>
@@ -22,6 +23,7 @@ CUnitTimeDlg::CUnitTimeDlg(QWidget* parent) : QDialog(parent) {
     date_->setObjectName("date1049");
     date_->setCalendarPopup(true);
     date_->setDisplayFormat("yyyy-MM-dd");
+    BoundToUnitYears(date_);
     time_ = new QTimeEdit(this);
     time_->setObjectName("time1050");
     time_->setDisplayFormat("HH:mm:ss");
@@ -52,6 +54,10 @@ void CUnitTimeDlg::accept() {
     m_time = MakeLocalTime(today.tm_year + 1900, today.tm_mon + 1, today.tm_mday, t.hour(), t.minute(),
                            t.second());
     QDialog::accept();
+}
+
+void BoundToUnitYears(QDateEdit* edit) {
+    edit->setDateRange(QDate(unitlink::kFirstUnitYear, 1, 1), QDate(unitlink::kLastUnitYear, 12, 31));
 }
 
 int SetCustomClock(CDeviceLink& link, QWidget* parent) {

@@ -29,6 +29,9 @@ private:
     QTimeEdit* time_ = nullptr; // control 1050
 };
 
+// Keeps a date editor to the years the unit's time can carry.
+void BoundToUnitYears(QDateEdit* edit);
+
 // "自定义时钟": the dialog, then the chosen date and time of day go to the unit. 1 when sent.
 int SetCustomClock(CDeviceLink& link, QWidget* parent = nullptr);
 

@@ -60,22 +60,8 @@ std::string TraceSaveName(const CDevModel& model, int mainFlag, int deviceFlag, 
 }
 
 bool AppendSaveText(const std::filesystem::path& file, const std::string& text) {
-    if (file.empty())
-        return false;
-    std::error_code ec;
-    const std::uintmax_t before =
-        std::filesystem::exists(file, ec) ? std::filesystem::file_size(file, ec) : 0;
-    if (ec)
-        return false;
-    platform::CGbkTextWriter out;
-    if (!out.Open(file, true))
-        return false;
-    out.Write(text);
-    if (out.Close())
-        return true;
-    // A write that failed part way is cut back, so the file holds no torn entry.
-    std::filesystem::resize_file(file, before, ec);
-    return false;
+    // Whole or not at all, so the file holds no torn entry.
+    return !file.empty() && platform::AppendFileBytes(file, platform::GbkTextBytes(text));
 }
 
 std::string ConsoleLine(const std::string& line) {

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+
 TEST(UnitTime, YearsRoundTripAcrossTheSevenBitLimit) {
     const struct {
         int year;
@@ -28,4 +30,41 @@ TEST(UnitTime, YearsRoundTripAcrossTheSevenBitLimit) {
     }
     // The eighth bit of the year byte is no part of the year.
     EXPECT_EQ(unitlink::DecodeYear(0x80 | 31), 2031);
+}
+
+// Each field has its own byte: the day goes in byte 4 and comes back, the first and last days of
+// a month included, next to the minute, hour and month bytes.
+TEST(UnitTime, DayAndTheOtherFieldsHaveTheirBytes) {
+    for (std::uint8_t day : {1, 15, 28, 29, 30, 31}) {
+        unitlink::UnitTime t;
+        t.ms = 1234;
+        t.minute = 7;
+        t.hour = 8;
+        t.day = day;
+        t.month = 2;
+        t.year = 2024;
+        std::uint8_t raw[unitlink::kUnitTimeSize] = {};
+        unitlink::WriteUnitTime(t, raw);
+        EXPECT_EQ(raw[2], 7);
+        EXPECT_EQ(raw[3], 8);
+        EXPECT_EQ(raw[4], day);
+        EXPECT_EQ(raw[5], 2);
+        const unitlink::UnitTime back = unitlink::ReadUnitTime(raw);
+        EXPECT_EQ(back.day, day);
+        EXPECT_EQ(back.minute, 7);
+        EXPECT_EQ(back.hour, 8);
+    }
+}
+
+// A year is the unit's only when its byte reads back as itself: 1900 to 1999 have bytes that are
+// read as 2000 to 2099, and 1899 or 2100 would go as a year of this century too.
+TEST(UnitTime, UnitYearsAreThoseThatReadBackAsThemselves) {
+    const std::pair<int, bool> cases[] = {{1899, false}, {1900, false}, {1999, false}, {2000, true},
+                                          {2027, true},  {2028, true},  {2099, true},  {2100, false}};
+    for (const auto& [year, fits] : cases) {
+        EXPECT_EQ(unitlink::IsUnitYear(year), fits) << year;
+        if (fits) {
+            EXPECT_EQ(unitlink::DecodeYear(unitlink::EncodeYear(year)), year);
+        }
+    }
 }

@@ -3,6 +3,7 @@
 #include "configtool/model/ProjectFolderRules.h"
 #include "configtool/model/TextFormat.h"
 
+#include "platform/FileFaults.h"
 #include "platform/Gbk.h"
 #include "tests/support/PromptRecorder.h"
 #include "tests/support/TestFiles.h"
@@ -162,6 +163,22 @@ TEST(MgrIpFile, NumbersAndFailedWrites) {
     TempDir dir;
     EXPECT_FALSE(CMgrIpFile::Write(dir / "no" / "such" / "1-PCTCP.ini", SampleRows()));
     EXPECT_EQ("管理机IP配置文件创建失败！", rec.LastText());
+    // Each step of the replacement failing in turn keeps the file there was, and says so.
+    const auto file = dir / "2-PCTCP.ini";
+    ASSERT_TRUE(CMgrIpFile::Write(file, SampleRows()));
+    const std::string before = testsupport::ReadBytes(file);
+    for (platform::FileStep step : {platform::FileStep::Open, platform::FileStep::Write,
+                                    platform::FileStep::Sync, platform::FileStep::Rename}) {
+        {
+            platform::CFileFaults faults;
+            faults.FailFrom(step, 1);
+            rec.Clear();
+            EXPECT_FALSE(CMgrIpFile::Write(file, CMgrIpFile::Rows{})) << int(step);
+            EXPECT_GE(faults.Failed(step), 1) << int(step);
+        }
+        EXPECT_EQ("管理机IP配置文件创建失败！", rec.LastText());
+        EXPECT_EQ(testsupport::ReadBytes(file), before) << int(step);
+    }
     // A line break inside a value cannot add lines of its own.
     CMgrIpFile::Rows rows;
     rows[0].address = "1.1.1.1\r\n[arm2-ethnet2]";

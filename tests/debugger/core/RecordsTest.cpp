@@ -7,6 +7,7 @@
 #include "debugger/core/ValueText.h"
 #include "tests/support/Found.h"
 
+#include "platform/FileFaults.h"
 #include "platform/Gbk.h"
 #include "tests/support/TestFiles.h"
 
@@ -181,6 +182,36 @@ TEST(ValueTextTest, CommandAndHistoryValuesAndEchoes) {
     EXPECT_EQ(EchoValue(9, dp2, 1), 1.0f);
     EXPECT_EQ(EchoValue(19, one, 1), 0.0f);
     EXPECT_EQ(EchoValue(1, one, 1), 0.0f);
+}
+
+// A log line that cannot be written leaves no torn entry; the failure is told once, and again only
+// after a write succeeded.
+TEST(LogFilesTest, AFailedAppendKeepsNoTornEntryAndIsToldOnce) {
+    testsupport::TempDir dir;
+    CLogFiles logs(dir.Path());
+    std::vector<std::string> told;
+    logs.m_onFailure = [&](const std::string& path) { told.push_back(path); };
+    CEventRecord ev{"SOE", 7, 3, 12, "合", "10时5分7秒250毫秒"};
+    const std::string line =
+        platform::ToGbk("事件:SOE 地址:7 组号:3 条目号:12 动作:合 时间:10时5分7秒250毫秒\r\n");
+    logs.SaveEventFile(ev, CLogFiles::kDeviceEvent);
+    {
+        platform::CFileFaults faults;
+        faults.FailFrom(platform::FileStep::Write, 1);
+        logs.SaveEventFile(ev, CLogFiles::kDeviceEvent);
+        logs.SaveEventFile(ev, CLogFiles::kDeviceEvent);
+        EXPECT_EQ(faults.Failed(platform::FileStep::Write), 2);
+    }
+    EXPECT_EQ(told, (std::vector<std::string>{(dir / "DevEvt.qv").string()}));
+    EXPECT_EQ(testsupport::ReadBytes(dir / "DevEvt.qv"), line);
+    logs.SaveEventFile(ev, CLogFiles::kDeviceEvent);
+    EXPECT_EQ(testsupport::ReadBytes(dir / "DevEvt.qv"), line + line);
+    {
+        platform::CFileFaults faults;
+        faults.FailNth(platform::FileStep::Open, 1);
+        logs.SaveEventFile(ev, CLogFiles::kDeviceEvent);
+    }
+    EXPECT_EQ(told.size(), 2u);
 }
 
 TEST(LogFilesTest, LinesAreAppendedInGbkWithCrLf) {

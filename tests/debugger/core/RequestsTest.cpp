@@ -87,24 +87,24 @@ TEST(RequestsTest, MessageBodyAllocation) {
 TEST(RequestsTest, ValuesOutsideTheirFieldAreRefusedByBothPages) {
     using requests::SetItem;
     // A measurand with quality bits: 13 value bits in two bytes.
-    EXPECT_EQ(requests::ManualSetRefusal(SetItem{5, 1, 12, 2, 1, 10000.0f}), "数值越限");
+    EXPECT_EQ(requests::ManualSetRefusal(SetItem{5, 1, 12, 2, 1, 10000.0f}), "输入数值越限!");
     EXPECT_EQ(requests::ManualSetRefusal(SetItem{5, 1, 12, 2, 1, 4095.0f}), "");
     EXPECT_EQ(requests::ManualSetRefusal(SetItem{5, 1, 12, 2, 1, -4096.0f}), "");
-    EXPECT_EQ(requests::ManualSetRefusal(SetItem{5, 1, 12, 2, 1, -4097.0f}), "数值越限");
+    EXPECT_EQ(requests::ManualSetRefusal(SetItem{5, 1, 12, 2, 1, -4097.0f}), "输入数值越限!");
     // Integers in their signed width, the whole part counted.
-    EXPECT_EQ(requests::ManualSetRefusal(SetItem{5, 1, 3, 2, 1, 70000.0f}), "数值越限");
+    EXPECT_EQ(requests::ManualSetRefusal(SetItem{5, 1, 3, 2, 1, 70000.0f}), "输入数值越限!");
     EXPECT_EQ(requests::ManualSetRefusal(SetItem{5, 1, 3, 2, 1, 32767.9f}), "");
-    EXPECT_EQ(requests::ManualSetRefusal(SetItem{5, 1, 201, 4, 1, 3e9f}), "数值越限");
+    EXPECT_EQ(requests::ManualSetRefusal(SetItem{5, 1, 201, 4, 1, 3e9f}), "输入数值越限!");
     EXPECT_EQ(requests::ManualSetRefusal(SetItem{5, 1, 201, 4, 1, -2e9f}), "");
     // Binary-coded decimal: two digits a byte, no sign.
     EXPECT_EQ(requests::ManualSetRefusal(SetItem{5, 1, 202, 2, 1, 9999.0f}), "");
-    EXPECT_EQ(requests::ManualSetRefusal(SetItem{5, 1, 202, 2, 1, 10000.0f}), "数值越限");
-    EXPECT_EQ(requests::ManualSetRefusal(SetItem{5, 1, 202, 2, 1, -5.0f}), "数值越限");
+    EXPECT_EQ(requests::ManualSetRefusal(SetItem{5, 1, 202, 2, 1, 10000.0f}), "输入数值越限!");
+    EXPECT_EQ(requests::ManualSetRefusal(SetItem{5, 1, 202, 2, 1, -5.0f}), "输入数值越限!");
     // A float needs its four bytes.
     EXPECT_EQ(requests::ManualSetRefusal(SetItem{5, 1, 7, 4, 1, 1e30f}), "");
-    EXPECT_EQ(requests::ManualSetRefusal(SetItem{5, 1, 7, 2, 1, 1.0f}), "数值越限");
+    EXPECT_EQ(requests::ManualSetRefusal(SetItem{5, 1, 7, 2, 1, 1.0f}), "输入数值越限!");
     // The settings page applies the same rule.
-    EXPECT_EQ(requests::SettingRefusal(SetItem{0, 1, 3, 2, 1, 70000.0f}), "数值越限");
+    EXPECT_EQ(requests::SettingRefusal(SetItem{0, 1, 3, 2, 1, 70000.0f}), "输入数值越限!");
     EXPECT_EQ(requests::SettingRefusal(SetItem{0, 1, 3, 2, 1, -32768.0f}), "");
 }
 
@@ -121,7 +121,7 @@ TEST(RequestsTest, SettingValuesAsSentAndRefused) {
     EXPECT_EQ(requests::SentSettingValue(negative), -3.0f);
     EXPECT_EQ(requests::SettingRefusal(negative), "");
     // 200 in one byte would reach the device as -56.
-    EXPECT_EQ(requests::SettingRefusal(SetItem{0, 1, 3, 1, 1, 200.0f}), "数值越限");
+    EXPECT_EQ(requests::SettingRefusal(SetItem{0, 1, 3, 1, 1, 200.0f}), "输入数值越限!");
     EXPECT_EQ(requests::SettingRefusal(SetItem{0, 1, 3, 2, 1, 200.0f}), "");
     EXPECT_EQ(requests::SentSettingValue(SetItem{0, 1, 7, 4, 1, 1.25f}), 1.25f);
     // A double point is 0 or 1; 2 has no byte and is refused, not sent as 0.
@@ -129,4 +129,70 @@ TEST(RequestsTest, SettingValuesAsSentAndRefused) {
     EXPECT_EQ(requests::SettingRefusal(SetItem{0, 1, 9, 1, 1, 1.0f}), "");
     EXPECT_EQ(requests::SettingRefusal(SetItem{0, 1, 9, 1, 1, 2.0f}), "只能为0或1");
     EXPECT_EQ(requests::SettingRefusal(SetItem{0, 1, 19, 1, 1, -1.0f}), "只能为0或1");
+}
+
+// The edges of each field by the bytes that go out: a value is refused unless its bytes read back
+// as the value typed, and a whole number travels without a float's rounding.
+TEST(RequestsTest, EdgesOfEachFieldByTheBytesSent) {
+    struct Case {
+        std::uint8_t type, size;
+        double value;
+        Bytes sent; // empty: refused by both pages
+    };
+    const Case cases[] = {
+        {3, 1, 127, {0x7F}},
+        {3, 1, 128, {}},
+        {3, 1, -128, {0x80}},
+        {3, 1, -129, {}},
+        {3, 1, 255, {}},
+        {3, 2, 32767, {0xFF, 0x7F}},
+        {3, 2, 32768, {}},
+        {3, 4, 16777217, {0x01, 0x00, 0x00, 0x01}},
+        {3, 4, 2147483647, {0xFF, 0xFF, 0xFF, 0x7F}},
+        {3, 4, 2147483648.0, {}},
+        {3, 4, 4294967295.0, {}},
+        {3, 4, 4294967296.0, {}},
+        {3, 4, -2147483648.0, {0x00, 0x00, 0x00, 0x80}},
+        {7, 4, 1e39, {}},
+    };
+    for (const Case& c : cases) {
+        const SetItem item{0, 0x0104, c.type, c.size, 1, c.value};
+        const std::string manual = ManualSetRefusal(item);
+        const std::string setting = SettingRefusal(item);
+        if (c.sent.empty()) {
+            EXPECT_EQ(manual, "输入数值越限!") << c.value;
+            EXPECT_EQ(setting, "输入数值越限!") << c.value;
+            continue;
+        }
+        EXPECT_EQ(manual, "") << c.value;
+        EXPECT_EQ(setting, "") << c.value;
+        const Bytes set = ManualSet(1, {item}).Bytes();
+        EXPECT_EQ(Bytes(set.begin() + 10, set.end()), c.sent) << c.value;
+        const Bytes write = SettingsWrite(2, 9, {item}).Bytes();
+        EXPECT_EQ(Bytes(write.begin() + 14, write.end()), c.sent) << c.value;
+        EXPECT_EQ(SentSettingValue(item), c.value);
+    }
+    // The manual setting's other integer fields.
+    const Case manualOnly[] = {
+        {201, 4, 2147483647, {0xFF, 0xFF, 0xFF, 0x7F}},
+        {201, 4, 2147483648.0, {}},
+        {12, 2, 4095, {0xF8, 0x7F}},
+        {12, 2, 4096, {}},
+        {12, 2, -4096, {0x00, 0x80}},
+        {12, 2, -4097, {}},
+        {202, 3, 999999, {0x99, 0x99, 0x99}},
+        {202, 3, 1000000, {}},
+        {202, 4, 12345678, {0x78, 0x56, 0x34, 0x12}},
+        {202, 4, 123456789, {}},
+        {202, 2, -5, {}},
+    };
+    for (const Case& c : manualOnly) {
+        const SetItem item{5, 0x0104, c.type, c.size, 1, c.value};
+        EXPECT_EQ(ManualSetRefusal(item), c.sent.empty() ? "输入数值越限!" : "")
+            << int(c.type) << " " << c.value;
+        if (!c.sent.empty()) {
+            const Bytes set = ManualSet(1, {item}).Bytes();
+            EXPECT_EQ(Bytes(set.begin() + 10, set.end()), c.sent) << c.value;
+        }
+    }
 }

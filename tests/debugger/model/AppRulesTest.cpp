@@ -93,7 +93,10 @@ TEST(AppRules, TimesAreMaskedToTheirFieldsAndTheirYearsRoundTrip) {
         EXPECT_EQ(ClockText(r), std::to_string(year) + "-03-04 05:06:59");
         EXPECT_EQ(RecordTimeText(r), std::to_string(year) + "-03-04 05:06:59.000");
     }
-    EXPECT_TRUE(IsUnitYear(1900));
+    // Years before 2000 have bytes, but they read back as years of this century.
+    EXPECT_FALSE(IsUnitYear(1900));
+    EXPECT_FALSE(IsUnitYear(1999));
+    EXPECT_TRUE(IsUnitYear(2000));
     EXPECT_TRUE(IsUnitYear(2099));
     EXPECT_FALSE(IsUnitYear(1899));
     EXPECT_FALSE(IsUnitYear(2100));

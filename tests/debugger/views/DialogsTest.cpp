@@ -280,12 +280,21 @@ TEST(TimeDialogs, YearsAfter2027GoWithinTheCenturyAndReadBackWhole) {
         ASSERT_EQ(rig.Bodies().size(), 1u);
         EXPECT_EQ(rig.Bodies()[0].back(), byte) << text;
     }
-    // A year without a year byte is refused and nothing is sent.
-    year = "2100";
+    // A year without a year byte that reads back as itself is refused and nothing is sent: 1900
+    // to 1999 would go as bytes read back as 2000 to 2099.
+    for (const char* text : {"2100", "1999", "1900", "1899"}) {
+        year = text;
+        rig.transport->sent.clear();
+        rig.prompts.Clear();
+        rig.app->OnSetTime();
+        EXPECT_TRUE(rig.Bodies().empty()) << text;
+        EXPECT_EQ(rig.prompts.LastText(), "年份应在2000至2099之间!") << text;
+    }
+    year = "2000";
     rig.transport->sent.clear();
     rig.app->OnSetTime();
-    EXPECT_TRUE(rig.Bodies().empty());
-    EXPECT_EQ(rig.prompts.LastText(), "输入数值越限!");
+    ASSERT_EQ(rig.Bodies().size(), 1u);
+    EXPECT_EQ(rig.Bodies()[0].back(), 100);
 
     // The unit's clock, read back through the dispatcher into the window.
     rig.OnDialog([](QDialog& d) {
@@ -363,5 +372,13 @@ TEST(Queries, TheDefaultEndFiveYearsOnIsSentAfterItsStart) {
     });
     rig.app->OnWaveRecords();
     EXPECT_TRUE(rig.Bodies().empty());
-    EXPECT_EQ(rig.prompts.LastText(), "输入数值越限!");
+    EXPECT_EQ(rig.prompts.LastText(), "年份应在2000至2099之间!");
+    rig.OnDialog([](QDialog& d) {
+        auto& dlg = dynamic_cast<CWaveQueryDlg&>(d);
+        dlg.m_times.start_[0]->setText("1999");
+        dlg.accept();
+        return dlg.result();
+    });
+    rig.app->OnWaveRecords();
+    EXPECT_TRUE(rig.Bodies().empty());
 }

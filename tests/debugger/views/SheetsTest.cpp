@@ -4,6 +4,7 @@
 #include "debugger/views/ListCtrls.h"
 #include "debugger/views/SelectDialogs.h"
 
+#include "platform/FileFaults.h"
 #include "platform/Gbk.h"
 #include "platform/Prompt.h"
 
@@ -158,8 +159,22 @@ TEST(DbSheet, FillsPagesByGroupKind) {
               "[六遥]\n遥测 , Ua , 1 , 1 , 1.5\n遥信 , 开关 , 2 , 1 , 合\n遥控 , 遥控1 , 3 , 1 , 0\n"
               "\n[保护]\n定值 , 过流定值 , 4 , 1 , 10\n软压板 , 压板 , 5 , 1 , 0\n");
     rig.sheet->Export();
-    EXPECT_EQ(testsupport::ReadBytes(rig.dir / "Bin" / "sav" / "Data_Ban1Addr5.qv").substr(0, 8),
-              platform::ToGbk("[六遥]\r\n"));
+    const auto exported = rig.dir / "Bin" / "sav" / "Data_Ban1Addr5.qv";
+    EXPECT_EQ(testsupport::ReadBytes(exported).substr(0, 8), platform::ToGbk("[六遥]\r\n"));
+    // An export that cannot be written is said, and the earlier file stays whole.
+    const std::string earlier = testsupport::ReadBytes(exported);
+    for (platform::FileStep step :
+         {platform::FileStep::Open, platform::FileStep::Write, platform::FileStep::Rename}) {
+        {
+            platform::CFileFaults faults;
+            faults.FailFrom(step, 1);
+            rig.prompts.Clear();
+            rig.sheet->Export();
+            EXPECT_GE(faults.Failed(step), 1) << int(step);
+        }
+        EXPECT_EQ(rig.prompts.LastText(), "文件保存失败: " + exported.string()) << int(step);
+        EXPECT_EQ(testsupport::ReadBytes(exported), earlier) << int(step);
+    }
 }
 
 TEST(DbSheet, EditorsCheckTypedValuesAndKeepPending) {
@@ -266,7 +281,7 @@ TEST(DbSheet, ManualSettingRefusesAValueItsFieldCannotHold) {
     rig.Type(rig.List(), 0, "10000");
     ASSERT_TRUE(rig.List().CommitEdit());
     rig.sheet->DbPage()->Button("manualSet")->click();
-    EXPECT_EQ(rig.prompts.LastText(), "条目 Ua 数值越限\n人工置数失败!");
+    EXPECT_EQ(rig.prompts.LastText(), "条目 Ua 输入数值越限!\n人工置数失败!");
     EXPECT_TRUE(rig.Bodies().empty());
     EXPECT_EQ(rig.List().Text(0, 6), "");
     EXPECT_FALSE(rig.Frame().TimerActive(kTimerDbSet));

@@ -5,6 +5,7 @@
 #include "monitor/app/HistoryForms.h"
 #include "monitor/app/StatForm.h"
 #include "monitor/core/DevTime.h"
+#include "platform/FileFaults.h"
 #include "platform/Gbk.h"
 
 #include <chrono>
@@ -321,6 +322,39 @@ TEST(StatWindowTest, TimeOutStopsTheQuery) {
     rig.Settle();
     EXPECT_EQ(rig.prompts.LastText(), "等待装置应答超时，停止召唤。");
     EXPECT_FALSE(std::filesystem::exists(rig.dir.Path() / "t.dat"));
+}
+
+// A statistics file that cannot be written is said, after the frame that ended the query, and an
+// earlier file of that name stays as it was.
+TEST(StatWindowTest, AFileThatCannotBeWrittenIsSaidAndTheEarlierOneKept) {
+    AppRig rig;
+    rig.Login();
+    CDeviceRecord* d = rig.Ready(5);
+    AddStatGroup(d, 1);
+    auto* form = dynamic_cast<CStatForm*>(rig.app->windows.OpenStat(d->key));
+    ASSERT_NE(form, nullptr);
+    const auto file = rig.dir.Path() / "s.dat";
+    testsupport::WriteBytes(file, "earlier");
+    rig.OnDialog([&](QDialog& dlg) {
+        dynamic_cast<QFileDialog&>(dlg).selectFile(QString::fromStdString(file.string()));
+        return static_cast<int>(QDialog::Accepted);
+    });
+    const std::time_t start = MakeLocalTime(2024, 1, 1, 0, 0, 0);
+    form->SetRange(start, start + 3600);
+    form->List()->selectRow(0);
+    form->Query();
+    ASSERT_TRUE(form->Querying());
+    platform::CFileFaults faults;
+    faults.FailFrom(platform::FileStep::Write, 1);
+    rig.prompts.Clear();
+    form->SampleArrived(2.5f, start + 10, 0, 0);
+    form->EntryData(static_cast<std::uint16_t>(9 | 1 << 8), "量一", true);
+    EXPECT_FALSE(form->Querying());
+    EXPECT_GE(faults.Failed(platform::FileStep::Write), 1);
+    EXPECT_EQ(rig.prompts.Count(), 0u); // not inside the frame's handling
+    rig.Settle();
+    EXPECT_EQ(rig.prompts.LastText(), "写入文件失败。\n" + file.string());
+    EXPECT_EQ(testsupport::ReadBytes(file), "earlier");
 }
 
 TEST(StatWindowTest, MissingViewerGivesAMessage) {

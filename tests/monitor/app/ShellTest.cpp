@@ -14,7 +14,9 @@
 #include "monitor/app/TextMonitorForm.h"
 #include "monitor/app/WarnView.h"
 #include "monitor/coreui/DevClockDlg.h"
+#include "platform/FileFaults.h"
 #include "platform/Profile.h"
+#include "tests/support/TestFiles.h"
 
 #include <algorithm>
 #include <gtest/gtest.h>
@@ -109,7 +111,19 @@ TEST(ShellTest, TreeStatesTextsAndContextMenus) {
     // "导出" writes the device's text file.
     rig.prompts.Clear();
     menu->actions()[1]->trigger();
-    EXPECT_TRUE(std::filesystem::exists(rig.app->SavFolder() / "线路保护.txt"));
+    const auto exported = rig.app->SavFolder() / "线路保护.txt";
+    EXPECT_TRUE(std::filesystem::exists(exported));
+    // One that cannot be written is said, and the earlier file stays whole.
+    const std::string earlier = testsupport::ReadBytes(exported);
+    {
+        platform::CFileFaults faults;
+        faults.FailFrom(platform::FileStep::Rename, 1);
+        rig.prompts.Clear();
+        menu->actions()[1]->trigger();
+        EXPECT_GE(faults.Failed(platform::FileStep::Rename), 1);
+    }
+    EXPECT_EQ(rig.prompts.LastText(), "写入文件失败。");
+    EXPECT_EQ(testsupport::ReadBytes(exported), earlier);
     // A double click on a device node opens nothing.
     const int before = rig.app->windows.Count();
     tree->OpenNode(node);

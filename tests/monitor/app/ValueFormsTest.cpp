@@ -196,6 +196,83 @@ TEST(SettingsFormTest, AValueItsFieldCannotHoldIsRefusedAndNothingIsSent) {
     EXPECT_FALSE(GenericValueFits("4294967296", 201, 5, 1));
 }
 
+// The settings download and the manual setting send a value only when its bytes read back as the
+// value typed; the edges of each field, by the bytes that go out.
+TEST(SettingsFormTest, EdgesOfEachFieldByTheBytesSent) {
+    struct Case {
+        const char* text;
+        std::uint8_t type, size, number;
+        Bytes value; // empty: refused, nothing sent
+    };
+    const Case cases[] = {
+        {"255", 3, 1, 1, {0xFF}},
+        {"256", 3, 1, 1, {}},
+        {"-129", 4, 1, 1, {}},
+        {"128", 4, 1, 1, {}},
+        {"-128", 4, 1, 1, {0x80}},
+        {"3000000000", 3, 4, 1, {0x00, 0x5E, 0xD0, 0xB2}},
+        {"4294967295", 3, 4, 1, {0xFF, 0xFF, 0xFF, 0xFF}},
+        {"4294967296", 3, 4, 1, {}},
+        {"192.168.1.1", 3, 1, 4, {0xC0, 0xA8, 0x01, 0x01}},
+        {"7", 3, 1, 4, {}},
+        {"-1", 201, 5, 1, {}},
+        {"123456", 202, 8, 1, {0x56, 0x34, 0x12, 0, 0, 0, 0, 0}},
+        {"1234567", 202, 8, 1, {}},
+    };
+    for (const Case& c : cases) {
+        AppRig rig;
+        rig.Login();
+        CProtForm* form = OpenReadSettings(rig, "定值", 1, "0");
+        ASSERT_NE(form, nullptr);
+        CEntryRecord* e =
+            testsupport::Found(rig.app->model.FindDeviceByKey(form->Key().key)->FindEntry(0x0102));
+        e->dataType = c.type;
+        e->dataSize = c.size;
+        e->number = c.number;
+        form->CommitEdit(0, c.text);
+        rig.ClearSent();
+        form->Download();
+        const std::vector<Bytes> sent = rig.SentBodies();
+        if (c.value.empty()) {
+            EXPECT_TRUE(sent.empty()) << c.text;
+            EXPECT_EQ(rig.prompts.LastText(), "输入值越限。") << c.text;
+            continue;
+        }
+        ASSERT_EQ(sent.size(), 1u) << c.text;
+        // GIN, KOD and GDD of the one data set, then its value.
+        EXPECT_EQ(Bytes(sent[0].begin() + 14, sent[0].end()), c.value) << c.text;
+    }
+
+    // The manual setting of the reference-table form keeps to the same rule.
+    for (const Case& c : {cases[1], cases[5]}) {
+        AppRig rig;
+        rig.Login();
+        CDeviceRecord* d = rig.Ready(5);
+        AddGroup(d, 4, "遥测", 1, 1, c.type);
+        testsupport::Found(d->FindEntry(0x0104))->dataSize = c.size;
+        ShowValues(d, 4, "0");
+        CTableRecord* table = rig.app->model.Ports()[0]->Tables()[0].get();
+        auto* form = dynamic_cast<CTabForm*>(rig.app->windows.OpenRefTable(table->key));
+        ASSERT_NE(form, nullptr);
+        form->AddRow(5, 0x0104, "x");
+        form->RowsComplete();
+        form->ValuesComplete();
+        ASSERT_TRUE(form->BeginEdit(0, 6));
+        form->CommitEdit(0, c.text);
+        rig.ClearSent();
+        form->ManualSet();
+        const std::vector<Bytes> sent = rig.SentBodies();
+        if (c.value.empty()) {
+            EXPECT_TRUE(sent.empty()) << c.text;
+            EXPECT_EQ(rig.prompts.LastText(), "输入值越限。") << c.text;
+            continue;
+        }
+        ASSERT_EQ(sent.size(), 1u) << c.text;
+        // Code, count, device address, entry key, KOD and GDD, then the value.
+        EXPECT_EQ(Bytes(sent[0].begin() + 10, sent[0].end()), c.value) << c.text;
+    }
+}
+
 TEST(TelecontrolFormTest, ManualSettingAndReplies) {
     AppRig rig;
     rig.Login();

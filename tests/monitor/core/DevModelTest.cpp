@@ -1,6 +1,7 @@
 #include "monitor/core/DevModel.h"
 #include "tests/support/Found.h"
 
+#include "platform/FileFaults.h"
 #include "tests/support/PromptRecorder.h"
 #include "tests/support/TestFiles.h"
 
@@ -88,5 +89,19 @@ TEST(DevModelTest, ExportWritesTheDeviceData) {
 
     prompt.Clear();
     EXPECT_FALSE(d.ExportText(dir / "missing"));
+    EXPECT_EQ(prompt.Count(), 0u);
+
+    // A later export that cannot be written leaves the earlier file whole.
+    const std::string before = testsupport::ReadBytes(file);
+    g3->AddEntry(0x0203)->description = "新条目";
+    for (platform::FileStep step :
+         {platform::FileStep::Open, platform::FileStep::Write, platform::FileStep::Rename}) {
+        {
+            platform::CFileFaults faults;
+            faults.FailFrom(step, 1);
+            EXPECT_FALSE(d.ExportText(dir.Path())) << int(step);
+        }
+        EXPECT_EQ(testsupport::ReadBytes(file), before) << int(step);
+    }
     EXPECT_EQ(prompt.Count(), 0u);
 }

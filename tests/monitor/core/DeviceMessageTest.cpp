@@ -191,6 +191,21 @@ TEST(ClockCommandsTest, SetAndViewClocks) {
     EXPECT_EQ(BodyOf(rig.transport->sent[0]),
               (Bytes{6, 0x81, 8, 0, 255, 255, 0xE0, 0xAB, 33, 22, 31, 12, 123}));
 
+    // A year whose byte would read back as another is refused, from either command, and nothing
+    // goes out.
+    for (int year : {2100, 1999, 1899}) {
+        rig.ClearSent();
+        prompt.Clear();
+        EXPECT_EQ(SetUnitClock(*rig.link, MakeLocalTime(year, 3, 1, 0, 0, 0), time), 0) << year;
+        EXPECT_TRUE(rig.transport->sent.empty()) << year;
+        EXPECT_EQ(prompt.LastText(), "年份应在2000至2099之间!") << year;
+    }
+    SetNowFunction([] { return MakeLocalTime(2100, 1, 1, 0, 0, 0); });
+    prompt.Script({platform::Answer::Yes});
+    EXPECT_EQ(SetUnitClockFromPc(*rig.link), 0);
+    EXPECT_TRUE(rig.transport->sent.empty());
+    EXPECT_EQ(prompt.LastText(), "年份应在2000至2099之间!");
+
     rig.ClearSent();
     rig.model.AddBoard(2);
     EXPECT_EQ(RequestBoardClocks(*rig.link, rig.model), (std::vector<std::uint8_t>{0, 2}));

@@ -144,3 +144,75 @@ TEST(GenericValueTest, DebugColoursByLevel) {
     EXPECT_EQ(DebugLevelColour(241), 0x000080u);
     EXPECT_EQ(DebugLevelColour(255), 0x000080u);
 }
+
+// What goes out for a value that fits, and that nothing goes out for one that does not: each value
+// is checked as the settings download and the manual setting check it, then encoded as they send it.
+TEST(GenericValueTest, AValueFitsOnlyWhenItsBytesReadBackAsTyped) {
+    struct Case {
+        const char* text;
+        Gdd gdd;
+        bool fits;
+        Bytes sent; // the value bytes of a value that fits
+    };
+    const Case cases[] = {
+        {"255", {3, 1, 1}, true, {0xFF}},
+        {"256", {3, 1, 1}, false, {}},
+        {"-1", {3, 1, 1}, false, {}},
+        {"127", {4, 1, 1}, true, {0x7F}},
+        {"128", {4, 1, 1}, false, {}},
+        {"-128", {4, 1, 1}, true, {0x80}},
+        {"-129", {4, 1, 1}, false, {}},
+        {"65535", {3, 2, 1}, true, {0xFF, 0xFF}},
+        {"65536", {3, 2, 1}, false, {}},
+        {"2147483647", {4, 4, 1}, true, {0xFF, 0xFF, 0xFF, 0x7F}},
+        {"2147483648", {4, 4, 1}, false, {}},
+        {"-2147483648", {4, 4, 1}, true, {0x00, 0x00, 0x00, 0x80}},
+        {"2147483648", {3, 4, 1}, true, {0x00, 0x00, 0x00, 0x80}},
+        {"3000000000", {3, 4, 1}, true, {0x00, 0x5E, 0xD0, 0xB2}},
+        {"4294967295", {3, 4, 1}, true, {0xFF, 0xFF, 0xFF, 0xFF}},
+        {"4294967296", {3, 4, 1}, false, {}},
+        {"12abc", {3, 4, 1}, false, {}},
+        {"", {3, 2, 1}, false, {}},
+        // Two one-byte elements are one 16-bit number.
+        {"300", {3, 1, 2}, true, {0x2C, 0x01}},
+        {"65536", {3, 1, 2}, false, {}},
+        // Four one-byte elements are an address, most significant byte first.
+        {"192.168.1.1", {3, 1, 4}, true, {0xC0, 0xA8, 0x01, 0x01}},
+        {"192.168.1.256", {3, 1, 4}, false, {}},
+        {"192.168.1", {3, 1, 4}, false, {}},
+        {"5", {3, 1, 4}, false, {}},
+        {"4095", {12, 2, 1}, true, {0xF8, 0x7F}},
+        {"4096", {12, 2, 1}, false, {}},
+        {"-4096", {12, 2, 1}, true, {0x00, 0x80}},
+        {"-4097", {12, 2, 1}, false, {}},
+        {"4294967295", {201, 5, 1}, true, {0xFF, 0xFF, 0xFF, 0xFF, 0x00}},
+        {"4294967296", {201, 5, 1}, false, {}},
+        {"-1", {201, 5, 1}, false, {}},
+        // BCD: six digits in three bytes.
+        {"123456", {202, 8, 1}, true, {0x56, 0x34, 0x12, 0, 0, 0, 0, 0}},
+        {"999999", {202, 8, 1}, true, {0x99, 0x99, 0x99, 0, 0, 0, 0, 0}},
+        {"1234567", {202, 8, 1}, false, {}},
+        {"123456789", {202, 8, 1}, false, {}},
+        {"12a", {202, 8, 1}, false, {}},
+        {"-5", {202, 8, 1}, false, {}},
+        {"BEEFH", {2, 16, 1}, true, {0xEF, 0xBE}},
+        {"1BEEFH", {2, 16, 1}, false, {}},
+        {"XYH", {2, 16, 1}, false, {}},
+        {"1.5", {7, 4, 1}, true, {0x00, 0x00, 0xC0, 0x3F}},
+        {"1e39", {7, 4, 1}, false, {}},
+        {"1.5", {7, 2, 1}, false, {}},
+        {"abc", {7, 4, 1}, false, {}},
+        {"合", {9, 1, 1}, true, {0x02}},
+        {"开", {9, 1, 1}, false, {}},
+        {"1", {10, 1, 1}, true, {0x01}},
+        {"2", {10, 1, 1}, false, {}},
+    };
+    for (const Case& c : cases) {
+        const bool fits = GenericValueFits(c.text, c.gdd.type, c.gdd.size, c.gdd.number);
+        EXPECT_EQ(fits, c.fits) << c.text << " in " << int(c.gdd.type) << "/" << int(c.gdd.size) << "/"
+                                << int(c.gdd.number);
+        if (fits && c.fits) {
+            EXPECT_EQ(ParseGenericValue(c.text, c.gdd.type, c.gdd.size, c.gdd.number), c.sent) << c.text;
+        }
+    }
+}

@@ -97,6 +97,31 @@ TEST_F(ClockDialogsTest, CustomClockAcrossTheYearByte) {
     }
 }
 
+// The date picker keeps to the years the unit's clock carries: 2100 would set it to 2000, 1899 to
+// 2099. A picker pushed past either end stays at it, and what goes out reads back as shown.
+TEST_F(ClockDialogsTest, CustomClockKeepsToTheUnitYears) {
+    for (const auto& [asked, kept] : {std::pair{QDate(2100, 1, 1), QDate(2099, 12, 31)},
+                                      std::pair{QDate(1899, 6, 1), QDate(2000, 1, 1)}}) {
+        transport_->sent.clear();
+        QDate shown;
+        Runner runner([&, asked = asked](QDialog& d) {
+            auto* date = d.findChild<QDateEdit*>("date1049");
+            date->setDate(asked);
+            shown = date->date();
+            d.findChild<QTimeEdit*>("time1050")->setTime(QTime(12, 0, 0));
+            d.accept();
+            return d.result();
+        });
+        ASSERT_EQ(SetCustomClock(*link_), 1);
+        EXPECT_EQ(shown, kept);
+        ASSERT_EQ(transport_->sent.size(), 1u);
+        const Bytes body(transport_->sent[0].begin() + 28, transport_->sent[0].end());
+        ASSERT_EQ(body.size(), 13u);
+        EXPECT_EQ(Cp56TimeToCTime(body.data() + 6),
+                  MakeLocalTime(kept.year(), kept.month(), kept.day(), 12, 0, 0));
+    }
+}
+
 TEST_F(ClockDialogsTest, CancelledCustomClockSendsNothing) {
     Runner runner([](QDialog& d) {
         d.reject();
