@@ -70,7 +70,10 @@ void ShowCentred(QWidget* w, QWidget* over) {
 
 CQuorvexApp::CQuorvexApp(TransportFactory makeTransport, std::filesystem::path programFolder,
                          std::filesystem::path settingsFile)
-    : makeTransport_(std::move(makeTransport)), settingsFile_(std::move(settingsFile)) {
+    : later_([this](unitlink::CPostGate::Call call) {
+          QMetaObject::invokeMethod(this, std::move(call), Qt::QueuedConnection);
+      }),
+      makeTransport_(std::move(makeTransport)), settingsFile_(std::move(settingsFile)) {
     data_.m_programFolder = std::move(programFolder);
     if (settingsFile_.empty())
         settingsFile_ = platform::FindNoCase(data_.m_programFolder, "CFG_TOOL.INI");
@@ -798,7 +801,7 @@ void CQuorvexApp::DirectoryNotFound() {
 }
 
 void CQuorvexApp::Later(std::function<void()> fn) {
-    QMetaObject::invokeMethod(this, std::move(fn), Qt::QueuedConnection);
+    later_.Post(std::move(fn));
 }
 
 void CQuorvexApp::AddRemoteCommand(const CRemoteCommandRecord& rec) {

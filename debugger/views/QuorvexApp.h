@@ -137,6 +137,7 @@ public:
 
     // IQuorvexShell.
     void Later(std::function<void()> fn) override;
+    unitlink::CPostGate* LaterGate() override { return &later_; }
     void StartTimer(int id, int ms) override;
     void StopTimer(int id) override;
     void ShowNotice(const std::string& text) override;
@@ -186,6 +187,8 @@ private:
                            const std::string& saveFile);
     void NewLink();
 
+    // Queued on this object; held while the link tries to connect.
+    unitlink::CPostGate later_;
     TransportFactory makeTransport_;
     std::filesystem::path settingsFile_;
     CQuorvexData data_;
