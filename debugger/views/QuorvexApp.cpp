@@ -45,6 +45,11 @@ void NoBoard() {
     platform::MessageBox("没有任何板卡被使用");
 }
 
+// The board number (from 1) of a dialog's board byte (from 0; 255 is the unit itself).
+int BoardNumberOfByte(std::uint8_t board) {
+    return board == 255 ? 255 : board + 1;
+}
+
 // The box of a sheet asked for a second time.
 void AlreadyOpen(const std::string& text) {
     platform::MessageBox(text + "监控信息已被打开", "错误信息", platform::Icon::Error);
@@ -164,6 +169,13 @@ void CQuorvexApp::Post(const CDeviceMessage& message) {
         Send(message);
 }
 
+bool CQuorvexApp::LinkStillUp(int boardNumber) {
+    if (BoardStillReachable(IsConnected(), data_.m_boards, boardNumber))
+        return true;
+    platform::MessageBox(unitlink::text::kLinkDown);
+    return false;
+}
+
 void CQuorvexApp::WaitAfterPost() {
     QDeadlineTimer deadline(m_postWaitMs);
     while (!deadline.hasExpired())
@@ -270,7 +282,7 @@ void CQuorvexApp::OnPortInformation() {
 
 void CQuorvexApp::OnRemoteStart() {
     CResetSelectDlg dlg(data_.m_boards, frame_.get());
-    if (platform::RunDialog(dlg) != QDialog::Accepted)
+    if (platform::RunDialog(dlg) != QDialog::Accepted || !LinkStillUp(BoardNumberOfByte(dlg.m_board)))
         return;
     Post(requests::Restart(dlg.m_board));
     platform::MessageBox("稍后，请用户重新进行网络连接。", {}, platform::Icon::Information);
@@ -312,7 +324,7 @@ void CQuorvexApp::OnDownloadFile() {
     const std::string local = Ss(files.selectedFiles().front());
     CDownloadFileDlg dlg(data_.m_boards, local, std::filesystem::path(local).filename().string(),
                          frame_.get());
-    if (platform::RunDialog(dlg) != QDialog::Accepted)
+    if (platform::RunDialog(dlg) != QDialog::Accepted || !LinkStillUp(dlg.m_boardNumber))
         return;
     CreateProgressWindow();
     if (worker_ && worker_->IsRunning())
@@ -326,7 +338,7 @@ void CQuorvexApp::OnUploadFile() {
     if (!CheckRights(PRIV_UPDOWN))
         return;
     CUploadFileDlg dlg(frame_.get());
-    if (platform::RunDialog(dlg) != QDialog::Accepted)
+    if (platform::RunDialog(dlg) != QDialog::Accepted || !LinkStillUp())
         return;
     CreateProgressWindow();
     if (worker_ && worker_->IsRunning())
@@ -337,7 +349,7 @@ void CQuorvexApp::OnUploadFile() {
 
 void CQuorvexApp::OnSetTime() {
     CSetTimeDlg dlg(data_.m_boards, frame_.get());
-    if (platform::RunDialog(dlg) != QDialog::Accepted)
+    if (platform::RunDialog(dlg) != QDialog::Accepted || !LinkStillUp(BoardNumberOfByte(dlg.m_board)))
         return;
     Send(requests::TimeSync(dlg.m_board, dlg.m_time));
 }
@@ -352,13 +364,20 @@ void CQuorvexApp::OnFileDirectory() {
 }
 
 void CQuorvexApp::RequestDirectory(const std::string& path) {
+    const std::string normalised = requests::NormaliseDirectoryPath(path);
+    // Refused before the open window goes: it still shows the folder it lists.
+    if (!requests::DirectoryPathFits(normalised)) {
+        platform::MessageBox(requests::kDirectoryPathTooLong, "错误信息", platform::Icon::Error);
+        return;
+    }
+    if (!LinkStillUp())
+        return;
     if (directory_) {
         // A window asking for a child path is deleted once its command has returned.
         directory_->hide();
         directory_->deleteLater();
         directory_ = nullptr;
     }
-    const std::string normalised = requests::NormaliseDirectoryPath(path);
     Send(requests::Directory(normalised));
     directory_ = new CFileDirDlg(*this, normalised, frame_.get());
     ShowCentred(directory_, frame_.get());
@@ -370,7 +389,7 @@ void CQuorvexApp::OnProtocolInfo() {
         return;
     }
     CProtocolInfoDlg dlg(data_.m_boards, frame_.get());
-    if (platform::RunDialog(dlg) != QDialog::Accepted)
+    if (platform::RunDialog(dlg) != QDialog::Accepted || !LinkStillUp(dlg.m_board))
         return;
     COutputView* view = monitors_.GetView(kSlotProtocol);
     if (!view)
@@ -392,7 +411,7 @@ void CQuorvexApp::OnProtocolInfo() {
 
 void CQuorvexApp::OnHistoryEvents() {
     CEventQueryDlg dlg(data_.m_boards, frame_.get());
-    if (platform::RunDialog(dlg) != QDialog::Accepted)
+    if (platform::RunDialog(dlg) != QDialog::Accepted || !LinkStillUp(dlg.m_board))
         return;
     delete history_.data();
     const std::string title = DeviceTitle(dlg.m_device, StrFormat("装置%d", dlg.m_device)) + kHistoryCaption;
@@ -404,7 +423,7 @@ void CQuorvexApp::OnHistoryEvents() {
 
 void CQuorvexApp::OnRemoteCommands() {
     CRemoteCmdQueryDlg dlg(data_.m_boards, frame_.get());
-    if (platform::RunDialog(dlg) != QDialog::Accepted)
+    if (platform::RunDialog(dlg) != QDialog::Accepted || !LinkStillUp(dlg.m_board))
         return;
     delete remote_.data();
     std::string title = DeviceTitle(dlg.m_device, StrFormat("装置%d", dlg.m_device));
@@ -427,7 +446,7 @@ void CQuorvexApp::OnRemoteCommands() {
 
 void CQuorvexApp::OnWaveRecords() {
     CWaveQueryDlg dlg(data_.m_boards, frame_.get());
-    if (platform::RunDialog(dlg) != QDialog::Accepted)
+    if (platform::RunDialog(dlg) != QDialog::Accepted || !LinkStillUp())
         return;
     delete wave_.data();
     wave_ = new CWaveListDlg(frame_.get());
@@ -446,7 +465,7 @@ void CQuorvexApp::OnCommStatus() {
 
 void CQuorvexApp::OnDeviceTime() {
     CViewTimeDlg dlg(data_.m_boards, frame_.get());
-    if (platform::RunDialog(dlg) != QDialog::Accepted)
+    if (platform::RunDialog(dlg) != QDialog::Accepted || !LinkStillUp(BoardNumberOfByte(dlg.m_board)))
         return;
     delete deviceTime_.data();
     deviceTime_ = new CDeviceTimeDlg(frame_.get());
@@ -513,7 +532,7 @@ void CQuorvexApp::OnSerialMonitor() {
         return;
     }
     CPortMonitorDlg dlg(data_.m_boards, frame_.get());
-    if (platform::RunDialog(dlg) != QDialog::Accepted)
+    if (platform::RunDialog(dlg) != QDialog::Accepted || !LinkStillUp(dlg.m_board))
         return;
     CComDataDoc doc;
     doc.m_port.messageType = 0;
@@ -536,7 +555,7 @@ void CQuorvexApp::OnNetMonitor() {
         return;
     }
     CNetMonitorDlg dlg(data_.m_boards, data_.SavFolder() / "NetCfg.ini", frame_.get());
-    if (platform::RunDialog(dlg) != QDialog::Accepted)
+    if (platform::RunDialog(dlg) != QDialog::Accepted || !LinkStillUp(dlg.m_board))
         return;
     CComDataDoc doc;
     doc.m_port.messageType = static_cast<std::uint8_t>(dlg.m_messageType + 1);
@@ -559,7 +578,7 @@ void CQuorvexApp::OnRealTimeDb() {
         return;
     }
     CDbSelDlg dlg(data_.m_boards, frame_.get());
-    if (platform::RunDialog(dlg) != QDialog::Accepted)
+    if (platform::RunDialog(dlg) != QDialog::Accepted || !LinkStillUp(dlg.m_board))
         return;
     const std::string text =
         StrFormat("板卡%d", dlg.m_board) + dlg.m_portName + StrFormat("装置%d", dlg.m_device);
@@ -583,7 +602,7 @@ void CQuorvexApp::OnRefTable() {
         return;
     }
     CTabSelDlg dlg(data_.m_boards, frame_.get());
-    if (platform::RunDialog(dlg) != QDialog::Accepted)
+    if (platform::RunDialog(dlg) != QDialog::Accepted || !LinkStillUp(dlg.m_board))
         return;
     const std::string text = StrFormat("板卡%d", dlg.m_board) + dlg.m_portName + dlg.m_tableName;
     for (const auto& s : tabSheets_)
@@ -605,7 +624,8 @@ void CQuorvexApp::OnRefTable() {
 
 void CQuorvexApp::OnCancelAllSettings() {
     if (platform::MessageBox("确实要取消全部人工置数吗？", "确认", platform::Icon::Question,
-                             platform::Buttons::YesNo, platform::Answer::No) != platform::Answer::Yes)
+                             platform::Buttons::YesNo, platform::Answer::No) != platform::Answer::Yes ||
+        !LinkStillUp())
         return;
     Post(requests::CancelAll());
     StartTimer(kTimerCancelAll, 5500);

@@ -177,6 +177,9 @@ public:
 
 private:
     void WaitAfterPost();
+    // After a dialog or a box: true when the link is still up and the chosen board (its number from
+    // 1, 255 for the unit itself) still there; otherwise says that the link is down.
+    bool LinkStillUp(int boardNumber = kNoBoard);
     COutputView* MakeMonitorWindow(int slot);
     // Opens (or reuses) a port monitor window in a slot; null when the limit is reached.
     COutputView* OpenPortWindow(int slot, const std::string& title, const CComDataDoc& doc, bool saving,
