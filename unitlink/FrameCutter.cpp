@@ -6,14 +6,15 @@
 
 namespace unitlink {
 
-CFrameCutter::CFrameCutter(int ringSize, int maxFrame, Start start, Oversize oversize)
+CFrameCutter::CFrameCutter(int ringSize, int maxFrame, Start start)
     : ring_(ringSize),
       maxFrame_(std::clamp(maxFrame, static_cast<int>(unitlink::kHeaderSize), ring_.Capacity())),
-      start_(start), oversize_(oversize) {}
+      start_(start) {}
 
 void CFrameCutter::Clear() {
     ring_.Clear();
     skip_ = 0;
+    resync_ = false;
     backlog_.clear();
     ++generation_;
 }
@@ -33,15 +34,12 @@ std::size_t CFrameCutter::Take(const std::uint8_t* data, std::size_t size) {
     return used + room;
 }
 
-void CFrameCutter::Refuse(std::uint64_t total, bool isFrame) {
+void CFrameCutter::Refuse(std::uint64_t total) {
     ++refused_;
     const int held = ring_.Count();
     const int dropped = static_cast<int>(std::min<std::uint64_t>(total, static_cast<std::uint64_t>(held)));
     ring_.Drop(dropped);
-    // Only a header with both marks is a frame whose remaining bytes are worth counting; a length
-    // read from junk would swallow the stream behind it.
-    if (isFrame)
-        skip_ = total - static_cast<std::uint64_t>(dropped);
+    skip_ = total - static_cast<std::uint64_t>(dropped);
 }
 
 bool CFrameCutter::Next(std::vector<std::uint8_t>& frame) {
@@ -49,7 +47,7 @@ bool CFrameCutter::Next(std::vector<std::uint8_t>& frame) {
     for (;;) {
         if (skip_ > 0)
             return false; // the ring is empty while a refused frame is still arriving
-        if (start_ == Start::SearchSync) {
+        if (start_ == Start::SearchSync || resync_) {
             if (ring_.Count() < 8)
                 return false;
             ring_.PeekBytes(0, head, 8);
@@ -64,6 +62,7 @@ bool CFrameCutter::Next(std::vector<std::uint8_t>& frame) {
                 ++junk_;
                 continue;
             }
+            resync_ = false;
         } else if (ring_.Count() < static_cast<int>(unitlink::kHeaderSize)) {
             return false;
         } else {
@@ -72,17 +71,17 @@ bool CFrameCutter::Next(std::vector<std::uint8_t>& frame) {
         // Counted in 64 bits: a length near 4 GB must not wrap round to a small frame.
         const std::uint64_t total = std::uint64_t{unitlink::GetU32(head + unitlink::kOffLength)} + 8;
         if (total > static_cast<std::uint64_t>(maxFrame_)) {
-            // A header with both marks is a frame to skip whole (whatever length it announces, or
-            // one a frame of the suite can have); all of it is skipped, so the frame behind it is
-            // found at its start.
-            const bool isFrame = unitlink::HasSyncMarks(head) &&
-                                 (oversize_ == Oversize::AnyLength || total <= unitlink::kLargestFrame);
-            if (start_ == Start::SearchSync && !isFrame) {
-                ring_.Drop(1); // a length no frame of the unit has marks junk, not a frame start
+            // A header with both marks and a length a frame can have is a frame to skip whole, so
+            // the frame behind it is found at its start. A longer length (from junk, or from marks
+            // that are not a frame's) would swallow the stream behind it for as long as it claims:
+            // the next frame start is searched for instead.
+            if (!unitlink::HasSyncMarks(head) || total > unitlink::kLargestFrame) {
+                ring_.Drop(1);
                 ++junk_;
+                resync_ = true;
                 continue;
             }
-            Refuse(total, isFrame);
+            Refuse(total);
             continue;
         }
         if (static_cast<std::uint64_t>(ring_.Count()) < total)

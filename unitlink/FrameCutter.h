@@ -2,9 +2,11 @@
 // Cuts the byte stream from the unit into frames for every program that talks to it. Bytes go
 // into the ring only as far as it has room, so one long read never pushes out bytes of frames not
 // yet taken. A frame whose length is above the largest the program takes is skipped whole when its
-// header carries both marks: the bytes of it still to come are counted in 64 bits and dropped as
-// they arrive, and the next frame is handled. Which lengths count as a frame's is the program's
-// choice (Oversize).
+// header carries both marks and a length a frame can have (at most kLargestFrame, the largest frame
+// the unit or any program sends): the bytes of it still to come are counted in 64 bits and dropped
+// as they arrive, and the next frame is handled. A longer length is no frame: skipping it would
+// blind the link for as long as the length claims, so the cutter looks for the next header with
+// both marks instead.
 #include "unitlink/ByteRing.h"
 
 #include <cstddef>
@@ -26,21 +28,11 @@ public:
         AtHead,
     };
 
-    // Which header with both marks and a length above the largest frame taken is a frame to skip.
-    enum class Oversize {
-        // Only one whose length a frame of the suite can have (kLargestFrame); a longer length marks
-        // junk (the configuration tool, whose stream may carry stray marks).
-        WithinLargestFrame,
-        // Any length: the unit's frame is skipped whole whatever it announces, so the frame behind
-        // it is found at its start (the monitor and debugging programs).
-        AnyLength,
-    };
-
     // Called with each piece cut; false stops the feed (the link was closed while handling it).
     using FrameHandler = std::function<bool(const std::uint8_t* frame, std::size_t size)>;
 
     // maxFrame is the largest frame taken, at most ringSize.
-    CFrameCutter(int ringSize, int maxFrame, Start start, Oversize oversize = Oversize::WithinLargestFrame);
+    CFrameCutter(int ringSize, int maxFrame, Start start);
 
     // Takes the bytes in and hands every whole piece to onFrame, in order. False when onFrame
     // stopped the feed or Clear was called meanwhile; the rest of the bytes is then dropped. A
@@ -63,17 +55,21 @@ public:
     std::uint64_t SkipPending() const { return skip_; }
     // Frames refused for their length since construction.
     std::uint64_t RefusedCount() const { return refused_; }
-    // Bytes dropped while searching for a frame start (junk in front of a frame).
+    // Bytes dropped while searching for a frame start (junk in front of a frame, or behind a length
+    // no frame has).
     std::uint64_t JunkCount() const { return junk_; }
 
 private:
-    // Refuses the frame at the head that announces total bytes.
-    void Refuse(std::uint64_t total, bool isFrame);
+    // Refuses the frame at the head that announces total bytes: what is held of it is dropped,
+    // the rest is skipped as it arrives.
+    void Refuse(std::uint64_t total);
 
     CByteRing ring_;
     int maxFrame_;
     Start start_;
-    Oversize oversize_;
+    // A length no frame has stood at the head: the next frame start is searched for, also by a
+    // cutter that otherwise takes the head as one.
+    bool resync_ = false;
     std::uint64_t skip_ = 0;
     std::uint64_t refused_ = 0;
     std::uint64_t junk_ = 0;

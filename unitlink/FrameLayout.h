@@ -33,8 +33,9 @@ enum Offset : std::size_t {
     kOffPayload = 29,
 };
 
-// The largest body any program of the suite sends, and so the largest frame. A longer length is
-// not taken for a frame at all.
+// The largest body a frame carries, from any program of the suite or from the unit (whose messages
+// are built the same way, at most 65000 bytes of body), and so the largest frame: 65,028 bytes. A
+// longer length is not taken for a frame at all.
 constexpr std::size_t kMaxBody = 65000;
 constexpr std::size_t kLargestFrame = kMaxBody + kHeaderSize;
 

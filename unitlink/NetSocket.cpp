@@ -1,5 +1,7 @@
 #include "unitlink/NetSocket.h"
 
+#include "unitlink/SocketFaults.h"
+
 #include <QCoreApplication>
 #include <QMetaObject>
 #include <QTcpSocket>
@@ -41,8 +43,10 @@ bool CNetSocket::Create() {
     QObject::connect(socket_, &QAbstractSocket::errorOccurred, context_.get(),
                      [this](QAbstractSocket::SocketError error) {
                          // Closing by the unit arrives as `disconnected`; time-outs of a connection
-                         // attempt are reported by Connect.
-                         if (error == QAbstractSocket::RemoteHostClosedError || !socket_ ||
+                         // attempt are reported by Connect, and a zero-wait read that found nothing
+                         // (ReadPending on a quiet link) times out without anything being wrong.
+                         if (error == QAbstractSocket::RemoteHostClosedError ||
+                             error == QAbstractSocket::SocketTimeoutError || !socket_ ||
                              socket_->state() != QAbstractSocket::ConnectedState)
                              return;
                          if (events_)
@@ -70,14 +74,22 @@ bool CNetSocket::Send(const std::uint8_t* data, std::size_t size) {
         return false;
     if (direct_ && socket_->bytesToWrite() == 0) {
         // Straight to the socket: Qt's write buffer would switch its write notifier on and off,
-        // and wake the event loop twice, for every frame. What does not fit now goes through it.
-        const ssize_t sent =
-            ::send(static_cast<int>(socket_->socketDescriptor()), data, size, MSG_NOSIGNAL | MSG_DONTWAIT);
-        if (sent < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR)
-            return false;
-        if (sent > 0) {
-            data += sent;
-            size -= static_cast<std::size_t>(sent);
+        // and wake the event loop twice, for every frame. What the system takes is sent; a send
+        // error (the unit reset or closed the connection) fails the frame, and only what does not
+        // fit now goes through Qt's buffer, from where the system stopped taking it.
+        const int fd = static_cast<int>(socket_->socketDescriptor());
+        while (size > 0) {
+            const ssize_t sent = SocketSend(fd, data, size, MSG_NOSIGNAL | MSG_DONTWAIT);
+            if (sent > 0) {
+                data += sent;
+                size -= static_cast<std::size_t>(sent);
+                continue;
+            }
+            if (sent < 0 && errno == EINTR)
+                continue;
+            if (sent < 0 && errno != EAGAIN && errno != EWOULDBLOCK)
+                return false;
+            break;
         }
         if (size == 0)
             return true;
@@ -97,7 +109,7 @@ bool CNetSocket::ReadSome(qint64 limit) {
     char buf[kReadSize];
     qint64 done = 0;
     while (socket_ && socket_->bytesAvailable() > 0 && done < limit) {
-        const qint64 got = socket_->read(buf, sizeof buf);
+        const qint64 got = SocketStepFails(SocketStep::Receive) ? -1 : socket_->read(buf, sizeof buf);
         if (got < 0) {
             if (events_)
                 events_->OnReceiveError();

@@ -63,6 +63,9 @@ void CDeviceLink::SetAddress(const std::string& address, int port) {
 
 int CDeviceLink::Connect() {
     std::lock_guard lock(mutex_);
+    // What was posted before (a box of the link's last moments) waits until the attempt is over:
+    // the notice and the retry question run the event loop.
+    const unitlink::CPostGate::CHold hold(shell_->LaterGate());
     cutter_.Clear();
     if (!transport_->Create()) {
         platform::MessageBox(unitlink::text::kSocketFailed);

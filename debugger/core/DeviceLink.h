@@ -157,8 +157,7 @@ private:
     std::uint16_t settingsWaitKey_ = 0;
     // Bytes in front of a frame start are skipped up to the next header, so an answer behind junk
     // is still taken.
-    unitlink::CFrameCutter cutter_{kRingSize, kRingSize, unitlink::CFrameCutter::Start::SearchSync,
-                                   unitlink::CFrameCutter::Oversize::AnyLength};
+    unitlink::CFrameCutter cutter_{kRingSize, kRingSize, unitlink::CFrameCutter::Start::SearchSync};
     std::string address_;
     int port_ = kDefaultPort;
     std::string transferName_;

@@ -206,8 +206,12 @@ std::string NormaliseDirectoryPath(std::string path) {
     return out;
 }
 
+bool DirectoryPathFits(const std::string& path) {
+    return platform::ToGbk(path).size() <= kMaxDirectoryPath;
+}
+
 CDeviceMessage Directory(const std::string& path) {
-    const std::string gbk = platform::TruncateGbkBytes(platform::ToGbk(path), 255);
+    const std::string gbk = platform::TruncateGbkBytes(platform::ToGbk(path), kMaxDirectoryPath);
     Bytes b = {8, static_cast<std::uint8_t>(gbk.size())};
     b.insert(b.end(), gbk.begin(), gbk.end());
     return Unit(kUnitBoard, std::move(b));

@@ -31,6 +31,13 @@ CDeviceMessage FileClose(std::uint8_t board, const std::string& name);
 CDeviceMessage Restart(std::uint8_t board);
 // A line of the string command console, in GBK without terminator.
 CDeviceMessage StringCommand(const std::string& text);
+// The longest directory path the directory request carries (its length is one byte), in GBK bytes.
+constexpr std::size_t kMaxDirectoryPath = 255;
+// What is said of a path that is longer.
+constexpr const char* kDirectoryPathTooLong = "目录路径不能超过255个字节!";
+// True when the path goes into the directory request whole; a longer one would be cut, and the
+// unit would list another folder than the one the window names.
+bool DirectoryPathFits(const std::string& path);
 // Directory listing of a path (at most 255 bytes of it).
 CDeviceMessage Directory(const std::string& path);
 // The directory path as the unit expects it, normalised as a path: empty and "." components

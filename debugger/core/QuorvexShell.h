@@ -6,6 +6,8 @@
 // (the user-interface) thread. Calls about a window that is not open are simply ignored.
 #include "debugger/core/DbEntry.h"
 
+#include "unitlink/PostGate.h"
+
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -132,6 +134,8 @@ public:
     // Message boxes and dialogs that answers of the unit bring up go this way, so that no box is
     // ever open inside the socket's receive path and frames keep being read while it is up.
     virtual void Later(std::function<void()> fn) { fn(); }
+    // The gate of the calls of Later, held while the link tries to connect (none: nothing is held).
+    virtual unitlink::CPostGate* LaterGate() { return nullptr; }
 
     // Main frame.
     virtual void StartTimer(int id, int ms) = 0;

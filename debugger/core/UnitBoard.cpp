@@ -45,6 +45,15 @@ const CUnitBoard* FindBoard(const CUnitBoardArray& boards, std::uint8_t boardNum
     return nullptr;
 }
 
+bool BoardStillReachable(bool connected, const CUnitBoardArray& boards, int boardNumber) {
+    if (!connected)
+        return false;
+    if (boardNumber == kNoBoard || boardNumber == 255)
+        return true;
+    return boardNumber > 0 && boardNumber < 255 &&
+           FindBoard(boards, static_cast<std::uint8_t>(boardNumber)) != nullptr;
+}
+
 const CUnitBoard* FindBoardOfAddress(const CUnitBoardArray& boards, std::uint16_t address) {
     for (const CUnitBoard& b : boards)
         if (b.HasAddress(address))

@@ -134,6 +134,12 @@ using CUnitBoardArray = CRecordArray<CUnitBoard>;
 
 // The board record with that number, or null.
 const CUnitBoard* FindBoard(const CUnitBoardArray& boards, std::uint8_t boardNumber);
+// Whether a command chosen in a dialog can still go out once the dialog (or a box) has closed: the
+// link is up and the board (its number, from 1; 255 for the unit itself; kNoBoard for a command
+// without one) is still one the unit reported. The link may have dropped while the dialog was
+// open, and its boards with it.
+constexpr int kNoBoard = -1;
+bool BoardStillReachable(bool connected, const CUnitBoardArray& boards, int boardNumber);
 // The first board with a port that lists the device address, or null.
 const CUnitBoard* FindBoardOfAddress(const CUnitBoardArray& boards, std::uint16_t address);
 // A port's name field: cut at 10 bytes (or its terminator) with every space removed.

@@ -46,6 +46,11 @@ void NoBoard() {
     platform::MessageBox("没有任何板卡被使用");
 }
 
+// The board number (from 1) of a dialog's board byte (from 0; 255 is the unit itself).
+int BoardNumberOfByte(std::uint8_t board) {
+    return board == 255 ? 255 : board + 1;
+}
+
 // The box of a sheet asked for a second time.
 void AlreadyOpen(const std::string& text) {
     platform::MessageBox(text + "监控信息已被打开", "错误信息", platform::Icon::Error);
@@ -71,7 +76,10 @@ void ShowCentred(QWidget* w, QWidget* over) {
 
 CQuorvexApp::CQuorvexApp(TransportFactory makeTransport, std::filesystem::path programFolder,
                          std::filesystem::path settingsFile)
-    : makeTransport_(std::move(makeTransport)), settingsFile_(std::move(settingsFile)) {
+    : later_([this](unitlink::CPostGate::Call call) {
+          QMetaObject::invokeMethod(this, std::move(call), Qt::QueuedConnection);
+      }),
+      makeTransport_(std::move(makeTransport)), settingsFile_(std::move(settingsFile)) {
     data_.m_programFolder = std::move(programFolder);
     if (settingsFile_.empty())
         settingsFile_ = platform::FindNoCase(data_.m_programFolder, "CFG_TOOL.INI");
@@ -160,6 +168,13 @@ void CQuorvexApp::Post(const CDeviceMessage& message) {
         worker_->PostSendMessage(message);
     else
         Send(message);
+}
+
+bool CQuorvexApp::LinkStillUp(int boardNumber) {
+    if (BoardStillReachable(IsConnected(), data_.m_boards, boardNumber))
+        return true;
+    platform::MessageBox(unitlink::text::kLinkDown);
+    return false;
 }
 
 void CQuorvexApp::WaitAfterPost() {
@@ -268,7 +283,7 @@ void CQuorvexApp::OnPortInformation() {
 
 void CQuorvexApp::OnRemoteStart() {
     CResetSelectDlg dlg(data_.m_boards, frame_.get());
-    if (platform::RunDialog(dlg) != QDialog::Accepted)
+    if (platform::RunDialog(dlg) != QDialog::Accepted || !LinkStillUp(BoardNumberOfByte(dlg.m_board)))
         return;
     Post(requests::Restart(dlg.m_board));
     platform::MessageBox("稍后，请用户重新进行网络连接。", {}, platform::Icon::Information);
@@ -310,7 +325,7 @@ void CQuorvexApp::OnDownloadFile() {
     const std::string local = Ss(files.selectedFiles().front());
     CDownloadFileDlg dlg(data_.m_boards, local, std::filesystem::path(local).filename().string(),
                          frame_.get());
-    if (platform::RunDialog(dlg) != QDialog::Accepted)
+    if (platform::RunDialog(dlg) != QDialog::Accepted || !LinkStillUp(dlg.m_boardNumber))
         return;
     CreateProgressWindow();
     if (worker_ && worker_->IsRunning())
@@ -324,7 +339,7 @@ void CQuorvexApp::OnUploadFile() {
     if (!CheckRights(PRIV_UPDOWN))
         return;
     CUploadFileDlg dlg(frame_.get());
-    if (platform::RunDialog(dlg) != QDialog::Accepted)
+    if (platform::RunDialog(dlg) != QDialog::Accepted || !LinkStillUp())
         return;
     CreateProgressWindow();
     if (worker_ && worker_->IsRunning())
@@ -335,7 +350,7 @@ void CQuorvexApp::OnUploadFile() {
 
 void CQuorvexApp::OnSetTime() {
     CSetTimeDlg dlg(data_.m_boards, frame_.get());
-    if (platform::RunDialog(dlg) != QDialog::Accepted)
+    if (platform::RunDialog(dlg) != QDialog::Accepted || !LinkStillUp(BoardNumberOfByte(dlg.m_board)))
         return;
     Send(requests::TimeSync(dlg.m_board, dlg.m_time));
 }
@@ -350,13 +365,20 @@ void CQuorvexApp::OnFileDirectory() {
 }
 
 void CQuorvexApp::RequestDirectory(const std::string& path) {
+    const std::string normalised = requests::NormaliseDirectoryPath(path);
+    // Refused before the open window goes: it still shows the folder it lists.
+    if (!requests::DirectoryPathFits(normalised)) {
+        platform::MessageBox(requests::kDirectoryPathTooLong, "错误信息", platform::Icon::Error);
+        return;
+    }
+    if (!LinkStillUp())
+        return;
     if (directory_) {
         // A window asking for a child path is deleted once its command has returned.
         directory_->hide();
         directory_->deleteLater();
         directory_ = nullptr;
     }
-    const std::string normalised = requests::NormaliseDirectoryPath(path);
     Send(requests::Directory(normalised));
     directory_ = new CFileDirDlg(*this, normalised, frame_.get());
     ShowCentred(directory_, frame_.get());
@@ -368,7 +390,7 @@ void CQuorvexApp::OnProtocolInfo() {
         return;
     }
     CProtocolInfoDlg dlg(data_.m_boards, frame_.get());
-    if (platform::RunDialog(dlg) != QDialog::Accepted)
+    if (platform::RunDialog(dlg) != QDialog::Accepted || !LinkStillUp(dlg.m_board))
         return;
     COutputView* view = monitors_.GetView(kSlotProtocol);
     if (!view)
@@ -390,7 +412,7 @@ void CQuorvexApp::OnProtocolInfo() {
 
 void CQuorvexApp::OnHistoryEvents() {
     CEventQueryDlg dlg(data_.m_boards, frame_.get());
-    if (platform::RunDialog(dlg) != QDialog::Accepted)
+    if (platform::RunDialog(dlg) != QDialog::Accepted || !LinkStillUp(dlg.m_board))
         return;
     delete history_.data();
     const std::string title = DeviceTitle(dlg.m_device, StrFormat("装置%d", dlg.m_device)) + kHistoryCaption;
@@ -402,7 +424,7 @@ void CQuorvexApp::OnHistoryEvents() {
 
 void CQuorvexApp::OnRemoteCommands() {
     CRemoteCmdQueryDlg dlg(data_.m_boards, frame_.get());
-    if (platform::RunDialog(dlg) != QDialog::Accepted)
+    if (platform::RunDialog(dlg) != QDialog::Accepted || !LinkStillUp(dlg.m_board))
         return;
     delete remote_.data();
     std::string title = DeviceTitle(dlg.m_device, StrFormat("装置%d", dlg.m_device));
@@ -425,7 +447,7 @@ void CQuorvexApp::OnRemoteCommands() {
 
 void CQuorvexApp::OnWaveRecords() {
     CWaveQueryDlg dlg(data_.m_boards, frame_.get());
-    if (platform::RunDialog(dlg) != QDialog::Accepted)
+    if (platform::RunDialog(dlg) != QDialog::Accepted || !LinkStillUp())
         return;
     delete wave_.data();
     wave_ = new CWaveListDlg(frame_.get());
@@ -444,7 +466,7 @@ void CQuorvexApp::OnCommStatus() {
 
 void CQuorvexApp::OnDeviceTime() {
     CViewTimeDlg dlg(data_.m_boards, frame_.get());
-    if (platform::RunDialog(dlg) != QDialog::Accepted)
+    if (platform::RunDialog(dlg) != QDialog::Accepted || !LinkStillUp(BoardNumberOfByte(dlg.m_board)))
         return;
     delete deviceTime_.data();
     deviceTime_ = new CDeviceTimeDlg(frame_.get());
@@ -511,7 +533,7 @@ void CQuorvexApp::OnSerialMonitor() {
         return;
     }
     CPortMonitorDlg dlg(data_.m_boards, frame_.get());
-    if (platform::RunDialog(dlg) != QDialog::Accepted)
+    if (platform::RunDialog(dlg) != QDialog::Accepted || !LinkStillUp(dlg.m_board))
         return;
     CComDataDoc doc;
     doc.m_port.messageType = 0;
@@ -534,7 +556,7 @@ void CQuorvexApp::OnNetMonitor() {
         return;
     }
     CNetMonitorDlg dlg(data_.m_boards, data_.SavFolder() / "NetCfg.ini", frame_.get());
-    if (platform::RunDialog(dlg) != QDialog::Accepted)
+    if (platform::RunDialog(dlg) != QDialog::Accepted || !LinkStillUp(dlg.m_board))
         return;
     CComDataDoc doc;
     doc.m_port.messageType = static_cast<std::uint8_t>(dlg.m_messageType + 1);
@@ -557,7 +579,7 @@ void CQuorvexApp::OnRealTimeDb() {
         return;
     }
     CDbSelDlg dlg(data_.m_boards, frame_.get());
-    if (platform::RunDialog(dlg) != QDialog::Accepted)
+    if (platform::RunDialog(dlg) != QDialog::Accepted || !LinkStillUp(dlg.m_board))
         return;
     const std::string text =
         StrFormat("板卡%d", dlg.m_board) + dlg.m_portName + StrFormat("装置%d", dlg.m_device);
@@ -581,7 +603,7 @@ void CQuorvexApp::OnRefTable() {
         return;
     }
     CTabSelDlg dlg(data_.m_boards, frame_.get());
-    if (platform::RunDialog(dlg) != QDialog::Accepted)
+    if (platform::RunDialog(dlg) != QDialog::Accepted || !LinkStillUp(dlg.m_board))
         return;
     const std::string text = StrFormat("板卡%d", dlg.m_board) + dlg.m_portName + dlg.m_tableName;
     for (const auto& s : tabSheets_)
@@ -603,7 +625,8 @@ void CQuorvexApp::OnRefTable() {
 
 void CQuorvexApp::OnCancelAllSettings() {
     if (platform::MessageBox("确实要取消全部人工置数吗？", "确认", platform::Icon::Question,
-                             platform::Buttons::YesNo, platform::Answer::No) != platform::Answer::Yes)
+                             platform::Buttons::YesNo, platform::Answer::No) != platform::Answer::Yes ||
+        !LinkStillUp())
         return;
     Post(requests::CancelAll());
     StartTimer(kTimerCancelAll, 5500);
@@ -799,7 +822,7 @@ void CQuorvexApp::DirectoryNotFound() {
 }
 
 void CQuorvexApp::Later(std::function<void()> fn) {
-    QMetaObject::invokeMethod(this, std::move(fn), Qt::QueuedConnection);
+    later_.Post(std::move(fn));
 }
 
 void CQuorvexApp::AddRemoteCommand(const CRemoteCommandRecord& rec) {

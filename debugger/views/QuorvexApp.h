@@ -137,6 +137,7 @@ public:
 
     // IQuorvexShell.
     void Later(std::function<void()> fn) override;
+    unitlink::CPostGate* LaterGate() override { return &later_; }
     void StartTimer(int id, int ms) override;
     void StopTimer(int id) override;
     void ShowNotice(const std::string& text) override;
@@ -176,6 +177,9 @@ public:
 
 private:
     void WaitAfterPost();
+    // After a dialog or a box: true when the link is still up and the chosen board (its number from
+    // 1, 255 for the unit itself) still there; otherwise says that the link is down.
+    bool LinkStillUp(int boardNumber = kNoBoard);
     COutputView* MakeMonitorWindow(int slot);
     // Opens (or reuses) a port monitor window in a slot; null when the limit is reached.
     COutputView* OpenPortWindow(int slot, const std::string& title, const CComDataDoc& doc, bool saving,
@@ -186,6 +190,8 @@ private:
                            const std::string& saveFile);
     void NewLink();
 
+    // Queued on this object; held while the link tries to connect.
+    unitlink::CPostGate later_;
     TransportFactory makeTransport_;
     std::filesystem::path settingsFile_;
     CQuorvexData data_;

@@ -27,7 +27,10 @@ namespace marindle {
 CMarindleApp::CMarindleApp(std::filesystem::path programFolder,
                            std::unique_ptr<unitlink::ILinkTransport> transport)
     : folder_(std::move(programFolder)), cfg(folder_), windows(*this),
-      link(std::move(transport), this, &windows), dispatcher(link, model, windows, *this) {
+      link(std::move(transport), this, &windows), dispatcher(link, model, windows, *this),
+      later_([](unitlink::CPostGate::Call call) {
+          QMetaObject::invokeMethod(QCoreApplication::instance(), std::move(call), Qt::QueuedConnection);
+      }) {
     link.SetDispatcher(&dispatcher);
     users.LoadFromFile(folder_);
 }
@@ -209,8 +212,7 @@ void CMarindleApp::LinkDown() {
 }
 
 void CMarindleApp::Post(std::function<void()> call) {
-    // Queued on the application object, so that it runs whatever window is open or gone by then.
-    QMetaObject::invokeMethod(QCoreApplication::instance(), std::move(call), Qt::QueuedConnection);
+    later_.Post(std::move(call));
 }
 
 void CMarindleApp::Reconnect() {

@@ -69,6 +69,7 @@ public:
     void LinkDown() override;
     void Reconnect() override;
     void Post(std::function<void()> call) override;
+    unitlink::CPostGate* PostGate() override { return &later_; }
 
     // The main frame; null until it is built (see InitInstance).
     CMainFrame* Frame() const { return frame_.get(); }
@@ -99,6 +100,9 @@ private:
     QPointer<CStartWindow> start_;
     std::unique_ptr<CCommParamDlg> paramDlg_;
     std::unique_ptr<CMainFrame> frame_;
+    // Queued on the application object, so that a call runs whatever window is open or gone by
+    // then; held while the link tries to connect.
+    unitlink::CPostGate later_;
 };
 
 } // namespace marindle

@@ -41,6 +41,8 @@ std::uint32_t CDeviceLink::MakeLoginAnswer(const std::uint8_t challenge[4]) cons
 int CDeviceLink::Connect() {
     if (connected_)
         return 0;
+    // What was posted before (a box of the link's last moments) waits until the attempt is over.
+    const unitlink::CPostGate::CHold hold(host_ ? host_->PostGate() : nullptr);
     cutter_.Clear();
     if (!transport_ || !transport_->Create()) {
         platform::MessageBox(unitlink::text::kSocketFailed);

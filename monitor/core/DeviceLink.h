@@ -123,8 +123,7 @@ private:
     CMessageDispatcher* dispatcher_ = nullptr;
 
     int connected_ = 0;
-    unitlink::CFrameCutter cutter_{kRingSize, kMaxFrame, unitlink::CFrameCutter::Start::AtHead,
-                                   unitlink::CFrameCutter::Oversize::AnyLength};
+    unitlink::CFrameCutter cutter_{kRingSize, kMaxFrame, unitlink::CFrameCutter::Start::AtHead};
     std::string address_ = "0.0.0.0";
     int port_ = 0;
     std::uint32_t sequence_ = 0;

@@ -5,6 +5,8 @@
 // times local calendar seconds.
 #include "monitor/core/DeviceMessage.h"
 
+#include "unitlink/PostGate.h"
+
 #include <cstdint>
 #include <ctime>
 #include <functional>
@@ -214,6 +216,9 @@ public:
     virtual void LinkDown() {}
     // The silence limit: the application's disconnect and connect commands.
     virtual void Reconnect() {}
+    // The gate of the queued calls of Post, held while the link tries to connect (none: nothing
+    // is held).
+    virtual unitlink::CPostGate* PostGate() { return nullptr; }
 };
 
 } // namespace marindle

@@ -1,7 +1,10 @@
 // The programs' TCP transport under a unit that sends faster than the program reads: the socket
 // holds a bounded amount unread, one turn of the event loop hands a bounded slice to the link,
-// and every byte still arrives, in order; bytes waiting unread are handed over on request.
+// and every byte still arrives, in order; bytes waiting unread are handed over on request, and a
+// quiet link is no error. Direct sends that the system takes in part or refuses (through the
+// socket's fault seam).
 #include "unitlink/NetSocket.h"
+#include "unitlink/SocketFaults.h"
 
 #include <gtest/gtest.h>
 #include <QCoreApplication>
@@ -9,6 +12,7 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 
+#include <cerrno>
 #include <vector>
 
 namespace {
@@ -33,7 +37,120 @@ template <class F> bool Spin(F done, int ms = 10000) {
     return done();
 }
 
+// A transport connected to a peer socket on 127.0.0.1.
+struct Connected {
+    explicit Connected(bool direct) {
+        EXPECT_TRUE(server.listen(QHostAddress::LocalHost, 0));
+        socket.SetEvents(&rec);
+        socket.SetDirect(direct);
+        EXPECT_TRUE(socket.Create());
+        EXPECT_TRUE(socket.Connect("127.0.0.1", server.serverPort()));
+        EXPECT_TRUE(Spin([&] { return server.hasPendingConnections(); }));
+        peer = server.nextPendingConnection();
+    }
+    ~Connected() { socket.SetEvents(nullptr); }
+    // What the peer has received once `count` bytes are there (or 10 s passed).
+    QByteArray PeerReads(qint64 count) {
+        Spin([&] { return got.size() >= count; });
+        return got;
+    }
+    QTcpServer server;
+    unitlink::CNetSocket socket;
+    Recorder rec;
+    QTcpSocket* peer = nullptr;
+    QByteArray got;
+
+private:
+    template <class F> bool Spin(F done) {
+        return ::Spin([&] {
+            if (peer)
+                got += peer->readAll();
+            return done();
+        });
+    }
+};
+
+std::vector<std::uint8_t> Pattern(std::size_t n, std::uint8_t seed) {
+    std::vector<std::uint8_t> b(n);
+    for (std::size_t i = 0; i < n; ++i)
+        b[i] = static_cast<std::uint8_t>(seed + i * 13);
+    return b;
+}
+
 } // namespace
+
+TEST(NetSocketTest, AZeroWaitReadOfAQuietLinkIsNoErrorButAFailedReadIs) {
+    Connected c(false);
+    ASSERT_NE(c.peer, nullptr);
+    // Nothing to read: the silence watch's look at the socket finds nothing and reports nothing.
+    for (int i = 0; i < 3; ++i)
+        c.socket.ReadPending();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(c.rec.errors, 0);
+    EXPECT_TRUE(c.rec.bytes.empty());
+
+    // A read the system fails is a receive error, told once; the bytes are read on the next turn.
+    {
+        unitlink::CSocketFaults faults;
+        faults.FailNth(unitlink::SocketStep::Receive, 1, ECONNRESET);
+        c.peer->write("abc");
+        c.peer->flush();
+        ASSERT_TRUE(Spin([&] { return faults.Failed(unitlink::SocketStep::Receive) == 1; }));
+        EXPECT_EQ(c.rec.errors, 1);
+        c.socket.ReadPending();
+    }
+    EXPECT_EQ(std::string(c.rec.bytes.begin(), c.rec.bytes.end()), "abc");
+    EXPECT_EQ(c.rec.errors, 1);
+}
+
+TEST(NetSocketTest, DirectSendsThatTheSystemTakesInPartOrRefuses) {
+    struct Case {
+        const char* what;
+        int limitFrom; // sends from this one on take at most `limit` bytes (0: none)
+        std::size_t limit;
+        int failNth; // this send fails with err (0: none)
+        int err;
+        bool sent; // what Send answers
+    };
+    const Case cases[] = {
+        {"taken 7 bytes at a time", 1, 7, 0, 0, true},
+        {"part taken, then the system's buffer is full", 1, 7, 2, EAGAIN, true},
+        {"the unit closed the connection", 0, 0, 1, EPIPE, false},
+        {"the unit reset the connection", 0, 0, 1, ECONNRESET, false},
+        {"part taken, then the connection is reset", 1, 5, 3, ECONNRESET, false},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.what);
+        Connected c(true);
+        ASSERT_NE(c.peer, nullptr);
+        const auto frame = Pattern(100, 1);
+        const auto next = Pattern(60, 77);
+        std::size_t headSent = 0;
+        {
+            unitlink::CSocketFaults faults;
+            if (k.limitFrom)
+                faults.LimitSendsFrom(k.limitFrom, k.limit);
+            if (k.failNth)
+                faults.FailNth(unitlink::SocketStep::Send, k.failNth, k.err);
+            EXPECT_EQ(c.socket.Send(frame.data(), frame.size()), k.sent);
+            EXPECT_EQ(faults.Failed(unitlink::SocketStep::Send), k.failNth ? 1 : 0);
+            if (k.limitFrom) {
+                EXPECT_GT(faults.Limited(), 0);
+            }
+            if (!k.sent && k.failNth > 1)
+                headSent = static_cast<std::size_t>(k.failNth - 1) * k.limit;
+        }
+        // The next frame goes out whole behind what the system took of the first: a refused frame
+        // is not queued as if sent, and a frame taken in parts is sent on from where it stopped.
+        EXPECT_TRUE(c.socket.Send(next.data(), next.size()));
+        QByteArray expected;
+        expected.append(reinterpret_cast<const char*>(frame.data()),
+                        static_cast<qsizetype>(k.sent ? frame.size() : headSent));
+        expected.append(reinterpret_cast<const char*>(next.data()), static_cast<qsizetype>(next.size()));
+        EXPECT_EQ(c.PeerReads(expected.size()), expected);
+        EXPECT_EQ(c.rec.errors, 0);
+    }
+}
 
 TEST(NetSocketTest, AFastPeerIsReadInBoundedSlicesAndNothingIsLost) {
     QTcpServer server;

@@ -7,8 +7,10 @@
 #include "tests/support/PromptRecorder.h"
 #include "tests/support/ServeEvents.h"
 #include "tests/support/TestFiles.h"
+#include "unitlink/SocketFaults.h"
 
 #include <atomic>
+#include <cerrno>
 #include <functional>
 #include <gtest/gtest.h>
 #include <QCoreApplication>
@@ -365,6 +367,41 @@ TEST_F(EndToEnd, UnitGoneWhileTransferring) {
     ASSERT_GE(texts.size(), 2u);
     EXPECT_EQ((std::vector<std::string>{"E:通讯中断，文件传输失败!", "E:通讯中断!"}),
               std::vector<std::string>(texts.end() - 2, texts.end()));
+}
+
+TEST_F(EndToEnd, DownloadWhoseSendsTheSystemTakesInPartsArrivesByteIdentical) {
+    Start();
+    const std::string bytes = RandomBytes(25000, 11);
+    WriteBytes(local / "p.bin", bytes);
+    unitlink::CSocketFaults faults;
+    faults.LimitSendsFrom(1, 1000); // every send of a frame takes at most 1000 bytes at a time
+    ASSERT_TRUE(Transfer(true, (local / "p.bin").string(), "p.bin"));
+    EXPECT_GT(faults.Limited(), 0);
+    EXPECT_EQ(bytes, ReadBytes(unit->store / "p.bin"));
+    EXPECT_EQ(std::string::npos, unit->Log().find("PROTOCOL")) << unit->Log();
+}
+
+TEST_F(EndToEnd, DownloadWhoseSendFailsIsToldAndTheLinkIsClosed) {
+    for (int err : {EPIPE, ECONNRESET}) {
+        SCOPED_TRACE(err);
+        Start();
+        report.Clear();
+        const std::string bytes = RandomBytes(25000, 12);
+        WriteBytes(local / "f.bin", bytes);
+        unitlink::CSocketFaults faults;
+        // The open request goes; the first data packet's send fails as if the unit were gone.
+        faults.FailNth(unitlink::SocketStep::Send, 2, err);
+        EXPECT_FALSE(Transfer(true, (local / "f.bin").string(), "f.bin"));
+        EXPECT_EQ(faults.Failed(unitlink::SocketStep::Send), 1);
+        EXPECT_FALSE(link->IsConnected());
+        const auto texts = report.Texts();
+        EXPECT_NE(std::find(texts.begin(), texts.end(), "E:发送数据出错，关闭端口!"), texts.end());
+        // The local file is untouched, and the unit did not take a frame of it for another.
+        EXPECT_EQ(bytes, ReadBytes(local / "f.bin"));
+        EXPECT_EQ(std::string::npos, unit->Log().find("PROTOCOL")) << unit->Log();
+        link.reset();
+        unit.reset();
+    }
 }
 
 TEST(LinkProbe, ExitCodeTellsSuccess) {

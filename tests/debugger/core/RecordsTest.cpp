@@ -82,6 +82,28 @@ TEST(UnitBoardTest, CombinedPortPositionsAndLookups) {
     EXPECT_EQ(FindBoardOfAddress(boards, 6), nullptr);
 }
 
+TEST(UnitBoardTest, ABoardIsStillReachableOnlyOnAnUpLinkThatStillHasIt) {
+    CUnitBoardArray boards;
+    CUnitBoard b;
+    b.m_boardNumber = 3;
+    boards.Add(b);
+    struct Case {
+        bool connected;
+        int board;
+        bool reachable;
+    };
+    const Case cases[] = {
+        {true, 3, true},     {true, 2, false},         {true, 0, false},
+        {true, 255, true},   {true, kNoBoard, true},   {false, 3, false},
+        {false, 255, false}, {false, kNoBoard, false}, {true, 256, false},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(BoardStillReachable(c.connected, boards, c.board), c.reachable)
+            << c.connected << " " << c.board;
+    // The link dropped: its boards are gone, and no board is reachable any more.
+    EXPECT_FALSE(BoardStillReachable(true, CUnitBoardArray(), 3));
+}
+
 TEST(UnitBoardTest, PortNamesLoseTheirSpaces) {
     const std::string field = platform::ToGbk("串 口1  ") + std::string("\0\0\0", 3);
     EXPECT_EQ(PortNameFromField(reinterpret_cast<const std::uint8_t*>(field.data()), 10), "串口1");

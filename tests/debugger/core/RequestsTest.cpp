@@ -49,6 +49,14 @@ TEST(RequestsTest, CommandRequests) {
     EXPECT_EQ(StringCommand("ls").Bytes(), (Bytes{3, 'l', 's'}));
     EXPECT_EQ(StringCommand("ls").GetBoard(), 255);
     EXPECT_EQ(Directory(std::string(300, 'x')).Bytes().size(), 2u + 255u);
+    // Whether a path goes whole is counted in the GBK bytes the request carries.
+    EXPECT_TRUE(DirectoryPathFits(std::string(255, 'x')));
+    EXPECT_FALSE(DirectoryPathFits(std::string(256, 'x')));
+    std::string chinese;
+    for (int i = 0; i < 127; ++i)
+        chinese += "目"; // 3 bytes in UTF-8, 2 in GBK
+    EXPECT_TRUE(DirectoryPathFits(chinese + "x"));
+    EXPECT_FALSE(DirectoryPathFits(chinese + "目"));
 }
 
 TEST(RequestsTest, DirectoryPathNormalisation) {

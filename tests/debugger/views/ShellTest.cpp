@@ -616,3 +616,84 @@ TEST(Shell, TheDirectoryWindowMayGoWhileTheLoginOfItsUploadIsUp) {
     const Bytes b = rig.Bodies()[0];
     EXPECT_EQ(std::string(b.begin() + 6, b.end() - 1), "/a//x.bin");
 }
+
+TEST(Shell, ASelectionAcceptedAfterTheLinkDroppedOpensNothingAndSaysTheLinkIsDown) {
+    struct Case {
+        const char* what;
+        void (CQuorvexApp::*command)();
+        std::function<bool(CQuorvexApp&)> opened; // a window the command would open
+    };
+    const Case cases[] = {
+        {"protocol information", &CQuorvexApp::OnProtocolInfo,
+         [](CQuorvexApp& a) { return a.Monitors().GetView(kSlotProtocol) != nullptr; }},
+        {"serial port monitor", &CQuorvexApp::OnSerialMonitor,
+         [](CQuorvexApp& a) { return a.Monitors().GetView(kSlotReceive) != nullptr; }},
+        {"real-time data sheet", &CQuorvexApp::OnRealTimeDb,
+         [](CQuorvexApp& a) { return !a.DbSheets().empty(); }},
+        {"reference table sheet", &CQuorvexApp::OnRefTable,
+         [](CQuorvexApp& a) { return !a.TabSheets().empty(); }},
+        {"history events", &CQuorvexApp::OnHistoryEvents,
+         [](CQuorvexApp& a) { return a.HistoryWindow() != nullptr; }},
+        {"remote commands", &CQuorvexApp::OnRemoteCommands,
+         [](CQuorvexApp& a) { return a.RemoteWindow() != nullptr; }},
+        {"waveform records", &CQuorvexApp::OnWaveRecords,
+         [](CQuorvexApp& a) { return a.WaveWindow() != nullptr; }},
+        {"device time", &CQuorvexApp::OnDeviceTime,
+         [](CQuorvexApp& a) { return a.DeviceTimeWindow() != nullptr; }},
+        {"set time", &CQuorvexApp::OnSetTime, [](CQuorvexApp&) { return false; }},
+        {"file directory", &CQuorvexApp::OnFileDirectory,
+         [](CQuorvexApp& a) { return a.DirectoryWindow() != nullptr; }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        AppRig rig;
+        rig.AddBoards();
+        rig.Connect();
+        // OK is pressed, and the link drops before the dialog has returned (its boards go with it).
+        rig.OnDialog([&](QDialog& d) {
+            if (auto* dir = dynamic_cast<CDirPathDlg*>(&d))
+                dir->m_edit->setText("/a");
+            d.accept();
+            rig.app->OnDisconnect();
+            return int(QDialog::Accepted);
+        });
+        (rig.app.get()->*c.command)();
+        EXPECT_FALSE(c.opened(*rig.app));
+        EXPECT_TRUE(rig.Bodies().empty());
+        EXPECT_EQ(rig.prompts.Texts(), std::vector<std::string>{"通讯装置通讯中断"});
+    }
+}
+
+TEST(Shell, ADirectoryPathLongerThanItsRequestIsRefusedAndTheOpenWindowStays) {
+    AppRig rig;
+    rig.Connect();
+    rig.app->RequestDirectory("/a");
+    ASSERT_NE(rig.app->DirectoryWindow(), nullptr);
+    rig.transport->sent.clear();
+    // 255 bytes go whole; counted in GBK: 127 Chinese characters and a slash are 255 bytes (381 in
+    // UTF-8), one character more is 257.
+    std::string chinese = "/";
+    for (int i = 0; i < 127; ++i)
+        chinese += "目";
+    for (const std::string& path : {"/" + std::string(255, 'x'), chinese + "目", chinese + "/b"}) {
+        SCOPED_TRACE(path.size());
+        rig.prompts.Clear();
+        rig.app->RequestDirectory(path);
+        EXPECT_EQ(rig.prompts.Texts(), std::vector<std::string>{"目录路径不能超过255个字节!"});
+        EXPECT_TRUE(rig.Bodies().empty());
+        ASSERT_NE(rig.app->DirectoryWindow(), nullptr);
+        EXPECT_EQ(rig.app->DirectoryWindow()->Path(), "/a");
+    }
+    for (const std::string& path : {std::string(255, 'x'), chinese}) {
+        SCOPED_TRACE(path.size());
+        rig.prompts.Clear();
+        rig.transport->sent.clear();
+        rig.app->RequestDirectory(path);
+        EXPECT_TRUE(rig.prompts.Texts().empty());
+        ASSERT_EQ(rig.Bodies().size(), 1u);
+        EXPECT_EQ(rig.Bodies()[0][1], 255);
+        EXPECT_EQ(rig.Bodies()[0].size(), 2u + 255u);
+        ASSERT_NE(rig.app->DirectoryWindow(), nullptr);
+        EXPECT_EQ(rig.app->DirectoryWindow()->Path(), path);
+    }
+}

@@ -1,5 +1,6 @@
 // The whole program with its real link over TCP against a unit scripted here on 127.0.0.1: login,
-// port information, and the upload of a file with a dotted name through the real save dialog.
+// port information, the upload of a file with a dotted name through the real save dialog, and a
+// unit that goes quiet and is connected again.
 #include "debugger/views/FileDialogs.h"
 #include "debugger/views/QuorvexApp.h"
 
@@ -37,12 +38,15 @@ public:
         server_.listen(QHostAddress::LocalHost, 0);
         QObject::connect(&server_, &QTcpServer::newConnection, [this] {
             socket_ = server_.nextPendingConnection();
+            ++connections;
+            buffer_.clear();
             QObject::connect(socket_, &QTcpSocket::readyRead, [this] { Read(); });
             Send({14, 1, 2, 3, 4});
         });
     }
     int Port() const { return server_.serverPort(); }
 
+    int connections = 0;
     std::vector<Bytes> received; // bodies of the tool's frames
     std::string uploadName;
     int acknowledgements = 0;
@@ -186,6 +190,39 @@ TEST(TcpUnit, UploadOfADottedFileThroughTheRealSaveDialog) {
     ASSERT_TRUE(std::filesystem::exists(saved));
     EXPECT_EQ(testsupport::ReadBytes(saved), std::string(file.begin(), file.end()));
     EXPECT_FALSE(std::filesystem::exists(dir.Path() / "Tmp" / "big.*"));
+    EXPECT_TRUE(prompts.Texts().empty());
+    app.ExitInstance();
+}
+
+TEST(TcpUnit, AQuietUnitIsConnectedAgainWithoutAFalseErrorAndNoBoxOpensInsideTheConnect) {
+    testsupport::PromptRecorder prompts;
+    testsupport::TempDir dir;
+    TcpUnit unit({}, 1000);
+    ASSERT_NE(unit.Port(), 0);
+    const std::filesystem::path bin = dir.Path() / "Bin";
+    std::filesystem::create_directories(bin);
+    CQuorvexApp app([] { return std::make_unique<unitlink::CNetSocket>(); }, bin);
+    ASSERT_TRUE(app.InitInstance("系统管理员", "", true));
+    app.Link()->SetAddress("127.0.0.1", unit.Port());
+    app.OnConnect();
+    ASSERT_TRUE(WaitFor([&] { return app.Data().m_boards.GetSize() == 1; }));
+    QCoreApplication::processEvents();
+
+    // The unit has gone quiet. A box posted before the supervision gives the link up opens only
+    // once the new connection has been made, not inside the attempt (whose notice runs the loop).
+    bool ran = false;
+    bool connectedWhenRun = false;
+    static_cast<IQuorvexShell&>(app).Later([&] {
+        ran = true;
+        connectedWhenRun = app.IsConnected();
+    });
+    app.Link()->OnTimer(kTimerSupervision);
+    EXPECT_TRUE(app.IsConnected());
+    ASSERT_TRUE(WaitFor([&] { return ran; }));
+    EXPECT_TRUE(connectedWhenRun);
+    // The unit sees a second connection and the login runs again; the quiet link's look at the
+    // socket found nothing, which is no receive error.
+    ASSERT_TRUE(WaitFor([&] { return unit.connections == 2 && app.Data().m_boards.GetSize() == 1; }));
     EXPECT_TRUE(prompts.Texts().empty());
     app.ExitInstance();
 }

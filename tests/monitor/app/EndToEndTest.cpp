@@ -1,6 +1,8 @@
 // The program against a scripted unit on 127.0.0.1 over a real socket: login and port
 // information fill the trees, a console line goes out and its answer comes back, the main
-// frame-trace window logs the frames, and a result box held open does not stop the reception.
+// frame-trace window logs the frames, and a result box held open does not stop the reception. A
+// unit that goes quiet is connected again without a false error, and a box posted before a
+// connection attempt does not open inside it.
 #include "AppTestRig.h"
 #include "HeldPrompt.h"
 #include "LoopbackUnit.h"
@@ -13,6 +15,7 @@
 
 #include <gtest/gtest.h>
 #include <QPointer>
+#include <QTcpServer>
 #include <QTest>
 
 using namespace marindle;
@@ -165,4 +168,79 @@ TEST(EndToEndTest, SettingsResultBoxHeldOpenWhileTheUnitKeepsSending) {
     EXPECT_TRUE(form->Pending().Empty());
     EXPECT_FALSE(form->Waiting());
     app.OnDisconnect();
+}
+
+TEST(EndToEndTest, AQuietUnitIsConnectedAgainWithoutAFalseReceiveError) {
+    testsupport::TempDir dir;
+    testsupport::PromptRecorder prompts;
+    LoopbackUnit unit;
+    CMarindleApp app(dir.Path(), std::make_unique<unitlink::CNetSocket>());
+    ASSERT_TRUE(app.InitInstance("", false));
+    app.link.SetAddress("127.0.0.1", unit.Port());
+    LoginOverTcp(unit, app);
+    if (HasFatalFailure())
+        return;
+    // Not a frame for 31 ticks: the silence watch looks at the socket, finds nothing, and
+    // re-establishes the link at once, without a box that would wait for someone to answer it.
+    for (int tick = 0; tick <= CDeviceLink::kSilenceTicks; ++tick)
+        app.link.AdvanceTime(CDeviceLink::kKeepAliveMs);
+    ASSERT_TRUE(unit.WaitFor([&] { return unit.connections == 2; }));
+    EXPECT_TRUE(app.IsConnected());
+    unit.Spin(50);
+    EXPECT_TRUE(prompts.Texts().empty());
+    app.OnDisconnect();
+}
+
+namespace {
+
+// Keeps the retry question open for a while as a real box does (the event loop runs inside it),
+// then answers No.
+class SpinningPrompt : public platform::IPrompt {
+public:
+    SpinningPrompt() : previous_(platform::CurrentPrompt()) { platform::SetPrompt(this); }
+    ~SpinningPrompt() override { platform::SetPrompt(previous_); }
+    SpinningPrompt(const SpinningPrompt&) = delete;
+    SpinningPrompt& operator=(const SpinningPrompt&) = delete;
+    platform::Answer Message(const std::string& text, const std::string&, platform::Icon,
+                             platform::Buttons buttons) override {
+        texts.push_back(text);
+        ++open;
+        for (int i = 0; i < 20; ++i)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        --open;
+        return buttons == platform::Buttons::YesNo ? platform::Answer::No : platform::Answer::Ok;
+    }
+    std::vector<std::string> texts;
+    int open = 0;
+
+private:
+    platform::IPrompt* previous_;
+};
+
+} // namespace
+
+TEST(EndToEndTest, ABoxPostedBeforeAConnectionAttemptOpensOnlyAfterIt) {
+    testsupport::TempDir dir;
+    SpinningPrompt prompts;
+    int port = 0;
+    {
+        QTcpServer gone; // a port where nothing listens any more: the attempt fails at once
+        ASSERT_TRUE(gone.listen(QHostAddress::LocalHost, 0));
+        port = gone.serverPort();
+    }
+    CMarindleApp app(dir.Path(), std::make_unique<unitlink::CNetSocket>());
+    ASSERT_TRUE(app.InitInstance("", false));
+    app.link.SetAddress("127.0.0.1", port);
+    bool ran = false;
+    bool ranInsideTheQuestion = false;
+    app.Post([&] {
+        ran = true;
+        ranInsideTheQuestion = prompts.open > 0;
+    });
+    EXPECT_EQ(app.OnConnect(), 0);
+    EXPECT_EQ(prompts.texts, std::vector<std::string>{"连接TCP/IP通讯装置失败！\n重试吗？"});
+    EXPECT_FALSE(ran);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(ran);
+    EXPECT_FALSE(ranInsideTheQuestion);
 }

@@ -1,6 +1,7 @@
 #pragma once
-// The unit's side of a real socket on 127.0.0.1 for the monitor's end-to-end tests: accepts one
-// connection and cuts what it receives into frames. Needs Qt Network and a running event loop.
+// The unit's side of a real socket on 127.0.0.1 for the monitor's end-to-end tests: accepts a
+// connection (a new one replaces the one before) and cuts what it receives into frames. Needs Qt Network and
+// a running event loop.
 #include "MonitorTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -44,11 +45,15 @@ public:
     // Frames received so far, whole and as bodies (from byte 28).
     std::vector<Bytes> frames;
     std::vector<Bytes> bodies;
+    int connections = 0;
 
 private:
     void Pump() {
-        if (!socket_ && server_.hasPendingConnections())
+        if (server_.hasPendingConnections()) {
             socket_ = server_.nextPendingConnection();
+            ++connections;
+            buffer_.clear();
+        }
         if (!socket_)
             return;
         const QByteArray got = socket_->readAll();
