@@ -238,7 +238,11 @@ bool CNetMagThread::PrepareDownload(DownloadJob& job) {
     const fs::path projects = m_host->ProjectsFolder();
     fs::create_directories(projects, ec);
     job.downFolder = projects / "DownTemp";
-    fs::remove_all(job.downFolder, ec);
+    // What an earlier download left there must not be packed into this one's archive.
+    if (!platform::RemoveTree(job.downFolder) || fs::exists(job.downFolder, ec)) {
+        ErrorLine("无法清除下装文件夹 " + PathText(job.downFolder));
+        return false;
+    }
     fs::create_directories(job.downFolder, ec);
 
     job.ini = WithoutTrailingSeparator(m_host->IniFolder());

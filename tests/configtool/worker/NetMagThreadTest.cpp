@@ -964,6 +964,37 @@ TEST_F(UploadStepTest, TheWholeUploadIsBoundedAndSoIsTheFreeSpace) {
     }
 }
 
+// What an earlier download left in its folder never goes to the unit: a folder that cannot be
+// cleared ends the download before anything is sent.
+TEST_F(WorkerThreadTest, LeftoversOfAnEarlierDownloadNeverReachTheUnit) {
+    const fs::path downTemp = root / "Project" / "DownTemp";
+    projectmodel::CConfigDoc doc;
+    doc.MakeCurrent();
+    ASSERT_TRUE(doc.OpenProject(mainFile));
+    testsupport::WriteBytes(downTemp / "Demo" / "ini" / "残留.txt", "stale");
+    {
+        platform::CFileFaults faults;
+        faults.FailNth(platform::FileStep::Remove, 1, [&](const fs::path& p) { return p == downTemp; });
+        FakeUnit unit(store);
+        Make(unit, &doc);
+        EXPECT_EQ(RunEvent(INetWorker::kDownloadConfig), 0);
+        EXPECT_TRUE(host->HasLine("无法清除下装文件夹 " + downTemp.string()));
+        EXPECT_EQ(prompt.LastText(), "组态下装失败，详见监视窗口！");
+        EXPECT_EQ(unit.Log().find("OPEN WRITE"), std::string::npos) << unit.Log();
+        TearDown();
+    }
+    FakeUnit unit(store);
+    Make(unit, &doc);
+    worker->SetPollInterval(std::chrono::milliseconds(20));
+    ASSERT_EQ(RunEvent(INetWorker::kDownloadConfig), 1);
+    EXPECT_FALSE(fs::exists(downTemp / "Demo" / "ini" / "残留.txt"));
+    std::string listing;
+    ASSERT_EQ(Shell("unzip -l '" + (store / "Demo.zip").string() + "'", &listing), 0);
+    // Entry names are GBK.
+    EXPECT_EQ(listing.find(platform::ToGbk("残留")), std::string::npos) << listing;
+    EXPECT_NE(listing.find("QXM7740.ini"), std::string::npos) << listing;
+}
+
 // Every job of the link ends in one box that says how it ended.
 TEST_F(WorkerThreadTest, EveryJobEndsInABoxThatSaysHowItEnded) {
     const fs::path local = tmp.Path() / "one.bin";
