@@ -684,6 +684,38 @@ TEST_F(WorkerThreadTest, StopEndsTheThreadPromptlyAndErrorEventsEndItWithTheBox)
     EXPECT_EQ(prompt.LastText(), "通讯线程发生严重错误!");
 }
 
+// Each file may take what is left of the whole upload and of the disk, never more than one
+// transfer may; a refusal names the file and the bound it broke.
+TEST(UploadBudgetTest, EachFileGetsWhatIsLeftOfTheTotalAndOfTheDisk) {
+    constexpr std::uint64_t kOne = unitlink::kMaxTransferLength;
+    struct Case {
+        std::uint64_t total, charged, freeBytes;
+        std::uint32_t allowance;
+    };
+    const std::vector<Case> cases = {
+        {1000, 0, 5000, 1000},
+        {1000, 400, 5000, 600},
+        {1000, 400, 100, 100},
+        {1000, 1000, 5000, 0},
+        {1000, 1500, 5000, 0},
+        {3 * kOne, 0, 4 * kOne, kOne},
+        {CUploadBudget::kDefaultTotal, kOne, 4 * kOne, kOne},
+        {CUploadBudget::kDefaultTotal, kOne + 1, 4 * kOne, kOne - 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.total << " " << c.charged << " " << c.freeBytes);
+        CUploadBudget budget(c.total);
+        budget.Charge(c.charged);
+        EXPECT_EQ(budget.Allowance(c.freeBytes), c.allowance);
+    }
+    CUploadBudget budget(1000);
+    budget.Charge(400);
+    EXPECT_EQ(budget.RefusalText("ccu_大.cfg", 601, 5000),
+              "上装文件总长度超过上限1000字节，不能上装文件：ccu_大.cfg");
+    EXPECT_EQ(budget.RefusalText("ccu_大.cfg", 600, 599),
+              "磁盘空间不足（剩余599字节），不能上装文件：ccu_大.cfg");
+}
+
 // ---- Upload: the file steps of the swap, the optional file, leftovers and the bounds -------------
 
 // A folder tree compared with the files it should hold; the failure names the files that differ.
