@@ -2,8 +2,9 @@
 // The main tool's communication worker: a thread that sleeps on nine manual-reset events and
 // runs the long link jobs the application's commands ask for (configuration download and upload,
 // one-file download), while the unit's replies are handled on the link's own thread. It polls the
-// link's state, drives the wait dialog's progress and writes operator-log lines. Everything it
-// needs of the application comes through INetMagHost, so the jobs also run headless.
+// link's state, drives the wait dialog's progress, writes operator-log lines and ends every job in
+// a box that says how it ended. Everything it needs of the application comes through INetMagHost,
+// so the jobs also run headless.
 #include "configtool/applog/ArchiveOperations.h"
 #include "configtool/link/DeviceLink.h"
 #include "configtool/worker/NetWorker.h"
