@@ -69,6 +69,11 @@ void CAppNetHost::PostOpenProject(const std::string& mainFile) {
         frame->PostOpenProject(mainFile);
 }
 
+void CAppNetHost::ShowMonitor() {
+    if (CMainFrame* frame = m_app.GetMainFrame())
+        frame->ShowMonitorBar();
+}
+
 std::unique_ptr<INetWorker> MakeNetWorker(CConfigToolApp& app) {
     return std::make_unique<CNetMagThread>(std::make_unique<CAppNetHost>(app));
 }

@@ -25,6 +25,7 @@ public:
     std::atomic<int>& IdleFlag() override;
     std::atomic<int>& WaitDialogFlag() override;
     void PostOpenProject(const std::string& mainFile) override;
+    void ShowMonitor() override;
 
 private:
     CConfigToolApp& m_app;

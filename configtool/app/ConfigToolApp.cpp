@@ -81,6 +81,11 @@ int CConfigToolApp::InitInstance(const std::filesystem::path& currentFolder,
 
 void CConfigToolApp::CreateLinkAndWorker() {
     m_pLink = m_linkFactory ? m_linkFactory(m_pMainFrame.get()) : MakeDeviceLink(m_pMainFrame.get());
+    // The status bar follows the link whichever end closes it (the unit may drop it at any time).
+    m_pLink->SetClosedHandler([this] {
+        if (m_pMainFrame)
+            platform::RunOnUiThread([this] { m_pMainFrame->SetLinkStatus(CAppText::kLinkDown); });
+    });
     if (!m_workerFactory)
         return;
     m_pWorker = m_workerFactory(*this);

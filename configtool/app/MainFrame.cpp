@@ -321,6 +321,13 @@ void CMainFrame::MonitorBytes(LinkColour colour, const std::uint8_t* data, std::
     platform::RunOnUiThread([&] { DoMonitor(colour, {}, data, size); });
 }
 
+void CMainFrame::ShowMonitorBar() {
+    platform::RunOnUiThread([this] {
+        if (m_pMonitorBar && m_pMonitorBar->isHidden())
+            m_pMonitorBar->show();
+    });
+}
+
 void CMainFrame::PostOpenProject(const std::string& path) {
     QMetaObject::invokeMethod(
         this, [this, path] { OpenProjectWhenFree(path); }, Qt::QueuedConnection);

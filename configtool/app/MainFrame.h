@@ -66,6 +66,8 @@ public:
     // The uploaded project to open, handled later on the user-interface thread (a posted request),
     // once no box or dialog is open.
     void PostOpenProject(const std::string& path);
+    // Brings the monitor bar into view (callable from any thread).
+    void ShowMonitorBar();
 
     // Project commands.
     void OnNewProject();

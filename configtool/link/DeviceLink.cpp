@@ -4,6 +4,7 @@
 #include "unitlink/NetSocket.h"
 #include "unitlink/RequestBodies.h"
 
+#include "platform/FileFaults.h"
 #include "platform/Gbk.h"
 #include "platform/Paths.h"
 #include "platform/Prompt.h"
@@ -104,12 +105,15 @@ int CDeviceLink::DoConnect() {
 }
 
 int CDeviceLink::DoClose() {
+    const bool wasConnected = connected_;
     if (connected_)
         transport_->Close();
     connected_ = false;
     cutter_.Clear();
     ++closeCount_;
     ResetTransfer();
+    if (wasConnected && closedHandler_)
+        closedHandler_();
     return 1;
 }
 
@@ -244,12 +248,14 @@ void CDeviceLink::HandleOpenReply(const body::FileOpenReply& reply) {
     if (direction_ == kDownload) {
         SendNextDataPacket(board_);
     } else if (direction_ == kUpload) {
-        // A length above the bound of every program's link is refused before a byte is written: a
-        // unit that announces gigabytes would fill the disk.
-        if (reply.length > kMaxTransferLength) {
+        // A length above the bound of every program's link, or above what the job has left, is
+        // refused before a byte is written: a unit that announces gigabytes would fill the disk.
+        announced_ = reply.length;
+        const std::uint32_t limit = std::min<std::uint32_t>(kMaxTransferLength, uploadLimit_.load());
+        if (reply.length > limit) {
             FailTransfer(platform::StrFormat("远程文件长度%u字节，超过上限%u字节，不能上载!",
                                              static_cast<unsigned>(reply.length),
-                                             static_cast<unsigned>(kMaxTransferLength)));
+                                             static_cast<unsigned>(limit)));
             return;
         }
         fileLength_ = static_cast<std::int32_t>(reply.length);
@@ -371,7 +377,9 @@ int CDeviceLink::DoUploadFile(const std::string& localPath, const std::string& r
     if (!CanStartTransfer("上载"))
         return 0;
     localPath_ = localPath;
-    if (!(file_ = std::fopen(std::filesystem::path(localPath).c_str(), "wb")))
+    announced_ = -1;
+    const std::filesystem::path path(localPath);
+    if (platform::FileStepFails(platform::FileStep::Open, path) || !(file_ = std::fopen(path.c_str(), "wb")))
         return RefuseStart("打开文件 " + localPath + " 失败!");
     SetFileBuffer();
     fileOpen_ = true;
@@ -441,7 +449,8 @@ int CDeviceLink::ReceiveDataPacket(const body::FileDataFrame& data) {
         FailTransfer(LengthErrorText(bytesDone_ + static_cast<std::int64_t>(len)));
         return 0;
     }
-    if (len && std::fwrite(data.data, 1, len, file_) != len) {
+    if (len && (platform::FileStepFails(platform::FileStep::Write, std::filesystem::path(localPath_)) ||
+                std::fwrite(data.data, 1, len, file_) != len)) {
         if (!SendAck(false, p, "发送文件接收失败报文")) {
             FailTransfer("发送文件接收失败报文失败!");
             return 0;
@@ -507,10 +516,8 @@ void CDeviceLink::FailTransfer(const std::string& text) {
     const bool partialUpload = file_ && direction_ == kUpload;
     EndTransfer(text);
     // What an upload that failed wrote is not the unit's file: it must not be taken for one.
-    if (partialUpload) {
-        std::error_code ec;
-        std::filesystem::remove(std::filesystem::path(localPath_), ec);
-    }
+    if (partialUpload)
+        platform::RemoveFile(std::filesystem::path(localPath_));
 }
 
 std::string CDeviceLink::LengthErrorText(std::int64_t received) const {

@@ -14,6 +14,7 @@
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -61,6 +62,16 @@ public:
         progressBase_ = base;
         progressSpan_ = span;
     }
+
+    // The most bytes the next upload may announce (never above the bound of every link): a job
+    // that fetches several files gives each what is left of its whole. Read when the unit
+    // announces the length, before a byte is written.
+    void SetUploadLimit(std::uint32_t bytes) { uploadLimit_ = bytes; }
+    // The length the unit announced for the last upload; -1 before it has answered the open.
+    std::int64_t AnnouncedLength() const { return announced_.load(); }
+    // Called on the link's thread each time an open connection closes (by either end), so that
+    // whoever shows the link's state follows it.
+    void SetClosedHandler(std::function<void()> handler) { closedHandler_ = std::move(handler); }
 
     // How long one step of a transfer (open, ready, a packet, the close) may wait for the unit.
     static constexpr std::chrono::milliseconds kStepWait{30000};
@@ -143,6 +154,9 @@ private:
     std::uint8_t direction_ = kDownload;
     std::atomic<std::uint16_t> progressSpan_{100};
     std::atomic<std::uint16_t> progressBase_{0};
+    std::atomic<std::uint32_t> uploadLimit_{unitlink::kMaxTransferLength};
+    std::atomic<std::int64_t> announced_{-1};
+    std::function<void()> closedHandler_;
     unitlink::CFrameCutter cutter_{kRingSize, kRingSize, unitlink::CFrameCutter::Start::SearchSync};
     std::atomic<int> passwordState_{0};
     std::atomic<int> transferOk_{0};

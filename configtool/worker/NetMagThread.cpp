@@ -33,11 +33,6 @@ fs::path WithoutTrailingSeparator(fs::path p) {
     return p;
 }
 
-void RemoveFile(const fs::path& p) {
-    std::error_code ec;
-    fs::remove(p, ec);
-}
-
 } // namespace
 
 CNetMagThread::CNetMagThread(std::unique_ptr<INetMagHost> host) : m_host(std::move(host)) {}
@@ -103,19 +98,11 @@ void CNetMagThread::Run() {
             continue;
         std::atomic<int>& idle = m_host->IdleFlag();
         m_pLink = m_host->GetLink();
-        if (event == kDownloadConfig) {
-            m_events.Reset(kDownloadConfig);
+        if (event == kDownloadConfig || event == kUploadConfig || event == kDownloadFile) {
+            m_events.Reset(static_cast<std::size_t>(event));
             idle = 0;
-            const int result = DownloadConfig();
+            const int result = RunJob(event);
             idle = 1;
-            m_host->JobDone(event, result);
-        } else if (event == kUploadConfig) {
-            m_events.Reset(kUploadConfig);
-            idle = 0;
-            const int result = UploadConfig();
-            idle = 1;
-            if (!result)
-                m_host->Report().CloseWait();
             m_host->JobDone(event, result);
         } else if (event == kSendFrame) {
             m_events.Reset(kSendFrame);
@@ -130,12 +117,6 @@ void CNetMagThread::Run() {
             m_host->JobDone(event, result);
         } else if (event == kResetOnly) {
             m_events.Reset(kResetOnly);
-        } else if (event == kDownloadFile) {
-            m_events.Reset(kDownloadFile);
-            idle = 0;
-            const int result = DownloadOneFile();
-            idle = 1;
-            m_host->JobDone(event, result);
         } else {
             platform::MessageBox("通讯线程发生严重错误!");
             break;
@@ -144,6 +125,48 @@ void CNetMagThread::Run() {
     std::lock_guard lock(m_doneMutex);
     m_done = true;
     m_doneCv.notify_all();
+}
+
+int CNetMagThread::RunJob(int event) {
+    m_boxShown = false;
+    int result = 0;
+    if (event == kDownloadConfig) {
+        result = DownloadConfig();
+    } else if (event == kUploadConfig) {
+        result = UploadConfig();
+        if (!result)
+            m_host->Report().CloseWait();
+    } else {
+        result = DownloadOneFile();
+    }
+    // A failed job is told in the monitor pane, which must then be in view; every job ends in a
+    // box that says how it ended, unless the job showed its own or the program is ending.
+    if (!result)
+        m_host->ShowMonitor();
+    if (!m_boxShown && !Stopping()) {
+        const std::string text = EndingText(event, result);
+        if (!text.empty())
+            platform::MessageBox(text, {}, result ? platform::Icon::None : platform::Icon::Warning);
+    }
+    return result;
+}
+
+std::string CNetMagThread::EndingText(int event, int result) {
+    switch (event) {
+    case kDownloadConfig:
+        return result ? "新组态下装成功，请重启装置!" : "组态下装失败，详见监视窗口！";
+    case kUploadConfig:
+        return result ? "组态上装成功！" : "组态上装失败，详见监视窗口！";
+    case kDownloadFile:
+        return result ? "文件下装成功！" : "文件下装失败，详见监视窗口！";
+    default:
+        return {};
+    }
+}
+
+void CNetMagThread::JobBox(const char* text, const char* caption, platform::Icon icon) {
+    m_boxShown = true;
+    platform::MessageBox(text, caption ? caption : "", icon);
 }
 
 // ---- Steps ---------------------------------------------------------------------------------------
@@ -166,6 +189,7 @@ void CNetMagThread::WaitText(const std::string& text) {
 }
 
 void CNetMagThread::ErrorLine(const std::string& text) {
+    m_host->ShowMonitor();
     m_host->Report().MonitorText(LinkColour::Error, text);
 }
 
@@ -214,7 +238,11 @@ bool CNetMagThread::PrepareDownload(DownloadJob& job) {
     const fs::path projects = m_host->ProjectsFolder();
     fs::create_directories(projects, ec);
     job.downFolder = projects / "DownTemp";
-    fs::remove_all(job.downFolder, ec);
+    // What an earlier download left there must not be packed into this one's archive.
+    if (!platform::RemoveTree(job.downFolder) || fs::exists(job.downFolder, ec)) {
+        ErrorLine("无法清除下装文件夹 " + PathText(job.downFolder));
+        return false;
+    }
     fs::create_directories(job.downFolder, ec);
 
     job.ini = WithoutTrailingSeparator(m_host->IniFolder());
@@ -224,7 +252,7 @@ bool CNetMagThread::PrepareDownload(DownloadJob& job) {
         job.versionName = "Project";
     } else if (projectFolder.filename().string() != job.name) {
         // The project was never saved: its files are not where its name says.
-        platform::MessageBox("当前为新建工程，请保存后再下装！", "警告", platform::Icon::Warning);
+        JobBox("当前为新建工程，请保存后再下装！", "警告", platform::Icon::Warning);
         return false;
     } else {
         job.versionName =
@@ -331,7 +359,7 @@ int CNetMagThread::DownloadConfig() {
     DownloadJob job;
     job.doc = m_host->CurrentDoc();
     if (!job.doc || !m_pLink) {
-        platform::MessageBox("当前没有打开的工程，无法下装！", "警告", platform::Icon::Warning);
+        JobBox("当前没有打开的工程，无法下装！", "警告", platform::Icon::Warning);
         return 0;
     }
     if (!PrepareDownload(job))
@@ -348,8 +376,8 @@ int CNetMagThread::DownloadConfig() {
 
     if (!SendConfigurationFiles(job) || !PackProject(job) || !SendArchive(job))
         return FailDownload();
+    // The box that says so ends the job.
     m_host->Report().CloseWait();
-    platform::MessageBox("新组态下装成功，请重启装置!");
     return 1;
 }
 
@@ -372,10 +400,9 @@ class StagingFolder {
 public:
     explicit StagingFolder(fs::path folder) : m_folder(std::move(folder)) {}
     ~StagingFolder() {
-        if (m_folder.empty())
-            return;
-        std::error_code ec;
-        fs::remove_all(m_folder, ec);
+        // What cannot be removed now is removed before the next upload starts.
+        if (!m_folder.empty())
+            platform::RemoveTree(m_folder);
     }
     StagingFolder(const StagingFolder&) = delete;
     StagingFolder& operator=(const StagingFolder&) = delete;
@@ -393,7 +420,12 @@ bool CopyWholeTree(const fs::path& source, const fs::path& target) {
 
 } // namespace
 
-CNetMagThread::Fetch CNetMagThread::FetchFile(const fs::path& local, const std::string& remote) {
+CNetMagThread::Fetch CNetMagThread::FetchFile(UploadJob& job, const fs::path& local,
+                                              const std::string& remote) {
+    // The unit may announce no more than what is left of the whole upload and of the disk.
+    const std::uint64_t freeBytes = FreeSpace(job.stage);
+    const std::uint32_t allowance = job.budget.Allowance(freeBytes);
+    m_pLink->SetUploadLimit(allowance);
     m_pLink->SetTransferOk(1);
     Fetch r = Fetch::Done;
     if (!m_pLink->UploadFile(PathText(local), remote))
@@ -402,10 +434,41 @@ CNetMagThread::Fetch CNetMagThread::FetchFile(const fs::path& local, const std::
         r = Fetch::Closed;
     else if (!m_pLink->TransferOk())
         r = Fetch::Failed;
-    // A file that did not arrive whole is not left behind.
-    if (r != Fetch::Done)
-        RemoveFile(local);
+    m_pLink->SetUploadLimit(unitlink::kMaxTransferLength);
+    if (r == Fetch::Done) {
+        std::error_code ec;
+        const auto size = fs::file_size(local, ec);
+        job.budget.Charge(ec ? 0 : size);
+        return r;
+    }
+    // A file that did not arrive whole is not left behind; when it cannot be removed the upload
+    // cannot go on, or it would carry the torn file.
+    std::error_code ec;
+    if (!platform::RemoveFile(local) && fs::exists(local, ec)) {
+        const std::string text = "无法删除未上装完整的文件 " + PathText(local);
+        ErrorLine(text);
+        LogLine(text);
+        return Fetch::Torn;
+    }
+    const std::int64_t announced = m_pLink->AnnouncedLength();
+    if (r == Fetch::Failed && announced > static_cast<std::int64_t>(allowance) &&
+        static_cast<std::uint64_t>(announced) <= unitlink::kMaxTransferLength) {
+        const std::string text =
+            job.budget.RefusalText(remote, static_cast<std::uint64_t>(announced), freeBytes);
+        ErrorLine(text);
+        LogLine(text);
+        return Fetch::OverBudget;
+    }
     return r;
+}
+
+std::uint64_t CNetMagThread::FreeSpace(const fs::path& folder) const {
+    if (m_freeSpace)
+        return m_freeSpace(folder);
+    std::error_code ec;
+    const fs::space_info space = fs::space(folder, ec);
+    // A disk whose space cannot be read takes nothing.
+    return ec ? 0 : space.available;
 }
 
 bool CNetMagThread::PrepareUpload(UploadJob& job) {
@@ -413,16 +476,26 @@ bool CNetMagThread::PrepareUpload(UploadJob& job) {
     const fs::path projects = m_host->ProjectsFolder();
     fs::create_directories(projects, ec);
     job.upFolder = projects / "UpTemp";
-    // An upload ended between its two renames left the last good one under the other name. It
-    // is its only copy: removed only once an upload stands under the name, kept aside (for the
-    // next upload to put back) while the rename back fails.
+    job.budget = CUploadBudget(m_uploadTotal);
+    // An upload ended between its two renames left the last good one under the other name: it
+    // gets its name back, and is never removed while it is the only copy.
     const fs::path replaced = ReplacedFolder(job.upFolder);
-    if (!fs::exists(job.upFolder, ec) && fs::is_directory(replaced, ec))
-        projectmodel::RenamePath(replaced, job.upFolder);
-    if (fs::exists(job.upFolder, ec))
-        platform::RemoveTree(replaced);
+    if (fs::is_directory(replaced, ec)) {
+        if (!fs::exists(job.upFolder, ec) && !platform::RenameFile(replaced, job.upFolder)) {
+            ErrorLine(StrFormat("无法恢复上次上装的组态%s！", PathText(replaced).c_str()));
+            return false;
+        }
+        if (fs::exists(replaced, ec) && !platform::RemoveTree(replaced)) {
+            ErrorLine("无法清除上装文件夹 " + PathText(replaced));
+            return false;
+        }
+    }
+    // Nothing of an upload that was cut off may mix into this one.
     job.stage = IncomingFolder(job.upFolder);
-    fs::remove_all(job.stage, ec);
+    if (!platform::RemoveTree(job.stage) || fs::exists(job.stage, ec)) {
+        ErrorLine("无法清除上装文件夹 " + PathText(job.stage));
+        return false;
+    }
     job.fetch = job.stage / "Project";
     job.mainFile = job.fetch / kUnitMainFile;
     fs::create_directories(job.fetch, ec);
@@ -433,21 +506,24 @@ bool CNetMagThread::PrepareUpload(UploadJob& job) {
     return true;
 }
 
-bool CNetMagThread::FetchMainFile(const UploadJob& job) {
+bool CNetMagThread::FetchMainFile(UploadJob& job) {
     Step(30, kUploadEnd);
     WaitText(StrFormat("正在上装文件：%s", kUnitMainFile));
-    switch (FetchFile(job.mainFile, kUnitMainFile)) {
+    switch (FetchFile(job, job.mainFile, kUnitMainFile)) {
     case Fetch::Refused:
-        platform::MessageBox("请求上装QXM7740.ini文件失败！", "失败", platform::Icon::Error);
+        JobBox("请求上装QXM7740.ini文件失败！", "失败", platform::Icon::Error);
         ErrorLine("请求上装QXM7740.ini文件失败！ ");
         return false;
     case Fetch::Closed:
         LogLine("上装QXM7740.ini文件过程中返回");
         return false;
     case Fetch::Failed:
-        platform::MessageBox("上装QXM7740.ini文件失败！", "失败", platform::Icon::Error);
+        JobBox("上装QXM7740.ini文件失败！", "失败", platform::Icon::Error);
         ErrorLine("上装QXM7740.ini文件失败！ ");
         LogLine("上装QXM7740.ini文件失败！");
+        return false;
+    case Fetch::Torn:
+    case Fetch::OverBudget:
         return false;
     case Fetch::Done:
         break;
@@ -456,11 +532,12 @@ bool CNetMagThread::FetchMainFile(const UploadJob& job) {
     return true;
 }
 
-void CNetMagThread::FetchSystemFile(const UploadJob& job) {
-    // The unit's system file is optional: its failures are only logged.
+bool CNetMagThread::FetchSystemFile(UploadJob& job) {
+    // The unit's system file is optional: its failures are only logged, but one that would stay
+    // torn in the upload or break its bound ends the job.
     Step(5, kUploadEnd);
     WaitText("正在上装文件：system.cfg");
-    switch (FetchFile(job.fetch / "system.cfg", "system.cfg")) {
+    switch (FetchFile(job, job.fetch / "system.cfg", "system.cfg")) {
     case Fetch::Refused:
         LogLine("请求上装system.cfg文件失败！");
         break;
@@ -470,10 +547,14 @@ void CNetMagThread::FetchSystemFile(const UploadJob& job) {
     case Fetch::Failed:
         LogLine("上装system.cfg文件失败！");
         break;
+    case Fetch::Torn:
+    case Fetch::OverBudget:
+        return false;
     case Fetch::Done:
         break;
     }
     EndStep();
+    return true;
 }
 
 bool CNetMagThread::ReadProjectName(UploadJob& job) {
@@ -498,7 +579,7 @@ bool CNetMagThread::ReadProjectName(UploadJob& job) {
     return true;
 }
 
-bool CNetMagThread::FetchConfigFiles(const UploadJob& job) {
+bool CNetMagThread::FetchConfigFiles(UploadJob& job) {
     for (const std::string& name : projectmodel::CollectCcuCfgNames(job.mainFile)) {
         // A name from the unit's file never leads outside the fetch folder.
         if (!platform::IsSafeFileName(name) || name.find("..") != std::string::npos) {
@@ -508,7 +589,7 @@ bool CNetMagThread::FetchConfigFiles(const UploadJob& job) {
         }
         Step(5, kUploadEnd - 1);
         WaitText("正在上装文件：" + name);
-        switch (FetchFile(job.fetch / name, name)) {
+        switch (FetchFile(job, job.fetch / name, name)) {
         case Fetch::Refused:
             ErrorLine("请求上装文件失败，文件名： " + name);
             return false;
@@ -519,6 +600,9 @@ bool CNetMagThread::FetchConfigFiles(const UploadJob& job) {
             ErrorLine("上装文件失败，文件名： " + name);
             LogLine("上装文件失败，文件名： " + name);
             return false;
+        case Fetch::Torn:
+        case Fetch::OverBudget:
+            return false;
         case Fetch::Done:
             break;
         }
@@ -527,13 +611,13 @@ bool CNetMagThread::FetchConfigFiles(const UploadJob& job) {
     return true;
 }
 
-CNetMagThread::ArchiveFetch CNetMagThread::FetchArchive(const UploadJob& job) {
+CNetMagThread::ArchiveFetch CNetMagThread::FetchArchive(UploadJob& job) {
     const std::string zipName = job.projectName + ".zip";
     if (job.projectName.empty() || !platform::IsSafeFileName(zipName))
         return ArchiveFetch::None;
     Step(kUploadEnd - (m_progress.base + m_progress.span), kUploadEnd);
     WaitText("正在上装压缩文件：" + zipName);
-    switch (FetchFile(job.ZipPath(), zipName)) {
+    switch (FetchFile(job, job.ZipPath(), zipName)) {
     case Fetch::Refused:
         // The job goes on without the archive.
         LogLine("请求上装压缩文件失败！");
@@ -547,6 +631,9 @@ CNetMagThread::ArchiveFetch CNetMagThread::FetchArchive(const UploadJob& job) {
         ErrorLine("上装压缩文件失败！文件名： " + zipName);
         LogLine("上装压缩文件失败！文件名： " + zipName);
         return ArchiveFetch::None;
+    case Fetch::Torn:
+    case Fetch::OverBudget:
+        return ArchiveFetch::Ended;
     case Fetch::Done:
         break;
     }
@@ -614,23 +701,40 @@ bool CNetMagThread::CopyFailed(const char* what, const fs::path& from, const fs:
 }
 
 bool CNetMagThread::PutUploadInPlace(const UploadJob& job) {
-    // The last upload steps aside, the new one takes its name, and only then is the last one
-    // removed; when the new one cannot take its place the last one gets its name back.
     std::error_code ec;
-    const fs::path replaced = ReplacedFolder(job.upFolder);
+    const std::string failed = StrFormat("上装的组态无法放入文件夹%s！", PathText(job.upFolder).c_str());
     const bool hadLast = fs::exists(job.upFolder, ec);
-    if (hadLast)
-        fs::rename(job.upFolder, replaced, ec);
-    if (!ec)
-        fs::rename(job.stage, job.upFolder, ec);
-    if (ec) {
-        std::error_code back;
-        if (hadLast && !fs::exists(job.upFolder, back))
-            fs::rename(replaced, job.upFolder, back);
-        ErrorLine(StrFormat("上装的组态无法放入文件夹%s！", PathText(job.upFolder).c_str()));
+    if (hadLast) {
+        // Where the file system can, the new upload and the last one change places in one step,
+        // so that no moment sees the upload folder missing; the last one is then removed.
+        switch (projectmodel::ExchangePaths(job.stage, job.upFolder)) {
+        case projectmodel::ExchangeResult::Done:
+            projectmodel::SyncFolder(job.upFolder.parent_path());
+            platform::RemoveTree(job.stage);
+            return true;
+        case projectmodel::ExchangeResult::Failed:
+            ErrorLine(failed);
+            return false;
+        case projectmodel::ExchangeResult::Unsupported:
+            break;
+        }
+    }
+    // Elsewhere the last upload steps aside, the new one takes its name, and only then is the last
+    // one removed; when the new one cannot take its place the last one gets its name back (or, if
+    // even that fails, the next upload gives it back before it starts).
+    const fs::path replaced = ReplacedFolder(job.upFolder);
+    if (hadLast && !platform::RenameFile(job.upFolder, replaced)) {
+        ErrorLine(failed);
         return false;
     }
-    fs::remove_all(replaced, ec);
+    if (!platform::RenameFile(job.stage, job.upFolder)) {
+        if (hadLast)
+            platform::RenameFile(replaced, job.upFolder);
+        ErrorLine(failed);
+        return false;
+    }
+    projectmodel::SyncFolder(job.upFolder.parent_path());
+    platform::RemoveTree(replaced);
     return true;
 }
 
@@ -652,8 +756,7 @@ int CNetMagThread::UploadConfig() {
 
     if (!FetchMainFile(job))
         return 0;
-    FetchSystemFile(job);
-    if (!ReadProjectName(job) || !FetchConfigFiles(job))
+    if (!FetchSystemFile(job) || !ReadProjectName(job) || !FetchConfigFiles(job))
         return 0;
     const ArchiveFetch archive = FetchArchive(job);
     if (archive == ArchiveFetch::Ended)

@@ -2,15 +2,19 @@
 // The main tool's communication worker: a thread that sleeps on nine manual-reset events and
 // runs the long link jobs the application's commands ask for (configuration download and upload,
 // one-file download), while the unit's replies are handled on the link's own thread. It polls the
-// link's state, drives the wait dialog's progress and writes operator-log lines. Everything it
-// needs of the application comes through INetMagHost, so the jobs also run headless.
+// link's state, drives the wait dialog's progress, writes operator-log lines and ends every job in
+// a box that says how it ended. Everything it needs of the application comes through INetMagHost,
+// so the jobs also run headless.
 #include "configtool/applog/ArchiveOperations.h"
 #include "configtool/link/DeviceLink.h"
 #include "configtool/worker/NetWorker.h"
+#include "configtool/worker/UploadBudget.h"
+#include "platform/Prompt.h"
 
 #include <atomic>
 #include <condition_variable>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -44,6 +48,8 @@ public:
     virtual std::atomic<int>& WaitDialogFlag() = 0;
     // The uploaded project to open, later, on the user-interface thread.
     virtual void PostOpenProject(const std::string& mainFile) = 0;
+    // Brings the monitor pane into view: a job has written an error line or failed.
+    virtual void ShowMonitor() {}
     // A job ended (event index, its result).
     virtual void JobDone(int event, int result) {
         (void)event;
@@ -74,6 +80,16 @@ public:
     // they check).
     void SetPollInterval(std::chrono::milliseconds interval) { m_poll = interval; }
 
+    // The bound of one upload as a whole, and how the free space of a folder's disk is read
+    // (tests set smaller bounds and other disks).
+    void SetUploadTotal(std::uint64_t bytes) { m_uploadTotal = bytes; }
+    using FreeSpaceProbe = std::function<std::uint64_t(const std::filesystem::path&)>;
+    void SetFreeSpaceProbe(FreeSpaceProbe probe) { m_freeSpace = std::move(probe); }
+
+    // The box that ends a job of the link (event index, its result) when the job has not shown
+    // its own; empty for the events that are no such job.
+    static std::string EndingText(int event, int result);
+
     // The jobs, on the calling thread; 1 on success.
     int DownloadConfig();
     int UploadConfig();
@@ -87,6 +103,10 @@ private:
         int span = 0;
     };
     void Run();
+    // Runs the job of an event and ends it with a box.
+    int RunJob(int event);
+    // A box of a job: the job has then told how it ended.
+    void JobBox(const char* text, const char* caption = nullptr, platform::Icon icon = platform::Icon::None);
     void Step(int span, int limit);
     void EndStep();
     void WaitText(const std::string& text);
@@ -130,18 +150,22 @@ private:
         std::filesystem::path mainFile;
         std::string projectName;
         bool unpacked = false;
+        CUploadBudget budget;
         std::filesystem::path ZipPath() const { return stage / (projectName + ".zip"); }
     };
-    enum class Fetch { Done, Refused, Closed, Failed };
+    // Torn: a file that did not arrive whole could not be removed; OverBudget: the unit announced
+    // more than the upload has left. The job ends on both, its line already written.
+    enum class Fetch { Done, Refused, Closed, Failed, Torn, OverBudget };
     enum class ArchiveFetch { Fetched, None, Ended };
     // One file of the unit into a local file, which is removed unless it arrived whole.
-    Fetch FetchFile(const std::filesystem::path& local, const std::string& remote);
+    Fetch FetchFile(UploadJob& job, const std::filesystem::path& local, const std::string& remote);
+    std::uint64_t FreeSpace(const std::filesystem::path& folder) const;
     bool PrepareUpload(UploadJob& job);
-    bool FetchMainFile(const UploadJob& job);
-    void FetchSystemFile(const UploadJob& job);
+    bool FetchMainFile(UploadJob& job);
+    bool FetchSystemFile(UploadJob& job);
     bool ReadProjectName(UploadJob& job);
-    bool FetchConfigFiles(const UploadJob& job);
-    ArchiveFetch FetchArchive(const UploadJob& job);
+    bool FetchConfigFiles(UploadJob& job);
+    ArchiveFetch FetchArchive(UploadJob& job);
     // False when the job must end (a copy failed); an archive that cannot be unpacked is
     // reported and the job goes on without it.
     bool UnpackArchive(UploadJob& job);
@@ -159,6 +183,9 @@ private:
     std::mutex m_mutex;
     Progress m_progress;
     std::chrono::milliseconds m_poll{200};
+    std::uint64_t m_uploadTotal = CUploadBudget::kDefaultTotal;
+    FreeSpaceProbe m_freeSpace;
+    bool m_boxShown = false;
 
     std::thread m_thread;
     std::atomic<bool> m_stop{false};

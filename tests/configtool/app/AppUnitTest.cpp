@@ -2,6 +2,7 @@
 // uploaded from the menus, the uploaded project opens, and the unit is restarted.
 #include "AppFixture.h"
 #include "configtool/shellui/DownloadProgressDlg.h"
+#include "configtool/shellui/MainTabBar.h"
 #include "projectmodel/ConfigDoc.h"
 #include "tests/configtool/worker/WorkerFixture.h"
 
@@ -91,6 +92,39 @@ TEST_F(AppUnitTest, DownloadUploadAndRestartFromTheMenus) {
         << unit.Log();
     EXPECT_FALSE(app_->IsLinkConnected());
     EXPECT_EQ(app_->GetMainFrame()->GetLinkStatus(), "通讯中断");
+}
+
+// A download the unit refuses ends in a box that says so, with the monitor pane brought into view;
+// when the unit drops the link the status bar says so as the menu does.
+TEST_F(AppUnitTest, AFailedDownloadEndsInABoxAndADroppedLinkIsShown) {
+    workertest::FakeUnit unit(store_.Path(), {"refuse-open"});
+    ASSERT_GT(unit.port, 0);
+    const fs::path mainFile = project_ / "ProjectV1.00" / "QXM7740.ini";
+    ASSERT_TRUE(Start("系统管理员", "482916", {mainFile.string()}));
+    app_->GetLink()->SetAddress(unit.port, "127.0.0.1");
+    app_->m_bParamSet = 1;
+    Trigger("建立连接");
+    ASSERT_TRUE(app_->IsLinkConnected());
+    CMainFrame* frame = app_->GetMainFrame();
+    ASSERT_TRUE(frame->MonitorBar()->isHidden());
+
+    Trigger("下装组态");
+    ASSERT_TRUE(Until([&] { return Shown("组态下装失败，详见监视窗口！"); })) << unit.Log();
+    ASSERT_TRUE(Until([&] { return app_->m_bIdle == 1; }));
+    EXPECT_FALSE(frame->MonitorBar()->isHidden());
+    EXPECT_EQ(frame->WaitDialog(), nullptr);
+    EXPECT_NE(unit.Log().find("OPEN WRITE QXM7740.ini"), std::string::npos) << unit.Log();
+    EXPECT_FALSE(Shown("新组态下装成功，请重启装置!"));
+    EXPECT_EQ(frame->LinkPaneText(), "通讯建立 IP:127.0.0.1");
+
+    // The unit goes away: the link closes, and the status bar and the menu both say so.
+    unit.process.kill();
+    ASSERT_TRUE(Until([&] { return !app_->IsLinkConnected(); }));
+    EXPECT_EQ(frame->GetLinkStatus(), "通讯中断");
+    EXPECT_EQ(frame->LinkPaneText(), "通讯中断");
+    frame->UpdateCommandUI();
+    EXPECT_TRUE(frame->Action("建立连接")->isEnabled());
+    EXPECT_FALSE(frame->Action("断开连接")->isEnabled());
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 #include "platform/FileFaults.h"
 #include "platform/Gbk.h"
 #include "projectmodel/ConfigDoc.h"
+#include "projectmodel/FolderHelpers.h"
 #include "projectmodel/ProjectContext.h"
 #include "tests/support/PromptRecorder.h"
 #include "WorkerFixture.h"
@@ -341,6 +342,7 @@ public:
     std::atomic<int>& IdleFlag() override { return idle; }
     std::atomic<int>& WaitDialogFlag() override { return waitDialog; }
     void PostOpenProject(const std::string&) override {}
+    void ShowMonitor() override { ++monitorShown; }
     void JobDone(int event, int result) override {
         std::lock_guard lock(mutex);
         jobs.emplace_back(event, result);
@@ -374,6 +376,7 @@ public:
     fs::path ini;
     std::atomic<int> idle{1};
     std::atomic<int> waitDialog{0};
+    std::atomic<int> monitorShown{0};
     std::function<void(const std::string&)> onText;
     std::mutex mutex;
     std::vector<std::pair<int, int>> jobs;
@@ -644,7 +647,9 @@ TEST_F(WorkerThreadTest, ABrokenLinkEndsTheDownloadWithItsFailure) {
     EXPECT_EQ(RunEvent(INetWorker::kDownloadConfig), 0);
     EXPECT_TRUE(host->HasLine("通讯尚未连接, 不能下载文件!"));
     EXPECT_TRUE(host->HasLine("下装配置文件失败！"));
-    EXPECT_EQ(prompt.Count(), 0u);
+    // The job ends in a box that says so, with the monitor pane in view.
+    EXPECT_EQ(prompt.Texts(), std::vector<std::string>{"组态下装失败，详见监视窗口！"});
+    EXPECT_GT(host->monitorShown.load(), 0);
     EXPECT_EQ(host->waitDialog.load(), 0);
 }
 
@@ -714,6 +719,415 @@ TEST_F(WorkerThreadTest, StopEndsTheThreadPromptlyAndErrorEventsEndItWithTheBox)
     while (!worker->WaitStopped(std::chrono::milliseconds(20)) && t.elapsed() < 5000)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
     EXPECT_EQ(prompt.LastText(), "通讯线程发生严重错误!");
+}
+
+// Each file may take what is left of the whole upload and of the disk, never more than one
+// transfer may; a refusal names the file and the bound it broke.
+TEST(UploadBudgetTest, EachFileGetsWhatIsLeftOfTheTotalAndOfTheDisk) {
+    constexpr std::uint64_t kOne = unitlink::kMaxTransferLength;
+    struct Case {
+        std::uint64_t total, charged, freeBytes;
+        std::uint32_t allowance;
+    };
+    const std::vector<Case> cases = {
+        {1000, 0, 5000, 1000},
+        {1000, 400, 5000, 600},
+        {1000, 400, 100, 100},
+        {1000, 1000, 5000, 0},
+        {1000, 1500, 5000, 0},
+        {3 * kOne, 0, 4 * kOne, kOne},
+        {CUploadBudget::kDefaultTotal, kOne, 4 * kOne, kOne},
+        {CUploadBudget::kDefaultTotal, kOne + 1, 4 * kOne, kOne - 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.total << " " << c.charged << " " << c.freeBytes);
+        CUploadBudget budget(c.total);
+        budget.Charge(c.charged);
+        EXPECT_EQ(budget.Allowance(c.freeBytes), c.allowance);
+    }
+    CUploadBudget budget(1000);
+    budget.Charge(400);
+    EXPECT_EQ(budget.RefusalText("ccu_大.cfg", 601, 5000),
+              "上装文件总长度超过上限1000字节，不能上装文件：ccu_大.cfg");
+    EXPECT_EQ(budget.RefusalText("ccu_大.cfg", 600, 599),
+              "磁盘空间不足（剩余599字节），不能上装文件：ccu_大.cfg");
+}
+
+// ---- Upload: the file steps of the swap, the optional file, leftovers and the bounds -------------
+
+// A folder tree compared with the files it should hold; the failure names the files that differ.
+testing::AssertionResult Holds(const fs::path& folder, const std::map<std::string, std::string>& files) {
+    const auto tree = Tree(folder);
+    std::string diff;
+    for (const auto& [name, bytes] : tree)
+        if (!files.count(name) || files.at(name) != bytes)
+            diff += " " + name + (files.count(name) ? "(changed)" : "(extra)");
+    for (const auto& [name, bytes] : files)
+        if (!tree.count(name))
+            diff += " " + name + "(missing)";
+    if (diff.empty())
+        return testing::AssertionSuccess();
+    return testing::AssertionFailure() << folder << ":" << diff;
+}
+
+// A good upload in UpTemp (fetched by the project tool), and in-process uploads over it.
+class UploadStepTest : public WorkerThreadTest {
+protected:
+    void SetUp() override {
+        FakeUnit unit(store);
+        ASSERT_EQ(Download(unit, mainFile).rc, 0);
+        ASSERT_EQ(Upload(unit, root).rc, 0);
+        good = Tree(upTemp);
+        ASSERT_TRUE(good.count("Project/QXM7740.ini"));
+        names = Names(projects);
+    }
+    // One upload by the worker in this process; the job's result.
+    int RunUpload(FakeUnit& unit, const std::function<void(CNetMagThread&)>& setup = {}) {
+        Make(unit);
+        worker->SetPollInterval(std::chrono::milliseconds(20));
+        if (setup)
+            setup(*worker);
+        const int result = RunEvent(INetWorker::kUploadConfig);
+        {
+            std::lock_guard lock(host->mutex);
+            lastLines = host->lines;
+        }
+        TearDown();
+        return result;
+    }
+    bool Wrote(const std::string& line) const {
+        return std::find(lastLines.begin(), lastLines.end(), line) != lastLines.end();
+    }
+    // The exchange of two folders is not had (as on a file system without it) while this lives.
+    struct NoExchange {
+        NoExchange() {
+            projectmodel::SetRenameFaultHook(
+                [](const fs::path&, const fs::path&, bool exchange) { return exchange ? EINVAL : 0; });
+        }
+        ~NoExchange() { projectmodel::SetRenameFaultHook({}); }
+    };
+    std::function<bool(const fs::path&)> Is(const fs::path& path) {
+        return [path](const fs::path& p) { return p == path; };
+    }
+    std::function<bool(const fs::path&)> Named(const std::string& name) {
+        return [name](const fs::path& p) { return p.filename() == name; };
+    }
+
+    fs::path projects = root / "Project";
+    fs::path upTemp = projects / "UpTemp";
+    fs::path replaced = projects / "UpTemp.replaced";
+    fs::path incoming = projects / "UpTemp.incoming";
+    std::map<std::string, std::string> good;
+    std::set<std::string> names;
+    std::vector<std::string> lastLines;
+};
+
+// Each step of putting the new upload in place fails in turn: the last good upload stays under its
+// name (or, when even the way back fails, the next upload gives it its name back first), and no
+// copy of it is removed while it is the only one.
+TEST_F(UploadStepTest, EachFailedStepOfTheSwapKeepsTheLastGoodUpload) {
+    const std::string notPlaced = "上装的组态无法放入文件夹" + upTemp.string() + "！";
+    struct Case {
+        std::string what;
+        bool exchange;
+        std::function<void(platform::CFileFaults&)> plan;
+        bool upTempKept; // else it stands aside as UpTemp.replaced
+    };
+    const std::vector<Case> cases = {
+        {"the exchange fails", true, [](auto& f) { f.FailNth(platform::FileStep::Exchange, 1); }, true},
+        {"the last upload cannot step aside", false,
+         [&](auto& f) { f.FailNth(platform::FileStep::Rename, 1, Is(replaced)); }, true},
+        {"the new upload cannot take the name", false,
+         [&](auto& f) { f.FailNth(platform::FileStep::Rename, 1, Is(upTemp)); }, true},
+        {"neither the new nor the last takes the name", false,
+         [&](auto& f) { f.FailFrom(platform::FileStep::Rename, 1, Is(upTemp)); }, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        FakeUnit unit(store);
+        int result = -1;
+        {
+            std::optional<NoExchange> noExchange;
+            if (!c.exchange)
+                noExchange.emplace();
+            platform::CFileFaults faults;
+            c.plan(faults);
+            result = RunUpload(unit);
+        }
+        EXPECT_EQ(result, 0);
+        EXPECT_TRUE(Wrote(notPlaced)) << testing::PrintToString(lastLines);
+        EXPECT_EQ(prompt.LastText(), "组态上装失败，详见监视窗口！");
+        if (c.upTempKept) {
+            EXPECT_TRUE(Holds(upTemp, good));
+            EXPECT_EQ(Names(projects), names);
+        } else {
+            EXPECT_FALSE(fs::exists(upTemp));
+            EXPECT_TRUE(Holds(replaced, good));
+            // The next upload puts it back before anything else, even one the unit refuses.
+            FakeUnit refusing(store, {"refuse-open"});
+            EXPECT_EQ(RunUpload(refusing), 0);
+            EXPECT_TRUE(Holds(upTemp, good));
+            EXPECT_EQ(Names(projects), names);
+        }
+    }
+}
+
+// An upload cut off between its two renames left the last good upload aside: the next upload
+// gives it its name back, and when that cannot be done it ends without removing it.
+TEST_F(UploadStepTest, AnUploadCutOffBetweenItsRenamesIsPutBack) {
+    ASSERT_TRUE(platform::RenameFile(upTemp, replaced));
+    {
+        platform::CFileFaults faults;
+        faults.FailNth(platform::FileStep::Rename, 1, Is(upTemp));
+        FakeUnit unit(store);
+        EXPECT_EQ(RunUpload(unit), 0);
+    }
+    EXPECT_TRUE(Wrote("无法恢复上次上装的组态" + replaced.string() + "！"))
+        << testing::PrintToString(lastLines);
+    EXPECT_TRUE(Holds(replaced, good));
+    EXPECT_FALSE(fs::exists(upTemp));
+
+    FakeUnit unit(store, {"refuse-open"});
+    EXPECT_EQ(RunUpload(unit), 0);
+    EXPECT_TRUE(Holds(upTemp, good));
+    EXPECT_EQ(Names(projects), names);
+}
+
+// With the two renames (no exchange), a good upload takes the place of the last one and leaves
+// nothing beside it.
+TEST_F(UploadStepTest, WithoutTheExchangeTheTwoRenamesPutTheUploadInPlace) {
+    testsupport::WriteBytes(upTemp / "old.txt", "old");
+    NoExchange noExchange;
+    FakeUnit unit(store);
+    ASSERT_EQ(RunUpload(unit), 1);
+    EXPECT_TRUE(Holds(upTemp, good));
+    EXPECT_EQ(Names(projects), names);
+}
+
+// The optional system.cfg fails part way (a write of the link fails): what arrived is removed
+// by whoever can, and an upload that would carry it torn ends before it replaces the last one.
+TEST_F(UploadStepTest, ASystemFileThatFailedPartWayNeverStaysInTheUpload) {
+    std::string system(30000, '\0');
+    for (std::size_t i = 0; i < system.size(); ++i)
+        system[i] = static_cast<char>('a' + i % 26);
+    testsupport::WriteBytes(store / "system.cfg", system);
+    auto without = good;
+    without.erase("Project/system.cfg");
+    {
+        // The link's removal fails; the worker's takes it away and the upload goes on.
+        platform::CFileFaults faults;
+        faults.FailNth(platform::FileStep::Write, 2, Named("system.cfg"))
+            .FailNth(platform::FileStep::Remove, 1, Named("system.cfg"));
+        FakeUnit unit(store);
+        EXPECT_EQ(RunUpload(unit), 1);
+        EXPECT_EQ(faults.Failed(platform::FileStep::Write), 1);
+        EXPECT_EQ(faults.Failed(platform::FileStep::Remove), 1);
+    }
+    EXPECT_FALSE(fs::exists(upTemp / "Project" / "system.cfg"));
+    EXPECT_TRUE(Holds(upTemp, without));
+    {
+        // Neither removal can take it: the upload ends and the last one stays.
+        platform::CFileFaults faults;
+        faults.FailNth(platform::FileStep::Write, 2, Named("system.cfg"))
+            .FailFrom(platform::FileStep::Remove, 1, Named("system.cfg"));
+        FakeUnit unit(store);
+        EXPECT_EQ(RunUpload(unit), 0);
+    }
+    EXPECT_TRUE(Wrote("无法删除未上装完整的文件 " + (incoming / "Project" / "system.cfg").string()))
+        << testing::PrintToString(lastLines);
+    EXPECT_TRUE(Holds(upTemp, without));
+    EXPECT_EQ(prompt.LastText(), "组态上装失败，详见监视窗口！");
+
+    // Whole, it is part of the upload.
+    FakeUnit unit(store);
+    ASSERT_EQ(RunUpload(unit), 1);
+    EXPECT_EQ(ReadBytes(upTemp / "Project" / "system.cfg"), system);
+}
+
+// Files an upload that was killed left in its staging folder never mix into the next; when they
+// cannot be removed the next upload ends before it fetches anything.
+TEST_F(UploadStepTest, LeftoversOfAKilledUploadNeverMixIntoTheNext) {
+    const auto leave = [&] {
+        testsupport::WriteBytes(incoming / "Project" / "ccu_残留.cfg", "stale");
+        testsupport::WriteBytes(incoming / "ini" / "残留.txt", "stale");
+    };
+    leave();
+    {
+        platform::CFileFaults faults;
+        faults.FailNth(platform::FileStep::Remove, 1, Is(incoming));
+        FakeUnit unit(store);
+        EXPECT_EQ(RunUpload(unit), 0);
+        EXPECT_TRUE(Wrote("无法清除上装文件夹 " + incoming.string())) << testing::PrintToString(lastLines);
+        EXPECT_EQ(unit.Log().find("OPEN READ"), std::string::npos) << unit.Log();
+    }
+    EXPECT_TRUE(Holds(upTemp, good));
+
+    leave();
+    FakeUnit unit(store);
+    ASSERT_EQ(RunUpload(unit), 1);
+    EXPECT_TRUE(Holds(upTemp, good));
+    EXPECT_EQ(Names(projects), names);
+}
+
+// The whole upload is bounded, and so is each file by the free space of the disk: a file
+// announced beyond either is refused before the unit sends a byte of it, with a line naming it,
+// and the last good upload stays.
+TEST_F(UploadStepTest, TheWholeUploadIsBoundedAndSoIsTheFreeSpace) {
+    std::uint64_t loose = fs::file_size(store / "QXM7740.ini");
+    for (const auto& e : fs::directory_iterator(version))
+        if (e.path().extension() == ".cfg")
+            loose += fs::file_size(store / e.path().filename());
+    const std::uint64_t zip = fs::file_size(store / "Demo.zip");
+    struct Case {
+        std::string what;
+        std::uint64_t total;
+        std::uint64_t freeBytes;
+        std::string line; // empty: the upload succeeds
+        std::string refused;
+    };
+    const std::uint64_t plenty = std::uint64_t(1) << 40;
+    const std::vector<Case> cases = {
+        {"all files within the total", loose + zip, plenty, "", ""},
+        {"the archive beyond the total", loose + zip - 1, plenty,
+         platform::StrFormat("上装文件总长度超过上限%llu字节，不能上装文件：Demo.zip",
+                             static_cast<unsigned long long>(loose + zip - 1)),
+         "Demo.zip"},
+        {"the main file beyond the total", 10, plenty,
+         "上装文件总长度超过上限10字节，不能上装文件：QXM7740.ini", "QXM7740.ini"},
+        {"the archive beyond the free space", plenty, zip - 1,
+         platform::StrFormat("磁盘空间不足（剩余%llu字节），不能上装文件：Demo.zip",
+                             static_cast<unsigned long long>(zip - 1)),
+         "Demo.zip"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        FakeUnit unit(store);
+        std::vector<std::string> lines;
+        Make(unit);
+        worker->SetPollInterval(std::chrono::milliseconds(20));
+        worker->SetUploadTotal(c.total);
+        worker->SetFreeSpaceProbe([&](const fs::path&) { return c.freeBytes; });
+        const int result = RunEvent(INetWorker::kUploadConfig);
+        {
+            std::lock_guard lock(host->mutex);
+            lines = host->lines;
+        }
+        TearDown();
+        const std::string log = unit.Log();
+        if (c.line.empty()) {
+            EXPECT_EQ(result, 1) << testing::PrintToString(lines);
+            EXPECT_NE(log.find("SENT Demo.zip " + std::to_string(zip)), std::string::npos) << log;
+            continue;
+        }
+        EXPECT_EQ(result, 0);
+        EXPECT_NE(std::find(lines.begin(), lines.end(), c.line), lines.end())
+            << testing::PrintToString(lines);
+        // Asked for, but not a byte of it sent, and the files before it were.
+        EXPECT_NE(log.find("OPEN READ " + c.refused), std::string::npos) << log;
+        EXPECT_EQ(log.find("SENT " + c.refused), std::string::npos) << log;
+        if (c.refused == "Demo.zip") {
+            EXPECT_NE(log.find("SENT QXM7740.ini"), std::string::npos) << log;
+        }
+        EXPECT_TRUE(Holds(upTemp, good));
+        EXPECT_EQ(Names(projects), names);
+    }
+}
+
+// What an earlier download left in its folder never goes to the unit: a folder that cannot be
+// cleared ends the download before anything is sent.
+TEST_F(WorkerThreadTest, LeftoversOfAnEarlierDownloadNeverReachTheUnit) {
+    const fs::path downTemp = root / "Project" / "DownTemp";
+    projectmodel::CConfigDoc doc;
+    doc.MakeCurrent();
+    ASSERT_TRUE(doc.OpenProject(mainFile));
+    testsupport::WriteBytes(downTemp / "Demo" / "ini" / "残留.txt", "stale");
+    {
+        platform::CFileFaults faults;
+        faults.FailNth(platform::FileStep::Remove, 1, [&](const fs::path& p) { return p == downTemp; });
+        FakeUnit unit(store);
+        Make(unit, &doc);
+        EXPECT_EQ(RunEvent(INetWorker::kDownloadConfig), 0);
+        EXPECT_TRUE(host->HasLine("无法清除下装文件夹 " + downTemp.string()));
+        EXPECT_EQ(prompt.LastText(), "组态下装失败，详见监视窗口！");
+        EXPECT_EQ(unit.Log().find("OPEN WRITE"), std::string::npos) << unit.Log();
+        TearDown();
+    }
+    FakeUnit unit(store);
+    Make(unit, &doc);
+    worker->SetPollInterval(std::chrono::milliseconds(20));
+    ASSERT_EQ(RunEvent(INetWorker::kDownloadConfig), 1);
+    EXPECT_FALSE(fs::exists(downTemp / "Demo" / "ini" / "残留.txt"));
+    std::string listing;
+    ASSERT_EQ(Shell("unzip -l '" + (store / "Demo.zip").string() + "'", &listing), 0);
+    // Entry names are GBK.
+    EXPECT_EQ(listing.find(platform::ToGbk("残留")), std::string::npos) << listing;
+    EXPECT_NE(listing.find("QXM7740.ini"), std::string::npos) << listing;
+}
+
+// Every job of the link ends in one box that says how it ended.
+TEST_F(WorkerThreadTest, EveryJobEndsInABoxThatSaysHowItEnded) {
+    const fs::path local = tmp.Path() / "one.bin";
+    testsupport::WriteBytes(local, std::string(5000, 'z'));
+    struct Case {
+        std::string what;
+        QStringList faults;
+        int event;
+        std::string file; // for the one-file download
+        int result;
+        std::string box;
+    };
+    {
+        FakeUnit unit(store);
+        ASSERT_EQ(Download(unit, mainFile).rc, 0);
+    }
+    const std::vector<Case> cases = {
+        {"download", {}, INetWorker::kDownloadConfig, "", 1, kSuccess},
+        {"failed download",
+         {"refuse-open"},
+         INetWorker::kDownloadConfig,
+         "",
+         0,
+         "组态下装失败，详见监视窗口！"},
+        {"upload", {}, INetWorker::kUploadConfig, "", 1, "组态上装成功！"},
+        {"failed upload", {"bad-length"}, INetWorker::kUploadConfig, "", 0, "上装QXM7740.ini文件失败！"},
+        {"one file", {}, INetWorker::kDownloadFile, local.string(), 1, "文件下装成功！"},
+        {"one file refused",
+         {"refuse-open"},
+         INetWorker::kDownloadFile,
+         local.string(),
+         0,
+         "文件下装失败，详见监视窗口！"},
+        {"one file missing",
+         {},
+         INetWorker::kDownloadFile,
+         (tmp.Path() / "无").string(),
+         0,
+         "文件下装失败，详见监视窗口！"},
+    };
+    projectmodel::CConfigDoc doc;
+    doc.MakeCurrent();
+    ASSERT_TRUE(doc.OpenProject(mainFile));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const fs::path caseStore = tmp.Path() / ("box-" + std::to_string(&c - cases.data()));
+        testsupport::CopyTree(store, caseStore);
+        FakeUnit unit(caseStore, c.faults);
+        Make(unit, &doc);
+        worker->SetPollInterval(std::chrono::milliseconds(20));
+        QElapsedTimer t;
+        t.start();
+        while (link->PasswordState() != CDeviceLink::kPasswordVerified && t.elapsed() < 5000)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        if (!c.file.empty())
+            worker->SetDownloadFile(c.file, "one.bin", 0);
+        const std::size_t before = prompt.Count();
+        EXPECT_EQ(RunEvent(c.event), c.result);
+        const auto texts = prompt.Texts();
+        EXPECT_EQ(std::vector<std::string>(texts.begin() + static_cast<std::ptrdiff_t>(before), texts.end()),
+                  std::vector<std::string>{c.box});
+        EXPECT_EQ(host->monitorShown.load() > 0, c.result == 0);
+        TearDown();
+    }
 }
 
 } // namespace
