@@ -2,6 +2,7 @@
 
 #include "platform/Archive.h"
 #include "platform/Prompt.h"
+#include "platform/scl/ChildIndex.h"
 #include "platform/scl/SCLService.h"
 #include "platform/Text.h"
 #include "points/OrderedWork.h"
@@ -58,13 +59,10 @@ CtBase FindIn(const std::unordered_map<std::string, CtBase>& map, std::string_vi
     return it == map.end() ? CtBase() : it->second;
 }
 
-// The first child of the kind whose "name" equals name without regard to case.
-CtBase ChildNamed(const CtBase& parent, EleID kind, std::string_view name) {
-    return parent.FindChildByAttrNoCase(kind, "name", name);
-}
-
-std::string ValOfDai(const CtBase& element, std::string_view daiName) {
-    const CtBase dai = ChildNamed(element, EleID::DAI, daiName);
+// The value of the element's DAI child named daiName (without regard to case), found through the
+// index of the element's children.
+std::string ValOfDai(platform::scl::CChildIndex& children, const CtBase& element, std::string_view daiName) {
+    const CtBase dai = children.Find(element, EleID::DAI, daiName);
     if (!dai)
         return {};
     const CtBase val = dai.FindOneEleByID(EleID::Val, false);
@@ -263,6 +261,8 @@ struct LnContext {
     std::unordered_map<std::string, CtBase> dois; // lower-cased name -> first DOI
     CtEleList doiList;
     std::string key;
+    // The children of the node's DOIs and SDIs by name (without regard to case), each read once.
+    platform::scl::CChildIndex children{true};
 
     // Starts on the next logical node of the IED; the texts and the DOI index keep their room.
     void Start(const CtBase& element, const std::string& device) {
@@ -271,6 +271,7 @@ struct LnContext {
         rdre = false;
         doisRead = false;
         dois.clear();
+        children.Clear();
     }
 
     CtBase Doi(std::string_view name) {
@@ -311,7 +312,7 @@ private:
     void CollectMembers(IedResult& result, bool keepMembers);
     void ReadLN();
     void BuildPoint(const Leaf& leaf);
-    std::string DescriptionOf(const CtBase& element, std::string_view path) const;
+    std::string DescriptionOf(const CtBase& element, std::string_view path);
 
     Shared& shared_;
     platform::scl::CTypeWalkBudget budget_;
@@ -546,7 +547,7 @@ void CSCDImport::IedWalker::BuildPoint(const Leaf& leaf) {
         }
         desc = DescriptionOf(doi, rest);
         if (pointClass == 13)
-            p->m_strCtlModel = ValOfDai(doi, "ctlModel");
+            p->m_strCtlModel = ValOfDai(ln_.children, doi, "ctlModel");
     }
     if (desc.empty()) {
         desc = reference;
@@ -576,16 +577,16 @@ void CSCDImport::IedWalker::BuildPoint(const Leaf& leaf) {
     model_->AddPoint(std::move(p));
 }
 
-std::string CSCDImport::IedWalker::DescriptionOf(const CtBase& element, std::string_view path) const {
+std::string CSCDImport::IedWalker::DescriptionOf(const CtBase& element, std::string_view path) {
     std::string text;
     if (shared_.descFromDu)
-        text = ValOfDai(element, "dU");
+        text = ValOfDai(ln_.children, element, "dU");
     if (!path.empty()) {
         const std::size_t cut = path.find('$');
         const std::string_view head = path.substr(0, cut);
         const std::string_view rest =
             cut == std::string_view::npos ? std::string_view() : path.substr(cut + 1);
-        if (const CtBase sdi = ChildNamed(element, EleID::SDI, head)) {
+        if (const CtBase sdi = ln_.children.Find(element, EleID::SDI, head)) {
             std::string inner = DescriptionOf(sdi, rest);
             if (!inner.empty())
                 text = std::move(inner);

@@ -58,14 +58,14 @@ bool EndsWithNoCase(std::string_view text, std::string_view tail) {
     return text.size() >= tail.size() && platform::EqualsNoCase(text.substr(text.size() - tail.size()), tail);
 }
 
-// The dU value of an instance element: the Val of its DAI child named "dU".
-std::string DuValue(const platform::scl::CtBase& element) {
-    for (const auto& dai : element.GetEleByName("DAI"))
-        if (dai.GetAttrValByName("name") == "dU") {
-            auto val = dai.FindOneEleByID(EleID::Val, false);
-            return val ? val.GetValue() : std::string();
-        }
-    return {};
+// The Val of an instance element's first DAI child named name ("dU", "ctlModel").
+std::string DaiValue(platform::scl::CChildIndex& children, const platform::scl::CtBase& element,
+                     std::string_view name) {
+    const platform::scl::CtBase dai = children.Find(element, EleID::DAI, name);
+    if (!dai)
+        return {};
+    const platform::scl::CtBase val = dai.FindOneEleByID(EleID::Val, false);
+    return val ? val.GetValue() : std::string();
 }
 
 } // namespace
@@ -280,26 +280,19 @@ CCidExtractor::Element CCidExtractor::FindInstance(Node& node, const std::vector
     if (it == node.dois.end())
         return {};
     Element current = it->second;
-    std::string du = DuValue(current);
+    std::string du = DaiValue(node.children, current, "dU");
     std::string desc = current.GetAttrValByName("desc");
     for (std::size_t i = 1; i < names.size(); ++i) {
-        Element next;
-        for (const char* kind : {"SDI", "DOI"}) {
-            for (const auto& child : current.GetEleByName(kind))
-                if (child.GetAttrValByName("name") == names[i]) {
-                    next = child;
-                    break;
-                }
-            if (next)
-                break;
-        }
+        Element next = node.children.Find(current, EleID::SDI, names[i]);
+        if (!next)
+            next = node.children.Find(current, EleID::DOI, names[i]);
         if (!next) {
             if (description)
                 *description = du.empty() ? desc : du;
             return current;
         }
         current = next;
-        if (std::string d = DuValue(current); !d.empty())
+        if (std::string d = DaiValue(node.children, current, "dU"); !d.empty())
             du = d;
         if (std::string d = current.GetAttrValByName("desc"); !d.empty())
             desc = d;
@@ -354,14 +347,8 @@ void CCidExtractor::MakePoint(Node& node, const std::vector<std::string>& chain,
     if (pointClass == 13) {
         bool complete = false;
         Element instance = FindInstance(node, chain, nullptr, &complete);
-        if (complete) {
-            for (const auto& dai : instance.GetEleByName("DAI"))
-                if (dai.GetAttrValByName("name") == "ctlModel") {
-                    if (auto val = dai.FindOneEleByID(EleID::Val, false))
-                        p.CtlModel = val.GetValue();
-                    break;
-                }
-        }
+        if (complete)
+            p.CtlModel = DaiValue(node.children, instance, "ctlModel");
     }
     if (description.empty()) {
         std::string name = p.DoName;

@@ -1,0 +1,72 @@
+// The bounds of the CID extraction that follow what a file declares: look-ups among an
+// instance's children and the texts a point carries, weighed by the rule the SCD import uses.
+#include "iedinterface/model/CidExtractor.h"
+#include "iedinterface/model/ImportProgress.h"
+#include "tests/iedinterface/IedTestUtil.h"
+#include "tests/support/CpuTime.h"
+#include "tests/support/PromptRecorder.h"
+
+#include <gtest/gtest.h>
+
+using namespace iedinterface;
+
+namespace {
+
+class ExtractionBounds : public ::testing::Test {
+protected:
+    void SetUp() override { app.LoadDoNameDesTable(iedtest::NameTableFile()); }
+    // Writes the text as a CID file and reads it.
+    int Read(const std::string& text) {
+        testsupport::WriteBytes(dir / "bounds.cid", text);
+        prompts.Clear();
+        return app.ReadICDFile((dir / "bounds.cid").string());
+    }
+    testsupport::TempDir dir;
+    testsupport::PromptRecorder prompts;
+    CIcdInterfaceApp app;
+};
+
+// One IED "L" whose logical device "LD" holds lns, and the data type templates.
+std::string OneIedCid(const std::string& lns, const std::string& templates) {
+    return "<?xml version=\"1.0\"?>\n<SCL><IED name=\"L\" type=\"T\"><AccessPoint name=\"S1\"><Server>"
+           "<LDevice inst=\"LD\">" +
+           lns + "</LDevice></Server></AccessPoint></IED><DataTypeTemplates>" + templates +
+           "</DataTypeTemplates></SCL>\n";
+}
+
+} // namespace
+
+// Logical nodes whose DOI, and the SDI of its attribute, hold 5,000 SDI and DAI children each,
+// below an attribute of 1,000 parts: each point's instance is looked up among those children,
+// which are read once per element. The last child, named as the point, gives its description.
+TEST_F(ExtractionBounds, InstancesAmongManyChildrenAreLookedUpOnce) {
+    constexpr int kLns = 16, kChildren = 2500, kLeaves = 1000;
+    std::string children;
+    for (int k = 0; k < kChildren; ++k)
+        children += "<SDI name=\"s" + std::to_string(k) + "\"/><DAI name=\"d" + std::to_string(k) + "\"/>";
+    const std::string doi = "<DOI name=\"Ind\" desc=\"ind\">" + children + "<SDI name=\"stVal\">" + children +
+                            "<SDI name=\"v999\" desc=\"last\"/></SDI></DOI>";
+    std::string lns;
+    for (int i = 1; i <= kLns; ++i)
+        lns += "<LN lnClass=\"GGIO\" inst=\"" + std::to_string(i) + "\" lnType=\"G\">" + doi + "</LN>";
+    std::string types =
+        "<LNodeType id=\"G\" lnClass=\"GGIO\"><DO name=\"Ind\" type=\"S\"/></LNodeType>"
+        "<DOType id=\"S\" cdc=\"SPS\"><DA name=\"stVal\" bType=\"Struct\" type=\"T0\" fc=\"ST\"/>"
+        "</DOType><DAType id=\"T0\">";
+    for (int k = 0; k < kLeaves; ++k)
+        types += "<BDA name=\"v" + std::to_string(k) + "\" bType=\"BOOLEAN\"/>";
+    types += "</DAType>";
+
+    const double before = testsupport::ProcessCpuSeconds();
+    ASSERT_EQ(Read(OneIedCid(lns, types)), 1);
+    // Under a second with the sanitizers; a scan of the children per point took over twenty.
+    EXPECT_LT(testsupport::ProcessCpuSeconds() - before, 6.0);
+    EXPECT_TRUE(prompts.Texts().empty());
+    EXPECT_EQ(app.DataSetPoints.size() + app.OtherPoints.size(), std::size_t(kLns * kLeaves));
+    const CCidPoint* last = app.OtherPoints.Find("LD/GGIO1$ST$Ind$stVal$v999");
+    ASSERT_NE(last, nullptr);
+    EXPECT_EQ(last->Description, "last");
+    const CCidPoint* first = app.OtherPoints.Find("LD/GGIO1$ST$Ind$stVal$v0");
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(first->Description, "ind");
+}
