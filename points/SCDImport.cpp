@@ -18,6 +18,7 @@
 #include <functional>
 #include <iterator>
 #include <mutex>
+#include <new>
 #include <system_error>
 #include <thread>
 
@@ -102,8 +103,9 @@ struct CSCDImport::Shared {
     std::unordered_map<std::string, CtBase> doTypes;
     std::unordered_map<std::string, CtBase> daTypes;
     std::unordered_map<std::string, CtBase> accessPoints; // apName + "+" + iedName
-    platform::scl::TypeWalkLimits limits;
-    platform::scl::CWalkBrake brake; // what every thread's walk has counted
+    platform::scl::TypeWalkLimits limits;                 // the ceilings
+    std::uint64_t declared = 0;                           // the elements of the data type templates
+    platform::scl::CWalkBrake brake;                      // what every thread's walk has counted
     bool goose = false;
     bool descFromDu = false;
 
@@ -133,7 +135,8 @@ const TypeLeaves& CSCDImport::Shared::LeavesOf(const std::string& key, bool rdre
     TypeLeaves& walked = *it->second;
     walked.type = type;
     Budget& budget = walked.walk;
-    budget.SetLimits(limits);
+    // What the types declare, the same whichever IED walks the type first.
+    budget.SetLimits(limits.ForElements(declared));
     budget.SetBrake(&brake);
     budget.StartFile();
     for (const CtBase& d : type.GetEleByName("DO")) {
@@ -166,9 +169,10 @@ void CSCDImport::Shared::WalkDO(Budget& budget, bool rdre, const std::string& to
         return;
     for (const CtBase& da : doType.GetEleByName("DA")) {
         const std::string name = da.GetAttrValByName("name");
-        if (!budget.CountNode(doPath.size() + name.size()))
-            return;
         const std::string fc = da.GetAttrValByName("fc");
+        // A node weighs the texts of the leaf it may become.
+        if (!budget.CountNode(platform::scl::TextBytes({cdc, fc, topDo, doPath, name})))
+            return;
         const int cls = rdre ? 17 : projectmodel::ClassifyDataAttribute(fc + "$" + cdc + "$" + name);
         if (cls == 0)
             continue;
@@ -182,7 +186,7 @@ void CSCDImport::Shared::WalkDO(Budget& budget, bool rdre, const std::string& to
     }
     for (const CtBase& sdo : doType.GetEleByName("SDO")) {
         const std::string name = sdo.GetAttrValByName("name");
-        if (!budget.CountNode(doPath.size() + name.size()))
+        if (!budget.CountNode(platform::scl::TextBytes({cdc, topDo, doPath, name})))
             return;
         if (!rdre && projectmodel::ClassifyDataAttribute(cdc + "$" + name) == 0)
             continue;
@@ -202,7 +206,7 @@ void CSCDImport::Shared::WalkDAType(Budget& budget, bool rdre, const std::string
         return;
     for (const CtBase& bda : daType.GetEleByName("BDA")) {
         const std::string path = attrPath + "$" + bda.GetAttrValByName("name");
-        if (!budget.CountNode(doPath.size() + path.size()))
+        if (!budget.CountNode(platform::scl::TextBytes({cdc, fc, topDo, doPath, path})))
             return;
         const int cls = rdre ? 17 : projectmodel::ClassifyDataAttribute(fc + "$" + cdc + "$" + path);
         if (cls == 0)
@@ -239,6 +243,7 @@ struct CSCDImport::IedResult {
     // The IED's own nodes and points, and the LN types it used (in the order of their first use):
     // what the file's budget is charged with.
     std::uint64_t nodes = 0, points = 0;
+    std::uint64_t elements = 0; // what the IED declares, which adds to the file's budget
     std::vector<const TypeLeaves*> types;
     std::size_t pointCount = 0; // the points of the information model
     std::unique_ptr<Built> built;
@@ -400,6 +405,10 @@ void CSCDImport::IedWalker::Walk(const CtBase& ied, IedResult& result, bool keep
     result.model = std::make_unique<CInfoModel>();
     model_ = result.model.get();
     model_->m_strName = ied.GetAttrValByName("name");
+    // The IED's budget is what the types and the IED itself declare; the file's grows by it.
+    result.elements = platform::scl::DeclaredElements(ied);
+    shared_.brake.elements += result.elements;
+    budget_.SetLimits(shared_.limits.ForElements(shared_.declared + result.elements));
     budget_.StartIed(model_->m_strName);
     model_->m_strDesc = ied.GetAttrValByName("desc");
     model_->m_strManufacturer = ied.GetAttrValByName("manufacturer");
@@ -474,6 +483,8 @@ void CSCDImport::IedWalker::ReadLN() {
             p->m_strDesc = g.desc;
             p->m_strReference = ln.ldInst + "/" + ln.prefix + "LLN0" + ln.inst + "$SP$SGCB$" + g.da;
             p->m_nClass = 14;
+            if (!budget_.CountPoint({p->m_strLNName, p->m_strLNInst, p->m_strPrefix, p->m_strReference}))
+                return;
             model_->AddPoint(std::move(p));
         }
     }
@@ -500,7 +511,8 @@ void CSCDImport::IedWalker::ReadLN() {
         return;
     }
     for (const Leaf& leaf : walked.leaves) {
-        if (!budget_.CountNode(leaf.doPath.size() + leaf.attrPath.size()))
+        if (!budget_.CountNode(
+                platform::scl::TextBytes({leaf.cdc, leaf.fc, leaf.topDo, leaf.doPath, leaf.attrPath})))
             return;
         BuildPoint(leaf);
     }
@@ -569,8 +581,10 @@ void CSCDImport::IedWalker::BuildPoint(const Leaf& leaf) {
                 desc += "相角";
         }
     }
-    // The point holds its reference and description several times over.
-    if (!budget_.CountPoint(reference.size() + desc.size()))
+    // The point, its device model's entry and the cache file hold every text of it.
+    if (!budget_.CountPoint({p->m_strLNName, p->m_strLNInst, p->m_strLNClass, p->m_strPrefix, p->m_strDOName,
+                             p->m_strSDOName, p->m_strFC, p->m_strCDC, p->m_strDAName, p->m_strCtlModel, desc,
+                             reference}))
         return;
     p->m_strDesc = std::move(desc);
     p->m_strReference = std::move(reference);
@@ -644,11 +658,6 @@ int CSCDImport::LoadSCDFile(CConfigDoc& doc, const std::string& path) {
     if (path.empty())
         return 0;
     doc.m_sclService->SetXmlFileName(path);
-    // The walk's budgets grow with the file's size.
-    std::error_code sizeError;
-    fileBytes_ = fs::file_size(path, sizeError);
-    if (sizeError)
-        fileBytes_ = 0;
     progress_->Show("正在载入数据模型，请稍候……");
     SetProgressPos(0);
     progress_->SetWaitCursor(true);
@@ -674,6 +683,11 @@ int CSCDImport::LoadSCDFile(CConfigDoc& doc, const std::string& path) {
 
 namespace {
 
+// Why a file is refused whose walk ran out of memory: the IED being read, when it is known.
+std::string OutOfMemory(const std::string& ied) {
+    return ied.empty() ? std::string("内存不足") : "装置(" + ied + ")展开的数据超出可用内存";
+}
+
 // The IEDs a walking thread may run ahead of the one filed next, per thread: enough that a thread
 // held up on one IED (or descheduled on a busy machine) does not stop the others; each IED waiting
 // holds only its built model, which the import keeps anyway, and its cache bytes.
@@ -688,8 +702,12 @@ std::size_t WalkThreads(std::size_t asked, std::size_t ieds) {
 } // namespace
 
 void CSCDImport::IndexFile(Shared& shared, const CtBase& root) const {
-    shared.limits = fileBytes_ ? limits_.ForFile(fileBytes_) : limits_;
+    shared.limits = limits_;
     const CtBase templates = root.FindOneEleByID(EleID::DataTypeTemplates, false);
+    // The file's budgets grow with the elements it declares: its types here, each IED's as it is
+    // walked.
+    shared.declared = platform::scl::DeclaredElements(templates);
+    shared.brake.elements = shared.declared;
     IndexById(templates ? templates.GetEleByName("LNodeType") : CtEleList(), shared.lnodeTypes);
     IndexById(templates ? templates.GetEleByName("DOType") : CtEleList(), shared.doTypes);
     IndexById(templates ? templates.GetEleByName("DAType") : CtEleList(), shared.daTypes);
@@ -737,6 +755,7 @@ struct CSCDImport::WalkState {
 std::unique_ptr<CSCDImport::IedResult> CSCDImport::WalkIed(WalkState& state, std::size_t i) const {
     const IedSource& source = state.source;
     auto result = std::make_unique<IedResult>();
+    std::string name;
     try {
         std::string error;
         const std::size_t kept = source.inDocument.size();
@@ -747,6 +766,7 @@ std::unique_ptr<CSCDImport::IedResult> CSCDImport::WalkIed(WalkState& state, std
             result->parsed = false;
             return result;
         }
+        name = ied.GetAttrValByName("name");
         state.walker.Walk(ied, *result, i + 1 == source.count);
         result->pointCount = result->model->m_allPoints.size();
         if (source.build && result->failure.empty()) {
@@ -755,8 +775,11 @@ std::unique_ptr<CSCDImport::IedResult> CSCDImport::WalkIed(WalkState& state, std
             if (!observer_)
                 result->model->Clear();
         }
+    } catch (const std::bad_alloc&) {
+        // Out of memory on a worker: the file is refused, naming the IED whose data did not fit.
+        result = std::make_unique<IedResult>();
+        result->failure = OutOfMemory(name);
     } catch (const std::exception&) {
-        // Out of memory on a worker: the file is refused as one that cannot be read.
         result = std::make_unique<IedResult>();
         result->parsed = false;
     }
@@ -766,7 +789,17 @@ std::unique_ptr<CSCDImport::IedResult> CSCDImport::WalkIed(WalkState& state, std
 // The file's budget charged in file order with what each IED used: its own nodes and points, and
 // the nodes of each node type the first time an IED uses it.
 struct CSCDImport::FileCharge {
-    explicit FileCharge(const platform::scl::TypeWalkLimits& limits) : budget(limits) { budget.StartFile(); }
+    FileCharge(const platform::scl::TypeWalkLimits& ceilings, std::uint64_t declared)
+        : ceilings(ceilings), declared(declared), budget(ceilings.ForElements(declared)) {
+        budget.StartFile();
+    }
+    // The file's budget grows by what each IED declares, as the IED is charged.
+    void Declare(std::uint64_t elements) {
+        declared += elements;
+        budget.SetLimits(ceilings.ForElements(declared));
+    }
+    platform::scl::TypeWalkLimits ceilings;
+    std::uint64_t declared;
     platform::scl::CTypeWalkBudget budget;
     std::unordered_set<const TypeLeaves*> charged;
 };
@@ -778,6 +811,7 @@ std::string CSCDImport::FileIed(CConfigDoc& doc, IedResult& result, bool last, F
     if (!result.failure.empty())
         return "导入SCD失败：" + result.failure + "!";
     const std::string& ied = result.model->m_strName;
+    charge.Declare(result.elements);
     for (const TypeLeaves* type : result.types)
         if (charge.charged.insert(type).second && !charge.budget.ChargeFile(type->nodes, 0, ied))
             break;
@@ -835,7 +869,7 @@ int CSCDImport::ReadSCDIEDs(CConfigDoc& doc) {
         count, threads, kAheadPerThread * threads,
         [&] { return std::make_unique<WalkState>(shared, source); },
         [this](WalkState& state, std::size_t i) { return WalkIed(state, i); });
-    FileCharge charge(shared.limits);
+    FileCharge charge(shared.limits, shared.declared);
     for (std::size_t i = 0; i < count; ++i) {
         std::unique_ptr<IedResult> result = walks.Take(i);
         const std::string refusal = FileIed(doc, *result, i + 1 == count, charge);

@@ -734,7 +734,7 @@ int CConfigDoc::ImportSCD(const std::string& path) {
 int CConfigDoc::LoadIEDListFromSCD() {
     const fs::path file = platform::JoinPath(LibraryFolder(), "UserDefine\\IEDListFromSCD.dat");
     // The cache holds no more than the import makes of the project's SCD file: a model per IED
-    // (an IED takes some tens of bytes of the file at least), the points the file's size justifies
+    // (an IED takes some tens of bytes of the file at least), the points the file's elements justify
     // (the largest file's without one), two entries for a tap changer's point and four of each
     // model's own, and a few KB each at most. A cache beyond that is not read.
     platform::scl::TypeWalkLimits limits;
@@ -742,11 +742,12 @@ int CConfigDoc::LoadIEDListFromSCD() {
     std::error_code ec;
     if (const fs::path scd = FindFileByExtension(ScdFolder(), "scd"); !scd.empty())
         if (const std::uintmax_t bytes = fs::file_size(scd, ec); !ec) {
-            limits = limits.ForFile(bytes);
+            // A file declares no more elements than it has groups of five bytes ("<LN/>").
+            limits = limits.ForElements(bytes / 5);
             maxModels = std::max<std::uint64_t>(1, bytes / 16);
         }
     constexpr std::uint64_t kMaxEntryBytes = 2048;
-    const std::uint64_t maxEntries = 2 * limits.pointsPerFile + 4 * maxModels;
+    const std::uint64_t maxEntries = 2 * limits.FilePoints() + 4 * maxModels;
     if (const std::uintmax_t bytes = fs::file_size(file, ec);
         !ec && bytes > (maxEntries + maxModels) * kMaxEntryBytes)
         return 0;
@@ -765,7 +766,7 @@ int CConfigDoc::LoadIEDListFromSCD() {
             tpl.Serialize(ar);
             for (const CInfoGroup& g : tpl.m_groups)
                 entries += static_cast<std::uint64_t>(g.m_entries.GetSize());
-            if (entries > 2 * limits.pointsPerFile + 4 * (i + std::uint64_t{1}))
+            if (entries > 2 * limits.FilePoints() + 4 * (i + std::uint64_t{1}))
                 return 0;
             models.push_back(std::move(tpl));
         }

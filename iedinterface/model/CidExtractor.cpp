@@ -7,8 +7,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <filesystem>
-#include <system_error>
 
 namespace iedinterface {
 
@@ -43,15 +41,6 @@ std::size_t ChainBytes(const std::vector<std::string>& chain) {
     for (const auto& name : chain)
         bytes += name.size() + 1;
     return bytes;
-}
-
-// The size of the file the SCL service read; 0 when it is not known.
-std::uint64_t FileBytes(const std::string& path) {
-    if (path.empty())
-        return 0;
-    std::error_code error;
-    const std::uintmax_t bytes = std::filesystem::file_size(std::filesystem::path(path), error);
-    return error ? 0 : bytes;
 }
 
 bool EndsWithNoCase(std::string_view text, std::string_view tail) {
@@ -135,10 +124,10 @@ int CCidExtractor::ExtractModel() {
 
     CtEleList ldevices;
     ied.FindEleListByID(EleID::LDevice, ldevices, true);
-    // The walk's budgets are what the file's size justifies: a few KB of types that fan out
-    // cannot make millions of points.
-    const std::uint64_t fileBytes = FileBytes(app_.SclService.GetXmlFileName());
-    budget_.SetLimits(fileBytes ? limits_.ForFile(fileBytes) : limits_);
+    // The walk's budgets are what the types and the IED declare: a few elements of types that fan
+    // out cannot make millions of points, whatever else fills the file.
+    budget_.SetLimits(limits_.ForElements(platform::scl::DeclaredElements(templates) +
+                                          platform::scl::DeclaredElements(ied)));
     budget_.StartFile();
     budget_.StartIed(ied.GetAttrValByName("name"));
     for (const auto& ld : ldevices) {
@@ -195,7 +184,7 @@ void CCidExtractor::ProcessNode(const Element& ln, const std::string& ldInst) {
             p.DaName = da;
             p.Class = 14;
             p.Reference = ldInst + "/" + p.LnName() + "$SP$SGCB$" + da;
-            if (!budget_.CountPoint(p.Reference.size()))
+            if (!budget_.CountPoint({p.Prefix, p.LnClass, p.LnInst, p.DoName, p.Fc, p.DaName, p.Reference}))
                 return;
             app_.OtherPoints.Add(std::move(p));
         }
@@ -364,7 +353,9 @@ void CCidExtractor::MakePoint(Node& node, const std::vector<std::string>& chain,
             description = digits.empty() ? found + p.LnInst : found + p.LnInst + "-" + digits;
     }
     p.Description = std::move(description);
-    if (!budget_.CountPoint(p.Reference.size() + p.Description.size() + p.Cdc.size() + p.CtlModel.size()))
+    // The point and the files written from it hold every text of it.
+    if (!budget_.CountPoint({p.Prefix, p.LnClass, p.LnInst, p.DoName, p.DaName, p.Fc, p.Cdc, p.Reference,
+                             p.Description, p.CtlModel}))
         return;
     if (app_.IsDataSetReference(p.Reference))
         app_.DataSetPoints.Add(std::move(p));

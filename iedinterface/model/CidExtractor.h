@@ -23,8 +23,8 @@ public:
     int ParseCidFile(const std::string& path);
     int ExtractModel();
 
-    // The bounds of the type walk (tests set small ones). The file's budgets are those its size
-    // justifies (TypeWalkLimits::ForFile), within these.
+    // The bounds of the type walk (tests set small ones). The file's budgets are those the
+    // elements it declares justify (TypeWalkLimits::ForElements), within these.
     void SetWalkLimits(const platform::scl::TypeWalkLimits& limits) { limits_ = limits; }
 
 private:

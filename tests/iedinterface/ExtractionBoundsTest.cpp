@@ -70,3 +70,50 @@ TEST_F(ExtractionBounds, InstancesAmongManyChildrenAreLookedUpOnce) {
     ASSERT_NE(first, nullptr);
     EXPECT_EQ(first->Description, "ind");
 }
+
+namespace {
+
+// A node of 30 indications whose stVal is a threefold fan-out six levels deep (21,870 points from
+// 2 KB), with a comment of paddingBytes before the IED, and a control whose DOI holds a ctlModel
+// of ctlModelBytes.
+std::string FanOutCid(std::size_t paddingBytes, std::size_t ctlModelBytes) {
+    std::string types = "<LNodeType id=\"G\" lnClass=\"GGIO\">";
+    for (int k = 1; k <= 30; ++k)
+        types += "<DO name=\"Ind" + std::to_string(k) + "\" type=\"S\"/>";
+    types +=
+        "</LNodeType><LNodeType id=\"C\" lnClass=\"CSWI\"><DO name=\"Pos\" type=\"DPC\"/></LNodeType>"
+        "<DOType id=\"S\" cdc=\"SPS\"><DA name=\"stVal\" bType=\"Struct\" type=\"F0\" fc=\"ST\"/></DOType>"
+        "<DOType id=\"DPC\" cdc=\"DPC\"><DA name=\"Oper\" bType=\"Struct\" type=\"Op\" fc=\"CO\"/></DOType>"
+        "<DAType id=\"Op\"><BDA name=\"ctlVal\" bType=\"BOOLEAN\"/></DAType>";
+    for (int i = 0; i < 6; ++i) {
+        types += "<DAType id=\"F" + std::to_string(i) + "\">";
+        for (const char* n : {"a", "b", "c"})
+            types += std::string("<BDA name=\"") + n + "\" bType=\"Struct\" type=\"F" +
+                     std::to_string(i + 1) + "\"/>";
+        types += "</DAType>";
+    }
+    types += "<DAType id=\"F6\"><BDA name=\"v\" bType=\"BOOLEAN\"/></DAType>";
+    std::string text = OneIedCid("<LN lnClass=\"CSWI\" inst=\"1\" lnType=\"C\"><DOI name=\"Pos\"><DAI "
+                                 "name=\"ctlModel\"><Val>" +
+                                     std::string(ctlModelBytes, 'x') +
+                                     "</Val></DAI></DOI></LN><LN lnClass=\"GGIO\" inst=\"1\" lnType=\"G\"/>",
+                                 types);
+    text.insert(text.find("<IED "), "<!--" + std::string(paddingBytes, ' ') + "-->");
+    return text;
+}
+
+} // namespace
+
+// The extraction weighs a file as the SCD import does: by the elements it declares, not its size
+// (a comment of 100 KB once let 21,870 points through).
+TEST_F(ExtractionBounds, PaddingJustifiesNothing) {
+    // 71 elements: the IED, its device and two nodes, DOI and DAI, two node types of 31 objects,
+    // two object types of one attribute each, and 8 structures of 20 parts.
+    const std::string refusal =
+        "导入CID失败：装置(L)的数据类型(F6)测点超出上限(声明71个元素的文件至多20710个)!";
+    for (const std::size_t padding : {std::size_t{0}, std::size_t{100'000}}) {
+        EXPECT_EQ(Read(FanOutCid(padding, 10)), 0) << padding;
+        EXPECT_EQ(prompts.Texts(), std::vector<std::string>{refusal}) << padding;
+        EXPECT_EQ(app.DataSetPoints.size() + app.OtherPoints.size(), 0u);
+    }
+}

@@ -89,3 +89,111 @@ TEST_F(ScdImportBounds, DescriptionsAmongManyInstanceChildrenAreLookedUpOnce) {
     EXPECT_EQ(points[999]->m_strReference, "LD/RDRE1$ST$Rcd$v999");
     EXPECT_EQ(points[999]->m_strDesc, "last");
 }
+
+namespace {
+
+// A breaker control whose Oper.ctlVal is a structure of `fanOut` x `fanOut` x `fanOut` leaves, and
+// the DOI of the control holding a ctlModel of ctlModelBytes.
+std::string ControlOfManyLeaves(int fanOut, std::size_t ctlModelBytes) {
+    std::string types =
+        "<LNodeType id=\"C\" lnClass=\"CSWI\"><DO name=\"Pos\" type=\"DPC\"/></LNodeType>"
+        "<DOType id=\"DPC\" cdc=\"DPC\"><DA name=\"Oper\" bType=\"Struct\" type=\"Op\" fc=\"CO\"/>"
+        "</DOType><DAType id=\"Op\"><BDA name=\"ctlVal\" bType=\"Struct\" type=\"A\"/></DAType>";
+    for (const auto& [id, next] : {std::pair{"A", "B"}, std::pair{"B", "C"}}) {
+        types += std::string("<DAType id=\"") + id + "\">";
+        for (int k = 0; k < fanOut; ++k)
+            types += "<BDA name=\"" + std::string(id) + std::to_string(k) + "\" bType=\"Struct\" type=\"" +
+                     next + "\"/>";
+        types += "</DAType>";
+    }
+    types += "<DAType id=\"C\">";
+    for (int k = 0; k < fanOut; ++k)
+        types += "<BDA name=\"c" + std::to_string(k) + "\" bType=\"BOOLEAN\"/>";
+    types += "</DAType>";
+    return OneIedScd(
+        "<LN lnClass=\"CSWI\" inst=\"1\" lnType=\"C\"><DOI name=\"Pos\"><DAI name=\"ctlModel\"><Val>" +
+            std::string(ctlModelBytes, 'x') + "</Val></DAI></DOI></LN>",
+        types);
+}
+
+// A recorder node of `objects` data objects of a CDC text of cdcBytes, each a threefold fan-out
+// `depth` levels deep, and a comment of paddingBytes before the IED.
+std::string RecorderFanOut(int objects, int depth, std::size_t cdcBytes, std::size_t paddingBytes) {
+    std::string types = "<LNodeType id=\"R\" lnClass=\"RDRE\">";
+    for (int k = 0; k < objects; ++k)
+        types += "<DO name=\"D" + std::to_string(k) + "\" type=\"D\"/>";
+    types += "</LNodeType><DOType id=\"D\" cdc=\"" + std::string(cdcBytes, 'S') +
+             "\"><DA name=\"x\" bType=\"Struct\" type=\"F0\" fc=\"ST\"/></DOType>";
+    for (int i = 0; i < depth; ++i) {
+        types += "<DAType id=\"F" + std::to_string(i) + "\">";
+        for (const char* n : {"a", "b", "c"})
+            types += std::string("<BDA name=\"") + n + "\" bType=\"Struct\" type=\"F" +
+                     std::to_string(i + 1) + "\"/>";
+        types += "</DAType>";
+    }
+    types += "<DAType id=\"F" + std::to_string(depth) + "\"><BDA name=\"v\" bType=\"BOOLEAN\"/></DAType>";
+    std::string text =
+        OneIedScd("<LN lnClass=\"RDRE\" inst=\"1\" lnType=\"R\"><DataSet name=\"ds\"><FCDA ldInst=\"LD\" "
+                  "lnClass=\"RDRE\" lnInst=\"1\" fc=\"ST\"/></DataSet></LN>",
+                  types);
+    const std::size_t ied = text.find("<IED ");
+    text.insert(ied, "<!--" + std::string(paddingBytes, ' ') + "-->");
+    return text;
+}
+
+} // namespace
+
+// The budget weighs every text a point carries, as the classification library does: a control of
+// 1,000 leaves whose DOI holds a 60 KB ctlModel (each point, its device model and the cache once
+// held a copy: 60 MB here, 481 MB for 8,000 leaves), and a data object type whose CDC text is 30 KB
+// (copied into every leaf and point), are refused at once naming the IED and the budget; the same
+// files with short texts are imported.
+TEST_F(ScdImportBounds, TheTextsAPointCarriesWeighOnTheBudget) {
+    const struct {
+        std::string text;
+        std::size_t points; // with short texts
+        const char* refusal;
+    } cases[] = {
+        // 44 elements: the IED, its device, node, DOI and DAI, the node type and its object, the
+        // object type and its attribute, and 4 structures of 31 parts.
+        {ControlOfManyLeaves(10, 60'000), 1000,
+         "导入SCD失败：装置(R)的测点超出上限(声明44个元素的文件至多20440个)!"},
+        {RecorderFanOut(10, 5, 30'000, 0), 2430,
+         "导入SCD失败：装置(R)的数据类型(F5)展开的数据超出上限(每个数据对象至多10000个节点)!"},
+    };
+    for (const auto& c : cases) {
+        CConfigDoc doc;
+        CSCDImport import;
+        EXPECT_EQ(Load(doc, import, c.text), 0);
+        EXPECT_EQ(prompts.Texts(), std::vector<std::string>{c.refusal});
+        EXPECT_TRUE(doc.m_infoModels.empty());
+    }
+    for (const auto& [text, points] :
+         {std::pair{ControlOfManyLeaves(10, 10), 1000u}, std::pair{RecorderFanOut(10, 5, 3, 0), 2430u}}) {
+        CConfigDoc doc;
+        CSCDImport import;
+        ASSERT_EQ(Load(doc, import, text), 1);
+        EXPECT_TRUE(prompts.Texts().empty()) << prompts.Texts()[0];
+        ASSERT_EQ(doc.m_infoModels.size(), 1u);
+        EXPECT_EQ(doc.m_infoModels[0]->m_allPoints.size(), points);
+    }
+}
+
+// The file's budget is what its elements justify, not its size: a recorder of 30 objects of
+// 729 leaves each (21,870 points from 2 KB) is refused alike with and without a comment of 100 KB
+// before its IED (which once raised the budget by 5,000 points and let it through).
+TEST_F(ScdImportBounds, PaddingJustifiesNothing) {
+    std::vector<std::string> refusals;
+    for (const std::size_t padding : {std::size_t{0}, std::size_t{100'000}}) {
+        CConfigDoc doc;
+        CSCDImport import;
+        EXPECT_EQ(Load(doc, import, RecorderFanOut(30, 6, 3, padding)), 0) << padding;
+        ASSERT_EQ(prompts.Count(), 1u) << padding;
+        refusals.push_back(prompts.Texts()[0]);
+        EXPECT_TRUE(doc.m_infoModels.empty());
+    }
+    // The IED, its logical device and node, the node type and its 30 objects, the object type and
+    // its attribute, and 7 structures of 19 parts: 62 elements.
+    EXPECT_EQ(refusals[0], "导入SCD失败：装置(R)的测点超出上限(声明62个元素的文件至多20620个)!");
+    EXPECT_EQ(refusals[1], refusals[0]);
+}
