@@ -628,6 +628,7 @@ void CSCDImport::Clear(CConfigDoc& doc) {
         doc.m_sclService->Clear();
     std::vector<Built>().swap(built_);
     cache_.Discard();
+    cacheFromModels_ = false;
 }
 
 void CSCDImport::SetProgressPos(float pos) {
@@ -682,6 +683,20 @@ int CSCDImport::LoadSCDFile(CConfigDoc& doc, const std::string& path) {
 }
 
 namespace {
+
+// One box for every IED left out as the namesake of an earlier one: how many, and the first names.
+std::string DroppedNamesakes(const std::vector<std::string>& dropped) {
+    constexpr std::size_t kNamed = 10;
+    std::string names;
+    for (std::size_t i = 0; i < dropped.size() && i < kNamed; ++i)
+        names += (i ? "、" : "") + dropped[i];
+    if (dropped.size() > kNamed)
+        names += "等";
+    return platform::StrFormat(
+               "SCD文件中有%zu个装置与前面的装置同名(不分大小写)，只导入了前面的装置，未导入：",
+               dropped.size()) +
+           names;
+}
 
 // Why a file is refused whose walk ran out of memory: the IED being read, when it is known.
 std::string OutOfMemory(const std::string& ied) {
@@ -769,11 +784,21 @@ std::unique_ptr<CSCDImport::IedResult> CSCDImport::WalkIed(WalkState& state, std
         name = ied.GetAttrValByName("name");
         state.walker.Walk(ied, *result, i + 1 == source.count);
         result->pointCount = result->model->m_allPoints.size();
-        if (source.build && result->failure.empty()) {
-            result->built = std::make_unique<Built>(BuildDeviceModel(*result->model));
-            // Freed where they were made, unless the observer is to see them first.
-            if (!observer_)
+        if (result->failure.empty()) {
+            // An IED whose points need more groups than the numbers hold refuses the file: a group
+            // numbered 255 or above would clash with the special indications or be out of range.
+            CDeviceTemplate model = BuildDeviceModel(*result->model);
+            if (const int highest = HighestOrdinaryGroupNumber(model); highest > kMaxOrdinaryGroupNumber) {
+                result->failure =
+                    platform::StrFormat("装置(%s)的测点需要编号至%d的信息组，超出信息组号的范围(1-%d)",
+                                        name.c_str(), highest, kMaxOrdinaryGroupNumber);
                 result->model->Clear();
+            } else if (source.build) {
+                result->built = std::make_unique<Built>(std::move(model));
+                // Freed where they were made, unless the observer is to see them first.
+                if (!observer_)
+                    result->model->Clear();
+            }
         }
     } catch (const std::bad_alloc&) {
         // Out of memory on a worker: the file is refused, naming the IED whose data did not fit.
@@ -802,6 +827,9 @@ struct CSCDImport::FileCharge {
     std::uint64_t declared;
     platform::scl::CTypeWalkBudget budget;
     std::unordered_set<const TypeLeaves*> charged;
+    // The lower-cased names of the IEDs filed, and the IEDs left out as namesakes of one before.
+    std::unordered_set<std::string> names;
+    std::vector<std::string> dropped;
 };
 
 std::string CSCDImport::FileIed(CConfigDoc& doc, IedResult& result, bool last, FileCharge& charge) {
@@ -822,6 +850,15 @@ std::string CSCDImport::FileIed(CConfigDoc& doc, IedResult& result, bool last, F
 
     if (last)
         doc.m_dataSetMembers = std::move(result.members);
+    // IEDs of one name (without regard to case) would become one device model, the later ones'
+    // points replacing the earlier's: the first is kept, the others are left out and named.
+    if (!charge.names.insert(platform::ToLowerAscii(ied)).second) {
+        charge.dropped.push_back(ied);
+        // The cache file was opened for every IED: it is written again from the models kept.
+        cache_.Discard();
+        cacheFromModels_ = result.built != nullptr;
+        return {};
+    }
     CInfoModel& model = *result.model;
     doc.m_infoModels.push_back(std::move(result.model));
     if (observer_)
@@ -856,6 +893,7 @@ int CSCDImport::ReadSCDIEDs(CConfigDoc& doc) {
     built_.clear();
     pointsRead_ = 0;
     cache_.Discard();
+    cacheFromModels_ = false;
     if (buildWhileReading_) {
         built_.reserve(count);
         cache_.Open(count);
@@ -888,6 +926,10 @@ int CSCDImport::ReadSCDIEDs(CConfigDoc& doc) {
         SetProgressPos(position_ + step);
     }
     SetProgressPos(100);
+    if (!charge.dropped.empty()) {
+        progress_->SetWaitCursor(false);
+        platform::MessageBox(DroppedNamesakes(charge.dropped), {}, platform::Icon::Warning);
+    }
     return 1;
 }
 
@@ -901,15 +943,26 @@ int CSCDImport::BuildIEDListFromSCD(CConfigDoc& doc) {
     // cache written. Otherwise (the walk kept the points) they are built here, and the cache is
     // written while the models are filed, a piece at a time: a big file's cache is never held
     // whole. It replaces the old one only once complete on disk.
-    const bool prebuilt = cache_.IsOpen() && built_.size() == doc.m_infoModels.size();
-    if (!prebuilt)
+    // IEDs left out as namesakes leave the models built while reading, to be written into the
+    // cache here.
+    const bool rewrite = cacheFromModels_ && built_.size() == doc.m_infoModels.size();
+    const bool prebuilt = (cache_.IsOpen() || rewrite) && built_.size() == doc.m_infoModels.size();
+    if (!prebuilt || rewrite)
         cache_.Open(doc.m_infoModels.size());
+    cacheFromModels_ = false;
     constexpr std::size_t kPiece = 1 << 20;
     platform::CArchive ar;
     for (std::size_t i = 0; i < doc.m_infoModels.size(); ++i) {
         CInfoModel& info = *doc.m_infoModels[i];
         if (prebuilt) {
             Built& b = built_[i];
+            if (rewrite) {
+                SerializeSCDIED(ar, b.model);
+                if (ar.Bytes().size() >= kPiece) {
+                    cache_.Write(ar.Bytes());
+                    ar.DiscardBytes();
+                }
+            }
             MergeImportedModel(doc, std::move(b.model), std::move(b.device), info.m_strDesc, index);
         } else {
             CDeviceTemplate tpl = BuildDeviceModel(info);

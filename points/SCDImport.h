@@ -123,7 +123,8 @@ private:
     std::function<void(const projectmodel::CInfoModel&)> observer_;
     std::vector<Built> built_; // one per information model, in order
     std::size_t pointsRead_ = 0;
-    CScdCacheWriter cache_; // written while a file is read, completed by BuildIEDListFromSCD
+    CScdCacheWriter cache_;        // written while a file is read, completed by BuildIEDListFromSCD
+    bool cacheFromModels_ = false; // the cache is written by BuildIEDListFromSCD from the models built
 };
 
 } // namespace points

@@ -4,6 +4,7 @@
 #include "points/SCDImport.h"
 
 #include "projectmodel/ConfigDoc.h"
+#include "projectmodel/DeviceTemplate.h"
 #include "projectmodel/InfoModel.h"
 #include "projectmodel/ProjectContext.h"
 #include "tests/support/CpuTime.h"
@@ -14,6 +15,7 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 using namespace points;
 using namespace projectmodel;
@@ -196,4 +198,86 @@ TEST_F(ScdImportBounds, PaddingJustifiesNothing) {
     // its attribute, and 7 structures of 19 parts: 62 elements.
     EXPECT_EQ(refusals[0], "导入SCD失败：装置(R)的测点超出上限(声明62个元素的文件至多20620个)!");
     EXPECT_EQ(refusals[1], refusals[0]);
+}
+
+namespace {
+
+// IEDs of the given names, each with `lns` indication nodes of `objects` single-point objects
+// under one data set, and one more node of a single object when `extra`.
+std::string IndicationStation(const std::vector<std::string>& names, int lns, int objects, bool extra) {
+    std::string text = "<?xml version=\"1.0\"?>\n<SCL><Communication><SubNetwork name=\"N\" type=\"8-MMS\">";
+    for (const std::string& name : names)
+        text += "<ConnectedAP iedName=\"" + name + "\" apName=\"S1\"/>";
+    text += "</SubNetwork></Communication>";
+    std::string nodes;
+    for (int i = 1; i <= lns + (extra ? 1 : 0); ++i)
+        nodes += "<LN lnClass=\"GGIO\" inst=\"" + std::to_string(i) + "\" lnType=\"" + (i > lns ? "H" : "G") +
+                 "\"><DataSet name=\"ds\"><FCDA ldInst=\"LD\" lnClass=\"GGIO\" lnInst=\"" +
+                 std::to_string(i) + "\" fc=\"ST\"/></DataSet></LN>";
+    for (const std::string& name : names)
+        text += "<IED name=\"" + name +
+                "\" type=\"T\"><AccessPoint name=\"S1\"><Server><LDevice inst=\"LD\">" + nodes +
+                "</LDevice></Server></AccessPoint></IED>";
+    text += "<DataTypeTemplates><LNodeType id=\"G\" lnClass=\"GGIO\">";
+    for (int k = 1; k <= objects; ++k)
+        text += "<DO name=\"Ind" + std::to_string(k) + "\" type=\"S\"/>";
+    return text +
+           "</LNodeType><LNodeType id=\"H\" lnClass=\"GGIO\"><DO name=\"Ind1\" type=\"S\"/></LNodeType>"
+           "<DOType id=\"S\" cdc=\"SPS\"><DA name=\"stVal\" bType=\"BOOLEAN\" fc=\"ST\"/></DOType>"
+           "</DataTypeTemplates></SCL>\n";
+}
+
+} // namespace
+
+// Groups of 200 indications take the numbers 1 to 254; 255 is the special indications' group. An
+// IED of 50,800 indications fills 254 groups and is imported; one more indication would need a
+// group 255 (once a second group 255, and 52,000 indications groups up to 260), and the file is
+// refused naming the IED and the numbers.
+TEST_F(ScdImportBounds, GroupNumbersStayBelowTheSpecialGroup) {
+    platform::scl::TypeWalkLimits limits;
+    limits.pointsBase = 200'000;
+    for (const bool extra : {false, true}) {
+        CConfigDoc doc;
+        CSCDImport import;
+        import.SetWalkLimits(limits);
+        testsupport::WriteBytes(tmp / "groups.scd", IndicationStation({"R"}, 254, 200, extra));
+        prompts.Clear();
+        import.ImportSCD(doc, (tmp / "groups.scd").string());
+        if (extra) {
+            EXPECT_EQ(prompts.Texts(),
+                      std::vector<std::string>{"导入SCD失败：装置(R)的测点需要编号至255的信息组，"
+                                               "超出信息组号的范围(1-254)!"});
+            EXPECT_EQ(doc.m_deviceModels.GetSize(), 0);
+            continue;
+        }
+        EXPECT_TRUE(prompts.Texts().empty()) << prompts.Texts()[0];
+        ASSERT_EQ(doc.m_deviceModels.GetSize(), 1);
+        const CDeviceTemplate& model = doc.m_deviceModels[0];
+        ASSERT_EQ(model.m_groups.GetSize(), 255);
+        EXPECT_EQ(model.m_groups[253].m_nGroupNo, 254);
+        EXPECT_EQ(model.m_groups[253].m_entries.GetSize(), 200);
+        EXPECT_EQ(model.m_groups[254].m_nGroupNo, 255);
+        EXPECT_EQ(model.m_groups[254].m_strName, "特殊遥信");
+    }
+}
+
+// IEDs whose names differ only in case would become one device model, the later ones' points
+// replacing the first's: the first is imported, the others are left out and named in one box.
+TEST_F(ScdImportBounds, NamesakeIedsAreLeftOutAndNamedInOneBox) {
+    CConfigDoc doc;
+    CSCDImport import;
+    testsupport::WriteBytes(tmp / "names.scd", IndicationStation({"R", "S", "r", "R"}, 1, 2, false));
+    import.ImportSCD(doc, (tmp / "names.scd").string());
+    EXPECT_EQ(prompts.Texts(), std::vector<std::string>{"SCD文件中有2个装置与前面的装置同名(不分大小写)，"
+                                                        "只导入了前面的装置，未导入：r、R"});
+    ASSERT_EQ(doc.m_infoModels.size(), 2u);
+    EXPECT_EQ(doc.m_infoModels[0]->m_strName, "R");
+    EXPECT_EQ(doc.m_infoModels[1]->m_strName, "S");
+    EXPECT_EQ(doc.m_deviceModels.GetSize(), 2);
+    EXPECT_EQ(doc.m_devices.GetSize(), 2);
+
+    // The same models come back from the cache.
+    CConfigDoc reopened;
+    EXPECT_EQ(reopened.LoadIEDListFromSCD(), 1);
+    EXPECT_EQ(reopened.m_deviceModels.GetSize(), 2);
 }
