@@ -54,9 +54,6 @@ struct TypeWalkLimits {
 // DOType, DAType, DO, SDO, DA, BDA). The SCD import and the CID extraction both weigh a file so.
 std::uint64_t DeclaredElements(const CtBase& element);
 
-// What several threads walking one file have counted together: a walk stops once the file's
-// budget is spent by all of them, so that the IEDs walked ahead of the ones taken hold no more
-// than one file's budget. Threads add what they counted a batch at a time.
 // A node of a path of up to this many bytes, and a point of a reference of up to this many, count
 // as one; longer ones as one more for each such length. The paths and references of station files
 // are far shorter, so that only names made long to fill memory weigh more.
@@ -69,8 +66,10 @@ std::uint64_t NodeWeight(std::size_t pathBytes);
 std::uint64_t PointWeight(std::size_t referenceBytes);
 std::size_t TextBytes(std::initializer_list<std::string_view> texts);
 
-// elements: those declared by the file's types and by the IEDs walked so far, which the file's
-// budgets shared by the threads are for.
+// What several threads walking one file have counted together: a walk stops once the file's
+// budget is spent by all of them, so that the IEDs walked ahead of the ones taken hold no more
+// than one file's budget. Threads add what they counted a batch at a time, and the elements that
+// the types and each IED they start declare, which that budget is for.
 struct CWalkBrake {
     std::atomic<std::uint64_t> nodes{0}, points{0}, elements{0};
 };
