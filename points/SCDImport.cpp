@@ -2,6 +2,7 @@
 
 #include "platform/Archive.h"
 #include "platform/Prompt.h"
+#include "platform/scl/ChildIndex.h"
 #include "platform/scl/SCLService.h"
 #include "platform/Text.h"
 #include "points/OrderedWork.h"
@@ -17,6 +18,7 @@
 #include <functional>
 #include <iterator>
 #include <mutex>
+#include <new>
 #include <system_error>
 #include <thread>
 
@@ -58,13 +60,10 @@ CtBase FindIn(const std::unordered_map<std::string, CtBase>& map, std::string_vi
     return it == map.end() ? CtBase() : it->second;
 }
 
-// The first child of the kind whose "name" equals name without regard to case.
-CtBase ChildNamed(const CtBase& parent, EleID kind, std::string_view name) {
-    return parent.FindChildByAttrNoCase(kind, "name", name);
-}
-
-std::string ValOfDai(const CtBase& element, std::string_view daiName) {
-    const CtBase dai = ChildNamed(element, EleID::DAI, daiName);
+// The value of the element's DAI child named daiName (without regard to case), found through the
+// index of the element's children.
+std::string ValOfDai(platform::scl::CChildIndex& children, const CtBase& element, std::string_view daiName) {
+    const CtBase dai = children.Find(element, EleID::DAI, daiName);
     if (!dai)
         return {};
     const CtBase val = dai.FindOneEleByID(EleID::Val, false);
@@ -104,8 +103,9 @@ struct CSCDImport::Shared {
     std::unordered_map<std::string, CtBase> doTypes;
     std::unordered_map<std::string, CtBase> daTypes;
     std::unordered_map<std::string, CtBase> accessPoints; // apName + "+" + iedName
-    platform::scl::TypeWalkLimits limits;
-    platform::scl::CWalkBrake brake; // what every thread's walk has counted
+    platform::scl::TypeWalkLimits limits;                 // the ceilings
+    std::uint64_t declared = 0;                           // the elements of the data type templates
+    platform::scl::CWalkBrake brake;                      // what every thread's walk has counted
     bool goose = false;
     bool descFromDu = false;
 
@@ -135,7 +135,8 @@ const TypeLeaves& CSCDImport::Shared::LeavesOf(const std::string& key, bool rdre
     TypeLeaves& walked = *it->second;
     walked.type = type;
     Budget& budget = walked.walk;
-    budget.SetLimits(limits);
+    // What the types declare, the same whichever IED walks the type first.
+    budget.SetLimits(limits.ForElements(declared));
     budget.SetBrake(&brake);
     budget.StartFile();
     for (const CtBase& d : type.GetEleByName("DO")) {
@@ -168,9 +169,10 @@ void CSCDImport::Shared::WalkDO(Budget& budget, bool rdre, const std::string& to
         return;
     for (const CtBase& da : doType.GetEleByName("DA")) {
         const std::string name = da.GetAttrValByName("name");
-        if (!budget.CountNode(doPath.size() + name.size()))
-            return;
         const std::string fc = da.GetAttrValByName("fc");
+        // A node weighs the texts of the leaf it may become.
+        if (!budget.CountNode(platform::scl::TextBytes({cdc, fc, topDo, doPath, name})))
+            return;
         const int cls = rdre ? 17 : projectmodel::ClassifyDataAttribute(fc + "$" + cdc + "$" + name);
         if (cls == 0)
             continue;
@@ -184,7 +186,7 @@ void CSCDImport::Shared::WalkDO(Budget& budget, bool rdre, const std::string& to
     }
     for (const CtBase& sdo : doType.GetEleByName("SDO")) {
         const std::string name = sdo.GetAttrValByName("name");
-        if (!budget.CountNode(doPath.size() + name.size()))
+        if (!budget.CountNode(platform::scl::TextBytes({cdc, topDo, doPath, name})))
             return;
         if (!rdre && projectmodel::ClassifyDataAttribute(cdc + "$" + name) == 0)
             continue;
@@ -204,7 +206,7 @@ void CSCDImport::Shared::WalkDAType(Budget& budget, bool rdre, const std::string
         return;
     for (const CtBase& bda : daType.GetEleByName("BDA")) {
         const std::string path = attrPath + "$" + bda.GetAttrValByName("name");
-        if (!budget.CountNode(doPath.size() + path.size()))
+        if (!budget.CountNode(platform::scl::TextBytes({cdc, fc, topDo, doPath, path})))
             return;
         const int cls = rdre ? 17 : projectmodel::ClassifyDataAttribute(fc + "$" + cdc + "$" + path);
         if (cls == 0)
@@ -241,6 +243,7 @@ struct CSCDImport::IedResult {
     // The IED's own nodes and points, and the LN types it used (in the order of their first use):
     // what the file's budget is charged with.
     std::uint64_t nodes = 0, points = 0;
+    std::uint64_t elements = 0; // what the IED declares, which adds to the file's budget
     std::vector<const TypeLeaves*> types;
     std::size_t pointCount = 0; // the points of the information model
     std::unique_ptr<Built> built;
@@ -263,6 +266,8 @@ struct LnContext {
     std::unordered_map<std::string, CtBase> dois; // lower-cased name -> first DOI
     CtEleList doiList;
     std::string key;
+    // The children of the node's DOIs and SDIs by name (without regard to case), each read once.
+    platform::scl::CChildIndex children{true};
 
     // Starts on the next logical node of the IED; the texts and the DOI index keep their room.
     void Start(const CtBase& element, const std::string& device) {
@@ -271,6 +276,7 @@ struct LnContext {
         rdre = false;
         doisRead = false;
         dois.clear();
+        children.Clear();
     }
 
     CtBase Doi(std::string_view name) {
@@ -311,7 +317,7 @@ private:
     void CollectMembers(IedResult& result, bool keepMembers);
     void ReadLN();
     void BuildPoint(const Leaf& leaf);
-    std::string DescriptionOf(const CtBase& element, std::string_view path) const;
+    std::string DescriptionOf(const CtBase& element, std::string_view path);
 
     Shared& shared_;
     platform::scl::CTypeWalkBudget budget_;
@@ -399,6 +405,10 @@ void CSCDImport::IedWalker::Walk(const CtBase& ied, IedResult& result, bool keep
     result.model = std::make_unique<CInfoModel>();
     model_ = result.model.get();
     model_->m_strName = ied.GetAttrValByName("name");
+    // The IED's budget is what the types and the IED itself declare; the file's grows by it.
+    result.elements = platform::scl::DeclaredElements(ied);
+    shared_.brake.elements += result.elements;
+    budget_.SetLimits(shared_.limits.ForElements(shared_.declared + result.elements));
     budget_.StartIed(model_->m_strName);
     model_->m_strDesc = ied.GetAttrValByName("desc");
     model_->m_strManufacturer = ied.GetAttrValByName("manufacturer");
@@ -473,6 +483,8 @@ void CSCDImport::IedWalker::ReadLN() {
             p->m_strDesc = g.desc;
             p->m_strReference = ln.ldInst + "/" + ln.prefix + "LLN0" + ln.inst + "$SP$SGCB$" + g.da;
             p->m_nClass = 14;
+            if (!budget_.CountPoint({p->m_strLNName, p->m_strLNInst, p->m_strPrefix, p->m_strReference}))
+                return;
             model_->AddPoint(std::move(p));
         }
     }
@@ -499,7 +511,8 @@ void CSCDImport::IedWalker::ReadLN() {
         return;
     }
     for (const Leaf& leaf : walked.leaves) {
-        if (!budget_.CountNode(leaf.doPath.size() + leaf.attrPath.size()))
+        if (!budget_.CountNode(
+                platform::scl::TextBytes({leaf.cdc, leaf.fc, leaf.topDo, leaf.doPath, leaf.attrPath})))
             return;
         BuildPoint(leaf);
     }
@@ -546,7 +559,7 @@ void CSCDImport::IedWalker::BuildPoint(const Leaf& leaf) {
         }
         desc = DescriptionOf(doi, rest);
         if (pointClass == 13)
-            p->m_strCtlModel = ValOfDai(doi, "ctlModel");
+            p->m_strCtlModel = ValOfDai(ln_.children, doi, "ctlModel");
     }
     if (desc.empty()) {
         desc = reference;
@@ -568,24 +581,26 @@ void CSCDImport::IedWalker::BuildPoint(const Leaf& leaf) {
                 desc += "相角";
         }
     }
-    // The point holds its reference and description several times over.
-    if (!budget_.CountPoint(reference.size() + desc.size()))
+    // The point, its device model's entry and the cache file hold every text of it.
+    if (!budget_.CountPoint({p->m_strLNName, p->m_strLNInst, p->m_strLNClass, p->m_strPrefix, p->m_strDOName,
+                             p->m_strSDOName, p->m_strFC, p->m_strCDC, p->m_strDAName, p->m_strCtlModel, desc,
+                             reference}))
         return;
     p->m_strDesc = std::move(desc);
     p->m_strReference = std::move(reference);
     model_->AddPoint(std::move(p));
 }
 
-std::string CSCDImport::IedWalker::DescriptionOf(const CtBase& element, std::string_view path) const {
+std::string CSCDImport::IedWalker::DescriptionOf(const CtBase& element, std::string_view path) {
     std::string text;
     if (shared_.descFromDu)
-        text = ValOfDai(element, "dU");
+        text = ValOfDai(ln_.children, element, "dU");
     if (!path.empty()) {
         const std::size_t cut = path.find('$');
         const std::string_view head = path.substr(0, cut);
         const std::string_view rest =
             cut == std::string_view::npos ? std::string_view() : path.substr(cut + 1);
-        if (const CtBase sdi = ChildNamed(element, EleID::SDI, head)) {
+        if (const CtBase sdi = ln_.children.Find(element, EleID::SDI, head)) {
             std::string inner = DescriptionOf(sdi, rest);
             if (!inner.empty())
                 text = std::move(inner);
@@ -613,6 +628,7 @@ void CSCDImport::Clear(CConfigDoc& doc) {
         doc.m_sclService->Clear();
     std::vector<Built>().swap(built_);
     cache_.Discard();
+    cacheFromModels_ = false;
 }
 
 void CSCDImport::SetProgressPos(float pos) {
@@ -643,7 +659,7 @@ int CSCDImport::LoadSCDFile(CConfigDoc& doc, const std::string& path) {
     if (path.empty())
         return 0;
     doc.m_sclService->SetXmlFileName(path);
-    // The walk's budgets grow with the file's size.
+    // The cache written from this file carries its size as its bound.
     std::error_code sizeError;
     fileBytes_ = fs::file_size(path, sizeError);
     if (sizeError)
@@ -676,6 +692,25 @@ int CSCDImport::LoadSCDFile(CConfigDoc& doc, const std::string& path) {
 
 namespace {
 
+// One box for every IED left out as the namesake of an earlier one: how many, and the first names.
+std::string DroppedNamesakes(const std::vector<std::string>& dropped) {
+    constexpr std::size_t kNamed = 10;
+    std::string names;
+    for (std::size_t i = 0; i < dropped.size() && i < kNamed; ++i)
+        names += (i ? "、" : "") + dropped[i];
+    if (dropped.size() > kNamed)
+        names += "等";
+    return platform::StrFormat(
+               "SCD文件中有%zu个装置与前面的装置同名(不分大小写)，只导入了前面的装置，未导入：",
+               dropped.size()) +
+           names;
+}
+
+// Why a file is refused whose walk ran out of memory: the IED being read, when it is known.
+std::string OutOfMemory(const std::string& ied) {
+    return ied.empty() ? std::string("内存不足") : "装置(" + ied + ")展开的数据超出可用内存";
+}
+
 // The IEDs a walking thread may run ahead of the one filed next, per thread: enough that a thread
 // held up on one IED (or descheduled on a busy machine) does not stop the others; each IED waiting
 // holds only its built model, which the import keeps anyway, and its cache bytes.
@@ -690,8 +725,12 @@ std::size_t WalkThreads(std::size_t asked, std::size_t ieds) {
 } // namespace
 
 void CSCDImport::IndexFile(Shared& shared, const CtBase& root) const {
-    shared.limits = fileBytes_ ? limits_.ForFile(fileBytes_) : limits_;
+    shared.limits = limits_;
     const CtBase templates = root.FindOneEleByID(EleID::DataTypeTemplates, false);
+    // The file's budgets grow with the elements it declares: its types here, each IED's as it is
+    // walked.
+    shared.declared = platform::scl::DeclaredElements(templates);
+    shared.brake.elements = shared.declared;
     IndexById(templates ? templates.GetEleByName("LNodeType") : CtEleList(), shared.lnodeTypes);
     IndexById(templates ? templates.GetEleByName("DOType") : CtEleList(), shared.doTypes);
     IndexById(templates ? templates.GetEleByName("DAType") : CtEleList(), shared.daTypes);
@@ -739,6 +778,7 @@ struct CSCDImport::WalkState {
 std::unique_ptr<CSCDImport::IedResult> CSCDImport::WalkIed(WalkState& state, std::size_t i) const {
     const IedSource& source = state.source;
     auto result = std::make_unique<IedResult>();
+    std::string name;
     try {
         std::string error;
         const std::size_t kept = source.inDocument.size();
@@ -749,16 +789,30 @@ std::unique_ptr<CSCDImport::IedResult> CSCDImport::WalkIed(WalkState& state, std
             result->parsed = false;
             return result;
         }
+        name = ied.GetAttrValByName("name");
         state.walker.Walk(ied, *result, i + 1 == source.count);
         result->pointCount = result->model->m_allPoints.size();
-        if (source.build && result->failure.empty()) {
-            result->built = std::make_unique<Built>(BuildDeviceModel(*result->model));
-            // Freed where they were made, unless the observer is to see them first.
-            if (!observer_)
+        if (result->failure.empty()) {
+            // An IED whose points need more groups than the numbers hold refuses the file: a group
+            // numbered 255 or above would clash with the special indications or be out of range.
+            CDeviceTemplate model = BuildDeviceModel(*result->model);
+            if (const int highest = HighestOrdinaryGroupNumber(model); highest > kMaxOrdinaryGroupNumber) {
+                result->failure =
+                    platform::StrFormat("装置(%s)的测点需要编号至%d的信息组，超出信息组号的范围(1-%d)",
+                                        name.c_str(), highest, kMaxOrdinaryGroupNumber);
                 result->model->Clear();
+            } else if (source.build) {
+                result->built = std::make_unique<Built>(std::move(model));
+                // Freed where they were made, unless the observer is to see them first.
+                if (!observer_)
+                    result->model->Clear();
+            }
         }
+    } catch (const std::bad_alloc&) {
+        // Out of memory on a worker: the file is refused, naming the IED whose data did not fit.
+        result = std::make_unique<IedResult>();
+        result->failure = OutOfMemory(name);
     } catch (const std::exception&) {
-        // Out of memory on a worker: the file is refused as one that cannot be read.
         result = std::make_unique<IedResult>();
         result->parsed = false;
     }
@@ -768,9 +822,22 @@ std::unique_ptr<CSCDImport::IedResult> CSCDImport::WalkIed(WalkState& state, std
 // The file's budget charged in file order with what each IED used: its own nodes and points, and
 // the nodes of each node type the first time an IED uses it.
 struct CSCDImport::FileCharge {
-    explicit FileCharge(const platform::scl::TypeWalkLimits& limits) : budget(limits) { budget.StartFile(); }
+    FileCharge(const platform::scl::TypeWalkLimits& ceilings, std::uint64_t declared)
+        : ceilings(ceilings), declared(declared), budget(ceilings.ForElements(declared)) {
+        budget.StartFile();
+    }
+    // The file's budget grows by what each IED declares, as the IED is charged.
+    void Declare(std::uint64_t elements) {
+        declared += elements;
+        budget.SetLimits(ceilings.ForElements(declared));
+    }
+    platform::scl::TypeWalkLimits ceilings;
+    std::uint64_t declared;
     platform::scl::CTypeWalkBudget budget;
     std::unordered_set<const TypeLeaves*> charged;
+    // The lower-cased names of the IEDs filed, and the IEDs left out as namesakes of one before.
+    std::unordered_set<std::string> names;
+    std::vector<std::string> dropped;
 };
 
 std::string CSCDImport::FileIed(CConfigDoc& doc, IedResult& result, bool last, FileCharge& charge) {
@@ -780,6 +847,7 @@ std::string CSCDImport::FileIed(CConfigDoc& doc, IedResult& result, bool last, F
     if (!result.failure.empty())
         return "导入SCD失败：" + result.failure + "!";
     const std::string& ied = result.model->m_strName;
+    charge.Declare(result.elements);
     for (const TypeLeaves* type : result.types)
         if (charge.charged.insert(type).second && !charge.budget.ChargeFile(type->nodes, 0, ied))
             break;
@@ -790,6 +858,15 @@ std::string CSCDImport::FileIed(CConfigDoc& doc, IedResult& result, bool last, F
 
     if (last)
         doc.m_dataSetMembers = std::move(result.members);
+    // IEDs of one name (without regard to case) would become one device model, the later ones'
+    // points replacing the earlier's: the first is kept, the others are left out and named.
+    if (!charge.names.insert(platform::ToLowerAscii(ied)).second) {
+        charge.dropped.push_back(ied);
+        // The cache file was opened for every IED: it is written again from the models kept.
+        cache_.Discard();
+        cacheFromModels_ = result.built != nullptr;
+        return {};
+    }
     CInfoModel& model = *result.model;
     doc.m_infoModels.push_back(std::move(result.model));
     if (observer_)
@@ -824,6 +901,7 @@ int CSCDImport::ReadSCDIEDs(CConfigDoc& doc) {
     built_.clear();
     pointsRead_ = 0;
     cache_.Discard();
+    cacheFromModels_ = false;
     if (buildWhileReading_) {
         built_.reserve(count);
         cache_.Open(count, fileBytes_);
@@ -837,7 +915,7 @@ int CSCDImport::ReadSCDIEDs(CConfigDoc& doc) {
         count, threads, kAheadPerThread * threads,
         [&] { return std::make_unique<WalkState>(shared, source); },
         [this](WalkState& state, std::size_t i) { return WalkIed(state, i); });
-    FileCharge charge(shared.limits);
+    FileCharge charge(shared.limits, shared.declared);
     for (std::size_t i = 0; i < count; ++i) {
         std::unique_ptr<IedResult> result = walks.Take(i);
         const std::string refusal = FileIed(doc, *result, i + 1 == count, charge);
@@ -856,6 +934,10 @@ int CSCDImport::ReadSCDIEDs(CConfigDoc& doc) {
         SetProgressPos(position_ + step);
     }
     SetProgressPos(100);
+    if (!charge.dropped.empty()) {
+        progress_->SetWaitCursor(false);
+        platform::MessageBox(DroppedNamesakes(charge.dropped), {}, platform::Icon::Warning);
+    }
     return 1;
 }
 
@@ -869,15 +951,26 @@ int CSCDImport::BuildIEDListFromSCD(CConfigDoc& doc) {
     // cache written. Otherwise (the walk kept the points) they are built here, and the cache is
     // written while the models are filed, a piece at a time: a big file's cache is never held
     // whole. It replaces the old one only once complete on disk.
-    const bool prebuilt = cache_.IsOpen() && built_.size() == doc.m_infoModels.size();
-    if (!prebuilt)
+    // IEDs left out as namesakes leave the models built while reading, to be written into the
+    // cache here.
+    const bool rewrite = cacheFromModels_ && built_.size() == doc.m_infoModels.size();
+    const bool prebuilt = (cache_.IsOpen() || rewrite) && built_.size() == doc.m_infoModels.size();
+    if (!prebuilt || rewrite)
         cache_.Open(doc.m_infoModels.size(), fileBytes_);
+    cacheFromModels_ = false;
     constexpr std::size_t kPiece = 1 << 20;
     platform::CArchive ar;
     for (std::size_t i = 0; i < doc.m_infoModels.size(); ++i) {
         CInfoModel& info = *doc.m_infoModels[i];
         if (prebuilt) {
             Built& b = built_[i];
+            if (rewrite) {
+                SerializeSCDIED(ar, b.model);
+                if (ar.Bytes().size() >= kPiece) {
+                    cache_.Write(ar.Bytes());
+                    ar.DiscardBytes();
+                }
+            }
             MergeImportedModel(doc, std::move(b.model), std::move(b.device), info.m_strDesc, index);
         } else {
             CDeviceTemplate tpl = BuildDeviceModel(info);

@@ -84,8 +84,8 @@ public:
     // The points of every information model the last walk read.
     std::size_t PointsRead() const { return pointsRead_; }
 
-    // The bounds of the type walk (tests set small ones); a file's budgets are those its size
-    // justifies within them.
+    // The bounds of the type walk (tests set small ones); a file's budgets are those the elements
+    // it declares justify within them.
     void SetWalkLimits(const platform::scl::TypeWalkLimits& limits) { limits_ = limits; }
 
     // The threads a file is cut and walked on; 0 (the default) for every core the process may run
@@ -119,12 +119,13 @@ private:
 
     platform::scl::TypeWalkLimits limits_;
     std::size_t threads_ = 0;
-    std::uint64_t fileBytes_ = 0; // the size of the file loaded, which the walk's budgets are for
     bool buildWhileReading_ = false;
     std::function<void(const projectmodel::CInfoModel&)> observer_;
     std::vector<Built> built_; // one per information model, in order
     std::size_t pointsRead_ = 0;
-    CScdCacheWriter cache_; // written while a file is read, completed by BuildIEDListFromSCD
+    CScdCacheWriter cache_;        // written while a file is read, completed by BuildIEDListFromSCD
+    std::uint64_t fileBytes_ = 0;  // the size of the file loaded, which the cache records as its bound
+    bool cacheFromModels_ = false; // the cache is written by BuildIEDListFromSCD from the models built
 };
 
 } // namespace points

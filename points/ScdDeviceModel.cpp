@@ -191,6 +191,13 @@ bool IsTapChangerReference(std::string_view fcda) {
     return platform::EqualsNoCase(fcda.substr(dollar + 1, 9), "CO$TapChg");
 }
 
+int HighestOrdinaryGroupNumber(const CDeviceTemplate& model) {
+    int highest = 0;
+    for (int i = 0; i + 1 < model.m_groups.GetSize(); ++i)
+        highest = std::max(highest, model.m_groups[i].m_nGroupNo);
+    return highest;
+}
+
 CDeviceTemplate BuildDeviceModel(const CInfoModel& info) {
     CDeviceTemplate tpl;
     tpl.m_strName = info.m_strName + "_" + info.m_strType;

@@ -14,6 +14,13 @@ namespace points {
 
 projectmodel::CDeviceTemplate BuildDeviceModel(const projectmodel::CInfoModel& model);
 
+// The numbers an ordinary group (and the tap changers' group) may take: 255 is the special
+// indications', and the editors hold every group number within 1-255.
+constexpr int kMaxOrdinaryGroupNumber = 254;
+// The highest number of the groups of a model BuildDeviceModel made, the special-indication group
+// (the last one made) left out.
+int HighestOrdinaryGroupNumber(const projectmodel::CDeviceTemplate& model);
+
 // True for a control reference of a tap changer: the text between "/" and the first "$" holds
 // "ATCC" (without regard to case) and the nine characters after that "$" are "CO$TapChg".
 bool IsTapChangerReference(std::string_view fcda);

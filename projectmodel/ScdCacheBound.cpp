@@ -24,11 +24,12 @@ std::uint64_t ReadU64(std::string_view bytes) {
     return v;
 }
 
-// The points the import's budget allows a file of this size; its ceiling for a file of unknown
-// size (0), as the import's walk takes it.
+// The points the import's budget allows a file of this size: a file declares no more elements
+// than it has groups of five bytes ("<LN/>"), and the budget grows with what it declares; the
+// ceiling for a file of unknown size (0).
 std::uint64_t PointsPerFile(std::uint64_t scdBytes) {
     const platform::scl::TypeWalkLimits limits;
-    return scdBytes ? limits.ForFile(scdBytes).pointsPerFile : limits.pointsPerFile;
+    return scdBytes ? limits.ForElements(scdBytes / 5).FilePoints() : limits.FilePoints();
 }
 
 } // namespace

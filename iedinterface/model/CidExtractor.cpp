@@ -7,8 +7,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <filesystem>
-#include <system_error>
 
 namespace iedinterface {
 
@@ -45,27 +43,18 @@ std::size_t ChainBytes(const std::vector<std::string>& chain) {
     return bytes;
 }
 
-// The size of the file the SCL service read; 0 when it is not known.
-std::uint64_t FileBytes(const std::string& path) {
-    if (path.empty())
-        return 0;
-    std::error_code error;
-    const std::uintmax_t bytes = std::filesystem::file_size(std::filesystem::path(path), error);
-    return error ? 0 : bytes;
-}
-
 bool EndsWithNoCase(std::string_view text, std::string_view tail) {
     return text.size() >= tail.size() && platform::EqualsNoCase(text.substr(text.size() - tail.size()), tail);
 }
 
-// The dU value of an instance element: the Val of its DAI child named "dU".
-std::string DuValue(const platform::scl::CtBase& element) {
-    for (const auto& dai : element.GetEleByName("DAI"))
-        if (dai.GetAttrValByName("name") == "dU") {
-            auto val = dai.FindOneEleByID(EleID::Val, false);
-            return val ? val.GetValue() : std::string();
-        }
-    return {};
+// The Val of an instance element's first DAI child named name ("dU", "ctlModel").
+std::string DaiValue(platform::scl::CChildIndex& children, const platform::scl::CtBase& element,
+                     std::string_view name) {
+    const platform::scl::CtBase dai = children.Find(element, EleID::DAI, name);
+    if (!dai)
+        return {};
+    const platform::scl::CtBase val = dai.FindOneEleByID(EleID::Val, false);
+    return val ? val.GetValue() : std::string();
 }
 
 } // namespace
@@ -138,10 +127,10 @@ int CCidExtractor::ExtractModel() {
 
     CtEleList ldevices;
     ied.FindEleListByID(EleID::LDevice, ldevices, true);
-    // The walk's budgets are what the file's size justifies: a few KB of types that fan out
-    // cannot make millions of points.
-    const std::uint64_t fileBytes = FileBytes(app_.SclService.GetXmlFileName());
-    budget_.SetLimits(fileBytes ? limits_.ForFile(fileBytes) : limits_);
+    // The walk's budgets are what the types and the IED declare: a few elements of types that fan
+    // out cannot make millions of points, whatever else fills the file.
+    budget_.SetLimits(limits_.ForElements(platform::scl::DeclaredElements(templates) +
+                                          platform::scl::DeclaredElements(ied)));
     budget_.StartFile();
     budget_.StartIed(ied.GetAttrValByName("name"));
     for (const auto& ld : ldevices) {
@@ -198,7 +187,7 @@ void CCidExtractor::ProcessNode(const Element& ln, const std::string& ldInst) {
             p.DaName = da;
             p.Class = 14;
             p.Reference = ldInst + "/" + p.LnName() + "$SP$SGCB$" + da;
-            if (!budget_.CountPoint(p.Reference.size()))
+            if (!budget_.CountPoint({p.Prefix, p.LnClass, p.LnInst, p.DoName, p.Fc, p.DaName, p.Reference}))
                 return;
             app_.OtherPoints.Add(std::move(p));
         }
@@ -283,26 +272,19 @@ CCidExtractor::Element CCidExtractor::FindInstance(Node& node, const std::vector
     if (it == node.dois.end())
         return {};
     Element current = it->second;
-    std::string du = DuValue(current);
+    std::string du = DaiValue(node.children, current, "dU");
     std::string desc = current.GetAttrValByName("desc");
     for (std::size_t i = 1; i < names.size(); ++i) {
-        Element next;
-        for (const char* kind : {"SDI", "DOI"}) {
-            for (const auto& child : current.GetEleByName(kind))
-                if (child.GetAttrValByName("name") == names[i]) {
-                    next = child;
-                    break;
-                }
-            if (next)
-                break;
-        }
+        Element next = node.children.Find(current, EleID::SDI, names[i]);
+        if (!next)
+            next = node.children.Find(current, EleID::DOI, names[i]);
         if (!next) {
             if (description)
                 *description = du.empty() ? desc : du;
             return current;
         }
         current = next;
-        if (std::string d = DuValue(current); !d.empty())
+        if (std::string d = DaiValue(node.children, current, "dU"); !d.empty())
             du = d;
         if (std::string d = current.GetAttrValByName("desc"); !d.empty())
             desc = d;
@@ -357,14 +339,8 @@ void CCidExtractor::MakePoint(Node& node, const std::vector<std::string>& chain,
     if (pointClass == 13) {
         bool complete = false;
         Element instance = FindInstance(node, chain, nullptr, &complete);
-        if (complete) {
-            for (const auto& dai : instance.GetEleByName("DAI"))
-                if (dai.GetAttrValByName("name") == "ctlModel") {
-                    if (auto val = dai.FindOneEleByID(EleID::Val, false))
-                        p.CtlModel = val.GetValue();
-                    break;
-                }
-        }
+        if (complete)
+            p.CtlModel = DaiValue(node.children, instance, "ctlModel");
     }
     if (description.empty()) {
         std::string name = p.DoName;
@@ -380,7 +356,9 @@ void CCidExtractor::MakePoint(Node& node, const std::vector<std::string>& chain,
             description = digits.empty() ? found + p.LnInst : found + p.LnInst + "-" + digits;
     }
     p.Description = std::move(description);
-    if (!budget_.CountPoint(p.Reference.size() + p.Description.size() + p.Cdc.size() + p.CtlModel.size()))
+    // The point and the files written from it hold every text of it.
+    if (!budget_.CountPoint({p.Prefix, p.LnClass, p.LnInst, p.DoName, p.DaName, p.Fc, p.Cdc, p.Reference,
+                             p.Description, p.CtlModel}))
         return;
     if (app_.IsDataSetReference(p.Reference))
         app_.DataSetPoints.Add(std::move(p));

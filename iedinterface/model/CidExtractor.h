@@ -1,6 +1,7 @@
 #pragma once
 // Reads one CID/ICD file through the SCL reader and turns every data attribute that the pattern
 // table recognises into a point of the module object, split into DataSet points and other points.
+#include "platform/scl/ChildIndex.h"
 #include "platform/scl/CtBase.h"
 #include "platform/scl/TypeWalkBudget.h"
 
@@ -22,8 +23,8 @@ public:
     int ParseCidFile(const std::string& path);
     int ExtractModel();
 
-    // The bounds of the type walk (tests set small ones). The file's budgets are those its size
-    // justifies (TypeWalkLimits::ForFile), within these.
+    // The bounds of the type walk (tests set small ones). The file's budgets are those the
+    // elements it declares justify (TypeWalkLimits::ForElements), within these.
     void SetWalkLimits(const platform::scl::TypeWalkLimits& limits) { limits_ = limits; }
 
 private:
@@ -39,6 +40,8 @@ private:
         std::string lnInst;
         bool doiIndexed = false;
         std::unordered_map<std::string, Element> dois; // DOI children by name, first wins
+        // The children of the node's DOIs and SDIs by name, each read once.
+        platform::scl::CChildIndex children{false};
     };
 
     void ProcessNode(const Element& ln, const std::string& ldInst);

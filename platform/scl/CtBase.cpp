@@ -235,6 +235,22 @@ void CtBase::FindEleListsByName(const std::string_view* names, CtEleList* const*
     });
 }
 
+std::uint64_t CtBase::CountEleByName(const std::string_view* names, std::size_t count, bool recursive) const {
+    std::uint64_t found = 0;
+    if (!node_)
+        return found;
+    WalkElements(pugi::xml_node(node_), recursive, [&](pugi::xml_node n) {
+        const char* name = n.name();
+        for (std::size_t k = 0; k < count; ++k)
+            if (!names[k].empty() && NameMatches(name, names[k])) {
+                ++found;
+                break;
+            }
+        return false;
+    });
+    return found;
+}
+
 std::string CtBase::GetAttrValByName(std::string_view name) const {
     if (!node_)
         return {};

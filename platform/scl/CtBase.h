@@ -7,6 +7,7 @@
 // CSCLService holds; it copies nothing of the file. Handles stay valid until the service loads
 // another file, is cleared or is destroyed. A default-constructed handle is the "no element"
 // result of a failed lookup and tests false.
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -120,6 +121,13 @@ public:
     // The first child of the kind whose attribute attr equals value without regard to ASCII case
     // (a missing attribute counts as an empty value); a null handle when there is none.
     CtBase FindChildByAttrNoCase(EleID id, std::string_view attr, std::string_view value) const;
+
+    // The elements below this one (children only, or at any depth when recursive) whose name is
+    // any of names, counted without making a list of them.
+    std::uint64_t CountEleByName(const std::string_view* names, std::size_t count, bool recursive) const;
+
+    // What tells one element from another: equal for handles onto the same element.
+    const void* Identity() const { return node_; }
 
     // The children with the given element name, in document order ("LNodeType" under
     // DataTypeTemplates, "DO" under an LNodeType, ...).

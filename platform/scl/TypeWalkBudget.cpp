@@ -17,15 +17,39 @@ std::string Count(std::uint64_t n) {
 
 } // namespace
 
-TypeWalkLimits TypeWalkLimits::ForFile(std::uint64_t bytes) const {
+TypeWalkLimits TypeWalkLimits::ForElements(std::uint64_t declared) const {
     TypeWalkLimits limits = *this;
-    const std::uint64_t kb = (bytes + 1023) / 1024;
-    limits.fileKb = std::max<std::uint64_t>(kb, 1);
-    limits.nodesPerFile = std::min(nodesPerFile, nodesBase + nodesPerKb * limits.fileKb);
-    limits.pointsPerFile = std::min(pointsPerFile, pointsBase + pointsPerKb * limits.fileKb);
-    limits.nodesPerIed = std::min(nodesPerIed, limits.nodesPerFile);
-    limits.pointsPerIed = std::min(pointsPerIed, limits.pointsPerFile);
+    limits.elements = std::max<std::uint64_t>(declared, 1);
     return limits;
+}
+
+std::uint64_t TypeWalkLimits::FileNodes() const {
+    return elements ? std::min(nodesPerFile, nodesBase + nodesPerElement * elements) : nodesPerFile;
+}
+
+std::uint64_t TypeWalkLimits::FilePoints() const {
+    return elements ? std::min(pointsPerFile, pointsBase + pointsPerElement * elements) : pointsPerFile;
+}
+
+std::uint64_t TypeWalkLimits::IedNodes() const {
+    return std::min(nodesPerIed, FileNodes());
+}
+
+std::uint64_t TypeWalkLimits::IedPoints() const {
+    return std::min(pointsPerIed, FilePoints());
+}
+
+std::uint64_t DeclaredElements(const CtBase& element) {
+    static constexpr std::string_view kDeclared[] = {"IED", "LDevice", "LN0",       "LN",     "DOI",
+                                                     "SDI", "DAI",     "LNodeType", "DOType", "DAType",
+                                                     "DO",  "SDO",     "DA",        "BDA"};
+    if (!element)
+        return 0;
+    std::uint64_t count = element.CountEleByName(kDeclared, std::size(kDeclared), true);
+    for (const std::string_view name : kDeclared)
+        if (element.IsNamed(name))
+            return count + 1;
+    return count;
 }
 
 void CTypeWalkBudget::StartFile() {
@@ -68,6 +92,13 @@ std::uint64_t PointWeight(std::size_t referenceBytes) {
     return 1 + referenceBytes / kBytesPerPoint;
 }
 
+std::size_t TextBytes(std::initializer_list<std::string_view> texts) {
+    std::size_t bytes = 0;
+    for (const std::string_view text : texts)
+        bytes += text.size();
+    return bytes;
+}
+
 bool CTypeWalkBudget::CountNode(std::size_t pathBytes) {
     if (Failed())
         return false;
@@ -75,9 +106,9 @@ bool CTypeWalkBudget::CountNode(std::size_t pathBytes) {
     const bool inType = !path_.empty();
     if (inType && (objectNodes_ += weight) > limits_.nodesPerObject)
         Fail(Overflow::ObjectNodes);
-    else if ((iedNodes_ += weight) > limits_.nodesPerIed)
+    else if ((iedNodes_ += weight) > limits_.IedNodes())
         Fail(Overflow::IedNodes);
-    else if ((fileNodes_ += weight) > limits_.nodesPerFile)
+    else if ((fileNodes_ += weight) > limits_.FileNodes())
         Fail(Overflow::FileNodes);
     else if ((unbrakedNodes_ += weight) >= kBrakeBatch)
         return Brake();
@@ -88,9 +119,9 @@ bool CTypeWalkBudget::CountPoint(std::size_t referenceBytes) {
     if (Failed())
         return false;
     const std::uint64_t weight = PointWeight(referenceBytes);
-    if ((iedPoints_ += weight) > limits_.pointsPerIed)
+    if ((iedPoints_ += weight) > limits_.IedPoints())
         Fail(Overflow::IedPoints);
-    else if ((filePoints_ += weight) > limits_.pointsPerFile)
+    else if ((filePoints_ += weight) > limits_.FilePoints())
         Fail(Overflow::FilePoints);
     else if ((unbrakedPoints_ += weight) >= kBrakeBatch)
         return Brake();
@@ -107,9 +138,13 @@ bool CTypeWalkBudget::Brake() {
     unbrakedNodes_ = unbrakedPoints_ = 0;
     if (Failed())
         return false;
-    if (nodes > limits_.nodesPerFile)
+    // The file's budgets for what every walk sharing the brake has declared so far.
+    TypeWalkLimits shared = limits_;
+    if (limits_.elements)
+        shared.elements = std::max(limits_.elements, brake_->elements.load());
+    if (nodes > shared.FileNodes())
         Fail(Overflow::FileNodes);
-    else if (points > limits_.pointsPerFile)
+    else if (points > shared.FilePoints())
         Fail(Overflow::FilePoints);
     return !Failed();
 }
@@ -120,9 +155,9 @@ bool CTypeWalkBudget::ChargeFile(std::uint64_t nodes, std::uint64_t points, cons
     ied_ = ied;
     fileNodes_ += nodes;
     filePoints_ += points;
-    if (fileNodes_ > limits_.nodesPerFile)
+    if (fileNodes_ > limits_.FileNodes())
         Fail(Overflow::FileNodes);
-    else if (filePoints_ > limits_.pointsPerFile)
+    else if (filePoints_ > limits_.FilePoints())
         Fail(Overflow::FilePoints);
     return !Failed();
 }
@@ -142,7 +177,9 @@ void CTypeWalkBudget::Fail(Overflow what, const CtBase* type) {
 }
 
 std::string CTypeWalkBudget::Reason() const {
-    const std::string kb = Count(limits_.fileKb);
+    // A budget that the file's elements set is named by them.
+    const std::string declared = "声明" + Count(limits_.elements) + "个元素的文件";
+    const bool sized = limits_.elements != 0;
     std::string where;
     switch (overflow_) {
     case Overflow::None:
@@ -169,21 +206,18 @@ std::string CTypeWalkBudget::Reason() const {
     case Overflow::IedNodes:
         // An IED's budget that is the file's is named as the file's.
         return text + "展开的数据超出上限(" +
-               (limits_.fileKb && limits_.nodesPerIed == limits_.nodesPerFile ? kb + "KB的文件"
-                                                                              : std::string("每个装置")) +
-               "至多" + Count(limits_.nodesPerIed) + "个节点)";
+               (sized && limits_.IedNodes() == limits_.FileNodes() ? declared : std::string("每个装置")) +
+               "至多" + Count(limits_.IedNodes()) + "个节点)";
     case Overflow::IedPoints:
         return text + (typeId_.empty() && !where.empty() ? "的" : "") + "测点超出上限(" +
-               (limits_.fileKb && limits_.pointsPerIed == limits_.pointsPerFile ? kb + "KB的文件"
-                                                                                : std::string("每个装置")) +
-               "至多" + Count(limits_.pointsPerIed) + "个)";
+               (sized && limits_.IedPoints() == limits_.FilePoints() ? declared : std::string("每个装置")) +
+               "至多" + Count(limits_.IedPoints()) + "个)";
     case Overflow::FileNodes:
-        return text + "展开的数据超出上限(" + (limits_.fileKb ? kb + "KB的文件" : std::string("每个文件")) +
-               "至多" + Count(limits_.nodesPerFile) + "个节点)";
+        return text + "展开的数据超出上限(" + (sized ? declared : std::string("每个文件")) + "至多" +
+               Count(limits_.FileNodes()) + "个节点)";
     case Overflow::FilePoints:
         return text + (typeId_.empty() ? "的" : "") + "测点超出上限(" +
-               (limits_.fileKb ? kb + "KB的文件" : std::string("每个文件")) + "至多" +
-               Count(limits_.pointsPerFile) + "个)";
+               (sized ? declared : std::string("每个文件")) + "至多" + Count(limits_.FilePoints()) + "个)";
     }
     return text;
 }

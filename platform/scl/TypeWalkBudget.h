@@ -2,26 +2,28 @@
 // Bounds the walk of an SCL file's data types (DOType, DAType and their SDO, DA and BDA
 // children): a type met again below itself is a loop; every data object of a logical-node type
 // has a budget of walked nodes, every IED one of walked nodes and of points made, and the whole
-// file one of each that grows with the file's size. A file that breaks any is refused with a
+// file one of each that grows with the elements the file declares (its IEDs, types and instances,
+// not its size: comments and padding justify nothing). A file that breaks any is refused with a
 // reason naming what overflowed, the type and the IED where it did; the walkers stop as soon as
 // Failed() is true.
 #include "platform/scl/CtBase.h"
 
 #include <atomic>
 #include <cstdint>
+#include <initializer_list>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace platform::scl {
 
 // The defaults leave real files far inside: a data object expands into tens of attributes and at
 // most a few hundred, an IED has up to some tens of thousands of points, and station files hold
-// about 4 points and 6 nodes per KB (a generated 10 MB file 42,000 points, a real one of 300 MB
-// about 1.3 million points and 1.7 million nodes). A file's budgets are a base that any small file
-// stays within, and so much more per KB: over ten times what station files need, far below what a
-// few types that fan out can make of a few KB (a 2 KB file once expanded into 65,610 points, one
-// of 18 KB into almost 5 million). Up to 100 KB a file is imported or refused in well under a
-// second and 100 MB.
+// well under one point and one node per element they declare (a real one of 300 MB about 1.3
+// million points and 1.7 million nodes from millions of elements). A file's budgets are a base
+// that any small file stays within, and so much more per element: many times what station files
+// need, far below what a few types that fan out can make of a few elements (a 2 KB file once
+// expanded into 65,610 points, one of 18 KB into almost 5 million).
 struct TypeWalkLimits {
     std::uint64_t nodesPerObject = 10'000;
     std::uint64_t nodesPerIed = 1'000'000;
@@ -29,32 +31,47 @@ struct TypeWalkLimits {
     // Ceilings of any file's budgets.
     std::uint64_t nodesPerFile = 50'000'000;
     std::uint64_t pointsPerFile = 5'000'000;
-    // A file's budgets: the base and so much more per KB of the file, within the ceilings.
+    // A file's budgets: the base and so much more per element it declares, within the ceilings.
     std::uint64_t nodesBase = 200'000;
-    std::uint64_t nodesPerKb = 1'000;
+    std::uint64_t nodesPerElement = 100;
     std::uint64_t pointsBase = 20'000;
-    std::uint64_t pointsPerKb = 50;
-    // The size in KB the file budgets were set for (0 while they are the ceilings).
-    std::uint64_t fileKb = 0;
+    std::uint64_t pointsPerElement = 10;
+    // The elements declared that the file's budgets are for (0 while they are the ceilings).
+    std::uint64_t elements = 0;
 
-    // These limits for a file of this many bytes: the file's budgets its size justifies, and an
+    // These limits for a file that declares this many elements (DeclaredElements).
+    TypeWalkLimits ForElements(std::uint64_t declared) const;
+    // The budgets in force: the file's those its elements justify within the ceilings, and an
     // IED's no larger than the file's.
-    TypeWalkLimits ForFile(std::uint64_t bytes) const;
+    std::uint64_t FileNodes() const;
+    std::uint64_t FilePoints() const;
+    std::uint64_t IedNodes() const;
+    std::uint64_t IedPoints() const;
 };
 
-// What several threads walking one file have counted together: a walk stops once the file's
-// budget is spent by all of them, so that the IEDs walked ahead of the ones taken hold no more
-// than one file's budget. Threads add what they counted a batch at a time.
+// The elements of element and below it that a file's budgets are for: IEDs, logical devices and
+// nodes, the instances of data (DOI, SDI, DAI), and the types with their children (LNodeType,
+// DOType, DAType, DO, SDO, DA, BDA). The SCD import and the CID extraction both weigh a file so.
+std::uint64_t DeclaredElements(const CtBase& element);
+
 // A node of a path of up to this many bytes, and a point of a reference of up to this many, count
 // as one; longer ones as one more for each such length. The paths and references of station files
 // are far shorter, so that only names made long to fill memory weigh more.
+// A point weighs what every text it carries (reference, description, names, CDC, ctlModel, ...)
+// adds up to, since the point, the device model built from it and the cache file each hold them:
+// one SCD point and one CID point are weighed by the same rule.
 constexpr std::size_t kBytesPerNode = 128;
 constexpr std::size_t kBytesPerPoint = 256;
 std::uint64_t NodeWeight(std::size_t pathBytes);
 std::uint64_t PointWeight(std::size_t referenceBytes);
+std::size_t TextBytes(std::initializer_list<std::string_view> texts);
 
+// What several threads walking one file have counted together: a walk stops once the file's
+// budget is spent by all of them, so that the IEDs walked ahead of the ones taken hold no more
+// than one file's budget. Threads add what they counted a batch at a time, and the elements that
+// the types and each IED they start declare, which that budget is for.
 struct CWalkBrake {
-    std::atomic<std::uint64_t> nodes{0}, points{0};
+    std::atomic<std::uint64_t> nodes{0}, points{0}, elements{0};
 };
 
 class CTypeWalkBudget {
@@ -88,6 +105,8 @@ public:
     // PointWeight): what a walk holds grows with the length of the texts it builds too.
     bool CountNode(std::size_t pathBytes = 0);
     bool CountPoint(std::size_t referenceBytes = 0);
+    // A point weighed by every text it carries.
+    bool CountPoint(std::initializer_list<std::string_view> texts) { return CountPoint(TextBytes(texts)); }
 
     // Enter for the lifetime of a scope: Leave runs when an Enter that succeeded goes out of scope.
     class Scope {

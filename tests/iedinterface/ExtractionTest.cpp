@@ -402,17 +402,19 @@ std::string SmallFileOfManyFanOuts(int nodes = 60, std::size_t nameBytes = 1,
 
 } // namespace
 
-// The walk's budget is what the file's size justifies: a few KB of small fan-outs, each within
+// The walk's budget is what the file's elements justify: a few KB of small fan-outs, each within
 // the budget of a data object and together millions of points, are refused at once, naming the
 // IED, the type and the budget spent. Long names weigh more: with names of 150 bytes and a long
 // description one data object's expansion is already beyond its budget.
-TEST_F(Extraction, SmallFileOfManyFanOutsIsRefusedByItsSize) {
+TEST_F(Extraction, SmallFileOfManyFanOutsIsRefusedByWhatItDeclares) {
     const std::string plain = SmallFileOfManyFanOuts();
     const std::size_t kb = (plain.size() + 1023) / 1024;
     ASSERT_LE(kb, 5u);
     const std::pair<std::string, std::string> cases[] = {
-        {plain, "导入CID失败：装置(L)的数据类型(F7)测点超出上限(" + std::to_string(kb) + "KB的文件至多" +
-                    std::to_string(20'000 + 50 * kb) + "个)!"},
+        // The IED, its logical device and 61 nodes, two node types of 40 data objects, one data
+        // object type of one attribute, and 8 structures of 22 parts: 137 elements.
+        {plain, "导入CID失败：装置(L)的数据类型(F7)测点超出上限(声明137个元素的文件至多" +
+                    std::to_string(20'000 + 10 * 137) + "个)!"},
         {SmallFileOfManyFanOuts(60, 150, std::string(600, 'd')),
          "导入CID失败：装置(L)的数据类型(F6)展开的数据超出上限(每个数据对象至多10000个节点)!"}};
     for (const auto& [text, refusal] : cases) {

@@ -379,7 +379,8 @@ TEST_F(SCDImportTest, CacheInDescendingOrderLoadsQuickly) {
 // a cache of more points than the 15 KB it was made from may give is not read and changes nothing;
 // one without a bound, or whose bytes are not those it records, neither; each refusal is told once.
 TEST_F(SCDImportTest, CacheIsReadWithinTheBoundItCarries) {
-    constexpr int kEntries = 45000;
+    // Beyond twice the points the sample station's 15 KB could declare, one element every five bytes.
+    constexpr int kEntries = 110000;
     std::vector<CInfoEntry> entries(kEntries);
     for (int n = 1; n <= kEntries; ++n) {
         entries[n - 1].m_nGroup = 1;
@@ -424,10 +425,10 @@ TEST_F(SCDImportTest, CacheIsReadWithinTheBoundItCarries) {
          0},
         {"far bigger than its file could make (sparse)",
          [&] {
-             // 200 MB of zeros and a bound of the 15 KB file: not even read.
+             // 400 MB of zeros and a bound of the 15 KB file: not even read.
              CScdCacheBound bound;
              bound.scdBytes = stationBytes;
-             bound.cacheBytes = 200u << 20;
+             bound.cacheBytes = 400u << 20;
              std::FILE* f = std::fopen(CSCDImport::CacheFilePath().string().c_str(), "wb");
              ASSERT_NE(f, nullptr);
              std::fclose(f);
@@ -650,8 +651,8 @@ std::string FanOutStation(int ieds, int objects, int depth, std::size_t nameLeng
 // Small files that expand into millions of points: 57 IEDs of one node type of 40 data objects,
 // each a threefold fan-out seven levels deep (18 KB, 4,986,360 points), and one IED of 30 such
 // objects (2 KB, 65,610 points). Each IED and each object stays within its own budget; the file's
-// budget, which grows with its size, refuses them at once with a message naming what overflowed
-// and the IED, and the project and the cache stay as they were. Names of 3,000 characters (66 KB)
+// budget, which grows with the elements it declares, refuses them at once with a message naming what
+// overflowed and the IED, and the project and the cache stay as they were. Names of 3,000 characters (66 KB)
 // weigh as what they would fill (once 2.1 GB). A file's budget admits what station files hold,
 // and an IED's own budget is named as such.
 TEST_F(SCDImportTest, SmallFilesThatExpandIntoMillionsOfPointsAreRefusedAtOnce) {
@@ -685,9 +686,7 @@ TEST_F(SCDImportTest, SmallFilesThatExpandIntoMillionsOfPointsAreRefusedAtOnce) 
         const std::string message = prompts.Texts()[0];
         EXPECT_EQ(message.rfind("导入SCD失败：", 0), 0u) << message;
         EXPECT_NE(message.find("装置(R0)"), std::string::npos) << message;
-        const std::string kb = std::to_string((text.size() + 1023) / 1024);
-        EXPECT_NE(message.find(f.fileBudget ? "超出上限(" + kb + "KB的文件至多"
-                                            : "展开的数据超出上限(每个数据对象"),
+        EXPECT_NE(message.find(f.fileBudget ? "个元素的文件至多" : "展开的数据超出上限(每个数据对象"),
                   std::string::npos)
             << message;
         EXPECT_EQ(message.find("数据类型()"), std::string::npos) << message;
