@@ -61,8 +61,9 @@ public:
     // same archive bytes; with threads > 1 the files are deflated on that many threads while the
     // calling thread writes them in order (not for encrypted or multi-volume archives, which go
     // one by one). Each file is streamed: memory stays within kAddFilesBudget and a few buffers
-    // per thread whatever the files' sizes. False at the first path that cannot be added (or
-    // what AddFile raises for a file that fails while being read); the entries before it stay.
+    // per thread whatever the files' sizes. False at the first path that cannot be added, and
+    // what AddFile raises (CZipFileException, "read") for a file whose read fails, wherever in
+    // the file; the entries before it stay, and none is left for that file.
     bool AddFiles(const std::vector<std::string>& paths, int level = -1, bool fullPath = true,
                   int threads = 1);
     // The compressed bytes that AddFiles on several threads holds at most for files it has not
@@ -97,6 +98,17 @@ public:
         std::uint64_t ratioFloor = std::uint64_t{64} << 20;
         bool checkFreeSpace = true;
     };
+    // What a file system that can store the extracted files has free: bytes in whole blocks, and a
+    // free inode for each file (a file system that counts no inodes, files == 0, always has one).
+    struct FreeSpace {
+        std::uint64_t blockSize = 0;
+        std::uint64_t freeBlocks = 0;
+        std::uint64_t files = 0;
+        std::uint64_t freeFiles = 0;
+    };
+    // True when `files` files declaring `declared` bytes together fit: each file may end in a
+    // part-used block, and each takes an inode.
+    static bool FitsFreeSpace(std::uint64_t declared, std::uint64_t files, const FreeSpace& space);
     void SetExtractLimits(const ExtractLimits& limits) { m_limits = limits; }
     const ExtractLimits& GetExtractLimits() const { return m_limits; }
 
@@ -214,6 +226,9 @@ private:
     // AddFile when the worker found no regular file).
     bool WriteStreamedFile(ParallelAdd& shared, const std::string& path, bool fullPath, int level,
                            std::size_t index);
+    // A file the worker could not pack: raises what AddFile raises for the failed read (readError
+    // its errno), false for any other failure.
+    static bool FailStreamedFile(const std::string& path, int readError);
     static void* MyAlloc(void* opaque, uInt items, uInt size);
     static void MyFree(void* opaque, void* address);
 
