@@ -86,7 +86,19 @@ public:
     // against the extraction limits and the free space of the target (CZipException tooLarge or
     // noSpace); no entry inflates past its declared size (badZipFile). False or an exception
     // when an entry could not be extracted: the files and folders written by then are removed.
+    // Threads pay only for what the entries declare: each thread is to have at least
+    // kExtractBytesPerThread bytes to write (a small archive is extracted on the calling thread
+    // alone, where helper threads would only add their start-up and contention to the work).
     bool ExtractFiles(const std::string& folder, int threads = 1);
+    static constexpr std::uint64_t kExtractBytesPerThread = std::uint64_t{8} << 20;
+    // The threads ExtractFiles takes for entries declaring `declared` bytes in `files` files,
+    // at most `requested`; bytesPerThread 0 takes as many as asked (one per file at most).
+    static int ExtractThreadsFor(int requested, std::uint64_t declared, std::uint64_t files,
+                                 std::uint64_t bytesPerThread);
+    // The bytes per thread of the rule above (kExtractBytesPerThread unless set).
+    void SetExtractBytesPerThread(std::uint64_t bytes) { m_uExtractBytesPerThread = bytes; }
+    // The threads the last ExtractFiles extracted its files on.
+    int GetExtractThreads() const { return m_iExtractThreads; }
 
     // What ExtractFiles may write: the sizes the entries declare add up to at most maxTotal bytes
     // and, beyond ratioFloor bytes, to at most maxRatio times the archive file's size (deflate
@@ -185,6 +197,8 @@ private:
     zipdeflate::CShrinkProbe m_shrinkProbe;
 
     ExtractLimits m_limits;
+    std::uint64_t m_uExtractBytesPerThread = kExtractBytesPerThread;
+    int m_iExtractThreads = 0;
     std::uint64_t m_uAddFilesPeak = 0;
     ExtractJournal* m_pJournal = nullptr; // set during ExtractFiles
 

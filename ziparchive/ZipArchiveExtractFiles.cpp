@@ -177,13 +177,30 @@ bool CZipArchive::ExtractOneByOne(const std::string& folder) {
     return true;
 }
 
+int CZipArchive::ExtractThreadsFor(int requested, std::uint64_t declared, std::uint64_t files,
+                                   std::uint64_t bytesPerThread) {
+    std::uint64_t threads = std::min<std::uint64_t>(static_cast<std::uint64_t>(std::max(requested, 1)),
+                                                    std::min<std::uint64_t>(files, 64));
+    if (bytesPerThread > 0)
+        threads = std::min(threads, declared / bytesPerThread);
+    return static_cast<int>(std::max<std::uint64_t>(threads, 1));
+}
+
 bool CZipArchive::ExtractAll(const std::string& folder, int threads) {
-    threads = std::min(threads, std::min(GetEntryCount(), 64));
+    std::uint64_t declared = 0;
+    std::uint64_t files = 0;
+    for (const auto& h : m_centralDir.m_headers) {
+        declared += h->m_uUncomprSize;
+        files += h->IsDirectory() ? 0 : 1;
+    }
+    threads = ExtractThreadsFor(threads, declared, files, m_uExtractBytesPerThread);
+    m_iExtractThreads = 1;
     if (threads <= 1 || m_storage.IsSpanned() != 0 || m_iFileOpened != stateIdle || DependsOnEntryOrder())
         return ExtractOneByOne(folder);
     std::vector<int> runs;
     if (!PrepareRuns(folder, runs))
         return ExtractOneByOne(folder);
+    m_iExtractThreads = threads;
     return ExtractRuns(folder, runs, threads);
 }
 
