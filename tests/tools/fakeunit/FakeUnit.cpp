@@ -16,7 +16,8 @@
 // upload announces half of what it then sends), no-close-reply (a file close is never answered),
 // huge-length (an upload announces 0x7FFFFFFF bytes, then sends the file as it is).
 //
-// The unit ends when its lifetime runs out or, with --watch-stdin, when standard input is closed.
+// The unit ends when its lifetime (seconds, 120 unless given) runs out, never with --lifetime 0
+// (it then runs until it is stopped), or, with --watch-stdin, when standard input is closed.
 #include "platform/Gbk.h"
 
 #include <arpa/inet.h>
@@ -506,7 +507,7 @@ bool ParseArgs(int argc, char** argv) {
         } else
             return false;
     }
-    return g_opt.packet > 0 && g_opt.packet <= 30000;
+    return g_opt.packet > 0 && g_opt.packet <= 30000 && g_opt.lifetime >= 0;
 }
 
 } // namespace
@@ -532,7 +533,8 @@ int main(int argc, char** argv) {
     ::getsockname(ls, reinterpret_cast<sockaddr*>(&addr), &len);
     Say("PORT " + std::to_string(ntohs(addr.sin_port)));
 
-    g_end = std::chrono::steady_clock::now() + std::chrono::seconds(g_opt.lifetime);
+    g_end = g_opt.lifetime > 0 ? std::chrono::steady_clock::now() + std::chrono::seconds(g_opt.lifetime)
+                               : std::chrono::steady_clock::time_point::max();
     while (!ShouldStop()) {
         pollfd p{ls, POLLIN, 0};
         if (::poll(&p, 1, 200) < 0)
