@@ -578,8 +578,9 @@ void Connection::SendDueDebugText() {
         return;
     nextDebug_ += std::chrono::seconds(1);
     ++debugTexts_;
-    Bytes text{0}; // level 0
-    const std::string gbk = platform::ToGbk("模拟装置调试信息 第" + std::to_string(debugTexts_) + "条");
+    // Level 221: black in both programs; a line of its own.
+    Bytes text{221};
+    const std::string gbk = platform::ToGbk("模拟装置调试信息 第" + std::to_string(debugTexts_) + "条\n");
     text.insert(text.end(), gbk.begin(), gbk.end());
     text.push_back(0);
     if (SendUnitFrame(2, text))
