@@ -59,9 +59,10 @@ TEST(LinkEndToEndTest, LoginAndStartUpOverTcp) {
 }
 
 // The fake unit a newcomer starts by hand serves the monitor: the login with the device-login key,
-// its port information (one serial port with one device), the communication states of both, and
-// a debug text every second; the link keeps running and no box is shown.
-TEST(LinkEndToEndTest, TheFakeUnitServesLoginPortInformationStatesAndDebugTexts) {
+// its port information (one serial port with one device), the communication states of both, the
+// device's structure and values, and a debug text every second; the link keeps running and no box
+// is shown.
+TEST(LinkEndToEndTest, TheFakeUnitServesLoginPortInformationStatesValuesAndDebugTexts) {
     testsupport::PromptRecorder prompt;
     testsupport::TempDir store;
     testsupport::FakeUnit unit(store.Path());
@@ -89,9 +90,24 @@ TEST(LinkEndToEndTest, TheFakeUnitServesLoginPortInformationStatesAndDebugTexts)
     const CPortRecord& port = *model.Ports().front();
     EXPECT_EQ(port.name, "COM1");
     EXPECT_EQ(port.up, 1);
-    const CDeviceRecord* device = model.FindDevice(1);
+    CDeviceRecord* device = model.FindDevice(1);
     ASSERT_NE(device, nullptr);
     EXPECT_EQ(device->communicating, 1);
+    // The device's structure is read by itself once it communicates; its values when asked.
+    waited.restart();
+    while (!device->structureComplete && waited.elapsed() < 10000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    ASSERT_EQ(device->structureComplete, 1) << unit.Log();
+    const std::uint16_t ua = 1 | 1 << 8, ub = 1 | 2 << 8;
+    ASSERT_NE(device->FindEntry(ua), nullptr);
+    ASSERT_NE(device->FindEntry(ub), nullptr);
+    EXPECT_EQ(device->FindEntry(ua)->description, "Ua");
+    ASSERT_EQ(monitorLink.RequestGroupValues(*device, 1), 1);
+    waited.restart();
+    while (device->FindEntry(ub)->actualValue.empty() && waited.elapsed() < 10000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    EXPECT_EQ(device->FindEntry(ua)->actualValue, "220.500");
+    EXPECT_EQ(device->FindEntry(ub)->actualValue, "219.750");
     EXPECT_TRUE(called("DebugText:")) << unit.Log();
     EXPECT_TRUE(called("UpdateStates:1"));
     EXPECT_TRUE(monitorLink.Timers().IsRunning(marindle::CDeviceLink::kKeepAliveTimer));

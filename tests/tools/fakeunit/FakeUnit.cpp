@@ -19,7 +19,9 @@
 // The monitor and debugging programs (Marindle, Quorvex) are served too, as far as a newcomer needs
 // to try them: their login (the device-login key), the port information of one board with one
 // serial port "COM1" holding device 1 and one table, the heartbeat, the communication states of
-// that device and port, and a debug text every second once the port information went out. Their
+// that device and port, device 1's generic-service structure (one group "遥测/测量值" with the
+// measured values "Ua" 220.5 and "Ub" 219.75) and values, and a debug text every second once the
+// port information went out. Their
 // frames are told apart by the direction word 1 in the header; such a connection prints DEVICE
 // TOOL, REQUEST <type> for requests served or left unanswered, and DEBUG <n> per debug text.
 //
@@ -55,6 +57,8 @@ namespace wire {
 constexpr std::size_t kLength = 2;     // int32: frame length - 8
 constexpr std::size_t kSync2 = 6;      // the second mark
 constexpr std::size_t kReserved = 8;   // bytes 8 to 25 are 0 in the tool's frames
+constexpr std::size_t kSource = 10;    // word: the device an ASDU from the unit comes from
+constexpr std::size_t kTarget = 14;    // word: the device an ASDU from a tool is for
 constexpr std::size_t kDirection = 18; // word: 1 in the monitor and debugging programs' frames, 43 back
 constexpr std::size_t kWord20 = 20;    // word: 16 in the monitor and debugging programs' frames
 constexpr std::size_t kBoard = 26;     // board / port / parameter
@@ -237,6 +241,25 @@ private:
         b.insert(b.end(), gbk.begin(), gbk.end());
     }
     void HandleDeviceToolRequest(std::uint8_t type, const Bytes& f);
+    // The generic-service reads (ASDU 21) of device 1: its one group "遥测/测量值" of two
+    // measured values, their descriptions and values.
+    void HandleDeviceRead(const Bytes& f);
+    // An ASDU of a device: kind byte 0x80, the device's address as the source.
+    bool SendDeviceFrame(std::uint16_t address, std::uint8_t board, const Bytes& body) {
+        Bytes frame(wire::kType, 0);
+        frame[0] = frame[wire::kSync2] = 0x90;
+        frame[1] = frame[wire::kSync2 + 1] = 0xEB;
+        const std::uint32_t l = std::uint32_t(wire::kType + body.size() - 8);
+        for (std::size_t i = 0; i < 4; ++i)
+            frame[wire::kLength + i] = std::uint8_t(l >> (8 * i));
+        frame[wire::kSource] = std::uint8_t(address);
+        frame[wire::kSource + 1] = std::uint8_t(address >> 8);
+        frame[wire::kDirection] = 43;
+        frame[wire::kBoard] = board;
+        frame[wire::kKind] = 0x80;
+        frame.insert(frame.end(), body.begin(), body.end());
+        return WriteAll(frame.data(), frame.size());
+    }
     // A debug text once a second, once the port information went out.
     void SendDueDebugText();
 
@@ -354,6 +377,7 @@ void Connection::HandleFrame(const Bytes& f) {
         }
         if (f[wire::kKind] == 0) {
             Say("ASDU " + std::to_string(f[wire::kType]));
+            HandleDeviceRead(f);
             return;
         }
     } else {
@@ -571,6 +595,60 @@ void Connection::HandleDeviceToolRequest(std::uint8_t type, const Bytes& f) {
     default:
         return; // seen, not answered
     }
+}
+
+void Connection::HandleDeviceRead(const Bytes& f) {
+    const std::uint8_t* b = f.data() + wire::kType;
+    const std::size_t n = f.size() - wire::kType;
+    const std::uint16_t address = Le16(&f[wire::kTarget]);
+    // ASDU 21, function 254: inf 240 group titles, 241 a group's entries, 245 a general read.
+    if (!verified_ || n < 8 || b[0] != 21 || b[4] != 254 || address != 1)
+        return;
+    const std::uint8_t inf = b[5];
+    const std::uint8_t rii = b[6];
+    Bytes reply = {10, 0x81, 42, 0, 254, inf, rii, 0};
+    auto item = [&](std::uint8_t entry, std::uint8_t kod, std::uint8_t type, const Bytes& value) {
+        reply.push_back(1); // group
+        reply.push_back(entry);
+        reply.push_back(kod);
+        reply.push_back(type);
+        reply.push_back(std::uint8_t(type == 7 ? 4 : value.size()));
+        reply.push_back(1);
+        reply.insert(reply.end(), value.begin(), value.end());
+        ++reply[7];
+    };
+    auto text = [](const std::string& utf8) {
+        const std::string gbk = platform::ToGbk(utf8);
+        return Bytes(gbk.begin(), gbk.end());
+    };
+    auto real = [](float v) {
+        std::uint32_t bits;
+        std::memcpy(&bits, &v, 4);
+        Bytes out;
+        Put32(out, bits);
+        return out;
+    };
+    const char* names[] = {"Ua", "Ub"};
+    const float values[] = {220.5f, 219.75f};
+    if (inf == 240) {
+        item(0, 10, 1, text("遥测/测量值"));
+    } else if (inf == 241 && n >= 11) {
+        const std::uint8_t group = b[8];
+        const std::uint8_t kod = b[10];
+        for (std::uint8_t e = 1; group == 1 && e <= 2; ++e) {
+            if (kod == 10)
+                item(e, 10, 1, text(names[e - 1]));
+            else if (kod == 1)
+                item(e, 1, 7, real(values[e - 1]));
+        }
+    } else if (inf == 245) {
+        reply[2] = 9; // the answer to a general read
+        for (std::uint8_t e = 1; e <= 2; ++e)
+            item(e, 1, 7, real(values[e - 1]));
+    } else {
+        return;
+    }
+    SendDeviceFrame(address, f[wire::kBoard], reply);
 }
 
 void Connection::SendDueDebugText() {
