@@ -1,5 +1,6 @@
 // The whole program with its real link over TCP against a unit scripted here on 127.0.0.1: login,
 // port information, and the upload of a file with a dotted name through the real save dialog.
+#include "debugger/core/DeviceRequests.h"
 #include "debugger/views/FileDialogs.h"
 #include "debugger/views/OutputView.h"
 #include "debugger/views/QuorvexApp.h"
@@ -194,8 +195,8 @@ TEST(TcpUnit, UploadOfADottedFileThroughTheRealSaveDialog) {
 
 // The fake unit a newcomer starts by hand serves the whole program: it logs in, takes the port
 // information (one board, serial port "COM1" with device 1), shows the unit's debug texts in the
-// debug window and stays connected, without a box.
-TEST(TcpUnit, TheFakeUnitServesLoginPortInformationAndDebugTexts) {
+// debug window, reads the device's entries and stays connected, without a box.
+TEST(TcpUnit, TheFakeUnitServesLoginPortInformationDebugTextsAndTheDeviceStructure) {
     testsupport::PromptRecorder prompts;
     testsupport::TempDir dir;
     testsupport::FakeUnit unit(dir.Path());
@@ -218,6 +219,11 @@ TEST(TcpUnit, TheFakeUnitServesLoginPortInformationAndDebugTexts) {
     ASSERT_NE(debug, nullptr);
     EXPECT_TRUE(WaitFor([&] { return debug->toPlainText().contains(QString("模拟装置调试信息")); }))
         << unit.Log();
+    // Device 1's structure, as a data sheet asks for it: the group headings, then the entries.
+    ASSERT_EQ(app.Link()->SendMessage(requests::GroupHeadings(0, 1)), 1);
+    ASSERT_TRUE(WaitFor([&] { return app.Data().m_entries.size() == 2; })) << unit.Log();
+    EXPECT_EQ(app.Data().m_entries[0].m_name, "Ua");
+    EXPECT_EQ(app.Data().m_entries[1].m_name, "Ub");
     EXPECT_TRUE(app.IsConnected());
     EXPECT_TRUE(prompts.Texts().empty()) << (prompts.Texts().empty() ? "" : prompts.Texts().front());
     EXPECT_EQ(unit.Log().find("PROTOCOL"), std::string::npos) << unit.Log();

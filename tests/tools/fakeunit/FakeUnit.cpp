@@ -635,6 +635,9 @@ void Connection::HandleDeviceRead(const Bytes& f) {
     } else if (inf == 241 && n >= 11) {
         const std::uint8_t group = b[8];
         const std::uint8_t kod = b[10];
+        // The descriptions name the group itself too (entry 0).
+        if (group == 1 && kod == 10)
+            item(0, 10, 1, text("遥测/测量值"));
         for (std::uint8_t e = 1; group == 1 && e <= 2; ++e) {
             if (kod == 10)
                 item(e, 10, 1, text(names[e - 1]));
