@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <mutex>
 #include <system_error>
+#include <unistd.h>
 
 namespace platform {
 
@@ -96,6 +97,16 @@ bool RemoveTree(const std::filesystem::path& path) {
     std::error_code ec;
     std::filesystem::remove_all(path, ec);
     return !ec;
+}
+
+long ReadFileChunk(int fd, void* buffer, std::size_t length, const std::filesystem::path& path) {
+    if (FileStepFails(FileStep::Read, path))
+        return -1;
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer, length);
+        if (n >= 0 || errno != EINTR)
+            return static_cast<long>(n);
+    }
 }
 
 } // namespace platform

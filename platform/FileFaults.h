@@ -1,6 +1,7 @@
 #pragma once
 // The file layer's one fault seam. Every step of the platform's file functions (open, write,
-// fsync, rename, exchange, link, copy, remove) asks FileStepFails first; a test installs a plan
+// fsync, rename, exchange, link, copy, remove, and the reads of sources being packed) asks
+// FileStepFails first; a test installs a plan
 // that fails the Nth call of a kind (optionally only for paths a filter picks), so each failure
 // branch of a save, copy or upload can be run. With no plan installed every step goes ahead; the
 // programs never install one.
@@ -10,8 +11,8 @@
 
 namespace platform {
 
-enum class FileStep { Open, Write, Sync, Rename, Exchange, Link, Copy, Remove };
-constexpr std::size_t kFileStepCount = 8;
+enum class FileStep { Open, Write, Sync, Rename, Exchange, Link, Copy, Remove, Read };
+constexpr std::size_t kFileStepCount = 9;
 
 // Asked before a step on path; true means the step is to fail as the file system would (errno is
 // set to EIO, or ENOSPC for a write). Counts the call for the installed plan; a filter may itself
@@ -57,5 +58,7 @@ bool RenameFile(const std::filesystem::path& from, const std::filesystem::path& 
 bool RemoveFile(const std::filesystem::path& path);
 // Removes a folder and everything below it; true when it is gone (or never was).
 bool RemoveTree(const std::filesystem::path& path);
+// read(2) of fd, the file at path, retried on EINTR; -1 with errno set when the read failed.
+long ReadFileChunk(int fd, void* buffer, std::size_t length, const std::filesystem::path& path);
 
 } // namespace platform

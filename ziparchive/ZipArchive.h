@@ -61,8 +61,9 @@ public:
     // same archive bytes; with threads > 1 the files are deflated on that many threads while the
     // calling thread writes them in order (not for encrypted or multi-volume archives, which go
     // one by one). Each file is streamed: memory stays within kAddFilesBudget and a few buffers
-    // per thread whatever the files' sizes. False at the first path that cannot be added (or
-    // what AddFile raises for a file that fails while being read); the entries before it stay.
+    // per thread whatever the files' sizes. False at the first path that cannot be added, and
+    // what AddFile raises (CZipFileException, "read") for a file whose read fails, wherever in
+    // the file; the entries before it stay, and none is left for that file.
     bool AddFiles(const std::vector<std::string>& paths, int level = -1, bool fullPath = true,
                   int threads = 1);
     // The compressed bytes that AddFiles on several threads holds at most for files it has not
@@ -85,7 +86,19 @@ public:
     // against the extraction limits and the free space of the target (CZipException tooLarge or
     // noSpace); no entry inflates past its declared size (badZipFile). False or an exception
     // when an entry could not be extracted: the files and folders written by then are removed.
+    // Threads pay only for what the entries declare: each thread is to have at least
+    // kExtractBytesPerThread bytes to write (a small archive is extracted on the calling thread
+    // alone, where helper threads would only add their start-up and contention to the work).
     bool ExtractFiles(const std::string& folder, int threads = 1);
+    static constexpr std::uint64_t kExtractBytesPerThread = std::uint64_t{8} << 20;
+    // The threads ExtractFiles takes for entries declaring `declared` bytes in `files` files,
+    // at most `requested`; bytesPerThread 0 takes as many as asked (one per file at most).
+    static int ExtractThreadsFor(int requested, std::uint64_t declared, std::uint64_t files,
+                                 std::uint64_t bytesPerThread);
+    // The bytes per thread of the rule above (kExtractBytesPerThread unless set).
+    void SetExtractBytesPerThread(std::uint64_t bytes) { m_uExtractBytesPerThread = bytes; }
+    // The threads the last ExtractFiles extracted its files on.
+    int GetExtractThreads() const { return m_iExtractThreads; }
 
     // What ExtractFiles may write: the sizes the entries declare add up to at most maxTotal bytes
     // and, beyond ratioFloor bytes, to at most maxRatio times the archive file's size (deflate
@@ -97,6 +110,17 @@ public:
         std::uint64_t ratioFloor = std::uint64_t{64} << 20;
         bool checkFreeSpace = true;
     };
+    // What a file system that can store the extracted files has free: bytes in whole blocks, and a
+    // free inode for each file (a file system that counts no inodes, files == 0, always has one).
+    struct FreeSpace {
+        std::uint64_t blockSize = 0;
+        std::uint64_t freeBlocks = 0;
+        std::uint64_t files = 0;
+        std::uint64_t freeFiles = 0;
+    };
+    // True when `files` files declaring `declared` bytes together fit: each file may end in a
+    // part-used block, and each takes an inode.
+    static bool FitsFreeSpace(std::uint64_t declared, std::uint64_t files, const FreeSpace& space);
     void SetExtractLimits(const ExtractLimits& limits) { m_limits = limits; }
     const ExtractLimits& GetExtractLimits() const { return m_limits; }
 
@@ -173,6 +197,8 @@ private:
     zipdeflate::CShrinkProbe m_shrinkProbe;
 
     ExtractLimits m_limits;
+    std::uint64_t m_uExtractBytesPerThread = kExtractBytesPerThread;
+    int m_iExtractThreads = 0;
     std::uint64_t m_uAddFilesPeak = 0;
     ExtractJournal* m_pJournal = nullptr; // set during ExtractFiles
 
@@ -214,6 +240,9 @@ private:
     // AddFile when the worker found no regular file).
     bool WriteStreamedFile(ParallelAdd& shared, const std::string& path, bool fullPath, int level,
                            std::size_t index);
+    // A file the worker could not pack: raises what AddFile raises for the failed read (readError
+    // its errno), false for any other failure.
+    static bool FailStreamedFile(const std::string& path, int readError);
     static void* MyAlloc(void* opaque, uInt items, uInt size);
     static void MyFree(void* opaque, void* address);
 

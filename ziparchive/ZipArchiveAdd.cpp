@@ -3,6 +3,7 @@
 #include "ziparchive/ZipArchive.h"
 #include "ziparchive/ZipArchiveUtil.h"
 
+#include "platform/FileFaults.h"
 #include "platform/Text.h"
 
 #include <algorithm>
@@ -96,12 +97,9 @@ bool CZipArchive::AddFile(const std::string& pathIn, int level, bool fullPath, Z
         const auto total = static_cast<std::uint64_t>(st.st_size);
         std::uint64_t done = 0;
         for (;;) {
-            ssize_t n = ::read(src.fd, m_readBuffer.data(), m_readBuffer.size());
-            if (n < 0) {
-                if (errno == EINTR)
-                    continue;
+            const long n = platform::ReadFileChunk(src.fd, m_readBuffer.data(), m_readBuffer.size(), path);
+            if (n < 0)
                 throw CZipFileException(path, "read", errno);
-            }
             if (n == 0)
                 break;
             WriteToNewEntry(m_readBuffer.data(), static_cast<std::size_t>(n));

@@ -10,6 +10,8 @@
 #include "ziparchive/ZipArchive.h"
 #include "ziparchive/ZipArchiveUtil.h"
 
+#include "platform/FileFaults.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <condition_variable>
@@ -42,6 +44,7 @@ struct CZipArchive::ParallelSlot {
     bool done = false;                            // the worker has finished with the file
     bool ok = false;                              // ... and read all of it
     bool fallback = false;                        // no regular file: the writer adds it itself
+    int readError = 0;                            // errno of the read that failed, if one did
     std::uint32_t crc = 0;
     std::uint64_t size = 0;
     std::uint64_t held = 0; // bytes in `chunks`
@@ -95,6 +98,7 @@ public:
                 slot.done = true;
                 slot.ok = ok;
                 slot.fallback = fallback;
+                slot.readError = readError_;
                 slot.crc = crc_;
                 slot.size = size_;
             }
@@ -110,6 +114,7 @@ private:
         crc_ = 0;
         size_ = 0;
         used_ = 0;
+        readError_ = 0;
         const int fd = ::open(paths_[index_].c_str(), O_RDONLY | O_CLOEXEC);
         struct stat st {};
         if (fd < 0 || ::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
@@ -157,11 +162,11 @@ private:
         };
         uLong crc = crc32(0L, Z_NULL, 0);
         for (;;) {
-            const ssize_t n = ::read(fd, input_.data(), input_.size());
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n < 0)
+            const long n = platform::ReadFileChunk(fd, input_.data(), input_.size(), paths_[index_]);
+            if (n < 0) {
+                readError_ = errno;
                 return false;
+            }
             if (n == 0)
                 break;
             const auto got = static_cast<std::size_t>(n);
@@ -264,6 +269,7 @@ private:
     std::size_t used_ = 0; // bytes in out_
     std::uint32_t crc_ = 0;
     std::uint64_t size_ = 0;
+    int readError_ = 0;
     z_stream zs_{};
     bool ready_ = false;
     zipdeflate::CShrinkProbe probe_;
@@ -333,14 +339,21 @@ bool CZipArchive::WriteStreamedFile(ParallelAdd& shared, const std::string& path
     };
     waitForData();
     bool fallback;
+    bool failedEarly;
+    int readError;
     {
         std::lock_guard lock(shared.mutex);
-        fallback = slot.done && (slot.fallback || !slot.ok) && slot.chunks.empty();
+        fallback = slot.done && slot.fallback && slot.chunks.empty();
+        failedEarly = slot.done && !slot.ok && slot.chunks.empty();
+        readError = slot.readError;
     }
-    // No regular file, or one that could not be read from the start: AddFile adds it or says why
-    // not.
+    // No regular file: AddFile adds it (a folder) or says why not.
     if (fallback)
         return AddFile(path, level, fullPath);
+    // Failed before any output: the file is not read a second time (that read may well succeed
+    // and hide the failure); the adding fails as AddFile fails at that read.
+    if (failedEarly)
+        return FailStreamedFile(path, readError);
 
     const std::string trimmed = TrimTrailingSlashes(path);
     std::string name;
@@ -377,6 +390,7 @@ bool CZipArchive::WriteStreamedFile(ParallelAdd& shared, const std::string& path
     {
         std::lock_guard lock(shared.mutex);
         ok = slot.ok;
+        readError = slot.readError;
         m_info.m_uCrc32 = slot.crc;
         m_info.m_uUncomprTotal = slot.size;
     }
@@ -385,8 +399,15 @@ bool CZipArchive::WriteStreamedFile(ParallelAdd& shared, const std::string& path
         m_centralDir.DropNewEntry();
         m_iFileOpened = stateIdle;
         m_bRawEntry = false;
-        return false;
+        return FailStreamedFile(path, readError);
     }
     m_info.m_uComprTotal = written;
     return CloseNewEntry();
+}
+
+bool CZipArchive::FailStreamedFile(const std::string& path, int readError) {
+    // The reason AddFile gives for the same read.
+    if (readError != 0)
+        throw CZipFileException(TrimTrailingSlashes(path), "read", readError);
+    return false;
 }

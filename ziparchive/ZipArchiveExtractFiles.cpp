@@ -116,13 +116,22 @@ void CZipArchive::CheckExtractLimits(const std::string& folder) const {
     struct statvfs vfs {};
     if (at.empty() || ::statvfs(at.c_str(), &vfs) != 0)
         return; // nothing to measure: the writes themselves report a full disk
-    const std::uint64_t block = vfs.f_frsize ? vfs.f_frsize : vfs.f_bsize;
-    const std::uint64_t room = static_cast<std::uint64_t>(vfs.f_bavail) * block;
-    // Each file may end in a part-used block.
-    const std::uint64_t needed = declared + files * block;
-    const bool inodesOk = vfs.f_files == 0 || static_cast<std::uint64_t>(vfs.f_favail) >= files;
-    if (needed > room || !inodesOk)
+    FreeSpace space;
+    space.blockSize = vfs.f_frsize ? vfs.f_frsize : vfs.f_bsize;
+    space.freeBlocks = vfs.f_bavail;
+    space.files = vfs.f_files;
+    space.freeFiles = vfs.f_favail;
+    if (!FitsFreeSpace(declared, files, space))
         ThrowError(CZipException::codeNoSpace);
+}
+
+bool CZipArchive::FitsFreeSpace(std::uint64_t declared, std::uint64_t files, const FreeSpace& space) {
+    const std::uint64_t block = std::max<std::uint64_t>(space.blockSize, 1);
+    // Whole blocks: each file's last block may be part-used. Counted in blocks, so that no
+    // product of a declared count overflows.
+    const std::uint64_t blocks = declared / block + (declared % block != 0) + files;
+    const bool inodesOk = space.files == 0 || space.freeFiles >= files;
+    return blocks <= space.freeBlocks && inodesOk;
 }
 
 bool CZipArchive::ExtractFiles(const std::string& folder, int threads) {
@@ -168,13 +177,30 @@ bool CZipArchive::ExtractOneByOne(const std::string& folder) {
     return true;
 }
 
+int CZipArchive::ExtractThreadsFor(int requested, std::uint64_t declared, std::uint64_t files,
+                                   std::uint64_t bytesPerThread) {
+    std::uint64_t threads = std::min<std::uint64_t>(static_cast<std::uint64_t>(std::max(requested, 1)),
+                                                    std::min<std::uint64_t>(files, 64));
+    if (bytesPerThread > 0)
+        threads = std::min(threads, declared / bytesPerThread);
+    return static_cast<int>(std::max<std::uint64_t>(threads, 1));
+}
+
 bool CZipArchive::ExtractAll(const std::string& folder, int threads) {
-    threads = std::min(threads, std::min(GetEntryCount(), 64));
+    std::uint64_t declared = 0;
+    std::uint64_t files = 0;
+    for (const auto& h : m_centralDir.m_headers) {
+        declared += h->m_uUncomprSize;
+        files += h->IsDirectory() ? 0 : 1;
+    }
+    threads = ExtractThreadsFor(threads, declared, files, m_uExtractBytesPerThread);
+    m_iExtractThreads = 1;
     if (threads <= 1 || m_storage.IsSpanned() != 0 || m_iFileOpened != stateIdle || DependsOnEntryOrder())
         return ExtractOneByOne(folder);
     std::vector<int> runs;
     if (!PrepareRuns(folder, runs))
         return ExtractOneByOne(folder);
+    m_iExtractThreads = threads;
     return ExtractRuns(folder, runs, threads);
 }
 

@@ -3,6 +3,7 @@
 #include "configtool/model/TextFormat.h"
 #include "configtool/shellui/TextMatchDlg.h"
 
+#include "platform/ui/BatchedText.h"
 #include "platform/ui/WidgetPrompt.h"
 
 #include <QContextMenuEvent>
@@ -146,19 +147,14 @@ void CDebugTextView::Queue(Pending&& item) {
 void CDebugTextView::FlushFeed() {
     m_flushPosted = false;
     m_sinceFlush.start();
-    if (m_pending.Size() == 0)
+    if (m_pending.Empty())
         return;
     const std::size_t pendingLines = m_pending.Lines();
     auto batch = m_pending.Take();
-    // Lines beyond the pane's limit at the front of the batch are skipped before formatting.
-    std::size_t skip = pendingLines > static_cast<std::size_t>(kMaxLines) ? pendingLines - kMaxLines : 0;
-    // A batch that fills the pane by itself replaces what is shown at once rather than pushing
-    // the old lines out one block at a time.
-    if (pendingLines >= static_cast<std::size_t>(kMaxLines))
-        document()->clear();
-    QTextCursor cursor(document());
-    cursor.movePosition(QTextCursor::End);
-    cursor.beginEditBlock();
+    // Lines beyond the budget at the front of the batch are skipped before formatting.
+    std::size_t skip = pendingLines > kTickLines ? pendingLines - kTickLines : 0;
+    std::vector<platform::TextRun> runs;
+    runs.reserve(batch.items.size());
     for (Pending& item : batch.items) {
         if (skip >= item.lines) {
             skip -= item.lines;
@@ -177,15 +173,9 @@ void CDebugTextView::FlushFeed() {
                 text.erase(0, text.find('\n') + 1);
         }
         skip = 0;
-        QTextCharFormat format;
-        format.setForeground(item.colour);
-        cursor.insertText(platform::Qs(text), format);
+        runs.push_back({std::move(text), static_cast<std::uint32_t>(item.colour.rgb() & 0xFFFFFFu)});
     }
-    cursor.endEditBlock();
-    if (IsOutputOn()) {
-        setTextCursor(cursor);
-        ensureCursorVisible();
-    }
+    platform::AppendBatch(this, batch.omitted, runs, QTextCharFormat(), IsOutputOn());
     // The layout ran when the edit block ended: this is what the batch cost the thread.
     m_lastFlushMs = m_sinceFlush.elapsed();
 }

@@ -64,6 +64,12 @@ public:
 
     // The pane keeps only its last lines, so a long transfer cannot fill the memory.
     static constexpr int kMaxLines = 3000;
+    // One batch shows at most this many lines, of at most kTickBytes queued bytes (the budget of
+    // the monitors' text windows): of a faster stream the newest lines show, the items left out
+    // before them are counted and said in the pane ("……省略N条……"), and the layout of the shown
+    // pane costs the link's thread the same however fast the frames come.
+    static constexpr std::size_t kTickLines = 1000;
+    static constexpr std::size_t kTickBytes = 1u << 20;
     // While lines keep coming, a batch is appended kFeedIntervalMs after the start of the one
     // before, or kFeedCostFactor times as long as that one took when that is longer (up to
     // kFeedMaxPeriodMs): laying out a full pane of lines takes tens of milliseconds, and the pane
@@ -79,16 +85,18 @@ public:
     explicit CDebugTextView(QWidget* parent = nullptr);
     ~CDebugTextView() override;
 
-    // The link's monitor feed: a text line, or bytes as a hex dump of 16 per line. Queued, and
-    // appended in one batch on a later turn of the event loop (at most every kFeedIntervalMs while
-    // frames keep coming), so a frame's handling (and its acknowledgement) never waits for the
-    // pane; of what is queued only the lines the pane keeps are formatted. Nothing is queued while
-    // output is paused.
+    // The link's monitor feed: a text line, or bytes as a hex dump of 16 per line. Queued within
+    // the tick's budget, and appended in one batch on a later turn of the event loop (at most
+    // every kFeedIntervalMs while frames keep coming), so a frame's handling (and its
+    // acknowledgement) never waits for the pane; of what is queued only the lines of the budget
+    // are formatted. Nothing is queued while output is paused.
     void FeedLine(const std::string& text, const QColor& colour);
     void FeedHex(const std::uint8_t* bytes, std::size_t count, const QColor& colour);
     // Appends what is queued now (the event loop does it by itself).
     void FlushFeed();
     std::size_t PendingLines() const { return m_pending.Lines(); }
+    // Items left out of the pane (beyond a batch's budget) since it was made.
+    std::uint64_t OmittedCount() const { return m_pending.TotalOmitted(); }
 
     // Clears the pane and what is queued for it.
     void ClearAll();
@@ -117,11 +125,9 @@ private:
     };
     void Queue(Pending&& item);
 
-    // Holds the lines the pane keeps at most (the shared rule of the running-text windows).
-    static constexpr std::size_t kMaxPendingBytes = 16u << 20;
-
     std::unique_ptr<CTextMatchDlg> m_pMatchDlg;
-    platform::CTextBatch<Pending> m_pending{kMaxLines, kMaxPendingBytes};
+    // The shared rule of the running-text windows, with the pane's budget.
+    platform::CTextBatch<Pending> m_pending{kTickLines, kTickBytes};
     bool m_flushPosted = false;
     QElapsedTimer m_sinceFlush;
     qint64 m_lastFlushMs = 0;

@@ -13,9 +13,11 @@ namespace testsupport {
 
 class FakeUnit {
 public:
-    explicit FakeUnit(const std::filesystem::path& store, const QStringList& faults = {}) {
+    // lifetime: seconds the unit runs at most ("0": until it is stopped).
+    explicit FakeUnit(const std::filesystem::path& store, const QStringList& faults = {},
+                      const QString& lifetime = "120") {
         QStringList args = {"--port",        "0",          "--store", QString::fromStdString(store.string()),
-                            "--watch-stdin", "--lifetime", "120"};
+                            "--watch-stdin", "--lifetime", lifetime};
         for (const QString& f : faults)
             args << "--fault" << f;
         process.start(QString::fromStdString((TestToolsDir() / "fakeunit").string()), args);

@@ -2,10 +2,13 @@
 // one thread or several, and the kept deflate state survives everything else the archive does.
 #include "ZipTestUtil.h"
 
+#include "platform/FileFaults.h"
 #include "ziparchive/ZipArchive.h"
+#include "ziparchive/ZipException.h"
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <map>
 #include <vector>
 #include <zlib.h>
@@ -136,6 +139,7 @@ TEST(ZipAddFiles, FilesThatDeflateCannotShrinkAreStoredBlocksOnAnyThreadCount) {
                 level == 0 ? data.size() + 5 * (data.size() / 65535 + 1) : DeflatedSize(data, level);
             EXPECT_EQ(h.m_uComprSize, expected) << h.GetFileName();
         }
+        zip.SetExtractBytesPerThread(0);
         ASSERT_TRUE(Bounded([&] { return zip.ExtractFiles((dir / "out").string(), 4); }));
         zip.Close();
     }
@@ -201,6 +205,60 @@ TEST(ZipAddFiles, AFileThatCannotBeReadFailsTheAdd) {
         EXPECT_EQ(r.GetEntryCount(), 3);
         r.Close();
         EXPECT_EQ(IndependentReadersFault(zip, root), "");
+    }
+}
+
+// A read of one file fails as the kernel would (EIO): at its first read, or after its first
+// output chunks went to the writer. On any thread count and for every way its data is written, the
+// adding fails at that file with AddFile's reason (the file, "read", the error), no entry for it
+// is left, and the entries before it stay whole.
+TEST(ZipAddFiles, AReadFailingPartWayFailsTheAddWithTheReadAsReason) {
+    testsupport::TempDir dir;
+    const fs::path root = dir / "tree";
+    for (int i = 0; i < 4; ++i)
+        testsupport::WriteBytes(root / ("f" + std::to_string(i)), TextBytes(300, i));
+    // Stored, stored deflate blocks, deflated: each hands the writer several chunks.
+    const std::vector<std::pair<int, std::string>> contents = {
+        {0, TextBytes(120000, 5)},
+        {-1, RandomBytes(3u << 20, 6)},
+        {1, RandomBytes(2u << 20, 7) + TextBytes(90000, 8)}};
+    const fs::path bad = root / "f2";
+    std::vector<std::string> paths;
+    for (int i = 0; i < 4; ++i)
+        paths.push_back((root / ("f" + std::to_string(i))).string());
+    for (const auto& [level, content] : contents) {
+        testsupport::WriteBytes(bad, content);
+        for (int failingRead : {1, 2, 4, 9}) {
+            for (int threads : {1, 4}) {
+                SCOPED_TRACE(::testing::Message()
+                             << "level " << level << ", read " << failingRead << ", threads " << threads);
+                const fs::path zip = dir / "a.zip";
+                CZipArchive a;
+                ASSERT_TRUE(a.Open(zip.string(), CZipArchive::zipCreate));
+                a.SetRootPath(root.string());
+                platform::CFileFaults faults;
+                faults.FailNth(platform::FileStep::Read, failingRead,
+                               [&](const fs::path& p) { return p == bad; });
+                bool added = true;
+                std::string reason;
+                try {
+                    added = Bounded([&] { return a.AddFiles(paths, level, false, threads); });
+                    a.Close();
+                } catch (const CZipFileException& e) {
+                    added = false;
+                    reason = e.m_szFileName + "|" + e.m_szOperation + "|" + std::to_string(e.m_iError);
+                    a.Close(true);
+                }
+                EXPECT_EQ(faults.Failed(platform::FileStep::Read), 1);
+                EXPECT_FALSE(added);
+                EXPECT_EQ(reason, bad.string() + "|read|" + std::to_string(EIO));
+                CZipArchive r;
+                ASSERT_TRUE(r.Open(zip.string(), CZipArchive::zipOpenReadOnly));
+                EXPECT_EQ(r.GetEntryCount(), 2);
+                r.Close();
+                EXPECT_EQ(IndependentReadersFault(zip, root), "");
+            }
+        }
     }
 }
 

@@ -47,11 +47,13 @@ std::map<std::string, std::string> Describe(const fs::path& root) {
     return out;
 }
 
-// ExtractFiles; false when it fails or raises (the archive is closed either way).
+// ExtractFiles on as many threads as asked, however small the archive; false when it fails or
+// raises (the archive is closed either way).
 bool ExtractAll(const fs::path& zip, const fs::path& dest, int threads) {
     CZipArchive a;
     if (!a.Open(zip.string(), CZipArchive::zipOpenReadOnly))
         return false;
+    a.SetExtractBytesPerThread(0);
     try {
         const bool ok = Bounded([&] { return a.ExtractFiles(dest.string(), threads); });
         a.Close();
@@ -98,6 +100,54 @@ TEST_F(ZipExtractFiles, SeveralThreadsWriteWhatOneThreadWrites) {
             ASSERT_TRUE(ExtractAll(zip, many, threads));
             EXPECT_EQ(Describe(many), expected);
         }
+    }
+}
+
+// Threads only where what the archive declares pays for them: a small archive (a project's)
+// is extracted on the calling thread whatever is asked, a large one on a thread per share.
+TEST(ZipExtractThreads, TakenOnlyForTheBytesTheEntriesDeclare) {
+    constexpr std::uint64_t MB = 1u << 20;
+    constexpr std::uint64_t share = CZipArchive::kExtractBytesPerThread;
+    struct Case {
+        int requested;
+        std::uint64_t declared;
+        std::uint64_t files;
+        std::uint64_t perThread;
+        int threads;
+    };
+    const std::vector<Case> cases = {
+        {8, 5 * MB, 408, share, 1},        // a project archive
+        {8, share * 2 - 1, 408, share, 1}, // a thread needs a whole share beside the first
+        {8, share * 2, 408, share, 2},
+        {8, share * 20, 408, share, 8}, // never more than asked
+        {8, share * 20, 3, share, 3},   // nor more than there are files
+        {8, 1, 408, 0, 8},              // 0: as many as asked
+        {200, share * 200, 408, share, 64},
+        {0, share * 20, 408, share, 1},
+        {4, share * 20, 0, share, 1},
+    };
+    for (std::size_t i = 0; i < cases.size(); ++i) {
+        const Case& c = cases[i];
+        EXPECT_EQ(CZipArchive::ExtractThreadsFor(c.requested, c.declared, c.files, c.perThread), c.threads)
+            << "case " << i;
+    }
+
+    // And ExtractFiles keeps to it: zeros declare much and pack small.
+    testsupport::TempDir dir;
+    const std::string zeros(share, '\0');
+    std::vector<std::pair<std::string, std::string>> entries;
+    for (int i = 0; i < 4; ++i)
+        entries.emplace_back("d/z" + std::to_string(i) + ".dat", zeros);
+    WriteNamed(dir / "big.zip", entries);
+    WriteNamed(dir / "small.zip", {{"a.cfg", TextBytes(300, 1)}, {"b/c.cfg", TextBytes(200, 2)}});
+    for (const auto& [name, threads] :
+         std::vector<std::pair<std::string, int>>{{"small.zip", 1}, {"big.zip", 4}}) {
+        SCOPED_TRACE(name);
+        CZipArchive a;
+        ASSERT_TRUE(a.Open((dir / name).string(), CZipArchive::zipOpenReadOnly));
+        EXPECT_TRUE(Bounded([&] { return a.ExtractFiles((dir / ("out-" + name)).string(), 8); }));
+        EXPECT_EQ(a.GetExtractThreads(), threads);
+        a.Close();
     }
 }
 

@@ -46,6 +46,7 @@ Outcome Extract(const fs::path& zip, const fs::path& dest, int threads,
     EXPECT_TRUE(a.Open(zip.string(), CZipArchive::zipOpenReadOnly));
     if (limits)
         a.SetExtractLimits(*limits);
+    a.SetExtractBytesPerThread(0); // the threads asked for, however small the archive
     try {
         out.ok = Bounded([&] { return a.ExtractFiles(dest.string(), threads); });
         a.Close();
@@ -181,4 +182,32 @@ TEST_F(ZipExtractLimits, AnEntryThatInflatesPastItsDeclaredSizeStopsAndLeavesNot
     WriteNamed(good, entries);
     ASSERT_TRUE(Extract(good, tmp / "good", 4).ok);
     EXPECT_EQ(ReadTree(tmp / "good").size(), entries.size());
+}
+
+// The free-space rule at its edges: each file may end in a part-used block and takes an inode.
+TEST(ZipFreeSpace, EachFileMayEndInAPartUsedBlockAndTakesAnInode) {
+    using Space = CZipArchive::FreeSpace;
+    struct Case {
+        std::uint64_t declared;
+        std::uint64_t files;
+        Space space;
+        bool fits;
+    };
+    const std::uint64_t huge = std::numeric_limits<std::uint64_t>::max();
+    const std::vector<Case> cases = {
+        {4096 * 8, 2, {4096, 10, 100, 100}, true},      // 8 blocks of data and 2 part-used ones
+        {4096 * 8 + 1, 2, {4096, 10, 100, 100}, false}, // one byte more needs an eleventh block
+        {4096 * 9, 2, {4096, 10, 100, 100}, false},     // without the part-used blocks it would fit
+        {0, 10, {4096, 10, 100, 100}, true},            // ten empty files: a block each at most
+        {0, 11, {4096, 10, 100, 100}, false},
+        {100, 5, {4096, 100, 1000, 5}, true}, // an inode for each file
+        {100, 6, {4096, 100, 1000, 5}, false},
+        {100, 6, {4096, 100, 0, 0}, true},   // a file system that counts no inodes
+        {huge, 1, {4096, huge, 0, 0}, true}, // sizes near the type's limit do not wrap
+        {huge, 2, {4096, huge / 4096 + 1, 0, 0}, false},
+    };
+    for (std::size_t i = 0; i < cases.size(); ++i) {
+        const Case& c = cases[i];
+        EXPECT_EQ(CZipArchive::FitsFreeSpace(c.declared, c.files, c.space), c.fits) << "case " << i;
+    }
 }

@@ -43,7 +43,8 @@ struct UnitStore {
 };
 class FakeUnit : public UnitStore, public testsupport::FakeUnit {
 public:
-    explicit FakeUnit(const QStringList& faults) : testsupport::FakeUnit(store.Path(), faults) {}
+    explicit FakeUnit(const QStringList& faults, const QString& lifetime = "120")
+        : testsupport::FakeUnit(store.Path(), faults, lifetime) {}
 };
 
 // Runs job on a worker thread while this thread handles the socket and the calls carried over.
@@ -53,8 +54,8 @@ template <class Job> void RunOnWorker(Job job) {
 
 class EndToEnd : public ::testing::Test {
 protected:
-    void Start(const QStringList& faults = {}) {
-        unit = std::make_unique<FakeUnit>(faults);
+    void Start(const QStringList& faults = {}, const QString& lifetime = "120") {
+        unit = std::make_unique<FakeUnit>(faults, lifetime);
         ASSERT_NE(0, unit->port) << "the fake unit did not start";
         link = MakeDeviceLink(&report);
         link->SetAddress(unit->port, "127.0.0.1");
@@ -163,6 +164,16 @@ TEST_F(EndToEnd, UploadsArriveByteIdentical) {
                   return std::vector<std::string>(from, to == t.end() ? to : to + 1);
               }());
     EXPECT_EQ(std::string::npos, unit->Log().find("PROTOCOL")) << unit->Log();
+}
+
+// The unit a newcomer starts by hand (lifetime 0) runs until it is stopped: it takes a connection
+// and a whole transfer.
+TEST_F(EndToEnd, AUnitWithoutALifetimeRunsUntilStopped) {
+    Start({}, "0");
+    WriteBytes(local / "a.bin", RandomBytes(30000, 3));
+    EXPECT_TRUE(Transfer(true, (local / "a.bin").string(), "a.bin"));
+    EXPECT_EQ(ReadBytes(unit->store / "a.bin"), ReadBytes(local / "a.bin"));
+    EXPECT_TRUE(unit->process.state() == QProcess::Running);
 }
 
 TEST_F(EndToEnd, PasswordNotConfirmed) {

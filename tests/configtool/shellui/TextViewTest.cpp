@@ -2,6 +2,7 @@
 #include "configtool/model/TextFormat.h"
 #include "configtool/shellui/TextMatchDlg.h"
 
+#include "platform/TextBatch.h"
 #include "platform/ui/WidgetPrompt.h"
 
 #include <gtest/gtest.h>
@@ -224,9 +225,14 @@ TEST(DebugTextView, KeepsOnlyItsLastLinesWhateverIsFed) {
         << text.right(80).toStdString();
     EXPECT_TRUE(text.contains(Qs("packet 19\n13 14 15")));
     EXPECT_FALSE(text.contains(Qs("packet 0\n")));
+    // What did not fit the batch's budget is counted and said, on the pane's first line here.
+    EXPECT_GT(view.OmittedCount(), 0u);
+    EXPECT_TRUE(text.startsWith(Qs(platform::OmittedLine(view.OmittedCount()) + "\n")))
+        << text.left(80).toStdString();
+    EXPECT_LE(view.document()->blockCount(), static_cast<int>(CDebugTextView::kTickLines) + 2);
     // Every kept dump line is a whole line of 16 bytes (each dump here ends with an empty line).
     const QStringList lines = text.split('\n');
-    for (int i = 0; i + 2 < lines.size(); ++i) {
+    for (int i = 1; i + 2 < lines.size(); ++i) {
         if (!lines[i].isEmpty() && !lines[i].startsWith("packet")) {
             EXPECT_EQ(lines[i].size(), 48) << i;
         }
@@ -253,16 +259,44 @@ TEST(DebugTextView, ABatchWaitsForTheIntervalOrTenTimesWhatTheLastOneTook) {
     EXPECT_EQ(CDebugTextView::FeedWaitMs(CDebugTextView::kFeedMaxPeriodMs, 100000), 0);
 }
 
-TEST(DebugTextView, ShowsExactlyTheLastLinesFedWhateverTheBatches) {
+TEST(DebugTextView, ShowsExactlyTheLastLinesOfEachBatchsBudget) {
     CDebugTextView view;
-    // Every line fed, in order, with its colour: what a pane without a limit would show.
-    std::vector<std::pair<std::string, QColor>> all;
+    using Lines = std::vector<std::pair<std::string, QColor>>;
+    // Every line a pane without a limit would show, in order, with its colour: of each batch the
+    // items within the budget (the oldest go while the newer ones fill it by themselves), cut to
+    // the budget's lines, after the line that counts the items left out.
+    Lines all;
+    std::vector<Lines> queued; // the items fed since the last batch
     auto record = [&](const std::string& text, const QColor& colour) {
+        Lines item;
         std::size_t from = 0;
         for (std::size_t nl = text.find('\n'); nl != std::string::npos; nl = text.find('\n', from)) {
-            all.emplace_back(text.substr(from, nl - from), colour);
+            item.emplace_back(text.substr(from, nl - from), colour);
             from = nl + 1;
         }
+        queued.push_back(std::move(item));
+    };
+    auto batch = [&] {
+        std::size_t lines = 0;
+        for (const Lines& item : queued)
+            lines += item.size();
+        std::size_t first = 0;
+        while (first + 1 < queued.size() && lines - queued[first].size() >= CDebugTextView::kTickLines)
+            lines -= queued[first++].size();
+        if (first > 0)
+            all.emplace_back(platform::OmittedLine(first), QColor(0x80, 0x80, 0x80));
+        std::size_t skip = lines > CDebugTextView::kTickLines ? lines - CDebugTextView::kTickLines : 0;
+        for (std::size_t i = first; i < queued.size(); ++i)
+            for (const auto& line : queued[i])
+                if (skip > 0)
+                    --skip;
+                else
+                    all.push_back(line);
+        queued.clear();
+    };
+    auto flush = [&] {
+        view.FlushFeed();
+        batch();
     };
     const QColor colours[] = {QColor(0, 0, 255), QColor(0, 128, 0), QColor(255, 0, 0)};
     int fed = 0;
@@ -304,33 +338,39 @@ TEST(DebugTextView, ShowsExactlyTheLastLinesFedWhateverTheBatches) {
     for (std::size_t count : {3u, 40u, 100u}) {
         line("发送");
         dump(count);
-        view.FlushFeed();
+        flush();
     }
     expectLastLines("small batches");
     int n = 0;
     for (int batch : {1, 6, 2}) {
         for (int i = 0; i < batch; ++i)
             frame(n++);
-        view.FlushFeed();
+        flush();
         expectLastLines("a batch of " + std::to_string(batch) + " frames");
     }
     for (int i = 0; i < 40; ++i) {
         line("两行的\n说明 " + std::to_string(i));
         dump(static_cast<std::size_t>(i * 13 % 300 + 1));
-        view.FlushFeed();
+        flush();
     }
     expectLastLines("small batches after full ones");
 
     // A full batch whose first line to show is the last of a dump (4001 bytes: 251 line breaks,
-    // 2999 more behind them) or the second line of a text (2 + 2999).
+    // 999 more behind them) or the second line of a text (2 + 999), and one whose last item
+    // fills the budget by itself.
+    const std::size_t budgetDump = (CDebugTextView::kTickLines - 2) * 16;
     dump(4001);
-    dump(2998 * 16);
-    view.FlushFeed();
+    dump(budgetDump);
+    flush();
     expectLastLines("a batch cut inside a dump");
     line("第一行\n第二行");
-    dump(2998 * 16);
-    view.FlushFeed();
+    dump(budgetDump);
+    flush();
     expectLastLines("a batch cut inside a text");
+    dump(4001);
+    dump(budgetDump + 48);
+    flush();
+    expectLastLines("a batch whose last item fills the budget");
 
     // Left to the event loop, what is fed shows within the longest period.
     for (int i = 0; i < 12; ++i)
@@ -340,5 +380,6 @@ TEST(DebugTextView, ShowsExactlyTheLastLinesFedWhateverTheBatches) {
     while (view.PendingLines() > 0 && waited.elapsed() < 3 * CDebugTextView::kFeedMaxPeriodMs)
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
     EXPECT_EQ(view.PendingLines(), 0u);
+    batch(); // fed in one turn: one batch
     expectLastLines("the event loop");
 }

@@ -1,10 +1,13 @@
 // The whole program with its real link over TCP against a unit scripted here on 127.0.0.1: login,
-// port information, the upload of a file with a dotted name through the real save dialog, and a
-// unit that goes quiet and is connected again.
+// port information, the upload of a file with a dotted name through the real save dialog, a
+// unit that goes quiet and is connected again, and the fake unit a newcomer starts by hand.
+#include "debugger/core/DeviceRequests.h"
 #include "debugger/views/FileDialogs.h"
+#include "debugger/views/OutputView.h"
 #include "debugger/views/QuorvexApp.h"
 
 #include "tests/debugger/core/QuorvexTestSupport.h"
+#include "tests/support/FakeUnit.h"
 #include "tests/support/PromptRecorder.h"
 #include "tests/support/TestFiles.h"
 #include "unitlink/FrameLayout.h"
@@ -224,5 +227,42 @@ TEST(TcpUnit, AQuietUnitIsConnectedAgainWithoutAFalseErrorAndNoBoxOpensInsideThe
     // socket found nothing, which is no receive error.
     ASSERT_TRUE(WaitFor([&] { return unit.connections == 2 && app.Data().m_boards.GetSize() == 1; }));
     EXPECT_TRUE(prompts.Texts().empty());
+    app.ExitInstance();
+}
+
+// The fake unit a newcomer starts by hand serves the whole program: it logs in, takes the port
+// information (one board, serial port "COM1" with device 1), shows the unit's debug texts in the
+// debug window, reads the device's entries and stays connected, without a box.
+TEST(TcpUnit, TheFakeUnitServesLoginPortInformationDebugTextsAndTheDeviceStructure) {
+    testsupport::PromptRecorder prompts;
+    testsupport::TempDir dir;
+    testsupport::FakeUnit unit(dir.Path());
+    ASSERT_NE(unit.port, 0);
+    const std::filesystem::path bin = dir.Path() / "Bin";
+    std::filesystem::create_directories(bin);
+
+    CQuorvexApp app([] { return std::make_unique<unitlink::CNetSocket>(); }, bin);
+    ASSERT_TRUE(app.InitInstance("系统管理员", "", true));
+    app.Link()->SetAddress("127.0.0.1", unit.port);
+    app.OnConnect();
+    ASSERT_TRUE(WaitFor([&] { return app.Data().m_boards.GetSize() == 1; })) << unit.Log();
+    const CUnitBoard& board = app.Data().m_boards[0];
+    ASSERT_EQ(board.m_serialPorts.GetSize(), 1);
+    EXPECT_EQ(board.m_serialPorts[0].m_name, "COM1");
+    EXPECT_EQ(board.m_serialPorts[0].m_deviceCount, 1);
+    EXPECT_EQ(board.m_netPorts.GetSize(), 0);
+
+    COutputView* debug = app.OpenDebugWindow();
+    ASSERT_NE(debug, nullptr);
+    EXPECT_TRUE(WaitFor([&] { return debug->toPlainText().contains(QString("模拟装置调试信息")); }))
+        << unit.Log();
+    // Device 1's structure, as a data sheet asks for it: the group headings, then the entries.
+    ASSERT_EQ(app.Link()->SendMessage(requests::GroupHeadings(0, 1)), 1);
+    ASSERT_TRUE(WaitFor([&] { return app.Data().m_entries.size() == 2; })) << unit.Log();
+    EXPECT_EQ(app.Data().m_entries[0].m_name, "Ua");
+    EXPECT_EQ(app.Data().m_entries[1].m_name, "Ub");
+    EXPECT_TRUE(app.IsConnected());
+    EXPECT_TRUE(prompts.Texts().empty()) << (prompts.Texts().empty() ? "" : prompts.Texts().front());
+    EXPECT_EQ(unit.Log().find("PROTOCOL"), std::string::npos) << unit.Log();
     app.ExitInstance();
 }

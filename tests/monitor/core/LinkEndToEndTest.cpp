@@ -3,11 +3,16 @@
 #include "LoopbackUnit.h"
 #include "MonitorTestSupport.h"
 
+#include "tests/support/FakeUnit.h"
 #include "tests/support/PromptRecorder.h"
+#include "tests/support/TestFiles.h"
 #include "unitlink/FrameLayout.h"
 #include "unitlink/NetSocket.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
+#include <QCoreApplication>
+#include <QElapsedTimer>
 
 using namespace marindle;
 using namespace montest;
@@ -50,5 +55,66 @@ TEST(LinkEndToEndTest, LoginAndStartUpOverTcp) {
     EXPECT_EQ(model.Ports().size(), 2u);
     EXPECT_TRUE(monitorLink.Timers().IsRunning(marindle::CDeviceLink::kKeepAliveTimer));
     EXPECT_EQ(prompt.Count(), 0u);
+    EXPECT_EQ(monitorLink.Disconnect(), 1);
+}
+
+// The fake unit a newcomer starts by hand serves the monitor: the login with the device-login key,
+// its port information (one serial port with one device), the communication states of both, the
+// device's structure and values, and a debug text every second; the link keeps running and no box
+// is shown.
+TEST(LinkEndToEndTest, TheFakeUnitServesLoginPortInformationStatesValuesAndDebugTexts) {
+    testsupport::PromptRecorder prompt;
+    testsupport::TempDir store;
+    testsupport::FakeUnit unit(store.Path());
+    ASSERT_NE(unit.port, 0);
+    RecordingWindows windows;
+    windows.open["debug"] = true;
+    windows.open["comm"] = true;
+    RecordingHost host;
+    CDevModel model;
+    marindle::CDeviceLink monitorLink(std::make_unique<unitlink::CNetSocket>(), &host, &windows);
+    CMessageDispatcher dispatcher(monitorLink, model, windows, host);
+    monitorLink.SetDispatcher(&dispatcher);
+    monitorLink.SetAddress("127.0.0.1", unit.port);
+    ASSERT_EQ(monitorLink.Connect(), 1);
+
+    auto called = [&](const std::string& prefix) {
+        return std::any_of(windows.calls.begin(), windows.calls.end(),
+                           [&](const std::string& c) { return c.rfind(prefix, 0) == 0; });
+    };
+    QElapsedTimer waited;
+    waited.start();
+    while (!(called("DebugText:") && called("UpdateStates:0")) && waited.elapsed() < 10000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    ASSERT_EQ(model.Ports().size(), 1u);
+    const CPortRecord& port = *model.Ports().front();
+    EXPECT_EQ(port.name, "COM1");
+    EXPECT_EQ(port.up, 1);
+    CDeviceRecord* device = model.FindDevice(1);
+    ASSERT_NE(device, nullptr);
+    EXPECT_EQ(device->communicating, 1);
+    // The device's structure is read by itself once it communicates; its values when asked.
+    waited.restart();
+    while (!device->structureComplete && waited.elapsed() < 10000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    ASSERT_EQ(device->structureComplete, 1) << unit.Log();
+    const std::uint16_t ua = 1 | 1 << 8, ub = 1 | 2 << 8;
+    ASSERT_NE(device->FindEntry(ua), nullptr);
+    ASSERT_NE(device->FindEntry(ub), nullptr);
+    EXPECT_EQ(device->FindEntry(ua)->description, "Ua");
+    ASSERT_EQ(monitorLink.RequestGroupValues(*device, 1), 1);
+    waited.restart();
+    while (device->FindEntry(ub)->actualValue.empty() && waited.elapsed() < 10000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    EXPECT_EQ(device->FindEntry(ua)->actualValue, "220.500");
+    EXPECT_EQ(device->FindEntry(ub)->actualValue, "219.750");
+    EXPECT_TRUE(called("DebugText:")) << unit.Log();
+    EXPECT_TRUE(called("UpdateStates:1"));
+    EXPECT_TRUE(monitorLink.Timers().IsRunning(marindle::CDeviceLink::kKeepAliveTimer));
+    EXPECT_EQ(prompt.Count(), 0u) << (prompt.Count() ? prompt.Texts().front() : "");
+    const std::string log = unit.Log();
+    EXPECT_NE(log.find("DEVICE TOOL"), std::string::npos) << log;
+    EXPECT_NE(log.find("ANSWER OK"), std::string::npos) << log;
+    EXPECT_EQ(log.find("PROTOCOL"), std::string::npos) << log;
     EXPECT_EQ(monitorLink.Disconnect(), 1);
 }

@@ -16,7 +16,17 @@
 // upload announces half of what it then sends), no-close-reply (a file close is never answered),
 // huge-length (an upload announces 0x7FFFFFFF bytes, then sends the file as it is).
 //
-// The unit ends when its lifetime runs out or, with --watch-stdin, when standard input is closed.
+// The monitor and debugging programs (Marindle, Quorvex) are served too, as far as a newcomer needs
+// to try them: their login (the device-login key), the port information of one board with one
+// serial port "COM1" holding device 1 and one table, the heartbeat, the communication states of
+// that device and port, device 1's generic-service structure (one group "遥测/测量值" with the
+// measured values "Ua" 220.5 and "Ub" 219.75) and values, and a debug text every second once the
+// port information went out. Their
+// frames are told apart by the direction word 1 in the header; such a connection prints DEVICE
+// TOOL, REQUEST <type> for requests served or left unanswered, and DEBUG <n> per debug text.
+//
+// The unit ends when its lifetime (seconds, 120 unless given) runs out, never with --lifetime 0
+// (it then runs until it is stopped), or, with --watch-stdin, when standard input is closed.
 #include "platform/Gbk.h"
 
 #include <arpa/inet.h>
@@ -44,13 +54,17 @@ using Bytes = std::vector<std::uint8_t>;
 // The frame as the unit knows it, offsets from the frame's start. Written here apart from the
 // tool's frame and body code, so that a fault there is not made on both sides and missed.
 namespace wire {
-constexpr std::size_t kLength = 2;    // int32: frame length - 8
-constexpr std::size_t kSync2 = 6;     // the second mark
-constexpr std::size_t kReserved = 8;  // bytes 8 to 25 are 0 in the tool's frames
-constexpr std::size_t kBoard = 26;    // board / port / parameter
-constexpr std::size_t kKind = 27;     // 1 from the tool, 0x81 from the unit
-constexpr std::size_t kType = 28;     // the message type; the header ends before it
-constexpr std::size_t kOpenMode = 29; // 4: 0 write to the unit, 1 read from it
+constexpr std::size_t kLength = 2;     // int32: frame length - 8
+constexpr std::size_t kSync2 = 6;      // the second mark
+constexpr std::size_t kReserved = 8;   // bytes 8 to 25 are 0 in the tool's frames
+constexpr std::size_t kSource = 10;    // word: the device an ASDU from the unit comes from
+constexpr std::size_t kTarget = 14;    // word: the device an ASDU from a tool is for
+constexpr std::size_t kDirection = 18; // word: 1 in the monitor and debugging programs' frames, 43 back
+constexpr std::size_t kWord20 = 20;    // word: 16 in the monitor and debugging programs' frames
+constexpr std::size_t kBoard = 26;     // board / port / parameter
+constexpr std::size_t kKind = 27;      // 1 from the tool, 0x81 from the unit
+constexpr std::size_t kType = 28;      // the message type; the header ends before it
+constexpr std::size_t kOpenMode = 29;  // 4: 0 write to the unit, 1 read from it
 constexpr std::size_t kOpenLength = 30;
 constexpr std::size_t kOpenName = 34;  // 4: GBK, zero-terminated
 constexpr std::size_t kFileId = 29;    // 5, 6
@@ -168,10 +182,12 @@ private:
         }
         return true;
     }
-    // A frame from the unit: both marks, L, kind byte 0x81, then type and payload.
+    // A frame from the unit: both marks, L, direction word 43, kind byte 0x81, then type and
+    // payload.
     bool SendUnitFrame(std::uint8_t type, const Bytes& payload, std::uint8_t board = 0) {
         Bytes& f = frame_;
         f.assign(wire::kType, 0);
+        f[wire::kDirection] = 43;
         f[0] = 0x90;
         f[1] = 0xEB;
         const std::uint32_t l = std::uint32_t(wire::kType + 1 + payload.size() - 8);
@@ -208,6 +224,45 @@ private:
         return WriteAll(f.data() + pos, f.size() - pos);
     }
 
+    // The unit's heartbeat: a header without a body, kind byte 0x80.
+    bool SendHeartbeat() {
+        Bytes f(wire::kType, 0);
+        f[0] = f[wire::kSync2] = 0x90;
+        f[1] = f[wire::kSync2 + 1] = 0xEB;
+        f[wire::kLength] = std::uint8_t(wire::kType - 8);
+        f[wire::kDirection] = 43;
+        f[wire::kKind] = 0x80;
+        return WriteAll(f.data(), f.size());
+    }
+    // A name field of n bytes: GBK, padded with zeros.
+    static void PutName(Bytes& b, const std::string& name, std::size_t n) {
+        std::string gbk = platform::ToGbk(name);
+        gbk.resize(n, '\0');
+        b.insert(b.end(), gbk.begin(), gbk.end());
+    }
+    void HandleDeviceToolRequest(std::uint8_t type, const Bytes& f);
+    // The generic-service reads (ASDU 21) of device 1: its one group "遥测/测量值" of two
+    // measured values, their descriptions and values.
+    void HandleDeviceRead(const Bytes& f);
+    // An ASDU of a device: kind byte 0x80, the device's address as the source.
+    bool SendDeviceFrame(std::uint16_t address, std::uint8_t board, const Bytes& body) {
+        Bytes frame(wire::kType, 0);
+        frame[0] = frame[wire::kSync2] = 0x90;
+        frame[1] = frame[wire::kSync2 + 1] = 0xEB;
+        const std::uint32_t l = std::uint32_t(wire::kType + body.size() - 8);
+        for (std::size_t i = 0; i < 4; ++i)
+            frame[wire::kLength + i] = std::uint8_t(l >> (8 * i));
+        frame[wire::kSource] = std::uint8_t(address);
+        frame[wire::kSource + 1] = std::uint8_t(address >> 8);
+        frame[wire::kDirection] = 43;
+        frame[wire::kBoard] = board;
+        frame[wire::kKind] = 0x80;
+        frame.insert(frame.end(), body.begin(), body.end());
+        return WriteAll(frame.data(), frame.size());
+    }
+    // A debug text once a second, once the port information went out.
+    void SendDueDebugText();
+
     void CloseIn() {
         if (in_)
             std::fclose(in_);
@@ -228,6 +283,11 @@ private:
     std::vector<char> outBuffer_;
     bool verified_ = false;
     bool closing_ = false;
+    bool classified_ = false; // the first frame told which program this is
+    bool deviceTool_ = false; // Marindle or Quorvex rather than the configuration tool
+    bool portInfoSent_ = false;
+    int debugTexts_ = 0;
+    std::chrono::steady_clock::time_point nextDebug_{};
 
     // A file being written into the store (a download from the configuration tool).
     bool writing_ = false;
@@ -268,6 +328,7 @@ void Connection::Run() {
         const int r = ::poll(p, g_opt.watchStdin ? 2 : 1, 200);
         if (r < 0)
             return;
+        SendDueDebugText();
         if (!(p[0].revents & (POLLIN | POLLHUP | POLLERR)))
             continue;
         ssize_t k = ::recv(fd_, chunk, sizeof chunk, 0);
@@ -282,8 +343,8 @@ void Connection::Run() {
                 return;
             }
             const std::uint32_t l = Le32(h + wire::kLength);
-            // A frame holds at least its type byte.
-            if (std::uint64_t(l) + 8 <= wire::kType || l > 70000) {
+            // A frame holds at least its header (a heartbeat of the device tools is no more).
+            if (std::uint64_t(l) + 8 < wire::kType || l > 70000) {
                 Protocol("length " + std::to_string(l));
                 return;
             }
@@ -298,13 +359,40 @@ void Connection::Run() {
 }
 
 void Connection::HandleFrame(const Bytes& f) {
-    if (f[wire::kKind] != 1)
-        Protocol("kind byte " + std::to_string(f[wire::kKind]));
-    for (std::size_t i = wire::kReserved; i < wire::kBoard; ++i)
-        if (f[std::size_t(i)] != 0) {
-            Protocol("header byte " + std::to_string(i));
-            break;
+    if (!classified_) {
+        classified_ = true;
+        deviceTool_ = Le16(&f[wire::kDirection]) == 1;
+        if (deviceTool_)
+            Say("DEVICE TOOL");
+    }
+    if (deviceTool_) {
+        // Their header: direction 1, word 20 = 16, kind 0 (a device's ASDU) or 1.
+        if (Le16(&f[wire::kDirection]) != 1 || Le16(&f[wire::kWord20]) != 16)
+            Protocol("device tool header");
+        if (f[wire::kKind] > 1)
+            Protocol("kind byte " + std::to_string(f[wire::kKind]));
+        if (f.size() == wire::kType) {
+            SendHeartbeat();
+            return;
         }
+        if (f[wire::kKind] == 0) {
+            Say("ASDU " + std::to_string(f[wire::kType]));
+            HandleDeviceRead(f);
+            return;
+        }
+    } else {
+        if (f[wire::kKind] != 1)
+            Protocol("kind byte " + std::to_string(f[wire::kKind]));
+        for (std::size_t i = wire::kReserved; i < wire::kBoard; ++i)
+            if (f[std::size_t(i)] != 0) {
+                Protocol("header byte " + std::to_string(i));
+                break;
+            }
+        if (f.size() == wire::kType) {
+            Protocol("frame without a type");
+            return;
+        }
+    }
     const std::uint8_t type = f[wire::kType];
     const std::uint8_t board = f[wire::kBoard];
     auto nameAt = [&](std::size_t from) {
@@ -321,8 +409,10 @@ void Connection::HandleFrame(const Bytes& f) {
             Protocol("short answer");
             return;
         }
-        const bool ok = Le32(&f[wire::kAnswer]) == ExpectedAnswer(g_opt.challenge, g_opt.key) &&
-                        !g_opt.Has("wrong-answer");
+        // The monitor and debugging programs answer with the device-login key.
+        const std::uint16_t key = deviceTool_ ? 30517 : g_opt.key;
+        const bool ok =
+            Le32(&f[wire::kAnswer]) == ExpectedAnswer(g_opt.challenge, key) && !g_opt.Has("wrong-answer");
         Say(ok ? "ANSWER OK" : "ANSWER BAD");
         if (g_opt.Has("no-verify"))
             return;
@@ -331,6 +421,10 @@ void Connection::HandleFrame(const Bytes& f) {
         return;
     }
     case 2:
+        if (deviceTool_) {
+            HandleDeviceToolRequest(type, f);
+            return;
+        }
         Say("RESTART board=" + std::to_string(board));
         closing_ = true;
         return;
@@ -457,8 +551,121 @@ void Connection::HandleFrame(const Bytes& f) {
         return;
     }
     default:
-        Protocol("type " + std::to_string(type));
+        if (deviceTool_)
+            HandleDeviceToolRequest(type, f);
+        else
+            Protocol("type " + std::to_string(type));
     }
+}
+
+void Connection::HandleDeviceToolRequest(std::uint8_t type, const Bytes& f) {
+    Say("REQUEST " + std::to_string(type));
+    if (!verified_)
+        return;
+    Bytes reply;
+    switch (type) {
+    case 17:
+        // One board (0): serial port 0 "COM1" with device 1 and table 0, no network port.
+        reply = {1, 0, 1, 0};
+        PutName(reply, "COM1", 10);
+        reply.push_back(1);
+        Put16(reply, 1);
+        reply.push_back(1);
+        reply.push_back(0); // table number
+        reply.push_back(1); // table kind
+        PutName(reply, "遥测表", 10);
+        reply.push_back(0); // network ports
+        SendUnitFrame(17, reply);
+        portInfoSent_ = true;
+        nextDebug_ = std::chrono::steady_clock::now() + std::chrono::seconds(1);
+        return;
+    case 25:
+        // Device 1 communicates (state 0x20); the last part.
+        reply = {0, 0};
+        Put16(reply, 1);
+        Put16(reply, 1);
+        reply.push_back(0x20);
+        SendUnitFrame(25, reply, f[wire::kBoard]);
+        return;
+    case 26:
+        // Board 0, serial port 0 is up (state 2); the last part.
+        reply = {0, 0, 1, 0, 0, 0, 2};
+        SendUnitFrame(26, reply, f[wire::kBoard]);
+        return;
+    default:
+        return; // seen, not answered
+    }
+}
+
+void Connection::HandleDeviceRead(const Bytes& f) {
+    const std::uint8_t* b = f.data() + wire::kType;
+    const std::size_t n = f.size() - wire::kType;
+    const std::uint16_t address = Le16(&f[wire::kTarget]);
+    // ASDU 21, function 254: inf 240 group titles, 241 a group's entries, 245 a general read.
+    if (!verified_ || n < 8 || b[0] != 21 || b[4] != 254 || address != 1)
+        return;
+    const std::uint8_t inf = b[5];
+    const std::uint8_t rii = b[6];
+    Bytes reply = {10, 0x81, 42, 0, 254, inf, rii, 0};
+    auto item = [&](std::uint8_t entry, std::uint8_t kod, std::uint8_t type, const Bytes& value) {
+        reply.push_back(1); // group
+        reply.push_back(entry);
+        reply.push_back(kod);
+        reply.push_back(type);
+        reply.push_back(std::uint8_t(type == 7 ? 4 : value.size()));
+        reply.push_back(1);
+        reply.insert(reply.end(), value.begin(), value.end());
+        ++reply[7];
+    };
+    auto text = [](const std::string& utf8) {
+        const std::string gbk = platform::ToGbk(utf8);
+        return Bytes(gbk.begin(), gbk.end());
+    };
+    auto real = [](float v) {
+        std::uint32_t bits;
+        std::memcpy(&bits, &v, 4);
+        Bytes out;
+        Put32(out, bits);
+        return out;
+    };
+    const char* names[] = {"Ua", "Ub"};
+    const float values[] = {220.5f, 219.75f};
+    if (inf == 240) {
+        item(0, 10, 1, text("遥测/测量值"));
+    } else if (inf == 241 && n >= 11) {
+        const std::uint8_t group = b[8];
+        const std::uint8_t kod = b[10];
+        // The descriptions name the group itself too (entry 0).
+        if (group == 1 && kod == 10)
+            item(0, 10, 1, text("遥测/测量值"));
+        for (std::uint8_t e = 1; group == 1 && e <= 2; ++e) {
+            if (kod == 10)
+                item(e, 10, 1, text(names[e - 1]));
+            else if (kod == 1)
+                item(e, 1, 7, real(values[e - 1]));
+        }
+    } else if (inf == 245) {
+        reply[2] = 9; // the answer to a general read
+        for (std::uint8_t e = 1; e <= 2; ++e)
+            item(e, 1, 7, real(values[e - 1]));
+    } else {
+        return;
+    }
+    SendDeviceFrame(address, f[wire::kBoard], reply);
+}
+
+void Connection::SendDueDebugText() {
+    if (!deviceTool_ || !portInfoSent_ || std::chrono::steady_clock::now() < nextDebug_)
+        return;
+    nextDebug_ += std::chrono::seconds(1);
+    ++debugTexts_;
+    // Level 221: black in both programs; a line of its own.
+    Bytes text{221};
+    const std::string gbk = platform::ToGbk("模拟装置调试信息 第" + std::to_string(debugTexts_) + "条\n");
+    text.insert(text.end(), gbk.begin(), gbk.end());
+    text.push_back(0);
+    if (SendUnitFrame(2, text))
+        Say("DEBUG " + std::to_string(debugTexts_));
 }
 
 void Connection::SendUploadPacket() {
@@ -506,7 +713,7 @@ bool ParseArgs(int argc, char** argv) {
         } else
             return false;
     }
-    return g_opt.packet > 0 && g_opt.packet <= 30000;
+    return g_opt.packet > 0 && g_opt.packet <= 30000 && g_opt.lifetime >= 0;
 }
 
 } // namespace
@@ -532,7 +739,8 @@ int main(int argc, char** argv) {
     ::getsockname(ls, reinterpret_cast<sockaddr*>(&addr), &len);
     Say("PORT " + std::to_string(ntohs(addr.sin_port)));
 
-    g_end = std::chrono::steady_clock::now() + std::chrono::seconds(g_opt.lifetime);
+    g_end = g_opt.lifetime > 0 ? std::chrono::steady_clock::now() + std::chrono::seconds(g_opt.lifetime)
+                               : std::chrono::steady_clock::time_point::max();
     while (!ShouldStop()) {
         pollfd p{ls, POLLIN, 0};
         if (::poll(&p, 1, 200) < 0)
