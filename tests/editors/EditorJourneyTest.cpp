@@ -194,18 +194,30 @@ TEST_F(EditorJourney, AProjectBuiltThroughTheViewsReopensAsItWasShown) {
     EXPECT_EQ(sources->List()->GetItemText(0, 2), "NET2<地址2>(未用)");
     EXPECT_EQ(sources->List()->GetItemText(1, 2), "NET1<地址1>(未用)");
 
-    // The second network port goes: the later port takes its number, the first source follows
-    // its port and the second, whose port is gone, is removed with a message.
+    // The second network port goes: asked first, since the second source uses it (No by
+    // default keeps it); on Yes the later port takes its number, the first source follows its
+    // port and the second, whose port is gone, is removed.
     ports = w.Select<CConfigPortView>(w.NetGroup());
     ASSERT_NE(ports, nullptr);
+    const std::string portQuestion =
+        "删除所选端口将同时删除以下对时源:\n对时源2: 板卡0 网络地址1\n是否继续？";
+    prompts.Clear();
+    prompts.Script({platform::Answer::No});
+    ports->List()->SelectRow(1);
+    menu.reset(ports->BuildContextMenu({}));
+    Action(menu.get(), "删除端口")->trigger();
+    EXPECT_EQ(prompts.Texts(), std::vector<std::string>{portQuestion});
+    EXPECT_EQ(prompts.Messages()[0].defaultButton, platform::Answer::No);
+    ASSERT_EQ(ports->List()->GetItemCount(), 3);
+    prompts.Clear();
+    prompts.Script({platform::Answer::Yes});
     ports->List()->SelectRow(1);
     menu.reset(ports->BuildContextMenu({}));
     Action(menu.get(), "删除端口")->trigger();
     ASSERT_EQ(ports->List()->GetItemCount(), 2);
     EXPECT_EQ(ports->List()->GetItemText(1, 0), "1");
     EXPECT_EQ(ports->List()->GetItemText(1, 2), "10.0.0.12");
-    EXPECT_EQ(prompts.LastText(),
-              "对时源所用的通讯口已删除，以下对时源已一并删除:\n对时源2: 板卡0 网络地址1");
+    EXPECT_EQ(prompts.Texts(), std::vector<std::string>{portQuestion});
     sources = w.Select<CAdjusttimeView>(w.Top(0));
     ASSERT_EQ(sources->List()->GetItemCount(), 1);
     EXPECT_EQ(sources->List()->GetItemText(0, 2), "NET1<地址1>(未用)");
