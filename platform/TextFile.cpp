@@ -367,15 +367,24 @@ CGbkTextWriter::~CGbkTextWriter() {
 
 bool CGbkTextWriter::Open(const std::filesystem::path& path, bool append) {
     Close();
-    file_ = std::fopen(path.c_str(), append ? "ab" : "wb");
     path_ = path;
+    if (CGbkTextCapture* capture = CGbkTextCapture::Active()) {
+        capture_ = capture;
+        std::string& bytes = capture->files_[path.string()];
+        if (!append)
+            bytes.clear();
+        good_ = true;
+        buffer_ = CGbkTextBuilder();
+        return true;
+    }
+    file_ = std::fopen(path.c_str(), append ? "ab" : "wb");
     good_ = file_ != nullptr;
     buffer_ = CGbkTextBuilder();
     return good_;
 }
 
 void CGbkTextWriter::Write(std::string_view utf8) {
-    if (!file_)
+    if (!IsOpen())
         return;
     buffer_.Write(utf8);
     if (buffer_.Bytes().size() >= 1 << 16)
@@ -383,7 +392,7 @@ void CGbkTextWriter::Write(std::string_view utf8) {
 }
 
 void CGbkTextWriter::WriteLine(std::string_view utf8) {
-    if (!file_)
+    if (!IsOpen())
         return;
     buffer_.WriteLine(utf8);
     if (buffer_.Bytes().size() >= 1 << 16)
@@ -391,13 +400,22 @@ void CGbkTextWriter::WriteLine(std::string_view utf8) {
 }
 
 void CGbkTextWriter::Flush() {
-    if (!file_ || buffer_.Bytes().empty())
+    if (!IsOpen() || buffer_.Bytes().empty())
         return;
+    if (capture_) {
+        capture_->files_[path_.string()] += buffer_.TakeBytes();
+        return;
+    }
     if (!PutBytes(file_, path_, buffer_.TakeBytes()))
         good_ = false;
 }
 
 bool CGbkTextWriter::Close() {
+    if (capture_) {
+        Flush();
+        capture_ = nullptr;
+        return good_ && buffer_.Good();
+    }
     if (!file_)
         return good_ && buffer_.Good();
     Flush();
@@ -405,6 +423,19 @@ bool CGbkTextWriter::Close() {
         good_ = false;
     file_ = nullptr;
     return good_ && buffer_.Good();
+}
+
+CGbkTextCapture*& CGbkTextCapture::Active() {
+    thread_local CGbkTextCapture* active = nullptr;
+    return active;
+}
+
+CGbkTextCapture::CGbkTextCapture() : previous_(Active()) {
+    Active() = this;
+}
+
+CGbkTextCapture::~CGbkTextCapture() {
+    Active() = previous_;
 }
 
 } // namespace platform

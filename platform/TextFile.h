@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <string>
 #include <string_view>
 
@@ -108,6 +109,8 @@ private:
 // The GBK bytes of a whole UTF-8 text with CR LF line ends, as CGbkTextBuilder::Write makes them.
 std::string GbkTextBytes(std::string_view utf8);
 
+class CGbkTextCapture;
+
 class CGbkTextWriter {
 public:
     CGbkTextWriter() = default;
@@ -117,7 +120,7 @@ public:
 
     // Creates (or, with append, extends) the file. False when it cannot be opened.
     bool Open(const std::filesystem::path& path, bool append = false);
-    bool IsOpen() const { return file_ != nullptr; }
+    bool IsOpen() const { return file_ != nullptr || capture_ != nullptr; }
     // Writes the text and CR LF.
     void WriteLine(std::string_view utf8);
     // Writes the text as it is; "\n" in it is written as CR LF.
@@ -129,10 +132,32 @@ public:
 
 private:
     std::FILE* file_ = nullptr;
+    // Set instead of file_ while a capture was active at Open.
+    CGbkTextCapture* capture_ = nullptr;
     std::filesystem::path path_;
     bool good_ = true;
     CGbkTextBuilder buffer_;
     void Flush();
+};
+
+// While one is alive, the text writers of its thread opened after it keep the bytes they write
+// here, by path, and create no file: what a set of writers would put on disk is learned without
+// touching it. Captures nest; the innermost one takes the bytes.
+class CGbkTextCapture {
+public:
+    CGbkTextCapture();
+    ~CGbkTextCapture();
+    CGbkTextCapture(const CGbkTextCapture&) = delete;
+    CGbkTextCapture& operator=(const CGbkTextCapture&) = delete;
+
+    // Every file written, by its path, in the order of the paths.
+    const std::map<std::string, std::string>& Files() const { return files_; }
+
+private:
+    friend class CGbkTextWriter;
+    static CGbkTextCapture*& Active();
+    std::map<std::string, std::string> files_;
+    CGbkTextCapture* previous_ = nullptr;
 };
 
 } // namespace platform

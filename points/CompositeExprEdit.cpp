@@ -181,7 +181,7 @@ bool CCompositeExprEdit::EditOperand(int row, const std::string& cell, const std
 
 bool CCompositeExprEdit::Accept(int numberField) {
     if (m_kind == YC) {
-        if (Count() < 2) {
+        if (Count() < projectmodel::MinOperandCount(static_cast<std::uint8_t>(m_nOperator))) {
             MessageBox(kTwoOperandsNeeded);
             return false;
         }
@@ -201,7 +201,7 @@ bool CCompositeExprEdit::Accept(int numberField) {
     }
     if (m_nOperator == 7) {
         // "非(not)" needs the one signal it negates.
-        if (Count() < 1) {
+        if (Count() < projectmodel::MinOperandCount(static_cast<std::uint8_t>(m_nOperator))) {
             MessageBox(kTooFewOperands);
             return false;
         }
@@ -210,7 +210,7 @@ bool CCompositeExprEdit::Accept(int numberField) {
             m_expr->m_operands.resize(1);
         }
     } else if (m_nOperator >= 8 && m_nOperator <= 10) {
-        if (Count() < 2) {
+        if (Count() < projectmodel::MinOperandCount(static_cast<std::uint8_t>(m_nOperator))) {
             MessageBox(kTwoOperandsNeeded);
             return false;
         }

@@ -4,7 +4,9 @@
 #include "platform/Prompt.h"
 #include "platform/Text.h"
 #include "points/ExprOperands.h"
+
 #include "projectmodel/TextHelpers.h"
+#include <algorithm>
 
 namespace points {
 
@@ -213,6 +215,11 @@ bool CVirtualPoints::Delete(const std::vector<std::pair<int, int>>& keys) {
     }
     if (present.empty() || !CDevinfolistModel::ConfirmReferenceRemoval(references))
         return false;
+    CDevinfolistModel::CompositeKeys complete = CDevinfolistModel::CompleteComposites(m_doc);
+    // The deleted ones are not named again as left short.
+    std::erase_if(complete, [&present](const std::pair<int, int>& key) {
+        return std::find(present.begin(), present.end(), key) != present.end();
+    });
     CDevinfolistModel::CCarry carry;
     for (const auto& [group, entry] : present) {
         m_doc.DeleteCompositeExpression(group, entry);
@@ -221,6 +228,7 @@ bool CVirtualPoints::Delete(const std::vector<std::pair<int, int>>& keys) {
                                                         CDevinfolistModel::LaterEntries::Kept));
     }
     CDevinfolistModel::RefreshCarry(m_doc, carry);
+    CDevinfolistModel::DeleteShortComposites(m_doc, complete, "删除信息");
     return true;
 }
 

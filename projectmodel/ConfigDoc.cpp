@@ -95,8 +95,9 @@ bool CConfigDoc::OnNewDocument() {
     MakeCurrent();
     m_strProjectName = context.NewProjectName();
     m_projectTime = context.Clock().Now();
-    m_bSaved = 0;
     LoadLibraries(false);
+    // Nothing of a new project is on disk yet.
+    SetModifiedFlag(true);
     return true;
 }
 
@@ -139,7 +140,7 @@ int CConfigDoc::OpenProject(const fs::path& path) {
         Tell(platform::StrFormat("管理机组态文件:%s格式错误！", path.string().c_str()));
         return 0;
     }
-    m_bSaved = 0;
+    SetModifiedFlag(false);
     return 1;
 }
 
@@ -148,6 +149,16 @@ void CConfigDoc::OnCloseDocument() {
     context.Shell().CloseZipArchive();
     if (context.CurrentDocument() == this)
         context.SetCurrentDocument(nullptr);
+}
+
+bool CConfigDoc::IsModified() const {
+    return CBaseDoc::IsModified() || ConfigImage() != m_savedImage;
+}
+
+void CConfigDoc::SetModifiedFlag(bool modified) {
+    CBaseDoc::SetModifiedFlag(modified);
+    if (!modified)
+        m_savedImage = ConfigImage();
 }
 
 float ParseVersionNumber(const fs::path& folder) {
@@ -443,7 +454,7 @@ int CConfigDoc::SaveProject(bool newName) {
     const fs::path mainFile = versionFolder / (m_boardCfg.m_strUnitName + ".ini");
     if (!WriteVersionFolder(*this, versionFolder, mainFile.filename()))
         return 0;
-    m_bSaved = 1;
+    SetModifiedFlag(false);
     if (Views())
         Views()->UpdateSaveTime();
     UpdateTreeRootText();

@@ -105,7 +105,7 @@ public:
     int WriteConfigFiles(const std::filesystem::path& path);
     int ReadConfigFiles(const std::filesystem::path& path);
     // "system.cfg": the unit's variable information (only when the unit has option groups).
-    int WriteVariableInfoFile(const std::filesystem::path& path);
+    int WriteVariableInfoFile(const std::filesystem::path& path) const;
     int ReadVariableInfoFile(const std::filesystem::path& path);
 
     // Reads a "[可变信息]" block into the groups (their definitions decide the keys). The
@@ -150,9 +150,20 @@ public:
     // Empties every library and record of the project.
     void ClearAll();
 
+    // True while the project holds changes a save would keep and closing would lose: what a save
+    // would write differs from what the last save wrote or the opening read, or the flag was set
+    // (a new project not yet saved). Comparing what would be written catches every edit,
+    // whichever view or operation made it, and an edit undone by hand counts as none.
+    bool IsModified() const override;
+    // False: the records as they stand are the saved state (after a save or an opening). True: the
+    // project counts as modified until it is saved.
+    void SetModifiedFlag(bool modified = true) override;
+    // Every configuration file a save would write now, by name, with its bytes; no file is
+    // touched and nothing is shown.
+    std::string ConfigImage() const;
+
     CProjectTime m_projectTime;
     float m_fVersion = 0.0f; // 0: never saved with a version
-    int m_bSaved = 0;
     int m_nProjectType = 0;
 
     // Members of the SCD import (filled by it; freed by its clear operation).
@@ -168,7 +179,9 @@ public:
     std::filesystem::path LibraryFolder() const;
 
 private:
-    void WriteProjectIdentity(platform::CGbkTextWriter& out);
+    // The configuration files with the project time as it stands.
+    int WriteConfigFileSet(const std::filesystem::path& path) const;
+    void WriteProjectIdentity(platform::CGbkTextWriter& out) const;
     void WriteTimeSync(platform::CGbkTextWriter& out) const;
     void WriteDeviceTable(platform::CGbkTextWriter& out, bool withExtensions) const;
     void WriteBayReference(platform::CGbkTextWriter& out, const std::filesystem::path& folder) const;
@@ -180,6 +193,8 @@ private:
     int WritePortConfigFile(const std::filesystem::path& path, const CPortConfig& config) const;
     void WriteCompositeSignals(platform::CGbkTextWriter& out) const;
     std::string DevicePortText(const CDevice& device) const;
+    // What the last save wrote or the opening read, as ConfigImage gives it.
+    std::string m_savedImage;
     // Further files of the write in progress that failed (each already reported).
     mutable int m_nWriteFailures = 0;
     // Variable-information rows the configuration read in progress has taken so far.

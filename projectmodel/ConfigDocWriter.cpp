@@ -25,7 +25,13 @@ void Put(CGbkTextWriter& out, int indent, std::string_view text) {
     out.WriteLine(line);
 }
 
+// Set while the writer only takes an image of the project (CConfigDoc::ConfigImage): its failures
+// are part of the image, not told to the user.
+thread_local bool t_quiet = false;
+
 void CannotCreate(const fs::path& path) {
+    if (t_quiet)
+        return;
     platform::MessageBox(StrFormat("创建文件 %s 失败!", path.string().c_str()), {}, platform::Icon::Warning,
                          platform::Buttons::Ok);
 }
@@ -140,10 +146,27 @@ int CConfigDoc::CompositeItemCount(const CExpression& expr) {
 }
 
 int CConfigDoc::WriteConfigFiles(const fs::path& path) {
+    m_projectTime = CProjectContext::Instance().Clock().Now();
+    return WriteConfigFileSet(path);
+}
+
+std::string CConfigDoc::ConfigImage() const {
+    platform::CGbkTextCapture capture;
+    t_quiet = true;
+    const int written = WriteConfigFileSet(fs::path("image") / (m_boardCfg.m_strUnitName + ".ini"));
+    t_quiet = false;
+    std::string image = StrFormat("%d\n", written);
+    for (const auto& [name, bytes] : capture.Files())
+        image += StrFormat("%s %zu\n", name.c_str(), bytes.size()) + bytes;
+    return image;
+}
+
+int CConfigDoc::WriteConfigFileSet(const fs::path& path) const {
     m_nWriteFailures = 0;
     CGbkTextWriter out;
     if (!out.Open(path)) {
-        platform::MessageBox("创建文件失败!", {}, platform::Icon::Warning, platform::Buttons::Ok);
+        if (!t_quiet)
+            platform::MessageBox("创建文件失败!", {}, platform::Icon::Warning, platform::Buttons::Ok);
         return 0;
     }
     const fs::path folder = path.parent_path();
@@ -168,8 +191,7 @@ int CConfigDoc::WriteConfigFiles(const fs::path& path) {
     return WriteVariableInfoFile(folder / "system.cfg");
 }
 
-void CConfigDoc::WriteProjectIdentity(CGbkTextWriter& out) {
-    m_projectTime = CProjectContext::Instance().Clock().Now();
+void CConfigDoc::WriteProjectIdentity(CGbkTextWriter& out) const {
     const CProjectTime& t = m_projectTime;
     out.WriteLine("[工程标识]");
     out.WriteLine("{");
@@ -495,12 +517,13 @@ void CConfigDoc::WriteCompositeSignals(CGbkTextWriter& out) const {
     out.WriteLine("}");
 }
 
-int CConfigDoc::WriteVariableInfoFile(const fs::path& path) {
+int CConfigDoc::WriteVariableInfoFile(const fs::path& path) const {
     if (m_boardCfg.m_groups.GetSize() < 1)
         return 1;
     CGbkTextWriter out;
     if (!out.Open(path)) {
-        platform::MessageBox("创建文件失败!", {}, platform::Icon::Warning, platform::Buttons::Ok);
+        if (!t_quiet)
+            platform::MessageBox("创建文件失败!", {}, platform::Icon::Warning, platform::Buttons::Ok);
         return 0;
     }
     WriteVariableInfo(out, m_boardCfg.m_groups, 0);

@@ -144,8 +144,8 @@ void CConfigDocTemplate::SetTitle(CConfigDoc* doc, const std::string& title) {
         frame->setWindowTitle(Qs(title));
 }
 
-bool CConfigDocTemplate::IsSaved(const CConfigDoc* doc) const {
-    return doc && doc->m_bSaved != 0;
+bool CConfigDocTemplate::IsModified(const CConfigDoc* doc) const {
+    return doc && doc->IsModified();
 }
 
 std::string CConfigDocTemplate::GetProjectName(const CConfigDoc* doc) const {

@@ -40,7 +40,7 @@ public:
     editors::CConfigFrame* GetConfigFrame(const CConfigDoc* doc) const;
     void SetTitle(CConfigDoc* doc, const std::string& title) override;
 
-    bool IsSaved(const CConfigDoc* doc) const override;
+    bool IsModified(const CConfigDoc* doc) const override;
     std::string GetProjectName(const CConfigDoc* doc) const override;
     void SetProjectName(CConfigDoc* doc, const std::string& name) override;
     int SaveProject(CConfigDoc* doc, bool asNew) override;

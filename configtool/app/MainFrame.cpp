@@ -10,6 +10,7 @@
 #include "configtool/shellui/TextView.h"
 #include "configtool/shellui/WizardSheet.h"
 #include "editors/views/ConfigOverView.h"
+#include "platform/Paths.h"
 #include "platform/Prompt.h"
 #include "platform/Text.h"
 #include "platform/TextFile.h"
@@ -377,21 +378,34 @@ void CMainFrame::DoMonitor(LinkColour colour, const std::string& text, const std
 // ---- Projects ----------------------------------------------------------------------------------
 
 bool CMainFrame::CloseCurrentProject() {
+    if (!SaveBeforeClosing())
+        return false;
+    CloseProjects();
+    return true;
+}
+
+bool CMainFrame::SaveBeforeClosing() {
     CConfigDoc* doc = CurrentDoc();
     IProjectTemplate* t = Template();
     if (!doc || !t)
         return true;
-    if (!t->IsSaved(doc) && platform::MessageBox("是否先保存当前的组态信息?", {}, Icon::Question,
-                                                 Buttons::YesNo) == Answer::Yes) {
+    if (t->IsModified(doc) && platform::MessageBox("是否先保存当前的组态信息?", {}, Icon::Question,
+                                                   Buttons::YesNo) == Answer::Yes) {
         // A save that was refused or failed keeps the project open: nothing unsaved is lost.
         if (!OnSaveProject())
             return false;
     }
+    return true;
+}
+
+void CMainFrame::CloseProjects() {
+    IProjectTemplate* t = Template();
+    if (!CurrentDoc() || !t)
+        return;
     t->CloseAllDocuments();
     m_app.DocRef().m_pConfigDoc = nullptr;
     m_app.DocRef().m_pConfigFrame = nullptr;
     RebuildTree();
-    return true;
 }
 
 void CMainFrame::MakeCurrent(CConfigDoc* doc, const std::string& title) {
@@ -406,14 +420,20 @@ void CMainFrame::MakeCurrent(CConfigDoc* doc, const std::string& title) {
 }
 
 void CMainFrame::OnNewProject() {
-    if (CurrentDoc()) {
-        if (!CloseCurrentProject())
-            return;
-        m_app.SetFoldersFrom(m_app.GetProgramFolder());
-    }
-    CWizardSheet sheet(m_app.GetRootFolder().string(), this);
+    // The question comes before the wizard, and the project closes only once the wizard was
+    // accepted: a cancelled wizard leaves the current project open as it was.
+    if (!SaveBeforeClosing())
+        return;
+    // A new project is made below the program's own root, whatever folder the open one uses.
+    const std::filesystem::path root =
+        CurrentDoc() ? platform::RootFolderFrom(m_app.GetProgramFolder()) : m_app.GetRootFolder();
+    CWizardSheet sheet(root.string(), this);
     if (platform::RunDialog(sheet) != QDialog::Accepted)
         return;
+    if (CurrentDoc()) {
+        CloseProjects();
+        m_app.SetFoldersFrom(m_app.GetProgramFolder());
+    }
     m_strNewProjectFolder = sheet.GetFolder();
     m_strNewProjectName = sheet.GetName();
     IProjectTemplate* t = Template();

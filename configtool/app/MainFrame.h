@@ -115,6 +115,11 @@ private:
     // Asks "是否先保存当前的组态信息?" when the current project holds unsaved changes, saves on Yes,
     // then closes every project. False when the save was refused or failed (nothing is closed).
     bool CloseCurrentProject();
+    // The question and the save of CloseCurrentProject alone. False when the save was refused or
+    // failed.
+    bool SaveBeforeClosing();
+    // Closes every project without a question.
+    void CloseProjects();
     void MakeCurrent(CConfigDoc* doc, const std::string& title);
     // An open-file dialog with one filter; "" on Cancel.
     std::string AskOpenFile(const std::string& filter, const std::string& folder);

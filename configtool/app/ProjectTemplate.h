@@ -24,8 +24,8 @@ public:
     virtual QMdiSubWindow* GetFrame(CConfigDoc* doc) const = 0;
     virtual void SetTitle(CConfigDoc* doc, const std::string& title) = 0;
 
-    // The saved flag: clear while the project holds changes not yet saved.
-    virtual bool IsSaved(const CConfigDoc* doc) const = 0;
+    // True while the project holds changes that closing it would lose.
+    virtual bool IsModified(const CConfigDoc* doc) const = 0;
     virtual std::string GetProjectName(const CConfigDoc* doc) const = 0;
     virtual void SetProjectName(CConfigDoc* doc, const std::string& name) = 0;
     // Saves the project, as a new one (version restarted) or in place; the document asks for the

@@ -54,6 +54,24 @@ bool CBayListModel::AddBay(CProjectModel& doc, CVoltLevel& level) {
     return true;
 }
 
+std::string CBayListModel::BaysDeletionQuestion(const CProjectModel& doc, const CVoltLevel& level,
+                                                const std::vector<int>& rows) {
+    int bays = 0;
+    CIntArray equipment;
+    for (int r : rows) {
+        if (r < 0 || r >= static_cast<int>(level.m_bayIds.size()))
+            continue;
+        ++bays;
+        if (const CPrjBay* bay = doc.m_bays.GetById(level.m_bayIds[static_cast<std::size_t>(r)]))
+            equipment.insert(equipment.end(), bay->m_equipmentIds.begin(), bay->m_equipmentIds.end());
+    }
+    if (equipment.empty())
+        return {};
+    return platform::StrFormat("删除所选的%d个间隔将同时删除其下的%d个一次设备及其%d处测点关联，是否继续？",
+                               bays, static_cast<int>(equipment.size()),
+                               CEquipViewModel::CountPointLinks(doc, equipment));
+}
+
 int CBayListModel::DeleteBays(CProjectModel& doc, CVoltLevel& level, const std::vector<int>& rows) {
     int deleted = 0;
     for (int r : rows) {

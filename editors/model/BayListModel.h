@@ -27,6 +27,11 @@ public:
                        const std::string& shown, const std::string& typed);
     // A new bay of the level (next free id, default name); false when none could be made.
     static bool AddBay(projectmodel::CProjectModel& doc, projectmodel::CVoltLevel& level);
+    // Asked before the bays at the selected rows are deleted when they hold primary equipment
+    // (which goes with them, and its links to points); empty when they hold none.
+    static std::string BaysDeletionQuestion(const projectmodel::CProjectModel& doc,
+                                            const projectmodel::CVoltLevel& level,
+                                            const std::vector<int>& rows);
     // Deletes the bays at the selected rows (ascending) with their primary equipment.
     static int DeleteBays(projectmodel::CProjectModel& doc, projectmodel::CVoltLevel& level,
                           const std::vector<int>& rows);

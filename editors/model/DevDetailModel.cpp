@@ -73,6 +73,7 @@ bool CDevDetailModel::DeleteTelecontrol(CProjectModel& doc, int address, int tab
     if (!CDevinfolistModel::ConfirmReferenceRemoval(references))
         return false;
     bool removed = false;
+    const CDevinfolistModel::CompositeKeys complete = CDevinfolistModel::CompleteComposites(doc);
     CDevinfolistModel::CCarry carry;
     for (long long key : sorted) {
         const int groupNo = static_cast<int>(key / 65536);
@@ -87,6 +88,8 @@ bool CDevDetailModel::DeleteTelecontrol(CProjectModel& doc, int address, int tab
         removed = true;
     }
     CDevinfolistModel::RefreshCarry(doc, carry);
+    if (removed)
+        CDevinfolistModel::DeleteShortComposites(doc, complete, "删除信息");
     return removed;
 }
 

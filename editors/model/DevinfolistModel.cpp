@@ -445,17 +445,7 @@ bool CDevinfolistModel::DeleteDevices(CProjectModel& doc, const std::vector<int>
                                       Confirm confirm) {
     if (confirm == Confirm::Ask && !ConfirmDeviceRemoval(doc, addresses))
         return false;
-    // The composites that have operands now: those left without any afterwards are deleted.
-    const auto withOperands = [&doc] {
-        std::vector<std::pair<int, int>> keys;
-        if (const CDevice* composite = doc.m_devices.FindByAddress(kCompositeDeviceAddress))
-            for (const CInfoGroup& group : composite->m_model.m_groups)
-                for (const CInfoEntry& entry : group.m_entries)
-                    if (!entry.m_expr.m_operands.empty())
-                        keys.emplace_back(group.m_nGroupNo, entry.m_nEntry);
-        return keys;
-    };
-    std::vector<std::pair<int, int>> before = withOperands();
+    const CompositeKeys before = CompleteComposites(doc);
     for (int address : addresses) {
         const int index = doc.m_devices.FindIndexByAddress(address);
         if (index < 0)
@@ -466,38 +456,57 @@ bool CDevinfolistModel::DeleteDevices(CProjectModel& doc, const std::vector<int>
         doc.m_devices.RemoveAt(doc.m_devices.FindIndexByAddress(address));
         RefreshCarry(doc, carry);
     }
-    // A deleted composite may leave another one, which used it, without operands: repeated until
-    // none is left over (each round deletes at least one composite, so the rounds are bounded).
+    RefreshDeviceNodes(doc);
+    DeleteShortComposites(doc, before, "删除装置");
+    return true;
+}
+
+CDevinfolistModel::CompositeKeys CDevinfolistModel::CompleteComposites(const CProjectModel& doc) {
+    CompositeKeys keys;
+    if (const CDevice* composite = doc.m_devices.FindByAddress(kCompositeDeviceAddress))
+        for (const CInfoGroup& group : composite->m_model.m_groups)
+            for (const CInfoEntry& entry : group.m_entries)
+                if (!HasTooFewOperands(entry.m_expr))
+                    keys.emplace_back(group.m_nGroupNo, entry.m_nEntry);
+    return keys;
+}
+
+std::vector<std::string> CDevinfolistModel::DeleteShortComposites(CProjectModel& doc, CompositeKeys before,
+                                                                  const std::string& caption) {
+    // A deleted composite may leave another one, which used it, short: repeated until none is
+    // (each round deletes at least one composite, so the rounds are bounded).
     std::vector<std::string> removed;
     for (;;) {
-        const std::vector<std::pair<int, int>> after = withOperands();
-        std::vector<std::pair<int, int>> emptied;
+        const CompositeKeys after = CompleteComposites(doc);
+        CompositeKeys shortened;
         for (const auto& key : before)
             if (std::find(after.begin(), after.end(), key) == after.end())
-                emptied.push_back(key);
-        if (emptied.empty())
+                shortened.push_back(key);
+        if (shortened.empty())
             break;
         CCarry carry;
-        for (const auto& [group, entry] : emptied) {
+        for (const auto& [group, entry] : shortened) {
             const CDevice* composite = doc.FindDevice(kCompositeDeviceAddress);
             const CInfoEntry* e = composite ? composite->m_model.FindEntry(group, entry) : nullptr;
+            if (!e)
+                continue;
             removed.push_back(StrFormat("复合信号(%d-%d-%d)", kCompositeDeviceAddress, group, entry) +
-                              (e && !e->m_strDesc.empty() ? " " + e->m_strDesc : std::string()));
+                              (e->m_strDesc.empty() ? std::string() : " " + e->m_strDesc));
             doc.DeleteCompositeExpression(group, entry);
             Join(carry, CarryEntryRemoval(doc, kCompositeDeviceAddress, group, entry, LaterEntries::Kept));
         }
         RefreshCarry(doc, carry);
         before = after;
     }
-    RefreshDeviceNodes(doc);
     if (!removed.empty()) {
         std::string list;
         for (const std::string& name : removed)
             list += "\n" + name;
-        platform::MessageBox("以下复合信号的操作数都引用了删除的装置，已一并删除：" + list, "删除装置",
-                             platform::Icon::Information);
+        platform::MessageBox("以下复合信号引用的信息已删除，余下的操作数不够其运算符所需，已一并删除：" +
+                                 list,
+                             caption, platform::Icon::Information);
     }
-    return true;
+    return removed;
 }
 
 CDeviceArray CDevinfolistModel::CopyDevices(const CProjectModel& doc, const std::vector<int>& addresses) {

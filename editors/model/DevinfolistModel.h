@@ -62,6 +62,15 @@ public:
     // Asked before points that are referenced are removed with their references (Yes/No); true
     // when no reference exists or the answer is Yes.
     static bool ConfirmReferenceRemoval(int references);
+    // The composite signals (group, entry) whose operators have the operands they need.
+    using CompositeKeys = std::vector<std::pair<int, int>>;
+    static CompositeKeys CompleteComposites(const projectmodel::CProjectModel& doc);
+    // After references were dropped: every composite of before that has fewer operands now than
+    // its operator needs is deleted with the references to it, and so in turn are the composites
+    // this leaves short. When any went, a message (caption given) names them. Their names
+    // ("复合信号(65531-group-entry) description").
+    static std::vector<std::string> DeleteShortComposites(projectmodel::CProjectModel& doc,
+                                                          CompositeKeys before, const std::string& caption);
     // Adds what a step touched to a carry.
     static void Join(CCarry& carry, const CCarry& step);
     // Asks the project tree to rebuild the ports and equipment a carry touched.
@@ -88,9 +97,9 @@ public:
     static bool ConfirmDeviceRemoval(const projectmodel::CProjectModel& doc,
                                      const std::vector<int>& addresses);
     // Deletes the devices with every reference to their points, after ConfirmDeviceRemoval unless
-    // the caller has asked it already. A composite operand on a deleted device goes with its
-    // operator and the other operands stay; a composite left without any operand is deleted
-    // (with the references to it) and a message names it. False when the question was refused.
+    // the caller has asked it already. A composite operand on a deleted device goes and the other
+    // operands stay; a composite left with fewer operands than its operator needs is deleted
+    // (DeleteShortComposites). False when the question was refused.
     enum class Confirm { Ask, Asked };
     static bool DeleteDevices(projectmodel::CProjectModel& doc, const std::vector<int>& addresses,
                               Confirm confirm = Confirm::Ask);

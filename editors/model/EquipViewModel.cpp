@@ -134,6 +134,33 @@ void CEquipViewModel::DeleteEquipment(CProjectModel& doc, CPrjBay& bay, const st
     RefreshBay(doc, bay.m_nId);
 }
 
+int CEquipViewModel::CountPointLinks(const CProjectModel& doc, const std::vector<int>& ids) {
+    int links = 0;
+    for (int id : ids)
+        if (const CPrjDevice* equipment = doc.m_prjDevices.GetById(id))
+            links += equipment->m_settings.m_tables.CountEntries();
+    return links;
+}
+
+std::string CEquipViewModel::EquipmentDeletionQuestion(const CProjectModel& doc, const CPrjBay& bay,
+                                                       const std::vector<int>& rows) {
+    CIntArray ids;
+    for (int r : rows)
+        if (r >= 0 && r < static_cast<int>(bay.m_equipmentIds.size()))
+            ids.push_back(bay.m_equipmentIds[static_cast<std::size_t>(r)]);
+    const int links = CountPointLinks(doc, ids);
+    if (links == 0)
+        return {};
+    return platform::StrFormat("删除所选的%d个一次设备将同时删除其%d处测点关联，是否继续？",
+                               static_cast<int>(ids.size()), links);
+}
+
+bool CEquipViewModel::ConfirmDeletion(const std::string& question, const std::string& caption) {
+    return question.empty() ||
+           platform::MessageBox(question, caption, platform::Icon::Question, platform::Buttons::YesNo,
+                                platform::Answer::No) == platform::Answer::Yes;
+}
+
 void CEquipViewModel::RemoveBay(CProjectModel& doc, int bayId) {
     const CPrjBay* bay = doc.m_bays.GetById(bayId);
     if (!bay)

@@ -46,6 +46,15 @@ public:
     static bool AddEquipment(projectmodel::CProjectModel& doc, projectmodel::CPrjBay& bay);
     static void DeleteEquipment(projectmodel::CProjectModel& doc, projectmodel::CPrjBay& bay,
                                 const std::vector<int>& rows);
+    // Asked before the equipment at the selected rows is deleted when it is linked to points
+    // (entries of its reference tables); empty when it is linked to none.
+    static std::string EquipmentDeletionQuestion(const projectmodel::CProjectModel& doc,
+                                                 const projectmodel::CPrjBay& bay,
+                                                 const std::vector<int>& rows);
+    // Entries of the reference tables of the equipment of those ids: its links to points.
+    static int CountPointLinks(const projectmodel::CProjectModel& doc, const std::vector<int>& ids);
+    // Asks a deletion question (No by default); true when there is none or the answer is Yes.
+    static bool ConfirmDeletion(const std::string& question, const std::string& caption);
     // Deletes the bay of that id with its equipment; the points related to that equipment are
     // related to none afterwards. Every deletion of bays (a bay, a voltage level) goes here.
     static void RemoveBay(projectmodel::CProjectModel& doc, int bayId);

@@ -77,6 +77,45 @@ bool CPortGridModel::StoreIp(CPortRecord& port, int index, const std::string& te
     return platform::IsDottedIPv4(text) && StoreValue(port, index, text);
 }
 
+namespace {
+
+// The configurations and the entries of the reference tables of a port's protocol, or "" when it
+// has none.
+std::string FilledTablesText(int entries, int configs) {
+    if (entries == 0 && configs == 0)
+        return {};
+    if (configs == 0)
+        return StrFormat("引用表中的%d个条目", entries);
+    if (entries == 0)
+        return StrFormat("%d个配置", configs);
+    return StrFormat("引用表中的%d个条目和%d个配置", entries, configs);
+}
+
+bool AskNoByDefault(const std::string& question) {
+    return question.empty() ||
+           platform::MessageBox(question, "提示", platform::Icon::Question, platform::Buttons::YesNo,
+                                platform::Answer::No) == platform::Answer::Yes;
+}
+
+} // namespace
+
+std::string CPortGridModel::ProtocolChangeQuestion(const CPortRecord& port, int index,
+                                                   const std::string& name) {
+    if (index < 0 || (index < static_cast<int>(port.m_values.size()) &&
+                      EqualsNoCase(port.m_values[static_cast<std::size_t>(index)], name)))
+        return {};
+    const std::string filled = FilledTablesText(port.m_protocol.m_tables.CountEntries(),
+                                                port.m_protocol.m_configs.m_configs.GetSize());
+    if (filled.empty())
+        return {};
+    return StrFormat("端口规约由%s改为%s，将删除端口规约", port.m_protocol.m_strName.c_str(), name.c_str()) +
+           filled + "，是否继续？";
+}
+
+bool CPortGridModel::ConfirmProtocolChange(const CPortRecord& port, int index, const std::string& name) {
+    return AskNoByDefault(ProtocolChangeQuestion(port, index, name));
+}
+
 CPortGridModel::ProtocolChange CPortGridModel::ChangeProtocol(CProjectModel& doc, CPortRecord& port,
                                                               const std::string& name) {
     ProtocolChange change;
@@ -176,13 +215,10 @@ void CarryPortNumbers(CProjectModel& doc, CBoardInfo& board, const RunningNumber
             }
         }
     }
-    std::string gone;
     for (int r = 0; r < doc.m_timeSources.GetSize();) {
         CTimeSource& src = doc.m_timeSources[r];
         const std::pair<int, int> key{src.m_nPortType, src.m_nPort};
         if (src.m_nBoard == board.m_nNumber && removed.count(key)) {
-            gone += StrFormat("\n对时源%d: 板卡%d %s地址%d", r + 1, src.m_nBoard,
-                              std::string(PortTypeName(src.m_nPortType)).c_str(), src.m_nPort);
             doc.m_timeSources.RemoveAt(r);
             continue;
         }
@@ -193,10 +229,59 @@ void CarryPortNumbers(CProjectModel& doc, CBoardInfo& board, const RunningNumber
         }
         ++r;
     }
-    if (!gone.empty())
-        platform::MessageBox("对时源所用的通讯口已删除，以下对时源已一并删除:" + gone);
+}
+
+// The indexes of the ports that deleting the rows (ascending) takes: each row as DeletePorts
+// visits it, up to the first port that serves devices.
+std::vector<int> TakenPorts(const CPortArray& group, const std::vector<int>& rows) {
+    std::vector<int> left(static_cast<std::size_t>(group.GetSize()));
+    for (std::size_t i = 0; i < left.size(); ++i)
+        left[i] = static_cast<int>(i);
+    std::vector<int> taken;
+    for (int row : rows) {
+        const int index = row - static_cast<int>(taken.size());
+        if (index < 0 || index >= static_cast<int>(left.size()))
+            continue;
+        const int port = left[static_cast<std::size_t>(index)];
+        if (!group[port].m_protocol.m_deviceAddresses.empty())
+            break;
+        taken.push_back(port);
+        left.erase(left.begin() + index);
+    }
+    return taken;
 }
 } // namespace
+
+std::string CPortGridModel::PortsDeletionQuestion(const CProjectModel& doc, int board, int groupIndex,
+                                                  const std::vector<int>& rows) {
+    const CBoardInfo* info = doc.m_boardCfg.m_boards.GetPtr(board);
+    const CPortArray* group = info ? info->m_ports.GetPtr(groupIndex) : nullptr;
+    if (!group || group->m_bSerial)
+        return {};
+    int entries = 0, configs = 0;
+    std::set<std::pair<int, int>> used;
+    for (int index : TakenPorts(*group, rows)) {
+        const CPortRecord& port = (*group)[index];
+        entries += port.m_protocol.m_tables.CountEntries();
+        configs += port.m_protocol.m_configs.m_configs.GetSize();
+        if (port.m_nRunning >= 0)
+            used.insert({PortTypeFromText(port.m_strType), port.m_nRunning});
+    }
+    std::string sources;
+    for (int r = 0; r < doc.m_timeSources.GetSize(); ++r) {
+        const CTimeSource& src = doc.m_timeSources[r];
+        if (src.m_nBoard == info->m_nNumber && used.count({src.m_nPortType, src.m_nPort}))
+            sources += StrFormat("\n对时源%d: 板卡%d %s地址%d", r + 1, src.m_nBoard,
+                                 std::string(PortTypeName(src.m_nPortType)).c_str(), src.m_nPort);
+    }
+    const std::string tables = FilledTablesText(entries, configs);
+    if (tables.empty() && sources.empty())
+        return {};
+    std::string what = tables.empty() ? std::string() : "端口规约" + tables;
+    if (!sources.empty())
+        what += (what.empty() ? "" : "及") + std::string("以下对时源:") + sources;
+    return "删除所选端口将同时删除" + what + (sources.empty() ? "，" : "\n") + "是否继续？";
+}
 
 bool CPortGridModel::AddPort(CProjectModel& doc, int board, int groupIndex) {
     if (!doc.m_boardCfg.m_boards.IsValidIndex(board) ||
@@ -212,6 +297,9 @@ bool CPortGridModel::AddPort(CProjectModel& doc, int board, int groupIndex) {
 }
 
 int CPortGridModel::DeletePorts(CProjectModel& doc, int board, int groupIndex, const std::vector<int>& rows) {
+    // The question comes before any record is held: its box runs an event loop.
+    if (!AskNoByDefault(PortsDeletionQuestion(doc, board, groupIndex, rows)))
+        return 0;
     if (!doc.m_boardCfg.m_boards.IsValidIndex(board) ||
         !doc.m_boardCfg.m_boards[board].m_ports.IsValidIndex(groupIndex))
         return 0;

@@ -44,6 +44,14 @@ public:
         std::string newName;
         bool redistributeNew = false;
     };
+    // Asked before the protocol at parameter index changes to name, when the change would throw
+    // away what was filled in for the port: the entries of its reference tables or its
+    // configurations. Empty when the name is the port's value already or nothing would be lost.
+    static std::string ProtocolChangeQuestion(const projectmodel::CPortRecord& port, int index,
+                                              const std::string& name);
+    // Asks that question (No by default); true when there is none or the answer is Yes.
+    static bool ConfirmProtocolChange(const projectmodel::CPortRecord& port, int index,
+                                      const std::string& name);
     // The port's devices of a "DEVICE" protocol are taken off and relinked; the port takes a copy
     // of the library's protocol of that name (the unused protocol when the name is unknown).
     static ProtocolChange ChangeProtocol(projectmodel::CProjectModel& doc, projectmodel::CPortRecord& port,
@@ -59,11 +67,17 @@ public:
     // The same for the group at board and group index, and then the ports of the board are
     // numbered by their places again with devices and time sources following (as after a save).
     static bool AddPort(projectmodel::CProjectModel& doc, int board, int group);
+    // Asked before the selected rows of the group are deleted, when ports that would go have
+    // reference table entries or configurations, or time sources use them (listed). Empty when
+    // nothing else would go with them.
+    static std::string PortsDeletionQuestion(const projectmodel::CProjectModel& doc, int board, int group,
+                                             const std::vector<int>& rows);
     // Deletes the selected rows (ascending) of the group at board and group index until one whose
-    // port serves devices, which stops with "请先删除端口连接的装置，然后再删除端口!". The ports
-    // are numbered by their places again; devices follow their ports, time sources of the later
-    // ports follow theirs and those of a deleted port are removed with a message. How many were
-    // deleted.
+    // port serves devices, which stops with "请先删除端口连接的装置，然后再删除端口!". When the
+    // ports hold more (PortsDeletionQuestion), that question comes first, No by default, and No
+    // deletes nothing. The ports are numbered by their places again; devices follow their ports,
+    // time sources of the later ports follow theirs and those of a deleted port are removed. How
+    // many were deleted.
     static int DeletePorts(projectmodel::CProjectModel& doc, int board, int group,
                            const std::vector<int>& rows);
 };

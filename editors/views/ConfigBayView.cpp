@@ -1,6 +1,7 @@
 #include "editors/views/ConfigBayView.h"
 
 #include "editors/model/BayListModel.h"
+#include "editors/model/EquipViewModel.h"
 #include "editors/views/GridListCtrl.h"
 #include "editors/views/InPlaceEditor.h"
 #include "editors/views/VarInfoDlg.h"
@@ -118,7 +119,13 @@ void CConfigBayView::OnDeleteBay() {
     CVoltLevel* level = Level();
     if (!level)
         return;
-    CBayListModel::DeleteBays(*Doc(), *level, List()->GetSelectedRows());
+    const std::vector<int> rows = List()->GetSelectedRows();
+    if (!CEquipViewModel::ConfirmDeletion(CBayListModel::BaysDeletionQuestion(*Doc(), *level, rows), "间隔"))
+        return;
+    // The question ran an event loop: the level is looked up again.
+    if (!(level = Level()))
+        return;
+    CBayListModel::DeleteBays(*Doc(), *level, rows);
     FillList();
     RefreshBayNodes(m_nLevelCode);
 }

@@ -109,8 +109,16 @@ void CConfigEquipView::OnAddEquipment() {
 }
 
 void CConfigEquipView::OnDeleteEquipment() {
-    if (CPrjBay* bay = Bay()) {
-        CEquipViewModel::DeleteEquipment(*Doc(), *bay, List()->GetSelectedRows());
+    CPrjBay* bay = Bay();
+    if (!bay)
+        return;
+    const std::vector<int> rows = List()->GetSelectedRows();
+    if (!CEquipViewModel::ConfirmDeletion(CEquipViewModel::EquipmentDeletionQuestion(*Doc(), *bay, rows),
+                                          "一次设备"))
+        return;
+    // The question ran an event loop: the bay is looked up again.
+    if ((bay = Bay())) {
+        CEquipViewModel::DeleteEquipment(*Doc(), *bay, rows);
         FillList();
     }
 }

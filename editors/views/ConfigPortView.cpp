@@ -167,12 +167,23 @@ void CConfigPortView::OnCommit(int row, int column, const std::string& oldText, 
         }
         return;
     }
-    if (!CPortGridModel::StoreValue(port, column - 1, newText))
+    const bool protocol = def.IsKind("PRTC");
+    if (protocol && !CPortGridModel::ProtocolChangeQuestion(port, column - 1, newText).empty()) {
+        // Filled tables or configurations go with the old protocol: only on Yes. The box ran an
+        // event loop, so the port is looked up again.
+        const bool agreed = CPortGridModel::ConfirmProtocolChange(port, column - 1, newText);
+        group = CurrentGroup();
+        if (!agreed || !group || !group->IsValidIndex(row) || Doc() != doc) {
+            RefreshPortGrid();
+            return;
+        }
+    }
+    CPortRecord& target = (*group)[row];
+    if (!CPortGridModel::StoreValue(target, column - 1, newText))
         return;
     CPortGridModel::ProtocolChange change;
-    const bool protocol = def.IsKind("PRTC");
     if (protocol)
-        change = CPortGridModel::ChangeProtocol(*doc, port, newText);
+        change = CPortGridModel::ChangeProtocol(*doc, target, newText);
     const int board = m_nBoard;
     const int tab = m_nGridTab;
     RefreshPortGrid();

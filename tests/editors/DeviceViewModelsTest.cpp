@@ -13,6 +13,8 @@
 #include "tests/support/Found.h"
 #include "tests/support/PromptRecorder.h"
 
+#include "platform/Text.h"
+
 #include <gtest/gtest.h>
 
 using namespace projectmodel;
@@ -312,6 +314,153 @@ TEST_F(DeviceModels, DeletedEntriesTakeTheirReferencesAlongAndLaterEntriesAreFol
     const CExprOperandArray& rest = FirstCompositeOperands(doc);
     ASSERT_EQ(rest.size(), 1u);
     EXPECT_EQ(rest[0].m_nKind, 9);
+}
+
+// The question before devices go counts every composite operand that names one of their points
+// (telemeasurement, telesignal and tap-position kinds) and every telesignal link of another
+// device's point to them; numbers and links of the deleted devices themselves do not count. No is
+// the default.
+TEST_F(DeviceModels, TheDeviceDeletionQuestionCountsOperandsAndLinksOfOtherDevices) {
+    AddCompositeSignal(doc, {Operand(1, 1, 2, 1), Operand(5, 1, 2, 2), Operand(0, 1, 1, 0),
+                             Operand(0, 2, 1, 1), Operand(6, 1, 0, 0)});
+    auto link = [&](int from, int entry, int to) {
+        CInfoEntry* e =
+            testsupport::Found(testsupport::Found(doc.FindDevice(from))->m_model.FindEntry(2, entry));
+        e->m_yx[0] = to;
+        e->m_yx[1] = 2;
+        e->m_yx[2] = 1;
+    };
+    link(2, 1, 1); // device 2's point linked to device 1
+    link(5, 0, 1); // device 5's point linked to device 1
+    link(1, 2, 2); // device 1's own point linked to device 2
+    struct Case {
+        std::vector<int> addresses;
+        int references;
+    };
+    const std::vector<Case> cases = {
+        {{1}, 5},    // three operands, two links of other devices
+        {{2}, 2},    // one operand, the link of device 1
+        {{1, 2}, 5}, // links between the deleted devices do not count
+        {{5}, 0},
+    };
+    prompts.AnswerWithDefaultButton();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.addresses.size() == 1 ? std::to_string(c.addresses[0]) : "1, 2");
+        prompts.Clear();
+        EXPECT_EQ(CDevinfolistModel::ConfirmDeviceRemoval(doc, c.addresses), c.references == 0);
+        if (c.references == 0) {
+            EXPECT_EQ(prompts.Count(), 0u);
+            continue;
+        }
+        ASSERT_EQ(prompts.Count(), 1u);
+        EXPECT_EQ(prompts.Messages()[0].text,
+                  platform::StrFormat("所选装置的信息被复合信号或遥信关联引用%d处。\n"
+                                      "删除装置将同时删除这些引用，是否继续？",
+                                      c.references));
+        EXPECT_EQ(prompts.Messages()[0].defaultButton, platform::Answer::No);
+    }
+    // The default answer deletes nothing.
+    EXPECT_FALSE(CDevinfolistModel::DeleteDevices(doc, {1}));
+    EXPECT_NE(doc.FindDevice(1), nullptr);
+    EXPECT_EQ(FirstCompositeOperands(doc).size(), 5u);
+}
+
+// A composite whose operator is left with fewer operands than it works with goes with the device
+// whose point was one of them, and so does a composite that used it; the others keep the
+// operands left.
+TEST_F(DeviceModels, CompositesLeftShortOfOperandsGoWithTheDevice) {
+    struct Case {
+        const char* name;
+        std::uint8_t op;
+        CExprOperandArray operands;
+        bool kept;
+    };
+    const CExprOperand one = Operand(1, 1, 2, 1), two = Operand(1, 2, 2, 1), tap = Operand(5, 1, 2, 2);
+    const std::vector<Case> cases = {
+        {"与", 8, {one, two}, false},
+        {"或", 9, {one, two, two}, true},
+        {"异或", 10, {two, one}, false},
+        {"非", 7, {one}, false},
+        {"差", 12, {Operand(0, 1, 1, 1), Operand(0, 2, 1, 1)}, false},
+        {"和", 11, {Operand(0, 1, 1, 1), Operand(0, 2, 1, 1), Operand(0, 2, 1, 2)}, true},
+        {"档位取值", 24, {tap, Operand(6, 3, 0, 0)}, false},
+        {"档位位", 15, {tap}, false},
+        {"未涉及", 8, {two, two}, true},
+    };
+    CDevice& composite = *testsupport::Found(doc.FindDevice(kCompositeDeviceAddress));
+    CInfoGroup group;
+    group.m_nGroupNo = 11;
+    for (std::size_t i = 0; i < cases.size(); ++i) {
+        CInfoEntry e;
+        e.m_nGroup = 11;
+        e.m_nEntry = static_cast<int>(i) + 1;
+        e.m_strDesc = cases[i].name;
+        e.m_expr.m_nOperator = cases[i].op;
+        e.m_expr.m_operands = cases[i].operands;
+        group.m_entries.InsertSorted(e);
+    }
+    // A NOT of the AND goes with it.
+    CInfoEntry notOfAnd;
+    notOfAnd.m_nGroup = 11;
+    notOfAnd.m_nEntry = static_cast<int>(cases.size()) + 1;
+    notOfAnd.m_strDesc = "非与";
+    notOfAnd.m_expr.m_nOperator = 7;
+    notOfAnd.m_expr.m_operands = {Operand(1, kCompositeDeviceAddress, 11, 1)};
+    group.m_entries.InsertSorted(notOfAnd);
+    composite.m_model.m_groups.Add(group);
+
+    prompts.Script({platform::Answer::Yes});
+    ASSERT_TRUE(CDevinfolistModel::DeleteDevices(doc, {1}));
+    std::string gone;
+    for (std::size_t i = 0; i < cases.size(); ++i) {
+        SCOPED_TRACE(cases[i].name);
+        const CInfoEntry* e = doc.FindDeviceInfo(kCompositeDeviceAddress, 11, static_cast<int>(i) + 1);
+        EXPECT_EQ(e != nullptr, cases[i].kept);
+        if (e) {
+            EXPECT_GE(static_cast<int>(e->m_expr.m_operands.size()), MinOperandCount(cases[i].op));
+            for (const CExprOperand& op : e->m_expr.m_operands)
+                EXPECT_NE(op.m_nKind <= 5 ? op.m_nAddress : -1, 1);
+        } else {
+            gone += platform::StrFormat("\n复合信号(65531-11-%d) %s", static_cast<int>(i) + 1, cases[i].name);
+        }
+    }
+    EXPECT_EQ(doc.FindDeviceInfo(kCompositeDeviceAddress, 11, notOfAnd.m_nEntry), nullptr);
+    gone += platform::StrFormat("\n复合信号(65531-11-%d) 非与", notOfAnd.m_nEntry);
+    ASSERT_EQ(prompts.Count(), 2u);
+    EXPECT_EQ(prompts.Messages()[1].text,
+              "以下复合信号引用的信息已删除，余下的操作数不够其运算符所需，已一并删除：" + gone);
+    EXPECT_EQ(prompts.Messages()[1].caption, "删除装置");
+}
+
+// Deleting a point that an AND uses leaves it short: it goes too, named in a message; an OR of
+// three keeps its two other operands.
+TEST_F(DeviceModels, AnEntryDeletionThatLeavesACompositeShortDeletesIt) {
+    testsupport::Found(doc.FindDevice(1))->m_model.m_nFlag = 1;
+    CInfoGroup group;
+    group.m_nGroupNo = 11;
+    auto add = [&](int entry, const char* name, std::uint8_t op, CExprOperandArray operands) {
+        CInfoEntry e;
+        e.m_nGroup = 11;
+        e.m_nEntry = entry;
+        e.m_strDesc = name;
+        e.m_expr.m_nOperator = op;
+        e.m_expr.m_operands = std::move(operands);
+        group.m_entries.InsertSorted(e);
+    };
+    add(1, "与", 8, {Operand(1, 1, 2, 1), Operand(1, 2, 2, 1)});
+    add(2, "或", 9, {Operand(1, 1, 2, 1), Operand(1, 2, 2, 1), Operand(1, 1, 2, 2)});
+    testsupport::Found(doc.FindDevice(kCompositeDeviceAddress))->m_model.m_groups.Add(group);
+    prompts.Script({platform::Answer::Yes});
+    ASSERT_TRUE(CDevDetailModel::DeleteTelecontrol(doc, 1, 3, {CDevDetailModel::EntryKey(2, 1)}));
+    EXPECT_EQ(doc.FindDeviceInfo(kCompositeDeviceAddress, 11, 1), nullptr);
+    const CInfoEntry* kept = testsupport::Found(doc.FindDeviceInfo(kCompositeDeviceAddress, 11, 2));
+    // The later entry of device 1 took the deleted one's number.
+    EXPECT_EQ(kept->m_expr.m_operands, (CExprOperandArray{Operand(1, 2, 2, 1), Operand(1, 1, 2, 1)}));
+    ASSERT_EQ(prompts.Count(), 2u);
+    EXPECT_EQ(
+        prompts.Messages()[1].text,
+        "以下复合信号引用的信息已删除，余下的操作数不够其运算符所需，已一并删除：\n复合信号(65531-11-1) 与");
+    EXPECT_EQ(prompts.Messages()[1].caption, "删除信息");
 }
 
 TEST_F(DeviceModels, APortOfAnyKindKeepsServingARenumberedOrDeletedDevice) {

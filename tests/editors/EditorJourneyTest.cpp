@@ -194,18 +194,30 @@ TEST_F(EditorJourney, AProjectBuiltThroughTheViewsReopensAsItWasShown) {
     EXPECT_EQ(sources->List()->GetItemText(0, 2), "NET2<地址2>(未用)");
     EXPECT_EQ(sources->List()->GetItemText(1, 2), "NET1<地址1>(未用)");
 
-    // The second network port goes: the later port takes its number, the first source follows
-    // its port and the second, whose port is gone, is removed with a message.
+    // The second network port goes: asked first, since the second source uses it (No by
+    // default keeps it); on Yes the later port takes its number, the first source follows its
+    // port and the second, whose port is gone, is removed.
     ports = w.Select<CConfigPortView>(w.NetGroup());
     ASSERT_NE(ports, nullptr);
+    const std::string portQuestion =
+        "删除所选端口将同时删除以下对时源:\n对时源2: 板卡0 网络地址1\n是否继续？";
+    prompts.Clear();
+    prompts.Script({platform::Answer::No});
+    ports->List()->SelectRow(1);
+    menu.reset(ports->BuildContextMenu({}));
+    Action(menu.get(), "删除端口")->trigger();
+    EXPECT_EQ(prompts.Texts(), std::vector<std::string>{portQuestion});
+    EXPECT_EQ(prompts.Messages()[0].defaultButton, platform::Answer::No);
+    ASSERT_EQ(ports->List()->GetItemCount(), 3);
+    prompts.Clear();
+    prompts.Script({platform::Answer::Yes});
     ports->List()->SelectRow(1);
     menu.reset(ports->BuildContextMenu({}));
     Action(menu.get(), "删除端口")->trigger();
     ASSERT_EQ(ports->List()->GetItemCount(), 2);
     EXPECT_EQ(ports->List()->GetItemText(1, 0), "1");
     EXPECT_EQ(ports->List()->GetItemText(1, 2), "10.0.0.12");
-    EXPECT_EQ(prompts.LastText(),
-              "对时源所用的通讯口已删除，以下对时源已一并删除:\n对时源2: 板卡0 网络地址1");
+    EXPECT_EQ(prompts.Texts(), std::vector<std::string>{portQuestion});
     sources = w.Select<CAdjusttimeView>(w.Top(0));
     ASSERT_EQ(sources->List()->GetItemCount(), 1);
     EXPECT_EQ(sources->List()->GetItemText(0, 2), "NET1<地址1>(未用)");
@@ -808,6 +820,11 @@ TEST_F(EditorJourney, DeletingADeviceAsksAndTidiesTheCompositesThatUsedIt) {
     ASSERT_EQ(doc->SetCompositeExpression(11, kInfoTypeYX,
                                           signal(3, "非非乙", 7, {operand(kCompositeDeviceAddress, 11, 2)})),
               1);
+    ASSERT_EQ(doc->SetCompositeExpression(11, kInfoTypeYX,
+                                          signal(4, "甲或乙或甲", 9,
+                                                 {operand(a, ykGroup, control), operand(b, ykGroup, control),
+                                                  operand(a, ykGroup, control)})),
+              1);
 
     auto window = std::make_unique<Window>();
     auto* devices = window->Select<CDevinfolistView>(window->Top(1)->child(0));
@@ -820,7 +837,7 @@ TEST_F(EditorJourney, DeletingADeviceAsksAndTidiesTheCompositesThatUsedIt) {
     };
     ASSERT_NO_FATAL_FAILURE(selectB());
     const std::string question =
-        "所选装置的信息被复合信号或遥信关联引用2处。\n删除装置将同时删除这些引用，是否继续？";
+        "所选装置的信息被复合信号或遥信关联引用3处。\n删除装置将同时删除这些引用，是否继续？";
     prompts.Clear();
     prompts.AnswerWithDefaultButton();
     std::unique_ptr<QMenu> menu(devices->BuildContextMenu());
@@ -844,8 +861,12 @@ TEST_F(EditorJourney, DeletingADeviceAsksAndTidiesTheCompositesThatUsedIt) {
     asked = prompts.Messages();
     ASSERT_EQ(asked.size(), 2u);
     EXPECT_EQ(asked[0].text, question);
-    EXPECT_EQ(asked[1].text, "以下复合信号的操作数都引用了删除的装置，已一并删除：\n"
-                             "复合信号(65531-11-2) 非乙\n复合信号(65531-11-3) 非非乙");
+    // The AND keeps one operand, fewer than it needs: it goes with the NOT of the device and the
+    // NOT of that NOT.
+    EXPECT_EQ(asked[1].text, "以下复合信号引用的信息已删除，余下的操作数不够其运算符所需，已一并删除：\n"
+                             "复合信号(65531-11-1) 甲与乙\n复合信号(65531-11-2) 非乙\n"
+                             "复合信号(65531-11-3) 非非乙");
+    EXPECT_EQ(asked[1].caption, "删除装置");
     EXPECT_EQ(doc->FindDevice(b), nullptr);
     for (int r = 0; r < devices->List()->GetItemCount(); ++r)
         EXPECT_NE(devices->List()->GetItemText(r, 1), std::to_string(b));
@@ -860,13 +881,15 @@ TEST_F(EditorJourney, DeletingADeviceAsksAndTidiesTheCompositesThatUsedIt) {
     ASSERT_TRUE(reopened.OnOpenDocument(main));
     EXPECT_EQ(prompts.Texts(), std::vector<std::string>{});
     EXPECT_EQ(reopened.FindDevice(b), nullptr);
-    const CInfoEntry* kept = reopened.FindDeviceInfo(kCompositeDeviceAddress, 11, 1);
-    ASSERT_NE(kept, nullptr);
-    EXPECT_EQ(kept->m_strDesc, "甲与乙");
-    EXPECT_EQ(kept->m_expr.m_nOperator, 8);
-    ASSERT_EQ(kept->m_expr.m_operands.size(), 1u);
-    EXPECT_EQ(kept->m_expr.m_operands[0], operand(a, ykGroup, control));
+    EXPECT_NE(reopened.FindDevice(a), nullptr);
+    EXPECT_EQ(reopened.FindDeviceInfo(kCompositeDeviceAddress, 11, 1), nullptr);
     EXPECT_EQ(reopened.FindDeviceInfo(kCompositeDeviceAddress, 11, 2), nullptr);
+    // The OR keeps two operands, as many as it needs.
+    const CInfoEntry* kept = reopened.FindDeviceInfo(kCompositeDeviceAddress, 11, 4);
+    ASSERT_NE(kept, nullptr);
+    EXPECT_EQ(kept->m_expr.m_nOperator, 9);
+    EXPECT_EQ(kept->m_expr.m_operands,
+              (std::vector<CExprOperand>{operand(a, ykGroup, control), operand(a, ykGroup, control)}));
     EXPECT_EQ(reopened.FindDeviceInfo(kCompositeDeviceAddress, 11, 3), nullptr);
     Window again;
     devices = again.Select<CDevinfolistView>(again.Top(1)->child(0));

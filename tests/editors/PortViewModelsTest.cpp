@@ -1,4 +1,5 @@
 #include "editors/model/BayListModel.h"
+#include "editors/model/EquipViewModel.h"
 #include "editors/model/PortFormModel.h"
 #include "editors/model/PortGridModel.h"
 #include "editors/model/RefTableModel.h"
@@ -6,6 +7,8 @@
 #include "tests/editors/PortViewsFixture.h"
 #include "tests/support/Found.h"
 #include "tests/support/PromptRecorder.h"
+
+#include "platform/Text.h"
 
 #include <gtest/gtest.h>
 
@@ -78,6 +81,74 @@ TEST(PortGridModel, ChangingBetweenDeviceProtocolsAsksAboutTheOldThenTheNew) {
     EXPECT_EQ(prompts.Count(), 0u);
 }
 
+// A protocol change or a port deletion that would throw away filled tables, configurations or
+// time sources asks first, No by default; nothing filled, nothing asked.
+TEST(PortGridModel, ChangesThatThrowAwayFilledTablesAskFirstWithNoByDefault) {
+    testsupport::PromptRecorder prompts;
+    prompts.AnswerWithDefaultButton();
+    porttest::PortProject p;
+    CPortRecord& serial1 = p.Port(0, 1); // unused protocol, nothing filled
+    CPortRecord& serial0 = p.Port(0, 0); // P103 with one configuration
+    CPortRecord& net = p.Port(1, 0);     // P104, serves a device
+    serial0.m_values[0] = "P103";
+    net.m_values[0] = "P104";
+    for (int i = 0; i < 3; ++i)
+        testsupport::Found(net.m_protocol.m_tables.FindByName("遥测表"))->m_entries.Add(CRefTableEntry());
+    struct Case {
+        const char* what;
+        const CPortRecord* port;
+        const char* name;
+        std::string question;
+    };
+    const std::vector<Case> cases = {
+        {"nothing filled", &serial1, "P104", ""},
+        {"the same protocol", &net, "p104", ""},
+        {"configurations", &serial0, "P104", "端口规约由P103改为P104，将删除端口规约1个配置，是否继续？"},
+        {"table entries", &net, "未用",
+         "端口规约由P104改为未用，将删除端口规约引用表中的3个条目，是否继续？"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(CPortGridModel::ProtocolChangeQuestion(*c.port, 0, c.name), c.question);
+        prompts.Clear();
+        EXPECT_EQ(CPortGridModel::ConfirmProtocolChange(*c.port, 0, c.name), c.question.empty());
+        EXPECT_EQ(prompts.Count(), c.question.empty() ? 0u : 1u);
+        if (!c.question.empty()) {
+            EXPECT_EQ(prompts.Messages()[0].defaultButton, Answer::No);
+        }
+    }
+    net.m_protocol.m_configs.m_configs.Add(CPortConfig());
+    EXPECT_EQ(CPortGridModel::ProtocolChangeQuestion(net, 0, "P105"),
+              "端口规约由P104改为P105，将删除端口规约引用表中的3个条目和1个配置，是否继续？");
+
+    // A network port with filled tables and a time source: No deletes nothing.
+    ASSERT_TRUE(CPortGridModel::AddPort(*p.doc, 0, 1));
+    CPortRecord& added = p.Port(1, 1);
+    added.m_protocol = p.doc->m_protocolLibrary.GetByName("P105");
+    testsupport::Found(added.m_protocol.m_tables.FindByName("遥信表"))->m_entries.Add(CRefTableEntry());
+    CTimeSource source;
+    source.m_nPortType = kPortTypeNetwork;
+    source.m_nPort = added.m_nRunning;
+    p.doc->m_timeSources.Add(source);
+    const std::string question = platform::StrFormat(
+        "删除所选端口将同时删除端口规约引用表中的1个条目及以下对时源:\n对时源1: 板卡0 网络地址%d\n是否继续？",
+        added.m_nRunning);
+    EXPECT_EQ(CPortGridModel::PortsDeletionQuestion(*p.doc, 0, 1, {1}), question);
+    // The port serving a device is not deleted, so it asks nothing of its tables.
+    EXPECT_EQ(CPortGridModel::PortsDeletionQuestion(*p.doc, 0, 1, {0, 1}), "");
+    prompts.Clear();
+    EXPECT_EQ(CPortGridModel::DeletePorts(*p.doc, 0, 1, {1}), 0);
+    EXPECT_EQ(prompts.Texts(), std::vector<std::string>{question});
+    EXPECT_EQ(prompts.Messages()[0].defaultButton, Answer::No);
+    EXPECT_EQ(p.doc->m_boardCfg.m_boards[0].m_ports[1].GetSize(), 2);
+    EXPECT_EQ(p.doc->m_timeSources.GetSize(), 1);
+    prompts.Clear();
+    prompts.Script({Answer::Yes});
+    EXPECT_EQ(CPortGridModel::DeletePorts(*p.doc, 0, 1, {1}), 1);
+    EXPECT_EQ(prompts.Texts(), std::vector<std::string>{question});
+    EXPECT_EQ(p.doc->m_timeSources.GetSize(), 0);
+}
+
 TEST(PortGridModel, PortsAreNumberedByPlaceAndDevicesAndTimeSourcesFollow) {
     testsupport::PromptRecorder prompts;
     porttest::PortProject p;
@@ -106,21 +177,22 @@ TEST(PortGridModel, PortsAreNumberedByPlaceAndDevicesAndTimeSourcesFollow) {
     onThree.m_nPriority = 9;
     p.doc->m_timeSources.Add(onOne);
     p.doc->m_timeSources.Add(onThree);
-    // Rows 1, 2, 3 with devices on port 2: port 1 goes, the rest stays.
+    // Rows 1, 2, 3 with devices on port 2: port 1 goes, the rest stays. The source on port 1 is
+    // named in the question before; the one on port 3, which stays, is not.
     EXPECT_EQ(CPortGridModel::DeletePorts(*p.doc, 0, 1, {1, 2, 3}), 1);
-    EXPECT_EQ(prompts.Texts()[0], "请先删除端口连接的装置，然后再删除端口!");
+    EXPECT_EQ(prompts.Texts(), (std::vector<std::string>{
+                                   "删除所选端口将同时删除以下对时源:\n对时源1: 板卡0 网络地址1\n是否继续？",
+                                   "请先删除端口连接的装置，然后再删除端口!"}));
     ASSERT_EQ(net.GetSize(), 3);
     for (int i = 0; i < 3; ++i) {
         EXPECT_EQ(net[i].m_nNumber, i); // numbers equal places, as after reopening
         EXPECT_EQ(net[i].m_nRunning, i);
     }
     EXPECT_EQ(two->m_model.m_nPortIndex, 1); // the device follows its port
-    // The source of the deleted port is removed with a message; the other follows its port.
+    // The source of the deleted port is removed; the other follows its port.
     ASSERT_EQ(p.doc->m_timeSources.GetSize(), 1);
     EXPECT_EQ(p.doc->m_timeSources[0].m_nPort, 2);
     EXPECT_EQ(p.doc->m_timeSources[0].m_nPriority, 9);
-    EXPECT_EQ(prompts.LastText(),
-              "对时源所用的通讯口已删除，以下对时源已一并删除:\n对时源1: 板卡0 网络地址1");
     ASSERT_TRUE(CPortGridModel::AddPort(*p.doc, 0, 1));
     EXPECT_EQ(net[3].m_nNumber, 3);
     // The configuration files are named after the renumbered ports.
@@ -307,6 +379,30 @@ TEST(BayListModel, BaysAreAddedDeletedRenamedAndSorted) {
     // By GBK bytes 甲 comes before 间; equal names keep their order.
     EXPECT_EQ(level->m_bayIds, (CIntArray{0, 2, 1}));
     EXPECT_EQ(Cells(CBayListModel::Rows(*p.doc, *level), 1), (std::vector<std::string>{"甲", "甲", "间隔1"}));
+    // Deleting bays asks only when they hold equipment, with its links to points.
+    EXPECT_EQ(CBayListModel::BaysDeletionQuestion(*p.doc, *level, {1, 2}), "");
+    EXPECT_EQ(CBayListModel::BaysDeletionQuestion(*p.doc, *level, {0, 1}),
+              "删除所选的2个间隔将同时删除其下的1个一次设备及其0处测点关联，是否继续？");
+    CRefTable links;
+    links.m_entries.Add(CRefTableEntry());
+    links.m_entries.Add(CRefTableEntry());
+    p.doc->m_prjDevices.GetById(3)->m_settings.m_tables.Add(links);
+    EXPECT_EQ(CBayListModel::BaysDeletionQuestion(*p.doc, *level, {0}),
+              "删除所选的1个间隔将同时删除其下的1个一次设备及其2处测点关联，是否继续？");
+    CPrjBay& bay = *p.doc->m_bays.GetById(0);
+    EXPECT_EQ(CEquipViewModel::EquipmentDeletionQuestion(*p.doc, bay, {0}),
+              "删除所选的1个一次设备将同时删除其2处测点关联，是否继续？");
+    p.doc->m_prjDevices.GetById(3)->m_settings.m_tables.RemoveAll();
+    EXPECT_EQ(CEquipViewModel::EquipmentDeletionQuestion(*p.doc, bay, {0}), "");
+    // The asking: No by default, nothing asked without a question.
+    testsupport::PromptRecorder prompts;
+    prompts.AnswerWithDefaultButton();
+    EXPECT_TRUE(CEquipViewModel::ConfirmDeletion("", "间隔"));
+    EXPECT_EQ(prompts.Count(), 0u);
+    EXPECT_FALSE(CEquipViewModel::ConfirmDeletion("删除？", "间隔"));
+    ASSERT_EQ(prompts.Count(), 1u);
+    EXPECT_EQ(prompts.Messages()[0].defaultButton, Answer::No);
+    EXPECT_EQ(prompts.Messages()[0].caption, "间隔");
     // Deleting two bays takes their equipment with them.
     EXPECT_EQ(CBayListModel::DeleteBays(*p.doc, *level, {0, 1}), 2);
     EXPECT_EQ(level->m_bayIds, (CIntArray{1}));

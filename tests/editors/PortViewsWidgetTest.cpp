@@ -330,3 +330,64 @@ TEST_F(PortViewsTest, BoardsBaysAndUnitPoints) {
     EXPECT_EQ(unit->Tabs()->currentIndex(), 1);
     EXPECT_EQ(unit->List()->GetItemText(0, 6), "线路保护开关1");
 }
+
+// A protocol change that would throw away a port's filled tables and configurations, and the
+// deletion of a bay with equipment, ask first; No, the default, keeps everything.
+TEST_F(PortViewsTest, ChangingAFilledProtocolOrDeletingABayWithEquipmentAsksFirst) {
+    prompts.AnswerWithDefaultButton();
+    CPortRecord& port = project.Port(0, 0);
+    port.m_values[0] = "P103";
+    CRefTable* yc = testsupport::Found(port.m_protocol.m_tables.FindByName("遥测表"));
+    for (int i = 0; i < 3; ++i)
+        yc->m_entries.Add(CRefTableEntry());
+    auto* view = Select<CConfigPortView>(Board());
+    ASSERT_NE(view, nullptr);
+    auto choose = [&](const char* name) {
+        view->OnClickCell(0, 1);
+        ASSERT_TRUE(view->Editor()->Combo()->isVisible());
+        view->Editor()->Combo()->setCurrentText(name);
+        view->Editor()->CommitOpen();
+    };
+    const std::string question =
+        "端口规约由P103改为P104，将删除端口规约引用表中的3个条目和1个配置，是否继续？";
+    ASSERT_NO_FATAL_FAILURE(choose("P104"));
+    ASSERT_EQ(prompts.Count(), 1u);
+    EXPECT_EQ(prompts.Messages()[0].text, question);
+    EXPECT_EQ(prompts.Messages()[0].defaultButton, platform::Answer::No);
+    EXPECT_EQ(project.Port(0, 0).m_protocol.m_strName, "P103");
+    EXPECT_EQ(project.Port(0, 0).m_protocol.m_tables.CountEntries(), 3);
+    EXPECT_EQ(project.Port(0, 0).m_protocol.m_configs.m_configs.GetSize(), 1);
+    EXPECT_EQ(view->List()->GetItemText(0, 1), "P103");
+
+    prompts.Clear();
+    prompts.Script({platform::Answer::Yes, platform::Answer::Cancel});
+    ASSERT_NO_FATAL_FAILURE(choose("P104"));
+    ASSERT_GE(prompts.Count(), 1u);
+    EXPECT_EQ(prompts.Messages()[0].text, question);
+    EXPECT_EQ(project.Port(0, 0).m_protocol.m_strName, "P104");
+    EXPECT_EQ(project.Port(0, 0).m_protocol.m_tables.CountEntries(), 0);
+
+    // The bay holds a breaker: asked, and No keeps the bay and its equipment.
+    auto* bays = Select<CConfigBayView>(Top(2)->child(0));
+    ASSERT_NE(bays, nullptr);
+    auto deleteFirst = [&] {
+        bays->List()->SelectRow(0);
+        std::unique_ptr<QMenu> menu(bays->BuildContextMenu({}));
+        ASSERT_NE(menu, nullptr);
+        Action(menu.get(), "删除间隔")->trigger();
+    };
+    prompts.Clear();
+    ASSERT_NO_FATAL_FAILURE(deleteFirst());
+    EXPECT_EQ(
+        prompts.Texts(),
+        std::vector<std::string>{"删除所选的1个间隔将同时删除其下的1个一次设备及其0处测点关联，是否继续？"});
+    EXPECT_EQ(prompts.Messages()[0].defaultButton, platform::Answer::No);
+    EXPECT_NE(project.doc->m_bays.GetById(0), nullptr);
+    EXPECT_NE(project.doc->m_prjDevices.GetById(3), nullptr);
+    prompts.Clear();
+    prompts.Script({platform::Answer::Yes});
+    ASSERT_NO_FATAL_FAILURE(deleteFirst());
+    EXPECT_EQ(project.doc->m_bays.GetById(0), nullptr);
+    EXPECT_EQ(project.doc->m_prjDevices.GetById(3), nullptr);
+    EXPECT_EQ(bays->List()->GetItemCount(), 0);
+}

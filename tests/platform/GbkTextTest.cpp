@@ -138,6 +138,43 @@ TEST(TextFile, WriterWritesGbkWithCrLf) {
     EXPECT_FALSE(bad.Open(dir / "missing" / "x.cfg"));
 }
 
+TEST(TextFile, ACaptureTakesTheWrittenBytesAndCreatesNoFile) {
+    testsupport::TempDir dir;
+    {
+        CGbkTextCapture capture;
+        CGbkTextWriter w;
+        // A folder that does not exist: nothing is created, so nothing fails.
+        ASSERT_TRUE(w.Open(dir / "missing" / "a.cfg"));
+        EXPECT_TRUE(w.IsOpen());
+        w.WriteLine("[工程标识]");
+        w.Write(std::string((1 << 16) + 3, 'x'));
+        ASSERT_TRUE(w.Close());
+        {
+            CGbkTextCapture inner;
+            CGbkTextWriter second;
+            ASSERT_TRUE(second.Open(dir / "b.cfg"));
+            second.WriteLine("内");
+            ASSERT_TRUE(second.Close());
+            ASSERT_EQ(inner.Files().size(), 1u);
+            EXPECT_EQ(inner.Files().begin()->second, ToGbk("内") + "\r\n");
+        }
+        CGbkTextWriter lossy;
+        ASSERT_TRUE(lossy.Open(dir / "c.cfg"));
+        lossy.WriteLine("a\xF0\x9F\x98\x80");
+        EXPECT_FALSE(lossy.Close());
+        ASSERT_EQ(capture.Files().size(), 2u);
+        EXPECT_EQ(capture.Files().at((dir / "missing" / "a.cfg").string()),
+                  ToGbk("[工程标识]") + "\r\n" + std::string((1 << 16) + 3, 'x'));
+    }
+    EXPECT_TRUE(std::filesystem::is_empty(dir.Path()));
+    // Without a capture the writer writes to the disk again.
+    CGbkTextWriter w;
+    ASSERT_TRUE(w.Open(dir / "d.cfg"));
+    w.WriteLine("d");
+    ASSERT_TRUE(w.Close());
+    EXPECT_EQ(testsupport::ReadBytes(dir / "d.cfg"), "d\r\n");
+}
+
 TEST(TextFile, TextBytesKeepExistingCrLfAndNeverDoubleCr) {
     EXPECT_EQ(GbkTextBytes("甲\n乙\r\n丙\r\n\n"),
               ToGbk("甲") + "\r\n" + ToGbk("乙") + "\r\n" + ToGbk("丙") + "\r\n\r\n");

@@ -140,6 +140,41 @@ TEST_F(PointModelTest, TreePathsFindTheirDevice) {
     EXPECT_EQ(DeviceOfTreePath(doc, 5, {0, 4, 0, 0, 1, 0, -1}), nullptr);
 }
 
+// Deleting a composite signal that others use leaves them short: an AND of it and a point goes,
+// and so does an OR that had that AND among its three operands.
+TEST_F(PointModelTest, DeletingACompositeDeletesThoseItLeavesShortOfOperands) {
+    CVirtualPoints vp(doc);
+    auto op = [](int address, int group, int entry) {
+        CExprOperand o;
+        o.m_nKind = 1;
+        o.m_nAddress = address;
+        o.m_nGroup = group;
+        o.m_nEntry = entry;
+        return o;
+    };
+    CInfoGroup group = Group("遥信", 1, 11, {{1, "非跳闸"}, {2, "与"}, {3, "或"}, {4, "非P"}});
+    auto set = [&](int entry, std::uint8_t code, CExprOperandArray operands) {
+        CInfoEntry* e = testsupport::Found(group.m_entries.GetByEntryNo(entry));
+        e->m_expr.m_nOperator = code;
+        e->m_expr.m_operands = std::move(operands);
+    };
+    set(1, 7, {op(1, 2, 1)});
+    set(2, 8, {op(kCompositeDeviceAddress, 11, 1), op(1, 2, 2)});
+    set(3, 9, {op(kCompositeDeviceAddress, 11, 1), op(kCompositeDeviceAddress, 11, 2), op(1, 2, 2)});
+    set(4, 7, {op(2, 1, 1)});
+    Composite().m_groups.Add(group);
+    prompts.Script({Answer::Yes});
+    ASSERT_TRUE(vp.Delete({{11, 1}}));
+    for (int entry : {1, 2, 3})
+        EXPECT_EQ(Composite().FindEntry(11, entry), nullptr) << entry;
+    EXPECT_NE(Composite().FindEntry(11, 4), nullptr);
+    const auto asked = prompts.Messages();
+    ASSERT_EQ(asked.size(), 2u);
+    EXPECT_EQ(asked[1].text, "以下复合信号引用的信息已删除，余下的操作数不够其运算符所需，已一并删除：\n"
+                             "复合信号(65531-11-2) 与\n复合信号(65531-11-3) 或");
+    EXPECT_EQ(asked[1].caption, "删除信息");
+}
+
 TEST_F(PointModelTest, VirtualPointsNumberStoreAndMove) {
     CVirtualPoints vp(doc);
     for (int g = 1; g <= 9; ++g)

@@ -383,6 +383,75 @@ TEST_F(ConfigDocTest, SavesVersionsAndBacksUpOverwrittenOnes) {
     EXPECT_FALSE(CProjectContext::Instance().Shell().RequestPrivilege(4, user));
 }
 
+// The modified state follows what a save would write: set by any edit of the records, cleared
+// by a save or an opening, set again when a save fails, and clear again once an edit is undone.
+TEST_F(ConfigDocTest, EveryEditMakesTheProjectModifiedUntilItIsSaved) {
+    CConfigDoc doc;
+    doc.OnNewDocument();
+    doctest::BuildSampleProject(doc, false);
+    EXPECT_TRUE(doc.IsModified()); // a new project was never saved
+    ASSERT_EQ(doc.SaveProject(false), 1);
+    EXPECT_FALSE(doc.IsModified());
+
+    struct Edit {
+        const char* what;
+        std::function<void(CConfigDoc&)> change;
+    };
+    const std::vector<Edit> edits = {
+        {"device address", [](CConfigDoc& d) { testsupport::Found(d.FindDevice(1))->m_nAddress = 77; }},
+        {"description", [](CConfigDoc& d) { testsupport::Found(d.FindDevice(1))->m_strDescription = "新"; }},
+        {"unit address", [](CConfigDoc& d) { d.m_boardCfg.m_nUnitAddress += 1; }},
+        {"time source", [](CConfigDoc& d) { d.m_timeSources.Add(CTimeSource()); }},
+        {"option value",
+         [](CConfigDoc& d) {
+             ASSERT_GT(d.m_boardCfg.m_groups.GetSize(), 0);
+             ASSERT_FALSE(d.m_boardCfg.m_groups[0].m_rows.empty());
+             ASSERT_FALSE(d.m_boardCfg.m_groups[0].m_rows[0].empty());
+             d.m_boardCfg.m_groups[0].m_rows[0][0] += "1";
+         }},
+        {"entry text",
+         [](CConfigDoc& d) {
+             CDevice* device = testsupport::Found(d.FindDevice(1));
+             ASSERT_GT(device->m_model.m_groups.GetSize(), 0);
+             ASSERT_GT(device->m_model.m_groups[0].m_entries.GetSize(), 0);
+             device->m_model.m_groups[0].m_entries[0].m_strDesc += "改";
+         }},
+    };
+    for (const Edit& edit : edits) {
+        SCOPED_TRACE(edit.what);
+        CConfigDoc copy;
+        ASSERT_TRUE(copy.OnOpenDocument(root / "Project/Demo/ProjectV1.00/QXM7740.ini"));
+        EXPECT_FALSE(copy.IsModified());
+        edit.change(copy);
+        EXPECT_TRUE(copy.IsModified());
+    }
+
+    // An edit undone by hand leaves nothing to save.
+    const std::string description = testsupport::Found(doc.FindDevice(1))->m_strDescription;
+    testsupport::Found(doc.FindDevice(1))->m_strDescription = "临时";
+    EXPECT_TRUE(doc.IsModified());
+    testsupport::Found(doc.FindDevice(1))->m_strDescription = description;
+    EXPECT_FALSE(doc.IsModified());
+
+    // A save that fails keeps the edit modified; the next one that works clears it.
+    testsupport::Found(doc.FindDevice(1))->m_strDescription = "改后";
+    struct HookReset {
+        ~HookReset() { platform::SetWriteFaultHook({}); }
+    } reset;
+    platform::SetWriteFaultHook([](const fs::path& p) { return p.filename() == "QXM7740.ini"; });
+    prompts.Clear();
+    EXPECT_EQ(doc.SaveProject(false), 0);
+    platform::SetWriteFaultHook({});
+    EXPECT_TRUE(doc.IsModified());
+    ASSERT_EQ(doc.SaveProject(false), 1);
+    EXPECT_FALSE(doc.IsModified());
+    // Taking the image wrote nothing beside the versions and showed nothing.
+    prompts.Clear();
+    EXPECT_FALSE(doc.IsModified());
+    EXPECT_TRUE(prompts.Texts().empty());
+    EXPECT_FALSE(fs::exists(fs::current_path() / "image"));
+}
+
 // A save that cannot write a file (a full disk) fails, names the file and leaves every version
 // as it was: the old version whole, no partial new version that would count as the newest.
 // A save killed after the old version was moved aside and before the new one was renamed into

@@ -1,4 +1,5 @@
 // Time sources, point references, option items, reference tables and protocol definitions.
+#include "projectmodel/Expression.h"
 #include "projectmodel/ItemRecord.h"
 #include "projectmodel/OptionItem.h"
 #include "projectmodel/PointRef.h"
@@ -46,6 +47,24 @@ std::vector<int> Entries(const CRefTableEntryArray& a) {
     return out;
 }
 } // namespace
+
+// The operand counts the expression editors require of each operator.
+TEST(Expression, EachOperatorNeedsItsOperands) {
+    const std::vector<std::pair<int, int>> table = {
+        {7, 1},  {8, 2},  {9, 2},  {10, 2}, {11, 2}, {12, 2}, {13, 2}, {14, 2},
+        {15, 1}, {22, 1}, {23, 1}, {24, 2}, {25, 1}, {26, 2}, {28, 1}, {0, 1},
+    };
+    for (const auto& [op, needed] : table) {
+        SCOPED_TRACE(op);
+        EXPECT_EQ(MinOperandCount(static_cast<std::uint8_t>(op)), needed);
+        CExpression expr;
+        expr.m_nOperator = static_cast<std::uint8_t>(op);
+        expr.m_operands.resize(static_cast<std::size_t>(needed - 1));
+        EXPECT_TRUE(HasTooFewOperands(expr));
+        expr.m_operands.resize(static_cast<std::size_t>(needed));
+        EXPECT_FALSE(HasTooFewOperands(expr));
+    }
+}
 
 TEST(TimeSource, DefaultsAndSlotCopy) {
     CTimeSourceArray a;

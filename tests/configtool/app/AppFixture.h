@@ -113,7 +113,7 @@ public:
     }
     QMdiSubWindow* GetFrame(CConfigDoc*) const override { return nullptr; }
     void SetTitle(CConfigDoc* doc, const std::string& title) override { Fake(doc)->title = title; }
-    bool IsSaved(const CConfigDoc* doc) const override { return Fake(doc)->saved; }
+    bool IsModified(const CConfigDoc* doc) const override { return !Fake(doc)->saved; }
     std::string GetProjectName(const CConfigDoc* doc) const override { return Fake(doc)->name; }
     void SetProjectName(CConfigDoc* doc, const std::string& name) override { Fake(doc)->name = name; }
     // Saving asks for the rights the way the project document does.

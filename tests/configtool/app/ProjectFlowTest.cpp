@@ -84,7 +84,7 @@ TEST_F(ProjectFlowTest, NewUserMakesSavesClosesAndReopensAProject) {
     prompt_.Script({platform::Answer::No});
     Trigger("保存工程(&S)\tCtrl+S");
     EXPECT_FALSE(fs::exists(root_ / "Project" / "演示工程" / "ProjectV1.00"));
-    EXPECT_EQ(Current()->m_bSaved, 0);
+    EXPECT_TRUE(Current()->IsModified());
 
     // Saving in place: not an administrator, so the rights are asked, then the version.
     TakeDialogs();
@@ -97,7 +97,7 @@ TEST_F(ProjectFlowTest, NewUserMakesSavesClosesAndReopensAProject) {
     ASSERT_TRUE(fs::is_regular_file(mainFile)) << mainFile;
     EXPECT_TRUE(fs::is_regular_file(projectFolder / "Ini" / "二次装置" / "devlist.ini"));
     EXPECT_TRUE(fs::is_regular_file(projectFolder / "ProjectV1.00" / "ccu_工程间隔.cfg"));
-    EXPECT_EQ(Current()->m_bSaved, 1);
+    EXPECT_FALSE(Current()->IsModified());
     EXPECT_EQ(Current()->GetTitle(), mainFile.string());
     EXPECT_EQ(Ss(app_->DocRef().m_pConfigFrame->windowTitle()), mainFile.string());
     // The open project's folders are the project's now.
@@ -138,15 +138,38 @@ TEST_F(ProjectFlowTest, NewUserMakesSavesClosesAndReopensAProject) {
     EXPECT_EQ(app_->GetProjectsFolder(), root_ / "Project");
     ASSERT_NE(app_->GetMainFrame()->RecentAction(0), nullptr);
 
-    // Closing it through a new project: it was only opened, so the question comes first.
+    // A new project while it was only opened: nothing to save, so nothing asks, and the cancelled
+    // wizard leaves it open.
+    prompt_.Clear();
+    Queue(Cancel());
+    Trigger("新建工程(&N)\tCtrl+N");
+    EXPECT_TRUE(prompt_.Messages().empty()) << prompt_.LastText();
+    projectmodel::CConfigDoc* opened = Current();
+    ASSERT_NE(opened, nullptr);
+    EXPECT_EQ(projectmodel::CProjectContext::Instance().CurrentDocument(), opened);
+
+    // Changed, the question comes before the wizard; answered No with the wizard cancelled, the
+    // project stays open with its change.
+    opened->m_boardCfg.m_nUnitAddress += 5;
+    const int changedAddress = opened->m_boardCfg.m_nUnitAddress;
     prompt_.Clear();
     prompt_.Script({platform::Answer::No});
     Queue(Cancel());
     Trigger("新建工程(&N)\tCtrl+N");
-    EXPECT_EQ(prompt_.LastText(), "是否先保存当前的组态信息?");
-    EXPECT_EQ(Current(), nullptr);
-    EXPECT_TRUE(app_->GetMainFrame()->MdiArea()->subWindowList().isEmpty());
-    EXPECT_EQ(projectmodel::CProjectContext::Instance().CurrentDocument(), nullptr);
+    EXPECT_EQ(prompt_.Texts(), std::vector<std::string>{"是否先保存当前的组态信息?"});
+    ASSERT_EQ(Current(), opened);
+    EXPECT_EQ(opened->m_boardCfg.m_nUnitAddress, changedAddress);
+    EXPECT_FALSE(app_->GetMainFrame()->MdiArea()->subWindowList().isEmpty());
+
+    // Answered No with the wizard accepted: the changed project closes for the new one.
+    prompt_.Clear();
+    prompt_.Script({platform::Answer::No});
+    Queue(Wizard("第二工程"));
+    Trigger("新建工程(&N)\tCtrl+N");
+    EXPECT_EQ(prompt_.Texts(), std::vector<std::string>{"是否先保存当前的组态信息?"});
+    ASSERT_NE(Current(), nullptr);
+    EXPECT_EQ(Current()->m_strProjectName, "第二工程");
+    EXPECT_EQ(app_->GetMainFrame()->MdiArea()->subWindowList().size(), 1);
 }
 
 TEST_F(ProjectFlowTest, AProjectThatCannotBeReadIsNotOpened) {

@@ -4,9 +4,12 @@
 // in a new frame.
 #include "AppFixture.h"
 #include "configtool/shellui/WizardSheet.h"
+#include "editors/views/AdjusttimeView.h"
 #include "editors/views/ConfigOverView.h"
+#include "editors/views/ConfigPrjView.h"
 #include "editors/views/ConfigView.h"
 #include "editors/views/GridListCtrl.h"
+#include "editors/views/InPlaceEditor.h"
 #include "editors/views/RegisterViews.h"
 #include "editors/views/SaveVersionDlg.h"
 #include "platform/Gbk.h"
@@ -19,6 +22,7 @@
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenu>
 #include <QTabBar>
 
 using namespace qxm7740;
@@ -137,7 +141,7 @@ TEST_F(ProjectFrameTest, WizardProjectFillsTheTreeSelectionPlacesViewsAndItSaves
     const fs::path mainFile =
         root_ / "Project" / "演示工程" / "ProjectV1.00" / (doc->m_boardCfg.m_strUnitName + ".ini");
     ASSERT_TRUE(fs::is_regular_file(mainFile)) << mainFile;
-    EXPECT_EQ(doc->m_bSaved, 1);
+    EXPECT_FALSE(doc->IsModified());
 
     // Opening it closes the saved project through the file menu: no question, no refusal.
     prompt_.Clear();
@@ -156,6 +160,94 @@ TEST_F(ProjectFrameTest, WizardProjectFillsTheTreeSelectionPlacesViewsAndItSaves
     ExpectTreeOf(reopened, second);
     Tree()->setCurrentItem(Tree()->RootItem()->child(3)->child(0)->child(0));
     ExpectLeftView(second, kViewConfigPort);
+}
+
+// Edits made through the views after a save are asked for before another project is opened:
+// saved on Yes they are there when the project opens again, and an opening that was not asked
+// for never drops them.
+TEST_F(ProjectFrameTest, EditsAfterASaveAreAskedForBeforeOpeningAndKeptWhenSaved) {
+    ASSERT_TRUE(Start("系统管理员", "482916"));
+    Queue(Wizard("演示工程"));
+    Trigger("新建工程(&N)\tCtrl+N");
+    CConfigDoc* doc = Current();
+    ASSERT_NE(doc, nullptr);
+    EXPECT_TRUE(doc->IsModified());
+    auto version = [](const char* chosen) {
+        return [chosen](QDialog& dlg) {
+            auto* edit = dlg.findChild<QLineEdit*>("version");
+            if (!edit)
+                return int(QDialog::Rejected);
+            edit->setText(QString::fromUtf8(chosen));
+            dlg.accept();
+            return dlg.result();
+        };
+    };
+    auto chooseFile = [](const fs::path& file) {
+        return [file](QDialog& dlg) {
+            static_cast<QFileDialog&>(dlg).selectFile(Qs(file.string()));
+            return int(QDialog::Accepted);
+        };
+    };
+    prompt_.Script({platform::Answer::No}); // "是否保存为新的组态文件？"
+    Queue(version("1.00"));
+    Trigger("保存工程(&S)\tCtrl+S");
+    const fs::path mainFile =
+        root_ / "Project" / "演示工程" / "ProjectV1.00" / (doc->m_boardCfg.m_strUnitName + ".ini");
+    ASSERT_TRUE(fs::is_regular_file(mainFile)) << mainFile;
+    EXPECT_FALSE(doc->IsModified());
+
+    // The unit address through the properties view, a time source through its own view.
+    auto edit = [&](const char* address) {
+        Tree()->setCurrentItem(Tree()->RootItem());
+        auto* properties = qobject_cast<CConfigPrjView*>(Frame()->LeftView());
+        ASSERT_NE(properties, nullptr);
+        emit properties->List()->cellClicked(0, 2);
+        ASSERT_TRUE(properties->Editor()->Edit()->isVisible());
+        properties->Editor()->Edit()->setText(QString::fromUtf8(address));
+        properties->Editor()->CommitOpen();
+        Tree()->setCurrentItem(Tree()->RootItem()->child(0));
+        auto* sources = qobject_cast<CAdjusttimeView*>(Frame()->LeftView());
+        ASSERT_NE(sources, nullptr);
+        std::unique_ptr<QMenu> menu(sources->BuildContextMenu());
+        for (QAction* action : menu->actions())
+            if (action->text() == QString::fromUtf8("添加对时源"))
+                action->trigger();
+    };
+    ASSERT_NO_FATAL_FAILURE(edit("7"));
+    ASSERT_EQ(Current()->m_boardCfg.m_nUnitAddress, 7);
+    ASSERT_EQ(Current()->m_timeSources.GetSize(), 1);
+    EXPECT_TRUE(Current()->IsModified());
+
+    // Opening the same project: asked first; saved over version 1.00 on Yes.
+    prompt_.Clear();
+    prompt_.Script({platform::Answer::Yes, platform::Answer::No, platform::Answer::Yes});
+    Queue(chooseFile(mainFile));
+    Queue(version("1.00"));
+    Trigger("打开工程(&O)...\tCtrl+O");
+    EXPECT_EQ(prompt_.Texts(),
+              (std::vector<std::string>{"是否先保存当前的组态信息?", "是否保存为新的组态文件？",
+                                        "版本号为1.00的工程文件已经存在，确认要覆盖么？"}));
+    ASSERT_NE(Current(), nullptr);
+    EXPECT_EQ(Current()->m_boardCfg.m_nUnitAddress, 7);
+    EXPECT_EQ(Current()->m_timeSources.GetSize(), 1);
+    EXPECT_NE(Ss(Tree()->RootItem()->text(0)).find("[7]"), std::string::npos);
+    EXPECT_FALSE(Current()->IsModified());
+
+    // Only opened, it closes without a question; edited again and answered No, the opening goes on
+    // without the edit, as the user chose.
+    prompt_.Clear();
+    Queue(chooseFile(mainFile));
+    Trigger("打开工程(&O)...\tCtrl+O");
+    EXPECT_TRUE(prompt_.Messages().empty()) << prompt_.LastText();
+    ASSERT_NO_FATAL_FAILURE(edit("9"));
+    prompt_.Clear();
+    prompt_.Script({platform::Answer::No});
+    Queue(chooseFile(mainFile));
+    Trigger("打开工程(&O)...\tCtrl+O");
+    EXPECT_EQ(prompt_.Texts(), std::vector<std::string>{"是否先保存当前的组态信息?"});
+    ASSERT_NE(Current(), nullptr);
+    EXPECT_EQ(Current()->m_boardCfg.m_nUnitAddress, 7);
+    EXPECT_EQ(Current()->m_timeSources.GetSize(), 1);
 }
 
 // An option range wider than its kind is used as cut to the kind, and the monitor pane says so
