@@ -15,7 +15,7 @@ public:
     virtual void OnReceive(const std::uint8_t* data, std::size_t size) = 0;
     // The socket reported an error while receiving.
     virtual void OnReceiveError() = 0;
-    // The unit closed the connection.
+    // The unit closed or reset the connection.
     virtual void OnPeerClosed() = 0;
 };
 
@@ -27,7 +27,8 @@ public:
     virtual bool Create() = 0;
     // One blocking connection attempt; false when it fails.
     virtual bool Connect(const std::string& address, int port) = 0;
-    // Sends all bytes; false on a socket error.
+    // Sends all bytes; false on a socket error (the unit closed or reset the connection), which
+    // the link takes as the end of the connection.
     virtual bool Send(const std::uint8_t* data, std::size_t size) = 0;
     virtual void Close() = 0;
     // Runs fn on the thread that owns the socket and waits for it (directly when already there).

@@ -94,6 +94,10 @@ bool CNetSocket::Send(const std::uint8_t* data, std::size_t size) {
         if (size == 0)
             return true;
     }
+    // Through Qt's buffer the system's refusal shows later, as the connection's end; the fault
+    // seam answers here for it, as a send on a connection the unit has reset would.
+    if (!direct_ && SocketStepFails(SocketStep::Send))
+        return false;
     const qint64 written = socket_->write(reinterpret_cast<const char*>(data), static_cast<qint64>(size));
     if (written != static_cast<qint64>(size))
         return false;

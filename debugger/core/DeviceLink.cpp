@@ -83,6 +83,8 @@ int CDeviceLink::Connect() {
     }
     shell_->CloseNotice();
     connected_ = true;
+    drop_.Opened();
+    framesAtConnect_ = framesReceived_;
     sequence_ = 0;
     shell_->ShowNotice("正在进行验证和配置...");
     shell_->StartTimer(kTimerLogin, kLoginWaitMs);
@@ -96,6 +98,7 @@ int CDeviceLink::Disconnect() {
     cutter_.Clear();
     ReleaseBoards();
     connected_ = false;
+    drop_.Closed();
     return 1;
 }
 
@@ -151,13 +154,16 @@ void CDeviceLink::DebugNote(const std::string& text) {
 
 int CDeviceLink::SendMessage(const CDeviceMessage& message) {
     std::lock_guard lock(mutex_);
-    if (!connected_)
+    // A connection already lost takes nothing more: its handling is on its way.
+    if (!connected_ || drop_.Lost())
         return 0;
     const auto frame = unitlink::BuildFrame(
         message.GetBody(), message.GetLength(),
         unitlink::DeviceToolHeader(message.GetKind(), message.GetBoard(), message.GetAddress(), sequence_));
     if (!transport_->Send(frame.data(), frame.size())) {
-        DebugNote("\nD发送数据出错\n");
+        // The socket refused the frame: the unit closed or reset the connection, which is said once.
+        if (drop_.Lose(*transport_))
+            DebugNote("\nD发送数据出错\n");
         return 0;
     }
     ++sequence_;
@@ -170,6 +176,23 @@ void CDeviceLink::SendPoll() {
 
 std::uint32_t CDeviceLink::ComputeAuthAnswer(const std::uint8_t challenge[4]) const {
     return unitlink::ComputeChallengeAnswer(challenge, data_->m_loginKey);
+}
+
+void CDeviceLink::OnPeerClosed() {
+    std::lock_guard lock(mutex_);
+    if (connected_)
+        drop_.Lose(*transport_);
+}
+
+void CDeviceLink::ConnectionLost() {
+    std::lock_guard lock(mutex_);
+    // A link under supervision (a valid frame came on this connection) is connected again at once,
+    // as the supervision would do it later. During the login the user connects again, as after its
+    // time-outs.
+    const bool supervised = framesReceived_ != framesAtConnect_;
+    DisconnectCommand();
+    if (supervised)
+        ConnectCommand();
 }
 
 void CDeviceLink::OnReceiveError() {

@@ -11,6 +11,7 @@
 #include "platform/Prompt.h"
 #include "unitlink/FrameCutter.h"
 #include "unitlink/FrameLayout.h"
+#include "unitlink/LinkDrop.h"
 #include "unitlink/LinkTransport.h"
 
 #include <cstdint>
@@ -72,7 +73,8 @@ public:
     bool IsConnected() const { return connected_; }
     std::uint16_t Sequence() const { return sequence_; }
 
-    // 1 sent, 0 not connected or the send failed. Any thread; frames never interleave.
+    // 1 sent, 0 not connected or the send failed. Any thread; frames never interleave. A failed
+    // send loses the connection (see OnPeerClosed) and is noted once for it.
     int SendMessage(const CDeviceMessage& message);
     // The heartbeat (timer 0).
     void SendPoll();
@@ -125,7 +127,9 @@ public:
     // Transport events.
     void OnReceive(const std::uint8_t* data, std::size_t size) override { AppendData(data, size); }
     void OnReceiveError() override;
-    void OnPeerClosed() override {}
+    // The unit closed or reset the connection: the link goes down once the event is handled, and a
+    // link under supervision is connected again as the supervision does it.
+    void OnPeerClosed() override;
 
 private:
     // A wait of the data sheets for the unit's answer that ran out: their state, then the boxes.
@@ -134,6 +138,8 @@ private:
     friend class CIec103Handler;
 
     void HandleFrame(const std::uint8_t* frame, std::size_t size);
+    // The queued handling of a lost connection.
+    void ConnectionLost();
     // Ends a transfer: buffer released, progress window closed.
     void EndTransfer(int closeDelayMs = 0);
 
@@ -148,6 +154,8 @@ private:
     bool connected_ = false;
     // Valid frames received since the link was made (the supervision's measure).
     std::uint64_t framesReceived_ = 0;
+    // framesReceived_ when the connection was made: a valid frame since has started the supervision.
+    std::uint64_t framesAtConnect_ = 0;
     std::uint16_t sequence_ = 0;
     std::uint8_t direction_ = kNoTransfer;
     std::map<std::uint16_t, std::uint16_t> groupRead_;
@@ -169,6 +177,7 @@ private:
     std::vector<std::uint8_t> buffer_;
     std::uint32_t size_ = 0;
     std::uint32_t position_ = 0;
+    unitlink::CLinkDrop drop_{[this] { ConnectionLost(); }};
 };
 
 } // namespace quorvex

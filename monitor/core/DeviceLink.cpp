@@ -63,6 +63,7 @@ int CDeviceLink::Connect() {
     if (host_)
         host_->CloseNotice();
     connected_ = 1;
+    drop_.Opened();
     sequence_ = 0;
     if (host_)
         host_->ShowNotice("正在进行验证和配置...");
@@ -83,6 +84,7 @@ int CDeviceLink::Disconnect() {
     transport_->Close();
     cutter_.Clear();
     connected_ = 0;
+    drop_.Closed();
     StopLinkTimers();
     if (host_)
         host_->LinkDown();
@@ -90,7 +92,8 @@ int CDeviceLink::Disconnect() {
 }
 
 int CDeviceLink::SendRequest(const CDeviceMessage& m) {
-    if (!connected_)
+    // A connection already lost takes nothing more: its handling is on its way.
+    if (!connected_ || drop_.Lost())
         return 0;
     if ((m.kind != CDeviceMessage::kAsdu && m.kind != CDeviceMessage::kDsdu) ||
         m.BodyLength() > CDeviceMessage::kMaxBody)
@@ -100,8 +103,11 @@ int CDeviceLink::SendRequest(const CDeviceMessage& m) {
     const auto frame = unitlink::BuildFrame(m.Body().data(), m.Body().size(), fields);
     // Logged before it goes, so a frame whose send fails is still in the log.
     LogFrame(frame.data(), frame.size(), 1, m.kind, m.caption);
-    if (!transport_->Send(frame.data(), frame.size()))
+    if (!transport_->Send(frame.data(), frame.size())) {
+        // The socket refused the frame: the unit closed or reset the connection.
+        drop_.Lose(*transport_);
         return 0;
+    }
     ++sequence_;
     return 1;
 }
@@ -240,6 +246,23 @@ void CDeviceLink::OnTimer(int id) {
         timers_.Stop(id);
         break;
     }
+}
+
+void CDeviceLink::OnPeerClosed() {
+    if (connected_ && transport_)
+        drop_.Lose(*transport_);
+}
+
+void CDeviceLink::ConnectionLost() {
+    // A running link (the keep-alive ticks) is re-established at once, as the silence watch would
+    // do it a little later. During the login the user connects again, as after its time-outs.
+    if (timers_.IsRunning(kKeepAliveTimer) && host_) {
+        host_->Reconnect();
+        return;
+    }
+    Disconnect();
+    if (host_)
+        host_->CloseNotice();
 }
 
 void CDeviceLink::OnReceiveError() {

@@ -9,6 +9,7 @@
 #include "monitor/core/MonitorWindows.h"
 
 #include "unitlink/FrameCutter.h"
+#include "unitlink/LinkDrop.h"
 #include "unitlink/LinkTransport.h"
 
 #include <cstdint>
@@ -62,7 +63,8 @@ public:
     int Disconnect();
     bool IsConnected() const { return connected_ != 0; }
 
-    // 1 sent; 0 when not connected, the message has no kind, or the send failed.
+    // 1 sent; 0 when not connected, the message has no kind, or the send failed. A failed send
+    // loses the connection (see OnPeerClosed).
     int SendRequest(const CDeviceMessage& message);
     void SendHeartbeat();
     // The return information identifier for the next generic-service or command request.
@@ -101,7 +103,9 @@ public:
     // ILinkTransportEvents
     void OnReceive(const std::uint8_t* data, std::size_t size) override { OnData(data, size); }
     void OnReceiveError() override;
-    void OnPeerClosed() override {}
+    // The unit closed or reset the connection: the link goes down once the event is handled, and a
+    // link that was running is connected again as the silence watch does it.
+    void OnPeerClosed() override;
 
     std::uint32_t SequenceCounter() const { return sequence_; }
     std::uint16_t HeartbeatTicks() const { return heartbeatTicks_; }
@@ -114,6 +118,8 @@ private:
     // Handles one piece the cutter cut; false when it is not a valid frame.
     bool HandlePiece(const std::uint8_t* frame, std::size_t len);
     void StopLinkTimers();
+    // The queued handling of a lost connection.
+    void ConnectionLost();
     // A message box shown once the current handling has returned (through the host's queued call).
     void Tell(const std::string& text);
 
@@ -132,6 +138,7 @@ private:
     std::uint16_t silenceTicks_ = 0;
     std::uint16_t loginKey_;
     CLinkTimers timers_;
+    unitlink::CLinkDrop drop_{[this] { ConnectionLost(); }};
 };
 
 } // namespace marindle

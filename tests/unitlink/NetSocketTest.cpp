@@ -2,7 +2,8 @@
 // holds a bounded amount unread, one turn of the event loop hands a bounded slice to the link,
 // and every byte still arrives, in order; bytes waiting unread are handed over on request, and a
 // quiet link is no error. Direct sends that the system takes in part or refuses (through the
-// socket's fault seam).
+// socket's fault seam). A unit that closes or resets the connection is reported once, and a send
+// through Qt's buffer that the system refuses fails.
 #include "unitlink/NetSocket.h"
 #include "unitlink/SocketFaults.h"
 
@@ -13,6 +14,7 @@
 #include <QTcpSocket>
 
 #include <cerrno>
+#include <sys/socket.h>
 #include <vector>
 
 namespace {
@@ -23,8 +25,9 @@ struct Recorder : unitlink::ILinkTransportEvents {
         turnBytes += size;
     }
     void OnReceiveError() override { ++errors; }
-    void OnPeerClosed() override {}
+    void OnPeerClosed() override { ++closes; }
     std::vector<std::uint8_t> bytes;
+    int closes = 0;
     std::size_t turnBytes = 0;
     int errors = 0;
 };
@@ -196,4 +199,52 @@ TEST(NetSocketTest, AFastPeerIsReadInBoundedSlicesAndNothingIsLost) {
     socket.ReadPending();
     EXPECT_EQ(std::string(rec.bytes.begin(), rec.bytes.end()), "late bytes");
     socket.SetEvents(nullptr);
+}
+
+TEST(NetSocketTest, AUnitThatClosesOrResetsIsReportedOnceAndARefusedSendFails) {
+    struct Case {
+        const char* what;
+        bool direct;
+        bool reset; // the unit's end goes with SO_LINGER 0: a reset instead of a close
+    };
+    const Case cases[] = {
+        {"buffered, the unit closes", false, false},
+        {"buffered, the unit resets", false, true},
+        {"direct, the unit closes", true, false},
+        {"direct, the unit resets", true, true},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.what);
+        Connected c(k.direct);
+        ASSERT_NE(c.peer, nullptr);
+        // A send the system refuses fails, whichever way the bytes go, and the next one goes out.
+        const auto frame = Pattern(40, 3);
+        {
+            unitlink::CSocketFaults faults;
+            faults.FailNth(unitlink::SocketStep::Send, 1, k.reset ? ECONNRESET : EPIPE);
+            EXPECT_FALSE(c.socket.Send(frame.data(), frame.size()));
+            EXPECT_EQ(faults.Failed(unitlink::SocketStep::Send), 1);
+        }
+        EXPECT_TRUE(c.socket.Send(frame.data(), frame.size()));
+        EXPECT_EQ(c.PeerReads(40).size(), 40);
+        EXPECT_EQ(c.rec.closes, 0);
+
+        if (k.reset) {
+            const linger hard{1, 0};
+            ASSERT_EQ(::setsockopt(static_cast<int>(c.peer->socketDescriptor()), SOL_SOCKET, SO_LINGER, &hard,
+                                   sizeof hard),
+                      0);
+            c.peer->abort();
+        } else {
+            c.peer->disconnectFromHost();
+        }
+        ASSERT_TRUE(Spin([&] { return c.rec.closes > 0; }));
+        // Sends on the dead connection fail and report no second end.
+        for (int i = 0; i < 3; ++i)
+            c.socket.Send(frame.data(), frame.size());
+        for (int i = 0; i < 20; ++i)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        EXPECT_EQ(c.rec.closes, 1);
+        EXPECT_EQ(c.rec.errors, 0);
+    }
 }

@@ -595,3 +595,35 @@ TEST(DeviceLinkTest, DisconnectDuringTheLoginEndsItsWaitsAndNotice) {
     EXPECT_TRUE(rig.shell.timers.empty());
     EXPECT_TRUE(prompts.Texts().empty());
 }
+
+// The unit closes or resets the connection: once the event is handled the link goes down with the
+// 断开连接 command (timers stopped, notice closed, state told). A link under supervision (a valid
+// frame came) is connected again at once; one still waiting for its first frame is left down.
+TEST(DeviceLinkTest, AConnectionTheUnitEndsGoesDownAndASupervisedOneIsConnectedAgain) {
+    for (const bool supervised : {false, true}) {
+        SCOPED_TRACE(supervised ? "under supervision" : "waiting for the challenge");
+        testsupport::PromptRecorder prompts;
+        LinkRig rig;
+        rig.link->ConnectCommand();
+        ASSERT_TRUE(rig.link->IsConnected());
+        if (supervised)
+            rig.Unit({2, 'o', 'k', 0});
+        EXPECT_EQ(rig.shell.Running(kTimerSupervision), supervised);
+        rig.Clear();
+        rig.transport->events->OnPeerClosed();
+        rig.transport->events->OnPeerClosed(); // the same end, told again: taken once
+        EXPECT_TRUE(rig.link->IsConnected());  // not inside the socket's event
+        rig.transport->RunPosted();
+        EXPECT_EQ(rig.transport->attempts, supervised ? 2 : 1);
+        EXPECT_EQ(rig.link->IsConnected(), supervised);
+        std::vector<std::string> states;
+        for (const std::string& call : rig.shell.log)
+            if (call == "connected" || call == "disconnected")
+                states.push_back(call);
+        EXPECT_EQ(states, supervised ? (std::vector<std::string>{"disconnected", "connected"})
+                                     : (std::vector<std::string>{"disconnected"}));
+        EXPECT_FALSE(rig.shell.Running(kTimerSupervision));
+        EXPECT_EQ(rig.shell.Running(kTimerLogin), supervised); // the new connection's login wait
+        EXPECT_EQ(prompts.Count(), 0u);
+    }
+}

@@ -1,8 +1,10 @@
 // The whole program with its real link over TCP against a unit scripted here on 127.0.0.1: login,
 // port information, the upload of a file with a dotted name through the real save dialog, a
-// unit that goes quiet and is connected again, and the fake unit a newcomer starts by hand.
+// unit that goes quiet and is connected again, a unit that closes or resets the connection or
+// refuses a send, and the fake unit a newcomer starts by hand.
 #include "debugger/core/DeviceRequests.h"
 #include "debugger/views/FileDialogs.h"
+#include "debugger/views/MainFrame.h"
 #include "debugger/views/OutputView.h"
 #include "debugger/views/QuorvexApp.h"
 
@@ -11,7 +13,9 @@
 #include "tests/support/PromptRecorder.h"
 #include "tests/support/TestFiles.h"
 #include "unitlink/FrameLayout.h"
+#include "unitlink/LinkTexts.h"
 #include "unitlink/NetSocket.h"
+#include "unitlink/SocketFaults.h"
 
 #include "platform/ui/WidgetPrompt.h"
 
@@ -24,7 +28,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <functional>
+#include <sys/socket.h>
 
 using namespace quorvex;
 using qtest::Bytes;
@@ -48,6 +54,21 @@ public:
         });
     }
     int Port() const { return server_.serverPort(); }
+    // The unit's end of the connection goes: closed, or reset (SO_LINGER 0).
+    void Hangup(bool reset) {
+        ASSERT_NE(socket_, nullptr);
+        if (reset) {
+            const linger hard{1, 0};
+            ASSERT_EQ(::setsockopt(static_cast<int>(socket_->socketDescriptor()), SOL_SOCKET, SO_LINGER,
+                                   &hard, sizeof hard),
+                      0);
+            socket_->abort();
+        } else {
+            socket_->disconnectFromHost();
+        }
+    }
+    // No further connection is accepted (the unit process is gone).
+    void StopListening() { server_.close(); }
 
     int connections = 0;
     std::vector<Bytes> received; // bodies of the tool's frames
@@ -264,5 +285,77 @@ TEST(TcpUnit, TheFakeUnitServesLoginPortInformationDebugTextsAndTheDeviceStructu
     EXPECT_TRUE(app.IsConnected());
     EXPECT_TRUE(prompts.Texts().empty()) << (prompts.Texts().empty() ? "" : prompts.Texts().front());
     EXPECT_EQ(unit.Log().find("PROTOCOL"), std::string::npos) << unit.Log();
+    app.ExitInstance();
+}
+
+// A unit process that is killed: its end of the connection closes or resets and nobody listens
+// any more. The program notices at once, not after the supervision's 30 s: the link goes down, the
+// status bar says so, the supervision's reconnect runs and asks whether to try again (No here),
+// and the program stays down without a word of a failed send.
+TEST(TcpUnit, AUnitThatIsKilledIsNoticedAtOnceAndTheReconnectAsks) {
+    for (const bool reset : {false, true}) {
+        SCOPED_TRACE(reset ? "the unit resets" : "the unit closes");
+        testsupport::PromptRecorder prompts;
+        prompts.SetDefaultAnswer(platform::Answer::No);
+        testsupport::TempDir dir;
+        TcpUnit unit({}, 1000);
+        ASSERT_NE(unit.Port(), 0);
+        const std::filesystem::path bin = dir.Path() / "Bin";
+        std::filesystem::create_directories(bin);
+        CQuorvexApp app([] { return std::make_unique<unitlink::CNetSocket>(); }, bin);
+        ASSERT_TRUE(app.InitInstance("系统管理员", "", true));
+        app.Link()->SetAddress("127.0.0.1", unit.Port());
+        app.OnConnect();
+        ASSERT_TRUE(WaitFor([&] { return app.Data().m_boards.GetSize() == 1; }));
+        COutputView* debug = app.OpenDebugWindow();
+        ASSERT_NE(debug, nullptr);
+        EXPECT_EQ(app.MainFrame()->LinkStatus(), unitlink::text::kLinkUp);
+
+        unit.StopListening();
+        unit.Hangup(reset);
+        ASSERT_TRUE(WaitFor([&] { return !app.IsConnected() && prompts.Count() > 0; }));
+        EXPECT_EQ(prompts.Texts(), std::vector<std::string>{"连接TCP/IP通讯装置失败!\n重试吗?"});
+        EXPECT_EQ(app.MainFrame()->LinkStatus(), unitlink::text::kLinkDown);
+        // The heartbeat of the dead link sends nothing and says nothing.
+        app.Link()->SendPoll();
+        EXPECT_FALSE(debug->toPlainText().contains(QString("D发送数据出错")));
+        EXPECT_EQ(unit.connections, 1);
+        app.ExitInstance();
+    }
+}
+
+// Sends that the system refuses (the unit reset the connection under them): the first is said
+// once in the debug window, the others go nowhere, and the link is connected again and logs in.
+TEST(TcpUnit, ARefusedSendIsSaidOnceAndTheLinkIsConnectedAgain) {
+    testsupport::PromptRecorder prompts;
+    testsupport::TempDir dir;
+    TcpUnit unit({}, 1000);
+    ASSERT_NE(unit.Port(), 0);
+    const std::filesystem::path bin = dir.Path() / "Bin";
+    std::filesystem::create_directories(bin);
+    CQuorvexApp app([] { return std::make_unique<unitlink::CNetSocket>(); }, bin);
+    ASSERT_TRUE(app.InitInstance("系统管理员", "", true));
+    app.Link()->SetAddress("127.0.0.1", unit.Port());
+    app.OnConnect();
+    ASSERT_TRUE(WaitFor([&] { return app.Data().m_boards.GetSize() == 1; }));
+    COutputView* debug = app.OpenDebugWindow();
+    ASSERT_NE(debug, nullptr);
+    {
+        unitlink::CSocketFaults faults;
+        faults.FailFrom(unitlink::SocketStep::Send, 1, ECONNRESET);
+        for (int i = 0; i < 5; ++i)
+            EXPECT_EQ(app.Link()->SendMessage(requests::Heartbeat()), 0);
+        EXPECT_EQ(faults.Calls(unitlink::SocketStep::Send), 1);
+    }
+    ASSERT_TRUE(WaitFor([&] { return unit.connections == 2 && app.Data().m_boards.GetSize() == 1; }));
+    EXPECT_TRUE(app.IsConnected());
+    EXPECT_EQ(app.MainFrame()->LinkStatus(), unitlink::text::kLinkUp);
+    // The window takes its lines on its own tick: wait for the line, then give a second one time.
+    EXPECT_TRUE(WaitFor([&] { return debug->toPlainText().contains(QString("D发送数据出错")); }));
+    QDeadlineTimer settle(300);
+    while (!settle.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    EXPECT_EQ(debug->toPlainText().count(QString("D发送数据出错")), 1);
+    EXPECT_TRUE(prompts.Texts().empty()) << (prompts.Texts().empty() ? "" : prompts.Texts().front());
     app.ExitInstance();
 }

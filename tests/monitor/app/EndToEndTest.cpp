@@ -2,7 +2,7 @@
 // information fill the trees, a console line goes out and its answer comes back, the main
 // frame-trace window logs the frames, and a result box held open does not stop the reception. A
 // unit that goes quiet is connected again without a false error, and a box posted before a
-// connection attempt does not open inside it.
+// connection attempt does not open inside it. A unit that is killed is noticed at once.
 #include "AppTestRig.h"
 #include "HeldPrompt.h"
 #include "LoopbackUnit.h"
@@ -11,6 +11,7 @@
 #include "monitor/app/OverallView.h"
 #include "monitor/app/TextMonitorForm.h"
 #include "monitor/app/ValueForms.h"
+#include "unitlink/LinkTexts.h"
 #include "unitlink/NetSocket.h"
 
 #include <gtest/gtest.h>
@@ -243,4 +244,35 @@ TEST(EndToEndTest, ABoxPostedBeforeAConnectionAttemptOpensOnlyAfterIt) {
     QCoreApplication::processEvents();
     EXPECT_TRUE(ran);
     EXPECT_FALSE(ranInsideTheQuestion);
+}
+
+// A unit process that is killed: its end closes or resets and nobody listens any more. The
+// program notices at once, not after the silence watch: the link goes down, the status bar says
+// so, the silence watch's reconnect runs and asks whether to try again (No here), and the program
+// stays down.
+TEST(EndToEndTest, AUnitThatIsKilledIsNoticedAtOnceAndTheReconnectAsks) {
+    for (const bool reset : {false, true}) {
+        SCOPED_TRACE(reset ? "the unit resets" : "the unit closes");
+        testsupport::TempDir dir;
+        testsupport::PromptRecorder prompts;
+        prompts.SetDefaultAnswer(platform::Answer::No);
+        LoopbackUnit unit;
+        CMarindleApp app(dir.Path(), std::make_unique<unitlink::CNetSocket>());
+        ASSERT_TRUE(app.InitInstance("", false));
+        app.link.SetAddress("127.0.0.1", unit.Port());
+        LoginOverTcp(unit, app);
+        if (HasFatalFailure())
+            return;
+        ASSERT_TRUE(unit.WaitFor(
+            [&] { return app.link.Timers().IsRunning(marindle::CDeviceLink::kKeepAliveTimer); }));
+        EXPECT_EQ(app.Frame()->LinkText(), unitlink::text::kLinkUp);
+
+        unit.StopListening();
+        unit.Hangup(reset);
+        ASSERT_TRUE(unit.WaitFor([&] { return !app.IsConnected() && prompts.Count() > 0; }));
+        unit.Spin(50);
+        EXPECT_EQ(prompts.Texts(), std::vector<std::string>{"连接TCP/IP通讯装置失败！\n重试吗？"});
+        EXPECT_EQ(app.Frame()->LinkText(), unitlink::text::kLinkDown);
+        EXPECT_EQ(unit.connections, 1);
+    }
 }

@@ -54,14 +54,18 @@ TEST_F(DeviceLinkTest, SequenceStartsAtZeroAndSkipsFailedSends) {
     rig.transport->sendOk = false;
     rig.windows.open["trace:main"] = true;
     EXPECT_EQ(rig.link->SendRequest(CRemoteResetMsg()), 0);
-    EXPECT_EQ(rig.windows.frames.size(), 1u); // a failed send is still in the frame log
+    EXPECT_EQ(rig.windows.frames.size(), 1u);   // a failed send is still in the frame log
+    EXPECT_EQ(rig.link->SequenceCounter(), 1u); // and does not count
+    // The refused send lost the connection: nothing more goes out on it, and once the event is
+    // handled the link is down.
     rig.transport->sendOk = true;
-    rig.link->SendRequest(CRemoteResetMsg());
-    ASSERT_EQ(rig.transport->sent.size(), 2u);
+    EXPECT_EQ(rig.link->SendRequest(CRemoteResetMsg()), 0);
+    ASSERT_EQ(rig.transport->sent.size(), 1u);
     EXPECT_EQ(U16(rig.transport->sent[0], 16), 0);
-    EXPECT_EQ(U16(rig.transport->sent[1], 16), 1);
+    EXPECT_TRUE(rig.link->IsConnected());
+    rig.transport->RunPosted();
+    EXPECT_FALSE(rig.link->IsConnected());
     // A new connection counts from 0 again.
-    rig.link->Disconnect();
     rig.Connect();
     rig.link->SendRequest(CRemoteResetMsg());
     EXPECT_EQ(U16(rig.transport->sent[0], 16), 0);

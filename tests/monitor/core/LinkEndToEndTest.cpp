@@ -1,5 +1,6 @@
 // The monitor link with its TCP transport against a scripted unit on 127.0.0.1: login, port
-// information and the first requests, as they go over a real socket.
+// information and the first requests, as they go over a real socket; a unit that closes or resets
+// the connection, or a send the system refuses, gives the link up at once.
 #include "LoopbackUnit.h"
 #include "MonitorTestSupport.h"
 
@@ -8,8 +9,10 @@
 #include "tests/support/TestFiles.h"
 #include "unitlink/FrameLayout.h"
 #include "unitlink/NetSocket.h"
+#include "unitlink/SocketFaults.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <gtest/gtest.h>
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -117,4 +120,75 @@ TEST(LinkEndToEndTest, TheFakeUnitServesLoginPortInformationStatesValuesAndDebug
     EXPECT_NE(log.find("ANSWER OK"), std::string::npos) << log;
     EXPECT_EQ(log.find("PROTOCOL"), std::string::npos) << log;
     EXPECT_EQ(monitorLink.Disconnect(), 1);
+}
+
+// The unit's end goes (closed, reset, or a send fails on it): the link goes down once, at once,
+// not after the silence watch's 31 ticks; a running link is connected again as the silence watch
+// does it, a link still in its login is left down for the user. No box is shown.
+TEST(LinkEndToEndTest, AConnectionTheUnitClosesResetsOrRefusesIsGivenUpAtOnce) {
+    enum class Drop { Close, Reset, SendFails };
+    struct Case {
+        const char* what;
+        Drop drop;
+        bool running; // logged in with the port information: the keep-alive ticks
+    };
+    const Case cases[] = {
+        {"running, the unit closes", Drop::Close, true},
+        {"running, the unit resets", Drop::Reset, true},
+        {"running, a send fails", Drop::SendFails, true},
+        {"in the login, the unit closes", Drop::Close, false},
+        {"in the login, a send fails", Drop::SendFails, false},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.what);
+        testsupport::PromptRecorder prompt;
+        LoopbackUnit unit;
+        RecordingWindows windows;
+        RecordingHost host;
+        CDevModel model;
+        marindle::CDeviceLink monitorLink(std::make_unique<unitlink::CNetSocket>(), &host, &windows);
+        host.link = &monitorLink;
+        CMessageDispatcher dispatcher(monitorLink, model, windows, host);
+        monitorLink.SetDispatcher(&dispatcher);
+        monitorLink.SetAddress("127.0.0.1", unit.Port());
+        ASSERT_EQ(monitorLink.Connect(), 1);
+        ASSERT_TRUE(unit.WaitFor([&] { return unit.connections == 1; }));
+        if (k.running) {
+            unit.Send(Dsdu({14, 1, 2, 3, 4}));
+            unit.Send(Dsdu({15, 1}));
+            unit.Send(Dsdu(Cat({17}, SamplePortInfo())));
+            ASSERT_TRUE(unit.WaitFor(
+                [&] { return monitorLink.Timers().IsRunning(marindle::CDeviceLink::kKeepAliveTimer); }));
+        }
+        host.calls.clear();
+
+        if (k.drop == Drop::SendFails) {
+            unitlink::CSocketFaults faults;
+            faults.FailFrom(unitlink::SocketStep::Send, 1, EPIPE);
+            for (int i = 0; i < 3; ++i)
+                EXPECT_EQ(monitorLink.SendRequest(CHeartbeatMsg()), 0);
+            // Only the first reached the socket: nothing more goes out on a lost connection.
+            EXPECT_EQ(faults.Calls(unitlink::SocketStep::Send), 1);
+        } else {
+            unit.Hangup(k.drop == Drop::Reset);
+        }
+        if (k.running) {
+            ASSERT_TRUE(unit.WaitFor([&] { return unit.connections == 2; }));
+            EXPECT_TRUE(monitorLink.IsConnected());
+        } else {
+            ASSERT_TRUE(unit.WaitFor([&] { return !monitorLink.IsConnected(); }));
+        }
+        unit.Spin(100);
+        const auto count = [&](const std::string& call) {
+            return std::count(host.calls.begin(), host.calls.end(), call);
+        };
+        EXPECT_EQ(count("Reconnect"), k.running ? 1 : 0);
+        EXPECT_EQ(count("LinkDown"), 1); // the status bar says "通讯装置通讯中断"
+        if (!k.running) {
+            EXPECT_EQ(count("CloseNotice"), 1);
+            EXPECT_FALSE(monitorLink.Timers().IsRunning(marindle::CDeviceLink::kLoginTimer));
+        }
+        EXPECT_EQ(prompt.Count(), 0u) << (prompt.Count() ? prompt.Texts().front() : "");
+        monitorLink.Disconnect();
+    }
 }

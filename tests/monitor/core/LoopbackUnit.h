@@ -11,6 +11,7 @@
 #include <QTcpSocket>
 
 #include <algorithm>
+#include <sys/socket.h>
 
 namespace montest {
 
@@ -42,6 +43,22 @@ public:
         socket_->write(reinterpret_cast<const char*>(frame.data()), static_cast<qint64>(frame.size()));
         socket_->flush();
     }
+    // The unit's end of the connection goes: closed, or reset (SO_LINGER 0, as a unit process that
+    // is killed or restarts its stack).
+    void Hangup(bool reset) {
+        ASSERT_NE(socket_, nullptr);
+        if (reset) {
+            const linger hard{1, 0};
+            ASSERT_EQ(::setsockopt(static_cast<int>(socket_->socketDescriptor()), SOL_SOCKET, SO_LINGER,
+                                   &hard, sizeof hard),
+                      0);
+            socket_->abort();
+        } else {
+            socket_->disconnectFromHost();
+        }
+    }
+    // No further connection is accepted (the unit process is gone).
+    void StopListening() { server_.close(); }
     // Frames received so far, whole and as bodies (from byte 28).
     std::vector<Bytes> frames;
     std::vector<Bytes> bodies;
