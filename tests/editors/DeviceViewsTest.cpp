@@ -22,6 +22,7 @@
 #include "tests/support/PromptRecorder.h"
 
 #include <gtest/gtest.h>
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
 #include <QKeyEvent>
@@ -30,6 +31,9 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QTabBar>
+#include <QTest>
+
+#include <algorithm>
 
 using namespace projectmodel;
 using namespace editors;
@@ -272,6 +276,45 @@ TEST_F(DeviceViewsTest, VoltageLevelsAreRenamedInPlace) {
     view->Editor()->CommitOpen();
     EXPECT_EQ(prompts.LastText(), "220kV已存在");
     EXPECT_EQ(tree.RootItem()->child(2)->childCount(), 2);
+}
+
+// A level chosen with the mouse in the open list of the level combo: when the popup has closed
+// and the list is filled again, the list's current and selected row is still the edited one.
+TEST_F(DeviceViewsTest, TheEditedLevelStaysTheCurrentRowAfterTheComboCloses) {
+    tree.setCurrentItem(tree.RootItem()->child(2));
+    auto* view = Left<CConfigPrjbayView>();
+    ASSERT_NE(view, nullptr);
+    std::unique_ptr<QMenu> menu(view->BuildContextMenu());
+    menu->actions()[0]->trigger();
+    menu->actions()[0]->trigger();
+    CGridListCtrl* list = view->List();
+    ASSERT_EQ(list->GetItemCount(), 3);
+    for (int row : {0, 1, 2}) {
+        SCOPED_TRACE(row);
+        const QRect cell = list->SubItemRect(row, 1, list->viewport());
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, cell.center());
+        QComboBox* combo = view->Editor()->Combo();
+        ASSERT_TRUE(combo->isVisible());
+        ASSERT_EQ(list->currentRow(), row);
+        // An entry no level has yet, so that the rename goes through.
+        int entry = -1;
+        const std::vector<std::string> names = Column(list, 1);
+        for (int i = 0; i < combo->count() && entry < 0; ++i)
+            if (std::find(names.begin(), names.end(), combo->itemText(i).toStdString()) == names.end())
+                entry = i;
+        ASSERT_GE(entry, 0);
+        const std::string chosen = combo->itemText(entry).toStdString();
+        combo->showPopup();
+        QAbstractItemView* popup = combo->view();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(popup->window()));
+        const QRect item = popup->visualRect(popup->model()->index(entry, 0));
+        QTest::mouseClick(popup->viewport(), Qt::LeftButton, {}, item.center());
+        QApplication::processEvents();
+        EXPECT_FALSE(combo->isVisible());
+        EXPECT_EQ(list->GetItemText(row, 1), chosen);
+        EXPECT_EQ(list->currentRow(), row);
+        EXPECT_EQ(list->GetSelectedRow(), row);
+    }
 }
 
 using RunnerGuard = testsupport::DialogRunnerGuard;
