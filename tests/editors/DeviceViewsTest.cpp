@@ -30,6 +30,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTabBar>
 #include <QTest>
 
@@ -120,6 +121,44 @@ TEST_F(DeviceViewsTest, TheDeviceListAddsModelsFromTheRightPane) {
     EXPECT_EQ(testsupport::Found(project.doc->FindDeviceInfo(1, 2, 1))->m_strDesc, "线路保护开关1");
     Type(detail->Editor(), 0, 6, "合位");
     EXPECT_EQ(testsupport::Found(project.doc->FindDeviceInfo(1, 2, 1))->m_strDesc, "合位");
+}
+
+// A wide frame: the pane of the model list widens (up to half the frame) so that every column,
+// sized to its widest text, is shown whole; a frame too narrow for that leaves the list scrolling.
+TEST_F(DeviceViewsTest, TheModelListPaneShowsItsColumnsWhole) {
+    CDeviceTemplate model;
+    model.m_strName = "IEC61850_QXB610_线路保护";
+    model.m_strType = "IEC61850装置";
+    model.m_strVersion = "1.00";
+    project.doc->m_deviceModels.Add(model);
+    struct Case {
+        int frameWidth;
+        bool whole;
+    };
+    for (const Case& c : {Case{1400, true}, Case{700, false}}) {
+        SCOPED_TRACE(c.frameWidth);
+        frame->resize(c.frameWidth, 600);
+        tree.setCurrentItem(tree.RootItem());
+        tree.setCurrentItem(DeviceList());
+        QApplication::processEvents();
+        auto* models = dynamic_cast<CSelDevView*>(frame->RightView());
+        ASSERT_NE(models, nullptr);
+        const CGridListCtrl* list = models->List();
+        int columns = 0;
+        for (int col = 0; col < list->columnCount(); ++col) {
+            columns += list->columnWidth(col);
+            for (int r = 0; r < list->rowCount(); ++r)
+                EXPECT_GE(list->columnWidth(col),
+                          list->fontMetrics().horizontalAdvance(list->item(r, col)->text()));
+        }
+        EXPECT_LE(models->width(), frame->width() / 2 + 1);
+        if (c.whole) {
+            EXPECT_LE(columns, list->viewport()->width());
+        } else {
+            EXPECT_GT(columns, list->viewport()->width());
+            EXPECT_GT(list->horizontalScrollBar()->maximum(), 0);
+        }
+    }
 }
 
 TEST_F(DeviceViewsTest, DeviceListEditsMenuAndClipboard) {
