@@ -48,6 +48,9 @@ void CConfigPrjbayView::OnCommit(int row, int column, const std::string&, const 
         return;
     if (CPrjbayModel::Rename(*doc, row, newText))
         FillList();
+    // The refill drops the current row; the edited level stays the current and selected one, so
+    // that the keys and the menu go on from it.
+    List()->SelectRow(row);
 }
 
 void CConfigPrjbayView::OnColumnClick(int) {

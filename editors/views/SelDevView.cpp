@@ -10,6 +10,7 @@
 
 #include <QLabel>
 #include <QMenu>
+#include <QScrollBar>
 
 namespace editors {
 
@@ -26,6 +27,19 @@ void CSelDevView::OnInitialUpdate() {
     else
         SetColumns({"序号", "地址", "名称", "型号", "版本", "装置描述"});
     FillList();
+    // The columns are sized to their contents now: the frame gives the pane the room they need.
+    if (Context().frame)
+        Context().frame->FitPanes();
+}
+
+QSize CSelDevView::sizeHint() const {
+    const CGridListCtrl* list = List();
+    int columns = 0;
+    for (int c = 0; c < list->columnCount(); ++c)
+        columns += list->columnWidth(c);
+    // The list's margins in the pane (10 on each side), its frame and its vertical scroll bar.
+    const int width = columns + 20 + 2 * list->frameWidth() + list->verticalScrollBar()->sizeHint().width();
+    return {width, QWidget::sizeHint().height()};
 }
 
 void CSelDevView::FillList() {

@@ -15,6 +15,9 @@ public:
     bool IsModelMode() const { return m_bModelMode; }
     QMenu* BuildContextMenu() override;
     void OnAddDevices();
+    // The width that shows every column of the list whole (the pane widens to it, up to half the
+    // frame; beyond that the list scrolls).
+    QSize sizeHint() const override;
 
 private:
     bool m_bModelMode = false;

@@ -22,6 +22,7 @@
 #include "tests/support/PromptRecorder.h"
 
 #include <gtest/gtest.h>
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
 #include <QKeyEvent>
@@ -29,7 +30,11 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTabBar>
+#include <QTest>
+
+#include <algorithm>
 
 using namespace projectmodel;
 using namespace editors;
@@ -116,6 +121,44 @@ TEST_F(DeviceViewsTest, TheDeviceListAddsModelsFromTheRightPane) {
     EXPECT_EQ(testsupport::Found(project.doc->FindDeviceInfo(1, 2, 1))->m_strDesc, "线路保护开关1");
     Type(detail->Editor(), 0, 6, "合位");
     EXPECT_EQ(testsupport::Found(project.doc->FindDeviceInfo(1, 2, 1))->m_strDesc, "合位");
+}
+
+// A wide frame: the pane of the model list widens (up to half the frame) so that every column,
+// sized to its widest text, is shown whole; a frame too narrow for that leaves the list scrolling.
+TEST_F(DeviceViewsTest, TheModelListPaneShowsItsColumnsWhole) {
+    CDeviceTemplate model;
+    model.m_strName = "IEC61850_QXB610_线路保护";
+    model.m_strType = "IEC61850装置";
+    model.m_strVersion = "1.00";
+    project.doc->m_deviceModels.Add(model);
+    struct Case {
+        int frameWidth;
+        bool whole;
+    };
+    for (const Case& c : {Case{1400, true}, Case{700, false}}) {
+        SCOPED_TRACE(c.frameWidth);
+        frame->resize(c.frameWidth, 600);
+        tree.setCurrentItem(tree.RootItem());
+        tree.setCurrentItem(DeviceList());
+        QApplication::processEvents();
+        auto* models = dynamic_cast<CSelDevView*>(frame->RightView());
+        ASSERT_NE(models, nullptr);
+        const CGridListCtrl* list = models->List();
+        int columns = 0;
+        for (int col = 0; col < list->columnCount(); ++col) {
+            columns += list->columnWidth(col);
+            for (int r = 0; r < list->rowCount(); ++r)
+                EXPECT_GE(list->columnWidth(col),
+                          list->fontMetrics().horizontalAdvance(list->item(r, col)->text()));
+        }
+        EXPECT_LE(models->width(), frame->width() / 2 + 1);
+        if (c.whole) {
+            EXPECT_LE(columns, list->viewport()->width());
+        } else {
+            EXPECT_GT(columns, list->viewport()->width());
+            EXPECT_GT(list->horizontalScrollBar()->maximum(), 0);
+        }
+    }
 }
 
 TEST_F(DeviceViewsTest, DeviceListEditsMenuAndClipboard) {
@@ -272,6 +315,45 @@ TEST_F(DeviceViewsTest, VoltageLevelsAreRenamedInPlace) {
     view->Editor()->CommitOpen();
     EXPECT_EQ(prompts.LastText(), "220kV已存在");
     EXPECT_EQ(tree.RootItem()->child(2)->childCount(), 2);
+}
+
+// A level chosen with the mouse in the open list of the level combo: when the popup has closed
+// and the list is filled again, the list's current and selected row is still the edited one.
+TEST_F(DeviceViewsTest, TheEditedLevelStaysTheCurrentRowAfterTheComboCloses) {
+    tree.setCurrentItem(tree.RootItem()->child(2));
+    auto* view = Left<CConfigPrjbayView>();
+    ASSERT_NE(view, nullptr);
+    std::unique_ptr<QMenu> menu(view->BuildContextMenu());
+    menu->actions()[0]->trigger();
+    menu->actions()[0]->trigger();
+    CGridListCtrl* list = view->List();
+    ASSERT_EQ(list->GetItemCount(), 3);
+    for (int row : {0, 1, 2}) {
+        SCOPED_TRACE(row);
+        const QRect cell = list->SubItemRect(row, 1, list->viewport());
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, cell.center());
+        QComboBox* combo = view->Editor()->Combo();
+        ASSERT_TRUE(combo->isVisible());
+        ASSERT_EQ(list->currentRow(), row);
+        // An entry no level has yet, so that the rename goes through.
+        int entry = -1;
+        const std::vector<std::string> names = Column(list, 1);
+        for (int i = 0; i < combo->count() && entry < 0; ++i)
+            if (std::find(names.begin(), names.end(), combo->itemText(i).toStdString()) == names.end())
+                entry = i;
+        ASSERT_GE(entry, 0);
+        const std::string chosen = combo->itemText(entry).toStdString();
+        combo->showPopup();
+        QAbstractItemView* popup = combo->view();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(popup->window()));
+        const QRect item = popup->visualRect(popup->model()->index(entry, 0));
+        QTest::mouseClick(popup->viewport(), Qt::LeftButton, {}, item.center());
+        QApplication::processEvents();
+        EXPECT_FALSE(combo->isVisible());
+        EXPECT_EQ(list->GetItemText(row, 1), chosen);
+        EXPECT_EQ(list->currentRow(), row);
+        EXPECT_EQ(list->GetSelectedRow(), row);
+    }
 }
 
 using RunnerGuard = testsupport::DialogRunnerGuard;
