@@ -2,10 +2,10 @@
 
 #include "debugger/views/CommStatusDlg.h"
 #include "debugger/views/ConnectParamDlg.h"
-#include "debugger/views/DataSheets.h"
 #include "debugger/views/EventWindows.h"
 #include "debugger/views/FileDialogs.h"
 #include "debugger/views/MainFrame.h"
+#include "debugger/views/MonitorSheets.h"
 #include "debugger/views/OutputView.h"
 #include "debugger/views/SelectDialogs.h"
 #include "debugger/views/StringCmdDlg.h"
