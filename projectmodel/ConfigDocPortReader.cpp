@@ -3,6 +3,7 @@
 // the main file and the "ccu_" files.
 #include "projectmodel/ConfigDoc.h"
 
+#include "projectmodel/ConfigFileNames.h"
 #include "projectmodel/TextHelpers.h"
 
 #include "platform/Paths.h"
@@ -121,7 +122,7 @@ void CConfigDoc::PlaceListedDevices(CBoardInfo& board) {
 int CConfigDoc::ReadBoardConfig(CLineCursor& cur, const fs::path& folder) {
     std::string line;
     int count = 0;
-    if (!cur.Line(line, "[板卡配置]") || !cur.OpenBrace() || !cur.KeyInt(line, "数目", count))
+    if (!cur.Line(line, cfgfile::kBoardConfig) || !cur.OpenBrace() || !cur.KeyInt(line, "数目", count))
         return 0;
     if (count != m_boardCfg.m_boards.GetSize()) {
         Tell("板卡数量与定义不符!");
@@ -138,7 +139,7 @@ int CConfigDoc::ReadBoard(CLineCursor& cur, int i, const fs::path& folder) {
     CPortList& ports = board.m_ports;
     std::string line, value;
     int number = 0, n = 0;
-    if (!cur.Line(line, StrFormat("[板卡%d]", i).c_str()) || !cur.OpenBrace() ||
+    if (!cur.Line(line, StrFormat(cfgfile::kBoardHead, i).c_str()) || !cur.OpenBrace() ||
         !cur.KeyInt(line, "地址", number))
         return 0;
     if (number != board.m_nNumber) {
@@ -151,7 +152,7 @@ int CConfigDoc::ReadBoard(CLineCursor& cur, int i, const fs::path& folder) {
         Tell(StrFormat("板卡%d类型与定义不符!", i));
         return 0;
     }
-    if (!cur.Line(line, "[串口配置]") || !cur.OpenBrace() || !cur.KeyInt(line, "数目", n))
+    if (!cur.Line(line, cfgfile::kSerialConfig) || !cur.OpenBrace() || !cur.KeyInt(line, "数目", n))
         return 0;
     if (n != ports.m_nSerialCount) {
         Tell(StrFormat("板卡%d串口类型的通信口数目与定义不符!", i));
@@ -162,7 +163,7 @@ int CConfigDoc::ReadBoard(CLineCursor& cur, int i, const fs::path& folder) {
         if (!port || !ReadPortConfig(cur, board, *port, false, folder))
             return 0;
     }
-    if (!cur.CloseBrace() || !cur.Line(line, "[网络配置]") || !cur.OpenBrace() ||
+    if (!cur.CloseBrace() || !cur.Line(line, cfgfile::kNetworkConfig) || !cur.OpenBrace() ||
         !cur.KeyInt(line, "数目", n))
         return 0;
     if (n > kMaxPortsPerBoard) {
@@ -202,7 +203,7 @@ int CConfigDoc::ReadBoard(CLineCursor& cur, int i, const fs::path& folder) {
 int CConfigDoc::ReadPortConfig(CLineCursor& cur, CBoardInfo& board, CPortRecord& port, bool adding,
                                const fs::path& folder) {
     std::string line;
-    if (!cur.Line(line, StrFormat("[%s%d配置]", port.m_strType.c_str(), port.m_nRunning).c_str()))
+    if (!cur.Line(line, StrFormat(cfgfile::kPortHead, port.m_strType.c_str(), port.m_nRunning).c_str()))
         return 0;
     // The port's block is read whole, so that its protocol line is found before
     // the lines that depend on the protocol; its lines are then checked in order,
@@ -306,7 +307,7 @@ int CConfigDoc::ReadPortBlock(CLineCursor& cur, const std::vector<std::string>& 
 int CConfigDoc::ReadPortConfigList(CLineCursor& cur, CPortRecord& port, const fs::path& folder) {
     std::string line, value;
     int configs = 0;
-    if (!cur.Line(line, "[配置信息]") || !cur.OpenBrace() || !cur.KeyInt(line, "数目", configs))
+    if (!cur.Line(line, cfgfile::kConfigInfo) || !cur.OpenBrace() || !cur.KeyInt(line, "数目", configs))
         return 0;
     for (int c = 0; c < ConfigCount(configs); ++c) {
         if (!cur.KeyValue(line, "描述", value))
@@ -378,7 +379,7 @@ int CConfigDoc::ReadPortConfigFile(const fs::path& path, CPortConfig& config) {
     CLineCursor cur(file);
     int tables = 0;
     std::string line, value;
-    if (!cur.ExpectLine(line, "[配置组态开始]") || !cur.FileOpenBrace(line) ||
+    if (!cur.ExpectLine(line, cfgfile::kPortConfigBegin) || !cur.FileOpenBrace(line) ||
         !cur.FileKeyValue(line, "名称", value))
         return 0;
     const CNamePairRecord* entry = m_portConfigLibrary.FindByName(value);

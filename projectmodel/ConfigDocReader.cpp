@@ -4,6 +4,7 @@
 // the project identity go on regardless.
 #include "projectmodel/ConfigDoc.h"
 
+#include "projectmodel/ConfigFileNames.h"
 #include "projectmodel/ProjectContext.h"
 #include "projectmodel/TextHelpers.h"
 
@@ -58,7 +59,7 @@ int CConfigDoc::ReadConfigFiles(const fs::path& path) {
     const fs::path folder = path.parent_path();
     CLineCursor cur(file);
     std::string line;
-    if (!cur.Line(line, "[组态文件开始]"))
+    if (!cur.Line(line, cfgfile::kFileBegin))
         return 0;
     if (!cur.KeyInt(line, "格式", m_nFormat))
         return 0;
@@ -71,7 +72,7 @@ int CConfigDoc::ReadConfigFiles(const fs::path& path) {
     ReadBoardConfig(cur, folder);
     ReadCompositeSignals(cur);
     if (m_boardCfg.m_groups.GetSize() >= 1)
-        ReadVariableInfoFile(FileBeside(folder, "system.cfg"));
+        ReadVariableInfoFile(FileBeside(folder, cfgfile::kSystemFile));
     return 1;
 }
 
@@ -96,7 +97,8 @@ int CConfigDoc::ReadVariableInfoFile(const fs::path& path) {
 int CConfigDoc::ReadProjectIdentity(CLineCursor& cur) {
     std::string line, value;
     int address = 0;
-    if (!cur.Line(line, "[工程标识]") || !cur.OpenBrace() || !cur.KeyValue(line, "工程名称", value))
+    if (!cur.Line(line, cfgfile::kProjectIdentity) || !cur.OpenBrace() ||
+        !cur.KeyValue(line, "工程名称", value))
         return 0;
     m_strProjectName = value;
     if (!cur.KeyInt(line, "管理机地址", address))
@@ -114,7 +116,7 @@ int CConfigDoc::ReadProjectIdentity(CLineCursor& cur) {
 int CConfigDoc::ReadTimeSync(CLineCursor& cur) {
     std::string line, value;
     int count = 0;
-    if (!cur.Line(line, "[对时配置]") || !cur.OpenBrace() || !cur.KeyInt(line, "数目", count))
+    if (!cur.Line(line, cfgfile::kTimeSync) || !cur.OpenBrace() || !cur.KeyInt(line, "数目", count))
         return 0;
     if (count > kMaxTimeSources) {
         cur.ReportReadError(line);
@@ -140,7 +142,7 @@ int CConfigDoc::ReadDeviceTable(CLineCursor& cur) {
     CProjectContext& context = CProjectContext::Instance();
     std::string line, value;
     int count = 0;
-    if (!cur.Line(line, "[装置信息表]") || !cur.OpenBrace() || !cur.KeyInt(line, "数目", count))
+    if (!cur.Line(line, cfgfile::kDeviceTable) || !cur.OpenBrace() || !cur.KeyInt(line, "数目", count))
         return 0;
     const int extCount = m_deviceExtItems.GetSize();
     int largest = INT_MIN;
@@ -216,7 +218,7 @@ int CConfigDoc::ReadDeviceTable(CLineCursor& cur) {
 
 int CConfigDoc::ReadBayReference(CLineCursor& cur, const fs::path& folder) {
     std::string line, value;
-    if (!cur.Line(line, "[间隔配置]") || !cur.OpenBrace() || !cur.KeyValue(line, "描述", value))
+    if (!cur.Line(line, cfgfile::kBayConfig) || !cur.OpenBrace() || !cur.KeyValue(line, "描述", value))
         return 0;
     // The bay file reports its own problems; the main file goes on after this section's "}".
     ReadBayConfig(FileBeside(folder, platform::Trim(value)));
@@ -236,7 +238,7 @@ int CConfigDoc::ReadBayConfig(const fs::path& path) {
     if (m_nFormat > 0 && !ReadBayDeviceTable(cur))
         return 0;
     int levels = 0;
-    if (!cur.ExpectLine(line, "[间隔配置]") || !cur.FileOpenBrace(line) ||
+    if (!cur.ExpectLine(line, cfgfile::kBayConfig) || !cur.FileOpenBrace(line) ||
         !cur.FileKeyInt(line, "数目", levels))
         return 0;
     m_voltOrder.m_codes.assign(static_cast<std::size_t>(ConfigCount(levels)), -1);
@@ -270,7 +272,7 @@ int CConfigDoc::ReadBayLevel(CLineCursor& cur, std::size_t l) {
 
 int CConfigDoc::ReadBay(CLineCursor& cur, int k, CVoltLevel& level) {
     std::string line, value;
-    if (!cur.ExpectLine(line, StrFormat("[间隔%d]", k).c_str()) || !cur.FileOpenBrace(line) ||
+    if (!cur.ExpectLine(line, StrFormat(cfgfile::kBayHead, k).c_str()) || !cur.FileOpenBrace(line) ||
         !cur.FileKeyValue(line, "描述", value))
         return 0;
     const CStringList f = SplitToStringList(value, ',');
@@ -298,7 +300,7 @@ int CConfigDoc::ReadBay(CLineCursor& cur, int k, CVoltLevel& level) {
 
 int CConfigDoc::ReadBayEquipment(CLineCursor& cur, int j, CPrjBay& bay, const CVoltLevel& level) {
     std::string line, value;
-    if (!cur.ExpectLine(line, StrFormat("[设备%d]", j).c_str()) || !cur.FileOpenBrace(line) ||
+    if (!cur.ExpectLine(line, StrFormat(cfgfile::kEquipmentHead, j).c_str()) || !cur.FileOpenBrace(line) ||
         !cur.FileKeyValue(line, "描述", value))
         return 0;
     const CStringList e = SplitToStringList(value, ',');
@@ -329,7 +331,7 @@ int CConfigDoc::ReadBayEquipment(CLineCursor& cur, int j, CPrjBay& bay, const CV
 int CConfigDoc::ReadBayDeviceTable(CLineCursor& cur) {
     std::string line, value;
     int count = 0;
-    if (!cur.ExpectLine(line, "[装置信息表]") || !cur.FileOpenBrace(line) ||
+    if (!cur.ExpectLine(line, cfgfile::kDeviceTable) || !cur.FileOpenBrace(line) ||
         !cur.FileKeyInt(line, "数目", count))
         return 0;
     const int extCount = m_deviceExtItems.GetSize();
@@ -356,7 +358,7 @@ int CConfigDoc::ReadBayDeviceTable(CLineCursor& cur) {
 int CConfigDoc::ReadLinkedDevices(CLineCursor& cur, CIntArray& addresses) {
     std::string line;
     int count = 0;
-    if (!cur.ExpectLine(line, "[关联装置]") || !cur.FileOpenBrace(line) ||
+    if (!cur.ExpectLine(line, cfgfile::kRelatedDevices) || !cur.FileOpenBrace(line) ||
         !cur.FileKeyInt(line, "数目", count))
         return 0;
     addresses.clear();
@@ -375,7 +377,7 @@ int CConfigDoc::ReadLinkedDevices(CLineCursor& cur, CIntArray& addresses) {
 int CConfigDoc::ReadRelatedEntries(CLineCursor& cur, CNamePairRecord& settings) {
     std::string line;
     int count = 0;
-    if (!cur.ExpectLine(line, "[关联条目]") || !cur.FileOpenBrace(line) ||
+    if (!cur.ExpectLine(line, cfgfile::kRelatedEntries) || !cur.FileOpenBrace(line) ||
         !cur.FileKeyInt(line, "数目", count))
         return 0;
     for (int t = 1; t <= ConfigCount(count); ++t) {
@@ -390,7 +392,7 @@ int CConfigDoc::ReadRelatedEntries(CLineCursor& cur, CNamePairRecord& settings) 
 int CConfigDoc::ReadRelatedTable(CLineCursor& cur, int t, CNamePairRecord& settings) {
     std::string line, value;
     int type = 0, count = 0;
-    if (!cur.ExpectLine(line, StrFormat("[引用表%i]", t).c_str()) || !cur.FileOpenBrace(line) ||
+    if (!cur.ExpectLine(line, StrFormat(cfgfile::kRefTableHead, t).c_str()) || !cur.FileOpenBrace(line) ||
         !cur.FileKeyInt(line, "引用表类型", type) || !cur.FileKeyValue(line, "引用表描述", value))
         return 0;
     CRefTable* table = settings.m_tables.FindByName(value);
@@ -465,7 +467,7 @@ int CConfigDoc::ReadVariableInfo(CLineCursor& cur, CItemRecordArray& groups, con
     } defaults{groups, itemsRead, defaulted};
     std::string line, value;
     int count = 0;
-    if (!cur.ExpectLine(line, "[可变信息]") || !cur.FileOpenBrace(line) ||
+    if (!cur.ExpectLine(line, cfgfile::kVariableInfo) || !cur.FileOpenBrace(line) ||
         !cur.FileKeyInt(line, "数目", count))
         return 0;
     if (texts && !texts->groupCount.empty() && count != groups.GetSize()) {
@@ -478,8 +480,8 @@ int CConfigDoc::ReadVariableInfo(CLineCursor& cur, CItemRecordArray& groups, con
     }
     for (int g = 1; g <= count; ++g) {
         CItemRecord& group = groups[g - 1];
-        if (!cur.ExpectLine(line, StrFormat("[可变信息%d]", g).c_str()) || !cur.FileOpenBrace(line) ||
-            !cur.FileKeyValue(line, "数目", value))
+        if (!cur.ExpectLine(line, StrFormat(cfgfile::kVariableGroupHead, g).c_str()) ||
+            !cur.FileOpenBrace(line) || !cur.FileKeyValue(line, "数目", value))
             return 0;
         int items = 0, rows = 0;
         if (std::sscanf(value.c_str(), "%d,%d", &items, &rows) != 2 || items < 0 || rows < 0) {
@@ -533,7 +535,7 @@ int CConfigDoc::ReadVariableInfo(CLineCursor& cur, CItemRecordArray& groups, con
 int CConfigDoc::ReadDeviceInfo(CLineCursor& cur) {
     std::string line;
     int count = 0;
-    if (!cur.Line(line, "[装置信息]") || !cur.OpenBrace() || !cur.KeyInt(line, "数目", count))
+    if (!cur.Line(line, cfgfile::kDeviceInfo) || !cur.OpenBrace() || !cur.KeyInt(line, "数目", count))
         return 0;
     if (count != m_devices.GetSize()) {
         Tell("装置总数不符!");
@@ -542,8 +544,8 @@ int CConfigDoc::ReadDeviceInfo(CLineCursor& cur) {
     for (CDevice& device : m_devices) {
         CDeviceTemplate& model = device.m_model;
         int related = 0;
-        if (!cur.Line(line, StrFormat("[装置%d]", device.m_nAddress).c_str()) || !cur.OpenBrace() ||
-            !cur.Line(line, "[相关信息]") || !cur.OpenBrace() || !cur.KeyInt(line, "数目", related))
+        if (!cur.Line(line, StrFormat(cfgfile::kDeviceHead, device.m_nAddress).c_str()) || !cur.OpenBrace() ||
+            !cur.Line(line, cfgfile::kRelatedInfo) || !cur.OpenBrace() || !cur.KeyInt(line, "数目", related))
             return 0;
         if (related != static_cast<int>(model.m_relatedInfo.size())) {
             Tell(StrFormat("装置%d[%s]的相关信息与定义[%s]不符!", device.m_nAddress,
@@ -670,7 +672,7 @@ int CConfigDoc::ReadDeviceEntries(CLineCursor& cur, CDevice& device) {
 int CConfigDoc::ReadCompositeSignals(CLineCursor& cur) {
     std::string line;
     int count = 0;
-    if (!cur.Line(line, "[复合信号配置表]") || !cur.OpenBrace() || !cur.KeyInt(line, "数目", count))
+    if (!cur.Line(line, cfgfile::kCompositeSignals) || !cur.OpenBrace() || !cur.KeyInt(line, "数目", count))
         return 0;
     CDevice* device = FindDevice(kCompositeDeviceAddress);
     int total = 0;

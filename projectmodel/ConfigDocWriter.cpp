@@ -2,6 +2,7 @@
 // file is GBK with CR LF; nesting is shown by two blanks per level.
 #include "projectmodel/ConfigDoc.h"
 
+#include "projectmodel/ConfigFileNames.h"
 #include "projectmodel/ProjectContext.h"
 #include "projectmodel/TextHelpers.h"
 
@@ -48,7 +49,7 @@ bool CloseFurther(CGbkTextWriter& out, const fs::path& path) {
 }
 
 void WriteLinkedDevices(CGbkTextWriter& out, const CIntArray& addresses, int indent) {
-    Put(out, indent, "[关联装置]");
+    Put(out, indent, cfgfile::kRelatedDevices);
     Put(out, indent, "{");
     Put(out, indent, StrFormat("  数目=%d", static_cast<int>(addresses.size())));
     for (int a : addresses)
@@ -71,12 +72,12 @@ std::string PointRefLine(const CRefTableEntry& e) {
 }
 
 void WriteRelatedEntries(CGbkTextWriter& out, const CNamePairRecord& settings, int indent) {
-    Put(out, indent, "[关联条目]");
+    Put(out, indent, cfgfile::kRelatedEntries);
     Put(out, indent, "{");
     Put(out, indent, StrFormat("  数目=%d", settings.m_tables.GetSize()));
     for (int t = 0; t < settings.m_tables.GetSize(); ++t) {
         const CRefTable& table = settings.m_tables[t];
-        Put(out, indent, StrFormat("  [引用表%i]", t + 1));
+        Put(out, indent + 2, StrFormat(cfgfile::kRefTableHead, t + 1));
         Put(out, indent, "  {");
         Put(out, indent, StrFormat("    引用表类型=%i", table.m_nType));
         Put(out, indent, "    引用表描述=" + table.m_strName);
@@ -125,8 +126,10 @@ std::string EntryLine(const CInfoEntry& e, int groupType, int inactiveBefore) {
 
 std::string CConfigDoc::PortConfigFileName(const CBoardInfo& board, const CPortRecord& port,
                                            const CPortConfig& config) {
-    return StrFormat("ccu_板卡%d_%s%d_规约%d_%s配置.cfg", board.m_nNumber, port.m_strName.c_str(),
-                     port.m_nNumber, port.m_protocol.m_nNumber, config.m_strName.c_str());
+    return cfgfile::kFurtherFilePrefix +
+           StrFormat("板卡%d_%s%d_规约%d_%s配置", board.m_nNumber, port.m_strName.c_str(), port.m_nNumber,
+                     port.m_protocol.m_nNumber, config.m_strName.c_str()) +
+           cfgfile::kFurtherFileSuffix;
 }
 
 int CConfigDoc::CompositeItemCount(const CExpression& expr) {
@@ -147,7 +150,7 @@ int CConfigDoc::WriteConfigFiles(const fs::path& path) {
         return 0;
     }
     const fs::path folder = path.parent_path();
-    out.WriteLine("[组态文件开始]");
+    out.WriteLine(cfgfile::kFileBegin);
     out.WriteLine(StrFormat("格式=%d", 2));
     WriteProjectIdentity(out);
     WriteTimeSync(out);
@@ -165,13 +168,13 @@ int CConfigDoc::WriteConfigFiles(const fs::path& path) {
     // Any further file that failed fails the whole write: the files belong together.
     if (m_nWriteFailures != 0)
         return 0;
-    return WriteVariableInfoFile(folder / "system.cfg");
+    return WriteVariableInfoFile(folder / cfgfile::kSystemFile);
 }
 
 void CConfigDoc::WriteProjectIdentity(CGbkTextWriter& out) {
     m_projectTime = CProjectContext::Instance().Clock().Now();
     const CProjectTime& t = m_projectTime;
-    out.WriteLine("[工程标识]");
+    out.WriteLine(cfgfile::kProjectIdentity);
     out.WriteLine("{");
     out.WriteLine("  工程名称=" + m_strProjectName);
     out.WriteLine(StrFormat("  管理机地址=%d", m_boardCfg.m_nUnitAddress));
@@ -181,7 +184,7 @@ void CConfigDoc::WriteProjectIdentity(CGbkTextWriter& out) {
 }
 
 void CConfigDoc::WriteTimeSync(CGbkTextWriter& out) const {
-    out.WriteLine("[对时配置]");
+    out.WriteLine(cfgfile::kTimeSync);
     out.WriteLine("{");
     out.WriteLine(StrFormat("  数目=%d", m_timeSources.GetSize()));
     for (int i = 0; i < m_timeSources.GetSize(); ++i) {
@@ -201,7 +204,7 @@ std::string CConfigDoc::DevicePortText(const CDevice& device) const {
 }
 
 void CConfigDoc::WriteDeviceTable(CGbkTextWriter& out, bool withExtensions) const {
-    out.WriteLine("[装置信息表]");
+    out.WriteLine(cfgfile::kDeviceTable);
     out.WriteLine("{");
     out.WriteLine(StrFormat("  数目=%d", m_devices.GetSize()));
     for (const CDevice& d : m_devices) {
@@ -223,11 +226,11 @@ void CConfigDoc::WriteDeviceTable(CGbkTextWriter& out, bool withExtensions) cons
 }
 
 void CConfigDoc::WriteBayReference(CGbkTextWriter& out, const fs::path& folder) const {
-    out.WriteLine("[间隔配置]");
+    out.WriteLine(cfgfile::kBayConfig);
     out.WriteLine("{");
-    out.WriteLine("  描述=ccu_工程间隔.cfg");
+    out.WriteLine(std::string("  描述=") + cfgfile::kBayFile);
     out.WriteLine("}");
-    if (m_nWriteFailures == 0 && !WriteBayConfig(folder / "ccu_工程间隔.cfg"))
+    if (m_nWriteFailures == 0 && !WriteBayConfig(folder / cfgfile::kBayFile))
         ++m_nWriteFailures;
 }
 
@@ -243,7 +246,7 @@ int CConfigDoc::WriteBayConfig(const fs::path& path) const {
     for (int code : m_voltOrder.m_codes)
         if (const CVoltLevel* level = m_voltLevels.GetById(code))
             levels.push_back(level);
-    out.WriteLine("[间隔配置]");
+    out.WriteLine(cfgfile::kBayConfig);
     out.WriteLine("{");
     out.WriteLine(StrFormat("  数目=%d", static_cast<int>(levels.size())));
     for (const CVoltLevel* level : levels) {
@@ -261,14 +264,14 @@ int CConfigDoc::WriteBayConfig(const fs::path& path) const {
             for (int id : bay.m_equipmentIds)
                 if (const CPrjDevice* e = m_prjDevices.GetById(id))
                     equipment.push_back(e);
-            out.WriteLine(StrFormat("    [间隔%d]", static_cast<int>(k)));
+            Put(out, 4, StrFormat(cfgfile::kBayHead, static_cast<int>(k)));
             out.WriteLine("    {");
             out.WriteLine(StrFormat("      描述=%d,", bay.m_nId) + bay.m_strName);
             WriteVariableInfo(out, bay.m_settings.m_groups, 6);
             out.WriteLine(StrFormat("      数目=%d", static_cast<int>(equipment.size())));
             for (std::size_t j = 0; j < equipment.size(); ++j) {
                 const CPrjDevice& e = *equipment[j];
-                out.WriteLine(StrFormat("      [设备%d]", static_cast<int>(j)));
+                Put(out, 6, StrFormat(cfgfile::kEquipmentHead, static_cast<int>(j)));
                 out.WriteLine("      {");
                 out.WriteLine(StrFormat("        描述=%d,", e.m_nId) + e.m_settings.m_strName + "," +
                               e.m_strName);
@@ -286,12 +289,12 @@ int CConfigDoc::WriteBayConfig(const fs::path& path) const {
 }
 
 void CConfigDoc::WriteVariableInfo(CGbkTextWriter& out, const CItemRecordArray& groups, int indent) {
-    Put(out, indent, "[可变信息]");
+    Put(out, indent, cfgfile::kVariableInfo);
     Put(out, indent, "{");
     Put(out, indent, StrFormat("  数目=%d", groups.GetSize()));
     for (int g = 0; g < groups.GetSize(); ++g) {
         const CItemRecord& group = groups[g];
-        Put(out, indent, StrFormat("  [可变信息%d]", g + 1));
+        Put(out, indent + 2, StrFormat(cfgfile::kVariableGroupHead, g + 1));
         Put(out, indent, "  {");
         Put(out, indent,
             StrFormat("    数目=%d,%d", group.m_items.GetSize(), static_cast<int>(group.m_rows.size())));
@@ -313,14 +316,14 @@ void CConfigDoc::WriteVariableInfo(CGbkTextWriter& out, const CItemRecordArray& 
 }
 
 void CConfigDoc::WriteDeviceInfo(CGbkTextWriter& out) const {
-    out.WriteLine("[装置信息]");
+    out.WriteLine(cfgfile::kDeviceInfo);
     out.WriteLine("{");
     out.WriteLine(StrFormat("  数目=%d", m_devices.GetSize()));
     for (const CDevice& d : m_devices) {
         const CDeviceTemplate& model = d.m_model;
-        out.WriteLine(StrFormat("  [装置%d]", d.m_nAddress));
+        Put(out, 2, StrFormat(cfgfile::kDeviceHead, d.m_nAddress));
         out.WriteLine("  {");
-        out.WriteLine("    [相关信息]");
+        Put(out, 4, cfgfile::kRelatedInfo);
         out.WriteLine("    {");
         out.WriteLine(StrFormat("      数目=%d", static_cast<int>(model.m_relatedInfo.size())));
         for (const std::string& text : model.m_relatedInfo)
@@ -349,23 +352,23 @@ void CConfigDoc::WriteDeviceInfo(CGbkTextWriter& out) const {
 }
 
 void CConfigDoc::WriteBoardConfig(CGbkTextWriter& out, const fs::path& folder) const {
-    out.WriteLine("[板卡配置]");
+    out.WriteLine(cfgfile::kBoardConfig);
     out.WriteLine("{");
     out.WriteLine(StrFormat("  数目=%d", m_boardCfg.m_boards.GetSize()));
     for (int i = 0; i < m_boardCfg.m_boards.GetSize(); ++i) {
         const CBoardInfo& board = m_boardCfg.m_boards[i];
         const CPortList& ports = board.m_ports;
-        out.WriteLine(StrFormat("  [板卡%d]", i));
+        Put(out, 2, StrFormat(cfgfile::kBoardHead, i));
         out.WriteLine("  {");
         out.WriteLine(StrFormat("    地址=%d", board.m_nNumber));
         out.WriteLine("    类型=" + board.m_strType);
-        out.WriteLine("    [串口配置]");
+        Put(out, 4, cfgfile::kSerialConfig);
         out.WriteLine("    {");
         out.WriteLine(StrFormat("      数目=%d", ports.m_nSerialCount));
         for (int j = 0; j < ports.m_nSerialCount; ++j)
             WritePortConfig(out, &board, ports.FindPortByTypeAndNumber("串口", j), folder);
         out.WriteLine("    }");
-        out.WriteLine("    [网络配置]");
+        Put(out, 4, cfgfile::kNetworkConfig);
         out.WriteLine("    {");
         out.WriteLine(StrFormat("      数目=%d", ports.m_nNetworkCount));
         for (int j = 0; j < ports.m_nNetworkCount; ++j)
@@ -381,11 +384,11 @@ void CConfigDoc::WritePortConfig(CGbkTextWriter& out, const CBoardInfo* board, c
     if (!board || !port)
         return;
     const CProtocolDef& protocol = port->m_protocol;
-    out.WriteLine(StrFormat("      [%s%d配置]", port->m_strType.c_str(), port->m_nRunning));
+    Put(out, 6, StrFormat(cfgfile::kPortHead, port->m_strType.c_str(), port->m_nRunning));
     out.WriteLine("      {");
     out.WriteLine("        描述=" + port->m_strName);
     out.WriteLine(StrFormat("        地址=%d", port->m_nRunning));
-    out.WriteLine("        [配置信息]");
+    Put(out, 8, cfgfile::kConfigInfo);
     out.WriteLine("        {");
     out.WriteLine(StrFormat("          数目=%d", protocol.m_configs.m_configs.GetSize()));
     for (const CPortConfig& config : protocol.m_configs.m_configs) {
@@ -431,7 +434,7 @@ int CConfigDoc::WritePortConfigFile(const fs::path& path, const CPortConfig& con
     CGbkTextWriter out;
     if (!OpenFurther(out, path))
         return 0;
-    out.WriteLine("[配置组态开始]");
+    out.WriteLine(cfgfile::kPortConfigBegin);
     out.WriteLine("{");
     out.WriteLine("  名称=" + config.m_strName);
     WriteVariableInfo(out, config.m_settings.m_groups, 2);
@@ -467,7 +470,7 @@ void CConfigDoc::WriteCompositeSignals(CGbkTextWriter& out) const {
     if (device)
         for (const CInfoGroup& g : device->m_model.m_groups)
             total += g.m_entries.GetSize();
-    out.WriteLine("[复合信号配置表]");
+    out.WriteLine(cfgfile::kCompositeSignals);
     out.WriteLine("{");
     out.WriteLine(StrFormat("  数目=%d", total));
     int c = 0;
