@@ -162,9 +162,9 @@ int CConfigDoc::LoadOptions() {
 
 int CConfigDoc::LoadBoardConfig() {
     const fs::path file = LibraryFile(cfgfile::kLibraryConfigFile);
-    int count = Count(Int(cfgfile::kLibraryBoardSection, "数目", 0, file));
+    int count = Count(Int(cfgfile::kLibraryBoardSection, cfgfile::kLibraryBoardCountKey, 0, file));
     if (count > kMaxBoards) {
-        Tell(ReadFailed(file.string(), cfgfile::kLibraryBoardSection, "数目"));
+        Tell(ReadFailed(file.string(), cfgfile::kLibraryBoardSection, cfgfile::kLibraryBoardCountKey));
         count = kMaxBoards;
     }
     m_boardCfg.m_boards.RemoveAll();

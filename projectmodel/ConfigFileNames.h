@@ -1,6 +1,6 @@
 #pragma once
-// The names of the configuration files and the section heads of their text, one owner each: the
-// writer, the readers, the folder checks and the upload all use these.
+// The names of the configuration files and the section heads and keys of their text, one owner
+// each: the writer, the readers, the folder checks and the upload all use these.
 namespace projectmodel::cfgfile {
 
 // ---- Files
@@ -16,6 +16,7 @@ inline constexpr const char* kFurtherFileSuffix = ".cfg";
 inline constexpr const char* kLibraryConfigFile = "组态配置.ini";
 // The INI section of that list that counts and names the boards, and its key of board k (from 1).
 inline constexpr const char* kLibraryBoardSection = "板卡配置";
+inline constexpr const char* kLibraryBoardCountKey = "数目";
 inline constexpr const char* kLibraryBoardKey = "板卡%d配置";
 // The library's list of device models.
 inline constexpr const char* kDeviceListFile = "devlist.ini";
@@ -47,5 +48,25 @@ inline constexpr const char* kDeviceHead = "[装置%d]";
 inline constexpr const char* kBoardHead = "[板卡%d]";
 // Port type text and running number.
 inline constexpr const char* kPortHead = "[%s%d配置]";
+
+// ---- Keys of the main file and its further files (the text before "=")
+inline constexpr const char* kKeyFormat = "格式";
+inline constexpr const char* kKeyProjectName = "工程名称";
+inline constexpr const char* kKeyUnitAddress = "管理机地址";
+inline constexpr const char* kKeyProjectTime = "工程时间";
+inline constexpr const char* kKeyTimeSource = "对时源";
+inline constexpr const char* kKeyCount = "数目";
+inline constexpr const char* kKeyDescription = "描述";
+inline constexpr const char* kKeyAddress = "地址";
+inline constexpr const char* kKeyType = "类型";
+inline constexpr const char* kKeyName = "名称";
+inline constexpr const char* kKeyReference = "引用";
+inline constexpr const char* kKeyOperation = "操作";
+inline constexpr const char* kKeyItemCount = "项目数";
+inline constexpr const char* kKeyRefTableCount = "引用表数目";
+inline constexpr const char* kKeyRefTableNumber = "引用表库号";
+inline constexpr const char* kKeyRefTableType = "引用表类型";
+inline constexpr const char* kKeyRefTableName = "引用表描述";
+inline constexpr const char* kKeyTableSize = "表元素数目";
 
 } // namespace projectmodel::cfgfile

@@ -59,7 +59,7 @@ void PrepareLibrary(const fs::path& ini) {
         platform::WritePrivateProfileString(cfgfile::kLibraryBoardSection,
                                             platform::StrFormat(cfgfile::kLibraryBoardKey, k), "大板.ini",
                                             ini / cfgfile::kLibraryConfigFile);
-    platform::WritePrivateProfileString(cfgfile::kLibraryBoardSection, "数目", "4",
+    platform::WritePrivateProfileString(cfgfile::kLibraryBoardSection, cfgfile::kLibraryBoardCountKey, "4",
                                         ini / cfgfile::kLibraryConfigFile);
 }
 

@@ -572,7 +572,8 @@ bool CNetMagThread::ReadProjectName(UploadJob& job) {
     for (std::string line; reader.ReadLine(line);) {
         if (platform::EqualsNoCase(platform::Trim(line), projectmodel::cfgfile::kDeviceInfo))
             break;
-        if (job.projectName.empty() && line.find("工程名称") != std::string::npos) {
+        if (job.projectName.empty() &&
+            line.find(projectmodel::cfgfile::kKeyProjectName) != std::string::npos) {
             const std::size_t eq = line.find('=');
             if (eq != std::string::npos)
                 job.projectName = platform::Trim(line.substr(eq + 1));
