@@ -2,6 +2,7 @@
 // message box and loading goes on, so that a project stays usable with what was read.
 #include "projectmodel/ConfigDoc.h"
 
+#include "projectmodel/ConfigFileNames.h"
 #include "projectmodel/ProjectContext.h"
 #include "projectmodel/TextHelpers.h"
 
@@ -130,7 +131,7 @@ int CConfigDoc::LoadVariableOptionGroups(const fs::path& file, CItemRecordArray&
 
 int CConfigDoc::LoadOptions() {
     CProjectContext& context = CProjectContext::Instance();
-    const fs::path file = LibraryFile("组态配置.ini");
+    const fs::path file = LibraryFile(cfgfile::kLibraryConfigFile);
     const std::string shown = file.string();
     m_boardCfg.m_strUnitName = platform::Trim(Str("装置属性", "名称", "未命名", 200, file));
 
@@ -160,17 +161,18 @@ int CConfigDoc::LoadOptions() {
 }
 
 int CConfigDoc::LoadBoardConfig() {
-    const fs::path file = LibraryFile("组态配置.ini");
-    int count = Count(Int("板卡配置", "数目", 0, file));
+    const fs::path file = LibraryFile(cfgfile::kLibraryConfigFile);
+    int count = Count(Int(cfgfile::kLibraryBoardSection, cfgfile::kLibraryBoardCountKey, 0, file));
     if (count > kMaxBoards) {
-        Tell(ReadFailed(file.string(), "板卡配置", "数目"));
+        Tell(ReadFailed(file.string(), cfgfile::kLibraryBoardSection, cfgfile::kLibraryBoardCountKey));
         count = kMaxBoards;
     }
     m_boardCfg.m_boards.RemoveAll();
     m_boardCfg.m_boards.SetSize(count);
     m_boardCfg.m_nBoardCount = count;
     for (int k = 1; k <= count; ++k) {
-        const std::string name = Str("板卡配置", platform::StrFormat("板卡%d配置", k), "", 500, file);
+        const std::string name = Str(cfgfile::kLibraryBoardSection,
+                                     platform::StrFormat(cfgfile::kLibraryBoardKey, k), "", 500, file);
         if (name.empty())
             break;
         CBoardInfo board;
@@ -271,7 +273,7 @@ int CConfigDoc::LoadPortOptions(CPortArray& group, const std::string& fileName) 
 int CConfigDoc::LoadDeviceModels() {
     CProjectContext& context = CProjectContext::Instance();
     const fs::path folder = LibraryFile("二次装置");
-    const fs::path list = platform::FindNoCase(folder, "devlist.ini");
+    const fs::path list = platform::FindNoCase(folder, cfgfile::kDeviceListFile);
     std::vector<std::string> lines;
     if (!ReadList(list, lines)) {
         Tell(platform::StrFormat("装置列表文件:%s，无法打开!", list.string().c_str()));

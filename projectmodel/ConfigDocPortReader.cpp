@@ -3,6 +3,7 @@
 // the main file and the "ccu_" files.
 #include "projectmodel/ConfigDoc.h"
 
+#include "projectmodel/ConfigFileNames.h"
 #include "projectmodel/TextHelpers.h"
 
 #include "platform/Paths.h"
@@ -121,7 +122,8 @@ void CConfigDoc::PlaceListedDevices(CBoardInfo& board) {
 int CConfigDoc::ReadBoardConfig(CLineCursor& cur, const fs::path& folder) {
     std::string line;
     int count = 0;
-    if (!cur.Line(line, "[板卡配置]") || !cur.OpenBrace() || !cur.KeyInt(line, "数目", count))
+    if (!cur.Line(line, cfgfile::kBoardConfig) || !cur.OpenBrace() ||
+        !cur.KeyInt(line, cfgfile::kKeyCount, count))
         return 0;
     if (count != m_boardCfg.m_boards.GetSize()) {
         Tell("板卡数量与定义不符!");
@@ -138,20 +140,21 @@ int CConfigDoc::ReadBoard(CLineCursor& cur, int i, const fs::path& folder) {
     CPortList& ports = board.m_ports;
     std::string line, value;
     int number = 0, n = 0;
-    if (!cur.Line(line, StrFormat("[板卡%d]", i).c_str()) || !cur.OpenBrace() ||
-        !cur.KeyInt(line, "地址", number))
+    if (!cur.Line(line, StrFormat(cfgfile::kBoardHead, i).c_str()) || !cur.OpenBrace() ||
+        !cur.KeyInt(line, cfgfile::kKeyAddress, number))
         return 0;
     if (number != board.m_nNumber) {
         Tell(StrFormat("板卡%d地址与定义不符!", i));
         return 0;
     }
-    if (!cur.KeyValue(line, "类型", value))
+    if (!cur.KeyValue(line, cfgfile::kKeyType, value))
         return 0;
     if (!platform::EqualsNoCase(platform::Trim(value), board.m_strType)) {
         Tell(StrFormat("板卡%d类型与定义不符!", i));
         return 0;
     }
-    if (!cur.Line(line, "[串口配置]") || !cur.OpenBrace() || !cur.KeyInt(line, "数目", n))
+    if (!cur.Line(line, cfgfile::kSerialConfig) || !cur.OpenBrace() ||
+        !cur.KeyInt(line, cfgfile::kKeyCount, n))
         return 0;
     if (n != ports.m_nSerialCount) {
         Tell(StrFormat("板卡%d串口类型的通信口数目与定义不符!", i));
@@ -162,8 +165,8 @@ int CConfigDoc::ReadBoard(CLineCursor& cur, int i, const fs::path& folder) {
         if (!port || !ReadPortConfig(cur, board, *port, false, folder))
             return 0;
     }
-    if (!cur.CloseBrace() || !cur.Line(line, "[网络配置]") || !cur.OpenBrace() ||
-        !cur.KeyInt(line, "数目", n))
+    if (!cur.CloseBrace() || !cur.Line(line, cfgfile::kNetworkConfig) || !cur.OpenBrace() ||
+        !cur.KeyInt(line, cfgfile::kKeyCount, n))
         return 0;
     if (n > kMaxPortsPerBoard) {
         cur.ReportReadError(line);
@@ -202,7 +205,7 @@ int CConfigDoc::ReadBoard(CLineCursor& cur, int i, const fs::path& folder) {
 int CConfigDoc::ReadPortConfig(CLineCursor& cur, CBoardInfo& board, CPortRecord& port, bool adding,
                                const fs::path& folder) {
     std::string line;
-    if (!cur.Line(line, StrFormat("[%s%d配置]", port.m_strType.c_str(), port.m_nRunning).c_str()))
+    if (!cur.Line(line, StrFormat(cfgfile::kPortHead, port.m_strType.c_str(), port.m_nRunning).c_str()))
         return 0;
     // The port's block is read whole, so that its protocol line is found before
     // the lines that depend on the protocol; its lines are then checked in order,
@@ -248,7 +251,7 @@ int CConfigDoc::ReadPortBlock(CLineCursor& cur, const std::vector<std::string>& 
                               CPortRecord& port, bool adding, const fs::path& folder) {
     std::string line, value;
     int number = 0;
-    if (!cur.OpenBrace() || !cur.KeyValue(line, "描述", value))
+    if (!cur.OpenBrace() || !cur.KeyValue(line, cfgfile::kKeyDescription, value))
         return 0;
     const std::string name = platform::Trim(value);
     if (adding) {
@@ -257,7 +260,7 @@ int CConfigDoc::ReadPortBlock(CLineCursor& cur, const std::vector<std::string>& 
         Tell(StrFormat("第%d行: 板卡%d通讯口名称不符!", cur.LineNumber(), board.m_nNumber));
         return 0;
     }
-    if (!cur.KeyInt(line, "地址", number))
+    if (!cur.KeyInt(line, cfgfile::kKeyAddress, number))
         return 0;
     if (adding) {
         port.m_nRunning = number;
@@ -306,10 +309,11 @@ int CConfigDoc::ReadPortBlock(CLineCursor& cur, const std::vector<std::string>& 
 int CConfigDoc::ReadPortConfigList(CLineCursor& cur, CPortRecord& port, const fs::path& folder) {
     std::string line, value;
     int configs = 0;
-    if (!cur.Line(line, "[配置信息]") || !cur.OpenBrace() || !cur.KeyInt(line, "数目", configs))
+    if (!cur.Line(line, cfgfile::kConfigInfo) || !cur.OpenBrace() ||
+        !cur.KeyInt(line, cfgfile::kKeyCount, configs))
         return 0;
     for (int c = 0; c < ConfigCount(configs); ++c) {
-        if (!cur.KeyValue(line, "描述", value))
+        if (!cur.KeyValue(line, cfgfile::kKeyDescription, value))
             return 0;
         const std::string fileName = platform::Trim(value);
         // A port-configuration file lies beside the main file: a name with a folder
@@ -344,7 +348,7 @@ int CConfigDoc::ReadPortValues(CLineCursor& cur, const COptionItemArray& defs, C
             const int devices = ConfigCount(platform::AtoI(value));
             for (int d = 0; d < devices; ++d) {
                 int address = 0;
-                if (!cur.KeyInt(line, "地址", address))
+                if (!cur.KeyInt(line, cfgfile::kKeyAddress, address))
                     return 0;
                 CDevice* device = FindDevice(address);
                 if (!device) {
@@ -378,8 +382,8 @@ int CConfigDoc::ReadPortConfigFile(const fs::path& path, CPortConfig& config) {
     CLineCursor cur(file);
     int tables = 0;
     std::string line, value;
-    if (!cur.ExpectLine(line, "[配置组态开始]") || !cur.FileOpenBrace(line) ||
-        !cur.FileKeyValue(line, "名称", value))
+    if (!cur.ExpectLine(line, cfgfile::kPortConfigBegin) || !cur.FileOpenBrace(line) ||
+        !cur.FileKeyValue(line, cfgfile::kKeyName, value))
         return 0;
     const CNamePairRecord* entry = m_portConfigLibrary.FindByName(value);
     if (!entry) {
@@ -389,7 +393,8 @@ int CConfigDoc::ReadPortConfigFile(const fs::path& path, CPortConfig& config) {
     }
     config.m_strName = value;
     config.m_settings = *entry;
-    if (!ReadVariableInfo(cur, config.m_settings.m_groups) || !cur.FileKeyInt(line, "引用表数目", tables))
+    if (!ReadVariableInfo(cur, config.m_settings.m_groups) ||
+        !cur.FileKeyInt(line, cfgfile::kKeyRefTableCount, tables))
         return 0;
     if (tables != config.m_settings.m_tables.GetSize()) {
         Tell(StrFormat("文件%s中\n第%d行引用表数目与定义不符", path.string().c_str(), cur.LineNumber()));
@@ -411,16 +416,17 @@ int CConfigDoc::ReadRefTables(CLineCursor& cur, int count, CRefTableArray& table
 int CConfigDoc::ReadRefTable(CLineCursor& cur, CRefTable& table, const std::string& protocolName) {
     std::string line, value;
     int no = 0, entries = 0;
-    if (!cur.FileKeyInt(line, "引用表库号", no))
+    if (!cur.FileKeyInt(line, cfgfile::kKeyRefTableNumber, no))
         return 0;
     if (m_nFormat >= 2) {
         int type = 0;
-        if (!cur.FileKeyInt(line, "引用表类型", type) || !cur.FileKeyValue(line, "引用表描述", value))
+        if (!cur.FileKeyInt(line, cfgfile::kKeyRefTableType, type) ||
+            !cur.FileKeyValue(line, cfgfile::kKeyRefTableName, value))
             return 0;
         table.m_nType = type;
         table.m_strName = value;
     }
-    if (!cur.FileKeyInt(line, "表元素数目", entries))
+    if (!cur.FileKeyInt(line, cfgfile::kKeyTableSize, entries))
         return 0;
     entries = ConfigCount(entries);
     const std::size_t columns = static_cast<std::size_t>(table.m_columns.GetSize());
@@ -438,7 +444,7 @@ int CConfigDoc::ReadRefTable(CLineCursor& cur, CRefTable& table, const std::stri
     int firstBad = 0, lastBad = 0;
     bool missingShown = false;
     for (int e = 0; e < entries; ++e) {
-        if (!cur.FileKeyValue(line, "引用", value))
+        if (!cur.FileKeyValue(line, cfgfile::kKeyReference, value))
             return 0;
         CStringList f = SplitToStringList(value, ',');
         if (f.size() < numbers) {

@@ -4,6 +4,7 @@
 // the project identity go on regardless.
 #include "projectmodel/ConfigDoc.h"
 
+#include "projectmodel/ConfigFileNames.h"
 #include "projectmodel/ProjectContext.h"
 #include "projectmodel/TextHelpers.h"
 
@@ -58,9 +59,9 @@ int CConfigDoc::ReadConfigFiles(const fs::path& path) {
     const fs::path folder = path.parent_path();
     CLineCursor cur(file);
     std::string line;
-    if (!cur.Line(line, "[组态文件开始]"))
+    if (!cur.Line(line, cfgfile::kFileBegin))
         return 0;
-    if (!cur.KeyInt(line, "格式", m_nFormat))
+    if (!cur.KeyInt(line, cfgfile::kKeyFormat, m_nFormat))
         return 0;
     if (!ReadProjectIdentity(cur))
         return 0;
@@ -71,7 +72,7 @@ int CConfigDoc::ReadConfigFiles(const fs::path& path) {
     ReadBoardConfig(cur, folder);
     ReadCompositeSignals(cur);
     if (m_boardCfg.m_groups.GetSize() >= 1)
-        ReadVariableInfoFile(FileBeside(folder, "system.cfg"));
+        ReadVariableInfoFile(FileBeside(folder, cfgfile::kSystemFile));
     return 1;
 }
 
@@ -96,13 +97,14 @@ int CConfigDoc::ReadVariableInfoFile(const fs::path& path) {
 int CConfigDoc::ReadProjectIdentity(CLineCursor& cur) {
     std::string line, value;
     int address = 0;
-    if (!cur.Line(line, "[工程标识]") || !cur.OpenBrace() || !cur.KeyValue(line, "工程名称", value))
+    if (!cur.Line(line, cfgfile::kProjectIdentity) || !cur.OpenBrace() ||
+        !cur.KeyValue(line, cfgfile::kKeyProjectName, value))
         return 0;
     m_strProjectName = value;
-    if (!cur.KeyInt(line, "管理机地址", address))
+    if (!cur.KeyInt(line, cfgfile::kKeyUnitAddress, address))
         return 0;
     m_boardCfg.m_nUnitAddress = address;
-    if (!cur.KeyValue(line, "工程时间", value))
+    if (!cur.KeyValue(line, cfgfile::kKeyProjectTime, value))
         return 0;
     CProjectTime t = m_projectTime;
     if (std::sscanf(value.c_str(), "%d-%d-%d %d:%d:%d", &t.year, &t.month, &t.day, &t.hour, &t.minute,
@@ -114,7 +116,8 @@ int CConfigDoc::ReadProjectIdentity(CLineCursor& cur) {
 int CConfigDoc::ReadTimeSync(CLineCursor& cur) {
     std::string line, value;
     int count = 0;
-    if (!cur.Line(line, "[对时配置]") || !cur.OpenBrace() || !cur.KeyInt(line, "数目", count))
+    if (!cur.Line(line, cfgfile::kTimeSync) || !cur.OpenBrace() ||
+        !cur.KeyInt(line, cfgfile::kKeyCount, count))
         return 0;
     if (count > kMaxTimeSources) {
         cur.ReportReadError(line);
@@ -122,7 +125,7 @@ int CConfigDoc::ReadTimeSync(CLineCursor& cur) {
     }
     m_timeSources.SetSize(ConfigCount(count));
     for (int i = 0; i < m_timeSources.GetSize(); ++i) {
-        if (!cur.KeyValue(line, "对时源", value))
+        if (!cur.KeyValue(line, cfgfile::kKeyTimeSource, value))
             return 0;
         CTimeSource source;
         int v[5] = {0, source.m_nBoard, source.m_nPortType, source.m_nPort, source.m_nPriority};
@@ -140,12 +143,13 @@ int CConfigDoc::ReadDeviceTable(CLineCursor& cur) {
     CProjectContext& context = CProjectContext::Instance();
     std::string line, value;
     int count = 0;
-    if (!cur.Line(line, "[装置信息表]") || !cur.OpenBrace() || !cur.KeyInt(line, "数目", count))
+    if (!cur.Line(line, cfgfile::kDeviceTable) || !cur.OpenBrace() ||
+        !cur.KeyInt(line, cfgfile::kKeyCount, count))
         return 0;
     const int extCount = m_deviceExtItems.GetSize();
     int largest = INT_MIN;
     for (int i = 0; i < ConfigCount(count); ++i) {
-        if (!cur.KeyValue(line, "描述", value))
+        if (!cur.KeyValue(line, cfgfile::kKeyDescription, value))
             return 0;
         const CStringList f = SplitToStringList(value, ',');
         if (f.size() < 9) {
@@ -216,7 +220,8 @@ int CConfigDoc::ReadDeviceTable(CLineCursor& cur) {
 
 int CConfigDoc::ReadBayReference(CLineCursor& cur, const fs::path& folder) {
     std::string line, value;
-    if (!cur.Line(line, "[间隔配置]") || !cur.OpenBrace() || !cur.KeyValue(line, "描述", value))
+    if (!cur.Line(line, cfgfile::kBayConfig) || !cur.OpenBrace() ||
+        !cur.KeyValue(line, cfgfile::kKeyDescription, value))
         return 0;
     // The bay file reports its own problems; the main file goes on after this section's "}".
     ReadBayConfig(FileBeside(folder, platform::Trim(value)));
@@ -236,8 +241,8 @@ int CConfigDoc::ReadBayConfig(const fs::path& path) {
     if (m_nFormat > 0 && !ReadBayDeviceTable(cur))
         return 0;
     int levels = 0;
-    if (!cur.ExpectLine(line, "[间隔配置]") || !cur.FileOpenBrace(line) ||
-        !cur.FileKeyInt(line, "数目", levels))
+    if (!cur.ExpectLine(line, cfgfile::kBayConfig) || !cur.FileOpenBrace(line) ||
+        !cur.FileKeyInt(line, cfgfile::kKeyCount, levels))
         return 0;
     m_voltOrder.m_codes.assign(static_cast<std::size_t>(ConfigCount(levels)), -1);
     for (std::size_t l = 0; l < m_voltOrder.m_codes.size(); ++l)
@@ -256,7 +261,7 @@ int CConfigDoc::ReadBayLevel(CLineCursor& cur, std::size_t l) {
     level.m_settings = m_voltLevelConfig;
     int bays = 0;
     if (!cur.FileOpenBrace(line) || !ReadVariableInfo(cur, level.m_settings.m_groups) ||
-        !cur.FileKeyInt(line, "数目", bays))
+        !cur.FileKeyInt(line, cfgfile::kKeyCount, bays))
         return 0;
     for (int k = 0; k < ConfigCount(bays); ++k)
         if (!ReadBay(cur, k, level))
@@ -270,8 +275,8 @@ int CConfigDoc::ReadBayLevel(CLineCursor& cur, std::size_t l) {
 
 int CConfigDoc::ReadBay(CLineCursor& cur, int k, CVoltLevel& level) {
     std::string line, value;
-    if (!cur.ExpectLine(line, StrFormat("[间隔%d]", k).c_str()) || !cur.FileOpenBrace(line) ||
-        !cur.FileKeyValue(line, "描述", value))
+    if (!cur.ExpectLine(line, StrFormat(cfgfile::kBayHead, k).c_str()) || !cur.FileOpenBrace(line) ||
+        !cur.FileKeyValue(line, cfgfile::kKeyDescription, value))
         return 0;
     const CStringList f = SplitToStringList(value, ',');
     if (f.size() != 2) {
@@ -284,7 +289,8 @@ int CConfigDoc::ReadBay(CLineCursor& cur, int k, CVoltLevel& level) {
     bay.m_strVoltLevel = level.m_strName;
     bay.m_settings = m_bayConfig;
     int equipment = 0;
-    if (!ReadVariableInfo(cur, bay.m_settings.m_groups) || !cur.FileKeyInt(line, "数目", equipment))
+    if (!ReadVariableInfo(cur, bay.m_settings.m_groups) ||
+        !cur.FileKeyInt(line, cfgfile::kKeyCount, equipment))
         return 0;
     for (int j = 0; j < ConfigCount(equipment); ++j)
         if (!ReadBayEquipment(cur, j, bay, level))
@@ -298,8 +304,8 @@ int CConfigDoc::ReadBay(CLineCursor& cur, int k, CVoltLevel& level) {
 
 int CConfigDoc::ReadBayEquipment(CLineCursor& cur, int j, CPrjBay& bay, const CVoltLevel& level) {
     std::string line, value;
-    if (!cur.ExpectLine(line, StrFormat("[设备%d]", j).c_str()) || !cur.FileOpenBrace(line) ||
-        !cur.FileKeyValue(line, "描述", value))
+    if (!cur.ExpectLine(line, StrFormat(cfgfile::kEquipmentHead, j).c_str()) || !cur.FileOpenBrace(line) ||
+        !cur.FileKeyValue(line, cfgfile::kKeyDescription, value))
         return 0;
     const CStringList e = SplitToStringList(value, ',');
     if (e.size() != 3) {
@@ -329,12 +335,12 @@ int CConfigDoc::ReadBayEquipment(CLineCursor& cur, int j, CPrjBay& bay, const CV
 int CConfigDoc::ReadBayDeviceTable(CLineCursor& cur) {
     std::string line, value;
     int count = 0;
-    if (!cur.ExpectLine(line, "[装置信息表]") || !cur.FileOpenBrace(line) ||
-        !cur.FileKeyInt(line, "数目", count))
+    if (!cur.ExpectLine(line, cfgfile::kDeviceTable) || !cur.FileOpenBrace(line) ||
+        !cur.FileKeyInt(line, cfgfile::kKeyCount, count))
         return 0;
     const int extCount = m_deviceExtItems.GetSize();
     for (int i = 0; i < ConfigCount(count); ++i) {
-        if (!cur.FileKeyValue(line, "描述", value))
+        if (!cur.FileKeyValue(line, cfgfile::kKeyDescription, value))
             return 0;
         const CStringList f = SplitToStringList(value, ',');
         if (f.size() < 9) {
@@ -356,14 +362,14 @@ int CConfigDoc::ReadBayDeviceTable(CLineCursor& cur) {
 int CConfigDoc::ReadLinkedDevices(CLineCursor& cur, CIntArray& addresses) {
     std::string line;
     int count = 0;
-    if (!cur.ExpectLine(line, "[关联装置]") || !cur.FileOpenBrace(line) ||
-        !cur.FileKeyInt(line, "数目", count))
+    if (!cur.ExpectLine(line, cfgfile::kRelatedDevices) || !cur.FileOpenBrace(line) ||
+        !cur.FileKeyInt(line, cfgfile::kKeyCount, count))
         return 0;
     addresses.clear();
     for (int i = 0; i < ConfigCount(count); ++i) {
         line = cur.NextLine();
         int address = 0;
-        if (!CLineCursor::FileKeyIntOf(line, "地址", address)) {
+        if (!CLineCursor::FileKeyIntOf(line, cfgfile::kKeyAddress, address)) {
             cur.ReportFileError("组态文本中并联装置数目不对!");
             return 0;
         }
@@ -375,8 +381,8 @@ int CConfigDoc::ReadLinkedDevices(CLineCursor& cur, CIntArray& addresses) {
 int CConfigDoc::ReadRelatedEntries(CLineCursor& cur, CNamePairRecord& settings) {
     std::string line;
     int count = 0;
-    if (!cur.ExpectLine(line, "[关联条目]") || !cur.FileOpenBrace(line) ||
-        !cur.FileKeyInt(line, "数目", count))
+    if (!cur.ExpectLine(line, cfgfile::kRelatedEntries) || !cur.FileOpenBrace(line) ||
+        !cur.FileKeyInt(line, cfgfile::kKeyCount, count))
         return 0;
     for (int t = 1; t <= ConfigCount(count); ++t) {
         if (!ReadRelatedTable(cur, t, settings)) {
@@ -390,8 +396,9 @@ int CConfigDoc::ReadRelatedEntries(CLineCursor& cur, CNamePairRecord& settings) 
 int CConfigDoc::ReadRelatedTable(CLineCursor& cur, int t, CNamePairRecord& settings) {
     std::string line, value;
     int type = 0, count = 0;
-    if (!cur.ExpectLine(line, StrFormat("[引用表%i]", t).c_str()) || !cur.FileOpenBrace(line) ||
-        !cur.FileKeyInt(line, "引用表类型", type) || !cur.FileKeyValue(line, "引用表描述", value))
+    if (!cur.ExpectLine(line, StrFormat(cfgfile::kRefTableHead, t).c_str()) || !cur.FileOpenBrace(line) ||
+        !cur.FileKeyInt(line, cfgfile::kKeyRefTableType, type) ||
+        !cur.FileKeyValue(line, cfgfile::kKeyRefTableName, value))
         return 0;
     CRefTable* table = settings.m_tables.FindByName(value);
     if (!table) {
@@ -406,13 +413,13 @@ int CConfigDoc::ReadRelatedTable(CLineCursor& cur, int t, CNamePairRecord& setti
                 return 0;
         }
     }
-    if (!cur.FileKeyInt(line, "表元素数目", count))
+    if (!cur.FileKeyInt(line, cfgfile::kKeyTableSize, count))
         return 0;
     table->m_nType = type;
     table->m_entries.RemoveAll();
     const int columns = table->m_columns.GetSize();
     for (int i = 0; i < ConfigCount(count); ++i) {
-        if (!cur.FileKeyValue(line, "引用", value))
+        if (!cur.FileKeyValue(line, cfgfile::kKeyReference, value))
             return 0;
         const CStringList f = SplitToStringList(value, ',');
         if (f.size() < 5) {
@@ -465,8 +472,8 @@ int CConfigDoc::ReadVariableInfo(CLineCursor& cur, CItemRecordArray& groups, con
     } defaults{groups, itemsRead, defaulted};
     std::string line, value;
     int count = 0;
-    if (!cur.ExpectLine(line, "[可变信息]") || !cur.FileOpenBrace(line) ||
-        !cur.FileKeyInt(line, "数目", count))
+    if (!cur.ExpectLine(line, cfgfile::kVariableInfo) || !cur.FileOpenBrace(line) ||
+        !cur.FileKeyInt(line, cfgfile::kKeyCount, count))
         return 0;
     if (texts && !texts->groupCount.empty() && count != groups.GetSize()) {
         Tell(texts->groupCount);
@@ -478,8 +485,8 @@ int CConfigDoc::ReadVariableInfo(CLineCursor& cur, CItemRecordArray& groups, con
     }
     for (int g = 1; g <= count; ++g) {
         CItemRecord& group = groups[g - 1];
-        if (!cur.ExpectLine(line, StrFormat("[可变信息%d]", g).c_str()) || !cur.FileOpenBrace(line) ||
-            !cur.FileKeyValue(line, "数目", value))
+        if (!cur.ExpectLine(line, StrFormat(cfgfile::kVariableGroupHead, g).c_str()) ||
+            !cur.FileOpenBrace(line) || !cur.FileKeyValue(line, cfgfile::kKeyCount, value))
             return 0;
         int items = 0, rows = 0;
         if (std::sscanf(value.c_str(), "%d,%d", &items, &rows) != 2 || items < 0 || rows < 0) {
@@ -533,7 +540,8 @@ int CConfigDoc::ReadVariableInfo(CLineCursor& cur, CItemRecordArray& groups, con
 int CConfigDoc::ReadDeviceInfo(CLineCursor& cur) {
     std::string line;
     int count = 0;
-    if (!cur.Line(line, "[装置信息]") || !cur.OpenBrace() || !cur.KeyInt(line, "数目", count))
+    if (!cur.Line(line, cfgfile::kDeviceInfo) || !cur.OpenBrace() ||
+        !cur.KeyInt(line, cfgfile::kKeyCount, count))
         return 0;
     if (count != m_devices.GetSize()) {
         Tell("装置总数不符!");
@@ -542,8 +550,9 @@ int CConfigDoc::ReadDeviceInfo(CLineCursor& cur) {
     for (CDevice& device : m_devices) {
         CDeviceTemplate& model = device.m_model;
         int related = 0;
-        if (!cur.Line(line, StrFormat("[装置%d]", device.m_nAddress).c_str()) || !cur.OpenBrace() ||
-            !cur.Line(line, "[相关信息]") || !cur.OpenBrace() || !cur.KeyInt(line, "数目", related))
+        if (!cur.Line(line, StrFormat(cfgfile::kDeviceHead, device.m_nAddress).c_str()) || !cur.OpenBrace() ||
+            !cur.Line(line, cfgfile::kRelatedInfo) || !cur.OpenBrace() ||
+            !cur.KeyInt(line, cfgfile::kKeyCount, related))
             return 0;
         if (related != static_cast<int>(model.m_relatedInfo.size())) {
             Tell(StrFormat("装置%d[%s]的相关信息与定义[%s]不符!", device.m_nAddress,
@@ -613,7 +622,7 @@ int CConfigDoc::ReadDeviceEntries(CLineCursor& cur, CDevice& device) {
     CDeviceTemplate& model = device.m_model;
     std::string line, value;
     int groups = 0;
-    if (!cur.KeyInt(line, "数目", groups))
+    if (!cur.KeyInt(line, cfgfile::kKeyCount, groups))
         return 0;
     // A device whose model the library lacks keeps the entries of the file.
     const bool keepsAll = device.m_nAddress == kStatusDeviceAddress ||
@@ -624,10 +633,10 @@ int CConfigDoc::ReadDeviceEntries(CLineCursor& cur, CDevice& device) {
         const std::string head = TrimCopy(line);
         const std::string groupName = head.size() >= 2 ? head.substr(1, head.size() - 2) : std::string();
         int entries = 0;
-        if (!cur.OpenBrace() || !cur.KeyValue(line, "类型", value))
+        if (!cur.OpenBrace() || !cur.KeyValue(line, cfgfile::kKeyType, value))
             return 0;
         const int type = InfoTypeFromName(platform::Trim(value));
-        if (!cur.KeyInt(line, "数目", entries))
+        if (!cur.KeyInt(line, cfgfile::kKeyCount, entries))
             return 0;
         for (int e = 0; e < ConfigCount(entries); ++e) {
             cur.Line(line, nullptr);
@@ -670,7 +679,8 @@ int CConfigDoc::ReadDeviceEntries(CLineCursor& cur, CDevice& device) {
 int CConfigDoc::ReadCompositeSignals(CLineCursor& cur) {
     std::string line;
     int count = 0;
-    if (!cur.Line(line, "[复合信号配置表]") || !cur.OpenBrace() || !cur.KeyInt(line, "数目", count))
+    if (!cur.Line(line, cfgfile::kCompositeSignals) || !cur.OpenBrace() ||
+        !cur.KeyInt(line, cfgfile::kKeyCount, count))
         return 0;
     CDevice* device = FindDevice(kCompositeDeviceAddress);
     int total = 0;
@@ -692,10 +702,10 @@ int CConfigDoc::ReadCompositeSignal(CLineCursor& cur, int c, CDevice& device) {
     std::string name;
     int items = 0;
     if (!cur.Line(line, StrFormat("[复合信号:%d]", c).c_str()) || !cur.OpenBrace() ||
-        !cur.KeyValue(line, "名称", name) || !cur.KeyInt(line, "项目数", items))
+        !cur.KeyValue(line, cfgfile::kKeyName, name) || !cur.KeyInt(line, cfgfile::kKeyItemCount, items))
         return 0;
     auto fields = [&](CStringList& f) {
-        if (!cur.KeyValue(line, "操作", value))
+        if (!cur.KeyValue(line, cfgfile::kKeyOperation, value))
             return false;
         f = SplitToStringList(value, ',');
         if (f.size() != 4) {
@@ -725,7 +735,7 @@ int CConfigDoc::ReadCompositeSignal(CLineCursor& cur, int c, CDevice& device) {
         if (t == "}")
             break;
         CStringList f;
-        if (!CLineCursor::KeyValueOf(line, "操作", value) ||
+        if (!CLineCursor::KeyValueOf(line, cfgfile::kKeyOperation, value) ||
             (f = SplitToStringList(value, ',')).size() != 4) {
             cur.ReportLineError();
             return 0;

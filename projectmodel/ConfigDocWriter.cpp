@@ -2,6 +2,7 @@
 // file is GBK with CR LF; nesting is shown by two blanks per level.
 #include "projectmodel/ConfigDoc.h"
 
+#include "projectmodel/ConfigFileNames.h"
 #include "projectmodel/ProjectContext.h"
 #include "projectmodel/TextHelpers.h"
 
@@ -54,11 +55,11 @@ bool CloseFurther(CGbkTextWriter& out, const fs::path& path) {
 }
 
 void WriteLinkedDevices(CGbkTextWriter& out, const CIntArray& addresses, int indent) {
-    Put(out, indent, "[关联装置]");
+    Put(out, indent, cfgfile::kRelatedDevices);
     Put(out, indent, "{");
-    Put(out, indent, StrFormat("  数目=%d", static_cast<int>(addresses.size())));
+    Put(out, indent, StrFormat("  %s=%d", cfgfile::kKeyCount, static_cast<int>(addresses.size())));
     for (int a : addresses)
-        Put(out, indent, StrFormat("  地址=%d", a));
+        Put(out, indent, StrFormat("  %s=%d", cfgfile::kKeyAddress, a));
     Put(out, indent, "}");
 }
 
@@ -72,21 +73,22 @@ std::string Extras(const CStringArray& values) {
 }
 
 std::string PointRefLine(const CRefTableEntry& e) {
-    return StrFormat("引用=%d,%d,%d,%d,%d", e.m_nAddress, e.m_nGroup, e.m_nEntry, e.m_nFun, e.m_nInf) +
+    return StrFormat("%s=%d,%d,%d,%d,%d", cfgfile::kKeyReference, e.m_nAddress, e.m_nGroup, e.m_nEntry,
+                     e.m_nFun, e.m_nInf) +
            Extras(e.m_values);
 }
 
 void WriteRelatedEntries(CGbkTextWriter& out, const CNamePairRecord& settings, int indent) {
-    Put(out, indent, "[关联条目]");
+    Put(out, indent, cfgfile::kRelatedEntries);
     Put(out, indent, "{");
-    Put(out, indent, StrFormat("  数目=%d", settings.m_tables.GetSize()));
+    Put(out, indent, StrFormat("  %s=%d", cfgfile::kKeyCount, settings.m_tables.GetSize()));
     for (int t = 0; t < settings.m_tables.GetSize(); ++t) {
         const CRefTable& table = settings.m_tables[t];
-        Put(out, indent, StrFormat("  [引用表%i]", t + 1));
+        Put(out, indent + 2, StrFormat(cfgfile::kRefTableHead, t + 1));
         Put(out, indent, "  {");
-        Put(out, indent, StrFormat("    引用表类型=%i", table.m_nType));
-        Put(out, indent, "    引用表描述=" + table.m_strName);
-        Put(out, indent, StrFormat("    表元素数目=%i", table.m_entries.GetSize()));
+        Put(out, indent, StrFormat("    %s=%i", cfgfile::kKeyRefTableType, table.m_nType));
+        Put(out, indent, StrFormat("    %s=", cfgfile::kKeyRefTableName) + table.m_strName);
+        Put(out, indent, StrFormat("    %s=%i", cfgfile::kKeyTableSize, table.m_entries.GetSize()));
         for (const CRefTableEntry& e : table.m_entries)
             Put(out, indent + 6, PointRefLine(e));
         Put(out, indent, "  }");
@@ -131,8 +133,10 @@ std::string EntryLine(const CInfoEntry& e, int groupType, int inactiveBefore) {
 
 std::string CConfigDoc::PortConfigFileName(const CBoardInfo& board, const CPortRecord& port,
                                            const CPortConfig& config) {
-    return StrFormat("ccu_板卡%d_%s%d_规约%d_%s配置.cfg", board.m_nNumber, port.m_strName.c_str(),
-                     port.m_nNumber, port.m_protocol.m_nNumber, config.m_strName.c_str());
+    return cfgfile::kFurtherFilePrefix +
+           StrFormat("板卡%d_%s%d_规约%d_%s配置", board.m_nNumber, port.m_strName.c_str(), port.m_nNumber,
+                     port.m_protocol.m_nNumber, config.m_strName.c_str()) +
+           cfgfile::kFurtherFileSuffix;
 }
 
 int CConfigDoc::CompositeItemCount(const CExpression& expr) {
@@ -170,8 +174,8 @@ int CConfigDoc::WriteConfigFileSet(const fs::path& path) const {
         return 0;
     }
     const fs::path folder = path.parent_path();
-    out.WriteLine("[组态文件开始]");
-    out.WriteLine(StrFormat("格式=%d", 2));
+    out.WriteLine(cfgfile::kFileBegin);
+    out.WriteLine(StrFormat("%s=%d", cfgfile::kKeyFormat, 2));
     WriteProjectIdentity(out);
     WriteTimeSync(out);
     WriteDeviceTable(out, false);
@@ -188,28 +192,28 @@ int CConfigDoc::WriteConfigFileSet(const fs::path& path) const {
     // Any further file that failed fails the whole write: the files belong together.
     if (m_nWriteFailures != 0)
         return 0;
-    return WriteVariableInfoFile(folder / "system.cfg");
+    return WriteVariableInfoFile(folder / cfgfile::kSystemFile);
 }
 
 void CConfigDoc::WriteProjectIdentity(CGbkTextWriter& out) const {
     const CProjectTime& t = m_projectTime;
-    out.WriteLine("[工程标识]");
+    out.WriteLine(cfgfile::kProjectIdentity);
     out.WriteLine("{");
-    out.WriteLine("  工程名称=" + m_strProjectName);
-    out.WriteLine(StrFormat("  管理机地址=%d", m_boardCfg.m_nUnitAddress));
-    out.WriteLine(
-        StrFormat("  工程时间=%d-%d-%d %d:%d:%d", t.year, t.month, t.day, t.hour, t.minute, t.second));
+    out.WriteLine(StrFormat("  %s=", cfgfile::kKeyProjectName) + m_strProjectName);
+    out.WriteLine(StrFormat("  %s=%d", cfgfile::kKeyUnitAddress, m_boardCfg.m_nUnitAddress));
+    out.WriteLine(StrFormat("  %s=%d-%d-%d %d:%d:%d", cfgfile::kKeyProjectTime, t.year, t.month, t.day,
+                            t.hour, t.minute, t.second));
     out.WriteLine("}");
 }
 
 void CConfigDoc::WriteTimeSync(CGbkTextWriter& out) const {
-    out.WriteLine("[对时配置]");
+    out.WriteLine(cfgfile::kTimeSync);
     out.WriteLine("{");
-    out.WriteLine(StrFormat("  数目=%d", m_timeSources.GetSize()));
+    out.WriteLine(StrFormat("  %s=%d", cfgfile::kKeyCount, m_timeSources.GetSize()));
     for (int i = 0; i < m_timeSources.GetSize(); ++i) {
         const CTimeSource& s = m_timeSources[i];
-        out.WriteLine(
-            StrFormat("  对时源=%d,%d,%d,%d,%d", i, s.m_nBoard, s.m_nPortType, s.m_nPort, s.m_nPriority));
+        out.WriteLine(StrFormat("  %s=%d,%d,%d,%d,%d", cfgfile::kKeyTimeSource, i, s.m_nBoard, s.m_nPortType,
+                                s.m_nPort, s.m_nPriority));
     }
     out.WriteLine("}");
 }
@@ -223,11 +227,11 @@ std::string CConfigDoc::DevicePortText(const CDevice& device) const {
 }
 
 void CConfigDoc::WriteDeviceTable(CGbkTextWriter& out, bool withExtensions) const {
-    out.WriteLine("[装置信息表]");
+    out.WriteLine(cfgfile::kDeviceTable);
     out.WriteLine("{");
-    out.WriteLine(StrFormat("  数目=%d", m_devices.GetSize()));
+    out.WriteLine(StrFormat("  %s=%d", cfgfile::kKeyCount, m_devices.GetSize()));
     for (const CDevice& d : m_devices) {
-        std::string line = StrFormat("  描述=%d,", d.m_nBoard) + DevicePortText(d) +
+        std::string line = StrFormat("  %s=%d,", cfgfile::kKeyDescription, d.m_nBoard) + DevicePortText(d) +
                            StrFormat(",%d,%d,", d.m_nAddress, d.m_nMappedAddress) + d.m_model.m_strType +
                            "," + d.m_model.m_strVersion + "," + d.m_model.m_strName + "," +
                            ConfigLineSafeText(d.m_strDescription, ConfigTextKind::DeviceText);
@@ -245,11 +249,11 @@ void CConfigDoc::WriteDeviceTable(CGbkTextWriter& out, bool withExtensions) cons
 }
 
 void CConfigDoc::WriteBayReference(CGbkTextWriter& out, const fs::path& folder) const {
-    out.WriteLine("[间隔配置]");
+    out.WriteLine(cfgfile::kBayConfig);
     out.WriteLine("{");
-    out.WriteLine("  描述=ccu_工程间隔.cfg");
+    out.WriteLine(StrFormat("  %s=%s", cfgfile::kKeyDescription, cfgfile::kBayFile));
     out.WriteLine("}");
-    if (m_nWriteFailures == 0 && !WriteBayConfig(folder / "ccu_工程间隔.cfg"))
+    if (m_nWriteFailures == 0 && !WriteBayConfig(folder / cfgfile::kBayFile))
         ++m_nWriteFailures;
 }
 
@@ -265,9 +269,9 @@ int CConfigDoc::WriteBayConfig(const fs::path& path) const {
     for (int code : m_voltOrder.m_codes)
         if (const CVoltLevel* level = m_voltLevels.GetById(code))
             levels.push_back(level);
-    out.WriteLine("[间隔配置]");
+    out.WriteLine(cfgfile::kBayConfig);
     out.WriteLine("{");
-    out.WriteLine(StrFormat("  数目=%d", static_cast<int>(levels.size())));
+    out.WriteLine(StrFormat("  %s=%d", cfgfile::kKeyCount, static_cast<int>(levels.size())));
     for (const CVoltLevel* level : levels) {
         std::vector<const CPrjBay*> bays;
         for (int id : level->m_bayIds)
@@ -276,24 +280,24 @@ int CConfigDoc::WriteBayConfig(const fs::path& path) const {
         out.WriteLine("  [" + level->m_strName + "]");
         out.WriteLine("  {");
         WriteVariableInfo(out, level->m_settings.m_groups, 4);
-        out.WriteLine(StrFormat("    数目=%d", static_cast<int>(bays.size())));
+        out.WriteLine(StrFormat("    %s=%d", cfgfile::kKeyCount, static_cast<int>(bays.size())));
         for (std::size_t k = 0; k < bays.size(); ++k) {
             const CPrjBay& bay = *bays[k];
             std::vector<const CPrjDevice*> equipment;
             for (int id : bay.m_equipmentIds)
                 if (const CPrjDevice* e = m_prjDevices.GetById(id))
                     equipment.push_back(e);
-            out.WriteLine(StrFormat("    [间隔%d]", static_cast<int>(k)));
+            Put(out, 4, StrFormat(cfgfile::kBayHead, static_cast<int>(k)));
             out.WriteLine("    {");
-            out.WriteLine(StrFormat("      描述=%d,", bay.m_nId) + bay.m_strName);
+            out.WriteLine(StrFormat("      %s=%d,", cfgfile::kKeyDescription, bay.m_nId) + bay.m_strName);
             WriteVariableInfo(out, bay.m_settings.m_groups, 6);
-            out.WriteLine(StrFormat("      数目=%d", static_cast<int>(equipment.size())));
+            out.WriteLine(StrFormat("      %s=%d", cfgfile::kKeyCount, static_cast<int>(equipment.size())));
             for (std::size_t j = 0; j < equipment.size(); ++j) {
                 const CPrjDevice& e = *equipment[j];
-                out.WriteLine(StrFormat("      [设备%d]", static_cast<int>(j)));
+                Put(out, 6, StrFormat(cfgfile::kEquipmentHead, static_cast<int>(j)));
                 out.WriteLine("      {");
-                out.WriteLine(StrFormat("        描述=%d,", e.m_nId) + e.m_settings.m_strName + "," +
-                              e.m_strName);
+                out.WriteLine(StrFormat("        %s=%d,", cfgfile::kKeyDescription, e.m_nId) +
+                              e.m_settings.m_strName + "," + e.m_strName);
                 WriteVariableInfo(out, e.m_settings.m_groups, 8);
                 WriteLinkedDevices(out, e.m_linkedDevices, 8);
                 WriteRelatedEntries(out, e.m_settings, 8);
@@ -308,15 +312,16 @@ int CConfigDoc::WriteBayConfig(const fs::path& path) const {
 }
 
 void CConfigDoc::WriteVariableInfo(CGbkTextWriter& out, const CItemRecordArray& groups, int indent) {
-    Put(out, indent, "[可变信息]");
+    Put(out, indent, cfgfile::kVariableInfo);
     Put(out, indent, "{");
-    Put(out, indent, StrFormat("  数目=%d", groups.GetSize()));
+    Put(out, indent, StrFormat("  %s=%d", cfgfile::kKeyCount, groups.GetSize()));
     for (int g = 0; g < groups.GetSize(); ++g) {
         const CItemRecord& group = groups[g];
-        Put(out, indent, StrFormat("  [可变信息%d]", g + 1));
+        Put(out, indent + 2, StrFormat(cfgfile::kVariableGroupHead, g + 1));
         Put(out, indent, "  {");
         Put(out, indent,
-            StrFormat("    数目=%d,%d", group.m_items.GetSize(), static_cast<int>(group.m_rows.size())));
+            StrFormat("    %s=%d,%d", cfgfile::kKeyCount, group.m_items.GetSize(),
+                      static_cast<int>(group.m_rows.size())));
         for (int i = 0; i < group.m_items.GetSize(); ++i) {
             const COptionItem& item = group.m_items[i];
             std::string line = "    " + StripBracketPrefix(item.m_strName) + "(" + item.m_strKind + ")=";
@@ -335,26 +340,29 @@ void CConfigDoc::WriteVariableInfo(CGbkTextWriter& out, const CItemRecordArray& 
 }
 
 void CConfigDoc::WriteDeviceInfo(CGbkTextWriter& out) const {
-    out.WriteLine("[装置信息]");
+    out.WriteLine(cfgfile::kDeviceInfo);
     out.WriteLine("{");
-    out.WriteLine(StrFormat("  数目=%d", m_devices.GetSize()));
+    out.WriteLine(StrFormat("  %s=%d", cfgfile::kKeyCount, m_devices.GetSize()));
     for (const CDevice& d : m_devices) {
         const CDeviceTemplate& model = d.m_model;
-        out.WriteLine(StrFormat("  [装置%d]", d.m_nAddress));
+        Put(out, 2, StrFormat(cfgfile::kDeviceHead, d.m_nAddress));
         out.WriteLine("  {");
-        out.WriteLine("    [相关信息]");
+        Put(out, 4, cfgfile::kRelatedInfo);
         out.WriteLine("    {");
-        out.WriteLine(StrFormat("      数目=%d", static_cast<int>(model.m_relatedInfo.size())));
+        out.WriteLine(
+            StrFormat("      %s=%d", cfgfile::kKeyCount, static_cast<int>(model.m_relatedInfo.size())));
         for (const std::string& text : model.m_relatedInfo)
             out.WriteLine("      " + text);
         out.WriteLine("    }");
         WriteVariableInfo(out, model.m_optionGroups, 4);
-        out.WriteLine(StrFormat("    数目=%d", model.m_groups.GetSize()));
+        out.WriteLine(StrFormat("    %s=%d", cfgfile::kKeyCount, model.m_groups.GetSize()));
         for (const CInfoGroup& group : model.m_groups) {
             out.WriteLine("    [" + group.m_strName + "]");
             out.WriteLine("    {");
-            out.WriteLine("      类型=" + std::string(PointCategoryName(group.m_nType)));
-            out.WriteLine(StrFormat("      数目=%d", group.m_entries.GetSize() - group.CountDisabled()));
+            out.WriteLine(StrFormat("      %s=", cfgfile::kKeyType) +
+                          std::string(PointCategoryName(group.m_nType)));
+            out.WriteLine(StrFormat("      %s=%d", cfgfile::kKeyCount,
+                                    group.m_entries.GetSize() - group.CountDisabled()));
             int inactive = 0;
             for (const CInfoEntry& e : group.m_entries) {
                 if (!e.m_bEnabled) {
@@ -371,25 +379,25 @@ void CConfigDoc::WriteDeviceInfo(CGbkTextWriter& out) const {
 }
 
 void CConfigDoc::WriteBoardConfig(CGbkTextWriter& out, const fs::path& folder) const {
-    out.WriteLine("[板卡配置]");
+    out.WriteLine(cfgfile::kBoardConfig);
     out.WriteLine("{");
-    out.WriteLine(StrFormat("  数目=%d", m_boardCfg.m_boards.GetSize()));
+    out.WriteLine(StrFormat("  %s=%d", cfgfile::kKeyCount, m_boardCfg.m_boards.GetSize()));
     for (int i = 0; i < m_boardCfg.m_boards.GetSize(); ++i) {
         const CBoardInfo& board = m_boardCfg.m_boards[i];
         const CPortList& ports = board.m_ports;
-        out.WriteLine(StrFormat("  [板卡%d]", i));
+        Put(out, 2, StrFormat(cfgfile::kBoardHead, i));
         out.WriteLine("  {");
-        out.WriteLine(StrFormat("    地址=%d", board.m_nNumber));
-        out.WriteLine("    类型=" + board.m_strType);
-        out.WriteLine("    [串口配置]");
+        out.WriteLine(StrFormat("    %s=%d", cfgfile::kKeyAddress, board.m_nNumber));
+        out.WriteLine(StrFormat("    %s=", cfgfile::kKeyType) + board.m_strType);
+        Put(out, 4, cfgfile::kSerialConfig);
         out.WriteLine("    {");
-        out.WriteLine(StrFormat("      数目=%d", ports.m_nSerialCount));
+        out.WriteLine(StrFormat("      %s=%d", cfgfile::kKeyCount, ports.m_nSerialCount));
         for (int j = 0; j < ports.m_nSerialCount; ++j)
             WritePortConfig(out, &board, ports.FindPortByTypeAndNumber("串口", j), folder);
         out.WriteLine("    }");
-        out.WriteLine("    [网络配置]");
+        Put(out, 4, cfgfile::kNetworkConfig);
         out.WriteLine("    {");
-        out.WriteLine(StrFormat("      数目=%d", ports.m_nNetworkCount));
+        out.WriteLine(StrFormat("      %s=%d", cfgfile::kKeyCount, ports.m_nNetworkCount));
         for (int j = 0; j < ports.m_nNetworkCount; ++j)
             WritePortConfig(out, &board, ports.FindPortByTypeAndNumber("网络", j), folder);
         out.WriteLine("    }");
@@ -403,16 +411,16 @@ void CConfigDoc::WritePortConfig(CGbkTextWriter& out, const CBoardInfo* board, c
     if (!board || !port)
         return;
     const CProtocolDef& protocol = port->m_protocol;
-    out.WriteLine(StrFormat("      [%s%d配置]", port->m_strType.c_str(), port->m_nRunning));
+    Put(out, 6, StrFormat(cfgfile::kPortHead, port->m_strType.c_str(), port->m_nRunning));
     out.WriteLine("      {");
-    out.WriteLine("        描述=" + port->m_strName);
-    out.WriteLine(StrFormat("        地址=%d", port->m_nRunning));
-    out.WriteLine("        [配置信息]");
+    out.WriteLine(StrFormat("        %s=", cfgfile::kKeyDescription) + port->m_strName);
+    out.WriteLine(StrFormat("        %s=%d", cfgfile::kKeyAddress, port->m_nRunning));
+    Put(out, 8, cfgfile::kConfigInfo);
     out.WriteLine("        {");
-    out.WriteLine(StrFormat("          数目=%d", protocol.m_configs.m_configs.GetSize()));
+    out.WriteLine(StrFormat("          %s=%d", cfgfile::kKeyCount, protocol.m_configs.m_configs.GetSize()));
     for (const CPortConfig& config : protocol.m_configs.m_configs) {
         const std::string name = PortConfigFileName(*board, *port, config);
-        out.WriteLine("          描述=" + name);
+        out.WriteLine(StrFormat("          %s=", cfgfile::kKeyDescription) + name);
         // After one file failed the others are not tried: the save fails with that file's message.
         if (m_nWriteFailures == 0 && !WritePortConfigFile(folder / name, config))
             ++m_nWriteFailures;
@@ -432,7 +440,7 @@ void CConfigDoc::WritePortConfig(CGbkTextWriter& out, const CBoardInfo* board, c
                 out.WriteLine(StrFormat("        %s=%d", def.m_strName.c_str(),
                                         static_cast<int>(protocol.m_deviceAddresses.size())));
                 for (int a : protocol.m_deviceAddresses)
-                    out.WriteLine(StrFormat("          地址=%d", a));
+                    out.WriteLine(StrFormat("          %s=%d", cfgfile::kKeyAddress, a));
             } else if (def.IsKind("TABSUM")) {
                 out.WriteLine(StrFormat("        %s=%d", def.m_strName.c_str(), protocol.m_tables.GetSize()));
                 WriteRefTables(out, protocol.m_tables, 10);
@@ -453,11 +461,11 @@ int CConfigDoc::WritePortConfigFile(const fs::path& path, const CPortConfig& con
     CGbkTextWriter out;
     if (!OpenFurther(out, path))
         return 0;
-    out.WriteLine("[配置组态开始]");
+    out.WriteLine(cfgfile::kPortConfigBegin);
     out.WriteLine("{");
-    out.WriteLine("  名称=" + config.m_strName);
+    out.WriteLine(StrFormat("  %s=", cfgfile::kKeyName) + config.m_strName);
     WriteVariableInfo(out, config.m_settings.m_groups, 2);
-    out.WriteLine(StrFormat("  引用表数目=%d", config.m_settings.m_tables.GetSize()));
+    out.WriteLine(StrFormat("  %s=%d", cfgfile::kKeyRefTableCount, config.m_settings.m_tables.GetSize()));
     WriteRefTables(out, config.m_settings.m_tables, 4);
     out.WriteLine("}");
     return CloseFurther(out, path) ? 1 : 0;
@@ -466,17 +474,18 @@ int CConfigDoc::WritePortConfigFile(const fs::path& path, const CPortConfig& con
 void CConfigDoc::WriteRefTables(CGbkTextWriter& out, const CRefTableArray& tables, int indent) {
     for (int i = 0; i < tables.GetSize(); ++i) {
         const CRefTable& table = tables[i];
-        Put(out, indent, StrFormat("引用表库号=%d", i));
-        Put(out, indent, StrFormat("引用表类型=%d", table.m_nType));
-        Put(out, indent, "引用表描述=" + table.m_strName);
+        Put(out, indent, StrFormat("%s=%d", cfgfile::kKeyRefTableNumber, i));
+        Put(out, indent, StrFormat("%s=%d", cfgfile::kKeyRefTableType, table.m_nType));
+        Put(out, indent, StrFormat("%s=", cfgfile::kKeyRefTableName) + table.m_strName);
         if (table.IsDeviceTable()) {
-            Put(out, indent, StrFormat("表元素数目=%d", table.m_devices.GetSize()));
+            Put(out, indent, StrFormat("%s=%d", cfgfile::kKeyTableSize, table.m_devices.GetSize()));
             for (const CRefTableDevice& d : table.m_devices)
                 Put(out, indent + 2,
-                    StrFormat("引用=%d,%d,%d", d.m_nBoard, d.m_nAddress, d.m_nMappedAddress) +
+                    StrFormat("%s=%d,%d,%d", cfgfile::kKeyReference, d.m_nBoard, d.m_nAddress,
+                              d.m_nMappedAddress) +
                         Extras(d.m_values));
         } else {
-            Put(out, indent, StrFormat("表元素数目=%d", table.m_entries.GetSize()));
+            Put(out, indent, StrFormat("%s=%d", cfgfile::kKeyTableSize, table.m_entries.GetSize()));
             for (const CRefTableEntry& e : table.m_entries)
                 Put(out, indent + 2, PointRefLine(e));
         }
@@ -489,9 +498,9 @@ void CConfigDoc::WriteCompositeSignals(CGbkTextWriter& out) const {
     if (device)
         for (const CInfoGroup& g : device->m_model.m_groups)
             total += g.m_entries.GetSize();
-    out.WriteLine("[复合信号配置表]");
+    out.WriteLine(cfgfile::kCompositeSignals);
     out.WriteLine("{");
-    out.WriteLine(StrFormat("  数目=%d", total));
+    out.WriteLine(StrFormat("  %s=%d", cfgfile::kKeyCount, total));
     int c = 0;
     if (device) {
         for (const CInfoGroup& g : device->m_model.m_groups) {
@@ -499,16 +508,18 @@ void CConfigDoc::WriteCompositeSignals(CGbkTextWriter& out) const {
                 const CExpression& expr = e.m_expr;
                 out.WriteLine(StrFormat("  [复合信号:%d]", c++));
                 out.WriteLine("  {");
-                out.WriteLine("    名称=" + ConfigLineSafeText(e.m_strDesc, ConfigTextKind::EntryText));
-                out.WriteLine(StrFormat("    项目数=%d", CompositeItemCount(expr)));
-                out.WriteLine(StrFormat("      操作=%d,%d,%d,%d", g.m_nGroupNo, kCompositeDeviceAddress,
-                                        e.m_nGroup, e.m_nEntry));
+                out.WriteLine(StrFormat("    %s=", cfgfile::kKeyName) +
+                              ConfigLineSafeText(e.m_strDesc, ConfigTextKind::EntryText));
+                out.WriteLine(StrFormat("    %s=%d", cfgfile::kKeyItemCount, CompositeItemCount(expr)));
+                out.WriteLine(StrFormat("      %s=%d,%d,%d,%d", cfgfile::kKeyOperation, g.m_nGroupNo,
+                                        kCompositeDeviceAddress, e.m_nGroup, e.m_nEntry));
                 for (std::size_t k = 0; k < expr.m_operands.size(); ++k) {
                     const CExprOperand& op = expr.m_operands[k];
-                    out.WriteLine(StrFormat("      操作=%d,%d,%d,%d", op.m_nKind, op.m_nAddress, op.m_nGroup,
-                                            op.m_nEntry));
+                    out.WriteLine(StrFormat("      %s=%d,%d,%d,%d", cfgfile::kKeyOperation, op.m_nKind,
+                                            op.m_nAddress, op.m_nGroup, op.m_nEntry));
                     if (k > 0 || expr.m_operands.size() == 1)
-                        out.WriteLine(StrFormat("      操作=%d,0,0,0", expr.m_nOperator));
+                        out.WriteLine(
+                            StrFormat("      %s=%d,0,0,0", cfgfile::kKeyOperation, expr.m_nOperator));
                 }
                 out.WriteLine("  }");
             }

@@ -3,6 +3,7 @@
 #include "platform/FileFaults.h"
 #include "platform/Text.h"
 #include "platform/TextFile.h"
+#include "projectmodel/ConfigFileNames.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -191,8 +192,8 @@ int CompareFolderFiles(const fs::path& a, const fs::path& b) {
 
 namespace {
 
-// Calls fn for every line outside the [装置信息] section that holds "ccu_" or ".cfg"; false when
-// the file cannot be read.
+// Calls fn for every line outside the device-information section that names a further file (by
+// the prefix or the suffix of further file names); false when the file cannot be read.
 template <class Fn> bool ForEachCcuLine(const fs::path& path, Fn fn) {
     platform::CGbkLineReader reader;
     if (!reader.Open(path))
@@ -201,16 +202,17 @@ template <class Fn> bool ForEachCcuLine(const fs::path& path, Fn fn) {
     bool inDeviceInfo = false;
     while (reader.ReadLine(line)) {
         const std::string trimmed = platform::Trim(line);
-        if (platform::EqualsNoCase(trimmed, "[装置信息]")) {
+        if (platform::EqualsNoCase(trimmed, cfgfile::kDeviceInfo)) {
             inDeviceInfo = true;
             continue;
         }
         if (inDeviceInfo) {
-            if (platform::EqualsNoCase(trimmed, "[板卡配置]"))
+            if (platform::EqualsNoCase(trimmed, cfgfile::kBoardConfig))
                 inDeviceInfo = false;
             continue;
         }
-        if (line.find("ccu_") != std::string::npos || line.find(".cfg") != std::string::npos)
+        if (line.find(cfgfile::kFurtherFilePrefix) != std::string::npos ||
+            line.find(cfgfile::kFurtherFileSuffix) != std::string::npos)
             fn(trimmed);
     }
     return true;

@@ -6,10 +6,12 @@
 //   projectmodel_bench open MAINFILE       opens a saved project
 // Each prints the time of the save or the open alone; measure memory with /usr/bin/time -v.
 #include "projectmodel/ConfigDoc.h"
+#include "projectmodel/ConfigFileNames.h"
 #include "projectmodel/ProjectContext.h"
 
 #include "platform/Profile.h"
 #include "platform/Prompt.h"
+#include "platform/Text.h"
 #include "platform/TextFile.h"
 
 #include <chrono>
@@ -54,9 +56,11 @@ void PrepareLibrary(const fs::path& ini) {
              "[板卡属性]\n类型=BIG16\n通讯口名称=COM,NET\n[COM配置]\n数目=12\n类型=串口\n"
              "配置文件=串口配置.ini\n[NET配置]\n数目=4\n类型=网络\n配置文件=网络配置.ini\n");
     for (int k = 1; k <= 4; ++k)
-        platform::WritePrivateProfileString("板卡配置", "板卡" + std::to_string(k) + "配置", "大板.ini",
-                                            ini / "组态配置.ini");
-    platform::WritePrivateProfileString("板卡配置", "数目", "4", ini / "组态配置.ini");
+        platform::WritePrivateProfileString(cfgfile::kLibraryBoardSection,
+                                            platform::StrFormat(cfgfile::kLibraryBoardKey, k), "大板.ini",
+                                            ini / cfgfile::kLibraryConfigFile);
+    platform::WritePrivateProfileString(cfgfile::kLibraryBoardSection, cfgfile::kLibraryBoardCountKey, "4",
+                                        ini / cfgfile::kLibraryConfigFile);
 }
 
 double Seconds(std::chrono::steady_clock::time_point since) {

@@ -6,6 +6,7 @@
 #include "platform/Text.h"
 #include "platform/TextFile.h"
 #include "projectmodel/ConfigDoc.h"
+#include "projectmodel/ConfigFileNames.h"
 #include "projectmodel/FolderHelpers.h"
 
 #include <algorithm>
@@ -537,7 +538,8 @@ bool CNetMagThread::FetchSystemFile(UploadJob& job) {
     // torn in the upload or break its bound ends the job.
     Step(5, kUploadEnd);
     WaitText("正在上装文件：system.cfg");
-    switch (FetchFile(job, job.fetch / "system.cfg", "system.cfg")) {
+    switch (
+        FetchFile(job, job.fetch / projectmodel::cfgfile::kSystemFile, projectmodel::cfgfile::kSystemFile)) {
     case Fetch::Refused:
         LogLine("请求上装system.cfg文件失败！");
         break;
@@ -568,9 +570,10 @@ bool CNetMagThread::ReadProjectName(UploadJob& job) {
         return false;
     }
     for (std::string line; reader.ReadLine(line);) {
-        if (platform::EqualsNoCase(platform::Trim(line), "[装置信息]"))
+        if (platform::EqualsNoCase(platform::Trim(line), projectmodel::cfgfile::kDeviceInfo))
             break;
-        if (job.projectName.empty() && line.find("工程名称") != std::string::npos) {
+        if (job.projectName.empty() &&
+            line.find(projectmodel::cfgfile::kKeyProjectName) != std::string::npos) {
             const std::size_t eq = line.find('=');
             if (eq != std::string::npos)
                 job.projectName = platform::Trim(line.substr(eq + 1));

@@ -1,8 +1,8 @@
 // The whole program against a scripted unit behind the in-memory transport: login with the key of
 // the command line, the port information, and requests posted through the worker thread.
 #include "debugger/views/CommStatusDlg.h"
-#include "debugger/views/DataSheets.h"
 #include "debugger/views/MainFrame.h"
+#include "debugger/views/MonitorSheets.h"
 #include "debugger/views/QuorvexApp.h"
 #include "debugger/views/SelectDialogs.h"
 

@@ -1,7 +1,7 @@
 // Grabs the debugging program's main window and a real-time sheet to PNG files (for looking at
 // the texts by eye): QuorvexShot <output folder>.
-#include "debugger/views/DataSheets.h"
 #include "debugger/views/MainFrame.h"
+#include "debugger/views/MonitorSheets.h"
 #include "debugger/views/OutputView.h"
 #include "debugger/views/QuorvexApp.h"
 

@@ -1,7 +1,7 @@
 #include "tests/debugger/views/AppRig.h"
 
-#include "debugger/views/DataSheets.h"
 #include "debugger/views/ListCtrls.h"
+#include "debugger/views/MonitorSheets.h"
 #include "debugger/views/SelectDialogs.h"
 
 #include "platform/FileFaults.h"

@@ -3,10 +3,10 @@
 #include "tests/debugger/views/AppRig.h"
 
 #include "debugger/views/CommStatusDlg.h"
-#include "debugger/views/DataSheets.h"
 #include "debugger/views/EventWindows.h"
 #include "debugger/views/FileDialogs.h"
 #include "debugger/views/ListCtrls.h"
+#include "debugger/views/MonitorSheets.h"
 #include "debugger/views/OutputView.h"
 #include "debugger/views/SelectDialogs.h"
 #include "debugger/views/StringCmdDlg.h"
