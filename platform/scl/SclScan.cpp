@@ -1,0 +1,324 @@
+#include "platform/scl/SclScan.h"
+
+#include "platform/Text.h"
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+#include <algorithm>
+#include <cstring>
+#include <fstream>
+#include <thread>
+
+namespace platform::scl::scan {
+
+// The encoding named in the XML declaration at the start of the buffer, lower-cased; empty when
+// there is none. Read before parsing, since the parser works on the buffer in place.
+std::string DeclaredEncoding(const char* data, std::size_t size) {
+    std::string_view head(data, size < 512 ? size : 512);
+    if (!StartsWith(head, "<?xml"))
+        return {};
+    std::size_t end = head.find("?>");
+    if (end == std::string_view::npos)
+        return {};
+    head = head.substr(0, end);
+    std::size_t pos = head.find("encoding");
+    if (pos == std::string_view::npos)
+        return {};
+    pos = head.find_first_of("\"'", pos);
+    if (pos == std::string_view::npos)
+        return {};
+    std::size_t close = head.find(head[pos], pos + 1);
+    if (close == std::string_view::npos)
+        return {};
+    return ToLowerAscii(Trim(head.substr(pos + 1, close - pos - 1)));
+}
+
+bool IsGbkFamily(const std::string& encoding) {
+    return encoding == "gb2312" || encoding == "gbk" || encoding == "gb18030" || encoding == "cp936" ||
+           encoding == "x-gbk" || encoding == "windows-936";
+}
+
+// Line and column (from 1) of a byte offset of the file, counted on the file itself: the
+// buffer has been changed by the in-place parse.
+void LineAndColumn(const std::string& path, std::ptrdiff_t offset, int& line, int& column) {
+    line = 1;
+    column = 1;
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f)
+        return;
+    char chunk[65536];
+    std::ptrdiff_t pos = 0;
+    while (pos < offset) {
+        std::size_t want = sizeof chunk;
+        if (static_cast<std::ptrdiff_t>(want) > offset - pos)
+            want = static_cast<std::size_t>(offset - pos);
+        std::size_t got = std::fread(chunk, 1, want, f);
+        if (got == 0)
+            break;
+        for (std::size_t i = 0; i < got; ++i) {
+            if (chunk[i] == '\n') {
+                ++line;
+                column = 1;
+            } else {
+                ++column;
+            }
+        }
+        pos += static_cast<std::ptrdiff_t>(got);
+    }
+    std::fclose(f);
+}
+
+// Where a name ends in a start tag: the first blank, "/" or ">".
+std::string_view TagName(const char* d, std::size_t n, std::size_t pos) {
+    std::size_t i = pos + 1;
+    while (i < n && d[i] != ' ' && d[i] != '\t' && d[i] != '\r' && d[i] != '\n' && d[i] != '/' && d[i] != '>')
+        ++i;
+    return std::string_view(d + pos + 1, i - pos - 1);
+}
+
+std::string_view LocalName(std::string_view name) {
+    std::size_t colon = name.rfind(':');
+    return colon == std::string_view::npos ? name : name.substr(colon + 1);
+}
+
+// The first byte at or after from that is one of the bytes of `set` (one to three bytes, the
+// unused ones repeating the first); n when there is none. Sixteen bytes are compared at a time
+// where the processor allows: a tag's name and values are passed at the speed of a block search,
+// without a library call per tag or value.
+template <char A, char B, char C> std::size_t FindAny(const char* d, std::size_t n, std::size_t from) {
+    std::size_t i = from;
+#if defined(__SSE2__)
+    const __m128i a = _mm_set1_epi8(A), b = _mm_set1_epi8(B), c = _mm_set1_epi8(C);
+    for (; i + 16 <= n; i += 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + i));
+        const __m128i hit =
+            _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, a), _mm_cmpeq_epi8(v, b)), _mm_cmpeq_epi8(v, c));
+        if (const int mask = _mm_movemask_epi8(hit))
+            return i + static_cast<std::size_t>(__builtin_ctz(static_cast<unsigned>(mask)));
+    }
+#endif
+    for (; i < n; ++i)
+        if (d[i] == A || d[i] == B || d[i] == C)
+            return i;
+    return n;
+}
+
+// The end (one past ">") of the tag that starts at pos, quoted values passed over; npos when the
+// file ends first.
+std::size_t TagEnd(const char* d, std::size_t n, std::size_t pos) {
+    std::size_t i = pos + 1;
+    for (;;) {
+        i = FindAny<'>', '"', '\''>(d, n, i);
+        if (i >= n)
+            return std::string_view::npos;
+        if (d[i] == '>')
+            return i + 1;
+        i = d[i] == '"' ? FindAny<'"', '"', '"'>(d, n, i + 1) : FindAny<'\'', '\'', '\''>(d, n, i + 1);
+        if (i >= n)
+            return std::string_view::npos;
+        ++i;
+    }
+}
+
+std::size_t FindText(const char* d, std::size_t n, std::size_t from, std::string_view what) {
+    if (from >= n)
+        return std::string_view::npos;
+    const void* hit = memmem(d + from, n - from, what.data(), what.size());
+    return hit ? static_cast<std::size_t>(static_cast<const char*>(hit) - d) : std::string_view::npos;
+}
+
+// Passes over a comment, CDATA section, processing instruction or declaration starting at pos
+// ("<!" or "<?"): the position after it, npos when unterminated, or pos itself for a tag.
+std::size_t SkipSpecial(const char* d, std::size_t n, std::size_t pos) {
+    std::string_view rest(d + pos, std::min<std::size_t>(n - pos, 9));
+    auto after = [&](std::string_view close) {
+        std::size_t e = FindText(d, n, pos + 2, close);
+        return e == std::string_view::npos ? e : e + close.size();
+    };
+    if (rest.substr(0, 4) == "<!--")
+        return after("-->");
+    if (rest.substr(0, 9) == "<![CDATA[")
+        return after("]]>");
+    if (rest.substr(0, 2) == "<?")
+        return after("?>");
+    if (rest.substr(0, 2) == "<!") {
+        // A document type declaration may hold an internal subset in brackets.
+        std::size_t gt = TagEnd(d, n, pos);
+        std::size_t bracket = FindText(d, n, pos, "[");
+        if (bracket != std::string_view::npos && gt != std::string_view::npos && bracket < gt) {
+            std::size_t close = FindText(d, n, bracket, "]");
+            return close == std::string_view::npos ? close : TagEnd(d, n, close);
+        }
+        return gt;
+    }
+    return pos;
+}
+
+// UTF-16 and UTF-32 files cannot be cut into elements as bytes.
+bool WideEncoding(const char* d, std::size_t n) {
+    if (n >= 2 && ((d[0] == '\xFF' && d[1] == '\xFE') || (d[0] == '\xFE' && d[1] == '\xFF')))
+        return true;
+    for (std::size_t i = 0; i < n && i < 4; ++i)
+        if (d[i] == 0)
+            return true;
+    return false;
+}
+
+// Where the root's start tag begins, after the declaration, comments and document type; n when
+// the file has no element, npos when a comment or declaration runs to the end of the file.
+std::size_t PrologEnd(const char* d, std::size_t n) {
+    std::size_t pos = 0;
+    for (;;) {
+        const void* lt = pos < n ? std::memchr(d + pos, '<', n - pos) : nullptr;
+        if (!lt)
+            return n;
+        pos = static_cast<std::size_t>(static_cast<const char*>(lt) - d);
+        const std::size_t skip = SkipSpecial(d, n, pos);
+        if (skip == std::string_view::npos || skip == pos)
+            return skip;
+        pos = skip;
+    }
+}
+
+bool IsNameByte(char c) {
+    return c != ';' && c != '&' && c != '<' && c != '>' && c != '"' && c != '\'' && c != ' ' && c != '\t' &&
+           c != '\r' && c != '\n' && c != '%';
+}
+
+// The general entities the internal subset of the document type declaration in [0, prologEnd)
+// declares (parameter entities, "<!ENTITY % name", are not referred to in the content).
+std::vector<std::string> DeclaredEntities(const char* d, std::size_t n, std::size_t prologEnd) {
+    std::vector<std::string> names;
+    const std::size_t doctype = FindText(d, std::min(n, prologEnd), 0, "<!DOCTYPE");
+    if (doctype == std::string_view::npos)
+        return names;
+    const std::size_t end = std::min(n, prologEnd);
+    for (std::size_t pos = FindText(d, end, doctype, "<!ENTITY"); pos != std::string_view::npos;
+         pos = FindText(d, end, pos + 8, "<!ENTITY")) {
+        std::size_t i = pos + 8;
+        while (i < end && (d[i] == ' ' || d[i] == '\t' || d[i] == '\r' || d[i] == '\n'))
+            ++i;
+        if (i >= end || d[i] == '%')
+            continue;
+        const std::size_t from = i;
+        while (i < end && IsNameByte(d[i]))
+            ++i;
+        if (i > from)
+            names.emplace_back(d + from, i - from);
+    }
+    return names;
+}
+
+// The first reference "&name;" after the prolog to an entity the document type declares; npos
+// when there is none. The parser leaves such a reference in the text as it stands.
+std::size_t FirstDeclaredEntityReference(const char* d, std::size_t n, std::size_t prologEnd,
+                                         const std::vector<std::string>& names, std::string& name) {
+    for (std::size_t pos = prologEnd; pos < n;) {
+        const void* amp = std::memchr(d + pos, '&', n - pos);
+        if (!amp)
+            break;
+        pos = static_cast<std::size_t>(static_cast<const char*>(amp) - d) + 1;
+        std::size_t i = pos;
+        while (i < n && i - pos < 256 && IsNameByte(d[i]))
+            ++i;
+        if (i >= n || d[i] != ';')
+            continue;
+        const std::string_view ref(d + pos, i - pos);
+        for (const std::string& declared : names)
+            if (ref == declared) {
+                name = declared;
+                return pos - 1;
+            }
+    }
+    return std::string_view::npos;
+}
+
+// Whether text that is not all well-formed UTF-8 is still mostly so: Chinese UTF-8 text often
+// also makes valid GBK byte pairs, and a UTF-8 file with a few stray bytes is not to be read as
+// GBK. Counted over the whole text, resuming one byte after each invalid one.
+bool MostlyUtf8(std::string_view text) {
+    std::size_t characters = 0, invalid = 0;
+    while (!text.empty()) {
+        const std::size_t bad = FirstInvalidUtf8(text);
+        const std::string_view good = text.substr(0, std::min(bad, text.size()));
+        for (const char c : good)
+            characters += (static_cast<unsigned char>(c) & 0xC0) == 0xC0 ? 1 : 0;
+        if (bad == std::string_view::npos)
+            break;
+        ++invalid;
+        text.remove_prefix(bad + 1);
+    }
+    return characters > 4 * invalid;
+}
+
+// The first "<" at or after pos; npos when there is none.
+std::size_t NextTag(const char* d, std::size_t n, std::size_t pos) {
+    const std::size_t at = pos < n ? FindAny<'<', '<', '<'>(d, n, pos) : n;
+    return at < n ? at : std::string_view::npos;
+}
+
+void CutTags(const char* d, std::size_t n, CutRun& run) {
+    const std::size_t npos = std::string_view::npos;
+    std::size_t pos = run.from;
+    for (;;) {
+        pos = NextTag(d, n, pos);
+        if (pos == npos) {
+            run.exit = npos;
+            return;
+        }
+        if (run.first == npos)
+            run.first = pos;
+        if (pos >= run.limit) {
+            run.exit = pos;
+            return;
+        }
+        const std::size_t skip = SkipSpecial(d, n, pos);
+        if (skip == npos) {
+            run.failAt = pos;
+            return;
+        }
+        if (skip != pos) {
+            pos = skip;
+            continue;
+        }
+        const std::size_t end = TagEnd(d, n, pos);
+        if (end == npos || end - pos > UINT32_MAX) {
+            run.failAt = pos;
+            return;
+        }
+        const std::int8_t kind = d[pos + 1] == '/' ? -1 : d[end - 2] == '/' ? 0 : 1;
+        if (run.depth <= run.lowest + (kind < 0 ? 1 : 0))
+            run.tags.push_back({pos, static_cast<std::uint32_t>(end - pos), kind, run.depth});
+        run.depth += kind;
+        run.lowest = std::min(run.lowest, run.depth);
+        pos = end;
+    }
+}
+
+// The tags after the root's start tag, cut in runs of equal length on threads of their own for a
+// big file. Each run but the first starts at the first "<" past its start; the caller checks that
+// this is where the run before ended, and cuts it again from there when not.
+std::vector<CutRun> CutTagsInRuns(const char* d, std::size_t n, std::size_t from, std::size_t workers) {
+    constexpr std::size_t kRunBytes = 8u << 20;
+    const std::size_t count =
+        std::clamp<std::size_t>((n - from) / kRunBytes, 1, std::max<std::size_t>(workers, 1));
+    std::vector<CutRun> runs(count);
+    for (std::size_t k = 0; k < count; ++k) {
+        runs[k].from = from + (n - from) / count * k;
+        runs[k].limit = k + 1 == count ? n : from + (n - from) / count * (k + 1);
+    }
+    if (count == 1) {
+        CutTags(d, n, runs[0]);
+        return runs;
+    }
+    std::vector<std::thread> threads;
+    for (std::size_t k = 0; k < count; ++k)
+        threads.emplace_back([&, k] { CutTags(d, n, runs[k]); });
+    for (std::thread& t : threads)
+        t.join();
+    return runs;
+}
+
+} // namespace platform::scl::scan

@@ -1,0 +1,239 @@
+#pragma once
+// What the SCD import's walk shares between its files: the types' leaves, the state shared by
+// the walking threads, an IED's result and the walker of one thread. Only the import includes it.
+#include "platform/Archive.h"
+#include "platform/Prompt.h"
+#include "platform/scl/ChildIndex.h"
+#include "platform/scl/SCLService.h"
+#include "platform/Text.h"
+#include "points/OrderedWork.h"
+#include "points/SCDImport.h"
+#include "projectmodel/ConfigDoc.h"
+#include "projectmodel/Device.h"
+#include "projectmodel/InfoModel.h"
+#include "projectmodel/NameTables.h"
+#include "projectmodel/ProjectContext.h"
+#include "projectmodel/TextHelpers.h"
+#include <algorithm>
+#include <exception>
+#include <functional>
+#include <iterator>
+#include <mutex>
+#include <new>
+#include <system_error>
+#include <thread>
+#include <unordered_map>
+#include <unordered_set>
+
+namespace fs = std::filesystem;
+using platform::scl::CtBase;
+using platform::scl::CtEleList;
+using platform::scl::EleID;
+using projectmodel::CConfigDoc;
+using projectmodel::CDevice;
+using projectmodel::CDeviceTemplate;
+using projectmodel::CInfoEntry;
+using projectmodel::CInfoGroup;
+using projectmodel::CInfoModel;
+using projectmodel::CProjectContext;
+using projectmodel::CSCDPoint;
+using projectmodel::CSCDPointRef;
+
+namespace points {
+
+// The walk's own helpers and records, named so that the import's files share one definition.
+namespace scdwalk {
+
+// Nested data objects and structured attributes deeper than this are a type loop of a damaged
+// file; the walk stops there instead of running out of stack.
+constexpr int kMaxTypeDepth = 32;
+
+inline std::string Lower(std::string_view text) {
+    return platform::ToLowerAscii(text);
+}
+
+inline void IndexById(const CtEleList& list, std::unordered_map<std::string, CtBase>& map) {
+    map.clear();
+    map.reserve(list.size());
+    for (const CtBase& e : list)
+        map.emplace(Lower(e.GetAttrValByName("id")), e); // the first of an id stays
+}
+
+inline CtBase FindIn(const std::unordered_map<std::string, CtBase>& map, std::string_view id) {
+    auto it = map.find(Lower(id));
+    return it == map.end() ? CtBase() : it->second;
+}
+
+// The value of the element's DAI child named daiName (without regard to case), found through the
+// index of the element's children.
+inline std::string ValOfDai(platform::scl::CChildIndex& children, const CtBase& element,
+                            std::string_view daiName) {
+    const CtBase dai = children.Find(element, EleID::DAI, daiName);
+    if (!dai)
+        return {};
+    const CtBase val = dai.FindOneEleByID(EleID::Val, false);
+    return val ? val.GetValue() : std::string();
+}
+
+inline bool EndsWith(std::string_view text, std::string_view tail) {
+    return text.size() >= tail.size() && text.substr(text.size() - tail.size()) == tail;
+}
+
+// A leaf of an LN type's walk: what a point of every LN of that type is built from.
+struct Leaf {
+    std::string topDo, doPath, fc, cdc, attrPath;
+    int pointClass = 0;
+};
+
+// The leaves of one LN type (walked with or without the recorder flag), or why its walk failed.
+// The walk's nodes count for the file once, for the first IED that uses the type.
+struct TypeLeaves {
+    std::vector<Leaf> leaves;
+    platform::scl::CTypeWalkBudget walk; // how the walk ended: failed or not
+    std::uint64_t nodes = 0;
+    CtBase type;
+};
+
+// The logical node being walked.
+struct LnContext {
+    CtBase ln;
+    std::string ldInst;
+    std::string prefix;
+    std::string lnClass;
+    std::string inst;
+    std::string name;      // prefix + lnClass + inst
+    std::string reference; // ldInst + "/" + name + "$": the start of every point's reference
+    bool rdre = false;
+    bool doisRead = false;
+    std::unordered_map<std::string, CtBase> dois; // lower-cased name -> first DOI
+    CtEleList doiList;
+    std::string key;
+    // The children of the node's DOIs and SDIs by name (without regard to case), each read once.
+    platform::scl::CChildIndex children{true};
+
+    // Starts on the next logical node of the IED; the texts and the DOI index keep their room.
+    void Start(const CtBase& element, const std::string& device) {
+        ln = element;
+        ldInst = device;
+        rdre = false;
+        doisRead = false;
+        dois.clear();
+        children.Clear();
+    }
+
+    CtBase Doi(std::string_view name) {
+        if (!doisRead) {
+            doisRead = true;
+            doiList.clear();
+            ln.FindEleListByID(EleID::DOI, doiList, false);
+            for (const CtBase& d : doiList)
+                dois.emplace(Lower(d.GetAttrValByName("name")), d);
+        }
+        key.assign(name);
+        for (char& ch : key)
+            if (ch >= 'A' && ch <= 'Z')
+                ch = static_cast<char>(ch - 'A' + 'a');
+        auto it = dois.find(key);
+        return it == dois.end() ? CtBase() : it->second;
+    }
+};
+
+} // namespace scdwalk
+
+using namespace scdwalk;
+
+struct CSCDImport::Shared {
+    std::unordered_map<std::string, CtBase> lnodeTypes; // lower-cased id -> first
+    std::unordered_map<std::string, CtBase> doTypes;
+    std::unordered_map<std::string, CtBase> daTypes;
+    std::unordered_map<std::string, CtBase> accessPoints; // apName + "+" + iedName
+    platform::scl::TypeWalkLimits limits;                 // the ceilings
+    std::uint64_t declared = 0;                           // the elements of the data type templates
+    platform::scl::CWalkBrake brake;                      // what every thread's walk has counted
+    bool goose = false;
+    bool descFromDu = false;
+
+    // The leaves of an LN type, key its lower-cased id (+ "\1" in RDRE): walked by the first
+    // thread that needs them, under its own budget (a type met again below itself, the budget of
+    // each data object, and for the whole type those of an IED and of the file), then shared.
+    const TypeLeaves& LeavesOf(const std::string& key, bool rdre, const CtBase& type);
+
+private:
+    using Budget = platform::scl::CTypeWalkBudget;
+    void WalkDO(Budget& budget, bool rdre, const std::string& topDo, const std::string& doPath,
+                const CtBase& doType, bool top, int depth, std::vector<Leaf>& out) const;
+    void WalkDAType(Budget& budget, bool rdre, const std::string& topDo, const std::string& doPath,
+                    const std::string& fc, const std::string& cdc, const std::string& attrPath,
+                    const CtBase& daType, int depth, std::vector<Leaf>& out) const;
+
+    std::mutex mutex_;
+    std::unordered_map<std::string, std::unique_ptr<TypeLeaves>> leaves_;
+};
+
+// An IED's device model built on the walking thread, with what filing it needs: its bytes in the
+// cache file and the device made from it.
+struct CSCDImport::Built {
+    explicit Built(CDeviceTemplate built)
+        : model(std::move(built)), device(CDevice::CDeviceFromTemplate(model)) {
+        platform::CArchive ar;
+        SerializeSCDIED(ar, model);
+        bytes = ar.Bytes();
+    }
+    CDeviceTemplate model;
+    CDevice device;
+    std::string bytes; // written to the cache file as soon as the IED is filed, then freed
+};
+
+struct CSCDImport::IedResult {
+    std::unique_ptr<CInfoModel> model;
+    projectmodel::CStringArray members; // the data-set members, of the last IED only
+    bool parsed = true;
+    std::string failure; // why the walk failed
+    // The IED's own nodes and points, and the LN types it used (in the order of their first use):
+    // what the file's budget is charged with.
+    std::uint64_t nodes = 0, points = 0;
+    std::uint64_t elements = 0; // what the IED declares, which adds to the file's budget
+    std::vector<const TypeLeaves*> types;
+    std::size_t pointCount = 0; // the points of the information model
+    std::unique_ptr<Built> built;
+    std::string written; // the cache bytes once written
+};
+
+// Walks IED after IED on one thread: the data-set members, the logical nodes and their points.
+// Each IED has a budget of its own; what it used is charged to the file's in file order.
+class CSCDImport::IedWalker {
+public:
+    explicit IedWalker(Shared& shared) : shared_(shared), budget_(shared.limits) {
+        budget_.SetBrake(&shared.brake);
+    }
+    // keepMembers: the data-set members are handed out in result (the document keeps those of
+    // the last IED).
+    void Walk(const CtBase& ied, IedResult& result, bool keepMembers);
+
+private:
+    // The FCDAs of the IED (at any depth) and the logical devices of each of its access points,
+    // found in one pass over the IED.
+    void FindElements(const CtBase& ied);
+    // The data-set members of the IED, indexed for the points' test.
+    void CollectMembers(IedResult& result, bool keepMembers);
+    void ReadLN();
+    void BuildPoint(const Leaf& leaf);
+    std::string DescriptionOf(const CtBase& element, std::string_view path);
+
+    Shared& shared_;
+    platform::scl::CTypeWalkBudget budget_;
+    CDataSetIndex dataSet_;
+    LnContext ln_;
+    IedResult* result_ = nullptr;
+    CInfoModel* model_ = nullptr;
+    // The shared leaves this thread has looked up, and those the IED being walked has used.
+    std::unordered_map<std::string, const TypeLeaves*> known_;
+    std::unordered_set<const TypeLeaves*> used_;
+    std::string key_;
+    std::string member_;
+    std::string rest_;           // a point's path below its DOI
+    CtEleList fcdas_, aps_;      // of the IED being walked
+    std::vector<CtEleList> lds_; // of each access point
+};
+
+} // namespace points
