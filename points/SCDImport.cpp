@@ -2,42 +2,6 @@
 
 #include "points/ScdImportWalk.h"
 
-#include "platform/Archive.h"
-#include "platform/Prompt.h"
-#include "platform/scl/ChildIndex.h"
-#include "platform/scl/SCLService.h"
-#include "platform/Text.h"
-#include "points/OrderedWork.h"
-#include "projectmodel/ConfigDoc.h"
-#include "projectmodel/Device.h"
-#include "projectmodel/InfoModel.h"
-#include "projectmodel/NameTables.h"
-#include "projectmodel/ProjectContext.h"
-#include "projectmodel/TextHelpers.h"
-
-#include <algorithm>
-#include <exception>
-#include <functional>
-#include <iterator>
-#include <mutex>
-#include <new>
-#include <system_error>
-#include <thread>
-
-namespace fs = std::filesystem;
-using platform::scl::CtBase;
-using platform::scl::CtEleList;
-using platform::scl::EleID;
-using projectmodel::CConfigDoc;
-using projectmodel::CDevice;
-using projectmodel::CDeviceTemplate;
-using projectmodel::CInfoEntry;
-using projectmodel::CInfoGroup;
-using projectmodel::CInfoModel;
-using projectmodel::CProjectContext;
-using projectmodel::CSCDPoint;
-using projectmodel::CSCDPointRef;
-
 namespace points {
 
 CSCDImport::CSCDImport() = default;

@@ -14,6 +14,7 @@
 #include "projectmodel/NameTables.h"
 #include "projectmodel/ProjectContext.h"
 #include "projectmodel/TextHelpers.h"
+
 #include <algorithm>
 #include <exception>
 #include <functional>
@@ -25,6 +26,9 @@
 #include <unordered_map>
 #include <unordered_set>
 
+namespace points {
+
+// The names the import's files use unqualified.
 namespace fs = std::filesystem;
 using platform::scl::CtBase;
 using platform::scl::CtEleList;
@@ -38,8 +42,6 @@ using projectmodel::CInfoModel;
 using projectmodel::CProjectContext;
 using projectmodel::CSCDPoint;
 using projectmodel::CSCDPointRef;
-
-namespace points {
 
 // The walk's own helpers and records, named so that the import's files share one definition.
 namespace scdwalk {
