@@ -9,13 +9,18 @@
 #include "projectmodel/ScdCacheBound.h"
 
 #include <system_error>
+#include <utility>
 
 namespace fs = std::filesystem;
 
 namespace points {
 
 void SerializeSCDIED(platform::CArchive& ar, projectmodel::CDeviceTemplate& model) {
-    model.Serialize(ar);
+    // Storing reads the model only: groups shared with a device stay shared.
+    if (ar.IsStoring())
+        std::as_const(model).Store(ar);
+    else
+        model.Serialize(ar);
 }
 
 fs::path ScdCacheFilePath() {

@@ -176,14 +176,15 @@ private:
 // cache file and the device made from it.
 struct CSCDImport::Built {
     explicit Built(CDeviceTemplate built)
-        : model(std::move(built)), device(CDevice::CDeviceFromTemplate(model)) {
+        : model(std::move(built)), bytes(CacheBytes(model)), device(CDevice::CDeviceFromTemplate(model)) {}
+    static std::string CacheBytes(const CDeviceTemplate& model) {
         platform::CArchive ar;
-        SerializeSCDIED(ar, model);
-        bytes = ar.Bytes();
+        model.Store(ar);
+        return ar.Bytes();
     }
     CDeviceTemplate model;
-    CDevice device;
     std::string bytes; // written to the cache file as soon as the IED is filed, then freed
+    CDevice device;    // shares the model's groups
 };
 
 struct CSCDImport::IedResult {

@@ -14,6 +14,12 @@ CDevice::CDevice(const CDeviceTemplate& model)
     : m_strModelName(model.m_strName), m_strDescription(model.m_strName), m_model(model),
       m_nKind(kDeviceOrdinary) {}
 
+CDevice CDevice::CDeviceFromTemplate(const CDeviceTemplate& model) {
+    // The offer to share ends with this copy: the model's next copy is its own again.
+    model.m_groups.AllowSharing();
+    return CDevice(model);
+}
+
 CDevice::CDevice(DeviceKind kind) : m_nKind(kind) {
     switch (kind) {
     case kDeviceStatus:

@@ -33,8 +33,9 @@ public:
     // A device of a kind: 1 "未选型号"; 2, 3 and 4 the virtual devices with their fixed
     // addresses, names and the model type "虚拟装置".
     explicit CDevice(DeviceKind kind);
-    // A device record built from a model (the form the SCD import uses).
-    static CDevice CDeviceFromTemplate(const CDeviceTemplate& model) { return CDevice(model); }
+    // A device record built from a model (the form the SCD import uses). The device shares the
+    // model's groups until either is changed: an import's devices and models hold each point once.
+    static CDevice CDeviceFromTemplate(const CDeviceTemplate& model);
 
     int m_nBoard = -1; // -1: not placed on a port
     int m_nAddress = 1;

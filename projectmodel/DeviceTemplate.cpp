@@ -62,15 +62,19 @@ void CDeviceTemplate::UpdateFrom(const CDeviceTemplate& other) {
     }
 }
 
+void CDeviceTemplate::Store(platform::CArchive& ar) const {
+    ar.WriteString(platform::ToGbk(m_strName));
+    ar.WriteString(platform::ToGbk(m_strType));
+    ar.WriteString(platform::ToGbk(m_strVersion));
+    ar.WriteI32(m_nFlag);
+    ar.WriteI32(m_groups.GetSize());
+    for (const CInfoGroup& g : m_groups)
+        g.Store(ar);
+}
+
 void CDeviceTemplate::Serialize(platform::CArchive& ar) {
     if (ar.IsStoring()) {
-        ar.WriteString(platform::ToGbk(m_strName));
-        ar.WriteString(platform::ToGbk(m_strType));
-        ar.WriteString(platform::ToGbk(m_strVersion));
-        ar.WriteI32(m_nFlag);
-        ar.WriteI32(m_groups.GetSize());
-        for (CInfoGroup& g : m_groups)
-            g.Serialize(ar);
+        Store(ar);
         return;
     }
     m_strName = platform::FromGbk(ar.ReadString());

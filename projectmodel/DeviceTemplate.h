@@ -47,6 +47,8 @@ public:
     // The model as the SCD cache stores it: name, type, version, flag, groups with their entries.
     // Loading replaces the groups; the other members keep their values.
     void Serialize(platform::CArchive& ar);
+    // The storing half of Serialize, which changes nothing (shared groups stay shared).
+    void Store(platform::CArchive& ar) const;
 
     bool operator==(const CDeviceTemplate&) const = default;
 };

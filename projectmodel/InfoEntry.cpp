@@ -237,27 +237,28 @@ int CInfoEntry::AssignPlain(int seq, int group, int entry, const std::string_vie
     return 1;
 }
 
+void CInfoEntry::Store(platform::CArchive& ar) const {
+    const int numbers[] = {m_nSeq, m_nGroup, m_nEntry, m_nFun, m_nInf};
+    // The five numbers little-endian in one write: a cache holds hundreds of thousands.
+    char block[sizeof numbers / sizeof numbers[0] * 4];
+    std::size_t at = 0;
+    for (const int n : numbers)
+        for (int shift = 0; shift < 32; shift += 8)
+            block[at++] = static_cast<char>(static_cast<std::uint32_t>(n) >> shift);
+    ar.WriteBytes(std::string_view(block, sizeof block));
+    for (const std::string_view t :
+         {std::string_view(m_strDesc), m_strField5.View(), m_strField6.View(), m_strField7.View(),
+          m_strField8.View(), m_strGroupName.View(), m_strExtra.View(), std::string_view(m_strReference)})
+        StoreText(ar, t);
+}
+
 void CInfoEntry::Serialize(platform::CArchive& ar) {
-    int* numbers[] = {&m_nSeq, &m_nGroup, &m_nEntry, &m_nFun, &m_nInf};
     if (ar.IsStoring()) {
-        // The five numbers little-endian in one write: a cache holds hundreds of thousands.
-        char block[sizeof numbers / sizeof numbers[0] * 4];
-        std::size_t at = 0;
-        for (const int* n : numbers)
-            for (int shift = 0; shift < 32; shift += 8)
-                block[at++] = static_cast<char>(static_cast<std::uint32_t>(*n) >> shift);
-        ar.WriteBytes(std::string_view(block, sizeof block));
-    } else {
-        for (int* n : numbers)
-            *n = ar.ReadI32();
-    }
-    if (ar.IsStoring()) {
-        for (const std::string_view t :
-             {std::string_view(m_strDesc), m_strField5.View(), m_strField6.View(), m_strField7.View(),
-              m_strField8.View(), m_strGroupName.View(), m_strExtra.View(), std::string_view(m_strReference)})
-            StoreText(ar, t);
+        Store(ar);
         return;
     }
+    for (int* n : {&m_nSeq, &m_nGroup, &m_nEntry, &m_nFun, &m_nInf})
+        *n = ar.ReadI32();
     m_strDesc = LoadText(ar);
     m_strField5 = LoadText(ar);
     m_strField6 = LoadText(ar);

@@ -52,6 +52,8 @@ public:
     // The entry as stored in the SCD cache: five numbers, then description, fields 5 to 8, group
     // name, extra options and reference. Texts are GBK in the archive.
     void Serialize(platform::CArchive& ar);
+    // The storing half of Serialize, which changes nothing.
+    void Store(platform::CArchive& ar) const;
 
     bool operator==(const CInfoEntry&) const = default;
 };

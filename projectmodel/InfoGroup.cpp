@@ -40,14 +40,18 @@ void CInfoGroup::RemoveEntryAt(int index) {
     }
 }
 
+void CInfoGroup::Store(platform::CArchive& ar) const {
+    ar.WriteI32(m_nGroupNo);
+    ar.WriteI32(m_nType);
+    ar.WriteString(platform::ToGbk(m_strName));
+    ar.WriteI32(m_entries.GetSize());
+    for (const CInfoEntry& e : m_entries)
+        e.Store(ar);
+}
+
 void CInfoGroup::Serialize(platform::CArchive& ar) {
     if (ar.IsStoring()) {
-        ar.WriteI32(m_nGroupNo);
-        ar.WriteI32(m_nType);
-        ar.WriteString(platform::ToGbk(m_strName));
-        ar.WriteI32(m_entries.GetSize());
-        for (CInfoEntry& e : m_entries)
-            e.Serialize(ar);
+        Store(ar);
         return;
     }
     m_nGroupNo = ar.ReadI32();
@@ -69,14 +73,18 @@ void CInfoGroup::Serialize(platform::CArchive& ar) {
 }
 
 CInfoGroup* CInfoGroupArray::FindByGroupNo(int groupNo) {
-    for (CInfoGroup& g : items_)
+    for (CInfoGroup& g : Write())
         if (g.m_nGroupNo == groupNo)
             return &g;
     return nullptr;
 }
 
+// Read only: a look-up in a model whose groups are shared leaves them shared.
 const CInfoGroup* CInfoGroupArray::FindByGroupNo(int groupNo) const {
-    return const_cast<CInfoGroupArray*>(this)->FindByGroupNo(groupNo);
+    for (const CInfoGroup& g : Read())
+        if (g.m_nGroupNo == groupNo)
+            return &g;
+    return nullptr;
 }
 
 CInfoEntry* CInfoGroupArray::FindEntry(int groupNo, int entryNo) {
@@ -85,7 +93,8 @@ CInfoEntry* CInfoGroupArray::FindEntry(int groupNo, int entryNo) {
 }
 
 const CInfoEntry* CInfoGroupArray::FindEntry(int groupNo, int entryNo) const {
-    return const_cast<CInfoGroupArray*>(this)->FindEntry(groupNo, entryNo);
+    const CInfoGroup* g = FindByGroupNo(groupNo);
+    return g ? g->m_entries.GetByEntryNo(entryNo) : nullptr;
 }
 
 } // namespace projectmodel

@@ -28,11 +28,15 @@ public:
     // Number, type, name, entry count and entries, as the SCD cache holds a group. Loading drops
     // entries whose number the group already holds.
     void Serialize(platform::CArchive& ar);
+    // The storing half of Serialize, which changes nothing.
+    void Store(platform::CArchive& ar) const;
 
     bool operator==(const CInfoGroup&) const = default;
 };
 
-class CInfoGroupArray : public CRecordArray<CInfoGroup> {
+// Shared between the library's model and the devices an SCD import makes from it (see
+// CSharedRecordArray).
+class CInfoGroupArray : public CSharedRecordArray<CInfoGroup> {
 public:
     CInfoGroup* FindByGroupNo(int groupNo);
     const CInfoGroup* FindByGroupNo(int groupNo) const;

@@ -18,6 +18,8 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+
 #include <cstdio>
 #include <filesystem>
 #include <functional>
@@ -188,6 +190,18 @@ TEST_F(SCDImportTest, ImportBuildsModelsDevicesAndTheCacheFile) {
     EXPECT_EQ(doc.m_devices[0].m_strModelName, "PL2201_QXL811");
     EXPECT_EQ(doc.m_devices[0].m_strDescription, "220kV线路一保护");
     EXPECT_EQ(doc.m_devices[3].m_nAddress, 4);
+    // Each device holds its model's points without a copy of its own, until one of them changes.
+    const auto sharesWithItsModel = [&doc](int i) {
+        const CDevice& device = std::as_const(doc.m_devices)[i];
+        const CDeviceTemplate* model = std::as_const(doc.m_deviceModels).FindByName(device.m_strModelName);
+        return model && device.m_model.m_groups.SharesWith(model->m_groups) &&
+               device.m_model.m_groups == model->m_groups;
+    };
+    for (int i = 0; i < doc.m_devices.GetSize(); ++i)
+        EXPECT_TRUE(sharesWithItsModel(i)) << i;
+    testsupport::Found(doc.m_devices[0].m_model.FindEntry(1, 1))->m_strDesc = "改过";
+    EXPECT_FALSE(sharesWithItsModel(0));
+    EXPECT_EQ(pl->FindEntry(1, 1)->m_strDesc, "接地距离Ⅰ段动作");
 
     // The cache holds the models in import order and reads back into the same bytes.
     const std::string bytes = testsupport::ReadBytes(CSCDImport::CacheFilePath());

@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+
 using namespace projectmodel;
 using platform::Answer;
 
@@ -237,4 +239,43 @@ TEST_F(DeviceTableTest, CompositeExpressionsAskBeforeReplacing) {
     doc.DeleteCompositeExpression(7, 1); // missing group: nothing
     doc.DeleteDeviceExpression(nullptr, 4, 2);
     EXPECT_EQ(doc.SetDeviceExpression(nullptr, 4, 0, e), 0);
+}
+
+// A device made as the SCD import makes it holds the model's groups until one of the two changes;
+// a change never reaches the other, whichever holder it goes through, and later copies are whole.
+TEST_F(DeviceTableTest, ADeviceSharesItsModelsGroupsUntilEitherChanges) {
+    CDeviceTemplate model;
+    model.m_strName = "IED1";
+    CInfoGroup group;
+    group.m_strName = "遥信";
+    group.m_nGroupNo = 1;
+    CInfoEntry entry;
+    entry.m_nEntry = 1;
+    entry.m_strDesc = "断路器位置";
+    group.m_entries.InsertSorted(entry);
+    model.m_groups.Add(group);
+
+    CDevice device = CDevice::CDeviceFromTemplate(model);
+    ASSERT_TRUE(device.m_model.m_groups.SharesWith(model.m_groups));
+    // Reading through either, const or by look-up, keeps them shared.
+    const CDevice& reader = device;
+    ASSERT_NE(reader.m_model.FindEntry(1, 1), nullptr);
+    EXPECT_EQ(std::as_const(model).FindEntry(1, 1)->m_strDesc, "断路器位置");
+    EXPECT_TRUE(device.m_model.m_groups.SharesWith(model.m_groups));
+    // A later copy of the model is a copy of its own.
+    const CDeviceTemplate copy = model;
+    EXPECT_FALSE(copy.m_groups.SharesWith(model.m_groups));
+
+    // A change through the device leaves the model as it was, and the other way round.
+    device.m_model.FindEntry(1, 1)->m_strDesc = "刀闸位置";
+    EXPECT_FALSE(device.m_model.m_groups.SharesWith(model.m_groups));
+    EXPECT_EQ(model.FindEntry(1, 1)->m_strDesc, "断路器位置");
+    CDevice second = CDevice::CDeviceFromTemplate(model);
+    model.m_groups.RemoveAll();
+    EXPECT_EQ(second.m_model.FindEntry(1, 1)->m_strDesc, "断路器位置");
+    EXPECT_EQ(device.m_model.FindEntry(1, 1)->m_strDesc, "刀闸位置");
+    // Equal contents compare equal whether shared or not.
+    CDevice third = CDevice::CDeviceFromTemplate(second.m_model);
+    EXPECT_EQ(third.m_model.m_groups, second.m_model.m_groups);
+    EXPECT_EQ(copy.m_groups, second.m_model.m_groups);
 }
