@@ -138,6 +138,10 @@ void CValueGrid::ClickCell(int row, int col) {
     const EditorKind kind = EditorFor(row);
     if (kind == kNone)
         return;
+    OpenEditor(row, kind);
+}
+
+void CValueGrid::OpenEditor(int row, EditorKind kind) {
     editRow_ = row;
     if (kind == kEdit) {
         edit_ = new CListEdit(this);
@@ -157,6 +161,52 @@ void CValueGrid::ClickCell(int row, int col) {
         setCellWidget(row, 5, choice_);
         choice_->setFocus();
     }
+}
+
+CValueGrid::HeldEditor CValueGrid::TakeEditor() {
+    HeldEditor held;
+    if (editRow_ < 0 || (!edit_ && !choice_))
+        return held;
+    held.open = true;
+    held.address = RowAddress(editRow_);
+    held.key = RowKey(editRow_);
+    held.name = Text(editRow_, 1);
+    if (edit_)
+        held.text = edit_->text();
+    else
+        held.choice = choice_->currentIndex();
+    CancelEdit();
+    return held;
+}
+
+void CValueGrid::Refill(const std::function<void()>& fill) {
+    // The editor is a cell widget: emptying the rows would delete it under its pointer.
+    const HeldEditor held = TakeEditor();
+    setRowCount(0);
+    colours_.clear();
+    fill();
+    if (!held.open)
+        return;
+    // Address and key name the entry; the type text of a table row holds its position.
+    const int row = FindRow(held.address, held.key, {});
+    const EditorKind kind = row < 0 ? kNone : EditorFor(row);
+    if (kind == kNone) {
+        if (m_onEditLost)
+            m_onEditLost(held.name);
+        return;
+    }
+    OpenEditor(row, kind);
+    if (edit_) {
+        edit_->setText(held.text);
+        edit_->selectAll();
+    } else if (choice_) {
+        choice_->setCurrentIndex(held.choice);
+    }
+}
+
+void CValueGrid::ShowPendingValue(int row, double value) {
+    SetText(row, 5, EditorFor(row) == kChoice ? (value == 1 ? "合" : "分") : ShownValue(value));
+    SetRowColour(row, kChanged);
 }
 
 bool CValueGrid::CommitEdit() {
@@ -185,7 +235,7 @@ bool CValueGrid::CommitEdit() {
 
 int CValueGrid::FindRow(std::uint16_t address, std::uint16_t key, const std::string& type) const {
     for (int r = 0; r < rowCount(); ++r)
-        if (RowKey(r) == key && RowAddress(r) == address && Text(r, 0) == type)
+        if (RowKey(r) == key && RowAddress(r) == address && (type.empty() || Text(r, 0) == type))
             return r;
     return -1;
 }

@@ -62,16 +62,24 @@ public:
     // 1 when an open editor was committed (or none was open), 0 when its text was refused or the
     // grid went while a box was up.
     bool CommitEdit();
-    // The row of an entry (address, key and type text), or -1.
+    // The row of an entry (address, key and type text, any type when empty), or -1.
     int FindRow(std::uint16_t address, std::uint16_t key, const std::string& type) const;
     // Drops an open editor without committing.
     void CancelEdit();
+    // Fills the rows anew. An open editor is closed before the rows go and opened again, with
+    // what was typed or chosen in it, on its entry's new row; when the entry is gone its loss is
+    // told through m_onEditLost. Row colours start over: fill marks the rows it wants coloured.
+    void Refill(const std::function<void()>& fill);
+    // Shows a value typed or chosen and not yet sent, as its editor would have left it.
+    void ShowPendingValue(int row, double value);
     CListEdit* EditBox() const { return edit_; }
     CEscComboBox* ChoiceBox() const { return choice_; }
 
     PendingSink m_addPending;
     // The data type of a row's entry (0 when not known), for the check of typed values.
     std::function<std::uint8_t(int row)> m_dataTypeOf;
+    // Told the name of an entry whose open editor was closed by a refill that dropped the entry.
+    std::function<void(const std::string& name)> m_onEditLost;
 
 protected:
     enum EditorKind { kNone, kEdit, kChoice };
@@ -81,6 +89,18 @@ protected:
     void CommitChoice();
     // Checks a typed text for the row's data type; shows the refusal and returns false.
     bool CheckTyped(int row, const std::string& text, double& value);
+
+    // What an open editor held, kept across a refill by its entry (not its row).
+    struct HeldEditor {
+        bool open = false;
+        std::uint16_t address = 0;
+        std::uint16_t key = 0;
+        std::string name;
+        QString text;
+        int choice = 0;
+    };
+    HeldEditor TakeEditor();
+    void OpenEditor(int row, EditorKind kind);
 
     void mousePressEvent(QMouseEvent* e) override;
     void wheelEvent(QWheelEvent* e) override;

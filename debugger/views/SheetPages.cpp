@@ -10,12 +10,14 @@
 
 #include "platform/Prompt.h"
 #include "platform/Text.h"
+#include "platform/TextBatch.h"
 #include "platform/ui/WidgetPrompt.h"
 
 #include <QComboBox>
 #include <QContextMenuEvent>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QLabel>
 #include <QMenu>
 #include <QPointer>
 #include <QPushButton>
@@ -74,6 +76,15 @@ void ShowListFull() {
     platform::MessageBox("输入个数不可超过63", "警告", platform::Icon::Warning);
 }
 
+// A refill that no longer holds the entry of an open editor: what was typed there is not kept.
+void TellEditLost(CQuorvexApp& app, const std::string& name) {
+    // The refill runs inside the handling of a frame: the box comes after it.
+    app.Later([name] {
+        platform::MessageBox("条目 " + name + " 已不在列表中，输入的值未保留。", "信息",
+                             platform::Icon::Information);
+    });
+}
+
 // The box of a value refused before sending: the entry, why, and what did not happen.
 void ShowRefusal(const std::string& name, const std::string& refusal, const char* outcome) {
     platform::MessageBox("条目 " + name + " " + refusal + "\n" + outcome, "错误", platform::Icon::Error);
@@ -112,6 +123,7 @@ CSetPage::CSetPage(CQuorvexApp& app, int mode, std::uint8_t board, std::uint16_t
                 type = e.m_dataType;
         return type;
     };
+    list_->m_onEditLost = [this](const std::string& name) { TellEditLost(app_, name); };
     layout->addWidget(list_);
     auto* row = new QHBoxLayout;
     connect(AddButton(this, row, "cancelSet", "取消置数"), &QPushButton::clicked, this,
@@ -162,6 +174,15 @@ void CSetPage::AddTabRow(const CTabEntry& e, int index) {
     list_->SetText(row, 5, e.m_value);
     if (e.m_set)
         list_->SetText(row, 6, "√");
+}
+
+void CSetPage::Refill(const std::function<void()>& fill) {
+    list_->Refill([&] {
+        fill();
+        for (const CPendingValue& p : pending_.Items())
+            for (int row : RowsOf(p.m_address, p.m_key))
+                list_->ShowPendingValue(row, p.m_newValue);
+    });
 }
 
 std::vector<int> CSetPage::RowsOf(std::uint16_t address, std::uint16_t key) const {
@@ -473,6 +494,7 @@ CValPage::CValPage(CQuorvexApp& app, std::uint8_t board, std::uint16_t device, Q
                 return e.m_dataType;
         return 0;
     };
+    list_->m_onEditLost = [this](const std::string& name) { TellEditLost(app_, name); };
     layout->addWidget(list_);
     auto* row = new QHBoxLayout;
     connect(AddButton(this, row, "download", "下 装"), &QPushButton::clicked, this, &CValPage::Download);
@@ -506,7 +528,20 @@ void CValPage::AddRow(const CDbEntry& e) {
     list_->SetText(row, 5, e.m_value);
 }
 
+void CValPage::Refill(const std::function<void()>& fill) {
+    list_->Refill([&] {
+        fill();
+        for (const CPendingValue& p : pending_.Items())
+            for (int row = 0; row < list_->rowCount(); ++row)
+                if (list_->RowKey(row) == p.m_key)
+                    list_->ShowPendingValue(row, p.m_newValue);
+    });
+}
+
 void CValPage::ShowValue(const CDbEntry& e) {
+    // A value typed and not yet downloaded stays on its row: the row shows what 下装 writes.
+    if (pending_.Has(0, e.m_key))
+        return;
     for (int row = 0; row < list_->rowCount(); ++row) {
         if (list_->Text(row, 3).empty() || list_->Text(row, 4).empty() || list_->RowKey(row) != e.m_key)
             continue;
@@ -681,6 +716,10 @@ CEvtPage::CEvtPage(int sheetKind, QWidget* parent) : QWidget(parent), sheetKind_
     list_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     list_->setSelectionBehavior(QAbstractItemView::SelectRows);
     list_->verticalHeader()->hide();
+    droppedLine_ = new QLabel(this);
+    droppedLine_->setObjectName("dropped");
+    droppedLine_->hide();
+    layout->addWidget(droppedLine_);
     const int w = 900;
     SetColumns(list_, {{"类型", w / 8},
                        {"地址", w / 8},
@@ -699,6 +738,11 @@ CEvtPage::CEvtPage(int sheetKind, QWidget* parent) : QWidget(parent), sheetKind_
 }
 
 void CEvtPage::AddEvent(const CEventRecord& ev) {
+    if (list_->rowCount() >= kMaxRows) {
+        list_->removeRow(0);
+        droppedLine_->setText(Qs(platform::OmittedLine(++dropped_)));
+        droppedLine_->show();
+    }
     const int row = list_->rowCount();
     list_->insertRow(row);
     const std::string cells[] = {ev.m_name,
@@ -713,8 +757,14 @@ void CEvtPage::AddEvent(const CEventRecord& ev) {
 
 QMenu* CEvtPage::CreateContextMenu() {
     auto* menu = new QMenu(this);
-    menu->addAction("清除", [this] { list_->setRowCount(0); });
+    menu->addAction("清除", [this] { Clear(); });
     return menu;
+}
+
+void CEvtPage::Clear() {
+    list_->setRowCount(0);
+    dropped_ = 0;
+    droppedLine_->hide();
 }
 
 void CEvtPage::contextMenuEvent(QContextMenuEvent* e) {

@@ -15,6 +15,7 @@
 #include <vector>
 
 class QComboBox;
+class QLabel;
 class QMenu;
 class QPushButton;
 class QTableWidget;
@@ -52,6 +53,9 @@ public:
     void AddGroup(std::uint8_t group, const std::string& title) { groups_.Add(group, title); }
     void AddRow(const CDbEntry& entry);
     void AddTabRow(const CTabEntry& entry, int index);
+    // Fills the rows anew through fill (AddRow or AddTabRow): an open editor is kept on its
+    // entry, and the values not yet sent stay on their entries' rows, as they will be sent.
+    void Refill(const std::function<void()>& fill);
     void ShowValue(std::uint16_t address, std::uint16_t key, const std::string& value);
     void AddPending(std::uint16_t address, std::uint16_t key, double newValue, double oldValue);
     std::vector<int> RowsOf(std::uint16_t address, std::uint16_t key) const;
@@ -110,6 +114,8 @@ public:
     void AddGroup(std::uint8_t group, const std::string& title);
     bool HasGroup(std::uint8_t group) const { return groups_.Has(group); }
     void AddRow(const CDbEntry& entry);
+    // As CSetPage::Refill.
+    void Refill(const std::function<void()>& fill);
     void ShowValue(const CDbEntry& entry);
     void AddPending(std::uint16_t key, double newValue, double oldValue);
     void SelectGroup(int index);
@@ -142,19 +148,28 @@ private:
 };
 
 // The live events of a sheet.
+// It keeps the last kMaxRows events, as the output views keep their last lines; the line above
+// the list says how many earlier ones left.
 class CEvtPage : public QWidget {
     Q_OBJECT
 public:
+    static constexpr int kMaxRows = 3000;
     CEvtPage(int sheetKind, QWidget* parent);
     void AddEvent(const CEventRecord& ev);
     QMenu* CreateContextMenu();
     QTableWidget* List() const { return list_; }
+    // The events dropped from the top since the page opened or was cleared.
+    std::uint64_t Dropped() const { return dropped_; }
+    QLabel* DroppedLine() const { return droppedLine_; }
     std::function<void()> m_onExit;
 
 private:
     void contextMenuEvent(QContextMenuEvent* e) override;
+    void Clear();
     int sheetKind_;
     QTableWidget* list_;
+    QLabel* droppedLine_;
+    std::uint64_t dropped_ = 0;
 };
 
 } // namespace quorvex

@@ -7,9 +7,11 @@
 #include "platform/FileFaults.h"
 #include "platform/Gbk.h"
 #include "platform/Prompt.h"
+#include "platform/Text.h"
 
 #include <QAction>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPointer>
@@ -27,6 +29,7 @@
 using namespace quorvex;
 using qtest::AppRig;
 using qtest::Bytes;
+using qtest::HeldPrompt;
 
 namespace {
 
@@ -611,38 +614,6 @@ TEST(ValPage, ADoublePointSettingOtherThanZeroOrOneIsNotSentAsAZeroByte) {
     EXPECT_TRUE(rig.Bodies().empty());
 }
 
-namespace {
-
-// A message box the user leaves open: while it is up, the event loop runs (frames arrive, the
-// test's steps run) until the steps are done, then it is answered.
-class HeldPrompt : public platform::IPrompt {
-public:
-    explicit HeldPrompt(std::function<void()> whileOpen) : whileOpen_(std::move(whileOpen)) {
-        previous_ = platform::CurrentPrompt();
-        platform::SetPrompt(this);
-    }
-    ~HeldPrompt() override { platform::SetPrompt(previous_); }
-    platform::Answer Message(const std::string& text, const std::string&, platform::Icon,
-                             platform::Buttons) override {
-        texts.push_back(text);
-        QEventLoop loop;
-        QTimer::singleShot(0, &loop, [&] {
-            if (whileOpen_)
-                whileOpen_();
-            loop.quit();
-        });
-        loop.exec();
-        return platform::Answer::Ok;
-    }
-    std::vector<std::string> texts;
-
-private:
-    std::function<void()> whileOpen_;
-    platform::IPrompt* previous_;
-};
-
-} // namespace
-
 TEST(ValPage, FramesAreHandledWhileTheSuccessBoxIsOpenAndClosingTheSheetThenIsSafe) {
     DbRig rig;
     CValPage& page = *rig.sheet->ValPage();
@@ -768,4 +739,174 @@ TEST(DbSheet, AMenuActionFindsItsEntryAgainAfterTheRowsWereFilledAnew) {
     EXPECT_EQ(rig.List().Text(0, 5), "4");
     EXPECT_EQ(rig.List().Text(1, 5), "1.5");
     EXPECT_TRUE(rig.sheet->DbPage()->Pending().IsEmpty());
+}
+
+namespace {
+
+// The value at the end of a request body, of n bytes (a float for 4, a little-endian integer else).
+double LastValue(const Bytes& body, std::size_t n) {
+    if (body.size() < n)
+        return -1;
+    if (n == 4) {
+        float v = 0;
+        std::memcpy(&v, body.data() + body.size() - 4, 4);
+        return v;
+    }
+    unsigned v = 0;
+    for (std::size_t i = 0; i < n; ++i)
+        v |= unsigned(body[body.size() - n + i]) << (8 * i);
+    return v;
+}
+
+} // namespace
+
+// The late answer of a first read fills the sheet again while a value is being typed: the editor
+// leaves before the rows and comes back on its entry with what was typed; a committed value stays
+// on its entry's row (not on the row of its old index) and 人工置数 sends what the row shows.
+TEST(DbSheet, AnEditorOpenWhileTheSheetIsFilledAgainStaysOnItsEntryAndTheRowShowsWhatIsSent) {
+    DbRig rig;
+    rig.Type(rig.List(), 0, "55");
+    auto& entries = rig.app->Data().m_entries;
+    entries.insert(entries.begin(), Entry(1, 9, "Ub", "4", 7, 4));
+    rig.sheet->FillLists();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    ASSERT_EQ(rig.List().Text(1, 1), "Ua");
+    ASSERT_NE(rig.List().EditBox(), nullptr);
+    ASSERT_EQ(rig.List().cellWidget(1, 5), rig.List().EditBox());
+    EXPECT_EQ(rig.List().EditBox()->text(), QString("55"));
+    rig.List().ClickCell(2, 1); // the next click commits it
+    EXPECT_EQ(rig.List().EditBox(), nullptr);
+    EXPECT_EQ(rig.List().Text(1, 5), "55");
+
+    // The device's value comes with the next fill; the row keeps the value that will be sent.
+    entries[1].m_value = "100";
+    rig.sheet->FillLists();
+    EXPECT_EQ(rig.List().Text(0, 5), "4");
+    EXPECT_NE(rig.List().RowColour(0), CValueGrid::kChanged);
+    EXPECT_EQ(rig.List().Text(1, 5), "55");
+    EXPECT_EQ(rig.List().RowColour(1), CValueGrid::kChanged);
+    rig.sheet->DbPage()->Button("manualSet")->click();
+    ASSERT_EQ(rig.Bodies().size(), 1u);
+    EXPECT_EQ(rig.Bodies()[0][1], 1);
+    EXPECT_EQ(LastValue(rig.Bodies()[0], 4), platform::AtoF(rig.List().Text(1, 5)));
+    EXPECT_TRUE(rig.prompts.Texts().empty());
+}
+
+TEST(DbSheet, AChoiceOpenWhileTheSheetIsFilledAgainKeepsWhatWasChosenAndALostEntryIsTold) {
+    DbRig rig;
+    rig.List().ClickCell(1, 5);
+    ASSERT_NE(rig.List().ChoiceBox(), nullptr);
+    rig.List().ChoiceBox()->setCurrentIndex(0); // 分, not taken yet
+    auto& entries = rig.app->Data().m_entries;
+    entries.insert(entries.begin(), Entry(1, 9, "Ub", "4", 7, 4));
+    rig.sheet->FillLists();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    ASSERT_NE(rig.List().ChoiceBox(), nullptr);
+    ASSERT_EQ(rig.List().cellWidget(2, 5), rig.List().ChoiceBox());
+    EXPECT_EQ(rig.List().ChoiceBox()->currentText(), QString("分"));
+    rig.List().ClickCell(0, 1);
+    ASSERT_EQ(rig.sheet->DbPage()->Pending().Count(), 1);
+    EXPECT_EQ(rig.sheet->DbPage()->Pending().Items()[0].m_newValue, 0);
+    EXPECT_EQ(rig.List().Text(2, 5), "分");
+
+    // An editor whose entry is gone from the new rows closes, and the user learns that what was
+    // typed there is not kept; the chosen 分 stays on its entry.
+    rig.Type(rig.List(), 1, "7");
+    entries.erase(entries.begin() + 1); // Ua
+    rig.sheet->FillLists();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(rig.List().EditBox(), nullptr);
+    EXPECT_EQ(rig.List().cellWidget(1, 5), nullptr);
+    EXPECT_EQ(rig.List().Text(1, 5), "分");
+    EXPECT_EQ(rig.List().RowColour(1), CValueGrid::kChanged);
+    rig.List().ClickCell(0, 5);
+    rig.List().CancelEdit();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(rig.prompts.Texts(), std::vector<std::string>{"条目 Ua 已不在列表中，输入的值未保留。"});
+}
+
+// On the 保护 page an answer of the device does not hide a typed setting, an editor survives the
+// fill of the sheet, and 下装 writes what the rows show.
+TEST(ValPage, ATypedSettingStaysShownAcrossAnswersAndFillsAndIsWhatTheDownloadWrites) {
+    DbRig rig;
+    CValPage& page = *rig.sheet->ValPage();
+    CValListCtrl& list = *page.List();
+    rig.Type(list, 0, "45");
+    ASSERT_TRUE(list.CommitEdit());
+    CDbEntry answer = rig.app->Data().m_entries[3];
+    answer.m_value = "30";
+    rig.sheet->ShowSettingValue(answer);
+    EXPECT_EQ(list.Text(0, 5), "45");
+    EXPECT_EQ(list.RowColour(0), CValueGrid::kChanged);
+
+    rig.Type(list, 1, "1");
+    rig.app->Data().m_entries[3].m_value = "30";
+    rig.sheet->FillLists();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    ASSERT_NE(list.EditBox(), nullptr);
+    ASSERT_EQ(list.cellWidget(1, 5), list.EditBox());
+    EXPECT_EQ(list.EditBox()->text(), QString("1"));
+    ASSERT_TRUE(list.CommitEdit());
+    EXPECT_EQ(list.Text(0, 5), "45");
+    EXPECT_EQ(list.Text(1, 5), "1");
+    EXPECT_EQ(page.Pending().Count(), 2);
+
+    page.Download();
+    ASSERT_EQ(rig.Bodies().size(), 1u);
+    const Bytes body = rig.Bodies()[0];
+    ASSERT_EQ(body.size(), 8u + 10u + 7u);
+    EXPECT_EQ(body[7], 2);
+    EXPECT_EQ(LastValue(Bytes(body.begin(), body.begin() + 18), 4), platform::AtoF(list.Text(0, 5)));
+}
+
+// A reference table is filled again on every answer of its contents: the editor and the typed
+// values stay on their entries, told apart by address as well as key.
+TEST(TabSheet, AnEditorAndTypedValuesStayOnTheirEntriesAcrossFills) {
+    TabRig rig(1);
+    CDbListCtrl& list = *rig.sheet->TabPage()->List();
+    list.ClickCell(1, 5); // the entry of address 7
+    ASSERT_NE(list.EditBox(), nullptr);
+    list.EditBox()->setText("9");
+    CTabEntry front = rig.app->Data().m_tabEntries[0];
+    front.m_address = 6;
+    auto& entries = rig.app->Data().m_tabEntries;
+    entries.insert(entries.begin() + 1, front);
+    rig.sheet->FillList();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    ASSERT_EQ(list.Text(2, 2), "7");
+    ASSERT_NE(list.EditBox(), nullptr);
+    ASSERT_EQ(list.cellWidget(2, 5), list.EditBox());
+    ASSERT_TRUE(list.CommitEdit());
+    rig.sheet->FillList();
+    EXPECT_EQ(list.Text(1, 5), "1");
+    EXPECT_NE(list.RowColour(1), CValueGrid::kChanged);
+    EXPECT_EQ(list.Text(2, 5), "9");
+    EXPECT_EQ(list.RowColour(2), CValueGrid::kChanged);
+    rig.sheet->TabPage()->Button("manualSet")->click();
+    ASSERT_EQ(rig.Bodies().size(), 1u);
+    EXPECT_EQ(rig.Bodies()[0][2], 7);
+    EXPECT_EQ(LastValue(rig.Bodies()[0], 2), platform::AtoF(list.Text(2, 5)));
+}
+
+// A flood of live events keeps the page at its last rows and says how many left.
+TEST(EvtPage, KeepsTheLastRowsAndSaysHowManyLeft) {
+    DbRig rig;
+    const int extra = 250;
+    for (int i = 0; i < CEvtPage::kMaxRows + extra; ++i) {
+        CEventRecord ev{"SOE", 5, 1, 1, "合", std::to_string(i)};
+        rig.sheet->ShowEvent(ev);
+    }
+    auto* page = rig.sheet->Pages()->findChild<CEvtPage*>();
+    ASSERT_NE(page, nullptr);
+    ASSERT_EQ(page->List()->rowCount(), CEvtPage::kMaxRows);
+    EXPECT_EQ(page->List()->item(0, 5)->text(), QString::number(extra));
+    EXPECT_EQ(page->List()->item(CEvtPage::kMaxRows - 1, 5)->text(),
+              QString::number(CEvtPage::kMaxRows + extra - 1));
+    EXPECT_EQ(page->Dropped(), std::uint64_t(extra));
+    EXPECT_FALSE(page->DroppedLine()->isHidden());
+    EXPECT_EQ(page->DroppedLine()->text(), QString("……省略250条……"));
+    std::unique_ptr<QMenu> menu(page->CreateContextMenu());
+    menu->actions()[0]->trigger(); // 清除
+    EXPECT_EQ(page->List()->rowCount(), 0);
+    EXPECT_TRUE(page->DroppedLine()->isHidden());
 }
