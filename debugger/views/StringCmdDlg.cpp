@@ -6,6 +6,7 @@
 
 #include "platform/ui/BatchedText.h"
 #include "platform/ui/WidgetPrompt.h"
+#include "unitlink/LinkTexts.h"
 
 #include <QKeyEvent>
 #include <QTextBlock>
@@ -132,8 +133,12 @@ void CStringCmdDlg::SendLine(const std::string& line) {
         QTimer::singleShot(0, this, &QDialog::close);
         return;
     }
-    app_.Send(requests::StringCommand(line));
     edit_->History().Add(line);
+    if (app_.Send(requests::StringCommand(line)))
+        return;
+    // Nothing left: the console says so on the line after the command, once Enter has ended it.
+    QTimer::singleShot(
+        0, edit_, [e = edit_] { e->ShowAnswer(std::string(unitlink::text::kLinkDown) + "，命令未发送。"); });
 }
 
 void CStringCmdDlg::resizeEvent(QResizeEvent* e) {

@@ -382,3 +382,56 @@ TEST(Queries, TheDefaultEndFiveYearsOnIsSentAfterItsStart) {
     rig.app->OnWaveRecords();
     EXPECT_TRUE(rig.Bodies().empty());
 }
+
+// 远程启动 cuts the link before its box: the unit is restarting, and a link made again while the
+// box is up stays when the box is answered.
+TEST(TimeDialogs, RemoteStartCutsTheLinkBeforeItsBoxAndALinkMadeMeanwhileStays) {
+    AppRig rig;
+    rig.AddBoards();
+    rig.Connect();
+    rig.OnDialog([](QDialog& d) {
+        d.accept();
+        return d.result();
+    });
+    bool connectedUnderTheBox = true;
+    qtest::HeldPrompt held([&] {
+        connectedUnderTheBox = rig.app->IsConnected();
+        rig.app->OnConnect();
+    });
+    rig.app->OnRemoteStart();
+    EXPECT_EQ(held.texts, std::vector<std::string>{"稍后，请用户重新进行网络连接。"});
+    EXPECT_EQ(rig.Bodies().at(0), Bytes{2});
+    EXPECT_FALSE(connectedUnderTheBox);
+    EXPECT_TRUE(rig.app->IsConnected());
+    EXPECT_EQ(rig.transport->closes, 1);
+}
+
+// A console line that finds the link down says so on the line after it, whether the link was
+// closed or the unit dropped it under the send.
+TEST(StringConsole, ALineThatCannotBeSentSaysTheLinkIsDown) {
+    AppRig rig;
+    rig.Connect();
+    rig.app->OnStringCommand();
+    CStringCmdDlg* dlg = rig.app->Console();
+    ASSERT_NE(dlg, nullptr);
+    CCommandEdit* edit = dlg->Edit();
+    rig.transport->sendOk = false;
+    QTest::keyClicks(edit, "ver");
+    QTest::keyClick(edit, Qt::Key_Return);
+    QCoreApplication::processEvents();
+    rig.app->OnDisconnect();
+    QTest::keyClicks(edit, "ps");
+    QTest::keyClick(edit, Qt::Key_Return);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(edit->toPlainText(),
+              QString("ver\n通讯装置通讯中断，命令未发送。\nps\n通讯装置通讯中断，命令未发送。\n"));
+    EXPECT_EQ(edit->History().Count(), 2);
+    // A line that went out is answered by the unit only.
+    rig.transport->sendOk = true;
+    rig.Connect();
+    QTest::keyClicks(edit, "ls");
+    QTest::keyClick(edit, Qt::Key_Return);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(rig.Bodies().size(), 1u);
+    EXPECT_TRUE(edit->toPlainText().endsWith("ls\n"));
+}

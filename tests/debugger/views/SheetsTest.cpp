@@ -81,6 +81,12 @@ struct DbRig : AppRig {
         const Bytes f = qtest::UnitFrame(1, body, board);
         app->Link()->AppendData(f.data(), f.size());
     }
+    // The unit resets the link, and it is made again at once.
+    void Drop() {
+        transport->events->OnPeerClosed();
+        transport->RunPosted();
+        app->OnConnect();
+    }
     CDisDBSheet* sheet = nullptr;
 };
 
@@ -909,4 +915,61 @@ TEST(EvtPage, KeepsTheLastRowsAndSaysHowManyLeft) {
     menu->actions()[0]->trigger(); // 清除
     EXPECT_EQ(page->List()->rowCount(), 0);
     EXPECT_TRUE(page->DroppedLine()->isHidden());
+}
+
+// The unit drops the link while a command waits for its answer and the link is made again at
+// once: the wait goes on across the new link and ends in its box, and the page takes commands
+// again with the values not set still shown.
+TEST(DbSheet, ADropWhileACommandWaitsEndsInItsTimeoutBox) {
+    struct Case {
+        const char* what;
+        std::function<void(DbRig&)> start;
+        int timer;
+        const char* told;
+    };
+    const std::vector<Case> cases = {
+        {"人工置数",
+         [](DbRig& rig) {
+             rig.Type(rig.List(), 0, "12");
+             rig.List().CommitEdit();
+             rig.sheet->DbPage()->Button("manualSet")->click();
+         },
+         kTimerDbSet, "装置人工置数等待返回超时\n人工置数失败!"},
+        {"取消置数", [](DbRig& rig) { rig.sheet->DbPage()->Button("cancelSet")->click(); }, kTimerDbCancel,
+         "装置取消置数等待返回超时\n取消置数失败!"},
+        {"下装",
+         [](DbRig& rig) {
+             rig.Type(*rig.sheet->ValPage()->List(), 0, "11");
+             rig.sheet->ValPage()->List()->CommitEdit();
+             rig.sheet->ValPage()->Download();
+         },
+         kTimerSettings, "下装定值等待返回超时\n定值下装失败!"},
+        {"取消全部人工置数",
+         [](DbRig& rig) {
+             rig.prompts.Script({platform::Answer::Yes});
+             rig.app->OnCancelAllSettings();
+         },
+         kTimerCancelAll, "取消置数等待返回超时\n取消置数失败!"},
+    };
+    for (const Case& c : cases) {
+        DbRig rig;
+        c.start(rig);
+        ASSERT_EQ(rig.Bodies().size(), 1u) << c.what;
+        rig.Drop();
+        ASSERT_TRUE(rig.app->IsConnected()) << c.what;
+        ASSERT_TRUE(rig.Frame().TimerActive(c.timer)) << c.what;
+        rig.prompts.Clear();
+        rig.Frame().OnTimer(c.timer);
+        EXPECT_EQ(rig.prompts.Texts(), std::vector<std::string>{c.told}) << c.what;
+        EXPECT_TRUE(rig.sheet->DbPage()->Button("manualSet")->isEnabled()) << c.what;
+        EXPECT_TRUE(rig.sheet->ValPage()->Button("download")->isEnabled()) << c.what;
+        EXPECT_EQ(rig.app->Link()->ManualSettingFlags(), 0) << c.what;
+    }
+    // The value not set stays shown on its row, marked.
+    DbRig rig;
+    cases[0].start(rig);
+    rig.Drop();
+    rig.Frame().OnTimer(kTimerDbSet);
+    EXPECT_EQ(rig.List().Text(0, 5), "12");
+    EXPECT_EQ(rig.List().Text(0, 6), "×");
 }
