@@ -10,7 +10,6 @@
 
 #include "platform/Prompt.h"
 #include "platform/Text.h"
-#include "platform/TextBatch.h"
 #include "platform/ui/WidgetPrompt.h"
 
 #include <QComboBox>
@@ -708,18 +707,15 @@ std::string CValPage::GetExportText() const {
 
 // ---- CEvtPage
 
-CEvtPage::CEvtPage(int sheetKind, QWidget* parent) : QWidget(parent), sheetKind_(sheetKind) {
+CEvtPage::CEvtPage(int sheetKind, QWidget* parent)
+    : QWidget(parent), sheetKind_(sheetKind), list_(new QTableWidget(this)), rows_(list_, new QLabel(this)) {
     setObjectName("CEvtPage");
     auto* layout = new QVBoxLayout(this);
-    list_ = new QTableWidget(this);
     list_->setObjectName("list");
     list_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     list_->setSelectionBehavior(QAbstractItemView::SelectRows);
     list_->verticalHeader()->hide();
-    droppedLine_ = new QLabel(this);
-    droppedLine_->setObjectName("dropped");
-    droppedLine_->hide();
-    layout->addWidget(droppedLine_);
+    layout->addWidget(rows_.DroppedLine());
     const int w = 900;
     SetColumns(list_, {{"类型", w / 8},
                        {"地址", w / 8},
@@ -738,33 +734,14 @@ CEvtPage::CEvtPage(int sheetKind, QWidget* parent) : QWidget(parent), sheetKind_
 }
 
 void CEvtPage::AddEvent(const CEventRecord& ev) {
-    if (list_->rowCount() >= kMaxRows) {
-        list_->removeRow(0);
-        droppedLine_->setText(Qs(platform::OmittedLine(++dropped_)));
-        droppedLine_->show();
-    }
-    const int row = list_->rowCount();
-    list_->insertRow(row);
-    const std::string cells[] = {ev.m_name,
-                                 StrFormat("%u", unsigned(ev.m_address)),
-                                 StrFormat("%u", unsigned(ev.m_group)),
-                                 StrFormat("%u", unsigned(ev.m_entry)),
-                                 ev.m_action,
-                                 ev.m_time};
-    for (int c = 0; c < 6; ++c)
-        list_->setItem(row, c, new QTableWidgetItem(Qs(cells[c])));
+    rows_.Append({ev.m_name, StrFormat("%u", unsigned(ev.m_address)), StrFormat("%u", unsigned(ev.m_group)),
+                  StrFormat("%u", unsigned(ev.m_entry)), ev.m_action, ev.m_time});
 }
 
 QMenu* CEvtPage::CreateContextMenu() {
     auto* menu = new QMenu(this);
-    menu->addAction("清除", [this] { Clear(); });
+    menu->addAction("清除", [this] { rows_.Clear(); });
     return menu;
-}
-
-void CEvtPage::Clear() {
-    list_->setRowCount(0);
-    dropped_ = 0;
-    droppedLine_->hide();
 }
 
 void CEvtPage::contextMenuEvent(QContextMenuEvent* e) {

@@ -3,6 +3,8 @@
 // reference table), the settings page of a device and the live-event page. The pages show the
 // entries the unit reports, take typed values, send manual settings, cancels and settings
 // downloads, and follow the answers through the link's wait flags and the main-frame timers.
+#include "debugger/views/CappedRows.h"
+
 #include "debugger/model/AppRules.h"
 #include "debugger/model/GroupTable.h"
 
@@ -15,7 +17,6 @@
 #include <vector>
 
 class QComboBox;
-class QLabel;
 class QMenu;
 class QPushButton;
 class QTableWidget;
@@ -148,28 +149,22 @@ private:
 };
 
 // The live events of a sheet.
-// It keeps the last kMaxRows events, as the output views keep their last lines; the line above
-// the list says how many earlier ones left.
+// It keeps its last rows (CCappedRows).
 class CEvtPage : public QWidget {
     Q_OBJECT
 public:
-    static constexpr int kMaxRows = 3000;
     CEvtPage(int sheetKind, QWidget* parent);
     void AddEvent(const CEventRecord& ev);
     QMenu* CreateContextMenu();
     QTableWidget* List() const { return list_; }
-    // The events dropped from the top since the page opened or was cleared.
-    std::uint64_t Dropped() const { return dropped_; }
-    QLabel* DroppedLine() const { return droppedLine_; }
+    const CCappedRows& Rows() const { return rows_; }
     std::function<void()> m_onExit;
 
 private:
     void contextMenuEvent(QContextMenuEvent* e) override;
-    void Clear();
     int sheetKind_;
     QTableWidget* list_;
-    QLabel* droppedLine_;
-    std::uint64_t dropped_ = 0;
+    CCappedRows rows_;
 };
 
 } // namespace quorvex

@@ -421,3 +421,26 @@ TEST(StringConsole, ALineThatCannotBeSentSaysTheLinkIsDown) {
     EXPECT_EQ(rig.Bodies().size(), 1u);
     EXPECT_TRUE(edit->toPlainText().endsWith("ls\n"));
 }
+
+// A history list keeps its last rows like the event pages; the numbers go on across the rows that
+// left, and 清除 starts them again.
+TEST(Queries, AHistoryListKeepsItsLastRowsAndNumbersOn) {
+    AppRig rig;
+    CEventHistoryDlg dlg("装置5");
+    CHistoryEventRecord rec;
+    rec.m_address = 5;
+    const int extra = 7;
+    for (int i = 0; i < CCappedRows::kMaxRows + extra; ++i)
+        dlg.AddEvent(rec);
+    ASSERT_EQ(dlg.List()->rowCount(), CCappedRows::kMaxRows);
+    EXPECT_EQ(dlg.List()->item(0, 0)->text(), QString::number(extra + 1));
+    EXPECT_EQ(dlg.List()->item(CCappedRows::kMaxRows - 1, 0)->text(),
+              QString::number(CCappedRows::kMaxRows + extra));
+    EXPECT_EQ(dlg.Rows().Dropped(), std::uint64_t(extra));
+    EXPECT_EQ(dlg.Rows().DroppedLine()->text(), QString("……省略7条……"));
+    std::unique_ptr<QMenu> menu(dlg.CreateContextMenu());
+    menu->actions()[0]->trigger(); // 清除
+    EXPECT_TRUE(dlg.Rows().DroppedLine()->isHidden());
+    dlg.AddEvent(rec);
+    EXPECT_EQ(dlg.List()->item(0, 0)->text(), QString("1"));
+}

@@ -891,23 +891,23 @@ TEST(TabSheet, AnEditorAndTypedValuesStayOnTheirEntriesAcrossFills) {
 TEST(EvtPage, KeepsTheLastRowsAndSaysHowManyLeft) {
     DbRig rig;
     const int extra = 250;
-    for (int i = 0; i < CEvtPage::kMaxRows + extra; ++i) {
+    for (int i = 0; i < CCappedRows::kMaxRows + extra; ++i) {
         CEventRecord ev{"SOE", 5, 1, 1, "合", std::to_string(i)};
         rig.sheet->ShowEvent(ev);
     }
     auto* page = rig.sheet->Pages()->findChild<CEvtPage*>();
     ASSERT_NE(page, nullptr);
-    ASSERT_EQ(page->List()->rowCount(), CEvtPage::kMaxRows);
+    ASSERT_EQ(page->List()->rowCount(), CCappedRows::kMaxRows);
     EXPECT_EQ(page->List()->item(0, 5)->text(), QString::number(extra));
-    EXPECT_EQ(page->List()->item(CEvtPage::kMaxRows - 1, 5)->text(),
-              QString::number(CEvtPage::kMaxRows + extra - 1));
-    EXPECT_EQ(page->Dropped(), std::uint64_t(extra));
-    EXPECT_FALSE(page->DroppedLine()->isHidden());
-    EXPECT_EQ(page->DroppedLine()->text(), QString("……省略250条……"));
+    EXPECT_EQ(page->List()->item(CCappedRows::kMaxRows - 1, 5)->text(),
+              QString::number(CCappedRows::kMaxRows + extra - 1));
+    EXPECT_EQ(page->Rows().Dropped(), std::uint64_t(extra));
+    EXPECT_FALSE(page->Rows().DroppedLine()->isHidden());
+    EXPECT_EQ(page->Rows().DroppedLine()->text(), QString("……省略250条……"));
     std::unique_ptr<QMenu> menu(page->CreateContextMenu());
     menu->actions()[0]->trigger(); // 清除
     EXPECT_EQ(page->List()->rowCount(), 0);
-    EXPECT_TRUE(page->DroppedLine()->isHidden());
+    EXPECT_TRUE(page->Rows().DroppedLine()->isHidden());
 }
 
 // The unit drops the link while a command waits for its answer and the link is made again at
