@@ -122,14 +122,11 @@ void CValueGrid::ClickCell(int row, int col) {
     // again by its entry afterwards.
     const std::uint16_t address = RowAddress(row);
     const std::uint16_t key = RowKey(row);
-    const std::string type = Text(row, 0);
     if (!CommitEdit())
         return;
-    const auto same = [&](int r) {
-        return r < rowCount() && RowKey(r) == key && RowAddress(r) == address && Text(r, 0) == type;
-    };
+    const auto same = [&](int r) { return r < rowCount() && RowKey(r) == key && RowAddress(r) == address; };
     if (!same(row))
-        row = FindRow(address, key, type);
+        row = FindRow(address, key);
     if (row < 0)
         return;
     selectRow(row);
@@ -187,8 +184,7 @@ void CValueGrid::Refill(const std::function<void()>& fill) {
     fill();
     if (!held.open)
         return;
-    // Address and key name the entry; the type text of a table row holds its position.
-    const int row = FindRow(held.address, held.key, {});
+    const int row = FindRow(held.address, held.key);
     const EditorKind kind = row < 0 ? kNone : EditorFor(row);
     if (kind == kNone) {
         if (m_onEditLost)
@@ -233,9 +229,9 @@ bool CValueGrid::CommitEdit() {
     return true;
 }
 
-int CValueGrid::FindRow(std::uint16_t address, std::uint16_t key, const std::string& type) const {
+int CValueGrid::FindRow(std::uint16_t address, std::uint16_t key) const {
     for (int r = 0; r < rowCount(); ++r)
-        if (RowKey(r) == key && RowAddress(r) == address && (type.empty() || Text(r, 0) == type))
+        if (RowKey(r) == key && RowAddress(r) == address)
             return r;
     return -1;
 }

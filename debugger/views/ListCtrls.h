@@ -62,8 +62,9 @@ public:
     // 1 when an open editor was committed (or none was open), 0 when its text was refused or the
     // grid went while a box was up.
     bool CommitEdit();
-    // The row of an entry (address, key and type text, any type when empty), or -1.
-    int FindRow(std::uint16_t address, std::uint16_t key, const std::string& type) const;
+    // The row of an entry (address and key), or -1. The type text is no part of it: a table row's
+    // type text holds its position, which a refill changes.
+    int FindRow(std::uint16_t address, std::uint16_t key) const;
     // Drops an open editor without committing.
     void CancelEdit();
     // Fills the rows anew. An open editor is closed before the rows go and opened again, with

@@ -442,15 +442,12 @@ QMenu* CSetPage::CreateContextMenu(int row) {
     }
     auto* menu = new QMenu(this);
     // The rows may be filled again while the menu is open: an action finds its entry's row again.
-    const std::string type = list_->Text(row, 0);
     const std::uint16_t shownAddress = list_->RowAddress(row);
-    QAction* cancel = menu->addAction("取消人工置数", [this, shownAddress, key, type] {
-        CancelEntry(list_->FindRow(shownAddress, key, type));
-    });
+    QAction* cancel = menu->addAction(
+        "取消人工置数", [this, shownAddress, key] { CancelEntry(list_->FindRow(shownAddress, key)); });
     cancel->setEnabled(set);
-    QAction* restore = menu->addAction("还原本条目", [this, shownAddress, key, type] {
-        RestoreEntry(list_->FindRow(shownAddress, key, type));
-    });
+    QAction* restore = menu->addAction(
+        "还原本条目", [this, shownAddress, key] { RestoreEntry(list_->FindRow(shownAddress, key)); });
     restore->setEnabled(pending_.Has(mode_ == 1 ? 0 : address, key));
     return menu;
 }
@@ -687,10 +684,9 @@ QMenu* CValPage::CreateContextMenu(int row) {
     auto* menu = new QMenu(this);
     const std::uint16_t key = list_->RowKey(row);
     const std::uint16_t address = list_->RowAddress(row);
-    const std::string type = list_->Text(row, 0);
     menu->addAction("召唤本组实际值", [this, key] { CallGroup(KeyGroup(key)); });
-    QAction* restore = menu->addAction(
-        "还原本条目", [this, address, key, type] { RestoreEntry(list_->FindRow(address, key, type)); });
+    QAction* restore =
+        menu->addAction("还原本条目", [this, address, key] { RestoreEntry(list_->FindRow(address, key)); });
     restore->setEnabled(pending_.Has(0, list_->RowKey(row)));
     return menu;
 }

@@ -966,3 +966,27 @@ TEST(DbSheet, ADropWhileACommandWaitsEndsInItsTimeoutBox) {
     EXPECT_EQ(rig.List().Text(0, 5), "12");
     EXPECT_EQ(rig.List().Text(0, 6), "×");
 }
+
+// A table row's type text holds its position: a menu made before a refill that moved its entry
+// down still finds the entry by address and key.
+TEST(TabSheet, AMenuActionFindsItsEntryAfterARefillMovedIt) {
+    TabRig rig(1);
+    CDbListCtrl& list = *rig.sheet->TabPage()->List();
+    list.ClickCell(1, 5);
+    ASSERT_NE(list.EditBox(), nullptr);
+    list.EditBox()->setText("9");
+    ASSERT_TRUE(list.CommitEdit());
+    std::unique_ptr<QMenu> menu(rig.sheet->TabPage()->CreateContextMenu(1));
+    ASSERT_NE(menu, nullptr);
+    auto& entries = rig.app->Data().m_tabEntries;
+    CTabEntry front = entries[0];
+    front.m_address = 6;
+    entries.insert(entries.begin(), front);
+    rig.sheet->FillList();
+    ASSERT_EQ(list.Text(2, 2), "7");
+    EXPECT_EQ(list.Text(2, 5), "9");
+    menu->actions()[1]->trigger(); // 还原本条目
+    EXPECT_EQ(list.Text(2, 5), "1");
+    EXPECT_NE(list.RowColour(2), CValueGrid::kChanged);
+    EXPECT_TRUE(rig.sheet->TabPage()->Pending().IsEmpty());
+}
