@@ -76,6 +76,18 @@ TEST(EndToEnd, LoginPortInformationAndPostedRequests) {
         const auto bodies = unit->Bodies();
         ASSERT_EQ(bodies.size(), 1u);
         EXPECT_EQ(bodies[0], (Bytes{21, 0x81, 42, 0, 254, 240, 0, 0}));
+
+        // 远程启动 with the worker running: the request leaves before the link is cut.
+        unit->sent.clear();
+        platform::SetDialogRunner([](QDialog& d) {
+            d.accept();
+            return int(QDialog::Accepted);
+        });
+        app.OnRemoteStart();
+        platform::SetDialogRunner({});
+        EXPECT_FALSE(app.IsConnected());
+        EXPECT_EQ(prompts.LastText(), "稍后，请用户重新进行网络连接。");
+        EXPECT_EQ(unit->Bodies(), std::vector<Bytes>{Bytes{2}});
         app.ExitInstance();
     }
 }
