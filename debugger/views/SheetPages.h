@@ -148,8 +148,7 @@ private:
     CValListCtrl* list_;
 };
 
-// The live events of a sheet.
-// It keeps its last rows (CCappedRows).
+// The live events of a sheet, its last rows kept (CCappedRows).
 class CEvtPage : public QWidget {
     Q_OBJECT
 public:
