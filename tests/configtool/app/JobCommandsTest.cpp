@@ -1,0 +1,156 @@
+// The main tool while an SCD import runs on the user-interface thread under its progress dialog:
+// every menu command that touches the project is disabled and refused, the project is neither
+// closed nor imported into a second time under the import, and a posted project opening waits.
+#include "AppFixture.h"
+#include "configtool/shellui/WizardSheet.h"
+#include "editors/views/ExportProgressDlg.h"
+#include "platform/ui/WidgetPrompt.h"
+#include "points/SCDImport.h"
+#include "points/views/ScdProgress.h"
+#include "projectmodel/ConfigDoc.h"
+#include "projectmodel/ProjectContext.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QMenuBar>
+
+namespace fs = std::filesystem;
+using platform::Qs;
+using platform::Ss;
+
+namespace apptest {
+namespace {
+
+// The program's progress of the import; at its first step past the start it runs what the test
+// gives, as an event delivered inside the import would.
+class SteppingProgress : public points::CScdProgress {
+public:
+    void SetPos(int pos) override {
+        CScdProgress::SetPos(pos);
+        if (pos <= 2 || !onStep)
+            return;
+        auto step = std::move(onStep);
+        onStep = nullptr;
+        modalDialog =
+            qobject_cast<editors::CExportProgressDlg*>(QApplication::activeModalWidget()) != nullptr;
+        step();
+    }
+    std::function<void()> onStep;
+    bool modalDialog = false;
+};
+
+class JobCommandsTest : public AppTest {
+protected:
+    JobCommandsTest() {
+        testsupport::CopyTree(testsupport::IniDir(), root_ / "Ini");
+        realProjects_ = true;
+        import_.SetProgress(&progress_);
+        projectmodel::CProjectContext::Instance().SetScdImport(&import_);
+    }
+    ~JobCommandsTest() override { projectmodel::CProjectContext::Instance().SetScdImport(nullptr); }
+
+    projectmodel::CConfigDoc* Current() const { return app_->DocRef().m_pConfigDoc; }
+    static fs::path Station() { return testsupport::TestDataDir() / "scl" / "station.scd"; }
+    // Starts the tool with a new project and the file dialog of the next command answered.
+    void StartWithProject() {
+        ASSERT_TRUE(Start("张三", "111"));
+        Queue(Wizard("导入工程"));
+        Trigger("新建工程(&N)\tCtrl+N");
+        ASSERT_NE(Current(), nullptr);
+        Queue([](QDialog& dlg) {
+            static_cast<QFileDialog&>(dlg).selectFile(Qs(Station().string()));
+            return int(QDialog::Accepted);
+        });
+    }
+    // Every command of the menu bar, exit included.
+    std::vector<QAction*> AllCommands() const {
+        std::vector<QAction*> all;
+        for (QAction* menu : app_->GetMainFrame()->menuBar()->actions())
+            if (menu->menu())
+                for (QAction* a : menu->menu()->actions())
+                    if (!a->isSeparator() && !a->text().isEmpty())
+                        all.push_back(a);
+        return all;
+    }
+
+    points::CSCDImport import_;
+    SteppingProgress progress_;
+};
+
+// Road: 导入SCD文件, and while the import files its IEDs the user tries every command: 新建工程 (否
+// to the save question, the wizard accepted), a second 导入SCD文件, 打开工程, 退出 ... Each project
+// command is disabled, and run anyway it is refused with a box; nothing closes the project and the
+// import files every IED. Afterwards the commands are enabled again.
+TEST_F(JobCommandsTest, EveryMenuCommandWhileAnScdImportRuns) {
+    StartWithProject();
+    projectmodel::CConfigDoc* doc = Current();
+    const int devices = doc->m_devices.GetSize();
+    std::vector<std::string> dialogs;
+    std::vector<std::string> stillEnabled;
+    std::size_t refused = 0;
+    const std::string refusal = "正在导入SCD文件，请等待其完成后再操作。";
+    progress_.onStep = [&] {
+        // Whatever a command would open is answered so that it goes as far as it can: the wizard
+        // accepted, a file chosen, every question answered No.
+        platform::SetDialogRunner([&](QDialog& dlg) {
+            dialogs.push_back(Ss(dlg.objectName()));
+            if (auto* sheet = qobject_cast<CWizardSheet*>(&dlg)) {
+                sheet->SetFolder((root_ / "Project").string());
+                sheet->SetName("第二工程");
+                return int(QDialog::Accepted);
+            }
+            if (auto* files = qobject_cast<QFileDialog*>(&dlg)) {
+                files->selectFile(Qs(Station().string()));
+                return int(QDialog::Accepted);
+            }
+            return int(QDialog::Rejected);
+        });
+        prompt_.SetDefaultAnswer(platform::Answer::No);
+        for (QAction* a : AllCommands()) {
+            if (a->isEnabled() && !a->text().startsWith(QString::fromUtf8("监视窗")) &&
+                a->text() != QString::fromUtf8("结构图") && !a->text().startsWith(QString::fromUtf8("关于")))
+                stillEnabled.push_back(Ss(a->text()));
+            // Run even when disabled: the command itself refuses while the import runs.
+            const bool enabled = a->isEnabled();
+            a->setEnabled(true);
+            a->trigger();
+            a->setEnabled(enabled);
+        }
+        for (const std::string& text : prompt_.Texts())
+            refused += text == refusal;
+    };
+    Trigger("导入SCD文件");
+    EXPECT_TRUE(progress_.modalDialog);
+    EXPECT_TRUE(stillEnabled.empty()) << testing::PrintToString(stillEnabled);
+    // 监视窗, 结构图 and 关于 run; the others (the disabled link items aside) are refused.
+    EXPECT_GE(refused, 15u);
+    EXPECT_EQ(std::count(dialogs.begin(), dialogs.end(), "wizard1"), 0);
+    for (const std::string& name : dialogs)
+        EXPECT_NE(name, "openFileDialog");
+    ASSERT_EQ(Current(), doc);
+    EXPECT_EQ(doc->m_devices.GetSize(), devices + 4);
+    EXPECT_NE(app_->GetMainFrame(), nullptr);
+    app_->GetMainFrame()->UpdateCommandUI();
+    EXPECT_TRUE(app_->GetMainFrame()->Action("新建工程(&N)\tCtrl+N")->isEnabled());
+    EXPECT_TRUE(app_->GetMainFrame()->Action("导入SCD文件")->isEnabled());
+    platform::SetDialogRunner(nullptr);
+}
+
+// An uploaded project asked to open while the import runs (the worker's posted request) does not
+// close the project under the import.
+TEST_F(JobCommandsTest, APostedOpeningWaitsForTheImport) {
+    StartWithProject();
+    projectmodel::CConfigDoc* doc = Current();
+    const int devices = doc->m_devices.GetSize();
+    const fs::path other = root_ / "Project" / "导入工程";
+    progress_.onStep = [&] {
+        prompt_.SetDefaultAnswer(platform::Answer::No);
+        app_->GetMainFrame()->PostOpenProject((other / "Project.ini").string());
+    };
+    Trigger("导入SCD文件");
+    ASSERT_EQ(Current(), doc);
+    EXPECT_EQ(doc->m_devices.GetSize(), devices + 4);
+}
+
+} // namespace
+} // namespace apptest
