@@ -5,6 +5,7 @@
 #include "monitor/app/HistoryForms.h"
 #include "monitor/app/StatForm.h"
 #include "monitor/core/DevTime.h"
+#include "monitor/model/MonitorTexts.h"
 #include "platform/FileFaults.h"
 #include "platform/Gbk.h"
 
@@ -15,6 +16,7 @@
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QTableWidget>
 #include <thread>
 
@@ -361,4 +363,75 @@ TEST(StatWindowTest, MissingViewerGivesAMessage) {
     testsupport::TempDir dir;
     const std::string message = StartStatViewer(dir.Path() / "Brevane", dir.Path() / "q.dat");
     EXPECT_NE(message.find("Brevane"), std::string::npos);
+}
+
+// A statistics query or a history query the unit has not answered when the link drops and
+// reconnects is told with the window's closing; a query whose file dialog is answered after the
+// window closed, or whose frame the socket refuses, is told not sent.
+TEST(StatWindowTest, AQueryCutByAReconnectIsTold) {
+    AppRig rig;
+    rig.Login();
+    CDeviceRecord* d = rig.Ready(5);
+    AddStatGroup(d, 2);
+    QPointer<CStatForm> stat = dynamic_cast<CStatForm*>(rig.app->windows.OpenStat(d->key));
+    ASSERT_NE(stat, nullptr);
+    stat->List()->selectAll();
+    const auto file = rig.dir.Path() / "t.dat";
+    rig.OnDialog([&](QDialog& dlg) {
+        dynamic_cast<QFileDialog&>(dlg).selectFile(QString::fromStdString(file.string()));
+        return static_cast<int>(QDialog::Accepted);
+    });
+    stat->Query();
+    ASSERT_TRUE(stat->Querying());
+    QPointer<CEventForm> events = dynamic_cast<CEventForm*>(rig.app->windows.OpenEvents(d->key));
+    ASSERT_NE(events, nullptr);
+    ASSERT_TRUE(events->Waiting()); // its query at opening
+    const std::vector<std::string> lines = {stat->Title() + "：统计数据召唤", events->Title() + "：召唤"};
+    rig.app->OnDisconnect();
+    rig.app->OnConnect();
+    EXPECT_TRUE(stat.isNull());
+    EXPECT_TRUE(events.isNull());
+    rig.Settle();
+    EXPECT_EQ(rig.prompts.Texts(), std::vector<std::string>{text::CommandsUnanswered(lines)});
+    EXPECT_FALSE(std::filesystem::exists(file));
+
+    // The file dialog answered after a reconnect closed the window.
+    rig.prompts.Clear();
+    rig.Login();
+    d = rig.Ready(5);
+    AddStatGroup(d, 2);
+    stat = dynamic_cast<CStatForm*>(rig.app->windows.OpenStat(d->key));
+    ASSERT_NE(stat, nullptr);
+    stat->List()->selectAll();
+    rig.OnDialog([&](QDialog& dlg) {
+        rig.app->OnDisconnect();
+        rig.app->OnConnect();
+        dynamic_cast<QFileDialog&>(dlg).selectFile(QString::fromStdString(file.string()));
+        return static_cast<int>(QDialog::Accepted);
+    });
+    rig.ClearSent();
+    stat->Query();
+    EXPECT_TRUE(stat.isNull());
+    EXPECT_TRUE(rig.SentBodies().empty());
+    rig.Settle();
+    EXPECT_EQ(rig.prompts.LastText(), text::CommandNotSent("统计数据召唤"));
+
+    // The socket refuses the query: nothing waits.
+    rig.prompts.Clear();
+    rig.Login();
+    d = rig.Ready(5);
+    AddStatGroup(d, 2);
+    stat = dynamic_cast<CStatForm*>(rig.app->windows.OpenStat(d->key));
+    ASSERT_NE(stat, nullptr);
+    stat->List()->selectAll();
+    rig.OnDialog([&](QDialog& dlg) {
+        dynamic_cast<QFileDialog&>(dlg).selectFile(QString::fromStdString(file.string()));
+        return static_cast<int>(QDialog::Accepted);
+    });
+    rig.transport->sendOk = false;
+    stat->Query();
+    EXPECT_FALSE(stat->Querying());
+    EXPECT_TRUE(stat->WaitLabel()->isHidden());
+    rig.Settle();
+    EXPECT_EQ(rig.prompts.Texts().front(), text::CommandNotSent("统计数据召唤"));
 }
