@@ -222,8 +222,8 @@ std::string CMainFrame::LinkPaneText() const {
 void CMainFrame::UpdateCommandUI() {
     const bool project = CurrentDoc() != nullptr;
     const bool connected = m_app.IsLinkConnected();
-    // A running job disables every command that could touch the project; the others follow their
-    // own state below.
+    // A running job disables every command that could touch the project; without one each follows
+    // its own state.
     const bool free = m_app.RunningJob().empty();
     for (const auto& [caption, action] : m_actions)
         if (!IsApartFromProject(caption) && caption != "上装IP" && caption != "下装IP" &&
@@ -231,19 +231,16 @@ void CMainFrame::UpdateCommandUI() {
             action->setEnabled(free);
     for (QAction* recent : m_recentActions)
         recent->setEnabled(free);
-    if (!free) {
-        Action("监视窗(&D)")->setChecked(!m_pMonitorBar->isHidden());
-        Action("结构图")->setChecked(!m_pWorkspaceBar->isHidden());
-        return;
+    if (free) {
+        Action("保存工程(&S)\tCtrl+S")->setEnabled(project);
+        Action("工程另存为(&A)...")->setEnabled(project);
+        Action("工程配置")->setEnabled(project && Template());
+        Action("导入SCD文件")->setEnabled(project && Template());
+        Action("建立连接")->setEnabled(!connected);
+        Action("断开连接")->setEnabled(connected);
+        Action("下装文件")->setEnabled(connected);
+        Action("重启动")->setEnabled(connected);
     }
-    Action("保存工程(&S)\tCtrl+S")->setEnabled(project);
-    Action("工程另存为(&A)...")->setEnabled(project);
-    Action("工程配置")->setEnabled(project && Template());
-    Action("导入SCD文件")->setEnabled(project && Template());
-    Action("建立连接")->setEnabled(!connected);
-    Action("断开连接")->setEnabled(connected);
-    Action("下装文件")->setEnabled(connected);
-    Action("重启动")->setEnabled(connected);
     Action("监视窗(&D)")->setChecked(!m_pMonitorBar->isHidden());
     Action("结构图")->setChecked(!m_pWorkspaceBar->isHidden());
     Action("自动排序")->setChecked(projectmodel::CProjectContext::Instance().IsDeviceTableSorted());

@@ -10,6 +10,7 @@
 #include "platform/Gbk.h"
 
 #include <chrono>
+#include <functional>
 #include <gtest/gtest.h>
 #include <QComboBox>
 #include <QCoreApplication>
@@ -370,20 +371,30 @@ TEST(StatWindowTest, MissingViewerGivesAMessage) {
 // window closed, or whose frame the socket refuses, is told not sent.
 TEST(StatWindowTest, AQueryCutByAReconnectIsTold) {
     AppRig rig;
-    rig.Login();
-    CDeviceRecord* d = rig.Ready(5);
-    AddStatGroup(d, 2);
-    QPointer<CStatForm> stat = dynamic_cast<CStatForm*>(rig.app->windows.OpenStat(d->key));
-    ASSERT_NE(stat, nullptr);
-    stat->List()->selectAll();
     const auto file = rig.dir.Path() / "t.dat";
-    rig.OnDialog([&](QDialog& dlg) {
-        dynamic_cast<QFileDialog&>(dlg).selectFile(QString::fromStdString(file.string()));
-        return static_cast<int>(QDialog::Accepted);
-    });
+    // Logs in and opens device 5's statistics window with every row chosen; its file dialog runs
+    // meanwhile (when given) and answers with the file.
+    const auto openStat = [&](std::function<void()> meanwhile) {
+        rig.Login();
+        CDeviceRecord* d = rig.Ready(5);
+        AddStatGroup(d, 2);
+        auto* form = dynamic_cast<CStatForm*>(rig.app->windows.OpenStat(d->key));
+        if (form)
+            form->List()->selectAll();
+        rig.OnDialog([&file, meanwhile](QDialog& dlg) {
+            if (meanwhile)
+                meanwhile();
+            dynamic_cast<QFileDialog&>(dlg).selectFile(QString::fromStdString(file.string()));
+            return static_cast<int>(QDialog::Accepted);
+        });
+        return form;
+    };
+    QPointer<CStatForm> stat = openStat({});
+    ASSERT_NE(stat, nullptr);
     stat->Query();
     ASSERT_TRUE(stat->Querying());
-    QPointer<CEventForm> events = dynamic_cast<CEventForm*>(rig.app->windows.OpenEvents(d->key));
+    QPointer<CEventForm> events =
+        dynamic_cast<CEventForm*>(rig.app->windows.OpenEvents(rig.app->model.FindDevice(5)->key));
     ASSERT_NE(events, nullptr);
     ASSERT_TRUE(events->Waiting()); // its query at opening
     const std::vector<std::string> lines = {stat->Title() + "：统计数据召唤", events->Title() + "：召唤"};
@@ -397,18 +408,11 @@ TEST(StatWindowTest, AQueryCutByAReconnectIsTold) {
 
     // The file dialog answered after a reconnect closed the window.
     rig.prompts.Clear();
-    rig.Login();
-    d = rig.Ready(5);
-    AddStatGroup(d, 2);
-    stat = dynamic_cast<CStatForm*>(rig.app->windows.OpenStat(d->key));
-    ASSERT_NE(stat, nullptr);
-    stat->List()->selectAll();
-    rig.OnDialog([&](QDialog& dlg) {
+    stat = openStat([&] {
         rig.app->OnDisconnect();
         rig.app->OnConnect();
-        dynamic_cast<QFileDialog&>(dlg).selectFile(QString::fromStdString(file.string()));
-        return static_cast<int>(QDialog::Accepted);
     });
+    ASSERT_NE(stat, nullptr);
     rig.ClearSent();
     stat->Query();
     EXPECT_TRUE(stat.isNull());
@@ -418,20 +422,12 @@ TEST(StatWindowTest, AQueryCutByAReconnectIsTold) {
 
     // The socket refuses the query: nothing waits.
     rig.prompts.Clear();
-    rig.Login();
-    d = rig.Ready(5);
-    AddStatGroup(d, 2);
-    stat = dynamic_cast<CStatForm*>(rig.app->windows.OpenStat(d->key));
+    stat = openStat({});
     ASSERT_NE(stat, nullptr);
-    stat->List()->selectAll();
-    rig.OnDialog([&](QDialog& dlg) {
-        dynamic_cast<QFileDialog&>(dlg).selectFile(QString::fromStdString(file.string()));
-        return static_cast<int>(QDialog::Accepted);
-    });
     rig.transport->sendOk = false;
     stat->Query();
     EXPECT_FALSE(stat->Querying());
     EXPECT_TRUE(stat->WaitLabel()->isHidden());
     rig.Settle();
-    EXPECT_EQ(rig.prompts.Texts().front(), text::CommandNotSent("统计数据召唤"));
+    EXPECT_EQ(rig.prompts.Texts(), std::vector<std::string>{text::CommandNotSent("统计数据召唤")});
 }

@@ -564,5 +564,5 @@ TEST(CommandsAcrossADropTest, ACommandConfirmedAcrossAReconnectIsToldNotSent) {
     EXPECT_FALSE(yao->Waiting());
     EXPECT_EQ(yao->Progress(), nullptr);
     rig.Settle();
-    EXPECT_EQ(rig.prompts.Texts().front(), text::CommandNotSent("遥控选择"));
+    EXPECT_EQ(rig.prompts.Texts(), std::vector<std::string>{text::CommandNotSent("遥控选择")});
 }
