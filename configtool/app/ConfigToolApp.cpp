@@ -118,10 +118,17 @@ CConfigToolApp::CProjectJob::~CProjectJob() {
         m_app.m_pMainFrame->UpdateCommandUI();
 }
 
+std::string CConfigToolApp::RunningJob() const {
+    if (!m_strJob.empty())
+        return m_strJob;
+    return m_bWaitDlg ? "与通讯装置通讯" : "";
+}
+
 bool CConfigToolApp::RefuseWhileJob() {
-    if (m_strJob.empty())
+    const std::string job = RunningJob();
+    if (job.empty())
         return true;
-    platform::MessageBox("正在" + m_strJob + "，请等待其完成后再操作。", {}, platform::Icon::Warning);
+    platform::MessageBox("正在" + job + "，请等待其完成后再操作。", {}, platform::Icon::Warning);
     return false;
 }
 

@@ -95,7 +95,8 @@ public:
     CUserPwMgr& GetUserMgr() { return m_userMgr; }
 
     // The long job that holds the open project (an SCD import) while it runs on the user-interface
-    // thread under its modal progress dialog: no command that touches the project runs meanwhile.
+    // thread under its modal progress dialog: no command that touches the project runs meanwhile,
+    // nor while the worker's job (a download or upload) shows the wait dialog.
     class CProjectJob {
     public:
         CProjectJob(CConfigToolApp& app, std::string name);
@@ -107,7 +108,7 @@ public:
         CConfigToolApp& m_app;
     };
     // The name of the job running ("" when none).
-    const std::string& RunningJob() const { return m_strJob; }
+    std::string RunningJob() const;
     // True when no job runs; otherwise tells the user that the command waits for the job.
     bool RefuseWhileJob();
     // Set once the program ends: nothing new is opened.

@@ -373,18 +373,23 @@ void CMainFrame::DoOpenWait(int mode, const std::string& text) {
         return;
     m_app.m_bWaitDlg = 1;
     m_pWaitDlg = new CDownloadProgressDlg(this);
-    m_pWaitDlg->SetCloseHandler([this] { m_app.m_bWaitDlg = 0; });
+    m_pWaitDlg->SetCloseHandler([this] {
+        m_app.m_bWaitDlg = 0;
+        UpdateCommandUI();
+    });
     // The configuration must not change while a job runs; closing the dialog still ends the job.
     m_pWaitDlg->setWindowModality(Qt::ApplicationModal);
     m_pWaitDlg->SetProgressMode(mode == 0);
     m_pWaitDlg->SetText(text);
     m_pWaitDlg->show();
+    UpdateCommandUI();
 }
 
 void CMainFrame::DoCloseWait() {
     delete m_pWaitDlg;
     m_pWaitDlg = nullptr;
     m_app.m_bWaitDlg = 0;
+    UpdateCommandUI();
 }
 
 void CMainFrame::DoMonitor(LinkColour colour, const std::string& text, const std::uint8_t* data,

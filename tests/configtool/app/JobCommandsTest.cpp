@@ -51,16 +51,20 @@ protected:
 
     projectmodel::CConfigDoc* Current() const { return app_->DocRef().m_pConfigDoc; }
     static fs::path Station() { return testsupport::TestDataDir() / "scl" / "station.scd"; }
-    // Starts the tool with a new project and the file dialog of the next command answered.
+    // Starts the tool with a new project.
     void StartWithProject() {
         ASSERT_TRUE(Start("张三", "111"));
         Queue(Wizard("导入工程"));
         Trigger("新建工程(&N)\tCtrl+N");
         ASSERT_NE(Current(), nullptr);
+    }
+    // 导入SCD文件 with its file dialog answered.
+    void Import() {
         Queue([](QDialog& dlg) {
             static_cast<QFileDialog&>(dlg).selectFile(Qs(Station().string()));
             return int(QDialog::Accepted);
         });
+        Trigger("导入SCD文件");
     }
     // Every command of the menu bar, exit included.
     std::vector<QAction*> AllCommands() const {
@@ -71,6 +75,56 @@ protected:
                     if (!a->isSeparator() && !a->text().isEmpty())
                         all.push_back(a);
         return all;
+    }
+
+    // What trying every command during a job did: the dialogs that ran, the project commands that
+    // were still enabled, the refusals with the job's text.
+    struct Tried {
+        std::vector<std::string> dialogs;
+        std::vector<std::string> stillEnabled;
+        std::size_t refused = 0;
+    };
+    // Tries every command, disabled ones too (the command itself refuses while the job runs).
+    // Whatever a command would open is answered so that it goes as far as it can: the wizard
+    // accepted, a file chosen, every question answered No.
+    Tried TryEveryCommand(const std::string& job) {
+        Tried tried;
+        platform::SetDialogRunner([&](QDialog& dlg) {
+            tried.dialogs.push_back(Ss(dlg.objectName()));
+            if (auto* sheet = qobject_cast<CWizardSheet*>(&dlg)) {
+                sheet->SetFolder((root_ / "Project").string());
+                sheet->SetName("第二工程");
+                return int(QDialog::Accepted);
+            }
+            if (auto* files = qobject_cast<QFileDialog*>(&dlg)) {
+                files->selectFile(Qs(Station().string()));
+                return int(QDialog::Accepted);
+            }
+            return int(QDialog::Rejected);
+        });
+        prompt_.SetDefaultAnswer(platform::Answer::No);
+        prompt_.Clear();
+        for (QAction* a : AllCommands()) {
+            if (a->isEnabled() && !a->text().startsWith(QString::fromUtf8("监视窗")) &&
+                a->text() != QString::fromUtf8("结构图") && !a->text().startsWith(QString::fromUtf8("关于")))
+                tried.stillEnabled.push_back(Ss(a->text()));
+            const bool enabled = a->isEnabled();
+            a->setEnabled(true);
+            a->trigger();
+            a->setEnabled(enabled);
+        }
+        platform::SetDialogRunner(nullptr);
+        for (const std::string& text : prompt_.Texts())
+            tried.refused += text == "正在" + job + "，请等待其完成后再操作。";
+        return tried;
+    }
+    // No command of the project ran: 监视窗, 结构图 and 关于 (its box) run; the nineteen others of
+    // the menus are refused (the four link items without a command do nothing), and any recent
+    // project.
+    static void ExpectAllRefused(const Tried& tried) {
+        EXPECT_TRUE(tried.stillEnabled.empty()) << testing::PrintToString(tried.stillEnabled);
+        EXPECT_GE(tried.refused, 19u);
+        EXPECT_EQ(tried.dialogs, std::vector<std::string>{"aboutDlg"});
     }
 
     points::CSCDImport import_;
@@ -85,56 +139,17 @@ TEST_F(JobCommandsTest, EveryMenuCommandWhileAnScdImportRuns) {
     StartWithProject();
     projectmodel::CConfigDoc* doc = Current();
     const int devices = doc->m_devices.GetSize();
-    std::vector<std::string> dialogs;
-    std::vector<std::string> stillEnabled;
-    std::size_t refused = 0;
-    const std::string refusal = "正在导入SCD文件，请等待其完成后再操作。";
-    progress_.onStep = [&] {
-        // Whatever a command would open is answered so that it goes as far as it can: the wizard
-        // accepted, a file chosen, every question answered No.
-        platform::SetDialogRunner([&](QDialog& dlg) {
-            dialogs.push_back(Ss(dlg.objectName()));
-            if (auto* sheet = qobject_cast<CWizardSheet*>(&dlg)) {
-                sheet->SetFolder((root_ / "Project").string());
-                sheet->SetName("第二工程");
-                return int(QDialog::Accepted);
-            }
-            if (auto* files = qobject_cast<QFileDialog*>(&dlg)) {
-                files->selectFile(Qs(Station().string()));
-                return int(QDialog::Accepted);
-            }
-            return int(QDialog::Rejected);
-        });
-        prompt_.SetDefaultAnswer(platform::Answer::No);
-        for (QAction* a : AllCommands()) {
-            if (a->isEnabled() && !a->text().startsWith(QString::fromUtf8("监视窗")) &&
-                a->text() != QString::fromUtf8("结构图") && !a->text().startsWith(QString::fromUtf8("关于")))
-                stillEnabled.push_back(Ss(a->text()));
-            // Run even when disabled: the command itself refuses while the import runs.
-            const bool enabled = a->isEnabled();
-            a->setEnabled(true);
-            a->trigger();
-            a->setEnabled(enabled);
-        }
-        for (const std::string& text : prompt_.Texts())
-            refused += text == refusal;
-    };
-    Trigger("导入SCD文件");
+    Tried tried;
+    progress_.onStep = [&] { tried = TryEveryCommand("导入SCD文件"); };
+    Import();
     EXPECT_TRUE(progress_.modalDialog);
-    EXPECT_TRUE(stillEnabled.empty()) << testing::PrintToString(stillEnabled);
-    // 监视窗, 结构图 and 关于 run; the nineteen others of the menus are refused (the four link
-    // items without a command do nothing), and any recent project with them.
-    EXPECT_GE(refused, 19u);
-    EXPECT_EQ(std::count(dialogs.begin(), dialogs.end(), "wizard1"), 0);
-    for (const std::string& name : dialogs)
-        EXPECT_NE(name, "openFileDialog");
+    ExpectAllRefused(tried);
     ASSERT_EQ(Current(), doc);
     EXPECT_EQ(doc->m_devices.GetSize(), devices + 4);
     EXPECT_NE(app_->GetMainFrame(), nullptr);
     app_->GetMainFrame()->UpdateCommandUI();
     EXPECT_TRUE(app_->GetMainFrame()->Action("新建工程(&N)\tCtrl+N")->isEnabled());
     EXPECT_TRUE(app_->GetMainFrame()->Action("导入SCD文件")->isEnabled());
-    platform::SetDialogRunner(nullptr);
 }
 
 // An uploaded project asked to open while the import runs (the worker's posted request) does not
@@ -148,9 +163,24 @@ TEST_F(JobCommandsTest, APostedOpeningWaitsForTheImport) {
         prompt_.SetDefaultAnswer(platform::Answer::No);
         app_->GetMainFrame()->PostOpenProject((other / "Project.ini").string());
     };
-    Trigger("导入SCD文件");
+    Import();
     ASSERT_EQ(Current(), doc);
     EXPECT_EQ(doc->m_devices.GetSize(), devices + 4);
+}
+
+// While the worker's job shows the wait dialog (a download of the configuration, an upload), the
+// same commands are refused: the project the job reads stays open.
+TEST_F(JobCommandsTest, EveryMenuCommandWhileTheWaitDialogIsUp) {
+    StartWithProject();
+    projectmodel::CConfigDoc* doc = Current();
+    CMainFrame* frame = app_->GetMainFrame();
+    frame->OpenWait(0, "正在保存组态！");
+    ExpectAllRefused(TryEveryCommand("与通讯装置通讯"));
+    EXPECT_EQ(Current(), doc);
+    EXPECT_EQ(app_->GetMainFrame(), frame);
+    frame->CloseWait();
+    EXPECT_TRUE(frame->Action("新建工程(&N)\tCtrl+N")->isEnabled());
+    EXPECT_TRUE(frame->Action("导入SCD文件")->isEnabled());
 }
 
 } // namespace
