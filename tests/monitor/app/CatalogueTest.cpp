@@ -207,6 +207,8 @@ TEST(CatalogueWindowTest, WindowClosedWhileItsFileDialogIsOpen) {
     form->Upload(0);
     EXPECT_TRUE(form.isNull());
     EXPECT_TRUE(rig.SentBodies().empty());
+    rig.Settle();
+    EXPECT_EQ(rig.prompts.Texts(), std::vector<std::string>{text::CommandNotSent("文件上装")});
 }
 
 // A transfer or a listing the unit has not answered when the link drops and reconnects is told
