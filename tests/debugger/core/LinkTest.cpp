@@ -7,6 +7,7 @@
 #include "debugger/core/NetCfg.h"
 #include "platform/Gbk.h"
 #include "platform/Profile.h"
+#include "tests/support/Found.h"
 #include "tests/support/PromptRecorder.h"
 #include "unitlink/FrameLayout.h"
 
@@ -75,7 +76,7 @@ TEST(DeviceLinkTest, ConnectRetriesUntilTheUserGivesUp) {
     EXPECT_EQ(rig.transport->attempts, 2);
     EXPECT_EQ(prompts.Texts(), std::vector<std::string>(2, "连接TCP/IP通讯装置失败!\n重试吗?"));
     EXPECT_FALSE(rig.link->IsConnected());
-    EXPECT_EQ(rig.shell.notices.back(), "-");
+    EXPECT_EQ(testsupport::Back(rig.shell.notices), "-");
     EXPECT_FALSE(rig.shell.Running(kTimerLogin));
 
     rig.transport->failConnects = 1;
@@ -117,7 +118,7 @@ TEST(DeviceLinkTest, FramesCarryTheHeaderAndTheSequenceNumber) {
 
     rig.transport->sendOk = false;
     rig.link->SendPoll();
-    EXPECT_EQ(rig.shell.debug.back(), "\nD发送数据出错\n");
+    EXPECT_EQ(testsupport::Back(rig.shell.debug), "\nD发送数据出错\n");
     EXPECT_EQ(rig.link->Sequence(), 3); // a failed send does not count
     rig.transport->sendOk = true;
     rig.link->Disconnect();
@@ -146,7 +147,7 @@ TEST(DeviceLinkTest, LoginSequenceEndsWithTheLinkRunning) {
     rig.Unit({15, 1});
     EXPECT_FALSE(rig.shell.Running(kTimerLogin));
     ASSERT_FALSE(rig.transport->Bodies().empty());
-    EXPECT_EQ(rig.transport->Bodies().back(), Bytes{17});
+    EXPECT_EQ(testsupport::Back(rig.transport->Bodies()), Bytes{17});
     EXPECT_EQ(rig.shell.timers[kTimerPortInfo], 6000);
 
     rig.Clear();
@@ -156,7 +157,7 @@ TEST(DeviceLinkTest, LoginSequenceEndsWithTheLinkRunning) {
     EXPECT_EQ(rig.shell.timers[kTimerSupervision], 30000);
     EXPECT_EQ(rig.shell.notices, std::vector<std::string>{"-"});
     ASSERT_FALSE(rig.transport->Sent().empty());
-    EXPECT_EQ(rig.transport->Sent().back().size(), 28u); // the heartbeat
+    EXPECT_EQ(testsupport::Back(rig.transport->Sent()).size(), 28u); // the heartbeat
     ASSERT_EQ(rig.data.m_boards.GetSize(), 1);
     const CUnitBoard& b = rig.data.m_boards[0];
     EXPECT_EQ(b.m_boardNumber, 2);
@@ -296,7 +297,7 @@ TEST(DeviceLinkTest, JunkInFrontOfAnAnswerIsSkippedAndTheAnswerTaken) {
     EXPECT_EQ(rig.shell.other, (std::vector<std::string>{"answer:ok", "answer:ok"}));
     // The debug window says that something that was no frame came.
     ASSERT_FALSE(rig.shell.debug.empty());
-    EXPECT_EQ(rig.shell.debug.front(), "\nD收到无效报文\n");
+    EXPECT_EQ(testsupport::Front(rig.shell.debug), "\nD收到无效报文\n");
 }
 
 TEST(DeviceLinkTest, FramesWaitingUnreadAtTheSupervisionKeepTheLinkAndAreHandled) {
@@ -330,14 +331,14 @@ TEST(DeviceLinkTest, LinkTimers) {
     EXPECT_EQ(rig.shell.log[1], "stop1");
     EXPECT_EQ(rig.shell.log[4], "disconnected");
     EXPECT_EQ(rig.shell.debug, std::vector<std::string>{"\nD心跳超时，重新连接\n"});
-    EXPECT_EQ(rig.shell.log.back(), "connected");
+    EXPECT_EQ(testsupport::Back(rig.shell.log), "connected");
     EXPECT_EQ(rig.transport->closes, 1);
 
     rig.link->OnTimer(kTimerLogin);
     EXPECT_FALSE(rig.link->IsConnected());
     EXPECT_EQ(prompts.LastText(), "等待身份验证超时\n请尝试重新连接");
     EXPECT_FALSE(rig.shell.Running(kTimerLogin));
-    EXPECT_EQ(rig.shell.notices.back(), "-");
+    EXPECT_EQ(testsupport::Back(rig.shell.notices), "-");
     rig.Connect();
     rig.link->OnTimer(kTimerPortInfo);
     EXPECT_EQ(prompts.LastText(), "等待端口信息超时\n请尝试重新连接");
@@ -364,7 +365,7 @@ TEST(DeviceLinkTest, LinkTimers) {
     rig.link->OnTimer(kTimerSettings);
     EXPECT_EQ(prompts.LastText(), "下装定值等待返回超时\n定值下装失败!");
     EXPECT_EQ(rig.shell.dbSheets[1]->calls, std::vector<std::string>{"downloadFailed"});
-    EXPECT_EQ(prompts.Messages().back().caption, "错误");
+    EXPECT_EQ(testsupport::Back(prompts.Messages()).caption, "错误");
     rig.link->OnTimer(kTimerCancelAll);
     EXPECT_EQ(prompts.LastText(), "取消置数等待返回超时\n取消置数失败!");
 }
@@ -400,7 +401,7 @@ TEST(DeviceLinkTest, DownloadGoesOutInChunksOfTenThousandTwoHundredFourBytes) {
     qtest::Le(ack, 0xAABBCCDD, 4);
     for (std::uint16_t chunk = 0; chunk < 3; ++chunk) {
         ASSERT_FALSE(rig.transport->Bodies().empty());
-        const Bytes c = rig.transport->Bodies().back();
+        const Bytes c = testsupport::Back(rig.transport->Bodies());
         const std::size_t n = chunk < 2 ? 10204 : 25000 - 2 * 10204;
         ASSERT_EQ(c.size(), 8 + n);
         EXPECT_EQ(U32(c, 1), 0xAABBCCDDu);
@@ -412,12 +413,12 @@ TEST(DeviceLinkTest, DownloadGoesOutInChunksOfTenThousandTwoHundredFourBytes) {
         qtest::Le(a, chunk, 2);
         rig.Unit(a, 2);
     }
-    const Bytes close = rig.transport->Bodies().back();
+    const Bytes close = testsupport::Back(rig.transport->Bodies());
     ASSERT_FALSE(close.empty());
     EXPECT_EQ(close[0], 7);
     EXPECT_EQ(std::string(close.begin() + 1, close.end()), std::string("/cfg/f.bin") + '\0');
     EXPECT_EQ(rig.shell.progress, (std::vector<int>{0, 0, 40, 81, 100}));
-    EXPECT_EQ(rig.shell.log.back(), "closeProgress2000");
+    EXPECT_EQ(testsupport::Back(rig.shell.log), "closeProgress2000");
     EXPECT_EQ(rig.link->TransferSize(), 0u);
     EXPECT_TRUE(prompts.Texts().empty());
 }
@@ -434,8 +435,8 @@ TEST(DeviceLinkTest, DownloadEdgesAndFailures) {
     qtest::Le(answer, 1, 4);
     rig.Unit(answer);
     ASSERT_FALSE(rig.transport->Bodies().empty());
-    ASSERT_GE(rig.transport->Bodies().back().size(), 6u);
-    EXPECT_EQ(rig.transport->Bodies().back()[5], 0);
+    ASSERT_GE(testsupport::Back(rig.transport->Bodies()).size(), 6u);
+    EXPECT_EQ(testsupport::Back(rig.transport->Bodies())[5], 0);
     // Three refusals of the unit end the download.
     for (int i = 0; i < 3; ++i)
         rig.Unit({6, 1, 0, 0, 0, 0, 0, 0});
@@ -451,8 +452,8 @@ TEST(DeviceLinkTest, DownloadEdgesAndFailures) {
     qtest::Le(answer, 1, 4);
     rig.Unit(answer);
     ASSERT_FALSE(rig.transport->Bodies().empty());
-    ASSERT_GE(rig.transport->Bodies().back().size(), 6u);
-    EXPECT_EQ(rig.transport->Bodies().back()[5], 1);
+    ASSERT_GE(testsupport::Back(rig.transport->Bodies()).size(), 6u);
+    EXPECT_EQ(testsupport::Back(rig.transport->Bodies())[5], 1);
 
     // The announced size is checked.
     prompts.Clear();
@@ -472,8 +473,8 @@ TEST(DeviceLinkTest, DownloadEdgesAndFailures) {
     prompts.Clear();
     EXPECT_EQ(rig.link->StartDownload((rig.dir / "missing.bin").string(), "x", 0), 0);
     ASSERT_FALSE(prompts.Messages().empty());
-    EXPECT_EQ(prompts.Messages().back().text, "打开文件出错");
-    EXPECT_EQ(prompts.Messages().back().caption, "错误信息");
+    EXPECT_EQ(testsupport::Back(prompts.Messages()).text, "打开文件出错");
+    EXPECT_EQ(testsupport::Back(prompts.Messages()).caption, "错误信息");
 
     // The answer wait ends the transfer.
     rig.shell.progressOpen = true;
@@ -499,9 +500,9 @@ TEST(DeviceLinkTest, UploadCollectsTheDataAndSavesIt) {
     qtest::Le(answer, 10, 4);
     qtest::Le(answer, 77, 4);
     rig.Unit(answer, 3);
-    EXPECT_EQ(rig.transport->Bodies().back(), (Bytes{5, 77, 0, 0, 0, 1}));
+    EXPECT_EQ(testsupport::Back(rig.transport->Bodies()), (Bytes{5, 77, 0, 0, 0, 1}));
     rig.Unit({6, 77, 0, 0, 0, 1, 0, 0, 'a', 'b', 'c', 'd', 'e', 'f'}, 3);
-    EXPECT_EQ(rig.transport->Bodies().back(), (Bytes{6, 77, 0, 0, 0, 1, 0, 0}));
+    EXPECT_EQ(testsupport::Back(rig.transport->Bodies()), (Bytes{6, 77, 0, 0, 0, 1, 0, 0}));
     EXPECT_TRUE(rig.shell.Running(kTimerTransfer));
     // The last block carries more than was announced: only the announced size is kept.
     rig.Unit({6, 77, 0, 0, 0, 0, 1, 0, 'g', 'h', 'i', 'j', 'X', 'Y'}, 3);
@@ -510,8 +511,8 @@ TEST(DeviceLinkTest, UploadCollectsTheDataAndSavesIt) {
     ASSERT_FALSE(bodies.back().empty());
     EXPECT_EQ(bodies[bodies.size() - 2], (Bytes{6, 77, 0, 0, 0, 1, 1, 0}));
     EXPECT_EQ(bodies.back()[0], 7);
-    ASSERT_GE(rig.transport->Sent().back().size(), 28u);
-    EXPECT_EQ(rig.transport->Sent().back()[26], 3);
+    ASSERT_GE(testsupport::Back(rig.transport->Sent()).size(), 28u);
+    EXPECT_EQ(testsupport::Back(rig.transport->Sent())[26], 3);
     EXPECT_EQ(rig.shell.saveName, "run.txt");
     EXPECT_EQ(testsupport::ReadBytes(rig.dir / "saved.bin"), "abcdefghij");
     EXPECT_FALSE(rig.shell.Running(kTimerTransfer));
@@ -547,13 +548,13 @@ TEST(DeviceLinkTest, ARepeatedChunkAcknowledgementIsIgnored) {
     EXPECT_EQ(rig.transport->Bodies().size(), sent);
     acknowledge(1, 1);
     ASSERT_FALSE(rig.transport->Bodies().empty());
-    const Bytes last = rig.transport->Bodies().back();
+    const Bytes last = testsupport::Back(rig.transport->Bodies());
     ASSERT_EQ(last.size(), 8u + 25000 - 2 * 10204);
     EXPECT_EQ(U16(last, 6), 2);
     EXPECT_TRUE(std::equal(last.begin() + 8, last.end(), file.begin() + 2 * 10204));
     acknowledge(2, 1);
-    ASSERT_FALSE(rig.transport->Bodies().back().empty());
-    EXPECT_EQ(rig.transport->Bodies().back()[0], 7);
+    ASSERT_FALSE(testsupport::Back(rig.transport->Bodies()).empty());
+    EXPECT_EQ(testsupport::Back(rig.transport->Bodies())[0], 7);
     EXPECT_TRUE(prompts.Texts().empty());
 }
 
@@ -571,9 +572,9 @@ TEST(DeviceLinkTest, AnUploadCutShortIsNotSaved) {
     rig.Unit(answer);
     // 3 of the 10 announced bytes, and the unit says that was all.
     rig.Unit({6, 5, 0, 0, 0, 0, 0, 0, 'a', 'b', 'c'});
-    ASSERT_FALSE(rig.transport->Bodies().back().empty());
-    EXPECT_EQ(rig.transport->Bodies().back()[0], 7); // the unit's file is closed all the same
-    EXPECT_EQ(prompts.Count(), 0u);                  // no box inside the receive path
+    ASSERT_FALSE(testsupport::Back(rig.transport->Bodies()).empty());
+    EXPECT_EQ(testsupport::Back(rig.transport->Bodies())[0], 7); // the unit's file is closed all the same
+    EXPECT_EQ(prompts.Count(), 0u);                              // no box inside the receive path
     rig.shell.RunLater();
     EXPECT_EQ(prompts.LastText(), "文件上装不完整(收到3字节，应为10字节)，文件未保存.");
     EXPECT_EQ(rig.shell.saveName, "");
@@ -596,7 +597,7 @@ TEST(DeviceLinkTest, ARepeatedUploadBlockIsStoredOnceAndTheSaveDialogComesAfterT
     rig.Unit(answer);
     rig.Unit({6, 5, 0, 0, 0, 1, 0, 0, 'a', 'b', 'c'});
     rig.Unit({6, 5, 0, 0, 0, 1, 0, 0, 'a', 'b', 'c'}); // the unit missed the acknowledgement
-    EXPECT_EQ(rig.transport->Bodies().back(), (Bytes{6, 5, 0, 0, 0, 1, 0, 0}));
+    EXPECT_EQ(testsupport::Back(rig.transport->Bodies()), (Bytes{6, 5, 0, 0, 0, 1, 0, 0}));
     EXPECT_EQ(rig.link->TransferPosition(), 3u);
     rig.Unit({6, 5, 0, 0, 0, 0, 1, 0, 'd', 'e', 'f'});
     EXPECT_EQ(rig.shell.saveName, ""); // not asked inside the receive path
@@ -612,11 +613,11 @@ TEST(DeviceLinkTest, DisconnectDuringTheLoginEndsItsWaitsAndNotice) {
     LinkRig rig;
     rig.link->ConnectCommand();
     ASSERT_TRUE(rig.shell.Running(kTimerLogin));
-    ASSERT_EQ(rig.shell.notices.back(), "正在进行验证和配置...");
+    ASSERT_EQ(testsupport::Back(rig.shell.notices), "正在进行验证和配置...");
     rig.link->DisconnectCommand();
     EXPECT_FALSE(rig.shell.Running(kTimerLogin));
     EXPECT_FALSE(rig.shell.Running(kTimerPortInfo));
-    EXPECT_EQ(rig.shell.notices.back(), "-");
+    EXPECT_EQ(testsupport::Back(rig.shell.notices), "-");
     // The same after the challenge was answered, while the port information is awaited.
     rig.link->ConnectCommand();
     rig.shell.StartTimer(kTimerPortInfo, 6000);
