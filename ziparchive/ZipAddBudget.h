@@ -14,9 +14,13 @@ public:
     CAddFilesBudget(std::uint64_t writingBudget, std::uint64_t waitingBudget)
         : writingBudget_(writingBudget), waitingBudget_(waitingBudget) {}
 
-    // True when n more bytes of file `index`, which holds fileHeld bytes now, fit.
+    // True when n more bytes of file `index`, which holds fileHeld bytes now, fit. A file reached
+    // by the writer may still hold more than its share from its waiting time: the files after it
+    // then wait until the whole stays within the budget again.
     bool Fits(std::size_t index, std::uint64_t fileHeld, std::uint64_t n) const {
-        return index == writing_ ? fileHeld + n <= writingBudget_ : waiting_ + n <= waitingBudget_;
+        if (index == writing_)
+            return fileHeld + n <= writingBudget_;
+        return waiting_ + n <= waitingBudget_ && held_ + n <= writingBudget_ + waitingBudget_;
     }
     // n bytes of file `index` were handed to the writer.
     void Handed(std::size_t index, std::uint64_t n) {

@@ -62,3 +62,30 @@ TEST(ZipAddBudget, WaitingBytesStopCountingWhenTheWriterReachesTheirFile) {
     budget.Handed(budget.Writing(), kChunk);
     EXPECT_EQ(budget.Waiting(), 2 * kChunk);
 }
+
+// One large file waited with the whole waiting share; once the writer reaches it, the files after
+// it take only what its writing frees, so the whole never holds more than the budget.
+TEST(ZipAddBudget, ALargeFileReachedByTheWriterKeepsTheWholeWithinTheBudget) {
+    CAddFilesBudget budget(2 * kChunk, 4 * kChunk);
+    budget.Handed(1, 4 * kChunk);
+    budget.Next(4 * kChunk); // the writer reaches file 1 with four chunks held
+    EXPECT_EQ(budget.Waiting(), 0u);
+    EXPECT_FALSE(budget.Fits(1, 4 * kChunk, kChunk)); // more than its own share already
+    EXPECT_TRUE(budget.Fits(2, 0, 2 * kChunk));
+    EXPECT_FALSE(budget.Fits(2, 0, 2 * kChunk + 1));
+    budget.Handed(2, 2 * kChunk);
+    for (int taken = 1; taken <= 2; ++taken) {
+        SCOPED_TRACE(taken);
+        EXPECT_FALSE(budget.Fits(3, 0, 1));
+        budget.Taken(kChunk);
+        ASSERT_TRUE(budget.Fits(3, 0, kChunk));
+        budget.Handed(3, kChunk);
+    }
+    EXPECT_EQ(budget.Held(), 6 * kChunk);
+    EXPECT_EQ(budget.Peak(), 6 * kChunk);
+    // From here the waiting share is the bound again.
+    budget.Taken(2 * kChunk);
+    EXPECT_FALSE(budget.Fits(3, 0, 1));
+    budget.Next(2 * kChunk);
+    EXPECT_TRUE(budget.Fits(3, 0, 2 * kChunk));
+}
