@@ -7,6 +7,7 @@
 // buffers and hands its output on in chunks; chunks of files the writer has not reached yet wait
 // within a byte budget (the worker of the file being written never waits), each chunk holding
 // just its bytes, and a chunk is freed as soon as it is written.
+#include "ziparchive/ZipAddBudget.h"
 #include "ziparchive/ZipArchive.h"
 #include "ziparchive/ZipArchiveUtil.h"
 
@@ -55,11 +56,8 @@ struct CZipArchive::ParallelAdd {
     std::mutex mutex;
     std::condition_variable changed;
     std::vector<ParallelSlot> slots;
-    std::size_t next = 0;      // the next file a worker takes
-    std::size_t writing = 0;   // the file the writer is at
-    std::uint64_t waiting = 0; // bytes in the chunks of files after `writing`
-    std::uint64_t held = 0;    // bytes in all chunks not yet written
-    std::uint64_t peak = 0;    // the most bytes held at once
+    std::size_t next = 0; // the next file a worker takes
+    zipdetail::CAddFilesBudget budget{kWritingBudget, kWaitingBudget};
     bool stop = false;
 };
 
@@ -237,11 +235,8 @@ private:
         {
             std::unique_lock lock(shared_.mutex);
             const ParallelSlot& slot = shared_.slots[index_];
-            shared_.changed.wait(lock, [&] {
-                return shared_.stop ||
-                       (index_ == shared_.writing ? slot.held + used_ <= kWritingBudget
-                                                  : shared_.waiting + used_ <= kWaitingBudget);
-            });
+            shared_.changed.wait(
+                lock, [&] { return shared_.stop || shared_.budget.Fits(index_, slot.held, used_); });
             if (shared_.stop)
                 throw std::runtime_error("stopped");
             PublishLocked(shared_.slots[index_]);
@@ -251,11 +246,8 @@ private:
 
     // A copy of just the bytes: the output buffer stays with the worker.
     void PublishLocked(ParallelSlot& slot) {
-        if (index_ != shared_.writing)
-            shared_.waiting += used_;
+        shared_.budget.Handed(index_, used_);
         slot.held += used_;
-        shared_.held += used_;
-        shared_.peak = std::max(shared_.peak, shared_.held);
         slot.chunks.emplace_back(out_.begin(), out_.begin() + static_cast<std::ptrdiff_t>(used_));
         used_ = 0;
     }
@@ -313,20 +305,18 @@ bool CZipArchive::AddFiles(const std::vector<std::string>& paths, int level, boo
             ok = WriteStreamedFile(shared, paths[i], fullPath, level, i);
             {
                 std::lock_guard lock(shared.mutex);
-                shared.writing = i + 1;
                 // The next file's chunks are no longer waiting: the writer takes them now.
-                if (i + 1 < count)
-                    shared.waiting -= shared.slots[i + 1].held;
+                shared.budget.Next(i + 1 < count ? shared.slots[i + 1].held : 0);
             }
             shared.changed.notify_all();
         }
     } catch (...) {
         finish();
-        m_uAddFilesPeak = shared.peak;
+        m_uAddFilesPeak = shared.budget.Peak();
         throw;
     }
     finish();
-    m_uAddFilesPeak = shared.peak;
+    m_uAddFilesPeak = shared.budget.Peak();
     return ok;
 }
 
@@ -376,7 +366,7 @@ bool CZipArchive::WriteStreamedFile(ParallelAdd& shared, const std::string& path
                 chunk = std::move(slot.chunks.front());
                 slot.chunks.pop_front();
                 slot.held -= chunk.size();
-                shared.held -= chunk.size();
+                shared.budget.Taken(chunk.size());
             }
         }
         // The worker of this file may be waiting for room.

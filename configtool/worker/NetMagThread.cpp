@@ -200,6 +200,7 @@ void CNetMagThread::LogLine(const std::string& text) {
 
 bool CNetMagThread::Sleep() {
     std::this_thread::sleep_for(m_poll);
+    ++m_pollSteps;
     return !Stopping();
 }
 

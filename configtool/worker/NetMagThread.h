@@ -79,6 +79,8 @@ public:
     // The length of one poll step (200 ms; tests shorten it only where the waiting is not what
     // they check).
     void SetPollInterval(std::chrono::milliseconds interval) { m_poll = interval; }
+    // The poll steps waited so far: what a wait took, counted in steps rather than in time.
+    int PollSteps() const { return m_pollSteps.load(); }
 
     // The bound of one upload as a whole, and how the free space of a folder's disk is read
     // (tests set smaller bounds and other disks).
@@ -183,6 +185,7 @@ private:
     std::mutex m_mutex;
     Progress m_progress;
     std::chrono::milliseconds m_poll{200};
+    std::atomic<int> m_pollSteps{0};
     std::uint64_t m_uploadTotal = CUploadBudget::kDefaultTotal;
     FreeSpaceProbe m_freeSpace;
     bool m_boxShown = false;

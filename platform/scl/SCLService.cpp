@@ -453,9 +453,6 @@ CSCLService::~CSCLService() = default;
 void CSCLService::SetXmlFileName(const std::string& path) {
     impl_->fileName = path;
 }
-const std::string& CSCLService::GetXmlFileName() const {
-    return impl_->fileName;
-}
 
 void CSCLService::SetLoadMode(int mode) {
     impl_->loadMode = mode;

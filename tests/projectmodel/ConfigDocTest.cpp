@@ -977,7 +977,7 @@ TEST_F(ConfigDocTest, IedListFromScd) {
     EXPECT_EQ(doc.ImportScdFile({}), 0);
     fs::copy_file(testsupport::TestDataDir() / "scl/station.scd", Lib("其他/station.scd"));
     EXPECT_EQ(doc.ImportScdFile({}), 1);
-    EXPECT_EQ(doc.m_iedList.GetSize(), 4);
+    ASSERT_EQ(doc.m_iedList.GetSize(), 4);
     EXPECT_EQ(doc.m_iedList[2].m_strUri, "");
     EXPECT_TRUE(prompts.Texts().empty());
 
@@ -1210,7 +1210,7 @@ TEST_F(ConfigDocTest, MissingModelSettingsFileStillLoadsTheModel) {
     ASSERT_NE(model, nullptr);
     EXPECT_EQ(model->m_strProtocol, "");
     EXPECT_EQ(model->m_optionGroups.GetSize(), 0);
-    EXPECT_EQ(model->m_groups.GetSize(), 3);
+    ASSERT_EQ(model->m_groups.GetSize(), 3);
     EXPECT_EQ(model->m_groups[0].m_nType, kInfoTypeOther);
 }
 

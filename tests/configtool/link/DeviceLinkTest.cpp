@@ -400,7 +400,7 @@ TEST_F(DeviceLinkTest, RestartSendsBoardAndCloses) {
     ASSERT_EQ(1, link->Connect());
     EXPECT_EQ(1, link->SendRestart(3));
     ASSERT_EQ(1u, transport->sent.size());
-    EXPECT_EQ(29u, transport->sent[0].size());
+    ASSERT_EQ(29u, transport->sent[0].size());
     EXPECT_EQ(3, transport->sent[0][26]);
     EXPECT_EQ(2, transport->sent[0][28]);
     EXPECT_FALSE(link->IsConnected());

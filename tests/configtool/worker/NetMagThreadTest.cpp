@@ -248,7 +248,6 @@ TEST_F(WorkerRunTest, PasswordNeverConfirmedEndsBothJobsAfterAboutTwoSeconds) {
     EXPECT_TRUE(down.Has("口令验证失败!\n"));
     EXPECT_FALSE(down.Has(kSuccess));
     EXPECT_GE(down.ms, 1900);
-    EXPECT_LT(down.ms, 15000);
     EXPECT_FALSE(fs::exists(store / "QXM7740.ini"));
 
     const ToolRun up = Upload(unit, root);
@@ -662,10 +661,9 @@ TEST_F(WorkerThreadTest, AStepTheUnitNeverAnswersEndsTheDownload) {
     ASSERT_TRUE(doc.OpenProject(mainFile));
     Make(unit, &doc);
     link->SetStepWait(std::chrono::milliseconds(1000));
-    QElapsedTimer t;
-    t.start();
     EXPECT_EQ(RunEvent(INetWorker::kDownloadConfig), 0);
-    EXPECT_LT(t.elapsed(), 20000);
+    // The link's step wait of one second ended it, not the default one nor the job's own.
+    EXPECT_TRUE(host->HasLine("等待装置应答超时(1秒)，文件传输失败!"));
     EXPECT_TRUE(host->HasLine("下装配置文件失败！"));
     for (const auto& m : prompt.Messages())
         EXPECT_NE(m.text, kSuccess);
@@ -684,11 +682,26 @@ TEST_F(WorkerThreadTest, AStepTheUnitNeverAnswersEndsTheOneFileDownload) {
     while (link->PasswordState() != CDeviceLink::kPasswordVerified && t.elapsed() < 5000)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
     worker->SetDownloadFile(local.string(), "one.bin", 0);
-    t.restart();
     EXPECT_EQ(RunEvent(INetWorker::kDownloadFile), 0);
-    EXPECT_LT(t.elapsed(), 20000);
     EXPECT_TRUE(host->HasLine("等待装置应答超时(1秒)，文件传输失败!"));
     EXPECT_EQ(host->waitDialog.load(), 0);
+}
+
+// A unit that never confirms the password: each job gives up after ten poll steps, counted by the
+// worker rather than timed (the steps are shortened here; their default length the tool runs show).
+TEST_F(WorkerThreadTest, APasswordNeverConfirmedEndsEachJobAfterTenPollSteps) {
+    FakeUnit unit(store, {"no-verify"});
+    projectmodel::CConfigDoc doc;
+    doc.MakeCurrent();
+    ASSERT_TRUE(doc.OpenProject(mainFile));
+    Make(unit, &doc);
+    worker->SetPollInterval(std::chrono::milliseconds(20));
+    EXPECT_EQ(RunEvent(INetWorker::kDownloadConfig), 0);
+    EXPECT_TRUE(host->HasLine("口令验证失败!"));
+    EXPECT_EQ(worker->PollSteps(), 10);
+    EXPECT_EQ(RunEvent(INetWorker::kUploadConfig), 0);
+    EXPECT_EQ(worker->PollSteps(), 20);
+    EXPECT_FALSE(fs::exists(store / "QXM7740.ini"));
 }
 
 TEST_F(WorkerThreadTest, ManyFilesNeverWrapTheProgress) {

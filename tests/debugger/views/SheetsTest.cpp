@@ -194,7 +194,7 @@ TEST(DbSheet, EditorsCheckTypedValuesAndKeepPending) {
     ASSERT_NE(rig.List().EditBox(), nullptr);
     // Another click keeps the refused editor.
     rig.List().ClickCell(1, 5);
-    EXPECT_NE(rig.List().EditBox(), nullptr);
+    ASSERT_NE(rig.List().EditBox(), nullptr);
     rig.List().EditBox()->setText("12.50");
     EXPECT_TRUE(rig.List().CommitEdit());
     EXPECT_EQ(rig.List().Text(0, 5), "12.5");

@@ -97,7 +97,7 @@ TEST(CatalogueWindowTest, DownloadOfTwoChunks) {
     EXPECT_EQ(U32(chunk, 1), 77u);
     EXPECT_EQ(chunk[5], 1); // more
     EXPECT_EQ(U16(chunk, 6), 0);
-    EXPECT_EQ(chunk.size(), 8u + 1024u);
+    ASSERT_EQ(chunk.size(), 8u + 1024u);
     EXPECT_EQ(form->Progress()->Pos(), 50);
     rig.ClearSent();
     form->OnChunkAnswer(77, 1, 0);

@@ -186,6 +186,8 @@ TEST_F(DeviceLinkTest, LoginKeyFromTheCommandLineIsUsed) {
     rig.Connect();
     rig.Feed(Dsdu({14, 0xFF, 0xFF, 0xFF, 0xFF}));
     const std::uint8_t challenge[4] = {0xFF, 0xFF, 0xFF, 0xFF};
+    ASSERT_GT(rig.SentBodies().size(), 0u);
+    ASSERT_GE(rig.SentBodies()[0].size(), 5u);
     EXPECT_EQ(U32(rig.SentBodies()[0], 1), unitlink::ComputeChallengeAnswer(challenge, 1234));
 }
 

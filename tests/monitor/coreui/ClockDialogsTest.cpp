@@ -153,6 +153,7 @@ TEST_F(ClockDialogsTest, ClockWindowListsBoardsAndFillsPlausibleTimes) {
     window->BoardTime(0, noMonth);
     EXPECT_EQ(window->TimeTexts(), (std::vector<std::string>{"", "2024-02-01 12:30:10"}));
     window->BoardTime(9, good); // a board without a row
+    ASSERT_FALSE(window->TimeTexts().empty());
     EXPECT_EQ(window->TimeTexts()[0], "");
 
     // Viewing again replaces the window with one row per board, all empty.

@@ -334,7 +334,7 @@ TEST(SclService, EncodingsPrefixesEntitiesAndWhitespace) {
         m.service.GetRoot().FindEleListByName(kinds[k], one, true);
         EXPECT_EQ(one, found[k]) << kinds[k];
     }
-    EXPECT_EQ(2u, found[0].size());
+    ASSERT_EQ(2u, found[0].size());
     EXPECT_EQ(2u, found[1].size());
     EXPECT_TRUE(found[2].empty());
     EXPECT_EQ("a:b:IED", found[0][0].GetEleName());
