@@ -191,10 +191,16 @@ int CValueGrid::FindRow(std::uint16_t address, std::uint16_t key, const std::str
 }
 
 bool CValueGrid::CheckTyped(int row, const std::string& text, double& value) {
-    const ValueCheck check = CheckValueText(text, m_dataTypeOf ? m_dataTypeOf(row) : 0, value);
-    if (check == ValueCheck::kOk)
+    const CValueCodec codec = m_codecOf ? m_codecOf(row) : CValueCodec(0, 0);
+    const ValueCheck check = CheckValueText(text, codec.Type(), value);
+    if (check != ValueCheck::kOk) {
+        platform::MessageBox(ValueCheckMessage(check), "错误", platform::Icon::Error);
+        return false;
+    }
+    const std::string refusal = codec.Type() != 0 ? codec.Refusal(text) : std::string();
+    if (refusal.empty())
         return true;
-    platform::MessageBox(ValueCheckMessage(check), "错误", platform::Icon::Error);
+    platform::MessageBox(refusal, "错误", platform::Icon::Error);
     return false;
 }
 
@@ -246,12 +252,6 @@ bool CDbListCtrl::CommitText(int row, const std::string& text) {
     double value = 0;
     if (!CheckTyped(row, text, value))
         return false;
-    // A double point is set as 0 or 1; any other number has no byte and would go out as 0.
-    const std::uint8_t type = m_dataTypeOf ? m_dataTypeOf(row) : 0;
-    if ((type == 18 || type == 19) && value != 0 && value != 1) {
-        platform::MessageBox(kValueOutOfRange, "错误", platform::Icon::Error);
-        return false;
-    }
     const double old = platform::AtoF(Text(row, 5));
     removeCellWidget(row, 5);
     edit_ = nullptr;
@@ -274,9 +274,8 @@ bool CValListCtrl::CommitText(int row, const std::string& text) {
     double value = 0;
     if (!CheckTyped(row, text, value))
         return false;
-    // A soft strap, and any double-point setting, is 0 or 1: no other value has a byte.
-    const std::uint8_t type = m_dataTypeOf ? m_dataTypeOf(row) : 0;
-    if ((Text(row, 0) == "软压板" || type == 9 || type == 19) && value != 0 && value != 1) {
+    // A soft strap is 0 or 1 whatever its field (a double-point field's codec says so itself).
+    if (Text(row, 0) == "软压板" && value != 0 && value != 1) {
         platform::MessageBox(kValueOutOfRange, "错误", platform::Icon::Error);
         return false;
     }
