@@ -1,5 +1,7 @@
 #include "monitor/core/GenericValue.h"
 
+#include "monitor/core/DevTime.h"
+
 #include "platform/Gbk.h"
 #include "platform/Text.h"
 
@@ -79,25 +81,6 @@ std::optional<double> RealNumber(std::string_view s) {
     if (s.empty() || ec != std::errc() || end != s.data() + s.size())
         return std::nullopt;
     return v;
-}
-
-// "a.b.c.d" with four decimal parts of 0 to 255, or nothing.
-std::optional<std::uint32_t> DottedAddress(std::string_view s) {
-    std::uint32_t address = 0;
-    for (int part = 0; part < 4; ++part) {
-        const std::size_t dot = part < 3 ? s.find('.') : s.size();
-        if (dot == std::string_view::npos || dot == 0 || dot > 3)
-            return std::nullopt;
-        const std::string_view digits = s.substr(0, dot);
-        if (digits.find_first_not_of("0123456789") != std::string_view::npos)
-            return std::nullopt;
-        const auto v = WholeNumber(digits);
-        if (!v || *v > 255)
-            return std::nullopt;
-        address = address << 8 | static_cast<std::uint32_t>(*v);
-        s.remove_prefix(part < 3 ? dot + 1 : dot);
-    }
-    return address;
 }
 
 int HexDigit(char c) {
@@ -334,7 +317,7 @@ std::vector<std::uint8_t> ParseGenericValue(std::string_view text, std::uint8_t 
     case 3:
         if (size == 1 && number == 4) {
             // An address, written as it is shown: the most significant byte first.
-            if (const auto address = DottedAddress(text))
+            if (const auto address = ParseDottedAddress(text))
                 for (std::size_t i = 0; i < 4; ++i)
                     out[i] = static_cast<std::uint8_t>(*address >> (8 * (3 - i)));
             break;
