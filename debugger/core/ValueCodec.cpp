@@ -38,8 +38,9 @@ std::int64_t SignedLow(const std::uint8_t* data, std::size_t n) {
     return static_cast<std::int64_t>(u);
 }
 
-// Digits, an optional leading "-" and at most one ".", with at least one digit.
-bool IsNumberText(std::string_view text) {
+} // namespace
+
+bool CValueCodec::IsNumberText(std::string_view text) {
     std::size_t digits = 0, points = 0;
     for (std::size_t i = 0; i < text.size(); ++i) {
         const char c = text[i];
@@ -52,8 +53,6 @@ bool IsNumberText(std::string_view text) {
     }
     return digits > 0 && points <= 1;
 }
-
-} // namespace
 
 CValueCodec::CValueCodec(std::uint8_t dataType, std::uint8_t dataSize, std::uint8_t number)
     : type_(dataType), size_(dataSize), length_(static_cast<std::size_t>(dataSize) * number) {}

@@ -66,6 +66,9 @@ public:
     // when the text cannot be typed back (no number, an infinity).
     std::optional<Bytes> Canonical(const Bytes& b) const;
 
+    // Whether a text is a number the grids take: digits, an optional leading "-" and at most one
+    // ".", with at least one digit (no exponent, no "+", no spaces).
+    static bool IsNumberText(std::string_view text);
     // A number text as the program shows it: no leading zeros, no zeros after the point, no bare
     // point, no sign on zero.
     static std::string Normalise(std::string_view text);
