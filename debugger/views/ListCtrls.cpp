@@ -122,14 +122,11 @@ void CValueGrid::ClickCell(int row, int col) {
     // again by its entry afterwards.
     const std::uint16_t address = RowAddress(row);
     const std::uint16_t key = RowKey(row);
-    const std::string type = Text(row, 0);
     if (!CommitEdit())
         return;
-    const auto same = [&](int r) {
-        return r < rowCount() && RowKey(r) == key && RowAddress(r) == address && Text(r, 0) == type;
-    };
+    const auto same = [&](int r) { return r < rowCount() && RowKey(r) == key && RowAddress(r) == address; };
     if (!same(row))
-        row = FindRow(address, key, type);
+        row = FindRow(address, key);
     if (row < 0)
         return;
     selectRow(row);
@@ -138,6 +135,10 @@ void CValueGrid::ClickCell(int row, int col) {
     const EditorKind kind = EditorFor(row);
     if (kind == kNone)
         return;
+    OpenEditor(row, kind);
+}
+
+void CValueGrid::OpenEditor(int row, EditorKind kind) {
     editRow_ = row;
     if (kind == kEdit) {
         edit_ = new CListEdit(this);
@@ -157,6 +158,51 @@ void CValueGrid::ClickCell(int row, int col) {
         setCellWidget(row, 5, choice_);
         choice_->setFocus();
     }
+}
+
+CValueGrid::HeldEditor CValueGrid::TakeEditor() {
+    HeldEditor held;
+    if (editRow_ < 0 || (!edit_ && !choice_))
+        return held;
+    held.open = true;
+    held.address = RowAddress(editRow_);
+    held.key = RowKey(editRow_);
+    held.name = Text(editRow_, 1);
+    if (edit_)
+        held.text = edit_->text();
+    else
+        held.choice = choice_->currentIndex();
+    CancelEdit();
+    return held;
+}
+
+void CValueGrid::Refill(const std::function<void()>& fill) {
+    // The editor is a cell widget: emptying the rows would delete it under its pointer.
+    const HeldEditor held = TakeEditor();
+    setRowCount(0);
+    colours_.clear();
+    fill();
+    if (!held.open)
+        return;
+    const int row = FindRow(held.address, held.key);
+    const EditorKind kind = row < 0 ? kNone : EditorFor(row);
+    if (kind == kNone) {
+        if (m_onEditLost)
+            m_onEditLost(held.name);
+        return;
+    }
+    OpenEditor(row, kind);
+    if (edit_) {
+        edit_->setText(held.text);
+        edit_->selectAll();
+    } else if (choice_) {
+        choice_->setCurrentIndex(held.choice);
+    }
+}
+
+void CValueGrid::ShowPendingValue(int row, double value) {
+    SetText(row, 5, EditorFor(row) == kChoice ? (value == 1 ? "合" : "分") : ShownValue(value));
+    SetRowColour(row, kChanged);
 }
 
 bool CValueGrid::CommitEdit() {
@@ -183,9 +229,9 @@ bool CValueGrid::CommitEdit() {
     return true;
 }
 
-int CValueGrid::FindRow(std::uint16_t address, std::uint16_t key, const std::string& type) const {
+int CValueGrid::FindRow(std::uint16_t address, std::uint16_t key) const {
     for (int r = 0; r < rowCount(); ++r)
-        if (RowKey(r) == key && RowAddress(r) == address && Text(r, 0) == type)
+        if (RowKey(r) == key && RowAddress(r) == address)
             return r;
     return -1;
 }

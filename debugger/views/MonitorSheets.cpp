@@ -143,18 +143,25 @@ void CDisDBSheet::AddSettingGroup(std::uint8_t group, const std::string& title) 
 
 void CDisDBSheet::FillLists() {
     readWait_->stop();
+    const auto fill = [this](auto&& add) {
+        for (const CDbEntry& e : app_.Data().m_entries)
+            if (e.m_address == device_)
+                add(e);
+    };
     ActivatePage(1);
-    valPage_->List()->setRowCount(0);
+    valPage_->Refill([&] {
+        fill([this](const CDbEntry& e) {
+            if (!dbPage_->Groups().Has(KeyGroup(e.m_key)) && valPage_->HasGroup(KeyGroup(e.m_key)))
+                valPage_->AddRow(e);
+        });
+    });
     ActivatePage(0);
-    dbPage_->List()->setRowCount(0);
-    for (const CDbEntry& e : app_.Data().m_entries) {
-        if (e.m_address != device_)
-            continue;
-        if (dbPage_->Groups().Has(KeyGroup(e.m_key)))
-            dbPage_->AddRow(e);
-        else if (valPage_->HasGroup(KeyGroup(e.m_key)))
-            valPage_->AddRow(e);
-    }
+    dbPage_->Refill([&] {
+        fill([this](const CDbEntry& e) {
+            if (dbPage_->Groups().Has(KeyGroup(e.m_key)))
+                dbPage_->AddRow(e);
+        });
+    });
 }
 
 void CDisDBSheet::ShowValue(const CDbEntry& entry) {
@@ -236,11 +243,12 @@ CDisTabSheet::CDisTabSheet(CQuorvexApp& app, const CTabSheetKey& key, const std:
 }
 
 void CDisTabSheet::FillList() {
-    tabPage_->List()->setRowCount(0);
-    int index = 0;
-    for (const CTabEntry& e : app_.Data().m_tabEntries)
-        if (e.SameTable(key_.board, key_.portType, key_.port, key_.table))
-            tabPage_->AddTabRow(e, index++);
+    tabPage_->Refill([this] {
+        int index = 0;
+        for (const CTabEntry& e : app_.Data().m_tabEntries)
+            if (e.SameTable(key_.board, key_.portType, key_.port, key_.table))
+                tabPage_->AddTabRow(e, index++);
+    });
 }
 
 void CDisTabSheet::ShowValue(const CTabEntry& entry) {

@@ -20,6 +20,7 @@
 
 #include <QObject>
 #include <QPointer>
+#include <QTimer>
 
 #include <filesystem>
 #include <functional>
@@ -212,6 +213,8 @@ private:
     QPointer<CWaveListDlg> wave_;
     QPointer<CDeviceTimeDlg> deviceTime_;
     QPointer<CTransferProgressDlg> progress_;
+    // Runs while the commands pause after a post (WaitAfterPost).
+    QTimer postHold_;
 };
 
 } // namespace quorvex

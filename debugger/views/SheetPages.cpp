@@ -16,6 +16,7 @@
 #include <QContextMenuEvent>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QLabel>
 #include <QMenu>
 #include <QPointer>
 #include <QPushButton>
@@ -74,6 +75,15 @@ void ShowListFull() {
     platform::MessageBox("输入个数不可超过63", "警告", platform::Icon::Warning);
 }
 
+// A refill that no longer holds the entry of an open editor: what was typed there is not kept.
+void TellEditLost(CQuorvexApp& app, const std::string& name) {
+    // The refill runs inside the handling of a frame: the box comes after it.
+    app.Later([name] {
+        platform::MessageBox("条目 " + name + " 已不在列表中，输入的值未保留。", "信息",
+                             platform::Icon::Information);
+    });
+}
+
 // The box of a value refused before sending: the entry, why, and what did not happen.
 void ShowRefusal(const std::string& name, const std::string& refusal, const char* outcome) {
     platform::MessageBox("条目 " + name + " " + refusal + "\n" + outcome, "错误", platform::Icon::Error);
@@ -112,6 +122,7 @@ CSetPage::CSetPage(CQuorvexApp& app, int mode, std::uint8_t board, std::uint16_t
                 codec = CValueCodec(e.m_dataType, e.m_dataSize, e.m_number);
         return codec;
     };
+    list_->m_onEditLost = [this](const std::string& name) { TellEditLost(app_, name); };
     layout->addWidget(list_);
     auto* row = new QHBoxLayout;
     connect(AddButton(this, row, "cancelSet", "取消置数"), &QPushButton::clicked, this,
@@ -162,6 +173,15 @@ void CSetPage::AddTabRow(const CTabEntry& e, int index) {
     list_->SetText(row, 5, e.m_value);
     if (e.m_set)
         list_->SetText(row, 6, "√");
+}
+
+void CSetPage::Refill(const std::function<void()>& fill) {
+    list_->Refill([&] {
+        fill();
+        for (const CPendingValue& p : pending_.Items())
+            for (int row : RowsOf(p.m_address, p.m_key))
+                list_->ShowPendingValue(row, p.m_newValue);
+    });
 }
 
 std::vector<int> CSetPage::RowsOf(std::uint16_t address, std::uint16_t key) const {
@@ -422,15 +442,12 @@ QMenu* CSetPage::CreateContextMenu(int row) {
     }
     auto* menu = new QMenu(this);
     // The rows may be filled again while the menu is open: an action finds its entry's row again.
-    const std::string type = list_->Text(row, 0);
     const std::uint16_t shownAddress = list_->RowAddress(row);
-    QAction* cancel = menu->addAction("取消人工置数", [this, shownAddress, key, type] {
-        CancelEntry(list_->FindRow(shownAddress, key, type));
-    });
+    QAction* cancel = menu->addAction(
+        "取消人工置数", [this, shownAddress, key] { CancelEntry(list_->FindRow(shownAddress, key)); });
     cancel->setEnabled(set);
-    QAction* restore = menu->addAction("还原本条目", [this, shownAddress, key, type] {
-        RestoreEntry(list_->FindRow(shownAddress, key, type));
-    });
+    QAction* restore = menu->addAction(
+        "还原本条目", [this, shownAddress, key] { RestoreEntry(list_->FindRow(shownAddress, key)); });
     restore->setEnabled(pending_.Has(mode_ == 1 ? 0 : address, key));
     return menu;
 }
@@ -473,6 +490,7 @@ CValPage::CValPage(CQuorvexApp& app, std::uint8_t board, std::uint16_t device, Q
                 return CValueCodec(e.m_dataType, e.m_dataSize, e.m_number);
         return CValueCodec(0, 0);
     };
+    list_->m_onEditLost = [this](const std::string& name) { TellEditLost(app_, name); };
     layout->addWidget(list_);
     auto* row = new QHBoxLayout;
     connect(AddButton(this, row, "download", "下 装"), &QPushButton::clicked, this, &CValPage::Download);
@@ -506,7 +524,20 @@ void CValPage::AddRow(const CDbEntry& e) {
     list_->SetText(row, 5, e.m_value);
 }
 
+void CValPage::Refill(const std::function<void()>& fill) {
+    list_->Refill([&] {
+        fill();
+        for (const CPendingValue& p : pending_.Items())
+            for (int row = 0; row < list_->rowCount(); ++row)
+                if (list_->RowKey(row) == p.m_key)
+                    list_->ShowPendingValue(row, p.m_newValue);
+    });
+}
+
 void CValPage::ShowValue(const CDbEntry& e) {
+    // A value typed and not yet downloaded stays on its row: the row shows what 下装 writes.
+    if (pending_.Has(0, e.m_key))
+        return;
     for (int row = 0; row < list_->rowCount(); ++row) {
         if (list_->Text(row, 3).empty() || list_->Text(row, 4).empty() || list_->RowKey(row) != e.m_key)
             continue;
@@ -653,10 +684,9 @@ QMenu* CValPage::CreateContextMenu(int row) {
     auto* menu = new QMenu(this);
     const std::uint16_t key = list_->RowKey(row);
     const std::uint16_t address = list_->RowAddress(row);
-    const std::string type = list_->Text(row, 0);
     menu->addAction("召唤本组实际值", [this, key] { CallGroup(KeyGroup(key)); });
-    QAction* restore = menu->addAction(
-        "还原本条目", [this, address, key, type] { RestoreEntry(list_->FindRow(address, key, type)); });
+    QAction* restore =
+        menu->addAction("还原本条目", [this, address, key] { RestoreEntry(list_->FindRow(address, key)); });
     restore->setEnabled(pending_.Has(0, list_->RowKey(row)));
     return menu;
 }
@@ -673,14 +703,15 @@ std::string CValPage::GetExportText() const {
 
 // ---- CEvtPage
 
-CEvtPage::CEvtPage(int sheetKind, QWidget* parent) : QWidget(parent), sheetKind_(sheetKind) {
+CEvtPage::CEvtPage(int sheetKind, QWidget* parent)
+    : QWidget(parent), sheetKind_(sheetKind), list_(new QTableWidget(this)), rows_(list_, new QLabel(this)) {
     setObjectName("CEvtPage");
     auto* layout = new QVBoxLayout(this);
-    list_ = new QTableWidget(this);
     list_->setObjectName("list");
     list_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     list_->setSelectionBehavior(QAbstractItemView::SelectRows);
     list_->verticalHeader()->hide();
+    layout->addWidget(rows_.DroppedLine());
     const int w = 900;
     SetColumns(list_, {{"类型", w / 8},
                        {"地址", w / 8},
@@ -699,21 +730,13 @@ CEvtPage::CEvtPage(int sheetKind, QWidget* parent) : QWidget(parent), sheetKind_
 }
 
 void CEvtPage::AddEvent(const CEventRecord& ev) {
-    const int row = list_->rowCount();
-    list_->insertRow(row);
-    const std::string cells[] = {ev.m_name,
-                                 StrFormat("%u", unsigned(ev.m_address)),
-                                 StrFormat("%u", unsigned(ev.m_group)),
-                                 StrFormat("%u", unsigned(ev.m_entry)),
-                                 ev.m_action,
-                                 ev.m_time};
-    for (int c = 0; c < 6; ++c)
-        list_->setItem(row, c, new QTableWidgetItem(Qs(cells[c])));
+    rows_.Append({ev.m_name, StrFormat("%u", unsigned(ev.m_address)), StrFormat("%u", unsigned(ev.m_group)),
+                  StrFormat("%u", unsigned(ev.m_entry)), ev.m_action, ev.m_time});
 }
 
 QMenu* CEvtPage::CreateContextMenu() {
     auto* menu = new QMenu(this);
-    menu->addAction("清除", [this] { list_->setRowCount(0); });
+    menu->addAction("清除", [this] { rows_.Clear(); });
     return menu;
 }
 

@@ -3,6 +3,8 @@
 // reference table), the settings page of a device and the live-event page. The pages show the
 // entries the unit reports, take typed values, send manual settings, cancels and settings
 // downloads, and follow the answers through the link's wait flags and the main-frame timers.
+#include "debugger/views/CappedRows.h"
+
 #include "debugger/model/AppRules.h"
 #include "debugger/model/GroupTable.h"
 
@@ -52,6 +54,9 @@ public:
     void AddGroup(std::uint8_t group, const std::string& title) { groups_.Add(group, title); }
     void AddRow(const CDbEntry& entry);
     void AddTabRow(const CTabEntry& entry, int index);
+    // Fills the rows anew through fill (AddRow or AddTabRow): an open editor is kept on its
+    // entry, and the values not yet sent stay on their entries' rows, as they will be sent.
+    void Refill(const std::function<void()>& fill);
     void ShowValue(std::uint16_t address, std::uint16_t key, const std::string& value);
     void AddPending(std::uint16_t address, std::uint16_t key, double newValue, double oldValue);
     std::vector<int> RowsOf(std::uint16_t address, std::uint16_t key) const;
@@ -110,6 +115,8 @@ public:
     void AddGroup(std::uint8_t group, const std::string& title);
     bool HasGroup(std::uint8_t group) const { return groups_.Has(group); }
     void AddRow(const CDbEntry& entry);
+    // As CSetPage::Refill.
+    void Refill(const std::function<void()>& fill);
     void ShowValue(const CDbEntry& entry);
     void AddPending(std::uint16_t key, double newValue, double oldValue);
     void SelectGroup(int index);
@@ -141,7 +148,7 @@ private:
     CValListCtrl* list_;
 };
 
-// The live events of a sheet.
+// The live events of a sheet, its last rows kept (CCappedRows).
 class CEvtPage : public QWidget {
     Q_OBJECT
 public:
@@ -149,12 +156,14 @@ public:
     void AddEvent(const CEventRecord& ev);
     QMenu* CreateContextMenu();
     QTableWidget* List() const { return list_; }
+    const CCappedRows& Rows() const { return rows_; }
     std::function<void()> m_onExit;
 
 private:
     void contextMenuEvent(QContextMenuEvent* e) override;
     int sheetKind_;
     QTableWidget* list_;
+    CCappedRows rows_;
 };
 
 } // namespace quorvex

@@ -8,6 +8,7 @@
 #include "platform/Prompt.h"
 #include "platform/ui/BatchedText.h"
 #include "platform/ui/WidgetPrompt.h"
+#include "unitlink/LinkTexts.h"
 
 #include <QKeyEvent>
 #include <QTextBlock>
@@ -139,8 +140,12 @@ void CStringCmdDlg::SendLine(const std::string& line) {
         platform::MessageBox(platform::kTextNotGbk, "错误", platform::Icon::Error);
         return;
     }
-    app_.Send(requests::StringCommand(line));
     edit_->History().Add(line);
+    if (app_.Send(requests::StringCommand(line)))
+        return;
+    // Nothing left: the console says so on the line after the command, once Enter has ended it.
+    QTimer::singleShot(
+        0, edit_, [e = edit_] { e->ShowAnswer(std::string(unitlink::text::kLinkDown) + "，命令未发送。"); });
 }
 
 void CStringCmdDlg::resizeEvent(QResizeEvent* e) {

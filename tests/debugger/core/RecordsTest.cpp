@@ -13,6 +13,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 using namespace quorvex;
 
 namespace {
@@ -290,4 +292,50 @@ TEST(LogFilesTest, MissingFolderIsSkippedSilently) {
     CLogFiles logs(dir / "nowhere");
     logs.SaveEventFile(CEventRecord{}, CLogFiles::kDeviceEvent);
     EXPECT_FALSE(std::filesystem::exists(dir / "nowhere"));
+}
+
+// A full log moves aside to the first number not taken and starts again under its own name: no file
+// passes the limit by more than a line, every line is kept once and an earlier file stays as it was.
+TEST(LogFilesTest, FullLogsMoveAsideToTheFirstFreeNumber) {
+    testsupport::TempDir dir;
+    CLogFiles logs(dir.Path());
+    std::vector<std::string> told;
+    logs.m_onFailure = [&](const std::string& path) { told.push_back(path); };
+    const CEventRecord ev{"SOE", 7, 3, 12, "合", "10时5分7秒250毫秒"};
+    const std::string line = platform::ToGbk(CLogFiles::EventLine(ev));
+    logs.m_rotateSize = 5 * (line.size() + 1); // + 1: the CR of each line
+    testsupport::WriteBytes(dir / "DevEvt_1.qv", "earlier");
+    for (int i = 0; i < 23; ++i)
+        logs.SaveEventFile(ev, CLogFiles::kDeviceEvent);
+    for (int i = 0; i < 12; ++i)
+        logs.SaveEventFile(ev, CLogFiles::kTableEvent);
+    const auto lines = [&](const char* name) {
+        const std::string bytes = testsupport::ReadBytes(dir / name);
+        return static_cast<int>(std::count(bytes.begin(), bytes.end(), '\n'));
+    };
+    EXPECT_EQ(testsupport::ReadBytes(dir / "DevEvt_1.qv"), "earlier");
+    for (const char* name : {"DevEvt_2.qv", "DevEvt_3.qv", "DevEvt_4.qv", "DevEvt_5.qv"})
+        EXPECT_EQ(lines(name), 5) << name;
+    EXPECT_EQ(lines("DevEvt.qv"), 3);
+    EXPECT_FALSE(std::filesystem::exists(dir / "DevEvt_6.qv"));
+    EXPECT_EQ(lines("TabEvt_1.qv"), 5);
+    EXPECT_EQ(lines("TabEvt_2.qv"), 5);
+    EXPECT_EQ(lines("TabEvt.qv"), 2);
+    EXPECT_TRUE(told.empty());
+
+    // A log that cannot move aside keeps taking lines, and that is told once.
+    for (int i = 0; i < 3; ++i)
+        logs.SaveEventFile(ev, CLogFiles::kTableEvent);
+    {
+        platform::CFileFaults faults;
+        faults.FailFrom(platform::FileStep::Rename, 1);
+        for (int i = 0; i < 2; ++i)
+            logs.SaveEventFile(ev, CLogFiles::kTableEvent);
+        EXPECT_EQ(faults.Failed(platform::FileStep::Rename), 2);
+    }
+    EXPECT_EQ(told, (std::vector<std::string>{(dir / "TabEvt.qv").string()}));
+    EXPECT_EQ(lines("TabEvt.qv"), 7);
+    logs.SaveEventFile(ev, CLogFiles::kTableEvent);
+    EXPECT_EQ(lines("TabEvt_3.qv"), 7);
+    EXPECT_EQ(lines("TabEvt.qv"), 1);
 }

@@ -126,11 +126,20 @@ TEST(TimeDialogs, DeviceTimeAndRestart) {
     rig.app->ShowDeviceTime(t);
     EXPECT_EQ(rig.app->DeviceTimeWindow()->m_time->text(), QString("2024-05-06 07:08:09"));
     rig.transport->sent.clear();
+    // 远程启动 cuts the link before its box: the unit is restarting, and a link made again while
+    // the box is up stays when the box is answered.
+    bool connectedUnderTheBox = true;
+    qtest::HeldPrompt held([&] {
+        connectedUnderTheBox = rig.app->IsConnected();
+        rig.app->OnConnect();
+    });
     rig.app->OnRemoteStart();
     EXPECT_EQ(rig.Bodies().at(0), Bytes{2});
     EXPECT_EQ(rig.Frames()[0][26], 255);
-    EXPECT_EQ(rig.prompts.LastText(), "稍后，请用户重新进行网络连接。");
-    EXPECT_FALSE(rig.app->IsConnected());
+    EXPECT_EQ(held.texts, std::vector<std::string>{"稍后，请用户重新进行网络连接。"});
+    EXPECT_FALSE(connectedUnderTheBox);
+    EXPECT_TRUE(rig.app->IsConnected());
+    EXPECT_EQ(rig.transport->closes, 1);
 }
 
 TEST(Queries, HistoryQueryAndList) {
@@ -450,4 +459,57 @@ TEST(Queries, TheDefaultEndFiveYearsOnIsSentAfterItsStart) {
     rig.app->OnHistoryEvents();
     EXPECT_TRUE(rig.Bodies().empty());
     EXPECT_EQ(rig.prompts.LastText(), "小时应在0至23之间!");
+}
+
+// A console line that finds the link down says so on the line after it, whether the link was
+// closed or the unit dropped it under the send.
+TEST(StringConsole, ALineThatCannotBeSentSaysTheLinkIsDown) {
+    AppRig rig;
+    rig.Connect();
+    rig.app->OnStringCommand();
+    CStringCmdDlg* dlg = rig.app->Console();
+    ASSERT_NE(dlg, nullptr);
+    CCommandEdit* edit = dlg->Edit();
+    rig.transport->sendOk = false;
+    QTest::keyClicks(edit, "ver");
+    QTest::keyClick(edit, Qt::Key_Return);
+    QCoreApplication::processEvents();
+    rig.app->OnDisconnect();
+    QTest::keyClicks(edit, "ps");
+    QTest::keyClick(edit, Qt::Key_Return);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(edit->toPlainText(),
+              QString("ver\n通讯装置通讯中断，命令未发送。\nps\n通讯装置通讯中断，命令未发送。\n"));
+    EXPECT_EQ(edit->History().Count(), 2);
+    // A line that went out is answered by the unit only.
+    rig.transport->sendOk = true;
+    rig.Connect();
+    QTest::keyClicks(edit, "ls");
+    QTest::keyClick(edit, Qt::Key_Return);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(rig.Bodies().size(), 1u);
+    EXPECT_TRUE(edit->toPlainText().endsWith("ls\n"));
+}
+
+// A history list keeps its last rows like the event pages; the numbers go on across the rows that
+// left, and 清除 starts them again.
+TEST(Queries, AHistoryListKeepsItsLastRowsAndNumbersOn) {
+    AppRig rig;
+    CEventHistoryDlg dlg("装置5");
+    CHistoryEventRecord rec;
+    rec.m_address = 5;
+    const int extra = 7;
+    for (int i = 0; i < CCappedRows::kMaxRows + extra; ++i)
+        dlg.AddEvent(rec);
+    ASSERT_EQ(dlg.List()->rowCount(), CCappedRows::kMaxRows);
+    EXPECT_EQ(dlg.List()->item(0, 0)->text(), QString::number(extra + 1));
+    EXPECT_EQ(dlg.List()->item(CCappedRows::kMaxRows - 1, 0)->text(),
+              QString::number(CCappedRows::kMaxRows + extra));
+    EXPECT_EQ(dlg.Rows().Dropped(), std::uint64_t(extra));
+    EXPECT_EQ(dlg.Rows().DroppedLine()->text(), QString("……省略7条……"));
+    std::unique_ptr<QMenu> menu(dlg.CreateContextMenu());
+    menu->actions()[0]->trigger(); // 清除
+    EXPECT_TRUE(dlg.Rows().DroppedLine()->isHidden());
+    dlg.AddEvent(rec);
+    EXPECT_EQ(dlg.List()->item(0, 0)->text(), QString("1"));
 }

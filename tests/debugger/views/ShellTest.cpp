@@ -738,3 +738,19 @@ TEST(Shell, TextsWithoutAGbkFormAreRefusedAndNothingIsSent) {
     rig.app->Console()->SendLine("ver 中文");
     EXPECT_EQ(rig.Bodies().size(), 1u);
 }
+
+// The notice of a connect is drawn without running the event loop: no timer or queued call (a
+// worker's job among them) runs in the middle of connecting.
+TEST(Shell, TheConnectNoticeRunsNothingQueuedInsideTheConnect) {
+    qtest::AppRig rig;
+    int ran = 0;
+    QTimer::singleShot(0, rig.app.get(), [&] { ++ran; });
+    QMetaObject::invokeMethod(
+        rig.app.get(), [&] { ++ran; }, Qt::QueuedConnection);
+    rig.app->OnConnect();
+    EXPECT_TRUE(rig.app->IsConnected());
+    ASSERT_NE(rig.Frame().Notice(), nullptr);
+    EXPECT_EQ(ran, 0);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(ran, 2);
+}

@@ -5,10 +5,12 @@
 #include "monitor/app/HistoryForms.h"
 #include "monitor/app/StatForm.h"
 #include "monitor/core/DevTime.h"
+#include "monitor/model/MonitorTexts.h"
 #include "platform/FileFaults.h"
 #include "platform/Gbk.h"
 
 #include <chrono>
+#include <functional>
 #include <gtest/gtest.h>
 #include <QComboBox>
 #include <QCoreApplication>
@@ -16,6 +18,7 @@
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QTableWidget>
 #include <thread>
 
@@ -381,4 +384,70 @@ TEST(StatWindowTest, MissingViewerGivesAMessage) {
     testsupport::TempDir dir;
     const std::string message = StartStatViewer(dir.Path() / "Brevane", dir.Path() / "q.dat");
     EXPECT_NE(message.find("Brevane"), std::string::npos);
+}
+
+// A statistics query or a history query the unit has not answered when the link drops and
+// reconnects is told with the window's closing; a query whose file dialog is answered after the
+// window closed, or whose frame the socket refuses, is told not sent.
+TEST(StatWindowTest, AQueryCutByAReconnectIsTold) {
+    AppRig rig;
+    const auto file = rig.dir.Path() / "t.dat";
+    // Logs in and opens device 5's statistics window with every row chosen; its file dialog runs
+    // meanwhile (when given) and answers with the file.
+    const auto openStat = [&](std::function<void()> meanwhile) {
+        rig.Login();
+        CDeviceRecord* d = rig.Ready(5);
+        AddStatGroup(d, 2);
+        auto* form = dynamic_cast<CStatForm*>(rig.app->windows.OpenStat(d->key));
+        if (form)
+            form->List()->selectAll();
+        rig.OnDialog([&file, meanwhile](QDialog& dlg) {
+            if (meanwhile)
+                meanwhile();
+            dynamic_cast<QFileDialog&>(dlg).selectFile(QString::fromStdString(file.string()));
+            return static_cast<int>(QDialog::Accepted);
+        });
+        return form;
+    };
+    QPointer<CStatForm> stat = openStat({});
+    ASSERT_NE(stat, nullptr);
+    stat->Query();
+    ASSERT_TRUE(stat->Querying());
+    QPointer<CEventForm> events =
+        dynamic_cast<CEventForm*>(rig.app->windows.OpenEvents(rig.app->model.FindDevice(5)->key));
+    ASSERT_NE(events, nullptr);
+    ASSERT_TRUE(events->Waiting()); // its query at opening
+    const std::vector<std::string> lines = {stat->Title() + "：统计数据召唤", events->Title() + "：召唤"};
+    rig.app->OnDisconnect();
+    rig.app->OnConnect();
+    EXPECT_TRUE(stat.isNull());
+    EXPECT_TRUE(events.isNull());
+    rig.Settle();
+    EXPECT_EQ(rig.prompts.Texts(), std::vector<std::string>{text::CommandsUnanswered(lines)});
+    EXPECT_FALSE(std::filesystem::exists(file));
+
+    // The file dialog answered after a reconnect closed the window.
+    rig.prompts.Clear();
+    stat = openStat([&] {
+        rig.app->OnDisconnect();
+        rig.app->OnConnect();
+    });
+    ASSERT_NE(stat, nullptr);
+    rig.ClearSent();
+    stat->Query();
+    EXPECT_TRUE(stat.isNull());
+    EXPECT_TRUE(rig.SentBodies().empty());
+    rig.Settle();
+    EXPECT_EQ(rig.prompts.LastText(), text::CommandNotSent("统计数据召唤"));
+
+    // The socket refuses the query: nothing waits.
+    rig.prompts.Clear();
+    stat = openStat({});
+    ASSERT_NE(stat, nullptr);
+    rig.transport->sendOk = false;
+    stat->Query();
+    EXPECT_FALSE(stat->Querying());
+    EXPECT_TRUE(stat->WaitLabel()->isHidden());
+    rig.Settle();
+    EXPECT_EQ(rig.prompts.Texts(), std::vector<std::string>{text::CommandNotSent("统计数据召唤")});
 }
