@@ -234,6 +234,16 @@ std::optional<CValueCodec::Bytes> CValueCodec::Parse(std::string_view text, std:
     return bytes;
 }
 
+std::optional<std::string> CValueCodec::ShownBeyondTyped(std::string_view text) const {
+    const auto bytes = Parse(text);
+    if (!bytes)
+        return std::nullopt;
+    auto shown = Format(*bytes);
+    if (!shown || Normalise(*shown) == Normalise(text))
+        return std::nullopt;
+    return TrimNumber(*shown);
+}
+
 std::string CValueCodec::Refusal(std::string_view text) const {
     std::string why;
     return Parse(text, &why) ? std::string() : why;

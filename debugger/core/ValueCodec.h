@@ -7,7 +7,8 @@
 // zeros and are not read. Per type:
 // - 3 and 17: unsigned; the texts show the low 16 bits, so 0..255 in one byte, 0..65535 in wider ones;
 // - 7: a 4-byte float shown with six decimals ("%f"); narrower elements hold no number. A typed
-//   float is accepted when the float, shown with the decimals typed (six at most), reads as typed;
+//   float is accepted when the float, shown with the decimals typed (six at most), reads as typed,
+//   and the grids ask before one goes out whose six decimals show more than was typed;
 // - 9, 18, 19: a double point, 0 (byte 1) or 1 (byte 2); the other bits are quality flags;
 // - 12: a measurand: 13 signed bits above three quality bits in the first two bytes (one byte: five
 //   unsigned bits); wider elements carry the sign in their further bytes;
@@ -27,6 +28,10 @@ namespace quorvex {
 inline constexpr const char* kValueInvalid = "输入数值无效!";
 inline constexpr const char* kValueNotWhole = "输入数值无效!\n该条目只能输入整数";
 inline constexpr const char* kFloatPrecision = "输入数值超出浮点数的精度!";
+// The question before a float goes out with more decimals than were typed.
+inline std::string FloatSentQuestion(const std::string& sent) {
+    return "该数值将以" + sent + "发送,是否继续?";
+}
 
 class CValueCodec {
 public:
@@ -60,6 +65,10 @@ public:
     std::string Refusal(std::string_view text) const;
     // The same for a number held by the program (a whole type takes its whole part).
     std::string Refusal(double value) const;
+
+    // For an accepted text whose bytes show with more digits than were typed (a float: 123.456 goes
+    // as 123.456001), that full text, so that the user is asked; nothing otherwise.
+    std::optional<std::string> ShownBeyondTyped(std::string_view text) const;
 
     // The bytes the text of a value stands for: the value with what the text does not carry
     // cleared (quality bits, bytes the texts do not read, the elements after the first). Nothing

@@ -244,10 +244,15 @@ bool CValueGrid::CheckTyped(int row, const std::string& text, double& value) {
         return false;
     }
     const std::string refusal = codec.Type() != 0 ? codec.Refusal(text) : std::string();
-    if (refusal.empty())
-        return true;
-    platform::MessageBox(refusal, "错误", platform::Icon::Error);
-    return false;
+    if (!refusal.empty()) {
+        platform::MessageBox(refusal, "错误", platform::Icon::Error);
+        return false;
+    }
+    // A float shows more decimals than were typed: the user sees what goes out and decides.
+    if (const auto sent = codec.ShownBeyondTyped(text))
+        return platform::MessageBox(FloatSentQuestion(*sent), "提示", platform::Icon::Question,
+                                    platform::Buttons::YesNo) == platform::Answer::Yes;
+    return true;
 }
 
 void CValueGrid::CommitChoice() {

@@ -290,6 +290,11 @@ TEST(ValueCodecTest, FloatsAreRefusedBeyondTheirPrecisionAsShown) {
     for (const char* text : {"16777216", "0.1", "-2.5", "0.000001", "123.456", "1048575.5"})
         EXPECT_EQ(real.Refusal(text), "") << text;
     EXPECT_EQ(real.Refusal("1" + std::string(39, '0')), kValueOutOfRange);
+    // Accepted, but shown with more decimals than typed: the grid asks before it goes.
+    EXPECT_EQ(real.ShownBeyondTyped("123.456"), "123.456001");
+    EXPECT_EQ(real.ShownBeyondTyped("0.1"), std::nullopt);
+    EXPECT_EQ(real.ShownBeyondTyped("16777217"), std::nullopt); // refused, not asked
+    EXPECT_EQ(CValueCodec(3, 2).ShownBeyondTyped("65535"), std::nullopt);
     EXPECT_EQ(requests::ManualSetRefusal({5, 1, 7, 4, 1, 16777217}), kFloatPrecision);
     EXPECT_EQ(requests::SettingRefusal({5, 1, 7, 4, 1, 99999999}), kFloatPrecision);
     // The second element of a float pair goes out as zeros.

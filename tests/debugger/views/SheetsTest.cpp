@@ -363,6 +363,30 @@ TEST(DbSheet, TypedValuesGoOutAsTheyAreShown) {
         rig.Unit({20, 1, 5, 0, 1, 1, 1, 1});
         EXPECT_TRUE(rig.sheet->DbPage()->Pending().IsEmpty()) << c.text;
     }
+
+    // A float that shows more decimals than were typed is sent only when the user agrees to what
+    // will be shown.
+    entry.m_dataType = 7;
+    entry.m_dataSize = 4;
+    entry.m_number = 1;
+    rig.prompts.Clear();
+    rig.prompts.Script({platform::Answer::No});
+    rig.Type(rig.List(), 0, "123.456");
+    EXPECT_FALSE(rig.List().CommitEdit());
+    EXPECT_EQ(rig.prompts.LastText(), "该数值将以123.456001发送,是否继续?");
+    EXPECT_TRUE(rig.sheet->DbPage()->Pending().IsEmpty());
+    rig.prompts.Script({platform::Answer::Yes});
+    EXPECT_TRUE(rig.List().CommitEdit());
+    EXPECT_EQ(rig.sheet->DbPage()->Pending().Count(), 1);
+    rig.transport->sent.clear();
+    rig.sheet->DbPage()->Button("manualSet")->click();
+    ASSERT_EQ(rig.Bodies().size(), 1u);
+    const float sent = 123.456f;
+    Bytes expected(4);
+    std::memcpy(expected.data(), &sent, 4);
+    const Bytes body = rig.Bodies()[0];
+    ASSERT_GE(body.size(), 10u);
+    EXPECT_EQ(Bytes(body.begin() + 10, body.end()), expected);
 }
 
 TEST(DbSheet, NothingPendingAndTimeout) {
