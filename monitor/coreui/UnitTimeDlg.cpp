@@ -64,10 +64,6 @@ void CUnitTimeDlg::accept() {
     QDialog::accept();
 }
 
-void BoundToUnitYears(QDateEdit* edit) {
-    edit->setDateRange(QDate(unitlink::kFirstUnitYear, 1, 1), QDate(unitlink::kLastUnitYear, 12, 31));
-}
-
 std::string TypedDateRefusal(const QDateEdit* edit) {
     const QStringList parts = edit->text().trimmed().split('-');
     std::array<std::string, 6> texts = {"", "", "", "0", "0", "0"};

@@ -30,9 +30,6 @@ private:
     QTimeEdit* time_ = nullptr; // control 1050
 };
 
-// Keeps a date editor to the years the unit's time can carry.
-void BoundToUnitYears(QDateEdit* edit);
-
 // Why the date a date editor shows ("yyyy-MM-dd") cannot go to the unit, "" when it can: its year
 // outside 2000-2099, a month or a day outside its range, or a text that is no date. The editor
 // keeps what was typed, so a refused date is told, not replaced by the one held before.

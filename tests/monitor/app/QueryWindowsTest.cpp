@@ -285,6 +285,15 @@ TEST(StatWindowTest, QueryWritesTheFileAndStartsTheViewer) {
     form->SetRange(start, start + 7776001);
     form->Query();
     EXPECT_EQ(rig.prompts.LastText(), "时间范围不可超过90天。");
+    // A year the unit's time cannot carry stays as typed and is refused before anything is asked.
+    auto* startDate = form->findChild<QDateEdit*>("date1030");
+    ASSERT_NE(startDate, nullptr);
+    startDate->setDate(QDate(2100, 1, 1));
+    EXPECT_EQ(startDate->text(), "2100-01-01");
+    rig.ClearSent();
+    form->Query();
+    EXPECT_EQ(rig.prompts.LastText(), "年份应在2000至2099之间!");
+    EXPECT_TRUE(rig.SentBodies().empty());
     form->SetRange(start, start + 7776000);
     const auto file = rig.dir.Path() / "q.dat";
     rig.OnDialog([&](QDialog& dlg) {
