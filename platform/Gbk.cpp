@@ -108,6 +108,11 @@ bool GbkToUtf8(std::string_view gbk, std::string& out) {
     return c.Run(gbk, out);
 }
 
+bool SurvivesGbk(std::string_view utf8) {
+    std::string gbk, back;
+    return Utf8ToGbk(utf8, gbk) && GbkToUtf8(gbk, back) && back == utf8;
+}
+
 std::string ToGbk(std::string_view utf8) {
     std::string out;
     Utf8ToGbk(utf8, out);

@@ -16,6 +16,13 @@ bool GbkToUtf8(std::string_view gbk, std::string& out);
 std::string ToGbk(std::string_view utf8);
 std::string FromGbk(std::string_view gbk);
 
+// Whether a UTF-8 text goes to GBK and back unchanged. A name, path or command that does not would
+// reach the unit with '?' in place of its characters, so it is refused where it is typed.
+bool SurvivesGbk(std::string_view utf8);
+// What is said of a path or file name, and of other typed text, that does not survive.
+inline constexpr const char* kPathNotGbk = "路径含有无法转换的字符!";
+inline constexpr const char* kTextNotGbk = "输入内容含有无法转换的字符!";
+
 // Length of a UTF-8 text once converted to GBK.
 std::size_t GbkLength(std::string_view utf8);
 

@@ -12,6 +12,7 @@
 #include "platform/ui/DialogButtons.h"
 #include "platform/ui/WidgetPrompt.h"
 #include "unitlink/LinkTexts.h"
+#include "unitlink/UnitTime.h"
 
 #include <algorithm>
 #include <QCheckBox>
@@ -97,11 +98,17 @@ void CTimeRangeEdits::SetEnabled(bool on) {
 }
 
 bool CTimeRangeEdits::YearsFit() const {
-    for (const auto* edits : {&start_, &end_})
-        if (!IsUnitYear(platform::AtoI(Ss((*edits)[0]->text())))) {
-            platform::MessageBox(unitlink::text::kYearOutOfRange, "错误", platform::Icon::Error);
+    for (const auto* edits : {&start_, &end_}) {
+        std::array<std::string, 6> texts;
+        std::array<int, 6> values{};
+        for (std::size_t i = 0; i < 6; ++i)
+            texts[i] = Ss((*edits)[i]->text().trimmed());
+        const std::string refusal = unitlink::UnitTimeTextsRefusal(texts, values);
+        if (!refusal.empty()) {
+            platform::MessageBox(refusal, "错误", platform::Icon::Error);
             return false;
         }
+    }
     return true;
 }
 

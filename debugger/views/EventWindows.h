@@ -36,7 +36,8 @@ public:
     CDeviceTime Start() const { return Read(start_); }
     CDeviceTime End() const { return Read(end_); }
     void SetEnabled(bool on);
-    // Whether both years have a year byte; a year that has none is refused with a box.
+    // Whether every field of both times is within its range (the year one a year byte carries);
+    // the first that is not is refused with a box.
     bool YearsFit() const;
     std::array<QLineEdit*, 6> start_{};
     std::array<QLineEdit*, 6> end_{};

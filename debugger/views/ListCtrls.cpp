@@ -237,11 +237,22 @@ int CValueGrid::FindRow(std::uint16_t address, std::uint16_t key) const {
 }
 
 bool CValueGrid::CheckTyped(int row, const std::string& text, double& value) {
-    const ValueCheck check = CheckValueText(text, m_dataTypeOf ? m_dataTypeOf(row) : 0, value);
-    if (check == ValueCheck::kOk)
-        return true;
-    platform::MessageBox(ValueCheckMessage(check), "错误", platform::Icon::Error);
-    return false;
+    const CValueCodec codec = m_codecOf ? m_codecOf(row) : CValueCodec(0, 0);
+    const ValueCheck check = CheckValueText(text, codec.Type(), value);
+    if (check != ValueCheck::kOk) {
+        platform::MessageBox(ValueCheckMessage(check), "错误", platform::Icon::Error);
+        return false;
+    }
+    const std::string refusal = codec.Type() != 0 ? codec.Refusal(text) : std::string();
+    if (!refusal.empty()) {
+        platform::MessageBox(refusal, "错误", platform::Icon::Error);
+        return false;
+    }
+    // A float shows more decimals than were typed: the user sees what goes out and decides.
+    if (const auto sent = codec.ShownBeyondTyped(text))
+        return platform::MessageBox(FloatSentQuestion(*sent), "提示", platform::Icon::Question,
+                                    platform::Buttons::YesNo) == platform::Answer::Yes;
+    return true;
 }
 
 void CValueGrid::CommitChoice() {
@@ -292,12 +303,6 @@ bool CDbListCtrl::CommitText(int row, const std::string& text) {
     double value = 0;
     if (!CheckTyped(row, text, value))
         return false;
-    // A double point is set as 0 or 1; any other number has no byte and would go out as 0.
-    const std::uint8_t type = m_dataTypeOf ? m_dataTypeOf(row) : 0;
-    if ((type == 18 || type == 19) && value != 0 && value != 1) {
-        platform::MessageBox(kValueOutOfRange, "错误", platform::Icon::Error);
-        return false;
-    }
     const double old = platform::AtoF(Text(row, 5));
     removeCellWidget(row, 5);
     edit_ = nullptr;
@@ -320,9 +325,8 @@ bool CValListCtrl::CommitText(int row, const std::string& text) {
     double value = 0;
     if (!CheckTyped(row, text, value))
         return false;
-    // A soft strap, and any double-point setting, is 0 or 1: no other value has a byte.
-    const std::uint8_t type = m_dataTypeOf ? m_dataTypeOf(row) : 0;
-    if ((Text(row, 0) == "软压板" || type == 9 || type == 19) && value != 0 && value != 1) {
+    // A soft strap is 0 or 1 whatever its field (a double-point field's codec says so itself).
+    if (Text(row, 0) == "软压板" && value != 0 && value != 1) {
         platform::MessageBox(kValueOutOfRange, "错误", platform::Icon::Error);
         return false;
     }

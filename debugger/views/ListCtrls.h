@@ -3,6 +3,8 @@
 // edit box or a 分/合 choice box on rows that may be changed, checks what is typed, colours rows
 // holding an unsent value and hands committed values to the page. CDbListCtrl serves the
 // real-time and reference-table pages, CValListCtrl the settings page.
+#include "debugger/core/ValueCodec.h"
+
 #include <QComboBox>
 #include <QLineEdit>
 #include <QTableWidget>
@@ -77,8 +79,8 @@ public:
     CEscComboBox* ChoiceBox() const { return choice_; }
 
     PendingSink m_addPending;
-    // The data type of a row's entry (0 when not known), for the check of typed values.
-    std::function<std::uint8_t(int row)> m_dataTypeOf;
+    // The value codec of a row's entry (data type 0 when not known), for the check of typed values.
+    std::function<CValueCodec(int row)> m_codecOf;
     // Told the name of an entry whose open editor was closed by a refill that dropped the entry.
     std::function<void(const std::string& name)> m_onEditLost;
 
@@ -88,7 +90,8 @@ protected:
     // Checks and takes a typed text; false leaves the editor open.
     virtual bool CommitText(int row, const std::string& text) = 0;
     void CommitChoice();
-    // Checks a typed text for the row's data type; shows the refusal and returns false.
+    // Checks a typed text by the codec of the row's field: it is accepted when its bytes show it as
+    // typed. Shows the refusal and returns false.
     bool CheckTyped(int row, const std::string& text, double& value);
 
     // What an open editor held, kept across a refill by its entry (not its row).

@@ -106,21 +106,21 @@ CSetPage::CSetPage(CQuorvexApp& app, int mode, std::uint8_t board, std::uint16_t
     list_->m_addPending = [this](std::uint16_t a, std::uint16_t k, double n, double o) {
         AddPending(a, k, n, o);
     };
-    list_->m_dataTypeOf = [this](int row) -> std::uint8_t {
+    list_->m_codecOf = [this](int row) {
         const std::uint16_t key = list_->RowKey(row);
         if (mode_ == 1) {
             for (const CDbEntry& e : app_.Data().m_entries)
                 if (e.m_address == device_ && e.m_key == key)
-                    return e.m_dataType;
-            return 0;
+                    return CValueCodec(e.m_dataType, e.m_dataSize, e.m_number);
+            return CValueCodec(0, 0);
         }
         const std::uint16_t address = list_->RowAddress(row);
-        std::uint8_t type = 0; // the last match, as the manual setting takes it
+        CValueCodec codec(0, 0); // the last match, as the manual setting takes it
         for (const CTabEntry& e : app_.Data().m_tabEntries)
             if (e.SameTable(table_.board, table_.portType, table_.port, table_.table) &&
                 e.m_address == address && e.m_key == key)
-                type = e.m_dataType;
-        return type;
+                codec = CValueCodec(e.m_dataType, e.m_dataSize, e.m_number);
+        return codec;
     };
     list_->m_onEditLost = [this](const std::string& name) { TellEditLost(app_, name); };
     layout->addWidget(list_);
@@ -483,12 +483,12 @@ CValPage::CValPage(CQuorvexApp& app, std::uint8_t board, std::uint16_t device, Q
     list_->setObjectName("list");
     SetValueColumns(list_, false);
     list_->m_addPending = [this](std::uint16_t, std::uint16_t k, double n, double o) { AddPending(k, n, o); };
-    list_->m_dataTypeOf = [this](int row) -> std::uint8_t {
+    list_->m_codecOf = [this](int row) {
         const std::uint16_t key = list_->RowKey(row);
         for (const CDbEntry& e : app_.Data().m_entries)
             if (e.m_address == device_ && e.m_key == key)
-                return e.m_dataType;
-        return 0;
+                return CValueCodec(e.m_dataType, e.m_dataSize, e.m_number);
+        return CValueCodec(0, 0);
     };
     list_->m_onEditLost = [this](const std::string& name) { TellEditLost(app_, name); };
     layout->addWidget(list_);

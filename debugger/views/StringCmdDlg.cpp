@@ -4,6 +4,8 @@
 
 #include "debugger/core/DeviceRequests.h"
 
+#include "platform/Gbk.h"
+#include "platform/Prompt.h"
 #include "platform/ui/BatchedText.h"
 #include "platform/ui/WidgetPrompt.h"
 #include "unitlink/LinkTexts.h"
@@ -131,6 +133,11 @@ void CStringCmdDlg::SendLine(const std::string& line) {
     }
     if (line == "close") {
         QTimer::singleShot(0, this, &QDialog::close);
+        return;
+    }
+    // A character without a GBK form would reach the unit as '?': the line is not sent.
+    if (!platform::SurvivesGbk(line)) {
+        platform::MessageBox(platform::kTextNotGbk, "错误", platform::Icon::Error);
         return;
     }
     edit_->History().Add(line);

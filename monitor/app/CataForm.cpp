@@ -4,6 +4,7 @@
 #include "monitor/app/MarindleApp.h"
 #include "monitor/app/TransferProgressDlg.h"
 #include "monitor/model/MonitorTexts.h"
+#include "platform/Gbk.h"
 #include "platform/Paths.h"
 #include "platform/Prompt.h"
 #include "platform/Text.h"
@@ -133,6 +134,10 @@ void CCataForm::Initialise(const std::string& title) {
 void CCataForm::RequestDirectory() {
     if (path_.empty())
         return;
+    if (!platform::SurvivesGbk(path_)) {
+        platform::MessageBox(platform::kPathNotGbk);
+        return;
+    }
     app_.link.SendRequest(CFileDirMsg(path_));
     wait_->show();
 }
@@ -307,6 +312,10 @@ void CCataForm::Download() {
         return;
     if (!self) {
         TellNotSent(app, "文件下装");
+        return;
+    }
+    if (!platform::SurvivesGbk(target.m_target)) {
+        platform::MessageBox(platform::kPathNotGbk);
         return;
     }
     remote_ = target.m_target;

@@ -46,8 +46,8 @@ CStatForm::CStatForm(CMarindleApp& app, std::uint16_t deviceKey)
     auto makeDate = [this](const char* name) {
         auto* d = new QDateEdit(this);
         d->setObjectName(name);
+        // Any year can be typed: one the unit's time cannot carry is refused when querying.
         d->setDisplayFormat("yyyy-MM-dd");
-        BoundToUnitYears(d);
         return d;
     };
     auto makeTime = [this](const char* name) {
@@ -151,6 +151,13 @@ void CStatForm::Query() {
     if (Querying()) {
         platform::MessageBox("当前正有命令在执行。");
         return;
+    }
+    for (const QDateEdit* date : {startDate_, endDate_}) {
+        const std::string refusal = TypedDateRefusal(date);
+        if (!refusal.empty()) {
+            platform::MessageBox(refusal);
+            return;
+        }
     }
     std::set<int> selected;
     for (const QModelIndex& index : list_->selectionModel()->selectedRows())

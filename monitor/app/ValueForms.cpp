@@ -183,7 +183,8 @@ bool CValueForm::eventFilter(QObject* watched, QEvent* event) {
 bool CValueForm::PendingValuesFit() {
     for (int row : pending_.Sorted()) {
         const CEntryRecord* e = EntryOf(row);
-        if (e && !GenericValueFits(e->actualValue, e->dataType, e->dataSize, e->number)) {
+        if (e && !GenericValueFits(e->actualValue, e->dataType, e->dataSize, e->number,
+                                   e->precision2.empty() ? 3 : platform::AtoI(e->precision2))) {
             // Nothing goes: the row is shown to the user, who corrects or withdraws it.
             list_->setCurrentCell(row, valueColumn_);
             platform::MessageBox(text::kValueOutOfRange);

@@ -227,6 +227,13 @@ TEST_F(DeviceLinkTest, DownloadFailures) {
     EXPECT_EQ(0, link->DownloadFile(Local("missing.bin"), "x", 0));
     EXPECT_TRUE(report.Has("E:打开文件 " + Local("missing.bin") + " 失败!"));
 
+    // A remote name without a GBK form would name another file: refused, nothing sent.
+    const std::size_t framesBefore = transport->sent.size();
+    EXPECT_EQ(0, link->DownloadFile(Local("a.bin"), "a\xF0\x9F\x98\x80.bin", 0));
+    EXPECT_TRUE(report.Has("E:下载文件 a\xF0\x9F\x98\x80.bin: 路径含有无法转换的字符!"));
+    EXPECT_EQ(transport->sent.size(), framesBefore);
+    EXPECT_FALSE(link->IsTransferOpen());
+
     // Refused open.
     link->SetTransferOk(1);
     ASSERT_EQ(1, link->DownloadFile(Local("a.bin"), "a.bin", 0));

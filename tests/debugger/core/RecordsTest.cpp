@@ -29,7 +29,7 @@ CUnitPort Port(std::uint8_t number, std::initializer_list<std::uint16_t> address
 
 std::string Actual(std::uint8_t type, std::vector<std::uint8_t> data, bool any12 = false) {
     std::string text = "old";
-    ActualValueText(type, data.data(), data.size(), text, any12);
+    ActualValueText(type, static_cast<std::uint8_t>(data.size()), data.data(), data.size(), text, any12);
     return text;
 }
 
@@ -187,25 +187,26 @@ TEST(ValueTextTest, GroupValues) {
 
 TEST(ValueTextTest, CommandAndHistoryValuesAndEchoes) {
     const std::uint8_t three[] = {3};
-    EXPECT_EQ(RemoteCommandValueText(9, three, 1), "");
+    EXPECT_EQ(RemoteCommandValueText(9, 1, three, 1), "");
     const std::uint8_t one[] = {1};
-    EXPECT_EQ(RemoteCommandValueText(19, one, 1), "分");
-    EXPECT_EQ(RemoteCommandValueText(0, nullptr, 0), "无数据");
+    EXPECT_EQ(RemoteCommandValueText(19, 1, one, 1), "分");
+    EXPECT_EQ(RemoteCommandValueText(0, 0, nullptr, 0), "无数据");
     const std::uint8_t big[] = {0x10, 0x27, 0x01, 0x00};
-    EXPECT_EQ(RemoteCommandValueText(3, big, 4), "10000");
+    EXPECT_EQ(RemoteCommandValueText(3, 4, big, 4), "10000");
     const std::uint8_t bad[] = {0x80};
-    EXPECT_EQ(HistoryEventValueText(18, bad, 1), "数据错|无效");
-    EXPECT_EQ(HistoryEventValueText(23, nullptr, 0), "未定义");
-    EXPECT_EQ(HistoryEventValueText(4, one, 1), "");
+    EXPECT_EQ(HistoryEventValueText(18, 1, bad, 1), "数据错|无效");
+    EXPECT_EQ(HistoryEventValueText(23, 0, nullptr, 0), "未定义");
+    EXPECT_EQ(HistoryEventValueText(4, 1, one, 1), "");
 
-    const std::uint8_t minusOne[] = {0xFF, 0xFF};
-    EXPECT_EQ(EchoValue(3, minusOne, 2), -1.0f);
+    // Type 3 is unsigned, as its texts show it.
+    const std::uint8_t allOnes[] = {0xFF, 0xFF};
+    EXPECT_EQ(EchoValue(3, 2, allOnes, 2), 65535.0f);
     const std::uint8_t f[] = {0x00, 0x00, 0xC0, 0x3F};
-    EXPECT_EQ(EchoValue(7, f, 4), 1.5f);
+    EXPECT_EQ(EchoValue(7, 4, f, 4), 1.5f);
     const std::uint8_t dp2[] = {2};
-    EXPECT_EQ(EchoValue(9, dp2, 1), 1.0f);
-    EXPECT_EQ(EchoValue(19, one, 1), 0.0f);
-    EXPECT_EQ(EchoValue(1, one, 1), 0.0f);
+    EXPECT_EQ(EchoValue(9, 1, dp2, 1), 1.0f);
+    EXPECT_EQ(EchoValue(19, 1, one, 1), 0.0f);
+    EXPECT_EQ(EchoValue(1, 1, one, 1), 0.0f);
 }
 
 // A log line that cannot be written leaves no torn entry; the failure is told once, and again only

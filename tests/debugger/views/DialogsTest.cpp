@@ -72,18 +72,20 @@ TEST(CommStatus, FillsUpdatesAndFolds) {
     EXPECT_EQ(rig.Bodies()[1], (Bytes{26, 1, 0, 0}));
 }
 
-TEST(TimeDialogs, SetTimeCustomFieldsAreMaskedToTheirWidths) {
+TEST(TimeDialogs, SetTimeCustomFieldsOutsideTheirRangesAreRefusedNotMasked) {
     AppRig rig;
     rig.AddBoards();
     rig.Connect();
-    rig.OnDialog([](QDialog& d) {
+    const char* month = "13";
+    const char* minute = "75";
+    rig.OnDialog([&](QDialog& d) {
         auto& dlg = dynamic_cast<CSetTimeDlg&>(d);
         EXPECT_TRUE(dlg.m_system->isChecked());
         EXPECT_FALSE(dlg.m_edits[0]->isEnabled());
         EXPECT_EQ(dlg.m_boardCombo->currentText(), QString("所有板卡"));
         dlg.m_custom->click();
         EXPECT_TRUE(dlg.m_edits[0]->isEnabled());
-        const char* v[] = {"2027", "13", "2", "3", "75", "9"};
+        const char* v[] = {"2027", month, "2", "3", minute, "9"};
         for (int i = 0; i < 6; ++i)
             dlg.m_edits[static_cast<std::size_t>(i)]->setText(v[i]);
         dlg.m_boardCombo->setCurrentIndex(1);
@@ -91,8 +93,18 @@ TEST(TimeDialogs, SetTimeCustomFieldsAreMaskedToTheirWidths) {
         return dlg.result();
     });
     rig.app->OnSetTime();
+    EXPECT_TRUE(rig.Bodies().empty());
+    EXPECT_EQ(rig.prompts.LastText(), "月份应在1至12之间!");
+    month = "12";
+    rig.app->OnSetTime();
+    EXPECT_TRUE(rig.Bodies().empty());
+    EXPECT_EQ(rig.prompts.LastText(), "分钟应在0至59之间!");
+    minute = "59";
+    rig.app->OnSetTime();
     ASSERT_EQ(rig.Bodies().size(), 1u);
-    EXPECT_EQ(rig.Bodies()[0], (Bytes{6, 0x81, 8, 255, 255, 255, 0x28, 0x23, 11, 3, 2, 13, 127}));
+    EXPECT_EQ(rig.Bodies()[0], (Bytes{6, 0x81, 8, 255, 255, 255, 0x28, 0x23, 59, 3, 2, 12, 127}));
+    ASSERT_FALSE(rig.Frames().empty());
+    ASSERT_GE(rig.Frames()[0].size(), 28u);
     EXPECT_EQ(rig.Frames()[0][26], 0);
     EXPECT_EQ(rig.Frames()[0][27] & 0x7F, 0);
 }
@@ -305,6 +317,42 @@ TEST(TimeDialogs, YearsAfter2027GoWithinTheCenturyAndReadBackWhole) {
     ASSERT_EQ(rig.Bodies().size(), 1u);
     EXPECT_EQ(rig.Bodies()[0].back(), 100);
 
+    // The other fields are refused outside their ranges too, never masked into another time.
+    const char* fields[6] = {"2026", "12", "10", "23", "59", "59"};
+    rig.OnDialog([&](QDialog& d) {
+        auto& dlg = dynamic_cast<CSetTimeDlg&>(d);
+        dlg.m_custom->click();
+        for (std::size_t i = 0; i < 6; ++i)
+            dlg.m_edits[i]->setText(fields[i]);
+        dlg.accept();
+        return dlg.result();
+    });
+    const std::pair<std::size_t, const char*> wrong[] = {{1, "13"}, {2, "32"}, {3, "25"}, {4, "75"},
+                                                         {5, "66"}, {3, "-1"}, {2, "0"}};
+    for (const auto& [field, text] : wrong) {
+        const char* kept = fields[field];
+        fields[field] = text;
+        rig.transport->sent.clear();
+        rig.prompts.Clear();
+        rig.app->OnSetTime();
+        EXPECT_TRUE(rig.Bodies().empty()) << field << " " << text;
+        EXPECT_FALSE(rig.prompts.LastText().empty()) << field << " " << text;
+        fields[field] = kept;
+    }
+    fields[1] = "2";
+    fields[2] = "29";
+    rig.prompts.Clear();
+    rig.app->OnSetTime();
+    EXPECT_EQ(rig.prompts.LastText(), "日期应在1至28之间!");
+    fields[2] = "28";
+    rig.transport->sent.clear();
+    rig.app->OnSetTime();
+    ASSERT_EQ(rig.Bodies().size(), 1u);
+    const Bytes set = rig.Bodies()[0];
+    ASSERT_GE(set.size(), 7u);
+    // ms within the minute, minute, hour, day, month, year.
+    EXPECT_EQ(Bytes(set.end() - 7, set.end()), (Bytes{0x78, 0xE6, 59, 23, 28, 2, 126}));
+
     // The unit's clock, read back through the dispatcher into the window.
     rig.OnDialog([](QDialog& d) {
         d.accept();
@@ -390,6 +438,27 @@ TEST(Queries, TheDefaultEndFiveYearsOnIsSentAfterItsStart) {
     });
     rig.app->OnWaveRecords();
     EXPECT_TRUE(rig.Bodies().empty());
+    // So is a day or an hour outside its range, in any of the three queries' bounds.
+    rig.prompts.Clear();
+    rig.OnDialog([](QDialog& d) {
+        auto& dlg = dynamic_cast<CWaveQueryDlg&>(d);
+        dlg.m_times.start_[2]->setText("32");
+        dlg.accept();
+        return dlg.result();
+    });
+    rig.app->OnWaveRecords();
+    EXPECT_TRUE(rig.Bodies().empty());
+    EXPECT_EQ(rig.prompts.LastText(), "日期应在1至31之间!");
+    rig.OnDialog([](QDialog& d) {
+        auto& dlg = dynamic_cast<CEventQueryDlg&>(d);
+        dlg.m_allDevices->setChecked(true);
+        dlg.m_times.end_[3]->setText("25");
+        dlg.accept();
+        return dlg.result();
+    });
+    rig.app->OnHistoryEvents();
+    EXPECT_TRUE(rig.Bodies().empty());
+    EXPECT_EQ(rig.prompts.LastText(), "小时应在0至23之间!");
 }
 
 // A console line that finds the link down says so on the line after it, whether the link was

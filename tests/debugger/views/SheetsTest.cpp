@@ -1,5 +1,6 @@
 #include "tests/debugger/views/AppRig.h"
 
+#include "debugger/core/ValueText.h"
 #include "debugger/views/ListCtrls.h"
 #include "debugger/views/MonitorSheets.h"
 #include "debugger/views/SelectDialogs.h"
@@ -284,11 +285,18 @@ TEST(DbSheet, ManualSettingSendsPendingAndMarksAnswers) {
 
 TEST(DbSheet, ManualSettingRefusesAValueItsFieldCannotHold) {
     DbRig rig;
-    // A two-byte measurand with quality bits holds no 10000.
+    // A two-byte measurand with quality bits holds no 10000: the grid refuses it as typed.
     rig.app->Data().m_entries[0].m_dataType = 12;
     rig.app->Data().m_entries[0].m_dataSize = 2;
     rig.Type(rig.List(), 0, "10000");
+    EXPECT_FALSE(rig.List().CommitEdit());
+    EXPECT_EQ(rig.prompts.LastText(), "输入数值越限!");
+    rig.List().CancelEdit();
+    // Typed while the type was not known yet, the manual setting refuses it.
+    rig.app->Data().m_entries[0].m_dataType = 0;
+    rig.Type(rig.List(), 0, "10000");
     ASSERT_TRUE(rig.List().CommitEdit());
+    rig.app->Data().m_entries[0].m_dataType = 12;
     rig.sheet->DbPage()->Button("manualSet")->click();
     EXPECT_EQ(rig.prompts.LastText(), "条目 Ua 输入数值越限!\n人工置数失败!");
     EXPECT_TRUE(rig.Bodies().empty());
@@ -303,6 +311,82 @@ TEST(DbSheet, ManualSettingRefusesAValueItsFieldCannotHold) {
     rig.sheet->DbPage()->Button("manualSet")->click();
     ASSERT_EQ(rig.Bodies().size(), 1u);
     EXPECT_EQ(rig.Bodies()[0], (Bytes{20, 1, 5, 0, 1, 1, 1, 12, 2, 1, 0x40, 0x1F}));
+}
+
+// What the grid accepts goes out as bytes the page shows as typed: type 3 is the unsigned number
+// its texts show, a float keeps the decimals typed, and what either cannot hold is refused as typed.
+TEST(DbSheet, TypedValuesGoOutAsTheyAreShown) {
+    DbRig rig;
+    CDbEntry& entry = rig.app->Data().m_entries[0];
+    struct Case {
+        std::uint8_t type, size, number;
+        const char* text;
+        const char* refusal; // nullptr: accepted
+        Bytes sent;
+    };
+    const Case cases[] = {
+        {3, 2, 1, "65535", nullptr, {0xFF, 0xFF}},
+        {3, 2, 1, "-1", "输入数值越限!", {}},
+        {3, 4, 1, "70000", "输入数值越限!", {}},
+        {3, 1, 2, "256", "输入数值越限!", {}},
+        {3, 1, 2, "255", nullptr, {0xFF, 0x00}},
+        {202, 4, 1, "12345678", "输入数值越限!", {}},
+        {202, 4, 1, "012345", nullptr, {0x45, 0x23, 0x01, 0x00}},
+        {12, 4, 1, "-1", nullptr, {0xF8, 0xFF, 0xFF, 0xFF}},
+        {7, 4, 1, "16777217", "输入数值超出浮点数的精度!", {}},
+        {7, 4, 1, "1.2345678", "输入数值超出浮点数的精度!", {}},
+        {7, 4, 1, "0.1", nullptr, {0xCD, 0xCC, 0xCC, 0x3D}},
+    };
+    for (const Case& c : cases) {
+        rig.prompts.Clear();
+        rig.transport->sent.clear();
+        entry.m_dataType = c.type;
+        entry.m_dataSize = c.size;
+        entry.m_number = c.number;
+        rig.Type(rig.List(), 0, c.text);
+        if (c.refusal) {
+            EXPECT_FALSE(rig.List().CommitEdit()) << c.text;
+            EXPECT_EQ(rig.prompts.LastText(), c.refusal) << c.text;
+            rig.List().CancelEdit();
+            continue;
+        }
+        ASSERT_TRUE(rig.List().CommitEdit()) << c.text;
+        rig.sheet->DbPage()->Button("manualSet")->click();
+        ASSERT_EQ(rig.Bodies().size(), 1u) << c.text;
+        const Bytes body = rig.Bodies()[0];
+        ASSERT_GE(body.size(), 10u);
+        const Bytes value(body.begin() + 10, body.end());
+        EXPECT_EQ(value, c.sent) << c.text;
+        std::string shown;
+        ASSERT_TRUE(ActualValueText(c.type, c.size, value.data(), value.size(), shown, true)) << c.text;
+        EXPECT_EQ(CValueCodec::Normalise(TrimNumber(shown)), CValueCodec::Normalise(c.text)) << shown;
+        rig.Unit({20, 1, 5, 0, 1, 1, 1, 1});
+        EXPECT_TRUE(rig.sheet->DbPage()->Pending().IsEmpty()) << c.text;
+    }
+
+    // A float that shows more decimals than were typed is sent only when the user agrees to what
+    // will be shown.
+    entry.m_dataType = 7;
+    entry.m_dataSize = 4;
+    entry.m_number = 1;
+    rig.prompts.Clear();
+    rig.prompts.Script({platform::Answer::No});
+    rig.Type(rig.List(), 0, "123.456");
+    EXPECT_FALSE(rig.List().CommitEdit());
+    EXPECT_EQ(rig.prompts.LastText(), "该数值将以123.456001发送,是否继续?");
+    EXPECT_TRUE(rig.sheet->DbPage()->Pending().IsEmpty());
+    rig.prompts.Script({platform::Answer::Yes});
+    EXPECT_TRUE(rig.List().CommitEdit());
+    EXPECT_EQ(rig.sheet->DbPage()->Pending().Count(), 1);
+    rig.transport->sent.clear();
+    rig.sheet->DbPage()->Button("manualSet")->click();
+    ASSERT_EQ(rig.Bodies().size(), 1u);
+    const float sent = 123.456f;
+    Bytes expected(4);
+    std::memcpy(expected.data(), &sent, 4);
+    const Bytes body = rig.Bodies()[0];
+    ASSERT_GE(body.size(), 10u);
+    EXPECT_EQ(Bytes(body.begin() + 10, body.end()), expected);
 }
 
 TEST(DbSheet, NothingPendingAndTimeout) {

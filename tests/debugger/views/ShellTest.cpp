@@ -698,6 +698,47 @@ TEST(Shell, ADirectoryPathLongerThanItsRequestIsRefusedAndTheOpenWindowStays) {
     }
 }
 
+// A path, file name or command line with a character that has no GBK form would reach the unit with
+// '?' in its place: each is refused where it is given, and nothing goes out.
+TEST(Shell, TextsWithoutAGbkFormAreRefusedAndNothingIsSent) {
+    AppRig rig;
+    rig.Connect();
+    rig.app->RequestDirectory("/a");
+    ASSERT_NE(rig.app->DirectoryWindow(), nullptr);
+    const std::string emoji = "\xF0\x9F\x98\x80";
+    rig.transport->sent.clear();
+    rig.app->RequestDirectory("/a/" + emoji);
+    EXPECT_EQ(rig.prompts.LastText(), "路径含有无法转换的字符!");
+    EXPECT_TRUE(rig.Bodies().empty());
+    ASSERT_NE(rig.app->DirectoryWindow(), nullptr);
+    EXPECT_EQ(rig.app->DirectoryWindow()->Path(), "/a");
+
+    rig.prompts.Clear();
+    EXPECT_EQ(rig.app->Link()->StartUpload("/a/" + emoji + ".txt", 0), 0);
+    EXPECT_EQ(rig.prompts.LastText(), "路径含有无法转换的字符!");
+    rig.prompts.Clear();
+    EXPECT_EQ(rig.app->Link()->StartDownload(QXM_SOURCE_DIR "/CMakeLists.txt", "/a/" + emoji, 0), 0);
+    EXPECT_EQ(rig.prompts.LastText(), "路径含有无法转换的字符!");
+    EXPECT_TRUE(rig.Bodies().empty());
+    // A Chinese name has its GBK form and goes.
+    EXPECT_EQ(rig.app->Link()->StartUpload("/a/配置.txt", 0), 1);
+    ASSERT_EQ(rig.Bodies().size(), 1u);
+
+    rig.transport->sent.clear();
+    rig.OnDialog([](QDialog& d) {
+        d.accept();
+        return d.result();
+    });
+    rig.app->OnStringCommand();
+    ASSERT_NE(rig.app->Console(), nullptr);
+    rig.prompts.Clear();
+    rig.app->Console()->SendLine("ver " + emoji);
+    EXPECT_EQ(rig.prompts.LastText(), "输入内容含有无法转换的字符!");
+    EXPECT_TRUE(rig.Bodies().empty());
+    rig.app->Console()->SendLine("ver 中文");
+    EXPECT_EQ(rig.Bodies().size(), 1u);
+}
+
 // The notice of a connect is drawn without running the event loop: no timer or queued call (a
 // worker's job among them) runs in the middle of connecting.
 TEST(Shell, TheConnectNoticeRunsNothingQueuedInsideTheConnect) {

@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QDateEdit>
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -78,6 +79,25 @@ TEST(HistoryWindowTest, EventQueryAtOpeningAndAnswerInParts) {
     form->Query();
     EXPECT_EQ(rig.prompts.LastText(), "时间范围有误。");
     EXPECT_TRUE(rig.SentBodies().empty());
+
+    // A year the unit's time cannot carry stays as typed and is refused: neither it nor the date
+    // held before goes out.
+    form->SetRange(now - 3600, now);
+    for (const char* name : {"date1030", "date1025"})
+        for (const QDate typed : {QDate(2100, 5, 6), QDate(1999, 5, 6)}) {
+            auto* date = form->findChild<QDateEdit*>(name);
+            ASSERT_NE(date, nullptr);
+            const QDate held = date->date();
+            date->setDate(typed);
+            EXPECT_EQ(date->text(), typed.toString("yyyy-MM-dd"));
+            rig.prompts.Clear();
+            form->Query();
+            EXPECT_EQ(rig.prompts.LastText(), "年份应在2000至2099之间!") << name;
+            EXPECT_TRUE(rig.SentBodies().empty()) << name;
+            date->setDate(held);
+        }
+    form->Query();
+    EXPECT_EQ(rig.SentBodies().size(), 1u);
 }
 
 TEST(HistoryWindowTest, AnswerPartsGoToTheWindowOfTheirDevice) {
@@ -265,6 +285,15 @@ TEST(StatWindowTest, QueryWritesTheFileAndStartsTheViewer) {
     form->SetRange(start, start + 7776001);
     form->Query();
     EXPECT_EQ(rig.prompts.LastText(), "时间范围不可超过90天。");
+    // A year the unit's time cannot carry stays as typed and is refused before anything is asked.
+    auto* startDate = form->findChild<QDateEdit*>("date1030");
+    ASSERT_NE(startDate, nullptr);
+    startDate->setDate(QDate(2100, 1, 1));
+    EXPECT_EQ(startDate->text(), "2100-01-01");
+    rig.ClearSent();
+    form->Query();
+    EXPECT_EQ(rig.prompts.LastText(), "年份应在2000至2099之间!");
+    EXPECT_TRUE(rig.SentBodies().empty());
     form->SetRange(start, start + 7776000);
     const auto file = rig.dir.Path() / "q.dat";
     rig.OnDialog([&](QDialog& dlg) {

@@ -264,7 +264,7 @@ TEST(ShellTest, FramePropertiesOpenTheTraceWindowAndStoreTheFilters) {
     const CPortRecord* net = rig.app->model.Ports()[1].get();
     QTreeWidgetItem* traceNode = tree->FindNode(kNodeTrace, 0, net->key);
     ASSERT_NE(traceNode, nullptr);
-    rig.OnDialog([](QDialog& d) {
+    rig.OnDialog([&rig](QDialog& d) {
         auto* devIp = d.findChild<QLineEdit*>("ip1057");
         EXPECT_EQ(devIp->text(), "0.0.0.0");
         EXPECT_FALSE(devIp->isEnabled());
@@ -272,8 +272,19 @@ TEST(ShellTest, FramePropertiesOpenTheTraceWindowAndStoreTheFilters) {
         EXPECT_TRUE(filter->isEnabled());
         filter->setChecked(true);
         EXPECT_TRUE(devIp->isEnabled());
-        devIp->setText("10.0.0.9");
+        // A filter that would be cut to another one is refused, and the dialog stays.
+        devIp->setText("300.1.1.1");
         d.accept();
+        EXPECT_EQ(rig.prompts.LastText(), "IP地址无效,应为四段0至255之间的数字!");
+        EXPECT_NE(d.result(), QDialog::Accepted);
+        devIp->setText("10.0.0.9");
+        d.findChild<QLineEdit*>("edit1064")->setText("70000");
+        d.accept();
+        EXPECT_EQ(rig.prompts.LastText(), "装置地址应为0至65535之间的整数!");
+        EXPECT_NE(d.result(), QDialog::Accepted);
+        d.findChild<QLineEdit*>("edit1064")->setText("0");
+        d.accept();
+        EXPECT_EQ(d.result(), QDialog::Accepted);
         return static_cast<int>(QDialog::Accepted);
     });
     tree->OnFrameProperties(traceNode);

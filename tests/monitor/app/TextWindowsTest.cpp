@@ -294,3 +294,18 @@ TEST(ConsoleTest, RightCompletesFromTheHistory) {
     QTest::keyClick(edit, Qt::Key_Right);
     EXPECT_EQ(edit->CurrentLine(), "abc");
 }
+
+// A line with a character that has no GBK form would reach the unit with '?': it is refused.
+TEST(ConsoleTest, ALineWithoutAGbkFormIsRefused) {
+    AppRig rig;
+    rig.Login();
+    auto* form = dynamic_cast<CCmdForm*>(rig.app->windows.OpenCommand());
+    ASSERT_NE(form, nullptr);
+    rig.ClearSent();
+    ASSERT_TRUE(form->Edit()->onCommand);
+    form->Edit()->onCommand("ver \xF0\x9F\x98\x80");
+    EXPECT_EQ(rig.prompts.LastText(), "输入内容含有无法转换的字符!");
+    EXPECT_TRUE(rig.SentBodies().empty());
+    form->Edit()->onCommand("ver 中文");
+    EXPECT_EQ(rig.SentBodies().size(), 1u);
+}

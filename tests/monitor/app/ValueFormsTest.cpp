@@ -219,6 +219,14 @@ TEST(SettingsFormTest, EdgesOfEachFieldByTheBytesSent) {
         {"-1", 201, 5, 1, {}},
         {"123456", 202, 8, 1, {0x56, 0x34, 0x12, 0, 0, 0, 0, 0}},
         {"1234567", 202, 8, 1, {}},
+        // A real the float cannot hold with the page's three decimals, or that shows as another.
+        {"16777217", 7, 4, 1, {}},
+        {"1e-50", 7, 4, 1, {}},
+        {"1.2345", 7, 4, 1, {}},
+        {"0.125", 7, 4, 1, {0x00, 0x00, 0x00, 0x3E}},
+        // A bit string of 12 bits takes no 16.
+        {"FFFFH", 2, 12, 1, {}},
+        {"0FFFH", 2, 12, 1, {0xFF, 0x0F}},
     };
     for (const Case& c : cases) {
         AppRig rig;
