@@ -24,6 +24,7 @@
 #include <filesystem>
 #include <functional>
 #include <set>
+#include <tuple>
 
 using namespace points;
 
@@ -389,18 +390,20 @@ TEST_F(SCDImportTest, CacheInDescendingOrderLoadsQuickly) {
     EXPECT_EQ(g.m_entries.GetByEntryNo(5)->m_strDesc, "点5");
 }
 
-// The cache is read within the bound it carries, whatever SCD file lies in the project's folder:
-// a cache of more points than the 15 KB it was made from may give is not read and changes nothing;
-// one without a bound, or whose bytes are not those it records, neither; each refusal is told once.
-TEST_F(SCDImportTest, CacheIsReadWithinTheBoundItCarries) {
-    // Beyond twice the points the sample station's 15 KB could declare, one element every five bytes.
+// The cache is read within what an import may write under the walk's ceilings, with or without the
+// trailer (caches written before it, or by other tools), whatever SCD file lies in the project's
+// folder: a model within an IED's ceiling is read whatever size of SCD file the cache names; a
+// model beyond it, more models than a file may hold, bytes after the models, bytes the trailer does
+// not record and a file beyond what the ceilings allow are not read and change nothing; each
+// refusal is told once.
+TEST_F(SCDImportTest, CacheIsReadWithinTheCeilings) {
     constexpr int kEntries = 110000;
     std::vector<CInfoEntry> entries(kEntries);
     for (int n = 1; n <= kEntries; ++n) {
         entries[n - 1].m_nGroup = 1;
         entries[n - 1].m_nEntry = n;
     }
-    CDeviceTemplate tpl = BigModel(std::move(entries));
+    CDeviceTemplate tpl = BigModel(entries);
     const std::uint64_t stationBytes = fs::file_size(StationScd());
     const std::string refusedText = "SCD导入的装置模型缓存文件" + CSCDImport::CacheFilePath().string();
     const auto refusals = [&] {
@@ -411,6 +414,25 @@ TEST_F(SCDImportTest, CacheIsReadWithinTheBoundItCarries) {
     };
     // A small SCD file in the project's folder bounds nothing.
     testsupport::WriteBytes(tmp / "其他" / "small.scd", "<SCL/>");
+    const auto withoutTrailer = [](const std::string& tail) {
+        const std::string bytes = testsupport::ReadBytes(CSCDImport::CacheFilePath());
+        testsupport::WriteBytes(CSCDImport::CacheFilePath(),
+                                bytes.substr(0, bytes.size() - CScdCacheBound::kTrailerBytes) + tail);
+    };
+    // A cache of this size, of zeros (sparse), with the trailer of bound when it has one.
+    const auto sparse = [](std::uint64_t bytes, const CScdCacheBound* bound) {
+        std::FILE* f = std::fopen(CSCDImport::CacheFilePath().string().c_str(), "wb");
+        ASSERT_NE(f, nullptr);
+        std::fclose(f);
+        fs::resize_file(CSCDImport::CacheFilePath(), bytes);
+        if (!bound)
+            return;
+        std::FILE* a = std::fopen(CSCDImport::CacheFilePath().string().c_str(), "ab");
+        ASSERT_NE(a, nullptr);
+        const std::string trailer = bound->Trailer();
+        std::fwrite(trailer.data(), 1, trailer.size(), a);
+        std::fclose(a);
+    };
 
     struct Case {
         const char* what;
@@ -420,16 +442,20 @@ TEST_F(SCDImportTest, CacheIsReadWithinTheBoundItCarries) {
     const Case cases[] = {
         {"made from a big file", [&] { WriteCache({&tpl}, 300u << 20); }, 1},
         {"made from a file of unknown size", [&] { WriteCache({&tpl}); }, 1},
-        {"beyond its 15 KB file", [&] { WriteCache({&tpl}, stationBytes); }, 0},
-        {"without a bound",
+        {"made from its 15 KB file", [&] { WriteCache({&tpl}, stationBytes); }, 1},
+        {"without a trailer",
          [&] {
              WriteCache({&tpl}, 300u << 20);
-             const std::string bytes = testsupport::ReadBytes(CSCDImport::CacheFilePath());
-             testsupport::WriteBytes(CSCDImport::CacheFilePath(),
-                                     bytes.substr(0, bytes.size() - CScdCacheBound::kTrailerBytes));
+             withoutTrailer("");
+         },
+         1},
+        {"without a trailer, with bytes after the models",
+         [&] {
+             WriteCache({&tpl});
+             withoutTrailer("x");
          },
          0},
-        {"with bytes the bound does not record",
+        {"with bytes the trailer does not record",
          [&] {
              WriteCache({&tpl}, 300u << 20);
              std::string bytes = testsupport::ReadBytes(CSCDImport::CacheFilePath());
@@ -437,21 +463,35 @@ TEST_F(SCDImportTest, CacheIsReadWithinTheBoundItCarries) {
              testsupport::WriteBytes(CSCDImport::CacheFilePath(), bytes);
          },
          0},
-        {"far bigger than its file could make (sparse)",
+        {"of a model beyond an IED's ceiling",
          [&] {
-             // 400 MB of zeros and a bound of the 15 KB file: not even read.
+             std::vector<CInfoEntry> more = entries;
+             for (std::uint64_t n = kEntries + 1; n <= CScdCacheBound::MaxModelEntries() + 1; ++n) {
+                 more.emplace_back();
+                 more.back().m_nGroup = 2;
+                 more.back().m_nEntry = static_cast<int>(n);
+             }
+             CDeviceTemplate big = BigModel(std::move(more));
+             WriteCache({&big});
+         },
+         0},
+        {"of more models than a file may hold",
+         [&] {
+             platform::CArchive ar;
+             ar.WriteU8(0);
+             ar.WriteU32(static_cast<std::uint32_t>(CScdCacheBound().MaxModels() + 1));
+             ar.WriteBytes(std::string(64, '\0'));
+             testsupport::WriteBytes(CSCDImport::CacheFilePath(), ar.Bytes());
+         },
+         0},
+        {"beyond what the ceilings allow (sparse, without a trailer)",
+         [&] { sparse(CScdCacheBound().MaxFileBytes() + 1, nullptr); }, 0},
+        {"beyond what its 15 KB file allows (sparse)",
+         [&] {
              CScdCacheBound bound;
              bound.scdBytes = stationBytes;
-             bound.cacheBytes = 400u << 20;
-             std::FILE* f = std::fopen(CSCDImport::CacheFilePath().string().c_str(), "wb");
-             ASSERT_NE(f, nullptr);
-             std::fclose(f);
-             fs::resize_file(CSCDImport::CacheFilePath(), bound.cacheBytes);
-             std::FILE* a = std::fopen(CSCDImport::CacheFilePath().string().c_str(), "ab");
-             ASSERT_NE(a, nullptr);
-             const std::string trailer = bound.Trailer();
-             std::fwrite(trailer.data(), 1, trailer.size(), a);
-             std::fclose(a);
+             bound.cacheBytes = bound.MaxFileBytes();
+             sparse(bound.cacheBytes, &bound);
          },
          0},
     };
@@ -664,11 +704,10 @@ std::string FanOutStation(int ieds, int objects, int depth, std::size_t nameLeng
 
 // Small files that expand into millions of points: 57 IEDs of one node type of 40 data objects,
 // each a threefold fan-out seven levels deep (18 KB, 4,986,360 points), and one IED of 30 such
-// objects (2 KB, 65,610 points). Each IED and each object stays within its own budget; the file's
-// budget, which grows with the elements it declares, refuses them at once with a message naming what
-// overflowed and the IED, and the project and the cache stay as they were. Names of 3,000 characters (66 KB)
-// weigh as what they would fill (once 2.1 GB). A file's budget admits what station files hold,
-// and an IED's own budget is named as such.
+// objects (2 KB, 65,610 points). An IED's ceiling refuses them at its first IED with a message
+// naming what overflowed and the IED, and the project and the cache stay as they were. Names of 3,000
+// characters (66 KB) weigh as what they would fill (once 2.1 GB). A file's budget admits what station files
+// hold, and an IED's own budget is named as such.
 TEST_F(SCDImportTest, SmallFilesThatExpandIntoMillionsOfPointsAreRefusedAtOnce) {
     CConfigDoc doc;
     CSCDImport import;
@@ -680,7 +719,7 @@ TEST_F(SCDImportTest, SmallFilesThatExpandIntoMillionsOfPointsAreRefusedAtOnce) 
     const struct {
         int ieds, objects;
         std::size_t kb, nameLength;
-        bool fileBudget; // refused by the file's budget, not one object's
+        bool iedCeiling; // refused by an IED's ceiling, not one object's
     } files[] = {{57, 40, 18, 1, true}, {1, 30, 2, 1, true}, {1, 60, 64, 3000, false}};
     for (const auto& f : files) {
         const std::string text = FanOutStation(f.ieds, f.objects, 7, f.nameLength);
@@ -700,7 +739,8 @@ TEST_F(SCDImportTest, SmallFilesThatExpandIntoMillionsOfPointsAreRefusedAtOnce) 
         const std::string message = prompts.Texts()[0];
         EXPECT_EQ(message.rfind("导入SCD失败：", 0), 0u) << message;
         EXPECT_NE(message.find("装置(R0)"), std::string::npos) << message;
-        EXPECT_NE(message.find(f.fileBudget ? "个元素的文件至多" : "展开的数据超出上限(每个数据对象"),
+        EXPECT_NE(message.find(f.iedCeiling ? "测点超出上限(每个装置至多60000个)"
+                                            : "展开的数据超出上限(每个数据对象"),
                   std::string::npos)
             << message;
         EXPECT_EQ(message.find("数据类型()"), std::string::npos) << message;
@@ -724,6 +764,24 @@ TEST_F(SCDImportTest, SmallFilesThatExpandIntoMillionsOfPointsAreRefusedAtOnce) 
     EXPECT_EQ(import.LoadSCDFile(other, StationScd()), 0);
     EXPECT_EQ(prompts.Texts(),
               std::vector<std::string>{"导入SCD失败：装置(PL2201)的测点超出上限(每个装置至多3个)!"});
+
+    // The file's ceilings of IEDs and of points name the IED where they were reached.
+    for (const auto& [ieds, points, tail] :
+         {std::tuple{3, 3'000'000, "时，全文件的装置超出上限(每个文件至多3个)!"},
+          std::tuple{20'000, 10, "时，全文件的测点超出上限(每个文件至多10个)!"}}) {
+        limits = {};
+        limits.iedsPerFile = static_cast<std::uint64_t>(ieds);
+        limits.pointsPerFile = static_cast<std::uint64_t>(points);
+        import.SetWalkLimits(limits);
+        prompts.Clear();
+        CConfigDoc refused;
+        EXPECT_EQ(import.LoadSCDFile(refused, StationScd()), 0);
+        ASSERT_EQ(prompts.Count(), 1u);
+        const std::string message = prompts.Texts()[0];
+        EXPECT_EQ(message.rfind("导入SCD失败：读到装置(", 0), 0u) << message;
+        EXPECT_TRUE(message.ends_with(tail)) << message;
+        EXPECT_TRUE(refused.m_infoModels.empty());
+    }
 }
 
 TEST_F(SCDImportTest, ReimportKeepsTheDevicesPlaceAndSettings) {
