@@ -250,26 +250,4 @@ std::size_t FirstInvalidUtf8(std::string_view text) {
     }
 }
 
-std::size_t FirstInvalidGbk(std::string_view text) {
-    const auto* d = reinterpret_cast<const unsigned char*>(text.data());
-    const std::size_t n = text.size();
-    std::size_t i = 0;
-    for (;;) {
-        i = AsciiRun(d, n, i);
-        if (i >= n)
-            return std::string_view::npos;
-        const unsigned char c = d[i];
-        if (c == 0x80) {
-            ++i;
-            continue;
-        }
-        if (c == 0xFF || i + 1 >= n)
-            return i;
-        const unsigned char t = d[i + 1];
-        if (t < 0x40 || t == 0x7F || t == 0xFF)
-            return i;
-        i += 2;
-    }
-}
-
 } // namespace platform

@@ -141,7 +141,7 @@ std::string ExpandReferences(std::string text) {
 
 std::string Text(const detail::DocInfo* doc, const char* s) {
     if (doc && doc->gbk)
-        return ExpandReferences(FromGbk(s));
+        return ExpandReferences(FromGb18030(s));
     return std::string(s);
 }
 
@@ -153,7 +153,7 @@ std::string CharacterData(const detail::DocInfo* doc, pugi::xml_node node) {
         if (c.type() == pugi::node_pcdata)
             text += Text(doc, c.value());
         else if (c.type() == pugi::node_cdata)
-            text += doc && doc->gbk ? FromGbk(c.value()) : std::string(c.value());
+            text += doc && doc->gbk ? FromGb18030(c.value()) : std::string(c.value());
     }
     return text;
 }

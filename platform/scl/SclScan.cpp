@@ -235,6 +235,66 @@ std::size_t FirstDeclaredEntityReference(const char* d, std::size_t n, std::size
     return std::string_view::npos;
 }
 
+bool IsXmlChar(std::uint32_t code) {
+    return code == 0x9 || code == 0xA || code == 0xD || (code >= 0x20 && code <= 0xD7FF) ||
+           (code >= 0xE000 && code <= 0xFFFD) || (code >= 0x10000 && code <= 0x10FFFF);
+}
+
+std::size_t FirstForbiddenCharacterReference(const char* d, std::size_t n, std::string& reference) {
+    const std::string_view text(d, n);
+    // Markup before `plain` has been passed: comments, CDATA sections and processing
+    // instructions found on the way are skipped whole (their "&#" are no references); the last
+    // one skipped ends at sectionEnd.
+    std::size_t plain = 0, sectionEnd = 0;
+    for (std::size_t pos = text.find("&#"); pos != std::string_view::npos; pos = text.find("&#", pos + 2)) {
+        while (plain < pos) {
+            const std::size_t lt = text.find('<', plain);
+            if (lt == std::string_view::npos || lt > pos) {
+                plain = pos;
+                break;
+            }
+            static constexpr std::pair<std::string_view, std::string_view> kSections[] = {
+                {"<!--", "-->"}, {"<![CDATA[", "]]>"}, {"<?", "?>"}};
+            plain = lt + 1;
+            for (const auto& [open, close] : kSections) {
+                if (text.compare(lt, open.size(), open) != 0)
+                    continue;
+                const std::size_t end = text.find(close, lt + open.size());
+                plain = sectionEnd = end == std::string_view::npos ? n : end + close.size();
+                break;
+            }
+        }
+        if (pos < sectionEnd)
+            continue;
+        const bool hex = pos + 2 < n && d[pos + 2] == 'x';
+        std::size_t i = pos + (hex ? 3 : 2);
+        std::uint64_t code = 0;
+        bool digits = false;
+        for (; i < n && i - pos < 16; ++i) {
+            const char ch = d[i];
+            int v = -1;
+            if (ch >= '0' && ch <= '9')
+                v = ch - '0';
+            else if (hex && ch >= 'a' && ch <= 'f')
+                v = ch - 'a' + 10;
+            else if (hex && ch >= 'A' && ch <= 'F')
+                v = ch - 'A' + 10;
+            if (v < 0)
+                break;
+            digits = true;
+            code =
+                std::min<std::uint64_t>(code * (hex ? 16 : 10) + static_cast<std::uint64_t>(v), 0x7FFFFFFF);
+        }
+        if (!digits || i >= n || d[i] != ';')
+            continue; // not a character reference; the parser judges it
+        if (!IsXmlChar(static_cast<std::uint32_t>(code))) {
+            reference.assign(d + pos, i + 1 - pos);
+            return pos;
+        }
+    }
+    return std::string_view::npos;
+}
+
 // Whether text that is not all well-formed UTF-8 is still mostly so: Chinese UTF-8 text often
 // also makes valid GBK byte pairs, and a UTF-8 file with a few stray bytes is not to be read as
 // GBK. Counted over the whole text, resuming one byte after each invalid one.
