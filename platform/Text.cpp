@@ -250,4 +250,25 @@ std::size_t FirstInvalidUtf8(std::string_view text) {
     }
 }
 
+bool IsXmlChar(std::uint32_t code) {
+    return code == 0x9 || code == 0xA || code == 0xD || (code >= 0x20 && code <= 0xD7FF) ||
+           (code >= 0xE000 && code <= 0xFFFD) || (code >= 0x10000 && code <= 0x10FFFF);
+}
+
+std::size_t FirstNonXmlChar(std::string_view text) {
+    const std::size_t invalid = FirstInvalidUtf8(text);
+    const std::size_t end = std::min(invalid, text.size());
+    for (std::size_t i = 0; i < end;) {
+        const auto lead = static_cast<unsigned char>(text[i]);
+        const std::size_t length = Utf8CharLength(lead);
+        std::uint32_t code = length == 1 ? lead : lead & (0x7F >> length);
+        for (std::size_t k = 1; k < length; ++k)
+            code = code << 6 | (static_cast<unsigned char>(text[i + k]) & 0x3F);
+        if (!IsXmlChar(code))
+            return i;
+        i += length;
+    }
+    return invalid;
+}
+
 } // namespace platform

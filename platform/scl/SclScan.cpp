@@ -235,11 +235,6 @@ std::size_t FirstDeclaredEntityReference(const char* d, std::size_t n, std::size
     return std::string_view::npos;
 }
 
-bool IsXmlChar(std::uint32_t code) {
-    return code == 0x9 || code == 0xA || code == 0xD || (code >= 0x20 && code <= 0xD7FF) ||
-           (code >= 0xE000 && code <= 0xFFFD) || (code >= 0x10000 && code <= 0x10FFFF);
-}
-
 std::size_t FirstForbiddenCharacterReference(const char* d, std::size_t n, std::string& reference) {
     const std::string_view text(d, n);
     // Markup before `plain` has been passed: comments, CDATA sections and processing
@@ -287,7 +282,7 @@ std::size_t FirstForbiddenCharacterReference(const char* d, std::size_t n, std::
         }
         if (!digits || i >= n || d[i] != ';')
             continue; // not a character reference; the parser judges it
-        if (!IsXmlChar(static_cast<std::uint32_t>(code))) {
+        if (!platform::IsXmlChar(static_cast<std::uint32_t>(code))) {
             reference.assign(d + pos, i + 1 - pos);
             return pos;
         }

@@ -80,9 +80,6 @@ std::size_t FirstDeclaredEntityReference(const char* d, std::size_t n, std::size
 // GBK. Counted over the whole text, resuming one byte after each invalid one.
 bool MostlyUtf8(std::string_view text);
 
-// Whether the code is a character XML documents may hold (the Char production: tab, line feed,
-// carriage return, and U+0020 to U+10FFFF without the surrogates, U+FFFE and U+FFFF).
-bool IsXmlChar(std::uint32_t code);
 // The offset of the first character reference ("&#...;", "&#x...;") outside comments, CDATA
 // sections and processing instructions whose character XML does not allow (U+0000, a surrogate,
 // U+FFFF, beyond U+10FFFF), the reference in reference; npos when there is none.
