@@ -437,24 +437,38 @@ TEST_F(SCDImportTest, CacheIsReadWithinTheCeilings) {
     struct Case {
         const char* what;
         std::function<void()> write;
-        int loaded; // 1 read, 0 refused and told
+        const char* refusal; // what the refusal says; null: read
+    };
+    constexpr const char* kDamaged = "已损坏";
+    constexpr const char* kBeyond = "超出了SCD导入所能产生的内容";
+    // The models of the cache, then extra bytes, and a trailer recording both.
+    const auto withBytesAfterTheModels = [&](const std::string& extra) {
+        WriteCache({&tpl});
+        const std::string bytes = testsupport::ReadBytes(CSCDImport::CacheFilePath());
+        CScdCacheBound bound;
+        bound.cacheBytes = bytes.size() - CScdCacheBound::kTrailerBytes + extra.size();
+        testsupport::WriteBytes(CSCDImport::CacheFilePath(),
+                                bytes.substr(0, bytes.size() - CScdCacheBound::kTrailerBytes) + extra +
+                                    bound.Trailer());
     };
     const Case cases[] = {
-        {"made from a big file", [&] { WriteCache({&tpl}, 300u << 20); }, 1},
-        {"made from a file of unknown size", [&] { WriteCache({&tpl}); }, 1},
-        {"made from its 15 KB file", [&] { WriteCache({&tpl}, stationBytes); }, 1},
+        {"made from a big file", [&] { WriteCache({&tpl}, 300u << 20); }, nullptr},
+        {"made from a file of unknown size", [&] { WriteCache({&tpl}); }, nullptr},
+        {"made from its 15 KB file", [&] { WriteCache({&tpl}, stationBytes); }, nullptr},
         {"without a trailer",
          [&] {
              WriteCache({&tpl}, 300u << 20);
              withoutTrailer("");
          },
-         1},
+         nullptr},
         {"without a trailer, with bytes after the models",
          [&] {
              WriteCache({&tpl});
              withoutTrailer("x");
          },
-         0},
+         kDamaged},
+        {"with bytes after the models that the trailer records", [&] { withBytesAfterTheModels("xyz"); },
+         kDamaged},
         {"with bytes the trailer does not record",
          [&] {
              WriteCache({&tpl}, 300u << 20);
@@ -462,30 +476,30 @@ TEST_F(SCDImportTest, CacheIsReadWithinTheCeilings) {
              bytes.insert(bytes.size() - CScdCacheBound::kTrailerBytes, "x");
              testsupport::WriteBytes(CSCDImport::CacheFilePath(), bytes);
          },
-         0},
-        {"of a model beyond an IED's ceiling",
+         kDamaged},
+        {"of a model beyond an IED's ceiling (60,000 points, twice as many entries and four)",
          [&] {
              std::vector<CInfoEntry> more = entries;
-             for (std::uint64_t n = kEntries + 1; n <= CScdCacheBound::MaxModelEntries() + 1; ++n) {
+             for (int n = kEntries + 1; n <= 120'005; ++n) {
                  more.emplace_back();
                  more.back().m_nGroup = 2;
-                 more.back().m_nEntry = static_cast<int>(n);
+                 more.back().m_nEntry = n;
              }
              CDeviceTemplate big = BigModel(std::move(more));
              WriteCache({&big});
          },
-         0},
-        {"of more models than a file may hold",
+         kBeyond},
+        {"of more models than a file may hold (20,000)",
          [&] {
              platform::CArchive ar;
              ar.WriteU8(0);
-             ar.WriteU32(static_cast<std::uint32_t>(CScdCacheBound().MaxModels() + 1));
+             ar.WriteU32(20'001);
              ar.WriteBytes(std::string(64, '\0'));
              testsupport::WriteBytes(CSCDImport::CacheFilePath(), ar.Bytes());
          },
-         0},
+         kBeyond},
         {"beyond what the ceilings allow (sparse, without a trailer)",
-         [&] { sparse(CScdCacheBound().MaxFileBytes() + 1, nullptr); }, 0},
+         [&] { sparse(CScdCacheBound().MaxFileBytes() + 1, nullptr); }, kBeyond},
         {"beyond what its 15 KB file allows (sparse)",
          [&] {
              CScdCacheBound bound;
@@ -493,22 +507,26 @@ TEST_F(SCDImportTest, CacheIsReadWithinTheCeilings) {
              bound.cacheBytes = bound.MaxFileBytes();
              sparse(bound.cacheBytes, &bound);
          },
-         0},
+         kBeyond},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         prompts.Clear();
         c.write();
+        const int loaded = c.refusal ? 0 : 1;
         for (int load = 0; load < 2; ++load) {
             CConfigDoc doc;
-            EXPECT_EQ(doc.LoadIEDListFromSCD(), c.loaded);
-            ASSERT_EQ(doc.m_deviceModels.GetSize(), c.loaded);
-            if (c.loaded) {
+            EXPECT_EQ(doc.LoadIEDListFromSCD(), loaded);
+            ASSERT_EQ(doc.m_deviceModels.GetSize(), loaded);
+            if (loaded) {
                 EXPECT_EQ(doc.m_deviceModels[0].m_groups[0].m_entries.GetSize(), kEntries);
             }
         }
-        EXPECT_EQ(refusals(), c.loaded ? 0u : 1u) << (prompts.Texts().empty() ? "" : prompts.Texts()[0]);
+        EXPECT_EQ(refusals(), loaded ? 0u : 1u) << (prompts.Texts().empty() ? "" : prompts.Texts()[0]);
         EXPECT_EQ(prompts.Count(), refusals());
+        if (c.refusal && prompts.Count() == 1) {
+            EXPECT_NE(prompts.Texts()[0].find(c.refusal), std::string::npos) << prompts.Texts()[0];
+        }
         fs::remove(CSCDImport::CacheFilePath());
     }
 

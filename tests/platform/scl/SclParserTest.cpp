@@ -1,4 +1,5 @@
 #include "platform/Gbk.h"
+#include "platform/scl/ChildIndex.h"
 #include "platform/scl/SCLService.h"
 #include "platform/Text.h"
 #include "tests/support/TestFiles.h"
@@ -730,4 +731,27 @@ TEST(SclService, Utf8AndGbkByteChecks) {
         EXPECT_EQ(out, c.decoded);
     }
     EXPECT_EQ(platform::FromGb18030(platform::ToGbk("主变保护，开入1")), "主变保护，开入1");
+}
+
+// The index of an instance's children finds, of several children of one kind and name, the first
+// in the file (the one a scan would find), with or without regard to case, asked once or again.
+TEST(SclService, ChildIndexFindsTheFirstOfSameNamedChildren) {
+    SclText doc("<SCL><DOI name=\"Pos\"><SDI name=\"x\" desc=\"first\"/><DAI name=\"x\" desc=\"dai\"/>"
+                "<SDI name=\"X\" desc=\"upper\"/><SDI name=\"x\" desc=\"again\"/></DOI></SCL>");
+    ASSERT_EQ(doc.result, 1) << doc.service.GetErrorText();
+    const CtBase doi = doc.service.GetRoot().FindOneEleByID(EleID::DOI, false);
+    ASSERT_TRUE(doi);
+    const auto desc = [&doi](platform::scl::CChildIndex& index, EleID kind, const char* name) {
+        const CtBase found = index.Find(doi, kind, name);
+        return found ? found.GetAttrValByName("desc") : std::string("(none)");
+    };
+    platform::scl::CChildIndex noCase(true), exact(false);
+    for (int pass = 0; pass < 2; ++pass) {
+        EXPECT_EQ(desc(noCase, EleID::SDI, "X"), "first");
+        EXPECT_EQ(desc(noCase, EleID::SDI, "x"), "first");
+        EXPECT_EQ(desc(noCase, EleID::DAI, "X"), "dai");
+        EXPECT_EQ(desc(exact, EleID::SDI, "x"), "first");
+        EXPECT_EQ(desc(exact, EleID::SDI, "X"), "upper");
+        EXPECT_EQ(desc(exact, EleID::DOI, "x"), "(none)");
+    }
 }
