@@ -21,20 +21,20 @@ namespace platform::scl {
 // The ceilings, set above the largest real stations: a few hundred IEDs in a file of up to
 // 300 MB, with about 1.3 million points and 1.7 million walked nodes. A data object expands into
 // tens of attributes and at most a few hundred; an IED's points are bounded anyway by its group
-// numbers (254 groups of 200). What they imply, at most: the walked leaves of the types and the
-// points' texts are counted in units of kBytesPerNode and kBytesPerPoint bytes, so a file within
-// them holds at most about 3 million x 256 bytes of point texts (768 MB) in the points, the same
-// again in the device models' entries and the cache, and nodes are walked at most 20 million
-// times (a few seconds); every IED adds a model of a few KB. A file beyond any is refused as
-// soon as the walk reaches the ceiling.
+// numbers (254 groups of 200). What they imply: a point counts at least once, and once more for
+// every kBytesPerPoint bytes of its texts, so a file within them makes at most 2 million points;
+// at the some 600 bytes per point the import holds at its peak (the device models' entries, and
+// the points of the IEDs being walked) that is about 1.2 GB, and a cache of about 100 bytes per
+// point (200 MB). Nodes are walked at most 10 million times (about a second), and every IED adds
+// a model of a few KB. A file beyond any is refused as soon as the walk reaches the ceiling.
 struct TypeWalkLimits {
     std::uint64_t nodesPerObject = 10'000;
     std::uint64_t nodesPerIed = 1'000'000;
     // Above the 50,800 points the group numbers of one IED can hold, with room for points that
     // no group takes.
     std::uint64_t pointsPerIed = 60'000;
-    std::uint64_t nodesPerFile = 20'000'000;
-    std::uint64_t pointsPerFile = 3'000'000;
+    std::uint64_t nodesPerFile = 10'000'000;
+    std::uint64_t pointsPerFile = 2'000'000;
     std::uint64_t iedsPerFile = 20'000;
 
     // An IED's ceilings, no larger than the file's.

@@ -785,7 +785,7 @@ TEST_F(SCDImportTest, SmallFilesThatExpandIntoMillionsOfPointsAreRefusedAtOnce) 
 
     // The file's ceilings of IEDs and of points name the IED where they were reached.
     for (const auto& [ieds, points, tail] :
-         {std::tuple{3, 3'000'000, "时，全文件的装置超出上限(每个文件至多3个)!"},
+         {std::tuple{3, 2'000'000, "时，全文件的装置超出上限(每个文件至多3个)!"},
           std::tuple{20'000, 10, "时，全文件的测点超出上限(每个文件至多10个)!"}}) {
         limits = {};
         limits.iedsPerFile = static_cast<std::uint64_t>(ieds);
