@@ -6,6 +6,8 @@
 #include "tests/support/CpuTime.h"
 #include "tests/support/PromptRecorder.h"
 
+#include "platform/Gbk.h"
+
 #include <gtest/gtest.h>
 
 using namespace iedinterface;
@@ -117,4 +119,29 @@ TEST_F(ExtractionBounds, PaddingChangesNothing) {
     ASSERT_EQ(points.size(), 2u);
     EXPECT_GE(points[0], 21'870u);
     EXPECT_EQ(points[1], points[0]);
+}
+
+// A CID file declared GBK is read with the GB18030 decoder: a pair of the user-defined area (which
+// the GBK converter turned into "?", losing the next character) and a four-byte character come
+// through into the points; bytes it still cannot read refuse the file with their line and column.
+TEST_F(ExtractionBounds, GbkFilesAreReadWithTheGb18030Decoder) {
+    const std::string types = "<LNodeType id=\"G\" lnClass=\"GGIO\"><DO name=\"Ind\" type=\"S\"/></LNodeType>"
+                              "<DOType id=\"S\" cdc=\"SPS\"><DA name=\"stVal\" bType=\"BOOLEAN\" "
+                              "fc=\"ST\"/></DOType>";
+    const auto cid = [&types](const std::string& desc) {
+        std::string text = OneIedCid(
+            "<LN lnClass=\"GGIO\" inst=\"1\" lnType=\"G\">\n<DOI name=\"Ind\" desc=\"" + desc + "\"/></LN>",
+            types);
+        text.replace(0, text.find("?>"), "<?xml version=\"1.0\" encoding=\"GBK\"");
+        return text;
+    };
+    ASSERT_EQ(Read(cid("\xA1\x40" + platform::ToGbk("开入") + "\x95\x32\x82\x36")), 1);
+    EXPECT_TRUE(prompts.Texts().empty()) << prompts.Texts()[0];
+    const CCidPoint* point = app.OtherPoints.Find("LD/GGIO1$ST$Ind$stVal");
+    ASSERT_NE(point, nullptr);
+    EXPECT_EQ(point->Description, "\xEE\x93\x86开入\xF0\xA0\x80\x80");
+
+    EXPECT_EQ(Read(cid(platform::ToGbk("开入") + "\x81\x20")), 0);
+    ASSERT_EQ(prompts.Count(), 1u);
+    EXPECT_NE(prompts.Texts()[0].find("第3行第27列"), std::string::npos) << prompts.Texts()[0];
 }
