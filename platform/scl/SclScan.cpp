@@ -235,6 +235,32 @@ std::size_t FirstDeclaredEntityReference(const char* d, std::size_t n, std::size
     return std::string_view::npos;
 }
 
+std::size_t CharacterReference(std::string_view text, std::uint32_t& code) {
+    if (text.size() < 3 || text[0] != '&' || text[1] != '#')
+        return 0;
+    const bool hex = text[2] == 'x';
+    std::size_t i = hex ? 3 : 2;
+    std::uint32_t value = 0;
+    const std::size_t first = i;
+    for (; i < text.size() && i < 16; ++i) {
+        const char ch = text[i];
+        int v = -1;
+        if (ch >= '0' && ch <= '9')
+            v = ch - '0';
+        else if (hex && ch >= 'a' && ch <= 'f')
+            v = ch - 'a' + 10;
+        else if (hex && ch >= 'A' && ch <= 'F')
+            v = ch - 'A' + 10;
+        if (v < 0)
+            break;
+        value = std::min<std::uint32_t>(value * (hex ? 16 : 10) + static_cast<std::uint32_t>(v), 0x110000);
+    }
+    if (i == first || i >= text.size() || text[i] != ';')
+        return 0;
+    code = value;
+    return i + 1;
+}
+
 std::size_t FirstForbiddenCharacterReference(const char* d, std::size_t n, std::string& reference) {
     const std::string_view text(d, n);
     // Markup before `plain` has been passed: comments, CDATA sections and processing
@@ -261,29 +287,12 @@ std::size_t FirstForbiddenCharacterReference(const char* d, std::size_t n, std::
         }
         if (pos < sectionEnd)
             continue;
-        const bool hex = pos + 2 < n && d[pos + 2] == 'x';
-        std::size_t i = pos + (hex ? 3 : 2);
-        std::uint64_t code = 0;
-        bool digits = false;
-        for (; i < n && i - pos < 16; ++i) {
-            const char ch = d[i];
-            int v = -1;
-            if (ch >= '0' && ch <= '9')
-                v = ch - '0';
-            else if (hex && ch >= 'a' && ch <= 'f')
-                v = ch - 'a' + 10;
-            else if (hex && ch >= 'A' && ch <= 'F')
-                v = ch - 'A' + 10;
-            if (v < 0)
-                break;
-            digits = true;
-            code =
-                std::min<std::uint64_t>(code * (hex ? 16 : 10) + static_cast<std::uint64_t>(v), 0x7FFFFFFF);
-        }
-        if (!digits || i >= n || d[i] != ';')
+        std::uint32_t code = 0;
+        const std::size_t length = CharacterReference(text.substr(pos), code);
+        if (length == 0)
             continue; // not a character reference; the parser judges it
-        if (!platform::IsXmlChar(static_cast<std::uint32_t>(code))) {
-            reference.assign(d + pos, i + 1 - pos);
+        if (!platform::IsXmlChar(code)) {
+            reference.assign(d + pos, length);
             return pos;
         }
     }
