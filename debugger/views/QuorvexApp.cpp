@@ -120,11 +120,16 @@ bool CQuorvexApp::CheckRights(std::uint32_t rights) {
     return users_.CheckPassword(name, rights, frame_.get()) == 1;
 }
 
-void CQuorvexApp::Post(const CDeviceMessage& message) {
+void CQuorvexApp::Post(const CDeviceMessage& message, std::function<void()> notSent) {
     if (worker_ && worker_->IsRunning())
-        worker_->PostSendMessage(message);
-    else
-        Send(message);
+        worker_->PostSendMessage(message, std::move(notSent));
+    else if (!Send(message) && notSent)
+        notSent();
+}
+
+void CQuorvexApp::TellNotSent(const std::string& what) {
+    Later(
+        [what] { platform::MessageBox(std::string(unitlink::text::kLinkDown) + "，" + what + "未发送。"); });
 }
 
 bool CQuorvexApp::LinkStillUp(int boardNumber) {
