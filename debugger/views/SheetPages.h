@@ -13,6 +13,7 @@
 #include <QWidget>
 
 #include <functional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -38,6 +39,23 @@ struct CTabSheetKey {
     std::string tableName;
 };
 
+// The entries whose values went out and wait for the unit's answer, by address and key as the
+// page's pending list holds them.
+class CSentEntries {
+public:
+    void MarkAll(const CPendingList& pending) {
+        entries_.clear();
+        for (const CPendingValue& p : pending.Items())
+            entries_.insert({p.m_address, p.m_key});
+    }
+    void Remove(std::uint16_t address, std::uint16_t key) { entries_.erase({address, key}); }
+    void Clear() { entries_.clear(); }
+    bool Has(std::uint16_t address, std::uint16_t key) const { return entries_.count({address, key}) != 0; }
+
+private:
+    std::set<std::pair<std::uint16_t, std::uint16_t>> entries_;
+};
+
 // The value page of both sheets: mode 1 the real-time data base of one device (CDbPage), mode 2 a
 // reference table (CTabPage).
 class CSetPage : public QWidget {
@@ -55,7 +73,8 @@ public:
     void AddRow(const CDbEntry& entry);
     void AddTabRow(const CTabEntry& entry, int index);
     // Fills the rows anew through fill (AddRow or AddTabRow): an open editor is kept on its
-    // entry, and the values not yet sent stay on their entries' rows, as they will be sent.
+    // entry, and the values not yet set stay on their entries' rows, as they will be sent (in
+    // the colour of a change) or as they went out while the answer is awaited.
     void Refill(const std::function<void()>& fill);
     void ShowValue(std::uint16_t address, std::uint16_t key, const std::string& value);
     void AddPending(std::uint16_t address, std::uint16_t key, double newValue, double oldValue);
@@ -95,6 +114,7 @@ private:
     CTabSheetKey table_;
     CGroupTable groups_{20};
     CPendingList pending_;
+    CSentEntries sent_;
     CDbListCtrl* list_;
     int sentCount_ = 0;
 };
@@ -144,6 +164,7 @@ private:
     std::string selectedTitle_;
     CGroupTable groups_{40};
     CPendingList pending_;
+    CSentEntries sent_;
     QComboBox* combo_;
     CValListCtrl* list_;
 };

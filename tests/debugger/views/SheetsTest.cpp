@@ -990,3 +990,121 @@ TEST(TabSheet, AMenuActionFindsItsEntryAfterARefillMovedIt) {
     EXPECT_NE(list.RowColour(2), CValueGrid::kChanged);
     EXPECT_TRUE(rig.sheet->TabPage()->Pending().IsEmpty());
 }
+
+// A command that sends the values of a page takes what an open editor holds first: what goes out
+// is what the row shows afterwards, and a text that cannot be taken stops the command.
+TEST(DbSheet, ACommandTakesTheOpenEditorBeforeItReadsTheRows) {
+    {
+        DbRig rig;
+        rig.Type(rig.List(), 0, "55"); // not committed
+        rig.sheet->DbPage()->Button("manualSet")->click();
+        ASSERT_EQ(rig.Bodies().size(), 1u);
+        EXPECT_EQ(LastValue(rig.Bodies()[0], 4), 55);
+        EXPECT_EQ(rig.List().EditBox(), nullptr);
+        EXPECT_EQ(rig.List().Text(0, 5), "55");
+        EXPECT_TRUE(rig.prompts.Texts().empty());
+    }
+    {
+        DbRig rig;
+        CValListCtrl& list = *rig.sheet->ValPage()->List();
+        rig.Type(list, 0, "45");
+        rig.sheet->ValPage()->Button("download")->click();
+        ASSERT_EQ(rig.Bodies().size(), 1u);
+        EXPECT_EQ(LastValue(rig.Bodies()[0], 4), 45);
+        EXPECT_EQ(list.EditBox(), nullptr);
+        EXPECT_EQ(list.Text(0, 5), "45");
+    }
+    {
+        // 取消置数 leaves the typed value waiting on its row.
+        DbRig rig;
+        rig.Type(rig.List(), 0, "12");
+        rig.sheet->DbPage()->Button("cancelSet")->click();
+        ASSERT_EQ(rig.Bodies().size(), 1u);
+        EXPECT_EQ(rig.List().EditBox(), nullptr);
+        EXPECT_EQ(rig.List().Text(0, 5), "12");
+        EXPECT_EQ(rig.List().RowColour(0), CValueGrid::kChanged);
+        EXPECT_EQ(rig.sheet->DbPage()->Pending().Count(), 1);
+    }
+    {
+        // The 保护 page's menu takes the editor too.
+        DbRig rig;
+        CValListCtrl& list = *rig.sheet->ValPage()->List();
+        rig.Type(list, 0, "33");
+        std::unique_ptr<QMenu> menu(rig.sheet->ValPage()->CreateContextMenu(0));
+        ASSERT_NE(menu, nullptr);
+        EXPECT_TRUE(menu->actions()[1]->isEnabled()); // 还原本条目
+        EXPECT_EQ(list.Text(0, 5), "33");
+        EXPECT_EQ(rig.sheet->ValPage()->Pending().Count(), 1);
+    }
+    for (const char* button : {"manualSet", "cancelSet"}) {
+        // A text that is no number is refused: nothing goes and the editor stays with it.
+        DbRig rig;
+        rig.Type(rig.List(), 0, "abc");
+        rig.sheet->DbPage()->Button(button)->click();
+        EXPECT_TRUE(rig.Bodies().empty()) << button;
+        EXPECT_EQ(rig.prompts.Texts().size(), 1u) << button;
+        ASSERT_NE(rig.List().EditBox(), nullptr) << button;
+        EXPECT_EQ(rig.List().EditBox()->text(), QString("abc")) << button;
+    }
+}
+
+// The sheet is filled again while the values sent wait for their answer: the rows show them as
+// sent, not as values still to send; a value refused by the answer is marked again.
+TEST(DbSheet, ValuesSentStayShownAsSentAcrossAFillUntilTheAnswer) {
+    DbRig rig;
+    rig.Type(rig.List(), 0, "12.5");
+    ASSERT_TRUE(rig.List().CommitEdit());
+    rig.sheet->DbPage()->Button("manualSet")->click();
+    ASSERT_EQ(rig.Bodies().size(), 1u);
+    rig.sheet->FillLists();
+    EXPECT_EQ(rig.List().Text(0, 5), "12.5");
+    EXPECT_NE(rig.List().RowColour(0), CValueGrid::kChanged);
+    // A value typed on another entry meanwhile is one to send.
+    rig.List().ClickCell(1, 5);
+    ASSERT_NE(rig.List().ChoiceBox(), nullptr);
+    rig.List().ChoiceBox()->setCurrentIndex(0);
+    ASSERT_TRUE(rig.List().CommitEdit());
+    rig.sheet->FillLists();
+    EXPECT_NE(rig.List().RowColour(0), CValueGrid::kChanged);
+    EXPECT_EQ(rig.List().RowColour(1), CValueGrid::kChanged);
+    rig.Unit({20, 1, 5, 0, 1, 1, 1, 0});
+    EXPECT_EQ(rig.List().RowColour(0), CValueGrid::kChanged);
+    EXPECT_EQ(rig.List().Text(0, 6), "×");
+    rig.sheet->FillLists();
+    EXPECT_EQ(rig.List().RowColour(0), CValueGrid::kChanged);
+
+    // 下装 the same way.
+    CValListCtrl& list = *rig.sheet->ValPage()->List();
+    rig.Type(list, 0, "45");
+    rig.sheet->ValPage()->Download();
+    rig.sheet->FillLists();
+    EXPECT_EQ(list.Text(0, 5), "45");
+    EXPECT_NE(list.RowColour(0), CValueGrid::kChanged);
+}
+
+// The read of a sheet that cannot go, because the link is lost at the send, is told; the real-time
+// sheet stops waiting for it.
+TEST(Sheets, AReadThatCannotGoIsToldAndNotWaitedFor) {
+    struct Case {
+        const char* what;
+        void (CQuorvexApp::*open)();
+        const char* told;
+    };
+    for (const Case& c :
+         {Case{"实时库", &CQuorvexApp::OnRealTimeDb, "通讯装置通讯中断，实时库读取请求未发送。"},
+          Case{"引用表", &CQuorvexApp::OnRefTable, "通讯装置通讯中断，引用表读取请求未发送。"}}) {
+        AppRig rig;
+        rig.AddBoards();
+        rig.Connect();
+        rig.OnDialog([](QDialog& d) {
+            d.accept();
+            return int(QDialog::Accepted);
+        });
+        rig.transport->sendOk = false;
+        (rig.app.get()->*c.open)();
+        QCoreApplication::processEvents();
+        EXPECT_EQ(rig.prompts.Texts(), std::vector<std::string>{c.told}) << c.what;
+        for (const auto& sheet : rig.app->DbSheetList())
+            EXPECT_FALSE(sheet->ReadWaiting()) << c.what;
+    }
+}
