@@ -493,12 +493,22 @@ TEST(OutputView, PauseClearFindAndLineLimit) {
     platform::SetDialogRunner({});
 }
 
-TEST(Shell, DownloadAsksForFilesAndTimesOutWithoutAnswer) {
-    AppRig rig;
+namespace {
+
+// A connected program with boards and a local file of 10205 bytes to download.
+std::filesystem::path ReadyToTransfer(AppRig& rig) {
     rig.AddBoards();
     rig.Connect();
     const auto local = rig.dir / "prog.bin";
     testsupport::WriteBytes(local, std::string(10205, 'a'));
+    return local;
+}
+
+} // namespace
+
+TEST(Shell, DownloadAsksForFilesAndTimesOutWithoutAnswer) {
+    AppRig rig;
+    const auto local = ReadyToTransfer(rig);
     rig.OnDialog([&](QDialog& d) {
         if (auto* files = dynamic_cast<QFileDialog*>(&d)) {
             EXPECT_EQ(files->windowTitle(), QString("下装文件"));
@@ -726,10 +736,7 @@ TEST(Shell, ADropWhileAFileTransferWaitsEndsInItsTimeoutBox) {
     for (const Case& c : {Case{"下装，打开文件", false, false}, Case{"下装，文件块", false, true},
                           Case{"上装，打开文件", true, false}}) {
         AppRig rig;
-        rig.AddBoards();
-        rig.Connect();
-        const auto local = rig.dir / "prog.bin";
-        testsupport::WriteBytes(local, std::string(10205, 'a'));
+        const auto local = ReadyToTransfer(rig);
         rig.OnDialog([&](QDialog& d) {
             if (auto* files = dynamic_cast<QFileDialog*>(&d)) {
                 files->selectFile(QString::fromStdString(local.string()));
