@@ -127,6 +127,13 @@ void CQuorvexApp::Post(const CDeviceMessage& message, std::function<void()> notS
         notSent();
 }
 
+bool CQuorvexApp::SendOrTell(const CDeviceMessage& message, const std::string& what) {
+    if (Send(message))
+        return true;
+    TellNotSent(what);
+    return false;
+}
+
 void CQuorvexApp::TellNotSent(const std::string& what) {
     Later(
         [what] { platform::MessageBox(std::string(unitlink::text::kLinkDown) + "，" + what + "未发送。"); });

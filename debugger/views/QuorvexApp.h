@@ -86,6 +86,8 @@ public:
     void Post(const CDeviceMessage& message, std::function<void()> notSent = {});
     // Says, once the current event is handled, that the link is down and what was not sent.
     void TellNotSent(const std::string& what);
+    // Sends at once; a message that cannot go is told (TellNotSent) and false returned.
+    bool SendOrTell(const CDeviceMessage& message, const std::string& what);
     int Send(const CDeviceMessage& message) { return link_ ? link_->SendMessage(message) : 0; }
 
     // The enabling rules of the menu commands for the current state.

@@ -219,23 +219,26 @@ void CSetPage::AddPending(std::uint16_t address, std::uint16_t key, double newVa
 }
 
 void CSetPage::StartRefresh() {
-    if (mode_ == 1)
-        app_.Send(requests::GeneralInterrogation(static_cast<std::uint8_t>(board_ - 1), device_));
-    else
-        app_.Send(requests::RefTableValues(static_cast<std::uint8_t>(table_.board - 1), table_.portType,
-                                           static_cast<std::uint8_t>(table_.port - 1), table_.table,
-                                           table_.start, table_.count));
+    // The refresh has no wait of its own: a request that cannot go is told and the buttons stay.
+    const CDeviceMessage request =
+        mode_ == 1 ? requests::GeneralInterrogation(static_cast<std::uint8_t>(board_ - 1), device_)
+                   : requests::RefTableValues(static_cast<std::uint8_t>(table_.board - 1), table_.portType,
+                                              static_cast<std::uint8_t>(table_.port - 1), table_.table,
+                                              table_.start, table_.count);
+    if (!app_.SendOrTell(request, "开始刷新请求"))
+        return;
     Button("startRefresh")->setEnabled(false);
     Button("stopRefresh")->setEnabled(true);
 }
 
 void CSetPage::StopRefresh() {
-    if (mode_ == 1)
-        app_.Send(requests::StopInterrogation(static_cast<std::uint8_t>(board_ - 1), device_));
-    else
-        app_.Send(requests::RefTableStop(static_cast<std::uint8_t>(table_.board - 1), table_.portType,
-                                         static_cast<std::uint8_t>(table_.port - 1), table_.table,
-                                         table_.start, table_.count));
+    const CDeviceMessage request =
+        mode_ == 1 ? requests::StopInterrogation(static_cast<std::uint8_t>(board_ - 1), device_)
+                   : requests::RefTableStop(static_cast<std::uint8_t>(table_.board - 1), table_.portType,
+                                            static_cast<std::uint8_t>(table_.port - 1), table_.table,
+                                            table_.start, table_.count);
+    if (!app_.SendOrTell(request, "停止刷新请求"))
+        return;
     Button("startRefresh")->setEnabled(true);
     Button("stopRefresh")->setEnabled(false);
 }
@@ -587,17 +590,21 @@ void CValPage::SelectGroup(int index) {
     Button("call")->setEnabled(true);
 }
 
-void CValPage::CallGroup(std::uint8_t group) {
-    // The page reads with the board as the unit counts it, like the sheet's own requests.
-    app_.Send(requests::GroupRead(static_cast<std::uint8_t>(board_ - 1), device_, group, 1));
+bool CValPage::CallGroup(std::uint8_t group) {
+    // The page reads with the board as the unit counts it, like the sheet's own requests. The read
+    // has no wait of its own: one that cannot go is told.
+    if (!app_.SendOrTell(requests::GroupRead(static_cast<std::uint8_t>(board_ - 1), device_, group, 1),
+                         "召唤请求"))
+        return false;
     if (CDeviceLink* link = app_.Link())
         link->SetGroupReadState(device_, CDeviceLink::kReadValues);
+    return true;
 }
 
 void CValPage::Call() {
     for (const auto& [group, title] : groups_.Slots())
-        if (title == selectedTitle_)
-            CallGroup(group);
+        if (title == selectedTitle_ && !CallGroup(group))
+            return;
 }
 
 void CValPage::Download() {

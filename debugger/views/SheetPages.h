@@ -141,7 +141,8 @@ public:
     void AddPending(std::uint16_t key, double newValue, double oldValue);
     void SelectGroup(int index);
     void Call();
-    void CallGroup(std::uint8_t group);
+    // False when the read could not go (told).
+    bool CallGroup(std::uint8_t group);
     void Download();
     bool CompareEcho(const std::vector<EchoItem>& echo) const;
     void DownloadSucceeded();

@@ -1108,3 +1108,22 @@ TEST(Sheets, AReadThatCannotGoIsToldAndNotWaitedFor) {
             EXPECT_FALSE(sheet->ReadWaiting()) << c.what;
     }
 }
+
+// The page requests without a wait of their own are told when the link is down, and the buttons
+// stay as they were.
+TEST(DbSheet, PageRequestsThatCannotGoAreTold) {
+    DbRig rig;
+    rig.app->OnDisconnect();
+    rig.prompts.Clear();
+    rig.sheet->DbPage()->Button("stopRefresh")->click();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(rig.sheet->DbPage()->Button("stopRefresh")->isEnabled());
+    EXPECT_FALSE(rig.sheet->DbPage()->Button("startRefresh")->isEnabled());
+    CValPage& page = *rig.sheet->ValPage();
+    page.GroupCombo()->setCurrentIndex(1);
+    page.Button("call")->click();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(rig.prompts.Texts(), (std::vector<std::string>{"通讯装置通讯中断，停止刷新请求未发送。",
+                                                             "通讯装置通讯中断，召唤请求未发送。"}));
+    EXPECT_TRUE(rig.Bodies().empty());
+}
