@@ -86,7 +86,7 @@ void TellEditLost(CQuorvexApp& app, const std::string& name) {
 
 // Shows the values not yet set on their rows after a fill: in the colour of a value to send, or
 // as they went out while their answer is awaited.
-void ShowPendingRows(CValueGrid* list, const CPendingList& pending, const CSentEntries& sent,
+void ShowPendingRows(CValueGrid* list, const CPendingList& pending, const CEntryMarks& sent,
                      const std::function<std::vector<int>(const CPendingValue&)>& rowsOf) {
     for (const CPendingValue& p : pending.Items())
         for (int row : rowsOf(p)) {
@@ -192,6 +192,10 @@ void CSetPage::Refill(const std::function<void()>& fill) {
         fill();
         ShowPendingRows(list_, pending_, sent_,
                         [this](const CPendingValue& p) { return RowsOf(p.m_address, p.m_key); });
+        for (const CPendingValue& p : pending_.Items())
+            if (refused_.Has(p.m_address, p.m_key))
+                for (int row : RowsOf(p.m_address, p.m_key))
+                    list_->SetText(row, 6, "×");
     });
 }
 
@@ -338,25 +342,28 @@ void CSetPage::ApplySetResults(const std::vector<SetResult>& results) {
             continue;
         sent_.Remove(mode_ == 1 ? 0 : address, r.key);
         if (r.result == 1) {
+            refused_.Remove(mode_ == 1 ? 0 : address, r.key);
             pending_.Remove(mode_ == 1 ? 0 : address, r.key);
             app_.MarkEntry(address, r.key, true);
         } else {
-            for (int row : RowsOf(address, r.key)) {
-                list_->SetRowColour(row, CValueGrid::kChanged);
-                list_->SetText(row, 6, "×");
-            }
+            MarkRefused(mode_ == 1 ? 0 : address, r.key);
         }
     }
     EndExchange();
 }
 
+void CSetPage::MarkRefused(std::uint16_t address, std::uint16_t key) {
+    refused_.Add(address, key);
+    for (int row : RowsOf(address, key)) {
+        list_->SetRowColour(row, CValueGrid::kChanged);
+        list_->SetText(row, 6, "×");
+    }
+}
+
 void CSetPage::FailPending() {
     sent_.Clear();
     for (const CPendingValue& p : pending_.Items())
-        for (int row : RowsOf(mode_ == 1 ? device_ : p.m_address, p.m_key)) {
-            list_->SetRowColour(row, CValueGrid::kChanged);
-            list_->SetText(row, 6, "×");
-        }
+        MarkRefused(p.m_address, p.m_key);
     EndExchange();
 }
 
@@ -430,6 +437,7 @@ void CSetPage::RestoreEntry(int row) {
         list_->SetText(row, 6, "");
     list_->ResetColours(row, false);
     sent_.Remove(address, list_->RowKey(row));
+    refused_.Remove(address, list_->RowKey(row));
     pending_.Remove(address, list_->RowKey(row));
 }
 
@@ -440,6 +448,7 @@ void CSetPage::RestoreAll() {
         RestoreEntry(row);
     pending_.Clear();
     sent_.Clear();
+    refused_.Clear();
     list_->ResetColours(0, true);
 }
 

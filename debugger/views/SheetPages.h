@@ -39,10 +39,11 @@ struct CTabSheetKey {
     std::string tableName;
 };
 
-// The entries whose values went out and wait for the unit's answer, by address and key as the
-// page's pending list holds them.
-class CSentEntries {
+// Entries of a page's pending values in one state (sent and awaiting the answer, or refused by
+// it), by address and key as the pending list holds them, so that a refill shows the state again.
+class CEntryMarks {
 public:
+    void Add(std::uint16_t address, std::uint16_t key) { entries_.insert({address, key}); }
     void MarkAll(const CPendingList& pending) {
         entries_.clear();
         for (const CPendingValue& p : pending.Items())
@@ -103,6 +104,8 @@ public:
 
 private:
     void EndExchange();
+    // The unit did not set the entry's value: its rows are marked, now and after a refill.
+    void MarkRefused(std::uint16_t address, std::uint16_t key);
     void SetBusy(bool busy);
     void StartWait();
     void contextMenuEvent(QContextMenuEvent* e) override;
@@ -114,7 +117,8 @@ private:
     CTabSheetKey table_;
     CGroupTable groups_{20};
     CPendingList pending_;
-    CSentEntries sent_;
+    CEntryMarks sent_;
+    CEntryMarks refused_;
     CDbListCtrl* list_;
     int sentCount_ = 0;
 };
@@ -165,7 +169,7 @@ private:
     std::string selectedTitle_;
     CGroupTable groups_{40};
     CPendingList pending_;
-    CSentEntries sent_;
+    CEntryMarks sent_;
     QComboBox* combo_;
     CValListCtrl* list_;
 };

@@ -1072,6 +1072,7 @@ TEST(DbSheet, ValuesSentStayShownAsSentAcrossAFillUntilTheAnswer) {
     EXPECT_EQ(rig.List().Text(0, 6), "×");
     rig.sheet->FillLists();
     EXPECT_EQ(rig.List().RowColour(0), CValueGrid::kChanged);
+    EXPECT_EQ(rig.List().Text(0, 6), "×");
 
     // 下装 the same way.
     CValListCtrl& list = *rig.sheet->ValPage()->List();
