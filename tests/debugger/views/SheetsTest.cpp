@@ -1036,15 +1036,15 @@ TEST(DbSheet, ACommandTakesTheOpenEditorBeforeItReadsTheRows) {
         EXPECT_EQ(list.Text(0, 5), "33");
         EXPECT_EQ(rig.sheet->ValPage()->Pending().Count(), 1);
     }
-    for (const char* button : {"manualSet", "cancelSet"}) {
+    {
         // A text that is no number is refused: nothing goes and the editor stays with it.
         DbRig rig;
         rig.Type(rig.List(), 0, "abc");
-        rig.sheet->DbPage()->Button(button)->click();
-        EXPECT_TRUE(rig.Bodies().empty()) << button;
-        EXPECT_EQ(rig.prompts.Texts().size(), 1u) << button;
-        ASSERT_NE(rig.List().EditBox(), nullptr) << button;
-        EXPECT_EQ(rig.List().EditBox()->text(), QString("abc")) << button;
+        rig.sheet->DbPage()->Button("manualSet")->click();
+        EXPECT_TRUE(rig.Bodies().empty());
+        EXPECT_EQ(rig.prompts.Texts().size(), 1u);
+        ASSERT_NE(rig.List().EditBox(), nullptr);
+        EXPECT_EQ(rig.List().EditBox()->text(), QString("abc"));
     }
 }
 
@@ -1059,14 +1059,12 @@ TEST(DbSheet, ValuesSentStayShownAsSentAcrossAFillUntilTheAnswer) {
     rig.sheet->FillLists();
     EXPECT_EQ(rig.List().Text(0, 5), "12.5");
     EXPECT_NE(rig.List().RowColour(0), CValueGrid::kChanged);
-    // A value typed on another entry meanwhile is one to send.
-    rig.List().ClickCell(1, 5);
-    ASSERT_NE(rig.List().ChoiceBox(), nullptr);
-    rig.List().ChoiceBox()->setCurrentIndex(0);
+    // A value typed again meanwhile is one to send.
+    rig.Type(rig.List(), 0, "13");
     ASSERT_TRUE(rig.List().CommitEdit());
     rig.sheet->FillLists();
-    EXPECT_NE(rig.List().RowColour(0), CValueGrid::kChanged);
-    EXPECT_EQ(rig.List().RowColour(1), CValueGrid::kChanged);
+    EXPECT_EQ(rig.List().Text(0, 5), "13");
+    EXPECT_EQ(rig.List().RowColour(0), CValueGrid::kChanged);
     rig.Unit({20, 1, 5, 0, 1, 1, 1, 0});
     EXPECT_EQ(rig.List().RowColour(0), CValueGrid::kChanged);
     EXPECT_EQ(rig.List().Text(0, 6), "×");
