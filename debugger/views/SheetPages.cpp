@@ -223,28 +223,26 @@ void CSetPage::AddPending(std::uint16_t address, std::uint16_t key, double newVa
 }
 
 void CSetPage::StartRefresh() {
-    // The refresh has no wait of its own: a request that cannot go is told and the buttons stay.
-    const CDeviceMessage request =
-        mode_ == 1 ? requests::GeneralInterrogation(static_cast<std::uint8_t>(board_ - 1), device_)
-                   : requests::RefTableValues(static_cast<std::uint8_t>(table_.board - 1), table_.portType,
-                                              static_cast<std::uint8_t>(table_.port - 1), table_.table,
-                                              table_.start, table_.count);
-    if (!app_.SendOrTell(request, "开始刷新请求"))
-        return;
-    Button("startRefresh")->setEnabled(false);
-    Button("stopRefresh")->setEnabled(true);
+    Refresh(true);
 }
 
 void CSetPage::StopRefresh() {
+    Refresh(false);
+}
+
+void CSetPage::Refresh(bool on) {
+    // The refresh has no wait of its own: a request that cannot go is told and the buttons stay.
+    const auto deviceRequest = on ? requests::GeneralInterrogation : requests::StopInterrogation;
+    const auto tableRequest = on ? requests::RefTableValues : requests::RefTableStop;
     const CDeviceMessage request =
-        mode_ == 1 ? requests::StopInterrogation(static_cast<std::uint8_t>(board_ - 1), device_)
-                   : requests::RefTableStop(static_cast<std::uint8_t>(table_.board - 1), table_.portType,
-                                            static_cast<std::uint8_t>(table_.port - 1), table_.table,
-                                            table_.start, table_.count);
-    if (!app_.SendOrTell(request, "停止刷新请求"))
+        mode_ == 1 ? deviceRequest(static_cast<std::uint8_t>(board_ - 1), device_)
+                   : tableRequest(static_cast<std::uint8_t>(table_.board - 1), table_.portType,
+                                  static_cast<std::uint8_t>(table_.port - 1), table_.table, table_.start,
+                                  table_.count);
+    if (!app_.SendOrTell(request, on ? "开始刷新请求" : "停止刷新请求"))
         return;
-    Button("startRefresh")->setEnabled(true);
-    Button("stopRefresh")->setEnabled(false);
+    Button("startRefresh")->setEnabled(!on);
+    Button("stopRefresh")->setEnabled(on);
 }
 
 void CSetPage::SetBusy(bool busy) {

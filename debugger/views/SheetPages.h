@@ -104,6 +104,8 @@ public:
 
 private:
     void EndExchange();
+    // 开始刷新 (on) or 停止刷新.
+    void Refresh(bool on);
     // The unit did not set the entry's value: its rows are marked, now and after a refill.
     void MarkRefused(std::uint16_t address, std::uint16_t key);
     void SetBusy(bool busy);

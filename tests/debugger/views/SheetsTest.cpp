@@ -1,6 +1,8 @@
 #include "tests/debugger/views/AppRig.h"
 
 #include "debugger/views/ListCtrls.h"
+
+#include "debugger/core/DeviceRequests.h"
 #include "debugger/views/MonitorSheets.h"
 #include "debugger/views/SelectDialogs.h"
 
@@ -1112,6 +1114,15 @@ TEST(Sheets, AReadThatCannotGoIsToldAndNotWaitedFor) {
 // stay as they were.
 TEST(DbSheet, PageRequestsThatCannotGoAreTold) {
     DbRig rig;
+    // Up, the refresh buttons send and change over.
+    rig.sheet->DbPage()->Button("stopRefresh")->click();
+    rig.sheet->DbPage()->Button("startRefresh")->click();
+    ASSERT_EQ(rig.Bodies().size(), 2u);
+    const auto body = [](const CDeviceMessage& m) { return Bytes(m.GetBody(), m.GetBody() + m.GetLength()); };
+    EXPECT_EQ(rig.Bodies()[0], body(requests::StopInterrogation(0, 5)));
+    EXPECT_EQ(rig.Bodies()[1], body(requests::GeneralInterrogation(0, 5)));
+    EXPECT_TRUE(rig.sheet->DbPage()->Button("stopRefresh")->isEnabled());
+    rig.transport->sent.clear();
     rig.app->OnDisconnect();
     rig.prompts.Clear();
     rig.sheet->DbPage()->Button("stopRefresh")->click();
