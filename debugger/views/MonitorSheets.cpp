@@ -98,11 +98,10 @@ CDisDBSheet::CDisDBSheet(CQuorvexApp& app, std::uint8_t board, std::uint16_t dev
     pages_->addTab(evtPage_, "事件");
     for (auto* exit : {&dbPage_->m_onExit, &valPage_->m_onExit, &evtPage_->m_onExit})
         *exit = [this] { CloseMonitor(); };
-    // The opener sends the read right after the sheet is made.
+    // The opener starts the read (Read) right after the sheet is made.
     readWait_ = new QTimer(this);
     readWait_->setSingleShot(true);
     connect(readWait_, &QTimer::timeout, this, &CDisDBSheet::OnReadTimeout);
-    readWait_->start(kReadWaitMs);
 }
 
 bool CDisDBSheet::ReadWaiting() const {
@@ -112,16 +111,23 @@ bool CDisDBSheet::ReadWaiting() const {
 void CDisDBSheet::OnReadTimeout() {
     readWait_->stop();
     const QPointer<CDisDBSheet> self(this);
-    CQuorvexApp& app = app_;
-    const std::uint8_t board = board_;
-    const std::uint16_t device = device_;
     if (platform::MessageBox("装置无应答，未读到实时库数据。\n重新读取吗？", {}, platform::Icon::Question,
                              platform::Buttons::YesNo) != platform::Answer::Yes ||
         !self)
         return;
-    app.Data().m_groupQueues[device].Clear();
+    Read();
+}
+
+void CDisDBSheet::Read() {
+    app_.Data().m_groupQueues[device_].Clear();
     readWait_->start(kReadWaitMs);
-    app.Post(requests::GroupHeadings(static_cast<std::uint8_t>(board - 1), device));
+    const QPointer<CDisDBSheet> self(this);
+    app_.Post(requests::GroupHeadings(static_cast<std::uint8_t>(board_ - 1), device_), [self] {
+        if (!self)
+            return;
+        self->readWait_->stop();
+        self->app_.TellNotSent("实时库读取请求");
+    });
 }
 
 void CDisDBSheet::ActivatePage(int page) {

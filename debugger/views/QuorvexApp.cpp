@@ -120,11 +120,23 @@ bool CQuorvexApp::CheckRights(std::uint32_t rights) {
     return users_.CheckPassword(name, rights, frame_.get()) == 1;
 }
 
-void CQuorvexApp::Post(const CDeviceMessage& message) {
+void CQuorvexApp::Post(const CDeviceMessage& message, std::function<void()> notSent) {
     if (worker_ && worker_->IsRunning())
-        worker_->PostSendMessage(message);
-    else
-        Send(message);
+        worker_->PostSendMessage(message, std::move(notSent));
+    else if (!Send(message) && notSent)
+        notSent();
+}
+
+bool CQuorvexApp::SendOrTell(const CDeviceMessage& message, const std::string& what) {
+    if (Send(message))
+        return true;
+    TellNotSent(what);
+    return false;
+}
+
+void CQuorvexApp::TellNotSent(const std::string& what) {
+    Later(
+        [what] { platform::MessageBox(std::string(unitlink::text::kLinkDown) + "，" + what + "未发送。"); });
 }
 
 bool CQuorvexApp::LinkStillUp(int boardNumber) {

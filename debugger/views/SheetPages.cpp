@@ -84,6 +84,18 @@ void TellEditLost(CQuorvexApp& app, const std::string& name) {
     });
 }
 
+// Shows the values not yet set on their rows after a fill: in the colour of a value to send, or
+// as they went out while their answer is awaited.
+void ShowPendingRows(CValueGrid* list, const CPendingList& pending, const CEntryMarks& sent,
+                     const std::function<std::vector<int>(const CPendingValue&)>& rowsOf) {
+    for (const CPendingValue& p : pending.Items())
+        for (int row : rowsOf(p)) {
+            list->ShowPendingValue(row, p.m_newValue);
+            if (sent.Has(p.m_address, p.m_key))
+                list->ResetColours(row, false);
+        }
+}
+
 // The box of a value refused before sending: the entry, why, and what did not happen.
 void ShowRefusal(const std::string& name, const std::string& refusal, const char* outcome) {
     platform::MessageBox("条目 " + name + " " + refusal + "\n" + outcome, "错误", platform::Icon::Error);
@@ -178,9 +190,12 @@ void CSetPage::AddTabRow(const CTabEntry& e, int index) {
 void CSetPage::Refill(const std::function<void()>& fill) {
     list_->Refill([&] {
         fill();
+        ShowPendingRows(list_, pending_, sent_,
+                        [this](const CPendingValue& p) { return RowsOf(p.m_address, p.m_key); });
         for (const CPendingValue& p : pending_.Items())
-            for (int row : RowsOf(p.m_address, p.m_key))
-                list_->ShowPendingValue(row, p.m_newValue);
+            if (refused_.Has(p.m_address, p.m_key))
+                for (int row : RowsOf(p.m_address, p.m_key))
+                    list_->SetText(row, 6, "×");
     });
 }
 
@@ -201,30 +216,33 @@ void CSetPage::ShowValue(std::uint16_t address, std::uint16_t key, const std::st
 }
 
 void CSetPage::AddPending(std::uint16_t address, std::uint16_t key, double newValue, double oldValue) {
+    // A value typed again while its first one is awaited is a value to send.
+    sent_.Remove(mode_ == 1 ? 0 : address, key);
     if (pending_.Add(mode_ == 1 ? 0 : address, key, newValue, oldValue) == CPendingList::kFull)
         ShowListFull();
 }
 
 void CSetPage::StartRefresh() {
-    if (mode_ == 1)
-        app_.Send(requests::GeneralInterrogation(static_cast<std::uint8_t>(board_ - 1), device_));
-    else
-        app_.Send(requests::RefTableValues(static_cast<std::uint8_t>(table_.board - 1), table_.portType,
-                                           static_cast<std::uint8_t>(table_.port - 1), table_.table,
-                                           table_.start, table_.count));
-    Button("startRefresh")->setEnabled(false);
-    Button("stopRefresh")->setEnabled(true);
+    Refresh(true);
 }
 
 void CSetPage::StopRefresh() {
-    if (mode_ == 1)
-        app_.Send(requests::StopInterrogation(static_cast<std::uint8_t>(board_ - 1), device_));
-    else
-        app_.Send(requests::RefTableStop(static_cast<std::uint8_t>(table_.board - 1), table_.portType,
-                                         static_cast<std::uint8_t>(table_.port - 1), table_.table,
-                                         table_.start, table_.count));
-    Button("startRefresh")->setEnabled(true);
-    Button("stopRefresh")->setEnabled(false);
+    Refresh(false);
+}
+
+void CSetPage::Refresh(bool on) {
+    // The refresh has no wait of its own: a request that cannot go is told and the buttons stay.
+    const auto deviceRequest = on ? requests::GeneralInterrogation : requests::StopInterrogation;
+    const auto tableRequest = on ? requests::RefTableValues : requests::RefTableStop;
+    const CDeviceMessage request =
+        mode_ == 1 ? deviceRequest(static_cast<std::uint8_t>(board_ - 1), device_)
+                   : tableRequest(static_cast<std::uint8_t>(table_.board - 1), table_.portType,
+                                  static_cast<std::uint8_t>(table_.port - 1), table_.table, table_.start,
+                                  table_.count);
+    if (!app_.SendOrTell(request, on ? "开始刷新请求" : "停止刷新请求"))
+        return;
+    Button("startRefresh")->setEnabled(!on);
+    Button("stopRefresh")->setEnabled(on);
 }
 
 void CSetPage::SetBusy(bool busy) {
@@ -262,7 +280,9 @@ void CSetPage::ManualSet() {
     const QPointer<CSetPage> self(this);
     if (!app_.CheckRights(PRIV_CONTROL) || !self)
         return;
-    list_->CancelEdit();
+    // What is typed in an open editor is part of what is sent; a refused text stops the command.
+    if (!list_->CommitEdit() || !self)
+        return;
     if (pending_.IsEmpty()) {
         platform::MessageBox("当前无置数", "信息", platform::Icon::Information);
         return;
@@ -306,6 +326,7 @@ void CSetPage::ManualSet() {
     const std::uint8_t board = static_cast<std::uint8_t>((mode_ == 1 ? board_ : table_.board) - 1);
     app_.Send(requests::ManualSet(board, items));
     sentCount_ = static_cast<int>(items.size());
+    sent_.MarkAll(pending_);
     list_->ResetColours(0, true);
     StartWait();
     app_.StartTimer(mode_ == 1 ? kTimerDbSet : kTimerTabSet, 5000);
@@ -317,25 +338,30 @@ void CSetPage::ApplySetResults(const std::vector<SetResult>& results) {
         const std::uint16_t address = mode_ == 1 ? device_ : r.address;
         if (!pending_.Has(mode_ == 1 ? 0 : address, r.key))
             continue;
+        sent_.Remove(mode_ == 1 ? 0 : address, r.key);
         if (r.result == 1) {
+            refused_.Remove(mode_ == 1 ? 0 : address, r.key);
             pending_.Remove(mode_ == 1 ? 0 : address, r.key);
             app_.MarkEntry(address, r.key, true);
         } else {
-            for (int row : RowsOf(address, r.key)) {
-                list_->SetRowColour(row, CValueGrid::kChanged);
-                list_->SetText(row, 6, "×");
-            }
+            MarkRefused(mode_ == 1 ? 0 : address, r.key);
         }
     }
     EndExchange();
 }
 
+void CSetPage::MarkRefused(std::uint16_t address, std::uint16_t key) {
+    refused_.Add(address, key);
+    for (int row : RowsOf(address, key)) {
+        list_->SetRowColour(row, CValueGrid::kChanged);
+        list_->SetText(row, 6, "×");
+    }
+}
+
 void CSetPage::FailPending() {
+    sent_.Clear();
     for (const CPendingValue& p : pending_.Items())
-        for (int row : RowsOf(mode_ == 1 ? device_ : p.m_address, p.m_key)) {
-            list_->SetRowColour(row, CValueGrid::kChanged);
-            list_->SetText(row, 6, "×");
-        }
+        MarkRefused(p.m_address, p.m_key);
     EndExchange();
 }
 
@@ -357,7 +383,9 @@ void CSetPage::ApplyCancelResults(const std::vector<SetResult>& results) {
 }
 
 void CSetPage::CancelSettings() {
-    list_->CancelEdit();
+    // The typed value stays, as a value waiting to be set, beside the cancel.
+    if (!list_->CommitEdit())
+        return;
     if (mode_ == 1) {
         app_.Send(requests::CancelDevice(device_));
         app_.StartTimer(kTimerDbCancel, 5000);
@@ -406,14 +434,19 @@ void CSetPage::RestoreEntry(int row) {
     if (list_->Text(row, 6) == "×")
         list_->SetText(row, 6, "");
     list_->ResetColours(row, false);
+    sent_.Remove(address, list_->RowKey(row));
+    refused_.Remove(address, list_->RowKey(row));
     pending_.Remove(address, list_->RowKey(row));
 }
 
 void CSetPage::RestoreAll() {
+    // 还原 takes back every value typed, the open editor's too: the rows show the old values.
     list_->CancelEdit();
     for (int row = 0; row < list_->rowCount(); ++row)
         RestoreEntry(row);
     pending_.Clear();
+    sent_.Clear();
+    refused_.Clear();
     list_->ResetColours(0, true);
 }
 
@@ -527,10 +560,13 @@ void CValPage::AddRow(const CDbEntry& e) {
 void CValPage::Refill(const std::function<void()>& fill) {
     list_->Refill([&] {
         fill();
-        for (const CPendingValue& p : pending_.Items())
+        ShowPendingRows(list_, pending_, sent_, [this](const CPendingValue& p) {
+            std::vector<int> rows;
             for (int row = 0; row < list_->rowCount(); ++row)
                 if (list_->RowKey(row) == p.m_key)
-                    list_->ShowPendingValue(row, p.m_newValue);
+                    rows.push_back(row);
+            return rows;
+        });
     });
 }
 
@@ -547,6 +583,7 @@ void CValPage::ShowValue(const CDbEntry& e) {
 }
 
 void CValPage::AddPending(std::uint16_t key, double newValue, double oldValue) {
+    sent_.Remove(0, key);
     if (pending_.Add(0, key, newValue, oldValue) == CPendingList::kFull)
         ShowListFull();
 }
@@ -560,24 +597,30 @@ void CValPage::SelectGroup(int index) {
     Button("call")->setEnabled(true);
 }
 
-void CValPage::CallGroup(std::uint8_t group) {
-    // The page reads with the board as the unit counts it, like the sheet's own requests.
-    app_.Send(requests::GroupRead(static_cast<std::uint8_t>(board_ - 1), device_, group, 1));
+bool CValPage::CallGroup(std::uint8_t group) {
+    // The page reads with the board as the unit counts it, like the sheet's own requests. The read
+    // has no wait of its own: one that cannot go is told.
+    if (!app_.SendOrTell(requests::GroupRead(static_cast<std::uint8_t>(board_ - 1), device_, group, 1),
+                         "召唤请求"))
+        return false;
     if (CDeviceLink* link = app_.Link())
         link->SetGroupReadState(device_, CDeviceLink::kReadValues);
+    return true;
 }
 
 void CValPage::Call() {
     for (const auto& [group, title] : groups_.Slots())
-        if (title == selectedTitle_)
-            CallGroup(group);
+        if (title == selectedTitle_ && !CallGroup(group))
+            return;
 }
 
 void CValPage::Download() {
     const QPointer<CValPage> self(this);
     if (!app_.CheckRights(PRIV_SETTINGS) || !self)
         return;
-    list_->CancelEdit();
+    // What is typed in an open editor is written too; a refused text stops the download.
+    if (!list_->CommitEdit() || !self)
+        return;
     if (pending_.IsEmpty()) {
         platform::MessageBox("当前无准备下装的定值", "信息", platform::Icon::Information);
         return;
@@ -608,6 +651,7 @@ void CValPage::Download() {
     if (CDeviceLink* link = app_.Link())
         link->SetSettingsWaitKey(device_);
     app_.StartTimer(kTimerSettings, 10000);
+    sent_.MarkAll(pending_);
     list_->ResetColours(0, true);
     Button("download")->setEnabled(false);
     Button("restore")->setEnabled(false);
@@ -636,6 +680,7 @@ bool CValPage::CompareEcho(const std::vector<EchoItem>& echo) const {
 
 void CValPage::DownloadSucceeded() {
     pending_.Clear();
+    sent_.Clear();
     if (CDeviceLink* link = app_.Link())
         link->SetSettingsWaitKey(0);
     Button("download")->setEnabled(true);
@@ -650,6 +695,7 @@ void CValPage::PutBackOldTexts() {
             if (list_->RowKey(row) == p.m_key)
                 list_->SetText(row, 5, p.m_oldText);
     pending_.Clear();
+    sent_.Clear();
 }
 
 void CValPage::DownloadFailed() {
@@ -668,17 +714,28 @@ void CValPage::RestoreEntry(int row) {
         return;
     list_->SetText(row, 5, p->m_oldText);
     list_->ResetColours(row, false);
+    sent_.Remove(0, list_->RowKey(row));
     pending_.Remove(0, list_->RowKey(row));
 }
 
 void CValPage::RestoreAll() {
+    // As on the value page: the open editor's text is taken back with the typed values.
     list_->CancelEdit();
     PutBackOldTexts();
     list_->ResetColours(0, true);
 }
 
 QMenu* CValPage::CreateContextMenu(int row) {
-    list_->CancelEdit();
+    if (row < 0 || row >= list_->rowCount())
+        return nullptr;
+    // The open editor's text is taken before the menu; its boxes may come up meanwhile, during
+    // which the rows may be filled again: the row is found again by its entry.
+    const std::uint16_t shownKey = list_->RowKey(row);
+    const std::uint16_t shownAddress = list_->RowAddress(row);
+    const QPointer<CValPage> self(this);
+    if (!list_->CommitEdit() || !self)
+        return nullptr;
+    row = list_->FindRow(shownAddress, shownKey);
     if (row < 0 || row >= list_->rowCount() || list_->Text(row, 3).empty() || list_->Text(row, 4).empty())
         return nullptr;
     auto* menu = new QMenu(this);

@@ -2,6 +2,8 @@
 
 #include "debugger/core/ValueText.h"
 #include "debugger/views/ListCtrls.h"
+
+#include "debugger/core/DeviceRequests.h"
 #include "debugger/views/MonitorSheets.h"
 #include "debugger/views/SelectDialogs.h"
 
@@ -1073,4 +1075,149 @@ TEST(TabSheet, AMenuActionFindsItsEntryAfterARefillMovedIt) {
     EXPECT_EQ(list.Text(2, 5), "1");
     EXPECT_NE(list.RowColour(2), CValueGrid::kChanged);
     EXPECT_TRUE(rig.sheet->TabPage()->Pending().IsEmpty());
+}
+
+// A command that sends the values of a page takes what an open editor holds first: what goes out
+// is what the row shows afterwards, and a text that cannot be taken stops the command.
+TEST(DbSheet, ACommandTakesTheOpenEditorBeforeItReadsTheRows) {
+    {
+        DbRig rig;
+        rig.Type(rig.List(), 0, "55"); // not committed
+        rig.sheet->DbPage()->Button("manualSet")->click();
+        ASSERT_EQ(rig.Bodies().size(), 1u);
+        EXPECT_EQ(LastValue(rig.Bodies()[0], 4), 55);
+        EXPECT_EQ(rig.List().EditBox(), nullptr);
+        EXPECT_EQ(rig.List().Text(0, 5), "55");
+        EXPECT_TRUE(rig.prompts.Texts().empty());
+    }
+    {
+        DbRig rig;
+        CValListCtrl& list = *rig.sheet->ValPage()->List();
+        rig.Type(list, 0, "45");
+        rig.sheet->ValPage()->Button("download")->click();
+        ASSERT_EQ(rig.Bodies().size(), 1u);
+        EXPECT_EQ(LastValue(rig.Bodies()[0], 4), 45);
+        EXPECT_EQ(list.EditBox(), nullptr);
+        EXPECT_EQ(list.Text(0, 5), "45");
+    }
+    {
+        // 取消置数 leaves the typed value waiting on its row.
+        DbRig rig;
+        rig.Type(rig.List(), 0, "12");
+        rig.sheet->DbPage()->Button("cancelSet")->click();
+        ASSERT_EQ(rig.Bodies().size(), 1u);
+        EXPECT_EQ(rig.List().EditBox(), nullptr);
+        EXPECT_EQ(rig.List().Text(0, 5), "12");
+        EXPECT_EQ(rig.List().RowColour(0), CValueGrid::kChanged);
+        EXPECT_EQ(rig.sheet->DbPage()->Pending().Count(), 1);
+    }
+    {
+        // The 保护 page's menu takes the editor too.
+        DbRig rig;
+        CValListCtrl& list = *rig.sheet->ValPage()->List();
+        rig.Type(list, 0, "33");
+        std::unique_ptr<QMenu> menu(rig.sheet->ValPage()->CreateContextMenu(0));
+        ASSERT_NE(menu, nullptr);
+        EXPECT_TRUE(menu->actions()[1]->isEnabled()); // 还原本条目
+        EXPECT_EQ(list.Text(0, 5), "33");
+        EXPECT_EQ(rig.sheet->ValPage()->Pending().Count(), 1);
+    }
+    {
+        // A text that is no number is refused: nothing goes and the editor stays with it.
+        DbRig rig;
+        rig.Type(rig.List(), 0, "abc");
+        rig.sheet->DbPage()->Button("manualSet")->click();
+        EXPECT_TRUE(rig.Bodies().empty());
+        EXPECT_EQ(rig.prompts.Texts().size(), 1u);
+        ASSERT_NE(rig.List().EditBox(), nullptr);
+        EXPECT_EQ(rig.List().EditBox()->text(), QString("abc"));
+    }
+}
+
+// The sheet is filled again while the values sent wait for their answer: the rows show them as
+// sent, not as values still to send; a value refused by the answer is marked again.
+TEST(DbSheet, ValuesSentStayShownAsSentAcrossAFillUntilTheAnswer) {
+    DbRig rig;
+    rig.Type(rig.List(), 0, "12.5");
+    ASSERT_TRUE(rig.List().CommitEdit());
+    rig.sheet->DbPage()->Button("manualSet")->click();
+    ASSERT_EQ(rig.Bodies().size(), 1u);
+    rig.sheet->FillLists();
+    EXPECT_EQ(rig.List().Text(0, 5), "12.5");
+    EXPECT_NE(rig.List().RowColour(0), CValueGrid::kChanged);
+    // A value typed again meanwhile is one to send.
+    rig.Type(rig.List(), 0, "13");
+    ASSERT_TRUE(rig.List().CommitEdit());
+    rig.sheet->FillLists();
+    EXPECT_EQ(rig.List().Text(0, 5), "13");
+    EXPECT_EQ(rig.List().RowColour(0), CValueGrid::kChanged);
+    rig.Unit({20, 1, 5, 0, 1, 1, 1, 0});
+    EXPECT_EQ(rig.List().RowColour(0), CValueGrid::kChanged);
+    EXPECT_EQ(rig.List().Text(0, 6), "×");
+    rig.sheet->FillLists();
+    EXPECT_EQ(rig.List().RowColour(0), CValueGrid::kChanged);
+    EXPECT_EQ(rig.List().Text(0, 6), "×");
+
+    // 下装 the same way.
+    CValListCtrl& list = *rig.sheet->ValPage()->List();
+    rig.Type(list, 0, "45");
+    rig.sheet->ValPage()->Download();
+    rig.sheet->FillLists();
+    EXPECT_EQ(list.Text(0, 5), "45");
+    EXPECT_NE(list.RowColour(0), CValueGrid::kChanged);
+}
+
+// The read of a sheet that cannot go, because the link is lost at the send, is told; the real-time
+// sheet stops waiting for it.
+TEST(Sheets, AReadThatCannotGoIsToldAndNotWaitedFor) {
+    struct Case {
+        const char* what;
+        void (CQuorvexApp::*open)();
+        const char* told;
+    };
+    for (const Case& c :
+         {Case{"实时库", &CQuorvexApp::OnRealTimeDb, "通讯装置通讯中断，实时库读取请求未发送。"},
+          Case{"引用表", &CQuorvexApp::OnRefTable, "通讯装置通讯中断，引用表读取请求未发送。"}}) {
+        AppRig rig;
+        rig.AddBoards();
+        rig.Connect();
+        rig.OnDialog([](QDialog& d) {
+            d.accept();
+            return int(QDialog::Accepted);
+        });
+        rig.transport->sendOk = false;
+        (rig.app.get()->*c.open)();
+        QCoreApplication::processEvents();
+        EXPECT_EQ(rig.prompts.Texts(), std::vector<std::string>{c.told}) << c.what;
+        for (const auto& sheet : rig.app->DbSheetList())
+            EXPECT_FALSE(sheet->ReadWaiting()) << c.what;
+    }
+}
+
+// The page requests without a wait of their own are told when the link is down, and the buttons
+// stay as they were.
+TEST(DbSheet, PageRequestsThatCannotGoAreTold) {
+    DbRig rig;
+    // Up, the refresh buttons send and change over.
+    rig.sheet->DbPage()->Button("stopRefresh")->click();
+    rig.sheet->DbPage()->Button("startRefresh")->click();
+    ASSERT_EQ(rig.Bodies().size(), 2u);
+    const auto body = [](const CDeviceMessage& m) { return Bytes(m.GetBody(), m.GetBody() + m.GetLength()); };
+    EXPECT_EQ(rig.Bodies()[0], body(requests::StopInterrogation(0, 5)));
+    EXPECT_EQ(rig.Bodies()[1], body(requests::GeneralInterrogation(0, 5)));
+    EXPECT_TRUE(rig.sheet->DbPage()->Button("stopRefresh")->isEnabled());
+    rig.transport->sent.clear();
+    rig.app->OnDisconnect();
+    rig.prompts.Clear();
+    rig.sheet->DbPage()->Button("stopRefresh")->click();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(rig.sheet->DbPage()->Button("stopRefresh")->isEnabled());
+    EXPECT_FALSE(rig.sheet->DbPage()->Button("startRefresh")->isEnabled());
+    CValPage& page = *rig.sheet->ValPage();
+    page.GroupCombo()->setCurrentIndex(1);
+    page.Button("call")->click();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(rig.prompts.Texts(), (std::vector<std::string>{"通讯装置通讯中断，停止刷新请求未发送。",
+                                                             "通讯装置通讯中断，召唤请求未发送。"}));
+    EXPECT_TRUE(rig.Bodies().empty());
 }

@@ -493,12 +493,22 @@ TEST(OutputView, PauseClearFindAndLineLimit) {
     platform::SetDialogRunner({});
 }
 
-TEST(Shell, DownloadAsksForFilesAndTimesOutWithoutAnswer) {
-    AppRig rig;
+namespace {
+
+// A connected program with boards and a local file of 10205 bytes to download.
+std::filesystem::path ReadyToTransfer(AppRig& rig) {
     rig.AddBoards();
     rig.Connect();
     const auto local = rig.dir / "prog.bin";
     testsupport::WriteBytes(local, std::string(10205, 'a'));
+    return local;
+}
+
+} // namespace
+
+TEST(Shell, DownloadAsksForFilesAndTimesOutWithoutAnswer) {
+    AppRig rig;
+    const auto local = ReadyToTransfer(rig);
     rig.OnDialog([&](QDialog& d) {
         if (auto* files = dynamic_cast<QFileDialog*>(&d)) {
             EXPECT_EQ(files->windowTitle(), QString("下装文件"));
@@ -753,4 +763,55 @@ TEST(Shell, TheConnectNoticeRunsNothingQueuedInsideTheConnect) {
     EXPECT_EQ(ran, 0);
     QCoreApplication::processEvents();
     EXPECT_EQ(ran, 2);
+}
+
+// The unit drops the link while a file transfer waits for its answer and the link is made again at
+// once: the transfer's wait goes on across the new link and ends in its box, with the progress
+// window closed.
+TEST(Shell, ADropWhileAFileTransferWaitsEndsInItsTimeoutBox) {
+    struct Case {
+        const char* what;
+        bool upload;
+        bool chunkSent; // the unit opened the file and the first chunk went
+    };
+    for (const Case& c : {Case{"下装，打开文件", false, false}, Case{"下装，文件块", false, true},
+                          Case{"上装，打开文件", true, false}}) {
+        AppRig rig;
+        const auto local = ReadyToTransfer(rig);
+        rig.OnDialog([&](QDialog& d) {
+            if (auto* files = dynamic_cast<QFileDialog*>(&d)) {
+                files->selectFile(QString::fromStdString(local.string()));
+                return int(QDialog::Accepted);
+            }
+            if (auto* up = dynamic_cast<CUploadFileDlg*>(&d))
+                up->m_edit->setText("/log/a.txt");
+            d.accept();
+            return int(QDialog::Accepted);
+        });
+        if (c.upload)
+            rig.app->OnUploadFile();
+        else
+            rig.app->OnDownloadFile();
+        ASSERT_EQ(rig.Bodies().size(), 1u) << c.what;
+        if (c.chunkSent) {
+            Bytes answer = {4, 1};
+            qtest::Le(answer, 10205, 4);
+            qtest::Le(answer, 1, 4);
+            const Bytes f = qtest::UnitFrame(1, answer);
+            rig.app->Link()->AppendData(f.data(), f.size());
+            ASSERT_EQ(rig.Bodies().size(), 2u) << c.what;
+        }
+        ASSERT_TRUE(rig.Frame().TimerActive(kTimerTransfer)) << c.what;
+        rig.transport->events->OnPeerClosed();
+        rig.transport->RunPosted();
+        rig.app->OnConnect();
+        ASSERT_TRUE(rig.app->IsConnected()) << c.what;
+        ASSERT_TRUE(rig.Frame().TimerActive(kTimerTransfer)) << c.what;
+        EXPECT_NE(rig.app->ProgressWindow(), nullptr) << c.what;
+        rig.prompts.Clear();
+        rig.Frame().OnTimer(kTimerTransfer);
+        EXPECT_EQ(rig.prompts.Texts(), std::vector<std::string>{"装置应答超时，停止发送!"}) << c.what;
+        EXPECT_EQ(rig.app->ProgressWindow(), nullptr) << c.what;
+        EXPECT_EQ(rig.app->Link()->TransferDirection(), CDeviceLink::kNoTransfer) << c.what;
+    }
 }
