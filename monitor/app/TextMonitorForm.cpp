@@ -97,6 +97,7 @@ void CTextMonitorForm::Initialise(const std::string& title) {
     edit_->setReadOnly(true);
     timer_->start(1000);
     savePath_ = app_.SavFolder() / SaveName();
+    saveFile_ = CSaveFileAppender(savePath_);
 }
 
 void CTextMonitorForm::Enqueue(MonitorItem item) {
@@ -120,14 +121,10 @@ void CTextMonitorForm::Enqueue(MonitorItem item) {
 
 void CTextMonitorForm::WriteSaveText() {
     if (!saveText_.empty() && !savePath_.empty()) {
-        // A failure is said once, after the handling in progress, until a write succeeds again;
-        // the text is dropped either way, so what waits stays within one chunk.
-        if (AppendSaveText(savePath_, saveText_))
-            saveFailureTold_ = false;
-        else if (!saveFailureTold_) {
-            saveFailureTold_ = true;
+        // A failure is said once for this window's file, after the handling in progress; the
+        // gap it leaves is marked in the file.
+        if (saveFile_.Append(saveText_) == CSaveFileAppender::Result::FailedFirst)
             app_.MessageLater(std::string(text::kWriteFailed) + "\n" + savePath_.string());
-        }
     }
     saveText_.clear();
 }

@@ -5,6 +5,7 @@
 
 #include "debugger/core/DeviceRequests.h"
 #include "debugger/core/NetCfg.h"
+#include "platform/FileFaults.h"
 #include "platform/Gbk.h"
 #include "platform/Profile.h"
 #include "tests/support/PromptRecorder.h"
@@ -490,6 +491,56 @@ TEST(DeviceLinkTest, UploadCollectsTheDataAndSavesIt) {
     EXPECT_EQ(testsupport::ReadBytes(rig.dir / "saved.bin"), "abcdefghij");
     EXPECT_FALSE(rig.shell.Running(kTimerTransfer));
     EXPECT_EQ(rig.link->TransferSize(), 0u);
+}
+
+// The unit's file is saved over an earlier one only by replacing it whole: a write in place would
+// change what a second name of the earlier file (a hard link) shows, and any step that fails
+// leaves the earlier file as it was, with the box that says so.
+TEST(DeviceLinkTest, AnUploadedFileReplacesTheEarlierOneWholeOrNotAtAll) {
+    const std::string earlier(50, 'z');
+    auto upload = [&](LinkRig& rig, const std::filesystem::path& target) {
+        rig.Connect();
+        rig.shell.progressOpen = true;
+        rig.shell.savePath = target.string();
+        rig.link->StartUpload("/log/run.txt", 0);
+        Bytes answer = {4, 1};
+        qtest::Le(answer, 6, 4);
+        qtest::Le(answer, 77, 4);
+        rig.Unit(answer, 3);
+        rig.Unit({6, 77, 0, 0, 0, 0, 0, 0, 'a', 'b', 'c', 'd', 'e', 'f'}, 3);
+    };
+    {
+        testsupport::PromptRecorder prompts;
+        LinkRig rig;
+        const auto target = rig.dir / "saved.bin";
+        testsupport::WriteBytes(target, earlier);
+        std::filesystem::create_hard_link(target, rig.dir / "second-name.bin");
+        upload(rig, target);
+        EXPECT_EQ(testsupport::ReadBytes(target), "abcdef");
+        EXPECT_EQ(testsupport::ReadBytes(rig.dir / "second-name.bin"), earlier);
+        EXPECT_TRUE(prompts.Texts().empty());
+    }
+    using platform::FileStep;
+    for (const FileStep step : {FileStep::Open, FileStep::Write, FileStep::Sync, FileStep::Rename}) {
+        SCOPED_TRACE(static_cast<int>(step));
+        testsupport::PromptRecorder prompts;
+        LinkRig rig;
+        const auto target = rig.dir / "saved.bin";
+        testsupport::WriteBytes(target, earlier);
+        {
+            platform::CFileFaults faults;
+            faults.FailFrom(step, 1);
+            upload(rig, target);
+            EXPECT_GE(faults.Failed(step), 1);
+        }
+        EXPECT_EQ(prompts.LastText(), quorvex::kSaveFailedText + target.string());
+        EXPECT_EQ(testsupport::ReadBytes(target), earlier);
+        std::vector<std::string> files;
+        for (const auto& e : std::filesystem::directory_iterator(rig.dir.Path()))
+            if (e.is_regular_file())
+                files.push_back(e.path().filename().string());
+        EXPECT_EQ(files, std::vector<std::string>{"saved.bin"}); // no temporary file left beside it
+    }
 }
 
 TEST(DeviceLinkTest, ARepeatedChunkAcknowledgementIsIgnored) {

@@ -64,7 +64,19 @@ TEST(TextWindowsTest, ASaveFileThatCannotBeWrittenIsSaidOnceAndHoldsNoTornEntry)
     EXPECT_EQ(testsupport::ReadBytes(file), platform::ToGbk("一\r\n"));
     form->AddText(0, "四\r\n");
     form->OnTick();
-    EXPECT_EQ(testsupport::ReadBytes(file), platform::ToGbk("一\r\n四\r\n"));
+    // The entries lost are marked where they were.
+    const std::string gap = std::string("\r\n") + kSaveGapMark + "\r\n";
+    EXPECT_EQ(testsupport::ReadBytes(file), platform::ToGbk("一\r\n" + gap + "四\r\n"));
+    // The disk fills again after a chunk fitted: marked again, but told once for the window.
+    platform::SetWriteFaultHook([](const std::filesystem::path&) { return true; });
+    form->AddText(0, "五\r\n");
+    form->OnTick();
+    platform::SetWriteFaultHook(nullptr);
+    form->AddText(0, "六\r\n");
+    form->OnTick();
+    rig.Settle();
+    EXPECT_EQ(rig.prompts.Count(), 1u);
+    EXPECT_EQ(testsupport::ReadBytes(file), platform::ToGbk("一\r\n" + gap + "四\r\n" + gap + "六\r\n"));
 }
 
 TEST(TextWindowsTest, WindowKeepsItsLastThreeThousandLines) {

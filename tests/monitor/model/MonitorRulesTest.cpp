@@ -7,6 +7,7 @@
 #include "monitor/model/NetCfg.h"
 #include "monitor/model/TextMonitor.h"
 #include "monitor/model/WarnEvents.h"
+#include "platform/FileFaults.h"
 #include "platform/Gbk.h"
 #include "tests/support/Found.h"
 #include "tests/support/TestFiles.h"
@@ -101,6 +102,33 @@ TEST(TextMonitorTest, SaveFileIsAppendedInGbkWithCrLf) {
     ASSERT_TRUE(AppendSaveText(file, "a\r\nb"));
     EXPECT_EQ(testsupport::ReadBytes(file), platform::ToGbk("调试\r\na\r\nb"));
     EXPECT_FALSE(AppendSaveText(dir.Path() / "no" / "such" / "x.txt", "a"));
+}
+
+// A disk that fills, frees and fills again under a saving window: each gap is marked in the file
+// where it is, and the failure is to be told once for the file, not once per time it fills.
+TEST(TextMonitorTest, GapsOfAFullDiskAreMarkedAndToldOncePerFile) {
+    testsupport::TempDir dir;
+    const auto file = dir.Path() / "DBG.txt";
+    CSaveFileAppender save(file);
+    using R = CSaveFileAppender::Result;
+    EXPECT_EQ(save.Append("一\n"), R::Written);
+    std::vector<R> results;
+    for (int round = 0; round < 3; ++round) {
+        {
+            platform::CFileFaults full;
+            full.FailFrom(platform::FileStep::Write, 1);
+            results.push_back(save.Append("丢失的较长文本\n"));
+            results.push_back(save.Append("丢\n"));
+        }
+        EXPECT_TRUE(save.GapPending());
+        results.push_back(save.Append(std::to_string(round) + "\n"));
+        EXPECT_FALSE(save.GapPending());
+    }
+    EXPECT_EQ(results, (std::vector<R>{R::FailedFirst, R::Failed, R::Written, R::Failed, R::Failed,
+                                       R::Written, R::Failed, R::Failed, R::Written}));
+    const std::string mark = std::string("\r\n") + kSaveGapMark + "\r\n";
+    EXPECT_EQ(testsupport::ReadBytes(file),
+              platform::ToGbk("一\r\n" + mark + "0\r\n" + mark + "1\r\n" + mark + "2\r\n"));
 }
 
 TEST(TextMonitorTest, ConsoleLineIsCutAndCleaned) {
