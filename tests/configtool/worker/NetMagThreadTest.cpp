@@ -800,11 +800,8 @@ protected:
     }
     // The exchange of two folders is not had (as on a file system without it) while this lives.
     struct NoExchange {
-        NoExchange() {
-            projectmodel::SetRenameFaultHook(
-                [](const fs::path&, const fs::path&, bool exchange) { return exchange ? EINVAL : 0; });
-        }
-        ~NoExchange() { projectmodel::SetRenameFaultHook({}); }
+        NoExchange() { faults.FailFrom(platform::FileStep::Exchange, 1, {}, EINVAL); }
+        platform::CFileFaults faults;
     };
     std::function<bool(const fs::path&)> Is(const fs::path& path) {
         return [path](const fs::path& p) { return p == path; };

@@ -1,11 +1,14 @@
 // The running-text windows and the console: the one-second batches, pause and save, the line
 // bound, the frame filters, find and mark, the monitoring requests, and the console's keys.
 #include "AppTestRig.h"
+#include "platform/FileFaults.h"
 
 #include "monitor/app/CmdForm.h"
 #include "monitor/app/TextMonitorForm.h"
 #include "platform/Gbk.h"
 #include "platform/TextFile.h"
+
+#include <optional>
 
 #include <gtest/gtest.h>
 #include <QAction>
@@ -51,12 +54,13 @@ TEST(TextWindowsTest, ASaveFileThatCannotBeWrittenIsSaidOnceAndHoldsNoTornEntry)
     form->AddText(0, "一\r\n");
     form->OnTick();
     // A full disk for two ticks: one box, after the tick, and nothing half written.
-    platform::SetWriteFaultHook([](const std::filesystem::path&) { return true; });
+    std::optional<platform::CFileFaults> faults;
+    faults.emplace().FailFrom(platform::FileStep::Write, 1);
     form->AddText(0, "二行较长的文本\r\n");
     form->OnTick();
     form->AddText(0, "三行较长的文本\r\n");
     form->OnTick();
-    platform::SetWriteFaultHook(nullptr);
+    faults.reset();
     EXPECT_EQ(rig.prompts.Count(), 0u);
     rig.Settle();
     ASSERT_EQ(rig.prompts.Count(), 1u);
