@@ -24,6 +24,8 @@ public:
     std::uint64_t Used() const { return m_used; }
     std::uint64_t Left() const { return m_used >= m_total ? 0 : m_total - m_used; }
 
+    // Why a file that would take more than is left is refused.
+    std::string OverText() const;
     // The line for a file announced with more than its allowance: the total's bound when that was
     // what it broke, else the disk's.
     std::string RefusalText(const std::string& name, std::uint64_t announced, std::uint64_t freeBytes) const;

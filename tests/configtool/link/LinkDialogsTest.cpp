@@ -1,6 +1,7 @@
 #include "configtool/link/LinkSettings.h"
 #include "configtool/link/views/ConnectParamDlg.h"
 #include "configtool/link/views/FileDownloadDlg.h"
+#include "platform/FileFaults.h"
 #include "platform/Profile.h"
 #include "platform/ui/WidgetPrompt.h"
 #include "tests/support/DialogRunnerGuard.h"
@@ -113,6 +114,57 @@ TEST(ConnectParamDlg, PortThatIsNotAnIntegerKeepsThePreviousOne) {
     EXPECT_EQ(7200, dlg.m_port);
     EXPECT_EQ("7200", Key(bin.Path(), "PORT"));
     EXPECT_EQ("192", Key(bin.Path(), "REMOTE_IP_ADDR0"));
+}
+
+// A port out of range and a save that failed keep the dialog open with a box, the file as it was;
+// a settings file that cannot be read is said before its defaults are shown.
+TEST(ConnectParamDlg, APortOutOfRangeAFailedSaveAndAnUnreadableFileAreTold) {
+    testsupport::TempDir bin;
+    testsupport::PromptRecorder prompt;
+    const auto file = bin / "QXM7740CFGTool.INI";
+    ASSERT_TRUE(platform::WritePrivateProfileString("TCP Config", "PORT", "7200", file));
+    const std::string before = testsupport::ReadBytes(file);
+    std::vector<int> results;
+    Runner runner([&](QDialog& d) {
+        auto* port = d.findChild<QLineEdit*>("portEdit");
+        auto* ok = d.findChild<QPushButton*>("okButton");
+        for (const char* text : {"99999", "0", "-5"}) {
+            port->setText(text);
+            ok->click();
+            results.push_back(d.result());
+            EXPECT_EQ(prompt.LastText(), "端口号必须是1到65535之间的整数。") << text;
+        }
+        port->setText("7300");
+        {
+            platform::CFileFaults faults;
+            faults.FailFrom(platform::FileStep::Rename, 1);
+            ok->click();
+        }
+        results.push_back(d.result());
+        EXPECT_EQ(prompt.LastText(), "保存连接参数失败，文件：" + file.string());
+        return static_cast<int>(QDialog::Rejected);
+    });
+    CConnectParamDlg dlg(bin.Path());
+    EXPECT_EQ(QDialog::Rejected, dlg.DoModal());
+    EXPECT_EQ(results, std::vector<int>(4, QDialog::Rejected));
+    EXPECT_EQ(testsupport::ReadBytes(file), before);
+    EXPECT_EQ(7200, dlg.m_port);
+
+    // Unreadable: said, with the file and why, before the defaults show.
+    int readError = 0;
+    {
+        platform::CFileFaults faults;
+        faults.FailFrom(platform::FileStep::Read, 1, {}, EACCES);
+        EXPECT_EQ(CLinkSettings::Load(bin.Path(), &readError).port, CLinkSettings::kDefaultPort);
+        EXPECT_EQ(readError, EACCES);
+        Runner shown([&](QDialog& d) { return d.result(); });
+        CConnectParamDlg again(bin.Path());
+        again.DoModal();
+    }
+    EXPECT_EQ(prompt.LastText(), "无法读取连接参数文件" + file.string() + "：" + platform::ErrorText(EACCES) +
+                                     "\n显示的是默认参数。");
+    CLinkSettings::Load(bin.Path(), &readError);
+    EXPECT_EQ(readError, 0);
 }
 
 TEST(FileDownloadDlg, BoardsPathAndTarget) {

@@ -54,16 +54,20 @@ using WorkerRunTest = WorkerFixture;
 TEST_F(WorkerRunTest, DownloadThenUploadCarriesTheProjectThroughTheUnit) {
     FakeUnit unit(store);
     ASSERT_GT(unit.port, 0);
+    const auto saved = Tree(version);
     const ToolRun down = Download(unit, mainFile);
     ASSERT_EQ(down.rc, 0) << down.output;
     EXPECT_TRUE(down.Has(kSuccess));
     EXPECT_TRUE(down.Has("口令验证成功!"));
+    // The download wrote and stamped its own copy; the saved version is as it was saved.
+    EXPECT_EQ(Tree(version), saved);
+    EXPECT_NE(ReadBytes(sent / "QXM7740.ini"), ReadBytes(mainFile));
 
     // The unit holds the main file under its fixed name, every configuration file and the
-    // archive, each byte for byte the file of the version folder.
-    EXPECT_EQ(ReadBytes(store / "QXM7740.ini"), ReadBytes(mainFile));
+    // archive, each byte for byte the file of the download's copy.
+    EXPECT_EQ(ReadBytes(store / "QXM7740.ini"), ReadBytes(sent / "QXM7740.ini"));
     int cfgs = 0;
-    for (const auto& e : fs::directory_iterator(version))
+    for (const auto& e : fs::directory_iterator(sent))
         if (e.path().extension() == ".cfg") {
             ++cfgs;
             EXPECT_EQ(ReadBytes(store / e.path().filename()), ReadBytes(e.path())) << e.path();
@@ -89,7 +93,7 @@ TEST_F(WorkerRunTest, DownloadThenUploadCarriesTheProjectThroughTheUnit) {
     for (const auto& [name, bytes] : entries)
         EXPECT_TRUE(platform::StartsWith(name, "ini/") || platform::StartsWith(name, "ProjectV1.00/"))
             << name;
-    EXPECT_EQ(Tree(unpacked / "ProjectV1.00"), Tree(version));
+    EXPECT_EQ(Tree(unpacked / "ProjectV1.00"), Tree(sent));
     EXPECT_EQ(Tree(unpacked / "ini"), Tree(project / "Ini"));
 
     // The upload into another root lays out UpTemp and opens the same project.
@@ -101,8 +105,8 @@ TEST_F(WorkerRunTest, DownloadThenUploadCarriesTheProjectThroughTheUnit) {
     const fs::path upTemp = root2 / "Project" / "UpTemp";
     const fs::path fetched = upTemp / "Project" / "QXM7740.ini";
     EXPECT_TRUE(up.Has("打开工程 " + fetched.string() + "，工程名：Demo")) << up.output;
-    EXPECT_EQ(Tree(upTemp / "Project"), Tree(version));
-    EXPECT_EQ(Tree(upTemp / "Demo" / "ProjectV1.00"), Tree(version));
+    EXPECT_EQ(Tree(upTemp / "Project"), Tree(sent));
+    EXPECT_EQ(Tree(upTemp / "Demo" / "ProjectV1.00"), Tree(sent));
     EXPECT_EQ(Tree(upTemp / "ini"), Tree(project / "Ini"));
     EXPECT_EQ(ReadBytes(upTemp / "Demo.zip"), ReadBytes(zip));
 
@@ -123,9 +127,12 @@ TEST_F(WorkerRunTest, DownloadThenUploadCarriesTheProjectThroughTheUnit) {
     // A project opened from UpTemp is downloaded from its "Project" folder.
     fs::create_directories(tmp.Path() / "store2");
     FakeUnit second(tmp.Path() / "store2");
+    const std::string fetchedBytes = ReadBytes(fetched);
     const ToolRun back = Download(second, fetched);
     EXPECT_EQ(back.rc, 0) << back.output;
-    EXPECT_EQ(ReadBytes(tmp.Path() / "store2" / "QXM7740.ini"), ReadBytes(fetched));
+    EXPECT_EQ(ReadBytes(tmp.Path() / "store2" / "QXM7740.ini"),
+              ReadBytes(root2 / "Project" / "DownTemp" / "Demo" / "Project" / "QXM7740.ini"));
+    EXPECT_EQ(ReadBytes(fetched), fetchedBytes);
 }
 
 // A zip archive of the given entries (names in ASCII), written with Python's zipfile module.
@@ -221,7 +228,7 @@ TEST_F(WorkerRunTest, AFailedUploadLeavesTheLastGoodUploadAsItWas) {
     EXPECT_FALSE(fs::exists(upTemp / "Demo.zip"));
     EXPECT_FALSE(fs::exists(upTemp / "Demo"));
     EXPECT_EQ(Tree(upTemp / "ini"), Tree(root / "Ini"));
-    EXPECT_EQ(Tree(upTemp / "Project"), Tree(version));
+    EXPECT_EQ(Tree(upTemp / "Project"), Tree(sent));
     EXPECT_EQ(Names(projects), names);
 }
 
@@ -308,7 +315,7 @@ TEST_F(WorkerRunTest, FramesInPiecesAndJunkStillCarryTheJobs) {
     FakeUnit unit(store, {"garbage", "split"});
     const ToolRun down = Download(unit, mainFile);
     EXPECT_EQ(down.rc, 0) << down.output;
-    EXPECT_EQ(ReadBytes(store / "QXM7740.ini"), ReadBytes(mainFile));
+    EXPECT_EQ(ReadBytes(store / "QXM7740.ini"), ReadBytes(sent / "QXM7740.ini"));
     const ToolRun up = Upload(unit, root);
     EXPECT_EQ(up.rc, 0) << up.output;
 }
@@ -545,7 +552,7 @@ TEST_F(WorkerThreadTest, UploadOverTheOpenUploadedProject) {
     worker->SetPollInterval(std::chrono::milliseconds(20));
     ASSERT_EQ(RunEvent(INetWorker::kUploadConfig), 1) << testing::PrintToString(host->lines);
     EXPECT_EQ(Tree(upTemp / "ini"), Tree(root / "Ini"));
-    EXPECT_EQ(Tree(upTemp / "Project"), Tree(version));
+    EXPECT_EQ(Tree(upTemp / "Project"), Tree(sent));
     EXPECT_FALSE(fs::exists(upTemp / "Demo"));
     EXPECT_FALSE(fs::exists(root / "Project" / "UpTemp.replaced"));
 }
@@ -975,6 +982,15 @@ TEST_F(UploadStepTest, TheWholeUploadIsBoundedAndSoIsTheFreeSpace) {
         if (e.path().extension() == ".cfg")
             loose += fs::file_size(store / e.path().filename());
     const std::uint64_t zip = fs::file_size(store / "Demo.zip");
+    // What the archive unpacks to and the library copied from it are charged too.
+    std::uint64_t unpacked = 0;
+    std::uint64_t library = 0;
+    for (const auto& [name, bytes] : Tree(root / "Project" / "DownTemp" / "Demo")) {
+        unpacked += bytes.size();
+        if (platform::StartsWith(name, "ini/"))
+            library += bytes.size();
+    }
+    const std::uint64_t whole = loose + zip + unpacked + library;
     struct Case {
         std::string what;
         std::uint64_t total;
@@ -984,7 +1000,12 @@ TEST_F(UploadStepTest, TheWholeUploadIsBoundedAndSoIsTheFreeSpace) {
     };
     const std::uint64_t plenty = std::uint64_t(1) << 40;
     const std::vector<Case> cases = {
-        {"all files within the total", loose + zip, plenty, "", ""},
+        {"all files within the total", whole, plenty, "", ""},
+        {"the archive unpacking beyond the total", loose + zip + unpacked - 1, plenty,
+         platform::StrFormat("上装文件总长度超过上限%llu字节，不能解压缩文件：Demo.zip",
+                             static_cast<unsigned long long>(loose + zip + unpacked - 1)),
+         ""},
+        {"the library's copy beyond the total", whole - 1, plenty, "", ""},
         {"the archive beyond the total", loose + zip - 1, plenty,
          platform::StrFormat("上装文件总长度超过上限%llu字节，不能上装文件：Demo.zip",
                              static_cast<unsigned long long>(loose + zip - 1)),
@@ -1011,6 +1032,18 @@ TEST_F(UploadStepTest, TheWholeUploadIsBoundedAndSoIsTheFreeSpace) {
         }
         TearDown();
         const std::string log = unit.Log();
+        if (c.total == whole - 1) {
+            // The copy stops at the file that would pass the total, and names it.
+            EXPECT_EQ(result, 0);
+            const std::string over = platform::StrFormat("上装文件总长度超过上限%llu字节",
+                                                         static_cast<unsigned long long>(c.total));
+            EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [&](const std::string& l) {
+                return platform::StartsWith(l, "拷贝配置文件失败！从") && l.find(over) != std::string::npos;
+            })) << testing::PrintToString(lines);
+            EXPECT_TRUE(Holds(upTemp, good));
+            EXPECT_EQ(Names(projects), names);
+            continue;
+        }
         if (c.line.empty()) {
             EXPECT_EQ(result, 1) << testing::PrintToString(lines);
             EXPECT_NE(log.find("SENT Demo.zip " + std::to_string(zip)), std::string::npos) << log;
@@ -1019,6 +1052,13 @@ TEST_F(UploadStepTest, TheWholeUploadIsBoundedAndSoIsTheFreeSpace) {
         EXPECT_EQ(result, 0);
         EXPECT_NE(std::find(lines.begin(), lines.end(), c.line), lines.end())
             << testing::PrintToString(lines);
+        if (c.refused.empty()) {
+            // Fetched whole, but not unpacked: nothing of it is left.
+            EXPECT_FALSE(fs::exists(incoming));
+            EXPECT_TRUE(Holds(upTemp, good));
+            EXPECT_EQ(Names(projects), names);
+            continue;
+        }
         // Asked for, but not a byte of it sent, and the files before it were.
         EXPECT_NE(log.find("OPEN READ " + c.refused), std::string::npos) << log;
         EXPECT_EQ(log.find("SENT " + c.refused), std::string::npos) << log;

@@ -72,10 +72,10 @@ TEST(TextWindowsTest, ASaveFileThatCannotBeWrittenIsSaidOnceAndHoldsNoTornEntry)
     const std::string gap = std::string("\r\n") + kSaveGapMark + "\r\n";
     EXPECT_EQ(testsupport::ReadBytes(file), platform::ToGbk("一\r\n" + gap + "四\r\n"));
     // The disk fills again after a chunk fitted: marked again, but told once for the window.
-    platform::SetWriteFaultHook([](const std::filesystem::path&) { return true; });
+    faults.emplace().FailFrom(platform::FileStep::Write, 1);
     form->AddText(0, "五\r\n");
     form->OnTick();
-    platform::SetWriteFaultHook(nullptr);
+    faults.reset();
     form->AddText(0, "六\r\n");
     form->OnTick();
     rig.Settle();
