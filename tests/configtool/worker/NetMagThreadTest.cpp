@@ -8,6 +8,7 @@
 #include "projectmodel/ConfigDoc.h"
 #include "projectmodel/FolderHelpers.h"
 #include "projectmodel/ProjectContext.h"
+#include "tests/support/FaultSweep.h"
 #include "tests/support/PromptRecorder.h"
 #include "WorkerFixture.h"
 
@@ -422,7 +423,7 @@ protected:
         QElapsedTimer t;
         t.start();
         while (t.elapsed() < 30000) {
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 2);
             std::lock_guard lock(host->mutex);
             if (host->jobs.size() > before)
                 return host->jobs.back().second;
@@ -1165,6 +1166,172 @@ TEST_F(WorkerThreadTest, EveryJobEndsInABoxThatSaysHowItEnded) {
         EXPECT_EQ(host->monitorShown.load() > 0, c.result == 0);
         TearDown();
     }
+}
+
+// A download sends the document as it stands but saves nothing: the saved version keeps its bytes,
+// the document its time (工程属性) and its unmodified state, whether the download succeeds or fails.
+TEST_F(WorkerThreadTest, ADownloadLeavesTheSavedVersionAndTheDocumentAsSaved) {
+    projectmodel::CConfigDoc doc;
+    doc.MakeCurrent();
+    ASSERT_TRUE(doc.OpenProject(mainFile));
+    ASSERT_FALSE(doc.IsModified());
+    const auto saved = Tree(version);
+    const projectmodel::CProjectTime time = doc.m_projectTime;
+    FakeUnit unit(store);
+    Make(unit, &doc);
+    worker->SetPollInterval(std::chrono::milliseconds(5));
+    ASSERT_EQ(RunEvent(INetWorker::kDownloadConfig), 1);
+    EXPECT_EQ(Tree(version), saved);
+    EXPECT_EQ(doc.m_projectTime, time);
+    EXPECT_FALSE(doc.IsModified());
+    // The unit got the stamped copy.
+    EXPECT_EQ(ReadBytes(store / "QXM7740.ini"), ReadBytes(sent / "QXM7740.ini"));
+    EXPECT_NE(ReadBytes(sent / "QXM7740.ini"), ReadBytes(mainFile));
+
+    // A disk full under the copy's writing: the download fails, nothing saved is touched.
+    {
+        platform::CFileFaults faults;
+        faults.FailFrom(platform::FileStep::Write, 1,
+                        [&](const fs::path& p) { return p.filename() == "QXM7740.ini"; });
+        EXPECT_EQ(RunEvent(INetWorker::kDownloadConfig), 0);
+        EXPECT_GT(faults.Failed(platform::FileStep::Write), 0);
+    }
+    EXPECT_EQ(prompt.LastText(), "组态下装失败，详见监视窗口！");
+    EXPECT_EQ(Tree(version), saved);
+    EXPECT_EQ(doc.m_projectTime, time);
+    EXPECT_FALSE(doc.IsModified());
+}
+
+// A library or version file that cannot be listed or read while the download copies and packs
+// them stops the download with a line naming it: the unit never gets a partial archive announced
+// as the project.
+TEST_F(WorkerThreadTest, AFileThatCannotBeListedOrReadStopsTheDownloadNamingIt) {
+    projectmodel::CConfigDoc doc;
+    doc.MakeCurrent();
+    ASSERT_TRUE(doc.OpenProject(mainFile));
+    const fs::path library = project / "Ini";
+    const fs::path model = library / "二次装置" / "QXE300.cfg";
+    const fs::path packedModel = root / "Project" / "DownTemp" / "Demo" / "ini" / "二次装置" / "QXE300.cfg";
+    struct Case {
+        std::string what;
+        platform::FileStep step;
+        fs::path path;
+        int error;
+        std::string line; // a line that starts so and holds the path
+        int nth = 1;      // the call on that path that fails
+    };
+    const std::vector<Case> cases = {
+        {"a library folder not listed", platform::FileStep::List, library / "二次装置", EACCES,
+         "拷贝配置文件失败！从"},
+        {"a library file not read", platform::FileStep::Read, model, EIO, "拷贝配置文件失败！从"},
+        {"the saved version not listed", platform::FileStep::List, version, EMFILE, "拷贝工程文件失败！从"},
+        {"the copy not listed for sending", platform::FileStep::List, sent, EIO, "无法读取文件夹"},
+        {"a copied file not read for packing", platform::FileStep::Read, packedModel, EIO, "无法读取文件："},
+        // Opened first when it is written as the copy, then when it is packed.
+        {"a copied file not opened for packing", platform::FileStep::Open, packedModel, EACCES,
+         "无法读取文件：", 2},
+        {"a packed folder not listed", platform::FileStep::List, packedModel.parent_path(), EACCES,
+         "无法读取文件："},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const fs::path caseStore = tmp.Path() / ("pack-" + std::to_string(&c - cases.data()));
+        fs::create_directories(caseStore);
+        FakeUnit unit(caseStore);
+        Make(unit, &doc);
+        worker->SetPollInterval(std::chrono::milliseconds(5));
+        const fs::path target = c.path;
+        platform::CFileFaults faults;
+        faults.FailNth(
+            c.step, c.nth, [&](const fs::path& p) { return p == target; }, c.error);
+        EXPECT_EQ(RunEvent(INetWorker::kDownloadConfig), 0);
+        EXPECT_EQ(faults.Failed(c.step), 1);
+        std::vector<std::string> lines;
+        {
+            std::lock_guard lock(host->mutex);
+            lines = host->lines;
+        }
+        EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [&](const std::string& l) {
+            return platform::StartsWith(l, c.line) && l.find(c.path.string()) != std::string::npos &&
+                   l.find(platform::ErrorText(c.error)) != std::string::npos;
+        })) << testing::PrintToString(lines);
+        EXPECT_EQ(prompt.LastText(), "组态下装失败，详见监视窗口！");
+        EXPECT_FALSE(fs::exists(caseStore / "Demo.zip"));
+        TearDown();
+    }
+}
+
+// Removes every plain file of a folder but the first by name.
+void TrimToOneFile(const fs::path& folder) {
+    std::vector<fs::path> files;
+    for (const auto& e : fs::directory_iterator(folder))
+        if (e.is_regular_file())
+            files.push_back(e.path());
+    std::sort(files.begin(), files.end());
+    for (std::size_t i = 1; i < files.size(); ++i)
+        fs::remove(files[i]);
+}
+
+// What one run of a job showed: its result, and whether it said how it failed.
+testsupport::RoadOutcome JobOutcome(int result, bool succeededText, std::size_t linesBefore,
+                                    std::size_t linesAfter) {
+    testsupport::RoadOutcome outcome;
+    outcome.succeeded = result == 1 && succeededText;
+    outcome.told = result == 0 && linesAfter > linesBefore;
+    return outcome;
+}
+
+// The download swept: each seam call of a whole download (its copy, its sending, its packing) fails
+// in turn with each errno it can give. Every failure is told and leaves the saved project as it
+// was; a download that still succeeds gave the unit the whole copy and its whole archive.
+TEST_F(WorkerThreadTest, EveryFailedFileStepOfADownloadIsToldAndLosesNothing) {
+    projectmodel::CConfigDoc doc;
+    doc.MakeCurrent();
+    ASSERT_TRUE(doc.OpenProject(mainFile));
+    FakeUnit unit(store);
+    Make(unit, &doc);
+    worker->SetPollInterval(std::chrono::milliseconds(1));
+    // Once the project is open, its library keeps one file of each folder: every kind of step of
+    // the copy and the packing is still there, in a road short enough to fail call by call.
+    for (const auto& e : fs::recursive_directory_iterator(project / "Ini"))
+        if (e.is_directory())
+            TrimToOneFile(e.path());
+    TrimToOneFile(project / "Ini");
+    const fs::path downTemp = root / "Project" / "DownTemp";
+    testsupport::SweepRoad road;
+    road.setup = [&] {
+        std::error_code ec;
+        fs::remove_all(downTemp, ec);
+        fs::remove(store / "Demo.zip", ec);
+    };
+    road.run = [&] {
+        std::size_t before = 0;
+        {
+            std::lock_guard lock(host->mutex);
+            before = host->lines.size();
+        }
+        const int result = RunEvent(INetWorker::kDownloadConfig);
+        std::lock_guard lock(host->mutex);
+        return JobOutcome(result, prompt.LastText() == kSuccess, before, host->lines.size());
+    };
+    road.kept = {project};
+    road.whole = [&]() -> std::string {
+        if (ReadBytes(store / "QXM7740.ini") != ReadBytes(sent / "QXM7740.ini"))
+            return "the unit's main file is not the copy's";
+        if (ReadBytes(store / "Demo.zip") != ReadBytes(downTemp / "Demo.zip"))
+            return "the unit's archive is not the one packed";
+        std::string listing;
+        Shell("unzip -Z1 '" + (store / "Demo.zip").string() + "'", &listing);
+        const auto files = Tree(downTemp / "Demo");
+        if (static_cast<std::size_t>(std::count(listing.begin(), listing.end(), '\n')) < files.size())
+            return "the archive lacks files of the copy";
+        return {};
+    };
+    const testsupport::SweepResult sweep = testsupport::RunFaultSweep(road);
+    std::printf("download sweep: %s\n", sweep.Summary().c_str());
+    EXPECT_GT(sweep.calls, 50);
+    EXPECT_TRUE(sweep.faults.empty()) << testing::PrintToString(sweep.faults);
+    EXPECT_GT(sweep.told, 0);
 }
 
 } // namespace
