@@ -1334,5 +1334,62 @@ TEST_F(WorkerThreadTest, EveryFailedFileStepOfADownloadIsToldAndLosesNothing) {
     EXPECT_GT(sweep.told, 0);
 }
 
+// The upload swept: each seam call of a whole upload (fetching, unpacking, copying the library,
+// putting it in place of the last one) fails in turn with each errno it can give. Every failure is
+// told and leaves the last good upload as it was; an upload that still succeeds is whole.
+TEST_F(WorkerThreadTest, EveryFailedFileStepOfAnUploadIsToldAndKeepsTheLastGoodOne) {
+    projectmodel::CConfigDoc doc;
+    doc.MakeCurrent();
+    ASSERT_TRUE(doc.OpenProject(mainFile));
+    for (const auto& e : fs::recursive_directory_iterator(project / "Ini"))
+        if (e.is_directory())
+            TrimToOneFile(e.path());
+    TrimToOneFile(project / "Ini");
+    FakeUnit unit(store);
+    Make(unit, &doc);
+    worker->SetPollInterval(std::chrono::milliseconds(1));
+    ASSERT_EQ(RunEvent(INetWorker::kDownloadConfig), 1);
+    ASSERT_EQ(RunEvent(INetWorker::kUploadConfig), 1);
+    const fs::path projects = root / "Project";
+    const fs::path upTemp = projects / "UpTemp";
+    const testsupport::TreeBytes good = testsupport::SnapshotTree(upTemp);
+    ASSERT_TRUE(good.count("Project/QXM7740.ini"));
+    ASSERT_TRUE(good.count("Demo.zip"));
+    const auto packedLibrary = Tree(projects / "DownTemp" / "Demo" / "ini");
+
+    testsupport::SweepRoad road;
+    road.setup = [&] {
+        testsupport::RestoreTree(upTemp, good);
+        std::error_code ec;
+        fs::remove_all(projects / "UpTemp.incoming", ec);
+        fs::remove_all(projects / "UpTemp.replaced", ec);
+    };
+    road.run = [&] {
+        std::size_t before = 0;
+        {
+            std::lock_guard lock(host->mutex);
+            before = host->lines.size();
+        }
+        const int result = RunEvent(INetWorker::kUploadConfig);
+        std::lock_guard lock(host->mutex);
+        return JobOutcome(result, prompt.LastText() == "组态上装成功！", before, host->lines.size());
+    };
+    road.kept = {upTemp};
+    road.whole = [&]() -> std::string {
+        if (ReadBytes(upTemp / "Project" / "QXM7740.ini") != ReadBytes(store / "QXM7740.ini"))
+            return "the main file is not the unit's";
+        if (Tree(upTemp / "ini") != packedLibrary)
+            return "the library is not the archive's";
+        // The last upload, when it could not be removed after the swap, is removed before the
+        // next upload starts: it may stay beside the new one.
+        return {};
+    };
+    const testsupport::SweepResult sweep = testsupport::RunFaultSweep(road);
+    std::printf("upload sweep: %s\n", sweep.Summary().c_str());
+    EXPECT_GT(sweep.calls, 30);
+    EXPECT_TRUE(sweep.faults.empty()) << testing::PrintToString(sweep.faults);
+    EXPECT_GT(sweep.told, 0);
+}
+
 } // namespace
 } // namespace workertest
