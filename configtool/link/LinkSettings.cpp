@@ -7,6 +7,8 @@
 
 #include <cerrno>
 #include <cstdint>
+#include <utility>
+#include <vector>
 
 namespace qxm7740 {
 
@@ -35,15 +37,14 @@ CLinkSettings CLinkSettings::Load(const std::filesystem::path& programFolder, in
 }
 
 bool CLinkSettings::Save(const std::filesystem::path& programFolder) const {
-    const auto file = FilePath(programFolder);
-    // Each key is its own replacement of the file: the first that fails ends the save, so the
-    // file never holds a port the dialog did not take together with its address.
+    // The five keys go in one replacement of the file: it never holds a port without the address
+    // the dialog took with it.
+    std::vector<std::pair<std::string, std::string>> keys;
     for (int i = 0; i < 4; ++i)
-        if (!platform::WritePrivateProfileString(
-                kSection, platform::StrFormat("REMOTE_IP_ADDR%d", i),
-                platform::StrFormat("%d", octets[static_cast<std::size_t>(i)]), file))
-            return false;
-    return platform::WritePrivateProfileString(kSection, "PORT", platform::StrFormat("%d", port), file);
+        keys.emplace_back(platform::StrFormat("REMOTE_IP_ADDR%d", i),
+                          platform::StrFormat("%d", octets[static_cast<std::size_t>(i)]));
+    keys.emplace_back("PORT", platform::StrFormat("%d", port));
+    return platform::WritePrivateProfileStrings(kSection, keys, FilePath(programFolder));
 }
 
 std::string CLinkSettings::AddressText() const {

@@ -28,10 +28,9 @@ std::string CNetCfg::DestIpText() const {
 }
 
 bool CNetCfg::Save(std::uint32_t unitIp, std::uint32_t destIp) const {
-    return platform::WritePrivateProfileString(kSection, "MAST_IP", platform::DottedIPv4(unitIp),
-                                               file_.string()) &&
-           platform::WritePrivateProfileString(kSection, "DEST_IP", platform::DottedIPv4(destIp),
-                                               file_.string());
+    return platform::WritePrivateProfileStrings(
+        kSection, {{"MAST_IP", platform::DottedIPv4(unitIp)}, {"DEST_IP", platform::DottedIPv4(destIp)}},
+        file_.string());
 }
 
 std::uint32_t ParseDottedAddress(const std::string& text) {

@@ -5,6 +5,7 @@
 #include "platform/Profile.h"
 #include "platform/ui/WidgetPrompt.h"
 #include "tests/support/DialogRunnerGuard.h"
+#include "tests/support/FaultSweep.h"
 #include "tests/support/PromptRecorder.h"
 #include "tests/support/TestFiles.h"
 
@@ -165,6 +166,36 @@ TEST(ConnectParamDlg, APortOutOfRangeAFailedSaveAndAnUnreadableFileAreTold) {
                                      "\n显示的是默认参数。");
     CLinkSettings::Load(bin.Path(), &readError);
     EXPECT_EQ(readError, 0);
+}
+
+// The settings file's save swept: each of its file-system calls fails in turn; the save then says
+// so (false, which the dialog tells) and leaves the file as it was, or it wrote all five keys.
+TEST(ConnectParamDlg, EveryFailedStepOfTheSettingsSaveLeavesTheFileAsItWas) {
+    testsupport::TempDir bin;
+    CLinkSettings next;
+    next.octets = {10, 1, 2, 3};
+    next.port = 7300;
+    bool saved = false;
+    testsupport::SweepRoad road;
+    road.setup = [&] {
+        testsupport::RestoreTree(bin.Path(),
+                                 {{"QXM7740CFGTool.INI", "; kept\r\n[TCP Config]\r\nPORT=7200\r\n"}});
+        platform::FlushProfileCache();
+    };
+    road.run = [&] {
+        saved = next.Save(bin.Path());
+        return testsupport::RoadOutcome{saved, !saved};
+    };
+    road.kept = {bin.Path()};
+    road.whole = [&]() -> std::string {
+        const CLinkSettings read = CLinkSettings::Load(bin.Path());
+        return read.octets == next.octets && read.port == next.port ? "" : "keys missing";
+    };
+    const testsupport::SweepResult sweep = testsupport::RunFaultSweep(road);
+    std::printf("link settings sweep: %s\n", sweep.Summary().c_str());
+    EXPECT_GT(sweep.calls, 3);
+    EXPECT_TRUE(sweep.faults.empty()) << testing::PrintToString(sweep.faults);
+    EXPECT_GT(sweep.told, 0);
 }
 
 TEST(FileDownloadDlg, BoardsPathAndTarget) {
