@@ -8,6 +8,7 @@
 #include "projectmodel/ConfigDoc.h"
 #include "projectmodel/ConfigFileNames.h"
 #include "projectmodel/FolderHelpers.h"
+#include "projectmodel/LibraryFileBounds.h"
 #include "projectmodel/ProjectContext.h"
 
 #include <algorithm>
@@ -891,6 +892,12 @@ int CNetMagThread::UploadConfig() {
         return 0;
     if (!job.unpacked && !TakeLocalLibrary(job))
         return 0;
+    // An upload whose library could not be opened never takes the last good one's place.
+    if (const std::string over = projectmodel::LibraryFileOverCeiling(job.stage / "ini"); !over.empty()) {
+        ErrorLine(over);
+        LogLine(over);
+        return 0;
+    }
 
     if (!PutUploadInPlace(job))
         return 0;
