@@ -430,6 +430,18 @@ protected:
         }
         return -1;
     }
+    // Runs the job of an event for a fault sweep: it succeeded when it ended in its success box,
+    // and told its failure when it wrote a line to the monitor pane.
+    testsupport::RoadOutcome JobOutcome(int event, const std::string& success) {
+        std::size_t before = 0;
+        {
+            std::lock_guard lock(host->mutex);
+            before = host->lines.size();
+        }
+        const int result = RunEvent(event);
+        std::lock_guard lock(host->mutex);
+        return {result == 1 && prompt.LastText() == success, result == 0 && host->lines.size() > before};
+    }
     void TearDown() override {
         if (worker) {
             worker->RequestStop();
@@ -1272,13 +1284,13 @@ void TrimToOneFile(const fs::path& folder) {
         fs::remove(files[i]);
 }
 
-// What one run of a job showed: its result, and whether it said how it failed.
-testsupport::RoadOutcome JobOutcome(int result, bool succeededText, std::size_t linesBefore,
-                                    std::size_t linesAfter) {
-    testsupport::RoadOutcome outcome;
-    outcome.succeeded = result == 1 && succeededText;
-    outcome.told = result == 0 && linesAfter > linesBefore;
-    return outcome;
+// Leaves one file in each folder of a library: every kind of step of copying and packing it is
+// still there, in a road short enough to fail call by call.
+void TrimLibrary(const fs::path& library) {
+    for (const auto& e : fs::recursive_directory_iterator(library))
+        if (e.is_directory())
+            TrimToOneFile(e.path());
+    TrimToOneFile(library);
 }
 
 // The download swept: each seam call of a whole download (its copy, its sending, its packing) fails
@@ -1291,12 +1303,8 @@ TEST_F(WorkerThreadTest, EveryFailedFileStepOfADownloadIsToldAndLosesNothing) {
     FakeUnit unit(store);
     Make(unit, &doc);
     worker->SetPollInterval(std::chrono::milliseconds(1));
-    // Once the project is open, its library keeps one file of each folder: every kind of step of
-    // the copy and the packing is still there, in a road short enough to fail call by call.
-    for (const auto& e : fs::recursive_directory_iterator(project / "Ini"))
-        if (e.is_directory())
-            TrimToOneFile(e.path());
-    TrimToOneFile(project / "Ini");
+    // Once the project is open, its library keeps one file of each folder.
+    TrimLibrary(project / "Ini");
     const fs::path downTemp = root / "Project" / "DownTemp";
     testsupport::SweepRoad road;
     road.setup = [&] {
@@ -1304,16 +1312,7 @@ TEST_F(WorkerThreadTest, EveryFailedFileStepOfADownloadIsToldAndLosesNothing) {
         fs::remove_all(downTemp, ec);
         fs::remove(store / "Demo.zip", ec);
     };
-    road.run = [&] {
-        std::size_t before = 0;
-        {
-            std::lock_guard lock(host->mutex);
-            before = host->lines.size();
-        }
-        const int result = RunEvent(INetWorker::kDownloadConfig);
-        std::lock_guard lock(host->mutex);
-        return JobOutcome(result, prompt.LastText() == kSuccess, before, host->lines.size());
-    };
+    road.run = [&] { return JobOutcome(INetWorker::kDownloadConfig, kSuccess); };
     road.kept = {project};
     road.whole = [&]() -> std::string {
         if (ReadBytes(store / "QXM7740.ini") != ReadBytes(sent / "QXM7740.ini"))
@@ -1341,10 +1340,7 @@ TEST_F(WorkerThreadTest, EveryFailedFileStepOfAnUploadIsToldAndKeepsTheLastGoodO
     projectmodel::CConfigDoc doc;
     doc.MakeCurrent();
     ASSERT_TRUE(doc.OpenProject(mainFile));
-    for (const auto& e : fs::recursive_directory_iterator(project / "Ini"))
-        if (e.is_directory())
-            TrimToOneFile(e.path());
-    TrimToOneFile(project / "Ini");
+    TrimLibrary(project / "Ini");
     FakeUnit unit(store);
     Make(unit, &doc);
     worker->SetPollInterval(std::chrono::milliseconds(1));
@@ -1364,16 +1360,7 @@ TEST_F(WorkerThreadTest, EveryFailedFileStepOfAnUploadIsToldAndKeepsTheLastGoodO
         fs::remove_all(projects / "UpTemp.incoming", ec);
         fs::remove_all(projects / "UpTemp.replaced", ec);
     };
-    road.run = [&] {
-        std::size_t before = 0;
-        {
-            std::lock_guard lock(host->mutex);
-            before = host->lines.size();
-        }
-        const int result = RunEvent(INetWorker::kUploadConfig);
-        std::lock_guard lock(host->mutex);
-        return JobOutcome(result, prompt.LastText() == "组态上装成功！", before, host->lines.size());
-    };
+    road.run = [&] { return JobOutcome(INetWorker::kUploadConfig, "组态上装成功！"); };
     road.kept = {upTemp};
     road.whole = [&]() -> std::string {
         if (ReadBytes(upTemp / "Project" / "QXM7740.ini") != ReadBytes(store / "QXM7740.ini"))

@@ -497,18 +497,23 @@ TEST(DeviceLinkTest, UploadCollectsTheDataAndSavesIt) {
 // The unit's file is saved over an earlier one only by replacing it whole: a write in place would
 // change what a second name of the earlier file (a hard link) shows, and any step that fails
 // leaves the earlier file as it was, with the box that says so.
+// The unit sends the six bytes "abcdef" of "/log/run.txt", saved at target.
+void UploadSixBytes(LinkRig& rig, const std::filesystem::path& target) {
+    rig.shell.progressOpen = true;
+    rig.shell.savePath = target.string();
+    rig.link->StartUpload("/log/run.txt", 0);
+    Bytes answer = {4, 1};
+    qtest::Le(answer, 6, 4);
+    qtest::Le(answer, 77, 4);
+    rig.Unit(answer, 3);
+    rig.Unit({6, 77, 0, 0, 0, 0, 0, 0, 'a', 'b', 'c', 'd', 'e', 'f'}, 3);
+}
+
 TEST(DeviceLinkTest, AnUploadedFileReplacesTheEarlierOneWholeOrNotAtAll) {
     const std::string earlier(50, 'z');
     auto upload = [&](LinkRig& rig, const std::filesystem::path& target) {
         rig.Connect();
-        rig.shell.progressOpen = true;
-        rig.shell.savePath = target.string();
-        rig.link->StartUpload("/log/run.txt", 0);
-        Bytes answer = {4, 1};
-        qtest::Le(answer, 6, 4);
-        qtest::Le(answer, 77, 4);
-        rig.Unit(answer, 3);
-        rig.Unit({6, 77, 0, 0, 0, 0, 0, 0, 'a', 'b', 'c', 'd', 'e', 'f'}, 3);
+        UploadSixBytes(rig, target);
     };
     {
         testsupport::PromptRecorder prompts;
@@ -564,14 +569,7 @@ TEST(DeviceLinkTest, EveryFailedStepOfQuorvexsFileWritesLeavesTheFilesAsTheyWere
         {"uploaded file",
          [&] {
              const std::size_t before = prompts.Count();
-             rig.shell.progressOpen = true;
-             rig.shell.savePath = (folder / "saved.bin").string();
-             rig.link->StartUpload("/log/run.txt", 0);
-             Bytes answer = {4, 1};
-             qtest::Le(answer, 6, 4);
-             qtest::Le(answer, 77, 4);
-             rig.Unit(answer, 3);
-             rig.Unit({6, 77, 0, 0, 0, 0, 0, 0, 'a', 'b', 'c', 'd', 'e', 'f'}, 3);
+             UploadSixBytes(rig, folder / "saved.bin");
              return prompts.Count() == before;
          },
          [&] { return testsupport::ReadBytes(folder / "saved.bin") == "abcdef" ? "" : "file not whole"; }},
