@@ -12,6 +12,7 @@
 #include "projectmodel/ProjectContext.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <system_error>
 
 namespace qxm7740 {
@@ -644,14 +645,15 @@ bool CNetMagThread::FetchSystemFile(UploadJob& job) {
 bool CNetMagThread::ReadProjectName(UploadJob& job) {
     // The main file is read for its further files and its project name, each read told when it
     // fails: a failed read must not pass for a file that names none.
+    platform::CGbkLineReader reader;
+    if (!reader.Open(job.mainFile)) {
+        ErrorLine("无法打开上载的组态文件 " + PathText(job.mainFile) + "：" +
+                  platform::ErrorText(reader.OpenError() ? reader.OpenError() : EIO));
+        return false;
+    }
     job.cfgNames = projectmodel::CollectCcuCfgNames(job.mainFile);
     if (job.cfgNames.empty()) {
         ErrorLine("从组态文件中读取间隔个数失败！ " + PathText(job.mainFile));
-        return false;
-    }
-    platform::CGbkLineReader reader;
-    if (!reader.Open(job.mainFile)) {
-        ErrorLine("无法打开上载的组态文件 " + PathText(job.mainFile));
         return false;
     }
     for (std::string line; reader.ReadLine(line);) {
@@ -777,9 +779,7 @@ bool CNetMagThread::UnpackArchive(UploadJob& job) {
     if (!version.empty() && !projectmodel::CompareFolderFiles(version, job.fetch) &&
         platform::MessageBox("管理机运行工程文件与压缩包中工程文件不一致，需要从压缩包中提取么？", "提示",
                              platform::Icon::Question, platform::Buttons::YesNo) == platform::Answer::Yes) {
-        std::error_code ec;
-        fs::copy_file(job.mainFile, version / kUnitMainFile, fs::copy_options::overwrite_existing, ec);
-        if (ec)
+        if (!platform::CopyFileBytes(job.mainFile, version / kUnitMainFile))
             return CopyFailed("拷贝工程文件失败！", job.mainFile, version / kUnitMainFile);
     }
     return true;
