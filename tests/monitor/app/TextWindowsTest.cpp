@@ -1,6 +1,7 @@
 // The running-text windows and the console: the one-second batches, pause and save, the line
 // bound, the frame filters, find and mark, the monitoring requests, and the console's keys.
 #include "AppTestRig.h"
+#include "HeldPrompt.h"
 #include "platform/FileFaults.h"
 
 #include "monitor/app/CmdForm.h"
@@ -81,6 +82,44 @@ TEST(TextWindowsTest, ASaveFileThatCannotBeWrittenIsSaidOnceAndHoldsNoTornEntry)
     rig.Settle();
     EXPECT_EQ(rig.prompts.Count(), 1u);
     EXPECT_EQ(testsupport::ReadBytes(file), platform::ToGbk("一\r\n" + gap + "四\r\n" + gap + "六\r\n"));
+}
+
+// Two saving windows whose disk fills: each file is told once, one box at a time, the second after
+// the first closes and never inside it (the first box is held open while the event loop runs).
+TEST(TextWindowsTest, SaveFailuresOfSeveralWindowsAreToldOneBoxAtATime) {
+    AppRig rig;
+    rig.Login();
+    auto* debug = dynamic_cast<CDebugForm*>(rig.app->windows.OpenDebug());
+    auto* trace = dynamic_cast<CTraceForm*>(rig.app->windows.OpenTrace(1, 0, 0));
+    ASSERT_NE(debug, nullptr);
+    ASSERT_NE(trace, nullptr);
+    debug->OnSave();
+    trace->OnSave();
+    montest::HeldPrompt held;
+    int mostOpen = 0;
+    int turns = 0;
+    held.whileOpen = [&](const std::string&) {
+        mostOpen = std::max(mostOpen, held.open);
+        // While the first box is up the disk stays full and both windows go on saving.
+        debug->AddText(0, "又一行\r\n");
+        debug->OnTick();
+        trace->OnTick();
+        return ++turns % 20 == 0;
+    };
+    {
+        platform::CFileFaults full;
+        full.FailFrom(platform::FileStep::Write, 1);
+        debug->AddText(0, "一\r\n");
+        rig.app->OnVersion();
+        debug->OnTick();
+        trace->OnTick();
+        rig.Settle();
+    }
+    EXPECT_EQ(mostOpen, 1);
+    EXPECT_FALSE(held.timedOut);
+    EXPECT_EQ(held.texts, (std::vector<std::string>{
+                              "写入文件失败。\n" + (rig.app->SavFolder() / "DBG.txt").string(),
+                              "写入文件失败。\n" + (rig.app->SavFolder() / "MSG_主通讯.txt").string()}));
 }
 
 TEST(TextWindowsTest, WindowKeepsItsLastThreeThousandLines) {
