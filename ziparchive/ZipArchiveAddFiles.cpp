@@ -113,7 +113,15 @@ private:
         size_ = 0;
         used_ = 0;
         readError_ = 0;
-        const int fd = ::open(paths_[index_].c_str(), O_RDONLY | O_CLOEXEC);
+        // A source that cannot be opened fails here, with its reason: it is not tried again (a
+        // second try may well succeed and hide the failure).
+        const int fd = platform::FileStepFails(platform::FileStep::Open, paths_[index_])
+                           ? -1
+                           : ::open(paths_[index_].c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0 && errno != ENOENT) {
+            readError_ = errno;
+            return false;
+        }
         struct stat st {};
         if (fd < 0 || ::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
             if (fd >= 0)
@@ -271,12 +279,16 @@ private:
 bool CZipArchive::AddFiles(const std::vector<std::string>& paths, int level, bool fullPath, int threads) {
     if (IsClosed(false))
         return false;
+    m_szFailedSource.clear();
     const std::size_t count = paths.size();
     threads = std::min<int>(threads, static_cast<int>(std::min<std::size_t>(count, 64)));
     if (threads <= 1 || !m_pszPassword.empty() || m_storage.IsSpanned() != 0) {
-        for (const std::string& path : paths)
+        for (const std::string& path : paths) {
+            m_szFailedSource = path;
             if (!AddFile(path, level, fullPath))
                 return false;
+        }
+        m_szFailedSource.clear();
         return true;
     }
 
@@ -302,6 +314,7 @@ bool CZipArchive::AddFiles(const std::vector<std::string>& paths, int level, boo
                 worker.Run();
             });
         for (std::size_t i = 0; i < count && ok; ++i) {
+            m_szFailedSource = paths[i];
             ok = WriteStreamedFile(shared, paths[i], fullPath, level, i);
             {
                 std::lock_guard lock(shared.mutex);
@@ -317,6 +330,8 @@ bool CZipArchive::AddFiles(const std::vector<std::string>& paths, int level, boo
     }
     finish();
     m_uAddFilesPeak = shared.budget.Peak();
+    if (ok)
+        m_szFailedSource.clear();
     return ok;
 }
 

@@ -249,8 +249,12 @@ void CEventForm::Export() {
         rows.push_back(std::move(cells));
     }
     const std::filesystem::path file = app_.SavFolder() / ("EVT_" + d->name + ".txt");
-    if (!WriteExport(file, EventExportText(rows)))
+    // The earlier export stays as it was when this one cannot be written; the user is told.
+    if (!WriteExport(file, EventExportText(rows))) {
+        platform::MessageBox("导出历史事件失败，无法写入文件\"" + file.string() + "\"", {},
+                             platform::Icon::Warning);
         return;
+    }
     platform::MessageBox("已成功导出历史事件为文件\"" + file.string() + "\"");
 }
 
@@ -345,8 +349,12 @@ void CRmtForm::Export() {
     if (!d)
         return;
     const std::filesystem::path file = app_.SavFolder() / ("RMT_" + d->name + ".txt");
-    if (!WriteExport(file, RemoteCmdExportText(records_)))
+    // The earlier export stays as it was when this one cannot be written; the user is told.
+    if (!WriteExport(file, RemoteCmdExportText(records_))) {
+        platform::MessageBox("导出远方命令失败，无法写入文件\"" + file.string() + "\"", {},
+                             platform::Icon::Warning);
         return;
+    }
     platform::MessageBox("已成功导出远方命令为文件\"" + file.string() + "\"");
 }
 

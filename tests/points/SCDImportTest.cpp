@@ -1,6 +1,7 @@
 // The SCD import: the walk of the sample station, the device models built from it, the merge into
 // the library and device table, and the cache file written and read back.
 #include "points/SCDImport.h"
+#include "platform/FileFaults.h"
 #include "tests/support/Found.h"
 
 #include "platform/Archive.h"
@@ -18,6 +19,7 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <utility>
 
 #include <cstdio>
@@ -235,13 +237,11 @@ TEST_F(SCDImportTest, CacheThatCannotBeWrittenLeavesTheOldOne) {
     ASSERT_GT(cache.size(), 5u);
     ASSERT_EQ(prompts.Count(), 0u);
 
-    struct HookReset {
-        ~HookReset() { platform::SetWriteFaultHook({}); }
-    } reset;
-    platform::SetWriteFaultHook([](const fs::path&) { return true; });
+    std::optional<platform::CFileFaults> faults;
+    faults.emplace().FailFrom(platform::FileStep::Write, 1);
     CConfigDoc second;
     import.ImportSCD(second, StationScd());
-    platform::SetWriteFaultHook({});
+    faults.reset();
     EXPECT_EQ(prompts.Texts(),
               std::vector<std::string>{"保存文件" + CSCDImport::CacheFilePath().string() + "失败!"});
     EXPECT_EQ(testsupport::ReadBytes(CSCDImport::CacheFilePath()), cache);

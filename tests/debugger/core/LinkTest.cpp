@@ -5,8 +5,10 @@
 
 #include "debugger/core/DeviceRequests.h"
 #include "debugger/core/NetCfg.h"
+#include "platform/FileFaults.h"
 #include "platform/Gbk.h"
 #include "platform/Profile.h"
+#include "tests/support/FaultSweep.h"
 #include "tests/support/Found.h"
 #include "tests/support/PromptRecorder.h"
 #include "unitlink/FrameLayout.h"
@@ -517,6 +519,119 @@ TEST(DeviceLinkTest, UploadCollectsTheDataAndSavesIt) {
     EXPECT_EQ(testsupport::ReadBytes(rig.dir / "saved.bin"), "abcdefghij");
     EXPECT_FALSE(rig.shell.Running(kTimerTransfer));
     EXPECT_EQ(rig.link->TransferSize(), 0u);
+}
+
+// The unit's file is saved over an earlier one only by replacing it whole: a write in place would
+// change what a second name of the earlier file (a hard link) shows, and any step that fails
+// leaves the earlier file as it was, with the box that says so.
+// The unit sends the six bytes "abcdef" of "/log/run.txt", saved at target.
+void UploadSixBytes(LinkRig& rig, const std::filesystem::path& target) {
+    rig.shell.progressOpen = true;
+    rig.shell.savePath = target.string();
+    rig.link->StartUpload("/log/run.txt", 0);
+    Bytes answer = {4, 1};
+    qtest::Le(answer, 6, 4);
+    qtest::Le(answer, 77, 4);
+    rig.Unit(answer, 3);
+    rig.Unit({6, 77, 0, 0, 0, 0, 0, 0, 'a', 'b', 'c', 'd', 'e', 'f'}, 3);
+}
+
+TEST(DeviceLinkTest, AnUploadedFileReplacesTheEarlierOneWholeOrNotAtAll) {
+    const std::string earlier(50, 'z');
+    auto upload = [&](LinkRig& rig, const std::filesystem::path& target) {
+        rig.Connect();
+        UploadSixBytes(rig, target);
+    };
+    {
+        testsupport::PromptRecorder prompts;
+        LinkRig rig;
+        const auto target = rig.dir / "saved.bin";
+        testsupport::WriteBytes(target, earlier);
+        std::filesystem::create_hard_link(target, rig.dir / "second-name.bin");
+        upload(rig, target);
+        EXPECT_EQ(testsupport::ReadBytes(target), "abcdef");
+        EXPECT_EQ(testsupport::ReadBytes(rig.dir / "second-name.bin"), earlier);
+        EXPECT_TRUE(prompts.Texts().empty());
+    }
+    using platform::FileStep;
+    for (const FileStep step : {FileStep::Open, FileStep::Write, FileStep::Sync, FileStep::Rename}) {
+        SCOPED_TRACE(static_cast<int>(step));
+        testsupport::PromptRecorder prompts;
+        LinkRig rig;
+        const auto target = rig.dir / "saved.bin";
+        testsupport::WriteBytes(target, earlier);
+        {
+            platform::CFileFaults faults;
+            faults.FailFrom(step, 1);
+            upload(rig, target);
+            EXPECT_GE(faults.Failed(step), 1);
+        }
+        EXPECT_EQ(prompts.LastText(), quorvex::kSaveFailedText + target.string());
+        EXPECT_EQ(testsupport::ReadBytes(target), earlier);
+        std::vector<std::string> files;
+        for (const auto& e : std::filesystem::directory_iterator(rig.dir.Path()))
+            if (e.is_regular_file())
+                files.push_back(e.path().filename().string());
+        EXPECT_EQ(files, std::vector<std::string>{"saved.bin"}); // no temporary file left beside it
+    }
+}
+
+// Quorvex's files swept: the unit's uploaded file saved over an earlier one, the link address and
+// the port monitor's addresses. Each file-system call fails in turn: the failure is told (the box,
+// or false to the dialog that tells it) and the files are as they were, or the write is whole.
+TEST(DeviceLinkTest, EveryFailedStepOfQuorvexsFileWritesLeavesTheFilesAsTheyWere) {
+    testsupport::PromptRecorder prompts;
+    LinkRig rig;
+    const std::filesystem::path folder = rig.dir / "files";
+    const testsupport::TreeBytes start = {{"saved.bin", std::string(50, 'z')},
+                                          {"CFG_TOOL.INI", "[TCP Config]\r\nIP_ADDR=10.9.9.9\r\n"},
+                                          {"NetCfg.ini", "[TCP Config]\r\nMAST_IP=1.1.1.1\r\n"}};
+    rig.Connect();
+    struct Road {
+        const char* what;
+        std::function<bool()> write;
+        std::function<std::string()> whole;
+    };
+    const std::vector<Road> roads = {
+        {"uploaded file",
+         [&] {
+             const std::size_t before = prompts.Count();
+             UploadSixBytes(rig, folder / "saved.bin");
+             return prompts.Count() == before;
+         },
+         [&] { return testsupport::ReadBytes(folder / "saved.bin") == "abcdef" ? "" : "file not whole"; }},
+        {"link address", [&] { return quorvex::WriteUnitAddress(folder / "CFG_TOOL.INI", "10.1.2.3"); },
+         [&] {
+             return quorvex::ReadUnitAddress(folder / "CFG_TOOL.INI", "") == "10.1.2.3" ? ""
+                                                                                        : "address missing";
+         }},
+        {"monitor addresses",
+         [&] { return quorvex::CNetCfg(folder / "NetCfg.ini").Save(0x0A000001, 0x0A000002); },
+         [&]() -> std::string {
+             const quorvex::CNetCfg cfg(folder / "NetCfg.ini");
+             return cfg.UnitIpText() == "10.0.0.1" && cfg.DestIpText() == "10.0.0.2" ? ""
+                                                                                     : "addresses missing";
+         }},
+    };
+    for (const Road& r : roads) {
+        SCOPED_TRACE(r.what);
+        testsupport::SweepRoad road;
+        road.setup = [&] {
+            testsupport::RestoreTree(folder, start);
+            platform::FlushProfileCache();
+        };
+        road.run = [&] {
+            const bool ok = r.write();
+            return testsupport::RoadOutcome{ok, !ok};
+        };
+        road.kept = {folder};
+        road.whole = r.whole;
+        const testsupport::SweepResult sweep = testsupport::RunFaultSweep(road);
+        std::printf("quorvex %s sweep: %s\n", r.what, sweep.Summary().c_str());
+        EXPECT_GT(sweep.calls, 0);
+        EXPECT_TRUE(sweep.faults.empty()) << testing::PrintToString(sweep.faults);
+        EXPECT_GT(sweep.told, 0);
+    }
 }
 
 TEST(DeviceLinkTest, ARepeatedChunkAcknowledgementIsIgnored) {

@@ -5,6 +5,7 @@
 #include "debugger/views/OutputView.h"
 #include "debugger/views/SelectDialogs.h"
 
+#include "platform/FileFaults.h"
 #include "platform/Gbk.h"
 #include "tests/support/TestFiles.h"
 
@@ -106,6 +107,35 @@ TEST(Shell, ConnectionDialogWritesAddressAndConnects) {
     EXPECT_EQ(rig.app->Link()->Port(), 7005);
     EXPECT_TRUE(rig.app->IsConnected());
     EXPECT_EQ(CDeviceLink::ReadAddress(rig.dir / "CFG_TOOL.INI"), "10.1.2.3");
+}
+
+// A port out of range, or an address the settings file did not take, keeps the dialog open with a
+// box; the link keeps what it had.
+TEST(Shell, ConnectionDialogRefusesABadPortAndTellsAFailedSave) {
+    AppRig rig;
+    const std::filesystem::path file = rig.dir / "CFG_TOOL.INI";
+    testsupport::WriteBytes(file, "[TCP Config]\r\nIP_ADDR=10.9.9.9\r\n");
+    rig.OnDialog([&](QDialog& d) {
+        auto& dlg = dynamic_cast<CConnectParamDlg&>(d);
+        auto* ok = dlg.findChild<QPushButton*>("ok");
+        dlg.m_addressEdit->setText("10.1.2.3");
+        for (const char* port : {"99999", "0", "x"}) {
+            dlg.m_portEdit->setText(port);
+            ok->click();
+            EXPECT_EQ(dlg.result(), static_cast<int>(QDialog::Rejected)) << port;
+            EXPECT_EQ(rig.prompts.LastText(), "端口号必须是1到65535之间的整数。") << port;
+        }
+        dlg.m_portEdit->setText("7005");
+        platform::CFileFaults faults;
+        faults.FailFrom(platform::FileStep::Rename, 1);
+        dlg.findChild<QPushButton*>("connect")->click();
+        EXPECT_EQ(dlg.result(), static_cast<int>(QDialog::Rejected));
+        EXPECT_EQ(rig.prompts.LastText(), "保存连接参数失败，文件：" + file.string());
+        return static_cast<int>(QDialog::Rejected);
+    });
+    rig.app->OnConnectParam();
+    EXPECT_FALSE(rig.app->IsConnected());
+    EXPECT_EQ(CDeviceLink::ReadAddress(file), "10.9.9.9");
 }
 
 TEST(Shell, NinthMonitorWindowIsRefusedAndNothingIsSent) {

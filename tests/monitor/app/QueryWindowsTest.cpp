@@ -73,6 +73,15 @@ TEST(HistoryWindowTest, EventQueryAtOpeningAndAnswerInParts) {
     EXPECT_EQ(text.substr(0, text.find('\n') + 1), "序号,描述,类型,组号,条目号,值,时间\n");
     EXPECT_NE(text.find("1,过流,动作元件,2,3,动作,2024-05-06 10:30:00\n"), std::string::npos);
     EXPECT_EQ(rig.prompts.LastText(), "已成功导出历史事件为文件\"" + file.string() + "\"");
+    // An export that cannot be written says so, and the earlier one stays as it was.
+    {
+        const std::string earlier = testsupport::ReadBytes(file);
+        platform::CFileFaults faults;
+        faults.FailFrom(platform::FileStep::Rename, 1);
+        form->Export();
+        EXPECT_EQ(rig.prompts.LastText(), "导出历史事件失败，无法写入文件\"" + file.string() + "\"");
+        EXPECT_EQ(testsupport::ReadBytes(file), earlier);
+    }
 
     rig.ClearSent();
     form->SetRange(now, now);
@@ -145,8 +154,15 @@ TEST(HistoryWindowTest, RemoteCommandsFilterBySourcePort) {
     ASSERT_EQ(form->List()->rowCount(), 1);
     EXPECT_EQ(form->List()->item(0, 1)->text(), QString::fromUtf8("遥控执行"));
     form->Export();
-    const std::string text = testsupport::ReadGbkText(rig.app->SavFolder() / ("RMT_" + d->name + ".txt"));
+    const auto file = rig.app->SavFolder() / ("RMT_" + d->name + ".txt");
+    const std::string text = testsupport::ReadGbkText(file);
     EXPECT_NE(text.find("\n1,开关,遥控执行,调度,1,1,合,"), std::string::npos);
+    // An export that cannot be written says so, and the earlier one stays as it was.
+    platform::CFileFaults faults;
+    faults.FailFrom(platform::FileStep::Write, 1);
+    form->Export();
+    EXPECT_EQ(rig.prompts.LastText(), "导出远方命令失败，无法写入文件\"" + file.string() + "\"");
+    EXPECT_EQ(testsupport::ReadGbkText(file), text);
 }
 
 TEST(HistoryWindowTest, WaveformQueryByNof) {

@@ -31,6 +31,7 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QTableWidget>
 
 using namespace marindle;
@@ -255,6 +256,39 @@ TEST(ShellTest, CommParametersStoreTheAddressAndConnect) {
     });
     rig.app->OnCommParams();
     EXPECT_EQ(rig.app->link.Port(), 7002);
+}
+
+// A port the socket cannot use, or an address the settings file did not take, keeps the dialog
+// open with a box: nothing is connected to that the file does not hold.
+TEST(ShellTest, CommParametersRefuseABadPortAndTellAFailedSave) {
+    AppRig rig;
+    ASSERT_TRUE(rig.app->cfg.SetIpAddress("10.0.0.1"));
+    const std::string before = testsupport::ReadBytes(rig.app->cfg.File());
+    int refused = 0;
+    rig.OnDialog([&](QDialog& d) {
+        auto& dlg = dynamic_cast<CCommParamDlg&>(d);
+        auto* ok = dlg.findChild<QPushButton*>("button1");
+        dlg.address_->setText("127.0.0.1");
+        for (const char* port : {"99999", "0", "abc"}) {
+            dlg.port_->setText(port);
+            ok->click();
+            refused += dlg.result() == QDialog::Rejected &&
+                       rig.prompts.LastText() == "端口号必须是1到65535之间的整数。";
+        }
+        dlg.port_->setText("7002");
+        {
+            platform::CFileFaults faults;
+            faults.FailFrom(platform::FileStep::Rename, 1);
+            ok->click();
+        }
+        EXPECT_EQ(dlg.result(), static_cast<int>(QDialog::Rejected));
+        EXPECT_EQ(rig.prompts.LastText(), "保存连接参数失败，文件：" + rig.app->cfg.File().string());
+        return static_cast<int>(QDialog::Rejected);
+    });
+    rig.app->OnCommParams();
+    EXPECT_EQ(refused, 3);
+    EXPECT_EQ(testsupport::ReadBytes(rig.app->cfg.File()), before);
+    EXPECT_NE(rig.app->link.Address(), "127.0.0.1");
 }
 
 TEST(ShellTest, FramePropertiesOpenTheTraceWindowAndStoreTheFilters) {
