@@ -287,33 +287,50 @@ std::string FormatGenericValue(std::uint8_t type, std::uint8_t size, std::uint8_
     }
 }
 
+namespace {
+
+// A bit string typed as hexadecimal ("1FH"): two digits a byte from the last, each pair read up
+// to its first character that is no hexadecimal digit.
+void ParseBitString(std::string_view text, std::vector<std::uint8_t>& out) {
+    std::string rest(text);
+    if (!rest.empty() && rest.back() == 'H')
+        rest.pop_back();
+    for (auto& byte : out) {
+        if (rest.empty())
+            break;
+        const std::size_t take = std::min<std::size_t>(2, rest.size());
+        const std::string pair = rest.substr(rest.size() - take);
+        rest.erase(rest.size() - take);
+        int value = -1;
+        for (char c : pair) {
+            const int d = HexDigit(c);
+            if (d < 0)
+                break;
+            value = (value < 0 ? 0 : value * 16) + d;
+        }
+        if (value >= 0)
+            byte = static_cast<std::uint8_t>(value);
+    }
+}
+
+// The BCD digits of a typed number, a nibble each from the last character on.
+std::uint32_t BcdDigits(std::string_view text) {
+    std::uint32_t sum = 0;
+    std::size_t k = 0;
+    for (std::size_t i = text.size(); i-- > 0; ++k)
+        sum += (static_cast<std::uint32_t>(static_cast<unsigned char>(text[i])) & 15u) << (4 * (k % 8));
+    return sum;
+}
+
+} // namespace
+
 std::vector<std::uint8_t> ParseGenericValue(std::string_view text, std::uint8_t type, std::uint8_t size,
                                             std::uint8_t number) {
     std::vector<std::uint8_t> out(GenericValueLength(type, size, number), 0);
     switch (type) {
-    case 2: {
-        std::string rest(text);
-        if (!rest.empty() && rest.back() == 'H')
-            rest.pop_back();
-        for (auto& byte : out) {
-            if (rest.empty())
-                break;
-            const std::size_t take = std::min<std::size_t>(2, rest.size());
-            const std::string pair = rest.substr(rest.size() - take);
-            rest.erase(rest.size() - take);
-            // Up to two hexadecimal digits, stopping at the first that is not one.
-            int value = -1;
-            for (char c : pair) {
-                const int d = HexDigit(c);
-                if (d < 0)
-                    break;
-                value = (value < 0 ? 0 : value * 16) + d;
-            }
-            if (value >= 0)
-                byte = static_cast<std::uint8_t>(value);
-        }
+    case 2:
+        ParseBitString(text, out);
         break;
-    }
     case 3:
         if (size == 1 && number == 4) {
             // An address, written as it is shown: the most significant byte first.
@@ -369,14 +386,8 @@ std::vector<std::uint8_t> ParseGenericValue(std::string_view text, std::uint8_t 
             PutInt(out, 4, static_cast<std::uint64_t>(platform::AtoLL(text)));
         break;
     case 202:
-        if (!text.empty() && out.size() >= 3) {
-            std::uint32_t sum = 0;
-            std::size_t k = 0;
-            for (std::size_t i = text.size(); i-- > 0; ++k)
-                sum += (static_cast<std::uint32_t>(static_cast<unsigned char>(text[i])) & 15u)
-                       << (4 * (k % 8));
-            PutInt(out, 3, sum);
-        }
+        if (!text.empty() && out.size() >= 3)
+            PutInt(out, 3, BcdDigits(text));
         break;
     default:
         break;
