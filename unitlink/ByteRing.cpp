@@ -50,6 +50,8 @@ void CByteRing::Drop(int n) {
     n = std::clamp(n, 0, count_);
     head_ = (head_ + n) % capacity_;
     count_ -= n;
+    if (count_ == 0)
+        head_ = tail_ = 0;
 }
 
 void CByteRing::Take(std::uint8_t* out, int n) {

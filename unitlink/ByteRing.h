@@ -22,6 +22,13 @@ public:
     std::uint8_t Peek(int i) const { return data_[static_cast<std::size_t>((head_ + i) % capacity_)]; }
     // Copies n bytes from offset `from` on without removing them (from + n <= Count()).
     void PeekBytes(int from, std::uint8_t* out, int n) const;
+    // The n bytes from offset `from` on where they lie in one piece (from + n <= Count()), or null
+    // when they wrap round the end. A ring that runs empty starts again at its first byte, so the
+    // frames of a link that waits for each answer never wrap.
+    const std::uint8_t* Contiguous(int from, int n) const {
+        const int pos = (head_ + from) % capacity_;
+        return pos + n <= capacity_ ? data_.data() + pos : nullptr;
+    }
     // Drops n bytes from the head (at most Count()).
     void Drop(int n);
     // Removes n bytes from the head into out (n <= Count()).

@@ -43,6 +43,15 @@ void CFrameCutter::Refuse(std::uint64_t total) {
 }
 
 bool CFrameCutter::Next(std::vector<std::uint8_t>& frame) {
+    const std::uint8_t* piece = nullptr;
+    std::size_t size = 0;
+    if (!NextPiece(piece, size))
+        return false;
+    frame.assign(piece, piece + size);
+    return true;
+}
+
+bool CFrameCutter::NextPiece(const std::uint8_t*& piece, std::size_t& size) {
     std::uint8_t head[8];
     for (;;) {
         if (skip_ > 0)
@@ -86,8 +95,18 @@ bool CFrameCutter::Next(std::vector<std::uint8_t>& frame) {
         }
         if (static_cast<std::uint64_t>(ring_.Count()) < total)
             return false;
-        frame.resize(static_cast<std::size_t>(total));
-        ring_.Take(frame.data(), static_cast<int>(total));
+        const int n = static_cast<int>(total);
+        size = static_cast<std::size_t>(total);
+        piece = ring_.Contiguous(0, n);
+        if (!piece) {
+            if (joined_.size() < size)
+                joined_.resize(static_cast<std::size_t>(maxFrame_));
+            ring_.PeekBytes(0, joined_.data(), n);
+            piece = joined_.data();
+        }
+        // The bytes stay where they are until the next Take: nothing is appended to the ring
+        // while the piece is handled (a nested feed waits in the backlog).
+        ring_.Drop(n);
         return true;
     }
 }
@@ -100,7 +119,8 @@ bool CFrameCutter::Feed(const std::uint8_t* data, std::size_t size, const FrameH
     feeding_ = true;
     unsigned generation = generation_;
     std::vector<std::uint8_t> pending;
-    std::vector<std::uint8_t> frame;
+    const std::uint8_t* piece = nullptr;
+    std::size_t pieceSize = 0;
     bool going = true;
     bool whole = true;
     for (;;) {
@@ -109,11 +129,11 @@ bool CFrameCutter::Feed(const std::uint8_t* data, std::size_t size, const FrameH
             data += used;
             size -= used;
             bool cut = false;
-            while (going && Next(frame)) {
+            // A nested feed made by the handler only queues its bytes in the backlog, so the
+            // piece it is handed stays as it is until the handler returns.
+            while (going && NextPiece(piece, pieceSize)) {
                 cut = true;
-                // The handler gets its own copy: a nested feed must not overwrite it.
-                const std::vector<std::uint8_t> piece = frame;
-                going = onFrame(piece.data(), piece.size()) && generation == generation_;
+                going = onFrame(piece, pieceSize) && generation == generation_;
             }
             if (size == 0)
                 break;

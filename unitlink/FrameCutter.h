@@ -45,6 +45,10 @@ public:
     // as the ring has room for; it returns the bytes used. Next cuts the next whole piece.
     std::size_t Take(const std::uint8_t* data, std::size_t size);
     bool Next(std::vector<std::uint8_t>& frame);
+    // Next without a copy of its own: the piece is removed from the ring and shown where it lies
+    // there, or (when it wraps round the ring's end) in a buffer of the cutter. It stays readable
+    // until the next Take or Next.
+    bool NextPiece(const std::uint8_t*& frame, std::size_t& size);
 
     // Forgets every byte held and any skip still pending (a new connection).
     void Clear();
@@ -76,6 +80,8 @@ private:
     unsigned generation_ = 0;
     bool feeding_ = false;
     std::vector<std::uint8_t> backlog_;
+    // A piece that wraps round the ring's end is put together here (made on the first one).
+    std::vector<std::uint8_t> joined_;
 };
 
 } // namespace unitlink

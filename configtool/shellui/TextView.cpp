@@ -122,9 +122,12 @@ void CDebugTextView::FeedLine(const std::string& text, const QColor& colour) {
 void CDebugTextView::FeedHex(const std::uint8_t* bytes, std::size_t count, const QColor& colour) {
     if (!IsOutputOn() || count == 0 || !bytes)
         return;
-    Pending item;
+    // A frame's dump is usually let go by the queue when the next frame's comes: its buffer
+    // takes the next one.
+    Pending item = m_pending.TakeSpare();
     item.colour = colour;
     item.hex = true;
+    item.text.clear();
     item.bytes.assign(bytes, bytes + count);
     item.lines = count / kHexPerLine + 1; // a break after every 16 bytes and one at the end
     Queue(std::move(item));

@@ -57,6 +57,24 @@ TEST(TextBatchTest, BytesAndMultiLineItemsAreBoundedTooAndOneItemIsAlwaysKept) {
     EXPECT_EQ(one.Omitted(), 0u);
 }
 
+TEST(TextBatchTest, TheItemLetGoIsHandedBackForTheNextOne) {
+    // A window fills the spare again instead of making an item per frame: it must be the item
+    // that went, its contents whole, and be handed out once.
+    CTextBatch<std::string> batch(2, 1 << 20);
+    EXPECT_TRUE(batch.TakeSpare().empty());
+    batch.Push(std::string(10000, 'a'), 10000);
+    batch.Push("b", 1);
+    EXPECT_TRUE(batch.TakeSpare().empty()); // nothing went yet
+    batch.Push("c", 1);
+    const std::string spare = batch.TakeSpare();
+    EXPECT_EQ(spare, std::string(10000, 'a'));
+    EXPECT_TRUE(batch.TakeSpare().empty());
+    const auto b = batch.Take();
+    ASSERT_EQ(b.items.size(), 2u);
+    EXPECT_EQ(b.items[0], "b");
+    EXPECT_EQ(b.items[1], "c");
+}
+
 TEST(TextBatchTest, OmittedLineAndPacing) {
     EXPECT_EQ(platform::OmittedLine(12345), "……省略12345条……");
     // The first batch after a quiet spell goes at once; later ones keep the interval, or ten

@@ -2,6 +2,7 @@
 
 using unitlink::CByteRing;
 
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <numeric>
 
@@ -43,4 +44,25 @@ TEST(ByteRing, BlocksWrapAroundTheEnd) {
     EXPECT_TRUE(std::equal(out, out + 10, expected));
     ring.Drop(5);
     EXPECT_EQ(0, ring.Count());
+}
+
+TEST(ByteRing, ADrainedRingStartsAgainAtItsFirstByte) {
+    CByteRing ring(10);
+    std::uint8_t a[7] = {1, 2, 3, 4, 5, 6, 7};
+    ring.Append(a, 7);
+    EXPECT_NE(ring.Contiguous(0, 7), nullptr);
+    ring.Drop(7);
+    // Empty, it starts again at the front: a block of the whole ring lies in one piece.
+    std::uint8_t b[10] = {10, 11, 12, 13, 14, 15, 16, 17, 18, 19};
+    ring.Append(b, 10);
+    const std::uint8_t* whole = ring.Contiguous(0, 10);
+    ASSERT_NE(whole, nullptr);
+    EXPECT_TRUE(std::equal(b, b + 10, whole));
+    ring.Drop(6);
+    ring.Append(a, 3); // wraps
+    EXPECT_EQ(ring.Contiguous(0, 7), nullptr);
+    const std::uint8_t* tail = ring.Contiguous(0, 4);
+    ASSERT_NE(tail, nullptr);
+    EXPECT_EQ(tail[0], 16);
+    EXPECT_EQ(tail[3], 19);
 }

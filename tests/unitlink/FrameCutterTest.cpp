@@ -232,6 +232,53 @@ TEST_P(FrameCutterModes, StoppingHandlerDropsTheRestAndNestedFeedsKeepTheOrder) 
     EXPECT_EQ(c.frames[3], e);
 }
 
+TEST_P(FrameCutterModes, APieceHandedWithoutACopyStaysWholeWhileItIsHandled) {
+    // Frames of 10 KB in a 32 KB ring: every third one wraps round its end when the bytes come
+    // faster than the frames are taken; a handler that receives more bytes meanwhile (a nested
+    // event loop) must still read the piece it was given, byte for byte.
+    CFrameCutter cutter(32768, 32768, GetParam());
+    std::vector<Bytes> frames;
+    for (int i = 0; i < 9; ++i)
+        frames.push_back(Frame(10000 + static_cast<std::size_t>(i), static_cast<std::uint8_t>('a' + i)));
+    const Bytes all = Cat(
+        {frames[0], frames[1], frames[2], frames[3], frames[4], frames[5], frames[6], frames[7], frames[8]});
+    std::size_t seen = 0;
+    std::size_t next = 0; // the next byte of `all` to feed
+    std::vector<bool> intact;
+    std::function<bool(const std::uint8_t*, std::size_t)> handler = [&](const std::uint8_t* f,
+                                                                        std::size_t n) {
+        const Bytes before(f, f + n);
+        // More of the stream arrives while this frame is handled.
+        if (next < all.size()) {
+            const std::size_t k = std::min<std::size_t>(7000, all.size() - next);
+            cutter.Feed(all.data() + next, k, handler);
+            next += k;
+        }
+        intact.push_back(seen < frames.size() && Bytes(f, f + n) == before && before == frames[seen]);
+        ++seen;
+        return true;
+    };
+    while (next < all.size()) {
+        const std::size_t k = std::min<std::size_t>(25000, all.size() - next);
+        const std::size_t at = next;
+        next += k;
+        cutter.Feed(all.data() + at, k, handler);
+    }
+    ASSERT_EQ(seen, frames.size());
+    for (std::size_t i = 0; i < intact.size(); ++i)
+        EXPECT_TRUE(intact[i]) << "frame " << i;
+    EXPECT_EQ(cutter.Ring().Count(), 0);
+    // The copying form cuts the same pieces.
+    std::vector<std::uint8_t> piece;
+    EXPECT_EQ(cutter.Take(all.data(), frames[0].size() + frames[1].size()),
+              frames[0].size() + frames[1].size());
+    ASSERT_TRUE(cutter.Next(piece));
+    EXPECT_EQ(piece, frames[0]);
+    ASSERT_TRUE(cutter.Next(piece));
+    EXPECT_EQ(piece, frames[1]);
+    EXPECT_FALSE(cutter.Next(piece));
+}
+
 INSTANTIATE_TEST_SUITE_P(BothStarts, FrameCutterModes,
                          ::testing::Values(CFrameCutter::Start::SearchSync, CFrameCutter::Start::AtHead));
 
