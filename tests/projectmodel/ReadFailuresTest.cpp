@@ -307,3 +307,33 @@ TEST_F(ReadFailures, SweepOfTheOpenOfAProject) {
     image = doc->ConfigImage();
     Report("open of a project", testsupport::RunFaultSweep(road));
 }
+
+// Setting the SCD for 其他 with each call failed in turn: the failure is told and the project
+// keeps its one old SCD, or the new one stands alone.
+TEST_F(ReadFailures, SweepOfSettingTheScd) {
+    const fs::path folder = Lib("其他");
+    testsupport::WriteBytes(folder / "old.scd", "<SCL/>");
+    const fs::path chosen = tmp / "station.scd";
+    fs::copy_file(testsupport::TestDataDir() / "scl/station.scd", chosen);
+    const testsupport::TreeBytes before = testsupport::SnapshotTree(folder);
+    CConfigDoc doc;
+    testsupport::SweepRoad road;
+    road.setup = [&] {
+        testsupport::RestoreTree(folder, before);
+        prompts.Clear();
+    };
+    road.run = [&] {
+        const bool set = doc.CopyAndImportScd(chosen.string()) == 1;
+        bool told = false;
+        for (const std::string& text : prompts.Texts())
+            told = told || text.find("失败") != std::string::npos;
+        return testsupport::RoadOutcome{set, told};
+    };
+    road.kept = {folder};
+    road.whole = [&] {
+        const testsupport::TreeBytes now = testsupport::SnapshotTree(folder);
+        return now.size() == 1 && now.count("station.scd") ? std::string() : "not the new SCD alone";
+    };
+    const testsupport::SweepResult result = testsupport::RunFaultSweep(road);
+    Report("SCD for 其他", result);
+}
