@@ -139,7 +139,8 @@ bool CopyScdFile(const fs::path& source, const fs::path& target) {
     temp += ".part";
     std::ifstream in(source, std::ios::binary);
     platform::CFileWriter out;
-    bool ok = !platform::FileStepFails(platform::FileStep::Copy, target) && in && out.Open(temp);
+    bool ok = !platform::FileStepFails(platform::FileStep::Copy, target) &&
+              !platform::FileStepFails(platform::FileStep::Open, source) && in && out.Open(temp);
     std::string chunk(1 << 20, '\0');
     while (ok && in) {
         in.read(chunk.data(), static_cast<std::streamsize>(chunk.size()));
