@@ -116,9 +116,7 @@ bool CConfigDoc::OnOpenDocument(const fs::path& path) {
     }
     MakeCurrent();
     ClearAll();
-    CUnreadFiles unread;
     OpenProject(path);
-    m_nUnreadFiles = unread.Count();
     return true;
 }
 
@@ -140,6 +138,13 @@ int CConfigDoc::OpenProject(const fs::path& path) {
     context.SetLibraryFolder(platform::FindNoCase(projectFolder, "Ini"));
     context.SetProjectsFolder(projectFolder.parent_path());
 
+    // Counts what could not be read, for the save to refuse.
+    CUnreadFiles unread;
+    struct Counted {
+        CUnreadFiles& unread;
+        int& count;
+        ~Counted() { count = unread.Count(); }
+    } counted{unread, m_nUnreadFiles};
     LoadLibraries(true);
 
     if (!ReadConfigFiles(path)) {
