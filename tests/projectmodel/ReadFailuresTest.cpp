@@ -208,14 +208,14 @@ protected:
     };
     void Sweep(const Road& r) {
         SaveSample();
+        if (r.firstSave)
+            fs::remove_all(Demo());
         const testsupport::TreeBytes saved = testsupport::SnapshotTree(root);
         std::optional<CConfigDoc> doc;
         testsupport::TreeBytes expected;
         testsupport::SweepRoad road;
         road.setup = [&] {
             testsupport::RestoreTree(root, saved);
-            if (r.firstSave)
-                fs::remove_all(Demo());
             Reopen(doc);
             if (r.firstSave) {
                 doc->OnNewDocument();
