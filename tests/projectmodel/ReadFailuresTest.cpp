@@ -337,3 +337,29 @@ TEST_F(ReadFailures, SweepOfSettingTheScd) {
     const testsupport::SweepResult result = testsupport::RunFaultSweep(road);
     Report("SCD for 其他", result);
 }
+
+// The restore of a version a killed save left aside, with each call failed in turn: the version
+// is back whole, or everything stays where it was for the next reading to try again (a restore
+// tells nothing: it runs before every reading of the versions).
+TEST_F(ReadFailures, SweepOfTheRestoreOfAnInterruptedVersion) {
+    SaveSample();
+    fs::rename(V1(), Demo() / ".replaced");
+    testsupport::WriteBytes(Demo() / ".replaced.name", "ProjectV1.00");
+    const testsupport::TreeBytes aside = testsupport::SnapshotTree(Demo() / ".replaced");
+    const testsupport::TreeBytes before = testsupport::SnapshotTree(Demo());
+    testsupport::SweepRoad road;
+    road.setup = [&] { testsupport::RestoreTree(Demo(), before); };
+    road.run = [&] {
+        RestoreInterruptedVersion(Demo());
+        const bool back = fs::exists(V1()) && !fs::exists(Demo() / ".replaced");
+        // Left for the next reading: the folder aside and its note as they were.
+        const bool kept = testsupport::SnapshotTree(Demo()) == before;
+        return testsupport::RoadOutcome{back, kept};
+    };
+    road.kept = {Demo()};
+    road.whole = [&] {
+        // A note that could not be removed is removed by the next reading.
+        return testsupport::SnapshotTree(V1()) == aside ? std::string() : "the version is not back whole";
+    };
+    Report("restore of an interrupted version", testsupport::RunFaultSweep(road));
+}
