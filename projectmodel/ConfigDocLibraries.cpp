@@ -293,9 +293,15 @@ int CConfigDoc::LoadDeviceModels() {
         if (EndsWithNoCase(line, ".cid") || EndsWithNoCase(line, ".icd")) {
             const std::string base = line.substr(0, line.size() - 4);
             model = "IEC61850_" + base;
-            std::error_code ec;
-            if (!platform::IsSafeFileName(model + ".txt") ||
-                !fs::is_regular_file(platform::FindNoCase(folder, model + ".txt"), ec)) {
+            // A model text that cannot be looked at is told, not offered for conversion as if missing.
+            int error = 0;
+            const fs::path txt = platform::IsSafeFileName(model + ".txt")
+                                     ? platform::FindNoCase(folder, model + ".txt", &error)
+                                     : fs::path();
+            const platform::PathStat txtStat = txt.empty() ? platform::PathStat{} : platform::StatPath(txt);
+            if (!CUnreadFiles::Note(txt, error != 0 ? error : txtStat.error, true))
+                continue;
+            if (!txtStat.file) {
                 if (platform::MessageBox(
                         platform::StrFormat("61850装置:%s 的txt文本不存在，是否进行转换？", base.c_str()),
                         "确认", platform::Icon::Question, platform::Buttons::YesNo) != platform::Answer::Yes)
