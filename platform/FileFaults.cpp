@@ -103,6 +103,20 @@ std::vector<CFileFaults::Call> CFileFaults::Log() const {
     return log_;
 }
 
+CFileFaults& CFileFaults::SkipDiskSync() {
+    std::lock_guard lock(PlanMutex());
+    skipSync_ = true;
+    return *this;
+}
+
+bool DiskSyncSkipped() {
+    std::lock_guard lock(PlanMutex());
+    for (CFileFaults* plan = Plan(); plan; plan = plan->previous_)
+        if (plan->skipSync_)
+            return true;
+    return false;
+}
+
 bool FileStepFails(FileStep step, const std::filesystem::path& path) {
     std::lock_guard lock(PlanMutex());
     int error = 0;

@@ -55,6 +55,9 @@ int DefaultFileError(FileStep step);
 // ask the plan for its counts.
 bool FileStepFails(FileStep step, const std::filesystem::path& path);
 
+// True when an installed plan asks flushes to the disk to be skipped (see SkipDiskSync).
+bool DiskSyncSkipped();
+
 // A plan of failures, installed while the object lives. Plans nest: every plan installed counts
 // each call, and a call fails when any of them fails it (with the innermost one's error).
 class CFileFaults {
@@ -87,9 +90,13 @@ public:
     int TotalFailed() const;
     // Every seam call so far, in order.
     std::vector<Call> Log() const;
+    // While the plan lives, flushes to the disk are asked of the seam (and may fail) but not
+    // made: a sweep runs a road hundreds of times, and what it checks does not need the disk.
+    CFileFaults& SkipDiskSync();
 
 private:
     friend bool FileStepFails(FileStep, const std::filesystem::path&);
+    friend bool DiskSyncSkipped();
     struct Rule {
         int nth = 0; // 0: the step never fails
         bool onward = false;
@@ -99,6 +106,7 @@ private:
         int failed = 0;
     };
     std::array<Rule, kFileStepCount> rules_{};
+    bool skipSync_ = false;
     int failCall_ = 0;
     int failCallError_ = 0;
     int totalCalls_ = 0;

@@ -1,7 +1,10 @@
 #include "platform/Paths.h"
 
+#include "platform/FileFaults.h"
+
 #include "platform/Text.h"
 
+#include <cerrno>
 #include <system_error>
 #include <vector>
 
@@ -33,15 +36,20 @@ std::filesystem::path RootFolder() {
     return RootFolderFrom(std::filesystem::current_path(ec));
 }
 
-std::filesystem::path FindNoCase(const std::filesystem::path& dir, std::string_view name) {
+std::filesystem::path FindNoCase(const std::filesystem::path& dir, std::string_view name, int* error) {
     std::filesystem::path exact = dir / std::string(name);
-    std::error_code ec;
-    if (std::filesystem::exists(exact, ec))
+    if (error)
+        *error = 0;
+    const PathStat st = StatPath(exact);
+    if (st.exists)
         return exact;
-    for (std::filesystem::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
-        if (EqualsNoCase(it->path().filename().string(), name))
-            return it->path();
-    }
+    std::vector<FolderEntry> entries;
+    const int listed = ListFolder(dir, entries);
+    for (const FolderEntry& entry : entries)
+        if (EqualsNoCase(entry.path.filename().string(), name))
+            return entry.path;
+    if (error)
+        *error = st.Failed() ? st.error : (listed == ENOENT || listed == ENOTDIR ? 0 : listed);
     return exact;
 }
 

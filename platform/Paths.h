@@ -16,8 +16,11 @@ std::filesystem::path RootFolderFrom(const std::filesystem::path& folder);
 std::filesystem::path RootFolder();
 
 // The entry of dir whose name equals name without regard to ASCII case; the exact name is
-// preferred. Returns dir / name when nothing matches (so callers can still create it).
-std::filesystem::path FindNoCase(const std::filesystem::path& dir, std::string_view name);
+// preferred. Returns dir / name when nothing matches (so callers can still create it). error, when
+// given, gets 0, or the errno of a failure to look (dir / name could not be looked at, or dir not
+// listed): nothing found then does not mean nothing is there.
+std::filesystem::path FindNoCase(const std::filesystem::path& dir, std::string_view name,
+                                 int* error = nullptr);
 
 // Appends a relative path written with '\' or '/' separators to base, one component at a time,
 // each found without regard to case when it exists. Empty components are skipped.

@@ -97,14 +97,15 @@ std::mutex g_cacheMutex;
 std::map<std::string, CacheItem> g_cache;
 
 // The parsed file, or null when it cannot be read.
-std::shared_ptr<const Parsed> Load(const std::filesystem::path& file) {
+std::shared_ptr<const Parsed> Load(const std::filesystem::path& file, int* error = nullptr) {
     std::error_code ec;
-    auto time = std::filesystem::last_write_time(file, ec);
-    if (ec)
+    const auto time = std::filesystem::last_write_time(file, ec);
+    const auto size = ec ? 0 : std::filesystem::file_size(file, ec);
+    if (ec) {
+        if (error)
+            *error = ec.value();
         return nullptr;
-    auto size = std::filesystem::file_size(file, ec);
-    if (ec)
-        return nullptr;
+    }
     std::string key = file.string();
     {
         std::lock_guard lock(g_cacheMutex);
@@ -113,8 +114,11 @@ std::shared_ptr<const Parsed> Load(const std::filesystem::path& file) {
             return it->second.parsed;
     }
     std::string bytes;
-    if (!ReadFileBytes(file, bytes))
+    if (const int failed = ReadWholeFile(file, bytes); failed != 0) {
+        if (error)
+            *error = failed;
         return nullptr;
+    }
     auto parsed = Parse(bytes);
     std::lock_guard lock(g_cacheMutex);
     if (g_cache.size() > 64)
@@ -393,6 +397,12 @@ bool DeletePrivateProfileKey(std::string_view section, std::string_view key,
 
 bool DeletePrivateProfileSection(std::string_view section, const std::filesystem::path& file) {
     return EditFile(section, {}, Edit::DeleteSection, file);
+}
+
+int LoadProfileFile(const std::filesystem::path& file) {
+    int error = 0;
+    Load(file, &error);
+    return error;
 }
 
 void FlushProfileCache() {

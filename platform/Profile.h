@@ -46,6 +46,11 @@ bool DeletePrivateProfileKey(std::string_view section, std::string_view key,
                              const std::filesystem::path& file);
 bool DeletePrivateProfileSection(std::string_view section, const std::filesystem::path& file);
 
+// Reads file for the reads that follow (they take these bytes until the file's time or size
+// changes): 0, or the errno of the failure (ENOENT: no file is there; anything else: it is there
+// but could not be read, and the reads would give their defaults).
+int LoadProfileFile(const std::filesystem::path& file);
+
 // Forgets every parsed file kept for reads (files are re-read when their time or size changes).
 void FlushProfileCache();
 

@@ -33,7 +33,7 @@ bool PutBytes(std::FILE* f, const std::filesystem::path& path, std::string_view 
 bool FlushAndClose(std::FILE* f, const std::filesystem::path& path) {
     bool ok = std::fflush(f) == 0 && !FileStepFails(FileStep::Sync, path);
     // Devices and pipes cannot be synchronised (EINVAL); that is no failure of the write.
-    if (ok && ::fdatasync(::fileno(f)) != 0 && errno != EINVAL)
+    if (ok && !DiskSyncSkipped() && ::fdatasync(::fileno(f)) != 0 && errno != EINVAL)
         ok = false;
     return std::fclose(f) == 0 && ok;
 }
@@ -170,7 +170,7 @@ bool PutAndSync(int fd, const std::filesystem::path& path, std::string_view byte
             return false;
         bytes.remove_prefix(static_cast<std::size_t>(n));
     }
-    return !FileStepFails(FileStep::Sync, path) && ::fdatasync(fd) == 0 && ok;
+    return !FileStepFails(FileStep::Sync, path) && (DiskSyncSkipped() || ::fdatasync(fd) == 0) && ok;
 }
 
 // The temporary file, written whole and flushed, under a unique name beside target; empty on

@@ -1,5 +1,8 @@
 #include "points/ExcelBook.h"
 
+#include "platform/FileFaults.h"
+#include "platform/TextFile.h"
+
 #include "platform/Prompt.h"
 #include "platform/Text.h"
 #include "points/XlsxLibrary.h"
@@ -94,15 +97,15 @@ bool CExcelBook::Fail(const std::string& text) {
 int CExcelBook::Open(const std::string& path) {
     if (m_book || m_bFailed || path.empty())
         return 0;
-    // The writer creates the file only when the book is closed; a folder that does not take the
-    // file is found out now, as opening the workbook would have.
-    const bool existed = std::filesystem::exists(path);
-    std::FILE* probe = std::fopen(path.c_str(), "ab");
+    // The writer writes the whole book into a file of its own when the book is closed; that file
+    // then replaces the chosen one in one step, so that a failure keeps an earlier export whole.
+    // A folder that does not take a file is found out now, as opening the workbook would have.
+    const std::string temp = path + ".export.tmp";
+    std::FILE* probe =
+        platform::FileStepFails(platform::FileStep::Open, temp) ? nullptr : std::fopen(temp.c_str(), "wb");
     if (!probe)
         return 0;
     std::fclose(probe);
-    if (!existed)
-        std::remove(path.c_str());
     std::string failure;
     m_lib = CXlsxLibrary::Get(failure);
     if (!m_lib) {
@@ -111,10 +114,13 @@ int CExcelBook::Open(const std::string& path) {
     }
     lxw_workbook_options options{};
     options.constant_memory = LXW_TRUE;
-    m_book = m_lib->workbook_new_opt(path.c_str(), &options);
-    if (!m_book)
+    m_book = m_lib->workbook_new_opt(temp.c_str(), &options);
+    if (!m_book) {
+        platform::RemoveFile(temp);
         return 0;
+    }
     m_strPath = path;
+    m_strTemp = temp;
     return 1;
 }
 
@@ -168,9 +174,21 @@ bool CExcelBook::Close() {
     m_book = nullptr;
     m_sheet = nullptr;
     const lxw_error err = m_lib->workbook_close(book);
+    std::string bytes;
+    bool placed = false;
+    int error = 0;
+    if (err == LXW_NO_ERROR && !m_bFailed) {
+        error = platform::ReadWholeFile(m_strTemp, bytes);
+        placed = error == 0 && platform::ReplaceFileBytes(m_strPath, bytes);
+    }
+    platform::RemoveFile(m_strTemp);
     if (err != LXW_NO_ERROR)
         return Fail(m_lib->lxw_strerror(err));
-    return !m_bFailed;
+    if (m_bFailed)
+        return false;
+    if (!placed)
+        return Fail(platform::StrFormat("写入文件%s失败！", m_strPath.c_str()));
+    return true;
 }
 
 } // namespace points

@@ -52,6 +52,8 @@ private:
     int m_nColumns = 0;
     std::vector<std::string> m_columns;
     std::string m_strPath;
+    // What the writer writes the book into before it replaces the file at m_strPath.
+    std::string m_strTemp;
     std::string m_strSheetName;
     std::string m_strLastError;
     std::set<std::string> m_usedSheetNames;

@@ -96,18 +96,22 @@ bool CConfigDoc::OnNewDocument() {
     MakeCurrent();
     m_strProjectName = context.NewProjectName();
     m_projectTime = context.Clock().Now();
+    CUnreadFiles unread;
     LoadLibraries(false);
+    m_nUnreadFiles = unread.Count();
     // Nothing of a new project is on disk yet.
     SetModifiedFlag(true);
     return true;
 }
 
 bool CConfigDoc::OnOpenDocument(const fs::path& path) {
-    std::error_code ec;
     // The version folder of path may stand aside after a save that was interrupted.
     if (path.has_parent_path() && path.parent_path().has_parent_path())
         RestoreInterruptedVersion(path.parent_path().parent_path());
-    if (!fs::is_regular_file(path, ec)) {
+    const platform::PathStat main = platform::StatPath(path);
+    if (main.Failed())
+        return TellReadFailed(path, main.error);
+    if (!main.file) {
         Tell(platform::StrFormat("组态文件:%s，无法打开!", path.string().c_str()));
         return false;
     }
@@ -141,6 +145,13 @@ int CConfigDoc::OpenProject(const fs::path& path) {
     context.SetLibraryFolder(platform::FindNoCase(projectFolder, "Ini"));
     context.SetProjectsFolder(projectFolder.parent_path());
 
+    // Counts what could not be read, for the save to refuse.
+    CUnreadFiles unread;
+    struct Counted {
+        CUnreadFiles& unread;
+        int& count;
+        ~Counted() { count = unread.Count(); }
+    } counted{unread, m_nUnreadFiles};
     LoadLibraries(true);
 
     if (!ReadConfigFiles(path)) {
@@ -169,9 +180,14 @@ void CConfigDoc::SetModifiedFlag(bool modified) {
 }
 
 float ParseVersionNumber(const fs::path& folder) {
+    int error = 0;
+    return ParseVersionNumber(folder, error);
+}
+
+float ParseVersionNumber(const fs::path& folder, int& error) {
     RestoreInterruptedVersion(folder);
     float best = 0.0f;
-    for (const fs::path& sub : ListSubfolders(folder)) {
+    for (const fs::path& sub : ListSubfolders(folder, error)) {
         const std::string name = sub.filename().string();
         const std::size_t v = name.find('V');
         if (v == std::string::npos)
@@ -220,6 +236,8 @@ constexpr const char* kReplacedFolderName = ".replaced";
 constexpr const char* kReplacedNameFile = ".replaced.name";
 // The project's library copy while it is first made.
 constexpr const char* kCopyingLibraryFolderName = ".Ini.copying";
+// Locked (flock) by the save that runs.
+constexpr const char* kSaveLockName = ".saving.lock";
 
 // "创建文件 %s 失败!" for path, and false.
 bool CreateFailed(const fs::path& path) {
@@ -228,9 +246,7 @@ bool CreateFailed(const fs::path& path) {
 }
 
 bool MakeFolder(const fs::path& folder) {
-    std::error_code ec;
-    fs::create_directories(folder, ec);
-    return fs::is_directory(folder, ec) || CreateFailed(folder);
+    return platform::MakeFolders(folder) == 0 || CreateFailed(folder);
 }
 
 } // namespace
@@ -242,21 +258,28 @@ bool MakeFolder(const fs::path& folder) {
 // kept with its note (for the next reading to try again) while the note cannot be read or the
 // rename back fails.
 void RestoreInterruptedVersion(const fs::path& projectFolder) {
-    std::error_code ec;
     const fs::path replaced = projectFolder / kReplacedFolderName;
     const fs::path nameFile = projectFolder / kReplacedNameFile;
-    if (fs::is_directory(replaced, ec)) {
+    // Whatever cannot be looked at or read is left as it is, for the next reading to try again.
+    const platform::PathStat aside = platform::StatPath(replaced);
+    if (aside.Failed())
+        return;
+    if (aside.folder) {
         std::string name;
-        if (!platform::ReadFileBytes(nameFile, name) && fs::exists(nameFile, ec))
+        if (const int error = platform::ReadWholeFile(nameFile, name); error != 0 && !IsAbsence(error))
             return;
         name = TrimCopy(name);
         const bool plainName =
             !name.empty() && fs::path(name).filename().string() == name && name != "." && name != "..";
-        if (plainName && !fs::exists(projectFolder / name, ec) && !RenamePath(replaced, projectFolder / name))
-            return;
+        if (plainName) {
+            const platform::PathStat version = platform::StatPath(projectFolder / name);
+            if (version.Failed() || (!version.exists && !RenamePath(replaced, projectFolder / name)))
+                return;
+        }
         platform::RemoveTree(replaced);
     }
-    if (!fs::exists(replaced, ec))
+    const platform::PathStat left = platform::StatPath(replaced);
+    if (!left.exists && !left.Failed())
         platform::RemoveFile(nameFile);
 }
 
@@ -265,7 +288,11 @@ namespace {
 // Copies every plain file of a version into Temp/; reports the first file that could not be
 // copied whole.
 bool BackupFolderFiles(const fs::path& source, const fs::path& target) {
-    for (const fs::path& file : ListFiles(source)) {
+    int error = 0;
+    const std::vector<fs::path> files = ListFiles(source, error);
+    if (error != 0)
+        return TellReadFailed(source, error);
+    for (const fs::path& file : files) {
         const fs::path copy = target / file.filename();
         if (!platform::CopyFileBytes(file, copy)) {
             Tell(platform::StrFormat("创建文件 %s 失败!", copy.string().c_str()));
@@ -281,15 +308,21 @@ bool BackupFolderFiles(const fs::path& source, const fs::path& target) {
 // renamed in, and a failure of that rename puts the old version back at once. The old version is
 // removed only after the new one stands in its place.
 bool CommitVersionFolder(const fs::path& staged, const fs::path& target) {
-    std::error_code ec;
     const fs::path projectFolder = target.parent_path();
     RestoreInterruptedVersion(projectFolder);
     const fs::path replaced = projectFolder / kReplacedFolderName;
     const fs::path nameFile = projectFolder / kReplacedNameFile;
     const std::string failed = platform::StrFormat("创建文件 %s 失败!", target.string().c_str());
-    const bool hadOld = fs::exists(target, ec);
+    const platform::PathStat old = platform::StatPath(target);
+    if (old.Failed())
+        return TellReadFailed(target, old.error);
+    const bool hadOld = old.exists;
     if (hadOld) {
-        for (const fs::path& sub : ListSubfolders(target))
+        int error = 0;
+        const std::vector<fs::path> subfolders = ListSubfolders(target, error);
+        if (error != 0)
+            return TellReadFailed(target, error);
+        for (const fs::path& sub : subfolders)
             if (!CopyDirectoryTree(sub, staged / sub.filename())) {
                 Tell(platform::StrFormat("创建文件 %s 失败!", (staged / sub.filename()).string().c_str()));
                 return false;
@@ -298,7 +331,7 @@ bool CommitVersionFolder(const fs::path& staged, const fs::path& target) {
         case ExchangeResult::Done:
             // The old version now stands in the staging folder.
             SyncFolder(projectFolder);
-            fs::remove_all(staged, ec);
+            platform::RemoveTree(staged);
             return true;
         case ExchangeResult::Failed:
             Tell(failed);
@@ -307,13 +340,14 @@ bool CommitVersionFolder(const fs::path& staged, const fs::path& target) {
             break;
         }
         // A replaced folder still waiting to be put back keeps its note and its place.
-        if (fs::exists(replaced, ec)) {
+        if (const platform::PathStat waiting = platform::StatPath(replaced);
+            waiting.exists || waiting.Failed()) {
             Tell(failed);
             return false;
         }
         if (!platform::ReplaceFileBytes(nameFile, target.filename().string()) ||
             !RenamePath(target, replaced)) {
-            fs::remove(nameFile, ec);
+            platform::RemoveFile(nameFile);
             Tell(failed);
             return false;
         }
@@ -322,7 +356,7 @@ bool CommitVersionFolder(const fs::path& staged, const fs::path& target) {
         // The old version goes back under its name now, not at the next save; should that fail
         // too, the note beside it lets the next reading of the versions put it back.
         if (hadOld && RenamePath(replaced, target))
-            fs::remove(nameFile, ec);
+            platform::RemoveFile(nameFile);
         Tell(failed);
         return false;
     }
@@ -361,8 +395,11 @@ bool CopyNewProjectLibraries(const fs::path& projectFolder, const fs::path& libr
 // the user agrees. False when a file could not be copied (already told).
 bool CopyProjectLibraries(const fs::path& projectFolder, const fs::path& library, bool fromUnit,
                           bool firstVersion, const std::string& projectName) {
-    std::error_code ec;
-    const bool iniExists = fs::is_directory(platform::FindNoCase(projectFolder, "Ini"), ec);
+    int error = 0;
+    const platform::PathStat ini = platform::StatPath(platform::FindNoCase(projectFolder, "Ini", &error));
+    if (error != 0 || ini.Failed())
+        return TellReadFailed(projectFolder / "Ini", error != 0 ? error : ini.error);
+    const bool iniExists = ini.folder;
     // A project without its library copy could not be opened again.
     if (!iniExists)
         return CopyNewProjectLibraries(projectFolder, library);
@@ -381,15 +418,11 @@ bool CopyProjectLibraries(const fs::path& projectFolder, const fs::path& library
 // The version is written whole into a folder beside the versions and only then put in place of
 // versionFolder: a save that fails or is killed part way leaves the old version as it was.
 bool WriteVersionFolder(CConfigDoc& doc, const fs::path& versionFolder, const fs::path& mainFileName) {
-    std::error_code ec;
     const fs::path staging = versionFolder.parent_path() / kSavingFolderName;
-    fs::remove_all(staging, ec);
-    if (!fs::create_directories(staging, ec)) {
-        Tell(platform::StrFormat("创建文件 %s 失败!", staging.string().c_str()));
-        return false;
-    }
+    if (!platform::RemoveTree(staging) || platform::MakeFolders(staging) != 0)
+        return CreateFailed(staging);
     if (!doc.WriteConfigFiles(staging / mainFileName) || !CommitVersionFolder(staging, versionFolder)) {
-        fs::remove_all(staging, ec);
+        platform::RemoveTree(staging);
         return false;
     }
     return true;
@@ -411,6 +444,12 @@ int CConfigDoc::SaveProject(bool newName) {
         m_fVersion = ParseVersionNumber(projectFolder);
     if (newName)
         m_fVersion = 0.0f;
+    // What could not be read is not in the document: a save would write the project without it.
+    if (m_nUnreadFiles > 0) {
+        Tell(platform::StrFormat("工程%s有文件未能读出，为免丢失其内容，不能保存！",
+                                 m_strProjectName.c_str()));
+        return 0;
+    }
 
     if (shell.IsAdministrator()) {
         shell.LogOperation(
@@ -423,8 +462,19 @@ int CConfigDoc::SaveProject(bool newName) {
             platform::StrFormat("%s保存组态文件，工程名为：%s。", user.c_str(), m_strProjectName.c_str()));
     }
 
-    std::error_code ec;
-    fs::create_directories(projectFolder, ec);
+    if (!MakeFolder(projectFolder))
+        return 0;
+    // One save of a project at a time, also across programs: the second is told and stops, so
+    // that two saves never share the staging folder.
+    platform::CFileLock saving;
+    const fs::path lockFile = projectFolder / kSaveLockName;
+    if (const int error = saving.Lock(lockFile); error != 0) {
+        if (error == EWOULDBLOCK)
+            Tell(platform::StrFormat("工程%s正在由另一个程序保存，请稍后再保存！", m_strProjectName.c_str()));
+        else
+            CreateFailed(lockFile);
+        return 0;
+    }
     RestoreInterruptedVersion(projectFolder);
 
     if (!CopyProjectLibraries(projectFolder, library, fromUnit, m_fVersion < 0.000001f, m_strProjectName))
@@ -432,9 +482,13 @@ int CConfigDoc::SaveProject(bool newName) {
     context.SetLibraryFolder(platform::FindNoCase(projectFolder, "Ini"));
 
     const fs::path temp = projectFolder / "Temp";
-    fs::create_directories(temp, ec);
+    if (!MakeFolder(temp))
+        return 0;
 
-    const float found = ParseVersionNumber(projectFolder);
+    int listed = 0;
+    const float found = ParseVersionNumber(projectFolder, listed);
+    if (listed != 0)
+        return TellReadFailed(projectFolder, listed);
     const float proposal = found > 0.000001f ? found + 0.01f : 1.0f;
     std::string versionText = platform::StrFormat("%.2f", static_cast<double>(proposal));
     if (!shell.AskSaveVersion(projectFolder, versionText))
@@ -445,7 +499,10 @@ int CConfigDoc::SaveProject(bool newName) {
     m_fVersion = version;
 
     fs::path versionFolder = projectFolder / VersionFolderName(m_fVersion);
-    if (fs::exists(versionFolder, ec)) {
+    const platform::PathStat existing = platform::StatPath(versionFolder);
+    if (existing.Failed())
+        return TellReadFailed(versionFolder, existing.error);
+    if (existing.exists) {
         if (Ask(platform::StrFormat("版本号为%.2f的工程文件已经存在，确认要覆盖么？",
                                     static_cast<double>(m_fVersion)),
                 "提示") == platform::Answer::Yes) {
@@ -453,7 +510,9 @@ int CConfigDoc::SaveProject(bool newName) {
             if (!BackupFolderFiles(versionFolder, temp))
                 return 0;
         } else {
-            m_fVersion = ParseVersionNumber(projectFolder) + 0.01f;
+            m_fVersion = ParseVersionNumber(projectFolder, listed) + 0.01f;
+            if (listed != 0)
+                return TellReadFailed(projectFolder, listed);
             versionFolder = projectFolder / VersionFolderName(m_fVersion);
         }
     }
@@ -541,14 +600,8 @@ namespace {
 
 // A target file counts as present when it is a file that a copy finished: an empty file whose
 // source has bytes was left by a copy that failed part way (a full disk) and is copied again.
-bool PresentCopy(const fs::path& from, const fs::path& to) {
-    std::error_code ec;
-    if (!fs::exists(to, ec))
-        return false;
-    if (!fs::is_regular_file(to, ec))
-        return true;
-    const std::uintmax_t size = fs::file_size(to, ec);
-    return ec || size > 0 || fs::file_size(from, ec) == 0;
+bool PresentCopy(const platform::PathStat& from, const platform::PathStat& to) {
+    return to.exists && (!to.file || to.size > 0 || from.size == 0);
 }
 
 // Copies source/name to target under the source file's own name unless a file of that name
@@ -559,12 +612,19 @@ bool PresentCopy(const fs::path& from, const fs::path& to) {
 bool CopyIfMissing(const fs::path& source, const fs::path& target, std::string_view name) {
     if (!platform::IsSafeFileName(name))
         return true;
-    std::error_code ec;
-    const fs::path from = platform::FindNoCase(source, name);
-    if (!fs::is_regular_file(from, ec))
+    // A source or target that cannot be looked at is never taken for one that is not there.
+    int error = 0;
+    const fs::path from = platform::FindNoCase(source, name, &error);
+    const platform::PathStat fromStat = platform::StatPath(from);
+    if (error != 0 || fromStat.Failed())
+        return TellReadFailed(from, error != 0 ? error : fromStat.error);
+    if (!fromStat.file)
         return true;
-    const fs::path to = platform::FindNoCase(target, from.filename().string());
-    if (PresentCopy(from, to))
+    const fs::path to = platform::FindNoCase(target, from.filename().string(), &error);
+    const platform::PathStat toStat = platform::StatPath(to);
+    if (error != 0 || toStat.Failed())
+        return TellReadFailed(to, error != 0 ? error : toStat.error);
+    if (PresentCopy(fromStat, toStat))
         return true;
     if (!MakeFolder(target))
         return false;
@@ -575,31 +635,49 @@ bool CopyIfMissing(const fs::path& source, const fs::path& target, std::string_v
     return true;
 }
 
+// The files and the subfolders of a library folder; false (told) when it could not be listed.
+bool ListLibraryFolder(const fs::path& source, std::vector<fs::path>& files,
+                       std::vector<fs::path>& subfolders) {
+    int error = 0;
+    files = ListFiles(source, error);
+    if (error == 0)
+        subfolders = ListSubfolders(source, error);
+    return error == 0 || TellReadFailed(source, error);
+}
+
 // A whole folder with its subfolders, keeping existing files.
 bool CopyTreeIfMissing(const fs::path& source, const fs::path& target) {
-    if (!MakeFolder(target))
+    std::vector<fs::path> files, subfolders;
+    if (!ListLibraryFolder(source, files, subfolders) || !MakeFolder(target))
         return false;
-    for (const fs::path& file : ListFiles(source))
+    for (const fs::path& file : files)
         if (!CopyIfMissing(source, target, file.filename().string()))
             return false;
-    for (const fs::path& sub : ListSubfolders(source))
-        if (!CopyTreeIfMissing(sub, platform::FindNoCase(target, sub.filename().string())))
+    for (const fs::path& sub : subfolders) {
+        int error = 0;
+        const fs::path to = platform::FindNoCase(target, sub.filename().string(), &error);
+        if (error != 0)
+            return TellReadFailed(target, error);
+        if (!CopyTreeIfMissing(sub, to))
             return false;
+    }
     return true;
 }
 
-std::vector<std::string> ListLines(const fs::path& file) {
-    std::vector<std::string> lines;
+// The lines of a library list file, trimmed, empty ones left out. A list that is not there has
+// no lines; one that is there but cannot be read is told (false).
+bool ListLines(const fs::path& file, std::vector<std::string>& lines) {
+    lines.clear();
     platform::CGbkLineReader reader;
     if (!reader.Open(file))
-        return lines;
+        return IsAbsence(reader.OpenError()) || TellReadFailed(file, reader.OpenError());
     std::string line;
     while (reader.ReadLine(line)) {
         std::string t = TrimCopy(line);
         if (!t.empty())
             lines.push_back(std::move(t));
     }
-    return lines;
+    return true;
 }
 
 bool EndsWithNoCase(const std::string& text, std::string_view suffix) {
@@ -613,14 +691,18 @@ bool CConfigDoc::CopyLibraries(const fs::path& source, const fs::path& target) {
     if (platform::EqualsNoCase(source.lexically_normal().generic_string(),
                                target.lexically_normal().generic_string()))
         return true;
-    if (!MakeFolder(target))
+    std::vector<fs::path> files, subfolders;
+    if (!ListLibraryFolder(source, files, subfolders) || !MakeFolder(target))
         return false;
-    for (const fs::path& file : ListFiles(source))
+    for (const fs::path& file : files)
         if (!CopyIfMissing(source, target, file.filename().string()))
             return false;
-    for (const fs::path& sub : ListSubfolders(source)) {
+    for (const fs::path& sub : subfolders) {
         const std::string name = sub.filename().string();
-        const fs::path to = platform::FindNoCase(target, name);
+        int error = 0;
+        const fs::path to = platform::FindNoCase(target, name, &error);
+        if (error != 0)
+            return TellReadFailed(target, error);
         bool copied = true;
         if (name == "二次装置")
             copied = CopyDeviceModels(sub, to);
@@ -642,12 +724,19 @@ bool CConfigDoc::CopyDeviceModels(const fs::path& source, const fs::path& target
     if (!MakeFolder(target) || !CopyIfMissing(source, target, "自定义装置.txt") ||
         !CopyIfMissing(source, target, "自定义装置.cfg"))
         return false;
-    std::error_code ec;
-    for (const std::string& line : ListLines(platform::FindNoCase(source, "devlist.ini"))) {
+    std::vector<std::string> lines;
+    if (!ListLines(platform::FindNoCase(source, "devlist.ini"), lines))
+        return false;
+    for (const std::string& line : lines) {
         bool copied = true;
         if (EndsWithNoCase(line, ".cid") || EndsWithNoCase(line, ".icd")) {
             const std::string model = "IEC61850_" + line.substr(0, line.size() - 4);
-            if (fs::is_regular_file(platform::FindNoCase(source, model + ".txt"), ec))
+            int error = 0;
+            const fs::path txt = platform::FindNoCase(source, model + ".txt", &error);
+            const platform::PathStat txtStat = platform::StatPath(txt);
+            if (error != 0 || txtStat.Failed())
+                return TellReadFailed(txt, error != 0 ? error : txtStat.error);
+            if (txtStat.file)
                 copied = CopyIfMissing(source, target, model + ".txt") &&
                          CopyIfMissing(source, target, model + ".cfg");
             copied = copied && CopyIfMissing(source, target, line);
@@ -664,7 +753,10 @@ bool CConfigDoc::CopyDeviceModels(const fs::path& source, const fs::path& target
 bool CConfigDoc::CopyProtocols(const fs::path& source, const fs::path& target) {
     if (!MakeFolder(target))
         return false;
-    for (const std::string& line : ListLines(platform::FindNoCase(source, "Protocol.ini")))
+    std::vector<std::string> lines;
+    if (!ListLines(platform::FindNoCase(source, "Protocol.ini"), lines))
+        return false;
+    for (const std::string& line : lines)
         if (!CopyIfMissing(source, target, line + ".ini"))
             return false;
     return CopyIfMissing(source, target, "Protocol.ini");
@@ -674,12 +766,17 @@ bool CConfigDoc::CopyEquipmentFiles(const fs::path& source, const fs::path& targ
     if (!MakeFolder(target) || !CopyIfMissing(source, target, "电压等级配置.ini") ||
         !CopyIfMissing(source, target, "间隔配置.ini"))
         return false;
-    for (const std::string& line : ListLines(platform::FindNoCase(source, "equipmentlist.ini")))
+    std::vector<std::string> lines;
+    if (!ListLines(platform::FindNoCase(source, "equipmentlist.ini"), lines))
+        return false;
+    for (const std::string& line : lines)
         if (!CopyIfMissing(source, target, line + ".ini"))
             return false;
     if (!CopyIfMissing(source, target, "equipmentlist.ini"))
         return false;
-    for (const std::string& line : ListLines(platform::FindNoCase(source, "setting.ini")))
+    if (!ListLines(platform::FindNoCase(source, "setting.ini"), lines))
+        return false;
+    for (const std::string& line : lines)
         if (!CopyIfMissing(source, target, line + ".ini"))
             return false;
     return CopyIfMissing(source, target, "setting.ini");

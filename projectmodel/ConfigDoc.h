@@ -47,6 +47,9 @@ public:
     // Saves a new version of the project (asks for rights and the version); the writer's result,
     // or 0 when refused or cancelled.
     int SaveProject(bool newName);
+    // Files of the project or its libraries that were there but could not be read at the open
+    // (each told): while there are any the project is not saved, nor should it go to the unit.
+    int UnreadFileCount() const { return m_nUnreadFiles; }
 
     // Definition libraries (in the library folder).
     int LoadOptions();
@@ -202,6 +205,8 @@ private:
     mutable int m_nWriteFailures = 0;
     // Variable-information rows the configuration read in progress has taken so far.
     int m_nRowsRead = 0;
+    // Files of the project or its libraries that were there but could not be read at the open.
+    int m_nUnreadFiles = 0;
 
     // Reader sections; each gives 1 or 0 after reporting the first line it rejects.
     int ReadProjectIdentity(CLineCursor& cur);
@@ -248,6 +253,8 @@ void RestoreInterruptedVersion(const std::filesystem::path& projectFolder);
 // The largest version number of the subfolders of folder whose name holds a "V" (atof of the
 // text after the first "V"); 0 when there is none. An interrupted replacement is undone first.
 float ParseVersionNumber(const std::filesystem::path& folder);
+// The same; error gets 0, or the errno of a failure to list folder (ENOENT: no folder).
+float ParseVersionNumber(const std::filesystem::path& folder, int& error);
 // "ProjectV%.2f" of a version.
 std::string VersionFolderName(float version);
 // Checks a version text of the save dialog: a number above 0; otherwise shows

@@ -6,13 +6,12 @@
 #include "projectmodel/ProjectContext.h"
 #include "projectmodel/TextHelpers.h"
 
+#include "platform/FileFaults.h"
 #include "platform/Paths.h"
 #include "platform/Profile.h"
 #include "platform/Prompt.h"
 #include "platform/Text.h"
 #include "platform/TextFile.h"
-
-#include <fstream>
 
 namespace fs = std::filesystem;
 
@@ -43,28 +42,38 @@ constexpr int kMaxOptionGroups = 256;
 constexpr int kMaxOptionItems = 1024;
 constexpr int kMaxRefTables = 256;
 
+// A library INI file is read once before its values: one that is there but cannot be read is
+// told and counted, never taken for a file holding the defaults.
+const fs::path& Checked(const fs::path& file) {
+    CUnreadFiles::Note(file, platform::LoadProfileFile(file), true);
+    return file;
+}
+
 std::string Str(std::string_view section, std::string_view key, std::string_view def, std::size_t size,
                 const fs::path& file) {
-    return platform::GetPrivateProfileString(section, key, def, size, file);
+    return platform::GetPrivateProfileString(section, key, def, size, Checked(file));
 }
 
 int Int(std::string_view section, std::string_view key, int def, const fs::path& file) {
-    return platform::GetPrivateProfileInt(section, key, def, file);
+    return platform::GetPrivateProfileInt(section, key, def, Checked(file));
 }
 
+// True when the file is there and can be read (a failure other than absence is counted; the
+// caller tells it).
 bool CanRead(const fs::path& file) {
-    std::error_code ec;
-    if (!fs::is_regular_file(file, ec))
-        return false;
-    std::ifstream in(file, std::ios::binary);
-    return static_cast<bool>(in);
+    const int error = platform::LoadProfileFile(file);
+    CUnreadFiles::Note(file, error, false);
+    return error == 0;
 }
 
-// A list file: every line trimmed, empty lines skipped. False when it cannot be read.
+// A list file: every line trimmed, empty lines skipped. False when it cannot be read (a failure
+// other than absence is counted; the caller tells it).
 bool ReadList(const fs::path& file, std::vector<std::string>& lines) {
     platform::CGbkLineReader reader;
-    if (!reader.Open(file))
+    if (!reader.Open(file)) {
+        CUnreadFiles::Note(file, reader.OpenError(), false);
         return false;
+    }
     std::string line;
     while (reader.ReadLine(line)) {
         std::string t = TrimCopy(line);
@@ -284,9 +293,15 @@ int CConfigDoc::LoadDeviceModels() {
         if (EndsWithNoCase(line, ".cid") || EndsWithNoCase(line, ".icd")) {
             const std::string base = line.substr(0, line.size() - 4);
             model = "IEC61850_" + base;
-            std::error_code ec;
-            if (!platform::IsSafeFileName(model + ".txt") ||
-                !fs::is_regular_file(platform::FindNoCase(folder, model + ".txt"), ec)) {
+            // A model text that cannot be looked at is told, not offered for conversion as if missing.
+            int error = 0;
+            const fs::path txt = platform::IsSafeFileName(model + ".txt")
+                                     ? platform::FindNoCase(folder, model + ".txt", &error)
+                                     : fs::path();
+            const platform::PathStat txtStat = txt.empty() ? platform::PathStat{} : platform::StatPath(txt);
+            if (!CUnreadFiles::Note(txt, error != 0 ? error : txtStat.error, true))
+                continue;
+            if (!txtStat.file) {
                 if (platform::MessageBox(
                         platform::StrFormat("61850装置:%s 的txt文本不存在，是否进行转换？", base.c_str()),
                         "确认", platform::Icon::Question, platform::Buttons::YesNo) != platform::Answer::Yes)
@@ -316,8 +331,10 @@ int CConfigDoc::LoadDeviceModelFile(const std::string& model, CDeviceTemplate& t
     const fs::path folder = LibraryFile("二次装置");
     const fs::path txt = platform::FindNoCase(folder, model + ".txt");
     platform::CGbkLineReader reader;
-    if (!reader.Open(txt))
+    if (!reader.Open(txt)) {
+        CUnreadFiles::Note(txt, reader.OpenError(), true);
         return 0;
+    }
     tpl.m_strName = model;
     const std::string upper = platform::ToUpperAscii(model);
     const std::size_t v = upper.rfind('V');

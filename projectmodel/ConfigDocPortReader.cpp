@@ -376,6 +376,7 @@ int CConfigDoc::ReadPortValues(CLineCursor& cur, const COptionItemArray& defs, C
 int CConfigDoc::ReadPortConfigFile(const fs::path& path, CPortConfig& config) {
     CConfigTextFile file;
     if (!file.Open(path)) {
+        CUnreadFiles::Note(path, file.OpenError(), false);
         Tell(StrFormat("打开文件 %s 失败!", path.string().c_str()));
         return 0;
     }

@@ -39,7 +39,10 @@ std::string ReferenceKey(const std::string& group, const std::string& reference)
 fs::path FileBeside(const fs::path& folder, const std::string& name) {
     if (!platform::IsSafeFileName(name))
         return folder / "?";
-    return platform::FindNoCase(folder, name);
+    int error = 0;
+    const fs::path found = platform::FindNoCase(folder, name, &error);
+    CUnreadFiles::Note(found, error, true);
+    return found;
 }
 
 } // namespace
@@ -53,6 +56,7 @@ int CConfigDoc::ReadConfigFiles(const fs::path& path) {
     m_nRowsRead = 0;
     CConfigTextFile file;
     if (!file.Open(path)) {
+        CUnreadFiles::Note(path, file.OpenError(), false);
         Tell(StrFormat("组态文件:%s，无法打开!", path.string().c_str()));
         return 0;
     }
@@ -78,8 +82,10 @@ int CConfigDoc::ReadConfigFiles(const fs::path& path) {
 
 int CConfigDoc::ReadVariableInfoFile(const fs::path& path) {
     CConfigTextFile file;
-    if (!file.Open(path))
+    if (!file.Open(path)) {
+        CUnreadFiles::Note(path, file.OpenError(), true);
         return 0;
+    }
     CLineCursor cur(file);
     std::vector<std::string> defaulted;
     ReadVariableInfo(cur, m_boardCfg.m_groups, nullptr, &defaulted);
@@ -230,8 +236,12 @@ int CConfigDoc::ReadBayReference(CLineCursor& cur, const fs::path& folder) {
 
 int CConfigDoc::ReadBayConfig(const fs::path& path) {
     CConfigTextFile file;
-    if (!file.Open(path))
+    // A bay file that is not there means no bays; one that is there but cannot be read is told,
+    // and the document is not saved over it.
+    if (!file.Open(path)) {
+        CUnreadFiles::Note(path, file.OpenError(), true);
         return 0;
+    }
     m_voltLevels.RemoveAll();
     m_bays.RemoveAll();
     m_prjDevices.RemoveAll();

@@ -139,7 +139,8 @@ bool CopyScdFile(const fs::path& source, const fs::path& target) {
     temp += ".part";
     std::ifstream in(source, std::ios::binary);
     platform::CFileWriter out;
-    bool ok = !platform::FileStepFails(platform::FileStep::Copy, target) && in && out.Open(temp);
+    bool ok = !platform::FileStepFails(platform::FileStep::Copy, target) &&
+              !platform::FileStepFails(platform::FileStep::Open, source) && in && out.Open(temp);
     std::string chunk(1 << 20, '\0');
     while (ok && in) {
         in.read(chunk.data(), static_cast<std::streamsize>(chunk.size()));
@@ -159,7 +160,9 @@ bool CopyScdFile(const fs::path& source, const fs::path& target) {
 int CConfigDoc::ImportScdFile(const std::string& path) {
     std::string file = path;
     if (file.empty()) {
-        const fs::path found = FindFileByExtension(ScdFolder(), "scd");
+        int error = 0;
+        const fs::path found = FindFileByExtension(ScdFolder(), "scd", &error);
+        CUnreadFiles::Note(ScdFolder(), error, true);
         if (found.empty())
             return 0;
         file = found.string();
@@ -181,13 +184,12 @@ int CConfigDoc::CopyAndImportScd(const std::string& path) {
     const fs::path folder = ScdFolder();
     const fs::path chosen(path);
     const fs::path target = folder / chosen.filename();
-    std::error_code ec;
     auto copyFailed = [&] {
         platform::MessageBox(platform::StrFormat("复制SCD文件(%s)失败！", path.c_str()), "导入失败",
                              platform::Icon::Error, platform::Buttons::Ok);
         return 0;
     };
-    if (!fs::is_regular_file(chosen, ec))
+    if (!platform::StatPath(chosen).file)
         return copyFailed();
     // The chosen file is read before anything of the project changes: one that does not parse or
     // names no IED leaves the project's SCD file and its IED list as they were.
@@ -198,22 +200,35 @@ int CConfigDoc::CopyAndImportScd(const std::string& path) {
         TellNoIed(path);
         return 0;
     }
-    fs::create_directories(folder, ec);
+    if (platform::MakeFolders(folder) != 0)
+        return copyFailed();
+    // The SCD files there now: one that cannot be listed is no empty folder, and the project
+    // would keep an old SCD beside the new one.
+    // The file chosen from the folder itself leaves no other file there.
     const bool inFolder = platform::EqualsNoCase(chosen.parent_path().lexically_normal().generic_string(),
                                                  folder.lexically_normal().generic_string());
-    if (!inFolder) {
-        // Renamed into place before the folder's other SCD files go, so that a failed copy still
-        // leaves the old file.
-        if (!CopyScdFile(chosen, target))
-            return copyFailed();
-        for (const fs::path& file : ListFiles(folder)) {
-            const std::string ext = file.extension().string();
-            if (platform::EqualsNoCase(ext, ".scd") &&
-                !platform::EqualsNoCase(file.filename().string(), target.filename().string()))
-                platform::RemoveFile(file);
-        }
-    } else {
-        DeleteFilesExcept(folder, chosen.filename().string());
+    int listed = 0;
+    std::vector<fs::path> old;
+    for (const fs::path& file : ListFiles(folder, listed))
+        if ((inFolder || platform::EqualsNoCase(file.extension().string(), ".scd")) &&
+            !platform::EqualsNoCase(file.filename().string(), chosen.filename().string()))
+            old.push_back(file);
+    if (listed != 0)
+        return TellReadFailed(folder, listed);
+    const bool replaces = platform::StatPath(target).exists;
+    // Renamed into place before the folder's other SCD files go, so that a failed copy still
+    // leaves the old file.
+    if (!inFolder && !CopyScdFile(chosen, target))
+        return copyFailed();
+    for (const fs::path& file : old) {
+        if (platform::RemoveFile(file))
+            continue;
+        // The old SCD stays the project's one: the new copy goes again.
+        if (!inFolder && !replaces)
+            platform::RemoveFile(target);
+        platform::MessageBox(platform::StrFormat("删除SCD文件(%s)失败！", file.string().c_str()), "导入失败",
+                             platform::Icon::Error, platform::Buttons::Ok);
+        return 0;
     }
     m_iedList = std::move(list);
     TellImported();

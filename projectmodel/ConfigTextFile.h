@@ -14,6 +14,8 @@ public:
     CConfigTextFile() = default;
     // Opens the file for reading; false when it cannot be read.
     bool Open(const std::filesystem::path& path);
+    // The errno of the last Open that failed (ENOENT: no file is there).
+    int OpenError() const { return reader_.OpenError(); }
     // Reads text already in memory (GBK bytes); name is the file name shown in messages.
     void OpenBytes(std::string gbkBytes, std::string name = {});
     // Reads lines already read and converted (a block of another file); name as for OpenBytes.

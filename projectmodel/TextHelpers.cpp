@@ -1,8 +1,12 @@
 #include "projectmodel/TextHelpers.h"
 
+#include "platform/FileFaults.h"
+
 #include "platform/Prompt.h"
 #include "platform/Text.h"
 
+#include <algorithm>
+#include <cerrno>
 #include <system_error>
 #include <vector>
 
@@ -56,12 +60,7 @@ void BalanceParentheses(std::string& text) {
 }
 
 int DeleteFileIfExists(const std::filesystem::path& path) {
-    std::error_code ec;
-    if (!std::filesystem::exists(std::filesystem::symlink_status(path, ec)))
-        return 1;
-    if (!std::filesystem::remove(path, ec) || ec)
-        return 0;
-    return 1;
+    return platform::RemoveFile(path) ? 1 : 0;
 }
 
 std::string ConfigLineSafeText(std::string_view text, ConfigTextKind kind) {
@@ -109,6 +108,41 @@ std::string StripBracketPrefix(std::string_view name) {
 
 void Tell(const std::string& text) {
     platform::MessageBox(text, {}, platform::Icon::Warning, platform::Buttons::Ok);
+}
+
+namespace {
+thread_local CUnreadFiles* t_unread = nullptr;
+} // namespace
+
+CUnreadFiles::CUnreadFiles() : previous_(t_unread) {
+    t_unread = this;
+}
+
+CUnreadFiles::~CUnreadFiles() {
+    t_unread = previous_;
+}
+
+bool CUnreadFiles::Note(const std::filesystem::path& path, int error, bool tell) {
+    if (error == 0 || error == ENOENT || error == ENOTDIR)
+        return true;
+    CUnreadFiles* scope = t_unread;
+    const std::string name = path.string();
+    bool first = true;
+    if (scope) {
+        ++scope->count_;
+        first = std::find(scope->told_.begin(), scope->told_.end(), name) == scope->told_.end();
+        if (first)
+            scope->told_.push_back(name);
+    }
+    if (tell && first)
+        TellReadFailed(path, error);
+    return false;
+}
+
+bool TellReadFailed(const std::filesystem::path& path, int error) {
+    Tell(platform::StrFormat("读取文件 %s 失败!\n%s", path.string().c_str(),
+                             platform::ErrorText(error).c_str()));
+    return false;
 }
 
 } // namespace projectmodel

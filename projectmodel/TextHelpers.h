@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace projectmodel {
 
@@ -79,6 +80,28 @@ std::string ConfigLineSafeText(std::string_view text, ConfigTextKind kind);
 
 // Shows a warning box of the configuration files' readers and writers.
 void Tell(const std::string& text);
+// Tells that a file or folder is there but could not be read or listed ("读取文件 %s 失败!", with
+// the system's reason), and returns false.
+bool TellReadFailed(const std::filesystem::path& path, int error);
+
+// While one lives, the readers of a project and its libraries on this thread count the files that
+// are there but could not be read (a document that lacks them must not be saved over them).
+class CUnreadFiles {
+public:
+    CUnreadFiles();
+    ~CUnreadFiles();
+    CUnreadFiles(const CUnreadFiles&) = delete;
+    CUnreadFiles& operator=(const CUnreadFiles&) = delete;
+    int Count() const { return count_; }
+    // Counts path when error is a failure other than absence; with tell, also tells it (once per
+    // file). True when nothing failed.
+    static bool Note(const std::filesystem::path& path, int error, bool tell);
+
+private:
+    int count_ = 0;
+    std::vector<std::string> told_;
+    CUnreadFiles* previous_ = nullptr;
+};
 
 // A count read from a file, kept within 0..limit: a damaged count must not make a reader allocate
 // without bound.

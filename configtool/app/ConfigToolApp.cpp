@@ -38,6 +38,16 @@ void CConfigToolApp::SetFoldersFrom(const std::filesystem::path& folder) {
     m_projectsFolder = platform::JoinPath(m_rootFolder, "Project");
     m_iniFolder = platform::JoinPath(m_rootFolder, "Ini");
     m_pLog = std::make_unique<COperatorLog>(m_rootFolder);
+    // A lost entry is told on the user-interface thread, whichever thread wrote it.
+    m_pLog->SetFailureNotice([](const std::string& message) {
+        if (QCoreApplication* app = QCoreApplication::instance())
+            QMetaObject::invokeMethod(
+                app,
+                [message] {
+                    platform::MessageBox(message, {}, platform::Icon::Warning, platform::Buttons::Ok);
+                },
+                Qt::QueuedConnection);
+    });
     m_archive.SetIniFolder(m_iniFolder.string());
 }
 

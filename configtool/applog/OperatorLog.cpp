@@ -38,22 +38,42 @@ void COperatorLog::WriteLog(const std::string& text) {
     WriteLogAt(tm, text);
 }
 
-void COperatorLog::WriteLogAt(const std::tm& time, const std::string& text) {
+void COperatorLog::SetFailureNotice(FailureNotice notice) {
+    std::lock_guard lock(m_noticeMutex);
+    m_notice = std::move(notice);
+}
+
+bool COperatorLog::WriteLogAt(const std::tm& time, const std::string& text) {
+    const std::filesystem::path file = FileFor(time);
+    const bool written = AppendEntry(file, FormatLine(time, text));
+    std::lock_guard lock(m_noticeMutex);
+    if (!written && !m_failing && m_notice)
+        m_notice(platform::StrFormat("写入日志文件 %s 失败，操作记录没有保存！", file.string().c_str()));
+    m_failing = !written;
+    return written;
+}
+
+bool COperatorLog::AppendEntry(const std::filesystem::path& file, const std::string& line) {
     // Text mode: every line end inside the text becomes CR LF as well.
     platform::CGbkTextBuilder entry;
-    entry.WriteLine(FormatLine(time, text));
+    entry.WriteLine(line);
     std::string bytes = entry.TakeBytes();
 
     std::lock_guard<std::mutex> lock(g_logMutex);
-    std::error_code ec;
-    std::filesystem::create_directories(m_logFolder, ec);
-    const std::filesystem::path file = FileFor(time);
+    if (platform::MakeFolders(m_logFolder) != 0)
+        return false;
     // One write with O_APPEND: lines of other processes are not interleaved into this one. The
     // programs writing this log take the file's lock for an entry, so that a cut-back below never
     // meets a half-written entry of another one.
-    int fd = ::open(file.c_str(), O_RDWR | O_CREAT | O_APPEND | O_CLOEXEC, 0666);
+    int fd = platform::FileStepFails(platform::FileStep::Open, file)
+                 ? -1
+                 : ::open(file.c_str(), O_RDWR | O_CREAT | O_APPEND | O_CLOEXEC, 0666);
     if (fd < 0)
-        return;
+        return false;
+    if (platform::FileStepFails(platform::FileStep::Lock, file)) {
+        ::close(fd);
+        return false;
+    }
     while (::flock(fd, LOCK_EX) != 0 && errno == EINTR) {
     }
     // A tail cut by an earlier failure (a full disk) is closed first, so this entry starts a line.
@@ -89,7 +109,7 @@ void COperatorLog::WriteLogAt(const std::tm& time, const std::string& text) {
         st.st_size == stop && ::ftruncate(fd, start) != 0) {
         // The cut entry stays; the next entry begins after a line end.
     }
-    ::close(fd);
+    return ::close(fd) == 0 && !fault && done == bytes.size();
 }
 
 } // namespace qxm7740

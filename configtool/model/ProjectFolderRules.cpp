@@ -1,5 +1,6 @@
 #include "configtool/model/ProjectFolderRules.h"
 
+#include "platform/FileFaults.h"
 #include "platform/Paths.h"
 
 #include <system_error>
@@ -42,8 +43,12 @@ CProjectFolderRules::Check CProjectFolderRules::CheckNewProject(std::string_view
         return Check::BadName;
     path = ProjectPath(folder, name);
     std::error_code ec;
-    // A dangling link still occupies the name.
-    if (fs::exists(fs::symlink_status(path, ec)))
+    // A dangling link still occupies the name, and so does a name that cannot be looked at.
+    if (platform::FileStepFails(platform::FileStep::Stat, path))
+        return Check::Exists;
+    const fs::file_status status = fs::symlink_status(path, ec);
+    if (fs::exists(status) ||
+        (ec && ec != std::errc::no_such_file_or_directory && ec != std::errc::not_a_directory))
         return Check::Exists;
     return Check::Ok;
 }
@@ -52,9 +57,7 @@ bool CProjectFolderRules::RemoveProject(std::string_view folder, std::string_vie
     if (folder.empty() || !IsValidProjectName(name))
         return false;
     fs::path path = ProjectPath(folder, name);
-    std::error_code ec;
-    fs::remove_all(path, ec);
-    return !fs::exists(fs::symlink_status(path, ec));
+    return platform::RemoveTree(path);
 }
 
 } // namespace qxm7740

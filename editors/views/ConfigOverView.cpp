@@ -2,6 +2,7 @@
 
 #include "editors/views/ConfigPortView.h"
 #include "editors/views/PointPanes.h"
+#include "platform/FileFaults.h"
 #include "platform/Prompt.h"
 #include "platform/Text.h"
 #include "platform/ui/FileDialog.h"
@@ -454,8 +455,7 @@ int CConfigOverView::ExportPortPoints(const CPortRecord& port, const std::string
     const std::filesystem::path target(path);
     std::filesystem::path temporary = target;
     temporary += ".part";
-    std::error_code ec;
-    std::filesystem::remove(temporary, ec);
+    platform::RemoveFile(temporary);
     std::unique_ptr<IPointWorkbook> book = WorkbookFactory() ? WorkbookFactory()() : nullptr;
     if (!book || !book->Open(temporary.string())) {
         platform::MessageBox("创建excel文件失败！", "错误", platform::Icon::Error);
@@ -474,16 +474,15 @@ int CConfigOverView::ExportPortPoints(const CPortRecord& port, const std::string
         }
         written = book->Close() && written;
         book.reset();
-        if (written)
-            std::filesystem::rename(temporary, target, ec);
+        const bool renamed = written && platform::RenameFile(temporary, target);
         if (!written) {
             // The writer has shown what went wrong; the user also learns that nothing was exported
             // and that a file of that name was left as it was.
-            std::filesystem::remove(temporary, ec);
+            platform::RemoveFile(temporary);
             platform::MessageBox(platform::StrFormat("导出测点失败，文件%s未写入！", path.c_str()), "错误",
                                  platform::Icon::Error);
-        } else if (ec) {
-            std::filesystem::remove(temporary, ec);
+        } else if (!renamed) {
+            platform::RemoveFile(temporary);
             platform::MessageBox(
                 platform::StrFormat("文件%s无法替换，请确认它没有被其他程序打开且可以写入！", path.c_str()),
                 "错误", platform::Icon::Error);

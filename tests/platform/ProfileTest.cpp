@@ -2,11 +2,13 @@
 #include "platform/FileFaults.h"
 #include "platform/Gbk.h"
 #include "platform/TextFile.h"
+#include "tests/support/FaultSweep.h"
 #include "tests/support/TestFiles.h"
 
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <iostream>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
@@ -242,4 +244,35 @@ TEST_F(Profile, WritersOfOneFileAtOnceLoseNoKey) {
     FlushProfileCache();
     EXPECT_EQ(GetPrivateProfileKeys("Shared", file).size(), 120u);
     EXPECT_EQ(FolderNames(dir.Path()), std::vector<std::string>{"a.ini"});
+}
+
+// An INI edit with each file-system call failed in turn (the one writer of every INI file of the
+// programs): the failure is reported and the file stays as it was, mode included, or the edit
+// is made whole and the mode kept.
+TEST_F(Profile, SweepOfAnEdit) {
+    ASSERT_EQ(0, ::chmod(file.c_str(), 0600));
+    const testsupport::TreeBytes before = testsupport::SnapshotTree(dir.Path());
+    testsupport::SweepRoad road;
+    road.setup = [&] {
+        testsupport::RestoreTree(dir.Path(), before);
+        ::chmod(file.c_str(), 0600);
+        FlushProfileCache();
+    };
+    road.run = [&] {
+        const bool written = WritePrivateProfileString("TCP Config", "PORT", "7001", file);
+        return testsupport::RoadOutcome{written, !written};
+    };
+    road.kept = {dir.Path()};
+    road.whole = [&] {
+        if (StatPath(file).mode != 0600)
+            return std::string("the mode changed");
+        return GetPrivateProfileInt("TCP Config", "PORT", 1, file) == 7001 ? std::string()
+                                                                           : "the edit is lost";
+    };
+    const testsupport::SweepResult result = testsupport::RunFaultSweep(road);
+    std::cout << "[sweep] INI edit: " << result.Summary() << std::endl;
+    EXPECT_TRUE(result.faults.empty()) << testing::PrintToString(result.faults);
+    EXPECT_GT(result.told, 0);
+    // The mode of a failed edit stays too.
+    EXPECT_EQ(0600u, StatPath(file).mode);
 }

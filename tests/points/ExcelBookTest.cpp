@@ -2,7 +2,9 @@
 #include "points/ExcelBook.h"
 #include "points/XlsxLibrary.h"
 
+#include "platform/FileFaults.h"
 #include "platform/scl/SCLService.h"
+#include "tests/support/FaultSweep.h"
 #include "tests/support/PromptRecorder.h"
 #include "tests/support/TestFiles.h"
 
@@ -10,6 +12,7 @@
 
 #include <cstdio>
 #include <fstream>
+#include <iostream>
 #include <memory>
 
 using namespace points;
@@ -177,3 +180,41 @@ TEST(ExcelBookTest, TextAWorkbookCannotHoldIsNeverWrittenAndTheBookFails) {
 }
 
 } // namespace
+
+// The point export with each file-system call failed in turn: the failure is told and an earlier
+// export stays whole, or the new one replaces it whole.
+TEST(ExcelBookTest, SweepOfThePointExport) {
+    testsupport::TempDir tmp;
+    testsupport::PromptRecorder prompts;
+    const auto folder = tmp / "out";
+    const auto file = folder / "测点.xlsx";
+    testsupport::WriteBytes(file, "an earlier export");
+    const testsupport::TreeBytes before = testsupport::SnapshotTree(folder);
+    testsupport::SweepRoad road;
+    road.setup = [&] {
+        testsupport::RestoreTree(folder, before);
+        prompts.Clear();
+    };
+    road.run = [&] {
+        CExcelBook book;
+        // The export tells a book that does not open ("创建excel文件失败！").
+        if (book.Open(file.string()) == 0)
+            return testsupport::RoadOutcome{false, true};
+        book.SetSheetName("装置1");
+        bool written = book.CreateSheet({"序号", "描述"});
+        written = book.AddRow({"1", "断路器合位"}) && written;
+        written = book.Close() && written;
+        return testsupport::RoadOutcome{written, prompts.Count() > 0};
+    };
+    road.kept = {folder};
+    road.whole = [&] {
+        // A temporary file that could not be removed may stay (the next export writes over it).
+        return Unzip(file, "xl/worksheets/sheet1.xml").find("断路器合位") != std::string::npos
+                   ? std::string()
+                   : std::string("the export is not whole");
+    };
+    const testsupport::SweepResult result = testsupport::RunFaultSweep(road);
+    std::cout << "[sweep] point export: " << result.Summary() << std::endl;
+    EXPECT_TRUE(result.faults.empty()) << testing::PrintToString(result.faults);
+    EXPECT_GT(result.told, 0);
+}

@@ -1,12 +1,14 @@
 #include "platform/Archive.h"
 #include "platform/FileFaults.h"
 #include "platform/TextFile.h"
+#include "tests/support/FaultSweep.h"
 #include "tests/support/PromptRecorder.h"
 #include "tests/support/TestFiles.h"
 #include "users/model/UserPwMgr.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <iostream>
 #include <optional>
 
 namespace {
@@ -208,4 +210,67 @@ TEST_F(UserFile, AFailedSaveIsReportedAndKeepsTheOldFile) {
         EXPECT_NE(entry.path().extension(), ".tmp") << entry.path();
     EXPECT_EQ(2u, prompt.Count());
     EXPECT_EQ(1, mgr.GetUserList()->VertifyCode("新用户", "1")); // the records in memory stay plain
+}
+
+// A user file that is there but cannot be read is not taken for a missing one: no default
+// administrator is made, and the next save (Nevlor's 确定) refuses to replace it.
+TEST_F(UserFile, AFileThatCannotBeReadIsToldAndNeverReplaced) {
+    mgr.LoadFromFile(dir.Path());
+    AddUser(1, 31, "张工", "1");
+    AddUser(1, 31, "李工", "2");
+    ASSERT_EQ(1, mgr.SaveToFile(dir.Path()));
+    const std::string saved = testsupport::ReadBytes(File());
+    for (int error : {EACCES, EIO, EMFILE}) {
+        SCOPED_TRACE(error);
+        prompt.Clear();
+        {
+            platform::CFileFaults faults;
+            faults.FailNth(platform::FileStep::Open, 1, {}, error);
+            EXPECT_EQ(0, mgr.LoadFromFile(dir.Path()));
+        }
+        EXPECT_EQ("", Dump()) << "no default administrator";
+        ASSERT_EQ(1u, prompt.Count());
+        EXPECT_EQ("无法读取用户文件Password.dat（" + platform::ErrorText(error) +
+                      "），用户和组的修改将不能保存！",
+                  prompt.LastText());
+        AddUser(1, 31, "新用户", "3");
+        EXPECT_EQ(0, mgr.SaveToFile(dir.Path()));
+        EXPECT_EQ("用户文件Password.dat未能读出，为免丢失其中的用户和组，修改没有保存！", prompt.LastText());
+        EXPECT_EQ(saved, testsupport::ReadBytes(File()));
+    }
+    // Read again: the users are all there and a save goes through.
+    EXPECT_EQ(1, mgr.LoadFromFile(dir.Path()));
+    EXPECT_NE(nullptr, mgr.GetUserList()->HasUser("李工"));
+    EXPECT_EQ(1, mgr.SaveToFile(dir.Path()));
+}
+
+// Nevlor's save (load, add a user, 确定) with each file-system call failed in turn.
+TEST_F(UserFile, SweepOfTheSaveOfTheUserFile) {
+    mgr.LoadFromFile(dir.Path());
+    AddUser(1, 31, "张工", "1");
+    ASSERT_EQ(1, mgr.SaveToFile(dir.Path()));
+    const testsupport::TreeBytes saved = testsupport::SnapshotTree(dir.Path());
+    testsupport::SweepRoad road;
+    road.setup = [&] {
+        testsupport::RestoreTree(dir.Path(), saved);
+        prompt.Clear();
+    };
+    road.run = [&] {
+        const bool loaded = mgr.LoadFromFile(dir.Path()) == 1;
+        AddUser(1, 31, "新用户", "2");
+        const bool done = loaded && mgr.SaveToFile(dir.Path()) == 1;
+        return testsupport::RoadOutcome{done, prompt.Count() > 0};
+    };
+    road.kept = {dir.Path()};
+    road.whole = [&] {
+        CUserPwMgr check;
+        return check.LoadFromFile(dir.Path()) == 1 && check.GetUserList()->HasUser("张工") &&
+                       check.GetUserList()->HasUser("新用户")
+                   ? std::string()
+                   : "a user is missing";
+    };
+    const testsupport::SweepResult result = testsupport::RunFaultSweep(road);
+    std::cout << "[sweep] Nevlor's save: " << result.Summary() << std::endl;
+    EXPECT_TRUE(result.faults.empty()) << testing::PrintToString(result.faults);
+    EXPECT_GT(result.told, 0);
 }

@@ -23,13 +23,15 @@ public:
 
     // Empties both lists, reads "Password.dat" from the current folder (or the given one), makes
     // the users plain and gives an empty list its default record. A missing file is silent; a
-    // file that cannot be read to its end is reported and loads as the defaults alone.
-    // 1 when the file was read, else 0.
+    // file that does not parse is reported and loads as the defaults alone. A file that is there
+    // but cannot be read is reported and leaves both lists empty (no default administrator), and
+    // no save replaces it until a load reads it. 1 when the file was read, else 0.
     int LoadFromFile();
     int LoadFromFile(const std::filesystem::path& folder);
 
     // Writes both lists to "Password.dat" in the current folder (or the given one); the records
-    // stay plain in memory. A file that cannot be written is reported and the old file is kept.
+    // stay plain in memory. A file that cannot be written, or that the last load could not read,
+    // is reported and the old file is kept.
     // 1 on success, else 0.
     int SaveToFile();
     int SaveToFile(const std::filesystem::path& folder);

@@ -3,11 +3,14 @@
 #include "platform/FileFaults.h"
 #include "platform/Gbk.h"
 #include "platform/TextFile.h"
+#include "tests/support/FaultSweep.h"
 #include "tests/support/TestFiles.h"
 
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <iostream>
+#include <optional>
 #include <set>
 #include <sstream>
 #include <thread>
@@ -142,4 +145,51 @@ TEST(OperatorLog, ACutBackKeepsAnEntryAppendedByAnotherProcess) {
         log.WriteLogAt(Local(2026, 3, 5, 7, 8, 11), "保存工程文件，文件名：/p/a.ini");
     }
     EXPECT_EQ(testsupport::ReadBytes(file), first + other);
+}
+
+// An entry that cannot be written is told once (until an entry is written again), and each step
+// of an append failed in turn loses that entry whole or writes it whole.
+TEST(OperatorLog, ALostEntryIsToldOnceAndEverySeamCallFailedInTurnIsTold) {
+    TempDir tmp;
+    COperatorLog log(tmp.Path());
+    std::vector<std::string> told;
+    log.SetFailureNotice([&](const std::string& message) { told.push_back(message); });
+    const std::filesystem::path file = tmp / "LogFiles" / "2026-03.log";
+    ASSERT_TRUE(log.WriteLogAt(Local(2026, 3, 5, 7, 8, 9), "甲"));
+    {
+        platform::CFileFaults faults;
+        faults.FailFrom(platform::FileStep::Open, 1, {}, EACCES);
+        EXPECT_FALSE(log.WriteLogAt(Local(2026, 3, 5, 7, 8, 10), "乙"));
+        EXPECT_FALSE(log.WriteLogAt(Local(2026, 3, 5, 7, 8, 11), "丙"));
+    }
+    EXPECT_EQ(told, std::vector<std::string>{"写入日志文件 " + file.string() + " 失败，操作记录没有保存！"});
+    EXPECT_TRUE(log.WriteLogAt(Local(2026, 3, 5, 7, 8, 12), "丁"));
+    told.clear();
+
+    const testsupport::TreeBytes before = testsupport::SnapshotTree(tmp.Path());
+    // A log as a program starts it, for every run.
+    std::optional<COperatorLog> swept;
+    testsupport::SweepRoad road;
+    road.setup = [&] {
+        testsupport::RestoreTree(tmp.Path(), before);
+        told.clear();
+        swept.emplace(tmp.Path());
+        swept->SetFailureNotice([&](const std::string& message) { told.push_back(message); });
+    };
+    road.run = [&] {
+        const bool written = swept->WriteLogAt(Local(2026, 3, 5, 7, 8, 13), "戊");
+        return testsupport::RoadOutcome{written, !told.empty()};
+    };
+    road.kept = {tmp.Path()};
+    road.whole = [&] {
+        return testsupport::ReadBytes(file) ==
+                       testsupport::ReadBytes(file).substr(0, before.at("LogFiles/2026-03.log").size()) +
+                           platform::ToGbk("2026年03月05日07时08分13秒:戊\r\n")
+                   ? std::string()
+                   : "the entry is not whole";
+    };
+    const testsupport::SweepResult result = testsupport::RunFaultSweep(road);
+    std::cout << "[sweep] operator log: " << result.Summary() << std::endl;
+    EXPECT_TRUE(result.faults.empty()) << testing::PrintToString(result.faults);
+    EXPECT_GT(result.told, 0);
 }
