@@ -79,9 +79,8 @@ int CProjectModel::SetDeviceExpression(CDeviceTemplate* model, int groupNo, int 
         return 1;
     }
     if (CInfoEntry* present = group->m_entries.GetByEntryNo(entry.m_nEntry)) {
-        if (platform::MessageBox("已有相同(分组|条目)的表达式, 将要替换原有的表达式吗?", {},
-                                 platform::Icon::Warning, platform::Buttons::YesNo,
-                                 platform::Answer::No) != platform::Answer::Yes)
+        if (!platform::AskYesDefaultNo("已有相同(分组|条目)的表达式, 将要替换原有的表达式吗?", {},
+                                       platform::Icon::Warning))
             return 0;
         *present = entry;
         return 1;
@@ -92,7 +91,17 @@ int CProjectModel::SetDeviceExpression(CDeviceTemplate* model, int groupNo, int 
 
 void CProjectModel::DeleteCompositeExpression(int groupNo, int entryNo) {
     CDevice* device = FindDevice(kCompositeDeviceAddress);
-    DeleteDeviceExpression(device ? &device->m_model : nullptr, groupNo, entryNo);
+    if (!device)
+        return;
+    DeleteDeviceExpression(&device->m_model, groupNo, entryNo);
+    // The composite device's groups exist through their entries (a saved group without entries
+    // opens as no group): the last entry takes its group with it.
+    CInfoGroupArray& groups = device->m_model.m_groups;
+    for (int g = 0; g < groups.GetSize(); ++g)
+        if (groups[g].m_nGroupNo == groupNo && groups[g].m_entries.IsEmpty()) {
+            groups.RemoveAt(g);
+            break;
+        }
 }
 
 void CProjectModel::DeleteDeviceExpression(CDeviceTemplate* model, int groupNo, int entryNo) {

@@ -92,9 +92,7 @@ std::string FilledTablesText(int entries, int configs) {
 }
 
 bool AskNoByDefault(const std::string& question) {
-    return question.empty() ||
-           platform::MessageBox(question, "提示", platform::Icon::Question, platform::Buttons::YesNo,
-                                platform::Answer::No) == platform::Answer::Yes;
+    return question.empty() || platform::AskYesDefaultNo(question, "提示");
 }
 
 } // namespace

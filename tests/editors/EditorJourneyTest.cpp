@@ -836,8 +836,8 @@ TEST_F(EditorJourney, DeletingADeviceAsksAndTidiesTheCompositesThatUsedIt) {
         ASSERT_EQ(devices->List()->GetSelectedRows().size(), 1u);
     };
     ASSERT_NO_FATAL_FAILURE(selectB());
-    const std::string question =
-        "所选装置的信息被复合信号或遥信关联引用3处。\n删除装置将同时删除这些引用，是否继续？";
+    const std::string question = "所选装置的信息被引用3处(引用表、一次设备、复合信号或遥信关联)"
+                                 "。\n删除装置将同时删除这些引用，是否继续？";
     prompts.Clear();
     prompts.AnswerWithDefaultButton();
     std::unique_ptr<QMenu> menu(devices->BuildContextMenu());
