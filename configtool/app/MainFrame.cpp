@@ -10,6 +10,7 @@
 #include "configtool/shellui/TextView.h"
 #include "configtool/shellui/WizardSheet.h"
 #include "editors/views/ConfigOverView.h"
+#include "editors/views/InPlaceEditor.h"
 #include "platform/Paths.h"
 #include "platform/Prompt.h"
 #include "platform/Text.h"
@@ -124,8 +125,15 @@ void CMainFrame::CreateMenus() {
     AddAppCommand(link, "建立连接", [&app] { app.ConnectDevice(); });
     AddAppCommand(link, "断开连接", [&app] { app.OnDisconnect(); });
     link->addSeparator();
-    AddAppCommand(link, "下装组态", [&app] { app.OnDownloadConfig(); });
-    AddAppCommand(link, "上装组态", [&app] { app.OnUploadConfig(); });
+    // A download sends the project and an upload replaces it: an open cell edit is written first.
+    AddAppCommand(link, "下装组态", [&app] {
+        editors::CommitOpenEditors();
+        app.OnDownloadConfig();
+    });
+    AddAppCommand(link, "上装组态", [&app] {
+        editors::CommitOpenEditors();
+        app.OnUploadConfig();
+    });
     AddAppCommand(link, "下装文件", [&app] { app.OnDownloadFile(); });
     AddAppCommand(link, "重启动", [&app] { app.OnRestart(); });
     link->addSeparator();
@@ -385,17 +393,22 @@ bool CMainFrame::CloseCurrentProject() {
 }
 
 bool CMainFrame::SaveBeforeClosing() {
+    // A cell still being edited (a toolbar button or a shortcut leaves its editor open) is written
+    // back before the project is asked about, so that its value counts as a change.
+    editors::CommitOpenEditors();
     CConfigDoc* doc = CurrentDoc();
     IProjectTemplate* t = Template();
     if (!doc || !t)
         return true;
-    if (t->IsModified(doc) && platform::MessageBox("是否先保存当前的组态信息?", {}, Icon::Question,
-                                                   Buttons::YesNo) == Answer::Yes) {
-        // A save that was refused or failed keeps the project open: nothing unsaved is lost.
-        if (!OnSaveProject())
-            return false;
-    }
-    return true;
+    if (!t->IsModified(doc))
+        return true;
+    // 取消 (Escape, the close button) keeps the project open as it is.
+    const Answer answer =
+        platform::MessageBox("是否先保存当前的组态信息?", {}, Icon::Question, Buttons::YesNoCancel);
+    if (answer == Answer::Cancel)
+        return false;
+    // A save that was refused or failed keeps the project open: nothing unsaved is lost.
+    return answer != Answer::Yes || OnSaveProject();
 }
 
 void CMainFrame::CloseProjects() {
@@ -523,6 +536,7 @@ int CMainFrame::OnSaveProjectAs() {
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
+    editors::CommitOpenEditors();
     CConfigDoc* doc = CurrentDoc();
     IProjectTemplate* t = Template();
     if (doc && t) {

@@ -112,8 +112,9 @@ private:
     QAction* AddAppCommand(QMenu* menu, const std::string& caption, std::function<void()> handler);
     IProjectTemplate* Template() const;
     CConfigDoc* CurrentDoc() const;
-    // Asks "是否先保存当前的组态信息?" when the current project holds unsaved changes, saves on Yes,
-    // then closes every project. False when the save was refused or failed (nothing is closed).
+    // Asks "是否先保存当前的组态信息?" (是/否/取消) when the current project holds unsaved changes,
+    // saves on Yes, then closes every project. False on 取消 or when the save was refused or failed
+    // (nothing is closed).
     bool CloseCurrentProject();
     // The question and the save of CloseCurrentProject alone. False when the save was refused or
     // failed.

@@ -5,10 +5,12 @@
 #include "platform/ui/WidgetPrompt.h"
 
 #include <QAbstractItemView>
+#include <QApplication>
 #include <QComboBox>
 #include <QEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QPointer>
 
 using platform::Qs;
 using platform::Ss;
@@ -119,6 +121,22 @@ void CInPlaceEditor::HideEditors() {
     m_pEdit->hide();
     m_pCombo->hide();
     m_bWriting = false;
+}
+
+int CommitOpenEditors() {
+    // A write-back may refill lists or ask a question (an event loop): the editors are held by
+    // guarded pointers, so one deleted meanwhile is passed over.
+    std::vector<QPointer<CInPlaceEditor>> editors;
+    for (QWidget* top : QApplication::topLevelWidgets())
+        for (CInPlaceEditor* editor : top->findChildren<CInPlaceEditor*>())
+            editors.emplace_back(editor);
+    int open = 0;
+    for (const QPointer<CInPlaceEditor>& editor : editors)
+        if (editor && (editor->Edit()->isVisible() || editor->Combo()->isVisible())) {
+            ++open;
+            editor->CommitOpen();
+        }
+    return open;
 }
 
 void CInPlaceEditor::CommitOpen() {

@@ -104,22 +104,39 @@ TEST(PortGridModel, ChangesThatThrowAwayFilledTablesAskFirstWithNoByDefault) {
         {"nothing filled", &serial1, "P104", ""},
         {"the same protocol", &net, "p104", ""},
         {"configurations", &serial0, "P104", "端口规约由P103改为P104，将删除端口规约1个配置，是否继续？"},
-        {"table entries", &net, "未用",
-         "端口规约由P104改为未用，将删除端口规约引用表中的3个条目，是否继续？"},
+        {"table entries and the device taken off", &net, "未用",
+         "端口规约由P104改为未用，将删除端口规约引用表中的3个条目、端口上的1个装置(地址5)，是否继续？"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        EXPECT_EQ(CPortGridModel::ProtocolChangeQuestion(*c.port, 0, c.name), c.question);
+        EXPECT_EQ(CPortGridModel::ProtocolChangeQuestion(*p.doc, *c.port, 0, c.name), c.question);
         prompts.Clear();
-        EXPECT_EQ(CPortGridModel::ConfirmProtocolChange(*c.port, 0, c.name), c.question.empty());
-        EXPECT_EQ(prompts.Count(), c.question.empty() ? 0u : 1u);
+        EXPECT_EQ(CPortGridModel::ConfirmProtocolChange(*p.doc, *c.port, 0, c.name), c.question.empty());
+        ASSERT_EQ(prompts.Count(), c.question.empty() ? 0u : 1u);
         if (!c.question.empty()) {
             EXPECT_EQ(prompts.Messages()[0].defaultButton, Answer::No);
         }
     }
     net.m_protocol.m_configs.m_configs.Add(CPortConfig());
-    EXPECT_EQ(CPortGridModel::ProtocolChangeQuestion(net, 0, "P105"),
-              "端口规约由P104改为P105，将删除端口规约引用表中的3个条目和1个配置，是否继续？");
+    EXPECT_EQ(CPortGridModel::ProtocolChangeQuestion(*p.doc, net, 0, "P105"),
+              "端口规约由P104改为P105，将删除端口规约引用表中的3个条目和1个配置、端口上的1个装置(地址5)"
+              "，是否继续？");
+
+    // The protocol's own parameters set for the port (not the library's values) are named.
+    CItemRecord parameters;
+    parameters.m_strName = "规约参数";
+    COptionItem rtu;
+    rtu.m_strName = "RTU地址";
+    rtu.m_strDefault = "1";
+    parameters.m_items.Add(rtu);
+    parameters.m_rows = {{"1"}};
+    testsupport::Found(p.doc->m_protocolLibrary.FindByName("P103"))->m_groups.Add(parameters);
+    serial0.m_protocol.m_configs.m_configs.RemoveAll();
+    serial0.m_protocol.m_groups.Add(parameters);
+    EXPECT_EQ(CPortGridModel::ProtocolChangeQuestion(*p.doc, serial0, 0, "P104"), "");
+    serial0.m_protocol.m_groups[0].m_rows[0][0] = "9";
+    EXPECT_EQ(CPortGridModel::ProtocolChangeQuestion(*p.doc, serial0, 0, "P104"),
+              "端口规约由P103改为P104，将删除端口规约参数(RTU地址=9)，是否继续？");
 
     // A network port with filled tables and a time source: No deletes nothing.
     ASSERT_TRUE(CPortGridModel::AddPort(*p.doc, 0, 1));

@@ -319,7 +319,7 @@ private:
             const std::string name =
                 def.m_choices[static_cast<std::size_t>(Pick(static_cast<int>(def.m_choices.size())))];
             CPortRecord& port = group[row];
-            if (!CPortGridModel::ConfirmProtocolChange(port, k, name) ||
+            if (!CPortGridModel::ConfirmProtocolChange(doc_, port, k, name) ||
                 !CPortGridModel::StoreValue(port, k, name))
                 return;
             const CPortGridModel::ProtocolChange change = CPortGridModel::ChangeProtocol(doc_, port, name);

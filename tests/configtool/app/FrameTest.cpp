@@ -150,6 +150,18 @@ TEST_F(AppTest, QuestionsBeforeNewOpenAndClose) {
     ASSERT_NE(second, nullptr);
     EXPECT_EQ(second->name, "站F");
 
+    // 取消 (Escape and the close button answer it) keeps the project open and opens nothing:
+    // the question has three buttons.
+    prompt_.Clear();
+    prompt_.Script({Answer::Cancel});
+    Trigger("新建工程(&N)\tCtrl+N");
+    ASSERT_EQ(prompt_.Count(), 1u);
+    EXPECT_EQ(prompt_.Messages()[0].buttons, platform::Buttons::YesNoCancel);
+    EXPECT_EQ(app_->DocRef().m_pConfigDoc, FakeTemplate::Doc(second));
+    prompt_.Script({Answer::Cancel});
+    EXPECT_EQ(frame->OpenProjectPath((root_ / "Project" / "x" / "ProjectV1.00" / "x.ini").string()), 0);
+    EXPECT_EQ(app_->DocRef().m_pConfigDoc, FakeTemplate::Doc(second));
+
     // Yes runs the save command; a refused save keeps the project and makes nothing new.
     prompt_.Clear();
     prompt_.Script({Answer::Yes, Answer::No});

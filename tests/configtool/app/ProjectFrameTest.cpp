@@ -17,6 +17,8 @@
 #include "points/views/PointViews.h"
 #include "projectmodel/ProjectContext.h"
 
+#include <QCloseEvent>
+#include <QCoreApplication>
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -248,6 +250,54 @@ TEST_F(ProjectFrameTest, EditsAfterASaveAreAskedForBeforeOpeningAndKeptWhenSaved
     ASSERT_NE(Current(), nullptr);
     EXPECT_EQ(Current()->m_boardCfg.m_nUnitAddress, 7);
     EXPECT_EQ(Current()->m_timeSources.GetSize(), 1);
+}
+
+// A cell still being edited when a road closes or replaces the project (a toolbar button or a
+// shortcut leaves the editor open) is written back first: its value counts as a change, so the
+// save question comes, and 取消 keeps the project open with the value; the exit takes it too.
+TEST_F(ProjectFrameTest, ACellStillBeingEditedIsWrittenBackBeforeTheProjectIsReplaced) {
+    ASSERT_TRUE(Start("系统管理员", "482916"));
+    Queue(Wizard("演示工程"));
+    Trigger("新建工程(&N)\tCtrl+N");
+    CConfigDoc* doc = Current();
+    ASSERT_NE(doc, nullptr);
+    prompt_.Script({platform::Answer::No}); // "是否保存为新的组态文件？"
+    Queue([](QDialog& dlg) {
+        if (auto* edit = dlg.findChild<QLineEdit*>("version"))
+            edit->setText("1.00");
+        dlg.accept();
+        return dlg.result();
+    });
+    Trigger("保存工程(&S)\tCtrl+S");
+    const fs::path mainFile =
+        root_ / "Project" / "演示工程" / "ProjectV1.00" / (doc->m_boardCfg.m_strUnitName + ".ini");
+    ASSERT_TRUE(fs::is_regular_file(mainFile)) << mainFile;
+    ASSERT_FALSE(doc->IsModified());
+
+    auto type = [&](const char* address) {
+        Tree()->setCurrentItem(Tree()->RootItem());
+        auto* properties = qobject_cast<CConfigPrjView*>(Frame()->LeftView());
+        ASSERT_NE(properties, nullptr);
+        emit properties->List()->cellClicked(0, 2);
+        ASSERT_TRUE(properties->Editor()->Edit()->isVisible());
+        properties->Editor()->Edit()->setText(QString::fromUtf8(address));
+    };
+    ASSERT_NO_FATAL_FAILURE(type("9"));
+    prompt_.Clear();
+    prompt_.Script({platform::Answer::Cancel});
+    EXPECT_EQ(app_->GetMainFrame()->OpenProjectPath(mainFile.string()), 0);
+    EXPECT_EQ(prompt_.Texts(), std::vector<std::string>{"是否先保存当前的组态信息?"});
+    ASSERT_EQ(Current(), doc);
+    EXPECT_EQ(doc->m_boardCfg.m_nUnitAddress, 9);
+    EXPECT_TRUE(doc->IsModified());
+
+    ASSERT_NO_FATAL_FAILURE(type("11"));
+    prompt_.Clear();
+    prompt_.Script({platform::Answer::Cancel});
+    QCloseEvent close;
+    QCoreApplication::sendEvent(app_->GetMainFrame(), &close);
+    EXPECT_FALSE(close.isAccepted());
+    EXPECT_EQ(doc->m_boardCfg.m_nUnitAddress, 11);
 }
 
 // An option range wider than its kind is used as cut to the kind, and the monitor pane says so
