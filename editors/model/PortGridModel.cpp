@@ -1,4 +1,5 @@
 #include "editors/model/PortGridModel.h"
+#include "editors/model/DeviceLabels.h"
 
 #include "editors/model/CellValue.h"
 #include "platform/Prompt.h"
@@ -319,7 +320,7 @@ std::string CPortGridModel::PortsDeletionQuestion(const CProjectModel& doc, int 
     for (int r = 0; r < doc.m_timeSources.GetSize(); ++r) {
         const CTimeSource& src = doc.m_timeSources[r];
         if (src.m_nBoard == info->m_nNumber && used.count({src.m_nPortType, src.m_nPort}))
-            sources += StrFormat("\n对时源%d: 板卡%d %s地址%d", r + 1, src.m_nBoard,
+            sources += StrFormat("\n对时源%d: 板卡%d %s地址%d", r + 1, ShownBoardNumber(src.m_nBoard),
                                  std::string(PortTypeName(src.m_nPortType)).c_str(), src.m_nPort);
     }
     const std::string tables = FilledTablesText(entries, configs);

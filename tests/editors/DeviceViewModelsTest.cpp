@@ -108,7 +108,7 @@ TEST_F(DeviceModels, TimeSourcesShowPortsAndRefuseWhatTheBoardLacks) {
     doc.m_timeSources.Add(serial);
     auto rows = CAdjusttimeModel::Rows(doc);
     ASSERT_EQ(rows.size(), 2u);
-    EXPECT_EQ(rows[0].cells, (std::vector<std::string>{"1", "0", "网络0<地址0>(P104)", "10"}));
+    EXPECT_EQ(rows[0].cells, (std::vector<std::string>{"1", "1", "网络0<地址0>(P104)", "10"}));
     EXPECT_EQ(rows[1].cells[2], "串口1<地址1>()");
 
     // Another board number: that board does not exist, nothing is stored.
@@ -117,14 +117,14 @@ TEST_F(DeviceModels, TimeSourcesShowPortsAndRefuseWhatTheBoardLacks) {
     EXPECT_FALSE(CAdjusttimeModel::SetPort(doc, 1, "3", 0, 0));
     EXPECT_EQ(doc.m_timeSources[1], serial);
     // The port is the chosen entry (group, place), whatever its text reads.
-    const auto choices = CAdjusttimeModel::PortChoices(doc, "0");
+    const auto choices = CAdjusttimeModel::PortChoices(doc, "1");
     ASSERT_EQ(choices.size(), 3u);
     EXPECT_EQ(choices[2].text, "网络0<地址0>(P104)");
     EXPECT_EQ(choices[2].group, 1);
     EXPECT_EQ(choices[2].index, 0);
-    EXPECT_FALSE(CAdjusttimeModel::SetPort(doc, 1, "0", 1, 5));
+    EXPECT_FALSE(CAdjusttimeModel::SetPort(doc, 1, "1", 1, 5));
     EXPECT_EQ(doc.m_timeSources[1], serial);
-    EXPECT_TRUE(CAdjusttimeModel::SetPort(doc, 1, "0", 1, 0));
+    EXPECT_TRUE(CAdjusttimeModel::SetPort(doc, 1, "1", 1, 0));
     EXPECT_EQ(doc.m_timeSources[1].m_nPortType, 2);
     EXPECT_EQ(doc.m_timeSources[1].m_nPort, 0);
 

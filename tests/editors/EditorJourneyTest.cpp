@@ -200,7 +200,7 @@ TEST_F(EditorJourney, AProjectBuiltThroughTheViewsReopensAsItWasShown) {
     ports = w.Select<CConfigPortView>(w.NetGroup());
     ASSERT_NE(ports, nullptr);
     const std::string portQuestion =
-        "删除所选端口将同时删除以下对时源:\n对时源2: 板卡0 网络地址1\n是否继续？";
+        "删除所选端口将同时删除以下对时源:\n对时源2: 板卡1 网络地址1\n是否继续？";
     prompts.Clear();
     prompts.Script({platform::Answer::No});
     ports->List()->SelectRow(1);

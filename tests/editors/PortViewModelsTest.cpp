@@ -148,7 +148,7 @@ TEST(PortGridModel, ChangesThatThrowAwayFilledTablesAskFirstWithNoByDefault) {
     source.m_nPort = added.m_nRunning;
     p.doc->m_timeSources.Add(source);
     const std::string question = platform::StrFormat(
-        "删除所选端口将同时删除端口规约引用表中的1个条目及以下对时源:\n对时源1: 板卡0 网络地址%d\n是否继续？",
+        "删除所选端口将同时删除端口规约引用表中的1个条目及以下对时源:\n对时源1: 板卡1 网络地址%d\n是否继续？",
         added.m_nRunning);
     EXPECT_EQ(CPortGridModel::PortsDeletionQuestion(*p.doc, 0, 1, {1}), question);
     // The port serving a device is not deleted, so it asks nothing of its tables.
@@ -164,6 +164,32 @@ TEST(PortGridModel, ChangesThatThrowAwayFilledTablesAskFirstWithNoByDefault) {
     EXPECT_EQ(CPortGridModel::DeletePorts(*p.doc, 0, 1, {1}), 1);
     EXPECT_EQ(prompts.Texts(), std::vector<std::string>{question});
     EXPECT_EQ(p.doc->m_timeSources.GetSize(), 0);
+}
+
+// The deletion question lists the time sources of the deleted port's own board only: a source on
+// the same port type and address of another board stays and is not named. Boards show from 1.
+TEST(PortGridModel, ThePortDeletionQuestionNamesTheTimeSourcesOfItsOwnBoard) {
+    testsupport::PromptRecorder prompts;
+    porttest::PortProject p;
+    CBoardInfo second = p.doc->m_boardCfg.m_boards[0];
+    second.m_nNumber = 1;
+    p.doc->m_boardCfg.m_boards.Add(second);
+    ASSERT_TRUE(CPortGridModel::AddPort(*p.doc, 0, 1));
+    const int running = p.Port(1, 1).m_nRunning;
+    for (int board : {1, 0}) {
+        CTimeSource source;
+        source.m_nBoard = board;
+        source.m_nPortType = kPortTypeNetwork;
+        source.m_nPort = running;
+        p.doc->m_timeSources.Add(source);
+    }
+    EXPECT_EQ(CPortGridModel::PortsDeletionQuestion(*p.doc, 0, 1, {1}),
+              platform::StrFormat("删除所选端口将同时删除以下对时源:\n对时源2: 板卡1 网络地址%d\n是否继续？",
+                                  running));
+    prompts.Script({Answer::Yes});
+    EXPECT_EQ(CPortGridModel::DeletePorts(*p.doc, 0, 1, {1}), 1);
+    ASSERT_EQ(p.doc->m_timeSources.GetSize(), 1);
+    EXPECT_EQ(p.doc->m_timeSources[0].m_nBoard, 1);
 }
 
 TEST(PortGridModel, PortsAreNumberedByPlaceAndDevicesAndTimeSourcesFollow) {
@@ -198,7 +224,7 @@ TEST(PortGridModel, PortsAreNumberedByPlaceAndDevicesAndTimeSourcesFollow) {
     // named in the question before; the one on port 3, which stays, is not.
     EXPECT_EQ(CPortGridModel::DeletePorts(*p.doc, 0, 1, {1, 2, 3}), 1);
     EXPECT_EQ(prompts.Texts(), (std::vector<std::string>{
-                                   "删除所选端口将同时删除以下对时源:\n对时源1: 板卡0 网络地址1\n是否继续？",
+                                   "删除所选端口将同时删除以下对时源:\n对时源1: 板卡1 网络地址1\n是否继续？",
                                    "请先删除端口连接的装置，然后再删除端口!"}));
     ASSERT_EQ(net.GetSize(), 3);
     for (int i = 0; i < 3; ++i) {
@@ -333,7 +359,7 @@ TEST(PortFormModel, DevicesJoinTablesAndPorts) {
     two.m_model.m_nPortIndex = 0;
     prompts.Script({Answer::Cancel});
     EXPECT_FALSE(CPortFormModel::MoveDeviceToPort(*p.doc, 0, 1, 0, two).placed);
-    EXPECT_EQ(prompts.LastText(), "该装置<主变测控>已被加载在板卡0下串口0,确认移动吗？");
+    EXPECT_EQ(prompts.LastText(), "该装置<主变测控>已被加载在板卡1下串口0,确认移动吗？");
     const CPortFormModel::MoveResult moved = CPortFormModel::MoveDeviceToPort(*p.doc, 0, 1, 0, two);
     ASSERT_TRUE(moved.placed);
     EXPECT_EQ(moved.oldGroup, 0);
@@ -344,7 +370,7 @@ TEST(PortFormModel, DevicesJoinTablesAndPorts) {
     prompts.Script({Answer::Cancel});
     CDevice& five = *testsupport::Found(p.doc->FindDevice(5));
     EXPECT_FALSE(CPortFormModel::MoveDeviceToPort(*p.doc, 0, 0, 1, five).placed);
-    EXPECT_EQ(prompts.LastText(), "该装置<母线保护>已被加载在板卡0下网络口0,确认移动吗？");
+    EXPECT_EQ(prompts.LastText(), "该装置<母线保护>已被加载在板卡1下网络口0,确认移动吗？");
 
     // A new device is placed on the port it is added to.
     const int address = CPortFormModel::AddNewDevice(*p.doc, 0, 1, 0);
