@@ -175,7 +175,7 @@ TEST_F(DeviceModels, DeviceListsLeaveOutVirtualDevicesWhereTheyShould) {
 TEST_F(DeviceModels, AddressEditsRefuseBadInput) {
     EXPECT_FALSE(CDevinfolistModel::SetAddress(doc, 2, 5, "12a"));
     EXPECT_EQ(prompts.LastText(), "第2行设置错误！\n原因:输入 12a 非法！");
-    EXPECT_EQ(prompts.Messages().back().caption, "错误");
+    EXPECT_EQ(testsupport::Back(prompts.Messages()).caption, "错误");
     EXPECT_FALSE(CDevinfolistModel::SetAddress(doc, 2, 5, "2"));
     EXPECT_EQ(prompts.LastText(), "第2行设置错误！\n原因:装置地址 2 已被占用");
     EXPECT_FALSE(CDevinfolistModel::SetAddress(doc, 2, 5, "99999999999"));
@@ -720,7 +720,7 @@ TEST_F(DeviceModels, EquipmentReferencesCheckTypeAndDoubleUse) {
     doc.m_prjDevices.Insert(second);
     EXPECT_EQ(CEquipDetailModel::AddRefPoint(doc, *doc.m_prjDevices.GetById(4), 0, 1, 2, 1), 0);
     EXPECT_EQ(prompts.LastText(), "测点1-2-1已被关联到220kV线路间隔断路器1!");
-    EXPECT_EQ(prompts.Messages().back().caption, "告警");
+    EXPECT_EQ(testsupport::Back(prompts.Messages()).caption, "告警");
 
     CPrjDevice& again = *doc.m_prjDevices.GetById(3);
     CRefTable& table = again.m_settings.m_tables[0];

@@ -206,7 +206,7 @@ TEST_F(EditorJourney, AProjectBuiltThroughTheViewsReopensAsItWasShown) {
     ports->List()->SelectRow(1);
     menu.reset(ports->BuildContextMenu({}));
     Action(menu.get(), "删除端口")->trigger();
-    EXPECT_EQ(prompts.Texts(), std::vector<std::string>{portQuestion});
+    ASSERT_EQ(prompts.Texts(), std::vector<std::string>{portQuestion});
     EXPECT_EQ(prompts.Messages()[0].defaultButton, platform::Answer::No);
     ASSERT_EQ(ports->List()->GetItemCount(), 3);
     prompts.Clear();
@@ -682,7 +682,7 @@ TEST_F(EditorJourney, ADeletedCompositeSignalLeavesNoReferenceBehindInTheSavedPr
     EXPECT_FALSE(points.Delete({{11, 1}}));
     EXPECT_EQ(prompts.LastText(), "所选信息被引用4处(引用表、一次设备、复合信号或遥信关联)。\n"
                                   "删除信息将同时删除这些引用，是否继续？");
-    EXPECT_EQ(prompts.Messages().back().defaultButton, platform::Answer::No);
+    EXPECT_EQ(testsupport::Back(prompts.Messages()).defaultButton, platform::Answer::No);
     ASSERT_NE(doc->FindDeviceInfo(composite, 11, 1), nullptr);
     EXPECT_EQ(yx->m_entries.GetSize(), 2);
     EXPECT_EQ(equipment.m_settings.m_tables[yxTable].m_entries.GetSize(), 1);

@@ -155,7 +155,7 @@ TEST(PortGridModel, ChangesThatThrowAwayFilledTablesAskFirstWithNoByDefault) {
     EXPECT_EQ(CPortGridModel::PortsDeletionQuestion(*p.doc, 0, 1, {0, 1}), "");
     prompts.Clear();
     EXPECT_EQ(CPortGridModel::DeletePorts(*p.doc, 0, 1, {1}), 0);
-    EXPECT_EQ(prompts.Texts(), std::vector<std::string>{question});
+    ASSERT_EQ(prompts.Texts(), std::vector<std::string>{question});
     EXPECT_EQ(prompts.Messages()[0].defaultButton, Answer::No);
     EXPECT_EQ(p.doc->m_boardCfg.m_boards[0].m_ports[1].GetSize(), 2);
     EXPECT_EQ(p.doc->m_timeSources.GetSize(), 1);

@@ -10,6 +10,7 @@
 #include "platform/ui/WidgetPrompt.h"
 #include "tests/editors/EditorFixture.h"
 #include "tests/support/DialogRunnerGuard.h"
+#include "tests/support/Found.h"
 #include "tests/support/PromptRecorder.h"
 #include "tests/support/TestFiles.h"
 
@@ -82,7 +83,7 @@ TEST(SmallEditorDialogs, PositionStepAndVersionAreChecked) {
                 d.accept();
                 EXPECT_EQ(d.result(), int(QDialog::Rejected)) << bad;
                 EXPECT_EQ(prompts.LastText(), "请输入要保存的版本号！") << bad;
-                EXPECT_EQ(prompts.Messages().back().caption, "错误") << bad;
+                EXPECT_EQ(testsupport::Back(prompts.Messages()).caption, "错误") << bad;
             }
             save.Edit()->setText("2.00");
             return Accept(d);

@@ -1,4 +1,5 @@
 #include "configtool/shellui/WizardSheet.h"
+#include "tests/support/Found.h"
 
 #include "platform/ui/WidgetPrompt.h"
 #include "tests/support/PromptRecorder.h"
@@ -99,8 +100,8 @@ TEST(Wizard, ExistingProjectIsKeptOnNoAndClearedOnYes) {
     sheet.next();
     EXPECT_EQ(1, sheet.currentId());
     EXPECT_EQ("工程（甲）已经存在，继续将删除原来的设置，确认要继续么？", rec.LastText());
-    EXPECT_EQ(platform::Buttons::YesNo, rec.Messages().back().buttons);
-    EXPECT_EQ(platform::Answer::No, rec.Messages().back().defaultButton);
+    EXPECT_EQ(platform::Buttons::YesNo, testsupport::Back(rec.Messages()).buttons);
+    EXPECT_EQ(platform::Answer::No, testsupport::Back(rec.Messages()).defaultButton);
     EXPECT_TRUE(fs::exists(root / "Project" / "甲" / "ProjectV1.00" / "U.ini"));
     EXPECT_EQ(QString("甲"), sheet.currentPage()->findChild<QLineEdit*>("name")->text());
 
