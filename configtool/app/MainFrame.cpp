@@ -23,10 +23,14 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFileDialog>
+#include <QFont>
+#include <QIcon>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
+#include <QPainter>
+#include <QPixmap>
 #include <QSettings>
 #include <QSplitter>
 #include <QStatusBar>
@@ -43,9 +47,34 @@ using platform::Icon;
 using platform::Qs;
 using platform::Ss;
 
+namespace {
+// The program's icon, drawn here: the main frame, its project windows and its dialogs show it
+// (without one every sub-window shows Qt's own logo).
+QIcon ProgramIcon() {
+    QPixmap pixmap(32, 32);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setBrush(QColor(0x1F, 0x5F, 0xA8));
+    painter.setPen(Qt::NoPen);
+    painter.drawRoundedRect(QRectF(1, 1, 30, 30), 5, 5);
+    painter.setPen(Qt::white);
+    QFont font = painter.font();
+    font.setBold(true);
+    font.setPixelSize(20);
+    painter.setFont(font);
+    painter.drawText(QRectF(0, 0, 32, 32), Qt::AlignCenter, QStringLiteral("Q"));
+    painter.end();
+    return QIcon(pixmap);
+}
+} // namespace
+
 CMainFrame::CMainFrame(CConfigToolApp& app) : m_app(app) {
     setObjectName("mainFrame");
     setWindowTitle("QXM7740组态工具");
+    const QIcon icon = ProgramIcon();
+    setWindowIcon(icon);
+    QApplication::setWindowIcon(icon);
     m_pMdiArea = new QMdiArea(this);
     m_pMdiArea->setObjectName("mdiArea");
     setCentralWidget(m_pMdiArea);

@@ -185,6 +185,16 @@ bool CInPlaceEditor::eventFilter(QObject* watched, QEvent* event) {
             return true;
         }
     }
+    // Return ends the cell's edit and goes no further: in a dialog it would also press the
+    // default button and close the dialog.
+    if (watched == m_pEdit && event->type() == QEvent::KeyPress && m_pEdit->isVisible()) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            if (!m_bWriting)
+                WriteBack(m_pEdit);
+            return true;
+        }
+    }
     if (event->type() == QEvent::FocusOut && !m_bWriting) {
         auto* w = static_cast<QWidget*>(watched);
         // The combo's own popup takes the focus while the user chooses; that is no focus loss.

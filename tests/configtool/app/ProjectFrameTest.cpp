@@ -261,6 +261,11 @@ TEST_F(ProjectFrameTest, ACellStillBeingEditedIsWrittenBackBeforeTheProjectIsRep
     Trigger("新建工程(&N)\tCtrl+N");
     CConfigDoc* doc = Current();
     ASSERT_NE(doc, nullptr);
+    // The project window shows the program's icon, not Qt's logo.
+    const QIcon programIcon = app_->GetMainFrame()->windowIcon();
+    ASSERT_FALSE(programIcon.isNull());
+    for (QMdiSubWindow* sub : app_->GetMainFrame()->MdiArea()->subWindowList())
+        EXPECT_EQ(sub->windowIcon().cacheKey(), programIcon.cacheKey());
     prompt_.Script({platform::Answer::No}); // "是否保存为新的组态文件？"
     Queue([](QDialog& dlg) {
         if (auto* edit = dlg.findChild<QLineEdit*>("version"))
