@@ -534,7 +534,23 @@ int CMainFrame::OnSaveProject() {
         return OnSaveProjectAs();
     // The question ran an event loop: the document is looked up again.
     doc = CurrentDoc();
-    return doc ? t->SaveProject(doc, false) : 0;
+    return doc ? SaveAndRemember(doc, false) : 0;
+}
+
+int CMainFrame::SaveAndRemember(CConfigDoc* doc, bool asNew) {
+    IProjectTemplate* t = Template();
+    if (!t || !t->SaveProject(doc, asNew))
+        return 0;
+    // The saved version is the one to open again: it heads the recent-file list.
+    if (CConfigDoc* saved = CurrentDoc()) {
+        const std::string path = t->GetSavedPath(saved);
+        if (!path.empty()) {
+            m_recent.Add(path);
+            SaveRecentFiles();
+            UpdateRecentMenu();
+        }
+    }
+    return 1;
 }
 
 int CMainFrame::OnSaveProjectAs() {
@@ -552,7 +568,7 @@ int CMainFrame::OnSaveProjectAs() {
         !platform::EqualsNoCase(dlg.GetPath(), oldFolder)) {
         m_app.SetProjectsFolder(dlg.GetPath());
         t->SetProjectName(doc, dlg.GetProjectName());
-        if (t->SaveProject(doc, true))
+        if (SaveAndRemember(doc, true))
             return 1;
         // A refused or failed save leaves the project where it was, so that a later save in place
         // does not write it under the name that was never saved.
@@ -561,7 +577,7 @@ int CMainFrame::OnSaveProjectAs() {
             t->SetProjectName(doc, oldName);
         return 0;
     }
-    return t->SaveProject(doc, false);
+    return SaveAndRemember(doc, false);
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
@@ -578,7 +594,7 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
         // A save that fails or is cancelled keeps the program open: nothing unsaved is lost. The
         // question ran an event loop: the document is looked up again.
         doc = CurrentDoc();
-        if (answer == Answer::Yes && doc && !t->SaveProject(doc, false)) {
+        if (answer == Answer::Yes && doc && !SaveAndRemember(doc, false)) {
             event->ignore();
             return;
         }

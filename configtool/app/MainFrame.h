@@ -119,6 +119,9 @@ private:
     // The question and the save of CloseCurrentProject alone. False when the save was refused or
     // failed.
     bool SaveBeforeClosing();
+    // Saves through the template and puts the saved main file at the head of the recent-file
+    // list; the template's result.
+    int SaveAndRemember(CConfigDoc* doc, bool asNew);
     // Closes every project without a question.
     void CloseProjects();
     void MakeCurrent(CConfigDoc* doc, const std::string& title);

@@ -77,7 +77,11 @@ void CWizard2Page::initializePage() {
 }
 
 bool CWizard2Page::validatePage() {
-    const std::string folder = Ss(m_pFolder->text());
+    // A relative folder is made whole below the root folder and shown so: the project lands
+    // where the page says.
+    const std::string folder =
+        CProjectFolderRules::ResolveFolder(Ss(m_pFolder->text()), m_sheet.GetRootFolder());
+    m_pFolder->setText(Qs(folder));
     const std::string name = Ss(m_pName->text());
     std::filesystem::path path;
     switch (CProjectFolderRules::CheckNewProject(folder, name, path)) {
@@ -133,8 +137,8 @@ std::string CWizard3Page::GetSummary() const {
 }
 
 CWizardSheet::CWizardSheet(const std::string& rootFolder, QWidget* parent)
-    : QWizard(parent), m_strFolder((std::filesystem::path(rootFolder) / "Project").string()),
-      m_strName("新建工程") {
+    : QWizard(parent), m_strRoot(rootFolder),
+      m_strFolder((std::filesystem::path(rootFolder) / "Project").string()), m_strName("新建工程") {
     setObjectName("wizardSheet");
     setWindowTitle("创建新工程向导");
     setWizardStyle(QWizard::ClassicStyle);

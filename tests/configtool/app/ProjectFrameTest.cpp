@@ -278,6 +278,9 @@ TEST_F(ProjectFrameTest, ACellStillBeingEditedIsWrittenBackBeforeTheProjectIsRep
         root_ / "Project" / "演示工程" / "ProjectV1.00" / (doc->m_boardCfg.m_strUnitName + ".ini");
     ASSERT_TRUE(fs::is_regular_file(mainFile)) << mainFile;
     ASSERT_FALSE(doc->IsModified());
+    // The saved version heads the recent-file list.
+    ASSERT_FALSE(app_->GetMainFrame()->RecentFiles().GetPaths().empty());
+    EXPECT_EQ(app_->GetMainFrame()->RecentFiles().GetPaths().front(), mainFile.string());
 
     auto type = [&](const char* address) {
         Tree()->setCurrentItem(Tree()->RootItem());

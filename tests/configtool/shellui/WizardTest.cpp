@@ -1,3 +1,4 @@
+#include "configtool/model/ProjectFolderRules.h"
 #include "configtool/shellui/WizardSheet.h"
 #include "tests/support/Found.h"
 
@@ -36,6 +37,26 @@ void FillPage2(CWizardSheet& sheet, const std::string& folder, const std::string
 }
 
 } // namespace
+
+// A relative 工程目录 is taken below the root folder, not the working folder, and shown whole on
+// the page and in the summary.
+TEST(Wizard, ARelativeFolderIsTakenBelowTheRootFolderAndShownWhole) {
+    PromptRecorder rec;
+    TempDir root;
+    CWizardSheet sheet(root.Path().string());
+    ASSERT_NO_FATAL_FAILURE(FillPage2(sheet, "relproj/", "甲"));
+    sheet.next();
+    const std::string whole = (root.Path() / "relproj").string();
+    EXPECT_EQ(2, sheet.currentId()) << rec.LastText();
+    EXPECT_EQ(whole, sheet.GetFolder());
+    EXPECT_EQ(Qs(whole), sheet.page(1)->findChild<QLineEdit*>("folder")->text());
+    EXPECT_NE(std::string::npos,
+              sheet.currentPage()->findChild<QPlainTextEdit*>("summary")->toPlainText().toStdString().find(
+                  "工程目录：" + whole));
+    EXPECT_EQ(CProjectFolderRules::ResolveFolder("/abs/p", root.Path()), "/abs/p");
+    EXPECT_EQ(CProjectFolderRules::ResolveFolder("a/../b", "/r"), "/r/b");
+    EXPECT_EQ(CProjectFolderRules::ResolveFolder("", "/r"), "");
+}
 
 TEST(Wizard, PagesShowTheirTextsAndStartValues) {
     TempDir root;
