@@ -50,9 +50,9 @@ CCommParamDlg::CCommParamDlg(QWidget* parent) : QDialog(parent) {
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
 }
 
-void CCommParamDlg::Prepare(const std::string& address) {
+void CCommParamDlg::Prepare(const std::string& address, int port) {
     address_->setText(Qs(address));
-    port_->setText("7001");
+    port_->setText(QString::number(port));
 }
 
 std::string CCommParamDlg::Address() const {
