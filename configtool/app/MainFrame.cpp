@@ -374,8 +374,10 @@ void CMainFrame::PostOpenProject(const std::string& path) {
 void CMainFrame::OpenProjectWhenFree(const std::string& path) {
     // Opening a project frees the current document and its views. An open box or dialog runs its
     // own event loop, and the code waiting for its answer may still hold them: the opening waits
-    // until no box or dialog is open.
-    if (QApplication::activeModalWidget()) {
+    // until no box or dialog is open. It waits, too, until the link job that posted it has ended:
+    // the job's ending box comes after the post, and the opening's own question must not stand
+    // beside it.
+    if (QApplication::activeModalWidget() || !m_app.m_bIdle) {
         QTimer::singleShot(kOpenRetryMs, this, [this, path] { OpenProjectWhenFree(path); });
         return;
     }
