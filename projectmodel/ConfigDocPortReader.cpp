@@ -147,7 +147,31 @@ int CConfigDoc::ReadBoardConfig(CLineCursor& cur, const fs::path& folder) {
     for (int i = 0; i < count; ++i)
         if (!ReadBoard(cur, i, folder))
             return 0;
-    return cur.CloseBrace();
+    if (!cur.CloseBrace())
+        return 0;
+    FitLinkStatusSignals();
+    return 1;
+}
+
+void CConfigDoc::FitLinkStatusSignals() {
+    // The status device was built over the library's ports before the file was read; its entries
+    // are one per port the boards now hold, each keeping what the file said of it.
+    CDevice* device = FindDevice(kStatusDeviceAddress);
+    if (!device)
+        return;
+    const CInfoGroupArray read = device->m_model.m_groups;
+    m_boardCfg.BuildLinkStatusSignals(this);
+    for (CInfoGroup& group : device->m_model.m_groups) {
+        const CInfoGroup* before = nullptr;
+        for (const CInfoGroup& g : read)
+            if (g.m_nGroupNo == group.m_nGroupNo)
+                before = &g;
+        if (!before)
+            continue;
+        for (CInfoEntry& entry : group.m_entries)
+            if (const CInfoEntry* kept = before->m_entries.GetByEntryNo(entry.m_nEntry))
+                entry = *kept;
+    }
 }
 
 int CConfigDoc::ReadBoard(CLineCursor& cur, int i, const fs::path& folder) {

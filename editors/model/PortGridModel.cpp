@@ -244,6 +244,8 @@ void CarryPortNumbers(CProjectModel& doc, CBoardInfo& board, const RunningNumber
         for (int i = 0; i < group.GetSize(); ++i)
             group[i].m_nNumber = i;
     doc.NumberPorts(board);
+    // One link-status signal per port: the status device follows the ports.
+    doc.m_boardCfg.BuildLinkStatusSignals(&doc);
     std::map<std::pair<int, int>, int> moved; // (type code, old running) -> new running
     for (int g = 0; g < board.m_ports.GetSize(); ++g) {
         CPortArray& group = board.m_ports[g];
