@@ -92,10 +92,9 @@ bool CWizard2Page::validatePage() {
         platform::MessageBox("工程名称不合法", "错误", platform::Icon::Error);
         return false;
     case CProjectFolderRules::Check::Exists:
-        if (platform::MessageBox(
+        if (!platform::AskYesDefaultNo(
                 platform::StrFormat("工程（%s）已经存在，继续将删除原来的设置，确认要继续么？", name.c_str()),
-                {}, platform::Icon::Question, platform::Buttons::YesNo,
-                platform::Answer::No) != platform::Answer::Yes)
+                {}))
             return false;
         // A project that cannot be cleared completely must not be mixed with the new one.
         if (!CProjectFolderRules::RemoveProject(folder, name)) {

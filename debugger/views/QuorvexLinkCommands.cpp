@@ -83,9 +83,7 @@ void CQuorvexApp::OnSetTime() {
 }
 
 void CQuorvexApp::OnCancelAllSettings() {
-    if (platform::MessageBox("确实要取消全部人工置数吗？", "确认", platform::Icon::Question,
-                             platform::Buttons::YesNo, platform::Answer::No) != platform::Answer::Yes ||
-        !LinkStillUp())
+    if (!platform::AskYesDefaultNo("确实要取消全部人工置数吗？", "确认") || !LinkStillUp())
         return;
     Post(requests::CancelAll());
     StartTimer(kTimerCancelAll, 5500);

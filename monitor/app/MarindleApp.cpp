@@ -161,8 +161,7 @@ void CMarindleApp::OnRemoteReset() {
 }
 
 void CMarindleApp::OnCancelAllManual() {
-    if (platform::MessageBox("确实要取消全部人工置数吗？", {}, platform::Icon::Question,
-                             platform::Buttons::YesNo, platform::Answer::No) != platform::Answer::Yes)
+    if (!platform::AskYesDefaultNo("确实要取消全部人工置数吗？", {}))
         return;
     link.SendCancelAllManual();
 }
