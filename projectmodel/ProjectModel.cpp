@@ -219,12 +219,11 @@ void CProjectModel::PlaceDevice(CDevice& device, const CBoardInfo& board, int gr
 
 void CProjectModel::AssignProtocolDevices(int share, int remainder, std::string_view name,
                                           const CDeviceArray& devices) {
-    int next = 0;
-    for (CBoardInfo& board : m_boardCfg.m_boards) {
-        for (int g = 0; g < board.m_ports.GetSize(); ++g) {
-            CPortArray& group = board.m_ports[g];
-            for (int p = 0; p < group.GetSize(); ++p) {
-                CPortRecord& port = group[p];
+    // Every port of the protocol gives up its devices before any is placed again: a device taken
+    // off a later port after it was placed on an earlier one would be listed there yet unplaced.
+    for (CBoardInfo& board : m_boardCfg.m_boards)
+        for (CPortArray& group : board.m_ports)
+            for (CPortRecord& port : group) {
                 if (!platform::EqualsNoCase(port.m_protocol.m_strName, name))
                     continue;
                 for (int address : port.m_protocol.m_deviceAddresses) {
@@ -234,6 +233,15 @@ void CProjectModel::AssignProtocolDevices(int share, int remainder, std::string_
                     }
                 }
                 port.m_protocol.m_deviceAddresses.clear();
+            }
+    int next = 0;
+    for (CBoardInfo& board : m_boardCfg.m_boards) {
+        for (int g = 0; g < board.m_ports.GetSize(); ++g) {
+            CPortArray& group = board.m_ports[g];
+            for (int p = 0; p < group.GetSize(); ++p) {
+                CPortRecord& port = group[p];
+                if (!platform::EqualsNoCase(port.m_protocol.m_strName, name))
+                    continue;
                 int take = share;
                 if (remainder > 0) {
                     ++take;

@@ -166,6 +166,23 @@ TEST(PortGridModel, ChangesThatThrowAwayFilledTablesAskFirstWithNoByDefault) {
     EXPECT_EQ(p.doc->m_timeSources.GetSize(), 0);
 }
 
+// A redistribution that moves a device to an earlier port of its protocol leaves it placed where
+// it is listed: no later port takes it off again.
+TEST(PortGridModel, ARedistributedDeviceIsPlacedWhereItIsListed) {
+    testsupport::PromptRecorder prompts;
+    porttest::PortProject p;
+    testsupport::Found(p.doc->FindDevice(5))->m_model.m_strProtocol = "P104";
+    CPortRecord& earlier = p.Port(0, 1);
+    earlier.m_values[0] = "P104";
+    CPortGridModel::Apply(*p.doc, CPortGridModel::ChangeProtocol(*p.doc, earlier, "P104"));
+    const CDevice& five = *testsupport::Found(p.doc->FindDevice(5));
+    ASSERT_TRUE(five.IsPlaced());
+    EXPECT_EQ(five.m_model.m_nPortGroup, 0);
+    EXPECT_EQ(five.m_model.m_nPortIndex, 1);
+    EXPECT_EQ(p.Port(0, 1).m_protocol.m_deviceAddresses, CIntArray{5});
+    EXPECT_TRUE(p.Port(1, 0).m_protocol.m_deviceAddresses.empty());
+}
+
 // The deletion question lists the time sources of the deleted port's own board only: a source on
 // the same port type and address of another board stays and is not named. Boards show from 1.
 TEST(PortGridModel, ThePortDeletionQuestionNamesTheTimeSourcesOfItsOwnBoard) {

@@ -164,7 +164,7 @@ public:
 
     // Runs one random operation; its name is added to the log.
     void Step() {
-        switch (Pick(20)) {
+        switch (Pick(22)) {
         case 0:
         case 1:
             AddDevice();
@@ -217,6 +217,12 @@ public:
             break;
         case 18:
             PortValue();
+            break;
+        case 19:
+            UnitOption();
+            break;
+        case 20:
+            TelesignalLink();
             break;
         default:
             LinkEquipment();
@@ -537,6 +543,40 @@ private:
         const std::size_t k = static_cast<std::size_t>(Pick(static_cast<int>(device->m_optionValues.size())));
         device->m_optionValues[k] = "选项" + std::to_string(Pick(10));
         Say("option " + std::to_string(k) + " of device " + std::to_string(device->m_nAddress));
+    }
+    // A value of the unit's variable options (system.cfg).
+    void UnitOption() {
+        CItemRecordArray& groups = doc_.m_boardCfg.m_groups;
+        if (groups.IsEmpty())
+            return;
+        CItemRecord& group = groups[Pick(groups.GetSize())];
+        if (group.m_rows.empty() || group.m_items.IsEmpty())
+            return;
+        CStringArray& row =
+            group.m_rows[static_cast<std::size_t>(Pick(static_cast<int>(group.m_rows.size())))];
+        const int k = Pick(group.m_items.GetSize());
+        if (static_cast<std::size_t>(k) >= row.size())
+            return;
+        const COptionItem& item = group.m_items[k];
+        row[static_cast<std::size_t>(k)] =
+            item.m_choices.empty()
+                ? std::to_string(Pick(10))
+                : item.m_choices[static_cast<std::size_t>(Pick(static_cast<int>(item.m_choices.size())))];
+        Say("unit option " + group.m_strName + " " + item.m_strName + "=" + row[static_cast<std::size_t>(k)]);
+    }
+    // A telecontrol point's "遥信=" link to a telesignal of another device.
+    void TelesignalLink() {
+        int a = 0, g = 0, e = 0, to = 0, tg = 0, te = 0;
+        if (!AnyPoint(a, g, e) || !AnyPoint(to, tg, te))
+            return;
+        CInfoEntry* entry = doc_.FindDeviceInfo(a, g, e);
+        if (!entry)
+            return;
+        entry->m_yx[0] = to;
+        entry->m_yx[1] = tg;
+        entry->m_yx[2] = te;
+        Say("link " + std::to_string(a) + "-" + std::to_string(g) + "-" + std::to_string(e) + " to " +
+            std::to_string(to) + "-" + std::to_string(tg) + "-" + std::to_string(te));
     }
     void PastePortConfig() {
         std::string from, to;
