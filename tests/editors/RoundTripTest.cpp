@@ -19,6 +19,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <sstream>
 
@@ -610,14 +611,21 @@ private:
 };
 
 TEST_F(RoundTripTest, RandomEditSequencesSaveOpenAndSaveTheSame) {
-    // A fixed seed, so that a failure repeats; QXM_ROUNDTRIP_SEED and QXM_ROUNDTRIP_COUNT run others.
+    // A fixed seed, so that a failure repeats; QXM_ROUNDTRIP_SEED and QXM_ROUNDTRIP_COUNT run others
+    // (a failure names the steps and its own seed, QXM_ROUNDTRIP_ONLY runs that one again, and
+    // QXM_ROUNDTRIP_KEEP names a folder that receives the failing project's files).
     unsigned seed = 20240305;
     int sequences = 200;
     if (const char* s = std::getenv("QXM_ROUNDTRIP_SEED"))
         seed = static_cast<unsigned>(std::strtoul(s, nullptr, 10));
     if (const char* s = std::getenv("QXM_ROUNDTRIP_COUNT"))
         sequences = std::atoi(s);
-    // QXM_ROUNDTRIP_ONLY runs the one sequence of that own seed (as a failure names it).
+    // The longest sequence; QXM_ROUNDTRIP_STEPS runs longer ones.
+    int longest = 12;
+    if (const char* s = std::getenv("QXM_ROUNDTRIP_STEPS"))
+        longest = std::max(1, std::atoi(s));
+    // QXM_ROUNDTRIP_ONLY runs the one sequence of that own seed (as a failure names it; with the
+    // same QXM_ROUNDTRIP_STEPS).
     const char* only = std::getenv("QXM_ROUNDTRIP_ONLY");
     if (only)
         sequences = 1;
@@ -628,7 +636,7 @@ TEST_F(RoundTripTest, RandomEditSequencesSaveOpenAndSaveTheSame) {
         CConfigDoc doc;
         NewProject(doc);
         EditSequence edits(doc, own);
-        const int steps = 1 + static_cast<int>(own % 12);
+        const int steps = 1 + static_cast<int>(own % static_cast<unsigned>(longest));
         for (int s = 0; s < steps; ++s)
             edits.Step();
         prompts.Clear();
