@@ -54,6 +54,7 @@ public:
     }
 
     void SetFromUtf8(bool v) { fromUtf8_ = v; }
+    iconv_t Handle() const { return cd_; }
 
 private:
     size_t BadSequenceLength(const char* src, size_t left) const {
@@ -80,7 +81,64 @@ private:
     bool fromUtf8_ = false;
 };
 
+// The length of the GB18030 sequence at src as its form says: a lead byte takes a trail byte of
+// a pair, or the three bytes of a four-byte form; anything else is one byte.
+std::size_t Gb18030SequenceLength(const unsigned char* src, std::size_t left) {
+    if (left < 2 || src[0] < 0x81 || src[0] > 0xFE)
+        return 1;
+    if (src[1] >= 0x30 && src[1] <= 0x39)
+        return std::min<std::size_t>(left, 4);
+    if (src[1] >= 0x40 && src[1] <= 0xFE && src[1] != 0x7F)
+        return 2;
+    return 1;
+}
+
 } // namespace
+
+std::size_t DecodeGb18030(std::string_view bytes, std::string* out) {
+    std::size_t ascii = 0;
+    while (ascii < bytes.size() && !(bytes[ascii] & 0x80))
+        ++ascii;
+    if (out)
+        out->assign(bytes.substr(0, ascii));
+    if (ascii == bytes.size())
+        return std::string_view::npos;
+    thread_local Converter converter("UTF-8", "GB18030");
+    const iconv_t cd = converter.Handle();
+    iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    if (out)
+        out->reserve(bytes.size() * 3 / 2);
+    std::size_t firstBad = std::string_view::npos;
+    char* src = const_cast<char*>(bytes.data() + ascii);
+    std::size_t srcLeft = bytes.size() - ascii;
+    char buf[4096];
+    while (srcLeft > 0) {
+        char* dst = buf;
+        std::size_t dstLeft = sizeof buf;
+        const std::size_t r = iconv(cd, &src, &srcLeft, &dst, &dstLeft);
+        if (out)
+            out->append(buf, static_cast<std::size_t>(dst - buf));
+        if (r != static_cast<std::size_t>(-1) || errno == E2BIG)
+            continue;
+        // EILSEQ or EINVAL: an invalid or cut sequence, skipped whole.
+        if (firstBad == std::string_view::npos)
+            firstBad = static_cast<std::size_t>(src - bytes.data());
+        if (!out)
+            break;
+        out->push_back('?');
+        const std::size_t skip = Gb18030SequenceLength(reinterpret_cast<const unsigned char*>(src), srcLeft);
+        src += skip;
+        srcLeft -= skip;
+        iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    }
+    return firstBad;
+}
+
+std::string FromGb18030(std::string_view bytes) {
+    std::string out;
+    DecodeGb18030(bytes, &out);
+    return out;
+}
 
 namespace {
 // ASCII is the same in both encodings; most texts of references and keys are only ASCII.
@@ -106,6 +164,11 @@ bool GbkToUtf8(std::string_view gbk, std::string& out) {
         return true;
     thread_local Converter c("UTF-8", "GBK");
     return c.Run(gbk, out);
+}
+
+bool SurvivesGbk(std::string_view utf8) {
+    std::string gbk, back;
+    return Utf8ToGbk(utf8, gbk) && GbkToUtf8(gbk, back) && back == utf8;
 }
 
 std::string ToGbk(std::string_view utf8) {

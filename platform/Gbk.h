@@ -16,6 +16,21 @@ bool GbkToUtf8(std::string_view gbk, std::string& out);
 std::string ToGbk(std::string_view utf8);
 std::string FromGbk(std::string_view gbk);
 
+// Whether a UTF-8 text goes to GBK and back unchanged. A name, path or command that does not would
+// reach the unit with '?' in place of its characters, so it is refused where it is typed.
+bool SurvivesGbk(std::string_view utf8);
+// What is said of a path or file name, and of other typed text, that does not survive.
+inline constexpr const char* kPathNotGbk = "路径含有无法转换的字符!";
+inline constexpr const char* kTextNotGbk = "输入内容含有无法转换的字符!";
+// Text of a document that declares a GBK-family encoding (GB2312, GBK, GB18030), decoded with the
+// GB18030 decoder, a superset of the others: one function both checks and converts the bytes. The
+// offset of the first sequence that is not valid GB18030 (a well-formed pair it does not map
+// included), npos when every one is; out, when given, gets the UTF-8 text with '?' in place of
+// each invalid sequence (of one, two or four bytes as its form says: the next character is kept).
+std::size_t DecodeGb18030(std::string_view bytes, std::string* out);
+// The same where the text is already known to be valid.
+std::string FromGb18030(std::string_view bytes);
+
 // Length of a UTF-8 text once converted to GBK.
 std::size_t GbkLength(std::string_view utf8);
 

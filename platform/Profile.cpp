@@ -273,8 +273,9 @@ bool EditKey(std::vector<RawLine>& raw, const std::vector<std::string>& lines, S
     return true;
 }
 
-bool EditFile(std::string_view section, std::string_view key, std::string_view value, Edit what,
-              const std::filesystem::path& file) {
+using KeyValues = std::vector<std::pair<std::string, std::string>>;
+
+bool EditFile(std::string_view section, const KeyValues& keys, Edit what, const std::filesystem::path& file) {
     FolderLock lock(ResolveFileLinks(file));
     std::string bytes;
     std::vector<RawLine> raw;
@@ -286,21 +287,34 @@ bool EditFile(std::string_view section, std::string_view key, std::string_view v
     else if (what != Edit::Set)
         return true; // nothing to delete
     // The lines as UTF-8 for finding sections and keys; a line that is not edited is written back
-    // as the bytes it was read as.
+    // as the bytes it was read as. Every key is edited before the file is replaced once: the keys
+    // of one edit reach the file together or not at all.
     std::vector<std::string> lines;
-    lines.reserve(raw.size());
-    for (const RawLine& r : raw) {
-        std::string text;
-        GbkToUtf8(r.bytes, text);
-        lines.push_back(std::move(text));
-    }
-    const SectionSpan span = LocateSection(lines, section);
+    auto utf8Lines = [&] {
+        lines.clear();
+        lines.reserve(raw.size());
+        for (const RawLine& r : raw) {
+            std::string text;
+            GbkToUtf8(r.bytes, text);
+            lines.push_back(std::move(text));
+        }
+    };
+    utf8Lines();
     if (what == Edit::DeleteSection) {
+        const SectionSpan span = LocateSection(lines, section);
         if (span.header < 0)
             return true;
         raw.erase(raw.begin() + span.header, raw.begin() + span.end);
-    } else if (!EditKey(raw, lines, span, section, key, value, what)) {
-        return true;
+    } else {
+        bool changed = false;
+        for (const auto& [key, value] : keys) {
+            if (changed)
+                utf8Lines();
+            changed =
+                EditKey(raw, lines, LocateSection(lines, section), section, key, value, what) || changed;
+        }
+        if (!changed)
+            return true;
     }
 
     std::string out;
@@ -363,16 +377,22 @@ std::vector<std::string> GetPrivateProfileSection(std::string_view section,
 
 bool WritePrivateProfileString(std::string_view section, std::string_view key, std::string_view value,
                                const std::filesystem::path& file) {
-    return EditFile(section, key, value, Edit::Set, file);
+    return EditFile(section, {{std::string(key), std::string(value)}}, Edit::Set, file);
+}
+
+bool WritePrivateProfileStrings(std::string_view section,
+                                const std::vector<std::pair<std::string, std::string>>& values,
+                                const std::filesystem::path& file) {
+    return EditFile(section, values, Edit::Set, file);
 }
 
 bool DeletePrivateProfileKey(std::string_view section, std::string_view key,
                              const std::filesystem::path& file) {
-    return EditFile(section, key, {}, Edit::DeleteKey, file);
+    return EditFile(section, {{std::string(key), std::string()}}, Edit::DeleteKey, file);
 }
 
 bool DeletePrivateProfileSection(std::string_view section, const std::filesystem::path& file) {
-    return EditFile(section, {}, {}, Edit::DeleteSection, file);
+    return EditFile(section, {}, Edit::DeleteSection, file);
 }
 
 void FlushProfileCache() {

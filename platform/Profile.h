@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace platform {
@@ -35,6 +36,11 @@ std::vector<std::string> GetPrivateProfileSection(std::string_view section,
 // Sets key in section to value, creating the file, the section or the key when missing.
 bool WritePrivateProfileString(std::string_view section, std::string_view key, std::string_view value,
                                const std::filesystem::path& file);
+// Sets several keys of one section in one replacement of the file: all of them or, when it fails,
+// none (the file stays as it was).
+bool WritePrivateProfileStrings(std::string_view section,
+                                const std::vector<std::pair<std::string, std::string>>& values,
+                                const std::filesystem::path& file);
 // Removes a key, or a whole section with its keys.
 bool DeletePrivateProfileKey(std::string_view section, std::string_view key,
                              const std::filesystem::path& file);

@@ -250,26 +250,25 @@ std::size_t FirstInvalidUtf8(std::string_view text) {
     }
 }
 
-std::size_t FirstInvalidGbk(std::string_view text) {
-    const auto* d = reinterpret_cast<const unsigned char*>(text.data());
-    const std::size_t n = text.size();
-    std::size_t i = 0;
-    for (;;) {
-        i = AsciiRun(d, n, i);
-        if (i >= n)
-            return std::string_view::npos;
-        const unsigned char c = d[i];
-        if (c == 0x80) {
-            ++i;
-            continue;
-        }
-        if (c == 0xFF || i + 1 >= n)
+bool IsXmlChar(std::uint32_t code) {
+    return code == 0x9 || code == 0xA || code == 0xD || (code >= 0x20 && code <= 0xD7FF) ||
+           (code >= 0xE000 && code <= 0xFFFD) || (code >= 0x10000 && code <= 0x10FFFF);
+}
+
+std::size_t FirstNonXmlChar(std::string_view text) {
+    const std::size_t invalid = FirstInvalidUtf8(text);
+    const std::size_t end = std::min(invalid, text.size());
+    for (std::size_t i = 0; i < end;) {
+        const auto lead = static_cast<unsigned char>(text[i]);
+        const std::size_t length = Utf8CharLength(lead);
+        std::uint32_t code = length == 1 ? lead : lead & (0x7F >> length);
+        for (std::size_t k = 1; k < length; ++k)
+            code = code << 6 | (static_cast<unsigned char>(text[i + k]) & 0x3F);
+        if (!IsXmlChar(code))
             return i;
-        const unsigned char t = d[i + 1];
-        if (t < 0x40 || t == 0x7F || t == 0xFF)
-            return i;
-        i += 2;
+        i += length;
     }
+    return invalid;
 }
 
 } // namespace platform

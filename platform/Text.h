@@ -38,9 +38,12 @@ inline std::size_t Utf8CharLength(unsigned char lead) {
 // overlong form, a surrogate, a code point past U+10FFFF, a stray or missing continuation byte);
 // npos when the whole text is well formed.
 std::size_t FirstInvalidUtf8(std::string_view text);
-// The same for GBK (code page 936): a byte 0x81..0xFE followed by 0x40..0x7E or 0x80..0xFE, or a
-// single byte below 0x81 (0x80 is the euro sign); 0xFF and a lead byte without its trail are not.
-std::size_t FirstInvalidGbk(std::string_view text);
+// Whether the code is a character XML documents may hold (the Char production: tab, line feed,
+// carriage return, and U+0020 to U+10FFFF without the surrogates, U+FFFE and U+FFFF).
+bool IsXmlChar(std::uint32_t code);
+// The offset of the first byte of the text that is not well-formed UTF-8 or starts a character
+// XML does not allow; npos when there is none.
+std::size_t FirstNonXmlChar(std::string_view text);
 
 bool StartsWith(std::string_view s, std::string_view prefix);
 bool StartsWithNoCase(std::string_view s, std::string_view prefix);

@@ -18,20 +18,12 @@ namespace platform {
 
 namespace {
 
-std::mutex& HookMutex() {
-    static std::mutex m;
-    return m;
-}
-
-WriteFaultHook& Hook() {
-    static WriteFaultHook hook;
-    return hook;
-}
-
 // Writes bytes to an open file; with the fault seam set for path only half goes out.
 bool PutBytes(std::FILE* f, const std::filesystem::path& path, std::string_view bytes) {
-    if (WriteFaultFor(path) || FileStepFails(FileStep::Write, path)) {
+    if (FileStepFails(FileStep::Write, path)) {
+        const int error = errno;
         std::fwrite(bytes.data(), 1, bytes.size() / 2, f);
+        errno = error;
         return false;
     }
     return std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
@@ -48,30 +40,37 @@ bool FlushAndClose(std::FILE* f, const std::filesystem::path& path) {
 
 } // namespace
 
-void SetWriteFaultHook(WriteFaultHook hook) {
-    std::lock_guard lock(HookMutex());
-    Hook() = std::move(hook);
-}
-
-bool WriteFaultFor(const std::filesystem::path& path) {
-    std::lock_guard lock(HookMutex());
-    return Hook() && Hook()(path);
+int ReadWholeFile(const std::filesystem::path& path, std::string& bytes) {
+    bytes.clear();
+    if (FileStepFails(FileStep::Open, path))
+        return errno;
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return errno;
+    int error = 0;
+    if (FileStepFails(FileStep::Read, path)) {
+        error = errno;
+    } else {
+        char buf[65536];
+        for (;;) {
+            const ssize_t n = ::read(fd, buf, sizeof buf);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0)
+                error = errno;
+            if (n <= 0)
+                break;
+            bytes.append(buf, static_cast<std::size_t>(n));
+        }
+    }
+    ::close(fd);
+    if (error != 0)
+        bytes.clear();
+    return error;
 }
 
 bool ReadFileBytes(const std::filesystem::path& path, std::string& bytes) {
-    bytes.clear();
-    if (FileStepFails(FileStep::Open, path))
-        return false;
-    std::FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f)
-        return false;
-    char buf[65536];
-    size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0)
-        bytes.append(buf, n);
-    bool ok = !std::ferror(f);
-    std::fclose(f);
-    return ok;
+    return ReadWholeFile(path, bytes) == 0;
 }
 
 bool WriteFileBytes(const std::filesystem::path& path, std::string_view bytes) {
@@ -159,7 +158,7 @@ void RemoveStaleTemps(const std::filesystem::path& target) {
 // goes out.
 bool PutAndSync(int fd, const std::filesystem::path& path, std::string_view bytes) {
     bool ok = true;
-    if (WriteFaultFor(path) || FileStepFails(FileStep::Write, path)) {
+    if (FileStepFails(FileStep::Write, path)) {
         bytes = bytes.substr(0, bytes.size() / 2);
         ok = false;
     }
@@ -183,23 +182,21 @@ std::filesystem::path WriteTemp(const std::filesystem::path& target, const std::
     std::filesystem::path folder = target.parent_path();
     if (folder.empty())
         folder = ".";
+    // The replaced file's owner where allowed, and its mode: a file that cannot keep its mode
+    // (one only its owner may read would become readable by all) is not put in its place.
     auto prepare = [&](int fd) {
-        if (keep) {
-            // The replaced file's owner where allowed, and its mode.
-            if (::fchown(fd, keep->st_uid, keep->st_gid) != 0) {
-                // Only the owner's own group and user are possible: the mode still holds.
-            }
-            if (::fchmod(fd, keep->st_mode & 07777) != 0) {
-                // A file system without modes: the default mode stays.
-            }
+        if (!keep)
+            return true;
+        if (::fchown(fd, keep->st_uid, keep->st_gid) != 0) {
+            // Only the owner's own group and user are possible: the mode still holds.
         }
+        return !FileStepFails(FileStep::Chmod, shown) && ::fchmod(fd, keep->st_mode & 07777) == 0;
     };
     int fd = FileStepFails(FileStep::Open, shown)
                  ? -1
                  : ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
     if (fd >= 0) {
-        prepare(fd);
-        if (!PutAndSync(fd, shown, bytes)) {
+        if (!prepare(fd) || !PutAndSync(fd, shown, bytes)) {
             ::close(fd);
             return {};
         }
@@ -226,8 +223,7 @@ std::filesystem::path WriteTemp(const std::filesystem::path& target, const std::
     }
     if (fd < 0)
         return {};
-    prepare(fd);
-    const bool ok = PutAndSync(fd, shown, bytes);
+    const bool ok = prepare(fd) && PutAndSync(fd, shown, bytes);
     if (::close(fd) != 0 || !ok) {
         ::unlink(temp.c_str());
         return {};
@@ -263,7 +259,14 @@ bool AppendFileBytes(const std::filesystem::path& path, std::string_view bytes) 
 bool ReplaceFileBytes(const std::filesystem::path& path, std::string_view bytes) {
     const std::filesystem::path target = ResolveFileLinks(path);
     struct stat old {};
-    const bool existed = ::stat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode);
+    bool existed = false;
+    if (FileStepFails(FileStep::Stat, path) || ::stat(target.c_str(), &old) != 0) {
+        // A file that is there but cannot be looked at keeps its mode only if it is not replaced.
+        if (errno != ENOENT)
+            return false;
+    } else {
+        existed = S_ISREG(old.st_mode);
+    }
     RemoveStaleTemps(target);
     const std::filesystem::path temp = WriteTemp(target, path, bytes, existed ? &old : nullptr);
     if (temp.empty())
@@ -284,7 +287,8 @@ bool CopyFileBytes(const std::filesystem::path& source, const std::filesystem::p
 
 bool CGbkLineReader::Open(const std::filesystem::path& path) {
     std::string bytes;
-    if (!ReadFileBytes(path, bytes)) {
+    openError_ = ReadWholeFile(path, bytes);
+    if (openError_ != 0) {
         open_ = false;
         return false;
     }
@@ -377,7 +381,7 @@ bool CGbkTextWriter::Open(const std::filesystem::path& path, bool append) {
         buffer_ = CGbkTextBuilder();
         return true;
     }
-    file_ = std::fopen(path.c_str(), append ? "ab" : "wb");
+    file_ = FileStepFails(FileStep::Open, path) ? nullptr : std::fopen(path.c_str(), append ? "ab" : "wb");
     good_ = file_ != nullptr;
     buffer_ = CGbkTextBuilder();
     return good_;

@@ -11,14 +11,11 @@
 
 namespace platform {
 
-// Fault seam for tests: when set, it is asked before the bytes of a file are written; true makes
-// that write fail part way, as a full disk would (the file is left truncated). Empty in the
-// programs.
-using WriteFaultHook = std::function<bool(const std::filesystem::path&)>;
-void SetWriteFaultHook(WriteFaultHook hook);
-// True when the installed hook fails writes to path.
-bool WriteFaultFor(const std::filesystem::path& path);
+// The file layer's calls all go through the fault seam of platform/FileFaults.h.
 
+// Reads a whole file's bytes: 0, or the errno of the failure (ENOENT: no file is there; anything
+// else: it is there but could not be read, and bytes holds nothing).
+int ReadWholeFile(const std::filesystem::path& path, std::string& bytes);
 // Reads a whole file's bytes; false when it cannot be opened or read.
 bool ReadFileBytes(const std::filesystem::path& path, std::string& bytes);
 // Writes bytes to a file, replacing it in place, flushed to the disk; false on any failure.
@@ -27,8 +24,9 @@ bool WriteFileBytes(const std::filesystem::path& path, std::string_view bytes);
 // temporary file of a name unique to the writer ("<name>.<pid>-<n>.tmp", nameless while it is
 // written where the file system allows), which is then renamed over the file. A symbolic link
 // is written through to the file it names and stays a link; the replaced file's mode (and owner,
-// where allowed) is kept. On failure the old file stays as it was and the temporary one is
-// removed; temporary files of writers that were killed are removed by the next replacement.
+// where allowed) is kept: a mode that cannot be set fails the replacement. On failure the old file stays as
+// it was and the temporary one is removed; temporary files of writers that were killed are removed by the
+// next replacement.
 bool ReplaceFileBytes(const std::filesystem::path& path, std::string_view bytes);
 // Appends bytes to a file (made when it is missing) whole or not at all: a write that fails part
 // way, as on a full disk, is cut back, so the next entry does not continue a torn one. False on
@@ -66,6 +64,8 @@ class CGbkLineReader {
 public:
     CGbkLineReader() = default;
     bool Open(const std::filesystem::path& path);
+    // The errno of the last Open that failed (ENOENT: no file is there); 0 after one that did not.
+    int OpenError() const { return openError_; }
     // Reads from bytes already in memory (GBK).
     void OpenBytes(std::string bytes);
     bool IsOpen() const { return open_; }
@@ -84,6 +84,7 @@ private:
     int lineNo_ = 0;
     bool open_ = false;
     bool lastValid_ = true;
+    int openError_ = 0;
 };
 
 // Builds the GBK bytes of a text file from UTF-8 pieces. A "\n" in a piece is written as CR LF

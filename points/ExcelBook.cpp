@@ -30,6 +30,20 @@ std::string CutChars(const std::string& text, std::size_t chars) {
     return text;
 }
 
+// The offset of the first character a cell cannot hold, npos when there is none: text that is
+// not UTF-8, or a character XML does not allow but for the control characters, which the writer
+// escapes.
+std::size_t FirstUnwritable(std::string_view text) {
+    for (std::size_t from = 0;;) {
+        const std::size_t bad = platform::FirstNonXmlChar(text.substr(from));
+        if (bad == std::string_view::npos)
+            return bad;
+        if (static_cast<unsigned char>(text[from + bad]) >= 0x20)
+            return from + bad;
+        from += bad + 1;
+    }
+}
+
 std::string LowerAscii(std::string text) {
     for (char& c : text)
         if (c >= 'A' && c <= 'Z')
@@ -107,8 +121,9 @@ int CExcelBook::Open(const std::string& path) {
 bool CExcelBook::CreateSheet(const std::vector<std::string>& columns) {
     if (!m_book || m_bFailed)
         return false;
-    // A workbook holding text that is not UTF-8 cannot be opened: such a name is refused.
-    if (platform::FirstInvalidUtf8(m_strSheetName) != std::string_view::npos)
+    // A workbook holding text that is not UTF-8, or a character XML does not allow, cannot be
+    // opened: such a name is refused.
+    if (platform::FirstNonXmlChar(m_strSheetName) != std::string_view::npos)
         return Fail("工作表名称含有无效的字符，无法写入工作簿");
     const std::string name = ValidSheetName(m_strSheetName);
     if (const lxw_error err = m_lib->workbook_validate_sheet_name(m_book, name.c_str()); err != LXW_NO_ERROR)
@@ -130,8 +145,9 @@ bool CExcelBook::AddRow(const std::vector<std::string>& values) {
         const std::string& v = values[c];
         if (v.empty())
             continue;
-        // A workbook holding text that is not UTF-8 cannot be opened: the book is not written.
-        if (platform::FirstInvalidUtf8(v) != std::string_view::npos)
+        // A workbook holding text that is not UTF-8, or a character XML does not allow (U+FFFF),
+        // cannot be opened: the book is not written.
+        if (FirstUnwritable(v) != std::string_view::npos)
             return Fail(platform::StrFormat("工作表%s第%u行第%u列的文字含有无效的字符，无法写入工作簿",
                                             m_strSheetName.c_str(), m_nRow + 1,
                                             static_cast<unsigned>(c + 1)));

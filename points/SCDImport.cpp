@@ -120,10 +120,6 @@ std::size_t WalkThreads(std::size_t asked, std::size_t ieds) {
 void CSCDImport::IndexFile(Shared& shared, const CtBase& root) const {
     shared.limits = limits_;
     const CtBase templates = root.FindOneEleByID(EleID::DataTypeTemplates, false);
-    // The file's budgets grow with the elements it declares: its types here, each IED's as it is
-    // walked.
-    shared.declared = platform::scl::DeclaredElements(templates);
-    shared.brake.elements = shared.declared;
     IndexById(templates ? templates.GetEleByName("LNodeType") : CtEleList(), shared.lnodeTypes);
     IndexById(templates ? templates.GetEleByName("DOType") : CtEleList(), shared.doTypes);
     IndexById(templates ? templates.GetEleByName("DAType") : CtEleList(), shared.daTypes);
@@ -183,7 +179,7 @@ std::unique_ptr<CSCDImport::IedResult> CSCDImport::WalkIed(WalkState& state, std
             return result;
         }
         name = ied.GetAttrValByName("name");
-        state.walker.Walk(ied, *result, i + 1 == source.count);
+        state.walker.Walk(ied, *result, i + 1 == source.count, i + 1);
         result->pointCount = result->model->m_allPoints.size();
         if (result->failure.empty()) {
             // An IED whose points need more groups than the numbers hold refuses the file: a group
@@ -212,20 +208,12 @@ std::unique_ptr<CSCDImport::IedResult> CSCDImport::WalkIed(WalkState& state, std
     return result;
 }
 
-// The file's budget charged in file order with what each IED used: its own nodes and points, and
-// the nodes of each node type the first time an IED uses it.
+// The file's ceilings charged in file order with what each IED used: the IED itself, its own nodes
+// and points, and the nodes of each node type the first time an IED uses it.
 struct CSCDImport::FileCharge {
-    FileCharge(const platform::scl::TypeWalkLimits& ceilings, std::uint64_t declared)
-        : ceilings(ceilings), declared(declared), budget(ceilings.ForElements(declared)) {
+    explicit FileCharge(const platform::scl::TypeWalkLimits& ceilings) : budget(ceilings) {
         budget.StartFile();
     }
-    // The file's budget grows by what each IED declares, as the IED is charged.
-    void Declare(std::uint64_t elements) {
-        declared += elements;
-        budget.SetLimits(ceilings.ForElements(declared));
-    }
-    platform::scl::TypeWalkLimits ceilings;
-    std::uint64_t declared;
     platform::scl::CTypeWalkBudget budget;
     std::unordered_set<const TypeLeaves*> charged;
     // The lower-cased names of the IEDs filed, and the IEDs left out as namesakes of one before.
@@ -240,10 +228,10 @@ std::string CSCDImport::FileIed(CConfigDoc& doc, IedResult& result, bool last, F
     if (!result.failure.empty())
         return "导入SCD失败：" + result.failure + "!";
     const std::string& ied = result.model->m_strName;
-    charge.Declare(result.elements);
-    for (const TypeLeaves* type : result.types)
-        if (charge.charged.insert(type).second && !charge.budget.ChargeFile(type->nodes, 0, ied))
-            break;
+    if (charge.budget.CountIed(ied))
+        for (const TypeLeaves* type : result.types)
+            if (charge.charged.insert(type).second && !charge.budget.ChargeFile(type->nodes, 0, ied))
+                break;
     if (!charge.budget.Failed())
         charge.budget.ChargeFile(result.nodes, result.points, ied);
     if (charge.budget.Failed())
@@ -293,6 +281,7 @@ int CSCDImport::ReadSCDIEDs(CConfigDoc& doc) {
     const float step = count == 0 ? 0.0f : (100.0f - position_) / static_cast<float>(count);
     built_.clear();
     pointsRead_ = 0;
+    nodesWalked_ = 0;
     cache_.Discard();
     cacheFromModels_ = false;
     if (buildWhileReading_) {
@@ -308,10 +297,11 @@ int CSCDImport::ReadSCDIEDs(CConfigDoc& doc) {
         count, threads, kAheadPerThread * threads,
         [&] { return std::make_unique<WalkState>(shared, source); },
         [this](WalkState& state, std::size_t i) { return WalkIed(state, i); });
-    FileCharge charge(shared.limits, shared.declared);
+    FileCharge charge(shared.limits);
     for (std::size_t i = 0; i < count; ++i) {
         std::unique_ptr<IedResult> result = walks.Take(i);
         const std::string refusal = FileIed(doc, *result, i + 1 == count, charge);
+        nodesWalked_ = charge.budget.NodesCounted();
         walks.Release(std::move(result));
         if (!refusal.empty()) {
             // The file is refused whole and the project keeps what it had.

@@ -83,9 +83,11 @@ public:
 
     // The points of every information model the last walk read.
     std::size_t PointsRead() const { return pointsRead_; }
+    // The nodes of the types and of the IEDs' logical nodes the last walk counted against the
+    // file's ceiling, up to where it stopped.
+    std::uint64_t NodesWalked() const { return nodesWalked_; }
 
-    // The bounds of the type walk (tests set small ones); a file's budgets are those the elements
-    // it declares justify within them.
+    // The ceilings of the type walk (tests set small ones).
     void SetWalkLimits(const platform::scl::TypeWalkLimits& limits) { limits_ = limits; }
 
     // The threads a file is cut and walked on; 0 (the default) for every core the process may run
@@ -123,6 +125,7 @@ private:
     std::function<void(const projectmodel::CInfoModel&)> observer_;
     std::vector<Built> built_; // one per information model, in order
     std::size_t pointsRead_ = 0;
+    std::uint64_t nodesWalked_ = 0;
     CScdCacheWriter cache_;        // written while a file is read, completed by BuildIEDListFromSCD
     std::uint64_t fileBytes_ = 0;  // the size of the file loaded, which the cache records as its bound
     bool cacheFromModels_ = false; // the cache is written by BuildIEDListFromSCD from the models built

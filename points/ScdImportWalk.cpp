@@ -13,8 +13,7 @@ const TypeLeaves& CSCDImport::Shared::LeavesOf(const std::string& key, bool rdre
     TypeLeaves& walked = *it->second;
     walked.type = type;
     Budget& budget = walked.walk;
-    // What the types declare, the same whichever IED walks the type first.
-    budget.SetLimits(limits.ForElements(declared));
+    budget.SetLimits(limits);
     budget.SetBrake(&brake);
     budget.StartFile();
     for (const CtBase& d : type.GetEleByName("DO")) {
@@ -159,8 +158,10 @@ void CSCDImport::IedWalker::CollectMembers(IedResult& result, bool keepMembers) 
     }
 }
 
-void CSCDImport::IedWalker::Walk(const CtBase& ied, IedResult& result, bool keepMembers) {
+void CSCDImport::IedWalker::Walk(const CtBase& ied, IedResult& result, bool keepMembers,
+                                 std::uint64_t order) {
     result_ = &result;
+    budget_.SetOrder(order);
     budget_.StartFile();
     used_.clear();
     FindElements(ied);
@@ -169,10 +170,6 @@ void CSCDImport::IedWalker::Walk(const CtBase& ied, IedResult& result, bool keep
     result.model = std::make_unique<CInfoModel>();
     model_ = result.model.get();
     model_->m_strName = ied.GetAttrValByName("name");
-    // The IED's budget is what the types and the IED itself declare; the file's grows by it.
-    result.elements = platform::scl::DeclaredElements(ied);
-    shared_.brake.elements += result.elements;
-    budget_.SetLimits(shared_.limits.ForElements(shared_.declared + result.elements));
     budget_.StartIed(model_->m_strName);
     model_->m_strDesc = ied.GetAttrValByName("desc");
     model_->m_strManufacturer = ied.GetAttrValByName("manufacturer");
@@ -206,6 +203,9 @@ void CSCDImport::IedWalker::Walk(const CtBase& ied, IedResult& result, bool keep
     result.nodes = budget_.NodesCounted();
     result.points = budget_.PointsCounted();
     if (budget_.Failed()) {
+        // The IEDs after this one need not be walked: the file is refused for this one or one
+        // before it.
+        shared_.brake.Failed(order);
         result.failure = budget_.Reason();
         model_->Clear(); // the file is refused: its points are not held until then
     }
@@ -274,6 +274,14 @@ void CSCDImport::IedWalker::ReadLN() {
         budget_.FailAs(walked.walk);
         return;
     }
+    // A node whose leaves could break a ceiling fails before building any of them when they would.
+    if (walked.leaves.size() > budget_.PointRoom()) {
+        std::uint64_t taken = 0;
+        for (const Leaf& leaf : walked.leaves)
+            taken += Takes(leaf) ? 1 : 0;
+        if (!budget_.Reserve(taken))
+            return;
+    }
     for (const Leaf& leaf : walked.leaves) {
         if (!budget_.CountNode(
                 platform::scl::TextBytes({leaf.cdc, leaf.fc, leaf.topDo, leaf.doPath, leaf.attrPath})))
@@ -282,22 +290,27 @@ void CSCDImport::IedWalker::ReadLN() {
     }
 }
 
+bool CSCDImport::IedWalker::Takes(const Leaf& leaf) {
+    std::string& reference = reference_;
+    reference.clear();
+    reference += ln_.reference;
+    reference += leaf.fc;
+    reference += '$';
+    reference += leaf.doPath;
+    reference += '$';
+    reference += leaf.attrPath;
+    return leaf.pointClass == 13 || dataSet_.Matches(reference);
+}
+
 void CSCDImport::IedWalker::BuildPoint(const Leaf& leaf) {
-    const LnContext& ln = ln_;
     const std::string& topDo = leaf.topDo;
     const std::string& doPath = leaf.doPath;
     const std::string& attrPath = leaf.attrPath;
     const int pointClass = leaf.pointClass;
-    std::string reference;
-    reference.reserve(ln.reference.size() + leaf.fc.size() + doPath.size() + attrPath.size() + 2);
-    reference += ln.reference;
-    reference += leaf.fc;
-    reference += '$';
-    reference += doPath;
-    reference += '$';
-    reference += attrPath;
-    if (pointClass != 13 && !dataSet_.Matches(reference))
+    if (!Takes(leaf))
         return;
+    std::string reference = reference_;
+    const LnContext& ln = ln_;
 
     auto p = std::make_unique<CSCDPoint>();
     p->m_strLNName = ln.name;

@@ -150,7 +150,6 @@ struct CSCDImport::Shared {
     std::unordered_map<std::string, CtBase> daTypes;
     std::unordered_map<std::string, CtBase> accessPoints; // apName + "+" + iedName
     platform::scl::TypeWalkLimits limits;                 // the ceilings
-    std::uint64_t declared = 0;                           // the elements of the data type templates
     platform::scl::CWalkBrake brake;                      // what every thread's walk has counted
     bool goose = false;
     bool descFromDu = false;
@@ -195,7 +194,6 @@ struct CSCDImport::IedResult {
     // The IED's own nodes and points, and the LN types it used (in the order of their first use):
     // what the file's budget is charged with.
     std::uint64_t nodes = 0, points = 0;
-    std::uint64_t elements = 0; // what the IED declares, which adds to the file's budget
     std::vector<const TypeLeaves*> types;
     std::size_t pointCount = 0; // the points of the information model
     std::unique_ptr<Built> built;
@@ -211,7 +209,8 @@ public:
     }
     // keepMembers: the data-set members are handed out in result (the document keeps those of
     // the last IED).
-    void Walk(const CtBase& ied, IedResult& result, bool keepMembers);
+    // order: the IED's place in the file, from 1.
+    void Walk(const CtBase& ied, IedResult& result, bool keepMembers, std::uint64_t order);
 
 private:
     // The FCDAs of the IED (at any depth) and the logical devices of each of its access points,
@@ -220,6 +219,8 @@ private:
     // The data-set members of the IED, indexed for the points' test.
     void CollectMembers(IedResult& result, bool keepMembers);
     void ReadLN();
+    // Whether the leaf makes a point of the node being read (its reference in reference_).
+    bool Takes(const Leaf& leaf);
     void BuildPoint(const Leaf& leaf);
     std::string DescriptionOf(const CtBase& element, std::string_view path);
 
@@ -235,6 +236,7 @@ private:
     std::string key_;
     std::string member_;
     std::string rest_;           // a point's path below its DOI
+    std::string reference_;      // the reference of the leaf last looked at
     CtEleList fcdas_, aps_;      // of the IED being walked
     std::vector<CtEleList> lds_; // of each access point
 };

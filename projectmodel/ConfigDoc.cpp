@@ -2,6 +2,7 @@
 
 #include "projectmodel/FolderHelpers.h"
 #include "projectmodel/InfoModel.h"
+#include "projectmodel/LibraryFileBounds.h"
 #include "projectmodel/ProjectContext.h"
 #include "projectmodel/ScdCacheBound.h"
 #include "projectmodel/TextHelpers.h"
@@ -131,6 +132,12 @@ int CConfigDoc::OpenProject(const fs::path& path) {
 
     const fs::path projectFolder = versionFolder.parent_path();
     RestoreInterruptedVersion(projectFolder);
+    // A library file far beyond any real one is refused before anything of it is read.
+    if (const std::string over = LibraryFileOverCeiling(platform::FindNoCase(projectFolder, "Ini"));
+        !over.empty()) {
+        Tell(over);
+        return 0;
+    }
     context.SetLibraryFolder(platform::FindNoCase(projectFolder, "Ini"));
     context.SetProjectsFolder(projectFolder.parent_path());
 

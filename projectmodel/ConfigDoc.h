@@ -103,6 +103,9 @@ public:
     // "ccu_" file per port configuration and "system.cfg". 0 only when the main file cannot be
     // written; a further file that cannot be created is reported and skipped.
     int WriteConfigFiles(const std::filesystem::path& path);
+    // The same files stamped with stamp, the document (its time and its saved state) left as it
+    // is: the copy a download makes for the unit.
+    int WriteConfigCopy(const std::filesystem::path& path, const CProjectTime& stamp) const;
     int ReadConfigFiles(const std::filesystem::path& path);
     // "system.cfg": the unit's variable information (only when the unit has option groups).
     int WriteVariableInfoFile(const std::filesystem::path& path) const;
@@ -179,9 +182,9 @@ public:
     std::filesystem::path LibraryFolder() const;
 
 private:
-    // The configuration files with the project time as it stands.
-    int WriteConfigFileSet(const std::filesystem::path& path) const;
-    void WriteProjectIdentity(platform::CGbkTextWriter& out) const;
+    // The configuration files with the project time given.
+    int WriteConfigFileSet(const std::filesystem::path& path, const CProjectTime& time) const;
+    void WriteProjectIdentity(platform::CGbkTextWriter& out, const CProjectTime& time) const;
     void WriteTimeSync(platform::CGbkTextWriter& out) const;
     void WriteDeviceTable(platform::CGbkTextWriter& out, bool withExtensions) const;
     void WriteBayReference(platform::CGbkTextWriter& out, const std::filesystem::path& folder) const;

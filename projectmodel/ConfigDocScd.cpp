@@ -249,33 +249,29 @@ void TellRefusedCache(const fs::path& file, const char* why) {
 
 int CConfigDoc::LoadIEDListFromSCD() {
     const fs::path file = platform::JoinPath(LibraryFolder(), "UserDefine\\IEDListFromSCD.dat");
-    // The cache is read within the bound it carries: no more than an import of the SCD file it
-    // was made from may write, and exactly the bytes it says it holds.
+    // The cache is read within what an import may write under the walk's ceilings, whether or not
+    // it carries the trailer; a trailer must record exactly the bytes before it.
     std::error_code ec;
     const std::uintmax_t fileBytes = fs::file_size(file, ec);
     if (ec)
         return 0; // no cache, silently
     constexpr const char* kDamaged = "已损坏";
     CScdCacheBound bound;
-    {
+    bound.cacheBytes = fileBytes;
+    if (fileBytes >= 5 + CScdCacheBound::kTrailerBytes) {
         std::ifstream in(file, std::ios::binary);
+        std::string tail(CScdCacheBound::kTrailerBytes, '\0');
+        in.seekg(static_cast<std::streamoff>(fileBytes - tail.size()));
+        in.read(tail.data(), static_cast<std::streamsize>(tail.size()));
         if (!in)
             return 0;
-        std::string tail(CScdCacheBound::kTrailerBytes, '\0');
-        if (fileBytes >= 5 + tail.size()) {
-            in.seekg(static_cast<std::streamoff>(fileBytes - tail.size()));
-            in.read(tail.data(), static_cast<std::streamsize>(tail.size()));
-        }
-        if (!in || fileBytes < 5 + tail.size() || !CScdCacheBound::FromTrailer(tail, bound)) {
-            TellRefusedCache(file, "已损坏或不是由本程序的SCD导入写成");
+        if (CScdCacheBound::FromTrailer(tail, bound) &&
+            bound.cacheBytes + CScdCacheBound::kTrailerBytes != fileBytes) {
+            TellRefusedCache(file, kDamaged);
             return 0;
         }
     }
-    if (bound.cacheBytes + CScdCacheBound::kTrailerBytes != fileBytes) {
-        TellRefusedCache(file, kDamaged);
-        return 0;
-    }
-    constexpr const char* kBeyond = "超出了生成它的SCD文件所能产生的内容";
+    constexpr const char* kBeyond = "超出了SCD导入所能产生的内容";
     if (fileBytes > bound.MaxFileBytes()) {
         TellRefusedCache(file, kBeyond);
         return 0;
@@ -297,9 +293,12 @@ int CConfigDoc::LoadIEDListFromSCD() {
             tpl.Serialize(ar);
             if (ar.Position() > bound.cacheBytes)
                 throw platform::CArchiveException("the models run into the trailer");
+            std::uint64_t own = 0;
             for (const CInfoGroup& g : tpl.m_groups)
-                entries += static_cast<std::uint64_t>(g.m_entries.GetSize());
-            if (entries > bound.MaxEntries(i + std::uint64_t{1})) {
+                own += static_cast<std::uint64_t>(g.m_entries.GetSize());
+            entries += own;
+            if (own > CScdCacheBound::MaxModelEntries() ||
+                entries > CScdCacheBound::MaxEntries(i + std::uint64_t{1})) {
                 TellRefusedCache(file, kBeyond);
                 return 0;
             }

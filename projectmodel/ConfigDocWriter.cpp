@@ -151,13 +151,18 @@ int CConfigDoc::CompositeItemCount(const CExpression& expr) {
 
 int CConfigDoc::WriteConfigFiles(const fs::path& path) {
     m_projectTime = CProjectContext::Instance().Clock().Now();
-    return WriteConfigFileSet(path);
+    return WriteConfigFileSet(path, m_projectTime);
+}
+
+int CConfigDoc::WriteConfigCopy(const fs::path& path, const CProjectTime& stamp) const {
+    return WriteConfigFileSet(path, stamp);
 }
 
 std::string CConfigDoc::ConfigImage() const {
     platform::CGbkTextCapture capture;
     t_quiet = true;
-    const int written = WriteConfigFileSet(fs::path("image") / (m_boardCfg.m_strUnitName + ".ini"));
+    const int written =
+        WriteConfigFileSet(fs::path("image") / (m_boardCfg.m_strUnitName + ".ini"), m_projectTime);
     t_quiet = false;
     std::string image = StrFormat("%d\n", written);
     for (const auto& [name, bytes] : capture.Files())
@@ -165,7 +170,7 @@ std::string CConfigDoc::ConfigImage() const {
     return image;
 }
 
-int CConfigDoc::WriteConfigFileSet(const fs::path& path) const {
+int CConfigDoc::WriteConfigFileSet(const fs::path& path, const CProjectTime& time) const {
     m_nWriteFailures = 0;
     CGbkTextWriter out;
     if (!out.Open(path)) {
@@ -176,7 +181,7 @@ int CConfigDoc::WriteConfigFileSet(const fs::path& path) const {
     const fs::path folder = path.parent_path();
     out.WriteLine(cfgfile::kFileBegin);
     out.WriteLine(StrFormat("%s=%d", cfgfile::kKeyFormat, 2));
-    WriteProjectIdentity(out);
+    WriteProjectIdentity(out, time);
     WriteTimeSync(out);
     WriteDeviceTable(out, false);
     WriteBayReference(out, folder);
@@ -195,8 +200,7 @@ int CConfigDoc::WriteConfigFileSet(const fs::path& path) const {
     return WriteVariableInfoFile(folder / cfgfile::kSystemFile);
 }
 
-void CConfigDoc::WriteProjectIdentity(CGbkTextWriter& out) const {
-    const CProjectTime& t = m_projectTime;
+void CConfigDoc::WriteProjectIdentity(CGbkTextWriter& out, const CProjectTime& t) const {
     out.WriteLine(cfgfile::kProjectIdentity);
     out.WriteLine("{");
     out.WriteLine(StrFormat("  %s=", cfgfile::kKeyProjectName) + m_strProjectName);

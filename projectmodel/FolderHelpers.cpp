@@ -19,16 +19,13 @@ namespace projectmodel {
 
 namespace {
 
-std::vector<fs::path> List(const fs::path& folder, bool wantFolders) {
+std::vector<fs::path> List(const fs::path& folder, bool wantFolders, int& error) {
+    std::vector<platform::FolderEntry> entries;
+    error = platform::ListFolder(folder, entries);
     std::vector<fs::path> out;
-    std::error_code ec;
-    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
-        std::error_code ec2;
-        const bool isDir = it->is_directory(ec2);
-        const bool isFile = it->is_regular_file(ec2);
-        if ((wantFolders && isDir) || (!wantFolders && isFile))
-            out.push_back(it->path());
-    }
+    for (platform::FolderEntry& entry : entries)
+        if (wantFolders ? entry.folder : entry.file)
+            out.push_back(std::move(entry.path));
     std::sort(out.begin(), out.end(),
               [](const fs::path& a, const fs::path& b) { return a.filename() < b.filename(); });
     return out;
@@ -46,38 +43,18 @@ bool HasExtension(const fs::path& file, std::string_view extension) {
     return platform::EqualsNoCase(ext, extension);
 }
 
-std::mutex& RenameHookMutex() {
-    static std::mutex mutex;
-    return mutex;
-}
-
-RenameFaultHook& RenameHook() {
-    static RenameFaultHook hook;
-    return hook;
-}
-
-int RenameFault(const fs::path& from, const fs::path& to, bool exchange) {
-    std::lock_guard lock(RenameHookMutex());
-    return RenameHook() ? RenameHook()(from, to, exchange) : 0;
-}
-
 } // namespace
 
-void SetRenameFaultHook(RenameFaultHook hook) {
-    std::lock_guard lock(RenameHookMutex());
-    RenameHook() = std::move(hook);
-}
-
 bool RenamePath(const fs::path& from, const fs::path& to) {
-    if (RenameFault(from, to, false) != 0 || platform::FileStepFails(platform::FileStep::Rename, to))
+    if (platform::FileStepFails(platform::FileStep::Rename, to))
         return false;
     return std::rename(from.c_str(), to.c_str()) == 0;
 }
 
 ExchangeResult ExchangePaths(const fs::path& a, const fs::path& b) {
-    int error = RenameFault(a, b, true);
-    if (error == 0 && platform::FileStepFails(platform::FileStep::Exchange, b))
-        error = EIO;
+    int error = 0;
+    if (platform::FileStepFails(platform::FileStep::Exchange, b))
+        error = errno;
     if (error == 0 && ::renameat2(AT_FDCWD, a.c_str(), AT_FDCWD, b.c_str(), RENAME_EXCHANGE) != 0)
         error = errno;
     if (error == 0)
@@ -88,7 +65,9 @@ ExchangeResult ExchangePaths(const fs::path& a, const fs::path& b) {
 }
 
 bool SyncFolder(const fs::path& folder) {
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY);
+    if (platform::FileStepFails(platform::FileStep::Sync, folder))
+        return false;
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0)
         return false;
     const bool ok = ::fsync(fd) == 0;
@@ -96,12 +75,22 @@ bool SyncFolder(const fs::path& folder) {
     return ok;
 }
 
+std::vector<fs::path> ListFiles(const fs::path& folder, int& error) {
+    return List(folder, false, error);
+}
+
+std::vector<fs::path> ListSubfolders(const fs::path& folder, int& error) {
+    return List(folder, true, error);
+}
+
 std::vector<fs::path> ListFiles(const fs::path& folder) {
-    return List(folder, false);
+    int error = 0;
+    return List(folder, false, error);
 }
 
 std::vector<fs::path> ListSubfolders(const fs::path& folder) {
-    return List(folder, true);
+    int error = 0;
+    return List(folder, true, error);
 }
 
 bool CopyDirectoryTree(const fs::path& source, const fs::path& target) {
@@ -116,55 +105,67 @@ bool CopyDirectoryTree(const fs::path& source, const fs::path& target) {
         if (up == up.parent_path())
             break;
     }
-    fs::create_directories(target, ec);
-    bool whole = fs::is_directory(target, ec);
-    for (const fs::path& file : ListFiles(source)) {
-        fs::copy_file(file, target / file.filename(), fs::copy_options::overwrite_existing, ec);
-        whole = whole && !ec;
-    }
-    for (const fs::path& sub : ListSubfolders(source))
+    bool whole = platform::MakeFolders(target) == 0;
+    int error = 0;
+    for (const fs::path& file : ListFiles(source, error))
+        whole = platform::CopyFileBytes(file, target / file.filename()) && whole;
+    whole = whole && error == 0;
+    for (const fs::path& sub : ListSubfolders(source, error))
         whole = CopyDirectoryTree(sub, target / sub.filename()) && whole;
-    return whole;
+    return whole && error == 0;
 }
 
-void DeleteDirectoryTree(const fs::path& folder) {
-    std::error_code ec;
-    for (const fs::path& file : ListFiles(folder)) {
-        fs::permissions(file, fs::perms::owner_write, fs::perm_options::add, ec);
-        fs::remove(file, ec);
+bool DeleteDirectoryTree(const fs::path& folder) {
+    int error = 0;
+    bool whole = true;
+    for (const fs::path& file : ListFiles(folder, error)) {
+        // A read-only file is removed as well (its folder's mode decides).
+        whole = platform::RemoveFile(file) && whole;
     }
-    for (const fs::path& sub : ListSubfolders(folder)) {
-        DeleteDirectoryTree(sub);
-        fs::remove(sub, ec);
-    }
+    whole = whole && (error == 0 || IsAbsence(error));
+    for (const fs::path& sub : ListSubfolders(folder, error))
+        whole = DeleteDirectoryTree(sub) && platform::RemoveFile(sub) && whole;
+    return whole && (error == 0 || IsAbsence(error));
 }
 
-void DeleteFilesExcept(const fs::path& folder, std::string_view name) {
+bool DeleteFilesExcept(const fs::path& folder, std::string_view name) {
     const fs::path keep = folder / std::string(name);
-    std::error_code ec;
-    for (const fs::path& file : ListFiles(folder))
+    int error = 0;
+    bool whole = true;
+    for (const fs::path& file : ListFiles(folder, error))
         if (!SamePathNoCase(file, keep))
-            fs::remove(file, ec);
+            whole = platform::RemoveFile(file) && whole;
+    return whole && (error == 0 || IsAbsence(error));
 }
 
-void DeleteFilesByExtension(const fs::path& folder, std::string_view extension) {
-    std::error_code ec;
-    for (const fs::path& file : ListFiles(folder))
+bool DeleteFilesByExtension(const fs::path& folder, std::string_view extension) {
+    int error = 0;
+    bool whole = true;
+    for (const fs::path& file : ListFiles(folder, error))
         if (HasExtension(file, extension))
-            fs::remove(file, ec);
+            whole = platform::RemoveFile(file) && whole;
+    return whole && (error == 0 || IsAbsence(error));
 }
 
-void CopyFolderFiles(const fs::path& source, const fs::path& target) {
-    std::error_code ec;
-    for (const fs::path& file : ListFiles(source))
-        fs::copy_file(file, target / file.filename(), fs::copy_options::overwrite_existing, ec);
+bool CopyFolderFiles(const fs::path& source, const fs::path& target) {
+    int error = 0;
+    bool whole = true;
+    for (const fs::path& file : ListFiles(source, error))
+        whole = platform::CopyFileBytes(file, target / file.filename()) && whole;
+    return whole && error == 0;
 }
 
-fs::path FindFileByExtension(const fs::path& folder, std::string_view extension) {
-    for (const fs::path& file : ListFiles(folder))
-        if (HasExtension(file, extension))
-            return file;
-    return {};
+fs::path FindFileByExtension(const fs::path& folder, std::string_view extension, int* error) {
+    int listed = 0;
+    fs::path found;
+    for (const fs::path& file : ListFiles(folder, listed))
+        if (HasExtension(file, extension)) {
+            found = file;
+            break;
+        }
+    if (error)
+        *error = listed;
+    return found;
 }
 
 fs::path FindSubfolderContaining(const fs::path& folder, std::string_view text) {
@@ -175,16 +176,15 @@ fs::path FindSubfolderContaining(const fs::path& folder, std::string_view text) 
 }
 
 int CompareFolderFiles(const fs::path& a, const fs::path& b) {
-    const std::vector<fs::path> filesA = ListFiles(a);
-    const std::vector<fs::path> filesB = ListFiles(b);
-    if (filesA.size() != filesB.size())
+    int errorA = 0, errorB = 0;
+    const std::vector<fs::path> filesA = ListFiles(a, errorA);
+    const std::vector<fs::path> filesB = ListFiles(b, errorB);
+    if (errorA != 0 || errorB != 0 || filesA.size() != filesB.size())
         return 0;
-    std::error_code ec;
     for (const fs::path& file : filesA) {
-        const fs::path other = b / file.filename();
-        if (!fs::is_regular_file(other, ec))
-            return 0;
-        if (fs::file_size(file, ec) != fs::file_size(other, ec))
+        const platform::PathStat mine = platform::StatPath(file);
+        const platform::PathStat other = platform::StatPath(b / file.filename());
+        if (!mine.file || !other.file || mine.size != other.size)
             return 0;
     }
     return 1;
@@ -194,9 +194,12 @@ namespace {
 
 // Calls fn for every line outside the device-information section that names a further file (by
 // the prefix or the suffix of further file names); false when the file cannot be read.
-template <class Fn> bool ForEachCcuLine(const fs::path& path, Fn fn) {
+template <class Fn> bool ForEachCcuLine(const fs::path& path, Fn fn, int* error) {
     platform::CGbkLineReader reader;
-    if (!reader.Open(path))
+    const bool opened = reader.Open(path);
+    if (error)
+        *error = reader.OpenError();
+    if (!opened)
         return false;
     std::string line;
     bool inDeviceInfo = false;
@@ -220,18 +223,22 @@ template <class Fn> bool ForEachCcuLine(const fs::path& path, Fn fn) {
 
 } // namespace
 
-int CountCcuCfgLines(const fs::path& path) {
+int CountCcuCfgLines(const fs::path& path, int* error) {
     int n = 0;
-    ForEachCcuLine(path, [&](const std::string&) { ++n; });
+    ForEachCcuLine(
+        path, [&](const std::string&) { ++n; }, error);
     return n;
 }
 
-std::vector<std::string> CollectCcuCfgNames(const fs::path& path) {
+std::vector<std::string> CollectCcuCfgNames(const fs::path& path, int* error) {
     std::vector<std::string> names;
-    ForEachCcuLine(path, [&](const std::string& line) {
-        std::size_t eq = line.find('=');
-        names.push_back(platform::Trim(eq == std::string::npos ? line : line.substr(eq + 1)));
-    });
+    ForEachCcuLine(
+        path,
+        [&](const std::string& line) {
+            std::size_t eq = line.find('=');
+            names.push_back(platform::Trim(eq == std::string::npos ? line : line.substr(eq + 1)));
+        },
+        error);
     return names;
 }
 

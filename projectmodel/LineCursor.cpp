@@ -80,8 +80,13 @@ bool CLineCursor::KeyValue(std::string& line, const char* key, std::string& valu
 
 bool CLineCursor::KeyInt(std::string& line, const char* key, int& number) {
     std::string value;
-    if (!KeyValue(line, key, value) || value.empty())
+    if (!KeyValue(line, key, value))
         return false;
+    // The line is shown with its key, so that the reader learns which number is missing.
+    if (value.empty()) {
+        ReportReadError(line);
+        return false;
+    }
     number = platform::AtoI(value);
     return true;
 }

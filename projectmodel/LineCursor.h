@@ -36,7 +36,7 @@ public:
     bool CloseBrace();
     // The key is only a prefix; the value starts after the first "=" and its leading spaces.
     bool KeyValue(std::string& line, const char* key, std::string& value);
-    // As KeyValue; an empty value fails without a message and leaves number untouched.
+    // As KeyValue; an empty value is reported as well and leaves number untouched.
     bool KeyInt(std::string& line, const char* key, int& number);
     // "读组态文件错!\n第%d行:\n%s" with the number of the line last read, or of lineNo.
     void ReportReadError(const std::string& line) const { ReportReadErrorAt(lineNo_, line); }

@@ -9,8 +9,12 @@ namespace projectmodel {
 namespace {
 
 constexpr std::string_view kTag = "SCDBOUND";
+// An IED takes this many bytes of its SCD file at least ("<IED name="x"/>").
 constexpr std::uint64_t kIedBytes = 16;
-constexpr std::uint64_t kMaxEntryBytes = 2048;
+// An entry's numbers, separators and fixed texts, beyond the point's texts it carries.
+constexpr std::uint64_t kEntryBytes = 128;
+// A model's own bytes: its names, its groups' headers and its special entries.
+constexpr std::uint64_t kModelBytes = 16384;
 
 void AppendU64(std::string& out, std::uint64_t v) {
     for (int i = 0; i < 8; ++i)
@@ -24,13 +28,7 @@ std::uint64_t ReadU64(std::string_view bytes) {
     return v;
 }
 
-// The points the import's budget allows a file of this size: a file declares no more elements
-// than it has groups of five bytes ("<LN/>"), and the budget grows with what it declares; the
-// ceiling for a file of unknown size (0).
-std::uint64_t PointsPerFile(std::uint64_t scdBytes) {
-    const platform::scl::TypeWalkLimits limits;
-    return scdBytes ? limits.ForElements(scdBytes / 5).FilePoints() : limits.FilePoints();
-}
+const platform::scl::TypeWalkLimits kCeilings;
 
 } // namespace
 
@@ -53,17 +51,24 @@ bool CScdCacheBound::FromTrailer(std::string_view tail, CScdCacheBound& bound) {
 
 std::uint64_t CScdCacheBound::MaxModels() const {
     if (scdBytes == 0)
-        return PointsPerFile(0);
-    return std::max<std::uint64_t>(1, scdBytes / kIedBytes);
+        return kCeilings.iedsPerFile;
+    return std::clamp<std::uint64_t>(scdBytes / kIedBytes, 1, kCeilings.iedsPerFile);
 }
 
-std::uint64_t CScdCacheBound::MaxEntries(std::uint64_t models) const {
-    return 2 * PointsPerFile(scdBytes) + 4 * models;
+std::uint64_t CScdCacheBound::MaxModelEntries() {
+    return 2 * kCeilings.IedPoints() + 4;
+}
+
+std::uint64_t CScdCacheBound::MaxEntries(std::uint64_t models) {
+    return 2 * kCeilings.pointsPerFile + 4 * models;
 }
 
 std::uint64_t CScdCacheBound::MaxFileBytes() const {
     const std::uint64_t models = MaxModels();
-    return (MaxEntries(models) + models) * kMaxEntryBytes + kTrailerBytes;
+    // Each point's texts at most as many bytes as it was weighed at, written in two entries at
+    // most (a tap changer's).
+    const std::uint64_t texts = 2 * kCeilings.pointsPerFile * platform::scl::kBytesPerPoint;
+    return models * kModelBytes + MaxEntries(models) * kEntryBytes + texts + kTrailerBytes;
 }
 
 } // namespace projectmodel

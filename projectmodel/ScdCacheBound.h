@@ -1,9 +1,10 @@
 #pragma once
-// The bound the SCD import's cache file "IEDListFromSCD.dat" carries for itself. After the models
-// the import appends a trailer: the size of the SCD file the cache was made from, the bytes of
-// the cache before the trailer, and a tag. Readers that stop after the models never see it. A
-// project load reads the cache only within what an import of such a file may make (models,
-// entries, bytes), whichever SCD file lies in the project's folders.
+// The bound of the SCD import's cache file "IEDListFromSCD.dat". After the models the import
+// appends a trailer: the size of the SCD file the cache was made from, the bytes of the cache
+// before the trailer, and a tag. Readers that stop after the models never see it. A project load
+// reads any cache, with or without the trailer (caches written before it, or by other tools),
+// within what an import may make under the walk's ceilings (models, entries, bytes); the trailer
+// only checks that the cache is whole.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -22,12 +23,14 @@ struct CScdCacheBound {
     // The bound in the last kTrailerBytes of a cache file; false when they are no trailer.
     static bool FromTrailer(std::string_view tail, CScdCacheBound& bound);
 
-    // What an import of an SCD file of scdBytes may write: a model per IED (an IED takes some tens
-    // of bytes of the file at least), an entry per point of the file's budget and two per tap
-    // changer, four entries of each model's own, and a few KB each at most. For a file of unknown
-    // size the import's ceilings hold.
+    // What an import may write under the walk's ceilings: a model per IED (no more than the
+    // file's ceiling, nor than an SCD file of known size holds, an IED taking some tens of bytes
+    // of it), an entry per point and two per tap changer, four entries of each model's own; the
+    // bytes of the points' texts within what the points were weighed at, and a few KB of each
+    // model's own.
     std::uint64_t MaxModels() const;
-    std::uint64_t MaxEntries(std::uint64_t models) const;
+    static std::uint64_t MaxModelEntries();
+    static std::uint64_t MaxEntries(std::uint64_t models);
     std::uint64_t MaxFileBytes() const;
 };
 

@@ -4,8 +4,10 @@
 // each. The year byte holds years since 1900 while seven bits hold them (up to 2027); later years
 // go as their value within the century. A reader takes a value below 100 as 2000 + value and any
 // other as 1900 + value, so 2000 to 2099 read back whichever way they were written.
+#include <array>
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 namespace unitlink {
 
@@ -25,6 +27,14 @@ struct UnitTime {
 inline constexpr int kFirstUnitYear = 2000;
 inline constexpr int kLastUnitYear = 2099;
 bool IsUnitYear(int year);
+
+// Why the fields of a time typed by a user cannot go out, "" when they can: the year (2000-2099),
+// month 1-12, the day within that month, hour 0-23, minute and second 0-59, checked in that
+// order. A field that is no number is refused as out of its range. The bytes would otherwise
+// carry another time (hour 25 masked to 25 & 31, day 32 to 0).
+std::string UnitTimeFieldsRefusal(int year, int month, int day, int hour, int minute, int second);
+// The same for the texts of the six fields; their numbers land in values (-1 for no number).
+std::string UnitTimeTextsRefusal(const std::array<std::string, 6>& texts, std::array<int, 6>& values);
 
 // The year byte of a full year.
 std::uint8_t EncodeYear(int year);

@@ -72,6 +72,8 @@ public:
     static constexpr std::uint64_t kAddFilesBudget = std::uint64_t{32} << 20;
     // The most compressed bytes the last AddFiles on several threads held at once.
     std::uint64_t GetAddFilesPeak() const { return m_uAddFilesPeak; }
+    // The source the last AddFiles that failed stopped at (empty when it failed at no source).
+    const std::string& GetFailedSource() const { return m_szFailedSource; }
     // Writes the entry under the folder. Entries named outside the folder (absolute, with a
     // drive, or with a ".." component) are refused with false.
     bool ExtractFile(int index, const std::string& folder, bool fullPath = true,
@@ -200,6 +202,7 @@ private:
     std::uint64_t m_uExtractBytesPerThread = kExtractBytesPerThread;
     int m_iExtractThreads = 0;
     std::uint64_t m_uAddFilesPeak = 0;
+    std::string m_szFailedSource;
     ExtractJournal* m_pJournal = nullptr; // set during ExtractFiles
 
     bool m_bDetectZlibMemoryLeaks = true;

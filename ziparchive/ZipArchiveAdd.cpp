@@ -67,7 +67,9 @@ bool CZipArchive::AddFile(const std::string& pathIn, int level, bool fullPath, Z
     FdGuard src;
     bool flat = false; // written as stored deflate blocks
     if (!isDir) {
-        src.fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        src.fd = platform::FileStepFails(platform::FileStep::Open, path)
+                     ? -1
+                     : ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
         if (src.fd < 0)
             return false;
         flat =

@@ -7,6 +7,7 @@
 // buffers and hands its output on in chunks; chunks of files the writer has not reached yet wait
 // within a byte budget (the worker of the file being written never waits), each chunk holding
 // just its bytes, and a chunk is freed as soon as it is written.
+#include "ziparchive/ZipAddBudget.h"
 #include "ziparchive/ZipArchive.h"
 #include "ziparchive/ZipArchiveUtil.h"
 
@@ -55,11 +56,8 @@ struct CZipArchive::ParallelAdd {
     std::mutex mutex;
     std::condition_variable changed;
     std::vector<ParallelSlot> slots;
-    std::size_t next = 0;      // the next file a worker takes
-    std::size_t writing = 0;   // the file the writer is at
-    std::uint64_t waiting = 0; // bytes in the chunks of files after `writing`
-    std::uint64_t held = 0;    // bytes in all chunks not yet written
-    std::uint64_t peak = 0;    // the most bytes held at once
+    std::size_t next = 0; // the next file a worker takes
+    zipdetail::CAddFilesBudget budget{kWritingBudget, kWaitingBudget};
     bool stop = false;
 };
 
@@ -115,7 +113,15 @@ private:
         size_ = 0;
         used_ = 0;
         readError_ = 0;
-        const int fd = ::open(paths_[index_].c_str(), O_RDONLY | O_CLOEXEC);
+        // A source that cannot be opened fails here, with its reason: it is not tried again (a
+        // second try may well succeed and hide the failure).
+        const int fd = platform::FileStepFails(platform::FileStep::Open, paths_[index_])
+                           ? -1
+                           : ::open(paths_[index_].c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0 && errno != ENOENT) {
+            readError_ = errno;
+            return false;
+        }
         struct stat st {};
         if (fd < 0 || ::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
             if (fd >= 0)
@@ -237,11 +243,8 @@ private:
         {
             std::unique_lock lock(shared_.mutex);
             const ParallelSlot& slot = shared_.slots[index_];
-            shared_.changed.wait(lock, [&] {
-                return shared_.stop ||
-                       (index_ == shared_.writing ? slot.held + used_ <= kWritingBudget
-                                                  : shared_.waiting + used_ <= kWaitingBudget);
-            });
+            shared_.changed.wait(
+                lock, [&] { return shared_.stop || shared_.budget.Fits(index_, slot.held, used_); });
             if (shared_.stop)
                 throw std::runtime_error("stopped");
             PublishLocked(shared_.slots[index_]);
@@ -251,11 +254,8 @@ private:
 
     // A copy of just the bytes: the output buffer stays with the worker.
     void PublishLocked(ParallelSlot& slot) {
-        if (index_ != shared_.writing)
-            shared_.waiting += used_;
+        shared_.budget.Handed(index_, used_);
         slot.held += used_;
-        shared_.held += used_;
-        shared_.peak = std::max(shared_.peak, shared_.held);
         slot.chunks.emplace_back(out_.begin(), out_.begin() + static_cast<std::ptrdiff_t>(used_));
         used_ = 0;
     }
@@ -279,12 +279,16 @@ private:
 bool CZipArchive::AddFiles(const std::vector<std::string>& paths, int level, bool fullPath, int threads) {
     if (IsClosed(false))
         return false;
+    m_szFailedSource.clear();
     const std::size_t count = paths.size();
     threads = std::min<int>(threads, static_cast<int>(std::min<std::size_t>(count, 64)));
     if (threads <= 1 || !m_pszPassword.empty() || m_storage.IsSpanned() != 0) {
-        for (const std::string& path : paths)
+        for (const std::string& path : paths) {
+            m_szFailedSource = path;
             if (!AddFile(path, level, fullPath))
                 return false;
+        }
+        m_szFailedSource.clear();
         return true;
     }
 
@@ -310,23 +314,24 @@ bool CZipArchive::AddFiles(const std::vector<std::string>& paths, int level, boo
                 worker.Run();
             });
         for (std::size_t i = 0; i < count && ok; ++i) {
+            m_szFailedSource = paths[i];
             ok = WriteStreamedFile(shared, paths[i], fullPath, level, i);
             {
                 std::lock_guard lock(shared.mutex);
-                shared.writing = i + 1;
                 // The next file's chunks are no longer waiting: the writer takes them now.
-                if (i + 1 < count)
-                    shared.waiting -= shared.slots[i + 1].held;
+                shared.budget.Next(i + 1 < count ? shared.slots[i + 1].held : 0);
             }
             shared.changed.notify_all();
         }
     } catch (...) {
         finish();
-        m_uAddFilesPeak = shared.peak;
+        m_uAddFilesPeak = shared.budget.Peak();
         throw;
     }
     finish();
-    m_uAddFilesPeak = shared.peak;
+    m_uAddFilesPeak = shared.budget.Peak();
+    if (ok)
+        m_szFailedSource.clear();
     return ok;
 }
 
@@ -376,7 +381,7 @@ bool CZipArchive::WriteStreamedFile(ParallelAdd& shared, const std::string& path
                 chunk = std::move(slot.chunks.front());
                 slot.chunks.pop_front();
                 slot.held -= chunk.size();
-                shared.held -= chunk.size();
+                shared.budget.Taken(chunk.size());
             }
         }
         // The worker of this file may be waiting for room.

@@ -145,6 +145,7 @@ int main(int argc, char** argv) {
         seconds, cpu, doc.m_infoModels.size(), import.PointsRead(), doc.m_devices.GetSize(),
         static_cast<std::uintmax_t>(std::filesystem::file_size(CSCDImport::CacheFilePath())),
         usage.ru_maxrss / 1024);
+    std::printf("nodes walked %ju\n", static_cast<std::uintmax_t>(import.NodesWalked()));
     if (dump.is_open()) {
         for (const CDevice& d : doc.m_devices)
             dump << "DEV\t" << d.m_nAddress << '\t' << d.m_strModelName << '\t' << d.m_strDescription << '\n';

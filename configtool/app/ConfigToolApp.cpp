@@ -99,10 +99,37 @@ void CConfigToolApp::StopWorker() {
     if (!m_pWorker)
         return;
     m_pWorker->RequestStop();
-    // The worker may be waiting for the user-interface thread (a report it sent); keep serving it.
+    // The worker may be waiting for the user-interface thread (a report it sent): its queued calls
+    // are served, and nothing else (no input, no timer) runs while the program ends.
     while (!m_pWorker->WaitStopped(std::chrono::milliseconds(50)))
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::MetaCall);
     m_pWorker.reset();
+}
+
+CConfigToolApp::CProjectJob::CProjectJob(CConfigToolApp& app, std::string name) : m_app(app) {
+    m_app.m_strJob = std::move(name);
+    if (m_app.m_pMainFrame)
+        m_app.m_pMainFrame->UpdateCommandUI();
+}
+
+CConfigToolApp::CProjectJob::~CProjectJob() {
+    m_app.m_strJob.clear();
+    if (m_app.m_pMainFrame)
+        m_app.m_pMainFrame->UpdateCommandUI();
+}
+
+std::string CConfigToolApp::RunningJob() const {
+    if (!m_strJob.empty())
+        return m_strJob;
+    return m_bWaitDlg ? "与通讯装置通讯" : "";
+}
+
+bool CConfigToolApp::RefuseWhileJob() {
+    const std::string job = RunningJob();
+    if (job.empty())
+        return true;
+    platform::MessageBox("正在" + job + "，请等待其完成后再操作。", {}, platform::Icon::Warning);
+    return false;
 }
 
 int CConfigToolApp::ExitInstance() {
@@ -110,6 +137,7 @@ int CConfigToolApp::ExitInstance() {
     if (m_pLink)
         m_pLink->Close();
     m_bWaitDlg = 0;
+    m_bExiting = true;
     StopWorker();
     m_pLink.reset();
     m_archive.CloseZip();

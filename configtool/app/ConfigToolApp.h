@@ -94,6 +94,26 @@ public:
     INetWorker* GetWorker() const { return m_pWorker.get(); }
     CUserPwMgr& GetUserMgr() { return m_userMgr; }
 
+    // The long job that holds the open project (an SCD import) while it runs on the user-interface
+    // thread under its modal progress dialog: no command that touches the project runs meanwhile,
+    // nor while the worker's job (a download or upload) shows the wait dialog.
+    class CProjectJob {
+    public:
+        CProjectJob(CConfigToolApp& app, std::string name);
+        ~CProjectJob();
+        CProjectJob(const CProjectJob&) = delete;
+        CProjectJob& operator=(const CProjectJob&) = delete;
+
+    private:
+        CConfigToolApp& m_app;
+    };
+    // The name of the job running ("" when none).
+    std::string RunningJob() const;
+    // True when no job runs; otherwise tells the user that the command waits for the job.
+    bool RefuseWhileJob();
+    // Set once the program ends: nothing new is opened.
+    bool IsExiting() const { return m_bExiting; }
+
     bool IsAdministrator() const { return m_bAdmin != 0; }
     bool IsLinkConnected() const { return m_pLink && m_pLink->IsConnected(); }
 
@@ -124,6 +144,8 @@ private:
     std::unique_ptr<INetWorker> m_pWorker;
     std::unique_ptr<COperatorLog> m_pLog;
     CArchiveOperations m_archive;
+    std::string m_strJob;
+    bool m_bExiting = false;
 };
 
 } // namespace qxm7740

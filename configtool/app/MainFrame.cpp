@@ -106,10 +106,19 @@ QAction* CMainFrame::AddAppCommand(QMenu* menu, const std::string& caption, std:
     auto* action = new QAction(Qs(caption.substr(0, tab)), this);
     if (tab != std::string::npos)
         action->setShortcut(QKeySequence(Qs(caption.substr(tab + 1))));
-    connect(action, &QAction::triggered, this, [handler = std::move(handler)] { handler(); });
+    // While a job holds the project (an SCD import) only the commands that leave it alone run.
+    const bool apart = IsApartFromProject(caption);
+    connect(action, &QAction::triggered, this, [this, apart, handler = std::move(handler)] {
+        if (apart || m_app.RefuseWhileJob())
+            handler();
+    });
     menu->addAction(action);
     m_actions[caption] = action;
     return action;
+}
+
+bool CMainFrame::IsApartFromProject(const std::string& caption) {
+    return caption == "监视窗(&D)" || caption == "结构图" || caption == "关于 QXM7740(&A)...";
 }
 
 QAction* CMainFrame::Action(const std::string& caption) const {
@@ -250,14 +259,25 @@ std::string CMainFrame::LinkPaneText() const {
 void CMainFrame::UpdateCommandUI() {
     const bool project = CurrentDoc() != nullptr;
     const bool connected = m_app.IsLinkConnected();
-    Action("保存工程(&S)\tCtrl+S")->setEnabled(project);
-    Action("工程另存为(&A)...")->setEnabled(project);
-    Action("工程配置")->setEnabled(project && Template());
-    Action("导入SCD文件")->setEnabled(project && Template());
-    Action("建立连接")->setEnabled(!connected);
-    Action("断开连接")->setEnabled(connected);
-    Action("下装文件")->setEnabled(connected);
-    Action("重启动")->setEnabled(connected);
+    // A running job disables every command that could touch the project; without one each follows
+    // its own state.
+    const bool free = m_app.RunningJob().empty();
+    for (const auto& [caption, action] : m_actions)
+        if (!IsApartFromProject(caption) && caption != "上装IP" && caption != "下装IP" &&
+            caption != "召唤时间" && caption != "设置时间")
+            action->setEnabled(free);
+    for (QAction* recent : m_recentActions)
+        recent->setEnabled(free);
+    if (free) {
+        Action("保存工程(&S)\tCtrl+S")->setEnabled(project);
+        Action("工程另存为(&A)...")->setEnabled(project);
+        Action("工程配置")->setEnabled(project && Template());
+        Action("导入SCD文件")->setEnabled(project && Template());
+        Action("建立连接")->setEnabled(!connected);
+        Action("断开连接")->setEnabled(connected);
+        Action("下装文件")->setEnabled(connected);
+        Action("重启动")->setEnabled(connected);
+    }
     Action("监视窗(&D)")->setChecked(!m_pMonitorBar->isHidden());
     Action("结构图")->setChecked(!m_pWorkspaceBar->isHidden());
     Action("自动排序")->setChecked(projectmodel::CProjectContext::Instance().IsDeviceTableSorted());
@@ -314,7 +334,7 @@ QAction* CMainFrame::RecentAction(std::size_t i) const {
 }
 
 void CMainFrame::OnOpenRecent(std::size_t i) {
-    if (i >= m_recent.GetPaths().size())
+    if (i >= m_recent.GetPaths().size() || !m_app.RefuseWhileJob())
         return;
     const std::string path = m_recent.GetPaths()[i];
     if (!OpenProjectPath(path) && !std::filesystem::exists(path)) {
@@ -374,10 +394,12 @@ void CMainFrame::PostOpenProject(const std::string& path) {
 void CMainFrame::OpenProjectWhenFree(const std::string& path) {
     // Opening a project frees the current document and its views. An open box or dialog runs its
     // own event loop, and the code waiting for its answer may still hold them: the opening waits
-    // until no box or dialog is open. It waits, too, until the link job that posted it has ended:
-    // the job's ending box comes after the post, and the opening's own question must not stand
-    // beside it.
-    if (QApplication::activeModalWidget() || !m_app.m_bIdle) {
+    // until no box or dialog is open and no job holds the project; nothing opens once the program
+    // ends. It waits, too, until the link job that posted it has ended: the job's ending box comes
+    // after the post, and the opening's own question must not stand beside it.
+    if (m_app.IsExiting())
+        return;
+    if (QApplication::activeModalWidget() || !m_app.RunningJob().empty() || !m_app.m_bIdle) {
         QTimer::singleShot(kOpenRetryMs, this, [this, path] { OpenProjectWhenFree(path); });
         return;
     }
@@ -389,18 +411,23 @@ void CMainFrame::DoOpenWait(int mode, const std::string& text) {
         return;
     m_app.m_bWaitDlg = 1;
     m_pWaitDlg = new CDownloadProgressDlg(this);
-    m_pWaitDlg->SetCloseHandler([this] { m_app.m_bWaitDlg = 0; });
+    m_pWaitDlg->SetCloseHandler([this] {
+        m_app.m_bWaitDlg = 0;
+        UpdateCommandUI();
+    });
     // The configuration must not change while a job runs; closing the dialog still ends the job.
     m_pWaitDlg->setWindowModality(Qt::ApplicationModal);
     m_pWaitDlg->SetProgressMode(mode == 0);
     m_pWaitDlg->SetText(text);
     m_pWaitDlg->show();
+    UpdateCommandUI();
 }
 
 void CMainFrame::DoCloseWait() {
     delete m_pWaitDlg;
     m_pWaitDlg = nullptr;
     m_app.m_bWaitDlg = 0;
+    UpdateCommandUI();
 }
 
 void CMainFrame::DoMonitor(LinkColour colour, const std::string& text, const std::uint8_t* data,
@@ -583,6 +610,10 @@ int CMainFrame::OnSaveProjectAs() {
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
+    if (!m_app.RefuseWhileJob()) {
+        event->ignore();
+        return;
+    }
     editors::CommitOpenEditors();
     CConfigDoc* doc = CurrentDoc();
     IProjectTemplate* t = Template();
@@ -668,8 +699,11 @@ void CMainFrame::OnProjectScd() {
     if (!doc || !t)
         return;
     const std::string path = AskOpenFile("配置文件 (*.scd)", {});
-    if (!path.empty())
-        t->SetProjectScd(doc, path);
+    // The file dialog ran an event loop: the document is looked up again.
+    if (path.empty() || !(doc = CurrentDoc()))
+        return;
+    const CConfigToolApp::CProjectJob job(m_app, "导入SCD文件");
+    t->SetProjectScd(doc, path);
 }
 
 void CMainFrame::OnCidConfig() {
@@ -687,8 +721,11 @@ void CMainFrame::OnImportScd() {
     if (!doc || !t)
         return;
     const std::string path = AskOpenFile("配置文件 (*.scd)", {});
-    if (!path.empty())
-        t->ImportScd(doc, path);
+    // The file dialog ran an event loop: the document is looked up again.
+    if (path.empty() || !(doc = CurrentDoc()))
+        return;
+    const CConfigToolApp::CProjectJob job(m_app, "导入SCD文件");
+    t->ImportScd(doc, path);
 }
 
 } // namespace qxm7740

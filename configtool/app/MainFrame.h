@@ -110,6 +110,8 @@ private:
     void OnOpenRecent(std::size_t i);
     QAction* AddCommand(QMenu* menu, const std::string& caption, void (CMainFrame::*handler)());
     QAction* AddAppCommand(QMenu* menu, const std::string& caption, std::function<void()> handler);
+    // The commands that neither read nor change the project (views, about): they run during a job.
+    static bool IsApartFromProject(const std::string& caption);
     IProjectTemplate* Template() const;
     CConfigDoc* CurrentDoc() const;
     // Asks "是否先保存当前的组态信息?" (是/否/取消) when the current project holds unsaved changes,

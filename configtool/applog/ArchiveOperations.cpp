@@ -1,9 +1,11 @@
 #include "configtool/applog/ArchiveOperations.h"
 
+#include "platform/FileFaults.h"
 #include "platform/Gbk.h"
 #include "platform/Text.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <dirent.h>
 #include <fcntl.h>
 #include <filesystem>
@@ -88,10 +90,11 @@ int CArchiveOperations::OpenZip(const std::string& path) {
     return 1;
 }
 
-void CArchiveOperations::ListFolder(const std::string& folder, std::vector<ZipFileItem>& list) {
+bool CArchiveOperations::ListFolder(const std::string& folder, std::vector<ZipFileItem>& list,
+                                    std::string* failure) {
     const std::string dir = TrimTrailingSlashes(folder);
     if (dir.empty())
-        return;
+        return true;
     const std::string prefix = dir.back() == '/' ? dir : dir + '/';
     struct Found {
         std::string name;
@@ -100,18 +103,32 @@ void CArchiveOperations::ListFolder(const std::string& folder, std::vector<ZipFi
     };
     std::vector<Found> files;
     std::vector<Found> folders;
+    auto fail = [&](const std::string& path, int error) {
+        if (failure)
+            *failure = path + "：" + platform::ErrorText(error);
+        return false;
+    };
     // One status call per name: the walk runs over every file of a project before packing.
-    DIR* d = ::opendir(dir.c_str());
+    DIR* d = platform::FileStepFails(platform::FileStep::List, dir) ? nullptr : ::opendir(dir.c_str());
     if (!d)
-        return;
+        return fail(dir, errno);
     const int dfd = ::dirfd(d);
+    errno = 0;
     while (const dirent* e = ::readdir(d)) {
         const std::string name = e->d_name;
         if (name == "." || name == "..")
             continue;
         struct stat st {};
-        if (::fstatat(dfd, e->d_name, &st, 0) != 0)
-            continue;
+        if (platform::FileStepFails(platform::FileStep::Stat, prefix + name) ||
+            ::fstatat(dfd, e->d_name, &st, 0) != 0) {
+            if (errno == ENOENT) {
+                errno = 0;
+                continue; // gone while it was looked at
+            }
+            const int error = errno;
+            ::closedir(d);
+            return fail(prefix + name, error);
+        }
         if (S_ISDIR(st.st_mode)) {
             // A linked folder is not followed: it could lead back up the tree.
             struct stat lst {};
@@ -124,8 +141,13 @@ void CArchiveOperations::ListFolder(const std::string& folder, std::vector<ZipFi
         } else if (S_ISREG(st.st_mode)) {
             files.push_back({name, prefix + name, static_cast<std::int64_t>(st.st_size)});
         }
+        errno = 0;
     }
+    // readdir ends with errno set when the listing itself failed part way.
+    const int listError = errno;
     ::closedir(d);
+    if (listError != 0)
+        return fail(dir, listError);
     auto byName = [](const Found& a, const Found& b) {
         int c = platform::CompareGbk(a.name, b.name);
         return c != 0 ? c < 0 : a.name < b.name;
@@ -135,21 +157,24 @@ void CArchiveOperations::ListFolder(const std::string& folder, std::vector<ZipFi
     for (const Found& f : files)
         list.push_back({f.path, 0, f.size});
     for (const Found& f : folders)
-        ListFolder(f.path, list);
+        if (!ListFolder(f.path, list, failure))
+            return false;
+    return true;
 }
 
 int CArchiveOperations::CompressFolder(const std::string& folderIn) {
     const std::string folder = folderIn.empty() ? m_iniFolder : folderIn;
     const std::string root = TrimTrailingSlashes(folder);
+    m_lastFailure.clear();
     // Packing into no archive, or a folder that is not there, would pass an empty or missing
-    // archive off as the project.
+    // archive off as the project; so would a walk or a read that failed part way.
     std::error_code ec;
     if (m_zip.IsClosed() || !fs::is_directory(root, ec))
         m_bZipError = true;
     m_zip.SetRootPath(root);
     std::vector<ZipFileItem> list;
-    if (!m_bZipError)
-        ListFolder(root, list);
+    if (!m_bZipError && !ListFolder(root, list, &m_lastFailure))
+        m_bZipError = true;
     std::vector<std::string> paths;
     paths.reserve(list.size());
     for (const ZipFileItem& item : list)
@@ -158,9 +183,13 @@ int CArchiveOperations::CompressFolder(const std::string& folderIn) {
         bool ok = false;
         try {
             ok = m_zip.AddFiles(paths, -1, false, m_iThreads);
+        } catch (const CZipFileException& e) {
+            m_lastFailure = e.m_szFileName + "：" + platform::ErrorText(e.m_iError ? e.m_iError : EIO);
         } catch (const std::exception&) {
             ok = false;
         }
+        if (!ok && m_lastFailure.empty() && !m_zip.GetFailedSource().empty())
+            m_lastFailure = m_zip.GetFailedSource();
         if (!ok)
             m_bZipError = true;
     }

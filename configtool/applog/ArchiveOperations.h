@@ -47,9 +47,16 @@ public:
     CZipArchive& Archive() { return m_zip; }
     void SetIniFolder(std::string folder) { m_iniFolder = std::move(folder); }
 
+    // What the last operation that failed stopped at, for the user: the file or folder and why
+    // (empty when it stopped at none).
+    const std::string& LastFailure() const { return m_lastFailure; }
+
     // The folder walk: the folder's files in name order (GBK byte order), then each subfolder
-    // walked the same way, in name order. Files whose status cannot be read are skipped.
-    static void ListFolder(const std::string& folder, std::vector<ZipFileItem>& list);
+    // walked the same way, in name order. A folder that cannot be listed, or an entry whose
+    // status cannot be read (one that vanished is left out), fails the walk: false, with that
+    // path and why in failure when given.
+    static bool ListFolder(const std::string& folder, std::vector<ZipFileItem>& list,
+                           std::string* failure = nullptr);
 
 private:
     CZipArchive m_zip;
@@ -57,6 +64,7 @@ private:
     ILogSink& m_log;
     std::string m_iniFolder;
     int m_iThreads = 1;
+    std::string m_lastFailure;
 };
 
 } // namespace qxm7740

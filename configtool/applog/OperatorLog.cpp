@@ -1,5 +1,6 @@
 #include "configtool/applog/OperatorLog.h"
 
+#include "platform/FileFaults.h"
 #include "platform/Text.h"
 #include "platform/TextFile.h"
 
@@ -61,7 +62,7 @@ void COperatorLog::WriteLogAt(const std::tm& time, const std::string& text) {
     if (end > 0 && ::pread(fd, &last, 1, end - 1) == 1 && last != '\n')
         bytes.insert(0, "\r\n");
     // Whole entries or none: what a failed write left of this entry is cut off again.
-    const bool fault = platform::WriteFaultFor(file);
+    const bool fault = platform::FileStepFails(platform::FileStep::Write, file);
     const std::size_t want = fault ? bytes.size() / 2 : bytes.size();
     std::size_t done = 0;
     // Where this entry's bytes begin and end in the file, while they stand in one piece.

@@ -331,6 +331,9 @@ int CDeviceLink::RefuseStart(const std::string& text) {
 
 int CDeviceLink::SendOpenRequest(std::uint8_t mode, std::uint8_t board, const std::string& remoteName) {
     const std::string verb = mode == 0 ? "下载文件 " : "上载文件 ";
+    // A name without a GBK form would name another file on the unit.
+    if (!platform::SurvivesGbk(remoteName))
+        return RefuseStart(verb + remoteName + ": " + platform::kPathNotGbk);
     CLinkFrame frame;
     if (!BuildBodyFrame(frame, body::FileOpen(mode, static_cast<std::uint32_t>(fileLength_), remoteName),
                         board))

@@ -18,9 +18,11 @@ public:
     static std::filesystem::path FilePath(const std::filesystem::path& programFolder);
 
     // Reads the octets (as text of at most 30 bytes, converted as decimal; a non-number is 0) and
-    // the port (default 7000).
-    static CLinkSettings Load(const std::filesystem::path& programFolder);
-    // Writes the four octets and the port with "%d".
+    // the port (default 7000). A file that is there but cannot be read gives the defaults, and
+    // readError (when given) its errno; 0 when it was read or is absent.
+    static CLinkSettings Load(const std::filesystem::path& programFolder, int* readError = nullptr);
+    // Writes the four octets and the port with "%d"; false when the file could not be written
+    // (it is then as it was).
     bool Save(const std::filesystem::path& programFolder) const;
 
     // The octets as the dialog's boxes hold them (0..255), in dotted form.

@@ -8,8 +8,11 @@
 #include "projectmodel/ConfigDoc.h"
 #include "projectmodel/ConfigFileNames.h"
 #include "projectmodel/FolderHelpers.h"
+#include "projectmodel/LibraryFileBounds.h"
+#include "projectmodel/ProjectContext.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <system_error>
 
 namespace qxm7740 {
@@ -32,6 +35,65 @@ fs::path WithoutTrailingSeparator(fs::path p) {
     if (!p.empty() && !p.has_filename())
         p = p.parent_path();
     return p;
+}
+
+std::string FolderUnreadable(const fs::path& folder, int error) {
+    return StrFormat("无法读取文件夹%s：%s", PathText(folder).c_str(), platform::ErrorText(error).c_str());
+}
+
+// What a copy failed at: the file or folder, and why.
+struct CopyFault {
+    fs::path path;
+    std::string reason;
+};
+
+// Copies the folder tree source into target file by file, each file's bytes read whole before
+// the copy is written; on the first failure false, with the file or folder that failed and why.
+// A budget, when given, is charged with every byte copied, and a file beyond what is left of it
+// fails the copy before a byte of it is written.
+bool CopyTree(const fs::path& source, const fs::path& target, CUploadBudget* budget, CopyFault& fault) {
+    std::vector<platform::FolderEntry> entries;
+    if (const int error = platform::ListFolder(source, entries)) {
+        fault = {source, platform::ErrorText(error)};
+        return false;
+    }
+    if (const int error = platform::MakeFolders(target)) {
+        fault = {target, platform::ErrorText(error)};
+        return false;
+    }
+    std::sort(entries.begin(), entries.end(),
+              [](const platform::FolderEntry& a, const platform::FolderEntry& b) { return a.path < b.path; });
+    for (const platform::FolderEntry& e : entries) {
+        const fs::path to = target / e.path.filename();
+        if (e.folder) {
+            if (!CopyTree(e.path, to, budget, fault))
+                return false;
+            continue;
+        }
+        if (!e.file)
+            continue; // devices and pipes are no files of a project
+        std::uintmax_t size = 0;
+        if (budget) {
+            const platform::PathStat st = platform::StatPath(e.path);
+            if (!st.exists) {
+                fault = {e.path, platform::ErrorText(st.Failed() ? st.error : ENOENT)};
+                return false;
+            }
+            size = st.size;
+            if (size > budget->Left()) {
+                fault = {e.path, budget->OverText()};
+                return false;
+            }
+        }
+        errno = 0;
+        if (!platform::CopyFileBytes(e.path, to)) {
+            fault = {e.path, platform::ErrorText(errno ? errno : EIO)};
+            return false;
+        }
+        if (budget)
+            budget->Charge(size);
+    }
+    return true;
 }
 
 } // namespace
@@ -200,6 +262,7 @@ void CNetMagThread::LogLine(const std::string& text) {
 
 bool CNetMagThread::Sleep() {
     std::this_thread::sleep_for(m_poll);
+    ++m_pollSteps;
     return !Stopping();
 }
 
@@ -244,7 +307,6 @@ bool CNetMagThread::PrepareDownload(DownloadJob& job) {
         ErrorLine("无法清除下装文件夹 " + PathText(job.downFolder));
         return false;
     }
-    fs::create_directories(job.downFolder, ec);
 
     job.ini = WithoutTrailingSeparator(m_host->IniFolder());
     const fs::path projectFolder = job.ini.parent_path();
@@ -259,18 +321,30 @@ bool CNetMagThread::PrepareDownload(DownloadJob& job) {
         job.versionName =
             job.doc->m_fVersion > 1e-6f ? projectmodel::VersionFolderName(job.doc->m_fVersion) : "Project";
     }
-    job.versionFolder = projectFolder / job.versionName;
-    job.mainFile = job.versionFolder / (job.doc->m_boardCfg.m_strUnitName + ".ini");
+    job.savedVersion = projectFolder / job.versionName;
+    job.pack = job.downFolder / job.name;
+    job.copyFolder = job.pack / job.versionName;
+    job.mainFile = job.copyFolder / (job.doc->m_boardCfg.m_strUnitName + ".ini");
+    fs::create_directories(job.copyFolder, ec);
+    if (!fs::is_directory(job.copyFolder, ec)) {
+        ErrorLine("无法创建下装文件夹 " + PathText(job.copyFolder));
+        return false;
+    }
     return true;
 }
 
-bool CNetMagThread::SaveConfiguration(const DownloadJob& job) {
+bool CNetMagThread::WriteDownloadCopy(const DownloadJob& job) {
     m_host->Report().OpenWait(0, "正在保存组态！");
     Step(2, kDownloadEnd);
-    std::error_code ec;
-    fs::create_directories(job.versionFolder, ec);
-    if (!job.doc->WriteConfigFiles(job.mainFile))
+    // The version's other files (its SCD, files the user put there) go with the configuration,
+    // as saved; the configuration itself is written anew from the document.
+    if (!CopyTreeTold("拷贝工程文件失败！", job.savedVersion, job.copyFolder))
         return false;
+    const projectmodel::CProjectTime stamp = projectmodel::CProjectContext::Instance().Clock().Now();
+    if (!job.doc->WriteConfigCopy(job.mainFile, stamp)) {
+        ErrorLine("生成下装组态文件失败，文件名：" + PathText(job.mainFile));
+        return false;
+    }
     LogLine("保存工程文件，文件名：" + PathText(job.mainFile));
     EndStep();
     return true;
@@ -297,9 +371,19 @@ bool CNetMagThread::SendConfigurationFiles(const DownloadJob& job) {
         return false;
     EndStep();
 
-    for (const fs::path& file : projectmodel::ListFiles(job.versionFolder)) {
-        if (!platform::EqualsNoCase(file.extension().string(), ".cfg"))
-            continue;
+    // The further files are those of the copy: a listing that fails ends the download, or the
+    // unit would run the main file without them.
+    std::vector<platform::FolderEntry> entries;
+    if (const int error = platform::ListFolder(job.copyFolder, entries)) {
+        ErrorLine(FolderUnreadable(job.copyFolder, error));
+        return false;
+    }
+    std::vector<fs::path> files;
+    for (const platform::FolderEntry& e : entries)
+        if (e.file && platform::EqualsNoCase(e.path.extension().string(), ".cfg"))
+            files.push_back(e.path);
+    std::sort(files.begin(), files.end());
+    for (const fs::path& file : files) {
         LogLine("下装cfg文件，文件名：" + PathText(file));
         // The configuration files leave room for the copy, the archive and its transfer.
         Step(5, kDownloadEnd - 5);
@@ -314,15 +398,9 @@ bool CNetMagThread::SendConfigurationFiles(const DownloadJob& job) {
 
 bool CNetMagThread::PackProject(const DownloadJob& job) {
     Step(2, kDownloadEnd - 3);
-    const fs::path pack = job.downFolder / job.name;
-    std::error_code ec;
-    fs::create_directories(pack / job.versionName, ec);
-    fs::create_directories(pack / "ini", ec);
-    bool copied = projectmodel::CopyDirectoryTree(job.ini, pack / "ini");
-    LogLine(StrFormat("拷贝配置文件，从%s到%s", PathText(job.ini).c_str(), PathText(pack / "ini").c_str()));
-    copied = projectmodel::CopyDirectoryTree(job.versionFolder, pack / job.versionName) && copied;
-    LogLine(StrFormat("拷贝工程文件，从%s到%s", PathText(job.versionFolder).c_str(),
-                      PathText(pack / job.versionName).c_str()));
+    const bool copied = CopyTreeTold("拷贝配置文件失败！", job.ini, job.pack / "ini");
+    LogLine(
+        StrFormat("拷贝配置文件，从%s到%s", PathText(job.ini).c_str(), PathText(job.pack / "ini").c_str()));
     EndStep();
 
     // An archive of a partial copy would reach the unit as if it were the project; without its
@@ -333,12 +411,15 @@ bool CNetMagThread::PackProject(const DownloadJob& job) {
         Step(3, kDownloadEnd - 1);
         LogLine("创建压缩文件，文件名：" + PathText(job.ZipPath()));
         CArchiveOperations& archive = m_host->Archive();
-        packed = archive.CreateZip(PathText(job.ZipPath())) && archive.CompressFolder(PathText(pack));
+        packed = archive.CreateZip(PathText(job.ZipPath())) && archive.CompressFolder(PathText(job.pack));
         LogLine("添加文件夹完成");
         EndStep();
     }
-    if (!packed)
+    if (!packed) {
         ErrorLine("创建压缩文件失败，组态下装未完成！");
+        if (copied && !m_host->Archive().LastFailure().empty())
+            ErrorLine("无法读取文件：" + m_host->Archive().LastFailure());
+    }
     return packed;
 }
 
@@ -366,7 +447,7 @@ int CNetMagThread::DownloadConfig() {
     if (!PrepareDownload(job))
         return FailDownload();
     m_progress = {};
-    if (!SaveConfiguration(job))
+    if (!WriteDownloadCopy(job))
         return FailDownload();
 
     WaitText("正在口令验证！");
@@ -412,12 +493,6 @@ public:
 private:
     fs::path m_folder;
 };
-
-// Copies a folder tree; false when the source is no folder or a file did not copy.
-bool CopyWholeTree(const fs::path& source, const fs::path& target) {
-    std::error_code ec;
-    return fs::is_directory(source, ec) && projectmodel::CopyDirectoryTree(source, target);
-}
 
 } // namespace
 
@@ -480,13 +555,22 @@ bool CNetMagThread::PrepareUpload(UploadJob& job) {
     job.budget = CUploadBudget(m_uploadTotal);
     // An upload ended between its two renames left the last good one under the other name: it
     // gets its name back, and is never removed while it is the only copy.
+    // A folder whose state cannot be learned is never taken for a missing one.
     const fs::path replaced = ReplacedFolder(job.upFolder);
-    if (fs::is_directory(replaced, ec)) {
-        if (!fs::exists(job.upFolder, ec) && !platform::RenameFile(replaced, job.upFolder)) {
+    const platform::PathStat replacedStat = platform::StatPath(replaced);
+    const platform::PathStat lastStat = platform::StatPath(job.upFolder);
+    if (replacedStat.Failed() || lastStat.Failed()) {
+        const bool which = replacedStat.Failed();
+        ErrorLine(StrFormat("无法读取上装文件夹%s：%s", PathText(which ? replaced : job.upFolder).c_str(),
+                            platform::ErrorText(which ? replacedStat.error : lastStat.error).c_str()));
+        return false;
+    }
+    if (replacedStat.folder) {
+        if (!lastStat.exists && !platform::RenameFile(replaced, job.upFolder)) {
             ErrorLine(StrFormat("无法恢复上次上装的组态%s！", PathText(replaced).c_str()));
             return false;
         }
-        if (fs::exists(replaced, ec) && !platform::RemoveTree(replaced)) {
+        if (lastStat.exists && !platform::RemoveTree(replaced)) {
             ErrorLine("无法清除上装文件夹 " + PathText(replaced));
             return false;
         }
@@ -560,13 +644,17 @@ bool CNetMagThread::FetchSystemFile(UploadJob& job) {
 }
 
 bool CNetMagThread::ReadProjectName(UploadJob& job) {
-    if (projectmodel::CountCcuCfgLines(job.mainFile) == 0) {
-        ErrorLine("从组态文件中读取间隔个数失败！ " + PathText(job.mainFile));
-        return false;
-    }
+    // The main file is read for its further files and its project name, each read told when it
+    // fails: a failed read must not pass for a file that names none.
     platform::CGbkLineReader reader;
     if (!reader.Open(job.mainFile)) {
-        ErrorLine("无法打开上载的组态文件 " + PathText(job.mainFile));
+        ErrorLine("无法打开上载的组态文件 " + PathText(job.mainFile) + "：" +
+                  platform::ErrorText(reader.OpenError() ? reader.OpenError() : EIO));
+        return false;
+    }
+    job.cfgNames = projectmodel::CollectCcuCfgNames(job.mainFile);
+    if (job.cfgNames.empty()) {
+        ErrorLine("从组态文件中读取间隔个数失败！ " + PathText(job.mainFile));
         return false;
     }
     for (std::string line; reader.ReadLine(line);) {
@@ -583,7 +671,7 @@ bool CNetMagThread::ReadProjectName(UploadJob& job) {
 }
 
 bool CNetMagThread::FetchConfigFiles(UploadJob& job) {
-    for (const std::string& name : projectmodel::CollectCcuCfgNames(job.mainFile)) {
+    for (const std::string& name : job.cfgNames) {
         // A name from the unit's file never leads outside the fetch folder.
         if (!platform::IsSafeFileName(name) || name.find("..") != std::string::npos) {
             ErrorLine("组态文件中的文件名不合法，文件名： " + name);
@@ -650,6 +738,24 @@ bool CNetMagThread::UnpackArchive(UploadJob& job) {
     CArchiveOperations& archive = m_host->Archive();
     const fs::path unpackedProject = job.stage / job.projectName;
     bool unpacked = archive.OpenZip(PathText(zipPath)) != 0;
+    // What the archive unpacks to is written from what the unit sent: it is charged to the upload
+    // before a byte of it is written (no entry unpacks to more than it declares).
+    std::uint64_t declared = 0;
+    if (unpacked) {
+        CZipArchive& zip = archive.Archive();
+        for (int i = 0; i < zip.GetEntryCount(); ++i) {
+            CZipEntryHeader header;
+            if (zip.GetEntryInfo(i, header))
+                declared += header.m_uUncomprSize;
+        }
+    }
+    if (unpacked && declared > job.budget.Left()) {
+        archive.CloseZip();
+        const std::string text = job.budget.OverText() + "，不能解压缩文件：" + zipPath.filename().string();
+        ErrorLine(text);
+        LogLine(text);
+        return false;
+    }
     m_host->Report().Progress(3, 96);
     unpacked = unpacked && archive.ExtractZip(PathText(job.stage)) != 0;
     m_host->Report().Progress(3, 100);
@@ -665,16 +771,16 @@ bool CNetMagThread::UnpackArchive(UploadJob& job) {
         return true;
     }
     job.unpacked = true;
+    job.budget.Charge(declared);
     const fs::path library = platform::FindNoCase(unpackedProject, "ini");
-    if (!CopyWholeTree(library, job.stage / "ini"))
-        return CopyFailed("拷贝配置文件失败！", library, job.stage / "ini");
+    // The library's copy is written from what the unit sent: it is charged to the upload too.
+    if (!CopyTreeTold("拷贝配置文件失败！", library, job.stage / "ini", &job.budget))
+        return false;
     const fs::path version = projectmodel::FindSubfolderContaining(unpackedProject, "Project");
     if (!version.empty() && !projectmodel::CompareFolderFiles(version, job.fetch) &&
         platform::MessageBox("管理机运行工程文件与压缩包中工程文件不一致，需要从压缩包中提取么？", "提示",
                              platform::Icon::Question, platform::Buttons::YesNo) == platform::Answer::Yes) {
-        std::error_code ec;
-        fs::copy_file(job.mainFile, version / kUnitMainFile, fs::copy_options::overwrite_existing, ec);
-        if (ec)
+        if (!platform::CopyFileBytes(job.mainFile, version / kUnitMainFile))
             return CopyFailed("拷贝工程文件失败！", job.mainFile, version / kUnitMainFile);
     }
     return true;
@@ -689,24 +795,42 @@ bool CNetMagThread::TakeLocalLibrary(const UploadJob& job) {
     const std::string upText = PathText(job.upFolder);
     const bool underUpload = iniText.size() >= upText.size() && platform::StartsWith(iniText, upText);
     const fs::path source = underUpload ? platform::FindNoCase(m_host->RootFolder(), "Ini") : ini;
-    if (!CopyWholeTree(source, job.stage / "ini"))
-        return CopyFailed("拷贝配置文件失败！", source, job.stage / "ini");
+    if (!CopyTreeTold("拷贝配置文件失败！", source, job.stage / "ini"))
+        return false;
     m_host->Report().Progress(3, 100);
     return true;
 }
 
-bool CNetMagThread::CopyFailed(const char* what, const fs::path& from, const fs::path& to) {
-    // A partial copy is never opened as the whole project.
-    const std::string text = StrFormat("%s从%s到%s", what, PathText(from).c_str(), PathText(to).c_str());
+bool CNetMagThread::CopyFailed(const char* what, const fs::path& from, const fs::path& to,
+                               const std::string& reason) {
+    // A partial copy is never opened as the whole project, nor packed as it.
+    std::string text = StrFormat("%s从%s到%s", what, PathText(from).c_str(), PathText(to).c_str());
+    if (!reason.empty())
+        text += "：" + reason;
     ErrorLine(text);
     LogLine(text);
     return false;
 }
 
+bool CNetMagThread::CopyTreeTold(const char* what, const fs::path& from, const fs::path& to,
+                                 CUploadBudget* budget) {
+    CopyFault fault;
+    if (CopyTree(from, to, budget, fault))
+        return true;
+    // The line names the file that failed, below the folders copied.
+    const fs::path relative = fault.path.lexically_relative(from);
+    const fs::path target = relative.empty() || relative.native().starts_with("..") ? to : to / relative;
+    return CopyFailed(what, fault.path, target, fault.reason);
+}
+
 bool CNetMagThread::PutUploadInPlace(const UploadJob& job) {
-    std::error_code ec;
     const std::string failed = StrFormat("上装的组态无法放入文件夹%s！", PathText(job.upFolder).c_str());
-    const bool hadLast = fs::exists(job.upFolder, ec);
+    const platform::PathStat last = platform::StatPath(job.upFolder);
+    if (last.Failed()) {
+        ErrorLine(failed);
+        return false;
+    }
+    const bool hadLast = last.exists;
     if (hadLast) {
         // Where the file system can, the new upload and the last one change places in one step,
         // so that no moment sees the upload folder missing; the last one is then removed.
@@ -769,6 +893,12 @@ int CNetMagThread::UploadConfig() {
         return 0;
     if (!job.unpacked && !TakeLocalLibrary(job))
         return 0;
+    // An upload whose library could not be opened never takes the last good one's place.
+    if (const std::string over = projectmodel::LibraryFileOverCeiling(job.stage / "ini"); !over.empty()) {
+        ErrorLine(over);
+        LogLine(over);
+        return 0;
+    }
 
     if (!PutUploadInPlace(job))
         return 0;

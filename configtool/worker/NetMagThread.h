@@ -20,6 +20,7 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace projectmodel {
 class CConfigDoc;
@@ -79,6 +80,8 @@ public:
     // The length of one poll step (200 ms; tests shorten it only where the waiting is not what
     // they check).
     void SetPollInterval(std::chrono::milliseconds interval) { m_poll = interval; }
+    // The poll steps waited so far: what a wait took, counted in steps rather than in time.
+    int PollSteps() const { return m_pollSteps.load(); }
 
     // The bound of one upload as a whole, and how the free space of a folder's disk is read
     // (tests set smaller bounds and other disks).
@@ -121,23 +124,29 @@ private:
     bool WaitTransfer();
     int FailDownload();
 
-    // What a download works with: the project, where its files are, and where it is packed.
+    // What a download works with: the project, its saved version, and the copy of it that is
+    // written, stamped, sent and packed. The saved version is only read: a download that fails or
+    // is killed leaves it, and the document, as they were.
     struct DownloadJob {
         projectmodel::CConfigDoc* doc = nullptr;
         std::string name;        // the project's name
         std::string versionName; // the version folder's name
         std::filesystem::path ini;
-        std::filesystem::path versionFolder;
-        std::filesystem::path mainFile;
-        std::filesystem::path downFolder; // where the project is packed
+        std::filesystem::path savedVersion; // the version folder as saved
+        std::filesystem::path downFolder;   // where the project is packed
+        std::filesystem::path pack;         // the project's copy: downFolder/name
+        std::filesystem::path copyFolder;   // the version's copy: pack/versionName
+        std::filesystem::path mainFile;     // the main file of the copy
         std::filesystem::path ZipPath() const { return downFolder / (name + ".zip"); }
     };
     bool PrepareDownload(DownloadJob& job);
-    bool SaveConfiguration(const DownloadJob& job);
+    // Copies the saved version and writes the configuration into the copy; false (told) when
+    // anything of it failed.
+    bool WriteDownloadCopy(const DownloadJob& job);
     // One local file to the unit; false (with the failure line) unless it went over whole.
     bool SendFile(const std::filesystem::path& local, const std::string& remote);
     bool SendConfigurationFiles(const DownloadJob& job);
-    // Copies the project and its library into the download folder and packs them.
+    // Copies the library beside the version's copy and packs them.
     bool PackProject(const DownloadJob& job);
     bool SendArchive(const DownloadJob& job);
 
@@ -149,6 +158,7 @@ private:
         std::filesystem::path fetch;    // the unit's running files, in the staging folder
         std::filesystem::path mainFile;
         std::string projectName;
+        std::vector<std::string> cfgNames; // the further files the main file names
         bool unpacked = false;
         CUploadBudget budget;
         std::filesystem::path ZipPath() const { return stage / (projectName + ".zip"); }
@@ -170,7 +180,12 @@ private:
     // reported and the job goes on without it.
     bool UnpackArchive(UploadJob& job);
     bool TakeLocalLibrary(const UploadJob& job);
-    bool CopyFailed(const char* what, const std::filesystem::path& from, const std::filesystem::path& to);
+    bool CopyFailed(const char* what, const std::filesystem::path& from, const std::filesystem::path& to,
+                    const std::string& reason = {});
+    // Copies a folder tree (charging budget, when given, with what it writes); false, with the
+    // line that names the file that failed, unless the whole tree was copied.
+    bool CopyTreeTold(const char* what, const std::filesystem::path& from, const std::filesystem::path& to,
+                      CUploadBudget* budget = nullptr);
     bool PutUploadInPlace(const UploadJob& job);
 
     std::unique_ptr<INetMagHost> m_host;
@@ -183,6 +198,7 @@ private:
     std::mutex m_mutex;
     Progress m_progress;
     std::chrono::milliseconds m_poll{200};
+    std::atomic<int> m_pollSteps{0};
     std::uint64_t m_uploadTotal = CUploadBudget::kDefaultTotal;
     FreeSpaceProbe m_freeSpace;
     bool m_boxShown = false;

@@ -11,11 +11,14 @@ std::uint32_t CUploadBudget::Allowance(std::uint64_t freeBytes) const {
     return static_cast<std::uint32_t>(allowed);
 }
 
+std::string CUploadBudget::OverText() const {
+    return platform::StrFormat("上装文件总长度超过上限%llu字节", static_cast<unsigned long long>(m_total));
+}
+
 std::string CUploadBudget::RefusalText(const std::string& name, std::uint64_t announced,
                                        std::uint64_t freeBytes) const {
     if (announced > Left())
-        return platform::StrFormat("上装文件总长度超过上限%llu字节，不能上装文件：%s",
-                                   static_cast<unsigned long long>(m_total), name.c_str());
+        return OverText() + "，不能上装文件：" + name;
     if (announced > freeBytes)
         return platform::StrFormat("磁盘空间不足（剩余%llu字节），不能上装文件：%s",
                                    static_cast<unsigned long long>(freeBytes), name.c_str());

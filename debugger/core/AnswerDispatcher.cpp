@@ -475,7 +475,7 @@ void CAnswerDispatcher::TableValues(CBodyReader& r, TableAnswer& t, std::uint16_
             e.m_dataType = v.type;
             e.m_dataSize = v.size;
             e.m_number = v.number;
-            ActualValueText(v.type, v.data, v.len, e.m_value, true);
+            ActualValueText(v.type, v.size, v.data, v.len, e.m_value, true);
             for (ITabSheet* s : t.sheets)
                 s->ShowValue(e);
         }
@@ -660,7 +660,7 @@ void CAnswerDispatcher::RemoteCommands(CBodyReader& r) {
         Value v;
         if (!ReadValue(r, v, true))
             return;
-        rec.m_value = RemoteCommandValueText(v.type, v.data, v.len);
+        rec.m_value = RemoteCommandValueText(v.type, v.size, v.data, v.len);
         rec.m_time = ReadTime(r);
         const std::uint8_t n = r.U8();
         const std::uint8_t* text = r.Bytes(n);
@@ -687,7 +687,7 @@ void CAnswerDispatcher::HistoryEvents(CBodyReader& r) {
         Value v;
         if (!ReadValue(r, v))
             return;
-        rec.m_value = HistoryEventValueText(v.type, v.data, v.len);
+        rec.m_value = HistoryEventValueText(v.type, v.size, v.data, v.len);
         link_.Shell().AddHistoryEvent(rec);
         link_.Logs().SaveHistoryEvent(rec);
     }

@@ -5,6 +5,7 @@
 #include "debugger/core/Iec103Handler.h"
 #include "debugger/core/NetCfg.h"
 
+#include "platform/Gbk.h"
 #include "platform/Profile.h"
 #include "platform/Prompt.h"
 #include "platform/Text.h"
@@ -255,6 +256,11 @@ void CDeviceLink::EndTransfer(int closeDelayMs) {
 
 int CDeviceLink::StartDownload(const std::string& localPath, const std::string& targetName,
                                std::uint8_t board) {
+    // A name without a GBK form would name another file on the unit: nothing starts.
+    if (!platform::SurvivesGbk(targetName)) {
+        platform::MessageBox(platform::kPathNotGbk, "错误信息", platform::Icon::Error);
+        return 0;
+    }
     std::lock_guard lock(mutex_);
     direction_ = kDownload;
     transferName_ = targetName;
@@ -299,6 +305,10 @@ int CDeviceLink::StartDownload(const std::string& localPath, const std::string& 
 }
 
 int CDeviceLink::StartUpload(const std::string& fileName, std::uint8_t board) {
+    if (!platform::SurvivesGbk(fileName)) {
+        platform::MessageBox(platform::kPathNotGbk, "错误信息", platform::Icon::Error);
+        return 0;
+    }
     std::lock_guard lock(mutex_);
     direction_ = kUpload;
     transferName_ = fileName;

@@ -1,5 +1,6 @@
 #include "debugger/core/DeviceRequests.h"
 
+#include "debugger/core/ValueCodec.h"
 #include "debugger/core/ValueText.h"
 
 #include "platform/Gbk.h"
@@ -33,97 +34,22 @@ CDeviceMessage Unit(std::uint8_t board, Bytes body) {
 CDeviceMessage Asdu(std::uint8_t board, std::uint16_t device, Bytes body) {
     return CDeviceMessage(CDeviceMessage::kKindAsdu, board, device, std::move(body));
 }
-// The value truncated toward zero (saturated at the ends of a 64-bit integer); the encoders keep
-// its low bytes.
-std::int64_t Truncated(double v) {
-    if (std::isnan(v))
-        return 0;
-    const double d = std::trunc(v);
-    if (d >= 9.2e18)
-        return std::numeric_limits<std::int64_t>::max();
-    if (d <= -9.2e18)
-        return std::numeric_limits<std::int64_t>::min();
-    return static_cast<std::int64_t>(d);
-}
-void PutLow(Bytes& out, std::uint64_t v, std::size_t n) {
-    for (std::size_t i = 0; i < n && i < out.size() && i < 4; ++i)
-        out[i] = static_cast<std::uint8_t>(v >> (8 * i));
-}
-void PutFloat(Bytes& out, double v) {
-    // A number beyond the float's range goes as an infinity, which reads back as no number typed.
-    const float f =
-        std::fabs(v) > static_cast<double>(std::numeric_limits<float>::max())
-            ? (v < 0 ? -std::numeric_limits<float>::infinity() : std::numeric_limits<float>::infinity())
-            : static_cast<float>(v);
-    std::uint32_t bits;
-    std::memcpy(&bits, &f, sizeof bits);
-    PutLow(out, bits, 4);
-}
-void PutDoublePoint(Bytes& out, double v) {
-    if (out.empty())
-        return;
-    if (v == 0.0)
-        out[0] = 1;
-    else if (v == 1.0)
-        out[0] = 2;
+// The value bytes of an item by its type's codec; zeros for a type the request carries no value
+// of, or a value the type has no bytes for.
+Bytes ValueBytes(const SetItem& item, bool carried) {
+    const CValueCodec codec(item.dataType, item.dataSize, item.number);
+    if (carried)
+        if (auto bytes = codec.Encode(item.value))
+            return *std::move(bytes);
+    return Bytes(codec.Length(), 0);
 }
 
-// The low (at most four) bytes of a value, sign-extended from their width.
-std::optional<std::int64_t> SignedLow(const Bytes& v) {
-    const std::size_t n = std::min<std::size_t>(v.size(), 4);
-    if (n == 0)
-        return std::nullopt;
-    std::uint32_t u = 0;
-    for (std::size_t i = 0; i < n; ++i)
-        u |= static_cast<std::uint32_t>(v[i]) << (8 * i);
-    if (n < 4 && (u >> (8 * n - 1) & 1))
-        u |= ~0u << (8 * n);
-    return static_cast<std::int32_t>(u);
+bool ManualSetCarries(std::uint8_t type) {
+    return type == 3 || type == 7 || type == 12 || type == 18 || type == 19 || type == 201 || type == 202;
 }
 
-// The number the device reads from the value bytes of a type, or nothing when the bytes hold no
-// number of it.
-std::optional<double> ReadBack(std::uint8_t type, const Bytes& v) {
-    switch (type) {
-    case 3:
-    case 201:
-        if (const auto n = SignedLow(v))
-            return static_cast<double>(*n);
-        return std::nullopt;
-    case 12:
-        // The three low bits carry the quality flags.
-        if (const auto n = SignedLow(v); n && v.size() >= 2)
-            return static_cast<double>(*n / 8);
-        return std::nullopt;
-    case 7:
-        if (v.size() >= 4) {
-            float f;
-            std::memcpy(&f, v.data(), 4);
-            return static_cast<double>(f);
-        }
-        return std::nullopt;
-    case 9:
-    case 18:
-    case 19:
-        if (v.empty() || (v[0] & 3) == 0 || (v[0] & 3) == 3)
-            return std::nullopt;
-        return (v[0] & 3) == 2 ? 1.0 : 0.0;
-    case 202: {
-        // Two decimal digits a byte, the first byte the lowest.
-        if (v.empty())
-            return std::nullopt;
-        double value = 0;
-        for (std::size_t i = std::min<std::size_t>(v.size(), 4); i-- > 0;) {
-            const unsigned hi = v[i] >> 4, lo = v[i] & 15u;
-            if (hi > 9 || lo > 9)
-                return std::nullopt;
-            value = value * 100 + hi * 10 + lo;
-        }
-        return value;
-    }
-    default:
-        return std::nullopt;
-    }
+bool SettingCarries(std::uint8_t type) {
+    return type == 3 || type == 7 || type == 9 || type == 19;
 }
 
 } // namespace
@@ -298,75 +224,22 @@ CDeviceMessage RefTableStop(std::uint8_t board, std::uint8_t portType, std::uint
 }
 
 std::vector<std::uint8_t> ManualSetBytes(const SetItem& item) {
-    Bytes out(static_cast<std::size_t>(item.dataSize) * item.number, 0);
-    const std::int64_t whole = Truncated(item.value);
-    switch (item.dataType) {
-    case 3:
-    case 201:
-        PutLow(out, static_cast<std::uint64_t>(whole), 4);
-        break;
-    case 7:
-        PutFloat(out, item.value);
-        break;
-    case 12:
-        PutLow(out, static_cast<std::uint64_t>(whole) << 3, 4);
-        break;
-    case 18:
-    case 19:
-        PutDoublePoint(out, item.value);
-        break;
-    case 202: {
-        std::uint64_t bcd = 0;
-        // The digits of the magnitude: a sign has no place, and the read-back refuses it.
-        std::uint64_t v =
-            whole < 0 ? 0 - static_cast<std::uint64_t>(whole) : static_cast<std::uint64_t>(whole);
-        for (int shift = 0; v != 0 && shift < 64; shift += 4, v /= 10)
-            bcd |= (v % 10) << shift;
-        PutLow(out, bcd, 4);
-        break;
-    }
-    default:
-        break;
-    }
-    return out;
+    return ValueBytes(item, ManualSetCarries(item.dataType));
 }
 
 std::vector<std::uint8_t> SettingBytes(const SetItem& item) {
-    Bytes out(static_cast<std::size_t>(item.dataSize) * item.number, 0);
-    switch (item.dataType) {
-    case 3:
-        PutLow(out, static_cast<std::uint64_t>(Truncated(item.value)), 4);
-        break;
-    case 7:
-        PutFloat(out, item.value);
-        break;
-    case 9:
-    case 19:
-        PutDoublePoint(out, item.value);
-        break;
-    default:
-        break;
-    }
-    return out;
+    return ValueBytes(item, SettingCarries(item.dataType));
 }
 
 double SentSettingValue(const SetItem& item) {
     const Bytes v = SettingBytes(item);
-    return EchoValue(item.dataType, v.data(), v.size());
-}
-
-bool ReadsBackAsTyped(const SetItem& item, const Bytes& bytes) {
-    const auto back = ReadBack(item.dataType, bytes);
-    if (!back || std::isnan(item.value))
-        return false;
-    if (item.dataType == 7)
-        return std::isfinite(*back) && std::fabs(item.value) <= std::numeric_limits<float>::max() &&
-               *back == static_cast<double>(static_cast<float>(item.value));
-    return *back == std::trunc(item.value);
+    return EchoValue(item.dataType, item.dataSize, v.data(), v.size());
 }
 
 std::string ManualSetRefusal(const SetItem& item) {
-    return ReadsBackAsTyped(item, ManualSetBytes(item)) ? std::string() : std::string(kValueOutOfRange);
+    if (!ManualSetCarries(item.dataType))
+        return kValueOutOfRange;
+    return CValueCodec(item.dataType, item.dataSize, item.number).Refusal(item.value);
 }
 
 std::string SettingRefusal(const SetItem& item) {
@@ -374,10 +247,9 @@ std::string SettingRefusal(const SetItem& item) {
         return "只能输入整数";
     if ((item.dataType == 9 || item.dataType == 19) && item.value != 0 && item.value != 1)
         return "只能为0或1";
-    // A value the field's bytes cannot hold would reach the device as another one.
-    if (!ReadsBackAsTyped(item, SettingBytes(item)))
+    if (!SettingCarries(item.dataType))
         return kValueOutOfRange;
-    return {};
+    return CValueCodec(item.dataType, item.dataSize, item.number).Refusal(item.value);
 }
 
 CDeviceMessage ManualSet(std::uint8_t board, const std::vector<SetItem>& items) {

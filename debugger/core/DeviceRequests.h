@@ -85,17 +85,15 @@ struct SetItem {
     std::uint8_t number = 0;
     double value = 0;
 };
-// Value bytes (data size x number) of a manual setting and of a settings download.
+// Value bytes (data size x number) of a manual setting and of a settings download, by the value
+// codec of the item's type and width (ValueCodec.h): the number in the first element.
 std::vector<std::uint8_t> ManualSetBytes(const SetItem& item);
 std::vector<std::uint8_t> SettingBytes(const SetItem& item);
 // The value a settings download carries once encoded (an integer type loses a fraction): what the
 // device's echo is compared with.
 double SentSettingValue(const SetItem& item);
-// Whether value bytes of an item's type, read back as the device reads them, give the item's value
-// (its whole part for the integer types). Both requests check their bytes with it, so that the
-// range rule cannot drift from the encoders.
-bool ReadsBackAsTyped(const SetItem& item, const std::vector<std::uint8_t>& bytes);
-// Why a value cannot go out in a manual setting ("" when it can): a value outside its field.
+// Why a value cannot go out in a manual setting ("" when it can): a type the request carries no
+// value of, or a value whose bytes would show another number than the one typed.
 std::string ManualSetRefusal(const SetItem& item);
 // Why a value cannot go out in a settings download ("" when it can): a fraction for an integer
 // type, a double point other than 0 and 1, which has no byte, or a value its bytes would change.

@@ -173,8 +173,9 @@ void CIec103Handler::Spontaneous(CBodyReader& r, std::uint8_t ngd, std::uint16_t
 }
 
 void CIec103Handler::Interrogation(CBodyReader& r, std::uint8_t ngd, std::uint16_t source) {
-    ShowValues(link_, r, ngd, source, &IDbSheet::ShowValue,
-               [](const DataSet& d, std::string& text) { ActualValueText(d.type, d.data, d.len, text); });
+    ShowValues(link_, r, ngd, source, &IDbSheet::ShowValue, [](const DataSet& d, std::string& text) {
+        ActualValueText(d.type, d.size, d.data, d.len, text);
+    });
 }
 
 void CIec103Handler::Headings(CBodyReader& r, std::uint8_t ngd, std::uint8_t board, std::uint16_t source) {
@@ -258,7 +259,7 @@ void CIec103Handler::WriteConfirmation(CBodyReader& r, std::uint8_t ngd, std::ui
             complete = false;
             break;
         }
-        echo.push_back({d.gin, d.type, d.size, d.number, EchoValue(d.type, d.data, d.len)});
+        echo.push_back({d.gin, d.type, d.size, d.number, EchoValue(d.type, d.size, d.data, d.len)});
     }
     for (IDbSheet* s : shell.DbSheets()) {
         if (s->DeviceAddress() != source)

@@ -1,5 +1,6 @@
 #include "debugger/core/LogFiles.h"
 
+#include "platform/FileFaults.h"
 #include "platform/Text.h"
 #include "platform/TextFile.h"
 
@@ -54,9 +55,34 @@ std::string CLogFiles::HistoryEventLine(const CHistoryEventRecord& r) {
     return line;
 }
 
+std::filesystem::path CLogFiles::RotatedPath(const std::filesystem::path& path, unsigned n) {
+    return path.parent_path() /
+           (path.stem().string() + platform::StrFormat("_%u", n) + path.extension().string());
+}
+
+bool CLogFiles::Rotate(const std::filesystem::path& path) const {
+    std::error_code ec;
+    const std::uintmax_t size = std::filesystem::file_size(path, ec);
+    if (ec)
+        return ec == std::errc::no_such_file_or_directory; // a log not there yet is begun
+    if (size < m_rotateSize)
+        return true;
+    for (unsigned n = 1; n != 0; ++n) {
+        const std::filesystem::path aside = RotatedPath(path, n);
+        const std::filesystem::file_status status = std::filesystem::symlink_status(aside, ec);
+        if (status.type() == std::filesystem::file_type::not_found)
+            return platform::RenameFile(path, aside);
+        if (ec)
+            return false;
+    }
+    return false;
+}
+
 void CLogFiles::Append(const char* fileName, const std::string& utf8) const {
     const std::filesystem::path path = sav_ / fileName;
-    if (platform::AppendFileBytes(path, platform::GbkTextBytes(utf8))) {
+    // A log that cannot move aside still takes the line; the failure is told all the same.
+    const bool rotated = Rotate(path);
+    if (platform::AppendFileBytes(path, platform::GbkTextBytes(utf8)) && rotated) {
         failureTold_ = false;
     } else if (!failureTold_) {
         failureTold_ = true;

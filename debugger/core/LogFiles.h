@@ -19,6 +19,9 @@ inline constexpr const char* kSaveFailedText = "文件保存失败: ";
 class CLogFiles {
 public:
     enum EventKind { kDeviceEvent = 1, kTableEvent = 2 };
+    // As the port monitors' save files.
+    static constexpr std::uintmax_t kRotateSize = 10000000;
+    std::uintmax_t m_rotateSize = kRotateSize;
 
     // savFolder is the program folder's "sav" sub-folder.
     explicit CLogFiles(std::filesystem::path savFolder) : sav_(std::move(savFolder)) {}
@@ -42,8 +45,14 @@ public:
     static std::string SourceKindText(std::uint8_t sourceClass);
     static std::string EventTypeText(std::uint8_t type);
 
+    // The name a full log moves to: "<stem>_<n><extension>".
+    static std::filesystem::path RotatedPath(const std::filesystem::path& path, unsigned n);
+
 private:
     void Append(const char* fileName, const std::string& utf8) const;
+    // Moves a full log aside; false when its size or the free name could not be learnt or the
+    // rename failed (the log then stays where it is).
+    bool Rotate(const std::filesystem::path& path) const;
 
     std::filesystem::path sav_;
     mutable bool failureTold_ = false;

@@ -15,8 +15,8 @@ std::string ReadUnitAddress(const std::filesystem::path& settingsFile, const std
     return platform::GetPrivateProfileString(kSection, "IP_ADDR", defaultAddress, 31, settingsFile);
 }
 
-void WriteUnitAddress(const std::filesystem::path& settingsFile, const std::string& address) {
-    platform::WritePrivateProfileString(kSection, "IP_ADDR", address, settingsFile);
+bool WriteUnitAddress(const std::filesystem::path& settingsFile, const std::string& address) {
+    return platform::WritePrivateProfileString(kSection, "IP_ADDR", address, settingsFile);
 }
 
 std::string CNetCfg::UnitIpText() const {
@@ -27,9 +27,10 @@ std::string CNetCfg::DestIpText() const {
     return platform::GetPrivateProfileString(kSection, "DEST_IP", kDefaultDestIp, 30, file_.string());
 }
 
-void CNetCfg::Save(std::uint32_t unitIp, std::uint32_t destIp) const {
-    platform::WritePrivateProfileString(kSection, "MAST_IP", platform::DottedIPv4(unitIp), file_.string());
-    platform::WritePrivateProfileString(kSection, "DEST_IP", platform::DottedIPv4(destIp), file_.string());
+bool CNetCfg::Save(std::uint32_t unitIp, std::uint32_t destIp) const {
+    return platform::WritePrivateProfileStrings(
+        kSection, {{"MAST_IP", platform::DottedIPv4(unitIp)}, {"DEST_IP", platform::DottedIPv4(destIp)}},
+        file_.string());
 }
 
 std::uint32_t ParseDottedAddress(const std::string& text) {

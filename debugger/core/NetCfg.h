@@ -11,7 +11,8 @@ namespace quorvex {
 
 // IP_ADDR of "CFG_TOOL.INI": the unit the link connects to (at most 31 bytes), or the default.
 std::string ReadUnitAddress(const std::filesystem::path& settingsFile, const std::string& defaultAddress);
-void WriteUnitAddress(const std::filesystem::path& settingsFile, const std::string& address);
+// False when the file could not be written (it is then as it was).
+bool WriteUnitAddress(const std::filesystem::path& settingsFile, const std::string& address);
 
 class CNetCfg {
 public:
@@ -23,8 +24,8 @@ public:
     // The addresses as the file holds them ([TCP Config] MAST_IP and DEST_IP), or the defaults.
     std::string UnitIpText() const;
     std::string DestIpText() const;
-    // Writes both addresses in dotted form.
-    void Save(std::uint32_t unitIp, std::uint32_t destIp) const;
+    // Writes both addresses in dotted form; false when the file could not be written.
+    bool Save(std::uint32_t unitIp, std::uint32_t destIp) const;
 
 private:
     std::filesystem::path file_;

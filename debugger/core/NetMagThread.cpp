@@ -43,10 +43,10 @@ void CNetMagThread::Stop(const std::function<void()>& idle) {
     thread_.join();
 }
 
-void CNetMagThread::PostSendMessage(const CDeviceMessage& message) {
+void CNetMagThread::PostSendMessage(const CDeviceMessage& message, std::function<void()> notSent) {
     {
         std::lock_guard lock(mutex_);
-        pending_.push_back(message);
+        pending_.emplace_back(message, std::move(notSent));
     }
     events_.Set(kSendMessage);
 }
@@ -88,15 +88,19 @@ void CNetMagThread::Run() {
         case kSendMessage: {
             events_.Reset(kSendMessage);
             for (;;) {
-                CDeviceMessage message;
+                std::pair<CDeviceMessage, std::function<void()>> job;
                 {
                     std::lock_guard lock(mutex_);
                     if (pending_.empty())
                         break;
-                    message = std::move(pending_.front());
+                    job = std::move(pending_.front());
                     pending_.pop_front();
                 }
-                OnLink([&](CDeviceLink& link) { link.SendMessage(message); });
+                runOnLinkThread_([&] {
+                    CDeviceLink* link = currentLink_();
+                    if ((!link || link->SendMessage(job.first) != 1) && job.second)
+                        job.second();
+                });
             }
             break;
         }

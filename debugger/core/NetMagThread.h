@@ -14,6 +14,7 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <utility>
 
 namespace quorvex {
 
@@ -41,7 +42,9 @@ public:
     void Stop(const std::function<void()>& idle = {});
     bool IsRunning() const { return running_; }
 
-    void PostSendMessage(const CDeviceMessage& message);
+    // notSent runs on the link's thread when the message could not go (no link, or the link was
+    // down or lost at the send).
+    void PostSendMessage(const CDeviceMessage& message, std::function<void()> notSent = {});
     void PostDownloadFile(const std::string& path, const std::string& targetName, std::uint8_t board);
     void PostUploadFile(const std::string& fileName);
 
@@ -56,7 +59,7 @@ private:
     RunOnLinkThread runOnLinkThread_;
     platform::CEventSet events_{4};
     std::mutex mutex_;
-    std::deque<CDeviceMessage> pending_;
+    std::deque<std::pair<CDeviceMessage, std::function<void()>>> pending_;
     std::string path_, targetName_, uploadName_;
     std::uint8_t board_ = 0;
     std::thread thread_;

@@ -1,8 +1,11 @@
 #include "debugger/core/ValueText.h"
 
+#include "debugger/core/ValueCodec.h"
+
 #include "platform/Gbk.h"
 #include "platform/Text.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace quorvex {
@@ -24,12 +27,16 @@ std::string InvalidSuffix(std::uint8_t b) {
     return (b & 0x80) ? kInvalidMark : "";
 }
 
-std::string Bcd202(const std::uint8_t* data, std::size_t len) {
-    const std::uint32_t v = LeValue(data, 3);
-    std::string text;
-    for (int shift = 20; shift >= 0; shift -= 4)
-        text += platform::StrFormat("%d", static_cast<int>(v >> shift & 0xF));
-    if (len >= 4) {
+// The codec of a value of len bytes whose elements are dataSize bytes wide.
+CValueCodec CodecOf(std::uint8_t type, std::uint8_t dataSize, std::size_t len) {
+    const std::size_t number = dataSize ? std::min<std::size_t>(len / dataSize, 255) : 0;
+    return CValueCodec(type, dataSize, static_cast<std::uint8_t>(number));
+}
+
+// Six BCD digits and, in a fourth byte of the element, the quality flags.
+std::string Bcd202(std::uint8_t dataSize, const std::uint8_t* data, std::size_t len) {
+    std::string text = CodecOf(202, dataSize, len).Format(data, len).value_or(kDataError);
+    if (dataSize >= 4 && len >= 4) {
         const std::uint8_t q = data[3];
         if (q & 0x10)
             text += "|闭锁";
@@ -66,28 +73,26 @@ std::string DoublePointText(unsigned dp) {
     return dp == 1 ? "分" : dp == 2 ? "合" : kDataError;
 }
 
-bool ActualValueText(std::uint8_t type, const std::uint8_t* data, std::size_t len, std::string& text,
-                     bool anyLength12) {
+bool ActualValueText(std::uint8_t type, std::uint8_t dataSize, const std::uint8_t* data, std::size_t len,
+                     std::string& text, bool anyLength12) {
     switch (type) {
     case 0:
         text = kNoData;
         return true;
     case 3:
-        if (len == 0)
-            return false;
-        text = platform::StrFormat("%d", static_cast<int>(LeValue(data, len) & 0xFFFF));
-        return true;
     case 7:
-        if (len < 4)
-            return false;
-        text = FloatText(data);
-        return true;
+        if (const auto number = CodecOf(type, dataSize, len).Format(data, len)) {
+            text = *number;
+            return true;
+        }
+        return false;
     case 12: {
         if (len == 0 || (!anyLength12 && len != 2))
             return false;
-        const std::uint16_t raw = len >= 2 ? static_cast<std::uint16_t>(data[0] | data[1] << 8) : data[0];
-        const std::int16_t v = static_cast<std::int16_t>(raw & 0xFFF8);
-        text = platform::StrFormat("%d", v / 8);
+        const auto number = CodecOf(type, dataSize, len).Format(data, len);
+        if (!number)
+            return false;
+        text = *number;
         if (data[0] & 0x02)
             text += kInvalidMark;
         if (data[0] & 0x01)
@@ -100,11 +105,12 @@ bool ActualValueText(std::uint8_t type, const std::uint8_t* data, std::size_t le
             return false;
         text = DoublePointText(data[0] & 3) + InvalidSuffix(data[0]);
         return true;
-    case 201:
-        if (len < 4)
+    case 201: {
+        const auto number = CodecOf(type, dataSize, len).Format(data, len);
+        if (!number)
             return false;
-        text = platform::StrFormat("%d", static_cast<int>(static_cast<std::int32_t>(LeValue(data, 4))));
-        if (len >= 5) {
+        text = *number;
+        if (dataSize >= 5 && len >= 5) {
             if (data[4] & 0x20)
                 text += kOverflowMark;
             if (data[4] & 0x40)
@@ -113,10 +119,11 @@ bool ActualValueText(std::uint8_t type, const std::uint8_t* data, std::size_t le
                 text += kInvalidMark;
         }
         return true;
+    }
     case 202:
-        if (len < 3)
+        if (!CodecOf(type, dataSize, len).HasNumbers() || len < std::min<std::size_t>(dataSize, 3))
             return false;
-        text = Bcd202(data, len);
+        text = Bcd202(dataSize, data, len);
         return true;
     case 206: {
         if (len == 0)
@@ -165,21 +172,17 @@ bool GroupValueText(std::uint8_t type, std::uint8_t dataSize, std::uint8_t numbe
     }
     case 3:
     case 17:
-        if (len == 0)
-            return false;
-        text = platform::StrFormat("%d", static_cast<int>(LeValue(data, len) & 0xFFFF));
-        return true;
     case 7:
-        if (len < 4)
-            return false;
-        text = FloatText(data);
-        return true;
+        if (const auto shown = CodecOf(type, dataSize, len).Format(data, len)) {
+            text = *shown;
+            return true;
+        }
+        return false;
     case 9:
     case 19: {
         if (len == 0)
             return false;
-        const unsigned dp = data[0] & 3;
-        text = dp == 1 ? "0" : dp == 2 ? "1" : kDataError;
+        text = CodecOf(type, dataSize ? dataSize : 1, len).Format(data, len).value_or(kDataError);
         if (type == 19)
             text += InvalidSuffix(data[0]);
         return true;
@@ -192,14 +195,14 @@ bool GroupValueText(std::uint8_t type, std::uint8_t dataSize, std::uint8_t numbe
     }
 }
 
-std::string RemoteCommandValueText(std::uint8_t type, const std::uint8_t* data, std::size_t len) {
+std::string RemoteCommandValueText(std::uint8_t type, std::uint8_t dataSize, const std::uint8_t* data,
+                                   std::size_t len) {
     switch (type) {
     case 0:
         return kNoData;
     case 3:
-        return len ? platform::StrFormat("%u", static_cast<unsigned>(LeValue(data, len) & 0xFFFF)) : "";
     case 7:
-        return len >= 4 ? FloatText(data) : "";
+        return CodecOf(type, dataSize, len).Format(data, len).value_or("");
     case 9:
     case 19:
         if (len == 0)
@@ -210,9 +213,11 @@ std::string RemoteCommandValueText(std::uint8_t type, const std::uint8_t* data, 
     }
 }
 
-std::string HistoryEventValueText(std::uint8_t type, const std::uint8_t* data, std::size_t len) {
+std::string HistoryEventValueText(std::uint8_t type, std::uint8_t dataSize, const std::uint8_t* data,
+                                  std::size_t len) {
     switch (type) {
     case 7:
+        return CodecOf(type, dataSize, len).Format(data, len).value_or("");
     case 205:
         return len >= 4 ? FloatText(data) : "";
     case 18:
@@ -221,31 +226,22 @@ std::string HistoryEventValueText(std::uint8_t type, const std::uint8_t* data, s
     case 23:
         return kUndefined;
     case 202:
-        return len >= 3 ? Bcd202(data, len) : "";
+        return CodecOf(type, dataSize, len).HasNumbers() && len >= std::min<std::size_t>(dataSize, 3)
+                   ? Bcd202(dataSize, data, len)
+                   : "";
     default:
         return "";
     }
 }
 
-double EchoValue(std::uint8_t type, const std::uint8_t* data, std::size_t len) {
+double EchoValue(std::uint8_t type, std::uint8_t dataSize, const std::uint8_t* data, std::size_t len) {
     switch (type) {
-    case 3: {
-        const std::size_t n = std::min<std::size_t>(len, 4);
-        if (n == 0)
-            return 0.0;
-        std::uint32_t v = LeValue(data, n);
-        if (n < 4 && (v >> (8 * n - 1) & 1))
-            v |= ~0u << (8 * n);
-        // Whole numbers travel as themselves: a float would round those above 2^24.
-        return static_cast<double>(static_cast<std::int32_t>(v));
-    }
+    case 3:
     case 7:
-        return len >= 4 ? static_cast<double>(FloatOf(data)) : 0.0;
     case 9:
     case 19:
-        if (len == 0)
-            return 0.0;
-        return (data[0] & 3) == 2 ? 1.0 : 0.0;
+        // Whole numbers travel as themselves: a float would round those above 2^24.
+        return CodecOf(type, dataSize, len).Number(data, len).value_or(0.0);
     default:
         return 0.0;
     }

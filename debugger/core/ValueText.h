@@ -15,23 +15,26 @@ std::string DoublePointText(unsigned dp);
 // Actual-value text of a value of the given data type. False for a type without a text (or a
 // value too short for its type): the caller keeps the text it had. With anyLength12 a type-12
 // value of one byte or more is converted (reference tables); otherwise only one of two bytes.
-bool ActualValueText(std::uint8_t dataType, const std::uint8_t* data, std::size_t len, std::string& text,
-                     bool anyLength12 = false);
+// The numbers are read by the value codec of the type and element width (ValueCodec.h).
+bool ActualValueText(std::uint8_t dataType, std::uint8_t dataSize, const std::uint8_t* data, std::size_t len,
+                     std::string& text, bool anyLength12 = false);
 
 // Group-value text for the settings page; false leaves the text unchanged.
 bool GroupValueText(std::uint8_t dataType, std::uint8_t dataSize, std::uint8_t number,
                     const std::uint8_t* data, std::size_t len, std::string& text);
 
 // Value texts of remote commands and history events (empty for types without one).
-std::string RemoteCommandValueText(std::uint8_t dataType, const std::uint8_t* data, std::size_t len);
-std::string HistoryEventValueText(std::uint8_t dataType, const std::uint8_t* data, std::size_t len);
+std::string RemoteCommandValueText(std::uint8_t dataType, std::uint8_t dataSize, const std::uint8_t* data,
+                                   std::size_t len);
+std::string HistoryEventValueText(std::uint8_t dataType, std::uint8_t dataSize, const std::uint8_t* data,
+                                  std::size_t len);
 
 // The message of a typed value its field cannot hold, wherever it is refused.
 inline constexpr const char* kValueOutOfRange = "输入数值越限!";
 
-// The number an echoed setting stands for: integers (sign-extended from their size), floats, and
-// double points (1 gives 0, 2 gives 1); 0 for anything else.
-double EchoValue(std::uint8_t dataType, const std::uint8_t* data, std::size_t len);
+// The number an echoed setting stands for, as the value codec reads it: unsigned integers, floats,
+// and double points (1 gives 0, 2 gives 1); 0 for anything else.
+double EchoValue(std::uint8_t dataType, std::uint8_t dataSize, const std::uint8_t* data, std::size_t len);
 
 // A number text without the zeros after its decimal point, and then without a bare point
 // ("1.500" gives "1.5", "2.000" gives "2"); text without a point is returned as it is.

@@ -1,5 +1,6 @@
 #include "debugger/model/AppRules.h"
 
+#include "debugger/core/ValueCodec.h"
 #include "debugger/core/ValueText.h"
 
 #include "platform/Text.h"
@@ -53,12 +54,7 @@ bool IsValidNumberText(const std::string& text) {
 }
 
 ValueCheck CheckValueText(const std::string& text, std::uint8_t dataType, double& value) {
-    if (!IsValidNumberText(text))
-        return ValueCheck::kInvalid;
-    const std::size_t digits = static_cast<std::size_t>(
-        std::count_if(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; }));
-    const auto points = std::count(text.begin(), text.end(), '.');
-    if (digits == 0 || points > 1)
+    if (!CValueCodec::IsNumberText(text))
         return ValueCheck::kInvalid;
     value = platform::AtoF(text);
     if (IsIntegerType(dataType) && value != std::trunc(value))
@@ -67,7 +63,7 @@ ValueCheck CheckValueText(const std::string& text, std::uint8_t dataType, double
 }
 
 const char* ValueCheckMessage(ValueCheck check) {
-    return check == ValueCheck::kFraction ? "输入数值无效!\n该条目只能输入整数" : "输入数值无效!";
+    return check == ValueCheck::kFraction ? kValueNotWhole : kValueInvalid;
 }
 
 bool IsIntegerType(std::uint8_t dataType) {

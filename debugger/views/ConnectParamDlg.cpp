@@ -3,7 +3,9 @@
 #include "debugger/core/DeviceLink.h"
 #include "debugger/core/NetCfg.h"
 
+#include "platform/Prompt.h"
 #include "platform/ui/WidgetPrompt.h"
+#include "unitlink/PortNumber.h"
 
 #include <QFormLayout>
 #include <QHBoxLayout>
@@ -52,9 +54,20 @@ void CConnectParamDlg::Load(int port) {
 }
 
 void CConnectParamDlg::Finish(int result) {
-    m_address = Ss(m_addressEdit->text());
-    m_port = Ss(m_portEdit->text());
-    WriteUnitAddress(settingsFile_, m_address);
+    // A port the socket cannot use, or an address the file did not take, keeps the dialog open.
+    int port = 0;
+    if (!unitlink::ParsePortNumber(Ss(m_portEdit->text()), port)) {
+        platform::MessageBox(unitlink::kPortRangeText, {}, platform::Icon::Warning);
+        return;
+    }
+    const std::string address = Ss(m_addressEdit->text());
+    if (!WriteUnitAddress(settingsFile_, address)) {
+        platform::MessageBox("保存连接参数失败，文件：" + settingsFile_.string(), {},
+                             platform::Icon::Warning);
+        return;
+    }
+    m_address = address;
+    m_port = std::to_string(port);
     done(result);
 }
 

@@ -12,6 +12,7 @@
 #include "platform/ui/DialogButtons.h"
 #include "platform/ui/WidgetPrompt.h"
 #include "unitlink/LinkTexts.h"
+#include "unitlink/UnitTime.h"
 
 #include <algorithm>
 #include <QCheckBox>
@@ -97,11 +98,17 @@ void CTimeRangeEdits::SetEnabled(bool on) {
 }
 
 bool CTimeRangeEdits::YearsFit() const {
-    for (const auto* edits : {&start_, &end_})
-        if (!IsUnitYear(platform::AtoI(Ss((*edits)[0]->text())))) {
-            platform::MessageBox(unitlink::text::kYearOutOfRange, "错误", platform::Icon::Error);
+    for (const auto* edits : {&start_, &end_}) {
+        std::array<std::string, 6> texts;
+        std::array<int, 6> values{};
+        for (std::size_t i = 0; i < 6; ++i)
+            texts[i] = Ss((*edits)[i]->text().trimmed());
+        const std::string refusal = unitlink::UnitTimeTextsRefusal(texts, values);
+        if (!refusal.empty()) {
+            platform::MessageBox(refusal, "错误", platform::Icon::Error);
             return false;
         }
+    }
     return true;
 }
 
@@ -409,6 +416,9 @@ CRecordListDlg::CRecordListDlg(const char* name, const char* title, const std::s
         list_->setColumnWidth(static_cast<int>(i), columns[i].second);
         total += columns[i].second;
     }
+    auto* dropped = new QLabel(this);
+    rows_ = std::make_unique<CCappedRows>(list_, dropped);
+    layout->addWidget(dropped);
     layout->addWidget(list_);
     auto* exit = new QPushButton("退出", this);
     exit->setObjectName("exit");
@@ -419,15 +429,12 @@ CRecordListDlg::CRecordListDlg(const char* name, const char* title, const std::s
 }
 
 void CRecordListDlg::AddRow(const std::vector<std::string>& cells) {
-    const int row = list_->rowCount();
-    list_->insertRow(row);
-    for (std::size_t c = 0; c < cells.size(); ++c)
-        list_->setItem(row, static_cast<int>(c), new QTableWidgetItem(Qs(cells[c])));
+    rows_->Append(cells);
 }
 
 QMenu* CRecordListDlg::CreateContextMenu() {
     auto* menu = new QMenu(this);
-    menu->addAction("清除", [this] { list_->setRowCount(0); });
+    menu->addAction("清除", [this] { rows_->Clear(); });
     return menu;
 }
 
@@ -449,7 +456,7 @@ CEventHistoryDlg::CEventHistoryDlg(const std::string& caption, QWidget* parent)
                      parent) {}
 
 void CEventHistoryDlg::AddEvent(const CHistoryEventRecord& r) {
-    AddRow({StrFormat("%d", list_->rowCount() + 1), StrFormat("%u", unsigned(r.m_address)),
+    AddRow({std::to_string(NextNumber()), StrFormat("%u", unsigned(r.m_address)),
             StrFormat("%u", unsigned(r.m_group)), StrFormat("%u", unsigned(r.m_entry)),
             StrFormat("%u", unsigned(r.m_fun)), StrFormat("%u", unsigned(r.m_inf)),
             CLogFiles::EventTypeText(r.m_eventType), r.m_value, RecordTimeText(r.m_time)});
@@ -470,7 +477,7 @@ CRemoteCmdListDlg::CRemoteCmdListDlg(const std::string& caption, QWidget* parent
 
 void CRemoteCmdListDlg::AddCommand(const CRemoteCommandRecord& r) {
     const std::string kind = CLogFiles::SourceKindText(r.m_sourceClass);
-    AddRow({StrFormat("%u", unsigned(list_->rowCount() + 1)), CLogFiles::CommandTypeText(r.m_commandType),
+    AddRow({std::to_string(NextNumber()), CLogFiles::CommandTypeText(r.m_commandType),
             StrFormat("板卡%u", unsigned(r.m_sourceBoard + 1)) + kind +
                 StrFormat("%u", unsigned(r.m_sourcePort)),
             StrFormat("%u", unsigned(r.m_address)), StrFormat("%u", unsigned(r.m_group)),
@@ -490,8 +497,8 @@ CWaveListDlg::CWaveListDlg(QWidget* parent)
 
 void CWaveListDlg::AddRecord(const std::string& name, std::uint16_t address, const CDeviceTime& time,
                              std::uint16_t nof) {
-    AddRow({StrFormat("%d", list_->rowCount() + 1), name, StrFormat("%u", unsigned(address)),
-            RecordTimeText(time), StrFormat("%u", unsigned(nof))});
+    AddRow({std::to_string(NextNumber()), name, StrFormat("%u", unsigned(address)), RecordTimeText(time),
+            StrFormat("%u", unsigned(nof))});
 }
 
 } // namespace quorvex

@@ -1,12 +1,15 @@
 #pragma once
 // History events, remote commands and waveform records: the query dialogs that choose a device
 // and a time range, and the modeless lists that the unit's answers fill.
+#include "debugger/views/CappedRows.h"
+
 #include "debugger/core/DbEntry.h"
 #include "debugger/core/UnitBoard.h"
 
 #include <QDialog>
 
 #include <array>
+#include <memory>
 #include <string>
 
 class QCheckBox;
@@ -33,7 +36,8 @@ public:
     CDeviceTime Start() const { return Read(start_); }
     CDeviceTime End() const { return Read(end_); }
     void SetEnabled(bool on);
-    // Whether both years have a year byte; a year that has none is refused with a box.
+    // Whether every field of both times is within its range (the year one a year byte carries);
+    // the first that is not is refused with a box.
     bool YearsFit() const;
     std::array<QLineEdit*, 6> start_{};
     std::array<QLineEdit*, 6> end_{};
@@ -141,15 +145,19 @@ class CRecordListDlg : public QDialog {
 public:
     QTableWidget* List() const { return list_; }
     QLabel* Caption() const { return caption_; }
+    const CCappedRows& Rows() const { return *rows_; }
     QMenu* CreateContextMenu();
 
 protected:
     CRecordListDlg(const char* name, const char* title, const std::string& caption,
                    const std::vector<std::pair<const char*, int>>& columns, QWidget* parent);
     void AddRow(const std::vector<std::string>& cells);
+    // The 序号 of the next row: rows that left the list still count.
+    std::uint64_t NextNumber() const { return rows_->Total() + 1; }
     void contextMenuEvent(QContextMenuEvent* e) override;
     QTableWidget* list_;
     QLabel* caption_;
+    std::unique_ptr<CCappedRows> rows_;
 };
 
 class CEventHistoryDlg : public CRecordListDlg {

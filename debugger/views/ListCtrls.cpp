@@ -122,14 +122,11 @@ void CValueGrid::ClickCell(int row, int col) {
     // again by its entry afterwards.
     const std::uint16_t address = RowAddress(row);
     const std::uint16_t key = RowKey(row);
-    const std::string type = Text(row, 0);
     if (!CommitEdit())
         return;
-    const auto same = [&](int r) {
-        return r < rowCount() && RowKey(r) == key && RowAddress(r) == address && Text(r, 0) == type;
-    };
+    const auto same = [&](int r) { return r < rowCount() && RowKey(r) == key && RowAddress(r) == address; };
     if (!same(row))
-        row = FindRow(address, key, type);
+        row = FindRow(address, key);
     if (row < 0)
         return;
     selectRow(row);
@@ -138,6 +135,10 @@ void CValueGrid::ClickCell(int row, int col) {
     const EditorKind kind = EditorFor(row);
     if (kind == kNone)
         return;
+    OpenEditor(row, kind);
+}
+
+void CValueGrid::OpenEditor(int row, EditorKind kind) {
     editRow_ = row;
     if (kind == kEdit) {
         edit_ = new CListEdit(this);
@@ -157,6 +158,51 @@ void CValueGrid::ClickCell(int row, int col) {
         setCellWidget(row, 5, choice_);
         choice_->setFocus();
     }
+}
+
+CValueGrid::HeldEditor CValueGrid::TakeEditor() {
+    HeldEditor held;
+    if (editRow_ < 0 || (!edit_ && !choice_))
+        return held;
+    held.open = true;
+    held.address = RowAddress(editRow_);
+    held.key = RowKey(editRow_);
+    held.name = Text(editRow_, 1);
+    if (edit_)
+        held.text = edit_->text();
+    else
+        held.choice = choice_->currentIndex();
+    CancelEdit();
+    return held;
+}
+
+void CValueGrid::Refill(const std::function<void()>& fill) {
+    // The editor is a cell widget: emptying the rows would delete it under its pointer.
+    const HeldEditor held = TakeEditor();
+    setRowCount(0);
+    colours_.clear();
+    fill();
+    if (!held.open)
+        return;
+    const int row = FindRow(held.address, held.key);
+    const EditorKind kind = row < 0 ? kNone : EditorFor(row);
+    if (kind == kNone) {
+        if (m_onEditLost)
+            m_onEditLost(held.name);
+        return;
+    }
+    OpenEditor(row, kind);
+    if (edit_) {
+        edit_->setText(held.text);
+        edit_->selectAll();
+    } else if (choice_) {
+        choice_->setCurrentIndex(held.choice);
+    }
+}
+
+void CValueGrid::ShowPendingValue(int row, double value) {
+    SetText(row, 5, EditorFor(row) == kChoice ? (value == 1 ? "合" : "分") : ShownValue(value));
+    SetRowColour(row, kChanged);
 }
 
 bool CValueGrid::CommitEdit() {
@@ -183,19 +229,30 @@ bool CValueGrid::CommitEdit() {
     return true;
 }
 
-int CValueGrid::FindRow(std::uint16_t address, std::uint16_t key, const std::string& type) const {
+int CValueGrid::FindRow(std::uint16_t address, std::uint16_t key) const {
     for (int r = 0; r < rowCount(); ++r)
-        if (RowKey(r) == key && RowAddress(r) == address && Text(r, 0) == type)
+        if (RowKey(r) == key && RowAddress(r) == address)
             return r;
     return -1;
 }
 
 bool CValueGrid::CheckTyped(int row, const std::string& text, double& value) {
-    const ValueCheck check = CheckValueText(text, m_dataTypeOf ? m_dataTypeOf(row) : 0, value);
-    if (check == ValueCheck::kOk)
-        return true;
-    platform::MessageBox(ValueCheckMessage(check), "错误", platform::Icon::Error);
-    return false;
+    const CValueCodec codec = m_codecOf ? m_codecOf(row) : CValueCodec(0, 0);
+    const ValueCheck check = CheckValueText(text, codec.Type(), value);
+    if (check != ValueCheck::kOk) {
+        platform::MessageBox(ValueCheckMessage(check), "错误", platform::Icon::Error);
+        return false;
+    }
+    const std::string refusal = codec.Type() != 0 ? codec.Refusal(text) : std::string();
+    if (!refusal.empty()) {
+        platform::MessageBox(refusal, "错误", platform::Icon::Error);
+        return false;
+    }
+    // A float shows more decimals than were typed: the user sees what goes out and decides.
+    if (const auto sent = codec.ShownBeyondTyped(text))
+        return platform::MessageBox(FloatSentQuestion(*sent), "提示", platform::Icon::Question,
+                                    platform::Buttons::YesNo) == platform::Answer::Yes;
+    return true;
 }
 
 void CValueGrid::CommitChoice() {
@@ -246,12 +303,6 @@ bool CDbListCtrl::CommitText(int row, const std::string& text) {
     double value = 0;
     if (!CheckTyped(row, text, value))
         return false;
-    // A double point is set as 0 or 1; any other number has no byte and would go out as 0.
-    const std::uint8_t type = m_dataTypeOf ? m_dataTypeOf(row) : 0;
-    if ((type == 18 || type == 19) && value != 0 && value != 1) {
-        platform::MessageBox(kValueOutOfRange, "错误", platform::Icon::Error);
-        return false;
-    }
     const double old = platform::AtoF(Text(row, 5));
     removeCellWidget(row, 5);
     edit_ = nullptr;
@@ -274,9 +325,8 @@ bool CValListCtrl::CommitText(int row, const std::string& text) {
     double value = 0;
     if (!CheckTyped(row, text, value))
         return false;
-    // A soft strap, and any double-point setting, is 0 or 1: no other value has a byte.
-    const std::uint8_t type = m_dataTypeOf ? m_dataTypeOf(row) : 0;
-    if ((Text(row, 0) == "软压板" || type == 9 || type == 19) && value != 0 && value != 1) {
+    // A soft strap is 0 or 1 whatever its field (a double-point field's codec says so itself).
+    if (Text(row, 0) == "软压板" && value != 0 && value != 1) {
         platform::MessageBox(kValueOutOfRange, "错误", platform::Icon::Error);
         return false;
     }

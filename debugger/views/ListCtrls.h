@@ -3,6 +3,8 @@
 // edit box or a 分/合 choice box on rows that may be changed, checks what is typed, colours rows
 // holding an unsent value and hands committed values to the page. CDbListCtrl serves the
 // real-time and reference-table pages, CValListCtrl the settings page.
+#include "debugger/core/ValueCodec.h"
+
 #include <QComboBox>
 #include <QLineEdit>
 #include <QTableWidget>
@@ -62,16 +64,25 @@ public:
     // 1 when an open editor was committed (or none was open), 0 when its text was refused or the
     // grid went while a box was up.
     bool CommitEdit();
-    // The row of an entry (address, key and type text), or -1.
-    int FindRow(std::uint16_t address, std::uint16_t key, const std::string& type) const;
+    // The row of an entry (address and key), or -1. The type text is no part of it: a table row's
+    // type text holds its position, which a refill changes.
+    int FindRow(std::uint16_t address, std::uint16_t key) const;
     // Drops an open editor without committing.
     void CancelEdit();
+    // Fills the rows anew. An open editor is closed before the rows go and opened again, with
+    // what was typed or chosen in it, on its entry's new row; when the entry is gone its loss is
+    // told through m_onEditLost. Row colours start over: fill marks the rows it wants coloured.
+    void Refill(const std::function<void()>& fill);
+    // Shows a value typed or chosen and not yet sent, as its editor would have left it.
+    void ShowPendingValue(int row, double value);
     CListEdit* EditBox() const { return edit_; }
     CEscComboBox* ChoiceBox() const { return choice_; }
 
     PendingSink m_addPending;
-    // The data type of a row's entry (0 when not known), for the check of typed values.
-    std::function<std::uint8_t(int row)> m_dataTypeOf;
+    // The value codec of a row's entry (data type 0 when not known), for the check of typed values.
+    std::function<CValueCodec(int row)> m_codecOf;
+    // Told the name of an entry whose open editor was closed by a refill that dropped the entry.
+    std::function<void(const std::string& name)> m_onEditLost;
 
 protected:
     enum EditorKind { kNone, kEdit, kChoice };
@@ -79,8 +90,21 @@ protected:
     // Checks and takes a typed text; false leaves the editor open.
     virtual bool CommitText(int row, const std::string& text) = 0;
     void CommitChoice();
-    // Checks a typed text for the row's data type; shows the refusal and returns false.
+    // Checks a typed text by the codec of the row's field: it is accepted when its bytes show it as
+    // typed. Shows the refusal and returns false.
     bool CheckTyped(int row, const std::string& text, double& value);
+
+    // What an open editor held, kept across a refill by its entry (not its row).
+    struct HeldEditor {
+        bool open = false;
+        std::uint16_t address = 0;
+        std::uint16_t key = 0;
+        std::string name;
+        QString text;
+        int choice = 0;
+    };
+    HeldEditor TakeEditor();
+    void OpenEditor(int row, EditorKind kind);
 
     void mousePressEvent(QMouseEvent* e) override;
     void wheelEvent(QWheelEvent* e) override;

@@ -204,10 +204,9 @@ void CMainFrame::ShowNotice(const std::string& text) {
         return;
     notice_ = new CNoticeDlg(text, this);
     notice_->show();
-    // The connect that follows blocks; the notice is drawn before it. The link is in the middle of
-    // connecting: no received data is handled inside it (the unit's first frames wait for the
-    // event loop, once the link has started its login wait).
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents | QEventLoop::ExcludeSocketNotifiers);
+    // The connect that follows blocks; the notice paints itself before it, without running the
+    // event loop: no timer, queued call or worker job may run in the middle of connecting.
+    notice_->repaint();
 }
 
 void CMainFrame::CloseNotice() {

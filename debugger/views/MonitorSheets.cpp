@@ -98,11 +98,10 @@ CDisDBSheet::CDisDBSheet(CQuorvexApp& app, std::uint8_t board, std::uint16_t dev
     pages_->addTab(evtPage_, "事件");
     for (auto* exit : {&dbPage_->m_onExit, &valPage_->m_onExit, &evtPage_->m_onExit})
         *exit = [this] { CloseMonitor(); };
-    // The opener sends the read right after the sheet is made.
+    // The opener starts the read (Read) right after the sheet is made.
     readWait_ = new QTimer(this);
     readWait_->setSingleShot(true);
     connect(readWait_, &QTimer::timeout, this, &CDisDBSheet::OnReadTimeout);
-    readWait_->start(kReadWaitMs);
 }
 
 bool CDisDBSheet::ReadWaiting() const {
@@ -112,16 +111,23 @@ bool CDisDBSheet::ReadWaiting() const {
 void CDisDBSheet::OnReadTimeout() {
     readWait_->stop();
     const QPointer<CDisDBSheet> self(this);
-    CQuorvexApp& app = app_;
-    const std::uint8_t board = board_;
-    const std::uint16_t device = device_;
     if (platform::MessageBox("装置无应答，未读到实时库数据。\n重新读取吗？", {}, platform::Icon::Question,
                              platform::Buttons::YesNo) != platform::Answer::Yes ||
         !self)
         return;
-    app.Data().m_groupQueues[device].Clear();
+    Read();
+}
+
+void CDisDBSheet::Read() {
+    app_.Data().m_groupQueues[device_].Clear();
     readWait_->start(kReadWaitMs);
-    app.Post(requests::GroupHeadings(static_cast<std::uint8_t>(board - 1), device));
+    const QPointer<CDisDBSheet> self(this);
+    app_.Post(requests::GroupHeadings(static_cast<std::uint8_t>(board_ - 1), device_), [self] {
+        if (!self)
+            return;
+        self->readWait_->stop();
+        self->app_.TellNotSent("实时库读取请求");
+    });
 }
 
 void CDisDBSheet::ActivatePage(int page) {
@@ -143,18 +149,25 @@ void CDisDBSheet::AddSettingGroup(std::uint8_t group, const std::string& title) 
 
 void CDisDBSheet::FillLists() {
     readWait_->stop();
+    const auto fill = [this](auto&& add) {
+        for (const CDbEntry& e : app_.Data().m_entries)
+            if (e.m_address == device_)
+                add(e);
+    };
     ActivatePage(1);
-    valPage_->List()->setRowCount(0);
+    valPage_->Refill([&] {
+        fill([this](const CDbEntry& e) {
+            if (!dbPage_->Groups().Has(KeyGroup(e.m_key)) && valPage_->HasGroup(KeyGroup(e.m_key)))
+                valPage_->AddRow(e);
+        });
+    });
     ActivatePage(0);
-    dbPage_->List()->setRowCount(0);
-    for (const CDbEntry& e : app_.Data().m_entries) {
-        if (e.m_address != device_)
-            continue;
-        if (dbPage_->Groups().Has(KeyGroup(e.m_key)))
-            dbPage_->AddRow(e);
-        else if (valPage_->HasGroup(KeyGroup(e.m_key)))
-            valPage_->AddRow(e);
-    }
+    dbPage_->Refill([&] {
+        fill([this](const CDbEntry& e) {
+            if (dbPage_->Groups().Has(KeyGroup(e.m_key)))
+                dbPage_->AddRow(e);
+        });
+    });
 }
 
 void CDisDBSheet::ShowValue(const CDbEntry& entry) {
@@ -236,11 +249,12 @@ CDisTabSheet::CDisTabSheet(CQuorvexApp& app, const CTabSheetKey& key, const std:
 }
 
 void CDisTabSheet::FillList() {
-    tabPage_->List()->setRowCount(0);
-    int index = 0;
-    for (const CTabEntry& e : app_.Data().m_tabEntries)
-        if (e.SameTable(key_.board, key_.portType, key_.port, key_.table))
-            tabPage_->AddTabRow(e, index++);
+    tabPage_->Refill([this] {
+        int index = 0;
+        for (const CTabEntry& e : app_.Data().m_tabEntries)
+            if (e.SameTable(key_.board, key_.portType, key_.port, key_.table))
+                tabPage_->AddTabRow(e, index++);
+    });
 }
 
 void CDisTabSheet::ShowValue(const CTabEntry& entry) {

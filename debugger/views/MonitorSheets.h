@@ -86,6 +86,9 @@ public:
     // comes (lost, or junk in front of it) the sheet says so and offers to read again.
     static constexpr int kReadWaitMs = 10000;
     bool ReadWaiting() const;
+    // Posts the read of the device's groups and waits for it; a request that cannot go ends the
+    // wait and says that the link is down.
+    void Read();
     void OnReadTimeout();
 
 protected:

@@ -18,7 +18,6 @@
 #include "unitlink/LinkTexts.h"
 
 #include <QCoreApplication>
-#include <QDeadlineTimer>
 
 #include <system_error>
 
@@ -36,6 +35,11 @@ CQuorvexApp::CQuorvexApp(TransportFactory makeTransport, std::filesystem::path p
     // The user list lies beside the program, as for the other programs of the suite.
     users_.LoadFromFile(data_.m_programFolder);
     monitors_.SetFactory([this](int slot) { return MakeMonitorWindow(slot); });
+    postHold_.setSingleShot(true);
+    connect(&postHold_, &QTimer::timeout, this, [this] {
+        if (frame_)
+            frame_->UpdateCommands();
+    });
 }
 
 CQuorvexApp::~CQuorvexApp() {
@@ -76,7 +80,10 @@ void CQuorvexApp::SetUserName(const std::string& userName) {
 
 void CQuorvexApp::ExitInstance() {
     if (worker_) {
-        worker_->Stop([] { QCoreApplication::processEvents(); });
+        // A job the worker hands over to this thread is a queued call on the application object:
+        // only those run while it ends, no input and nothing else.
+        worker_->Stop(
+            [] { QCoreApplication::sendPostedEvents(QCoreApplication::instance(), QEvent::MetaCall); });
         worker_.reset();
     }
     dbSheets_.clear();
@@ -113,11 +120,23 @@ bool CQuorvexApp::CheckRights(std::uint32_t rights) {
     return users_.CheckPassword(name, rights, frame_.get()) == 1;
 }
 
-void CQuorvexApp::Post(const CDeviceMessage& message) {
+void CQuorvexApp::Post(const CDeviceMessage& message, std::function<void()> notSent) {
     if (worker_ && worker_->IsRunning())
-        worker_->PostSendMessage(message);
-    else
-        Send(message);
+        worker_->PostSendMessage(message, std::move(notSent));
+    else if (!Send(message) && notSent)
+        notSent();
+}
+
+bool CQuorvexApp::SendOrTell(const CDeviceMessage& message, const std::string& what) {
+    if (Send(message))
+        return true;
+    TellNotSent(what);
+    return false;
+}
+
+void CQuorvexApp::TellNotSent(const std::string& what) {
+    Later(
+        [what] { platform::MessageBox(std::string(unitlink::text::kLinkDown) + "，" + what + "未发送。"); });
 }
 
 bool CQuorvexApp::LinkStillUp(int boardNumber) {
@@ -128,12 +147,17 @@ bool CQuorvexApp::LinkStillUp(int boardNumber) {
 }
 
 void CQuorvexApp::WaitAfterPost() {
-    QDeadlineTimer deadline(m_postWaitMs);
-    while (!deadline.hasExpired())
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    // The commands pause while the worker sends what was posted. The event loop goes on (frames,
+    // timers, the sheets); only the menu commands wait, so nothing runs inside the command.
+    if (m_postWaitMs <= 0 || !frame_)
+        return;
+    postHold_.start(m_postWaitMs);
+    frame_->UpdateCommands();
 }
 
 bool CQuorvexApp::CommandEnabled(int id) const {
+    if (postHold_.isActive())
+        return false;
     MenuState s;
     s.connected = IsConnected();
     s.consoleOpen = console_ != nullptr;

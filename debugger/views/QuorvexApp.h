@@ -20,6 +20,7 @@
 
 #include <QObject>
 #include <QPointer>
+#include <QTimer>
 
 #include <filesystem>
 #include <functional>
@@ -80,8 +81,13 @@ public:
     // How long the posting commands wait afterwards (500 ms; tests shorten it).
     int m_postWaitMs = 500;
 
-    // Hands a message to the worker (sent directly when there is no worker).
-    void Post(const CDeviceMessage& message);
+    // Hands a message to the worker (sent directly when there is no worker). notSent runs when
+    // the message could not go because the link was down or lost at the send.
+    void Post(const CDeviceMessage& message, std::function<void()> notSent = {});
+    // Says, once the current event is handled, that the link is down and what was not sent.
+    void TellNotSent(const std::string& what);
+    // Sends at once; a message that cannot go is told (TellNotSent) and false returned.
+    bool SendOrTell(const CDeviceMessage& message, const std::string& what);
     int Send(const CDeviceMessage& message) { return link_ ? link_->SendMessage(message) : 0; }
 
     // The enabling rules of the menu commands for the current state.
@@ -212,6 +218,8 @@ private:
     QPointer<CWaveListDlg> wave_;
     QPointer<CDeviceTimeDlg> deviceTime_;
     QPointer<CTransferProgressDlg> progress_;
+    // Runs while the commands pause after a post (WaitAfterPost).
+    QTimer postHold_;
 };
 
 } // namespace quorvex

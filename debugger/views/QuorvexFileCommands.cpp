@@ -7,6 +7,7 @@
 
 #include "debugger/core/DeviceRequests.h"
 
+#include "platform/Gbk.h"
 #include "platform/Prompt.h"
 #include "platform/Text.h"
 #include "platform/ui/FileDialog.h"
@@ -70,6 +71,10 @@ void CQuorvexApp::OnFileDirectory() {
 void CQuorvexApp::RequestDirectory(const std::string& path) {
     const std::string normalised = requests::NormaliseDirectoryPath(path);
     // Refused before the open window goes: it still shows the folder it lists.
+    if (!platform::SurvivesGbk(normalised)) {
+        platform::MessageBox(platform::kPathNotGbk, "错误信息", platform::Icon::Error);
+        return;
+    }
     if (!requests::DirectoryPathFits(normalised)) {
         platform::MessageBox(requests::kDirectoryPathTooLong, "错误信息", platform::Icon::Error);
         return;

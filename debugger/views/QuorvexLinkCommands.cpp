@@ -63,9 +63,11 @@ void CQuorvexApp::OnRemoteStart() {
     CResetSelectDlg dlg(data_.m_boards, frame_.get());
     if (platform::RunDialog(dlg) != QDialog::Accepted || !LinkStillUp(BoardNumberOfByte(dlg.m_board)))
         return;
-    Post(requests::Restart(dlg.m_board));
-    platform::MessageBox("稍后，请用户重新进行网络连接。", {}, platform::Icon::Information);
+    // The request leaves at once and the link is cut before the box: the unit restarts and drops
+    // the connection anyway, and a link made again while the box is up must not be cut by its 确定.
+    Send(requests::Restart(dlg.m_board));
     OnDisconnect();
+    platform::MessageBox("稍后，请用户重新进行网络连接。", {}, platform::Icon::Information);
 }
 
 void CQuorvexApp::OnStringCommand() {

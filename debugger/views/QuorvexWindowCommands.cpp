@@ -263,8 +263,7 @@ void CQuorvexApp::OnRealTimeDb() {
         std::make_unique<CDisDBSheet>(*this, dlg.m_board, dlg.m_device, text + "监视：", frame_.get());
     ShowCentred(sheet.get(), frame_.get());
     dbSheets_.push_back(std::move(sheet));
-    data_.m_groupQueues[dlg.m_device].Clear();
-    Post(requests::GroupHeadings(static_cast<std::uint8_t>(dlg.m_board - 1), dlg.m_device));
+    dbSheets_.back()->Read();
     WaitAfterPost();
 }
 
@@ -288,9 +287,11 @@ void CQuorvexApp::OnRefTable() {
     auto sheet = std::make_unique<CDisTabSheet>(*this, key, text + "监视：", frame_.get());
     ShowCentred(sheet.get(), frame_.get());
     tabSheets_.push_back(std::move(sheet));
+    // The table has no wait of its own for its contents: a request that cannot go is told.
     Post(requests::RefTableContents(static_cast<std::uint8_t>(dlg.m_board - 1), dlg.m_portType,
                                     static_cast<std::uint8_t>(dlg.m_port - 1), dlg.m_table, dlg.m_start,
-                                    dlg.m_count));
+                                    dlg.m_count),
+         [this] { TellNotSent("引用表读取请求"); });
     WaitAfterPost();
 }
 

@@ -362,7 +362,10 @@ void CPortMonitorDlg::accept() {
         m_unitIp = ParseDottedAddress(Ss(m_unitEdit->text()));
         const std::uint32_t dest = ParseDottedAddress(Ss(m_destEdit->text()));
         m_destIp = m_all ? 0xFFFFFFFFu : dest;
-        CNetCfg(netCfg_).Save(m_unitIp, dest);
+        // The monitor runs with the addresses given; a file that kept the old ones is told.
+        if (!CNetCfg(netCfg_).Save(m_unitIp, dest))
+            platform::MessageBox("保存网络监视参数失败，文件：" + netCfg_.string(), {},
+                                 platform::Icon::Warning);
     }
     if (m_all)
         m_device = 0xFFFF;

@@ -16,6 +16,7 @@
 #include <QContextMenuEvent>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QLabel>
 #include <QMenu>
 #include <QPointer>
 #include <QPushButton>
@@ -74,6 +75,27 @@ void ShowListFull() {
     platform::MessageBox("输入个数不可超过63", "警告", platform::Icon::Warning);
 }
 
+// A refill that no longer holds the entry of an open editor: what was typed there is not kept.
+void TellEditLost(CQuorvexApp& app, const std::string& name) {
+    // The refill runs inside the handling of a frame: the box comes after it.
+    app.Later([name] {
+        platform::MessageBox("条目 " + name + " 已不在列表中，输入的值未保留。", "信息",
+                             platform::Icon::Information);
+    });
+}
+
+// Shows the values not yet set on their rows after a fill: in the colour of a value to send, or
+// as they went out while their answer is awaited.
+void ShowPendingRows(CValueGrid* list, const CPendingList& pending, const CEntryMarks& sent,
+                     const std::function<std::vector<int>(const CPendingValue&)>& rowsOf) {
+    for (const CPendingValue& p : pending.Items())
+        for (int row : rowsOf(p)) {
+            list->ShowPendingValue(row, p.m_newValue);
+            if (sent.Has(p.m_address, p.m_key))
+                list->ResetColours(row, false);
+        }
+}
+
 // The box of a value refused before sending: the entry, why, and what did not happen.
 void ShowRefusal(const std::string& name, const std::string& refusal, const char* outcome) {
     platform::MessageBox("条目 " + name + " " + refusal + "\n" + outcome, "错误", platform::Icon::Error);
@@ -96,22 +118,23 @@ CSetPage::CSetPage(CQuorvexApp& app, int mode, std::uint8_t board, std::uint16_t
     list_->m_addPending = [this](std::uint16_t a, std::uint16_t k, double n, double o) {
         AddPending(a, k, n, o);
     };
-    list_->m_dataTypeOf = [this](int row) -> std::uint8_t {
+    list_->m_codecOf = [this](int row) {
         const std::uint16_t key = list_->RowKey(row);
         if (mode_ == 1) {
             for (const CDbEntry& e : app_.Data().m_entries)
                 if (e.m_address == device_ && e.m_key == key)
-                    return e.m_dataType;
-            return 0;
+                    return CValueCodec(e.m_dataType, e.m_dataSize, e.m_number);
+            return CValueCodec(0, 0);
         }
         const std::uint16_t address = list_->RowAddress(row);
-        std::uint8_t type = 0; // the last match, as the manual setting takes it
+        CValueCodec codec(0, 0); // the last match, as the manual setting takes it
         for (const CTabEntry& e : app_.Data().m_tabEntries)
             if (e.SameTable(table_.board, table_.portType, table_.port, table_.table) &&
                 e.m_address == address && e.m_key == key)
-                type = e.m_dataType;
-        return type;
+                codec = CValueCodec(e.m_dataType, e.m_dataSize, e.m_number);
+        return codec;
     };
+    list_->m_onEditLost = [this](const std::string& name) { TellEditLost(app_, name); };
     layout->addWidget(list_);
     auto* row = new QHBoxLayout;
     connect(AddButton(this, row, "cancelSet", "取消置数"), &QPushButton::clicked, this,
@@ -164,6 +187,18 @@ void CSetPage::AddTabRow(const CTabEntry& e, int index) {
         list_->SetText(row, 6, "√");
 }
 
+void CSetPage::Refill(const std::function<void()>& fill) {
+    list_->Refill([&] {
+        fill();
+        ShowPendingRows(list_, pending_, sent_,
+                        [this](const CPendingValue& p) { return RowsOf(p.m_address, p.m_key); });
+        for (const CPendingValue& p : pending_.Items())
+            if (refused_.Has(p.m_address, p.m_key))
+                for (int row : RowsOf(p.m_address, p.m_key))
+                    list_->SetText(row, 6, "×");
+    });
+}
+
 std::vector<int> CSetPage::RowsOf(std::uint16_t address, std::uint16_t key) const {
     std::vector<int> rows;
     for (int r = 0; r < list_->rowCount(); ++r)
@@ -181,30 +216,33 @@ void CSetPage::ShowValue(std::uint16_t address, std::uint16_t key, const std::st
 }
 
 void CSetPage::AddPending(std::uint16_t address, std::uint16_t key, double newValue, double oldValue) {
+    // A value typed again while its first one is awaited is a value to send.
+    sent_.Remove(mode_ == 1 ? 0 : address, key);
     if (pending_.Add(mode_ == 1 ? 0 : address, key, newValue, oldValue) == CPendingList::kFull)
         ShowListFull();
 }
 
 void CSetPage::StartRefresh() {
-    if (mode_ == 1)
-        app_.Send(requests::GeneralInterrogation(static_cast<std::uint8_t>(board_ - 1), device_));
-    else
-        app_.Send(requests::RefTableValues(static_cast<std::uint8_t>(table_.board - 1), table_.portType,
-                                           static_cast<std::uint8_t>(table_.port - 1), table_.table,
-                                           table_.start, table_.count));
-    Button("startRefresh")->setEnabled(false);
-    Button("stopRefresh")->setEnabled(true);
+    Refresh(true);
 }
 
 void CSetPage::StopRefresh() {
-    if (mode_ == 1)
-        app_.Send(requests::StopInterrogation(static_cast<std::uint8_t>(board_ - 1), device_));
-    else
-        app_.Send(requests::RefTableStop(static_cast<std::uint8_t>(table_.board - 1), table_.portType,
-                                         static_cast<std::uint8_t>(table_.port - 1), table_.table,
-                                         table_.start, table_.count));
-    Button("startRefresh")->setEnabled(true);
-    Button("stopRefresh")->setEnabled(false);
+    Refresh(false);
+}
+
+void CSetPage::Refresh(bool on) {
+    // The refresh has no wait of its own: a request that cannot go is told and the buttons stay.
+    const auto deviceRequest = on ? requests::GeneralInterrogation : requests::StopInterrogation;
+    const auto tableRequest = on ? requests::RefTableValues : requests::RefTableStop;
+    const CDeviceMessage request =
+        mode_ == 1 ? deviceRequest(static_cast<std::uint8_t>(board_ - 1), device_)
+                   : tableRequest(static_cast<std::uint8_t>(table_.board - 1), table_.portType,
+                                  static_cast<std::uint8_t>(table_.port - 1), table_.table, table_.start,
+                                  table_.count);
+    if (!app_.SendOrTell(request, on ? "开始刷新请求" : "停止刷新请求"))
+        return;
+    Button("startRefresh")->setEnabled(!on);
+    Button("stopRefresh")->setEnabled(on);
 }
 
 void CSetPage::SetBusy(bool busy) {
@@ -242,7 +280,9 @@ void CSetPage::ManualSet() {
     const QPointer<CSetPage> self(this);
     if (!app_.CheckRights(PRIV_CONTROL) || !self)
         return;
-    list_->CancelEdit();
+    // What is typed in an open editor is part of what is sent; a refused text stops the command.
+    if (!list_->CommitEdit() || !self)
+        return;
     if (pending_.IsEmpty()) {
         platform::MessageBox("当前无置数", "信息", platform::Icon::Information);
         return;
@@ -286,6 +326,7 @@ void CSetPage::ManualSet() {
     const std::uint8_t board = static_cast<std::uint8_t>((mode_ == 1 ? board_ : table_.board) - 1);
     app_.Send(requests::ManualSet(board, items));
     sentCount_ = static_cast<int>(items.size());
+    sent_.MarkAll(pending_);
     list_->ResetColours(0, true);
     StartWait();
     app_.StartTimer(mode_ == 1 ? kTimerDbSet : kTimerTabSet, 5000);
@@ -297,25 +338,30 @@ void CSetPage::ApplySetResults(const std::vector<SetResult>& results) {
         const std::uint16_t address = mode_ == 1 ? device_ : r.address;
         if (!pending_.Has(mode_ == 1 ? 0 : address, r.key))
             continue;
+        sent_.Remove(mode_ == 1 ? 0 : address, r.key);
         if (r.result == 1) {
+            refused_.Remove(mode_ == 1 ? 0 : address, r.key);
             pending_.Remove(mode_ == 1 ? 0 : address, r.key);
             app_.MarkEntry(address, r.key, true);
         } else {
-            for (int row : RowsOf(address, r.key)) {
-                list_->SetRowColour(row, CValueGrid::kChanged);
-                list_->SetText(row, 6, "×");
-            }
+            MarkRefused(mode_ == 1 ? 0 : address, r.key);
         }
     }
     EndExchange();
 }
 
+void CSetPage::MarkRefused(std::uint16_t address, std::uint16_t key) {
+    refused_.Add(address, key);
+    for (int row : RowsOf(address, key)) {
+        list_->SetRowColour(row, CValueGrid::kChanged);
+        list_->SetText(row, 6, "×");
+    }
+}
+
 void CSetPage::FailPending() {
+    sent_.Clear();
     for (const CPendingValue& p : pending_.Items())
-        for (int row : RowsOf(mode_ == 1 ? device_ : p.m_address, p.m_key)) {
-            list_->SetRowColour(row, CValueGrid::kChanged);
-            list_->SetText(row, 6, "×");
-        }
+        MarkRefused(p.m_address, p.m_key);
     EndExchange();
 }
 
@@ -337,7 +383,9 @@ void CSetPage::ApplyCancelResults(const std::vector<SetResult>& results) {
 }
 
 void CSetPage::CancelSettings() {
-    list_->CancelEdit();
+    // The typed value stays, as a value waiting to be set, beside the cancel.
+    if (!list_->CommitEdit())
+        return;
     if (mode_ == 1) {
         app_.Send(requests::CancelDevice(device_));
         app_.StartTimer(kTimerDbCancel, 5000);
@@ -386,14 +434,19 @@ void CSetPage::RestoreEntry(int row) {
     if (list_->Text(row, 6) == "×")
         list_->SetText(row, 6, "");
     list_->ResetColours(row, false);
+    sent_.Remove(address, list_->RowKey(row));
+    refused_.Remove(address, list_->RowKey(row));
     pending_.Remove(address, list_->RowKey(row));
 }
 
 void CSetPage::RestoreAll() {
+    // 还原 takes back every value typed, the open editor's too: the rows show the old values.
     list_->CancelEdit();
     for (int row = 0; row < list_->rowCount(); ++row)
         RestoreEntry(row);
     pending_.Clear();
+    sent_.Clear();
+    refused_.Clear();
     list_->ResetColours(0, true);
 }
 
@@ -422,15 +475,12 @@ QMenu* CSetPage::CreateContextMenu(int row) {
     }
     auto* menu = new QMenu(this);
     // The rows may be filled again while the menu is open: an action finds its entry's row again.
-    const std::string type = list_->Text(row, 0);
     const std::uint16_t shownAddress = list_->RowAddress(row);
-    QAction* cancel = menu->addAction("取消人工置数", [this, shownAddress, key, type] {
-        CancelEntry(list_->FindRow(shownAddress, key, type));
-    });
+    QAction* cancel = menu->addAction(
+        "取消人工置数", [this, shownAddress, key] { CancelEntry(list_->FindRow(shownAddress, key)); });
     cancel->setEnabled(set);
-    QAction* restore = menu->addAction("还原本条目", [this, shownAddress, key, type] {
-        RestoreEntry(list_->FindRow(shownAddress, key, type));
-    });
+    QAction* restore = menu->addAction(
+        "还原本条目", [this, shownAddress, key] { RestoreEntry(list_->FindRow(shownAddress, key)); });
     restore->setEnabled(pending_.Has(mode_ == 1 ? 0 : address, key));
     return menu;
 }
@@ -466,13 +516,14 @@ CValPage::CValPage(CQuorvexApp& app, std::uint8_t board, std::uint16_t device, Q
     list_->setObjectName("list");
     SetValueColumns(list_, false);
     list_->m_addPending = [this](std::uint16_t, std::uint16_t k, double n, double o) { AddPending(k, n, o); };
-    list_->m_dataTypeOf = [this](int row) -> std::uint8_t {
+    list_->m_codecOf = [this](int row) {
         const std::uint16_t key = list_->RowKey(row);
         for (const CDbEntry& e : app_.Data().m_entries)
             if (e.m_address == device_ && e.m_key == key)
-                return e.m_dataType;
-        return 0;
+                return CValueCodec(e.m_dataType, e.m_dataSize, e.m_number);
+        return CValueCodec(0, 0);
     };
+    list_->m_onEditLost = [this](const std::string& name) { TellEditLost(app_, name); };
     layout->addWidget(list_);
     auto* row = new QHBoxLayout;
     connect(AddButton(this, row, "download", "下 装"), &QPushButton::clicked, this, &CValPage::Download);
@@ -506,7 +557,23 @@ void CValPage::AddRow(const CDbEntry& e) {
     list_->SetText(row, 5, e.m_value);
 }
 
+void CValPage::Refill(const std::function<void()>& fill) {
+    list_->Refill([&] {
+        fill();
+        ShowPendingRows(list_, pending_, sent_, [this](const CPendingValue& p) {
+            std::vector<int> rows;
+            for (int row = 0; row < list_->rowCount(); ++row)
+                if (list_->RowKey(row) == p.m_key)
+                    rows.push_back(row);
+            return rows;
+        });
+    });
+}
+
 void CValPage::ShowValue(const CDbEntry& e) {
+    // A value typed and not yet downloaded stays on its row: the row shows what 下装 writes.
+    if (pending_.Has(0, e.m_key))
+        return;
     for (int row = 0; row < list_->rowCount(); ++row) {
         if (list_->Text(row, 3).empty() || list_->Text(row, 4).empty() || list_->RowKey(row) != e.m_key)
             continue;
@@ -516,6 +583,7 @@ void CValPage::ShowValue(const CDbEntry& e) {
 }
 
 void CValPage::AddPending(std::uint16_t key, double newValue, double oldValue) {
+    sent_.Remove(0, key);
     if (pending_.Add(0, key, newValue, oldValue) == CPendingList::kFull)
         ShowListFull();
 }
@@ -529,24 +597,30 @@ void CValPage::SelectGroup(int index) {
     Button("call")->setEnabled(true);
 }
 
-void CValPage::CallGroup(std::uint8_t group) {
-    // The page reads with the board as the unit counts it, like the sheet's own requests.
-    app_.Send(requests::GroupRead(static_cast<std::uint8_t>(board_ - 1), device_, group, 1));
+bool CValPage::CallGroup(std::uint8_t group) {
+    // The page reads with the board as the unit counts it, like the sheet's own requests. The read
+    // has no wait of its own: one that cannot go is told.
+    if (!app_.SendOrTell(requests::GroupRead(static_cast<std::uint8_t>(board_ - 1), device_, group, 1),
+                         "召唤请求"))
+        return false;
     if (CDeviceLink* link = app_.Link())
         link->SetGroupReadState(device_, CDeviceLink::kReadValues);
+    return true;
 }
 
 void CValPage::Call() {
     for (const auto& [group, title] : groups_.Slots())
-        if (title == selectedTitle_)
-            CallGroup(group);
+        if (title == selectedTitle_ && !CallGroup(group))
+            return;
 }
 
 void CValPage::Download() {
     const QPointer<CValPage> self(this);
     if (!app_.CheckRights(PRIV_SETTINGS) || !self)
         return;
-    list_->CancelEdit();
+    // What is typed in an open editor is written too; a refused text stops the download.
+    if (!list_->CommitEdit() || !self)
+        return;
     if (pending_.IsEmpty()) {
         platform::MessageBox("当前无准备下装的定值", "信息", platform::Icon::Information);
         return;
@@ -577,6 +651,7 @@ void CValPage::Download() {
     if (CDeviceLink* link = app_.Link())
         link->SetSettingsWaitKey(device_);
     app_.StartTimer(kTimerSettings, 10000);
+    sent_.MarkAll(pending_);
     list_->ResetColours(0, true);
     Button("download")->setEnabled(false);
     Button("restore")->setEnabled(false);
@@ -605,6 +680,7 @@ bool CValPage::CompareEcho(const std::vector<EchoItem>& echo) const {
 
 void CValPage::DownloadSucceeded() {
     pending_.Clear();
+    sent_.Clear();
     if (CDeviceLink* link = app_.Link())
         link->SetSettingsWaitKey(0);
     Button("download")->setEnabled(true);
@@ -619,6 +695,7 @@ void CValPage::PutBackOldTexts() {
             if (list_->RowKey(row) == p.m_key)
                 list_->SetText(row, 5, p.m_oldText);
     pending_.Clear();
+    sent_.Clear();
 }
 
 void CValPage::DownloadFailed() {
@@ -637,26 +714,36 @@ void CValPage::RestoreEntry(int row) {
         return;
     list_->SetText(row, 5, p->m_oldText);
     list_->ResetColours(row, false);
+    sent_.Remove(0, list_->RowKey(row));
     pending_.Remove(0, list_->RowKey(row));
 }
 
 void CValPage::RestoreAll() {
+    // As on the value page: the open editor's text is taken back with the typed values.
     list_->CancelEdit();
     PutBackOldTexts();
     list_->ResetColours(0, true);
 }
 
 QMenu* CValPage::CreateContextMenu(int row) {
-    list_->CancelEdit();
+    if (row < 0 || row >= list_->rowCount())
+        return nullptr;
+    // The open editor's text is taken before the menu; its boxes may come up meanwhile, during
+    // which the rows may be filled again: the row is found again by its entry.
+    const std::uint16_t shownKey = list_->RowKey(row);
+    const std::uint16_t shownAddress = list_->RowAddress(row);
+    const QPointer<CValPage> self(this);
+    if (!list_->CommitEdit() || !self)
+        return nullptr;
+    row = list_->FindRow(shownAddress, shownKey);
     if (row < 0 || row >= list_->rowCount() || list_->Text(row, 3).empty() || list_->Text(row, 4).empty())
         return nullptr;
     auto* menu = new QMenu(this);
     const std::uint16_t key = list_->RowKey(row);
     const std::uint16_t address = list_->RowAddress(row);
-    const std::string type = list_->Text(row, 0);
     menu->addAction("召唤本组实际值", [this, key] { CallGroup(KeyGroup(key)); });
-    QAction* restore = menu->addAction(
-        "还原本条目", [this, address, key, type] { RestoreEntry(list_->FindRow(address, key, type)); });
+    QAction* restore =
+        menu->addAction("还原本条目", [this, address, key] { RestoreEntry(list_->FindRow(address, key)); });
     restore->setEnabled(pending_.Has(0, list_->RowKey(row)));
     return menu;
 }
@@ -673,14 +760,15 @@ std::string CValPage::GetExportText() const {
 
 // ---- CEvtPage
 
-CEvtPage::CEvtPage(int sheetKind, QWidget* parent) : QWidget(parent), sheetKind_(sheetKind) {
+CEvtPage::CEvtPage(int sheetKind, QWidget* parent)
+    : QWidget(parent), sheetKind_(sheetKind), list_(new QTableWidget(this)), rows_(list_, new QLabel(this)) {
     setObjectName("CEvtPage");
     auto* layout = new QVBoxLayout(this);
-    list_ = new QTableWidget(this);
     list_->setObjectName("list");
     list_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     list_->setSelectionBehavior(QAbstractItemView::SelectRows);
     list_->verticalHeader()->hide();
+    layout->addWidget(rows_.DroppedLine());
     const int w = 900;
     SetColumns(list_, {{"类型", w / 8},
                        {"地址", w / 8},
@@ -699,21 +787,13 @@ CEvtPage::CEvtPage(int sheetKind, QWidget* parent) : QWidget(parent), sheetKind_
 }
 
 void CEvtPage::AddEvent(const CEventRecord& ev) {
-    const int row = list_->rowCount();
-    list_->insertRow(row);
-    const std::string cells[] = {ev.m_name,
-                                 StrFormat("%u", unsigned(ev.m_address)),
-                                 StrFormat("%u", unsigned(ev.m_group)),
-                                 StrFormat("%u", unsigned(ev.m_entry)),
-                                 ev.m_action,
-                                 ev.m_time};
-    for (int c = 0; c < 6; ++c)
-        list_->setItem(row, c, new QTableWidgetItem(Qs(cells[c])));
+    rows_.Append({ev.m_name, StrFormat("%u", unsigned(ev.m_address)), StrFormat("%u", unsigned(ev.m_group)),
+                  StrFormat("%u", unsigned(ev.m_entry)), ev.m_action, ev.m_time});
 }
 
 QMenu* CEvtPage::CreateContextMenu() {
     auto* menu = new QMenu(this);
-    menu->addAction("清除", [this] { list_->setRowCount(0); });
+    menu->addAction("清除", [this] { rows_.Clear(); });
     return menu;
 }
 

@@ -3,6 +3,8 @@
 // reference table), the settings page of a device and the live-event page. The pages show the
 // entries the unit reports, take typed values, send manual settings, cancels and settings
 // downloads, and follow the answers through the link's wait flags and the main-frame timers.
+#include "debugger/views/CappedRows.h"
+
 #include "debugger/model/AppRules.h"
 #include "debugger/model/GroupTable.h"
 
@@ -11,6 +13,7 @@
 #include <QWidget>
 
 #include <functional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -36,6 +39,24 @@ struct CTabSheetKey {
     std::string tableName;
 };
 
+// Entries of a page's pending values in one state (sent and awaiting the answer, or refused by
+// it), by address and key as the pending list holds them, so that a refill shows the state again.
+class CEntryMarks {
+public:
+    void Add(std::uint16_t address, std::uint16_t key) { entries_.insert({address, key}); }
+    void MarkAll(const CPendingList& pending) {
+        entries_.clear();
+        for (const CPendingValue& p : pending.Items())
+            entries_.insert({p.m_address, p.m_key});
+    }
+    void Remove(std::uint16_t address, std::uint16_t key) { entries_.erase({address, key}); }
+    void Clear() { entries_.clear(); }
+    bool Has(std::uint16_t address, std::uint16_t key) const { return entries_.count({address, key}) != 0; }
+
+private:
+    std::set<std::pair<std::uint16_t, std::uint16_t>> entries_;
+};
+
 // The value page of both sheets: mode 1 the real-time data base of one device (CDbPage), mode 2 a
 // reference table (CTabPage).
 class CSetPage : public QWidget {
@@ -52,6 +73,10 @@ public:
     void AddGroup(std::uint8_t group, const std::string& title) { groups_.Add(group, title); }
     void AddRow(const CDbEntry& entry);
     void AddTabRow(const CTabEntry& entry, int index);
+    // Fills the rows anew through fill (AddRow or AddTabRow): an open editor is kept on its
+    // entry, and the values not yet set stay on their entries' rows, as they will be sent (in
+    // the colour of a change) or as they went out while the answer is awaited.
+    void Refill(const std::function<void()>& fill);
     void ShowValue(std::uint16_t address, std::uint16_t key, const std::string& value);
     void AddPending(std::uint16_t address, std::uint16_t key, double newValue, double oldValue);
     std::vector<int> RowsOf(std::uint16_t address, std::uint16_t key) const;
@@ -79,6 +104,10 @@ public:
 
 private:
     void EndExchange();
+    // 开始刷新 (on) or 停止刷新.
+    void Refresh(bool on);
+    // The unit did not set the entry's value: its rows are marked, now and after a refill.
+    void MarkRefused(std::uint16_t address, std::uint16_t key);
     void SetBusy(bool busy);
     void StartWait();
     void contextMenuEvent(QContextMenuEvent* e) override;
@@ -90,6 +119,8 @@ private:
     CTabSheetKey table_;
     CGroupTable groups_{20};
     CPendingList pending_;
+    CEntryMarks sent_;
+    CEntryMarks refused_;
     CDbListCtrl* list_;
     int sentCount_ = 0;
 };
@@ -110,11 +141,14 @@ public:
     void AddGroup(std::uint8_t group, const std::string& title);
     bool HasGroup(std::uint8_t group) const { return groups_.Has(group); }
     void AddRow(const CDbEntry& entry);
+    // As CSetPage::Refill.
+    void Refill(const std::function<void()>& fill);
     void ShowValue(const CDbEntry& entry);
     void AddPending(std::uint16_t key, double newValue, double oldValue);
     void SelectGroup(int index);
     void Call();
-    void CallGroup(std::uint8_t group);
+    // False when the read could not go (told).
+    bool CallGroup(std::uint8_t group);
     void Download();
     bool CompareEcho(const std::vector<EchoItem>& echo) const;
     void DownloadSucceeded();
@@ -137,11 +171,12 @@ private:
     std::string selectedTitle_;
     CGroupTable groups_{40};
     CPendingList pending_;
+    CEntryMarks sent_;
     QComboBox* combo_;
     CValListCtrl* list_;
 };
 
-// The live events of a sheet.
+// The live events of a sheet, its last rows kept (CCappedRows).
 class CEvtPage : public QWidget {
     Q_OBJECT
 public:
@@ -149,12 +184,14 @@ public:
     void AddEvent(const CEventRecord& ev);
     QMenu* CreateContextMenu();
     QTableWidget* List() const { return list_; }
+    const CCappedRows& Rows() const { return rows_; }
     std::function<void()> m_onExit;
 
 private:
     void contextMenuEvent(QContextMenuEvent* e) override;
     int sheetKind_;
     QTableWidget* list_;
+    CCappedRows rows_;
 };
 
 } // namespace quorvex

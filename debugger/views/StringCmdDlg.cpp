@@ -4,8 +4,11 @@
 
 #include "debugger/core/DeviceRequests.h"
 
+#include "platform/Gbk.h"
+#include "platform/Prompt.h"
 #include "platform/ui/BatchedText.h"
 #include "platform/ui/WidgetPrompt.h"
+#include "unitlink/LinkTexts.h"
 
 #include <QKeyEvent>
 #include <QTextBlock>
@@ -132,8 +135,17 @@ void CStringCmdDlg::SendLine(const std::string& line) {
         QTimer::singleShot(0, this, &QDialog::close);
         return;
     }
-    app_.Send(requests::StringCommand(line));
+    // A character without a GBK form would reach the unit as '?': the line is not sent.
+    if (!platform::SurvivesGbk(line)) {
+        platform::MessageBox(platform::kTextNotGbk, "错误", platform::Icon::Error);
+        return;
+    }
     edit_->History().Add(line);
+    if (app_.Send(requests::StringCommand(line)))
+        return;
+    // Nothing left: the console says so on the line after the command, once Enter has ended it.
+    QTimer::singleShot(
+        0, edit_, [e = edit_] { e->ShowAnswer(std::string(unitlink::text::kLinkDown) + "，命令未发送。"); });
 }
 
 void CStringCmdDlg::resizeEvent(QResizeEvent* e) {

@@ -7,6 +7,7 @@
 #include "platform/ui/DialogButtons.h"
 #include "platform/ui/WidgetPrompt.h"
 #include "unitlink/LinkTexts.h"
+#include "unitlink/UnitTime.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -95,12 +96,14 @@ void CSetTimeDlg::accept() {
     if (m_boardCombo->currentIndex() < 0)
         return;
     if (m_custom->isChecked()) {
-        int v[6];
+        std::array<std::string, 6> texts;
+        std::array<int, 6> v{};
         for (std::size_t i = 0; i < 6; ++i)
-            v[i] = platform::AtoI(Ss(m_edits[i]->text()));
-        // The other fields are masked to their widths; a year without a year byte is refused.
-        if (!IsUnitYear(v[0])) {
-            platform::MessageBox(unitlink::text::kYearOutOfRange, "错误", platform::Icon::Error);
+            texts[i] = Ss(m_edits[i]->text().trimmed());
+        // A field outside its range would be masked into another time: it is refused.
+        const std::string refusal = unitlink::UnitTimeTextsRefusal(texts, v);
+        if (!refusal.empty()) {
+            platform::MessageBox(refusal, "错误", platform::Icon::Error);
             return;
         }
         m_time = MakeDeviceTime(v[0], v[1], v[2], v[3], v[4], v[5]);

@@ -8,7 +8,7 @@ namespace editors {
 
 CExportProgressDlg::CExportProgressDlg(QWidget* parent) : QDialog(parent) {
     setWindowTitle("正在导出测点数据，请稍侯……");
-    setModal(false);
+    setWindowModality(Qt::ApplicationModal);
     auto* layout = new QVBoxLayout(this);
     m_pProgress = new QProgressBar(this);
     m_pProgress->setObjectName("progress");
@@ -18,6 +18,10 @@ CExportProgressDlg::CExportProgressDlg(QWidget* parent) : QDialog(parent) {
 
 void CExportProgressDlg::Create() {
     show();
+    Repaint();
+}
+
+void CExportProgressDlg::Repaint() {
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 

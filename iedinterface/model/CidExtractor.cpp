@@ -127,10 +127,9 @@ int CCidExtractor::ExtractModel() {
 
     CtEleList ldevices;
     ied.FindEleListByID(EleID::LDevice, ldevices, true);
-    // The walk's budgets are what the types and the IED declare: a few elements of types that fan
-    // out cannot make millions of points, whatever else fills the file.
-    budget_.SetLimits(limits_.ForElements(platform::scl::DeclaredElements(templates) +
-                                          platform::scl::DeclaredElements(ied)));
+    // The walk's ceilings are absolute: a few elements of types that fan out stop at them,
+    // whatever else fills the file.
+    budget_.SetLimits(limits_);
     budget_.StartFile();
     budget_.StartIed(ied.GetAttrValByName("name"));
     for (const auto& ld : ldevices) {

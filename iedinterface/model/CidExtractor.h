@@ -23,8 +23,7 @@ public:
     int ParseCidFile(const std::string& path);
     int ExtractModel();
 
-    // The bounds of the type walk (tests set small ones). The file's budgets are those the
-    // elements it declares justify (TypeWalkLimits::ForElements), within these.
+    // The ceilings of the type walk (tests set small ones).
     void SetWalkLimits(const platform::scl::TypeWalkLimits& limits) { limits_ = limits; }
 
 private:

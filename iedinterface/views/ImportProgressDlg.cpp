@@ -11,6 +11,7 @@ namespace iedinterface {
 CImportProgressDlg::CImportProgressDlg(QWidget* parent) : QDialog(parent) {
     setObjectName("importProgressDlg");
     setWindowTitle(QStringLiteral("正在导入测点数据，请稍侯……"));
+    setWindowModality(Qt::ApplicationModal);
     m_progress = new QProgressBar(this);
     m_progress->setObjectName("progress");
     auto* layout = new QVBoxLayout(this);

@@ -1,5 +1,7 @@
 #pragma once
-// The modeless progress dialog shown while a CID/ICD file is read and earlier choices restored.
+// The progress dialog shown while a CID/ICD file is read and earlier choices restored. The reading
+// runs on the user-interface thread: the dialog is application-modal and its repaints admit no user
+// input.
 #include "iedinterface/model/ImportProgress.h"
 
 #include <QDialog>

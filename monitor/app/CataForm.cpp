@@ -4,6 +4,7 @@
 #include "monitor/app/MarindleApp.h"
 #include "monitor/app/TransferProgressDlg.h"
 #include "monitor/model/MonitorTexts.h"
+#include "platform/Gbk.h"
 #include "platform/Paths.h"
 #include "platform/Prompt.h"
 #include "platform/Text.h"
@@ -133,6 +134,10 @@ void CCataForm::Initialise(const std::string& title) {
 void CCataForm::RequestDirectory() {
     if (path_.empty())
         return;
+    if (!platform::SurvivesGbk(path_)) {
+        platform::MessageBox(platform::kPathNotGbk);
+        return;
+    }
     app_.link.SendRequest(CFileDirMsg(path_));
     wait_->show();
 }
@@ -143,6 +148,7 @@ void CCataForm::GoTo(const std::string& path) {
     RequestDirectory();
     list_->setRowCount(0);
     entries_.clear();
+    refused_ = 0;
 }
 
 void CCataForm::OpenFolder(int row) {
@@ -152,7 +158,8 @@ void CCataForm::OpenFolder(int row) {
 }
 
 void CCataForm::AddEntry(const std::string& name, std::uint8_t type, std::uint32_t size, std::uint32_t time) {
-    AddCatalogueEntry(entries_, name, type, size, time);
+    if (!AddCatalogueEntry(entries_, name, type, size, time) && name != ".")
+        ++refused_;
 }
 
 void CCataForm::FillRows(bool scroll) {
@@ -170,6 +177,10 @@ void CCataForm::FillRows(bool scroll) {
 void CCataForm::ShowEntries() {
     FillRows(true);
     wait_->hide();
+    if (refused_) {
+        app_.MessageLater(CatalogueCappedText(refused_));
+        refused_ = 0;
+    }
 }
 
 void CCataForm::SortColumn(int column) {
@@ -208,6 +219,12 @@ bool CCataForm::TimerRunning() const {
     return timer4_->isActive();
 }
 
+std::string CCataForm::CommandInFlight() const {
+    if (held_ && TimerRunning())
+        return (direction_ ? "文件上装(" : "文件下装(") + remote_ + ")";
+    return wait_->isHidden() ? "" : "目录召唤(" + path_ + ")";
+}
+
 void CCataForm::StartTimer(int ms) {
     timer4_->start(ms);
 }
@@ -243,10 +260,15 @@ void CCataForm::Upload(int row) {
     // The dialogs belong to the main window and this window is looked at again afterwards: a
     // reconnect while a dialog is open closes the monitor windows.
     const QPointer<CCataForm> self(this);
+    CMarindleApp& app = app_;
     const std::string chosen =
         ChooseFile(window(), true, "保存文件", app_.SavFolder().string(), entry.name, {Qs(kAllFilesFilter)});
-    if (!self || chosen.empty())
+    if (chosen.empty())
         return;
+    if (!self) {
+        TellNotSent(app, "文件上装");
+        return;
+    }
     remote_ = path_ + "/" + entry.name;
     local_ = chosen;
     board_ = 0;
@@ -260,7 +282,11 @@ void CCataForm::Upload(int row) {
     chunkNo_ = 0;
     more_ = 0;
     direction_ = 1;
-    app_.link.SendRequest(CFileOpenMsg(0, 1, 0, remote_));
+    if (!app_.link.SendRequest(CFileOpenMsg(0, 1, 0, remote_))) {
+        FreeBuffer();
+        TellNotSent(app_, "文件上装");
+        return;
+    }
     StartTimer(kOpenWaitMs);
     ShowProgress();
 }
@@ -271,14 +297,27 @@ void CCataForm::Download() {
         return;
     }
     const QPointer<CCataForm> self(this);
+    CMarindleApp& app = app_;
     const std::string chosen =
         ChooseFile(window(), false, "下装文件", app_.ProgramFolder().string(), {}, {Qs(kAllFilesFilter)});
-    if (!self || chosen.empty())
+    if (chosen.empty())
         return;
+    if (!self) {
+        TellNotSent(app, "文件下装");
+        return;
+    }
     CDownloadTargetDlg target(app_.model.Boards(), chosen, path_ + "/" + platform::FileNameOf(chosen),
                               window());
-    if (platform::RunDialog(target) != QDialog::Accepted || !self)
+    if (platform::RunDialog(target) != QDialog::Accepted)
         return;
+    if (!self) {
+        TellNotSent(app, "文件下装");
+        return;
+    }
+    if (!platform::SurvivesGbk(target.m_target)) {
+        platform::MessageBox(platform::kPathNotGbk);
+        return;
+    }
     remote_ = target.m_target;
     local_ = chosen;
     board_ = target.m_board;
@@ -302,7 +341,11 @@ void CCataForm::Download() {
     chunkNo_ = 0;
     more_ = 0;
     direction_ = 0;
-    app_.link.SendRequest(CFileOpenMsg(board_, 0, total_, remote_));
+    if (!app_.link.SendRequest(CFileOpenMsg(board_, 0, total_, remote_))) {
+        FreeBuffer();
+        TellNotSent(app_, "文件下装");
+        return;
+    }
     StartTimer(kOpenWaitMs);
     ShowProgress();
 }

@@ -69,6 +69,7 @@ public:
     const std::vector<CatalogueEntry>& Entries() const { return entries_; }
     bool Transferring() const { return held_; }
     bool TimerRunning() const;
+    std::string CommandInFlight() const override;
     CTransferProgressDlg* Progress() const { return progress_.get(); }
     QTableWidget* List() const { return list_; }
     QLabel* WaitLabel() const { return wait_; }
@@ -89,6 +90,7 @@ private:
     QTimer* timer4_;
     std::string path_ = kRootPath;
     std::vector<CatalogueEntry> entries_;
+    std::size_t refused_ = 0; // entries of the listing beyond the bound, told once it is shown
     int sortDirection_[4] = {};
     std::string remote_, local_;
     std::uint8_t board_ = 0;

@@ -1,6 +1,8 @@
 #include "monitor/app/CmdForm.h"
 
 #include "monitor/app/MarindleApp.h"
+#include "platform/Gbk.h"
+#include "platform/Prompt.h"
 #include "platform/ui/BatchedText.h"
 #include "platform/ui/WidgetPrompt.h"
 
@@ -106,7 +108,14 @@ CCmdForm::CCmdForm(CMarindleApp& app) : CMonitorForm(app, kCmdWindow, {}) {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(1, 1, 1, 1);
     layout->addWidget(edit_);
-    edit_->onCommand = [this](const std::string& line) { app_.link.SendRequest(CStringCommandMsg(line)); };
+    edit_->onCommand = [this](const std::string& line) {
+        // A character without a GBK form would reach the unit as '?': the line is not sent.
+        if (!platform::SurvivesGbk(line)) {
+            platform::MessageBox(platform::kTextNotGbk);
+            return;
+        }
+        app_.link.SendRequest(CStringCommandMsg(line));
+    };
 }
 
 void CCmdForm::Initialise(const std::string& title) {

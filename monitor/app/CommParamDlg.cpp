@@ -1,6 +1,8 @@
 #include "monitor/app/CommParamDlg.h"
 
+#include "platform/Prompt.h"
 #include "platform/ui/WidgetPrompt.h"
+#include "unitlink/PortNumber.h"
 
 #include <QFormLayout>
 #include <QHBoxLayout>
@@ -37,17 +39,20 @@ CCommParamDlg::CCommParamDlg(QWidget* parent) : QDialog(parent) {
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);
     layout->addLayout(buttons);
-    connect(connectButton, &QPushButton::clicked, this, [this] {
-        if (onStore)
-            onStore(Address());
-        done(kConnect);
-    });
-    connect(ok, &QPushButton::clicked, this, [this] {
-        if (onStore)
-            onStore(Address());
-        accept();
-    });
+    connect(connectButton, &QPushButton::clicked, this, [this] { Close(kConnect); });
+    connect(ok, &QPushButton::clicked, this, [this] { Close(Accepted); });
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+void CCommParamDlg::Close(int result) {
+    int port = 0;
+    if (!unitlink::ParsePortNumber(PortText(), port)) {
+        platform::MessageBox(unitlink::kPortRangeText, {}, platform::Icon::Warning);
+        return;
+    }
+    if (onStore && !onStore(Address()))
+        return;
+    done(result);
 }
 
 void CCommParamDlg::Prepare(const std::string& address, int port) {

@@ -19,11 +19,15 @@ public:
     void Prepare(const std::string& address, int port);
     std::string Address() const;
     std::string PortText() const;
-    // Both buttons that close with the values store them first through this.
-    std::function<void(const std::string&)> onStore;
+    // Both buttons that close with the values store them first through this; a port out of
+    // range, or a store that fails (false: already told), keeps the dialog open.
+    std::function<bool(const std::string&)> onStore;
 
     QLineEdit* address_; // 999
     QLineEdit* port_;    // 1001
+
+private:
+    void Close(int result);
 };
 
 } // namespace marindle

@@ -1,6 +1,7 @@
 #include "monitor/app/FramePropDlg.h"
 
 #include "monitor/core/DevTime.h"
+#include "platform/Prompt.h"
 #include "platform/Text.h"
 #include "platform/ui/DialogButtons.h"
 
@@ -67,6 +68,13 @@ void CFramePropDlg::UpdateEnabled() {
 }
 
 void CFramePropDlg::accept() {
+    // A filter is taken as typed or not at all: a cut address would filter another device.
+    const std::string refusal =
+        FrameFilterRefusal(Ss(devIp_->text()), Ss(destIp_->text()), Ss(addr_->text()));
+    if (!refusal.empty()) {
+        platform::MessageBox(refusal);
+        return;
+    }
     settings_.printHeader = header_->isChecked();
     settings_.save = save_->isChecked();
     settings_.tcp = tcp_->isChecked();

@@ -51,15 +51,14 @@ CHistoryForm::CHistoryForm(CMarindleApp& app, int kind, std::uint16_t deviceKey)
     wait_->setObjectName("static1032");
     fromDate_ = new QDateEdit(this);
     fromDate_->setObjectName("date1030");
+    // Any year can be typed: one the unit's time cannot carry is refused when querying.
     fromDate_->setDisplayFormat("yyyy-MM-dd");
-    BoundToUnitYears(fromDate_);
     fromTime_ = new QTimeEdit(this);
     fromTime_->setObjectName("time1031");
     fromTime_->setDisplayFormat("HH:mm:ss");
     toDate_ = new QDateEdit(this);
     toDate_->setObjectName("date1025");
     toDate_->setDisplayFormat("yyyy-MM-dd");
-    BoundToUnitYears(toDate_);
     toTime_ = new QTimeEdit(this);
     toTime_->setObjectName("time1026");
     toTime_->setDisplayFormat("HH:mm:ss");
@@ -139,6 +138,13 @@ void CHistoryForm::Initialise(const std::string& title) {
 void CHistoryForm::Query() {
     if (!CheckFilters())
         return;
+    for (const QDateEdit* date : {fromDate_, toDate_}) {
+        const std::string refusal = TypedDateRefusal(date);
+        if (!refusal.empty()) {
+            platform::MessageBox(refusal);
+            return;
+        }
+    }
     const std::time_t start = Start();
     const std::time_t end = End();
     const std::string error = CheckTimeRange(start, end);
@@ -243,8 +249,12 @@ void CEventForm::Export() {
         rows.push_back(std::move(cells));
     }
     const std::filesystem::path file = app_.SavFolder() / ("EVT_" + d->name + ".txt");
-    if (!WriteExport(file, EventExportText(rows)))
+    // The earlier export stays as it was when this one cannot be written; the user is told.
+    if (!WriteExport(file, EventExportText(rows))) {
+        platform::MessageBox("导出历史事件失败，无法写入文件\"" + file.string() + "\"", {},
+                             platform::Icon::Warning);
         return;
+    }
     platform::MessageBox("已成功导出历史事件为文件\"" + file.string() + "\"");
 }
 
@@ -339,8 +349,12 @@ void CRmtForm::Export() {
     if (!d)
         return;
     const std::filesystem::path file = app_.SavFolder() / ("RMT_" + d->name + ".txt");
-    if (!WriteExport(file, RemoteCmdExportText(records_)))
+    // The earlier export stays as it was when this one cannot be written; the user is told.
+    if (!WriteExport(file, RemoteCmdExportText(records_))) {
+        platform::MessageBox("导出远方命令失败，无法写入文件\"" + file.string() + "\"", {},
+                             platform::Icon::Warning);
         return;
+    }
     platform::MessageBox("已成功导出远方命令为文件\"" + file.string() + "\"");
 }
 

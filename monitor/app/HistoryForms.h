@@ -33,6 +33,7 @@ public:
     void Query();
     virtual void ShowRecords(bool last) = 0;
     bool Waiting() const { return waiting_ != 0; }
+    std::string CommandInFlight() const override { return Waiting() ? "召唤" : ""; }
     void SetRange(std::time_t start, std::time_t end);
     std::time_t Start() const;
     std::time_t End() const;

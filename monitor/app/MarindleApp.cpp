@@ -116,7 +116,13 @@ void CMarindleApp::OnCommParams() {
 CCommParamDlg& CMarindleApp::ParamDialog() {
     if (!paramDlg_) {
         paramDlg_ = std::make_unique<CCommParamDlg>();
-        paramDlg_->onStore = [this](const std::string& address) { cfg.SetIpAddress(address); };
+        paramDlg_->onStore = [this](const std::string& address) {
+            if (cfg.SetIpAddress(address))
+                return true;
+            platform::MessageBox("保存连接参数失败，文件：" + cfg.File().string(), {},
+                                 platform::Icon::Warning);
+            return false;
+        };
     }
     return *paramDlg_;
 }

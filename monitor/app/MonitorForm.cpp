@@ -2,6 +2,7 @@
 
 #include "monitor/app/MarindleApp.h"
 #include "monitor/app/WindowManager.h"
+#include "monitor/model/MonitorTexts.h"
 
 #include <QLabel>
 
@@ -18,6 +19,10 @@ QLabel* CMonitorForm::MakeCaption() {
     auto* caption = new QLabel(this);
     caption->setObjectName("static1024");
     return caption;
+}
+
+void CMonitorForm::TellNotSent(CMarindleApp& app, const std::string& command) {
+    app.MessageLater(text::CommandNotSent(command));
 }
 
 } // namespace marindle

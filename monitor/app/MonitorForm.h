@@ -50,10 +50,16 @@ public:
     const std::string& Title() const { return title_; }
     // Called once the window is placed: takes the title and starts (requests, timers).
     virtual void Initialise(const std::string& title) { title_ = title; }
+    // The command this window sent and still waits for the unit to answer ("" when none): told
+    // when the window closes for a lost connection.
+    virtual std::string CommandInFlight() const { return {}; }
 
 protected:
     // The caption static (1024) at the top of the form, shared by most forms.
     QLabel* MakeCaption();
+    // Tells that the command was not sent. Takes the application, not the window: a window may be
+    // gone by the time its dialog returns.
+    static void TellNotSent(CMarindleApp& app, const std::string& command);
     CMarindleApp& app_;
     std::string title_;
 

@@ -264,7 +264,10 @@ void COverallView::OnFrameProperties(QTreeWidgetItem* item) {
         return;
     s = dlg.Settings();
     app_.windows.OpenTrace(0, deviceFlag, key, &s);
-    app_.cfg.SetFrameFilters(s);
+    // The trace runs with the settings given; a file that kept the old ones is told.
+    if (!app_.cfg.SetFrameFilters(s))
+        platform::MessageBox("保存报文过滤参数失败，文件：" + app_.cfg.File().string(), {},
+                             platform::Icon::Warning);
 }
 
 // The device is looked up again after each question: frames are handled while the box is open,

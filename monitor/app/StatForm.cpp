@@ -46,8 +46,8 @@ CStatForm::CStatForm(CMarindleApp& app, std::uint16_t deviceKey)
     auto makeDate = [this](const char* name) {
         auto* d = new QDateEdit(this);
         d->setObjectName(name);
+        // Any year can be typed: one the unit's time cannot carry is refused when querying.
         d->setDisplayFormat("yyyy-MM-dd");
-        BoundToUnitYears(d);
         return d;
     };
     auto makeTime = [this](const char* name) {
@@ -152,6 +152,13 @@ void CStatForm::Query() {
         platform::MessageBox("当前正有命令在执行。");
         return;
     }
+    for (const QDateEdit* date : {startDate_, endDate_}) {
+        const std::string refusal = TypedDateRefusal(date);
+        if (!refusal.empty()) {
+            platform::MessageBox(refusal);
+            return;
+        }
+    }
     std::set<int> selected;
     for (const QModelIndex& index : list_->selectionModel()->selectedRows())
         selected.insert(index.row());
@@ -174,11 +181,16 @@ void CStatForm::Query() {
         return;
     // The dialog belongs to the main window; this window may be closed while it is open.
     const QPointer<CStatForm> self(this);
+    CMarindleApp& app = app_;
     const std::string chosen =
         ChooseFile(window(), true, "请选择保存统计数据的文件", proposed.parent_path().string(),
                    proposed.filename().string(), {Qs("数据文件 (*.dat)"), Qs(kAllFilesFilter)});
-    if (!self || chosen.empty())
+    if (chosen.empty())
         return;
+    if (!self) {
+        TellNotSent(app, "统计数据召唤");
+        return;
+    }
     queryFile_ = chosen;
     start_ = start;
     end_ = end;
@@ -193,13 +205,25 @@ void CStatForm::Query() {
     AskNext();
 }
 
+std::string CStatForm::CommandInFlight() const {
+    return Querying() ? "统计数据召唤" : "";
+}
+
 void CStatForm::AskNext() {
     for (StatEntry& e : pending_) {
         if (e.state != 0)
             continue;
-        if (const CDeviceRecord* d = app_.model.FindDeviceByKey(Key().key))
-            app_.link.SendRequest(CStatQueryMsg(d->board, d->address, e.entryId, CTimeToCp56Time(start_),
-                                                CTimeToCp56Time(end_)));
+        const CDeviceRecord* d = app_.model.FindDeviceByKey(Key().key);
+        if (!d || !app_.link.SendRequest(CStatQueryMsg(d->board, d->address, e.entryId,
+                                                       CTimeToCp56Time(start_), CTimeToCp56Time(end_)))) {
+            // The query ends here: what was asked before is not written half.
+            pending_.clear();
+            buffer_.clear();
+            timer8_->stop();
+            wait_->hide();
+            TellNotSent(app_, "统计数据召唤");
+            return;
+        }
         e.state = 1;
         timer8_->start(kWaitMs);
         wait_->show();

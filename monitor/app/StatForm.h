@@ -40,6 +40,7 @@ public:
     void SetRange(std::time_t start, std::time_t end);
 
     bool Querying() const { return !pending_.empty(); }
+    std::string CommandInFlight() const override;
     const std::filesystem::path& QueryFile() const { return queryFile_; }
     QTableWidget* List() const { return list_; }
     QLabel* WaitLabel() const { return wait_; }

@@ -26,6 +26,8 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <string>
+#include <vector>
 
 using platform::Qs;
 using platform::Ss;
@@ -97,6 +99,7 @@ void CTextMonitorForm::Initialise(const std::string& title) {
     edit_->setReadOnly(true);
     timer_->start(1000);
     savePath_ = app_.SavFolder() / SaveName();
+    saveFile_ = CSaveFileAppender(savePath_);
 }
 
 void CTextMonitorForm::Enqueue(MonitorItem item) {
@@ -118,16 +121,49 @@ void CTextMonitorForm::Enqueue(MonitorItem item) {
     queue_.Push(std::move(item), bytes, lines);
 }
 
+namespace {
+
+// The save failures of every text window go through one box at a time: a window whose disk fills
+// while another's box is up has its text shown after that box, never in a box inside it.
+std::vector<std::string>& PendingSaveFailures() {
+    static std::vector<std::string> pending;
+    return pending;
+}
+bool g_saveFailureBoxUp = false;
+bool g_saveFailurePosted = false;
+const CMarindleApp* g_saveFailureApp = nullptr;
+
+void TellSaveFailure(CMarindleApp& app, std::string text) {
+    if (g_saveFailureApp != &app) {
+        // A call posted to an application that has gone never ran: start again.
+        g_saveFailureApp = &app;
+        g_saveFailurePosted = false;
+        PendingSaveFailures().clear();
+    }
+    PendingSaveFailures().push_back(std::move(text));
+    if (g_saveFailureBoxUp || g_saveFailurePosted)
+        return; // the box that is up, or the call already posted, shows it
+    g_saveFailurePosted = true;
+    app.Post([] {
+        g_saveFailurePosted = false;
+        g_saveFailureBoxUp = true;
+        while (!PendingSaveFailures().empty()) {
+            const std::string next = PendingSaveFailures().front();
+            PendingSaveFailures().erase(PendingSaveFailures().begin());
+            platform::MessageBox(next);
+        }
+        g_saveFailureBoxUp = false;
+    });
+}
+
+} // namespace
+
 void CTextMonitorForm::WriteSaveText() {
     if (!saveText_.empty() && !savePath_.empty()) {
-        // A failure is said once, after the handling in progress, until a write succeeds again;
-        // the text is dropped either way, so what waits stays within one chunk.
-        if (AppendSaveText(savePath_, saveText_))
-            saveFailureTold_ = false;
-        else if (!saveFailureTold_) {
-            saveFailureTold_ = true;
-            app_.MessageLater(std::string(text::kWriteFailed) + "\n" + savePath_.string());
-        }
+        // A failure is said once for this window's file, after the handling in progress; the
+        // gap it leaves is marked in the file.
+        if (saveFile_.Append(saveText_) == CSaveFileAppender::Result::FailedFirst)
+            TellSaveFailure(app_, std::string(text::kWriteFailed) + "\n" + savePath_.string());
     }
     saveText_.clear();
 }

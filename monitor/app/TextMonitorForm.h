@@ -94,7 +94,7 @@ protected:
     std::filesystem::path savePath_;
     platform::CTextBatch<MonitorItem> queue_{kTickLines, kTickBytes};
     std::string saveText_;
-    bool saveFailureTold_ = false;
+    CSaveFileAppender saveFile_;
     bool searchActive_ = false;
     QTextDocument::FindFlags findFlags_;
     std::string searchText_;

@@ -183,7 +183,8 @@ bool CValueForm::eventFilter(QObject* watched, QEvent* event) {
 bool CValueForm::PendingValuesFit() {
     for (int row : pending_.Sorted()) {
         const CEntryRecord* e = EntryOf(row);
-        if (e && !GenericValueFits(e->actualValue, e->dataType, e->dataSize, e->number)) {
+        if (e && !GenericValueFits(e->actualValue, e->dataType, e->dataSize, e->number,
+                                   e->precision2.empty() ? 3 : platform::AtoI(e->precision2))) {
             // Nothing goes: the row is shown to the user, who corrects or withdraws it.
             list_->setCurrentCell(row, valueColumn_);
             platform::MessageBox(text::kValueOutOfRange);
@@ -323,15 +324,19 @@ void CProtForm::ReadGroup() {
     app_.link.RequestGroupValues(*d, KeyGroup(rows_[row].entryKey));
 }
 
-void CProtForm::SendStep(std::uint8_t inf) {
+int CProtForm::SendStep(std::uint8_t inf) {
     CDeviceRecord* d = app_.model.FindDeviceByKey(Key().key);
     if (!d)
-        return;
+        return 0;
     std::vector<WriteItem> items;
     for (int row : pending_.Sorted())
         if (const CEntryRecord* e = EntryOf(row))
             items.push_back({e->key, Gdd{e->dataType, e->dataSize, e->number}, e->actualValue});
-    app_.link.SendSettingsWrite(*d, inf, items);
+    return app_.link.SendSettingsWrite(*d, inf, items);
+}
+
+std::string CProtForm::CommandInFlight() const {
+    return state_ == 1 ? "定值下装(校核)" : state_ == 2 ? "定值下装(执行)" : "";
 }
 
 void CProtForm::Download() {
@@ -343,11 +348,16 @@ void CProtForm::Download() {
     }
     if (!PendingValuesFit())
         return;
-    // The login dialog runs an event loop; a reconnect meanwhile closes this window.
+    // The login dialog runs an event loop; a reconnect meanwhile closes this window, and the
+    // download confirmed in it is then not sent.
     const QPointer<CProtForm> self(this);
-    if (!app_.CheckRight(8) || !self)
+    CMarindleApp& app = app_;
+    if (!app.CheckRight(8))
         return;
-    SendStep(249);
+    if (!self || !SendStep(249)) {
+        TellNotSent(app, "定值下装");
+        return;
+    }
     state_ = 1;
     timer5_->start(kWaitMs);
     progress_ = std::make_unique<CTransferProgressDlg>("正在下装，请稍候……", this);
@@ -359,7 +369,7 @@ bool CProtForm::Waiting() const {
     return timer5_->isActive();
 }
 
-void CProtForm::Finish(const char* message) {
+void CProtForm::Finish(const std::string& message) {
     // The wait ends before the result is shown: a box left open must not be followed by the
     // time-out of the same download, and the box must not find this window gone when it closes.
     timer5_->stop();
@@ -374,7 +384,10 @@ void CProtForm::WriteAck(int step, int result) {
     if (state_ == 0)
         return;
     if (step == 1 && result && state_ == 1) {
-        SendStep(250);
+        if (!SendStep(250)) {
+            Finish(text::CommandNotSent("定值下装(执行)"));
+            return;
+        }
         state_ = 2;
         if (progress_)
             progress_->SetPos(50);
@@ -478,6 +491,17 @@ std::unique_ptr<QMenu> CYaoForm::BuildContextMenu(int row) {
     return menu;
 }
 
+namespace {
+const char* TelecontrolName(int action) {
+    static const char* const names[3] = {"遥控选择", "遥控执行", "遥控撤销"};
+    return names[action >= 0 && action <= 2 ? action : 0];
+}
+} // namespace
+
+std::string CYaoForm::CommandInFlight() const {
+    return Waiting() ? TelecontrolName(action_) : "";
+}
+
 void CYaoForm::Telecontrol() {
     const int row = list_->currentRow();
     CDeviceRecord* d = app_.model.FindDeviceByKey(Key().key);
@@ -485,22 +509,34 @@ void CYaoForm::Telecontrol() {
     if (!d || !e)
         return;
     // The dialogs belong to the main window and the device and entry are looked up again after them:
-    // a reconnect while one is open closes this window and empties the model.
+    // a reconnect while one is open closes this window and empties the model, and a command
+    // confirmed meanwhile is not sent.
     const QPointer<CYaoForm> self(this);
+    CMarindleApp& app = app_;
     const std::uint16_t entryKey = e->key;
     CTelecontrolDlg dlg(window());
-    if (dlg.DoModal() != QDialog::Accepted || !self)
+    if (dlg.DoModal() != QDialog::Accepted)
         return;
-    if (!app_.CheckRight(16) || !self)
+    const char* command = TelecontrolName(dlg.m_command);
+    if (!self) {
+        TellNotSent(app, command);
         return;
-    d = app_.model.FindDeviceByKey(Key().key);
+    }
+    if (!app.CheckRight(16))
+        return;
+    d = self ? app.model.FindDeviceByKey(Key().key) : nullptr;
     e = d ? d->FindEntry(entryKey) : nullptr;
-    if (!d || !e)
+    if (!d || !e) {
+        TellNotSent(app, command);
         return;
+    }
     action_ = dlg.m_command;
     value_ = dlg.m_value;
     const Gdd gdd = e->dataType ? Gdd{e->dataType, e->dataSize, e->number} : Gdd{9, 1, 1};
-    app_.link.SendTelecontrol(*d, static_cast<std::uint8_t>(249 + action_), e->key, gdd, value_);
+    if (!app_.link.SendTelecontrol(*d, static_cast<std::uint8_t>(249 + action_), e->key, gdd, value_)) {
+        TellNotSent(app, command);
+        return;
+    }
     timer9_->start(1000);
     ticks_ = 0;
     progress_ = std::make_unique<CTransferProgressDlg>("正在遥控，请稍候……", this);

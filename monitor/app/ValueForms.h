@@ -98,13 +98,15 @@ public:
     bool Waiting() const;
     CTransferProgressDlg* Progress() const { return progress_.get(); }
     std::unique_ptr<QMenu> BuildContextMenu();
+    std::string CommandInFlight() const override;
 
 protected:
     bool RowEditable(int row) const override;
 
 private:
-    void SendStep(std::uint8_t inf);
-    void Finish(const char* message);
+    // Sends the step (249 confirmation, 250 execution) with the pending values; 0 when not sent.
+    int SendStep(std::uint8_t inf);
+    void Finish(const std::string& message);
     QTimer* timer5_;
     int state_ = 0; // 0 idle, 1 waiting for the confirmation, 2 for the execution
     std::unique_ptr<CTransferProgressDlg> progress_;
@@ -128,6 +130,7 @@ public:
     bool Waiting() const;
     int Ticks() const { return ticks_; }
     CTransferProgressDlg* Progress() const { return progress_.get(); }
+    std::string CommandInFlight() const override;
 
 protected:
     bool RowEditable(int row) const override;

@@ -263,11 +263,18 @@ void DeleteWindow(QMdiArea* area, CMonitorForm* form) {
 
 void CWindowManager::CloseLinkWindows() {
     const std::vector<CMonitorForm*> copy = open_;
+    // A command that was sent and not answered does not vanish with its window: its outcome is
+    // unknown, and the user is told so once the windows are closed.
+    std::vector<std::string> unanswered;
     for (CMonitorForm* f : copy) {
         if (f->Kind() == kDebugWindow || (f->Kind() == kTraceWindow && f->Key().mainFlag == 1))
             continue;
+        if (const std::string command = f->CommandInFlight(); !command.empty())
+            unanswered.push_back(f->Title() + "：" + command);
         DeleteWindow(area_, f);
     }
+    if (!unanswered.empty())
+        app_.MessageLater(text::CommandsUnanswered(unanswered));
 }
 
 void CWindowManager::CloseAll() {

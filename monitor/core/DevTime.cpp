@@ -139,6 +139,37 @@ std::uint32_t ParseIpAddress(std::string_view text) {
     return value;
 }
 
+std::optional<std::uint32_t> ParseDottedAddress(std::string_view s) {
+    std::uint32_t address = 0;
+    for (int part = 0; part < 4; ++part) {
+        const std::size_t dot = part < 3 ? s.find('.') : s.size();
+        if (dot == std::string_view::npos || dot == 0 || dot > 3)
+            return std::nullopt;
+        unsigned v = 0;
+        for (char c : s.substr(0, dot)) {
+            if (c < '0' || c > '9')
+                return std::nullopt;
+            v = v * 10 + static_cast<unsigned>(c - '0');
+        }
+        if (v > 255)
+            return std::nullopt;
+        address = address << 8 | v;
+        s.remove_prefix(part < 3 ? dot + 1 : dot);
+    }
+    return address;
+}
+
+std::string FrameFilterRefusal(std::string_view deviceIp, std::string_view destinationIp,
+                               std::string_view deviceAddress) {
+    if (!ParseDottedAddress(platform::Trim(deviceIp)) || !ParseDottedAddress(platform::Trim(destinationIp)))
+        return kIpAddressInvalid;
+    const std::string address = platform::Trim(deviceAddress);
+    if (address.empty() || address.size() > 5 ||
+        address.find_first_not_of("0123456789") != std::string::npos || platform::AtoI(address) > 65535)
+        return kDeviceAddressInvalid;
+    return {};
+}
+
 bool IsPointOn(std::uint8_t state, int flag, int kind) {
     if (flag == 0)
         return state == 2;

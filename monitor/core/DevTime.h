@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <ctime>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -60,6 +61,16 @@ bool ClockStampText(const std::uint8_t* stamp, std::string& text);
 // Four dot-separated decimal numbers from the left into the bytes from most to least significant;
 // 0 when the text has no dot or starts with one.
 std::uint32_t ParseIpAddress(std::string_view text);
+
+// A dotted address as typed: exactly four decimal parts of 0 to 255, the first the most
+// significant; nothing for any other text ("300.1.1.1" is no address, not 44.1.1.1).
+std::optional<std::uint32_t> ParseDottedAddress(std::string_view text);
+// The frame filters typed in the frame properties: "" when both addresses and the device address
+// (0 to 65535) are taken as typed, else the message of the first that is not.
+inline constexpr const char* kIpAddressInvalid = "IP地址无效,应为四段0至255之间的数字!";
+inline constexpr const char* kDeviceAddressInvalid = "装置地址应为0至65535之间的整数!";
+std::string FrameFilterRefusal(std::string_view deviceIp, std::string_view destinationIp,
+                               std::string_view deviceAddress);
 
 // State tests of communication states: flag 0 = a port (state 2); kind 1 = network A of a device
 // ((s & 0x30) == 0x20); kind 2 = 0x80 to 0xBF.

@@ -196,6 +196,8 @@ bool CDeviceLink::HandlePiece(const std::uint8_t* frame, std::size_t len) {
 }
 
 void CDeviceLink::OnTick() {
+    // The keep-alive ticks only once the login is done.
+    loginDrops_ = 0;
     if (heartbeatTicks_ < kHeartbeatTicks)
         ++heartbeatTicks_;
     else {
@@ -255,14 +257,25 @@ void CDeviceLink::OnPeerClosed() {
 
 void CDeviceLink::ConnectionLost() {
     // A running link (the keep-alive ticks) is re-established at once, as the silence watch would
-    // do it a little later. During the login the user connects again, as after its time-outs.
+    // do it a little later.
     if (timers_.IsRunning(kKeepAliveTimer) && host_) {
+        loginDrops_ = 0;
         host_->Reconnect();
         return;
     }
+    // Lost during the login: said, and connected again the same way; a unit that drops the login
+    // again right away is left to the user, so that the program does not connect in a loop.
     Disconnect();
-    if (host_)
-        host_->CloseNotice();
+    if (!host_)
+        return;
+    host_->CloseNotice();
+    if (loginDrops_++ == 0) {
+        Tell(kLoginDropped);
+        host_->Reconnect();
+    } else {
+        loginDrops_ = 0;
+        Tell(kLoginDroppedAgain);
+    }
 }
 
 void CDeviceLink::OnReceiveError() {

@@ -39,6 +39,10 @@ public:
     // unless a valid frame is among the bytes received but not yet read.
     static constexpr int kHeartbeatTicks = 10;
     static constexpr int kSilenceTicks = 30;
+    // A connection lost during the login, the first time (connected again) and straight after.
+    static constexpr const char* kLoginDropped = "验证和配置时与通讯装置的连接中断，正在重新连接。";
+    static constexpr const char* kLoginDroppedAgain =
+        "验证和配置时与通讯装置的连接再次中断，请尝试重新连接。";
 
     // host and windows are observed and must outlive the link.
     CDeviceLink(std::unique_ptr<unitlink::ILinkTransport> transport, ILinkHost* host,
@@ -136,6 +140,7 @@ private:
     std::uint8_t rii_ = 0;
     std::uint16_t heartbeatTicks_ = 0;
     std::uint16_t silenceTicks_ = 0;
+    int loginDrops_ = 0; // connections lost during the login since the last one that got through
     std::uint16_t loginKey_;
     CLinkTimers timers_;
     unitlink::CLinkDrop drop_{[this] { ConnectionLost(); }};

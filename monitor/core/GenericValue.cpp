@@ -1,8 +1,11 @@
 #include "monitor/core/GenericValue.h"
 
+#include "monitor/core/DevTime.h"
+
 #include "platform/Gbk.h"
 #include "platform/Text.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -80,25 +83,6 @@ std::optional<double> RealNumber(std::string_view s) {
     return v;
 }
 
-// "a.b.c.d" with four decimal parts of 0 to 255, or nothing.
-std::optional<std::uint32_t> DottedAddress(std::string_view s) {
-    std::uint32_t address = 0;
-    for (int part = 0; part < 4; ++part) {
-        const std::size_t dot = part < 3 ? s.find('.') : s.size();
-        if (dot == std::string_view::npos || dot == 0 || dot > 3)
-            return std::nullopt;
-        const std::string_view digits = s.substr(0, dot);
-        if (digits.find_first_not_of("0123456789") != std::string_view::npos)
-            return std::nullopt;
-        const auto v = WholeNumber(digits);
-        if (!v || *v > 255)
-            return std::nullopt;
-        address = address << 8 | static_cast<std::uint32_t>(*v);
-        s.remove_prefix(part < 3 ? dot + 1 : dot);
-    }
-    return address;
-}
-
 int HexDigit(char c) {
     if (c >= '0' && c <= '9')
         return c - '0';
@@ -117,6 +101,18 @@ bool HexDigits(std::string_view s) {
         if (HexDigit(c) < 0)
             return false;
     return true;
+}
+
+// The bits of byte i that belong to a bit string of `bits` bits: the last byte of a string narrower
+// than whole bytes has bits above the string, which no typed value may set.
+unsigned BitStringMask(std::size_t bits, std::size_t i) {
+    return bits >= 8 * (i + 1) ? 0xFFu : bits <= 8 * i ? 0u : (1u << (bits - 8 * i)) - 1u;
+}
+
+// Whether a real shows as exactly itself with that many decimals: 0.125 with three, 1e-50 with none.
+bool ShowsExactly(double v, int decimals) {
+    const auto shown = RealNumber(platform::StrFormat("%.*f", decimals, v));
+    return shown && *shown == v;
 }
 
 // Two hexadecimal texts of the same number, whatever their case and leading zeros.
@@ -321,7 +317,7 @@ std::vector<std::uint8_t> ParseGenericValue(std::string_view text, std::uint8_t 
     case 3:
         if (size == 1 && number == 4) {
             // An address, written as it is shown: the most significant byte first.
-            if (const auto address = DottedAddress(text))
+            if (const auto address = ParseDottedAddress(text))
                 for (std::size_t i = 0; i < 4; ++i)
                     out[i] = static_cast<std::uint8_t>(*address >> (8 * (3 - i)));
             break;
@@ -388,7 +384,8 @@ std::vector<std::uint8_t> ParseGenericValue(std::string_view text, std::uint8_t 
     return out;
 }
 
-bool GenericValueFits(std::string_view text, std::uint8_t type, std::uint8_t size, std::uint8_t number) {
+bool GenericValueFits(std::string_view text, std::uint8_t type, std::uint8_t size, std::uint8_t number,
+                      int decimals) {
     // The value is encoded as it would go out and read back as the device reads it; it fits
     // only when that reading is the value typed.
     const std::vector<std::uint8_t> bytes = ParseGenericValue(text, type, size, number);
@@ -414,20 +411,29 @@ bool GenericValueFits(std::string_view text, std::uint8_t type, std::uint8_t siz
         const auto got = WholeNumber(back);
         return want && got && *want == *got;
     }
-    case 2:
+    case 2: {
+        // Bits beyond a string narrower than whole bytes are refused, not sent.
+        const std::size_t bits = static_cast<std::size_t>(size) * number;
+        for (std::size_t i = 0; i < bytes.size(); ++i)
+            if (bytes[i] & ~BitStringMask(bits, i))
+                return false;
         return HexDigits(typed) && HexDigits(back) && SameHex(typed, back);
+    }
     case 6:
     case 7:
     case 20:
     case 205: {
+        // The value must show as itself with the page's decimals, and so must the float sent:
+        // 16777217 would go as 16777216, 1e-50 as 0, and 1.2345 shows as 1.235 with three.
         const auto want = RealNumber(typed);
-        if (!want || back.empty())
+        if (!want || back.empty() || !std::isfinite(*want))
             return false;
+        const int shown = std::clamp(decimals, 0, 5);
         float sent;
         std::memcpy(&sent, bytes.data(), 4);
-        return std::isfinite(sent) &&
-               static_cast<double>(sent) == static_cast<double>(static_cast<float>(*want)) &&
-               (sent != 0.0f || *want == 0.0);
+        return ShowsExactly(*want, shown) && std::isfinite(sent) &&
+               platform::StrFormat("%.*f", shown, static_cast<double>(sent)) ==
+                   platform::StrFormat("%.*f", shown, *want);
     }
     case 8: {
         const auto want = RealNumber(typed);

@@ -32,9 +32,11 @@ std::vector<std::uint8_t> ParseGenericValue(std::string_view text, std::uint8_t 
                                             std::uint8_t number);
 
 // Whether a text goes out as itself: its ParseGenericValue bytes, read back by FormatGenericValue,
-// give the value typed (the same whole number, address, hexadecimal digits, finite real or text).
+// give the value typed (the same whole number, address, hexadecimal digits within the string's
+// bits, text; a real that shows as itself with the page's decimals and whose float shows as it).
 // A value that does not would reach the device as another one, and is not to be sent.
-bool GenericValueFits(std::string_view text, std::uint8_t type, std::uint8_t size, std::uint8_t number);
+bool GenericValueFits(std::string_view text, std::uint8_t type, std::uint8_t size, std::uint8_t number,
+                      int decimals = 3);
 
 // The UTF-8 text of the GBK bytes of a text field, already cut at its end or its first zero. A
 // double-byte character cut in two by the end of the field drops its broken first byte.

@@ -2,9 +2,12 @@
 
 #include "monitor/core/ClockCommands.h"
 #include "monitor/core/DevTime.h"
+#include "platform/Prompt.h"
 #include "platform/ui/DialogButtons.h"
 #include "platform/ui/WidgetPrompt.h"
 #include "unitlink/UnitTime.h"
+
+#include <array>
 
 #include <QDateEdit>
 #include <QDialogButtonBox>
@@ -22,8 +25,8 @@ CUnitTimeDlg::CUnitTimeDlg(QWidget* parent) : QDialog(parent) {
     date_ = new QDateEdit(this);
     date_->setObjectName("date1049");
     date_->setCalendarPopup(true);
+    // Any year can be typed, so that one the unit cannot carry is refused as typed.
     date_->setDisplayFormat("yyyy-MM-dd");
-    BoundToUnitYears(date_);
     time_ = new QTimeEdit(this);
     time_->setObjectName("time1050");
     time_->setDisplayFormat("HH:mm:ss");
@@ -45,6 +48,11 @@ int CUnitTimeDlg::DoModal() {
 }
 
 void CUnitTimeDlg::accept() {
+    const std::string refusal = TypedDateRefusal(date_);
+    if (!refusal.empty()) {
+        platform::MessageBox(refusal);
+        return;
+    }
     const QDate d = date_->date();
     const QTime t = time_->time();
     m_date = MakeLocalTime(d.year(), d.month(), d.day(), 0, 0, 0);
@@ -56,8 +64,15 @@ void CUnitTimeDlg::accept() {
     QDialog::accept();
 }
 
-void BoundToUnitYears(QDateEdit* edit) {
-    edit->setDateRange(QDate(unitlink::kFirstUnitYear, 1, 1), QDate(unitlink::kLastUnitYear, 12, 31));
+std::string TypedDateRefusal(const QDateEdit* edit) {
+    const QStringList parts = edit->text().trimmed().split('-');
+    std::array<std::string, 6> texts = {"", "", "", "0", "0", "0"};
+    for (qsizetype i = 0; i < 3 && i < parts.size(); ++i)
+        texts[static_cast<std::size_t>(i)] = platform::Ss(parts[i]);
+    if (parts.size() != 3)
+        texts[1] = "";
+    std::array<int, 6> values{};
+    return unitlink::UnitTimeTextsRefusal(texts, values);
 }
 
 int SetCustomClock(CDeviceLink& link, QWidget* parent) {

@@ -2,6 +2,7 @@
 // "设置通讯装置时间": a date and a time of day chosen for the unit's clock.
 #include <ctime>
 #include <QDialog>
+#include <string>
 
 class QDateEdit;
 class QTimeEdit;
@@ -29,8 +30,10 @@ private:
     QTimeEdit* time_ = nullptr; // control 1050
 };
 
-// Keeps a date editor to the years the unit's time can carry.
-void BoundToUnitYears(QDateEdit* edit);
+// Why the date a date editor shows ("yyyy-MM-dd") cannot go to the unit, "" when it can: its year
+// outside 2000-2099, a month or a day outside its range, or a text that is no date. The editor
+// keeps what was typed, so a refused date is told, not replaced by the one held before.
+std::string TypedDateRefusal(const QDateEdit* edit);
 
 // "自定义时钟": the dialog, then the chosen date and time of day go to the unit. 1 when sent.
 int SetCustomClock(CDeviceLink& link, QWidget* parent = nullptr);

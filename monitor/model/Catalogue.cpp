@@ -11,7 +11,7 @@ namespace marindle {
 
 bool AddCatalogueEntry(std::vector<CatalogueEntry>& entries, const std::string& name, std::uint8_t type,
                        std::uint32_t size, std::uint32_t time) {
-    if (name == ".")
+    if (name == "." || entries.size() >= kMaxCatalogueEntries)
         return false;
     CatalogueEntry e;
     e.position = static_cast<std::uint16_t>(entries.size());
@@ -26,6 +26,11 @@ bool AddCatalogueEntry(std::vector<CatalogueEntry>& entries, const std::string& 
     }
     entries.push_back(e);
     return true;
+}
+
+std::string CatalogueCappedText(std::size_t refused) {
+    return platform::StrFormat("目录中的条目超过%zu个，只列出了前%zu个，另有%zu个未列出。",
+                               kMaxCatalogueEntries, kMaxCatalogueEntries, refused);
 }
 
 std::string OpenFolderPath(const std::string& current, const CatalogueEntry& e) {

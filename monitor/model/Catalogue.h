@@ -3,6 +3,7 @@
 // the sort by column, the cells of a row and the chunks of a download.
 #include "unitlink/FrameLayout.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -25,8 +26,11 @@ inline constexpr std::uint32_t kMaxTransferBytes = unitlink::kMaxTransferLength;
 inline constexpr const char* kUploadTooLarge = "文件大小超过100MB，不能上装。";
 inline constexpr const char* kDownloadTooLarge = "文件大小超过100MB，不能下装。";
 
-// Adds an entry of a listing: "." is dropped, ".." becomes the up entry "向上...". False when
-// nothing was added.
+// The most entries a listing holds: far above the files of any folder of the unit, and the rows
+// the window fills and sorts at once; the entries beyond it are refused and their count told.
+inline constexpr std::size_t kMaxCatalogueEntries = 10000;
+// Adds an entry of a listing: "." is dropped, ".." becomes the up entry "向上...", nothing is added
+// to a list of kMaxCatalogueEntries. False when nothing was added.
 bool AddCatalogueEntry(std::vector<CatalogueEntry>& entries, const std::string& name, std::uint8_t type,
                        std::uint32_t size, std::uint32_t time);
 // The path that opening the entry leads to (empty: nothing is requested).
@@ -36,6 +40,8 @@ void SortCatalogue(std::vector<CatalogueEntry>& entries, int column, bool ascend
 // The four cells of a row ("名称", "大小", "类型", "修改时间").
 std::vector<std::string> CatalogueRowTexts(const CatalogueEntry& e);
 std::string CatalogueTypeText(std::uint8_t type);
+// What is told when entries of a listing were refused for the bound.
+std::string CatalogueCappedText(std::size_t refused);
 
 // The next download chunk: its offset is done, its size, and whether more follow.
 struct ChunkPlan {

@@ -17,10 +17,10 @@ std::string CNetCfg::IpAddress() const {
     return platform::GetPrivateProfileString(kTcp, "IP_ADDR", "0.0.0.0", kValueSize, File());
 }
 
-void CNetCfg::SetIpAddress(const std::string& address) const {
+bool CNetCfg::SetIpAddress(const std::string& address) const {
     std::error_code ec;
     std::filesystem::create_directories(SavFolder(), ec);
-    platform::WritePrivateProfileString(kTcp, "IP_ADDR", address, File());
+    return platform::WritePrivateProfileString(kTcp, "IP_ADDR", address, File());
 }
 
 FrameSettings CNetCfg::FrameFilters() const {
@@ -37,16 +37,18 @@ FrameSettings CNetCfg::FrameFilters() const {
     return s;
 }
 
-void CNetCfg::SetFrameFilters(const FrameSettings& s) const {
+bool CNetCfg::SetFrameFilters(const FrameSettings& s) const {
     std::error_code ec;
     std::filesystem::create_directories(SavFolder(), ec);
     const auto f = File();
-    platform::WritePrivateProfileString(kTcp, "IF_DEV_IP", s.devIpFilter ? "1" : "0", f);
-    platform::WritePrivateProfileString(kTcp, "IF_DEST_IP", s.destIpFilter ? "1" : "0", f);
-    platform::WritePrivateProfileString(kTcp, "IF_DEV_ADDR", s.devAddrFilter ? "1" : "0", f);
-    platform::WritePrivateProfileString(kTcp, "DEV_IP", platform::DottedIPv4(s.deviceIp), f);
-    platform::WritePrivateProfileString(kTcp, "DEST_IP", platform::DottedIPv4(s.destinationIp), f);
-    platform::WritePrivateProfileString(kTcp, "DEV_ADDR", platform::StrFormat("%u", s.deviceAddress), f);
+    return platform::WritePrivateProfileStrings(kTcp,
+                                                {{"IF_DEV_IP", s.devIpFilter ? "1" : "0"},
+                                                 {"IF_DEST_IP", s.destIpFilter ? "1" : "0"},
+                                                 {"IF_DEV_ADDR", s.devAddrFilter ? "1" : "0"},
+                                                 {"DEV_IP", platform::DottedIPv4(s.deviceIp)},
+                                                 {"DEST_IP", platform::DottedIPv4(s.destinationIp)},
+                                                 {"DEV_ADDR", platform::StrFormat("%u", s.deviceAddress)}},
+                                                f);
 }
 
 bool CNetCfg::TelecontrolPermitted() const {

@@ -32,10 +32,12 @@ public:
 
     // "IP_ADDR" of "TCP Config" ("0.0.0.0" when absent).
     std::string IpAddress() const;
-    void SetIpAddress(const std::string& address) const;
+    // False when the file could not be written (it is then as it was).
+    bool SetIpAddress(const std::string& address) const;
     // The three filter flags and addresses as stored; the other values keep their defaults.
     FrameSettings FrameFilters() const;
-    void SetFrameFilters(const FrameSettings& s) const;
+    // False when a value could not be written (those before it were).
+    bool SetFrameFilters(const FrameSettings& s) const;
     // "YK_PERMIT" of "System Config" converts to a number other than 0.
     bool TelecontrolPermitted() const;
 

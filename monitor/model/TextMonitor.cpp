@@ -64,6 +64,20 @@ bool AppendSaveText(const std::filesystem::path& file, const std::string& text) 
     return !file.empty() && platform::AppendFileBytes(file, platform::GbkTextBytes(text));
 }
 
+CSaveFileAppender::Result CSaveFileAppender::Append(const std::string& text) {
+    // The mark goes in with the chunk, as one append: a mark alone would say the gap ended.
+    const std::string chunk = gap_ ? std::string("\n") + kSaveGapMark + "\n" + text : text;
+    if (AppendSaveText(file_, chunk)) {
+        gap_ = false;
+        return Result::Written;
+    }
+    gap_ = true;
+    if (told_)
+        return Result::Failed;
+    told_ = true;
+    return Result::FailedFirst;
+}
+
 std::string ConsoleLine(const std::string& line) {
     // Counted in characters, not bytes, so a Chinese command is not cut inside a character.
     std::string out;

@@ -36,6 +36,27 @@ std::string PortLabel(const CDevModel& model, std::uint16_t portKey);
 // cannot be opened or written, or a character had no GBK form.
 bool AppendSaveText(const std::filesystem::path& file, const std::string& text);
 
+// The mark a save file gets where entries are missing because they could not be written.
+inline constexpr const char* kSaveGapMark = "【此处有记录未能写入文件】";
+
+// The save file of one text window: chunks appended whole by AppendSaveText. A chunk that cannot
+// be written is dropped (what waits stays within one chunk) and leaves a gap, marked in the file
+// before the next chunk that is written; the failure is to be told once while the window lives,
+// however often the disk then fills and frees again.
+class CSaveFileAppender {
+public:
+    enum class Result { Written, Failed, FailedFirst };
+    explicit CSaveFileAppender(std::filesystem::path file = {}) : file_(std::move(file)) {}
+    // FailedFirst: the first failure for this file, which the caller tells.
+    Result Append(const std::string& text);
+    bool GapPending() const { return gap_; }
+
+private:
+    std::filesystem::path file_;
+    bool gap_ = false;
+    bool told_ = false;
+};
+
 // One queued item of any text window: the colour and the text, or a frame.
 struct MonitorItem {
     std::uint32_t colour = 0;

@@ -2,6 +2,7 @@
 
 #include "platform/Gbk.h"
 #include "platform/scl/DocInfo.h"
+#include "platform/scl/SclScan.h"
 #include "platform/Text.h"
 
 #include <pugixml.hpp>
@@ -92,28 +93,8 @@ std::size_t ExpandOne(std::string_view text, std::string& out) {
             return semi + 1;
         }
     }
-    if (name.size() < 2 || name[0] != '#')
-        return 0;
-    const bool hex = name[1] == 'x';
-    const std::string_view digits = name.substr(hex ? 2 : 1);
-    if (digits.empty())
-        return 0;
     std::uint32_t code = 0;
-    for (char ch : digits) {
-        int v = -1;
-        if (ch >= '0' && ch <= '9')
-            v = ch - '0';
-        else if (hex && ch >= 'a' && ch <= 'f')
-            v = ch - 'a' + 10;
-        else if (hex && ch >= 'A' && ch <= 'F')
-            v = ch - 'A' + 10;
-        if (v < 0)
-            return 0;
-        code = code * (hex ? 16 : 10) + static_cast<std::uint32_t>(v);
-        if (code > 0x10FFFF)
-            return 0;
-    }
-    if (code == 0 || (code >= 0xD800 && code <= 0xDFFF))
+    if (scan::CharacterReference(text.substr(0, semi + 1), code) == 0 || !IsXmlChar(code))
         return 0;
     AppendUtf8(out, code);
     return semi + 1;
@@ -141,7 +122,7 @@ std::string ExpandReferences(std::string text) {
 
 std::string Text(const detail::DocInfo* doc, const char* s) {
     if (doc && doc->gbk)
-        return ExpandReferences(FromGbk(s));
+        return ExpandReferences(FromGb18030(s));
     return std::string(s);
 }
 
@@ -153,7 +134,7 @@ std::string CharacterData(const detail::DocInfo* doc, pugi::xml_node node) {
         if (c.type() == pugi::node_pcdata)
             text += Text(doc, c.value());
         else if (c.type() == pugi::node_cdata)
-            text += doc && doc->gbk ? FromGbk(c.value()) : std::string(c.value());
+            text += doc && doc->gbk ? FromGb18030(c.value()) : std::string(c.value());
     }
     return text;
 }

@@ -1,5 +1,6 @@
 #include "platform/scl/SCLService.h"
 
+#include "platform/Gbk.h"
 #include "platform/scl/DocInfo.h"
 #include "platform/scl/SclScan.h"
 #include "platform/Text.h"
@@ -131,19 +132,28 @@ struct CSCLService::Impl {
 bool CSCLService::Impl::CheckBytes(const char* d, std::size_t n) {
     const std::string_view bytes(d, n);
     if (info.gbk) {
-        if (const std::size_t bad = FirstInvalidGbk(bytes); bad != std::string_view::npos) {
+        if (const std::size_t bad = DecodeGb18030(bytes, nullptr); bad != std::string_view::npos) {
             refused = true;
             return ParseError(static_cast<std::ptrdiff_t>(bad), "文字不是有效的GBK编码") != 0;
         }
     } else {
         if (const std::size_t bad = FirstInvalidUtf8(bytes); bad != std::string_view::npos) {
-            if (FirstInvalidGbk(bytes) != std::string_view::npos || MostlyUtf8(bytes)) {
+            if (DecodeGb18030(bytes, nullptr) != std::string_view::npos || MostlyUtf8(bytes)) {
                 refused = true;
                 return ParseError(static_cast<std::ptrdiff_t>(bad),
                                   "文字不是有效的UTF-8编码，也不是GBK编码") != 0;
             }
             info.gbk = true;
         }
+    }
+    // A reference to a character XML does not allow would put a NUL that cuts a text short, or
+    // bytes that are no UTF-8, into the models and the cache.
+    std::string reference;
+    if (const std::size_t at = FirstForbiddenCharacterReference(d, n, reference);
+        at != std::string_view::npos) {
+        refused = true;
+        const std::string what = "字符引用" + reference + "不是XML允许的字符";
+        return ParseError(static_cast<std::ptrdiff_t>(at), what.c_str()) != 0;
     }
     const std::size_t prologEnd = PrologEnd(d, n);
     if (prologEnd == std::string_view::npos || prologEnd >= n)
@@ -452,9 +462,6 @@ CSCLService::~CSCLService() = default;
 
 void CSCLService::SetXmlFileName(const std::string& path) {
     impl_->fileName = path;
-}
-const std::string& CSCLService::GetXmlFileName() const {
-    return impl_->fileName;
 }
 
 void CSCLService::SetLoadMode(int mode) {

@@ -22,7 +22,6 @@ public:
 
     // The file that LoadFromXmlFile reads (a UTF-8 path).
     void SetXmlFileName(const std::string& path);
-    const std::string& GetXmlFileName() const;
 
     // The load-mode word that the CID reader sets before loading; kept for it, every mode
     // loads the whole file.

@@ -235,6 +235,70 @@ std::size_t FirstDeclaredEntityReference(const char* d, std::size_t n, std::size
     return std::string_view::npos;
 }
 
+std::size_t CharacterReference(std::string_view text, std::uint32_t& code) {
+    if (text.size() < 3 || text[0] != '&' || text[1] != '#')
+        return 0;
+    const bool hex = text[2] == 'x';
+    std::size_t i = hex ? 3 : 2;
+    std::uint32_t value = 0;
+    const std::size_t first = i;
+    for (; i < text.size() && i < 16; ++i) {
+        const char ch = text[i];
+        int v = -1;
+        if (ch >= '0' && ch <= '9')
+            v = ch - '0';
+        else if (hex && ch >= 'a' && ch <= 'f')
+            v = ch - 'a' + 10;
+        else if (hex && ch >= 'A' && ch <= 'F')
+            v = ch - 'A' + 10;
+        if (v < 0)
+            break;
+        value = std::min<std::uint32_t>(value * (hex ? 16 : 10) + static_cast<std::uint32_t>(v), 0x110000);
+    }
+    if (i == first || i >= text.size() || text[i] != ';')
+        return 0;
+    code = value;
+    return i + 1;
+}
+
+std::size_t FirstForbiddenCharacterReference(const char* d, std::size_t n, std::string& reference) {
+    const std::string_view text(d, n);
+    // Markup before `plain` has been passed: comments, CDATA sections and processing
+    // instructions found on the way are skipped whole (their "&#" are no references); the last
+    // one skipped ends at sectionEnd.
+    std::size_t plain = 0, sectionEnd = 0;
+    for (std::size_t pos = text.find("&#"); pos != std::string_view::npos; pos = text.find("&#", pos + 2)) {
+        while (plain < pos) {
+            const std::size_t lt = text.find('<', plain);
+            if (lt == std::string_view::npos || lt > pos) {
+                plain = pos;
+                break;
+            }
+            static constexpr std::pair<std::string_view, std::string_view> kSections[] = {
+                {"<!--", "-->"}, {"<![CDATA[", "]]>"}, {"<?", "?>"}};
+            plain = lt + 1;
+            for (const auto& [open, close] : kSections) {
+                if (text.compare(lt, open.size(), open) != 0)
+                    continue;
+                const std::size_t end = text.find(close, lt + open.size());
+                plain = sectionEnd = end == std::string_view::npos ? n : end + close.size();
+                break;
+            }
+        }
+        if (pos < sectionEnd)
+            continue;
+        std::uint32_t code = 0;
+        const std::size_t length = CharacterReference(text.substr(pos), code);
+        if (length == 0)
+            continue; // not a character reference; the parser judges it
+        if (!platform::IsXmlChar(code)) {
+            reference.assign(d + pos, length);
+            return pos;
+        }
+    }
+    return std::string_view::npos;
+}
+
 // Whether text that is not all well-formed UTF-8 is still mostly so: Chinese UTF-8 text often
 // also makes valid GBK byte pairs, and a UTF-8 file with a few stray bytes is not to be read as
 // GBK. Counted over the whole text, resuming one byte after each invalid one.

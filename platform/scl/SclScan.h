@@ -80,6 +80,14 @@ std::size_t FirstDeclaredEntityReference(const char* d, std::size_t n, std::size
 // GBK. Counted over the whole text, resuming one byte after each invalid one.
 bool MostlyUtf8(std::string_view text);
 
+// The character reference at the start of text ("&#x4E00;", "&#20108;"): its length with the
+// ";", its code in code (codes past U+10FFFF as 0x110000); 0 when it is none.
+std::size_t CharacterReference(std::string_view text, std::uint32_t& code);
+// The offset of the first character reference ("&#...;", "&#x...;") outside comments, CDATA
+// sections and processing instructions whose character XML does not allow (U+0000, a surrogate,
+// U+FFFF, beyond U+10FFFF), the reference in reference; npos when there is none.
+std::size_t FirstForbiddenCharacterReference(const char* d, std::size_t n, std::string& reference);
+
 void CutTags(const char* d, std::size_t n, CutRun& run);
 
 // The tags after the root's start tag, cut in runs of equal length on threads of their own for a

@@ -17,46 +17,25 @@ std::string Count(std::uint64_t n) {
 
 } // namespace
 
-TypeWalkLimits TypeWalkLimits::ForElements(std::uint64_t declared) const {
-    TypeWalkLimits limits = *this;
-    limits.elements = std::max<std::uint64_t>(declared, 1);
-    return limits;
-}
-
-std::uint64_t TypeWalkLimits::FileNodes() const {
-    return elements ? std::min(nodesPerFile, nodesBase + nodesPerElement * elements) : nodesPerFile;
-}
-
-std::uint64_t TypeWalkLimits::FilePoints() const {
-    return elements ? std::min(pointsPerFile, pointsBase + pointsPerElement * elements) : pointsPerFile;
-}
-
 std::uint64_t TypeWalkLimits::IedNodes() const {
-    return std::min(nodesPerIed, FileNodes());
+    return std::min(nodesPerIed, nodesPerFile);
 }
 
 std::uint64_t TypeWalkLimits::IedPoints() const {
-    return std::min(pointsPerIed, FilePoints());
+    return std::min(pointsPerIed, pointsPerFile);
 }
 
-std::uint64_t DeclaredElements(const CtBase& element) {
-    static constexpr std::string_view kDeclared[] = {"IED", "LDevice", "LN0",       "LN",     "DOI",
-                                                     "SDI", "DAI",     "LNodeType", "DOType", "DAType",
-                                                     "DO",  "SDO",     "DA",        "BDA"};
-    if (!element)
-        return 0;
-    std::uint64_t count = element.CountEleByName(kDeclared, std::size(kDeclared), true);
-    for (const std::string_view name : kDeclared)
-        if (element.IsNamed(name))
-            return count + 1;
-    return count;
+void CWalkBrake::Failed(std::uint64_t order) {
+    std::uint64_t first = firstFailed.load();
+    while (order < first && !firstFailed.compare_exchange_weak(first, order)) {
+    }
 }
 
 void CTypeWalkBudget::StartFile() {
     Brake();
     path_.clear();
     ied_.clear();
-    objectNodes_ = iedNodes_ = iedPoints_ = fileNodes_ = filePoints_ = 0;
+    objectNodes_ = iedNodes_ = iedPoints_ = fileNodes_ = filePoints_ = fileIeds_ = 0;
     overflow_ = Overflow::None;
     typeId_.clear();
 }
@@ -108,7 +87,7 @@ bool CTypeWalkBudget::CountNode(std::size_t pathBytes) {
         Fail(Overflow::ObjectNodes);
     else if ((iedNodes_ += weight) > limits_.IedNodes())
         Fail(Overflow::IedNodes);
-    else if ((fileNodes_ += weight) > limits_.FileNodes())
+    else if ((fileNodes_ += weight) > limits_.nodesPerFile)
         Fail(Overflow::FileNodes);
     else if ((unbrakedNodes_ += weight) >= kBrakeBatch)
         return Brake();
@@ -121,11 +100,27 @@ bool CTypeWalkBudget::CountPoint(std::size_t referenceBytes) {
     const std::uint64_t weight = PointWeight(referenceBytes);
     if ((iedPoints_ += weight) > limits_.IedPoints())
         Fail(Overflow::IedPoints);
-    else if ((filePoints_ += weight) > limits_.FilePoints())
+    else if ((filePoints_ += weight) > limits_.pointsPerFile)
         Fail(Overflow::FilePoints);
     else if ((unbrakedPoints_ += weight) >= kBrakeBatch)
         return Brake();
     return !Failed();
+}
+
+bool CTypeWalkBudget::Reserve(std::uint64_t points) {
+    if (Failed())
+        return false;
+    if (iedPoints_ + points > limits_.IedPoints())
+        Fail(Overflow::IedPoints);
+    else if (filePoints_ + points > limits_.pointsPerFile)
+        Fail(Overflow::FilePoints);
+    return !Failed();
+}
+
+std::uint64_t CTypeWalkBudget::PointRoom() const {
+    const std::uint64_t ied = limits_.IedPoints() > iedPoints_ ? limits_.IedPoints() - iedPoints_ : 0;
+    const std::uint64_t file = limits_.pointsPerFile > filePoints_ ? limits_.pointsPerFile - filePoints_ : 0;
+    return std::min(ied, file);
 }
 
 bool CTypeWalkBudget::Brake() {
@@ -138,13 +133,11 @@ bool CTypeWalkBudget::Brake() {
     unbrakedNodes_ = unbrakedPoints_ = 0;
     if (Failed())
         return false;
-    // The file's budgets for what every walk sharing the brake has declared so far.
-    TypeWalkLimits shared = limits_;
-    if (limits_.elements)
-        shared.elements = std::max(limits_.elements, brake_->elements.load());
-    if (nodes > shared.FileNodes())
+    if (brake_->firstFailed.load(std::memory_order_relaxed) < order_)
+        Fail(Overflow::Stopped);
+    else if (nodes > limits_.nodesPerFile)
         Fail(Overflow::FileNodes);
-    else if (points > shared.FilePoints())
+    else if (points > limits_.pointsPerFile)
         Fail(Overflow::FilePoints);
     return !Failed();
 }
@@ -155,10 +148,20 @@ bool CTypeWalkBudget::ChargeFile(std::uint64_t nodes, std::uint64_t points, cons
     ied_ = ied;
     fileNodes_ += nodes;
     filePoints_ += points;
-    if (fileNodes_ > limits_.FileNodes())
+    if (fileNodes_ > limits_.nodesPerFile)
         Fail(Overflow::FileNodes);
-    else if (filePoints_ > limits_.FilePoints())
+    else if (filePoints_ > limits_.pointsPerFile)
         Fail(Overflow::FilePoints);
+    return !Failed();
+}
+
+bool CTypeWalkBudget::CountIed(const std::string& ied) {
+    if (Failed())
+        return false;
+    if (++fileIeds_ > limits_.iedsPerFile) {
+        ied_ = ied;
+        Fail(Overflow::FileIeds);
+    }
     return !Failed();
 }
 
@@ -177,16 +180,14 @@ void CTypeWalkBudget::Fail(Overflow what, const CtBase* type) {
 }
 
 std::string CTypeWalkBudget::Reason() const {
-    // A budget that the file's elements set is named by them.
-    const std::string declared = "声明" + Count(limits_.elements) + "个元素的文件";
-    const bool sized = limits_.elements != 0;
     std::string where;
     switch (overflow_) {
     case Overflow::None:
         return {};
     case Overflow::FileNodes:
     case Overflow::FilePoints:
-        // The file's budget is spent by all the IEDs up to this one, not by this one alone.
+    case Overflow::FileIeds:
+        // The file's ceiling is reached by all the IEDs up to this one, not by this one alone.
         where = ied_.empty() ? std::string("全文件") : "读到装置(" + ied_ + ")时，全文件";
         break;
     default:
@@ -204,20 +205,19 @@ std::string CTypeWalkBudget::Reason() const {
     case Overflow::ObjectNodes:
         return text + "展开的数据超出上限(每个数据对象至多" + Count(limits_.nodesPerObject) + "个节点)";
     case Overflow::IedNodes:
-        // An IED's budget that is the file's is named as the file's.
-        return text + "展开的数据超出上限(" +
-               (sized && limits_.IedNodes() == limits_.FileNodes() ? declared : std::string("每个装置")) +
-               "至多" + Count(limits_.IedNodes()) + "个节点)";
+        return text + "展开的数据超出上限(每个装置至多" + Count(limits_.IedNodes()) + "个节点)";
     case Overflow::IedPoints:
-        return text + (typeId_.empty() && !where.empty() ? "的" : "") + "测点超出上限(" +
-               (sized && limits_.IedPoints() == limits_.FilePoints() ? declared : std::string("每个装置")) +
-               "至多" + Count(limits_.IedPoints()) + "个)";
+        return text + (typeId_.empty() && !where.empty() ? "的" : "") + "测点超出上限(每个装置至多" +
+               Count(limits_.IedPoints()) + "个)";
     case Overflow::FileNodes:
-        return text + "展开的数据超出上限(" + (sized ? declared : std::string("每个文件")) + "至多" +
-               Count(limits_.FileNodes()) + "个节点)";
+        return text + "展开的数据超出上限(每个文件至多" + Count(limits_.nodesPerFile) + "个节点)";
     case Overflow::FilePoints:
-        return text + (typeId_.empty() ? "的" : "") + "测点超出上限(" +
-               (sized ? declared : std::string("每个文件")) + "至多" + Count(limits_.FilePoints()) + "个)";
+        return text + (typeId_.empty() ? "的" : "") + "测点超出上限(每个文件至多" +
+               Count(limits_.pointsPerFile) + "个)";
+    case Overflow::FileIeds:
+        return text + "的装置超出上限(每个文件至多" + Count(limits_.iedsPerFile) + "个)";
+    case Overflow::Stopped:
+        return text + "未读完：前面的装置超出上限";
     }
     return text;
 }

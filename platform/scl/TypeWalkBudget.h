@@ -1,11 +1,12 @@
 #pragma once
 // Bounds the walk of an SCL file's data types (DOType, DAType and their SDO, DA and BDA
 // children): a type met again below itself is a loop; every data object of a logical-node type
-// has a budget of walked nodes, every IED one of walked nodes and of points made, and the whole
-// file one of each that grows with the elements the file declares (its IEDs, types and instances,
-// not its size: comments and padding justify nothing). A file that breaks any is refused with a
-// reason naming what overflowed, the type and the IED where it did; the walkers stop as soon as
-// Failed() is true.
+// has a ceiling of walked nodes, every IED one of walked nodes and of points made, and the whole
+// file one of each and of IEDs. The ceilings are absolute: what a file declares or how it is
+// ordered neither raises nor lowers them, and only what is walked for the points it makes is
+// counted (a declaration no walk reaches costs nothing and buys nothing). A file that breaks any
+// is refused with a reason naming what overflowed, the ceiling, the type and the IED where it
+// did; the walkers stop as soon as Failed() is true.
 #include "platform/scl/CtBase.h"
 
 #include <atomic>
@@ -17,42 +18,30 @@
 
 namespace platform::scl {
 
-// The defaults leave real files far inside: a data object expands into tens of attributes and at
-// most a few hundred, an IED has up to some tens of thousands of points, and station files hold
-// well under one point and one node per element they declare (a real one of 300 MB about 1.3
-// million points and 1.7 million nodes from millions of elements). A file's budgets are a base
-// that any small file stays within, and so much more per element: many times what station files
-// need, far below what a few types that fan out can make of a few elements (a 2 KB file once
-// expanded into 65,610 points, one of 18 KB into almost 5 million).
+// The ceilings, set above the largest real stations: a few hundred IEDs in a file of up to
+// 300 MB, with about 1.3 million points and 1.7 million walked nodes. A data object expands into
+// tens of attributes and at most a few hundred; an IED's points are bounded anyway by its group
+// numbers (254 groups of 200). What they imply: a point counts at least once, and once more for
+// every kBytesPerPoint bytes of its texts, so a file within them makes at most 2 million points.
+// The import keeps about 450 bytes per point (the device models' entries: 900 MB), and each
+// walking thread holds about 1.5 KB per point of the IED it walks (up to 90 MB a thread at an
+// IED's ceiling); the cache takes about 100 bytes per point (200 MB). Nodes are walked at most
+// 10 million times (about a second), and every IED adds a model of a few KB. A file beyond any
+// is refused as soon as the walk reaches the ceiling.
 struct TypeWalkLimits {
     std::uint64_t nodesPerObject = 10'000;
     std::uint64_t nodesPerIed = 1'000'000;
-    std::uint64_t pointsPerIed = 100'000;
-    // Ceilings of any file's budgets.
-    std::uint64_t nodesPerFile = 50'000'000;
-    std::uint64_t pointsPerFile = 5'000'000;
-    // A file's budgets: the base and so much more per element it declares, within the ceilings.
-    std::uint64_t nodesBase = 200'000;
-    std::uint64_t nodesPerElement = 100;
-    std::uint64_t pointsBase = 20'000;
-    std::uint64_t pointsPerElement = 10;
-    // The elements declared that the file's budgets are for (0 while they are the ceilings).
-    std::uint64_t elements = 0;
+    // Above the 50,800 points the group numbers of one IED can hold, with room for points that
+    // no group takes.
+    std::uint64_t pointsPerIed = 60'000;
+    std::uint64_t nodesPerFile = 10'000'000;
+    std::uint64_t pointsPerFile = 2'000'000;
+    std::uint64_t iedsPerFile = 20'000;
 
-    // These limits for a file that declares this many elements (DeclaredElements).
-    TypeWalkLimits ForElements(std::uint64_t declared) const;
-    // The budgets in force: the file's those its elements justify within the ceilings, and an
-    // IED's no larger than the file's.
-    std::uint64_t FileNodes() const;
-    std::uint64_t FilePoints() const;
+    // An IED's ceilings, no larger than the file's.
     std::uint64_t IedNodes() const;
     std::uint64_t IedPoints() const;
 };
-
-// The elements of element and below it that a file's budgets are for: IEDs, logical devices and
-// nodes, the instances of data (DOI, SDI, DAI), and the types with their children (LNodeType,
-// DOType, DAType, DO, SDO, DA, BDA). The SCD import and the CID extraction both weigh a file so.
-std::uint64_t DeclaredElements(const CtBase& element);
 
 // A node of a path of up to this many bytes, and a point of a reference of up to this many, count
 // as one; longer ones as one more for each such length. The paths and references of station files
@@ -67,17 +56,32 @@ std::uint64_t PointWeight(std::size_t referenceBytes);
 std::size_t TextBytes(std::initializer_list<std::string_view> texts);
 
 // What several threads walking one file have counted together: a walk stops once the file's
-// budget is spent by all of them, so that the IEDs walked ahead of the ones taken hold no more
-// than one file's budget. Threads add what they counted a batch at a time, and the elements that
-// the types and each IED they start declare, which that budget is for.
+// ceiling is reached by all of them, so that the IEDs walked ahead of the ones taken hold no more
+// than one file's worth. Threads add what they counted a batch at a time. The first IED (in file
+// order) known to have failed stops the walks of the IEDs after it: the file is refused for it
+// whatever they hold.
 struct CWalkBrake {
-    std::atomic<std::uint64_t> nodes{0}, points{0}, elements{0};
+    std::atomic<std::uint64_t> nodes{0}, points{0};
+    std::atomic<std::uint64_t> firstFailed{UINT64_MAX};
+    // IED order failed: the walks of the IEDs after it stop.
+    void Failed(std::uint64_t order);
 };
 
 class CTypeWalkBudget {
 public:
     // What overflowed, when the walk failed.
-    enum class Overflow { None, Loop, ObjectNodes, IedNodes, IedPoints, FileNodes, FilePoints };
+    // Stopped: an IED before this one failed, and the file is refused for that one.
+    enum class Overflow {
+        None,
+        Loop,
+        ObjectNodes,
+        IedNodes,
+        IedPoints,
+        FileNodes,
+        FilePoints,
+        FileIeds,
+        Stopped
+    };
 
     explicit CTypeWalkBudget(TypeWalkLimits limits = {}) : limits_(limits) {}
 
@@ -92,6 +96,8 @@ public:
     // Counts also go to brake, shared with other walks of the file; the walk fails once the
     // brake's counts are beyond the file's budget. Null: no brake.
     void SetBrake(CWalkBrake* brake) { brake_ = brake; }
+    // The place in the file of the IED walked, for the brake (0, the default, is never stopped).
+    void SetOrder(std::uint64_t order) { order_ = order; }
 
     // Enters a type below the ones entered and not left; false (and the walk fails) when the
     // type is already on that path.
@@ -107,6 +113,12 @@ public:
     bool CountPoint(std::size_t referenceBytes = 0);
     // A point weighed by every text it carries.
     bool CountPoint(std::initializer_list<std::string_view> texts) { return CountPoint(TextBytes(texts)); }
+
+    // False (and the walk fails) when this many more points would break a ceiling; they are not
+    // counted: a walk that knows it will make them fails before making any.
+    bool Reserve(std::uint64_t points);
+    // The points that may still be made within the ceilings.
+    std::uint64_t PointRoom() const;
 
     // Enter for the lifetime of a scope: Leave runs when an Enter that succeeded goes out of scope.
     class Scope {
@@ -134,6 +146,8 @@ public:
     bool ChargeFile(std::uint64_t nodes, std::uint64_t points, const std::string& ied);
     // Fails as another walk did (the walk of a type this IED uses); the reason names this IED.
     void FailAs(const CTypeWalkBudget& other);
+    // One more IED filed, the one named; false (and the walk fails) beyond the file's ceiling.
+    bool CountIed(const std::string& ied);
 
     bool Failed() const { return overflow_ != Overflow::None; }
     Overflow What() const { return overflow_; }
@@ -150,10 +164,12 @@ private:
     TypeWalkLimits limits_;
     std::vector<CtBase> path_;
     std::string ied_;
-    std::uint64_t objectNodes_ = 0, iedNodes_ = 0, iedPoints_ = 0, fileNodes_ = 0, filePoints_ = 0;
+    std::uint64_t objectNodes_ = 0, iedNodes_ = 0, iedPoints_ = 0, fileNodes_ = 0, filePoints_ = 0,
+                  fileIeds_ = 0;
     Overflow overflow_ = Overflow::None;
     std::string typeId_; // the type where the walk failed
     CWalkBrake* brake_ = nullptr;
+    std::uint64_t order_ = 0;
     std::uint64_t unbrakedNodes_ = 0, unbrakedPoints_ = 0; // counted, not yet added to the brake
 };
 

@@ -4,7 +4,6 @@
 #include "platform/ui/WidgetPrompt.h"
 
 #include <QApplication>
-#include <QCoreApplication>
 
 using namespace editors;
 
@@ -23,7 +22,7 @@ void CScdProgress::Show(const std::string& caption) {
     m_dlg->SetRange(0, 100);
     m_dlg->SetPos(0);
     m_dlg->setWindowTitle(platform::Qs(caption));
-    QCoreApplication::processEvents();
+    m_dlg->Repaint();
 }
 
 void CScdProgress::SetCaption(const std::string& caption) {
@@ -34,8 +33,10 @@ void CScdProgress::SetCaption(const std::string& caption) {
 void CScdProgress::SetPos(int pos) {
     if (!m_dlg)
         return;
+    if (pos == m_dlg->GetPos())
+        return;
     m_dlg->SetPos(pos);
-    QCoreApplication::processEvents();
+    m_dlg->Repaint();
 }
 
 void CScdProgress::Hide() {

@@ -1,5 +1,8 @@
 #pragma once
-// The progress of the SCD import shown in the modeless progress dialog, with the wait cursor.
+// The progress of the SCD import shown in the application-modal progress dialog, with the wait
+// cursor. The import runs on the user-interface thread; between its steps the dialog repaints and
+// no user input is taken, and the main frame refuses every command that touches the project until
+// it ends.
 #include "points/SCDImport.h"
 
 #include <memory>
@@ -10,7 +13,7 @@ class CExportProgressDlg;
 
 namespace points {
 
-// The SCD import's progress shown in the modeless progress dialog.
+// The SCD import's progress shown in the application-modal progress dialog.
 class CScdProgress : public IScdProgress {
 public:
     CScdProgress();

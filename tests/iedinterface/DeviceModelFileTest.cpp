@@ -1,5 +1,6 @@
 #include "iedinterface/model/DeviceModelFile.h"
 #include "iedinterface/model/PointClassifier.h"
+#include "platform/FileFaults.h"
 #include "platform/Gbk.h"
 #include "platform/Profile.h"
 #include "platform/Text.h"
@@ -10,6 +11,8 @@
 #include "tests/iedinterface/IedTestUtil.h"
 #include "tests/support/Found.h"
 #include "tests/support/PromptRecorder.h"
+
+#include <optional>
 
 #include <gtest/gtest.h>
 
@@ -296,9 +299,10 @@ TEST_F(DeviceModelFile, AWriteThatFailsPartWayKeepsTheEarlierPair) {
     Classify(app);
     ASSERT_TRUE(app.WriteOutputs());
     CPointClassifier(app).RemoveRows(Cat("遥信"), {"CTRL/Q0XCBR1$ST$Pos$stVal"});
-    platform::SetWriteFaultHook([](const std::filesystem::path&) { return true; });
+    std::optional<platform::CFileFaults> faults;
+    faults.emplace().FailFrom(platform::FileStep::Write, 1);
     const bool written = app.WriteOutputs();
-    platform::SetWriteFaultHook({});
+    faults.reset();
     EXPECT_FALSE(written);
     EXPECT_EQ(prompts.Count(), 2u);
     EXPECT_EQ(ReadBytes(TxtPath()), platform::ToGbk(kExpectedTxt));

@@ -6,6 +6,8 @@
 #include "tests/support/CpuTime.h"
 #include "tests/support/PromptRecorder.h"
 
+#include "platform/Gbk.h"
+
 #include <gtest/gtest.h>
 
 using namespace iedinterface;
@@ -104,16 +106,42 @@ std::string FanOutCid(std::size_t paddingBytes, std::size_t ctlModelBytes) {
 
 } // namespace
 
-// The extraction weighs a file as the SCD import does: by the elements it declares, not its size
-// (a comment of 100 KB once let 21,870 points through).
-TEST_F(ExtractionBounds, PaddingJustifiesNothing) {
-    // 71 elements: the IED, its device and two nodes, DOI and DAI, two node types of 31 objects,
-    // two object types of one attribute each, and 8 structures of 20 parts.
-    const std::string refusal =
-        "导入CID失败：装置(L)的数据类型(F6)测点超出上限(声明71个元素的文件至多20710个)!";
+// The extraction has the SCD import's absolute ceilings: what a file declares, or a comment of
+// 100 KB, neither raises nor lowers them (the comment once let 21,870 points through, while the
+// same file without it was refused), and the file gives the same points either way.
+TEST_F(ExtractionBounds, PaddingChangesNothing) {
+    std::vector<std::size_t> points;
     for (const std::size_t padding : {std::size_t{0}, std::size_t{100'000}}) {
-        EXPECT_EQ(Read(FanOutCid(padding, 10)), 0) << padding;
-        EXPECT_EQ(prompts.Texts(), std::vector<std::string>{refusal}) << padding;
-        EXPECT_EQ(app.DataSetPoints.size() + app.OtherPoints.size(), 0u);
+        EXPECT_EQ(Read(FanOutCid(padding, 10)), 1) << padding;
+        EXPECT_TRUE(prompts.Texts().empty()) << padding;
+        points.push_back(app.DataSetPoints.size() + app.OtherPoints.size());
     }
+    ASSERT_EQ(points.size(), 2u);
+    EXPECT_GE(points[0], 21'870u);
+    EXPECT_EQ(points[1], points[0]);
+}
+
+// A CID file declared GBK is read with the GB18030 decoder: a pair of the user-defined area (which
+// the GBK converter turned into "?", losing the next character) and a four-byte character come
+// through into the points; bytes it still cannot read refuse the file with their line and column.
+TEST_F(ExtractionBounds, GbkFilesAreReadWithTheGb18030Decoder) {
+    const std::string types = "<LNodeType id=\"G\" lnClass=\"GGIO\"><DO name=\"Ind\" type=\"S\"/></LNodeType>"
+                              "<DOType id=\"S\" cdc=\"SPS\"><DA name=\"stVal\" bType=\"BOOLEAN\" "
+                              "fc=\"ST\"/></DOType>";
+    const auto cid = [&types](const std::string& desc) {
+        std::string text = OneIedCid(
+            "<LN lnClass=\"GGIO\" inst=\"1\" lnType=\"G\">\n<DOI name=\"Ind\" desc=\"" + desc + "\"/></LN>",
+            types);
+        text.replace(0, text.find("?>"), "<?xml version=\"1.0\" encoding=\"GBK\"");
+        return text;
+    };
+    ASSERT_EQ(Read(cid("\xA1\x40" + platform::ToGbk("开入") + "\x95\x32\x82\x36")), 1);
+    EXPECT_TRUE(prompts.Texts().empty()) << prompts.Texts()[0];
+    const CCidPoint* point = app.OtherPoints.Find("LD/GGIO1$ST$Ind$stVal");
+    ASSERT_NE(point, nullptr);
+    EXPECT_EQ(point->Description, "\xEE\x93\x86开入\xF0\xA0\x80\x80");
+
+    EXPECT_EQ(Read(cid(platform::ToGbk("开入") + "\x81\x20")), 0);
+    ASSERT_EQ(prompts.Count(), 1u);
+    EXPECT_NE(prompts.Texts()[0].find("第3行第27列"), std::string::npos) << prompts.Texts()[0];
 }

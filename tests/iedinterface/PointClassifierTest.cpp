@@ -79,8 +79,10 @@ TEST_F(PointClassifier, RemovingGivesThePointBackToItsOwnPane) {
     c.RemoveRows(Cat("动作元件"), {"PROT/PTOC2$ST$Op$phsA"});
     EXPECT_EQ(c.ConfigRows(Cat("动作元件")).size(), 1u);
     const CCidPoint* p = app.FindOtherPoint("PROT/PTOC2$ST$Op$phsA");
+    ASSERT_NE(p, nullptr);
     EXPECT_EQ(p->Configured, 0);
     EXPECT_EQ(p->Description, "改过的");
+    ASSERT_FALSE(c.PointRows(1, 10).empty());
     EXPECT_EQ(c.PointRows(1, 10).front().Reference, "PROT/PTOC2$ST$Op$phsA");
     EXPECT_EQ(c.PointRows(0, 10).size(), 3u); // nothing came back to the DataSet pane
 }

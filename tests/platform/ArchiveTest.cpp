@@ -1,4 +1,5 @@
 #include "platform/Archive.h"
+#include "platform/FileFaults.h"
 #include "platform/TextFile.h"
 #include "tests/support/TestFiles.h"
 
@@ -131,9 +132,11 @@ TEST(Archive, WrittenInPiecesAsWhole) {
 
     ASSERT_TRUE(out.Open(file));
     out.Write("first");
-    platform::SetWriteFaultHook([](const std::filesystem::path&) { return true; });
-    out.Write("second");
-    platform::SetWriteFaultHook({});
+    {
+        platform::CFileFaults faults;
+        faults.FailFrom(platform::FileStep::Write, 1);
+        out.Write("second");
+    }
     out.Write("third");
     EXPECT_FALSE(out.Close());
     EXPECT_EQ(testsupport::ReadBytes(file), "firstsec");

@@ -210,3 +210,11 @@ TEST(TextFile, WriterKeepsCrLfAcrossItsBufferFlush) {
     EXPECT_FALSE(lossy.Good());
     EXPECT_FALSE(lossy.Close());
 }
+
+TEST(Gbk, TextsThatSurviveTheConversion) {
+    EXPECT_TRUE(platform::SurvivesGbk("/home/通讯装置/配置.ini"));
+    EXPECT_TRUE(platform::SurvivesGbk(""));
+    EXPECT_FALSE(platform::SurvivesGbk("/tmp/a\xF0\x9F\x98\x80")); // an emoji
+    EXPECT_FALSE(platform::SurvivesGbk("\xE0\xB8\x81"));           // a Thai letter
+    EXPECT_FALSE(platform::SurvivesGbk("bad\xFF"));                // no UTF-8 at all
+}

@@ -1,4 +1,5 @@
 #include "platform/Profile.h"
+#include "platform/FileFaults.h"
 #include "platform/Gbk.h"
 #include "platform/TextFile.h"
 #include "tests/support/TestFiles.h"
@@ -112,9 +113,11 @@ TEST_F(Profile, WritesKeepUnchangedLinesAsTheirBytes) {
 // A write that fails part way (a full disk) leaves the old file whole and no temporary file.
 TEST_F(Profile, FailedWriteLeavesTheOldFile) {
     const std::string before = ReadBytes(file);
-    SetWriteFaultHook([](const std::filesystem::path&) { return true; });
-    EXPECT_FALSE(WritePrivateProfileString("TCP Config", "PORT", "7001", file));
-    SetWriteFaultHook({});
+    {
+        CFileFaults faults;
+        faults.FailFrom(FileStep::Write, 1);
+        EXPECT_FALSE(WritePrivateProfileString("TCP Config", "PORT", "7001", file));
+    }
     EXPECT_EQ(before, ReadBytes(file));
     EXPECT_EQ(7000, GetPrivateProfileInt("TCP Config", "PORT", 1, file));
     EXPECT_EQ(
@@ -191,7 +194,8 @@ TEST_F(Profile, AFileThatCannotBeReadIsNotReplaced) {
 TEST_F(Profile, AKilledWriteLeavesNoTemporaryFile) {
     const std::string before = ReadBytes(file);
     const int result = InChild([&] {
-        SetWriteFaultHook([](const fs::path&) -> bool { ::_exit(9); });
+        CFileFaults faults;
+        faults.FailFrom(FileStep::Write, 1, [](const fs::path&) -> bool { ::_exit(9); });
         WritePrivateProfileString("TCP Config", "PORT", "7001", file);
         return 0;
     });

@@ -132,7 +132,7 @@ TEST(ExcelBookTest, EveryTableGetsAValidSheetAndLongTextsAreCutOnACharacter) {
     }
 }
 
-TEST(ExcelBookTest, TextThatIsNotUtf8IsNeverWrittenAndTheBookFails) {
+TEST(ExcelBookTest, TextAWorkbookCannotHoldIsNeverWrittenAndTheBookFails) {
     testsupport::TempDir tmp;
     testsupport::PromptRecorder prompts;
     const std::string gbk = "\xD6\xF7\xB1\xE4"; // "主变" in GBK bytes
@@ -143,6 +143,10 @@ TEST(ExcelBookTest, TextThatIsNotUtf8IsNeverWrittenAndTheBookFails) {
     } cases[] = {
         {"a cell", "装置", gbk, "工作表装置第2行第2列的文字含有无效的字符，无法写入工作簿"},
         {"a sheet name", "装置" + gbk, "x", "工作表名称含有无效的字符，无法写入工作簿"},
+        // UTF-8, but characters no XML document may hold: the book could not be opened.
+        {"a cell of U+FFFF", "装置", "开入\xEF\xBF\xBF",
+         "工作表装置第2行第2列的文字含有无效的字符，无法写入工作簿"},
+        {"a sheet name of U+FFFE", "装置\xEF\xBF\xBE", "x", "工作表名称含有无效的字符，无法写入工作簿"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);

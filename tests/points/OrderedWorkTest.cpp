@@ -7,6 +7,8 @@
 
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
+#include <mutex>
 #include <set>
 #include <thread>
 
@@ -154,8 +156,26 @@ TEST(OrderedWorkTest, NoLookAheadIsRefused) {
     for (const std::size_t threads : {std::size_t{1}, std::size_t{3}})
         EXPECT_THROW((COrderedWork<State, Result>(5, threads, 0, make, work)), std::invalid_argument)
             << threads;
-    // One item ahead: each item is worked only once the one before is taken.
-    COrderedWork<State, Result> one(5, 3, 1, make, work);
-    for (std::size_t i = 0; i < 5; ++i)
+    // One item ahead: each item is worked only once the one before is taken, and the first one
+    // is worked before anything is taken. Each item is taken only once the pool has started it, so
+    // a pool that starts nothing fails here (after a generous wait) instead of holding Take.
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::size_t started = 0;
+    COrderedWork<State, Result> one(5, 3, 1, make, [&](State&, std::size_t) {
+        {
+            const std::lock_guard lock(mutex);
+            ++started;
+        }
+        changed.notify_all();
+        return std::make_unique<Result>();
+    });
+    for (std::size_t i = 0; i < 5; ++i) {
+        SCOPED_TRACE(i);
+        std::unique_lock lock(mutex);
+        ASSERT_TRUE(changed.wait_for(lock, std::chrono::seconds(30), [&] { return started > i; }));
+        EXPECT_EQ(started, i + 1);
+        lock.unlock();
         EXPECT_NE(one.Take(i), nullptr);
+    }
 }

@@ -477,7 +477,7 @@ TEST_F(PointModelTest, TapPositionEditors) {
     yc.m_expr->m_operands.push_back(CExprOperand{5, 9, 9, 9});
     EXPECT_TRUE(yc.Open());
     EXPECT_EQ(prompts.LastText(), "操作数超过1个，删除多余操作数！");
-    EXPECT_EQ(yc.m_expr->m_operands.size(), 1u);
+    ASSERT_EQ(yc.m_expr->m_operands.size(), 1u);
     yc.m_expr->m_operands[0].m_nAddress = 9;
     EXPECT_EQ(yc.OperandRows()[0].texts[3], "invalid reference");
 

@@ -1,6 +1,7 @@
 // The SCD import: the walk of the sample station, the device models built from it, the merge into
 // the library and device table, and the cache file written and read back.
 #include "points/SCDImport.h"
+#include "platform/FileFaults.h"
 #include "tests/support/Found.h"
 
 #include "platform/Archive.h"
@@ -18,12 +19,14 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <utility>
 
 #include <cstdio>
 #include <filesystem>
 #include <functional>
 #include <set>
+#include <tuple>
 
 using namespace points;
 
@@ -234,13 +237,11 @@ TEST_F(SCDImportTest, CacheThatCannotBeWrittenLeavesTheOldOne) {
     ASSERT_GT(cache.size(), 5u);
     ASSERT_EQ(prompts.Count(), 0u);
 
-    struct HookReset {
-        ~HookReset() { platform::SetWriteFaultHook({}); }
-    } reset;
-    platform::SetWriteFaultHook([](const fs::path&) { return true; });
+    std::optional<platform::CFileFaults> faults;
+    faults.emplace().FailFrom(platform::FileStep::Write, 1);
     CConfigDoc second;
     import.ImportSCD(second, StationScd());
-    platform::SetWriteFaultHook({});
+    faults.reset();
     EXPECT_EQ(prompts.Texts(),
               std::vector<std::string>{"保存文件" + CSCDImport::CacheFilePath().string() + "失败!"});
     EXPECT_EQ(testsupport::ReadBytes(CSCDImport::CacheFilePath()), cache);
@@ -389,18 +390,20 @@ TEST_F(SCDImportTest, CacheInDescendingOrderLoadsQuickly) {
     EXPECT_EQ(g.m_entries.GetByEntryNo(5)->m_strDesc, "点5");
 }
 
-// The cache is read within the bound it carries, whatever SCD file lies in the project's folder:
-// a cache of more points than the 15 KB it was made from may give is not read and changes nothing;
-// one without a bound, or whose bytes are not those it records, neither; each refusal is told once.
-TEST_F(SCDImportTest, CacheIsReadWithinTheBoundItCarries) {
-    // Beyond twice the points the sample station's 15 KB could declare, one element every five bytes.
+// The cache is read within what an import may write under the walk's ceilings, with or without the
+// trailer (caches written before it, or by other tools), whatever SCD file lies in the project's
+// folder: a model within an IED's ceiling is read whatever size of SCD file the cache names; a
+// model beyond it, more models than a file may hold, bytes after the models, bytes the trailer does
+// not record and a file beyond what the ceilings allow are not read and change nothing; each
+// refusal is told once.
+TEST_F(SCDImportTest, CacheIsReadWithinTheCeilings) {
     constexpr int kEntries = 110000;
     std::vector<CInfoEntry> entries(kEntries);
     for (int n = 1; n <= kEntries; ++n) {
         entries[n - 1].m_nGroup = 1;
         entries[n - 1].m_nEntry = n;
     }
-    CDeviceTemplate tpl = BigModel(std::move(entries));
+    CDeviceTemplate tpl = BigModel(entries);
     const std::uint64_t stationBytes = fs::file_size(StationScd());
     const std::string refusedText = "SCD导入的装置模型缓存文件" + CSCDImport::CacheFilePath().string();
     const auto refusals = [&] {
@@ -411,64 +414,119 @@ TEST_F(SCDImportTest, CacheIsReadWithinTheBoundItCarries) {
     };
     // A small SCD file in the project's folder bounds nothing.
     testsupport::WriteBytes(tmp / "其他" / "small.scd", "<SCL/>");
+    const auto withoutTrailer = [](const std::string& tail) {
+        const std::string bytes = testsupport::ReadBytes(CSCDImport::CacheFilePath());
+        testsupport::WriteBytes(CSCDImport::CacheFilePath(),
+                                bytes.substr(0, bytes.size() - CScdCacheBound::kTrailerBytes) + tail);
+    };
+    // A cache of this size, of zeros (sparse), with the trailer of bound when it has one.
+    const auto sparse = [](std::uint64_t bytes, const CScdCacheBound* bound) {
+        std::FILE* f = std::fopen(CSCDImport::CacheFilePath().string().c_str(), "wb");
+        ASSERT_NE(f, nullptr);
+        std::fclose(f);
+        fs::resize_file(CSCDImport::CacheFilePath(), bytes);
+        if (!bound)
+            return;
+        std::FILE* a = std::fopen(CSCDImport::CacheFilePath().string().c_str(), "ab");
+        ASSERT_NE(a, nullptr);
+        const std::string trailer = bound->Trailer();
+        std::fwrite(trailer.data(), 1, trailer.size(), a);
+        std::fclose(a);
+    };
 
     struct Case {
         const char* what;
         std::function<void()> write;
-        int loaded; // 1 read, 0 refused and told
+        const char* refusal; // what the refusal says; null: read
+    };
+    constexpr const char* kDamaged = "已损坏";
+    constexpr const char* kBeyond = "超出了SCD导入所能产生的内容";
+    // The models of the cache, then extra bytes, and a trailer recording both.
+    const auto withBytesAfterTheModels = [&](const std::string& extra) {
+        WriteCache({&tpl});
+        const std::string bytes = testsupport::ReadBytes(CSCDImport::CacheFilePath());
+        CScdCacheBound bound;
+        bound.cacheBytes = bytes.size() - CScdCacheBound::kTrailerBytes + extra.size();
+        testsupport::WriteBytes(CSCDImport::CacheFilePath(),
+                                bytes.substr(0, bytes.size() - CScdCacheBound::kTrailerBytes) + extra +
+                                    bound.Trailer());
     };
     const Case cases[] = {
-        {"made from a big file", [&] { WriteCache({&tpl}, 300u << 20); }, 1},
-        {"made from a file of unknown size", [&] { WriteCache({&tpl}); }, 1},
-        {"beyond its 15 KB file", [&] { WriteCache({&tpl}, stationBytes); }, 0},
-        {"without a bound",
+        {"made from a big file", [&] { WriteCache({&tpl}, 300u << 20); }, nullptr},
+        {"made from a file of unknown size", [&] { WriteCache({&tpl}); }, nullptr},
+        {"made from its 15 KB file", [&] { WriteCache({&tpl}, stationBytes); }, nullptr},
+        {"without a trailer",
          [&] {
              WriteCache({&tpl}, 300u << 20);
-             const std::string bytes = testsupport::ReadBytes(CSCDImport::CacheFilePath());
-             testsupport::WriteBytes(CSCDImport::CacheFilePath(),
-                                     bytes.substr(0, bytes.size() - CScdCacheBound::kTrailerBytes));
+             withoutTrailer("");
          },
-         0},
-        {"with bytes the bound does not record",
+         nullptr},
+        {"without a trailer, with bytes after the models",
+         [&] {
+             WriteCache({&tpl});
+             withoutTrailer("x");
+         },
+         kDamaged},
+        {"with bytes after the models that the trailer records", [&] { withBytesAfterTheModels("xyz"); },
+         kDamaged},
+        {"with bytes the trailer does not record",
          [&] {
              WriteCache({&tpl}, 300u << 20);
              std::string bytes = testsupport::ReadBytes(CSCDImport::CacheFilePath());
              bytes.insert(bytes.size() - CScdCacheBound::kTrailerBytes, "x");
              testsupport::WriteBytes(CSCDImport::CacheFilePath(), bytes);
          },
-         0},
-        {"far bigger than its file could make (sparse)",
+         kDamaged},
+        {"of a model beyond an IED's ceiling (60,000 points, twice as many entries and four)",
          [&] {
-             // 400 MB of zeros and a bound of the 15 KB file: not even read.
+             std::vector<CInfoEntry> more = entries;
+             for (int n = kEntries + 1; n <= 120'005; ++n) {
+                 more.emplace_back();
+                 more.back().m_nGroup = 2;
+                 more.back().m_nEntry = n;
+             }
+             CDeviceTemplate big = BigModel(std::move(more));
+             WriteCache({&big});
+         },
+         kBeyond},
+        {"of more models than a file may hold (20,000)",
+         [&] {
+             platform::CArchive ar;
+             ar.WriteU8(0);
+             ar.WriteU32(20'001);
+             ar.WriteBytes(std::string(64, '\0'));
+             testsupport::WriteBytes(CSCDImport::CacheFilePath(), ar.Bytes());
+         },
+         kBeyond},
+        {"beyond what the ceilings allow (sparse, without a trailer)",
+         [&] { sparse(CScdCacheBound().MaxFileBytes() + 1, nullptr); }, kBeyond},
+        {"beyond what its 15 KB file allows (sparse)",
+         [&] {
              CScdCacheBound bound;
              bound.scdBytes = stationBytes;
-             bound.cacheBytes = 400u << 20;
-             std::FILE* f = std::fopen(CSCDImport::CacheFilePath().string().c_str(), "wb");
-             ASSERT_NE(f, nullptr);
-             std::fclose(f);
-             fs::resize_file(CSCDImport::CacheFilePath(), bound.cacheBytes);
-             std::FILE* a = std::fopen(CSCDImport::CacheFilePath().string().c_str(), "ab");
-             ASSERT_NE(a, nullptr);
-             const std::string trailer = bound.Trailer();
-             std::fwrite(trailer.data(), 1, trailer.size(), a);
-             std::fclose(a);
+             bound.cacheBytes = bound.MaxFileBytes();
+             sparse(bound.cacheBytes, &bound);
          },
-         0},
+         kBeyond},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         prompts.Clear();
         c.write();
+        const int loaded = c.refusal ? 0 : 1;
         for (int load = 0; load < 2; ++load) {
             CConfigDoc doc;
-            EXPECT_EQ(doc.LoadIEDListFromSCD(), c.loaded);
-            ASSERT_EQ(doc.m_deviceModels.GetSize(), c.loaded);
-            if (c.loaded) {
+            EXPECT_EQ(doc.LoadIEDListFromSCD(), loaded);
+            ASSERT_EQ(doc.m_deviceModels.GetSize(), loaded);
+            if (loaded) {
                 EXPECT_EQ(doc.m_deviceModels[0].m_groups[0].m_entries.GetSize(), kEntries);
             }
         }
-        EXPECT_EQ(refusals(), c.loaded ? 0u : 1u) << (prompts.Texts().empty() ? "" : prompts.Texts()[0]);
+        EXPECT_EQ(refusals(), loaded ? 0u : 1u) << (prompts.Texts().empty() ? "" : prompts.Texts()[0]);
         EXPECT_EQ(prompts.Count(), refusals());
+        if (c.refusal && prompts.Count() == 1) {
+            EXPECT_NE(prompts.Texts()[0].find(c.refusal), std::string::npos) << prompts.Texts()[0];
+        }
         fs::remove(CSCDImport::CacheFilePath());
     }
 
@@ -664,11 +722,10 @@ std::string FanOutStation(int ieds, int objects, int depth, std::size_t nameLeng
 
 // Small files that expand into millions of points: 57 IEDs of one node type of 40 data objects,
 // each a threefold fan-out seven levels deep (18 KB, 4,986,360 points), and one IED of 30 such
-// objects (2 KB, 65,610 points). Each IED and each object stays within its own budget; the file's
-// budget, which grows with the elements it declares, refuses them at once with a message naming what
-// overflowed and the IED, and the project and the cache stay as they were. Names of 3,000 characters (66 KB)
-// weigh as what they would fill (once 2.1 GB). A file's budget admits what station files hold,
-// and an IED's own budget is named as such.
+// objects (2 KB, 65,610 points). An IED's ceiling refuses them at its first IED with a message
+// naming what overflowed and the IED, and the project and the cache stay as they were. Names of 3,000
+// characters (66 KB) weigh as what they would fill (once 2.1 GB). A file's budget admits what station files
+// hold, and an IED's own budget is named as such.
 TEST_F(SCDImportTest, SmallFilesThatExpandIntoMillionsOfPointsAreRefusedAtOnce) {
     CConfigDoc doc;
     CSCDImport import;
@@ -680,7 +737,7 @@ TEST_F(SCDImportTest, SmallFilesThatExpandIntoMillionsOfPointsAreRefusedAtOnce) 
     const struct {
         int ieds, objects;
         std::size_t kb, nameLength;
-        bool fileBudget; // refused by the file's budget, not one object's
+        bool iedCeiling; // refused by an IED's ceiling, not one object's
     } files[] = {{57, 40, 18, 1, true}, {1, 30, 2, 1, true}, {1, 60, 64, 3000, false}};
     for (const auto& f : files) {
         const std::string text = FanOutStation(f.ieds, f.objects, 7, f.nameLength);
@@ -700,7 +757,8 @@ TEST_F(SCDImportTest, SmallFilesThatExpandIntoMillionsOfPointsAreRefusedAtOnce) 
         const std::string message = prompts.Texts()[0];
         EXPECT_EQ(message.rfind("导入SCD失败：", 0), 0u) << message;
         EXPECT_NE(message.find("装置(R0)"), std::string::npos) << message;
-        EXPECT_NE(message.find(f.fileBudget ? "个元素的文件至多" : "展开的数据超出上限(每个数据对象"),
+        EXPECT_NE(message.find(f.iedCeiling ? "测点超出上限(每个装置至多60000个)"
+                                            : "展开的数据超出上限(每个数据对象"),
                   std::string::npos)
             << message;
         EXPECT_EQ(message.find("数据类型()"), std::string::npos) << message;
@@ -724,6 +782,24 @@ TEST_F(SCDImportTest, SmallFilesThatExpandIntoMillionsOfPointsAreRefusedAtOnce) 
     EXPECT_EQ(import.LoadSCDFile(other, StationScd()), 0);
     EXPECT_EQ(prompts.Texts(),
               std::vector<std::string>{"导入SCD失败：装置(PL2201)的测点超出上限(每个装置至多3个)!"});
+
+    // The file's ceilings of IEDs and of points name the IED where they were reached.
+    for (const auto& [ieds, points, tail] :
+         {std::tuple{3, 2'000'000, "时，全文件的装置超出上限(每个文件至多3个)!"},
+          std::tuple{20'000, 10, "时，全文件的测点超出上限(每个文件至多10个)!"}}) {
+        limits = {};
+        limits.iedsPerFile = static_cast<std::uint64_t>(ieds);
+        limits.pointsPerFile = static_cast<std::uint64_t>(points);
+        import.SetWalkLimits(limits);
+        prompts.Clear();
+        CConfigDoc refused;
+        EXPECT_EQ(import.LoadSCDFile(refused, StationScd()), 0);
+        ASSERT_EQ(prompts.Count(), 1u);
+        const std::string message = prompts.Texts()[0];
+        EXPECT_EQ(message.rfind("导入SCD失败：读到装置(", 0), 0u) << message;
+        EXPECT_TRUE(message.ends_with(tail)) << message;
+        EXPECT_TRUE(refused.m_infoModels.empty());
+    }
 }
 
 TEST_F(SCDImportTest, ReimportKeepsTheDevicesPlaceAndSettings) {

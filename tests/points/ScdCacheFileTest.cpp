@@ -10,6 +10,8 @@
 #include "projectmodel/ScdCacheBound.h"
 #include "tests/support/TestFiles.h"
 
+#include <optional>
+
 #include <gtest/gtest.h>
 
 using namespace points;
@@ -23,10 +25,7 @@ protected:
         projectmodel::CProjectContext::Reset();
         projectmodel::CProjectContext::Instance().SetLibraryFolder(tmp.Path());
     }
-    void TearDown() override {
-        platform::SetWriteFaultHook({});
-        projectmodel::CProjectContext::Reset();
-    }
+    void TearDown() override { projectmodel::CProjectContext::Reset(); }
     testsupport::TempDir tmp;
 };
 
@@ -97,12 +96,13 @@ TEST_F(ScdCacheFileTest, DiscardedOrFailedFileKeepsTheOldOne) {
     EXPECT_FALSE(fs::exists(CScdCacheWriter::TempPath()));
     EXPECT_EQ(testsupport::ReadBytes(ScdCacheFilePath()), old);
 
-    platform::SetWriteFaultHook([](const fs::path&) { return true; });
+    std::optional<platform::CFileFaults> faults;
+    faults.emplace().FailFrom(platform::FileStep::Write, 1);
     CScdCacheWriter writer;
     writer.Open(1, 100);
     writer.Write("x");
     EXPECT_FALSE(writer.Commit());
-    platform::SetWriteFaultHook({});
+    faults.reset();
     EXPECT_FALSE(fs::exists(CScdCacheWriter::TempPath()));
     EXPECT_EQ(testsupport::ReadBytes(ScdCacheFilePath()), old);
     EXPECT_FALSE(CScdCacheWriter().Commit()); // nothing opened

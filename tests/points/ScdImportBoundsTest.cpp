@@ -1,7 +1,9 @@
-// The bounds of the SCD import that follow what a file declares: look-ups among an instance's
-// children, the texts a point carries, the elements a file's budget is for, and the group numbers
-// an IED's points take.
+// The bounds of the SCD import: look-ups among an instance's children, the texts a point carries,
+// the absolute ceilings whatever a file declares or how it is ordered, and the group numbers an
+// IED's points take.
 #include "points/SCDImport.h"
+
+#include "platform/Archive.h"
 
 #include "projectmodel/ConfigDoc.h"
 #include "projectmodel/DeviceTemplate.h"
@@ -14,6 +16,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -145,10 +148,10 @@ std::string RecorderFanOut(int objects, int depth, std::size_t cdcBytes, std::si
 
 } // namespace
 
-// The budget weighs every text a point carries, as the classification library does: a control of
+// The ceilings weigh every text a point carries, as the classification library does: a control of
 // 1,000 leaves whose DOI holds a 60 KB ctlModel (each point, its device model and the cache once
 // held a copy: 60 MB here, 481 MB for 8,000 leaves), and a data object type whose CDC text is 30 KB
-// (copied into every leaf and point), are refused at once naming the IED and the budget; the same
+// (copied into every leaf and point), are refused at once naming the IED and the ceiling; the same
 // files with short texts are imported.
 TEST_F(ScdImportBounds, TheTextsAPointCarriesWeighOnTheBudget) {
     const struct {
@@ -156,10 +159,8 @@ TEST_F(ScdImportBounds, TheTextsAPointCarriesWeighOnTheBudget) {
         std::size_t points; // with short texts
         const char* refusal;
     } cases[] = {
-        // 44 elements: the IED, its device, node, DOI and DAI, the node type and its object, the
-        // object type and its attribute, and 4 structures of 31 parts.
-        {ControlOfManyLeaves(10, 60'000), 1000,
-         "导入SCD失败：装置(R)的测点超出上限(声明44个元素的文件至多20440个)!"},
+        // 1,000 points weighing 235 each.
+        {ControlOfManyLeaves(10, 60'000), 1000, "导入SCD失败：装置(R)的测点超出上限(每个装置至多60000个)!"},
         {RecorderFanOut(10, 5, 30'000, 0), 2430,
          "导入SCD失败：装置(R)的数据类型(F5)展开的数据超出上限(每个数据对象至多10000个节点)!"},
     };
@@ -181,23 +182,130 @@ TEST_F(ScdImportBounds, TheTextsAPointCarriesWeighOnTheBudget) {
     }
 }
 
-// The file's budget is what its elements justify, not its size: a recorder of 30 objects of
-// 729 leaves each (21,870 points from 2 KB) is refused alike with and without a comment of 100 KB
-// before its IED (which once raised the budget by 5,000 points and let it through).
-TEST_F(ScdImportBounds, PaddingJustifiesNothing) {
-    std::vector<std::string> refusals;
-    for (const std::size_t padding : {std::size_t{0}, std::size_t{100'000}}) {
+namespace {
+
+// Padding of about `bytes` that no walk reaches: empty data attribute types among the types, and a
+// logical node of a type the file lacks holding empty SDIs.
+std::string Padded(std::string text, std::size_t bytes) {
+    std::string types, sdis;
+    for (std::size_t k = 0; types.size() < bytes / 2; ++k)
+        types += "<DAType id=\"Pk" + std::to_string(k) + "\"/>";
+    while (sdis.size() < bytes / 2)
+        sdis += "<SDI/>";
+    text.insert(text.find("<LDevice inst=\"LD\">") + 19,
+                "<LN lnClass=\"GGIO\" inst=\"9\" lnType=\"Missing\">" + sdis + "</LN>");
+    text.insert(text.find("<DataTypeTemplates>") + 19, types);
+    return text;
+}
+
+} // namespace
+
+// The ceilings are absolute and only what is walked for points counts: a recorder of 30 objects of
+// 729 leaves each (21,870 points from 2 KB) is imported, and 1 MB of empty types and of empty SDIs
+// under a node of a missing type walk nothing more and give nothing more; one of 90 such objects
+// (65,610 points) is beyond an IED's ceiling and refused alike with the padding (which once
+// raised the budget and let such files through).
+TEST_F(ScdImportBounds, PaddingCostsNothingAndBuysNothing) {
+    std::vector<std::pair<std::size_t, std::uint64_t>> walked; // points, nodes
+    for (const std::size_t padding : {std::size_t{0}, std::size_t{1} << 20}) {
+        SCOPED_TRACE(padding);
         CConfigDoc doc;
         CSCDImport import;
-        EXPECT_EQ(Load(doc, import, RecorderFanOut(30, 6, 3, padding)), 0) << padding;
-        ASSERT_EQ(prompts.Count(), 1u) << padding;
-        refusals.push_back(prompts.Texts()[0]);
-        EXPECT_TRUE(doc.m_infoModels.empty());
+        ASSERT_EQ(Load(doc, import, Padded(RecorderFanOut(30, 6, 3, 0), padding)), 1);
+        EXPECT_TRUE(prompts.Texts().empty()) << prompts.Texts()[0];
+        walked.emplace_back(import.PointsRead(), import.NodesWalked());
+
+        CConfigDoc refused;
+        EXPECT_EQ(Load(refused, import, Padded(RecorderFanOut(90, 6, 3, 0), padding)), 0);
+        EXPECT_EQ(prompts.Texts(),
+                  std::vector<std::string>{"导入SCD失败：装置(R)的测点超出上限(每个装置至多60000个)!"});
+        EXPECT_TRUE(refused.m_infoModels.empty());
     }
-    // The IED, its logical device and node, the node type and its 30 objects, the object type and
-    // its attribute, and 7 structures of 19 parts: 62 elements.
-    EXPECT_EQ(refusals[0], "导入SCD失败：装置(R)的测点超出上限(声明62个元素的文件至多20620个)!");
-    EXPECT_EQ(refusals[1], refusals[0]);
+    ASSERT_EQ(walked.size(), 2u);
+    EXPECT_EQ(walked[0].first, 21'870u);
+    EXPECT_GT(walked[0].second, walked[0].first);
+    EXPECT_EQ(walked[1], walked[0]);
+}
+
+namespace {
+
+// A station of `lean` measurement IEDs, whose 38 nodes carry no DOIs and whose data set names whole
+// data objects (18 points per node from one FCDA per object: a WYE named so is 8 points), and
+// `rich` IEDs of 40 indication nodes each with a described DOI, the lean ones first or last.
+std::string LeanStation(int lean, int rich, bool leanFirst) {
+    std::vector<std::string> names;
+    for (int i = 0; i < lean; ++i)
+        names.push_back("L" + std::to_string(i));
+    for (int i = 0; i < rich; ++i)
+        names.insert(leanFirst ? names.end() : names.begin() + i, "R" + std::to_string(i));
+    std::string text = "<?xml version=\"1.0\"?>\n<SCL><Communication><SubNetwork name=\"N\" type=\"8-MMS\">";
+    for (const std::string& name : names)
+        text += "<ConnectedAP iedName=\"" + name + "\" apName=\"S1\"/>";
+    text += "</SubNetwork></Communication>";
+    std::string leanLns, richLns, leanSet, richSet;
+    for (int k = 1; k <= 38; ++k) {
+        leanLns += "<LN lnClass=\"MMXU\" inst=\"" + std::to_string(k) + "\" lnType=\"M\"/>";
+        for (const char* object : {"PhV", "A", "Hz", "TotW"})
+            leanSet += "<FCDA ldInst=\"LD\" lnClass=\"MMXU\" lnInst=\"" + std::to_string(k) +
+                       "\" fc=\"MX\" doName=\"" + object + "\"/>";
+    }
+    for (int k = 1; k <= 40; ++k) {
+        richLns += "<LN lnClass=\"GGIO\" inst=\"" + std::to_string(k) +
+                   "\" lnType=\"G\"><DOI name=\"Ind\" desc=\"开入" + std::to_string(k) +
+                   "\"><SDI name=\"x\"/><DAI name=\"stVal\"/></DOI></LN>";
+        richSet += "<FCDA ldInst=\"LD\" lnClass=\"GGIO\" lnInst=\"" + std::to_string(k) +
+                   "\" fc=\"ST\" doName=\"Ind\"/>";
+    }
+    for (const std::string& name : names) {
+        const bool isLean = name[0] == 'L';
+        text += "<IED name=\"" + name +
+                "\" type=\"T\"><AccessPoint name=\"S1\"><Server><LDevice inst=\"LD\">" +
+                "<LN0 lnClass=\"LLN0\" inst=\"\" lnType=\"Z\"><DataSet name=\"ds\">" +
+                (isLean ? leanSet : richSet) + "</DataSet></LN0>" + (isLean ? leanLns : richLns) +
+                "</LDevice></Server></AccessPoint></IED>";
+    }
+    return text + "<DataTypeTemplates><LNodeType id=\"Z\" lnClass=\"LLN0\"/>"
+                  "<LNodeType id=\"M\" lnClass=\"MMXU\"><DO name=\"PhV\" type=\"W\"/><DO name=\"A\" "
+                  "type=\"W\"/><DO name=\"Hz\" type=\"V\"/><DO name=\"TotW\" type=\"V\"/></LNodeType>"
+                  "<LNodeType id=\"G\" lnClass=\"GGIO\"><DO name=\"Ind\" type=\"S\"/></LNodeType>"
+                  "<DOType id=\"W\" cdc=\"WYE\"><SDO name=\"phsA\" type=\"C\"/><SDO name=\"phsB\" "
+                  "type=\"C\"/><SDO name=\"phsC\" type=\"C\"/><SDO name=\"neut\" type=\"C\"/></DOType>"
+                  "<DOType id=\"C\" cdc=\"CMV\"><DA name=\"cVal\" bType=\"Struct\" type=\"Vec\" fc=\"MX\"/>"
+                  "</DOType><DOType id=\"V\" cdc=\"MV\"><DA name=\"mag\" bType=\"Struct\" type=\"AV\" "
+                  "fc=\"MX\"/></DOType><DOType id=\"S\" cdc=\"SPS\"><DA name=\"stVal\" bType=\"BOOLEAN\" "
+                  "fc=\"ST\"/></DOType><DAType id=\"Vec\"><BDA name=\"mag\" bType=\"Struct\" type=\"AV\"/>"
+                  "<BDA name=\"ang\" bType=\"Struct\" type=\"AV\"/></DAType><DAType id=\"AV\"><BDA "
+                  "name=\"f\" bType=\"FLOAT32\"/></DAType></DataTypeTemplates></SCL>\n";
+}
+
+} // namespace
+
+// A station of 300 lean IEDs (684 points from 40 nodes each, far more than ten points per element
+// it declares) and 100 rich ones is imported whole whichever come first, with the same models:
+// the order of a file decides nothing (lean IEDs first were once refused part way).
+TEST_F(ScdImportBounds, LeanStationsImportWholeInEitherOrder) {
+    std::map<std::string, std::string> first;
+    for (const bool leanFirst : {true, false}) {
+        SCOPED_TRACE(leanFirst);
+        CConfigDoc doc;
+        CSCDImport import;
+        testsupport::WriteBytes(tmp / "lean.scd", LeanStation(300, 100, leanFirst));
+        prompts.Clear();
+        import.ImportSCD(doc, (tmp / "lean.scd").string());
+        EXPECT_TRUE(prompts.Texts().empty()) << prompts.Texts()[0];
+        EXPECT_EQ(import.PointsRead(), std::size_t{300 * 38 * 18 + 100 * 40});
+        ASSERT_EQ(doc.m_deviceModels.GetSize(), 400);
+        std::map<std::string, std::string> models;
+        for (const CDeviceTemplate& model : doc.m_deviceModels) {
+            platform::CArchive ar;
+            model.Store(ar);
+            models[model.m_strName] = ar.Bytes();
+        }
+        if (leanFirst)
+            first = std::move(models);
+        else
+            EXPECT_TRUE(models == first);
+    }
 }
 
 namespace {
@@ -234,12 +342,9 @@ std::string IndicationStation(const std::vector<std::string>& names, int lns, in
 // group 255 (once a second group 255, and 52,000 indications groups up to 260), and the file is
 // refused naming the IED and the numbers.
 TEST_F(ScdImportBounds, GroupNumbersStayBelowTheSpecialGroup) {
-    platform::scl::TypeWalkLimits limits;
-    limits.pointsBase = 200'000;
     for (const bool extra : {false, true}) {
         CConfigDoc doc;
         CSCDImport import;
-        import.SetWalkLimits(limits);
         testsupport::WriteBytes(tmp / "groups.scd", IndicationStation({"R"}, 254, 200, extra));
         prompts.Clear();
         import.ImportSCD(doc, (tmp / "groups.scd").string());

@@ -145,7 +145,7 @@ TEST_F(BoardTest, VirtualDevicesAndLinkStatusSignals) {
     // Rebuilding after a change replaces the board's group.
     doc.m_boardCfg.m_boards[0].m_ports[1].Add(doc.m_boardCfg.m_boards[0].m_ports[1][0]);
     doc.m_boardCfg.BuildLinkStatusSignals(&doc);
-    EXPECT_EQ(groups.GetSize(), 1);
+    ASSERT_EQ(groups.GetSize(), 1);
     EXPECT_EQ(groups[0].m_entries.GetSize(), 4);
     doc.m_boardCfg.BuildLinkStatusSignals(nullptr); // nothing
 

@@ -16,6 +16,7 @@
 #include <cerrno>
 #include <functional>
 #include <map>
+#include <optional>
 
 using namespace projectmodel;
 using platform::Answer;
@@ -438,13 +439,13 @@ TEST_F(ConfigDocTest, EveryEditMakesTheProjectModifiedUntilItIsSaved) {
 
     // A save that fails keeps the edit modified; the next one that works clears it.
     testsupport::Found(doc.FindDevice(1))->m_strDescription = "改后";
-    struct HookReset {
-        ~HookReset() { platform::SetWriteFaultHook({}); }
-    } reset;
-    platform::SetWriteFaultHook([](const fs::path& p) { return p.filename() == "QXM7740.ini"; });
-    prompts.Clear();
-    EXPECT_EQ(doc.SaveProject(false), 0);
-    platform::SetWriteFaultHook({});
+    {
+        platform::CFileFaults faults;
+        faults.FailFrom(platform::FileStep::Write, 1,
+                        [](const fs::path& p) { return p.filename() == "QXM7740.ini"; });
+        prompts.Clear();
+        EXPECT_EQ(doc.SaveProject(false), 0);
+    }
     EXPECT_TRUE(doc.IsModified());
     ASSERT_EQ(doc.SaveProject(false), 1);
     EXPECT_FALSE(doc.IsModified());
@@ -605,17 +606,20 @@ TEST_F(ConfigDocTest, AFailedReplaceLeavesTheOldVersionInPlace) {
     const fs::path v1 = demo / "ProjectV1.00";
     ASSERT_EQ(doc.SaveProject(false), 1);
     testsupport::WriteBytes(v1 / "old.cfg", "old");
-    struct HookReset {
-        ~HookReset() { SetRenameFaultHook({}); }
-    } reset;
     int exchangeError = EINVAL;
     fs::path failFrom;
-    SetRenameFaultHook([&](const fs::path& from, const fs::path&, bool exchange) {
-        if (exchange)
-            return exchangeError;
-        return from.filename() == failFrom ? EIO : 0;
-    });
+    // A rename is asked with its new name: .saving becomes the version, the version .replaced.
+    auto renamedFrom = [&](const fs::path& to) {
+        return to.filename() == (failFrom == ".saving" ? fs::path("ProjectV1.00") : fs::path(".replaced"));
+    };
+    std::optional<platform::CFileFaults> faults;
+    auto plan = [&] {
+        faults.reset();
+        faults.emplace().FailNth(platform::FileStep::Rename, failFrom.empty() ? 0 : 1, renamedFrom);
+        faults->FailFrom(platform::FileStep::Exchange, exchangeError == 0 ? 0 : 1, {}, exchangeError);
+    };
     auto overwrite = [&] {
+        plan();
         prompts.Clear();
         shell.answerVersion = "1.00";
         prompts.Script({Answer::Yes});
@@ -667,9 +671,7 @@ TEST_F(ConfigDocTest, FailedSavesLeaveEveryVersionWhole) {
         EXPECT_FALSE(fs::exists(demo / ".saving"));
         EXPECT_FLOAT_EQ(ParseVersionNumber(demo), 1.0f);
     };
-    struct HookReset {
-        ~HookReset() { platform::SetWriteFaultHook({}); }
-    } reset;
+    std::optional<platform::CFileFaults> faults;
 
     // Overwriting 1.00 while the main file cannot be written whole.
     for (const std::string name : {"QXM7740.ini", "ccu_工程间隔.cfg"}) {
@@ -677,12 +679,12 @@ TEST_F(ConfigDocTest, FailedSavesLeaveEveryVersionWhole) {
         prompts.Clear();
         shell.answerVersion = "1.00";
         prompts.Script({Answer::Yes});
-        platform::SetWriteFaultHook([&](const fs::path& p) {
+        faults.emplace().FailFrom(platform::FileStep::Write, 1, [&](const fs::path& p) {
             return p.filename() == name && p.parent_path().filename() == ".saving";
         });
         const std::size_t logged = shell.log.size();
         EXPECT_EQ(doc.SaveProject(false), 0);
-        platform::SetWriteFaultHook({});
+        faults.reset();
         EXPECT_EQ(shell.log.size(), logged) << "a failed save is not logged";
         ASSERT_EQ(prompts.Count(), 2u);
         EXPECT_EQ(testsupport::At(prompts.Texts(), 1),
@@ -696,9 +698,10 @@ TEST_F(ConfigDocTest, FailedSavesLeaveEveryVersionWhole) {
     fs::create_directories(demo / "Temp");
     shell.answerVersion = "1.00";
     prompts.Script({Answer::Yes});
-    platform::SetWriteFaultHook([&](const fs::path& p) { return p.parent_path().filename() == "Temp"; });
+    faults.emplace().FailFrom(platform::FileStep::Write, 1,
+                              [&](const fs::path& p) { return p.parent_path().filename() == "Temp"; });
     EXPECT_EQ(doc.SaveProject(false), 0);
-    platform::SetWriteFaultHook({});
+    faults.reset();
     ASSERT_EQ(prompts.Count(), 2u);
     EXPECT_EQ(testsupport::At(prompts.Texts(), 1).rfind("创建文件 " + (demo / "Temp").string() + "/", 0), 0u)
         << testsupport::At(prompts.Texts(), 1);
@@ -707,9 +710,10 @@ TEST_F(ConfigDocTest, FailedSavesLeaveEveryVersionWhole) {
     // A new version on a full disk: no version folder appears.
     prompts.Clear();
     shell.answerVersion = "1.01";
-    platform::SetWriteFaultHook([&](const fs::path& p) { return p.filename() == "system.cfg"; });
+    faults.emplace().FailFrom(platform::FileStep::Write, 1,
+                              [&](const fs::path& p) { return p.filename() == "system.cfg"; });
     EXPECT_EQ(doc.SaveProject(false), 0);
-    platform::SetWriteFaultHook({});
+    faults.reset();
     EXPECT_EQ(prompts.Texts(),
               std::vector<std::string>{"创建文件 " + (demo / ".saving/system.cfg").string() + " 失败!"});
     EXPECT_FALSE(fs::exists(demo / "ProjectV1.01"));
@@ -982,7 +986,7 @@ TEST_F(ConfigDocTest, IedListFromScd) {
     EXPECT_EQ(doc.ImportScdFile({}), 0);
     fs::copy_file(testsupport::TestDataDir() / "scl/station.scd", Lib("其他/station.scd"));
     EXPECT_EQ(doc.ImportScdFile({}), 1);
-    EXPECT_EQ(doc.m_iedList.GetSize(), 4);
+    ASSERT_EQ(doc.m_iedList.GetSize(), 4);
     EXPECT_EQ(doc.m_iedList[2].m_strUri, "");
     EXPECT_TRUE(prompts.Texts().empty());
 
@@ -1215,7 +1219,7 @@ TEST_F(ConfigDocTest, MissingModelSettingsFileStillLoadsTheModel) {
     ASSERT_NE(model, nullptr);
     EXPECT_EQ(model->m_strProtocol, "");
     EXPECT_EQ(model->m_optionGroups.GetSize(), 0);
-    EXPECT_EQ(model->m_groups.GetSize(), 3);
+    ASSERT_EQ(model->m_groups.GetSize(), 3);
     EXPECT_EQ(model->m_groups[0].m_nType, kInfoTypeOther);
 }
 

@@ -230,7 +230,7 @@ TEST_F(ConfigReaderTest, SingleLineMutations) {
     CopyDirectoryTree(folder, backup);
     const std::vector<Mutation> cases = {
         {"main", "[组态文件开始]", "[开始]", "读组态文件错!\n第1行:\n[开始]", 0},
-        {"main", "格式=2", "格式=", "", 0},
+        {"main", "格式=2", "格式=", "读组态文件错!\n第2行:\n格式=", 0},
         {"main", "[工程标识]", "[工程]", "读组态文件错!\n第3行:\n[工程]", 0},
         {"main", "  管理机地址=3", "  地址=3", "读组态文件错!\n第6行:\n  地址=3", 0},
         {"main", "  对时源=0,0,1,2,1", "  时源=0", "读组态文件错!\n第12行:\n  时源=0", 1},

@@ -2,6 +2,7 @@
 // rules of single lines (inactive entries, telecontrol attributes, composite counts, variable
 // information without rows, a project without devices, files that cannot be created).
 #include "DocFixture.h"
+#include "platform/FileFaults.h"
 #include "tests/support/Found.h"
 
 #include "platform/TextFile.h"
@@ -212,9 +213,12 @@ TEST_F(ConfigWriterTest, FilesThatCannotBeWrittenWhole) {
          {"QXM7740.ini", "ccu_工程间隔.cfg", "ccu_板卡0_NET0_规约12_遥信转发配置配置.cfg", "system.cfg"}) {
         SCOPED_TRACE(name);
         prompts.Clear();
-        platform::SetWriteFaultHook([&](const fs::path& p) { return p.filename() == name; });
-        EXPECT_EQ(doc.WriteConfigFiles(out / "QXM7740.ini"), 0);
-        platform::SetWriteFaultHook({});
+        {
+            platform::CFileFaults faults;
+            faults.FailFrom(platform::FileStep::Write, 1,
+                            [&](const fs::path& p) { return p.filename() == name; });
+            EXPECT_EQ(doc.WriteConfigFiles(out / "QXM7740.ini"), 0);
+        }
         EXPECT_EQ(prompts.Texts(), std::vector<std::string>{"创建文件 " + (out / name).string() + " 失败!"});
     }
     prompts.Clear();

@@ -279,3 +279,36 @@ TEST_F(DeviceTableTest, ADeviceSharesItsModelsGroupsUntilEitherChanges) {
     EXPECT_EQ(third.m_model.m_groups, second.m_model.m_groups);
     EXPECT_EQ(copy.m_groups, second.m_model.m_groups);
 }
+
+// A record reached for writing is never shared by a later copy, even one offered for sharing
+// before the write: the holder of the reference would otherwise change both arrays at once.
+TEST(SharedRecordArray, AWriteAccessEndsTheSharingOffer) {
+    CSharedRecordArray<int> records;
+    records.Add(1);
+    records.Add(2);
+
+    records.AllowSharing();
+    const CSharedRecordArray<int>& reader = records;
+    EXPECT_EQ(reader[0], 1); // reading keeps the offer
+    int& first = records[0];
+    const CSharedRecordArray<int> copy = records;
+    EXPECT_FALSE(copy.SharesWith(records));
+    first = 7;
+    EXPECT_EQ(copy[0], 1);
+
+    // Every other kind of write access ends the offer as well.
+    records.AllowSharing();
+    *records.GetPtr(1) = 8;
+    EXPECT_FALSE(CSharedRecordArray<int>(records).SharesWith(records));
+    records.AllowSharing();
+    std::vector<int>& items = records.Items();
+    const CSharedRecordArray<int> third = records;
+    items[1] = 9;
+    EXPECT_EQ(third[1], 8);
+
+    // Without a write in between, the offer holds for the next copy only.
+    records.AllowSharing();
+    const CSharedRecordArray<int> shared = records;
+    EXPECT_TRUE(shared.SharesWith(records));
+    EXPECT_FALSE(CSharedRecordArray<int>(records).SharesWith(records));
+}

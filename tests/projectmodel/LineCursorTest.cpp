@@ -70,13 +70,16 @@ TEST_F(LineCursorTest, ValueAfterFirstEqualsKeepsTrailingBlanks) {
     EXPECT_EQ(value, "");
 }
 
-TEST_F(LineCursorTest, EmptyCountFailsSilentlyAndKeepsNumber) {
-    CConfigTextFile f = FileOf("数目=\n数目=  \n");
+// An empty number is told with its line, key and all, and the number stays as it was.
+TEST_F(LineCursorTest, EmptyCountIsReportedWithItsKeyAndKeepsNumber) {
+    CConfigTextFile f = FileOf("数目=\n  数目=  \n");
     CLineCursor cur(f);
     EXPECT_FALSE(cur.KeyInt(line, "数目", n));
+    EXPECT_EQ(prompts.LastText(), "读组态文件错!\n第1行:\n数目=");
     EXPECT_FALSE(cur.KeyInt(line, "数目", n));
+    EXPECT_EQ(prompts.LastText(), "读组态文件错!\n第2行:\n  数目=  ");
     EXPECT_EQ(n, -7);
-    EXPECT_EQ(prompts.Count(), 0u);
+    EXPECT_EQ(prompts.Count(), 2u);
 }
 
 TEST_F(LineCursorTest, WrongKeyReportsLineAsRead) {

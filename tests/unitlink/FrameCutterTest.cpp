@@ -91,8 +91,10 @@ TEST_P(FrameCutterModes, OversizedFrameIsSkippedWholeAndTheNextFrameIsHandled) {
 TEST_P(FrameCutterModes, FrameUpToTheLargestIsSkippedWholeAndALongerLengthIsNoFrame) {
     CFrameCutter cutter(30720, 30720, GetParam());
     Collector c;
-    // The largest frame there is (65,028 bytes), in 900-byte reads and in one read: skipped whole.
-    const Bytes largest = Frame(unitlink::kLargestFrame - unitlink::kHeaderSize, 'x');
+    // The largest frame there is, 65,028 bytes (a body of 65000 bytes behind the 28-byte header),
+    // in 900-byte reads and in one read: skipped whole.
+    const Bytes largest = Frame(65000, 'x');
+    ASSERT_EQ(largest.size(), 65028u);
     const Bytes next = Frame(3, 'n');
     FeedInReads(cutter, Cat({largest, next, largest, next}), 900, c);
     ASSERT_EQ(c.frames.size(), 2u);
@@ -107,7 +109,8 @@ TEST_P(FrameCutterModes, FrameUpToTheLargestIsSkippedWholeAndALongerLengthIsNoFr
 
     // Lengths beyond it, up to the largest positive one, with both marks: no frame has them, so
     // nothing is skipped on their word; the frame right behind is found in the same connection.
-    for (std::uint32_t length : {std::uint32_t{unitlink::kLargestFrame - 7}, 0x00100000u, 0x7FFFFFFFu}) {
+    // (65028 - 8 + 1 is the length word of a frame one byte longer than the largest.)
+    for (std::uint32_t length : {65028u - 8u + 1u, 0x00100000u, 0x7FFFFFFFu}) {
         SCOPED_TRACE(length);
         Collector after;
         Bytes huge = Frame(10, 'h');

@@ -73,3 +73,31 @@ TEST(PostGateTest, CallsThatComeToRunDuringAnAttemptWaitForItsEndInTheirOrder) {
     loop.RunAll();
     EXPECT_EQ(ran, "xabcdef");
 }
+
+// Each nested attempt keeps the calls held when it ends; only the end of the outermost one queues
+// them again, once, and they run behind what was queued meanwhile.
+TEST(PostGateTest, NestedHoldsKeepTheCallsUntilTheOutermostEnds) {
+    Loop loop;
+    std::string ran;
+    unitlink::CPostGate gate([&](unitlink::CPostGate::Call c) { loop.calls.push_back(std::move(c)); });
+    gate.Post([&] { ran += 'a'; });
+    gate.Hold();
+    gate.Hold();
+    gate.Hold();
+    loop.RunAll();
+    ASSERT_EQ(gate.HeldCount(), 1u);
+    for (int level = 3; level > 1; --level) {
+        SCOPED_TRACE(level);
+        gate.Release();
+        EXPECT_TRUE(gate.Holding());
+        EXPECT_EQ(gate.HeldCount(), 1u);
+        EXPECT_TRUE(loop.calls.empty()); // nothing queued again while an attempt goes on
+    }
+    loop.calls.push_back([&] { ran += 'x'; });
+    gate.Release();
+    EXPECT_FALSE(gate.Holding());
+    EXPECT_EQ(gate.HeldCount(), 0u);
+    EXPECT_EQ(loop.calls.size(), 2u);
+    loop.RunAll();
+    EXPECT_EQ(ran, "xa");
+}

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+
 #include <utility>
 
 TEST(UnitTime, YearsRoundTripAcrossTheSevenBitLimit) {
@@ -67,4 +69,39 @@ TEST(UnitTime, UnitYearsAreThoseThatReadBackAsThemselves) {
             EXPECT_EQ(unitlink::DecodeYear(unitlink::EncodeYear(year)), year);
         }
     }
+}
+
+// Every field of a typed time is refused outside its range, with its own message, instead of
+// being masked into another time.
+TEST(UnitTime, TypedFieldsOutsideTheirRangeAreRefused) {
+    struct Case {
+        int year, month, day, hour, minute, second;
+        const char* refusal;
+    };
+    const Case cases[] = {
+        {2026, 12, 10, 23, 59, 59, ""},
+        {2024, 2, 29, 0, 0, 0, ""},
+        {2100, 1, 1, 0, 0, 0, "年份应在2000至2099之间!"},
+        {2026, 13, 1, 0, 0, 0, "月份应在1至12之间!"},
+        {2026, 0, 1, 0, 0, 0, "月份应在1至12之间!"},
+        {2026, 1, 32, 0, 0, 0, "日期应在1至31之间!"},
+        {2026, 4, 31, 0, 0, 0, "日期应在1至30之间!"},
+        {2026, 2, 29, 0, 0, 0, "日期应在1至28之间!"},
+        {2026, 1, 0, 0, 0, 0, "日期应在1至31之间!"},
+        {2026, 1, 1, 25, 0, 0, "小时应在0至23之间!"},
+        {2026, 1, 1, 24, 0, 0, "小时应在0至23之间!"},
+        {2026, 1, 1, 0, 75, 0, "分钟应在0至59之间!"},
+        {2026, 1, 1, 0, 0, 60, "秒应在0至59之间!"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(unitlink::UnitTimeFieldsRefusal(c.year, c.month, c.day, c.hour, c.minute, c.second),
+                  c.refusal)
+            << c.year << "-" << c.month << "-" << c.day << " " << c.hour << ":" << c.minute << ":"
+            << c.second;
+    std::array<int, 6> v{};
+    EXPECT_EQ(unitlink::UnitTimeTextsRefusal({"2026", "12", "10", "-1", "0", "0"}, v), "小时应在0至23之间!");
+    EXPECT_EQ(unitlink::UnitTimeTextsRefusal({"2026", "1x", "10", "1", "0", "0"}, v), "月份应在1至12之间!");
+    EXPECT_EQ(unitlink::UnitTimeTextsRefusal({"2026", "12", "", "1", "0", "0"}, v), "日期应在1至31之间!");
+    EXPECT_EQ(unitlink::UnitTimeTextsRefusal({"2026", "12", "10", "1", "2", "3"}, v), "");
+    EXPECT_EQ(v, (std::array<int, 6>{2026, 12, 10, 1, 2, 3}));
 }

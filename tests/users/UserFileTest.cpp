@@ -1,4 +1,5 @@
 #include "platform/Archive.h"
+#include "platform/FileFaults.h"
 #include "platform/TextFile.h"
 #include "tests/support/PromptRecorder.h"
 #include "tests/support/TestFiles.h"
@@ -6,6 +7,7 @@
 
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <optional>
 
 namespace {
 
@@ -189,11 +191,9 @@ TEST_F(UserFile, AFailedSaveIsReportedAndKeepsTheOldFile) {
     mgr.LoadFromFile(dir.Path());
     ASSERT_EQ(1, mgr.SaveToFile(dir.Path()));
     AddUser(1, 2, "新用户", "1");
-    struct HookReset {
-        ~HookReset() { platform::SetWriteFaultHook({}); }
-    } reset;
     // A file that cannot be written.
-    platform::SetWriteFaultHook([](const std::filesystem::path&) { return true; });
+    std::optional<platform::CFileFaults> faults;
+    faults.emplace().FailFrom(platform::FileStep::Write, 1);
     EXPECT_EQ(0, mgr.SaveToFile(dir.Path()));
     EXPECT_EQ(kDefaultFile, testsupport::ReadBytes(File()));
     ASSERT_EQ(1u, prompt.Count());

@@ -79,7 +79,7 @@ TEST(UserRecords, ScramblingKeepsEveryByteAndComesBack) {
     u.m_strName = "系统管理员";
     u.m_strPassword = "482916";
     u.EnscriptInfo();
-    EXPECT_EQ(65u, u.m_strName.size());
+    ASSERT_EQ(65u, u.m_strName.size());
     EXPECT_EQ(7u, u.m_strPassword.size());
     EXPECT_EQ(0x05, static_cast<unsigned char>(u.m_strName[0]));
     u.DescriptInfo();

@@ -1,9 +1,11 @@
 #include "configtool/link/views/ConnectParamDlg.h"
 
 #include "configtool/link/LinkSettings.h"
+#include "platform/FileFaults.h"
 #include "platform/Prompt.h"
 #include "platform/Text.h"
 #include "platform/ui/WidgetPrompt.h"
+#include "unitlink/PortNumber.h"
 
 #include <cctype>
 #include <QDialogButtonBox>
@@ -77,7 +79,14 @@ CConnectParamDlg::CConnectParamDlg(std::filesystem::path programFolder, QWidget*
 }
 
 void CConnectParamDlg::OnInitDialog() {
-    const CLinkSettings s = CLinkSettings::Load(programFolder_);
+    int readError = 0;
+    const CLinkSettings s = CLinkSettings::Load(programFolder_, &readError);
+    // Defaults shown for a file that could not be read would pass for what it holds.
+    if (readError != 0)
+        platform::MessageBox(platform::StrFormat("无法读取连接参数文件%s：%s\n显示的是默认参数。",
+                                                 CLinkSettings::FilePath(programFolder_).string().c_str(),
+                                                 platform::ErrorText(readError).c_str()),
+                             {}, platform::Icon::Warning);
     for (std::size_t i = 0; i < 4; ++i)
         octets_[i]->setValue(s.octets[i]);
     m_port = s.port;
@@ -94,13 +103,26 @@ void CConnectParamDlg::accept() {
     for (std::size_t i = 0; i < 4; ++i)
         s.octets[i] = octets_[i]->value();
     m_address = s.AddressText();
+    // Text that is no integer keeps the previous port (and is said); an integer the socket
+    // cannot use is neither saved nor taken: the dialog stays open.
+    const std::string portText = Ss(portEdit_->text());
     int port = m_port;
-    if (ParseInt(Ss(portEdit_->text()), port))
-        m_port = port;
-    else
+    if (!ParseInt(portText, port)) {
         platform::MessageBox("请输入一个整数。", {}, platform::Icon::Warning);
-    s.port = m_port;
-    s.Save(programFolder_);
+        port = m_port;
+    } else if (!unitlink::IsPortNumber(port)) {
+        platform::MessageBox(unitlink::kPortRangeText, {}, platform::Icon::Warning);
+        return;
+    }
+    s.port = port;
+    // The link takes only what the file holds: a save that failed changes neither.
+    if (!s.Save(programFolder_)) {
+        platform::MessageBox(platform::StrFormat("保存连接参数失败，文件：%s",
+                                                 CLinkSettings::FilePath(programFolder_).string().c_str()),
+                             {}, platform::Icon::Warning);
+        return;
+    }
+    m_port = port;
     QDialog::accept();
 }
 

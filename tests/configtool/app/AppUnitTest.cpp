@@ -54,6 +54,9 @@ TEST_F(AppUnitTest, DownloadUploadAndRestartFromTheMenus) {
     workertest::FakeUnit unit(store_.Path());
     ASSERT_GT(unit.port, 0);
     const fs::path mainFile = project_ / "ProjectV1.00" / "QXM7740.ini";
+    // What the download writes and sends: its own stamped copy of the version.
+    const fs::path sentFile = root_ / "Project" / "DownTemp" / "Demo" / "ProjectV1.00" / "QXM7740.ini";
+    const std::string saved = testsupport::ReadBytes(mainFile);
     ASSERT_TRUE(Start("系统管理员", "482916", {mainFile.string()}));
     ASSERT_NE(app_->GetWorker(), nullptr);
     app_->GetLink()->SetAddress(unit.port, "127.0.0.1");
@@ -66,11 +69,13 @@ TEST_F(AppUnitTest, DownloadUploadAndRestartFromTheMenus) {
     ASSERT_TRUE(Until([&] { return Shown("新组态下装成功，请重启装置!"); })) << unit.Log();
     ASSERT_TRUE(Until([&] { return app_->m_bIdle == 1; }));
     EXPECT_EQ(app_->GetMainFrame()->WaitDialog(), nullptr);
-    EXPECT_EQ(testsupport::ReadBytes(store_ / "QXM7740.ini"), testsupport::ReadBytes(mainFile));
+    EXPECT_EQ(testsupport::ReadBytes(store_ / "QXM7740.ini"), testsupport::ReadBytes(sentFile));
+    EXPECT_EQ(testsupport::ReadBytes(mainFile), saved);
+    EXPECT_FALSE(app_->DocRef().m_pConfigDoc->IsModified());
     EXPECT_TRUE(fs::is_regular_file(store_ / "Demo.zip"));
     const auto log = LogLines();
     EXPECT_NE(std::find(log.begin(), log.end(), "系统管理员下载组态文件到通讯管理机。"), log.end());
-    EXPECT_NE(std::find(log.begin(), log.end(), "下装工程文件，文件名：" + mainFile.string()), log.end());
+    EXPECT_NE(std::find(log.begin(), log.end(), "下装工程文件，文件名：" + sentFile.string()), log.end());
 
     // The upload opens the fetched project as the current one.
     const fs::path fetched = root_ / "Project" / "UpTemp" / "Project" / "QXM7740.ini";

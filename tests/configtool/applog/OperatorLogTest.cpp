@@ -1,5 +1,6 @@
 // The operator log: month files, the line layout in GBK with CR LF, concurrent writers.
 #include "configtool/applog/OperatorLog.h"
+#include "platform/FileFaults.h"
 #include "platform/Gbk.h"
 #include "platform/TextFile.h"
 #include "tests/support/TestFiles.h"
@@ -107,9 +108,12 @@ TEST(OperatorLog, WholeEntriesOrNoneAndABrokenTailIsClosed) {
     const std::string first = platform::ToGbk("2026年03月05日07时08分09秒:甲\r\n");
     ASSERT_EQ(testsupport::ReadBytes(file), first);
 
-    platform::SetWriteFaultHook([&](const std::filesystem::path& p) { return p == file; });
-    log.WriteLogAt(Local(2026, 3, 5, 7, 8, 10), "保存工程文件，文件名：/p/a.ini");
-    platform::SetWriteFaultHook({});
+    {
+        platform::CFileFaults faults;
+        faults.FailFrom(platform::FileStep::Write, 1,
+                        [&](const std::filesystem::path& p) { return p == file; });
+        log.WriteLogAt(Local(2026, 3, 5, 7, 8, 10), "保存工程文件，文件名：/p/a.ini");
+    }
     EXPECT_EQ(testsupport::ReadBytes(file), first);
 
     const std::string cut = platform::ToGbk("2026年03月05日07时08分11秒:乙").substr(0, 30);
@@ -128,12 +132,14 @@ TEST(OperatorLog, ACutBackKeepsAnEntryAppendedByAnotherProcess) {
     log.WriteLogAt(Local(2026, 3, 5, 7, 8, 9), "甲");
     const std::string first = testsupport::ReadBytes(file);
     const std::string other = platform::ToGbk("2026年03月05日07时08分10秒:另一个程序\r\n");
-    platform::SetWriteFaultHook([&](const std::filesystem::path& p) {
-        // The other writer appends just before this entry's bytes go out.
-        std::ofstream(p, std::ios::binary | std::ios::app) << other;
-        return p == file;
-    });
-    log.WriteLogAt(Local(2026, 3, 5, 7, 8, 11), "保存工程文件，文件名：/p/a.ini");
-    platform::SetWriteFaultHook({});
+    {
+        platform::CFileFaults faults;
+        faults.FailFrom(platform::FileStep::Write, 1, [&](const std::filesystem::path& p) {
+            // The other writer appends just before this entry's bytes go out.
+            std::ofstream(p, std::ios::binary | std::ios::app) << other;
+            return p == file;
+        });
+        log.WriteLogAt(Local(2026, 3, 5, 7, 8, 11), "保存工程文件，文件名：/p/a.ini");
+    }
     EXPECT_EQ(testsupport::ReadBytes(file), first + other);
 }

@@ -228,6 +228,13 @@ TEST_F(DeviceLinkTest, DownloadFailures) {
     EXPECT_EQ(0, link->DownloadFile(Local("missing.bin"), "x", 0));
     EXPECT_TRUE(report.Has("E:打开文件 " + Local("missing.bin") + " 失败!"));
 
+    // A remote name without a GBK form would name another file: refused, nothing sent.
+    const std::size_t framesBefore = transport->sent.size();
+    EXPECT_EQ(0, link->DownloadFile(Local("a.bin"), "a\xF0\x9F\x98\x80.bin", 0));
+    EXPECT_TRUE(report.Has("E:下载文件 a\xF0\x9F\x98\x80.bin: 路径含有无法转换的字符!"));
+    EXPECT_EQ(transport->sent.size(), framesBefore);
+    EXPECT_FALSE(link->IsTransferOpen());
+
     // Refused open.
     link->SetTransferOk(1);
     ASSERT_EQ(1, link->DownloadFile(Local("a.bin"), "a.bin", 0));
@@ -401,7 +408,7 @@ TEST_F(DeviceLinkTest, RestartSendsBoardAndCloses) {
     ASSERT_EQ(1, link->Connect());
     EXPECT_EQ(1, link->SendRestart(3));
     ASSERT_EQ(1u, transport->sent.size());
-    EXPECT_EQ(29u, transport->sent[0].size());
+    ASSERT_EQ(29u, transport->sent[0].size());
     EXPECT_EQ(3, transport->sent[0][26]);
     EXPECT_EQ(2, transport->sent[0][28]);
     EXPECT_FALSE(link->IsConnected());

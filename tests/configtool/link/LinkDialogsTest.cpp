@@ -1,9 +1,11 @@
 #include "configtool/link/LinkSettings.h"
 #include "configtool/link/views/ConnectParamDlg.h"
 #include "configtool/link/views/FileDownloadDlg.h"
+#include "platform/FileFaults.h"
 #include "platform/Profile.h"
 #include "platform/ui/WidgetPrompt.h"
 #include "tests/support/DialogRunnerGuard.h"
+#include "tests/support/FaultSweep.h"
 #include "tests/support/PromptRecorder.h"
 #include "tests/support/TestFiles.h"
 
@@ -113,6 +115,87 @@ TEST(ConnectParamDlg, PortThatIsNotAnIntegerKeepsThePreviousOne) {
     EXPECT_EQ(7200, dlg.m_port);
     EXPECT_EQ("7200", Key(bin.Path(), "PORT"));
     EXPECT_EQ("192", Key(bin.Path(), "REMOTE_IP_ADDR0"));
+}
+
+// A port out of range and a save that failed keep the dialog open with a box, the file as it was;
+// a settings file that cannot be read is said before its defaults are shown.
+TEST(ConnectParamDlg, APortOutOfRangeAFailedSaveAndAnUnreadableFileAreTold) {
+    testsupport::TempDir bin;
+    testsupport::PromptRecorder prompt;
+    const auto file = bin / "QXM7740CFGTool.INI";
+    ASSERT_TRUE(platform::WritePrivateProfileString("TCP Config", "PORT", "7200", file));
+    const std::string before = testsupport::ReadBytes(file);
+    std::vector<int> results;
+    Runner runner([&](QDialog& d) {
+        auto* port = d.findChild<QLineEdit*>("portEdit");
+        auto* ok = d.findChild<QPushButton*>("okButton");
+        for (const char* text : {"99999", "0", "-5"}) {
+            port->setText(text);
+            ok->click();
+            results.push_back(d.result());
+            EXPECT_EQ(prompt.LastText(), "端口号必须是1到65535之间的整数。") << text;
+        }
+        port->setText("7300");
+        {
+            platform::CFileFaults faults;
+            faults.FailFrom(platform::FileStep::Rename, 1);
+            ok->click();
+        }
+        results.push_back(d.result());
+        EXPECT_EQ(prompt.LastText(), "保存连接参数失败，文件：" + file.string());
+        return static_cast<int>(QDialog::Rejected);
+    });
+    CConnectParamDlg dlg(bin.Path());
+    EXPECT_EQ(QDialog::Rejected, dlg.DoModal());
+    EXPECT_EQ(results, std::vector<int>(4, QDialog::Rejected));
+    EXPECT_EQ(testsupport::ReadBytes(file), before);
+    EXPECT_EQ(7200, dlg.m_port);
+
+    // Unreadable: said, with the file and why, before the defaults show.
+    int readError = 0;
+    {
+        platform::CFileFaults faults;
+        faults.FailFrom(platform::FileStep::Read, 1, {}, EACCES);
+        EXPECT_EQ(CLinkSettings::Load(bin.Path(), &readError).port, CLinkSettings::kDefaultPort);
+        EXPECT_EQ(readError, EACCES);
+        Runner shown([&](QDialog& d) { return d.result(); });
+        CConnectParamDlg again(bin.Path());
+        again.DoModal();
+    }
+    EXPECT_EQ(prompt.LastText(), "无法读取连接参数文件" + file.string() + "：" + platform::ErrorText(EACCES) +
+                                     "\n显示的是默认参数。");
+    CLinkSettings::Load(bin.Path(), &readError);
+    EXPECT_EQ(readError, 0);
+}
+
+// The settings file's save swept: each of its file-system calls fails in turn; the save then says
+// so (false, which the dialog tells) and leaves the file as it was, or it wrote all five keys.
+TEST(ConnectParamDlg, EveryFailedStepOfTheSettingsSaveLeavesTheFileAsItWas) {
+    testsupport::TempDir bin;
+    CLinkSettings next;
+    next.octets = {10, 1, 2, 3};
+    next.port = 7300;
+    bool saved = false;
+    testsupport::SweepRoad road;
+    road.setup = [&] {
+        testsupport::RestoreTree(bin.Path(),
+                                 {{"QXM7740CFGTool.INI", "; kept\r\n[TCP Config]\r\nPORT=7200\r\n"}});
+        platform::FlushProfileCache();
+    };
+    road.run = [&] {
+        saved = next.Save(bin.Path());
+        return testsupport::RoadOutcome{saved, !saved};
+    };
+    road.kept = {bin.Path()};
+    road.whole = [&]() -> std::string {
+        const CLinkSettings read = CLinkSettings::Load(bin.Path());
+        return read.octets == next.octets && read.port == next.port ? "" : "keys missing";
+    };
+    const testsupport::SweepResult sweep = testsupport::RunFaultSweep(road);
+    std::printf("link settings sweep: %s\n", sweep.Summary().c_str());
+    EXPECT_GT(sweep.calls, 3);
+    EXPECT_TRUE(sweep.faults.empty()) << testing::PrintToString(sweep.faults);
+    EXPECT_GT(sweep.told, 0);
 }
 
 TEST(FileDownloadDlg, BoardsPathAndTarget) {

@@ -71,6 +71,9 @@ protected:
     fs::path project = root / "Project" / "Demo";
     fs::path version = project / "ProjectV1.00";
     fs::path mainFile;
+    // The copy of the version a download writes, stamps and sends (the saved version stays as it
+    // was saved).
+    fs::path sent = root / "Project" / "DownTemp" / "Demo" / "ProjectV1.00";
 };
 
 } // namespace workertest

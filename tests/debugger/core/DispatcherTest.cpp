@@ -181,7 +181,7 @@ TEST_F(DispatcherTest, ManualSettingAnswersReachTheWaitingPages) {
 
     rig.link->SetManualSettingFlag(CDeviceLink::kDbSetting, true);
     rig.Unit({20, 2, 5, 0, 1, 0, 1, 1, 5, 0, 1, 1, 0, 0}); // a flag other than 1 drops the message
-    EXPECT_EQ(db5->calls.size(), 1u);
+    ASSERT_EQ(db5->calls.size(), 1u);
     rig.Unit({20, 2, 5, 0, 1, 0, 1, 1, 5, 0, 1, 1, 1, 0});
     EXPECT_EQ(db5->calls.back(), "set2");
     EXPECT_EQ(rig.link->ManualSettingFlags(), 0);

@@ -153,7 +153,7 @@ TEST_F(Iec103Test, SettingsDownloadConfirmations) {
     rig.Asdu(Asdu(44, 249, 2, {Set(4, 1, 1, 7, {0, 0, 0xC0, 0x3F}), Set(4, 2, 1, 3, {0xFE, 0xFF})}), 9, 1);
     ASSERT_EQ(sheet->echo.size(), 2u);
     EXPECT_EQ(sheet->echo[0].value, 1.5f);
-    EXPECT_EQ(sheet->echo[1].value, -2.0f);
+    EXPECT_EQ(sheet->echo[1].value, 65534.0f); // type 3 is unsigned
     EXPECT_EQ(sheet->echo[1].key, MakeKey(4, 2));
     EXPECT_EQ(rig.transport->Bodies().back(), (Bytes{10, 0x81, 40, 0, 254, 250, 0, 0x40}));
     EXPECT_EQ(rig.shell.timers[kTimerSettings], 10000);

@@ -5,8 +5,11 @@
 
 #include "debugger/core/DeviceRequests.h"
 #include "debugger/core/NetCfg.h"
+#include "platform/FileFaults.h"
 #include "platform/Gbk.h"
 #include "platform/Profile.h"
+#include "tests/support/FaultSweep.h"
+#include "tests/support/Found.h"
 #include "tests/support/PromptRecorder.h"
 #include "unitlink/FrameLayout.h"
 
@@ -18,11 +21,12 @@ using qtest::LinkRig;
 
 namespace {
 
+// Fields read past the end of what was sent throw, which fails the test instead of the program.
 std::uint16_t U16(const Bytes& b, std::size_t at) {
-    return static_cast<std::uint16_t>(b[at] | b[at + 1] << 8);
+    return static_cast<std::uint16_t>(b.at(at) | b.at(at + 1) << 8);
 }
 std::uint32_t U32(const Bytes& b, std::size_t at) {
-    return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | static_cast<std::uint32_t>(b[at + 3]) << 24;
+    return b.at(at) | b.at(at + 1) << 8 | b.at(at + 2) << 16 | static_cast<std::uint32_t>(b.at(at + 3)) << 24;
 }
 
 // Port information: one board (index 1) with one serial port holding devices 3 and 7 and one
@@ -74,7 +78,7 @@ TEST(DeviceLinkTest, ConnectRetriesUntilTheUserGivesUp) {
     EXPECT_EQ(rig.transport->attempts, 2);
     EXPECT_EQ(prompts.Texts(), std::vector<std::string>(2, "连接TCP/IP通讯装置失败!\n重试吗?"));
     EXPECT_FALSE(rig.link->IsConnected());
-    EXPECT_EQ(rig.shell.notices.back(), "-");
+    EXPECT_EQ(testsupport::Back(rig.shell.notices), "-");
     EXPECT_FALSE(rig.shell.Running(kTimerLogin));
 
     rig.transport->failConnects = 1;
@@ -104,6 +108,8 @@ TEST(DeviceLinkTest, FramesCarryTheHeaderAndTheSequenceNumber) {
     const Bytes heartbeat = {0x90, 0xEB, 20, 0, 0, 0, 0x90, 0xEB, 0, 0, 0, 0, 0, 0,
                              0xFF, 0xFF, 0,  0, 1, 0, 16,   0,    0, 0, 0, 0, 0, 0};
     EXPECT_EQ(sent[0], heartbeat);
+    ASSERT_EQ(sent[1].size(), 29u);
+    ASSERT_EQ(sent[2].size(), 30u);
     EXPECT_EQ(U16(sent[1], 14), 0); // kind 1: no device address
     EXPECT_EQ(U16(sent[1], 16), 1);
     EXPECT_EQ(sent[1][26], 3);
@@ -114,12 +120,13 @@ TEST(DeviceLinkTest, FramesCarryTheHeaderAndTheSequenceNumber) {
 
     rig.transport->sendOk = false;
     rig.link->SendPoll();
-    EXPECT_EQ(rig.shell.debug.back(), "\nD发送数据出错\n");
+    EXPECT_EQ(testsupport::Back(rig.shell.debug), "\nD发送数据出错\n");
     EXPECT_EQ(rig.link->Sequence(), 3); // a failed send does not count
     rig.transport->sendOk = true;
     rig.link->Disconnect();
     rig.Connect();
     rig.link->SendPoll();
+    ASSERT_EQ(rig.transport->Sent().size(), 1u);
     EXPECT_EQ(U16(rig.transport->Sent()[0], 16), 0); // a new connection starts again at 0
 }
 
@@ -132,14 +139,17 @@ TEST(DeviceLinkTest, LoginSequenceEndsWithTheLinkRunning) {
     rig.Unit({14, 0x12, 0x34, 0x56, 0x78});
     auto bodies = rig.transport->Bodies();
     ASSERT_EQ(bodies.size(), 1u);
+    ASSERT_EQ(bodies[0].size(), 5u);
     EXPECT_EQ(bodies[0][0], 14);
     EXPECT_EQ(U32(bodies[0], 1), unitlink::ComputeChallengeAnswer(challenge, 30517));
+    ASSERT_EQ(rig.transport->Sent().size(), 1u);
     EXPECT_EQ(rig.transport->Sent()[0][26], 255);
     EXPECT_EQ(rig.shell.timers[kTimerLogin], 6000);
 
     rig.Unit({15, 1});
     EXPECT_FALSE(rig.shell.Running(kTimerLogin));
-    EXPECT_EQ(rig.transport->Bodies().back(), Bytes{17});
+    ASSERT_FALSE(rig.transport->Bodies().empty());
+    EXPECT_EQ(testsupport::Back(rig.transport->Bodies()), Bytes{17});
     EXPECT_EQ(rig.shell.timers[kTimerPortInfo], 6000);
 
     rig.Clear();
@@ -148,12 +158,16 @@ TEST(DeviceLinkTest, LoginSequenceEndsWithTheLinkRunning) {
     EXPECT_EQ(rig.shell.timers[kTimerHeartbeat], 10000);
     EXPECT_EQ(rig.shell.timers[kTimerSupervision], 30000);
     EXPECT_EQ(rig.shell.notices, std::vector<std::string>{"-"});
-    EXPECT_EQ(rig.transport->Sent().back().size(), 28u); // the heartbeat
+    ASSERT_FALSE(rig.transport->Sent().empty());
+    EXPECT_EQ(testsupport::Back(rig.transport->Sent()).size(), 28u); // the heartbeat
     ASSERT_EQ(rig.data.m_boards.GetSize(), 1);
     const CUnitBoard& b = rig.data.m_boards[0];
     EXPECT_EQ(b.m_boardNumber, 2);
     ASSERT_EQ(b.m_serialPorts.GetSize(), 1);
     EXPECT_EQ(b.m_serialPorts[0].m_name, "串口1");
+    ASSERT_EQ(b.m_serialPorts[0].m_addresses.GetSize(), 2);
+    ASSERT_EQ(b.m_serialPorts[0].m_tables.GetSize(), 1);
+    ASSERT_EQ(b.m_netPorts.GetSize(), 1);
     EXPECT_EQ(b.m_serialPorts[0].m_addresses[1].m_address, 7);
     EXPECT_EQ(b.m_serialPorts[0].m_tables[0].m_name, "Tab");
     EXPECT_EQ(b.m_serialPorts[0].m_tables[0].m_board, 1);
@@ -285,7 +299,7 @@ TEST(DeviceLinkTest, JunkInFrontOfAnAnswerIsSkippedAndTheAnswerTaken) {
     EXPECT_EQ(rig.shell.other, (std::vector<std::string>{"answer:ok", "answer:ok"}));
     // The debug window says that something that was no frame came.
     ASSERT_FALSE(rig.shell.debug.empty());
-    EXPECT_EQ(rig.shell.debug.front(), "\nD收到无效报文\n");
+    EXPECT_EQ(testsupport::Front(rig.shell.debug), "\nD收到无效报文\n");
 }
 
 TEST(DeviceLinkTest, FramesWaitingUnreadAtTheSupervisionKeepTheLinkAndAreHandled) {
@@ -314,18 +328,19 @@ TEST(DeviceLinkTest, LinkTimers) {
     rig.Clear();
     rig.link->OnTimer(kTimerSupervision);
     EXPECT_TRUE(rig.link->IsConnected());
+    ASSERT_GE(rig.shell.log.size(), 5u);
     EXPECT_EQ(rig.shell.log[0], "stop0");
     EXPECT_EQ(rig.shell.log[1], "stop1");
     EXPECT_EQ(rig.shell.log[4], "disconnected");
     EXPECT_EQ(rig.shell.debug, std::vector<std::string>{"\nD心跳超时，重新连接\n"});
-    EXPECT_EQ(rig.shell.log.back(), "connected");
+    EXPECT_EQ(testsupport::Back(rig.shell.log), "connected");
     EXPECT_EQ(rig.transport->closes, 1);
 
     rig.link->OnTimer(kTimerLogin);
     EXPECT_FALSE(rig.link->IsConnected());
     EXPECT_EQ(prompts.LastText(), "等待身份验证超时\n请尝试重新连接");
     EXPECT_FALSE(rig.shell.Running(kTimerLogin));
-    EXPECT_EQ(rig.shell.notices.back(), "-");
+    EXPECT_EQ(testsupport::Back(rig.shell.notices), "-");
     rig.Connect();
     rig.link->OnTimer(kTimerPortInfo);
     EXPECT_EQ(prompts.LastText(), "等待端口信息超时\n请尝试重新连接");
@@ -352,7 +367,7 @@ TEST(DeviceLinkTest, LinkTimers) {
     rig.link->OnTimer(kTimerSettings);
     EXPECT_EQ(prompts.LastText(), "下装定值等待返回超时\n定值下装失败!");
     EXPECT_EQ(rig.shell.dbSheets[1]->calls, std::vector<std::string>{"downloadFailed"});
-    EXPECT_EQ(prompts.Messages().back().caption, "错误");
+    EXPECT_EQ(testsupport::Back(prompts.Messages()).caption, "错误");
     rig.link->OnTimer(kTimerCancelAll);
     EXPECT_EQ(prompts.LastText(), "取消置数等待返回超时\n取消置数失败!");
 }
@@ -368,6 +383,7 @@ TEST(DeviceLinkTest, DownloadGoesOutInChunksOfTenThousandTwoHundredFourBytes) {
     rig.shell.progressOpen = true;
     ASSERT_EQ(rig.link->StartDownload((rig.dir / "f.bin").string(), "/cfg/f.bin", 2), 1);
     EXPECT_EQ(rig.shell.timers[kTimerTransfer], 4000);
+    ASSERT_EQ(rig.transport->Bodies().size(), 1u);
     Bytes open = rig.transport->Bodies()[0];
     Bytes expected = {4, 0};
     qtest::Le(expected, 25000, 4);
@@ -375,6 +391,8 @@ TEST(DeviceLinkTest, DownloadGoesOutInChunksOfTenThousandTwoHundredFourBytes) {
         expected.push_back(static_cast<std::uint8_t>(c));
     expected.push_back(0);
     EXPECT_EQ(open, expected);
+    ASSERT_EQ(rig.transport->Sent().size(), 1u);
+    ASSERT_GE(rig.transport->Sent()[0].size(), 28u);
     EXPECT_EQ(rig.transport->Sent()[0][26], 2);
 
     Bytes answer = {4, 1};
@@ -384,7 +402,8 @@ TEST(DeviceLinkTest, DownloadGoesOutInChunksOfTenThousandTwoHundredFourBytes) {
     Bytes ack = {6};
     qtest::Le(ack, 0xAABBCCDD, 4);
     for (std::uint16_t chunk = 0; chunk < 3; ++chunk) {
-        const Bytes c = rig.transport->Bodies().back();
+        ASSERT_FALSE(rig.transport->Bodies().empty());
+        const Bytes c = testsupport::Back(rig.transport->Bodies());
         const std::size_t n = chunk < 2 ? 10204 : 25000 - 2 * 10204;
         ASSERT_EQ(c.size(), 8 + n);
         EXPECT_EQ(U32(c, 1), 0xAABBCCDDu);
@@ -396,11 +415,12 @@ TEST(DeviceLinkTest, DownloadGoesOutInChunksOfTenThousandTwoHundredFourBytes) {
         qtest::Le(a, chunk, 2);
         rig.Unit(a, 2);
     }
-    const Bytes close = rig.transport->Bodies().back();
+    const Bytes close = testsupport::Back(rig.transport->Bodies());
+    ASSERT_FALSE(close.empty());
     EXPECT_EQ(close[0], 7);
     EXPECT_EQ(std::string(close.begin() + 1, close.end()), std::string("/cfg/f.bin") + '\0');
     EXPECT_EQ(rig.shell.progress, (std::vector<int>{0, 0, 40, 81, 100}));
-    EXPECT_EQ(rig.shell.log.back(), "closeProgress2000");
+    EXPECT_EQ(testsupport::Back(rig.shell.log), "closeProgress2000");
     EXPECT_EQ(rig.link->TransferSize(), 0u);
     EXPECT_TRUE(prompts.Texts().empty());
 }
@@ -416,7 +436,9 @@ TEST(DeviceLinkTest, DownloadEdgesAndFailures) {
     qtest::Le(answer, 10204, 4);
     qtest::Le(answer, 1, 4);
     rig.Unit(answer);
-    EXPECT_EQ(rig.transport->Bodies().back()[5], 0);
+    ASSERT_FALSE(rig.transport->Bodies().empty());
+    ASSERT_GE(testsupport::Back(rig.transport->Bodies()).size(), 6u);
+    EXPECT_EQ(testsupport::Back(rig.transport->Bodies())[5], 0);
     // Three refusals of the unit end the download.
     for (int i = 0; i < 3; ++i)
         rig.Unit({6, 1, 0, 0, 0, 0, 0, 0});
@@ -431,7 +453,9 @@ TEST(DeviceLinkTest, DownloadEdgesAndFailures) {
     qtest::Le(answer, 10205, 4);
     qtest::Le(answer, 1, 4);
     rig.Unit(answer);
-    EXPECT_EQ(rig.transport->Bodies().back()[5], 1);
+    ASSERT_FALSE(rig.transport->Bodies().empty());
+    ASSERT_GE(testsupport::Back(rig.transport->Bodies()).size(), 6u);
+    EXPECT_EQ(testsupport::Back(rig.transport->Bodies())[5], 1);
 
     // The announced size is checked.
     prompts.Clear();
@@ -450,8 +474,9 @@ TEST(DeviceLinkTest, DownloadEdgesAndFailures) {
 
     prompts.Clear();
     EXPECT_EQ(rig.link->StartDownload((rig.dir / "missing.bin").string(), "x", 0), 0);
-    EXPECT_EQ(prompts.Messages().back().text, "打开文件出错");
-    EXPECT_EQ(prompts.Messages().back().caption, "错误信息");
+    ASSERT_FALSE(prompts.Messages().empty());
+    EXPECT_EQ(testsupport::Back(prompts.Messages()).text, "打开文件出错");
+    EXPECT_EQ(testsupport::Back(prompts.Messages()).caption, "错误信息");
 
     // The answer wait ends the transfer.
     rig.shell.progressOpen = true;
@@ -470,26 +495,143 @@ TEST(DeviceLinkTest, UploadCollectsTheDataAndSavesIt) {
     rig.shell.savePath = (rig.dir / "saved.bin").string();
     testsupport::WriteBytes(rig.dir / "saved.bin", std::string(50, 'z')); // an older, longer file
     rig.link->StartUpload("/log/run.txt", 0);
+    ASSERT_EQ(rig.transport->Bodies().size(), 1u);
     EXPECT_EQ(rig.transport->Bodies()[0],
               (Bytes{4, 1, 0, 0, 0, 0, '/', 'l', 'o', 'g', '/', 'r', 'u', 'n', '.', 't', 'x', 't', 0}));
     Bytes answer = {4, 1};
     qtest::Le(answer, 10, 4);
     qtest::Le(answer, 77, 4);
     rig.Unit(answer, 3);
-    EXPECT_EQ(rig.transport->Bodies().back(), (Bytes{5, 77, 0, 0, 0, 1}));
+    EXPECT_EQ(testsupport::Back(rig.transport->Bodies()), (Bytes{5, 77, 0, 0, 0, 1}));
     rig.Unit({6, 77, 0, 0, 0, 1, 0, 0, 'a', 'b', 'c', 'd', 'e', 'f'}, 3);
-    EXPECT_EQ(rig.transport->Bodies().back(), (Bytes{6, 77, 0, 0, 0, 1, 0, 0}));
+    EXPECT_EQ(testsupport::Back(rig.transport->Bodies()), (Bytes{6, 77, 0, 0, 0, 1, 0, 0}));
     EXPECT_TRUE(rig.shell.Running(kTimerTransfer));
     // The last block carries more than was announced: only the announced size is kept.
     rig.Unit({6, 77, 0, 0, 0, 0, 1, 0, 'g', 'h', 'i', 'j', 'X', 'Y'}, 3);
     const auto bodies = rig.transport->Bodies();
+    ASSERT_GE(bodies.size(), 2u);
+    ASSERT_FALSE(bodies.back().empty());
     EXPECT_EQ(bodies[bodies.size() - 2], (Bytes{6, 77, 0, 0, 0, 1, 1, 0}));
     EXPECT_EQ(bodies.back()[0], 7);
-    EXPECT_EQ(rig.transport->Sent().back()[26], 3);
+    ASSERT_GE(testsupport::Back(rig.transport->Sent()).size(), 28u);
+    EXPECT_EQ(testsupport::Back(rig.transport->Sent())[26], 3);
     EXPECT_EQ(rig.shell.saveName, "run.txt");
     EXPECT_EQ(testsupport::ReadBytes(rig.dir / "saved.bin"), "abcdefghij");
     EXPECT_FALSE(rig.shell.Running(kTimerTransfer));
     EXPECT_EQ(rig.link->TransferSize(), 0u);
+}
+
+// The unit's file is saved over an earlier one only by replacing it whole: a write in place would
+// change what a second name of the earlier file (a hard link) shows, and any step that fails
+// leaves the earlier file as it was, with the box that says so.
+// The unit sends the six bytes "abcdef" of "/log/run.txt", saved at target.
+void UploadSixBytes(LinkRig& rig, const std::filesystem::path& target) {
+    rig.shell.progressOpen = true;
+    rig.shell.savePath = target.string();
+    rig.link->StartUpload("/log/run.txt", 0);
+    Bytes answer = {4, 1};
+    qtest::Le(answer, 6, 4);
+    qtest::Le(answer, 77, 4);
+    rig.Unit(answer, 3);
+    rig.Unit({6, 77, 0, 0, 0, 0, 0, 0, 'a', 'b', 'c', 'd', 'e', 'f'}, 3);
+}
+
+TEST(DeviceLinkTest, AnUploadedFileReplacesTheEarlierOneWholeOrNotAtAll) {
+    const std::string earlier(50, 'z');
+    auto upload = [&](LinkRig& rig, const std::filesystem::path& target) {
+        rig.Connect();
+        UploadSixBytes(rig, target);
+    };
+    {
+        testsupport::PromptRecorder prompts;
+        LinkRig rig;
+        const auto target = rig.dir / "saved.bin";
+        testsupport::WriteBytes(target, earlier);
+        std::filesystem::create_hard_link(target, rig.dir / "second-name.bin");
+        upload(rig, target);
+        EXPECT_EQ(testsupport::ReadBytes(target), "abcdef");
+        EXPECT_EQ(testsupport::ReadBytes(rig.dir / "second-name.bin"), earlier);
+        EXPECT_TRUE(prompts.Texts().empty());
+    }
+    using platform::FileStep;
+    for (const FileStep step : {FileStep::Open, FileStep::Write, FileStep::Sync, FileStep::Rename}) {
+        SCOPED_TRACE(static_cast<int>(step));
+        testsupport::PromptRecorder prompts;
+        LinkRig rig;
+        const auto target = rig.dir / "saved.bin";
+        testsupport::WriteBytes(target, earlier);
+        {
+            platform::CFileFaults faults;
+            faults.FailFrom(step, 1);
+            upload(rig, target);
+            EXPECT_GE(faults.Failed(step), 1);
+        }
+        EXPECT_EQ(prompts.LastText(), quorvex::kSaveFailedText + target.string());
+        EXPECT_EQ(testsupport::ReadBytes(target), earlier);
+        std::vector<std::string> files;
+        for (const auto& e : std::filesystem::directory_iterator(rig.dir.Path()))
+            if (e.is_regular_file())
+                files.push_back(e.path().filename().string());
+        EXPECT_EQ(files, std::vector<std::string>{"saved.bin"}); // no temporary file left beside it
+    }
+}
+
+// Quorvex's files swept: the unit's uploaded file saved over an earlier one, the link address and
+// the port monitor's addresses. Each file-system call fails in turn: the failure is told (the box,
+// or false to the dialog that tells it) and the files are as they were, or the write is whole.
+TEST(DeviceLinkTest, EveryFailedStepOfQuorvexsFileWritesLeavesTheFilesAsTheyWere) {
+    testsupport::PromptRecorder prompts;
+    LinkRig rig;
+    const std::filesystem::path folder = rig.dir / "files";
+    const testsupport::TreeBytes start = {{"saved.bin", std::string(50, 'z')},
+                                          {"CFG_TOOL.INI", "[TCP Config]\r\nIP_ADDR=10.9.9.9\r\n"},
+                                          {"NetCfg.ini", "[TCP Config]\r\nMAST_IP=1.1.1.1\r\n"}};
+    rig.Connect();
+    struct Road {
+        const char* what;
+        std::function<bool()> write;
+        std::function<std::string()> whole;
+    };
+    const std::vector<Road> roads = {
+        {"uploaded file",
+         [&] {
+             const std::size_t before = prompts.Count();
+             UploadSixBytes(rig, folder / "saved.bin");
+             return prompts.Count() == before;
+         },
+         [&] { return testsupport::ReadBytes(folder / "saved.bin") == "abcdef" ? "" : "file not whole"; }},
+        {"link address", [&] { return quorvex::WriteUnitAddress(folder / "CFG_TOOL.INI", "10.1.2.3"); },
+         [&] {
+             return quorvex::ReadUnitAddress(folder / "CFG_TOOL.INI", "") == "10.1.2.3" ? ""
+                                                                                        : "address missing";
+         }},
+        {"monitor addresses",
+         [&] { return quorvex::CNetCfg(folder / "NetCfg.ini").Save(0x0A000001, 0x0A000002); },
+         [&]() -> std::string {
+             const quorvex::CNetCfg cfg(folder / "NetCfg.ini");
+             return cfg.UnitIpText() == "10.0.0.1" && cfg.DestIpText() == "10.0.0.2" ? ""
+                                                                                     : "addresses missing";
+         }},
+    };
+    for (const Road& r : roads) {
+        SCOPED_TRACE(r.what);
+        testsupport::SweepRoad road;
+        road.setup = [&] {
+            testsupport::RestoreTree(folder, start);
+            platform::FlushProfileCache();
+        };
+        road.run = [&] {
+            const bool ok = r.write();
+            return testsupport::RoadOutcome{ok, !ok};
+        };
+        road.kept = {folder};
+        road.whole = r.whole;
+        const testsupport::SweepResult sweep = testsupport::RunFaultSweep(road);
+        std::printf("quorvex %s sweep: %s\n", r.what, sweep.Summary().c_str());
+        EXPECT_GT(sweep.calls, 0);
+        EXPECT_TRUE(sweep.faults.empty()) << testing::PrintToString(sweep.faults);
+        EXPECT_GT(sweep.told, 0);
+    }
 }
 
 TEST(DeviceLinkTest, ARepeatedChunkAcknowledgementIsIgnored) {
@@ -520,12 +662,14 @@ TEST(DeviceLinkTest, ARepeatedChunkAcknowledgementIsIgnored) {
     acknowledge(0, 0);
     EXPECT_EQ(rig.transport->Bodies().size(), sent);
     acknowledge(1, 1);
-    const Bytes last = rig.transport->Bodies().back();
+    ASSERT_FALSE(rig.transport->Bodies().empty());
+    const Bytes last = testsupport::Back(rig.transport->Bodies());
     ASSERT_EQ(last.size(), 8u + 25000 - 2 * 10204);
     EXPECT_EQ(U16(last, 6), 2);
     EXPECT_TRUE(std::equal(last.begin() + 8, last.end(), file.begin() + 2 * 10204));
     acknowledge(2, 1);
-    EXPECT_EQ(rig.transport->Bodies().back()[0], 7);
+    ASSERT_FALSE(testsupport::Back(rig.transport->Bodies()).empty());
+    EXPECT_EQ(testsupport::Back(rig.transport->Bodies())[0], 7);
     EXPECT_TRUE(prompts.Texts().empty());
 }
 
@@ -543,8 +687,9 @@ TEST(DeviceLinkTest, AnUploadCutShortIsNotSaved) {
     rig.Unit(answer);
     // 3 of the 10 announced bytes, and the unit says that was all.
     rig.Unit({6, 5, 0, 0, 0, 0, 0, 0, 'a', 'b', 'c'});
-    EXPECT_EQ(rig.transport->Bodies().back()[0], 7); // the unit's file is closed all the same
-    EXPECT_EQ(prompts.Count(), 0u);                  // no box inside the receive path
+    ASSERT_FALSE(testsupport::Back(rig.transport->Bodies()).empty());
+    EXPECT_EQ(testsupport::Back(rig.transport->Bodies())[0], 7); // the unit's file is closed all the same
+    EXPECT_EQ(prompts.Count(), 0u);                              // no box inside the receive path
     rig.shell.RunLater();
     EXPECT_EQ(prompts.LastText(), "文件上装不完整(收到3字节，应为10字节)，文件未保存.");
     EXPECT_EQ(rig.shell.saveName, "");
@@ -567,7 +712,7 @@ TEST(DeviceLinkTest, ARepeatedUploadBlockIsStoredOnceAndTheSaveDialogComesAfterT
     rig.Unit(answer);
     rig.Unit({6, 5, 0, 0, 0, 1, 0, 0, 'a', 'b', 'c'});
     rig.Unit({6, 5, 0, 0, 0, 1, 0, 0, 'a', 'b', 'c'}); // the unit missed the acknowledgement
-    EXPECT_EQ(rig.transport->Bodies().back(), (Bytes{6, 5, 0, 0, 0, 1, 0, 0}));
+    EXPECT_EQ(testsupport::Back(rig.transport->Bodies()), (Bytes{6, 5, 0, 0, 0, 1, 0, 0}));
     EXPECT_EQ(rig.link->TransferPosition(), 3u);
     rig.Unit({6, 5, 0, 0, 0, 0, 1, 0, 'd', 'e', 'f'});
     EXPECT_EQ(rig.shell.saveName, ""); // not asked inside the receive path
@@ -583,11 +728,11 @@ TEST(DeviceLinkTest, DisconnectDuringTheLoginEndsItsWaitsAndNotice) {
     LinkRig rig;
     rig.link->ConnectCommand();
     ASSERT_TRUE(rig.shell.Running(kTimerLogin));
-    ASSERT_EQ(rig.shell.notices.back(), "正在进行验证和配置...");
+    ASSERT_EQ(testsupport::Back(rig.shell.notices), "正在进行验证和配置...");
     rig.link->DisconnectCommand();
     EXPECT_FALSE(rig.shell.Running(kTimerLogin));
     EXPECT_FALSE(rig.shell.Running(kTimerPortInfo));
-    EXPECT_EQ(rig.shell.notices.back(), "-");
+    EXPECT_EQ(testsupport::Back(rig.shell.notices), "-");
     // The same after the challenge was answered, while the port information is awaited.
     rig.link->ConnectCommand();
     rig.shell.StartTimer(kTimerPortInfo, 6000);

@@ -13,6 +13,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 using namespace quorvex;
 
 namespace {
@@ -27,7 +29,7 @@ CUnitPort Port(std::uint8_t number, std::initializer_list<std::uint16_t> address
 
 std::string Actual(std::uint8_t type, std::vector<std::uint8_t> data, bool any12 = false) {
     std::string text = "old";
-    ActualValueText(type, data.data(), data.size(), text, any12);
+    ActualValueText(type, static_cast<std::uint8_t>(data.size()), data.data(), data.size(), text, any12);
     return text;
 }
 
@@ -185,25 +187,26 @@ TEST(ValueTextTest, GroupValues) {
 
 TEST(ValueTextTest, CommandAndHistoryValuesAndEchoes) {
     const std::uint8_t three[] = {3};
-    EXPECT_EQ(RemoteCommandValueText(9, three, 1), "");
+    EXPECT_EQ(RemoteCommandValueText(9, 1, three, 1), "");
     const std::uint8_t one[] = {1};
-    EXPECT_EQ(RemoteCommandValueText(19, one, 1), "分");
-    EXPECT_EQ(RemoteCommandValueText(0, nullptr, 0), "无数据");
+    EXPECT_EQ(RemoteCommandValueText(19, 1, one, 1), "分");
+    EXPECT_EQ(RemoteCommandValueText(0, 0, nullptr, 0), "无数据");
     const std::uint8_t big[] = {0x10, 0x27, 0x01, 0x00};
-    EXPECT_EQ(RemoteCommandValueText(3, big, 4), "10000");
+    EXPECT_EQ(RemoteCommandValueText(3, 4, big, 4), "10000");
     const std::uint8_t bad[] = {0x80};
-    EXPECT_EQ(HistoryEventValueText(18, bad, 1), "数据错|无效");
-    EXPECT_EQ(HistoryEventValueText(23, nullptr, 0), "未定义");
-    EXPECT_EQ(HistoryEventValueText(4, one, 1), "");
+    EXPECT_EQ(HistoryEventValueText(18, 1, bad, 1), "数据错|无效");
+    EXPECT_EQ(HistoryEventValueText(23, 0, nullptr, 0), "未定义");
+    EXPECT_EQ(HistoryEventValueText(4, 1, one, 1), "");
 
-    const std::uint8_t minusOne[] = {0xFF, 0xFF};
-    EXPECT_EQ(EchoValue(3, minusOne, 2), -1.0f);
+    // Type 3 is unsigned, as its texts show it.
+    const std::uint8_t allOnes[] = {0xFF, 0xFF};
+    EXPECT_EQ(EchoValue(3, 2, allOnes, 2), 65535.0f);
     const std::uint8_t f[] = {0x00, 0x00, 0xC0, 0x3F};
-    EXPECT_EQ(EchoValue(7, f, 4), 1.5f);
+    EXPECT_EQ(EchoValue(7, 4, f, 4), 1.5f);
     const std::uint8_t dp2[] = {2};
-    EXPECT_EQ(EchoValue(9, dp2, 1), 1.0f);
-    EXPECT_EQ(EchoValue(19, one, 1), 0.0f);
-    EXPECT_EQ(EchoValue(1, one, 1), 0.0f);
+    EXPECT_EQ(EchoValue(9, 1, dp2, 1), 1.0f);
+    EXPECT_EQ(EchoValue(19, 1, one, 1), 0.0f);
+    EXPECT_EQ(EchoValue(1, 1, one, 1), 0.0f);
 }
 
 // A log line that cannot be written leaves no torn entry; the failure is told once, and again only
@@ -289,4 +292,50 @@ TEST(LogFilesTest, MissingFolderIsSkippedSilently) {
     CLogFiles logs(dir / "nowhere");
     logs.SaveEventFile(CEventRecord{}, CLogFiles::kDeviceEvent);
     EXPECT_FALSE(std::filesystem::exists(dir / "nowhere"));
+}
+
+// A full log moves aside to the first number not taken and starts again under its own name: no file
+// passes the limit by more than a line, every line is kept once and an earlier file stays as it was.
+TEST(LogFilesTest, FullLogsMoveAsideToTheFirstFreeNumber) {
+    testsupport::TempDir dir;
+    CLogFiles logs(dir.Path());
+    std::vector<std::string> told;
+    logs.m_onFailure = [&](const std::string& path) { told.push_back(path); };
+    const CEventRecord ev{"SOE", 7, 3, 12, "合", "10时5分7秒250毫秒"};
+    const std::string line = platform::ToGbk(CLogFiles::EventLine(ev));
+    logs.m_rotateSize = 5 * (line.size() + 1); // + 1: the CR of each line
+    testsupport::WriteBytes(dir / "DevEvt_1.qv", "earlier");
+    for (int i = 0; i < 23; ++i)
+        logs.SaveEventFile(ev, CLogFiles::kDeviceEvent);
+    for (int i = 0; i < 12; ++i)
+        logs.SaveEventFile(ev, CLogFiles::kTableEvent);
+    const auto lines = [&](const char* name) {
+        const std::string bytes = testsupport::ReadBytes(dir / name);
+        return static_cast<int>(std::count(bytes.begin(), bytes.end(), '\n'));
+    };
+    EXPECT_EQ(testsupport::ReadBytes(dir / "DevEvt_1.qv"), "earlier");
+    for (const char* name : {"DevEvt_2.qv", "DevEvt_3.qv", "DevEvt_4.qv", "DevEvt_5.qv"})
+        EXPECT_EQ(lines(name), 5) << name;
+    EXPECT_EQ(lines("DevEvt.qv"), 3);
+    EXPECT_FALSE(std::filesystem::exists(dir / "DevEvt_6.qv"));
+    EXPECT_EQ(lines("TabEvt_1.qv"), 5);
+    EXPECT_EQ(lines("TabEvt_2.qv"), 5);
+    EXPECT_EQ(lines("TabEvt.qv"), 2);
+    EXPECT_TRUE(told.empty());
+
+    // A log that cannot move aside keeps taking lines, and that is told once.
+    for (int i = 0; i < 3; ++i)
+        logs.SaveEventFile(ev, CLogFiles::kTableEvent);
+    {
+        platform::CFileFaults faults;
+        faults.FailFrom(platform::FileStep::Rename, 1);
+        for (int i = 0; i < 2; ++i)
+            logs.SaveEventFile(ev, CLogFiles::kTableEvent);
+        EXPECT_EQ(faults.Failed(platform::FileStep::Rename), 2);
+    }
+    EXPECT_EQ(told, (std::vector<std::string>{(dir / "TabEvt.qv").string()}));
+    EXPECT_EQ(lines("TabEvt.qv"), 7);
+    logs.SaveEventFile(ev, CLogFiles::kTableEvent);
+    EXPECT_EQ(lines("TabEvt_3.qv"), 7);
+    EXPECT_EQ(lines("TabEvt.qv"), 1);
 }

@@ -99,9 +99,10 @@ TEST(RequestsTest, ValuesOutsideTheirFieldAreRefusedByBothPages) {
     EXPECT_EQ(requests::ManualSetRefusal(SetItem{5, 1, 12, 2, 1, 4095.0f}), "");
     EXPECT_EQ(requests::ManualSetRefusal(SetItem{5, 1, 12, 2, 1, -4096.0f}), "");
     EXPECT_EQ(requests::ManualSetRefusal(SetItem{5, 1, 12, 2, 1, -4097.0f}), "输入数值越限!");
-    // Integers in their signed width, the whole part counted.
+    // Type 3 is unsigned and shown in 16 bits, the whole part counted; 201 is signed.
     EXPECT_EQ(requests::ManualSetRefusal(SetItem{5, 1, 3, 2, 1, 70000.0f}), "输入数值越限!");
-    EXPECT_EQ(requests::ManualSetRefusal(SetItem{5, 1, 3, 2, 1, 32767.9f}), "");
+    EXPECT_EQ(requests::ManualSetRefusal(SetItem{5, 1, 3, 2, 1, 65535.9f}), "");
+    EXPECT_EQ(requests::ManualSetRefusal(SetItem{5, 1, 3, 2, 1, -1.0f}), "输入数值越限!");
     EXPECT_EQ(requests::ManualSetRefusal(SetItem{5, 1, 201, 4, 1, 3e9f}), "输入数值越限!");
     EXPECT_EQ(requests::ManualSetRefusal(SetItem{5, 1, 201, 4, 1, -2e9f}), "");
     // Binary-coded decimal: two digits a byte, no sign.
@@ -113,7 +114,8 @@ TEST(RequestsTest, ValuesOutsideTheirFieldAreRefusedByBothPages) {
     EXPECT_EQ(requests::ManualSetRefusal(SetItem{5, 1, 7, 2, 1, 1.0f}), "输入数值越限!");
     // The settings page applies the same rule.
     EXPECT_EQ(requests::SettingRefusal(SetItem{0, 1, 3, 2, 1, 70000.0f}), "输入数值越限!");
-    EXPECT_EQ(requests::SettingRefusal(SetItem{0, 1, 3, 2, 1, -32768.0f}), "");
+    EXPECT_EQ(requests::SettingRefusal(SetItem{0, 1, 3, 2, 1, -32768.0f}), "输入数值越限!");
+    EXPECT_EQ(requests::SettingRefusal(SetItem{0, 1, 3, 2, 1, 65535.0f}), "");
 }
 
 TEST(RequestsTest, SettingValuesAsSentAndRefused) {
@@ -125,12 +127,12 @@ TEST(RequestsTest, SettingValuesAsSentAndRefused) {
     const SetItem fraction{0, 0x0104, 3, 2, 1, 45.5f};
     EXPECT_EQ(requests::SentSettingValue(fraction), 45.0f);
     EXPECT_EQ(requests::SettingRefusal(fraction), "只能输入整数");
+    // -3 in one unsigned byte would reach the device as 253.
     const SetItem negative{0, 0x0104, 3, 1, 1, -3.0f};
-    EXPECT_EQ(requests::SentSettingValue(negative), -3.0f);
-    EXPECT_EQ(requests::SettingRefusal(negative), "");
-    // 200 in one byte would reach the device as -56.
-    EXPECT_EQ(requests::SettingRefusal(SetItem{0, 1, 3, 1, 1, 200.0f}), "输入数值越限!");
-    EXPECT_EQ(requests::SettingRefusal(SetItem{0, 1, 3, 2, 1, 200.0f}), "");
+    EXPECT_EQ(requests::SentSettingValue(negative), 253.0f);
+    EXPECT_EQ(requests::SettingRefusal(negative), "输入数值越限!");
+    EXPECT_EQ(requests::SettingRefusal(SetItem{0, 1, 3, 1, 1, 200.0f}), "");
+    EXPECT_EQ(requests::SettingRefusal(SetItem{0, 1, 3, 1, 1, 256.0f}), "输入数值越限!");
     EXPECT_EQ(requests::SentSettingValue(SetItem{0, 1, 7, 4, 1, 1.25f}), 1.25f);
     // A double point is 0 or 1; 2 has no byte and is refused, not sent as 0.
     EXPECT_EQ(requests::SentSettingValue(SetItem{0, 1, 9, 1, 1, 1.0f}), 1.0f);
@@ -148,28 +150,33 @@ TEST(RequestsTest, EdgesOfEachFieldByTheBytesSent) {
         Bytes sent; // empty: refused by both pages
     };
     const Case cases[] = {
-        {3, 1, 127, {0x7F}},
-        {3, 1, 128, {}},
-        {3, 1, -128, {0x80}},
-        {3, 1, -129, {}},
-        {3, 1, 255, {}},
-        {3, 2, 32767, {0xFF, 0x7F}},
-        {3, 2, 32768, {}},
-        {3, 4, 16777217, {0x01, 0x00, 0x00, 0x01}},
-        {3, 4, 2147483647, {0xFF, 0xFF, 0xFF, 0x7F}},
-        {3, 4, 2147483648.0, {}},
-        {3, 4, 4294967295.0, {}},
+        {3, 1, 255, {0xFF}},
+        {3, 1, 256, {}},
+        {3, 1, -1, {}},
+        {3, 2, 65535, {0xFF, 0xFF}},
+        {3, 2, 65536, {}},
+        {3, 2, -32768, {}},
+        // The texts show 16 bits of a wider field: what they cannot show is refused.
+        {3, 4, 65535, {0xFF, 0xFF, 0x00, 0x00}},
+        {3, 4, 70000, {}},
+        {3, 4, 16777217, {}},
+        {3, 4, 2147483647, {}},
         {3, 4, 4294967296.0, {}},
-        {3, 4, -2147483648.0, {0x00, 0x00, 0x00, 0x80}},
+        {3, 8, 65535, {0xFF, 0xFF, 0, 0, 0, 0, 0, 0}},
+        {3, 8, 9223372036854775808.0, {}},
         {7, 4, 1e39, {}},
+        {7, 4, 16777216, {0x00, 0x00, 0x80, 0x4B}},
+        {7, 4, 16777217, {}},
+        {7, 4, 2147483647, {}},
     };
     for (const Case& c : cases) {
         const SetItem item{0, 0x0104, c.type, c.size, 1, c.value};
         const std::string manual = ManualSetRefusal(item);
         const std::string setting = SettingRefusal(item);
         if (c.sent.empty()) {
-            EXPECT_EQ(manual, "输入数值越限!") << c.value;
-            EXPECT_EQ(setting, "输入数值越限!") << c.value;
+            EXPECT_EQ(manual, c.type == 7 && c.value < 1e38 ? "输入数值超出浮点数的精度!" : "输入数值越限!")
+                << c.value;
+            EXPECT_EQ(setting, manual) << c.value;
             continue;
         }
         EXPECT_EQ(manual, "") << c.value;
@@ -190,8 +197,10 @@ TEST(RequestsTest, EdgesOfEachFieldByTheBytesSent) {
         {12, 2, -4097, {}},
         {202, 3, 999999, {0x99, 0x99, 0x99}},
         {202, 3, 1000000, {}},
-        {202, 4, 12345678, {0x78, 0x56, 0x34, 0x12}},
-        {202, 4, 123456789, {}},
+        // Six digits in three bytes; the fourth is the quality byte, sent as 0.
+        {202, 4, 123456, {0x56, 0x34, 0x12, 0x00}},
+        {202, 4, 1234567, {}},
+        {202, 4, 12345678, {}},
         {202, 2, -5, {}},
     };
     for (const Case& c : manualOnly) {

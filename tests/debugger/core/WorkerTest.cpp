@@ -127,3 +127,18 @@ TEST_F(WorkerTest, StoppingWhileAJobWaitsAndWithoutALink) {
     EXPECT_LE(rig.transport->Sent().size(), 1u);
     EXPECT_TRUE(prompts.Texts().empty());
 }
+
+// A message that cannot go (the link refuses it, or there is none) is reported to its poster on
+// the link's thread; one that goes is not.
+TEST_F(WorkerTest, AMessageThatCannotGoIsReported) {
+    int notSent = 0;
+    worker->PostSendMessage(requests::CommStatusPorts(), [&] { ++notSent; });
+    ASSERT_TRUE(pump.PumpUntil([&] { return rig.transport->Sent().size() == 1; }));
+    rig.transport->sendOk = false;
+    worker->PostSendMessage(requests::CommStatusPorts(), [&] { ++notSent; });
+    ASSERT_TRUE(pump.PumpUntil([&] { return notSent == 1; }));
+    link = nullptr;
+    worker->PostSendMessage(requests::CommStatusPorts(), [&] { ++notSent; });
+    ASSERT_TRUE(pump.PumpUntil([&] { return notSent == 2; }));
+    EXPECT_EQ(rig.transport->Sent().size(), 1u);
+}

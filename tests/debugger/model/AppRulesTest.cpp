@@ -1,6 +1,7 @@
 #include "debugger/model/AppRules.h"
 #include "debugger/core/NetCfg.h"
 #include "debugger/model/CommStatus.h"
+#include "platform/FileFaults.h"
 
 #include "debugger/core/LogFiles.h"
 #include "tests/support/TestFiles.h"
@@ -316,10 +317,12 @@ TEST(OutputLog, AWriteFailingPartWayLeavesNoTornLine) {
     log.AddText("第一行\n", 0);
     log.AddText("\r\n二\r\n", 0);
     ASSERT_TRUE(log.Flush(0));
-    platform::SetWriteFaultHook([](const std::filesystem::path&) { return true; });
-    log.AddText("丢失的一行\n", 0);
-    EXPECT_FALSE(log.Flush(0));
-    platform::SetWriteFaultHook({});
+    {
+        platform::CFileFaults faults;
+        faults.FailFrom(platform::FileStep::Write, 1);
+        log.AddText("丢失的一行\n", 0);
+        EXPECT_FALSE(log.Flush(0));
+    }
     EXPECT_EQ(testsupport::ReadBytes(file), platform::ToGbk("第一行\r\n\r\n二\r\n"));
     log.AddText("三\n", 0);
     EXPECT_TRUE(log.Flush(0));

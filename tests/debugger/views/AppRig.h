@@ -11,11 +11,41 @@
 #include "platform/ui/WidgetPrompt.h"
 
 #include <QDialog>
+#include <QEventLoop>
+#include <QTimer>
 
 #include <functional>
 #include <memory>
 
 namespace qtest {
+
+// A message box the user leaves open: while it is up, the event loop runs (frames arrive, the
+// test's steps run) until the steps are done, then it is answered.
+class HeldPrompt : public platform::IPrompt {
+public:
+    explicit HeldPrompt(std::function<void()> whileOpen) : whileOpen_(std::move(whileOpen)) {
+        previous_ = platform::CurrentPrompt();
+        platform::SetPrompt(this);
+    }
+    ~HeldPrompt() override { platform::SetPrompt(previous_); }
+    platform::Answer Message(const std::string& text, const std::string&, platform::Icon,
+                             platform::Buttons) override {
+        texts.push_back(text);
+        QEventLoop loop;
+        QTimer::singleShot(0, &loop, [&] {
+            if (whileOpen_)
+                whileOpen_();
+            loop.quit();
+        });
+        loop.exec();
+        return platform::Answer::Ok;
+    }
+    std::vector<std::string> texts;
+
+private:
+    std::function<void()> whileOpen_;
+    platform::IPrompt* previous_;
+};
 
 struct AppRig {
     AppRig() {

@@ -72,18 +72,20 @@ TEST(CommStatus, FillsUpdatesAndFolds) {
     EXPECT_EQ(rig.Bodies()[1], (Bytes{26, 1, 0, 0}));
 }
 
-TEST(TimeDialogs, SetTimeCustomFieldsAreMaskedToTheirWidths) {
+TEST(TimeDialogs, SetTimeCustomFieldsOutsideTheirRangesAreRefusedNotMasked) {
     AppRig rig;
     rig.AddBoards();
     rig.Connect();
-    rig.OnDialog([](QDialog& d) {
+    const char* month = "13";
+    const char* minute = "75";
+    rig.OnDialog([&](QDialog& d) {
         auto& dlg = dynamic_cast<CSetTimeDlg&>(d);
         EXPECT_TRUE(dlg.m_system->isChecked());
         EXPECT_FALSE(dlg.m_edits[0]->isEnabled());
         EXPECT_EQ(dlg.m_boardCombo->currentText(), QString("所有板卡"));
         dlg.m_custom->click();
         EXPECT_TRUE(dlg.m_edits[0]->isEnabled());
-        const char* v[] = {"2027", "13", "2", "3", "75", "9"};
+        const char* v[] = {"2027", month, "2", "3", minute, "9"};
         for (int i = 0; i < 6; ++i)
             dlg.m_edits[static_cast<std::size_t>(i)]->setText(v[i]);
         dlg.m_boardCombo->setCurrentIndex(1);
@@ -91,8 +93,18 @@ TEST(TimeDialogs, SetTimeCustomFieldsAreMaskedToTheirWidths) {
         return dlg.result();
     });
     rig.app->OnSetTime();
+    EXPECT_TRUE(rig.Bodies().empty());
+    EXPECT_EQ(rig.prompts.LastText(), "月份应在1至12之间!");
+    month = "12";
+    rig.app->OnSetTime();
+    EXPECT_TRUE(rig.Bodies().empty());
+    EXPECT_EQ(rig.prompts.LastText(), "分钟应在0至59之间!");
+    minute = "59";
+    rig.app->OnSetTime();
     ASSERT_EQ(rig.Bodies().size(), 1u);
-    EXPECT_EQ(rig.Bodies()[0], (Bytes{6, 0x81, 8, 255, 255, 255, 0x28, 0x23, 11, 3, 2, 13, 127}));
+    EXPECT_EQ(rig.Bodies()[0], (Bytes{6, 0x81, 8, 255, 255, 255, 0x28, 0x23, 59, 3, 2, 12, 127}));
+    ASSERT_FALSE(rig.Frames().empty());
+    ASSERT_GE(rig.Frames()[0].size(), 28u);
     EXPECT_EQ(rig.Frames()[0][26], 0);
     EXPECT_EQ(rig.Frames()[0][27] & 0x7F, 0);
 }
@@ -114,11 +126,20 @@ TEST(TimeDialogs, DeviceTimeAndRestart) {
     rig.app->ShowDeviceTime(t);
     EXPECT_EQ(rig.app->DeviceTimeWindow()->m_time->text(), QString("2024-05-06 07:08:09"));
     rig.transport->sent.clear();
+    // 远程启动 cuts the link before its box: the unit is restarting, and a link made again while
+    // the box is up stays when the box is answered.
+    bool connectedUnderTheBox = true;
+    qtest::HeldPrompt held([&] {
+        connectedUnderTheBox = rig.app->IsConnected();
+        rig.app->OnConnect();
+    });
     rig.app->OnRemoteStart();
     EXPECT_EQ(rig.Bodies().at(0), Bytes{2});
     EXPECT_EQ(rig.Frames()[0][26], 255);
-    EXPECT_EQ(rig.prompts.LastText(), "稍后，请用户重新进行网络连接。");
-    EXPECT_FALSE(rig.app->IsConnected());
+    EXPECT_EQ(held.texts, std::vector<std::string>{"稍后，请用户重新进行网络连接。"});
+    EXPECT_FALSE(connectedUnderTheBox);
+    EXPECT_TRUE(rig.app->IsConnected());
+    EXPECT_EQ(rig.transport->closes, 1);
 }
 
 TEST(Queries, HistoryQueryAndList) {
@@ -296,6 +317,42 @@ TEST(TimeDialogs, YearsAfter2027GoWithinTheCenturyAndReadBackWhole) {
     ASSERT_EQ(rig.Bodies().size(), 1u);
     EXPECT_EQ(rig.Bodies()[0].back(), 100);
 
+    // The other fields are refused outside their ranges too, never masked into another time.
+    const char* fields[6] = {"2026", "12", "10", "23", "59", "59"};
+    rig.OnDialog([&](QDialog& d) {
+        auto& dlg = dynamic_cast<CSetTimeDlg&>(d);
+        dlg.m_custom->click();
+        for (std::size_t i = 0; i < 6; ++i)
+            dlg.m_edits[i]->setText(fields[i]);
+        dlg.accept();
+        return dlg.result();
+    });
+    const std::pair<std::size_t, const char*> wrong[] = {{1, "13"}, {2, "32"}, {3, "25"}, {4, "75"},
+                                                         {5, "66"}, {3, "-1"}, {2, "0"}};
+    for (const auto& [field, text] : wrong) {
+        const char* kept = fields[field];
+        fields[field] = text;
+        rig.transport->sent.clear();
+        rig.prompts.Clear();
+        rig.app->OnSetTime();
+        EXPECT_TRUE(rig.Bodies().empty()) << field << " " << text;
+        EXPECT_FALSE(rig.prompts.LastText().empty()) << field << " " << text;
+        fields[field] = kept;
+    }
+    fields[1] = "2";
+    fields[2] = "29";
+    rig.prompts.Clear();
+    rig.app->OnSetTime();
+    EXPECT_EQ(rig.prompts.LastText(), "日期应在1至28之间!");
+    fields[2] = "28";
+    rig.transport->sent.clear();
+    rig.app->OnSetTime();
+    ASSERT_EQ(rig.Bodies().size(), 1u);
+    const Bytes set = rig.Bodies()[0];
+    ASSERT_GE(set.size(), 7u);
+    // ms within the minute, minute, hour, day, month, year.
+    EXPECT_EQ(Bytes(set.end() - 7, set.end()), (Bytes{0x78, 0xE6, 59, 23, 28, 2, 126}));
+
     // The unit's clock, read back through the dispatcher into the window.
     rig.OnDialog([](QDialog& d) {
         d.accept();
@@ -381,4 +438,78 @@ TEST(Queries, TheDefaultEndFiveYearsOnIsSentAfterItsStart) {
     });
     rig.app->OnWaveRecords();
     EXPECT_TRUE(rig.Bodies().empty());
+    // So is a day or an hour outside its range, in any of the three queries' bounds.
+    rig.prompts.Clear();
+    rig.OnDialog([](QDialog& d) {
+        auto& dlg = dynamic_cast<CWaveQueryDlg&>(d);
+        dlg.m_times.start_[2]->setText("32");
+        dlg.accept();
+        return dlg.result();
+    });
+    rig.app->OnWaveRecords();
+    EXPECT_TRUE(rig.Bodies().empty());
+    EXPECT_EQ(rig.prompts.LastText(), "日期应在1至31之间!");
+    rig.OnDialog([](QDialog& d) {
+        auto& dlg = dynamic_cast<CEventQueryDlg&>(d);
+        dlg.m_allDevices->setChecked(true);
+        dlg.m_times.end_[3]->setText("25");
+        dlg.accept();
+        return dlg.result();
+    });
+    rig.app->OnHistoryEvents();
+    EXPECT_TRUE(rig.Bodies().empty());
+    EXPECT_EQ(rig.prompts.LastText(), "小时应在0至23之间!");
+}
+
+// A console line that finds the link down says so on the line after it, whether the link was
+// closed or the unit dropped it under the send.
+TEST(StringConsole, ALineThatCannotBeSentSaysTheLinkIsDown) {
+    AppRig rig;
+    rig.Connect();
+    rig.app->OnStringCommand();
+    CStringCmdDlg* dlg = rig.app->Console();
+    ASSERT_NE(dlg, nullptr);
+    CCommandEdit* edit = dlg->Edit();
+    rig.transport->sendOk = false;
+    QTest::keyClicks(edit, "ver");
+    QTest::keyClick(edit, Qt::Key_Return);
+    QCoreApplication::processEvents();
+    rig.app->OnDisconnect();
+    QTest::keyClicks(edit, "ps");
+    QTest::keyClick(edit, Qt::Key_Return);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(edit->toPlainText(),
+              QString("ver\n通讯装置通讯中断，命令未发送。\nps\n通讯装置通讯中断，命令未发送。\n"));
+    EXPECT_EQ(edit->History().Count(), 2);
+    // A line that went out is answered by the unit only.
+    rig.transport->sendOk = true;
+    rig.Connect();
+    QTest::keyClicks(edit, "ls");
+    QTest::keyClick(edit, Qt::Key_Return);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(rig.Bodies().size(), 1u);
+    EXPECT_TRUE(edit->toPlainText().endsWith("ls\n"));
+}
+
+// A history list keeps its last rows like the event pages; the numbers go on across the rows that
+// left, and 清除 starts them again.
+TEST(Queries, AHistoryListKeepsItsLastRowsAndNumbersOn) {
+    AppRig rig;
+    CEventHistoryDlg dlg("装置5");
+    CHistoryEventRecord rec;
+    rec.m_address = 5;
+    const int extra = 7;
+    for (int i = 0; i < CCappedRows::kMaxRows + extra; ++i)
+        dlg.AddEvent(rec);
+    ASSERT_EQ(dlg.List()->rowCount(), CCappedRows::kMaxRows);
+    EXPECT_EQ(dlg.List()->item(0, 0)->text(), QString::number(extra + 1));
+    EXPECT_EQ(dlg.List()->item(CCappedRows::kMaxRows - 1, 0)->text(),
+              QString::number(CCappedRows::kMaxRows + extra));
+    EXPECT_EQ(dlg.Rows().Dropped(), std::uint64_t(extra));
+    EXPECT_EQ(dlg.Rows().DroppedLine()->text(), QString("……省略7条……"));
+    std::unique_ptr<QMenu> menu(dlg.CreateContextMenu());
+    menu->actions()[0]->trigger(); // 清除
+    EXPECT_TRUE(dlg.Rows().DroppedLine()->isHidden());
+    dlg.AddEvent(rec);
+    EXPECT_EQ(dlg.List()->item(0, 0)->text(), QString("1"));
 }

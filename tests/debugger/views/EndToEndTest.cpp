@@ -67,9 +67,27 @@ TEST(EndToEnd, LoginPortInformationAndPostedRequests) {
         });
         app.OnRealTimeDb();
         platform::SetDialogRunner({});
+        // The command returns at once; the menu commands pause while the worker sends, which
+        // happens in the program's own event loop.
+        EXPECT_FALSE(app.CommandEnabled(kCmdCommStatus));
+        EXPECT_TRUE(unit->Bodies().empty());
+        for (int i = 0; i < 1000 && unit->Bodies().empty(); ++i)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
         const auto bodies = unit->Bodies();
         ASSERT_EQ(bodies.size(), 1u);
         EXPECT_EQ(bodies[0], (Bytes{21, 0x81, 42, 0, 254, 240, 0, 0}));
+
+        // 远程启动 with the worker running: the request leaves before the link is cut.
+        unit->sent.clear();
+        platform::SetDialogRunner([](QDialog& d) {
+            d.accept();
+            return int(QDialog::Accepted);
+        });
+        app.OnRemoteStart();
+        platform::SetDialogRunner({});
+        EXPECT_FALSE(app.IsConnected());
+        EXPECT_EQ(prompts.LastText(), "稍后，请用户重新进行网络连接。");
+        EXPECT_EQ(unit->Bodies(), std::vector<Bytes>{Bytes{2}});
         app.ExitInstance();
     }
 }

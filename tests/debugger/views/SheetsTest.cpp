@@ -1,15 +1,20 @@
 #include "tests/debugger/views/AppRig.h"
 
+#include "debugger/core/ValueText.h"
 #include "debugger/views/ListCtrls.h"
+
+#include "debugger/core/DeviceRequests.h"
 #include "debugger/views/MonitorSheets.h"
 #include "debugger/views/SelectDialogs.h"
 
 #include "platform/FileFaults.h"
 #include "platform/Gbk.h"
 #include "platform/Prompt.h"
+#include "platform/Text.h"
 
 #include <QAction>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPointer>
@@ -27,6 +32,7 @@
 using namespace quorvex;
 using qtest::AppRig;
 using qtest::Bytes;
+using qtest::HeldPrompt;
 
 namespace {
 
@@ -77,6 +83,12 @@ struct DbRig : AppRig {
     void Unit(const Bytes& body, std::uint8_t board = 0) {
         const Bytes f = qtest::UnitFrame(1, body, board);
         app->Link()->AppendData(f.data(), f.size());
+    }
+    // The unit resets the link, and it is made again at once.
+    void Drop() {
+        transport->events->OnPeerClosed();
+        transport->RunPosted();
+        app->OnConnect();
     }
     CDisDBSheet* sheet = nullptr;
 };
@@ -185,7 +197,7 @@ TEST(DbSheet, EditorsCheckTypedValuesAndKeepPending) {
     ASSERT_NE(rig.List().EditBox(), nullptr);
     // Another click keeps the refused editor.
     rig.List().ClickCell(1, 5);
-    EXPECT_NE(rig.List().EditBox(), nullptr);
+    ASSERT_NE(rig.List().EditBox(), nullptr);
     rig.List().EditBox()->setText("12.50");
     EXPECT_TRUE(rig.List().CommitEdit());
     EXPECT_EQ(rig.List().Text(0, 5), "12.5");
@@ -275,11 +287,18 @@ TEST(DbSheet, ManualSettingSendsPendingAndMarksAnswers) {
 
 TEST(DbSheet, ManualSettingRefusesAValueItsFieldCannotHold) {
     DbRig rig;
-    // A two-byte measurand with quality bits holds no 10000.
+    // A two-byte measurand with quality bits holds no 10000: the grid refuses it as typed.
     rig.app->Data().m_entries[0].m_dataType = 12;
     rig.app->Data().m_entries[0].m_dataSize = 2;
     rig.Type(rig.List(), 0, "10000");
+    EXPECT_FALSE(rig.List().CommitEdit());
+    EXPECT_EQ(rig.prompts.LastText(), "输入数值越限!");
+    rig.List().CancelEdit();
+    // Typed while the type was not known yet, the manual setting refuses it.
+    rig.app->Data().m_entries[0].m_dataType = 0;
+    rig.Type(rig.List(), 0, "10000");
     ASSERT_TRUE(rig.List().CommitEdit());
+    rig.app->Data().m_entries[0].m_dataType = 12;
     rig.sheet->DbPage()->Button("manualSet")->click();
     EXPECT_EQ(rig.prompts.LastText(), "条目 Ua 输入数值越限!\n人工置数失败!");
     EXPECT_TRUE(rig.Bodies().empty());
@@ -294,6 +313,82 @@ TEST(DbSheet, ManualSettingRefusesAValueItsFieldCannotHold) {
     rig.sheet->DbPage()->Button("manualSet")->click();
     ASSERT_EQ(rig.Bodies().size(), 1u);
     EXPECT_EQ(rig.Bodies()[0], (Bytes{20, 1, 5, 0, 1, 1, 1, 12, 2, 1, 0x40, 0x1F}));
+}
+
+// What the grid accepts goes out as bytes the page shows as typed: type 3 is the unsigned number
+// its texts show, a float keeps the decimals typed, and what either cannot hold is refused as typed.
+TEST(DbSheet, TypedValuesGoOutAsTheyAreShown) {
+    DbRig rig;
+    CDbEntry& entry = rig.app->Data().m_entries[0];
+    struct Case {
+        std::uint8_t type, size, number;
+        const char* text;
+        const char* refusal; // nullptr: accepted
+        Bytes sent;
+    };
+    const Case cases[] = {
+        {3, 2, 1, "65535", nullptr, {0xFF, 0xFF}},
+        {3, 2, 1, "-1", "输入数值越限!", {}},
+        {3, 4, 1, "70000", "输入数值越限!", {}},
+        {3, 1, 2, "256", "输入数值越限!", {}},
+        {3, 1, 2, "255", nullptr, {0xFF, 0x00}},
+        {202, 4, 1, "12345678", "输入数值越限!", {}},
+        {202, 4, 1, "012345", nullptr, {0x45, 0x23, 0x01, 0x00}},
+        {12, 4, 1, "-1", nullptr, {0xF8, 0xFF, 0xFF, 0xFF}},
+        {7, 4, 1, "16777217", "输入数值超出浮点数的精度!", {}},
+        {7, 4, 1, "1.2345678", "输入数值超出浮点数的精度!", {}},
+        {7, 4, 1, "0.1", nullptr, {0xCD, 0xCC, 0xCC, 0x3D}},
+    };
+    for (const Case& c : cases) {
+        rig.prompts.Clear();
+        rig.transport->sent.clear();
+        entry.m_dataType = c.type;
+        entry.m_dataSize = c.size;
+        entry.m_number = c.number;
+        rig.Type(rig.List(), 0, c.text);
+        if (c.refusal) {
+            EXPECT_FALSE(rig.List().CommitEdit()) << c.text;
+            EXPECT_EQ(rig.prompts.LastText(), c.refusal) << c.text;
+            rig.List().CancelEdit();
+            continue;
+        }
+        ASSERT_TRUE(rig.List().CommitEdit()) << c.text;
+        rig.sheet->DbPage()->Button("manualSet")->click();
+        ASSERT_EQ(rig.Bodies().size(), 1u) << c.text;
+        const Bytes body = rig.Bodies()[0];
+        ASSERT_GE(body.size(), 10u);
+        const Bytes value(body.begin() + 10, body.end());
+        EXPECT_EQ(value, c.sent) << c.text;
+        std::string shown;
+        ASSERT_TRUE(ActualValueText(c.type, c.size, value.data(), value.size(), shown, true)) << c.text;
+        EXPECT_EQ(CValueCodec::Normalise(TrimNumber(shown)), CValueCodec::Normalise(c.text)) << shown;
+        rig.Unit({20, 1, 5, 0, 1, 1, 1, 1});
+        EXPECT_TRUE(rig.sheet->DbPage()->Pending().IsEmpty()) << c.text;
+    }
+
+    // A float that shows more decimals than were typed is sent only when the user agrees to what
+    // will be shown.
+    entry.m_dataType = 7;
+    entry.m_dataSize = 4;
+    entry.m_number = 1;
+    rig.prompts.Clear();
+    rig.prompts.Script({platform::Answer::No});
+    rig.Type(rig.List(), 0, "123.456");
+    EXPECT_FALSE(rig.List().CommitEdit());
+    EXPECT_EQ(rig.prompts.LastText(), "该数值将以123.456001发送,是否继续?");
+    EXPECT_TRUE(rig.sheet->DbPage()->Pending().IsEmpty());
+    rig.prompts.Script({platform::Answer::Yes});
+    EXPECT_TRUE(rig.List().CommitEdit());
+    EXPECT_EQ(rig.sheet->DbPage()->Pending().Count(), 1);
+    rig.transport->sent.clear();
+    rig.sheet->DbPage()->Button("manualSet")->click();
+    ASSERT_EQ(rig.Bodies().size(), 1u);
+    const float sent = 123.456f;
+    Bytes expected(4);
+    std::memcpy(expected.data(), &sent, 4);
+    const Bytes body = rig.Bodies()[0];
+    ASSERT_GE(body.size(), 10u);
+    EXPECT_EQ(Bytes(body.begin() + 10, body.end()), expected);
 }
 
 TEST(DbSheet, NothingPendingAndTimeout) {
@@ -611,38 +706,6 @@ TEST(ValPage, ADoublePointSettingOtherThanZeroOrOneIsNotSentAsAZeroByte) {
     EXPECT_TRUE(rig.Bodies().empty());
 }
 
-namespace {
-
-// A message box the user leaves open: while it is up, the event loop runs (frames arrive, the
-// test's steps run) until the steps are done, then it is answered.
-class HeldPrompt : public platform::IPrompt {
-public:
-    explicit HeldPrompt(std::function<void()> whileOpen) : whileOpen_(std::move(whileOpen)) {
-        previous_ = platform::CurrentPrompt();
-        platform::SetPrompt(this);
-    }
-    ~HeldPrompt() override { platform::SetPrompt(previous_); }
-    platform::Answer Message(const std::string& text, const std::string&, platform::Icon,
-                             platform::Buttons) override {
-        texts.push_back(text);
-        QEventLoop loop;
-        QTimer::singleShot(0, &loop, [&] {
-            if (whileOpen_)
-                whileOpen_();
-            loop.quit();
-        });
-        loop.exec();
-        return platform::Answer::Ok;
-    }
-    std::vector<std::string> texts;
-
-private:
-    std::function<void()> whileOpen_;
-    platform::IPrompt* previous_;
-};
-
-} // namespace
-
 TEST(ValPage, FramesAreHandledWhileTheSuccessBoxIsOpenAndClosingTheSheetThenIsSafe) {
     DbRig rig;
     CValPage& page = *rig.sheet->ValPage();
@@ -768,4 +831,393 @@ TEST(DbSheet, AMenuActionFindsItsEntryAgainAfterTheRowsWereFilledAnew) {
     EXPECT_EQ(rig.List().Text(0, 5), "4");
     EXPECT_EQ(rig.List().Text(1, 5), "1.5");
     EXPECT_TRUE(rig.sheet->DbPage()->Pending().IsEmpty());
+}
+
+namespace {
+
+// The value at the end of a request body, of n bytes (a float for 4, a little-endian integer else).
+double LastValue(const Bytes& body, std::size_t n) {
+    if (body.size() < n)
+        return -1;
+    if (n == 4) {
+        float v = 0;
+        std::memcpy(&v, body.data() + body.size() - 4, 4);
+        return v;
+    }
+    unsigned v = 0;
+    for (std::size_t i = 0; i < n; ++i)
+        v |= unsigned(body[body.size() - n + i]) << (8 * i);
+    return v;
+}
+
+} // namespace
+
+// The late answer of a first read fills the sheet again while a value is being typed: the editor
+// leaves before the rows and comes back on its entry with what was typed; a committed value stays
+// on its entry's row (not on the row of its old index) and 人工置数 sends what the row shows.
+TEST(DbSheet, AnEditorOpenWhileTheSheetIsFilledAgainStaysOnItsEntryAndTheRowShowsWhatIsSent) {
+    DbRig rig;
+    rig.Type(rig.List(), 0, "55");
+    auto& entries = rig.app->Data().m_entries;
+    entries.insert(entries.begin(), Entry(1, 9, "Ub", "4", 7, 4));
+    rig.sheet->FillLists();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    rig.List().ClickCell(2, 1); // the next click commits it
+    ASSERT_EQ(rig.List().Text(1, 1), "Ua");
+    EXPECT_EQ(rig.List().EditBox(), nullptr);
+    EXPECT_EQ(rig.List().Text(1, 5), "55");
+    ASSERT_EQ(rig.sheet->DbPage()->Pending().Count(), 1);
+    EXPECT_EQ(rig.sheet->DbPage()->Pending().Items()[0].m_key, MakeKey(1, 1));
+
+    // The device's value comes with the next fill; the row keeps the value that will be sent.
+    entries[1].m_value = "100";
+    rig.sheet->FillLists();
+    EXPECT_EQ(rig.List().Text(0, 5), "4");
+    EXPECT_NE(rig.List().RowColour(0), CValueGrid::kChanged);
+    EXPECT_EQ(rig.List().Text(1, 5), "55");
+    EXPECT_EQ(rig.List().RowColour(1), CValueGrid::kChanged);
+    rig.sheet->DbPage()->Button("manualSet")->click();
+    ASSERT_EQ(rig.Bodies().size(), 1u);
+    EXPECT_EQ(rig.Bodies()[0][1], 1);
+    EXPECT_EQ(LastValue(rig.Bodies()[0], 4), platform::AtoF(rig.List().Text(1, 5)));
+    EXPECT_TRUE(rig.prompts.Texts().empty());
+}
+
+TEST(DbSheet, AChoiceOpenWhileTheSheetIsFilledAgainKeepsWhatWasChosenAndALostEntryIsTold) {
+    DbRig rig;
+    rig.List().ClickCell(1, 5);
+    ASSERT_NE(rig.List().ChoiceBox(), nullptr);
+    rig.List().ChoiceBox()->setCurrentIndex(0); // 分, not taken yet
+    auto& entries = rig.app->Data().m_entries;
+    entries.insert(entries.begin(), Entry(1, 9, "Ub", "4", 7, 4));
+    rig.sheet->FillLists();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    rig.List().ClickCell(0, 1);
+    EXPECT_EQ(rig.List().ChoiceBox(), nullptr);
+    ASSERT_EQ(rig.sheet->DbPage()->Pending().Count(), 1);
+    EXPECT_EQ(rig.sheet->DbPage()->Pending().Items()[0].m_newValue, 0);
+    EXPECT_EQ(rig.List().Text(2, 5), "分");
+
+    // An editor whose entry is gone from the new rows closes, and the user learns that what was
+    // typed there is not kept; the chosen 分 stays on its entry.
+    rig.Type(rig.List(), 1, "7");
+    entries.erase(entries.begin() + 1); // Ua
+    rig.sheet->FillLists();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(rig.List().EditBox(), nullptr);
+    EXPECT_EQ(rig.List().cellWidget(1, 5), nullptr);
+    EXPECT_EQ(rig.List().Text(1, 5), "分");
+    EXPECT_EQ(rig.List().RowColour(1), CValueGrid::kChanged);
+    rig.List().ClickCell(0, 5);
+    rig.List().CancelEdit();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(rig.prompts.Texts(), std::vector<std::string>{"条目 Ua 已不在列表中，输入的值未保留。"});
+}
+
+// On the 保护 page an answer of the device does not hide a typed setting, an editor survives the
+// fill of the sheet, and 下装 writes what the rows show.
+TEST(ValPage, ATypedSettingStaysShownAcrossAnswersAndFillsAndIsWhatTheDownloadWrites) {
+    DbRig rig;
+    CValPage& page = *rig.sheet->ValPage();
+    CValListCtrl& list = *page.List();
+    rig.Type(list, 0, "45");
+    ASSERT_TRUE(list.CommitEdit());
+    CDbEntry answer = rig.app->Data().m_entries[3];
+    answer.m_value = "30";
+    rig.sheet->ShowSettingValue(answer);
+    EXPECT_EQ(list.Text(0, 5), "45");
+    EXPECT_EQ(list.RowColour(0), CValueGrid::kChanged);
+
+    rig.Type(list, 1, "1");
+    rig.app->Data().m_entries[3].m_value = "30";
+    rig.sheet->FillLists();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    ASSERT_TRUE(list.CommitEdit());
+    EXPECT_EQ(list.Text(0, 5), "45");
+    EXPECT_EQ(list.Text(1, 5), "1");
+    EXPECT_EQ(page.Pending().Count(), 2);
+
+    page.Download();
+    ASSERT_EQ(rig.Bodies().size(), 1u);
+    const Bytes body = rig.Bodies()[0];
+    ASSERT_EQ(body.size(), 8u + 10u + 7u);
+    EXPECT_EQ(body[7], 2);
+    EXPECT_EQ(LastValue(Bytes(body.begin(), body.begin() + 18), 4), platform::AtoF(list.Text(0, 5)));
+}
+
+// A reference table is filled again on every answer of its contents: the editor and the typed
+// values stay on their entries, told apart by address as well as key.
+TEST(TabSheet, AnEditorAndTypedValuesStayOnTheirEntriesAcrossFills) {
+    TabRig rig(1);
+    CDbListCtrl& list = *rig.sheet->TabPage()->List();
+    list.ClickCell(1, 5); // the entry of address 7
+    ASSERT_NE(list.EditBox(), nullptr);
+    list.EditBox()->setText("9");
+    CTabEntry front = rig.app->Data().m_tabEntries[0];
+    front.m_address = 6;
+    auto& entries = rig.app->Data().m_tabEntries;
+    entries.insert(entries.begin() + 1, front);
+    rig.sheet->FillList();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    ASSERT_TRUE(list.CommitEdit());
+    ASSERT_EQ(list.Text(2, 2), "7");
+    EXPECT_EQ(list.Text(2, 5), "9");
+    rig.sheet->FillList();
+    EXPECT_EQ(list.Text(1, 5), "1");
+    EXPECT_NE(list.RowColour(1), CValueGrid::kChanged);
+    EXPECT_EQ(list.Text(2, 5), "9");
+    EXPECT_EQ(list.RowColour(2), CValueGrid::kChanged);
+    rig.sheet->TabPage()->Button("manualSet")->click();
+    ASSERT_EQ(rig.Bodies().size(), 1u);
+    EXPECT_EQ(rig.Bodies()[0][2], 7);
+    EXPECT_EQ(LastValue(rig.Bodies()[0], 2), platform::AtoF(list.Text(2, 5)));
+}
+
+// A flood of live events keeps the page at its last rows and says how many left.
+TEST(EvtPage, KeepsTheLastRowsAndSaysHowManyLeft) {
+    DbRig rig;
+    const int extra = 250;
+    for (int i = 0; i < CCappedRows::kMaxRows + extra; ++i) {
+        CEventRecord ev{"SOE", 5, 1, 1, "合", std::to_string(i)};
+        rig.sheet->ShowEvent(ev);
+    }
+    auto* page = rig.sheet->Pages()->findChild<CEvtPage*>();
+    ASSERT_NE(page, nullptr);
+    ASSERT_EQ(page->List()->rowCount(), CCappedRows::kMaxRows);
+    EXPECT_EQ(page->List()->item(0, 5)->text(), QString::number(extra));
+    EXPECT_EQ(page->List()->item(CCappedRows::kMaxRows - 1, 5)->text(),
+              QString::number(CCappedRows::kMaxRows + extra - 1));
+    EXPECT_EQ(page->Rows().Dropped(), std::uint64_t(extra));
+    EXPECT_FALSE(page->Rows().DroppedLine()->isHidden());
+    EXPECT_EQ(page->Rows().DroppedLine()->text(), QString("……省略250条……"));
+    std::unique_ptr<QMenu> menu(page->CreateContextMenu());
+    menu->actions()[0]->trigger(); // 清除
+    EXPECT_EQ(page->List()->rowCount(), 0);
+    EXPECT_TRUE(page->Rows().DroppedLine()->isHidden());
+}
+
+// The unit drops the link while a command waits for its answer and the link is made again at
+// once: the wait goes on across the new link and ends in its box, and the page takes commands
+// again with the values not set still shown.
+TEST(DbSheet, ADropWhileACommandWaitsEndsInItsTimeoutBox) {
+    struct Case {
+        const char* what;
+        std::function<void(DbRig&)> start;
+        int timer;
+        const char* told;
+    };
+    const std::vector<Case> cases = {
+        {"人工置数",
+         [](DbRig& rig) {
+             rig.Type(rig.List(), 0, "12");
+             rig.List().CommitEdit();
+             rig.sheet->DbPage()->Button("manualSet")->click();
+         },
+         kTimerDbSet, "装置人工置数等待返回超时\n人工置数失败!"},
+        {"取消置数", [](DbRig& rig) { rig.sheet->DbPage()->Button("cancelSet")->click(); }, kTimerDbCancel,
+         "装置取消置数等待返回超时\n取消置数失败!"},
+        {"下装",
+         [](DbRig& rig) {
+             rig.Type(*rig.sheet->ValPage()->List(), 0, "11");
+             rig.sheet->ValPage()->List()->CommitEdit();
+             rig.sheet->ValPage()->Download();
+         },
+         kTimerSettings, "下装定值等待返回超时\n定值下装失败!"},
+        {"取消全部人工置数",
+         [](DbRig& rig) {
+             rig.prompts.Script({platform::Answer::Yes});
+             rig.app->OnCancelAllSettings();
+         },
+         kTimerCancelAll, "取消置数等待返回超时\n取消置数失败!"},
+    };
+    for (const Case& c : cases) {
+        DbRig rig;
+        c.start(rig);
+        ASSERT_EQ(rig.Bodies().size(), 1u) << c.what;
+        rig.Drop();
+        ASSERT_TRUE(rig.app->IsConnected()) << c.what;
+        ASSERT_TRUE(rig.Frame().TimerActive(c.timer)) << c.what;
+        rig.prompts.Clear();
+        rig.Frame().OnTimer(c.timer);
+        EXPECT_EQ(rig.prompts.Texts(), std::vector<std::string>{c.told}) << c.what;
+        EXPECT_TRUE(rig.sheet->DbPage()->Button("manualSet")->isEnabled()) << c.what;
+        EXPECT_TRUE(rig.sheet->ValPage()->Button("download")->isEnabled()) << c.what;
+        EXPECT_EQ(rig.app->Link()->ManualSettingFlags(), 0) << c.what;
+    }
+    // The value not set stays shown on its row, marked.
+    DbRig rig;
+    cases[0].start(rig);
+    rig.Drop();
+    rig.Frame().OnTimer(kTimerDbSet);
+    EXPECT_EQ(rig.List().Text(0, 5), "12");
+    EXPECT_EQ(rig.List().Text(0, 6), "×");
+}
+
+// A table row's type text holds its position: a menu made before a refill that moved its entry
+// down still finds the entry by address and key.
+TEST(TabSheet, AMenuActionFindsItsEntryAfterARefillMovedIt) {
+    TabRig rig(1);
+    CDbListCtrl& list = *rig.sheet->TabPage()->List();
+    list.ClickCell(1, 5);
+    ASSERT_NE(list.EditBox(), nullptr);
+    list.EditBox()->setText("9");
+    ASSERT_TRUE(list.CommitEdit());
+    std::unique_ptr<QMenu> menu(rig.sheet->TabPage()->CreateContextMenu(1));
+    ASSERT_NE(menu, nullptr);
+    auto& entries = rig.app->Data().m_tabEntries;
+    CTabEntry front = entries[0];
+    front.m_address = 6;
+    entries.insert(entries.begin(), front);
+    rig.sheet->FillList();
+    ASSERT_EQ(list.Text(2, 2), "7");
+    EXPECT_EQ(list.Text(2, 5), "9");
+    menu->actions()[1]->trigger(); // 还原本条目
+    EXPECT_EQ(list.Text(2, 5), "1");
+    EXPECT_NE(list.RowColour(2), CValueGrid::kChanged);
+    EXPECT_TRUE(rig.sheet->TabPage()->Pending().IsEmpty());
+}
+
+// A command that sends the values of a page takes what an open editor holds first: what goes out
+// is what the row shows afterwards, and a text that cannot be taken stops the command.
+TEST(DbSheet, ACommandTakesTheOpenEditorBeforeItReadsTheRows) {
+    {
+        DbRig rig;
+        rig.Type(rig.List(), 0, "55"); // not committed
+        rig.sheet->DbPage()->Button("manualSet")->click();
+        ASSERT_EQ(rig.Bodies().size(), 1u);
+        EXPECT_EQ(LastValue(rig.Bodies()[0], 4), 55);
+        EXPECT_EQ(rig.List().EditBox(), nullptr);
+        EXPECT_EQ(rig.List().Text(0, 5), "55");
+        EXPECT_TRUE(rig.prompts.Texts().empty());
+    }
+    {
+        DbRig rig;
+        CValListCtrl& list = *rig.sheet->ValPage()->List();
+        rig.Type(list, 0, "45");
+        rig.sheet->ValPage()->Button("download")->click();
+        ASSERT_EQ(rig.Bodies().size(), 1u);
+        EXPECT_EQ(LastValue(rig.Bodies()[0], 4), 45);
+        EXPECT_EQ(list.EditBox(), nullptr);
+        EXPECT_EQ(list.Text(0, 5), "45");
+    }
+    {
+        // 取消置数 leaves the typed value waiting on its row.
+        DbRig rig;
+        rig.Type(rig.List(), 0, "12");
+        rig.sheet->DbPage()->Button("cancelSet")->click();
+        ASSERT_EQ(rig.Bodies().size(), 1u);
+        EXPECT_EQ(rig.List().EditBox(), nullptr);
+        EXPECT_EQ(rig.List().Text(0, 5), "12");
+        EXPECT_EQ(rig.List().RowColour(0), CValueGrid::kChanged);
+        EXPECT_EQ(rig.sheet->DbPage()->Pending().Count(), 1);
+    }
+    {
+        // The 保护 page's menu takes the editor too.
+        DbRig rig;
+        CValListCtrl& list = *rig.sheet->ValPage()->List();
+        rig.Type(list, 0, "33");
+        std::unique_ptr<QMenu> menu(rig.sheet->ValPage()->CreateContextMenu(0));
+        ASSERT_NE(menu, nullptr);
+        EXPECT_TRUE(menu->actions()[1]->isEnabled()); // 还原本条目
+        EXPECT_EQ(list.Text(0, 5), "33");
+        EXPECT_EQ(rig.sheet->ValPage()->Pending().Count(), 1);
+    }
+    {
+        // A text that is no number is refused: nothing goes and the editor stays with it.
+        DbRig rig;
+        rig.Type(rig.List(), 0, "abc");
+        rig.sheet->DbPage()->Button("manualSet")->click();
+        EXPECT_TRUE(rig.Bodies().empty());
+        EXPECT_EQ(rig.prompts.Texts().size(), 1u);
+        ASSERT_NE(rig.List().EditBox(), nullptr);
+        EXPECT_EQ(rig.List().EditBox()->text(), QString("abc"));
+    }
+}
+
+// The sheet is filled again while the values sent wait for their answer: the rows show them as
+// sent, not as values still to send; a value refused by the answer is marked again.
+TEST(DbSheet, ValuesSentStayShownAsSentAcrossAFillUntilTheAnswer) {
+    DbRig rig;
+    rig.Type(rig.List(), 0, "12.5");
+    ASSERT_TRUE(rig.List().CommitEdit());
+    rig.sheet->DbPage()->Button("manualSet")->click();
+    ASSERT_EQ(rig.Bodies().size(), 1u);
+    rig.sheet->FillLists();
+    EXPECT_EQ(rig.List().Text(0, 5), "12.5");
+    EXPECT_NE(rig.List().RowColour(0), CValueGrid::kChanged);
+    // A value typed again meanwhile is one to send.
+    rig.Type(rig.List(), 0, "13");
+    ASSERT_TRUE(rig.List().CommitEdit());
+    rig.sheet->FillLists();
+    EXPECT_EQ(rig.List().Text(0, 5), "13");
+    EXPECT_EQ(rig.List().RowColour(0), CValueGrid::kChanged);
+    rig.Unit({20, 1, 5, 0, 1, 1, 1, 0});
+    EXPECT_EQ(rig.List().RowColour(0), CValueGrid::kChanged);
+    EXPECT_EQ(rig.List().Text(0, 6), "×");
+    rig.sheet->FillLists();
+    EXPECT_EQ(rig.List().RowColour(0), CValueGrid::kChanged);
+    EXPECT_EQ(rig.List().Text(0, 6), "×");
+
+    // 下装 the same way.
+    CValListCtrl& list = *rig.sheet->ValPage()->List();
+    rig.Type(list, 0, "45");
+    rig.sheet->ValPage()->Download();
+    rig.sheet->FillLists();
+    EXPECT_EQ(list.Text(0, 5), "45");
+    EXPECT_NE(list.RowColour(0), CValueGrid::kChanged);
+}
+
+// The read of a sheet that cannot go, because the link is lost at the send, is told; the real-time
+// sheet stops waiting for it.
+TEST(Sheets, AReadThatCannotGoIsToldAndNotWaitedFor) {
+    struct Case {
+        const char* what;
+        void (CQuorvexApp::*open)();
+        const char* told;
+    };
+    for (const Case& c :
+         {Case{"实时库", &CQuorvexApp::OnRealTimeDb, "通讯装置通讯中断，实时库读取请求未发送。"},
+          Case{"引用表", &CQuorvexApp::OnRefTable, "通讯装置通讯中断，引用表读取请求未发送。"}}) {
+        AppRig rig;
+        rig.AddBoards();
+        rig.Connect();
+        rig.OnDialog([](QDialog& d) {
+            d.accept();
+            return int(QDialog::Accepted);
+        });
+        rig.transport->sendOk = false;
+        (rig.app.get()->*c.open)();
+        QCoreApplication::processEvents();
+        EXPECT_EQ(rig.prompts.Texts(), std::vector<std::string>{c.told}) << c.what;
+        for (const auto& sheet : rig.app->DbSheetList())
+            EXPECT_FALSE(sheet->ReadWaiting()) << c.what;
+    }
+}
+
+// The page requests without a wait of their own are told when the link is down, and the buttons
+// stay as they were.
+TEST(DbSheet, PageRequestsThatCannotGoAreTold) {
+    DbRig rig;
+    // Up, the refresh buttons send and change over.
+    rig.sheet->DbPage()->Button("stopRefresh")->click();
+    rig.sheet->DbPage()->Button("startRefresh")->click();
+    ASSERT_EQ(rig.Bodies().size(), 2u);
+    const auto body = [](const CDeviceMessage& m) { return Bytes(m.GetBody(), m.GetBody() + m.GetLength()); };
+    EXPECT_EQ(rig.Bodies()[0], body(requests::StopInterrogation(0, 5)));
+    EXPECT_EQ(rig.Bodies()[1], body(requests::GeneralInterrogation(0, 5)));
+    EXPECT_TRUE(rig.sheet->DbPage()->Button("stopRefresh")->isEnabled());
+    rig.transport->sent.clear();
+    rig.app->OnDisconnect();
+    rig.prompts.Clear();
+    rig.sheet->DbPage()->Button("stopRefresh")->click();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(rig.sheet->DbPage()->Button("stopRefresh")->isEnabled());
+    EXPECT_FALSE(rig.sheet->DbPage()->Button("startRefresh")->isEnabled());
+    CValPage& page = *rig.sheet->ValPage();
+    page.GroupCombo()->setCurrentIndex(1);
+    page.Button("call")->click();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(rig.prompts.Texts(), (std::vector<std::string>{"通讯装置通讯中断，停止刷新请求未发送。",
+                                                             "通讯装置通讯中断，召唤请求未发送。"}));
+    EXPECT_TRUE(rig.Bodies().empty());
 }

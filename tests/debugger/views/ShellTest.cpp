@@ -5,6 +5,7 @@
 #include "debugger/views/OutputView.h"
 #include "debugger/views/SelectDialogs.h"
 
+#include "platform/FileFaults.h"
 #include "platform/Gbk.h"
 #include "tests/support/TestFiles.h"
 
@@ -113,6 +114,35 @@ TEST(Shell, ConnectionDialogWritesAddressAndConnects) {
     });
     rig.app->OnConnectParam();
     EXPECT_EQ(rig.app->Link()->Port(), 7005);
+}
+
+// A port out of range, or an address the settings file did not take, keeps the dialog open with a
+// box; the link keeps what it had.
+TEST(Shell, ConnectionDialogRefusesABadPortAndTellsAFailedSave) {
+    AppRig rig;
+    const std::filesystem::path file = rig.dir / "CFG_TOOL.INI";
+    testsupport::WriteBytes(file, "[TCP Config]\r\nIP_ADDR=10.9.9.9\r\n");
+    rig.OnDialog([&](QDialog& d) {
+        auto& dlg = dynamic_cast<CConnectParamDlg&>(d);
+        auto* ok = dlg.findChild<QPushButton*>("ok");
+        dlg.m_addressEdit->setText("10.1.2.3");
+        for (const char* port : {"99999", "0", "x"}) {
+            dlg.m_portEdit->setText(port);
+            ok->click();
+            EXPECT_EQ(dlg.result(), static_cast<int>(QDialog::Rejected)) << port;
+            EXPECT_EQ(rig.prompts.LastText(), "端口号必须是1到65535之间的整数。") << port;
+        }
+        dlg.m_portEdit->setText("7005");
+        platform::CFileFaults faults;
+        faults.FailFrom(platform::FileStep::Rename, 1);
+        dlg.findChild<QPushButton*>("connect")->click();
+        EXPECT_EQ(dlg.result(), static_cast<int>(QDialog::Rejected));
+        EXPECT_EQ(rig.prompts.LastText(), "保存连接参数失败，文件：" + file.string());
+        return static_cast<int>(QDialog::Rejected);
+    });
+    rig.app->OnConnectParam();
+    EXPECT_FALSE(rig.app->IsConnected());
+    EXPECT_EQ(CDeviceLink::ReadAddress(file), "10.9.9.9");
 }
 
 TEST(Shell, NinthMonitorWindowIsRefusedAndNothingIsSent) {
@@ -319,7 +349,7 @@ TEST(OutputView, FloodBeyondTheTickBudgetIsCountedAndSaidAndTheNewestLinesShow) 
     view.AppendText("\nlater", Qt::black, false);
     QElapsedTimer waited;
     waited.start();
-    while (!view.toPlainText().endsWith("later") && waited.elapsed() < 3000)
+    while (!view.toPlainText().endsWith("later") && waited.elapsed() < 30000)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
     EXPECT_TRUE(view.toPlainText().endsWith("later"));
     EXPECT_LE(view.LineCount(), COutputView::kMaxLines);
@@ -500,12 +530,22 @@ TEST(OutputView, PauseClearFindAndLineLimit) {
     platform::SetDialogRunner({});
 }
 
-TEST(Shell, DownloadAsksForFilesAndTimesOutWithoutAnswer) {
-    AppRig rig;
+namespace {
+
+// A connected program with boards and a local file of 10205 bytes to download.
+std::filesystem::path ReadyToTransfer(AppRig& rig) {
     rig.AddBoards();
     rig.Connect();
     const auto local = rig.dir / "prog.bin";
     testsupport::WriteBytes(local, std::string(10205, 'a'));
+    return local;
+}
+
+} // namespace
+
+TEST(Shell, DownloadAsksForFilesAndTimesOutWithoutAnswer) {
+    AppRig rig;
+    const auto local = ReadyToTransfer(rig);
     rig.OnDialog([&](QDialog& d) {
         if (auto* files = dynamic_cast<QFileDialog*>(&d)) {
             EXPECT_EQ(files->windowTitle(), QString("下装文件"));
@@ -702,5 +742,113 @@ TEST(Shell, ADirectoryPathLongerThanItsRequestIsRefusedAndTheOpenWindowStays) {
         EXPECT_EQ(rig.Bodies()[0].size(), 2u + 255u);
         ASSERT_NE(rig.app->DirectoryWindow(), nullptr);
         EXPECT_EQ(rig.app->DirectoryWindow()->Path(), path);
+    }
+}
+
+// A path, file name or command line with a character that has no GBK form would reach the unit with
+// '?' in its place: each is refused where it is given, and nothing goes out.
+TEST(Shell, TextsWithoutAGbkFormAreRefusedAndNothingIsSent) {
+    AppRig rig;
+    rig.Connect();
+    rig.app->RequestDirectory("/a");
+    ASSERT_NE(rig.app->DirectoryWindow(), nullptr);
+    const std::string emoji = "\xF0\x9F\x98\x80";
+    rig.transport->sent.clear();
+    rig.app->RequestDirectory("/a/" + emoji);
+    EXPECT_EQ(rig.prompts.LastText(), "路径含有无法转换的字符!");
+    EXPECT_TRUE(rig.Bodies().empty());
+    ASSERT_NE(rig.app->DirectoryWindow(), nullptr);
+    EXPECT_EQ(rig.app->DirectoryWindow()->Path(), "/a");
+
+    rig.prompts.Clear();
+    EXPECT_EQ(rig.app->Link()->StartUpload("/a/" + emoji + ".txt", 0), 0);
+    EXPECT_EQ(rig.prompts.LastText(), "路径含有无法转换的字符!");
+    rig.prompts.Clear();
+    EXPECT_EQ(rig.app->Link()->StartDownload(QXM_SOURCE_DIR "/CMakeLists.txt", "/a/" + emoji, 0), 0);
+    EXPECT_EQ(rig.prompts.LastText(), "路径含有无法转换的字符!");
+    EXPECT_TRUE(rig.Bodies().empty());
+    // A Chinese name has its GBK form and goes.
+    EXPECT_EQ(rig.app->Link()->StartUpload("/a/配置.txt", 0), 1);
+    ASSERT_EQ(rig.Bodies().size(), 1u);
+
+    rig.transport->sent.clear();
+    rig.OnDialog([](QDialog& d) {
+        d.accept();
+        return d.result();
+    });
+    rig.app->OnStringCommand();
+    ASSERT_NE(rig.app->Console(), nullptr);
+    rig.prompts.Clear();
+    rig.app->Console()->SendLine("ver " + emoji);
+    EXPECT_EQ(rig.prompts.LastText(), "输入内容含有无法转换的字符!");
+    EXPECT_TRUE(rig.Bodies().empty());
+    rig.app->Console()->SendLine("ver 中文");
+    EXPECT_EQ(rig.Bodies().size(), 1u);
+}
+
+// The notice of a connect is drawn without running the event loop: no timer or queued call (a
+// worker's job among them) runs in the middle of connecting.
+TEST(Shell, TheConnectNoticeRunsNothingQueuedInsideTheConnect) {
+    qtest::AppRig rig;
+    int ran = 0;
+    QTimer::singleShot(0, rig.app.get(), [&] { ++ran; });
+    QMetaObject::invokeMethod(
+        rig.app.get(), [&] { ++ran; }, Qt::QueuedConnection);
+    rig.app->OnConnect();
+    EXPECT_TRUE(rig.app->IsConnected());
+    ASSERT_NE(rig.Frame().Notice(), nullptr);
+    EXPECT_EQ(ran, 0);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(ran, 2);
+}
+
+// The unit drops the link while a file transfer waits for its answer and the link is made again at
+// once: the transfer's wait goes on across the new link and ends in its box, with the progress
+// window closed.
+TEST(Shell, ADropWhileAFileTransferWaitsEndsInItsTimeoutBox) {
+    struct Case {
+        const char* what;
+        bool upload;
+        bool chunkSent; // the unit opened the file and the first chunk went
+    };
+    for (const Case& c : {Case{"下装，打开文件", false, false}, Case{"下装，文件块", false, true},
+                          Case{"上装，打开文件", true, false}}) {
+        AppRig rig;
+        const auto local = ReadyToTransfer(rig);
+        rig.OnDialog([&](QDialog& d) {
+            if (auto* files = dynamic_cast<QFileDialog*>(&d)) {
+                files->selectFile(QString::fromStdString(local.string()));
+                return int(QDialog::Accepted);
+            }
+            if (auto* up = dynamic_cast<CUploadFileDlg*>(&d))
+                up->m_edit->setText("/log/a.txt");
+            d.accept();
+            return int(QDialog::Accepted);
+        });
+        if (c.upload)
+            rig.app->OnUploadFile();
+        else
+            rig.app->OnDownloadFile();
+        ASSERT_EQ(rig.Bodies().size(), 1u) << c.what;
+        if (c.chunkSent) {
+            Bytes answer = {4, 1};
+            qtest::Le(answer, 10205, 4);
+            qtest::Le(answer, 1, 4);
+            const Bytes f = qtest::UnitFrame(1, answer);
+            rig.app->Link()->AppendData(f.data(), f.size());
+            ASSERT_EQ(rig.Bodies().size(), 2u) << c.what;
+        }
+        ASSERT_TRUE(rig.Frame().TimerActive(kTimerTransfer)) << c.what;
+        rig.transport->events->OnPeerClosed();
+        rig.transport->RunPosted();
+        rig.app->OnConnect();
+        ASSERT_TRUE(rig.app->IsConnected()) << c.what;
+        ASSERT_TRUE(rig.Frame().TimerActive(kTimerTransfer)) << c.what;
+        EXPECT_NE(rig.app->ProgressWindow(), nullptr) << c.what;
+        rig.prompts.Clear();
+        rig.Frame().OnTimer(kTimerTransfer);
+        EXPECT_EQ(rig.prompts.Texts(), std::vector<std::string>{"装置应答超时，停止发送!"}) << c.what;
+        EXPECT_EQ(rig.app->ProgressWindow(), nullptr) << c.what;
+        EXPECT_EQ(rig.app->Link()->TransferDirection(), CDeviceLink::kNoTransfer) << c.what;
     }
 }

@@ -30,6 +30,8 @@ AppRig::AppRig() {
 AppRig::~AppRig() {
     app.reset();
     platform::SetDialogRunner(nullptr);
+    // The boxes this program queued and the test did not run are not the next test's.
+    QCoreApplication::removePostedEvents(QCoreApplication::instance(), QEvent::MetaCall);
 }
 
 void AppRig::Login() {

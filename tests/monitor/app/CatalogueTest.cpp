@@ -3,6 +3,7 @@
 
 #include "monitor/app/CataForm.h"
 #include "monitor/app/TransferProgressDlg.h"
+#include "monitor/model/MonitorTexts.h"
 
 #include <gtest/gtest.h>
 #include <QComboBox>
@@ -96,7 +97,7 @@ TEST(CatalogueWindowTest, DownloadOfTwoChunks) {
     EXPECT_EQ(U32(chunk, 1), 77u);
     EXPECT_EQ(chunk[5], 1); // more
     EXPECT_EQ(U16(chunk, 6), 0);
-    EXPECT_EQ(chunk.size(), 8u + 1024u);
+    ASSERT_EQ(chunk.size(), 8u + 1024u);
     EXPECT_EQ(form->Progress()->Pos(), 50);
     rig.ClearSent();
     form->OnChunkAnswer(77, 1, 0);
@@ -206,4 +207,83 @@ TEST(CatalogueWindowTest, WindowClosedWhileItsFileDialogIsOpen) {
     form->Upload(0);
     EXPECT_TRUE(form.isNull());
     EXPECT_TRUE(rig.SentBodies().empty());
+    rig.Settle();
+    EXPECT_EQ(rig.prompts.Texts(), std::vector<std::string>{text::CommandNotSent("文件上装")});
+}
+
+// A transfer or a listing the unit has not answered when the link drops and reconnects is told
+// with the window's closing; a file dialog answered after the window closed says nothing was sent.
+TEST(CatalogueWindowTest, ATransferCutByAReconnectIsTold) {
+    AppRig rig;
+    QPointer<CCataForm> form = OpenCatalogue(rig);
+    form->AddEntry("log.txt", 1, 5, 0);
+    form->ShowEntries();
+    const auto target = rig.dir.Path() / "log.txt";
+    rig.OnDialog(ChooseFileAnswer(target.string()));
+    form->Upload(0);
+    ASSERT_TRUE(form->TimerRunning());
+    rig.app->OnDisconnect();
+    rig.app->OnConnect();
+    EXPECT_TRUE(form.isNull());
+    rig.Settle();
+    EXPECT_EQ(rig.prompts.Texts(),
+              std::vector<std::string>{text::CommandsUnanswered({"文件目录：文件上装(<root>/log.txt)"})});
+    EXPECT_FALSE(std::filesystem::exists(target));
+
+    // A listing asked for and not answered.
+    rig.prompts.Clear();
+    form = OpenCatalogue(rig);
+    ASSERT_FALSE(form->WaitLabel()->isHidden());
+    rig.app->OnConnect();
+    rig.Settle();
+    EXPECT_EQ(rig.prompts.Texts(),
+              std::vector<std::string>{text::CommandsUnanswered({"文件目录：目录召唤(<root>)"})});
+
+    // The file dialog of a download answered after the window closed.
+    rig.prompts.Clear();
+    form = OpenCatalogue(rig);
+    form->GoTo("cfg");
+    rig.OnDialog([&](QDialog& d) {
+        rig.app->OnDisconnect();
+        rig.app->OnConnect();
+        dynamic_cast<QFileDialog&>(d).selectFile(QString::fromStdString(target.string()));
+        return static_cast<int>(QDialog::Accepted);
+    });
+    rig.ClearSent();
+    form->Download();
+    EXPECT_TRUE(form.isNull());
+    rig.Settle();
+    EXPECT_EQ(rig.prompts.LastText(), text::CommandNotSent("文件下装"));
+    for (const Bytes& b : rig.SentBodies())
+        EXPECT_NE(b[0], 4) << "a file open went out";
+}
+
+// A listing holds at most kMaxCatalogueEntries entries: the rest are refused and counted in one
+// box when the listing is shown; the next folder starts the count again.
+TEST(CatalogueWindowTest, AListingIsBoundedAndWhatIsLeftOutIsTold) {
+    AppRig rig;
+    CCataForm* form = OpenCatalogue(rig);
+    form->AddEntry("..", 2, 0, 0);
+    form->AddEntry(".", 2, 0, 0);
+    for (std::size_t i = 1; i < kMaxCatalogueEntries + 3; ++i)
+        form->AddEntry("f" + std::to_string(i), 1, 1, 0);
+    form->ShowEntries();
+    ASSERT_EQ(form->Entries().size(), kMaxCatalogueEntries);
+    EXPECT_EQ(form->List()->rowCount(), static_cast<int>(kMaxCatalogueEntries));
+    EXPECT_EQ(form->Entries().front().name, "向上...");
+    EXPECT_EQ(form->Entries().back().name, "f" + std::to_string(kMaxCatalogueEntries - 1));
+    rig.Settle();
+    EXPECT_EQ(rig.prompts.Texts(), std::vector<std::string>{CatalogueCappedText(3)});
+    form->AddEntry("more", 1, 1, 0); // a later part of the same listing
+    form->ShowEntries();
+    rig.Settle();
+    EXPECT_EQ(rig.prompts.LastText(), CatalogueCappedText(1));
+
+    rig.prompts.Clear();
+    form->GoTo("cfg");
+    form->AddEntry("a", 1, 1, 0);
+    form->ShowEntries();
+    rig.Settle();
+    EXPECT_EQ(rig.prompts.Count(), 0u);
+    EXPECT_EQ(form->Entries().size(), 1u);
 }

@@ -5,16 +5,20 @@
 #include "monitor/app/HistoryForms.h"
 #include "monitor/app/StatForm.h"
 #include "monitor/core/DevTime.h"
+#include "monitor/model/MonitorTexts.h"
 #include "platform/FileFaults.h"
 #include "platform/Gbk.h"
 
 #include <chrono>
+#include <functional>
 #include <gtest/gtest.h>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QDateEdit>
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QTableWidget>
 #include <thread>
 
@@ -69,12 +73,40 @@ TEST(HistoryWindowTest, EventQueryAtOpeningAndAnswerInParts) {
     EXPECT_EQ(text.substr(0, text.find('\n') + 1), "序号,描述,类型,组号,条目号,值,时间\n");
     EXPECT_NE(text.find("1,过流,动作元件,2,3,动作,2024-05-06 10:30:00\n"), std::string::npos);
     EXPECT_EQ(rig.prompts.LastText(), "已成功导出历史事件为文件\"" + file.string() + "\"");
+    // An export that cannot be written says so, and the earlier one stays as it was.
+    {
+        const std::string earlier = testsupport::ReadBytes(file);
+        platform::CFileFaults faults;
+        faults.FailFrom(platform::FileStep::Rename, 1);
+        form->Export();
+        EXPECT_EQ(rig.prompts.LastText(), "导出历史事件失败，无法写入文件\"" + file.string() + "\"");
+        EXPECT_EQ(testsupport::ReadBytes(file), earlier);
+    }
 
     rig.ClearSent();
     form->SetRange(now, now);
     form->Query();
     EXPECT_EQ(rig.prompts.LastText(), "时间范围有误。");
     EXPECT_TRUE(rig.SentBodies().empty());
+
+    // A year the unit's time cannot carry stays as typed and is refused: neither it nor the date
+    // held before goes out.
+    form->SetRange(now - 3600, now);
+    for (const char* name : {"date1030", "date1025"})
+        for (const QDate typed : {QDate(2100, 5, 6), QDate(1999, 5, 6)}) {
+            auto* date = form->findChild<QDateEdit*>(name);
+            ASSERT_NE(date, nullptr);
+            const QDate held = date->date();
+            date->setDate(typed);
+            EXPECT_EQ(date->text(), typed.toString("yyyy-MM-dd"));
+            rig.prompts.Clear();
+            form->Query();
+            EXPECT_EQ(rig.prompts.LastText(), "年份应在2000至2099之间!") << name;
+            EXPECT_TRUE(rig.SentBodies().empty()) << name;
+            date->setDate(held);
+        }
+    form->Query();
+    EXPECT_EQ(rig.SentBodies().size(), 1u);
 }
 
 TEST(HistoryWindowTest, AnswerPartsGoToTheWindowOfTheirDevice) {
@@ -122,8 +154,15 @@ TEST(HistoryWindowTest, RemoteCommandsFilterBySourcePort) {
     ASSERT_EQ(form->List()->rowCount(), 1);
     EXPECT_EQ(form->List()->item(0, 1)->text(), QString::fromUtf8("遥控执行"));
     form->Export();
-    const std::string text = testsupport::ReadGbkText(rig.app->SavFolder() / ("RMT_" + d->name + ".txt"));
+    const auto file = rig.app->SavFolder() / ("RMT_" + d->name + ".txt");
+    const std::string text = testsupport::ReadGbkText(file);
     EXPECT_NE(text.find("\n1,开关,遥控执行,调度,1,1,合,"), std::string::npos);
+    // An export that cannot be written says so, and the earlier one stays as it was.
+    platform::CFileFaults faults;
+    faults.FailFrom(platform::FileStep::Write, 1);
+    form->Export();
+    EXPECT_EQ(rig.prompts.LastText(), "导出远方命令失败，无法写入文件\"" + file.string() + "\"");
+    EXPECT_EQ(testsupport::ReadGbkText(file), text);
 }
 
 TEST(HistoryWindowTest, WaveformQueryByNof) {
@@ -262,6 +301,15 @@ TEST(StatWindowTest, QueryWritesTheFileAndStartsTheViewer) {
     form->SetRange(start, start + 7776001);
     form->Query();
     EXPECT_EQ(rig.prompts.LastText(), "时间范围不可超过90天。");
+    // A year the unit's time cannot carry stays as typed and is refused before anything is asked.
+    auto* startDate = form->findChild<QDateEdit*>("date1030");
+    ASSERT_NE(startDate, nullptr);
+    startDate->setDate(QDate(2100, 1, 1));
+    EXPECT_EQ(startDate->text(), "2100-01-01");
+    rig.ClearSent();
+    form->Query();
+    EXPECT_EQ(rig.prompts.LastText(), "年份应在2000至2099之间!");
+    EXPECT_TRUE(rig.SentBodies().empty());
     form->SetRange(start, start + 7776000);
     const auto file = rig.dir.Path() / "q.dat";
     rig.OnDialog([&](QDialog& dlg) {
@@ -361,4 +409,70 @@ TEST(StatWindowTest, MissingViewerGivesAMessage) {
     testsupport::TempDir dir;
     const std::string message = StartStatViewer(dir.Path() / "Brevane", dir.Path() / "q.dat");
     EXPECT_NE(message.find("Brevane"), std::string::npos);
+}
+
+// A statistics query or a history query the unit has not answered when the link drops and
+// reconnects is told with the window's closing; a query whose file dialog is answered after the
+// window closed, or whose frame the socket refuses, is told not sent.
+TEST(StatWindowTest, AQueryCutByAReconnectIsTold) {
+    AppRig rig;
+    const auto file = rig.dir.Path() / "t.dat";
+    // Logs in and opens device 5's statistics window with every row chosen; its file dialog runs
+    // meanwhile (when given) and answers with the file.
+    const auto openStat = [&](std::function<void()> meanwhile) {
+        rig.Login();
+        CDeviceRecord* d = rig.Ready(5);
+        AddStatGroup(d, 2);
+        auto* form = dynamic_cast<CStatForm*>(rig.app->windows.OpenStat(d->key));
+        if (form)
+            form->List()->selectAll();
+        rig.OnDialog([&file, meanwhile](QDialog& dlg) {
+            if (meanwhile)
+                meanwhile();
+            dynamic_cast<QFileDialog&>(dlg).selectFile(QString::fromStdString(file.string()));
+            return static_cast<int>(QDialog::Accepted);
+        });
+        return form;
+    };
+    QPointer<CStatForm> stat = openStat({});
+    ASSERT_NE(stat, nullptr);
+    stat->Query();
+    ASSERT_TRUE(stat->Querying());
+    QPointer<CEventForm> events =
+        dynamic_cast<CEventForm*>(rig.app->windows.OpenEvents(rig.app->model.FindDevice(5)->key));
+    ASSERT_NE(events, nullptr);
+    ASSERT_TRUE(events->Waiting()); // its query at opening
+    const std::vector<std::string> lines = {stat->Title() + "：统计数据召唤", events->Title() + "：召唤"};
+    rig.app->OnDisconnect();
+    rig.app->OnConnect();
+    EXPECT_TRUE(stat.isNull());
+    EXPECT_TRUE(events.isNull());
+    rig.Settle();
+    EXPECT_EQ(rig.prompts.Texts(), std::vector<std::string>{text::CommandsUnanswered(lines)});
+    EXPECT_FALSE(std::filesystem::exists(file));
+
+    // The file dialog answered after a reconnect closed the window.
+    rig.prompts.Clear();
+    stat = openStat([&] {
+        rig.app->OnDisconnect();
+        rig.app->OnConnect();
+    });
+    ASSERT_NE(stat, nullptr);
+    rig.ClearSent();
+    stat->Query();
+    EXPECT_TRUE(stat.isNull());
+    EXPECT_TRUE(rig.SentBodies().empty());
+    rig.Settle();
+    EXPECT_EQ(rig.prompts.LastText(), text::CommandNotSent("统计数据召唤"));
+
+    // The socket refuses the query: nothing waits.
+    rig.prompts.Clear();
+    stat = openStat({});
+    ASSERT_NE(stat, nullptr);
+    rig.transport->sendOk = false;
+    stat->Query();
+    EXPECT_FALSE(stat->Querying());
+    EXPECT_TRUE(stat->WaitLabel()->isHidden());
+    rig.Settle();
+    EXPECT_EQ(rig.prompts.Texts(), std::vector<std::string>{text::CommandNotSent("统计数据召唤")});
 }

@@ -31,6 +31,7 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QTableWidget>
 
 using namespace marindle;
@@ -257,6 +258,39 @@ TEST(ShellTest, CommParametersStoreTheAddressAndConnect) {
     EXPECT_EQ(rig.app->link.Port(), 7002);
 }
 
+// A port the socket cannot use, or an address the settings file did not take, keeps the dialog
+// open with a box: nothing is connected to that the file does not hold.
+TEST(ShellTest, CommParametersRefuseABadPortAndTellAFailedSave) {
+    AppRig rig;
+    ASSERT_TRUE(rig.app->cfg.SetIpAddress("10.0.0.1"));
+    const std::string before = testsupport::ReadBytes(rig.app->cfg.File());
+    int refused = 0;
+    rig.OnDialog([&](QDialog& d) {
+        auto& dlg = dynamic_cast<CCommParamDlg&>(d);
+        auto* ok = dlg.findChild<QPushButton*>("button1");
+        dlg.address_->setText("127.0.0.1");
+        for (const char* port : {"99999", "0", "abc"}) {
+            dlg.port_->setText(port);
+            ok->click();
+            refused += dlg.result() == QDialog::Rejected &&
+                       rig.prompts.LastText() == "端口号必须是1到65535之间的整数。";
+        }
+        dlg.port_->setText("7002");
+        {
+            platform::CFileFaults faults;
+            faults.FailFrom(platform::FileStep::Rename, 1);
+            ok->click();
+        }
+        EXPECT_EQ(dlg.result(), static_cast<int>(QDialog::Rejected));
+        EXPECT_EQ(rig.prompts.LastText(), "保存连接参数失败，文件：" + rig.app->cfg.File().string());
+        return static_cast<int>(QDialog::Rejected);
+    });
+    rig.app->OnCommParams();
+    EXPECT_EQ(refused, 3);
+    EXPECT_EQ(testsupport::ReadBytes(rig.app->cfg.File()), before);
+    EXPECT_NE(rig.app->link.Address(), "127.0.0.1");
+}
+
 TEST(ShellTest, FramePropertiesOpenTheTraceWindowAndStoreTheFilters) {
     AppRig rig;
     rig.Login();
@@ -264,7 +298,7 @@ TEST(ShellTest, FramePropertiesOpenTheTraceWindowAndStoreTheFilters) {
     const CPortRecord* net = rig.app->model.Ports()[1].get();
     QTreeWidgetItem* traceNode = tree->FindNode(kNodeTrace, 0, net->key);
     ASSERT_NE(traceNode, nullptr);
-    rig.OnDialog([](QDialog& d) {
+    rig.OnDialog([&rig](QDialog& d) {
         auto* devIp = d.findChild<QLineEdit*>("ip1057");
         EXPECT_EQ(devIp->text(), "0.0.0.0");
         EXPECT_FALSE(devIp->isEnabled());
@@ -272,8 +306,19 @@ TEST(ShellTest, FramePropertiesOpenTheTraceWindowAndStoreTheFilters) {
         EXPECT_TRUE(filter->isEnabled());
         filter->setChecked(true);
         EXPECT_TRUE(devIp->isEnabled());
-        devIp->setText("10.0.0.9");
+        // A filter that would be cut to another one is refused, and the dialog stays.
+        devIp->setText("300.1.1.1");
         d.accept();
+        EXPECT_EQ(rig.prompts.LastText(), "IP地址无效,应为四段0至255之间的数字!");
+        EXPECT_NE(d.result(), QDialog::Accepted);
+        devIp->setText("10.0.0.9");
+        d.findChild<QLineEdit*>("edit1064")->setText("70000");
+        d.accept();
+        EXPECT_EQ(rig.prompts.LastText(), "装置地址应为0至65535之间的整数!");
+        EXPECT_NE(d.result(), QDialog::Accepted);
+        d.findChild<QLineEdit*>("edit1064")->setText("0");
+        d.accept();
+        EXPECT_EQ(d.result(), QDialog::Accepted);
         return static_cast<int>(QDialog::Accepted);
     });
     tree->OnFrameProperties(traceNode);
@@ -545,11 +590,12 @@ TEST(ShellTest, StructureStillReadBoxHeldOpenAcrossAReconnect) {
 }
 
 namespace {
-// Runs the event loop until the main frame is built (or a second has gone).
+// Runs the event loop until the main frame is built (the bound only keeps a frame that never
+// comes from holding the test for ever; it is no measure of how fast the frame comes).
 bool WaitForFrame(const CMarindleApp& app) {
     QElapsedTimer waited;
     waited.start();
-    while (!app.Frame() && waited.elapsed() < 1000)
+    while (!app.Frame() && waited.elapsed() < 30000)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
     return app.Frame() != nullptr;
 }

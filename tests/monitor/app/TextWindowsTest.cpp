@@ -1,11 +1,15 @@
 // The running-text windows and the console: the one-second batches, pause and save, the line
 // bound, the frame filters, find and mark, the monitoring requests, and the console's keys.
 #include "AppTestRig.h"
+#include "HeldPrompt.h"
+#include "platform/FileFaults.h"
 
 #include "monitor/app/CmdForm.h"
 #include "monitor/app/TextMonitorForm.h"
 #include "platform/Gbk.h"
 #include "platform/TextFile.h"
+
+#include <optional>
 
 #include <gtest/gtest.h>
 #include <QAction>
@@ -51,12 +55,13 @@ TEST(TextWindowsTest, ASaveFileThatCannotBeWrittenIsSaidOnceAndHoldsNoTornEntry)
     form->AddText(0, "一\r\n");
     form->OnTick();
     // A full disk for two ticks: one box, after the tick, and nothing half written.
-    platform::SetWriteFaultHook([](const std::filesystem::path&) { return true; });
+    std::optional<platform::CFileFaults> faults;
+    faults.emplace().FailFrom(platform::FileStep::Write, 1);
     form->AddText(0, "二行较长的文本\r\n");
     form->OnTick();
     form->AddText(0, "三行较长的文本\r\n");
     form->OnTick();
-    platform::SetWriteFaultHook(nullptr);
+    faults.reset();
     EXPECT_EQ(rig.prompts.Count(), 0u);
     rig.Settle();
     ASSERT_EQ(rig.prompts.Count(), 1u);
@@ -64,7 +69,57 @@ TEST(TextWindowsTest, ASaveFileThatCannotBeWrittenIsSaidOnceAndHoldsNoTornEntry)
     EXPECT_EQ(testsupport::ReadBytes(file), platform::ToGbk("一\r\n"));
     form->AddText(0, "四\r\n");
     form->OnTick();
-    EXPECT_EQ(testsupport::ReadBytes(file), platform::ToGbk("一\r\n四\r\n"));
+    // The entries lost are marked where they were.
+    const std::string gap = std::string("\r\n") + kSaveGapMark + "\r\n";
+    EXPECT_EQ(testsupport::ReadBytes(file), platform::ToGbk("一\r\n" + gap + "四\r\n"));
+    // The disk fills again after a chunk fitted: marked again, but told once for the window.
+    faults.emplace().FailFrom(platform::FileStep::Write, 1);
+    form->AddText(0, "五\r\n");
+    form->OnTick();
+    faults.reset();
+    form->AddText(0, "六\r\n");
+    form->OnTick();
+    rig.Settle();
+    EXPECT_EQ(rig.prompts.Count(), 1u);
+    EXPECT_EQ(testsupport::ReadBytes(file), platform::ToGbk("一\r\n" + gap + "四\r\n" + gap + "六\r\n"));
+}
+
+// Two saving windows whose disk fills: each file is told once, one box at a time, the second after
+// the first closes and never inside it (the first box is held open while the event loop runs).
+TEST(TextWindowsTest, SaveFailuresOfSeveralWindowsAreToldOneBoxAtATime) {
+    AppRig rig;
+    rig.Login();
+    auto* debug = dynamic_cast<CDebugForm*>(rig.app->windows.OpenDebug());
+    auto* trace = dynamic_cast<CTraceForm*>(rig.app->windows.OpenTrace(1, 0, 0));
+    ASSERT_NE(debug, nullptr);
+    ASSERT_NE(trace, nullptr);
+    debug->OnSave();
+    trace->OnSave();
+    montest::HeldPrompt held;
+    int mostOpen = 0;
+    int turns = 0;
+    held.whileOpen = [&](const std::string&) {
+        mostOpen = std::max(mostOpen, held.open);
+        // While the first box is up the disk stays full and both windows go on saving.
+        debug->AddText(0, "又一行\r\n");
+        debug->OnTick();
+        trace->OnTick();
+        return ++turns % 20 == 0;
+    };
+    {
+        platform::CFileFaults full;
+        full.FailFrom(platform::FileStep::Write, 1);
+        debug->AddText(0, "一\r\n");
+        rig.app->OnVersion();
+        debug->OnTick();
+        trace->OnTick();
+        rig.Settle();
+    }
+    EXPECT_EQ(mostOpen, 1);
+    EXPECT_FALSE(held.timedOut);
+    EXPECT_EQ(held.texts, (std::vector<std::string>{
+                              "写入文件失败。\n" + (rig.app->SavFolder() / "DBG.txt").string(),
+                              "写入文件失败。\n" + (rig.app->SavFolder() / "MSG_主通讯.txt").string()}));
 }
 
 TEST(TextWindowsTest, WindowKeepsItsLastThreeThousandLines) {
@@ -293,4 +348,19 @@ TEST(ConsoleTest, RightCompletesFromTheHistory) {
     EXPECT_EQ(edit->CurrentLine(), "ab");
     QTest::keyClick(edit, Qt::Key_Right);
     EXPECT_EQ(edit->CurrentLine(), "abc");
+}
+
+// A line with a character that has no GBK form would reach the unit with '?': it is refused.
+TEST(ConsoleTest, ALineWithoutAGbkFormIsRefused) {
+    AppRig rig;
+    rig.Login();
+    auto* form = dynamic_cast<CCmdForm*>(rig.app->windows.OpenCommand());
+    ASSERT_NE(form, nullptr);
+    rig.ClearSent();
+    ASSERT_TRUE(form->Edit()->onCommand);
+    form->Edit()->onCommand("ver \xF0\x9F\x98\x80");
+    EXPECT_EQ(rig.prompts.LastText(), "输入内容含有无法转换的字符!");
+    EXPECT_TRUE(rig.SentBodies().empty());
+    form->Edit()->onCommand("ver 中文");
+    EXPECT_EQ(rig.SentBodies().size(), 1u);
 }

@@ -7,6 +7,7 @@
 #include "monitor/app/TransferProgressDlg.h"
 #include "monitor/app/ValueForms.h"
 #include "monitor/coreui/TelecontrolDlg.h"
+#include "monitor/model/MonitorTexts.h"
 #include "platform/Profile.h"
 
 #include <gtest/gtest.h>
@@ -218,6 +219,14 @@ TEST(SettingsFormTest, EdgesOfEachFieldByTheBytesSent) {
         {"-1", 201, 5, 1, {}},
         {"123456", 202, 8, 1, {0x56, 0x34, 0x12, 0, 0, 0, 0, 0}},
         {"1234567", 202, 8, 1, {}},
+        // A real the float cannot hold with the page's three decimals, or that shows as another.
+        {"16777217", 7, 4, 1, {}},
+        {"1e-50", 7, 4, 1, {}},
+        {"1.2345", 7, 4, 1, {}},
+        {"0.125", 7, 4, 1, {0x00, 0x00, 0x00, 0x3E}},
+        // A bit string of 12 bits takes no 16.
+        {"FFFFH", 2, 12, 1, {}},
+        {"0FFFH", 2, 12, 1, {0xFF, 0x0F}},
     };
     for (const Case& c : cases) {
         AppRig rig;
@@ -449,8 +458,8 @@ TEST(SettingsFormTest, WindowClosedWhileItsResultBoxIsOpen) {
     EXPECT_TRUE(rig.app->IsConnected());
 }
 
-// A telecontrol dialog open while a reconnect closes its window: nothing is sent afterwards and the
-// window is not touched.
+// A telecontrol dialog open while a reconnect closes its window: nothing is sent afterwards, the
+// window is not touched, and the user learns that the command was not sent.
 TEST(TelecontrolFormTest, WindowClosedWhileItsDialogIsOpen) {
     AppRig rig;
     rig.Login();
@@ -471,4 +480,83 @@ TEST(TelecontrolFormTest, WindowClosedWhileItsDialogIsOpen) {
     EXPECT_TRUE(rig.rights.empty());
     for (const Bytes& b : rig.SentBodies())
         EXPECT_NE(b[0], 10); // no telecontrol went out
+    rig.Settle();
+    EXPECT_EQ(rig.prompts.Texts(), std::vector<std::string>{text::CommandNotSent("遥控选择")});
+}
+
+// The unit resets the link while a command waits for its answer and the program connects again at
+// once: the windows close, and the user is told which command went out without an answer.
+TEST(CommandsAcrossADropTest, AnUnansweredTelecontrolOrSettingsStepIsTold) {
+    AppRig rig;
+    rig.Login();
+    CYaoForm* yao = OpenTelecontrolRow(rig);
+    ASSERT_NE(yao, nullptr);
+    rig.OnDialog([](QDialog& dlg) {
+        dlg.accept();
+        return static_cast<int>(QDialog::Accepted);
+    });
+    yao->Telecontrol();
+    ASSERT_TRUE(yao->Waiting());
+    const std::string yaoTitle = yao->Title();
+    QPointer<CProtForm> prot = OpenReadSettings(rig, "保护定值", 1, "1.5");
+    ASSERT_NE(prot, nullptr);
+    prot->CommitEdit(0, "2.5");
+    prot->Download();
+    prot->WriteAck(1, 1); // the execution step is out
+    ASSERT_EQ(prot->State(), 2);
+    const std::string protTitle = prot->Title();
+    rig.app->OnDisconnect();
+    rig.app->OnConnect();
+    EXPECT_TRUE(prot.isNull());
+    EXPECT_EQ(rig.prompts.Count(), 0u); // after the connect, not inside it
+    rig.Settle();
+    EXPECT_EQ(rig.prompts.Texts(), std::vector<std::string>{text::CommandsUnanswered(
+                                       {yaoTitle + "：遥控选择", protTitle + "：定值下装(执行)"})});
+
+    // Windows without a command in flight close without a word.
+    rig.prompts.Clear();
+    rig.Login();
+    ASSERT_NE(OpenReadSettings(rig, "保护定值", 1, "1.5"), nullptr);
+    rig.app->OnConnect();
+    rig.Settle();
+    EXPECT_EQ(rig.prompts.Count(), 0u);
+}
+
+// A download confirmed in its login while the link drops and reconnects is not sent,
+// and the user is told so; a command the socket refuses the same.
+TEST(CommandsAcrossADropTest, ACommandConfirmedAcrossAReconnectIsToldNotSent) {
+    AppRig rig;
+    rig.Login();
+    QPointer<CProtForm> prot = OpenReadSettings(rig, "保护定值", 1, "1.5");
+    ASSERT_NE(prot, nullptr);
+    prot->CommitEdit(0, "2.5");
+    rig.app->rightCheck = [&](int) {
+        rig.app->OnDisconnect();
+        rig.app->OnConnect();
+        return true;
+    };
+    rig.ClearSent();
+    prot->Download();
+    EXPECT_TRUE(prot.isNull());
+    for (const Bytes& b : rig.SentBodies())
+        EXPECT_NE(b[0], 10) << "a settings write went out";
+    rig.Settle();
+    EXPECT_EQ(rig.prompts.LastText(), text::CommandNotSent("定值下装"));
+
+    // The socket refuses the frame: nothing waits for an answer that cannot come.
+    rig.prompts.Clear();
+    rig.Login();
+    QPointer<CYaoForm> yao = OpenTelecontrolRow(rig);
+    ASSERT_NE(yao, nullptr);
+    rig.app->rightCheck = [](int) { return true; };
+    rig.OnDialog([](QDialog& dlg) {
+        dlg.accept();
+        return static_cast<int>(QDialog::Accepted);
+    });
+    rig.transport->sendOk = false;
+    yao->Telecontrol();
+    EXPECT_FALSE(yao->Waiting());
+    EXPECT_EQ(yao->Progress(), nullptr);
+    rig.Settle();
+    EXPECT_EQ(rig.prompts.Texts(), std::vector<std::string>{text::CommandNotSent("遥控选择")});
 }

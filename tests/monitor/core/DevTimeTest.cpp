@@ -145,6 +145,16 @@ TEST(IpAddressTest, ParseFillsTheBytesFromTheLeft) {
     EXPECT_EQ(ParseIpAddress("19216811"), 0u);
     EXPECT_EQ(ParseIpAddress(".1.2.3"), 0u);
     EXPECT_EQ(ParseIpAddress(""), 0u);
+    // Typed filters: taken as typed or refused, never cut.
+    EXPECT_EQ(ParseDottedAddress("192.168.1.10"), 0xC0A8010Au);
+    for (const char* text :
+         {"300.1.1.1", "1.2.3", "1.2.3.4.5", "1..2.3", "a.b.c.d", "1.2.3.256", "-1.2.3.4", ""})
+        EXPECT_FALSE(ParseDottedAddress(text)) << text;
+    EXPECT_EQ(FrameFilterRefusal("10.0.0.9", "0.0.0.0", "65535"), "");
+    EXPECT_EQ(FrameFilterRefusal("10.0.0.9", "0.0.0.256", "1"), kIpAddressInvalid);
+    EXPECT_EQ(FrameFilterRefusal("10.0.0.9", "0.0.0.0", "70000"), kDeviceAddressInvalid);
+    EXPECT_EQ(FrameFilterRefusal("10.0.0.9", "0.0.0.0", "-1"), kDeviceAddressInvalid);
+    EXPECT_EQ(FrameFilterRefusal("10.0.0.9", "0.0.0.0", ""), kDeviceAddressInvalid);
 }
 
 TEST(StateTest, CommunicationStates) {

@@ -3,6 +3,7 @@
 #include "tests/support/PromptRecorder.h"
 #include "unitlink/FrameLayout.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 
 using namespace marindle;
@@ -57,18 +58,52 @@ TEST_F(DeviceLinkTest, SequenceStartsAtZeroAndSkipsFailedSends) {
     EXPECT_EQ(rig.windows.frames.size(), 1u);   // a failed send is still in the frame log
     EXPECT_EQ(rig.link->SequenceCounter(), 1u); // and does not count
     // The refused send lost the connection: nothing more goes out on it, and once the event is
-    // handled the link is down.
+    // handled the link, lost during its login, is connected again and the loss is said.
     rig.transport->sendOk = true;
     EXPECT_EQ(rig.link->SendRequest(CRemoteResetMsg()), 0);
     ASSERT_EQ(rig.transport->sent.size(), 1u);
     EXPECT_EQ(U16(rig.transport->sent[0], 16), 0);
     EXPECT_TRUE(rig.link->IsConnected());
     rig.transport->RunPosted();
-    EXPECT_FALSE(rig.link->IsConnected());
-    // A new connection counts from 0 again.
-    rig.Connect();
+    EXPECT_EQ(std::count(rig.host.calls.begin(), rig.host.calls.end(), "Reconnect"), 1);
+    EXPECT_EQ(std::count(rig.host.calls.begin(), rig.host.calls.end(), "LinkDown"), 1);
+    EXPECT_TRUE(rig.link->IsConnected());
+    // The new connection counts from 0 again.
+    rig.transport->sent.clear();
     rig.link->SendRequest(CRemoteResetMsg());
+    ASSERT_EQ(rig.transport->sent.size(), 1u);
     EXPECT_EQ(U16(rig.transport->sent[0], 16), 0);
+}
+
+// A connection the unit cuts during the login is said and made again; cut again straight away it
+// is said and left to the user, so that the program does not connect in a loop. A login that got
+// as far as the keep-alive starts the count again.
+TEST_F(DeviceLinkTest, ALoginCutIsSaidAndConnectedAgainOnce) {
+    const auto reconnects = [&] {
+        return std::count(rig.host.calls.begin(), rig.host.calls.end(), "Reconnect");
+    };
+    rig.Connect();
+    rig.link->OnPeerClosed();
+    rig.transport->RunPosted();
+    EXPECT_EQ(reconnects(), 1);
+    EXPECT_TRUE(rig.link->IsConnected());
+    rig.host.RunPosted();
+    EXPECT_EQ(prompt.Texts(), std::vector<std::string>{CDeviceLink::kLoginDropped});
+
+    rig.link->OnPeerClosed();
+    rig.transport->RunPosted();
+    EXPECT_EQ(reconnects(), 1);
+    EXPECT_FALSE(rig.link->IsConnected());
+    rig.host.RunPosted();
+    EXPECT_EQ(prompt.LastText(), CDeviceLink::kLoginDroppedAgain);
+
+    rig.Connect();
+    rig.link->OnTick();
+    rig.link->OnPeerClosed();
+    rig.transport->RunPosted();
+    EXPECT_EQ(reconnects(), 2);
+    rig.host.RunPosted();
+    EXPECT_EQ(prompt.LastText(), CDeviceLink::kLoginDropped);
 }
 
 TEST_F(DeviceLinkTest, ConnectShowsNoticesAndArmsTheLoginWait) {
@@ -151,6 +186,8 @@ TEST_F(DeviceLinkTest, LoginKeyFromTheCommandLineIsUsed) {
     rig.Connect();
     rig.Feed(Dsdu({14, 0xFF, 0xFF, 0xFF, 0xFF}));
     const std::uint8_t challenge[4] = {0xFF, 0xFF, 0xFF, 0xFF};
+    ASSERT_GT(rig.SentBodies().size(), 0u);
+    ASSERT_GE(rig.SentBodies()[0].size(), 5u);
     EXPECT_EQ(U32(rig.SentBodies()[0], 1), unitlink::ComputeChallengeAnswer(challenge, 1234));
 }
 

@@ -554,6 +554,7 @@ TEST_F(DispatcherTest, StructureIsReadStepByStep) {
     EXPECT_EQ(testsupport::Found(d.FindEntry(0x0101))->description, "K1");
     EXPECT_EQ(testsupport::Found(d.FindEntry(0x0201))->address, 5);
     ASSERT_EQ(rig.SentBodies().size(), 1u);
+    ASSERT_GT(rig.SentBodies()[0].size(), 8u);
     EXPECT_EQ(rig.SentBodies()[0][8], 2); // next group
     // Group 2's descriptions complete the structure; dimensions follow for the setting group only.
     rig.ClearSent();
@@ -565,12 +566,16 @@ TEST_F(DispatcherTest, StructureIsReadStepByStep) {
     rig.ClearSent();
     EXPECT_EQ(Caption(Asdu(5, Cat(AsduHead(42, 241, 1), DataSet(0x0102, 9, 1, 1, 1, Text("A"))))), "量纲");
     EXPECT_EQ(testsupport::Found(d.FindEntry(0x0102))->dimension, "A");
+    ASSERT_GT(rig.SentBodies().size(), 0u);
+    ASSERT_GT(rig.SentBodies()[0].size(), 10u);
     EXPECT_EQ(rig.SentBodies()[0][10], 5);
     // Precision: two one-byte elements.
     rig.ClearSent();
     EXPECT_EQ(Caption(Asdu(5, Cat(AsduHead(42, 241, 1), DataSet(0x0102, 5, 3, 1, 2, {4, 2})))), "精度");
     EXPECT_EQ(testsupport::Found(d.FindEntry(0x0102))->precision1, "4");
     EXPECT_EQ(testsupport::Found(d.FindEntry(0x0102))->precision2, "2");
+    ASSERT_GT(rig.SentBodies().size(), 0u);
+    ASSERT_GT(rig.SentBodies()[0].size(), 10u);
     EXPECT_EQ(rig.SentBodies()[0][10], 3);
     // Ranges: three two-byte elements; then the reading ends.
     rig.ClearSent();
@@ -599,6 +604,7 @@ TEST_F(DispatcherTest, EmptyDescriptionAnswerMovesTheReadingOn) {
     rig.ClearSent();
     Caption(Asdu(5, AsduHead(42, 241, 0))); // no data sets for group 1
     ASSERT_EQ(rig.SentBodies().size(), 1u);
+    ASSERT_GT(rig.SentBodies()[0].size(), 8u);
     EXPECT_EQ(rig.SentBodies()[0][8], 2);
     EXPECT_EQ(testsupport::Found(d.FindGroup(1))->hasDescriptions, 1);
 }
@@ -688,5 +694,6 @@ TEST_F(DispatcherTest, DeviceCommandsNeedACommunicatingDevice) {
     EXPECT_EQ(d.structureComplete, 0);
     ASSERT_EQ(rig.SentBodies().size(), 2u);
     EXPECT_EQ(rig.SentBodies()[0], (Bytes{20, 0x81, 20, 0, 255, 19, 2, 0}));
+    ASSERT_GT(rig.SentBodies().size(), 1u);
     EXPECT_EQ(rig.SentBodies()[1], (Bytes{21, 0x81, 42, 0, 254, 240, 1, 0})); // RII counts on
 }

@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 #include <QDateEdit>
 #include <QRadioButton>
+#include <QTest>
 #include <QTimeEdit>
 #include <QTreeWidget>
 
@@ -97,29 +98,42 @@ TEST_F(ClockDialogsTest, CustomClockAcrossTheYearByte) {
     }
 }
 
-// The date picker keeps to the years the unit's clock carries: 2100 would set it to 2000, 1899 to
-// 2099. A picker pushed past either end stays at it, and what goes out reads back as shown.
-TEST_F(ClockDialogsTest, CustomClockKeepsToTheUnitYears) {
-    for (const auto& [asked, kept] : {std::pair{QDate(2100, 1, 1), QDate(2099, 12, 31)},
-                                      std::pair{QDate(1899, 6, 1), QDate(2000, 1, 1)}}) {
+// A year the unit's clock cannot carry stays in the picker as typed and is refused with a box;
+// nothing goes out, neither that date nor the one held before.
+TEST_F(ClockDialogsTest, CustomClockRefusesYearsTheUnitCannotCarry) {
+    for (const QDate asked : {QDate(2100, 1, 1), QDate(1999, 12, 10)}) {
         transport_->sent.clear();
-        QDate shown;
-        Runner runner([&, asked = asked](QDialog& d) {
+        prompt_.Clear();
+        QString shown;
+        Runner runner([&](QDialog& d) {
             auto* date = d.findChild<QDateEdit*>("date1049");
             date->setDate(asked);
-            shown = date->date();
+            shown = date->text();
             d.findChild<QTimeEdit*>("time1050")->setTime(QTime(12, 0, 0));
             d.accept();
             return d.result();
         });
-        ASSERT_EQ(SetCustomClock(*link_), 1);
-        EXPECT_EQ(shown, kept);
-        ASSERT_EQ(transport_->sent.size(), 1u);
-        const Bytes body(transport_->sent[0].begin() + 28, transport_->sent[0].end());
-        ASSERT_EQ(body.size(), 13u);
-        EXPECT_EQ(Cp56TimeToCTime(body.data() + 6),
-                  MakeLocalTime(kept.year(), kept.month(), kept.day(), 12, 0, 0));
+        EXPECT_EQ(SetCustomClock(*link_), 0);
+        EXPECT_EQ(shown, asked.toString("yyyy-MM-dd"));
+        EXPECT_TRUE(transport_->sent.empty());
+        EXPECT_EQ(prompt_.LastText(), "年份应在2000至2099之间!");
     }
+    // Typed over the year of the date shown, key by key.
+    transport_->sent.clear();
+    Runner runner([&](QDialog& d) {
+        auto* date = d.findChild<QDateEdit*>("date1049");
+        d.show();
+        date->setFocus();
+        date->setSelectedSection(QDateTimeEdit::YearSection);
+        QTest::keyClicks(date, "2100");
+        d.accept();
+        const int result = d.result();
+        EXPECT_NE(result, QDialog::Accepted) << date->text().toStdString() << " " << date->date().year();
+        return result;
+    });
+    EXPECT_EQ(SetCustomClock(*link_), 0);
+    EXPECT_TRUE(transport_->sent.empty());
+    EXPECT_EQ(prompt_.LastText(), "年份应在2000至2099之间!");
 }
 
 TEST_F(ClockDialogsTest, CancelledCustomClockSendsNothing) {
@@ -153,6 +167,7 @@ TEST_F(ClockDialogsTest, ClockWindowListsBoardsAndFillsPlausibleTimes) {
     window->BoardTime(0, noMonth);
     EXPECT_EQ(window->TimeTexts(), (std::vector<std::string>{"", "2024-02-01 12:30:10"}));
     window->BoardTime(9, good); // a board without a row
+    ASSERT_FALSE(window->TimeTexts().empty());
     EXPECT_EQ(window->TimeTexts()[0], "");
 
     // Viewing again replaces the window with one row per board, all empty.

@@ -4,13 +4,18 @@
 #include "monitor/core/DevTime.h"
 #include "monitor/model/Catalogue.h"
 #include "monitor/model/CommStates.h"
+#include "monitor/model/HistoryQuery.h"
 #include "monitor/model/NetCfg.h"
 #include "monitor/model/TextMonitor.h"
 #include "monitor/model/WarnEvents.h"
+#include "platform/FileFaults.h"
 #include "platform/Gbk.h"
+#include "platform/Profile.h"
+#include "tests/support/FaultSweep.h"
 #include "tests/support/Found.h"
 #include "tests/support/TestFiles.h"
 
+#include <functional>
 #include <gtest/gtest.h>
 
 using namespace marindle;
@@ -101,6 +106,108 @@ TEST(TextMonitorTest, SaveFileIsAppendedInGbkWithCrLf) {
     ASSERT_TRUE(AppendSaveText(file, "a\r\nb"));
     EXPECT_EQ(testsupport::ReadBytes(file), platform::ToGbk("调试\r\na\r\nb"));
     EXPECT_FALSE(AppendSaveText(dir.Path() / "no" / "such" / "x.txt", "a"));
+}
+
+// A disk that fills, frees and fills again under a saving window: each gap is marked in the file
+// where it is, and the failure is to be told once for the file, not once per time it fills.
+TEST(TextMonitorTest, GapsOfAFullDiskAreMarkedAndToldOncePerFile) {
+    testsupport::TempDir dir;
+    const auto file = dir.Path() / "DBG.txt";
+    CSaveFileAppender save(file);
+    using R = CSaveFileAppender::Result;
+    EXPECT_EQ(save.Append("一\n"), R::Written);
+    std::vector<R> results;
+    for (int round = 0; round < 3; ++round) {
+        {
+            platform::CFileFaults full;
+            full.FailFrom(platform::FileStep::Write, 1);
+            results.push_back(save.Append("丢失的较长文本\n"));
+            results.push_back(save.Append("丢\n"));
+        }
+        EXPECT_TRUE(save.GapPending());
+        results.push_back(save.Append(std::to_string(round) + "\n"));
+        EXPECT_FALSE(save.GapPending());
+    }
+    EXPECT_EQ(results, (std::vector<R>{R::FailedFirst, R::Failed, R::Written, R::Failed, R::Failed,
+                                       R::Written, R::Failed, R::Failed, R::Written}));
+    const std::string mark = std::string("\r\n") + kSaveGapMark + "\r\n";
+    EXPECT_EQ(testsupport::ReadBytes(file),
+              platform::ToGbk("一\r\n" + mark + "0\r\n" + mark + "1\r\n" + mark + "2\r\n"));
+}
+
+namespace {
+
+// Sweeps one write of the monitor's files: each of its file-system calls fails in turn; the write
+// then reports false (which its caller tells) and every file of the folder is as it was, or it
+// wrote what it should.
+testsupport::SweepResult SweepWrite(const std::filesystem::path& folder, const testsupport::TreeBytes& start,
+                                    const std::function<bool()>& write,
+                                    const std::function<std::string()>& whole) {
+    testsupport::SweepRoad road;
+    road.setup = [&] {
+        testsupport::RestoreTree(folder, start);
+        platform::FlushProfileCache();
+    };
+    road.run = [&] {
+        const bool ok = write();
+        return testsupport::RoadOutcome{ok, !ok};
+    };
+    road.kept = {folder};
+    road.whole = whole;
+    return testsupport::RunFaultSweep(road);
+}
+
+} // namespace
+
+// The monitor's settings, its saving text windows and its exports swept.
+TEST(MonitorFilesTest, EveryFailedStepOfASettingsSaveOrAnExportLeavesTheFilesAsTheyWere) {
+    testsupport::TempDir dir;
+    const CNetCfg cfg(dir.Path());
+    const testsupport::TreeBytes start = {
+        {"sav/NetCfg.dbg", "[TCP Config]\r\nIP_ADDR=10.0.0.1\r\nDEV_IP=1.2.3.4\r\n"},
+        {"sav/DBG.txt", "一\r\n"},
+        {"sav/EVT_装置.txt", "earlier"}};
+    FrameSettings filters;
+    filters.devIpFilter = 1;
+    filters.deviceIp = 0x0A000002;
+    filters.deviceAddress = 9;
+    CSaveFileAppender save(dir.Path() / "sav" / "DBG.txt");
+    struct Road {
+        const char* what;
+        std::function<bool()> write;
+        std::function<std::string()> whole;
+    };
+    const std::vector<Road> roads = {
+        {"address", [&] { return cfg.SetIpAddress("10.0.0.9"); },
+         [&] { return cfg.IpAddress() == "10.0.0.9" ? "" : "address not written"; }},
+        {"frame filters", [&] { return cfg.SetFrameFilters(filters); },
+         [&]() -> std::string {
+             const FrameSettings f = cfg.FrameFilters();
+             return f.devIpFilter == 1 && f.deviceIp == filters.deviceIp && f.deviceAddress == 9
+                        ? ""
+                        : "filters missing";
+         }},
+        {"save file",
+         [&] { return save.Append("二\n") != CSaveFileAppender::Result::FailedFirst && !save.GapPending(); },
+         [&] {
+             return testsupport::ReadBytes(dir.Path() / "sav" / "DBG.txt").size() > 3 ? "" : "entry missing";
+         }},
+        {"export", [&] { return WriteExport(dir.Path() / "sav" / "EVT_装置.txt", "序号\n1\n"); },
+         [&] {
+             return testsupport::ReadBytes(dir.Path() / "sav" / "EVT_装置.txt") ==
+                            platform::ToGbk("序号\r\n1\r\n")
+                        ? ""
+                        : "export not whole";
+         }},
+    };
+    for (const Road& r : roads) {
+        SCOPED_TRACE(r.what);
+        const testsupport::SweepResult sweep = SweepWrite(dir.Path(), start, r.write, r.whole);
+        std::printf("monitor %s sweep: %s\n", r.what, sweep.Summary().c_str());
+        EXPECT_GT(sweep.calls, 0);
+        EXPECT_TRUE(sweep.faults.empty()) << testing::PrintToString(sweep.faults);
+        EXPECT_GT(sweep.told, 0);
+    }
 }
 
 TEST(TextMonitorTest, ConsoleLineIsCutAndCleaned) {

@@ -4,9 +4,12 @@
 #include "monitor/model/HistoryQuery.h"
 #include "monitor/model/StatQuery.h"
 #include "monitor/model/ValueRows.h"
+#include "platform/FileFaults.h"
 #include "platform/Gbk.h"
 #include "platform/TextFile.h"
 #include "tests/support/TestFiles.h"
+
+#include <optional>
 
 #include <gtest/gtest.h>
 
@@ -57,10 +60,11 @@ TEST(HistoryQueryTest, AnExportThatFailsPartWayLeavesTheFileItReplacesWhole) {
     const auto file = dir.Path() / "SOE_保护A.txt";
     ASSERT_TRUE(WriteExport(file, "序号,描述\n1,旧\n"));
     ASSERT_TRUE(WriteStatFile(dir.Path() / "q.dat", "old"));
-    platform::SetWriteFaultHook([](const std::filesystem::path&) { return true; });
+    std::optional<platform::CFileFaults> faults;
+    faults.emplace().FailFrom(platform::FileStep::Write, 1);
     const bool exported = WriteExport(file, "序号,描述\n1,新的一行\n");
     const bool stat = WriteStatFile(dir.Path() / "q.dat", "new text");
-    platform::SetWriteFaultHook(nullptr);
+    faults.reset();
     EXPECT_FALSE(exported);
     EXPECT_FALSE(stat);
     EXPECT_EQ(testsupport::ReadBytes(file), platform::ToGbk("序号,描述\r\n1,旧\r\n"));

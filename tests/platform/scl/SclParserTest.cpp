@@ -1,4 +1,5 @@
 #include "platform/Gbk.h"
+#include "platform/scl/ChildIndex.h"
 #include "platform/scl/SCLService.h"
 #include "platform/Text.h"
 #include "tests/support/TestFiles.h"
@@ -334,7 +335,7 @@ TEST(SclService, EncodingsPrefixesEntitiesAndWhitespace) {
         m.service.GetRoot().FindEleListByName(kinds[k], one, true);
         EXPECT_EQ(one, found[k]) << kinds[k];
     }
-    EXPECT_EQ(2u, found[0].size());
+    ASSERT_EQ(2u, found[0].size());
     EXPECT_EQ(2u, found[1].size());
     EXPECT_TRUE(found[2].empty());
     EXPECT_EQ("a:b:IED", found[0][0].GetEleName());
@@ -438,7 +439,7 @@ TEST(SclService, ReferencesInGbkFilesAreExpandedAfterConversion) {
     const std::string file =
         "<?xml version=\"1.0\" encoding=\"GB2312\"?>\n<SCL><IED name=\"A&amp;B\" type=\"&#x7EBF;" +
         platform::ToGbk("路保护") + "\" desc=\"" + platform::ToGbk("开入") + "&#20108;\"><DAI><Val>" +
-        platform::ToGbk("电度") + "&#x4E00;&lt;&bad;&#xD800;</Val></DAI></IED></SCL>";
+        platform::ToGbk("电度") + "&#x4E00;&lt;&bad;</Val></DAI></IED></SCL>";
     SclText whole(file);
     ASSERT_EQ(1, whole.result) << whole.service.GetErrorText();
     Streamed streamed(file);
@@ -449,7 +450,7 @@ TEST(SclService, ReferencesInGbkFilesAreExpandedAfterConversion) {
         EXPECT_EQ("A&B", ied.GetAttrValByName("name"));
         EXPECT_EQ("线路保护", ied.GetAttrValByName("type"));
         EXPECT_EQ("开入二", ied.GetAttrValByName("desc"));
-        EXPECT_EQ("电度一<&bad;&#xD800;", ied.FindOneEleByID(EleID::Val, true).GetValue());
+        EXPECT_EQ("电度一<&bad;", ied.FindOneEleByID(EleID::Val, true).GetValue());
     }
 }
 
@@ -594,8 +595,11 @@ TEST(SclService, WorkThreadsFollowTheCoresTheThreadMayRunOn) {
 // The bytes of a file are checked against its declared encoding before the file is parsed, read
 // whole and cut into IEDs alike: GBK bytes in a file declared UTF-8 (or declaring nothing) are
 // read as GBK; bytes valid in neither, or invalid in a declared GBK, refuse the file with their
-// line; a reference to an entity the document type declares, which the parser would leave in the
-// text, refuses it too; a CDATA section may hold "]>" and "]]" without ending it early.
+// line; a GBK-family file is read with the GB18030 decoder, and what it still cannot read
+// refuses the file with its line and column; a reference to an entity the document type declares,
+// which the parser would leave in the text, refuses it too, and so does a character reference to a
+// character XML does not allow (it put a NUL or bytes that are no UTF-8 into the models); a CDATA
+// section may hold "]>" and "]]" without ending it early.
 TEST(SclService, TextNotValidInItsEncodingOrUnexpandedEntitiesRefuseTheFile) {
     const std::string gbkName = platform::ToGbk("主变保护");
     const struct {
@@ -621,7 +625,7 @@ TEST(SclService, TextNotValidInItsEncodingOrUnexpandedEntitiesRefuseTheFile) {
          false, "第3行"},
         {"invalid in its declared GBK",
          "<?xml version=\"1.0\" encoding=\"GBK\"?>\n<SCL>\n\n<IED name=\"A\" desc=\"\x81\x20\"/></SCL>", 0,
-         false, "第4行"},
+         false, "第4行第21列"},
         {"a declared entity referred to",
          "<?xml version=\"1.0\"?>\n<!DOCTYPE SCL [<!ENTITY zh \"开入\">]>\n<SCL>\n<IED name=\"A\" "
          "desc=\"&zh;1\"/></SCL>",
@@ -630,6 +634,21 @@ TEST(SclService, TextNotValidInItsEncodingOrUnexpandedEntitiesRefuseTheFile) {
          "<!DOCTYPE SCL [<!ENTITY zh \"开入\"><!ENTITY % p \"x\">]>\n<SCL><IED name=\"A\" "
          "desc=\"&amp;&#x41;\"/></SCL>",
          1, false, ""},
+        {"a reference to U+FFFF", "<SCL>\n<IED name=\"A\" desc=\"x&#xFFFF;\"/></SCL>", 0, false,
+         "第2行第22列"},
+        {"a reference to a surrogate", "<SCL>\n<IED name=\"A\">\n<Private>&#xD800;</Private></IED></SCL>", 0,
+         false, "第3行第10列"},
+        {"a reference past U+10FFFF", "<SCL>\n\n<IED name=\"A\" desc=\"&#x110000;\"/></SCL>", 0, false,
+         "第3行第21列"},
+        {"a reference to NUL", "<SCL><IED name=\"A\" desc=\"a&#0;b\"/></SCL>", 0, false, "第1行第27列"},
+        {"forbidden references in a comment, CDATA and an instruction",
+         "<SCL><!-- &#0; --><?pi &#xFFFF;?><IED name=\"A\"><Private><![CDATA[&#xD800;]]></Private></IED>"
+         "</SCL>",
+         1, false, ""},
+        {"a four-byte GB18030 character in a declared GB18030",
+         "<?xml version=\"1.0\" encoding=\"GB18030\"?>\n<SCL><IED name=\"A\" desc=\"" + gbkName +
+             "\"><Private>\x95\x32\x82\x36</Private></IED></SCL>",
+         1, true, ""},
         {"CDATA holding ]> and ]]",
          "<SCL><![CDATA[ ]> <IED name=\"no\"/> ]] ]]><IED "
          "name=\"A\"><Private><![CDATA[]>]]></Private></IED></SCL>",
@@ -674,26 +693,65 @@ TEST(SclService, TextNotValidInItsEncodingOrUnexpandedEntitiesRefuseTheFile) {
     EXPECT_NE(entity.service.GetErrorText().find("&zh;"), std::string::npos) << entity.service.GetErrorText();
 }
 
+// The UTF-8 check, and the GB18030 decoder that both checks and converts the texts of GBK-family
+// files: the first invalid byte of each, and the text the decoder makes.
 TEST(SclService, Utf8AndGbkByteChecks) {
+    constexpr std::size_t npos = std::string::npos;
     const struct {
         std::string text;
         std::size_t utf8, gbk; // the first invalid byte, npos for none
+        std::string decoded;   // from GB18030
     } cases[] = {
-        {"", std::string::npos, std::string::npos},
-        {"plain ascii text of more than eight bytes", std::string::npos, std::string::npos},
-        {"主变", std::string::npos, std::string::npos}, // its UTF-8 bytes also make GBK pairs
-        {"ab\xC0\x80", 2, std::string::npos},           // overlong
-        {"\xED\xA0\x80", 0, std::string::npos},         // a surrogate
-        {"\xF4\x90\x80\x80", 0, std::string::npos},     // past U+10FFFF
-        {"12345678\xE4\xB8", 8, std::string::npos},     // cut short
-        {"x\x80", 1, std::string::npos},                // a stray continuation; the euro in GBK
-        {"\xFF", 0, 0},
-        {"abc\x81", 3, 3}, // a GBK lead byte without its trail
-        {"\x81\x7F", 0, 0},
+        {"", npos, npos, ""},
+        {"plain ascii text of more than eight bytes", npos, npos,
+         "plain ascii text of more than eight bytes"},
+        {"主变", npos, npos, "涓诲彉"},  // its UTF-8 bytes also make GB18030 pairs
+        {"ab\xC0\x80", 2, npos, "ab纮"}, // overlong
+        // Overlong E0 forms; in GB18030 a pair and a byte alone that is no character.
+        {"\xE0\x80\xAF", 0, 2, "鄝?"},
+        {"\xE0\x9F\xBF", 0, 2, "\xE9\x85\x82?"},
+        {"\xED\xA0\x80", 0, 2, "\xE9\xA0\x8E?"},      // a surrogate
+        {"\xF4\x90\x80\x80", 0, 2, "\xE9\xAD\xAB??"}, // past U+10FFFF
+        {"12345678\xE4\xB8", 8, npos, "12345678涓"},  // cut short
+        {"x\x80", 1, 1, "x?"},                        // a stray continuation; no GB18030 character alone
+        {"\xFF", 0, 0, "?"},
+        {"abc\x81", 3, 3, "abc?"}, // a lead byte without its trail
+        {"\x81\x7F", 0, 0, "?\x7F"},
+        // A pair of the user-defined area, which the GBK converter left unmapped (it lost the next
+        // character too): read, and the next character kept.
+        {"\xA1\x40" + platform::ToGbk("开入"), 0, npos, "\xEE\x93\x86开入"},
+        {"\x95\x32\x82\x36", 0, npos, "\xF0\xA0\x80\x80"}, // a four-byte form: U+20000
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(platform::FirstInvalidUtf8(c.text), c.utf8) << testing::PrintToString(c.text);
-        EXPECT_EQ(platform::FirstInvalidGbk(c.text), c.gbk) << testing::PrintToString(c.text);
+        SCOPED_TRACE(testing::PrintToString(c.text));
+        EXPECT_EQ(platform::FirstInvalidUtf8(c.text), c.utf8);
+        EXPECT_EQ(platform::DecodeGb18030(c.text, nullptr), c.gbk);
+        std::string out;
+        EXPECT_EQ(platform::DecodeGb18030(c.text, &out), c.gbk);
+        EXPECT_EQ(out, c.decoded);
     }
-    EXPECT_EQ(platform::FirstInvalidGbk(platform::ToGbk("主变保护，开入1")), std::string::npos);
+    EXPECT_EQ(platform::FromGb18030(platform::ToGbk("主变保护，开入1")), "主变保护，开入1");
+}
+
+// The index of an instance's children finds, of several children of one kind and name, the first
+// in the file (the one a scan would find), with or without regard to case, asked once or again.
+TEST(SclService, ChildIndexFindsTheFirstOfSameNamedChildren) {
+    SclText doc("<SCL><DOI name=\"Pos\"><SDI name=\"x\" desc=\"first\"/><DAI name=\"x\" desc=\"dai\"/>"
+                "<SDI name=\"X\" desc=\"upper\"/><SDI name=\"x\" desc=\"again\"/></DOI></SCL>");
+    ASSERT_EQ(doc.result, 1) << doc.service.GetErrorText();
+    const CtBase doi = doc.service.GetRoot().FindOneEleByID(EleID::DOI, false);
+    ASSERT_TRUE(doi);
+    const auto desc = [&doi](platform::scl::CChildIndex& index, EleID kind, const char* name) {
+        const CtBase found = index.Find(doi, kind, name);
+        return found ? found.GetAttrValByName("desc") : std::string("(none)");
+    };
+    platform::scl::CChildIndex noCase(true), exact(false);
+    for (int pass = 0; pass < 2; ++pass) {
+        EXPECT_EQ(desc(noCase, EleID::SDI, "X"), "first");
+        EXPECT_EQ(desc(noCase, EleID::SDI, "x"), "first");
+        EXPECT_EQ(desc(noCase, EleID::DAI, "X"), "dai");
+        EXPECT_EQ(desc(exact, EleID::SDI, "x"), "first");
+        EXPECT_EQ(desc(exact, EleID::SDI, "X"), "upper");
+        EXPECT_EQ(desc(exact, EleID::DOI, "x"), "(none)");
+    }
 }
