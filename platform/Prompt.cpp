@@ -60,6 +60,10 @@ Answer MessageBox(const std::string& text, const std::string& caption, Icon icon
                                                buttons, defaultButton);
 }
 
+bool AskYesDefaultNo(const std::string& text, const std::string& caption, Icon icon) {
+    return MessageBox(text, caption, icon, Buttons::YesNo, Answer::No) == Answer::Yes;
+}
+
 void SetDefaultCaption(const std::string& caption) {
     std::lock_guard lock(g_captionMutex);
     g_defaultCaption = caption;

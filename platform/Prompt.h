@@ -40,6 +40,10 @@ Answer MessageBox(const std::string& text, const std::string& caption = {}, Icon
 Answer MessageBox(const std::string& text, const std::string& caption, Icon icon, Buttons buttons,
                   Answer defaultButton);
 
+// A question whose Yes deletes or replaces data: Yes and No with No the default (Return and Escape
+// keep the data). True only for Yes.
+bool AskYesDefaultNo(const std::string& text, const std::string& caption, Icon icon = Icon::Question);
+
 // The caption used when a caller gives none (the program's name, as the class library did).
 void SetDefaultCaption(const std::string& caption);
 const std::string& DefaultCaption();

@@ -36,11 +36,20 @@ int CPortRecord::CopyProtocolFrom(const CPortRecord* other) {
         return 0;
     if (m_protocol.m_nNumber != 0) {
         if (other->m_protocol.m_nNumber == m_protocol.m_nNumber) {
+            // The port's own table rows go: counted and asked about first.
+            int rows = 0;
+            for (const CRefTable& table : m_protocol.m_tables)
+                rows += table.m_entries.GetSize() + table.m_devices.GetSize();
+            if (rows > 0 &&
+                !platform::AskYesDefaultNo(platform::StrFormat("粘贴端口配置将替换本端口引用表中的%d"
+                                                               "个元素，是否继续？",
+                                                               rows),
+                                           "提示"))
+                return 0;
             m_protocol.m_tables = other->m_protocol.m_tables;
             return 1;
         }
-        if (platform::MessageBox("复制端口规约与当前规约不一致，是否继续？", "提示", platform::Icon::Question,
-                                 platform::Buttons::YesNo, platform::Answer::No) != platform::Answer::Yes)
+        if (!platform::AskYesDefaultNo("复制端口规约与当前规约不一致，是否继续？", "提示"))
             return 0;
     }
     m_protocol = other->m_protocol;

@@ -39,9 +39,9 @@ public:
     // The parameter values become the definitions' defaults, in order.
     void SetValuesFrom(const COptionItemArray& definitions);
     // Pastes another port's protocol: with the same non-zero protocol number only its reference
-    // tables; with another number after the user agrees ("提示", Yes/No) the whole protocol and
-    // the parameter values; on a port without protocol without a question. 1 when something was
-    // taken.
+    // tables (after the user agrees, No by default, when the port's own tables hold rows); with another
+    // number after the user agrees ("提示", Yes/No) the whole protocol and the parameter values; on a port
+    // without protocol without a question. 1 when something was taken.
     int CopyProtocolFrom(const CPortRecord* other);
 
     bool operator==(const CPortRecord&) const = default;

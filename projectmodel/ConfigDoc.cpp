@@ -451,15 +451,17 @@ int CConfigDoc::SaveProject(bool newName) {
         return 0;
     }
 
+    // The operator log tells of a save once its version stands: one cancelled in the version
+    // dialog or failing later is not logged.
+    std::string logLine;
     if (shell.IsAdministrator()) {
-        shell.LogOperation(
-            platform::StrFormat("系统管理员保存组态文件，工程名为：%s。", m_strProjectName.c_str()));
+        logLine = platform::StrFormat("系统管理员保存组态文件，工程名为：%s。", m_strProjectName.c_str());
     } else {
         std::string user;
         if (!shell.RequestPrivilege(4, user))
             return 0;
-        shell.LogOperation(
-            platform::StrFormat("%s保存组态文件，工程名为：%s。", user.c_str(), m_strProjectName.c_str()));
+        logLine =
+            platform::StrFormat("%s保存组态文件，工程名为：%s。", user.c_str(), m_strProjectName.c_str());
     }
 
     if (!MakeFolder(projectFolder))
@@ -520,6 +522,7 @@ int CConfigDoc::SaveProject(bool newName) {
     const fs::path mainFile = versionFolder / (m_boardCfg.m_strUnitName + ".ini");
     if (!WriteVersionFolder(*this, versionFolder, mainFile.filename()))
         return 0;
+    shell.LogOperation(logLine);
     SetModifiedFlag(false);
     if (Views())
         Views()->UpdateSaveTime();

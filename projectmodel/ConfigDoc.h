@@ -225,6 +225,9 @@ private:
     int ReadDeviceEntries(CLineCursor& cur, CDevice& device);
     int ReadBoardConfig(CLineCursor& cur, const std::filesystem::path& folder);
     int ReadBoard(CLineCursor& cur, int i, const std::filesystem::path& folder);
+    // The link-status signals of the status device follow the ports read: one entry per port,
+    // with the attributes the file gave it.
+    void FitLinkStatusSignals();
     int ReadPortConfig(CLineCursor& cur, CBoardInfo& board, CPortRecord& port, bool adding,
                        const std::filesystem::path& folder);
     int ReadPortBlock(CLineCursor& cur, const std::vector<std::string>& block, CBoardInfo& board,

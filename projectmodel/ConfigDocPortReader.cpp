@@ -102,6 +102,21 @@ void AddReference(CRefTable& table, CStringList& f, std::size_t numbers, std::si
     table.m_entries.Add(std::move(r));
 }
 
+// The file's network ports are what the board has: the library's ports beyond the file's count
+// (running numbers from count on) were deleted before the save and go; the ports left are
+// numbered by their places in their groups again.
+void DropUnsavedNetworkPorts(CPortList& ports, int count) {
+    for (CPortArray& group : ports) {
+        if (PortTypeFromText(group.m_strType) != kPortTypeNetwork)
+            continue;
+        for (int i = group.GetSize() - 1; i >= 0; --i)
+            if (group[i].m_nRunning >= count)
+                group.RemoveAt(i);
+        for (int i = 0; i < group.GetSize(); ++i)
+            group[i].m_nNumber = i;
+    }
+}
+
 } // namespace
 
 void CConfigDoc::PlaceListedDevices(CBoardInfo& board) {
@@ -132,7 +147,31 @@ int CConfigDoc::ReadBoardConfig(CLineCursor& cur, const fs::path& folder) {
     for (int i = 0; i < count; ++i)
         if (!ReadBoard(cur, i, folder))
             return 0;
-    return cur.CloseBrace();
+    if (!cur.CloseBrace())
+        return 0;
+    FitLinkStatusSignals();
+    return 1;
+}
+
+void CConfigDoc::FitLinkStatusSignals() {
+    // The status device was built over the library's ports before the file was read; its entries
+    // are one per port the boards now hold, each keeping what the file said of it.
+    CDevice* device = FindDevice(kStatusDeviceAddress);
+    if (!device)
+        return;
+    const CInfoGroupArray read = device->m_model.m_groups;
+    m_boardCfg.BuildLinkStatusSignals(this);
+    for (CInfoGroup& group : device->m_model.m_groups) {
+        const CInfoGroup* before = nullptr;
+        for (const CInfoGroup& g : read)
+            if (g.m_nGroupNo == group.m_nGroupNo)
+                before = &g;
+        if (!before)
+            continue;
+        for (CInfoEntry& entry : group.m_entries)
+            if (const CInfoEntry* kept = before->m_entries.GetByEntryNo(entry.m_nEntry))
+                entry = *kept;
+    }
 }
 
 int CConfigDoc::ReadBoard(CLineCursor& cur, int i, const fs::path& folder) {
@@ -174,9 +213,7 @@ int CConfigDoc::ReadBoard(CLineCursor& cur, int i, const fs::path& folder) {
     }
     n = ConfigCount(n);
     ports.m_nNetworkCount = n;
-    if (n == 0)
-        if (CPortArray* group = ports.FindGroupByName("网络"))
-            group->RemoveAll();
+    DropUnsavedNetworkPorts(ports, n);
     for (int j = 0; j < n; ++j) {
         if (CPortRecord* port = ports.FindPortByTypeAndNumber("网络", j)) {
             if (!ReadPortConfig(cur, board, *port, false, folder))

@@ -79,9 +79,8 @@ int CProjectModel::SetDeviceExpression(CDeviceTemplate* model, int groupNo, int 
         return 1;
     }
     if (CInfoEntry* present = group->m_entries.GetByEntryNo(entry.m_nEntry)) {
-        if (platform::MessageBox("已有相同(分组|条目)的表达式, 将要替换原有的表达式吗?", {},
-                                 platform::Icon::Warning, platform::Buttons::YesNo,
-                                 platform::Answer::No) != platform::Answer::Yes)
+        if (!platform::AskYesDefaultNo("已有相同(分组|条目)的表达式, 将要替换原有的表达式吗?", {},
+                                       platform::Icon::Warning))
             return 0;
         *present = entry;
         return 1;
@@ -92,7 +91,17 @@ int CProjectModel::SetDeviceExpression(CDeviceTemplate* model, int groupNo, int 
 
 void CProjectModel::DeleteCompositeExpression(int groupNo, int entryNo) {
     CDevice* device = FindDevice(kCompositeDeviceAddress);
-    DeleteDeviceExpression(device ? &device->m_model : nullptr, groupNo, entryNo);
+    if (!device)
+        return;
+    DeleteDeviceExpression(&device->m_model, groupNo, entryNo);
+    // The composite device's groups exist through their entries (a saved group without entries
+    // opens as no group): the last entry takes its group with it.
+    CInfoGroupArray& groups = device->m_model.m_groups;
+    for (int g = 0; g < groups.GetSize(); ++g)
+        if (groups[g].m_nGroupNo == groupNo && groups[g].m_entries.IsEmpty()) {
+            groups.RemoveAt(g);
+            break;
+        }
 }
 
 void CProjectModel::DeleteDeviceExpression(CDeviceTemplate* model, int groupNo, int entryNo) {
@@ -210,12 +219,11 @@ void CProjectModel::PlaceDevice(CDevice& device, const CBoardInfo& board, int gr
 
 void CProjectModel::AssignProtocolDevices(int share, int remainder, std::string_view name,
                                           const CDeviceArray& devices) {
-    int next = 0;
-    for (CBoardInfo& board : m_boardCfg.m_boards) {
-        for (int g = 0; g < board.m_ports.GetSize(); ++g) {
-            CPortArray& group = board.m_ports[g];
-            for (int p = 0; p < group.GetSize(); ++p) {
-                CPortRecord& port = group[p];
+    // Every port of the protocol gives up its devices before any is placed again: a device taken
+    // off a later port after it was placed on an earlier one would be listed there yet unplaced.
+    for (CBoardInfo& board : m_boardCfg.m_boards)
+        for (CPortArray& group : board.m_ports)
+            for (CPortRecord& port : group) {
                 if (!platform::EqualsNoCase(port.m_protocol.m_strName, name))
                     continue;
                 for (int address : port.m_protocol.m_deviceAddresses) {
@@ -225,6 +233,15 @@ void CProjectModel::AssignProtocolDevices(int share, int remainder, std::string_
                     }
                 }
                 port.m_protocol.m_deviceAddresses.clear();
+            }
+    int next = 0;
+    for (CBoardInfo& board : m_boardCfg.m_boards) {
+        for (int g = 0; g < board.m_ports.GetSize(); ++g) {
+            CPortArray& group = board.m_ports[g];
+            for (int p = 0; p < group.GetSize(); ++p) {
+                CPortRecord& port = group[p];
+                if (!platform::EqualsNoCase(port.m_protocol.m_strName, name))
+                    continue;
                 int take = share;
                 if (remainder > 0) {
                     ++take;

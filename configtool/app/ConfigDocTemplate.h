@@ -44,6 +44,10 @@ public:
     std::string GetProjectName(const CConfigDoc* doc) const override;
     void SetProjectName(CConfigDoc* doc, const std::string& name) override;
     int SaveProject(CConfigDoc* doc, bool asNew) override;
+    // A save names the document after the main file it wrote.
+    std::string GetSavedPath(const CConfigDoc* doc) const override {
+        return doc ? doc->GetTitle() : std::string();
+    }
 
     void SetProjectScd(CConfigDoc* doc, const std::string& path) override;
     void ImportScd(CConfigDoc* doc, const std::string& path) override;

@@ -10,6 +10,7 @@
 #include "configtool/shellui/TextView.h"
 #include "configtool/shellui/WizardSheet.h"
 #include "editors/views/ConfigOverView.h"
+#include "editors/views/InPlaceEditor.h"
 #include "platform/Paths.h"
 #include "platform/Prompt.h"
 #include "platform/Text.h"
@@ -22,10 +23,14 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFileDialog>
+#include <QFont>
+#include <QIcon>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
+#include <QPainter>
+#include <QPixmap>
 #include <QSettings>
 #include <QSplitter>
 #include <QStatusBar>
@@ -42,9 +47,34 @@ using platform::Icon;
 using platform::Qs;
 using platform::Ss;
 
+namespace {
+// The program's icon, drawn here: the main frame, its project windows and its dialogs show it
+// (without one every sub-window shows Qt's own logo).
+QIcon ProgramIcon() {
+    QPixmap pixmap(32, 32);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setBrush(QColor(0x1F, 0x5F, 0xA8));
+    painter.setPen(Qt::NoPen);
+    painter.drawRoundedRect(QRectF(1, 1, 30, 30), 5, 5);
+    painter.setPen(Qt::white);
+    QFont font = painter.font();
+    font.setBold(true);
+    font.setPixelSize(20);
+    painter.setFont(font);
+    painter.drawText(QRectF(0, 0, 32, 32), Qt::AlignCenter, QStringLiteral("Q"));
+    painter.end();
+    return QIcon(pixmap);
+}
+} // namespace
+
 CMainFrame::CMainFrame(CConfigToolApp& app) : m_app(app) {
     setObjectName("mainFrame");
     setWindowTitle("QXM7740组态工具");
+    const QIcon icon = ProgramIcon();
+    setWindowIcon(icon);
+    QApplication::setWindowIcon(icon);
     m_pMdiArea = new QMdiArea(this);
     m_pMdiArea->setObjectName("mdiArea");
     setCentralWidget(m_pMdiArea);
@@ -133,8 +163,15 @@ void CMainFrame::CreateMenus() {
     AddAppCommand(link, "建立连接", [&app] { app.ConnectDevice(); });
     AddAppCommand(link, "断开连接", [&app] { app.OnDisconnect(); });
     link->addSeparator();
-    AddAppCommand(link, "下装组态", [&app] { app.OnDownloadConfig(); });
-    AddAppCommand(link, "上装组态", [&app] { app.OnUploadConfig(); });
+    // A download sends the project and an upload replaces it: an open cell edit is written first.
+    AddAppCommand(link, "下装组态", [&app] {
+        editors::CommitOpenEditors();
+        app.OnDownloadConfig();
+    });
+    AddAppCommand(link, "上装组态", [&app] {
+        editors::CommitOpenEditors();
+        app.OnUploadConfig();
+    });
     AddAppCommand(link, "下装文件", [&app] { app.OnDownloadFile(); });
     AddAppCommand(link, "重启动", [&app] { app.OnRestart(); });
     link->addSeparator();
@@ -358,10 +395,11 @@ void CMainFrame::OpenProjectWhenFree(const std::string& path) {
     // Opening a project frees the current document and its views. An open box or dialog runs its
     // own event loop, and the code waiting for its answer may still hold them: the opening waits
     // until no box or dialog is open and no job holds the project; nothing opens once the program
-    // ends.
+    // ends. It waits, too, until the link job that posted it has ended: the job's ending box comes
+    // after the post, and the opening's own question must not stand beside it.
     if (m_app.IsExiting())
         return;
-    if (QApplication::activeModalWidget() || !m_app.RunningJob().empty()) {
+    if (QApplication::activeModalWidget() || !m_app.RunningJob().empty() || !m_app.m_bIdle) {
         QTimer::singleShot(kOpenRetryMs, this, [this, path] { OpenProjectWhenFree(path); });
         return;
     }
@@ -413,17 +451,22 @@ bool CMainFrame::CloseCurrentProject() {
 }
 
 bool CMainFrame::SaveBeforeClosing() {
+    // A cell still being edited (a toolbar button or a shortcut leaves its editor open) is written
+    // back before the project is asked about, so that its value counts as a change.
+    editors::CommitOpenEditors();
     CConfigDoc* doc = CurrentDoc();
     IProjectTemplate* t = Template();
     if (!doc || !t)
         return true;
-    if (t->IsModified(doc) && platform::MessageBox("是否先保存当前的组态信息?", {}, Icon::Question,
-                                                   Buttons::YesNo) == Answer::Yes) {
-        // A save that was refused or failed keeps the project open: nothing unsaved is lost.
-        if (!OnSaveProject())
-            return false;
-    }
-    return true;
+    if (!t->IsModified(doc))
+        return true;
+    // 取消 (Escape, the close button) keeps the project open as it is.
+    const Answer answer =
+        platform::MessageBox("是否先保存当前的组态信息?", {}, Icon::Question, Buttons::YesNoCancel);
+    if (answer == Answer::Cancel)
+        return false;
+    // A save that was refused or failed keeps the project open: nothing unsaved is lost.
+    return answer != Answer::Yes || OnSaveProject();
 }
 
 void CMainFrame::CloseProjects() {
@@ -520,7 +563,23 @@ int CMainFrame::OnSaveProject() {
         return OnSaveProjectAs();
     // The question ran an event loop: the document is looked up again.
     doc = CurrentDoc();
-    return doc ? t->SaveProject(doc, false) : 0;
+    return doc ? SaveAndRemember(doc, false) : 0;
+}
+
+int CMainFrame::SaveAndRemember(CConfigDoc* doc, bool asNew) {
+    IProjectTemplate* t = Template();
+    if (!t || !t->SaveProject(doc, asNew))
+        return 0;
+    // The saved version is the one to open again: it heads the recent-file list.
+    if (CConfigDoc* saved = CurrentDoc()) {
+        const std::string path = t->GetSavedPath(saved);
+        if (!path.empty()) {
+            m_recent.Add(path);
+            SaveRecentFiles();
+            UpdateRecentMenu();
+        }
+    }
+    return 1;
 }
 
 int CMainFrame::OnSaveProjectAs() {
@@ -538,7 +597,7 @@ int CMainFrame::OnSaveProjectAs() {
         !platform::EqualsNoCase(dlg.GetPath(), oldFolder)) {
         m_app.SetProjectsFolder(dlg.GetPath());
         t->SetProjectName(doc, dlg.GetProjectName());
-        if (t->SaveProject(doc, true))
+        if (SaveAndRemember(doc, true))
             return 1;
         // A refused or failed save leaves the project where it was, so that a later save in place
         // does not write it under the name that was never saved.
@@ -547,7 +606,7 @@ int CMainFrame::OnSaveProjectAs() {
             t->SetProjectName(doc, oldName);
         return 0;
     }
-    return t->SaveProject(doc, false);
+    return SaveAndRemember(doc, false);
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
@@ -555,6 +614,7 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
+    editors::CommitOpenEditors();
     CConfigDoc* doc = CurrentDoc();
     IProjectTemplate* t = Template();
     if (doc && t) {
@@ -567,7 +627,7 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
         // A save that fails or is cancelled keeps the program open: nothing unsaved is lost. The
         // question ran an event loop: the document is looked up again.
         doc = CurrentDoc();
-        if (answer == Answer::Yes && doc && !t->SaveProject(doc, false)) {
+        if (answer == Answer::Yes && doc && !SaveAndRemember(doc, false)) {
             event->ignore();
             return;
         }

@@ -114,12 +114,16 @@ private:
     static bool IsApartFromProject(const std::string& caption);
     IProjectTemplate* Template() const;
     CConfigDoc* CurrentDoc() const;
-    // Asks "是否先保存当前的组态信息?" when the current project holds unsaved changes, saves on Yes,
-    // then closes every project. False when the save was refused or failed (nothing is closed).
+    // Asks "是否先保存当前的组态信息?" (是/否/取消) when the current project holds unsaved changes,
+    // saves on Yes, then closes every project. False on 取消 or when the save was refused or failed
+    // (nothing is closed).
     bool CloseCurrentProject();
     // The question and the save of CloseCurrentProject alone. False when the save was refused or
     // failed.
     bool SaveBeforeClosing();
+    // Saves through the template and puts the saved main file at the head of the recent-file
+    // list; the template's result.
+    int SaveAndRemember(CConfigDoc* doc, bool asNew);
     // Closes every project without a question.
     void CloseProjects();
     void MakeCurrent(CConfigDoc* doc, const std::string& title);

@@ -31,6 +31,8 @@ public:
     // Saves the project, as a new one (version restarted) or in place; the document asks for the
     // rights itself. 1 on success, 0 when refused, cancelled or failed.
     virtual int SaveProject(CConfigDoc* doc, bool asNew) = 0;
+    // The main file a successful save of the document wrote; "" when the template cannot tell.
+    virtual std::string GetSavedPath(const CConfigDoc*) const { return {}; }
 
     // "工程配置": copies the SCD file into the project and imports it.
     virtual void SetProjectScd(CConfigDoc* doc, const std::string& path) = 0;

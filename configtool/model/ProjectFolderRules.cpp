@@ -30,6 +30,16 @@ std::string CProjectFolderRules::StripTrailingSeparators(std::string_view folder
     return out;
 }
 
+std::string CProjectFolderRules::ResolveFolder(std::string_view folder, const fs::path& root) {
+    const std::string stripped = StripTrailingSeparators(folder);
+    if (stripped.empty())
+        return stripped;
+    const fs::path typed(stripped);
+    if (typed.is_absolute())
+        return stripped;
+    return StripTrailingSeparators((root / typed).lexically_normal().string());
+}
+
 fs::path CProjectFolderRules::ProjectPath(std::string_view folder, std::string_view name) {
     return fs::path(StripTrailingSeparators(folder)) / fs::path(std::string(name));
 }

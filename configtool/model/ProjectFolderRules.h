@@ -20,6 +20,11 @@ public:
     // as a separator, as it does in every path the tool reads.
     static std::string StripTrailingSeparators(std::string_view folder);
 
+    // The folder as the project will be made in it: a relative folder is taken below root (the
+    // program's root folder, not the working folder the program happens to run in), "." and ".."
+    // resolved; an absolute one stays; "" stays "".
+    static std::string ResolveFolder(std::string_view folder, const std::filesystem::path& root);
+
     // folder + separator (only when the folder does not end in one) + name.
     static std::filesystem::path ProjectPath(std::string_view folder, std::string_view name);
 

@@ -77,7 +77,11 @@ void CWizard2Page::initializePage() {
 }
 
 bool CWizard2Page::validatePage() {
-    const std::string folder = Ss(m_pFolder->text());
+    // A relative folder is made whole below the root folder and shown so: the project lands
+    // where the page says.
+    const std::string folder =
+        CProjectFolderRules::ResolveFolder(Ss(m_pFolder->text()), m_sheet.GetRootFolder());
+    m_pFolder->setText(Qs(folder));
     const std::string name = Ss(m_pName->text());
     std::filesystem::path path;
     switch (CProjectFolderRules::CheckNewProject(folder, name, path)) {
@@ -88,10 +92,9 @@ bool CWizard2Page::validatePage() {
         platform::MessageBox("工程名称不合法", "错误", platform::Icon::Error);
         return false;
     case CProjectFolderRules::Check::Exists:
-        if (platform::MessageBox(
+        if (!platform::AskYesDefaultNo(
                 platform::StrFormat("工程（%s）已经存在，继续将删除原来的设置，确认要继续么？", name.c_str()),
-                {}, platform::Icon::Question, platform::Buttons::YesNo,
-                platform::Answer::No) != platform::Answer::Yes)
+                {}))
             return false;
         // A project that cannot be cleared completely must not be mixed with the new one.
         if (!CProjectFolderRules::RemoveProject(folder, name)) {
@@ -133,8 +136,8 @@ std::string CWizard3Page::GetSummary() const {
 }
 
 CWizardSheet::CWizardSheet(const std::string& rootFolder, QWidget* parent)
-    : QWizard(parent), m_strFolder((std::filesystem::path(rootFolder) / "Project").string()),
-      m_strName("新建工程") {
+    : QWizard(parent), m_strRoot(rootFolder),
+      m_strFolder((std::filesystem::path(rootFolder) / "Project").string()), m_strName("新建工程") {
     setObjectName("wizardSheet");
     setWindowTitle("创建新工程向导");
     setWizardStyle(QWizard::ClassicStyle);

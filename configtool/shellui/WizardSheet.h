@@ -64,11 +64,14 @@ public:
     const std::string& GetName() const { return m_strName; }
     void SetFolder(const std::string& folder) { m_strFolder = folder; }
     void SetName(const std::string& name) { m_strName = name; }
+    // The root folder a relative 工程目录 is taken below.
+    const std::string& GetRootFolder() const { return m_strRoot; }
 
     // The bold title font of every page.
     static QFont TitleFont();
 
 private:
+    std::string m_strRoot;
     std::string m_strFolder;
     std::string m_strName;
 };

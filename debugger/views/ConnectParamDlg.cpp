@@ -48,9 +48,9 @@ CConnectParamDlg::CConnectParamDlg(std::filesystem::path settingsFile, QWidget* 
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
 }
 
-void CConnectParamDlg::Load() {
+void CConnectParamDlg::Load(int port) {
     m_addressEdit->setText(Qs(CDeviceLink::ReadAddress(settingsFile_)));
-    m_portEdit->setText(QString::number(CDeviceLink::kDefaultPort));
+    m_portEdit->setText(QString::number(port));
 }
 
 void CConnectParamDlg::Finish(int result) {

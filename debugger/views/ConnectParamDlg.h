@@ -18,7 +18,8 @@ public:
     CConnectParamDlg(std::filesystem::path settingsFile, QWidget* parent = nullptr);
 
     // Fills the edits from the settings file (port 7001).
-    void Load();
+    // The stored unit address and the port the link holds (kept between connections).
+    void Load(int port);
     // Takes the edits, writes the address back and closes with the given result.
     void Finish(int result);
 

@@ -20,7 +20,8 @@ namespace quorvex {
 void CQuorvexApp::OnConnectParam() {
     if (!connectDlg_)
         connectDlg_ = std::make_unique<CConnectParamDlg>(settingsFile_, frame_.get());
-    connectDlg_->Load();
+    // The port last taken stays until the user types another.
+    connectDlg_->Load(link_ && link_->Port() > 0 ? link_->Port() : CDeviceLink::kDefaultPort);
     const int result = platform::RunDialog(*connectDlg_);
     if (result != QDialog::Accepted && result != CConnectParamDlg::kConnect)
         return;
@@ -84,9 +85,7 @@ void CQuorvexApp::OnSetTime() {
 }
 
 void CQuorvexApp::OnCancelAllSettings() {
-    if (platform::MessageBox("确实要取消全部人工置数吗？", "确认", platform::Icon::Question,
-                             platform::Buttons::YesNo, platform::Answer::No) != platform::Answer::Yes ||
-        !LinkStillUp())
+    if (!platform::AskYesDefaultNo("确实要取消全部人工置数吗？", "确认") || !LinkStillUp())
         return;
     Post(requests::CancelAll());
     StartTimer(kTimerCancelAll, 5500);

@@ -1,4 +1,5 @@
 #include "editors/model/AdjusttimeModel.h"
+#include "editors/model/DeviceLabels.h"
 
 #include "editors/model/CellValue.h"
 #include "platform/Prompt.h"
@@ -27,7 +28,7 @@ std::vector<CGridRow> CAdjusttimeModel::Rows(const CProjectModel& doc) {
             platform::MessageBox(StrFormat("对时源%d通讯口类型码错误:%d", r, src.m_nPortType));
             break;
         }
-        row.cells[1] = StrFormat("%d", src.m_nBoard);
+        row.cells[1] = StrFormat("%d", ShownBoardNumber(src.m_nBoard));
         if (const CBoardInfo* board = doc.m_boardCfg.m_boards.FindBoard(src.m_nBoard)) {
             const CPortRecord* port =
                 board->m_ports.FindPortByTypeAndNumber(PortTypeName(src.m_nPortType), src.m_nPort);
@@ -43,14 +44,15 @@ std::vector<CGridRow> CAdjusttimeModel::Rows(const CProjectModel& doc) {
 std::vector<std::string> CAdjusttimeModel::BoardChoices(const CProjectModel& doc) {
     std::vector<std::string> choices;
     for (const CBoardInfo& board : doc.m_boardCfg.m_boards)
-        choices.push_back(StrFormat("%d", board.m_nNumber));
+        choices.push_back(StrFormat("%d", ShownBoardNumber(board.m_nNumber)));
     return choices;
 }
 
 std::vector<CAdjusttimeModel::PortChoice> CAdjusttimeModel::PortChoices(const CProjectModel& doc,
                                                                         const std::string& boardText) {
     std::vector<PortChoice> choices;
-    const CBoardInfo* board = doc.m_boardCfg.m_boards.FindBoard(platform::AtoI(boardText));
+    const CBoardInfo* board =
+        doc.m_boardCfg.m_boards.FindBoard(BoardFromShownNumber(platform::AtoI(boardText)));
     if (!board)
         return choices;
     for (int g = 0; g < board->m_ports.GetSize(); ++g)
@@ -79,12 +81,12 @@ bool CAdjusttimeModel::SetPort(CProjectModel& doc, int row, const std::string& b
     CTimeSource* src = doc.m_timeSources.GetPtr(row);
     if (!src)
         return false;
-    const int boardNo = platform::AtoI(boardText);
+    const int boardNo = BoardFromShownNumber(platform::AtoI(boardText));
     const CBoardInfo* board = doc.m_boardCfg.m_boards.FindBoard(boardNo);
     const CPortArray* ports = board ? board->m_ports.GetPtr(group) : nullptr;
     const CPortRecord* port = ports ? ports->GetPtr(index) : nullptr;
     if (!port) {
-        platform::MessageBox(StrFormat("错误端口\n板卡%d没有通讯口%d", boardNo + 1, index));
+        platform::MessageBox(StrFormat("错误端口\n板卡%d没有通讯口%d", ShownBoardNumber(boardNo), index));
         return false;
     }
     return StorePort(*src, boardNo, *port);
@@ -94,13 +96,14 @@ bool CAdjusttimeModel::SetBoard(CProjectModel& doc, int row, const std::string& 
     CTimeSource* src = doc.m_timeSources.GetPtr(row);
     if (!src)
         return false;
-    const int boardNo = platform::AtoI(boardText);
+    const int boardNo = BoardFromShownNumber(platform::AtoI(boardText));
     const std::string typeName(PortTypeName(src->m_nPortType));
     const CBoardInfo* board = doc.m_boardCfg.m_boards.FindBoard(boardNo);
     const CPortRecord* port =
         board ? board->m_ports.FindPortByTypeAndNumber(typeName, src->m_nPort) : nullptr;
     if (!port) {
-        const std::string group = board ? StrFormat("板卡%d没有%s", boardNo + 1, typeName.c_str()) : typeName;
+        const std::string group =
+            board ? StrFormat("板卡%d没有%s", ShownBoardNumber(boardNo), typeName.c_str()) : typeName;
         platform::MessageBox(StrFormat("错误端口\n%s<地址%d>", group.c_str(), src->m_nPort));
         return false;
     }

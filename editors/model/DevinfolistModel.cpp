@@ -282,11 +282,10 @@ CDevinfolistModel::CCarry CDevinfolistModel::CarryEntryRemoval(CProjectModel& do
 
 bool CDevinfolistModel::ConfirmReferenceRemoval(int references) {
     return references <= 0 ||
-           platform::MessageBox(StrFormat("所选信息被引用%d处(引用表、一次设备、复合信号或遥信关联)。\n"
-                                          "删除信息将同时删除这些引用，是否继续？",
-                                          references),
-                                "删除信息", platform::Icon::Question, platform::Buttons::YesNo,
-                                platform::Answer::No) == platform::Answer::Yes;
+           platform::AskYesDefaultNo(StrFormat("所选信息被引用%d处(引用表、一次设备、复合信号或遥信关联)。\n"
+                                               "删除信息将同时删除这些引用，是否继续？",
+                                               references),
+                                     "删除信息");
 }
 
 void CDevinfolistModel::Join(CCarry& carry, const CCarry& step) {
@@ -416,29 +415,41 @@ int CDevinfolistModel::AddDevice(CProjectModel& doc, const CDeviceTemplate& mode
     return address;
 }
 
-bool CDevinfolistModel::ConfirmDeviceRemoval(const CProjectModel& doc, const std::vector<int>& addresses) {
+bool CDevinfolistModel::ConfirmDeviceRemoval(CProjectModel& doc, const std::vector<int>& addresses) {
     const auto deleted = [&addresses](int address) {
         return std::find(addresses.begin(), addresses.end(), address) != addresses.end();
     };
+    // Counted by the visit the deletion makes (DeleteDevices drops every reference it visits with
+    // a deleted address), over the rows of device tables the deletion removes as well.
     int references = 0;
-    if (const CDevice* composite = doc.m_devices.FindByAddress(kCompositeDeviceAddress))
-        for (const CInfoGroup& group : composite->m_model.m_groups)
-            for (const CInfoEntry& entry : group.m_entries)
-                for (const CExprOperand& op : entry.m_expr.m_operands)
-                    references += IsPointOperand(op) && deleted(op.m_nAddress);
-    for (const CDevice& device : doc.m_devices) {
-        if (deleted(device.m_nAddress))
-            continue;
-        for (const CInfoGroup& group : device.m_model.m_groups)
-            for (const CInfoEntry& entry : group.m_entries)
-                references += entry.m_yx[0] != -1 && deleted(entry.m_yx[0]);
-    }
+    VisitPointRefs(doc, [&](int& address, int&, int&) {
+        references += deleted(address);
+        return true;
+    });
+    // Links the deleted devices hold among themselves go with them and are not counted.
+    for (int address : addresses)
+        if (const CDevice* device = doc.m_devices.FindByAddress(address))
+            for (const CInfoGroup& group : device->m_model.m_groups)
+                for (const CInfoEntry& entry : group.m_entries)
+                    references -= entry.m_yx[0] != -1 && deleted(entry.m_yx[0]);
+    ForEachPort(doc, [&](CPortRecord& port, const CPortKey&) {
+        auto count = [&](const CRefTable& table) {
+            if (table.IsDeviceTable())
+                for (const CRefTableDevice& d : table.m_devices)
+                    references += deleted(d.m_nAddress);
+        };
+        for (const CRefTable& table : port.m_protocol.m_tables)
+            count(table);
+        for (const CPortConfig& config : port.m_protocol.m_configs.m_configs)
+            for (const CRefTable& table : config.m_settings.m_tables)
+                count(table);
+    });
     return references <= 0 ||
-           platform::MessageBox(StrFormat("所选装置的信息被复合信号或遥信关联引用%d处。\n"
-                                          "删除装置将同时删除这些引用，是否继续？",
-                                          references),
-                                "删除装置", platform::Icon::Question, platform::Buttons::YesNo,
-                                platform::Answer::No) == platform::Answer::Yes;
+           platform::AskYesDefaultNo(
+               StrFormat("所选装置的信息被引用%d处(引用表、一次设备、复合信号或遥信关联)。\n"
+                         "删除装置将同时删除这些引用，是否继续？",
+                         references),
+               "删除装置");
 }
 
 bool CDevinfolistModel::DeleteDevices(CProjectModel& doc, const std::vector<int>& addresses,

@@ -92,10 +92,10 @@ public:
     // protocol; the new address, or -1 when it could not be added.
     static int AddDevice(projectmodel::CProjectModel& doc, const projectmodel::CDeviceTemplate& model,
                          const PortChooser& choose);
-    // Asked before devices are deleted whose points composite signals or telesignal links of other
-    // devices use (Yes/No, 否 the default); true when none is used or the answer is Yes.
-    static bool ConfirmDeviceRemoval(const projectmodel::CProjectModel& doc,
-                                     const std::vector<int>& addresses);
+    // Asked before devices are deleted whose points anything else holds (reference-table rows,
+    // equipment links, composite operands, telesignal links, device-table rows: what the deletion
+    // takes; Yes/No, 否 the default); true when nothing holds them or the answer is Yes.
+    static bool ConfirmDeviceRemoval(projectmodel::CProjectModel& doc, const std::vector<int>& addresses);
     // Deletes the devices with every reference to their points, after ConfirmDeviceRemoval unless
     // the caller has asked it already. A composite operand on a deleted device goes and the other
     // operands stay; a composite left with fewer operands than its operator needs is deleted

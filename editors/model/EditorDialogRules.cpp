@@ -1,4 +1,5 @@
 #include "editors/model/EditorDialogRules.h"
+#include "editors/model/DeviceLabels.h"
 
 #include "platform/Text.h"
 #include "projectmodel/Board.h"
@@ -58,8 +59,8 @@ std::vector<CPortChoice> PortChoicesFor(const CBoardCommCfg& cfg, const CDevice&
                 if (!platform::EqualsNoCase(port.m_protocol.m_strName, device.m_model.m_strProtocol))
                     continue;
                 // The port's address is its running number within its type.
-                choices.push_back({platform::StrFormat("板卡%i%s%i", board.m_nNumber, port.m_strType.c_str(),
-                                                       port.m_nRunning),
+                choices.push_back({platform::StrFormat("板卡%i%s%i", ShownBoardNumber(board.m_nNumber),
+                                                       port.m_strType.c_str(), port.m_nRunning),
                                    b, g, p});
             }
         }

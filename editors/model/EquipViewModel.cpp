@@ -156,9 +156,7 @@ std::string CEquipViewModel::EquipmentDeletionQuestion(const CProjectModel& doc,
 }
 
 bool CEquipViewModel::ConfirmDeletion(const std::string& question, const std::string& caption) {
-    return question.empty() ||
-           platform::MessageBox(question, caption, platform::Icon::Question, platform::Buttons::YesNo,
-                                platform::Answer::No) == platform::Answer::Yes;
+    return question.empty() || platform::AskYesDefaultNo(question, caption);
 }
 
 void CEquipViewModel::RemoveBay(CProjectModel& doc, int bayId) {

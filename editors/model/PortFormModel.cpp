@@ -48,8 +48,8 @@ std::vector<std::string> CPortFormModel::Tabs(const CPortRecord& port) {
 }
 
 std::string CPortFormModel::Caption(const CBoardInfo& board, const CPortRecord& port) {
-    return StrFormat("板卡%d%s%d[%s]组态", board.m_nNumber + 1, port.m_strName.c_str(), port.m_nNumber,
-                     port.m_protocol.m_strName.c_str());
+    return StrFormat("板卡%d%s%d[%s]组态", ShownBoardNumber(board.m_nNumber), port.m_strName.c_str(),
+                     port.m_nNumber, port.m_protocol.m_strName.c_str());
 }
 
 CFormColumns CPortFormModel::Columns(const std::vector<std::string>& fixed, const COptionItemArray& items,
@@ -96,7 +96,7 @@ std::vector<CGridRow> CPortFormModel::DeviceRows(const CProjectModel& doc, const
         if (!d)
             continue;
         std::vector<std::string> cells{StrFormat("%d", static_cast<int>(i) + 1),
-                                       StrFormat("%d", d->m_nBoard),
+                                       StrFormat("%d", ShownBoardNumber(d->m_nBoard)),
                                        StrFormat("%d", d->m_nAddress),
                                        StrFormat("%d", d->m_nMappedAddress),
                                        d->m_strModelName,
@@ -164,9 +164,10 @@ CPortFormModel::MoveResult CPortFormModel::MoveDeviceToPort(CProjectModel& doc, 
         const char* fmt = device.m_model.m_nPortGroup == 0
                               ? "该装置<%s>已被加载在板卡%i下串口%i,确认移动吗？"
                               : "该装置<%s>已被加载在板卡%i下网络口%i,确认移动吗？";
-        if (platform::MessageBox(
-                StrFormat(fmt, device.m_strDescription.c_str(), device.m_nBoard, device.m_model.m_nPortIndex),
-                "提示", platform::Icon::Warning, platform::Buttons::OkCancel) != platform::Answer::Ok)
+        if (platform::MessageBox(StrFormat(fmt, device.m_strDescription.c_str(),
+                                           ShownBoardNumber(device.m_nBoard), device.m_model.m_nPortIndex),
+                                 "提示", platform::Icon::Warning,
+                                 platform::Buttons::OkCancel) != platform::Answer::Ok)
             return result;
         CBoardArray& boards = doc.m_boardCfg.m_boards;
         for (int b = 0; b < boards.GetSize(); ++b) {

@@ -1,4 +1,5 @@
 #include "editors/model/PortGridModel.h"
+#include "editors/model/DeviceLabels.h"
 
 #include "editors/model/CellValue.h"
 #include "platform/Prompt.h"
@@ -92,28 +93,76 @@ std::string FilledTablesText(int entries, int configs) {
 }
 
 bool AskNoByDefault(const std::string& question) {
-    return question.empty() ||
-           platform::MessageBox(question, "提示", platform::Icon::Question, platform::Buttons::YesNo,
-                                platform::Answer::No) == platform::Answer::Yes;
+    return question.empty() || platform::AskYesDefaultNo(question, "提示");
 }
 
 } // namespace
 
-std::string CPortGridModel::ProtocolChangeQuestion(const CPortRecord& port, int index,
-                                                   const std::string& name) {
+namespace {
+
+// The protocol parameters the port holds apart from its library protocol's own values, as
+// "name=value" in group, row and definition order.
+std::vector<std::string> OwnParameters(const CProtocolDef& own, const CProtocolDef& library) {
+    std::vector<std::string> changed;
+    for (const CItemRecord& group : own.m_groups) {
+        const CItemRecord* base = library.m_groups.FindByName(group.m_strName);
+        for (std::size_t r = 0; r < group.m_rows.size(); ++r)
+            for (int i = 0; i < group.m_items.GetSize(); ++i) {
+                const std::size_t k = static_cast<std::size_t>(i);
+                const CStringArray& row = group.m_rows[r];
+                const std::string value = k < row.size() ? row[k] : group.m_items[i].m_strDefault;
+                std::string before = group.m_items[i].m_strDefault;
+                if (base && r < base->m_rows.size() && k < base->m_rows[r].size())
+                    before = base->m_rows[r][k];
+                if (value != before)
+                    changed.push_back(group.m_items[i].m_strName + "=" + value);
+            }
+    }
+    return changed;
+}
+
+std::string Joined(const std::vector<std::string>& parts, const char* separator) {
+    std::string text;
+    for (const std::string& part : parts)
+        text += (text.empty() ? "" : separator) + part;
+    return text;
+}
+
+} // namespace
+
+std::string CPortGridModel::ProtocolChangeQuestion(const CProjectModel& doc, const CPortRecord& port,
+                                                   int index, const std::string& name) {
     if (index < 0 || (index < static_cast<int>(port.m_values.size()) &&
                       EqualsNoCase(port.m_values[static_cast<std::size_t>(index)], name)))
         return {};
+    // What the change takes: the tables and configurations, the parameters set for this port
+    // (the new protocol comes with the library's values) and, from a device protocol, the
+    // devices taken off the port.
+    std::vector<std::string> lost;
     const std::string filled = FilledTablesText(port.m_protocol.m_tables.CountEntries(),
                                                 port.m_protocol.m_configs.m_configs.GetSize());
-    if (filled.empty())
+    if (!filled.empty())
+        lost.push_back("端口规约" + filled);
+    const std::vector<std::string> parameters =
+        OwnParameters(port.m_protocol, doc.m_protocolLibrary.GetByName(port.m_protocol.m_strName));
+    if (!parameters.empty())
+        lost.push_back("端口规约参数(" + Joined(parameters, "，") + ")");
+    if (port.m_protocol.IsType("DEVICE") && !port.m_protocol.m_deviceAddresses.empty()) {
+        std::vector<std::string> devices;
+        for (int address : port.m_protocol.m_deviceAddresses)
+            devices.push_back(StrFormat("%d", address));
+        lost.push_back(StrFormat("端口上的%d个装置(地址", static_cast<int>(devices.size())) +
+                       Joined(devices, "，") + ")");
+    }
+    if (lost.empty())
         return {};
-    return StrFormat("端口规约由%s改为%s，将删除端口规约", port.m_protocol.m_strName.c_str(), name.c_str()) +
-           filled + "，是否继续？";
+    return StrFormat("端口规约由%s改为%s，将删除", port.m_protocol.m_strName.c_str(), name.c_str()) +
+           Joined(lost, "、") + "，是否继续？";
 }
 
-bool CPortGridModel::ConfirmProtocolChange(const CPortRecord& port, int index, const std::string& name) {
-    return AskNoByDefault(ProtocolChangeQuestion(port, index, name));
+bool CPortGridModel::ConfirmProtocolChange(const CProjectModel& doc, const CPortRecord& port, int index,
+                                           const std::string& name) {
+    return AskNoByDefault(ProtocolChangeQuestion(doc, port, index, name));
 }
 
 CPortGridModel::ProtocolChange CPortGridModel::ChangeProtocol(CProjectModel& doc, CPortRecord& port,
@@ -195,6 +244,8 @@ void CarryPortNumbers(CProjectModel& doc, CBoardInfo& board, const RunningNumber
         for (int i = 0; i < group.GetSize(); ++i)
             group[i].m_nNumber = i;
     doc.NumberPorts(board);
+    // One link-status signal per port: the status device follows the ports.
+    doc.m_boardCfg.BuildLinkStatusSignals(&doc);
     std::map<std::pair<int, int>, int> moved; // (type code, old running) -> new running
     for (int g = 0; g < board.m_ports.GetSize(); ++g) {
         CPortArray& group = board.m_ports[g];
@@ -271,7 +322,7 @@ std::string CPortGridModel::PortsDeletionQuestion(const CProjectModel& doc, int 
     for (int r = 0; r < doc.m_timeSources.GetSize(); ++r) {
         const CTimeSource& src = doc.m_timeSources[r];
         if (src.m_nBoard == info->m_nNumber && used.count({src.m_nPortType, src.m_nPort}))
-            sources += StrFormat("\n对时源%d: 板卡%d %s地址%d", r + 1, src.m_nBoard,
+            sources += StrFormat("\n对时源%d: 板卡%d %s地址%d", r + 1, ShownBoardNumber(src.m_nBoard),
                                  std::string(PortTypeName(src.m_nPortType)).c_str(), src.m_nPort);
     }
     const std::string tables = FilledTablesText(entries, configs);

@@ -45,12 +45,16 @@ public:
         bool redistributeNew = false;
     };
     // Asked before the protocol at parameter index changes to name, when the change would throw
-    // away what was filled in for the port: the entries of its reference tables or its
-    // configurations. Empty when the name is the port's value already or nothing would be lost.
-    static std::string ProtocolChangeQuestion(const projectmodel::CPortRecord& port, int index,
+    // away what was filled in for the port: the entries of its reference tables, its
+    // configurations, the protocol parameters set apart from the library's values (each named
+    // with its value) and the devices a device protocol takes off the port. Empty when the name
+    // is the port's value already or nothing would be lost.
+    static std::string ProtocolChangeQuestion(const projectmodel::CProjectModel& doc,
+                                              const projectmodel::CPortRecord& port, int index,
                                               const std::string& name);
     // Asks that question (No by default); true when there is none or the answer is Yes.
-    static bool ConfirmProtocolChange(const projectmodel::CPortRecord& port, int index,
+    static bool ConfirmProtocolChange(const projectmodel::CProjectModel& doc,
+                                      const projectmodel::CPortRecord& port, int index,
                                       const std::string& name);
     // The port's devices of a "DEVICE" protocol are taken off and relinked; the port takes a copy
     // of the library's protocol of that name (the unused protocol when the name is unknown).

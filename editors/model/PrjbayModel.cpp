@@ -40,14 +40,21 @@ std::vector<std::string> CPrjbayModel::NameChoices() {
 bool CPrjbayModel::ConfirmBaysRemoval(const CProjectModel& doc, const std::string& levelName,
                                       const char* action) {
     int bays = 0;
+    std::vector<int> equipment;
     for (const CPrjBay& bay : doc.m_bays)
-        bays += bay.m_strVoltLevel == levelName;
+        if (bay.m_strVoltLevel == levelName) {
+            ++bays;
+            equipment.insert(equipment.end(), bay.m_equipmentIds.begin(), bay.m_equipmentIds.end());
+        }
     if (bays == 0)
         return true;
-    return platform::MessageBox(StrFormat("%s电压等级%s将同时删除其下的%d个间隔及其一次设备，是否继续？",
-                                          action, levelName.c_str(), bays),
-                                "电压等级", platform::Icon::Question, platform::Buttons::YesNo,
-                                platform::Answer::No) == platform::Answer::Yes;
+    // The equipment's links to points go with it (RemoveBaysOfLevel goes through RemoveBay).
+    const int links = CEquipViewModel::CountPointLinks(doc, equipment);
+    const std::string what = links > 0 ? StrFormat("%d个间隔及其一次设备(含%d处测点关联)", bays, links)
+                                       : StrFormat("%d个间隔及其一次设备", bays);
+    return platform::AskYesDefaultNo(
+        StrFormat("%s电压等级%s将同时删除其下的%s，是否继续？", action, levelName.c_str(), what.c_str()),
+        "电压等级");
 }
 
 void CPrjbayModel::RemoveBaysOfLevel(CProjectModel& doc, const std::string& levelName) {

@@ -117,7 +117,8 @@ CTreeNode PortGroupNode(const CProjectModel& doc, int board, int group) {
 
 CTreeNode BoardNode(const CProjectModel& doc, int board) {
     const CBoardInfo& b = doc.m_boardCfg.m_boards[board];
-    CTreeNode n = Node(StrFormat("板卡%d[%s]", b.m_nNumber + 1, b.m_strType.c_str()), kImageBoard, board);
+    CTreeNode n =
+        Node(StrFormat("板卡%d[%s]", ShownBoardNumber(b.m_nNumber), b.m_strType.c_str()), kImageBoard, board);
     for (int g = 0; g < b.m_ports.GetSize(); ++g)
         n.children.push_back(PortGroupNode(doc, board, g));
     return n;

@@ -1,4 +1,5 @@
 #include "editors/model/RefTableModel.h"
+#include "editors/model/DeviceLabels.h"
 
 #include "editors/model/CellValue.h"
 #include "platform/Prompt.h"
@@ -107,7 +108,7 @@ std::vector<CGridRow> CRefTableModel::DeviceRows(const CRefTable& table, const s
     int number = 1;
     for (const CRefTableDevice& d : table.m_devices) {
         std::vector<std::string> cells{StrFormat("%d", number++),
-                                       StrFormat("%d", d.m_nBoard),
+                                       StrFormat("%d", ShownBoardNumber(d.m_nBoard)),
                                        StrFormat("%d", d.m_nAddress),
                                        StrFormat("%d", d.m_nMappedAddress),
                                        d.m_strModelName,

@@ -12,6 +12,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPointer>
 #include <QRegularExpressionValidator>
 #include <QTabBar>
 
@@ -168,10 +169,10 @@ void CConfigPortView::OnCommit(int row, int column, const std::string& oldText, 
         return;
     }
     const bool protocol = def.IsKind("PRTC");
-    if (protocol && !CPortGridModel::ProtocolChangeQuestion(port, column - 1, newText).empty()) {
+    if (protocol && !CPortGridModel::ProtocolChangeQuestion(*doc, port, column - 1, newText).empty()) {
         // Filled tables or configurations go with the old protocol: only on Yes. The box ran an
         // event loop, so the port is looked up again.
-        const bool agreed = CPortGridModel::ConfirmProtocolChange(port, column - 1, newText);
+        const bool agreed = CPortGridModel::ConfirmProtocolChange(*doc, port, column - 1, newText);
         group = CurrentGroup();
         if (!agreed || !group || !group->IsValidIndex(row) || Doc() != doc) {
             RefreshPortGrid();
@@ -188,8 +189,14 @@ void CConfigPortView::OnCommit(int row, int column, const std::string& oldText, 
     const int tab = m_nGridTab;
     RefreshPortGrid();
     RefreshPortNode(board, tab, row);
-    if (protocol)
-        CPortGridModel::Apply(*doc, change);
+    if (!protocol)
+        return;
+    // The redistribution moves devices between ports: the grid's device counts follow. Its
+    // questions run an event loop, so the view and the project are checked again.
+    QPointer<CConfigPortView> self(this);
+    CPortGridModel::Apply(*doc, change);
+    if (self && Doc() == doc)
+        RefreshPortGrid();
 }
 
 QMenu* CConfigPortView::BuildContextMenu(const QPoint& pos) {

@@ -5,10 +5,12 @@
 #include "platform/ui/WidgetPrompt.h"
 
 #include <QAbstractItemView>
+#include <QApplication>
 #include <QComboBox>
 #include <QEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QPointer>
 
 using platform::Qs;
 using platform::Ss;
@@ -121,6 +123,22 @@ void CInPlaceEditor::HideEditors() {
     m_bWriting = false;
 }
 
+int CommitOpenEditors() {
+    // A write-back may refill lists or ask a question (an event loop): the editors are held by
+    // guarded pointers, so one deleted meanwhile is passed over.
+    std::vector<QPointer<CInPlaceEditor>> editors;
+    for (QWidget* top : QApplication::topLevelWidgets())
+        for (CInPlaceEditor* editor : top->findChildren<CInPlaceEditor*>())
+            editors.emplace_back(editor);
+    int open = 0;
+    for (const QPointer<CInPlaceEditor>& editor : editors)
+        if (editor && (editor->Edit()->isVisible() || editor->Combo()->isVisible())) {
+            ++open;
+            editor->CommitOpen();
+        }
+    return open;
+}
+
 void CInPlaceEditor::CommitOpen() {
     if (m_pEdit->isVisible())
         WriteBack(m_pEdit);
@@ -164,6 +182,16 @@ bool CInPlaceEditor::eventFilter(QObject* watched, QEvent* event) {
             m_bBrowsing = true;
             static_cast<QObject*>(m_pCombo)->event(event);
             m_bBrowsing = false;
+            return true;
+        }
+    }
+    // Return ends the cell's edit and goes no further: in a dialog it would also press the
+    // default button and close the dialog.
+    if (watched == m_pEdit && event->type() == QEvent::KeyPress && m_pEdit->isVisible()) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            if (!m_bWriting)
+                WriteBack(m_pEdit);
             return true;
         }
     }

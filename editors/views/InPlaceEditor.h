@@ -68,4 +68,10 @@ private:
     CommitFn m_commit;
 };
 
+// Writes back every open in-place editor of the program's windows, as their focus loss would: a
+// road that closes or replaces the project (new, open, upload, exit, download) calls it first, so
+// that a typed value reaches the project before the project is asked about or replaced. How
+// many were open.
+int CommitOpenEditors();
+
 } // namespace editors

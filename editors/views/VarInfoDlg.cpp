@@ -11,6 +11,7 @@
 
 #include <QContextMenuEvent>
 #include <QDialogButtonBox>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QTabBar>
 #include <QVBoxLayout>
@@ -51,6 +52,14 @@ CVarInfoDlg::CVarInfoDlg(QWidget* parent) : QDialog(parent) {
         }
     });
     resize(560, 360);
+}
+
+void CVarInfoDlg::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 void CVarInfoDlg::SetRecords(const projectmodel::CItemRecordArray& records) {

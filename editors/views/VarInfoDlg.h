@@ -39,6 +39,10 @@ public:
     CInPlaceEditor* Editor() const { return m_pEditor; }
     int CurrentTab() const { return m_nTab; }
 
+protected:
+    // Return confirms a cell, not the dialog: it never presses 确定.
+    void keyPressEvent(QKeyEvent* event) override;
+
 private:
     void Commit(int row, int column, const std::string& oldText, const std::string& newText);
 

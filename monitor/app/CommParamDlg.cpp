@@ -55,9 +55,9 @@ void CCommParamDlg::Close(int result) {
     done(result);
 }
 
-void CCommParamDlg::Prepare(const std::string& address) {
+void CCommParamDlg::Prepare(const std::string& address, int port) {
     address_->setText(Qs(address));
-    port_->setText("7001");
+    port_->setText(QString::number(port));
 }
 
 std::string CCommParamDlg::Address() const {

@@ -15,7 +15,8 @@ public:
     explicit CCommParamDlg(QWidget* parent = nullptr);
 
     // Fills the address and the port (always 7001) before the dialog runs.
-    void Prepare(const std::string& address);
+    // The unit's address and the port the link holds (kept between connections).
+    void Prepare(const std::string& address, int port);
     std::string Address() const;
     std::string PortText() const;
     // Both buttons that close with the values store them first through this; a port out of

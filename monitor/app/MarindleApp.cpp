@@ -100,7 +100,8 @@ bool CMarindleApp::CheckRight(int right) {
 
 void CMarindleApp::OnCommParams() {
     CCommParamDlg* dlg = &ParamDialog();
-    dlg->Prepare(cfg.IpAddress());
+    // The port last taken stays until the user types another.
+    dlg->Prepare(cfg.IpAddress(), link.Port() > 0 ? link.Port() : CDeviceLink::kDefaultPort);
     const int result = platform::RunDialog(*dlg);
     if (result != QDialog::Accepted && result != CCommParamDlg::kConnect)
         return;
@@ -166,8 +167,7 @@ void CMarindleApp::OnRemoteReset() {
 }
 
 void CMarindleApp::OnCancelAllManual() {
-    if (platform::MessageBox("确实要取消全部人工置数吗？", {}, platform::Icon::Question,
-                             platform::Buttons::YesNo, platform::Answer::No) != platform::Answer::Yes)
+    if (!platform::AskYesDefaultNo("确实要取消全部人工置数吗？", {}))
         return;
     link.SendCancelAllManual();
 }

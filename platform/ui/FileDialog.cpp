@@ -4,6 +4,8 @@
 #include <QFileDialog>
 #include <QFileIconProvider>
 #include <QFileInfo>
+#include <QHeaderView>
+#include <QTreeView>
 
 namespace platform {
 
@@ -29,6 +31,11 @@ void PrepareFileDialog(QFileDialog& dialog) {
     // One provider for all dialogs: the dialog does not own it, and it holds no state.
     static CChineseTypeIcons icons;
     dialog.setIconProvider(&icons);
+    // The detail view's columns are as wide as their texts: a modification date shows whole,
+    // not cut at the column's first width.
+    if (auto* details = dialog.findChild<QTreeView*>("treeView"))
+        for (int column = 1; column < details->header()->count(); ++column)
+            details->header()->setSectionResizeMode(column, QHeaderView::ResizeToContents);
 }
 
 } // namespace platform

@@ -108,7 +108,7 @@ TEST_F(DeviceModels, TimeSourcesShowPortsAndRefuseWhatTheBoardLacks) {
     doc.m_timeSources.Add(serial);
     auto rows = CAdjusttimeModel::Rows(doc);
     ASSERT_EQ(rows.size(), 2u);
-    EXPECT_EQ(rows[0].cells, (std::vector<std::string>{"1", "0", "网络0<地址0>(P104)", "10"}));
+    EXPECT_EQ(rows[0].cells, (std::vector<std::string>{"1", "1", "网络0<地址0>(P104)", "10"}));
     EXPECT_EQ(rows[1].cells[2], "串口1<地址1>()");
 
     // Another board number: that board does not exist, nothing is stored.
@@ -117,14 +117,14 @@ TEST_F(DeviceModels, TimeSourcesShowPortsAndRefuseWhatTheBoardLacks) {
     EXPECT_FALSE(CAdjusttimeModel::SetPort(doc, 1, "3", 0, 0));
     EXPECT_EQ(doc.m_timeSources[1], serial);
     // The port is the chosen entry (group, place), whatever its text reads.
-    const auto choices = CAdjusttimeModel::PortChoices(doc, "0");
+    const auto choices = CAdjusttimeModel::PortChoices(doc, "1");
     ASSERT_EQ(choices.size(), 3u);
     EXPECT_EQ(choices[2].text, "网络0<地址0>(P104)");
     EXPECT_EQ(choices[2].group, 1);
     EXPECT_EQ(choices[2].index, 0);
-    EXPECT_FALSE(CAdjusttimeModel::SetPort(doc, 1, "0", 1, 5));
+    EXPECT_FALSE(CAdjusttimeModel::SetPort(doc, 1, "1", 1, 5));
     EXPECT_EQ(doc.m_timeSources[1], serial);
-    EXPECT_TRUE(CAdjusttimeModel::SetPort(doc, 1, "0", 1, 0));
+    EXPECT_TRUE(CAdjusttimeModel::SetPort(doc, 1, "1", 1, 0));
     EXPECT_EQ(doc.m_timeSources[1].m_nPortType, 2);
     EXPECT_EQ(doc.m_timeSources[1].m_nPort, 0);
 
@@ -175,7 +175,7 @@ TEST_F(DeviceModels, DeviceListsLeaveOutVirtualDevicesWhereTheyShould) {
 TEST_F(DeviceModels, AddressEditsRefuseBadInput) {
     EXPECT_FALSE(CDevinfolistModel::SetAddress(doc, 2, 5, "12a"));
     EXPECT_EQ(prompts.LastText(), "第2行设置错误！\n原因:输入 12a 非法！");
-    EXPECT_EQ(prompts.Messages().back().caption, "错误");
+    EXPECT_EQ(testsupport::Back(prompts.Messages()).caption, "错误");
     EXPECT_FALSE(CDevinfolistModel::SetAddress(doc, 2, 5, "2"));
     EXPECT_EQ(prompts.LastText(), "第2行设置错误！\n原因:装置地址 2 已被占用");
     EXPECT_FALSE(CDevinfolistModel::SetAddress(doc, 2, 5, "99999999999"));
@@ -354,7 +354,7 @@ TEST_F(DeviceModels, TheDeviceDeletionQuestionCountsOperandsAndLinksOfOtherDevic
         }
         ASSERT_EQ(prompts.Count(), 1u);
         EXPECT_EQ(prompts.Messages()[0].text,
-                  platform::StrFormat("所选装置的信息被复合信号或遥信关联引用%d处。\n"
+                  platform::StrFormat("所选装置的信息被引用%d处(引用表、一次设备、复合信号或遥信关联)。\n"
                                       "删除装置将同时删除这些引用，是否继续？",
                                       c.references));
         EXPECT_EQ(prompts.Messages()[0].defaultButton, platform::Answer::No);
@@ -363,6 +363,66 @@ TEST_F(DeviceModels, TheDeviceDeletionQuestionCountsOperandsAndLinksOfOtherDevic
     EXPECT_FALSE(CDevinfolistModel::DeleteDevices(doc, {1}));
     EXPECT_NE(doc.FindDevice(1), nullptr);
     EXPECT_EQ(FirstCompositeOperands(doc).size(), 5u);
+}
+
+// What a deletion takes is what its question counts: forwarding-table rows (of the port and of its
+// configurations), device-table rows and equipment links count as composite operands do; a device
+// held only by those is asked about, No keeps it whole and Yes takes every row. A voltage level
+// counts the point links of the equipment under it.
+TEST_F(DeviceModels, DeletionQuestionsCountEveryReferenceTheDeletionTakes) {
+    CRefTable forward;
+    forward.m_nType = kInfoTypeYC;
+    for (int e = 0; e <= 2; ++e) {
+        CRefTableEntry row;
+        row.m_nAddress = 5;
+        row.m_nGroup = 1;
+        row.m_nEntry = e;
+        row.m_values = {"1", "0.5"};
+        forward.m_entries.Add(row);
+    }
+    CRefTable devices;
+    devices.m_nType = 8;
+    CRefTableDevice listed;
+    listed.m_nAddress = 5;
+    devices.m_devices.Add(listed);
+    CPortRecord& port = project.Port(0, 1);
+    port.m_protocol.m_tables.Add(forward);
+    port.m_protocol.m_tables.Add(devices);
+    CPrjDevice* equipment = testsupport::Found(doc.m_prjDevices.GetById(3));
+    CRefTable position;
+    position.m_nType = kInfoTypeYX;
+    CRefTableEntry link;
+    link.m_nAddress = 5;
+    link.m_nGroup = 2;
+    link.m_nEntry = 1;
+    position.m_entries.Add(link);
+    equipment->m_settings.m_tables.Add(position);
+
+    prompts.AnswerWithDefaultButton();
+    EXPECT_FALSE(CDevinfolistModel::DeleteDevices(doc, {5}));
+    ASSERT_EQ(prompts.Count(), 1u);
+    EXPECT_EQ(prompts.Messages()[0].text, "所选装置的信息被引用5处(引用表、一次设备、复合信号或遥信关联)。\n"
+                                          "删除装置将同时删除这些引用，是否继续？");
+    EXPECT_EQ(prompts.Messages()[0].defaultButton, platform::Answer::No);
+    EXPECT_NE(doc.FindDevice(5), nullptr);
+    EXPECT_EQ(project.Port(0, 1).m_protocol.m_tables[0].m_entries.GetSize(), 3);
+
+    // The level above the equipment names its point link.
+    testsupport::Found(doc.m_bays.GetById(0))->m_strVoltLevel = "220kV";
+    prompts.Clear();
+    EXPECT_FALSE(CPrjbayModel::ConfirmBaysRemoval(doc, "220kV", "删除"));
+    ASSERT_EQ(prompts.Count(), 1u);
+    EXPECT_NE(prompts.Messages()[0].text.find("1处测点关联"), std::string::npos)
+        << prompts.Messages()[0].text;
+    EXPECT_EQ(prompts.Messages()[0].defaultButton, platform::Answer::No);
+
+    prompts.Clear();
+    prompts.Script({platform::Answer::Yes});
+    ASSERT_TRUE(CDevinfolistModel::DeleteDevices(doc, {5}));
+    EXPECT_EQ(doc.FindDevice(5), nullptr);
+    EXPECT_TRUE(project.Port(0, 1).m_protocol.m_tables[0].m_entries.IsEmpty());
+    EXPECT_TRUE(project.Port(0, 1).m_protocol.m_tables[1].m_devices.IsEmpty());
+    EXPECT_TRUE(testsupport::Found(doc.m_prjDevices.GetById(3))->m_settings.m_tables[0].m_entries.IsEmpty());
 }
 
 // A composite whose operator is left with fewer operands than it works with goes with the device
@@ -660,7 +720,7 @@ TEST_F(DeviceModels, EquipmentReferencesCheckTypeAndDoubleUse) {
     doc.m_prjDevices.Insert(second);
     EXPECT_EQ(CEquipDetailModel::AddRefPoint(doc, *doc.m_prjDevices.GetById(4), 0, 1, 2, 1), 0);
     EXPECT_EQ(prompts.LastText(), "测点1-2-1已被关联到220kV线路间隔断路器1!");
-    EXPECT_EQ(prompts.Messages().back().caption, "告警");
+    EXPECT_EQ(testsupport::Back(prompts.Messages()).caption, "告警");
 
     CPrjDevice& again = *doc.m_prjDevices.GetById(3);
     CRefTable& table = again.m_settings.m_tables[0];
@@ -710,7 +770,8 @@ TEST_F(DeviceModels, ReplacingOrDeletingEquipmentReleasesItsPoints) {
     bay.m_strVoltLevel = "220kV";
     prompts.Script({platform::Answer::No});
     CPrjbayModel::DeleteLevels(doc, {0});
-    EXPECT_EQ(prompts.LastText(), "删除电压等级220kV将同时删除其下的1个间隔及其一次设备，是否继续？");
+    EXPECT_EQ(prompts.LastText(),
+              "删除电压等级220kV将同时删除其下的1个间隔及其一次设备(含1处测点关联)，是否继续？");
     EXPECT_EQ(doc.m_voltOrder.m_codes.size(), 1u);
     EXPECT_EQ(testsupport::Found(doc.FindDeviceInfo(2, 1, 1))->m_equip[2], 3);
     prompts.Script({platform::Answer::Yes});

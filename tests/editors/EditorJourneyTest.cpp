@@ -200,13 +200,13 @@ TEST_F(EditorJourney, AProjectBuiltThroughTheViewsReopensAsItWasShown) {
     ports = w.Select<CConfigPortView>(w.NetGroup());
     ASSERT_NE(ports, nullptr);
     const std::string portQuestion =
-        "删除所选端口将同时删除以下对时源:\n对时源2: 板卡0 网络地址1\n是否继续？";
+        "删除所选端口将同时删除以下对时源:\n对时源2: 板卡1 网络地址1\n是否继续？";
     prompts.Clear();
     prompts.Script({platform::Answer::No});
     ports->List()->SelectRow(1);
     menu.reset(ports->BuildContextMenu({}));
     Action(menu.get(), "删除端口")->trigger();
-    EXPECT_EQ(prompts.Texts(), std::vector<std::string>{portQuestion});
+    ASSERT_EQ(prompts.Texts(), std::vector<std::string>{portQuestion});
     EXPECT_EQ(prompts.Messages()[0].defaultButton, platform::Answer::No);
     ASSERT_EQ(ports->List()->GetItemCount(), 3);
     prompts.Clear();
@@ -682,7 +682,7 @@ TEST_F(EditorJourney, ADeletedCompositeSignalLeavesNoReferenceBehindInTheSavedPr
     EXPECT_FALSE(points.Delete({{11, 1}}));
     EXPECT_EQ(prompts.LastText(), "所选信息被引用4处(引用表、一次设备、复合信号或遥信关联)。\n"
                                   "删除信息将同时删除这些引用，是否继续？");
-    EXPECT_EQ(prompts.Messages().back().defaultButton, platform::Answer::No);
+    EXPECT_EQ(testsupport::Back(prompts.Messages()).defaultButton, platform::Answer::No);
     ASSERT_NE(doc->FindDeviceInfo(composite, 11, 1), nullptr);
     EXPECT_EQ(yx->m_entries.GetSize(), 2);
     EXPECT_EQ(equipment.m_settings.m_tables[yxTable].m_entries.GetSize(), 1);
@@ -836,8 +836,8 @@ TEST_F(EditorJourney, DeletingADeviceAsksAndTidiesTheCompositesThatUsedIt) {
         ASSERT_EQ(devices->List()->GetSelectedRows().size(), 1u);
     };
     ASSERT_NO_FATAL_FAILURE(selectB());
-    const std::string question =
-        "所选装置的信息被复合信号或遥信关联引用3处。\n删除装置将同时删除这些引用，是否继续？";
+    const std::string question = "所选装置的信息被引用3处(引用表、一次设备、复合信号或遥信关联)"
+                                 "。\n删除装置将同时删除这些引用，是否继续？";
     prompts.Clear();
     prompts.AnswerWithDefaultButton();
     std::unique_ptr<QMenu> menu(devices->BuildContextMenu());

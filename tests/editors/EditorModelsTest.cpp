@@ -179,7 +179,7 @@ TEST(EditorDialogRules, VersionsUrisAndPortChoices) {
     CDevice& device = *testsupport::Found(project.doc->FindDevice(1));
     const std::vector<CPortChoice> choices = PortChoicesFor(project.doc->m_boardCfg, device);
     ASSERT_EQ(choices.size(), 1u);
-    EXPECT_EQ(choices[0].text, "板卡0串口0");
+    EXPECT_EQ(choices[0].text, "板卡1串口0");
     EXPECT_EQ(ApplyPortChoice(project.doc->m_boardCfg, device, choices[0]), &project.Port(0, 0));
     EXPECT_EQ(device.m_nBoard, 0);
     EXPECT_EQ(device.m_model.m_nPortGroup, 0);

@@ -104,22 +104,39 @@ TEST(PortGridModel, ChangesThatThrowAwayFilledTablesAskFirstWithNoByDefault) {
         {"nothing filled", &serial1, "P104", ""},
         {"the same protocol", &net, "p104", ""},
         {"configurations", &serial0, "P104", "端口规约由P103改为P104，将删除端口规约1个配置，是否继续？"},
-        {"table entries", &net, "未用",
-         "端口规约由P104改为未用，将删除端口规约引用表中的3个条目，是否继续？"},
+        {"table entries and the device taken off", &net, "未用",
+         "端口规约由P104改为未用，将删除端口规约引用表中的3个条目、端口上的1个装置(地址5)，是否继续？"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        EXPECT_EQ(CPortGridModel::ProtocolChangeQuestion(*c.port, 0, c.name), c.question);
+        EXPECT_EQ(CPortGridModel::ProtocolChangeQuestion(*p.doc, *c.port, 0, c.name), c.question);
         prompts.Clear();
-        EXPECT_EQ(CPortGridModel::ConfirmProtocolChange(*c.port, 0, c.name), c.question.empty());
-        EXPECT_EQ(prompts.Count(), c.question.empty() ? 0u : 1u);
+        EXPECT_EQ(CPortGridModel::ConfirmProtocolChange(*p.doc, *c.port, 0, c.name), c.question.empty());
+        ASSERT_EQ(prompts.Count(), c.question.empty() ? 0u : 1u);
         if (!c.question.empty()) {
             EXPECT_EQ(prompts.Messages()[0].defaultButton, Answer::No);
         }
     }
     net.m_protocol.m_configs.m_configs.Add(CPortConfig());
-    EXPECT_EQ(CPortGridModel::ProtocolChangeQuestion(net, 0, "P105"),
-              "端口规约由P104改为P105，将删除端口规约引用表中的3个条目和1个配置，是否继续？");
+    EXPECT_EQ(CPortGridModel::ProtocolChangeQuestion(*p.doc, net, 0, "P105"),
+              "端口规约由P104改为P105，将删除端口规约引用表中的3个条目和1个配置、端口上的1个装置(地址5)"
+              "，是否继续？");
+
+    // The protocol's own parameters set for the port (not the library's values) are named.
+    CItemRecord parameters;
+    parameters.m_strName = "规约参数";
+    COptionItem rtu;
+    rtu.m_strName = "RTU地址";
+    rtu.m_strDefault = "1";
+    parameters.m_items.Add(rtu);
+    parameters.m_rows = {{"1"}};
+    testsupport::Found(p.doc->m_protocolLibrary.FindByName("P103"))->m_groups.Add(parameters);
+    serial0.m_protocol.m_configs.m_configs.RemoveAll();
+    serial0.m_protocol.m_groups.Add(parameters);
+    EXPECT_EQ(CPortGridModel::ProtocolChangeQuestion(*p.doc, serial0, 0, "P104"), "");
+    serial0.m_protocol.m_groups[0].m_rows[0][0] = "9";
+    EXPECT_EQ(CPortGridModel::ProtocolChangeQuestion(*p.doc, serial0, 0, "P104"),
+              "端口规约由P103改为P104，将删除端口规约参数(RTU地址=9)，是否继续？");
 
     // A network port with filled tables and a time source: No deletes nothing.
     ASSERT_TRUE(CPortGridModel::AddPort(*p.doc, 0, 1));
@@ -131,14 +148,14 @@ TEST(PortGridModel, ChangesThatThrowAwayFilledTablesAskFirstWithNoByDefault) {
     source.m_nPort = added.m_nRunning;
     p.doc->m_timeSources.Add(source);
     const std::string question = platform::StrFormat(
-        "删除所选端口将同时删除端口规约引用表中的1个条目及以下对时源:\n对时源1: 板卡0 网络地址%d\n是否继续？",
+        "删除所选端口将同时删除端口规约引用表中的1个条目及以下对时源:\n对时源1: 板卡1 网络地址%d\n是否继续？",
         added.m_nRunning);
     EXPECT_EQ(CPortGridModel::PortsDeletionQuestion(*p.doc, 0, 1, {1}), question);
     // The port serving a device is not deleted, so it asks nothing of its tables.
     EXPECT_EQ(CPortGridModel::PortsDeletionQuestion(*p.doc, 0, 1, {0, 1}), "");
     prompts.Clear();
     EXPECT_EQ(CPortGridModel::DeletePorts(*p.doc, 0, 1, {1}), 0);
-    EXPECT_EQ(prompts.Texts(), std::vector<std::string>{question});
+    ASSERT_EQ(prompts.Texts(), std::vector<std::string>{question});
     EXPECT_EQ(prompts.Messages()[0].defaultButton, Answer::No);
     EXPECT_EQ(p.doc->m_boardCfg.m_boards[0].m_ports[1].GetSize(), 2);
     EXPECT_EQ(p.doc->m_timeSources.GetSize(), 1);
@@ -147,6 +164,49 @@ TEST(PortGridModel, ChangesThatThrowAwayFilledTablesAskFirstWithNoByDefault) {
     EXPECT_EQ(CPortGridModel::DeletePorts(*p.doc, 0, 1, {1}), 1);
     EXPECT_EQ(prompts.Texts(), std::vector<std::string>{question});
     EXPECT_EQ(p.doc->m_timeSources.GetSize(), 0);
+}
+
+// A redistribution that moves a device to an earlier port of its protocol leaves it placed where
+// it is listed: no later port takes it off again.
+TEST(PortGridModel, ARedistributedDeviceIsPlacedWhereItIsListed) {
+    testsupport::PromptRecorder prompts;
+    porttest::PortProject p;
+    testsupport::Found(p.doc->FindDevice(5))->m_model.m_strProtocol = "P104";
+    CPortRecord& earlier = p.Port(0, 1);
+    earlier.m_values[0] = "P104";
+    CPortGridModel::Apply(*p.doc, CPortGridModel::ChangeProtocol(*p.doc, earlier, "P104"));
+    const CDevice& five = *testsupport::Found(p.doc->FindDevice(5));
+    ASSERT_TRUE(five.IsPlaced());
+    EXPECT_EQ(five.m_model.m_nPortGroup, 0);
+    EXPECT_EQ(five.m_model.m_nPortIndex, 1);
+    EXPECT_EQ(p.Port(0, 1).m_protocol.m_deviceAddresses, CIntArray{5});
+    EXPECT_TRUE(p.Port(1, 0).m_protocol.m_deviceAddresses.empty());
+}
+
+// The deletion question lists the time sources of the deleted port's own board only: a source on
+// the same port type and address of another board stays and is not named. Boards show from 1.
+TEST(PortGridModel, ThePortDeletionQuestionNamesTheTimeSourcesOfItsOwnBoard) {
+    testsupport::PromptRecorder prompts;
+    porttest::PortProject p;
+    CBoardInfo second = p.doc->m_boardCfg.m_boards[0];
+    second.m_nNumber = 1;
+    p.doc->m_boardCfg.m_boards.Add(second);
+    ASSERT_TRUE(CPortGridModel::AddPort(*p.doc, 0, 1));
+    const int running = p.Port(1, 1).m_nRunning;
+    for (int board : {1, 0}) {
+        CTimeSource source;
+        source.m_nBoard = board;
+        source.m_nPortType = kPortTypeNetwork;
+        source.m_nPort = running;
+        p.doc->m_timeSources.Add(source);
+    }
+    EXPECT_EQ(CPortGridModel::PortsDeletionQuestion(*p.doc, 0, 1, {1}),
+              platform::StrFormat("删除所选端口将同时删除以下对时源:\n对时源2: 板卡1 网络地址%d\n是否继续？",
+                                  running));
+    prompts.Script({Answer::Yes});
+    EXPECT_EQ(CPortGridModel::DeletePorts(*p.doc, 0, 1, {1}), 1);
+    ASSERT_EQ(p.doc->m_timeSources.GetSize(), 1);
+    EXPECT_EQ(p.doc->m_timeSources[0].m_nBoard, 1);
 }
 
 TEST(PortGridModel, PortsAreNumberedByPlaceAndDevicesAndTimeSourcesFollow) {
@@ -181,7 +241,7 @@ TEST(PortGridModel, PortsAreNumberedByPlaceAndDevicesAndTimeSourcesFollow) {
     // named in the question before; the one on port 3, which stays, is not.
     EXPECT_EQ(CPortGridModel::DeletePorts(*p.doc, 0, 1, {1, 2, 3}), 1);
     EXPECT_EQ(prompts.Texts(), (std::vector<std::string>{
-                                   "删除所选端口将同时删除以下对时源:\n对时源1: 板卡0 网络地址1\n是否继续？",
+                                   "删除所选端口将同时删除以下对时源:\n对时源1: 板卡1 网络地址1\n是否继续？",
                                    "请先删除端口连接的装置，然后再删除端口!"}));
     ASSERT_EQ(net.GetSize(), 3);
     for (int i = 0; i < 3; ++i) {
@@ -316,7 +376,7 @@ TEST(PortFormModel, DevicesJoinTablesAndPorts) {
     two.m_model.m_nPortIndex = 0;
     prompts.Script({Answer::Cancel});
     EXPECT_FALSE(CPortFormModel::MoveDeviceToPort(*p.doc, 0, 1, 0, two).placed);
-    EXPECT_EQ(prompts.LastText(), "该装置<主变测控>已被加载在板卡0下串口0,确认移动吗？");
+    EXPECT_EQ(prompts.LastText(), "该装置<主变测控>已被加载在板卡1下串口0,确认移动吗？");
     const CPortFormModel::MoveResult moved = CPortFormModel::MoveDeviceToPort(*p.doc, 0, 1, 0, two);
     ASSERT_TRUE(moved.placed);
     EXPECT_EQ(moved.oldGroup, 0);
@@ -327,7 +387,7 @@ TEST(PortFormModel, DevicesJoinTablesAndPorts) {
     prompts.Script({Answer::Cancel});
     CDevice& five = *testsupport::Found(p.doc->FindDevice(5));
     EXPECT_FALSE(CPortFormModel::MoveDeviceToPort(*p.doc, 0, 0, 1, five).placed);
-    EXPECT_EQ(prompts.LastText(), "该装置<母线保护>已被加载在板卡0下网络口0,确认移动吗？");
+    EXPECT_EQ(prompts.LastText(), "该装置<母线保护>已被加载在板卡1下网络口0,确认移动吗？");
 
     // A new device is placed on the port it is added to.
     const int address = CPortFormModel::AddNewDevice(*p.doc, 0, 1, 0);

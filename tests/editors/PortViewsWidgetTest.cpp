@@ -1,3 +1,4 @@
+#include "editors/model/PortGridModel.h"
 #include "editors/views/ConfigBanView.h"
 #include "editors/views/ConfigBayView.h"
 #include "editors/views/ConfigFrame.h"
@@ -333,6 +334,29 @@ TEST_F(PortViewsTest, BoardsBaysAndUnitPoints) {
 
 // A protocol change that would throw away a port's filled tables and configurations, and the
 // deletion of a bay with equipment, ask first; No, the default, keeps everything.
+// A protocol change that redistributes the protocol's devices shows the ports' new device counts at
+// once: the grid shows what its row builder gives for the group afterwards.
+TEST_F(PortViewsTest, TheGridShowsTheDevicesARedistributionPlaced) {
+    for (int address : {2, 5})
+        testsupport::Found(project.doc->FindDevice(address))->m_model.m_strProtocol = "P104";
+    auto* view = Select<CConfigPortView>(Board());
+    ASSERT_NE(view, nullptr);
+    view->OnClickCell(1, 1);
+    ASSERT_TRUE(view->Editor()->Combo()->isVisible());
+    view->Editor()->Combo()->setCurrentText("P104");
+    view->Editor()->CommitOpen();
+    EXPECT_EQ(prompts.Texts(), std::vector<std::string>{"是否重新分配规约（P104）的所属装置？"});
+    const CPortArray& serial = project.doc->m_boardCfg.m_boards[0].m_ports[0];
+    ASSERT_FALSE(project.Port(0, 1).m_protocol.m_deviceAddresses.empty());
+    const std::vector<CGridRow> rows = CPortGridModel::Rows(serial);
+    ASSERT_EQ(view->List()->GetItemCount(), static_cast<int>(rows.size()));
+    for (int r = 0; r < view->List()->GetItemCount(); ++r)
+        for (std::size_t c = 0; c < rows[static_cast<std::size_t>(r)].cells.size(); ++c)
+            EXPECT_EQ(view->List()->GetItemText(r, static_cast<int>(c)),
+                      rows[static_cast<std::size_t>(r)].cells[c])
+                << "row " << r << " column " << c;
+}
+
 TEST_F(PortViewsTest, ChangingAFilledProtocolOrDeletingABayWithEquipmentAsksFirst) {
     prompts.AnswerWithDefaultButton();
     CPortRecord& port = project.Port(0, 0);
@@ -378,7 +402,7 @@ TEST_F(PortViewsTest, ChangingAFilledProtocolOrDeletingABayWithEquipmentAsksFirs
     };
     prompts.Clear();
     ASSERT_NO_FATAL_FAILURE(deleteFirst());
-    EXPECT_EQ(
+    ASSERT_EQ(
         prompts.Texts(),
         std::vector<std::string>{"删除所选的1个间隔将同时删除其下的1个一次设备及其0处测点关联，是否继续？"});
     EXPECT_EQ(prompts.Messages()[0].defaultButton, platform::Answer::No);

@@ -274,7 +274,7 @@ TEST_F(ProjectTreeTest, PortMenuCopiesPastesAndExports) {
     menu->actions()[2]->trigger();
     EXPECT_EQ(log, (std::vector<std::string>{"open " + chosen + ".xlsx.part", "sheet 遥测", "headers 7",
                                              "row 1 1 1 1 -1 -1 [线路保护]线路保护电流1", "sheet 装置表",
-                                             "headers 8", "row 1 0 2 12 主变测控   1号主变", "close"}));
+                                             "headers 8", "row 1 1 2 12 主变测控   1号主变", "close"}));
     EXPECT_EQ(prompts.LastText(), "导出测点成功完成！");
     EXPECT_EQ(testsupport::ReadBytes(chosen + ".xlsx"), "book");
     EXPECT_FALSE(std::filesystem::exists(chosen + ".xlsx.part"));

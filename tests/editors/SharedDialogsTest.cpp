@@ -10,6 +10,7 @@
 #include "platform/ui/WidgetPrompt.h"
 #include "tests/editors/EditorFixture.h"
 #include "tests/support/DialogRunnerGuard.h"
+#include "tests/support/Found.h"
 #include "tests/support/PromptRecorder.h"
 #include "tests/support/TestFiles.h"
 
@@ -21,6 +22,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QTabBar>
+#include <QTest>
 
 using namespace projectmodel;
 using namespace editors;
@@ -82,7 +84,7 @@ TEST(SmallEditorDialogs, PositionStepAndVersionAreChecked) {
                 d.accept();
                 EXPECT_EQ(d.result(), int(QDialog::Rejected)) << bad;
                 EXPECT_EQ(prompts.LastText(), "请输入要保存的版本号！") << bad;
-                EXPECT_EQ(prompts.Messages().back().caption, "错误") << bad;
+                EXPECT_EQ(testsupport::Back(prompts.Messages()).caption, "错误") << bad;
             }
             save.Edit()->setText("2.00");
             return Accept(d);
@@ -185,6 +187,17 @@ TEST(VarInfoDlg, CellsAreEditedInPlaceAndClamped) {
     EXPECT_EQ(prompts.LastText(), "数值越限，自动设定为最大值!");
     EXPECT_EQ(dlg.Records()[0].m_rows[0][0], "65535");
     EXPECT_EQ(dlg.List()->GetItemText(0, 2), "65535");
+
+    // Return confirms the cell and leaves the dialog open, in the edit box and on the list.
+    dlg.OnClickCell(0, 2);
+    ASSERT_TRUE(dlg.Editor()->Edit()->isVisible());
+    dlg.Editor()->Edit()->setText("12");
+    QTest::keyClick(dlg.Editor()->Edit(), Qt::Key_Return);
+    EXPECT_EQ(dlg.Records()[0].m_rows[0][0], "12");
+    EXPECT_TRUE(dlg.isVisible());
+    EXPECT_EQ(dlg.result(), int(QDialog::Rejected));
+    QTest::keyClick(dlg.List(), Qt::Key_Return);
+    EXPECT_TRUE(dlg.isVisible());
 
     {
         // The point kinds are chosen in the point selection dialog.

@@ -10,9 +10,11 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QHeaderView>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTreeView>
 
 TEST(QtTranslations, StandardTextsAreChineseAfterLoading) {
     ASSERT_TRUE(platform::InstallQtTranslations());
@@ -49,4 +51,10 @@ TEST(QtTranslations, PreparedFileDialogsNameTheTypesOfTheirEntriesInChinese) {
     EXPECT_EQ(icons->type(QFileInfo(QDir::tempPath())), QString("文件夹"));
     EXPECT_EQ(icons->type(QFileInfo(QDir::temp().filePath("a.cfg"))), QString("CFG 文件"));
     EXPECT_EQ(icons->type(QFileInfo(QDir::temp().filePath("README"))), QString("文件"));
+    // Size, type and date columns fit their texts: dates are not cut.
+    auto* details = dialog.findChild<QTreeView*>("treeView");
+    ASSERT_NE(details, nullptr);
+    ASSERT_GE(details->header()->count(), 4);
+    for (int column = 1; column < 4; ++column)
+        EXPECT_EQ(details->header()->sectionResizeMode(column), QHeaderView::ResizeToContents) << column;
 }

@@ -78,3 +78,17 @@ TEST(WidgetPrompt, ReturnPressesTheNamedDefaultButton) {
     EXPECT_EQ(Answer::No, MessageBox("删除吗?", "提示", Icon::Question, Buttons::YesNo, Answer::No));
     EXPECT_EQ(Answer::Yes, MessageBox("继续吗?", "提示", Icon::Question, Buttons::YesNo));
 }
+
+// Escape on a question with 取消 answers 取消, as its close button does: a question before closing
+// is left without losing anything.
+TEST(WidgetPrompt, EscapeAnswersCancel) {
+    CWidgetPrompt prompt;
+    SetPrompt(&prompt);
+    QTimer::singleShot(0, [] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        QTest::keyClick(box, Qt::Key_Escape);
+    });
+    EXPECT_EQ(Answer::Cancel, MessageBox("保存吗?", "提示", Icon::Question, Buttons::YesNoCancel));
+    SetPrompt(nullptr);
+}

@@ -310,6 +310,26 @@ TEST_F(PointModelTest, CompositeTelemeasurementRules) {
     EXPECT_EQ(prompts.LastText(), "表达式运算符错误！");
 }
 
+// Every operator of a measurement composite ("＋", "－", "×", "/") works on two operands: one is
+// refused with the message, whatever the operator, and two are taken.
+TEST_F(PointModelTest, AMeasurementCompositeNeedsTwoOperandsForEveryOperator) {
+    for (int op = 11; op <= 14; ++op) {
+        SCOPED_TRACE(op);
+        CCompositeExprEdit e(CCompositeExprEdit::YC, &doc);
+        e.Open();
+        e.m_nGroup = 1;
+        e.m_nEntry = 1;
+        e.SetOperator(op);
+        ASSERT_TRUE(e.AddPoints({{1, 1, 1}}));
+        prompts.Clear();
+        EXPECT_FALSE(e.Accept(0));
+        ASSERT_EQ(prompts.Count(), 1u);
+        EXPECT_EQ(prompts.Messages()[0].text, "操作数不得少于2个！");
+        ASSERT_TRUE(e.AddPoints({{1, 1, 2}}));
+        EXPECT_TRUE(e.Accept(0)) << prompts.LastText();
+    }
+}
+
 TEST_F(PointModelTest, CompositeTelesignalRules) {
     CCompositeExprEdit e(CCompositeExprEdit::YX, &doc);
     e.Open();

@@ -249,6 +249,20 @@ TEST_F(BoardTest, CopyProtocolFrom) {
     EXPECT_EQ(b.m_protocol.m_strName, "B");
     EXPECT_EQ(b.m_values, CStringArray{"b"});
     EXPECT_EQ(prompts.Count(), 0u);
+    // Rows of the port's own tables go only after a Yes; No is the default and keeps them.
+    b.m_protocol.m_tables[1].m_entries.Add(CRefTableEntry());
+    b.m_protocol.m_tables[1].m_entries.Add(CRefTableEntry());
+    prompts.AnswerWithDefaultButton();
+    EXPECT_EQ(b.CopyProtocolFrom(&a), 0);
+    ASSERT_EQ(prompts.Count(), 1u);
+    EXPECT_EQ(testsupport::At(prompts.Messages(), 0).text,
+              "粘贴端口配置将替换本端口引用表中的2个元素，是否继续？");
+    EXPECT_EQ(testsupport::At(prompts.Messages(), 0).defaultButton, Answer::No);
+    EXPECT_EQ(b.m_protocol.m_tables[1].m_entries.GetSize(), 2);
+    prompts.Script({Answer::Yes});
+    ASSERT_EQ(b.CopyProtocolFrom(&a), 1);
+    EXPECT_TRUE(b.m_protocol.m_tables[1].m_entries.IsEmpty());
+    prompts.Clear();
 
     a.m_protocol.m_nNumber = 4;
     prompts.Script({Answer::No});

@@ -359,7 +359,8 @@ TEST_F(ConfigDocTest, SavesVersionsAndBacksUpOverwrittenOnes) {
     EXPECT_FLOAT_EQ(doc.m_fVersion, 1.02f);
     EXPECT_TRUE(fs::is_regular_file(demo / "ProjectV1.02/QXM7740.ini"));
 
-    // Cancelled dialog, bad version text, refused rights: nothing written.
+    // Cancelled dialog, bad version text, refused rights: nothing written and nothing logged.
+    const std::size_t logged = shell.log.size();
     shell.answerVersion = "x";
     EXPECT_EQ(doc.SaveProject(false), 0);
     EXPECT_EQ(prompts.LastText(), "请输入要保存的版本号！");
@@ -371,7 +372,9 @@ TEST_F(ConfigDocTest, SavesVersionsAndBacksUpOverwrittenOnes) {
     shell.grant = false;
     EXPECT_EQ(doc.SaveProject(false), 0);
     shell.grant = true;
+    EXPECT_EQ(shell.log.size(), logged);
     ASSERT_EQ(doc.SaveProject(false), 1);
+    EXPECT_EQ(shell.log.size(), logged + 1);
     EXPECT_EQ(testsupport::Back(shell.log), "张工保存组态文件，工程名为：Demo。");
     EXPECT_TRUE(fs::is_regular_file(demo / "ProjectV1.03/QXM7740.ini"));
 
@@ -679,8 +682,10 @@ TEST_F(ConfigDocTest, FailedSavesLeaveEveryVersionWhole) {
         faults.emplace().FailFrom(platform::FileStep::Write, 1, [&](const fs::path& p) {
             return p.filename() == name && p.parent_path().filename() == ".saving";
         });
+        const std::size_t logged = shell.log.size();
         EXPECT_EQ(doc.SaveProject(false), 0);
         faults.reset();
+        EXPECT_EQ(shell.log.size(), logged) << "a failed save is not logged";
         ASSERT_EQ(prompts.Count(), 2u);
         EXPECT_EQ(testsupport::At(prompts.Texts(), 1),
                   "创建文件 " + (demo / ".saving" / name).string() + " 失败!");

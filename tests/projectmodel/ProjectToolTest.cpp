@@ -69,4 +69,34 @@ TEST_F(ProjectToolTest, ResavesAProject) {
     EXPECT_EQ(Run("resave only-one 2>/dev/null", output), 64);
 }
 
+// A board saved with fewer network ports than its library block holds opens with the saved ports
+// only: re-saved, the main file is the same (no port, no link-status point comes back).
+TEST_F(ProjectToolTest, ABoardWithADeletedNetworkPortResavesTheSame) {
+    {
+        CConfigDoc doc;
+        doc.OnNewDocument();
+        doctest::BuildSampleProject(doc, false);
+        CBoardInfo& board = doc.m_boardCfg.m_boards[0];
+        CPortArray& net = board.m_ports[1];
+        ASSERT_GE(net.GetSize(), 2);
+        net.RemoveAt(net.GetSize() - 1);
+        doc.NumberPorts(board);
+        doc.m_boardCfg.BuildLinkStatusSignals(&doc);
+        ASSERT_EQ(doc.SaveProject(false), 1);
+    }
+    const fs::path main = root / "Project/Demo/ProjectV1.00/QXM7740.ini";
+    const fs::path out = tmp / "out";
+    std::string output;
+    ASSERT_EQ(Run("resave '" + main.string() + "' '" + out.string() + "' 2", output), 0) << output;
+    std::string a = testsupport::ReadGbkText(main),
+                b = testsupport::ReadGbkText(out / "Demo/ProjectV2.00/QXM7740.ini");
+    for (std::string* text : {&a, &b}) {
+        const std::size_t at = text->find("  工程时间=");
+        ASSERT_NE(at, std::string::npos);
+        text->erase(at, text->find('\n', at) - at);
+    }
+    // The texts are long: a difference is reported without printing them.
+    EXPECT_TRUE(a == b) << "the re-saved main file differs";
+}
+
 } // namespace

@@ -99,8 +99,7 @@ std::unique_ptr<CUserInfo> CUserAdmin::NewUser() const {
 
 CGroupInfo* CUserAdmin::CommitNewGroup(std::unique_ptr<CGroupInfo> group) {
     if (m_groups.HasGroup(group->m_strName)) {
-        if (platform::MessageBox("用户组已在列表中，是否覆盖?", {}, Icon::Question, Buttons::YesNo,
-                                 Answer::No) != Answer::Yes)
+        if (!platform::AskYesDefaultNo("用户组已在列表中，是否覆盖?", {}))
             return nullptr;
         // The namesake is looked up again after the box, and keeps its id, and with it its users.
         if (CGroupInfo* existing = m_groups.HasGroup(group->m_strName)) {
@@ -113,8 +112,7 @@ CGroupInfo* CUserAdmin::CommitNewGroup(std::unique_ptr<CGroupInfo> group) {
 
 CUserInfo* CUserAdmin::CommitNewUser(std::unique_ptr<CUserInfo> user) {
     if (m_users.HasUser(user->m_strName)) {
-        if (platform::MessageBox("用户已在列表中，是否覆盖?", {}, Icon::Question, Buttons::YesNo,
-                                 Answer::No) != Answer::Yes)
+        if (!platform::AskYesDefaultNo("用户已在列表中，是否覆盖?", {}))
             return nullptr;
         // Looked up again after the box, which the record may not have outlived.
         if (CUserInfo* existing = m_users.HasUser(user->m_strName)) {
@@ -144,8 +142,7 @@ bool CUserAdmin::DeleteGroup(CGroupInfo* group, bool hasUsers) {
     }
     if (hasUsers) {
         const std::uint32_t id = group->m_dwId;
-        if (platform::MessageBox("该用户组中包含用户，是否强制删除?", {}, Icon::Question, Buttons::YesNo,
-                                 Answer::No) != Answer::Yes)
+        if (!platform::AskYesDefaultNo("该用户组中包含用户，是否强制删除?", {}))
             return false;
         // The group is looked up again by its id after the box.
         group = m_groups.FindGroup(id);

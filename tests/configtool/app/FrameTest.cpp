@@ -19,6 +19,7 @@
 #include <QElapsedTimer>
 #include <QFileDialog>
 #include <QLineEdit>
+#include <QTest>
 #include <thread>
 
 using namespace qxm7740;
@@ -150,6 +151,18 @@ TEST_F(AppTest, QuestionsBeforeNewOpenAndClose) {
     ASSERT_NE(second, nullptr);
     EXPECT_EQ(second->name, "站F");
 
+    // 取消 (Escape and the close button answer it) keeps the project open and opens nothing:
+    // the question has three buttons.
+    prompt_.Clear();
+    prompt_.Script({Answer::Cancel});
+    Trigger("新建工程(&N)\tCtrl+N");
+    ASSERT_EQ(prompt_.Count(), 1u);
+    EXPECT_EQ(prompt_.Messages()[0].buttons, platform::Buttons::YesNoCancel);
+    EXPECT_EQ(app_->DocRef().m_pConfigDoc, FakeTemplate::Doc(second));
+    prompt_.Script({Answer::Cancel});
+    EXPECT_EQ(frame->OpenProjectPath((root_ / "Project" / "x" / "ProjectV1.00" / "x.ini").string()), 0);
+    EXPECT_EQ(app_->DocRef().m_pConfigDoc, FakeTemplate::Doc(second));
+
     // Yes runs the save command; a refused save keeps the project and makes nothing new.
     prompt_.Clear();
     prompt_.Script({Answer::Yes, Answer::No});
@@ -245,6 +258,21 @@ TEST_F(AppTest, UploadedProjectWaitsUntilNoBoxIsOpen) {
     while (!app_->DocRef().m_pConfigDoc && after.elapsed() < 5000)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
     ASSERT_NE(app_->DocRef().m_pConfigDoc, nullptr);
+    EXPECT_EQ(template_->calls.back(), "open " + path);
+}
+
+// The upload posts the opening before its ending box ("组态上装成功！"): the opening, with its save
+// question, waits until the job has ended, so that only one box is up at a time.
+TEST_F(AppTest, UploadedProjectWaitsUntilTheJobHasEnded) {
+    ASSERT_TRUE(Start("张三", "111"));
+    CMainFrame* frame = app_->GetMainFrame();
+    const std::string path = (root_ / "Project" / "UpTemp" / "Project" / "QXM7740.ini").string();
+    app_->m_bIdle = 0;
+    std::thread([&] { frame->PostOpenProject(path); }).join();
+    QTest::qWait(300);
+    EXPECT_EQ(app_->DocRef().m_pConfigDoc, nullptr);
+    app_->m_bIdle = 1;
+    EXPECT_TRUE(QTest::qWaitFor([&] { return app_->DocRef().m_pConfigDoc != nullptr; }, 5000));
     EXPECT_EQ(template_->calls.back(), "open " + path);
 }
 

@@ -8,6 +8,7 @@
 #include "platform/ui/WidgetPrompt.h"
 #include "projectmodel/FolderHelpers.h"
 #include "projectmodel/ProjectContext.h"
+#include "tests/support/Found.h"
 
 #include <algorithm>
 #include <QApplication>
@@ -218,7 +219,7 @@ TEST_F(ProjectFlowTest, AdministratorSavesWithoutRightsAndAsANewProject) {
         dlg.accept();
         EXPECT_EQ(dlg.result(), int(QDialog::Rejected));
         EXPECT_EQ(prompt_.LastText(), "请输入要保存的版本号！");
-        EXPECT_EQ(prompt_.Messages().back().caption, "错误");
+        EXPECT_EQ(testsupport::Back(prompt_.Messages()).caption, "错误");
         edit->setText("2.50");
         dlg.accept();
         return dlg.result();

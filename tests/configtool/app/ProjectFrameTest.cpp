@@ -17,6 +17,8 @@
 #include "points/views/PointViews.h"
 #include "projectmodel/ProjectContext.h"
 
+#include <QCloseEvent>
+#include <QCoreApplication>
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -44,6 +46,43 @@ protected:
         points::RegisterPointViews();
     }
     CConfigDoc* Current() const { return app_->DocRef().m_pConfigDoc; }
+    // Logs in as the administrator and makes the project "演示工程" with the wizard.
+    void NewDemoProject(CConfigDoc*& doc) {
+        ASSERT_TRUE(Start("系统管理员", "482916"));
+        Queue(Wizard("演示工程"));
+        Trigger("新建工程(&N)\tCtrl+N");
+        doc = Current();
+        ASSERT_NE(doc, nullptr);
+    }
+    // Saves the current project under its name as that version, through the version dialog; the
+    // main file it should have written.
+    fs::path SaveVersion(const char* chosen) {
+        prompt_.Script({platform::Answer::No}); // "是否保存为新的组态文件？"
+        Queue(ChooseVersion(chosen));
+        Trigger("保存工程(&S)\tCtrl+S");
+        return root_ / "Project" / "演示工程" / ("ProjectV" + std::string(chosen)) /
+               (Current()->m_boardCfg.m_strUnitName + ".ini");
+    }
+    // Fills the version dialog with the version and accepts it.
+    static Script ChooseVersion(const char* chosen) {
+        return [chosen](QDialog& dlg) {
+            auto* edit = dlg.findChild<QLineEdit*>("version");
+            if (!edit)
+                return int(QDialog::Rejected);
+            edit->setText(QString::fromUtf8(chosen));
+            dlg.accept();
+            return dlg.result();
+        };
+    }
+    // Types the unit address into its cell of the properties view, leaving the cell's editor open.
+    void TypeUnitAddress(const char* address) {
+        Tree()->setCurrentItem(Tree()->RootItem());
+        auto* properties = qobject_cast<CConfigPrjView*>(Frame()->LeftView());
+        ASSERT_NE(properties, nullptr);
+        emit properties->List()->cellClicked(0, 2);
+        ASSERT_TRUE(properties->Editor()->Edit()->isVisible());
+        properties->Editor()->Edit()->setText(QString::fromUtf8(address));
+    }
     CConfigOverView* Tree() const { return app_->DocRef().m_pOverView; }
     // The project frame of the one project window.
     CConfigFrame* Frame() const {
@@ -166,45 +205,23 @@ TEST_F(ProjectFrameTest, WizardProjectFillsTheTreeSelectionPlacesViewsAndItSaves
 // saved on Yes they are there when the project opens again, and an opening that was not asked
 // for never drops them.
 TEST_F(ProjectFrameTest, EditsAfterASaveAreAskedForBeforeOpeningAndKeptWhenSaved) {
-    ASSERT_TRUE(Start("系统管理员", "482916"));
-    Queue(Wizard("演示工程"));
-    Trigger("新建工程(&N)\tCtrl+N");
-    CConfigDoc* doc = Current();
-    ASSERT_NE(doc, nullptr);
+    CConfigDoc* doc = nullptr;
+    ASSERT_NO_FATAL_FAILURE(NewDemoProject(doc));
     EXPECT_TRUE(doc->IsModified());
-    auto version = [](const char* chosen) {
-        return [chosen](QDialog& dlg) {
-            auto* edit = dlg.findChild<QLineEdit*>("version");
-            if (!edit)
-                return int(QDialog::Rejected);
-            edit->setText(QString::fromUtf8(chosen));
-            dlg.accept();
-            return dlg.result();
-        };
-    };
     auto chooseFile = [](const fs::path& file) {
         return [file](QDialog& dlg) {
             static_cast<QFileDialog&>(dlg).selectFile(Qs(file.string()));
             return int(QDialog::Accepted);
         };
     };
-    prompt_.Script({platform::Answer::No}); // "是否保存为新的组态文件？"
-    Queue(version("1.00"));
-    Trigger("保存工程(&S)\tCtrl+S");
-    const fs::path mainFile =
-        root_ / "Project" / "演示工程" / "ProjectV1.00" / (doc->m_boardCfg.m_strUnitName + ".ini");
+    const fs::path mainFile = SaveVersion("1.00");
     ASSERT_TRUE(fs::is_regular_file(mainFile)) << mainFile;
     EXPECT_FALSE(doc->IsModified());
 
     // The unit address through the properties view, a time source through its own view.
     auto edit = [&](const char* address) {
-        Tree()->setCurrentItem(Tree()->RootItem());
-        auto* properties = qobject_cast<CConfigPrjView*>(Frame()->LeftView());
-        ASSERT_NE(properties, nullptr);
-        emit properties->List()->cellClicked(0, 2);
-        ASSERT_TRUE(properties->Editor()->Edit()->isVisible());
-        properties->Editor()->Edit()->setText(QString::fromUtf8(address));
-        properties->Editor()->CommitOpen();
+        ASSERT_NO_FATAL_FAILURE(TypeUnitAddress(address));
+        qobject_cast<CConfigPrjView*>(Frame()->LeftView())->Editor()->CommitOpen();
         Tree()->setCurrentItem(Tree()->RootItem()->child(0));
         auto* sources = qobject_cast<CAdjusttimeView*>(Frame()->LeftView());
         ASSERT_NE(sources, nullptr);
@@ -222,7 +239,7 @@ TEST_F(ProjectFrameTest, EditsAfterASaveAreAskedForBeforeOpeningAndKeptWhenSaved
     prompt_.Clear();
     prompt_.Script({platform::Answer::Yes, platform::Answer::No, platform::Answer::Yes});
     Queue(chooseFile(mainFile));
-    Queue(version("1.00"));
+    Queue(ChooseVersion("1.00"));
     Trigger("打开工程(&O)...\tCtrl+O");
     EXPECT_EQ(prompt_.Texts(),
               (std::vector<std::string>{"是否先保存当前的组态信息?", "是否保存为新的组态文件？",
@@ -248,6 +265,42 @@ TEST_F(ProjectFrameTest, EditsAfterASaveAreAskedForBeforeOpeningAndKeptWhenSaved
     ASSERT_NE(Current(), nullptr);
     EXPECT_EQ(Current()->m_boardCfg.m_nUnitAddress, 7);
     EXPECT_EQ(Current()->m_timeSources.GetSize(), 1);
+}
+
+// A cell still being edited when a road closes or replaces the project (a toolbar button or a
+// shortcut leaves the editor open) is written back first: its value counts as a change, so the
+// save question comes, and 取消 keeps the project open with the value; the exit takes it too.
+TEST_F(ProjectFrameTest, ACellStillBeingEditedIsWrittenBackBeforeTheProjectIsReplaced) {
+    CConfigDoc* doc = nullptr;
+    ASSERT_NO_FATAL_FAILURE(NewDemoProject(doc));
+    // The project window shows the program's icon, not Qt's logo.
+    const QIcon programIcon = app_->GetMainFrame()->windowIcon();
+    ASSERT_FALSE(programIcon.isNull());
+    for (QMdiSubWindow* sub : app_->GetMainFrame()->MdiArea()->subWindowList())
+        EXPECT_EQ(sub->windowIcon().cacheKey(), programIcon.cacheKey());
+    const fs::path mainFile = SaveVersion("1.00");
+    ASSERT_TRUE(fs::is_regular_file(mainFile)) << mainFile;
+    ASSERT_FALSE(doc->IsModified());
+    // The saved version heads the recent-file list.
+    ASSERT_FALSE(app_->GetMainFrame()->RecentFiles().GetPaths().empty());
+    EXPECT_EQ(app_->GetMainFrame()->RecentFiles().GetPaths().front(), mainFile.string());
+
+    ASSERT_NO_FATAL_FAILURE(TypeUnitAddress("9"));
+    prompt_.Clear();
+    prompt_.Script({platform::Answer::Cancel});
+    EXPECT_EQ(app_->GetMainFrame()->OpenProjectPath(mainFile.string()), 0);
+    EXPECT_EQ(prompt_.Texts(), std::vector<std::string>{"是否先保存当前的组态信息?"});
+    ASSERT_EQ(Current(), doc);
+    EXPECT_EQ(doc->m_boardCfg.m_nUnitAddress, 9);
+    EXPECT_TRUE(doc->IsModified());
+
+    ASSERT_NO_FATAL_FAILURE(TypeUnitAddress("11"));
+    prompt_.Clear();
+    prompt_.Script({platform::Answer::Cancel});
+    QCloseEvent close;
+    QCoreApplication::sendEvent(app_->GetMainFrame(), &close);
+    EXPECT_FALSE(close.isAccepted());
+    EXPECT_EQ(doc->m_boardCfg.m_nUnitAddress, 11);
 }
 
 // An option range wider than its kind is used as cut to the kind, and the monitor pane says so

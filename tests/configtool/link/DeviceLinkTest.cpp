@@ -1,6 +1,7 @@
 #include "configtool/link/DeviceLink.h"
 #include "LinkTestSupport.h"
 #include "platform/Gbk.h"
+#include "tests/support/Found.h"
 #include "tests/support/PromptRecorder.h"
 #include "tests/support/TestFiles.h"
 
@@ -337,7 +338,7 @@ TEST_F(DeviceLinkTest, UploadStopsAsSoonAsMoreArrivesThanAnnounced) {
     EXPECT_EQ(6, ack[28]);
     EXPECT_EQ(0, ack[33]); // packet not taken
     EXPECT_EQ(1, U16(ack, 34));
-    EXPECT_EQ("E:接收文件长度错误，远端文件长度为10字节，实际接收15字节!", report.Texts().back());
+    EXPECT_EQ("E:接收文件长度错误，远端文件长度为10字节，实际接收15字节!", testsupport::Back(report.Texts()));
     EXPECT_FALSE(std::filesystem::exists(dir / "up.bin"));
     // What keeps coming is not written anywhere and never counts as a success.
     const auto sent = transport->sent.size();
@@ -363,7 +364,7 @@ TEST_F(DeviceLinkTest, StepTheUnitNeverAnswersEndsAfterTheWait) {
     EXPECT_FALSE(link->CheckStepWait(closeSent + CDeviceLink::kStepWait + std::chrono::seconds(1)));
     EXPECT_FALSE(link->IsTransferOpen());
     EXPECT_EQ(0, link->TransferOk());
-    EXPECT_EQ("E:等待装置应答超时(30秒)，文件传输失败!", report.Texts().back());
+    EXPECT_EQ("E:等待装置应答超时(30秒)，文件传输失败!", testsupport::Back(report.Texts()));
     EXPECT_FALSE(report.Has("E:d.bin传输成功"));
     // A late close reply changes nothing; without a transfer there is nothing to wait for.
     Feed(UnitFrame(11, {}));
@@ -376,7 +377,7 @@ TEST_F(DeviceLinkTest, StepTheUnitNeverAnswersEndsAfterTheWait) {
     link->SetStepWait(std::chrono::milliseconds(2000));
     ASSERT_EQ(1, link->UploadFile(Local("u.bin"), "u.bin"));
     EXPECT_FALSE(link->CheckStepWait(std::chrono::steady_clock::now() + std::chrono::seconds(3)));
-    EXPECT_EQ("E:等待装置应答超时(2秒)，文件传输失败!", report.Texts().back());
+    EXPECT_EQ("E:等待装置应答超时(2秒)，文件传输失败!", testsupport::Back(report.Texts()));
     EXPECT_FALSE(std::filesystem::exists(dir / "u.bin"));
 }
 

@@ -1,4 +1,6 @@
+#include "configtool/model/ProjectFolderRules.h"
 #include "configtool/shellui/WizardSheet.h"
+#include "tests/support/Found.h"
 
 #include "platform/ui/WidgetPrompt.h"
 #include "tests/support/PromptRecorder.h"
@@ -35,6 +37,26 @@ void FillPage2(CWizardSheet& sheet, const std::string& folder, const std::string
 }
 
 } // namespace
+
+// A relative 工程目录 is taken below the root folder, not the working folder, and shown whole on
+// the page and in the summary.
+TEST(Wizard, ARelativeFolderIsTakenBelowTheRootFolderAndShownWhole) {
+    PromptRecorder rec;
+    TempDir root;
+    CWizardSheet sheet(root.Path().string());
+    ASSERT_NO_FATAL_FAILURE(FillPage2(sheet, "relproj/", "甲"));
+    sheet.next();
+    const std::string whole = (root.Path() / "relproj").string();
+    EXPECT_EQ(2, sheet.currentId()) << rec.LastText();
+    EXPECT_EQ(whole, sheet.GetFolder());
+    EXPECT_EQ(Qs(whole), sheet.page(1)->findChild<QLineEdit*>("folder")->text());
+    EXPECT_NE(std::string::npos,
+              sheet.currentPage()->findChild<QPlainTextEdit*>("summary")->toPlainText().toStdString().find(
+                  "工程目录：" + whole));
+    EXPECT_EQ(CProjectFolderRules::ResolveFolder("/abs/p", root.Path()), "/abs/p");
+    EXPECT_EQ(CProjectFolderRules::ResolveFolder("a/../b", "/r"), "/r/b");
+    EXPECT_EQ(CProjectFolderRules::ResolveFolder("", "/r"), "");
+}
 
 TEST(Wizard, PagesShowTheirTextsAndStartValues) {
     TempDir root;
@@ -99,8 +121,8 @@ TEST(Wizard, ExistingProjectIsKeptOnNoAndClearedOnYes) {
     sheet.next();
     EXPECT_EQ(1, sheet.currentId());
     EXPECT_EQ("工程（甲）已经存在，继续将删除原来的设置，确认要继续么？", rec.LastText());
-    EXPECT_EQ(platform::Buttons::YesNo, rec.Messages().back().buttons);
-    EXPECT_EQ(platform::Answer::No, rec.Messages().back().defaultButton);
+    EXPECT_EQ(platform::Buttons::YesNo, testsupport::Back(rec.Messages()).buttons);
+    EXPECT_EQ(platform::Answer::No, testsupport::Back(rec.Messages()).defaultButton);
     EXPECT_TRUE(fs::exists(root / "Project" / "甲" / "ProjectV1.00" / "U.ini"));
     EXPECT_EQ(QString("甲"), sheet.currentPage()->findChild<QLineEdit*>("name")->text());
 

@@ -107,6 +107,13 @@ TEST(Shell, ConnectionDialogWritesAddressAndConnects) {
     EXPECT_EQ(rig.app->Link()->Port(), 7005);
     EXPECT_TRUE(rig.app->IsConnected());
     EXPECT_EQ(CDeviceLink::ReadAddress(rig.dir / "CFG_TOOL.INI"), "10.1.2.3");
+    // The port taken is shown again next time; Cancel keeps it.
+    rig.OnDialog([](QDialog& d) {
+        EXPECT_EQ(dynamic_cast<CConnectParamDlg&>(d).m_portEdit->text(), QString("7005"));
+        return static_cast<int>(QDialog::Rejected);
+    });
+    rig.app->OnConnectParam();
+    EXPECT_EQ(rig.app->Link()->Port(), 7005);
 }
 
 // A port out of range, or an address the settings file did not take, keeps the dialog open with a

@@ -249,9 +249,9 @@ TEST(ShellTest, CommParametersStoreTheAddressAndConnect) {
     EXPECT_EQ(rig.app->link.Port(), 7002);
     EXPECT_EQ(rig.app->cfg.IpAddress(), "127.0.0.1");
     EXPECT_EQ(rig.app->Frame()->AddressText(), "127.0.0.1");
-    // The port shown is 7001 again next time; Cancel changes nothing.
+    // The port taken is shown again next time; Cancel changes nothing.
     rig.OnDialog([](QDialog& d) {
-        EXPECT_EQ(dynamic_cast<CCommParamDlg&>(d).port_->text(), "7001");
+        EXPECT_EQ(dynamic_cast<CCommParamDlg&>(d).port_->text(), "7002");
         return static_cast<int>(QDialog::Rejected);
     });
     rig.app->OnCommParams();
