@@ -179,6 +179,25 @@ long ReadFileChunk(int fd, void* buffer, std::size_t length, const std::filesyst
     }
 }
 
+bool ReadFileAt(int fd, void* buffer, std::size_t length, std::uint64_t offset,
+                const std::filesystem::path& path) {
+    if (FileStepFails(FileStep::Read, path))
+        return false;
+    auto* out = static_cast<char*>(buffer);
+    for (std::size_t done = 0; done < length;) {
+        const ssize_t n = ::pread(fd, out + done, length - done, static_cast<off_t>(offset + done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            if (n == 0)
+                errno = EIO;
+            return false;
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
 int ListFolder(const std::filesystem::path& folder, std::vector<FolderEntry>& entries) {
     entries.clear();
     if (FileStepFails(FileStep::List, folder))

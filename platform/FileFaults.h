@@ -124,6 +124,11 @@ bool RemoveFile(const std::filesystem::path& path);
 bool RemoveTree(const std::filesystem::path& path);
 // read(2) of fd, the file at path, retried on EINTR; -1 with errno set when the read failed.
 long ReadFileChunk(int fd, void* buffer, std::size_t length, const std::filesystem::path& path);
+// Reads length bytes of fd, the file at path, from offset on with positioned reads (so threads
+// may share the descriptor), retried on EINTR and continued after a short read; false with errno
+// set when a read failed, or EIO when the file ended first.
+bool ReadFileAt(int fd, void* buffer, std::size_t length, std::uint64_t offset,
+                const std::filesystem::path& path);
 
 // One entry of a folder (symbolic links followed).
 struct FolderEntry {

@@ -301,7 +301,6 @@ void CGbkLineReader::OpenBytes(std::string bytes) {
     pos_ = 0;
     lineNo_ = 0;
     open_ = true;
-    lastValid_ = true;
 }
 
 bool CGbkLineReader::ReadLine(std::string& line) {
@@ -322,12 +321,10 @@ bool CGbkLineReader::ReadLine(std::string& line) {
             ascii = false;
             break;
         }
-    if (ascii) {
+    if (ascii)
         line.assign(raw);
-        lastValid_ = true;
-    } else {
-        lastValid_ = GbkToUtf8(raw, line);
-    }
+    else
+        GbkToUtf8(raw, line);
     pos_ = next;
     ++lineNo_;
     return true;

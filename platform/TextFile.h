@@ -75,15 +75,12 @@ public:
     // Number of the line last read, counted from 1; 0 before the first.
     int LineNumber() const { return lineNo_; }
     bool AtEnd() const { return pos_ >= bytes_.size(); }
-    // False when the line last read held bytes that are not GBK (they read as '?').
-    bool LastLineValid() const { return lastValid_; }
 
 private:
     std::string bytes_;
     std::size_t pos_ = 0;
     int lineNo_ = 0;
     bool open_ = false;
-    bool lastValid_ = true;
     int openError_ = 0;
 };
 

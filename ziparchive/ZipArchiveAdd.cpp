@@ -72,21 +72,19 @@ bool CZipArchive::AddFile(const std::string& pathIn, int level, bool fullPath, Z
                      : ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
         if (src.fd < 0)
             return false;
+        // A sample the probe cannot read is a read of the source that failed, told as the copy's
+        // own reads are, before the entry is opened.
+        int probeError = 0;
         flat =
             m_shrinkProbe.CannotShrink(static_cast<std::uint64_t>(st.st_size), level,
                                        [&](std::uint64_t offset, std::uint8_t* buffer, std::size_t length) {
-                                           std::size_t done = 0;
-                                           while (done < length) {
-                                               const ssize_t n = ::pread(src.fd, buffer + done, length - done,
-                                                                         static_cast<off_t>(offset + done));
-                                               if (n < 0 && errno == EINTR)
-                                                   continue;
-                                               if (n <= 0)
-                                                   return false;
-                                               done += static_cast<std::size_t>(n);
-                                           }
-                                           return true;
+                                           if (platform::ReadFileAt(src.fd, buffer, length, offset, path))
+                                               return true;
+                                           probeError = errno;
+                                           return false;
                                        });
+        if (probeError != 0)
+            throw CZipFileException(path, "read", probeError);
     }
 
     CZipEntryHeader header;

@@ -25,7 +25,6 @@ CtBase CChildIndex::Find(const CtBase& element, EleID kind, std::string_view nam
     auto [it, added] = elements_.try_emplace(element.Identity());
     if (added) {
         for (const CtBase& child : element.GetChildEles()) {
-            ++childrenRead_;
             for (const EleID k : kIndexed)
                 if (child.IsNamed(EleName(k))) {
                     it->second.emplace(Key(k, child.GetAttrValByName("name")), child); // the first stays

@@ -22,8 +22,6 @@ public:
     CtBase Find(const CtBase& element, EleID kind, std::string_view name);
     // Forgets every element read (their handles may not outlive the document).
     void Clear();
-    // The children read since the index was made: once each per element asked about.
-    std::uint64_t ChildrenRead() const { return childrenRead_; }
 
 private:
     std::string& Key(EleID kind, std::string_view name);
@@ -32,7 +30,6 @@ private:
     // kind and name -> first child, for each element read
     std::unordered_map<const void*, std::unordered_map<std::string, CtBase>> elements_;
     std::string key_;
-    std::uint64_t childrenRead_ = 0;
 };
 
 } // namespace platform::scl

@@ -1,5 +1,6 @@
 #include "platform/scl/SCLService.h"
 
+#include "platform/FileFaults.h"
 #include "platform/Gbk.h"
 #include "platform/scl/DocInfo.h"
 #include "platform/scl/SclScan.h"
@@ -511,15 +512,9 @@ bool CSCLService::Impl::ParsePiece(int index, pugi::xml_document& into, std::str
         return false;
     }
     // Positioned reads, so that threads share the descriptor.
-    for (std::size_t got = 0; got < to - from;) {
-        const ssize_t n = pread(fd, buffer.data() + got, to - from - got, static_cast<off_t>(from + got));
-        if (n <= 0) {
-            if (n < 0 && errno == EINTR)
-                continue;
-            why = StrFormat("文件(%s)读取错误！", fileName.c_str());
-            return false;
-        }
-        got += static_cast<std::size_t>(n);
+    if (!platform::ReadFileAt(fd, buffer.data(), to - from, from, std::filesystem::path(fileName))) {
+        why = StrFormat("文件(%s)读取错误！", fileName.c_str());
+        return false;
     }
     pugi::xml_parse_result result =
         into.load_buffer_inplace(buffer.data(), buffer.size(), ParseFlags(info), pugi::encoding_utf8);

@@ -161,6 +161,30 @@ TEST(FileFaults, FailuresToListReadOrStatAreToldApartFromAbsence) {
     }
 }
 
+// A positioned read of a whole range: continued across short reads, a file that ends first and a
+// read the seam fails are both failures with their errno.
+TEST(FileFaults, APositionedReadIsWholeOrFailsWithItsReason) {
+    TempDir dir;
+    ASSERT_TRUE(WriteFileBytes(dir / "a.bin", "0123456789"));
+    const int fd = ::open((dir / "a.bin").c_str(), O_RDONLY);
+    ASSERT_GE(fd, 0);
+    char buffer[8] = {};
+    ASSERT_TRUE(ReadFileAt(fd, buffer, 4, 3, dir / "a.bin"));
+    EXPECT_EQ("3456", std::string(buffer, 4));
+    errno = 0;
+    EXPECT_FALSE(ReadFileAt(fd, buffer, 8, 5, dir / "a.bin")) << "the file ends after five bytes";
+    EXPECT_EQ(EIO, errno);
+    {
+        CFileFaults faults;
+        faults.FailNth(FileStep::Read, 1, {}, EACCES);
+        EXPECT_FALSE(ReadFileAt(fd, buffer, 4, 0, dir / "a.bin"));
+        EXPECT_EQ(EACCES, errno);
+        EXPECT_EQ(1, faults.Failed(FileStep::Read));
+        EXPECT_TRUE(ReadFileAt(fd, buffer, 4, 0, dir / "a.bin"));
+    }
+    ::close(fd);
+}
+
 // The nth call of any step fails with the errno asked for; nested plans each count every call.
 TEST(FileFaults, TheNthCallOfAnyStepFailsAndNestedPlansAllCount) {
     TempDir dir;
