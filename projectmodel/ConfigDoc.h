@@ -123,6 +123,8 @@ public:
         std::string groupCount;
         std::function<std::string(int group)> elements;
     };
+    int ReadVariableInfoGroup(CLineCursor& cur, CItemRecord& group, int g, const VariableInfoTexts* texts,
+                              int& itemsRead);
     int ReadVariableInfo(CLineCursor& cur, CItemRecordArray& groups, const VariableInfoTexts* texts = nullptr,
                          std::vector<std::string>* defaulted = nullptr);
 

@@ -480,7 +480,7 @@ int CConfigDoc::ReadVariableInfo(CLineCursor& cur, CItemRecordArray& groups, con
             }
         }
     } defaults{groups, itemsRead, defaulted};
-    std::string line, value;
+    std::string line;
     int count = 0;
     if (!cur.ExpectLine(line, cfgfile::kVariableInfo) || !cur.FileOpenBrace(line) ||
         !cur.FileKeyInt(line, cfgfile::kKeyCount, count))
@@ -493,58 +493,66 @@ int CConfigDoc::ReadVariableInfo(CLineCursor& cur, CItemRecordArray& groups, con
         Tell("组态文本中可变信息组数多于定义!");
         return 0;
     }
-    for (int g = 1; g <= count; ++g) {
-        CItemRecord& group = groups[g - 1];
-        if (!cur.ExpectLine(line, StrFormat(cfgfile::kVariableGroupHead, g).c_str()) ||
-            !cur.FileOpenBrace(line) || !cur.FileKeyValue(line, cfgfile::kKeyCount, value))
+    for (int g = 1; g <= count; ++g)
+        if (!ReadVariableInfoGroup(cur, groups[g - 1], g, texts, itemsRead[static_cast<std::size_t>(g - 1)]))
             return 0;
-        int items = 0, rows = 0;
-        if (std::sscanf(value.c_str(), "%d,%d", &items, &rows) != 2 || items < 0 || rows < 0) {
-            cur.ReportFileError(line);
+    return cur.FileCloseBrace(line);
+}
+
+// Group g (from 1) of a variable-information block: its head, its count of items and rows, and
+// each item's values over the rows; itemsRead counts the items read once the rows are made.
+int CConfigDoc::ReadVariableInfoGroup(CLineCursor& cur, CItemRecord& group, int g,
+                                      const VariableInfoTexts* texts, int& itemsRead) {
+    std::string line, value;
+    if (!cur.ExpectLine(line, StrFormat(cfgfile::kVariableGroupHead, g).c_str()) ||
+        !cur.FileOpenBrace(line) || !cur.FileKeyValue(line, cfgfile::kKeyCount, value))
+        return 0;
+    int items = 0, rows = 0;
+    if (std::sscanf(value.c_str(), "%d,%d", &items, &rows) != 2 || items < 0 || rows < 0) {
+        cur.ReportFileError(line);
+        return 0;
+    }
+    if (items > group.m_items.GetSize()) {
+        if (texts && texts->elements)
+            Tell(texts->elements(g));
+        else
+            Tell(StrFormat("组态文本中%s的元素个数大于定义", group.m_strName.c_str()));
+        return 0;
+    }
+    // Rows come from one count; a table holds about as many rows as its definition's dimension
+    // and a project only so many in all, so a damaged count is refused before anything is
+    // allocated.
+    if (rows > MaxVariableInfoRows(group) || m_nRowsRead + rows > kMaxRowsPerRead) {
+        cur.ReportFileError(line);
+        return 0;
+    }
+    m_nRowsRead += rows;
+    group.m_rows.assign(static_cast<std::size_t>(rows),
+                        CStringArray(static_cast<std::size_t>(group.m_items.GetSize())));
+    itemsRead = 0;
+    for (int i = 0; i < items; ++i) {
+        const COptionItem& item = group.m_items[i];
+        const std::string key = StripBracketPrefix(item.m_strName) + "(" + item.m_strKind + ")=";
+        if (!cur.FileKeyValue(line, key.c_str(), value))
             return 0;
-        }
-        if (items > group.m_items.GetSize()) {
+        // No rows: an empty value holds no values.
+        CStringList values;
+        if (!(rows == 0 && value.empty()))
+            values = SplitToStringList(value, ',');
+        if (values.size() > group.m_rows.size()) {
             if (texts && texts->elements)
                 Tell(texts->elements(g));
             else
-                Tell(StrFormat("组态文本中%s的元素个数大于定义", group.m_strName.c_str()));
+                Tell("信息元素的个数与前项不一致!");
             return 0;
         }
-        // Rows come from one count; a table holds about as many rows as its definition's dimension
-        // and a project only so many in all, so a damaged count is refused before anything is
-        // allocated.
-        if (rows > MaxVariableInfoRows(group) || m_nRowsRead + rows > kMaxRowsPerRead) {
-            cur.ReportFileError(line);
-            return 0;
-        }
-        m_nRowsRead += rows;
-        group.m_rows.assign(static_cast<std::size_t>(rows),
-                            CStringArray(static_cast<std::size_t>(group.m_items.GetSize())));
-        itemsRead[static_cast<std::size_t>(g - 1)] = 0;
-        for (int i = 0; i < items; ++i) {
-            const COptionItem& item = group.m_items[i];
-            const std::string key = StripBracketPrefix(item.m_strName) + "(" + item.m_strKind + ")=";
-            if (!cur.FileKeyValue(line, key.c_str(), value))
-                return 0;
-            // No rows: an empty value holds no values.
-            CStringList values;
-            if (!(rows == 0 && value.empty()))
-                values = SplitToStringList(value, ',');
-            if (values.size() > group.m_rows.size()) {
-                if (texts && texts->elements)
-                    Tell(texts->elements(g));
-                else
-                    Tell("信息元素的个数与前项不一致!");
-                return 0;
-            }
-            for (std::size_t r = 0; r < values.size(); ++r)
-                group.m_rows[r][static_cast<std::size_t>(i)] = values[r];
-            itemsRead[static_cast<std::size_t>(g - 1)] = i + 1;
-        }
-        if (!cur.FileCloseBrace(line))
-            return 0;
+        for (std::size_t r = 0; r < values.size(); ++r)
+            group.m_rows[r][static_cast<std::size_t>(i)] = values[r];
+        itemsRead = i + 1;
     }
-    return cur.FileCloseBrace(line);
+    if (!cur.FileCloseBrace(line))
+        return 0;
+    return 1;
 }
 
 int CConfigDoc::ReadDeviceInfo(CLineCursor& cur) {
