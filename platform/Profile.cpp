@@ -1,5 +1,6 @@
 #include "platform/Profile.h"
 
+#include "platform/FileFaults.h"
 #include "platform/Gbk.h"
 #include "platform/Text.h"
 #include "platform/TextFile.h"
@@ -98,16 +99,21 @@ std::map<std::string, CacheItem> g_cache;
 
 // The parsed file, or null when it cannot be read.
 std::shared_ptr<const Parsed> Load(const std::filesystem::path& file, int* error = nullptr) {
-    std::error_code ec;
-    const auto time = std::filesystem::last_write_time(file, ec);
-    const auto size = ec ? 0 : std::filesystem::file_size(file, ec);
-    if (ec) {
+    const PathStat stat = StatPath(file);
+    if (!stat.exists && !stat.Failed()) {
         if (error)
-            *error = ec.value();
+            *error = ENOENT;
         return nullptr;
     }
+    // The size and time only tell a changed file from the cached one: a look that failed passes
+    // the cache by, and the read below tells whether the file can be read.
+    std::error_code ec;
+    const auto time =
+        stat.Failed() ? std::filesystem::file_time_type{} : std::filesystem::last_write_time(file, ec);
+    const bool known = !stat.Failed() && !ec;
+    const auto size = stat.size;
     std::string key = file.string();
-    {
+    if (known) {
         std::lock_guard lock(g_cacheMutex);
         auto it = g_cache.find(key);
         if (it != g_cache.end() && it->second.time == time && it->second.size == size)
@@ -123,7 +129,10 @@ std::shared_ptr<const Parsed> Load(const std::filesystem::path& file, int* error
     std::lock_guard lock(g_cacheMutex);
     if (g_cache.size() > 64)
         g_cache.clear();
-    g_cache[key] = CacheItem{time, size, parsed};
+    if (known)
+        g_cache[key] = CacheItem{time, size, parsed};
+    else
+        g_cache.erase(key);
     return parsed;
 }
 
@@ -196,7 +205,9 @@ public:
         std::filesystem::path folder = file.parent_path();
         if (folder.empty())
             folder = ".";
-        fd_ = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        fd_ = FileStepFails(FileStep::Lock, folder)
+                  ? -1
+                  : ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
         while (fd_ >= 0 && ::flock(fd_, LOCK_EX) != 0 && errno == EINTR) {
         }
     }
@@ -283,10 +294,9 @@ bool EditFile(std::string_view section, const KeyValues& keys, Edit what, const 
     FolderLock lock(ResolveFileLinks(file));
     std::string bytes;
     std::vector<RawLine> raw;
-    std::error_code ec;
-    if (ReadFileBytes(file, bytes))
+    if (const int failed = ReadWholeFile(file, bytes); failed == 0)
         raw = SplitRawLines(bytes);
-    else if (std::filesystem::exists(file, ec) || ec)
+    else if (failed != ENOENT)
         return false; // a file that cannot be read is not replaced by the one key
     else if (what != Edit::Set)
         return true; // nothing to delete

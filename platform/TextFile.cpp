@@ -112,6 +112,57 @@ bool CFileWriter::Close() {
     return ok;
 }
 
+CFileReader::~CFileReader() {
+    Close();
+}
+
+int CFileReader::Open(const std::filesystem::path& path) {
+    Close();
+    path_ = path;
+    error_ = 0;
+    if (FileStepFails(FileStep::Open, path))
+        return error_ = errno;
+    fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd_ < 0)
+        return error_ = errno;
+    struct stat st {};
+    if (::fstat(fd_, &st) != 0)
+        error_ = errno;
+    else if (S_ISDIR(st.st_mode))
+        error_ = EISDIR;
+    if (error_ != 0) {
+        Close();
+        return error_;
+    }
+    size_ = static_cast<std::uintmax_t>(st.st_size);
+    return 0;
+}
+
+long CFileReader::Read(void* buffer, std::size_t length) {
+    if (fd_ < 0) {
+        error_ = EBADF;
+        return -1;
+    }
+    const long n = ReadFileChunk(fd_, buffer, length, path_);
+    if (n < 0)
+        error_ = errno;
+    return n;
+}
+
+bool CFileReader::Seek(std::uintmax_t offset) {
+    if (fd_ >= 0 && ::lseek(fd_, static_cast<off_t>(offset), SEEK_SET) >= 0)
+        return true;
+    error_ = fd_ < 0 ? EBADF : errno;
+    return false;
+}
+
+void CFileReader::Close() {
+    if (fd_ >= 0)
+        ::close(fd_);
+    fd_ = -1;
+    size_ = 0;
+}
+
 namespace {
 
 constexpr std::string_view kTempEnd = ".tmp";

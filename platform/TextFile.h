@@ -2,6 +2,7 @@
 // Text files in GBK: a line reader that yields UTF-8 lines with their numbers, and the one writer
 // that converts UTF-8 to GBK and ends every line with CR LF, as the unit's files need (to a file,
 // or to bytes in memory for a file written or read as a whole).
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <functional>
@@ -58,6 +59,37 @@ private:
     std::FILE* file_ = nullptr;
     std::filesystem::path path_;
     bool ok_ = false;
+};
+
+// A file read piece by piece through the fault seam (Open once, Read per chunk): for files too
+// big to be read whole, or read from a place within them.
+class CFileReader {
+public:
+    CFileReader() = default;
+    ~CFileReader();
+    CFileReader(const CFileReader&) = delete;
+    CFileReader& operator=(const CFileReader&) = delete;
+
+    // Opens a plain file for reading: 0, or the errno of the failure (ENOENT: no file is there;
+    // EISDIR: a folder is).
+    int Open(const std::filesystem::path& path);
+    bool IsOpen() const { return fd_ >= 0; }
+    // The file's size when it was opened.
+    std::uintmax_t Size() const { return size_; }
+    // Reads up to length bytes from the current place: the count read (0 at the end), or -1 with
+    // Error() set.
+    long Read(void* buffer, std::size_t length);
+    // Moves the current place to offset from the start; false with Error() set on failure.
+    bool Seek(std::uintmax_t offset);
+    // The errno of the last failure (0: none).
+    int Error() const { return error_; }
+    void Close();
+
+private:
+    int fd_ = -1;
+    std::uintmax_t size_ = 0;
+    int error_ = 0;
+    std::filesystem::path path_;
 };
 
 class CGbkLineReader {

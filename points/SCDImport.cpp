@@ -2,6 +2,8 @@
 
 #include "points/ScdImportWalk.h"
 
+#include "platform/FileFaults.h"
+
 namespace points {
 
 CSCDImport::CSCDImport() = default;
@@ -53,10 +55,8 @@ int CSCDImport::LoadSCDFile(CConfigDoc& doc, const std::string& path) {
         return 0;
     doc.m_sclService->SetXmlFileName(path);
     // The cache written from this file carries its size as its bound.
-    std::error_code sizeError;
-    fileBytes_ = fs::file_size(path, sizeError);
-    if (sizeError)
-        fileBytes_ = 0;
+    // (A file that cannot be looked at fails the load below, which tells why.)
+    fileBytes_ = platform::StatPath(path).size;
     progress_->Show("正在载入数据模型，请稍候……");
     SetProgressPos(0);
     progress_->SetWaitCursor(true);
@@ -69,7 +69,7 @@ int CSCDImport::LoadSCDFile(CConfigDoc& doc, const std::string& path) {
     if (!loaded) {
         progress_->SetWaitCursor(false);
         // A file refused for its text is told where; a markup error as the import always has.
-        platform::MessageBox(doc.m_sclService->IsRefusedContent()
+        platform::MessageBox(doc.m_sclService->IsRefusedContent() || doc.m_sclService->IsUnreadFile()
                                  ? "导入SCD失败：" + doc.m_sclService->GetErrorText() + "!"
                                  : std::string("导入SCD失败：解析文件失败!"));
         SetProgressPos(100);

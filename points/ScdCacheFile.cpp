@@ -43,8 +43,7 @@ CScdCacheWriter::~CScdCacheWriter() {
 void CScdCacheWriter::Open(std::size_t models, std::uint64_t scdBytes) {
     Discard();
     const fs::path temp = TempPath();
-    std::error_code ec;
-    fs::create_directories(temp.parent_path(), ec);
+    platform::MakeFolders(temp.parent_path());
     out_ = std::make_unique<platform::CFileWriter>();
     out_->Open(temp); // a failure shows when the file is closed
     platform::CArchive head;

@@ -18,8 +18,8 @@
 #include "platform/TextFile.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
-#include <fstream>
 #include <set>
 #include <unordered_map>
 
@@ -137,17 +137,18 @@ void TellImported() {
 bool CopyScdFile(const fs::path& source, const fs::path& target) {
     fs::path temp = target;
     temp += ".part";
-    std::ifstream in(source, std::ios::binary);
+    platform::CFileReader in;
     platform::CFileWriter out;
-    bool ok = !platform::FileStepFails(platform::FileStep::Copy, target) &&
-              !platform::FileStepFails(platform::FileStep::Open, source) && in && out.Open(temp);
+    bool ok =
+        !platform::FileStepFails(platform::FileStep::Copy, target) && in.Open(source) == 0 && out.Open(temp);
     std::string chunk(1 << 20, '\0');
-    while (ok && in) {
-        in.read(chunk.data(), static_cast<std::streamsize>(chunk.size()));
-        const std::streamsize n = in.gcount();
-        if (n > 0)
-            out.Write(std::string_view(chunk.data(), static_cast<std::size_t>(n)));
-        ok = !in.bad();
+    while (ok) {
+        const long n = in.Read(chunk.data(), chunk.size());
+        if (n <= 0) {
+            ok = n == 0;
+            break;
+        }
+        out.Write(std::string_view(chunk.data(), static_cast<std::size_t>(n)));
     }
     ok = out.Close() && ok && platform::RenameFile(temp, target);
     if (!ok)
@@ -249,8 +250,9 @@ namespace {
 // the project loads without its models until the next import writes it again.
 void TellRefusedCache(const fs::path& file, const char* why) {
     static std::set<std::string> told;
+    // The time is learned past the seam: it only tells one refused file from its next version.
     std::error_code ec;
-    const auto size = fs::file_size(file, ec);
+    const auto size = platform::StatPath(file).size;
     const auto time = fs::last_write_time(file, ec).time_since_epoch().count();
     if (!told.insert(file.string() + "\n" + std::to_string(size) + "\n" + std::to_string(time)).second)
         return;
@@ -266,20 +268,35 @@ int CConfigDoc::LoadIEDListFromSCD() {
     const fs::path file = platform::JoinPath(LibraryFolder(), "UserDefine\\IEDListFromSCD.dat");
     // The cache is read within what an import may write under the walk's ceilings, whether or not
     // it carries the trailer; a trailer must record exactly the bytes before it.
-    std::error_code ec;
-    const std::uintmax_t fileBytes = fs::file_size(file, ec);
-    if (ec)
+    // The cache only speeds up the library: an import rebuilds it from the SCD file, and nothing
+    // but an import writes it. One that is there but cannot be read is told all the same, and
+    // counted as an unread library file, so that the project is not saved without its models.
+    const platform::PathStat stat = platform::StatPath(file);
+    if (stat.Failed()) {
+        CUnreadFiles::Note(file, stat.error, true);
+        return 0;
+    }
+    if (!stat.exists)
         return 0; // no cache, silently
+    const std::uintmax_t fileBytes = stat.size;
     constexpr const char* kDamaged = "已损坏";
     CScdCacheBound bound;
     bound.cacheBytes = fileBytes;
     if (fileBytes >= 5 + CScdCacheBound::kTrailerBytes) {
-        std::ifstream in(file, std::ios::binary);
+        platform::CFileReader in;
         std::string tail(CScdCacheBound::kTrailerBytes, '\0');
-        in.seekg(static_cast<std::streamoff>(fileBytes - tail.size()));
-        in.read(tail.data(), static_cast<std::streamsize>(tail.size()));
-        if (!in)
+        long got = -1;
+        if (in.Open(file) == 0 && in.Seek(fileBytes - tail.size()))
+            got = in.Read(tail.data(), tail.size());
+        if (got < 0) {
+            CUnreadFiles::Note(file, in.Error() != 0 ? in.Error() : EIO, true);
             return 0;
+        }
+        if (static_cast<std::size_t>(got) != tail.size()) {
+            // Cut short since it was looked at.
+            TellRefusedCache(file, kDamaged);
+            return 0;
+        }
         if (CScdCacheBound::FromTrailer(tail, bound) &&
             bound.cacheBytes + CScdCacheBound::kTrailerBytes != fileBytes) {
             TellRefusedCache(file, kDamaged);
@@ -291,9 +308,12 @@ int CConfigDoc::LoadIEDListFromSCD() {
         TellRefusedCache(file, kBeyond);
         return 0;
     }
-    platform::CArchive ar;
-    if (!platform::CArchive::LoadFromFile(file, ar))
+    std::string bytes;
+    if (const int failed = platform::ReadWholeFile(file, bytes); failed != 0) {
+        CUnreadFiles::Note(file, failed, true);
         return 0;
+    }
+    platform::CArchive ar(std::move(bytes));
     std::vector<CDeviceTemplate> models;
     try {
         ar.Skip(1);

@@ -2,6 +2,7 @@
 // tracks. Adding, extracting, attributes and encryption live in their own files.
 #include "ziparchive/ZipArchive.h"
 
+#include "platform/FileFaults.h"
 #include "platform/Gbk.h"
 
 #include <algorithm>
@@ -195,11 +196,9 @@ bool CZipArchive::IsSafeEntryName(const std::string& name) {
 }
 
 bool CZipArchive::ForceDirectory(const std::string& path) {
-    std::error_code ec;
     if (path.empty())
         return false;
-    if (fs::is_directory(path, ec))
+    if (platform::StatPath(path).folder)
         return true;
-    fs::create_directories(path, ec);
-    return fs::is_directory(path, ec);
+    return platform::MakeFolders(path) == 0 && platform::StatPath(path).folder;
 }

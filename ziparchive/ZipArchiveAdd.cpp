@@ -41,7 +41,7 @@ bool CZipArchive::PrepareAdd(const std::string& path, bool fullPath, std::string
     name = StoredNameFor(path, fullPath);
     if (name.empty() || !IsSafeEntryName(name))
         return false;
-    if (::stat(path.c_str(), &st) != 0)
+    if (platform::FileStepFails(platform::FileStep::Stat, path) || ::stat(path.c_str(), &st) != 0)
         return false;
     const bool isDir = S_ISDIR(st.st_mode);
     if (!isDir && !S_ISREG(st.st_mode))
@@ -115,7 +115,7 @@ bool CZipArchive::OpenNewEntry(CZipEntryHeader& header, int level, const std::st
     if (sourcePath.empty())
         return OpenNewEntryFrom(header, level, nullptr);
     struct stat st {};
-    if (::stat(sourcePath.c_str(), &st) != 0)
+    if (platform::FileStepFails(platform::FileStep::Stat, sourcePath) || ::stat(sourcePath.c_str(), &st) != 0)
         return false;
     return OpenNewEntryFrom(header, level, &st);
 }

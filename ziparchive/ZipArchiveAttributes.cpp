@@ -1,5 +1,6 @@
 // What an extracted file or folder takes from its entry: the modification time, and the mode its
 // attributes give (Unix modes with the process's umask, or the MS-DOS read-only bit).
+#include "platform/FileFaults.h"
 #include "ziparchive/ZipArchive.h"
 
 #include <cstdio>
@@ -72,12 +73,12 @@ bool CZipArchive::EntryMode(const CZipEntryHeader& header, mode_t current, mode_
 
 bool CZipArchive::SetAttributes(const std::string& path, const CZipEntryHeader& header) {
     struct stat st {};
-    if (::stat(path.c_str(), &st) != 0)
+    if (platform::FileStepFails(platform::FileStep::Stat, path) || ::stat(path.c_str(), &st) != 0)
         return false;
     mode_t mode = 0;
     if (!EntryMode(header, st.st_mode, Umask(), mode))
         return true;
-    return ::chmod(path.c_str(), mode) == 0;
+    return platform::ChangeMode(path, mode) == 0;
 }
 
 bool CZipArchive::SetFileAttributes(int fd, const CZipEntryHeader& header) {

@@ -1,5 +1,6 @@
 // Extracting one entry: positioned at its data, inflated (or copied) with its CRC checked and no
 // more than its declared size produced, and written to a new file under the target folder.
+#include "platform/FileFaults.h"
 #include "ziparchive/ZipArchive.h"
 #include "ziparchive/ZipArchiveUtil.h"
 
@@ -244,11 +245,11 @@ bool CZipArchive::ExtractFile(int index, const std::string& folder, bool fullPat
             throw CZipFileException(target, "close", errno);
     } catch (...) {
         // No half-written or corrupt file is left behind.
-        ::unlink(target.c_str());
+        platform::RemoveFile(target);
         throw;
     }
     if (ret == -1)
-        ::unlink(target.c_str());
+        platform::RemoveFile(target);
     return ret == 1;
 }
 
@@ -257,14 +258,21 @@ int CZipArchive::CreateTargetFile(const std::string& target, const std::string& 
     // link) is replaced rather than written through, and a new file spares the file system the
     // flush it starts when a truncated file is closed.
     const int flags = O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW;
-    int fd = ::open(target.c_str(), flags, 0666);
+    auto create = [&] {
+        return platform::FileStepFails(platform::FileStep::Open, target)
+                   ? -1
+                   : ::open(target.c_str(), flags, 0666);
+    };
+    int fd = create();
     if (fd < 0 && errno == ENOENT && MakeFolder(parent)) {
         // The folder went away since the last file (removed between two calls).
-        fd = ::open(target.c_str(), flags, 0666);
+        fd = create();
     }
     if (fd < 0 && errno == EEXIST) {
-        ::unlink(target.c_str());
-        fd = ::open(target.c_str(), flags, 0666);
+        // A file only: unlink leaves a folder of the name, and the create then fails.
+        if (!platform::FileStepFails(platform::FileStep::Remove, target))
+            ::unlink(target.c_str());
+        fd = create();
     }
     if (fd < 0)
         throw CZipFileException(target, "create", errno);

@@ -1,6 +1,7 @@
 // Extracting a whole archive: the folders are made first, then the files are inflated and
 // written on several threads, each with its own handle on the archive file. The files and their
 // bytes are those that extracting the entries one by one gives.
+#include "platform/FileFaults.h"
 #include "ziparchive/ZipArchive.h"
 #include "ziparchive/ZipArchiveUtil.h"
 
@@ -63,24 +64,26 @@ void CZipArchive::ExtractJournal::AddFile(std::string path) {
 
 void CZipArchive::ExtractJournal::Undo() {
     std::lock_guard lock(mutex);
-    std::error_code ec;
     for (const std::string& f : files)
-        fs::remove(f, ec);
+        platform::RemoveFile(f);
     for (auto it = folders.rbegin(); it != folders.rend(); ++it)
-        fs::remove_all(*it, ec);
+        platform::RemoveTree(*it);
     files.clear();
     folders.clear();
 }
 
 bool CZipArchive::MakeFolder(const std::string& path) {
-    std::error_code ec;
-    if (fs::is_directory(path, ec))
+    if (platform::StatPath(path).folder)
         return true;
     // The outermost folder this creation makes: removing it undoes the whole creation.
     fs::path top;
     if (m_pJournal) {
         for (fs::path p = path; !p.empty(); p = p.parent_path()) {
-            if (fs::exists(fs::symlink_status(p, ec)))
+            // A link is looked at itself; one that cannot be looked at is taken as there, so
+            // that an undo never removes what this creation did not make.
+            std::error_code ec;
+            if (platform::FileStepFails(platform::FileStep::Stat, p) ||
+                fs::symlink_status(p, ec).type() != fs::file_type::not_found)
                 break;
             top = p;
             if (p == p.parent_path())
@@ -101,17 +104,18 @@ void CZipArchive::CheckExtractLimits(const std::string& folder) const {
         declared += h->m_uUncomprSize;
         files += h->IsDirectory() ? 0 : 1;
     }
-    std::error_code ec;
-    const std::uint64_t archiveSize = fs::file_size(m_szArchivePath, ec);
-    const bool ratioOk = declared <= m_limits.ratioFloor || ec ||
+    const platform::PathStat archive = platform::StatPath(m_szArchivePath);
+    const std::uint64_t archiveSize = archive.size;
+    const bool ratioOk = declared <= m_limits.ratioFloor || !archive.file ||
                          declared / std::max<std::uint64_t>(archiveSize, 1) < m_limits.maxRatio;
     if (declared > m_limits.maxTotal || !ratioOk)
         ThrowError(CZipException::codeTooLarge);
     if (!m_limits.checkFreeSpace)
         return;
     // The file system of the nearest folder that exists: the target may not be there yet.
+    std::error_code ec;
     fs::path at = fs::absolute(fs::path(folder), ec);
-    while (!at.empty() && !fs::is_directory(at, ec) && at != at.parent_path())
+    while (!at.empty() && !platform::StatPath(at).folder && at != at.parent_path())
         at = at.parent_path();
     struct statvfs vfs {};
     if (at.empty() || ::statvfs(at.c_str(), &vfs) != 0)

@@ -1,5 +1,6 @@
 #include "ziparchive/ZipBigFile.h"
 
+#include "platform/FileFaults.h"
 #include "ziparchive/ZipException.h"
 
 #include <cerrno>
@@ -48,7 +49,8 @@ void CZipBigFile::Open(const std::string& path, int flags) {
         if (!(flags & modeNoTruncate))
             oflags |= O_TRUNC;
     }
-    int fd = ::open(path.c_str(), oflags, 0666);
+    int fd =
+        platform::FileStepFails(platform::FileStep::Open, path) ? -1 : ::open(path.c_str(), oflags, 0666);
     if (fd < 0)
         throw CZipFileException(path, "open", errno);
     struct stat st {};

@@ -1,11 +1,13 @@
 #include "ziparchive/ZipVolumeStorage.h"
 
+#include "platform/FileFaults.h"
 #include "platform/Text.h"
 #include "ziparchive/ZipBytes.h"
 #include "ziparchive/ZipEntryHeader.h"
 #include "ziparchive/ZipException.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -296,11 +298,9 @@ void CZipVolumeStorage::Close(bool afterException) {
                 m_file.Close();
                 std::string target = VolumeName(m_iCurrentDisk, true);
                 if (last != target) {
-                    std::error_code ec;
-                    std::filesystem::remove(target, ec);
-                    std::filesystem::rename(last, target, ec);
-                    if (ec)
-                        throw CZipFileException(target, "rename", ec.value());
+                    // The rename replaces the file of the name.
+                    if (!platform::RenameFile(last, target))
+                        throw CZipFileException(target, "rename", errno);
                 }
                 m_file.SetFilePath(target);
             } else {

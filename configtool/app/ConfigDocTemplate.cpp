@@ -3,6 +3,7 @@
 #include "configtool/app/ConfigToolApp.h"
 #include "configtool/app/MainFrame.h"
 #include "editors/views/ConfigFrame.h"
+#include "platform/FileFaults.h"
 #include "platform/ui/WidgetPrompt.h"
 #include "projectmodel/ProjectContext.h"
 
@@ -101,8 +102,8 @@ CConfigDoc* CConfigDocTemplate::OpenProject(const std::string& path) {
     auto doc = std::make_unique<CConfigDoc>();
     doc->MakeCurrent();
     // A project that cannot be read is not shown as if it had been opened (the reason was shown).
-    std::error_code ec;
-    const bool exists = std::filesystem::is_regular_file(path, ec);
+    // One that cannot be looked at is left to the open, which tells why it cannot be read.
+    const bool exists = platform::StatPath(path).file;
     if (!exists)
         doc->OnOpenDocument(path); // tells that the file cannot be opened
     if (!exists || !doc->OpenProject(path)) {

@@ -11,6 +11,7 @@
 #include "configtool/shellui/WizardSheet.h"
 #include "editors/views/ConfigOverView.h"
 #include "editors/views/InPlaceEditor.h"
+#include "platform/FileFaults.h"
 #include "platform/Paths.h"
 #include "platform/Prompt.h"
 #include "platform/Text.h"
@@ -337,8 +338,9 @@ void CMainFrame::OnOpenRecent(std::size_t i) {
     if (i >= m_recent.GetPaths().size() || !m_app.RefuseWhileJob())
         return;
     const std::string path = m_recent.GetPaths()[i];
-    if (!OpenProjectPath(path) && !std::filesystem::exists(path)) {
-        // A project that is gone leaves the list, as it did with the class library.
+    if (!OpenProjectPath(path) && !platform::StatPath(path).exists && !platform::StatPath(path).Failed()) {
+        // A project that is gone leaves the list, as it did with the class library; one that
+        // could not be looked at stays.
         m_recent.Remove(path);
         SaveRecentFiles();
         UpdateRecentMenu();

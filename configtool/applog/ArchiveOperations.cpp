@@ -68,8 +68,13 @@ int CArchiveOperations::CreateZip(const std::string& path) {
 }
 
 int CArchiveOperations::OpenZip(const std::string& path) {
-    std::error_code ec;
-    if (path.empty() || !fs::is_regular_file(path, ec)) {
+    const platform::PathStat stat = path.empty() ? platform::PathStat{} : platform::StatPath(path);
+    if (stat.Failed()) {
+        m_log.WriteLog(platform::StrFormat("要打开的压缩文件无法读取！文件名：%s（%s）", path.c_str(),
+                                           platform::ErrorText(stat.error).c_str()));
+        return 0;
+    }
+    if (!stat.file) {
         m_log.WriteLog(platform::StrFormat("要打开的压缩文件不存在！文件名：%s", path.c_str()));
         return 0;
     }
@@ -168,8 +173,7 @@ int CArchiveOperations::CompressFolder(const std::string& folderIn) {
     m_lastFailure.clear();
     // Packing into no archive, or a folder that is not there, would pass an empty or missing
     // archive off as the project; so would a walk or a read that failed part way.
-    std::error_code ec;
-    if (m_zip.IsClosed() || !fs::is_directory(root, ec))
+    if (m_zip.IsClosed() || !platform::StatPath(root).folder)
         m_bZipError = true;
     m_zip.SetRootPath(root);
     std::vector<ZipFileItem> list;

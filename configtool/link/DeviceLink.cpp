@@ -11,6 +11,7 @@
 #include "platform/Text.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <filesystem>
 #include <limits>
@@ -357,14 +358,20 @@ int CDeviceLink::DoDownloadFile(const std::string& localPath, const std::string&
     if (!CanStartTransfer("下载"))
         return 0;
     localPath_ = localPath;
-    std::error_code ec;
     const std::filesystem::path path(localPath);
-    if (!std::filesystem::is_regular_file(path, ec) || !(file_ = std::fopen(path.c_str(), "rb")))
-        return RefuseStart("打开文件 " + localPath + " 失败!");
+    // A file that is there but cannot be looked at or opened is told with the reason.
+    const platform::PathStat stat = platform::StatPath(path);
+    int error = stat.Failed() ? stat.error : (stat.file ? 0 : ENOENT);
+    if (error == 0 && (platform::FileStepFails(platform::FileStep::Open, path) ||
+                       !(file_ = std::fopen(path.c_str(), "rb"))))
+        error = errno;
+    if (error != 0)
+        return RefuseStart("打开文件 " + localPath + " 失败!" +
+                           (error == ENOENT ? std::string() : "（" + platform::ErrorText(error) + "）"));
     SetFileBuffer();
     fileOpen_ = true;
-    const auto size = std::filesystem::file_size(path, ec);
-    if (ec || size > static_cast<std::uintmax_t>(std::numeric_limits<std::int32_t>::max()))
+    const auto size = stat.size;
+    if (size > static_cast<std::uintmax_t>(std::numeric_limits<std::int32_t>::max()))
         return RefuseStart("文件 " + localPath + " 太大, 不能下载!");
     fileLength_ = static_cast<std::int32_t>(size);
     try {
@@ -391,9 +398,13 @@ int CDeviceLink::DoUploadFile(const std::string& localPath, const std::string& r
 
 int CDeviceLink::SendNextDataPacket(std::uint8_t board) {
     const std::size_t want = static_cast<std::size_t>(std::min<std::int32_t>(fileLength_, kPacketData));
-    const std::size_t len = want ? std::fread(buffer_.data(), 1, want, file_) : 0;
-    if (len < want && std::ferror(file_)) {
-        FailTransfer("读文件 " + localPath_ + " 失败!");
+    // The seam is asked before each piece is read from the file being sent.
+    const bool failed = want && platform::FileStepFails(platform::FileStep::Read, localPath_);
+    const int error = failed ? errno : 0;
+    const std::size_t len = want && !failed ? std::fread(buffer_.data(), 1, want, file_) : 0;
+    if (failed || (len < want && std::ferror(file_))) {
+        FailTransfer("读文件 " + localPath_ + " 失败!" +
+                     (error != 0 ? "（" + platform::ErrorText(error) + "）" : std::string()));
         return 0;
     }
     if (len > 0 || packetNo_ == 0) {

@@ -57,7 +57,7 @@ CProjectFolderRules::Check CProjectFolderRules::CheckNewProject(std::string_view
     if (platform::FileStepFails(platform::FileStep::Stat, path))
         return Check::Exists;
     const fs::file_status status = fs::symlink_status(path, ec);
-    if (fs::exists(status) ||
+    if (status.type() != fs::file_type::not_found ||
         (ec && ec != std::errc::no_such_file_or_directory && ec != std::errc::not_a_directory))
         return Check::Exists;
     return Check::Ok;

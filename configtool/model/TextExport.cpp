@@ -1,5 +1,6 @@
 #include "configtool/model/TextExport.h"
 
+#include "platform/FileFaults.h"
 #include "platform/Gbk.h"
 #include "platform/Text.h"
 
@@ -43,9 +44,8 @@ std::string CTextExport::DefaultName(const std::string& title, const std::option
 
 std::filesystem::path CTextExport::InitialFolder(const std::filesystem::path& projectsFolder,
                                                  const std::string& projectName) {
-    std::error_code ec;
     const std::filesystem::path project = projectsFolder / projectName;
-    if (!projectName.empty() && std::filesystem::is_directory(project, ec))
+    if (!projectName.empty() && platform::StatPath(project).folder)
         return project;
     return projectsFolder;
 }

@@ -30,12 +30,11 @@ int CNetMagThread::FailDownload() {
 }
 
 bool CNetMagThread::PrepareDownload(DownloadJob& job) {
-    std::error_code ec;
     const fs::path projects = m_host->ProjectsFolder();
-    fs::create_directories(projects, ec);
+    platform::MakeFolders(projects);
     job.downFolder = projects / "DownTemp";
     // What an earlier download left there must not be packed into this one's archive.
-    if (!platform::RemoveTree(job.downFolder) || fs::exists(job.downFolder, ec)) {
+    if (!platform::RemoveTree(job.downFolder)) {
         ErrorLine("无法清除下装文件夹 " + PathText(job.downFolder));
         return false;
     }
@@ -57,8 +56,8 @@ bool CNetMagThread::PrepareDownload(DownloadJob& job) {
     job.pack = job.downFolder / job.name;
     job.copyFolder = job.pack / job.versionName;
     job.mainFile = job.copyFolder / (job.doc->m_boardCfg.m_strUnitName + ".ini");
-    fs::create_directories(job.copyFolder, ec);
-    if (!fs::is_directory(job.copyFolder, ec)) {
+    platform::MakeFolders(job.copyFolder);
+    if (!platform::StatPath(job.copyFolder).folder) {
         ErrorLine("无法创建下装文件夹 " + PathText(job.copyFolder));
         return false;
     }

@@ -71,15 +71,12 @@ CNetMagThread::Fetch CNetMagThread::FetchFile(UploadJob& job, const fs::path& lo
         r = Fetch::Failed;
     m_pLink->SetUploadLimit(unitlink::kMaxTransferLength);
     if (r == Fetch::Done) {
-        std::error_code ec;
-        const auto size = fs::file_size(local, ec);
-        job.budget.Charge(ec ? 0 : size);
+        job.budget.Charge(platform::StatPath(local).size);
         return r;
     }
     // A file that did not arrive whole is not left behind; when it cannot be removed the upload
     // cannot go on, or it would carry the torn file.
-    std::error_code ec;
-    if (!platform::RemoveFile(local) && fs::exists(local, ec)) {
+    if (!platform::RemoveFile(local)) {
         const std::string text = "无法删除未上装完整的文件 " + PathText(local);
         ErrorLine(text);
         LogLine(text);
@@ -109,7 +106,7 @@ std::uint64_t CNetMagThread::FreeSpace(const fs::path& folder) const {
 bool CNetMagThread::PrepareUpload(UploadJob& job) {
     std::error_code ec;
     const fs::path projects = m_host->ProjectsFolder();
-    fs::create_directories(projects, ec);
+    platform::MakeFolders(projects);
     job.upFolder = projects / "UpTemp";
     job.budget = CUploadBudget(m_uploadTotal);
     // An upload ended between its two renames left the last good one under the other name: it
@@ -136,14 +133,14 @@ bool CNetMagThread::PrepareUpload(UploadJob& job) {
     }
     // Nothing of an upload that was cut off may mix into this one.
     job.stage = IncomingFolder(job.upFolder);
-    if (!platform::RemoveTree(job.stage) || fs::exists(job.stage, ec)) {
+    if (!platform::RemoveTree(job.stage)) {
         ErrorLine("无法清除上装文件夹 " + PathText(job.stage));
         return false;
     }
     job.fetch = job.stage / "Project";
     job.mainFile = job.fetch / kUnitMainFile;
-    fs::create_directories(job.fetch, ec);
-    if (!fs::is_directory(job.fetch, ec)) {
+    platform::MakeFolders(job.fetch);
+    if (!platform::StatPath(job.fetch).folder) {
         ErrorLine("无法创建上装文件夹 " + PathText(job.fetch));
         return false;
     }
@@ -324,9 +321,8 @@ bool CNetMagThread::UnpackArchive(UploadJob& job) {
         const std::string text = StrFormat("解压缩文件失败！压缩文件名：%s", PathText(zipPath).c_str());
         ErrorLine(text);
         LogLine(text);
-        std::error_code ec;
-        fs::remove_all(unpackedProject, ec);
-        fs::remove(zipPath, ec);
+        platform::RemoveTree(unpackedProject);
+        platform::RemoveFile(zipPath);
         return true;
     }
     job.unpacked = true;

@@ -4,6 +4,7 @@
 #include "debugger/core/DeviceLink.h"
 #include "debugger/core/DeviceRequests.h"
 #include "debugger/core/ValueText.h"
+#include "platform/FileFaults.h"
 #include "unitlink/BodyReader.h"
 #include "unitlink/RequestBodies.h"
 
@@ -177,9 +178,8 @@ void CAnswerDispatcher::FinishUpload() {
         return;
     const std::string fileName = UploadSaveName(link_.transferName_);
     const std::filesystem::path program = link_.Data().m_programFolder;
-    std::error_code ec;
     const std::filesystem::path tmp = program / ".." / "Tmp";
-    const std::string folder = (std::filesystem::is_directory(tmp, ec) ? tmp : program).string() + "/";
+    const std::string folder = (platform::StatPath(tmp).folder ? tmp : program).string() + "/";
     // The save dialog comes up once this frame has been handled.
     IQuorvexShell* shellPtr = &shell;
     shell.Later([shellPtr, folder, fileName, data] {

@@ -5,15 +5,17 @@
 #include "debugger/core/Iec103Handler.h"
 #include "debugger/core/NetCfg.h"
 
+#include "platform/FileFaults.h"
 #include "platform/Gbk.h"
 #include "platform/Profile.h"
 #include "platform/Prompt.h"
 #include "platform/Text.h"
+#include "platform/TextFile.h"
 #include "unitlink/FrameLayout.h"
 #include "unitlink/LinkTexts.h"
 
 #include <algorithm>
-#include <fstream>
+#include <cerrno>
 #include <new>
 
 namespace quorvex {
@@ -266,29 +268,36 @@ int CDeviceLink::StartDownload(const std::string& localPath, const std::string& 
     transferName_ = targetName;
     retries_ = 0;
     chunk_ = 0;
-    std::ifstream in(std::filesystem::path(localPath), std::ios::binary);
-    if (!in) {
-        platform::MessageBox("打开文件出错", "错误信息", platform::Icon::Error);
+    // A file that is there but cannot be looked at or read is told with its name and the reason.
+    auto cannotRead = [&](int error) {
+        platform::MessageBox(error == ENOENT
+                                 ? std::string("打开文件出错")
+                                 : "打开文件 " + localPath + " 出错（" + platform::ErrorText(error) + "）",
+                             "错误信息", platform::Icon::Error);
+        EndTransfer();
+        return 0;
+    };
+    const platform::PathStat stat = platform::StatPath(localPath);
+    if (stat.Failed() || !stat.exists)
+        return cannotRead(stat.Failed() ? stat.error : ENOENT);
+    if (stat.size > kMaxDownload) {
+        platform::MessageBox("文件大小有误.", "错误信息", platform::Icon::Error);
         EndTransfer();
         return 0;
     }
-    in.seekg(0, std::ios::end);
-    const std::streamoff size = in.tellg();
-    in.seekg(0, std::ios::beg);
-    if (size < 0 || size > static_cast<std::streamoff>(kMaxDownload)) {
+    std::string bytes;
+    if (const int error = platform::ReadWholeFile(localPath, bytes); error != 0)
+        return cannotRead(error);
+    const std::size_t size = bytes.size();
+    if (size > kMaxDownload) {
         platform::MessageBox("文件大小有误.", "错误信息", platform::Icon::Error);
         EndTransfer();
         return 0;
     }
     try {
-        buffer_.assign(static_cast<std::size_t>(size), 0);
+        buffer_.assign(bytes.begin(), bytes.end());
     } catch (const std::bad_alloc&) {
         platform::MessageBox("申请内存出错,内存不足!");
-        EndTransfer();
-        return 0;
-    }
-    if (size > 0 && !in.read(reinterpret_cast<char*>(buffer_.data()), size)) {
-        platform::MessageBox("打开文件出错", "错误信息", platform::Icon::Error);
         EndTransfer();
         return 0;
     }

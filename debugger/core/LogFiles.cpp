@@ -61,14 +61,17 @@ std::filesystem::path CLogFiles::RotatedPath(const std::filesystem::path& path, 
 }
 
 bool CLogFiles::Rotate(const std::filesystem::path& path) const {
-    std::error_code ec;
-    const std::uintmax_t size = std::filesystem::file_size(path, ec);
-    if (ec)
-        return ec == std::errc::no_such_file_or_directory; // a log not there yet is begun
-    if (size < m_rotateSize)
+    const platform::PathStat stat = platform::StatPath(path);
+    if (!stat.exists)
+        return !stat.Failed(); // a log not there yet is begun
+    if (stat.size < m_rotateSize)
         return true;
     for (unsigned n = 1; n != 0; ++n) {
         const std::filesystem::path aside = RotatedPath(path, n);
+        // A name that cannot be looked at is not taken for a free one.
+        if (platform::FileStepFails(platform::FileStep::Stat, aside))
+            return false;
+        std::error_code ec;
         const std::filesystem::file_status status = std::filesystem::symlink_status(aside, ec);
         if (status.type() == std::filesystem::file_type::not_found)
             return platform::RenameFile(path, aside);

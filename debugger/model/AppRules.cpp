@@ -2,6 +2,7 @@
 
 #include "debugger/core/ValueCodec.h"
 #include "debugger/core/ValueText.h"
+#include "platform/FileFaults.h"
 
 #include "platform/Text.h"
 #include "platform/TextBatch.h"
@@ -205,11 +206,10 @@ std::string SaveLineText(bool sent, const std::string& text, const std::tm& now)
 }
 
 void COutputLog::Rotate(std::time_t now) {
-    std::error_code ec;
-    if (m_path.empty() || !std::filesystem::exists(m_path, ec))
+    const platform::PathStat stat = m_path.empty() ? platform::PathStat{} : platform::StatPath(m_path);
+    if (!stat.exists)
         return;
-    const auto size = std::filesystem::file_size(m_path, ec);
-    if (!ec && size < kMaxSize && now - m_lastRotation < kMaxAge)
+    if (stat.size < kMaxSize && now - m_lastRotation < kMaxAge)
         return;
     const std::string next = NextRotationPath(m_path);
     if (next.empty())

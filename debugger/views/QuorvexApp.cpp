@@ -10,6 +10,7 @@
 #include "debugger/views/OutputView.h"
 #include "debugger/views/StringCmdDlg.h"
 #include "debugger/views/TimeDialogs.h"
+#include "platform/FileFaults.h"
 
 #include "platform/Paths.h"
 #include "platform/Prompt.h"
@@ -56,8 +57,7 @@ bool CQuorvexApp::LoginAndStart(const std::string& commandLine) {
 bool CQuorvexApp::InitInstance(const std::string& userName, const std::string& commandLine,
                                bool startWorker) {
     SetUserName(userName);
-    std::error_code ec;
-    std::filesystem::create_directories(data_.SavFolder(), ec);
+    platform::MakeFolders(data_.SavFolder());
     data_.m_loginKey = LoginKeyFromCommandLine(commandLine);
     frame_ = std::make_unique<CMainFrame>(*this);
     frame_->showMaximized();

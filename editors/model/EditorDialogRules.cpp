@@ -1,6 +1,7 @@
 #include "editors/model/EditorDialogRules.h"
 #include "editors/model/DeviceLabels.h"
 
+#include "platform/FileFaults.h"
 #include "platform/Text.h"
 #include "projectmodel/Board.h"
 #include "projectmodel/ConfigDoc.h"
@@ -8,22 +9,32 @@
 #include "projectmodel/IedRecord.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <system_error>
 
 using namespace projectmodel;
 
 namespace editors {
 
-std::vector<std::string> ListVersionTexts(const std::filesystem::path& folder) {
+std::vector<std::string> ListVersionTexts(const std::filesystem::path& folder, int* error) {
     std::vector<std::string> names;
-    std::error_code ec;
-    if (folder.empty() || !std::filesystem::is_directory(folder, ec))
+    if (error)
+        *error = 0;
+    const platform::PathStat stat = folder.empty() ? platform::PathStat{} : platform::StatPath(folder);
+    if (!stat.folder) {
+        if (error)
+            *error = stat.error;
         return names;
+    }
     projectmodel::RestoreInterruptedVersion(folder);
-    for (const auto& entry : std::filesystem::directory_iterator(folder, ec)) {
-        if (!entry.is_directory(ec))
+    std::vector<platform::FolderEntry> entries;
+    const int listed = platform::ListFolder(folder, entries);
+    if (listed != 0 && listed != ENOENT && listed != ENOTDIR && error)
+        *error = listed;
+    for (const platform::FolderEntry& entry : entries) {
+        if (!entry.folder)
             continue;
-        const std::string name = entry.path().filename().string();
+        const std::string name = entry.path.filename().string();
         const std::size_t v = name.find('V');
         if (v != std::string::npos)
             names.push_back(name);

@@ -17,7 +17,9 @@ class CPortRecord;
 namespace editors {
 
 // The text after the first "V" of every sub-folder of folder whose name holds a "V", in name order.
-std::vector<std::string> ListVersionTexts(const std::filesystem::path& folder);
+// error, when given, gets 0, or the errno of a failure to look at or list the folder (its
+// versions are then unknown, not none).
+std::vector<std::string> ListVersionTexts(const std::filesystem::path& folder, int* error = nullptr);
 
 // Row 0 empty, then name, type and URI of each IED; matching receives the row whose URI equals uri
 // (without regard to case), -1 when none.

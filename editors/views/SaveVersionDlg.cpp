@@ -1,6 +1,9 @@
 #include "editors/views/SaveVersionDlg.h"
 
 #include "editors/model/EditorDialogRules.h"
+#include "platform/FileFaults.h"
+#include "platform/Prompt.h"
+#include "platform/Text.h"
 #include "platform/ui/DialogButtons.h"
 #include "platform/ui/WidgetPrompt.h"
 #include "projectmodel/ConfigDoc.h"
@@ -43,9 +46,15 @@ CSaveVersionDlg::CSaveVersionDlg(QWidget* parent) : QDialog(parent) {
 bool CSaveVersionDlg::OnInitDialog() {
     m_pList->clear();
     m_pEdit->clear();
-    if (!m_strFolder.empty())
-        for (const std::string& v : ListVersionTexts(m_strFolder))
+    if (!m_strFolder.empty()) {
+        int error = 0;
+        for (const std::string& v : ListVersionTexts(m_strFolder, &error))
             m_pList->addItem(Qs(v));
+        // The versions there are unknown, not none.
+        if (error != 0)
+            platform::MessageBox(platform::StrFormat("读取文件夹 %s 失败!\n%s", m_strFolder.c_str(),
+                                                     platform::ErrorText(error).c_str()));
+    }
     if (!m_strVersion.empty()) {
         const auto found = m_pList->findItems(Qs(m_strVersion), Qt::MatchExactly);
         if (!found.isEmpty())

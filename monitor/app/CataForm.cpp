@@ -4,6 +4,7 @@
 #include "monitor/app/MarindleApp.h"
 #include "monitor/app/TransferProgressDlg.h"
 #include "monitor/model/MonitorTexts.h"
+#include "platform/FileFaults.h"
 #include "platform/Gbk.h"
 #include "platform/Paths.h"
 #include "platform/Prompt.h"
@@ -323,15 +324,18 @@ void CCataForm::Download() {
     board_ = target.m_board;
     fileId_ = 0;
     FreeBuffer();
-    std::error_code ec;
-    const std::uintmax_t size = std::filesystem::file_size(std::filesystem::path(local_), ec);
-    if (!ec && size > kMaxTransferBytes) {
+    // A file to send that cannot be looked at or read is told with its name and the reason.
+    const platform::PathStat stat = platform::StatPath(local_);
+    if (stat.size > kMaxTransferBytes) {
         platform::MessageBox(kDownloadTooLarge);
         return;
     }
     std::string bytes;
-    if (ec || !platform::ReadFileBytes(local_, bytes) || bytes.size() > kMaxTransferBytes) {
-        platform::MessageBox("读取文件失败。");
+    const int error = stat.Failed() ? stat.error : platform::ReadWholeFile(local_, bytes);
+    if (error != 0 || bytes.size() > kMaxTransferBytes) {
+        platform::MessageBox(error != 0 ? platform::StrFormat("读取文件失败。\n%s：%s", local_.c_str(),
+                                                              platform::ErrorText(error).c_str())
+                                        : std::string("读取文件失败。"));
         return;
     }
     buffer_.assign(bytes.begin(), bytes.end());

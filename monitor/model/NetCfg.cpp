@@ -1,6 +1,7 @@
 #include "monitor/model/NetCfg.h"
 
 #include "monitor/core/DevTime.h"
+#include "platform/FileFaults.h"
 #include "platform/Profile.h"
 #include "platform/Text.h"
 
@@ -18,8 +19,7 @@ std::string CNetCfg::IpAddress() const {
 }
 
 bool CNetCfg::SetIpAddress(const std::string& address) const {
-    std::error_code ec;
-    std::filesystem::create_directories(SavFolder(), ec);
+    platform::MakeFolders(SavFolder());
     return platform::WritePrivateProfileString(kTcp, "IP_ADDR", address, File());
 }
 
@@ -38,8 +38,7 @@ FrameSettings CNetCfg::FrameFilters() const {
 }
 
 bool CNetCfg::SetFrameFilters(const FrameSettings& s) const {
-    std::error_code ec;
-    std::filesystem::create_directories(SavFolder(), ec);
+    platform::MakeFolders(SavFolder());
     const auto f = File();
     return platform::WritePrivateProfileStrings(kTcp,
                                                 {{"IF_DEV_IP", s.devIpFilter ? "1" : "0"},
@@ -63,9 +62,7 @@ std::uint16_t ParseLoginKey(std::string_view commandLine) {
 }
 
 bool MakeSavFolders(const std::filesystem::path& programFolder) {
-    std::error_code ec;
-    std::filesystem::create_directories(programFolder / "sav" / "Stat", ec);
-    return !ec;
+    return platform::MakeFolders(programFolder / "sav" / "Stat") == 0;
 }
 
 } // namespace marindle

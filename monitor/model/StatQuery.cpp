@@ -1,5 +1,6 @@
 #include "monitor/model/StatQuery.h"
 
+#include "platform/FileFaults.h"
 #include "platform/Gbk.h"
 #include "platform/Text.h"
 #include "platform/TextFile.h"
@@ -53,7 +54,7 @@ std::filesystem::path ProposedStatFile(const std::filesystem::path& savFolder, c
 
 std::filesystem::path StatViewerPath(const std::filesystem::path& programFolder) {
     const auto exe = programFolder / "Brevane.exe";
-    if (std::filesystem::exists(exe))
+    if (platform::StatPath(exe).exists)
         return exe;
     return programFolder / "Brevane";
 }

@@ -5,6 +5,7 @@
 #include "platform/scl/DocInfo.h"
 #include "platform/scl/SclScan.h"
 #include "platform/Text.h"
+#include "platform/TextFile.h"
 
 #include <pugixml.hpp>
 
@@ -49,6 +50,7 @@ struct CSCLService::Impl {
     std::string rootName = "SCL";
     std::string error;
     bool refused = false; // the file's bytes, not its markup, were refused
+    bool unread = false;  // the file is there but could not be looked at or read
     pugi::xml_document doc;
     scl::detail::DocInfo info;
     pugi::xml_node_struct* root = nullptr;
@@ -86,6 +88,7 @@ struct CSCLService::Impl {
         root = nullptr;
         error.clear();
         refused = false;
+        unread = false;
         streamed.clear();
         pieces.clear();
         Unmap();
@@ -113,6 +116,13 @@ struct CSCLService::Impl {
     bool Load();
     // 1 loaded, 0 failed (error set), -1 the file must be loaded whole.
     int LoadSectioned(std::size_t size);
+    // Sets the error of a file that is there but could not be opened or read (what, with the
+    // system's reason) and returns 0.
+    int Unread(const char* what, int errorNumber) {
+        error = StrFormat(what, fileName.c_str()) + "（" + ErrorText(errorNumber) + "）！";
+        unread = true;
+        return 0;
+    }
     // The steps of a sectioned load. MapFile: 1 mapped, 0 failed, -1 the file must be loaded
     // whole. FollowRootChildren: indexes the streamed children and copies the rest into the
     // skeleton up to the root's end tag (tail). CheckAfterRoot: only comments and processing
@@ -238,11 +248,9 @@ int CSCLService::Impl::LoadSectioned(std::size_t size) {
 }
 
 int CSCLService::Impl::MapFile(std::size_t size) {
-    fd = open(fileName.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        error = StrFormat("文件(%s)无法打开！", fileName.c_str());
-        return 0;
-    }
+    fd = FileStepFails(FileStep::Open, fileName) ? -1 : open(fileName.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return Unread("文件(%s)无法打开", errno);
     void* m = mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fd, 0);
     if (m == MAP_FAILED) {
         error = StrFormat("文件(%s)无法读取！", fileName.c_str());
@@ -386,48 +394,49 @@ int CSCLService::Impl::ParseSkeleton(std::string skeleton) {
 }
 
 bool CSCLService::Impl::Load() {
-    std::error_code ec;
-    std::filesystem::path path(fileName);
-    if (fileName.empty() || !std::filesystem::is_regular_file(path, ec)) {
+    const PathStat stat = fileName.empty() ? PathStat{} : StatPath(fileName);
+    if (stat.Failed())
+        return Unread("文件(%s)无法读取", stat.error) != 0;
+    if (!stat.file) {
         error = StrFormat("文件(%s)不存在！", fileName.c_str());
         return false;
     }
-    std::uintmax_t fileSize = std::filesystem::file_size(path, ec);
-    if (ec) {
-        error = StrFormat("文件(%s)无法读取！", fileName.c_str());
-        return false;
-    }
-    auto size = static_cast<std::size_t>(fileSize);
+    auto size = static_cast<std::size_t>(stat.size);
     if (!streamedName.empty()) {
         // The declaration is read from the start of the file before it is cut into pieces.
         char head[512];
-        std::size_t headSize = 0;
-        if (std::FILE* h = std::fopen(fileName.c_str(), "rb")) {
-            headSize = std::fread(head, 1, sizeof head, h);
-            std::fclose(h);
-        }
-        info.gbk = IsGbkFamily(DeclaredEncoding(head, headSize));
+        CFileReader h;
+        if (h.Open(fileName) != 0)
+            return Unread("文件(%s)无法打开", h.Error()) != 0;
+        const long headSize = h.Read(head, sizeof head);
+        if (headSize < 0)
+            return Unread("文件(%s)读取错误", h.Error()) != 0;
+        info.gbk = IsGbkFamily(DeclaredEncoding(head, static_cast<std::size_t>(headSize)));
         const int sectioned = LoadSectioned(size);
         if (sectioned >= 0)
             return sectioned == 1;
         info.gbk = false;
     }
-    std::FILE* f = std::fopen(fileName.c_str(), "rb");
-    if (!f) {
-        error = StrFormat("文件(%s)无法打开！", fileName.c_str());
-        return false;
-    }
+    CFileReader f;
+    if (f.Open(fileName) != 0)
+        return Unread("文件(%s)无法打开", f.Error()) != 0;
     // The parser takes this buffer over and frees it with the document.
     void* buffer = pugi::get_memory_allocation_function()(size ? size : 1);
     if (!buffer) {
-        std::fclose(f);
         error = StrFormat("文件(%s)过大，内存不足！", fileName.c_str());
         return false;
     }
-    std::size_t got = size ? std::fread(buffer, 1, size, f) : 0;
-    std::fclose(f);
+    std::size_t got = 0;
+    while (got < size) {
+        const long n = f.Read(static_cast<char*>(buffer) + got, size - got);
+        if (n <= 0)
+            break;
+        got += static_cast<std::size_t>(n);
+    }
     if (got != size) {
         pugi::get_memory_deallocation_function()(buffer);
+        if (f.Error() != 0)
+            return Unread("文件(%s)读取错误", f.Error()) != 0;
         error = StrFormat("文件(%s)读取错误！", fileName.c_str());
         return false;
     }
@@ -511,9 +520,9 @@ bool CSCLService::Impl::ParsePiece(int index, pugi::xml_document& into, std::str
         why = StrFormat("文件(%s)过大，内存不足！", fileName.c_str());
         return false;
     }
-    // Positioned reads, so that threads share the descriptor.
+    // Positioned reads, so that threads share the descriptor; the seam is asked once a piece.
     if (!platform::ReadFileAt(fd, buffer.data(), to - from, from, std::filesystem::path(fileName))) {
-        why = StrFormat("文件(%s)读取错误！", fileName.c_str());
+        why = StrFormat("文件(%s)读取错误（%s）！", fileName.c_str(), ErrorText(errno).c_str());
         return false;
     }
     pugi::xml_parse_result result =
@@ -566,6 +575,10 @@ scl::CtBase CSCLService::GetRoot() const {
 
 const std::string& CSCLService::GetErrorText() const {
     return impl_->error;
+}
+
+bool CSCLService::IsUnreadFile() const {
+    return impl_->unread;
 }
 
 bool CSCLService::IsRefusedContent() const {

@@ -85,6 +85,9 @@ public:
     // neither its declared encoding nor GBK, or a reference to an entity its document type
     // declares. GetErrorText names the line.
     bool IsRefusedContent() const;
+    // True when the last load failed because the file is there but could not be looked at,
+    // opened or read (not because it is absent): GetErrorText gives the system's reason.
+    bool IsUnreadFile() const;
 
     // True when the loaded file declared a GBK-family encoding, or declared UTF-8 (or nothing) and
     // holds GBK bytes.

@@ -1,6 +1,7 @@
 #include "platform/scl/SclScan.h"
 
 #include "platform/Text.h"
+#include "platform/TextFile.h"
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -45,8 +46,8 @@ bool IsGbkFamily(const std::string& encoding) {
 void LineAndColumn(const std::string& path, std::ptrdiff_t offset, int& line, int& column) {
     line = 1;
     column = 1;
-    std::FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f)
+    platform::CFileReader f;
+    if (f.Open(path) != 0)
         return;
     char chunk[65536];
     std::ptrdiff_t pos = 0;
@@ -54,10 +55,10 @@ void LineAndColumn(const std::string& path, std::ptrdiff_t offset, int& line, in
         std::size_t want = sizeof chunk;
         if (static_cast<std::ptrdiff_t>(want) > offset - pos)
             want = static_cast<std::size_t>(offset - pos);
-        std::size_t got = std::fread(chunk, 1, want, f);
-        if (got == 0)
+        const long got = f.Read(chunk, want);
+        if (got <= 0)
             break;
-        for (std::size_t i = 0; i < got; ++i) {
+        for (long i = 0; i < got; ++i) {
             if (chunk[i] == '\n') {
                 ++line;
                 column = 1;
@@ -67,7 +68,6 @@ void LineAndColumn(const std::string& path, std::ptrdiff_t offset, int& line, in
         }
         pos += static_cast<std::ptrdiff_t>(got);
     }
-    std::fclose(f);
 }
 
 // Where a name ends in a start tag: the first blank, "/" or ">".

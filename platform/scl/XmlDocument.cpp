@@ -1,11 +1,11 @@
 #include "platform/scl/XmlDocument.h"
 
+#include "platform/FileFaults.h"
 #include "platform/Prompt.h"
 #include "platform/scl/SCLService.h"
 #include "platform/Text.h"
 
 #include <filesystem>
-#include <fstream>
 
 namespace platform {
 
@@ -23,12 +23,13 @@ bool CXmlDocument::Load(const std::string& path, const std::string& rootName) {
     if (!loaded_)
         path_ = path;
     rootName_ = rootName;
-    std::ifstream probe(std::filesystem::path(path), std::ios::binary);
-    if (!probe) {
+    // Only a file that is not there is "not there"; one that cannot be looked at or read is told
+    // with the reason by the load below.
+    const PathStat stat = StatPath(path);
+    if (!stat.exists && !stat.Failed()) {
         MessageBox(StrFormat("文件(%s)不存在！", path.c_str()), "打开失败", Icon::Error, Buttons::Ok);
         return false;
     }
-    probe.close();
     loaded_ = false;
     scl_->SetXmlFileName(path);
     if (!scl_->LoadFromXmlFile()) {

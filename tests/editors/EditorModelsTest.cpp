@@ -2,11 +2,13 @@
 #include "editors/model/PointKeyText.h"
 #include "editors/model/PointSelectModel.h"
 #include "editors/model/VarInfoModel.h"
+#include "platform/FileFaults.h"
 #include "tests/editors/EditorFixture.h"
 #include "tests/support/Found.h"
 #include "tests/support/PromptRecorder.h"
 #include "tests/support/TestFiles.h"
 
+#include <cerrno>
 #include <filesystem>
 #include <gtest/gtest.h>
 
@@ -165,6 +167,18 @@ TEST(EditorDialogRules, VersionsUrisAndPortChoices) {
         std::filesystem::create_directories(dir.Path() / name);
     EXPECT_EQ(ListVersionTexts(dir.Path()), (std::vector<std::string>{"1.00", "1.01"}));
     EXPECT_TRUE(ListVersionTexts(dir.Path() / "missing").empty());
+    // A folder that is absent has no versions; one that cannot be looked at or listed has
+    // unknown ones, and says so.
+    int error = -1;
+    EXPECT_TRUE(ListVersionTexts(dir.Path() / "missing", &error).empty());
+    EXPECT_EQ(error, 0);
+    for (platform::FileStep step : {platform::FileStep::Stat, platform::FileStep::List}) {
+        platform::CFileFaults faults;
+        faults.FailNth(
+            step, 1, [&](const std::filesystem::path& p) { return p == dir.Path(); }, EACCES);
+        EXPECT_TRUE(ListVersionTexts(dir.Path(), &error).empty());
+        EXPECT_EQ(error, EACCES) << platform::FileStepName(step);
+    }
 
     CIedRecordArray ieds;
     ieds.Add({"IED1", "PCS", "uri-a"});

@@ -12,6 +12,7 @@
 #include "projectmodel/InfoModel.h"
 #include "projectmodel/ProjectContext.h"
 #include "projectmodel/ScdCacheBound.h"
+#include "projectmodel/TextHelpers.h"
 #include "tests/support/CpuTime.h"
 #include "tests/support/PeakMemory.h"
 #include "tests/support/PromptRecorder.h"
@@ -22,6 +23,7 @@
 #include <optional>
 #include <utility>
 
+#include <cerrno>
 #include <cstdio>
 #include <filesystem>
 #include <functional>
@@ -350,6 +352,87 @@ TEST_F(SCDImportTest, DamagedCacheChangesNothing) {
     CConfigDoc other;
     EXPECT_EQ(other.LoadIEDListFromSCD(), 0);
     EXPECT_EQ(other.m_deviceModels.GetSize(), 0);
+}
+
+// An SCD file that is there but cannot be looked at, opened or read is told with its name and
+// the reason, never taken for a file without IEDs or one that does not parse; the cache already
+// written stays as it was.
+TEST_F(SCDImportTest, UnreadableScdFileIsToldWithItsReason) {
+    CConfigDoc first;
+    CSCDImport import;
+    import.ImportSCD(first, StationScd());
+    const std::string cache = testsupport::ReadBytes(CSCDImport::CacheFilePath());
+    ASSERT_EQ(prompts.Count(), 0u);
+    const fs::path scd = StationScd();
+    const auto isScd = [&](const fs::path& p) { return p == scd; };
+    for (platform::FileStep step :
+         {platform::FileStep::Stat, platform::FileStep::Open, platform::FileStep::Read}) {
+        SCOPED_TRACE(platform::FileStepName(step));
+        prompts.Clear();
+        CConfigDoc doc;
+        {
+            platform::CFileFaults faults;
+            faults.FailFrom(step, 1, isScd, EACCES);
+            import.ImportSCD(doc, scd.string());
+            EXPECT_GT(faults.Failed(step), 0);
+        }
+        ASSERT_EQ(prompts.Count(), 1u);
+        const std::string text = prompts.Texts()[0];
+        EXPECT_EQ(text.rfind("导入SCD失败：", 0), 0u) << text;
+        EXPECT_NE(text.find(scd.string()), std::string::npos) << text;
+        EXPECT_NE(text.find(platform::ErrorText(EACCES)), std::string::npos) << text;
+        EXPECT_EQ(doc.m_devices.GetSize(), 0);
+        EXPECT_EQ(testsupport::ReadBytes(CSCDImport::CacheFilePath()), cache);
+    }
+}
+
+// A cache that is there but cannot be looked at or read is told on open (with its name and the
+// reason) and counted as an unread library file, not taken for no cache; it stays as it was.
+TEST_F(SCDImportTest, UnreadableCacheIsToldOnOpen) {
+    CConfigDoc first;
+    CSCDImport import;
+    import.ImportSCD(first, StationScd());
+    const fs::path file = CSCDImport::CacheFilePath();
+    const std::string cache = testsupport::ReadBytes(file);
+    ASSERT_GT(cache.size(), 5u);
+    const auto isCache = [&](const fs::path& p) { return p == file; };
+    // The cache's own look (the folder's lookup before it may look too: every look fails), the
+    // tail's open and read, then the whole file's.
+    struct Case {
+        platform::FileStep step;
+        int nth;
+        bool onward;
+    };
+    for (const Case c : {Case{platform::FileStep::Stat, 1, true}, Case{platform::FileStep::Open, 1, false},
+                         Case{platform::FileStep::Read, 1, false}, Case{platform::FileStep::Open, 2, false},
+                         Case{platform::FileStep::Read, 2, false}}) {
+        SCOPED_TRACE(std::string(platform::FileStepName(c.step)) + " " + std::to_string(c.nth));
+        prompts.Clear();
+        CConfigDoc other;
+        projectmodel::CUnreadFiles unread;
+        {
+            platform::CFileFaults faults;
+            if (c.onward)
+                faults.FailFrom(c.step, c.nth, isCache, EIO);
+            else
+                faults.FailNth(c.step, c.nth, isCache, EIO);
+            EXPECT_EQ(other.LoadIEDListFromSCD(), 0);
+            EXPECT_GE(faults.Failed(c.step), 1);
+        }
+        EXPECT_EQ(unread.Count(), 1);
+        ASSERT_EQ(prompts.Count(), 1u);
+        EXPECT_EQ(prompts.Texts()[0], "读取文件 " + file.string() + " 失败!\n" + platform::ErrorText(EIO));
+        EXPECT_EQ(other.m_deviceModels.GetSize(), 0);
+        EXPECT_EQ(testsupport::ReadBytes(file), cache);
+    }
+    // Absent is no failure: nothing is told.
+    prompts.Clear();
+    fs::remove(file);
+    CConfigDoc none;
+    projectmodel::CUnreadFiles unread;
+    EXPECT_EQ(none.LoadIEDListFromSCD(), 0);
+    EXPECT_EQ(unread.Count(), 0);
+    EXPECT_EQ(prompts.Count(), 0u);
 }
 
 // A cache whose entries stand in descending order (1.2 MB) loads in linear time: read all, sort

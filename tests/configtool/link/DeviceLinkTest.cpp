@@ -1,5 +1,6 @@
 #include "configtool/link/DeviceLink.h"
 #include "LinkTestSupport.h"
+#include "platform/FileFaults.h"
 #include "platform/Gbk.h"
 #include "tests/support/Found.h"
 #include "tests/support/PromptRecorder.h"
@@ -265,6 +266,38 @@ TEST_F(DeviceLinkTest, DownloadFailures) {
     // An open reply nobody asked for.
     Feed(UnitFrame(4, OpenReply(true, 1, 1)));
     EXPECT_TRUE(report.Has("E:远程文件状态错误，不处于打开状态!"));
+}
+
+// A file to send that is there but cannot be looked at, opened or read is told with its name and
+// the reason; nothing is announced to the unit for one that cannot be opened, and a read that
+// fails part way ends the transfer instead of sending a short file.
+TEST_F(DeviceLinkTest, FileToSendThatCannotBeReadIsToldWithTheReason) {
+    WriteBytes(dir / "a.bin", std::string(20000, 'a'));
+    const std::filesystem::path file = Local("a.bin");
+    const auto isFile = [&](const std::filesystem::path& p) { return p == file; };
+    ConnectAndVerify();
+    for (platform::FileStep step : {platform::FileStep::Stat, platform::FileStep::Open}) {
+        SCOPED_TRACE(platform::FileStepName(step));
+        const std::size_t framesBefore = transport->sent.size();
+        platform::CFileFaults faults;
+        faults.FailNth(step, 1, isFile, EACCES);
+        EXPECT_EQ(0, link->DownloadFile(Local("a.bin"), "a.bin", 0));
+        EXPECT_EQ(faults.Failed(step), 1);
+        EXPECT_TRUE(
+            report.Has("E:打开文件 " + Local("a.bin") + " 失败!（" + platform::ErrorText(EACCES) + "）"));
+        EXPECT_EQ(transport->sent.size(), framesBefore);
+        EXPECT_FALSE(link->IsTransferOpen());
+    }
+
+    link->SetTransferOk(1);
+    platform::CFileFaults faults;
+    faults.FailNth(platform::FileStep::Read, 1, isFile, EIO);
+    ASSERT_EQ(1, link->DownloadFile(Local("a.bin"), "a.bin", 0));
+    Feed(UnitFrame(4, OpenReply(true, 20000, 5)));
+    EXPECT_EQ(faults.Failed(platform::FileStep::Read), 1);
+    EXPECT_TRUE(report.Has("E:读文件 " + Local("a.bin") + " 失败!（" + platform::ErrorText(EIO) + "）"));
+    EXPECT_FALSE(link->IsTransferOpen());
+    EXPECT_EQ(0, link->TransferOk());
 }
 
 TEST_F(DeviceLinkTest, SendErrorClosesTheLink) {

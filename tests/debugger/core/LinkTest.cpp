@@ -477,6 +477,24 @@ TEST(DeviceLinkTest, DownloadEdgesAndFailures) {
     ASSERT_FALSE(prompts.Messages().empty());
     EXPECT_EQ(testsupport::Back(prompts.Messages()).text, "打开文件出错");
     EXPECT_EQ(testsupport::Back(prompts.Messages()).caption, "错误信息");
+    // One that is there but cannot be looked at or read is told with its name and the reason,
+    // and nothing is announced to the unit.
+    const std::filesystem::path one = rig.dir / "one.bin";
+    for (platform::FileStep step :
+         {platform::FileStep::Stat, platform::FileStep::Open, platform::FileStep::Read}) {
+        SCOPED_TRACE(platform::FileStepName(step));
+        prompts.Clear();
+        const std::size_t framesBefore = rig.transport->Bodies().size();
+        platform::CFileFaults faults;
+        faults.FailNth(
+            step, 1, [&](const std::filesystem::path& p) { return p == one; }, EIO);
+        EXPECT_EQ(rig.link->StartDownload(one.string(), "one", 0), 0);
+        EXPECT_EQ(faults.Failed(step), 1);
+        ASSERT_FALSE(prompts.Messages().empty());
+        EXPECT_EQ(testsupport::Back(prompts.Messages()).text,
+                  "打开文件 " + one.string() + " 出错（" + platform::ErrorText(EIO) + "）");
+        EXPECT_EQ(rig.transport->Bodies().size(), framesBefore);
+    }
 
     // The answer wait ends the transfer.
     rig.shell.progressOpen = true;

@@ -4,6 +4,9 @@
 #include "monitor/app/CataForm.h"
 #include "monitor/app/TransferProgressDlg.h"
 #include "monitor/model/MonitorTexts.h"
+#include "platform/FileFaults.h"
+
+#include <cerrno>
 
 #include <gtest/gtest.h>
 #include <QComboBox>
@@ -113,6 +116,35 @@ TEST(CatalogueWindowTest, DownloadOfTwoChunks) {
     EXPECT_EQ(rig.prompts.LastText(), "文件传输完毕。");
     EXPECT_FALSE(form->Transferring());
     EXPECT_EQ(form->Progress(), nullptr);
+}
+
+// A file to send that is there but cannot be looked at or read is told with its name and the
+// reason, and nothing is announced to the unit.
+TEST(CatalogueWindowTest, FileToSendThatCannotBeReadIsToldWithTheReason) {
+    AppRig rig;
+    CCataForm* form = OpenCatalogue(rig);
+    form->GoTo("cfg");
+    const auto local = rig.dir.Path() / "up.bin";
+    testsupport::WriteBytes(local, std::string(2048, 'z'));
+    for (platform::FileStep step :
+         {platform::FileStep::Stat, platform::FileStep::Open, platform::FileStep::Read}) {
+        SCOPED_TRACE(platform::FileStepName(step));
+        rig.OnDialog(ChooseFileAnswer(local.string()));
+        rig.OnDialog([](QDialog& d) {
+            dynamic_cast<CDownloadTargetDlg&>(d).accept();
+            return static_cast<int>(QDialog::Accepted);
+        });
+        rig.ClearSent();
+        platform::CFileFaults faults;
+        faults.FailNth(
+            step, 1, [&](const std::filesystem::path& p) { return p == local; }, EACCES);
+        form->Download();
+        EXPECT_EQ(faults.Failed(step), 1);
+        EXPECT_EQ(rig.prompts.LastText(),
+                  "读取文件失败。\n" + local.string() + "：" + platform::ErrorText(EACCES));
+        EXPECT_TRUE(rig.SentBodies().empty());
+        EXPECT_FALSE(form->Transferring());
+    }
 }
 
 TEST(CatalogueWindowTest, ErrorsAndTimeOut) {
