@@ -255,7 +255,7 @@ TEST_F(AppTest, UploadedProjectWaitsUntilNoBoxIsOpen) {
     box.close();
     QElapsedTimer after;
     after.start();
-    while (!app_->DocRef().m_pConfigDoc && after.elapsed() < 5000)
+    while (!app_->DocRef().m_pConfigDoc && after.elapsed() < 30000)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
     ASSERT_NE(app_->DocRef().m_pConfigDoc, nullptr);
     EXPECT_EQ(template_->calls.back(), "open " + path);

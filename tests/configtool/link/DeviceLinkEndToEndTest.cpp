@@ -316,7 +316,7 @@ TEST_F(EndToEnd, FramesKeepFlowingWhileABoxIsHeldOpen) {
     // The box was up while the transfer ran, and the transfer's end closed it.
     QElapsedTimer t;
     t.start();
-    while (held.texts.empty() && t.elapsed() < 5000)
+    while (held.texts.empty() && t.elapsed() < 30000)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
     ASSERT_EQ(std::vector<std::string>{"held open"}, held.texts);
     EXPECT_TRUE(held.closedByCondition);
@@ -347,7 +347,7 @@ TEST_F(EndToEnd, RestartSendsBoardAndDropsTheLink) {
     EXPECT_FALSE(link->IsConnected());
     QElapsedTimer t;
     t.start();
-    while (unit->Log().find("RESTART") == std::string::npos && t.elapsed() < 3000)
+    while (unit->Log().find("RESTART") == std::string::npos && t.elapsed() < 30000)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
     EXPECT_NE(std::string::npos, unit->Log().find("RESTART board=4"));
     // The link connects again afterwards.

@@ -372,12 +372,13 @@ TEST(DebugTextView, ShowsExactlyTheLastLinesOfEachBatchsBudget) {
     flush();
     expectLastLines("a batch whose last item fills the budget");
 
-    // Left to the event loop, what is fed shows within the longest period.
+    // Left to the event loop, what is fed shows by itself (the limit only guards against a hang;
+    // the period is the view's, not a bound on this machine's speed).
     for (int i = 0; i < 12; ++i)
         frame(n++);
     QElapsedTimer waited;
     waited.start();
-    while (view.PendingLines() > 0 && waited.elapsed() < 3 * CDebugTextView::kFeedMaxPeriodMs)
+    while (view.PendingLines() > 0 && waited.elapsed() < 30000)
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
     EXPECT_EQ(view.PendingLines(), 0u);
     batch(); // fed in one turn: one batch

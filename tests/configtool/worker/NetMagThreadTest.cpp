@@ -479,7 +479,7 @@ TEST_F(WorkerThreadTest, OneFileDownloadGoesToTheChosenBoardAndName) {
     // The command is given once the unit has confirmed the password.
     QElapsedTimer t;
     t.start();
-    while (link->PasswordState() != CDeviceLink::kPasswordVerified && t.elapsed() < 5000)
+    while (link->PasswordState() != CDeviceLink::kPasswordVerified && t.elapsed() < 30000)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
     worker->SetDownloadFile(local.string(), "目标.bin", 3);
     ASSERT_EQ(RunEvent(INetWorker::kDownloadFile), 1) << testing::PrintToString(host->lines) << unit.Log();
@@ -511,12 +511,12 @@ TEST_F(WorkerThreadTest, TheHeldFrameIsSentAsItStands) {
     restart.SetBoard(9); // the worker holds its own copy
     QElapsedTimer t;
     t.start();
-    while (link->PasswordState() != CDeviceLink::kPasswordVerified && t.elapsed() < 5000)
+    while (link->PasswordState() != CDeviceLink::kPasswordVerified && t.elapsed() < 30000)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
     const std::size_t linesBefore = host->lines.size();
     ASSERT_EQ(RunEvent(INetWorker::kSendFrame), 1);
     t.restart();
-    while (unit.Log().find("RESTART") == std::string::npos && t.elapsed() < 5000)
+    while (unit.Log().find("RESTART") == std::string::npos && t.elapsed() < 30000)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
     EXPECT_NE(unit.Log().find("RESTART board=7\n"), std::string::npos) << unit.Log();
     EXPECT_EQ(unit.Log().find("PROTOCOL"), std::string::npos) << unit.Log();
@@ -699,7 +699,7 @@ TEST_F(WorkerThreadTest, AStepTheUnitNeverAnswersEndsTheOneFileDownload) {
     testsupport::WriteBytes(local, std::string(3000, 'y'));
     QElapsedTimer t;
     t.start();
-    while (link->PasswordState() != CDeviceLink::kPasswordVerified && t.elapsed() < 5000)
+    while (link->PasswordState() != CDeviceLink::kPasswordVerified && t.elapsed() < 30000)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
     worker->SetDownloadFile(local.string(), "one.bin", 0);
     EXPECT_EQ(RunEvent(INetWorker::kDownloadFile), 0);
@@ -749,7 +749,7 @@ TEST_F(WorkerThreadTest, StopEndsTheThreadPromptlyAndErrorEventsEndItWithTheBox)
     worker->Events().Set(7);
     QElapsedTimer t;
     t.start();
-    while (!worker->WaitStopped(std::chrono::milliseconds(20)) && t.elapsed() < 5000)
+    while (!worker->WaitStopped(std::chrono::milliseconds(20)) && t.elapsed() < 30000)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
     EXPECT_EQ(prompt.LastText(), "通讯线程发生严重错误!");
 }
@@ -1179,7 +1179,7 @@ TEST_F(WorkerThreadTest, EveryJobEndsInABoxThatSaysHowItEnded) {
         worker->SetPollInterval(std::chrono::milliseconds(20));
         QElapsedTimer t;
         t.start();
-        while (link->PasswordState() != CDeviceLink::kPasswordVerified && t.elapsed() < 5000)
+        while (link->PasswordState() != CDeviceLink::kPasswordVerified && t.elapsed() < 30000)
             QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
         if (!c.file.empty())
             worker->SetDownloadFile(c.file, "one.bin", 0);

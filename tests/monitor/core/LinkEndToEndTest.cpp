@@ -87,7 +87,7 @@ TEST(LinkEndToEndTest, TheFakeUnitServesLoginPortInformationStatesValuesAndDebug
     };
     QElapsedTimer waited;
     waited.start();
-    while (!(called("DebugText:") && called("UpdateStates:0")) && waited.elapsed() < 10000)
+    while (!(called("DebugText:") && called("UpdateStates:0")) && waited.elapsed() < 30000)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
     ASSERT_EQ(model.Ports().size(), 1u);
     const CPortRecord& port = *model.Ports().front();
@@ -98,7 +98,7 @@ TEST(LinkEndToEndTest, TheFakeUnitServesLoginPortInformationStatesValuesAndDebug
     EXPECT_EQ(device->communicating, 1);
     // The device's structure is read by itself once it communicates; its values when asked.
     waited.restart();
-    while (!device->structureComplete && waited.elapsed() < 10000)
+    while (!device->structureComplete && waited.elapsed() < 30000)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
     ASSERT_EQ(device->structureComplete, 1) << unit.Log();
     const std::uint16_t ua = 1 | 1 << 8, ub = 1 | 2 << 8;
@@ -107,7 +107,7 @@ TEST(LinkEndToEndTest, TheFakeUnitServesLoginPortInformationStatesValuesAndDebug
     EXPECT_EQ(device->FindEntry(ua)->description, "Ua");
     ASSERT_EQ(monitorLink.RequestGroupValues(*device, 1), 1);
     waited.restart();
-    while (device->FindEntry(ub)->actualValue.empty() && waited.elapsed() < 10000)
+    while (device->FindEntry(ub)->actualValue.empty() && waited.elapsed() < 30000)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
     EXPECT_EQ(device->FindEntry(ua)->actualValue, "220.500");
     EXPECT_EQ(device->FindEntry(ub)->actualValue, "219.750");
