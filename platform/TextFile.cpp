@@ -2,6 +2,7 @@
 
 #include "platform/FileFaults.h"
 #include "platform/Gbk.h"
+#include "platform/Text.h"
 
 #include <atomic>
 #include <cerrno>
@@ -422,9 +423,7 @@ bool CGbkTextWriter::Open(const std::filesystem::path& path, bool append) {
     path_ = path;
     if (CGbkTextCapture* capture = CGbkTextCapture::Active()) {
         capture_ = capture;
-        std::string& bytes = capture->files_[path.string()];
-        if (!append)
-            bytes.clear();
+        capture->Start(path.string(), append);
         good_ = true;
         buffer_ = CGbkTextBuilder();
         return true;
@@ -455,7 +454,7 @@ void CGbkTextWriter::Flush() {
     if (!IsOpen() || buffer_.Bytes().empty())
         return;
     if (capture_) {
-        capture_->files_[path_.string()] += buffer_.TakeBytes();
+        capture_->Add(path_.string(), buffer_.TakeBytes());
         return;
     }
     if (!PutBytes(file_, path_, buffer_.TakeBytes()))
@@ -482,8 +481,47 @@ CGbkTextCapture*& CGbkTextCapture::Active() {
     return active;
 }
 
-CGbkTextCapture::CGbkTextCapture() : previous_(Active()) {
+CGbkTextCapture::CGbkTextCapture(Keep keep) : keep_(keep), previous_(Active()) {
     Active() = this;
+}
+
+void CGbkTextCapture::Digest::Add(std::string_view bytes) {
+    size += bytes.size();
+    for (const char c : bytes) {
+        const auto b = static_cast<unsigned char>(c);
+        fnv = (fnv ^ b) * 0x100000001b3ull;
+        poly = poly * 0x9e3779b97f4a7c15ull + b + 1;
+    }
+}
+
+void CGbkTextCapture::Start(const std::string& path, bool append) {
+    if (keep_ == Keep::Digest) {
+        Digest& d = digests_[path];
+        if (!append)
+            d = Digest();
+        return;
+    }
+    std::string& bytes = files_[path];
+    if (!append)
+        bytes.clear();
+}
+
+void CGbkTextCapture::Add(const std::string& path, std::string bytes) {
+    if (keep_ == Keep::Digest)
+        digests_[path].Add(bytes);
+    else
+        files_[path] += bytes;
+}
+
+const std::map<std::string, std::string>& CGbkTextCapture::Files() const {
+    if (keep_ == Keep::Digest) {
+        files_.clear();
+        for (const auto& [path, d] : digests_)
+            files_[path] =
+                StrFormat("%llu %016llx %016llx", static_cast<unsigned long long>(d.size),
+                          static_cast<unsigned long long>(d.fnv), static_cast<unsigned long long>(d.poly));
+    }
+    return files_;
 }
 
 CGbkTextCapture::~CGbkTextCapture() {

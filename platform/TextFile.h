@@ -175,18 +175,32 @@ private:
 // touching it. Captures nest; the innermost one takes the bytes.
 class CGbkTextCapture {
 public:
-    CGbkTextCapture();
+    // What is kept of each file: its bytes, or only a digest of them (its size and two 64-bit
+    // hashes), for a comparison that need not hold a second copy of large files.
+    enum class Keep { Bytes, Digest };
+    explicit CGbkTextCapture(Keep keep = Keep::Bytes);
     ~CGbkTextCapture();
     CGbkTextCapture(const CGbkTextCapture&) = delete;
     CGbkTextCapture& operator=(const CGbkTextCapture&) = delete;
 
-    // Every file written, by its path, in the order of the paths.
-    const std::map<std::string, std::string>& Files() const { return files_; }
+    // Every file written, by its path, in the order of the paths: its bytes, or with Keep::Digest
+    // a short text of its digest.
+    const std::map<std::string, std::string>& Files() const;
 
 private:
     friend class CGbkTextWriter;
+    struct Digest {
+        std::uint64_t size = 0;
+        std::uint64_t fnv = 0xcbf29ce484222325ull; // FNV-1a
+        std::uint64_t poly = 0;                    // a polynomial hash of another base
+        void Add(std::string_view bytes);
+    };
     static CGbkTextCapture*& Active();
-    std::map<std::string, std::string> files_;
+    void Start(const std::string& path, bool append);
+    void Add(const std::string& path, std::string bytes);
+    Keep keep_;
+    mutable std::map<std::string, std::string> files_;
+    std::map<std::string, Digest> digests_;
     CGbkTextCapture* previous_ = nullptr;
 };
 

@@ -166,8 +166,8 @@ public:
     // False: the records as they stand are the saved state (after a save or an opening). True: the
     // project counts as modified until it is saved.
     void SetModifiedFlag(bool modified = true) override;
-    // Every configuration file a save would write now, by name, with its bytes; no file is
-    // touched and nothing is shown.
+    // Every configuration file a save would write now, by name, with a digest of its bytes (its
+    // size and two hashes): equal images are equal files. No file is touched and nothing is shown.
     std::string ConfigImage() const;
 
     CProjectTime m_projectTime;

@@ -159,7 +159,9 @@ int CConfigDoc::WriteConfigCopy(const fs::path& path, const CProjectTime& stamp)
 }
 
 std::string CConfigDoc::ConfigImage() const {
-    platform::CGbkTextCapture capture;
+    // Only a digest of each file is kept: the image is compared, never written, and a second copy
+    // of a large project's files would cost as much memory as the project itself.
+    platform::CGbkTextCapture capture(platform::CGbkTextCapture::Keep::Digest);
     t_quiet = true;
     const int written =
         WriteConfigFileSet(fs::path("image") / (m_boardCfg.m_strUnitName + ".ini"), m_projectTime);

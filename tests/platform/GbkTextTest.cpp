@@ -138,6 +138,46 @@ TEST(TextFile, WriterWritesGbkWithCrLf) {
     EXPECT_FALSE(bad.Open(dir / "missing" / "x.cfg"));
 }
 
+// A digest capture tells files apart as the bytes do, however the writes are cut into pieces, and
+// holds no copy of them.
+TEST(TextFile, ADigestCaptureTellsFilesApartAsTheirBytesDo) {
+    auto digest = [](const std::vector<std::string>& pieces, bool reopenToAppend = false) {
+        CGbkTextCapture capture(CGbkTextCapture::Keep::Digest);
+        CGbkTextWriter w;
+        EXPECT_TRUE(w.Open("image/a.ini"));
+        for (std::size_t i = 0; i < pieces.size(); ++i) {
+            if (reopenToAppend && i == 1) {
+                EXPECT_TRUE(w.Close());
+                EXPECT_TRUE(w.Open("image/a.ini", true));
+            }
+            w.Write(pieces[i]);
+        }
+        EXPECT_TRUE(w.Close());
+        EXPECT_EQ(capture.Files().size(), 1u);
+        return capture.Files().begin()->second;
+    };
+    const std::string big((1 << 16) + 5, 'x');
+    const std::string whole = digest({"[工程标识]\n" + big + "尾"});
+    EXPECT_EQ(whole, digest({"[工程标识]\n", big, "尾"}));
+    EXPECT_EQ(whole, digest({"[工程标识]\n", big + "尾"}, true));
+    EXPECT_LT(whole.size(), 64u);
+    std::string changed = big;
+    changed[1000] = 'y';
+    EXPECT_NE(whole, digest({"[工程标识]\n" + changed + "尾"}));
+    EXPECT_NE(whole, digest({"[工程标识]\n" + big + "尾\n"}));
+    EXPECT_NE(digest({"ab"}), digest({"ba"}));
+    // A file opened anew starts its digest again.
+    CGbkTextCapture capture(CGbkTextCapture::Keep::Digest);
+    CGbkTextWriter w;
+    ASSERT_TRUE(w.Open("image/a.ini"));
+    w.Write("old");
+    ASSERT_TRUE(w.Close());
+    ASSERT_TRUE(w.Open("image/a.ini"));
+    w.Write("ab");
+    ASSERT_TRUE(w.Close());
+    EXPECT_EQ(capture.Files().begin()->second, digest({"ab"}));
+}
+
 TEST(TextFile, ACaptureTakesTheWrittenBytesAndCreatesNoFile) {
     testsupport::TempDir dir;
     {
