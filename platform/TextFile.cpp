@@ -421,16 +421,22 @@ CGbkTextWriter::~CGbkTextWriter() {
 bool CGbkTextWriter::Open(const std::filesystem::path& path, bool append) {
     Close();
     path_ = path;
-    if (CGbkTextCapture* capture = CGbkTextCapture::Active()) {
+    buffer_ = CGbkTextBuilder();
+    CGbkTextCapture* capture = CGbkTextCapture::Active();
+    if (capture && !capture->Writes()) {
         capture_ = capture;
-        capture->Start(path.string(), append);
+        captureName_ = capture->NameOf(path);
+        capture->Start(captureName_, append);
         good_ = true;
-        buffer_ = CGbkTextBuilder();
         return true;
     }
     file_ = FileStepFails(FileStep::Open, path) ? nullptr : std::fopen(path.c_str(), append ? "ab" : "wb");
     good_ = file_ != nullptr;
-    buffer_ = CGbkTextBuilder();
+    if (good_ && capture) {
+        capture_ = capture;
+        captureName_ = capture->NameOf(path);
+        capture->Start(captureName_, append);
+    }
     return good_;
 }
 
@@ -453,26 +459,21 @@ void CGbkTextWriter::WriteLine(std::string_view utf8) {
 void CGbkTextWriter::Flush() {
     if (!IsOpen() || buffer_.Bytes().empty())
         return;
-    if (capture_) {
-        capture_->Add(path_.string(), buffer_.TakeBytes());
-        return;
-    }
-    if (!PutBytes(file_, path_, buffer_.TakeBytes()))
+    std::string bytes = buffer_.TakeBytes();
+    if (capture_)
+        capture_->Add(captureName_, bytes);
+    if (file_ && !PutBytes(file_, path_, std::move(bytes)))
         good_ = false;
 }
 
 bool CGbkTextWriter::Close() {
-    if (capture_) {
-        Flush();
-        capture_ = nullptr;
-        return good_ && buffer_.Good();
-    }
-    if (!file_)
+    if (!file_ && !capture_)
         return good_ && buffer_.Good();
     Flush();
-    if (!FlushAndClose(file_, path_))
+    if (file_ && !FlushAndClose(file_, path_))
         good_ = false;
     file_ = nullptr;
+    capture_ = nullptr;
     return good_ && buffer_.Good();
 }
 
@@ -481,8 +482,18 @@ CGbkTextCapture*& CGbkTextCapture::Active() {
     return active;
 }
 
-CGbkTextCapture::CGbkTextCapture(Keep keep) : keep_(keep), previous_(Active()) {
+CGbkTextCapture::CGbkTextCapture(Keep keep, std::filesystem::path base, std::filesystem::path as)
+    : keep_(keep), base_(std::move(base)), as_(std::move(as)), previous_(Active()) {
     Active() = this;
+}
+
+std::string CGbkTextCapture::NameOf(const std::filesystem::path& path) const {
+    if (base_.empty())
+        return path.string();
+    const std::filesystem::path relative = path.lexically_relative(base_);
+    if (relative.empty() || *relative.begin() == "..")
+        return path.string();
+    return (as_ / relative).string();
 }
 
 void CGbkTextCapture::Digest::Add(std::string_view bytes) {
@@ -494,27 +505,27 @@ void CGbkTextCapture::Digest::Add(std::string_view bytes) {
     }
 }
 
-void CGbkTextCapture::Start(const std::string& path, bool append) {
-    if (keep_ == Keep::Digest) {
-        Digest& d = digests_[path];
+void CGbkTextCapture::Start(const std::string& name, bool append) {
+    if (keep_ != Keep::Bytes) {
+        Digest& d = digests_[name];
         if (!append)
             d = Digest();
         return;
     }
-    std::string& bytes = files_[path];
+    std::string& bytes = files_[name];
     if (!append)
         bytes.clear();
 }
 
-void CGbkTextCapture::Add(const std::string& path, std::string bytes) {
-    if (keep_ == Keep::Digest)
-        digests_[path].Add(bytes);
+void CGbkTextCapture::Add(const std::string& name, std::string_view bytes) {
+    if (keep_ != Keep::Bytes)
+        digests_[name].Add(bytes);
     else
-        files_[path] += bytes;
+        files_[name] += bytes;
 }
 
 const std::map<std::string, std::string>& CGbkTextCapture::Files() const {
-    if (keep_ == Keep::Digest) {
+    if (keep_ != Keep::Bytes) {
         files_.clear();
         for (const auto& [path, d] : digests_)
             files_[path] =

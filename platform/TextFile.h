@@ -162,8 +162,10 @@ public:
 
 private:
     std::FILE* file_ = nullptr;
-    // Set instead of file_ while a capture was active at Open.
+    // The capture active at Open: it takes the bytes instead of file_, or beside it when it only
+    // digests what is written.
     CGbkTextCapture* capture_ = nullptr;
+    std::string captureName_;
     std::filesystem::path path_;
     bool good_ = true;
     CGbkTextBuilder buffer_;
@@ -176,9 +178,12 @@ private:
 class CGbkTextCapture {
 public:
     // What is kept of each file: its bytes, or only a digest of them (its size and two 64-bit
-    // hashes), for a comparison that need not hold a second copy of large files.
-    enum class Keep { Bytes, Digest };
-    explicit CGbkTextCapture(Keep keep = Keep::Bytes);
+    // hashes), for a comparison that need not hold a second copy of large files. With
+    // DigestOfWritten the writers write their files as usual and the capture keeps the digest of
+    // what they wrote, each file named as if written below as instead of below base.
+    enum class Keep { Bytes, Digest, DigestOfWritten };
+    explicit CGbkTextCapture(Keep keep = Keep::Bytes, std::filesystem::path base = {},
+                             std::filesystem::path as = {});
     ~CGbkTextCapture();
     CGbkTextCapture(const CGbkTextCapture&) = delete;
     CGbkTextCapture& operator=(const CGbkTextCapture&) = delete;
@@ -196,9 +201,12 @@ private:
         void Add(std::string_view bytes);
     };
     static CGbkTextCapture*& Active();
-    void Start(const std::string& path, bool append);
-    void Add(const std::string& path, std::string bytes);
+    bool Writes() const { return keep_ == Keep::DigestOfWritten; }
+    std::string NameOf(const std::filesystem::path& path) const;
+    void Start(const std::string& name, bool append);
+    void Add(const std::string& name, std::string_view bytes);
     Keep keep_;
+    std::filesystem::path base_, as_;
     mutable std::map<std::string, std::string> files_;
     std::map<std::string, Digest> digests_;
     CGbkTextCapture* previous_ = nullptr;

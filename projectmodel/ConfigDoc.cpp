@@ -417,11 +417,14 @@ bool CopyProjectLibraries(const fs::path& projectFolder, const fs::path& library
 
 // The version is written whole into a folder beside the versions and only then put in place of
 // versionFolder: a save that fails or is killed part way leaves the old version as it was.
-bool WriteVersionFolder(CConfigDoc& doc, const fs::path& versionFolder, const fs::path& mainFileName) {
+// image gets the image of the files written.
+bool WriteVersionFolder(CConfigDoc& doc, const fs::path& versionFolder, const fs::path& mainFileName,
+                        std::string& image) {
     const fs::path staging = versionFolder.parent_path() / kSavingFolderName;
     if (!platform::RemoveTree(staging) || platform::MakeFolders(staging) != 0)
         return CreateFailed(staging);
-    if (!doc.WriteConfigFiles(staging / mainFileName) || !CommitVersionFolder(staging, versionFolder)) {
+    if (!doc.WriteConfigFiles(staging / mainFileName, &image) ||
+        !CommitVersionFolder(staging, versionFolder)) {
         platform::RemoveTree(staging);
         return false;
     }
@@ -520,10 +523,13 @@ int CConfigDoc::SaveProject(bool newName) {
     }
 
     const fs::path mainFile = versionFolder / (m_boardCfg.m_strUnitName + ".ini");
-    if (!WriteVersionFolder(*this, versionFolder, mainFile.filename()))
+    std::string image;
+    if (!WriteVersionFolder(*this, versionFolder, mainFile.filename(), image))
         return 0;
     shell.LogOperation(logLine);
-    SetModifiedFlag(false);
+    // The saved state is what was just written: no second rendering of the files.
+    CBaseDoc::SetModifiedFlag(false);
+    m_savedImage = std::move(image);
     if (Views())
         Views()->UpdateSaveTime();
     UpdateTreeRootText();

@@ -105,7 +105,8 @@ public:
     // The configuration files: the main file at path and, in its folder, "ccu_工程间隔.cfg", one
     // "ccu_" file per port configuration and "system.cfg". 0 only when the main file cannot be
     // written; a further file that cannot be created is reported and skipped.
-    int WriteConfigFiles(const std::filesystem::path& path);
+    // With image, it also gets the image of the files written, as ConfigImage would give it.
+    int WriteConfigFiles(const std::filesystem::path& path, std::string* image = nullptr);
     // The same files stamped with stamp, the document (its time and its saved state) left as it
     // is: the copy a download makes for the unit.
     int WriteConfigCopy(const std::filesystem::path& path, const CProjectTime& stamp) const;

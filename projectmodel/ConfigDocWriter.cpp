@@ -149,9 +149,29 @@ int CConfigDoc::CompositeItemCount(const CExpression& expr) {
     return 2 * m;
 }
 
-int CConfigDoc::WriteConfigFiles(const fs::path& path) {
+namespace {
+
+// The image of a configuration file set: what the writer returned, then each file's name and
+// what the capture kept of it.
+std::string ImageText(int written, const std::map<std::string, std::string>& files) {
+    std::string image = StrFormat("%d\n", written);
+    for (const auto& [name, kept] : files)
+        image += StrFormat("%s %zu\n", name.c_str(), kept.size()) + kept;
+    return image;
+}
+
+} // namespace
+
+int CConfigDoc::WriteConfigFiles(const fs::path& path, std::string* image) {
     m_projectTime = CProjectContext::Instance().Clock().Now();
-    return WriteConfigFileSet(path, m_projectTime);
+    if (!image)
+        return WriteConfigFileSet(path, m_projectTime);
+    // The image of what is written is taken as it is written, named as ConfigImage names it.
+    platform::CGbkTextCapture digests(platform::CGbkTextCapture::Keep::DigestOfWritten, path.parent_path(),
+                                      "image");
+    const int written = WriteConfigFileSet(path, m_projectTime);
+    *image = ImageText(written, digests.Files());
+    return written;
 }
 
 int CConfigDoc::WriteConfigCopy(const fs::path& path, const CProjectTime& stamp) const {
@@ -166,10 +186,7 @@ std::string CConfigDoc::ConfigImage() const {
     const int written =
         WriteConfigFileSet(fs::path("image") / (m_boardCfg.m_strUnitName + ".ini"), m_projectTime);
     t_quiet = false;
-    std::string image = StrFormat("%d\n", written);
-    for (const auto& [name, bytes] : capture.Files())
-        image += StrFormat("%s %zu\n", name.c_str(), bytes.size()) + bytes;
-    return image;
+    return ImageText(written, capture.Files());
 }
 
 int CConfigDoc::WriteConfigFileSet(const fs::path& path, const CProjectTime& time) const {

@@ -178,6 +178,32 @@ TEST(TextFile, ADigestCaptureTellsFilesApartAsTheirBytesDo) {
     EXPECT_EQ(capture.Files().begin()->second, digest({"ab"}));
 }
 
+// A capture of what is written lets the file be written and keeps the digest a digest capture
+// gives of the same bytes, named below the folder it stands for.
+TEST(TextFile, ADigestOfWrittenFilesMatchesTheDigestOfTheSameBytes) {
+    testsupport::TempDir dir;
+    const std::string big((1 << 16) + 9, 'z');
+    auto write = [&](const std::filesystem::path& path) {
+        CGbkTextWriter w;
+        EXPECT_TRUE(w.Open(path));
+        w.WriteLine("[工程标识]");
+        w.Write(big);
+        EXPECT_TRUE(w.Close());
+    };
+    std::string expected;
+    {
+        CGbkTextCapture capture(CGbkTextCapture::Keep::Digest);
+        write("image/a.ini");
+        expected = capture.Files().at((std::filesystem::path("image") / "a.ini").string());
+    }
+    CGbkTextCapture written(CGbkTextCapture::Keep::DigestOfWritten, dir.Path(), "image");
+    write(dir / "a.ini");
+    EXPECT_EQ(testsupport::ReadBytes(dir / "a.ini"), ToGbk("[工程标识]") + "\r\n" + big);
+    ASSERT_EQ(written.Files().size(), 1u);
+    EXPECT_EQ(written.Files().begin()->first, (std::filesystem::path("image") / "a.ini").string());
+    EXPECT_EQ(written.Files().begin()->second, expected);
+}
+
 TEST(TextFile, ACaptureTakesTheWrittenBytesAndCreatesNoFile) {
     testsupport::TempDir dir;
     {
