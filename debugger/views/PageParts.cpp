@@ -95,4 +95,18 @@ void ShowRefusal(const std::string& name, const std::string& refusal, const char
     platform::MessageBox("条目 " + name + " " + refusal + "\n" + outcome, "错误", platform::Icon::Error);
 }
 
+bool ReadyToSend(QWidget* page, CQuorvexApp& app, std::uint32_t rights, CValueGrid* list,
+                 const CPendingList& pending, const char* nothingText) {
+    const QPointer<QWidget> self(page);
+    if (!app.CheckRights(rights) || !self)
+        return false;
+    if (!list->CommitEdit() || !self)
+        return false;
+    if (pending.IsEmpty()) {
+        platform::MessageBox(nothingText, "信息", platform::Icon::Information);
+        return false;
+    }
+    return true;
+}
+
 } // namespace quorvex::pageparts

@@ -3,6 +3,7 @@
 // an export, and the boxes of typed values that cannot be kept or sent.
 #include "debugger/views/SheetPages.h"
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <utility>
@@ -33,6 +34,12 @@ void TellEditLost(CQuorvexApp& app, const std::string& name);
 // as they went out while their answer is awaited.
 void ShowPendingRows(CValueGrid* list, const CPendingList& pending, const CEntryMarks& sent,
                      const std::function<std::vector<int>(const CPendingValue&)>& rowsOf);
+// Before a page sends its typed values: the user's rights (the login dialog may outlive the page),
+// then the open editor's text, which is part of what is sent (a refused text stops the command),
+// then something to send (else nothingText is shown). False when the command is not to go on; the
+// page may be gone then.
+bool ReadyToSend(QWidget* page, CQuorvexApp& app, std::uint32_t rights, CValueGrid* list,
+                 const CPendingList& pending, const char* nothingText);
 // The box of a value refused before sending: the entry, why, and what did not happen.
 void ShowRefusal(const std::string& name, const std::string& refusal, const char* outcome);
 

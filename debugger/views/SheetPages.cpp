@@ -204,17 +204,8 @@ void CSetPage::EndExchange() {
 }
 
 void CSetPage::ManualSet() {
-    // The login dialog may outlive the page.
-    const QPointer<CSetPage> self(this);
-    if (!app_.CheckRights(PRIV_CONTROL) || !self)
+    if (!ReadyToSend(this, app_, PRIV_CONTROL, list_, pending_, "当前无置数"))
         return;
-    // What is typed in an open editor is part of what is sent; a refused text stops the command.
-    if (!list_->CommitEdit() || !self)
-        return;
-    if (pending_.IsEmpty()) {
-        platform::MessageBox("当前无置数", "信息", platform::Icon::Information);
-        return;
-    }
     std::vector<requests::SetItem> items;
     for (CPendingValue& p : pending_.Items()) {
         const std::string* name = nullptr;

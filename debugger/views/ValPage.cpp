@@ -147,16 +147,8 @@ void CValPage::Call() {
 }
 
 void CValPage::Download() {
-    const QPointer<CValPage> self(this);
-    if (!app_.CheckRights(PRIV_SETTINGS) || !self)
+    if (!ReadyToSend(this, app_, PRIV_SETTINGS, list_, pending_, "当前无准备下装的定值"))
         return;
-    // What is typed in an open editor is written too; a refused text stops the download.
-    if (!list_->CommitEdit() || !self)
-        return;
-    if (pending_.IsEmpty()) {
-        platform::MessageBox("当前无准备下装的定值", "信息", platform::Icon::Information);
-        return;
-    }
     std::vector<requests::SetItem> items;
     for (CPendingValue& p : pending_.Items()) {
         for (const CDbEntry& e : app_.Data().m_entries)
