@@ -4,6 +4,10 @@
 
 #include "platform/FileFaults.h"
 
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
+
 namespace points {
 
 CSCDImport::CSCDImport() = default;
@@ -109,6 +113,10 @@ std::string OutOfMemory(const std::string& ied) {
 // holds only its built model, which the import keeps anyway, and its cache bytes.
 constexpr std::size_t kAheadPerThread = 32;
 
+// An IED of at least this many points gives the pages its walk held back to the system once its
+// device model is built (a small IED's pages are used again by the next IED on the same thread).
+constexpr std::size_t kTrimAfterPoints = 4096;
+
 // The threads that walk a file's IEDs: as many as asked, or every core the process may run on up
 // to eight; one for a file of one IED (walked on the calling thread).
 std::size_t WalkThreads(std::size_t asked, std::size_t ieds) {
@@ -158,8 +166,9 @@ struct CSCDImport::IedSource {
 
 // What one thread needs to parse and walk IEDs.
 struct CSCDImport::WalkState {
-    WalkState(Shared& shared, const IedSource& ieds) : walker(shared), source(ieds) {}
+    WalkState(Shared& shared, const IedSource& ieds) : walker(shared), brake(shared.brake), source(ieds) {}
     IedWalker walker;
+    platform::scl::CWalkBrake& brake;
     const IedSource& source;
     platform::CSCLService::CPart part;
 };
@@ -168,6 +177,24 @@ std::unique_ptr<CSCDImport::IedResult> CSCDImport::WalkIed(WalkState& state, std
     const IedSource& source = state.source;
     auto result = std::make_unique<IedResult>();
     std::string name;
+    // The points this walk holds count among those of the walks in progress until its device model
+    // is built and they are let go (or the walk ends otherwise).
+    struct Holding {
+        platform::scl::CWalkBrake& brake;
+        std::uint64_t order;
+        std::size_t points = 0;
+        ~Holding() {
+            brake.End(order);
+#ifdef __GLIBC__
+            // Each walking thread allocates from an arena of its own, which keeps the pages an IED's
+            // points were freed from for that thread alone: after an IED of many points, eight
+            // threads would keep eight such IEDs' worth. Their free pages go back to the system.
+            if (points >= kTrimAfterPoints)
+                malloc_trim(0);
+#endif
+        }
+    } holding{state.brake, i + 1};
+    state.brake.Begin(i + 1);
     try {
         std::string error;
         const std::size_t kept = source.inDocument.size();
@@ -181,6 +208,7 @@ std::unique_ptr<CSCDImport::IedResult> CSCDImport::WalkIed(WalkState& state, std
         name = ied.GetAttrValByName("name");
         state.walker.Walk(ied, *result, i + 1 == source.count, i + 1);
         result->pointCount = result->model->m_allPoints.size();
+        holding.points = result->pointCount;
         if (result->failure.empty()) {
             // An IED whose points need more groups than the numbers hold refuses the file: a group
             // numbered 255 or above would clash with the special indications or be out of range.
@@ -190,6 +218,8 @@ std::unique_ptr<CSCDImport::IedResult> CSCDImport::WalkIed(WalkState& state, std
                     platform::StrFormat("装置(%s)的测点需要编号至%d的信息组，超出信息组号的范围(1-%d)",
                                         name.c_str(), highest, kMaxOrdinaryGroupNumber);
                 result->model->Clear();
+                // The file is refused for this IED: the walks of those after it stop.
+                state.brake.Failed(i + 1);
             } else if (source.build) {
                 result->built = std::make_unique<Built>(std::move(model));
                 // Freed where they were made, unless the observer is to see them first.
@@ -201,6 +231,7 @@ std::unique_ptr<CSCDImport::IedResult> CSCDImport::WalkIed(WalkState& state, std
         // Out of memory on a worker: the file is refused, naming the IED whose data did not fit.
         result = std::make_unique<IedResult>();
         result->failure = OutOfMemory(name);
+        state.brake.Failed(i + 1);
     } catch (const std::exception&) {
         result = std::make_unique<IedResult>();
         result->parsed = false;
@@ -271,6 +302,7 @@ int CSCDImport::ReadSCDIEDs(CConfigDoc& doc) {
     progress_->SetWaitCursor(false);
     Shared shared;
     IndexFile(shared, root);
+    shared.brake.SetHeldCeiling(heldCeiling_);
 
     IedSource source;
     source.scl = doc.m_sclService.get();
@@ -298,13 +330,16 @@ int CSCDImport::ReadSCDIEDs(CConfigDoc& doc) {
         [&] { return std::make_unique<WalkState>(shared, source); },
         [this](WalkState& state, std::size_t i) { return WalkIed(state, i); });
     FileCharge charge(shared.limits);
+    mostHeld_ = 0;
     for (std::size_t i = 0; i < count; ++i) {
         std::unique_ptr<IedResult> result = walks.Take(i);
         const std::string refusal = FileIed(doc, *result, i + 1 == count, charge);
         nodesWalked_ = charge.budget.NodesCounted();
+        mostHeld_ = shared.brake.MostHeld();
         walks.Release(std::move(result));
         if (!refusal.empty()) {
             // The file is refused whole and the project keeps what it had.
+            shared.brake.Stop();
             walks.Stop();
             doc.m_infoModels.clear();
             doc.m_dataSetMembers.clear();

@@ -89,6 +89,11 @@ public:
 
     // The ceilings of the type walk (tests set small ones).
     void SetWalkLimits(const platform::scl::TypeWalkLimits& limits) { limits_ = limits; }
+    // The weight of points the walking threads may hold at once before all but the first in file
+    // order wait (platform::scl::CWalkBrake); tests set small ones.
+    void SetHeldCeiling(std::uint64_t ceiling) { heldCeiling_ = ceiling; }
+    // The most the walks of the last file held at once.
+    std::uint64_t MostHeld() const { return mostHeld_; }
 
     // The threads a file is cut and walked on; 0 (the default) for every core the process may run
     // on, up to eight.
@@ -120,6 +125,8 @@ private:
     float position_ = 0;
 
     platform::scl::TypeWalkLimits limits_;
+    std::uint64_t heldCeiling_ = platform::scl::CWalkBrake::kHeldCeiling;
+    std::uint64_t mostHeld_ = 0;
     std::size_t threads_ = 0;
     bool buildWhileReading_ = false;
     std::function<void(const projectmodel::CInfoModel&)> observer_;

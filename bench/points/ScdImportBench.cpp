@@ -146,6 +146,8 @@ int main(int argc, char** argv) {
         static_cast<std::uintmax_t>(std::filesystem::file_size(CSCDImport::CacheFilePath())),
         usage.ru_maxrss / 1024);
     std::printf("nodes walked %ju\n", static_cast<std::uintmax_t>(import.NodesWalked()));
+    std::printf("most points held by the walks at once %ju\n",
+                static_cast<std::uintmax_t>(import.MostHeld()));
     if (dump.is_open()) {
         for (const CDevice& d : doc.m_devices)
             dump << "DEV\t" << d.m_nAddress << '\t' << d.m_strModelName << '\t' << d.m_strDescription << '\n';

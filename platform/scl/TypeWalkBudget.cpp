@@ -29,6 +29,71 @@ void CWalkBrake::Failed(std::uint64_t order) {
     std::uint64_t first = firstFailed.load();
     while (order < first && !firstFailed.compare_exchange_weak(first, order)) {
     }
+    // Walks waiting after it are stopped: wake them.
+    std::lock_guard lock(mutex_);
+    released_.notify_all();
+}
+
+void CWalkBrake::Begin(std::uint64_t order) {
+    std::lock_guard lock(mutex_);
+    inProgress_.emplace(order, 0);
+}
+
+void CWalkBrake::End(std::uint64_t order) {
+    std::lock_guard lock(mutex_);
+    const auto it = inProgress_.find(order);
+    if (it == inProgress_.end())
+        return;
+    held_ -= it->second;
+    inProgress_.erase(it);
+    released_.notify_all();
+}
+
+bool CWalkBrake::Hold(std::uint64_t order, std::uint64_t weight) {
+    std::unique_lock lock(mutex_);
+    const auto it = inProgress_.find(order);
+    if (it != inProgress_.end()) {
+        it->second += weight;
+        held_ += weight;
+        mostHeld_ = std::max(mostHeld_, held_);
+        // What the walks up to this one in file order hold: a walk waits for those before it, so
+        // that the first ones go on together within the ceiling while those after them wait with
+        // the little they made; and for all of them once they hold twice the ceiling.
+        const auto heldUpTo = [&] {
+            std::uint64_t sum = 0;
+            for (auto w = inProgress_.begin(); w != inProgress_.end() && w->first <= order; ++w)
+                sum += w->second;
+            return sum;
+        };
+        released_.wait(lock, [&] {
+            return stopped_ || inProgress_.begin()->first == order ||
+                   firstFailed.load(std::memory_order_relaxed) < order ||
+                   (held_ <= 2 * ceiling_ && heldUpTo() <= ceiling_);
+        });
+    }
+    return !stopped_ && firstFailed.load(std::memory_order_relaxed) >= order;
+}
+
+void CWalkBrake::Stop() {
+    std::lock_guard lock(mutex_);
+    stopped_ = true;
+    released_.notify_all();
+}
+
+std::uint64_t CWalkBrake::Held() const {
+    std::lock_guard lock(mutex_);
+    return held_;
+}
+
+std::uint64_t CWalkBrake::MostHeld() const {
+    std::lock_guard lock(mutex_);
+    return mostHeld_;
+}
+
+void CWalkBrake::SetHeldCeiling(std::uint64_t ceiling) {
+    std::lock_guard lock(mutex_);
+    ceiling_ = ceiling;
+    released_.notify_all();
 }
 
 void CTypeWalkBudget::StartFile() {
@@ -130,10 +195,12 @@ bool CTypeWalkBudget::Brake() {
     }
     const std::uint64_t nodes = brake_->nodes += unbrakedNodes_;
     const std::uint64_t points = brake_->points += unbrakedPoints_;
+    const std::uint64_t made = unbrakedPoints_;
     unbrakedNodes_ = unbrakedPoints_ = 0;
+    const bool goOn = !(made && order_) || brake_->Hold(order_, made);
     if (Failed())
         return false;
-    if (brake_->firstFailed.load(std::memory_order_relaxed) < order_)
+    if (!goOn || brake_->firstFailed.load(std::memory_order_relaxed) < order_)
         Fail(Overflow::Stopped);
     else if (nodes > limits_.nodesPerFile)
         Fail(Overflow::FileNodes);

@@ -10,8 +10,11 @@
 #include "platform/scl/CtBase.h"
 
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <initializer_list>
+#include <map>
+#include <mutex>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -60,11 +63,47 @@ std::size_t TextBytes(std::initializer_list<std::string_view> texts);
 // than one file's worth. Threads add what they counted a batch at a time. The first IED (in file
 // order) known to have failed stops the walks of the IEDs after it: the file is refused for it
 // whatever they hold.
+//
+// It also bounds what the walks in progress hold together: each walking thread holds the points of
+// the IED it walks until their device model is built (about 1.5 KB a point), so that eight threads
+// at once on IEDs of tens of thousands of points each would hold several hundred MB for a file of a
+// few KB. A walk whose points, with those of the walks in progress before it in file order, weigh
+// more than kHeldCeiling, or while all walks hold more than twice that, waits until others let
+// theirs go. The walk of the first IED in file order among them never waits, so the import always
+// goes on; all walks together hold at most twice the ceiling, that first IED's points and a batch
+// of points per thread.
 struct CWalkBrake {
+    // About 100 MB of points being walked: far above what the walking threads of a real station hold
+    // at once (IEDs of hundreds or a few thousand points), so that only files of huge IEDs wait.
+    static constexpr std::uint64_t kHeldCeiling = 64 * 1024;
+
     std::atomic<std::uint64_t> nodes{0}, points{0};
     std::atomic<std::uint64_t> firstFailed{UINT64_MAX};
     // IED order failed: the walks of the IEDs after it stop.
     void Failed(std::uint64_t order);
+
+    // The walk of IED order (from 1) starts, and ends once its points are let go.
+    void Begin(std::uint64_t order);
+    void End(std::uint64_t order);
+    // The walk of IED order made points of this weight; waits while the walks in progress hold
+    // more than the ceiling, unless it is the first of them in file order, an IED before it has
+    // failed, or the walks were stopped. False when the walk is to stop: the walks were stopped or
+    // an IED before it failed.
+    bool Hold(std::uint64_t order, std::uint64_t weight);
+    // No walk waits any more (the file is given up).
+    void Stop();
+    // What the walks in progress hold now, and the most they held at once.
+    std::uint64_t Held() const;
+    std::uint64_t MostHeld() const;
+    void SetHeldCeiling(std::uint64_t ceiling);
+
+private:
+    mutable std::mutex mutex_;
+    std::condition_variable released_;
+    std::map<std::uint64_t, std::uint64_t> inProgress_; // order -> weight held
+    std::uint64_t held_ = 0, mostHeld_ = 0;
+    std::uint64_t ceiling_ = kHeldCeiling;
+    bool stopped_ = false;
 };
 
 class CTypeWalkBudget {

@@ -386,3 +386,63 @@ TEST_F(ScdImportBounds, NamesakeIedsAreLeftOutAndNamedInOneBox) {
     EXPECT_EQ(reopened.LoadIEDListFromSCD(), 1);
     EXPECT_EQ(reopened.m_deviceModels.GetSize(), 2);
 }
+
+namespace {
+
+// The device models an import filed, each stored as the cache stores it, by name.
+std::map<std::string, std::string> StoredModels(const CConfigDoc& doc) {
+    std::map<std::string, std::string> models;
+    for (const CDeviceTemplate& model : doc.m_deviceModels) {
+        platform::CArchive ar;
+        model.Store(ar);
+        models[model.m_strName] = ar.Bytes();
+    }
+    return models;
+}
+
+} // namespace
+
+// Eight threads walking IEDs of thousands of points each hold no more at once than the walks' ceiling
+// allows (twice the ceiling, the first IED's points and a batch per thread), where unchecked they
+// would hold eight IEDs' points; the models are the same as one thread's. An IED refused for its
+// group numbers stops the walks of the IEDs after it, so that a file of a few KB cannot make the
+// threads hold one huge IED each.
+TEST_F(ScdImportBounds, ThreadsWalkingHugeIedsHoldNoMoreThanTheCeiling) {
+    constexpr std::uint64_t kCeiling = 4096;
+    constexpr std::uint64_t kIedPoints = 40 * 200;
+    std::vector<std::string> names;
+    for (int i = 0; i < 16; ++i)
+        names.push_back("R" + std::to_string(i));
+    testsupport::WriteBytes(tmp / "huge.scd", IndicationStation(names, 40, 200, false));
+    std::map<std::string, std::string> oneThread;
+    for (const std::size_t threads : {std::size_t{1}, std::size_t{8}}) {
+        SCOPED_TRACE(threads);
+        CConfigDoc doc;
+        CSCDImport import;
+        import.SetThreads(threads);
+        import.SetHeldCeiling(kCeiling);
+        prompts.Clear();
+        import.ImportSCD(doc, (tmp / "huge.scd").string());
+        EXPECT_TRUE(prompts.Texts().empty()) << prompts.Texts()[0];
+        EXPECT_EQ(import.PointsRead(), 16 * kIedPoints);
+        EXPECT_LE(import.MostHeld(), 2 * kCeiling + kIedPoints + threads * 1024);
+        if (threads == 1)
+            oneThread = StoredModels(doc);
+        else
+            EXPECT_TRUE(StoredModels(doc) == oneThread);
+    }
+
+    // The first IED needs a group 255: the file is refused for it, and the walks after it stop
+    // instead of each going on to its end.
+    CConfigDoc doc;
+    CSCDImport import;
+    import.SetThreads(8);
+    import.SetHeldCeiling(kCeiling);
+    testsupport::WriteBytes(tmp / "refused.scd", IndicationStation(names, 255, 200, false));
+    prompts.Clear();
+    import.ImportSCD(doc, (tmp / "refused.scd").string());
+    EXPECT_EQ(prompts.Texts(), std::vector<std::string>{"导入SCD失败：装置(R0)的测点需要编号至255的信息组，"
+                                                        "超出信息组号的范围(1-254)!"});
+    EXPECT_EQ(doc.m_deviceModels.GetSize(), 0);
+    EXPECT_LE(import.MostHeld(), 2 * kCeiling + 255 * 200 + 8 * 1024);
+}
