@@ -136,7 +136,7 @@ void CGroupBuilder::AddEntry(int group, int n, const CSCDPointRef& ref) {
     AppendNumber(line_, n);
     line_ += ',';
     line_ += desc;
-    for (const std::string* text :
+    for (const projectmodel::CCompactText* text :
          {&ref.m_strText1, &ref.m_strText2, &ref.m_strOnText, &ref.m_strOffText, &ref.m_strRefText}) {
         line_ += ',';
         line_ += *text;

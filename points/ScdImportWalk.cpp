@@ -319,7 +319,7 @@ void CSCDImport::IedWalker::BuildPoint(const Leaf& leaf) {
     p->m_strPrefix = ln.prefix;
     p->m_strDOName = topDo;
     if (doPath.size() > topDo.size())
-        p->m_strSDOName.assign(doPath, topDo.size() + 1);
+        p->m_strSDOName = std::string_view(doPath).substr(topDo.size() + 1);
     p->m_strFC = leaf.fc;
     p->m_strCDC = leaf.cdc;
     p->m_strDAName = attrPath;
@@ -331,7 +331,7 @@ void CSCDImport::IedWalker::BuildPoint(const Leaf& leaf) {
     if (const CtBase doi = ln_.Doi(topDo)) {
         std::string_view rest = attrPath;
         if (!p->m_strSDOName.empty()) {
-            rest_.assign(p->m_strSDOName).append("$").append(attrPath);
+            rest_.assign(p->m_strSDOName.View()).append("$").append(attrPath);
             rest = rest_;
         }
         desc = DescriptionOf(doi, rest);

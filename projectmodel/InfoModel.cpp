@@ -164,31 +164,37 @@ std::uint16_t GetPointCategory(int index, std::string& name) {
     return kCategories[index].kind;
 }
 
-CSCDPointRef::CSCDPointRef(const std::string& fcda, const std::string& cdc, const std::string& ctlModel)
+CSCDPointRef::CSCDPointRef(std::string_view fcda, std::string_view cdc, std::string_view ctlModel)
     : m_strFCDA(fcda), m_strCDC(cdc), m_strCtlModel(ctlModel) {
-    m_strRefText.reserve(5 + fcda.size() + (cdc.empty() ? 0 : 5 + cdc.size()) +
-                         (ctlModel.empty() ? 0 : 10 + ctlModel.size()));
-    m_strRefText += "FCDA=";
-    m_strRefText += fcda;
+    std::string text;
+    text.reserve(5 + fcda.size() + (cdc.empty() ? 0 : 5 + cdc.size()) +
+                 (ctlModel.empty() ? 0 : 10 + ctlModel.size()));
+    text += "FCDA=";
+    text += fcda;
     if (!cdc.empty()) {
-        m_strRefText += ";CDC=";
-        m_strRefText += cdc;
+        text += ";CDC=";
+        text += cdc;
     }
     if (!ctlModel.empty()) {
-        m_strRefText += ";ctlModel=";
-        m_strRefText += ctlModel;
+        text += ";ctlModel=";
+        text += ctlModel;
     }
+    m_strRefText = text;
 }
 
 void CInfoModel::AddPoint(std::unique_ptr<CSCDPoint> point) {
     if (!point)
         return;
-    std::string& desc = point->m_strDesc;
-    for (char& ch : desc)
-        if (ch == ';' || ch == ',')
-            ch = ' ';
-    if (desc.find_first_of("()") != std::string::npos)
-        BalanceParentheses(desc);
+    const std::string_view given = point->m_strDesc;
+    if (given.find_first_of(";,()") != std::string_view::npos) {
+        std::string desc(given);
+        for (char& ch : desc)
+            if (ch == ';' || ch == ',')
+                ch = ' ';
+        if (desc.find_first_of("()") != std::string::npos)
+            BalanceParentheses(desc);
+        point->m_strDesc = desc;
+    }
 
     const CSCDPoint& p = *point;
     m_allPoints.push_back(std::move(point));
