@@ -79,9 +79,18 @@ void CArchive::WriteObjectTag(std::string_view className, std::uint16_t schema) 
     ++mapCount_; // the object itself
 }
 
-void CArchive::Need(std::size_t n) const {
+void CArchive::Need(std::size_t n) {
     if (mode_ != load)
         throw CArchiveException("archive is not loading");
+    if (n <= bytes_.size() - pos_)
+        return;
+    if (source_) {
+        bytes_.erase(0, pos_);
+        base_ += pos_;
+        pos_ = 0;
+        while (bytes_.size() < n && source_(bytes_) != 0) {
+        }
+    }
     if (n > bytes_.size() - pos_)
         throw CArchiveException("archive ends early");
 }

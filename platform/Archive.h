@@ -4,6 +4,7 @@
 // object tags that name a class the first time and refer back to it afterwards.
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <stdexcept>
 #include <string>
@@ -26,6 +27,13 @@ public:
     CArchive();
     // A loading archive over the given bytes.
     explicit CArchive(std::string bytes);
+
+    // Where a loading archive takes more bytes from once those it holds run out: the function
+    // appends the next piece to the string and returns how many bytes it appended (0 at the end).
+    // The bytes already read are let go before each piece is taken, so that a file of hundreds of
+    // MB is loaded without ever being held whole.
+    using Source = std::function<std::size_t(std::string& into)>;
+    void SetSource(Source source) { source_ = std::move(source); }
 
     bool IsStoring() const { return mode_ == store; }
     bool IsLoading() const { return mode_ == load; }
@@ -59,9 +67,12 @@ public:
     std::string ReadObjectTag(std::uint16_t* schema = nullptr);
     void Skip(std::size_t n);
 
-    // The bytes stored so far, or the bytes being loaded.
+    // The bytes stored so far, or the bytes being loaded (with a source: those taken and not yet
+    // let go).
     const std::string& Bytes() const { return bytes_; }
-    std::size_t Position() const { return pos_; }
+    // Bytes read from the start, including those let go.
+    std::size_t Position() const { return base_ + pos_; }
+    // With a source, only of the bytes taken so far.
     std::size_t Remaining() const { return bytes_.size() - pos_; }
     bool AtEnd() const { return pos_ >= bytes_.size(); }
 
@@ -75,11 +86,13 @@ public:
     static bool LoadFromFile(const std::filesystem::path& path, CArchive& ar);
 
 private:
-    void Need(std::size_t n) const;
+    void Need(std::size_t n);
 
     Mode mode_;
     std::string bytes_;
     std::size_t pos_ = 0;
+    std::size_t base_ = 0; // the bytes let go before bytes_
+    Source source_;
     std::uint32_t mapCount_ = 1; // index 0 is the null object
     std::map<std::string, std::uint32_t, std::less<>> storedClasses_;
     std::vector<std::string> loadedMap_; // index -> class name ("" for objects)

@@ -308,12 +308,21 @@ int CConfigDoc::LoadIEDListFromSCD() {
         TellRefusedCache(file, kBeyond);
         return 0;
     }
-    std::string bytes;
-    if (const int failed = platform::ReadWholeFile(file, bytes); failed != 0) {
+    // Read a piece at a time: the models are held, never the file's bytes as well.
+    platform::CFileReader in;
+    if (const int failed = in.Open(file); failed != 0) {
         CUnreadFiles::Note(file, failed, true);
         return 0;
     }
-    platform::CArchive ar(std::move(bytes));
+    platform::CArchive ar{std::string()};
+    ar.SetSource([&in](std::string& into) -> std::size_t {
+        constexpr std::size_t kPiece = std::size_t{1} << 20;
+        const std::size_t had = into.size();
+        into.resize(had + kPiece);
+        const long got = in.Read(into.data() + had, kPiece);
+        into.resize(had + static_cast<std::size_t>(got > 0 ? got : 0));
+        return static_cast<std::size_t>(got > 0 ? got : 0);
+    });
     std::vector<CDeviceTemplate> models;
     try {
         ar.Skip(1);
@@ -342,8 +351,12 @@ int CConfigDoc::LoadIEDListFromSCD() {
         if (ar.Position() != bound.cacheBytes)
             throw platform::CArchiveException("bytes after the models");
     } catch (const platform::CArchiveException&) {
-        // A damaged cache changes nothing; the next import writes it again.
-        TellRefusedCache(file, kDamaged);
+        // A piece that could not be read is told as such; a damaged cache changes nothing, the
+        // next import writes it again.
+        if (in.Error() != 0)
+            CUnreadFiles::Note(file, in.Error(), true);
+        else
+            TellRefusedCache(file, kDamaged);
         return 0;
     }
     // Library entries by lower-cased name (the first of a name), so that thousands of cached

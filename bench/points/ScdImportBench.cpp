@@ -7,6 +7,8 @@
 // all-core figure come from one program.
 //   points_scd_bench --ied-list FILE.scd
 // times the IED list that every project open reads from its SCD file.
+//   points_scd_bench --cache LIBDIR
+// times the read of the cache file an import wrote into LIBDIR, as every project open reads it.
 // With DUMP.txt it also writes what the import produced (the IED list, every point of every IED
 // and the devices), for comparing two builds on one file; the times of such a run include the
 // writing of the points.
@@ -88,9 +90,33 @@ int IedList(const char* file) {
     return ok ? 0 : 1;
 }
 
+// The read of the cache file that every project open does (CConfigDoc::LoadIEDListFromSCD), from
+// the library folder LIBDIR an import wrote it into.
+int CacheRead(const char* library) {
+    PrintingPrompt prompt;
+    platform::SetPrompt(&prompt);
+    CProjectContext::Instance().SetLibraryFolder(library);
+    CConfigDoc doc;
+    const auto start = std::chrono::steady_clock::now();
+    const int ok = doc.LoadIEDListFromSCD();
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    std::size_t entries = 0;
+    for (const CDeviceTemplate& model : doc.m_deviceModels)
+        for (const CInfoGroup& group : model.m_groups)
+            entries += static_cast<std::size_t>(group.m_entries.GetSize());
+    std::printf("cache read %.3f s, %d device models, %zu entries, peak RSS %ld MB\n", seconds,
+                doc.m_deviceModels.GetSize(), entries, usage.ru_maxrss / 1024);
+    platform::SetPrompt(nullptr);
+    return ok ? 0 : 1;
+}
+
 int main(int argc, char** argv) {
     if (argc == 3 && std::string_view(argv[1]) == "--ied-list")
         return IedList(argv[2]);
+    if (argc == 3 && std::string_view(argv[1]) == "--cache")
+        return CacheRead(argv[2]);
     std::size_t threads = 0;
     if (argc >= 3 && std::string_view(argv[1]) == "--threads") {
         threads = std::strtoul(argv[2], nullptr, 10);
@@ -103,7 +129,8 @@ int main(int argc, char** argv) {
     }
     if (argc != 3 && argc != 4) {
         std::fprintf(stderr, "usage: points_scd_bench [--threads N] FILE.scd LIBDIR [DUMP.txt]\n"
-                             "       points_scd_bench --ied-list FILE.scd\n");
+                             "       points_scd_bench --ied-list FILE.scd\n"
+                             "       points_scd_bench --cache LIBDIR\n");
         return 2;
     }
     std::ofstream dump;

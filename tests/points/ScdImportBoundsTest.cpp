@@ -4,11 +4,13 @@
 #include "points/SCDImport.h"
 
 #include "platform/Archive.h"
+#include "platform/FileFaults.h"
 
 #include "projectmodel/ConfigDoc.h"
 #include "projectmodel/DeviceTemplate.h"
 #include "projectmodel/InfoModel.h"
 #include "projectmodel/ProjectContext.h"
+#include "projectmodel/TextHelpers.h"
 #include "tests/support/CpuTime.h"
 #include "tests/support/PromptRecorder.h"
 #include "tests/support/TestFiles.h"
@@ -445,4 +447,42 @@ TEST_F(ScdImportBounds, ThreadsWalkingHugeIedsHoldNoMoreThanTheCeiling) {
                                                         "超出信息组号的范围(1-254)!"});
     EXPECT_EQ(doc.m_deviceModels.GetSize(), 0);
     EXPECT_LE(import.MostHeld(), 2 * kCeiling + 255 * 200 + 8 * 1024);
+}
+
+// A cache of a few MB is read a piece at a time and gives back the very models the import filed;
+// a piece past the first that cannot be read is told as the file's failed read (not as a damaged
+// cache), and nothing is taken from it.
+TEST_F(ScdImportBounds, ABigCacheIsReadInPiecesAndAFailedPieceIsTold) {
+    std::vector<std::string> names;
+    for (int i = 0; i < 4; ++i)
+        names.push_back("R" + std::to_string(i));
+    testsupport::WriteBytes(tmp / "big.scd", IndicationStation(names, 40, 200, false));
+    CConfigDoc doc;
+    CSCDImport import;
+    import.ImportSCD(doc, (tmp / "big.scd").string());
+    ASSERT_TRUE(prompts.Texts().empty()) << prompts.Texts()[0];
+    const fs::path file = CSCDImport::CacheFilePath();
+    const std::string cache = testsupport::ReadBytes(file);
+    ASSERT_GT(cache.size(), std::size_t{2} << 20);
+
+    CConfigDoc reopened;
+    EXPECT_EQ(reopened.LoadIEDListFromSCD(), 1);
+    EXPECT_TRUE(StoredModels(reopened) == StoredModels(doc));
+
+    // The tail is read first, then the pieces: the third read is the second piece.
+    prompts.Clear();
+    CConfigDoc cut;
+    projectmodel::CUnreadFiles unread;
+    {
+        platform::CFileFaults faults;
+        faults.FailNth(
+            platform::FileStep::Read, 3, [&](const fs::path& p) { return p == file; }, EIO);
+        EXPECT_EQ(cut.LoadIEDListFromSCD(), 0);
+        EXPECT_EQ(faults.Failed(platform::FileStep::Read), 1);
+    }
+    EXPECT_EQ(unread.Count(), 1);
+    EXPECT_EQ(prompts.Texts(),
+              std::vector<std::string>{"读取文件 " + file.string() + " 失败!\n" + platform::ErrorText(EIO)});
+    EXPECT_EQ(cut.m_deviceModels.GetSize(), 0);
+    EXPECT_EQ(testsupport::ReadBytes(file), cache);
 }
