@@ -5,7 +5,6 @@
 #include <QApplication>
 #include <QIconEngine>
 #include <QPainter>
-#include <QStyleFactory>
 #include <QStyleOption>
 
 namespace marindle {
@@ -77,7 +76,7 @@ bool MadeWhenDrawn(QStyle::StandardPixmap pixmap) {
 
 } // namespace
 
-CShellStyle::CShellStyle() : QProxyStyle(QStyleFactory::create(QApplication::style()->name())) {}
+CShellStyle::CShellStyle(QStyle* base) : QProxyStyle(base) {}
 
 QIcon CShellStyle::standardIcon(StandardPixmap pixmap, const QStyleOption* option,
                                 const QWidget* widget) const {

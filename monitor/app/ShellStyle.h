@@ -14,8 +14,9 @@ namespace marindle {
 
 class CShellStyle : public QProxyStyle {
 public:
-    // Stands in for a new instance of the application's current style.
-    CShellStyle();
+    // Stands in for the style given, which it takes over (the application's own style, when it is
+    // set as the application's style in its place).
+    explicit CShellStyle(QStyle* base);
 
     QIcon standardIcon(StandardPixmap pixmap, const QStyleOption* option = nullptr,
                        const QWidget* widget = nullptr) const override;

@@ -14,7 +14,8 @@
 
 int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
-    QApplication::setStyle(new marindle::CShellStyle);
+    // The application's style, with some of its icons made once or when first drawn.
+    QApplication::setStyle(new marindle::CShellStyle(QApplication::style()));
     platform::InstallQtTranslations();
     // Qt sets the process locale; numbers in files and frames are written in the C locale.
     std::setlocale(LC_NUMERIC, "C");

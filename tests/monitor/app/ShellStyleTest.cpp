@@ -40,9 +40,9 @@ void ExpectSameIcon(const QIcon& made, const QIcon& plain, const char* what) {
 } // namespace
 
 TEST(ShellStyleTest, IconsAreThoseOfThePlainStyle) {
-    CShellStyle style;
     std::unique_ptr<QStyle> plain(QStyleFactory::create(QApplication::style()->name()));
     ASSERT_NE(plain, nullptr);
+    CShellStyle style(QStyleFactory::create(QApplication::style()->name()));
     const std::pair<QStyle::StandardPixmap, const char*> icons[] = {
         {QStyle::SP_TitleBarNormalButton, "title normal"},
         {QStyle::SP_TitleBarCloseButton, "title close"},
