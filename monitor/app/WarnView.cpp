@@ -62,7 +62,11 @@ private:
 
 CWarnView::CWarnView(QWidget* parent) : QTableWidget(parent) {
     setObjectName("list1065");
-    setHorizontalHeader(new CTitleBar(this));
+    // The bar clicks and highlights as the one Qt gave the list.
+    auto* bar = new CTitleBar(this);
+    bar->setSectionsClickable(horizontalHeader()->sectionsClickable());
+    bar->setHighlightSections(horizontalHeader()->highlightSections());
+    setHorizontalHeader(bar);
     const char* titles[] = {"序号", "类型", "时间", "名称", "地址", "描述", "状态"};
     const int widths[] = {50, 100, 200, 150, 100, 310, 70};
     setColumnCount(7);

@@ -34,6 +34,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QTableWidget>
+#include <QTest>
 
 using namespace marindle;
 using namespace montest;
@@ -714,4 +715,18 @@ TEST(ShellTest, WarningTitleBarKeepsQtsHeight) {
     view.setHorizontalHeaderItem(2, new QTableWidgetItem(QString::fromUtf8("时间\n毫秒")));
     EXPECT_EQ(view.horizontalHeader()->sizeHint().height(), plain.sizeHint().height());
     EXPECT_GT(view.horizontalHeader()->sizeHint().height(), plain.fontMetrics().height() * 2);
+
+    // It clicks and highlights as Qt's own bar of a list does: a click on a title sorts.
+    QTableWidget list;
+    EXPECT_EQ(view.horizontalHeader()->sectionsClickable(), list.horizontalHeader()->sectionsClickable());
+    EXPECT_EQ(view.horizontalHeader()->highlightSections(), list.horizontalHeader()->highlightSections());
+    view.AddEvent(0, 1000, 5, "A", 9, "", "");
+    view.AddEvent(0, 1000, 5, "B", 5, "", "");
+    view.resize(900, 300);
+    view.show();
+    QHeaderView* titles = view.horizontalHeader();
+    QTest::mouseClick(titles->viewport(), Qt::LeftButton, {},
+                      QPoint(titles->sectionViewportPosition(4) + 10, 5));
+    ASSERT_EQ(view.rowCount(), 2);
+    EXPECT_EQ(view.item(0, 4)->text(), "5");
 }
