@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QImage>
 #include <QPainter>
+#include <QPushButton>
 #include <QStyleFactory>
 #include <QStyleOption>
 
@@ -64,4 +65,27 @@ TEST(ShellStyleTest, IconsAreThoseOfThePlainStyle) {
     EXPECT_NE(
         style.standardIcon(QStyle::SP_ToolBarHorizontalExtensionButton).pixmap(16).toImage(),
         style.standardIcon(QStyle::SP_ToolBarHorizontalExtensionButton, &rightToLeft).pixmap(16).toImage());
+}
+
+// Set as the application's style in place of the application's own, it keeps the palette and the
+// font, and a widget measures and draws as under the plain style.
+TEST(ShellStyleTest, AsTheApplicationsStyleWidgetsLookTheSame) {
+    const QString name = QApplication::style()->name();
+    const QPalette palette = QApplication::palette();
+    const QFont font = QApplication::font();
+    auto look = [] {
+        QPushButton button(QString::fromUtf8("确定"));
+        button.resize(button.sizeHint());
+        return std::make_pair(button.sizeHint(), button.grab().toImage());
+    };
+    const auto plain = look();
+    QApplication::setStyle(new CShellStyle(QApplication::style()));
+    EXPECT_EQ(QApplication::palette(), palette);
+    EXPECT_EQ(QApplication::font(), font);
+    const auto shell = look();
+    EXPECT_EQ(shell.first, plain.first);
+    EXPECT_EQ(shell.second, plain.second);
+    // The later tests run under a plain instance of the style again.
+    QApplication::setStyle(QStyleFactory::create(name));
+    EXPECT_EQ(QApplication::palette(), palette);
 }
