@@ -6,6 +6,8 @@
 //                      dialog's loop too): the time until the program shows something;
 // STARTUP_PROBE=main   the first main window (QMainWindow) painted; a dialog run before the
 //                      application's loop (a login) is answered "accepted" without being shown.
+// STARTUP_PROBE_GRAB=file.png  saves a picture of the window painted before the end (to compare the
+//                      windows of two builds).
 // STARTUP_PROBE_OUT=file appends "<label> <ms at the loop's entry> <ms at the end>" to the file, both
 // counted from the moment the probe was loaded (after the dynamic linking of the program).
 #include <chrono>
@@ -18,6 +20,8 @@
 #include <QEvent>
 #include <QEventLoop>
 #include <QMainWindow>
+#include <QPixmap>
+#include <QPointer>
 #include <QTimer>
 #include <QWidget>
 #include <unistd.h>
@@ -56,9 +60,17 @@ public:
             if (widget && (!mainOnly_ || qobject_cast<QMainWindow*>(widget->window()))) {
                 ending_ = true;
                 const char* label = mainOnly_ ? "main-window-painted" : "first-window-painted";
+                QPointer<QWidget> window = widget->window();
                 // Queued: after the paint in progress has been flushed.
                 QMetaObject::invokeMethod(
-                    QCoreApplication::instance(), [label] { EndNow(label); }, Qt::QueuedConnection);
+                    QCoreApplication::instance(),
+                    [label, window] {
+                        const char* grab = std::getenv("STARTUP_PROBE_GRAB");
+                        if (grab && window)
+                            window->grab().save(QString::fromLocal8Bit(grab));
+                        EndNow(label);
+                    },
+                    Qt::QueuedConnection);
             }
         }
         return false;

@@ -17,6 +17,7 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QShowEvent>
 #include <QStatusBar>
 #include <QTabBar>
 #include <QTabWidget>
@@ -24,6 +25,7 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <utility>
 
 using platform::Qs;
 using platform::Ss;
@@ -33,6 +35,27 @@ namespace marindle {
 namespace {
 // How often the link's timers are moved on.
 constexpr int kLinkTickMs = 100;
+
+// A tab's page whose contents are built when it is first shown: a page behind another tab costs
+// the main window's first layout and paint nothing.
+class CLaterPage : public QWidget {
+public:
+    CLaterPage(QWidget* parent, std::function<void()> build) : QWidget(parent), build_(std::move(build)) {
+        auto* layout = new QVBoxLayout(this);
+        layout->setContentsMargins(0, 0, 0, 0);
+        layout->setSpacing(0);
+    }
+
+protected:
+    void showEvent(QShowEvent* event) override {
+        QWidget::showEvent(event);
+        if (build_)
+            std::exchange(build_, nullptr)();
+    }
+
+private:
+    std::function<void()> build_;
+};
 } // namespace
 
 CMainFrame::CMainFrame(CMarindleApp& app) : app_(app) {
@@ -132,9 +155,9 @@ void CMainFrame::CreateDocks(QMenu* view, QToolBar* tools) {
     treeTabs_ = new QTabWidget(workspace_);
     treeTabs_->setTabPosition(QTabWidget::South);
     down_ = new COverallView(app_, 1, treeTabs_);
-    up_ = new COverallView(app_, 2, treeTabs_);
+    upPage_ = new CLaterPage(treeTabs_, [this] { TreeView(2); });
     treeTabs_->addTab(down_, Qs("对下"));
-    treeTabs_->addTab(up_, Qs("对上"));
+    treeTabs_->addTab(upPage_, Qs("对上"));
     workspace_->setWidget(treeTabs_);
     workspace_->resize(220, 200);
     addDockWidget(Qt::LeftDockWidgetArea, workspace_);
@@ -170,7 +193,24 @@ void CMainFrame::CreateDocks(QMenu* view, QToolBar* tools) {
     tools->addAction(switchTree);
 
     down_->BuildTree();
-    up_->BuildTree();
+}
+
+COverallView* CMainFrame::TreeView(int mode) {
+    if (mode == 1)
+        return down_;
+    if (mode != 2)
+        return nullptr;
+    if (!up_) {
+        up_ = new COverallView(app_, 2, upPage_);
+        upPage_->layout()->addWidget(up_);
+        up_->BuildTree();
+        if (upPage_->isVisible()) {
+            // Shown from the page's show event: laid out and shown before the page is painted.
+            up_->show();
+            upPage_->layout()->activate();
+        }
+    }
+    return up_;
 }
 
 void CMainFrame::StartTimers() {
@@ -273,7 +313,7 @@ void CMainFrame::SwitchTree() {
 
 void CMainFrame::SelectNode(int kind, int deviceFlag, std::uint16_t key) {
     down_->SelectNode(kind, deviceFlag, key);
-    up_->SelectNode(kind, deviceFlag, key);
+    TreeView(2)->SelectNode(kind, deviceFlag, key);
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {

@@ -34,7 +34,9 @@ public:
     ~CMainFrame() override;
 
     QMdiArea* MdiArea() const { return mdi_; }
-    COverallView* TreeView(int mode) const { return mode == 1 ? down_ : mode == 2 ? up_ : nullptr; }
+    // The structure tree of the mode (1 "对下", 2 "对上"). The "对上" tree is hidden behind its tab at
+    // first; it is built the first time it is shown or asked for, from the model as it is then.
+    COverallView* TreeView(int mode);
     CWarnView* Warn() const { return warn_; }
     QDockWidget* WorkspaceBar() const { return workspace_; }
     QDockWidget* WarnspaceBar() const { return warnspace_; }
@@ -82,6 +84,8 @@ private:
     QDockWidget* warnspace_ = nullptr;
     QTabWidget* treeTabs_ = nullptr;
     COverallView* down_ = nullptr;
+    // The "对上" tab's page and, once built, its tree.
+    QWidget* upPage_ = nullptr;
     COverallView* up_ = nullptr;
     CWarnView* warn_ = nullptr;
     QLabel* address_ = nullptr;

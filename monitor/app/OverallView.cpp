@@ -44,6 +44,9 @@ COverallView::COverallView(CMarindleApp& app, int mode, QWidget* parent)
     setObjectName(mode == 1 ? "treeDown" : "treeUp");
     setHeaderHidden(true);
     platform::KeepWholeLabelsVisible(this);
+    // The column is as wide as its widest label; the hidden header's own title would be measured
+    // too, in a bold font that nothing on screen shows. Its size hint stands in for that.
+    headerItem()->setSizeHint(0, QSize(0, 0));
     setRootIsDecorated(true);
     setIconSize(QSize(18, 18));
     connect(this, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem* item) { OpenNode(item); });

@@ -6,13 +6,67 @@
 #include <QContextMenuEvent>
 #include <QHeaderView>
 #include <QMenu>
+#include <QStringList>
+#include <QStyleOptionHeader>
 
 using platform::Qs;
 
 namespace marindle {
 
+namespace {
+
+// The column titles. Qt sizes a title bar by its titles measured in bold, a font drawn only while a
+// column is highlighted: on the main window's first layout that costs a second font (and its
+// fallback for the Chinese titles) that nothing on screen shows. The bar's height here comes from
+// the titles in the font they are drawn in, measured again only when a title, the font or the style
+// changes. A column's own size hint (sizing a column to its contents) stays Qt's.
+class CTitleBar : public QHeaderView {
+public:
+    explicit CTitleBar(QWidget* parent) : QHeaderView(Qt::Horizontal, parent) {}
+
+    QSize sizeHint() const override {
+        QStringList titles;
+        for (int c = 0; c < count(); ++c)
+            if (!isSectionHidden(c))
+                titles.append(model()->headerData(c, orientation(), Qt::DisplayRole).toString());
+        if (!hint_.isValid() || titles != titles_ || font() != font_ || style() != style_ ||
+            isSortIndicatorShown() != sorted_) {
+            titles_ = titles;
+            font_ = font();
+            style_ = style();
+            sorted_ = isSortIndicatorShown();
+            hint_ = QSize(0, 0);
+            QStyleOptionHeader opt;
+            initStyleOption(&opt);
+            opt.fontMetrics = fontMetrics();
+            if (sorted_)
+                opt.sortIndicator = QStyleOptionHeader::SortDown;
+            for (const QString& title : titles_) {
+                opt.text = title;
+                hint_ = hint_.expandedTo(
+                    style()->sizeFromContents(QStyle::CT_HeaderSection, &opt, QSize(), this));
+            }
+        }
+        return hint_;
+    }
+
+private:
+    mutable QSize hint_;
+    mutable QStringList titles_;
+    mutable QFont font_;
+    mutable const QStyle* style_ = nullptr;
+    mutable bool sorted_ = false;
+};
+
+} // namespace
+
 CWarnView::CWarnView(QWidget* parent) : QTableWidget(parent) {
     setObjectName("list1065");
+    // The bar clicks and highlights as the one Qt gave the list.
+    auto* bar = new CTitleBar(this);
+    bar->setSectionsClickable(horizontalHeader()->sectionsClickable());
+    bar->setHighlightSections(horizontalHeader()->highlightSections());
+    setHorizontalHeader(bar);
     const char* titles[] = {"序号", "类型", "时间", "名称", "地址", "描述", "状态"};
     const int widths[] = {50, 100, 200, 150, 100, 310, 70};
     setColumnCount(7);

@@ -2,6 +2,7 @@
 // the device-login key number; its working folder is the root folder's Bin.
 #include "monitor/app/MainFrame.h"
 #include "monitor/app/MarindleApp.h"
+#include "monitor/app/ShellStyle.h"
 #include "platform/Prompt.h"
 #include "platform/ui/QtTranslations.h"
 #include "platform/ui/WidgetPrompt.h"
@@ -13,6 +14,8 @@
 
 int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
+    // The application's style, with some of its icons made once or when first drawn.
+    QApplication::setStyle(new marindle::CShellStyle(QApplication::style()));
     platform::InstallQtTranslations();
     // Qt sets the process locale; numbers in files and frames are written in the C locale.
     std::setlocale(LC_NUMERIC, "C");

@@ -26,6 +26,7 @@
 #include <QCoreApplication>
 #include <QDockWidget>
 #include <QElapsedTimer>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -33,6 +34,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QTableWidget>
+#include <QTest>
 
 using namespace marindle;
 using namespace montest;
@@ -669,4 +671,62 @@ TEST(ShellTest, StartUpEndedEarlyOrUnpaintedStartWindow) {
     ASSERT_TRUE(WaitForFrame(app));
     EXPECT_TRUE(app.Frame()->isVisible());
     EXPECT_TRUE(prompts.Texts().empty());
+}
+
+// The "对上" tree stands behind its tab when the frame first shows: it is built when its tab is first
+// shown, filling the page, or when something reaches for it first (a node selected in both trees).
+TEST(ShellTest, TheUpwardTreeIsBuiltWhenFirstShownOrReached) {
+    {
+        AppRig rig;
+        CMainFrame* frame = rig.app->Frame();
+        frame->show();
+        EXPECT_EQ(frame->findChild<COverallView*>("treeUp"), nullptr);
+        frame->SwitchTree();
+        auto* up = frame->findChild<COverallView*>("treeUp");
+        ASSERT_NE(up, nullptr);
+        EXPECT_EQ(frame->TreeView(2), up);
+        EXPECT_TRUE(up->isVisible());
+        ASSERT_NE(up->parentWidget(), nullptr);
+        EXPECT_EQ(up->geometry(), up->parentWidget()->rect());
+        ASSERT_EQ(up->topLevelItemCount(), 1);
+        EXPECT_EQ(Texts(up->topLevelItem(0)),
+                  (QStringList{"装置总表", "文件目录", "调试信息", "字符串命令"}));
+    }
+    AppRig rig;
+    CMainFrame* frame = rig.app->Frame();
+    frame->SelectNode(kNodeCatalogue, 0, 0);
+    COverallView* up = frame->TreeView(2);
+    ASSERT_NE(up->currentItem(), nullptr);
+    EXPECT_EQ(COverallView::KindOf(up->currentItem()), kNodeCatalogue);
+    frame->show();
+    frame->SwitchTree();
+    EXPECT_EQ(frame->findChildren<COverallView*>("treeUp").size(), 1);
+    EXPECT_EQ(COverallView::KindOf(up->currentItem()), kNodeCatalogue);
+}
+
+// The warning list's title bar is as high as Qt would make it, its titles measured in the font they
+// are drawn in; a title that changes is measured again.
+TEST(ShellTest, WarningTitleBarKeepsQtsHeight) {
+    CWarnView view;
+    QHeaderView plain(Qt::Horizontal);
+    plain.setModel(view.model());
+    EXPECT_GT(view.horizontalHeader()->sizeHint().height(), 0);
+    EXPECT_EQ(view.horizontalHeader()->sizeHint().height(), plain.sizeHint().height());
+    view.setHorizontalHeaderItem(2, new QTableWidgetItem(QString::fromUtf8("时间\n毫秒")));
+    EXPECT_EQ(view.horizontalHeader()->sizeHint().height(), plain.sizeHint().height());
+    EXPECT_GT(view.horizontalHeader()->sizeHint().height(), plain.fontMetrics().height() * 2);
+
+    // It clicks and highlights as Qt's own bar of a list does: a click on a title sorts.
+    QTableWidget list;
+    EXPECT_EQ(view.horizontalHeader()->sectionsClickable(), list.horizontalHeader()->sectionsClickable());
+    EXPECT_EQ(view.horizontalHeader()->highlightSections(), list.horizontalHeader()->highlightSections());
+    view.AddEvent(0, 1000, 5, "A", 9, "", "");
+    view.AddEvent(0, 1000, 5, "B", 5, "", "");
+    view.resize(900, 300);
+    view.show();
+    QHeaderView* titles = view.horizontalHeader();
+    QTest::mouseClick(titles->viewport(), Qt::LeftButton, {},
+                      QPoint(titles->sectionViewportPosition(4) + 10, 5));
+    ASSERT_EQ(view.rowCount(), 2);
+    EXPECT_EQ(view.item(0, 4)->text(), "5");
 }
