@@ -47,9 +47,10 @@ public:
     // Fills the entry as ParseReference does from the line "seq,group,entry,texts[0],...,texts[4],
     // options" without writing the line out, when no text holds a character the line would cut
     // or group at (",;=()'\"") and the options no ",()'\"". FALSE (0), the entry unchanged, when
-    // one does: such a line is to be parsed.
+    // one does: such a line is to be parsed. Texts equal to those of previous (the entry before
+    // in the group, when given) share their blocks.
     int AssignPlain(int seq, int group, int entry, const std::string_view (&texts)[5],
-                    std::string_view options);
+                    std::string_view options, const CInfoEntry* previous = nullptr);
 
     // The entry as stored in the SCD cache: five numbers, then description, fields 5 to 8, group
     // name, extra options and reference. Texts are GBK in the archive.
