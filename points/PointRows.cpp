@@ -70,7 +70,7 @@ void AppendGroupRows(const CDeviceTemplate& model, int address, const std::strin
             row.texts.push_back(std::to_string(e.m_nEntry));
             row.texts.push_back(std::to_string(e.m_nFun));
             row.texts.push_back(std::to_string(e.m_nInf));
-            row.texts.push_back(displayText ? PointDisplayText(name, e.m_strDesc) : e.m_strDesc);
+            row.texts.push_back(displayText ? PointDisplayText(name, e.m_strDesc) : e.m_strDesc.str());
             if (!withAddress)
                 row.texts.emplace_back(); // FCDA
             row.data =

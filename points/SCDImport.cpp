@@ -112,6 +112,9 @@ std::string OutOfMemory(const std::string& ied) {
 // held up on one IED (or descheduled on a busy machine) does not stop the others; each IED waiting
 // holds only its built model, which the import keeps anyway, and its cache bytes.
 constexpr std::size_t kAheadPerThread = 32;
+// The cache bytes the IEDs waiting to be filed may hold (each IED's bytes are freed once filed):
+// IEDs of many points wait only a few at a time.
+constexpr std::size_t kWaitingCacheBytes = 2u << 20;
 
 // An IED of at least this many points gives the pages its walk held back to the system once its
 // device model is built (a small IED's pages are used again by the next IED on the same thread).
@@ -328,7 +331,8 @@ int CSCDImport::ReadSCDIEDs(CConfigDoc& doc) {
     COrderedWork<WalkState, IedResult> walks(
         count, threads, kAheadPerThread * threads,
         [&] { return std::make_unique<WalkState>(shared, source); },
-        [this](WalkState& state, std::size_t i) { return WalkIed(state, i); });
+        [this](WalkState& state, std::size_t i) { return WalkIed(state, i); },
+        {[](const IedResult& r) { return r.built ? r.built->bytes.size() : 0; }, kWaitingCacheBytes});
     FileCharge charge(shared.limits);
     mostHeld_ = 0;
     for (std::size_t i = 0; i < count; ++i) {

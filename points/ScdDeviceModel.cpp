@@ -124,7 +124,11 @@ void CGroupBuilder::AddEntry(int group, int n, const CSCDPointRef& ref) {
     // Most points' texts are plain: the entry is filled without writing and parsing its line.
     const std::string_view texts[] = {desc, ref.m_strText1, ref.m_strText2, ref.m_strOnText,
                                       ref.m_strOffText};
-    if (CInfoEntry entry; ref.m_strTapDir.empty() && entry.AssignPlain(n, g_, n, texts, ref.m_strRefText)) {
+    // The points of a group mostly repeat the texts of the one before: they share its blocks.
+    const projectmodel::CInfoEntryArray& entries = tpl_.m_groups[group].m_entries;
+    const CInfoEntry* previous = entries.GetSize() > 0 ? &entries[entries.GetSize() - 1] : nullptr;
+    if (CInfoEntry entry;
+        ref.m_strTapDir.empty() && entry.AssignPlain(n, g_, n, texts, ref.m_strRefText, previous)) {
         tpl_.m_groups[group].AddEntry(std::move(entry));
         return;
     }

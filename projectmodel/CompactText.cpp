@@ -16,16 +16,21 @@ void CCompactText::Assign(std::string_view text) {
     if (text.size() > std::numeric_limits<std::uint32_t>::max())
         throw std::length_error("text too long");
     void* memory = ::operator new(sizeof(Block) + text.size() + 1);
-    Block* b = static_cast<Block*>(memory);
-    b->size = static_cast<std::uint32_t>(text.size());
+    Block* b = new (memory) Block(static_cast<std::uint32_t>(text.size()));
     std::memcpy(b->Text(), text.data(), text.size());
     b->Text()[text.size()] = '\0';
     word_ = reinterpret_cast<std::uintptr_t>(b);
 }
 
 void CCompactText::Free() noexcept {
-    if (!IsInline())
-        ::operator delete(reinterpret_cast<Block*>(word_));
+    if (IsInline())
+        return;
+    // The text that lets go of the block last frees it, having seen every other's last use.
+    Block* b = BlockOf();
+    if (b->texts.fetch_sub(1, std::memory_order_acq_rel) == 1) {
+        b->~Block();
+        ::operator delete(b);
+    }
 }
 
 CCompactText& CCompactText::operator=(std::string_view text) {

@@ -4,10 +4,13 @@
 // thousands of entries twice (in the model library and in the devices), and a std::string costs
 // 32 bytes even when empty.
 //
-// Up to six bytes are kept in the object itself; a longer text in a block of its own (its length,
-// its bytes and a terminating zero). The object is one word: odd when it holds the text itself
-// (the lowest byte is twice the length plus one, the text follows it), otherwise the address of
-// the block, which the allocator aligns.
+// Up to six bytes are kept in the object itself; a longer text in a block (its length, the number
+// of texts sharing it, its bytes and a terminating zero). The object is one word: odd when it
+// holds the text itself (the lowest byte is twice the length plus one, the text follows it),
+// otherwise the address of the block, which the allocator aligns. A block is never written once
+// made: copies share it (points of one device repeat their options, and a description is often
+// the data reference itself), and the last text to let go of it frees it.
+#include <atomic>
 #include <bit>
 #include <cstdint>
 #include <cstring>
@@ -23,13 +26,15 @@ public:
     CCompactText(std::string_view text) { Assign(text); }
     CCompactText(const std::string& text) { Assign(text); }
     CCompactText(const char* text) { Assign(text ? std::string_view(text) : std::string_view()); }
-    CCompactText(const CCompactText& other) { Assign(other.View()); }
+    CCompactText(const CCompactText& other) noexcept : word_(other.word_) { Share(); }
     CCompactText(CCompactText&& other) noexcept : word_(other.word_) { other.SetInline({}); }
     ~CCompactText() { Free(); }
 
     CCompactText& operator=(const CCompactText& other) {
-        if (this != &other)
-            *this = other.View();
+        if (this != &other) {
+            CCompactText copy(other);
+            *this = std::move(copy);
+        }
         return *this;
     }
     CCompactText& operator=(CCompactText&& other) noexcept {
@@ -81,14 +86,16 @@ private:
     static constexpr std::size_t kInline = 6;
 
     struct Block {
+        explicit Block(std::uint32_t n) noexcept : size(n) {}
         std::uint32_t size;
+        std::atomic<std::uint32_t> texts{1}; // the texts holding the block
         const char* Text() const { return reinterpret_cast<const char*>(this + 1); }
         char* Text() { return reinterpret_cast<char*>(this + 1); }
     };
 
     bool IsInline() const noexcept { return (word_ & 1u) != 0; }
     const char* InlineBytes() const noexcept { return reinterpret_cast<const char*>(&word_); }
-    const Block* BlockOf() const noexcept { return reinterpret_cast<const Block*>(word_); }
+    Block* BlockOf() const noexcept { return reinterpret_cast<Block*>(word_); }
     // text is at most kInline bytes. The bytes after it stay zero: the text is terminated in the
     // word itself.
     void SetInline(std::string_view text) noexcept {
@@ -99,6 +106,10 @@ private:
         std::memcpy(&word_, bytes, sizeof word_);
     }
     void Assign(std::string_view text);
+    void Share() const noexcept {
+        if (!IsInline())
+            BlockOf()->texts.fetch_add(1, std::memory_order_relaxed);
+    }
     void Free() noexcept;
 
     std::uintptr_t word_;

@@ -70,10 +70,20 @@ std::string LoadText(platform::CArchive& ar) {
     return platform::FromGbk(ar.ReadString());
 }
 
+// Assigns text to a field, sharing the block of like when like holds the same text: no block of
+// its own is made.
+void AssignLike(CCompactText& field, std::string_view text, const CCompactText& like) {
+    if (like.View() == text)
+        field = like;
+    else
+        field = text;
+}
+
 // One "key=value" option of an entry line (already trimmed): the key and value are cut at the
 // '=' outside parentheses and quotes; an option that is not exactly one key and one value is
-// ignored. FUN and INF and the options without a field of their own are kept in m_strExtra.
-void ApplyOption(CInfoEntry& entry, std::string_view option) {
+// ignored. FUN and INF and the options without a field of their own are appended to extra, to be
+// kept in m_strExtra.
+void ApplyOption(CInfoEntry& entry, std::string_view option, std::string& extra) {
     std::string_view kv[2];
     std::size_t count = 0;
     ForEachTopLevelPart(
@@ -108,8 +118,8 @@ void ApplyOption(CInfoEntry& entry, std::string_view option) {
         keep = true;
     }
     if (keep) {
-        entry.m_strExtra += entry.m_strExtra.empty() ? ',' : ';';
-        entry.m_strExtra += option;
+        extra += extra.empty() ? ',' : ';';
+        extra += option;
     }
 }
 
@@ -155,6 +165,7 @@ int CInfoEntry::ParseReference(std::string_view line) {
     // it as ';', as the cut line has it.
     std::string spelled[8];
     std::string option;
+    std::string extra;
     auto take = [&](std::size_t from, std::size_t to) {
         std::string_view part = line.substr(from, to - from);
         for (int k = 0; k < commaCount; ++k) {
@@ -172,16 +183,17 @@ int CInfoEntry::ParseReference(std::string_view line) {
         if (count < 8)
             parts[count] = part;
         else
-            ApplyOption(*this, part);
+            ApplyOption(*this, part, extra);
         ++count;
     };
     ForEachTopLevelPart(line, separates, take);
+    m_strExtra = extra;
     if (count < 8)
         return 0;
     m_nSeq = platform::AtoI(parts[0]);
     m_nGroup = platform::AtoI(parts[1]);
     m_nEntry = platform::AtoI(parts[2]);
-    m_strDesc = parts[3];
+    AssignLike(m_strDesc, parts[3], m_strReference);
     m_strField5 = parts[4];
     m_strField6 = parts[5];
     m_strField7 = parts[6];
@@ -190,7 +202,7 @@ int CInfoEntry::ParseReference(std::string_view line) {
 }
 
 int CInfoEntry::AssignPlain(int seq, int group, int entry, const std::string_view (&texts)[5],
-                            std::string_view options) {
+                            std::string_view options, const CInfoEntry* previous) {
     // Without these characters the line is cut at exactly its eight commas and the options at
     // each ';', and every part is read trimmed: what is assigned here.
     auto holdsAny = [](std::string_view text, bool separators) {
@@ -218,10 +230,10 @@ int CInfoEntry::AssignPlain(int seq, int group, int entry, const std::string_vie
             return 0;
     if (holdsAny(options, false))
         return 0;
-    m_strExtra.clear();
+    std::string extra;
     for (std::size_t from = 0;;) {
         const std::size_t cut = options.find(';', from);
-        ApplyOption(*this, TrimView(options.substr(from, cut - from)));
+        ApplyOption(*this, TrimView(options.substr(from, cut - from)), extra);
         if (cut == std::string_view::npos)
             break;
         from = cut + 1;
@@ -229,11 +241,25 @@ int CInfoEntry::AssignPlain(int seq, int group, int entry, const std::string_vie
     m_nSeq = seq;
     m_nGroup = group;
     m_nEntry = entry;
-    m_strDesc = TrimView(texts[0]);
-    m_strField5 = TrimView(texts[1]);
-    m_strField6 = TrimView(texts[2]);
-    m_strField7 = TrimView(texts[3]);
-    m_strField8 = TrimView(texts[4]);
+    // A description that is the reference (a point without one of its own) shares its block.
+    const std::string_view desc = TrimView(texts[0]);
+    if (previous && desc != m_strReference.View())
+        AssignLike(m_strDesc, desc, previous->m_strDesc);
+    else
+        AssignLike(m_strDesc, desc, m_strReference);
+    if (!previous) {
+        m_strExtra = extra;
+        m_strField5 = TrimView(texts[1]);
+        m_strField6 = TrimView(texts[2]);
+        m_strField7 = TrimView(texts[3]);
+        m_strField8 = TrimView(texts[4]);
+        return 1;
+    }
+    AssignLike(m_strExtra, extra, previous->m_strExtra);
+    AssignLike(m_strField5, TrimView(texts[1]), previous->m_strField5);
+    AssignLike(m_strField6, TrimView(texts[2]), previous->m_strField6);
+    AssignLike(m_strField7, TrimView(texts[3]), previous->m_strField7);
+    AssignLike(m_strField8, TrimView(texts[4]), previous->m_strField8);
     return 1;
 }
 
@@ -267,6 +293,8 @@ void CInfoEntry::Serialize(platform::CArchive& ar) {
     m_strGroupName = LoadText(ar);
     m_strExtra = LoadText(ar);
     m_strReference = LoadText(ar);
+    if (m_strDesc == m_strReference)
+        m_strDesc = m_strReference;
 }
 
 int CInfoEntryArray::LowerBound(int entryNo) const {

@@ -13,7 +13,11 @@ int CInfoGroup::AddEntryFromText(std::string_view line) {
 }
 
 int CInfoGroup::AddEntry(CInfoEntry&& entry) {
-    entry.m_strGroupName = m_strName;
+    // The name the entries before hold, shared.
+    if (!m_entries.IsEmpty() && m_entries[m_entries.GetSize() - 1].m_strGroupName == m_strName)
+        entry.m_strGroupName = m_entries[m_entries.GetSize() - 1].m_strGroupName;
+    else
+        entry.m_strGroupName = m_strName;
     if (m_nGroupNo == -1)
         m_nGroupNo = entry.m_nGroup;
     else if (entry.m_nGroup != m_nGroupNo)

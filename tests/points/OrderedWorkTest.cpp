@@ -1,6 +1,6 @@
 // The ordered pool: results taken in item order whatever thread made them, never more than the
-// allowed items worked past the last one taken, one thread working on the caller's, and a stop
-// part-way that ends every thread.
+// allowed items worked past the last one taken nor more held by results waiting than allowed,
+// one thread working on the caller's, and a stop part-way that ends every thread.
 #include "points/OrderedWork.h"
 
 #include <gtest/gtest.h>
@@ -62,6 +62,60 @@ TEST(OrderedWorkTest, ResultsComeInItemOrderAndNoThreadRunsFarAhead) {
     }
     EXPECT_FALSE(tooFar.load()) << "an item was started more than " << kAhead << " past the last taken";
     EXPECT_GT(threads.size(), 1u);
+}
+
+// Results that hold more than the bound: the threads stop starting items once the results waiting
+// hold more, and the item to be taken next is still started whatever they hold.
+TEST(OrderedWorkTest, ResultsWaitingHoldLittleMoreThanTheBound) {
+    struct Held {
+        std::size_t item = 0;
+        std::size_t bytes = 0;
+    };
+    using Work = COrderedWork<State, Held>;
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::size_t started = 0;
+    const auto make = [] { return std::make_unique<State>(); };
+    const auto work = [&](std::size_t bytes) {
+        return [&, bytes](State&, std::size_t i) {
+            {
+                const std::lock_guard lock(mutex);
+                ++started;
+            }
+            changed.notify_all();
+            auto r = std::make_unique<Held>();
+            r->item = i;
+            r->bytes = bytes;
+            return r;
+        };
+    };
+    const auto held = [](const Held& r) { return r.bytes; };
+    {
+        // Nothing taken: with 25 allowed, items of 10 start while at most two wait; four threads
+        // may each start one then.
+        Work pool(100, 4, 50, make, work(10), Work::HeldBound{held, 25});
+        {
+            std::unique_lock lock(mutex);
+            ASSERT_TRUE(changed.wait_for(lock, std::chrono::seconds(30), [&] { return started >= 3; }));
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        {
+            const std::lock_guard lock(mutex);
+            EXPECT_LE(started, 6u);
+        }
+        for (std::size_t i = 0; i < 100; ++i) {
+            const auto r = pool.Take(i);
+            ASSERT_NE(r, nullptr);
+            EXPECT_EQ(r->item, i);
+        }
+    }
+    // Each result alone beyond the bound.
+    Work pool(40, 3, 8, make, work(1000), Work::HeldBound{held, 25});
+    for (std::size_t i = 0; i < 40; ++i) {
+        const auto r = pool.Take(i);
+        ASSERT_NE(r, nullptr);
+        EXPECT_EQ(r->item, i);
+    }
 }
 
 TEST(OrderedWorkTest, OneThreadWorksEachItemOnTheCallersThreadWhenTaken) {

@@ -1,5 +1,6 @@
 // The eight-byte text of the entry fields: texts on both sides of the six bytes kept in the word,
-// copies and moves that must not share or lose a block, assignments from the text's own bytes.
+// copies that share a block and moves that must not lose one, assignments from the text's own
+// bytes.
 #include "projectmodel/CompactText.h"
 #include "projectmodel/InfoEntry.h"
 
@@ -7,8 +8,10 @@
 
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -91,6 +94,44 @@ TEST(CompactText, CopiesAndMovesKeepTheirOwnText) {
     for (int i = 0; i < 100; ++i)
         EXPECT_EQ(many[static_cast<std::size_t>(i)].str(),
                   std::string(static_cast<std::size_t>(i % 12), 'k') + std::to_string(i));
+}
+
+// Copies share the block of a long text: each keeps the text whatever the others become, on
+// whichever thread they are dropped, and the last one frees it.
+TEST(CompactText, SharedBlocksOutliveEveryOtherHolder) {
+    const std::string text = "LD0/MMXU1$MX$PhV$phsA$cVal$mag$f";
+    auto original = std::make_unique<CCompactText>(text);
+    CCompactText kept(*original);
+    EXPECT_EQ(kept.c_str(), original->c_str()); // one block
+    // Assigned a part of the block it shares: the other holder keeps the whole text.
+    CCompactText part(kept);
+    part = part.View().substr(4);
+    EXPECT_EQ(part.View(), text.substr(4));
+    part = kept;
+    part += "!";
+    EXPECT_EQ(part.View(), text + "!");
+    EXPECT_EQ(kept.View(), text);
+    original.reset();
+    EXPECT_EQ(kept.View(), text);
+
+    std::vector<std::thread> threads;
+    std::vector<std::vector<CCompactText>> copies(4);
+    for (auto& mine : copies)
+        threads.emplace_back([&kept, &mine] {
+            for (int i = 0; i < 2000; ++i) {
+                mine.push_back(kept);
+                if (i % 3 == 0)
+                    mine.erase(mine.begin());
+            }
+        });
+    for (std::thread& t : threads)
+        t.join();
+    kept = "short";
+    for (const auto& mine : copies) {
+        ASSERT_FALSE(mine.empty());
+        EXPECT_EQ(mine.front().View(), text);
+        EXPECT_EQ(mine.back().View(), text);
+    }
 }
 
 TEST(CompactText, ComparesJoinsAndPrintsAsAString) {

@@ -145,6 +145,80 @@ TEST(InfoEntry, PlainTextsFillTheEntryAsTheirLine) {
     }
 }
 
+// Points filled one after another share the texts they repeat with the point before, and a
+// description that is the reference shares its block: each entry is still the one filled alone,
+// keeps its texts when the others change or go, and comes back whole from the cache form.
+TEST(InfoEntry, TextsSharedWithThePreviousEntryStayTheEntrysOwn) {
+    const std::string longRef = "LD0/MMXU1$MX$PhV$phsA$cVal$mag$f";
+    struct Case {
+        std::string_view texts[5];
+        std::string options;
+    };
+    const Case cases[] = {
+        {{longRef, "", "5", "合", "分"}, "FCDA=" + longRef + ";CDC=CMV"},
+        {{longRef, "", "5", "合", "分"}, "FCDA=" + longRef + ";CDC=CMV"},
+        {{"LD0/MMXU1$MX$PhV$phsB$cVal$mag$f", "", "5", "合闸位置", "分"}, "FCDA=LD0/X;CDC=CMV"},
+        {{"A相电压幅值", "一段长的第五字段", "", "", "分闸位置"}, "FCDA=LD0/X;CDC=CMV;M=1"},
+        {{"A相电压幅值", "一段长的第五字段", "", "", "分闸位置"}, "CDC=CMV;M=1"},
+        {{"", "", "", "", ""}, ""},
+        {{"x", "", "", "", ""}, "FCDA=x;FUN=1;INF=2"},
+    };
+    CInfoGroup shared;
+    shared.m_strName = "特殊遥信";
+    std::vector<CInfoEntry> alone;
+    for (const Case& c : cases) {
+        const int n = static_cast<int>(alone.size()) + 1;
+        CInfoEntry a;
+        ASSERT_EQ(a.AssignPlain(n, 3, n, c.texts, c.options), 1) << c.options;
+        alone.push_back(a);
+        const CInfoEntry* previous = shared.m_entries.IsEmpty() ? nullptr : &shared.m_entries[n - 2];
+        CInfoEntry e;
+        ASSERT_EQ(e.AssignPlain(n, 3, n, c.texts, c.options, previous), 1) << c.options;
+        ASSERT_TRUE(shared.AddEntry(std::move(e)));
+    }
+    ASSERT_EQ(shared.m_entries.GetSize(), static_cast<int>(alone.size()));
+    EXPECT_EQ(shared.m_entries[0].m_strDesc.c_str(), shared.m_entries[0].m_strReference.c_str());
+    EXPECT_EQ(shared.m_entries[1].m_strExtra.c_str(), shared.m_entries[0].m_strExtra.c_str());
+    for (int i = 0; i < shared.m_entries.GetSize(); ++i) {
+        CInfoEntry want = alone[static_cast<std::size_t>(i)];
+        want.m_strGroupName = shared.m_strName;
+        EXPECT_TRUE(shared.m_entries[i] == want) << i;
+    }
+
+    // The cache form of every entry, and the entries loaded from it, whatever they share.
+    platform::CArchive out;
+    for (const CInfoEntry& e : shared.m_entries)
+        e.Store(out);
+    platform::CArchive expected;
+    for (CInfoEntry e : alone) {
+        e.m_strGroupName = shared.m_strName;
+        e.Store(expected);
+    }
+    ASSERT_EQ(out.Bytes(), expected.Bytes());
+    platform::CArchive in(out.Bytes());
+    std::vector<CInfoEntry> loaded(alone.size());
+    for (CInfoEntry& e : loaded)
+        e.Serialize(in);
+    for (std::size_t i = 0; i < loaded.size(); ++i)
+        EXPECT_TRUE(loaded[i] == shared.m_entries[static_cast<int>(i)]) << i;
+
+    // Changed, copied, moved and dropped: each entry keeps its own texts.
+    CInfoGroup copy = shared;
+    shared.m_entries[0].m_strReference = "other";
+    shared.m_entries[0].m_strExtra += ";Q=1";
+    shared.m_entries[3].m_strField5.clear();
+    CInfoEntry moved = std::move(shared.m_entries[1]);
+    shared = CInfoGroup();
+    EXPECT_EQ(moved.m_strDesc, longRef);
+    EXPECT_EQ(moved.m_strExtra, ",CDC=CMV");
+    ASSERT_EQ(copy.m_entries.GetSize(), static_cast<int>(alone.size()));
+    EXPECT_EQ(copy.m_entries[0].m_strReference, longRef);
+    EXPECT_EQ(copy.m_entries[0].m_strDesc, longRef);
+    EXPECT_EQ(copy.m_entries[4].m_strField5, "一段长的第五字段");
+    EXPECT_EQ(copy.m_entries[4].m_strExtra, ",CDC=CMV;M=1");
+    EXPECT_EQ(copy.m_entries[2].m_strField7, "合闸位置");
+}
+
 TEST(InfoGroup, AddEntryFromTextAndRemoveRenumbers) {
     CInfoGroup g;
     g.m_strName = "遥信";
