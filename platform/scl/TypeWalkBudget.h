@@ -26,11 +26,12 @@ namespace platform::scl {
 // tens of attributes and at most a few hundred; an IED's points are bounded anyway by its group
 // numbers (254 groups of 200). What they imply: a point counts at least once, and once more for
 // every kBytesPerPoint bytes of its texts, so a file within them makes at most 2 million points.
-// The import keeps about 450 bytes per point (the device models' entries: 900 MB), and each
-// walking thread holds about 1.5 KB per point of the IED it walks (up to 90 MB a thread at an
-// IED's ceiling); the cache takes about 100 bytes per point (200 MB). Nodes are walked at most
-// 10 million times (about a second), and every IED adds a model of a few KB. A file beyond any
-// is refused as soon as the walk reaches the ceiling.
+// The import keeps about 230 to 300 bytes per point (the device models' entries: at most 600 MB),
+// and the walks hold about 0.5 KB per point of the IEDs they walk, at most twice
+// CWalkBrake::kHeldCeiling and one IED's ceiling of points at once (about 200 MB); the cache takes
+// about 100 bytes per point (200 MB), and reading it back holds the models alone. Nodes are walked
+// at most 10 million times (about a second), and every IED adds a model of a few KB. A file beyond
+// any is refused as soon as the walk reaches the ceiling.
 struct TypeWalkLimits {
     std::uint64_t nodesPerObject = 10'000;
     std::uint64_t nodesPerIed = 1'000'000;
