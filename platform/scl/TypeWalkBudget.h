@@ -28,7 +28,7 @@ namespace platform::scl {
 // every kBytesPerPoint bytes of its texts, so a file within them makes at most 2 million points.
 // The import keeps about 230 to 300 bytes per point (the device models' entries: at most 600 MB),
 // and the walks hold about 0.5 KB per point of the IEDs they walk, at most twice
-// CWalkBrake::kHeldCeiling and one IED's ceiling of points at once (about 200 MB); the cache takes
+// CWalkBrake::kHeldCeiling and one IED's ceiling of points at once (about 100 MB); the cache takes
 // about 100 bytes per point (200 MB), and reading it back holds the models alone. Nodes are walked
 // at most 10 million times (about a second), and every IED adds a model of a few KB. A file beyond
 // any is refused as soon as the walk reaches the ceiling.
