@@ -74,7 +74,7 @@ std::size_t TextBytes(std::initializer_list<std::string_view> texts);
 // goes on; all walks together hold at most twice the ceiling, that first IED's points and a batch
 // of points per thread.
 struct CWalkBrake {
-    // About 100 MB of points being walked: far above what the walking threads of a real station hold
+    // About 30 MB of points being walked: far above what the walking threads of a real station hold
     // at once (IEDs of hundreds or a few thousand points), so that only files of huge IEDs wait.
     static constexpr std::uint64_t kHeldCeiling = 64 * 1024;
 
