@@ -12,6 +12,7 @@
 #include "platform/TextFile.h"
 
 #include <charconv>
+#include <initializer_list>
 
 namespace fs = std::filesystem;
 
@@ -72,25 +73,26 @@ void AppendNumber(std::string& line, int n) {
     line.append(digits, r.ptr);
 }
 
-void AppendExtras(std::string& line, const CStringArray& values) {
+// The line of a reference: "引用=", its numbers, then its further values. Built into line
+// (emptied first), which the tables' writers reuse from one reference to the next.
+void ReferenceLine(std::string& line, int indent, std::initializer_list<int> numbers,
+                   const CStringArray& values) {
+    line.assign(static_cast<std::size_t>(indent), ' ');
+    line += cfgfile::kKeyReference;
+    line += '=';
+    for (const int n : numbers) {
+        AppendNumber(line, n);
+        line += ',';
+    }
+    line.pop_back();
     for (const std::string& v : values) {
         line += ',';
         line += v;
     }
 }
 
-// The line of a point reference: "引用=" and its numbers, then its further values. Built into
-// line (emptied first), which the tables' writers reuse from one reference to the next.
 void PointRefLine(std::string& line, int indent, const CRefTableEntry& e) {
-    line.assign(static_cast<std::size_t>(indent), ' ');
-    line += cfgfile::kKeyReference;
-    line += '=';
-    for (const int n : {e.m_nAddress, e.m_nGroup, e.m_nEntry, e.m_nFun, e.m_nInf}) {
-        AppendNumber(line, n);
-        line += ',';
-    }
-    line.pop_back();
-    AppendExtras(line, e.m_values);
+    ReferenceLine(line, indent, {e.m_nAddress, e.m_nGroup, e.m_nEntry, e.m_nFun, e.m_nInf}, e.m_values);
 }
 
 void WriteRelatedEntries(CGbkTextWriter& out, const CNamePairRecord& settings, int indent) {
@@ -522,15 +524,7 @@ void CConfigDoc::WriteRefTables(CGbkTextWriter& out, const CRefTableArray& table
             Put(out, indent, StrFormat("%s=%d", cfgfile::kKeyTableSize, table.m_devices.GetSize()));
             std::string line;
             for (const CRefTableDevice& d : table.m_devices) {
-                line.assign(static_cast<std::size_t>(indent + 2), ' ');
-                line += cfgfile::kKeyReference;
-                line += '=';
-                for (const int n : {d.m_nBoard, d.m_nAddress, d.m_nMappedAddress}) {
-                    AppendNumber(line, n);
-                    line += ',';
-                }
-                line.pop_back();
-                AppendExtras(line, d.m_values);
+                ReferenceLine(line, indent + 2, {d.m_nBoard, d.m_nAddress, d.m_nMappedAddress}, d.m_values);
                 out.WriteLine(line);
             }
         } else {
