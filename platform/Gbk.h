@@ -11,6 +11,14 @@ namespace platform {
 // `out` then holds everything that could be converted, with '?' in place of each bad sequence.
 bool Utf8ToGbk(std::string_view utf8, std::string& out);
 bool GbkToUtf8(std::string_view gbk, std::string& out);
+// The same, appending to out what the text converts to.
+bool AppendGbk(std::string_view utf8, std::string& out);
+bool AppendUtf8(std::string_view gbk, std::string& out);
+// The same conversions done wholly by iconv. The ones above give exactly what these give, but
+// convert ASCII and the characters iconv maps (looked up in tables filled from iconv) without a
+// call per text; these are what they are checked against.
+bool Utf8ToGbkByIconv(std::string_view utf8, std::string& out);
+bool GbkToUtf8ByIconv(std::string_view gbk, std::string& out);
 
 // Lossy conversions for places that must go on: a bad sequence becomes '?'.
 std::string ToGbk(std::string_view utf8);

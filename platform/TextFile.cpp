@@ -366,34 +366,31 @@ bool CGbkLineReader::ReadLine(std::string& line) {
     std::size_t stop = end;
     if (stop > pos_ && bytes_[stop - 1] == '\r')
         --stop;
-    std::string_view raw(bytes_.data() + pos_, stop - pos_);
-    bool ascii = true;
-    for (char ch : raw)
-        if (ch & 0x80) {
-            ascii = false;
-            break;
-        }
-    if (ascii)
-        line.assign(raw);
-    else
-        GbkToUtf8(raw, line);
+    GbkToUtf8(std::string_view(bytes_.data() + pos_, stop - pos_), line);
     pos_ = next;
     ++lineNo_;
     return true;
 }
 
 void CGbkTextBuilder::Write(std::string_view utf8) {
-    std::string gbk;
-    if (!Utf8ToGbk(utf8, gbk))
+    const std::size_t start = bytes_.size();
+    if (!AppendGbk(utf8, bytes_))
         good_ = false;
+    if (bytes_.size() == start)
+        return;
     // GBK's trailing bytes are 0x40 and above, so a CR or LF byte is always the character itself.
-    bytes_.reserve(bytes_.size() + gbk.size());
-    for (char ch : gbk) {
-        if (ch == '\n' && !afterCr_)
-            bytes_.push_back('\r');
-        bytes_.push_back(ch);
-        afterCr_ = ch == '\r';
+    const std::size_t lf = bytes_.find('\n', start);
+    if (lf != std::string::npos) {
+        const std::string gbk = bytes_.substr(start);
+        bytes_.resize(start);
+        for (char ch : gbk) {
+            if (ch == '\n' && !afterCr_)
+                bytes_.push_back('\r');
+            bytes_.push_back(ch);
+            afterCr_ = ch == '\r';
+        }
     }
+    afterCr_ = bytes_.back() == '\r';
 }
 
 void CGbkTextBuilder::WriteLine(std::string_view utf8) {
@@ -496,13 +493,40 @@ std::string CGbkTextCapture::NameOf(const std::filesystem::path& path) const {
     return (as_ / relative).string();
 }
 
+void CGbkTextCapture::Digest::AddWord(std::uint64_t word) {
+    mix = (mix ^ word) * 0x100000001b3ull;
+    mix ^= mix >> 29;
+    poly = poly * 0x9e3779b97f4a7c15ull + word + 1;
+}
+
 void CGbkTextCapture::Digest::Add(std::string_view bytes) {
-    size += bytes.size();
-    for (const char c : bytes) {
-        const auto b = static_cast<unsigned char>(c);
-        fnv = (fnv ^ b) * 0x100000001b3ull;
-        poly = poly * 0x9e3779b97f4a7c15ull + b + 1;
+    const char* p = bytes.data();
+    std::size_t left = bytes.size();
+    // Bytes first fill the word begun by the last call; whole words are then taken as they come.
+    while (left > 0 && size % 8 != 0) {
+        tail |= static_cast<std::uint64_t>(static_cast<unsigned char>(*p++)) << (8 * (size % 8));
+        ++size;
+        --left;
+        if (size % 8 == 0) {
+            AddWord(tail);
+            tail = 0;
+        }
     }
+    for (; left >= 8; p += 8, left -= 8, size += 8) {
+        std::uint64_t word = 0;
+        for (int i = 0; i < 8; ++i)
+            word |= static_cast<std::uint64_t>(static_cast<unsigned char>(p[i])) << (8 * i);
+        AddWord(word);
+    }
+    for (; left > 0; --left, ++size)
+        tail |= static_cast<std::uint64_t>(static_cast<unsigned char>(*p++)) << (8 * (size % 8));
+}
+
+std::pair<std::uint64_t, std::uint64_t> CGbkTextCapture::Digest::Hashes() const {
+    Digest last = *this;
+    if (size % 8 != 0)
+        last.AddWord(tail);
+    return {last.mix, last.poly};
 }
 
 void CGbkTextCapture::Start(const std::string& name, bool append) {
@@ -527,10 +551,12 @@ void CGbkTextCapture::Add(const std::string& name, std::string_view bytes) {
 const std::map<std::string, std::string>& CGbkTextCapture::Files() const {
     if (keep_ != Keep::Bytes) {
         files_.clear();
-        for (const auto& [path, d] : digests_)
+        for (const auto& [path, d] : digests_) {
+            const auto [mix, poly] = d.Hashes();
             files_[path] =
                 StrFormat("%llu %016llx %016llx", static_cast<unsigned long long>(d.size),
-                          static_cast<unsigned long long>(d.fnv), static_cast<unsigned long long>(d.poly));
+                          static_cast<unsigned long long>(mix), static_cast<unsigned long long>(poly));
+        }
     }
     return files_;
 }

@@ -9,6 +9,7 @@
 #include <map>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace platform {
 
@@ -194,11 +195,18 @@ public:
 
 private:
     friend class CGbkTextWriter;
+    // Two hashes of the bytes taken eight at a time, so that a file costs a few operations per
+    // word; the bytes of a last word not yet whole wait in tail, and the digest does not depend on
+    // how the writes cut the bytes.
     struct Digest {
         std::uint64_t size = 0;
-        std::uint64_t fnv = 0xcbf29ce484222325ull; // FNV-1a
+        std::uint64_t mix = 0xcbf29ce484222325ull; // multiply and shift
         std::uint64_t poly = 0;                    // a polynomial hash of another base
+        std::uint64_t tail = 0;
         void Add(std::string_view bytes);
+        void AddWord(std::uint64_t word);
+        // The two hashes with the bytes of tail taken in.
+        std::pair<std::uint64_t, std::uint64_t> Hashes() const;
     };
     static CGbkTextCapture*& Active();
     bool Writes() const { return keep_ == Keep::DigestOfWritten; }

@@ -481,10 +481,13 @@ int CConfigDoc::ReadRefTable(CLineCursor& cur, CRefTable& table, const std::stri
         table.m_entries.Reserve(reserve);
     int firstBad = 0, lastBad = 0;
     bool missingShown = false;
+    // The fields of a line; the list keeps its room from one line to the next.
+    CStringList f;
     for (int e = 0; e < entries; ++e) {
         if (!cur.FileKeyValue(line, cfgfile::kKeyReference, value))
             return 0;
-        CStringList f = SplitToStringList(value, ',');
+        f.clear();
+        SplitToStringList(value, f, ',');
         if (f.size() < numbers) {
             Tell(devices ? "引用装置信息格式错误: 元素少于3个!" : "引用测点信息格式错误: 元素少于5个!");
             return 0;

@@ -11,6 +11,9 @@
 #include "platform/Text.h"
 #include "platform/TextFile.h"
 
+#include <charconv>
+#include <initializer_list>
+
 namespace fs = std::filesystem;
 
 namespace projectmodel {
@@ -63,19 +66,33 @@ void WriteLinkedDevices(CGbkTextWriter& out, const CIntArray& addresses, int ind
     Put(out, indent, "}");
 }
 
-std::string Extras(const CStringArray& values) {
-    std::string s;
-    for (const std::string& v : values) {
-        s += ',';
-        s += v;
-    }
-    return s;
+// Appends n as "%d" writes it.
+void AppendNumber(std::string& line, int n) {
+    char digits[16];
+    const auto r = std::to_chars(digits, digits + sizeof digits, n);
+    line.append(digits, r.ptr);
 }
 
-std::string PointRefLine(const CRefTableEntry& e) {
-    return StrFormat("%s=%d,%d,%d,%d,%d", cfgfile::kKeyReference, e.m_nAddress, e.m_nGroup, e.m_nEntry,
-                     e.m_nFun, e.m_nInf) +
-           Extras(e.m_values);
+// The line of a reference: "引用=", its numbers, then its further values. Built into line
+// (emptied first), which the tables' writers reuse from one reference to the next.
+void ReferenceLine(std::string& line, int indent, std::initializer_list<int> numbers,
+                   const CStringArray& values) {
+    line.assign(static_cast<std::size_t>(indent), ' ');
+    line += cfgfile::kKeyReference;
+    line += '=';
+    for (const int n : numbers) {
+        AppendNumber(line, n);
+        line += ',';
+    }
+    line.pop_back();
+    for (const std::string& v : values) {
+        line += ',';
+        line += v;
+    }
+}
+
+void PointRefLine(std::string& line, int indent, const CRefTableEntry& e) {
+    ReferenceLine(line, indent, {e.m_nAddress, e.m_nGroup, e.m_nEntry, e.m_nFun, e.m_nInf}, e.m_values);
 }
 
 void WriteRelatedEntries(CGbkTextWriter& out, const CNamePairRecord& settings, int indent) {
@@ -89,8 +106,11 @@ void WriteRelatedEntries(CGbkTextWriter& out, const CNamePairRecord& settings, i
         Put(out, indent, StrFormat("    %s=%i", cfgfile::kKeyRefTableType, table.m_nType));
         Put(out, indent, StrFormat("    %s=", cfgfile::kKeyRefTableName) + table.m_strName);
         Put(out, indent, StrFormat("    %s=%i", cfgfile::kKeyTableSize, table.m_entries.GetSize()));
-        for (const CRefTableEntry& e : table.m_entries)
-            Put(out, indent + 6, PointRefLine(e));
+        std::string line;
+        for (const CRefTableEntry& e : table.m_entries) {
+            PointRefLine(line, indent + 6, e);
+            out.WriteLine(line);
+        }
         Put(out, indent, "  }");
     }
     Put(out, indent, "}");
@@ -502,15 +522,18 @@ void CConfigDoc::WriteRefTables(CGbkTextWriter& out, const CRefTableArray& table
         Put(out, indent, StrFormat("%s=", cfgfile::kKeyRefTableName) + table.m_strName);
         if (table.IsDeviceTable()) {
             Put(out, indent, StrFormat("%s=%d", cfgfile::kKeyTableSize, table.m_devices.GetSize()));
-            for (const CRefTableDevice& d : table.m_devices)
-                Put(out, indent + 2,
-                    StrFormat("%s=%d,%d,%d", cfgfile::kKeyReference, d.m_nBoard, d.m_nAddress,
-                              d.m_nMappedAddress) +
-                        Extras(d.m_values));
+            std::string line;
+            for (const CRefTableDevice& d : table.m_devices) {
+                ReferenceLine(line, indent + 2, {d.m_nBoard, d.m_nAddress, d.m_nMappedAddress}, d.m_values);
+                out.WriteLine(line);
+            }
         } else {
             Put(out, indent, StrFormat("%s=%d", cfgfile::kKeyTableSize, table.m_entries.GetSize()));
-            for (const CRefTableEntry& e : table.m_entries)
-                Put(out, indent + 2, PointRefLine(e));
+            std::string line;
+            for (const CRefTableEntry& e : table.m_entries) {
+                PointRefLine(line, indent + 2, e);
+                out.WriteLine(line);
+            }
         }
     }
 }

@@ -6,6 +6,7 @@
 #include <climits>
 #include <clocale>
 #include <gtest/gtest.h>
+#include <set>
 
 using namespace platform;
 
@@ -176,6 +177,43 @@ TEST(TextFile, ADigestCaptureTellsFilesApartAsTheirBytesDo) {
     w.Write("ab");
     ASSERT_TRUE(w.Close());
     EXPECT_EQ(capture.Files().begin()->second, digest({"ab"}));
+}
+
+// The digest takes the bytes a word at a time: wherever the writes cut the text, it is the same,
+// and a change of any one byte, or of the length, changes it.
+TEST(TextFile, ADigestIsTheSameHoweverTheBytesAreCutAndTellsEveryByte) {
+    auto digest = [](const std::vector<std::string>& writes) {
+        CGbkTextCapture capture(CGbkTextCapture::Keep::Digest);
+        CGbkTextWriter w;
+        EXPECT_TRUE(w.Open("image/a.ini"));
+        for (const std::string& text : writes)
+            w.Write(text);
+        EXPECT_TRUE(w.Close());
+        EXPECT_EQ(capture.Files().size(), 1u);
+        return capture.Files().empty() ? std::string() : capture.Files().begin()->second;
+    };
+    // A writer hands its bytes on at 64 KiB: writes that long reach the digest as they are cut.
+    std::string text;
+    for (int i = 0; text.size() < 3 * (1u << 16); ++i)
+        text += std::to_string(i) + ',';
+    const std::string whole = digest({text});
+    for (std::size_t a = 0; a < 8; ++a)
+        for (std::size_t b = 0; b < 8; ++b) {
+            const std::size_t first = (1u << 16) + a, second = (1u << 16) + b;
+            EXPECT_EQ(whole, digest({text.substr(0, first), text.substr(first, second),
+                                     text.substr(first + second)}))
+                << a << ' ' << b;
+        }
+    text = "0123456789abcdefghijklmnopq"; // three words and three bytes
+    std::set<std::string> seen{digest({text})};
+    for (std::size_t a = 0; a <= text.size(); ++a) {
+        if (a < text.size()) {
+            std::string changed = text;
+            changed[a] = static_cast<char>(changed[a] ^ 1);
+            EXPECT_TRUE(seen.insert(digest({changed})).second) << a;
+        }
+        EXPECT_TRUE(seen.insert(digest({text.substr(0, a) + std::string(1, '\0')})).second) << a;
+    }
 }
 
 // A capture of what is written lets the file be written and keeps the digest a digest capture

@@ -420,6 +420,31 @@ TEST_F(ConfigDocTest, EveryEditMakesTheProjectModifiedUntilItIsSaved) {
              ASSERT_GT(device->m_model.m_groups[0].m_entries.GetSize(), 0);
              device->m_model.m_groups[0].m_entries[0].m_strDesc += "改";
          }},
+        {"point reference number",
+         [](CConfigDoc& d) {
+             CRefTableArray& tables = d.m_boardCfg.m_boards[0].m_ports[1][0].m_protocol.m_tables;
+             ASSERT_GT(tables.GetSize(), 0);
+             ASSERT_GT(tables[0].m_entries.GetSize(), 0);
+             tables[0].m_entries[0].m_nInf = -1;
+         }},
+        {"point reference value",
+         [](CConfigDoc& d) {
+             CRefTableArray& tables = d.m_boardCfg.m_boards[0].m_ports[1][0].m_protocol.m_tables;
+             ASSERT_GT(tables.GetSize(), 0);
+             ASSERT_GT(tables[0].m_entries.GetSize(), 0);
+             ASSERT_FALSE(tables[0].m_entries[0].m_values.empty());
+             tables[0].m_entries[0].m_values.back() = "长浮点数";
+         }},
+        {"device reference",
+         [](CConfigDoc& d) {
+             CPortConfigArray& configs =
+                 d.m_boardCfg.m_boards[0].m_ports[1][0].m_protocol.m_configs.m_configs;
+             ASSERT_GT(configs.GetSize(), 0);
+             CRefTableArray& tables = configs[0].m_settings.m_tables;
+             ASSERT_GT(tables.GetSize(), 1);
+             ASSERT_GT(tables[1].m_devices.GetSize(), 0);
+             tables[1].m_devices[0].m_nMappedAddress += 10;
+         }},
     };
     for (const Edit& edit : edits) {
         SCOPED_TRACE(edit.what);
