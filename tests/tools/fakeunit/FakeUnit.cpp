@@ -34,8 +34,11 @@
 #include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/socket.h>
+#include <sys/time.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
@@ -185,20 +188,39 @@ private:
     // A frame from the unit: both marks, L, direction word 43, kind byte 0x81, then type and
     // payload.
     bool SendUnitFrame(std::uint8_t type, const Bytes& payload, std::uint8_t board = 0) {
+        std::uint8_t* at = StartUnitFrame(type, payload.size(), board);
+        if (!payload.empty())
+            std::memcpy(at, payload.data(), payload.size());
+        return SendFrame();
+    }
+    // Lays out the header and type of a unit frame with room for `size` payload bytes in frame_,
+    // and returns where the payload goes: a data packet is read from its file straight into place.
+    std::uint8_t* StartUnitFrame(std::uint8_t type, std::size_t size, std::uint8_t board = 0) {
+        // Only the header is cleared: the caller fills every payload byte.
         Bytes& f = frame_;
-        f.assign(wire::kType, 0);
+        f.resize(wire::kType + 1 + size);
+        std::fill(f.begin(), f.begin() + wire::kType + 1, std::uint8_t{0});
         f[wire::kDirection] = 43;
         f[0] = 0x90;
         f[1] = 0xEB;
-        const std::uint32_t l = std::uint32_t(wire::kType + 1 + payload.size() - 8);
-        for (std::size_t i = 0; i < 4; ++i)
-            f[wire::kLength + i] = std::uint8_t(l >> (8 * i));
+        SetFrameLength(wire::kType + 1 + size);
         f[wire::kSync2] = 0x90;
         f[wire::kSync2 + 1] = 0xEB;
         f[wire::kBoard] = board;
         f[wire::kKind] = 0x81;
-        f.push_back(type);
-        f.insert(f.end(), payload.begin(), payload.end());
+        f[wire::kType] = type;
+        return f.data() + wire::kType + 1;
+    }
+    // Cuts frame_ to `total` bytes and writes its length field.
+    void SetFrameLength(std::size_t total) {
+        frame_.resize(total);
+        const std::uint32_t l = std::uint32_t(total - 8);
+        for (std::size_t i = 0; i < 4; ++i)
+            frame_[wire::kLength + i] = std::uint8_t(l >> (8 * i));
+    }
+    // Sends frame_ as the faults want it: behind junk, in pieces, or whole in one call.
+    bool SendFrame() {
+        const Bytes& f = frame_;
         if (g_opt.Has("garbage")) {
             // Junk, a sync mark with a length below 20, one with a length no ring can hold, and
             // a negative one: none may be taken for a frame start.
@@ -307,8 +329,7 @@ private:
     std::uint16_t nextPacket_ = 0;
     bool lastSent_ = false;
 
-    // Buffers kept for the connection: an upload sends thousands of frames.
-    Bytes packet_;
+    // The frame being sent, kept for the connection: an upload sends thousands of frames.
     Bytes frame_;
 };
 
@@ -321,17 +342,16 @@ void Connection::Run() {
         return;
     Bytes buf;
     std::uint8_t chunk[65536];
+    // The connection waits in its read, as a bare exchange of frames does: a transfer costs one
+    // read and one send per frame. The read gives up every 20 ms so that the lifetime, standard
+    // input and the debug texts due are looked at.
+    const timeval wait{0, 20000};
+    ::setsockopt(fd_, SOL_SOCKET, SO_RCVTIMEO, &wait, sizeof wait);
     while (!closing_ && !ShouldStop()) {
-        // The connection and, when watched, standard input in one wait: a transfer costs one
-        // wait per frame.
-        pollfd p[2] = {{fd_, POLLIN, 0}, {0, POLLIN, 0}};
-        const int r = ::poll(p, g_opt.watchStdin ? 2 : 1, 200);
-        if (r < 0)
-            return;
         SendDueDebugText();
-        if (!(p[0].revents & (POLLIN | POLLHUP | POLLERR)))
+        const ssize_t k = ::recv(fd_, chunk, sizeof chunk, 0);
+        if (k < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR))
             continue;
-        ssize_t k = ::recv(fd_, chunk, sizeof chunk, 0);
         if (k <= 0)
             return;
         buf.insert(buf.end(), chunk, chunk + k);
@@ -669,20 +689,21 @@ void Connection::SendDueDebugText() {
 }
 
 void Connection::SendUploadPacket() {
-    // The payload is read straight behind its fields, in a buffer kept for the connection.
-    packet_.resize(wire::kPayloadData + g_opt.packet);
-    const std::size_t got = in_ ? std::fread(packet_.data() + wire::kPayloadData, 1, g_opt.packet, in_) : 0;
-    packet_.resize(wire::kPayloadData + got);
+    // The payload is read from the file straight into the frame, behind its fields.
+    std::uint8_t* payload = StartUnitFrame(6, wire::kPayloadData + g_opt.packet);
+    const std::size_t got = in_ ? std::fread(payload + wire::kPayloadData, 1, g_opt.packet, in_) : 0;
+    SetFrameLength(wire::kType + 1 + wire::kPayloadData + got);
+    payload = frame_.data() + wire::kType + 1;
     sent_ += got;
     const bool last = sent_ >= size_;
     for (std::size_t i = 0; i < 4; ++i)
-        packet_[wire::kPayloadFileId + i] = std::uint8_t(id_ >> (8 * i));
-    packet_[wire::kPayloadFlag] = last ? 0 : 1;
-    packet_[wire::kPayloadPacket] = std::uint8_t(nextPacket_);
-    packet_[wire::kPayloadPacket + 1] = std::uint8_t(nextPacket_ >> 8);
+        payload[wire::kPayloadFileId + i] = std::uint8_t(id_ >> (8 * i));
+    payload[wire::kPayloadFlag] = last ? 0 : 1;
+    payload[wire::kPayloadPacket] = std::uint8_t(nextPacket_);
+    payload[wire::kPayloadPacket + 1] = std::uint8_t(nextPacket_ >> 8);
     nextPacket_ = std::uint16_t(nextPacket_ + ((g_opt.Has("gap") && nextPacket_ == 0) ? 2 : 1));
     lastSent_ = last;
-    SendUnitFrame(6, packet_);
+    SendFrame();
 }
 
 bool ParseArgs(int argc, char** argv) {
