@@ -15,6 +15,7 @@
 #include <cstring>
 #include <filesystem>
 #include <limits>
+#include <utility>
 
 namespace qxm7740 {
 
@@ -123,7 +124,11 @@ int CDeviceLink::DoSendFrame(const CLinkFrame& frame, const std::string& text) {
         LogError("网络未连接!");
         return 0;
     }
-    if (!frame.IsEmpty() && !transport_->Send(frame.Data(), static_cast<std::size_t>(frame.Length()))) {
+    const bool sent =
+        frame.IsEmpty() || transport_->Send(frame.Data(), static_cast<std::size_t>(frame.Length()));
+    // The answer to a received frame is on its way: the lines held back until now go first.
+    ReleaseHeld();
+    if (!sent) {
         LogError("发送数据出错，关闭端口!");
         DoClose();
         return 0;
@@ -186,6 +191,12 @@ void CDeviceLink::OnData(const std::uint8_t* data, std::size_t size) {
 void CDeviceLink::ProcessFrame(const std::uint8_t* f, std::size_t n) {
     if (n < kHeaderSize)
         return;
+    holding_ = report_ != nullptr;
+    HandleFrame(f, n);
+    ReleaseHeld();
+}
+
+void CDeviceLink::HandleFrame(const std::uint8_t* f, std::size_t n) {
     LogReceivedBytes(f, n);
     if (CheckHeader(f, n, CheckPolicy::ConfigTool) < 0) {
         LogError("...........接收到的报文不是监视方向的DSDU报文!");
@@ -412,12 +423,21 @@ int CDeviceLink::SendNextDataPacket(std::uint8_t board) {
         const std::uint8_t more = bytesDone_ + static_cast<std::int64_t>(len) >= fileLength_ ? 0 : 1;
         LogSent(platform::StrFormat("发送文件数据包%u, 续包标志=%u", static_cast<unsigned>(packetNo_),
                                     static_cast<unsigned>(more)));
-        CLinkFrame frame;
-        if (!BuildBodyFrame(
-                frame,
-                body::FileData(static_cast<std::uint32_t>(fileId_), more, packetNo_, buffer_.data(), len),
-                board) ||
-            !DoSendFrame(frame, {})) {
+        // The packet is laid out in the transfer's frame buffer, as body::FileData would lay it out.
+        CLinkFrame& frame = answer_;
+        const bool built = frame.BuildHeader(static_cast<int>(body::kDataBytes + len)) != 0;
+        if (built) {
+            std::uint8_t* b = frame.Data() + kOffType;
+            b[0] = 6;
+            PutU32(b + body::kDataFileId, static_cast<std::uint32_t>(fileId_));
+            b[body::kDataFlag] = more;
+            b[body::kDataPacket] = static_cast<std::uint8_t>(packetNo_);
+            b[body::kDataPacket + 1] = static_cast<std::uint8_t>(packetNo_ >> 8);
+            if (len)
+                std::memcpy(b + body::kDataBytes, buffer_.data(), len);
+            frame.SetBoard(board);
+        }
+        if (!built || !DoSendFrame(frame, {})) {
             FailTransfer("发送文件数据包失败!");
             return 0;
         }
@@ -440,7 +460,7 @@ bool CDeviceLink::BuildBodyFrame(CLinkFrame& frame, const std::vector<std::uint8
 }
 
 int CDeviceLink::SendAck(bool taken, std::uint16_t packet, const std::string& text) {
-    CLinkFrame frame;
+    CLinkFrame& frame = answer_;
     if (!BuildBodyFrame(frame, body::FileData(static_cast<std::uint32_t>(fileId_), taken ? 1 : 0, packet),
                         board_))
         return 0;
@@ -598,24 +618,64 @@ std::string CDeviceLink::LocalFileName() const {
     return platform::FileNameOf(localPath_);
 }
 
+void CDeviceLink::Hold(LinkColour colour, const std::string& text) {
+    if (heldCount_ == held_.size())
+        held_.emplace_back();
+    HeldLine& line = held_[heldCount_++];
+    line.colour = colour;
+    line.bytes = false;
+    line.text.assign(text);
+}
+
+void CDeviceLink::ReleaseHeld() {
+    if (!holding_)
+        return;
+    holding_ = false;
+    const std::size_t count = std::exchange(heldCount_, 0);
+    for (std::size_t i = 0; i < count && report_; ++i) {
+        const HeldLine& line = held_[i];
+        if (line.bytes)
+            report_->MonitorBytes(line.colour, line.data, line.size);
+        else
+            report_->MonitorText(line.colour, line.text);
+    }
+}
+
 void CDeviceLink::LogSent(const std::string& text) {
-    if (report_)
+    if (holding_)
+        Hold(LinkColour::Sent, text);
+    else if (report_)
         report_->MonitorText(LinkColour::Sent, text);
 }
 void CDeviceLink::LogSentBytes(const std::uint8_t* data, std::size_t size) {
+    // Only the received frame's dump is held (its bytes stay where they are while it is handled).
+    ReleaseHeld();
     if (report_)
         report_->MonitorBytes(LinkColour::Sent, data, size);
 }
 void CDeviceLink::LogReceived(const std::string& text) {
-    if (report_)
+    if (holding_)
+        Hold(LinkColour::Received, text);
+    else if (report_)
         report_->MonitorText(LinkColour::Received, text);
 }
 void CDeviceLink::LogReceivedBytes(const std::uint8_t* data, std::size_t size) {
-    if (report_)
+    if (holding_) {
+        if (heldCount_ == held_.size())
+            held_.emplace_back();
+        HeldLine& line = held_[heldCount_++];
+        line.colour = LinkColour::Received;
+        line.bytes = true;
+        line.data = data;
+        line.size = size;
+    } else if (report_) {
         report_->MonitorBytes(LinkColour::Received, data, size);
+    }
 }
 void CDeviceLink::LogError(const std::string& text) {
-    if (report_)
+    if (holding_)
+        Hold(LinkColour::Error, text);
+    else if (report_)
         report_->MonitorText(LinkColour::Error, text);
 }
 

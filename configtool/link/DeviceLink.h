@@ -93,7 +93,9 @@ public:
     void EndTransfer(const std::string& text);
     void ResetTransfer();
 
-    // Monitor lines.
+    // Monitor lines. While a received frame is handled they are held back until its answer has
+    // gone to the socket (or the handling ended), then handed to the report in their order: the
+    // unit gets the answer without waiting for the monitor pane.
     void LogSent(const std::string& text);
     void LogSentBytes(const std::uint8_t* data, std::size_t size);
     void LogReceived(const std::string& text);
@@ -115,6 +117,7 @@ private:
     int SendOpenRequest(std::uint8_t mode, std::uint8_t board, const std::string& remoteName);
     int DoSendRestart(std::uint8_t board);
 
+    void HandleFrame(const std::uint8_t* frame, std::size_t size);
     void HandleOpenReply(const unitlink::body::FileOpenReply& reply);
     void HandleDataFrame(const unitlink::body::FileDataFrame& data);
     void HandleCloseReply();
@@ -131,6 +134,16 @@ private:
     // The length-error line of an upload that received `received` bytes.
     std::string LengthErrorText(std::int64_t received) const;
     void ReportProgress(int what);
+    // A monitor line or dump held back while a received frame is handled.
+    struct HeldLine {
+        LinkColour colour = LinkColour::Error;
+        bool bytes = false;
+        std::string text;
+        const std::uint8_t* data = nullptr; // the received frame, where it lies until it is handled
+        std::size_t size = 0;
+    };
+    void Hold(LinkColour colour, const std::string& text);
+    void ReleaseHeld();
     void SetFileBuffer();
     void CloseLocalFile();
     std::string LocalFileName() const;
@@ -165,6 +178,10 @@ private:
     unsigned closeCount_ = 0;
     std::chrono::milliseconds stepWait_ = kStepWait;
     std::chrono::steady_clock::time_point stepSince_{};
+    bool holding_ = false;
+    std::vector<HeldLine> held_; // its first heldCount_ entries are held; the rest keep their buffers
+    std::size_t heldCount_ = 0;
+    CLinkFrame answer_; // the buffer of the frames a transfer sends, kept from frame to frame
 };
 
 // A link with the production transport (a TCP socket), made on the user-interface thread.
