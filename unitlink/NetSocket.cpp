@@ -361,12 +361,22 @@ bool CNetSocket::ReadDirect(std::size_t limit) {
     std::size_t done = 0;
     bool more = false;
     while (done < limit) {
-        const std::size_t want = std::min(buffer.size(), limit - done);
+        // Straight into the link's buffer where it offers one, else into this transport's.
+        std::size_t room = 0;
+        std::uint8_t* space = events_ ? events_->ReceiveSpace(room) : nullptr;
+        if (!space || room == 0) {
+            space = buffer.data();
+            room = buffer.size();
+        }
+        const bool inPlace = space != buffer.data();
+        const std::size_t want = std::min(room, limit - done);
         const ssize_t got =
-            SocketStepFails(SocketStep::Receive) ? -2 : ::recv(fd_, buffer.data(), want, MSG_DONTWAIT);
+            SocketStepFails(SocketStep::Receive) ? -2 : ::recv(fd_, space, want, MSG_DONTWAIT);
         if (got > 0) {
             done += static_cast<std::size_t>(got);
-            if (events_)
+            if (events_ && inPlace)
+                events_->OnReceivedInPlace(static_cast<std::size_t>(got));
+            else if (events_)
                 events_->OnReceive(buffer.data(), static_cast<std::size_t>(got));
             if (connection != connection_ || fd_ < 0 || ended_)
                 break; // the link closed the connection while handling the bytes

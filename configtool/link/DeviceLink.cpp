@@ -180,6 +180,14 @@ void CDeviceLink::OnPeerClosed() {
     DoClose();
 }
 
+void CDeviceLink::OnReceivedInPlace(std::size_t size) {
+    const unsigned closes = closeCount_;
+    cutter_.FeedAppended(size, [&](const std::uint8_t* frame, std::size_t n) {
+        ProcessFrame(frame, n);
+        return closeCount_ == closes; // the link was closed while handling the frame
+    });
+}
+
 void CDeviceLink::OnData(const std::uint8_t* data, std::size_t size) {
     const unsigned closes = closeCount_;
     cutter_.Feed(data, size, [&](const std::uint8_t* frame, std::size_t n) {

@@ -82,6 +82,8 @@ public:
 
     // Transport events (on the link's thread).
     void OnReceive(const std::uint8_t* data, std::size_t size) override;
+    std::uint8_t* ReceiveSpace(std::size_t& room) override { return cutter_.Space(room); }
+    void OnReceivedInPlace(std::size_t size) override;
     void OnReceiveError() override;
     void OnPeerClosed() override;
 
