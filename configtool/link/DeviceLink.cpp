@@ -418,7 +418,7 @@ int CDeviceLink::DoUploadFile(const std::string& localPath, const std::string& r
 int CDeviceLink::SendNextDataPacket(std::uint8_t board) {
     const std::size_t want = static_cast<std::size_t>(std::min<std::int32_t>(fileLength_, kPacketData));
     // The seam is asked before each piece is read from the file being sent.
-    const bool failed = want && platform::FileStepFails(platform::FileStep::Read, localPath_);
+    const bool failed = want && platform::FileStepFails(platform::FileStep::Read, localFsPath_);
     const int error = failed ? errno : 0;
     const std::size_t len = want && !failed ? std::fread(buffer_.data(), 1, want, file_) : 0;
     if (failed || (len < want && std::ferror(file_))) {
@@ -491,7 +491,8 @@ int CDeviceLink::ReceiveDataPacket(const body::FileDataFrame& data) {
         FailTransfer(LengthErrorText(bytesDone_ + static_cast<std::int64_t>(len)));
         return 0;
     }
-    if (len && (platform::FileStepFails(platform::FileStep::Write, std::filesystem::path(localPath_)) ||
+    // A buffer that could not be written out after the last answer fails this packet.
+    if (len && (writeFailed_ || platform::FileStepFails(platform::FileStep::Write, localFsPath_) ||
                 std::fwrite(data.data, 1, len, file_) != len)) {
         if (!SendAck(false, p, "发送文件接收失败报文")) {
             FailTransfer("发送文件接收失败报文失败!");
@@ -502,9 +503,16 @@ int CDeviceLink::ReceiveDataPacket(const body::FileDataFrame& data) {
         return 0;
     }
     bytesDone_ += static_cast<std::int64_t>(len);
+    unflushed_ += len;
     if (!SendAck(true, p, "发送文件接收成功报文")) {
         FailTransfer("发送文件接收成功报文失败!");
         return 0;
+    }
+    // The file's buffer is written out now, while the unit makes its next packet, when the next
+    // one would not fit in it: the write then never holds up an answer.
+    if (more != 0 && unflushed_ + len > kFileBuffer) {
+        unflushed_ = 0;
+        writeFailed_ = std::fflush(file_) != 0;
     }
     if (more == 0 && !SendCloseFile(0))
         return 0;
@@ -573,6 +581,9 @@ void CDeviceLink::SetFileBuffer() {
     if (!fileBuffer_)
         fileBuffer_ = std::make_unique<char[]>(kFileBuffer);
     std::setvbuf(file_, fileBuffer_.get(), _IOFBF, kFileBuffer);
+    unflushed_ = 0;
+    writeFailed_ = false;
+    localFsPath_ = localPath_;
 }
 
 void CDeviceLink::CloseLocalFile() {

@@ -14,6 +14,7 @@
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <string>
@@ -158,6 +159,10 @@ private:
     std::FILE* file_ = nullptr;
     std::unique_ptr<char[]> fileBuffer_; // outlives every file it serves
     std::string localPath_;
+    std::filesystem::path localFsPath_; // the same, made once per transfer for the fault seam
+    std::size_t unflushed_ =
+        0; // bytes of an upload written to the file's buffer since it was last written out
+    bool writeFailed_ = false; // writing the buffer out after an answer failed
     std::uint8_t board_ = 0;
     std::string remoteName_;
     std::int32_t fileLength_ = 0;

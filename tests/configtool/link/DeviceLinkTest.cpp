@@ -523,3 +523,27 @@ TEST_F(DeviceLinkTest, APacketsAnswerGoesOutBeforeItsMonitorLinesWhichKeepTheirO
         link.reset();
     }
 }
+
+TEST_F(DeviceLinkTest, AnUploadsFileBufferIsWrittenOutAfterAnAnswerBeforeTheNextPacketWouldOverflowIt) {
+    ConnectAndVerify();
+    const std::size_t packet = CDeviceLink::kPacketData;
+    const std::size_t fit = CDeviceLink::kFileBuffer / packet; // whole packets the buffer holds
+    std::string all;
+    for (std::size_t i = 0; i <= fit; ++i)
+        all += std::string(packet, static_cast<char>('a' + i));
+    ASSERT_EQ(1, link->UploadFile(Local("big.bin"), "big.cfg"));
+    Feed(UnitFrame(4, OpenReply(true, static_cast<std::uint32_t>(all.size()), 5)));
+    for (std::size_t i = 0; i <= fit; ++i) {
+        const Bytes data(all.begin() + static_cast<std::ptrdiff_t>(i * packet),
+                         all.begin() + static_cast<std::ptrdiff_t>((i + 1) * packet));
+        Feed(UnitFrame(6, Packet(5, i < fit ? 1 : 0, static_cast<std::uint16_t>(i), data)));
+        ASSERT_EQ(1, transport->sent[transport->sent.size() - (i < fit ? 1 : 2)][33]) << i; // taken
+        // Once the next packet would not fit, what the buffer holds is in the file.
+        if (i + 1 == fit) {
+            EXPECT_EQ(fit * packet, std::filesystem::file_size(dir / "big.bin"));
+        }
+    }
+    Feed(UnitFrame(11, {}));
+    EXPECT_EQ(1, link->TransferOk());
+    EXPECT_EQ(all, ReadBytes(dir / "big.bin"));
+}
