@@ -27,8 +27,8 @@ public:
     static constexpr int kRingSize = 32768;
     static constexpr int kPacketData = 10140;
     static constexpr int kBufferSize = 10240;
-    // The buffer of the transfer's local file.
-    static constexpr std::size_t kFileBuffer = 1 << 16;
+    // The buffer of the transfer's local file: one read or write of the file per 25 packets.
+    static constexpr std::size_t kFileBuffer = 1 << 18;
     static constexpr std::uint8_t kPasswordVerified = 255;
 
     enum State { kIdle = -1, kOpenSent = 4, kReadySent = 5, kDataPhase = 6, kCloseSent = 7 };
