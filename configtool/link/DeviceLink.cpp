@@ -21,6 +21,14 @@ namespace qxm7740 {
 
 using namespace unitlink;
 
+namespace {
+
+// The monitor lines of the answers to an upload's packets, made once.
+const std::string kTakenText = "发送文件接收成功报文";
+const std::string kRefusedText = "发送文件接收失败报文";
+
+} // namespace
+
 CDeviceLink::CDeviceLink(std::unique_ptr<unitlink::ILinkTransport> transport, ILinkReport* report)
     : transport_(std::move(transport)), report_(report) {
     transport_->SetEvents(this);
@@ -478,8 +486,13 @@ int CDeviceLink::SendAck(bool taken, std::uint16_t packet, const std::string& te
 int CDeviceLink::ReceiveDataPacket(const body::FileDataFrame& data) {
     const std::uint16_t p = data.packet;
     const std::uint8_t more = data.flag;
-    LogReceived(platform::StrFormat("接收文件数据包%u, 续包标志=%u", static_cast<unsigned>(p),
-                                    static_cast<unsigned>(more)));
+    // Made without a format call: one of these per packet.
+    std::string& line = lineBuffer_;
+    line.assign("接收文件数据包");
+    line += std::to_string(p);
+    line += ", 续包标志=";
+    line += std::to_string(more);
+    LogReceived(line);
     if (p != static_cast<std::uint16_t>(packetNo_ + 1) && !(p == 0 && packetNo_ == 0))
         LogError("数据包序号不连续!");
     packetNo_ = p;
@@ -487,14 +500,14 @@ int CDeviceLink::ReceiveDataPacket(const body::FileDataFrame& data) {
     // A unit that sends more than it announced is not sending that file: stop at once rather than
     // fill the disk.
     if (bytesDone_ + static_cast<std::int64_t>(len) > fileLength_) {
-        SendAck(false, p, "发送文件接收失败报文");
+        SendAck(false, p, kRefusedText);
         FailTransfer(LengthErrorText(bytesDone_ + static_cast<std::int64_t>(len)));
         return 0;
     }
     // A buffer that could not be written out after the last answer fails this packet.
     if (len && (writeFailed_ || platform::FileStepFails(platform::FileStep::Write, localFsPath_) ||
                 std::fwrite(data.data, 1, len, file_) != len)) {
-        if (!SendAck(false, p, "发送文件接收失败报文")) {
+        if (!SendAck(false, p, kRefusedText)) {
             FailTransfer("发送文件接收失败报文失败!");
             return 0;
         }
@@ -504,7 +517,7 @@ int CDeviceLink::ReceiveDataPacket(const body::FileDataFrame& data) {
     }
     bytesDone_ += static_cast<std::int64_t>(len);
     unflushed_ += len;
-    if (!SendAck(true, p, "发送文件接收成功报文")) {
+    if (!SendAck(true, p, kTakenText)) {
         FailTransfer("发送文件接收成功报文失败!");
         return 0;
     }

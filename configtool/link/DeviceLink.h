@@ -188,7 +188,8 @@ private:
     bool holding_ = false;
     std::vector<HeldLine> held_; // its first heldCount_ entries are held; the rest keep their buffers
     std::size_t heldCount_ = 0;
-    CLinkFrame answer_; // the buffer of the frames a transfer sends, kept from frame to frame
+    CLinkFrame answer_;      // the buffer of the frames a transfer sends, kept from frame to frame
+    std::string lineBuffer_; // the monitor line of a received packet, kept from packet to packet
 };
 
 // A link with the production transport (a TCP socket), made on the user-interface thread.
