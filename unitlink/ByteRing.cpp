@@ -35,6 +35,14 @@ void CByteRing::Append(const std::uint8_t* data, std::size_t n) {
     count_ += len;
 }
 
+void CByteRing::Commit(int n) {
+    int room = 0;
+    FreeSpace(room);
+    n = std::clamp(n, 0, room);
+    tail_ = (tail_ + n) % capacity_;
+    count_ += n;
+}
+
 void CByteRing::PeekBytes(int from, std::uint8_t* out, int n) const {
     int pos = (head_ + from) % capacity_;
     int done = 0;

@@ -29,6 +29,14 @@ public:
         const int pos = (head_ + from) % capacity_;
         return pos + n <= capacity_ ? data_.data() + pos : nullptr;
     }
+    // Where bytes may be written in one piece behind the last one, with room for `room` of them
+    // (0 when the ring is full); Commit(n) then counts n of them (n <= room) as appended. A reader
+    // fills the ring this way without a buffer of its own in between.
+    std::uint8_t* FreeSpace(int& room) {
+        room = count_ == capacity_ ? 0 : (tail_ >= head_ ? capacity_ - tail_ : head_ - tail_);
+        return data_.data() + tail_;
+    }
+    void Commit(int n);
     // Drops n bytes from the head (at most Count()).
     void Drop(int n);
     // Removes n bytes from the head into out (n <= Count()).

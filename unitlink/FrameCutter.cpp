@@ -111,6 +111,19 @@ bool CFrameCutter::NextPiece(const std::uint8_t*& piece, std::size_t& size) {
     }
 }
 
+std::uint8_t* CFrameCutter::Space(std::size_t& room) {
+    int free = 0;
+    std::uint8_t* at = ring_.FreeSpace(free);
+    room = feeding_ || skip_ > 0 ? 0 : static_cast<std::size_t>(free);
+    return room > 0 ? at : nullptr;
+}
+
+bool CFrameCutter::FeedAppended(std::size_t size, const FrameHandler& onFrame) {
+    ring_.Commit(static_cast<int>(std::min<std::size_t>(size, static_cast<std::size_t>(ring_.Free()))));
+    // Nothing new to take: the loop cuts what the ring now holds.
+    return Feed(nullptr, 0, onFrame);
+}
+
 bool CFrameCutter::Feed(const std::uint8_t* data, std::size_t size, const FrameHandler& onFrame) {
     if (feeding_) {
         backlog_.insert(backlog_.end(), data, data + size);

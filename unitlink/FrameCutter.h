@@ -41,6 +41,13 @@ public:
     // it are handled as the start of the new stream.
     bool Feed(const std::uint8_t* data, std::size_t size, const FrameHandler& onFrame);
 
+    // Where the next received bytes may be read straight into the ring, and at most how many;
+    // null (room 0) while a handler runs, while a refused frame is being skipped, or when the ring
+    // is full. FeedAppended then takes `size` bytes written there (size <= room) and hands every
+    // whole piece to onFrame as Feed does; it returns as Feed.
+    std::uint8_t* Space(std::size_t& room);
+    bool FeedAppended(std::size_t size, const FrameHandler& onFrame);
+
     // The two steps of Feed. Take skips what is left of a refused frame and then appends as much
     // as the ring has room for; it returns the bytes used. Next cuts the next whole piece.
     std::size_t Take(const std::uint8_t* data, std::size_t size);

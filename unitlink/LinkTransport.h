@@ -13,6 +13,14 @@ class ILinkTransportEvents {
 public:
     virtual ~ILinkTransportEvents() = default;
     virtual void OnReceive(const std::uint8_t* data, std::size_t size) = 0;
+    // The link's own buffer that the transport may read the next bytes straight into, with room
+    // for `room` bytes; null (the default, or while the link cannot take bytes that way) when the
+    // bytes go through OnReceive. Bytes read there are handed over by OnReceivedInPlace.
+    virtual std::uint8_t* ReceiveSpace(std::size_t& room) {
+        room = 0;
+        return nullptr;
+    }
+    virtual void OnReceivedInPlace(std::size_t size) { static_cast<void>(size); }
     // The socket reported an error while receiving.
     virtual void OnReceiveError() = 0;
     // The unit closed or reset the connection.

@@ -3,12 +3,23 @@
 #include "unitlink/SocketFaults.h"
 
 #include <QCoreApplication>
+#include <QHostAddress>
+#include <QHostInfo>
 #include <QMetaObject>
+#include <QSocketNotifier>
 #include <QTcpSocket>
 #include <QThread>
 
+#include <algorithm>
+#include <arpa/inet.h>
 #include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <poll.h>
 #include <sys/socket.h>
+#include <unistd.h>
 
 namespace unitlink {
 
@@ -19,6 +30,7 @@ CNetSocket::~CNetSocket() {
 }
 
 void CNetSocket::DropSocket() {
+    DropDirect();
     if (!socket_)
         return;
     QObject::disconnect(socket_, nullptr, context_.get(), nullptr);
@@ -33,6 +45,8 @@ void CNetSocket::DropSocket() {
 
 bool CNetSocket::Create() {
     DropSocket();
+    if (direct_)
+        return true; // the socket is made by Connect
     socket_ = new QTcpSocket(context_.get());
     socket_->setReadBufferSize(kReadBufferSize);
     QObject::connect(socket_, &QTcpSocket::readyRead, context_.get(), [this] { OnReadyRead(); });
@@ -56,6 +70,8 @@ bool CNetSocket::Create() {
 }
 
 bool CNetSocket::Connect(const std::string& address, int port) {
+    if (direct_)
+        return ConnectDirect(address, port);
     if (!socket_ || port < 0 || port > 65535)
         return false;
     socket_->abort();
@@ -70,6 +86,8 @@ bool CNetSocket::Connect(const std::string& address, int port) {
 }
 
 bool CNetSocket::Send(const std::uint8_t* data, std::size_t size) {
+    if (direct_)
+        return SendDirect(data, size);
     if (!socket_ || socket_->state() != QAbstractSocket::ConnectedState)
         return false;
     if (direct_ && socket_->bytesToWrite() == 0) {
@@ -144,6 +162,11 @@ void CNetSocket::OnReadyRead() {
 }
 
 void CNetSocket::ReadPending() {
+    if (direct_) {
+        if (fd_ >= 0 && !ended_)
+            ReadDirect(static_cast<std::size_t>(kReadBufferSize));
+        return;
+    }
     if (!socket_)
         return;
     // What the socket holds, then what the system holds for it.
@@ -162,6 +185,259 @@ void CNetSocket::RunOnLinkThread(const std::function<void()>& fn) {
 
 void CNetSocket::Post(std::function<void()> fn) {
     QMetaObject::invokeMethod(context_.get(), std::move(fn), Qt::QueuedConnection);
+}
+
+} // namespace unitlink
+
+namespace unitlink {
+
+bool CNetSocket::ConnectDirect(const std::string& address, int port) {
+    DropDirect();
+    if (port < 0 || port > 65535)
+        return false;
+    QHostAddress host;
+    if (!host.setAddress(QString::fromStdString(address))) {
+        // A name: looked up as QTcpSocket would, blocking like the connection attempt itself.
+        const QHostInfo info = QHostInfo::fromName(QString::fromStdString(address));
+        const auto addresses = info.addresses();
+        const auto v4 = std::find_if(addresses.begin(), addresses.end(), [](const QHostAddress& a) {
+            return a.protocol() == QAbstractSocket::IPv4Protocol;
+        });
+        if (v4 != addresses.end())
+            host = *v4;
+        else if (!addresses.isEmpty())
+            host = addresses.first();
+        else
+            return false;
+    }
+    sockaddr_storage to{};
+    socklen_t toSize = 0;
+    bool v4 = false;
+    const quint32 ip4 = host.toIPv4Address(&v4);
+    if (v4) {
+        auto* in = reinterpret_cast<sockaddr_in*>(&to);
+        in->sin_family = AF_INET;
+        in->sin_port = htons(static_cast<std::uint16_t>(port));
+        in->sin_addr.s_addr = htonl(ip4);
+        toSize = sizeof(sockaddr_in);
+    } else if (host.protocol() == QAbstractSocket::IPv6Protocol) {
+        auto* in6 = reinterpret_cast<sockaddr_in6*>(&to);
+        in6->sin6_family = AF_INET6;
+        in6->sin6_port = htons(static_cast<std::uint16_t>(port));
+        const Q_IPV6ADDR ip6 = host.toIPv6Address();
+        std::memcpy(&in6->sin6_addr, &ip6, sizeof ip6);
+        in6->sin6_scope_id = host.scopeId().toUInt();
+        toSize = sizeof(sockaddr_in6);
+    } else {
+        return false;
+    }
+    const int fd = ::socket(to.ss_family, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    if (fd < 0)
+        return false;
+    // One attempt, bounded by the connection time-out.
+    bool connected = ::connect(fd, reinterpret_cast<sockaddr*>(&to), toSize) == 0;
+    if (!connected && errno == EINPROGRESS) {
+        const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(connectTimeoutMs_);
+        for (;;) {
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                until - std::chrono::steady_clock::now());
+            pollfd p{fd, POLLOUT, 0};
+            const int r = ::poll(&p, 1, static_cast<int>(std::max<std::int64_t>(left.count(), 0)));
+            if (r < 0 && errno == EINTR)
+                continue;
+            if (r > 0) {
+                int error = 0;
+                socklen_t len = sizeof error;
+                connected = ::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &len) == 0 && error == 0;
+            }
+            break;
+        }
+    }
+    if (!connected) {
+        ::close(fd);
+        return false;
+    }
+    const int one = 1;
+    ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+    fd_ = fd;
+    ended_ = false;
+    ++connection_;
+    readBuffer_.resize(static_cast<std::size_t>(kReadSlice));
+    readNotifier_ = new QSocketNotifier(fd, QSocketNotifier::Read, context_.get());
+    QObject::connect(readNotifier_, &QSocketNotifier::activated, context_.get(), [this] {
+        if (fd_ >= 0 && !ended_)
+            ReadDirect(static_cast<std::size_t>(kReadSlice));
+    });
+    writeNotifier_ = new QSocketNotifier(fd, QSocketNotifier::Write, context_.get());
+    writeNotifier_->setEnabled(false);
+    QObject::connect(writeNotifier_, &QSocketNotifier::activated, context_.get(), [this] {
+        if (fd_ < 0 || ended_)
+            return;
+        if (!FlushPending()) {
+            const bool reset = errno == EPIPE || errno == ECONNRESET;
+            EndDirect(reset);
+        }
+    });
+    return true;
+}
+
+bool CNetSocket::SendDirect(const std::uint8_t* data, std::size_t size) {
+    if (fd_ < 0 || ended_)
+        return false;
+    if (pendingFrom_ < pending_.size()) {
+        // Behind bytes the system has not taken yet: queued after them, and as much as it takes
+        // now goes. A send error here shows as the connection's end, told on a later turn.
+        pending_.insert(pending_.end(), data, data + size);
+        if (!FlushPending()) {
+            const bool reset = errno == EPIPE || errno == ECONNRESET;
+            const unsigned connection = connection_;
+            QMetaObject::invokeMethod(
+                context_.get(),
+                [this, connection, reset] {
+                    if (connection == connection_ && fd_ >= 0 && !ended_)
+                        EndDirect(reset);
+                },
+                Qt::QueuedConnection);
+        }
+        return true;
+    }
+    // Straight to the socket. What the system takes is sent; a send error (the unit reset or
+    // closed the connection) fails the frame, and only what does not fit now is kept, from where
+    // the system stopped taking it, and sent when the socket can take more.
+    while (size > 0) {
+        const ssize_t sent = SocketSend(fd_, data, size, MSG_NOSIGNAL | MSG_DONTWAIT);
+        if (sent > 0) {
+            data += sent;
+            size -= static_cast<std::size_t>(sent);
+            continue;
+        }
+        if (sent < 0 && errno == EINTR)
+            continue;
+        if (sent < 0 && errno != EAGAIN && errno != EWOULDBLOCK)
+            return false;
+        break;
+    }
+    if (size > 0) {
+        pending_.assign(data, data + size);
+        pendingFrom_ = 0;
+        writeNotifier_->setEnabled(true);
+    }
+    return true;
+}
+
+bool CNetSocket::FlushPending() {
+    while (pendingFrom_ < pending_.size()) {
+        const ssize_t sent = SocketSend(fd_, pending_.data() + pendingFrom_, pending_.size() - pendingFrom_,
+                                        MSG_NOSIGNAL | MSG_DONTWAIT);
+        if (sent > 0) {
+            pendingFrom_ += static_cast<std::size_t>(sent);
+            continue;
+        }
+        if (sent < 0 && errno == EINTR)
+            continue;
+        if (sent < 0 && errno != EAGAIN && errno != EWOULDBLOCK)
+            return false;
+        break;
+    }
+    const bool done = pendingFrom_ >= pending_.size();
+    if (done) {
+        pending_.clear();
+        pendingFrom_ = 0;
+    }
+    if (writeNotifier_)
+        writeNotifier_->setEnabled(!done);
+    return true;
+}
+
+bool CNetSocket::ReadDirect(std::size_t limit) {
+    // A nested event loop started by the link may read again while the outer read's bytes are
+    // still being handed over: that read gets a buffer of its own.
+    std::vector<std::uint8_t> nested;
+    std::vector<std::uint8_t>& buffer = readDepth_ > 0 ? nested : readBuffer_;
+    if (readDepth_ > 0)
+        nested.resize(static_cast<std::size_t>(kReadSlice));
+    ++readDepth_;
+    const unsigned connection = connection_;
+    std::size_t done = 0;
+    bool more = false;
+    while (done < limit) {
+        // Straight into the link's buffer where it offers one, else into this transport's.
+        std::size_t room = 0;
+        std::uint8_t* space = events_ ? events_->ReceiveSpace(room) : nullptr;
+        if (!space || room == 0) {
+            space = buffer.data();
+            room = buffer.size();
+        }
+        const bool inPlace = space != buffer.data();
+        const std::size_t want = std::min(room, limit - done);
+        const ssize_t got =
+            SocketStepFails(SocketStep::Receive) ? -2 : ::recv(fd_, space, want, MSG_DONTWAIT);
+        if (got > 0) {
+            done += static_cast<std::size_t>(got);
+            if (events_ && inPlace)
+                events_->OnReceivedInPlace(static_cast<std::size_t>(got));
+            else if (events_)
+                events_->OnReceive(buffer.data(), static_cast<std::size_t>(got));
+            if (connection != connection_ || fd_ < 0 || ended_)
+                break; // the link closed the connection while handling the bytes
+            // A read that did not fill the buffer took what the system had: one call per turn.
+            more = static_cast<std::size_t>(got) == want;
+            if (!more)
+                break;
+            continue;
+        }
+        if (got == 0) {
+            EndDirect(true);
+            break;
+        }
+        if (got == -2) {
+            // The fault seam failed the read: told as a failed read; the bytes stay for later.
+            if (events_)
+                events_->OnReceiveError();
+            break;
+        }
+        if (errno == EINTR)
+            continue;
+        if (errno != EAGAIN && errno != EWOULDBLOCK)
+            EndDirect(errno == ECONNRESET || errno == EPIPE);
+        break;
+    }
+    --readDepth_;
+    return more;
+}
+
+void CNetSocket::EndDirect(bool peerClosed) {
+    if (fd_ < 0 || ended_)
+        return;
+    ended_ = true;
+    readNotifier_->setEnabled(false);
+    writeNotifier_->setEnabled(false);
+    if (!events_)
+        return;
+    if (peerClosed)
+        events_->OnPeerClosed();
+    else
+        events_->OnReceiveError();
+}
+
+void CNetSocket::DropDirect() {
+    if (fd_ < 0)
+        return;
+    // Bytes the system has not taken yet (a restart command) get one more chance before the close.
+    if (!ended_ && pendingFrom_ < pending_.size())
+        FlushPending();
+    // The notifiers may be in the middle of their own signal: they go on a later turn.
+    readNotifier_->setEnabled(false);
+    writeNotifier_->setEnabled(false);
+    readNotifier_->deleteLater();
+    writeNotifier_->deleteLater();
+    readNotifier_ = writeNotifier_ = nullptr;
+    ::close(fd_);
+    fd_ = -1;
+    ended_ = false;
+    ++connection_;
+    pending_.clear();
+    pendingFrom_ = 0;
 }
 
 } // namespace unitlink

@@ -15,10 +15,19 @@
 #include <cstring>
 #include <filesystem>
 #include <limits>
+#include <utility>
 
 namespace qxm7740 {
 
 using namespace unitlink;
+
+namespace {
+
+// The monitor lines of the answers to an upload's packets, made once.
+const std::string kTakenText = "发送文件接收成功报文";
+const std::string kRefusedText = "发送文件接收失败报文";
+
+} // namespace
 
 CDeviceLink::CDeviceLink(std::unique_ptr<unitlink::ILinkTransport> transport, ILinkReport* report)
     : transport_(std::move(transport)), report_(report) {
@@ -123,7 +132,11 @@ int CDeviceLink::DoSendFrame(const CLinkFrame& frame, const std::string& text) {
         LogError("网络未连接!");
         return 0;
     }
-    if (!frame.IsEmpty() && !transport_->Send(frame.Data(), static_cast<std::size_t>(frame.Length()))) {
+    const bool sent =
+        frame.IsEmpty() || transport_->Send(frame.Data(), static_cast<std::size_t>(frame.Length()));
+    // The answer to a received frame is on its way: the lines held back until now go first.
+    ReleaseHeld();
+    if (!sent) {
         LogError("发送数据出错，关闭端口!");
         DoClose();
         return 0;
@@ -175,6 +188,14 @@ void CDeviceLink::OnPeerClosed() {
     DoClose();
 }
 
+void CDeviceLink::OnReceivedInPlace(std::size_t size) {
+    const unsigned closes = closeCount_;
+    cutter_.FeedAppended(size, [&](const std::uint8_t* frame, std::size_t n) {
+        ProcessFrame(frame, n);
+        return closeCount_ == closes; // the link was closed while handling the frame
+    });
+}
+
 void CDeviceLink::OnData(const std::uint8_t* data, std::size_t size) {
     const unsigned closes = closeCount_;
     cutter_.Feed(data, size, [&](const std::uint8_t* frame, std::size_t n) {
@@ -186,6 +207,12 @@ void CDeviceLink::OnData(const std::uint8_t* data, std::size_t size) {
 void CDeviceLink::ProcessFrame(const std::uint8_t* f, std::size_t n) {
     if (n < kHeaderSize)
         return;
+    holding_ = report_ != nullptr;
+    HandleFrame(f, n);
+    ReleaseHeld();
+}
+
+void CDeviceLink::HandleFrame(const std::uint8_t* f, std::size_t n) {
     LogReceivedBytes(f, n);
     if (CheckHeader(f, n, CheckPolicy::ConfigTool) < 0) {
         LogError("...........接收到的报文不是监视方向的DSDU报文!");
@@ -399,7 +426,7 @@ int CDeviceLink::DoUploadFile(const std::string& localPath, const std::string& r
 int CDeviceLink::SendNextDataPacket(std::uint8_t board) {
     const std::size_t want = static_cast<std::size_t>(std::min<std::int32_t>(fileLength_, kPacketData));
     // The seam is asked before each piece is read from the file being sent.
-    const bool failed = want && platform::FileStepFails(platform::FileStep::Read, localPath_);
+    const bool failed = want && platform::FileStepFails(platform::FileStep::Read, localFsPath_);
     const int error = failed ? errno : 0;
     const std::size_t len = want && !failed ? std::fread(buffer_.data(), 1, want, file_) : 0;
     if (failed || (len < want && std::ferror(file_))) {
@@ -412,12 +439,21 @@ int CDeviceLink::SendNextDataPacket(std::uint8_t board) {
         const std::uint8_t more = bytesDone_ + static_cast<std::int64_t>(len) >= fileLength_ ? 0 : 1;
         LogSent(platform::StrFormat("发送文件数据包%u, 续包标志=%u", static_cast<unsigned>(packetNo_),
                                     static_cast<unsigned>(more)));
-        CLinkFrame frame;
-        if (!BuildBodyFrame(
-                frame,
-                body::FileData(static_cast<std::uint32_t>(fileId_), more, packetNo_, buffer_.data(), len),
-                board) ||
-            !DoSendFrame(frame, {})) {
+        // The packet is laid out in the transfer's frame buffer, as body::FileData would lay it out.
+        CLinkFrame& frame = answer_;
+        const bool built = frame.BuildHeader(static_cast<int>(body::kDataBytes + len)) != 0;
+        if (built) {
+            std::uint8_t* b = frame.Data() + kOffType;
+            b[0] = 6;
+            PutU32(b + body::kDataFileId, static_cast<std::uint32_t>(fileId_));
+            b[body::kDataFlag] = more;
+            b[body::kDataPacket] = static_cast<std::uint8_t>(packetNo_);
+            b[body::kDataPacket + 1] = static_cast<std::uint8_t>(packetNo_ >> 8);
+            if (len)
+                std::memcpy(b + body::kDataBytes, buffer_.data(), len);
+            frame.SetBoard(board);
+        }
+        if (!built || !DoSendFrame(frame, {})) {
             FailTransfer("发送文件数据包失败!");
             return 0;
         }
@@ -440,7 +476,7 @@ bool CDeviceLink::BuildBodyFrame(CLinkFrame& frame, const std::vector<std::uint8
 }
 
 int CDeviceLink::SendAck(bool taken, std::uint16_t packet, const std::string& text) {
-    CLinkFrame frame;
+    CLinkFrame& frame = answer_;
     if (!BuildBodyFrame(frame, body::FileData(static_cast<std::uint32_t>(fileId_), taken ? 1 : 0, packet),
                         board_))
         return 0;
@@ -450,8 +486,13 @@ int CDeviceLink::SendAck(bool taken, std::uint16_t packet, const std::string& te
 int CDeviceLink::ReceiveDataPacket(const body::FileDataFrame& data) {
     const std::uint16_t p = data.packet;
     const std::uint8_t more = data.flag;
-    LogReceived(platform::StrFormat("接收文件数据包%u, 续包标志=%u", static_cast<unsigned>(p),
-                                    static_cast<unsigned>(more)));
+    // Made without a format call: one of these per packet.
+    std::string& line = lineBuffer_;
+    line.assign("接收文件数据包");
+    line += std::to_string(p);
+    line += ", 续包标志=";
+    line += std::to_string(more);
+    LogReceived(line);
     if (p != static_cast<std::uint16_t>(packetNo_ + 1) && !(p == 0 && packetNo_ == 0))
         LogError("数据包序号不连续!");
     packetNo_ = p;
@@ -459,13 +500,14 @@ int CDeviceLink::ReceiveDataPacket(const body::FileDataFrame& data) {
     // A unit that sends more than it announced is not sending that file: stop at once rather than
     // fill the disk.
     if (bytesDone_ + static_cast<std::int64_t>(len) > fileLength_) {
-        SendAck(false, p, "发送文件接收失败报文");
+        SendAck(false, p, kRefusedText);
         FailTransfer(LengthErrorText(bytesDone_ + static_cast<std::int64_t>(len)));
         return 0;
     }
-    if (len && (platform::FileStepFails(platform::FileStep::Write, std::filesystem::path(localPath_)) ||
+    // A buffer that could not be written out after the last answer fails this packet.
+    if (len && (writeFailed_ || platform::FileStepFails(platform::FileStep::Write, localFsPath_) ||
                 std::fwrite(data.data, 1, len, file_) != len)) {
-        if (!SendAck(false, p, "发送文件接收失败报文")) {
+        if (!SendAck(false, p, kRefusedText)) {
             FailTransfer("发送文件接收失败报文失败!");
             return 0;
         }
@@ -474,9 +516,16 @@ int CDeviceLink::ReceiveDataPacket(const body::FileDataFrame& data) {
         return 0;
     }
     bytesDone_ += static_cast<std::int64_t>(len);
-    if (!SendAck(true, p, "发送文件接收成功报文")) {
+    unflushed_ += len;
+    if (!SendAck(true, p, kTakenText)) {
         FailTransfer("发送文件接收成功报文失败!");
         return 0;
+    }
+    // The file's buffer is written out now, while the unit makes its next packet, when the next
+    // one would not fit in it: the write then never holds up an answer.
+    if (more != 0 && unflushed_ + len > kFileBuffer) {
+        unflushed_ = 0;
+        writeFailed_ = std::fflush(file_) != 0;
     }
     if (more == 0 && !SendCloseFile(0))
         return 0;
@@ -545,6 +594,9 @@ void CDeviceLink::SetFileBuffer() {
     if (!fileBuffer_)
         fileBuffer_ = std::make_unique<char[]>(kFileBuffer);
     std::setvbuf(file_, fileBuffer_.get(), _IOFBF, kFileBuffer);
+    unflushed_ = 0;
+    writeFailed_ = false;
+    localFsPath_ = localPath_;
 }
 
 void CDeviceLink::CloseLocalFile() {
@@ -598,24 +650,64 @@ std::string CDeviceLink::LocalFileName() const {
     return platform::FileNameOf(localPath_);
 }
 
+void CDeviceLink::Hold(LinkColour colour, const std::string& text) {
+    if (heldCount_ == held_.size())
+        held_.emplace_back();
+    HeldLine& line = held_[heldCount_++];
+    line.colour = colour;
+    line.bytes = false;
+    line.text.assign(text);
+}
+
+void CDeviceLink::ReleaseHeld() {
+    if (!holding_)
+        return;
+    holding_ = false;
+    const std::size_t count = std::exchange(heldCount_, 0);
+    for (std::size_t i = 0; i < count && report_; ++i) {
+        const HeldLine& line = held_[i];
+        if (line.bytes)
+            report_->MonitorBytes(line.colour, line.data, line.size);
+        else
+            report_->MonitorText(line.colour, line.text);
+    }
+}
+
 void CDeviceLink::LogSent(const std::string& text) {
-    if (report_)
+    if (holding_)
+        Hold(LinkColour::Sent, text);
+    else if (report_)
         report_->MonitorText(LinkColour::Sent, text);
 }
 void CDeviceLink::LogSentBytes(const std::uint8_t* data, std::size_t size) {
+    // Only the received frame's dump is held (its bytes stay where they are while it is handled).
+    ReleaseHeld();
     if (report_)
         report_->MonitorBytes(LinkColour::Sent, data, size);
 }
 void CDeviceLink::LogReceived(const std::string& text) {
-    if (report_)
+    if (holding_)
+        Hold(LinkColour::Received, text);
+    else if (report_)
         report_->MonitorText(LinkColour::Received, text);
 }
 void CDeviceLink::LogReceivedBytes(const std::uint8_t* data, std::size_t size) {
-    if (report_)
+    if (holding_) {
+        if (heldCount_ == held_.size())
+            held_.emplace_back();
+        HeldLine& line = held_[heldCount_++];
+        line.colour = LinkColour::Received;
+        line.bytes = true;
+        line.data = data;
+        line.size = size;
+    } else if (report_) {
         report_->MonitorBytes(LinkColour::Received, data, size);
+    }
 }
 void CDeviceLink::LogError(const std::string& text) {
-    if (report_)
+    if (holding_)
+        Hold(LinkColour::Error, text);
+    else if (report_)
         report_->MonitorText(LinkColour::Error, text);
 }
 

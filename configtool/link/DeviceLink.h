@@ -14,6 +14,7 @@
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <string>
@@ -26,8 +27,8 @@ public:
     static constexpr int kRingSize = 32768;
     static constexpr int kPacketData = 10140;
     static constexpr int kBufferSize = 10240;
-    // The buffer of the transfer's local file.
-    static constexpr std::size_t kFileBuffer = 1 << 16;
+    // The buffer of the transfer's local file: one read or write of the file per 25 packets.
+    static constexpr std::size_t kFileBuffer = 1 << 18;
     static constexpr std::uint8_t kPasswordVerified = 255;
 
     enum State { kIdle = -1, kOpenSent = 4, kReadySent = 5, kDataPhase = 6, kCloseSent = 7 };
@@ -82,6 +83,8 @@ public:
 
     // Transport events (on the link's thread).
     void OnReceive(const std::uint8_t* data, std::size_t size) override;
+    std::uint8_t* ReceiveSpace(std::size_t& room) override { return cutter_.Space(room); }
+    void OnReceivedInPlace(std::size_t size) override;
     void OnReceiveError() override;
     void OnPeerClosed() override;
 
@@ -93,7 +96,9 @@ public:
     void EndTransfer(const std::string& text);
     void ResetTransfer();
 
-    // Monitor lines.
+    // Monitor lines. While a received frame is handled they are held back until its answer has
+    // gone to the socket (or the handling ended), then handed to the report in their order: the
+    // unit gets the answer without waiting for the monitor pane.
     void LogSent(const std::string& text);
     void LogSentBytes(const std::uint8_t* data, std::size_t size);
     void LogReceived(const std::string& text);
@@ -115,6 +120,7 @@ private:
     int SendOpenRequest(std::uint8_t mode, std::uint8_t board, const std::string& remoteName);
     int DoSendRestart(std::uint8_t board);
 
+    void HandleFrame(const std::uint8_t* frame, std::size_t size);
     void HandleOpenReply(const unitlink::body::FileOpenReply& reply);
     void HandleDataFrame(const unitlink::body::FileDataFrame& data);
     void HandleCloseReply();
@@ -131,6 +137,16 @@ private:
     // The length-error line of an upload that received `received` bytes.
     std::string LengthErrorText(std::int64_t received) const;
     void ReportProgress(int what);
+    // A monitor line or dump held back while a received frame is handled.
+    struct HeldLine {
+        LinkColour colour = LinkColour::Error;
+        bool bytes = false;
+        std::string text;
+        const std::uint8_t* data = nullptr; // the received frame, where it lies until it is handled
+        std::size_t size = 0;
+    };
+    void Hold(LinkColour colour, const std::string& text);
+    void ReleaseHeld();
     void SetFileBuffer();
     void CloseLocalFile();
     std::string LocalFileName() const;
@@ -143,6 +159,10 @@ private:
     std::FILE* file_ = nullptr;
     std::unique_ptr<char[]> fileBuffer_; // outlives every file it serves
     std::string localPath_;
+    std::filesystem::path localFsPath_; // the same, made once per transfer for the fault seam
+    std::size_t unflushed_ =
+        0; // bytes of an upload written to the file's buffer since it was last written out
+    bool writeFailed_ = false; // writing the buffer out after an answer failed
     std::uint8_t board_ = 0;
     std::string remoteName_;
     std::int32_t fileLength_ = 0;
@@ -165,6 +185,11 @@ private:
     unsigned closeCount_ = 0;
     std::chrono::milliseconds stepWait_ = kStepWait;
     std::chrono::steady_clock::time_point stepSince_{};
+    bool holding_ = false;
+    std::vector<HeldLine> held_; // its first heldCount_ entries are held; the rest keep their buffers
+    std::size_t heldCount_ = 0;
+    CLinkFrame answer_;      // the buffer of the frames a transfer sends, kept from frame to frame
+    std::string lineBuffer_; // the monitor line of a received packet, kept from packet to packet
 };
 
 // A link with the production transport (a TCP socket), made on the user-interface thread.

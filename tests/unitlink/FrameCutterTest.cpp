@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
@@ -277,6 +278,47 @@ TEST_P(FrameCutterModes, APieceHandedWithoutACopyStaysWholeWhileItIsHandled) {
     ASSERT_TRUE(cutter.Next(piece));
     EXPECT_EQ(piece, frames[1]);
     EXPECT_FALSE(cutter.Next(piece));
+}
+
+TEST_P(FrameCutterModes, BytesReadStraightIntoTheRingAreCutAsFedOnes) {
+    CFrameCutter cutter(4096, 4096, GetParam());
+    Collector c;
+    // Frames that straddle the reads and the ring's end, written where the cutter offers room, in
+    // reads of at most 700 bytes (as a socket would fill it).
+    Bytes all;
+    for (int i = 0; i < 12; ++i)
+        all = Cat({all, Frame(static_cast<std::size_t>(300 + 97 * i), static_cast<std::uint8_t>(i))});
+    std::size_t at = 0;
+    while (at < all.size()) {
+        std::size_t room = 0;
+        std::uint8_t* space = cutter.Space(room);
+        ASSERT_NE(space, nullptr);
+        const std::size_t n = std::min({room, std::size_t{700}, all.size() - at});
+        std::copy_n(all.data() + at, n, space);
+        EXPECT_TRUE(cutter.FeedAppended(n, c.Handler()));
+        at += n;
+    }
+    ASSERT_EQ(c.frames.size(), 12u);
+    for (int i = 0; i < 12; ++i)
+        EXPECT_EQ(c.frames[static_cast<std::size_t>(i)],
+                  Frame(static_cast<std::size_t>(300 + 97 * i), static_cast<std::uint8_t>(i)));
+    EXPECT_EQ(cutter.Ring().Count(), 0);
+
+    // No room is offered while a handler runs (its piece lies in the ring), nor while a refused
+    // frame is still being skipped.
+    std::size_t inside = 1;
+    const Bytes f = Frame(10, 'x');
+    cutter.Feed(f.data(), f.size(), [&](const std::uint8_t*, std::size_t) {
+        EXPECT_EQ(cutter.Space(inside), nullptr);
+        return true;
+    });
+    EXPECT_EQ(inside, 0u);
+    const Bytes big = Frame(5000, 'b');
+    cutter.Feed(big.data(), 100, c.Handler());
+    ASSERT_GT(cutter.SkipPending(), 0u);
+    std::size_t room = 1;
+    EXPECT_EQ(cutter.Space(room), nullptr);
+    EXPECT_EQ(room, 0u);
 }
 
 INSTANTIATE_TEST_SUITE_P(BothStarts, FrameCutterModes,

@@ -248,3 +248,45 @@ TEST(NetSocketTest, AUnitThatClosesOrResetsIsReportedOnceAndARefusedSendFails) {
         EXPECT_EQ(c.rec.errors, 0);
     }
 }
+
+TEST(NetSocketTest, ADirectSocketReadsIntoTheLinksOwnBufferWhereItOffersOne) {
+    // A link that offers room for 50 bytes at a time, and none while `offer` is off.
+    struct InPlace : Recorder {
+        std::uint8_t* ReceiveSpace(std::size_t& room) override {
+            room = offer ? space.size() : 0;
+            return offer ? space.data() : nullptr;
+        }
+        void OnReceivedInPlace(std::size_t size) override {
+            inPlace.insert(inPlace.end(), space.begin(), space.begin() + static_cast<std::ptrdiff_t>(size));
+        }
+        bool offer = true;
+        std::vector<std::uint8_t> space = std::vector<std::uint8_t>(50);
+        std::vector<std::uint8_t> inPlace;
+    };
+    QTcpServer server;
+    ASSERT_TRUE(server.listen(QHostAddress::LocalHost, 0));
+    unitlink::CNetSocket socket;
+    InPlace rec;
+    socket.SetEvents(&rec);
+    socket.SetDirect(true);
+    ASSERT_TRUE(socket.Create());
+    ASSERT_TRUE(socket.Connect("127.0.0.1", server.serverPort()));
+    ASSERT_TRUE(Spin([&] { return server.hasPendingConnections(); }));
+    QTcpSocket* peer = server.nextPendingConnection();
+    const auto bytes = Pattern(1000, 9);
+    peer->write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size()));
+    peer->flush();
+    ASSERT_TRUE(Spin([&] { return rec.inPlace.size() >= bytes.size(); }));
+    EXPECT_EQ(rec.inPlace, bytes);
+    EXPECT_TRUE(rec.bytes.empty());
+
+    // Without an offer the bytes come through the transport's buffer.
+    rec.offer = false;
+    peer->write("tail");
+    peer->flush();
+    ASSERT_TRUE(Spin([&] { return rec.bytes.size() >= 4; }));
+    EXPECT_EQ(std::string(rec.bytes.begin(), rec.bytes.end()), "tail");
+    EXPECT_EQ(rec.inPlace.size(), bytes.size());
+    EXPECT_EQ(rec.errors, 0);
+    socket.SetEvents(nullptr);
+}

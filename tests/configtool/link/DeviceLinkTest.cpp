@@ -470,3 +470,80 @@ TEST_F(DeviceLinkTest, ProgressOfLargeFileDoesNotOverflow) {
     EXPECT_EQ(100u, report.progress.back());
     EXPECT_EQ(99u, report.progress[report.progress.size() - 3]);
 }
+
+TEST_F(DeviceLinkTest, APacketsAnswerGoesOutBeforeItsMonitorLinesWhichKeepTheirOrder) {
+    // Counts, for every line the report gets, the frames the unit had been sent by then.
+    struct SendCounter : RecordingReport {
+        void MonitorText(LinkColour colour, const std::string& text) override {
+            sentBefore.push_back(transport->sent.size());
+            RecordingReport::MonitorText(colour, text);
+        }
+        void MonitorBytes(LinkColour colour, const std::uint8_t* data, std::size_t size) override {
+            sentBefore.push_back(transport->sent.size());
+            RecordingReport::MonitorBytes(colour, data, size);
+        }
+        MemoryTransport* transport = nullptr;
+        std::vector<std::size_t> sentBefore;
+    };
+    for (const bool sendFails : {false, true}) {
+        SCOPED_TRACE(sendFails);
+        SendCounter counter;
+        auto owned = std::make_unique<MemoryTransport>();
+        MemoryTransport* t = owned.get();
+        link = std::make_unique<CDeviceLink>(std::move(owned), &counter);
+        counter.transport = t;
+        ASSERT_EQ(1, link->Connect());
+        auto feed = [&](const Bytes& b) { link->OnData(b.data(), b.size()); };
+        feed(UnitFrame(14, {1, 2, 3, 4}));
+        feed(UnitFrame(15, {1}));
+        link->SetTransferOk(1);
+        ASSERT_EQ(1, link->UploadFile(Local("order.bin"), "o.cfg"));
+        feed(UnitFrame(4, OpenReply(true, 10, 3)));
+        counter.Clear();
+        counter.sentBefore.clear();
+        const std::size_t sent = t->sent.size();
+        t->sendOk = !sendFails;
+        feed(UnitFrame(6, Packet(3, 1, 0, {'a', 'b', 'c', 'd', 'e'})));
+        if (!sendFails) {
+            ASSERT_EQ(sent + 1, t->sent.size());
+            EXPECT_EQ(6, t->sent.back()[28]);
+            EXPECT_EQ((std::vector<std::string>{"R#", "R:接收文件数据包0, 续包标志=1",
+                                                "S:发送文件接收成功报文", "S#"}),
+                      counter.All());
+        } else {
+            EXPECT_EQ((std::vector<std::string>{"R#", "R:接收文件数据包0, 续包标志=1",
+                                                "E:发送数据出错，关闭端口!", "E:发送文件接收成功报文失败!"}),
+                      counter.All());
+            EXPECT_FALSE(link->IsConnected());
+        }
+        // Every line came once the answer had been handed to the socket (or refused by it).
+        ASSERT_FALSE(counter.sentBefore.empty());
+        for (const std::size_t n : counter.sentBefore)
+            EXPECT_EQ(sendFails ? sent : sent + 1, n);
+        link.reset();
+    }
+}
+
+TEST_F(DeviceLinkTest, AnUploadsFileBufferIsWrittenOutAfterAnAnswerBeforeTheNextPacketWouldOverflowIt) {
+    ConnectAndVerify();
+    const std::size_t packet = CDeviceLink::kPacketData;
+    const std::size_t fit = CDeviceLink::kFileBuffer / packet; // whole packets the buffer holds
+    std::string all;
+    for (std::size_t i = 0; i <= fit; ++i)
+        all += std::string(packet, static_cast<char>('a' + i));
+    ASSERT_EQ(1, link->UploadFile(Local("big.bin"), "big.cfg"));
+    Feed(UnitFrame(4, OpenReply(true, static_cast<std::uint32_t>(all.size()), 5)));
+    for (std::size_t i = 0; i <= fit; ++i) {
+        const Bytes data(all.begin() + static_cast<std::ptrdiff_t>(i * packet),
+                         all.begin() + static_cast<std::ptrdiff_t>((i + 1) * packet));
+        Feed(UnitFrame(6, Packet(5, i < fit ? 1 : 0, static_cast<std::uint16_t>(i), data)));
+        ASSERT_EQ(1, transport->sent[transport->sent.size() - (i < fit ? 1 : 2)][33]) << i; // taken
+        // Once the next packet would not fit, what the buffer holds is in the file.
+        if (i + 1 == fit) {
+            EXPECT_EQ(fit * packet, std::filesystem::file_size(dir / "big.bin"));
+        }
+    }
+    Feed(UnitFrame(11, {}));
+    EXPECT_EQ(1, link->TransferOk());
+    EXPECT_EQ(all, ReadBytes(dir / "big.bin"));
+}

@@ -30,12 +30,19 @@
 #include "platform/Gbk.h"
 
 #include <arpa/inet.h>
+#include <fcntl.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
+#include <sys/mman.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/time.h>
+#include <sys/uio.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
@@ -159,8 +166,8 @@ std::uint32_t ExpectedAnswer(const std::uint8_t c[4], std::uint16_t key) {
 
 class Connection {
 public:
-    explicit Connection(int fd) : fd_(fd), inBuffer_(1 << 16), outBuffer_(1 << 16) {
-        // Several packets per read or write of a stored file.
+    explicit Connection(int fd) : fd_(fd), outBuffer_(1 << 16) {
+        // Several packets per write of a stored file.
     }
     ~Connection() {
         CloseOut();
@@ -185,20 +192,43 @@ private:
     // A frame from the unit: both marks, L, direction word 43, kind byte 0x81, then type and
     // payload.
     bool SendUnitFrame(std::uint8_t type, const Bytes& payload, std::uint8_t board = 0) {
+        std::uint8_t* at = StartUnitFrame(type, payload.size(), board);
+        if (!payload.empty())
+            std::memcpy(at, payload.data(), payload.size());
+        return SendFrame();
+    }
+    // Lays out the header and type of a unit frame with room for `size` payload bytes in frame_,
+    // and returns where the payload goes: a data packet is read from its file straight into place.
+    std::uint8_t* StartUnitFrame(std::uint8_t type, std::size_t size, std::uint8_t board = 0) {
+        // Only the header is cleared: the caller fills every payload byte.
         Bytes& f = frame_;
-        f.assign(wire::kType, 0);
+        f.resize(wire::kType + 1 + size);
+        std::fill(f.begin(), f.begin() + wire::kType + 1, std::uint8_t{0});
         f[wire::kDirection] = 43;
         f[0] = 0x90;
         f[1] = 0xEB;
-        const std::uint32_t l = std::uint32_t(wire::kType + 1 + payload.size() - 8);
-        for (std::size_t i = 0; i < 4; ++i)
-            f[wire::kLength + i] = std::uint8_t(l >> (8 * i));
+        SetFrameLength(wire::kType + 1 + size);
         f[wire::kSync2] = 0x90;
         f[wire::kSync2 + 1] = 0xEB;
         f[wire::kBoard] = board;
         f[wire::kKind] = 0x81;
-        f.push_back(type);
-        f.insert(f.end(), payload.begin(), payload.end());
+        f[wire::kType] = type;
+        return f.data() + wire::kType + 1;
+    }
+    // Cuts frame_ to `total` bytes and writes its length field.
+    void SetFrameLength(std::size_t total) {
+        frame_.resize(total);
+        WriteLengthField(total);
+    }
+    // Writes the length field of a frame of `total` bytes.
+    void WriteLengthField(std::size_t total) {
+        const std::uint32_t l = std::uint32_t(total - 8);
+        for (std::size_t i = 0; i < 4; ++i)
+            frame_[wire::kLength + i] = std::uint8_t(l >> (8 * i));
+    }
+    // Sends frame_ as the faults want it: behind junk, in pieces, or whole in one call.
+    bool SendFrame() {
+        const Bytes& f = frame_;
         if (g_opt.Has("garbage")) {
             // Junk, a sync mark with a length below 20, one with a length no ring can hold, and
             // a negative one: none may be taken for a frame start.
@@ -264,9 +294,10 @@ private:
     void SendDueDebugText();
 
     void CloseIn() {
-        if (in_)
-            std::fclose(in_);
-        in_ = nullptr;
+        if (map_)
+            ::munmap(map_, mapSize_);
+        map_ = nullptr;
+        mapSize_ = 0;
     }
     void CloseOut() {
         if (out_)
@@ -279,7 +310,6 @@ private:
     std::string StorePath(const std::string& name) const { return g_opt.store + "/" + name; }
 
     int fd_;
-    std::vector<char> inBuffer_;
     std::vector<char> outBuffer_;
     bool verified_ = false;
     bool closing_ = false;
@@ -301,14 +331,15 @@ private:
 
     // A file being read from the store (an upload to the configuration tool).
     bool reading_ = false;
-    std::FILE* in_ = nullptr;
+    // The stored file, mapped: its packets go to the socket straight from the mapping.
+    std::uint8_t* map_ = nullptr;
+    std::size_t mapSize_ = 0;
     std::uint64_t size_ = 0;
     std::uint64_t sent_ = 0;
     std::uint16_t nextPacket_ = 0;
     bool lastSent_ = false;
 
-    // Buffers kept for the connection: an upload sends thousands of frames.
-    Bytes packet_;
+    // The frame being sent, kept for the connection: an upload sends thousands of frames.
     Bytes frame_;
 };
 
@@ -321,17 +352,16 @@ void Connection::Run() {
         return;
     Bytes buf;
     std::uint8_t chunk[65536];
+    // The connection waits in its read, as a bare exchange of frames does: a transfer costs one
+    // read and one send per frame. The read gives up every 20 ms so that the lifetime, standard
+    // input and the debug texts due are looked at.
+    const timeval wait{0, 20000};
+    ::setsockopt(fd_, SOL_SOCKET, SO_RCVTIMEO, &wait, sizeof wait);
     while (!closing_ && !ShouldStop()) {
-        // The connection and, when watched, standard input in one wait: a transfer costs one
-        // wait per frame.
-        pollfd p[2] = {{fd_, POLLIN, 0}, {0, POLLIN, 0}};
-        const int r = ::poll(p, g_opt.watchStdin ? 2 : 1, 200);
-        if (r < 0)
-            return;
         SendDueDebugText();
-        if (!(p[0].revents & (POLLIN | POLLHUP | POLLERR)))
+        const ssize_t k = ::recv(fd_, chunk, sizeof chunk, 0);
+        if (k < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR))
             continue;
-        ssize_t k = ::recv(fd_, chunk, sizeof chunk, 0);
         if (k <= 0)
             return;
         buf.insert(buf.end(), chunk, chunk + k);
@@ -443,14 +473,22 @@ void Connection::HandleFrame(const Bytes& f) {
         std::uint64_t size = 0;
         if (ok && read) {
             CloseIn();
-            in_ = std::fopen(StorePath(name).c_str(), "rb");
-            ok = in_ != nullptr;
-            if (ok) {
-                std::setvbuf(in_, inBuffer_.data(), _IOFBF, inBuffer_.size());
-                std::fseek(in_, 0, SEEK_END);
-                size = std::uint64_t(std::ftell(in_));
-                std::fseek(in_, 0, SEEK_SET);
+            const int file = ::open(StorePath(name).c_str(), O_RDONLY | O_CLOEXEC);
+            struct stat st {};
+            ok = file >= 0 && ::fstat(file, &st) == 0 && S_ISREG(st.st_mode);
+            if (ok && st.st_size > 0) {
+                void* m = ::mmap(nullptr, std::size_t(st.st_size), PROT_READ, MAP_PRIVATE, file, 0);
+                ok = m != MAP_FAILED;
+                if (ok) {
+                    map_ = static_cast<std::uint8_t*>(m);
+                    mapSize_ = std::size_t(st.st_size);
+                    ::madvise(m, mapSize_, MADV_SEQUENTIAL);
+                }
             }
+            if (ok)
+                size = std::uint64_t(st.st_size);
+            if (file >= 0)
+                ::close(file);
         } else if (ok) {
             CloseOut();
             out_ = std::fopen(StorePath(name).c_str(), "wb");
@@ -669,20 +707,49 @@ void Connection::SendDueDebugText() {
 }
 
 void Connection::SendUploadPacket() {
-    // The payload is read straight behind its fields, in a buffer kept for the connection.
-    packet_.resize(wire::kPayloadData + g_opt.packet);
-    const std::size_t got = in_ ? std::fread(packet_.data() + wire::kPayloadData, 1, g_opt.packet, in_) : 0;
-    packet_.resize(wire::kPayloadData + got);
+    const std::size_t got = std::size_t(std::min<std::uint64_t>(g_opt.packet, size_ - sent_));
+    const std::uint8_t* data = map_ ? map_ + sent_ : nullptr;
+    // The header and the packet's fields are laid out in the frame; the data stays in the mapping.
+    std::uint8_t* payload = StartUnitFrame(6, wire::kPayloadData);
+    const std::size_t head = frame_.size();
+    WriteLengthField(head + got);
     sent_ += got;
     const bool last = sent_ >= size_;
     for (std::size_t i = 0; i < 4; ++i)
-        packet_[wire::kPayloadFileId + i] = std::uint8_t(id_ >> (8 * i));
-    packet_[wire::kPayloadFlag] = last ? 0 : 1;
-    packet_[wire::kPayloadPacket] = std::uint8_t(nextPacket_);
-    packet_[wire::kPayloadPacket + 1] = std::uint8_t(nextPacket_ >> 8);
+        payload[wire::kPayloadFileId + i] = std::uint8_t(id_ >> (8 * i));
+    payload[wire::kPayloadFlag] = last ? 0 : 1;
+    payload[wire::kPayloadPacket] = std::uint8_t(nextPacket_);
+    payload[wire::kPayloadPacket + 1] = std::uint8_t(nextPacket_ >> 8);
     nextPacket_ = std::uint16_t(nextPacket_ + ((g_opt.Has("gap") && nextPacket_ == 0) ? 2 : 1));
     lastSent_ = last;
-    SendUnitFrame(6, packet_);
+    if (g_opt.Has("garbage") || g_opt.Has("split") || got == 0) {
+        frame_.insert(frame_.end(), data, data + got);
+        SendFrame();
+        return;
+    }
+    // Header and data in one call, as one frame.
+    iovec parts[2] = {{frame_.data(), head}, {const_cast<std::uint8_t*>(data), got}};
+    msghdr message{};
+    message.msg_iov = parts;
+    message.msg_iovlen = 2;
+    std::size_t left = head + got;
+    while (left > 0) {
+        const ssize_t k = ::sendmsg(fd_, &message, MSG_NOSIGNAL);
+        if (k <= 0)
+            return;
+        left -= std::size_t(k);
+        // Past what the system took.
+        std::size_t done = std::size_t(k);
+        while (message.msg_iovlen > 0 && done >= message.msg_iov[0].iov_len) {
+            done -= message.msg_iov[0].iov_len;
+            ++message.msg_iov;
+            --message.msg_iovlen;
+        }
+        if (message.msg_iovlen > 0) {
+            message.msg_iov[0].iov_base = static_cast<std::uint8_t*>(message.msg_iov[0].iov_base) + done;
+            message.msg_iov[0].iov_len -= done;
+        }
+    }
 }
 
 bool ParseArgs(int argc, char** argv) {
