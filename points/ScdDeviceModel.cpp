@@ -117,10 +117,35 @@ void CGroupBuilder::AddClass(const ClassGroup& c) {
     }
 }
 
+// Whether ConfigLineSafeText(text, EntryText) would return the text unchanged.
+bool EntryTextIsSafe(std::string_view text) {
+    for (const char ch : text)
+        switch (ch) {
+        case ',':
+        case ';':
+        case '=':
+        case '\'':
+        case '"':
+        case '\r':
+        case '\n':
+        case '(':
+        case ')':
+            return false;
+        default:
+            break;
+        }
+    return true;
+}
+
 void CGroupBuilder::AddEntry(int group, int n, const CSCDPointRef& ref) {
-    // Characters the entry line cannot carry would make it unreadable and lose the point.
-    const std::string desc =
-        projectmodel::ConfigLineSafeText(ref.m_strDesc, projectmodel::ConfigTextKind::EntryText);
+    // Characters the entry line cannot carry would make it unreadable and lose the point; a plain
+    // description is taken as it is.
+    std::string safe;
+    std::string_view desc = ref.m_strDesc;
+    if (!EntryTextIsSafe(desc)) {
+        safe = projectmodel::ConfigLineSafeText(desc, projectmodel::ConfigTextKind::EntryText);
+        desc = safe;
+    }
     // Most points' texts are plain: the entry is filled without writing and parsing its line.
     const std::string_view texts[] = {desc, ref.m_strText1, ref.m_strText2, ref.m_strOnText,
                                       ref.m_strOffText};

@@ -177,7 +177,10 @@ struct CSCDImport::Built {
     explicit Built(CDeviceTemplate built)
         : model(std::move(built)), bytes(CacheBytes(model)), device(CDevice::CDeviceFromTemplate(model)) {}
     static std::string CacheBytes(const CDeviceTemplate& model) {
-        platform::CArchive ar;
+        // One archive a thread, its room kept from model to model: the bytes are stored without
+        // growing a buffer from empty each time, then copied out at their size.
+        thread_local platform::CArchive ar;
+        ar.DiscardBytes();
         model.Store(ar);
         return ar.Bytes();
     }

@@ -3,7 +3,9 @@
 #include "points/ScdDeviceModel.h"
 #include "tests/support/Found.h"
 
+#include "platform/Archive.h"
 #include "projectmodel/InfoModel.h"
+#include "projectmodel/TextHelpers.h"
 
 #include <gtest/gtest.h>
 
@@ -134,4 +136,69 @@ TEST(ScdDeviceModelRules, TapChangerReferencesWhateverTheCaseOfTheirClass) {
     const CDeviceTemplate tpl = BuildDeviceModel(info);
     ASSERT_NE(tpl.FindEntry(18, 1), nullptr);
     EXPECT_EQ(testsupport::Found(tpl.FindEntry(18, 2))->m_strDesc, "档位-停");
+}
+
+// An entry built from a point is the entry its line would give ("n,group,n,desc,texts...,options"),
+// whatever its description and reference text hold: options with a field of their own, a
+// reference holding "=" or ";", blanks around keys and values, parentheses, quotes and commas.
+TEST(ScdDeviceModelRules, EntriesAreWhatTheirLinesRead) {
+    const struct {
+        const char* desc;
+        const char* refText;
+    } cases[] = {
+        {"开关合位", "FCDA=LD/XCBR1$ST$Pos$stVal;CDC=DPC;ctlModel=sbo-with-enhanced-security"},
+        {"plain", "FCDA=LD/GGIO1$ST$Ind1$stVal"},
+        {"I>=1A", "FCDA=LD/GGIO1$ST$Ind2$stVal;CDC=SPS"},
+        {"a;b,c(d", "FCDA=LD/GGIO1$ST$Ind3$stVal;CDC=SPS"},
+        {"x", "FCDA=LD/GGIO1$ST$a=b$stVal;CDC=SPS"},
+        {"x", " FCDA = LD/GGIO1$ST$Ind4 ; CDC= SPS ;ctlModel =direct "},
+        {"x", "FCDA=LD/X;FUN=3;INF=7"},
+        {"x", "FCDA=LD/X;fun=4"},
+        {"x", "FCDA=LD/X;规则=1+2;分规则=3"},
+        {"x", "FCDA=LD/X;;CDC=SPS"},
+        {"x", "fcda=LD/X;CDC="},
+        {"x", "FCDA=LD/X(1);CDC=SPS"},
+        {"x", "CDC=SPS;FCDA=LD/Y;FCDA=LD/Z"},
+        {"x", "=x;FCDA=LD/X;"},
+        {"x", "FCDA=LD/X;遥信=1,2,3"},
+        {"x", "FCDA=LD/X;设备=1;NAME='a'"},
+        {"x", "FCDA"},
+        {"x", ""},
+    };
+    CInfoModel info;
+    info.m_strName = info.m_strType = "E";
+    for (const auto& c : cases) {
+        auto ref = std::make_unique<CSCDPointRef>(Ref("LD/GGIO1$ST$Ind$stVal"));
+        ref->m_strDesc = c.desc;
+        ref->m_strRefText = c.refText;
+        info.m_indications.push_back(std::move(ref));
+    }
+    const CDeviceTemplate tpl = BuildDeviceModel(info);
+    for (int n = 1; n <= static_cast<int>(std::size(cases)); ++n) {
+        const auto& c = cases[n - 1];
+        CInfoGroup lines;
+        lines.m_strName = "遥信"; // the group name its entries carry
+        const std::string line = std::to_string(n) + ",1," + std::to_string(n) + "," +
+                                 ConfigLineSafeText(c.desc, ConfigTextKind::EntryText) + ",,,合,分," +
+                                 c.refText;
+        const bool read = lines.AddEntryFromText(line) != 0;
+        const CInfoEntry* built = tpl.FindEntry(1, n);
+        ASSERT_EQ(built != nullptr, read) << line;
+        if (!built)
+            continue;
+        ASSERT_EQ(lines.m_entries.GetSize(), 1);
+        const CInfoEntry& expected = lines.m_entries[0];
+        platform::CArchive a, b;
+        built->Store(a);
+        expected.Store(b);
+        EXPECT_EQ(a.Bytes(), b.Bytes()) << line;
+        EXPECT_EQ(built->m_strCloseRule.View(), expected.m_strCloseRule.View()) << line;
+        EXPECT_EQ(built->m_strOpenRule.View(), expected.m_strOpenRule.View()) << line;
+        EXPECT_EQ(std::vector<int>(std::begin(built->m_yx), std::end(built->m_yx)),
+                  std::vector<int>(std::begin(expected.m_yx), std::end(expected.m_yx)))
+            << line;
+        EXPECT_EQ(std::vector<int>(std::begin(built->m_equip), std::end(built->m_equip)),
+                  std::vector<int>(std::begin(expected.m_equip), std::end(expected.m_equip)))
+            << line;
+    }
 }
