@@ -317,18 +317,98 @@ bool MostlyUtf8(std::string_view text) {
     return characters > 4 * invalid;
 }
 
-// The first "<" at or after pos; npos when there is none.
-std::size_t NextTag(const char* d, std::size_t n, std::size_t pos) {
-    const std::size_t at = pos < n ? FindAny<'<', '<', '<'>(d, n, pos) : n;
-    return at < n ? at : std::string_view::npos;
-}
+namespace {
+
+// Where the bytes that matter to the cutter lie in 64 bytes of the file: "<", ">", '"' and "'", a
+// bit each. The cutter asks for the next of some of them again and again a few bytes apart (a
+// tag's start, each quoted value, its end): the block is compared once and each answer is a bit
+// search.
+class CMarkupBits {
+public:
+    CMarkupBits(const char* d, std::size_t n) : d_(d), n_(n) {}
+
+    enum Set { kOpen = 1, kCloseOrQuote = 2, kDoubleQuote = 4, kSingleQuote = 8 };
+
+    // The first byte of the set at or after from; n when there is none.
+    std::size_t Next(Set set, std::size_t from) {
+        while (from < n_) {
+            const std::size_t block = from & ~std::size_t{63};
+            if (block != base_)
+                Load(block);
+            std::uint64_t bits = 0;
+            switch (set) {
+            case kOpen:
+                bits = open_;
+                break;
+            case kCloseOrQuote:
+                bits = close_ | double_ | single_;
+                break;
+            case kDoubleQuote:
+                bits = double_;
+                break;
+            case kSingleQuote:
+                bits = single_;
+                break;
+            }
+            bits >>= from - block;
+            if (bits)
+                return from + static_cast<std::size_t>(__builtin_ctzll(bits));
+            from = block + 64;
+        }
+        return n_;
+    }
+
+private:
+    void Load(std::size_t block) {
+        base_ = block;
+        const char* p = d_ + block;
+        char tail[64];
+        if (block + 64 > n_) {
+            // The end of the file: the bytes past it match nothing.
+            std::memset(tail, 0, sizeof tail);
+            std::memcpy(tail, p, n_ - block);
+            p = tail;
+        }
+        open_ = Bits<'<'>(p);
+        close_ = Bits<'>'>(p);
+        double_ = Bits<'"'>(p);
+        single_ = Bits<'\''>(p);
+    }
+
+    template <char C> static std::uint64_t Bits(const char* p) {
+#if defined(__SSE2__)
+        const __m128i c = _mm_set1_epi8(C);
+        std::uint64_t bits = 0;
+        for (int k = 0; k < 4; ++k) {
+            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * k));
+            bits |= static_cast<std::uint64_t>(
+                        static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, c))))
+                    << (16 * k);
+        }
+        return bits;
+#else
+        std::uint64_t bits = 0;
+        for (int k = 0; k < 64; ++k)
+            bits |= static_cast<std::uint64_t>(p[k] == C) << k;
+        return bits;
+#endif
+    }
+
+    const char* d_;
+    std::size_t n_;
+    std::size_t base_ = ~std::size_t{0};
+    std::uint64_t open_ = 0, close_ = 0, double_ = 0, single_ = 0;
+};
+
+} // namespace
 
 void CutTags(const char* d, std::size_t n, CutRun& run) {
     const std::size_t npos = std::string_view::npos;
+    CMarkupBits bits(d, n);
     std::size_t pos = run.from;
     for (;;) {
-        pos = NextTag(d, n, pos);
-        if (pos == npos) {
+        pos = pos < n ? bits.Next(CMarkupBits::kOpen, pos) : n;
+        if (pos >= n) {
             run.exit = npos;
             return;
         }
@@ -338,16 +418,33 @@ void CutTags(const char* d, std::size_t n, CutRun& run) {
             run.exit = pos;
             return;
         }
-        const std::size_t skip = SkipSpecial(d, n, pos);
-        if (skip == npos) {
-            run.failAt = pos;
-            return;
+        if (pos + 1 < n && (d[pos + 1] == '!' || d[pos + 1] == '?')) {
+            // A comment, section, processing instruction or declaration.
+            const std::size_t skip = SkipSpecial(d, n, pos);
+            if (skip == npos) {
+                run.failAt = pos;
+                return;
+            }
+            if (skip != pos) {
+                pos = skip;
+                continue;
+            }
         }
-        if (skip != pos) {
-            pos = skip;
-            continue;
+        // The tag's end: the first ">" outside its quoted values (as TagEnd).
+        std::size_t end = npos;
+        for (std::size_t i = pos + 1;;) {
+            i = bits.Next(CMarkupBits::kCloseOrQuote, i);
+            if (i >= n)
+                break;
+            if (d[i] == '>') {
+                end = i + 1;
+                break;
+            }
+            i = bits.Next(d[i] == '"' ? CMarkupBits::kDoubleQuote : CMarkupBits::kSingleQuote, i + 1);
+            if (i >= n)
+                break;
+            ++i;
         }
-        const std::size_t end = TagEnd(d, n, pos);
         if (end == npos || end - pos > UINT32_MAX) {
             run.failAt = pos;
             return;
