@@ -110,6 +110,10 @@ struct LnContext {
     std::unordered_map<std::string, CtBase> dois; // lower-cased name -> first DOI
     CtEleList doiList;
     std::string key;
+    // The DOI asked for last, by the name it was asked with.
+    bool lastAsked = false;
+    std::string lastName;
+    CtBase lastDoi;
     // The children of the node's DOIs and SDIs by name (without regard to case), each read once.
     platform::scl::CChildIndex children{true};
 
@@ -119,6 +123,7 @@ struct LnContext {
         ldInst = device;
         rdre = false;
         doisRead = false;
+        lastAsked = false;
         dois.clear();
         children.Clear();
     }
@@ -131,12 +136,18 @@ struct LnContext {
             for (const CtBase& d : doiList)
                 dois.emplace(Lower(d.GetAttrValByName("name")), d);
         }
+        // The leaves of a data object follow one another: its DOI is asked for many times running.
+        if (lastAsked && name == lastName)
+            return lastDoi;
         key.assign(name);
         for (char& ch : key)
             if (ch >= 'A' && ch <= 'Z')
                 ch = static_cast<char>(ch - 'A' + 'a');
         auto it = dois.find(key);
-        return it == dois.end() ? CtBase() : it->second;
+        lastAsked = true;
+        lastName.assign(name);
+        lastDoi = it == dois.end() ? CtBase() : it->second;
+        return lastDoi;
     }
 };
 
