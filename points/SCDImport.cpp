@@ -210,7 +210,7 @@ std::unique_ptr<CSCDImport::IedResult> CSCDImport::WalkIed(WalkState& state, std
         }
         name = ied.GetAttrValByName("name");
         state.walker.Walk(ied, *result, i + 1 == source.count, i + 1);
-        result->pointCount = result->model->m_allPoints.size();
+        // The points read, kept in the information model or not.
         holding.points = result->pointCount;
         if (result->failure.empty()) {
             // An IED whose points need more groups than the numbers hold refuses the file: a group
@@ -306,6 +306,8 @@ int CSCDImport::ReadSCDIEDs(CConfigDoc& doc) {
     Shared shared;
     IndexFile(shared, root);
     shared.brake.SetHeldCeiling(heldCeiling_);
+    // The points themselves are needed only by an observer or when the models are built later.
+    shared.keepPoints = !buildWhileReading_ || static_cast<bool>(observer_);
 
     IedSource source;
     source.scl = doc.m_sclService.get();

@@ -249,7 +249,12 @@ void CSCDImport::IedWalker::ReadLN() {
             p->m_nClass = 14;
             if (!budget_.CountPoint({p->m_strLNName, p->m_strLNInst, p->m_strPrefix, p->m_strReference}))
                 return;
-            model_->AddPoint(std::move(p));
+            ++result_->pointCount;
+            if (shared_.keepPoints)
+                model_->AddPoint(std::move(p));
+            else
+                model_->AddPointRef(p->m_strReference, p->m_strCDC, p->m_strCtlModel, p->m_strDesc,
+                                    p->m_nClass);
         }
     }
     // The types this thread knows are looked up by their key alone; the file's index only for
@@ -309,34 +314,24 @@ void CSCDImport::IedWalker::BuildPoint(const Leaf& leaf) {
     const int pointClass = leaf.pointClass;
     if (!Takes(leaf))
         return;
-    std::string reference = reference_;
+    const std::string& reference = reference_;
     const LnContext& ln = ln_;
-
-    auto p = std::make_unique<CSCDPoint>();
-    p->m_strLNName = ln.name;
-    p->m_strLNInst = ln.inst;
-    p->m_strLNClass = ln.lnClass;
-    p->m_strPrefix = ln.prefix;
-    p->m_strDOName = topDo;
+    std::string_view sdoName;
     if (doPath.size() > topDo.size())
-        p->m_strSDOName = std::string_view(doPath).substr(topDo.size() + 1);
-    p->m_strFC = leaf.fc;
-    p->m_strCDC = leaf.cdc;
-    p->m_strDAName = attrPath;
-    p->m_nClass = static_cast<std::uint8_t>(pointClass);
+        sdoName = std::string_view(doPath).substr(topDo.size() + 1);
 
     // The DOI of the data object, searched with the rest of the path: sub-data-objects first,
     // then the attribute path.
-    std::string desc;
+    std::string desc, ctlModel;
     if (const CtBase doi = ln_.Doi(topDo)) {
         std::string_view rest = attrPath;
-        if (!p->m_strSDOName.empty()) {
-            rest_.assign(p->m_strSDOName.View()).append("$").append(attrPath);
+        if (!sdoName.empty()) {
+            rest_.assign(sdoName).append("$").append(attrPath);
             rest = rest_;
         }
         desc = DescriptionOf(doi, rest);
         if (pointClass == 13)
-            p->m_strCtlModel = ValOfDai(ln_.children, doi, "ctlModel");
+            ctlModel = ValOfDai(ln_.children, doi, "ctlModel");
     }
     if (desc.empty()) {
         desc = reference;
@@ -359,12 +354,29 @@ void CSCDImport::IedWalker::BuildPoint(const Leaf& leaf) {
         }
     }
     // The point, its device model's entry and the cache file hold every text of it.
-    if (!budget_.CountPoint({p->m_strLNName, p->m_strLNInst, p->m_strLNClass, p->m_strPrefix, p->m_strDOName,
-                             p->m_strSDOName, p->m_strFC, p->m_strCDC, p->m_strDAName, p->m_strCtlModel, desc,
-                             reference}))
+    if (!budget_.CountPoint({ln.name, ln.inst, ln.lnClass, ln.prefix, topDo, sdoName, leaf.fc, leaf.cdc,
+                             attrPath, ctlModel, desc, reference}))
         return;
+    ++result_->pointCount;
+    if (!shared_.keepPoints) {
+        // Only the reference records are wanted (for the device model): no point is made.
+        model_->AddPointRef(reference, leaf.cdc, ctlModel, desc, pointClass);
+        return;
+    }
+    auto p = std::make_unique<CSCDPoint>();
+    p->m_strLNName = ln.name;
+    p->m_strLNInst = ln.inst;
+    p->m_strLNClass = ln.lnClass;
+    p->m_strPrefix = ln.prefix;
+    p->m_strDOName = topDo;
+    p->m_strSDOName = sdoName;
+    p->m_strFC = leaf.fc;
+    p->m_strCDC = leaf.cdc;
+    p->m_strDAName = attrPath;
+    p->m_nClass = static_cast<std::uint8_t>(pointClass);
+    p->m_strCtlModel = std::move(ctlModel);
     p->m_strDesc = std::move(desc);
-    p->m_strReference = std::move(reference);
+    p->m_strReference = reference;
     model_->AddPoint(std::move(p));
 }
 

@@ -164,6 +164,9 @@ struct CSCDImport::Shared {
     platform::scl::CWalkBrake brake;                      // what every thread's walk has counted
     bool goose = false;
     bool descFromDu = false;
+    // Whether the points are kept in the IEDs' information models; otherwise only their reference
+    // records are filed, for the device models built while the file is read.
+    bool keepPoints = true;
 
     // The leaves of an LN type, key its lower-cased id (+ "\1" in RDRE): walked by the first
     // thread that needs them, under its own budget (a type met again below itself, the budget of
@@ -209,7 +212,7 @@ struct CSCDImport::IedResult {
     // what the file's budget is charged with.
     std::uint64_t nodes = 0, points = 0;
     std::vector<const TypeLeaves*> types;
-    std::size_t pointCount = 0; // the points of the information model
+    std::size_t pointCount = 0; // the points read (kept in the information model or not)
     std::unique_ptr<Built> built;
     std::string written; // the cache bytes once written
 };

@@ -287,6 +287,19 @@ TEST_F(SCDImportTest, ModelsBuiltWhileReadingEqualThoseBuiltAfterTheWalk) {
     ASSERT_EQ(streamed.m_devices.GetSize(), kept.m_devices.GetSize());
     for (int i = 0; i < kept.m_devices.GetSize(); ++i)
         EXPECT_TRUE(streamed.m_devices[i] == kept.m_devices[i]) << i;
+
+    // Without an observer no point is made at all, only the records the models are built from.
+    CConfigDoc bare;
+    CSCDImport third;
+    EXPECT_EQ(third.ImportSCD(bare, StationScd()), 0);
+    EXPECT_EQ(third.PointsRead(), keptPoints);
+    EXPECT_EQ(testsupport::ReadBytes(CSCDImport::CacheFilePath()), keptCache);
+    ASSERT_EQ(bare.m_deviceModels.GetSize(), kept.m_deviceModels.GetSize());
+    for (int i = 0; i < kept.m_deviceModels.GetSize(); ++i)
+        EXPECT_TRUE(bare.m_deviceModels[i] == kept.m_deviceModels[i]) << i;
+    ASSERT_EQ(bare.m_devices.GetSize(), kept.m_devices.GetSize());
+    for (int i = 0; i < kept.m_devices.GetSize(); ++i)
+        EXPECT_TRUE(bare.m_devices[i] == kept.m_devices[i]) << i;
 }
 
 TEST_F(SCDImportTest, NewDevicesTakeTheLowestFreeAddresses) {
