@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <vector>
 
 namespace platform::scl {
 
@@ -25,10 +26,24 @@ public:
 
 private:
     std::string& Key(EleID kind, std::string_view name);
+    // Where the children of an element read lie in entries_: [begin, end).
+    struct Range {
+        std::uint32_t begin = 0, end = 0;
+    };
+    Range Read(const CtBase& element);
 
     bool noCase_;
-    // kind and name -> first child, for each element read
-    std::unordered_map<const void*, std::unordered_map<std::string, CtBase>> elements_;
+    // kind and name of each child of the elements read, and the child; the children of an element
+    // together, sorted by key (the first of a key first) when there are many.
+    struct Entry {
+        std::string key;
+        CtBase child;
+    };
+    std::vector<Entry> entries_;
+    std::unordered_map<const void*, Range> elements_;
+    // The element asked about last: the points of a data object ask about the same one in turn.
+    const void* last_ = nullptr;
+    Range lastRange_;
     std::string key_;
 };
 

@@ -754,4 +754,39 @@ TEST(SclService, ChildIndexFindsTheFirstOfSameNamedChildren) {
         EXPECT_EQ(desc(exact, EleID::SDI, "X"), "upper");
         EXPECT_EQ(desc(exact, EleID::DOI, "x"), "(none)");
     }
+
+    // Many children, named out of order and some twice, in two elements asked about in turn.
+    std::string many = "<SCL>";
+    for (const char* element : {"a", "b"}) {
+        many += std::string("<DOI name=\"") + element + "\">";
+        for (int i = 19; i >= 0; --i)
+            many += "<SDI name=\"n" + std::to_string(i) + "\" desc=\"" + element + std::to_string(i) + "\"/>";
+        many += "<SDI name=\"n5\" desc=\"late\"/><SDI name=\"N7\" desc=\"upper\"/><DAI name=\"n5\" "
+                "desc=\"dai\"/>";
+        many += "</DOI>";
+    }
+    many += "</SCL>";
+    SclText big(many);
+    ASSERT_EQ(big.result, 1) << big.service.GetErrorText();
+    CtEleList dois;
+    big.service.GetRoot().FindEleListByID(EleID::DOI, dois, false);
+    ASSERT_EQ(dois.size(), 2u);
+    const auto descIn = [](platform::scl::CChildIndex& index, const CtBase& element, EleID kind,
+                           const std::string& name) {
+        const CtBase found = index.Find(element, kind, name);
+        return found ? found.GetAttrValByName("desc") : std::string("(none)");
+    };
+    platform::scl::CChildIndex manyNoCase(true), manyExact(false);
+    for (int i = 0; i < 20; ++i)
+        for (std::size_t e = 0; e < dois.size(); ++e) {
+            const std::string element = e == 0 ? "a" : "b";
+            EXPECT_EQ(descIn(manyNoCase, dois[e], EleID::SDI, "N" + std::to_string(i)),
+                      element + std::to_string(i));
+            EXPECT_EQ(descIn(manyExact, dois[e], EleID::SDI, "n" + std::to_string(i)),
+                      element + std::to_string(i));
+        }
+    EXPECT_EQ(descIn(manyExact, dois[1], EleID::SDI, "N7"), "upper");
+    EXPECT_EQ(descIn(manyExact, dois[0], EleID::DAI, "n5"), "dai");
+    EXPECT_EQ(descIn(manyExact, dois[0], EleID::DAI, "n6"), "(none)");
+    EXPECT_EQ(descIn(manyExact, dois[1], EleID::SDI, "n20"), "(none)");
 }
