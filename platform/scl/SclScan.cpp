@@ -358,6 +358,45 @@ public:
         return n_;
     }
 
+    // The end (one past ">") of a tag whose name starts at from, read as if its values were all
+    // in double quotes: the ">" past an even number of '"'. npos when the file ends first; 0 when an
+    // "'" outside double quotes comes before that ">" (a value in single quotes), which this
+    // reading does not follow. The quotes of each block are paired at once (a running XOR of
+    // their bits) instead of one by one.
+    std::size_t TagEndInDoubleQuotes(std::size_t from) {
+        std::uint64_t quoted = 0; // all ones while inside a value at a block's start
+        while (from < n_) {
+            const std::size_t block = from & ~std::size_t{63};
+            if (block != base_)
+                Load(block);
+            const unsigned shift = static_cast<unsigned>(from - block);
+            const std::uint64_t quotes = double_ >> shift;
+            // Bit i: inside a value at from + i (an opening quote counts as inside, a closing not).
+            std::uint64_t inside = quotes;
+            inside ^= inside << 1;
+            inside ^= inside << 2;
+            inside ^= inside << 4;
+            inside ^= inside << 8;
+            inside ^= inside << 16;
+            inside ^= inside << 32;
+            inside ^= quoted;
+            const std::uint64_t closes = (close_ >> shift) & ~inside;
+            const std::uint64_t singles = (single_ >> shift) & ~inside;
+            if (closes) {
+                const std::uint64_t before = (closes & (0 - closes)) - 1; // the bits before the first
+                if (singles & before)
+                    return 0;
+                return from + static_cast<std::size_t>(__builtin_ctzll(closes)) + 1;
+            }
+            if (singles)
+                return 0;
+            // The bits past the block's end are zero: the last valid bit tells the state.
+            quoted = (inside >> (63 - shift)) & 1 ? ~std::uint64_t{0} : 0;
+            from = block + 64;
+        }
+        return std::string_view::npos;
+    }
+
 private:
     void Load(std::size_t block) {
         base_ = block;
@@ -430,20 +469,24 @@ void CutTags(const char* d, std::size_t n, CutRun& run) {
                 continue;
             }
         }
-        // The tag's end: the first ">" outside its quoted values (as TagEnd).
-        std::size_t end = npos;
-        for (std::size_t i = pos + 1;;) {
-            i = bits.Next(CMarkupBits::kCloseOrQuote, i);
-            if (i >= n)
-                break;
-            if (d[i] == '>') {
-                end = i + 1;
-                break;
+        // The tag's end: the first ">" outside its quoted values (as TagEnd). Values in double
+        // quotes only are read a block at a time; one in single quotes from quote to quote.
+        std::size_t end = bits.TagEndInDoubleQuotes(pos + 1);
+        if (end == 0) {
+            end = npos;
+            for (std::size_t i = pos + 1;;) {
+                i = bits.Next(CMarkupBits::kCloseOrQuote, i);
+                if (i >= n)
+                    break;
+                if (d[i] == '>') {
+                    end = i + 1;
+                    break;
+                }
+                i = bits.Next(d[i] == '"' ? CMarkupBits::kDoubleQuote : CMarkupBits::kSingleQuote, i + 1);
+                if (i >= n)
+                    break;
+                ++i;
             }
-            i = bits.Next(d[i] == '"' ? CMarkupBits::kDoubleQuote : CMarkupBits::kSingleQuote, i + 1);
-            if (i >= n)
-                break;
-            ++i;
         }
         if (end == npos || end - pos > UINT32_MAX) {
             run.failAt = pos;

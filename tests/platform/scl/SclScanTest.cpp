@@ -72,7 +72,7 @@ CutRun ReadByBytes(std::string_view text, std::size_t from, std::size_t limit) {
 
 // Markup of random pieces: start, end and empty tags with values in either quote holding the
 // other quote, ">" and "<"; text with quotes and ">"; comments, sections and instructions holding
-// tags; long runs that cross the cutter's 64-byte blocks.
+// tags; long runs and values that cross the cutter's 64-byte blocks.
 std::string RandomMarkup(std::mt19937& random) {
     static const char* const kPieces[] = {
         "<IED name=\"a\">",
@@ -90,6 +90,8 @@ std::string RandomMarkup(std::mt19937& random) {
         "<P a=\"\" b=''/>",
         "<x\n y = \"1\"\n/>",
         ">",
+        "<DA desc=\"x>y\" name=\"a value > longer than one block of the cutter, 0123456789 0123456789 >\" "
+        "b=\"\"/>",
         "<Private "
         "type=\"long\">0123456789012345678901234567890123456789012345678901234567890123456789</Private>",
     };
