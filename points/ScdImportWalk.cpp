@@ -226,6 +226,7 @@ void CSCDImport::IedWalker::ReadLN() {
     ln.inst = std::move(a[3]);
     ln.name.assign(ln.prefix).append(ln.lnClass).append(ln.inst);
     ln.reference.assign(ln.ldInst).append("/").append(ln.name).append("$");
+    dataSetStart_ = dataSet_.Start(ln.reference);
     if (platform::EqualsNoCase(ln.lnClass, "RDRE")) {
         ln.rdre = true;
         model_->m_bRecorder = 1;
@@ -304,7 +305,7 @@ bool CSCDImport::IedWalker::Takes(const Leaf& leaf) {
     reference += leaf.doPath;
     reference += '$';
     reference += leaf.attrPath;
-    return leaf.pointClass == 13 || dataSet_.Matches(reference);
+    return leaf.pointClass == 13 || dataSet_.Matches(dataSetStart_, reference);
 }
 
 void CSCDImport::IedWalker::BuildPoint(const Leaf& leaf) {

@@ -244,6 +244,7 @@ private:
     Shared& shared_;
     platform::scl::CTypeWalkBudget budget_;
     CDataSetIndex dataSet_;
+    CDataSetIndex::Prefix dataSetStart_; // the start of the references of the node being read
     LnContext ln_;
     IedResult* result_ = nullptr;
     CInfoModel* model_ = nullptr;

@@ -92,14 +92,34 @@ void CDataSetMembers::Add(std::string_view member) {
         parts_.Next().assign(member);
 }
 
-bool CDataSetMembers::Matches(std::string_view reference) const {
+CDataSetMembers::Prefix CDataSetMembers::Start(std::string_view prefix) const {
+    Prefix start;
     if (lower_.count == 0)
-        return false;
+        return start;
     lower_.Index();
     parts_.Index();
     const bool parts = parts_.count != 0;
-    std::uint64_t lowerHash = kBasis, hash = kBasis;
-    for (std::size_t i = 0; i < reference.size(); ++i) {
+    for (std::size_t i = 0; i < prefix.size(); ++i) {
+        const char ch = prefix[i];
+        if (ch == '$' && parts && !start.matched && parts_.Holds(prefix.substr(0, i), start.hash, false))
+            start.matched = true;
+        start.hash = Step(start.hash, ch);
+        start.lowerHash = Step(start.lowerHash, LowerAscii(ch));
+    }
+    start.size = prefix.size();
+    return start;
+}
+
+bool CDataSetMembers::Matches(const Prefix& prefix, std::string_view reference) const {
+    if (lower_.count == 0)
+        return false;
+    if (prefix.matched)
+        return true;
+    lower_.Index();
+    parts_.Index();
+    const bool parts = parts_.count != 0;
+    std::uint64_t lowerHash = prefix.lowerHash, hash = prefix.hash;
+    for (std::size_t i = prefix.size; i < reference.size(); ++i) {
         const char ch = reference[i];
         if (ch == '$' && parts && parts_.Holds(reference.substr(0, i), hash, false))
             return true;
@@ -107,6 +127,10 @@ bool CDataSetMembers::Matches(std::string_view reference) const {
         lowerHash = Step(lowerHash, LowerAscii(ch));
     }
     return lower_.Holds(reference, lowerHash, true);
+}
+
+bool CDataSetMembers::Matches(std::string_view reference) const {
+    return Matches(Prefix{}, reference);
 }
 
 } // namespace platform::scl

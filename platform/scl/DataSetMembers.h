@@ -20,6 +20,18 @@ public:
     void Clear();
     void Add(std::string_view member);
     bool Matches(std::string_view reference) const;
+
+    // What Matches has read of the start of references: many references share one (a logical
+    // node's "ldInst/name$"), which is then read once for them all.
+    struct Prefix {
+        std::size_t size = 0;
+        std::uint64_t hash = 0, lowerHash = 0;
+        bool matched = false; // a member names a part of the start already
+    };
+    // Reads the start the references will have (the members must not change until they are tested).
+    Prefix Start(std::string_view prefix) const;
+    // Matches(reference), for a reference that starts with the prefix read.
+    bool Matches(const Prefix& prefix, std::string_view reference) const;
     bool Empty() const { return lower_.count == 0; }
 
 private:

@@ -1038,6 +1038,15 @@ TEST(DataSetIndexTest, MembersMatchWholeReferences) {
     EXPECT_FALSE(index.Matches("PROT/PDIS1$ST$Str$general")); // "ROT/..." lies inside "PROT/..."
     EXPECT_FALSE(index.Matches("PROT/PTOC2$ST$Op$general"));
     EXPECT_FALSE(index.Matches("XPROT/PTOC1$ST$Op$general"));
+    // Read from a start shared by many references (cut at any byte, a member may name a part of
+    // the start itself), the test answers as for the whole reference.
+    for (const std::string reference :
+         {"PROT/PTOC1$ST$Op$general", "meas/mmxu1$mx$hz$mag$f", "MEAS/MMXU1$MX$A$phsA$cVal$mag$f",
+          "MEAS/MMXU1$MX$A$phsAB$cVal$mag$f", "PROT/PDIS1$ST$Str$general", "ROT/PDIS1$ST$Str$general"})
+        for (std::size_t cut = 0; cut <= reference.size(); ++cut)
+            EXPECT_EQ(index.Matches(index.Start(reference.substr(0, cut)), reference),
+                      index.Matches(reference))
+                << reference << " from " << cut;
 
     // Cleared, the index holds none of the old members; refilled past its first room, it finds
     // every new one, whole and as a part, and nothing of the old.
