@@ -30,14 +30,23 @@ static_assert(std::size(kEleNames) == static_cast<std::size_t>(EleID::Count), "o
 
 // Element names are compared without their namespace prefix ("scl:IED" is an IED), unless the
 // name asked for carries a prefix itself.
-bool NameMatches(const char* nodeName, std::string_view wanted) {
-    // The name's part after its last ':' (all of it without one) is found in one pass over the
-    // name, without a library call per element.
-    const char* local = nodeName;
-    const char* end = nodeName;
-    for (; *end; ++end)
-        if (*end == ':')
-            local = end + 1;
+// An element's name with where its part after the last ':' starts (all of it without one) and
+// where it ends, found in one pass over the name without a library call.
+struct SplitName {
+    explicit SplitName(const char* nodeName) : name(nodeName), local(nodeName), end(nodeName) {
+        for (; *end; ++end)
+            if (*end == ':')
+                local = end + 1;
+    }
+    const char* name;
+    const char* local;
+    const char* end;
+};
+
+bool NameMatches(const SplitName& split, std::string_view wanted) {
+    const char* nodeName = split.name;
+    const char* local = split.local;
+    const char* end = split.end;
     const auto equals = [&wanted](const char* from, const char* to) {
         if (static_cast<std::size_t>(to - from) != wanted.size())
             return false;
@@ -49,6 +58,10 @@ bool NameMatches(const char* nodeName, std::string_view wanted) {
     if (local == nodeName || wanted.find(':') != std::string_view::npos)
         return equals(nodeName, end);
     return equals(local, end);
+}
+
+bool NameMatches(const char* nodeName, std::string_view wanted) {
+    return NameMatches(SplitName(nodeName), wanted);
 }
 
 // Whether an attribute's name is the one asked for, byte for byte: compared from its first byte
@@ -208,7 +221,7 @@ void CtBase::FindEleListsByName(const std::string_view* names, CtEleList* const*
     if (!node_)
         return;
     WalkElements(pugi::xml_node(node_), recursive, [&](pugi::xml_node n) {
-        const char* name = n.name();
+        const SplitName name(n.name()); // read once for every name asked for
         for (std::size_t k = 0; k < count; ++k)
             if (!names[k].empty() && NameMatches(name, names[k]))
                 lists[k]->push_back(CtBase(n.internal_object(), doc_));
@@ -221,7 +234,7 @@ std::uint64_t CtBase::CountEleByName(const std::string_view* names, std::size_t 
     if (!node_)
         return found;
     WalkElements(pugi::xml_node(node_), recursive, [&](pugi::xml_node n) {
-        const char* name = n.name();
+        const SplitName name(n.name());
         for (std::size_t k = 0; k < count; ++k)
             if (!names[k].empty() && NameMatches(name, names[k])) {
                 ++found;
