@@ -6,7 +6,9 @@
 #include "projectmodel/TextHelpers.h"
 
 #include <algorithm>
+#include <array>
 #include <charconv>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -57,6 +59,7 @@ private:
     int tapGroup_ = -1;
     std::vector<const CSCDPointRef*> taps_;
     std::string line_;
+    std::string extra_; // the options an entry keeps as they stand
 };
 
 int CGroupBuilder::NewGroup(const std::string& name, int type, int number, std::size_t expected) {
@@ -117,24 +120,67 @@ void CGroupBuilder::AddClass(const ClassGroup& c) {
     }
 }
 
+// The bytes an entry line gives a meaning of its own (ConfigLineSafeText's and the options'), as
+// bits of a table: a text is looked at once whatever it holds.
+enum : std::uint8_t { kLineUnsafe = 1, kOptionUnsafe = 2, kSeparator = 4 };
+constexpr auto kByteClass = [] {
+    std::array<std::uint8_t, 256> table{};
+    for (const char ch : std::string_view(",;='\"\r\n()"))
+        table[static_cast<unsigned char>(ch)] |= kLineUnsafe;
+    for (const char ch : std::string_view(",()'\""))
+        table[static_cast<unsigned char>(ch)] |= kOptionUnsafe;
+    for (const char ch : std::string_view(";="))
+        table[static_cast<unsigned char>(ch)] |= kSeparator;
+    return table;
+}();
+
+bool Holds(std::string_view text, std::uint8_t what) {
+    std::uint8_t seen = 0;
+    for (const char ch : text)
+        seen |= kByteClass[static_cast<unsigned char>(ch)];
+    return (seen & what) != 0;
+}
+
+// The options of a point's reference text ("FCDA=...;CDC=...;ctlModel=...") as an entry line's
+// options would set them, when each is one "key=value" without quotes or parentheses and sets
+// only the reference (FCDA) or is kept as it stands (any key without a field of its own):
+// the reference in reference, the kept options in extra. False for anything else, which the
+// entry line's reader handles.
+bool PlainOptions(std::string_view options, std::string_view& reference, std::string& extra) {
+    extra.clear();
+    reference = {};
+    if (Holds(options, kOptionUnsafe))
+        return false;
+    for (std::size_t from = 0;;) {
+        const std::size_t cut = options.find(';', from);
+        const std::string_view option = projectmodel::TrimView(options.substr(from, cut - from));
+        const std::size_t equals = option.find('=');
+        if (equals == std::string_view::npos || option.find('=', equals + 1) != std::string_view::npos)
+            return false;
+        const std::string_view key = projectmodel::TrimView(option.substr(0, equals));
+        if (key.size() == 4 && platform::EqualsNoCase(key, "FCDA")) {
+            reference = projectmodel::TrimView(option.substr(equals + 1));
+        } else {
+            // FUN, INF and the rules, indications and equipment have fields of their own.
+            static constexpr std::string_view kOwnField[] = {"规则",   "合规则", "校验规则",
+                                                             "分规则", "遥信",   "设备"};
+            if ((key.size() == 3 &&
+                 (platform::EqualsNoCase(key, "FUN") || platform::EqualsNoCase(key, "INF"))) ||
+                (!key.empty() && (key[0] & 0x80) != 0 &&
+                 std::find(std::begin(kOwnField), std::end(kOwnField), key) != std::end(kOwnField)))
+                return false;
+            extra += extra.empty() ? ',' : ';';
+            extra += option;
+        }
+        if (cut == std::string_view::npos)
+            return true;
+        from = cut + 1;
+    }
+}
+
 // Whether ConfigLineSafeText(text, EntryText) would return the text unchanged.
 bool EntryTextIsSafe(std::string_view text) {
-    for (const char ch : text)
-        switch (ch) {
-        case ',':
-        case ';':
-        case '=':
-        case '\'':
-        case '"':
-        case '\r':
-        case '\n':
-        case '(':
-        case ')':
-            return false;
-        default:
-            break;
-        }
-    return true;
+    return !Holds(text, kLineUnsafe);
 }
 
 void CGroupBuilder::AddEntry(int group, int n, const CSCDPointRef& ref) {
@@ -152,6 +198,21 @@ void CGroupBuilder::AddEntry(int group, int n, const CSCDPointRef& ref) {
     // The points of a group mostly repeat the texts of the one before: they share its blocks.
     const projectmodel::CInfoEntryArray& entries = tpl_.m_groups[group].m_entries;
     const CInfoEntry* previous = entries.GetSize() > 0 ? &entries[entries.GetSize() - 1] : nullptr;
+    // The options of the reference text taken apart here (as the entry line's reader would): the
+    // reference set first, as that reader sets it before the description that may share it.
+    if (std::string_view reference;
+        ref.m_strTapDir.empty() && PlainOptions(ref.m_strRefText, reference, extra_)) {
+        CInfoEntry entry;
+        entry.m_strReference = reference;
+        if (entry.AssignPlain(n, g_, n, texts, {}, previous)) {
+            if (previous && previous->m_strExtra.View() == std::string_view(extra_))
+                entry.m_strExtra = previous->m_strExtra;
+            else
+                entry.m_strExtra = std::string_view(extra_);
+            tpl_.m_groups[group].AddEntry(std::move(entry));
+            return;
+        }
+    }
     if (CInfoEntry entry;
         ref.m_strTapDir.empty() && entry.AssignPlain(n, g_, n, texts, ref.m_strRefText, previous)) {
         tpl_.m_groups[group].AddEntry(std::move(entry));

@@ -202,3 +202,28 @@ TEST(ScdDeviceModelRules, EntriesAreWhatTheirLinesRead) {
             << line;
     }
 }
+
+// The entries of a group share the blocks of texts they repeat from the entry before, and a
+// description that is the reference shares the reference's block.
+TEST(ScdDeviceModelRules, EntriesShareTheTextsTheyRepeat) {
+    CInfoModel info;
+    info.m_strName = info.m_strType = "S";
+    for (int i = 0; i < 3; ++i) {
+        const std::string fcda = "LD/CSWI1$CO$Pos" + std::to_string(i) + "$Oper$ctlVal";
+        auto ref = std::make_unique<CSCDPointRef>(fcda, "DPC", "sbo-with-enhanced-security");
+        ref->m_strDesc = i == 2 ? std::string_view(fcda) : std::string_view("断路器位置控制遥控");
+        ref->m_strCategory = "遥控";
+        info.m_controls.push_back(std::move(ref));
+    }
+    const CDeviceTemplate tpl = BuildDeviceModel(info);
+    const CInfoEntry* first = tpl.FindEntry(3, 1);
+    const CInfoEntry* second = tpl.FindEntry(3, 2);
+    const CInfoEntry* third = tpl.FindEntry(3, 3);
+    ASSERT_TRUE(first && second && third);
+    EXPECT_EQ(second->m_strExtra.View(), ",CDC=DPC;ctlModel=sbo-with-enhanced-security");
+    EXPECT_EQ(second->m_strExtra.c_str(), first->m_strExtra.c_str());
+    EXPECT_EQ(second->m_strDesc.c_str(), first->m_strDesc.c_str());
+    EXPECT_EQ(third->m_strExtra.c_str(), second->m_strExtra.c_str());
+    EXPECT_EQ(third->m_strDesc.View(), third->m_strReference.View());
+    EXPECT_EQ(third->m_strDesc.c_str(), third->m_strReference.c_str());
+}
