@@ -33,33 +33,74 @@ struct ClassGroup {
     const char* category;
     const char* code;
     const CInfoModel::RefList* list;
-    bool byCategory; // only the references whose category text is the group's
+    bool byCategory;       // only the references whose category text is the group's
+    std::uint32_t classes; // the point classes of the point records it takes (bit i: class i)
 };
+
+// What an entry is built from: a reference record's texts, or those of a point record (whose
+// reference text is written out when wanted, as a reference record's constructor writes it).
+struct PointItem {
+    std::string_view fcda, desc, text1, text2, on, off, tapDir, refText;
+    const ScdPointRecord* record = nullptr;
+};
+
+PointItem ItemOf(const CSCDPointRef& ref) {
+    return {ref.m_strFCDA,   ref.m_strDesc,    ref.m_strText1,  ref.m_strText2,
+            ref.m_strOnText, ref.m_strOffText, ref.m_strTapDir, ref.m_strRefText};
+}
+
+PointItem ItemOf(const ScdPointRecord& record) {
+    // The state texts CInfoModel::AddPoint gives the records of indications and controls.
+    const bool states = record.pointClass == 10 || record.pointClass == 13;
+    PointItem item;
+    item.fcda = record.reference;
+    item.desc = record.desc;
+    item.on = states ? "合" : "";
+    item.off = states ? "分" : "";
+    item.record = &record;
+    return item;
+}
+
+// The reference text of an item; "FCDA=reference[;CDC=cdc][;ctlModel=ctlModel]" for a point record.
+std::string_view RefTextOf(const PointItem& item, std::string& scratch) {
+    if (!item.record)
+        return item.refText;
+    const ScdPointRecord& r = *item.record;
+    scratch.assign("FCDA=").append(r.reference);
+    if (!r.cdc.empty())
+        scratch.append(";CDC=").append(r.cdc);
+    if (!r.ctlModel.empty())
+        scratch.append(";ctlModel=").append(r.ctlModel);
+    return scratch;
+}
 
 // The groups of one model being built: the number counter, the tap changers put aside and the
 // place of their group.
 class CGroupBuilder {
 public:
-    CGroupBuilder(CDeviceTemplate& tpl, const CInfoModel& info) : tpl_(tpl), info_(info) {}
+    explicit CGroupBuilder(CDeviceTemplate& tpl) : tpl_(tpl) {}
 
-    // Every class in its order, each starting with the next group number.
-    void AddClasses();
+    // Every class in its order, each starting with the next group number: of the model's reference
+    // records, or of the point records when records is given.
+    void AddClasses(const CInfoModel& info, const std::vector<ScdPointRecord>* records);
     // The tap changers' group, numbered once every ordinary group is.
     void NumberTapGroup();
     void AddSpecialGroup();
 
 private:
     int NewGroup(const std::string& name, int type, int number, std::size_t expected = 0);
-    void AddClass(const ClassGroup& c);
-    void AddEntry(int group, int n, const CSCDPointRef& ref);
+    // The items of one class in their order; controls: tap changers are put aside.
+    void AddClass(const ClassGroup& c, bool controls, const std::vector<PointItem>& items);
+    void AddEntry(int group, int n, const PointItem& item);
 
     CDeviceTemplate& tpl_;
-    const CInfoModel& info_;
     int g_ = 1;
     int tapGroup_ = -1;
-    std::vector<const CSCDPointRef*> taps_;
+    std::vector<PointItem> taps_;
+    std::vector<PointItem> items_; // of the class being added
     std::string line_;
-    std::string extra_; // the options an entry keeps as they stand
+    std::string extra_;   // the options an entry keeps as they stand
+    std::string refText_; // a point record's reference text
 };
 
 int CGroupBuilder::NewGroup(const std::string& name, int type, int number, std::size_t expected) {
@@ -71,51 +112,55 @@ int CGroupBuilder::NewGroup(const std::string& name, int type, int number, std::
     return tpl_.m_groups.Add(std::move(g));
 }
 
-void CGroupBuilder::AddClasses() {
+void CGroupBuilder::AddClasses(const CInfoModel& info, const std::vector<ScdPointRecord>* records) {
     const ClassGroup classes[] = {
-        {"遥信", "YX", &info_.m_indications, false},  {"遥测", "YC", &info_.m_measurands, false},
-        {"遥控", "YK", &info_.m_controls, false},     {"定值区号", "OTHER", &info_.m_others, true},
-        {"定值", "OTHER", &info_.m_others, true},     {"装置参数", "OTHER", &info_.m_others, true},
-        {"故障信息", "OTHER", &info_.m_others, true},
+        {"遥信", "YX", &info.m_indications, false, 1u << 10},
+        {"遥测", "YC", &info.m_measurands, false, 1u << 11 | 1u << 12},
+        {"遥控", "YK", &info.m_controls, false, 1u << 13},
+        {"定值区号", "OTHER", &info.m_others, true, 1u << 14},
+        {"定值", "OTHER", &info.m_others, true, 1u << 15},
+        {"装置参数", "OTHER", &info.m_others, true, 1u << 16},
+        {"故障信息", "OTHER", &info.m_others, true, 1u << 17},
     };
     for (const ClassGroup& c : classes) {
-        AddClass(c);
+        items_.clear();
+        if (records) {
+            for (const ScdPointRecord& r : *records)
+                if (r.pointClass >= 0 && r.pointClass < 32 && (c.classes >> r.pointClass & 1u) != 0)
+                    items_.push_back(ItemOf(r));
+        } else {
+            for (const auto& ref : *c.list)
+                if (!c.byCategory || ref->m_strCategory == c.category)
+                    items_.push_back(ItemOf(*ref));
+        }
+        AddClass(c, c.list == &info.m_controls, items_);
         ++g_;
     }
 }
 
-void CGroupBuilder::AddClass(const ClassGroup& c) {
-    const bool controls = c.list == &info_.m_controls;
+void CGroupBuilder::AddClass(const ClassGroup& c, bool controls, const std::vector<PointItem>& items) {
     const int type = projectmodel::InfoTypeFromName(c.code);
     int n = 1;
     int group = -1;
-    // The references from here on that a group of this class takes: its entries' room.
-    auto remaining = [&c](const std::unique_ptr<CSCDPointRef>& from) {
-        const auto begin = c.list->begin() + (&from - c.list->data());
-        if (!c.byCategory)
-            return static_cast<std::size_t>(c.list->end() - begin);
-        return static_cast<std::size_t>(std::count_if(
-            begin, c.list->end(), [&c](const auto& r) { return r->m_strCategory == c.category; }));
-    };
-    for (const auto& ref : *c.list) {
-        if (c.byCategory && ref->m_strCategory != c.category)
-            continue;
-        if (controls && IsTapChangerReference(ref->m_strFCDA)) {
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        const PointItem& item = items[i];
+        if (controls && IsTapChangerReference(item.fcda)) {
             // The group takes its place in the list now and its number once every ordinary
             // group is numbered.
             if (tapGroup_ < 0)
                 tapGroup_ = NewGroup("遥控", projectmodel::InfoTypeFromName("YK"), 0);
-            taps_.push_back(ref.get());
+            taps_.push_back(item);
             continue;
         }
+        // The items from here on are the room of a new group's entries.
         if (n == 201) {
             ++g_;
             n = 1;
-            group = NewGroup(c.category, type, g_, remaining(ref));
+            group = NewGroup(c.category, type, g_, items.size() - i);
         } else if (n == 1) {
-            group = NewGroup(c.category, type, g_, remaining(ref));
+            group = NewGroup(c.category, type, g_, items.size() - i);
         }
-        AddEntry(group, n, *ref);
+        AddEntry(group, n, item);
         ++n;
     }
 }
@@ -183,25 +228,24 @@ bool EntryTextIsSafe(std::string_view text) {
     return !Holds(text, kLineUnsafe);
 }
 
-void CGroupBuilder::AddEntry(int group, int n, const CSCDPointRef& ref) {
+void CGroupBuilder::AddEntry(int group, int n, const PointItem& item) {
     // Characters the entry line cannot carry would make it unreadable and lose the point; a plain
     // description is taken as it is.
     std::string safe;
-    std::string_view desc = ref.m_strDesc;
+    std::string_view desc = item.desc;
     if (!EntryTextIsSafe(desc)) {
         safe = projectmodel::ConfigLineSafeText(desc, projectmodel::ConfigTextKind::EntryText);
         desc = safe;
     }
     // Most points' texts are plain: the entry is filled without writing and parsing its line.
-    const std::string_view texts[] = {desc, ref.m_strText1, ref.m_strText2, ref.m_strOnText,
-                                      ref.m_strOffText};
+    const std::string_view texts[] = {desc, item.text1, item.text2, item.on, item.off};
+    const std::string_view refText = RefTextOf(item, refText_);
     // The points of a group mostly repeat the texts of the one before: they share its blocks.
     const projectmodel::CInfoEntryArray& entries = tpl_.m_groups[group].m_entries;
     const CInfoEntry* previous = entries.GetSize() > 0 ? &entries[entries.GetSize() - 1] : nullptr;
     // The options of the reference text taken apart here (as the entry line's reader would): the
     // reference set first, as that reader sets it before the description that may share it.
-    if (std::string_view reference;
-        ref.m_strTapDir.empty() && PlainOptions(ref.m_strRefText, reference, extra_)) {
+    if (std::string_view reference; item.tapDir.empty() && PlainOptions(refText, reference, extra_)) {
         CInfoEntry entry;
         entry.m_strReference = reference;
         if (entry.AssignPlain(n, g_, n, texts, {}, previous)) {
@@ -213,8 +257,7 @@ void CGroupBuilder::AddEntry(int group, int n, const CSCDPointRef& ref) {
             return;
         }
     }
-    if (CInfoEntry entry;
-        ref.m_strTapDir.empty() && entry.AssignPlain(n, g_, n, texts, ref.m_strRefText, previous)) {
+    if (CInfoEntry entry; item.tapDir.empty() && entry.AssignPlain(n, g_, n, texts, refText, previous)) {
         tpl_.m_groups[group].AddEntry(std::move(entry));
         return;
     }
@@ -226,14 +269,13 @@ void CGroupBuilder::AddEntry(int group, int n, const CSCDPointRef& ref) {
     AppendNumber(line_, n);
     line_ += ',';
     line_ += desc;
-    for (const projectmodel::CCompactText* text :
-         {&ref.m_strText1, &ref.m_strText2, &ref.m_strOnText, &ref.m_strOffText, &ref.m_strRefText}) {
+    for (const std::string_view text : {item.text1, item.text2, item.on, item.off, refText}) {
         line_ += ',';
-        line_ += *text;
+        line_ += text;
     }
-    if (!ref.m_strTapDir.empty()) {
+    if (!item.tapDir.empty()) {
         line_ += ";TapChgDir=";
-        line_ += ref.m_strTapDir;
+        line_ += item.tapDir;
     }
     tpl_.m_groups[group].AddEntryFromText(line_);
 }
@@ -252,11 +294,12 @@ void CGroupBuilder::NumberTapGroup() {
     CInfoGroup& tg = tpl_.m_groups[tapGroup_];
     tg.m_nGroupNo = number;
     int t = 1;
-    for (const CSCDPointRef* ref : taps_) {
-        tg.AddEntryFromText(platform::StrFormat("%i,%i,%i,档位-升降,,5,升,降", t, number, t) + "," +
-                            ref->m_strRefText + ";TapChgDir=UPDOWN");
+    for (const PointItem& item : taps_) {
+        const std::string refText(RefTextOf(item, refText_));
+        tg.AddEntryFromText(platform::StrFormat("%i,%i,%i,档位-升降,,5,升,降", t, number, t) + "," + refText +
+                            ";TapChgDir=UPDOWN");
         tg.AddEntryFromText(platform::StrFormat("%i,%i,%i,档位-停,,5,停,", t + 1, number, t + 1) + "," +
-                            ref->m_strRefText + ";TapChgDir=STOP");
+                            refText + ";TapChgDir=STOP");
         t += 2;
     }
 }
@@ -288,17 +331,29 @@ int HighestOrdinaryGroupNumber(const CDeviceTemplate& model) {
     return highest;
 }
 
-CDeviceTemplate BuildDeviceModel(const CInfoModel& info) {
+namespace {
+
+CDeviceTemplate Build(const CInfoModel& info, const std::vector<ScdPointRecord>* records) {
     CDeviceTemplate tpl;
     tpl.m_strName = info.m_strName + "_" + info.m_strType;
     tpl.m_strType = info.m_bRecorder ? "保护" : "测控";
     tpl.m_strVersion = info.m_strConfigVersion;
-    CGroupBuilder groups(tpl, info);
-    groups.AddClasses();
+    CGroupBuilder groups(tpl);
+    groups.AddClasses(info, records);
     groups.NumberTapGroup();
     groups.AddSpecialGroup();
     tpl.m_nFlag = 1;
     return tpl;
+}
+
+} // namespace
+
+CDeviceTemplate BuildDeviceModel(const CInfoModel& info) {
+    return Build(info, nullptr);
+}
+
+CDeviceTemplate BuildDeviceModel(const CInfoModel& info, const std::vector<ScdPointRecord>& records) {
+    return Build(info, &records);
 }
 
 } // namespace points

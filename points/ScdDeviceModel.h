@@ -4,7 +4,9 @@
 // other than the reserved 10); the special-indication group 255; flagged as imported.
 #include "projectmodel/DeviceTemplate.h"
 
+#include <string>
 #include <string_view>
+#include <vector>
 
 namespace projectmodel {
 class CInfoModel;
@@ -13,6 +15,18 @@ class CInfoModel;
 namespace points {
 
 projectmodel::CDeviceTemplate BuildDeviceModel(const projectmodel::CInfoModel& model);
+
+// A point as its device model's entry takes it, for a reader that keeps neither the point nor its
+// reference record: the texts CInfoModel::AddPoint files for it (the description cleaned as
+// AddPoint cleans it) and the point's class.
+struct ScdPointRecord {
+    std::string reference, cdc, ctlModel, desc;
+    int pointClass = 0;
+};
+// The device model BuildDeviceModel makes of model once AddPoint has filed these points into it in
+// this order; model's own reference records are not read.
+projectmodel::CDeviceTemplate BuildDeviceModel(const projectmodel::CInfoModel& model,
+                                               const std::vector<ScdPointRecord>& records);
 
 // The numbers an ordinary group (and the tap changers' group) may take: 255 is the special
 // indications', and the editors hold every group number within 1-255.

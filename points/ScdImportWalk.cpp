@@ -161,6 +161,7 @@ void CSCDImport::IedWalker::CollectMembers(IedResult& result, bool keepMembers) 
 void CSCDImport::IedWalker::Walk(const CtBase& ied, IedResult& result, bool keepMembers,
                                  std::uint64_t order) {
     result_ = &result;
+    records_.clear();
     budget_.SetOrder(order);
     budget_.StartFile();
     used_.clear();
@@ -251,11 +252,15 @@ void CSCDImport::IedWalker::ReadLN() {
             if (!budget_.CountPoint({p->m_strLNName, p->m_strLNInst, p->m_strPrefix, p->m_strReference}))
                 return;
             ++result_->pointCount;
-            if (shared_.keepPoints)
+            if (shared_.keepPoints) {
                 model_->AddPoint(std::move(p));
-            else
-                model_->AddPointRef(p->m_strReference, p->m_strCDC, p->m_strCtlModel, p->m_strDesc,
-                                    p->m_nClass);
+                continue;
+            }
+            ScdPointRecord& record = records_.emplace_back();
+            record.reference = p->m_strReference.View();
+            if (!CInfoModel::CleanPointDesc(p->m_strDesc, record.desc))
+                record.desc = p->m_strDesc.View();
+            record.pointClass = p->m_nClass;
         }
     }
     // The types this thread knows are looked up by their key alone; the file's index only for
@@ -360,8 +365,14 @@ void CSCDImport::IedWalker::BuildPoint(const Leaf& leaf) {
         return;
     ++result_->pointCount;
     if (!shared_.keepPoints) {
-        // Only the reference records are wanted (for the device model): no point is made.
-        model_->AddPointRef(reference, leaf.cdc, ctlModel, desc, pointClass);
+        // Only the device model is wanted: no point nor reference record is made.
+        ScdPointRecord& record = records_.emplace_back();
+        record.reference = reference;
+        record.cdc = leaf.cdc;
+        record.ctlModel = std::move(ctlModel);
+        if (!CInfoModel::CleanPointDesc(desc, record.desc))
+            record.desc = std::move(desc);
+        record.pointClass = pointClass;
         return;
     }
     auto p = std::make_unique<CSCDPoint>();

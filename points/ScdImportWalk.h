@@ -7,6 +7,7 @@
 #include "platform/scl/SCLService.h"
 #include "platform/Text.h"
 #include "points/OrderedWork.h"
+#include "points/ScdDeviceModel.h"
 #include "points/SCDImport.h"
 #include "projectmodel/ConfigDoc.h"
 #include "projectmodel/Device.h"
@@ -164,8 +165,8 @@ struct CSCDImport::Shared {
     platform::scl::CWalkBrake brake;                      // what every thread's walk has counted
     bool goose = false;
     bool descFromDu = false;
-    // Whether the points are kept in the IEDs' information models; otherwise only their reference
-    // records are filed, for the device models built while the file is read.
+    // Whether the points are kept in the IEDs' information models; otherwise only what their
+    // device models are built from while the file is read (IedWalker::Records).
     bool keepPoints = true;
 
     // The leaves of an LN type, key its lower-cased id (+ "\1" in RDRE): walked by the first
@@ -228,6 +229,10 @@ public:
     // the last IED).
     // order: the IED's place in the file, from 1.
     void Walk(const CtBase& ied, IedResult& result, bool keepMembers, std::uint64_t order);
+    // The points of the IED walked last, when the points are not kept (Shared::keepPoints), in the
+    // order they were read.
+    const std::vector<ScdPointRecord>& Records() const { return records_; }
+    bool KeepsPoints() const { return shared_.keepPoints; }
 
 private:
     // The FCDAs of the IED (at any depth) and the logical devices of each of its access points,
@@ -257,6 +262,7 @@ private:
     std::string reference_;      // the reference of the leaf last looked at
     CtEleList fcdas_, aps_;      // of the IED being walked
     std::vector<CtEleList> lds_; // of each access point
+    std::vector<ScdPointRecord> records_;
 };
 
 } // namespace points

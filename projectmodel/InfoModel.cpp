@@ -182,12 +182,7 @@ CSCDPointRef::CSCDPointRef(std::string_view fcda, std::string_view cdc, std::str
     m_strRefText = text;
 }
 
-namespace {
-
-// A point's description as its reference record and device model entry carry it: no ';' or ','
-// (they separate the entry line's fields and options) and balanced parentheses. False (desc not
-// written) when the given text is that already.
-bool CleanPointDesc(std::string_view given, std::string& desc) {
+bool CInfoModel::CleanPointDesc(std::string_view given, std::string& desc) {
     if (given.find_first_of(";,()") == std::string_view::npos)
         return false;
     desc.assign(given);
@@ -199,31 +194,19 @@ bool CleanPointDesc(std::string_view given, std::string& desc) {
     return true;
 }
 
-} // namespace
-
 void CInfoModel::AddPoint(std::unique_ptr<CSCDPoint> point) {
     if (!point)
         return;
     if (std::string desc; CleanPointDesc(point->m_strDesc, desc))
         point->m_strDesc = desc;
+
     const CSCDPoint& p = *point;
     m_allPoints.push_back(std::move(point));
-    FileRef(p.m_strReference, p.m_strCDC, p.m_strCtlModel, p.m_strDesc, p.m_nClass);
-}
 
-void CInfoModel::AddPointRef(std::string_view reference, std::string_view cdc, std::string_view ctlModel,
-                             std::string_view desc, int pointClass) {
-    std::string cleaned;
-    const CCompactText text(CleanPointDesc(desc, cleaned) ? std::string_view(cleaned) : desc);
-    FileRef(reference, cdc, ctlModel, text, pointClass);
-}
-
-void CInfoModel::FileRef(std::string_view reference, std::string_view cdc, std::string_view ctlModel,
-                         const CCompactText& desc, int pointClass) {
-    auto ref = std::make_unique<CSCDPointRef>(reference, cdc, ctlModel);
-    ref->m_strDesc = desc;
+    auto ref = std::make_unique<CSCDPointRef>(p.m_strReference, p.m_strCDC, p.m_strCtlModel);
+    ref->m_strDesc = p.m_strDesc;
     RefList* list = nullptr;
-    switch (pointClass) {
+    switch (p.m_nClass) {
     case 10:
         ref->m_nKind = 101;
         ref->m_strCategory = "遥信";
@@ -250,7 +233,7 @@ void CInfoModel::FileRef(std::string_view reference, std::string_view cdc, std::
     case 17: {
         static constexpr std::string_view kOther[] = {"定值区号", "定值", "装置参数", "故障信息"};
         ref->m_nKind = 106;
-        ref->m_strCategory = kOther[pointClass - 14];
+        ref->m_strCategory = kOther[p.m_nClass - 14];
         list = &m_others;
         break;
     }

@@ -40,10 +40,10 @@ public:
 
     // Cleans the description, keeps the point and files a reference record by the point's class.
     void AddPoint(std::unique_ptr<CSCDPoint> point);
-    // Files the reference record AddPoint files for a point of these texts and class (10 to 17),
-    // without keeping a point: for a reader that builds the device model from the records only.
-    void AddPointRef(std::string_view reference, std::string_view cdc, std::string_view ctlModel,
-                     std::string_view desc, int pointClass);
+    // A point's description as AddPoint files it: no ';' or ',' (they separate an entry line's
+    // fields and options) and balanced parentheses. False (desc not written) when the given text
+    // is that already.
+    static bool CleanPointDesc(std::string_view given, std::string& desc);
     // Copies the first configured record of ref's reference (without regard to case) into ref
     // and stores the number of matches in ref's match count.
     void LookupConfiguredRef(CSCDPointRef& ref) const;
@@ -51,10 +51,6 @@ public:
     CSCDPoint* ReleasePoint(std::string_view reference);
     // Deletes the reference records first, the points last, and gives their room back.
     void Clear();
-
-private:
-    void FileRef(std::string_view reference, std::string_view cdc, std::string_view ctlModel,
-                 const CCompactText& desc, int pointClass);
 };
 
 // Point class of "FC$CDC$attribute path": the class of the first pattern the path equals or

@@ -227,3 +227,50 @@ TEST(ScdDeviceModelRules, EntriesShareTheTextsTheyRepeat) {
     EXPECT_EQ(third->m_strDesc.View(), third->m_strReference.View());
     EXPECT_EQ(third->m_strDesc.c_str(), third->m_strReference.c_str());
 }
+
+// A device model built from point records is the one built from the reference records AddPoint
+// files for the same points: every class, groups past 200 entries, tap changers, descriptions
+// the entry line cannot carry as they are, a class without a group.
+TEST(ScdDeviceModelRules, RecordsBuildTheModelTheirPointsWould) {
+    CInfoModel info;
+    info.m_strName = info.m_strType = "R";
+    std::vector<ScdPointRecord> records;
+    const auto add = [&](const std::string& reference, const std::string& cdc, const std::string& ctlModel,
+                         const std::string& desc, int pointClass) {
+        auto p = std::make_unique<CSCDPoint>();
+        p->m_strReference = reference;
+        p->m_strCDC = cdc;
+        p->m_strCtlModel = ctlModel;
+        p->m_strDesc = desc;
+        p->m_nClass = static_cast<std::uint8_t>(pointClass);
+        info.AddPoint(std::move(p));
+        ScdPointRecord& r = records.emplace_back();
+        r.reference = reference;
+        r.cdc = cdc;
+        r.ctlModel = ctlModel;
+        if (!CInfoModel::CleanPointDesc(desc, r.desc))
+            r.desc = desc;
+        r.pointClass = pointClass;
+    };
+    for (int i = 0; i < 230; ++i)
+        add("LD/GGIO1$ST$Ind" + std::to_string(i) + "$stVal", "SPS", "", "开入" + std::to_string(i), 10);
+    add("LD/MMXU1$MX$A$phsA$cVal$mag$f", "WYE", "", "A相电流(一次;二次", 11);
+    add("LD/MMXU1$MX$Hz$mag$f", "MV", "", "频率=50", 12);
+    add("LD/ATCC1$CO$TapChg$Oper$ctlVal", "BSC", "direct-with-normal-security", "档位", 13);
+    add("LD/CSWI1$CO$Pos$Oper$ctlVal", "DPC", "sbo-with-enhanced-security", "LD/CSWI1$CO$Pos$Oper$ctlVal",
+        13);
+    add("LD/LLN0$SP$SGCB$ActSG", "", "", "运行区定值区号", 14);
+    add("LD/PTOC1$SG$StrVal$setMag$f", "ASG", "", "过流定值,'I段'", 15);
+    add("LD/LPHD1$SP$Par$setVal", "ING", "", "参数", 16);
+    add("LD/RDRE1$ST$FltNum$stVal", "INS", "", "故障序号", 17);
+    add("LD/X1$ST$Y$stVal", "SPS", "", "no class", 3);
+    const CDeviceTemplate fromRefs = BuildDeviceModel(info);
+    const CDeviceTemplate fromRecords = BuildDeviceModel(info, records);
+    platform::CArchive a, b;
+    fromRefs.Store(a);
+    fromRecords.Store(b);
+    EXPECT_EQ(b.Bytes(), a.Bytes());
+    EXPECT_TRUE(fromRecords == fromRefs);
+    // Indications in two groups, one group for each other class, the tap changers, the special one.
+    EXPECT_EQ(fromRecords.m_groups.GetSize(), 10);
+}
