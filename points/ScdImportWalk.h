@@ -108,7 +108,7 @@ struct LnContext {
     std::string reference; // ldInst + "/" + name + "$": the start of every point's reference
     bool rdre = false;
     bool doisRead = false;
-    std::unordered_map<std::string, CtBase> dois; // lower-cased name -> first DOI
+    std::unordered_map<std::string, CtBase> dois; // lower-cased name -> first DOI, when many
     CtEleList doiList;
     std::string key;
     // The DOI asked for last, by the name it was asked with.
@@ -130,25 +130,60 @@ struct LnContext {
     }
 
     CtBase Doi(std::string_view name) {
+        // The leaves of a data object follow one another: its DOI is asked for many times running.
+        if (lastAsked && name == lastName)
+            return lastDoi;
         if (!doisRead) {
             doisRead = true;
             doiList.clear();
             ln.FindEleListByID(EleID::DOI, doiList, false);
-            for (const CtBase& d : doiList)
-                dois.emplace(Lower(d.GetAttrValByName("name")), d);
+            // A node of many DOIs has them indexed; a few are compared in file order.
+            if (doiList.size() > kDoisSearchedInOrder)
+                for (const CtBase& d : doiList)
+                    dois.emplace(Lower(d.GetAttrValByName("name")), d);
         }
-        // The leaves of a data object follow one another: its DOI is asked for many times running.
-        if (lastAsked && name == lastName)
-            return lastDoi;
-        key.assign(name);
-        for (char& ch : key)
-            if (ch >= 'A' && ch <= 'Z')
-                ch = static_cast<char>(ch - 'A' + 'a');
-        auto it = dois.find(key);
         lastAsked = true;
         lastName.assign(name);
-        lastDoi = it == dois.end() ? CtBase() : it->second;
+        lastDoi = CtBase();
+        if (doiList.size() > kDoisSearchedInOrder) {
+            key.assign(name);
+            for (char& ch : key)
+                if (ch >= 'A' && ch <= 'Z')
+                    ch = static_cast<char>(ch - 'A' + 'a');
+            if (const auto it = dois.find(key); it != dois.end())
+                lastDoi = it->second;
+            return lastDoi;
+        }
+        static constexpr std::string_view kName[] = {"name"};
+        for (const CtBase& d : doiList) {
+            std::string_view value[1];
+            d.GetAttrViews(kName, value, nameText, 1);
+            if (EqualsLowered(value[0], name)) {
+                lastDoi = d; // the first of the name
+                break;
+            }
+        }
         return lastDoi;
+    }
+
+private:
+    static constexpr std::size_t kDoisSearchedInOrder = 16;
+    std::string nameText[1]; // a DOI's name converted from GBK
+
+    // Whether a and b are equal once A-Z are lower-cased.
+    static bool EqualsLowered(std::string_view a, std::string_view b) {
+        if (a.size() != b.size())
+            return false;
+        for (std::size_t i = 0; i < a.size(); ++i) {
+            char x = a[i], y = b[i];
+            if (x >= 'A' && x <= 'Z')
+                x = static_cast<char>(x - 'A' + 'a');
+            if (y >= 'A' && y <= 'Z')
+                y = static_cast<char>(y - 'A' + 'a');
+            if (x != y)
+                return false;
+        }
+        return true;
     }
 };
 

@@ -20,6 +20,8 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include <optional>
 #include <utility>
 
@@ -1282,4 +1284,48 @@ TEST_F(SCDImportTest, ReimportRefreshesTheFirstDeviceOfAModel) {
         EXPECT_EQ(doc.m_devices[doc.m_devices.FindIndexByAddress(1)].m_strDescription, "220kV线路一保护");
         EXPECT_EQ(doc.m_devices[doc.m_devices.FindIndexByAddress(40)].m_strDescription, "second");
     }
+}
+
+// A point's description comes from the first DOI of its data object's name, without regard to
+// case, in a logical node of a few DOIs and in one of many.
+TEST_F(SCDImportTest, ThePointsTakeTheFirstDoiOfTheirName) {
+    CProjectContext::Instance().m_bGetGoosePoints = true;
+    std::string many, manyType;
+    for (int i = 1; i <= 20; ++i) {
+        many += "<DOI name=\"ind" + std::to_string(i) + "\" desc=\"d" + std::to_string(i) + "\"/>";
+        manyType += "<DO name=\"Ind" + std::to_string(i) + "\" type=\"S\"/>";
+    }
+    many += "<DOI name=\"IND3\" desc=\"dup\"/>";
+    const std::string text =
+        "<?xml version=\"1.0\"?>\n<SCL><IED name=\"D\" type=\"T\"><AccessPoint name=\"S1\"><Server>"
+        "<LDevice inst=\"LD\"><LN0 lnClass=\"LLN0\" inst=\"\" lnType=\"L0\"><DataSet name=\"ds\">"
+        "<FCDA ldInst=\"LD\" lnClass=\"GGIO\" lnInst=\"1\" fc=\"ST\"/>"
+        "<FCDA ldInst=\"LD\" lnClass=\"GGIO\" lnInst=\"2\" fc=\"ST\"/></DataSet></LN0>"
+        "<LN lnClass=\"GGIO\" inst=\"1\" lnType=\"G20\">" +
+        many +
+        "</LN><LN lnClass=\"GGIO\" inst=\"2\" lnType=\"G3\"><DOI name=\"IND1\" desc=\"first\"/>"
+        "<DOI name=\"ind1\" desc=\"second\"/><DOI name=\"Ind2\" desc=\"two\"/></LN>"
+        "</LDevice></Server></AccessPoint></IED><DataTypeTemplates><LNodeType id=\"L0\" lnClass=\"LLN0\"/>"
+        "<LNodeType id=\"G20\" lnClass=\"GGIO\">" +
+        manyType +
+        "</LNodeType><LNodeType id=\"G3\" lnClass=\"GGIO\"><DO name=\"Ind1\" type=\"S\"/>"
+        "<DO name=\"Ind2\" type=\"S\"/><DO name=\"Ind3\" type=\"S\"/></LNodeType>"
+        "<DOType id=\"S\" cdc=\"SPS\"><DA name=\"stVal\" bType=\"BOOLEAN\" fc=\"ST\"/></DOType>"
+        "</DataTypeTemplates></SCL>\n";
+    const fs::path scd = tmp / "dois.scd";
+    testsupport::WriteBytes(scd, text);
+    CConfigDoc doc;
+    CSCDImport import;
+    ASSERT_EQ(import.LoadSCDFile(doc, scd.string()), 1);
+    const CInfoModel* model = Model(doc, "D");
+    ASSERT_NE(model, nullptr);
+    std::map<std::string, std::string> desc;
+    for (const auto& p : model->m_allPoints)
+        desc[std::string(p->m_strReference.View())] = std::string(p->m_strDesc.View());
+    ASSERT_EQ(desc.size(), 23u);
+    EXPECT_EQ(desc["LD/GGIO1$ST$Ind3$stVal"], "d3");
+    EXPECT_EQ(desc["LD/GGIO1$ST$Ind20$stVal"], "d20");
+    EXPECT_EQ(desc["LD/GGIO2$ST$Ind1$stVal"], "first");
+    EXPECT_EQ(desc["LD/GGIO2$ST$Ind2$stVal"], "two");
+    EXPECT_EQ(desc["LD/GGIO2$ST$Ind3$stVal"], "LD/GGIO2$ST$Ind3$stVal"); // no DOI: the reference
 }
