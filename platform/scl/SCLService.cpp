@@ -148,7 +148,11 @@ bool CSCLService::Impl::CheckBytes(const char* d, std::size_t n) {
             return ParseError(static_cast<std::ptrdiff_t>(bad), "文字不是有效的GBK编码") != 0;
         }
     } else {
-        if (const std::size_t bad = FirstInvalidUtf8(bytes); bad != std::string_view::npos) {
+        // A big file is checked on several threads, a run of some MB each.
+        constexpr std::size_t kRunBytes = 8u << 20;
+        const std::size_t runs =
+            std::clamp<std::size_t>(n / kRunBytes, 1, threads ? threads : CSCLService::WorkThreads());
+        if (const std::size_t bad = FirstInvalidUtf8InRuns(bytes, runs); bad != std::string_view::npos) {
             if (DecodeGb18030(bytes, nullptr) != std::string_view::npos || MostlyUtf8(bytes)) {
                 refused = true;
                 return ParseError(static_cast<std::ptrdiff_t>(bad),

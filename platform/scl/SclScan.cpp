@@ -501,6 +501,34 @@ void CutTags(const char* d, std::size_t n, CutRun& run) {
     }
 }
 
+std::size_t FirstInvalidUtf8InRuns(std::string_view text, std::size_t runs) {
+    const std::size_t count = std::clamp<std::size_t>(runs, 1, std::max<std::size_t>(text.size(), 1));
+    if (count == 1)
+        return platform::FirstInvalidUtf8(text);
+    std::vector<std::size_t> cuts(count + 1, 0);
+    cuts[count] = text.size();
+    for (std::size_t k = 1; k < count; ++k) {
+        std::size_t at = std::max(text.size() / count * k, cuts[k - 1]);
+        while (at < text.size() && (static_cast<unsigned char>(text[at]) & 0x80) != 0)
+            ++at;
+        cuts[k] = at;
+    }
+    std::vector<std::size_t> found(count, std::string_view::npos);
+    std::vector<std::thread> threads;
+    for (std::size_t k = 0; k < count; ++k)
+        threads.emplace_back([&, k] {
+            const std::size_t bad = platform::FirstInvalidUtf8(text.substr(cuts[k], cuts[k + 1] - cuts[k]));
+            if (bad != std::string_view::npos)
+                found[k] = cuts[k] + bad;
+        });
+    for (std::thread& t : threads)
+        t.join();
+    for (const std::size_t bad : found)
+        if (bad != std::string_view::npos)
+            return bad;
+    return std::string_view::npos;
+}
+
 // The tags after the root's start tag, cut in runs of equal length on threads of their own for a
 // big file. Each run but the first starts at the first "<" past its start; the caller checks that
 // this is where the run before ended, and cuts it again from there when not.

@@ -90,6 +90,12 @@ std::size_t FirstForbiddenCharacterReference(const char* d, std::size_t n, std::
 
 void CutTags(const char* d, std::size_t n, CutRun& run);
 
+// FirstInvalidUtf8(text), the text checked in `runs` runs on threads of their own (a single run
+// on the calling thread). The runs are cut before ASCII bytes, where a character starts whatever came
+// before; a run is valid only when it ends on a character's end, so the first invalid byte of
+// the first run that has one is where a check of the whole text stops.
+std::size_t FirstInvalidUtf8InRuns(std::string_view text, std::size_t runs);
+
 // The tags after the root's start tag, cut in runs of equal length on threads of their own for a
 // big file. Each run but the first starts at the first "<" past its start; the caller checks that
 // this is where the run before ended, and cuts it again from there when not.

@@ -1,6 +1,7 @@
 // The cutter that finds the tags of the root's children: on markup of every kind, cut short
 // anywhere, it finds what a plain byte-by-byte reading finds.
 #include "platform/scl/SclScan.h"
+#include "platform/Text.h"
 
 #include <gtest/gtest.h>
 
@@ -140,5 +141,30 @@ TEST(SclScanTest, CutterFindsWhatAByteByByteReadingFinds) {
         ExpectSame(run, ReadByBytes(text, from, limit), text);
         if (HasFatalFailure())
             return;
+    }
+}
+
+// The UTF-8 check of a text cut into runs finds the first invalid byte the check of the whole text
+// finds, wherever the runs are cut: among characters of two to four bytes, cut short, stray
+// continuation bytes, overlong forms and surrogates.
+TEST(SclScanTest, Utf8CheckInRunsFindsTheFirstInvalidByte) {
+    static const char* const kPieces[] = {
+        "a",    "<x>",      "\xE4\xB8\xAD", "\xC3\xA9",     "\xF0\x9F\x98\x80",
+        "\x80", "\xE4\xB8", "\xC0\xAF",     "\xED\xA0\x80", "\xF4\x90\x80\x80",
+        "\xFF", " "};
+    std::mt19937 random(11);
+    for (int round = 0; round < 3000; ++round) {
+        std::string text;
+        const int count = std::uniform_int_distribution<int>(0, 40)(random);
+        for (int i = 0; i < count; ++i) {
+            // Mostly valid text, so that an invalid byte often lies in a late run.
+            std::size_t k = std::uniform_int_distribution<std::size_t>(0, 4)(random);
+            if (std::uniform_int_distribution<int>(0, 30)(random) == 0)
+                k = std::uniform_int_distribution<std::size_t>(5, std::size(kPieces) - 1)(random);
+            text += kPieces[k];
+        }
+        const std::size_t runs = std::uniform_int_distribution<std::size_t>(1, 9)(random);
+        EXPECT_EQ(FirstInvalidUtf8InRuns(text, runs), platform::FirstInvalidUtf8(text))
+            << testing::PrintToString(text) << " in " << runs << " runs";
     }
 }
