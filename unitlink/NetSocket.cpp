@@ -23,6 +23,29 @@
 
 namespace unitlink {
 
+namespace {
+
+// Sends from data what the system takes now without waiting, advancing data and size past it.
+// False on a send error (the unit reset or closed the connection); what does not fit is left.
+bool SendWhatFits(int fd, const std::uint8_t*& data, std::size_t& size) {
+    while (size > 0) {
+        const ssize_t sent = SocketSend(fd, data, size, MSG_NOSIGNAL | MSG_DONTWAIT);
+        if (sent > 0) {
+            data += sent;
+            size -= static_cast<std::size_t>(sent);
+            continue;
+        }
+        if (sent < 0 && errno == EINTR)
+            continue;
+        if (sent < 0 && errno != EAGAIN && errno != EWOULDBLOCK)
+            return false;
+        break;
+    }
+    return true;
+}
+
+} // namespace
+
 CNetSocket::CNetSocket() : context_(std::make_unique<QObject>()) {}
 
 CNetSocket::~CNetSocket() {
@@ -95,20 +118,8 @@ bool CNetSocket::Send(const std::uint8_t* data, std::size_t size) {
         // and wake the event loop twice, for every frame. What the system takes is sent; a send
         // error (the unit reset or closed the connection) fails the frame, and only what does not
         // fit now goes through Qt's buffer, from where the system stopped taking it.
-        const int fd = static_cast<int>(socket_->socketDescriptor());
-        while (size > 0) {
-            const ssize_t sent = SocketSend(fd, data, size, MSG_NOSIGNAL | MSG_DONTWAIT);
-            if (sent > 0) {
-                data += sent;
-                size -= static_cast<std::size_t>(sent);
-                continue;
-            }
-            if (sent < 0 && errno == EINTR)
-                continue;
-            if (sent < 0 && errno != EAGAIN && errno != EWOULDBLOCK)
-                return false;
-            break;
-        }
+        if (!SendWhatFits(static_cast<int>(socket_->socketDescriptor()), data, size))
+            return false;
         if (size == 0)
             return true;
     }
@@ -304,19 +315,8 @@ bool CNetSocket::SendDirect(const std::uint8_t* data, std::size_t size) {
     // Straight to the socket. What the system takes is sent; a send error (the unit reset or
     // closed the connection) fails the frame, and only what does not fit now is kept, from where
     // the system stopped taking it, and sent when the socket can take more.
-    while (size > 0) {
-        const ssize_t sent = SocketSend(fd_, data, size, MSG_NOSIGNAL | MSG_DONTWAIT);
-        if (sent > 0) {
-            data += sent;
-            size -= static_cast<std::size_t>(sent);
-            continue;
-        }
-        if (sent < 0 && errno == EINTR)
-            continue;
-        if (sent < 0 && errno != EAGAIN && errno != EWOULDBLOCK)
-            return false;
-        break;
-    }
+    if (!SendWhatFits(fd_, data, size))
+        return false;
     if (size > 0) {
         pending_.assign(data, data + size);
         pendingFrom_ = 0;
@@ -326,19 +326,12 @@ bool CNetSocket::SendDirect(const std::uint8_t* data, std::size_t size) {
 }
 
 bool CNetSocket::FlushPending() {
-    while (pendingFrom_ < pending_.size()) {
-        const ssize_t sent = SocketSend(fd_, pending_.data() + pendingFrom_, pending_.size() - pendingFrom_,
-                                        MSG_NOSIGNAL | MSG_DONTWAIT);
-        if (sent > 0) {
-            pendingFrom_ += static_cast<std::size_t>(sent);
-            continue;
-        }
-        if (sent < 0 && errno == EINTR)
-            continue;
-        if (sent < 0 && errno != EAGAIN && errno != EWOULDBLOCK)
-            return false;
-        break;
-    }
+    const std::uint8_t* data = pending_.data() + pendingFrom_;
+    std::size_t size = pending_.size() - pendingFrom_;
+    const bool sent = SendWhatFits(fd_, data, size);
+    pendingFrom_ = pending_.size() - size;
+    if (!sent)
+        return false;
     const bool done = pendingFrom_ >= pending_.size();
     if (done) {
         pending_.clear();
