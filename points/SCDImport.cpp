@@ -116,9 +116,16 @@ constexpr std::size_t kAheadPerThread = 32;
 // IEDs of many points wait only a few at a time.
 constexpr std::size_t kWaitingCacheBytes = 2u << 20;
 
+// The parsed tree of an IED takes about a hundred bytes an element: eight elements weigh as much as
+// a point being walked. Only an IED of at least kWeighedTreeBytes is weighed (a smaller one's tree
+// is small beside what the threads may hold).
+constexpr std::uint64_t kElementsPerHeldPoint = 8;
+constexpr std::size_t kWeighedTreeBytes = std::size_t{256} << 10;
+
 // An IED of at least this many points gives the pages its walk held back to the system once its
 // device model is built (a small IED's pages are used again by the next IED on the same thread).
 constexpr std::size_t kTrimAfterPoints = 4096;
+constexpr std::size_t kTrimAfterTreeBytes = std::size_t{4} << 20;
 
 // The threads that walk a file's IEDs: as many as asked, or every core the process may run on up
 // to eight; one for a file of one IED (walked on the calling thread).
@@ -186,13 +193,15 @@ std::unique_ptr<CSCDImport::IedResult> CSCDImport::WalkIed(WalkState& state, std
         platform::scl::CWalkBrake& brake;
         std::uint64_t order;
         std::size_t points = 0;
+        std::size_t treeBytes = 0;
         ~Holding() {
             brake.End(order);
 #ifdef __GLIBC__
             // Each walking thread allocates from an arena of its own, which keeps the pages an IED's
-            // points were freed from for that thread alone: after an IED of many points, eight
-            // threads would keep eight such IEDs' worth. Their free pages go back to the system.
-            if (points >= kTrimAfterPoints)
+            // points and tree were freed from for that thread alone: after an IED of many points or
+            // a big tree, eight threads would keep eight such IEDs' worth. Their free pages go back
+            // to the system.
+            if (points >= kTrimAfterPoints || treeBytes >= kTrimAfterTreeBytes)
                 malloc_trim(0);
 #endif
         }
@@ -201,9 +210,18 @@ std::unique_ptr<CSCDImport::IedResult> CSCDImport::WalkIed(WalkState& state, std
     try {
         std::string error;
         const std::size_t kept = source.inDocument.size();
-        const CtBase ied = i < kept
-                               ? source.inDocument[i]
-                               : source.scl->ParseStreamed(static_cast<int>(i - kept), state.part, error);
+        // The tree of a big IED counts among what the walks hold before it is parsed, so that
+        // the threads do not parse several huge IEDs at once.
+        const auto weighTree = [&state, &holding, i](std::string_view bytes) {
+            holding.treeBytes = bytes.size();
+            return bytes.size() < kWeighedTreeBytes ||
+                   state.brake.Reserve(
+                       i + 1, static_cast<std::uint64_t>(std::count(bytes.begin(), bytes.end(), '<')) /
+                                  kElementsPerHeldPoint);
+        };
+        const CtBase ied =
+            i < kept ? source.inDocument[i]
+                     : source.scl->ParseStreamed(static_cast<int>(i - kept), state.part, error, weighTree);
         if (!ied) {
             result->parsed = false;
             return result;

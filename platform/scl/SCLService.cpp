@@ -111,7 +111,8 @@ struct CSCLService::Impl {
     // Touches nothing shared but the mapped file, so threads may each parse one at once.
     // buffer holds the element's text while into is used (the parser works on it in place) and
     // keeps its room for the next element.
-    bool ParsePiece(int index, pugi::xml_document& into, std::string& buffer, std::string& why) const;
+    bool ParsePiece(int index, pugi::xml_document& into, std::string& buffer, std::string& why,
+                    const std::function<bool(std::string_view)>* beforeParse = nullptr) const;
 
     bool Load();
     // 1 loaded, 0 failed (error set), -1 the file must be loaded whole.
@@ -289,12 +290,14 @@ bool CSCLService::Impl::FollowRootChildren(std::size_t rootTagEnd, std::string& 
     std::size_t expected = rootTagEnd;
     for (std::size_t k = 0; k < runs.size() && tail == npos; ++k) {
         CutRun& run = runs[k];
-        if (run.first != expected && run.from != expected) {
-            // Its start lay inside a tag, comment or section that the run before ran through:
-            // cut again from where that one ended.
+        if (run.overflow || (run.first != expected && run.from != expected)) {
+            // Its start lay inside a tag, comment or section that the run before ran through, or
+            // it kept too many tags for want of its depth: cut again from where that one ended,
+            // whose depth is known.
             CutRun again;
             again.from = expected;
             again.limit = run.limit;
+            again.startDepth = depth;
             CutTags(d, n, again);
             run = std::move(again);
         }
@@ -512,13 +515,16 @@ int CSCLService::GetStreamedCount() const {
     return static_cast<int>(impl_->streamed.size());
 }
 
-bool CSCLService::Impl::ParsePiece(int index, pugi::xml_document& into, std::string& buffer,
-                                   std::string& why) const {
+bool CSCLService::Impl::ParsePiece(int index, pugi::xml_document& into, std::string& buffer, std::string& why,
+                                   const std::function<bool(std::string_view)>* beforeParse) const {
     into.reset();
     if (!root || index < 0 || index >= static_cast<int>(streamed.size()) || fd < 0)
         return false;
     const auto [from, to] = streamed[static_cast<std::size_t>(index)];
     try {
+        // A thread's buffer keeps its room from one element to the next, not that of a huge one.
+        if (buffer.capacity() > (std::size_t{1} << 20) && buffer.capacity() / 4 > to - from)
+            std::string().swap(buffer);
         buffer.resize(to - from);
     } catch (const std::bad_alloc&) {
         why = StrFormat("文件(%s)过大，内存不足！", fileName.c_str());
@@ -529,6 +535,8 @@ bool CSCLService::Impl::ParsePiece(int index, pugi::xml_document& into, std::str
         why = StrFormat("文件(%s)读取错误（%s）！", fileName.c_str(), ErrorText(errno).c_str());
         return false;
     }
+    if (beforeParse && *beforeParse && !(*beforeParse)(std::string_view(buffer)))
+        return false;
     pugi::xml_parse_result result =
         into.load_buffer_inplace(buffer.data(), buffer.size(), ParseFlags(info), pugi::encoding_utf8);
     if (!result) {
@@ -555,7 +563,12 @@ CSCLService::CPart::CPart() : impl_(std::make_unique<Impl>()) {}
 CSCLService::CPart::~CPart() = default;
 
 scl::CtBase CSCLService::ParseStreamed(int index, CPart& part, std::string& error) const {
-    if (!impl_->ParsePiece(index, part.impl_->doc, part.impl_->buffer, error))
+    return ParseStreamed(index, part, error, {});
+}
+
+scl::CtBase CSCLService::ParseStreamed(int index, CPart& part, std::string& error,
+                                       const std::function<bool(std::string_view bytes)>& beforeParse) const {
+    if (!impl_->ParsePiece(index, part.impl_->doc, part.impl_->buffer, error, &beforeParse))
         return {};
     return scl::CtBase(part.impl_->doc.document_element().internal_object(), &impl_->info);
 }

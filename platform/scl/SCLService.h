@@ -8,8 +8,10 @@
 // texts are handed out as UTF-8.
 #include "platform/scl/CtBase.h"
 
+#include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 
 namespace platform {
 
@@ -68,6 +70,11 @@ public:
     // to call from several threads at once, each with its own part, between a load and the next
     // load or Clear. On failure a null handle, and error says where; GetErrorText is not changed.
     scl::CtBase ParseStreamed(int index, CPart& part, std::string& error) const;
+    // As above; beforeParse sees the element's bytes once they are read and before they are
+    // parsed (the tree of an element costs about a hundred bytes per element in it), and false
+    // from it gives a null handle without parsing them.
+    scl::CtBase ParseStreamed(int index, CPart& part, std::string& error,
+                              const std::function<bool(std::string_view bytes)>& beforeParse) const;
 
     // Parses the file named by SetXmlFileName, replacing any document loaded before (handles
     // into it become invalid). Nonzero on success. On failure there is no root and

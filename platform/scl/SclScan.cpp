@@ -493,8 +493,18 @@ void CutTags(const char* d, std::size_t n, CutRun& run) {
             return;
         }
         const std::int8_t kind = d[pos + 1] == '/' ? -1 : d[end - 2] == '/' ? 0 : 1;
-        if (run.depth <= run.lowest + (kind < 0 ? 1 : 0))
+        if (run.startDepth >= 0) {
+            // The root's children start at depth 1 and end at depth 2; the root ends at depth 1.
+            const std::int64_t at = run.startDepth + run.depth;
+            if (at == 1 || (kind < 0 && at == 2))
+                run.tags.push_back({pos, static_cast<std::uint32_t>(end - pos), kind, run.depth});
+        } else if (run.depth <= run.lowest + (kind < 0 ? 1 : 0)) {
+            if (run.tags.size() >= CutRun::kMaxRunTags) {
+                run.overflow = true;
+                return;
+            }
             run.tags.push_back({pos, static_cast<std::uint32_t>(end - pos), kind, run.depth});
+        }
         run.depth += kind;
         run.lowest = std::min(run.lowest, run.depth);
         pos = end;
@@ -541,6 +551,8 @@ std::vector<CutRun> CutTagsInRuns(const char* d, std::size_t n, std::size_t from
         runs[k].from = from + (n - from) / count * k;
         runs[k].limit = k + 1 == count ? n : from + (n - from) / count * (k + 1);
     }
+    // The first run starts inside the root.
+    runs[0].startDepth = 1;
     if (count == 1) {
         CutTags(d, n, runs[0]);
         return runs;

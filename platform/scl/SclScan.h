@@ -26,14 +26,24 @@ struct CutTag {
 // of the root is always at the lowest depth the run has reached so far (a start tag or empty
 // element) or one below it (an end tag): only those are kept, with the depth change of the whole
 // run (`depth`).
+//
+// A run whose place in the file is not known keeps every tag at its lowest depth: deep inside an
+// element of many children (a padded logical node) that is every child. Past kMaxRunTags such tags
+// it stops (`overflow`), to be cut again from its start once the depth there is known
+// (`startDepth`, the depth in the file at `from`): then only the tags of the root's children and
+// the root's end tag are kept.
 struct CutRun {
+    static constexpr std::size_t kMaxRunTags = std::size_t{1} << 18;
+
     std::size_t from = 0, limit = 0;
+    std::int64_t startDepth = -1; // unknown
     std::vector<CutTag> tags;
     std::int64_t depth = 0;
     std::int64_t lowest = 0;
     std::size_t first = std::string_view::npos;
     std::size_t exit = std::string_view::npos;
     std::size_t failAt = std::string_view::npos;
+    bool overflow = false;
 };
 
 // The encoding named in the XML declaration at the start of the buffer, lower-cased; empty when

@@ -50,12 +50,25 @@ void CWalkBrake::End(std::uint64_t order) {
 }
 
 bool CWalkBrake::Hold(std::uint64_t order, std::uint64_t weight) {
+    return Add(order, weight, true);
+}
+
+bool CWalkBrake::Reserve(std::uint64_t order, std::uint64_t weight) {
+    return Add(order, weight, false);
+}
+
+bool CWalkBrake::Add(std::uint64_t order, std::uint64_t weight, bool first) {
     std::unique_lock lock(mutex_);
     const auto it = inProgress_.find(order);
     if (it != inProgress_.end()) {
-        it->second += weight;
-        held_ += weight;
-        mostHeld_ = std::max(mostHeld_, held_);
+        const auto add = [&] {
+            it->second += weight;
+            held_ += weight;
+            mostHeld_ = std::max(mostHeld_, held_);
+        };
+        if (first)
+            add();
+        const std::uint64_t coming = first ? 0 : weight;
         // What the walks up to this one in file order hold: a walk waits for those before it, so
         // that the first ones go on together within the ceiling while those after them wait with
         // the little they made; and for all of them once they hold twice the ceiling.
@@ -68,8 +81,10 @@ bool CWalkBrake::Hold(std::uint64_t order, std::uint64_t weight) {
         released_.wait(lock, [&] {
             return stopped_ || inProgress_.begin()->first == order ||
                    firstFailed.load(std::memory_order_relaxed) < order ||
-                   (held_ <= 2 * ceiling_ && heldUpTo() <= ceiling_);
+                   (held_ + coming <= 2 * ceiling_ && heldUpTo() + coming <= ceiling_);
         });
+        if (!first)
+            add();
     }
     return !stopped_ && firstFailed.load(std::memory_order_relaxed) >= order;
 }

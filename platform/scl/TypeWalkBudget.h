@@ -65,14 +65,16 @@ std::size_t TextBytes(std::initializer_list<std::string_view> texts);
 // order) known to have failed stops the walks of the IEDs after it: the file is refused for it
 // whatever they hold.
 //
-// It also bounds what the walks in progress hold together: each walking thread holds the points of
-// the IED it walks until their device model is built (about 1.5 KB a point), so that eight threads
+// It also bounds what the walks in progress hold together: each walking thread holds the parsed
+// tree of the IED it walks and its points until their device model is built, so that eight threads
 // at once on IEDs of tens of thousands of points each would hold several hundred MB for a file of a
-// few KB. A walk whose points, with those of the walks in progress before it in file order, weigh
+// few KB, and on IEDs of millions of elements a GB. A tree weighs as its elements' memory does (as
+// many points as take as much). A walk whose points, with those of the walks in progress before it
+// in file order, weigh
 // more than kHeldCeiling, or while all walks hold more than twice that, waits until others let
 // theirs go. The walk of the first IED in file order among them never waits, so the import always
-// goes on; all walks together hold at most twice the ceiling, that first IED's points and a batch
-// of points per thread.
+// goes on; all walks together hold at most twice the ceiling, that first IED's tree and points and
+// a batch of points per thread.
 struct CWalkBrake {
     // About 30 MB of points being walked: far above what the walking threads of a real station hold
     // at once (IEDs of hundreds or a few thousand points), so that only files of huge IEDs wait.
@@ -91,6 +93,9 @@ struct CWalkBrake {
     // failed, or the walks were stopped. False when the walk is to stop: the walks were stopped or
     // an IED before it failed.
     bool Hold(std::uint64_t order, std::uint64_t weight);
+    // As Hold, for what the walk of IED order is about to make (the tree of the IED): it waits
+    // until the weight fits beside what the others hold, then holds it.
+    bool Reserve(std::uint64_t order, std::uint64_t weight);
     // No walk waits any more (the file is given up).
     void Stop();
     // What the walks in progress hold now, and the most they held at once.
@@ -99,6 +104,9 @@ struct CWalkBrake {
     void SetHeldCeiling(std::uint64_t ceiling);
 
 private:
+    // Adds weight to what IED order holds, before or after waiting for room.
+    bool Add(std::uint64_t order, std::uint64_t weight, bool first);
+
     mutable std::mutex mutex_;
     std::condition_variable released_;
     std::map<std::uint64_t, std::uint64_t> inProgress_; // order -> weight held

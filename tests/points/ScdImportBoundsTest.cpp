@@ -486,3 +486,42 @@ TEST_F(ScdImportBounds, ABigCacheIsReadInPiecesAndAFailedPieceIsTold) {
     EXPECT_EQ(cut.m_deviceModels.GetSize(), 0);
     EXPECT_EQ(testsupport::ReadBytes(file), cache);
 }
+
+// IEDs whose logical devices hold a node of a missing type padded with 64,000 empty SDIs each: the
+// tree of each is parsed only while the trees and points the other walks hold leave room for it,
+// so that eight threads parse one such tree at a time here instead of six at once; the models are
+// those of one thread.
+TEST_F(ScdImportBounds, ThreadsParseHugeIedTreesOneAfterAnotherWithinTheCeiling) {
+    std::vector<std::string> names;
+    for (int i = 0; i < 6; ++i)
+        names.push_back("R" + std::to_string(i));
+    std::string text = IndicationStation(names, 2, 3, false);
+    std::string sdis;
+    for (int k = 0; k < 64'000; ++k)
+        sdis += "<SDI/>";
+    const std::string padding = "<LN lnClass=\"GGIO\" inst=\"9\" lnType=\"Missing\">" + sdis + "</LN>";
+    for (std::size_t at = text.find("<LDevice inst=\"LD\">"); at != std::string::npos;
+         at = text.find("<LDevice inst=\"LD\">", at + padding.size()))
+        text.insert(at + 19, padding);
+    testsupport::WriteBytes(tmp / "trees.scd", text);
+    // A tree of 64,000 elements weighs 8,000 points.
+    constexpr std::uint64_t kTree = 64'000 / 8;
+    std::map<std::string, std::string> oneThread;
+    for (const std::size_t threads : {std::size_t{1}, std::size_t{8}}) {
+        SCOPED_TRACE(threads);
+        CConfigDoc doc;
+        CSCDImport import;
+        import.SetThreads(threads);
+        import.SetHeldCeiling(4096);
+        prompts.Clear();
+        import.ImportSCD(doc, (tmp / "trees.scd").string());
+        EXPECT_TRUE(prompts.Texts().empty()) << prompts.Texts()[0];
+        ASSERT_EQ(doc.m_deviceModels.GetSize(), 6);
+        EXPECT_GE(import.MostHeld(), kTree);
+        EXPECT_LT(import.MostHeld(), 2 * kTree);
+        if (threads == 1)
+            oneThread = StoredModels(doc);
+        else
+            EXPECT_TRUE(StoredModels(doc) == oneThread);
+    }
+}
