@@ -1,5 +1,6 @@
 #include "platform/Gbk.h"
 #include "platform/scl/ChildIndex.h"
+#include "platform/scl/SclScan.h"
 #include "platform/scl/SCLService.h"
 #include "platform/Text.h"
 #include "tests/support/TestFiles.h"
@@ -573,6 +574,46 @@ TEST(SclService, BigFilesCutOnSeveralThreadsFindTheSameIeds) {
     EXPECT_EQ(s.Names(), expected);
     CtEleList kept;
     EXPECT_EQ(s.service.GetRoot().FindEleListByName("Private", kept, false), privates);
+}
+
+// An IED of five million empty children (30 MB) among small ones: a thread whose share of the file
+// starts among them cannot know their depth and would keep every one; it stops at its bound and its
+// share is cut again once the depth is known, and the IEDs come out as one thread finds them.
+TEST(SclService, AShareOfTheFileAmongMillionsOfSiblingsKeepsBoundedTags) {
+    std::string text = "<SCL><IED name=\"A\"><LN/></IED><IED name=\"P\"><LDevice>";
+    text.reserve(std::size_t{31} << 20);
+    for (int k = 0; k < 5'000'000; ++k)
+        text += "<SDI/>";
+    text += "</LDevice></IED><IED name=\"B\"><LN/><LN/></IED></SCL>\n";
+
+    namespace scan = platform::scl::scan;
+    const std::vector<scan::CutRun> runs = scan::CutTagsInRuns(text.data(), text.size(), 5, 3);
+    ASSERT_EQ(runs.size(), 3u);
+    for (const scan::CutRun& run : runs)
+        EXPECT_LE(run.tags.size(), scan::CutRun::kMaxRunTags);
+    EXPECT_TRUE(runs[1].overflow);
+
+    std::vector<std::vector<std::string>> found;
+    for (const std::size_t threads : {std::size_t{1}, std::size_t{3}}) {
+        TempDir dir;
+        WriteBytes(dir / "s.scd", text);
+        CSCLService service;
+        service.SetXmlFileName((dir / "s.scd").string());
+        service.SetStreamedElement("IED");
+        service.SetThreads(threads);
+        ASSERT_EQ(service.LoadFromXmlFile(), 1) << service.GetErrorText();
+        std::vector<std::string> names;
+        for (int i = 0; i < service.GetStreamedCount(); ++i) {
+            const CtBase ied = service.LoadStreamed(i);
+            CtEleList lns;
+            names.push_back(ied ? ied.GetAttrValByName("name") + "/" +
+                                      std::to_string(ied.FindEleListByName("LN", lns, true))
+                                : "!");
+        }
+        found.push_back(names);
+    }
+    EXPECT_EQ(found[0], (std::vector<std::string>{"A/1", "P/0", "B/2"}));
+    EXPECT_EQ(found[1], found[0]);
 }
 
 // The default thread count follows the cores the process may run on: pinned to one, one thread.
