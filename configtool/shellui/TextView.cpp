@@ -21,11 +21,11 @@ using platform::Qs;
 const QColor CTextView::kBackground(0xDF, 0xDF, 0xDF);
 const QColor CTextView::kMarkColour(255, 0, 0);
 
-CTextView::CTextView(QWidget* parent) : QTextEdit(parent) {
+CTextView::CTextView(QWidget* parent) : QPlainTextEdit(parent) {
     setObjectName("textView");
     setReadOnly(true);
     setUndoRedoEnabled(false);
-    setLineWrapMode(QTextEdit::WidgetWidth);
+    setLineWrapMode(QPlainTextEdit::WidgetWidth);
     QFont font("宋体");
     font.setPixelSize(12);
     font.setWeight(QFont::Normal);

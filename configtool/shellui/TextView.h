@@ -1,8 +1,9 @@
 #pragma once
 // The read-only text views of the main tool: CTextView appends coloured text, lines and
-// hexadecimal dumps and marks matches; CDebugTextView is the monitor pane with its context menu
-// (pause, continue, clear, copy, mark), fed in batches and bounded to its last lines;
-// CConfigTextView adds nothing.
+// hexadecimal dumps and marks matches (a plain text control: it lays out only the lines it
+// draws, so appending a thousand lines costs their insertion, not their layout); CDebugTextView is the
+// monitor pane with its context menu (pause, continue, clear, copy, mark), fed in batches and bounded to its
+// last lines; CConfigTextView adds nothing.
 #include "platform/TextBatch.h"
 
 #include <cstddef>
@@ -10,7 +11,7 @@
 #include <memory>
 #include <QColor>
 #include <QElapsedTimer>
-#include <QTextEdit>
+#include <QPlainTextEdit>
 #include <string>
 #include <vector>
 
@@ -20,7 +21,7 @@ namespace qxm7740 {
 
 class CTextMatchDlg;
 
-class CTextView : public QTextEdit {
+class CTextView : public QPlainTextEdit {
     Q_OBJECT
 public:
     explicit CTextView(QWidget* parent = nullptr);
