@@ -373,10 +373,12 @@ bool CNetSocket::ReadDirect(std::size_t limit) {
                 events_->OnReceive(buffer.data(), static_cast<std::size_t>(got));
             if (connection != connection_ || fd_ < 0 || ended_)
                 break; // the link closed the connection while handling the bytes
-            // A read that did not fill the buffer took what the system had: one call per turn.
+            // A read that did not fill the buffer took what the system had; the answer sent while
+            // handling it may have brought the unit's next frame already (on a shared core the
+            // unit runs as soon as it is woken), so the socket is asked once more, within the
+            // slice, before the event loop's next turn: a frame that waits then costs no wait for
+            // the loop's poll.
             more = static_cast<std::size_t>(got) == want;
-            if (!more)
-                break;
             continue;
         }
         if (got == 0) {
@@ -391,6 +393,7 @@ bool CNetSocket::ReadDirect(std::size_t limit) {
         }
         if (errno == EINTR)
             continue;
+        more = false;
         if (errno != EAGAIN && errno != EWOULDBLOCK)
             EndDirect(errno == ECONNRESET || errno == EPIPE);
         break;

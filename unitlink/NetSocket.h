@@ -45,9 +45,10 @@ public:
     void SetConnectTimeout(int ms) { connectTimeoutMs_ = ms; }
     // For a link that waits for the answer to each frame (a file transfer): every frame goes out
     // at once, without Nagle's delay or a pass through Qt's write buffer, and what arrives is read
-    // from the system in one call per turn of the event loop (up to kReadSlice bytes) straight
-    // into the buffer handed to the link, without Qt's read buffer and the look at the number of
-    // bytes waiting that comes with it. Set before Create.
+    // from the system straight into the buffer handed to the link, without Qt's read buffer and
+    // the look at the number of bytes waiting that comes with it: one turn of the event loop reads
+    // until the system has nothing more (an answer the link sent may have brought the next frame
+    // meanwhile) or the turn's kReadSlice bytes are handed over. Set before Create.
     void SetDirect(bool direct) { direct_ = direct; }
 
 private:

@@ -290,3 +290,36 @@ TEST(NetSocketTest, ADirectSocketReadsIntoTheLinksOwnBufferWhereItOffersOne) {
     EXPECT_EQ(rec.errors, 0);
     socket.SetEvents(nullptr);
 }
+
+TEST(NetSocketTest, ADirectSocketReadsWhatCameWhileTheLinkHandledTheBytesBeforeInTheSameTurn) {
+    // A unit that answers at once: while the link handles the first bytes (and answers them), the
+    // next ones arrive, and the same read hands them over, in order, without another turn.
+    struct Answering : Recorder {
+        void OnReceive(const std::uint8_t* data, std::size_t size) override {
+            Recorder::OnReceive(data, size);
+            ++calls;
+            if (calls == 1 && peer) {
+                peer->write("second");
+                peer->flush(); // into the socket's queue before the write returns (loopback)
+            }
+        }
+        QTcpSocket* peer = nullptr;
+        int calls = 0;
+    };
+    Connected c(true);
+    ASSERT_NE(c.peer, nullptr);
+    Answering rec;
+    rec.peer = c.peer;
+    c.socket.SetEvents(&rec);
+    c.peer->write("first");
+    c.peer->flush();
+    QElapsedTimer settle;
+    settle.start();
+    while (settle.elapsed() < 200) {
+    }
+    c.socket.ReadPending();
+    EXPECT_EQ(std::string(rec.bytes.begin(), rec.bytes.end()), "firstsecond");
+    EXPECT_EQ(rec.calls, 2);
+    EXPECT_EQ(rec.errors, 0);
+    c.socket.SetEvents(nullptr);
+}
