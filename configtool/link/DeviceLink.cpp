@@ -425,10 +425,16 @@ int CDeviceLink::DoUploadFile(const std::string& localPath, const std::string& r
 
 int CDeviceLink::SendNextDataPacket(std::uint8_t board) {
     const std::size_t want = static_cast<std::size_t>(std::min<std::int32_t>(fileLength_, kPacketData));
+    // The packet is laid out in the transfer's frame buffer, as body::FileData would lay it out,
+    // and the file's bytes are read straight into it (its header is written once their count is
+    // known; every byte after it is written, so it is not cleared first).
+    CLinkFrame& frame = answer_;
     // The seam is asked before each piece is read from the file being sent.
     const bool failed = want && platform::FileStepFails(platform::FileStep::Read, localFsPath_);
     const int error = failed ? errno : 0;
-    const std::size_t len = want && !failed ? std::fread(buffer_.data(), 1, want, file_) : 0;
+    const bool room = frame.BuildHeaderOnly(static_cast<int>(body::kDataBytes + want)) != 0;
+    const std::size_t len =
+        want && !failed && room ? std::fread(frame.Data() + kOffType + body::kDataBytes, 1, want, file_) : 0;
     if (failed || (len < want && std::ferror(file_))) {
         FailTransfer("读文件 " + localPath_ + " 失败!" +
                      (error != 0 ? "（" + platform::ErrorText(error) + "）" : std::string()));
@@ -439,9 +445,8 @@ int CDeviceLink::SendNextDataPacket(std::uint8_t board) {
         const std::uint8_t more = bytesDone_ + static_cast<std::int64_t>(len) >= fileLength_ ? 0 : 1;
         LogSent(platform::StrFormat("发送文件数据包%u, 续包标志=%u", static_cast<unsigned>(packetNo_),
                                     static_cast<unsigned>(more)));
-        // The packet is laid out in the transfer's frame buffer, as body::FileData would lay it out.
-        CLinkFrame& frame = answer_;
-        const bool built = frame.BuildHeader(static_cast<int>(body::kDataBytes + len)) != 0;
+        // Cut to what was read (a file's last packet is shorter).
+        const bool built = room && frame.BuildHeaderOnly(static_cast<int>(body::kDataBytes + len)) != 0;
         if (built) {
             std::uint8_t* b = frame.Data() + kOffType;
             b[0] = 6;
@@ -449,8 +454,6 @@ int CDeviceLink::SendNextDataPacket(std::uint8_t board) {
             b[body::kDataFlag] = more;
             b[body::kDataPacket] = static_cast<std::uint8_t>(packetNo_);
             b[body::kDataPacket + 1] = static_cast<std::uint8_t>(packetNo_ >> 8);
-            if (len)
-                std::memcpy(b + body::kDataBytes, buffer_.data(), len);
             frame.SetBoard(board);
         }
         if (!built || !DoSendFrame(frame, {})) {

@@ -24,6 +24,16 @@ int CLinkFrame::BuildHeader(int n) {
     return 1;
 }
 
+int CLinkFrame::BuildHeaderOnly(int n) {
+    if (n < 0 || n > kMaxSize - static_cast<int>(unitlink::kHeaderSize)) {
+        platform::MessageBox("缓冲区越限，创建失败！");
+        return 0;
+    }
+    data_.resize(static_cast<std::size_t>(n) + unitlink::kHeaderSize);
+    unitlink::WriteHeader(data_.data(), static_cast<std::uint32_t>(n), unitlink::ConfigToolHeader());
+    return 1;
+}
+
 void CLinkFrame::SetBoard(std::uint8_t board) {
     if (data_.size() >= unitlink::kHeaderSize)
         data_[unitlink::kOffBoard] = board;

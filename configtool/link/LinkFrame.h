@@ -21,6 +21,10 @@ public:
     // A frame for n bytes from the type byte on: header with both marks, L = n + 20, byte 27 = 1.
     // The caller writes the type at 28 and the payload from 29. 1 on success, 0 on refusal.
     int BuildHeader(int n);
+    // BuildHeader without clearing the bytes after the header: what the buffer held there stays
+    // (bytes beyond its old end are zero). For a frame the caller fills to its end, such as a file
+    // packet sent over and over, whose 10 KB need not be cleared first.
+    int BuildHeaderOnly(int n);
     // Writes the board / port / parameter byte 26 of a built frame.
     void SetBoard(std::uint8_t board);
 

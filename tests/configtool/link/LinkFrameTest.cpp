@@ -46,3 +46,30 @@ TEST(LinkFrame, AllocateRefusesAbove65000AndKeepsTheFrame) {
     small.SetBoard(3); // no header yet: nothing to write
     EXPECT_TRUE(small.IsEmpty());
 }
+
+TEST(LinkFrame, BuildHeaderOnlyWritesTheHeaderAndKeepsTheBytesAfterIt) {
+    testsupport::PromptRecorder rec;
+    CLinkFrame cleared, kept;
+    ASSERT_EQ(1, kept.BuildHeader(6));
+    for (int i = 28; i < kept.Length(); ++i)
+        kept.Data()[i] = static_cast<std::uint8_t>(i);
+    kept.SetBoard(4);
+    // Shorter: the header of the new length (as BuildHeader writes it, board byte included) and
+    // the kept bytes before the new end.
+    ASSERT_EQ(1, kept.BuildHeaderOnly(3));
+    ASSERT_EQ(1, cleared.BuildHeader(3));
+    ASSERT_EQ(31, kept.Length());
+    EXPECT_TRUE(std::equal(cleared.Data(), cleared.Data() + 28, kept.Data()));
+    EXPECT_EQ((std::vector<std::uint8_t>{28, 29, 30}),
+              std::vector<std::uint8_t>(kept.Data() + 28, kept.Data() + 31));
+    // Longer: bytes beyond the old end are zero.
+    ASSERT_EQ(1, kept.BuildHeaderOnly(5));
+    ASSERT_EQ(1, cleared.BuildHeader(5));
+    EXPECT_TRUE(std::equal(cleared.Data(), cleared.Data() + 28, kept.Data()));
+    EXPECT_EQ((std::vector<std::uint8_t>{28, 29, 30, 0, 0}),
+              std::vector<std::uint8_t>(kept.Data() + 28, kept.Data() + 33));
+    // Refused as BuildHeader refuses, the frame unchanged.
+    EXPECT_EQ(0, kept.BuildHeaderOnly(65000 - 27));
+    EXPECT_EQ(1u, rec.Count());
+    EXPECT_EQ(33, kept.Length());
+}
