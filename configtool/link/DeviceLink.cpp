@@ -507,9 +507,11 @@ int CDeviceLink::ReceiveDataPacket(const body::FileDataFrame& data) {
         FailTransfer(LengthErrorText(bytesDone_ + static_cast<std::int64_t>(len)));
         return 0;
     }
+    // The file's buffer takes what it has room for now, the rest after the answer (below).
+    const std::size_t head = std::min(len, kFileBuffer - unflushed_);
     // A buffer that could not be written out after the last answer fails this packet.
     if (len && (writeFailed_ || platform::FileStepFails(platform::FileStep::Write, localFsPath_) ||
-                std::fwrite(data.data, 1, len, file_) != len)) {
+                std::fwrite(data.data, 1, head, file_) != head)) {
         if (!SendAck(false, p, kRefusedText)) {
             FailTransfer("发送文件接收失败报文失败!");
             return 0;
@@ -519,16 +521,24 @@ int CDeviceLink::ReceiveDataPacket(const body::FileDataFrame& data) {
         return 0;
     }
     bytesDone_ += static_cast<std::int64_t>(len);
-    unflushed_ += len;
+    unflushed_ += head;
     if (!SendAck(true, p, kTakenText)) {
         FailTransfer("发送文件接收成功报文失败!");
         return 0;
     }
-    // The file's buffer is written out now, while the unit makes its next packet, when the next
-    // one would not fit in it: the write then never holds up an answer.
-    if (more != 0 && unflushed_ + len > kFileBuffer) {
+    // The file's buffer is written out once full, now, while the unit makes its next packet: the
+    // write never holds up an answer, and every write is a whole buffer at a multiple of its size
+    // into the file (which the file system takes in fewer steps than a write cut anywhere). The
+    // rest of the packet then goes into the emptied buffer; a failure shows at the next packet,
+    // or at the close.
+    if (unflushed_ == kFileBuffer) {
         unflushed_ = 0;
         writeFailed_ = std::fflush(file_) != 0;
+    }
+    if (head < len) {
+        if (std::fwrite(data.data + head, 1, len - head, file_) != len - head)
+            writeFailed_ = true;
+        unflushed_ += len - head;
     }
     if (more == 0 && !SendCloseFile(0))
         return 0;

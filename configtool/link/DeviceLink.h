@@ -27,7 +27,8 @@ public:
     static constexpr int kRingSize = 32768;
     static constexpr int kPacketData = 10140;
     static constexpr int kBufferSize = 10240;
-    // The buffer of the transfer's local file: one read or write of the file per 25 packets.
+    // The buffer of the transfer's local file: one read or write of the file per 25 packets (an
+    // upload writes it whole, at multiples of its size into the file).
     static constexpr std::size_t kFileBuffer = 1 << 18;
     static constexpr std::uint8_t kPasswordVerified = 255;
 

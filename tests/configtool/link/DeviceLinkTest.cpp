@@ -524,26 +524,55 @@ TEST_F(DeviceLinkTest, APacketsAnswerGoesOutBeforeItsMonitorLinesWhichKeepTheirO
     }
 }
 
-TEST_F(DeviceLinkTest, AnUploadsFileBufferIsWrittenOutAfterAnAnswerBeforeTheNextPacketWouldOverflowIt) {
-    ConnectAndVerify();
+TEST_F(DeviceLinkTest, AnUploadsFileBufferIsWrittenOutWholeAfterTheAnswerToThePacketThatFillsIt) {
+    // The file's size when each packet's answer line comes (the answer has gone to the socket).
+    struct SizeAtAnswer : RecordingReport {
+        void MonitorText(LinkColour colour, const std::string& text) override {
+            if (text == "发送文件接收成功报文") {
+                std::error_code ec;
+                sizes.push_back(std::filesystem::file_size(path, ec));
+            }
+            RecordingReport::MonitorText(colour, text);
+        }
+        std::filesystem::path path;
+        std::vector<std::uintmax_t> sizes;
+    };
+    SizeAtAnswer sizes;
+    sizes.path = dir / "big.bin";
+    auto owned = std::make_unique<MemoryTransport>();
+    MemoryTransport* t = owned.get();
+    link = std::make_unique<CDeviceLink>(std::move(owned), &sizes);
+    ASSERT_EQ(1, link->Connect());
+    Feed(UnitFrame(14, {1, 2, 3, 4}));
+    Feed(UnitFrame(15, {1}));
+    link->SetTransferOk(1);
     const std::size_t packet = CDeviceLink::kPacketData;
-    const std::size_t fit = CDeviceLink::kFileBuffer / packet; // whole packets the buffer holds
+    const std::size_t buffer = CDeviceLink::kFileBuffer;
+    // Past two buffers, the last packet short.
+    const std::size_t count = 2 * buffer / packet + 2;
     std::string all;
-    for (std::size_t i = 0; i <= fit; ++i)
-        all += std::string(packet, static_cast<char>('a' + i));
+    for (std::size_t i = 0; i < count; ++i)
+        all += std::string(i + 1 < count ? packet : 77, static_cast<char>('a' + i % 26));
     ASSERT_EQ(1, link->UploadFile(Local("big.bin"), "big.cfg"));
     Feed(UnitFrame(4, OpenReply(true, static_cast<std::uint32_t>(all.size()), 5)));
-    for (std::size_t i = 0; i <= fit; ++i) {
-        const Bytes data(all.begin() + static_cast<std::ptrdiff_t>(i * packet),
-                         all.begin() + static_cast<std::ptrdiff_t>((i + 1) * packet));
-        Feed(UnitFrame(6, Packet(5, i < fit ? 1 : 0, static_cast<std::uint16_t>(i), data)));
-        ASSERT_EQ(1, transport->sent[transport->sent.size() - (i < fit ? 1 : 2)][33]) << i; // taken
-        // Once the next packet would not fit, what the buffer holds is in the file.
-        if (i + 1 == fit) {
-            EXPECT_EQ(fit * packet, std::filesystem::file_size(dir / "big.bin"));
+    std::size_t fed = 0;
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::size_t size = i + 1 < count ? packet : 77;
+        const Bytes data(all.begin() + static_cast<std::ptrdiff_t>(fed),
+                         all.begin() + static_cast<std::ptrdiff_t>(fed + size));
+        const std::size_t before = fed / buffer * buffer; // in the file before this packet
+        fed += size;
+        Feed(UnitFrame(6, Packet(5, i + 1 < count ? 1 : 0, static_cast<std::uint16_t>(i), data)));
+        ASSERT_EQ(1, t->sent[t->sent.size() - (i + 1 < count ? 1 : 2)][33]) << i; // taken
+        // At the answer the file is as it was; after it, the buffers this packet filled are in it.
+        ASSERT_EQ(i + 1, sizes.sizes.size());
+        EXPECT_EQ(before, sizes.sizes.back()) << i;
+        if (i + 1 < count) {
+            EXPECT_EQ(fed / buffer * buffer, std::filesystem::file_size(dir / "big.bin")) << i;
         }
     }
     Feed(UnitFrame(11, {}));
     EXPECT_EQ(1, link->TransferOk());
     EXPECT_EQ(all, ReadBytes(dir / "big.bin"));
+    link.reset();
 }
