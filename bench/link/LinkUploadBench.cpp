@@ -1,4 +1,4 @@
-// link_upload_bench FAKEUNIT [SIZE_MB] [--hidden | --no-pane] [--download] [--pairs N]
+// link_upload_bench FAKEUNIT [SIZE_MB] [--hidden | --no-pane] [--download] [--pairs N [--file-limit]]
 //
 // Starts the fake unit program (FAKEUNIT) with a store folder holding a file of SIZE_MB (default
 // 50) MB, connects the configuration tool's device link to it over 127.0.0.1 and uploads the file
@@ -12,7 +12,10 @@
 // With --pairs N it runs N pairs, each the stop-and-wait limit of the link's packet size on
 // loopback (a bare socket pair sending one data frame and waiting for its 36-byte answer, both
 // without Nagle's delay) next to one transfer through the link, the order alternating, and prints
-// each pair's ratio and the median and range of the ratios.
+// each pair's ratio and the median and range of the ratios. With --file-limit the stop-and-wait
+// exchange also does the file work of the transfer (sends from the mapped file, writes what it
+// takes to a file in 256 KB writes), so the ratio shows the link's own cost over that floor (the
+// peak memory then counts the mapped file).
 #include "configtool/link/DeviceLink.h"
 #include "configtool/link/views/LinkColours.h"
 #include "configtool/shellui/TextView.h"
@@ -29,14 +32,17 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <random>
 #include <string>
+#include <sys/mman.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
+#include <sys/uio.h>
 #include <thread>
 #include <unistd.h>
 #include <vector>
@@ -137,9 +143,14 @@ bool ReceiveAll(int fd, std::uint8_t* p, std::size_t n) {
 
 // The stop-and-wait limit of the link's packet size on loopback, in MB/s: one side sends a data
 // frame of the largest packet and waits for the 36-byte answer before the next, until `bytes` of
-// data have gone over.
-double StopAndWaitLimit(std::size_t bytes) {
-    const std::size_t dataFrame = 28 + 8 + CDeviceLink::kPacketData;
+// data have gone over. With `source` and `target` (--file-limit) the exchange does the file work
+// of an upload as well: the sending side sends each packet from the mapped source file (header and
+// data in one call, as the fake unit does), and the receiving side copies each packet's data into
+// a 256 KB buffer, answers, and writes the buffer to `target` whenever it is full.
+double StopAndWaitLimit(std::size_t bytes, const fs::path* source = nullptr,
+                        const fs::path* target = nullptr) {
+    const std::size_t header = 28 + 8;
+    const std::size_t dataFrame = header + CDeviceLink::kPacketData;
     const std::size_t answer = 36;
     const std::size_t packets = (bytes + CDeviceLink::kPacketData - 1) / CDeviceLink::kPacketData;
     int listener = ::socket(AF_INET, SOCK_STREAM, 0);
@@ -153,31 +164,92 @@ double StopAndWaitLimit(std::size_t bytes) {
         ::close(listener);
         return 0;
     }
+    const std::uint8_t* mapped = nullptr;
+    std::size_t mappedSize = 0;
+    if (source) {
+        const int in = ::open(source->c_str(), O_RDONLY);
+        mappedSize = in >= 0 ? static_cast<std::size_t>(::lseek(in, 0, SEEK_END)) : 0;
+        void* m = mappedSize ? ::mmap(nullptr, mappedSize, PROT_READ, MAP_PRIVATE, in, 0) : MAP_FAILED;
+        if (in >= 0)
+            ::close(in);
+        if (m == MAP_FAILED || mappedSize < bytes) {
+            ::close(listener);
+            return 0;
+        }
+        mapped = static_cast<const std::uint8_t*>(m);
+    }
+    const int out = target ? ::open(target->c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644) : -1;
     const int one = 1;
+    // The unit's side: sends the packets.
     std::thread peer([&] {
         const int fd = ::accept(listener, nullptr, nullptr);
         ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
-        std::vector<std::uint8_t> frame(dataFrame), reply(answer, 0);
-        for (std::size_t i = 0; i < packets; ++i)
-            if (!ReceiveAll(fd, frame.data(), frame.size()) || !SendAll(fd, reply.data(), reply.size()))
+        std::vector<std::uint8_t> frame(dataFrame, 0x5A), reply(answer);
+        for (std::size_t i = 0; i < packets; ++i) {
+            bool sent = false;
+            if (mapped) {
+                const std::size_t from = i * CDeviceLink::kPacketData;
+                iovec parts[2] = {{frame.data(), header},
+                                  {const_cast<std::uint8_t*>(mapped + from),
+                                   std::min<std::size_t>(CDeviceLink::kPacketData, bytes - from)}};
+                msghdr message{};
+                message.msg_iov = parts;
+                message.msg_iovlen = 2;
+                // Short sends do not happen on loopback with this little in flight.
+                sent =
+                    ::sendmsg(fd, &message, MSG_NOSIGNAL) == static_cast<ssize_t>(header + parts[1].iov_len);
+                if (parts[1].iov_len < CDeviceLink::kPacketData) // the receiver reads whole frames
+                    sent = sent && SendAll(fd, frame.data(), CDeviceLink::kPacketData - parts[1].iov_len);
+            } else {
+                sent = SendAll(fd, frame.data(), frame.size());
+            }
+            if (!sent || !ReceiveAll(fd, reply.data(), reply.size()))
                 break;
+        }
         ::close(fd);
     });
     const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
     ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
     double seconds = 0;
+    bool written = true;
     if (::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0) {
-        std::vector<std::uint8_t> frame(dataFrame, 0x5A), reply(answer);
+        // The tool's side: takes each packet and answers it.
+        std::vector<std::uint8_t> frame(dataFrame), reply(answer, 0);
+        std::vector<std::uint8_t> buffer(static_cast<std::size_t>(CDeviceLink::kFileBuffer));
+        std::size_t held = 0, done = 0;
         const auto start = std::chrono::steady_clock::now();
-        for (std::size_t i = 0; i < packets; ++i)
-            if (!SendAll(fd, frame.data(), frame.size()) || !ReceiveAll(fd, reply.data(), reply.size()))
+        for (std::size_t i = 0; i < packets; ++i) {
+            if (!ReceiveAll(fd, frame.data(), frame.size()))
                 break;
+            const std::size_t n = std::min<std::size_t>(CDeviceLink::kPacketData, bytes - done);
+            const std::size_t head = out >= 0 ? std::min(n, buffer.size() - held) : 0;
+            if (out >= 0)
+                std::memcpy(buffer.data() + held, frame.data() + header, head);
+            held += head;
+            done += n;
+            if (!SendAll(fd, reply.data(), reply.size()))
+                break;
+            if (out >= 0 && held == buffer.size()) {
+                written = written && ::write(out, buffer.data(), held) == static_cast<ssize_t>(held);
+                held = 0;
+            }
+            if (out >= 0 && head < n) {
+                std::memcpy(buffer.data(), frame.data() + header + head, n - head);
+                held = n - head;
+            }
+        }
+        if (out >= 0 && held)
+            written = written && ::write(out, buffer.data(), held) == static_cast<ssize_t>(held);
         seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     }
     ::close(fd);
     peer.join();
     ::close(listener);
-    return seconds > 0 ? static_cast<double>(bytes) / (1024.0 * 1024.0) / seconds : 0;
+    if (out >= 0)
+        ::close(out);
+    if (mapped)
+        ::munmap(const_cast<std::uint8_t*>(mapped), mappedSize);
+    return seconds > 0 && written ? static_cast<double>(bytes) / (1024.0 * 1024.0) / seconds : 0;
 }
 
 struct Transfer {
@@ -230,7 +302,7 @@ int main(int argc, char** argv) {
     if (argc < 2) {
         std::fprintf(stderr,
                      "usage: link_upload_bench FAKEUNIT [SIZE_MB] [--hidden | --no-pane] [--download] "
-                     "[--pairs N]\n");
+                     "[--pairs N [--file-limit]]\n");
         return 2;
     }
     const std::string fakeunit = argv[1];
@@ -238,6 +310,7 @@ int main(int argc, char** argv) {
     bool hidden = false;
     bool noPane = false; // the link alone, for comparison
     bool download = false;
+    bool fileLimit = false; // the stop-and-wait limit with the transfer's file work
     int pairs = 0;
     for (int i = 2; i < argc; ++i) {
         const std::string a = argv[i];
@@ -247,6 +320,8 @@ int main(int argc, char** argv) {
             noPane = true;
         else if (a == "--download")
             download = true;
+        else if (a == "--file-limit")
+            fileLimit = true;
         else if (a == "--pairs" && i + 1 < argc)
             pairs = std::atoi(argv[++i]);
         else
@@ -326,12 +401,20 @@ int main(int argc, char** argv) {
         for (int i = 0; i < pairs; ++i) {
             double limit = 0;
             std::pair<Transfer, bool> run;
+            const fs::path limitTarget = work / "limit.bin";
+            const auto measureLimit = [&] {
+                const double l =
+                    fileLimit ? StopAndWaitLimit(size, &source, &limitTarget) : StopAndWaitLimit(size);
+                std::error_code ec;
+                fs::remove(limitTarget, ec);
+                return l;
+            };
             if (i % 2 == 0) {
-                limit = StopAndWaitLimit(size);
+                limit = measureLimit();
                 run = transfer();
             } else {
                 run = transfer();
-                limit = StopAndWaitLimit(size);
+                limit = measureLimit();
             }
             const double rate = run.first.seconds > 0 ? sizeMb / run.first.seconds : 0;
             rates.push_back(rate);
@@ -341,13 +424,14 @@ int main(int argc, char** argv) {
                         verb, rate, limit, ratios.back(), run.second ? "" : " (FAILED)",
                         run.second ? "" : report.last.c_str());
         }
-        std::printf(
-            "%s %d MB x %d pairs, pane %s: median %.1f MB/s (%.1f-%.1f), limit median %.1f MB/s, "
-            "ratio median %.2f (%.2f-%.2f), peak memory %.1f MB (%.1f MB before), %s\n",
-            verb, sizeMb, pairs, paneState, Median(rates), *std::min_element(rates.begin(), rates.end()),
-            *std::max_element(rates.begin(), rates.end()), Median(limits), Median(ratios),
-            *std::min_element(ratios.begin(), ratios.end()), *std::max_element(ratios.begin(), ratios.end()),
-            PeakKb() / 1024.0, peakBefore / 1024.0, allOk ? "files identical" : "FAILED");
+        std::printf("%s %d MB x %d pairs, pane %s: median %.1f MB/s (%.1f-%.1f), %slimit median %.1f MB/s, "
+                    "ratio median %.2f (%.2f-%.2f), peak memory %.1f MB (%.1f MB before), %s\n",
+                    verb, sizeMb, pairs, paneState, Median(rates),
+                    *std::min_element(rates.begin(), rates.end()),
+                    *std::max_element(rates.begin(), rates.end()), fileLimit ? "file " : "", Median(limits),
+                    Median(ratios), *std::min_element(ratios.begin(), ratios.end()),
+                    *std::max_element(ratios.begin(), ratios.end()), PeakKb() / 1024.0, peakBefore / 1024.0,
+                    allOk ? "files identical" : "FAILED");
     }
     link->Close();
     link.reset();
