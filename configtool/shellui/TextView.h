@@ -1,9 +1,9 @@
 #pragma once
 // The read-only text views of the main tool: CTextView appends coloured text, lines and
-// hexadecimal dumps and marks matches (a plain text control: it lays out only the lines it
-// draws, so appending a thousand lines costs their insertion, not their layout); CDebugTextView is the
-// monitor pane with its context menu (pause, continue, clear, copy, mark), fed in batches and bounded to its
-// last lines; CConfigTextView adds nothing.
+// hexadecimal dumps and marks matches (a plain text control: it lays out only the lines it draws,
+// so appending a thousand lines costs their insertion, not their layout); CDebugTextView is the
+// monitor pane with its context menu (pause, continue, clear, copy, mark), fed in batches and
+// bounded to its last lines; CConfigTextView adds nothing.
 #include "platform/TextBatch.h"
 
 #include <cstddef>

@@ -14,6 +14,7 @@
 #include <QElapsedTimer>
 #include <QLineEdit>
 #include <QMenu>
+#include <QScrollBar>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -244,6 +245,25 @@ TEST(DebugTextView, KeepsOnlyItsLastLinesWhateverIsFed) {
         QCoreApplication::processEvents();
     }
     EXPECT_LE(view.document()->blockCount(), CDebugTextView::kMaxLines);
+}
+
+TEST(DebugTextView, AShownPaneEndsOnItsNewestLineAfterEachBatch) {
+    CDebugTextView view;
+    view.resize(600, 200);
+    view.show();
+    std::vector<std::uint8_t> frame(10140);
+    for (int i = 0; i < 6; ++i) {
+        frame.assign(frame.size(), static_cast<std::uint8_t>(i));
+        view.FeedLine("packet " + std::to_string(i), Qt::blue);
+        view.FeedHex(frame.data(), frame.size(), Qt::darkBlue);
+        view.FlushFeed();
+        QCoreApplication::processEvents();
+        // The cursor stands after the last line, and that is where the pane shows.
+        EXPECT_TRUE(view.textCursor().atEnd()) << i;
+        EXPECT_TRUE(view.viewport()->rect().contains(view.cursorRect())) << i;
+        EXPECT_EQ(view.verticalScrollBar()->value(), view.verticalScrollBar()->maximum()) << i;
+        EXPECT_GT(view.verticalScrollBar()->maximum(), 0) << i;
+    }
 }
 
 TEST(DebugTextView, ABatchWaitsForTheIntervalOrTenTimesWhatTheLastOneTook) {
