@@ -124,7 +124,7 @@ constexpr std::size_t kWeighedTreeBytes = std::size_t{256} << 10;
 
 // An IED of at least this many points gives the pages its walk held back to the system once its
 // device model is built (a small IED's pages are used again by the next IED on the same thread).
-constexpr std::size_t kTrimAfterPoints = 4096;
+constexpr std::size_t kTrimAfterPoints = 16384;
 constexpr std::size_t kTrimAfterTreeBytes = std::size_t{4} << 20;
 
 // The threads that walk a file's IEDs: as many as asked, or every core the process may run on up
@@ -172,6 +172,7 @@ struct CSCDImport::IedSource {
     const platform::CSCLService* scl = nullptr;
     std::size_t count = 0;
     bool build = false;
+    bool severalThreads = false;
 };
 
 // What one thread needs to parse and walk IEDs.
@@ -192,6 +193,7 @@ std::unique_ptr<CSCDImport::IedResult> CSCDImport::WalkIed(WalkState& state, std
     struct Holding {
         platform::scl::CWalkBrake& brake;
         std::uint64_t order;
+        bool severalThreads;
         std::size_t points = 0;
         std::size_t treeBytes = 0;
         ~Holding() {
@@ -200,12 +202,12 @@ std::unique_ptr<CSCDImport::IedResult> CSCDImport::WalkIed(WalkState& state, std
             // Each walking thread allocates from an arena of its own, which keeps the pages an IED's
             // points and tree were freed from for that thread alone: after an IED of many points or
             // a big tree, eight threads would keep eight such IEDs' worth. Their free pages go back
-            // to the system.
-            if (points >= kTrimAfterPoints || treeBytes >= kTrimAfterTreeBytes)
+            // to the system (a lone thread uses them again for the next IED).
+            if (severalThreads && (points >= kTrimAfterPoints || treeBytes >= kTrimAfterTreeBytes))
                 malloc_trim(0);
 #endif
         }
-    } holding{state.brake, i + 1};
+    } holding{state.brake, i + 1, source.severalThreads};
     state.brake.Begin(i + 1);
     try {
         std::string error;
@@ -350,6 +352,7 @@ int CSCDImport::ReadSCDIEDs(CConfigDoc& doc) {
     // Each IED parsed, walked and (when asked) built on whichever thread takes it, and filed here
     // in file order.
     const std::size_t threads = WalkThreads(threads_, count);
+    source.severalThreads = threads > 1;
     COrderedWork<WalkState, IedResult> walks(
         count, threads, kAheadPerThread * threads,
         [&] { return std::make_unique<WalkState>(shared, source); },
