@@ -1,10 +1,13 @@
 #include "unitlink/DeferredSocket.h"
 
+#include "platform/Paths.h"
+
 #include <dlfcn.h>
 #include <mutex>
 #include <QMetaObject>
 #include <QObject>
 #include <QThread>
+#include <string>
 
 namespace unitlink {
 
@@ -15,12 +18,31 @@ CDeferredSocket::~CDeferredSocket() {
     socket_.reset();
 }
 
+namespace {
+
+// The library lies beside the suite's platform library (libqxmplatform.so, loaded with every
+// program and test that links the unit link): its path is taken from where that library was
+// loaded from, whichever program or test loaded it and whatever opens libraries on its behalf.
+std::string LibraryPath() {
+    Dl_info info{};
+    const auto anchor = &platform::RootFolderFrom;
+    if (::dladdr(reinterpret_cast<const void*>(anchor), &info) == 0 || !info.dli_fname)
+        return CDeferredSocket::kLibrary;
+    std::string path = info.dli_fname;
+    const std::size_t slash = path.rfind('/');
+    if (slash == std::string::npos)
+        return CDeferredSocket::kLibrary;
+    return path.substr(0, slash + 1) + CDeferredSocket::kLibrary;
+}
+
+} // namespace
+
 CDeferredSocket::Factory CDeferredSocket::LoadFactory() {
     static Factory factory = nullptr;
     static std::once_flag once;
     std::call_once(once, [] {
         // The handle stays open: the socket's code is used for the rest of the process.
-        if (void* handle = ::dlopen(kLibrary, RTLD_NOW | RTLD_LOCAL))
+        if (void* handle = ::dlopen(LibraryPath().c_str(), RTLD_NOW | RTLD_LOCAL))
             factory = reinterpret_cast<Factory>(::dlsym(handle, kFactory));
     });
     return factory;

@@ -14,7 +14,7 @@ namespace unitlink {
 
 class CDeferredSocket : public ILinkTransport {
 public:
-    // The library's file name, found as the program's own libraries are.
+    // The library's file name; it lies beside libqxmplatform.so (the programs' folder).
     static constexpr const char* kLibrary = "libqxmtcp.so";
     // The one function it exports: a new CNetSocket (direct when `direct` is not 0), owned by
     // the caller.
