@@ -10,6 +10,7 @@
 #include "platform/Paths.h"
 #include "platform/Prompt.h"
 #include "platform/ui/WidgetPrompt.h"
+#include "unitlink/DeferredSocket.h"
 
 #include <cstdlib>
 #include <QCoreApplication>
@@ -90,7 +91,12 @@ int CConfigToolApp::InitInstance(const std::filesystem::path& currentFolder,
 }
 
 void CConfigToolApp::CreateLinkAndWorker() {
-    m_pLink = m_linkFactory ? m_linkFactory(m_pMainFrame.get()) : MakeDeviceLink(m_pMainFrame.get());
+    // The program's own socket is loaded with Qt Network when the first connection is made: the
+    // program starts without them. Every step of a transfer waits for the unit's answer to one
+    // frame, so the socket sends each frame at once.
+    m_pLink = m_linkFactory ? m_linkFactory(m_pMainFrame.get())
+                            : std::make_unique<CDeviceLink>(std::make_unique<unitlink::CDeferredSocket>(true),
+                                                            m_pMainFrame.get());
     // The status bar follows the link whichever end closes it (the unit may drop it at any time).
     m_pLink->SetClosedHandler([this] {
         if (m_pMainFrame)

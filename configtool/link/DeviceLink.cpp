@@ -1,7 +1,6 @@
 #include "configtool/link/DeviceLink.h"
 
 #include "unitlink/LinkTexts.h"
-#include "unitlink/NetSocket.h"
 #include "unitlink/RequestBodies.h"
 
 #include "platform/FileFaults.h"
@@ -722,14 +721,6 @@ void CDeviceLink::LogError(const std::string& text) {
         Hold(LinkColour::Error, text);
     else if (report_)
         report_->MonitorText(LinkColour::Error, text);
-}
-
-std::unique_ptr<CDeviceLink> MakeDeviceLink(ILinkReport* report) {
-    // Every step of a transfer waits for the unit's answer to one frame: the socket sends each
-    // frame at once.
-    auto socket = std::make_unique<unitlink::CNetSocket>();
-    socket->SetDirect(true);
-    return std::make_unique<CDeviceLink>(std::move(socket), report);
 }
 
 } // namespace qxm7740

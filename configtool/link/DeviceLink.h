@@ -193,7 +193,8 @@ private:
     std::string lineBuffer_; // the monitor line of a received packet, kept from packet to packet
 };
 
-// A link with the production transport (a TCP socket), made on the user-interface thread.
+// A link on a TCP socket linked into the program, made on the user-interface thread (the program
+// itself makes its link on a unitlink::CDeferredSocket, which loads the same socket when first used).
 std::unique_ptr<CDeviceLink> MakeDeviceLink(ILinkReport* report);
 
 } // namespace qxm7740

@@ -2,7 +2,7 @@
 #include "debugger/views/MainFrame.h"
 #include "debugger/views/QuorvexApp.h"
 
-#include "unitlink/NetSocket.h"
+#include "unitlink/DeferredSocket.h"
 
 #include "platform/Prompt.h"
 #include "platform/ui/QtTranslations.h"
@@ -30,7 +30,9 @@ int main(int argc, char* argv[]) {
     args.removeFirst();
     const std::string commandLine = args.join(' ').toStdString();
 
-    quorvex::CQuorvexApp app([] { return std::make_unique<unitlink::CNetSocket>(); }, program.parent_path());
+    // The socket, with Qt Network under it, is loaded when the first connection is made.
+    quorvex::CQuorvexApp app([] { return std::make_unique<unitlink::CDeferredSocket>(); },
+                             program.parent_path());
     if (!app.LoginAndStart(commandLine))
         return 0;
     QObject::connect(&qapp, &QApplication::lastWindowClosed, &qapp, &QApplication::quit);

@@ -112,7 +112,7 @@ void AppTest::MakeApp() {
     }
     app_->SetProgramFolder(root_ / "Bin");
     if (realLink_) {
-        app_->SetLinkFactory([](ILinkReport* report) { return MakeDeviceLink(report); });
+        // The program's own link, on the socket it loads when the link first makes one.
         app_->SetWorkerFactory(MakeNetWorker);
         return;
     }

@@ -12,6 +12,7 @@
 #include "tests/support/FakeUnit.h"
 #include "tests/support/PromptRecorder.h"
 #include "tests/support/TestFiles.h"
+#include "unitlink/DeferredSocket.h"
 #include "unitlink/FrameLayout.h"
 #include "unitlink/LinkTexts.h"
 #include "unitlink/NetSocket.h"
@@ -164,7 +165,11 @@ bool WaitFor(const std::function<bool()>& done) {
 
 } // namespace
 
-TEST(TcpUnit, UploadOfADottedFileThroughTheRealSaveDialog) {
+namespace {
+
+// Login, then the upload of a file with a dotted name through the real save dialog, on the
+// transport `makeTransport` makes.
+void UploadADottedFileThroughTheRealSaveDialog(const CQuorvexApp::TransportFactory& makeTransport) {
     testsupport::PromptRecorder prompts;
     testsupport::TempDir dir;
     Bytes file(25000);
@@ -176,7 +181,7 @@ TEST(TcpUnit, UploadOfADottedFileThroughTheRealSaveDialog) {
     std::filesystem::create_directories(bin);
     std::filesystem::create_directories(dir.Path() / "Tmp");
 
-    CQuorvexApp app([] { return std::make_unique<unitlink::CNetSocket>(); }, bin);
+    CQuorvexApp app(makeTransport, bin);
     ASSERT_TRUE(app.InitInstance("系统管理员", "", true));
     app.Link()->SetAddress("127.0.0.1", unit.Port());
     app.OnConnect();
@@ -216,6 +221,17 @@ TEST(TcpUnit, UploadOfADottedFileThroughTheRealSaveDialog) {
     EXPECT_FALSE(std::filesystem::exists(dir.Path() / "Tmp" / "big.*"));
     EXPECT_TRUE(prompts.Texts().empty());
     app.ExitInstance();
+}
+
+} // namespace
+
+TEST(TcpUnit, UploadOfADottedFileThroughTheRealSaveDialog) {
+    UploadADottedFileThroughTheRealSaveDialog([] { return std::make_unique<unitlink::CNetSocket>(); });
+}
+
+// The program's own transport: the socket and Qt Network loaded when the link first makes a socket.
+TEST(TcpUnit, TheProgramsDeferredSocketLogsInAndUploadsAsTheLinkedOne) {
+    UploadADottedFileThroughTheRealSaveDialog([] { return std::make_unique<unitlink::CDeferredSocket>(); });
 }
 
 TEST(TcpUnit, AQuietUnitIsConnectedAgainWithoutAFalseErrorAndNoBoxOpensInsideTheConnect) {
