@@ -6,7 +6,7 @@
 #include "platform/Prompt.h"
 #include "platform/ui/QtTranslations.h"
 #include "platform/ui/WidgetPrompt.h"
-#include "unitlink/NetSocket.h"
+#include "unitlink/DeferredSocket.h"
 
 #include <clocale>
 #include <QApplication>
@@ -26,7 +26,8 @@ int main(int argc, char* argv[]) {
     std::string commandLine;
     if (argc > 1)
         commandLine = argv[1];
-    marindle::CMarindleApp app(folder.toStdString(), std::make_unique<unitlink::CNetSocket>());
+    // The socket, with Qt Network under it, is loaded when the first connection is made.
+    marindle::CMarindleApp app(folder.toStdString(), std::make_unique<unitlink::CDeferredSocket>());
     if (!app.InitInstance(commandLine))
         return 0;
     return application.exec();
