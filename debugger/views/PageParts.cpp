@@ -109,4 +109,16 @@ bool ReadyToSend(QWidget* page, CQuorvexApp& app, std::uint32_t rights, CValueGr
     return true;
 }
 
+int AppendEntryRow(CValueGrid* list, const CGroupTable& groups, const CDbEntry& e) {
+    using platform::StrFormat;
+    const int row = list->AppendRow();
+    list->SetText(row, 0, groups.TitleOf(KeyGroup(e.m_key)));
+    list->SetText(row, 1, e.m_name);
+    list->SetText(row, 2, StrFormat("%u", unsigned(e.m_address)));
+    list->SetText(row, 3, StrFormat("%u", unsigned(KeyGroup(e.m_key))));
+    list->SetText(row, 4, StrFormat("%u", unsigned(KeyEntry(e.m_key))));
+    list->SetText(row, 5, e.m_value);
+    return row;
+}
+
 } // namespace quorvex::pageparts

@@ -26,6 +26,9 @@ void SetColumns(QTableWidget* list, const std::vector<std::pair<const char*, int
 // The value columns with w = a quarter of the list's width.
 void SetValueColumns(QTableWidget* list, bool withSetColumn);
 std::string RowsExportText(const CValueGrid* list);
+// Appends the row of a data-base entry: its group's title, name, address, group, entry and value;
+// the new row's index.
+int AppendEntryRow(CValueGrid* list, const CGroupTable& groups, const CDbEntry& entry);
 // The full-list box of both pages' typed values.
 void ShowListFull();
 // A refill that no longer holds the entry of an open editor: what was typed there is not kept.

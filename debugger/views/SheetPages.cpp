@@ -92,13 +92,7 @@ std::uint16_t CSetPage::RowAddress(int row) const {
 }
 
 void CSetPage::AddRow(const CDbEntry& e) {
-    const int row = list_->AppendRow();
-    list_->SetText(row, 0, groups_.TitleOf(KeyGroup(e.m_key)));
-    list_->SetText(row, 1, e.m_name);
-    list_->SetText(row, 2, StrFormat("%u", unsigned(e.m_address)));
-    list_->SetText(row, 3, StrFormat("%u", unsigned(KeyGroup(e.m_key))));
-    list_->SetText(row, 4, StrFormat("%u", unsigned(KeyEntry(e.m_key))));
-    list_->SetText(row, 5, e.m_value);
+    const int row = AppendEntryRow(list_, groups_, e);
     if (e.m_manualSet)
         list_->SetText(row, 6, "√");
 }

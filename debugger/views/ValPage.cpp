@@ -80,13 +80,7 @@ void CValPage::AddGroup(std::uint8_t group, const std::string& title) {
 }
 
 void CValPage::AddRow(const CDbEntry& e) {
-    const int row = list_->AppendRow();
-    list_->SetText(row, 0, groups_.TitleOf(KeyGroup(e.m_key)));
-    list_->SetText(row, 1, e.m_name);
-    list_->SetText(row, 2, StrFormat("%u", unsigned(e.m_address)));
-    list_->SetText(row, 3, StrFormat("%u", unsigned(KeyGroup(e.m_key))));
-    list_->SetText(row, 4, StrFormat("%u", unsigned(KeyEntry(e.m_key))));
-    list_->SetText(row, 5, e.m_value);
+    AppendEntryRow(list_, groups_, e);
 }
 
 void CValPage::Refill(const std::function<void()>& fill) {
