@@ -221,9 +221,9 @@ std::unique_ptr<CSCDImport::IedResult> CSCDImport::WalkIed(WalkState& state, std
                        i + 1, static_cast<std::uint64_t>(std::count(bytes.begin(), bytes.end(), '<')) /
                                   kElementsPerHeldPoint);
         };
-        const CtBase ied =
-            i < kept ? source.inDocument[i]
-                     : source.scl->ParseStreamed(static_cast<int>(i - kept), state.part, error, weighTree);
+        const CtBase ied = i < kept ? source.inDocument[i]
+                                    : source.scl->ParseStreamed(static_cast<int>(i - kept), state.part, error,
+                                                                weighTree, IedReadRule);
         if (!ied) {
             result->parsed = false;
             return result;

@@ -67,6 +67,67 @@ inline CtBase FindIn(const std::unordered_map<std::string, CtBase>& map, std::st
     return it == map.end() ? CtBase() : it->second;
 }
 
+// What the walk reads of an IED, for the reader to leave the rest out of its tree: every FCDA
+// below the IED (data-set members), every LDevice below an access point, their LN0 and LN
+// children, a node's SettingControl and DOIs, the SDI, DOI and DAI children of DOIs and SDIs,
+// and the whole of a DAI's Val. Anything else is read only as a path to those.
+enum class IedRead : std::uint8_t {
+    Ied,            // the IED
+    InAccessPoint,  // below an access point: its FCDAs and LDevices
+    Device,         // an LDevice
+    Node,           // an LN0 or LN
+    Instance,       // a DOI or SDI
+    Attribute,      // a DAI
+    Whole,          // a Val and what it holds
+    OutsideDevices, // below the IED outside its access points: its FCDAs
+};
+
+inline platform::scl::KeptChild IedReadRule(std::uint8_t parentState, std::string_view name) {
+    using K = platform::scl::KeptChild;
+    const auto kept = [](IedRead s) { return K{static_cast<std::uint8_t>(s), true}; };
+    const auto through = [](IedRead s) { return K{static_cast<std::uint8_t>(s), false}; };
+    const auto parent = static_cast<IedRead>(parentState);
+    if (parent == IedRead::Whole)
+        return kept(IedRead::Whole);
+    if (parent == IedRead::Ied || parent == IedRead::OutsideDevices) {
+        if (name == "FCDA")
+            return kept(IedRead::OutsideDevices);
+        if (parent == IedRead::Ied && name == "AccessPoint")
+            return kept(IedRead::InAccessPoint);
+        return through(IedRead::OutsideDevices);
+    }
+    // Below an access point every FCDA and LDevice is found, however deep.
+    if (name == "FCDA")
+        return kept(IedRead::InAccessPoint);
+    if (name == "LDevice")
+        return kept(IedRead::Device);
+    switch (parent) {
+    case IedRead::Device:
+        if (name == "LN0" || name == "LN")
+            return kept(IedRead::Node);
+        break;
+    case IedRead::Node:
+        if (name == "DOI")
+            return kept(IedRead::Instance);
+        if (name == "SettingControl")
+            return kept(IedRead::InAccessPoint);
+        break;
+    case IedRead::Instance:
+        if (name == "DOI" || name == "SDI")
+            return kept(IedRead::Instance);
+        if (name == "DAI")
+            return kept(IedRead::Attribute);
+        break;
+    case IedRead::Attribute:
+        if (name == "Val")
+            return kept(IedRead::Whole);
+        break;
+    default:
+        break;
+    }
+    return through(IedRead::InAccessPoint);
+}
+
 // The value of the element's DAI child named daiName (without regard to case), found through the
 // index of the element's children.
 inline std::string ValOfDai(platform::scl::CChildIndex& children, const CtBase& element,

@@ -3,6 +3,7 @@
 #include "platform/FileFaults.h"
 #include "platform/Gbk.h"
 #include "platform/scl/DocInfo.h"
+#include "platform/scl/ElementFilter.h"
 #include "platform/scl/SclScan.h"
 #include "platform/Text.h"
 #include "platform/TextFile.h"
@@ -111,8 +112,12 @@ struct CSCLService::Impl {
     // Touches nothing shared but the mapped file, so threads may each parse one at once.
     // buffer holds the element's text while into is used (the parser works on it in place) and
     // keeps its room for the next element.
+    // keep, when given, leaves what the caller does not read out of the tree (the bytes are
+    // parsed whole when the filter cannot follow them or what is left does not parse, so that
+    // every refusal is the parser's own).
     bool ParsePiece(int index, pugi::xml_document& into, std::string& buffer, std::string& why,
-                    const std::function<bool(std::string_view)>* beforeParse = nullptr) const;
+                    const std::function<bool(std::string_view)>* beforeParse = nullptr,
+                    scl::KeepRule keep = nullptr) const;
 
     bool Load();
     // 1 loaded, 0 failed (error set), -1 the file must be loaded whole.
@@ -516,29 +521,59 @@ int CSCLService::GetStreamedCount() const {
 }
 
 bool CSCLService::Impl::ParsePiece(int index, pugi::xml_document& into, std::string& buffer, std::string& why,
-                                   const std::function<bool(std::string_view)>* beforeParse) const {
+                                   const std::function<bool(std::string_view)>* beforeParse,
+                                   scl::KeepRule keep) const {
     into.reset();
     if (!root || index < 0 || index >= static_cast<int>(streamed.size()) || fd < 0)
         return false;
     const auto [from, to] = streamed[static_cast<std::size_t>(index)];
-    try {
-        // A thread's buffer keeps its room from one element to the next, not that of a huge one.
-        if (buffer.capacity() > (std::size_t{1} << 20) && buffer.capacity() / 4 > to - from)
-            std::string().swap(buffer);
-        buffer.resize(to - from);
-    } catch (const std::bad_alloc&) {
-        why = StrFormat("文件(%s)过大，内存不足！", fileName.c_str());
+    const auto read = [&] {
+        try {
+            // A thread's buffer keeps its room from one element to the next, not that of a huge one.
+            if (buffer.capacity() > (std::size_t{1} << 20) && buffer.capacity() / 4 > to - from)
+                std::string().swap(buffer);
+            buffer.resize(to - from);
+        } catch (const std::bad_alloc&) {
+            why = StrFormat("文件(%s)过大，内存不足！", fileName.c_str());
+            return false;
+        }
+        // Positioned reads, so that threads share the descriptor; the seam is asked once a read.
+        if (!platform::ReadFileAt(fd, buffer.data(), to - from, from, std::filesystem::path(fileName))) {
+            why = StrFormat("文件(%s)读取错误（%s）！", fileName.c_str(), ErrorText(errno).c_str());
+            return false;
+        }
+        return true;
+    };
+    if (!read())
         return false;
-    }
-    // Positioned reads, so that threads share the descriptor; the seam is asked once a piece.
-    if (!platform::ReadFileAt(fd, buffer.data(), to - from, from, std::filesystem::path(fileName))) {
-        why = StrFormat("文件(%s)读取错误（%s）！", fileName.c_str(), ErrorText(errno).c_str());
-        return false;
+    bool filtered = false;
+    if (keep) {
+        // What is left out is parsed a run at a time and thrown away: only its errors count.
+        pugi::xml_document runs;
+        const std::function<bool(std::string_view)> check = [&](std::string_view bytes) {
+            const bool parsed = runs.load_buffer(
+                bytes.data(), bytes.size(), ParseFlags(info) | pugi::parse_fragment, pugi::encoding_utf8);
+            runs.reset();
+            return parsed;
+        };
+        if (const std::size_t left = scl::LeaveOutUnread(buffer.data(), buffer.size(), keep, check);
+            left != std::string_view::npos) {
+            buffer.resize(left);
+            filtered = true;
+        }
     }
     if (beforeParse && *beforeParse && !(*beforeParse)(std::string_view(buffer)))
         return false;
     pugi::xml_parse_result result =
         into.load_buffer_inplace(buffer.data(), buffer.size(), ParseFlags(info), pugi::encoding_utf8);
+    if (!result && filtered) {
+        // The parser's own verdict on the bytes as they stand in the file.
+        into.reset();
+        if (!read())
+            return false;
+        result =
+            into.load_buffer_inplace(buffer.data(), buffer.size(), ParseFlags(info), pugi::encoding_utf8);
+    }
     if (!result) {
         why = ParseErrorText(static_cast<std::ptrdiff_t>(from) + result.offset, result.description());
         into.reset();
@@ -567,8 +602,9 @@ scl::CtBase CSCLService::ParseStreamed(int index, CPart& part, std::string& erro
 }
 
 scl::CtBase CSCLService::ParseStreamed(int index, CPart& part, std::string& error,
-                                       const std::function<bool(std::string_view bytes)>& beforeParse) const {
-    if (!impl_->ParsePiece(index, part.impl_->doc, part.impl_->buffer, error, &beforeParse))
+                                       const std::function<bool(std::string_view bytes)>& beforeParse,
+                                       scl::KeepRule keep) const {
+    if (!impl_->ParsePiece(index, part.impl_->doc, part.impl_->buffer, error, &beforeParse, keep))
         return {};
     return scl::CtBase(part.impl_->doc.document_element().internal_object(), &impl_->info);
 }

@@ -7,6 +7,7 @@
 // Files declared as GB2312, GBK or GB18030 are parsed as bytes and their attribute values and
 // texts are handed out as UTF-8.
 #include "platform/scl/CtBase.h"
+#include "platform/scl/ElementFilter.h"
 
 #include <functional>
 #include <memory>
@@ -73,8 +74,12 @@ public:
     // As above; beforeParse sees the element's bytes once they are read and before they are
     // parsed (the tree of an element costs about a hundred bytes per element in it), and false
     // from it gives a null handle without parsing them.
+    // keep, when given, tells what the caller reads of the element: the elements it does not keep
+    // are left out of the tree (see ElementFilter.h); the element is accepted or refused, with the
+    // same error, as without it.
     scl::CtBase ParseStreamed(int index, CPart& part, std::string& error,
-                              const std::function<bool(std::string_view bytes)>& beforeParse) const;
+                              const std::function<bool(std::string_view bytes)>& beforeParse,
+                              scl::KeepRule keep = nullptr) const;
 
     // Parses the file named by SetXmlFileName, replacing any document loaded before (handles
     // into it become invalid). Nonzero on success. On failure there is no root and

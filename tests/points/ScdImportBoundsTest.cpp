@@ -499,7 +499,9 @@ TEST_F(ScdImportBounds, ThreadsParseHugeIedTreesOneAfterAnotherWithinTheCeiling)
     std::string sdis;
     for (int k = 0; k < 64'000; ++k)
         sdis += "<SDI/>";
-    const std::string padding = "<LN lnClass=\"GGIO\" inst=\"9\" lnType=\"Missing\">" + sdis + "</LN>";
+    // Kept in the tree: the SDIs of a DOI are what the walk reads.
+    const std::string padding =
+        "<LN lnClass=\"GGIO\" inst=\"9\" lnType=\"Missing\"><DOI name=\"Ind\">" + sdis + "</DOI></LN>";
     for (std::size_t at = text.find("<LDevice inst=\"LD\">"); at != std::string::npos;
          at = text.find("<LDevice inst=\"LD\">", at + padding.size()))
         text.insert(at + 19, padding);

@@ -1,0 +1,228 @@
+#include "platform/scl/ElementFilter.h"
+
+#include "platform/scl/SclScan.h"
+
+#include <cstring>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace platform::scl {
+
+namespace {
+
+constexpr std::size_t npos = std::string_view::npos;
+
+std::size_t Find(const char* d, std::size_t n, std::size_t from, std::string_view what) {
+    if (from >= n)
+        return npos;
+    const void* hit = memmem(d + from, n - from, what.data(), what.size());
+    return hit ? static_cast<std::size_t>(static_cast<const char*>(hit) - d) : npos;
+}
+
+// What starts at the "<" at pos, read as the parser reads it.
+struct Markup {
+    enum Kind { Skipped, Start, Empty, End, Unfollowed } kind = Unfollowed;
+    std::size_t end = npos; // one past it
+};
+
+Markup ReadMarkup(const char* d, std::size_t n, std::size_t pos) {
+    Markup m;
+    if (pos + 1 >= n)
+        return m;
+    const char c = d[pos + 1];
+    if (c == '!') {
+        // A comment ends at the first "-->" after its "<!--", a section at the first "]]>" after
+        // its "<![CDATA[". A document type or markup declaration inside an element is an error
+        // the parser gives there, but not in a fragment of its own: such bytes are not followed.
+        std::size_t e = npos;
+        if (n - pos >= 4 && std::memcmp(d + pos, "<!--", 4) == 0) {
+            e = Find(d, n, pos + 4, "-->");
+            if (e != npos)
+                e += 3;
+        } else if (n - pos >= 9 && std::memcmp(d + pos, "<![CDATA[", 9) == 0) {
+            e = Find(d, n, pos + 9, "]]>");
+            if (e != npos)
+                e += 3;
+        }
+        if (e != npos) {
+            m.kind = Markup::Skipped;
+            m.end = e;
+        }
+        return m;
+    }
+    if (c == '?') {
+        // A processing instruction ends at the first "?>" after its target.
+        const std::size_t e = Find(d, n, pos + 2, "?>");
+        if (e != npos) {
+            m.kind = Markup::Skipped;
+            m.end = e + 2;
+        }
+        return m;
+    }
+    const std::size_t e = scan::TagEnd(d, n, pos);
+    if (e == npos)
+        return m;
+    m.end = e;
+    if (c == '/')
+        m.kind = Markup::End;
+    else
+        m.kind = d[e - 2] == '/' ? Markup::Empty : Markup::Start;
+    return m;
+}
+
+// The end of the element whose start tag runs from pos to tagEnd, in [pos, limit): one past its
+// end tag, with where the end tag starts; npos when it does not end there or holds what is not
+// followed.
+std::size_t ElementEnd(const char* d, std::size_t limit, std::size_t tagEnd, std::size_t& endTag) {
+    std::size_t depth = 1;
+    for (std::size_t pos = tagEnd;;) {
+        const void* lt = pos < limit ? std::memchr(d + pos, '<', limit - pos) : nullptr;
+        if (!lt)
+            return npos;
+        pos = static_cast<std::size_t>(static_cast<const char*>(lt) - d);
+        const Markup m = ReadMarkup(d, limit, pos);
+        if (m.kind == Markup::Unfollowed)
+            return npos;
+        if (m.kind == Markup::Start)
+            ++depth;
+        else if (m.kind == Markup::End && --depth == 0) {
+            endTag = pos;
+            return m.end;
+        }
+        pos = m.end;
+    }
+}
+
+// Checks what is taken out in [from, to): whole sibling elements with text between them, given
+// to check in runs of at most kCheckedRunBytes; an element longer than that as its start tag with
+// its end tag, and its content the same way. Big elements nested deeper than kMostNested are
+// not followed (each level is read once more).
+class CRunChecker {
+public:
+    CRunChecker(const char* d, const std::function<bool(std::string_view)>& check) : d_(d), check_(check) {}
+
+    bool Check(std::size_t from, std::size_t to, int nested) {
+        std::size_t run = from;
+        for (std::size_t pos = from;;) {
+            const void* lt = pos < to ? std::memchr(d_ + pos, '<', to - pos) : nullptr;
+            if (!lt)
+                break;
+            pos = static_cast<std::size_t>(static_cast<const char*>(lt) - d_);
+            const Markup m = ReadMarkup(d_, to, pos);
+            if (m.kind == Markup::Unfollowed || m.kind == Markup::End)
+                return false;
+            std::size_t end = m.end, endTag = npos;
+            if (m.kind == Markup::Start && (end = ElementEnd(d_, to, m.end, endTag)) == npos)
+                return false;
+            if (end - run > kCheckedRunBytes && pos > run) {
+                if (!check_(std::string_view(d_ + run, pos - run)))
+                    return false;
+                run = pos;
+            }
+            if (end - pos > kCheckedRunBytes && m.kind == Markup::Start) {
+                if (nested >= kMostNested)
+                    return false;
+                tags_.assign(d_ + pos, m.end - pos).append(d_ + endTag, end - endTag);
+                if (!check_(tags_) || !Check(m.end, endTag, nested + 1))
+                    return false;
+                run = end;
+            }
+            pos = end;
+        }
+        return run >= to || check_(std::string_view(d_ + run, to - run));
+    }
+
+private:
+    static constexpr int kMostNested = 32;
+    const char* d_;
+    const std::function<bool(std::string_view)>& check_;
+    std::string tags_;
+};
+
+} // namespace
+
+std::size_t LeaveOutUnread(char* d, std::size_t n, KeepRule rule,
+                           const std::function<bool(std::string_view bytes)>& check) {
+    if (n == 0 || std::memchr(d, 0, n))
+        return npos;
+    struct Open {
+        std::size_t start;
+        std::size_t outBefore; // the ranges taken out before it
+        std::uint8_t state;
+        bool kept;
+        bool holdsKept;
+    };
+    std::vector<Open> open;
+    std::vector<std::pair<std::size_t, std::size_t>> out; // taken out, in file order
+    const auto takeOut = [&](std::size_t from, std::size_t to) {
+        // Siblings with only text between them are taken out as one run.
+        if (!out.empty() && !std::memchr(d + out.back().second, '<', from - out.back().second))
+            out.back().second = to;
+        else
+            out.emplace_back(from, to);
+    };
+    std::size_t pos = 0;
+    bool closed = false;
+    while (!closed) {
+        const void* lt = pos < n ? std::memchr(d + pos, '<', n - pos) : nullptr;
+        if (!lt)
+            return npos;
+        pos = static_cast<std::size_t>(static_cast<const char*>(lt) - d);
+        const Markup m = ReadMarkup(d, n, pos);
+        switch (m.kind) {
+        case Markup::Unfollowed:
+            return npos;
+        case Markup::Skipped:
+            break;
+        case Markup::End: {
+            if (open.empty())
+                return npos;
+            const Open e = open.back();
+            open.pop_back();
+            if (open.empty()) {
+                closed = true;
+            } else if (e.kept || e.holdsKept) {
+                open.back().holdsKept = true;
+            } else {
+                out.resize(e.outBefore);
+                takeOut(e.start, m.end);
+            }
+            break;
+        }
+        case Markup::Start:
+        case Markup::Empty: {
+            KeptChild child{0, true};
+            if (!open.empty())
+                child = rule(open.back().state, scan::LocalName(scan::TagName(d, n, pos)));
+            if (m.kind == Markup::Start)
+                open.push_back({pos, out.size(), child.state, child.kept, false});
+            else if (open.empty())
+                closed = true;
+            else if (child.kept)
+                open.back().holdsKept = true;
+            else
+                takeOut(pos, m.end);
+            break;
+        }
+        }
+        pos = m.end;
+    }
+    if (out.empty())
+        return n;
+    CRunChecker checker(d, check);
+    for (const auto& [from, to] : out)
+        if (!checker.Check(from, to, 0))
+            return npos;
+    // What is kept moves down over what is taken out.
+    std::size_t write = out.front().first;
+    for (std::size_t k = 0; k < out.size(); ++k) {
+        const std::size_t from = out[k].second;
+        const std::size_t to = k + 1 < out.size() ? out[k + 1].first : n;
+        std::memmove(d + write, d + from, to - from);
+        write += to - from;
+    }
+    return write;
+}
+
+} // namespace platform::scl
