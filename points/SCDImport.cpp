@@ -67,9 +67,12 @@ int CSCDImport::LoadSCDFile(CConfigDoc& doc, const std::string& path) {
     // The IEDs are parsed one by one while they are walked: the tree of a big file is never
     // held whole.
     doc.m_sclService->SetStreamedElement("IED");
+    // The walk finds data types only through the references of the types it walks.
+    doc.m_sclService->SetUnusedTypesLeftOut(true);
     doc.m_sclService->SetThreads(threads_);
     const int loaded = doc.m_sclService->LoadFromXmlFile();
     doc.m_sclService->SetStreamedElement({});
+    doc.m_sclService->SetUnusedTypesLeftOut(false);
     if (!loaded) {
         progress_->SetWaitCursor(false);
         // A file refused for its text is told where; a markup error as the import always has.

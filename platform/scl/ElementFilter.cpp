@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <string>
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -140,10 +141,10 @@ private:
     std::string tags_;
 };
 
-} // namespace
-
-std::size_t LeaveOutUnread(char* d, std::size_t n, KeepRule rule,
-                           const std::function<bool(std::string_view bytes)>& check) {
+// LeaveOutUnread with a rule that may read the child's start tag: rule(parentState, localName, tag).
+template <typename Rule>
+std::size_t LeaveOut(char* d, std::size_t n, const Rule& rule,
+                     const std::function<bool(std::string_view)>& check) {
     if (n == 0 || std::memchr(d, 0, n))
         return npos;
     struct Open {
@@ -194,7 +195,8 @@ std::size_t LeaveOutUnread(char* d, std::size_t n, KeepRule rule,
         case Markup::Empty: {
             KeptChild child{0, true};
             if (!open.empty())
-                child = rule(open.back().state, scan::LocalName(scan::TagName(d, n, pos)));
+                child = rule(open.back().state, scan::LocalName(scan::TagName(d, n, pos)),
+                             std::string_view(d + pos, m.end - pos));
             if (m.kind == Markup::Start)
                 open.push_back({pos, out.size(), child.state, child.kept, false});
             else if (open.empty())
@@ -223,6 +225,103 @@ std::size_t LeaveOutUnread(char* d, std::size_t n, KeepRule rule,
         write += to - from;
     }
     return write;
+}
+
+// The value of the first attribute named name in a start tag (names compared byte for byte, as
+// the reader's lookups compare them): 1 and the value, 0 when the tag has none, -1 when the tag
+// is not written plainly enough to tell.
+int AttributeOf(std::string_view tag, std::string_view name, std::string_view& value) {
+    const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
+    std::size_t i = 1;
+    while (i < tag.size() && !blank(tag[i]) && tag[i] != '/' && tag[i] != '>')
+        ++i;
+    for (;;) {
+        while (i < tag.size() && blank(tag[i]))
+            ++i;
+        if (i >= tag.size())
+            return -1;
+        if (tag[i] == '>' || tag[i] == '/')
+            return 0;
+        const std::size_t nameStart = i;
+        while (i < tag.size() && !blank(tag[i]) && tag[i] != '=' && tag[i] != '>' && tag[i] != '/')
+            ++i;
+        const std::string_view attribute = tag.substr(nameStart, i - nameStart);
+        while (i < tag.size() && blank(tag[i]))
+            ++i;
+        if (i >= tag.size() || tag[i] != '=')
+            return -1;
+        ++i;
+        while (i < tag.size() && blank(tag[i]))
+            ++i;
+        if (i >= tag.size() || (tag[i] != '"' && tag[i] != '\''))
+            return -1;
+        const std::size_t close = tag.find(tag[i], i + 1);
+        if (close == npos)
+            return -1;
+        if (attribute == name) {
+            value = tag.substr(i + 1, close - i - 1);
+            return 1;
+        }
+        i = close + 1;
+    }
+}
+
+// A type's id or a reference to one as the reader compares them: ASCII letters lower-cased. False
+// for a value the parser would change (a reference, or a blank it turns into a space).
+bool TypeKey(std::string_view value, std::string& key) {
+    key.clear();
+    for (const char c : value) {
+        if (c == '&' || c == '\t' || c == '\r' || c == '\n')
+            return false;
+        key += c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+    }
+    return true;
+}
+
+} // namespace
+
+std::size_t LeaveOutUnread(char* d, std::size_t n, KeepRule rule,
+                           const std::function<bool(std::string_view bytes)>& check) {
+    return LeaveOut(
+        d, n,
+        [rule](std::uint8_t state, std::string_view name, std::string_view) { return rule(state, name); },
+        check);
+}
+
+std::size_t LeaveOutUnreferencedTypes(char* d, std::size_t n,
+                                      const std::function<bool(std::string_view bytes)>& check) {
+    // Every "type" attribute of the templates names a type that is kept.
+    std::unordered_set<std::string> referenced;
+    std::string key;
+    for (std::size_t pos = 0;;) {
+        const void* lt = pos < n ? std::memchr(d + pos, '<', n - pos) : nullptr;
+        if (!lt)
+            break;
+        pos = static_cast<std::size_t>(static_cast<const char*>(lt) - d);
+        const Markup m = ReadMarkup(d, n, pos);
+        if (m.kind == Markup::Unfollowed)
+            return n;
+        if (m.kind == Markup::Start || m.kind == Markup::Empty) {
+            std::string_view value;
+            const int found = AttributeOf(std::string_view(d + pos, m.end - pos), "type", value);
+            if (found < 0 || (found > 0 && !TypeKey(value, key)))
+                return n;
+            if (found > 0)
+                referenced.insert(key);
+        }
+        pos = m.end;
+    }
+    enum : std::uint8_t { kTemplates, kType, kWhole };
+    const auto rule = [&](std::uint8_t state, std::string_view name, std::string_view tag) {
+        if (state != kTemplates || (name != "DOType" && name != "DAType"))
+            return KeptChild{kWhole, true};
+        std::string_view id;
+        std::string idKey;
+        const int found = AttributeOf(tag, "id", id);
+        const bool used = found < 0 || !TypeKey(id, idKey) || referenced.count(idKey) != 0;
+        return KeptChild{kType, used};
+    };
+    return LeaveOut(d, n, rule, check);
 }
 
 } // namespace platform::scl

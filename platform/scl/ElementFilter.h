@@ -37,6 +37,13 @@ using KeepRule = KeptChild (*)(std::uint8_t parentState, std::string_view localN
 std::size_t LeaveOutUnread(char* d, std::size_t n, KeepRule rule,
                            const std::function<bool(std::string_view bytes)>& check);
 
+// The bytes d[0, n) of a DataTypeTemplates element with the DOType and DAType elements that no
+// "type" attribute of it names (ids compared without regard to ASCII case, as the import looks
+// them up) taken out, as LeaveOutUnread takes out what it does not keep. Nothing is taken out when
+// an id or a reference is written with a character reference or a blank the parser changes.
+std::size_t LeaveOutUnreferencedTypes(char* d, std::size_t n,
+                                      const std::function<bool(std::string_view bytes)>& check);
+
 inline constexpr std::size_t kCheckedRunBytes = std::size_t{64} << 10;
 
 } // namespace platform::scl

@@ -82,6 +82,7 @@ struct CSCLService::Impl {
     }
 
     void Reset() {
+        typesLeftOut = false;
         doc.reset();
         part.reset();
         std::string().swap(partBuffer);
@@ -115,6 +116,31 @@ struct CSCLService::Impl {
     // keep, when given, leaves what the caller does not read out of the tree (the bytes are
     // parsed whole when the filter cannot follow them or what is left does not parse, so that
     // every refusal is the parser's own).
+    // Parses a run of what a filter left out as a fragment, only for its errors.
+    bool ParsesAsFragment(std::string_view bytes, pugi::xml_document& scratch) const {
+        const bool parsed = scratch.load_buffer(bytes.data(), bytes.size(),
+                                                ParseFlags(info) | pugi::parse_fragment, pugi::encoding_utf8);
+        scratch.reset();
+        return parsed;
+    }
+    // The DataTypeTemplates element that ends the skeleton from `from` on without the types
+    // nothing refers to; a skeleton that does not parse then is loaded again without leaving any
+    // out, so that its error is the parser's on the file as it stands.
+    void LeaveOutUnusedTypes(std::string& skeleton, std::size_t from) {
+        pugi::xml_document scratch;
+        const std::function<bool(std::string_view)> check = [&](std::string_view bytes) {
+            return ParsesAsFragment(bytes, scratch);
+        };
+        const std::size_t left =
+            scl::LeaveOutUnreferencedTypes(skeleton.data() + from, skeleton.size() - from, check);
+        if (left != std::string_view::npos && from + left < skeleton.size()) {
+            skeleton.resize(from + left);
+            typesLeftOut = true;
+        }
+    }
+    bool unusedTypesLeftOut = false; // asked for by the caller
+    bool typesLeftOut = false;       // done in this load
+
     bool ParsePiece(int index, pugi::xml_document& into, std::string& buffer, std::string& why,
                     const std::function<bool(std::string_view)>* beforeParse = nullptr,
                     scl::KeepRule keep = nullptr) const;
@@ -328,6 +354,8 @@ bool CSCLService::Impl::FollowRootChildren(std::size_t rootTagEnd, std::string& 
                 } else {
                     pieces.push_back({skeleton.size(), childStart});
                     skeleton.append(d + childStart, end - childStart);
+                    if (unusedTypesLeftOut && LocalName(TagName(d, n, childStart)) == "DataTypeTemplates")
+                        LeaveOutUnusedTypes(skeleton, pieces.back().first);
                 }
             }
         }
@@ -424,7 +452,16 @@ bool CSCLService::Impl::Load() {
         if (headSize < 0)
             return Unread("文件(%s)读取错误", h.Error()) != 0;
         info.gbk = IsGbkFamily(DeclaredEncoding(head, static_cast<std::size_t>(headSize)));
-        const int sectioned = LoadSectioned(size);
+        int sectioned = LoadSectioned(size);
+        if (sectioned == 0 && typesLeftOut) {
+            // Parsed again with every type, for the parser's own verdict on the file.
+            const bool gbk = info.gbk;
+            Reset();
+            info.gbk = gbk;
+            unusedTypesLeftOut = false;
+            sectioned = LoadSectioned(size);
+            unusedTypesLeftOut = true;
+        }
         if (sectioned >= 0)
             return sectioned == 1;
         info.gbk = false;
@@ -516,6 +553,10 @@ void CSCLService::SetStreamedElement(const std::string& name) {
     impl_->streamedName = name;
 }
 
+void CSCLService::SetUnusedTypesLeftOut(bool leftOut) {
+    impl_->unusedTypesLeftOut = leftOut;
+}
+
 int CSCLService::GetStreamedCount() const {
     return static_cast<int>(impl_->streamed.size());
 }
@@ -551,10 +592,7 @@ bool CSCLService::Impl::ParsePiece(int index, pugi::xml_document& into, std::str
         // What is left out is parsed a run at a time and thrown away: only its errors count.
         pugi::xml_document runs;
         const std::function<bool(std::string_view)> check = [&](std::string_view bytes) {
-            const bool parsed = runs.load_buffer(
-                bytes.data(), bytes.size(), ParseFlags(info) | pugi::parse_fragment, pugi::encoding_utf8);
-            runs.reset();
-            return parsed;
+            return ParsesAsFragment(bytes, runs);
         };
         if (const std::size_t left = scl::LeaveOutUnread(buffer.data(), buffer.size(), keep, check);
             left != std::string_view::npos) {

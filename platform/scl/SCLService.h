@@ -41,6 +41,10 @@ public:
     // tree (nor its whole text) in memory. Empty (the default) loads everything. Files in UTF-16
     // or UTF-32 are loaded whole whatever the name.
     void SetStreamedElement(const std::string& name);
+    // With elements streamed: the DOType and DAType elements of the file's DataTypeTemplates that
+    // no type refers to are left out of the document (a reader that finds types only through the
+    // references never meets them); the file is accepted or refused as with them. Off by default.
+    void SetUnusedTypesLeftOut(bool leftOut);
     // The threads a big file is cut on; 0 (the default) for WorkThreads().
     void SetThreads(std::size_t threads);
     // The threads work of a file is spread over by default: the cores the process may run on (its
