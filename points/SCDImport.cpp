@@ -121,7 +121,8 @@ constexpr std::size_t kWaitingCacheBytes = 2u << 20;
 
 // The parsed tree of an IED takes about a hundred bytes an element: eight elements weigh as much as
 // a point being walked. Only an IED of at least kWeighedTreeBytes is weighed (a smaller one's tree
-// is small beside what the threads may hold).
+// is small beside what the threads may hold), and only such an IED is read through the filter that
+// leaves what the walk does not read out of its tree.
 constexpr std::uint64_t kElementsPerHeldPoint = 8;
 constexpr std::size_t kWeighedTreeBytes = std::size_t{256} << 10;
 
@@ -224,9 +225,15 @@ std::unique_ptr<CSCDImport::IedResult> CSCDImport::WalkIed(WalkState& state, std
                        i + 1, static_cast<std::uint64_t>(std::count(bytes.begin(), bytes.end(), '<')) /
                                   kElementsPerHeldPoint);
         };
-        const CtBase ied = i < kept ? source.inDocument[i]
-                                    : source.scl->ParseStreamed(static_cast<int>(i - kept), state.part, error,
-                                                                weighTree, IedReadRule);
+        // What the walk does not read of a big IED is left out of its tree; a small one's tree is
+        // small whatever it holds, and is parsed without looking through its bytes once more.
+        const int streamed = static_cast<int>(i - kept);
+        const CtBase ied =
+            i < kept
+                ? source.inDocument[i]
+                : source.scl->ParseStreamed(
+                      streamed, state.part, error, weighTree,
+                      source.scl->GetStreamedBytes(streamed) < kWeighedTreeBytes ? nullptr : IedReadRule);
         if (!ied) {
             result->parsed = false;
             return result;

@@ -561,6 +561,13 @@ int CSCLService::GetStreamedCount() const {
     return static_cast<int>(impl_->streamed.size());
 }
 
+std::size_t CSCLService::GetStreamedBytes(int index) const {
+    if (index < 0 || index >= static_cast<int>(impl_->streamed.size()))
+        return 0;
+    const auto [from, to] = impl_->streamed[static_cast<std::size_t>(index)];
+    return to - from;
+}
+
 bool CSCLService::Impl::ParsePiece(int index, pugi::xml_document& into, std::string& buffer, std::string& why,
                                    const std::function<bool(std::string_view)>* beforeParse,
                                    scl::KeepRule keep) const {

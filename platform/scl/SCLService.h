@@ -52,6 +52,8 @@ public:
     static std::size_t WorkThreads();
     // The number of elements left out by the last load, in document order.
     int GetStreamedCount() const;
+    // The bytes of the index-th element left out in the file (0 for an index out of range).
+    std::size_t GetStreamedBytes(int index) const;
     // Parses the index-th element left out into a document of its own that replaces the one of
     // the previous call (handles into that become invalid). A null handle when the element does
     // not parse; GetErrorText then says where.
