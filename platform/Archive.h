@@ -80,6 +80,12 @@ public:
     // buffer's room, for an archive written to a file piece by piece. The classes already tagged
     // keep their indices.
     void DiscardBytes() { bytes_.clear(); }
+    // Storing: the bytes stored so far, taken with their room (the archive has none left).
+    std::string TakeBytes() {
+        std::string taken;
+        taken.swap(bytes_);
+        return taken;
+    }
 
     bool SaveToFile(const std::filesystem::path& path) const;
     // A loading archive over a file's bytes; false when the file cannot be read.

@@ -245,9 +245,10 @@ std::unique_ptr<CSCDImport::IedResult> CSCDImport::WalkIed(WalkState& state, std
         if (result->failure.empty()) {
             // An IED whose points need more groups than the numbers hold refuses the file: a group
             // numbered 255 or above would clash with the special indications or be out of range.
-            const IedWalker& walker = state.walker;
+            IedWalker& walker = state.walker;
             CDeviceTemplate model = walker.KeepsPoints() ? BuildDeviceModel(*result->model)
                                                          : BuildDeviceModel(*result->model, walker.Records());
+            walker.LetRecordsGo();
             if (const int highest = HighestOrdinaryGroupNumber(model); highest > kMaxOrdinaryGroupNumber) {
                 result->failure =
                     platform::StrFormat("装置(%s)的测点需要编号至%d的信息组，超出信息组号的范围(1-%d)",

@@ -20,6 +20,14 @@ using projectmodel::CSCDPointRef;
 
 namespace points {
 
+void ScdPointRecord::SetDesc(std::string_view given) {
+    thread_local std::string cleaned;
+    if (CInfoModel::CleanPointDesc(given, cleaned))
+        desc = std::string_view(cleaned);
+    else
+        desc = given;
+}
+
 namespace {
 
 void AppendNumber(std::string& text, int n) {
@@ -38,41 +46,43 @@ struct ClassGroup {
 };
 
 // What an entry is built from: a reference record's texts, or those of a point record (whose
-// reference text is written out when wanted, as a reference record's constructor writes it).
-struct PointItem {
-    std::string_view fcda, desc, text1, text2, on, off, tapDir, refText;
-    const ScdPointRecord* record = nullptr;
-};
+// reference text is written out when wanted, as a reference record's constructor writes it). Two
+// pointers, read when the entry is made: a class of many points lists them without copying texts.
+class PointItem {
+public:
+    explicit PointItem(const CSCDPointRef& ref) : ref_(&ref) {}
+    explicit PointItem(const ScdPointRecord& record) : record_(&record) {}
 
-PointItem ItemOf(const CSCDPointRef& ref) {
-    return {ref.m_strFCDA,   ref.m_strDesc,    ref.m_strText1,  ref.m_strText2,
-            ref.m_strOnText, ref.m_strOffText, ref.m_strTapDir, ref.m_strRefText};
-}
-
-PointItem ItemOf(const ScdPointRecord& record) {
+    std::string_view Fcda() const {
+        return ref_ ? ref_->m_strFCDA.View() : std::string_view(record_->reference);
+    }
+    std::string_view Desc() const { return ref_ ? ref_->m_strDesc.View() : std::string_view(record_->desc); }
+    std::string_view Text1() const { return ref_ ? ref_->m_strText1.View() : std::string_view(); }
+    std::string_view Text2() const { return ref_ ? ref_->m_strText2.View() : std::string_view(); }
     // The state texts CInfoModel::AddPoint gives the records of indications and controls.
-    const bool states = record.pointClass == 10 || record.pointClass == 13;
-    PointItem item;
-    item.fcda = record.reference;
-    item.desc = record.desc;
-    item.on = states ? "合" : "";
-    item.off = states ? "分" : "";
-    item.record = &record;
-    return item;
-}
+    std::string_view On() const { return ref_ ? ref_->m_strOnText.View() : States() ? "合" : ""; }
+    std::string_view Off() const { return ref_ ? ref_->m_strOffText.View() : States() ? "分" : ""; }
+    std::string_view TapDir() const { return ref_ ? ref_->m_strTapDir.View() : std::string_view(); }
 
-// The reference text of an item; "FCDA=reference[;CDC=cdc][;ctlModel=ctlModel]" for a point record.
-std::string_view RefTextOf(const PointItem& item, std::string& scratch) {
-    if (!item.record)
-        return item.refText;
-    const ScdPointRecord& r = *item.record;
-    scratch.assign("FCDA=").append(r.reference);
-    if (!r.cdc.empty())
-        scratch.append(";CDC=").append(r.cdc);
-    if (!r.ctlModel.empty())
-        scratch.append(";ctlModel=").append(r.ctlModel);
-    return scratch;
-}
+    // The reference text; "FCDA=reference[;CDC=cdc][;ctlModel=ctlModel]" for a point record.
+    std::string_view RefText(std::string& scratch) const {
+        if (ref_)
+            return ref_->m_strRefText.View();
+        const ScdPointRecord& r = *record_;
+        scratch.assign("FCDA=").append(r.reference);
+        if (!r.cdc.empty())
+            scratch.append(";CDC=").append(r.cdc);
+        if (!r.ctlModel.empty())
+            scratch.append(";ctlModel=").append(r.ctlModel);
+        return scratch;
+    }
+
+private:
+    bool States() const { return record_->pointClass == 10 || record_->pointClass == 13; }
+
+    const CSCDPointRef* ref_ = nullptr;
+    const ScdPointRecord* record_ = nullptr;
+};
 
 // The groups of one model being built: the number counter, the tap changers put aside and the
 // place of their group.
@@ -127,11 +137,11 @@ void CGroupBuilder::AddClasses(const CInfoModel& info, const std::vector<ScdPoin
         if (records) {
             for (const ScdPointRecord& r : *records)
                 if (r.pointClass >= 0 && r.pointClass < 32 && (c.classes >> r.pointClass & 1u) != 0)
-                    items_.push_back(ItemOf(r));
+                    items_.emplace_back(r);
         } else {
             for (const auto& ref : *c.list)
                 if (!c.byCategory || ref->m_strCategory == c.category)
-                    items_.push_back(ItemOf(*ref));
+                    items_.emplace_back(*ref);
         }
         AddClass(c, c.list == &info.m_controls, items_);
         ++g_;
@@ -144,7 +154,7 @@ void CGroupBuilder::AddClass(const ClassGroup& c, bool controls, const std::vect
     int group = -1;
     for (std::size_t i = 0; i < items.size(); ++i) {
         const PointItem& item = items[i];
-        if (controls && IsTapChangerReference(item.fcda)) {
+        if (controls && IsTapChangerReference(item.Fcda())) {
             // The group takes its place in the list now and its number once every ordinary
             // group is numbered.
             if (tapGroup_ < 0)
@@ -232,20 +242,20 @@ void CGroupBuilder::AddEntry(int group, int n, const PointItem& item) {
     // Characters the entry line cannot carry would make it unreadable and lose the point; a plain
     // description is taken as it is.
     std::string safe;
-    std::string_view desc = item.desc;
+    std::string_view desc = item.Desc();
     if (!EntryTextIsSafe(desc)) {
         safe = projectmodel::ConfigLineSafeText(desc, projectmodel::ConfigTextKind::EntryText);
         desc = safe;
     }
     // Most points' texts are plain: the entry is filled without writing and parsing its line.
-    const std::string_view texts[] = {desc, item.text1, item.text2, item.on, item.off};
-    const std::string_view refText = RefTextOf(item, refText_);
+    const std::string_view texts[] = {desc, item.Text1(), item.Text2(), item.On(), item.Off()};
+    const std::string_view refText = item.RefText(refText_);
     // The points of a group mostly repeat the texts of the one before: they share its blocks.
     const projectmodel::CInfoEntryArray& entries = tpl_.m_groups[group].m_entries;
     const CInfoEntry* previous = entries.GetSize() > 0 ? &entries[entries.GetSize() - 1] : nullptr;
     // The options of the reference text taken apart here (as the entry line's reader would): the
     // reference set first, as that reader sets it before the description that may share it.
-    if (std::string_view reference; item.tapDir.empty() && PlainOptions(refText, reference, extra_)) {
+    if (std::string_view reference; item.TapDir().empty() && PlainOptions(refText, reference, extra_)) {
         CInfoEntry entry;
         entry.m_strReference = reference;
         if (entry.AssignPlain(n, g_, n, texts, {}, previous)) {
@@ -257,7 +267,7 @@ void CGroupBuilder::AddEntry(int group, int n, const PointItem& item) {
             return;
         }
     }
-    if (CInfoEntry entry; item.tapDir.empty() && entry.AssignPlain(n, g_, n, texts, refText, previous)) {
+    if (CInfoEntry entry; item.TapDir().empty() && entry.AssignPlain(n, g_, n, texts, refText, previous)) {
         tpl_.m_groups[group].AddEntry(std::move(entry));
         return;
     }
@@ -269,13 +279,13 @@ void CGroupBuilder::AddEntry(int group, int n, const PointItem& item) {
     AppendNumber(line_, n);
     line_ += ',';
     line_ += desc;
-    for (const std::string_view text : {item.text1, item.text2, item.on, item.off, refText}) {
+    for (const std::string_view text : {item.Text1(), item.Text2(), item.On(), item.Off(), refText}) {
         line_ += ',';
         line_ += text;
     }
-    if (!item.tapDir.empty()) {
+    if (!item.TapDir().empty()) {
         line_ += ";TapChgDir=";
-        line_ += item.tapDir;
+        line_ += item.TapDir();
     }
     tpl_.m_groups[group].AddEntryFromText(line_);
 }
@@ -295,7 +305,7 @@ void CGroupBuilder::NumberTapGroup() {
     tg.m_nGroupNo = number;
     int t = 1;
     for (const PointItem& item : taps_) {
-        const std::string refText(RefTextOf(item, refText_));
+        const std::string refText(item.RefText(refText_));
         tg.AddEntryFromText(platform::StrFormat("%i,%i,%i,档位-升降,,5,升,降", t, number, t) + "," + refText +
                             ";TapChgDir=UPDOWN");
         tg.AddEntryFromText(platform::StrFormat("%i,%i,%i,档位-停,,5,停,", t + 1, number, t + 1) + "," +

@@ -2,6 +2,7 @@
 // The device model of one imported IED: its classified points as groups of entry lines, at most
 // 200 a group, numbered class by class; the tap changers' group (18, or the lowest free number
 // other than the reserved 10); the special-indication group 255; flagged as imported.
+#include "projectmodel/CompactText.h"
 #include "projectmodel/DeviceTemplate.h"
 
 #include <string>
@@ -20,8 +21,10 @@ projectmodel::CDeviceTemplate BuildDeviceModel(const projectmodel::CInfoModel& m
 // reference record: the texts CInfoModel::AddPoint files for it (the description cleaned as
 // AddPoint cleans it) and the point's class.
 struct ScdPointRecord {
-    std::string reference, cdc, ctlModel, desc;
+    projectmodel::CCompactText reference, cdc, ctlModel, desc;
     int pointClass = 0;
+    // The description as CInfoModel::AddPoint cleans it.
+    void SetDesc(std::string_view given);
 };
 // The device model BuildDeviceModel makes of model once AddPoint has filed these points into it in
 // this order; model's own reference records are not read.

@@ -258,8 +258,7 @@ void CSCDImport::IedWalker::ReadLN() {
             }
             ScdPointRecord& record = records_.emplace_back();
             record.reference = p->m_strReference.View();
-            if (!CInfoModel::CleanPointDesc(p->m_strDesc, record.desc))
-                record.desc = p->m_strDesc.View();
+            record.SetDesc(p->m_strDesc);
             record.pointClass = p->m_nClass;
         }
     }
@@ -314,9 +313,9 @@ bool CSCDImport::IedWalker::Takes(const Leaf& leaf) {
 }
 
 void CSCDImport::IedWalker::BuildPoint(const Leaf& leaf) {
-    const std::string& topDo = leaf.topDo;
-    const std::string& doPath = leaf.doPath;
-    const std::string& attrPath = leaf.attrPath;
+    const std::string_view topDo = leaf.topDo;
+    const std::string_view doPath = leaf.doPath;
+    const std::string_view attrPath = leaf.attrPath;
     const int pointClass = leaf.pointClass;
     if (!Takes(leaf))
         return;
@@ -324,7 +323,7 @@ void CSCDImport::IedWalker::BuildPoint(const Leaf& leaf) {
     const LnContext& ln = ln_;
     std::string_view sdoName;
     if (doPath.size() > topDo.size())
-        sdoName = std::string_view(doPath).substr(topDo.size() + 1);
+        sdoName = doPath.substr(topDo.size() + 1);
 
     // The DOI of the data object, searched with the rest of the path: sub-data-objects first,
     // then the attribute path.
@@ -352,7 +351,7 @@ void CSCDImport::IedWalker::BuildPoint(const Leaf& leaf) {
                 break;
             }
         if (attrPath.size() >= 10) {
-            const std::string_view part = std::string_view(attrPath).substr(attrPath.size() - 10, 8);
+            const std::string_view part = attrPath.substr(attrPath.size() - 10, 8);
             if (part == "cVal$mag")
                 desc += "幅值";
             else if (part == "cVal$ang")
@@ -370,8 +369,7 @@ void CSCDImport::IedWalker::BuildPoint(const Leaf& leaf) {
         record.reference = reference;
         record.cdc = leaf.cdc;
         record.ctlModel = std::move(ctlModel);
-        if (!CInfoModel::CleanPointDesc(desc, record.desc))
-            record.desc = std::move(desc);
+        record.SetDesc(desc);
         record.pointClass = pointClass;
         return;
     }

@@ -143,9 +143,11 @@ inline bool EndsWith(std::string_view text, std::string_view tail) {
     return text.size() >= tail.size() && text.substr(text.size() - tail.size()) == tail;
 }
 
-// A leaf of an LN type's walk: what a point of every LN of that type is built from.
+// A leaf of an LN type's walk: what a point of every LN of that type is built from. A type of
+// many leaves is held as long as the import, so its texts are compact: the short ones inside the
+// word, those its leaves repeat (the data object, its class) shared.
 struct Leaf {
-    std::string topDo, doPath, fc, cdc, attrPath;
+    projectmodel::CCompactText topDo, doPath, fc, cdc, attrPath;
     int pointClass = 0;
 };
 
@@ -287,12 +289,16 @@ private:
 struct CSCDImport::Built {
     explicit Built(CDeviceTemplate built)
         : model(std::move(built)), bytes(CacheBytes(model)), device(CDevice::CDeviceFromTemplate(model)) {}
+    static constexpr std::size_t kKeptArchiveRoom = std::size_t{1} << 20;
     static std::string CacheBytes(const CDeviceTemplate& model) {
         // One archive a thread, its room kept from model to model: the bytes are stored without
         // growing a buffer from empty each time, then copied out at their size.
         thread_local platform::CArchive ar;
         ar.DiscardBytes();
         model.Store(ar);
+        // A big model's bytes are taken with the archive's room rather than copied beside it.
+        if (ar.Bytes().capacity() > kKeptArchiveRoom)
+            return ar.TakeBytes();
         return ar.Bytes();
     }
     CDeviceTemplate model;
@@ -328,6 +334,14 @@ public:
     // The points of the IED walked last, when the points are not kept (Shared::keepPoints), in the
     // order they were read.
     const std::vector<ScdPointRecord>& Records() const { return records_; }
+    // Once the device model is built: the records of an IED of many points are freed, not kept
+    // as room for the next IED while its model is stored.
+    void LetRecordsGo() {
+        if (records_.capacity() > kKeptRecords)
+            std::vector<ScdPointRecord>().swap(records_);
+        else
+            records_.clear();
+    }
     bool KeepsPoints() const { return shared_.keepPoints; }
 
 private:
@@ -359,6 +373,7 @@ private:
     CtEleList fcdas_, aps_;      // of the IED being walked
     std::vector<CtEleList> lds_; // of each access point
     std::vector<ScdPointRecord> records_;
+    static constexpr std::size_t kKeptRecords = 4096;
 };
 
 } // namespace points

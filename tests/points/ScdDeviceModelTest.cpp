@@ -248,8 +248,7 @@ TEST(ScdDeviceModelRules, RecordsBuildTheModelTheirPointsWould) {
         r.reference = reference;
         r.cdc = cdc;
         r.ctlModel = ctlModel;
-        if (!CInfoModel::CleanPointDesc(desc, r.desc))
-            r.desc = desc;
+        r.SetDesc(desc);
         r.pointClass = pointClass;
     };
     for (int i = 0; i < 230; ++i)
