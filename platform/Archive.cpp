@@ -35,6 +35,10 @@ void CArchive::WriteU32(std::uint32_t v) {
 
 void CArchive::WriteBytes(std::string_view b) {
     bytes_.append(b);
+    if (sink_ && bytes_.size() >= sinkPiece_) {
+        sink_(bytes_);
+        bytes_.clear();
+    }
 }
 
 void CArchive::WriteString(std::string_view b) {

@@ -35,6 +35,15 @@ public:
     using Source = std::function<std::size_t(std::string& into)>;
     void SetSource(Source source) { source_ = std::move(source); }
 
+    // Where a storing archive hands its bytes once it holds pieceBytes of them (checked as texts
+    // and byte runs are written): the bytes are then let go, so that a big object is written out
+    // without ever being held whole. Bytes() holds what is not handed yet.
+    using Sink = std::function<void(std::string_view piece)>;
+    void SetSink(Sink sink, std::size_t pieceBytes) {
+        sink_ = std::move(sink);
+        sinkPiece_ = pieceBytes;
+    }
+
     bool IsStoring() const { return mode_ == store; }
     bool IsLoading() const { return mode_ == load; }
 
@@ -99,6 +108,8 @@ private:
     std::size_t pos_ = 0;
     std::size_t base_ = 0; // the bytes let go before bytes_
     Source source_;
+    Sink sink_;
+    std::size_t sinkPiece_ = 0;
     std::uint32_t mapCount_ = 1; // index 0 is the null object
     std::map<std::string, std::uint32_t, std::less<>> storedClasses_;
     std::vector<std::string> loadedMap_; // index -> class name ("" for objects)

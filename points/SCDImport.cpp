@@ -181,11 +181,13 @@ struct CSCDImport::IedSource {
 
 // What one thread needs to parse and walk IEDs.
 struct CSCDImport::WalkState {
-    WalkState(Shared& shared, const IedSource& ieds) : walker(shared), brake(shared.brake), source(ieds) {}
+    WalkState(Shared& shared, const IedSource& ieds)
+        : walker(shared), brake(shared.brake), source(ieds), readRule(shared.readRule) {}
     IedWalker walker;
     platform::scl::CWalkBrake& brake;
     const IedSource& source;
     platform::CSCLService::CPart part;
+    const CIedReadRule& readRule;
 };
 
 std::unique_ptr<CSCDImport::IedResult> CSCDImport::WalkIed(WalkState& state, std::size_t i) const {
@@ -233,7 +235,7 @@ std::unique_ptr<CSCDImport::IedResult> CSCDImport::WalkIed(WalkState& state, std
                 ? source.inDocument[i]
                 : source.scl->ParseStreamed(
                       streamed, state.part, error, weighTree,
-                      source.scl->GetStreamedBytes(streamed) < kWeighedTreeBytes ? nullptr : IedReadRule);
+                      source.scl->GetStreamedBytes(streamed) < kWeighedTreeBytes ? nullptr : &state.readRule);
         if (!ied) {
             result->parsed = false;
             return result;
@@ -321,7 +323,10 @@ std::string CSCDImport::FileIed(CConfigDoc& doc, IedResult& result, bool last, F
         observer_(model);
     pointsRead_ += result.pointCount;
     if (result.built) {
-        cache_.Write(result.built->bytes);
+        if (result.built->streamed)
+            cache_.WriteModel(result.built->model);
+        else
+            cache_.Write(result.built->bytes);
         // Freed with the result, on the thread that made them.
         result.written.swap(result.built->bytes);
         built_.push_back(std::move(*result.built));
@@ -368,7 +373,7 @@ int CSCDImport::ReadSCDIEDs(CConfigDoc& doc) {
         count, threads, kAheadPerThread * threads,
         [&] { return std::make_unique<WalkState>(shared, source); },
         [this](WalkState& state, std::size_t i) { return WalkIed(state, i); },
-        {[](const IedResult& r) { return r.built ? r.built->bytes.size() : 0; }, kWaitingCacheBytes});
+        {[](const IedResult& r) { return r.built ? r.built->heldBytes : 0; }, kWaitingCacheBytes});
     FileCharge charge(shared.limits);
     mostHeld_ = 0;
     for (std::size_t i = 0; i < count; ++i) {

@@ -61,6 +61,16 @@ void CScdCacheWriter::Write(std::string_view bytes) {
     written_ += bytes.size();
 }
 
+void CScdCacheWriter::WriteModel(const projectmodel::CDeviceTemplate& model) {
+    if (!out_)
+        return;
+    constexpr std::size_t kPiece = std::size_t{256} << 10;
+    platform::CArchive ar;
+    ar.SetSink([this](std::string_view piece) { Write(piece); }, kPiece);
+    model.Store(ar);
+    Write(ar.Bytes());
+}
+
 bool CScdCacheWriter::Commit() {
     if (!out_)
         return false;

@@ -44,6 +44,8 @@ public:
     bool IsOpen() const { return out_ != nullptr; }
     // The bytes of the next models (SerializeSCDIED).
     void Write(std::string_view bytes);
+    // The next model, stored straight into the file a piece at a time.
+    void WriteModel(const projectmodel::CDeviceTemplate& model);
     // Appends the bound, closes the file and puts it in place of the old one; false when it could not be
     // written or renamed (the temporary file is then removed and the old one stays).
     bool Commit();

@@ -22,10 +22,13 @@ namespace points {
 
 void ScdPointRecord::SetDesc(std::string_view given) {
     thread_local std::string cleaned;
-    if (CInfoModel::CleanPointDesc(given, cleaned))
-        desc = std::string_view(cleaned);
+    const std::string_view text =
+        CInfoModel::CleanPointDesc(given, cleaned) ? std::string_view(cleaned) : given;
+    // A point without a description of its own is described by its reference: one block for both.
+    if (text == reference.View())
+        desc = reference;
     else
-        desc = given;
+        desc = text;
 }
 
 namespace {

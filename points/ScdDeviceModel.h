@@ -23,7 +23,8 @@ projectmodel::CDeviceTemplate BuildDeviceModel(const projectmodel::CInfoModel& m
 struct ScdPointRecord {
     projectmodel::CCompactText reference, cdc, ctlModel, desc;
     int pointClass = 0;
-    // The description as CInfoModel::AddPoint cleans it.
+    // The description as CInfoModel::AddPoint cleans it (set after the reference, whose text it
+    // shares when it is the same).
     void SetDesc(std::string_view given);
 };
 // The device model BuildDeviceModel makes of model once AddPoint has filed these points into it in

@@ -69,64 +69,96 @@ inline CtBase FindIn(const std::unordered_map<std::string, CtBase>& map, std::st
 
 // What the walk reads of an IED, for the reader to leave the rest out of its tree: every FCDA
 // below the IED (data-set members), every LDevice below an access point, their LN0 and LN
-// children, a node's SettingControl and DOIs, the SDI, DOI and DAI children of DOIs and SDIs,
-// and the whole of a DAI's Val. Anything else is read only as a path to those.
+// children, a node's SettingControl, the DOIs of a node whose type the file defines, the SDI, DOI
+// and DAI children of DOIs and SDIs, and the whole of a DAI's Val. Anything else is read only as
+// a path to those.
 enum class IedRead : std::uint8_t {
     Ied,            // the IED
     InAccessPoint,  // below an access point: its FCDAs and LDevices
     Device,         // an LDevice
-    Node,           // an LN0 or LN
+    Node,           // an LN0 or LN of a type the file defines
+    UntypedNode,    // an LN0 or LN without one: the walk reads none of its DOIs
     Instance,       // a DOI or SDI
     Attribute,      // a DAI
     Whole,          // a Val and what it holds
     OutsideDevices, // below the IED outside its access points: its FCDAs
 };
 
-inline platform::scl::KeptChild IedReadRule(std::uint8_t parentState, std::string_view name) {
-    using K = platform::scl::KeptChild;
-    const auto kept = [](IedRead s) { return K{static_cast<std::uint8_t>(s), true}; };
-    const auto through = [](IedRead s) { return K{static_cast<std::uint8_t>(s), false}; };
-    const auto parent = static_cast<IedRead>(parentState);
-    if (parent == IedRead::Whole)
-        return kept(IedRead::Whole);
-    if (parent == IedRead::Ied || parent == IedRead::OutsideDevices) {
+class CIedReadRule final : public platform::scl::CKeepRule {
+public:
+    // lnodeTypes: the file's LNodeTypes by lower-cased id.
+    explicit CIedReadRule(const std::unordered_map<std::string, CtBase>& lnodeTypes)
+        : lnodeTypes_(lnodeTypes) {}
+
+    platform::scl::KeptChild Child(std::uint8_t parentState, std::string_view name,
+                                   std::string_view startTag) const override {
+        const auto parent = static_cast<IedRead>(parentState);
+        if (parent == IedRead::Whole)
+            return Kept(IedRead::Whole);
+        if (parent == IedRead::Ied || parent == IedRead::OutsideDevices) {
+            if (name == "FCDA")
+                return Kept(IedRead::OutsideDevices);
+            if (parent == IedRead::Ied && name == "AccessPoint")
+                return Kept(IedRead::InAccessPoint);
+            return Through(IedRead::OutsideDevices);
+        }
+        // Below an access point every FCDA and LDevice is found, however deep.
         if (name == "FCDA")
-            return kept(IedRead::OutsideDevices);
-        if (parent == IedRead::Ied && name == "AccessPoint")
-            return kept(IedRead::InAccessPoint);
-        return through(IedRead::OutsideDevices);
+            return Kept(IedRead::InAccessPoint);
+        if (name == "LDevice")
+            return Kept(IedRead::Device);
+        switch (parent) {
+        case IedRead::Device:
+            if (name == "LN0" || name == "LN")
+                return Kept(TypeDefined(startTag) ? IedRead::Node : IedRead::UntypedNode);
+            break;
+        case IedRead::Node:
+        case IedRead::UntypedNode:
+            if (name == "DOI" && parent == IedRead::Node)
+                return Kept(IedRead::Instance);
+            if (name == "SettingControl")
+                return Kept(IedRead::InAccessPoint);
+            break;
+        case IedRead::Instance:
+            if (name == "DOI" || name == "SDI")
+                return Kept(IedRead::Instance);
+            if (name == "DAI")
+                return Kept(IedRead::Attribute);
+            break;
+        case IedRead::Attribute:
+            if (name == "Val")
+                return Kept(IedRead::Whole);
+            break;
+        default:
+            break;
+        }
+        return Through(IedRead::InAccessPoint);
     }
-    // Below an access point every FCDA and LDevice is found, however deep.
-    if (name == "FCDA")
-        return kept(IedRead::InAccessPoint);
-    if (name == "LDevice")
-        return kept(IedRead::Device);
-    switch (parent) {
-    case IedRead::Device:
-        if (name == "LN0" || name == "LN")
-            return kept(IedRead::Node);
-        break;
-    case IedRead::Node:
-        if (name == "DOI")
-            return kept(IedRead::Instance);
-        if (name == "SettingControl")
-            return kept(IedRead::InAccessPoint);
-        break;
-    case IedRead::Instance:
-        if (name == "DOI" || name == "SDI")
-            return kept(IedRead::Instance);
-        if (name == "DAI")
-            return kept(IedRead::Attribute);
-        break;
-    case IedRead::Attribute:
-        if (name == "Val")
-            return kept(IedRead::Whole);
-        break;
-    default:
-        break;
+
+private:
+    static platform::scl::KeptChild Kept(IedRead state) { return {static_cast<std::uint8_t>(state), true}; }
+    static platform::scl::KeptChild Through(IedRead state) {
+        return {static_cast<std::uint8_t>(state), false};
     }
-    return through(IedRead::InAccessPoint);
-}
+
+    // Whether the node's lnType names a type of the file, as the walk looks it up; true when the
+    // tag does not tell plainly (a reference, a byte outside ASCII, a blank the parser changes).
+    bool TypeDefined(std::string_view startTag) const {
+        std::string_view lnType;
+        const int found = platform::scl::StartTagAttribute(startTag, "lnType", lnType);
+        if (found < 0)
+            return true;
+        if (found == 0 || lnType.empty())
+            return false;
+        for (const char c : lnType)
+            if (c == '&' || c == '\t' || c == '\r' || c == '\n' ||
+                (static_cast<unsigned char>(c) & 0x80) != 0)
+                return true;
+        return lnodeTypes_.count(Lower(lnType)) != 0;
+    }
+
+    const std::unordered_map<std::string, CtBase>& lnodeTypes_;
+};
 
 // The value of the element's DAI child named daiName (without regard to case), found through the
 // index of the element's children.
@@ -266,6 +298,8 @@ struct CSCDImport::Shared {
     // Whether the points are kept in the IEDs' information models; otherwise only what their
     // device models are built from while the file is read (IedWalker::Records).
     bool keepPoints = true;
+    // What the walk reads of a big IED, told to the reader.
+    CIedReadRule readRule{lnodeTypes};
 
     // The leaves of an LN type, key its lower-cased id (+ "\1" in RDRE): walked by the first
     // thread that needs them, under its own budget (a type met again below itself, the budget of
@@ -288,7 +322,21 @@ private:
 // cache file and the device made from it.
 struct CSCDImport::Built {
     explicit Built(CDeviceTemplate built)
-        : model(std::move(built)), bytes(CacheBytes(model)), device(CDevice::CDeviceFromTemplate(model)) {}
+        : model(std::move(built)), streamed(EntryCount(model) >= kStreamedEntries),
+          bytes(streamed ? std::string() : CacheBytes(model)),
+          heldBytes(streamed ? EntryCount(model) * kBytesPerEntry : bytes.size()),
+          device(CDevice::CDeviceFromTemplate(model)) {}
+    // A model of this many entries is stored into the cache file when it is filed, a piece at a
+    // time, rather than held as bytes beside the model until then; it weighs among the results
+    // waiting to be filed as its bytes would.
+    static constexpr std::size_t kStreamedEntries = 16384;
+    static constexpr std::size_t kBytesPerEntry = 128;
+    static std::size_t EntryCount(const CDeviceTemplate& model) {
+        std::size_t entries = 0;
+        for (int g = 0; g < model.m_groups.GetSize(); ++g)
+            entries += static_cast<std::size_t>(model.m_groups[g].m_entries.GetSize());
+        return entries;
+    }
     static constexpr std::size_t kKeptArchiveRoom = std::size_t{1} << 20;
     static std::string CacheBytes(const CDeviceTemplate& model) {
         // One archive a thread, its room kept from model to model: the bytes are stored without
@@ -302,8 +350,10 @@ struct CSCDImport::Built {
         return ar.Bytes();
     }
     CDeviceTemplate model;
+    bool streamed;
     std::string bytes; // written to the cache file as soon as the IED is filed, then freed
-    CDevice device;    // shares the model's groups
+    std::size_t heldBytes;
+    CDevice device; // shares the model's groups
 };
 
 struct CSCDImport::IedResult {

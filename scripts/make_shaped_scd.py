@@ -4,11 +4,11 @@
     python3 scripts/make_shaped_scd.py OUTPUT.scd lean LEAN RICH [first|last]
         LEAN measurement IEDs of 38 MMXU nodes without DOIs whose data set names whole data objects
         (684 points each) and RICH indication IEDs of 40 described nodes, the lean ones first or last
-    python3 scripts/make_shaped_scd.py OUTPUT.scd fanout IEDS OBJECTS [PADDING_BYTES]
+    python3 scripts/make_shaped_scd.py OUTPUT.scd fanout IEDS OBJECTS [PADDING_BYTES [doi]]
         IEDS recorder IEDs of one RDRE node of OBJECTS data objects, each a threefold fan-out six
         levels deep (729 points an object); with PADDING_BYTES, each IED also holds a node of a
-        missing type of PADDING_BYTES / 2 bytes of empty SDIs, and the templates as many bytes of
-        empty DATypes
+        missing type of PADDING_BYTES / 2 bytes of empty SDIs (in a DOI of that node with "doi"),
+        and the templates as many bytes of empty DATypes
     python3 scripts/make_shaped_scd.py OUTPUT.scd indications IEDS NODES OBJECTS
         IEDS IEDs of NODES GGIO nodes of OBJECTS single-point indications each
 
@@ -59,13 +59,16 @@ def lean(lean_count, rich_count, lean_first):
     return ''.join(out)
 
 
-def fanout(ieds, objects, padding):
+def fanout(ieds, objects, padding, in_doi=False):
     depth = 6
     names = ['R%d' % i for i in range(ieds)]
     out = [HEAD, connected(names)]
     pad_lns = ''
     if padding:
-        pad_lns = '<LN lnClass="GGIO" inst="9" lnType="Missing">' + '<SDI/>' * (padding // 12) + '</LN>'
+        sdis = '<SDI/>' * (padding // 12)
+        if in_doi:
+            sdis = '<DOI name="Ind">' + sdis + '</DOI>'
+        pad_lns = '<LN lnClass="GGIO" inst="9" lnType="Missing">' + sdis + '</LN>'
     for n in names:
         out.append(ied(n, '<LN lnClass="RDRE" inst="1" lnType="R"><DataSet name="ds"><FCDA ldInst="LD" '
                           'lnClass="RDRE" lnInst="1" fc="ST"/></DataSet></LN>' + pad_lns))
@@ -100,8 +103,8 @@ def main():
         path, shape, rest = args[0], args[1], [a for a in args[2:]]
         if shape == 'lean' and len(rest) in (2, 3):
             text = lean(int(rest[0]), int(rest[1]), (rest[2] if len(rest) == 3 else 'first') == 'first')
-        elif shape == 'fanout' and len(rest) in (2, 3):
-            text = fanout(int(rest[0]), int(rest[1]), int(rest[2]) if len(rest) == 3 else 0)
+        elif shape == 'fanout' and len(rest) in (2, 3, 4) and (len(rest) < 4 or rest[3] == 'doi'):
+            text = fanout(int(rest[0]), int(rest[1]), int(rest[2]) if len(rest) >= 3 else 0, len(rest) == 4)
         elif shape == 'indications' and len(rest) == 3:
             text = indications(int(rest[0]), int(rest[1]), int(rest[2]))
         else:

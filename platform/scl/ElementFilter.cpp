@@ -280,11 +280,17 @@ bool TypeKey(std::string_view value, std::string& key) {
 
 } // namespace
 
-std::size_t LeaveOutUnread(char* d, std::size_t n, KeepRule rule,
+int StartTagAttribute(std::string_view startTag, std::string_view name, std::string_view& value) {
+    return AttributeOf(startTag, name, value);
+}
+
+std::size_t LeaveOutUnread(char* d, std::size_t n, const CKeepRule& rule,
                            const std::function<bool(std::string_view bytes)>& check) {
     return LeaveOut(
         d, n,
-        [rule](std::uint8_t state, std::string_view name, std::string_view) { return rule(state, name); },
+        [&rule](std::uint8_t state, std::string_view name, std::string_view tag) {
+            return rule.Child(state, name, tag);
+        },
         check);
 }
 
@@ -311,15 +317,18 @@ std::size_t LeaveOutUnreferencedTypes(char* d, std::size_t n,
         }
         pos = m.end;
     }
-    enum : std::uint8_t { kTemplates, kType, kWhole };
+    // A type nothing names is left out with all it holds; everything else is kept whole.
+    enum : std::uint8_t { kTemplates, kKept, kUnused };
     const auto rule = [&](std::uint8_t state, std::string_view name, std::string_view tag) {
+        if (state == kUnused)
+            return KeptChild{kUnused, false};
         if (state != kTemplates || (name != "DOType" && name != "DAType"))
-            return KeptChild{kWhole, true};
+            return KeptChild{kKept, true};
         std::string_view id;
         std::string idKey;
         const int found = AttributeOf(tag, "id", id);
         const bool used = found < 0 || !TypeKey(id, idKey) || referenced.count(idKey) != 0;
-        return KeptChild{kType, used};
+        return used ? KeptChild{kKept, true} : KeptChild{kUnused, false};
     };
     return LeaveOut(d, n, rule, check);
 }

@@ -29,12 +29,37 @@ struct KeptChild {
 // parentState, and whether the reader reads it.
 using KeepRule = KeptChild (*)(std::uint8_t parentState, std::string_view localName);
 
+// A rule that may also read the child's start tag as written (its attributes, StartTagAttribute).
+class CKeepRule {
+public:
+    virtual ~CKeepRule() = default;
+    virtual KeptChild Child(std::uint8_t parentState, std::string_view localName,
+                            std::string_view startTag) const = 0;
+};
+
+// A rule of element names alone.
+class CNameRule final : public CKeepRule {
+public:
+    explicit CNameRule(KeepRule rule) : rule_(rule) {}
+    KeptChild Child(std::uint8_t parentState, std::string_view localName, std::string_view) const override {
+        return rule_(parentState, localName);
+    }
+
+private:
+    KeepRule rule_;
+};
+
+// The value of the first attribute named name (compared byte for byte) of a start tag as written:
+// 1 and the value as it stands in the file (references not expanded), 0 when the tag has none, -1
+// when the tag is not written plainly enough to tell.
+int StartTagAttribute(std::string_view startTag, std::string_view name, std::string_view& value);
+
 // The bytes d[0, n) of one element, with the elements the rule does not keep taken out in place;
 // returns the length left. check(bytes) parses a run of what is taken out as a fragment (whole
 // elements with text between them); false from it, or bytes the filter does not follow, return
 // npos and leave the bytes as they were (the caller parses them whole). A run is at most
 // kCheckedRunBytes long unless a single start tag with its end tag is longer.
-std::size_t LeaveOutUnread(char* d, std::size_t n, KeepRule rule,
+std::size_t LeaveOutUnread(char* d, std::size_t n, const CKeepRule& rule,
                            const std::function<bool(std::string_view bytes)>& check);
 
 // The bytes d[0, n) of a DataTypeTemplates element with the DOType and DAType elements that no

@@ -143,7 +143,7 @@ struct CSCLService::Impl {
 
     bool ParsePiece(int index, pugi::xml_document& into, std::string& buffer, std::string& why,
                     const std::function<bool(std::string_view)>* beforeParse = nullptr,
-                    scl::KeepRule keep = nullptr) const;
+                    const scl::CKeepRule* keep = nullptr) const;
 
     bool Load();
     // 1 loaded, 0 failed (error set), -1 the file must be loaded whole.
@@ -570,7 +570,7 @@ std::size_t CSCLService::GetStreamedBytes(int index) const {
 
 bool CSCLService::Impl::ParsePiece(int index, pugi::xml_document& into, std::string& buffer, std::string& why,
                                    const std::function<bool(std::string_view)>* beforeParse,
-                                   scl::KeepRule keep) const {
+                                   const scl::CKeepRule* keep) const {
     into.reset();
     if (!root || index < 0 || index >= static_cast<int>(streamed.size()) || fd < 0)
         return false;
@@ -601,7 +601,7 @@ bool CSCLService::Impl::ParsePiece(int index, pugi::xml_document& into, std::str
         const std::function<bool(std::string_view)> check = [&](std::string_view bytes) {
             return ParsesAsFragment(bytes, runs);
         };
-        if (const std::size_t left = scl::LeaveOutUnread(buffer.data(), buffer.size(), keep, check);
+        if (const std::size_t left = scl::LeaveOutUnread(buffer.data(), buffer.size(), *keep, check);
             left != std::string_view::npos) {
             buffer.resize(left);
             filtered = true;
@@ -648,7 +648,7 @@ scl::CtBase CSCLService::ParseStreamed(int index, CPart& part, std::string& erro
 
 scl::CtBase CSCLService::ParseStreamed(int index, CPart& part, std::string& error,
                                        const std::function<bool(std::string_view bytes)>& beforeParse,
-                                       scl::KeepRule keep) const {
+                                       const scl::CKeepRule* keep) const {
     if (!impl_->ParsePiece(index, part.impl_->doc, part.impl_->buffer, error, &beforeParse, keep))
         return {};
     return scl::CtBase(part.impl_->doc.document_element().internal_object(), &impl_->info);

@@ -85,7 +85,7 @@ public:
     // same error, as without it.
     scl::CtBase ParseStreamed(int index, CPart& part, std::string& error,
                               const std::function<bool(std::string_view bytes)>& beforeParse,
-                              scl::KeepRule keep = nullptr) const;
+                              const scl::CKeepRule* keep = nullptr) const;
 
     // Parses the file named by SetXmlFileName, replacing any document loaded before (handles
     // into it become invalid). Nonzero on success. On failure there is no root and

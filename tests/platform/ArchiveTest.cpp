@@ -102,8 +102,9 @@ TEST(Archive, TruncatedAndMalformedInputThrows) {
     EXPECT_EQ("", CArchive(std::string("\x00\x00", 2)).ReadObjectTag());
 }
 
-// A big archive goes to its file a piece at a time: the pieces make the bytes of the whole archive
-// (class tags refer back across pieces), and a write that fails part way fails the close.
+// A big archive goes to its file a piece at a time, taken out by its writer or handed to a sink:
+// the pieces make the bytes of the whole archive (class tags refer back across pieces), and a
+// write that fails part way fails the close.
 TEST(Archive, WrittenInPiecesAsWhole) {
     auto fill = [](CArchive& ar, int piece) {
         ar.WriteObjectTag("CUserInfo", 1);
@@ -113,6 +114,22 @@ TEST(Archive, WrittenInPiecesAsWhole) {
     CArchive whole;
     for (int i = 0; i < 20; ++i)
         fill(whole, i);
+
+    // Handed to a sink as it fills: the pieces, then what is left, make the whole archive's bytes.
+    CArchive sunk;
+    std::string handed;
+    int pieces = 0;
+    sunk.SetSink(
+        [&](std::string_view piece) {
+            handed += piece;
+            ++pieces;
+        },
+        256);
+    for (int i = 0; i < 20; ++i)
+        fill(sunk, i);
+    EXPECT_GT(pieces, 5);
+    EXPECT_LT(sunk.Bytes().size(), std::size_t{256});
+    EXPECT_EQ(handed + sunk.Bytes(), whole.Bytes());
 
     testsupport::TempDir dir;
     const std::filesystem::path file = dir / "pieces.dat";

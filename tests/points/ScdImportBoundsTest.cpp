@@ -10,6 +10,7 @@
 #include "projectmodel/DeviceTemplate.h"
 #include "projectmodel/InfoModel.h"
 #include "projectmodel/ProjectContext.h"
+#include "projectmodel/ScdCacheBound.h"
 #include "projectmodel/TextHelpers.h"
 #include "tests/support/CpuTime.h"
 #include "tests/support/PromptRecorder.h"
@@ -499,15 +500,16 @@ TEST_F(ScdImportBounds, ThreadsParseHugeIedTreesOneAfterAnotherWithinTheCeiling)
     std::string sdis;
     for (int k = 0; k < 64'000; ++k)
         sdis += "<SDI/>";
-    // Kept in the tree: the SDIs of a DOI are what the walk reads.
+    // Kept in the tree: the SDIs of a DOI of a node of a defined type are what the walk reads.
     const std::string padding =
-        "<LN lnClass=\"GGIO\" inst=\"9\" lnType=\"Missing\"><DOI name=\"Ind\">" + sdis + "</DOI></LN>";
+        "<LN lnClass=\"GGIO\" inst=\"99\" lnType=\"G\"><DOI name=\"Spare\">" + sdis + "</DOI></LN>";
     for (std::size_t at = text.find("<LDevice inst=\"LD\">"); at != std::string::npos;
          at = text.find("<LDevice inst=\"LD\">", at + padding.size()))
         text.insert(at + 19, padding);
     testsupport::WriteBytes(tmp / "trees.scd", text);
-    // A tree of 64,000 elements weighs 8,000 points.
+    // A tree of 64,000 elements weighs 8,000 points; the rest of an IED's tags weigh a few more.
     constexpr std::uint64_t kTree = 64'000 / 8;
+    constexpr std::uint64_t kTreeAndTheRest = kTree + 8;
     std::map<std::string, std::string> oneThread;
     for (const std::size_t threads : {std::size_t{1}, std::size_t{8}}) {
         SCOPED_TRACE(threads);
@@ -520,10 +522,121 @@ TEST_F(ScdImportBounds, ThreadsParseHugeIedTreesOneAfterAnotherWithinTheCeiling)
         EXPECT_TRUE(prompts.Texts().empty()) << prompts.Texts()[0];
         ASSERT_EQ(doc.m_deviceModels.GetSize(), 6);
         EXPECT_GE(import.MostHeld(), kTree);
-        EXPECT_LT(import.MostHeld(), 2 * kTree);
+        EXPECT_LT(import.MostHeld(), 2 * kTreeAndTheRest);
         if (threads == 1)
             oneThread = StoredModels(doc);
         else
             EXPECT_TRUE(StoredModels(doc) == oneThread);
+    }
+}
+
+namespace {
+
+// The station with text inserted after the start tag of every logical device.
+std::string IntoEachDevice(std::string text, const std::string& insert) {
+    for (std::size_t at = text.find("<LDevice inst=\"LD\">"); at != std::string::npos;
+         at = text.find("<LDevice inst=\"LD\">", at + insert.size()))
+        text.insert(at + 19, insert);
+    return text;
+}
+
+std::string Repeated(const std::string& piece, int times) {
+    std::string text;
+    text.reserve(piece.size() * static_cast<std::size_t>(times));
+    for (int k = 0; k < times; ++k)
+        text += piece;
+    return text;
+}
+
+} // namespace
+
+// Padding the walk never reads is left out of each IED's tree before it is parsed: a node of a
+// missing type padded with 64,000 SDIs (directly or in a DOI), elements of no interest below the
+// logical device, and a megabyte of data types nothing refers to. The trees weigh next to nothing
+// (parsed whole, each weighed 8,000 points), and the models and the cache are those of the station
+// without the padding. Padding that does not parse refuses the file as it did.
+TEST_F(ScdImportBounds, PaddingTheWalkNeverReadsIsLeftOutOfTheTrees) {
+    std::vector<std::string> names;
+    for (int i = 0; i < 4; ++i)
+        names.push_back("R" + std::to_string(i));
+    const std::string plain = IndicationStation(names, 2, 3, false);
+    const std::string sdis = Repeated("<SDI/>", 64'000);
+    std::string padded = IntoEachDevice(
+        plain, "<LN lnClass=\"GGIO\" inst=\"8\" lnType=\"Missing\">" + sdis + "</LN>" +
+                   "<LN lnClass=\"GGIO\" inst=\"9\" lnType=\"Missing\"><DOI name=\"Ind1\">" + sdis +
+                   "</DOI></LN><Private type=\"x\">" + Repeated("<P a=\"1\">t</P>\n", 20'000) + "</Private>");
+    padded.insert(padded.find("<DataTypeTemplates>") + 19, Repeated("<DAType id=\"Pk\"/>", 60'000));
+
+    const auto import = [&](const std::string& text, std::size_t threads, std::string* cache) {
+        testsupport::WriteBytes(tmp / "padded.scd", text);
+        CConfigDoc doc;
+        CSCDImport scd;
+        scd.SetThreads(threads);
+        prompts.Clear();
+        scd.ImportSCD(doc, (tmp / "padded.scd").string());
+        if (cache)
+            *cache = testsupport::ReadBytes(CSCDImport::CacheFilePath());
+        EXPECT_LT(scd.MostHeld(), std::uint64_t{1000});
+        return StoredModels(doc);
+    };
+    std::string plainCache;
+    const std::map<std::string, std::string> expected = import(plain, 1, &plainCache);
+    ASSERT_EQ(expected.size(), names.size());
+    for (const std::size_t threads : {std::size_t{1}, std::size_t{8}}) {
+        SCOPED_TRACE(threads);
+        std::string cache;
+        EXPECT_TRUE(import(padded, threads, &cache) == expected);
+        EXPECT_TRUE(prompts.Texts().empty()) << prompts.Texts()[0];
+        // The cache records the size of the file it was made from in its trailer.
+        constexpr std::size_t kTrailer = CScdCacheBound::kTrailerBytes;
+        ASSERT_GT(cache.size(), kTrailer);
+        ASSERT_GT(plainCache.size(), kTrailer);
+        EXPECT_TRUE(cache.substr(0, cache.size() - kTrailer) ==
+                    plainCache.substr(0, plainCache.size() - kTrailer));
+    }
+
+    // A malformed element deep in padding that is left out, in an IED or among the unused types.
+    for (const std::string& bad : {std::string("<SDI a=1/>"), std::string("<SDI></SDO>")}) {
+        for (const bool inTypes : {false, true}) {
+            SCOPED_TRACE(bad + (inTypes ? " among the types" : " in an IED"));
+            std::string broken = padded;
+            if (inTypes)
+                broken.insert(broken.find("<DAType id=\"Pk\"/>") + 17 * 30'000,
+                              "<DAType id=\"Pk\">" + bad + "</DAType>");
+            else
+                broken.insert(broken.find("<SDI/>", broken.find("lnType=\"Missing\"")) + 6 * 50'000, bad);
+            CConfigDoc doc;
+            CSCDImport scd;
+            testsupport::WriteBytes(tmp / "broken.scd", broken);
+            prompts.Clear();
+            scd.ImportSCD(doc, (tmp / "broken.scd").string());
+            EXPECT_EQ(prompts.Texts(), std::vector<std::string>{"导入SCD失败：解析文件失败!"});
+            EXPECT_EQ(doc.m_deviceModels.GetSize(), 0);
+        }
+    }
+}
+
+// An IED of 18,000 points, whose model is stored into the cache file a piece at a time when it is
+// filed: the cache reads back as the models imported, on one thread or eight.
+TEST_F(ScdImportBounds, AModelOfManyPointsIsStoredIntoTheCacheAsItIsFiled) {
+    testsupport::WriteBytes(tmp / "many.scd", IndicationStation({"R0", "R1"}, 90, 200, false));
+    std::string oneThread;
+    for (const std::size_t threads : {std::size_t{1}, std::size_t{8}}) {
+        SCOPED_TRACE(threads);
+        CConfigDoc doc;
+        CSCDImport import;
+        import.SetThreads(threads);
+        prompts.Clear();
+        import.ImportSCD(doc, (tmp / "many.scd").string());
+        ASSERT_TRUE(prompts.Texts().empty()) << prompts.Texts()[0];
+        ASSERT_EQ(doc.m_deviceModels.GetSize(), 2);
+        CConfigDoc reopened;
+        EXPECT_EQ(reopened.LoadIEDListFromSCD(), 1);
+        EXPECT_TRUE(StoredModels(reopened) == StoredModels(doc));
+        const std::string cache = testsupport::ReadBytes(CSCDImport::CacheFilePath());
+        if (threads == 1)
+            oneThread = cache;
+        else
+            EXPECT_EQ(cache, oneThread);
     }
 }

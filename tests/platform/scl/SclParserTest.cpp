@@ -831,3 +831,69 @@ TEST(SclService, ChildIndexFindsTheFirstOfSameNamedChildren) {
     EXPECT_EQ(descIn(manyExact, dois[0], EleID::DAI, "n6"), "(none)");
     EXPECT_EQ(descIn(manyExact, dois[1], EleID::SDI, "n20"), "(none)");
 }
+
+// With unused types left out, the DOTypes and DATypes no "type" attribute names (ids compared
+// without regard to ASCII case) are not in the document; every LNodeType and EnumType, and every
+// type named, is. An id or a reference written with a character reference keeps everything it might
+// name. The file is accepted or refused as with every type: an unused type that does not parse
+// gives the parser's own error, with its line and column.
+TEST(SclService, UnusedTypesAreLeftOutAndTheFileIsJudgedAsWithThem) {
+    TempDir dir;
+    const auto load = [&dir](const std::string& text, bool leftOut, std::string& error) {
+        WriteBytes(dir / "t.scd", text);
+        CSCLService service;
+        service.SetXmlFileName((dir / "t.scd").string());
+        service.SetStreamedElement("IED");
+        service.SetUnusedTypesLeftOut(leftOut);
+        std::vector<std::string> ids;
+        if (!service.LoadFromXmlFile()) {
+            error = service.GetErrorText();
+            return ids;
+        }
+        error.clear();
+        const CtBase templates = service.GetRoot().FindOneEleByID(EleID::DataTypeTemplates, false);
+        for (const CtBase& type : templates.GetChildEles())
+            ids.push_back(type.GetEleName() + ":" + type.GetAttrValByName("id"));
+        return ids;
+    };
+    std::string padding;
+    for (int k = 0; k < 20'000; ++k)
+        padding +=
+            "<DAType id=\"Pk" + std::to_string(k) + "\"><BDA name=\"v\" bType=\"BOOLEAN\"/></DAType>\n";
+    const std::string head =
+        "<?xml version=\"1.0\"?>\n<SCL><IED name=\"I\"/><DataTypeTemplates>\n"
+        "<LNodeType id=\"L\" lnClass=\"GGIO\"><DO name=\"Ind\" type=\"d\"/></LNodeType>\n"
+        "<LNodeType id=\"Unused\" lnClass=\"GGIO\"/>\n"
+        "<DOType id=\"D\" cdc=\"SPS\"><DA name=\"q\" bType=\"Struct\" type=\"q\"/></DOType>\n"
+        "<DOType id=\"U\" cdc=\"SPS\"/>\n";
+    const std::string tail = "<DAType id=\"Q\"><BDA name=\"v\" bType=\"BOOLEAN\"/></DAType>\n"
+                             "<EnumType id=\"E\"><EnumVal ord=\"1\">on</EnumVal></EnumType>\n"
+                             "<DAType id=\"&#x50;k7\"/>\n</DataTypeTemplates></SCL>\n";
+    std::string error;
+    const std::vector<std::string> all = load(head + padding + tail, false, error);
+    ASSERT_TRUE(error.empty()) << error;
+    ASSERT_EQ(all.size(), 20'007u);
+    EXPECT_EQ(load(head + padding + tail, true, error),
+              (std::vector<std::string>{"LNodeType:L", "LNodeType:Unused", "DOType:D", "DAType:Q",
+                                        "EnumType:E", "DAType:Pk7"}));
+    EXPECT_TRUE(error.empty()) << error;
+    // A reference that names a type through a character reference: nothing is left out.
+    EXPECT_EQ(load(head + "<DAType id=\"W\"><BDA name=\"w\" type=\"P&#x6B;1\"/></DAType>" + padding + tail,
+                   true, error)
+                  .size(),
+              20'008u);
+
+    // A type left out that does not parse, near the end of the padding or as its first child.
+    for (const std::string& bad : {std::string("<DAType id=\"Pz\"><BDA name=v/></DAType>\n"),
+                                   std::string("<DAType id=\"Pz\"><BDA></BDX></DAType>\n")}) {
+        for (const std::size_t at : {std::size_t{0}, padding.size() - 100}) {
+            std::string broken = padding;
+            broken.insert(broken.find('<', at), bad);
+            std::string whole, filtered;
+            EXPECT_TRUE(load(head + broken + tail, false, whole).empty());
+            EXPECT_TRUE(load(head + broken + tail, true, filtered).empty());
+            EXPECT_FALSE(whole.empty());
+            EXPECT_EQ(filtered, whole);
+        }
+    }
+}
