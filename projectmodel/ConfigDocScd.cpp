@@ -90,8 +90,17 @@ bool ReadIedsOneByOne(const std::string& file, CIedRecordArray& list) {
     for (const platform::scl::CtBase& child : root.GetChildEles())
         if (IsSclElement(child, root, "IED"))
             return false;
+    // Only an IED's own attributes are read: what a big one holds is left out of its tree (and
+    // still parsed, a run at a time, so that a file is refused as when read whole).
+    static const platform::scl::CNameRule nothingBelow([](std::uint8_t, std::string_view) {
+        return platform::scl::KeptChild{0, false};
+    });
+    constexpr std::size_t kFilteredBytes = std::size_t{256} << 10;
+    platform::CSCLService::CPart part;
+    std::string error;
     for (int i = 0; i < scl.GetStreamedCount(); ++i) {
-        const platform::scl::CtBase ied = scl.LoadStreamed(i);
+        const platform::scl::CtBase ied = scl.ParseStreamed(
+            i, part, error, {}, scl.GetStreamedBytes(i) < kFilteredBytes ? nullptr : &nothingBelow);
         if (!ied)
             return false;
         // Another namespace's "x:IED" is not an IED of the list.

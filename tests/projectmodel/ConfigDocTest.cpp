@@ -1058,13 +1058,25 @@ TEST_F(ConfigDocTest, IedListFromScd) {
     EXPECT_EQ(testsupport::At(prompts.Messages(), 0).caption, "导入失败");
 
     // A file that does not parse: the wrapper's message, an empty list, FALSE; also when only
-    // an IED is broken.
-    testsupport::WriteBytes(scd, "<SCL><IED name=\"A\"/><IED name=\"B\"><x></IED></SCL>");
-    prompts.Clear();
-    EXPECT_EQ(doc.ImportScdFile(scd.string()), 0);
-    EXPECT_EQ(doc.m_iedList.GetSize(), 0);
-    ASSERT_EQ(prompts.Count(), 1u);
-    EXPECT_EQ(testsupport::Back(prompts.Messages()).caption, "错误提示");
+    // an IED is broken, a big one too (what it holds is left out of its tree, not unread).
+    std::string padding;
+    for (int k = 0; k < 40'000; ++k)
+        padding += "<LN inst=\"" + std::to_string(k) + "\"><DOI name=\"x\"/></LN>\n";
+    for (const std::string& body : {std::string("<x>"), padding, padding + "<x>"}) {
+        testsupport::WriteBytes(scd,
+                                "<SCL><IED name=\"A\"/><IED name=\"B\" type=\"t\">" + body + "</IED></SCL>");
+        prompts.Clear();
+        if (body == padding) {
+            EXPECT_EQ(doc.ImportScdFile(scd.string()), 1);
+            ASSERT_EQ(doc.m_iedList.GetSize(), 2);
+            EXPECT_EQ(doc.m_iedList[1], (CIedRecord{"B", "t", ""}));
+            continue;
+        }
+        EXPECT_EQ(doc.ImportScdFile(scd.string()), 0);
+        EXPECT_EQ(doc.m_iedList.GetSize(), 0);
+        ASSERT_EQ(prompts.Count(), 1u);
+        EXPECT_EQ(testsupport::Back(prompts.Messages()).caption, "错误提示");
+    }
     testsupport::WriteBytes(scd, "<SCL><IED></SCL>");
     EXPECT_EQ(doc.ImportScdFile(scd.string()), 0);
     EXPECT_EQ(doc.m_iedList.GetSize(), 0);
