@@ -64,24 +64,30 @@ KeptChild TestRule(std::uint8_t parent, std::string_view name) {
     return {Search, false};
 }
 
-// The reader's view below element e in state: for each element the rule keeps, or that holds one
-// at any depth, its depth, name as written, a few attributes and, kept whole, its text.
-void View(const CtBase& e, std::uint8_t state, int depth, std::vector<std::string>& out) {
+// One line of the reader's view: an element's depth, name as written, a few attributes and, kept
+// whole, its text.
+std::string Line(const CtBase& e, std::uint8_t state, int depth) {
     static const char* const kAttrs[] = {"name", "inst", "a", "b", "desc"};
     std::string line = std::to_string(depth) + " " + e.GetEleName();
     for (const char* attr : kAttrs)
         line += " " + std::string(attr) + "=[" + e.GetAttrValByName(attr) + "]";
     if (state == Whole)
         line += " text=[" + e.GetValue() + "]";
-    out.push_back(line);
+    return line;
+}
+
+// Appends the view below e, in state at depth: the line of each element the rule keeps, or that
+// holds one at any depth, in document order.
+void ViewBelow(const CtBase& e, std::uint8_t state, int depth, std::vector<std::string>& out) {
     for (const CtBase& child : e.GetChildEles()) {
-        const std::string name = child.GetEleName();
-        const KeptChild k = TestRule(state, platform::scl::scan::LocalName(name));
-        std::vector<std::string> below;
-        View(child, k.state, depth + 1, below);
-        // below[0] is the child's own line.
-        if (k.kept || below.size() > 1)
-            out.insert(out.end(), below.begin(), below.end());
+        const KeptChild k = TestRule(state, platform::scl::scan::LocalName(child.GetEleName()));
+        const std::size_t at = out.size();
+        out.emplace_back();
+        ViewBelow(child, k.state, depth + 1, out);
+        if (k.kept || out.size() > at + 1)
+            out[at] = Line(child, k.state, depth + 1);
+        else
+            out.resize(at);
     }
 }
 
@@ -112,7 +118,8 @@ Parsed Parse(const CSCLService& service, int index, platform::scl::KeepRule keep
     const CtBase ied = service.ParseStreamed(index, part, p.error, seen, keep);
     p.ok = static_cast<bool>(ied);
     if (ied) {
-        View(ied, Ied, 0, p.view);
+        p.view.push_back(Line(ied, Ied, 0));
+        ViewBelow(ied, Ied, 0, p.view);
         p.elements = CountElements(ied);
     }
     return p;
@@ -158,7 +165,14 @@ public:
                                                "\"",
                                                "'",
                                                ">",
-                                               "/"};
+                                               "/",
+                                               "<FCDA a='m'/>",
+                                               "</AccessPoint>",
+                                               "<LDevice>",
+                                               "<!-->",
+                                               "<!--->",
+                                               "]]>",
+                                               "-->"};
         const std::size_t from = s.find('>') + 1;
         const int changes = 1 + Pick(2);
         for (int c = 0; c < changes; ++c) {
@@ -412,8 +426,13 @@ namespace {
 // elements around the next level. bad, when given, is put in the middle of the deepest level.
 std::string Padding(int levels, const std::string& bad) {
     std::string run;
-    for (std::size_t k = 0; run.size() <= kCheckedRunBytes + (16 << 10); ++k)
-        run += "<q a=\"" + std::to_string(k) + "\"/><r><s b='>'/></r>\n";
+    for (std::size_t k = 0; run.size() <= kCheckedRunBytes + (16 << 10); ++k) {
+        run += "<q a=\"" + std::to_string(k) + "\"/><r><s b='>'/></r>t &amp;\n";
+        // Now and then a comment and a section (a search past them costs the whole rest of the
+        // element in a sanitizer build).
+        if (k % 64 == 0)
+            run += "<r><!-- </r> --></r><![CDATA[<q>]]>\n";
+    }
     std::string inner = run + bad + run;
     for (int level = levels; level > 0; --level) {
         const std::string name = "P" + std::to_string(level);
@@ -469,6 +488,22 @@ TEST(ElementFilter, BigPaddingIsLeftOutAndStillChecked) {
             4 + static_cast<int>(std::count(ied.begin(), ied.begin() + static_cast<long>(at), '\n'));
         EXPECT_NE(whole.error.find("第" + std::to_string(line) + "行"), std::string::npos) << whole.error;
     }
+    // Bytes changed anywhere in the padding: accepted or refused alike, with the same view or error.
+    IedGenerator gen(31, false);
+    int refused = 0;
+    for (int k = 0; k < 20; ++k) {
+        Station s(dir / "s.scd", {gen.Mutate(PaddedIed(padding))}, false);
+        if (!s.loaded)
+            continue;
+        ASSERT_EQ(s.service.GetStreamedCount(), 1);
+        const Parsed whole = Parse(s.service, 0, nullptr);
+        const Parsed kept = Parse(s.service, 0, &TestRule);
+        ASSERT_EQ(kept.ok, whole.ok) << k << "\nwhole: " << whole.error << "\nwith the rule: " << kept.error;
+        EXPECT_EQ(kept.error, whole.error) << k;
+        EXPECT_EQ(kept.view, whole.view) << k;
+        refused += whole.ok ? 0 : 1;
+    }
+    EXPECT_GT(refused, 0);
 }
 
 namespace {
@@ -486,7 +521,7 @@ struct Filtered {
     std::vector<std::string> runs;
 };
 
-// A run longer than a checked run is one start tag followed at once by its end tag.
+// A start tag followed at once by its end tag.
 bool IsTagPair(const std::string& run) {
     if (run.empty() || run[0] != '<')
         return false;
@@ -494,6 +529,24 @@ bool IsTagPair(const std::string& run) {
     if (startEnd == npos || startEnd + 2 > run.size() || run.compare(startEnd, 2, "</") != 0)
         return false;
     return platform::scl::scan::TagEnd(run.data(), run.size(), startEnd) == run.size();
+}
+
+// A single comment, section, instruction or empty element, or text alone.
+bool IsOneItem(const std::string& run) {
+    if (run.find('<') == npos)
+        return true;
+    if (run[0] != '<')
+        return false;
+    std::size_t end = npos;
+    if (run.compare(0, 4, "<!--") == 0)
+        end = run.find("-->", 4) + 3;
+    else if (run.compare(0, 9, "<![CDATA[") == 0)
+        end = run.find("]]>", 9) + 3;
+    else if (run.compare(0, 2, "<?") == 0)
+        end = run.find("?>", 2) + 2;
+    else if (run.size() >= 2 && run[run.size() - 2] == '/')
+        end = platform::scl::scan::TagEnd(run.data(), run.size(), 0);
+    return end == run.size();
 }
 
 // Whether small is what is left of big with some bytes taken out, in order.
@@ -510,7 +563,7 @@ void ExpectAccounted(const std::string& original, const Filtered& f, const std::
     std::size_t checked = 0;
     for (const std::string& run : f.runs) {
         checked += run.size();
-        EXPECT_TRUE(run.size() <= kCheckedRunBytes || IsTagPair(run))
+        EXPECT_TRUE(run.size() <= kCheckedRunBytes || IsTagPair(run) || IsOneItem(run))
             << what << ": a run of " << run.size() << " bytes: " << run.substr(0, 80);
         // A run is bytes of the element as they stand; a big element's tags are checked together.
         if (IsTagPair(run)) {
@@ -528,8 +581,8 @@ void ExpectAccounted(const std::string& original, const Filtered& f, const std::
 } // namespace
 
 // Every byte left out is handed to the check, in runs no longer than a checked run unless it is
-// the start and end tag of a big element; a NUL byte or a document type anywhere in the element
-// leaves it as it was.
+// the start and end tag of a big element, or a single longer comment, empty element or text; a NUL
+// byte or a document type anywhere in the element leaves it as it was.
 TEST(ElementFilter, LeftOutBytesAreCheckedInBoundedRuns) {
     IedGenerator gen(21, false);
     int filtered = 0;
@@ -546,6 +599,20 @@ TEST(ElementFilter, LeftOutBytesAreCheckedInBoundedRuns) {
     const Filtered f(big);
     ExpectAccounted(big, f, "padding");
     EXPECT_GT(f.runs.size(), 5u * 3u);
+
+    // Long text, comments and empty elements among what is left out.
+    const std::string text(kCheckedRunBytes + 100, 't');
+    const std::string comment = "<!--" + text + "-->";
+    const std::string empty = "<e a=\"" + text + "\"/>";
+    for (const std::string& between : {text, comment, empty, text + comment, comment + text, empty + text}) {
+        const std::string bytes = "<IED><x/>" + between + "<y/><AccessPoint/><z>" + between + "</z></IED>";
+        const Filtered g(bytes);
+        ExpectAccounted(bytes, g, "long items between elements");
+        ASSERT_NE(g.left, npos);
+        const std::string_view kept(g.buffer.data(), g.left);
+        EXPECT_EQ(kept.find("<z>"), npos);
+        EXPECT_NE(kept.find("<AccessPoint/></IED>"), npos);
+    }
 
     const std::string inPadding = PaddedIed(Padding(2, std::string("<q>") + '\0' + "</q>"));
     for (const std::string& bytes :
