@@ -104,11 +104,12 @@ public:
 
     bool Check(std::size_t from, std::size_t to, int nested) {
         std::size_t run = from;
-        std::size_t last = from; // the end of the run's last markup
-        for (std::size_t pos = from;;) {
+        std::size_t pos = from; // past the markup before
+        for (;;) {
             const void* lt = pos < to ? std::memchr(d_ + pos, '<', to - pos) : nullptr;
             if (!lt)
                 break;
+            const std::size_t last = pos;
             pos = static_cast<std::size_t>(static_cast<const char*>(lt) - d_);
             const Markup m = ReadMarkup(d_, to, pos);
             if (m.kind == Markup::Unfollowed || m.kind == Markup::End)
@@ -126,16 +127,17 @@ public:
                     return false;
                 run = end;
             }
-            pos = last = end;
+            pos = end;
         }
-        return Flush(run, last, to);
+        return Flush(run, pos, to);
     }
 
 private:
     // Checks [run, to) and moves run there: as one run when it is short enough, else the markup
-    // up to last (a run short enough, or a single comment, section, instruction or empty element)
-    // and the text after it as two, so that the text between two runs does not make one longer.
-    bool Flush(std::size_t& run, std::size_t last, std::size_t to) {
+    // up to last, the end of its last markup (a run short enough, or a single comment, section,
+    // instruction or empty element), and the text after it as two, so that the text between two
+    // runs does not make one longer. Out of line: the loop over every element stays as tight.
+    [[gnu::noinline]] bool Flush(std::size_t& run, std::size_t last, std::size_t to) {
         const std::size_t cut = to - run > kCheckedRunBytes && last > run ? last : run;
         for (const auto& [a, b] : {std::pair{run, cut}, std::pair{cut, to}})
             if (b > a && !check_(std::string_view(d_ + a, b - a)))
