@@ -12,7 +12,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -23,7 +22,6 @@
 
 using platform::CSCLService;
 using platform::scl::CtBase;
-using platform::scl::CtEleList;
 using platform::scl::kCheckedRunBytes;
 using platform::scl::KeptChild;
 using platform::scl::LeaveOutUnread;
