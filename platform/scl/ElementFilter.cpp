@@ -97,18 +97,20 @@ std::size_t ElementEnd(const char* d, std::size_t limit, std::size_t tagEnd, std
 
 // Checks what is taken out in [from, to): whole sibling elements with text between them, given
 // to check in runs of at most kCheckedRunBytes; an element longer than that as its start tag with
-// its end tag, and its content the same way. Big elements nested deeper than kMostNested are
-// not followed (each level is read once more).
+// its end tag, and its content the same way; other markup or text longer than that as a run alone. Big
+// elements nested deeper than kMostNested are not followed (each level is read once more).
 class CRunChecker {
 public:
     CRunChecker(const char* d, const std::function<bool(std::string_view)>& check) : d_(d), check_(check) {}
 
     bool Check(std::size_t from, std::size_t to, int nested) {
         std::size_t run = from;
-        for (std::size_t pos = from;;) {
+        std::size_t pos = from; // past the markup before
+        for (;;) {
             const void* lt = pos < to ? std::memchr(d_ + pos, '<', to - pos) : nullptr;
             if (!lt)
                 break;
+            const std::size_t last = pos;
             pos = static_cast<std::size_t>(static_cast<const char*>(lt) - d_);
             const Markup m = ReadMarkup(d_, to, pos);
             if (m.kind == Markup::Unfollowed || m.kind == Markup::End)
@@ -116,11 +118,8 @@ public:
             std::size_t end = m.end, endTag = npos;
             if (m.kind == Markup::Start && (end = ElementEnd(d_, to, m.end, endTag)) == npos)
                 return false;
-            if (end - run > kCheckedRunBytes && pos > run) {
-                if (!check_(std::string_view(d_ + run, pos - run)))
-                    return false;
-                run = pos;
-            }
+            if (end - run > kCheckedRunBytes && pos > run && !Flush(run, last, pos))
+                return false;
             if (end - pos > kCheckedRunBytes && m.kind == Markup::Start) {
                 if (nested >= kMostNested)
                     return false;
@@ -131,10 +130,23 @@ public:
             }
             pos = end;
         }
-        return run >= to || check_(std::string_view(d_ + run, to - run));
+        return Flush(run, pos, to);
     }
 
 private:
+    // Checks [run, to) and moves run there: as one run when it is short enough, else the markup
+    // up to last, the end of its last markup (a run short enough, or a single comment, section,
+    // instruction or empty element), and the text after it as two, so that the text between two
+    // runs does not make one longer. Out of line: the loop over every element stays as tight.
+    [[gnu::noinline]] bool Flush(std::size_t& run, std::size_t last, std::size_t to) {
+        const std::size_t cut = to - run > kCheckedRunBytes && last > run ? last : run;
+        for (const auto& [a, b] : {std::pair{run, cut}, std::pair{cut, to}})
+            if (b > a && !check_(std::string_view(d_ + a, b - a)))
+                return false;
+        run = to;
+        return true;
+    }
+
     static constexpr int kMostNested = 32;
     const char* d_;
     const std::function<bool(std::string_view)>& check_;

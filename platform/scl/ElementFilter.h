@@ -58,7 +58,8 @@ int StartTagAttribute(std::string_view startTag, std::string_view name, std::str
 // returns the length left. check(bytes) parses a run of what is taken out as a fragment (whole
 // elements with text between them); false from it, or bytes the filter does not follow, return
 // npos and leave the bytes as they were (the caller parses them whole). A run is at most
-// kCheckedRunBytes long unless a single start tag with its end tag is longer.
+// kCheckedRunBytes long unless it is longer alone: a single start tag with its end tag, a single
+// comment, section, instruction or empty element, or text.
 std::size_t LeaveOutUnread(char* d, std::size_t n, const CKeepRule& rule,
                            const std::function<bool(std::string_view bytes)>& check);
 

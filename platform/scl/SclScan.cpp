@@ -133,16 +133,18 @@ std::size_t FindText(const char* d, std::size_t n, std::size_t from, std::string
 // ("<!" or "<?"): the position after it, npos when unterminated, or pos itself for a tag.
 std::size_t SkipSpecial(const char* d, std::size_t n, std::size_t pos) {
     std::string_view rest(d + pos, std::min<std::size_t>(n - pos, 9));
-    auto after = [&](std::string_view close) {
-        std::size_t e = FindText(d, n, pos + 2, close);
+    // The close is looked for after the opening as the parser does: "<!-->" and "<!--->" open a
+    // comment that runs on to the next "-->".
+    auto after = [&](std::string_view open, std::string_view close) {
+        std::size_t e = FindText(d, n, pos + open.size(), close);
         return e == std::string_view::npos ? e : e + close.size();
     };
     if (rest.substr(0, 4) == "<!--")
-        return after("-->");
+        return after("<!--", "-->");
     if (rest.substr(0, 9) == "<![CDATA[")
-        return after("]]>");
+        return after("<![CDATA[", "]]>");
     if (rest.substr(0, 2) == "<?")
-        return after("?>");
+        return after("<?", "?>");
     if (rest.substr(0, 2) == "<!") {
         // A document type declaration may hold an internal subset in brackets.
         std::size_t gt = TagEnd(d, n, pos);

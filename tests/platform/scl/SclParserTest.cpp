@@ -397,9 +397,9 @@ struct Streamed {
 
 } // namespace
 
-// Comments, CDATA, processing instructions, quoted ">" and "/>" in values, prefixed and
-// self-closing IEDs: the IEDs come out one by one in file order, the rest of the file is the
-// document, and the sample station gives the same IEDs either way.
+// Comments (also "<!-->" ones), CDATA, processing instructions, quoted ">" and "/>" in values,
+// prefixed and self-closing IEDs: the IEDs come out one by one in file order, the rest of the file
+// is the document, and the sample station gives the same IEDs either way.
 TEST(SclService, StreamedIedsAreCutAtTheirOwnEnds) {
     Streamed s("<?xml version=\"1.0\"?>\n<!DOCTYPE SCL [<!ENTITY x \"y\">]>\n<!-- <IED name=\"no\"/> -->\n"
                "<scl:SCL xmlns:scl=\"u\"><Header id=\"h\"/>"
@@ -415,6 +415,14 @@ TEST(SclService, StreamedIedsAreCutAtTheirOwnEnds) {
     EXPECT_EQ(root.FindEleListByID(EleID::IED, ieds, true), 0);
     EXPECT_TRUE(root.FindOneEleByID(EleID::DataTypeTemplates, false));
     EXPECT_TRUE(root.FindOneEleByID(EleID::Header, false));
+
+    // "<!-->" and "<!--->" open comments that run on to the next "-->", before the root, between
+    // IEDs and inside one, as the parser reads them.
+    Streamed dashes(
+        "<!--> <x/> --><SCL><!---> <IED name=\"no\"/> --><IED name=\"A\"><LN/>"
+        "<!--> </IED><IED name=\"no\"> --><LN/></IED><IED name='B'><!---> </LN> --></IED></SCL>\n");
+    ASSERT_EQ(dashes.result, 1) << dashes.service.GetErrorText();
+    EXPECT_EQ(dashes.Names(), (std::vector<std::string>{"A/2", "B/0"}));
 
     Streamed station(testsupport::ReadBytes(SclFile("station.scd")));
     ASSERT_EQ(station.result, 1);
