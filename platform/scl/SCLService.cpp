@@ -574,7 +574,9 @@ bool CSCLService::Impl::ParsePiece(int index, pugi::xml_document& into, std::str
     into.reset();
     if (!root || index < 0 || index >= static_cast<int>(streamed.size()) || fd < 0)
         return false;
-    const auto [from, to] = streamed[static_cast<std::size_t>(index)];
+    // Plain names, not a structured binding: the read below captures them.
+    const std::size_t from = streamed[static_cast<std::size_t>(index)].first;
+    const std::size_t to = streamed[static_cast<std::size_t>(index)].second;
     const auto read = [&] {
         try {
             // A thread's buffer keeps its room from one element to the next, not that of a huge one.
