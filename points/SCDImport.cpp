@@ -121,8 +121,7 @@ constexpr std::size_t kWaitingCacheBytes = 2u << 20;
 
 // The parsed tree of an IED takes about a hundred bytes an element: eight elements weigh as much as
 // a point being walked. Only an IED of at least kWeighedTreeBytes is weighed (a smaller one's tree
-// is small beside what the threads may hold), and only such an IED is read through the filter that
-// leaves what the walk does not read out of its tree.
+// is small beside what the threads may hold).
 constexpr std::uint64_t kElementsPerHeldPoint = 8;
 constexpr std::size_t kWeighedTreeBytes = std::size_t{256} << 10;
 
@@ -230,12 +229,12 @@ std::unique_ptr<CSCDImport::IedResult> CSCDImport::WalkIed(WalkState& state, std
         // What the walk does not read of a big IED is left out of its tree; a small one's tree is
         // small whatever it holds, and is parsed without looking through its bytes once more.
         const int streamed = static_cast<int>(i - kept);
-        const CtBase ied =
-            i < kept
-                ? source.inDocument[i]
-                : source.scl->ParseStreamed(
-                      streamed, state.part, error, weighTree,
-                      source.scl->GetStreamedBytes(streamed) < kWeighedTreeBytes ? nullptr : &state.readRule);
+        const platform::scl::CKeepRule* keep =
+            i < kept || source.scl->GetStreamedBytes(streamed) < platform::scl::kFilteredElementBytes
+                ? nullptr
+                : &state.readRule;
+        const CtBase ied = i < kept ? source.inDocument[i]
+                                    : source.scl->ParseStreamed(streamed, state.part, error, weighTree, keep);
         if (!ied) {
             result->parsed = false;
             return result;

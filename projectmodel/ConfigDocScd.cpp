@@ -95,12 +95,12 @@ bool ReadIedsOneByOne(const std::string& file, CIedRecordArray& list) {
     static const platform::scl::CNameRule nothingBelow([](std::uint8_t, std::string_view) {
         return platform::scl::KeptChild{0, false};
     });
-    constexpr std::size_t kFilteredBytes = std::size_t{256} << 10;
     platform::CSCLService::CPart part;
     std::string error;
     for (int i = 0; i < scl.GetStreamedCount(); ++i) {
         const platform::scl::CtBase ied = scl.ParseStreamed(
-            i, part, error, {}, scl.GetStreamedBytes(i) < kFilteredBytes ? nullptr : &nothingBelow);
+            i, part, error, {},
+            scl.GetStreamedBytes(i) < platform::scl::kFilteredElementBytes ? nullptr : &nothingBelow);
         if (!ied)
             return false;
         // Another namespace's "x:IED" is not an IED of the list.

@@ -14,13 +14,6 @@ namespace {
 
 constexpr std::size_t npos = std::string_view::npos;
 
-std::size_t Find(const char* d, std::size_t n, std::size_t from, std::string_view what) {
-    if (from >= n)
-        return npos;
-    const void* hit = memmem(d + from, n - from, what.data(), what.size());
-    return hit ? static_cast<std::size_t>(static_cast<const char*>(hit) - d) : npos;
-}
-
 // What starts at the "<" at pos, read as the parser reads it.
 struct Markup {
     enum Kind { Skipped, Start, Empty, End, Unfollowed } kind = Unfollowed;
@@ -32,32 +25,16 @@ Markup ReadMarkup(const char* d, std::size_t n, std::size_t pos) {
     if (pos + 1 >= n)
         return m;
     const char c = d[pos + 1];
-    if (c == '!') {
-        // A comment ends at the first "-->" after its "<!--", a section at the first "]]>" after
-        // its "<![CDATA[". A document type or markup declaration inside an element is an error
-        // the parser gives there, but not in a fragment of its own: such bytes are not followed.
-        std::size_t e = npos;
-        if (n - pos >= 4 && std::memcmp(d + pos, "<!--", 4) == 0) {
-            e = Find(d, n, pos + 4, "-->");
-            if (e != npos)
-                e += 3;
-        } else if (n - pos >= 9 && std::memcmp(d + pos, "<![CDATA[", 9) == 0) {
-            e = Find(d, n, pos + 9, "]]>");
-            if (e != npos)
-                e += 3;
-        }
+    if (c == '!' || c == '?') {
+        // Comments, sections and processing instructions end where the parser ends them. A
+        // document type or markup declaration inside an element is an error the parser gives
+        // there, but not in a fragment of its own: such bytes are not followed.
+        const bool commentOrSection = c == '?' || (n - pos >= 4 && std::memcmp(d + pos, "<!--", 4) == 0) ||
+                                      (n - pos >= 9 && std::memcmp(d + pos, "<![CDATA[", 9) == 0);
+        const std::size_t e = commentOrSection ? scan::SkipSpecial(d, n, pos) : npos;
         if (e != npos) {
             m.kind = Markup::Skipped;
             m.end = e;
-        }
-        return m;
-    }
-    if (c == '?') {
-        // A processing instruction ends at the first "?>" after its target.
-        const std::size_t e = Find(d, n, pos + 2, "?>");
-        if (e != npos) {
-            m.kind = Markup::Skipped;
-            m.end = e + 2;
         }
         return m;
     }

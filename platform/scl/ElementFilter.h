@@ -72,4 +72,8 @@ std::size_t LeaveOutUnreferencedTypes(char* d, std::size_t n,
 
 inline constexpr std::size_t kCheckedRunBytes = std::size_t{64} << 10;
 
+// The size from which an element is worth filtering: a smaller one's tree is small whatever it
+// holds, and the filter reads its bytes once more before they are parsed.
+inline constexpr std::size_t kFilteredElementBytes = std::size_t{256} << 10;
+
 } // namespace platform::scl
